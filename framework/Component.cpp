@@ -1,0 +1,178 @@
+// Ownership, names and free notification of components.
+#include "framework/Component.h"
+
+#include <algorithm>
+
+namespace {
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
+
+void Erase(std::vector<TComponent*>& v, TComponent* c) {
+  auto it = std::find(v.begin(), v.end(), c);
+  if (it != v.end()) v.erase(it);
+}
+
+}  // namespace
+
+HV_PUBLISH(TComponent) {
+  p.Prop("Name", &T::Name, &T::SetName).Stored(false);
+  p.Prop("Tag", &T::Tag, &T::SetTag).Default(0);
+}
+
+bool IsValidIdent(std::string_view ident) {
+  if (ident.empty()) return false;
+  auto alpha = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  if (!alpha(ident[0])) return false;
+  for (char c : ident)
+    if (!alpha(c) && !(c >= '0' && c <= '9')) return false;
+  return true;
+}
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  Destroying();
+  // Whoever asked to hear about this component hears it now; each unlinks itself.
+  while (!freeNotifies_.empty()) {
+    TComponent* other = freeNotifies_.back();
+    freeNotifies_.pop_back();
+    Erase(other->freeNotifies_, this);
+    other->Notification(this, opRemove);
+  }
+  DestroyComponents();
+  if (owner_) owner_->RemoveComponent(this);
+}
+
+TComponent* TComponent::Components(int index) const {
+  if (index < 0 || index >= ComponentCount())
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+  return components_[static_cast<size_t>(index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (!owner_) return -1;
+  auto& list = owner_->components_;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+TComponent* TComponent::FindComponent(std::string_view AName) const {
+  if (AName.empty()) return nullptr;
+  for (TComponent* c : components_)
+    if (SameTextAscii(c->name_, AName)) return c;
+  return nullptr;
+}
+
+void TComponent::SetName(const std::string& NewName) {
+  if (name_ == NewName) return;
+  if (!NewName.empty() && !IsValidIdent(NewName))
+    throw EComponentError("'" + NewName + "' is not a valid component name");
+  if (owner_)
+    owner_->ValidateRename(this, name_, NewName);
+  else
+    ValidateRename(nullptr, name_, NewName);
+  name_ = NewName;
+}
+
+void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
+  if (AComponent && !SameTextAscii(CurName, NewName)) {
+    TComponent* existing = FindComponent(NewName);
+    if (existing && existing != AComponent)
+      throw EComponentError("A component named " + NewName + " already exists");
+  }
+}
+
+void TComponent::ValidateInsert(TComponent*) {}
+
+void TComponent::InsertComponent(TComponent* AComponent) {
+  if (!AComponent) return;
+  ValidateRename(AComponent, std::string(), AComponent->name_);
+  ValidateInsert(AComponent);
+  Insert(AComponent);
+  Notification(AComponent, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent) {
+  if (!AComponent || AComponent->owner_ != this) return;
+  Notification(AComponent, opRemove);
+  Remove(AComponent);
+}
+
+void TComponent::Insert(TComponent* AComponent) {
+  components_.push_back(AComponent);
+  AComponent->owner_ = this;
+}
+
+void TComponent::Remove(TComponent* AComponent) {
+  AComponent->owner_ = nullptr;
+  Erase(components_, AComponent);
+}
+
+void TComponent::DestroyComponents() {
+  while (!components_.empty()) {
+    TComponent* c = components_.back();
+    Remove(c);
+    delete c;
+  }
+}
+
+void TComponent::Destroying() {
+  if (state_.Contains(csDestroying)) return;
+  state_.Include(csDestroying);
+  for (TComponent* c : components_) c->Destroying();
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent) RemoveNotification(AComponent);
+  // Owned components hear about it too; the list may shrink while they do.
+  for (size_t i = components_.size(); i-- > 0;) {
+    if (i < components_.size()) components_[i]->Notification(AComponent, Operation);
+  }
+}
+
+void TComponent::RemoveNotification(TComponent* AComponent) { Erase(freeNotifies_, AComponent); }
+
+void TComponent::FreeNotification(TComponent* AComponent) {
+  if (!AComponent || AComponent == this) return;
+  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), AComponent) == freeNotifies_.end())
+    freeNotifies_.push_back(AComponent);
+  if (std::find(AComponent->freeNotifies_.begin(), AComponent->freeNotifies_.end(), this) ==
+      AComponent->freeNotifies_.end())
+    AComponent->freeNotifies_.push_back(this);
+  state_.Include(csFreeNotification);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* AComponent) {
+  if (!AComponent) return;
+  Erase(freeNotifies_, AComponent);
+  Erase(AComponent->freeNotifies_, this);
+}
+
+void TComponent::SetLoading(bool loading) {
+  if (loading)
+    state_.Include(csLoading);
+  else
+    state_.Exclude(csLoading);
+}
+
+void TComponent::SetReading(bool reading) {
+  if (reading)
+    state_.Include(csReading);
+  else
+    state_.Exclude(csReading);
+}
+
+void TComponent::Loaded() { state_.Exclude(csLoading); }
+
+std::string TComponent::GetNamePath() { return name_; }
+
+TPersistent* TComponent::GetOwner() { return owner_; }

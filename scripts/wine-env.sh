@@ -1,0 +1,71 @@
+# Sourced by the test and run scripts: a Wine prefix inside the build folder, a display, and a
+# persistent wine server, all torn down again by verdan_wine_stop.
+#   verdan_wine_start BUILD_DIR [use-user-display]
+
+verdan_wine_start() {
+  local build_dir="$1" want_user_display="${2:-}"
+  export WINEPREFIX="$build_dir/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  export LC_ALL=C.UTF-8
+  export WINEARCH=win32
+  VERDAN_XVFB_PID=""
+
+  if [ -n "$want_user_display" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    :
+  else
+    local fdfile
+    fdfile=$(mktemp)
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    VERDAN_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+      [ -s "$fdfile" ] && break
+      sleep 0.05
+    done
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+  fi
+
+  if [ ! -f "$WINEPREFIX/.verdan-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    local reg=(
+      "HKCU\\Software\\Wine\\X11 Driver|Managed|N"
+      "HKCU\\Software\\Wine\\X11 Driver|Decorated|Y"
+      "HKCU\\Software\\Wine\\Fonts\\Replacements|Courier New|Liberation Mono"
+      "HKCU\\Software\\Wine\\WineDbg|ShowCrashDialog|0"
+    )
+    local r key name val
+    for r in "${reg[@]}"; do
+      IFS='|' read -r key name val <<<"$r"
+      wine reg add "$key" /v "$name" /t REG_SZ /d "$val" /f >/dev/null 2>&1
+    done
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    if [ -d /usr/share/wine/fonts ]; then
+      cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
+    wineserver -w
+    touch "$WINEPREFIX/.verdan-ready"
+  fi
+
+  # A persistent server started with its output detached, so that wine processes
+  # whose output is captured never hand it on to the server.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p >/dev/null 2>&1 </dev/null || true
+  # Wine's own background processes (services, device manager) start with the first program
+  # and would keep the output of whatever started them open; start them here, detached.
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+verdan_wine_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${VERDAN_XVFB_PID:-}" ]; then
+    kill "$VERDAN_XVFB_PID" >/dev/null 2>&1 || true
+    wait "$VERDAN_XVFB_PID" 2>/dev/null || true
+    VERDAN_XVFB_PID=""
+  fi
+}

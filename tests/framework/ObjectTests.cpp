@@ -1,0 +1,555 @@
+// Type information, published properties, events, components and collections.
+#include <gtest/gtest.h>
+
+#include "framework/Component.h"
+#include "framework/Lists.h"
+
+HV_ENUM(TTestColour, tcRed, tcGreen, tcBlue, tcYellow, tcBlack)
+using TTestColours = TSet<TTestColour>;
+
+enum TTestInt : int32_t {};
+HV_INTEGER_TYPE(TTestInt, -100, 100, otSLong)
+
+class TPropHolder : public TComponent {
+  HV_CLASS(TPropHolder, TComponent)
+ public:
+  using TComponent::TComponent;
+  int Count() const { return count_; }
+  void SetCount(int v) { count_ = v; ++setCalls; }
+  TTestColour Colour() const { return colour_; }
+  void SetColour(TTestColour v) { colour_ = v; }
+  TTestColours Colours() const { return colours_; }
+  void SetColours(TTestColours v) { colours_ = v; }
+  double Ratio() const { return ratio_; }
+  void SetRatio(double v) { ratio_ = v; }
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& v) { text_ = v; }
+  const std::wstring& Caption() const { return caption_; }
+  void SetCaption(const std::wstring& v) { caption_ = v; }
+  bool Flag() const { return flag_; }
+  void SetFlag(bool v) { flag_ = v; }
+  long long Big() const { return big_; }
+  void SetBig(long long v) { big_ = v; }
+  TComponent* Link() const { return link_; }
+  void SetLink(TComponent* v) { link_ = v; }
+  bool IsTextStored() const { return !text_.empty() && text_ != "default"; }
+
+  void Clicked(TObject* Sender) { lastSender = Sender; ++clicks; }
+  void Other(TObject*) {}
+  void WrongShape(TObject*, int) {}
+
+  TNotifyEvent OnClick;
+  TEvent<void(TObject*, int)> OnValue;
+  TTestInt Typed = TTestInt(0);
+  int setCalls = 0;
+  int clicks = 0;
+  TObject* lastSender = nullptr;
+
+ private:
+  int count_ = 0;
+  TTestColour colour_ = tcRed;
+  TTestColours colours_;
+  double ratio_ = 0;
+  std::string text_;
+  std::wstring caption_;
+  bool flag_ = false;
+  long long big_ = 0;
+  TComponent* link_ = nullptr;
+};
+
+HV_PUBLISH(TPropHolder) {
+  p.Prop("Count", &T::Count, &T::SetCount).Default(0);
+  p.Prop("Colour", &T::Colour, &T::SetColour).Default(tcRed);
+  p.Prop("Colours", &T::Colours, &T::SetColours);
+  p.Prop("Ratio", &T::Ratio, &T::SetRatio);
+  p.Prop("Text", &T::Text, &T::SetText).Stored(&T::IsTextStored);
+  p.Prop("Caption", &T::Caption, &T::SetCaption);
+  p.Prop("Flag", &T::Flag, &T::SetFlag).Default(false);
+  p.Prop("Big", &T::Big, &T::SetBig);
+  p.Prop("Link", &T::Link, &T::SetLink);
+  p.Field("Typed", &T::Typed);
+  p.Event("OnClick", &T::OnClick);
+  p.Event("OnValue", &T::OnValue);
+  p.Method("Clicked", &T::Clicked);
+  p.Method("Other", &T::Other);
+  p.Method("WrongShape", &T::WrongShape);
+}
+
+class TPropChild : public TPropHolder {
+  HV_CLASS(TPropChild, TPropHolder)
+ public:
+  using TPropHolder::TPropHolder;
+  int Extra() const { return 7; }
+};
+
+HV_PUBLISH(TPropChild) { p.Prop("Extra", &T::Extra); }
+
+TEST(TypeInfo, EnumerationNamesAndValues) {
+  const TTypeInfo& t = TypeInfoOf<TTestColour>();
+  EXPECT_EQ(t.Kind, tkEnumeration);
+  EXPECT_STREQ(t.Name, "TTestColour");
+  EXPECT_EQ(t.MinValue, 0);
+  EXPECT_EQ(t.MaxValue, 4);
+  EXPECT_EQ(GetEnumName(t, 2), "tcBlue");
+  EXPECT_EQ(GetEnumName(t, 9), "");
+  EXPECT_EQ(GetEnumValue(t, "TCYELLOW"), 3);
+  EXPECT_EQ(GetEnumValue(t, "tcPurple"), -1);
+  EXPECT_EQ(EnumHigh<TTestColour>(), 4);
+}
+
+TEST(TypeInfo, FundamentalAndDistinctTypes) {
+  EXPECT_TRUE(IsBooleanType(TypeInfoOf<bool>()));
+  EXPECT_EQ(GetEnumName(TypeInfoOf<bool>(), 1), "True");
+  EXPECT_EQ(TypeInfoOf<unsigned char>().OrdType, otUByte);
+  EXPECT_EQ(TypeInfoOf<char>().Kind, tkChar);
+  EXPECT_EQ(TypeInfoOf<wchar_t>().Kind, tkWChar);
+  EXPECT_EQ(TypeInfoOf<long long>().Kind, tkInt64);
+  EXPECT_EQ(TypeInfoOf<long double>().FloatType, ftExtended);
+  EXPECT_EQ(TypeInfoOf<std::string>().Kind, tkLString);
+  EXPECT_EQ(TypeInfoOf<std::wstring>().Kind, tkWString);
+  EXPECT_NE(&DateTimeTypeInfo(), &TypeInfoOf<double>());
+  EXPECT_STREQ(TypeInfoOf<TTestInt>().Name, "TTestInt");
+  EXPECT_EQ(TypeInfoOf<TTestInt>().MinValue, -100);
+  EXPECT_EQ(TypeInfoOf<TComponent*>().Kind, tkClass);
+  EXPECT_EQ(TypeInfoOf<TComponent*>().ClassType, &TComponent::StaticClassInfo());
+}
+
+namespace {
+const TIdentMapEntry kTestIdents[] = {{1, "tiOne"}, {-5, "tiMinusFive"}};
+bool TestIdentToInt(std::string_view s, int32_t& v) { return IdentToIntFromMap(s, v, kTestIdents, 2); }
+bool TestIntToIdent(int32_t v, std::string& s) { return IntToIdentFromMap(v, s, kTestIdents, 2); }
+}  // namespace
+
+TEST(TypeInfo, IntegerIdentifierRegistry) {
+  EXPECT_EQ(FindIdentToInt(TypeInfoOf<TTestInt>()), nullptr);
+  RegisterIntegerConsts(TypeInfoOf<TTestInt>(), TestIdentToInt, TestIntToIdent);
+  int32_t v = 0;
+  ASSERT_NE(FindIdentToInt(TypeInfoOf<TTestInt>()), nullptr);
+  EXPECT_TRUE(FindIdentToInt(TypeInfoOf<TTestInt>())("TIMINUSFIVE", v));
+  EXPECT_EQ(v, -5);
+  std::string s;
+  EXPECT_TRUE(FindIntToIdent(TypeInfoOf<TTestInt>())(1, s));
+  EXPECT_EQ(s, "tiOne");
+  EXPECT_FALSE(FindIntToIdent(TypeInfoOf<TTestInt>())(2, s));
+  EXPECT_EQ(FindIdentToInt(TypeInfoOf<int>()), nullptr);
+}
+
+TEST(Sets, OperationsAndUntypedForm) {
+  TTestColours s{tcRed, tcBlue};
+  EXPECT_TRUE(s.Contains(tcBlue));
+  EXPECT_FALSE(s.Contains(tcGreen));
+  s += TTestColours{tcGreen};
+  s -= TTestColours{tcRed};
+  EXPECT_EQ(s, (TTestColours{tcGreen, tcBlue}));
+  EXPECT_EQ(s * TTestColours({tcBlue, tcBlack}), TTestColours({tcBlue}));
+  EXPECT_TRUE(TTestColours().Empty());
+  TSetValue v = s.ToValue();
+  EXPECT_EQ(v.Bytes[0], 0x06);
+  EXPECT_EQ(TTestColours::FromValue(v), s);
+  const TTypeInfo& st = TypeInfoOf<TTestColours>();
+  EXPECT_EQ(st.Kind, tkSet);
+  EXPECT_EQ(st.CompType, &TypeInfoOf<TTestColour>());
+  EXPECT_EQ(SetToString(st, v, true), "[tcGreen,tcBlue]");
+  EXPECT_EQ(SetToString(st, TSetValue(), true), "[]");
+  EXPECT_EQ(StringToSet(st, " [ tcblue , tcYellow ] "), (TTestColours{tcBlue, tcYellow}.ToValue()));
+  EXPECT_TRUE(StringToSet(st, "[]").Empty());
+  EXPECT_THROW(StringToSet(st, "[tcRed,tcPink]"), EPropertyError);
+}
+
+TEST(PublishedProperties, ListedInDeclarationOrderWithAncestorsFirst) {
+  TPropChild obj(nullptr);
+  std::vector<std::string> names;
+  for (const TPropInfo* p : GetPropList(&obj)) names.push_back(p->Name);
+  std::vector<std::string> expected = {"Name",    "Tag", "Count", "Colour", "Colours", "Ratio", "Text",    "Caption",
+                                       "Flag",    "Big", "Link",  "Typed",  "OnClick", "OnValue", "Extra"};
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(GetPropInfo(&obj, "colours")->Name, "Colours");
+  EXPECT_EQ(GetPropInfo(&obj, "missing"), nullptr);
+  EXPECT_THROW(FindPropInfo(&obj, "missing"), EPropertyError);
+  auto sorted = obj.ClassInfo().PropsByName();
+  EXPECT_EQ(sorted.front()->Name, "Big");
+  EXPECT_EQ(sorted.back()->Name, "Typed");
+}
+
+TEST(PublishedProperties, ReadAndWrittenByNameForEveryKind) {
+  TPropHolder obj(nullptr);
+  TPropHolder other(nullptr);
+  SetOrdProp(&obj, FindPropInfo(&obj, "Count"), 42);
+  EXPECT_EQ(obj.Count(), 42);
+  EXPECT_EQ(GetOrdProp(&obj, FindPropInfo(&obj, "Count")), 42);
+  SetEnumProp(&obj, FindPropInfo(&obj, "Colour"), "tcyellow");
+  EXPECT_EQ(obj.Colour(), tcYellow);
+  EXPECT_EQ(GetEnumProp(&obj, FindPropInfo(&obj, "Colour")), "tcYellow");
+  EXPECT_THROW(SetEnumProp(&obj, FindPropInfo(&obj, "Colour"), "tcPink"), EPropertyError);
+  SetSetProp(&obj, FindPropInfo(&obj, "Colours"), "[tcRed,tcBlack]");
+  EXPECT_EQ(obj.Colours(), (TTestColours{tcRed, tcBlack}));
+  EXPECT_EQ(GetSetProp(&obj, FindPropInfo(&obj, "Colours"), true), "[tcRed,tcBlack]");
+  SetFloatProp(&obj, FindPropInfo(&obj, "Ratio"), 2.5L);
+  EXPECT_DOUBLE_EQ(obj.Ratio(), 2.5);
+  SetStrProp(&obj, FindPropInfo(&obj, "Text"), "abc");
+  EXPECT_EQ(obj.Text(), "abc");
+  SetWideStrProp(&obj, FindPropInfo(&obj, "Caption"), L"\u0416x");
+  EXPECT_EQ(obj.Caption(), L"\u0416x");
+  EXPECT_EQ(GetWideStrProp(&obj, FindPropInfo(&obj, "Text")), L"abc");
+  SetStrProp(&obj, FindPropInfo(&obj, "Caption"), "plain");
+  EXPECT_EQ(obj.Caption(), L"plain");
+  SetOrdProp(&obj, FindPropInfo(&obj, "Flag"), 1);
+  EXPECT_TRUE(obj.Flag());
+  SetInt64Prop(&obj, FindPropInfo(&obj, "Big"), 0x123456789LL);
+  EXPECT_EQ(obj.Big(), 0x123456789LL);
+  SetObjectProp(&obj, FindPropInfo(&obj, "Link"), &other);
+  EXPECT_EQ(obj.Link(), &other);
+  EXPECT_EQ(GetObjectProp(&obj, FindPropInfo(&obj, "Link")), &other);
+  SetOrdProp(&obj, FindPropInfo(&obj, "Typed"), -7);
+  EXPECT_EQ(obj.Typed, -7);
+  EXPECT_THROW(GetFloatProp(&obj, FindPropInfo(&obj, "Count")), EPropertyError);
+  TPropChild child(nullptr);
+  EXPECT_THROW(SetOrdProp(&child, FindPropInfo(&child, "Extra"), 1), EPropertyError);
+}
+
+TEST(PublishedProperties, StoredAndDefaultInformation) {
+  TPropHolder obj(nullptr);
+  const TPropInfo& text = FindPropInfo(&obj, "Text");
+  EXPECT_FALSE(IsStoredProp(&obj, text));
+  obj.SetText("x");
+  EXPECT_TRUE(IsStoredProp(&obj, text));
+  obj.SetText("default");
+  EXPECT_FALSE(IsStoredProp(&obj, text));
+  EXPECT_TRUE(FindPropInfo(&obj, "Colour").HasDefault);
+  EXPECT_EQ(FindPropInfo(&obj, "Colour").Default, tcRed);
+  EXPECT_FALSE(FindPropInfo(&obj, "Ratio").HasDefault);
+  EXPECT_FALSE(IsStoredProp(&obj, FindPropInfo(&obj, "Name")));
+  EXPECT_TRUE(FindPropInfo(&obj, "Count").HasSetter);
+  TPropChild child(nullptr);
+  EXPECT_FALSE(FindPropInfo(&child, "Extra").HasSetter);
+}
+
+TEST(Events, BoundComparedAndCalled) {
+  TPropHolder a(nullptr), b(nullptr);
+  TNotifyEvent e1(&a, &TPropHolder::Clicked);
+  TNotifyEvent e2(&a, &TPropHolder::Clicked);
+  TNotifyEvent e3(&b, &TPropHolder::Clicked);
+  TNotifyEvent e4(&a, &TPropHolder::Other);
+  EXPECT_TRUE(e1.Assigned());
+  EXPECT_FALSE(TNotifyEvent().Assigned());
+  EXPECT_TRUE(TNotifyEvent() == nullptr);
+  EXPECT_EQ(e1, e2);
+  EXPECT_FALSE(e1 == e3);
+  EXPECT_FALSE(e1 == e4);
+  TNotifyEvent copy = e1;
+  copy(&b);
+  EXPECT_EQ(a.clicks, 1);
+  EXPECT_EQ(a.lastSender, &b);
+}
+
+TEST(Events, BoundByPublishedMethodName) {
+  TPropHolder form(nullptr), target(nullptr);
+  TMethod m = MethodAddress(&form, "CLICKED");
+  ASSERT_TRUE(m.Assigned());
+  SetMethodProp(&target, FindPropInfo(&target, "OnClick"), m);
+  ASSERT_TRUE(target.OnClick.Assigned());
+  target.OnClick(&target);
+  EXPECT_EQ(form.clicks, 1);
+  EXPECT_EQ(form.lastSender, &target);
+  EXPECT_EQ(MethodName(&form, GetMethodProp(&target, FindPropInfo(&target, "OnClick"))), "Clicked");
+  EXPECT_EQ(MethodName(&form, TNotifyEvent(&form, &TPropHolder::Other).Method()), "Other");
+  EXPECT_FALSE(MethodAddress(&form, "Nothing").Assigned());
+  // A handler of another shape is refused.
+  EXPECT_THROW(SetMethodProp(&target, FindPropInfo(&target, "OnClick"), MethodAddress(&form, "WrongShape")),
+               EPropertyError);
+  SetMethodProp(&target, FindPropInfo(&target, "OnValue"), MethodAddress(&form, "WrongShape"));
+  EXPECT_TRUE(target.OnValue.Assigned());
+  SetMethodProp(&target, FindPropInfo(&target, "OnClick"), TMethod());
+  EXPECT_FALSE(target.OnClick.Assigned());
+}
+
+namespace {
+struct Recorder {
+  std::vector<int> calls;
+  TEventList<void(int)>* list = nullptr;
+  TEvent<void(int)> second;
+  void First(int v) {
+    calls.push_back(v);
+    if (list) list->Remove(second);
+  }
+  void Second(int v) { calls.push_back(v * 10); }
+};
+}  // namespace
+
+TEST(Events, ListsCallInOrderAndSurviveRemovalDuringACall) {
+  Recorder r;
+  TEventList<void(int)> list;
+  r.second = TEvent<void(int)>(&r, &Recorder::Second);
+  list.Add(TEvent<void(int)>(&r, &Recorder::First));
+  list.Add(r.second);
+  list(1);
+  EXPECT_EQ(r.calls, (std::vector<int>{1, 10}));
+  r.list = &list;
+  r.calls.clear();
+  list(2);
+  EXPECT_EQ(r.calls, (std::vector<int>{2}));
+  EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(Registry, ClassesFoundByName) {
+  RegisterClasses({&TPropHolder::StaticClassInfo(), &TPropChild::StaticClassInfo()});
+  EXPECT_EQ(GetClass("tpropchild"), &TPropChild::StaticClassInfo());
+  EXPECT_EQ(&FindClass("TPropHolder"), &TPropHolder::StaticClassInfo());
+  EXPECT_EQ(GetClass("TNothing"), nullptr);
+  try {
+    FindClass("TNothing");
+    FAIL();
+  } catch (const EClassNotFound& e) {
+    EXPECT_STREQ(e.what(), "Class TNothing not found");
+  }
+  TComponent* c = TPropChild::StaticClassInfo().NewComponent(nullptr);
+  EXPECT_EQ(c->ClassName(), "TPropChild");
+  EXPECT_TRUE(c->InheritsFrom(TPropHolder::StaticClassInfo()));
+  EXPECT_FALSE(TPropHolder(nullptr).InheritsFrom(TPropChild::StaticClassInfo()));
+  delete c;
+  UnRegisterClass(TPropChild::StaticClassInfo());
+  EXPECT_EQ(GetClass("TPropChild"), nullptr);
+}
+
+TEST(Persistent, AssignErrorNamesBothClasses) {
+  TPersistent a;
+  TPropHolder b(nullptr);
+  try {
+    a.Assign(&b);
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "Cannot assign a TPropHolder to a TPersistent");
+  }
+  try {
+    a.Assign(nullptr);
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "Cannot assign a nil to a TPersistent");
+  }
+}
+
+namespace {
+// Records what it hears and, optionally, whom it should forget.
+class TWatcher : public TComponent {
+ public:
+  using TComponent::TComponent;
+  TComponent* watched = nullptr;
+  std::vector<TComponent*>* log = nullptr;
+  int removals = 0;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == watched) {
+      watched = nullptr;
+      ++removals;
+    }
+  }
+};
+
+class TCounted : public TComponent {
+ public:
+  explicit TCounted(TComponent* owner, int* alive) : TComponent(owner), alive_(alive) { ++*alive_; }
+  ~TCounted() override { --*alive_; }
+
+ private:
+  int* alive_;
+};
+}  // namespace
+
+TEST(Components, OwnerFreesOwnedInAnyOrder) {
+  int alive = 0;
+  auto* root = new TComponent(nullptr);
+  auto* a = new TCounted(root, &alive);
+  auto* b = new TCounted(root, &alive);
+  new TCounted(a, &alive);
+  EXPECT_EQ(alive, 3);
+  EXPECT_EQ(root->ComponentCount(), 2);
+  EXPECT_EQ(b->ComponentIndex(), 1);
+  delete b;  // leaves its owner's list
+  EXPECT_EQ(root->ComponentCount(), 1);
+  EXPECT_EQ(alive, 2);
+  delete root;
+  EXPECT_EQ(alive, 0);
+}
+
+TEST(Components, NamesAreIdentifiersAndUniquePerOwner) {
+  TComponent root(nullptr);
+  auto* a = new TComponent(&root);
+  auto* b = new TComponent(&root);
+  a->SetName("Button1");
+  EXPECT_EQ(root.FindComponent("BUTTON1"), a);
+  EXPECT_EQ(root.FindComponent(""), nullptr);
+  try {
+    b->SetName("button1");
+    FAIL();
+  } catch (const EComponentError& e) {
+    EXPECT_STREQ(e.what(), "A component named button1 already exists");
+  }
+  try {
+    b->SetName("1abc");
+    FAIL();
+  } catch (const EComponentError& e) {
+    EXPECT_STREQ(e.what(), "'1abc' is not a valid component name");
+  }
+  a->SetName("BUTTON1");  // a change of case of its own name is fine
+  EXPECT_EQ(a->Name(), "BUTTON1");
+  EXPECT_THROW(root.Components(5), EListError);
+}
+
+TEST(Components, FreeNotificationInEitherOrder) {
+  for (int order = 0; order < 2; ++order) {
+    auto* watcher = new TWatcher(nullptr);
+    auto* target = new TComponent(nullptr);
+    watcher->watched = target;
+    target->FreeNotification(watcher);
+    if (order == 0) {
+      delete target;
+      EXPECT_EQ(watcher->watched, nullptr);
+      EXPECT_EQ(watcher->removals, 1);
+      delete watcher;
+    } else {
+      delete watcher;  // the target must not notify a freed watcher later
+      delete target;
+    }
+  }
+  // Removing the notification stops it.
+  TWatcher w(nullptr);
+  auto* t = new TComponent(nullptr);
+  w.watched = t;
+  t->FreeNotification(&w);
+  t->RemoveFreeNotification(&w);
+  delete t;
+  EXPECT_EQ(w.removals, 0);
+}
+
+TEST(Components, OwnerHearsAboutOwnedComponentsRemoved) {
+  TWatcher owner(nullptr);
+  auto* child = new TComponent(&owner);
+  owner.watched = child;
+  delete child;
+  EXPECT_EQ(owner.removals, 1);
+  EXPECT_EQ(owner.ComponentCount(), 0);
+}
+
+TEST(Components, StateAndLoaded) {
+  TComponent c(nullptr);
+  EXPECT_FALSE(c.ComponentState().Contains(csDesigning));
+  c.SetLoading(true);
+  EXPECT_TRUE(c.IsLoading());
+  c.Loaded();
+  EXPECT_FALSE(c.IsLoading());
+}
+
+TEST(Components, ManyCreatedAndDestroyedLeaveNoTrace) {
+  int alive = 0;
+  for (int i = 0; i < 10000; ++i) {
+    auto* root = new TWatcher(nullptr);
+    auto* c = new TCounted(root, &alive);
+    c->SetName("C" + std::to_string(i));
+    auto* other = new TComponent(nullptr);
+    other->FreeNotification(root);
+    delete other;
+    delete root;
+  }
+  EXPECT_EQ(alive, 0);
+}
+
+class TTestItem : public TCollectionItem {
+  HV_CLASS(TTestItem, TCollectionItem)
+ public:
+  using TCollectionItem::TCollectionItem;
+  int Value() const { return value_; }
+  void SetValue(int v) {
+    value_ = v;
+    Changed(false);
+  }
+  void Assign(TPersistent* Source) override {
+    if (auto* s = dynamic_cast<TTestItem*>(Source)) {
+      value_ = s->value_;
+      return;
+    }
+    TCollectionItem::Assign(Source);
+  }
+
+ private:
+  int value_ = 0;
+};
+
+HV_PUBLISH(TTestItem) { p.Prop("Value", &T::Value, &T::SetValue); }
+
+class TTestCollection : public TCollection {
+ public:
+  TTestCollection() : TCollection(TTestItem::StaticClassInfo()) {}
+  std::vector<TCollectionItem*> updates;
+
+ protected:
+  void Update(TCollectionItem* Item) override { updates.push_back(Item); }
+};
+
+TEST(Collections, AddDeleteIndexAndUpdates) {
+  TTestCollection c;
+  auto* a = c.Add<TTestItem>();
+  auto* b = c.Add<TTestItem>();
+  EXPECT_EQ(c.Count(), 2);
+  EXPECT_EQ(b->Index(), 1);
+  EXPECT_EQ(b->ID(), 1);
+  EXPECT_EQ(a->DisplayName(), "TTestItem");
+  c.updates.clear();
+  b->SetValue(5);
+  ASSERT_EQ(c.updates.size(), 1u);
+  EXPECT_EQ(c.updates[0], b);
+  c.BeginUpdate();
+  a->SetValue(1);
+  b->SetValue(2);
+  EXPECT_EQ(c.updates.size(), 1u);
+  c.EndUpdate();
+  EXPECT_EQ(c.updates.back(), nullptr);
+  b->SetIndex(0);
+  EXPECT_EQ(c.Items(0), b);
+  c.Delete(1);
+  EXPECT_EQ(c.Count(), 1);
+  EXPECT_EQ(c.FindItemID(1), b);
+  EXPECT_EQ(c.FindItemID(0), nullptr);
+  delete b;
+  EXPECT_EQ(c.Count(), 0);
+  EXPECT_THROW(c.Items(0), EListError);
+}
+
+TEST(Collections, AssignCopiesItems) {
+  TTestCollection a, b;
+  a.Add<TTestItem>()->SetValue(3);
+  a.Add<TTestItem>()->SetValue(4);
+  b.Add<TTestItem>()->SetValue(9);
+  b.Assign(&a);
+  ASSERT_EQ(b.Count(), 2);
+  EXPECT_EQ(static_cast<TTestItem*>(b.Items(1))->Value(), 4);
+}
+
+TEST(Lists, IndexErrorsAndMoves) {
+  TList l;
+  int x = 1, y = 2, z = 3;
+  l.Add(&x);
+  l.Add(&y);
+  l.Add(&z);
+  l.Move(0, 2);
+  EXPECT_EQ(l[2], &x);
+  l.Exchange(0, 1);
+  EXPECT_EQ(l[0], &z);
+  EXPECT_EQ(l.Remove(&y), 1);
+  try {
+    l.Items(5);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "List index out of bounds (5)");
+  }
+  try {
+    l.SetCapacity(1);
+    FAIL();
+  } catch (const EListError& e) {
+    EXPECT_STREQ(e.what(), "List capacity out of bounds (1)");
+  }
+  l.Add(nullptr);
+  l.Pack();
+  EXPECT_EQ(l.Count(), 2);
+}
