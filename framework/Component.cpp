@@ -176,3 +176,10 @@ void TComponent::Loaded() { state_.Exclude(csLoading); }
 std::string TComponent::GetNamePath() { return name_; }
 
 TPersistent* TComponent::GetOwner() { return owner_; }
+
+void TComponent::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+  // A root lists what it owns that has no parent of its own (controls are listed by their parents).
+  if (Root != this) return;
+  for (TComponent* c : components_)
+    if (!c->HasParent()) Proc(c);
+}

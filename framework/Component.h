@@ -6,6 +6,7 @@
 // is still whole (forms, frames) calls DestroyComponents() first thing in its destructor.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,14 @@ class TComponent : public TPersistent {
 
   // The owner-or-parent object used by the name path of owned persistents.
   TPersistent* GetOwner() override;
+
+  // Form files: a component that lives inside another one (a control inside its parent)
+  // says so here; the reader hands it its parent, and the writer asks each component for
+  // the children it writes inside itself (by default: the owned components without a parent).
+  virtual bool HasParent() const { return false; }
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+  virtual void SetParentComponent(TComponent*) {}
+  virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
 
  protected:
   virtual void Notification(TComponent* AComponent, TOperation Operation);

@@ -110,6 +110,13 @@ const TPublishedMethod* TClassInfo::FindMethod(std::string_view name) const {
   return nullptr;
 }
 
+const TPublishedField* TClassInfo::FindField(std::string_view name) const {
+  for (const TClassInfo* c = this; c; c = c->Parent)
+    for (const TPublishedField& f : c->Fields)
+      if (SameTextAscii(f.Name, name)) return &f;
+  return nullptr;
+}
+
 const TTypeInfo& TClassInfo::TypeInfo() const {
   static std::mutex lock;
   std::lock_guard<std::mutex> g(lock);

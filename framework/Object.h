@@ -80,11 +80,20 @@ struct TPublishedMethod {
   std::function<TMethod(TObject*)> Bind;  // the method bound to an object of the class
 };
 
+// A data member of a form or frame that holds one of its components; form-file readers set it
+// when they create the component of that name.
+struct TPublishedField {
+  std::string Name;
+  const TClassInfo* FieldClass = nullptr;
+  std::function<bool(TObject* root, TObject* value)> Set;  // false: value of another class
+};
+
 struct TClassInfo {
   std::string Name;
   const TClassInfo* Parent = nullptr;
   std::vector<TPropInfo> OwnProps;
   std::vector<TPublishedMethod> Methods;
+  std::vector<TPublishedField> Fields;
   // Factories, present when the class can be created by name that way.
   TComponent* (*NewComponent)(TComponent* owner) = nullptr;
   TCollectionItem* (*NewItem)(TCollection* collection) = nullptr;
@@ -97,6 +106,7 @@ struct TClassInfo {
   std::vector<const TPropInfo*> PropsByName() const;
   const TPropInfo* FindProp(std::string_view name) const;
   const TPublishedMethod* FindMethod(std::string_view name) const;
+  const TPublishedField* FindField(std::string_view name) const;  // own and inherited
   const TTypeInfo& TypeInfo() const;  // the tkClass descriptor of the class
 
  private:
@@ -306,6 +316,20 @@ class TPublisher {
   template <class G, class S>
   TPropBuilder Event(const char* name, G getter, S setter) {
     return Prop(name, getter, setter);
+  }
+  // A data member that holds a component of the form (set by the form-file reader).
+  template <class C, class V>
+  void ComponentField(const char* name, V* C::*field) {
+    TPublishedField f;
+    f.Name = name;
+    f.FieldClass = &V::StaticClassInfo();
+    f.Set = [field](TObject* root, TObject* value) {
+      V* typed = value ? dynamic_cast<V*>(value) : nullptr;
+      if (value && !typed) return false;
+      static_cast<T*>(root)->*field = typed;
+      return true;
+    };
+    info_.Fields.push_back(std::move(f));
   }
   // A handler method that form files bind to events by name.
   template <class M>

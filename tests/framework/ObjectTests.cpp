@@ -553,3 +553,26 @@ TEST(Lists, IndexErrorsAndMoves) {
   l.Pack();
   EXPECT_EQ(l.Count(), 2);
 }
+
+class TFieldHolder : public TComponent {
+  HV_CLASS(TFieldHolder, TComponent)
+ public:
+  using TComponent::TComponent;
+  TPropHolder* Holder1 = nullptr;
+};
+
+HV_PUBLISH(TFieldHolder) { p.ComponentField("Holder1", &T::Holder1); }
+
+TEST(PublishedFields, SetByNameOnlyWithTheirClass) {
+  TFieldHolder root(nullptr);
+  TPropHolder h(nullptr);
+  TComponent other(nullptr);
+  const TPublishedField* f = root.ClassInfo().FindField("HOLDER1");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->FieldClass, &TPropHolder::StaticClassInfo());
+  EXPECT_TRUE(f->Set(&root, &h));
+  EXPECT_EQ(root.Holder1, &h);
+  EXPECT_FALSE(f->Set(&root, &other));
+  EXPECT_EQ(root.Holder1, &h);
+  EXPECT_EQ(root.ClassInfo().FindField("Nothing"), nullptr);
+}
