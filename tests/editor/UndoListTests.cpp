@@ -1,0 +1,269 @@
+// Undo list: change numbers, blocks, group breaks, the limit and the saved-state mark.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEditUndo.h"
+
+namespace {
+
+// Counts OnAddedUndo calls and keeps a modified flag the way the editor derives it.
+struct Watcher {
+  int added = 0;
+  bool modified = false;
+  TTxtEditUndoList* list = nullptr;
+  void Added(TObject* Sender) {
+    ++added;
+    modified = !static_cast<TTxtEditUndoList*>(Sender)->IsAtSavedState();
+  }
+};
+
+void Change(TTxtEditUndoList& l, const char* text = "x", TTxtUndoReason r = urInsert) {
+  l.AddChange(r, BufferCoord(1, 1), BufferCoord(2, 1), text, smNormal);
+}
+
+// Undoes one step: pops every item of the top change number.
+void UndoStep(TTxtEditUndoList& l) {
+  if (!l.CanUndo()) return;
+  int n = l.PeekItem()->ChangeNumber;
+  while (l.CanUndo() && l.PeekItem()->ChangeNumber == n) l.PopItem();
+}
+
+}  // namespace
+
+TEST(UndoList, DefaultsAndEmptyAnswers) {
+  TTxtEditUndoList l;
+  EXPECT_EQ(l.MaxUndoActions(), 1024);
+  EXPECT_EQ(l.NextChangeNumber(), 1);
+  EXPECT_FALSE(l.CanUndo());
+  EXPECT_EQ(l.PeekItem(), nullptr);
+  EXPECT_EQ(l.PopItem(), nullptr);
+  EXPECT_EQ(l.LastChangeReason(), urNothing);
+  EXPECT_TRUE(l.IsAtSavedState());
+  l.PushItem(nullptr);
+  EXPECT_EQ(l.ItemCount(), 0);
+}
+
+TEST(UndoList, ChangeNumbersOutsideAndInsideBlocks) {
+  TTxtEditUndoList l;
+  Change(l);
+  Change(l);
+  ASSERT_EQ(l.ItemCount(), 2);
+  EXPECT_EQ(l.Items(0)->ChangeNumber, 1);
+  EXPECT_EQ(l.Items(1)->ChangeNumber, 2);
+  l.BeginBlock();
+  Change(l);
+  Change(l);
+  EXPECT_EQ(l.NextChangeNumber(), 3);
+  l.EndBlock();
+  EXPECT_EQ(l.Items(2)->ChangeNumber, 3);
+  EXPECT_EQ(l.Items(3)->ChangeNumber, 3);
+  EXPECT_EQ(l.NextChangeNumber(), 4);
+  EXPECT_EQ(l.BlockChangeNumber(), 0);
+}
+
+TEST(UndoList, RecordsAllFieldsAndAssignCopiesItems) {
+  TTxtEditUndoList l;
+  l.AddChange(urDelete, BufferCoord(3, 4), BufferCoord(5, 6), std::string("a\0b", 3), smColumn);
+  TTxtEditUndoItem* it = l.PeekItem();
+  EXPECT_EQ(it->Reason, urDelete);
+  EXPECT_EQ(it->SelMode, smColumn);
+  EXPECT_EQ(it->StartPos, BufferCoord(3, 4));
+  EXPECT_EQ(it->EndPos, BufferCoord(5, 6));
+  EXPECT_EQ(it->Text, std::string("a\0b", 3));
+
+  TTxtEditUndoItem copy;
+  copy.Assign(it);
+  EXPECT_EQ(copy.Text, it->Text);
+  EXPECT_EQ(copy.ChangeNumber, it->ChangeNumber);
+  EXPECT_THROW(copy.Assign(&l), EConvertError);
+
+  TTxtEditUndoList other;
+  other.SetMaxUndoActions(7);
+  other.Lock();
+  l.MarkSavedState(true);
+  l.Assign(&other);
+  EXPECT_EQ(l.ItemCount(), 0);
+  EXPECT_EQ(l.MaxUndoActions(), 7);
+  EXPECT_EQ(l.LockCount(), 1);
+  // The saved-state mark is the list's own and stays.
+  EXPECT_EQ(l.SavedChangeNumber(), 1);
+  other.Unlock();
+  Change(other);
+  l.Assign(&other);
+  ASSERT_EQ(l.ItemCount(), 1);
+  EXPECT_NE(l.PeekItem(), other.PeekItem());
+}
+
+TEST(UndoList, NestedBlocksShareOneNumberAndNotifyOnceAtTheOuterEnd) {
+  TTxtEditUndoList l;
+  Watcher w;
+  l.OnAddedUndo = TNotifyEvent(&w, &Watcher::Added);
+  l.BeginBlock();
+  Change(l);
+  l.BeginBlock();
+  Change(l);
+  l.EndBlock();
+  EXPECT_EQ(w.added, 2);  // one per pushed item, none for the inner end
+  Change(l);
+  l.EndBlock();
+  EXPECT_EQ(w.added, 4);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(l.Items(i)->ChangeNumber, 1);
+  // A block without items notifies nobody.
+  l.BeginBlock();
+  l.EndBlock();
+  EXPECT_EQ(w.added, 4);
+  l.EndBlock();  // unbalanced: ignored
+  EXPECT_EQ(l.BlockCount(), 0);
+}
+
+TEST(UndoList, GroupBreaks) {
+  TTxtEditUndoList l;
+  Watcher w;
+  l.OnAddedUndo = TNotifyEvent(&w, &Watcher::Added);
+  l.AddGroupBreak();  // also on an empty list
+  l.AddGroupBreak();
+  EXPECT_EQ(l.ItemCount(), 1);
+  EXPECT_EQ(l.LastChangeReason(), urGroupBreak);
+  EXPECT_EQ(w.added, 0);
+  Change(l);
+  l.AddGroupBreak();
+  EXPECT_EQ(l.ItemCount(), 3);
+  EXPECT_EQ(w.added, 1);
+}
+
+TEST(UndoList, LockSuspendsRecording) {
+  TTxtEditUndoList l;
+  l.Lock();
+  l.Lock();
+  Change(l);
+  l.Unlock();
+  Change(l);
+  EXPECT_EQ(l.ItemCount(), 0);
+  l.Unlock();
+  l.Unlock();  // below 0: nothing
+  EXPECT_EQ(l.LockCount(), 0);
+  Change(l);
+  EXPECT_EQ(l.ItemCount(), 1);
+}
+
+TEST(UndoList, LimitTrimsTheOldestItems) {
+  TTxtEditUndoList l;
+  l.SetMaxUndoActions(2);
+  Change(l, "1");
+  Change(l, "2");
+  EXPECT_FALSE(l.FullUndoImpossible());
+  Change(l, "3");
+  ASSERT_EQ(l.ItemCount(), 2);
+  EXPECT_EQ(l.Items(0)->Text, "2");
+  EXPECT_TRUE(l.FullUndoImpossible());
+  l.Clear();
+  EXPECT_FALSE(l.FullUndoImpossible());
+  Change(l);
+  Change(l);
+  l.SetMaxUndoActions(-5);
+  EXPECT_EQ(l.MaxUndoActions(), 0);
+  EXPECT_EQ(l.ItemCount(), 0);
+}
+
+TEST(UndoList, SavedStateFollowsUndoAndModifiedDeclarations) {
+  TTxtEditUndoList l;
+  EXPECT_TRUE(l.IsAtSavedState());  // saved while empty
+  Change(l);
+  l.MarkSavedState(true);
+  EXPECT_TRUE(l.IsAtSavedState());
+  Change(l);
+  EXPECT_FALSE(l.IsAtSavedState());
+  UndoStep(l);
+  EXPECT_TRUE(l.IsAtSavedState());
+  // Declared modified at the saved state: no later state counts as saved until the next save.
+  l.MarkSavedState(false);
+  EXPECT_FALSE(l.IsAtSavedState());
+  UndoStep(l);
+  EXPECT_FALSE(l.IsAtSavedState());
+  l.MarkSavedState(true);
+  EXPECT_TRUE(l.IsAtSavedState());
+  // Declaring a list away from its saved state modified changes nothing.
+  Change(l);
+  int saved = l.SavedChangeNumber();
+  l.MarkSavedState(false);
+  EXPECT_EQ(l.SavedChangeNumber(), saved);
+}
+
+// With a limit of 0 every item is dropped at once, so the list stays empty; an empty list that
+// was saved while empty would then look saved after every edit, and closing would never ask.
+TEST(UndoList, LimitZeroNeverReportsAnEditedTextAsSaved) {
+  TTxtEditUndoList l;
+  Watcher w;
+  l.OnAddedUndo = TNotifyEvent(&w, &Watcher::Added);
+  l.SetMaxUndoActions(0);
+  l.MarkSavedState(true);
+  Change(l);
+  EXPECT_EQ(l.ItemCount(), 0);
+  EXPECT_TRUE(w.modified);
+  EXPECT_FALSE(l.IsAtSavedState());
+  Change(l);
+  EXPECT_TRUE(w.modified);
+  l.MarkSavedState(true);
+  EXPECT_TRUE(l.IsAtSavedState());
+}
+
+// Saved while empty, one change more than the limit, then undo of all that is left: the first
+// change is still in the text, so the text is not the saved one.
+TEST(UndoList, TrimmingPastTheSavedStateForgetsIt) {
+  TTxtEditUndoList l;
+  l.SetMaxUndoActions(3);
+  l.MarkSavedState(true);
+  for (int i = 0; i < 4; ++i) Change(l);
+  while (l.CanUndo()) UndoStep(l);
+  EXPECT_FALSE(l.IsAtSavedState());
+
+  // The same when the saved state was a change that has now been dropped.
+  TTxtEditUndoList m;
+  m.SetMaxUndoActions(2);
+  Change(m);
+  m.MarkSavedState(true);
+  Change(m);
+  Change(m);  // drops the saved change
+  UndoStep(m);
+  UndoStep(m);
+  EXPECT_FALSE(m.IsAtSavedState());
+
+  // Dropping items older than the saved one keeps the saved state reachable.
+  TTxtEditUndoList k;
+  k.SetMaxUndoActions(2);
+  Change(k);
+  Change(k);
+  k.MarkSavedState(true);
+  Change(k);  // drops the first, older than the saved change
+  UndoStep(k);
+  EXPECT_TRUE(k.IsAtSavedState());
+
+  // A dropped group break changes no text: the empty list still matches the saved text.
+  TTxtEditUndoList g;
+  g.SetMaxUndoActions(1);
+  g.AddGroupBreak();
+  Change(g);
+  UndoStep(g);
+  EXPECT_TRUE(g.IsAtSavedState());
+}
+
+TEST(UndoList, LoweringTheLimitAlsoForgetsTheSavedState) {
+  TTxtEditUndoList l;
+  l.MarkSavedState(true);
+  Change(l);
+  Change(l);
+  l.SetMaxUndoActions(1);
+  UndoStep(l);
+  EXPECT_FALSE(l.IsAtSavedState());
+}
+
+TEST(UndoList, PopAndPushMoveItemsBetweenLists) {
+  TTxtEditUndoList undo, redo;
+  Watcher w;
+  redo.OnAddedUndo = TNotifyEvent(&w, &Watcher::Added);
+  Change(undo, "abc");
+  TTxtEditUndoItem* raw = undo.PeekItem();
+  redo.PushItem(undo.PopItem());
+  EXPECT_EQ(redo.PeekItem(), raw);
+  EXPECT_EQ(w.added, 1);
+  EXPECT_FALSE(undo.CanUndo());
+}
