@@ -422,10 +422,12 @@ TClassInfo* MakeClassInfo(const char* name, const TClassInfo* parent) {
   auto* info = new TClassInfo();  // lives for the whole process
   info->Name = name;
   info->Parent = parent;
+  // Only components and collection items get the owner-taking factories: other classes may
+  // well have a constructor that a pointer converts to (a handle stream takes a void*).
   if constexpr (!std::is_abstract_v<T>) {
-    if constexpr (std::is_constructible_v<T, TComponent*>) {
+    if constexpr (std::is_base_of_v<TComponent, T> && std::is_constructible_v<T, TComponent*>) {
       info->NewComponent = [](TComponent* owner) -> TComponent* { return new T(owner); };
-    } else if constexpr (std::is_constructible_v<T, TCollection*>) {
+    } else if constexpr (std::is_base_of_v<TCollectionItem, T> && std::is_constructible_v<T, TCollection*>) {
       info->NewItem = [](TCollection* c) -> TCollectionItem* { return new T(c); };
     } else if constexpr (std::is_default_constructible_v<T>) {
       info->NewObject = []() -> TObject* { return new T(); };
