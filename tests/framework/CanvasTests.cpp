@@ -1,0 +1,361 @@
+// The canvas: fills, frames, lines, clipping and text drawn into a memory bitmap and read back
+// pixel by pixel; selection of its objects and their release.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "framework/Graphics.h"
+#include "tests/framework/GraphicsTestSupport.h"
+
+namespace {
+
+constexpr uint32_t white = 0xFFFFFF;
+constexpr uint32_t red = 0x0000FF;
+constexpr uint32_t blue = 0xFF0000;
+constexpr uint32_t yellow = 0x00FFFF;
+
+struct CanvasEvents {
+  std::string log;
+  void Changing(TObject*) { log += "<"; }
+  void Changed(TObject*) { log += ">"; }
+};
+
+// A graphic that records where it is asked to draw.
+class TRecordingGraphic : public TGraphic {
+ public:
+  bool Empty() const override { return width_ == 0; }
+  int Width() const override { return width_; }
+  void SetWidth(int v) override { width_ = v; }
+  int Height() const override { return height_; }
+  void SetHeight(int v) override { height_ = v; }
+  TRect drawnAt;
+  int draws = 0;
+
+ protected:
+  void Draw(TCanvas*, const TRect& rect) override {
+    drawnAt = rect;
+    ++draws;
+  }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+};
+
+}  // namespace
+
+TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
+  TTestSurface surface(20, 20);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Brush()->SetColor(clRed);
+  canvas.FillRect(Rect(5, 5, 15, 10));
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      bool inside = x >= 5 && x < 15 && y >= 5 && y < 10;
+      ASSERT_EQ(surface.Pixel(x, y), inside ? red : white) << x << "," << y;
+    }
+}
+
+TEST(Canvas, SystemColoursAreResolvedWhenDrawing) {
+  TTestSurface surface(4, 4);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Brush()->SetColor(clBtnFace);
+  canvas.FillRect(Rect(0, 0, 4, 4));
+  // The DIB holds 8 bits per channel, so the system colour must come back unchanged.
+  EXPECT_EQ(surface.Pixel(2, 2), static_cast<uint32_t>(GetSysColor(COLOR_BTNFACE)));
+}
+
+TEST(Canvas, ClearBrushPaintsNothing) {
+  TTestSurface surface(10, 10);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Brush()->SetColor(clRed);
+  canvas.Brush()->SetStyle(bsClear);
+  canvas.FillRect(Rect(0, 0, 10, 10));
+  EXPECT_EQ(surface.Count(white), 100);
+  // A rectangle with a clear brush draws only its outline.
+  canvas.Pen()->SetColor(clBlue);
+  canvas.Rectangle(2, 2, 8, 8);
+  EXPECT_EQ(surface.Pixel(2, 2), blue);
+  EXPECT_EQ(surface.Pixel(5, 5), white);
+}
+
+TEST(Canvas, RectangleFrameAndInterior) {
+  TTestSurface surface(12, 12);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Pen()->SetColor(clBlue);
+  canvas.Brush()->SetColor(clYellow);
+  canvas.Rectangle(Rect(2, 3, 9, 10));
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) {
+      uint32_t expected = white;
+      if (x >= 2 && x < 9 && y >= 3 && y < 10)
+        expected = (x == 2 || x == 8 || y == 3 || y == 9) ? blue : yellow;
+      ASSERT_EQ(surface.Pixel(x, y), expected) << x << "," << y;
+    }
+  // FrameRect draws one pixel in the brush.
+  surface.Fill(white);
+  canvas.Brush()->SetColor(clRed);
+  canvas.FrameRect(Rect(1, 1, 5, 5));
+  EXPECT_EQ(surface.Count(red), 12);
+  EXPECT_EQ(surface.Pixel(2, 2), white);
+}
+
+TEST(Canvas, LinesStopBeforeTheirEndPoint) {
+  TTestSurface surface(20, 20);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Pen()->SetColor(clRed);
+  canvas.MoveTo(2, 5);
+  canvas.LineTo(12, 5);
+  EXPECT_EQ(canvas.PenPos(), Point(12, 5));
+  EXPECT_EQ(surface.Count(red, 2, 5, 12, 6), 10);
+  EXPECT_EQ(surface.Pixel(12, 5), white);
+  EXPECT_EQ(surface.Count(red), 10);
+
+  surface.Fill(white);
+  const TPoint path[] = {{1, 1}, {1, 6}, {6, 6}};
+  canvas.Polyline(path);
+  EXPECT_EQ(surface.Count(red, 1, 1, 2, 6), 5);
+  EXPECT_EQ(surface.Count(red, 1, 6, 6, 7), 5);
+  EXPECT_EQ(surface.Count(red), 10);
+  canvas.Polyline({});  // nothing to draw
+  EXPECT_EQ(surface.Count(red), 10);
+}
+
+TEST(Canvas, PenWidthAndRasterMode) {
+  TTestSurface surface(20, 20);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Pen()->SetColor(clWhite);
+  canvas.Pen()->SetMode(pmXor);
+  canvas.MoveTo(0, 3);
+  canvas.LineTo(10, 3);
+  EXPECT_EQ(surface.Pixel(4, 3), 0u);  // white xor white
+  canvas.MoveTo(0, 3);
+  canvas.LineTo(10, 3);
+  EXPECT_EQ(surface.Pixel(4, 3), white);  // drawn twice: back again
+
+  canvas.Pen()->SetMode(pmCopy);
+  canvas.Pen()->SetColor(clBlue);
+  canvas.Pen()->SetWidth(3);
+  canvas.MoveTo(2, 10);
+  canvas.LineTo(18, 10);
+  EXPECT_EQ(surface.Pixel(10, 9), blue);
+  EXPECT_EQ(surface.Pixel(10, 10), blue);
+  EXPECT_EQ(surface.Pixel(10, 11), blue);
+  EXPECT_EQ(surface.Pixel(10, 13), white);
+}
+
+TEST(Canvas, DrawingStaysInsideTheClipRegion) {
+  TTestSurface surface(20, 20);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 20, 20));
+  TRegionHandle region(CreateRectRgn(4, 6, 10, 8));
+  SelectClipRgn(canvas.Handle(), region.Get());
+  EXPECT_EQ(canvas.ClipRect(), Rect(4, 6, 10, 8));
+  canvas.Brush()->SetColor(clRed);
+  canvas.FillRect(Rect(0, 0, 20, 20));
+  EXPECT_EQ(surface.Count(red), 12);
+  EXPECT_EQ(surface.Count(red, 4, 6, 10, 8), 12);
+  SelectClipRgn(canvas.Handle(), nullptr);
+}
+
+TEST(Canvas, PixelsReadAndWrite) {
+  TTestSurface surface(8, 8);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.SetPixels(3, 4, TColor(0x123456));
+  EXPECT_EQ(surface.Pixel(3, 4), 0x123456u);
+  EXPECT_EQ(canvas.Pixels(3, 4), TColor(0x123456));
+  EXPECT_EQ(canvas.Pixels(0, 0), clWhite);
+  EXPECT_EQ(canvas.Pixels(8, 0), clNone);
+  EXPECT_EQ(canvas.Pixels(-1, 3), clNone);
+}
+
+TEST(Canvas, CopyRectBetweenCanvases) {
+  TTestSurface from(10, 10), to(10, 10);
+  TCanvas source, dest;
+  source.SetHandle(from.DC());
+  dest.SetHandle(to.DC());
+  source.Brush()->SetColor(clBlue);
+  source.FillRect(Rect(0, 0, 5, 5));
+  dest.CopyRect(Rect(5, 5, 10, 10), &source, Rect(0, 0, 5, 5));
+  EXPECT_EQ(to.Count(blue), 25);
+  EXPECT_EQ(to.Count(blue, 5, 5, 10, 10), 25);
+  // Stretched to twice the size.
+  to.Fill(white);
+  dest.CopyRect(Rect(0, 0, 10, 10), &source, Rect(0, 0, 5, 5));
+  EXPECT_EQ(to.Count(blue), 100);
+}
+
+TEST(Canvas, TextWithOpaqueAndClearBrush) {
+  TTestSurface surface(120, 40);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Font()->SetName(L"Tahoma");
+  canvas.Font()->SetSize(12);
+  canvas.Font()->SetColor(clBlack);
+  canvas.Brush()->SetColor(clYellow);
+  TSize extent = canvas.TextExtent(L"Hello");
+  ASSERT_GT(extent.cx, 0);
+  ASSERT_GT(extent.cy, 0);
+  canvas.TextOut(3, 2, L"Hello");
+  EXPECT_EQ(canvas.PenPos(), Point(3 + extent.cx, 2));
+  int inside = extent.cx * extent.cy;
+  // The box behind the text is painted, glyphs darken part of it, nothing lies outside it.
+  EXPECT_GT(surface.Count(yellow, 3, 2, 3 + extent.cx, 2 + extent.cy), inside / 2);
+  EXPECT_LT(surface.Count(yellow, 3, 2, 3 + extent.cx, 2 + extent.cy), inside);
+  EXPECT_EQ(surface.Count(white), 120 * 40 - inside);
+
+  surface.Fill(white);
+  canvas.Brush()->SetStyle(bsClear);
+  canvas.TextOut(3, 2, L"Hello");
+  EXPECT_EQ(surface.Count(yellow), 0);
+  EXPECT_LT(surface.Count(white, 3, 2, 3 + extent.cx, 2 + extent.cy), inside);
+
+  // ANSI text converts from the code page: the same width as the wide text.
+  EXPECT_EQ(canvas.TextWidth(AnsiString("Hello")), extent.cx);
+  EXPECT_EQ(canvas.TextWidth(WideString()), 0);
+}
+
+TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
+  TTestSurface surface(100, 30);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Font()->SetColor(clBlack);
+  canvas.Brush()->SetColor(clYellow);
+  TRect box = Rect(10, 5, 30, 20);
+  canvas.TextRect(box, 12, 6, L"WWWWWWWWWWWWWW");
+  EXPECT_EQ(surface.Count(white), 100 * 30 - box.Width() * box.Height());
+  EXPECT_GT(surface.Count(yellow, 10, 5, 30, 20), 0);
+
+  TRect measure = Rect(0, 0, 0, 0);
+  int height = canvas.DrawText(measure, L"Two\nlines", DT_CALCRECT | DT_NOPREFIX);
+  EXPECT_EQ(measure.Height(), height);
+  EXPECT_EQ(height, 2 * canvas.TextHeight(L"Two"));
+}
+
+TEST(Canvas, TextMetricsComeFromTheSelectedFont) {
+  TTestSurface surface(10, 10);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  canvas.Font()->SetName(L"Courier New");
+  canvas.Font()->SetPitch(fpFixed);
+  canvas.Font()->SetSize(10);
+  HDC dc = canvas.Handle();
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), canvas.Font()->Handle());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  EXPECT_EQ(canvas.TextHeight(L"Wg"), tm.tmHeight);
+  // Fixed pitch: every character one cell wide.
+  int cell = canvas.TextWidth(L"i");
+  EXPECT_EQ(cell, tm.tmAveCharWidth);
+  EXPECT_EQ(canvas.TextWidth(L"iiii"), 4 * cell);
+  EXPECT_EQ(canvas.TextWidth(L"WWWW"), 4 * cell);
+
+  // A font made independently from the same record measures the same.
+  LOGFONTW lf = canvas.Font()->LogFont();
+  TFontHandle twin(CreateFontIndirectW(&lf));
+  TCreatedDC other(CreateCompatibleDC(nullptr));
+  TSelectObject selection(other.Get(), twin.Get());
+  SIZE size{};
+  GetTextExtentPoint32W(other.Get(), L"Verdan", 6, &size);
+  EXPECT_EQ(canvas.TextExtent(L"Verdan"), (TSize{size.cx, size.cy}));
+
+  // A larger font is measured as soon as it changes.
+  int small = canvas.TextHeight(L"W");
+  canvas.Font()->SetSize(20);
+  EXPECT_GT(canvas.TextHeight(L"W"), small);
+  EXPECT_EQ(GetCurrentObject(canvas.Handle(), OBJ_FONT), canvas.Font()->Handle());
+}
+
+TEST(Canvas, ChangedObjectsAreTakenOutOfTheDCBeforeTheyAreFreed) {
+  TTestSurface surface(40, 20);
+  int base = GdiObjectCount();
+  {
+    TCanvas canvas;
+    canvas.SetHandle(surface.DC());
+    HGDIOBJ originalFont = GetCurrentObject(surface.DC(), OBJ_FONT);
+    for (int i = 0; i < 1000; ++i) {
+      canvas.Font()->SetSize(8 + i % 7);
+      canvas.Pen()->SetColor(TColor(i));
+      canvas.Brush()->SetColor(TColor(i * 3));
+      canvas.TextOut(0, 0, L"x");
+      canvas.LineTo(i % 40, 10);
+      canvas.FillRect(Rect(0, 15, 5, 20));
+    }
+    EXPECT_EQ(GetCurrentObject(surface.DC(), OBJ_FONT), canvas.Font()->Handle());
+    canvas.SetHandle(nullptr);
+    EXPECT_EQ(GetCurrentObject(surface.DC(), OBJ_FONT), originalFont);
+  }
+  EXPECT_EQ(GdiObjectCount(), base);
+}
+
+TEST(Canvas, WithoutADCDrawingIsRefused) {
+  TCanvas canvas;
+  EXPECT_FALSE(canvas.HandleAllocated());
+  try {
+    canvas.FillRect(Rect(0, 0, 1, 1));
+    FAIL();
+  } catch (const EInvalidOperation& e) {
+    EXPECT_STREQ(e.what(), "Canvas does not allow drawing");
+  }
+  EXPECT_THROW(canvas.TextWidth(L"x"), EInvalidOperation);
+}
+
+TEST(Canvas, ChangeEventsBracketEveryDrawing) {
+  TTestSurface surface(4, 4);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  CanvasEvents events;
+  canvas.OnChanging = TNotifyEvent(&events, &CanvasEvents::Changing);
+  canvas.OnChange = TNotifyEvent(&events, &CanvasEvents::Changed);
+  canvas.FillRect(Rect(0, 0, 1, 1));
+  canvas.LineTo(2, 2);
+  EXPECT_EQ(events.log, "<><>");
+}
+
+TEST(Canvas, DrawAndStretchDrawHandTheRectangleToTheGraphic) {
+  TTestSurface surface(4, 4);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  TRecordingGraphic graphic;
+  canvas.Draw(1, 1, &graphic);  // empty: not drawn
+  canvas.Draw(1, 1, nullptr);
+  EXPECT_EQ(graphic.draws, 0);
+  graphic.SetWidth(5);
+  graphic.SetHeight(7);
+  canvas.Draw(3, 4, &graphic);
+  EXPECT_EQ(graphic.drawnAt, Rect(3, 4, 8, 11));
+  canvas.StretchDraw(Rect(0, 0, 50, 60), &graphic);
+  EXPECT_EQ(graphic.drawnAt, Rect(0, 0, 50, 60));
+  EXPECT_EQ(graphic.draws, 2);
+}
+
+TEST(Canvas, LockSerialisesThreads) {
+  TCanvas canvas;
+  canvas.Lock();
+  canvas.Lock();
+  EXPECT_EQ(canvas.LockCount(), 2);
+  bool otherGotIt = true;
+  std::thread other([&] {
+    otherGotIt = canvas.TryLock();
+    if (otherGotIt) canvas.Unlock();
+  });
+  other.join();
+  EXPECT_FALSE(otherGotIt);
+  canvas.Unlock();
+  canvas.Unlock();
+  EXPECT_EQ(canvas.LockCount(), 0);
+  std::thread again([&] {
+    otherGotIt = canvas.TryLock();
+    if (otherGotIt) canvas.Unlock();
+  });
+  again.join();
+  EXPECT_TRUE(otherGotIt);
+}

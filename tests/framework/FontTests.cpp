@@ -1,0 +1,235 @@
+// Fonts, pens and brushes: properties, change notification, handles and their release.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "framework/Graphics.h"
+
+namespace {
+
+struct ChangeCounter {
+  int changes = 0;
+  TObject* sender = nullptr;
+  void Changed(TObject* Sender) {
+    ++changes;
+    sender = Sender;
+  }
+};
+
+LOGFONTW ObjectLogFont(HFONT font) {
+  LOGFONTW lf{};
+  GetObjectW(font, sizeof lf, &lf);
+  return lf;
+}
+
+}  // namespace
+
+TEST(Font, Defaults) {
+  TFont font;
+  EXPECT_EQ(font.Name(), L"Tahoma");
+  EXPECT_EQ(font.Size(), 8);
+  EXPECT_EQ(font.Color(), clWindowText);
+  EXPECT_EQ(font.Charset(), DEFAULT_CHARSET);
+  EXPECT_EQ(font.Pitch(), fpDefault);
+  EXPECT_TRUE(font.Style().Empty());
+  EXPECT_EQ(font.PixelsPerInch(), TFont::ScreenPixelsPerInch());
+  EXPECT_FALSE(font.HandleAllocated());
+}
+
+TEST(Font, SizeAndHeightFollowTheResolution) {
+  TFont font;
+  font.SetPixelsPerInch(96);
+  font.SetSize(10);
+  EXPECT_EQ(font.Height(), -13);
+  font.SetHeight(-16);
+  EXPECT_EQ(font.Size(), 12);
+  font.SetHeight(16);  // a cell height reads as a negative size
+  EXPECT_EQ(font.Size(), -12);
+  font.SetPixelsPerInch(72);
+  font.SetHeight(-20);
+  EXPECT_EQ(font.Size(), 20);
+  font.SetPixelsPerInch(0);  // refused
+  EXPECT_EQ(font.PixelsPerInch(), 72);
+}
+
+TEST(Font, OneChangeNotificationPerChange) {
+  TFont font;
+  ChangeCounter counter;
+  font.OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
+  font.SetSize(12);
+  font.SetName(L"Courier New");
+  font.SetStyle({fsBold, fsItalic});
+  font.SetColor(clRed);
+  font.SetCharset(RUSSIAN_CHARSET);
+  font.SetPitch(fpFixed);
+  font.SetOrientation(900);
+  EXPECT_EQ(counter.changes, 7);
+  EXPECT_EQ(counter.sender, &font);
+  // Unchanged values and an empty name announce nothing.
+  font.SetSize(12);
+  font.SetName(L"Courier New");
+  font.SetName(L"");
+  font.SetStyle({fsItalic, fsBold});
+  font.SetColor(clRed);
+  EXPECT_EQ(counter.changes, 7);
+  EXPECT_EQ(font.Name(), L"Courier New");
+}
+
+TEST(Font, HandleIsMadeAgainAfterAChange) {
+  TFont font;
+  font.SetName(L"Courier New");
+  font.SetSize(10);
+  HFONT first = font.Handle();
+  EXPECT_EQ(font.Handle(), first);  // kept while nothing changes
+  EXPECT_EQ(ObjectLogFont(first).lfWeight, FW_NORMAL);
+
+  font.SetStyle({fsBold, fsUnderline});
+  LOGFONTW bold = ObjectLogFont(font.Handle());
+  EXPECT_EQ(bold.lfWeight, FW_BOLD);
+  EXPECT_TRUE(bold.lfUnderline);
+  EXPECT_FALSE(bold.lfItalic);
+  EXPECT_EQ(bold.lfHeight, font.Height());
+  EXPECT_STREQ(bold.lfFaceName, L"Courier New");
+
+  // The colour is not part of the font's handle.
+  HFONT before = font.Handle();
+  font.SetColor(clBlue);
+  EXPECT_EQ(font.Handle(), before);
+}
+
+TEST(Font, LogicalFontRecordComparesByteForByte) {
+  TFont font;
+  font.SetName(L"Courier New");
+  font.SetPitch(fpFixed);
+  LOGFONTW lf = font.LogFont();
+  EXPECT_EQ(lf.lfPitchAndFamily, FIXED_PITCH | FF_MODERN);
+  for (size_t i = std::wcslen(lf.lfFaceName); i < LF_FACESIZE; ++i) EXPECT_EQ(lf.lfFaceName[i], 0) << i;
+  font.SetPitch(fpVariable);
+  EXPECT_EQ(font.LogFont().lfPitchAndFamily, VARIABLE_PITCH);
+
+  // A record taken over gives back the same bytes.
+  font.SetStyle({fsItalic, fsStrikeOut});
+  font.SetOrientation(450);
+  TFont copy;
+  copy.SetLogFont(font.LogFont());
+  LOGFONTW a = font.LogFont(), b = copy.LogFont();
+  EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+
+  // A face name longer than the record holds is cut, still terminated.
+  font.SetName(std::wstring(40, L'x'));
+  EXPECT_EQ(std::wcslen(font.LogFont().lfFaceName), static_cast<size_t>(LF_FACESIZE - 1));
+}
+
+TEST(Font, AssignCopiesEverythingWithOneChange) {
+  TFont source;
+  source.SetName(L"Courier New");
+  source.SetSize(14);
+  source.SetStyle({fsBold});
+  source.SetColor(clMaroon);
+  source.SetCharset(ANSI_CHARSET);
+  source.SetPitch(fpFixed);
+  TFont target;
+  ChangeCounter counter;
+  target.OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
+  target.Assign(&source);
+  EXPECT_EQ(counter.changes, 1);
+  EXPECT_EQ(target.Name(), L"Courier New");
+  EXPECT_EQ(target.Height(), source.Height());
+  EXPECT_EQ(target.Style(), TFontStyles{fsBold});
+  EXPECT_EQ(target.Color(), clMaroon);
+  EXPECT_EQ(target.Charset(), ANSI_CHARSET);
+  EXPECT_EQ(target.Pitch(), fpFixed);
+  target.Assign(&source);  // nothing differs
+  EXPECT_EQ(counter.changes, 1);
+
+  // A font measured for a printer keeps its point size on the screen.
+  TFont printer;
+  printer.SetPixelsPerInch(600);
+  printer.SetSize(10);
+  TFont screen;
+  screen.SetPixelsPerInch(96);
+  screen.Assign(&printer);
+  EXPECT_EQ(screen.Size(), 10);
+  EXPECT_EQ(screen.Height(), -13);
+
+  TPen pen;
+  try {
+    target.Assign(&pen);
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "Cannot assign a TPen to a TFont");
+  }
+}
+
+TEST(Font, PublishedPropertiesSetByName) {
+  TFont font;
+  SetWideStrProp(&font, FindPropInfo(&font, "Name"), L"Courier New");
+  SetOrdProp(&font, FindPropInfo(&font, "Size"), 11);
+  SetSetProp(&font, FindPropInfo(&font, "Style"), "[fsBold,fsUnderline]");
+  SetEnumProp(&font, FindPropInfo(&font, "Pitch"), "fpFixed");
+  SetOrdProp(&font, FindPropInfo(&font, "Color"), clHighlight);
+  EXPECT_EQ(font.Name(), L"Courier New");
+  EXPECT_EQ(font.Size(), 11);
+  EXPECT_EQ(font.Style(), (TFontStyles{fsBold, fsUnderline}));
+  EXPECT_EQ(font.Pitch(), fpFixed);
+  EXPECT_EQ(font.Color(), clHighlight);
+  // Height is what gets stored; Size only follows it.
+  EXPECT_FALSE(IsStoredProp(&font, FindPropInfo(&font, "Size")));
+  EXPECT_TRUE(IsStoredProp(&font, FindPropInfo(&font, "Height")));
+  EXPECT_EQ(FindPropInfo(&font, "Color").PropType, &TypeInfoOf<TColor>());
+  EXPECT_EQ(GetOrdProp(&font, FindPropInfo(&font, "Charset")), DEFAULT_CHARSET);
+}
+
+TEST(Font, HandlesAreReleasedAfterAThousandCycles) {
+  int base = GdiObjectCount();
+  for (int i = 0; i < 1000; ++i) {
+    TFont font;
+    font.Handle();
+    font.SetSize(8 + i % 5);
+    font.Handle();
+    font.SetStyle({fsBold});
+    font.Handle();
+    TFont copy;
+    copy.Assign(&font);
+    copy.Handle();
+  }
+  EXPECT_EQ(GdiObjectCount(), base);
+}
+
+TEST(PenAndBrush, PropertiesHandlesAndChanges) {
+  int base = GdiObjectCount();
+  {
+    TPen pen;
+    EXPECT_EQ(pen.Color(), clBlack);
+    EXPECT_EQ(pen.Width(), 1);
+    EXPECT_EQ(pen.Mode(), pmCopy);
+    ChangeCounter counter;
+    pen.OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
+    pen.SetWidth(0);  // below 1 counts as 1: no change
+    pen.SetColor(clRed);
+    pen.SetWidth(3);
+    pen.SetMode(pmXor);
+    EXPECT_EQ(counter.changes, 3);
+    LOGPEN lp{};
+    GetObjectW(pen.Handle(), sizeof lp, &lp);
+    EXPECT_EQ(lp.lopnColor, RGB(255, 0, 0));
+    EXPECT_EQ(lp.lopnWidth.x, 3);
+
+    TBrush brush;
+    EXPECT_EQ(brush.Color(), clWhite);
+    brush.SetColor(clBtnFace);
+    LOGBRUSH lb{};
+    GetObjectW(brush.Handle(), sizeof lb, &lb);
+    EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_BTNFACE));
+    brush.SetStyle(bsClear);
+    EXPECT_EQ(brush.Handle(), GetStockObject(NULL_BRUSH));
+    // Giving a clear brush a colour makes it solid again.
+    brush.SetColor(clBtnFace);
+    EXPECT_EQ(brush.Style(), bsSolid);
+    brush.SetStyle(bsCross);
+    GetObjectW(brush.Handle(), sizeof lb, &lb);
+    EXPECT_EQ(lb.lbStyle, static_cast<UINT>(BS_HATCHED));
+    EXPECT_EQ(lb.lbHatch, static_cast<ULONG_PTR>(HS_CROSS));
+  }
+  EXPECT_EQ(GdiObjectCount(), base);
+}

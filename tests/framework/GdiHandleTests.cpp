@@ -1,0 +1,101 @@
+// Handle owners: one owner per handle, counted, and scopes that undo selections and saved states.
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "framework/GdiHandles.h"
+
+TEST(GdiHandles, OwnersCountAndFreeTheirHandles) {
+  int base = GdiObjectCount();
+  HBRUSH raw = nullptr;
+  {
+    TBrushHandle brush(CreateSolidBrush(RGB(1, 2, 3)));
+    raw = brush.Get();
+    ASSERT_TRUE(brush);
+    EXPECT_EQ(GdiObjectCount(), base + 1);
+    TBrushHandle moved = std::move(brush);
+    EXPECT_FALSE(brush);
+    EXPECT_EQ(moved.Get(), raw);
+    EXPECT_EQ(GdiObjectCount(), base + 1);
+    TBrushHandle assigned;
+    assigned = std::move(moved);
+    EXPECT_EQ(GdiObjectCount(), base + 1);
+    EXPECT_EQ(GetObjectType(raw), static_cast<DWORD>(OBJ_BRUSH));
+  }
+  EXPECT_EQ(GdiObjectCount(), base);
+  EXPECT_EQ(GetObjectType(raw), 0u);  // really deleted
+}
+
+TEST(GdiHandles, ResetFreesTheOldHandleAndReleaseHandsOwnershipOn) {
+  int base = GdiObjectCount();
+  TPenHandle pen(CreatePen(PS_SOLID, 1, 0));
+  HPEN first = pen.Get();
+  pen.Reset(CreatePen(PS_SOLID, 2, 0));
+  EXPECT_EQ(GdiObjectCount(), base + 1);
+  EXPECT_EQ(GetObjectType(first), 0u);
+  HPEN released = pen.Release();
+  EXPECT_FALSE(pen);
+  EXPECT_EQ(GdiObjectCount(), base);
+  EXPECT_EQ(GetObjectType(released), static_cast<DWORD>(OBJ_PEN));
+  DeleteObject(released);
+  pen.Reset();  // nothing held: nothing happens
+  EXPECT_EQ(GdiObjectCount(), base);
+}
+
+TEST(GdiHandles, MoveAssignmentFreesWhatTheTargetHeld) {
+  int base = GdiObjectCount();
+  TRegionHandle a(CreateRectRgn(0, 0, 1, 1));
+  TRegionHandle b(CreateRectRgn(0, 0, 2, 2));
+  HRGN old = a.Get();
+  a = std::move(b);
+  EXPECT_EQ(GetObjectType(old), 0u);
+  EXPECT_EQ(GdiObjectCount(), base + 1);
+  a = std::move(a);  // self-move keeps the handle
+  EXPECT_TRUE(a);
+}
+
+TEST(GdiHandles, SelectionScopePutsTheOriginalObjectBack) {
+  TCreatedDC dc(CreateCompatibleDC(nullptr));
+  HGDIOBJ original = GetCurrentObject(dc.Get(), OBJ_BRUSH);
+  TBrushHandle red(CreateSolidBrush(RGB(255, 0, 0)));
+  TBrushHandle blue(CreateSolidBrush(RGB(0, 0, 255)));
+  {
+    TSelectObject selection(dc.Get(), red.Get());
+    EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BRUSH), red.Get());
+    selection.Select(dc.Get(), blue.Get());
+    EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BRUSH), blue.Get());
+    TSelectObject moved = std::move(selection);
+    EXPECT_FALSE(selection.Active());
+    EXPECT_TRUE(moved.Active());
+  }
+  EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BRUSH), original);
+  // Neither brush is selected any more, so both can go.
+  HBRUSH r = red.Get();
+  red.Reset();
+  EXPECT_EQ(GetObjectType(r), 0u);
+}
+
+TEST(GdiHandles, SaveDCScopeRestoresTheState) {
+  TCreatedDC dc(CreateCompatibleDC(nullptr));
+  SetTextColor(dc.Get(), RGB(1, 2, 3));
+  {
+    TSaveDC saved(dc.Get());
+    SetTextColor(dc.Get(), RGB(9, 9, 9));
+    EXPECT_EQ(GetTextColor(dc.Get()), RGB(9, 9, 9));
+  }
+  EXPECT_EQ(GetTextColor(dc.Get()), RGB(1, 2, 3));
+}
+
+TEST(GdiHandles, DeviceContextsAreCounted) {
+  int base = GdiObjectCount();
+  {
+    TWindowDC screen;
+    ASSERT_TRUE(screen);
+    TCreatedDC memory(CreateCompatibleDC(screen.Get()));
+    EXPECT_EQ(GdiObjectCount(), base + 2);
+    TWindowDC moved = std::move(screen);
+    EXPECT_FALSE(screen);
+    EXPECT_EQ(GdiObjectCount(), base + 2);
+  }
+  EXPECT_EQ(GdiObjectCount(), base);
+}
