@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "framework/Conversions.h"
+
 namespace {
 
 const char kHexUpper[] = "0123456789ABCDEF";
@@ -155,6 +157,10 @@ AnsiString ToValueText(std::string_view S, char DecimalSeparator, char ThousandS
   if (r.empty()) return "0";
   if (r == "-") return "-0";
   return r;
+}
+
+AnsiString ToValueText(std::string_view S) {
+  return ToValueText(S, FormatSettings.DecimalSeparator, FormatSettings.ThousandSeparator);
 }
 
 int RectWidth(const TRect& R) { return std::abs(R.Right - R.Left); }

@@ -42,6 +42,8 @@ AnsiString XorHexToText(std::string_view Key, std::string_view Source);
 // "." and "," taken as the decimal separator when neither separator is that character, and
 // everything but digits, signs and separators removed ("" gives "0", "-" gives "-0").
 AnsiString ToValueText(std::string_view S, char DecimalSeparator, char ThousandSeparator);
+// The same with the separators of the process's locale settings.
+AnsiString ToValueText(std::string_view S);
 
 int RectWidth(const TRect& R);
 int RectHeight(const TRect& R);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "framework/CodePages.h"
+#include "framework/StringLists.h"
 #include "framework/Win.h"
 
 #include <shlobj.h>
@@ -166,6 +167,13 @@ std::vector<AnsiString> StrSplit(std::string_view S, std::string_view Separator,
   }
   if (start < S.size()) pieces.emplace_back(S.substr(start));
   return pieces;
+}
+
+void StrSplitToList(std::string_view S, std::string_view Separator, TStrings& List, bool AllowEmpty) {
+  std::vector<AnsiString> pieces = StrSplit(S, Separator, AllowEmpty);
+  TListUpdate update(List);
+  List.Clear();
+  for (const AnsiString& p : pieces) List.Add(p);
 }
 
 int PCharLength(const char* P) {

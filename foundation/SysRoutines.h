@@ -12,6 +12,8 @@
 #include "framework/Sets.h"
 #include "framework/Types.h"
 
+class TStrings;
+
 // ---- errors ----
 HV_DECLARE_EXCEPTION(ESysError, Exception);
 
@@ -61,10 +63,26 @@ enum : unsigned { srReplaceAllFlag = 1, srIgnoreCaseFlag = 2 };
 void StrReplaceText(AnsiString& S, std::string_view Search, std::string_view Replace, unsigned Flags);
 // Position of SubStr in S at or after Index, ignoring letter case; 0 when not found.
 int StrFindNoCase(std::string_view SubStr, std::string_view S, int Index);
-// The pieces of S between separators; empty pieces only with AllowEmpty; the piece after the
-// last separator only when it is not empty.
+// Fills List (inside one update bracket) with the pieces of S between separators; empty
+// pieces only with AllowEmpty; the piece after the last separator only when it is not empty.
+void StrSplitToList(std::string_view S, std::string_view Separator, TStrings& List, bool AllowEmpty);
+// The same pieces, for callers that need no string list.
 std::vector<AnsiString> StrSplit(std::string_view S, std::string_view Separator, bool AllowEmpty);
 int PCharLength(const char* P);
+
+// Holds a list's (or collection's) update bracket open for a scope, closed again also when an
+// exception leaves it.
+template <class L>
+class TListUpdate {
+ public:
+  explicit TListUpdate(L& list) : list_(list) { list_.BeginUpdate(); }
+  ~TListUpdate() { list_.EndUpdate(); }
+  TListUpdate(const TListUpdate&) = delete;
+  TListUpdate& operator=(const TListUpdate&) = delete;
+
+ private:
+  L& list_;
+};
 void StrTrimToZero(AnsiString& S);
 
 using TSysCharSet = TSetValue;

@@ -2,9 +2,10 @@
 #include "foundation/SysRtti.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "foundation/SysRoutines.h"
+#include "framework/Conversions.h"
+#include "framework/StringLists.h"
 
 namespace {
 
@@ -24,17 +25,6 @@ std::string TrimControls(std::string_view s) {
   while (b < e && static_cast<unsigned char>(s[b]) < 33) ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) < 33) --e;
   return std::string(s.substr(b, e - b));
-}
-
-int ToInteger(const std::string& text) {
-  int v = 0;
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-  if (first != last && *first == '+') ++first;
-  auto [end, ec] = std::from_chars(first, last, v);
-  if (text.empty() || ec != std::errc() || end != last)
-    throw EConvertError("'" + text + "' is not a valid integer value");
-  return v;
 }
 
 // The members of a set lie within 0..255 whatever the element type claims.
@@ -113,7 +103,7 @@ void TSysSetTypeInfo::ListToSet(TSetValue& Value, const std::vector<std::string>
   std::shared_ptr<TSysEnumerationTypeInfo> names;
   if (elem.Kind == tkEnumeration) names = std::make_shared<TSysEnumerationTypeInfo>(elem);
   auto ordinal = [&names](const std::string& text) {
-    if (!names) return ToInteger(text);
+    if (!names) return StrToInt(text);
     int v = names->IndexOfElementName(text);
     if (v < 0) throw ESysRTTIError("Unknown identifier '" + text + "'.");
     return v;
@@ -174,4 +164,18 @@ void TextToSet(const TTypeInfo& SetType, TSetValue& Value, std::string_view Text
     if (!last.empty() && last.back() == ']') last.pop_back();
   }
   info->ListToSet(Value, items);
+}
+
+void TSysSetTypeInfo::SetToList(const TSetValue& Value, bool WantRanges, TStrings& Strings) const {
+  TListUpdate bracket(Strings);
+  std::vector<std::string> items;
+  SetToList(Value, WantRanges, items);
+  for (const std::string& s : items) Strings.Add(s);
+}
+
+void TSysSetTypeInfo::ListToSet(TSetValue& Value, TStrings& Strings) const {
+  TListUpdate bracket(Strings);
+  std::vector<std::string> items;
+  for (int i = 0; i < Strings.Count(); ++i) items.push_back(Strings[i]);
+  ListToSet(Value, items);
 }

@@ -11,6 +11,8 @@
 #include "framework/Sets.h"
 #include "framework/TypeInfo.h"
 
+class TStrings;
+
 // An element text of a set that names no element, or a number outside the element range.
 // It is a conversion error: readers that fall back to defaults on bad text treat it so.
 HV_DECLARE_EXCEPTION(ESysRTTIError, EConvertError);
@@ -68,11 +70,13 @@ class TSysSetTypeInfo : public TSysOrdinalTypeInfo {
   // Appends the members in ascending order: names for enumerations, decimal ordinals
   // otherwise; with WantRanges, a run of two or more members becomes "a .. b".
   void SetToList(const TSetValue& Value, bool WantRanges, std::vector<std::string>& Strings) const;
+  void SetToList(const TSetValue& Value, bool WantRanges, TStrings& Strings) const;
   // Empties Value over the set's storage, then adds the members the items name ("x" or
   // "x .. y"; blank items skipped). Raises ESysRTTIError "Unknown identifier '%s'." for a
   // name that is no element and "Value out of range (%s)." for a number outside the
   // element range; members added before the bad item stay.
   void ListToSet(TSetValue& Value, const std::vector<std::string>& Strings) const;
+  void ListToSet(TSetValue& Value, TStrings& Strings) const;
 };
 
 // A new wrapper chosen by the descriptor's kind.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/ApUtils.h"
+#include "framework/Conversions.h"
 
 TEST(ApUtilsText, BlanksAreSpacesOnly) {
   EXPECT_EQ(DeleteLeadingSpaces("  \tx "), "\tx ");
@@ -114,4 +115,12 @@ TEST(ApUtilsBase64, DecodeSkipsForeignCharacters) {
   for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
   all += all;
   EXPECT_EQ(DecodeBase64Text(EncodeBase64Lines(all)), all);
+}
+
+TEST(ApUtilsNumbers, ValueTextFollowsTheProcessSettings) {
+  TFormatSettings german = TFormatSettings::English();
+  german.DecimalSeparator = ',';
+  german.ThousandSeparator = '.';
+  TFormatSettingsOverride scope(german);
+  EXPECT_EQ(ToValueText(" 1.234,5 "), "1234,5");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/SysRoutines.h"
+#include "framework/StringLists.h"
 #include "framework/Win.h"
 
 TEST(SysWin32Error, MessageCarriesSystemTextAndCode) {
@@ -176,4 +177,20 @@ TEST(SysPaths, FilesAndFolders) {
   EXPECT_EQ(SpecialFolderPath(0x7FFF), "");
   EXPECT_GE(SysProcessorCount(), 1);
   EXPECT_GE(SysAllocationGranularity(), 4096u);
+}
+
+TEST(SysStrings, SplitToListReplacesTheItemsInOneUpdate) {
+  TStringList list;
+  list.Add("old");
+  int changes = 0;
+  struct Counter {
+    int* n;
+    void Changed(TObject*) { ++*n; }
+  } counter{&changes};
+  list.OnChange = TNotifyEvent(&counter, &Counter::Changed);
+  StrSplitToList("a,,b,", ",", list, true);
+  EXPECT_EQ(list.Text(), "a\r\n\r\nb\r\n");
+  EXPECT_EQ(changes, 1);
+  StrSplitToList("", ",", list, true);
+  EXPECT_EQ(list.Count(), 0);
 }

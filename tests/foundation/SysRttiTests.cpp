@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/SysRtti.h"
+#include "framework/StringLists.h"
 
 namespace rtti_test {
 HV_ENUM(TLetter, a, b, c, d, e)
@@ -141,4 +142,21 @@ TEST(SysRtti, NumbersOutsideTheRangeOrNotNumbersAreErrors) {
       EXPECT_FALSE(v.Contains(i)) << i;
     }
   }
+}
+
+TEST(SysRtti, StringListForms) {
+  auto set = QueryTypeInfo<TSysSetTypeInfo>(MakeTypeInfoObject(LetterSet()));
+  TStringList list;
+  set->SetToList(Letters({b, c, d}), true, list);
+  EXPECT_EQ(list.Text(), "b .. d\r\n");
+  list.Clear();
+  list.Add(" a ");
+  list.Add("");
+  list.Add("E");
+  TSetValue v;
+  set->ListToSet(v, list);
+  EXPECT_EQ(v, Letters({a, e}));
+  list.Add("nope");
+  EXPECT_THROW(set->ListToSet(v, list), ESysRTTIError);
+  EXPECT_EQ(list.UpdateCount(), 0);
 }
