@@ -115,7 +115,7 @@ int HexTextToBuffer(std::string_view Text, void* Buffer, int Count) {
   auto* out = static_cast<unsigned char*>(Buffer);
   for (int i = 0; i < n; ++i) {
     int v = HexPair(text[static_cast<size_t>(2 * i)], text[static_cast<size_t>(2 * i + 1)]);
-    if (v < 0) throw EConvertError("'$" + text.substr(static_cast<size_t>(2 * i), 2) + "' is not a valid integer value");
+    if (v < 0) RaiseConvertError("$" + text.substr(static_cast<size_t>(2 * i), 2), L"is not a valid integer value");
     out[i] = static_cast<unsigned char>(v);
   }
   return n < 0 ? 0 : n;

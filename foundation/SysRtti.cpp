@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "foundation/SysRoutines.h"
+#include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/StringLists.h"
 
@@ -105,7 +106,7 @@ void TSysSetTypeInfo::ListToSet(TSetValue& Value, const std::vector<std::string>
   auto ordinal = [&names](const std::string& text) {
     if (!names) return StrToInt(text);
     int v = names->IndexOfElementName(text);
-    if (v < 0) throw ESysRTTIError("Unknown identifier '" + text + "'.");
+    if (v < 0) throw ESysRTTIError(L"Unknown identifier '" + AnsiToWide(text) + L"'.");
     return v;
   };
 
@@ -121,7 +122,7 @@ void TSysSetTypeInfo::ListToSet(TSetValue& Value, const std::vector<std::string>
     int first = ordinal(startText);
     int last = ordinal(endText);
     if (last < first) continue;
-    if (first < lo || last > hi) throw ESysRTTIError("Value out of range (" + item + ").");
+    if (first < lo || last > hi) throw ESysRTTIError(L"Value out of range (" + AnsiToWide(item) + L").");
     for (int v = first; v <= last; ++v) Value.Include(v);
   }
 }
