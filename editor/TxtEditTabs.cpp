@@ -1,0 +1,101 @@
+// Tab expansion routines.
+#include "editor/TxtEditTabs.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+// The common frame of the expanding routines: lines without tabs come back unchanged, the text
+// before the first tab is copied as it is, and Fill(column) gives the width of a tab there.
+template <class Fill>
+AnsiString Expand(std::string_view line, bool& hasTabs, char fillChar, Fill fill) {
+  int before = 0;
+  hasTabs = GetHasTabs(line, before);
+  if (!hasTabs) return AnsiString(line);
+  AnsiString result;
+  result.reserve(line.size() + 16);
+  result.append(line.data(), static_cast<size_t>(before));
+  for (size_t i = static_cast<size_t>(before); i < line.size(); ++i) {
+    char c = line[i];
+    if (c == '\t')
+      result.append(static_cast<size_t>(fill(result.size())), fillChar);
+    else
+      result.push_back(c);
+  }
+  return result;
+}
+
+}  // namespace
+
+bool GetHasTabs(std::string_view Line, int& CharsBefore) {
+  const void* tab = Line.empty() ? nullptr : std::memchr(Line.data(), '\t', Line.size());
+  if (!tab) {
+    CharsBefore = static_cast<int>(Line.size());
+    return false;
+  }
+  CharsBefore = static_cast<int>(static_cast<const char*>(tab) - Line.data());
+  return true;
+}
+
+AnsiString ConvertTabsEx(std::string_view Line, int TabWidth, bool& HasTabs) {
+  size_t width = static_cast<size_t>(TabWidth < 1 ? 1 : TabWidth);
+  return Expand(Line, HasTabs, '\t', [width](size_t column) { return width - column % width; });
+}
+
+AnsiString ConvertTabs2nEx(std::string_view Line, int TabWidth, bool& HasTabs) {
+  size_t width = static_cast<size_t>(TabWidth < 1 ? 1 : TabWidth);
+  size_t mask = width - 1;
+  return Expand(Line, HasTabs, '\t', [width, mask](size_t column) { return width - (column & mask); });
+}
+
+AnsiString ConvertTabs1Ex(std::string_view Line, int, bool& HasTabs) {
+  int before = 0;
+  HasTabs = GetHasTabs(Line, before);
+  AnsiString result(Line);
+  if (HasTabs)
+    for (size_t i = static_cast<size_t>(before); i < result.size(); ++i)
+      if (result[i] == '\t') result[i] = ' ';
+  return result;
+}
+
+AnsiString ConvertTabs(std::string_view Line, int TabWidth) {
+  bool hasTabs;
+  return ConvertTabsEx(Line, TabWidth, hasTabs);
+}
+
+AnsiString ConvertTabs2n(std::string_view Line, int TabWidth) {
+  bool hasTabs;
+  return ConvertTabs2nEx(Line, TabWidth, hasTabs);
+}
+
+AnsiString ConvertTabs1(std::string_view Line, int TabWidth) {
+  bool hasTabs;
+  return ConvertTabs1Ex(Line, TabWidth, hasTabs);
+}
+
+bool IsPowerOfTwo(int TabWidth) {
+  int probe = 2;
+  while (probe < 65536 && TabWidth > probe) probe *= 2;
+  return TabWidth == probe;
+}
+
+TConvertTabsProc GetBestConvertTabsProc(int TabWidth) {
+  if (TabWidth < 2) return &ConvertTabs1;
+  return IsPowerOfTwo(TabWidth) ? &ConvertTabs2n : &ConvertTabs;
+}
+
+TConvertTabsProcEx GetBestConvertTabsProcEx(int TabWidth) {
+  if (TabWidth < 2) return &ConvertTabs1Ex;
+  return IsPowerOfTwo(TabWidth) ? &ConvertTabs2nEx : &ConvertTabsEx;
+}
+
+int GetExpandedLength(std::string_view Line, int TabWidth) {
+  int before = 0;
+  if (!GetHasTabs(Line, before)) return before;
+  long long width = TabWidth < 1 ? 1 : TabWidth;
+  long long length = before;
+  for (size_t i = static_cast<size_t>(before); i < Line.size(); ++i)
+    length += Line[i] == '\t' ? width - length % width : 1;
+  return length > INT_MAX ? INT_MAX : static_cast<int>(length);
+}

@@ -1,0 +1,710 @@
+// The editor's line buffer.
+#include "editor/TxtEditTextBuffer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "framework/Streams.h"
+#include "framework/Win.h"
+
+HV_PUBLISH(TTxtEditStringList) {}
+
+static_assert(sizeof(void*) != 4 || sizeof(TTxtEditStringRec) == 16, "a line record must stay at 16 bytes");
+
+namespace {
+
+constexpr size_t kWriterBufferSize = 16384;
+
+inline uint32_t BreakBytes(uint32_t w) {
+  uint32_t lf = w ^ 0x0A0A0A0Au;
+  uint32_t cr = w ^ 0x0D0D0D0Du;
+  return (((lf - 0x01010101u) & ~lf) | ((cr - 0x01010101u) & ~cr)) & 0x80808080u;
+}
+
+}  // namespace
+
+// Looks at four or eight bytes at a time: text files are long runs of bytes that are neither
+// CR nor LF, and this scan is most of the cost of loading.
+const char* FindLineBreak(const char* P, const char* End) {
+  while (P < End && (reinterpret_cast<uintptr_t>(P) & 3) != 0) {
+    if (*P == '\n' || *P == '\r') return P;
+    ++P;
+  }
+  while (End - P >= 8) {
+    uint32_t w1, w2;
+    std::memcpy(&w1, P, 4);
+    std::memcpy(&w2, P + 4, 4);
+    if (BreakBytes(w1) | BreakBytes(w2)) break;
+    P += 8;
+  }
+  while (P < End && *P != '\n' && *P != '\r') ++P;
+  return P;
+}
+
+// The block a file was loaded into. Bytes[Size] is an LF, so that every loaded line, the last
+// one included, ends at a CR or LF inside the block.
+struct TTxtEditStringList::LoadedBlock {
+  std::unique_ptr<char[]> Bytes;
+  size_t Size = 0;
+  int Lines = 0;  // records that still refer into the block
+  bool Loading = false;
+};
+
+namespace {
+
+// Runs F inside one update bracket; the bracket is closed also when F raises.
+template <class L, class F>
+void Bracketed(L* list, F f) {
+  list->BeginUpdate();
+  try {
+    f();
+  } catch (...) {
+    list->EndUpdate();
+    throw;
+  }
+  list->EndUpdate();
+}
+
+}  // namespace
+
+TTxtEditStringList::TTxtEditStringList() {
+  longestKnown_ = true;
+  SetTabWidth(8);
+}
+
+TTxtEditStringList::~TTxtEditStringList() {
+  OnChange = nullptr;
+  OnChanging = nullptr;
+  ReleaseAll();
+  std::free(list_);
+}
+
+// ---- text storage ----
+
+void TTxtEditStringList::IndexError(int Index) {
+  char message[64];
+  std::snprintf(message, sizeof message, "Invalid stringlist index %d", Index);
+  throw ETxtEditStringList(message);
+}
+
+void TTxtEditStringList::CheckIndex(int Index) const {
+  if (Index < 0 || Index >= count_) IndexError(Index);
+}
+
+bool TTxtEditStringList::IsLoaded(const char* Text) const {
+  if (!loaded_ || !Text) return false;
+  auto p = reinterpret_cast<uintptr_t>(Text);
+  auto base = reinterpret_cast<uintptr_t>(loaded_->Bytes.get());
+  return p >= base && p <= base + loaded_->Size;
+}
+
+std::string_view TTxtEditStringList::TextOf(const TTxtEditStringRec& Rec) const {
+  if (!Rec.Text) return {};
+  if (IsLoaded(Rec.Text)) {
+    const char* blockEnd = loaded_->Bytes.get() + loaded_->Size + 1;
+    return {Rec.Text, static_cast<size_t>(FindLineBreak(Rec.Text, blockEnd) - Rec.Text)};
+  }
+  int32_t length;
+  std::memcpy(&length, Rec.Text - sizeof length, sizeof length);
+  return {Rec.Text, static_cast<size_t>(length)};
+}
+
+const char* TTxtEditStringList::NewText(std::string_view S) {
+  if (S.empty()) return nullptr;
+  if (S.size() > static_cast<size_t>(INT_MAX) - 8) throw std::bad_alloc();
+  auto* block = static_cast<char*>(std::malloc(sizeof(int32_t) + S.size()));
+  if (!block) throw std::bad_alloc();
+  auto length = static_cast<int32_t>(S.size());
+  std::memcpy(block, &length, sizeof length);
+  std::memcpy(block + sizeof length, S.data(), S.size());
+  return block + sizeof length;
+}
+
+void TTxtEditStringList::ReleaseText(const char* Text) {
+  if (!Text) return;
+  if (IsLoaded(Text)) {
+    if (--loaded_->Lines == 0 && !loaded_->Loading) loaded_.reset();
+  } else {
+    std::free(const_cast<char*>(Text) - sizeof(int32_t));
+  }
+}
+
+void TTxtEditStringList::ReleaseAll() {
+  for (int i = 0; i < count_; ++i)
+    if (list_[i].Text && !IsLoaded(list_[i].Text)) std::free(const_cast<char*>(list_[i].Text) - sizeof(int32_t));
+  count_ = 0;
+  if (loaded_) {
+    loaded_->Lines = 0;
+    if (!loaded_->Loading) loaded_.reset();
+  }
+}
+
+// ---- records ----
+
+void TTxtEditStringList::Reallocate(int NewCapacity) {
+  if (NewCapacity == capacity_) return;
+  if (NewCapacity == 0) {
+    std::free(list_);
+    list_ = nullptr;
+  } else {
+    void* p = std::realloc(list_, static_cast<size_t>(NewCapacity) * sizeof(TTxtEditStringRec));
+    if (!p) throw std::bad_alloc();
+    list_ = static_cast<TTxtEditStringRec*>(p);
+  }
+  capacity_ = NewCapacity;
+}
+
+// Every growth is geometric, so that adding or inserting lines one at a time stays linear.
+void TTxtEditStringList::Grow(int Needed) {
+  if (Needed <= capacity_) return;
+  int64_t step = capacity_ <= 64 ? capacity_ + 16 : capacity_ + capacity_ / 4;
+  int64_t target = std::max<int64_t>(Needed, step);
+  const int64_t limit = static_cast<int64_t>(INT_MAX / sizeof(TTxtEditStringRec));
+  if (Needed > limit) throw std::bad_alloc();
+  Reallocate(static_cast<int>(std::min(target, limit)));
+}
+
+void TTxtEditStringList::InsertRecords(int Index, int Number) {
+  Grow(count_ + Number);
+  if (Index < count_)
+    std::memmove(list_ + Index + Number, list_ + Index, static_cast<size_t>(count_ - Index) * sizeof(TTxtEditStringRec));
+}
+
+void TTxtEditStringList::InitRecord(TTxtEditStringRec& Rec, const char* Text, TObject* Data) {
+  Rec.Text = Text;
+  Rec.Data = Data;
+  Rec.Range = NullRange;
+  Rec.ExpandedLength = -1;
+  Rec.Flags = TTxtEditStringRec::ExpandedLengthUnknown;
+}
+
+// Computes and caches a line's expanded length without building the expanded text.
+int TTxtEditStringList::Measure(TTxtEditStringRec& Rec) {
+  std::string_view text = TextOf(Rec);
+  int before = 0;
+  bool hasTabs = GetHasTabs(text, before);
+  int length = hasTabs ? GetExpandedLength(text, tabWidth_) : before;
+  int flags = hasTabs ? TTxtEditStringRec::LineHasTabs : TTxtEditStringRec::LineHasNoTabs;
+  if (length <= TTxtEditStringRec::MaxCachedLength)
+    Rec.ExpandedLength = length;
+  else
+    flags |= TTxtEditStringRec::ExpandedLengthUnknown;
+  Rec.Flags = flags;
+  return length;
+}
+
+// Keeps the longest line known across a change of line Index (already in place) instead of
+// scanning the whole text again on the next request: typing must not cost a pass over a large
+// file. Ties keep the lowest index, as a full scan would.
+void TTxtEditStringList::LongestAfterChange(int Index, int Length) {
+  if (!longestKnown_) return;
+  if (Index == indexOfLongestLine_) {
+    if (Length >= longestLength_)
+      longestLength_ = Length;
+    else
+      ForgetLongest();
+  } else if (Length > longestLength_ || (Length == longestLength_ && Length > 0 && Index < indexOfLongestLine_)) {
+    indexOfLongestLine_ = Index;
+    longestLength_ = Length;
+  }
+}
+
+// ---- reading ----
+
+AnsiString TTxtEditStringList::Get(int Index) const {
+  if (Index < 0 || Index >= count_) return AnsiString();
+  return AnsiString(TextOf(list_[Index]));
+}
+
+std::string_view TTxtEditStringList::LineView(int Index) const {
+  if (Index < 0 || Index >= count_) return {};
+  return TextOf(list_[Index]);
+}
+
+TObject* TTxtEditStringList::GetObject(int Index) const {
+  if (Index < 0 || Index >= count_) return nullptr;
+  return list_[Index].Data;
+}
+
+void* TTxtEditStringList::GetRange(int Index) const {
+  if (Index < 0 || Index >= count_) return nullptr;
+  return list_[Index].Range;
+}
+
+AnsiString TTxtEditStringList::GetTextStr() const {
+  if (count_ == 0) return AnsiString();
+  size_t total = static_cast<size_t>(count_ - 1) * 2;
+  for (int i = 0; i < count_; ++i) total += TextOf(list_[i]).size();
+  AnsiString result;
+  result.reserve(total);
+  for (int i = 0; i < count_; ++i) {
+    if (i > 0) result.append("\r\n", 2);
+    std::string_view line = TextOf(list_[i]);
+    result.append(line.data(), line.size());
+  }
+  return result;
+}
+
+// ---- the update bracket ----
+
+void TTxtEditStringList::SetUpdateState(bool Updating) {
+  if (Updating) {
+    if (OnChanging) OnChanging(this);
+  } else {
+    if (OnChange) OnChange(this);
+  }
+}
+
+// ---- changing ----
+
+int TTxtEditStringList::Add(const AnsiString& S) {
+  int index = count_;
+  Insert(index, S);
+  return index;
+}
+
+void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
+  if (Index < 0 || Index > count_) IndexError(Index);
+  Bracketed(this, [&] {
+    const char* text = NewText(S);
+    try {
+      InsertRecords(Index, 1);
+    } catch (...) {
+      ReleaseText(text);
+      throw;
+    }
+    InitRecord(list_[Index], text, nullptr);
+    ++count_;
+    if (longestKnown_) {
+      if (indexOfLongestLine_ >= Index) ++indexOfLongestLine_;
+      LongestAfterChange(Index, Measure(list_[Index]));
+    }
+    if (OnLinesInserted) OnLinesInserted(this, Index, 1);
+  });
+}
+
+void TTxtEditStringList::AddStrings(TStringsT<char>* Strings) {
+  if (!Strings) return;
+  int n = Strings->Count();
+  if (n == 0) return;
+  ForgetLongest();
+  Bracketed(this, [&] {
+    int first = count_;
+    int64_t needed = (static_cast<int64_t>(count_) + n + 15) / 16 * 16;
+    Grow(static_cast<int>(std::min<int64_t>(needed, INT_MAX)));
+    for (int i = 0; i < n; ++i) {
+      const char* text = NewText(Strings->Strings(i));
+      Grow(count_ + 1);
+      InitRecord(list_[count_], text, Strings->Objects(i));
+      ++count_;
+    }
+    if (OnLinesInserted) OnLinesInserted(this, first, n);
+  });
+}
+
+void TTxtEditStringList::InsertLines(int Index, int NumLines) {
+  if (Index < 0 || Index > count_) IndexError(Index);
+  if (NumLines <= 0) return;
+  Bracketed(this, [&] {
+    InsertRecords(Index, NumLines);
+    for (int i = Index; i < Index + NumLines; ++i) InitRecord(list_[i], nullptr, nullptr);
+    count_ += NumLines;
+    if (longestKnown_ && indexOfLongestLine_ >= Index) indexOfLongestLine_ += NumLines;
+    if (OnLinesInserted) OnLinesInserted(this, Index, NumLines);
+  });
+}
+
+void TTxtEditStringList::Put(int Index, const AnsiString& S) {
+  if (Index == count_) {
+    Add(S);
+    return;
+  }
+  CheckIndex(Index);
+  Bracketed(this, [&] {
+    const char* text = NewText(S);
+    TTxtEditStringRec& rec = list_[Index];
+    ReleaseText(rec.Text);
+    rec.Text = text;
+    rec.ExpandedLength = -1;
+    rec.Flags = TTxtEditStringRec::ExpandedLengthUnknown;
+    if (longestKnown_) LongestAfterChange(Index, Measure(rec));
+    if (OnLinesReplaced) OnLinesReplaced(this, Index, 1);
+  });
+}
+
+void TTxtEditStringList::PutObject(int Index, TObject* AObject) {
+  CheckIndex(Index);
+  Bracketed(this, [&] { list_[Index].Data = AObject; });
+}
+
+void TTxtEditStringList::PutRange(int Index, void* ARange) {
+  CheckIndex(Index);
+  Bracketed(this, [&] { list_[Index].Range = ARange; });
+}
+
+void TTxtEditStringList::Delete(int Index) {
+  CheckIndex(Index);
+  Bracketed(this, [&] {
+    ReleaseText(list_[Index].Text);
+    --count_;
+    std::memmove(list_ + Index, list_ + Index + 1, static_cast<size_t>(count_ - Index) * sizeof(TTxtEditStringRec));
+    if (longestKnown_) {
+      if (indexOfLongestLine_ == Index)
+        ForgetLongest();
+      else if (indexOfLongestLine_ > Index)
+        --indexOfLongestLine_;
+    }
+    if (OnLinesDeleted) OnLinesDeleted(this, Index, 1);
+  });
+}
+
+// One bracket round the whole removal, also when it reaches the end of the list: the editor
+// relies on the bracket to update its scroll bars and caret, and must see the new count when
+// the bracket closes.
+void TTxtEditStringList::DeleteLines(int Index, int NumLines) {
+  if (NumLines <= 0) return;
+  if (Index < 0 || Index > count_) IndexError(Index);
+  int removed = std::min(NumLines, count_ - Index);
+  if (removed == 0) return;
+  Bracketed(this, [&] {
+    for (int i = Index; i < Index + removed; ++i) ReleaseText(list_[i].Text);
+    std::memmove(list_ + Index, list_ + Index + removed,
+                 static_cast<size_t>(count_ - Index - removed) * sizeof(TTxtEditStringRec));
+    count_ -= removed;
+    if (longestKnown_) {
+      if (indexOfLongestLine_ >= Index + removed)
+        indexOfLongestLine_ -= removed;
+      else if (indexOfLongestLine_ >= Index)
+        ForgetLongest();
+    }
+    if (OnLinesDeleted) OnLinesDeleted(this, Index, removed);
+  });
+}
+
+void TTxtEditStringList::Clear() {
+  if (count_ != 0) {
+    Bracketed(this, [&] {
+      ReleaseAll();
+      Reallocate(0);
+      indexOfLongestLine_ = -1;
+      longestLength_ = 0;
+      longestKnown_ = true;
+      if (OnCleared) OnCleared(this);
+    });
+  }
+  indexOfLongestLine_ = -1;
+  longestLength_ = 0;
+  longestKnown_ = true;
+}
+
+// Both lines are reported as replaced: the editor repaints them and rescans the highlighter
+// states, which depend on the lines above and are stale after the swap.
+void TTxtEditStringList::Exchange(int Index1, int Index2) {
+  CheckIndex(Index1);
+  CheckIndex(Index2);
+  Bracketed(this, [&] {
+    std::swap(list_[Index1], list_[Index2]);
+    if (indexOfLongestLine_ == Index1)
+      indexOfLongestLine_ = Index2;
+    else if (indexOfLongestLine_ == Index2)
+      indexOfLongestLine_ = Index1;
+    if (OnLinesReplaced) {
+      OnLinesReplaced(this, std::min(Index1, Index2), 1);
+      if (Index1 != Index2) OnLinesReplaced(this, std::max(Index1, Index2), 1);
+    }
+  });
+}
+
+void TTxtEditStringList::SetCapacity(int NewCapacity) {
+  if (NewCapacity < count_) Error("Stringlist capacity cannot be smaller than count");
+  Reallocate(NewCapacity);
+}
+
+// ---- tabs ----
+
+void TTxtEditStringList::SetTabWidth(int Value) {
+  if (Value < 1) Value = 1;
+  if (Value == tabWidth_) return;
+  tabWidth_ = Value;
+  convertTabsProc_ = GetBestConvertTabsProcEx(Value);
+  ForgetLongest();
+  // A line known to hold no tabs keeps its length whatever the width.
+  for (int i = 0; i < count_; ++i) {
+    TTxtEditStringRec& rec = list_[i];
+    if (rec.Flags != TTxtEditStringRec::LineHasNoTabs) {
+      rec.ExpandedLength = -1;
+      rec.Flags = (rec.Flags & ~TTxtEditStringRec::LineHasNoTabs) | TTxtEditStringRec::ExpandedLengthUnknown;
+    }
+  }
+}
+
+AnsiString TTxtEditStringList::GetExpandedString(int Index) {
+  if (Index < 0 || Index >= count_) return AnsiString();
+  TTxtEditStringRec& rec = list_[Index];
+  std::string_view text = TextOf(rec);
+  if (rec.Flags & TTxtEditStringRec::LineHasNoTabs) return AnsiString(text);
+  if (text.empty()) {
+    rec.ExpandedLength = 0;
+    rec.Flags = TTxtEditStringRec::LineHasNoTabs;
+    return AnsiString();
+  }
+  bool hasTabs = false;
+  AnsiString result = convertTabsProc_(text, tabWidth_, hasTabs);
+  int flags = hasTabs ? TTxtEditStringRec::LineHasTabs : TTxtEditStringRec::LineHasNoTabs;
+  if (result.size() <= static_cast<size_t>(TTxtEditStringRec::MaxCachedLength))
+    rec.ExpandedLength = static_cast<int32_t>(result.size());
+  else
+    flags |= TTxtEditStringRec::ExpandedLengthUnknown;
+  rec.Flags = flags;
+  return result;
+}
+
+int TTxtEditStringList::GetExpandedStringLength(int Index) {
+  if (Index < 0 || Index >= count_) return 0;
+  TTxtEditStringRec& rec = list_[Index];
+  if (rec.Flags & TTxtEditStringRec::ExpandedLengthUnknown) return Measure(rec);
+  return rec.ExpandedLength;
+}
+
+int TTxtEditStringList::GetLengthOfLongestLine() {
+  if (!longestKnown_) {
+    int index = -1;
+    int longest = 0;
+    for (int i = 0; i < count_; ++i) {
+      TTxtEditStringRec& rec = list_[i];
+      int length = (rec.Flags & TTxtEditStringRec::ExpandedLengthUnknown) ? Measure(rec) : rec.ExpandedLength;
+      if (length > longest) {
+        longest = length;
+        index = i;
+      }
+    }
+    indexOfLongestLine_ = index;
+    longestLength_ = longest;
+    longestKnown_ = true;
+  }
+  return indexOfLongestLine_ < 0 ? 0 : longestLength_;
+}
+
+// ---- loading ----
+
+void TTxtEditStringList::LoadFromFile(const WideString& FileName) {
+  TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
+  LoadFromStream(&stream);
+}
+
+// The content is read before anything is cleared: a stream that cannot be read leaves the
+// lines as they were.
+void TTxtEditStringList::LoadFromStream(TStream* Stream) {
+  Bracketed(this, [&] {
+    int64_t size = Stream->Size();
+    if (size < 0 || size > INT_MAX - 8) throw EReadError("Stream read error");
+    Stream->SetPosition(0);
+    std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(size) + 4]);
+    if (size > 0) Stream->ReadBuffer(bytes.get(), static_cast<int>(size));
+    Clear();
+    LoadBlock(std::move(bytes), static_cast<size_t>(size));
+  });
+}
+
+// Splits the block into lines that refer into it. CR LF, a lone CR and a lone LF each end a
+// line; a break at the very end adds an empty last line, so that it survives a save.
+void TTxtEditStringList::LoadBlock(std::unique_ptr<char[]> Bytes, size_t Size) {
+  lineBreakFormat_ = lbfCRLF;
+  if (Size == 0) return;
+  char* data = Bytes.get();
+  const char* end = data + Size;
+  std::memset(data + Size, 0, 4);
+  data[Size] = '\n';
+
+  int64_t lines = 1;
+  for (const char* p = FindLineBreak(data, end); p < end; p = FindLineBreak(p, end)) {
+    p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
+    ++lines;
+  }
+  if (lines > INT_MAX / static_cast<int64_t>(sizeof(TTxtEditStringRec))) throw std::bad_alloc();
+  Grow(count_ + static_cast<int>(lines));
+
+  loaded_ = std::make_unique<LoadedBlock>();
+  loaded_->Bytes = std::move(Bytes);
+  loaded_->Size = Size;
+  loaded_->Loading = true;
+  ForgetLongest();
+
+  // Each line is its own insertion, reported as such; handlers may change the list meanwhile,
+  // hence the capacity check per line.
+  auto addLine = [&](const char* text, size_t length) {
+    Grow(count_ + 1);
+    InitRecord(list_[count_], length ? text : nullptr, nullptr);
+    if (length && loaded_) ++loaded_->Lines;
+    ++count_;
+    if (OnLinesInserted) OnLinesInserted(this, count_ - 1, 1);
+  };
+
+  bool sawCR = false, sawLF = false;
+  try {
+    const char* p = data;
+    while (p < end) {
+      const char* stop = FindLineBreak(p, end);
+      addLine(p, static_cast<size_t>(stop - p));
+      if (stop < end && *stop == '\r') {
+        sawCR = true;
+        ++stop;
+      }
+      if (stop < end && *stop == '\n') {
+        sawLF = true;
+        ++stop;
+      }
+      p = stop;
+    }
+    if (end[-1] == '\r' || end[-1] == '\n') addLine(nullptr, 0);
+  } catch (...) {
+    if (loaded_) {
+      loaded_->Loading = false;
+      if (loaded_->Lines == 0) loaded_.reset();
+    }
+    throw;
+  }
+  loaded_->Loading = false;
+  if (loaded_->Lines == 0) loaded_.reset();
+
+  if (sawCR && !sawLF)
+    lineBreakFormat_ = lbfCR;
+  else if (sawLF && !sawCR)
+    lineBreakFormat_ = lbfLF;
+}
+
+// ---- saving ----
+
+void TTxtEditStringList::SaveToStream(TStream* Stream) {
+  size_t breakLength = lineBreakFormat_ == lbfCRLF ? 2 : 1;
+  if (count_ == 0) return;
+  uint64_t total = static_cast<uint64_t>(count_ - 1) * breakLength;
+  for (int i = 0; i < count_; ++i) total += TextOf(list_[i]).size();
+  if (total > static_cast<uint64_t>(INT_MAX)) throw EWriteError("Stream write error");
+  std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(total) + 1]);
+  char* out = buffer.get();
+  for (int i = 0; i < count_; ++i) {
+    std::string_view line = TextOf(list_[i]);
+    std::memcpy(out, line.data(), line.size());
+    out += line.size();
+    if (i + 1 < count_) {
+      if (lineBreakFormat_ != lbfLF) *out++ = '\r';
+      if (lineBreakFormat_ != lbfCR) *out++ = '\n';
+    }
+  }
+  Stream->WriteBuffer(buffer.get(), static_cast<int>(total));
+}
+
+namespace {
+
+WideString FullPathOf(const WideString& name) {
+  DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return name;
+  WideString path(n, L'\0');
+  n = GetFullPathNameW(name.c_str(), n, path.data(), nullptr);
+  path.resize(n);
+  return path;
+}
+
+[[noreturn]] void RaiseCreateError(const WideString& fileName, DWORD error) {
+  throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error));
+}
+
+// Reserves a fresh name beside Target (same folder, hence same volume, so that replacing is a
+// rename and not a copy).
+WideString CreateSiblingFile(const WideString& target) {
+  static unsigned counter = 0;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    wchar_t suffix[40];
+    std::swprintf(suffix, 40, L".%08lx%04x.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter & 0xFFFF);
+    WideString name = target + suffix;
+    HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      CloseHandle(h);
+      return name;
+    }
+    error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  RaiseCreateError(target, error);
+}
+
+}  // namespace
+
+// The text goes to a new file beside the target, which replaces the target only when every byte
+// was written and the system confirmed it; a full disk or a failing device leaves the old file
+// whole and raises.
+void TTxtEditStringList::SaveToFile(const WideString& FileName) {
+  WideString target = FullPathOf(FileName);
+  bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    // The same refusal that opening it for writing would give (read-only file, a program that
+    // denies writing), before any work is done.
+    HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) RaiseCreateError(target, GetLastError());
+    CloseHandle(h);
+  }
+  WideString temp = CreateSiblingFile(target);
+  try {
+    TFileStream stream(temp, fmCreate);
+    TTxtEditFileWriter writer(&stream, lineBreakFormat_);
+    for (int i = 0; i < count_; ++i) {
+      if (i + 1 < count_)
+        writer.WriteLine(TextOf(list_[i]));
+      else
+        writer.Write(TextOf(list_[i]));
+    }
+    writer.Flush();
+    stream.FlushAndClose();
+  } catch (...) {
+    DeleteFileW(temp.c_str());
+    throw;
+  }
+  BOOL replaced = exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                        nullptr, nullptr)
+                         : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!replaced) {
+    DWORD error = GetLastError();
+    DeleteFileW(temp.c_str());
+    RaiseCreateError(target, error);
+  }
+}
+
+// ---- the file writer ----
+
+TTxtEditFiler::TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat)
+    : Buffer(kWriterBufferSize), LineBreakFormat(AFormat), Stream(AStream) {}
+
+void TTxtEditFileWriter::Flush() {
+  if (BufPtr == 0) return;
+  Stream->WriteBuffer(Buffer.data(), static_cast<int>(BufPtr));
+  BufPtr = 0;
+}
+
+void TTxtEditFileWriter::Write(std::string_view Text) {
+  if (BufPtr + Text.size() > Buffer.size()) {
+    Flush();
+    // A line longer than the buffer goes out directly instead of growing the buffer to it.
+    if (Text.size() > Buffer.size()) {
+      if (Text.size() > static_cast<size_t>(INT_MAX)) throw EWriteError("Stream write error");
+      Stream->WriteBuffer(Text.data(), static_cast<int>(Text.size()));
+      return;
+    }
+  }
+  std::memcpy(Buffer.data() + BufPtr, Text.data(), Text.size());
+  BufPtr += Text.size();
+}
+
+void TTxtEditFileWriter::WriteLine(std::string_view Text) {
+  Write(Text);
+  size_t breakLength = LineBreakFormat == lbfCRLF ? 2 : 1;
+  if (BufPtr + breakLength > Buffer.size()) Flush();
+  if (LineBreakFormat != lbfLF) Buffer[BufPtr++] = '\r';
+  if (LineBreakFormat != lbfCR) Buffer[BufPtr++] = '\n';
+}

@@ -1,0 +1,167 @@
+// The editor's line buffer: 8-bit lines with a highlighter state and a cached expanded length
+// per line, change events for the editor, and loading and saving with line-break detection.
+//
+// Storage: a loaded file stays in one block, and each of its lines refers into that block until
+// the line changes; only then does the line get storage of its own. So a large file costs its
+// own size plus one small record per line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "editor/TxtEditTabs.h"
+#include "framework/Delegate.h"
+#include "framework/Exceptions.h"
+#include "framework/StringLists.h"
+
+class TStream;
+
+HV_DECLARE_EXCEPTION(ETxtEditStringList, EStringListError);
+
+// The line breaks a file was read with, and that saving writes.
+HV_ENUM(TTxtEditLineBreakFormat, lbfCRLF, lbfLF, lbfCR)
+
+// Fired with the first index and the number of lines concerned.
+using TTxtEditLinesEvent = TEvent<void(TObject* Sender, int Index, int Count)>;
+
+// One line. Text is null for an empty line; otherwise it points either into the list's loaded
+// block (the line ends at the next CR or LF there) or to storage of the line's own, which holds
+// the length in the four bytes before it. Only the list can tell which (TTxtEditStringList::LineView).
+struct TTxtEditStringRec {
+  static constexpr int LineHasTabs = 1;
+  static constexpr int LineHasNoTabs = 2;
+  static constexpr int ExpandedLengthUnknown = 4;
+  // The largest expanded length the record can cache; longer lines are measured each time.
+  static constexpr int MaxCachedLength = (1 << 27) - 1;
+
+  const char* Text;
+  TObject* Data;
+  void* Range;  // the highlighter's state at the end of the line
+  int32_t ExpandedLength : 28;
+  int32_t Flags : 4;
+};
+
+// A range value that no highlighter hands out: the state has not been computed yet.
+inline void* const NullRange = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+
+class TTxtEditStringList : public TStrings {
+  HV_CLASS(TTxtEditStringList, TStrings)
+ public:
+  TTxtEditStringList();
+  ~TTxtEditStringList() override;
+
+  int Add(const AnsiString& S) override;
+  void AddStrings(TStringsT<char>* Strings) override;
+  void Clear() override;
+  void Delete(int Index) override;
+  // Removes up to NumLines lines from Index on (fewer when the list ends before).
+  void DeleteLines(int Index, int NumLines);
+  void Exchange(int Index1, int Index2) override;
+  void Insert(int Index, const AnsiString& S) override;
+  // Inserts NumLines empty lines before Index.
+  void InsertLines(int Index, int NumLines);
+  void LoadFromFile(const WideString& FileName) override;
+  // Reads the whole stream from its start.
+  void LoadFromStream(TStream* Stream) override;
+  // Writes beside the file and replaces it only when everything was written: a failed save
+  // raises and leaves the file as it was.
+  void SaveToFile(const WideString& FileName) override;
+  void SaveToStream(TStream* Stream) override;
+  void SetCapacity(int NewCapacity) override;
+
+  // The line with tabs expanded; empty outside the list.
+  AnsiString GetExpandedString(int Index);
+  int GetExpandedStringLength(int Index);
+  int GetLengthOfLongestLine();
+  // The highlighter state at the end of a line; 0 outside the list.
+  void* GetRange(int Index) const;
+  void PutRange(int Index, void* ARange);
+  // The text of a line without copying it; valid until the line or the list changes. Empty
+  // outside the list.
+  std::string_view LineView(int Index) const;
+
+  int TabWidth() const { return tabWidth_; }
+  // Widths below 1 become 1.
+  void SetTabWidth(int Value);
+  TTxtEditLineBreakFormat LineBreakFormat() const { return lineBreakFormat_; }
+  void SetLineBreakFormat(TTxtEditLineBreakFormat Value) { lineBreakFormat_ = Value; }
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnChanging;
+  TNotifyEvent OnCleared;
+  TTxtEditLinesEvent OnLinesDeleted;
+  TTxtEditLinesEvent OnLinesInserted;
+  TTxtEditLinesEvent OnLinesReplaced;
+
+ protected:
+  AnsiString Get(int Index) const override;
+  int GetCapacity() const override { return capacity_; }
+  int GetCount() const override { return count_; }
+  TObject* GetObject(int Index) const override;
+  AnsiString GetTextStr() const override;
+  void Put(int Index, const AnsiString& S) override;
+  void PutObject(int Index, TObject* AObject) override;
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  class Bracket;
+  struct LoadedBlock;
+
+  [[noreturn]] static void IndexError(int Index);
+  void CheckIndex(int Index) const;
+  bool IsLoaded(const char* Text) const;
+  std::string_view TextOf(const TTxtEditStringRec& Rec) const;
+  const char* NewText(std::string_view S);
+  void ReleaseText(const char* Text);
+  void ReleaseAll();
+  void Grow(int Needed);
+  void Reallocate(int NewCapacity);
+  void InsertRecords(int Index, int Number);
+  void InitRecord(TTxtEditStringRec& Rec, const char* Text, TObject* Data);
+  int Measure(TTxtEditStringRec& Rec);
+  void ForgetLongest() { longestKnown_ = false; }
+  void LongestAfterChange(int Index, int Length);
+  void LoadBlock(std::unique_ptr<char[]> Bytes, size_t Size);
+
+  TTxtEditStringRec* list_ = nullptr;
+  int count_ = 0;
+  int capacity_ = 0;
+  TTxtEditLineBreakFormat lineBreakFormat_ = lbfCRLF;
+  TConvertTabsProcEx convertTabsProc_ = nullptr;
+  // The longest line: index and expanded length, valid while longestKnown_ (index -1: none).
+  int indexOfLongestLine_ = -1;
+  int longestLength_ = 0;
+  bool longestKnown_ = false;
+  int tabWidth_ = 0;
+  std::unique_ptr<LoadedBlock> loaded_;
+};
+
+// Buffered writing of lines to a stream, with the line breaks of the list.
+class TTxtEditFiler {
+ public:
+  TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat);
+  virtual ~TTxtEditFiler() = default;
+  // Writes what the buffer holds; failures raise. Never called from a destructor, so that
+  // no failed write can go unreported.
+  virtual void Flush() {}
+
+ protected:
+  std::vector<char> Buffer;
+  size_t BufPtr = 0;
+  TTxtEditLineBreakFormat LineBreakFormat;
+  TStream* Stream;
+};
+
+class TTxtEditFileWriter : public TTxtEditFiler {
+ public:
+  using TTxtEditFiler::TTxtEditFiler;
+  void Flush() override;
+  void Write(std::string_view Text);
+  void WriteLine(std::string_view Text);
+};
+
+// The first CR or LF in [P, End), or End.
+const char* FindLineBreak(const char* P, const char* End);

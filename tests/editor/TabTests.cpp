@@ -1,0 +1,91 @@
+// Tab expansion: every routine against one straightforward model of the rule.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEditTabs.h"
+
+namespace {
+
+std::string Model(const std::string& line, int width) {
+  std::string out;
+  for (char c : line) {
+    if (c != '\t')
+      out.push_back(c);
+    else if (width < 2)
+      out.push_back(' ');
+    else
+      out.append(static_cast<size_t>(width - static_cast<int>(out.size()) % width), '\t');
+  }
+  return out;
+}
+
+const char* const kLines[] = {"", "abc", "\t", "a\tb", "\t\t", "ab\tc\td\t", "abcdefgh\tx", "\t x \t\ty",
+                              "12345678901234567\t"};
+
+}  // namespace
+
+TEST(Tabs, ExamplesOfTheRule) {
+  EXPECT_EQ(ConvertTabs("a\tb", 4), "a\t\t\tb");
+  EXPECT_EQ(GetExpandedLength("a\tb", 4), 5);
+  EXPECT_EQ(ConvertTabs1("a\tb", 1), "a b");
+  EXPECT_EQ(ConvertTabs("\tx", 3), "\t\t\tx");
+  EXPECT_EQ(ConvertTabs("ab\t", 2), "ab\t\t");  // a tab on a tab stop takes a whole width
+}
+
+TEST(Tabs, EveryWidthAndEveryRoutineAgreeWithTheRule) {
+  for (int width = 0; width <= 70; ++width) {
+    TConvertTabsProc best = GetBestConvertTabsProc(width);
+    TConvertTabsProcEx bestEx = GetBestConvertTabsProcEx(width);
+    for (const char* text : kLines) {
+      std::string line(text);
+      std::string expected = Model(line, width);
+      bool hasTabs = false;
+      SCOPED_TRACE("width " + std::to_string(width) + " line '" + line + "'");
+      EXPECT_EQ(best(line, width), expected);
+      EXPECT_EQ(bestEx(line, width, hasTabs), expected);
+      EXPECT_EQ(hasTabs, line.find('\t') != std::string::npos);
+      EXPECT_EQ(GetExpandedLength(line, width), static_cast<int>(Model(line, width < 1 ? 1 : width).size()));
+      if (width >= 2) {
+        EXPECT_EQ(ConvertTabs(line, width), expected);
+      }
+      if (IsPowerOfTwo(width)) {
+        EXPECT_EQ(ConvertTabs2nEx(line, width, hasTabs), expected);
+      }
+    }
+  }
+}
+
+TEST(Tabs, RoutinesChosenForAWidth) {
+  EXPECT_EQ(GetBestConvertTabsProc(0), &ConvertTabs1);
+  EXPECT_EQ(GetBestConvertTabsProc(1), &ConvertTabs1);
+  EXPECT_EQ(GetBestConvertTabsProc(8), &ConvertTabs2n);
+  EXPECT_EQ(GetBestConvertTabsProc(6), &ConvertTabs);
+  EXPECT_EQ(GetBestConvertTabsProcEx(1), &ConvertTabs1Ex);
+  EXPECT_EQ(GetBestConvertTabsProcEx(64), &ConvertTabs2nEx);
+  EXPECT_EQ(GetBestConvertTabsProcEx(3), &ConvertTabsEx);
+}
+
+TEST(Tabs, PowersOfTwo) {
+  for (int v : {2, 4, 8, 16, 1024, 65536}) EXPECT_TRUE(IsPowerOfTwo(v)) << v;
+  for (int v : {-2, 0, 1, 3, 6, 100, 65535, 131072}) EXPECT_FALSE(IsPowerOfTwo(v)) << v;
+}
+
+TEST(Tabs, HasTabsCountsTheCharactersBeforeTheFirst) {
+  int before = -1;
+  EXPECT_FALSE(GetHasTabs("", before));
+  EXPECT_EQ(before, 0);
+  EXPECT_FALSE(GetHasTabs("abc", before));
+  EXPECT_EQ(before, 3);
+  EXPECT_TRUE(GetHasTabs(std::string("a\0b\tc", 5), before));
+  EXPECT_EQ(before, 3);
+}
+
+TEST(Tabs, ZeroBytesAreOrdinaryCharacters) {
+  std::string line("\0\t\0", 3);
+  EXPECT_EQ(ConvertTabs(line, 4), std::string("\0\t\t\t\0", 5));
+  EXPECT_EQ(GetExpandedLength(line, 4), 5);
+}
+
+TEST(Tabs, HugeWidthsDoNotOverflowTheLength) {
+  EXPECT_EQ(GetExpandedLength("\t\t\t", 1 << 30), 2147483647);
+  EXPECT_EQ(GetExpandedLength("\t", -3), 1);
+}
