@@ -1,0 +1,552 @@
+// Line buffer: loading and saving, every mutator's events, the expanded-length cache, and the
+// faults of the classic buffer that this one must not have.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "editor/TxtEditTextBuffer.h"
+#include "framework/Streams.h"
+#include "tests/framework/TestFiles.h"
+
+namespace {
+
+// Logs every event with the line count at that moment.
+struct EventLog {
+  TTxtEditStringList* list = nullptr;
+  std::vector<std::string> log;
+
+  explicit EventLog(TTxtEditStringList& l) : list(&l) {
+    l.OnChanging = TNotifyEvent(this, &EventLog::Changing);
+    l.OnChange = TNotifyEvent(this, &EventLog::Change);
+    l.OnCleared = TNotifyEvent(this, &EventLog::Cleared);
+    l.OnLinesInserted = TTxtEditLinesEvent(this, &EventLog::Inserted);
+    l.OnLinesDeleted = TTxtEditLinesEvent(this, &EventLog::Deleted);
+    l.OnLinesReplaced = TTxtEditLinesEvent(this, &EventLog::Replaced);
+  }
+  void Add(const std::string& what) { log.push_back(what + "@" + std::to_string(list->Count())); }
+  void Changing(TObject*) { Add("changing"); }
+  void Change(TObject*) { Add("change"); }
+  void Cleared(TObject*) { Add("cleared"); }
+  void Inserted(TObject*, int i, int n) { Add("ins " + std::to_string(i) + "," + std::to_string(n)); }
+  void Deleted(TObject*, int i, int n) { Add("del " + std::to_string(i) + "," + std::to_string(n)); }
+  void Replaced(TObject*, int i, int n) { Add("rep " + std::to_string(i) + "," + std::to_string(n)); }
+  std::string Take() {
+    std::string all;
+    for (const std::string& s : log) all += (all.empty() ? "" : " | ") + s;
+    log.clear();
+    return all;
+  }
+};
+
+void Load(TTxtEditStringList& l, const std::string& bytes) {
+  TStringStream s(bytes);
+  l.LoadFromStream(&s);
+}
+
+std::string Save(TTxtEditStringList& l) {
+  TStringStream s;
+  l.SaveToStream(&s);
+  return s.DataString();
+}
+
+std::vector<std::string> Lines(TTxtEditStringList& l) {
+  std::vector<std::string> v;
+  for (int i = 0; i < l.Count(); ++i) v.push_back(l[i]);
+  return v;
+}
+
+void Fill(TTxtEditStringList& l, std::initializer_list<const char*> lines) {
+  for (const char* s : lines) l.Add(s);
+}
+
+template <class F>
+std::string ErrorOf(F f) {
+  try {
+    f();
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// A stream whose reads or writes fail after a number of bytes.
+class TFailingStream : public TStream {
+ public:
+  explicit TFailingStream(int64_t size, int writable = 1 << 30) : size_(size), writable_(writable) {}
+  int Read(void*, int) override { return 0; }
+  int Write(const void*, int Count) override {
+    int n = std::min(Count, writable_);
+    writable_ -= n;
+    written_ += n;
+    return n;
+  }
+  int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
+  int64_t Size() override { return size_; }
+  void SetSize(int64_t) override {}
+  int64_t written_ = 0;
+
+ private:
+  int64_t size_;
+  int writable_;
+};
+
+using Strings = std::vector<std::string>;
+
+}  // namespace
+
+// ---- loading and saving ----
+
+TEST(TextBuffer, LoadingDetectsEachLineBreakStyle) {
+  struct Case {
+    std::string bytes;
+    Strings lines;
+    TTxtEditLineBreakFormat format;
+  } cases[] = {
+      {"", {}, lbfCRLF},
+      {"a\r\nb", {"a", "b"}, lbfCRLF},
+      {"a\nb", {"a", "b"}, lbfLF},
+      {"a\rb", {"a", "b"}, lbfCR},
+      {"a\r\nb\n", {"a", "b", ""}, lbfCRLF},  // both kinds seen
+      {"a\n\rb", {"a", "", "b"}, lbfCRLF},    // LF then CR ends two lines
+      {"no break", {"no break"}, lbfCRLF},
+      {"x\n", {"x", ""}, lbfLF},
+      {"\r", {"", ""}, lbfCR},
+      {"\r\n\r\n", {"", "", ""}, lbfCRLF},
+      {std::string("a\0b\r\n\0", 6), {std::string("a\0b", 3), std::string("\0", 1)}, lbfCRLF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    TTxtEditStringList l;
+    l.SetLineBreakFormat(lbfCR);
+    Load(l, c.bytes);
+    EXPECT_EQ(Lines(l), c.lines);
+    EXPECT_EQ(l.LineBreakFormat(), c.format);
+    // Every text comes back byte for byte, except that mixed breaks become the detected style.
+    if (c.bytes.find("\n\r") == std::string::npos && c.bytes != "a\r\nb\n") {
+      EXPECT_EQ(Save(l), c.bytes);
+    }
+  }
+}
+
+TEST(TextBuffer, LoadingReadsTheWholeStreamWhateverItsPosition) {
+  TStringStream s("one\r\ntwo");
+  s.Seek(0, soEnd);
+  TTxtEditStringList l;
+  l.LoadFromStream(&s);
+  EXPECT_EQ(Lines(l), (Strings{"one", "two"}));
+}
+
+TEST(TextBuffer, LoadingFiresOneBracketAndAnInsertionPerLine) {
+  TTxtEditStringList l;
+  Fill(l, {"old"});
+  EventLog e(l);
+  Load(l, "a\nb\n");
+  EXPECT_EQ(e.Take(), "changing@1 | cleared@0 | ins 0,1@1 | ins 1,1@2 | ins 2,1@3 | change@3");
+}
+
+TEST(TextBuffer, AFailedReadLeavesTheLinesAsTheyWereAndClosesTheBracket) {
+  TTxtEditStringList l;
+  Fill(l, {"keep", "me"});
+  EventLog e(l);
+  TFailingStream broken(10);
+  EXPECT_THROW(l.LoadFromStream(&broken), EReadError);
+  EXPECT_EQ(Lines(l), (Strings{"keep", "me"}));
+  EXPECT_EQ(e.Take(), "changing@2 | change@2");
+}
+
+TEST(TextBuffer, LoadedLinesCanBeEditedLikeAnyOther) {
+  TTxtEditStringList l;
+  Load(l, "first\r\nsecond\r\nthird");
+  l.SetStrings(1, "changed");
+  l.Insert(0, "new");
+  l.Delete(2);
+  EXPECT_EQ(Lines(l), (Strings{"new", "first", "third"}));
+  EXPECT_EQ(l.LineView(2), "third");
+  l.DeleteLines(0, 3);  // the last loaded line goes: the block is released
+  EXPECT_EQ(l.Count(), 0);
+  l.Add("after");
+  EXPECT_EQ(Save(l), "after");
+  Load(l, "x\ny");
+  l.Exchange(0, 1);
+  EXPECT_EQ(l.Text(), "y\r\nx");
+}
+
+TEST(TextBuffer, SavingWritesTheChosenBreaksBetweenLines) {
+  TTxtEditStringList l;
+  Fill(l, {"a", "", "b"});
+  EXPECT_EQ(Save(l), "a\r\n\r\nb");
+  l.SetLineBreakFormat(lbfLF);
+  EXPECT_EQ(Save(l), "a\n\nb");
+  l.SetLineBreakFormat(lbfCR);
+  EXPECT_EQ(Save(l), "a\r\rb");
+  TTxtEditStringList empty;
+  EXPECT_EQ(Save(empty), "");
+}
+
+TEST(TextBuffer, TextJoinsWithCrLfAndKeepsAnEmptyLastLine) {
+  TTxtEditStringList l;
+  EXPECT_EQ(l.Text(), "");
+  Fill(l, {"a", ""});
+  EXPECT_EQ(l.Text(), "a\r\n");
+  l.SetText("x\r\ny");
+  EXPECT_EQ(Lines(l), (Strings{"x", "y"}));
+}
+
+TEST(TextBuffer, FilesRoundTripByteForByte) {
+  TTestFolder folder;
+  const std::string bytes = std::string("line 1\tx\nline 2\0z\n\nlast", 24);
+  std::wstring name = folder.Write(L"in.txt", bytes);
+  TTxtEditStringList l;
+  l.LoadFromFile(name);
+  EXPECT_EQ(l.Count(), 4);
+  EXPECT_EQ(l.LineBreakFormat(), lbfLF);
+  l.SaveToFile(folder.File(L"out.txt"));
+  EXPECT_EQ(folder.Read(L"out.txt"), bytes);
+  // Saving over the file it came from.
+  l.SetStrings(0, "changed");
+  l.SaveToFile(name);
+  EXPECT_EQ(folder.Read(L"in.txt"), std::string("changed\nline 2\0z\n\nlast", 23));
+}
+
+namespace {
+// The names in a folder other than the given ones: a save must leave nothing behind.
+std::vector<std::wstring> Leftovers(const TTestFolder& folder, std::initializer_list<const wchar_t*> known) {
+  std::vector<std::wstring> left;
+  WIN32_FIND_DATAW fd;
+  HANDLE f = FindFirstFileW((folder.Path() + L"\\*").c_str(), &fd);
+  if (f == INVALID_HANDLE_VALUE) return left;
+  do {
+    std::wstring n = fd.cFileName;
+    bool isKnown = n == L"." || n == L"..";
+    for (const wchar_t* k : known) isKnown = isKnown || n == k;
+    if (!isKnown) left.push_back(n);
+  } while (FindNextFileW(f, &fd));
+  FindClose(f);
+  return left;
+}
+}  // namespace
+
+TEST(TextBuffer, ASaveThatCannotWriteRaisesAndLeavesTheFileWhole) {
+  TTestFolder folder;
+  std::wstring name = folder.Write(L"doc.txt", "original");
+  TTxtEditStringList l;
+  Fill(l, {"new", "text"});
+
+  SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_THROW(l.SaveToFile(name), EFCreateError);
+  SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(folder.Read(L"doc.txt"), "original");
+
+  // Another program holds the file and denies writing.
+  HANDLE held = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::string message = ErrorOf([&] { l.SaveToFile(name); });
+  CloseHandle(held);
+  EXPECT_EQ(message.rfind("Cannot create file \"", 0), 0u) << message;
+  EXPECT_EQ(folder.Read(L"doc.txt"), "original");
+
+  EXPECT_THROW(l.SaveToFile(folder.File(L"missing\\doc.txt")), EFCreateError);
+  EXPECT_TRUE(Leftovers(folder, {L"doc.txt"}).empty());
+  l.SaveToFile(name);
+  EXPECT_EQ(folder.Read(L"doc.txt"), "new\r\ntext");
+  EXPECT_TRUE(Leftovers(folder, {L"doc.txt"}).empty());
+}
+
+TEST(TextBuffer, TheFileWriterReportsAFailedWriteWhenFlushed) {
+  TFailingStream full(0, 100);
+  TTxtEditFileWriter writer(&full, lbfCRLF);
+  for (int i = 0; i < 30; ++i) writer.WriteLine("0123456789");
+  EXPECT_THROW(writer.Flush(), EWriteError);
+
+  // A line longer than the buffer goes out whole, after what the buffer held.
+  TStringStream out;
+  TTxtEditFileWriter big(&out, lbfLF);
+  big.WriteLine("head");
+  big.Write(std::string(40000, 'x'));
+  big.WriteLine("");
+  big.Write("tail");
+  big.Flush();
+  EXPECT_EQ(out.DataString(), "head\n" + std::string(40000, 'x') + "\ntail");
+}
+
+// ---- mutators and their events ----
+
+TEST(TextBuffer, AddInsertAndPutReportTheirLines) {
+  TTxtEditStringList l;
+  EventLog e(l);
+  EXPECT_EQ(l.Add("a"), 0);
+  EXPECT_EQ(e.Take(), "changing@0 | ins 0,1@1 | change@1");
+  l.Insert(0, "b");
+  EXPECT_EQ(e.Take(), "changing@1 | ins 0,1@2 | change@2");
+  l.SetStrings(1, "c");
+  EXPECT_EQ(e.Take(), "changing@2 | rep 1,1@2 | change@2");
+  l.SetStrings(2, "d");  // at Count: appends
+  EXPECT_EQ(e.Take(), "changing@2 | ins 2,1@3 | change@3");
+  EXPECT_EQ(Lines(l), (Strings{"b", "c", "d"}));
+  TTxtEditStringList fresh;
+  fresh.SetStrings(0, "first");
+  EXPECT_EQ(fresh.Count(), 1);
+}
+
+TEST(TextBuffer, AnOuterBracketGathersTheChangeEvents) {
+  TTxtEditStringList l;
+  EventLog e(l);
+  l.BeginUpdate();
+  l.Add("a");
+  l.Add("b");
+  l.Delete(0);
+  l.EndUpdate();
+  EXPECT_EQ(e.Take(), "changing@0 | ins 0,1@1 | ins 1,1@2 | del 0,1@1 | change@1");
+}
+
+TEST(TextBuffer, PutKeepsTheRangeAndObject) {
+  TTxtEditStringList l;
+  Fill(l, {"a"});
+  TObject o;
+  l.PutRange(0, reinterpret_cast<void*>(42));
+  l.SetObjects(0, &o);
+  EventLog e(l);
+  l.SetStrings(0, "b");
+  EXPECT_EQ(l.GetRange(0), reinterpret_cast<void*>(42));
+  EXPECT_EQ(l.Objects(0), &o);
+  e.Take();
+  l.PutRange(0, nullptr);
+  EXPECT_EQ(e.Take(), "changing@1 | change@1");
+}
+
+TEST(TextBuffer, NewLinesHaveNoRangeYet) {
+  TTxtEditStringList l;
+  Load(l, "a\nb");
+  l.Add("c");
+  l.InsertLines(0, 1);
+  for (int i = 0; i < l.Count(); ++i) EXPECT_EQ(l.GetRange(i), NullRange);
+  EXPECT_EQ(l.GetRange(-1), nullptr);
+  EXPECT_EQ(l.GetRange(4), nullptr);
+}
+
+TEST(TextBuffer, DeleteAndDeleteLinesReportInsideOneBracket) {
+  TTxtEditStringList l;
+  Fill(l, {"0", "1", "2", "3", "4"});
+  EventLog e(l);
+  l.Delete(1);
+  EXPECT_EQ(e.Take(), "changing@5 | del 1,1@4 | change@4");
+  l.DeleteLines(0, 2);  // lines follow the block
+  EXPECT_EQ(e.Take(), "changing@4 | del 0,2@2 | change@2");
+  // Removing the last lines, more asked than there are: the same bracket, the real number.
+  l.DeleteLines(1, 10);
+  EXPECT_EQ(e.Take(), "changing@2 | del 1,1@1 | change@1");
+  EXPECT_EQ(Lines(l), (Strings{"3"}));
+  l.DeleteLines(1, 3);  // nothing follows: nothing happens
+  l.DeleteLines(0, 0);
+  EXPECT_EQ(e.Take(), "");
+}
+
+TEST(TextBuffer, InsertLinesAddsEmptyLines) {
+  TTxtEditStringList l;
+  Fill(l, {"a", "b"});
+  EventLog e(l);
+  l.InsertLines(1, 2);
+  EXPECT_EQ(e.Take(), "changing@2 | ins 1,2@4 | change@4");
+  EXPECT_EQ(Lines(l), (Strings{"a", "", "", "b"}));
+  l.InsertLines(4, 0);
+  EXPECT_EQ(e.Take(), "");
+}
+
+TEST(TextBuffer, ClearReportsOnlyWhenThereWasSomething) {
+  TTxtEditStringList l;
+  EventLog e(l);
+  l.Clear();
+  EXPECT_EQ(e.Take(), "");
+  Fill(l, {"a"});
+  e.Take();
+  l.Clear();
+  EXPECT_EQ(e.Take(), "changing@1 | cleared@0 | change@0");
+  EXPECT_EQ(l.Capacity(), 0);
+}
+
+TEST(TextBuffer, ExchangeReportsBothLines) {
+  TTxtEditStringList l;
+  Fill(l, {"a", "b", "c"});
+  l.PutRange(0, reinterpret_cast<void*>(1));
+  EventLog e(l);
+  l.Exchange(2, 0);
+  EXPECT_EQ(e.Take(), "changing@3 | rep 0,1@3 | rep 2,1@3 | change@3");
+  EXPECT_EQ(Lines(l), (Strings{"c", "b", "a"}));
+  EXPECT_EQ(l.GetRange(2), reinterpret_cast<void*>(1));  // the record moves whole
+  l.Exchange(1, 1);
+  EXPECT_EQ(e.Take(), "changing@3 | rep 1,1@3 | change@3");
+}
+
+TEST(TextBuffer, AddStringsCopiesTextsAndObjectsInOneInsertion) {
+  TStringList source;
+  TObject o;
+  source.AddObject("x", &o);
+  source.Add("y");
+  TTxtEditStringList l;
+  Fill(l, {"a"});
+  EventLog e(l);
+  l.AddStrings(&source);
+  EXPECT_EQ(e.Take(), "changing@1 | ins 1,2@3 | change@3");
+  EXPECT_EQ(l.Objects(1), &o);
+  EXPECT_EQ(l.Capacity() % 16, 0);
+  TStringList none;
+  l.AddStrings(&none);
+  EXPECT_EQ(e.Take(), "");
+  l.AddStrings(&l);  // itself: doubles
+  EXPECT_EQ(Lines(l), (Strings{"a", "x", "y", "a", "x", "y"}));
+}
+
+TEST(TextBuffer, BadIndexesRaiseAndChangeNothing) {
+  TTxtEditStringList l;
+  Fill(l, {"a", "b"});
+  EventLog e(l);
+  EXPECT_EQ(ErrorOf([&] { l.Delete(2); }), "Invalid stringlist index 2");
+  EXPECT_EQ(ErrorOf([&] { l.Insert(3, "x"); }), "Invalid stringlist index 3");
+  EXPECT_EQ(ErrorOf([&] { l.Insert(-1, "x"); }), "Invalid stringlist index -1");
+  EXPECT_EQ(ErrorOf([&] { l.SetStrings(5, "x"); }), "Invalid stringlist index 5");
+  EXPECT_EQ(ErrorOf([&] { l.SetObjects(2, nullptr); }), "Invalid stringlist index 2");
+  EXPECT_EQ(ErrorOf([&] { l.PutRange(-3, nullptr); }), "Invalid stringlist index -3");
+  EXPECT_EQ(ErrorOf([&] { l.Exchange(0, 2); }), "Invalid stringlist index 2");
+  EXPECT_EQ(ErrorOf([&] { l.DeleteLines(3, 1); }), "Invalid stringlist index 3");
+  EXPECT_EQ(ErrorOf([&] { l.InsertLines(-1, 1); }), "Invalid stringlist index -1");
+  EXPECT_EQ(ErrorOf([&] { l.SetCapacity(1); }), "Stringlist capacity cannot be smaller than count");
+  EXPECT_THROW(l.Delete(2), ETxtEditStringList);
+  EXPECT_THROW(l.Delete(2), EStringListError);
+  EXPECT_EQ(Lines(l), (Strings{"a", "b"}));
+  EXPECT_EQ(e.Take(), "");
+  // Reading outside the list gives empty values.
+  EXPECT_EQ(l[7], "");
+  EXPECT_EQ(l.Objects(-1), nullptr);
+  EXPECT_EQ(l.GetExpandedString(9), "");
+  EXPECT_EQ(l.GetExpandedStringLength(-1), 0);
+}
+
+TEST(TextBuffer, CapacityGrowsGeometricallyAndCanBeSet) {
+  TTxtEditStringList l;
+  l.Add("a");
+  EXPECT_EQ(l.Capacity(), 16);
+  for (int i = 1; i < 64; ++i) l.Add("x");
+  EXPECT_EQ(l.Capacity(), 64);
+  l.Add("x");
+  EXPECT_EQ(l.Capacity(), 80);
+  l.SetCapacity(200);
+  EXPECT_EQ(l.Capacity(), 200);
+  l.SetCapacity(65);
+  EXPECT_EQ(l.Count(), 65);
+
+  // One line at a time through InsertLines: the capacity never shrinks and is reallocated only
+  // a logarithmic number of times.
+  TTxtEditStringList m;
+  int reallocations = 0;
+  for (int i = 0; i < 20000; ++i) {
+    int before = m.Capacity();
+    m.InsertLines(m.Count(), 1);
+    ASSERT_GE(m.Capacity(), before);
+    if (m.Capacity() != before) ++reallocations;
+  }
+  EXPECT_LT(reallocations, 40);
+}
+
+TEST(TextBuffer, TheDestructorFiresNothing) {
+  auto* l = new TTxtEditStringList;
+  Fill(*l, {"a"});
+  {
+    EventLog e(*l);
+    delete l;
+    EXPECT_EQ(e.Take(), "");
+  }
+}
+
+// ---- tab expansion and the longest line ----
+
+TEST(TextBuffer, ExpandedStringsFollowTheTabWidth) {
+  TTxtEditStringList l;
+  Fill(l, {"a\tb", "plain", "", "\tx"});
+  EXPECT_EQ(l.TabWidth(), 8);
+  EXPECT_EQ(l.GetExpandedString(0), "a" + std::string(7, '\t') + "b");
+  EXPECT_EQ(l.GetExpandedString(1), "plain");
+  EXPECT_EQ(l.GetExpandedString(2), "");
+  for (int width = 1; width <= 17; ++width) {
+    l.SetTabWidth(width);
+    for (int i = 0; i < l.Count(); ++i) {
+      std::string expected = width < 2 ? ConvertTabs1(l[i], width) : ConvertTabs(l[i], width);
+      EXPECT_EQ(l.GetExpandedString(i), expected) << width;
+      EXPECT_EQ(l.GetExpandedStringLength(i), static_cast<int>(expected.size())) << width;
+    }
+  }
+}
+
+TEST(TextBuffer, TabWidthIsAtLeastOne) {
+  TTxtEditStringList l;
+  Fill(l, {"\t\tab"});
+  l.SetTabWidth(0);
+  EXPECT_EQ(l.TabWidth(), 1);
+  EXPECT_EQ(l.GetExpandedStringLength(0), 4);
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 4);
+  l.SetTabWidth(-7);
+  EXPECT_EQ(l.TabWidth(), 1);
+  EXPECT_EQ(l.GetExpandedString(0), "  ab");
+}
+
+TEST(TextBuffer, LongestLineFollowsTabWidthAndEdits) {
+  TTxtEditStringList l;
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 0);
+  Fill(l, {"", ""});
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 0);
+  Fill(l, {"12345", "\t1", "abcde"});
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 9);
+  l.SetTabWidth(2);
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 5);
+  l.SetStrings(2, "1234567");
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 7);
+  l.SetStrings(2, "");
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 5);
+  l.Exchange(2, 3);
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 5);
+}
+
+// Random edits against a full recount after each step.
+TEST(TextBuffer, LongestLineCacheAgreesWithAFullScanAfterAnyEdit) {
+  std::mt19937 rng(12345);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  auto randomLine = [&] {
+    std::string s;
+    int n = pick(12);
+    for (int i = 0; i < n; ++i) s.push_back(pick(4) == 0 ? '\t' : 'a');
+    return s;
+  };
+  TTxtEditStringList l;
+  Load(l, "a\tb\nccc\n\t\t\nlonger line\n");
+  for (int step = 0; step < 3000; ++step) {
+    int count = l.Count();
+    switch (pick(9)) {
+      case 0: l.Add(randomLine()); break;
+      case 1: l.Insert(pick(count + 1), randomLine()); break;
+      case 2: if (count) l.SetStrings(pick(count), randomLine()); break;
+      case 3: if (count) l.Delete(pick(count)); break;
+      case 4: if (count) l.DeleteLines(pick(count), 1 + pick(3)); break;
+      case 5: l.InsertLines(pick(count + 1), 1 + pick(2)); break;
+      case 6: if (count) l.Exchange(pick(count), pick(count)); break;
+      case 7: l.SetTabWidth(1 + pick(9)); break;
+      case 8: if (pick(20) == 0) l.Clear(); break;
+    }
+    int longest = 0;
+    for (int i = 0; i < l.Count(); ++i) longest = std::max(longest, GetExpandedLength(l[i], l.TabWidth()));
+    ASSERT_EQ(l.GetLengthOfLongestLine(), longest) << "step " << step;
+  }
+}
+
+TEST(TextBuffer, AppendingAndInsertingManyLinesKeepsEveryLine) {
+  TTxtEditStringList l;
+  l.GetLengthOfLongestLine();
+  for (int i = 0; i < 100000; ++i) l.Add(std::to_string(i));
+  for (int i = 0; i < 1000; ++i) l.Insert(50000, "mid");
+  EXPECT_EQ(l.Count(), 101000);
+  EXPECT_EQ(l[0], "0");
+  EXPECT_EQ(l[50000], "mid");
+  EXPECT_EQ(l[51000], "50000");
+  EXPECT_EQ(l[100999], "99999");
+  EXPECT_EQ(l.GetLengthOfLongestLine(), 5);
+}
