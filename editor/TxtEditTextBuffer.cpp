@@ -25,6 +25,21 @@ inline uint32_t BreakBytes(uint32_t w) {
   return (((lf - 0x01010101u) & ~lf) | ((cr - 0x01010101u) & ~cr)) & 0x80808080u;
 }
 
+// Copies Length bytes from Source down to Dest (Dest < Source; the ranges may overlap). Each
+// word is read before the one that overlaps it is written, so a forward copy is safe. Written
+// out here because the library's memmove costs a call per line, and loading moves millions.
+inline void MoveDown(char* Dest, const char* Source, size_t Length) {
+  while (Length >= 4) {
+    uint32_t w;
+    std::memcpy(&w, Source, 4);
+    std::memcpy(Dest, &w, 4);
+    Dest += 4;
+    Source += 4;
+    Length -= 4;
+  }
+  while (Length-- > 0) *Dest++ = *Source++;
+}
+
 }  // namespace
 
 // Looks at four or eight bytes at a time: text files are long runs of bytes that are neither
@@ -45,10 +60,31 @@ const char* FindLineBreak(const char* P, const char* End) {
   return P;
 }
 
-// The block a file was loaded into. Bytes[Size] is an LF, so that every loaded line, the last
-// one included, ends at a CR or LF inside the block.
+// The block a file was loaded into, taken from the system in whole pages so that the part
+// that compaction frees can be given back. After loading, each line in it is followed by one
+// LF, and Bytes[Size] is the LF after the last one: every loaded line ends at the next CR or LF.
 struct TTxtEditStringList::LoadedBlock {
-  std::unique_ptr<char[]> Bytes;
+  explicit LoadedBlock(size_t size) : Reserved(size + 4) {
+    Bytes = static_cast<char*>(VirtualAlloc(nullptr, Reserved, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (!Bytes) throw std::bad_alloc();
+    Size = size;
+  }
+  ~LoadedBlock() { VirtualFree(Bytes, 0, MEM_RELEASE); }
+  LoadedBlock(const LoadedBlock&) = delete;
+  LoadedBlock& operator=(const LoadedBlock&) = delete;
+
+  // Gives back the pages past the first NewSize + 1 bytes.
+  void Shrink(size_t newSize) {
+    Size = newSize;
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    size_t page = info.dwPageSize;
+    size_t keep = (newSize + 1 + page - 1) / page * page;
+    if (keep < Reserved) VirtualFree(Bytes + keep, Reserved - keep, MEM_DECOMMIT);
+  }
+
+  char* Bytes = nullptr;
+  size_t Reserved;
   size_t Size = 0;
   int Lines = 0;  // records that still refer into the block
   bool Loading = false;
@@ -98,14 +134,14 @@ void TTxtEditStringList::CheckIndex(int Index) const {
 bool TTxtEditStringList::IsLoaded(const char* Text) const {
   if (!loaded_ || !Text) return false;
   auto p = reinterpret_cast<uintptr_t>(Text);
-  auto base = reinterpret_cast<uintptr_t>(loaded_->Bytes.get());
+  auto base = reinterpret_cast<uintptr_t>(loaded_->Bytes);
   return p >= base && p <= base + loaded_->Size;
 }
 
 std::string_view TTxtEditStringList::TextOf(const TTxtEditStringRec& Rec) const {
   if (!Rec.Text) return {};
   if (IsLoaded(Rec.Text)) {
-    const char* blockEnd = loaded_->Bytes.get() + loaded_->Size + 1;
+    const char* blockEnd = loaded_->Bytes + loaded_->Size + 1;
     return {Rec.Text, static_cast<size_t>(FindLineBreak(Rec.Text, blockEnd) - Rec.Text)};
   }
   int32_t length;
@@ -503,22 +539,23 @@ void TTxtEditStringList::LoadFromStream(TStream* Stream) {
     int64_t size = Stream->Size();
     if (size < 0 || size > INT_MAX - 8) throw EReadError("Stream read error");
     Stream->SetPosition(0);
-    std::unique_ptr<char[]> bytes(new char[static_cast<size_t>(size) + 4]);
-    if (size > 0) Stream->ReadBuffer(bytes.get(), static_cast<int>(size));
+    auto block = std::make_unique<LoadedBlock>(static_cast<size_t>(size));
+    if (size > 0) Stream->ReadBuffer(block->Bytes, static_cast<int>(size));
     Clear();
-    LoadBlock(std::move(bytes), static_cast<size_t>(size));
+    LoadBlock(std::move(block));
   });
 }
 
 // Splits the block into lines that refer into it. CR LF, a lone CR and a lone LF each end a
-// line; a break at the very end adds an empty last line, so that it survives a save.
-void TTxtEditStringList::LoadBlock(std::unique_ptr<char[]> Bytes, size_t Size) {
+// line; a break at the very end adds an empty last line, so that it survives a save. While
+// splitting, the lines move together so that one LF follows each: a CR LF file gives back a
+// byte per line.
+void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
   lineBreakFormat_ = lbfCRLF;
-  if (Size == 0) return;
-  char* data = Bytes.get();
-  const char* end = data + Size;
-  std::memset(data + Size, 0, 4);
-  data[Size] = '\n';
+  const size_t size = Block->Size;
+  if (size == 0) return;
+  char* data = Block->Bytes;
+  const char* end = data + size;
 
   int64_t lines = 1;
   for (const char* p = FindLineBreak(data, end); p < end; p = FindLineBreak(p, end)) {
@@ -528,9 +565,7 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<char[]> Bytes, size_t Size) {
   if (lines > INT_MAX / static_cast<int64_t>(sizeof(TTxtEditStringRec))) throw std::bad_alloc();
   Grow(count_ + static_cast<int>(lines));
 
-  loaded_ = std::make_unique<LoadedBlock>();
-  loaded_->Bytes = std::move(Bytes);
-  loaded_->Size = Size;
+  loaded_ = std::move(Block);
   loaded_->Loading = true;
   ForgetLongest();
 
@@ -539,37 +574,47 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<char[]> Bytes, size_t Size) {
   auto addLine = [&](const char* text, size_t length) {
     Grow(count_ + 1);
     InitRecord(list_[count_], length ? text : nullptr, nullptr);
-    if (length && loaded_) ++loaded_->Lines;
+    if (length) ++loaded_->Lines;
     ++count_;
     if (OnLinesInserted) OnLinesInserted(this, count_ - 1, 1);
   };
 
+  const bool endsWithBreak = end[-1] == '\r' || end[-1] == '\n';
   bool sawCR = false, sawLF = false;
+  char* out = data;
   try {
     const char* p = data;
     while (p < end) {
       const char* stop = FindLineBreak(p, end);
-      addLine(p, static_cast<size_t>(stop - p));
-      if (stop < end && *stop == '\r') {
+      size_t length = static_cast<size_t>(stop - p);
+      const char* next = stop;
+      if (next < end && *next == '\r') {
         sawCR = true;
-        ++stop;
+        ++next;
       }
-      if (stop < end && *stop == '\n') {
+      if (next < end && *next == '\n') {
         sawLF = true;
-        ++stop;
+        ++next;
       }
-      p = stop;
+      if (out != p) MoveDown(out, p, length);
+      char* text = out;
+      out += length;
+      *out++ = '\n';
+      loaded_->Size = static_cast<size_t>(out - data) - 1;
+      addLine(text, length);
+      p = next;
     }
-    if (end[-1] == '\r' || end[-1] == '\n') addLine(nullptr, 0);
+    if (endsWithBreak) addLine(nullptr, 0);
   } catch (...) {
-    if (loaded_) {
-      loaded_->Loading = false;
-      if (loaded_->Lines == 0) loaded_.reset();
-    }
+    loaded_->Loading = false;
+    if (loaded_->Lines == 0) loaded_.reset();
     throw;
   }
   loaded_->Loading = false;
-  if (loaded_->Lines == 0) loaded_.reset();
+  if (loaded_->Lines == 0)
+    loaded_.reset();
+  else
+    loaded_->Shrink(static_cast<size_t>(out - data) - 1);
 
   if (sawCR && !sawLF)
     lineBreakFormat_ = lbfCR;

@@ -2,8 +2,8 @@
 // per line, change events for the editor, and loading and saving with line-break detection.
 //
 // Storage: a loaded file stays in one block, and each of its lines refers into that block until
-// the line changes; only then does the line get storage of its own. So a large file costs its
-// own size plus one small record per line.
+// the line changes; only then does the line get storage of its own. So a large file costs about
+// its own size plus one 16-byte record per line.
 #pragma once
 
 #include <cstddef>
@@ -124,7 +124,7 @@ class TTxtEditStringList : public TStrings {
   int Measure(TTxtEditStringRec& Rec);
   void ForgetLongest() { longestKnown_ = false; }
   void LongestAfterChange(int Index, int Length);
-  void LoadBlock(std::unique_ptr<char[]> Bytes, size_t Size);
+  void LoadBlock(std::unique_ptr<LoadedBlock> Block);
 
   TTxtEditStringRec* list_ = nullptr;
   int count_ = 0;
