@@ -1,0 +1,251 @@
+// Window-procedure hooks on window handles: chains, order, unhooking in any order, release.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/ApUtilWindow.h"
+#include "foundation/ApWndHook.h"
+
+namespace {
+
+const UINT kTestMsg = WM_USER + 77;
+std::vector<std::string>* gLog = nullptr;
+
+LRESULT CALLBACK OwnProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kTestMsg) {
+    if (gLog) gLog->push_back("own");
+    return 42;
+  }
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+HWND MakeWindow() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = OwnProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VerdanHookTestWindow";
+    RegisterClassW(&wc);
+    registered = true;
+  }
+  return CreateWindowExW(0, L"VerdanHookTestWindow", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+void PumpMessages() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+}
+
+// A handler object that logs its calls and can be told what to do.
+struct Handler {
+  explicit Handler(std::string n, bool h = false) : name(std::move(n)), handles(h) {}
+  std::string name;
+  bool handles;
+  std::function<void(TApHookMessage&)> action;
+  bool Call(TApHookMessage& m) {
+    if (m.Msg != kTestMsg) return false;
+    gLog->push_back(name);
+    if (action) action(m);
+    return handles;
+  }
+  TApHookHandler Event() { return TApHookHandler(this, &Handler::Call); }
+};
+
+class ApWndHookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gLog = &log;
+    wnd = MakeWindow();
+    ASSERT_NE(wnd, nullptr);
+  }
+  void TearDown() override {
+    if (IsWindow(wnd)) DestroyWindow(wnd);
+    PumpMessages();
+    FinalizeWndProcHooks();
+    gLog = nullptr;
+  }
+  LRESULT Send() { return SendMessageW(wnd, kTestMsg, 0, 0); }
+  std::string Log() {
+    std::string s;
+    for (auto& e : log) s += (s.empty() ? "" : ",") + e;
+    log.clear();
+    return s;
+  }
+
+  HWND wnd = nullptr;
+  std::vector<std::string> log;
+};
+
+WNDPROC ProcOf(HWND wnd) { return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC)); }
+
+}  // namespace
+
+TEST_F(ApWndHookTest, BeforeAndAfterAroundTheOwnProcedure) {
+  Handler b{"before"}, a{"after"};
+  a.action = [](TApHookMessage& m) { m.Result += 1; };
+  ASSERT_TRUE(RegisterWndProcHook(wnd, b.Event(), hoBeforeMsg));
+  ASSERT_TRUE(RegisterWndProcHook(wnd, a.Event(), hoAfterMsg));
+  EXPECT_EQ(Send(), 43);
+  EXPECT_EQ(Log(), "before,own,after");
+}
+
+TEST_F(ApWndHookTest, HandledBeforeStopsEverythingBehindIt) {
+  Handler first{"first", true}, second{"second"}, after{"after"};
+  first.action = [](TApHookMessage& m) { m.Result = 7; };
+  RegisterWndProcHook(wnd, first.Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, second.Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, after.Event(), hoAfterMsg);
+  EXPECT_EQ(Send(), 7);
+  EXPECT_EQ(Log(), "first");
+}
+
+TEST_F(ApWndHookTest, HandlerRemovingItselfKeepsTheWalkGoing) {
+  Handler one{"one"}, two{"two"};
+  one.action = [&](TApHookMessage&) { UnRegisterWndProcHook(wnd, one.Event(), hoBeforeMsg); };
+  RegisterWndProcHook(wnd, one.Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, two.Event(), hoBeforeMsg);
+  Send();
+  EXPECT_EQ(Log(), "one,two,own");
+  Send();
+  EXPECT_EQ(Log(), "two,own");
+}
+
+TEST_F(ApWndHookTest, SameHandlerTwiceMakesTwoNodes) {
+  Handler h{"h"};
+  RegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
+  Send();
+  EXPECT_EQ(Log(), "h,h,own");
+  EXPECT_TRUE(UnRegisterWndProcHook(wnd, h.Event(), hoBeforeMsg));
+  Send();
+  EXPECT_EQ(Log(), "h,own");
+  EXPECT_TRUE(UnRegisterWndProcHook(wnd, h.Event(), hoBeforeMsg));
+  EXPECT_EQ(ProcOf(wnd), &OwnProc);
+  Send();
+  EXPECT_EQ(Log(), "own");
+}
+
+TEST_F(ApWndHookTest, RefusesWhatItCannotHook) {
+  Handler h{"h"};
+  EXPECT_FALSE(RegisterWndProcHook(nullptr, h.Event(), hoBeforeMsg));
+  EXPECT_FALSE(RegisterWndProcHook(wnd, TApHookHandler(), hoBeforeMsg));
+  EXPECT_FALSE(UnRegisterWndProcHook(wnd, h.Event(), hoBeforeMsg));  // never hooked
+  EXPECT_FALSE(UnRegisterWndProcHook(wnd, TApHookHandler(), hoBeforeMsg));
+  EXPECT_EQ(ProcOf(wnd), &OwnProc);
+}
+
+TEST_F(ApWndHookTest, AppendedHandlerRunsInTheCurrentDispatch) {
+  Handler adder{"adder"}, late{"late"};
+  adder.action = [&](TApHookMessage&) { RegisterWndProcHook(wnd, late.Event(), hoBeforeMsg); };
+  RegisterWndProcHook(wnd, adder.Event(), hoBeforeMsg);
+  Send();
+  EXPECT_EQ(Log(), "adder,late,own");
+}
+
+TEST_F(ApWndHookTest, NestedDispatchKeepsEachLevelsPlace) {
+  Handler outer{"outer"}, inner{"inner"};
+  int depth = 0;
+  outer.action = [&](TApHookMessage&) {
+    if (depth++ == 0) SendMessageW(wnd, kTestMsg, 0, 0);
+  };
+  RegisterWndProcHook(wnd, outer.Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, inner.Event(), hoBeforeMsg);
+  Send();
+  EXPECT_EQ(Log(), "outer,outer,inner,own,inner,own");
+}
+
+TEST_F(ApWndHookTest, LastHandlerRemovedDuringDispatchStillReachesTheOwnProcedure) {
+  Handler h{"h"};
+  h.action = [&](TApHookMessage&) { UnRegisterWndProcHook(wnd, h.Event(), hoBeforeMsg); };
+  RegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
+  EXPECT_EQ(Send(), 42);
+  EXPECT_EQ(Log(), "h,own");
+  EXPECT_EQ(ProcOf(wnd), &OwnProc);  // unhooked once the dispatch returned
+}
+
+namespace {
+WNDPROC laterSaved = nullptr;
+LRESULT CALLBACK LaterProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kTestMsg && gLog) gLog->push_back("later");
+  return CallWindowProcW(laterSaved, wnd, msg, wParam, lParam);
+}
+}  // namespace
+
+TEST_F(ApWndHookTest, UnhookingNeverCutsOutAProcedureInstalledLater) {
+  Handler h{"h"};
+  RegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
+  laterSaved = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterProc)));
+  Send();
+  EXPECT_EQ(Log(), "later,h,own");
+  UnRegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
+  EXPECT_EQ(ProcOf(wnd), &LaterProc);
+  EXPECT_EQ(Send(), 42);
+  EXPECT_EQ(Log(), "later,own");
+  // The later one unhooks in turn and gets our pass-through back; messages still arrive.
+  SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(laterSaved));
+  EXPECT_EQ(Send(), 42);
+  EXPECT_EQ(Log(), "own");
+  // Even with the registry gone (end of the process) the chain stays whole.
+  SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterProc));
+  FinalizeWndProcHooks();
+  EXPECT_EQ(Send(), 42);
+  EXPECT_EQ(Log(), "later,own");
+}
+
+TEST_F(ApWndHookTest, DestroyedWindowReleasesItsRecordLater) {
+  const int before = TApHookInfos::LiveCount();
+  Handler h{"h"};
+  RegisterWndProcHook(wnd, h.Event(), hoAfterMsg);
+  EXPECT_EQ(TApHookInfos::LiveCount(), before + 1);
+  DestroyWindow(wnd);
+  EXPECT_EQ(WndProcHookRegistry().Find(wnd), nullptr);
+  EXPECT_EQ(PendingReleaseCount(), 1);
+  EXPECT_EQ(TApHookInfos::LiveCount(), before + 1);  // not inside its own dispatch
+  PumpMessages();
+  EXPECT_EQ(PendingReleaseCount(), 0);
+  EXPECT_EQ(TApHookInfos::LiveCount(), before);
+}
+
+TEST_F(ApWndHookTest, FinalizingGivesProceduresBackAndFreesEverything) {
+  Handler h{"h"};
+  RegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
+  HWND other = MakeWindow();
+  RegisterWndProcHook(other, h.Event(), hoBeforeMsg);
+  DestroyWindow(other);  // its record waits for the releaser
+  EXPECT_EQ(PendingReleaseCount(), 1);
+  FinalizeWndProcHooks();
+  EXPECT_EQ(TApHookInfos::LiveCount(), 0);
+  EXPECT_EQ(PendingReleaseCount(), 0);
+  EXPECT_EQ(ProcOf(wnd), &OwnProc);
+  PumpMessages();  // the release message of a freed releaser finds nobody
+  Send();
+  EXPECT_EQ(Log(), "own");
+}
+
+TEST(ApUtilWindow, RoutesMessagesToItsMethod) {
+  struct Receiver {
+    UINT last = 0;
+    void Method(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+      if (msg == WM_USER + 1) {
+        last = msg;
+        result = 5;
+      }
+    }
+  } r;
+  TApUtilWindow w(TApUtilWindowMethod(&r, &Receiver::Method));
+  ASSERT_NE(w.Handle(), nullptr);
+  wchar_t cls[32] = {};
+  GetClassNameW(w.Handle(), cls, 32);
+  EXPECT_STREQ(cls, L"TPUtilWindowEx");
+  EXPECT_FALSE(IsWindowVisible(w.Handle()));
+  EXPECT_EQ(SendMessageW(w.Handle(), WM_USER + 1, 0, 0), 5);
+  EXPECT_EQ(r.last, WM_USER + 1u);
+  TApUtilWindow plain{TApUtilWindowMethod()};
+  EXPECT_EQ(SendMessageW(plain.Handle(), WM_USER + 1, 0, 0), 0);
+  HWND h = w.Handle();
+  w.Reset();
+  EXPECT_FALSE(IsWindow(h));
+}
