@@ -1,0 +1,131 @@
+// INI files: "[Section]" lines, each followed by "key=value" lines. TMemIniFile holds the whole
+// document in memory and writes it with UpdateFile; TIniFile reads and writes the file itself
+// at every call through the system's profile functions, so comments and layout survive.
+// Section and key names compare without regard to case; the files are 8-bit text.
+//
+// Names and values that the file cannot hold raise EIniFileException on writing instead of
+// spoiling the file: line breaks anywhere, a key containing "=" or starting with ";" or "[".
+#pragma once
+
+#include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "framework/Object.h"
+#include "framework/StringLists.h"
+#include "framework/Types.h"
+
+class TStream;
+
+class TCustomIniFile : public TObject {
+  HV_CLASS(TCustomIniFile, TObject)
+ public:
+  explicit TCustomIniFile(const WideString& FileName) : fileName_(FileName) {}
+
+  const WideString& FileName() const { return fileName_; }
+
+  // Whether the section holds at least one key.
+  virtual bool SectionExists(const AnsiString& Section);
+  virtual bool ValueExists(const AnsiString& Section, const AnsiString& Ident);
+
+  virtual AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) = 0;
+  virtual void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) = 0;
+  // The integer text form, hexadecimal included ("$1F", "0x1F"); the default for anything else.
+  int ReadInteger(const AnsiString& Section, const AnsiString& Ident, int Default);
+  void WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value);
+  // Written "1" or "0"; any integer other than 0 reads as true.
+  bool ReadBool(const AnsiString& Section, const AnsiString& Ident, bool Default);
+  void WriteBool(const AnsiString& Section, const AnsiString& Ident, bool Value);
+  // The locale's float, date and time texts; the default when the text does not convert.
+  double ReadFloat(const AnsiString& Section, const AnsiString& Ident, double Default);
+  void WriteFloat(const AnsiString& Section, const AnsiString& Ident, double Value);
+  TDateTime ReadDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Default);
+  TDateTime ReadDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default);
+  TDateTime ReadTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default);
+  void WriteDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Value);
+  void WriteDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Value);
+  void WriteTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Value);
+  // Binary data as hexadecimal text, two digits per byte. Reading writes the bytes into the
+  // stream and gives their number (0 when the key is missing or the text is not hexadecimal).
+  int ReadBinaryStream(const AnsiString& Section, const AnsiString& Name, TStream* Value);
+  // Writes the stream from its position to its end.
+  void WriteBinaryStream(const AnsiString& Section, const AnsiString& Name, TStream* Value);
+
+  // The key names of a section; the section names; the section as "key=value" lines. Each
+  // clears the list first.
+  virtual void ReadSection(const AnsiString& Section, TStrings* Strings) = 0;
+  virtual void ReadSections(TStrings* Strings) = 0;
+  virtual void ReadSectionValues(const AnsiString& Section, TStrings* Strings) = 0;
+  virtual void EraseSection(const AnsiString& Section) = 0;
+  virtual void DeleteKey(const AnsiString& Section, const AnsiString& Ident) = 0;
+  virtual void UpdateFile() = 0;
+
+ protected:
+  void SetFileName(const WideString& FileName) { fileName_ = FileName; }
+  // Raises EIniFileException when the file cannot hold the name or the value.
+  static void CheckStorable(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value);
+
+ private:
+  WideString fileName_;
+};
+
+class TMemIniFile : public TCustomIniFile {
+  HV_CLASS(TMemIniFile, TCustomIniFile)
+ public:
+  // Reads the file when it exists; a missing file is an empty document.
+  explicit TMemIniFile(const WideString& FileName);
+  ~TMemIniFile() override;
+
+  bool SectionExists(const AnsiString& Section) override;
+  bool ValueExists(const AnsiString& Section, const AnsiString& Ident) override;
+  AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) override;
+  void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) override;
+  void ReadSection(const AnsiString& Section, TStrings* Strings) override;
+  void ReadSections(TStrings* Strings) override;
+  void ReadSectionValues(const AnsiString& Section, TStrings* Strings) override;
+  void EraseSection(const AnsiString& Section) override;
+  void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
+  // Writes the whole document to FileName.
+  void UpdateFile() override;
+
+  void Clear();
+  // The document as lines: "[Section]", "key=value" lines and an empty line after each
+  // section (the list is cleared first).
+  void GetStrings(TStrings* List);
+  // Replaces the document with the lines: each line and each name and value is trimmed, empty
+  // lines and lines starting with ";" are skipped, a key line without "=" is a key with an
+  // empty value, a value may contain "=", and a repeated section adds to the first one. Keys
+  // before the first section belong to a section without a name, written first, untitled.
+  void SetStrings(TStrings* List);
+  // Points the document at another file; with Reload, reads it (a missing file empties it).
+  void Rename(const WideString& FileName, bool Reload);
+
+ private:
+  struct TSection;
+  TSection* FindSection(const AnsiString& Name) const;
+  TSection& AddSection(const AnsiString& Name);
+  void LoadValues();
+  void ReindexSections();
+
+  std::vector<std::unique_ptr<TSection>> sections_;
+  std::unordered_map<AnsiString, size_t> sectionIndex_;  // upper-case name -> position
+};
+
+class TIniFile : public TCustomIniFile {
+  HV_CLASS(TIniFile, TCustomIniFile)
+ public:
+  // A name without a folder refers to the Windows folder, as the profile functions have it.
+  explicit TIniFile(const WideString& FileName) : TCustomIniFile(FileName) {}
+
+  AnsiString ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) override;
+  // Raises EIniFileException "Unable to write to %s" when the file cannot be written.
+  void WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) override;
+  void ReadSection(const AnsiString& Section, TStrings* Strings) override;
+  void ReadSections(TStrings* Strings) override;
+  void ReadSectionValues(const AnsiString& Section, TStrings* Strings) override;
+  void EraseSection(const AnsiString& Section) override;
+  void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
+  // Flushes what the system may still hold for the file.
+  void UpdateFile() override;
+};

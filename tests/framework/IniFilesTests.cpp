@@ -1,0 +1,296 @@
+// INI files: parsing and writing round trips, malformed lines, typed values, and the
+// write-through file on real files.
+#include <gtest/gtest.h>
+
+#include "framework/DateTime.h"
+#include "framework/FileRoutines.h"
+#include "framework/IniFiles.h"
+#include "framework/Streams.h"
+#include "framework/Win.h"
+
+namespace {
+
+void PutBytes(const WideString& name, const std::string& bytes) {
+  TFileStream f(name, fmCreate);
+  if (!bytes.empty()) f.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+std::string GetBytes(const WideString& name) {
+  TFileStream f(name, fmOpenRead | fmShareDenyNone);
+  std::string bytes(static_cast<size_t>(f.Size()), '\0');
+  if (!bytes.empty()) f.ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  return bytes;
+}
+
+std::string Text(TMemIniFile& ini) {
+  TStringList lines;
+  ini.GetStrings(&lines);
+  return lines.Text();
+}
+
+void Load(TMemIniFile& ini, const std::string& text) {
+  TStringList lines;
+  lines.SetText(text);
+  ini.SetStrings(&lines);
+}
+
+std::string Joined(TStrings& list) {
+  std::string out;
+  for (int i = 0; i < list.Count(); ++i) out += (i ? "|" : "") + list[i];
+  return out;
+}
+
+class IniTest : public testing::Test {
+ protected:
+  TFormatSettingsOverride settings_{TFormatSettings::English()};
+  TTempDirectory tmp_;
+};
+
+}  // namespace
+
+TEST_F(IniTest, ParsingTrimsSkipsCommentsAndKeepsEverythingElse) {
+  TMemIniFile ini(L"");
+  Load(ini,
+       "  stray = before\r\n"
+       "; a comment\r\n"
+       "\r\n"
+       "[ First ]\r\n"
+       "  Key1  =  value one  \r\n"
+       "url=http://x/?a=b&c=d\r\n"
+       "flag\r\n"
+       "=nameless\r\n"
+       "  ;indented comment\r\n"
+       "[Second]\r\n"
+       "a=1\r\n"
+       "[first]\r\n"
+       "Key2=merged\r\n"
+       "KEY1=shadowed\r\n"
+       "[Broken\r\n");
+  EXPECT_EQ(ini.ReadString("First", "Key1", "?"), "value one");
+  EXPECT_EQ(ini.ReadString("FIRST", "key1", "?"), "value one") << "names ignore case";
+  EXPECT_EQ(ini.ReadString("First", "url", "?"), "http://x/?a=b&c=d") << "a value may hold \"=\"";
+  EXPECT_EQ(ini.ReadString("First", "flag", "?"), "") << "a key without \"=\" has an empty value";
+  EXPECT_TRUE(ini.ValueExists("First", "flag"));
+  EXPECT_EQ(ini.ReadString("First", "", "?"), "nameless");
+  EXPECT_EQ(ini.ReadString("First", "Key2", "?"), "merged") << "a repeated section adds to the first";
+  EXPECT_EQ(ini.ReadString("First", "[Broken", "?"), "") << "a malformed title is kept as a key";
+  EXPECT_EQ(ini.ReadString("", "stray", "?"), "before") << "keys before the first title are kept";
+  EXPECT_EQ(ini.ReadString("First", "missing", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadString("Missing", "Key1", "dflt"), "dflt");
+
+  TStringList list;
+  ini.ReadSections(&list);
+  EXPECT_EQ(Joined(list), "First|Second");
+  ini.ReadSection("first", &list);
+  EXPECT_EQ(Joined(list), "Key1|url|flag||Key2|KEY1|[Broken");
+  ini.ReadSectionValues("Second", &list);
+  EXPECT_EQ(Joined(list), "a=1");
+}
+
+TEST_F(IniTest, WritingLaysOutSectionsAndSurvivesARoundTrip) {
+  TMemIniFile ini(L"");
+  Load(ini, "top=1\r\n[B]\r\nx=1\r\n[A]\r\ny=2\r\n");
+  ini.WriteString("b", "X", "changed");
+  ini.WriteString("A", "z", "new");
+  ini.WriteString("C", "k", "v");
+  EXPECT_EQ(Text(ini), "top=1\r\n\r\n[B]\r\nx=changed\r\n\r\n[A]\r\ny=2\r\nz=new\r\n\r\n[C]\r\nk=v\r\n\r\n");
+  TMemIniFile again(L"");
+  Load(again, Text(ini));
+  EXPECT_EQ(Text(again), Text(ini));
+}
+
+TEST_F(IniTest, DeletingKeysAndSections) {
+  TMemIniFile ini(L"");
+  Load(ini, "[S]\r\na=1\r\nb=2\r\nA=3\r\nc=4\r\n[T]\r\nx=1\r\n[U]\r\ny=1\r\n");
+  ini.DeleteKey("s", "A");
+  EXPECT_EQ(ini.ReadString("S", "a", "?"), "3") << "the shadowed duplicate comes to light";
+  EXPECT_EQ(ini.ReadString("S", "c", "?"), "4") << "the index follows the shifted keys";
+  ini.DeleteKey("S", "missing");
+  ini.DeleteKey("Missing", "a");
+  ini.EraseSection("t");
+  EXPECT_FALSE(ini.SectionExists("T"));
+  EXPECT_EQ(ini.ReadString("U", "y", "?"), "1") << "later sections are still found";
+  ini.EraseSection("nothing");
+  ini.DeleteKey("U", "y");
+  EXPECT_FALSE(ini.SectionExists("U")) << "a section without keys does not count";
+  TStringList list;
+  ini.ReadSections(&list);
+  EXPECT_EQ(Joined(list), "S|U");
+  ini.Clear();
+  ini.ReadSections(&list);
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(IniTest, UnstorableNamesAndValuesAreRefusedWithoutHarm) {
+  TMemIniFile ini(L"");
+  ini.WriteString("S", "k", "kept");
+  auto message = [&](const char* section, const char* key, const char* value) -> std::string {
+    try {
+      ini.WriteString(section, key, value);
+    } catch (const EIniFileException& e) {
+      return e.what();
+    }
+    return "(stored)";
+  };
+  EXPECT_EQ(message("S", "k", "two\r\nlines"), "The value of 'k' cannot be stored in an INI file");
+  EXPECT_EQ(message("S", "a=b", "x"), "The key name 'a=b' cannot be stored in an INI file");
+  EXPECT_EQ(message("S", ";k", "x"), "The key name ';k' cannot be stored in an INI file");
+  EXPECT_EQ(message("S", "[k", "x]"), "The key name '[k' cannot be stored in an INI file");
+  EXPECT_EQ(message("S\n", "k", "x"), "The section name 'S\n' cannot be stored in an INI file");
+  EXPECT_EQ(message("S", "k]", "[x"), "(stored)");
+  EXPECT_EQ(ini.ReadString("S", "k", "?"), "kept");
+  EXPECT_EQ(Text(ini), "[S]\r\nk=kept\r\nk]=[x\r\n\r\n");
+}
+
+TEST_F(IniTest, TypedValues) {
+  TMemIniFile ini(L"");
+  Load(ini, "[V]\r\nhex=$1F\r\nhex2=0x1f\r\nwrap=$FFFFFFFF\r\nbad=12abc\r\nempty=\r\nyes=7\r\n");
+  EXPECT_EQ(ini.ReadInteger("V", "hex", 0), 31);
+  EXPECT_EQ(ini.ReadInteger("V", "hex2", 0), 31);
+  EXPECT_EQ(ini.ReadInteger("V", "wrap", 0), -1);
+  EXPECT_EQ(ini.ReadInteger("V", "bad", -5), -5);
+  EXPECT_EQ(ini.ReadInteger("V", "empty", -5), -5);
+  EXPECT_EQ(ini.ReadInteger("V", "none", 9), 9);
+  EXPECT_TRUE(ini.ReadBool("V", "yes", false));
+  EXPECT_TRUE(ini.ReadBool("V", "bad", true)) << "unreadable text gives the default";
+  ini.WriteBool("V", "on", true);
+  ini.WriteBool("V", "off", false);
+  EXPECT_EQ(ini.ReadString("V", "on", ""), "1");
+  EXPECT_EQ(ini.ReadString("V", "off", ""), "0");
+  ini.WriteInteger("V", "n", -120);
+  EXPECT_EQ(ini.ReadString("V", "n", ""), "-120");
+  ini.WriteFloat("V", "f", 2.5);
+  EXPECT_EQ(ini.ReadString("V", "f", ""), "2.5");
+  EXPECT_EQ(ini.ReadFloat("V", "f", 0), 2.5);
+  EXPECT_EQ(ini.ReadFloat("V", "bad", 1.25), 1.25);
+  TDateTime when = EncodeDate(2024, 3, 14) + EncodeTime(15, 9, 26, 0);
+  ini.WriteDateTime("V", "dt", when);
+  ini.WriteDate("V", "d", when);
+  ini.WriteTime("V", "t", when);
+  EXPECT_EQ(ini.ReadString("V", "dt", ""), "3/14/2024 3:09:26 PM");
+  EXPECT_DOUBLE_EQ(ini.ReadDateTime("V", "dt", 0), when);
+  EXPECT_EQ(ini.ReadDate("V", "d", 0), EncodeDate(2024, 3, 14));
+  EXPECT_NEAR(ini.ReadTime("V", "t", 0), EncodeTime(15, 9, 26, 0), 1e-9);
+  EXPECT_EQ(ini.ReadDate("V", "bad", 3), 3);
+
+  TMemoryStream data;
+  const unsigned char bytes[] = {0x00, 0x7F, 0xAB, 0xFF};
+  data.WriteBuffer(bytes, 4);
+  data.SetPosition(1);
+  ini.WriteBinaryStream("V", "bin", &data);
+  EXPECT_EQ(ini.ReadString("V", "bin", ""), "7FABFF") << "from the stream's position on";
+  TMemoryStream back;
+  EXPECT_EQ(ini.ReadBinaryStream("V", "bin", &back), 3);
+  EXPECT_EQ(back.Size(), 3);
+  EXPECT_EQ(ini.ReadBinaryStream("V", "bad", &back), 0);
+  EXPECT_EQ(ini.ReadBinaryStream("V", "none", &back), 0);
+  EXPECT_EQ(back.Size(), 3);
+}
+
+TEST_F(IniTest, MemIniFileReadsAndWritesItsFile) {
+  WideString name = tmp_.File(L"settings.ini");
+  {
+    TMemIniFile missing(name);
+    EXPECT_FALSE(missing.SectionExists("Any")) << "a missing file is an empty document";
+  }
+  PutBytes(name, "; header\n[Main]\nWidth = 640\rCaption=Caf\xE9\n\n[Other]\nx=1");
+  TMemIniFile ini(name);
+  EXPECT_EQ(ini.ReadInteger("Main", "Width", 0), 640);
+  EXPECT_EQ(ini.ReadString("Main", "Caption", ""), "Caf\xE9") << "8-bit text passes untouched";
+  EXPECT_EQ(ini.ReadString("Other", "x", ""), "1");
+  ini.WriteInteger("Main", "Height", 480);
+  EXPECT_EQ(GetBytes(name).find("Height"), std::string::npos) << "nothing is written before UpdateFile";
+  ini.UpdateFile();
+  EXPECT_EQ(GetBytes(name), "[Main]\r\nWidth=640\r\nCaption=Caf\xE9\r\nHeight=480\r\n\r\n[Other]\r\nx=1\r\n\r\n");
+
+  // Rename without reloading keeps the document and writes it elsewhere.
+  WideString copy = tmp_.File(L"copy.ini");
+  ini.Rename(copy, false);
+  EXPECT_EQ(ini.FileName(), copy);
+  EXPECT_EQ(ini.ReadInteger("Main", "Height", 0), 480);
+  ini.UpdateFile();
+  EXPECT_EQ(GetBytes(copy), GetBytes(name));
+  // Renaming to a missing file with reloading empties the document.
+  ini.Rename(tmp_.File(L"none.ini"), true);
+  EXPECT_FALSE(ini.SectionExists("Main"));
+  ini.Rename(name, true);
+  EXPECT_EQ(ini.ReadInteger("Main", "Height", 0), 480);
+}
+
+TEST_F(IniTest, MemIniFileReportsAFileItCannotWrite) {
+  TMemIniFile ini(tmp_.File(L"no such folder\\x.ini"));
+  ini.WriteString("S", "k", "v");
+  EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+  EXPECT_EQ(ini.ReadString("S", "k", ""), "v") << "the document is kept";
+}
+
+TEST_F(IniTest, LargeDocumentsStayIndexed) {
+  TMemIniFile ini(L"");
+  for (int s = 0; s < 200; ++s)
+    for (int k = 0; k < 200; ++k) ini.WriteInteger("Section" + std::to_string(s), "Key" + std::to_string(k), s * 1000 + k);
+  EXPECT_EQ(ini.ReadInteger("SECTION199", "KEY199", 0), 199199);
+  EXPECT_EQ(ini.ReadInteger("section0", "key0", -1), 0);
+}
+
+TEST_F(IniTest, IniFileWritesThroughAndKeepsComments) {
+  WideString name = tmp_.File(L"prefs.ini");
+  PutBytes(name, "; keep me\r\n[Main]\r\nWidth=640\r\n; and me\r\n\r\n[Other]\r\nx=1\r\n");
+  TIniFile ini(name);
+  EXPECT_EQ(ini.ReadInteger("main", "width", 0), 640);
+  ini.WriteInteger("Main", "Width", 800);
+  ini.WriteString("Main", "Caption", "Caf\xE9");
+  ini.WriteString("New", "k", "v");
+  {
+    TMemIniFile reader(name);  // what is on disk right now
+    EXPECT_EQ(reader.ReadInteger("Main", "Width", 0), 800);
+    EXPECT_EQ(reader.ReadString("Main", "Caption", ""), "Caf\xE9");
+    EXPECT_EQ(reader.ReadString("New", "k", ""), "v");
+  }
+  std::string bytes = GetBytes(name);
+  EXPECT_NE(bytes.find("; keep me"), std::string::npos);
+  EXPECT_NE(bytes.find("; and me"), std::string::npos);
+  EXPECT_NE(bytes.find("Caf\xE9"), std::string::npos) << "the file stays 8-bit";
+
+  EXPECT_TRUE(ini.SectionExists("OTHER"));
+  EXPECT_TRUE(ini.ValueExists("Other", "X"));
+  EXPECT_FALSE(ini.ValueExists("Other", "y"));
+  TStringList list;
+  ini.ReadSections(&list);
+  EXPECT_EQ(Joined(list), "Main|Other|New");
+  ini.ReadSection("Main", &list);
+  EXPECT_EQ(Joined(list), "Width|Caption");
+  ini.ReadSectionValues("Main", &list);
+  EXPECT_EQ(Joined(list), "Width=800|Caption=Caf\xE9");
+  ini.DeleteKey("Main", "Caption");
+  EXPECT_EQ(ini.ReadString("Main", "Caption", "gone"), "gone");
+  ini.EraseSection("Other");
+  EXPECT_FALSE(ini.SectionExists("Other"));
+  ini.UpdateFile();
+}
+
+TEST_F(IniTest, IniFileReadsLongValuesAndExactDefaults) {
+  TIniFile ini(tmp_.File(L"long.ini"));
+  std::string longValue(70000, 'x');
+  longValue += "end";
+  ini.WriteString("S", "long", longValue);
+  EXPECT_EQ(ini.ReadString("S", "long", ""), longValue) << "no cut at a fixed buffer size";
+  EXPECT_EQ(ini.ReadString("S", "missing", "  padded  "), "  padded  ");
+  EXPECT_EQ(ini.ReadString("Missing", "k", std::string(5000, 'd')), std::string(5000, 'd'));
+  ini.WriteString("S", "empty", "");
+  EXPECT_EQ(ini.ReadString("S", "empty", "dflt"), "") << "an empty value is not a missing one";
+  for (int i = 0; i < 300; ++i) ini.WriteInteger("Many", "Key" + std::to_string(i) + std::string(20, 'k'), i);
+  TStringList keys;
+  ini.ReadSection("Many", &keys);
+  EXPECT_EQ(keys.Count(), 300) << "long lists of names are not cut either";
+}
+
+TEST_F(IniTest, IniFileReportsAFileItCannotWrite) {
+  TIniFile ini(tmp_.File(L"no such folder\\x.ini"));
+  try {
+    ini.WriteString("S", "k", "v");
+    FAIL() << "no exception";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(e.Message(), L"Unable to write to " + ini.FileName());
+  }
+  EXPECT_EQ(ini.ReadString("S", "k", "none"), "none");
+}
