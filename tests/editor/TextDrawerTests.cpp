@@ -1,0 +1,225 @@
+// Text drawer: cell metrics from the font actually selected, drawing on a fixed grid, and the
+// sharing and release of the style variants.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEditTextDrawer.h"
+#include "tests/framework/GraphicsTestSupport.h"
+
+namespace {
+
+std::unique_ptr<TFont> MakeFont(const wchar_t* name = L"Courier New", int size = 10) {
+  auto font = std::make_unique<TFont>();
+  font->SetName(name);
+  font->SetSize(size);
+  return font;
+}
+
+// The advance of "M" in a font, measured here independently of the drawer.
+int AdvanceOfM(TFont& font, TFontStyles style) {
+  LOGFONTW lf = font.LogFont();
+  lf.lfWeight = style.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = style.Contains(fsItalic);
+  TFontHandle h(CreateFontIndirectW(&lf));
+  TWindowDC screen;
+  TSelectObject sel(screen.Get(), h.Get());
+  ABC abc{};
+  TEXTMETRICW tm{};
+  GetTextMetricsW(screen.Get(), &tm);
+  if (!GetCharABCWidthsW(screen.Get(), L'M', L'M', &abc)) return tm.tmAveCharWidth;
+  return abc.abcA + static_cast<int>(abc.abcB) + abc.abcC + tm.tmOverhang;
+}
+
+// The rightmost column in a band of rows holding a pixel other than the background.
+int RightmostInk(const TTestSurface& s, int top, int bottom, uint32_t background) {
+  for (int x = s.Width() - 1; x >= 0; --x)
+    for (int y = top; y < bottom; ++y)
+      if (s.Pixel(x, y) != background) return x;
+  return -1;
+}
+
+}  // namespace
+
+TEST(TextDrawer, CellMetricsComeFromTheBaseStyleOfTheRealFont) {
+  auto font = MakeFont();
+  TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
+  EXPECT_EQ(drawer.GetCharWidth(), AdvanceOfM(*font, TFontStyles{fsBold}));
+  EXPECT_GT(drawer.GetCharWidth(), 0);
+  TWindowDC screen;
+  TSelectObject sel(screen.Get(), font->Handle());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(screen.Get(), &tm);
+  EXPECT_EQ(drawer.GetCharHeight(), tm.tmHeight);
+
+  drawer.SetCharExtra(3);
+  EXPECT_EQ(drawer.GetCharWidth(), AdvanceOfM(*font, TFontStyles{fsBold}) + 3);
+  drawer.SetCharExtra(0);
+  drawer.SetBaseStyle(TFontStyles{});
+  EXPECT_EQ(drawer.GetCharWidth(), AdvanceOfM(*font, TFontStyles{}));
+}
+
+TEST(TextDrawer, MissingFontsAreRefused) {
+  auto font = MakeFont();
+  try {
+    TheTextDrawer drawer(TFontStyles{}, nullptr);
+    FAIL();
+  } catch (const EheTextDrawerException& e) {
+    EXPECT_STREQ(e.what(), "SetBaseFont: 'Value' must be specified.");
+  }
+  TheTextDrawer drawer(TFontStyles{}, font.get());
+  EXPECT_THROW(drawer.SetBaseFont(nullptr), EheTextDrawerException);
+  EXPECT_THROW(drawer.FontStock().SetBaseFont(nullptr), EheFontStockException);
+  EXPECT_GT(drawer.GetCharWidth(), 0);  // still usable
+}
+
+TEST(TextDrawer, EveryStyleAdvancesByTheSameCells) {
+  auto font = MakeFont(L"Tahoma", 12);  // proportional: the grid must still hold
+  TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
+  const int cell = drawer.GetCharWidth();
+  const int row = drawer.GetCharHeight();
+  TTestSurface surface(cell * 8, row * 3);
+  drawer.SetForeColor(clBlack);
+  drawer.SetBackColor(clWhite);
+  drawer.BeginDrawing(surface.DC());
+  drawer.SetStyle(TFontStyles{fsBold});
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), "iWi", 3);
+  drawer.SetStyle(TFontStyles{});
+  drawer.ExtTextOut(0, row, 0, Rect(0, 0, 0, 0), "iWi", 3);
+  drawer.SetStyle(TFontStyles{fsItalic});
+  drawer.ExtTextOut(0, 2 * row, 0, Rect(0, 0, 0, 0), "WWi", 3);
+  drawer.EndDrawing();
+  for (int r = 0; r < 3; ++r) {
+    int right = RightmostInk(surface, r * row, (r + 1) * row, 0xFFFFFF);
+    SCOPED_TRACE(r);
+    EXPECT_GE(right, 2 * cell);  // the third character stands in the third cell
+    EXPECT_LT(right, 3 * cell + cell / 2);
+  }
+}
+
+TEST(TextDrawer, OpaqueDrawingFillsTheRectangleWithTheBackColour) {
+  auto font = MakeFont();
+  TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
+  const int cell = drawer.GetCharWidth();
+  const int row = drawer.GetCharHeight();
+  TTestSurface surface(cell * 6, row);
+  drawer.BeginDrawing(surface.DC());
+  drawer.SetBackColor(TColor(0x0000FF));
+  drawer.SetForeColor(TColor(0x00FF00));
+  drawer.ExtTextOut(0, 0, ETO_OPAQUE | ETO_CLIPPED, Rect(0, 0, cell * 4, row), "ab", 2);
+  drawer.EndDrawing();
+  EXPECT_EQ(surface.Pixel(cell * 3 + 1, row / 2), 0x0000FFu);
+  EXPECT_EQ(surface.Pixel(cell * 5, row / 2), 0xFFFFFFu);  // outside the rectangle
+  EXPECT_GT(surface.Count(0x00FF00u), 0);
+  // The bracket gave the DC back as it was.
+  EXPECT_EQ(GetTextColor(surface.DC()), 0u);
+}
+
+TEST(TextDrawer, TheSpacingArrayGrowsInStepsOf64) {
+  auto font = MakeFont();
+  TheTextDrawer drawer(TFontStyles{}, font.get());
+  TTestSurface surface(64, 16);
+  std::string text(130, 'x');
+  drawer.BeginDrawing(surface.DC());
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), text.data(), 10);
+  EXPECT_EQ(drawer.SpacingArraySize(), 64);
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), text.data(), 64);
+  EXPECT_EQ(drawer.SpacingArraySize(), 64);
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), text.data(), 65);
+  EXPECT_EQ(drawer.SpacingArraySize(), 128);
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), text.data(), 20);
+  EXPECT_EQ(drawer.SpacingArraySize(), 128);
+  drawer.EndDrawing();
+  TheTextDrawer fresh(TFontStyles{}, font.get());
+  fresh.BeginDrawing(surface.DC());
+  fresh.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), text.data(), 64);
+  fresh.EndDrawing();
+  EXPECT_EQ(fresh.SpacingArraySize(), 128);
+  fresh.SetCharExtra(2);  // a new cell width: the old advances go
+  EXPECT_EQ(fresh.SpacingArraySize(), 0);
+  drawer.SetBaseStyle(TFontStyles{fsBold});
+  EXPECT_EQ(drawer.SpacingArraySize(), 0);
+}
+
+TEST(TextDrawer, DrawingBracketsNestOnOneDeviceContext) {
+  auto font = MakeFont();
+  TheTextDrawer drawer(TFontStyles{}, font.get());
+  TTestSurface a(16, 16), b(16, 16);
+  HGDIOBJ original = GetCurrentObject(a.DC(), OBJ_FONT);
+  drawer.BeginDrawing(a.DC());
+  drawer.BeginDrawing(a.DC());
+  drawer.EndDrawing();
+  EXPECT_EQ(drawer.DrawingCount(), 1);
+  EXPECT_EQ(GetCurrentObject(a.DC(), OBJ_FONT), drawer.FontStock().FontHandle());
+  EXPECT_THROW(drawer.BeginDrawing(b.DC()), EAssertionFailed);
+  drawer.EndDrawing();
+  EXPECT_EQ(GetCurrentObject(a.DC(), OBJ_FONT), original);
+  EXPECT_THROW(drawer.EndDrawing(), EAssertionFailed);
+}
+
+TEST(TextDrawer, DrawersOfOneFontShareTheVariants) {
+  TheFontsInfoManager& manager = GetFontsInfoManager();
+  const int records = manager.Count();
+  auto font = MakeFont(L"Courier New", 11);
+  auto italic = MakeFont(L"Courier New", 11);
+  italic->SetStyle(TFontStyles{fsItalic, fsUnderline});
+  auto bold = MakeFont(L"Courier New", 11);
+  bold->SetStyle(TFontStyles{fsBold});
+  {
+    TheTextDrawer a(TFontStyles{fsBold}, font.get());
+    TheTextDrawer b(TFontStyles{fsBold}, italic.get());
+    EXPECT_EQ(a.FontStock().FontsInfo(), b.FontStock().FontsInfo());
+    EXPECT_EQ(a.FontStock().FontsInfo()->RefCount, 2);
+    EXPECT_EQ(manager.Count(), records + 1);
+    // The weight is part of what is compared.
+    TheTextDrawer c(TFontStyles{fsBold}, bold.get());
+    EXPECT_NE(c.FontStock().FontsInfo(), a.FontStock().FontsInfo());
+    EXPECT_EQ(manager.Count(), records + 2);
+    // A variant is made once for both drawers.
+    a.SetStyle(TFontStyles{fsItalic, fsStrikeOut});
+    int handles = GdiObjectCount();
+    b.SetStyle(TFontStyles{fsItalic, fsStrikeOut});
+    EXPECT_EQ(GdiObjectCount(), handles);
+    EXPECT_EQ(a.FontStock().FontHandle(), b.FontStock().FontHandle());
+  }
+  EXPECT_EQ(manager.Count(), records);
+}
+
+TEST(TextDrawer, VariantHandlesLiveOnlyWhileUsed) {
+  const int before = GdiObjectCount();
+  auto font = MakeFont(L"Courier New", 13);
+  {
+    TheTextDrawer a(TFontStyles{fsBold}, font.get());
+    TheTextDrawer b(TFontStyles{fsBold}, font.get());
+    a.SetStyle(TFontStyles{fsUnderline});
+    const int used = GdiObjectCount();
+    EXPECT_GT(used, before);
+    a.ReleaseTemporaryResources();
+    EXPECT_EQ(GdiObjectCount(), used);  // b still holds them
+    b.ReleaseTemporaryResources();
+    EXPECT_LT(GdiObjectCount(), used);
+    // Drawing again brings back the variant in use, with the same cell.
+    TTestSurface surface(a.GetCharWidth() * 3, a.GetCharHeight());
+    a.BeginDrawing(surface.DC());
+    EXPECT_NE(GetCurrentObject(surface.DC(), OBJ_FONT), nullptr);
+    EXPECT_EQ(GetCurrentObject(surface.DC(), OBJ_FONT), a.FontStock().FontHandle());
+    a.SetForeColor(clBlack);
+    a.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), "M", 1);
+    a.EndDrawing();
+    EXPECT_GT(surface.Count(0x000000u), 0);
+    EXPECT_EQ(a.FontStock().Style(), TFontStyles{fsUnderline});
+  }
+  font.reset();
+  EXPECT_EQ(GdiObjectCount(), before);
+}
+
+TEST(TextDrawer, StyleIndexesCoverTheSixteenVariants) {
+  EXPECT_EQ(StyleIndex(TFontStyles{}), 0);
+  EXPECT_EQ(StyleIndex(TFontStyles{fsBold}), 1);
+  EXPECT_EQ(StyleIndex(TFontStyles{fsItalic, fsStrikeOut}), 10);
+  EXPECT_EQ(StyleIndex(TFontStyles{fsBold, fsItalic, fsUnderline, fsStrikeOut}), 15);
+  auto font = MakeFont();
+  font->SetStyle(TFontStyles{fsUnderline});
+  LOGFONTW a = TheFontsInfoManager::LogFontForComparison(font.get());
+  font->SetStyle(TFontStyles{});
+  LOGFONTW b = TheFontsInfoManager::LogFontForComparison(font.get());
+  EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+}
