@@ -175,3 +175,156 @@ TEST(MarkList, MarksForALineAreCutAtSeventeen) {
   fresh.SetBookmarkNumber(0);
   EXPECT_TRUE(fresh.IsBookmark());
 }
+
+// ---- selection colours and gutter ----
+
+TEST(SelectedColor, DefaultsChangesAndAssign) {
+  TTxtSelectedColor a;
+  ChangeCounter c;
+  a.OnChange = TNotifyEvent(&c, &ChangeCounter::Changed);
+  EXPECT_EQ(a.Background(), clHighlight);
+  EXPECT_EQ(a.Foreground(), clHighlightText);
+  a.SetBackground(clHighlight);
+  EXPECT_EQ(c.changes, 0);
+  a.SetBackground(clRed);
+  EXPECT_EQ(c.changes, 1);
+  TTxtSelectedColor b;
+  b.SetForeground(clBlue);
+  a.Assign(&b);
+  EXPECT_EQ(a.Background(), clHighlight);
+  EXPECT_EQ(a.Foreground(), clBlue);
+  EXPECT_EQ(c.changes, 2);
+  a.Assign(&b);  // nothing different: still one notification
+  EXPECT_EQ(c.changes, 3);
+  EXPECT_THROW(a.Assign(nullptr), EConvertError);
+  // Published with their defaults.
+  const TPropInfo& bg = FindPropInfo(&a, "Background");
+  EXPECT_EQ(bg.Default, clHighlight);
+  EXPECT_EQ(GetOrdProp(&a, bg), clHighlight);
+}
+
+TEST(Gutter, Defaults) {
+  TTxtGutter g;
+  EXPECT_FALSE(g.AutoSize());
+  EXPECT_EQ(g.BorderStyle(), gbsMiddle);
+  EXPECT_EQ(g.Color(), clBtnFace);
+  EXPECT_EQ(g.BorderColor(), clWindow);
+  EXPECT_EQ(g.DigitCount(), 4);
+  EXPECT_EQ(g.AutoSizeDigitCount(), 4);
+  EXPECT_EQ(g.Font()->Name(), L"Courier New");
+  EXPECT_EQ(g.Font()->Size(), 8);
+  EXPECT_EQ(g.LeftOffset(), 16);
+  EXPECT_EQ(g.RightOffset(), 2);
+  EXPECT_FALSE(g.ShowLineNumbers());
+  EXPECT_FALSE(g.NumberAllLines());
+  EXPECT_TRUE(g.UseFontStyle());
+  EXPECT_TRUE(g.Visible());
+  EXPECT_EQ(g.Width(), 30);
+  EXPECT_EQ(g.LineNumberStart(), 1);
+  EXPECT_EQ(g.GradientStartColor(), clWindow);
+  EXPECT_EQ(g.GradientEndColor(), clBtnFace);
+  EXPECT_EQ(g.GradientSteps(), 48);
+  // false is stored for NumberAllLines: its stored default is true.
+  EXPECT_EQ(FindPropInfo(&g, "NumberAllLines").Default, 1);
+}
+
+TEST(Gutter, SettersClampAndNotifyOnChangesOnly) {
+  TTxtGutter g;
+  ChangeCounter c;
+  g.OnChange = TNotifyEvent(&c, &ChangeCounter::Changed);
+  g.SetDigitCount(1);
+  EXPECT_EQ(g.DigitCount(), 2);
+  EXPECT_EQ(g.AutoSizeDigitCount(), 2);
+  g.SetDigitCount(20);
+  EXPECT_EQ(g.DigitCount(), 12);
+  EXPECT_EQ(c.changes, 2);
+  g.SetDigitCount(13);  // clamps to the value it has
+  EXPECT_EQ(c.changes, 2);
+  g.SetLeftOffset(-4);
+  g.SetRightOffset(-1);
+  g.SetWidth(-9);
+  g.SetGradientSteps(1);
+  EXPECT_EQ(g.LeftOffset(), 0);
+  EXPECT_EQ(g.RightOffset(), 0);
+  EXPECT_EQ(g.Width(), 0);
+  EXPECT_EQ(g.GradientSteps(), 2);
+  c.changes = 0;
+  g.SetBorderStyle(gbsMiddle);  // the one setter that notifies without a change
+  EXPECT_EQ(c.changes, 1);
+  g.SetVisible(true);
+  g.SetCursor(5);
+  EXPECT_EQ(c.changes, 1);
+  g.Font()->SetSize(12);  // the own font's changes are the gutter's
+  EXPECT_EQ(c.changes, 2);
+}
+
+TEST(Gutter, LineNumbersWithStartZeroStartAndLeadingZeros) {
+  TTxtGutter g;
+  EXPECT_EQ(g.FormatLineNumber(7), "   7");
+  g.SetLeadingZeros(true);
+  EXPECT_EQ(g.FormatLineNumber(7), "0007");
+  EXPECT_EQ(g.FormatLineNumber(123456), "123456");  // never cut
+  g.SetLeadingZeros(false);
+  g.SetZeroStart(true);
+  EXPECT_EQ(g.FormatLineNumber(1), "   0");
+  g.SetLineNumberStart(10);
+  EXPECT_FALSE(g.ZeroStart());
+  EXPECT_EQ(g.FormatLineNumber(1), "  10");
+  g.SetLineNumberStart(-5);
+  EXPECT_EQ(g.LineNumberStart(), 0);
+  EXPECT_TRUE(g.ZeroStart());
+  EXPECT_EQ(g.LineNumberShown(1), 0);
+}
+
+TEST(Gutter, DigitsFollowTheLineCountOnlyWhenSizingItself) {
+  TTxtGutter g;
+  ChangeCounter c;
+  g.OnChange = TNotifyEvent(&c, &ChangeCounter::Changed);
+  g.AutoSizeDigitCount(12345);
+  EXPECT_EQ(g.AutoSizeDigitCount(), 4);
+  EXPECT_EQ(g.RealGutterWidth(8), 30);
+  g.SetAutoSize(true);
+  g.SetShowLineNumbers(true);
+  c.changes = 0;
+  g.AutoSizeDigitCount(12345);
+  EXPECT_EQ(g.AutoSizeDigitCount(), 5);
+  EXPECT_EQ(c.changes, 1);
+  g.AutoSizeDigitCount(12345);
+  EXPECT_EQ(c.changes, 1);
+  EXPECT_EQ(g.RealGutterWidth(8), 16 + 2 + 5 * 8 + 2);
+  g.AutoSizeDigitCount(10);
+  EXPECT_EQ(g.AutoSizeDigitCount(), 4);  // never below DigitCount
+  g.SetVisible(false);
+  EXPECT_EQ(g.RealGutterWidth(8), 0);
+  g.AutoSizeDigitCount(1000000);
+  EXPECT_EQ(g.AutoSizeDigitCount(), 4);
+}
+
+TEST(Gutter, AssignCopiesEverythingButTheCursorWithOneNotification) {
+  TTxtGutter a, b;
+  b.SetShowLineNumbers(true);
+  b.SetDigitCount(6);
+  b.SetColor(clRed);
+  b.SetCursor(3);
+  b.SetGradient(true);
+  b.SetBorderStyle(gbsRight);
+  b.Font()->SetName(L"Tahoma");
+  b.Font()->SetSize(14);
+  ChangeCounter c;
+  a.OnChange = TNotifyEvent(&c, &ChangeCounter::Changed);
+  a.Assign(&b);
+  EXPECT_EQ(c.changes, 1);
+  EXPECT_TRUE(a.ShowLineNumbers());
+  EXPECT_EQ(a.DigitCount(), 6);
+  EXPECT_EQ(a.AutoSizeDigitCount(), 6);
+  EXPECT_EQ(a.Color(), clRed);
+  EXPECT_EQ(a.Cursor(), 0);
+  EXPECT_TRUE(a.Gradient());
+  EXPECT_EQ(a.BorderStyle(), gbsRight);
+  EXPECT_EQ(a.Font()->Name(), L"Tahoma");
+  EXPECT_EQ(a.Font()->Size(), 14);
+  EXPECT_NE(a.Font(), b.Font());
+  a.Font()->SetSize(9);  // still the gutter's own font, still reporting
+  EXPECT_EQ(c.changes, 2);
+  EXPECT_EQ(b.Font()->Size(), 14);
+}
