@@ -1,0 +1,192 @@
+// The clipboard: text of both kinds, private formats with their exact length, several formats
+// in one session, and the open session as the one owner of the clipboard.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "framework/Clipboard.h"
+
+namespace {
+
+// Holds the clipboard open from another thread until told to let go.
+class TOtherThreadHolder {
+ public:
+  TOtherThreadHolder() {
+    thread_ = std::thread([this] {
+      opened_ = OpenClipboard(nullptr) != FALSE;
+      ready_ = true;
+      while (!release_) Sleep(5);
+      if (opened_) CloseClipboard();
+    });
+    while (!ready_) Sleep(5);
+  }
+  ~TOtherThreadHolder() {
+    release_ = true;
+    thread_.join();
+  }
+  bool Opened() const { return opened_; }
+
+ private:
+  std::thread thread_;
+  std::atomic<bool> ready_{false};
+  std::atomic<bool> release_{false};
+  std::atomic<bool> opened_{false};
+};
+
+// True when another thread can open the clipboard now (nobody holds it).
+bool OtherThreadCanOpen() {
+  bool opened = false;
+  std::thread t([&] {
+    opened = OpenClipboard(nullptr) != FALSE;
+    if (opened) CloseClipboard();
+  });
+  t.join();
+  return opened;
+}
+
+}  // namespace
+
+TEST(Clipboard, UnicodeTextRoundTrip) {
+  const WideString text = L"Gr\u00FC\u00DFe \u0416\u0436 \u4E2D\u6587 \U0001F600 end";
+  Clipboard()->SetAsWideText(text);
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_UNICODETEXT));
+  EXPECT_EQ(Clipboard()->AsWideText(), text);
+}
+
+TEST(Clipboard, AnsiTextRoundTripAndTheOtherKindFromTheSystem) {
+  Clipboard()->SetAsText("plain \xE9t\xE9");  // "été" in code page 1252
+  EXPECT_EQ(Clipboard()->AsText(), "plain \xE9t\xE9");
+  EXPECT_EQ(Clipboard()->AsWideText(), L"plain \u00E9t\u00E9");
+  Clipboard()->SetAsWideText(L"wide only");
+  EXPECT_EQ(Clipboard()->AsText(), "wide only");
+}
+
+TEST(Clipboard, EmptyTextAndAnEmptiedClipboard) {
+  Clipboard()->SetAsWideText(L"");
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_UNICODETEXT));
+  EXPECT_EQ(Clipboard()->AsWideText(), L"");
+  Clipboard()->Clear();
+  EXPECT_FALSE(Clipboard()->HasFormat(CF_UNICODETEXT));
+  EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
+  EXPECT_EQ(Clipboard()->AsWideText(), L"");
+  EXPECT_EQ(Clipboard()->AsText(), "");
+  EXPECT_EQ(Clipboard()->FormatCount(), 0);
+}
+
+TEST(Clipboard, APrivateFormatKeepsItsExactLengthWithZeroBytesInside) {
+  UINT format = TClipboard::RegisterFormat(L"Verdan Test Block");
+  EXPECT_GE(format, 0xC000u);
+  EXPECT_EQ(TClipboard::RegisterFormat(L"Verdan Test Block"), format);
+  const std::string block("\x00\x01\x00\x00zero\x00\xFF\x00", 11);
+  Clipboard()->SetBuffer(format, block);
+  EXPECT_TRUE(Clipboard()->HasFormat(format));
+  std::string back = Clipboard()->GetBuffer(format);
+  EXPECT_EQ(back.size(), 11u);
+  EXPECT_EQ(back, block);
+  // The system keeps no empty blocks: refused before anything is changed.
+  EXPECT_THROW(Clipboard()->SetBuffer(format, std::string()), EClipboardException);
+  EXPECT_EQ(Clipboard()->GetBuffer(format), block);
+}
+
+TEST(Clipboard, TextWithoutTerminatingZeroIsReadOnlyToTheBlocksEnd) {
+  // Windows keeps such a block as it is; Wine writes a terminating zero over its last
+  // character. Either way nothing past the block may be read.
+  Clipboard()->SetBuffer(CF_UNICODETEXT, std::string("a\0b\0c\0", 6));
+  WideString wide = Clipboard()->AsWideText();
+  EXPECT_GE(wide.size(), 2u);
+  EXPECT_EQ(WideString(L"abc").rfind(wide, 0), 0u);
+  Clipboard()->SetBuffer(CF_TEXT, std::string("xyz"));
+  AnsiString ansi = Clipboard()->AsText();
+  EXPECT_GE(ansi.size(), 2u);
+  EXPECT_EQ(std::string("xyz").rfind(ansi, 0), 0u);
+  // A block of an odd length loses at least the incomplete last byte.
+  Clipboard()->SetBuffer(CF_UNICODETEXT, std::string("a\0b", 3));
+  EXPECT_EQ(Clipboard()->AsWideText(), L"a");
+}
+
+TEST(Clipboard, AbsentFormatGivesAnEmptyBlock) {
+  UINT format = TClipboard::RegisterFormat(L"Verdan Never Written");
+  Clipboard()->SetAsWideText(L"x");
+  EXPECT_FALSE(Clipboard()->HasFormat(format));
+  EXPECT_EQ(Clipboard()->GetBuffer(format), "");
+}
+
+TEST(Clipboard, SeveralFormatsPutInOneSessionAreAllPresent) {
+  UINT format = TClipboard::RegisterFormat(L"Verdan Test Columns");
+  {
+    TClipboardSession session;
+    EXPECT_TRUE(Clipboard()->IsOpen());
+    Clipboard()->SetAsWideText(L"both");
+    Clipboard()->SetBuffer(format, std::string("\x02\x00\x00\x00", 4));
+  }
+  EXPECT_FALSE(Clipboard()->IsOpen());
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_UNICODETEXT));
+  EXPECT_TRUE(Clipboard()->HasFormat(format));
+  EXPECT_EQ(Clipboard()->AsWideText(), L"both");
+  EXPECT_EQ(Clipboard()->GetBuffer(format), std::string("\x02\x00\x00\x00", 4));
+  bool listed = false;
+  for (int i = 0; i < Clipboard()->FormatCount(); ++i) listed = listed || Clipboard()->Formats(i) == format;
+  EXPECT_TRUE(listed);
+  EXPECT_THROW(Clipboard()->Formats(Clipboard()->FormatCount()), EListError);
+}
+
+TEST(Clipboard, WritingOutsideASessionReplacesTheContents) {
+  UINT format = TClipboard::RegisterFormat(L"Verdan Test Columns");
+  {
+    TClipboardSession session;
+    Clipboard()->SetAsWideText(L"first");
+    Clipboard()->SetBuffer(format, std::string("1"));
+  }
+  Clipboard()->SetAsWideText(L"second");
+  EXPECT_FALSE(Clipboard()->HasFormat(format));
+  EXPECT_EQ(Clipboard()->AsWideText(), L"second");
+}
+
+TEST(Clipboard, SessionsNestAndTheLastOneCloses) {
+  {
+    TClipboardSession outer;
+    {
+      TClipboardSession inner;
+      EXPECT_FALSE(OtherThreadCanOpen());
+    }
+    EXPECT_TRUE(Clipboard()->IsOpen());
+    EXPECT_FALSE(OtherThreadCanOpen());
+  }
+  EXPECT_FALSE(Clipboard()->IsOpen());
+  EXPECT_TRUE(OtherThreadCanOpen());
+  Clipboard()->Close();  // no session: nothing to close
+  EXPECT_FALSE(Clipboard()->IsOpen());
+}
+
+TEST(Clipboard, AFailureInsideASessionStillClosesTheClipboard) {
+  EXPECT_THROW(
+      {
+        TClipboardSession session;
+        Clipboard()->SetAsWideText(L"kept");
+        throw EInvalidOperation("copy failed half way");
+      },
+      EInvalidOperation);
+  EXPECT_FALSE(Clipboard()->IsOpen());
+  EXPECT_TRUE(OtherThreadCanOpen());
+  EXPECT_EQ(Clipboard()->AsWideText(), L"kept");
+}
+
+TEST(Clipboard, HeldByAnotherThreadGivesAClearError) {
+  Clipboard()->SetAsWideText(L"before");
+  {
+    TOtherThreadHolder holder;
+    ASSERT_TRUE(holder.Opened());
+    try {
+      Clipboard()->SetAsWideText(L"lost");
+      FAIL() << "no exception";
+    } catch (const EClipboardException& e) {
+      EXPECT_EQ(WideString(e.Message()).rfind(L"Cannot open clipboard", 0), 0u);
+    }
+    EXPECT_FALSE(Clipboard()->IsOpen());
+  }
+  // Nothing was changed, and the clipboard works again once it is free.
+  EXPECT_EQ(Clipboard()->AsWideText(), L"before");
+  Clipboard()->SetAsWideText(L"after");
+  EXPECT_EQ(Clipboard()->AsWideText(), L"after");
+}
