@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "framework/Exceptions.h"
 #include "framework/TypeInfo.h"
@@ -68,9 +69,16 @@ AnsiString IntToStr(long long value);
 inline AnsiString IntToStr(long value) { return IntToStr(static_cast<int>(value)); }
 inline AnsiString IntToStr(unsigned value) { return IntToStr(static_cast<long long>(value)); }
 inline AnsiString IntToStr(unsigned long value) { return IntToStr(static_cast<long long>(value)); }
+inline AnsiString IntToStr(unsigned long long value) { return std::to_string(value); }
 // Upper-case hexadecimal with at least `digits` digits; negative values in two's complement.
 AnsiString IntToHex(int value, int digits);
 AnsiString IntToHex(long long value, int digits);
+inline AnsiString IntToHex(long value, int digits) { return IntToHex(static_cast<int>(value), digits); }
+inline AnsiString IntToHex(unsigned value, int digits) { return IntToHex(static_cast<int>(value), digits); }
+inline AnsiString IntToHex(unsigned long value, int digits) { return IntToHex(static_cast<int>(value), digits); }
+inline AnsiString IntToHex(unsigned long long value, int digits) {
+  return IntToHex(static_cast<long long>(value), digits);
+}
 
 bool TryStrToInt(const AnsiString& s, int& value);
 int StrToInt(const AnsiString& s);  // EConvertError "'%s' is not a valid integer value"

@@ -72,6 +72,10 @@ TEST_F(ConversionTest, IntToStrAndHex) {
   EXPECT_EQ(IntToHex(0, 0), "0");
   EXPECT_EQ(IntToHex(static_cast<long long>(-2), 4), "FFFFFFFFFFFFFFFE");
   EXPECT_EQ(StrToInt("$" + IntToHex(-16777208, 8)), -16777208);
+  EXPECT_EQ(IntToHex(0xFF000008u, 8), "FF000008");
+  EXPECT_EQ(IntToHex(UINT64_MAX, 1), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(IntToStr(UINT64_MAX), "18446744073709551615");
+  EXPECT_EQ(IntToStr(4000000000u), "4000000000");
 }
 
 TEST_F(ConversionTest, FloatToStrGivesShortestGeneralForm) {
