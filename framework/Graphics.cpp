@@ -4,7 +4,9 @@
 #include <cwchar>
 #include <vector>
 
+#include "framework/Bitmap.h"
 #include "framework/CodePages.h"
+#include "framework/Streams.h"
 
 HV_PUBLISH(TGraphicsObject) {}
 
@@ -275,9 +277,10 @@ void TBrush::Assign(TPersistent* Source) {
     TGraphicsObject::Assign(Source);
     return;
   }
-  if (color_ == source->color_ && style_ == source->style_) return;
+  if (color_ == source->color_ && style_ == source->style_ && bitmap_ == source->bitmap_) return;
   color_ = source->color_;
   style_ = source->style_;
+  bitmap_ = source->bitmap_;
   HandleChanged();
 }
 
@@ -294,11 +297,19 @@ void TBrush::SetStyle(TBrushStyle value) {
   HandleChanged();
 }
 
+void TBrush::SetBitmap(TBitmap* value) {
+  if (value == bitmap_) return;
+  bitmap_ = value;
+  HandleChanged();
+}
+
 HBRUSH TBrush::Handle() {
-  if (style_ == bsClear) return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  if (style_ == bsClear && !bitmap_) return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   if (!handle_) {
     COLORREF rgb = ColorToRGB(color_);
-    if (style_ == bsSolid) {
+    if (bitmap_ && !bitmap_->Empty()) {
+      handle_.Reset(CreatePatternBrush(bitmap_->Handle()));
+    } else if (style_ == bsSolid || style_ == bsClear) {
       handle_.Reset(CreateSolidBrush(rgb));
     } else {
       static const int hatches[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
@@ -635,4 +646,22 @@ void TGraphic::SetModified(bool value) {
 void TGraphic::Changed(TObject*) {
   modified_ = true;
   if (OnChange) OnChange(this);
+}
+
+void TGraphic::LoadFromFile(const WideString& FileName) {
+  TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&stream);
+}
+
+void TGraphic::SaveToFile(const WideString& FileName) {
+  TFileStream stream(FileName, fmCreate);
+  SaveToStream(&stream);
+}
+
+void TGraphic::LoadFromClipboardFormat(UINT, HANDLE, HPALETTE) {
+  throw EInvalidGraphic("Unsupported clipboard format");
+}
+
+void TGraphic::SaveToClipboardFormat(UINT&, HANDLE&, HPALETTE&) {
+  throw EInvalidGraphic("Unsupported clipboard format");
 }

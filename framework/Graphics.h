@@ -149,6 +149,11 @@ class TBrush : public TGraphicsObject {
   TBrushStyle Style() const { return style_; }
   void SetStyle(TBrushStyle value);
 
+  // A pattern to paint with instead of the colour and style (not owned; null for none). The
+  // brush takes the bitmap's image when its handle is made.
+  TBitmap* Bitmap() const { return bitmap_; }
+  void SetBitmap(TBitmap* value);
+
   // The brush's handle (the stock null brush, not owned, when clear).
   HBRUSH Handle();
 
@@ -157,6 +162,7 @@ class TBrush : public TGraphicsObject {
 
   TColor color_ = clWhite;
   TBrushStyle style_ = bsSolid;
+  TBitmap* bitmap_ = nullptr;
   TBrushHandle handle_;
 };
 
@@ -295,6 +301,17 @@ class TGraphic : public TPersistent {
   // Set by every change.
   bool Modified() const { return modified_; }
   void SetModified(bool value);
+
+  // The picture in its file format, from and to the stream's position.
+  virtual void LoadFromStream(TStream* Stream) = 0;
+  virtual void SaveToStream(TStream* Stream) = 0;
+  // The file is opened for reading, denying others write access / created anew.
+  virtual void LoadFromFile(const WideString& FileName);
+  virtual void SaveToFile(const WideString& FileName);
+  // Clipboard data; the base knows no format and raises EInvalidGraphic "Unsupported
+  // clipboard format". Saving hands the data (and palette) over to the caller.
+  virtual void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette);
+  virtual void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette);
 
   TNotifyEvent OnChange;
 

@@ -28,6 +28,8 @@ class TRecordingGraphic : public TGraphic {
   void SetWidth(int v) override { width_ = v; }
   int Height() const override { return height_; }
   void SetHeight(int v) override { height_ = v; }
+  void LoadFromStream(TStream*) override {}
+  void SaveToStream(TStream*) override {}
   TRect drawnAt;
   int draws = 0;
 

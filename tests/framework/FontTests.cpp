@@ -24,18 +24,6 @@ LOGFONTW ObjectLogFont(HFONT font) {
 
 }  // namespace
 
-TEST(Font, Defaults) {
-  TFont font;
-  EXPECT_EQ(font.Name(), L"Tahoma");
-  EXPECT_EQ(font.Size(), 8);
-  EXPECT_EQ(font.Color(), clWindowText);
-  EXPECT_EQ(font.Charset(), DEFAULT_CHARSET);
-  EXPECT_EQ(font.Pitch(), fpDefault);
-  EXPECT_TRUE(font.Style().Empty());
-  EXPECT_EQ(font.PixelsPerInch(), TFont::ScreenPixelsPerInch());
-  EXPECT_FALSE(font.HandleAllocated());
-}
-
 TEST(Font, SizeAndHeightFollowTheResolution) {
   TFont font;
   font.SetPixelsPerInch(96);
