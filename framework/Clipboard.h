@@ -47,7 +47,8 @@ class TClipboard : public TPersistent {
   void SetAsWideText(const WideString& Value);
 
   // The bytes of the clipboard's block in Format, with the block's exact length (zero bytes
-  // inside it included); "" when the format is absent.
+  // inside it included); "" when the format is absent. The system keeps no empty blocks:
+  // SetBuffer raises EClipboardException "Cannot put an empty block on the clipboard".
   std::string GetBuffer(UINT Format);
   void SetBuffer(UINT Format, const void* Data, size_t Size);
   void SetBuffer(UINT Format, const std::string& Data) { SetBuffer(Format, Data.data(), Data.size()); }
