@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "framework/Conversions.h"
+#include "framework/Variant.h"
 
 namespace {
 
@@ -161,6 +162,20 @@ AnsiString ToValueText(std::string_view S, char DecimalSeparator, char ThousandS
 
 AnsiString ToValueText(std::string_view S) {
   return ToValueText(S, FormatSettings.DecimalSeparator, FormatSettings.ThousandSeparator);
+}
+
+bool IsIntegerVariant(const TVariant& V) {
+  switch (V.VarType()) {
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+      return true;
+    default:
+      return false;
+  }
 }
 
 int RectWidth(const TRect& R) { return std::abs(R.Right - R.Left); }

@@ -45,6 +45,11 @@ AnsiString ToValueText(std::string_view S, char DecimalSeparator, char ThousandS
 // The same with the separators of the process's locale settings.
 AnsiString ToValueText(std::string_view S);
 
+class TVariant;
+// True for the variant types of whole numbers: small integer, integer, short integer, byte,
+// word and long word.
+bool IsIntegerVariant(const TVariant& V);
+
 int RectWidth(const TRect& R);
 int RectHeight(const TRect& R);
 

@@ -3,6 +3,7 @@
 
 #include "foundation/ApUtils.h"
 #include "framework/Conversions.h"
+#include "framework/Variant.h"
 
 TEST(ApUtilsText, BlanksAreSpacesOnly) {
   EXPECT_EQ(DeleteLeadingSpaces("  \tx "), "\tx ");
@@ -123,4 +124,18 @@ TEST(ApUtilsNumbers, ValueTextFollowsTheProcessSettings) {
   german.ThousandSeparator = '.';
   TFormatSettingsOverride scope(german);
   EXPECT_EQ(ToValueText(" 1.234,5 "), "1234,5");
+}
+
+TEST(ApUtilsNumbers, IntegerVariants) {
+  EXPECT_TRUE(IsIntegerVariant(TVariant(1)));
+  EXPECT_TRUE(IsIntegerVariant(TVariant(static_cast<short>(1))));
+  EXPECT_TRUE(IsIntegerVariant(TVariant(static_cast<signed char>(1))));
+  EXPECT_TRUE(IsIntegerVariant(TVariant(static_cast<unsigned char>(1))));
+  EXPECT_TRUE(IsIntegerVariant(TVariant(static_cast<unsigned short>(1))));
+  EXPECT_TRUE(IsIntegerVariant(TVariant(1u)));
+  EXPECT_FALSE(IsIntegerVariant(TVariant(1LL)));
+  EXPECT_FALSE(IsIntegerVariant(TVariant(1.0)));
+  EXPECT_FALSE(IsIntegerVariant(TVariant(true)));
+  EXPECT_FALSE(IsIntegerVariant(TVariant("1")));
+  EXPECT_FALSE(IsIntegerVariant(TVariant()));
 }

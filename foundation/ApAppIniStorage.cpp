@@ -1,0 +1,510 @@
+// The INI back end: file names and locations, the value texts, escaping, flush and reload.
+#include "foundation/ApAppIniStorage.h"
+
+#include <cstring>
+
+#include "framework/CodePages.h"
+#include "framework/Conversions.h"
+#include "framework/FileRoutines.h"
+#include "framework/StrRoutines.h"
+#include "framework/Win.h"
+
+namespace {
+
+bool StartsWithText(const AnsiString& s, const AnsiString& prefix) {
+  return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
+}
+
+unsigned char U(char c) { return static_cast<unsigned char>(c); }
+
+// ---- the two optional escapes of the original format ----
+
+AnsiString EncodeLineBreaks(const AnsiString& s) {
+  AnsiString r;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == '\\') {
+      r += "\\\\";
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+      r += "\\n";
+    } else {
+      r += c;
+    }
+  }
+  return r;
+}
+
+AnsiString DecodeLineBreaks(const AnsiString& s) {
+  AnsiString r;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == 'n')) {
+      r += s[i + 1] == 'n' ? "\r\n" : "\\";
+      ++i;
+    } else {
+      r += s[i];
+    }
+  }
+  return r;
+}
+
+bool QuotedEnds(const AnsiString& s) { return !s.empty() && s.front() == '"' && s.back() == '"'; }
+
+// The INI text drops every byte up to the blank at both ends of a value when it is read.
+bool BlankEnds(const AnsiString& s) { return !s.empty() && (U(s.front()) <= ' ' || U(s.back()) <= ' '); }
+
+AnsiString QuoteBlanks(const AnsiString& s) {
+  return BlankEnds(s) || QuotedEnds(s) ? "\"" + s + "\"" : s;
+}
+
+AnsiString UnquoteBlanks(const AnsiString& s) {
+  if (!QuotedEnds(s)) return s;
+  return s.size() < 2 ? AnsiString() : s.substr(1, s.size() - 2);
+}
+
+// ---- the safe form for what the text could not hold otherwise ----
+
+// Line breaks would split the line and blanks at the ends would be trimmed away on reading,
+// unless the format's own options take care of them already.
+struct TEscapes {
+  bool lineBreaks;  // ReplaceCRLF
+  bool blanks;      // PreserveLeadingTrailingBlanks
+};
+
+bool NeedsSafeForm(const AnsiString& t, TEscapes e) {
+  return (!e.lineBreaks && t.find_first_of("\r\n") != AnsiString::npos) || (!e.blanks && BlankEnds(t));
+}
+
+AnsiString ToSafeForm(const AnsiString& t) {
+  AnsiString r = "\"";
+  for (char c : t) {
+    if (c == '\\')
+      r += "\\\\";
+    else if (c == '\r')
+      r += "\\r";
+    else if (c == '\n')
+      r += "\\n";
+    else
+      r += c;
+  }
+  return r + "\"";
+}
+
+// The text inside the quotes with its escapes undone; false when the text is not quoted or
+// holds a backslash that is no escape of ours.
+bool DecodeQuoted(const AnsiString& text, AnsiString& value) {
+  if (text.size() < 2 || !QuotedEnds(text)) return false;
+  AnsiString r;
+  for (size_t i = 1; i + 1 < text.size(); ++i) {
+    if (text[i] != '\\') {
+      r += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    char e = text[++i];
+    if (e == '\\')
+      r += '\\';
+    else if (e == 'r')
+      r += '\r';
+    else if (e == 'n')
+      r += '\n';
+    else
+      return false;
+  }
+  value = std::move(r);
+  return true;
+}
+
+// True for exactly the texts the writer makes safe: the quoted escape of a text that needed it
+// (or that would have been taken for such an escape itself). A value that merely stands in
+// quotes, as old files may hold, is none of them and keeps its quotes.
+bool IsSafeForm(const AnsiString& text, TEscapes e, AnsiString* inner) {
+  AnsiString current = text, decoded;
+  bool first = true;
+  while (DecodeQuoted(current, decoded)) {
+    if (first && inner) *inner = decoded;
+    first = false;
+    if (NeedsSafeForm(decoded, e)) return true;
+    current = std::move(decoded);
+  }
+  return false;
+}
+
+}  // namespace
+
+AnsiString IniEncodeValue(const AnsiString& Value, bool ReplaceCRLF, bool PreserveBlanks) {
+  AnsiString t = Value;
+  if (ReplaceCRLF) t = EncodeLineBreaks(t);
+  if (PreserveBlanks) t = QuoteBlanks(t);
+  const TEscapes e{ReplaceCRLF, PreserveBlanks};
+  if (NeedsSafeForm(t, e) || IsSafeForm(t, e, nullptr)) t = ToSafeForm(t);
+  return t;
+}
+
+AnsiString IniDecodeValue(const AnsiString& Text, bool ReplaceCRLF, bool PreserveBlanks) {
+  AnsiString t = Text;
+  AnsiString inner;
+  if (IsSafeForm(Text, TEscapes{ReplaceCRLF, PreserveBlanks}, &inner)) t = inner;
+  if (PreserveBlanks) t = UnquoteBlanks(t);
+  if (ReplaceCRLF) t = DecodeLineBreaks(t);
+  return t;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TApCustomAppMemoryFileStorage
+
+TApCustomAppMemoryFileStorage::TApCustomAppMemoryFileStorage(TComponent* AOwner)
+    : TApCustomAppStorage(AOwner) {}
+
+TApCustomAppMemoryFileStorage::TApCustomAppMemoryFileStorage(TComponent* AOwner,
+                                                             std::unique_ptr<TApAppStorageOptions> Options)
+    : TApCustomAppStorage(AOwner, std::move(Options)) {}
+
+template <class F>
+void TApCustomAppMemoryFileStorage::ChangeFile(F change) {
+  if (!IsLoading()) Flush();
+  change();
+  UpdatePhysicalReadOnly();
+  if (!IsLoading()) Reload();
+}
+
+void TApCustomAppMemoryFileStorage::SetFileName(const AnsiString& Value) {
+  AnsiString name = PathWithExtension(Value, DefaultExtension());
+  if (name == fileName_) return;
+  ChangeFile([&] { fileName_ = name; });
+}
+
+void TApCustomAppMemoryFileStorage::SetLocation(TFileLocation Value) {
+  if (Value == location_) return;
+  ChangeFile([&] { location_ = Value; });
+}
+
+void TApCustomAppMemoryFileStorage::SetOnGetFileName(const TApGetFileNameEvent& Value) {
+  if (Value == onGetFileName_) return;
+  ChangeFile([&] { onGetFileName_ = Value; });
+}
+
+AnsiString TApCustomAppMemoryFileStorage::DoGetFileName() {
+  AnsiString name = fileName_;
+  if (onGetFileName_) onGetFileName_(this, name);
+  return name;
+}
+
+AnsiString TApCustomAppMemoryFileStorage::FullFileName() {
+  if (fileName_.empty() && location_ != flCustom) return AnsiString();
+  const AnsiString namePart = ExtractFileName(fileName_);
+  switch (location_) {
+    case flCustom:
+      return DoGetFileName();
+    case flWindows:
+      return PathWithDelimiter(WindowsDirectory()) + namePart;
+    case flTemp:
+      return PathWithDelimiter(TempDirectory()) + namePart;
+    case flExeFile:
+      return PathWithDelimiter(ExtractFilePath(ModuleFileName(nullptr))) + namePart;
+    case flUserFolder:
+      return PathWithDelimiter(GetAppdataFolder()) + (PathIsAbsolute(fileName_) ? namePart : fileName_);
+  }
+  return AnsiString();
+}
+
+void TApCustomAppMemoryFileStorage::UpdatePhysicalReadOnly() {
+  AnsiString name = FullFileName();
+  int attr = name.empty() ? -1 : FileGetAttr(AnsiToWide(name));
+  physicalReadOnly_ = attr != -1 && (attr & FILE_ATTRIBUTE_READONLY) && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void TApCustomAppMemoryFileStorage::Reload() { UpdatePhysicalReadOnly(); }
+
+HV_PUBLISH(TApCustomAppMemoryFileStorage) {}
+
+// ---------------------------------------------------------------------------------------------
+// TApAppIniStorageOptions
+
+TApAppIniStorageOptions::TApAppIniStorageOptions() { SetFloatAsString(false); }
+
+void TApAppIniStorageOptions::Assign(TPersistent* Source) {
+  TApAppStorageOptions::Assign(Source);
+  if (auto* src = dynamic_cast<TApAppIniStorageOptions*>(Source)) {
+    SetReplaceCRLF(src->replaceCRLF_);
+    SetPreserveLeadingTrailingBlanks(src->preserveBlanks_);
+  }
+}
+
+HV_PUBLISH(TApAppIniStorageOptions) {
+  p.Prop("ReplaceCRLF", &T::ReplaceCRLF, &T::SetReplaceCRLF).Default(false);
+  p.Prop("PreserveLeadingTrailingBlanks", &T::PreserveLeadingTrailingBlanks, &T::SetPreserveLeadingTrailingBlanks)
+      .Default(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TApCustomAppIniStorage
+
+TApCustomAppIniStorage::TApCustomAppIniStorage(TComponent* AOwner)
+    : TApCustomAppMemoryFileStorage(AOwner, std::make_unique<TApAppIniStorageOptions>()),
+      ini_(std::make_unique<TMemIniFile>(WideString())) {}
+
+TApCustomAppIniStorage::~TApCustomAppIniStorage() = default;
+
+void TApCustomAppIniStorage::ReloadIfNeeded() {
+  if (AutoReloadActive()) Reload();
+}
+
+void TApCustomAppIniStorage::FlushIfNeeded() {
+  if (AutoFlushActive()) Flush();
+}
+
+AnsiString TApCustomAppIniStorage::CheckSection(const AnsiString& Section) const {
+  AnsiString s = Section;
+  if (s.empty() || s[0] == '.') s = defaultSection_ + s;
+  if (s.empty() || s[0] == '.') throw EApAppStorageError("TApAppIniFileStorage.ReadValue: Section undefined");
+  return s;
+}
+
+void TApCustomAppIniStorage::MapPath(const AnsiString& Path, AnsiString& Section, AnsiString& Key) {
+  SplitKeyPath(Path, Section, Key);
+  if (Section.empty()) Section = defaultSection_;
+  Section = CheckSection(Section);
+}
+
+AnsiString TApCustomAppIniStorage::ReadValue(const AnsiString& Section, const AnsiString& Key) {
+  const AnsiString section = CheckSection(Section);
+  ReloadIfNeeded();
+  return IniDecodeValue(ini_->ReadString(section, Key, AnsiString()), IniStorageOptions()->ReplaceCRLF(),
+                        IniStorageOptions()->PreserveLeadingTrailingBlanks());
+}
+
+void TApCustomAppIniStorage::WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) {
+  const AnsiString section = CheckSection(Section);
+  ReloadIfNeeded();
+  ini_->WriteString(section, Key,
+                    IniEncodeValue(Value, IniStorageOptions()->ReplaceCRLF(),
+                                   IniStorageOptions()->PreserveLeadingTrailingBlanks()));
+  FlushIfNeeded();
+}
+
+void TApCustomAppIniStorage::RemoveValue(const AnsiString& Section, const AnsiString& Key) {
+  const AnsiString section = CheckSection(Section);
+  ReloadIfNeeded();
+  if (ini_->ValueExists(section, Key)) {
+    ini_->DeleteKey(section, Key);
+  } else {
+    // A list or object stored under that name: its section and everything below it.
+    const AnsiString below = section + "\\" + Key;
+    TStringList sections;
+    ini_->ReadSections(&sections);
+    for (int i = 0; i < sections.Count(); ++i)
+      if (SameText(sections[i], below) || StartsWithText(sections[i], below + "\\")) ini_->EraseSection(sections[i]);
+  }
+  FlushIfNeeded();
+}
+
+bool TApCustomAppIniStorage::KeyExists(const AnsiString& Path) {
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  ReloadIfNeeded();
+  return ini_->ValueExists(section, key);
+}
+
+bool TApCustomAppIniStorage::ValueStoredInt(const AnsiString& Path) { return KeyExists(Path); }
+
+bool TApCustomAppIniStorage::IsFolderInt(const AnsiString& Path, bool ListIsValue) {
+  const AnsiString section = NormalizeStoragePath(Path);
+  ReloadIfNeeded();
+  if (!ini_->SectionExists(section)) return false;
+  return !(ListIsValue && ini_->ValueExists(section, "Count"));
+}
+
+bool TApCustomAppIniStorage::PathExistsInt(const AnsiString& Path) {
+  ReloadIfNeeded();
+  return ini_->SectionExists(NormalizeStoragePath(Path));
+}
+
+void TApCustomAppIniStorage::DeleteValueInt(const AnsiString& Path) {
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  RemoveValue(section, key);
+}
+
+void TApCustomAppIniStorage::DeleteSubTreeInt(const AnsiString& Path) {
+  const AnsiString root = NormalizeStoragePath(Path);
+  ReloadIfNeeded();
+  TStringList sections;
+  ini_->ReadSections(&sections);
+  for (int i = 0; i < sections.Count(); ++i)
+    if (root.empty() || SameText(sections[i], root) || StartsWithText(sections[i], root + "\\"))
+      ini_->EraseSection(sections[i]);
+  FlushIfNeeded();
+}
+
+int TApCustomAppIniStorage::DoReadInteger(const AnsiString& Path, int Default) {
+  if (!KeyExists(Path)) return Default;
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  AnsiString text = ReadValue(section, key);
+  return text.empty() ? 0 : StrToInt(text);
+}
+
+void TApCustomAppIniStorage::DoWriteInteger(const AnsiString& Path, int Value) {
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  WriteValue(section, key, IntToStr(Value));
+}
+
+// Floats are kept exactly: the ten bytes of the 80-bit value as hexadecimal, lowest first.
+long double TApCustomAppIniStorage::DoReadFloat(const AnsiString& Path, long double Default) {
+  if (!KeyExists(Path)) return Default;
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  unsigned char bytes[10] = {};
+  if (HexTextToBuffer(ReadValue(section, key), bytes, 10) < 10) return Default;
+  long double v;
+  std::memset(&v, 0, sizeof v);
+  std::memcpy(&v, bytes, 10);
+  return v;
+}
+
+void TApCustomAppIniStorage::DoWriteFloat(const AnsiString& Path, long double Value) {
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  unsigned char bytes[10];
+  std::memcpy(bytes, &Value, 10);
+  WriteValue(section, key, BufferToHexText(bytes, 10));
+}
+
+AnsiString TApCustomAppIniStorage::DoReadString(const AnsiString& Path, const AnsiString& Default) {
+  if (!KeyExists(Path)) return Default;
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  return ReadValue(section, key);
+}
+
+void TApCustomAppIniStorage::DoWriteString(const AnsiString& Path, const AnsiString& Value) {
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  WriteValue(section, key, Value);
+}
+
+int TApCustomAppIniStorage::DoReadBinary(const AnsiString& Path, void* Buf, int Count) {
+  if (!KeyExists(Path)) return 0;
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  return HexTextToBuffer(ReadValue(section, key), Buf, Count);
+}
+
+void TApCustomAppIniStorage::DoWriteBinary(const AnsiString& Path, const void* Buf, int Count) {
+  AnsiString section, key;
+  MapPath(Path, section, key);
+  WriteValue(section, key, BufferToHexText(Buf, Count));
+}
+
+void TApCustomAppIniStorage::EnumFolders(const AnsiString& Path, TStrings& Strings, bool ReportListAsValue) {
+  const AnsiString root = NormalizeStoragePath(Path);
+  ReloadIfNeeded();
+  TStringList sections;
+  ini_->ReadSections(&sections);
+  TListUpdate update(Strings);
+  Strings.Clear();
+  for (int i = 0; i < sections.Count(); ++i) {
+    const AnsiString& name = sections[i];
+    AnsiString child = name;
+    if (!root.empty()) {
+      if (!StartsWithText(name, root + "\\")) continue;
+      child = name.substr(root.size() + 1);
+      if (child.find('\\') != AnsiString::npos) continue;
+    }
+    if (child.empty() || (ReportListAsValue && ini_->ValueExists(name, "Count"))) continue;
+    Strings.Add(child);
+  }
+}
+
+void TApCustomAppIniStorage::EnumValues(const AnsiString& Path, TStrings& Strings, bool ReportListAsValue) {
+  AnsiString section = NormalizeStoragePath(Path);
+  if (section.empty()) section = defaultSection_;
+  ReloadIfNeeded();
+  TStringList keys;
+  ini_->ReadSection(section, &keys);
+  TListUpdate update(Strings);
+  Strings.Clear();
+  const bool list = ReportListAsValue && keys.IndexOf("Count") >= 0;
+  for (int i = 0; i < keys.Count(); ++i) {
+    const AnsiString& k = keys[i];
+    if (list && (SameText(k, "Count") ||
+                 (StartsWithText(k, "Item") && k.size() > 4 && k[4] >= '0' && k[4] <= '9')))
+      continue;
+    Strings.Add(k);
+  }
+  if (list) Strings.Add(AnsiString());
+}
+
+AnsiString TApCustomAppIniStorage::GetAsString() {
+  ReloadIfNeeded();
+  TStringList lines;
+  ini_->GetStrings(&lines);
+  return lines.Text();
+}
+
+void TApCustomAppIniStorage::SetAsString(const AnsiString& Value) {
+  TStringList lines;
+  lines.SetText(Value);
+  ini_->SetStrings(&lines);
+  MarkLoaded();
+  FlushIfNeeded();
+}
+
+HV_PUBLISH(TApCustomAppIniStorage) {}
+
+// ---------------------------------------------------------------------------------------------
+// TApAppIniFileStorage
+
+TApAppIniFileStorage::TApAppIniFileStorage(TComponent* AOwner) : TApCustomAppIniStorage(AOwner) {}
+
+TApAppIniFileStorage::~TApAppIniFileStorage() {
+  if (!FlushOnDestroy()) return;
+  try {
+    Flush();
+  } catch (...) {
+    // Nothing can be reported from here; callers that must know call Flush themselves.
+  }
+}
+
+void TApAppIniFileStorage::Flush() {
+  const AnsiString name = FullFileName();
+  // A document that was never read from its file would write over what the file holds.
+  if (name.empty() || ReadOnly() || !LoadedOnce()) return;
+  const WideString wide = AnsiToWide(name);
+  const WideString folder = ExtractFileDir(wide);
+  if (!folder.empty()) ForceDirectories(folder);
+  IniFile().Rename(wide, false);
+  IniFile().UpdateFile();
+}
+
+void TApAppIniFileStorage::Reload() {
+  TApCustomAppIniStorage::Reload();
+  const AnsiString name = FullFileName();
+  if (name.empty())
+    IniFile().Clear();
+  else
+    IniFile().Rename(AnsiToWide(name), true);
+  MarkLoaded();
+}
+
+HV_PUBLISH(TApAppIniFileStorage) {
+  p.Prop("AutoFlush", &T::AutoFlush, &T::SetAutoFlush).Default(false);
+  p.Prop("AutoReload", &T::AutoReload, &T::SetAutoReload).Default(false);
+  p.Prop("FileName", &T::FileName, &T::SetFileName);
+  p.Prop("FlushOnDestroy", &T::FlushOnDestroy, &T::SetFlushOnDestroy).Default(true);
+  p.Prop("Location", &T::Location, &T::SetLocation).Default(flExeFile);
+  p.Prop("DefaultSection", &T::DefaultSection, &T::SetDefaultSection);
+  p.Prop("SubStorages", &T::SubStorages, &T::SetSubStorages);
+  p.Event("OnGetFileName", &T::OnGetFileName, &T::SetOnGetFileName);
+  p.Prop("ReadOnly", &T::ReadOnlyFlag, &T::SetReadOnly).Default(false);
+}
+
+namespace {
+// Form files create storages by class name.
+const bool registered = [] {
+  RegisterClass(TApAppIniFileStorage::StaticClassInfo());
+  return true;
+}();
+}  // namespace

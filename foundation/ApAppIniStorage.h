@@ -1,0 +1,154 @@
+// The INI-file back end of the settings storage: a path's part before its last "\" is the
+// section, the rest the key; every value type has a fixed text in the file; the whole file is
+// read and written at once.
+#pragma once
+
+#include <memory>
+
+#include "foundation/ApAppStorage.h"
+#include "framework/IniFiles.h"
+
+HV_ENUM(TFileLocation, flCustom, flWindows, flTemp, flExeFile, flUserFolder)
+
+using TApGetFileNameEvent = TEvent<void(TObject* Sender, AnsiString& FileName)>;
+
+// A storage kept in one file, named by FileName and Location.
+class TApCustomAppMemoryFileStorage : public TApCustomAppStorage {
+  HV_CLASS(TApCustomAppMemoryFileStorage, TApCustomAppStorage)
+ public:
+  explicit TApCustomAppMemoryFileStorage(TComponent* AOwner);
+
+  const AnsiString& FileName() const { return fileName_; }
+  // Gets the default extension when it has none; a new name flushes the old file first and
+  // reloads from the new one (not while the component is being loaded).
+  void SetFileName(const AnsiString& Value);
+  TFileLocation Location() const { return location_; }
+  void SetLocation(TFileLocation Value);
+  const TApGetFileNameEvent& OnGetFileName() const { return onGetFileName_; }
+  void SetOnGetFileName(const TApGetFileNameEvent& Value);
+  // The file the storage reads and writes: empty when FileName is empty (except with
+  // flCustom, where OnGetFileName may still name one).
+  AnsiString FullFileName();
+
+  // The whole content as text.
+  virtual AnsiString GetAsString() = 0;
+  virtual void SetAsString(const AnsiString& Value) = 0;
+
+  void Reload() override;
+
+ protected:
+  TApCustomAppMemoryFileStorage(TComponent* AOwner, std::unique_ptr<TApAppStorageOptions> Options);
+  virtual AnsiString DefaultExtension() const { return AnsiString(); }
+  virtual AnsiString DoGetFileName();
+  bool GetPhysicalReadOnly() override { return physicalReadOnly_; }
+  bool AutoReloadActive() override { return !loadedOnce_ || AutoReload(); }
+  void UpdatePhysicalReadOnly();
+  void MarkLoaded() { loadedOnce_ = true; }
+  bool LoadedOnce() const { return loadedOnce_; }
+  // Flushes, applies the change, recomputes the read-only state and reloads.
+  template <class F>
+  void ChangeFile(F change);
+
+ private:
+  AnsiString fileName_;
+  TFileLocation location_ = flExeFile;
+  TApGetFileNameEvent onGetFileName_;
+  bool physicalReadOnly_ = false;
+  bool loadedOnce_ = false;
+};
+
+class TApAppIniStorageOptions : public TApAppStorageOptions {
+  HV_CLASS(TApAppIniStorageOptions, TApAppStorageOptions)
+ public:
+  TApAppIniStorageOptions();
+  void Assign(TPersistent* Source) override;
+
+  // "\" doubled and line breaks written as "\n" (read back as CR LF).
+  bool ReplaceCRLF() const { return replaceCRLF_; }
+  virtual void SetReplaceCRLF(bool Value) { replaceCRLF_ = Value; }
+  // Values beginning or ending with a blank written in double quotes.
+  bool PreserveLeadingTrailingBlanks() const { return preserveBlanks_; }
+  virtual void SetPreserveLeadingTrailingBlanks(bool Value) { preserveBlanks_ = Value; }
+
+ private:
+  bool replaceCRLF_ = false;
+  bool preserveBlanks_ = false;
+};
+
+// Values that the INI text could not hold as they are (line breaks, blanks at either end), or
+// that would be taken for such a value, are written in double quotes with "\\", "\r" and "\n"
+// escapes, so that every value reads back exactly; every other value is written as it is, so
+// that files written without this read as before. ReplaceCRLF and PreserveBlanks are the two
+// optional escapes of the format (with ReplaceCRLF every line break reads back as CR LF).
+AnsiString IniEncodeValue(const AnsiString& Value, bool ReplaceCRLF, bool PreserveBlanks);
+AnsiString IniDecodeValue(const AnsiString& Text, bool ReplaceCRLF, bool PreserveBlanks);
+
+class TApCustomAppIniStorage : public TApCustomAppMemoryFileStorage {
+  HV_CLASS(TApCustomAppIniStorage, TApCustomAppMemoryFileStorage)
+ public:
+  explicit TApCustomAppIniStorage(TComponent* AOwner);
+  ~TApCustomAppIniStorage() override;
+
+  TApAppIniStorageOptions* IniStorageOptions() const {
+    return static_cast<TApAppIniStorageOptions*>(StorageOptions());
+  }
+  const AnsiString& DefaultSection() const { return defaultSection_; }
+  void SetDefaultSection(const AnsiString& Value) { defaultSection_ = Value; }
+  TMemIniFile& IniFile() { return *ini_; }
+
+  AnsiString GetAsString() override;
+  void SetAsString(const AnsiString& Value) override;
+
+  void EnumFolders(const AnsiString& Path, TStrings& Strings, bool ReportListAsValue = true) override;
+  void EnumValues(const AnsiString& Path, TStrings& Strings, bool ReportListAsValue = true) override;
+
+ protected:
+  AnsiString DefaultExtension() const override { return "ini"; }
+
+  virtual AnsiString ReadValue(const AnsiString& Section, const AnsiString& Key);
+  virtual void WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value);
+  virtual void RemoveValue(const AnsiString& Section, const AnsiString& Key);
+
+  bool IsFolderInt(const AnsiString& Path, bool ListIsValue) override;
+  bool PathExistsInt(const AnsiString& Path) override;
+  bool ValueStoredInt(const AnsiString& Path) override;
+  void DeleteValueInt(const AnsiString& Path) override;
+  void DeleteSubTreeInt(const AnsiString& Path) override;
+  int DoReadInteger(const AnsiString& Path, int Default) override;
+  void DoWriteInteger(const AnsiString& Path, int Value) override;
+  long double DoReadFloat(const AnsiString& Path, long double Default) override;
+  void DoWriteFloat(const AnsiString& Path, long double Value) override;
+  AnsiString DoReadString(const AnsiString& Path, const AnsiString& Default) override;
+  void DoWriteString(const AnsiString& Path, const AnsiString& Value) override;
+  int DoReadBinary(const AnsiString& Path, void* Buf, int Count) override;
+  void DoWriteBinary(const AnsiString& Path, const void* Buf, int Count) override;
+
+  // Reloads first when the storage asks for it; flushes after a change when it asks for it.
+  void ReloadIfNeeded();
+  void FlushIfNeeded();
+
+ private:
+  // The section and key of a path (an empty section is the default one).
+  void MapPath(const AnsiString& Path, AnsiString& Section, AnsiString& Key);
+  // Raises "TApAppIniFileStorage.ReadValue: Section undefined" when no section can be made.
+  AnsiString CheckSection(const AnsiString& Section) const;
+  bool KeyExists(const AnsiString& Path);
+
+  std::unique_ptr<TMemIniFile> ini_;
+  AnsiString defaultSection_;
+};
+
+// The application's INI storage: flushed to and reloaded from its file.
+class TApAppIniFileStorage : public TApCustomAppIniStorage {
+  HV_CLASS(TApAppIniFileStorage, TApCustomAppIniStorage)
+ public:
+  explicit TApAppIniFileStorage(TComponent* AOwner);
+  // Writes the file when FlushOnDestroy is set (a failure to write is not raised here).
+  ~TApAppIniFileStorage() override;
+
+  // Writes the whole document (creating the file's folders) unless the storage is read-only
+  // or has no file; raises EFCreateError when the file cannot be written.
+  void Flush() override;
+  // Reads the file again; a missing file empties the document.
+  void Reload() override;
+};
