@@ -2,6 +2,7 @@
 #include "foundation/ApUtilWindow.h"
 
 #include "framework/Exceptions.h"
+#include "framework/UtilityWindow.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ LRESULT CALLBACK UtilWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TApUtilWindowMethod call = *method;  // the window may be deallocated by the call
     call(msg, wParam, lParam, result);
   } catch (...) {
-    // No exception may leave a window procedure; the message counts as answered.
+    // No exception may leave a window procedure: the application's handling reports it.
+    HandleWindowException();
   }
   return result;
 }

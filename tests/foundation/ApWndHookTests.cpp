@@ -6,6 +6,8 @@
 
 #include "foundation/ApUtilWindow.h"
 #include "foundation/ApWndHook.h"
+#include "framework/Exceptions.h"
+#include "framework/UtilityWindow.h"
 
 namespace {
 
@@ -248,4 +250,23 @@ TEST(ApUtilWindow, RoutesMessagesToItsMethod) {
   HWND h = w.Handle();
   w.Reset();
   EXPECT_FALSE(IsWindow(h));
+}
+
+namespace {
+int reported = 0;
+void CountReport(std::exception_ptr) { ++reported; }
+}  // namespace
+
+TEST(ApUtilWindow, ExceptionsGoToTheApplicationsHandling) {
+  struct Thrower {
+    void Method(UINT msg, WPARAM, LPARAM, LRESULT&) {
+      if (msg == WM_USER + 2) throw Exception("boom");
+    }
+  } t;
+  TWindowExceptionHandler previous = SetWindowExceptionHandler(&CountReport);
+  TApUtilWindow w(TApUtilWindowMethod(&t, &Thrower::Method));
+  reported = 0;
+  EXPECT_EQ(SendMessageW(w.Handle(), WM_USER + 2, 0, 0), 0);
+  EXPECT_EQ(reported, 1);
+  SetWindowExceptionHandler(previous);
 }
