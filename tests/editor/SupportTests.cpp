@@ -328,3 +328,58 @@ TEST(Gutter, AssignCopiesEverythingButTheCursorWithOneNotification) {
   EXPECT_EQ(c.changes, 2);
   EXPECT_EQ(b.Font()->Size(), 14);
 }
+
+// ---- the search-engine interface ----
+
+namespace {
+
+// The smallest engine: plain text, case as the options say.
+class TPlainEngine : public TTxtEditSearchCustom {
+ public:
+  using TTxtEditSearchCustom::TTxtEditSearchCustom;
+  AnsiString GetPattern() override { return pattern_; }
+  void SetPattern(const AnsiString& Value) override { pattern_ = Value; }
+  int GetLength(int) override { return static_cast<int>(pattern_.size()); }
+  int GetResult(int Index) override { return results_[static_cast<size_t>(Index)]; }
+  int GetResultCount() override { return static_cast<int>(results_.size()); }
+  void SetOptions(TSearchReplaceOptions Value) override { matchCase_ = Value.Contains(srMatchCase); }
+  int FindAll(const AnsiString& NewText) override {
+    results_.clear();
+    if (pattern_.empty()) return 0;
+    auto fold = [this](std::string s) {
+      if (!matchCase_)
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return s;
+    };
+    std::string text = fold(NewText), pattern = fold(pattern_);
+    for (size_t p = text.find(pattern); p != std::string::npos; p = text.find(pattern, p + 1))
+      results_.push_back(static_cast<int>(p) + 1);
+    return GetResultCount();
+  }
+  AnsiString Replace(const AnsiString&, const AnsiString& AReplace) override { return AReplace; }
+
+ private:
+  AnsiString pattern_;
+  std::vector<int> results_;
+  bool matchCase_ = false;
+};
+
+}  // namespace
+
+TEST(SearchEngine, TheEditorDrivesAnEngineThroughTheInterface) {
+  TComponent owner(nullptr);
+  TTxtEditSearchCustom* engine = new TPlainEngine(&owner);  // freed by its owner
+  engine->SetPattern("ab");
+  // The whole option set goes to the engine, which looks only at what it knows.
+  engine->SetOptions(TSearchReplaceOptions{srMatchCase, srBackwards, srPrompt});
+  EXPECT_EQ(engine->FindAll("ab AB xab"), 2);
+  EXPECT_EQ(engine->GetResult(0), 1);
+  EXPECT_EQ(engine->GetResult(1), 8);
+  EXPECT_EQ(engine->GetLength(1), 2);
+  engine->SetOptions(TSearchReplaceOptions{});
+  EXPECT_EQ(engine->FindAll("ab AB xab"), 3);  // the previous results are replaced
+  EXPECT_EQ(engine->Replace("AB", "cd"), "cd");
+  EXPECT_EQ(owner.ComponentCount(), 1);
+  // The option set is one byte, bit 0 for srMatchCase up to bit 7 for srPrompt.
+  EXPECT_EQ((TSearchReplaceOptions{srMatchCase, srReplace, srPrompt}).ToValue().Bytes[0], 0xA1);
+}
