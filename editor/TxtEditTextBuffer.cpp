@@ -333,8 +333,8 @@ void TTxtEditStringList::AddStrings(TStringsT<char>* Strings) {
     int64_t needed = (static_cast<int64_t>(count_) + n + 15) / 16 * 16;
     Grow(static_cast<int>(std::min<int64_t>(needed, INT_MAX)));
     for (int i = 0; i < n; ++i) {
-      const char* text = NewText(Strings->Strings(i));
       Grow(count_ + 1);
+      const char* text = NewText(Strings->Strings(i));
       InitRecord(list_[count_], text, Strings->Objects(i));
       ++count_;
     }
