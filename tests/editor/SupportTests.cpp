@@ -4,6 +4,7 @@
 #include <string>
 
 #include "editor/TxtEditSupport.h"
+#include "tests/framework/GraphicsTestSupport.h"
 
 namespace {
 
@@ -382,4 +383,184 @@ TEST(SearchEngine, TheEditorDrivesAnEngineThroughTheInterface) {
   EXPECT_EQ(owner.ComponentCount(), 1);
   // The option set is one byte, bit 0 for srMatchCase up to bit 7 for srPrompt.
   EXPECT_EQ((TSearchReplaceOptions{srMatchCase, srReplace, srPrompt}).ToValue().Bytes[0], 0xA1);
+}
+
+// ---- bookmark options, glyph and internal images ----
+
+namespace {
+
+struct NotifiedOwner : TComponent {
+  using TComponent::TComponent;
+  TComponent* removed = nullptr;
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove) removed = AComponent;
+  }
+};
+
+// A canvas drawing on a test surface.
+struct SurfaceCanvas {
+  explicit SurfaceCanvas(TTestSurface& s) { canvas.SetHandle(s.DC()); }
+  ~SurfaceCanvas() { canvas.SetHandle(nullptr); }
+  TCanvas canvas;
+};
+
+HINSTANCE Module() { return GetModuleHandleW(nullptr); }
+
+// Rows of a column band that hold a colour.
+std::pair<int, int> RowsWith(const TTestSurface& s, uint32_t color) {
+  int first = -1, last = -1;
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = 0; x < s.Width(); ++x)
+      if (s.Pixel(x, y) == color) {
+        if (first < 0) first = y;
+        last = y;
+      }
+  return {first, last};
+}
+
+}  // namespace
+
+TEST(BookMarkOpt, DefaultsChangesAndAssign) {
+  NotifiedOwner owner(nullptr);
+  TTxtBookMarkOpt a(&owner);
+  ChangeCounter c;
+  a.OnChange = TNotifyEvent(&c, &ChangeCounter::Changed);
+  EXPECT_EQ(a.BookmarkImages(), nullptr);
+  EXPECT_TRUE(a.DrawBookmarksFirst());
+  EXPECT_TRUE(a.EnableKeys());
+  EXPECT_TRUE(a.GlyphsVisible());
+  EXPECT_EQ(a.LeftMargin(), 2);
+  EXPECT_EQ(a.Xoffset(), 12);
+  a.SetEnableKeys(false);  // a plain setting
+  a.SetLeftMargin(2);
+  EXPECT_EQ(c.changes, 0);
+  a.SetXoffset(20);
+  a.SetGlyphsVisible(false);
+  EXPECT_EQ(c.changes, 2);
+
+  // The owner hears when the image list goes.
+  auto* images = new TImageList(nullptr);
+  a.SetBookmarkImages(images);
+  EXPECT_EQ(c.changes, 3);
+  delete images;
+  EXPECT_EQ(owner.removed, images);
+  a.SetBookmarkImages(nullptr);  // what the owner does when told
+
+  TTxtBookMarkOpt b(&owner);
+  b.Assign(&a);
+  EXPECT_FALSE(b.EnableKeys());
+  EXPECT_EQ(b.Xoffset(), 20);
+  EXPECT_FALSE(b.GlyphsVisible());
+  ChangeCounter d;
+  b.OnChange = TNotifyEvent(&d, &ChangeCounter::Changed);
+  b.Assign(&a);
+  EXPECT_EQ(d.changes, 1);
+}
+
+TEST(Glyph, TheBuiltInPictureIsDrawnCentredWithItsMaskTransparent) {
+  TTxtGlyph glyph(Module(), L"TxtEditWrapped", clLime);
+  ASSERT_NE(glyph.InternalGlyph(), nullptr);
+  const int w = glyph.InternalGlyph()->Width(), h = glyph.InternalGlyph()->Height();
+  EXPECT_EQ(glyph.Width(), w);
+  EXPECT_EQ(glyph.InternalMaskColor(), clLime);
+  EXPECT_EQ(glyph.MaskColor(), clNone);
+  EXPECT_TRUE(glyph.Glyph()->Empty());
+
+  TTestSurface tall(w + 4, h + 10, 0xFFFFFF);
+  {
+    SurfaceCanvas sc(tall);
+    glyph.Draw(&sc.canvas, 2, 0, h + 10);
+  }
+  EXPECT_EQ(tall.Count(0x00FF00), 0);  // the mask colour shows nothing
+  auto rows = RowsWith(tall, 0x800000);  // the ink: navy
+  EXPECT_GE(rows.first, 5);
+  EXPECT_LT(rows.second, 5 + h);
+
+  // A line lower than the picture shows the middle band.
+  TTestSurface low(w + 4, h / 2, 0xFFFFFF);
+  {
+    SurfaceCanvas sc(low);
+    glyph.Draw(&sc.canvas, 0, 0, h / 2);
+  }
+  EXPECT_GT(low.Count(0x800000), 0);
+}
+
+TEST(Glyph, AUserPictureWinsAndChangesAreReported) {
+  TTxtGlyph glyph(Module(), L"TxtEditWrapped", clLime);
+  ChangeCounter c;
+  glyph.OnChange = TNotifyEvent(&c, &ChangeCounter::Changed);
+  TBitmap own;
+  own.SetSize(5, 4);
+  own.Canvas()->Brush()->SetColor(clRed);
+  own.Canvas()->FillRect(Rect(0, 0, 5, 4));
+  own.Canvas()->SetPixels(0, 0, clFuchsia);
+  glyph.SetGlyph(&own);
+  EXPECT_GE(c.changes, 1);
+  EXPECT_EQ(glyph.Width(), 5);
+  int before = c.changes;
+  glyph.SetMaskColor(clFuchsia);
+  glyph.SetVisible(false);
+  glyph.SetVisible(false);
+  EXPECT_EQ(c.changes, before + 2);
+
+  TTestSurface s(8, 4, 0xFFFFFF);
+  {
+    SurfaceCanvas sc(s);
+    glyph.Draw(&sc.canvas, 0, 0, 4);
+  }
+  EXPECT_EQ(s.Count(0x0000FF), 5 * 4 - 1);
+  EXPECT_EQ(s.Pixel(0, 0), 0xFFFFFFu);  // the mask colour
+
+  TTxtGlyph copy(Module(), L"", clNone);
+  EXPECT_EQ(copy.Width(), 0);
+  ChangeCounter d;
+  copy.OnChange = TNotifyEvent(&d, &ChangeCounter::Changed);
+  copy.Assign(&glyph);
+  EXPECT_EQ(d.changes, 1);
+  EXPECT_EQ(copy.Width(), 5);
+  EXPECT_EQ(copy.MaskColor(), clFuchsia);
+  EXPECT_FALSE(copy.Visible());
+  EXPECT_NE(copy.Glyph(), glyph.Glyph());
+  ASSERT_NE(copy.InternalGlyph(), nullptr);
+  EXPECT_EQ(copy.InternalMaskColor(), clLime);
+}
+
+TEST(Glyph, AMissingResourceIsAnError) {
+  EXPECT_THROW(TTxtGlyph(Module(), L"NoSuchBitmap", clLime), EResNotFound);
+  TTxtGlyph none(Module(), L"", clLime);
+  EXPECT_EQ(none.InternalGlyph(), nullptr);
+  EXPECT_EQ(none.InternalMaskColor(), clNone);
+  TTestSurface s(4, 4, 0xFFFFFF);
+  SurfaceCanvas sc(s);
+  none.Draw(&sc.canvas, 0, 0, 4);  // nothing to draw
+  EXPECT_EQ(s.Count(0xFFFFFF), 16);
+}
+
+TEST(InternalImage, StripsOfOneResourceShareTheBitmap) {
+  const int cached = TTxtInternalImage::CachedBitmaps();
+  auto a = std::make_unique<TTxtInternalImage>(Module(), L"TxtEditInternalImages", 10);
+  TTxtInternalImage b(Module(), L"TXTEDITINTERNALIMAGES", 10);
+  EXPECT_EQ(a->Images(), b.Images());
+  EXPECT_EQ(TTxtInternalImage::CachedBitmaps(), cached + 1);
+  EXPECT_EQ(b.Width(), (b.Images()->Width() + 5) / 10);
+  EXPECT_EQ(b.Height(), b.Images()->Height());
+  a.reset();
+  EXPECT_EQ(TTxtInternalImage::CachedBitmaps(), cached + 1);
+
+  // Image 3, centred on a taller line, is the fourth cell of the strip.
+  const int w = b.Width(), h = b.Height();
+  TTestSurface s(w, h + 6, 0x123456);
+  {
+    SurfaceCanvas sc(s);
+    b.Draw(&sc.canvas, 3, 0, 0, h + 6);
+    b.Draw(&sc.canvas, 10, 0, 0, h + 6);  // outside the strip: nothing
+    b.Draw(&sc.canvas, -1, 0, 0, h + 6);
+  }
+  TCanvas* strip = b.Images()->Canvas();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) ASSERT_EQ(s.Pixel(x, y + 3), static_cast<uint32_t>(strip->Pixels(3 * w + x, y)));
+  EXPECT_EQ(s.Pixel(0, 0), 0x123456u);
+  EXPECT_THROW(TTxtInternalImage(Module(), L"NoSuchStrip", 10), EResNotFound);
+  EXPECT_EQ(TTxtInternalImage::CachedBitmaps(), cached + 1);
 }
