@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/CodePages.h"
+#include "framework/ImageList.h"
 
 namespace {
 
@@ -320,6 +321,7 @@ HV_PUBLISH(THintAction) {}
 HV_PUBLISH(TCustomActionList) {}
 
 HV_PUBLISH(TActionList) {
+  p.Prop("Images", &T::Images, &T::SetImages);
   p.Event("OnChange", &T::OnChange);
   p.Event("OnExecute", &T::OnExecute);
   p.Event("OnUpdate", &T::OnUpdate);
@@ -330,7 +332,23 @@ TCustomActionList::TCustomActionList(TComponent* AOwner) : TComponent(AOwner) {}
 TCustomActionList::~TCustomActionList() {
   // The actions are the list's children: they go with it.
   OnChange = nullptr;
+  if (images_) images_->UnRegisterChanges(TNotifyEvent(this, &TCustomActionList::ImageListChange));
   while (!actions_.empty()) delete actions_.back();
+}
+
+void TCustomActionList::SetImages(TCustomImageList* Value) {
+  if (images_ == Value) return;
+  if (images_) images_->UnRegisterChanges(TNotifyEvent(this, &TCustomActionList::ImageListChange));
+  images_ = Value;
+  if (images_) {
+    images_->RegisterChanges(TNotifyEvent(this, &TCustomActionList::ImageListChange));
+    images_->FreeNotification(this);
+  }
+  Change();
+}
+
+void TCustomActionList::ImageListChange(TObject* Sender) {
+  if (Sender == images_) Change();
 }
 
 TContainedAction* TCustomActionList::Actions(int Index) const {
@@ -371,9 +389,13 @@ void TCustomActionList::GetChildren(const std::function<void(TComponent*)>& Proc
 
 void TCustomActionList::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove)
-    if (auto* action = dynamic_cast<TContainedAction*>(AComponent))
-      if (action->actionList_ == this) RemoveAction(action);
+  if (Operation != opRemove) return;
+  if (AComponent == images_ && images_) {
+    images_ = nullptr;
+    if (!ComponentState().Contains(csDestroying)) Change();
+  }
+  if (auto* action = dynamic_cast<TContainedAction*>(AComponent))
+    if (action->actionList_ == this) RemoveAction(action);
 }
 
 void TCustomActionList::Change() {

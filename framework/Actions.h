@@ -19,6 +19,7 @@ class TBasicAction;
 class TContainedAction;
 class TCustomAction;
 class TCustomActionList;
+class TCustomImageList;
 
 // ---- links ----
 
@@ -271,6 +272,10 @@ class TCustomActionList : public TComponent {
   TContainedAction* Actions(int Index) const;
   int IndexOfAction(const TContainedAction* Action) const;
 
+  // The images the actions' ImageIndex names.
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* Value);
+
   // OnExecute of the list; true when it handled the action.
   virtual bool ExecuteAction(TBasicAction* Action);
   // OnUpdate of the list; true when it handled the update.
@@ -293,8 +298,10 @@ class TCustomActionList : public TComponent {
   void AddAction(TContainedAction* Action);
   void RemoveAction(TContainedAction* Action);
   void MoveAction(TContainedAction* Action, int NewIndex);
+  void ImageListChange(TObject* Sender);
 
   std::vector<TContainedAction*> actions_;
+  TCustomImageList* images_ = nullptr;
 };
 
 class TActionList : public TCustomActionList {

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <bitset>
 
-#include "framework/Graphics.h"
+#include "framework/Bitmap.h"
 #include "framework/GdiHandles.h"
+#include "framework/Graphics.h"
+#include "framework/ImageList.h"
 #include "framework/UtilityWindow.h"
 
 namespace {
@@ -202,6 +204,7 @@ void TMenuActionLink::SetOnExecute(const TNotifyEvent& Value) {
 HV_PUBLISH(TMenuItem) {
   p.Prop("Action", &T::Action, &T::SetAction);
   p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
+  p.Prop("Bitmap", &T::Bitmap, &T::SetBitmap).Stored(&T::HasBitmap);
   p.Prop("Caption", &T::Caption, &T::SetCaption).Stored(&T::IsCaptionStored);
   p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false).Stored(&T::IsCheckedStored);
   p.Prop("Default", &T::Default, &T::SetDefault).Default(false);
@@ -383,6 +386,32 @@ void TMenuItem::SetShortCut(TShortCut Value) {
   MenuChanged(false);
 }
 
+TBitmap* TMenuItem::Bitmap() {
+  if (!bitmap_) {
+    bitmap_ = std::make_unique<TBitmap>();
+    bitmap_->OnChange = TNotifyEvent(this, &TMenuItem::BitmapChanged);
+  }
+  return bitmap_.get();
+}
+
+void TMenuItem::SetBitmap(TBitmap* Value) {
+  if (Value == bitmap_.get()) return;
+  if (!Value && !bitmap_) return;
+  Bitmap()->Assign(Value);
+  if (!Value) BitmapChanged(nullptr);
+}
+
+bool TMenuItem::HasBitmap() const { return bitmap_ && !bitmap_->Empty(); }
+
+void TMenuItem::BitmapChanged(TObject*) { MenuChanged(true); }
+
+int TMenuItem::GlyphAreaWidth() const {
+  TMenu* menu = GetParentMenu();
+  if (menu && menu->Images()) return menu->Images()->Width();
+  if (HasBitmap()) return std::max(glyphWidth, bitmap_->Width());
+  return glyphWidth;
+}
+
 // ---- native menus ----
 
 HMENU TMenuItem::Handle() {
@@ -432,6 +461,10 @@ void TMenuItem::AppendTo(HMENU Menu, bool TopLevel) {
     if (!enabled_) info.fState |= MFS_DISABLED;
     if (default_) info.fState |= MFS_DEFAULT;
     if (!items_.empty()) info.hSubMenu = Handle();
+    if (HasBitmap() && !IsOwnerDraw()) {
+      info.fMask |= MIIM_BITMAP;
+      info.hbmpItem = bitmap_->Handle();
+    }
   }
   InsertMenuItemW(Menu, static_cast<UINT>(GetMenuItemCount(Menu)), TRUE, &info);
 }
@@ -569,8 +602,14 @@ void TMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
   } else {
     TRect r{0, 0, 0, 0};
     ACanvas->DrawText(r, caption_.empty() ? WideString(L" ") : caption_, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
-    Width = r.Width() + (topLevel ? 8 : glyphWidth + 2 + 4 + 8);
-    Height = std::max(r.Height() + 4, glyphWidth + 2);
+    int glyph = GlyphAreaWidth();
+    int glyphHeight = glyphWidth;
+    if (TMenu* menu = GetParentMenu(); menu && menu->Images())
+      glyphHeight = menu->Images()->Height();
+    else if (HasBitmap())
+      glyphHeight = std::max(glyphHeight, bitmap_->Height());
+    Width = r.Width() + (topLevel ? 8 : glyph + 2 + 4 + 8);
+    Height = std::max(r.Height() + 4, glyphHeight + 2);
     if (!topLevel && shortCut_ != 0 && items_.empty()) Width += ACanvas->TextWidth(ShortCutToText(shortCut_)) + 20;
   }
   if (OnMeasureItem) OnMeasureItem(this, ACanvas, Width, Height);
@@ -601,8 +640,28 @@ void TMenuItem::DrawItemDefault(TCanvas* ACanvas, const TRect& ARect, TOwnerDraw
     return;
   }
   TColor textColor = disabled ? clGrayText : (selected ? clHighlightText : clMenuText);
-  TRect glyph{ARect.Left + 1, ARect.Top, ARect.Left + 1 + (TopLevel ? 0 : glyphWidth), ARect.Bottom};
-  if (!TopLevel && checked_) {
+  TRect glyph{ARect.Left + 1, ARect.Top, ARect.Left + 1 + (TopLevel ? 0 : GlyphAreaWidth()), ARect.Bottom};
+  bool glyphDrawn = false;
+  if (!TopLevel) {
+    TMenu* menu = GetParentMenu();
+    TCustomImageList* images = menu ? menu->Images() : nullptr;
+    if (images && imageIndex_ >= 0 && imageIndex_ < images->Count()) {
+      int y = glyph.Top + (glyph.Height() - images->Height()) / 2;
+      images->Draw(ACanvas, glyph.Left, y, imageIndex_, !disabled);
+      glyphDrawn = true;
+    } else if (HasBitmap()) {
+      int x = glyph.Left + (glyph.Width() - bitmap_->Width()) / 2;
+      int y = glyph.Top + (glyph.Height() - bitmap_->Height()) / 2;
+      ACanvas->Draw(x, y, bitmap_.get());
+      glyphDrawn = true;
+    }
+    if (glyphDrawn && checked_) {
+      // A checked item with a picture shows the check as a frame around it.
+      ACanvas->Brush()->SetColor(textColor);
+      ACanvas->FrameRect(glyph);
+    }
+  }
+  if (!TopLevel && checked_ && !glyphDrawn) {
     // A check mark, or a dot for radio items, centred in the glyph area.
     int cx = (glyph.Left + glyph.Right) / 2, cy = (glyph.Top + glyph.Bottom) / 2;
     ACanvas->Pen()->SetColor(textColor);
@@ -640,6 +699,7 @@ TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner) {
 
 TMenu::~TMenu() {
   Destroying();
+  if (images_) images_->UnRegisterChanges(TNotifyEvent(this, &TMenu::ImageListChange));
   delete items_;
   items_ = nullptr;
 }
@@ -649,13 +709,47 @@ void TMenu::SetWindowHandle(HWND Value) { windowHandle_ = Value; }
 void TMenu::SetOwnerDraw(bool Value) {
   if (ownerDraw_ == Value) return;
   ownerDraw_ = Value;
-  // Every level switches its entries between text and owner drawing.
+  RebuildAll();
+  MenuChanged(this, nullptr, true);
+}
+
+void TMenu::RebuildAll() {
   std::function<void(TMenuItem*)> rebuild = [&](TMenuItem* item) {
     item->RebuildHandle();
     for (TMenuItem* child : item->items_) rebuild(child);
   };
   rebuild(items_);
+}
+
+void TMenu::SetImages(TCustomImageList* Value) {
+  if (images_ == Value) return;
+  if (images_) images_->UnRegisterChanges(TNotifyEvent(this, &TMenu::ImageListChange));
+  images_ = Value;
+  if (images_) {
+    images_->RegisterChanges(TNotifyEvent(this, &TMenu::ImageListChange));
+    images_->FreeNotification(this);
+  }
+  RebuildAll();
   MenuChanged(this, nullptr, true);
+}
+
+void TMenu::ImageListChange(TObject* Sender) {
+  // New sizes need a new measuring of every entry.
+  if (Sender == images_) {
+    RebuildAll();
+    MenuChanged(this, nullptr, true);
+  }
+}
+
+void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == images_ && images_) {
+    images_ = nullptr;
+    if (!ComponentState().Contains(csDestroying)) {
+      RebuildAll();
+      MenuChanged(this, nullptr, true);
+    }
+  }
 }
 
 void TMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {
@@ -818,7 +912,10 @@ void TMenu::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent
 
 // ---- TMainMenu ----
 
-HV_PUBLISH(TMainMenu) { p.Prop("OwnerDraw", &T::OwnerDraw, &T::SetOwnerDraw).Default(false); }
+HV_PUBLISH(TMainMenu) {
+  p.Prop("Images", &T::Images, &T::SetImages);
+  p.Prop("OwnerDraw", &T::OwnerDraw, &T::SetOwnerDraw).Default(false);
+}
 
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
@@ -846,6 +943,7 @@ void TMainMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {
 HV_PUBLISH(TPopupMenu) {
   p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(paLeft);
   p.Prop("AutoPopup", &T::AutoPopup, &T::SetAutoPopup).Default(true);
+  p.Prop("Images", &T::Images, &T::SetImages);
   p.Prop("OwnerDraw", &T::OwnerDraw, &T::SetOwnerDraw).Default(false);
   p.Prop("TrackButton", &T::TrackButton, &T::SetTrackButton).Default(tbRightButton);
   p.Event("OnPopup", &T::OnPopup);

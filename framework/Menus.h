@@ -19,7 +19,9 @@
 #include "framework/ShortCuts.h"
 #include "framework/Win.h"
 
+class TBitmap;
 class TCanvas;
+class TCustomImageList;
 class TMenu;
 class TMenuItem;
 
@@ -172,6 +174,10 @@ class TMenuItem : public TComponent {
   void SetHelpContext(int Value);
   TShortCut ShortCut() const { return shortCut_; }
   void SetShortCut(TShortCut Value);
+  // A picture beside the caption (made on first use); the menu's Images take precedence.
+  TBitmap* Bitmap();
+  void SetBitmap(TBitmap* Value);
+  bool HasBitmap() const;
 
   // The number in WM_COMMAND (unique in the process).
   UINT Command() const { return command_; }
@@ -243,6 +249,9 @@ class TMenuItem : public TComponent {
   void RemoveEntryOf(TMenuItem* Item);
   void TurnSiblingsOff();
   bool IsOwnerDraw() const;
+  void BitmapChanged(TObject* Sender);
+  // Width of the area left of the caption where images, bitmaps and check marks go.
+  int GlyphAreaWidth() const;
   bool Updating() const;
 
   WideString caption_;
@@ -263,6 +272,7 @@ class TMenuItem : public TComponent {
   TMenu* menu_ = nullptr;  // set on the root item of a menu
   TMenuHandle handle_;
   std::unique_ptr<TMenuActionLink> actionLink_;
+  std::unique_ptr<TBitmap> bitmap_;
 };
 
 class TMenu : public TComponent {
@@ -281,7 +291,10 @@ class TMenu : public TComponent {
 
   bool OwnerDraw() const { return ownerDraw_; }
   void SetOwnerDraw(bool Value);
-  virtual bool IsOwnerDraw() const { return ownerDraw_; }
+  // The images of the items (ImageIndex); a menu with images draws its items itself.
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* Value);
+  virtual bool IsOwnerDraw() const { return ownerDraw_ || images_ != nullptr; }
 
   // Finds an item of the tree by command number, native sub-menu or shortcut.
   TMenuItem* FindItem(UINT_PTR Value, TFindItemKind Kind) const;
@@ -304,14 +317,19 @@ class TMenu : public TComponent {
 
  protected:
   virtual void MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   friend class TMenuItem;
   TMenuItem* ItemOfDrawData(ULONG_PTR Data) const;
+  void ImageListChange(TObject* Sender);
+  // Every level rebuilds its entries (text or owner drawing may have switched).
+  void RebuildAll();
 
   TMenuItem* items_;
   HWND windowHandle_ = nullptr;
   bool ownerDraw_ = false;
+  TCustomImageList* images_ = nullptr;
 };
 
 // The menu bar of a form (the form's Menu).

@@ -4,7 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "framework/Bitmap.h"
 #include "framework/Graphics.h"
+#include "framework/ImageList.h"
 #include "framework/Menus.h"
 #include "tests/framework/GraphicsTestSupport.h"
 #include "tests/framework/MessagePump.h"
@@ -518,4 +520,83 @@ TEST(PopupMenu, PopsUpAndClicksTheChosenItem) {
   EXPECT_EQ(driver.popups, 1);
   EXPECT_EQ(menu.PopupPoint(), (TPoint{100, 100}));
   EXPECT_EQ(clicks.log, "b");
+}
+
+namespace {
+// A solid bitmap of the given size and colour.
+std::unique_ptr<TBitmap> SolidBitmap(int width, int height, TColor color) {
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetSize(width, height);
+  bitmap->Canvas()->Brush()->SetColor(color);
+  bitmap->Canvas()->FillRect(Rect(0, 0, width, height));
+  return bitmap;
+}
+}  // namespace
+
+TEST(MenuImages, AMenuWithImagesDrawsItsItemsWithThem) {
+  TComponent form(nullptr);
+  auto* images = new TImageList(&form);
+  images->SetMasked(false);
+  images->Add(SolidBitmap(16, 16, clBlue).get(), nullptr);
+  auto* menu = new TPopupMenu(&form);
+  TMenuItem* item = NewItem(&form, L"Blue");
+  menu->Items()->Add(item);
+  item->SetImageIndex(0);
+  EXPECT_EQ(Narrow(Entries(menu->Handle())), "Blue");
+  menu->SetImages(images);
+  EXPECT_EQ(Narrow(Entries(menu->Handle())), "[o]");
+
+  TTestSurface surface(100, 20);
+  DRAWITEMSTRUCT dis{};
+  dis.CtlType = ODT_MENU;
+  dis.itemData = reinterpret_cast<ULONG_PTR>(item);
+  dis.hDC = surface.DC();
+  dis.rcItem = RECT{0, 0, 100, 20};
+  LRESULT result = 0;
+  ASSERT_TRUE(menu->HandleMenuMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result));
+  EXPECT_EQ(surface.Count(0xFF0000, 0, 0, 20, 20), 16 * 16);
+
+  // The image list goes: the menu shows text again.
+  delete images;
+  EXPECT_EQ(menu->Images(), nullptr);
+  EXPECT_EQ(Narrow(Entries(menu->Handle())), "Blue");
+}
+
+TEST(MenuImages, AnItemBitmapIsShownBesideTheCaption) {
+  TPopupMenu menu(nullptr);
+  TMenuItem* item = NewItem(&menu, L"Red");
+  menu.Items()->Add(item);
+  EXPECT_FALSE(item->HasBitmap());
+  EXPECT_FALSE(IsStoredProp(item, FindPropInfo(item, "Bitmap")));
+  item->SetBitmap(SolidBitmap(12, 12, clRed).get());
+  EXPECT_TRUE(item->HasBitmap());
+  EXPECT_TRUE(IsStoredProp(item, FindPropInfo(item, "Bitmap")));
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_BITMAP;
+  GetMenuItemInfoW(menu.Handle(), 0, TRUE, &info);
+  EXPECT_NE(info.hbmpItem, nullptr);
+
+  menu.SetOwnerDraw(true);
+  TTestSurface surface(100, 20);
+  DRAWITEMSTRUCT dis{};
+  dis.CtlType = ODT_MENU;
+  dis.itemData = reinterpret_cast<ULONG_PTR>(item);
+  dis.hDC = surface.DC();
+  dis.rcItem = RECT{0, 0, 100, 20};
+  LRESULT result = 0;
+  ASSERT_TRUE(menu.HandleMenuMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result));
+  EXPECT_EQ(surface.Count(0x0000FF, 0, 0, 20, 20), 12 * 12);
+  item->SetBitmap(nullptr);
+  EXPECT_FALSE(item->HasBitmap());
+}
+
+TEST(ActionListImages, TheListForgetsAnImageListThatGoes) {
+  TComponent form(nullptr);
+  auto* images = new TImageList(&form);
+  auto* list = new TActionList(&form);
+  list->SetImages(images);
+  EXPECT_EQ(list->Images(), images);
+  delete images;
+  EXPECT_EQ(list->Images(), nullptr);
 }
