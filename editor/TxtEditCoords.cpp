@@ -75,7 +75,7 @@ bool TxtIsTrailByte(std::string_view Line, int Index) {
   return false;
 }
 
-int StrScanForCharInSet(std::string_view Line, int Start, const TSetValue& Chars) {
+int StrScanForCharInSet(std::string_view Line, int Start, const TSet<unsigned char>& Chars) {
   if (Start < 1 || static_cast<size_t>(Start) > Line.size()) return 0;
   TTxtLeadByteTest test = LeadByteTest();
   size_t i = static_cast<size_t>(Start - 1);
@@ -87,7 +87,7 @@ int StrScanForCharInSet(std::string_view Line, int Start, const TSetValue& Chars
   return 0;
 }
 
-int StrRScanForCharInSet(std::string_view Line, int Start, const TSetValue& Chars) {
+int StrRScanForCharInSet(std::string_view Line, int Start, const TSet<unsigned char>& Chars) {
   if (Start < 1 || static_cast<size_t>(Start) > Line.size()) return 0;
   TTxtLeadByteTest test = LeadByteTest();
   if (test) {

@@ -47,9 +47,9 @@ bool TxtIsTrailByte(std::string_view Line, int Index);
 
 // Scans forward from Start (1-based) for a byte in Chars, never stopping on a trail byte; 0
 // when none (or Start is outside the line).
-int StrScanForCharInSet(std::string_view Line, int Start, const TSetValue& Chars);
+int StrScanForCharInSet(std::string_view Line, int Start, const TSet<unsigned char>& Chars);
 // The last index at or before Start whose byte is in Chars; 0 when none.
-int StrRScanForCharInSet(std::string_view Line, int Start, const TSetValue& Chars);
+int StrRScanForCharInSet(std::string_view Line, int Start, const TSet<unsigned char>& Chars);
 // The first lead byte at or after Start / the last at or before it; 0 when none.
 int StrScanForMultiByteChar(std::string_view Line, int Start);
 int StrRScanForMultiByteChar(std::string_view Line, int Start);

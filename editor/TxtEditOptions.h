@@ -50,3 +50,13 @@ TTxtCaretShape TxtEditCaretShape(TTxtEditCaretType CaretType, int CharWidth, int
 HV_ENUM(TTxtStateFlag, sfCaretChanged, sfScrollbarChanged, sfLinesChanging, sfIgnoreNextChar, sfCaretVisible,
         sfDblClicked, sfPossibleGutterClick, sfWaitForDragging, sfGutterDragging)
 using TTxtStateFlags = TSet<TTxtStateFlag>;
+
+// Which scroll bars a control has, and which one an event concerns.
+HV_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
+HV_ENUM(TScrollBarKind, sbHorizontal, sbVertical)
+
+// An editor command: 0 none, 1..1000 the control's own, from 1001 on the application's.
+using TTxtEditorCommand = uint16_t;
+
+// The answer to a prompted replacement.
+HV_ENUM(TTxtReplaceAction, raCancel, raSkip, raReplace, raReplaceAll)

@@ -124,8 +124,8 @@ class DoubleByteSystem {
   TTxtLeadByteTest saved_;
 };
 
-TSetValue Chars(const char* s) {
-  TSetValue v;
+TSet<unsigned char> Chars(const char* s) {
+  TSet<unsigned char> v;
   for (; *s; ++s) v.Include(static_cast<unsigned char>(*s));
   return v;
 }
