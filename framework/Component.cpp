@@ -171,6 +171,13 @@ void TComponent::SetReading(bool reading) {
     state_.Exclude(csReading);
 }
 
+void TComponent::SetInline(bool isInline) {
+  if (isInline)
+    state_.Include(csInline);
+  else
+    state_.Exclude(csInline);
+}
+
 void TComponent::Loaded() { state_.Exclude(csLoading); }
 
 std::string TComponent::GetNamePath() { return name_; }

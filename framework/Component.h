@@ -52,6 +52,8 @@ class TComponent : public TPersistent {
   // Loading state, set by form-file readers around the creation of a component tree.
   void SetLoading(bool loading);
   void SetReading(bool reading);
+  // Marks a frame embedded in a form file ("inline"); form files write it that way again.
+  void SetInline(bool isInline);
   // Called once the component and its siblings have been read from a form file.
   virtual void Loaded();
 

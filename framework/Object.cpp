@@ -76,6 +76,11 @@ const std::vector<const TPropInfo*>& TClassInfo::Props() const {
     for (const TClassInfo* c = this; c; c = c->Parent) chain.push_back(c);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it)
       for (const TPropInfo& p : (*it)->OwnProps) {
+        if (p.ResolveType) {
+          auto& own = const_cast<TPropInfo&>(p);
+          own.PropType = &p.ResolveType();
+          own.ResolveType = nullptr;
+        }
         // A redeclared property replaces the ancestor's in place.
         auto same = std::find_if(all_.begin(), all_.end(),
                                  [&](const TPropInfo* q) { return SameTextAscii(q->Name, p.Name); });

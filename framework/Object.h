@@ -54,6 +54,10 @@ struct TPropInfo {
   TSetValue DefaultSet;
   bool StoredConstant = true;                    // used when Stored is empty
   std::function<bool(TObject*)> StoredFunction;  // the "stored" test
+  // Object properties: gives the real descriptor, which Props() puts in place of the
+  // provisional one. A class may publish a property of its own class (or of a class whose
+  // information is still being built), whose descriptor cannot be asked for yet.
+  const TTypeInfo& (*ResolveType)() = nullptr;
 
   // Accessors of the property's kind; the others stay empty.
   std::function<int64_t(TObject*)> GetOrd;  // integers, chars, enumerations, Int64
@@ -355,6 +359,15 @@ class TPublisher {
         return t;
       }();
       p.PropType = &method;
+    } else if constexpr (std::is_pointer_v<V>) {
+      static const TTypeInfo provisional = [] {
+        TTypeInfo t;
+        t.Kind = tkClass;
+        t.Name = "TObject";
+        return t;
+      }();
+      p.PropType = &provisional;
+      p.ResolveType = [] () -> const TTypeInfo& { return TypeInfoOf<V>(); };
     } else {
       p.PropType = &TypeInfoOf<V>();
     }

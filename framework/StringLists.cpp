@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "framework/FormFiles.h"
 #include "framework/Streams.h"
 #include "framework/Win.h"
 
@@ -240,6 +241,55 @@ void TStringsT<C>::SaveToStream(TStream* Stream) {
   std::string bytes = strings_detail::Traits<C>::ToBytes(GetTextStr());
   if (bytes.size() > 0x7FFFFFFF) throw EWriteError("Stream write error");
   Stream->WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+template <class C>
+void TStringsT<C>::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  bool hasData;
+  if (TPersistent* ancestor = Filer->Ancestor()) {
+    auto* list = dynamic_cast<TStringsT*>(ancestor);
+    hasData = !list || !Equals(list);
+  } else {
+    hasData = Count() > 0;
+  }
+  Filer->DefineProperty(
+      "Strings", [this](TReader& r) { ReadItems(r); }, [this](TWriter& w) { WriteItems(w); }, hasData);
+}
+
+template <class C>
+void TStringsT<C>::ReadItems(TReader& Reader) {
+  // All items are read before the list changes: a bad one leaves the list as it was.
+  std::vector<String> items;
+  Reader.ReadListBegin();
+  while (!Reader.EndOfList()) {
+    if constexpr (std::is_same_v<C, char>)
+      items.push_back(Reader.ReadString());
+    else
+      items.push_back(Reader.ReadWideString());
+  }
+  Reader.ReadListEnd();
+  BeginUpdate();
+  try {
+    Clear();
+    for (const String& s : items) Add(s);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+template <class C>
+void TStringsT<C>::WriteItems(TWriter& Writer) {
+  Writer.WriteListBegin();
+  for (int i = 0, n = Count(); i < n; ++i) {
+    if constexpr (std::is_same_v<C, char>)
+      Writer.WriteString(Get(i));
+    else
+      Writer.WriteWideString(Get(i));
+  }
+  Writer.WriteListEnd();
 }
 
 template <class C>

@@ -90,6 +90,9 @@ class TStringsT : public TPersistent {
   virtual void SaveToFile(const WideString& FileName);
   virtual void SaveToStream(TStream* Stream);
 
+  // Form files keep the items as the list property "Strings".
+  void DefineProperties(TFiler* Filer) override;
+
   int Count() const { return GetCount(); }
   String Strings(int Index) const { return Get(Index); }
   void SetStrings(int Index, const String& S) { Put(Index, S); }
@@ -140,6 +143,8 @@ class TStringsT : public TPersistent {
  private:
   String DelimitedWith(C delimiter, C quote) const;
   void SetDelimitedWith(const String& value, C delimiter, C quote);
+  void ReadItems(TReader& Reader);
+  void WriteItems(TWriter& Writer);
 
   int updateCount_ = 0;
   C delimiter_ = C(',');
