@@ -2,8 +2,10 @@
 #include "editor/TxtEditKeyCmds.h"
 
 #include <array>
+#include <memory>
 
 #include "framework/CodePages.h"
+#include "framework/FormFiles.h"
 #include "framework/Win.h"
 
 namespace {
@@ -314,11 +316,10 @@ TShortCut TTxtEditKeyStroke::ShortCut2() const { return ::ShortCut(key2_, shift2
 TTxtEditKeyStrokes* TTxtEditKeyStroke::Strokes() const { return dynamic_cast<TTxtEditKeyStrokes*>(Collection()); }
 
 void TTxtEditKeyStroke::SetShortCut(TShortCut Value) {
-  if (Value != 0) {
-    if (TTxtEditKeyStrokes* map = Strokes()) {
-      int dup = map->FindShortcutPair(Value, ShortCut2());
-      if (dup >= 0 && map->Items(dup) != this) throw ETxtKeyError("Shortcut already exists");
-    }
+  TTxtEditKeyStrokes* map = Strokes();
+  if (Value != 0 && map && map->UpdateCount() == 0) {
+    int dup = map->FindShortcutPair(Value, ShortCut2());
+    if (dup >= 0 && map->Items(dup) != this) throw ETxtKeyError("Shortcut already exists");
   }
   Word key;
   TShiftState shift;
@@ -328,11 +329,10 @@ void TTxtEditKeyStroke::SetShortCut(TShortCut Value) {
 }
 
 void TTxtEditKeyStroke::SetShortCut2(TShortCut Value) {
-  if (Value != 0) {
-    if (TTxtEditKeyStrokes* map = Strokes()) {
-      int dup = map->FindShortcutPair(ShortCut(), Value);
-      if (dup >= 0 && map->Items(dup) != this) throw ETxtKeyError("Shortcut already exists");
-    }
+  TTxtEditKeyStrokes* map = Strokes();
+  if (Value != 0 && map && map->UpdateCount() == 0) {
+    int dup = map->FindShortcutPair(ShortCut(), Value);
+    if (dup >= 0 && map->Items(dup) != this) throw ETxtKeyError("Shortcut already exists");
   }
   Word key;
   TShiftState shift;
@@ -454,4 +454,80 @@ TTxtEditorCommand TranslateKeyStroke(const TTxtEditKeyStrokes& Strokes, Word Key
     LastShift = TShiftState();
   }
   return result;
+}
+
+// ---- stored differences ----
+
+namespace {
+
+// The stroke of Map with the shortcut pair and the command of Stroke.
+bool HasSameStroke(const TTxtEditKeyStrokes& map, const TTxtEditKeyStroke& stroke) {
+  int i = map.FindShortcutPair(stroke.ShortCut(), stroke.ShortCut2());
+  return i >= 0 && map.Items(i)->Command() == stroke.Command();
+}
+
+void WriteRemoved(TWriter& writer, const TTxtEditKeyStrokes& strokes, const TTxtEditKeyStrokes& reference) {
+  TTxtEditKeyStrokes removed(nullptr);
+  for (int i = 0; i < reference.Count(); ++i)
+    if (!HasSameStroke(strokes, *reference.Items(i))) removed.Add()->Assign(reference.Items(i));
+  writer.WriteCollection(&removed);
+}
+
+void WriteAdded(TWriter& writer, const TTxtEditKeyStrokes& strokes, const TTxtEditKeyStrokes& reference) {
+  TTxtEditKeyStrokes added(nullptr);
+  for (int i = 0; i < strokes.Count(); ++i)
+    if (!HasSameStroke(reference, *strokes.Items(i))) added.Add()->Assign(strokes.Items(i));
+  writer.WriteCollection(&added);
+}
+
+// A stored value that is not a collection is passed over.
+bool ReadStrokes(TReader& reader, TTxtEditKeyStrokes& into) {
+  if (reader.NextValue() != vaCollection) {
+    reader.SkipValue();
+    return false;
+  }
+  reader.ReadCollection(&into);
+  return true;
+}
+
+void ReadRemoved(TReader& reader, TTxtEditKeyStrokes& strokes) {
+  TTxtEditKeyStrokes removed(nullptr);
+  if (!ReadStrokes(reader, removed)) return;
+  for (int i = 0; i < removed.Count(); ++i) {
+    const TTxtEditKeyStroke* r = removed.Items(i);
+    int j = strokes.FindShortcutPair(r->ShortCut(), r->ShortCut2());
+    if (j >= 0 && strokes.Items(j)->Command() == r->Command()) strokes.Delete(j);
+  }
+}
+
+void ReadAdded(TReader& reader, TTxtEditKeyStrokes& strokes) {
+  TTxtEditKeyStrokes added(nullptr);
+  if (!ReadStrokes(reader, added)) return;
+  strokes.BeginUpdate();
+  try {
+    for (int i = 0; i < added.Count(); ++i) strokes.Add()->Assign(added.Items(i));
+  } catch (...) {
+    strokes.EndUpdate();
+    throw;
+  }
+  strokes.EndUpdate();
+}
+
+}  // namespace
+
+void DefineKeyStrokeDifferences(TFiler* Filer, TTxtEditKeyStrokes* Strokes, const TTxtEditKeyStrokes* Reference) {
+  std::unique_ptr<TTxtEditKeyStrokes> defaults;
+  if (!Reference) {
+    defaults = std::make_unique<TTxtEditKeyStrokes>(nullptr);
+    defaults->ResetDefaults();
+    Reference = defaults.get();
+  }
+  const TTxtEditKeyStrokes& reference = *Reference;
+  bool differs = !Strokes->SameAs(reference);
+  Filer->DefineProperty(
+      "RemovedKeystrokes", [Strokes](TReader& r) { ReadRemoved(r, *Strokes); },
+      [Strokes, &reference](TWriter& w) { WriteRemoved(w, *Strokes, reference); }, differs);
+  Filer->DefineProperty(
+      "AddedKeystrokes", [Strokes](TReader& r) { ReadAdded(r, *Strokes); },
+      [Strokes, &reference](TWriter& w) { WriteAdded(w, *Strokes, reference); }, differs);
 }

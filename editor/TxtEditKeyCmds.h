@@ -187,7 +187,9 @@ class TTxtEditKeyStroke : public TCollectionItem {
   TShortCut ShortCut() const;
   TShortCut ShortCut2() const;
   // Raise ETxtKeyError "Shortcut already exists", changing nothing, when another stroke of the
-  // same map has the pair that would result.
+  // same map has the pair that would result. While the map is being filled (inside its
+  // BeginUpdate, as when it is read from a form file) a stroke may pass through a pair that its
+  // next key makes unique, so no check is made then.
   void SetShortCut(TShortCut Value);
   void SetShortCut2(TShortCut Value);
 
@@ -233,6 +235,12 @@ class TTxtEditKeyStrokes : public TCollection {
  private:
   TPersistent* owner_;
 };
+
+// Declares the key map's stored form: two differences against a reference map (a fresh default
+// map when Reference is null), "RemovedKeystrokes" (strokes of the reference that the map lacks)
+// and "AddedKeystrokes" (strokes of the map that the reference lacks), written only when the
+// map differs from the reference. Reading applies them to the map as it stands.
+void DefineKeyStrokeDifferences(TFiler* Filer, TTxtEditKeyStrokes* Strokes, const TTxtEditKeyStrokes* Reference);
 
 // The command for a key press. LastKey and LastShift hold the first key of a possible chord:
 // an unbound key between 0x1E and 0x91 is remembered there, anything else clears them.

@@ -1,9 +1,12 @@
-// Command names, key strokes, the default key map and key translation with chords.
+// Command names, key strokes, the default key map, key translation with chords, and the key
+// map stored in form files as differences from a reference map.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "editor/TxtEditKeyCmds.h"
+#include "framework/Component.h"
+#include "framework/FormFiles.h"
 #include "framework/Win.h"
 
 namespace {
@@ -272,4 +275,152 @@ TEST(KeyTranslation, ChordsAndTheRangeThatStartsThem) {
   TranslateKeyStroke(map, 0x92, TShiftState(), lastKey, lastShift);
   EXPECT_EQ(lastKey, 0);
   EXPECT_TRUE(lastShift.Empty());
+}
+
+// ---- the key map in form files ----
+
+
+namespace {
+
+// A component that stores a key map the way the editor control does.
+class TKeyMapHolder : public TComponent {
+  HV_CLASS(TKeyMapHolder, TComponent)
+ public:
+  explicit TKeyMapHolder(TComponent* AOwner) : TComponent(AOwner), strokes_(this) { strokes_.ResetDefaults(); }
+  TTxtEditKeyStrokes& Strokes() { return strokes_; }
+  void DefineProperties(TFiler* Filer) override {
+    inherited::DefineProperties(Filer);
+    auto* ancestor = dynamic_cast<TKeyMapHolder*>(Filer->Ancestor());
+    DefineKeyStrokeDifferences(Filer, &strokes_, ancestor ? &ancestor->strokes_ : nullptr);
+  }
+
+ private:
+  TTxtEditKeyStrokes strokes_;
+};
+
+TShortCut SCText(const char* text) { return TextToShortCut(AnsiString(text)); }
+
+int Find(TTxtEditKeyStrokes& m, const char* keys) { return m.FindShortcutPair(SCText(keys), TShortCut(0)); }
+
+}  // namespace
+
+HV_PUBLISH(TKeyMapHolder) {}
+
+TEST(StoredKeyMap, TheDefaultMapStoresNothing) {
+  TKeyMapHolder h(nullptr);
+  h.SetName("Holder");
+  std::string text = WriteComponentToText(&h);
+  EXPECT_EQ(text.find("Keystrokes"), std::string::npos) << text;
+  // Equal to the default map after an Assign as well.
+  TTxtEditKeyStrokes copy(nullptr);
+  copy.ResetDefaults();
+  h.Strokes().Assign(&copy);
+  EXPECT_EQ(WriteComponentToText(&h).find("Keystrokes"), std::string::npos);
+}
+
+TEST(StoredKeyMap, DifferencesWrittenAndReadBack) {
+  TKeyMapHolder h(nullptr);
+  h.SetName("Holder");
+  TTxtEditKeyStrokes& m = h.Strokes();
+  m.Delete(Find(m, "Ctrl+Y"));
+  m.AddKeyStroke(ecDeleteLine, 'E', Ctrl());
+  m.AddKeyStroke(ecUserFirst + 5, VK_F9, TShiftState{ssAlt});  // a command without a name
+  TTxtEditKeyStroke* chord = m.AddKeyStroke(ecLineSelect, 'Q', Ctrl());
+  chord->SetShortCut2(SCText("B"));
+  m.Items(Find(m, "Ctrl+T"))->SetCommand(ecDeleteEOL);  // rebound: removed and added
+
+  std::string text = WriteComponentToText(&h);
+  EXPECT_NE(text.find("RemovedKeystrokes = <"), std::string::npos) << text;
+  EXPECT_NE(text.find("AddedKeystrokes = <"), std::string::npos) << text;
+  EXPECT_NE(text.find("Command = ecDeleteLine"), std::string::npos) << text;
+  EXPECT_NE(text.find("Command = 1006"), std::string::npos) << text;
+  EXPECT_LT(text.find("RemovedKeystrokes"), text.find("AddedKeystrokes"));
+
+  TKeyMapHolder again(nullptr);
+  ReadComponentFromText(text, &again);
+  TTxtEditKeyStrokes& a = again.Strokes();
+  EXPECT_EQ(Find(a, "Ctrl+Y"), -1);
+  ASSERT_GE(Find(a, "Ctrl+E"), 0);
+  EXPECT_EQ(a.Items(Find(a, "Ctrl+E"))->Command(), ecDeleteLine);
+  EXPECT_EQ(a.Items(Find(a, "Alt+F9"))->Command(), ecUserFirst + 5);
+  EXPECT_EQ(a.Items(Find(a, "Ctrl+T"))->Command(), ecDeleteEOL);
+  int c = a.FindShortcutPair(SCText("Ctrl+Q"), SCText("B"));
+  ASSERT_GE(c, 0);
+  EXPECT_EQ(a.Items(c)->Command(), ecLineSelect);
+  EXPECT_EQ(a.Count(), m.Count());
+  // Written again, the same text.
+  EXPECT_EQ(WriteComponentToText(&again), text);
+}
+
+TEST(StoredKeyMap, TheApplicationsDifferencesReadIntoTheDefaultMap) {
+  const char* text =
+      "object Holder: TKeyMapHolder\n"
+      "  RemovedKeystrokes = <\n"
+      "    item\n      Command = ecCopy\n      ShortCut = 16429\n    end\n"
+      "    item\n      Command = ecCut\n      ShortCut = 8238\n    end\n"
+      "    item\n      Command = ecPaste\n      ShortCut = 8237\n    end\n"
+      "    item\n      Command = ecDeleteLine\n      ShortCut = 16473\n    end\n"
+      "    item\n      Command = ecMatchBracket\n      ShortCut = 24642\n    end>\n"
+      "  AddedKeystrokes = <\n"
+      "    item\n      Command = ecDeleteLine\n      ShortCut = 16453\n    end\n"
+      "    item\n      Command = ecMatchBracket\n      ShortCut = 16450\n    end>\n"
+      "end\n";
+  TKeyMapHolder h(nullptr);
+  ReadComponentFromText(text, &h);
+  TTxtEditKeyStrokes& m = h.Strokes();
+  EXPECT_EQ(m.Count(), 82 - 5 + 2);
+  EXPECT_EQ(m.Items(Find(m, "Ctrl+E"))->Command(), ecDeleteLine);
+  EXPECT_EQ(m.Items(Find(m, "Ctrl+B"))->Command(), ecMatchBracket);
+  EXPECT_EQ(Find(m, "Ctrl+Y"), -1);
+  EXPECT_EQ(Find(m, "Ctrl+Ins"), -1);
+  EXPECT_EQ(Find(m, "Shift+Ctrl+B"), -1);
+  EXPECT_GE(Find(m, "Ctrl+C"), 0);  // the other copy key stays
+}
+
+TEST(StoredKeyMap, OddStoredValuesChangeNothing) {
+  const char* text =
+      "object Holder: TKeyMapHolder\n"
+      "  RemovedKeystrokes = 5\n"
+      "  AddedKeystrokes = 'text'\n"
+      "end\n";
+  TKeyMapHolder h(nullptr);
+  ASSERT_NO_THROW(ReadComponentFromText(text, &h));
+  EXPECT_EQ(h.Strokes().Count(), 82);
+
+  // A removal whose keys are missing, or bound to another command, removes nothing.
+  const char* removals =
+      "object Holder: TKeyMapHolder\n"
+      "  RemovedKeystrokes = <\n"
+      "    item\n      Command = ecCopy\n      ShortCut = 16465\n    end\n"
+      "    item\n      Command = ecPaste\n      ShortCut = 16451\n    end>\n"
+      "end\n";
+  TKeyMapHolder k(nullptr);
+  ReadComponentFromText(removals, &k);
+  EXPECT_EQ(k.Strokes().Count(), 82);
+}
+
+TEST(StoredKeyMap, AChordAfterTheSameSingleKeyReadsBack) {
+  // Ctrl+Q alone and Ctrl+Q B: while the second is read, it briefly has the first one's keys.
+  TKeyMapHolder h(nullptr);
+  h.SetName("Holder");
+  h.Strokes().AddKeyStroke(ecUpperCase, 'Q', Ctrl());
+  h.Strokes().AddKeyStroke(ecLowerCase, 'Q', Ctrl())->SetShortCut2(SCText("B"));
+  std::string text = WriteComponentToText(&h);
+  TKeyMapHolder again(nullptr);
+  ASSERT_NO_THROW(ReadComponentFromText(text, &again));
+  EXPECT_TRUE(again.Strokes().SameAs(h.Strokes()));
+}
+
+TEST(StoredKeyMap, AgainstAnAncestorOnlyTheNewDifferencesAreWritten) {
+  TKeyMapHolder ancestor(nullptr);
+  ancestor.SetName("Holder");
+  ancestor.Strokes().AddKeyStroke(ecDeleteLine, 'E', Ctrl());
+  TKeyMapHolder h(nullptr);
+  h.SetName("Holder");
+  h.Strokes().Assign(&ancestor.Strokes());
+  EXPECT_EQ(WriteComponentToText(&h, &ancestor).find("Keystrokes"), std::string::npos);
+  h.Strokes().AddKeyStroke(ecLineSelect, 'L', Ctrl());
+  std::string text = WriteComponentToText(&h, &ancestor);
+  EXPECT_NE(text.find("AddedKeystrokes"), std::string::npos);
+  EXPECT_EQ(text.find("ecDeleteLine"), std::string::npos) << text;
 }
