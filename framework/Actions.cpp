@@ -69,7 +69,10 @@ bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
 
 // ---- TBasicAction ----
 
-HV_PUBLISH(TBasicAction) {}
+HV_PUBLISH(TBasicAction) {
+  p.Event("OnExecute", &T::OnExecute, &T::SetOnExecute);
+  p.Event("OnUpdate", &T::OnUpdate);
+}
 
 TBasicAction::TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -185,7 +188,21 @@ int TShortCutList::AddShortCut(TShortCut ShortCut) { return Add(WideToAnsi(Short
 
 // ---- TCustomAction ----
 
-HV_PUBLISH(TCustomAction) {}
+HV_PUBLISH(TCustomAction) {
+  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
+  p.Prop("Caption", &T::Caption, &T::SetCaption);
+  p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
+  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
+  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
+  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
+  p.Prop("Hint", &T::Hint, &T::SetHint);
+  p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
+  p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
+  p.Prop("SecondaryShortCuts", &T::SecondaryShortCuts, &T::SetSecondaryShortCuts)
+      .Stored(&T::IsSecondaryShortCutsStored);
+  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
+  p.Event("OnHint", &T::OnHint);
+}
 
 TCustomAction::TCustomAction(TComponent* AOwner)
     : TContainedAction(AOwner), secondaryShortCuts_(std::make_unique<TShortCutList>()) {}
@@ -193,8 +210,7 @@ TCustomAction::TCustomAction(TComponent* AOwner)
 TCustomAction::~TCustomAction() = default;
 
 bool TCustomAction::Execute() {
-  // Within an update pass (a shortcut on its way) the action may have updated already.
-  if (TActionUpdatePass::Claim(this)) Update();
+  Update();
   if (!enabled_) return false;
   if (autoCheck_ && (!checked_ || groupIndex_ == 0)) SetChecked(!checked_);
   return TContainedAction::Execute();
@@ -297,26 +313,8 @@ bool TCustomAction::HasShortCut(TShortCut Value) const {
   return shortCut_ == Value || secondaryShortCuts_->IndexOfShortCut(Value) >= 0;
 }
 
-// The values of an action in the order form files list them; the handlers last.
-HV_PUBLISH(TAction) {
-  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
-  p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
-  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
-  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
-  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
-  p.Prop("Hint", &T::Hint, &T::SetHint);
-  p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
-  p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
-  p.Prop("SecondaryShortCuts", &T::SecondaryShortCuts, &T::SetSecondaryShortCuts)
-      .Stored(&T::IsSecondaryShortCutsStored);
-  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
-  p.Event("OnExecute", &T::OnExecute, &T::SetOnExecute);
-  p.Event("OnHint", &T::OnHint);
-  p.Event("OnUpdate", &T::OnUpdate);
-}
-
-HV_PUBLISH(THintAction) { p.Prop("Hint", &T::Hint, &T::SetHint); }
+HV_PUBLISH(TAction) {}
+HV_PUBLISH(THintAction) {}
 
 // ---- action lists ----
 

@@ -3,9 +3,16 @@
 
 #include <algorithm>
 
-#include "framework/StrRoutines.h"
-
 namespace {
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
 
 void Erase(std::vector<TComponent*>& v, TComponent* c) {
   auto it = std::find(v.begin(), v.end(), c);
@@ -61,7 +68,7 @@ int TComponent::ComponentIndex() const {
 TComponent* TComponent::FindComponent(std::string_view AName) const {
   if (AName.empty()) return nullptr;
   for (TComponent* c : components_)
-    if (SameText(c->name_, AName)) return c;
+    if (SameTextAscii(c->name_, AName)) return c;
   return nullptr;
 }
 
@@ -77,7 +84,7 @@ void TComponent::SetName(const std::string& NewName) {
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
-  if (AComponent && !SameText(CurName, NewName)) {
+  if (AComponent && !SameTextAscii(CurName, NewName)) {
     TComponent* existing = FindComponent(NewName);
     if (existing && existing != AComponent)
       throw EComponentError("A component named " + NewName + " already exists");
@@ -113,6 +120,9 @@ void TComponent::Remove(TComponent* AComponent) {
 void TComponent::DestroyComponents() {
   while (!components_.empty()) {
     TComponent* c = components_.back();
+    c->BeforeDestruction();
+    // BeforeDestruction may have freed other components of this one, or this one.
+    if (components_.empty() || components_.back() != c) continue;
     Remove(c);
     delete c;
   }

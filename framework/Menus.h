@@ -219,9 +219,7 @@ class TMenuItem : public TComponent {
   void Loaded() override;
 
   // Stored tests: values that the action supplies are not written.
-  bool IsAutoCheckStored() const;
   bool IsCaptionStored() const;
-  bool IsHelpContextStored() const;
   bool IsCheckedStored() const;
   bool IsEnabledStored() const;
   bool IsHintStored() const;

@@ -28,6 +28,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "framework/Delegate.h"
@@ -137,12 +138,34 @@ class TObject {
   static const TClassInfo& StaticClassInfo();
   virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
   std::string ClassName() const { return ClassInfo().Name; }
+  // Runs once the object is whole, when it is made through the class registry or New<T>: a
+  // constructor cannot reach the overrides of the classes derived from its own.
+  virtual void AfterConstruction() {}
+  // Runs before the object is freed through Free or by its owner, while it is still whole (a
+  // destructor cannot reach the overrides of the classes derived from its own either).
+  virtual void BeforeDestruction() {}
   bool InheritsFrom(const TClassInfo& cls) const { return ClassInfo().InheritsFrom(cls); }
   template <class T>
   bool Is() const {
     return dynamic_cast<const T*>(this) != nullptr;
   }
 };
+
+// Makes an object and lets it finish (AfterConstruction); the object is freed again when that
+// raises.
+template <class T, class... A>
+T* New(A&&... args) {
+  std::unique_ptr<T> object(new T(std::forward<A>(args)...));
+  object->AfterConstruction();
+  return object.release();
+}
+
+// Frees an object: BeforeDestruction, then delete. Null does nothing.
+inline void Free(TObject* Object) {
+  if (!Object) return;
+  Object->BeforeDestruction();
+  delete Object;
+}
 
 // The tkClass descriptor of T* (so that object properties are deduced like any other type).
 template <class T, std::enable_if_t<std::is_base_of_v<TObject, T>, int> = 0>
@@ -439,11 +462,11 @@ TClassInfo* MakeClassInfo(const char* name, const TClassInfo* parent) {
   // well have a constructor that a pointer converts to (a handle stream takes a void*).
   if constexpr (!std::is_abstract_v<T>) {
     if constexpr (std::is_base_of_v<TComponent, T> && std::is_constructible_v<T, TComponent*>) {
-      info->NewComponent = [](TComponent* owner) -> TComponent* { return new T(owner); };
+      info->NewComponent = [](TComponent* owner) -> TComponent* { return New<T>(owner); };
     } else if constexpr (std::is_base_of_v<TCollectionItem, T> && std::is_constructible_v<T, TCollection*>) {
-      info->NewItem = [](TCollection* c) -> TCollectionItem* { return new T(c); };
+      info->NewItem = [](TCollection* c) -> TCollectionItem* { return New<T>(c); };
     } else if constexpr (std::is_default_constructible_v<T>) {
-      info->NewObject = []() -> TObject* { return new T(); };
+      info->NewObject = []() -> TObject* { return New<T>(); };
     }
   }
   return info;

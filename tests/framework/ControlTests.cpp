@@ -1,0 +1,342 @@
+// Controls: windows made on demand and linked to their controls, parents and children in every
+// order of destruction, message dispatch to the virtual handlers with the right shift state,
+// replaceable window procedures, texts that survive a new window, painting.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ControlTestSupport.h"
+#include "framework/Bitmap.h"
+#include "framework/GdiHandles.h"
+
+namespace {
+
+// A form freed at the end of a test.
+struct TFormScope {
+  explicit TFormScope(int width = 300, int height = 200) : Form(NewShownForm(width, height)) {}
+  ~TFormScope() { Free(Form); }
+  TForm* Form;
+};
+
+template <class T>
+T* Child(TWinControl* parent, int left = 0, int top = 0, int width = 40, int height = 20) {
+  T* c = new T(parent->Owner() ? parent->Owner() : parent);
+  c->SetBounds(left, top, width, height);
+  c->SetParent(parent);
+  return c;
+}
+
+}  // namespace
+
+TEST(ControlWindows, HandleIsMadeOnDemandWithTheParentsAndLinkedToTheControl) {
+  TForm form(nullptr, CreateNew);
+  auto* panel = new TWcPanel(&form);
+  panel->SetParent(&form);
+  auto* control = new TWcControl(&form);
+  control->SetParent(panel);
+  EXPECT_FALSE(form.HandleAllocated());
+  EXPECT_FALSE(control->HandleAllocated());
+
+  HWND wnd = control->Handle();
+  ASSERT_TRUE(IsWindow(wnd));
+  EXPECT_TRUE(panel->HandleAllocated());
+  EXPECT_TRUE(form.HandleAllocated());
+  EXPECT_EQ(GetParent(wnd), panel->Handle());
+  EXPECT_EQ(FindControl(wnd), control);
+  EXPECT_EQ(FindControl(panel->Handle()), panel);
+  wchar_t cls[64];
+  GetClassNameW(wnd, cls, 64);
+  EXPECT_STREQ(cls, L"TWcControl");
+
+  // Taking the control out of its parent takes its window with it.
+  control->SetParent(nullptr);
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_FALSE(control->HandleAllocated());
+  EXPECT_EQ(FindControl(wnd), nullptr);
+  delete control;
+}
+
+TEST(ControlWindows, ChildrenGoWithTheirParentWhateverTheOrderOfDestruction) {
+  int gdi = GdiObjectCount();
+  // Owned by the form, parented on a panel: the panel goes first, taking its children.
+  for (int order = 0; order < 3; ++order) {
+    TForm* form = new TForm(nullptr, CreateNew);
+    auto* panel = new TWcPanel(form);
+    panel->SetParent(form);
+    auto* inner = new TWcPanel(form);
+    inner->SetParent(panel);
+    auto* control = new TWcControl(form);
+    control->SetParent(inner);
+    auto* graphic = new TWcGraphic(form);
+    graphic->SetParent(inner);
+    form->Show();
+    Pump();
+    ASSERT_TRUE(control->HandleAllocated());
+    switch (order) {
+      case 0: delete panel; break;    // the middle of the tree first
+      case 1: delete control; break;  // a leaf first
+      case 2: break;                  // the owner frees all
+    }
+    EXPECT_EQ(form->ComponentCount(), order == 0 ? 0 : order == 1 ? 3 : 4);
+    Free(form);
+  }
+  // A parent frees the children that nobody owns.
+  auto* parent = new TWcPanel(nullptr);
+  auto* orphan = new TWcControl(nullptr);
+  orphan->SetParent(parent);
+  EXPECT_EQ(parent->ControlCount(), 1);
+  delete parent;
+  EXPECT_EQ(GdiObjectCount(), gdi);
+}
+
+TEST(ControlWindows, TextIsKeptInTheObjectAndSurvivesANewWindow) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form);
+  control->SetCaption(L"Прив\u00e9t");  // set before the window exists
+  EXPECT_EQ(control->TextChanges, 1);
+  HWND first = control->Handle();
+  wchar_t text[32];
+  GetWindowTextW(first, text, 32);
+  EXPECT_STREQ(text, L"Прив\u00e9t");
+
+  // What the user typed into the window is still there in the next window.
+  SetWindowTextW(first, L"typed");
+  control->RecreateWnd();
+  EXPECT_NE(control->Handle(), first);
+  EXPECT_FALSE(IsWindow(first));
+  EXPECT_EQ(control->Caption(), L"typed");
+  GetWindowTextW(control->Handle(), text, 32);
+  EXPECT_STREQ(text, L"typed");
+
+  // An equal text announces nothing.
+  int changes = control->TextChanges;
+  control->SetText(L"typed");
+  EXPECT_EQ(control->TextChanges, changes);
+  control->SetText(L"other");
+  EXPECT_EQ(control->TextChanges, changes + 1);
+  EXPECT_EQ(control->GetTextLen(), 5);
+}
+
+TEST(ControlMessages, MouseMessagesReachTheVirtualHandlersWithTheShiftState) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form, 10, 10, 60, 30);
+  HWND wnd = control->Handle();
+  SendMouse(wnd, WM_LBUTTONDOWN, 5, 6, MK_LBUTTON | MK_SHIFT);
+  SendMouse(wnd, WM_MOUSEMOVE, 7, 8, MK_LBUTTON | MK_SHIFT);
+  SendMouse(wnd, WM_LBUTTONUP, 9, 10, MK_SHIFT);
+  SendMouse(wnd, WM_RBUTTONDOWN, 1, 2, MK_RBUTTON);
+  SendMouse(wnd, WM_RBUTTONUP, 1, 2, 0);
+  SendMouse(wnd, WM_LBUTTONDBLCLK, 3, 4, MK_LBUTTON | MK_CONTROL);
+  SendMouse(wnd, WM_LBUTTONUP, 3, 4, MK_CONTROL);
+  SetModifiers(false, false, true);
+  SendMouse(wnd, WM_MBUTTONDOWN, -2, -3, MK_MBUTTON);  // outside the client area, captured
+  SetModifiers(false, false, false);
+  std::vector<std::string> expected = {
+      "down L 5,6 [Shift Left]",   "mouseenter", "move 7,8 [Shift Left]",    "click",
+      "up L 9,10 [Shift Left]",    "down R 1,2 [Right]",       "up R 1,2 [Right]",
+      "dblclick",                  "down L 3,4 [Ctrl Left Double]",
+      "up L 3,4 [Ctrl Left]",      "down M -2,-3 [Alt Middle]",
+  };
+  EXPECT_EQ(control->Log, expected);
+}
+
+TEST(ControlMessages, AReleaseOutsideTheControlIsNoClick) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form, 10, 10, 60, 30);
+  HWND wnd = control->Handle();
+  SendMouse(wnd, WM_LBUTTONDOWN, 5, 5, MK_LBUTTON);
+  EXPECT_TRUE(control->MouseCapture());
+  SendMouse(wnd, WM_LBUTTONUP, 100, 5, 0);
+  EXPECT_FALSE(control->MouseCapture());
+  std::vector<std::string> expected = {"down L 5,5 [Left]", "up L 100,5 [Left]"};
+  EXPECT_EQ(control->Log, expected);
+}
+
+TEST(ControlMessages, KeysReachTheHandlersAndAZeroKeySwallowsThem) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form);
+  HWND wnd = control->Handle();
+  SetModifiers(true, true, false);
+  SendMessageW(wnd, WM_KEYDOWN, 'A', 0);
+  SetModifiers(false, false, false);
+  SendMessageW(wnd, WM_SYSKEYDOWN, VK_F4, 0x20000000);  // Alt comes from the key data
+  SendMessageW(wnd, WM_CHAR, L'ж', 0);
+  SendMessageW(wnd, WM_KEYUP, 'A', 0xC0000000);
+  std::vector<std::string> expected = {"keydown 65 [Shift Ctrl]", "keydown 115 [Alt]", "keypress 1078", "keyup 65 []"};
+  EXPECT_EQ(control->Log, expected);
+  ASSERT_EQ(control->DefaultChars.size(), 1u);
+  EXPECT_EQ(control->DefaultChars[0], static_cast<WPARAM>(L'ж'));
+
+  // A handler may change the character the window gets, or swallow it.
+  struct TChanger {
+    void Press(TObject*, wchar_t& key) { key = key == L'a' ? L'b' : 0; }
+  } changer;
+  control->OnKeyPress = TKeyPressEvent(&changer, &TChanger::Press);
+  SendMessageW(wnd, WM_CHAR, L'a', 0);
+  SendMessageW(wnd, WM_CHAR, L'x', 0);
+  ASSERT_EQ(control->DefaultChars.size(), 2u);
+  EXPECT_EQ(control->DefaultChars[1], static_cast<WPARAM>(L'b'));
+}
+
+TEST(ControlMessages, FormKeyPreviewSeesKeysFirst) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form);
+  struct TPreview {
+    std::vector<Word> Keys;
+    void Down(TObject*, Word& key, TShiftState) {
+      Keys.push_back(key);
+      if (key == VK_F2) key = 0;
+    }
+  } preview;
+  scope.Form->OnKeyDown = TKeyEvent(&preview, &TPreview::Down);
+  SendMessageW(control->Handle(), WM_KEYDOWN, VK_F1, 0);
+  EXPECT_TRUE(preview.Keys.empty());  // without KeyPreview the form hears nothing
+  scope.Form->SetKeyPreview(true);
+  SendMessageW(control->Handle(), WM_KEYDOWN, VK_F1, 0);
+  SendMessageW(control->Handle(), WM_KEYDOWN, VK_F2, 0);
+  EXPECT_EQ(preview.Keys, (std::vector<Word>{VK_F1, VK_F2}));
+  std::vector<std::string> expected = {"keydown 112 []", "keydown 112 []"};
+  EXPECT_EQ(control->Log, expected);
+}
+
+namespace {
+// Replaces a control's window procedure, counting what passes, and puts it back.
+struct THook {
+  explicit THook(TControl* c) : control(c), previous(c->WindowProc) { c->WindowProc = TWndMethod(this, &THook::Proc); }
+  void Remove() { control->WindowProc = previous; }
+  void Proc(TMessage& m) {
+    if (m.Msg == WM_APP + 1) {
+      m.Result = 42;
+      return;
+    }
+    seen.push_back(m.Msg);
+    previous(m);
+  }
+  TControl* control;
+  TWndMethod previous;
+  std::vector<UINT> seen;
+};
+}  // namespace
+
+TEST(ControlMessages, WindowProcCanBeReplacedChainedAndRestored) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form);
+  HWND wnd = control->Handle();
+  THook outer(control);
+  THook inner(control);  // the last one installed hears first
+  EXPECT_EQ(SendMessageW(wnd, WM_APP + 1, 0, 0), 42);
+  EXPECT_EQ(control->Perform(WM_APP + 1), 42);
+  SendMouse(wnd, WM_LBUTTONDOWN, 1, 1, MK_LBUTTON);
+  EXPECT_EQ(control->Log.size(), 1u);  // the hooks passed it on
+  EXPECT_NE(std::find(outer.seen.begin(), outer.seen.end(), static_cast<UINT>(WM_LBUTTONDOWN)), outer.seen.end());
+  EXPECT_TRUE(outer.seen.empty() || std::find(inner.seen.begin(), inner.seen.end(), static_cast<UINT>(WM_LBUTTONDOWN)) != inner.seen.end());
+  control->Perform(CM_TEXTCHANGED);  // notifications pass the hooks too
+  EXPECT_EQ(inner.seen.back(), CM_TEXTCHANGED);
+  inner.Remove();
+  outer.Remove();
+  EXPECT_EQ(control->WindowProc, TWndMethod(static_cast<TControl*>(control), &TControl::WndProc));
+  EXPECT_EQ(SendMessageW(wnd, WM_APP + 1, 0, 0), 0);
+}
+
+TEST(ControlMessages, AnExceptionInAHandlerGoesToTheApplicationNotThroughTheSystem) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form);
+  struct TThrower {
+    void Down(TObject*, TMouseButton, TShiftState, int x, int) {
+      if (x == 1) throw EConvertError("bad value");
+      throw EAbort("quiet");
+    }
+  } thrower;
+  control->OnMouseDown = TMouseEvent(&thrower, &TThrower::Down);
+  size_t shown = TestMessageBoxes().Texts.size();
+  SendMouse(control->Handle(), WM_LBUTTONDOWN, 1, 1, MK_LBUTTON);
+  ASSERT_EQ(TestMessageBoxes().Texts.size(), shown + 1);
+  EXPECT_EQ(TestMessageBoxes().Texts.back(), L"bad value");
+  EXPECT_EQ(TestMessageBoxes().Captions.back(), Application->Title());
+  EXPECT_EQ(TestMessageBoxes().LastFlags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+  // EAbort leaves quietly.
+  SendMouse(control->Handle(), WM_LBUTTONDOWN, 2, 1, MK_LBUTTON);
+  EXPECT_EQ(TestMessageBoxes().Texts.size(), shown + 1);
+
+  // An OnException handler takes the place of the message box.
+  struct TCatcher {
+    std::vector<WideString> messages;
+    TObject* sender = nullptr;
+    void Caught(TObject* s, Exception& e) {
+      sender = s;
+      messages.push_back(e.Message());
+    }
+  } catcher;
+  Application->OnException = TExceptionEvent(&catcher, &TCatcher::Caught);
+  SendMouse(control->Handle(), WM_LBUTTONDOWN, 1, 1, MK_LBUTTON);
+  Application->OnException = nullptr;
+  EXPECT_EQ(catcher.messages, std::vector<WideString>{L"bad value"});
+  EXPECT_EQ(catcher.sender, control);
+  EXPECT_EQ(TestMessageBoxes().Texts.size(), shown + 1);
+}
+
+TEST(ControlMessages, GraphicChildrenGetTheirMouseMessagesInTheirOwnCoordinates) {
+  TFormScope scope;
+  auto* panel = Child<TWcPanel>(scope.Form, 0, 0, 200, 100);
+  auto* a = Child<TWcGraphic>(panel, 10, 10, 30, 20);
+  auto* b = Child<TWcGraphic>(panel, 50, 10, 30, 20);
+  HWND wnd = panel->Handle();
+  SendMouse(wnd, WM_LBUTTONDOWN, 15, 12, MK_LBUTTON);
+  // Captured by the child: the release far away still goes to it.
+  EXPECT_EQ(GetCaptureControl(), a);
+  SendMouse(wnd, WM_LBUTTONUP, 60, 15, 0);
+  EXPECT_EQ(a->Log, (std::vector<std::string>{"down L 5,2 [Left]", "up L 50,5 [Left]"}));
+  EXPECT_TRUE(b->Log.empty());
+  // The mouse going from one to the other: leave, then enter.
+  SendMouse(wnd, WM_MOUSEMOVE, 20, 15, 0);
+  SendMouse(wnd, WM_MOUSEMOVE, 55, 15, 0);
+  EXPECT_EQ(a->Log.back(), "mouseleave");
+  EXPECT_EQ(b->Log.back(), "mouseenter");
+  EXPECT_EQ(Application->MouseControl(), b);
+  // A hidden child is not there for the mouse.
+  b->Hide();
+  SendMouse(wnd, WM_LBUTTONDOWN, 55, 15, MK_LBUTTON);
+  SendMouse(wnd, WM_LBUTTONUP, 55, 15, 0);
+  EXPECT_EQ(b->Log.back(), "mouseenter");
+}
+
+TEST(ControlPainting, ControlsPaintTheirPartAndGraphicChildrenOnTop) {
+  TFormScope scope;
+  auto* panel = Child<TWcPanel>(scope.Form, 0, 0, 60, 40);
+  panel->SetColor(clBlue);
+  auto* graphic = Child<TWcGraphic>(panel, 10, 5, 20, 10);
+  graphic->SetColor(clRed);
+  auto* control = Child<TWcControl>(panel, 35, 20, 20, 15);
+  control->PaintColor = clLime;
+  TBitmap bitmap;
+  bitmap.SetSize(60, 40);
+  panel->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
+  TCanvas* c = bitmap.Canvas();
+  EXPECT_EQ(c->Pixels(0, 0), clBlue);
+  EXPECT_EQ(c->Pixels(9, 5), clBlue);
+  EXPECT_EQ(c->Pixels(10, 5), clRed);
+  EXPECT_EQ(c->Pixels(29, 14), clRed);
+  EXPECT_EQ(c->Pixels(30, 14), clBlue);
+  EXPECT_EQ(c->Pixels(35, 20), clLime);
+  EXPECT_EQ(c->Pixels(54, 34), clLime);
+  EXPECT_EQ(c->Pixels(55, 34), clBlue);
+  EXPECT_GE(control->Paints, 1);
+
+  // A double-buffered control paints the same picture.
+  int before = control->Paints;
+  control->SetDoubleBuffered(true);
+  control->Repaint();
+  EXPECT_EQ(control->Paints, before + 1);
+}
+
+TEST(ControlPainting, WindowsPaintThroughWmPaint) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form, 10, 10, 50, 30);
+  Pump();
+  int before = control->Paints;
+  control->Invalidate();
+  control->Update();
+  EXPECT_EQ(control->Paints, before + 1);
+  control->Repaint();
+  EXPECT_EQ(control->Paints, before + 2);
+}

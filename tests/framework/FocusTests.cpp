@@ -1,0 +1,159 @@
+// Focus: the active control of a form, Tab and Shift+Tab in tab order through the message
+// loop, keys that a control asks for with WM_GETDLGCODE, OnEnter and OnExit.
+#include <gtest/gtest.h>
+
+#include "ControlTestSupport.h"
+#include "framework/Screen.h"
+
+namespace {
+
+struct TFocusForm {
+  TFocusForm() {
+    Form = new TForm(nullptr, CreateNew);
+    Form->SetBounds(60, 60, 300, 200);
+    First = Add(Form, 0);
+    Panel = new TWcPanel(Form);
+    Panel->SetBounds(0, 40, 200, 100);
+    Panel->SetParent(Form);
+    Inner = Add(Panel, 0);
+    NoTab = Add(Panel, 30);
+    NoTab->SetTabStop(false);
+    Invisible = Add(Panel, 60);
+    Invisible->Hide();
+    Last = Add(Form, 150);
+  }
+  ~TFocusForm() { Free(Form); }
+  static TWcControl* Add(TWinControl* parent, int top) {
+    auto* c = new TWcControl(parent->Owner() ? parent->Owner() : parent);
+    c->SetBounds(0, top, 50, 20);
+    c->SetParent(parent);
+    return c;
+  }
+  TForm* Form;
+  TWcPanel* Panel;
+  TWcControl *First, *Inner, *NoTab, *Invisible, *Last;
+};
+
+// A key pressed on the focused window, through the application's loop.
+void PressKey(Word key) {
+  PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+  PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+  Pump();
+}
+
+}  // namespace
+
+TEST(ControlFocus, TabMovesTheFocusInTabOrderAndShiftTabBack) {
+  TFocusForm f;
+  f.Form->Show();
+  Pump();
+  // A shown form puts the focus on its first tab stop.
+  EXPECT_EQ(f.Form->ActiveControl(), f.First);
+  EXPECT_TRUE(f.First->Focused());
+  EXPECT_EQ(Screen->ActiveControl(), f.First);
+  PressKey(VK_TAB);
+  EXPECT_TRUE(f.Inner->Focused());  // into the panel; the panel itself is no tab stop
+  PressKey(VK_TAB);
+  EXPECT_TRUE(f.Last->Focused());   // neither the one without TabStop nor the hidden one
+  PressKey(VK_TAB);
+  EXPECT_TRUE(f.First->Focused());  // round again
+  SetModifiers(true, false, false);
+  PressKey(VK_TAB);
+  SetModifiers(false, false, false);
+  EXPECT_TRUE(f.Last->Focused());
+  EXPECT_EQ(f.Form->ActiveControl(), f.Last);
+  // The key never reached the controls as a key.
+  EXPECT_EQ(std::count(f.First->Log.begin(), f.First->Log.end(), "keydown 9 []"), 0);
+
+  // Changing the tab order changes the way.
+  f.Last->SetTabOrder(0);
+  EXPECT_EQ(f.Last->TabOrder(), 0);
+  EXPECT_EQ(f.First->TabOrder(), 1);
+  PressKey(VK_TAB);
+  EXPECT_TRUE(f.First->Focused());
+}
+
+TEST(ControlFocus, AControlThatWantsTabsAndArrowsGetsThem) {
+  TFocusForm f;
+  f.Form->Show();
+  Pump();
+  f.First->DialogCode = DLGC_WANTTAB | DLGC_WANTARROWS;
+  PressKey(VK_TAB);
+  PressKey(VK_DOWN);
+  EXPECT_TRUE(f.First->Focused());
+  std::vector<std::string> keys;
+  for (const std::string& s : f.First->Log)
+    if (s.rfind("keydown", 0) == 0) keys.push_back(s);
+  EXPECT_EQ(keys, (std::vector<std::string>{"keydown 9 []", "keydown 40 []"}));
+  // Without them the arrows move between the controls of the same parent, tab stops or not.
+  f.First->DialogCode = 0;
+  PressKey(VK_DOWN);
+  EXPECT_TRUE(f.Panel->Focused());
+  PressKey(VK_UP);
+  EXPECT_TRUE(f.First->Focused());
+}
+
+TEST(ControlFocus, EnterAndExitFollowTheFocusOneControlAtATime) {
+  TFocusForm f;
+  f.Form->Show();
+  Pump();
+  f.First->Log.clear();
+  f.Inner->SetFocus();
+  EXPECT_TRUE(f.Inner->Focused());
+  EXPECT_EQ(f.First->Log, std::vector<std::string>{"exit"});
+  EXPECT_EQ(f.Inner->Log, std::vector<std::string>{"enter"});
+  // A control that cannot take the focus refuses to become the active control.
+  EXPECT_THROW(f.Form->SetActiveControl(f.Invisible), EInvalidOperation);
+  EXPECT_FALSE(f.Invisible->CanFocus());
+  f.Panel->SetEnabled(false);
+  EXPECT_FALSE(f.Inner->CanFocus());
+  // Disabling the container of the focused control takes the focus away from it.
+  EXPECT_EQ(f.Form->ActiveControl(), nullptr);
+  f.Panel->SetEnabled(true);
+}
+
+TEST(ControlFocus, AFocusedControlThatGoesAwayLeavesNoTrace) {
+  TFocusForm f;
+  f.Form->Show();
+  Pump();
+  f.Inner->SetFocus();
+  ASSERT_EQ(Screen->ActiveControl(), f.Inner);
+  TWinControl* gone = f.Inner;
+  delete f.Inner;
+  EXPECT_EQ(f.Form->ActiveControl(), nullptr);
+  EXPECT_NE(Screen->ActiveControl(), gone);
+  EXPECT_TRUE(f.Form->Focused());
+  // The focus can go on from nowhere.
+  PressKey(VK_TAB);
+  EXPECT_NE(f.Form->ActiveControl(), nullptr);
+}
+
+TEST(ControlFocus, DialogKeysAndCharactersReachTheForm) {
+  TFocusForm f;
+  f.Form->Show();
+  Pump();
+  struct TRecorder : TWcPanel {
+    using TWcPanel::TWcPanel;
+    std::vector<std::string> seen;
+    void WndProc(TMessage& m) override {
+      if (m.Msg == CM_DIALOGKEY) seen.push_back("key " + std::to_string(m.WParam));
+      if (m.Msg == CM_DIALOGCHAR) seen.push_back("char " + std::to_string(m.WParam));
+      TWcPanel::WndProc(m);
+    }
+  };
+  auto* recorder = new TRecorder(f.Form);
+  recorder->SetParent(f.Form);
+  PressKey(VK_RETURN);
+  PressKey(VK_ESCAPE);
+  // A character that the control does not take goes to the form as a dialog character.
+  PostMessageW(GetFocus(), WM_CHAR, L'q', 1);
+  Pump();
+  // Nothing took Enter and Escape, so their characters followed.
+  EXPECT_EQ(recorder->seen, (std::vector<std::string>{"key 13", "char 13", "key 27", "char 27", "char 113"}));
+  f.First->DialogCode = DLGC_WANTCHARS | DLGC_WANTALLKEYS;
+  recorder->seen.clear();
+  PressKey(VK_RETURN);
+  PostMessageW(GetFocus(), WM_CHAR, L'q', 1);
+  Pump();
+  EXPECT_TRUE(recorder->seen.empty());
+}

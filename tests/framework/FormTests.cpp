@@ -1,0 +1,318 @@
+// Forms and frames: read from their form files with nested controls, embedded frames and bound
+// handlers; OnCreate and OnDestroy while the form is whole; modal forms and their result;
+// closing with its actions; placing and frame styles.
+#include <gtest/gtest.h>
+
+#include "ControlTestSupport.h"
+#include "framework/Screen.h"
+
+namespace {
+
+class TWcTestFrame : public TFrame {
+  HV_CLASS(TWcTestFrame, TFrame)
+ public:
+  explicit TWcTestFrame(TComponent* AOwner) : TFrame(AOwner) {}
+  TWcControl* Edit1 = nullptr;
+  int Clicks = 0;
+  void Edit1Click(TObject*) { ++Clicks; }
+};
+
+class TWcTestForm : public TForm {
+  HV_CLASS(TWcTestForm, TForm)
+ public:
+  explicit TWcTestForm(TComponent* AOwner) : TForm(AOwner) {}
+  TWcPanel* Panel1 = nullptr;
+  TWcControl* Button1 = nullptr;
+  TWcTestFrame* Frame1 = nullptr;
+  int Clicks = 0;
+  bool ComponentsAtCreate = false;
+  static inline WideString captionAtDestroy;
+  void FormCreate(TObject*) { ComponentsAtCreate = Panel1 && Button1 && Frame1 && Frame1->Edit1; }
+  void FormDestroy(TObject*) { captionAtDestroy = Panel1 ? Panel1->Caption() : L"(gone)"; }
+  void Button1Click(TObject*) { ++Clicks; }
+};
+
+class TWcTestDialog : public TForm {
+  HV_CLASS(TWcTestDialog, TForm)
+ public:
+  explicit TWcTestDialog(TComponent* AOwner) : TForm(AOwner) {}
+  TWcControl* Edit1 = nullptr;
+  TModalResult ResultOnActivate = mrNone;
+  bool AllowClose = true;
+  TCloseAction Action = caHide;
+  std::vector<HWND> CheckEnabled;  // windows that must be disabled while the dialog runs
+  bool OthersDisabled = true;
+  void FormActivate(TObject*) {
+    for (HWND w : CheckEnabled) OthersDisabled = OthersDisabled && !IsWindowEnabled(w);
+    if (ResultOnActivate != mrNone) SetModalResult(std::exchange(ResultOnActivate, mrNone));
+  }
+  void FormCloseQuery(TObject*, bool& CanClose) { CanClose = AllowClose; }
+  void FormClose(TObject*, TCloseAction& A) { A = Action; }
+};
+
+class TWcNoFileForm : public TForm {
+  HV_CLASS(TWcNoFileForm, TForm)
+ public:
+  explicit TWcNoFileForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+}  // namespace
+
+HV_PUBLISH(TWcTestFrame) {
+  p.ComponentField("Edit1", &T::Edit1);
+  p.Method("Edit1Click", &T::Edit1Click);
+}
+
+HV_PUBLISH(TWcTestForm) {
+  p.ComponentField("Panel1", &T::Panel1);
+  p.ComponentField("Button1", &T::Button1);
+  p.ComponentField("Frame1", &T::Frame1);
+  p.Method("FormCreate", &T::FormCreate);
+  p.Method("FormDestroy", &T::FormDestroy);
+  p.Method("Button1Click", &T::Button1Click);
+}
+
+HV_PUBLISH(TWcTestDialog) {
+  p.ComponentField("Edit1", &T::Edit1);
+  p.Method("FormActivate", &T::FormActivate);
+  p.Method("FormCloseQuery", &T::FormCloseQuery);
+  p.Method("FormClose", &T::FormClose);
+}
+
+HV_PUBLISH(TWcNoFileForm) {}
+
+namespace {
+const bool registered = [] {
+  RegisterClasses({&TWcTestFrame::StaticClassInfo(), &TWcTestForm::StaticClassInfo(), &TWcTestDialog::StaticClassInfo()});
+  return true;
+}();
+
+void ClickOn(TControl* control) {
+  auto* w = dynamic_cast<TWinControl*>(control);
+  SendMouse(w->Handle(), WM_LBUTTONDOWN, 2, 2, MK_LBUTTON);
+  SendMouse(w->Handle(), WM_LBUTTONUP, 2, 2, 0);
+}
+}  // namespace
+
+TEST(FormFilesOfForms, AFormIsReadWithNestedControlsFramesAndHandlers) {
+  TWcTestForm* form = New<TWcTestForm>(nullptr);
+  ASSERT_NE(form->Button1, nullptr);
+  EXPECT_TRUE(form->ComponentsAtCreate);  // OnCreate came after the whole file
+  EXPECT_EQ(form->Caption(), L"Form read from its file");
+  EXPECT_TRUE(form->KeyPreview());
+  EXPECT_FALSE(form->Visible());
+  EXPECT_EQ(form->Button1->Parent(), form->Panel1);
+  EXPECT_EQ(form->Panel1->Parent(), form);
+  EXPECT_EQ(form->Frame1->Parent(), form);
+  EXPECT_EQ(form->Button1->Owner(), form);
+  EXPECT_EQ(form->Frame1->Edit1->Owner(), form->Frame1);
+  EXPECT_EQ(form->Frame1->Edit1->Caption(), L"changed by the form");
+  EXPECT_EQ(form->Button1->Caption(), L"Press");
+  EXPECT_EQ(form->ClientWidth(), 320);
+  EXPECT_EQ(form->ClientHeight(), 200);
+  // The panel keeps to the top and the frame fills the rest, its anchored edit stretched.
+  EXPECT_EQ(form->Panel1->BoundsRect(), Rect(0, 0, 320, 60));
+  EXPECT_EQ(form->Frame1->BoundsRect(), Rect(0, 60, 320, 200));
+  EXPECT_EQ(form->Frame1->Edit1->Width(), 240);
+
+  form->Show();
+  Pump();
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 320);
+  EXPECT_EQ(client.bottom, 200);
+  ClickOn(form->Button1);
+  ClickOn(form->Frame1->Edit1);
+  EXPECT_EQ(form->Clicks, 1);
+  EXPECT_EQ(form->Frame1->Clicks, 1);
+
+  // OnDestroy runs while the components are still there.
+  TWcTestForm::captionAtDestroy.clear();
+  Free(form);
+  EXPECT_EQ(TWcTestForm::captionAtDestroy, L"Panel");
+}
+
+TEST(FormFilesOfForms, AFrameIsReadOnItsOwn) {
+  TWcTestFrame* frame = New<TWcTestFrame>(nullptr);
+  ASSERT_NE(frame->Edit1, nullptr);
+  EXPECT_EQ(frame->Edit1->Caption(), L"frame text");
+  EXPECT_EQ(frame->Width(), 200);
+  TForm* host = NewShownForm();
+  frame->SetParent(host);
+  frame->SetAlign(alClient);
+  EXPECT_EQ(frame->Edit1->Width(), host->ClientWidth() - 200 + 120);
+  EXPECT_TRUE(frame->Edit1->HandleAllocated());
+  delete frame;
+  EXPECT_EQ(host->ControlCount(), 0);
+  Free(host);
+}
+
+TEST(FormFilesOfForms, AFormWithoutItsFileIsAnError) {
+  try {
+    New<TWcNoFileForm>(nullptr);
+    FAIL() << "no exception";
+  } catch (EResNotFound& e) {
+    EXPECT_EQ(e.Message(), L"Resource TWcNoFileForm not found");
+  }
+  EXPECT_EQ(Screen->FormCount(), 0);  // the half-made form went again
+  // A form made without New has not read its file: showing it says so.
+  auto* form = new TWcTestForm(nullptr);
+  EXPECT_THROW(form->Show(), EInvalidOperation);
+  delete form;
+  // Forms of the plain class and CreateNew forms need no file.
+  std::unique_ptr<TForm> plain(New<TForm>(nullptr));
+  EXPECT_NO_THROW(plain->Handle());
+}
+
+TEST(FormsAndObjects, NewRunsAfterConstructionAndFreeBeforeDestruction) {
+  struct TTracked : TComponent {
+    using TComponent::TComponent;
+    std::vector<std::string>* log = nullptr;
+    void AfterConstruction() override { if (log) log->push_back("after"); }
+    void BeforeDestruction() override { log->push_back("before"); }
+    ~TTracked() override { log->push_back("destroyed"); }
+  };
+  std::vector<std::string> log;
+  auto* owner = new TComponent(nullptr);
+  auto* a = new TTracked(owner);
+  a->log = &log;
+  auto* b = new TTracked(owner);
+  b->log = &log;
+  delete owner;  // owned components hear BeforeDestruction first, each in turn
+  EXPECT_EQ(log, (std::vector<std::string>{"before", "destroyed", "before", "destroyed"}));
+  log.clear();
+  struct TFailing : TComponent {
+    using TComponent::TComponent;
+    void AfterConstruction() override { throw EConvertError("no"); }
+  };
+  auto* parent = new TComponent(nullptr);
+  EXPECT_THROW(New<TFailing>(parent), EConvertError);
+  EXPECT_EQ(parent->ComponentCount(), 0);  // the failed object is freed
+  delete parent;
+}
+
+TEST(FormsModal, ShowModalReturnsTheModalResultWithTheOtherWindowsDisabled) {
+  TForm* other = NewShownForm();
+  TWcTestDialog* dialog = New<TWcTestDialog>(nullptr);
+  dialog->ResultOnActivate = mrOk;
+  dialog->CheckEnabled = {other->Handle()};
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_TRUE(dialog->OthersDisabled);
+  EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+  EXPECT_FALSE(dialog->Visible());
+  EXPECT_FALSE(dialog->FormState().Contains(fsModal));
+
+  // Closing a modal form gives mrCancel; OnCloseQuery can refuse the end.
+  struct TCloser {
+    TWcTestDialog* d;
+    int round = 0;
+    void Idle(TObject*, bool& done) {
+      done = false;
+      if (round++ == 0) {
+        d->AllowClose = false;
+        d->Close();
+      } else if (round == 5) {
+        d->AllowClose = true;
+        d->Close();
+      }
+    }
+  } closer{dialog};
+  Application->OnIdle = TIdleEvent(&closer, &TCloser::Idle);
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  Application->OnIdle = nullptr;
+  EXPECT_GE(closer.round, 5);
+  // A visible form cannot become modal.
+  dialog->Show();
+  EXPECT_THROW(dialog->ShowModal(), EInvalidOperation);
+  dialog->Hide();
+  Free(dialog);
+  Free(other);
+}
+
+TEST(FormsClosing, TheCloseActionDecidesWhatBecomesOfTheForm) {
+  TWcTestDialog* dialog = New<TWcTestDialog>(nullptr);
+  dialog->Show();
+  dialog->AllowClose = false;
+  dialog->Close();
+  EXPECT_TRUE(dialog->Visible());
+  dialog->AllowClose = true;
+  dialog->Action = caNone;
+  dialog->Close();
+  EXPECT_TRUE(dialog->Visible());
+  dialog->Action = caHide;
+  dialog->Close();
+  EXPECT_FALSE(dialog->Visible());
+  dialog->Show();
+  // WM_CLOSE from the system (the caption's close button) is the same Close.
+  SendMessageW(dialog->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(dialog->Visible());
+
+  // caFree frees the form once its messages are done.
+  struct TWatch : TComponent {
+    using TComponent::TComponent;
+    bool freed = false;
+    void Notification(TComponent* c, TOperation op) override {
+      TComponent::Notification(c, op);
+      if (op == opRemove && c) freed = true;
+    }
+  } watch(nullptr);
+  dialog->FreeNotification(&watch);
+  dialog->Show();
+  dialog->Action = caFree;
+  dialog->Close();
+  EXPECT_FALSE(watch.freed);
+  Pump();
+  EXPECT_TRUE(watch.freed);
+}
+
+TEST(FormsPlacing, PositionAndBorderStyleShapeTheWindow) {
+  TWcTestDialog* dialog = New<TWcTestDialog>(nullptr);
+  dialog->Show();
+  Pump();
+  TRect area = Screen->WorkAreaRect();
+  EXPECT_NEAR(dialog->Left(), area.Left + (area.Width() - dialog->Width()) / 2, 1);
+  EXPECT_NEAR(dialog->Top(), area.Top + (area.Height() - dialog->Height()) / 2, 1);
+  LONG style = GetWindowLongW(dialog->Handle(), GWL_STYLE);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_FALSE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(GetWindowLongW(dialog->Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+
+  // A new border style needs a new window, which keeps the caption, the place and the children.
+  HWND first = dialog->Handle();
+  TRect bounds = dialog->BoundsRect();
+  dialog->SetBorderStyle(bsSizeable);
+  EXPECT_NE(dialog->Handle(), first);
+  EXPECT_TRUE(GetWindowLongW(dialog->Handle(), GWL_STYLE) & WS_THICKFRAME);
+  EXPECT_TRUE(IsWindowVisible(dialog->Handle()));
+  EXPECT_EQ(dialog->BoundsRect().TopLeft(), bounds.TopLeft());
+  wchar_t caption[32];
+  GetWindowTextW(dialog->Handle(), caption, 32);
+  EXPECT_STREQ(caption, L"Dialog");
+  EXPECT_EQ(GetParent(dialog->Edit1->Handle()), dialog->Handle());
+
+  dialog->SetFormStyle(fsStayOnTop);
+  EXPECT_TRUE(GetWindowLongW(dialog->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  dialog->SetWindowState(wsMaximized);
+  EXPECT_EQ(dialog->WindowState(), wsMaximized);
+  dialog->SetWindowState(wsNormal);
+  EXPECT_EQ(dialog->WindowState(), wsNormal);
+  Free(dialog);
+}
+
+TEST(FormsScreen, TheScreenKnowsTheFormsAndTheActiveOne) {
+  int before = Screen->FormCount();
+  TForm* a = NewShownForm();
+  TForm* b = NewShownForm();
+  EXPECT_EQ(Screen->FormCount(), before + 2);
+  SetActiveWindow(a->Handle());
+  Pump();
+  EXPECT_EQ(Screen->ActiveForm(), a);
+  EXPECT_EQ(Screen->Forms(0), a);
+  EXPECT_TRUE(a->Active());
+  EXPECT_FALSE(b->Active());
+  Free(a);
+  EXPECT_NE(Screen->ActiveForm(), a);
+  Free(b);
+  EXPECT_EQ(Screen->FormCount(), before);
+  EXPECT_THROW(Screen->Forms(Screen->FormCount()), EListError);
+}
