@@ -69,10 +69,7 @@ bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
 
 // ---- TBasicAction ----
 
-HV_PUBLISH(TBasicAction) {
-  p.Event("OnExecute", &T::OnExecute, &T::SetOnExecute);
-  p.Event("OnUpdate", &T::OnUpdate);
-}
+HV_PUBLISH(TBasicAction) {}
 
 TBasicAction::TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -188,21 +185,7 @@ int TShortCutList::AddShortCut(TShortCut ShortCut) { return Add(WideToAnsi(Short
 
 // ---- TCustomAction ----
 
-HV_PUBLISH(TCustomAction) {
-  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
-  p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
-  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
-  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
-  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
-  p.Prop("Hint", &T::Hint, &T::SetHint);
-  p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
-  p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
-  p.Prop("SecondaryShortCuts", &T::SecondaryShortCuts, &T::SetSecondaryShortCuts)
-      .Stored(&T::IsSecondaryShortCutsStored);
-  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
-  p.Event("OnHint", &T::OnHint);
-}
+HV_PUBLISH(TCustomAction) {}
 
 TCustomAction::TCustomAction(TComponent* AOwner)
     : TContainedAction(AOwner), secondaryShortCuts_(std::make_unique<TShortCutList>()) {}
@@ -210,7 +193,8 @@ TCustomAction::TCustomAction(TComponent* AOwner)
 TCustomAction::~TCustomAction() = default;
 
 bool TCustomAction::Execute() {
-  Update();
+  // Within an update pass (a shortcut on its way) the action may have updated already.
+  if (TActionUpdatePass::Claim(this)) Update();
   if (!enabled_) return false;
   if (autoCheck_ && (!checked_ || groupIndex_ == 0)) SetChecked(!checked_);
   return TContainedAction::Execute();
@@ -313,8 +297,26 @@ bool TCustomAction::HasShortCut(TShortCut Value) const {
   return shortCut_ == Value || secondaryShortCuts_->IndexOfShortCut(Value) >= 0;
 }
 
-HV_PUBLISH(TAction) {}
-HV_PUBLISH(THintAction) {}
+// The values of an action in the order form files list them; the handlers last.
+HV_PUBLISH(TAction) {
+  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
+  p.Prop("Caption", &T::Caption, &T::SetCaption);
+  p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
+  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
+  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
+  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
+  p.Prop("Hint", &T::Hint, &T::SetHint);
+  p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
+  p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
+  p.Prop("SecondaryShortCuts", &T::SecondaryShortCuts, &T::SetSecondaryShortCuts)
+      .Stored(&T::IsSecondaryShortCutsStored);
+  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
+  p.Event("OnExecute", &T::OnExecute, &T::SetOnExecute);
+  p.Event("OnHint", &T::OnHint);
+  p.Event("OnUpdate", &T::OnUpdate);
+}
+
+HV_PUBLISH(THintAction) { p.Prop("Hint", &T::Hint, &T::SetHint); }
 
 // ---- action lists ----
 

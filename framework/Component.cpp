@@ -3,16 +3,9 @@
 
 #include <algorithm>
 
+#include "framework/StrRoutines.h"
+
 namespace {
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
 
 void Erase(std::vector<TComponent*>& v, TComponent* c) {
   auto it = std::find(v.begin(), v.end(), c);
@@ -68,7 +61,7 @@ int TComponent::ComponentIndex() const {
 TComponent* TComponent::FindComponent(std::string_view AName) const {
   if (AName.empty()) return nullptr;
   for (TComponent* c : components_)
-    if (SameTextAscii(c->name_, AName)) return c;
+    if (SameText(c->name_, AName)) return c;
   return nullptr;
 }
 
@@ -84,7 +77,7 @@ void TComponent::SetName(const std::string& NewName) {
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
-  if (AComponent && !SameTextAscii(CurName, NewName)) {
+  if (AComponent && !SameText(CurName, NewName)) {
     TComponent* existing = FindComponent(NewName);
     if (existing && existing != AComponent)
       throw EComponentError("A component named " + NewName + " already exists");

@@ -203,14 +203,14 @@ void TMenuActionLink::SetOnExecute(const TNotifyEvent& Value) {
 
 HV_PUBLISH(TMenuItem) {
   p.Prop("Action", &T::Action, &T::SetAction);
-  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
+  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false).Stored(&T::IsAutoCheckStored);
   p.Prop("Bitmap", &T::Bitmap, &T::SetBitmap).Stored(&T::HasBitmap);
   p.Prop("Caption", &T::Caption, &T::SetCaption).Stored(&T::IsCaptionStored);
   p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false).Stored(&T::IsCheckedStored);
   p.Prop("Default", &T::Default, &T::SetDefault).Default(false);
   p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true).Stored(&T::IsEnabledStored);
   p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
-  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
+  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0).Stored(&T::IsHelpContextStored);
   p.Prop("Hint", &T::Hint, &T::SetHint).Stored(&T::IsHintStored);
   p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1).Stored(&T::IsImageIndexStored);
   p.Prop("RadioItem", &T::RadioItem, &T::SetRadioItem).Default(false);
@@ -559,6 +559,8 @@ void TMenuItem::Notification(TComponent* AComponent, TOperation Operation) {
 
 // ---- stored tests ----
 
+bool TMenuItem::IsAutoCheckStored() const { return !actionLink_ || !actionLink_->IsAutoCheckLinked(); }
+bool TMenuItem::IsHelpContextStored() const { return !actionLink_ || !actionLink_->IsHelpContextLinked(); }
 bool TMenuItem::IsCaptionStored() const { return !actionLink_ || !actionLink_->IsCaptionLinked(); }
 bool TMenuItem::IsCheckedStored() const { return !actionLink_ || !actionLink_->IsCheckedLinked(); }
 bool TMenuItem::IsEnabledStored() const { return !actionLink_ || !actionLink_->IsEnabledLinked(); }
@@ -805,6 +807,8 @@ bool TMenu::DispatchPopup(HMENU AMenu) {
 
 bool TMenu::IsShortCut(TShortCut ShortCut) {
   if (ShortCut == 0) return false;
+  // Each action on the way updates once, also the one the shortcut runs.
+  TActionUpdatePass pass;
   // An update on the way may move the shortcut to another item; follow it a few times.
   for (int attempt = 0; attempt < 3; ++attempt) {
     TMenuItem* item = FindItem(ShortCut, fkShortCut);

@@ -219,7 +219,9 @@ class TMenuItem : public TComponent {
   void Loaded() override;
 
   // Stored tests: values that the action supplies are not written.
+  bool IsAutoCheckStored() const;
   bool IsCaptionStored() const;
+  bool IsHelpContextStored() const;
   bool IsCheckedStored() const;
   bool IsEnabledStored() const;
   bool IsHintStored() const;

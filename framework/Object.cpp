@@ -7,23 +7,9 @@
 #include <mutex>
 
 #include "framework/CodePages.h"
+#include "framework/StrRoutines.h"
 
 namespace {
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-std::string UpperAscii(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = AsciiUpper(c);
-  return r;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
 
 std::string Trimmed(std::string_view s) {
   size_t b = 0, e = s.size();
@@ -83,7 +69,7 @@ const std::vector<const TPropInfo*>& TClassInfo::Props() const {
         }
         // A redeclared property replaces the ancestor's in place.
         auto same = std::find_if(all_.begin(), all_.end(),
-                                 [&](const TPropInfo* q) { return SameTextAscii(q->Name, p.Name); });
+                                 [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
         if (same != all_.end())
           *same = &p;
         else
@@ -98,27 +84,27 @@ const std::vector<const TPropInfo*>& TClassInfo::Props() const {
 std::vector<const TPropInfo*> TClassInfo::PropsByName() const {
   std::vector<const TPropInfo*> sorted = Props();
   std::stable_sort(sorted.begin(), sorted.end(),
-                   [](const TPropInfo* a, const TPropInfo* b) { return UpperAscii(a->Name) < UpperAscii(b->Name); });
+                   [](const TPropInfo* a, const TPropInfo* b) { return CompareText(a->Name, b->Name) < 0; });
   return sorted;
 }
 
 const TPropInfo* TClassInfo::FindProp(std::string_view name) const {
   for (const TPropInfo* p : Props())
-    if (SameTextAscii(p->Name, name)) return p;
+    if (SameText(p->Name, name)) return p;
   return nullptr;
 }
 
 const TPublishedMethod* TClassInfo::FindMethod(std::string_view name) const {
   for (const TClassInfo* c = this; c; c = c->Parent)
     for (const TPublishedMethod& m : c->Methods)
-      if (SameTextAscii(m.Name, name)) return &m;
+      if (SameText(m.Name, name)) return &m;
   return nullptr;
 }
 
 const TPublishedField* TClassInfo::FindField(std::string_view name) const {
   for (const TClassInfo* c = this; c; c = c->Parent)
     for (const TPublishedField& f : c->Fields)
-      if (SameTextAscii(f.Name, name)) return &f;
+      if (SameText(f.Name, name)) return &f;
   return nullptr;
 }
 
@@ -138,7 +124,7 @@ const TTypeInfo& TClassInfo::TypeInfo() const {
 
 void RegisterClass(const TClassInfo& cls) {
   std::lock_guard<std::mutex> g(Registry().lock);
-  Registry().byName[UpperAscii(cls.Name)] = &cls;
+  Registry().byName[UpperCase(cls.Name)] = &cls;
 }
 
 void RegisterClasses(std::initializer_list<const TClassInfo*> classes) {
@@ -147,13 +133,13 @@ void RegisterClasses(std::initializer_list<const TClassInfo*> classes) {
 
 void UnRegisterClass(const TClassInfo& cls) {
   std::lock_guard<std::mutex> g(Registry().lock);
-  auto it = Registry().byName.find(UpperAscii(cls.Name));
+  auto it = Registry().byName.find(UpperCase(cls.Name));
   if (it != Registry().byName.end() && it->second == &cls) Registry().byName.erase(it);
 }
 
 const TClassInfo* GetClass(std::string_view name) {
   std::lock_guard<std::mutex> g(Registry().lock);
-  auto it = Registry().byName.find(UpperAscii(name));
+  auto it = Registry().byName.find(UpperCase(std::string(name)));
   return it == Registry().byName.end() ? nullptr : it->second;
 }
 

@@ -180,9 +180,9 @@ WideString WideLowerCase(const WideString& s) {
   return r;
 }
 
-int CompareStr(const AnsiString& a, const AnsiString& b) { return OrdinalCompare(a, b); }
+int CompareStr(std::string_view a, std::string_view b) { return OrdinalCompare(a, b); }
 
-int CompareText(const AnsiString& a, const AnsiString& b) {
+int CompareText(std::string_view a, std::string_view b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
     unsigned ca = Code(a[i]), cb = Code(b[i]);
@@ -193,7 +193,7 @@ int CompareText(const AnsiString& a, const AnsiString& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool SameText(const AnsiString& a, const AnsiString& b) { return a.size() == b.size() && CompareText(a, b) == 0; }
+bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
 
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) { return AnsiCollate(a, b, 0); }
 int AnsiCompareText(const AnsiString& a, const AnsiString& b) { return AnsiCollate(a, b, NORM_IGNORECASE); }

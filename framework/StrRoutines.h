@@ -3,6 +3,8 @@
 // Positions are 1-based (0 means "not found"), as in the rest of the framework's string API.
 #pragma once
 
+#include <string_view>
+
 #include "framework/Sets.h"
 #include "framework/Types.h"
 
@@ -29,10 +31,10 @@ WideString WideLowerCase(const WideString& s);
 
 // ---- comparison: < 0, 0 or > 0 ----
 // Ordinal, byte by byte.
-int CompareStr(const AnsiString& a, const AnsiString& b);
-// Ordinal after folding ASCII letters to upper case.
-int CompareText(const AnsiString& a, const AnsiString& b);
-bool SameText(const AnsiString& a, const AnsiString& b);
+int CompareStr(std::string_view a, std::string_view b);
+// Ordinal after folding ASCII letters to upper case (names, identifiers, keys).
+int CompareText(std::string_view a, std::string_view b);
+bool SameText(std::string_view a, std::string_view b);
 // The user locale's collation; ordinal when the system cannot compare the strings.
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b);
 int AnsiCompareText(const AnsiString& a, const AnsiString& b);

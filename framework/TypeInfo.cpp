@@ -7,17 +7,9 @@
 #include <mutex>
 
 #include "framework/Sets.h"
+#include "framework/StrRoutines.h"
 
 namespace {
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
 
 TTypeInfo Ordinal(TTypeKind kind, const char* name, TOrdType ord, int32_t lo, int32_t hi) {
   TTypeInfo t;
@@ -107,7 +99,7 @@ int GetEnumValue(const TTypeInfo& type, std::string_view name) {
   const TTypeInfo& base = type.BaseType ? *type.BaseType : type;
   if (type.Kind != tkEnumeration || !base.Names) return -1;
   for (int i = type.MinValue; i <= type.MaxValue; ++i)
-    if (i >= 0 && i < static_cast<int>(base.Names->size()) && SameTextAscii((*base.Names)[static_cast<size_t>(i)], name))
+    if (i >= 0 && i < static_cast<int>(base.Names->size()) && SameText((*base.Names)[static_cast<size_t>(i)], name))
       return i;
   return -1;
 }
@@ -140,7 +132,7 @@ TIntToIdent FindIntToIdent(const TTypeInfo& type) {
 
 bool IdentToIntFromMap(std::string_view ident, int32_t& value, const TIdentMapEntry* map, size_t count) {
   for (size_t i = 0; i < count; ++i)
-    if (SameTextAscii(map[i].Name, ident)) {
+    if (SameText(map[i].Name, ident)) {
       value = map[i].Value;
       return true;
     }

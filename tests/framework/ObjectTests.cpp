@@ -3,6 +3,9 @@
 
 #include "framework/Component.h"
 #include "framework/Lists.h"
+#include "framework/Win.h"
+
+#include <psapi.h>
 
 HV_ENUM(TTestColour, tcRed, tcGreen, tcBlue, tcYellow, tcBlack)
 using TTestColours = TSet<TTestColour>;
@@ -575,4 +578,38 @@ TEST(PublishedFields, SetByNameOnlyWithTheirClass) {
   EXPECT_FALSE(f->Set(&root, &other));
   EXPECT_EQ(root.Holder1, &h);
   EXPECT_EQ(root.ClassInfo().FindField("Nothing"), nullptr);
+}
+
+namespace {
+size_t ProcessPrivateBytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.PagefileUsage;
+}
+
+void BuildAndFreeComponentTree(int i) {
+  auto* root = new TWatcher(nullptr);
+  root->SetName("Root");
+  for (int k = 0; k < 5; ++k) {
+    auto* child = new TPropHolder(root);
+    child->SetName("Child" + std::to_string(k));
+    child->SetText(std::string(100, 'x'));
+    child->OnClick = TNotifyEvent(child, &TPropHolder::Clicked);
+    child->FreeNotification(root);
+  }
+  auto* outsider = new TComponent(nullptr);
+  outsider->FreeNotification(root);
+  if (i % 2) delete outsider;
+  delete root;
+  if (!(i % 2)) delete outsider;
+}
+}  // namespace
+
+TEST(Components, TenThousandTreesLeaveTheProcessMemoryWhereItWas) {
+  for (int i = 0; i < 1000; ++i) BuildAndFreeComponentTree(i);  // settle the heap
+  size_t before = ProcessPrivateBytes();
+  for (int i = 0; i < 10000; ++i) BuildAndFreeComponentTree(i);
+  size_t after = ProcessPrivateBytes();
+  EXPECT_LE(after, before + 64 * 1024) << "grew from " << before << " to " << after;
 }
