@@ -119,6 +119,7 @@ struct TTxtScrollBarSetup {
   int Page = 0;
   int Pos = 0;
   TTxtScrollArrows Arrows = saBothEnabled;
+  bool operator==(const TTxtScrollBarSetup&) const = default;
 };
 
 // The vertical bar's full range in rows: the rows, plus a window less one with eoScrollPastEof.

@@ -55,8 +55,5 @@ using TTxtStateFlags = TSet<TTxtStateFlag>;
 HV_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
 HV_ENUM(TScrollBarKind, sbHorizontal, sbVertical)
 
-// An editor command: 0 none, 1..1000 the control's own, from 1001 on the application's.
-using TTxtEditorCommand = uint16_t;
-
 // The answer to a prompted replacement.
 HV_ENUM(TTxtReplaceAction, raCancel, raSkip, raReplace, raReplaceAll)

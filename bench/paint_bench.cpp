@@ -1,0 +1,153 @@
+// Painting and scrolling a text of a million lines, against painting a screen of a 100-line
+// text: the cost should be the screen's, not the text's. Prints each time and its ratio.
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/TxtEdit.h"
+#include "framework/Forms.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// The median of Runs timings of Step (each preceded by Prepare, which is not timed), in ms.
+double Median(int Runs, const std::function<void()>& Prepare, const std::function<void()>& Step) {
+  std::vector<double> times;
+  for (int i = 0; i < Runs; ++i) {
+    Prepare();
+    const double t0 = Now();
+    Step();
+    times.push_back((Now() - t0) * 1000.0);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+// Lines of varied length, some with tabs, like source text.
+AnsiString MakeText(int Lines) {
+  AnsiString text;
+  text.reserve(static_cast<size_t>(Lines) * 40);
+  for (int i = 0; i < Lines; ++i) {
+    if (i % 7 == 0) text += "\t";
+    text += "line ";
+    text += std::to_string(i + 1);
+    text += i % 3 == 0 ? "\tsome words that fill the row a little" : " x = y + z;";
+    text += AnsiString(static_cast<size_t>(i % 29), '-');
+    text += "\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+int wmain() {
+  auto form = std::make_unique<TForm>(nullptr, CreateNew);
+  form->SetBounds(0, 0, 900, 700);
+  auto* edit = new TTxtEdit(form.get());
+  edit->SetParent(form.get());
+  edit->SetAlign(alClient);
+  edit->Gutter()->SetShowLineNumbers(true);
+  // The caret may go to the end of any line, however long.
+  edit->SetOptions(edit->Options() + eoNoCaret + eoAutoSizeMaxScrollWidth);
+  form->Show();
+  Pump();
+  HWND wnd = edit->Handle();
+  auto paint = [&] {
+    InvalidateRect(wnd, nullptr, FALSE);
+    UpdateWindow(wnd);
+  };
+  const int runs = 21;
+
+  edit->SetTextA(MakeText(100));
+  Pump();
+  paint();
+  const double base = Median(runs, [] {}, paint);
+
+  const double t0 = Now();
+  edit->SetTextA(MakeText(1000000));
+  const double load = (Now() - t0) * 1000.0;
+  // A line of 1 MB in the middle of the text, with a tab every 64 characters.
+  AnsiString longLine;
+  for (int i = 0; i < 16384; ++i) longLine += "\t" + AnsiString(63, static_cast<char>('a' + i % 26));
+  const int longIndex = 500000;
+  edit->Lines()->SetStrings(longIndex, longLine);
+  Pump();
+  const int rows = edit->LinesInWindow();
+  const int lastTop = edit->DisplayLineCount() - rows + 1;
+
+  auto at = [&](int top) { return [=] { edit->SetTopLine(top); Pump(); paint(); }; };
+  const double top = Median(runs, at(1), paint);
+  const double middle = Median(runs, at(500100), paint);
+  const double end = Median(runs, at(lastTop), paint);
+  const double page = Median(runs, at(300000), [&] {
+    edit->SetTopLine(edit->TopLine() + rows);
+    UpdateWindow(wnd);
+  });
+  const double toEnd = Median(runs, at(1), [&] {
+    edit->SetTopLine(lastTop);
+    UpdateWindow(wnd);
+  });
+  // The scroll bars are drawn after the text, once per batch of changes.
+  const double bars = Median(
+      runs,
+      [&] {
+        at(1)();
+        edit->SetTopLine(lastTop);
+        UpdateWindow(wnd);
+      },
+      Pump);
+  const int longEnd = static_cast<int>(longLine.size()) + 1;
+  int toggle = 0;
+  const double caret = Median(
+      runs,
+      [&] {
+        edit->SetCaretXY({1, longIndex + 1});
+        Pump();
+        UpdateWindow(wnd);
+      },
+      [&] {
+        edit->SetCaretXY({longEnd - (toggle++ % 2), longIndex + 1});
+        UpdateWindow(wnd);
+      });
+  const double caretOnly = Median(
+      runs, [&] { edit->SetCaretXY({longEnd - 40, longIndex + 1}); },
+      [&] { edit->SetCaretXY({longEnd - (toggle++ % 2), longIndex + 1}); });
+
+  std::printf("paint_bench: %d x %d cells, %d runs each, median times\n", edit->CharsInWindow(), rows, runs);
+  std::printf("  loading 1,000,000 lines (SetText)            %9.2f ms\n", load);
+  std::printf("  screen of a 100-line text (the base)          %9.3f ms\n", base);
+  auto line = [&](const char* what, double ms) {
+    std::printf("  %-45s %9.3f ms   ratio %5.2f\n", what, ms, ms / base);
+  };
+  line("screen at the top of 1,000,000 lines", top);
+  line("screen in the middle (with the 1 MB line)", middle);
+  line("screen at the end", end);
+  line("scrolling one page (SetTopLine + paint)", page);
+  line("SetTopLine to the end (+ paint)", toEnd);
+  line("  then drawing the moved scroll-bar thumb", bars);
+  line("SetCaretXY at the end of a 1 MB line (+ paint)", caret);
+  line("SetCaretXY at the end of a 1 MB line alone", caretOnly);
+  form.reset();
+  return 0;
+}

@@ -1,0 +1,453 @@
+// The editor control: a windowed control that shows a line buffer with a gutter, scrolls it,
+// keeps a caret and a selection, and paints its text through a highlighter. TTxtEdit only
+// publishes what TCustomTxtEdit offers.
+//
+// Positions: buffer positions (TBufferCoord: character of the stored line, line) and display
+// positions (TDisplayCoord: column after tab expansion, row after word wrap) are 1-based. A
+// row is a line unless a buffer plug-in (word wrap) is attached.
+//
+// Batches: BeginUpdate/EndUpdate (the paint lock) defer scroll-bar, caret and status work to
+// the end of a batch; while the buffer is inside its own update bracket, repaints are
+// gathered into one rectangle and sent when the bracket closes.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include "editor/TxtEditBufferPlugin.h"
+#include "editor/TxtEditCoords.h"
+#include "editor/TxtEditHighlighter.h"
+#include "editor/TxtEditKeyCmds.h"
+#include "editor/TxtEditOptions.h"
+#include "editor/TxtEditSupport.h"
+#include "editor/TxtEditTextBuffer.h"
+#include "editor/TxtEditTextDrawer.h"
+#include "editor/TxtEditTypes.h"
+#include "editor/TxtEditUndo.h"
+#include "framework/Controls.h"
+
+class TCustomImageList;
+class TTxtEditPainter;
+class TCustomTxtEdit;
+
+HV_DECLARE_EXCEPTION(ETxtEditError, Exception);
+
+using TPlaceMarkEvent = TEvent<void(TObject* Sender, TTxtEditMark*& Mark)>;
+using TProcessCommandEvent = TEvent<void(TObject* Sender, TTxtEditorCommand& Command, char& AChar, void* Data)>;
+using TContextHelpEvent = TEvent<void(TObject* Sender, const AnsiString& Word)>;
+using TDropFilesEvent = TEvent<void(TObject* Sender, int X, int Y, TStringsW* AFiles)>;
+using TGutterClickEvent =
+    TEvent<void(TObject* Sender, TMouseButton Button, int X, int Y, int Line, TTxtEditMark* Mark)>;
+using TGutterGetTextEvent = TEvent<void(TObject* Sender, int ALine, AnsiString& AText)>;
+using TGutterPaintEvent = TEvent<void(TObject* Sender, int ALine, int X, int Y)>;
+using TMouseCursorEvent = TEvent<void(TObject* Sender, const TBufferCoord& ALineCharPos, TCursor& ACursor)>;
+using TPaintEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas)>;
+using TReplaceTextEvent = TEvent<void(TObject* Sender, const AnsiString& ASearch, const AnsiString& AReplace,
+                                      int Line, int Column, TTxtReplaceAction& Action)>;
+using TScrollEvent = TEvent<void(TObject* Sender, TScrollBarKind Kind)>;
+using TSpecialLineColorsEvent = TEvent<void(TObject* Sender, int Line, bool& Special, TColor& FG, TColor& BG)>;
+using TStatusChangeEvent = TEvent<void(TObject* Sender, TTxtStatusChanges Changes)>;
+using TPaintTransient = TEvent<void(TObject* Sender, TCanvas* ACanvas, TTransientType TransientType)>;
+
+class TCustomTxtEdit : public TCustomControl {
+  HV_CLASS(TCustomTxtEdit, TCustomControl)
+ public:
+  explicit TCustomTxtEdit(TComponent* AOwner);
+  ~TCustomTxtEdit() override;
+
+  void Loaded() override;
+
+  // ---- batches ----
+  void BeginUpdate() { IncPaintLock(); }
+  void EndUpdate() { DecPaintLock(); }
+  int PaintLock() const { return paintLock_; }
+
+  // ---- text ----
+  // The whole text, lines joined by CR LF, in the ANSI code page.
+  AnsiString TextA() const;
+  void SetTextA(const AnsiString& Value);
+  // The window text is the buffer's text converted from the ANSI code page.
+  WideString GetText() override;
+  void SetText(const WideString& Value) override;
+  // The caret line's text: empty when the caret is outside the lines; setting it on the line
+  // after the last appends a line.
+  AnsiString LineText() const;
+  void SetLineText(const AnsiString& Value);
+  TTxtEditStringList* Lines() const { return lines_; }
+  // Copies the lines of another list into the buffer.
+  void SetLines(TStrings* Value);
+  bool Modified() const { return modified_; }
+  void SetModified(bool Value);
+  bool ReadOnly() const { return GetReadOnly(); }
+  virtual bool GetReadOnly() const { return readOnly_; }
+  virtual void SetReadOnly(bool Value);
+
+  // ---- positions ----
+  TDisplayCoord BufferToDisplayPos(const TBufferCoord& P) const;
+  TBufferCoord DisplayToBufferPos(const TDisplayCoord& P) const;
+  int LineToRow(int ALine) const;
+  int RowToLine(int ARow) const;
+  // The number of rows: the lines, or the plug-in's rows.
+  int DisplayLineCount() const;
+  TPoint RowColumnToPixels(const TDisplayCoord& RowCol) const;
+  TDisplayCoord PixelsToRowColumn(int X, int Y) const;
+  TDisplayCoord PixelsToNearestRowColumn(int X, int Y) const;
+  // The geometry the conversions between cells and pixels use.
+  TTxtEditView View() const;
+
+  // ---- caret ----
+  int CaretX() const { return caretX_; }
+  int CaretY() const { return caretY_; }
+  TBufferCoord CaretXY() const { return {caretX_, caretY_}; }
+  void SetCaretX(int Value);
+  void SetCaretY(int Value);
+  // Moves the caret and collapses the selection onto it.
+  virtual void SetCaretXY(const TBufferCoord& Value);
+  // Moves the caret, keeping the selection.
+  virtual void InternalSetCaretXY(const TBufferCoord& Value);
+  // The caret's display position (the end of the row above when it stands at a wrapped row's end).
+  TDisplayCoord DisplayXY() const;
+  int DisplayX() const { return DisplayXY().Column; }
+  int DisplayY() const { return DisplayXY().Row; }
+  int LastCaretX() const { return lastCaretX_; }
+  void UpdateLastCaretX();
+  bool CaretInView() const;
+  void EnsureCursorPosVisible() { EnsureCursorPosVisibleEx(false); }
+  void EnsureCursorPosVisibleEx(bool ForceToMiddle);
+  bool AlwaysShowCaret() const { return alwaysShowCaret_; }
+  void SetAlwaysShowCaret(bool Value);
+  TTxtEditCaretType InsertCaret() const { return insertCaret_; }
+  void SetInsertCaret(TTxtEditCaretType Value);
+  TTxtEditCaretType OverwriteCaret() const { return overwriteCaret_; }
+  void SetOverwriteCaret(TTxtEditCaretType Value);
+  bool InsertMode() const { return insertMode_; }
+  void SetInsertMode(bool Value);
+  // Whether the system caret is shown in this control now.
+  bool CaretVisible() const { return stateFlags_.Contains(sfCaretVisible); }
+  TPoint CaretOffset() const { return caretOffset_; }
+  bool CaretAtEOL() const { return caretAtEOL_; }
+
+  // ---- selection ----
+  // The earlier / later end.
+  TBufferCoord BlockBegin() const;
+  TBufferCoord BlockEnd() const;
+  // Collapses the selection at Value / moves its moving end there.
+  void SetBlockBegin(TBufferCoord Value);
+  void SetBlockEnd(TBufferCoord Value);
+  // The anchor and the moving end as they are.
+  TBufferCoord SelectionAnchor() const { return blockBegin_; }
+  TBufferCoord SelectionEnd() const { return blockEnd_; }
+  bool SelAvail() const;
+  TTxtSelectionMode SelectionMode() const { return selectionMode_; }
+  void SetSelectionMode(TTxtSelectionMode Value);
+  TTxtSelectionMode ActiveSelectionMode() const { return activeSelectionMode_; }
+  void SetActiveSelectionMode(TTxtSelectionMode Value);
+  bool HideSelection() const { return hideSelection_; }
+  void SetHideSelection(bool Value);
+  // Whether a buffer position lies in the selection.
+  bool IsPointInSelection(const TBufferCoord& Value) const;
+
+  // ---- the visible window ----
+  int TopLine() const { return topLine_; }
+  void SetTopLine(int Value);
+  int LeftChar() const { return leftChar_; }
+  void SetLeftChar(int Value);
+  int LinesInWindow() const { return linesInWindow_; }
+  int CharsInWindow() const { return charsInWindow_; }
+  int CharWidth() const { return charWidth_; }
+  int TextHeight() const { return textHeight_; }
+  int GutterWidth() const { return gutterWidth_; }
+  void SetGutterWidth(int Value);
+  // The client x of display column 1.
+  int TextOffset() const;
+  int MaxScrollWidth() const { return maxScrollWidth_; }
+  void SetMaxScrollWidth(int Value);
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle Value);
+  void UpdateScrollBars();
+  // Recomputes the window in cells after a change of size or font.
+  void SizeOrFontChanged(bool FontChanged);
+  // Moves to line ALine and centres it.
+  void GotoLineAndCenter(int ALine);
+
+  // ---- repainting ----
+  // -1, -1: the whole text area / the whole gutter.
+  void InvalidateLines(int FirstLine, int LastLine);
+  void InvalidateGutterLines(int FirstLine, int LastLine);
+  void InvalidateGutter() { InvalidateGutterLines(-1, -1); }
+  void InvalidateLine(int Line);
+  void InvalidateSelection();
+  virtual void InvalidateRect(const TRect& ARect, bool AErase);
+
+  // ---- options and appearance ----
+  TTxtEditorOptions Options() const { return options_; }
+  void SetOptions(TTxtEditorOptions Value);
+  int TabWidth() const { return tabWidth_; }
+  void SetTabWidth(int Value);
+  int RightEdge() const { return rightEdge_; }
+  void SetRightEdge(int Value);
+  TColor RightEdgeColor() const { return rightEdgeColor_; }
+  void SetRightEdgeColor(TColor Value);
+  TColor ActiveLineColor() const { return activeLineColor_; }
+  void SetActiveLineColor(TColor Value);
+  int ExtraLineSpacing() const { return extraLineSpacing_; }
+  void SetExtraLineSpacing(int Value);
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle Value);
+  // A proportional font is replaced by a fixed-pitch one of the same name, size and style.
+  void SetFont(TFont* Value);
+  int MaxUndo() const { return undoList_->MaxUndoActions(); }
+  void SetMaxUndo(int Value);
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool Value) { wantReturns_ = Value; }
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool Value) { wantTabs_ = Value; }
+  TColor ScrollHintColor() const { return scrollHintColor_; }
+  void SetScrollHintColor(TColor Value) { scrollHintColor_ = Value; }
+  TScrollHintFormat ScrollHintFormat() const { return scrollHintFormat_; }
+  void SetScrollHintFormat(TScrollHintFormat Value) { scrollHintFormat_ = Value; }
+
+  TTxtGutter* Gutter() const { return gutter_.get(); }
+  void SetGutter(TTxtGutter* Value) { gutter_->Assign(Value); }
+  TTxtSelectedColor* SelectedColor() const { return selectedColor_.get(); }
+  void SetSelectedColor(TTxtSelectedColor* Value) { selectedColor_->Assign(Value); }
+  TTxtBookMarkOpt* BookMarkOptions() const { return bookMarkOptions_.get(); }
+  void SetBookMarkOptions(TTxtBookMarkOpt* Value) { bookMarkOptions_->Assign(Value); }
+  TTxtGlyph* WordWrapGlyph() const { return wordWrapGlyph_.get(); }
+  void SetWordWrapGlyph(TTxtGlyph* Value) { wordWrapGlyph_->Assign(Value); }
+  TTxtEditMarkList* Marks() const { return marks_.get(); }
+  TheTextDrawer* TextDrawer() const { return textDrawer_.get(); }
+
+  // ---- attached objects ----
+  TTxtCustomHighlighter* Highlighter() const { return highlighter_; }
+  void SetHighlighter(TTxtCustomHighlighter* Value);
+  TTxtEditSearchCustom* SearchEngine() const { return searchEngine_; }
+  void SetSearchEngine(TTxtEditSearchCustom* Value);
+  // Word wrap: on while a buffer plug-in is attached.
+  bool WordWrap() const { return wordWrapPlugin_ != nullptr; }
+  void SetWordWrap(bool Value);
+  ITxtEditBufferPlugin* WordWrapPlugin() const { return wordWrapPlugin_.get(); }
+  // Attaches a plug-in (null detaches), keeping the same line at the top of the window.
+  void SetWordWrapPlugin(std::unique_ptr<ITxtEditBufferPlugin> Plugin);
+  using TWordWrapPluginFactory = std::unique_ptr<ITxtEditBufferPlugin> (*)(TCustomTxtEdit* Editor);
+  // What SetWordWrap(true) creates; without a factory word wrap stays off.
+  static void SetWordWrapPluginFactory(TWordWrapPluginFactory Factory);
+
+  // ---- shared buffers ----
+  // Shows and edits the buffer and the undo lists of another control until UnHookTextBuffer
+  // (or the other control's destruction). Both controls then react to every change.
+  void SetLinesPointer(TCustomTxtEdit* AEditor);
+  void UnHookTextBuffer();
+  TCustomTxtEdit* ChainedEditor() const { return chainedEditor_; }
+
+  TTxtEditUndoList* UndoList() const { return undoList_; }
+  TTxtEditUndoList* RedoList() const { return redoList_; }
+
+  // ---- status ----
+  TTxtStatusChanges StatusChanges() const { return statusChanges_; }
+  const TTxtStateFlags& StateFlags() const { return stateFlags_; }
+
+  // ---- marks ----
+  // Marks follow lines inserted or deleted at FirstLine (1-based).
+  void DoLinesInserted(int FirstLine, int Count);
+  void DoLinesDeleted(int FirstLine, int Count);
+
+  // ---- events ----
+  TNotifyEvent OnChange;
+  TPlaceMarkEvent OnClearBookmark;
+  TProcessCommandEvent OnCommandProcessed;
+  TContextHelpEvent OnContextHelp;
+  TDropFilesEvent OnDropFiles;
+  TGutterClickEvent OnGutterClick;
+  TGutterGetTextEvent OnGutterGetText;
+  TGutterPaintEvent OnGutterPaint;
+  TMouseCursorEvent OnMouseCursor;
+  TPaintEvent OnPaint;
+  TPlaceMarkEvent OnPlaceBookmark;
+  TProcessCommandEvent OnProcessCommand;
+  TProcessCommandEvent OnProcessUserCommand;
+  TReplaceTextEvent OnReplaceText;
+  TScrollEvent OnScroll;
+  TSpecialLineColorsEvent OnSpecialLineColors;
+  TStatusChangeEvent OnStatusChange;
+  TPaintTransient OnPaintTransient;
+
+  // The format of the vertical scroll hint.
+  static const char* const ScrollHintFormatTextDefault;
+
+ protected:
+  friend class TTxtEditPainter;
+
+  // ---- virtual operations ----
+  virtual void DoChange();
+  virtual void LinesChanged(TObject* Sender);
+  virtual void PaintGutter(const TRect& AClip, int FirstRow, int LastRow);
+  virtual void PaintTextLines(const TRect& AClip, int FirstRow, int LastRow, int FirstCol, int LastCol);
+  virtual void SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value);
+  virtual void DoOnClearBookmark(TTxtEditMark*& Mark);
+  virtual void DoOnPaint();
+  virtual void DoOnPaintTransientEx(TTransientType TransientType, bool Lock);
+  virtual void DoOnPaintTransient(TTransientType TransientType) { DoOnPaintTransientEx(TransientType, false); }
+  virtual void DoOnPlaceMark(TTxtEditMark*& Mark);
+  virtual bool DoOnSpecialLineColors(int Line, TColor& Foreground, TColor& Background);
+  virtual void DoOnStatusChange(TTxtStatusChanges Changes);
+
+  void IncPaintLock();
+  void DecPaintLock();
+  void StatusChanged(TTxtStatusChanges Changes);
+  void RecalcCharExtent();
+  void FontChanged();
+  // The highlighter's stored ranges from line Index (0-based) on, until one is unchanged;
+  // returns the last line scanned.
+  int ScanFrom(int Index);
+  void ScanRanges();
+  // The background of a line's empty space.
+  TColor EditorBackground(int Line) const;
+  void InitializeCaret();
+  void UpdateCaret();
+  void ShowCaret();
+  void HideCaret();
+  // A highlighter that paints (attached and enabled), or null.
+  TTxtCustomHighlighter* PaintingHighlighter() const;
+
+  // ---- the framework ----
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Paint() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Dispatch(TMessage& Message) override;
+  bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+  void WMEraseBkgnd(TMessage& Message) override;
+  void WMSize(TMessage& Message) override;
+  void WMSetFocus(TMessage& Message) override;
+  void WMKillFocus(TMessage& Message) override;
+  void CMFontChanged(TMessage& Message) override;
+  void CMColorChanged(TMessage& Message) override;
+  virtual void WMHScroll(TMessage& Message);
+  virtual void WMVScroll(TMessage& Message);
+
+ private:
+  void ListCleared(TObject* Sender);
+  void ListDeleted(TObject* Sender, int Index, int Count);
+  void ListInserted(TObject* Sender, int Index, int Count);
+  void ListPutted(TObject* Sender, int Index, int Count);
+  void LinesChangingHandler(TObject* Sender);
+  void LinesChangedHandler(TObject* Sender);
+  void UndoRedoAdded(TObject* Sender);
+  void GutterChanged(TObject* Sender);
+  void SelectedColorChanged(TObject* Sender);
+  void BookMarkOptionsChanged(TObject* Sender);
+  void WordWrapGlyphChanged(TObject* Sender);
+  void MarkListChanged(TObject* Sender);
+  void HighlighterAttrChanged(TObject* Sender);
+  void WireBuffer(TTxtEditStringList* Buffer);
+  void GrowMaxScrollWidth(int Line);
+  void ApplyScrollBar(int Bar, const TTxtScrollBarSetup& Setup);
+  void RedrawScrollBars();
+  void ScrollTextArea(int DX, int DY);
+  void SetWordWrapPluginInternal(std::unique_ptr<ITxtEditBufferPlugin> Plugin);
+  void RemoveLinesPointer();
+  TRect LinesRect(int FirstLine, int LastLine, int Left, int Right) const;
+  void InvalidateOrCollect(const TRect& Rect);
+
+  // The buffer and undo lists in use, and the control's own.
+  TTxtEditStringList* lines_ = nullptr;
+  std::unique_ptr<TTxtEditStringList> origLines_;
+  TTxtEditUndoList* undoList_ = nullptr;
+  TTxtEditUndoList* redoList_ = nullptr;
+  std::unique_ptr<TTxtEditUndoList> origUndoList_;
+  std::unique_ptr<TTxtEditUndoList> origRedoList_;
+
+  std::unique_ptr<TFont> fontDummy_;
+  std::unique_ptr<TheTextDrawer> textDrawer_;
+  std::unique_ptr<TTxtSelectedColor> selectedColor_;
+  std::unique_ptr<TTxtBookMarkOpt> bookMarkOptions_;
+  std::unique_ptr<TTxtGutter> gutter_;
+  std::unique_ptr<TTxtGlyph> wordWrapGlyph_;
+  std::unique_ptr<TTxtEditMarkList> marks_;
+  std::unique_ptr<TTxtInternalImage> internalImage_;
+  std::unique_ptr<ITxtEditBufferPlugin> wordWrapPlugin_;
+  std::unique_ptr<TTxtEditPainter> painter_;
+
+  TTxtCustomHighlighter* highlighter_ = nullptr;
+  TTxtEditSearchCustom* searchEngine_ = nullptr;
+
+  // Sharing another control's buffer: that control and the callbacks its objects had.
+  TCustomTxtEdit* chainedEditor_ = nullptr;
+  struct TSavedCallbacks {
+    TNotifyEvent OnChange, OnChanging, OnCleared;
+    TTxtEditLinesEvent OnLinesDeleted, OnLinesInserted, OnLinesReplaced;
+    TNotifyEvent OnUndoAdded, OnRedoAdded;
+  };
+  TSavedCallbacks chained_;
+
+  AnsiString scrollHintFormatText_;
+  bool alwaysShowCaret_ = false;
+  TBufferCoord blockBegin_{1, 1};
+  TBufferCoord blockEnd_{1, 1};
+  int caretX_ = 1;
+  int lastCaretX_ = 1;
+  int caretY_ = 1;
+  int charsInWindow_ = 0;
+  int charWidth_ = 0;
+  int imeCount_ = 0;
+  bool caretAtDbcsTrail_ = false;
+  bool insertMode_ = true;
+  int linesInWindow_ = 0;
+  int leftChar_ = 1;
+  int maxScrollWidth_ = 1024;
+  int paintLock_ = 0;
+  bool readOnly_ = false;
+  int rightEdge_ = 80;
+  TColor rightEdgeColor_ = clSilver;
+  TColor scrollHintColor_ = clInfoBk;
+  TScrollHintFormat scrollHintFormat_ = shfTopLineOnly;
+  TScrollStyle scrollBars_ = ssBoth;
+  int textHeight_ = 0;
+  int topLine_ = 1;
+  TColor activeLineColor_ = clNone;
+  std::array<TTxtEditMark*, 10> bookmarks_{};
+  TBorderStyle borderStyle_ = bsSingle;
+  bool hideSelection_ = false;
+  TTxtEditCaretType overwriteCaret_ = ctBlock;
+  TTxtEditCaretType insertCaret_ = ctVerticalLine;
+  TPoint caretOffset_;
+  bool modified_ = false;
+  int extraLineSpacing_ = 0;
+  TTxtSelectionMode selectionMode_ = smNormal;
+  TTxtSelectionMode activeSelectionMode_ = smNormal;
+  bool wantReturns_ = true;
+  bool wantTabs_ = false;
+  mutable bool caretAtEOL_ = false;
+  int tabWidth_ = 8;
+  TRect invalidRect_;
+  TTxtStateFlags stateFlags_;
+  TTxtEditorOptions options_ = TxtEditDefaultOptions;
+  TTxtStatusChanges statusChanges_;
+  int paintTransientLock_ = 0;
+  int mouseWheelAccumulator_ = 0;
+  bool updatingScrollBars_ = false;
+  // What each scroll bar (horizontal, vertical) was last given and how it looked then.
+  struct TAppliedBar {
+    bool Valid = false;
+    bool RedrawPending = false;
+    TTxtScrollBarSetup Setup;
+    SCROLLBARINFO Info{};
+  };
+  TAppliedBar appliedBars_[2];
+  bool redrawPosted_ = false;
+  // Posted to itself: draw the scroll bars whose look changed.
+  static constexpr UINT TxtEditRedrawScrollBars = WM_USER + 0x0E01;
+  int gutterWidth_ = 0;
+
+  static TWordWrapPluginFactory wordWrapFactory_;
+};
+
+// The editor control as form files and the application place it: TCustomTxtEdit with its
+// properties and events published.
+class TTxtEdit : public TCustomTxtEdit {
+  HV_CLASS(TTxtEdit, TCustomTxtEdit)
+ public:
+  explicit TTxtEdit(TComponent* AOwner) : TCustomTxtEdit(AOwner) {}
+};

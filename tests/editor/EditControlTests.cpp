@@ -1,0 +1,742 @@
+// The editor control's structure: defaults, destruction in every order with shared and
+// attached objects, positions with tabs, caret clamping, scroll limits and scroll bars, status
+// reports, repaint rules, cell metrics and the reactions to buffer changes.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "editor/TxtEdit.h"
+#include "framework/ImageList.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/editor/TestHighlighter.h"
+
+namespace {
+
+// Counts status reports and remembers what they said.
+struct TStatusLog {
+  void Changed(TObject*, TTxtStatusChanges Changes) {
+    ++calls;
+    last = Changes;
+  }
+  int calls = 0;
+  TTxtStatusChanges last;
+};
+
+struct TCounter {
+  void Fire(TObject*) { ++count; }
+  int count = 0;
+};
+
+// A search engine that finds nothing; only its lifetime matters here.
+class TNullSearch : public TTxtEditSearchCustom {
+ public:
+  using TTxtEditSearchCustom::TTxtEditSearchCustom;
+  AnsiString GetPattern() override { return {}; }
+  void SetPattern(const AnsiString&) override {}
+  int GetLength(int) override { return 0; }
+  int GetResult(int) override { return 0; }
+  int GetResultCount() override { return 0; }
+  void SetOptions(TSearchReplaceOptions) override {}
+  int FindAll(const AnsiString&) override { return 0; }
+  AnsiString Replace(const AnsiString&, const AnsiString& R) override { return R; }
+};
+
+// Wraps every line into rows of at most Width characters of its expanded text.
+class TFixedWrap : public ITxtEditBufferPlugin {
+ public:
+  TFixedWrap(TCustomTxtEdit& Editor, int Width) : ed_(Editor), width_(Width) { Reset(); }
+  TDisplayCoord BufferToDisplayPos(const TBufferCoord& Pos) override {
+    if (Pos.Line > static_cast<int>(rows_.size())) return {Pos.Char, RowCount() + Pos.Line - static_cast<int>(rows_.size())};
+    int row = FirstRow(Pos.Line - 1), rest = Pos.Char;
+    const int rows = rows_[static_cast<size_t>(Pos.Line - 1)];
+    while (rest > width_ && row < FirstRow(Pos.Line - 1) + rows - 1) {
+      rest -= width_;
+      ++row;
+    }
+    return {rest, row};
+  }
+  TBufferCoord DisplayToBufferPos(const TDisplayCoord& Pos) override {
+    if (Pos.Row > RowCount()) return {Pos.Column, Pos.Row - RowCount() + static_cast<int>(rows_.size())};
+    int line = 0;
+    while (FirstRow(line) + rows_[static_cast<size_t>(line)] <= Pos.Row) ++line;
+    const int inLine = Pos.Row - FirstRow(line);
+    const bool last = inLine == rows_[static_cast<size_t>(line)] - 1;
+    const int column = std::min(Pos.Column, last ? width_ + 1 : RowLength(line, inLine) + 1);
+    return {inLine * width_ + column, line + 1};
+  }
+  int RowCount() override {
+    int n = 0;
+    for (int r : rows_) n += r;
+    return n;
+  }
+  int GetRowLength(int Row) override {
+    int line = 0;
+    while (FirstRow(line) + rows_[static_cast<size_t>(line)] <= Row) ++line;
+    return RowLength(line, Row - FirstRow(line));
+  }
+  int LinesInserted(int, int) override { return Rewrap(); }
+  int LinesDeleted(int, int) override { return Rewrap(); }
+  int LinesPutted(int, int) override { return Rewrap(); }
+  void DisplayChanged() override {}
+  void Reset() override { Rewrap(); }
+
+ private:
+  int RowLength(int LineIndex, int RowInLine) const {
+    const int length = ed_.Lines()->GetExpandedStringLength(LineIndex);
+    return std::min(width_, length - RowInLine * width_);
+  }
+  int FirstRow(int LineIndex) const {
+    int row = 1;
+    for (int i = 0; i < LineIndex; ++i) row += rows_[static_cast<size_t>(i)];
+    return row;
+  }
+  int Rewrap() {
+    const int before = RowCount();
+    rows_.clear();
+    for (int i = 0; i < ed_.Lines()->Count(); ++i) {
+      const int length = ed_.Lines()->GetExpandedStringLength(i);
+      rows_.push_back(length == 0 ? 1 : (length + width_ - 1) / width_);
+    }
+    return RowCount() - before;
+  }
+  TCustomTxtEdit& ed_;
+  int width_;
+  std::vector<int> rows_;
+};
+
+}  // namespace
+
+TEST(EditControl, DefaultsOfANewControl) {
+  TTxtEdit edit(nullptr);
+  EXPECT_EQ(TxtEditOptionsToBits(edit.Options()), 0x026C0192u);
+  EXPECT_EQ(edit.TabWidth(), 8);
+  EXPECT_EQ(edit.RightEdge(), 80);
+  EXPECT_EQ(edit.RightEdgeColor(), clSilver);
+  EXPECT_EQ(edit.MaxScrollWidth(), 1024);
+  EXPECT_EQ(edit.MaxUndo(), 1024);
+  EXPECT_EQ(edit.ActiveLineColor(), clNone);
+  EXPECT_TRUE(edit.InsertMode());
+  EXPECT_EQ(edit.InsertCaret(), ctVerticalLine);
+  EXPECT_EQ(edit.OverwriteCaret(), ctBlock);
+  EXPECT_EQ(edit.ScrollBars(), ssBoth);
+  EXPECT_EQ(edit.BorderStyle(), bsSingle);
+  EXPECT_EQ(edit.SelectionMode(), smNormal);
+  EXPECT_TRUE(edit.WantReturns());
+  EXPECT_FALSE(edit.WantTabs());
+  EXPECT_FALSE(edit.WordWrap());
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 1}));
+  EXPECT_EQ(edit.TopLine(), 1);
+  EXPECT_EQ(edit.LeftChar(), 1);
+  EXPECT_EQ(edit.Width(), 200);
+  EXPECT_EQ(edit.Height(), 150);
+  EXPECT_EQ(edit.Color(), clWindow);
+  EXPECT_EQ(edit.Cursor(), crIBeam);
+  EXPECT_TRUE(edit.TabStop());
+  EXPECT_EQ(edit.Font()->Name(), L"Courier New");
+  EXPECT_EQ(edit.Font()->Size(), 10);
+  EXPECT_EQ(edit.GutterWidth(), 30);
+  EXPECT_EQ(edit.TextOffset(), 32);
+  EXPECT_GT(edit.CharWidth(), 0);
+  EXPECT_GT(edit.TextHeight(), 0);
+  EXPECT_EQ(edit.Lines()->Count(), 0);
+  EXPECT_EQ(edit.Lines()->TabWidth(), 8);
+  EXPECT_NE(edit.UndoList(), edit.RedoList());
+  EXPECT_FALSE(edit.Modified());
+  EXPECT_FALSE(edit.ReadOnly());
+}
+
+TEST(EditControl, LineTextOfAnEmptyBuffer) {
+  TTxtEdit edit(nullptr);
+  EXPECT_EQ(edit.LineText(), "");
+  edit.SetLineText("first");
+  EXPECT_EQ(edit.Lines()->Count(), 1);
+  EXPECT_EQ(edit.LineText(), "first");
+  edit.SetLineText("changed");
+  EXPECT_EQ(edit.Lines()->Count(), 1);
+  EXPECT_EQ(edit.TextA(), "changed");
+  edit.SetTextA("a\r\nb");
+  EXPECT_EQ(edit.Lines()->Count(), 2);
+  EXPECT_EQ(edit.GetText(), L"a\r\nb");
+  edit.SetText(WideString(L"x\u00e9"));
+  EXPECT_EQ(edit.TextA(), "x\xe9");
+}
+
+TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA("if 12 /* x */");
+  auto* highlighter = new TTestHighlighter(nullptr);
+  auto* search = new TNullSearch(nullptr);
+  auto* images = new TImageList(nullptr);
+  edit.SetHighlighter(highlighter);
+  edit.SetSearchEngine(search);
+  edit.BookMarkOptions()->SetBookmarkImages(images);
+  host.Settle();
+  delete highlighter;
+  EXPECT_EQ(edit.Highlighter(), nullptr);
+  delete search;
+  EXPECT_EQ(edit.SearchEngine(), nullptr);
+  delete images;
+  EXPECT_EQ(edit.BookMarkOptions()->BookmarkImages(), nullptr);
+  // Still paints without them.
+  edit.Invalidate();
+  host.Settle();
+}
+
+TEST(EditControl, TheControlFreedFirstLeavesItsObjectsUsable) {
+  auto highlighter = std::make_unique<TTestHighlighter>(nullptr);
+  auto search = std::make_unique<TNullSearch>(nullptr);
+  auto images = std::make_unique<TImageList>(nullptr);
+  {
+    TEditorHost host;
+    host.Edit().SetHighlighter(highlighter.get());
+    host.Edit().SetSearchEngine(search.get());
+    host.Edit().BookMarkOptions()->SetBookmarkImages(images.get());
+    host.Edit().SetTextA("while 1");
+    host.Settle();
+  }
+  // The highlighter no longer calls the freed control when it changes.
+  highlighter->Keyword()->SetForeground(clRed);
+  highlighter->DefHighlightChange(highlighter.get());
+  // Two controls with one highlighter, freed in both orders.
+  for (int order = 0; order < 2; ++order) {
+    auto a = std::make_unique<TTxtEdit>(nullptr);
+    auto b = std::make_unique<TTxtEdit>(nullptr);
+    a->SetHighlighter(highlighter.get());
+    b->SetHighlighter(highlighter.get());
+    if (order == 0) a.reset();
+    else b.reset();
+    highlighter->DefHighlightChange(highlighter.get());
+  }
+}
+
+TEST(EditControl, OwnedControlsAndHighlightersGoInEitherOrder) {
+  for (int order = 0; order < 2; ++order) {
+    TComponent owner(nullptr);
+    TTestHighlighter* h = nullptr;
+    TTxtEdit* e = nullptr;
+    if (order == 0) {
+      h = new TTestHighlighter(&owner);
+      e = new TTxtEdit(&owner);
+    } else {
+      e = new TTxtEdit(&owner);
+      h = new TTestHighlighter(&owner);
+    }
+    e->SetHighlighter(h);
+    e->SetTextA("a\r\nb");
+  }
+}
+
+TEST(EditControl, ASharedBufferIsEditedByBothControls) {
+  TEditorHost a, b;
+  a.Edit().SetTextA("one\r\ntwo\r\nthree");
+  b.Edit().SetLinesPointer(&a.Edit());
+  EXPECT_EQ(b.Edit().Lines(), a.Edit().Lines());
+  EXPECT_EQ(b.Edit().UndoList(), a.Edit().UndoList());
+  EXPECT_EQ(b.Edit().ChainedEditor(), &a.Edit());
+  TCounter changedA, changedB;
+  a.Edit().OnChange = TNotifyEvent(&changedA, &TCounter::Fire);
+  b.Edit().OnChange = TNotifyEvent(&changedB, &TCounter::Fire);
+  // A change recorded in the shared undo list reaches both controls.
+  a.Edit().UndoList()->AddChange(urInsert, {1, 1}, {2, 1}, "", smNormal);
+  EXPECT_EQ(changedA.count, 1);
+  EXPECT_EQ(changedB.count, 1);
+  EXPECT_TRUE(a.Edit().Modified());
+  EXPECT_TRUE(b.Edit().Modified());
+  // Both react to buffer changes: the caret of each stays inside the text.
+  b.Edit().SetCaretXY({1, 3});
+  a.Edit().SetCaretXY({1, 3});
+  a.Edit().Lines()->Clear();
+  EXPECT_EQ(a.Edit().CaretXY(), (TBufferCoord{1, 1}));
+  EXPECT_EQ(b.Edit().CaretXY(), (TBufferCoord{1, 1}));
+  a.Settle();
+  b.Settle();
+}
+
+TEST(EditControl, FreeingTheBufferOwnerGivesTheSharerItsOwnBuffer) {
+  auto a = std::make_unique<TEditorHost>();
+  TEditorHost b;
+  b.Edit().SetTextA("mine");
+  a->Edit().SetTextA("shared");
+  b.Edit().SetLinesPointer(&a->Edit());
+  EXPECT_EQ(b.Edit().TextA(), "shared");
+  a.reset();
+  EXPECT_EQ(b.Edit().ChainedEditor(), nullptr);
+  EXPECT_EQ(b.Edit().TextA(), "mine");
+  b.Edit().SetTextA("still works");
+  b.Settle();
+}
+
+TEST(EditControl, FreeingTheSharerLeavesTheOwnerIntact) {
+  TEditorHost a;
+  a.Edit().SetTextA("x\r\ny");
+  {
+    TEditorHost b;
+    b.Edit().SetLinesPointer(&a.Edit());
+    TEditorHost c;
+    c.Edit().SetLinesPointer(&b.Edit());  // through b, onto a's buffer
+    EXPECT_EQ(c.Edit().Lines(), a.Edit().Lines());
+  }
+  EXPECT_EQ(a.Edit().TextA(), "x\r\ny");
+  // a's own handlers are back on its buffer and lists.
+  TCounter changed;
+  a.Edit().OnChange = TNotifyEvent(&changed, &TCounter::Fire);
+  a.Edit().UndoList()->AddChange(urInsert, {1, 1}, {2, 1}, "", smNormal);
+  EXPECT_EQ(changed.count, 1);
+  a.Edit().SetCaretXY({1, 2});
+  a.Edit().Lines()->Clear();
+  EXPECT_EQ(a.Edit().CaretXY(), (TBufferCoord{1, 1}));
+  // Sharing with oneself or in a circle is refused.
+  a.Edit().SetLinesPointer(&a.Edit());
+  EXPECT_EQ(a.Edit().ChainedEditor(), nullptr);
+  TEditorHost d;
+  d.Edit().SetLinesPointer(&a.Edit());
+  a.Edit().SetLinesPointer(&d.Edit());
+  EXPECT_EQ(a.Edit().ChainedEditor(), nullptr);
+}
+
+TEST(EditControl, PositionsWithTabsOfSeveralWidths) {
+  TTxtEdit edit(nullptr);
+  edit.SetTextA("a\tb\r\n\t\tx\r\nabc\td");
+  edit.SetTabWidth(4);
+  EXPECT_EQ(edit.BufferToDisplayPos({3, 1}), (TDisplayCoord{5, 1}));
+  for (int col = 2; col <= 4; ++col) EXPECT_EQ(edit.DisplayToBufferPos({col, 1}), (TBufferCoord{2, 1}));
+  EXPECT_EQ(edit.DisplayToBufferPos({5, 1}), (TBufferCoord{3, 1}));
+  EXPECT_EQ(edit.BufferToDisplayPos({3, 2}), (TDisplayCoord{9, 2}));
+  // A tab in the last cell before a stop widens nothing: columns are characters.
+  EXPECT_EQ(edit.BufferToDisplayPos({5, 3}), (TDisplayCoord{5, 3}));
+  EXPECT_EQ(edit.DisplayToBufferPos({5, 3}), (TBufferCoord{5, 3}));
+  edit.SetTabWidth(8);
+  EXPECT_EQ(edit.BufferToDisplayPos({3, 1}), (TDisplayCoord{9, 1}));
+  EXPECT_EQ(edit.BufferToDisplayPos({3, 2}), (TDisplayCoord{17, 2}));
+  EXPECT_EQ(edit.BufferToDisplayPos({5, 3}), (TDisplayCoord{9, 3}));
+  EXPECT_EQ(edit.DisplayToBufferPos({8, 3}), (TBufferCoord{4, 3}));
+  // Past the end and outside the buffer columns are characters.
+  EXPECT_EQ(edit.BufferToDisplayPos({10, 1}), (TDisplayCoord{16, 1}));
+  EXPECT_EQ(edit.BufferToDisplayPos({7, 9}), (TDisplayCoord{7, 9}));
+  EXPECT_EQ(edit.DisplayToBufferPos({7, 9}), (TBufferCoord{7, 9}));
+  // Without word wrap rows are lines.
+  EXPECT_EQ(edit.LineToRow(3), 3);
+  EXPECT_EQ(edit.RowToLine(3), 3);
+  EXPECT_EQ(edit.DisplayLineCount(), 3);
+}
+
+TEST(EditControl, TabWidthIsClampedEverywhere) {
+  TTxtEdit edit(nullptr);
+  edit.SetTabWidth(0);
+  EXPECT_EQ(edit.TabWidth(), 1);
+  EXPECT_EQ(edit.Lines()->TabWidth(), 1);
+  edit.SetTabWidth(300);
+  EXPECT_EQ(edit.TabWidth(), 256);
+  EXPECT_EQ(edit.Lines()->TabWidth(), 256);
+}
+
+TEST(EditControl, CaretIsClampedToTheText) {
+  TTxtEdit edit(nullptr);
+  edit.SetTextA("0123456789\r\nab");
+  edit.SetCaretXY({50, 1});
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{50, 1}));  // eoScrollPastEol is on by default
+  edit.SetCaretXY({5000, 1});
+  EXPECT_EQ(edit.CaretX(), 1025);  // MaxScrollWidth + 1
+  edit.SetOptions(edit.Options() + eoAutoSizeMaxScrollWidth);
+  edit.SetCaretXY({5000, 1});
+  EXPECT_EQ(edit.CaretX(), 5000);
+  edit.SetOptions(edit.Options() - eoAutoSizeMaxScrollWidth);
+  edit.SetCaretXY({50, 1});
+  // Turning eoScrollPastEol off puts a caret beyond the end back at the end.
+  edit.SetOptions(edit.Options() - eoScrollPastEol);
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{11, 1}));
+  edit.SetCaretXY({50, 2});
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{3, 2}));
+  edit.SetCaretXY({-5, 99});
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 2}));
+  // A line above the first counts as the first, at its start.
+  edit.SetCaretXY({3, 0});
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 1}));
+  // The selection collapses onto the caret.
+  EXPECT_EQ(edit.BlockBegin(), edit.CaretXY());
+  EXPECT_EQ(edit.BlockEnd(), edit.CaretXY());
+  // An empty buffer keeps the caret at (1, 1).
+  edit.Lines()->Clear();
+  edit.SetCaretXY({7, 7});
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 1}));
+}
+
+TEST(EditControl, SelectionEndsAreClampedAndOrdered) {
+  TTxtEdit edit(nullptr);
+  edit.SetTextA("abc\r\ndefgh");
+  edit.SetBlockBegin({3, 2});
+  edit.SetBlockEnd({2, 1});
+  EXPECT_EQ(edit.BlockBegin(), (TBufferCoord{2, 1}));
+  EXPECT_EQ(edit.BlockEnd(), (TBufferCoord{3, 2}));
+  EXPECT_TRUE(edit.SelAvail());
+  EXPECT_TRUE(edit.IsPointInSelection({3, 1}));
+  EXPECT_FALSE(edit.IsPointInSelection({3, 2}));
+  // In a character-stream selection an end cannot lie past its line's end.
+  edit.SetBlockEnd({40, 1});
+  EXPECT_EQ(edit.SelectionEnd(), (TBufferCoord{4, 1}));
+  edit.SetBlockBegin({9, 9});
+  EXPECT_EQ(edit.SelectionAnchor(), (TBufferCoord{6, 2}));
+  EXPECT_FALSE(edit.SelAvail());
+  // A column selection of no width is no selection.
+  edit.SetSelectionMode(smColumn);
+  edit.SetBlockBegin({2, 1});
+  edit.SetBlockEnd({2, 2});
+  EXPECT_FALSE(edit.SelAvail());
+  // With eoNoSelection the ends collapse at the anchor and stay there.
+  edit.SetBlockEnd({3, 2});
+  ASSERT_TRUE(edit.SelAvail());
+  edit.SetOptions(edit.Options() + eoNoSelection);
+  EXPECT_FALSE(edit.SelAvail());
+  edit.SetBlockEnd({4, 2});
+  EXPECT_EQ(edit.SelectionEnd(), (TBufferCoord{2, 1}));
+}
+
+TEST(EditControl, TopLineAndLeftCharLimits) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(100));
+  const int rows = edit.LinesInWindow();
+  ASSERT_GT(rows, 2);
+  EXPECT_EQ(rows, host.Height() / edit.TextHeight());
+  EXPECT_EQ(edit.CharsInWindow(), (host.Width() - edit.GutterWidth() - 2) / edit.CharWidth());
+  edit.SetTopLine(1000);
+  EXPECT_EQ(edit.TopLine(), 100 - rows + 1);
+  edit.SetOptions(edit.Options() + eoScrollPastEof);
+  edit.SetTopLine(1000);
+  EXPECT_EQ(edit.TopLine(), 100);
+  // Taking the option away re-clamps.
+  edit.SetOptions(edit.Options() - eoScrollPastEof);
+  EXPECT_EQ(edit.TopLine(), 100 - rows + 1);
+  edit.SetTopLine(-4);
+  EXPECT_EQ(edit.TopLine(), 1);
+
+  // Horizontally: the scroll width with eoScrollPastEol, else the longest line.
+  const int cols = edit.CharsInWindow();
+  edit.SetLeftChar(5000);
+  EXPECT_EQ(edit.LeftChar(), 1024 - cols + 1);
+  edit.SetOptions(edit.Options() - eoScrollPastEol);
+  EXPECT_EQ(edit.LeftChar(), 1);  // "100" fits the window
+  edit.SetTextA(AnsiString(static_cast<size_t>(cols + 30), 'x'));
+  edit.SetLeftChar(5000);
+  EXPECT_EQ(edit.LeftChar(), 31);
+  edit.SetLeftChar(0);
+  EXPECT_EQ(edit.LeftChar(), 1);
+  // The caret is kept in view.
+  edit.SetCaretXY({cols + 20, 1});
+  EXPECT_EQ(edit.LeftChar(), 21);
+  EXPECT_TRUE(edit.CaretInView());
+}
+
+TEST(EditControl, EnsureCursorPosVisibleCentresWhenAsked) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(500));
+  const int rows = edit.LinesInWindow();
+  edit.GotoLineAndCenter(300);
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 300}));
+  EXPECT_EQ(edit.TopLine(), 300 - (rows - 1) / 2);
+  const int top = edit.TopLine();
+  edit.SetCaretXY({1, top + rows + 3});
+  EXPECT_EQ(edit.TopLine(), top + 4);
+  edit.SetCaretXY({1, 2});
+  EXPECT_EQ(edit.TopLine(), 2);
+}
+
+namespace {
+
+SCROLLINFO ScrollInfo(HWND Wnd, int Bar) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  GetScrollInfo(Wnd, Bar, &si);
+  return si;
+}
+
+bool BarShown(HWND Wnd, int Bar) {
+  const LONG style = GetWindowLongW(Wnd, GWL_STYLE);
+  return (style & (Bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
+}
+
+}  // namespace
+
+TEST(EditControl, ScrollBarsOfAShortText) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetScrollBars(ssBoth);
+  edit.SetTextA("short\r\ntext");
+  host.Settle();
+  SCROLLINFO v = ScrollInfo(host.Wnd(), SB_VERT);
+  EXPECT_TRUE(BarShown(host.Wnd(), SB_VERT));  // shown disabled
+  EXPECT_EQ(v.nMin, 1);
+  EXPECT_EQ(v.nMax, 2);
+  EXPECT_EQ(static_cast<int>(v.nPage), 2);  // the system keeps the page within the range
+  SCROLLINFO h = ScrollInfo(host.Wnd(), SB_HORZ);
+  EXPECT_EQ(h.nMax, 1024);
+  EXPECT_EQ(static_cast<int>(h.nPage), edit.CharsInWindow());
+  // Hidden when it cannot scroll and eoHideShowScrollbars is set.
+  edit.SetOptions(edit.Options() + eoHideShowScrollbars - eoScrollPastEol);
+  host.Settle();
+  EXPECT_FALSE(BarShown(host.Wnd(), SB_VERT));
+  EXPECT_FALSE(BarShown(host.Wnd(), SB_HORZ));
+  edit.SetScrollBars(ssNone);
+  EXPECT_FALSE(BarShown(host.Wnd(), SB_VERT));
+}
+
+TEST(EditControl, ScrollBarsOfLongTextsAreScaled) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetScrollBars(ssVertical);
+  for (int lines : {40000, 70000}) {
+    edit.SetTextA(NumberedLines(lines));
+    const int rows = edit.LinesInWindow();
+    edit.SetTopLine(lines / 2);
+    SCROLLINFO v = ScrollInfo(host.Wnd(), SB_VERT);
+    EXPECT_EQ(v.nMin, 0);
+    EXPECT_EQ(v.nMax, 32767);
+    EXPECT_EQ(v.nPos, static_cast<int>(int64_t(lines / 2) * 32767 / lines)) << lines;
+    EXPECT_EQ(static_cast<int>(v.nPage), static_cast<int>(int64_t(rows) * 32767 / lines));
+    // Dragging the thumb to the middle and to the bottom reaches the whole text.
+    edit.Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 16384), 0);
+    EXPECT_NEAR(edit.TopLine(), lines / 2, lines / 1000 + 1);
+    edit.Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 32767 - v.nPage), 0);
+    EXPECT_EQ(edit.TopLine(), lines - rows + 1);
+    edit.Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+    EXPECT_EQ(edit.TopLine(), 1);
+    edit.Perform(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+    EXPECT_EQ(edit.TopLine(), 1 + rows);
+  }
+}
+
+TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(50));
+  TStatusLog log;
+  edit.OnStatusChange = TStatusChangeEvent(&log, &TStatusLog::Changed);
+  edit.BeginUpdate();
+  edit.SetCaretXY({2, 1});
+  edit.SetCaretXY({2, 40});
+  edit.SetInsertMode(false);
+  EXPECT_EQ(log.calls, 0);
+  edit.EndUpdate();
+  EXPECT_EQ(log.calls, 1);
+  EXPECT_TRUE(log.last.Contains(scCaretX));
+  EXPECT_TRUE(log.last.Contains(scCaretY));
+  EXPECT_TRUE(log.last.Contains(scTopLine));
+  EXPECT_TRUE(log.last.Contains(scInsertMode));
+  EXPECT_TRUE(log.last.Contains(scSelection));
+  EXPECT_TRUE(edit.StatusChanges().Empty());
+  edit.SetReadOnly(true);
+  EXPECT_EQ(log.calls, 2);
+  EXPECT_EQ(log.last, TTxtStatusChanges{scReadOnly});
+  edit.SetReadOnly(true);
+  EXPECT_EQ(log.calls, 2);
+}
+
+TEST(EditControl, UnchangedSettersRepaintNothing) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(20));
+  edit.SetActiveLineColor(clYellow);
+  host.Settle();
+  ASSERT_FALSE(host.AnythingPending());
+  edit.SetActiveLineColor(clYellow);
+  edit.SetOptions(edit.Options());
+  edit.SetTabWidth(edit.TabWidth());
+  edit.SetRightEdge(edit.RightEdge());
+  edit.SetTopLine(edit.TopLine());
+  EXPECT_FALSE(host.AnythingPending());
+  // A change repaints the caret line only.
+  edit.SetActiveLineColor(clAqua);
+  const TRect caretCell = host.Cell(1, 1);
+  EXPECT_TRUE(host.PendingAt(caretCell.Left + 1, caretCell.Top + 1));
+  EXPECT_FALSE(host.PendingAt(caretCell.Left + 1, caretCell.Top + edit.TextHeight() + 1));
+  host.Settle();
+  // The right edge's colour repaints a strip around the line.
+  edit.SetRightEdge(10);
+  host.Settle();
+  edit.SetRightEdgeColor(clRed);
+  const int x = 10 * edit.CharWidth() + edit.TextOffset();
+  EXPECT_TRUE(host.PendingAt(x, 5));
+  EXPECT_FALSE(host.PendingAt(x + 5, 5));
+}
+
+TEST(EditControl, CaretLineNumberIsRepaintedWithoutAStatusHandler) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.Gutter()->SetShowLineNumbers(true);
+  edit.SetTextA(NumberedLines(30));
+  host.Settle();
+  ASSERT_FALSE(edit.OnStatusChange);
+  edit.SetCaretXY({1, 5});
+  const int th = edit.TextHeight();
+  EXPECT_TRUE(host.PendingAt(2, 0 * th + th / 2));  // the old caret line's number
+  EXPECT_TRUE(host.PendingAt(2, 4 * th + th / 2));  // the new one's
+  EXPECT_FALSE(host.PendingAt(2, 2 * th + th / 2));
+  host.Settle();
+  // With every line numbered nothing changes in the gutter.
+  edit.Gutter()->SetNumberAllLines(true);
+  host.Settle();
+  edit.SetCaretXY({1, 7});
+  EXPECT_FALSE(host.PendingAt(2, 6 * th + th / 2));
+}
+
+TEST(EditControl, NegativeLineSpacingKeepsLinesOnePixelHigh) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(1000));
+  edit.SetExtraLineSpacing(-1000);
+  EXPECT_EQ(edit.TextHeight(), 1);
+  EXPECT_EQ(edit.LinesInWindow(), host.Height());
+  edit.Invalidate();
+  host.Settle();  // paints without dividing by zero
+  EXPECT_EQ(edit.PixelsToRowColumn(40, 10).Row, 11);
+  edit.SetExtraLineSpacing(3);
+  EXPECT_GT(edit.TextHeight(), 4);
+  edit.SetExtraLineSpacing(0);
+  const int normal = edit.TextHeight();
+  edit.SetExtraLineSpacing(-normal);
+  EXPECT_EQ(edit.TextHeight(), 1);
+}
+
+TEST(EditControl, ProportionalFontsAreReplacedByFixedPitch) {
+  TTxtEdit edit(nullptr);
+  TFont serif;
+  serif.SetName(L"DejaVu Serif");
+  serif.SetSize(12);
+  serif.SetStyle({fsItalic});
+  edit.SetFont(&serif);
+  // The same name when the system substitutes a fixed-pitch face for it, else the default face.
+  EXPECT_TRUE(edit.Font()->Name() == L"DejaVu Serif" || edit.Font()->Name() == L"Courier New");
+  EXPECT_EQ(edit.Font()->Size(), 12);
+  EXPECT_EQ(edit.Font()->Style(), TFontStyles{fsItalic});
+  EXPECT_EQ(edit.Font()->Pitch(), fpFixed);
+  // What the system gives for it advances every letter alike.
+  TWindowDC screen;
+  TSelectObject selection(screen.Get(), edit.Font()->Handle());
+  SIZE narrow{}, wide{};
+  GetTextExtentPoint32W(screen.Get(), L"i", 1, &narrow);
+  GetTextExtentPoint32W(screen.Get(), L"W", 1, &wide);
+  EXPECT_EQ(narrow.cx, wide.cx);
+
+  TFont courier;
+  courier.SetName(L"Courier New");
+  courier.SetSize(11);
+  edit.SetFont(&courier);
+  EXPECT_EQ(edit.Font()->Name(), L"Courier New");
+  EXPECT_EQ(edit.Font()->Pitch(), fpDefault);
+  EXPECT_EQ(edit.Font()->Size(), 11);
+}
+
+TEST(EditControl, HighlighterRangesFollowEdits) {
+  TTxtEdit edit(nullptr);
+  edit.SetTextA("a\r\n/* open\r\nstill\r\nclose */\r\nb");
+  TTestHighlighter h(nullptr);
+  edit.SetHighlighter(&h);
+  TTxtEditStringList& lines = *edit.Lines();
+  auto inComment = [&](int i) { return lines.GetRange(i) == reinterpret_cast<void*>(1); };
+  EXPECT_FALSE(inComment(0));
+  EXPECT_TRUE(inComment(1));
+  EXPECT_TRUE(inComment(2));
+  EXPECT_FALSE(inComment(3));
+  EXPECT_FALSE(inComment(4));
+  // Closing the comment early rescans down to the first unchanged range.
+  lines.SetStrings(1, "/* open */");
+  EXPECT_FALSE(inComment(1));
+  EXPECT_FALSE(inComment(2));
+  EXPECT_FALSE(inComment(3));  // "close */" now closes nothing
+  // A change that leaves the range alone scans one line only.
+  h.linesSet = 0;
+  lines.SetStrings(4, "c");
+  EXPECT_EQ(h.linesSet, 1);
+  // Inserted lines are scanned.
+  lines.Insert(0, "/*");
+  EXPECT_TRUE(inComment(0));
+  EXPECT_TRUE(inComment(1));   // "a"
+  EXPECT_FALSE(inComment(2));  // "/* open */" closes it
+  lines.Delete(0);
+  EXPECT_FALSE(inComment(0));
+  // An attribute change scans everything again.
+  h.linesSet = 0;
+  h.Keyword()->SetForeground(clRed);
+  EXPECT_EQ(h.linesSet, lines.Count());
+}
+
+TEST(EditControl, ChangesMarkModifiedAndFireOnChange) {
+  TTxtEdit edit(nullptr);
+  TCounter changed;
+  edit.OnChange = TNotifyEvent(&changed, &TCounter::Fire);
+  edit.UndoList()->AddChange(urInsert, {1, 1}, {2, 1}, "", smNormal);
+  EXPECT_TRUE(edit.Modified());
+  EXPECT_EQ(changed.count, 1);
+  // A block fires once at its end.
+  edit.UndoList()->BeginBlock();
+  edit.UndoList()->AddChange(urInsert, {2, 1}, {3, 1}, "", smNormal);
+  edit.UndoList()->AddChange(urInsert, {3, 1}, {4, 1}, "", smNormal);
+  EXPECT_EQ(changed.count, 1);
+  edit.UndoList()->EndBlock();
+  EXPECT_EQ(changed.count, 2);
+  // A new change empties the redo list.
+  edit.RedoList()->AddChange(urInsert, {1, 1}, {2, 1}, "", smNormal);
+  edit.UndoList()->AddChange(urInsert, {4, 1}, {5, 1}, "", smNormal);
+  EXPECT_FALSE(edit.RedoList()->CanUndo());
+  edit.SetModified(false);
+  EXPECT_FALSE(edit.Modified());
+  EXPECT_TRUE(edit.UndoList()->IsAtSavedState());
+  edit.SetModified(true);
+  EXPECT_FALSE(edit.UndoList()->IsAtSavedState());
+  // MaxUndo below 0 is ignored.
+  edit.SetMaxUndo(-1);
+  EXPECT_EQ(edit.MaxUndo(), 1024);
+  edit.SetMaxUndo(7);
+  EXPECT_EQ(edit.RedoList()->MaxUndoActions(), 7);
+}
+
+TEST(EditControl, MarksFollowInsertedAndDeletedLines) {
+  TTxtEdit edit(nullptr);
+  auto add = [&](int line) {
+    auto* m = new TTxtEditMark();
+    m->SetLine(line);
+    edit.Marks()->Add(m);
+    return m;
+  };
+  TTxtEditMark* before = add(2);
+  TTxtEditMark* inside = add(6);
+  TTxtEditMark* after = add(10);
+  edit.DoLinesInserted(3, 2);
+  EXPECT_EQ(before->Line(), 2);
+  EXPECT_EQ(inside->Line(), 8);
+  EXPECT_EQ(after->Line(), 12);
+  edit.DoLinesDeleted(5, 4);  // lines 5..8
+  EXPECT_EQ(before->Line(), 2);
+  EXPECT_EQ(inside->Line(), 5);
+  EXPECT_EQ(after->Line(), 8);
+}
+
+TEST(EditControl, WorksThroughAWordWrapPlugin) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA("0123456789abcdefghij\r\nshort\r\n" + AnsiString(25, 'z'));
+  EXPECT_FALSE(edit.WordWrap());
+  edit.SetWordWrap(true);  // no plug-in to make: stays off
+  EXPECT_FALSE(edit.WordWrap());
+  edit.SetLeftChar(3);
+  edit.SetWordWrapPlugin(std::make_unique<TFixedWrap>(edit, 10));
+  EXPECT_TRUE(edit.WordWrap());
+  EXPECT_EQ(edit.LeftChar(), 1);
+  EXPECT_EQ(edit.DisplayLineCount(), 2 + 1 + 3);
+  EXPECT_EQ(edit.LineToRow(2), 3);
+  EXPECT_EQ(edit.RowToLine(5), 3);
+  EXPECT_EQ(edit.BufferToDisplayPos({15, 1}), (TDisplayCoord{5, 2}));
+  EXPECT_EQ(edit.DisplayToBufferPos({5, 2}), (TBufferCoord{15, 1}));
+  edit.SetTopLine(4);
+  EXPECT_EQ(edit.TopLine(), 1);  // everything fits
+  edit.Gutter()->SetShowLineNumbers(true);
+  edit.Invalidate();
+  host.Settle();
+  edit.SetWordWrap(false);
+  EXPECT_FALSE(edit.WordWrap());
+  EXPECT_EQ(edit.DisplayLineCount(), 3);
+}

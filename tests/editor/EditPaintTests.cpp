@@ -1,0 +1,453 @@
+// Painting of the editor control, checked by pixels on the screen under Xvfb: the gutter with
+// its numbers, border, gradient and bookmark glyphs; selection, active-line and special-line
+// colours; the right edge; visible blanks; tokens coloured by a highlighter; scrolling.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditPaint.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/editor/TestHighlighter.h"
+
+namespace {
+
+const uint32_t White = 0xFFFFFF;
+
+// The middle of a cell, where its background shows in every row the glyph leaves free: the
+// top row of a cell is above every glyph of these fonts.
+uint32_t CellBackground(const TTestSurface& S, const TRect& Cell) {
+  return S.Pixel(Cell.Left + (Cell.Right - Cell.Left) / 2, Cell.Top);
+}
+
+// The x range of the ink in a band of rows (Left = Right = -1 without ink).
+std::pair<int, int> InkColumns(const TTestSurface& S, int Left, int Top, int Right, int Bottom, uint32_t Background) {
+  int first = -1, last = -1;
+  for (int x = Left; x < Right; ++x)
+    for (int y = Top; y < Bottom; ++y)
+      if (S.Pixel(x, y) != Background) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+  return {first, last};
+}
+
+struct TGutterPaints {
+  void Paint(TObject*, int Line, int X, int Y) { calls.push_back({Line, X, Y}); }
+  struct TCall {
+    int Line, X, Y;
+  };
+  std::vector<TCall> calls;
+};
+
+struct TSpecialLine {
+  void Colors(TObject*, int Line, bool& Special, TColor& FG, TColor& BG) {
+    if (Line != line) return;
+    Special = true;
+    FG = fg;
+    BG = bg;
+  }
+  int line = 3;
+  TColor fg = clWhite;
+  TColor bg = clNavy;
+};
+
+}  // namespace
+
+TEST(EditPaint, GutterWidthAndNumberPositions) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(30));
+  edit.Gutter()->SetShowLineNumbers(true);
+  TTxtGutter& gutter = *edit.Gutter();
+  const int gutterCell = TheTextDrawer(TFontStyles{}, gutter.Font()).GetCharWidth();
+  const int gw = gutter.LeftOffset() + gutter.RightOffset() + 4 * gutterCell + 2;
+  EXPECT_EQ(edit.GutterWidth(), gw);
+  EXPECT_EQ(edit.TextOffset(), gw + 2);
+  const int th = edit.TextHeight();
+  auto shot = host.Capture();
+  const uint32_t face = RGBOf(gutter.Color());
+  // Line 10 carries its number, right-aligned against the right offset.
+  auto ten = InkColumns(*shot, 0, 9 * th, gw - 2, 10 * th, face);
+  ASSERT_GE(ten.first, 0);
+  EXPECT_LE(ten.second, gw - gutter.RightOffset() - 2 - 1);
+  EXPECT_GE(ten.second, gw - gutter.RightOffset() - 2 - gutterCell);
+  EXPECT_LT(ten.first, gw - gutter.RightOffset() - 2 - gutterCell);  // two digits
+  // Line 1 is the caret line: its number shows; line 2 shows a dot in the last cell.
+  auto one = InkColumns(*shot, 0, 0, gw - 2, th, face);
+  ASSERT_GE(one.first, 0);
+  auto two = InkColumns(*shot, 0, th, gw - 2, 2 * th, face);
+  ASSERT_GE(two.first, 0);
+  EXPECT_GE(two.first, gw - edit.CharWidth() - gutter.RightOffset());
+  EXPECT_LT(InkIn(*shot, {0, th, gw - 2, 2 * th}, face), InkIn(*shot, {0, 9 * th, gw - 2, 10 * th}, face));
+  // The middle border: a line in the border colour, then one in the gutter's colour.
+  EXPECT_EQ(shot->Pixel(gw - 2, th / 2), RGBOf(gutter.BorderColor()));
+  EXPECT_EQ(shot->Pixel(gw - 1, th / 2), face);
+  // Below the last line the gutter is plain.
+  edit.SetTextA("x");
+  shot = host.Capture();
+  EXPECT_EQ(InkIn(*shot, {0, th, gw - 2, host.Height()}, face), 0);
+}
+
+TEST(EditPaint, EveryTenthLineAndTheCaretLineCarryNumbers) {
+  TEditorHost host(400, 600);
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(30));
+  edit.Gutter()->SetShowLineNumbers(true);
+  const int gw = edit.GutterWidth(), th = edit.TextHeight();
+  const uint32_t face = RGBOf(edit.Gutter()->Color());
+  auto width = [&](const TTestSurface& s, int line) {
+    auto ink = InkColumns(s, 0, (line - 1) * th, gw - 2, line * th, face);
+    return ink.first < 0 ? 0 : ink.second - ink.first + 1;
+  };
+  auto shot = host.Capture();
+  const int dot = width(*shot, 3);
+  EXPECT_GT(dot, 0);
+  EXPECT_GT(width(*shot, 10), dot);
+  EXPECT_GT(width(*shot, 20), dot);
+  EXPECT_EQ(width(*shot, 11), dot);
+  // The number follows the caret.
+  edit.SetCaretXY({1, 17});
+  shot = host.Capture();
+  EXPECT_GT(width(*shot, 17), dot);
+  EXPECT_EQ(width(*shot, 1), dot);
+  // A handler may change the text; numbering every line shows them all.
+  edit.Gutter()->SetNumberAllLines(true);
+  shot = host.Capture();
+  EXPECT_GT(width(*shot, 3), dot);
+}
+
+TEST(EditPaint, SelectionColours) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA("abcdef\r\nghijkl\r\nmnopqr");
+  const uint32_t selBack = RGBOf(edit.SelectedColor()->Background());
+  edit.SetBlockBegin({2, 1});
+  edit.SetBlockEnd({4, 1});  // b and c: three parts of one row
+  auto shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 1)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(2, 1)), selBack);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), selBack);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(4, 1)), White);
+  EXPECT_EQ(CountIn(*shot, host.Cell(2, 2), selBack), 0);
+  // Over three lines: the middle row is selected to the window's edge, the last to its end.
+  edit.SetBlockEnd({3, 3});
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(30, 1)), selBack);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 2)), selBack);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(30, 2)), selBack);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(2, 3)), selBack);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(3, 3)), White);
+  // The selection colour can change.
+  edit.SelectedColor()->SetBackground(clLime);
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 2)), 0x00FF00u);
+  // Line mode selects whole rows; column mode a rectangle.
+  edit.SetSelectionMode(smLine);
+  edit.SetBlockBegin({2, 1});
+  edit.SetBlockEnd({2, 2});
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 1)), 0x00FF00u);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(40, 2)), 0x00FF00u);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 3)), White);
+  edit.SetSelectionMode(smColumn);
+  edit.SetBlockBegin({2, 1});
+  edit.SetBlockEnd({4, 3});
+  shot = host.Capture();
+  for (int row = 1; row <= 3; ++row) {
+    EXPECT_EQ(CellBackground(*shot, host.Cell(1, row)), White) << row;
+    EXPECT_EQ(CellBackground(*shot, host.Cell(2, row)), 0x00FF00u) << row;
+    EXPECT_EQ(CellBackground(*shot, host.Cell(3, row)), 0x00FF00u) << row;
+    EXPECT_EQ(CellBackground(*shot, host.Cell(4, row)), White) << row;
+  }
+  // A hidden selection of an unfocused control is not painted.
+  edit.SetHideSelection(true);
+  shot = host.Capture();
+  if (!edit.Focused()) {
+    EXPECT_EQ(CountIn(*shot, host.Cell(2, 2), 0x00FF00u), 0);
+  }
+}
+
+TEST(EditPaint, RightEdgeLine) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA("a\r\nb");
+  edit.SetRightEdge(10);
+  const int x = 10 * edit.CharWidth() + edit.TextOffset();
+  auto shot = host.Capture();
+  const uint32_t silver = RGBOf(clSilver);
+  EXPECT_EQ(shot->Pixel(x, 1), silver);
+  EXPECT_EQ(shot->Pixel(x, edit.TextHeight() + 3), silver);
+  EXPECT_EQ(shot->Pixel(x, host.Height() - 2), silver);  // below the text too
+  EXPECT_EQ(shot->Pixel(x - 1, 1), White);
+  EXPECT_EQ(shot->Pixel(x + 1, 1), White);
+  edit.SetRightEdgeColor(clRed);
+  shot = host.Capture();
+  EXPECT_EQ(shot->Pixel(x, 1), RGBOf(clRed));
+  edit.SetRightEdge(0);
+  shot = host.Capture();
+  EXPECT_EQ(shot->Pixel(x, 1), White);
+}
+
+TEST(EditPaint, ActiveLineColour) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA("one\r\ntwo\r\nthree");
+  edit.SetActiveLineColor(clYellow);
+  edit.SetCaretXY({1, 2});
+  auto shot = host.Capture();
+  const uint32_t yellow = RGBOf(clYellow);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 2)), yellow);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(20, 2)), yellow);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 1)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 3)), White);
+  // It moves with the caret.
+  edit.SetCaretXY({1, 3});
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 2)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(20, 3)), yellow);
+  // The token backgrounds of a highlighter give way to it on the caret line.
+  TTestHighlighter h(nullptr);
+  edit.SetHighlighter(&h);
+  edit.SetTextA("12\r\n12");
+  edit.SetCaretXY({1, 2});
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 2)), yellow);
+  edit.SetHighlighter(nullptr);
+}
+
+TEST(EditPaint, SpecialLineColoursAndInvertedSelection) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA("aaaa\r\nbbbb\r\ncccc\r\ndddd");
+  TSpecialLine special;
+  edit.OnSpecialLineColors = TSpecialLineColorsEvent(&special, &TSpecialLine::Colors);
+  auto shot = host.Capture();
+  const uint32_t navy = RGBOf(clNavy);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 3)), navy);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(30, 3)), navy);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(1, 2)), White);
+  EXPECT_GT(CountIn(*shot, host.Cell(1, 3), White), 0);  // the text in the line's colour
+  // On a special line the selection shows inverted: background in the line's text colour.
+  edit.SetBlockBegin({2, 3});
+  edit.SetBlockEnd({3, 3});
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(2, 3)), White);
+  EXPECT_GT(CountIn(*shot, host.Cell(2, 3), navy), 0);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(3, 3)), navy);
+}
+
+TEST(EditPaint, VisibleWhitespaceGlyphs) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTabWidth(8);
+  edit.SetTextA("a b\t\r\n\r\nx");
+  auto plain = host.Capture();
+  EXPECT_EQ(InkIn(*plain, host.Cell(2, 1), White), 0);
+  for (int col = 4; col <= 10; ++col) EXPECT_EQ(InkIn(*plain, host.Cell(col, 1), White), 0) << col;
+  edit.SetOptions(edit.Options() + eoShowSpecialChars);
+  auto shot = host.Capture();
+  EXPECT_GT(InkIn(*shot, host.Cell(2, 1), White), 0);  // the space's middle dot
+  // The tab covers columns 4 to 8; its glyph sits in the middle one.
+  EXPECT_EQ(InkIn(*shot, host.Cell(4, 1), White), 0);
+  EXPECT_EQ(InkIn(*shot, host.Cell(5, 1), White), 0);
+  EXPECT_GT(InkIn(*shot, host.Cell(6, 1), White), 0);
+  EXPECT_EQ(InkIn(*shot, host.Cell(7, 1), White), 0);
+  EXPECT_EQ(InkIn(*shot, host.Cell(8, 1), White), 0);
+  EXPECT_GT(InkIn(*shot, host.Cell(9, 1), White), 0);  // the pilcrow after the line
+  EXPECT_EQ(InkIn(*shot, host.Cell(10, 1), White), 0);
+  // An empty line shows only its pilcrow.
+  EXPECT_GT(InkIn(*shot, host.Cell(1, 2), White), 0);
+  EXPECT_EQ(InkIn(*shot, host.Cell(2, 2), White), 0);
+  // The same with a highlighter.
+  TTestHighlighter h(nullptr);
+  edit.SetHighlighter(&h);
+  shot = host.Capture();
+  EXPECT_GT(InkIn(*shot, host.Cell(2, 1), White), 0);
+  EXPECT_GT(InkIn(*shot, host.Cell(6, 1), White), 0);
+  EXPECT_EQ(InkIn(*shot, host.Cell(7, 1), White), 0);
+  EXPECT_GT(InkIn(*shot, host.Cell(9, 1), White), 0);
+  EXPECT_GT(InkIn(*shot, host.Cell(1, 2), White), 0);
+  edit.SetHighlighter(nullptr);
+}
+
+TEST(EditPaint, AHighlighterColoursTokens) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  TTestHighlighter h(nullptr);
+  edit.SetTextA("if 12 x /* note\r\nstill */ y");
+  edit.SetHighlighter(&h);
+  auto shot = host.Capture();
+  EXPECT_GT(CountIn(*shot, host.Cell(1, 1), RGBOf(TTestHighlighter::KeywordColor)), 0);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(4, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(5, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_GT(CountIn(*shot, host.Cell(4, 1), RGBOf(TTestHighlighter::NumberColor)), 0);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(6, 1)), White);
+  // The comment carries over to the next line.
+  EXPECT_GT(CountIn(*shot, host.Cell(1, 2), RGBOf(TTestHighlighter::CommentColor)), 0);
+  EXPECT_EQ(CountIn(*shot, host.Cell(10, 2), RGBOf(TTestHighlighter::CommentColor)), 0);
+  EXPECT_GT(InkIn(*shot, host.Cell(10, 2), White), 0);  // "y" in the font's colour
+  // The whitespace attribute's background fills the empty space.
+  h.Space()->SetBackground(clAqua);
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(30, 1)), RGBOf(clAqua));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), RGBOf(clAqua));
+  h.Space()->SetBackground(clNone);
+  // A disabled highlighter paints nothing of its own.
+  h.SetEnabled(false);
+  shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(4, 1)), White);
+  EXPECT_EQ(CountIn(*shot, host.Cell(1, 1), RGBOf(TTestHighlighter::KeywordColor)), 0);
+  edit.SetHighlighter(nullptr);
+}
+
+TEST(EditPaint, TokensScrolledPastTheLeftEdgeAreCut) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  TTestHighlighter h(nullptr);
+  edit.SetTextA("ab 123456 cd");
+  edit.SetHighlighter(&h);
+  edit.SetLeftChar(6);
+  auto shot = host.Capture();
+  // Column 6 shows "3456" from the number token, then a blank and "cd".
+  EXPECT_EQ(CellBackground(*shot, host.Cell(6, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(9, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(10, 1)), White);
+  edit.SetHighlighter(nullptr);
+}
+
+TEST(EditPaint, ScrollingShowsWhatAFullPaintShows) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.Gutter()->SetShowLineNumbers(true);
+  AnsiString text;
+  for (int i = 1; i <= 200; ++i) text += "line " + std::to_string(i) + " " + AnsiString(static_cast<size_t>(i % 37), '=') + "\r\n";
+  edit.SetTextA(text);
+  edit.SetOptions(edit.Options() + eoShowSpecialChars);
+  host.Settle();
+  auto compare = [&](const char* what) {
+    auto scrolled = host.Capture();
+    edit.Invalidate();
+    auto full = host.Capture();
+    int differing = 0;
+    for (int y = 0; y < full->Height(); ++y)
+      for (int x = 0; x < full->Width(); ++x)
+        if (scrolled->Pixel(x, y) != full->Pixel(x, y)) ++differing;
+    EXPECT_EQ(differing, 0) << what;
+  };
+  edit.SetTopLine(4);
+  compare("down 3");
+  edit.SetTopLine(2);
+  compare("up 2");
+  edit.SetTopLine(150);
+  compare("a jump");
+  edit.SetLeftChar(5);
+  compare("right 4");
+  edit.SetLeftChar(2);
+  compare("left 3");
+  // Repaints still pending when the window scrolls move with it.
+  edit.SetActiveLineColor(clYellow);
+  edit.SetCaretXY({1, edit.TopLine()});
+  host.Settle();
+  edit.SetCaretXY({1, edit.TopLine() + edit.LinesInWindow() + 1});
+  compare("caret below the window");
+  edit.BeginUpdate();
+  edit.Lines()->SetStrings(edit.TopLine() + 2, "changed while locked");
+  edit.SetTopLine(edit.TopLine() - 2);
+  edit.EndUpdate();
+  compare("a change, then a scroll");
+  // Inside the buffer's own bracket the gathered rectangle moves with the scroll.
+  edit.Lines()->BeginUpdate();
+  edit.Lines()->SetStrings(edit.TopLine() + 1, "changed inside the bracket");
+  edit.SetTopLine(edit.TopLine() + 3);
+  edit.Lines()->EndUpdate();
+  compare("a change inside the buffer's bracket, then a scroll");
+}
+
+TEST(EditPaint, BookmarkGlyphsInTheGutter) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(10));
+  TGutterPaints paints;
+  edit.OnGutterPaint = TGutterPaintEvent(&paints, &TGutterPaints::Paint);
+  auto* mark = new TTxtEditMark();
+  mark->SetLine(2);
+  mark->SetImage(3);
+  mark->SetInternalImage(true);
+  mark->SetBookmarkNumber(3);
+  mark->SetVisible(true);
+  edit.Marks()->Add(mark);
+  auto shot = host.Capture();
+  const int th = edit.TextHeight();
+  const uint32_t face = RGBOf(edit.Gutter()->Color());
+  const int left = edit.BookMarkOptions()->LeftMargin();
+  // The glyph's frame is navy and it sits in the second row only.
+  EXPECT_GT(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000), 0);
+  EXPECT_EQ(InkIn(*shot, {0, 0, edit.GutterWidth() - 2, th}, face), 0);
+  EXPECT_EQ(InkIn(*shot, {0, 2 * th, edit.GutterWidth() - 2, 3 * th}, face), 0);
+  // The gutter-paint event reports every line, with the mark's offset on line 2.
+  bool line2 = false;
+  for (const auto& c : paints.calls)
+    if (c.Line == 2) {
+      line2 = true;
+      EXPECT_EQ(c.X, edit.BookMarkOptions()->Xoffset());
+      EXPECT_EQ(c.Y, th);
+    }
+  EXPECT_TRUE(line2);
+  // Hidden glyphs are not drawn.
+  edit.BookMarkOptions()->SetGlyphsVisible(false);
+  shot = host.Capture();
+  EXPECT_EQ(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000), 0);
+}
+
+TEST(EditPaint, GutterGradient) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTextA(NumberedLines(5));
+  TTxtGutter& gutter = *edit.Gutter();
+  gutter.SetGradientStartColor(TColor(0x000000));
+  gutter.SetGradientEndColor(TColor(0xFF0000));
+  gutter.SetGradientSteps(2);
+  gutter.SetBorderStyle(gbsNone);
+  gutter.SetGradient(true);
+  auto shot = host.Capture();
+  const int gw = edit.GutterWidth();
+  EXPECT_EQ(shot->Pixel(0, host.Height() - 1), 0x000000u);
+  EXPECT_EQ(shot->Pixel(gw - 1, host.Height() - 1), RGBOf(TColor(0xFF0000)));
+  EXPECT_EQ(shot->Pixel(gw / 2 - 1, 3), 0x000000u);
+  EXPECT_EQ(shot->Pixel(gw / 2, 3), RGBOf(TColor(0xFF0000)));
+}
+
+TEST(EditPaint, AnItalicLastTokenKeepsItsOverhang) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  TTestHighlighter h(nullptr);
+  h.Comment()->SetStyle({fsItalic});
+  edit.SetHighlighter(&h);
+  const int cw = edit.CharWidth(), th = edit.TextHeight();
+  // Find a letter whose slanted glyph really inks past its cell, drawn freely on a surface.
+  char best = 0;
+  int reach = 0;
+  for (char c : std::string("fWTVYKXZ")) {
+    TTestSurface free(4 * cw, th, White);
+    TheTextDrawer& drawer = *edit.TextDrawer();
+    drawer.SetStyle({fsItalic});
+    drawer.BeginDrawing(free.DC());
+    drawer.SetForeColor(clBlack);
+    drawer.SetBackColor(clWhite);
+    SetBkMode(free.DC(), TRANSPARENT);
+    drawer.ExtTextOut(cw, 0, 0, {0, 0, 4 * cw, th}, &c, 1);
+    drawer.EndDrawing();
+    const int ink = InkIn(free, {2 * cw, 0, 3 * cw, th}, White);
+    if (ink > reach) {
+      reach = ink;
+      best = c;
+    }
+  }
+  if (reach == 0) GTEST_SKIP() << "no slanted letter of this font inks past its cell";
+  edit.SetTextA(AnsiString("/*") + best);
+  auto shot = host.Capture();
+  EXPECT_GT(InkIn(*shot, host.Cell(4, 1), White), 0);
+  edit.SetHighlighter(nullptr);
+}
