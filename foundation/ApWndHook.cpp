@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "foundation/ApUtilWindow.h"
+#include "framework/FormFiles.h"
+#include "framework/Forms.h"
 
 namespace {
 
@@ -85,6 +87,10 @@ TApHookInfos::TApHookInfos(TApWndProcHook* Registry, HWND Handle) : handle_(Hand
   ++liveInfos;
 }
 
+TApHookInfos::TApHookInfos(TApWndProcHook* Registry, TControl* Control) : control_(Control), registry_(Registry) {
+  ++liveInfos;
+}
+
 TApHookInfos::~TApHookInfos() {
   if (!destroyed_ && hooked_) {
     unhookPending_ = false;
@@ -92,7 +98,7 @@ TApHookInfos::~TApHookInfos() {
     Unhook();
     // Still in the chain behind someone else's procedure: the window's own property passes
     // its messages on from now on.
-    if (hooked_ && IsWindow(handle_)) RemovePropW(handle_, kHookProp);
+    if (hooked_ && !control_ && IsWindow(handle_)) RemovePropW(handle_, kHookProp);
   }
   for (Node* chain : first_)
     while (chain) {
@@ -133,9 +139,21 @@ bool TApHookInfos::Remove(const TApHookHandler& Handler, TApHookOrder Order) {
   return false;
 }
 
+bool TApHookInfos::ControlGoing() const {
+  return control_ && control_->ComponentState().Contains(csDestroying);
+}
+
 void TApHookInfos::Hook() {
   unhookPending_ = false;
-  if (hooked_ || destroyed_ || !IsWindow(handle_)) return;
+  if (hooked_ || destroyed_) return;
+  if (control_) {
+    if (ControlGoing()) return;
+    savedMethod_ = control_->WindowProc;
+    control_->WindowProc = TWndMethod(this, &TApHookInfos::ControlDispatch);
+    hooked_ = true;
+    return;
+  }
+  if (!IsWindow(handle_)) return;
   // A dispatcher left behind as a pass-through is replaced, not chained to itself.
   savedProc_ = CurrentProc(handle_);
   if (savedProc_ == &HookWndProc) savedProc_ = reinterpret_cast<WNDPROC>(GetPropW(handle_, kSavedProp));
@@ -147,9 +165,18 @@ void TApHookInfos::Hook() {
 
 void TApHookInfos::Unhook() {
   if (!hooked_ || destroyed_) return;
-  // The dispatcher that is running still calls the saved procedure.
+  // The dispatcher that is running still calls what it replaced.
   if (!levels_.empty()) {
     unhookPending_ = true;
+    return;
+  }
+  if (control_) {
+    // A control on its way out is not touched; someone else's method in front of ours stays
+    // in front, and ours passes messages on.
+    if (ControlGoing() || !(control_->WindowProc == TWndMethod(this, &TApHookInfos::ControlDispatch))) return;
+    control_->WindowProc = savedMethod_;
+    savedMethod_ = nullptr;
+    hooked_ = false;
     return;
   }
   // Someone put a procedure of their own in front of ours after us: restoring would cut it
@@ -169,6 +196,7 @@ void TApHookInfos::MarkDestroyed() {
   if (destroyed_) return;
   destroyed_ = true;
   savedProc_ = nullptr;
+  savedMethod_ = nullptr;
   hooked_ = false;
   if (registry_) registry_->Detach(this);
   registry_ = nullptr;
@@ -184,20 +212,34 @@ bool TApHookInfos::Walk(size_t level, int chain, TApHookMessage& Msg) {
   return false;
 }
 
-LRESULT TApHookInfos::Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  TApHookMessage m{Msg, WParam, LParam, 0};
+template <class Own>
+void TApHookInfos::Run(TApHookMessage& Msg, Own own) {
+  Msg.Result = 0;
   const size_t level = levels_.size();
   levels_.push_back(Level{{first_[0], nullptr}});
-  bool handled = Walk(level, hoBeforeMsg, m);
-  if (!handled) {
-    WNDPROC saved = savedProc_;
-    m.Result = saved ? CallWindowProcW(saved, Wnd, Msg, WParam, LParam) : DefWindowProcW(Wnd, Msg, WParam, LParam);
+  if (!Walk(level, hoBeforeMsg, Msg)) {
+    own(Msg);
     if (!destroyed_) {
       levels_[level].Cursor[hoAfterMsg] = first_[hoAfterMsg];
-      Walk(level, hoAfterMsg, m);
+      Walk(level, hoAfterMsg, Msg);
     }
   }
   levels_.pop_back();
+}
+
+void TApHookInfos::FinishDispatch() {
+  if (levels_.empty() && unhookPending_) {
+    unhookPending_ = false;
+    if (Empty()) Unhook();
+  }
+}
+
+LRESULT TApHookInfos::Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TApHookMessage m{Msg, WParam, LParam, 0};
+  Run(m, [&](TApHookMessage& msg) {
+    WNDPROC saved = savedProc_;
+    msg.Result = saved ? CallWindowProcW(saved, Wnd, Msg, WParam, LParam) : DefWindowProcW(Wnd, Msg, WParam, LParam);
+  });
   // The window's last message: give the procedure back while the window still answers, and
   // let the record go.
   if (Msg == WM_NCDESTROY && !destroyed_) {
@@ -206,11 +248,18 @@ LRESULT TApHookInfos::Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
     RemovePropW(Wnd, kHookProp);
     RemovePropW(Wnd, kSavedProp);
     MarkDestroyed();
-  } else if (levels_.empty() && unhookPending_) {
-    unhookPending_ = false;
-    if (Empty()) Unhook();
+  } else {
+    FinishDispatch();
   }
   return m.Result;
+}
+
+void TApHookInfos::ControlDispatch(TMessage& Message) {
+  Run(Message, [this](TApHookMessage& msg) {
+    TWndMethod saved = savedMethod_;  // the record may be released by the call
+    if (saved) saved(msg);
+  });
+  FinishDispatch();
 }
 
 HV_PUBLISH(TApHookInfos) {}
@@ -233,10 +282,30 @@ TApHookInfos* TApWndProcHook::Find(HWND Handle) const {
   return nullptr;
 }
 
+TApHookInfos* TApWndProcHook::Find(const TControl* Control) const {
+  for (TApHookInfos* i : infos_)
+    if (i->Control() == Control) return i;
+  return nullptr;
+}
+
 TApHookInfos* TApWndProcHook::FindOrCreate(HWND Handle) {
   if (TApHookInfos* i = Find(Handle)) return i;
   infos_.push_back(new TApHookInfos(this, Handle));
   return infos_.back();
+}
+
+TApHookInfos* TApWndProcHook::FindOrCreate(TControl* Control) {
+  if (TApHookInfos* i = Find(Control)) return i;
+  infos_.push_back(new TApHookInfos(this, Control));
+  FreeNotification(Control);
+  return infos_.back();
+}
+
+void TApWndProcHook::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  for (TApHookInfos* i : std::vector<TApHookInfos*>(infos_))
+    if (i->Control() && static_cast<TComponent*>(i->Control()) == AComponent) i->MarkDestroyed();
 }
 
 void TApWndProcHook::Detach(TApHookInfos* Infos) { infos_.erase(std::remove(infos_.begin(), infos_.end(), Infos), infos_.end()); }
@@ -247,6 +316,23 @@ TApWndProcHook& WndProcHookRegistry() {
   auto& r = RegistryHolder();
   if (!r) r = std::make_unique<TApWndProcHook>();
   return *r;
+}
+
+bool RegisterWndProcHook(TControl* Control, const TApHookHandler& Handler, TApHookOrder Order) {
+  if (!Control || Control->ComponentState().Contains(csDestroying) || !Handler) return false;
+  TApHookInfos* infos = WndProcHookRegistry().FindOrCreate(Control);
+  infos->Add(Handler, Order);
+  infos->Hook();
+  return true;
+}
+
+bool UnRegisterWndProcHook(TControl* Control, const TApHookHandler& Handler, TApHookOrder Order) {
+  if (!Control || !Handler || !RegistryHolder()) return false;
+  TApHookInfos* infos = RegistryHolder()->Find(Control);
+  if (!infos) return false;
+  infos->Remove(Handler, Order);
+  if (infos->Empty()) infos->Unhook();
+  return true;
 }
 
 bool RegisterWndProcHook(HWND Handle, const TApHookHandler& Handler, TApHookOrder Order) {
@@ -278,3 +364,109 @@ void FinalizeWndProcHooks() {
   RegistryHolder().reset();
   ReleaserHolder().reset();
 }
+
+// ---------------------------------------------------------------------------------------------
+// TApWindowHook
+
+TApWindowHook::TApWindowHook(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApWindowHook::~TApWindowHook() {
+  SetActive(false);
+  SetControl(nullptr);
+}
+
+void TApWindowHook::SetActive(bool Value) {
+  if (Value == active_) return;
+  if (Value) {
+    if (afterMessage_) RegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
+    if (beforeMessage_) RegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
+  } else {
+    if (afterMessage_) UnRegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
+    if (beforeMessage_) UnRegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
+  }
+  active_ = Value;
+}
+
+void TApWindowHook::SetBeforeMessage(const TApHookMessageEvent& Value) {
+  if (active_) {
+    if (Value && !beforeMessage_)
+      RegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
+    else if (!Value && beforeMessage_)
+      UnRegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
+  }
+  beforeMessage_ = Value;
+}
+
+void TApWindowHook::SetAfterMessage(const TApHookMessageEvent& Value) {
+  if (active_) {
+    if (Value && !afterMessage_)
+      RegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
+    else if (!Value && afterMessage_)
+      UnRegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
+  }
+  afterMessage_ = Value;
+}
+
+void TApWindowHook::SetControl(TControl* Value) {
+  if (Value == control_) return;
+  const bool wasActive = active_;
+  SetActive(false);
+  if (control_) RemoveFreeNotification(control_);
+  if (Value && Value->ComponentState().Contains(csDestroying)) {
+    control_ = nullptr;
+    return;
+  }
+  control_ = Value;
+  if (control_) FreeNotification(control_);
+  SetActive(wasActive);
+}
+
+bool TApWindowHook::IsForm() const {
+  return control_ && static_cast<TComponent*>(control_) == Owner() && dynamic_cast<TCustomForm*>(Owner());
+}
+
+bool TApWindowHook::DoBeforeMessage(TMessage& Msg) {
+  bool handled = false;
+  if (beforeMessage_) beforeMessage_(this, Msg, handled);
+  return handled;
+}
+
+bool TApWindowHook::DoAfterMessage(TMessage& Msg) {
+  bool handled = false;
+  if (afterMessage_) afterMessage_(this, Msg, handled);
+  return handled;
+}
+
+void TApWindowHook::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent && (AComponent == static_cast<TComponent*>(control_) || AComponent == Owner()))
+    SetControl(nullptr);
+}
+
+void TApWindowHook::DefineProperties(TFiler* Filer) {
+  TComponent::DefineProperties(Filer);
+  auto* ancestor = dynamic_cast<TApWindowHook*>(Filer->Ancestor());
+  const bool hasData = ancestor ? ancestor->IsForm() != IsForm() : IsForm();
+  Filer->DefineProperty(
+      "IsForm",
+      [this](TReader& reader) {
+        if (reader.ReadBoolean())
+          if (auto* form = dynamic_cast<TCustomForm*>(Owner())) SetControl(form);
+      },
+      [this](TWriter& writer) { writer.WriteBoolean(IsForm()); }, hasData);
+}
+
+HV_PUBLISH(TApWindowHook) {
+  p.Prop("Active", &T::Active, &T::SetActive).Default(true);
+  p.Prop("Control", &T::Control, &T::SetControl).Stored(&T::IsControlStored);
+  p.Event("BeforeMessage", &T::BeforeMessage, &T::SetBeforeMessage);
+  p.Event("AfterMessage", &T::AfterMessage, &T::SetAfterMessage);
+}
+
+namespace {
+// Form files create window hooks by class name.
+const bool registered = [] {
+  RegisterClass(TApWindowHook::StaticClassInfo());
+  return true;
+}();
+}  // namespace

@@ -132,7 +132,8 @@ TEST_F(ApWndHookTest, SameHandlerTwiceMakesTwoNodes) {
 
 TEST_F(ApWndHookTest, RefusesWhatItCannotHook) {
   Handler h{"h"};
-  EXPECT_FALSE(RegisterWndProcHook(nullptr, h.Event(), hoBeforeMsg));
+  EXPECT_FALSE(RegisterWndProcHook(HWND(nullptr), h.Event(), hoBeforeMsg));
+  EXPECT_FALSE(RegisterWndProcHook(static_cast<TControl*>(nullptr), h.Event(), hoBeforeMsg));
   EXPECT_FALSE(RegisterWndProcHook(wnd, TApHookHandler(), hoBeforeMsg));
   EXPECT_FALSE(UnRegisterWndProcHook(wnd, h.Event(), hoBeforeMsg));  // never hooked
   EXPECT_FALSE(UnRegisterWndProcHook(wnd, TApHookHandler(), hoBeforeMsg));
