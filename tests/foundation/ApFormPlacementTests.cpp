@@ -1,0 +1,459 @@
+// Form placement and form storage on real forms under Xvfb.
+#include <memory>
+
+#include "StorageTestSupport.h"
+#include "foundation/ApFormPlacement.h"
+#include "foundation/ApGraphUtils.h"
+#include "framework/Application.h"
+#include "framework/Conversions.h"
+#include "framework/FormFiles.h"
+#include "framework/Screen.h"
+
+namespace placement_test {
+
+// A focusable child window with a published value.
+class TTestBox : public TWinControl {
+  HV_CLASS(TTestBox, TWinControl)
+ public:
+  explicit TTestBox(TComponent* owner) : TWinControl(owner) { SetTabStop(true); }
+  int Number() const { return number_; }
+  void SetNumber(int v) { number_ = v; }
+
+ private:
+  int number_ = 0;
+};
+
+// A form that stores a value of its own through the storage-handler interface.
+class THandlerForm : public TForm, public IStorageHandler {
+ public:
+  THandlerForm() : TForm(nullptr, CreateNew) {}
+  void ReadFromStorage(TApCustomAppStorage* Storage, const AnsiString& Path) override {
+    note = Storage->ReadString(Path + "Note", "");
+  }
+  void WriteToStorage(TApCustomAppStorage* Storage, const AnsiString& Path) override {
+    Storage->WriteString(Path + "Note", note);
+  }
+  AnsiString note;
+};
+
+}  // namespace placement_test
+using namespace placement_test;
+
+HV_PUBLISH(TTestBox) { p.Prop("Number", &T::Number, &T::SetNumber).Default(0); }
+
+namespace {
+
+const bool boxRegistered = [] {
+  RegisterClass(TTestBox::StaticClassInfo());
+  return true;
+}();
+
+void Pump() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+TRect WindowBounds(TCustomForm& f) {
+  RECT r;
+  GetWindowRect(f.Handle(), &r);
+  return ToTRect(r);
+}
+
+std::unique_ptr<TForm> MakeForm(const char* name, TFormBorderStyle border = bsSizeable) {
+  auto f = std::make_unique<TForm>(nullptr, CreateNew);
+  f->SetName(name);
+  f->SetBorderStyle(border);
+  f->SetBounds(100, 80, 400, 300);
+  return f;
+}
+
+class PlacementTest : public StorageTest {
+ protected:
+  void TearDown() override {
+    Pump();
+    FinalizeWndProcHooks();
+  }
+};
+
+}  // namespace
+
+TEST_F(PlacementTest, PathGetsItsSeparatorAndTheFormName) {
+  auto form = MakeForm("CharacterForm");
+  TApFormPlacement p(form.get());
+  EXPECT_EQ(p.AppStoragePath(), "CharacterForm\\");
+  p.SetAppStoragePath("MainForm");
+  EXPECT_EQ(p.AppStoragePath(), "MainForm\\");
+  p.SetAppStoragePath("Forms\\%form_name%\\Placement");
+  EXPECT_EQ(p.AppStoragePath(), "Forms\\CharacterForm\\Placement\\");
+  p.SetAppStoragePath("");
+  EXPECT_EQ(p.AppStoragePath(), "");
+  EXPECT_EQ(p.Options(), (TPlacementOptions{fpState, fpSize, fpLocation}));
+  TApFormPlacement loose(nullptr);
+  EXPECT_TRUE(loose.Options().Empty());
+}
+
+TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
+  auto storage = Open();
+  storage->StorageOptions()->SetBooleanAsString(false);
+  auto form = MakeForm("MainForm");
+  form->Show();
+  Pump();
+  form->SetBounds(120, 90, 500, 350);
+  Pump();
+  auto* p = new TApFormPlacement(form.get());  // the form frees it
+  p->SetAppStorage(storage.get());
+  p->SetVersion(3);
+  p->SaveFormPlacement();
+  EXPECT_TRUE(p->IsSaved());
+  storage->Flush();
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(form->Handle(), &wp);
+  const RECT& n = wp.rcNormalPosition;
+  const AnsiString normPos = IntToStr(static_cast<int>(n.left)) + "," + IntToStr(static_cast<int>(n.top)) + "," +
+                             IntToStr(static_cast<int>(n.right)) + "," + IntToStr(static_cast<int>(n.bottom));
+  const AnsiString minMax = IntToStr(static_cast<int>(wp.ptMinPosition.x)) + "," +
+                            IntToStr(static_cast<int>(wp.ptMinPosition.y)) + "," +
+                            IntToStr(static_cast<int>(wp.ptMaxPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMaxPosition.y));
+  EXPECT_EQ(SectionText("MainForm"),
+            "FormVersion=3|ShowCmd=1|Flags=" + IntToStr(static_cast<int>(wp.flags)) +
+                "|PixelsPerInch=" + IntToStr(Screen->PixelsPerInch()) + "|MinMaxPos(1280x1024)=" + minMax +
+                "|MinMaxPos=" + minMax + "|NormPos(1280x1024)=" + normPos + "|NormPos=" + normPos);
+  const TRect saved = WindowBounds(*form);
+  form.reset();
+
+  auto again = MakeForm("MainForm");
+  again->SetBounds(10, 10, 200, 150);
+  TApFormPlacement q(again.get());
+  q.SetAppStorage(storage.get());
+  q.SetVersion(3);
+  q.RestoreFormPlacement();
+  EXPECT_TRUE(q.IsRestored());
+  again->Show();
+  Pump();
+  EXPECT_EQ(WindowBounds(*again), saved);
+  EXPECT_EQ(again->WindowState(), wsNormal);
+  EXPECT_EQ(again->Position(), poDesigned);
+}
+
+TEST_F(PlacementTest, StateIsRestored) {
+  WriteFile("[Big]\r\nShowCmd=3\r\n[Small]\r\nShowCmd=9\r\n");
+  auto storage = Open();
+  auto form = MakeForm("Big");
+  TApFormPlacement p(form.get());
+  p.SetAppStorage(storage.get());
+  p.SetOptions({fpState});
+  form->Show();
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(form->WindowState(), wsMaximized);
+  EXPECT_TRUE(IsZoomed(form->Handle()));
+  p.SetAppStoragePath("Small");
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(form->WindowState(), wsNormal);
+}
+
+TEST_F(PlacementTest, PositionsOfAnotherResolutionInPixelsPerInchAreIgnored) {
+  const int ppi = Screen->PixelsPerInch() == 96 ? 120 : 96;
+  WriteFile("[F]\r\nShowCmd=3\r\nPixelsPerInch=" + IntToStr(ppi) + "\r\nNormPos=300,200,900,700\r\n");
+  auto storage = Open();
+  auto form = MakeForm("F");
+  form->Show();
+  Pump();
+  const TRect before = WindowBounds(*form);
+  TApFormPlacement p(form.get());
+  p.SetAppStorage(storage.get());
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(form->WindowState(), wsMaximized);  // the state still counts
+  form->SetWindowState(wsNormal);
+  Pump();
+  EXPECT_EQ(WindowBounds(*form), before);
+}
+
+TEST_F(PlacementTest, ThePlainPositionServesOnlyWithoutOneForThisResolution) {
+  WriteFile("[F]\r\nNormPos=300,200,700,500\r\nNormPos(640x480)=10,10,50,50\r\n");
+  auto storage = Open();
+  auto form = MakeForm("F");
+  TApFormPlacement p(form.get());
+  p.SetAppStorage(storage.get());
+  p.SetOptions({fpSize, fpLocation});
+  p.RestoreFormPlacement();
+  form->Show();
+  Pump();
+  EXPECT_EQ(WindowBounds(*form), Rect(300, 200, 700, 500));
+  storage->WriteString("F\\NormPos" + ScreenResolutionSuffix(), "250,150,550,450");
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(WindowBounds(*form), Rect(250, 150, 550, 450));
+}
+
+TEST_F(PlacementTest, ADialogKeepsItsSizeButMoves) {
+  WriteFile("[Dialog]\r\nNormPos=300,200,900,700\r\n");
+  auto storage = Open();
+  auto form = MakeForm("Dialog", bsDialog);
+  form->Show();
+  Pump();
+  const TRect before = WindowBounds(*form);
+  TApFormPlacement p(form.get());
+  p.SetAppStorage(storage.get());
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, before.Width(), before.Height()));
+}
+
+TEST_F(PlacementTest, OnlyTheLocationOrOnlyTheSize) {
+  WriteFile("[F]\r\nNormPos=300,200,700,600\r\n");
+  auto storage = Open();
+  auto form = MakeForm("F");
+  form->SetPosition(poDefault);
+  form->Show();
+  Pump();
+  TApFormPlacement p(form.get());
+  p.SetAppStorage(storage.get());
+  p.SetOptions({fpLocation});
+  const TRect before = WindowBounds(*form);
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, before.Width(), before.Height()));
+  EXPECT_EQ(form->Position(), poDefaultSizeOnly);
+  p.SetOptions({fpSize});
+  form->SetPosition(poDefault);
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, 400, 400));
+  EXPECT_EQ(form->Position(), poDefaultPosOnly);
+}
+
+TEST_F(PlacementTest, VersionCheckSkipsPlacementButMarksRestored) {
+  WriteFile("[F]\r\nFormVersion=2\r\nNormPos=300,200,700,600\r\n");
+  auto storage = Open();
+  auto form = MakeForm("F");
+  form->Show();
+  Pump();
+  const TRect before = WindowBounds(*form);
+  TApFormPlacement p(form.get());
+  p.SetAppStorage(storage.get());
+  int restoredEvents = 0;
+  struct Counter {
+    int* n;
+    void Hit(TObject*) { ++*n; }
+  } counter{&restoredEvents};
+  p.OnRestorePlacement = TNotifyEvent(&counter, &Counter::Hit);
+  p.SetVersion(3);
+  p.RestoreFormPlacement();
+  EXPECT_TRUE(p.IsRestored());
+  EXPECT_EQ(restoredEvents, 0);
+  EXPECT_EQ(WindowBounds(*form), before);
+  p.SetVersionCheck(fpvcCheckEqual);
+  p.SetVersion(2);
+  p.RestoreFormPlacement();
+  Pump();
+  EXPECT_EQ(restoredEvents, 1);
+  EXPECT_EQ(WindowBounds(*form), Rect(300, 200, 700, 600));
+  p.SetVersionCheck(fpvcNocheck);
+  p.SetVersion(99);
+  p.RestoreFormPlacement();
+  EXPECT_EQ(restoredEvents, 2);
+}
+
+TEST_F(PlacementTest, ActiveControlByName) {
+  auto storage = Open();
+  auto form = MakeForm("F");
+  auto* first = new TTestBox(form.get());
+  first->SetName("first");
+  first->SetParent(form.get());
+  auto* second = new TTestBox(form.get());
+  second->SetName("second");
+  second->SetParent(form.get());
+  second->SetTop(50);
+  form->Show();
+  Pump();
+  form->SetActiveControl(second);
+  TApFormPlacement p(form.get());
+  p.SetAppStorage(storage.get());
+  p.SetOptions({fpActiveControl});  // alone it still keeps the active control
+  p.SaveFormPlacement();
+  EXPECT_EQ(storage->ReadString("F\\ActiveControl", ""), "second");
+  EXPECT_FALSE(storage->ValueStored("F\\NormPos"));
+  form->SetActiveControl(first);
+  p.RestoreFormPlacement();
+  EXPECT_EQ(form->ActiveControl(), second);
+  storage->WriteString("F\\ActiveControl", "nobody");
+  p.RestoreFormPlacement();
+  EXPECT_EQ(form->ActiveControl(), second);
+}
+
+TEST_F(PlacementTest, PreventResizeFixesTheSize) {
+  auto form = MakeForm("F");
+  form->Show();
+  Pump();
+  TApFormPlacement p(form.get());
+  EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
+  p.SetPreventResize(true);
+  EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
+  MINMAXINFO info{};
+  info.ptMaxTrackSize = POINT{5000, 5000};
+  SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  const TRect r = WindowBounds(*form);
+  EXPECT_EQ(info.ptMinTrackSize.x, r.Width());
+  EXPECT_EQ(info.ptMaxTrackSize.y, r.Height());
+  // The sizing border answers as no border at all.
+  LRESULT hit = SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.Right - 1, (r.Top + r.Bottom) / 2));
+  EXPECT_EQ(hit, HTNOWHERE);
+  p.SetPreventResize(false);
+  EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
+  hit = SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.Right - 1, (r.Top + r.Bottom) / 2));
+  EXPECT_EQ(hit, HTRIGHT);
+}
+
+TEST_F(PlacementTest, MinMaxInfoLimitsTracking) {
+  auto form = MakeForm("F");
+  form->Show();
+  Pump();
+  TApFormPlacement p(form.get());
+  p.MinMaxInfo()->SetMinTrackWidth(333);
+  p.MinMaxInfo()->SetMaxTrackHeight(444);
+  MINMAXINFO info{};
+  info.ptMinTrackSize = POINT{1, 1};
+  info.ptMaxTrackSize = POINT{9999, 9999};
+  SendMessageW(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 333);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 444);
+  EXPECT_NE(info.ptMinTrackSize.y, 0);  // untouched values keep the system's
+  form->SetWidth(100);
+  Pump();
+  EXPECT_EQ(WindowBounds(*form).Width(), 333);
+}
+
+TEST_F(PlacementTest, FormStorageKeepsPropertiesValuesAndHandlerData) {
+  auto storage = Open();
+  THandlerForm form;
+  form.SetName("SortForm");
+  auto* box = new TTestBox(&form);
+  box->SetName("spnedtStart");
+  box->SetParent(&form);
+  box->SetNumber(17);
+  form.note = "remember me";
+  TApFormStorage fs(&form);
+  fs.SetAppStorage(storage.get());
+  fs.StoredProps()->Add("spnedtStart.Number");
+  fs.StoredProps()->Add("missing.Number");
+  EXPECT_EQ(fs.StoredProps()->Text(), "spnedtStart.Number\r\n");  // relinked at once
+  auto* secret = fs.StoredValues()->Add();
+  secret->SetName("Password");
+  secret->SetKeyString("k3y");
+  secret->SetValue(TVariant("open sesame"));
+  auto* count = fs.StoredValues()->Add();
+  count->SetName("Runs");
+  count->SetValue(TVariant(5));
+  EXPECT_THROW(fs.StoredValues()->Add()->SetName("runs"), EApException);
+  form.Show();
+  Pump();
+  fs.SaveFormPlacement();
+  storage->Flush();
+  EXPECT_EQ(storage->ReadInteger("SortForm\\spnedtStart_Number", 0), 17);
+  EXPECT_EQ(storage->ReadString("SortForm\\Password", ""), XorKeyToHex("k3y", "open sesame"));
+  EXPECT_EQ(storage->ReadInteger("SortForm\\Runs", 0), 5);
+  EXPECT_EQ(storage->ReadString("SortForm\\Note", ""), "remember me");
+
+  box->SetNumber(0);
+  secret->SetValue(TVariant(""));
+  count->SetValue(TVariant(0));
+  form.note.clear();
+  fs.RestoreFormPlacement();
+  EXPECT_EQ(box->Number(), 17);
+  EXPECT_EQ(secret->Value().AsString(), "open sesame");
+  EXPECT_EQ(count->Value().AsInteger(), 5);
+  EXPECT_EQ(form.note, "remember me");
+
+  delete box;  // its entries go with it
+  EXPECT_EQ(fs.StoredProps()->Count(), 0);
+}
+
+TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
+  const AnsiString file = FileOf("form.ini");
+  const std::string text =
+      "object FindForm: TForm\n"
+      "  object Storage: TApAppIniFileStorage\n"
+      "    Location = flCustom\n"
+      "    FileName = '" + std::string(WideToUtf8(AnsiToWide(file))) + "'\n"
+      "    StorageOptions.BooleanAsString = False\n"
+      "  end\n"
+      "  object Placement: TApFormStorage\n"
+      "    AppStorage = Storage\n"
+      "    AppStoragePath = '%FORM_NAME%'\n"
+      "    Options = [fpState, fpSize, fpLocation, fpActiveControl]\n"
+      "    StoredProps.Strings = (\n"
+      "      'Box.Number'\n"
+      "      'Gone.Number')\n"
+      "  end\n"
+      "  object Box: TTestBox\n"
+      "    Number = 4\n"
+      "  end\n"
+      "end\n";
+  {
+    TForm form(nullptr, CreateNew);
+    ReadComponentFromText(text, &form);
+    auto* fs = dynamic_cast<TApFormStorage*>(form.FindComponent("Placement"));
+    ASSERT_NE(fs, nullptr);
+    EXPECT_EQ(fs->AppStoragePath(), "FindForm\\");
+    EXPECT_EQ(fs->StoredProps()->Text(), "Box.Number\r\n");
+    auto* box = dynamic_cast<TTestBox*>(form.FindComponent("Box"));
+    box->SetParent(&form);
+    form.SetBounds(210, 110, 480, 260);
+    form.Show();
+    Pump();
+    box->SetNumber(9);
+    bool canClose = true;
+    form.OnCloseQuery(&form, canClose);  // what Close asks first
+    EXPECT_TRUE(fs->IsSaved());
+  }  // the storage writes its file when it goes
+  EXPECT_EQ(SectionText("FindForm", "form.ini").substr(0, 12), "FormVersion=");
+  {
+    TForm form(nullptr, CreateNew);
+    ReadComponentFromText(text, &form);
+    auto* box = dynamic_cast<TTestBox*>(form.FindComponent("Box"));
+    box->SetParent(&form);
+    form.Show();  // OnShow restores
+    Pump();
+    EXPECT_EQ(box->Number(), 9);
+    EXPECT_EQ(WindowBounds(form).Left, 210);
+    EXPECT_EQ(WindowBounds(form).Width(), 480);
+  }
+}
+
+TEST_F(PlacementTest, DestroyingSavesWhenNothingWasSaved) {
+  auto storage = Open();
+  auto form = MakeForm("Late");
+  int destroyed = 0;
+  struct Counter {
+    int* n;
+    void Hit(TObject*) { ++*n; }
+  } counter{&destroyed};
+  // A handler the form had before is still called.
+  form->OnDestroy = TNotifyEvent(&counter, &Counter::Hit);
+  auto* p = new TApFormPlacement(form.get());
+  p->SetAppStorage(storage.get());
+  p->Loaded();  // as after reading the form file: the form's events are hooked
+  form->Show();
+  Pump();
+  form.reset();
+  EXPECT_TRUE(storage->ValueStored("Late\\NormPos"));
+  EXPECT_EQ(destroyed, 1);
+}
+
+TEST(ApCursors, RegisteredAsCopies) {
+  RegisterApCursors();
+  for (int i = 100; i <= 103; ++i) {
+    HCURSOR c = Screen->Cursors(TCursor(i));
+    EXPECT_NE(c, nullptr);
+    EXPECT_NE(c, Screen->Cursors(crDrag));  // a copy, owned by the screen
+  }
+}
+
+TEST(ApPlacementRoutines, IsApplicationMinimizedFollowsTheMainWindow) { EXPECT_FALSE(IsApplicationMinimized()); }
