@@ -409,8 +409,7 @@ TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
     form.Show();
     Pump();
     box->SetNumber(9);
-    bool canClose = true;
-    form.OnCloseQuery(&form, canClose);  // what Close asks first
+    form.Close();  // the close query saves
     EXPECT_TRUE(fs->IsSaved());
   }  // the storage writes its file when it goes
   EXPECT_EQ(SectionText("FindForm", "form.ini").substr(0, 12), "FormVersion=");
@@ -442,7 +441,7 @@ TEST_F(PlacementTest, DestroyingSavesWhenNothingWasSaved) {
   p->Loaded();  // as after reading the form file: the form's events are hooked
   form->Show();
   Pump();
-  form.reset();
+  Free(form.release());  // OnDestroy fires before the form goes
   EXPECT_TRUE(storage->ValueStored("Late\\NormPos"));
   EXPECT_EQ(destroyed, 1);
 }
