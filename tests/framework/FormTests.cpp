@@ -316,3 +316,57 @@ TEST(FormsScreen, TheScreenKnowsTheFormsAndTheActiveOne) {
   EXPECT_EQ(Screen->FormCount(), before);
   EXPECT_THROW(Screen->Forms(Screen->FormCount()), EListError);
 }
+
+TEST(FormsEvents, ShowHideActivateAndDeactivateComeInTheirOrder) {
+  struct TEvents {
+    std::vector<std::string> log;
+    void Show(TObject*) { log.push_back("show"); }
+    void Hide(TObject*) { log.push_back("hide"); }
+    void Activate(TObject*) { log.push_back("activate"); }
+    void Deactivate(TObject*) { log.push_back("deactivate"); }
+  } events;
+  TForm* form = new TForm(nullptr, CreateNew);
+  form->SetBounds(50, 50, 200, 100);
+  form->OnShow = TNotifyEvent(&events, &TEvents::Show);
+  form->OnHide = TNotifyEvent(&events, &TEvents::Hide);
+  form->OnActivate = TNotifyEvent(&events, &TEvents::Activate);
+  form->OnDeactivate = TNotifyEvent(&events, &TEvents::Deactivate);
+  form->Show();
+  Pump();
+  TForm* other = NewShownForm();
+  SetActiveWindow(other->Handle());
+  Pump();
+  form->Hide();
+  Pump();
+  EXPECT_EQ(events.log, (std::vector<std::string>{"show", "activate", "deactivate", "hide"}));
+  Free(other);
+  Free(form);
+}
+
+TEST(FormsPlacing, FormsCentreOnTheMainFormOrOnTheirOwner) {
+  TForm* owner = new TForm(nullptr, CreateNew);
+  owner->SetBounds(100, 100, 400, 300);
+  owner->Show();
+  TForm* child = new TForm(owner, CreateNew);
+  child->SetBounds(0, 0, 200, 100);
+  child->SetPosition(poOwnerFormCenter);
+  child->Show();
+  EXPECT_EQ(child->BoundsRect(), Bounds(200, 200, 200, 100));
+  // Without an owner form (and without a main form) the screen is the centre.
+  TForm* lone = new TForm(nullptr, CreateNew);
+  lone->SetBounds(0, 0, 200, 100);
+  lone->SetPosition(poMainFormCenter);
+  lone->Show();
+  TRect area = Screen->WorkAreaRect();
+  EXPECT_EQ(lone->Left(), area.Left + (area.Width() - 200) / 2);
+  // The system's default place keeps the size the form was given.
+  TForm* placed = new TForm(nullptr, CreateNew);
+  placed->SetBounds(0, 0, 250, 120);
+  placed->SetPosition(poDefaultPosOnly);
+  placed->Show();
+  EXPECT_EQ(placed->Width(), 250);
+  EXPECT_EQ(placed->Height(), 120);
+  Free(placed);
+  Free(lone);
+  Free(owner);  // frees the child with it
+}

@@ -1,0 +1,385 @@
+// The application object: its window, the loop that ends with the main form, idle work with
+// the action updates, hooks on its window, hints, exceptions, message boxes; the screen's
+// cursors and fonts; no GDI objects or memory left behind by forms made again and again.
+#include <gtest/gtest.h>
+
+#include "ControlTestSupport.h"
+#include "framework/Actions.h"
+#include "framework/GdiHandles.h"
+#include "framework/HintWindow.h"
+#include "framework/Screen.h"
+#include "framework/Win.h"
+
+#include <psapi.h>
+
+namespace {
+
+// Runs the loop with idle work once, without waiting for a message afterwards.
+void IdleOnce() {
+  struct TNoWait {
+    void Idle(TObject*, bool& done) { done = false; }
+  } noWait;
+  TIdleEvent saved = Application->OnIdle;
+  Application->OnIdle = TIdleEvent(&noWait, &TNoWait::Idle);
+  Pump();
+  Application->HandleMessage();
+  Application->OnIdle = saved;
+}
+
+}  // namespace
+
+TEST(ApplicationWindow, OtherCopiesFindTheApplicationByItsWindowClass) {
+  Application->Initialize();
+  HWND wnd = Application->Handle();
+  EXPECT_EQ(FindWindowW(L"TApplication", Application->Title().c_str()), wnd);
+  EXPECT_FALSE(IsWindowVisible(wnd));
+  WideString title = Application->Title();
+  Application->SetTitle(L"Halcorn Verdan");
+  wchar_t text[64];
+  GetWindowTextW(wnd, text, 64);
+  EXPECT_STREQ(text, L"Halcorn Verdan");
+  EXPECT_EQ(FindWindowW(L"TApplication", L"Halcorn Verdan"), wnd);
+  Application->SetTitle(title);
+}
+
+TEST(ApplicationWindow, HooksSeeTheApplicationWindowsMessagesLastAddedFirst) {
+  struct THook {
+    std::vector<std::string>* log;
+    std::string name;
+    bool handle;
+    bool Proc(TMessage& m) {
+      if (m.Msg != WM_APP + 7) return false;
+      log->push_back(name);
+      if (handle) m.Result = 5;
+      return handle;
+    }
+  };
+  std::vector<std::string> log;
+  THook first{&log, "first", true}, second{&log, "second", false};
+  Application->HookMainWindow(TWindowHook(&first, &THook::Proc));
+  Application->HookMainWindow(TWindowHook(&second, &THook::Proc));
+  EXPECT_EQ(SendMessageW(Application->Handle(), WM_APP + 7, 0, 0), 5);
+  EXPECT_EQ(log, (std::vector<std::string>{"second", "first"}));
+  Application->UnhookMainWindow(TWindowHook(&first, &THook::Proc));
+  Application->UnhookMainWindow(TWindowHook(&second, &THook::Proc));
+  log.clear();
+  EXPECT_EQ(SendMessageW(Application->Handle(), WM_APP + 7, 0, 0), 0);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST(ApplicationLoop, RunShowsTheMainFormAndEndsWhenItCloses) {
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  ASSERT_EQ(Application->MainForm(), main);
+  struct TCloser {
+    TForm* form;
+    bool shownWhenIdle = false;
+    void Idle(TObject*, bool& done) {
+      shownWhenIdle = form->Visible();
+      PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+      done = false;
+    }
+  } closer{main};
+  Application->OnIdle = TIdleEvent(&closer, &TCloser::Idle);
+  Application->Run();
+  Application->OnIdle = nullptr;
+  EXPECT_TRUE(closer.shownWhenIdle);
+  EXPECT_TRUE(Application->Terminated());
+  // Closing the main form ends the program; the form itself stays until the end.
+  EXPECT_TRUE(main->Visible());
+  Application->Initialize();  // ready for another run
+  EXPECT_FALSE(Application->Terminated());
+  delete main;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST(ApplicationLoop, ActionsAndControlsAreUpdatedWhenTheQueueIsEmpty) {
+  TForm* form = NewShownForm();
+  auto* list = new TActionList(form);
+  auto* action = new TAction(form);
+  action->SetActionList(list);
+  struct TUpdater {
+    int updates = 0;
+    void Update(TObject*) { ++updates; }
+  } updater;
+  action->OnUpdate = TNotifyEvent(&updater, &TUpdater::Update);
+  auto* visible = new TWcControl(form);
+  visible->SetParent(form);
+  auto* hidden = new TWcControl(form);
+  hidden->Hide();
+  hidden->SetParent(form);
+
+  IdleOnce();
+  EXPECT_EQ(updater.updates, 1);
+  EXPECT_EQ(visible->InitiatedActions, 1);
+  EXPECT_EQ(hidden->InitiatedActions, 0);
+  // Handling messages without idle time updates nothing.
+  PostMessageW(form->Handle(), WM_NULL, 0, 0);
+  Pump();
+  EXPECT_EQ(updater.updates, 1);
+  // A hidden form's actions wait.
+  form->Hide();
+  IdleOnce();
+  EXPECT_EQ(updater.updates, 1);
+  Free(form);
+}
+
+TEST(ApplicationLoop, ApplicationEventsShareTheEventsOfTheApplication) {
+  struct TEvents {
+    int idles = 0;
+    std::vector<WideString> errors;
+    void Idle(TObject*, bool& done) {
+      ++idles;
+      done = false;
+    }
+    void Error(TObject*, Exception& e) { errors.push_back(e.Message()); }
+    void Message(MSG& msg, bool& handled) { handled = msg.message == WM_APP + 3; }
+  } a, b;
+  auto* eventsA = new TApplicationEvents(nullptr);
+  eventsA->OnIdle = TIdleEvent(&a, &TEvents::Idle);
+  eventsA->OnException = TExceptionEvent(&a, &TEvents::Error);
+  eventsA->OnMessage = TMessageEvent(&a, &TEvents::Message);
+  auto* eventsB = new TApplicationEvents(nullptr);
+  eventsB->OnIdle = TIdleEvent(&b, &TEvents::Idle);
+  eventsB->OnException = TExceptionEvent(&b, &TEvents::Error);
+  Application->HandleMessage();
+  EXPECT_EQ(a.idles, 1);
+  EXPECT_EQ(b.idles, 1);
+  size_t shown = TestMessageBoxes().Texts.size();
+  try {
+    throw EConvertError("from a handler");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_EQ(a.errors, std::vector<WideString>{L"from a handler"});
+  EXPECT_EQ(b.errors, std::vector<WideString>{L"from a handler"});
+  EXPECT_EQ(TestMessageBoxes().Texts.size(), shown);  // handled: nothing shown
+
+  // A message an event handles is not dispatched.
+  struct TWindowLog : TWcControl {
+    using TWcControl::TWcControl;
+    int seen = 0;
+    void WndProc(TMessage& m) override {
+      if (m.Msg == WM_APP + 3) ++seen;
+      TWcControl::WndProc(m);
+    }
+  };
+  TForm* form = NewShownForm();
+  auto* target = new TWindowLog(form);
+  target->SetParent(form);
+  PostMessageW(target->Handle(), WM_APP + 3, 0, 0);
+  Pump();
+  EXPECT_EQ(target->seen, 0);
+  delete eventsA;
+  delete eventsB;
+  PostMessageW(target->Handle(), WM_APP + 3, 0, 0);
+  Pump();
+  EXPECT_EQ(target->seen, 1);
+  Free(form);
+
+  // Exceptions of other kinds are shown as well; EAbort never.
+  try {
+    throw std::runtime_error("plain");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  ASSERT_EQ(TestMessageBoxes().Texts.size(), shown + 1);
+  EXPECT_EQ(TestMessageBoxes().Texts.back(), L"plain");
+  try {
+    throw EAbort("silent");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_EQ(TestMessageBoxes().Texts.size(), shown + 1);
+}
+
+TEST(ApplicationMessages, MessageBoxesGoThroughTheInstalledHandler) {
+  TestMessageBoxes().Answer = IDNO;
+  EXPECT_EQ(Application->MessageBox(L"Save changes?", L"Halcorn Verdan", MB_YESNO), IDNO);
+  EXPECT_EQ(TestMessageBoxes().Captions.back(), L"Halcorn Verdan");
+  EXPECT_EQ(TestMessageBoxes().LastFlags, static_cast<UINT>(MB_YESNO));
+  EXPECT_EQ(Application->MessageBox(L"x"), IDNO);
+  EXPECT_EQ(TestMessageBoxes().Captions.back(), Application->Title());  // the title by default
+  TestMessageBoxes().Answer = IDOK;
+}
+
+TEST(ApplicationHints, TheShortHintShowsAndTheLongOneIsTheApplicationsHint) {
+  EXPECT_EQ(GetShortHint(L"Open|Opens a file"), L"Open");
+  EXPECT_EQ(GetLongHint(L"Open|Opens a file"), L"Opens a file");
+  EXPECT_EQ(GetShortHint(L"Plain"), L"Plain");
+  EXPECT_EQ(GetLongHint(L"Plain"), L"Plain");
+  EXPECT_EQ(GetLongHint(L"a|b|c"), L"b|c");
+
+  TForm* form = NewShownForm();
+  form->SetShowHint(true);
+  auto* control = new TWcControl(form);
+  control->SetBounds(10, 10, 80, 30);
+  control->SetParent(form);
+  EXPECT_TRUE(control->ShowHint());  // from the parent
+  control->SetHint(L"Open|Opens a file");
+  TPoint inside = control->ClientToScreen({5, 5});
+  SetCursorPos(inside.X, inside.Y);
+  Application->ActivateHint(inside);
+  THintWindow* window = Application->HintWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsWindowVisible(window->Handle()));
+  EXPECT_EQ(window->Caption(), L"Open");
+  EXPECT_EQ(window->Color(), Application->HintColor());
+  IdleOnce();
+  EXPECT_EQ(Application->Hint(), L"Opens a file");
+  // A key makes it go.
+  PostMessageW(control->Handle(), WM_KEYDOWN, VK_SHIFT, 0);
+  Pump();
+  EXPECT_FALSE(window->HandleAllocated() && IsWindowVisible(window->Handle()));
+
+  // CM_HINTSHOW may change what shows, or say no.
+  struct THintControl : TWcControl {
+    using TWcControl::TWcControl;
+    bool refuse = false;
+    void CMHintShow(TMessage& m) override {
+      auto* info = reinterpret_cast<THintInfo*>(m.LParam);
+      info->HintStr = L"Changed";
+      info->HintColor = clYellow;
+      m.Result = refuse ? 1 : 0;
+    }
+  };
+  auto* special = new THintControl(form);
+  special->SetBounds(100, 10, 80, 30);
+  special->SetParent(form);
+  special->SetHint(L"Original");
+  TPoint over = special->ClientToScreen({5, 5});
+  SetCursorPos(over.X, over.Y);
+  Application->ActivateHint(over);
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_EQ(Application->HintWindow()->Caption(), L"Changed");
+  EXPECT_EQ(Application->HintWindow()->Color(), clYellow);
+  special->refuse = true;
+  Application->CancelHint();
+  Application->ActivateHint(over);
+  EXPECT_FALSE(Application->HintWindow() && Application->HintWindow()->HandleAllocated() &&
+               IsWindowVisible(Application->HintWindow()->Handle()));
+  Application->CancelHint();
+  SetCursorPos(0, 0);
+  Free(form);
+}
+
+TEST(ApplicationHints, AHintWindowWrapsAtItsMaximumWidthAndStaysOnTheScreen) {
+  THintWindow window(nullptr);
+  TRect one = window.CalcHintRect(200, L"Top Line: 12", nullptr);
+  EXPECT_GT(one.Width(), 6);
+  EXPECT_LE(one.Width(), 206);
+  WideString longText = L"A hint long enough to need more than one line at two hundred pixels wide";
+  TRect wrapped = window.CalcHintRect(200, longText, nullptr);
+  EXPECT_LE(wrapped.Width(), 206);
+  EXPECT_GT(wrapped.Height(), one.Height());
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  window.ActivateHint(Bounds(screenWidth - 10, 20, one.Width(), one.Height()), L"Top Line: 12");
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(window.Left(), screenWidth - one.Width());
+  EXPECT_EQ(GetActiveWindow() == window.Handle(), false);  // never takes the activation
+  // A new text without ActivateHint sizes the window to it.
+  window.SetCaption(L"Longer text than before");
+  EXPECT_GT(window.Width(), one.Width());
+  window.ReleaseHandle();
+  EXPECT_FALSE(window.HandleAllocated());
+}
+
+TEST(ApplicationScreen, CursorsFontsAndMetrics) {
+  EXPECT_NE(Screen->Cursors(crDrag), nullptr);
+  EXPECT_NE(Screen->Cursors(crDrag), Screen->Cursors(crArrow));  // the program's own drawing
+  EXPECT_NE(Screen->Cursors(crMultiDrag), Screen->Cursors(crDrag));
+  EXPECT_EQ(Screen->Cursors(crArrow), LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+  EXPECT_EQ(Screen->Cursors(TCursor(12345)), Screen->Cursors(crArrow));  // unknown numbers
+  HCURSOR own = CopyCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS)));
+  Screen->SetCursors(TCursor(1), own);
+  EXPECT_EQ(Screen->Cursors(TCursor(1)), own);
+  Screen->SetCursor(crHourGlass);
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  Screen->SetCursor(crDefault);
+
+  TStringsW* fonts = Screen->Fonts();
+  ASSERT_GT(fonts->Count(), 0);
+  for (int i = 1; i < fonts->Count(); ++i) EXPECT_LT(_wcsicmp(fonts->Strings(i - 1).c_str(), fonts->Strings(i).c_str()), 0);
+  EXPECT_GT(Screen->PixelsPerInch(), 0);
+  EXPECT_EQ(Screen->Width(), GetSystemMetrics(SM_CXSCREEN));
+  TRect work = Screen->WorkAreaRect();
+  EXPECT_GT(work.Width(), 0);
+  EXPECT_LE(work.Height(), Screen->Height());
+
+  // Cursor names for form files.
+  int32_t value = 0;
+  EXPECT_TRUE(IdentToCursor("crIBeam", value));
+  EXPECT_EQ(value, crIBeam);
+  std::string name;
+  EXPECT_TRUE(CursorToIdent(crSizeAll, name));
+  EXPECT_EQ(name, "crSizeAll");
+  EXPECT_FALSE(IdentToCursor("crNothing", value));
+}
+
+TEST(ApplicationResources, FormsMadeAThousandTimesLeaveNothingBehind) {
+  auto makeOne = [] {
+    TForm* form = new TForm(nullptr, CreateNew);
+    form->SetBounds(30, 30, 200, 150);
+    auto* panel = new TWcPanel(form);
+    panel->SetAlign(alTop);
+    panel->SetParent(form);
+    auto* control = new TWcControl(form);
+    control->SetParent(panel);
+    control->Font()->SetSize(12);
+    auto* graphic = new TWcGraphic(form);
+    graphic->SetParent(form);
+    form->Show();
+    control->SetFocus();
+    control->Repaint();
+    panel->Canvas()->TextWidth(L"measure");  // a DC borrowed outside painting
+    Pump();
+    Free(form);
+  };
+  auto memory = [] {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+  };
+  for (int i = 0; i < 20; ++i) makeOne();  // the first rounds register classes and fill caches
+  Pump();
+  int gdi = GdiObjectCount();
+  SIZE_T before = memory();
+  for (int i = 0; i < 1000; ++i) makeOne();
+  Pump();
+  EXPECT_EQ(GdiObjectCount(), gdi);
+  EXPECT_LT(memory(), before + 1024 * 1024);
+  EXPECT_EQ(Screen->FormCount(), 0);
+}
+
+TEST(ApplicationHints, TheHintAppearsAfterThePauseAndOnlyForHintWindowClasses) {
+  EXPECT_THROW(Application->SetHintWindowClass(TWcPanel::StaticClassInfo()), EInvalidOperation);
+  EXPECT_EQ(&Application->HintWindowClass(), &THintWindow::StaticClassInfo());
+  TForm* form = NewShownForm();
+  auto* control = new TWcControl(form);
+  control->SetBounds(10, 10, 80, 30);
+  control->SetParent(form);
+  control->SetHint(L"Soon");
+  control->SetShowHint(true);
+  int pause = Application->HintPause();
+  Application->SetHintPause(10);
+  TPoint inside = control->ClientToScreen({5, 5});
+  SetCursorPos(inside.X, inside.Y);
+  SendMouse(control->Handle(), WM_MOUSEMOVE, 5, 5, 0);
+  EXPECT_FALSE(Application->HintWindow() && Application->HintWindow()->HandleAllocated());
+  struct TNoWait {
+    void Idle(TObject*, bool& done) { done = false; }
+  } noWait;
+  Application->OnIdle = TIdleEvent(&noWait, &TNoWait::Idle);
+  DWORD start = GetTickCount();
+  while (!(Application->HintWindow() && Application->HintWindow()->HandleAllocated()) && GetTickCount() - start < 2000)
+    Application->HandleMessage();
+  Application->OnIdle = nullptr;
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_EQ(Application->HintWindow()->Caption(), L"Soon");
+  Application->SetHintPause(pause);
+  Application->CancelHint();
+  SetCursorPos(0, 0);
+  Free(form);
+}
