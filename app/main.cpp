@@ -1,4 +1,19 @@
-// The program block of Halcorn Verdan.
-#include "framework/Win.h"
+// The program block of Halcorn Verdan: the application, its main window and the message loop.
+#include "app/MainFrm.h"
+#include "framework/Application.h"
+#include "framework/FrameworkClasses.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return 0; }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  try {
+    RegisterFrameworkClasses();
+    Application->Initialize();
+    Application->SetTitle(L"Halcorn Verdan");
+    Application->CreateForm(MainForm);
+    Application->Run();
+  } catch (...) {
+    // Nothing can run without the main window; the user hears why.
+    Application->HandleException(nullptr);
+    return 1;
+  }
+  return 0;
+}
