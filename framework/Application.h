@@ -117,6 +117,11 @@ class TApplication : public TComponent {
   void SetHintHidePause(int Value) { hintHidePause_ = Value; }
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool Value);
+  // Whether hints of controls with an action add the action's shortcut: "Save (Ctrl+S)".
+  bool HintShortCuts() const { return hintShortCuts_; }
+  void SetHintShortCuts(bool Value) { hintShortCuts_ = Value; }
+  // The control whose hint is shown or about to be shown, or null.
+  TControl* HintControl() const { return hintControl_; }
   const TClassInfo& HintWindowClass() const { return *hintWindowClass_; }
   void SetHintWindowClass(const TClassInfo& Value);
   // Shows the hint of the control at a screen point now.
@@ -186,6 +191,7 @@ class TApplication : public TComponent {
   int hintShortPause_ = 50;
   int hintHidePause_ = 2500;
   bool showHint_ = true;
+  bool hintShortCuts_ = true;
   const TClassInfo* hintWindowClass_;
   THintWindow* hintWindow_ = nullptr;
   TControl* hintControl_ = nullptr;

@@ -14,20 +14,11 @@ namespace {
 
 // ---- the window-to-control link ----
 // The control pointer is stored in a property of its window at WM_NCCREATE and removed at
-// WM_NCDESTROY; the property's name is one global atom for the whole program.
+// WM_NCDESTROY. The system keeps the property's name as a global atom that lives exactly as
+// long as some window has the property, also at the very end of the program.
 const wchar_t kLinkName[] = L"HalcornVerdan.Control";
 
-struct TLinkAtom {
-  ATOM Atom = GlobalAddAtomW(kLinkName);
-  ~TLinkAtom() {
-    if (Atom) GlobalDeleteAtom(Atom);
-  }
-};
-
-const wchar_t* LinkKey() {
-  static TLinkAtom link;
-  return link.Atom ? MAKEINTATOM(link.Atom) : kLinkName;
-}
+const wchar_t* LinkKey() { return kLinkName; }
 
 TWinControl* LinkedControl(HWND wnd) { return static_cast<TWinControl*>(GetPropW(wnd, LinkKey())); }
 

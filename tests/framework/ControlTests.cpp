@@ -340,3 +340,26 @@ TEST(ControlPainting, WindowsPaintThroughWmPaint) {
   control->Repaint();
   EXPECT_EQ(control->Paints, before + 2);
 }
+
+TEST(ControlMessages, TheWheelCountsWholeNotchesForItsUpAndDownEvents) {
+  TFormScope scope;
+  auto* control = Child<TWcControl>(scope.Form);
+  struct TWheel {
+    std::vector<std::string> log;
+    void Down(TObject*, TShiftState, TPoint, bool& handled) {
+      log.push_back("down");
+      handled = true;
+    }
+    void Up(TObject*, TShiftState, TPoint, bool&) { log.push_back("up"); }
+  } wheel;
+  control->OnMouseWheelDown = TMouseWheelUpDownEvent(&wheel, &TWheel::Down);
+  control->OnMouseWheelUp = TMouseWheelUpDownEvent(&wheel, &TWheel::Up);
+  HWND wnd = control->Handle();
+  EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-60)), PointToLParam(300, 400)), 0);
+  EXPECT_TRUE(wheel.log.empty());  // half a notch does nothing yet
+  EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-60)), PointToLParam(300, 400)), 1);
+  EXPECT_EQ(wheel.log, std::vector<std::string>{"down"});
+  SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 240), PointToLParam(300, 400));
+  EXPECT_EQ(wheel.log, (std::vector<std::string>{"down", "up", "up"}));
+  EXPECT_EQ(control->Log[control->Log.size() - 3], "wheel -60 300,400 [Ctrl]");
+}
