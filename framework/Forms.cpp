@@ -389,9 +389,10 @@ void TCustomForm::ApplyPosition() {
 
 void TCustomForm::CMShowingChanged(TMessage&) {
   HWND wnd = Handle();
+  // A new window for a shown form (RecreateWnd) shows again without a second OnShow.
   if (Showing()) {
     try {
-      DoShow();
+      if (!formState_.Contains(fsVisible)) DoShow();
     } catch (...) {
       if (Application) Application->HandleException(this);
     }
@@ -402,7 +403,7 @@ void TCustomForm::CMShowingChanged(TMessage&) {
     formState_.Include(fsVisible);
   } else {
     try {
-      DoHide();
+      if (formState_.Contains(fsVisible)) DoHide();
     } catch (...) {
       if (Application) Application->HandleException(this);
     }

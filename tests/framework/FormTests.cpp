@@ -336,9 +336,15 @@ TEST(FormsEvents, ShowHideActivateAndDeactivateComeInTheirOrder) {
   TForm* other = NewShownForm();
   SetActiveWindow(other->Handle());
   Pump();
+  // A new window for the shown form is no new showing.
+  form->SetBorderStyle(bsToolWindow);
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  SetActiveWindow(other->Handle());
+  Pump();
   form->Hide();
   Pump();
-  EXPECT_EQ(events.log, (std::vector<std::string>{"show", "activate", "deactivate", "hide"}));
+  EXPECT_EQ(events.log, (std::vector<std::string>{"show", "activate", "deactivate", "activate", "deactivate", "hide"}));
   Free(other);
   Free(form);
 }
