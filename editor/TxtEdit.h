@@ -25,6 +25,10 @@
 #include "editor/TxtEditTypes.h"
 #include "editor/TxtEditUndo.h"
 #include "framework/Controls.h"
+#include "editor/TxtEditKbdHandler.h"
+#include "editor/TxtEditKeyCmds.h"
+#include "editor/TxtEditWords.h"
+#include "framework/Timer.h"
 
 class TCustomImageList;
 class TTxtEditPainter;
@@ -252,6 +256,102 @@ class TCustomTxtEdit : public TCustomControl {
   void DoLinesInserted(int FirstLine, int Count);
   void DoLinesDeleted(int FirstLine, int Count);
 
+  // ---- selection, text replacement and clipboard ----
+  // The selected text: lines joined by CR LF; a column block row by row.
+  AnsiString SelText() const;
+  // Replaces the selection by Value in the active selection mode, recording the change.
+  void SetSelText(const AnsiString& Value);
+  // Deletes the selection, then inserts Value in PasteMode at the caret; AddToUndo records the
+  // items of a column insertion.
+  void SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::string_view Value, bool AddToUndo);
+  // The ends lie on different lines and the mode is not column.
+  bool SelTabBlock() const;
+  // A selection that starts at the line's start and ends past the caret line's text.
+  bool SelTabLine() const;
+  void SelectAll();
+  void ClearSelection();
+  // Copy raises EClipboardException when the clipboard cannot be opened; cut then deletes
+  // nothing.
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  bool CanPaste();
+  void DoCopyToClipboard(const AnsiString& Text);
+  // The clipboard's text in the ANSI code page.
+  AnsiString GetClipboardText();
+  // Leading blanks counted as columns (0 without eoAutoIndent) and the blanks that fill a width.
+  int LeftSpaces(std::string_view Line) const { return LeftSpacesEx(Line, false); }
+  int LeftSpacesEx(std::string_view Line, bool WantTabs) const;
+  AnsiString GetLeftSpacing(int CharCount, bool WantTabs) const;
+  // Stores line Index (0-based), without trailing blanks with eoTrimTrailingSpaces.
+  void ProperSetLine(int Index, const AnsiString& Text);
+
+  // ---- commands ----
+  // The way every command goes: the application's callback, hooked handlers, execution, and
+  // OnCommandProcessed.
+  virtual void CommandProcessor(TTxtEditorCommand Command, char AChar, void* Data);
+  using THookedCommandEvent = TEvent<void(TObject* Sender, bool AfterProcessing, bool& Handled,
+                                          TTxtEditorCommand& Command, char& AChar, void* Data, void* HandlerData)>;
+  void HookCommandHandler(const THookedCommandEvent& AHandler, void* AHandlerData);
+  void UnhookCommandHandler(const THookedCommandEvent& AHandler);
+  void MoveCaretHorz(int DX, bool SelectionCommand);
+  void MoveCaretVert(int DY, bool SelectionCommand);
+  void MoveCaretAndSelection(const TBufferCoord& PtBefore, const TBufferCoord& PtAfter, bool SelectionCommand);
+  void DoHomeKey(bool Selection);
+  void DoEndKey(bool Selection);
+  void SetSelWord();
+  void SetWordBlock(TBufferCoord Value);
+  // Clears the lines, the marks and both undo lists; the text counts as unmodified.
+  void ClearAll();
+  // Bookmarks 0..9; other numbers are refused.
+  void SetBookMark(int BookMark, int X, int Y);
+  void ClearBookMark(int BookMark);
+  void GotoBookMark(int BookMark);
+  bool GetBookMark(int BookMark, int& X, int& Y) const;
+  bool IsBookmark(int BookMark) const;
+
+  // ---- key map ----
+  TTxtEditKeyStrokes* Keystrokes() const { return keystrokes_.get(); }
+  // A copy of Value; null empties the map.
+  void SetKeystrokes(TTxtEditKeyStrokes* Value);
+  // The command of a key press, remembering the first key of a possible two-key chord.
+  TTxtEditorCommand KeyToCommand(Word Key, TShiftState Shift, void*& Data);
+  TTxtEditKbdHandler& KbdHandler() { return kbdHandler_; }
+
+  // ---- undo and redo ----
+  void Undo();
+  void Redo();
+  bool CanUndo() const;
+  bool CanRedo() const;
+
+  // ---- words and brackets ----
+  TBufferCoord NextWordPos() { return NextWordPosEx(CaretXY()); }
+  virtual TBufferCoord NextWordPosEx(const TBufferCoord& XY);
+  TBufferCoord WordStart() { return WordStartEx(CaretXY()); }
+  virtual TBufferCoord WordStartEx(const TBufferCoord& XY);
+  TBufferCoord WordEnd() { return WordEndEx(CaretXY()); }
+  virtual TBufferCoord WordEndEx(const TBufferCoord& XY);
+  TBufferCoord PrevWordPos() { return PrevWordPosEx(CaretXY()); }
+  virtual TBufferCoord PrevWordPosEx(const TBufferCoord& XY);
+  AnsiString GetWordAtRowCol(const TBufferCoord& XY);
+  AnsiString WordAtCursor() { return GetWordAtRowCol(CaretXY()); }
+  // The bracket matching the one at the caret, over the whole text.
+  bool GetMatchingBracket(TBufferCoord& Result) { return GetMatchingBracketEx(CaretXY(), Result, false); }
+  virtual bool GetMatchingBracketEx(const TBufferCoord& APoint, TBufferCoord& Result, bool VisibleOnly);
+  // Moves the caret to the matching bracket.
+  virtual void FindMatchingBracket();
+  bool GetHighlighterAttriAtRowCol(const TBufferCoord& XY, AnsiString& Token, TTxtHighlighterAttributes*& Attri);
+  bool GetHighlighterAttriAtRowColEx(const TBufferCoord& XY, AnsiString& Token, int& TokenType, int& Start,
+                                     TTxtHighlighterAttributes*& Attri);
+
+  // ---- editing ----
+  void DoTabKey();
+  void DoShiftTabKey();
+  void DoBlockIndent();
+  void DoBlockUnindent();
+  // ecUpperCase .. ecToggleCaseBlock.
+  void DoCaseChange(TTxtEditorCommand Cmd);
+
   // ---- events ----
   TNotifyEvent OnChange;
   TPlaceMarkEvent OnClearBookmark;
@@ -309,6 +409,38 @@ class TCustomTxtEdit : public TCustomControl {
   void HideCaret();
   // A highlighter that paints (attached and enabled), or null.
   TTxtCustomHighlighter* PaintingHighlighter() const;
+
+  // ---- commands and input ----
+  virtual void ExecuteCommand(TTxtEditorCommand Command, char AChar, void* Data);
+  virtual void DoOnProcessCommand(TTxtEditorCommand& Command, char& AChar, void* Data);
+  virtual void NotifyHookedCommandHandlers(bool AfterProcessing, TTxtEditorCommand& Command, char& AChar,
+                                           void* Data);
+  virtual void DoOnCommandProcessed(TTxtEditorCommand Command, char AChar, void* Data);
+  virtual void SetDefaultKeystrokes();
+  virtual void UndoItem();
+  virtual void RedoItem();
+  virtual void DoOnGutterClick(TMouseButton Button, int X, int Y);
+  virtual void UpdateMouseCursor();
+  void DefineProperties(TFiler* Filer) override;
+  void WndProc(TMessage& Message) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DblClick() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyUp(Word& Key, TShiftState Shift) override;
+  void KeyPress(wchar_t& Key) override;
+  void WMGetDlgCode(TMessage& Message) override;
+  void WMCaptureChanged(TMessage& Message) override;
+  void WMSetCursor(TMessage& Message) override;
+  void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
+  void DragDrop(TObject* Source, int X, int Y) override;
+  void DoEndDrag(TObject* Target, int X, int Y) override;
+  // The result string of the input method, or "" (tests replace it: no input method runs here).
+  virtual WideString ImeResultString();
+  // Drag-scrolling: the scroll step for a mouse position, and one tick of the scroll timer.
+  void ComputeDragScroll(int X, int Y);
+  void ScrollTimerHandler(TObject* Sender);
 
   // ---- the framework ----
   void CreateParams(TCreateParams& Params) override;
@@ -442,6 +574,59 @@ class TCustomTxtEdit : public TCustomControl {
   int gutterWidth_ = 0;
 
   static TWordWrapPluginFactory wordWrapFactory_;
+  // ---- editing state and helpers ----
+  friend struct TTxtEditCommandHandlers;
+  friend struct TTxtEditEditing;
+  friend struct TTxtEditInput;
+  friend struct TTxtEditUndoApply;
+  friend struct TTxtEditLock;
+  std::string_view LineAt(int Line) const;  // 1-based; "" outside the buffer
+  // The selected text; PadColumns fills the short lines of a column block with blanks.
+  AnsiString SelTextEx(bool PadColumns) const;
+  TTxtWordFinder Words() const;
+  void DeleteSelectionText(TBufferCoord B, TBufferCoord E);
+  // Records the selection's text as deleted (whole lines as the characters they cover).
+  void RecordSelectionDelete(TTxtUndoReason Reason);
+  // Where text that replaces the selection begins (a line selection: at its first line's start).
+  TBufferCoord InsertionStart() const;
+  int InsertTextNormal(std::string_view Value);
+  int InsertTextColumn(std::string_view Value, bool AddToUndo);
+  int InsertTextLine(std::string_view Value);
+  void CollapseSelectionAtCaret();
+  void SetCaretAndSelection(const TBufferCoord& ACaret, const TBufferCoord& ABlockBegin, const TBufferCoord& ABlockEnd);
+  void InsertCharacter(char AChar);
+  void InsertImeString(const AnsiString& S);
+  void InsertLineBreak(bool MoveCaret);
+  void DeleteLastChar();
+  void DeleteChar();
+  void DeleteWordOrEol(bool ToEol);
+  void DeleteLastWordOrBol(bool ToBol);
+  void DeleteLine();
+  // Pads the caret line with blanks up to the caret (tabs too on an empty line when AllowTabs),
+  // recording them; the caret stays at the same column.
+  void FillLineToCaret(bool AllowTabs);
+  // Deletes the selection recording it under Reason.
+  void DeleteSelectionRecorded(TTxtUndoReason Reason);
+  static std::unique_ptr<TTxtEditKeyStrokes> DefaultKeystrokes(TCustomTxtEdit* Owner);
+  void DoDropFiles(TMessage& Message);
+  void DoImeComposition(TMessage& Message);
+
+  std::unique_ptr<TTxtEditKeyStrokes> keystrokes_ = DefaultKeystrokes(this);
+  TTxtEditKbdHandler kbdHandler_;
+  Word lastKey_ = 0;
+  TShiftState lastShift_;
+  struct THookedCommandHandler {
+    THookedCommandEvent Event;
+    void* Data;
+  };
+  std::vector<THookedCommandHandler> hookedCommandHandlers_;
+  std::unique_ptr<TTimer> scrollTimer_;
+  int scrollDeltaX_ = 0;
+  int scrollDeltaY_ = 0;
+  int mouseDownX_ = 0;
+  int mouseDownY_ = 0;
+  bool inDragDrop_ = false;
+  TBufferCoord dragStartCaret_;
 };
 
 // The editor control as form files and the application place it: TCustomTxtEdit with its

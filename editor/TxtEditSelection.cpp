@@ -1,0 +1,468 @@
+// The editor control's selected text: reading it in the three selection modes, replacing it
+// (delete, then insert in a mode), selecting everything, and the clipboard commands.
+#include <algorithm>
+
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditClipboard.h"
+#include "editor/TxtEditLocks.h"
+#include "editor/TxtEditTextUtils.h"
+#include "framework/Clipboard.h"
+
+namespace {
+
+// Bytes From..To-1 (1-based) of a line, cut to the line.
+std::string_view CharsOf(std::string_view line, int from, int to) {
+  int len = static_cast<int>(line.size());
+  from = std::clamp(from, 1, len + 1);
+  to = std::clamp(to, from, len + 1);
+  return line.substr(static_cast<size_t>(from - 1), static_cast<size_t>(to - from));
+}
+
+}  // namespace
+
+std::string_view TCustomTxtEdit::LineAt(int Line) const { return lines_->LineView(Line - 1); }
+
+void TCustomTxtEdit::ProperSetLine(int Index, const AnsiString& Text) {
+  if (options_.Contains(eoTrimTrailingSpaces))
+    lines_->SetStrings(Index, TxtTrimTrailingBlanks(Text));
+  else
+    lines_->SetStrings(Index, Text);
+}
+
+int TCustomTxtEdit::LeftSpacesEx(std::string_view Line, bool WantTabs) const {
+  if (!options_.Contains(eoAutoIndent)) return 0;
+  return TxtLeadingBlanks(Line, WantTabs, tabWidth_);
+}
+
+AnsiString TCustomTxtEdit::GetLeftSpacing(int CharCount, bool WantTabs) const {
+  return TxtIndentString(CharCount, WantTabs && !options_.Contains(eoTabsToSpaces), tabWidth_);
+}
+
+// ---- reading the selection ----
+
+bool TCustomTxtEdit::SelTabBlock() const {
+  return blockBegin_.Line != blockEnd_.Line && activeSelectionMode_ != smColumn;
+}
+
+bool TCustomTxtEdit::SelTabLine() const {
+  if (!SelAvail()) return false;
+  const TBufferCoord b = BlockBegin(), e = BlockEnd();
+  return b.Char <= 1 && e.Char > static_cast<int>(LineAt(caretY_).size());
+}
+
+AnsiString TCustomTxtEdit::SelText() const { return SelTextEx(!options_.Contains(eoTrimTrailingSpaces)); }
+
+AnsiString TCustomTxtEdit::SelTextEx(bool PadColumns) const {
+  if (!SelAvail()) return AnsiString();
+  const TBufferCoord b = BlockBegin(), e = BlockEnd();
+  AnsiString text;
+  switch (activeSelectionMode_) {
+    case smNormal: {
+      if (b.Line == e.Line) return AnsiString(CharsOf(LineAt(b.Line), b.Char, e.Char));
+      std::string_view first = LineAt(b.Line);
+      text.append(CharsOf(first, b.Char, static_cast<int>(first.size()) + 1));
+      text += "\r\n";
+      for (int line = b.Line + 1; line < e.Line; ++line) {
+        text.append(LineAt(line));
+        text += "\r\n";
+      }
+      text.append(CharsOf(LineAt(e.Line), 1, e.Char));
+      return text;
+    }
+    case smLine: {
+      const int last = std::min(e.Line, lines_->Count());
+      for (int line = b.Line; line <= last; ++line) {
+        text.append(LineAt(line));
+        if (line < lines_->Count()) text += "\r\n";
+      }
+      return text;
+    }
+    case smColumn: {
+      int left = BufferToDisplayPos(b).Column;
+      int right = BufferToDisplayPos(e).Column;
+      if (left > right) std::swap(left, right);
+      const bool pad = PadColumns;
+      for (int line = b.Line; line <= e.Line; ++line) {
+        const std::string_view s = LineAt(line);
+        const int from = DisplayToBufferPos({left, line}).Char;
+        const int to = DisplayToBufferPos({right, line}).Char;
+        const std::string_view part = CharsOf(s, from, to);
+        text.append(part);
+        if (pad && static_cast<int>(part.size()) < right - left)
+          text.append(static_cast<size_t>(right - left) - part.size(), ' ');
+        if (line < e.Line) text += "\r\n";
+      }
+      return text;
+    }
+  }
+  return text;
+}
+
+// ---- replacing the selection ----
+
+void TCustomTxtEdit::CollapseSelectionAtCaret() {
+  blockBegin_ = blockEnd_ = CaretXY();
+}
+
+void TCustomTxtEdit::SetCaretAndSelection(const TBufferCoord& ACaret, const TBufferCoord& ABlockBegin,
+                                          const TBufferCoord& ABlockEnd) {
+  IncPaintLock();
+  try {
+    InternalSetCaretXY(ACaret);
+    SetBlockBegin(ABlockBegin);
+    SetBlockEnd(ABlockEnd);
+  } catch (...) {
+    DecPaintLock();
+    throw;
+  }
+  DecPaintLock();
+}
+
+void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
+  const int count = lines_->Count();
+  switch (activeSelectionMode_) {
+    case smNormal: {
+      if (count == 0) break;
+      const std::string_view first = LineAt(B.Line);
+      AnsiString joined(CharsOf(first, 1, B.Char));
+      const std::string_view last = LineAt(E.Line);
+      joined.append(CharsOf(last, E.Char, static_cast<int>(last.size()) + 1));
+      if (E.Line > B.Line) lines_->DeleteLines(B.Line, std::min(E.Line, count) - B.Line);
+      if (options_.Contains(eoScrollPastEol) && options_.Contains(eoTrimTrailingSpaces))
+        joined = TxtTrimTrailingBlanks(joined);
+      lines_->SetStrings(B.Line - 1, joined);
+      caretX_ = B.Char;
+      caretY_ = B.Line;
+      if (E.Line > B.Line) DoLinesDeleted(B.Line, E.Line - B.Line);
+      break;
+    }
+    case smColumn: {
+      int left = BufferToDisplayPos(B).Column;
+      int right = BufferToDisplayPos(E).Column;
+      if (left > right) std::swap(left, right);
+      for (int line = B.Line; line <= std::min(E.Line, count); ++line) {
+        const std::string_view s = LineAt(line);
+        const int from = DisplayToBufferPos({left, line}).Char;
+        const int to = DisplayToBufferPos({right, line}).Char;
+        if (from > static_cast<int>(s.size())) continue;
+        AnsiString changed(CharsOf(s, 1, from));
+        changed.append(CharsOf(s, to, static_cast<int>(s.size()) + 1));
+        ProperSetLine(line - 1, changed);
+      }
+      const TBufferCoord caret = DisplayToBufferPos({left, blockEnd_.Line});
+      caretX_ = caret.Char;
+      caretY_ = blockEnd_.Line;
+      break;
+    }
+    case smLine: {
+      if (count == 0) break;
+      const int last = std::min(E.Line, count);
+      if (last == count) {
+        lines_->SetStrings(last - 1, AnsiString());
+        if (last > B.Line) lines_->DeleteLines(B.Line - 1, last - B.Line);
+      } else {
+        lines_->DeleteLines(B.Line - 1, last - B.Line + 1);
+      }
+      caretX_ = 1;
+      caretY_ = B.Line;
+      DoLinesDeleted(B.Line, last - B.Line + 1);
+      break;
+    }
+  }
+}
+
+int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
+  const std::string_view line = LineAt(caretY_);
+  const int length = static_cast<int>(line.size());
+  AnsiString left(CharsOf(line, 1, caretX_));
+  if (caretX_ - 1 > length) {
+    // The caret stands past the line's end: fill up to it.
+    if (TxtStringIsBlank(left) && !options_.Contains(eoTabsToSpaces))
+      left = GetLeftSpacing(BufferToDisplayPos(CaretXY()).Column - 1, true);
+    else
+      left.append(static_cast<size_t>(caretX_ - 1 - length), ' ');
+  }
+  const AnsiString right(CharsOf(line, caretX_, length + 1));
+  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, false);
+  const int extra = static_cast<int>(pieces.size()) - 1;
+  if (caretY_ > lines_->Count()) lines_->Add(AnsiString());
+
+  AnsiString last = left;
+  last.append(pieces[0]);
+  if (extra > 0) {
+    ProperSetLine(caretY_ - 1, last);
+    lines_->InsertLines(caretY_, extra);
+    for (int i = 1; i <= extra; ++i) {
+      ++caretY_;
+      last.assign(pieces[static_cast<size_t>(i)]);
+      if (i < extra) ProperSetLine(caretY_ - 1, last);
+    }
+    StatusChanged({scCaretY});
+  }
+  last += right;
+  ProperSetLine(caretY_ - 1, last);
+  const int stored = static_cast<int>(LineAt(caretY_).size());
+  if (options_.Contains(eoTrimTrailingSpaces) && right.empty())
+    caretX_ = stored + GetExpandedLength(last, tabWidth_) - GetExpandedLength(LineAt(caretY_), tabWidth_) + 1;
+  else
+    caretX_ = static_cast<int>(last.size()) - static_cast<int>(right.size()) + 1;
+  StatusChanged({scCaretX});
+  return extra;
+}
+
+int TCustomTxtEdit::InsertTextColumn(std::string_view Value, bool AddToUndo) {
+  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, false);
+  const int column = caretX_;
+  int inserted = 0;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const std::string_view piece = pieces[i];
+    if (i > 0) {
+      ++caretY_;
+      StatusChanged({scCaretY});
+    }
+    AnsiString text;
+    if (caretY_ <= lines_->Count()) {
+      if (piece.empty()) continue;  // nothing to put there: the line stays as it is
+      text.assign(LineAt(caretY_));
+      if (static_cast<int>(text.size()) < column - 1) text.append(static_cast<size_t>(column - 1) - text.size(), ' ');
+      int at = column;
+      if (TxtIsTrailByte(text, at)) ++at;
+      text.insert(static_cast<size_t>(at - 1), piece);
+      ProperSetLine(caretY_ - 1, text);
+    } else {
+      if (AddToUndo) {
+        const int previous = static_cast<int>(LineAt(caretY_ - 1).size()) + 1;
+        undoList_->AddChange(urLineBreak, {previous, caretY_ - 1}, {previous, caretY_ - 1}, AnsiString(), smNormal);
+      }
+      text.assign(static_cast<size_t>(column - 1), ' ');
+      text.append(piece);
+      lines_->Add(AnsiString());
+      ProperSetLine(caretY_ - 1, text);
+      ++inserted;
+    }
+    if (AddToUndo) {
+      const int end = column + static_cast<int>(piece.size());
+      undoList_->AddChange(urPaste, {column, caretY_}, {end, caretY_}, AnsiString(), activeSelectionMode_);
+    }
+  }
+  caretX_ = column + static_cast<int>(pieces.back().size());
+  StatusChanged({scCaretX});
+  return inserted;
+}
+
+int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
+  caretX_ = 1;
+  StatusChanged({scCaretX});
+  // Whole lines end with their line break; it starts no further line.
+  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, true);
+  int inserted = 0;
+  for (std::string_view piece : pieces) {
+    if (caretY_ > lines_->Count()) {
+      lines_->Add(AnsiString());
+      ++inserted;
+    } else if (caretY_ == lines_->Count() || insertMode_) {
+      lines_->Insert(caretY_ - 1, AnsiString());
+      ++inserted;
+    }
+    ProperSetLine(caretY_ - 1, AnsiString(piece));
+    ++caretY_;
+    StatusChanged({scCaretY});
+  }
+  return inserted;
+}
+
+void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::string_view Value, bool AddToUndo) {
+  IncPaintLock();
+  lines_->BeginUpdate();
+  const TBufferCoord caretBefore = CaretXY();
+  try {
+    const TBufferCoord b = BlockBegin(), e = BlockEnd();
+    if (SelAvail()) {
+      DeleteSelectionText(b, e);
+      StatusChanged({scCaretX, scCaretY});
+    }
+    if (!Value.empty()) {
+      const int startLine = caretY_, startChar = caretX_;
+      int inserted = 0;
+      switch (PasteMode) {
+        case smNormal:
+          inserted = InsertTextNormal(Value);
+          break;
+        case smColumn:
+          inserted = InsertTextColumn(Value, AddToUndo);
+          break;
+        case smLine:
+          inserted = InsertTextLine(Value);
+          break;
+      }
+      if (inserted > 0) DoLinesInserted(PasteMode == smNormal && startChar > 1 ? startLine + 1 : startLine, inserted);
+    }
+    if (caretY_ < 1) caretY_ = 1;
+    // The work above moved the caret fields; the caret setter now reports the move from where
+    // the caret was and clamps where it ends.
+    const TBufferCoord caret = CaretXY();
+    caretX_ = caretBefore.Char;
+    caretY_ = caretBefore.Line;
+    InternalSetCaretXY(caret);
+    CollapseSelectionAtCaret();
+  } catch (...) {
+    lines_->EndUpdate();
+    DecPaintLock();
+    throw;
+  }
+  lines_->EndUpdate();
+  DecPaintLock();
+}
+
+void TCustomTxtEdit::RecordSelectionDelete(TTxtUndoReason Reason) {
+  if (activeSelectionMode_ != smLine) {
+    // A column block is recorded as the characters it held, without padding.
+    undoList_->AddChange(Reason, blockBegin_, blockEnd_, SelTextEx(false), activeSelectionMode_);
+    return;
+  }
+  // Whole lines are recorded as the characters they cover, so that undo puts back exactly
+  // those: up to the start of the line after the last one, or to the end of the last line.
+  const TBufferCoord b = BlockBegin(), e = BlockEnd();
+  const int last = std::min(e.Line, lines_->Count());
+  const TBufferCoord end = last < lines_->Count() ? TBufferCoord{1, last + 1}
+                                                  : TBufferCoord{static_cast<int>(LineAt(last).size()) + 1, last};
+  undoList_->AddChange(Reason, {1, b.Line}, end, SelText(), smNormal);
+}
+
+TBufferCoord TCustomTxtEdit::InsertionStart() const {
+  TBufferCoord start = BlockBegin();
+  if (activeSelectionMode_ == smLine) start.Char = 1;
+  return start;
+}
+
+void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
+  TTxtUndoBlock block(undoList_);
+  if (!SelAvail())
+    SetActiveSelectionMode(selectionMode_);
+  else
+    RecordSelectionDelete(urDelete);
+  const TBufferCoord start = InsertionStart();
+  blockEnd_ = BlockEnd();
+  blockBegin_ = start;
+  // A column insertion records its own items; any other is one insertion.
+  const bool column = activeSelectionMode_ == smColumn;
+  SetSelTextPrimitive(activeSelectionMode_, Value, column);
+  if (!Value.empty() && !column) undoList_->AddChange(urInsert, start, BlockEnd(), AnsiString(), smNormal);
+}
+
+void TCustomTxtEdit::ClearSelection() {
+  if (SelAvail()) SetSelText(AnsiString());
+}
+
+void TCustomTxtEdit::SelectAll() {
+  IncPaintLock();
+  try {
+    InternalSetCaretXY(CaretXY());
+    const int count = lines_->Count();
+    const TBufferCoord last = count > 0 ? TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count}
+                                        : TBufferCoord{1, 1};
+    blockBegin_ = {1, 1};
+    blockEnd_ = last;
+    InvalidateLines(-1, -1);
+    StatusChanged({scSelection});
+  } catch (...) {
+    DecPaintLock();
+    throw;
+  }
+  DecPaintLock();
+}
+
+// ---- the clipboard ----
+
+void TCustomTxtEdit::DoCopyToClipboard(const AnsiString& Text) { TxtEditCopyToClipboard(Text, activeSelectionMode_); }
+
+namespace {
+
+// The selected text as a copy takes it: a column block keeps the blanks that pad short lines.
+AnsiString TextForCopy(TCustomTxtEdit& edit, TTxtEditorOptions& options) {
+  if (edit.ActiveSelectionMode() != smColumn || !options.Contains(eoTrimTrailingSpaces)) return edit.SelText();
+  options.Exclude(eoTrimTrailingSpaces);
+  AnsiString text;
+  try {
+    text = edit.SelText();
+  } catch (...) {
+    options.Include(eoTrimTrailingSpaces);
+    throw;
+  }
+  options.Include(eoTrimTrailingSpaces);
+  return text;
+}
+
+}  // namespace
+
+void TCustomTxtEdit::CopyToClipboard() {
+  if (!SelAvail()) return;
+  DoCopyToClipboard(TextForCopy(*this, options_));
+}
+
+void TCustomTxtEdit::CutToClipboard() {
+  if (ReadOnly() || !SelAvail()) return;
+  TTxtUndoBlock block(undoList_);
+  // The copy raises when the clipboard cannot be opened: then nothing is deleted.
+  DoCopyToClipboard(TextForCopy(*this, options_));
+  SetSelText(AnsiString());
+}
+
+bool TCustomTxtEdit::CanPaste() { return !ReadOnly() && TxtEditClipboardHasText(); }
+
+AnsiString TCustomTxtEdit::GetClipboardText() {
+  TTxtClipboardContent content = TxtEditReadClipboard();
+  return content.Kind == TTxtClipboardContent::ckBlock || content.Kind == TTxtClipboardContent::ckText
+             ? content.Text
+             : AnsiString();
+}
+
+void TCustomTxtEdit::PasteFromClipboard() {
+  if (!CanPaste()) return;
+  const TTxtClipboardContent content = TxtEditReadClipboard();
+  if (content.Kind == TTxtClipboardContent::ckBlockLockFailed) throw ETxtEditError("Clipboard paste operation failed.");
+  if (content.Kind == TTxtClipboardContent::ckNone) return;
+  DoOnPaintTransient(ttBefore);
+  {
+    TTxtUndoBlock block(undoList_);
+    undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), AnsiString(), smNormal);
+    if (content.Kind == TTxtClipboardContent::ckBlock) {
+      const bool hadSelection = SelAvail();
+      if (hadSelection) RecordSelectionDelete(urDelete);
+      TBufferCoord start = hadSelection ? BlockBegin() : CaretXY();
+      if (hadSelection && content.Mode == smLine) start.Char = 1;
+      SetSelTextPrimitive(content.Mode, content.Text, true);
+      const TBufferCoord end = BlockEnd();
+      if (content.Mode == smNormal) {
+        undoList_->AddChange(urPaste, start, end, SelText(), smNormal);
+      } else if (content.Mode == smLine) {
+        if (caretX_ == 1)
+          // The pasted lines, start.Line .. end.Line - 1, as a line selection.
+          undoList_->AddChange(urPaste, {1, start.Line}, {std::max(charsInWindow_, 2), end.Line - 1}, SelText(),
+                               smLine);
+        else
+          undoList_->AddChange(urPaste, {1, start.Line}, end, SelText(), smNormal);
+      }
+    } else {
+      if (SelAvail())
+        RecordSelectionDelete(urDelete);
+      else
+        SetActiveSelectionMode(selectionMode_);
+      const TBufferCoord start = InsertionStart();
+      blockEnd_ = BlockEnd();
+      blockBegin_ = BlockBegin();
+      SetSelTextPrimitive(activeSelectionMode_, content.Text, true);
+      if (activeSelectionMode_ != smColumn) undoList_->AddChange(urPaste, start, BlockEnd(), SelText(), smNormal);
+    }
+    undoList_->AddChange(urPasteEnd, BlockBegin(), BlockEnd(), AnsiString(), smNormal);
+  }
+  if (options_.Contains(eoHideShowScrollbars)) {
+    const int lock = paintLock_;
+    paintLock_ = 0;
+    UpdateScrollBars();
+    paintLock_ = lock;
+  }
+  EnsureCursorPosVisible();
+  StatusChanged({scSelection});
+  DoOnPaintTransient(ttAfter);
+}

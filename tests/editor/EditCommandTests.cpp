@@ -1,0 +1,333 @@
+// The command processor: the chain of callbacks and hooked handlers, caret and selection moves,
+// scrolling, modes, bookmarks and the read-only rule.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "editor/TxtEdit.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
+
+namespace {
+
+struct TChainLog {
+  std::vector<std::string> calls;
+  TTxtEditorCommand replaceWith = ecNone;
+  bool handleBefore = false;
+
+  void Process(TObject*, TTxtEditorCommand& Command, char&, void*) {
+    calls.push_back("process " + std::to_string(Command));
+    if (replaceWith != ecNone) Command = replaceWith;
+  }
+  void User(TObject*, TTxtEditorCommand& Command, char&, void*) { calls.push_back("user " + std::to_string(Command)); }
+  void Processed(TObject*, TTxtEditorCommand& Command, char&, void*) {
+    calls.push_back("processed " + std::to_string(Command));
+  }
+  void Hook(TObject*, bool After, bool& Handled, TTxtEditorCommand& Command, char&, void*, void* Data) {
+    calls.push_back(std::string(After ? "after " : "before ") + static_cast<const char*>(Data) + " " +
+                    std::to_string(Command));
+    if (!After && handleBefore) Handled = true;
+  }
+};
+
+}  // namespace
+
+TEST(EditCommands, TheProcessingChain) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abc");
+  TChainLog log;
+  e.OnProcessCommand = TProcessCommandEvent(&log, &TChainLog::Process);
+  e.OnProcessUserCommand = TProcessCommandEvent(&log, &TChainLog::User);
+  e.OnCommandProcessed = TProcessCommandEvent(&log, &TChainLog::Processed);
+  static char first[] = "1", second[] = "2";
+  e.HookCommandHandler(TCustomTxtEdit::THookedCommandEvent(&log, &TChainLog::Hook), first);
+  e.HookCommandHandler(TCustomTxtEdit::THookedCommandEvent(&log, &TChainLog::Hook), second);
+  Cmd(e, ecRight);
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"process 2", "before 1 2", "before 2 2", "after 1 2", "after 2 2",
+                                                  "processed 2"}));
+  EXPECT_EQ(e.CaretX(), 2);
+
+  // A user command reaches its own callback and the end of the chain, and is never executed.
+  log.calls.clear();
+  Cmd(e, ecUserFirst + 3);
+  EXPECT_EQ(log.calls.front(), "user 1004");
+  EXPECT_EQ(log.calls.back(), "processed 1004");
+  EXPECT_EQ(e.TextA(), "abc");
+
+  // The callback may change the command; a handled command is dropped after every hook ran.
+  log.calls.clear();
+  log.replaceWith = ecLineEnd;
+  Cmd(e, ecLeft);
+  EXPECT_EQ(e.CaretX(), 4);
+  log.replaceWith = ecNone;
+  log.handleBefore = true;
+  log.calls.clear();
+  Cmd(e, ecLeft);
+  EXPECT_EQ(e.CaretX(), 4);
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"process 1", "before 1 1", "before 2 1", "processed 0"}));
+  e.UnhookCommandHandler(TCustomTxtEdit::THookedCommandEvent(&log, &TChainLog::Hook));
+  log.handleBefore = false;
+  Cmd(e, ecLeft);
+  EXPECT_EQ(e.CaretX(), 3);
+}
+
+TEST(EditCommands, LeftAndRightAtTheLineEnds) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab\r\ncd");
+  e.SetOptions(e.Options() - eoScrollPastEol);
+  e.SetCaretXY({1, 2});
+  Cmd(e, ecLeft);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
+  Cmd(e, ecRight);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+  e.SetCaretXY({3, 2});
+  Cmd(e, ecRight);  // past the end of the last line: nothing
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 2));
+
+  e.SetOptions(e.Options() + eoScrollPastEol);
+  e.SetCaretXY({1, 2});
+  Cmd(e, ecLeft);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+  e.SetCaretXY({3, 2});
+  Cmd(e, ecRight);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 2));
+}
+
+TEST(EditCommands, SelectingTwinsExtendFromTheAnchor) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("hello world\r\nsecond");
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecSelRight);
+  Cmd(e, ecSelRight);
+  EXPECT_EQ(e.SelText(), "he");
+  Cmd(e, ecSelWordRight);
+  EXPECT_EQ(e.SelText(), "hello ");
+  Cmd(e, ecSelDown);
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(1, 1));
+  EXPECT_EQ(e.CaretY(), 2);
+  Cmd(e, ecSelEditorBottom);
+  EXPECT_EQ(e.SelText(), "hello world\r\nsecond");
+  Cmd(e, ecLeft);  // a plain move collapses the selection
+  EXPECT_FALSE(e.SelAvail());
+  TBufferCoord target{3, 1};
+  Cmd(e, ecSelGotoXY, 0, &target);
+  EXPECT_EQ(e.SelText(), "llo world\r\nsecon");
+  Cmd(e, ecGotoXY, 0, &target);
+  EXPECT_EQ(e.CaretXY(), target);
+  EXPECT_FALSE(e.SelAvail());
+  Cmd(e, ecGotoXY);  // without a position nothing happens
+  EXPECT_EQ(e.CaretXY(), target);
+}
+
+TEST(EditCommands, HomeToggles) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("    abc");
+  e.SetOptions(e.Options() + eoEnhanceHomeKey);
+  for (auto [from, to] : {std::pair{8, 5}, {5, 1}, {1, 5}, {3, 1}}) {
+    e.SetCaretXY({from, 1});
+    Cmd(e, ecLineStart);
+    EXPECT_EQ(e.CaretX(), to) << from;
+  }
+  e.SetOptions(e.Options() - eoEnhanceHomeKey);
+  e.SetCaretXY({8, 1});
+  Cmd(e, ecLineStart);
+  EXPECT_EQ(e.CaretX(), 1);
+}
+
+TEST(EditCommands, EndToggles) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abc   ");
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecLineEnd);
+  EXPECT_EQ(e.CaretX(), 4);
+  Cmd(e, ecLineEnd);
+  EXPECT_EQ(e.CaretX(), 7);
+  e.SetOptions(e.Options() - eoEnhanceEndKey);
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecLineEnd);
+  EXPECT_EQ(e.CaretX(), 7);
+}
+
+TEST(EditCommands, VerticalMovesKeepTheRememberedColumn) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcdefgh\r\nab\r\nabcdefgh");
+  e.SetOptions(e.Options() - eoScrollPastEol + eoKeepCaretX);
+  e.SetCaretXY({7, 1});
+  Cmd(e, ecDown);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 2));
+  Cmd(e, ecDown);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(7, 3));
+  Cmd(e, ecDown);  // already on the last line
+  EXPECT_EQ(e.CaretXY(), BufferCoord(7, 3));
+  Cmd(e, ecEditorTop);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  Cmd(e, ecUp);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+}
+
+TEST(EditCommands, WordMovesAndWordSelection) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("foo_bar baz\r\nqux");
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecWordRight);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(9, 1));
+  Cmd(e, ecWordLeft);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  e.SetCaretXY({10, 1});
+  Cmd(e, ecSelWord);
+  EXPECT_EQ(e.SelText(), "baz");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(12, 1));
+  EXPECT_EQ(e.WordAtCursor(), "baz");
+  // Past the text the word selection only moves the caret to the line end.
+  e.SetCaretXY({20, 2});
+  Cmd(e, ecSelWord);
+  EXPECT_FALSE(e.SelAvail());
+  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 2));
+}
+
+TEST(EditCommands, MatchBracketMovesTheCaret) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("f(a[1])");
+  e.SetCaretXY({2, 1});
+  Cmd(e, ecMatchBracket);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(7, 1));
+  Cmd(e, ecMatchBracket);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 1));
+}
+
+TEST(EditCommands, ModesAndClearAll) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("x");
+  Cmd(e, ecToggleMode);
+  EXPECT_FALSE(e.InsertMode());
+  Cmd(e, ecInsertMode);
+  EXPECT_TRUE(e.InsertMode());
+  Cmd(e, ecOverwriteMode);
+  EXPECT_FALSE(e.InsertMode());
+  Cmd(e, ecColumnSelect);
+  EXPECT_EQ(e.SelectionMode(), smColumn);
+  EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
+  Cmd(e, ecLineSelect);
+  EXPECT_EQ(e.SelectionMode(), smLine);
+  Cmd(e, ecNormalSelect);
+  EXPECT_EQ(e.SelectionMode(), smNormal);
+
+  e.SetBookMark(2, 1, 1);
+  Type(e, "ab");
+  Cmd(e, ecClearAll);
+  EXPECT_EQ(e.Lines()->Count(), 0);
+  EXPECT_FALSE(e.Modified());
+  EXPECT_FALSE(e.UndoList()->CanUndo());
+  EXPECT_FALSE(e.IsBookmark(2));
+}
+
+TEST(EditCommands, ReadOnlyRefusesEditsButMoves) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("text");
+  e.SetReadOnly(true);
+  e.SetCaretXY({1, 1});
+  for (TTxtEditorCommand c : {ecDeleteChar, ecDeleteLastChar, ecDeleteWord, ecDeleteLine, ecLineBreak, ecTab,
+                              ecUpperCase, ecClearAll, ecBlockIndent})
+    Cmd(e, c);
+  Cmd(e, ecChar, 'z');
+  EXPECT_EQ(e.TextA(), "text");
+  Cmd(e, ecRight);
+  EXPECT_EQ(e.CaretX(), 2);
+  Cmd(e, ecSelectAll);
+  EXPECT_TRUE(e.SelAvail());
+}
+
+TEST(EditCommands, PagingByHalfAPageLessOne) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetTextA(NumberedLines(100));
+  // A window of twenty rows.
+  e.SetBounds(0, 0, 300, 20 * e.TextHeight());
+  ASSERT_EQ(e.LinesInWindow(), 20);
+  e.SetOptions(e.Options() + eoHalfPageScroll + eoScrollByOneLess);
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecPageDown);
+  EXPECT_EQ(e.CaretY(), 10);
+  EXPECT_EQ(e.TopLine(), 10);
+  Cmd(e, ecPageUp);
+  EXPECT_EQ(e.CaretY(), 1);
+}
+
+TEST(EditCommands, BookmarksToggleAndMove) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("a\r\nb\r\nc");
+  e.SetCaretXY({1, 2});
+  Cmd(e, ecSetMarker3);
+  int x = 0, y = 0;
+  ASSERT_TRUE(e.GetBookMark(3, x, y));
+  EXPECT_EQ(y, 2);
+  Cmd(e, ecSetMarker3);  // the same line: cleared
+  EXPECT_FALSE(e.IsBookmark(3));
+  Cmd(e, ecSetMarker3);
+  e.SetCaretXY({1, 3});
+  Cmd(e, ecSetMarker3);  // another line: moved
+  ASSERT_TRUE(e.GetBookMark(3, x, y));
+  EXPECT_EQ(y, 3);
+  EXPECT_EQ(e.Marks()->Count(), 1);
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecGotoMarker3);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 3));
+  // The keys do nothing while the bookmark options disable them.
+  e.BookMarkOptions()->SetEnableKeys(false);
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecGotoMarker3);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+}
+
+TEST(EditCommands, BookmarkNumbersOutsideTheTenSlotsAreRefused) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("a");
+  e.SetBookMark(-1, 1, 1);
+  e.SetBookMark(10, 1, 1);
+  EXPECT_EQ(e.Marks()->Count(), 0);
+  e.ClearBookMark(-1);
+  e.GotoBookMark(-5);
+  e.GotoBookMark(12);
+  EXPECT_FALSE(e.IsBookmark(-1));
+  e.SetBookMark(9, 1, 1);
+  EXPECT_TRUE(e.IsBookmark(9));
+  e.SetBookMark(0, 1, 5);  // beyond the lines
+  EXPECT_FALSE(e.IsBookmark(0));
+}
+
+namespace {
+struct TMarkDropper {
+  int placed = 0, cleared = 0;
+  void Place(TObject*, TTxtEditMark*& Mark) {
+    ++placed;
+    if (Mark->BookmarkNumber() == 4) Mark = nullptr;
+  }
+  void Clear(TObject*, TTxtEditMark*&) { ++cleared; }
+};
+}  // namespace
+
+TEST(EditCommands, BookmarkEventsMayDropAMark) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("a");
+  TMarkDropper d;
+  e.OnPlaceBookmark = TPlaceMarkEvent(&d, &TMarkDropper::Place);
+  e.OnClearBookmark = TPlaceMarkEvent(&d, &TMarkDropper::Clear);
+  e.SetBookMark(4, 1, 1);
+  EXPECT_FALSE(e.IsBookmark(4));
+  e.SetBookMark(5, 1, 1);
+  e.ClearBookMark(5);
+  EXPECT_EQ(d.placed, 2);
+  EXPECT_EQ(d.cleared, 1);
+  EXPECT_EQ(e.Marks()->Count(), 0);
+}
+
+TEST(EditCommands, BookmarksFollowInsertedLines) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("a\r\nb");
+  e.SetBookMark(1, 1, 2);
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecLineBreak);
+  int x = 0, y = 0;
+  ASSERT_TRUE(e.GetBookMark(1, x, y));
+  EXPECT_EQ(y, 3);
+}

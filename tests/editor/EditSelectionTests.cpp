@@ -1,0 +1,307 @@
+// The editor's selected text in the three modes, replacing it (delete, then insert in a mode),
+// selecting everything, and the clipboard commands with what they record for undo.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditClipboard.h"
+#include "framework/Clipboard.h"
+#include "tests/editor/EditingTestSupport.h"
+
+TEST(EditSelection, SelectedTextInTheThreeModes) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcdef\r\nghij\r\nkl\r\nmnopq");
+  Select(e, {3, 1}, {2, 3});
+  EXPECT_EQ(e.SelText(), "cdef\r\nghij\r\nk");
+  Select(e, {2, 2}, {4, 2});
+  EXPECT_EQ(e.SelText(), "hi");
+  // Backwards: the anchor after the moving end.
+  Select(e, {2, 3}, {3, 1});
+  EXPECT_EQ(e.SelText(), "cdef\r\nghij\r\nk");
+
+  Select(e, {3, 2}, {1, 3}, smLine);
+  EXPECT_EQ(e.SelText(), "ghij\r\nkl\r\n");
+  // A line selection ending on the last line has no final line break.
+  Select(e, {1, 3}, {2, 4}, smLine);
+  EXPECT_EQ(e.SelText(), "kl\r\nmnopq");
+
+  Select(e, {2, 1}, {5, 4}, smColumn);
+  EXPECT_EQ(e.SelText(), "bcd\r\nhij\r\nl  \r\nnop");
+  // Zero width is no column selection.
+  Select(e, {3, 1}, {3, 4}, smColumn);
+  EXPECT_FALSE(e.SelAvail());
+  EXPECT_EQ(e.SelText(), "");
+}
+
+TEST(EditSelection, ColumnTextWithTrimmingHasNoPadding) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcdef\r\nx");
+  e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+  Select(e, {2, 1}, {5, 2}, smColumn);
+  EXPECT_EQ(e.SelText(), "bcd\r\n");
+}
+
+TEST(EditSelection, ColumnsFollowTabs) {
+  TTxtEdit e(nullptr);
+  e.SetTabWidth(4);
+  e.SetTextA("\tabc\r\n12345678");
+  // Display columns 5..7 are "ab" after the tab and "567" below.
+  Select(e, {2, 1}, {8, 2}, smColumn);
+  EXPECT_EQ(e.SelText(), "abc\r\n567");
+}
+
+TEST(EditSelection, NormalPasteOfTwoLinesInsideALine) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("xyz");
+  e.SetCaretXY({3, 1});
+  e.SetSelTextPrimitive(smNormal, "a\r\nb", false);
+  EXPECT_EQ(e.TextA(), "xya\r\nbz");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 2));
+  EXPECT_FALSE(e.SelAvail());
+}
+
+TEST(EditSelection, NormalInsertPastTheLineEndFillsUpToTheCaret) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab\r\n\r\nz");
+  e.SetCaretXY({5, 1});
+  e.SetSelTextPrimitive(smNormal, "X", false);
+  EXPECT_EQ(Line(e, 1), "ab  X");
+  // A blank line is filled with tabs where tabs are allowed.
+  e.SetOptions(e.Options() - eoTabsToSpaces);
+  e.SetTabWidth(4);
+  e.SetCaretXY({10, 2});
+  e.SetSelTextPrimitive(smNormal, "Y", false);
+  EXPECT_EQ(Line(e, 2), "\t\t Y");
+}
+
+TEST(EditSelection, DeletingInEachMode) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcdef\r\nghij\r\nkl");
+  Select(e, {3, 1}, {2, 2});
+  e.SetSelTextPrimitive(smNormal, "", false);
+  EXPECT_EQ(e.TextA(), "abhij\r\nkl");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
+
+  e.SetTextA("abcdef\r\nghij\r\nkl");
+  Select(e, {2, 1}, {4, 3}, smColumn);
+  e.SetSelTextPrimitive(smNormal, "", false);
+  EXPECT_EQ(e.TextA(), "adef\r\ngj\r\nk");
+
+  e.SetTextA("a\r\nb\r\nc\r\nd");
+  Select(e, {1, 2}, {1, 3}, smLine);
+  e.SetSelTextPrimitive(smNormal, "", false);
+  EXPECT_EQ(e.TextA(), "a\r\nd");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+  // Down to the last line: that line stays, emptied.
+  e.SetTextA("a\r\nb\r\nc");
+  Select(e, {1, 2}, {1, 3}, smLine);
+  e.SetSelTextPrimitive(smNormal, "", false);
+  EXPECT_EQ(e.Lines()->Count(), 2);
+  EXPECT_EQ(e.TextA(), "a\r\n");
+}
+
+TEST(EditSelection, ColumnInsertPadsAndAppendsLines) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcdef\r\nx");
+  e.SetCaretXY({4, 1});
+  e.SetSelTextPrimitive(smColumn, "12\r\n34\r\n56", true);
+  EXPECT_EQ(e.TextA(), "abc12def\r\nx  34\r\n   56");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(6, 3));
+  // One paste item per line, and a line break for the appended line.
+  std::vector<TTxtUndoReason> reasons = Reasons(e.UndoList());
+  EXPECT_EQ(reasons, (std::vector<TTxtUndoReason>{urPaste, urPaste, urLineBreak, urPaste}));
+}
+
+TEST(EditSelection, LinePasteOfNWholeLinesInsertsNLines) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("one\r\ntwo\r\nthree\r\nfour");
+  Select(e, {1, 2}, {1, 3}, smLine);
+  const AnsiString copied = e.SelText();
+  ASSERT_EQ(copied, "two\r\nthree\r\n");
+  e.SetCaretXY({2, 1});
+  e.SetSelTextPrimitive(smLine, copied, false);
+  EXPECT_EQ(e.TextA(), "two\r\nthree\r\none\r\ntwo\r\nthree\r\nfour");
+  EXPECT_EQ(e.Lines()->Count(), 6);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 3));
+}
+
+TEST(EditSelection, LinePasteInOverwriteModeReplacesLines) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("a\r\nb\r\nc\r\nd");
+  e.SetInsertMode(false);
+  e.SetCaretXY({1, 2});
+  e.SetSelTextPrimitive(smLine, "X\r\nY\r\n", false);
+  EXPECT_EQ(e.TextA(), "a\r\nX\r\nY\r\nd");
+}
+
+TEST(EditSelection, SelectAllKeepsTheCaret) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab\r\ncde");
+  e.SetCaretXY({2, 1});
+  e.SelectAll();
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(1, 1));
+  EXPECT_EQ(e.SelectionEnd(), BufferCoord(4, 2));
+  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 1));
+  EXPECT_EQ(e.SelText(), "ab\r\ncde");
+  TTxtEdit empty(nullptr);
+  empty.SelectAll();
+  EXPECT_FALSE(empty.SelAvail());
+}
+
+TEST(EditSelection, SetSelTextRecordsDeleteAndInsertInOneBlock) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("hello world");
+  Select(e, {7, 1}, {12, 1});
+  e.SetSelText("there");
+  EXPECT_EQ(e.TextA(), "hello there");
+  EXPECT_EQ(Reasons(e.UndoList()), (std::vector<TTxtUndoReason>{urDelete, urInsert}));
+  EXPECT_EQ(e.UndoList()->Items(0)->ChangeNumber, e.UndoList()->Items(1)->ChangeNumber);
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "hello world");
+  EXPECT_EQ(e.SelText(), "world");
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "hello there");
+}
+
+TEST(EditSelection, TypingOverAColumnBlockUndoesExactly) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcd\r\nefgh");
+  Select(e, {2, 1}, {4, 2}, smColumn);
+  e.SetSelText("X");
+  // The caret of a deleted column block is on its moving end's line.
+  EXPECT_EQ(e.TextA(), "ad\r\neXh");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abcd\r\nefgh");
+}
+
+TEST(EditSelection, ReplacingWholeLinesUndoesExactly) {
+  for (int last : {2, 3}) {
+    SCOPED_TRACE(last);
+    TTxtEdit e(nullptr);
+    e.SetTextA("a\r\nb\r\nc");
+    Select(e, {1, 2}, {1, last}, smLine);
+    e.SetSelText("X");
+    e.Undo();
+    EXPECT_EQ(e.TextA(), "a\r\nb\r\nc");
+    EXPECT_EQ(e.Lines()->Count(), 3);
+    e.Redo();
+    e.Undo();
+    EXPECT_EQ(e.TextA(), "a\r\nb\r\nc");
+  }
+}
+
+// ---- the clipboard ----
+
+TEST(EditClipboard, ColumnBlockTravelsAsAColumn) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcd\r\nefgh\r\n\r\n");
+  ASSERT_EQ(e.Lines()->Count(), 3);
+  Select(e, {2, 1}, {4, 2}, smColumn);
+  e.CopyToClipboard();
+  e.SetSelectionMode(smNormal);
+  e.SetCaretXY({1, 3});
+  e.PasteFromClipboard();
+  EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\nbc\r\nfg");
+  // One undo step takes the whole paste back.
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\n");
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\nbc\r\nfg");
+}
+
+TEST(EditClipboard, ColumnCopyKeepsPaddingEvenWithTrimming) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcd\r\ne");
+  e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+  Select(e, {2, 1}, {4, 2}, smColumn);
+  e.CopyToClipboard();
+  EXPECT_EQ(TxtEditReadClipboard().Text, "bc\r\n  ");
+  EXPECT_TRUE(e.Options().Contains(eoTrimTrailingSpaces));
+}
+
+TEST(EditClipboard, TextOfOtherProgramsPastesInTheSelectionMode) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("1\r\n2");
+  Clipboard()->SetAsWideText(L"x\r\ny\r\n");
+  e.SetSelectionMode(smLine);
+  e.SetCaretXY({1, 2});
+  e.PasteFromClipboard();
+  EXPECT_EQ(e.TextA(), "1\r\nx\r\ny\r\n2");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "1\r\n2");
+}
+
+TEST(EditClipboard, PasteReplacesTheSelectionAndUndoesInOneStep) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("keep this text");
+  Clipboard()->SetAsWideText(L"that");
+  Select(e, {6, 1}, {10, 1});
+  e.PasteFromClipboard();
+  EXPECT_EQ(e.TextA(), "keep that text");
+  EXPECT_EQ(e.UndoList()->Items(0)->Reason, urPasteBegin);
+  EXPECT_EQ(e.UndoList()->PeekItem()->Reason, urPasteEnd);
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "keep this text");
+  EXPECT_FALSE(e.UndoList()->CanUndo());
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "keep that text");
+}
+
+TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {
+  TTxtEdit e(nullptr);
+  e.SetTextA(std::string("a\0b", 3));
+  e.SelectAll();
+  e.CopyToClipboard();
+  e.SetCaretXY({4, 1});
+  e.PasteFromClipboard();
+  EXPECT_EQ(e.TextA(), std::string("a\0ba\0b", 6));
+}
+
+TEST(EditClipboard, CutMovesTheTextAndUndoBringsItBack) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("one two");
+  Select(e, {1, 1}, {5, 1});
+  e.CutToClipboard();
+  EXPECT_EQ(e.TextA(), "two");
+  EXPECT_EQ(TxtEditReadClipboard().Text, "one ");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "one two");
+}
+
+TEST(EditClipboard, ReadOnlyCutAndPasteChangeNothing) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("text");
+  Clipboard()->SetAsWideText(L"clip");
+  e.SetReadOnly(true);
+  Select(e, {1, 1}, {3, 1});
+  e.CutToClipboard();
+  e.PasteFromClipboard();
+  EXPECT_EQ(e.TextA(), "text");
+  EXPECT_EQ(Clipboard()->AsWideText(), L"clip");
+  EXPECT_FALSE(e.CanPaste());
+}
+
+TEST(EditClipboard, CutDeletesNothingWhenTheClipboardIsHeld) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("precious");
+  Select(e, {1, 1}, {9, 1});
+  HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(other);
+  ASSERT_TRUE(OpenClipboard(other));
+  EXPECT_THROW(e.CutToClipboard(), EClipboardException);
+  CloseClipboard();
+  DestroyWindow(other);
+  EXPECT_EQ(e.TextA(), "precious");
+  EXPECT_FALSE(e.UndoList()->CanUndo());
+}
+
+TEST(EditClipboard, AnEmptyOrHostileBlockIsReadSafely) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("");
+  {
+    TClipboardSession session;
+    Clipboard()->SetAsWideText(L"plain");
+    Clipboard()->SetBuffer(TxtEditClipboardFormat(), std::string("\x09" "block", 6));
+  }
+  e.PasteFromClipboard();
+  EXPECT_EQ(e.TextA(), "block");  // an unknown mode byte pastes as normal text
+}

@@ -1,0 +1,402 @@
+// The text-changing commands: typing, line breaks with indentation, the deleting commands, Tab
+// and Shift+Tab, block indent and unindent, and case changes; each undone exactly.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEdit.h"
+#include "tests/editor/EditingTestSupport.h"
+
+TEST(EditTyping, CharactersInsertAndOverwrite) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ac");
+  e.SetCaretXY({2, 1});
+  Cmd(e, ecChar, 'b');
+  EXPECT_EQ(e.TextA(), "abc");
+  EXPECT_EQ(e.CaretX(), 3);
+  e.SetInsertMode(false);
+  Cmd(e, ecChar, 'X');
+  EXPECT_EQ(e.TextA(), "abX");
+  Cmd(e, ecChar, 'Y');  // at the end overwrite appends
+  EXPECT_EQ(e.TextA(), "abXY");
+  // Typing and overwriting are changes of one kind: one step undoes them all.
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "ac");
+}
+
+TEST(EditTyping, ControlCharactersAreIgnored) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("x");
+  for (char c : {'\t', '\b', '\x7f', '\x01', '\r'}) Cmd(e, ecChar, c);
+  EXPECT_EQ(e.TextA(), "x");
+  EXPECT_FALSE(e.UndoList()->CanUndo());
+}
+
+TEST(EditTyping, AnEmptyBufferGetsItsFirstLine) {
+  TTxtEdit e(nullptr);
+  Type(e, "hi");
+  EXPECT_EQ(e.TextA(), "hi");
+  EXPECT_EQ(e.Lines()->Count(), 1);
+}
+
+TEST(EditTyping, TypingOverASelectionReplacesIt) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("one two");
+  Select(e, {5, 1}, {8, 1});
+  Cmd(e, ecChar, '2');
+  EXPECT_EQ(e.TextA(), "one 2");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "one two");
+  EXPECT_EQ(e.SelText(), "two");
+}
+
+TEST(EditTyping, PastTheLineEndTheFillingIsUndoneToo) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab\r\n");
+  e.SetCaretXY({6, 1});
+  Cmd(e, ecChar, 'x');
+  EXPECT_EQ(Line(e, 1), "ab   x");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "ab");
+  // On an empty line the filling may be tabs, and it still goes away with the character.
+  e.SetOptions(e.Options() - eoTabsToSpaces);
+  e.SetTabWidth(4);
+  e.SetTextA("");
+  e.SetCaretXY({10, 1});
+  Cmd(e, ecChar, 'y');
+  EXPECT_EQ(Line(e, 1), "\t\t y");
+  EXPECT_EQ(e.DisplayX(), 11);
+  e.Undo();
+  EXPECT_EQ(Line(e, 1), "");
+  EXPECT_FALSE(e.Modified());
+}
+
+TEST(EditTyping, NothingChangesPastTheScrollWidth) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab");
+  e.SetMaxScrollWidth(10);
+  e.SetCaretXY({11, 1});
+  ASSERT_EQ(e.CaretX(), 11);
+  Cmd(e, ecChar, 'x');
+  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_FALSE(e.UndoList()->CanUndo());
+  EXPECT_FALSE(e.Modified());
+  e.SetCaretXY({10, 1});
+  Cmd(e, ecChar, 'x');
+  EXPECT_EQ(e.TextA(), "ab       x");
+}
+
+TEST(EditTyping, ImeStringsInsertAsOne) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab");
+  e.SetCaretXY({2, 1});
+  char s[] = "XYZ";
+  Cmd(e, ecImeStr, 0, s);
+  EXPECT_EQ(e.TextA(), "aXYZb");
+  EXPECT_EQ(e.CaretX(), 5);
+  e.SetInsertMode(false);
+  e.SetCaretXY({1, 1});
+  char t[] = "12";
+  Cmd(e, ecImeStr, 0, t);
+  EXPECT_EQ(e.TextA(), "12YZb");
+  e.Undo();
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "ab");
+}
+
+TEST(EditLineBreaks, AutoIndentKeepsTheLeadingBlanks) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("    abcdef");
+  e.SetCaretXY({8, 1});
+  Cmd(e, ecLineBreak);
+  EXPECT_EQ(e.TextA(), "    abc\r\n    def");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(5, 2));
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "    abcdef");
+
+  e.SetOptions(e.Options() - eoAutoIndent);
+  e.SetCaretXY({8, 1});
+  Cmd(e, ecLineBreak);
+  EXPECT_EQ(e.TextA(), "    abc\r\ndef");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+}
+
+TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
+  TTxtEdit e(nullptr);
+  // At the start of a line: an empty line before it.
+  e.SetTextA("  abc");
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecLineBreak);
+  EXPECT_EQ(e.TextA(), "\r\n  abc");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "  abc");
+  // Past the end: the new line gets the indentation of the line.
+  e.SetCaretXY({9, 1});
+  Cmd(e, ecLineBreak);
+  EXPECT_EQ(e.TextA(), "  abc\r\n  ");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 2));
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "  abc");
+  // On an empty line: the indentation of the nearest line above, in virtual space.
+  e.SetTextA("   x\r\n\r\n");
+  e.SetCaretXY({1, 2});
+  Cmd(e, ecLineBreak);
+  EXPECT_EQ(e.TextA(), "   x\r\n\r\n");
+  EXPECT_EQ(e.Lines()->Count(), 3);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 3));
+  // Insert line leaves the caret where it is.
+  e.SetTextA("abcd");
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecInsertLine);
+  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
+  e.Undo();
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+}
+
+TEST(EditLineBreaks, ASelectionIsReplacedByTheBreak) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abXXcd");
+  Select(e, {3, 1}, {5, 1});
+  Cmd(e, ecLineBreak);
+  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abXXcd");
+}
+
+TEST(EditDeleting, BackspaceAndDelete) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abc\r\ndef");
+  e.SetCaretXY({1, 2});
+  Cmd(e, ecDeleteLastChar);
+  EXPECT_EQ(e.TextA(), "abcdef");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
+  Cmd(e, ecDeleteLastChar);
+  EXPECT_EQ(e.TextA(), "abdef");
+  Cmd(e, ecDeleteChar);
+  EXPECT_EQ(e.TextA(), "abef");
+  EXPECT_EQ(e.CaretX(), 3);
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abdef");
+  e.Undo();  // both backspaces at once
+  EXPECT_EQ(e.TextA(), "abc\r\ndef");
+}
+
+TEST(EditDeleting, DeleteAtTheEndOfTheLastLineDoesNothing) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab");
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecDeleteChar);
+  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_FALSE(e.UndoList()->CanUndo());
+}
+
+TEST(EditDeleting, DeletePastTheEndJoinsAndUndoesExactly) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab\r\ncd");
+  e.SetCaretXY({5, 1});
+  Cmd(e, ecDeleteChar);
+  EXPECT_EQ(e.TextA(), "ab  cd");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+}
+
+TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("if\r\n  a\r\n      b");
+  e.SetCaretXY({7, 3});
+  Cmd(e, ecDeleteLastChar);
+  EXPECT_EQ(Line(e, 3), "  b");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 3));
+  e.Undo();
+  EXPECT_EQ(Line(e, 3), "      b");
+  // Without smart deletion: back to the previous tab stop.
+  e.SetOptions(e.Options() - eoSmartTabDelete);
+  e.SetTabWidth(4);
+  e.SetCaretXY({7, 3});
+  Cmd(e, ecDeleteLastChar);
+  EXPECT_EQ(Line(e, 3), "    b");
+}
+
+TEST(EditDeleting, WordsLinesAndLineParts) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("alpha beta gamma");
+  e.SetCaretXY({7, 1});
+  Cmd(e, ecDeleteWord);
+  EXPECT_EQ(e.TextA(), "alpha gamma");
+  EXPECT_EQ(e.CaretX(), 7);
+  Cmd(e, ecDeleteLastWord);
+  EXPECT_EQ(e.TextA(), "gamma");
+  EXPECT_EQ(e.CaretX(), 1);
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecDeleteEOL);
+  EXPECT_EQ(e.TextA(), "ga");
+  Cmd(e, ecDeleteBOL);
+  EXPECT_EQ(e.TextA(), "");
+  for (int i = 0; i < 4; ++i) e.Undo();
+  EXPECT_EQ(e.TextA(), "alpha beta gamma");
+
+  e.SetTextA("one\r\ntwo\r\nthree");
+  e.SetCaretXY({2, 2});
+  Cmd(e, ecDeleteLine);
+  EXPECT_EQ(e.TextA(), "one\r\nthree");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+  Cmd(e, ecDeleteLine);  // the last line is emptied
+  EXPECT_EQ(e.TextA(), "one\r\n");
+  Cmd(e, ecDeleteLine);  // an empty last line stays
+  EXPECT_EQ(e.Lines()->Count(), 2);
+  e.Undo();
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree");
+}
+
+TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab\r\n  cd");
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecDeleteWord);
+  EXPECT_EQ(e.TextA(), "abcd");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "ab\r\n  cd");
+  // From past the end the gap is filled, and undo takes the filling away again.
+  e.SetCaretXY({5, 1});
+  Cmd(e, ecDeleteWord);
+  EXPECT_EQ(e.TextA(), "ab  cd");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "ab\r\n  cd");
+}
+
+TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("ab");
+  e.SetTabWidth(4);
+  e.SetOptions(e.Options() - eoSmartTabs);
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecTab);
+  EXPECT_EQ(e.TextA(), "ab  ");
+  EXPECT_EQ(e.CaretX(), 5);
+  e.SetOptions(e.Options() - eoTabsToSpaces);
+  Cmd(e, ecTab);
+  EXPECT_EQ(e.TextA(), "ab  \t");
+  e.Undo();
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "ab");
+}
+
+TEST(EditTabs, SmartTabsAlignWithTheLineAbove) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("int   value;\r\nx");
+  e.SetCaretXY({2, 2});
+  Cmd(e, ecTab);
+  EXPECT_EQ(Line(e, 2), "x     ");
+  EXPECT_EQ(e.CaretX(), 7);
+}
+
+TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("      x");
+  e.SetTabWidth(4);
+  e.SetOptions(e.Options() - eoSmartTabs);
+  e.SetCaretXY({7, 1});
+  Cmd(e, ecShiftTab);
+  EXPECT_EQ(e.TextA(), "    x");
+  EXPECT_EQ(e.CaretX(), 5);
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "      x");
+  // Shift+Tab never removes text.
+  e.SetTextA("abcd");
+  e.SetCaretXY({5, 1});
+  Cmd(e, ecShiftTab);
+  EXPECT_EQ(e.TextA(), "abcd");
+}
+
+TEST(EditTabs, TabIndentWorksOnABlock) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("a\r\nb\r\nc");
+  e.SetOptions(e.Options() + eoTabIndent);
+  e.SetTabWidth(2);
+  Select(e, {1, 1}, {2, 2});
+  Cmd(e, ecTab);
+  EXPECT_EQ(e.TextA(), "  a\r\n  b\r\nc");
+  Cmd(e, ecShiftTab);
+  EXPECT_EQ(e.TextA(), "a\r\nb\r\nc");
+}
+
+TEST(EditBlocks, IndentAndUnindentWithUndo) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("one\r\n two\r\nthree\r\nfour");
+  e.SetTabWidth(4);
+  // The last line is left out when the selection ends at its start.
+  Select(e, {2, 1}, {1, 3});
+  Cmd(e, ecBlockIndent);
+  EXPECT_EQ(e.TextA(), "    one\r\n     two\r\nthree\r\nfour");
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(6, 1));
+  EXPECT_EQ(e.SelectionEnd(), BufferCoord(1, 3));
+  Cmd(e, ecBlockIndent);
+  EXPECT_EQ(Line(e, 1), "        one");
+  // Two indents are two undo steps even with grouping.
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "    one\r\n     two\r\nthree\r\nfour");
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(6, 1));
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "one\r\n two\r\nthree\r\nfour");
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(2, 1));
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "    one\r\n     two\r\nthree\r\nfour");
+
+  Cmd(e, ecBlockUnindent);
+  EXPECT_EQ(e.TextA(), "one\r\n two\r\nthree\r\nfour");
+  Cmd(e, ecBlockUnindent);
+  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree\r\nfour");
+  Cmd(e, ecBlockUnindent);  // nothing left to remove
+  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree\r\nfour");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "one\r\n two\r\nthree\r\nfour");
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree\r\nfour");
+}
+
+TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("\tx\r\n      y\r\n  \tz");
+  e.SetTabWidth(4);
+  e.SelectAll();
+  Cmd(e, ecBlockUnindent);
+  EXPECT_EQ(e.TextA(), "x\r\n  y\r\nz");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "\tx\r\n      y\r\n  \tz");
+}
+
+TEST(EditCase, WordAndBlockCommands) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("hello World");
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecUpperCase);
+  EXPECT_EQ(e.TextA(), "HELLO World");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
+  e.SetCaretXY({8, 1});
+  Cmd(e, ecToggleCase);
+  EXPECT_EQ(e.TextA(), "HELLO wORLD");
+  Cmd(e, ecTitleCase);
+  EXPECT_EQ(e.TextA(), "HELLO World");
+  Select(e, {1, 1}, {6, 1});
+  Cmd(e, ecLowerCaseBlock);
+  EXPECT_EQ(e.TextA(), "hello World");
+  EXPECT_EQ(e.SelText(), "hello");  // a block command keeps the selection
+  // Without a selection a block command converts the character right of the caret.
+  e.SetCaretXY({7, 1});
+  Cmd(e, ecLowerCaseBlock);
+  EXPECT_EQ(e.TextA(), "hello world");
+  EXPECT_EQ(e.CaretX(), 8);
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "hello World");
+  EXPECT_EQ(e.CaretX(), 7);
+}
+
+TEST(EditCase, CodePageLettersChangeCase) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("\xe9t\xe9");  // été in Windows-1252
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecUpperCase);
+  EXPECT_EQ(e.TextA(), "\xc9T\xc9");
+}

@@ -1,0 +1,34 @@
+// Small helpers of the editing tests: selecting a range, reading a line, the reasons an undo
+// list holds.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "editor/TxtEdit.h"
+
+// Selects from Anchor to End in Mode with the caret at End.
+inline void Select(TCustomTxtEdit& e, TBufferCoord Anchor, TBufferCoord End, TTxtSelectionMode Mode = smNormal) {
+  e.SetSelectionMode(Mode);
+  e.SetBlockBegin(Anchor);
+  e.SetBlockEnd(End);
+  e.InternalSetCaretXY(End);
+}
+
+inline std::string Line(const TCustomTxtEdit& e, int L) { return e.Lines()->Strings(L - 1); }
+
+inline std::vector<TTxtUndoReason> Reasons(const TTxtEditUndoList* List) {
+  std::vector<TTxtUndoReason> r;
+  for (int i = 0; i < List->ItemCount(); ++i) r.push_back(List->Items(i)->Reason);
+  return r;
+}
+
+// Runs one command through the control's processing chain.
+inline void Cmd(TCustomTxtEdit& e, TTxtEditorCommand Command, char Ch = '\0', void* Data = nullptr) {
+  e.CommandProcessor(Command, Ch, Data);
+}
+
+// Types text character by character.
+inline void Type(TCustomTxtEdit& e, const std::string& Text) {
+  for (char c : Text) e.CommandProcessor(ecChar, c, nullptr);
+}
