@@ -291,6 +291,7 @@ void TCustomTxtEdit::LinesChanged(TObject*) {
 }
 
 void TCustomTxtEdit::ListCleared(TObject* Sender) {
+  ++bufferStamp_;
   if (WordWrap()) wordWrapPlugin_->Reset();
   undoList_->Clear();
   redoList_->Clear();
@@ -304,6 +305,7 @@ void TCustomTxtEdit::ListCleared(TObject* Sender) {
 }
 
 void TCustomTxtEdit::ListDeleted(TObject* Sender, int Index, int Count) {
+  ++bufferStamp_;
   if (highlighter_ && lines_->Count() > 0) ScanFrom(Index);
   if (WordWrap()) wordWrapPlugin_->LinesDeleted(Index, Count);
   InvalidateLines(Index + 1, INT_MAX);
@@ -312,6 +314,7 @@ void TCustomTxtEdit::ListDeleted(TObject* Sender, int Index, int Count) {
 }
 
 void TCustomTxtEdit::ListInserted(TObject* Sender, int Index, int Count) {
+  ++bufferStamp_;
   if (highlighter_ && lines_->Count() > 0) {
     // A scan may stop at an unchanged range before the inserted lines are all scanned.
     int scanned = Index;
@@ -328,6 +331,7 @@ void TCustomTxtEdit::ListInserted(TObject* Sender, int Index, int Count) {
 }
 
 void TCustomTxtEdit::ListPutted(TObject* Sender, int Index, int Count) {
+  ++bufferStamp_;
   int endLine = Index + std::max(Count, 1);
   if (WordWrap() && wordWrapPlugin_->LinesPutted(Index, std::max(Count, 1)) != 0) endLine = INT_MAX;
   InvalidateGutterLines(Index + 1, endLine);
@@ -464,6 +468,7 @@ void TCustomTxtEdit::SetLinesPointer(TCustomTxtEdit* AEditor) {
   AEditor->undoList_->OnAddedUndo = TNotifyEvent(this, &TCustomTxtEdit::UndoRedoAdded);
   AEditor->redoList_->OnAddedUndo = TNotifyEvent(this, &TCustomTxtEdit::UndoRedoAdded);
   lines_ = buffer;
+  ++bufferStamp_;
   undoList_ = AEditor->undoList_;
   redoList_ = AEditor->redoList_;
   chainedEditor_ = AEditor;
@@ -508,6 +513,7 @@ void TCustomTxtEdit::RemoveLinesPointer() {
   redoList_->OnAddedUndo = chained_.OnRedoAdded;
   chained_ = TSavedCallbacks();
   lines_ = origLines_.get();
+  ++bufferStamp_;
   undoList_ = origUndoList_.get();
   redoList_ = origRedoList_.get();
   if (IsDestroying()) return;
@@ -578,13 +584,19 @@ int TCustomTxtEdit::TextOffset() const { return TxtClampToInt(View().TextOffset(
 
 TDisplayCoord TCustomTxtEdit::BufferToDisplayPos(const TBufferCoord& P) const {
   TDisplayCoord result{P.Char, P.Line};
-  if (P.Line >= 1 && P.Line <= lines_->Count()) {
+  if (P.Line >= 1 && P.Line <= lines_->Count() && P.Char > 1) {
     const int index = P.Line - 1;
     const std::string_view line = lines_->LineView(index);
     // A line whose expanded length is its length has no tab that widens it: columns are
     // characters, which spares the walk along megabyte lines.
-    if (static_cast<size_t>(lines_->GetExpandedStringLength(index)) != line.size())
-      result.Column = TxtCharToColumn(line, P.Char, tabWidth_);
+    if (static_cast<size_t>(lines_->GetExpandedStringLength(index)) != line.size()) {
+      // Walking resumes at the last position converted on this line when it lies before.
+      TColumnMark from;
+      if (columnMark_.Stamp == bufferStamp_ && columnMark_.Line == P.Line && columnMark_.Char <= P.Char)
+        from = columnMark_;
+      result.Column = TxtCharToColumnFrom(line, from.Char, from.Column, P.Char, tabWidth_);
+      columnMark_ = {bufferStamp_, P.Line, P.Char, result.Column};
+    }
   }
   if (wordWrapPlugin_ && result.Column >= 1 && result.Row >= 1)
     result = wordWrapPlugin_->BufferToDisplayPos({result.Column, result.Row});
@@ -601,8 +613,12 @@ TBufferCoord TCustomTxtEdit::DisplayToBufferPos(const TDisplayCoord& P) const {
   if (d.Row >= 1 && d.Row <= lines_->Count()) {
     const int index = d.Row - 1;
     const std::string_view line = lines_->LineView(index);
-    if (static_cast<size_t>(lines_->GetExpandedStringLength(index)) != line.size())
-      result.Char = TxtColumnToChar(line, d.Column, tabWidth_);
+    if (static_cast<size_t>(lines_->GetExpandedStringLength(index)) != line.size()) {
+      TColumnMark from;
+      if (columnMark_.Stamp == bufferStamp_ && columnMark_.Line == d.Row && columnMark_.Column <= d.Column)
+        from = columnMark_;
+      result.Char = TxtColumnToCharFrom(line, from.Char, from.Column, d.Column, tabWidth_);
+    }
     if (TxtIsTrailByte(line, result.Char)) ++result.Char;
   }
   return result;
@@ -1339,6 +1355,7 @@ void TCustomTxtEdit::SetTabWidth(int Value) {
   Value = MinMax(Value, 1, 256);
   if (Value == tabWidth_) return;
   tabWidth_ = Value;
+  ++bufferStamp_;
   lines_->SetTabWidth(Value);
   InvalidateLines(-1, -1);
   if (WordWrap()) {

@@ -560,6 +560,16 @@ class TCustomTxtEdit : public TCustomControl {
   int paintTransientLock_ = 0;
   int mouseWheelAccumulator_ = 0;
   bool updatingScrollBars_ = false;
+  // The last character converted to a column on a line, for as long as nothing changed the
+  // text or the tab width (bufferStamp_ counts those changes).
+  struct TColumnMark {
+    uint32_t Stamp = 0;
+    int Line = 0;
+    int Char = 1;
+    int Column = 1;
+  };
+  mutable TColumnMark columnMark_;
+  uint32_t bufferStamp_ = 1;
   // What each scroll bar (horizontal, vertical) was last given and how it looked then.
   struct TAppliedBar {
     bool Valid = false;

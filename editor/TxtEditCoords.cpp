@@ -135,12 +135,18 @@ int StrRScanForMultiByteChar(std::string_view Line, int Start) {
 
 int TxtCharToColumn(std::string_view Line, int Char, int TabWidth) {
   if (Char <= 1) return Char;
+  return TxtCharToColumnFrom(Line, 1, 1, Char, TabWidth);
+}
+
+int TxtCharToColumnFrom(std::string_view Line, int FromChar, int FromColumn, int Char, int TabWidth) {
+  if (Char <= FromChar) return FromColumn - (FromChar - Char);
   if (TabWidth < 1) TabWidth = 1;
+  const size_t from = static_cast<size_t>(FromChar - 1);
   const size_t chars = static_cast<size_t>(Char - 1);
   const size_t inLine = chars < Line.size() ? chars : Line.size();
-  int64_t col = 0;
-  const char* p = Line.data();
-  const char* end = p + inLine;
+  int64_t col = FromColumn - 1;  // columns taken by the characters before p
+  const char* p = Line.data() + std::min(from, Line.size());
+  const char* end = Line.data() + inLine;
   while (p < end) {
     const char* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
     if (!tab) {
@@ -151,17 +157,23 @@ int TxtCharToColumn(std::string_view Line, int Char, int TabWidth) {
     col += TabWidth - col % TabWidth;
     p = tab + 1;
   }
-  col += static_cast<int64_t>(chars - inLine);
+  col += static_cast<int64_t>(chars - std::max(inLine, from));
   return TxtClampToInt(col + 1);
 }
 
 int TxtColumnToChar(std::string_view Line, int Column, int TabWidth) {
   if (Column <= 1) return 1;
+  return TxtColumnToCharFrom(Line, 1, 1, Column, TabWidth);
+}
+
+int TxtColumnToCharFrom(std::string_view Line, int FromChar, int FromColumn, int Column, int TabWidth) {
+  if (Column <= FromColumn) return FromChar;
   if (TabWidth < 1) TabWidth = 1;
-  int64_t col = 0;  // columns taken by the characters before p
+  int64_t col = FromColumn - 1;  // columns taken by the characters before p
   const char* begin = Line.data();
-  const char* p = begin;
-  const char* end = p + Line.size();
+  const char* p = begin + std::min(static_cast<size_t>(FromChar - 1), Line.size());
+  const char* end = begin + Line.size();
+  int64_t index = FromChar - 1;  // 0-based index of p, also past the line's end
   while (p < end) {
     const char* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
     const char* runEnd = tab ? tab : end;
@@ -172,7 +184,8 @@ int TxtColumnToChar(std::string_view Line, int Column, int TabWidth) {
     if (col >= Column) return static_cast<int>(tab - begin) + 1;
     p = tab + 1;
   }
-  return TxtClampToInt(static_cast<int64_t>(Line.size()) + (Column - col));
+  index = std::max<int64_t>(index, static_cast<int64_t>(Line.size()));
+  return TxtClampToInt(index + (Column - col));
 }
 
 int CharIndex2CaretPos(int Index, int TabWidth, std::string_view Line) {

@@ -56,6 +56,12 @@ int StrRScanForMultiByteChar(std::string_view Line, int Start);
 
 // ---- one line: character indexes and display columns ----
 
+// The conversions below, continued from a known place: character FromChar (1-based) starts at
+// display column FromColumn. Characters before FromChar are not looked at, so walking along a
+// long line can resume where it stopped. Column must not lie before FromColumn.
+int TxtCharToColumnFrom(std::string_view Line, int FromChar, int FromColumn, int Char, int TabWidth);
+int TxtColumnToCharFrom(std::string_view Line, int FromChar, int FromColumn, int Column, int TabWidth);
+
 // The display column of the 1-based character Char: tabs inside the line reach the next
 // multiple of TabWidth, every other character (also past the line's end) takes one column.
 int TxtCharToColumn(std::string_view Line, int Char, int TabWidth);

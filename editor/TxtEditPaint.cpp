@@ -246,7 +246,10 @@ void TTxtEditPainter::PaintTextLines(TCanvas& Canvas, const TRect& AClip, int Fi
     if (firstLine <= lastLine && FirstRow <= LastRow) {
       ComputeSelection();
       for (int line = firstLine; line <= lastLine; ++line) {
-        const std::string expanded = ed_.Lines()->GetExpandedString(line - 1);
+        // A highlighter reads the whole expanded line; without one only the visible columns are
+        // expanded, which keeps rows of megabyte lines cheap.
+        TTxtCustomHighlighter* highlighter = ed_.PaintingHighlighter();
+        const std::string expanded = highlighter ? ed_.Lines()->GetExpandedString(line - 1) : std::string();
         row_.Line = line;
         row_.CurrentLine = line == ed_.caretY_;
         row_.FG = ed_.Font()->Color();
@@ -270,7 +273,12 @@ void TTxtEditPainter::PaintTextLines(TCanvas& Canvas, const TRect& AClip, int Fi
           row_.Row = row;
           row_.RcLine = {clip.Left, (row - topLine) * th, clip.Right, (row - topLine + 1) * th};
           SelectRowColumns();
-          PaintRow(expanded, firstChar, lastChar);
+          if (highlighter) {
+            PaintRowWithHighlighter(expanded, firstChar, lastChar);
+          } else {
+            ExpandColumns(line - 1, firstChar, lastChar);
+            PaintRowWithoutHighlighter(segment_, ed_.Lines()->GetExpandedStringLength(line - 1), firstChar, lastChar);
+          }
           rightEdge(row_.RcLine.Top, row_.RcLine.Bottom + 1);
           rowsBottom = row_.RcLine.Bottom;
         }
@@ -336,19 +344,33 @@ void TTxtEditPainter::SetDrawingColors(bool Selected) {
   drawer.SetBackColor(Selected ? row_.SelBG : runBG_);
 }
 
-void TTxtEditPainter::PaintRow(const std::string& Expanded, int FirstChar, int LastChar) {
-  if (ed_.PaintingHighlighter())
-    PaintRowWithHighlighter(Expanded, FirstChar, LastChar);
-  else
-    PaintRowWithoutHighlighter(Expanded, FirstChar, LastChar);
+void TTxtEditPainter::ExpandColumns(int Index, int First, int Last) {
+  segment_.clear();
+  const std::string_view raw = ed_.Lines()->LineView(Index);
+  const int tabWidth = std::max(ed_.tabWidth_, 1);
+  if (Last <= First || raw.empty()) return;
+  // Start at the character that covers column First (inside a tab, part of its cells show).
+  const int firstChar = TxtColumnToChar(raw, First, tabWidth);
+  if (static_cast<size_t>(firstChar) > raw.size()) return;
+  int64_t column = TxtCharToColumn(raw, firstChar, tabWidth);
+  for (size_t i = static_cast<size_t>(firstChar - 1); i < raw.size() && column < Last; ++i) {
+    if (raw[i] == TabFill) {
+      const int64_t next = ((column - 1) / tabWidth + 1) * tabWidth + 1;
+      for (int64_t c = std::max<int64_t>(column, First); c < std::min<int64_t>(next, Last); ++c) segment_ += TabFill;
+      column = next;
+    } else {
+      if (column >= First) segment_ += raw[i];
+      ++column;
+    }
+  }
 }
 
-void TTxtEditPainter::PaintRowWithoutHighlighter(const std::string& Expanded, int FirstChar, int LastChar) {
-  std::string token;
-  const int size = static_cast<int>(Expanded.size());
-  if (FirstChar - 1 < size && LastChar > FirstChar)
-    token.assign(Expanded, static_cast<size_t>(FirstChar - 1),
-                 static_cast<size_t>(std::min(LastChar, size + 1) - FirstChar));
+void TTxtEditPainter::PaintRowWithoutHighlighter(const std::string& Visible, int ExpandedLength, int FirstChar,
+                                                 int LastChar) {
+  // Visible holds the line's columns FirstChar .. LastChar - 1, as far as the line reaches.
+  std::string& token = segment_;
+  if (&token != &Visible) token = Visible;
+  const int size = ExpandedLength;
   if (ed_.options_.Contains(eoShowSpecialChars) && size < LastChar && size + 1 >= FirstChar) token += LineBreakGlyph;
   const int length = static_cast<int>(token.size());
   const int charsBefore = firstCol_ - 1;

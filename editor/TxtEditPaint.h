@@ -59,8 +59,9 @@ class TTxtEditPainter {
   void PaintMarks(TCanvas& Canvas, int FirstRow, int FirstLine, int LastLine, std::vector<int>& Offsets);
 
   void ComputeSelection();
-  void PaintRow(const std::string& Expanded, int FirstChar, int LastChar);
-  void PaintRowWithoutHighlighter(const std::string& Expanded, int FirstChar, int LastChar);
+  // The display text of columns First .. Last - 1 of line Index into segment_.
+  void ExpandColumns(int Index, int First, int Last);
+  void PaintRowWithoutHighlighter(const std::string& Visible, int ExpandedLength, int FirstChar, int LastChar);
   void PaintRowWithHighlighter(const std::string& Expanded, int FirstChar, int LastChar);
   void SelectRowColumns();
   void AddToken(const char* Token, int Length, int CharsBefore, TTxtHighlighterAttributes* Attr);
@@ -87,4 +88,5 @@ class TTxtEditPainter {
   TRowState row_;
   TTokenAccu run_;
   std::string display_;  // a token prepared for display, reused
+  std::string segment_;  // the visible columns of a row without highlighter, reused
 };

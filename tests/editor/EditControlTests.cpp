@@ -322,6 +322,31 @@ TEST(EditControl, PositionsWithTabsOfSeveralWidths) {
   EXPECT_EQ(edit.DisplayLineCount(), 3);
 }
 
+TEST(EditControl, RepeatedConversionsFollowChangesOfTheLine) {
+  TTxtEdit edit(nullptr);
+  AnsiString line;
+  for (int i = 0; i < 1000; ++i) line += "\tabc";
+  edit.SetTextA(line);
+  // Each answer is the plain walk's, whatever was converted before.
+  auto check = [&](const AnsiString& text, int lineNo, int ch) {
+    const int tw = edit.TabWidth();
+    const int col = TxtCharToColumn(text, ch, tw);
+    EXPECT_EQ(edit.BufferToDisplayPos({ch, lineNo}).Column, col) << ch;
+    EXPECT_EQ(edit.DisplayToBufferPos({col, lineNo}).Char, ch) << ch;
+    EXPECT_EQ(edit.DisplayToBufferPos({col + 3, lineNo}).Char, TxtColumnToChar(text, col + 3, tw)) << ch;
+  };
+  for (int ch : {4001, 3001, 4001, 2, 3999}) check(line, 1, ch);
+  // The line changes: its tabs move, and nothing of the old walk is reused.
+  const AnsiString shifted = "x" + line;
+  edit.Lines()->SetStrings(0, shifted);
+  for (int ch : {4001, 3001, 4002}) check(shifted, 1, ch);
+  edit.SetTabWidth(4);
+  for (int ch : {4002, 17, 4002}) check(shifted, 1, ch);
+  edit.Lines()->Insert(0, "\t");
+  check("\t", 1, 2);
+  for (int ch : {4002, 100}) check(shifted, 2, ch);
+}
+
 TEST(EditControl, TabWidthIsClampedEverywhere) {
   TTxtEdit edit(nullptr);
   edit.SetTabWidth(0);

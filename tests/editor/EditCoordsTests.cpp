@@ -75,6 +75,21 @@ TEST(EditCoords, ColumnsRoundTripForEveryTabWidth) {
   EXPECT_EQ(TxtColumnToChar("\t\tx", 3, 0), 3);
 }
 
+TEST(EditCoords, WalksResumeFromAKnownPlace) {
+  const std::string line = "ab\tc\t\tdef\tg";
+  for (int tw : {1, 3, 4, 8}) {
+    for (int from = 1; from <= static_cast<int>(line.size()) + 3; ++from) {
+      const int fromColumn = TxtCharToColumn(line, from, tw);
+      for (int ch = from; ch <= static_cast<int>(line.size()) + 5; ++ch)
+        EXPECT_EQ(TxtCharToColumnFrom(line, from, fromColumn, ch, tw), TxtCharToColumn(line, ch, tw))
+            << tw << " " << from << " " << ch;
+      for (int col = fromColumn; col <= fromColumn + 40; ++col)
+        EXPECT_EQ(TxtColumnToCharFrom(line, from, fromColumn, col, tw), TxtColumnToChar(line, col, tw))
+            << tw << " " << from << " " << col;
+    }
+  }
+}
+
 TEST(EditCoords, CharIndex2CaretPos) {
   EXPECT_EQ(CharIndex2CaretPos(0, 8, "\tx"), 1);
   EXPECT_EQ(CharIndex2CaretPos(1, 8, "\tx"), 1);
