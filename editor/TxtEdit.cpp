@@ -44,6 +44,12 @@ HV_PUBLISH(TTxtEdit) {
   p.Prop("WantTabs", &T::WantTabs, &T::SetWantTabs).Default(false);
   p.Prop("WordWrap", &T::WordWrap, &T::SetWordWrap).Default(false);
   p.Prop("WordWrapGlyph", &T::WordWrapGlyph, &T::SetWordWrapGlyph);
+  // Framework properties whose defaults differ for the editor.
+  p.Prop("ParentColor", &T::ParentColor, &T::SetParentColor).Default(false);
+  p.Prop("ParentFont", &T::ParentFont, &T::SetParentFont).Default(false);
+  p.Prop("TabStop", &T::TabStop, &T::SetTabStop).Default(true);
+  p.Prop("Width", &T::Width, &T::SetWidth).Default(200);
+  p.Prop("Height", &T::Height, &T::SetHeight).Default(150);
   p.Event("OnChange", &T::OnChange);
   p.Event("OnClearBookmark", &T::OnClearBookmark);
   p.Event("OnCommandProcessed", &T::OnCommandProcessed);
@@ -63,6 +69,8 @@ HV_PUBLISH(TTxtEdit) {
   p.Event("OnStatusChange", &T::OnStatusChange);
   p.Event("OnPaintTransient", &T::OnPaintTransient);
 }
+
+void RegisterTxtEditClasses() { RegisterClasses({&TCustomTxtEdit::StaticClassInfo(), &TTxtEdit::StaticClassInfo()}); }
 
 namespace {
 

@@ -646,3 +646,6 @@ class TTxtEdit : public TCustomTxtEdit {
  public:
   explicit TTxtEdit(TComponent* AOwner) : TCustomTxtEdit(AOwner) {}
 };
+
+// Registers the editor's control classes by name, so that form files can create them.
+void RegisterTxtEditClasses();

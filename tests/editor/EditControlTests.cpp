@@ -765,3 +765,26 @@ TEST(EditControl, WorksThroughAWordWrapPlugin) {
   EXPECT_FALSE(edit.WordWrap());
   EXPECT_EQ(edit.DisplayLineCount(), 3);
 }
+
+TEST(EditControl, PublishedPropertiesAndTheirDefaults) {
+  RegisterTxtEditClasses();
+  ASSERT_NE(GetClass("TTxtEdit"), nullptr);
+  TTxtEdit edit(nullptr);
+  const TPropInfo& options = FindPropInfo(&edit, "Options");
+  EXPECT_EQ(GetSetProp(&edit, options),
+            "eoAutoIndent,eoDragDropEditing,eoEnhanceEndKey,eoGroupUndo,eoScrollPastEol,eoShowScrollHint,"
+            "eoSmartTabDelete,eoSmartTabs,eoTabsToSpaces");
+  EXPECT_TRUE(options.HasDefault);
+  SetEnumProp(&edit, FindPropInfo(&edit, "InsertCaret"), "ctHalfBlock");
+  EXPECT_EQ(edit.InsertCaret(), ctHalfBlock);
+  SetOrdProp(&edit, FindPropInfo(&edit, "TabWidth"), 0);
+  EXPECT_EQ(edit.TabWidth(), 1);  // through the clamping setter
+  EXPECT_EQ(FindPropInfo(&edit, "ParentFont").Default, 0);
+  EXPECT_EQ(FindPropInfo(&edit, "TabStop").Default, 1);
+  EXPECT_EQ(GetObjectProp(&edit, FindPropInfo(&edit, "Gutter")), edit.Gutter());
+  // The font goes through the editor's own setter.
+  TFont serif;
+  serif.SetName(L"DejaVu Serif");
+  SetObjectProp(&edit, FindPropInfo(&edit, "Font"), &serif);
+  EXPECT_EQ(edit.Font()->Pitch(), fpFixed);
+}
