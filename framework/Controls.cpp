@@ -8,6 +8,7 @@
 #include "framework/Application.h"
 #include "framework/DragDrop.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
 #include "framework/Screen.h"
 
 namespace {
@@ -205,16 +206,18 @@ HV_PUBLISH(TControl) {
   p.Prop("Cursor", &T::Cursor, &T::SetCursor).Default(crDefault);
   p.Prop("DragCursor", &T::DragCursor, &T::SetDragCursor).Default(crDrag);
   p.Prop("DragMode", &T::DragMode, &T::SetDragMode).Default(dmManual);
-  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(1);
+  p.Prop("Action", &T::Action, &T::SetAction);
+  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(1).Stored(&T::IsEnabledStored);
   p.Prop("ParentColor", &T::ParentColor, &T::SetParentColor).Default(1);
   p.Prop("Color", &T::Color, &T::SetColor).Stored(&T::IsColorStored);
   p.Prop("ParentFont", &T::ParentFont, &T::SetParentFont).Default(1);
   p.Prop("Font", &T::Font, &T::SetFont).Stored(&T::IsFontStored);
-  p.Prop("Hint", &T::Hint, &T::SetHint);
+  p.Prop("Hint", &T::Hint, &T::SetHint).Stored(&T::IsHintStored);
   p.Prop("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).Default(1);
+  p.Prop("PopupMenu", &T::PopupMenu, &T::SetPopupMenu<TPopupMenu>);
   p.Prop("ShowHint", &T::ShowHint, &T::SetShowHint).Stored(&T::IsShowHintStored);
-  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(1);
-  p.Event("OnClick", &T::OnClick);
+  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(1).Stored(&T::IsVisibleStored);
+  p.Event("OnClick", &T::OnClick).Stored(&T::IsOnClickStored);
   p.Event("OnDblClick", &T::OnDblClick);
   p.Event("OnMouseDown", &T::OnMouseDown);
   p.Event("OnMouseMove", &T::OnMouseMove);
@@ -266,6 +269,7 @@ void TControl::Loaded() {
   }
   UpdateAnchorRules();
   RequestAlign();
+  if (TBasicAction* action = Action()) ActionChange(action, true);
 }
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
@@ -274,6 +278,108 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
     popupMenu_ = nullptr;
     popupMenuComponent_ = nullptr;
   }
+  // The action clears its links before its owner hears of its end; a link left without an
+  // action serves nobody.
+  if (Operation == opRemove && actionLink_ && (actionLink_->Action() == AComponent || !actionLink_->Action())) {
+    actionLink_.reset();
+    controlStyle_.Exclude(csActionClient);
+  }
+}
+
+// ---- actions ----
+
+TBasicAction* TControl::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+void TControl::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    actionLink_.reset();
+    controlStyle_.Exclude(csActionClient);
+    return;
+  }
+  if (!actionLink_) {
+    actionLink_.reset(CreateActionLink());
+    actionLink_->OnChange = TNotifyEvent(this, &TControl::DoActionChange);
+  }
+  actionLink_->SetAction(Value);
+  controlStyle_.Include(csActionClient);
+  ActionChange(Value, IsLoading());
+  Value->FreeNotification(this);
+}
+
+TControlActionLink* TControl::CreateActionLink() { return new TControlActionLink(this); }
+
+void TControl::DoActionChange(TObject* Sender) {
+  if (Sender && Sender == Action()) ActionChange(Sender, false);
+}
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (!action) return;
+  if (!CheckDefaults) {
+    SetCaption(action->Caption());
+  } else {
+    WideString caption = Caption();
+    const std::string& name = Name();
+    if (caption.empty() || caption == WideString(name.begin(), name.end())) SetCaption(action->Caption());
+  }
+  if (!CheckDefaults || Enabled()) SetEnabled(action->Enabled());
+  if (!CheckDefaults || hint_.empty()) SetHint(action->Hint());
+  if (!CheckDefaults || visible_) SetVisible(action->Visible());
+  if (!CheckDefaults || !OnClick) OnClick = action->OnExecute();
+}
+
+void TControl::InitiateAction() {
+  if (actionLink_) actionLink_->Update();
+}
+
+bool TControl::IsCaptionStored() const { return !actionLink_ || !actionLink_->IsCaptionLinked(); }
+bool TControl::IsEnabledStored() const { return !actionLink_ || !actionLink_->IsEnabledLinked(); }
+bool TControl::IsHintStored() const { return !actionLink_ || !actionLink_->IsHintLinked(); }
+bool TControl::IsVisibleStored() const { return !actionLink_ || !actionLink_->IsVisibleLinked(); }
+bool TControl::IsOnClickStored() const { return !actionLink_ || !actionLink_->IsOnExecuteLinked(); }
+
+HV_PUBLISH(TControlActionLink) {}
+
+TControlActionLink::TControlActionLink(TControl* AClient) : TActionLink(AClient), client_(AClient) {}
+
+bool TControlActionLink::IsCaptionLinked() {
+  return TActionLink::IsCaptionLinked() && SameCaption(client_->Caption(), CustomAction()->Caption());
+}
+
+bool TControlActionLink::IsEnabledLinked() {
+  return TActionLink::IsEnabledLinked() && client_->Enabled() == CustomAction()->Enabled();
+}
+
+bool TControlActionLink::IsHintLinked() {
+  return TActionLink::IsHintLinked() && client_->Hint() == CustomAction()->Hint();
+}
+
+bool TControlActionLink::IsVisibleLinked() {
+  return TActionLink::IsVisibleLinked() && client_->Visible() == CustomAction()->Visible();
+}
+
+bool TControlActionLink::IsOnExecuteLinked() {
+  return TActionLink::IsOnExecuteLinked() && Action() && client_->OnClick == Action()->OnExecute();
+}
+
+void TControlActionLink::SetCaption(const WideString& Value) {
+  if (IsCaptionLinked()) client_->SetCaption(Value);
+}
+
+void TControlActionLink::SetEnabled(bool Value) {
+  if (IsEnabledLinked()) client_->SetEnabled(Value);
+}
+
+void TControlActionLink::SetHint(const WideString& Value) {
+  if (IsHintLinked()) client_->SetHint(Value);
+}
+
+void TControlActionLink::SetVisible(bool Value) {
+  if (IsVisibleLinked()) client_->SetVisible(Value);
+}
+
+void TControlActionLink::SetOnExecute(const TNotifyEvent& Value) {
+  if (IsOnExecuteLinked()) client_->OnClick = Value;
 }
 
 void TControl::SetPopupMenuComponent(TComponent* Component, TPopupMenu* Menu) {
@@ -678,7 +784,11 @@ void TControl::WMLButtonUp(TMessage& Message) {
   DoMouseUp(Message, mbLeft);
 }
 
-void TControl::WMRButtonUp(TMessage& Message) { DoMouseUp(Message, mbRight); }
+void TControl::WMRButtonUp(TMessage& Message) {
+  DoMouseUp(Message, mbRight);
+  // A window's default handling turns the release into WM_CONTEXTMENU.
+  DefaultHandler(Message);
+}
 
 void TControl::WMMButtonUp(TMessage& Message) { DoMouseUp(Message, mbMiddle); }
 
@@ -720,7 +830,16 @@ void TControl::WMContextMenu(TMessage& Message) {
     Message.Result = 1;
     return;
   }
-  // The menus unit shows PopupMenu here.
+  if (popupMenu_ && popupMenu_->AutoPopup()) {
+    // From the keyboard (Shift+F10, the menu key) the message has no point: the menu shows
+    // at the control's top-left corner.
+    if (pos.X == -1 && pos.Y == -1) pos = ClientToScreen(TPoint{0, 0});
+    SendCancelMode(nullptr);
+    popupMenu_->SetPopupComponent(this);
+    popupMenu_->Popup(pos.X, pos.Y);
+    Message.Result = 1;
+    return;
+  }
   DefaultHandler(Message);
 }
 
@@ -738,8 +857,15 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
 }
 
+// A handler of the control's own wins over its action's; else the action runs.
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  TBasicAction* action = Action();
+  if (OnClick && action && !(OnClick == action->OnExecute()))
+    OnClick(this);
+  else if (action)
+    actionLink_->Execute(this);
+  else if (OnClick)
+    OnClick(this);
 }
 
 void TControl::DblClick() {
@@ -1829,7 +1955,12 @@ void TWinControl::WndProc(TMessage& Message) {
       break;
     default: break;
   }
-  if (IsClientMouseMessage(Message.Msg) && IsControlMouseMsg(Message)) return;
+  if (IsClientMouseMessage(Message.Msg) && IsControlMouseMsg(Message)) {
+    // A right click on a child without a window still asks for a context menu (which the
+    // child under the point shows, see WMContextMenu).
+    if (Message.Msg == WM_RBUTTONUP && Message.Result == 0 && handle_) DefaultHandler(Message);
+    return;
+  }
   inherited::WndProc(Message);
 }
 
@@ -1948,6 +2079,16 @@ void TWinControl::WMSetCursor(TMessage& Message) {
     }
   }
   DefaultHandler(Message);
+}
+
+void TWinControl::WMContextMenu(TMessage& Message) {
+  TPoint pos{MessageX(Message.LParam), MessageY(Message.LParam)};
+  if (!(pos.X == -1 && pos.Y == -1))
+    if (TControl* child = ControlAtPos(ScreenToClient(pos), false)) {
+      Message.Result = child->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+      if (Message.Result != 0) return;
+    }
+  inherited::WMContextMenu(Message);
 }
 
 // Notifications from system controls go back to the control they are about.

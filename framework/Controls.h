@@ -13,12 +13,14 @@
 #include <memory>
 #include <vector>
 
+#include "framework/Actions.h"
 #include "framework/Component.h"
 #include "framework/Graphics.h"
 #include "framework/Messages.h"
 #include "framework/ShortCuts.h"
 
 class TControl;
+class TControlActionLink;
 class TWinControl;
 class TPopupMenu;
 class TDragObject;
@@ -280,9 +282,21 @@ class TControl : public TComponent {
   // Fires OnDragDrop.
   virtual void DragDrop(TObject* Source, int X, int Y);
 
-  // ---- actions (filled in by the actions unit) ----
+  // ---- actions ----
+  // The action the control shows and runs when clicked. Linking copies the action's caption,
+  // enabled state, hint, visibility and click handler to the control (while loading, only into
+  // values still at their default) and makes the control an action client.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TControlActionLink* ActionLink() const { return actionLink_.get(); }
   // Asks the control's action to bring the control up to date; runs while the application is idle.
-  virtual void InitiateAction() {}
+  virtual void InitiateAction();
+  // Stored tests: values that the action supplies are not written.
+  bool IsCaptionStored() const;
+  bool IsEnabledStored() const;
+  bool IsHintStored() const;
+  bool IsVisibleStored() const;
+  bool IsOnClickStored() const;
 
   // ---- form files ----
   bool HasParent() const override { return true; }
@@ -347,11 +361,11 @@ class TControl : public TComponent {
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, int X, int Y);
   virtual bool DoDragOver(TDragObject* Source, int X, int Y, TDragState State);
-  // The action's properties changed; the actions unit fills this in.
-  virtual void ActionChange(TObject* Sender, bool CheckDefaults) {
-    (void)Sender;
-    (void)CheckDefaults;
-  }
+  // Copies the action's values; with CheckDefaults only into values still at their default
+  // (a caption equal to the control's name counts as one).
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  // The link class of the control (descendants answer their own).
+  virtual TControlActionLink* CreateActionLink();
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void SetPopupMenuComponent(TComponent* Component, TPopupMenu* Menu);
 
@@ -402,6 +416,7 @@ class TControl : public TComponent {
   void ApplyParentColor();
   void ApplyParentFont();
   void ApplyParentShowHint();
+  void DoActionChange(TObject* Sender);
 
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -430,6 +445,33 @@ class TControl : public TComponent {
   TCursor dragCursor_ = crDrag;
   TDragMode dragMode_ = dmManual;
   int wheelAccumulator_ = 0;
+  std::unique_ptr<TControlActionLink> actionLink_;
+};
+
+// The link of a control with an action: caption, enabled state, hint, visibility, help
+// context and click handler follow the action while the control still shows the action's
+// value.
+class TControlActionLink : public TActionLink {
+  HV_CLASS(TControlActionLink, TActionLink)
+ public:
+  explicit TControlActionLink(TControl* AClient);
+
+  bool IsCaptionLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsHintLinked() override;
+  bool IsVisibleLinked() override;
+  bool IsOnExecuteLinked() override;
+  void SetCaption(const WideString& Value) override;
+  void SetEnabled(bool Value) override;
+  void SetHint(const WideString& Value) override;
+  void SetVisible(bool Value) override;
+  void SetOnExecute(const TNotifyEvent& Value) override;
+
+ protected:
+  TControl* Client() const { return client_; }
+
+ private:
+  TControl* client_;
 };
 
 struct TCreateParams {
@@ -598,6 +640,8 @@ class TWinControl : public TControl {
   virtual void WMGetDlgCode(TMessage& Message);
   virtual void WMSetCursor(TMessage& Message);
   virtual void WMCommand(TMessage& Message);
+  // A right click over a child without a window shows that child's menu.
+  void WMContextMenu(TMessage& Message) override;
   virtual void WMNotify(TMessage& Message);
   virtual void WMCtlColor(TMessage& Message);
   virtual void WMMouseLeave(TMessage& Message);

@@ -7,6 +7,7 @@
 #include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/FormFiles.h"
+#include "framework/Menus.h"
 #include "framework/Screen.h"
 
 namespace {
@@ -108,6 +109,7 @@ HV_PUBLISH(TForm) {
   p.Prop("ClientWidth", &T::ClientWidthProp, &T::SetClientWidthProp);
   p.Prop("FormStyle", &T::FormStyle, &T::SetFormStyle).Default(fsNormal);
   p.Prop("KeyPreview", &T::KeyPreview, &T::SetKeyPreview).Default(0);
+  p.Prop("Menu", &T::Menu, &T::SetMenu);
   p.Prop("OldCreateOrder", &T::OldCreateOrder, &T::SetOldCreateOrder).Default(0);
   p.Prop("Position", &T::Position, &T::SetPosition).Default(poDesigned);
   p.Prop("WindowState", &T::WindowState, &T::SetWindowState).Default(wsNormal);
@@ -220,6 +222,16 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation != opRemove) return;
   if (AComponent == activeControl_) activeControl_ = nullptr;
   if (AComponent == focusedControl_) focusedControl_ = nullptr;
+  if (AComponent == menu_) menu_ = nullptr;  // the menu took itself out of the window
+}
+
+void TCustomForm::SetMenu(TMainMenu* Value) {
+  if (Value == menu_) return;
+  if (menu_) menu_->SetWindowHandle(nullptr);
+  menu_ = Value;
+  if (!menu_) return;
+  menu_->FreeNotification(this);
+  if (HandleAllocated()) menu_->SetWindowHandle(Handle());
 }
 
 void TCustomForm::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
@@ -285,6 +297,18 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 void TCustomForm::CreateWnd() {
   CheckConstructed();
   inherited::CreateWnd();
+  if (menu_) {
+    // The menu bar takes its height from the window, not from the client area.
+    int width = ClientWidth(), height = ClientHeight();
+    menu_->SetWindowHandle(Handle());
+    SetClientSize(width, height);
+  }
+}
+
+void TCustomForm::DestroyWnd() {
+  // A window destroys the menu bar it holds; the bar belongs to the menu.
+  if (menu_) menu_->SetWindowHandle(nullptr);
+  inherited::DestroyWnd();
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
@@ -590,6 +614,7 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
 bool TCustomForm::IsShortCut(TMessage& Message) {
   TShortCut shortCut = ShortCut(static_cast<Word>(Message.WParam), KeyDataToShiftState(Message.LParam));
   if (shortCut == 0) return false;
+  if (menu_ && menu_->IsShortCut(shortCut)) return true;
   for (int i = 0; i < ComponentCount(); ++i)
     if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)); list && list->IsShortCut(shortCut)) return true;
   return false;
@@ -598,6 +623,10 @@ bool TCustomForm::IsShortCut(TMessage& Message) {
 void TCustomForm::UpdateActions() {
   TActionUpdatePass pass;
   UpdateOwnedActions(this);
+  // The menu bar's own entries (the items of a sub-menu update when it opens).
+  if (menu_)
+    for (int i = 0; i < menu_->Items()->Count(); ++i)
+      if (menu_->Items()->Items(i)->Visible()) menu_->Items()->Items(i)->InitiateAction();
   // Every visible control brings its own action up to date.
   std::vector<TControl*> pending{this};
   while (!pending.empty()) {
@@ -639,6 +668,17 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_COMMAND:
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+    case WM_MENUCHAR:
+      if (menu_ && menu_->HandleMenuMessage(Message.Msg, Message.WParam, Message.LParam, Message.Result)) break;
+      // Leaving the menu, or an entry of the system menu: no item's hint any more.
+      if (Message.Msg == WM_MENUSELECT && Application) Application->SetHint(WideString());
+      inherited::Dispatch(Message);
+      break;
     case WM_CLOSE: WMClose(Message); break;
     case WM_ACTIVATE: WMActivate(Message); break;
     case CM_ACTIVATE: CMActivate(Message); break;

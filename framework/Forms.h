@@ -10,6 +10,7 @@
 #include "framework/Controls.h"
 
 class TApplication;
+class TMainMenu;
 
 HV_ENUM(TFormStyle, fsNormal, fsStayOnTop)
 HV_ENUM(TBorderIcon, biSystemMenu, biMinimize, biMaximize, biHelp)
@@ -119,8 +120,13 @@ class TCustomForm : public TScrollingWinControl {
   void DefocusControl(TWinControl* Control, bool Removing);
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool Value) { keyPreview_ = Value; }
-  // A key for the form's shortcuts; true when one took it. The menus and actions come here.
+  // A key for the form's shortcuts; true when one took it: the menu bar's items first, then the
+  // actions of the form's action lists.
   virtual bool IsShortCut(TMessage& Message);
+  // The menu bar (null: none). The form shows it while it has a window; the client area keeps
+  // its size when the bar comes with the window.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* Value);
   // Brings the actions of the form's controls up to date (while the application is idle).
   virtual void UpdateActions();
   void SetFocus() override;
@@ -174,6 +180,7 @@ class TCustomForm : public TScrollingWinControl {
 
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   void PaintWindow(HDC DC) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Dispatch(TMessage& Message) override;
@@ -205,6 +212,7 @@ class TCustomForm : public TScrollingWinControl {
   TWinControl* activeControl_ = nullptr;
   TWinControl* focusedControl_ = nullptr;
   bool keyPreview_ = false;
+  TMainMenu* menu_ = nullptr;
   bool active_ = false;
   TPosition position_ = poDesigned;
   TFormBorderStyle borderStyle_ = bsSizeable;
