@@ -944,6 +944,8 @@ void TMainMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild) {
 
 // ---- TPopupMenu ----
 
+static bool PopupListGone();
+
 HV_PUBLISH(TPopupMenu) {
   p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(paLeft);
   p.Prop("AutoPopup", &T::AutoPopup, &T::SetAutoPopup).Default(true);
@@ -955,7 +957,10 @@ HV_PUBLISH(TPopupMenu) {
 
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) { PopupList().Add(this); }
 
-TPopupMenu::~TPopupMenu() { PopupList().Remove(this); }
+TPopupMenu::~TPopupMenu() {
+  // Menus of forms that the application frees at the very end may outlive the list.
+  if (!PopupListGone()) PopupList().Remove(this);
+}
 
 void TPopupMenu::SetPopupComponent(TComponent* Value) {
   if (popupComponent_ == Value) return;
@@ -1028,10 +1033,21 @@ bool TPopupList::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result
   }
 }
 
+namespace {
+// The global list, and whether the end of the program has destroyed it already.
+struct TPopupListHolder {
+  TPopupList List;
+  static inline bool Gone = false;
+  ~TPopupListHolder() { Gone = true; }
+};
+}  // namespace
+
 TPopupList& PopupList() {
-  static TPopupList list;
-  return list;
+  static TPopupListHolder holder;
+  return holder.List;
 }
+
+static bool PopupListGone() { return TPopupListHolder::Gone; }
 
 namespace {
 // Form files create menus and their items by class name.
