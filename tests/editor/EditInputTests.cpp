@@ -1,0 +1,400 @@
+// Keyboard and mouse messages sent to a real editor window: typing, keys through the key map,
+// Shift with the arrows, clicks, double clicks, dragging a selection, the wheel, drag-scrolling,
+// input-method results, dropped files and the text messages.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "editor/TxtEdit.h"
+#include "framework/Clipboard.h"
+#include "framework/GlobalMemory.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
+
+namespace {
+
+// Holds modifier keys down in the thread's keyboard state for the lifetime of the object.
+class THeldKeys {
+ public:
+  explicit THeldKeys(std::initializer_list<int> keys) {
+    GetKeyboardState(saved_);
+    BYTE state[256];
+    std::memcpy(state, saved_, sizeof state);
+    for (int k : keys) state[k] = 0x80;
+    SetKeyboardState(state);
+  }
+  ~THeldKeys() { SetKeyboardState(saved_); }
+
+ private:
+  BYTE saved_[256];
+};
+
+void Key(HWND wnd, WORD vk) {
+  SendMessageW(wnd, WM_KEYDOWN, vk, 1);
+  SendMessageW(wnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+void Chars(HWND wnd, const wchar_t* text) {
+  for (; *text; ++text) SendMessageW(wnd, WM_CHAR, *text, 1);
+}
+
+// The middle of a cell in client coordinates.
+POINT CellCenter(TEditorHost& h, int column, int row) {
+  const TRect r = h.Cell(column, row);
+  return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+
+LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+void MoveCursorTo(HWND wnd, POINT p) {
+  ClientToScreen(wnd, &p);
+  SetCursorPos(p.x, p.y);
+}
+
+// An editor whose input-method result is chosen by the test.
+class TImeEdit : public TTxtEdit {
+ public:
+  using TTxtEdit::TTxtEdit;
+  WideString result;
+  using TCustomTxtEdit::ComputeDragScroll;
+  using TCustomTxtEdit::ScrollTimerHandler;
+
+ protected:
+  WideString ImeResultString() override { return result; }
+};
+
+}  // namespace
+
+TEST(EditInput, TypingThroughCharacterMessages) {
+  TEditorHost h;
+  Chars(h.Wnd(), L"Hi there");
+  EXPECT_EQ(h.Edit().TextA(), "Hi there");
+  // A key that runs a command does not also type its character.
+  Key(h.Wnd(), VK_RETURN);
+  SendMessageW(h.Wnd(), WM_CHAR, L'\r', 1);
+  Chars(h.Wnd(), L"x");
+  EXPECT_EQ(h.Edit().TextA(), "Hi there\r\nx");
+  // A character the code page cannot hold is not typed as a question mark.
+  Chars(h.Wnd(), L"\u0416");
+  EXPECT_EQ(h.Edit().TextA(), "Hi there\r\nx");
+  Chars(h.Wnd(), L"\u00e9");
+  EXPECT_EQ(Line(h.Edit(), 2), "x\xe9");
+}
+
+TEST(EditInput, ShiftArrowsSelectAndKeysRunCommands) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("abcdef");
+  e.SetCaretXY({2, 1});
+  {
+    THeldKeys shift{VK_SHIFT};
+    Key(h.Wnd(), VK_RIGHT);
+    Key(h.Wnd(), VK_RIGHT);
+  }
+  EXPECT_EQ(e.SelText(), "bc");
+  {
+    THeldKeys ctrl{VK_CONTROL};
+    Key(h.Wnd(), 'C');
+    SendMessageW(h.Wnd(), WM_CHAR, 3, 1);  // the control character Ctrl+C also produces
+  }
+  EXPECT_EQ(Clipboard()->AsWideText(), L"bc");
+  Key(h.Wnd(), VK_END);
+  {
+    THeldKeys ctrl{VK_CONTROL};
+    Key(h.Wnd(), 'V');
+  }
+  EXPECT_EQ(e.TextA(), "abcdefbc");
+  {
+    THeldKeys ctrl{VK_CONTROL};
+    Key(h.Wnd(), 'Z');
+  }
+  EXPECT_EQ(e.TextA(), "abcdef");
+  {
+    THeldKeys keys{VK_CONTROL, VK_SHIFT};
+    Key(h.Wnd(), 'Z');
+  }
+  EXPECT_EQ(e.TextA(), "abcdefbc");
+}
+
+TEST(EditInput, AltBackspaceUndoesWithoutItsCharacter) {
+  TEditorHost h;
+  Chars(h.Wnd(), L"ab");
+  SendMessageW(h.Wnd(), WM_SYSKEYDOWN, VK_BACK, 0x20000001);
+  EXPECT_EQ(h.Edit().TextA(), "");
+  SendMessageW(h.Wnd(), WM_SYSCHAR, VK_BACK, 0x20000001);
+  EXPECT_EQ(h.Edit().TextA(), "");
+}
+
+TEST(EditInput, ClickPlacesTheCaretAndShiftClickExtends) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("hello world\r\nsecond line");
+  const POINT p = CellCenter(h, 3, 1);
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(p));
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, At(p));
+  // The nearest cell boundary: the middle of the third cell rounds to one of its sides.
+  EXPECT_TRUE(e.CaretX() == 3 || e.CaretX() == 4);
+  EXPECT_EQ(e.CaretY(), 1);
+  const TRect r = h.Cell(7, 2);
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(r.Left, (r.Top + r.Bottom) / 2));
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(r.Left, (r.Top + r.Bottom) / 2));
+  EXPECT_EQ(e.CaretXY(), BufferCoord(7, 2));
+  EXPECT_TRUE(e.SelAvail());
+  EXPECT_EQ(e.BlockEnd(), BufferCoord(7, 2));
+}
+
+TEST(EditInput, DraggingWithTheButtonSelects) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("abcdefgh");
+  const TRect a = h.Cell(2, 1), b = h.Cell(6, 1);
+  const int y = (a.Top + a.Bottom) / 2;
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.Left, y));
+  SendMessageW(h.Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.Left, y));
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.Left, y));
+  EXPECT_EQ(e.SelText(), "bcde");
+}
+
+TEST(EditInput, AltDragSelectsAColumn) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetOptions(e.Options() + eoAltSetsColumnMode);
+  e.SetTextA("abcdef\r\nghijkl");
+  const TRect a = h.Cell(2, 1), b = h.Cell(4, 2);
+  {
+    THeldKeys alt{VK_MENU};
+    SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.Left, a.Top + 2));
+    SendMessageW(h.Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.Left, b.Top + 2));
+    SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.Left, b.Top + 2));
+  }
+  EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
+  EXPECT_EQ(e.SelText(), "bc\r\nhi");
+}
+
+TEST(EditInput, DoubleClickSelectsTheWord) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("one two three");
+  const POINT p = CellCenter(h, 6, 1);
+  MoveCursorTo(h.Wnd(), p);
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(p));
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, At(p));
+  SendMessageW(h.Wnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, At(p));
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, At(p));
+  EXPECT_EQ(e.SelText(), "two");
+  EXPECT_EQ(e.CaretXY(), BufferCoord(8, 1));
+}
+
+TEST(EditInput, PressInsideTheSelectionAndReleaseCollapsesIt) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("abcdefgh");
+  Select(e, {2, 1}, {7, 1});
+  const TRect c = h.Cell(4, 1);
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.Left, c.Top + 2));
+  EXPECT_TRUE(e.SelAvail());  // a drag may still start
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(c.Left, c.Top + 2));
+  EXPECT_FALSE(e.SelAvail());
+  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
+}
+
+TEST(EditInput, DraggingASelectionMovesIt) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("abc XYZ def");
+  Select(e, {5, 1}, {8, 1});
+  const TRect from = h.Cell(6, 1), to = h.Cell(12, 1);
+  const int y = (from.Top + from.Bottom) / 2;
+  POINT start{from.Left, y}, end{to.Left, y};
+  MoveCursorTo(h.Wnd(), start);
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(start));
+  // Past the drag threshold the drag starts; the drop lands at the end of the line.
+  POINT mid{start.x + 20, y};
+  MoveCursorTo(h.Wnd(), mid);
+  SendMessageW(h.Wnd(), WM_MOUSEMOVE, MK_LBUTTON, At(mid));
+  MoveCursorTo(h.Wnd(), end);
+  SendMessageW(h.Wnd(), WM_MOUSEMOVE, MK_LBUTTON, At(end));
+  SendMessageW(h.Wnd(), WM_MOUSEMOVE, MK_LBUTTON, At(end));
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, At(end));
+  h.Settle();
+  EXPECT_EQ(e.TextA(), "abc  defXYZ");
+  EXPECT_EQ(e.SelText(), "XYZ");
+  // One undo step puts it back.
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abc XYZ def");
+}
+
+TEST(EditInput, TheWheelScrollsThreeRowsANotch) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA(NumberedLines(200));
+  POINT p = CellCenter(h, 1, 1);
+  ClientToScreen(h.Wnd(), &p);
+  SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-60)), MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(e.TopLine(), 1);
+  SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-60)), MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(e.TopLine(), 4);
+  SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(e.TopLine(), 1);
+}
+
+TEST(EditInput, DragScrollingBelowTheText) {
+  TEditorHost h;
+  // A control of a subclass reaches the timer's handler.
+  TForm& form = h.Form();
+  auto* e = new TImeEdit(&form);
+  e->SetParent(&form);
+  e->SetBorderStyle(bsNone);
+  e->SetScrollBars(ssNone);
+  e->SetBounds(0, 0, 300, 10 * e->TextHeight());
+  e->SetTextA(NumberedLines(100));
+  h.Settle();
+  const int rows = e->LinesInWindow();
+  ASSERT_GT(rows, 0);
+  const int below = rows * e->TextHeight() + 2 * e->TextHeight() + 1;  // two whole rows under the text
+  SendMessageW(e->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 2));
+  POINT p{40, below};
+  MoveCursorTo(e->Handle(), p);
+  SendMessageW(e->Handle(), WM_MOUSEMOVE, MK_LBUTTON, At(p));
+  e->ScrollTimerHandler(nullptr);
+  EXPECT_EQ(e->TopLine(), 1 + 3);  // (two rows below + 1) rows a tick
+  {
+    THeldKeys shift{VK_SHIFT};
+    e->ScrollTimerHandler(nullptr);
+  }
+  EXPECT_EQ(e->TopLine(), 4 + 3 * rows);
+  EXPECT_TRUE(e->SelAvail());
+  SendMessageW(e->Handle(), WM_LBUTTONUP, 0, At(p));
+}
+
+TEST(EditInput, InputMethodResultsAndTheCharactersThatFollow) {
+  TEditorHost h;
+  TForm& form = h.Form();
+  auto* e = new TImeEdit(&form);
+  e->SetParent(&form);
+  e->SetBounds(0, 0, 200, 100);
+  e->result = L"\u00e9t\u00e9s";
+  SendMessageW(e->Handle(), WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+  EXPECT_EQ(e->TextA(), "\xe9t\xe9s");
+  // The window then receives the result again as one character message per UTF-16 unit.
+  Chars(e->Handle(), L"\u00e9t\u00e9s");
+  EXPECT_EQ(e->TextA(), "\xe9t\xe9s");
+  Chars(e->Handle(), L"!");
+  EXPECT_EQ(e->TextA(), "\xe9t\xe9s!");
+}
+
+namespace {
+struct TDropLog {
+  std::vector<WideString> files;
+  TPoint at;
+  void Dropped(TObject*, int X, int Y, TStringsW* Files) {
+    at = {X, Y};
+    for (int i = 0; i < Files->Count(); ++i) files.push_back(Files->Strings(i));
+  }
+};
+
+// The header of a dropped-files block (the shell's layout).
+struct TDropHeader {
+  DWORD pFiles;
+  POINT pt;
+  BOOL fNC;
+  BOOL fWide;
+};
+
+// A dropped-files block as the shell builds it: the header, then each name and a final zero.
+HGLOBAL MakeDrop(const std::vector<WideString>& names, POINT at) {
+  size_t size = sizeof(TDropHeader) + sizeof(wchar_t);
+  for (const WideString& n : names) size += (n.size() + 1) * sizeof(wchar_t);
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  auto* drop = static_cast<TDropHeader*>(GlobalLock(mem));
+  drop->pFiles = sizeof(TDropHeader);
+  drop->pt = at;
+  drop->fWide = TRUE;
+  auto* text = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(TDropHeader));
+  for (const WideString& n : names) {
+    std::memcpy(text, n.c_str(), (n.size() + 1) * sizeof(wchar_t));
+    text += n.size() + 1;
+  }
+  GlobalUnlock(mem);
+  return mem;
+}
+}  // namespace
+
+TEST(EditInput, DroppedFileNamesArriveWhole) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetOptions(e.Options() + eoDropFiles);
+  TDropLog log;
+  e.OnDropFiles = TDropFilesEvent(&log, &TDropLog::Dropped);
+  const WideString longName = L"C:\\" + WideString(400, L'x') + L".txt";
+  HGLOBAL drop = MakeDrop({L"C:\\a.txt", longName}, {12, 34});
+  SendMessageW(h.Wnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  ASSERT_EQ(log.files.size(), 2u);
+  EXPECT_EQ(log.files[0], L"C:\\a.txt");
+  EXPECT_EQ(log.files[1], longName);
+  EXPECT_EQ(log.at, (TPoint{12, 34}));
+}
+
+TEST(EditInput, TextMessages) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("abc\r\nd");
+  EXPECT_EQ(SendMessageW(h.Wnd(), WM_GETTEXTLENGTH, 0, 0), 6);
+  wchar_t buffer[4] = {L'#', L'#', L'#', L'#'};
+  EXPECT_EQ(SendMessageW(h.Wnd(), WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)), 0);
+  EXPECT_EQ(buffer[0], L'#');  // a buffer of size 0 is left alone
+  EXPECT_EQ(SendMessageW(h.Wnd(), WM_GETTEXT, 3, reinterpret_cast<LPARAM>(buffer)), 2);
+  EXPECT_EQ(WideString(buffer), L"ab");
+  EXPECT_EQ(buffer[3], L'#');
+  EXPECT_EQ(SendMessageW(h.Wnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"new")), 1);
+  EXPECT_EQ(e.TextA(), "new");
+
+  e.SelectAll();
+  EXPECT_EQ(SendMessageW(h.Wnd(), WM_COPY, 0, 0), 1);
+  EXPECT_EQ(Clipboard()->AsWideText(), L"new");
+  SendMessageW(h.Wnd(), WM_CLEAR, 0, 0);
+  EXPECT_EQ(e.TextA(), "");
+  SendMessageW(h.Wnd(), WM_PASTE, 0, 0);
+  EXPECT_EQ(e.TextA(), "new");
+  SendMessageW(h.Wnd(), WM_UNDO, 0, 0);
+  EXPECT_EQ(e.TextA(), "");
+  e.SelectAll();
+
+  const LRESULT code = SendMessageW(h.Wnd(), WM_GETDLGCODE, 0, 0);
+  EXPECT_TRUE(code & DLGC_WANTARROWS);
+  EXPECT_TRUE(code & DLGC_WANTCHARS);
+  EXPECT_TRUE(code & DLGC_WANTALLKEYS);
+  EXPECT_FALSE(code & DLGC_WANTTAB);
+  e.SetWantTabs(true);
+  EXPECT_TRUE(SendMessageW(h.Wnd(), WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
+}
+
+namespace {
+struct TGutterLog {
+  int line = 0;
+  TTxtEditMark* mark = nullptr;
+  int clicks = 0;
+  void Clicked(TObject*, TMouseButton, int, int, int Line, TTxtEditMark* Mark) {
+    ++clicks;
+    line = Line;
+    mark = Mark;
+  }
+};
+}  // namespace
+
+TEST(EditInput, GutterClicksNameTheLineAndTheMark) {
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetTextA("a\r\nb\r\nc");
+  e.SetBookMark(1, 1, 2);
+  TGutterLog log;
+  e.OnGutterClick = TGutterClickEvent(&log, &TGutterLog::Clicked);
+  const int y = h.Cell(1, 2).Top + 2;
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, y));
+  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, y));
+  EXPECT_EQ(log.clicks, 1);
+  EXPECT_EQ(log.line, 2);
+  ASSERT_NE(log.mark, nullptr);
+  EXPECT_EQ(log.mark->BookmarkNumber(), 1);
+}
