@@ -195,7 +195,8 @@ void TTxtEditStringList::Reallocate(int NewCapacity) {
 }
 
 // Every growth is geometric, so that adding or inserting lines one at a time stays linear.
-void TTxtEditStringList::Grow(int Needed) {
+// Needed is wide so that an absurd number of lines to insert cannot wrap round to a small one.
+void TTxtEditStringList::Grow(int64_t Needed) {
   if (Needed <= capacity_) return;
   int64_t step = capacity_ <= 64 ? capacity_ + 16 : capacity_ + capacity_ / 4;
   int64_t target = std::max<int64_t>(Needed, step);
@@ -205,7 +206,7 @@ void TTxtEditStringList::Grow(int Needed) {
 }
 
 void TTxtEditStringList::InsertRecords(int Index, int Number) {
-  Grow(count_ + Number);
+  Grow(static_cast<int64_t>(count_) + Number);
   if (Index < count_)
     std::memmove(list_ + Index + Number, list_ + Index, static_cast<size_t>(count_ - Index) * sizeof(TTxtEditStringRec));
 }
@@ -330,8 +331,7 @@ void TTxtEditStringList::AddStrings(TStringsT<char>* Strings) {
   ForgetLongest();
   Bracketed(this, [&] {
     int first = count_;
-    int64_t needed = (static_cast<int64_t>(count_) + n + 15) / 16 * 16;
-    Grow(static_cast<int>(std::min<int64_t>(needed, INT_MAX)));
+    Grow((static_cast<int64_t>(count_) + n + 15) / 16 * 16);
     for (int i = 0; i < n; ++i) {
       Grow(count_ + 1);
       const char* text = NewText(Strings->Strings(i));

@@ -117,7 +117,7 @@ class TTxtEditStringList : public TStrings {
   const char* NewText(std::string_view S);
   void ReleaseText(const char* Text);
   void ReleaseAll();
-  void Grow(int Needed);
+  void Grow(int64_t Needed);
   void Reallocate(int NewCapacity);
   void InsertRecords(int Index, int Number);
   void InitRecord(TTxtEditStringRec& Rec, const char* Text, TObject* Data);

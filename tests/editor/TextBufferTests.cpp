@@ -2,6 +2,8 @@
 // faults of the classic buffer that this one must not have.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -352,6 +354,11 @@ TEST(TextBuffer, InsertLinesAddsEmptyLines) {
   EXPECT_EQ(Lines(l), (Strings{"a", "", "", "b"}));
   l.InsertLines(4, 0);
   EXPECT_EQ(e.Take(), "");
+  // More lines than memory can ever hold: refused, not wrapped round to a small count.
+  EXPECT_THROW(l.InsertLines(1, INT_MAX), std::bad_alloc);
+  EXPECT_THROW(l.InsertLines(4, INT_MAX - 3), std::bad_alloc);
+  EXPECT_EQ(Lines(l), (Strings{"a", "", "", "b"}));
+  EXPECT_EQ(e.Take(), "changing@4 | change@4 | changing@4 | change@4");
 }
 
 TEST(TextBuffer, ClearReportsOnlyWhenThereWasSomething) {
