@@ -316,11 +316,15 @@ void TheTextDrawer::TextOut(int X, int Y, const char* Text, int Length) {
 }
 
 // The advances come from an array of cell widths that only grows, in steps of 64 entries.
+// The cell width already holds the extra spacing, and the system would add the device
+// context's own extra spacing on top of each advance: it is switched off for the call.
 void TheTextDrawer::ExtTextOut(int X, int Y, UINT Options, const TRect& ARect, const char* Text, int Length) {
   if (!dc_ || Length < 0) return;
   if (SpacingArraySize() < Length) spacingArray_.resize(static_cast<size_t>(Length / 64 * 64 + 64), GetCharWidth());
   RECT r{ARect.Left, ARect.Top, ARect.Right, ARect.Bottom};
+  if (charExtra_ != 0) SetTextCharacterExtra(dc_, 0);
   ExtTextOutA(dc_, X, Y, Options, &r, Text, static_cast<UINT>(Length), spacingArray_.data());
+  if (charExtra_ != 0) SetTextCharacterExtra(dc_, charExtra_);
 }
 
 // Handles are given back only outside a bracket: a font still selected into a device context

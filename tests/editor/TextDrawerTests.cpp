@@ -95,6 +95,27 @@ TEST(TextDrawer, EveryStyleAdvancesByTheSameCells) {
   }
 }
 
+// The extra spacing widens the cell once: the system must not add it again to each advance.
+TEST(TextDrawer, ExtraSpacingWidensEveryCellOnce) {
+  auto font = MakeFont();
+  TheTextDrawer drawer(TFontStyles{}, font.get());
+  drawer.SetCharExtra(6);
+  const int cell = drawer.GetCharWidth();
+  const int row = drawer.GetCharHeight();
+  TTestSurface surface(cell * 12, row);
+  drawer.SetForeColor(clBlack);
+  drawer.BeginDrawing(surface.DC());
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), "     M", 6);
+  drawer.EndDrawing();
+  int right = RightmostInk(surface, 0, row, 0xFFFFFF);
+  EXPECT_GE(right, 5 * cell);  // the sixth character stands in the sixth cell
+  EXPECT_LT(right, 6 * cell);
+  // Text drawn without advances still gets the spacing from the device context.
+  drawer.BeginDrawing(surface.DC());
+  EXPECT_EQ(GetTextCharacterExtra(surface.DC()), 6);
+  drawer.EndDrawing();
+}
+
 TEST(TextDrawer, OpaqueDrawingFillsTheRectangleWithTheBackColour) {
   auto font = MakeFont();
   TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
