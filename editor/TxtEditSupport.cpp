@@ -60,6 +60,19 @@ HV_PUBLISH(TTxtEditMark) {}
 HV_PUBLISH(TTxtEditMarkList) {}
 HV_PUBLISH(TTxtEditSearchCustom) {}
 
+namespace {
+
+// Stores a setter's value and tells whether it differed: the option groups report a change
+// only then.
+template <class V>
+bool Replace(V& field, const V& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+}  // namespace
+
 // ---- TTxtSelectedColor ----
 
 void TTxtSelectedColor::Changed() {
@@ -67,15 +80,11 @@ void TTxtSelectedColor::Changed() {
 }
 
 void TTxtSelectedColor::SetBackground(TColor Value) {
-  if (Value == background_) return;
-  background_ = Value;
-  Changed();
+  if (Replace(background_, Value)) Changed();
 }
 
 void TTxtSelectedColor::SetForeground(TColor Value) {
-  if (Value == foreground_) return;
-  foreground_ = Value;
-  Changed();
+  if (Replace(foreground_, Value)) Changed();
 }
 
 void TTxtSelectedColor::Assign(TPersistent* Source) {
@@ -108,9 +117,7 @@ void TTxtGutter::FontChanged(TObject*) { Changed(); }
 
 template <class V>
 void TTxtGutter::Store(V& field, V value) {
-  if (field == value) return;
-  field = value;
-  Changed();
+  if (Replace(field, value)) Changed();
 }
 
 void TTxtGutter::SetAutoSize(bool Value) { Store(autoSize_, Value); }
@@ -234,27 +241,19 @@ void TTxtBookMarkOpt::SetBookmarkImages(TCustomImageList* Value) {
 }
 
 void TTxtBookMarkOpt::SetDrawBookmarksFirst(bool Value) {
-  if (Value == drawBookmarksFirst_) return;
-  drawBookmarksFirst_ = Value;
-  Changed();
+  if (Replace(drawBookmarksFirst_, Value)) Changed();
 }
 
 void TTxtBookMarkOpt::SetGlyphsVisible(bool Value) {
-  if (Value == glyphsVisible_) return;
-  glyphsVisible_ = Value;
-  Changed();
+  if (Replace(glyphsVisible_, Value)) Changed();
 }
 
 void TTxtBookMarkOpt::SetLeftMargin(int Value) {
-  if (Value == leftMargin_) return;
-  leftMargin_ = Value;
-  Changed();
+  if (Replace(leftMargin_, Value)) Changed();
 }
 
 void TTxtBookMarkOpt::SetXoffset(int Value) {
-  if (Value == xoffset_) return;
-  xoffset_ = Value;
-  Changed();
+  if (Replace(xoffset_, Value)) Changed();
 }
 
 void TTxtBookMarkOpt::Assign(TPersistent* Source) {
@@ -314,15 +313,11 @@ void TTxtGlyph::GlyphChanged(TObject*) { Changed(); }
 void TTxtGlyph::SetGlyph(TBitmap* Value) { glyph_->Assign(Value); }
 
 void TTxtGlyph::SetMaskColor(TColor Value) {
-  if (Value == maskColor_) return;
-  maskColor_ = Value;
-  Changed();
+  if (Replace(maskColor_, Value)) Changed();
 }
 
 void TTxtGlyph::SetVisible(bool Value) {
-  if (Value == visible_) return;
-  visible_ = Value;
-  Changed();
+  if (Replace(visible_, Value)) Changed();
 }
 
 int TTxtGlyph::Width() const {
