@@ -9,14 +9,15 @@
 #include "editor/TxtEditHighlighter.h"
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/Registry.h"
+#include "tests/editor/TestHighlighter.h"
 
 namespace {
 
 // Words, blanks and single symbols; the range is the depth of open braces at the line's end.
-class TWordHighlighter : public TTxtCustomHighlighter {
+class TWordHighlighter : public TScanningHighlighter {
   HV_CLASS(TWordHighlighter, TTxtCustomHighlighter)
  public:
-  explicit TWordHighlighter(TComponent* AOwner) : TTxtCustomHighlighter(AOwner) {
+  explicit TWordHighlighter(TComponent* AOwner) : TScanningHighlighter(AOwner) {
     for (const char* name : {"Comment", "Identifier", "Space", "String", "Symbol"})
       AddAttribute(new TTxtHighlighterAttributes(name));
   }
@@ -35,35 +36,22 @@ class TWordHighlighter : public TTxtCustomHighlighter {
       default: return nullptr;
     }
   }
-  bool GetEol() const override { return start_ >= line_.size(); }
   void* GetRange() const override { return reinterpret_cast<void*>(static_cast<intptr_t>(depth_)); }
   void SetRange(void* Value) override { depth_ = static_cast<int>(reinterpret_cast<intptr_t>(Value)); }
   void ResetRange() override { depth_ = 0; }
-  AnsiString GetToken() const override { return line_.substr(start_, end_ - start_); }
   TTxtHighlighterAttributes* GetTokenAttribute() const override {
     char c = line_[start_];
     if (c == ' ') return Attr("Space");
     return IsWordChar(c) ? Attr("Identifier") : Attr("Symbol");
   }
   int GetTokenKind() const override { return line_[start_] == ' ' ? 1 : 0; }
-  int GetTokenPos() const override { return static_cast<int>(start_); }
-  void Next() override {
-    start_ = end_;
-    Scan();
-  }
-  void SetLine(const AnsiString& NewValue, int) override {
-    line_ = NewValue;
-    start_ = 0;
-    Scan();
-  }
   AnsiString GetSampleSource() const override { return sample_; }
   void SetSampleSource(const AnsiString& Value) override { sample_ = Value; }
   int scans = 0;
 
  private:
   static bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
-  void Scan() {
-    if (start_ >= line_.size()) return;
+  void Scan() override {
     ++scans;
     end_ = start_ + 1;
     char c = line_[start_];
@@ -73,8 +61,7 @@ class TWordHighlighter : public TTxtCustomHighlighter {
       while (end_ < line_.size() && (line_[end_] == ' ') == (c == ' ') && (c == ' ' || IsWordChar(line_[end_])))
         ++end_;
   }
-  AnsiString line_, sample_;
-  size_t start_ = 0, end_ = 0;
+  AnsiString sample_;
   int depth_ = 0;
 };
 

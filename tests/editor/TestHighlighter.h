@@ -1,12 +1,38 @@
-// A small highlighter for the editor's tests: blanks, numbers, a few keywords, identifiers,
-// single-character symbols and block comments from "/*" to "*/" that may span lines (so that
-// ranges carry from line to line). Every attribute has its own colour.
+// Highlighters for the editor's tests: the token-loop frame of the smaller ones, and one with
+// blanks, numbers, a few keywords, identifiers, single-character symbols and block comments from
+// "/*" to "*/" that may span lines (so that ranges carry from line to line), every attribute in
+// a colour of its own.
 #pragma once
 
 #include <cctype>
 #include <string>
 
 #include "editor/TxtEditHighlighter.h"
+
+// The token loop of the smaller highlighters of the tests: the current token is the line's
+// text from start_ to end_, and Scan finds where the token that begins at start_ ends.
+class TScanningHighlighter : public TTxtCustomHighlighter {
+ public:
+  explicit TScanningHighlighter(TComponent* AOwner) : TTxtCustomHighlighter(AOwner) {}
+  bool GetEol() const override { return start_ >= line_.size(); }
+  AnsiString GetToken() const override { return line_.substr(start_, end_ - start_); }
+  int GetTokenPos() const override { return static_cast<int>(start_); }
+  void Next() override {
+    start_ = end_;
+    if (!GetEol()) Scan();
+  }
+  void SetLine(const AnsiString& NewValue, int) override {
+    line_ = NewValue;
+    start_ = 0;
+    if (!GetEol()) Scan();
+  }
+
+ protected:
+  // Called only before the end of the line.
+  virtual void Scan() = 0;
+  AnsiString line_;
+  size_t start_ = 0, end_ = 0;
+};
 
 class TTestHighlighter : public TTxtCustomHighlighter {
  public:

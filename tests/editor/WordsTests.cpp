@@ -4,14 +4,15 @@
 #include <initializer_list>
 
 #include "editor/TxtEditWords.h"
+#include "tests/editor/TestHighlighter.h"
 
 namespace {
 
 // Splits lines into string tokens ("..."), comments (// to the end) and single other characters.
-class TQuoteHighlighter : public TTxtCustomHighlighter {
+class TQuoteHighlighter : public TScanningHighlighter {
   HV_CLASS(TQuoteHighlighter, TTxtCustomHighlighter)
  public:
-  explicit TQuoteHighlighter(TComponent* AOwner) : TTxtCustomHighlighter(AOwner) {
+  explicit TQuoteHighlighter(TComponent* AOwner) : TScanningHighlighter(AOwner) {
     for (const char* name : {"Comment", "Text", "Space", "String"}) AddAttribute(new TTxtHighlighterAttributes(name));
   }
   TTxtHighlighterAttributes* Attr(int i) const { return GetAttribute(i); }
@@ -22,24 +23,11 @@ class TQuoteHighlighter : public TTxtCustomHighlighter {
       default: return nullptr;
     }
   }
-  bool GetEol() const override { return start_ >= line_.size(); }
-  AnsiString GetToken() const override { return line_.substr(start_, end_ - start_); }
   TTxtHighlighterAttributes* GetTokenAttribute() const override { return Attr(kind_); }
   int GetTokenKind() const override { return kind_; }
-  int GetTokenPos() const override { return static_cast<int>(start_); }
-  void Next() override {
-    start_ = end_;
-    Scan();
-  }
-  void SetLine(const AnsiString& NewValue, int) override {
-    line_ = NewValue;
-    start_ = 0;
-    Scan();
-  }
 
  private:
-  void Scan() {
-    if (start_ >= line_.size()) return;
+  void Scan() override {
     end_ = start_ + 1;
     kind_ = 1;
     if (line_[start_] == '"') {
@@ -51,8 +39,6 @@ class TQuoteHighlighter : public TTxtCustomHighlighter {
       end_ = line_.size();
     }
   }
-  AnsiString line_;
-  size_t start_ = 0, end_ = 0;
   int kind_ = 1;
 };
 
