@@ -19,11 +19,12 @@ bool StartsWithText(const AnsiString& s, const AnsiString& prefix) {
   return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
 }
 
-// The index of a list item name (ItemName followed by decimal digits), -1 for other names.
+// The index of a list item name (ItemName followed by the decimal index as the writer makes
+// it, without leading zeros), -1 for other names.
 int ItemIndexOf(const AnsiString& name, const AnsiString& itemName) {
   if (name.size() <= itemName.size() || !StartsWithText(name, itemName)) return -1;
   AnsiString digits = name.substr(itemName.size());
-  if (digits.size() > 9) return -1;
+  if (digits.size() > 9 || (digits.size() > 1 && digits[0] == '0')) return -1;
   for (char c : digits)
     if (c < '0' || c > '9') return -1;
   return std::stoi(digits);
@@ -689,19 +690,23 @@ AnsiString TApCustomAppStorage::DecryptPropertyValue(const AnsiString& Value) {
 // ---------------------------------------------------------------------------------------------
 // Lists
 
-int TApCustomAppStorage::ListItemLimit(const AnsiString& Path, const AnsiString& ItemName, const AnsiString& CountText) {
+std::vector<int> TApCustomAppStorage::ListItemIndices(const AnsiString& Path, const AnsiString& ItemName,
+                                                      const AnsiString& CountText) {
+  // A Count that is no number, negative or larger than what is there must neither hang the
+  // reader nor make it invent items: what is read is bounded by the names that are present.
+  int count = 0;
+  if (!TryStrToInt(Trim(CountText), count) || count < 0) count = INT_MAX;
   HV_RESOLVE(Path);
-  TStringList names;
+  TStringList names, folders;
   target->EnumValues(targetPath, names, false);
-  TStringList folders;
   target->EnumFolders(targetPath, folders, false);
   names.AddStrings(&folders);
-  int present = 0;
-  for (int i = 0; i < names.Count(); ++i) present = std::max(present, ItemIndexOf(names[i], ItemName) + 1);
-  // A Count that is no number, negative or larger than what is there reads as what is there.
-  int count = 0;
-  if (!TryStrToInt(Trim(CountText), count) || count < 0) return present;
-  return std::min(count, present);
+  std::vector<int> indices;
+  for (int i = 0; i < names.Count(); ++i)
+    if (int index = ItemIndexOf(names[i], ItemName); index >= 0 && index < count) indices.push_back(index);
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  return indices;
 }
 
 void TApCustomAppStorage::DeleteSurplusItems(const AnsiString& Path, const AnsiString& ItemName, int Count) {
@@ -722,17 +727,17 @@ int TApCustomAppStorage::ReadList(const AnsiString& Path, L& List, const AnsiStr
   HV_RESOLVE(countPath);
   // The raw text: a damaged Count must not turn into a default or an error here.
   const AnsiString countText = target->ValueStoredInt(targetPath) ? target->DoReadString(targetPath, "0") : "0";
-  const int count = ListItemLimit(Path, ItemName, countText);
+  const std::vector<int> indices = ListItemIndices(Path, ItemName, countText);
   TListUpdate update(List);
   if (ClearFirst) List.Clear();
-  for (int i = 0; i < count; ++i) {
+  for (int i : indices) {
     AnsiString item = ReadString(ItemPath(Path, ItemName, i), AnsiString());
     if constexpr (std::is_base_of_v<TStringsW, L>)
       List.Add(AnsiToWide(item));
     else
       List.Add(item);
   }
-  return count;
+  return static_cast<int>(indices.size());
 }
 
 template <class L>
@@ -777,11 +782,11 @@ int TApCustomAppStorage::ReadCollection(const AnsiString& Path, TCollection& Col
   if (!ValueStored(countPath) && options_->DefaultIfValueNotExists()) return Collection.Count();
   HV_RESOLVE(countPath);
   const AnsiString countText = target->ValueStoredInt(targetPath) ? target->DoReadString(targetPath, "0") : "0";
-  const int count = ListItemLimit(Path, ItemName, countText);
+  const std::vector<int> indices = ListItemIndices(Path, ItemName, countText);
   TListUpdate update(Collection);
   if (ClearFirst) Collection.Clear();
-  for (int i = 0; i < count; ++i) ReadPersistent(ItemPath(Path, ItemName, i), Collection.Add(), {}, ClearFirst, true);
-  return count;
+  for (int i : indices) ReadPersistent(ItemPath(Path, ItemName, i), Collection.Add(), {}, ClearFirst, true);
+  return static_cast<int>(indices.size());
 }
 
 void TApCustomAppStorage::WriteCollection(const AnsiString& Path, TCollection& Collection, const AnsiString& ItemName) {

@@ -309,8 +309,9 @@ class TApCustomAppStorage : public TComponent {
   int ReadList(const AnsiString& Path, L& List, const AnsiString& ItemName, bool ClearFirst);
   template <class L>
   void WriteList(const AnsiString& Path, L& List, const AnsiString& ItemName);
-  // The number of items below a list path that a reader may take, given the stored Count.
-  int ListItemLimit(const AnsiString& Path, const AnsiString& ItemName, const AnsiString& CountText);
+  // The indices of the items a reader takes below a list path: those that are there (as
+  // values or folders), below the stored Count when that is a number, in ascending order.
+  std::vector<int> ListItemIndices(const AnsiString& Path, const AnsiString& ItemName, const AnsiString& CountText);
   void DeleteSurplusItems(const AnsiString& Path, const AnsiString& ItemName, int Count);
   void ReadProperty(const AnsiString& Path, TPersistent* Object, const TPropInfo& Prop, bool ClearFirst,
                     bool Recursive);

@@ -330,6 +330,31 @@ TEST(IniValueEscaping, EveryCombinationRoundTrips) {
       }
 }
 
+TEST(IniValueEscaping, EveryShortValueRoundTripsThroughTheFileText) {
+  // Every value of up to five characters made of the characters that mean something to the
+  // escapes, the quoting or the INI text itself.
+  const char alphabet[] = {' ', '"', '\\', 'n', 'r', '\r', '\n', 'a', '\t'};
+  const size_t letters = sizeof alphabet;
+  std::vector<AnsiString> values{""};
+  for (size_t from = 0, len = 1; len <= 5; ++len) {
+    const size_t to = values.size();
+    for (size_t i = from; i < to; ++i)
+      for (char c : alphabet) values.push_back(values[i] + c);
+    from = to;
+  }
+  ASSERT_EQ(values.size(), (std::pow(letters, 6) - 1) / (letters - 1));
+  for (bool crlf : {false, true})
+    for (bool blanks : {false, true})
+      for (const AnsiString& v : values) {
+        // What the INI document keeps of a value line: trimmed, on one line.
+        const AnsiString text = Trim(IniEncodeValue(v, crlf, blanks));
+        ASSERT_EQ(text.find_first_of("\r\n"), AnsiString::npos) << v;
+        AnsiString expected = v;
+        if (crlf) expected = AdjustLineBreaks(v);
+        ASSERT_EQ(IniDecodeValue(text, crlf, blanks), expected) << crlf << blanks << " [" << v << "] as [" << text << "]";
+      }
+}
+
 // ---- paths, sections and keys ----
 
 TEST_F(StorageTest, PathsBecomeSectionAndKey) {

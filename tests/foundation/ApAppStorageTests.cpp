@@ -214,16 +214,28 @@ TEST_F(StorageTest, CorruptCountReadsTheItemsThatArePresent) {
       "[Negative]\r\nCount=-3\r\nItem0=a\r\n"
       "[Word]\r\nCount=many\r\nItem0=a\r\nItem1=b\r\nItem2=c\r\n"
       "[Gap]\r\nCount=4\r\nItem0=a\r\nItem2=c\r\n"
-      "[Small]\r\nCount=1\r\nItem0=a\r\nItem1=b\r\n");
+      "[Small]\r\nCount=1\r\nItem0=a\r\nItem1=b\r\n"
+      "[Far]\r\nCount=2000000000\r\nItem0=a\r\nItem999999999=z\r\nItem01=x\r\n");
   auto s = Open();
   TStringList list;
   EXPECT_EQ(s->ReadStoredStringList("Huge", list), 2);
   EXPECT_EQ(list.Text(), "a\r\nb\r\n");
   EXPECT_EQ(s->ReadStoredStringList("Negative", list), 1);
   EXPECT_EQ(s->ReadStoredStringList("Word", list), 3);
-  EXPECT_EQ(s->ReadStoredStringList("Gap", list), 3);
-  EXPECT_EQ(list.Text(), "a\r\n\r\nc\r\n");
+  // Items missing in between are not made up: the list holds what is there, in order.
+  EXPECT_EQ(s->ReadStoredStringList("Gap", list), 2);
+  EXPECT_EQ(list.Text(), "a\r\nc\r\n");
   EXPECT_EQ(s->ReadStoredStringList("Small", list), 1);
+  // One far-away item makes no billion empty ones ("Item01" is no name the writer makes).
+  EXPECT_EQ(s->ReadStoredStringList("Far", list), 2);
+  EXPECT_EQ(list.Text(), "a\r\nz\r\n");
+  // Collections alike: their items are folders.
+  s->WriteInteger("Objects\\Count", 99999999);
+  s->WriteString("Objects\\Item7\\Key", "k7");
+  TCollection objects(TStoredEntry::StaticClassInfo());
+  EXPECT_EQ(s->ReadCollection("Objects", objects), 1);
+  ASSERT_EQ(objects.Count(), 1);
+  EXPECT_EQ(static_cast<TStoredEntry*>(objects.Items(0))->Key(), "k7");
   // Writing over a damaged list clears every item beyond the new count.
   TStringList one;
   one.Add("z");
