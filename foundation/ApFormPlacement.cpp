@@ -99,7 +99,7 @@ void AdjustPosition(TCustomForm* form, const TPlacementOptions& options) {
     p = poDefaultPosOnly;
   else if (location && p == poDefault)
     p = poDefaultSizeOnly;
-  else if (location && p != poDesigned && p != poDefaultSizeOnly)
+  else if (location)
     p = poDesigned;
   form->SetPosition(p);
 }

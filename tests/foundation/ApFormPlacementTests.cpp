@@ -227,6 +227,13 @@ TEST_F(PlacementTest, OnlyTheLocationOrOnlyTheSize) {
   Pump();
   EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, 400, 400));
   EXPECT_EQ(form->Position(), poDefaultPosOnly);
+  // With the location alone every other mode but the default one becomes the designed one.
+  p.SetOptions({fpLocation});
+  for (TPosition mode : {poDefaultSizeOnly, poScreenCenter, poDefaultPosOnly, poDesigned}) {
+    form->SetPosition(mode);
+    p.RestoreFormPlacement();
+    EXPECT_EQ(form->Position(), poDesigned) << GetEnumName(TypeInfoOf<TPosition>(), mode);
+  }
 }
 
 TEST_F(PlacementTest, VersionCheckSkipsPlacementButMarksRestored) {
