@@ -6,18 +6,6 @@
 
 #include "framework/StrRoutines.h"
 
-namespace {
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-std::string UpperAscii(const std::string& s) {
-  std::string r = s;
-  for (char& c : r) c = AsciiUpper(c);
-  return r;
-}
-
-}  // namespace
-
 TApPropInfoList::TApPropInfoList(const TObject* Object) {
   if (!Object) return;
   for (const TPropInfo* p : Object->ClassInfo().PropsByName())
@@ -25,9 +13,8 @@ TApPropInfoList::TApPropInfoList(const TObject* Object) {
 }
 
 const TPropInfo* TApPropInfoList::FindProperty(const std::string& Name) const {
-  const std::string key = UpperAscii(Name);
   for (const TPropInfo* p : items_)
-    if (UpperAscii(p->Name) == key) return p;
+    if (SameText(p->Name, Name)) return p;
   return nullptr;
 }
 

@@ -4,19 +4,6 @@
 #include "framework/CodePages.h"
 #include "framework/StrRoutines.h"
 
-namespace {
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-bool SameNameAscii(const AnsiString& a, const AnsiString& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
-
-}  // namespace
-
 TApMultiStringHolderCollectionItem::TApMultiStringHolderCollectionItem(TCollection* Collection)
     : TCollectionItem(Collection), strings_(std::make_unique<TStringList>()) {}
 
@@ -55,7 +42,7 @@ TApMultiStringHolderCollection::TApMultiStringHolderCollection(TPersistent* Owne
 
 TApMultiStringHolderCollectionItem* TApMultiStringHolderCollection::FindItem(const AnsiString& Name) const {
   for (int i = 0; i < Count(); ++i)
-    if (SameNameAscii(Items(i)->Name(), Name)) return Items(i);
+    if (SameText(Items(i)->Name(), Name)) return Items(i);
   return nullptr;
 }
 

@@ -7,26 +7,9 @@
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/StringLists.h"
+#include "framework/StrRoutines.h"
 
 namespace {
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
-// Element names are identifiers: comparing them with the ASCII rules keeps a Turkish or any
-// other locale from breaking the match of "I" and "i".
-bool SameNameAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
-
-std::string TrimControls(std::string_view s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) < 33) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) < 33) --e;
-  return std::string(s.substr(b, e - b));
-}
 
 // The members of a set lie within 0..255 whatever the element type claims.
 int LowBound(const TTypeInfo& elem) { return std::clamp(elem.MinValue, 0, 255); }
@@ -63,9 +46,11 @@ std::string TSysEnumerationTypeInfo::ElementUnitName() const {
   return unit ? unit : "";
 }
 
+// Element names are identifiers: comparing them by the ASCII rules keeps a Turkish or any other
+// locale from breaking the match of "I" and "i".
 int TSysEnumerationTypeInfo::IndexOfElementName(std::string_view Name) const {
   for (int64_t i = MaxValue(); i >= MinValue(); --i)
-    if (SameNameAscii(ElementName(static_cast<int>(i)), Name)) return static_cast<int>(i);
+    if (SameText(ElementName(static_cast<int>(i)), Name)) return static_cast<int>(i);
   return -1;
 }
 
@@ -111,13 +96,13 @@ void TSysSetTypeInfo::ListToSet(TSetValue& Value, const std::vector<std::string>
   };
 
   for (const std::string& raw : Strings) {
-    std::string item = TrimControls(raw);
+    std::string item = Trim(raw);
     if (item.empty()) continue;
     std::string startText = item, endText = item;
     size_t dots = item.find("..");
     if (dots != std::string::npos) {
-      startText = TrimControls(std::string_view(item).substr(0, dots));
-      endText = TrimControls(std::string_view(item).substr(dots + 2));
+      startText = Trim(item.substr(0, dots));
+      endText = Trim(item.substr(dots + 2));
     }
     int first = ordinal(startText);
     int last = ordinal(endText);
@@ -161,7 +146,7 @@ void TextToSet(const TTypeInfo& SetType, TSetValue& Value, std::string_view Text
     items.front().erase(0, 1);
     // Only a closing bracket that is really there is taken off: "[a, bc" keeps its "bc".
     std::string& last = items.back();
-    while (!last.empty() && static_cast<unsigned char>(last.back()) < 33) last.pop_back();
+    last = TrimRight(last);
     if (!last.empty() && last.back() == ']') last.pop_back();
   }
   info->ListToSet(Value, items);
