@@ -130,6 +130,26 @@ TEST_F(ApWndHookTest, SameHandlerTwiceMakesTwoNodes) {
   EXPECT_EQ(Log(), "own");
 }
 
+TEST_F(ApWndHookTest, HandlersLeaveInAnyOrder) {
+  Handler a{"a"}, b{"b"}, c{"c"}, d{"d"}, after{"after"};
+  for (Handler* h : {&a, &b, &c}) RegisterWndProcHook(wnd, h->Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, after.Event(), hoAfterMsg);
+  EXPECT_TRUE(UnRegisterWndProcHook(wnd, b.Event(), hoBeforeMsg));  // from the middle
+  EXPECT_TRUE(UnRegisterWndProcHook(wnd, c.Event(), hoBeforeMsg));  // the last one
+  RegisterWndProcHook(wnd, d.Event(), hoBeforeMsg);                 // goes behind a
+  Send();
+  EXPECT_EQ(Log(), "a,d,own,after");
+  EXPECT_TRUE(UnRegisterWndProcHook(wnd, after.Event(), hoAfterMsg));
+  EXPECT_TRUE(UnRegisterWndProcHook(wnd, a.Event(), hoBeforeMsg));  // the first one
+  Send();
+  EXPECT_EQ(Log(), "d,own");
+  EXPECT_TRUE(UnRegisterWndProcHook(wnd, d.Event(), hoBeforeMsg));
+  EXPECT_EQ(ProcOf(wnd), &OwnProc);
+  RegisterWndProcHook(wnd, c.Event(), hoBeforeMsg);  // the record starts again from empty
+  Send();
+  EXPECT_EQ(Log(), "c,own");
+}
+
 TEST_F(ApWndHookTest, RefusesWhatItCannotHook) {
   Handler h{"h"};
   EXPECT_FALSE(RegisterWndProcHook(HWND(nullptr), h.Event(), hoBeforeMsg));
