@@ -397,16 +397,19 @@ void TApFormPlacement::SetPreventResize(bool Value) {
   TCustomForm* form = Form();
   if (form && form->HandleAllocated()) {
     HWND wnd = form->Handle();
-    LONG style = GetWindowLongW(wnd, GWL_STYLE);
-    if (Value) {
-      hadMaximizeButton_ = (style & WS_MAXIMIZEBOX) != 0;
-      SetWindowLongW(wnd, GWL_STYLE, style & ~WS_MAXIMIZEBOX);
-    } else if (hadMaximizeButton_ && form->BorderStyle() != bsDialog) {
-      SetWindowLongW(wnd, GWL_STYLE, style | WS_MAXIMIZEBOX);
-    }
+    if (Value)
+      RemoveMaximizeButton(wnd);
+    else if (hadMaximizeButton_ && form->BorderStyle() != bsDialog)
+      SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) | WS_MAXIMIZEBOX);
     SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
   UpdateWinHook();
+}
+
+void TApFormPlacement::RemoveMaximizeButton(HWND Wnd) {
+  const LONG style = GetWindowLongW(Wnd, GWL_STYLE);
+  hadMaximizeButton_ = (style & WS_MAXIMIZEBOX) != 0;
+  SetWindowLongW(Wnd, GWL_STYLE, style & ~WS_MAXIMIZEBOX);
 }
 
 void TApFormPlacement::UpdateWinHook() {
@@ -455,6 +458,10 @@ void TApFormPlacement::WndMessage(TObject*, TMessage& Msg, bool&) {
   if (!form || !form->HandleAllocated()) return;
   HWND wnd = form->Handle();
   switch (Msg.Msg) {
+    case WM_CREATE:
+      // Switched on before the form had a window (as a form file does), or a window made anew.
+      if (preventResize_) RemoveMaximizeButton(wnd);
+      break;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(Msg.LParam);
       if (preventResize_ && IsWindowVisible(wnd)) {

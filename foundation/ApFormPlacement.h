@@ -128,6 +128,7 @@ class TApFormPlacement : public TComponent {
   void FormCloseQuery(TObject* Sender, bool& CanClose);
   void FormDestroy(TObject* Sender);
   void WndMessage(TObject* Sender, TMessage& Msg, bool& Handled);
+  void RemoveMaximizeButton(HWND Wnd);
   void UpdatePlacement();
   AnsiString ExpandPath(const AnsiString& Path) const;
 

@@ -318,6 +318,22 @@ TEST_F(PlacementTest, PreventResizeFixesTheSize) {
   EXPECT_EQ(hit, HTRIGHT);
 }
 
+TEST_F(PlacementTest, PreventResizeSetBeforeTheFormHasAWindow) {
+  auto form = MakeForm("F");
+  ASSERT_FALSE(form->HandleAllocated());
+  TApFormPlacement p(form.get());
+  p.SetPreventResize(true);  // as read from a form file
+  form->Show();
+  Pump();
+  EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
+  p.SetPreventResize(false);
+  EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
+  p.SetPreventResize(true);
+  form->RecreateWnd();  // a new window keeps the rule
+  Pump();
+  EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
+}
+
 TEST_F(PlacementTest, MinMaxInfoLimitsTracking) {
   auto form = MakeForm("F");
   form->Show();
