@@ -476,7 +476,30 @@ void TApAppIniFileStorage::Flush() {
   const WideString folder = ExtractFileDir(wide);
   if (!folder.empty()) ForceDirectories(folder);
   IniFile().Rename(wide, false);
-  IniFile().UpdateFile();
+  WriteWholeFile(wide);
+}
+
+// The text goes to a file beside the old one first, which then takes the old one's place (with
+// its attributes): a write that fails half-way, on a full disk say, leaves the settings that
+// the file held before.
+void TApAppIniFileStorage::WriteWholeFile(const WideString& Name) {
+  const WideString temp = Name + L".tmp";
+  try {
+    TStringList lines;
+    IniFile().GetStrings(&lines);
+    lines.SaveToFile(temp);
+  } catch (...) {
+    DeleteFileW(temp.c_str());
+    throw;
+  }
+  const int attributes = FileGetAttr(Name);
+  if (MoveFileExW(temp.c_str(), Name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (attributes != -1) FileSetAttr(Name, attributes);
+    return;
+  }
+  const DWORD error = GetLastError();
+  DeleteFileW(temp.c_str());
+  throw EFCreateError(L"Cannot create file \"" + Name + L"\". " + SysErrorMessage(error));
 }
 
 void TApAppIniFileStorage::Reload() {

@@ -497,6 +497,25 @@ TEST_F(StorageTest, UnwritableFileIsAClearErrorOnFlush) {
   EXPECT_EQ(s->ReadInteger("S\\x", 0), 1);  // nothing lost in memory
 }
 
+TEST_F(StorageTest, AFailedFlushLeavesTheFileAsItWas) {
+  WriteFile("[S]\r\nx=1\r\n");
+  FileSetAttr(AnsiToWide(FileOf("settings.ini")), FILE_ATTRIBUTE_HIDDEN);
+  auto s = Open();
+  s->WriteInteger("S\\x", 2);
+  s->Flush();
+  EXPECT_EQ(SectionText("S"), "x=2");
+  EXPECT_TRUE(FileGetAttr(AnsiToWide(FileOf("settings.ini"))) & FILE_ATTRIBUTE_HIDDEN);  // kept
+  EXPECT_FALSE(FileExists(AnsiToWide(FileOf("settings.ini.tmp"))));
+  // Nothing can be written beside it: the old text stays whole.
+  CreateDir(AnsiToWide(FileOf("settings.ini.tmp")));
+  s->WriteInteger("S\\x", 3);
+  EXPECT_THROW(s->Flush(), EStreamError);
+  EXPECT_EQ(SectionText("S"), "x=2");
+  RemoveDir(AnsiToWide(FileOf("settings.ini.tmp")));
+  s->Flush();
+  EXPECT_EQ(SectionText("S"), "x=3");
+}
+
 TEST_F(StorageTest, AutoFlushAndAutoReload) {
   auto writer = Open();
   writer->SetAutoFlush(true);
