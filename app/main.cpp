@@ -16,7 +16,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   } catch (...) {
     // Nothing can run without the main window; the user hears why.
     Application->HandleException(nullptr);
+    Application->DestroyComponents();
     return 1;
   }
+  // The forms go while the process is whole: the services they use (shared fonts, the
+  // clipboard format, window classes) end with the static objects after wWinMain returns.
+  Application->DestroyComponents();
   return 0;
 }

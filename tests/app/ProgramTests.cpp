@@ -1,0 +1,72 @@
+// The program as a person starts it: Verdan.exe with a file shows its main window, and closing
+// the window ends the process cleanly with exit code 0.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "framework/FileRoutines.h"
+#include "framework/Win.h"
+
+namespace {
+
+WideString ProgramPath() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + L"app\\Verdan.exe";
+}
+
+struct TWindowSearch {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindMainWindow(HWND wnd, LPARAM param) {
+  auto* search = reinterpret_cast<TWindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  wchar_t name[64] = {};
+  GetClassNameW(wnd, name, 64);
+  if (pid == search->processId && std::wstring(name) == L"TMainForm" && IsWindowVisible(wnd)) {
+    search->found = wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForMainWindow(DWORD processId, HANDLE process) {
+  for (int i = 0; i < 400; ++i) {
+    TWindowSearch search{processId, nullptr};
+    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(Program, ShowsAFileAndEndsWithExitCodeZeroWhenClosed) {
+  TTempDirectory folder;
+  WideString file = IncludeTrailingPathDelimiter(folder.Path()) + L"sample.txt";
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(h, "one\r\ntwo\r\n", 10, &written, nullptr);
+  CloseHandle(h);
+
+  WideString commandLine = L"\"" + ProgramPath() + L"\" \"" + file + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      << "cannot start " << ProgramPath().size();
+  HWND main = WaitForMainWindow(pi.dwProcessId, pi.hProcess);
+  EXPECT_NE(main, nullptr) << "the main window did not appear";
+  if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+  DWORD exitCode = 12345;
+  GetExitCodeProcess(pi.hProcess, &exitCode);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(exitCode, 0u);
+}
