@@ -1066,6 +1066,26 @@ void ShowBar(HWND Wnd, int Bar, bool Show) {
 
 }  // namespace
 
+void TCustomTxtEdit::ApplyScrollArrows(int Bar, const TTxtScrollBarSetup& Setup) {
+  // Disabling by range is the system's; arrows are ours only while the bar can scroll.
+  UINT arrows = ESB_ENABLE_BOTH;
+  switch (Setup.Arrows) {
+    case saBothDisabled:
+      arrows = ESB_DISABLE_BOTH;
+      break;
+    case saFirstDisabled:
+      arrows = Bar == SB_VERT ? ESB_DISABLE_UP : ESB_DISABLE_LEFT;
+      break;
+    case saSecondDisabled:
+      arrows = Bar == SB_VERT ? ESB_DISABLE_DOWN : ESB_DISABLE_RIGHT;
+      break;
+    default:
+      break;
+  }
+  const bool canScroll = int64_t(Setup.Max) - Setup.Min + 1 > Setup.Page;
+  if (canScroll || options_.Contains(eoHideShowScrollbars)) EnableScrollBar(Handle(), Bar, arrows);
+}
+
 void TCustomTxtEdit::ApplyScrollBar(int Bar, const TTxtScrollBarSetup& Setup) {
   HWND wnd = Handle();
   TAppliedBar& applied = appliedBars_[Bar == SB_VERT ? 1 : 0];
@@ -1088,23 +1108,7 @@ void TCustomTxtEdit::ApplyScrollBar(int Bar, const TTxtScrollBarSetup& Setup) {
   // Drawing a bar is slow on some systems; it is drawn later, once, and only when it looks
   // different (a long text's thumb hardly moves on a page).
   SetScrollInfo(wnd, Bar, &si, FALSE);
-  // Disabling by range is the system's; arrows are ours only while the bar can scroll.
-  UINT arrows = ESB_ENABLE_BOTH;
-  switch (Setup.Arrows) {
-    case saBothDisabled:
-      arrows = ESB_DISABLE_BOTH;
-      break;
-    case saFirstDisabled:
-      arrows = Bar == SB_VERT ? ESB_DISABLE_UP : ESB_DISABLE_LEFT;
-      break;
-    case saSecondDisabled:
-      arrows = Bar == SB_VERT ? ESB_DISABLE_DOWN : ESB_DISABLE_RIGHT;
-      break;
-    default:
-      break;
-  }
-  const bool canScroll = int64_t(Setup.Max) - Setup.Min + 1 > Setup.Page;
-  if (canScroll || options_.Contains(eoHideShowScrollbars)) EnableScrollBar(wnd, Bar, arrows);
+  ApplyScrollArrows(Bar, Setup);
   SCROLLBARINFO info{};
   info.cbSize = sizeof info;
   GetScrollBarInfo(wnd, Bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info);
@@ -1134,6 +1138,8 @@ void TCustomTxtEdit::RedrawScrollBars() {
     if (!GetScrollInfo(Handle(), bar, &si)) continue;
     if (!options_.Contains(eoHideShowScrollbars)) si.fMask |= SIF_DISABLENOSCROLL;
     SetScrollInfo(Handle(), bar, &si, TRUE);
+    // Setting the range enables both arrows again: the disabled ends come back after it.
+    if (applied.Valid) ApplyScrollArrows(bar, applied.Setup);
   }
 }
 

@@ -476,6 +476,7 @@ class TCustomTxtEdit : public TCustomControl {
   void WireBuffer(TTxtEditStringList* Buffer);
   void GrowMaxScrollWidth(int Line);
   void ApplyScrollBar(int Bar, const TTxtScrollBarSetup& Setup);
+  void ApplyScrollArrows(int Bar, const TTxtScrollBarSetup& Setup);
   void RedrawScrollBars();
   void ScrollTextArea(int DX, int DY);
   void SetWordWrapPluginInternal(std::unique_ptr<ITxtEditBufferPlugin> Plugin);

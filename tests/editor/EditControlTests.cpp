@@ -534,6 +534,82 @@ TEST(EditControl, ScrollBarsOfLongTextsAreScaled) {
   }
 }
 
+namespace {
+
+// Whether the window shows the first (up or left) and the second (down or right) arrow usable.
+struct TArrowState {
+  bool First, Second;
+  bool operator==(const TArrowState&) const = default;
+};
+
+TArrowState Arrows(HWND Wnd, int Bar) {
+  SCROLLBARINFO info{};
+  info.cbSize = sizeof info;
+  GetScrollBarInfo(Wnd, Bar == SB_VERT ? OBJID_VSCROLL : OBJID_HSCROLL, &info);
+  return {(info.rgstate[1] & STATE_SYSTEM_UNAVAILABLE) == 0, (info.rgstate[5] & STATE_SYSTEM_UNAVAILABLE) == 0};
+}
+
+}  // namespace
+
+TEST(EditControl, ScrollBarArrowsFollowTheEndsOfTheRange) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetScrollBars(ssBoth);
+  edit.SetTextA(NumberedLines(100));
+  host.Settle();
+  const int rows = edit.LinesInWindow();
+  // Without eoDisableScrollArrows both arrows work wherever the text stands.
+  EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{true, true}));
+  edit.SetOptions(edit.Options() + eoDisableScrollArrows);
+  host.Settle();  // the bars are drawn later: that must not enable the arrows again
+  EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{false, true}));
+  EXPECT_EQ(Arrows(host.Wnd(), SB_HORZ), (TArrowState{false, true}));
+  edit.SetTopLine(50);
+  edit.SetLeftChar(100);
+  host.Settle();
+  EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{true, true}));
+  EXPECT_EQ(Arrows(host.Wnd(), SB_HORZ), (TArrowState{true, true}));
+  edit.SetTopLine(100);
+  edit.SetLeftChar(5000);
+  host.Settle();
+  EXPECT_EQ(edit.TopLine(), 100 - rows + 1);
+  EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{true, false}));
+  EXPECT_EQ(Arrows(host.Wnd(), SB_HORZ), (TArrowState{true, false}));
+  // Back at the top the up arrow is disabled again, the down arrow usable again.
+  edit.SetTopLine(1);
+  host.Settle();
+  EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{false, true}));
+  // A text that fits: shown with both arrows disabled.
+  edit.SetTextA("short");
+  edit.SetOptions(edit.Options() - eoScrollPastEol);
+  host.Settle();
+  EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{false, false}));
+  EXPECT_EQ(Arrows(host.Wnd(), SB_HORZ), (TArrowState{false, false}));
+}
+
+TEST(EditControl, AVeryWideScrollWidthScalesTheHorizontalBar) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetScrollBars(ssHorizontal);
+  edit.SetTextA("x");
+  for (int width : {100000, 2000000000}) {
+    edit.SetMaxScrollWidth(width);
+    const int cols = edit.CharsInWindow();
+    edit.SetLeftChar(width / 2);
+    host.Settle();
+    SCROLLINFO h = ScrollInfo(host.Wnd(), SB_HORZ);
+    EXPECT_EQ(h.nMin, 0);
+    EXPECT_EQ(h.nMax, 32767);
+    EXPECT_EQ(h.nPos, static_cast<int>(int64_t(width / 2) * 32767 / width)) << width;
+    EXPECT_EQ(static_cast<int>(h.nPage), static_cast<int>(int64_t(cols) * 32767 / width)) << width;
+    // The thumb dragged to the end shows the last columns, to the start the first.
+    edit.Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 32767), 0);
+    EXPECT_EQ(edit.LeftChar(), width - cols + 1) << width;
+    edit.Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);
+    EXPECT_EQ(edit.LeftChar(), 1) << width;
+  }
+}
+
 TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
