@@ -1628,13 +1628,16 @@ void TCustomTxtEdit::WMSize(TMessage& Message) {
 
 void TCustomTxtEdit::WMSetFocus(TMessage& Message) {
   inherited::WMSetFocus(Message);
+  // The focus changes pass through the command chain, so that handlers and hooks see them.
+  CommandProcessor(ecGotFocus, '\0', nullptr);
   InitializeCaret();
   if (hideSelection_ && SelAvail()) InvalidateSelection();
 }
 
 void TCustomTxtEdit::WMKillFocus(TMessage& Message) {
   inherited::WMKillFocus(Message);
-  if (alwaysShowCaret_) return;
+  CommandProcessor(ecLostFocus, '\0', nullptr);
+  if (alwaysShowCaret_ || GetFocus() == Handle()) return;
   HideCaret();
   DestroyCaret();
   stateFlags_.Exclude(sfCaretVisible);

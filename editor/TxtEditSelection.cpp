@@ -431,17 +431,32 @@ void TCustomTxtEdit::PasteFromClipboard() {
       if (hadSelection) RecordSelectionDelete(urDelete);
       TBufferCoord start = hadSelection ? BlockBegin() : CaretXY();
       if (hadSelection && content.Mode == smLine) start.Char = 1;
+      // Whole lines pasted in overwrite mode replace the lines they land on (never the last
+      // one); the replaced text goes into the undo item so that undo brings it back.
+      AnsiString replaced;
+      const int countBefore = lines_->Count();
+      if (content.Mode == smLine && !insertMode_) {
+        const int pieces = static_cast<int>(TxtSplitPieces(content.Text, true).size());
+        const int last = std::min(start.Line + pieces - 1, countBefore - 1);
+        for (int line = start.Line; line <= last; ++line) {
+          replaced += LineAt(line);
+          replaced += "\r\n";
+        }
+      }
       SetSelTextPrimitive(content.Mode, content.Text, true);
       const TBufferCoord end = BlockEnd();
       if (content.Mode == smNormal) {
         undoList_->AddChange(urPaste, start, end, SelText(), smNormal);
       } else if (content.Mode == smLine) {
-        if (caretX_ == 1)
-          // The pasted lines, start.Line .. end.Line - 1, as a line selection.
-          undoList_->AddChange(urPaste, {1, start.Line}, {std::max(charsInWindow_, 2), end.Line - 1}, SelText(),
-                               smLine);
-        else
-          undoList_->AddChange(urPaste, {1, start.Line}, end, SelText(), smNormal);
+        // The pasted lines as the characters they cover, from the start of the first to the
+        // start of the line after the last (or the end of the last line of the text): undo and
+        // redo then take back and put in exactly these lines, however often they alternate.
+        const int count = lines_->Count();
+        const int pasted = static_cast<int>(TxtSplitPieces(content.Text, true).size());
+        const int after = start.Line + pasted;
+        const TBufferCoord stop = after <= count ? TBufferCoord{1, after}
+                                                 : TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count};
+        undoList_->AddChange(urPaste, {1, start.Line}, stop, replaced, smNormal);
       }
     } else {
       if (SelAvail())

@@ -62,7 +62,9 @@ struct TTxtEditUndoApply {
   // Removes the text again.
   void RedoDelete(const TTxtEditUndoItem& item) {
     Select(item.StartPos, item.EndPos, item.SelMode);
-    const AnsiString removed = E.SelText();
+    // As the deletion recorded it: a column block without the blanks that pad short lines,
+    // which undo would otherwise put into the text.
+    const AnsiString removed = E.SelTextEx(false);
     E.SetSelTextPrimitive(item.SelMode, std::string_view(), false);
     Target->AddChange(item.Reason, item.StartPos, item.EndPos, removed, item.SelMode);
   }

@@ -331,3 +331,119 @@ TEST(EditCommands, BookmarksFollowInsertedLines) {
   ASSERT_TRUE(e.GetBookMark(1, x, y));
   EXPECT_EQ(y, 3);
 }
+
+TEST(EditCommands, PagingSidewaysAndToTheWindowEdges) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  // A long first line, so that the selection's anchor may lie far to the right.
+  e.SetTextA(AnsiString(200, 'x') + "\r\n" + NumberedLines(99));
+  e.SetBounds(0, 0, 300, 10 * e.TextHeight());
+  ASSERT_EQ(e.LinesInWindow(), 10);
+  const int n = e.CharsInWindow();
+  ASSERT_GT(n, 2);
+  e.SetOptions(e.Options() + eoScrollPastEol);
+  e.SetCaretXY({3, 1});
+  Cmd(e, ecPageRight);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3 + n, 1));
+  Cmd(e, ecSelPageLeft);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(3 + n, 1));
+  Cmd(e, ecPageLeft);  // never left of the first column
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  EXPECT_FALSE(e.SelAvail());
+  Cmd(e, ecSelPageRight);
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(1, 1));
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1 + n, 1));
+
+  // Top and bottom of the window keep the column; the selecting twins extend.
+  e.SetTopLine(21);
+  e.SetCaretXY({2, 25});
+  Cmd(e, ecPageTop);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 21));
+  Cmd(e, ecSelPageBottom);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 30));
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(2, 21));
+  Cmd(e, ecEditorBottom);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 100));
+  Cmd(e, ecSelEditorTop);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  EXPECT_EQ(e.SelectionAnchor(), BufferCoord(3, 100));
+  Cmd(e, ecSelEditorBottom);
+  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 100));
+}
+
+TEST(EditCommands, ScrollingKeepsTheCaretInTheWindow) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetTextA(NumberedLines(100));
+  e.SetBounds(0, 0, 300, 10 * e.TextHeight());
+  ASSERT_EQ(e.LinesInWindow(), 10);
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecScrollDown);
+  EXPECT_EQ(e.TopLine(), 2);
+  EXPECT_EQ(e.CaretY(), 2);  // held on the first visible row
+  Cmd(e, ecScrollDown);
+  EXPECT_EQ(e.TopLine(), 3);
+  EXPECT_EQ(e.CaretY(), 3);
+  Cmd(e, ecScrollUp);
+  EXPECT_EQ(e.TopLine(), 2);
+  EXPECT_EQ(e.CaretY(), 3);  // still visible, so it stays
+  e.SetCaretXY({1, 11});
+  Cmd(e, ecScrollUp);
+  EXPECT_EQ(e.TopLine(), 1);
+  EXPECT_EQ(e.CaretY(), 10);  // held on the last visible row
+  // A caret out of sight is only scrolled into view.
+  e.SetTopLine(50);
+  Cmd(e, ecScrollDown);
+  EXPECT_EQ(e.CaretY(), 10);
+  EXPECT_LE(e.TopLine(), 10);
+  EXPECT_GE(e.TopLine() + e.LinesInWindow() - 1, 10);
+
+  e.SetLeftChar(5);
+  Cmd(e, ecScrollLeft);
+  EXPECT_EQ(e.LeftChar(), 4);
+  Cmd(e, ecScrollRight);
+  Cmd(e, ecScrollRight);
+  EXPECT_EQ(e.LeftChar(), 6);
+  e.SetLeftChar(1);
+  Cmd(e, ecScrollLeft);
+  EXPECT_EQ(e.LeftChar(), 1);
+}
+
+namespace {
+
+struct TFocusLog {
+  std::vector<TTxtEditorCommand> commands;
+  std::vector<std::string> help;
+  void Processed(TObject*, TTxtEditorCommand& Command, char&, void*) { commands.push_back(Command); }
+  void Help(TObject*, const AnsiString& Word) { help.push_back(Word); }
+};
+
+}  // namespace
+
+TEST(EditCommands, ContextHelpAndFocusCommands) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetTextA("call helper();");
+  TFocusLog log;
+  e.OnContextHelp = TContextHelpEvent(&log, &TFocusLog::Help);
+  e.SetCaretXY({7, 1});
+  Cmd(e, ecContextHelp);
+  EXPECT_EQ(log.help, (std::vector<std::string>{"helper"}));
+  e.OnContextHelp = nullptr;
+  Cmd(e, ecContextHelp);  // without a handler nothing happens
+  EXPECT_EQ(log.help.size(), 1u);
+
+  // Gaining and losing the focus run their commands through the chain.
+  e.OnCommandProcessed = TProcessCommandEvent(&log, &TFocusLog::Processed);
+  SetFocus(nullptr);
+  host.Settle();
+  log.commands.clear();
+  SetFocus(host.Wnd());
+  host.Settle();
+  EXPECT_EQ(log.commands, (std::vector<TTxtEditorCommand>{ecGotFocus}));
+  SetFocus(nullptr);
+  host.Settle();
+  EXPECT_EQ(log.commands, (std::vector<TTxtEditorCommand>{ecGotFocus, ecLostFocus}));
+  EXPECT_EQ(e.TextA(), "call helper();");
+}

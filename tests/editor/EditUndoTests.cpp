@@ -224,3 +224,33 @@ TEST(EditUndo, EveryCommandOfALongSessionUndoesToTheStart) {
   while (e.CanRedo()) e.Redo();
   EXPECT_EQ(e.TextA(), end);
 }
+
+TEST(EditUndo, DroppedItemsNeverLeaveAChangedTextUnmodified) {
+  // Without undo every change still marks the text modified.
+  TTxtEdit e(nullptr);
+  e.SetMaxUndo(0);
+  e.SetTextA("saved");
+  e.SetModified(false);
+  e.SetCaretXY({6, 1});
+  Type(e, "!");
+  EXPECT_EQ(e.TextA(), "saved!");
+  EXPECT_FALSE(e.CanUndo());
+  EXPECT_TRUE(e.Modified());
+  Type(e, "?");
+  EXPECT_TRUE(e.Modified());
+
+  // With room for two steps: three changes, the first is dropped; undoing what is left does
+  // not reach the saved text, so the text stays modified.
+  TTxtEdit f(nullptr);
+  f.SetOptions(f.Options() - eoGroupUndo);
+  f.SetMaxUndo(2);
+  f.SetTextA("");
+  f.SetModified(false);
+  Type(f, "abc");
+  while (f.CanUndo()) f.Undo();
+  EXPECT_EQ(f.TextA(), "a");
+  EXPECT_TRUE(f.Modified());
+  while (f.CanRedo()) f.Redo();
+  EXPECT_EQ(f.TextA(), "abc");
+  EXPECT_TRUE(f.Modified());
+}

@@ -1,0 +1,436 @@
+// Every kind of undo item, made by the command that records it: one undo step gives back the
+// text before the change, redo the text after it, back and forth, and each item comes back to
+// the undo list with its reason. Then grouping per reason: like changes merge into one step with
+// eoGroupUndo, except indents, unindents and pastes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <vector>
+
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditClipboard.h"
+#include "framework/Clipboard.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
+
+namespace {
+
+struct TReasonCase {
+  const char* Name;
+  const char* Start;
+  std::function<void(TTxtEdit&)> Change;
+  const char* End;
+  std::vector<TTxtUndoReason> Recorded;  // reasons the change must record
+};
+
+std::vector<TReasonCase> ReasonCases() {
+  return {
+      {"typing", "abc",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({4, 1});
+         Type(e, "xy");
+       },
+       "abcxy", {urInsert}},
+      {"typing over text", "abcd",
+       [](TTxtEdit& e) {
+         e.SetInsertMode(false);
+         e.SetCaretXY({2, 1});
+         Type(e, "XY");
+       },
+       "aXYd", {urInsert}},
+      {"typing past the line end", "ab",
+       [](TTxtEdit& e) {
+         e.SetOptions(e.Options() + eoScrollPastEol);
+         e.SetCaretXY({6, 1});
+         Type(e, "z");
+       },
+       "ab   z", {urInsert}},
+      {"paste of normal text", "abc",
+       [](TTxtEdit& e) {
+         Clipboard()->SetAsWideText(L"P\r\nQ");
+         e.SetCaretXY({2, 1});
+         e.PasteFromClipboard();
+       },
+       "aP\r\nQbc", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines", "one\r\ntwo\r\nthree",
+       [](TTxtEdit& e) {
+         Select(e, {1, 1}, {1, 2}, smLine);
+         e.CopyToClipboard();
+         e.SetSelectionMode(smNormal);
+         e.SetCaretXY({1, 3});
+         e.PasteFromClipboard();
+       },
+       "one\r\ntwo\r\none\r\ntwo\r\nthree", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines in overwrite mode", "a\r\nb\r\nc\r\nd",
+       [](TTxtEdit& e) {
+         Select(e, {1, 1}, {1, 2}, smLine);
+         e.CopyToClipboard();
+         e.SetSelectionMode(smNormal);
+         e.SetInsertMode(false);
+         e.SetCaretXY({1, 3});
+         e.PasteFromClipboard();
+       },
+       "a\r\nb\r\na\r\nb\r\nd", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines at the last line in overwrite mode", "a\r\nb",
+       [](TTxtEdit& e) {
+         Select(e, {1, 1}, {1, 2}, smLine);
+         e.CopyToClipboard();
+         e.SetSelectionMode(smNormal);
+         e.SetInsertMode(false);
+         e.SetCaretXY({1, 2});
+         e.PasteFromClipboard();
+       },
+       "a\r\na\r\nb\r\nb", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines into an empty text", "",
+       [](TTxtEdit& e) {
+         TxtEditCopyToClipboard("x\r\ny\r\n", smLine);
+         e.PasteFromClipboard();
+       },
+       "x\r\ny", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of a column", "abcd\r\nefgh\r\nxy",
+       [](TTxtEdit& e) {
+         Select(e, {2, 1}, {4, 2}, smColumn);
+         e.CopyToClipboard();
+         e.SetSelectionMode(smNormal);
+         e.SetCaretXY({2, 3});
+         e.PasteFromClipboard();
+       },
+       "abcd\r\nefgh\r\nxbcy\r\n fg", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste over a selection", "keep this text",
+       [](TTxtEdit& e) {
+         Clipboard()->SetAsWideText(L"that");
+         Select(e, {6, 1}, {10, 1});
+         e.PasteFromClipboard();
+       },
+       "keep that text", {urPasteBegin, urDelete, urPaste, urPasteEnd}},
+      {"cut", "one two",
+       [](TTxtEdit& e) {
+         Select(e, {4, 1}, {8, 1});
+         e.CutToClipboard();
+       },
+       "one", {urDelete}},
+      {"deleting a selection", "one\r\ntwo\r\nthree",
+       [](TTxtEdit& e) {
+         Select(e, {2, 1}, {3, 3});
+         Cmd(e, ecDeleteChar);
+       },
+       "oree", {urDelete}},
+      {"deleting a selection made backwards", "one\r\ntwo\r\nthree",
+       [](TTxtEdit& e) {
+         Select(e, {3, 3}, {2, 1});
+         Cmd(e, ecDeleteLastChar);
+       },
+       "oree", {urDeleteAfterCaret}},
+      {"deleting a column", "abcd\r\nefgh\r\nij",
+       [](TTxtEdit& e) {
+         Select(e, {2, 1}, {4, 3}, smColumn);
+         Cmd(e, ecDeleteChar);
+       },
+       "ad\r\neh\r\ni", {urDelete}},
+      {"deleting whole lines", "a\r\nb\r\nc",
+       [](TTxtEdit& e) {
+         Select(e, {1, 1}, {1, 2}, smLine);
+         Cmd(e, ecDeleteChar);
+       },
+       "c", {urDelete}},
+      {"backspace", "abc",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({3, 1});
+         Cmd(e, ecDeleteLastChar);
+       },
+       "ac", {urSilentDelete}},
+      {"backspace at a line start", "ab\r\ncd",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({1, 2});
+         Cmd(e, ecDeleteLastChar);
+       },
+       "abcd", {urSilentDelete}},
+      {"delete last word", "one two",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({8, 1});
+         Cmd(e, ecDeleteLastWord);
+       },
+       "one ", {urSilentDelete}},
+      {"delete to line start", "one two",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({5, 1});
+         Cmd(e, ecDeleteBOL);
+       },
+       "two", {urSilentDelete}},
+      {"delete", "abc",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({2, 1});
+         Cmd(e, ecDeleteChar);
+       },
+       "ac", {urSilentDeleteAfterCaret}},
+      {"delete at a line end", "ab\r\ncd",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({3, 1});
+         Cmd(e, ecDeleteChar);
+       },
+       "abcd", {urSilentDeleteAfterCaret}},
+      {"delete word", "one two",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({1, 1});
+         Cmd(e, ecDeleteWord);
+       },
+       "two", {urSilentDeleteAfterCaret}},
+      {"delete to line end", "one two",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({4, 1});
+         Cmd(e, ecDeleteEOL);
+       },
+       "one", {urSilentDeleteAfterCaret}},
+      {"delete line", "a\r\nb\r\nc",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({1, 2});
+         Cmd(e, ecDeleteLine);
+       },
+       "a\r\nc", {urSilentDeleteAfterCaret}},
+      {"delete the last line, which is only emptied", "a\r\nb",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({1, 2});
+         Cmd(e, ecDeleteLine);
+       },
+       "a\r\n", {urSilentDeleteAfterCaret}},
+      {"line break", "abcd",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({3, 1});
+         Cmd(e, ecLineBreak);
+       },
+       "ab\r\ncd", {urLineBreak}},
+      {"line break with auto indent", "  abcd",
+       [](TTxtEdit& e) {
+         e.SetOptions(e.Options() + eoAutoIndent);
+         e.SetCaretXY({5, 1});
+         Cmd(e, ecLineBreak);
+       },
+       "  ab\r\n  cd", {urLineBreak}},
+      {"insert line", "abcd",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({3, 1});
+         Cmd(e, ecInsertLine);
+       },
+       "ab\r\ncd", {urLineBreak}},
+      {"line break over a selection", "abcd",
+       [](TTxtEdit& e) {
+         Select(e, {2, 1}, {4, 1});
+         Cmd(e, ecLineBreak);
+       },
+       "a\r\nd", {urDelete, urLineBreak}},
+      {"block indent", "one\r\ntwo\r\nthree",
+       [](TTxtEdit& e) {
+         e.SetTabWidth(2);
+         Select(e, {1, 1}, {2, 2});
+         Cmd(e, ecBlockIndent);
+       },
+       "  one\r\n  two\r\nthree", {urIndent}},
+      {"block unindent", "  one\r\n\ttwo\r\nthree",
+       [](TTxtEdit& e) {
+         e.SetTabWidth(2);
+         Select(e, {1, 1}, {3, 2});
+         Cmd(e, ecBlockUnindent);
+       },
+       "one\r\ntwo\r\nthree", {urUnindent}},
+      {"case change of a block", "abc def",
+       [](TTxtEdit& e) {
+         Select(e, {5, 1}, {8, 1});
+         Cmd(e, ecUpperCaseBlock);
+       },
+       "abc DEF", {urSelection, urCaret}},
+      {"case change of a word", "abc def",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({6, 1});
+         Cmd(e, ecTitleCase);
+       },
+       "abc Def", {urSelection, urCaret}},
+      {"tab", "ab",
+       [](TTxtEdit& e) {
+         e.SetTabWidth(4);
+         e.SetCaretXY({2, 1});
+         Cmd(e, ecTab);
+       },
+       "a   b", {urInsert}},
+      {"shift tab", "    ab",
+       [](TTxtEdit& e) {
+         e.SetTabWidth(4);
+         e.SetCaretXY({5, 1});
+         Cmd(e, ecShiftTab);
+       },
+       "ab", {}},
+  };
+}
+
+bool Holds(const std::vector<TTxtUndoReason>& list, TTxtUndoReason r) {
+  return std::find(list.begin(), list.end(), r) != list.end();
+}
+
+// The reasons that change the text; carets, selections and markers do not.
+std::multiset<int> TextReasons(const std::vector<TTxtUndoReason>& list) {
+  std::multiset<int> r;
+  for (TTxtUndoReason x : list)
+    if (x != urCaret && x != urSelection && x != urGroupBreak) r.insert(x);
+  return r;
+}
+
+}  // namespace
+
+TEST(UndoReasons, EveryReasonUndoesAndRedoesExactly) {
+  for (const TReasonCase& c : ReasonCases()) {
+    SCOPED_TRACE(c.Name);
+    TTxtEdit e(nullptr);
+    e.SetTextA(c.Start);
+    e.SetModified(false);
+    c.Change(e);
+    ASSERT_EQ(e.TextA(), c.End);
+    EXPECT_TRUE(e.Modified() || c.Recorded.empty());
+    const std::vector<TTxtUndoReason> recorded = Reasons(e.UndoList());
+    for (TTxtUndoReason r : c.Recorded) EXPECT_TRUE(Holds(recorded, r)) << "reason " << int(r);
+
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE(round);
+      e.Undo();
+      EXPECT_EQ(e.TextA(), c.Start);
+      EXPECT_FALSE(e.CanUndo());
+      EXPECT_FALSE(e.Modified());
+      // The redo list holds the same kinds of text change that the undo list held.
+      EXPECT_EQ(TextReasons(Reasons(e.RedoList())), TextReasons(recorded));
+      e.Redo();
+      EXPECT_EQ(e.TextA(), c.End);
+      EXPECT_FALSE(e.CanRedo());
+      EXPECT_TRUE(e.Modified() || c.Recorded.empty());
+      EXPECT_EQ(TextReasons(Reasons(e.UndoList())), TextReasons(recorded));
+    }
+  }
+}
+
+namespace {
+class TDropEdit : public TTxtEdit {
+ public:
+  using TTxtEdit::TTxtEdit;
+  using TCustomTxtEdit::DragDrop;
+};
+}  // namespace
+
+TEST(UndoReasons, ADropIsUndoneAndRedoneWithItsSelection) {
+  TEditorHost h;
+  auto* drop = new TDropEdit(&h.Form());
+  drop->SetParent(&h.Form());
+  drop->SetBorderStyle(bsNone);
+  drop->SetBounds(0, 0, 300, 100);
+  h.Settle();
+  TDropEdit& e = *drop;
+  e.SetTextA("abc XYZ def");
+  // Copying with Ctrl held: the selection stays and the copy lands at the drop point.
+  BYTE saved[256], state[256];
+  GetKeyboardState(saved);
+  std::copy(saved, saved + 256, state);
+  state[VK_CONTROL] = 0x80;
+  SetKeyboardState(state);
+  Select(e, {5, 1}, {8, 1});
+  // The left half of the cell after the last character.
+  const TPoint at = e.RowColumnToPixels({12, 1});
+  e.DragDrop(&e, at.X + 1, at.Y + e.TextHeight() / 2);
+  SetKeyboardState(saved);
+  ASSERT_EQ(e.TextA(), "abc XYZ defXYZ");
+  EXPECT_EQ(Reasons(e.UndoList()), (std::vector<TTxtUndoReason>{urDragDropInsert}));
+  for (int round = 0; round < 2; ++round) {
+    e.Undo();
+    EXPECT_EQ(e.TextA(), "abc XYZ def");
+    e.Redo();
+    EXPECT_EQ(e.TextA(), "abc XYZ defXYZ");
+    EXPECT_EQ(e.SelText(), "XYZ");
+  }
+}
+
+// Two changes of the same kind, separated by nothing that breaks a group.
+struct TGroupCase {
+  const char* Name;
+  const char* Start;
+  std::function<void(TTxtEdit&)> Setup;
+  std::function<void(TTxtEdit&)> Change;  // run twice
+  bool Merges;                            // one step with grouping
+};
+
+TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
+  const std::vector<TGroupCase> cases = {
+      {"typing", "", [](TTxtEdit&) {}, [](TTxtEdit& e) { Type(e, "a"); }, true},
+      {"backspace", "abcd", [](TTxtEdit& e) { e.SetCaretXY({5, 1}); },
+       [](TTxtEdit& e) { Cmd(e, ecDeleteLastChar); }, true},
+      {"delete", "abcd", [](TTxtEdit& e) { e.SetCaretXY({1, 1}); }, [](TTxtEdit& e) { Cmd(e, ecDeleteChar); },
+       true},
+      {"delete word", "one two three", [](TTxtEdit& e) { e.SetCaretXY({1, 1}); },
+       [](TTxtEdit& e) { Cmd(e, ecDeleteWord); }, true},
+      {"line break", "abc", [](TTxtEdit& e) { e.SetCaretXY({2, 1}); }, [](TTxtEdit& e) { Cmd(e, ecLineBreak); },
+       true},
+      {"block indent", "one\r\ntwo", [](TTxtEdit& e) { e.SelectAll(); }, [](TTxtEdit& e) { Cmd(e, ecBlockIndent); },
+       false},
+      {"block unindent", "        one\r\n        two", [](TTxtEdit& e) { e.SelectAll(); },
+       [](TTxtEdit& e) { Cmd(e, ecBlockUnindent); }, false},
+      {"paste", "", [](TTxtEdit&) { Clipboard()->SetAsWideText(L"p"); },
+       [](TTxtEdit& e) { e.PasteFromClipboard(); }, false},
+  };
+  for (const TGroupCase& c : cases) {
+    for (bool grouping : {true, false}) {
+      SCOPED_TRACE(std::string(c.Name) + (grouping ? " with grouping" : " without grouping"));
+      TTxtEdit e(nullptr);
+      e.SetTextA(c.Start);
+      e.SetTabWidth(4);
+      e.SetOptions(grouping ? e.Options() + eoGroupUndo : e.Options() - eoGroupUndo);
+      c.Setup(e);
+      c.Change(e);
+      const AnsiString middle = e.TextA();
+      c.Change(e);
+      const AnsiString end = e.TextA();
+      ASSERT_NE(middle, end);
+      ASSERT_NE(middle, AnsiString(c.Start));
+      e.Undo();
+      EXPECT_EQ(e.TextA(), grouping && c.Merges ? AnsiString(c.Start) : middle);
+      while (e.CanUndo()) e.Undo();
+      EXPECT_EQ(e.TextA(), c.Start);
+      e.Redo();
+      EXPECT_EQ(e.TextA(), grouping && c.Merges ? end : middle);
+      while (e.CanRedo()) e.Redo();
+      EXPECT_EQ(e.TextA(), end);
+    }
+  }
+}
+
+TEST(UndoReasons, DifferentReasonsAndCaretMovesBreakGroups) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abc");
+  e.SetCaretXY({4, 1});
+  Type(e, "de");
+  Cmd(e, ecDeleteLastChar);
+  Cmd(e, ecDeleteLastChar);
+  Type(e, "X");
+  ASSERT_EQ(e.TextA(), "abcX");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abc");  // the typed X
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abcde");  // both backspaces at once
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abc");
+  EXPECT_FALSE(e.CanUndo());
+
+  // A caret move leaves a group break; it travels between the lists with its step.
+  e.Redo();
+  e.Redo();
+  e.Redo();
+  ASSERT_EQ(e.TextA(), "abcX");
+  Cmd(e, ecLeft);
+  Cmd(e, ecRight);
+  EXPECT_EQ(e.UndoList()->LastChangeReason(), urGroupBreak);
+  Type(e, "Y");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abcX");
+  e.Undo();
+  EXPECT_EQ(e.TextA(), "abc");
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "abcX");
+  e.Redo();
+  EXPECT_EQ(e.TextA(), "abcXY");
+  EXPECT_FALSE(e.CanRedo());
+}
