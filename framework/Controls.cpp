@@ -256,6 +256,9 @@ void TControl::SetParentComponent(TComponent* Value) { SetParent(dynamic_cast<TW
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == parent_) return;
   if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  // Refused before anything changes: the control stays where it was, windows and all.
+  if (auto* self = dynamic_cast<TWinControl*>(this); self && AParent && self->ContainsControl(AParent))
+    throw EInvalidOperation("A control cannot be placed inside its own child");
   if (parent_) parent_->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
 }

@@ -1,5 +1,5 @@
-// The program as a person starts it: Verdan.exe with a file shows its main window, and closing
-// the window ends the process cleanly with exit code 0.
+// The program as a person starts it: Verdan.exe, with a file or without, shows its sizeable main
+// window, and closing the window ends the process cleanly with exit code 0.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,7 +43,63 @@ HWND WaitForMainWindow(DWORD processId, HANDLE process) {
   return nullptr;
 }
 
+// Finds a window of the process by class name, visible or not.
+struct TClassSearch {
+  DWORD processId;
+  const wchar_t* className;
+  HWND found;
+};
+
+BOOL CALLBACK FindWindowOfClass(HWND wnd, LPARAM param) {
+  auto* search = reinterpret_cast<TClassSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  wchar_t name[64] = {};
+  GetClassNameW(wnd, name, 64);
+  if (pid == search->processId && std::wstring(name) == search->className) {
+    search->found = wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Starts the program with the arguments, checks its main window, closes it and returns the
+// exit code (99 when it had to be ended by force).
+DWORD RunAndClose(const WideString& arguments) {
+  WideString commandLine = L"\"" + ProgramPath() + L"\"" + arguments;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ADD_FAILURE() << "cannot start the program";
+    return 12345;
+  }
+  HWND main = WaitForMainWindow(pi.dwProcessId, pi.hProcess);
+  EXPECT_NE(main, nullptr) << "the main window did not appear";
+  if (main) {
+    wchar_t caption[256] = {};
+    GetWindowTextW(main, caption, 256);
+    EXPECT_NE(std::wstring(caption).find(L"Halcorn Verdan"), std::wstring::npos);
+    LONG style = GetWindowLongW(main, GWL_STYLE);
+    EXPECT_TRUE(style & WS_THICKFRAME) << "the main window is sizeable";
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    // Other copies of the program find this one by its application window.
+    TClassSearch search{pi.dwProcessId, L"TApplication", nullptr};
+    EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&search));
+    EXPECT_NE(search.found, nullptr);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+  DWORD exitCode = 12345;
+  GetExitCodeProcess(pi.hProcess, &exitCode);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return exitCode;
+}
+
 }  // namespace
+
+TEST(Program, StartsEmptyAndEndsWithExitCodeZeroWhenClosed) { EXPECT_EQ(RunAndClose(L""), 0u); }
 
 TEST(Program, ShowsAFileAndEndsWithExitCodeZeroWhenClosed) {
   TTempDirectory folder;
@@ -53,20 +109,5 @@ TEST(Program, ShowsAFileAndEndsWithExitCodeZeroWhenClosed) {
   DWORD written = 0;
   WriteFile(h, "one\r\ntwo\r\n", 10, &written, nullptr);
   CloseHandle(h);
-
-  WideString commandLine = L"\"" + ProgramPath() + L"\" \"" + file + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-      << "cannot start " << ProgramPath().size();
-  HWND main = WaitForMainWindow(pi.dwProcessId, pi.hProcess);
-  EXPECT_NE(main, nullptr) << "the main window did not appear";
-  if (main) PostMessageW(main, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
-  DWORD exitCode = 12345;
-  GetExitCodeProcess(pi.hProcess, &exitCode);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  EXPECT_EQ(exitCode, 0u);
+  EXPECT_EQ(RunAndClose(L" \"" + file + L"\""), 0u);
 }

@@ -3,6 +3,7 @@
 // cursors and fonts; no GDI objects or memory left behind by forms made again and again.
 #include <gtest/gtest.h>
 
+#include "AllocationCount.h"
 #include "ControlTestSupport.h"
 #include "framework/Actions.h"
 #include "framework/GdiHandles.h"
@@ -345,11 +346,16 @@ TEST(ApplicationResources, FormsMadeAThousandTimesLeaveNothingBehind) {
   for (int i = 0; i < 20; ++i) makeOne();  // the first rounds register classes and fill caches
   Pump();
   int gdi = GdiObjectCount();
+  std::ptrdiff_t blocks = LiveAllocations();
+  TForm* probe = new TForm(nullptr, CreateNew);
+  EXPECT_GT(LiveAllocations(), blocks);  // the count sees what the framework allocates
+  Free(probe);
   SIZE_T before = memory();
   for (int i = 0; i < 1000; ++i) makeOne();
   Pump();
   EXPECT_EQ(GdiObjectCount(), gdi);
-  EXPECT_LT(memory(), before + 1024 * 1024);
+  EXPECT_EQ(LiveAllocations(), blocks);  // not one block of ours left behind
+  EXPECT_LT(memory(), before + 1024 * 1024);  // nor much of the system's
   EXPECT_EQ(Screen->FormCount(), 0);
 }
 

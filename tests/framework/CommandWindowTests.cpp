@@ -8,7 +8,9 @@
 #include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "framework/GdiHandles.h"
 #include "framework/Menus.h"
+#include "tests/framework/AllocationCount.h"
 #include "tests/framework/ControlTestSupport.h"
 
 namespace {
@@ -410,12 +412,19 @@ TEST(CommandFormFiles, AFormWithActionsAMenuBarAndAContextMenu) {
 }
 
 TEST(CommandFormFiles, FormsWithCommandsComeAndGoWithoutLeaks) {
-  int menus = TMenuHandle::LiveCount();
-  for (int i = 0; i < 30; ++i) {
+  auto makeOne = [] {
     TCmdTestForm* form = New<TCmdTestForm>(nullptr);
     form->Show();
     Pump();
     Free(form);
-  }
+    Pump();
+  };
+  makeOne();  // the first round registers classes and fills caches
+  int menus = TMenuHandle::LiveCount();
+  int gdi = GdiObjectCount();
+  std::ptrdiff_t blocks = LiveAllocations();
+  for (int i = 0; i < 30; ++i) makeOne();
   EXPECT_EQ(TMenuHandle::LiveCount(), menus);
+  EXPECT_EQ(GdiObjectCount(), gdi);
+  EXPECT_EQ(LiveAllocations(), blocks);  // read from its file, freed, and nothing of it left
 }

@@ -363,3 +363,193 @@ TEST(ControlMessages, TheWheelCountsWholeNotchesForItsUpAndDownEvents) {
   EXPECT_EQ(wheel.log, (std::vector<std::string>{"down", "up", "up"}));
   EXPECT_EQ(control->Log[control->Log.size() - 3], "wheel -60 300,400 [Ctrl]");
 }
+
+namespace {
+// Where a control's window is, relative to its parent window's client area.
+TRect WindowPlace(TWinControl* c) {
+  RECT r;
+  GetWindowRect(c->Handle(), &r);
+  MapWindowPoints(nullptr, GetParent(c->Handle()), reinterpret_cast<POINT*>(&r), 2);
+  return ToTRect(r);
+}
+}  // namespace
+
+TEST(ControlWindows, TreesBuiltFromTheLeavesOrFromTheRootEndTheSame) {
+  int gdi = GdiObjectCount();
+  for (bool fromLeaves : {true, false}) {
+    TFormScope scope;
+    TForm* form = scope.Form;
+    auto* panel = new TWcPanel(form);
+    panel->SetBounds(5, 6, 150, 80);
+    auto* control = new TWcControl(form);
+    auto* graphic = new TWcGraphic(form);
+    if (fromLeaves) {
+      // The children know their parent before it has a window or a parent of its own.
+      control->SetParent(panel);
+      graphic->SetParent(panel);
+      EXPECT_FALSE(panel->HandleAllocated());
+      EXPECT_FALSE(control->HandleAllocated());
+      panel->SetParent(form);
+    } else {
+      panel->SetParent(form);
+      ASSERT_TRUE(panel->HandleAllocated());  // placed on a shown form it gets its window at once
+      control->SetParent(panel);
+      graphic->SetParent(panel);
+    }
+    // Bounds set after the window exists move the window.
+    control->SetBounds(20, 30, 60, 25);
+    graphic->SetBounds(90, 10, 20, 10);
+    ASSERT_TRUE(control->HandleAllocated());
+    EXPECT_EQ(GetParent(control->Handle()), panel->Handle());
+    EXPECT_EQ(GetParent(panel->Handle()), form->Handle());
+    EXPECT_TRUE(IsWindowVisible(control->Handle()));
+    EXPECT_TRUE(control->Showing());
+    EXPECT_EQ(WindowPlace(control), Rect(20, 30, 80, 55));
+    EXPECT_EQ(WindowPlace(panel), Rect(5, 6, 155, 86));
+    EXPECT_EQ(panel->ControlCount(), 2);
+    EXPECT_EQ(form->ComponentCount(), 3);
+  }
+  EXPECT_EQ(GdiObjectCount(), gdi);
+}
+
+TEST(ControlWindows, AParentsNewWindowBringsBackItsChildrenAsTheyWere) {
+  TFormScope scope;
+  auto* panel = Child<TWcPanel>(scope.Form, 10, 10, 200, 120);
+  auto* control = Child<TWcControl>(panel, 15, 20, 50, 25);
+  control->SetCaption(L"kept");
+  auto* hidden = new TWcControl(scope.Form);
+  hidden->SetBounds(70, 20, 30, 25);
+  hidden->Hide();
+  hidden->SetParent(panel);
+  auto* graphic = Child<TWcGraphic>(panel, 110, 20, 30, 25);
+  auto* nested = Child<TWcPanel>(panel, 0, 60, 200, 60);
+  auto* leaf = Child<TWcControl>(nested, 1, 2, 30, 20);
+  leaf->SetAlign(alRight);
+  Pump();
+  HWND oldPanel = panel->Handle();
+  HWND oldControl = control->Handle();
+  HWND oldLeaf = leaf->Handle();
+  TRect leafPlace = WindowPlace(leaf);
+  EXPECT_FALSE(hidden->HandleAllocated());
+
+  panel->RecreateWnd();
+  EXPECT_FALSE(IsWindow(oldPanel));
+  EXPECT_FALSE(IsWindow(oldControl));
+  EXPECT_FALSE(IsWindow(oldLeaf));
+  EXPECT_EQ(FindControl(oldControl), nullptr);
+  ASSERT_TRUE(control->HandleAllocated());
+  ASSERT_TRUE(leaf->HandleAllocated());
+  EXPECT_EQ(GetParent(control->Handle()), panel->Handle());
+  EXPECT_EQ(GetParent(leaf->Handle()), nested->Handle());
+  EXPECT_EQ(GetParent(nested->Handle()), panel->Handle());
+  EXPECT_TRUE(IsWindowVisible(control->Handle()));
+  EXPECT_TRUE(IsWindowVisible(leaf->Handle()));
+  EXPECT_EQ(WindowPlace(control), Rect(15, 20, 65, 45));
+  EXPECT_EQ(WindowPlace(leaf), leafPlace);
+  EXPECT_EQ(FindControl(control->Handle()), control);
+  wchar_t text[16];
+  GetWindowTextW(control->Handle(), text, 16);
+  EXPECT_STREQ(text, L"kept");
+  EXPECT_FALSE(hidden->HandleAllocated());  // still made only when it is needed
+  // The graphic child is still there for the mouse of the new window.
+  SendMouse(panel->Handle(), WM_LBUTTONDOWN, 115, 25, MK_LBUTTON);
+  SendMouse(panel->Handle(), WM_LBUTTONUP, 115, 25, 0);
+  EXPECT_EQ(graphic->Log, (std::vector<std::string>{"down L 5,5 [Left]", "up L 5,5 [Left]"}));
+}
+
+TEST(ControlWindows, AControlMovedToAnotherParentTakesItsWindowAlong) {
+  TFormScope scope;
+  auto* a = Child<TWcPanel>(scope.Form, 0, 0, 100, 100);
+  auto* b = Child<TWcPanel>(scope.Form, 100, 0, 100, 100);
+  auto* control = Child<TWcControl>(a, 10, 10, 30, 20);
+  control->SetCaption(L"moved");
+  Pump();
+  control->SetParent(b);
+  ASSERT_TRUE(control->HandleAllocated());
+  EXPECT_EQ(GetParent(control->Handle()), b->Handle());
+  EXPECT_EQ(WindowPlace(control), Rect(10, 10, 40, 30));
+  EXPECT_TRUE(IsWindowVisible(control->Handle()));
+  EXPECT_EQ(a->ControlCount(), 0);
+  EXPECT_EQ(b->ControlCount(), 1);
+
+  // To a parent without a window: the window goes and comes back when the parent has one.
+  TWcPanel loose(nullptr);
+  control->SetParent(&loose);
+  EXPECT_FALSE(control->HandleAllocated());
+  EXPECT_FALSE(control->Showing());
+  control->SetParent(a);
+  ASSERT_TRUE(control->HandleAllocated());
+  EXPECT_EQ(GetParent(control->Handle()), a->Handle());
+  EXPECT_TRUE(IsWindowVisible(control->Handle()));
+  EXPECT_EQ(control->Caption(), L"moved");
+  // A control cannot be put inside its own child.
+  HWND inside = control->Handle();
+  EXPECT_THROW(a->SetParent(control), EInvalidOperation);
+  EXPECT_EQ(a->Parent(), scope.Form);
+  EXPECT_EQ(control->Parent(), a);
+  EXPECT_EQ(control->Handle(), inside);  // nothing was taken apart on the way
+  EXPECT_TRUE(IsWindowVisible(inside));
+}
+
+TEST(ControlLayout, ResizingTheWindowRealignsTheChildren) {
+  TFormScope scope(300, 200);
+  TForm* form = scope.Form;
+  auto* top = Child<TWcPanel>(form, 0, 0, 10, 30);
+  top->SetAlign(alTop);
+  auto* client = Child<TWcPanel>(form, 0, 0, 10, 10);
+  client->SetAlign(alClient);
+  auto* right = Child<TWcControl>(client, 0, 0, 40, 10);
+  right->SetAlign(alRight);
+  auto* corner = Child<TWcGraphic>(client, 10, 10, 20, 20);
+  corner->SetAnchors(TAnchors{akRight, akBottom});
+  Pump();
+  int cw = form->ClientWidth();
+  int ch = form->ClientHeight();
+  EXPECT_EQ(client->BoundsRect(), Rect(0, 30, cw, ch));
+  TRect cornerBefore = corner->BoundsRect();
+
+  // The user (or the system) resizes the window; the controls hear it from the window.
+  RECT r;
+  GetWindowRect(form->Handle(), &r);
+  SetWindowPos(form->Handle(), nullptr, 0, 0, r.right - r.left + 50, r.bottom - r.top + 40,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(form->Width(), r.right - r.left + 50);
+  EXPECT_EQ(form->ClientWidth(), cw + 50);
+  EXPECT_EQ(form->ClientHeight(), ch + 40);
+  EXPECT_EQ(top->BoundsRect(), Rect(0, 0, cw + 50, 30));
+  EXPECT_EQ(client->BoundsRect(), Rect(0, 30, cw + 50, ch + 40));
+  EXPECT_EQ(WindowPlace(client), Rect(0, 30, cw + 50, ch + 40));
+  EXPECT_EQ(right->BoundsRect(), Rect(cw + 10, 0, cw + 50, ch + 10));
+  EXPECT_EQ(WindowPlace(right), right->BoundsRect());
+  EXPECT_EQ(corner->BoundsRect(), Rect(cornerBefore.Left + 50, cornerBefore.Top + 40, cornerBefore.Right + 50,
+                                       cornerBefore.Bottom + 40));
+
+  // Maximized and back: the same places as before.
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  EXPECT_GT(client->Width(), cw + 50);
+  ShowWindow(form->Handle(), SW_RESTORE);
+  EXPECT_EQ(client->BoundsRect(), Rect(0, 30, cw + 50, ch + 40));
+  EXPECT_EQ(corner->BoundsRect().Left, cornerBefore.Left + 50);
+}
+
+TEST(ControlWindows, AWindowDestroyedBehindTheFrameworksBackLeavesUsableControls) {
+  TForm* form = NewShownForm();
+  auto* panel = Child<TWcPanel>(form, 0, 0, 100, 100);
+  auto* control = Child<TWcControl>(panel, 10, 10, 30, 20);
+  control->SetCaption(L"typed");
+  HWND wnd = control->Handle();
+  Pump();
+  DestroyWindow(panel->Handle());  // not through the framework
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_FALSE(panel->HandleAllocated());
+  EXPECT_FALSE(control->HandleAllocated());
+  EXPECT_EQ(FindControl(wnd), nullptr);
+  EXPECT_EQ(control->Caption(), L"typed");
+  // Asked for, the windows come back in their places.
+  HWND again = control->Handle();
+  ASSERT_TRUE(IsWindow(again));
+  EXPECT_EQ(GetParent(again), panel->Handle());
+  EXPECT_EQ(GetParent(panel->Handle()), form->Handle());
+  // Freeing everything afterwards is as safe as ever.
+  Free(form);
+}
