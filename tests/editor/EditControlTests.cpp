@@ -677,6 +677,24 @@ TEST(EditControl, CaretLineNumberIsRepaintedWithoutAStatusHandler) {
   EXPECT_TRUE(host.PendingAt(2, 4 * th + th / 2));  // the new one's
   EXPECT_FALSE(host.PendingAt(2, 2 * th + th / 2));
   host.Settle();
+  // A status handler changes nothing about it.
+  TStatusLog log;
+  edit.OnStatusChange = TStatusChangeEvent(&log, &TStatusLog::Changed);
+  edit.SetCaretXY({1, 9});
+  EXPECT_GE(log.calls, 1);
+  EXPECT_TRUE(host.PendingAt(2, 4 * th + th / 2));
+  EXPECT_TRUE(host.PendingAt(2, 8 * th + th / 2));
+  EXPECT_FALSE(host.PendingAt(2, 6 * th + th / 2));
+  host.Settle();
+  // Inside a paint lock the old and new lines are those before and after the whole change.
+  edit.BeginUpdate();
+  edit.SetCaretXY({1, 12});
+  edit.SetCaretXY({1, 3});
+  edit.EndUpdate();
+  EXPECT_TRUE(host.PendingAt(2, 8 * th + th / 2));
+  EXPECT_TRUE(host.PendingAt(2, 2 * th + th / 2));
+  host.Settle();
+  edit.OnStatusChange = {};
   // With every line numbered nothing changes in the gutter.
   edit.Gutter()->SetNumberAllLines(true);
   host.Settle();
