@@ -1,5 +1,7 @@
 // The storage core: paths, lists, objects by their published properties, sub-storages,
 // options and the encryption hooks (through the INI back end).
+#include <algorithm>
+
 #include "StorageTestSupport.h"
 #include "framework/Colors.h"
 #include "framework/DateTime.h"
@@ -482,4 +484,30 @@ TEST_F(StorageTest, EncryptionHooksOnlyWhenEnabled) {
   s->DisablePropertyValueEncryption();
   s->Flush();
   EXPECT_EQ(SectionText("C"), "Plain=abc|Secret=YGNi");
+}
+
+TEST_F(StorageTest, LongEncryptedValuesSurviveTheFile) {
+  // Encoded values are cut into lines of 76 characters; the file must still give them back
+  // whole, and the break must not end the value's line in the file.
+  struct Crypt {
+    void Swap(AnsiString& v) { std::reverse(v.begin(), v.end()); }
+  } crypt;
+  const AnsiString secret = AnsiString(" leading blank, ") + AnsiString(150, 'x') + "\r\n and a line break ";
+  {
+    auto s = Open();
+    s->OnEncryptPropertyValue = TApPropertyValueCryptEvent(&crypt, &Crypt::Swap);
+    s->EnablePropertyValueEncryption();
+    s->WriteString("C\\Secret", secret);
+    s->DisablePropertyValueEncryption();
+    s->WriteString("C\\After", "next");
+  }
+  const AnsiString file = FileText();
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 4) << file;  // section, two values, blank line
+  auto r = Open();
+  r->OnEncryptPropertyValue = TApPropertyValueCryptEvent(&crypt, &Crypt::Swap);
+  r->OnDecryptPropertyValue = TApPropertyValueCryptEvent(&crypt, &Crypt::Swap);
+  r->EnablePropertyValueEncryption();
+  EXPECT_EQ(r->ReadString("C\\Secret", ""), secret);
+  r->DisablePropertyValueEncryption();
+  EXPECT_EQ(r->ReadString("C\\After", ""), "next");
 }
