@@ -412,6 +412,9 @@ class TPublisher {
       p.GetFloat = [get](TObject* o) { return static_cast<long double>(get(o)); };
     } else if constexpr (std::is_pointer_v<V>) {
       p.GetObject = [get](TObject* o) -> TObject* { return get(o); };
+    } else if constexpr (std::is_same_v<V, char>) {
+      // A character's ordinal is 0..255 whatever the sign of char.
+      p.GetOrd = [get](TObject* o) { return static_cast<int64_t>(static_cast<unsigned char>(get(o))); };
     } else if constexpr (std::is_enum_v<V> || std::is_integral_v<V>) {
       p.GetOrd = [get](TObject* o) { return static_cast<int64_t>(get(o)); };
     } else {

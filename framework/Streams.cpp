@@ -127,7 +127,7 @@ void THandleStream::SetSize(int64_t NewSize) {
 // ---- TFileStream ----
 
 TFileStream::TFileStream(const WideString& FileName, uint16_t Mode)
-    : THandleStream(OpenFile(FileName, Mode)), fileName_(FileName) {
+    : THandleStream(OpenFile(FileName, Mode)), fileName_(FileName), writable_((Mode & 0x0F) != fmOpenRead) {
   if (handle_ == INVALID_HANDLE_VALUE) RaiseFileError(Mode == fmCreate, FileName, GetLastError());
 }
 
@@ -139,7 +139,8 @@ void TFileStream::FlushAndClose() {
   if (handle_ == INVALID_HANDLE_VALUE) return;
   HANDLE h = handle_;
   handle_ = INVALID_HANDLE_VALUE;
-  bool flushed = FlushFileBuffers(h) != 0;
+  // Flushing needs write access: a handle opened for reading has nothing to flush.
+  bool flushed = !writable_ || FlushFileBuffers(h) != 0;
   DWORD error = flushed ? 0 : GetLastError();
   if (!CloseHandle(h) && flushed) error = GetLastError();
   if (error != 0) RaiseLastOSError(error);

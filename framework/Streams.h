@@ -75,11 +75,13 @@ class TFileStream : public THandleStream {
   ~TFileStream() override;
   const WideString& FileName() const { return fileName_; }
   // Writes what the system still buffers and closes the file; raises EOSError when either
-  // fails. The stream can do nothing more afterwards.
+  // fails. A file opened only for reading is just closed. The stream can do nothing more
+  // afterwards.
   void FlushAndClose();
 
  private:
   WideString fileName_;
+  bool writable_;
 };
 
 // A stream over a block of memory. The block may come from outside (SetPointer); such a view

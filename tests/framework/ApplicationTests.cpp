@@ -5,13 +5,12 @@
 
 #include "AllocationCount.h"
 #include "ControlTestSupport.h"
+#include "ProcessMemory.h"
 #include "framework/Actions.h"
 #include "framework/GdiHandles.h"
 #include "framework/HintWindow.h"
 #include "framework/Screen.h"
 #include "framework/Win.h"
-
-#include <psapi.h>
 
 namespace {
 
@@ -337,12 +336,6 @@ TEST(ApplicationResources, FormsMadeAThousandTimesLeaveNothingBehind) {
     Pump();
     Free(form);
   };
-  auto memory = [] {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;
-  };
   for (int i = 0; i < 20; ++i) makeOne();  // the first rounds register classes and fill caches
   Pump();
   int gdi = GdiObjectCount();
@@ -350,12 +343,12 @@ TEST(ApplicationResources, FormsMadeAThousandTimesLeaveNothingBehind) {
   TForm* probe = new TForm(nullptr, CreateNew);
   EXPECT_GT(LiveAllocations(), blocks);  // the count sees what the framework allocates
   Free(probe);
-  SIZE_T before = memory();
+  size_t before = ProcessPrivateBytes();
   for (int i = 0; i < 1000; ++i) makeOne();
   Pump();
   EXPECT_EQ(GdiObjectCount(), gdi);
   EXPECT_EQ(LiveAllocations(), blocks);  // not one block of ours left behind
-  EXPECT_LT(memory(), before + 1024 * 1024);  // nor much of the system's
+  EXPECT_LT(ProcessPrivateBytes(), before + 1024 * 1024);  // nor much of the system's
   EXPECT_EQ(Screen->FormCount(), 0);
 }
 

@@ -217,6 +217,46 @@ TEST_F(IniTest, MemIniFileReadsAndWritesItsFile) {
   EXPECT_EQ(ini.ReadInteger("Main", "Height", 0), 480);
 }
 
+TEST_F(IniTest, FileRoundTripsKeepValuesWithEqualsSignsAndIgnoreCaseInNames) {
+  WideString name = tmp_.File(L"round.ini");
+  PutBytes(name,
+           "; settings\r\n"
+           "\r\n"
+           "[Paths]\r\n"
+           "\r\n"
+           "Query = a=b=c \r\n"
+           "  ; between keys\r\n"
+           "Empty=\r\n"
+           "Equals===\r\n"
+           "[paths]\r\n"
+           "Extra=x\r\n");
+  {
+    TMemIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("PATHS", "query", ""), "a=b=c");
+    EXPECT_EQ(ini.ReadString("Paths", "Equals", ""), "==");
+    EXPECT_EQ(ini.ReadString("Paths", "extra", ""), "x");
+    ini.WriteString("paths", "QUERY", "k=v;w");
+    ini.WriteString("Paths", "New", "=lead");
+    ini.UpdateFile();
+  }
+  EXPECT_EQ(GetBytes(name), "[Paths]\r\nQuery=k=v;w\r\nEmpty=\r\nEquals===\r\nExtra=x\r\nNew==lead\r\n\r\n");
+  TMemIniFile again(name);
+  EXPECT_EQ(again.ReadString("Paths", "Query", ""), "k=v;w");
+  EXPECT_EQ(again.ReadString("Paths", "New", ""), "=lead");
+  EXPECT_EQ(again.ReadString("Paths", "Equals", ""), "==");
+  EXPECT_TRUE(again.ValueExists("paths", "empty"));
+  again.UpdateFile();
+  EXPECT_EQ(GetBytes(name), "[Paths]\r\nQuery=k=v;w\r\nEmpty=\r\nEquals===\r\nExtra=x\r\nNew==lead\r\n\r\n")
+      << "a file written by the document reads back to the same file";
+
+  // The write-through file reads what the document wrote, and the other way round.
+  TIniFile direct(name);
+  EXPECT_EQ(direct.ReadString("PATHS", "query", ""), "k=v;w");
+  direct.WriteString("Paths", "Other", "1=2");
+  TMemIniFile reread(name);
+  EXPECT_EQ(reread.ReadString("paths", "other", ""), "1=2");
+}
+
 TEST_F(IniTest, MemIniFileReportsAFileItCannotWrite) {
   TMemIniFile ini(tmp_.File(L"no such folder\\x.ini"));
   ini.WriteString("S", "k", "v");

@@ -1,11 +1,15 @@
 // Type information, published properties, events, components and collections.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "AllocationCount.h"
+#include "ProcessMemory.h"
 #include "framework/Component.h"
 #include "framework/Lists.h"
 #include "framework/Win.h"
-
-#include <psapi.h>
 
 HV_ENUM(TTestColour, tcRed, tcGreen, tcBlue, tcYellow, tcBlack)
 using TTestColours = TSet<TTestColour>;
@@ -208,6 +212,111 @@ TEST(PublishedProperties, ReadAndWrittenByNameForEveryKind) {
   EXPECT_THROW(GetFloatProp(&obj, FindPropInfo(&obj, "Count")), EPropertyError);
   TPropChild child(nullptr);
   EXPECT_THROW(SetOrdProp(&child, FindPropInfo(&child, "Extra"), 1), EPropertyError);
+}
+
+namespace {
+// One property of each ordinal and float kind that TPropHolder does not have.
+class TKindHolder : public TPersistent {
+  HV_CLASS(TKindHolder, TPersistent)
+ public:
+  char Letter = 0;
+  wchar_t WideLetter = 0;
+  int8_t Short = 0;
+  uint8_t Byte = 0;
+  uint16_t Word = 0;
+  uint32_t LongWord = 0;
+  float Single = 0;
+  long double Extended = 0;
+  TDateTime When = 0;
+  std::string Ansi;
+  std::wstring Wide;
+};
+}  // namespace
+
+HV_PUBLISH(TKindHolder) {
+  p.Field("Letter", &T::Letter);
+  p.Field("WideLetter", &T::WideLetter);
+  p.Field("Short", &T::Short);
+  p.Field("Byte", &T::Byte);
+  p.Field("Word", &T::Word);
+  p.Field("LongWord", &T::LongWord);
+  p.Field("Single", &T::Single);
+  p.Field("Extended", &T::Extended);
+  p.Field("When", &T::When).Type(DateTimeTypeInfo());
+  p.Field("Ansi", &T::Ansi);
+  p.Field("Wide", &T::Wide);
+}
+
+TEST(PublishedProperties, CharactersUnsignedNumbersFloatsAndDatesByName) {
+  TKindHolder k;
+  auto prop = [&](const char* name) -> const TPropInfo& { return FindPropInfo(&k, name); };
+  // Ordinals come back within their type's range, whatever the C++ type's sign.
+  SetOrdProp(&k, prop("Letter"), 0xE9);
+  EXPECT_EQ(k.Letter, '\xE9');
+  EXPECT_EQ(GetOrdProp(&k, prop("Letter")), 0xE9);
+  EXPECT_EQ(prop("Letter").Kind(), tkChar);
+  SetOrdProp(&k, prop("WideLetter"), 0xFFFD);
+  EXPECT_EQ(k.WideLetter, L'\uFFFD');
+  EXPECT_EQ(GetOrdProp(&k, prop("WideLetter")), 0xFFFD);
+  EXPECT_EQ(prop("WideLetter").Kind(), tkWChar);
+  SetOrdProp(&k, prop("Short"), -128);
+  EXPECT_EQ(GetOrdProp(&k, prop("Short")), -128);
+  SetOrdProp(&k, prop("Byte"), 255);
+  EXPECT_EQ(GetOrdProp(&k, prop("Byte")), 255);
+  SetOrdProp(&k, prop("Word"), 65535);
+  EXPECT_EQ(GetOrdProp(&k, prop("Word")), 65535);
+  SetOrdProp(&k, prop("LongWord"), 4294967295LL);
+  EXPECT_EQ(k.LongWord, UINT32_MAX);
+  EXPECT_EQ(GetOrdProp(&k, prop("LongWord")), 4294967295LL);
+  EXPECT_EQ(prop("LongWord").PropType->OrdType, otULong);
+
+  // Each float kind keeps the precision of its own type; the 80-bit one loses none.
+  SetFloatProp(&k, prop("Single"), 0.1L);
+  EXPECT_EQ(k.Single, 0.1f);
+  EXPECT_EQ(GetFloatProp(&k, prop("Single")), static_cast<long double>(0.1f));
+  EXPECT_EQ(prop("Single").PropType->FloatType, ftSingle);
+  const long double fine = 1.0L + 1.0L / 4611686018427387904.0L;  // 1 + 2^-62: more than a double holds
+  ASSERT_NE(static_cast<long double>(static_cast<double>(fine)), fine);
+  SetFloatProp(&k, prop("Extended"), fine);
+  EXPECT_EQ(GetFloatProp(&k, prop("Extended")), fine);
+  EXPECT_EQ(prop("Extended").PropType->FloatType, ftExtended);
+  // A date-time is a float told apart by its type.
+  EXPECT_EQ(prop("When").PropType, &DateTimeTypeInfo());
+  EXPECT_EQ(prop("When").Kind(), tkFloat);
+  SetFloatProp(&k, prop("When"), 45000.75L);
+  EXPECT_EQ(k.When, 45000.75);
+
+  // ANSI and wide strings convert through the ANSI code page when read as the other kind.
+  SetWideStrProp(&k, prop("Ansi"), L"caf\u00e9");
+  EXPECT_EQ(k.Ansi, "caf\xE9");
+  EXPECT_EQ(GetWideStrProp(&k, prop("Ansi")), L"caf\u00e9");
+  SetStrProp(&k, prop("Wide"), "na\xEFve");
+  EXPECT_EQ(k.Wide, L"na\u00efve");
+  EXPECT_EQ(GetStrProp(&k, prop("Wide")), "na\xEFve");
+  EXPECT_EQ(prop("Ansi").Kind(), tkLString);
+  EXPECT_EQ(prop("Wide").Kind(), tkWString);
+  EXPECT_THROW(GetOrdProp(&k, prop("Wide")), EPropertyError);
+  EXPECT_THROW(SetFloatProp(&k, prop("Ansi"), 1), EPropertyError);
+}
+
+HV_ENUM(TWideEnum, we0, we1, we2, we3, we4, we5, we6, we7, we8, we9, we10, we11, we12, we13, we14, we15, we16,
+        we17, we18, we19)
+
+TEST(Sets, ElementsBeyondTheFirstByteByNameAndNumber) {
+  const TTypeInfo& st = TypeInfoOf<TSet<TWideEnum>>();
+  TSet<TWideEnum> s{we0, we7, we8, we15, we16, we19};
+  EXPECT_EQ(SetToString(st, s.ToValue(), true), "[we0,we7,we8,we15,we16,we19]");
+  EXPECT_EQ(SetToString(st, s.ToValue(), false), "we0,we7,we8,we15,we16,we19");
+  EXPECT_EQ(TSet<TWideEnum>::FromValue(StringToSet(st, "we19,WE16 ,we15,we8,we7,we0")), s);
+  EXPECT_EQ(TSet<TWideEnum>::FromValue(StringToSet(st, "[we8,we8]")), (TSet<TWideEnum>{we8}));
+  try {
+    StringToSet(st, "[we1,we20]");
+    FAIL();
+  } catch (const EPropertyError& e) {
+    EXPECT_STREQ(e.what(), "Invalid property element: we20");
+  }
+  // An enumeration's names only; an ordinal number is not one of them.
+  EXPECT_THROW(StringToSet(st, "[3]"), EPropertyError);
 }
 
 TEST(PublishedProperties, StoredAndDefaultInformation) {
@@ -426,6 +535,87 @@ TEST(Components, FreeNotificationInEitherOrder) {
   EXPECT_EQ(w.removals, 0);
 }
 
+namespace {
+// Counts the live instances and forgets the components it watches when they go.
+class TListener : public TComponent {
+ public:
+  TListener(TComponent* owner, int* alive) : TComponent(owner), alive_(alive) { ++*alive_; }
+  ~TListener() override { --*alive_; }
+  void Watch(TComponent* c) {
+    watching.push_back(c);
+    c->FreeNotification(this);
+  }
+  std::vector<TComponent*> watching;
+  TComponent* freeWhenRemoved = nullptr;  // freed from inside the notification
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    std::erase(watching, AComponent);
+    if (freeWhenRemoved && AComponent != freeWhenRemoved) {
+      TComponent* helper = freeWhenRemoved;
+      freeWhenRemoved = nullptr;
+      delete helper;
+    }
+  }
+
+ private:
+  int* alive_;
+};
+}  // namespace
+
+TEST(Components, OwnersOwnedAndWatchersFreedInEveryOrder) {
+  int order[] = {0, 1, 2};  // owner, owned, outsider
+  int rounds = 0;
+  do {
+    int alive = 0;
+    auto* owner = new TListener(nullptr, &alive);
+    auto* owned = new TListener(owner, &alive);
+    auto* outsider = new TListener(nullptr, &alive);
+    TListener* all[] = {owner, owned, outsider};
+    for (TListener* a : all)
+      for (TListener* b : all)
+        if (a != b) a->Watch(b);
+    bool gone[] = {false, false, false};
+    for (int which : order) {
+      if (gone[which]) continue;
+      delete all[which];
+      gone[which] = true;
+      if (which == 0) gone[1] = true;  // the owner took its component along
+      for (int i = 0; i < 3; ++i) {
+        if (gone[i]) continue;
+        for (int j = 0; j < 3; ++j) {
+          if (!gone[j]) continue;
+          EXPECT_EQ(std::count(all[i]->watching.begin(), all[i]->watching.end(), all[j]), 0) << i << j;
+        }
+      }
+      if (!gone[0]) {
+        EXPECT_EQ(owner->ComponentCount(), gone[1] ? 0 : 1);
+      }
+    }
+    EXPECT_EQ(alive, 0) << order[0] << order[1] << order[2];
+    ++rounds;
+  } while (std::next_permutation(std::begin(order), std::end(order)));
+  EXPECT_EQ(rounds, 6);
+
+  // A watcher that, hearing of the component, frees another watcher not told yet.
+  int alive = 0;
+  auto* target = new TListener(nullptr, &alive);
+  auto* first = new TListener(nullptr, &alive);
+  auto* second = new TListener(nullptr, &alive);
+  auto* third = new TListener(target, &alive);
+  first->Watch(target);
+  second->Watch(target);
+  third->Watch(target);
+  third->freeWhenRemoved = first;
+  delete target;  // takes third along, which takes first
+  EXPECT_EQ(alive, 1);
+  EXPECT_TRUE(second->watching.empty());
+  delete second;
+  EXPECT_EQ(alive, 0);
+}
+
 TEST(Components, OwnerHearsAboutOwnedComponentsRemoved) {
   TWatcher owner(nullptr);
   auto* child = new TComponent(&owner);
@@ -581,13 +771,6 @@ TEST(PublishedFields, SetByNameOnlyWithTheirClass) {
 }
 
 namespace {
-size_t ProcessPrivateBytes() {
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.PagefileUsage;
-}
-
 void BuildAndFreeComponentTree(int i) {
   auto* root = new TWatcher(nullptr);
   root->SetName("Root");
@@ -608,8 +791,10 @@ void BuildAndFreeComponentTree(int i) {
 
 TEST(Components, TenThousandTreesLeaveTheProcessMemoryWhereItWas) {
   for (int i = 0; i < 1000; ++i) BuildAndFreeComponentTree(i);  // settle the heap
+  std::ptrdiff_t blocks = LiveAllocations();
   size_t before = ProcessPrivateBytes();
   for (int i = 0; i < 10000; ++i) BuildAndFreeComponentTree(i);
   size_t after = ProcessPrivateBytes();
+  EXPECT_EQ(LiveAllocations(), blocks);  // not one block of ours left behind
   EXPECT_LE(after, before + 64 * 1024) << "grew from " << before << " to " << after;
 }

@@ -166,6 +166,30 @@ TEST(Streams, FileErrorsNameTheFileAndTheSystemReason) {
   EXPECT_THROW(TFileStream(folder.File(L"x.txt"), 3), EFOpenError);
 }
 
+TEST(Streams, FileStreamsAtTheirEdges) {
+  TTestFolder folder;
+  std::wstring name = folder.Write(L"short.bin", "abc");
+  TFileStream r(name, fmOpenRead);
+  char buf[8] = {};
+  // A short read: Read gives what there is, ReadBuffer raises.
+  r.SetPosition(1);
+  EXPECT_EQ(r.Read(buf, 8), 2);
+  EXPECT_EQ(r.Read(buf, 8), 0);
+  r.SetPosition(1);
+  EXPECT_EQ(Raised<EReadError>([&] { r.ReadBuffer(buf, 3); }), "Stream read error");
+  r.SetPosition(5);
+  EXPECT_EQ(r.Read(buf, 1), 0) << "past the end";
+  EXPECT_EQ(Raised<EReadError>([&] { r.ReadBuffer(buf, 1); }), "Stream read error");
+  EXPECT_EQ(Raised<EWriteError>([&] { r.WriteBuffer("x", 1); }), "Stream write error") << "opened for reading";
+  // Zero-byte transfers always succeed.
+  r.ReadBuffer(buf, 0);
+  r.FlushAndClose();
+  EXPECT_EQ(folder.Read(L"short.bin"), "abc");
+  // The file errors are stream errors, so callers can catch the family.
+  EXPECT_THROW(TFileStream(folder.File(L"missing.bin"), fmOpenRead), EStreamError);
+  EXPECT_THROW(TFileStream(folder.File(L"no\\folder.bin"), fmCreate), EStreamError);
+}
+
 TEST(Streams, ShareModesLockFilesAgainstOtherOpeners) {
   TTestFolder folder;
   std::wstring name = folder.Write(L"locked.txt", "content");

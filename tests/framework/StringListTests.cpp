@@ -307,6 +307,28 @@ TEST(StringLists, WideListsFollowTheSameRules) {
   EXPECT_TRUE(back.Equals(&list));
 }
 
+TEST(StringLists, WideListsGiveTheSameErrorsAndKeepTheirItems) {
+  TStringListW list;
+  list.SetText(L"b\na");
+  EXPECT_EQ(ErrorText([&] { list.Delete(2); }), "List index out of bounds (2)");
+  EXPECT_EQ(ErrorText([&] { list.Strings(-1); }), "List index out of bounds (-1)");
+  EXPECT_EQ(ErrorText([&] { list.SetCapacity(1); }), "List capacity out of bounds (1)");
+  list.SetSorted(true);
+  EXPECT_EQ(list.Text(), L"a\r\nb\r\n");
+  list.SetDuplicates(dupError);
+  EXPECT_EQ(ErrorText([&] { list.Add(L"B"); }), "String list does not allow duplicates");
+  EXPECT_EQ(ErrorText([&] { list.Insert(1, L"c"); }), "Operation not allowed on sorted list");
+  list.SetDuplicates(dupIgnore);
+  EXPECT_EQ(list.Add(L"A"), 0);
+  EXPECT_EQ(list.Text(), L"a\r\nb\r\n");
+  // Adding a list with a duplicate in it stops there under dupError; what came before stays.
+  list.SetDuplicates(dupError);
+  TStringListW more;
+  more.SetText(L"c\nb\nd");
+  EXPECT_EQ(ErrorText([&] { list.AddStrings(&more); }), "String list does not allow duplicates");
+  EXPECT_EQ(list.Text(), L"a\r\nb\r\nc\r\n");
+}
+
 TEST(StringLists, StreamsAndFiles) {
   TStringList list;
   list.SetText("first\nsecond");
