@@ -1984,6 +1984,8 @@ void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_PAINT: WMPaint(Message); break;
     case WM_ERASEBKGND: WMEraseBkgnd(Message); break;
+    case WM_PRINT: WMPrint(Message); break;
+    case WM_PRINTCLIENT: WMPrintClient(Message); break;
     case WM_SIZE: WMSize(Message); break;
     case WM_MOVE: WMMove(Message); break;
     case WM_WINDOWPOSCHANGED:
@@ -2217,6 +2219,33 @@ void TWinControl::WMPaint(TMessage& Message) {
     PaintBuffered(Message);
   else
     PaintHandler(Message);
+}
+
+void TWinControl::WMPrint(TMessage& Message) {
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  if (!dc) return DefaultHandler(Message);
+  TSaveDC save(dc);
+  DefaultHandler(Message);
+}
+
+void TWinControl::WMPrintClient(TMessage& Message) {
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  Message.Result = 0;
+  if (!dc) return;
+  TSaveDC save(dc);
+  if (defWndProc_ && defWndProc_ != DefWindowProcW) {
+    // A system control prints its own picture; our graphic children go on top.
+    DefaultHandler(Message);
+    if (Message.LParam & PRF_CLIENT) PaintControls(dc, nullptr);
+    return;
+  }
+  if (Message.LParam & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, Message.WParam, Message.WParam);
+  if (Message.LParam & PRF_CLIENT) {
+    TMessage paint;
+    paint.Msg = WM_PAINT;
+    paint.WParam = Message.WParam;
+    PaintHandler(paint);
+  }
 }
 
 void TWinControl::PaintBuffered(TMessage& Message) {

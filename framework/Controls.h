@@ -628,6 +628,10 @@ class TWinControl : public TControl {
 
   virtual void WMPaint(TMessage& Message);
   virtual void WMEraseBkgnd(TMessage& Message);
+  // Printing into a DC someone else owns (a parent's background, WM_PRINT, animations): the
+  // DC is handed back in the state it came in.
+  virtual void WMPrint(TMessage& Message);
+  virtual void WMPrintClient(TMessage& Message);
   virtual void WMSize(TMessage& Message);
   virtual void WMMove(TMessage& Message);
   virtual void WMSetFocus(TMessage& Message);

@@ -553,3 +553,49 @@ TEST(ControlWindows, AWindowDestroyedBehindTheFrameworksBackLeavesUsableControls
   // Freeing everything afterwards is as safe as ever.
   Free(form);
 }
+
+TEST(ControlPainting, PrintingIntoAnotherDCPaintsTheClientAndHandsTheDCBackAsItCame) {
+  TFormScope scope;
+  auto* panel = Child<TWcPanel>(scope.Form, 0, 0, 60, 40);
+  panel->SetColor(clBlue);
+  auto* graphic = Child<TWcGraphic>(panel, 10, 5, 20, 10);
+  graphic->SetColor(clRed);
+  Pump();
+  for (UINT msg : {static_cast<UINT>(WM_PRINTCLIENT), static_cast<UINT>(WM_PRINT)}) {
+    TBitmap bitmap;
+    bitmap.SetSize(80, 60);
+    HDC dc = bitmap.Canvas()->Handle();
+    // The owner of the DC has its own settings in it.
+    TBrushHandle brush(CreateSolidBrush(RGB(1, 2, 3)));
+    HGDIOBJ oldBrush = SelectObject(dc, brush.Get());
+    SetViewportOrgEx(dc, 10, 10, nullptr);
+    SetTextColor(dc, RGB(4, 5, 6));
+    IntersectClipRect(dc, -10, -10, 65, 45);
+    RECT clipBefore;
+    GetClipBox(dc, &clipBefore);
+
+    SendMessageW(panel->Handle(), msg, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    POINT origin{};
+    GetViewportOrgEx(dc, &origin);
+    EXPECT_EQ(origin.x, 10);
+    EXPECT_EQ(origin.y, 10);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush.Get());
+    EXPECT_EQ(GetTextColor(dc), RGB(4, 5, 6));
+    RECT clipAfter;
+    GetClipBox(dc, &clipAfter);
+    EXPECT_TRUE(EqualRect(&clipBefore, &clipAfter));
+    SelectObject(dc, oldBrush);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+
+    TCanvas* c = bitmap.Canvas();
+    EXPECT_EQ(c->Pixels(10, 10), clBlue) << msg;  // the panel's corner, at the DC's origin
+    EXPECT_EQ(c->Pixels(19, 14), clBlue);
+    EXPECT_EQ(c->Pixels(20, 15), clRed);          // its graphic child on top
+    EXPECT_EQ(c->Pixels(39, 24), clRed);
+    EXPECT_EQ(c->Pixels(40, 25), clBlue);
+    EXPECT_EQ(c->Pixels(69, 49), clBlue);
+    EXPECT_EQ(c->Pixels(70, 50), clWhite);        // nothing outside the panel
+    EXPECT_EQ(c->Pixels(9, 9), clWhite);
+  }
+}
