@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 
 #include "foundation/SysRtti.h"
 #include "framework/CodePages.h"
@@ -448,17 +449,38 @@ int TApCustomAppStorage::ReadIntegerInt(const AnsiString& Path, int Default) {
 
 void TApCustomAppStorage::WriteIntegerInt(const AnsiString& Path, int Value) { DoWriteInteger(Path, Value); }
 
+namespace {
+
+// The float text as written, including the texts of the infinite and undefined values, which
+// the number conversion does not read back.
+bool TryFloatText(const AnsiString& Text, long double& Value) {
+  if (TryStrToFloat(Text, Value)) return true;
+  const AnsiString t = UpperCase(Trim(Text));
+  if (t == "NAN") Value = std::numeric_limits<long double>::quiet_NaN();
+  else if (t == "INF") Value = std::numeric_limits<long double>::infinity();
+  else if (t == "-INF") Value = -std::numeric_limits<long double>::infinity();
+  else return false;
+  return true;
+}
+
+long double FloatText(const AnsiString& Text) {
+  long double v = 0;
+  return TryFloatText(Text, v) ? v : StrToFloat(Text);
+}
+
+}  // namespace
+
 long double TApCustomAppStorage::ReadFloatInt(const AnsiString& Path, long double Default) {
   return ReadChecked(Path, Default, [&]() -> long double {
     long double v = 0;
     if (options_->FloatAsString()) {
-      if (TryStrToFloat(DoReadString(Path, FloatToStr(Default)), v)) return v;
+      if (TryFloatText(DoReadString(Path, FloatToStr(Default)), v)) return v;
       return DoReadFloat(Path, Default);
     }
     try {
       return DoReadFloat(Path, Default);
     } catch (const EConvertError&) {
-      return StrToFloat(DoReadString(Path, FloatToStr(Default)));
+      return FloatText(DoReadString(Path, FloatToStr(Default)));
     }
   });
 }

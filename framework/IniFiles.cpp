@@ -130,37 +130,45 @@ void TCustomIniFile::WriteBinaryStream(const AnsiString& Section, const AnsiStri
 
 // ---------------------------------------------------------------- TMemIniFile
 
-// One section: keys in order of insertion, found through an index of upper-case names. A key
-// that occurs twice keeps both entries; the first is the one that is read and written.
+namespace {
+
+// Names are found without regard to letter case or to blanks at their ends: the file keeps no
+// blanks there, so a name written with them is the same name once the file is read again.
+AnsiString NameIndex(const AnsiString& Name) { return AnsiUpperCase(Trim(Name)); }
+
+}  // namespace
+
+// One section: keys in order of insertion, found through an index of their names. A key that
+// occurs twice keeps both entries; the first is the one that is read and written.
 struct TMemIniFile::TSection {
   AnsiString Name;
   std::vector<std::pair<AnsiString, AnsiString>> Keys;
   std::unordered_map<AnsiString, size_t> Index;
 
   const std::pair<AnsiString, AnsiString>* Find(const AnsiString& key) const {
-    auto it = Index.find(AnsiUpperCase(key));
+    auto it = Index.find(NameIndex(key));
     return it == Index.end() ? nullptr : &Keys[it->second];
   }
   void Set(const AnsiString& key, const AnsiString& value) {
-    AnsiString upper = AnsiUpperCase(key);
-    auto it = Index.find(upper);
+    AnsiString index = NameIndex(key);
+    auto it = Index.find(index);
     if (it != Index.end()) {
       Keys[it->second].second = value;
       return;
     }
-    Index.emplace(upper, Keys.size());
-    Keys.emplace_back(key, value);
+    Index.emplace(index, Keys.size());
+    Keys.emplace_back(Trim(key), value);
   }
   void Add(const AnsiString& key, const AnsiString& value) {
-    Index.emplace(AnsiUpperCase(key), Keys.size());  // keeps an earlier entry of the same name
-    Keys.emplace_back(key, value);
+    Index.emplace(NameIndex(key), Keys.size());  // keeps an earlier entry of the same name
+    Keys.emplace_back(Trim(key), value);
   }
   void Remove(const AnsiString& key) {
-    auto it = Index.find(AnsiUpperCase(key));
+    auto it = Index.find(NameIndex(key));
     if (it == Index.end()) return;
     Keys.erase(Keys.begin() + static_cast<std::ptrdiff_t>(it->second));
     Index.clear();
-    for (size_t i = 0; i < Keys.size(); ++i) Index.emplace(AnsiUpperCase(Keys[i].first), i);
+    for (size_t i = 0; i < Keys.size(); ++i) Index.emplace(NameIndex(Keys[i].first), i);
   }
 };
 
@@ -169,21 +177,21 @@ TMemIniFile::TMemIniFile(const WideString& FileName) : TCustomIniFile(FileName) 
 TMemIniFile::~TMemIniFile() = default;
 
 TMemIniFile::TSection* TMemIniFile::FindSection(const AnsiString& Name) const {
-  auto it = sectionIndex_.find(AnsiUpperCase(Name));
+  auto it = sectionIndex_.find(NameIndex(Name));
   return it == sectionIndex_.end() ? nullptr : sections_[it->second].get();
 }
 
 TMemIniFile::TSection& TMemIniFile::AddSection(const AnsiString& Name) {
   if (TSection* existing = FindSection(Name)) return *existing;
   auto section = std::make_unique<TSection>();
-  section->Name = Name;
+  section->Name = Trim(Name);
   TSection& result = *section;
   // The untitled section holds the keys before the first title, so it stays first.
-  if (Name.empty()) {
+  if (section->Name.empty()) {
     sections_.insert(sections_.begin(), std::move(section));
     ReindexSections();
   } else {
-    sectionIndex_.emplace(AnsiUpperCase(Name), sections_.size());
+    sectionIndex_.emplace(NameIndex(Name), sections_.size());
     sections_.push_back(std::move(section));
   }
   return result;
@@ -191,7 +199,7 @@ TMemIniFile::TSection& TMemIniFile::AddSection(const AnsiString& Name) {
 
 void TMemIniFile::ReindexSections() {
   sectionIndex_.clear();
-  for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_.emplace(AnsiUpperCase(sections_[i]->Name), i);
+  for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_.emplace(NameIndex(sections_[i]->Name), i);
 }
 
 void TMemIniFile::LoadValues() {
@@ -284,7 +292,7 @@ void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings
 }
 
 void TMemIniFile::EraseSection(const AnsiString& Section) {
-  auto it = sectionIndex_.find(AnsiUpperCase(Section));
+  auto it = sectionIndex_.find(NameIndex(Section));
   if (it == sectionIndex_.end()) return;
   sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
   ReindexSections();

@@ -1,6 +1,7 @@
 // The INI back end: the exact text of every value type, escaping, sections and keys, the file.
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "StorageTestSupport.h"
 #include "framework/Colors.h"
@@ -76,6 +77,28 @@ TEST_F(StorageTest, FloatsAsTextAndTheTextFallback) {
   EXPECT_THROW(r->ReadFloat("F\\Words", 0), EConvertError);
   r->StorageOptions()->SetDefaultIfReadConvertError(true);
   EXPECT_EQ(r->ReadFloat("F\\Words", 3), 3.0L);
+}
+
+TEST_F(StorageTest, InfiniteAndUndefinedFloatsComeBackInBothForms) {
+  const long double inf = std::numeric_limits<long double>::infinity();
+  for (bool asText : {false, true}) {
+    auto s = Open();
+    s->StorageOptions()->SetFloatAsString(asText);
+    s->WriteFloat("F\\Inf", inf);
+    s->WriteFloat("F\\Minus", -inf);
+    s->WriteFloat("F\\NaN", std::numeric_limits<long double>::quiet_NaN());
+    s->Flush();
+    if (asText) {
+      EXPECT_EQ(SectionText("F"), "Inf=INF|Minus=-INF|NaN=NAN");
+    }
+    for (bool readAsText : {false, true}) {
+      auto r = Open();
+      r->StorageOptions()->SetFloatAsString(readAsText);
+      EXPECT_EQ(r->ReadFloat("F\\Inf", 0), inf) << asText << readAsText;
+      EXPECT_EQ(r->ReadFloat("F\\Minus", 0), -inf) << asText << readAsText;
+      EXPECT_TRUE(std::isnan(r->ReadFloat("F\\NaN", 0))) << asText << readAsText;
+    }
+  }
 }
 
 TEST_F(StorageTest, BooleansWithTheConfiguredTexts) {

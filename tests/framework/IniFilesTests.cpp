@@ -99,6 +99,23 @@ TEST_F(IniTest, WritingLaysOutSectionsAndSurvivesARoundTrip) {
   EXPECT_EQ(Text(again), Text(ini));
 }
 
+TEST_F(IniTest, NamesWithBlanksAtTheirEndsAreTheNamesTheFileGivesBack) {
+  TMemIniFile ini(L"");
+  ini.WriteString(" S ", " key ", "one");
+  EXPECT_EQ(ini.ReadString("S", "key", "?"), "one");
+  EXPECT_EQ(ini.ReadString(" s", "KEY  ", "?"), "one");
+  ini.WriteString("S", "key", "two");  // the same key, not a second one
+  EXPECT_EQ(Text(ini), "[S]\r\nkey=two\r\n\r\n");
+  TMemIniFile again(L"");
+  Load(again, Text(ini));
+  EXPECT_EQ(again.ReadString(" S ", " key ", "?"), "two");
+  ini.DeleteKey("S ", " key");
+  EXPECT_FALSE(ini.ValueExists("S", "key"));
+  ini.EraseSection("  S");
+  EXPECT_FALSE(ini.SectionExists("S"));
+  EXPECT_EQ(Text(ini), "");
+}
+
 TEST_F(IniTest, DeletingKeysAndSections) {
   TMemIniFile ini(L"");
   Load(ini, "[S]\r\na=1\r\nb=2\r\nA=3\r\nc=4\r\n[T]\r\nx=1\r\n[U]\r\ny=1\r\n");
