@@ -1,6 +1,8 @@
 // TRegistry: round trips of every value kind under a scratch key that the tests delete.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/Registry.h"
 
 namespace {
@@ -112,6 +114,38 @@ TEST_F(RegistryTest, ValuesRoundTrip) {
   TRegistry other;
   ASSERT_TRUE(other.OpenKeyReadOnly(base_));
   EXPECT_EQ(other.ReadString(L"Name"), L"Caf\u00e9 \u0416");
+}
+
+TEST_F(RegistryTest, LongNamesLongValuesAndTheDefaultValueRoundTrip) {
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(base_, true));
+  WideString longName(1000, L'n');
+  WideString longText;
+  for (int i = 0; i < 20000; ++i) longText += static_cast<wchar_t>(L'a' + i % 26);
+  longText += L"\u0416end";
+  std::vector<uint8_t> bytes(100000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+  reg.WriteString(longName, longText);
+  reg.WriteBinaryData(L"Big", bytes.data(), static_cast<int>(bytes.size()));
+  reg.WriteString(L"", L"default");
+  ASSERT_TRUE(reg.OpenKey(base_ + L"\\" + WideString(200, L'k') + L"x", true));
+  reg.CloseKey();
+
+  TRegistry back;
+  ASSERT_TRUE(back.OpenKeyReadOnly(base_));
+  EXPECT_EQ(back.ReadString(longName), longText);
+  EXPECT_EQ(back.ReadBinaryData(L"Big"), bytes);
+  EXPECT_EQ(back.ReadString(L""), L"default");
+  TStringListW names;
+  back.GetValueNames(&names);
+  names.Sort();
+  ASSERT_EQ(names.Count(), 3);
+  EXPECT_EQ(names[0], L"");
+  EXPECT_EQ(names[1], L"Big");
+  EXPECT_EQ(names[2], longName) << "a name longer than the first buffer comes whole";
+  back.GetKeyNames(&names);
+  ASSERT_EQ(names.Count(), 1);
+  EXPECT_EQ(names[0], WideString(200, L'k') + L"x");
 }
 
 TEST_F(RegistryTest, WrongKindsAndMissingValuesGiveClearErrors) {
