@@ -3,7 +3,9 @@
 
 #include <initializer_list>
 
+#include "editor/TxtEdit.h"
 #include "editor/TxtEditWords.h"
+#include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/TestHighlighter.h"
 
 namespace {
@@ -230,4 +232,23 @@ TEST(TokenAtPosition, GivesTheCoveringToken) {
   EXPECT_FALSE(f.TokenAt(BufferCoord(1, 2), token, attr, kind, start));
   TTxtWordFinder none(l, nullptr, nullptr);
   EXPECT_FALSE(none.TokenAt(BufferCoord(1, 1), token, attr, kind, start));
+}
+
+TEST(BracketMatching, TheEditorSkipsQuotedAndCommentedBracketsOfEveryKind) {
+  TQuoteHighlighter hl(nullptr);
+  TTxtEdit e(nullptr);
+  e.SetHighlighter(&hl);
+  e.SetTextA("a{b[c(\"}])>\" // )]}\r\n<x> ) ] }");
+  struct TPair {
+    TBufferCoord Open, Close;
+  };
+  for (const TPair& p : {TPair{{6, 1}, {5, 2}}, TPair{{4, 1}, {7, 2}}, TPair{{2, 1}, {9, 2}}, TPair{{1, 2}, {3, 2}}}) {
+    SCOPED_TRACE(std::string(1, e.Lines()->Strings(p.Open.Line - 1)[p.Open.Char - 1]));
+    e.SetCaretXY(p.Open);
+    Cmd(e, ecMatchBracket);
+    EXPECT_EQ(e.CaretXY(), p.Close);
+    Cmd(e, ecMatchBracket);
+    EXPECT_EQ(e.CaretXY(), p.Open);
+  }
+  e.SetHighlighter(nullptr);
 }
