@@ -24,8 +24,9 @@ bool TxtEditDecodeClipboardBlock(std::string_view Block, TTxtSelectionMode& Mode
   unsigned char mode = static_cast<unsigned char>(Block[0]);
   Mode = mode <= smColumn ? static_cast<TTxtSelectionMode>(mode) : smNormal;
   std::string_view text = Block.substr(1);
-  // The terminator, and whatever zero bytes the system padded the block with.
-  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  // The block's size gives the text's length: only the one terminator goes, so that zero
+  // bytes at the end of the text itself come through as well.
+  if (!text.empty() && text.back() == '\0') text.remove_suffix(1);
   Text.assign(text);
   return true;
 }

@@ -44,6 +44,12 @@ TEST(ClipboardBlock, ZeroBytesInsideTheTextSurvive) {
   AnsiString text;
   ASSERT_TRUE(TxtEditDecodeClipboardBlock(TxtEditEncodeClipboardBlock(smNormal, withZero), mode, text));
   EXPECT_EQ(text, withZero);
+  // Zero bytes at the end of the text, or nothing else.
+  for (const std::string& zeros : {std::string("a\0", 2), std::string("\0\0", 2), std::string(1, '\0')}) {
+    ASSERT_TRUE(TxtEditDecodeClipboardBlock(TxtEditEncodeClipboardBlock(smLine, zeros), mode, text));
+    EXPECT_EQ(text, zeros);
+    EXPECT_EQ(mode, smLine);
+  }
 }
 
 TEST(EditorClipboard, CopyPutsBothFormatsAndReadsTheBlockBack) {

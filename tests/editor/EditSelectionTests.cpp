@@ -254,6 +254,13 @@ TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {
   e.SetCaretXY({4, 1});
   e.PasteFromClipboard();
   EXPECT_EQ(e.TextA(), std::string("a\0ba\0b", 6));
+  // Also at the end of what was copied, through the system's clipboard.
+  e.SetTextA(std::string("x\0\0", 3));
+  e.SelectAll();
+  e.CopyToClipboard();
+  e.SetCaretXY({1, 1});
+  e.PasteFromClipboard();
+  EXPECT_EQ(e.TextA(), std::string("x\0\0x\0\0", 6));
 }
 
 TEST(EditClipboard, CutMovesTheTextAndUndoBringsItBack) {
