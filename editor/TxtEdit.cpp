@@ -1233,7 +1233,7 @@ void TCustomTxtEdit::RecalcCharExtent() {
   }
   charWidth_ = width;
   // A negative spacing may shrink the line, never to nothing: rows are counted by division.
-  textHeight_ = std::max(1, height + extraLineSpacing_);
+  textHeight_ = std::max(1, TxtClampToInt(int64_t(height) + extraLineSpacing_));
 }
 
 void TCustomTxtEdit::FontChanged() {

@@ -718,6 +718,19 @@ TEST(EditControl, NegativeLineSpacingKeepsLinesOnePixelHigh) {
   const int normal = edit.TextHeight();
   edit.SetExtraLineSpacing(-normal);
   EXPECT_EQ(edit.TextHeight(), 1);
+  // The extremes neither wrap round nor break painting or hit tests.
+  edit.SetExtraLineSpacing(INT_MIN);
+  EXPECT_EQ(edit.TextHeight(), 1);
+  edit.SetExtraLineSpacing(INT_MAX);
+  EXPECT_EQ(edit.TextHeight(), INT_MAX);
+  EXPECT_EQ(edit.LinesInWindow(), 0);
+  edit.Invalidate();
+  host.Settle();
+  EXPECT_EQ(edit.PixelsToRowColumn(40, 10).Row, edit.TopLine());
+  edit.SetCaretXY({1, 500});
+  EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 500}));
+  edit.SetExtraLineSpacing(0);
+  EXPECT_EQ(edit.TextHeight(), normal);
 }
 
 TEST(EditControl, ProportionalFontsAreReplacedByFixedPitch) {
