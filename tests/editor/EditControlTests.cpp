@@ -296,6 +296,39 @@ TEST(EditControl, FreeingTheSharerLeavesTheOwnerIntact) {
   EXPECT_EQ(a.Edit().ChainedEditor(), nullptr);
 }
 
+TEST(EditControl, AChainOfSharersGoesInEveryOrder) {
+  const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+  for (const auto& order : orders) {
+    std::unique_ptr<TEditorHost> hosts[3];
+    for (auto& h : hosts) h = std::make_unique<TEditorHost>();
+    hosts[0]->Edit().SetTextA("owner\r\ntext");
+    hosts[1]->Edit().SetTextA("own b");
+    hosts[2]->Edit().SetTextA("own c");
+    hosts[1]->Edit().SetLinesPointer(&hosts[0]->Edit());
+    hosts[2]->Edit().SetLinesPointer(&hosts[1]->Edit());
+    hosts[2]->Edit().SetCaretXY({4, 2});
+    for (int gone : order) {
+      hosts[gone].reset();
+      // Every control left edits, paints and keeps its caret inside whatever text it now has.
+      for (auto& h : hosts) {
+        if (!h) continue;
+        TTxtEdit& e = h->Edit();
+        const int lines = e.Lines()->Count();
+        e.Lines()->Add("added");
+        EXPECT_EQ(e.Lines()->Count(), lines + 1);
+        e.Lines()->Delete(lines);
+        e.SetCaretXY({100, 100});
+        EXPECT_LE(e.CaretY(), std::max(e.Lines()->Count(), 1));
+        e.Invalidate();
+        h->Settle();
+      }
+      if (hosts[0]) {
+        EXPECT_EQ(hosts[0]->Edit().TextA(), "owner\r\ntext");
+      }
+    }
+  }
+}
+
 TEST(EditControl, PositionsWithTabsOfSeveralWidths) {
   TTxtEdit edit(nullptr);
   edit.SetTextA("a\tb\r\n\t\tx\r\nabc\td");
