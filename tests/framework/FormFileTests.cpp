@@ -3,6 +3,8 @@
 // inherited forms and embedded frames; malformed text raises a clear error and crashes nothing.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -786,4 +788,67 @@ TEST(FormFiles, TenThousandFormsReadLeaveTheProcessMemoryWhereItWas) {
   EXPECT_EQ(LiveAllocations(), blocks);  // not one block of ours left behind
   EXPECT_LE(after, before + 64 * 1024) << "grew from " << before << " to " << after;
   EXPECT_EQ(PendingGlobalReferences(), pending);
+}
+
+// Values of every shape, quotes, line breaks, zero characters, characters outside the basic
+// plane, 8-bit text, any double bit pattern and the extreme integers, are written and read back.
+TEST(FormFiles, AnyValueWrittenReadsBackTheSame) {
+  unsigned seed = 12345;
+  auto next = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  const wchar_t pieces[] = {L'a', L'\'', L'"', L'#', L'\r', L'\n', L'\t', L'\0', L' ', L'+', L'\u00e9', L'\u0416', L'\uFFFF', L'}'};
+  int failures = 0;
+  for (int round = 0; round < 400 && failures < 5; ++round) {
+    TFfForm form(nullptr);
+    form.SetName("F");
+    auto* w = new TFfWidget(&form);
+    w->SetName("W");
+    std::wstring caption;
+    int length = static_cast<int>(next() % (round % 10 == 0 ? 300 : 12));
+    for (int i = 0; i < length; ++i) caption += pieces[next() % std::size(pieces)];
+    if (round % 7 == 0) caption += L"\U0001F600";
+    w->SetCaption(caption);
+    std::string text;
+    for (int i = 0; i < length; ++i) text += static_cast<char>(1 + next() % 255);
+    w->SetText(text);
+    uint64_t bits = (static_cast<uint64_t>(next()) << 40) ^ (static_cast<uint64_t>(next()) << 16) ^ next();
+    double ratio;
+    std::memcpy(&ratio, &bits, sizeof ratio);
+    if (ratio != ratio || ratio - ratio != 0) ratio = round * 0.1;  // no NaN or infinity
+    w->SetRatio(ratio);
+    float scale = static_cast<float>(ratio);
+    if (scale - scale != 0) scale = 1.0f / static_cast<float>(round + 3);
+    w->SetScale(scale);
+    int64_t big = static_cast<int64_t>(bits);
+    if (round == 1) big = INT64_MIN;
+    w->SetBig(big);
+    int count = static_cast<int>(next() << 8);
+    if (round == 2) count = INT32_MIN;
+    w->SetCount(count);
+    w->SetLetter(static_cast<char>(next() % 256));
+
+    std::string written = WriteComponentToText(&form);
+    TFfForm back(nullptr);
+    try {
+      ReadComponentFromText(written, &back);
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << e.what() << "\n" << written;
+      ++failures;
+      continue;
+    }
+    auto* b = dynamic_cast<TFfWidget*>(back.FindComponent("W"));
+    ASSERT_NE(b, nullptr);
+    bool same = b->Caption() == caption && b->Text() == text && b->Ratio() == ratio && b->Scale() == scale &&
+                b->Big() == big && b->Count() == count && b->Letter() == w->Letter();
+    if (!same) {
+      ++failures;
+      ADD_FAILURE() << "round " << round << " caption " << (b->Caption() == caption) << " text " << (b->Text() == text)
+                    << " ratio " << (b->Ratio() == ratio) << " scale " << (b->Scale() == scale) << " big "
+                    << (b->Big() == big) << " count " << (b->Count() == count) << " letter "
+                    << (b->Letter() == w->Letter()) << "\n"
+                    << written;
+    }
+  }
 }
