@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/TxtEdit.h"
+#include "framework/Clipboard.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 
@@ -446,4 +447,43 @@ TEST(EditCommands, ContextHelpAndFocusCommands) {
   host.Settle();
   EXPECT_EQ(log.commands, (std::vector<TTxtEditorCommand>{ecGotFocus, ecLostFocus}));
   EXPECT_EQ(e.TextA(), "call helper();");
+}
+
+TEST(EditCommands, ClipboardAndUndoCommands) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("one two");
+  Select(e, {1, 1}, {4, 1});
+  Cmd(e, ecCopy);
+  EXPECT_EQ(Clipboard()->AsWideText(), L"one");
+  Select(e, {4, 1}, {8, 1});
+  Cmd(e, ecCut);
+  EXPECT_EQ(e.TextA(), "one");
+  EXPECT_EQ(Clipboard()->AsWideText(), L" two");
+  e.SetCaretXY({1, 1});
+  Cmd(e, ecPaste);
+  EXPECT_EQ(e.TextA(), " twoone");
+  Cmd(e, ecUndo);
+  EXPECT_EQ(e.TextA(), "one");
+  Cmd(e, ecUndo);
+  EXPECT_EQ(e.TextA(), "one two");
+  Cmd(e, ecRedo);
+  EXPECT_EQ(e.TextA(), "one");
+
+  // Read-only: copying works, cutting, pasting, undo and redo change nothing.
+  e.SetReadOnly(true);
+  e.SelectAll();
+  Cmd(e, ecCut);
+  Cmd(e, ecPaste);
+  Cmd(e, ecUndo);
+  EXPECT_EQ(e.TextA(), "one");
+  Cmd(e, ecCopy);
+  EXPECT_EQ(Clipboard()->AsWideText(), L"one");
+  Cmd(e, ecRedo);
+  EXPECT_EQ(e.TextA(), "one");
+  // A cut without a selection changes neither the text nor the clipboard.
+  e.SetReadOnly(false);
+  e.SetCaretXY({2, 1});
+  Cmd(e, ecCut);
+  EXPECT_EQ(e.TextA(), "one");
+  EXPECT_EQ(Clipboard()->AsWideText(), L"one");
 }

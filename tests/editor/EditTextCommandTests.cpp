@@ -400,3 +400,30 @@ TEST(EditCase, CodePageLettersChangeCase) {
   Cmd(e, ecUpperCase);
   EXPECT_EQ(e.TextA(), "\xc9T\xc9");
 }
+
+TEST(EditCase, EveryCaseCommandOnASelection) {
+  const struct {
+    TTxtEditorCommand Command;
+    const char* Result;
+    bool KeepsSelection;
+  } cases[] = {
+      {ecUpperCase, "MIXED case", false},      {ecLowerCase, "mixed case", false},
+      {ecToggleCase, "MiXeD case", false},     {ecTitleCase, "Mixed case", false},
+      {ecUpperCaseBlock, "MIXED case", true},  {ecLowerCaseBlock, "mixed case", true},
+      {ecToggleCaseBlock, "MiXeD case", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Command);
+    TTxtEdit e(nullptr);
+    e.SetTextA("mIxEd case");
+    Select(e, {1, 1}, {6, 1});
+    Cmd(e, c.Command);
+    EXPECT_EQ(e.TextA(), c.Result);
+    EXPECT_EQ(e.SelAvail(), c.KeepsSelection);
+    EXPECT_EQ(e.CaretXY(), BufferCoord(6, 1));
+    e.Undo();
+    EXPECT_EQ(e.TextA(), "mIxEd case");
+    e.Redo();
+    EXPECT_EQ(e.TextA(), c.Result);
+  }
+}
