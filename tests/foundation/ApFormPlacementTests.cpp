@@ -157,6 +157,40 @@ TEST_F(PlacementTest, StateIsRestored) {
   EXPECT_EQ(form->WindowState(), wsNormal);
 }
 
+TEST_F(PlacementTest, AMaximizedFormComesBackMaximizedOverItsNormalBounds) {
+  auto storage = Open();
+  TRect normal;
+  {
+    auto form = MakeForm("Big");
+    form->Show();
+    Pump();
+    form->SetBounds(150, 110, 420, 330);
+    Pump();
+    normal = WindowBounds(*form);
+    form->SetWindowState(wsMaximized);
+    Pump();
+    ASSERT_TRUE(IsZoomed(form->Handle()));
+    TApFormPlacement p(form.get());
+    p.SetAppStorage(storage.get());
+    p.SaveFormPlacement();
+  }
+  storage->Flush();
+  EXPECT_NE(SectionText("Big").find("ShowCmd=3"), AnsiString::npos);
+  auto again = MakeForm("Big");
+  again->SetBounds(10, 10, 200, 150);
+  TApFormPlacement q(again.get());
+  q.SetAppStorage(storage.get());
+  q.RestoreFormPlacement();
+  again->Show();
+  Pump();
+  EXPECT_EQ(again->WindowState(), wsMaximized);
+  EXPECT_TRUE(IsZoomed(again->Handle()));
+  // Restoring the window gives the bounds it had before it was maximized.
+  again->SetWindowState(wsNormal);
+  Pump();
+  EXPECT_EQ(WindowBounds(*again), normal);
+}
+
 TEST_F(PlacementTest, PositionsOfAnotherResolutionInPixelsPerInchAreIgnored) {
   const int ppi = Screen->PixelsPerInch() == 96 ? 120 : 96;
   WriteFile("[F]\r\nShowCmd=3\r\nPixelsPerInch=" + IntToStr(ppi) + "\r\nNormPos=300,200,900,700\r\n");
