@@ -232,6 +232,25 @@ TEST_F(ApWndHookTest, DestroyedWindowReleasesItsRecordLater) {
   EXPECT_EQ(TApHookInfos::LiveCount(), before);
 }
 
+TEST_F(ApWndHookTest, AHandlerThatDestroysTheWindowEndsTheWalkSafely) {
+  const int before = TApHookInfos::LiveCount();
+  Handler killer{"killer"}, next{"next"}, after{"after"};
+  killer.action = [&](TApHookMessage&) { DestroyWindow(wnd); };
+  RegisterWndProcHook(wnd, killer.Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, next.Event(), hoBeforeMsg);
+  RegisterWndProcHook(wnd, after.Event(), hoAfterMsg);
+  Send();
+  // Nothing behind the handler runs for a window that is gone, and the record outlives the
+  // dispatch that was using it.
+  EXPECT_EQ(Log(), "killer");
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_EQ(WndProcHookRegistry().Find(wnd), nullptr);
+  EXPECT_EQ(TApHookInfos::LiveCount(), before + 1);
+  PumpMessages();
+  EXPECT_EQ(TApHookInfos::LiveCount(), before);
+  EXPECT_FALSE(UnRegisterWndProcHook(wnd, next.Event(), hoBeforeMsg));
+}
+
 TEST_F(ApWndHookTest, FinalizingGivesProceduresBackAndFreesEverything) {
   Handler h{"h"};
   RegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
