@@ -89,6 +89,22 @@ std::vector<TReasonCase> ReasonCases() {
          e.PasteFromClipboard();
        },
        "x\r\ny", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of another program's text as whole lines", "1\r\n2",
+       [](TTxtEdit& e) {
+         Clipboard()->SetAsWideText(L"x\r\ny\r\n");
+         e.SetSelectionMode(smLine);
+         e.SetCaretXY({1, 2});
+         e.PasteFromClipboard();
+       },
+       "1\r\nx\r\ny\r\n2", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of another program's text as a column", "123\r\n456",
+       [](TTxtEdit& e) {
+         Clipboard()->SetAsWideText(L"ab\r\ncd");
+         e.SetSelectionMode(smColumn);
+         e.SetCaretXY({2, 1});
+         e.PasteFromClipboard();
+       },
+       "1ab23\r\n4cd56", {urPasteBegin, urPaste, urPasteEnd}},
       {"paste of a column", "abcd\r\nefgh\r\nxy",
        [](TTxtEdit& e) {
          Select(e, {2, 1}, {4, 2}, smColumn);
