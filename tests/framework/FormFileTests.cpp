@@ -513,6 +513,11 @@ TEST(FormFiles, InheritedFormsReadTheAncestorFirstAndWriteOnlyDifferences) {
   EXPECT_EQ(form.Widget1->Lines()->Text(), "replaced\r\n");
   ASSERT_NE(form.Widget4, nullptr);
   EXPECT_EQ(form.Widget4->Buddy(), form.Widget1);
+  // Handlers named in either file are bound to the derived form.
+  form.Widget4->OnClick(form.Widget4);
+  EXPECT_EQ(form.clicked, form.Widget4);
+  form.Widget1->OnClick(form.Widget1);
+  EXPECT_EQ(form.clicked, form.Widget1);
 
   TFfForm ancestor(nullptr);
   InitInheritedComponent(&ancestor, TComponent::StaticClassInfo());
