@@ -6,6 +6,7 @@
 #include "foundation/ApGraphUtils.h"
 #include "framework/Application.h"
 #include "framework/Conversions.h"
+#include "framework/DateTime.h"
 #include "framework/FormFiles.h"
 #include "framework/Screen.h"
 
@@ -430,6 +431,64 @@ TEST_F(PlacementTest, FormStorageKeepsPropertiesValuesAndHandlerData) {
 
   delete box;  // its entries go with it
   EXPECT_EQ(fs.StoredProps()->Count(), 0);
+}
+
+TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
+  TFormatSettingsOverride english(TFormatSettings::English());
+  auto storage = Open();
+  TForm form(nullptr, CreateNew);
+  form.SetName("Values");
+  TApFormStorage fs(&form);
+  fs.SetAppStorage(storage.get());
+  fs.SetStoredValuesPath("Kept");
+  const TDateTime when = EncodeDate(2024, 2, 29) + EncodeTime(6, 30, 0, 0);
+  struct TValue {
+    const char* name;
+    TVariant value;
+  };
+  const TValue values[] = {{"Flag", TVariant(true)},
+                           {"Ratio", TVariant(0.1)},
+                           {"Single", TVariant(2.5f)},
+                           {"When", TVariant::FromDateTime(when)},
+                           {"Word", TVariant(static_cast<unsigned short>(65535))},
+                           {"Text", TVariant(" blank ends\r\nand a break ")}};
+  for (const TValue& v : values) {
+    auto* item = fs.StoredValues()->Add();
+    item->SetName(v.name);
+    item->SetValue(v.value);
+  }
+  // The events may change what is written and what is read.
+  struct TTwist {
+    void Save(TApStoredValue* Sender, TVariant& Value) {
+      if (Sender->Name() == "Word") Value = TVariant(static_cast<unsigned short>(Value.AsInteger() - 1));
+    }
+    void Restore(TApStoredValue* Sender, TVariant& Value) {
+      if (Sender->Name() == "Flag") restoredFlag = Value.AsBoolean();
+    }
+    bool restoredFlag = false;
+  } twist;
+  for (int i = 0; i < fs.StoredValues()->Count(); ++i) {
+    fs.StoredValues()->Items(i)->OnSave = TApStoredValueEvent(&twist, &TTwist::Save);
+    fs.StoredValues()->Items(i)->OnRestore = TApStoredValueEvent(&twist, &TTwist::Restore);
+  }
+  fs.SaveFormPlacement();
+  storage->Flush();
+  EXPECT_EQ(storage->ReadString("Values\\Kept\\Flag", ""), "TRUE");
+  EXPECT_EQ(storage->ReadString("Values\\Kept\\Word", ""), "65534");
+  EXPECT_EQ(storage->ReadString("Values\\Kept\\Ratio", "").size(), 20u);  // the extended value in hex
+  EXPECT_EQ(storage->ReadString("Values\\Kept\\When", ""), DateTimeToStr(when));
+  // Each value comes back with its own type.
+  const TVariant cleared[] = {TVariant(false), TVariant(0.0), TVariant(0.0f), TVariant::FromDateTime(0),
+                              TVariant(static_cast<unsigned short>(0)), TVariant("")};
+  for (int i = 0; i < fs.StoredValues()->Count(); ++i) fs.StoredValues()->Items(i)->SetValue(cleared[i]);
+  fs.RestoreFormPlacement();
+  EXPECT_TRUE(twist.restoredFlag);
+  EXPECT_TRUE(fs.StoredValues()->Items(0)->Value().AsBoolean());
+  EXPECT_EQ(fs.StoredValues()->Items(1)->Value().AsDouble(), 0.1);
+  EXPECT_EQ(fs.StoredValues()->Items(2)->Value().AsDouble(), 2.5);
+  EXPECT_NEAR(fs.StoredValues()->Items(3)->Value().AsDateTime(), when, 1e-6);
+  EXPECT_EQ(fs.StoredValues()->Items(4)->Value().AsInteger(), 65534);
+  EXPECT_EQ(fs.StoredValues()->Items(5)->Value().AsString(), " blank ends\r\nand a break ");
 }
 
 TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
