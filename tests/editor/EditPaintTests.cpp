@@ -317,6 +317,36 @@ TEST(EditPaint, TokensScrolledPastTheLeftEdgeAreCut) {
   edit.SetHighlighter(nullptr);
 }
 
+TEST(EditPaint, FarToTheRightOfAVeryLongLine) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  TTestHighlighter h(nullptr);
+  // 300,000 blanks, a number, blanks, a tab, a number: the cells far right still show what is
+  // there, with the tab expanded from the start of the line.
+  AnsiString line(300000, ' ');
+  line += "12345   \t678";
+  edit.SetTextA(line);
+  edit.SetHighlighter(&h);
+  edit.SetOptions(edit.Options() + eoAutoSizeMaxScrollWidth);
+  edit.SetLeftChar(299998);
+  ASSERT_EQ(edit.LeftChar(), 299998);
+  const int tabEnd = (300008 / 8 + 1) * 8;  // the column after the tab
+  auto shot = host.Capture();
+  EXPECT_EQ(CellBackground(*shot, host.Cell(300000, 1)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(300001, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(300005, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(300006, 1)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(tabEnd, 1)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(tabEnd + 1, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(tabEnd + 3, 1)), RGBOf(TTestHighlighter::NumberBack));
+  EXPECT_EQ(CellBackground(*shot, host.Cell(tabEnd + 4, 1)), White);
+  // The caret at the end of the line converts to the same column and back.
+  edit.SetCaretXY({static_cast<int>(line.size()) + 1, 1});
+  EXPECT_EQ(edit.DisplayX(), tabEnd + 4);
+  EXPECT_EQ(edit.DisplayToBufferPos({tabEnd + 4, 1}), (TBufferCoord{static_cast<int>(line.size()) + 1, 1}));
+  edit.SetHighlighter(nullptr);
+}
+
 TEST(EditPaint, ScrollingShowsWhatAFullPaintShows) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
