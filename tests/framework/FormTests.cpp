@@ -132,6 +132,38 @@ TEST(FormFilesOfForms, AFormIsReadWithNestedControlsFramesAndHandlers) {
   EXPECT_EQ(TWcTestForm::captionAtDestroy, L"Panel");
 }
 
+TEST(FormFilesOfForms, TabGoesIntoTheFrameAndOutAgainAndSkipsWhatCannotTakeTheFocus) {
+  TWcTestForm* form = New<TWcTestForm>(nullptr);
+  auto* extra = new TWcControl(form);  // made in code after reading, on the panel
+  extra->SetBounds(100, 10, 40, 20);
+  extra->SetParent(form->Panel1);
+  form->Show();
+  Pump();
+  auto press = [](Word key) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+    PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    Pump();
+  };
+  form->Button1->SetFocus();
+  press(VK_TAB);
+  EXPECT_TRUE(extra->Focused());
+  press(VK_TAB);
+  EXPECT_TRUE(form->Frame1->Edit1->Focused());  // into the frame, owned by another root
+  EXPECT_EQ(form->ActiveControl(), form->Frame1->Edit1);
+  press(VK_TAB);
+  EXPECT_TRUE(form->Button1->Focused());  // and out again, round to the start
+  // A disabled control is passed over, and so is one in a hidden container.
+  extra->SetEnabled(false);
+  press(VK_TAB);
+  EXPECT_TRUE(form->Frame1->Edit1->Focused());
+  form->Frame1->Hide();
+  EXPECT_FALSE(form->Frame1->Edit1->Focused());
+  form->Button1->SetFocus();
+  press(VK_TAB);
+  EXPECT_TRUE(form->Button1->Focused());
+  Free(form);
+}
+
 TEST(FormFilesOfForms, AFrameIsReadOnItsOwn) {
   TWcTestFrame* frame = New<TWcTestFrame>(nullptr);
   ASSERT_NE(frame->Edit1, nullptr);
@@ -226,6 +258,58 @@ TEST(FormsModal, ShowModalReturnsTheModalResultWithTheOtherWindowsDisabled) {
   EXPECT_THROW(dialog->ShowModal(), EInvalidOperation);
   dialog->Hide();
   Free(dialog);
+  Free(other);
+}
+
+TEST(FormsModal, AModalFormInsideAModalFormAndOneWhoseOnShowFails) {
+  TForm* other = NewShownForm();
+  // A second dialog run from the first: each returns its own result, and the first dialog is
+  // disabled only while the second runs.
+  TWcTestDialog* outer = New<TWcTestDialog>(nullptr);
+  TWcTestDialog* inner = New<TWcTestDialog>(nullptr);
+  struct TNested {
+    TWcTestDialog* outer;
+    TWcTestDialog* inner;
+    int innerResult = 0;
+    bool outerDisabled = false;
+    bool ran = false;
+    void Activate(TObject*) {
+      if (std::exchange(ran, true)) return;
+      inner->ResultOnActivate = mrYes;
+      inner->CheckEnabled = {outer->Handle()};
+      innerResult = inner->ShowModal();
+      outerDisabled = inner->OthersDisabled;
+      outer->SetModalResult(mrNo);
+    }
+  } nested{outer, inner};
+  outer->OnActivate = TNotifyEvent(&nested, &TNested::Activate);
+  EXPECT_EQ(outer->ShowModal(), mrNo);
+  EXPECT_TRUE(nested.ran);
+  EXPECT_EQ(nested.innerResult, mrYes);
+  EXPECT_TRUE(nested.outerDisabled);
+  EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(outer->Handle()));
+  EXPECT_FALSE(outer->Visible());
+  EXPECT_FALSE(inner->Visible());
+  EXPECT_FALSE(outer->FormState().Contains(fsModal));
+  EXPECT_FALSE(inner->FormState().Contains(fsModal));
+
+  // A failing OnShow is reported; the dialog still runs and gives the other windows back.
+  struct TFailing {
+    void Show(TObject*) { throw EConvertError("cannot show"); }
+  } failing;
+  TWcTestDialog* broken = New<TWcTestDialog>(nullptr);
+  broken->OnShow = TNotifyEvent(&failing, &TFailing::Show);
+  broken->ResultOnActivate = mrOk;
+  size_t shown = TestMessageBoxes().Texts.size();
+  EXPECT_EQ(broken->ShowModal(), mrOk);
+  ASSERT_EQ(TestMessageBoxes().Texts.size(), shown + 1);
+  EXPECT_EQ(TestMessageBoxes().Texts.back(), L"cannot show");
+  EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+  EXPECT_FALSE(broken->FormState().Contains(fsModal));
+  Free(broken);
+  Free(inner);
+  Free(outer);
   Free(other);
 }
 
