@@ -186,3 +186,25 @@ TEST(ApWindowHook, IsFormGoesThroughFormFiles) {
   delete hook;
   FinalizeWndProcHooks();
 }
+
+TEST(ApControlHooks, ControlsOutlivingTheRegistryGetTheirMethodBackAndGoSafely) {
+  // The end of the process frees the registry while hooked controls still live; they keep
+  // working without it and are freed later without telling the registry that is gone.
+  auto form = std::make_unique<TLoggingForm>();
+  form->HandleNeeded();
+  const TWndMethod own = form->WindowProc;
+  CtlHandler h("h");
+  TApWindowHook hook(nullptr);
+  hook.SetControl(form.get());
+  RegisterWndProcHook(form.get(), h.Event(), hoBeforeMsg);
+  EXPECT_EQ(form->Perform(kCtlMsg), 42);
+  EXPECT_EQ(TakeLog(), "h,own");
+  FinalizeWndProcHooks();
+  EXPECT_TRUE(form->WindowProc == own);
+  EXPECT_EQ(form->Perform(kCtlMsg), 42);
+  EXPECT_EQ(TakeLog(), "own");
+  EXPECT_EQ(TApHookInfos::LiveCount(), 0);
+  form.reset();
+  Pump();
+  EXPECT_EQ(hook.Control(), nullptr);
+}
