@@ -339,11 +339,13 @@ bool TApplication::IsDlgMsg(MSG& Msg) {
 }
 
 void TApplication::Idle(const MSG&) {
-  TControl* control = DoMouseIdle();
-  if (showHint_ && !mouseControl_) CancelHint();
-  SetHint(GetLongHint(HintOf(control)));
   bool done = true;
+  // Whatever the handlers run here throws is reported; it never ends the loop that called
+  // (a modal form's loop would otherwise close the form).
   try {
+    TControl* control = DoMouseIdle();
+    if (showHint_ && !mouseControl_) CancelHint();
+    SetHint(GetLongHint(HintOf(control)));
     DoActionIdle();
     if (OnIdle) OnIdle(this, done);
     for (TApplicationEvents* e : std::vector<TApplicationEvents*>(eventsList_))

@@ -382,3 +382,44 @@ TEST(ApplicationHints, TheHintAppearsAfterThePauseAndOnlyForHintWindowClasses) {
   SetCursorPos(0, 0);
   Free(form);
 }
+
+TEST(ApplicationLoop, AFailingHintOrMouseHandlerAtIdleTimeIsReportedAndTheDialogRunsOn) {
+  TForm* dialog = new TForm(nullptr, CreateNew);
+  dialog->SetBounds(60, 60, 300, 200);
+  auto* control = new TWcControl(dialog);
+  control->SetBounds(10, 10, 80, 30);
+  control->SetParent(dialog);
+  control->SetHint(L"short|the long hint");
+  struct TFailing {
+    TForm* dialog;
+    TWcControl* control;
+    int rounds = 0;
+    int hints = 0;
+    void Hint(TObject*) {
+      if (++hints == 1) throw EConvertError("hint failed");
+    }
+    void Idle(TObject*, bool& done) {
+      done = false;
+      if (++rounds == 1) {
+        TPoint p = control->ClientToScreen({5, 5});
+        SetCursorPos(p.X, p.Y);
+      } else if (rounds == 20) {
+        dialog->SetModalResult(mrOk);
+      }
+    }
+  } failing{dialog, control};
+  Application->SetHint(L"");
+  Application->OnHint = TNotifyEvent(&failing, &TFailing::Hint);
+  Application->OnIdle = TIdleEvent(&failing, &TFailing::Idle);
+  size_t shown = TestMessageBoxes().Texts.size();
+  TModalResult result = mrNone;
+  EXPECT_NO_THROW(result = dialog->ShowModal());
+  Application->OnHint = nullptr;
+  Application->OnIdle = nullptr;
+  EXPECT_EQ(result, mrOk);
+  EXPECT_GE(failing.hints, 1);
+  ASSERT_EQ(TestMessageBoxes().Texts.size(), shown + 1);
+  EXPECT_EQ(TestMessageBoxes().Texts.back(), L"hint failed");
+  Free(dialog);
+  Application->SetHint(L"");
+}
