@@ -221,7 +221,11 @@ void TMemIniFile::SetStrings(TStrings* List) {
   Clear();
   TSection* current = nullptr;
   for (int i = 0; i < List->Count(); ++i) {
-    AnsiString line = Trim(List->Strings(i));
+    AnsiString line = List->Strings(i);
+    // A file saved by an editor that marks UTF-8 starts with the mark; it is not part of the
+    // first section's title.
+    if (i == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    line = Trim(line);
     if (line.empty() || line[0] == ';') continue;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
       current = &AddSection(Trim(line.substr(1, line.size() - 2)));

@@ -474,6 +474,16 @@ TEST_F(StorageTest, CorruptFileLoadsWhatItCan) {
   EXPECT_EQ(r->ReadString("Later\\spaced", ""), "value");
 }
 
+TEST_F(StorageTest, AFileSavedWithAUtf8MarkKeepsItsFirstSection) {
+  WriteFile("\xEF\xBB\xBF[First]\r\nx=1\r\n[Second]\r\ny=2\r\n");
+  auto s = Open();
+  EXPECT_EQ(s->ReadInteger("First\\x", 0), 1);
+  EXPECT_EQ(s->ReadInteger("Second\\y", 0), 2);
+  s->WriteInteger("Second\\z", 3);
+  s->Flush();
+  EXPECT_EQ(FileText(), "[First]\r\nx=1\r\n\r\n[Second]\r\ny=2\r\nz=3\r\n\r\n");
+}
+
 TEST_F(StorageTest, FileIsWrittenOnDestructionAndFoldersAreMade) {
   {
     auto s = std::make_unique<TApAppIniFileStorage>(nullptr);

@@ -116,6 +116,17 @@ TEST_F(IniTest, NamesWithBlanksAtTheirEndsAreTheNamesTheFileGivesBack) {
   EXPECT_EQ(Text(ini), "");
 }
 
+TEST_F(IniTest, AUtf8MarkDoesNotHideTheFirstSection) {
+  TMemIniFile ini(L"");
+  Load(ini, "\xEF\xBB\xBF[First]\r\nx=1\r\n[Second]\r\ny=2\r\n");
+  EXPECT_EQ(ini.ReadString("First", "x", "?"), "1");
+  EXPECT_EQ(ini.ReadString("Second", "y", "?"), "2");
+  EXPECT_EQ(Text(ini), "[First]\r\nx=1\r\n\r\n[Second]\r\ny=2\r\n\r\n");
+  // Only at the very start is it a mark.
+  Load(ini, "[S]\r\n\xEF\xBB\xBFk=v\r\n");
+  EXPECT_EQ(ini.ReadString("S", "\xEF\xBB\xBFk", "?"), "v");
+}
+
 TEST_F(IniTest, DeletingKeysAndSections) {
   TMemIniFile ini(L"");
   Load(ini, "[S]\r\na=1\r\nb=2\r\nA=3\r\nc=4\r\n[T]\r\nx=1\r\n[U]\r\ny=1\r\n");
