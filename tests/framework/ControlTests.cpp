@@ -599,3 +599,54 @@ TEST(ControlPainting, PrintingIntoAnotherDCPaintsTheClientAndHandsTheDCBackAsItC
     EXPECT_EQ(c->Pixels(9, 9), clWhite);
   }
 }
+
+namespace {
+// Paints far beyond its own bounds; the framework's clipping must keep it inside them.
+class TWcSpiller : public TWcGraphic {
+ public:
+  using TWcGraphic::TWcGraphic;
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(Rect(-1000, -1000, 1000, 1000));
+    Canvas()->Pen()->SetColor(Color());
+    Canvas()->MoveTo(-50, 3);
+    Canvas()->LineTo(500, 3);
+  }
+};
+}  // namespace
+
+TEST(ControlPainting, EachControlPaintsOnlyInsideItsBoundsAndItsParents) {
+  TFormScope scope;
+  auto* panel = Child<TWcPanel>(scope.Form, 0, 0, 60, 40);
+  panel->SetColor(clBlue);
+  auto* spiller = new TWcSpiller(scope.Form);
+  spiller->SetBounds(10, 10, 20, 10);
+  spiller->SetParent(panel);
+  spiller->SetColor(clRed);
+  auto* overhanging = Child<TWcPanel>(panel, 50, 30, 40, 40);  // reaches past the panel
+  overhanging->SetColor(clLime);
+  TBitmap bitmap;
+  bitmap.SetSize(100, 80);
+  panel->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
+  TCanvas* c = bitmap.Canvas();
+  EXPECT_EQ(c->Pixels(10, 10), clRed);
+  EXPECT_EQ(c->Pixels(29, 19), clRed);
+  EXPECT_EQ(c->Pixels(9, 13), clBlue);   // the spilled line stops at the control's edge
+  EXPECT_EQ(c->Pixels(30, 13), clBlue);
+  EXPECT_EQ(c->Pixels(20, 9), clBlue);
+  EXPECT_EQ(c->Pixels(20, 20), clBlue);
+  EXPECT_EQ(c->Pixels(55, 35), clLime);
+  EXPECT_EQ(c->Pixels(60, 35), clWhite);  // the child ends where its parent ends
+  EXPECT_EQ(c->Pixels(55, 40), clWhite);
+
+  // On the screen the same: the spiller's window-less painting stays in its rectangle.
+  Pump();
+  spiller->Repaint();
+  HDC screen = GetDC(panel->Handle());
+  EXPECT_EQ(GetPixel(screen, 15, 15), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(screen, 35, 13), RGB(0, 0, 255));
+  EXPECT_EQ(GetPixel(screen, 5, 13), RGB(0, 0, 255));
+  ReleaseDC(panel->Handle(), screen);
+}
