@@ -10,6 +10,7 @@
 #include "framework/GdiHandles.h"
 #include "framework/HintWindow.h"
 #include "framework/Screen.h"
+#include "framework/Timer.h"
 #include "framework/Win.h"
 
 namespace {
@@ -422,4 +423,38 @@ TEST(ApplicationLoop, AFailingHintOrMouseHandlerAtIdleTimeIsReportedAndTheDialog
   EXPECT_EQ(TestMessageBoxes().Texts.back(), L"hint failed");
   Free(dialog);
   Application->SetHint(L"");
+}
+
+TEST(ApplicationLoop, ATimerTicksWhileRunWaitsForMessagesAndCanEndTheProgram) {
+  ASSERT_EQ(Application->MainForm(), nullptr);
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  auto* timer = new TTimer(main);
+  timer->SetInterval(20);
+  auto* action = new TAction(main);
+  auto* list = new TActionList(main);
+  action->SetActionList(list);
+  auto* control = new TWcControl(main);
+  control->SetParent(main);
+  control->SetAction(action);
+  struct TTicker {
+    TForm* form;
+    int ticks = 0;
+    int updates = 0;
+    int updatesAtFirstTick = -1;
+    void Tick(TObject*) {
+      if (++ticks == 1) updatesAtFirstTick = updates;
+      if (ticks == 3) form->Close();
+    }
+    void Update(TObject*) { ++updates; }
+  } ticker{main};
+  timer->OnTimer = TNotifyEvent(&ticker, &TTicker::Tick);
+  action->OnUpdate = TNotifyEvent(&ticker, &TTicker::Update);
+  Application->Run();  // the idle time waits for messages; only the timer wakes it
+  EXPECT_EQ(ticker.ticks, 3);
+  EXPECT_GE(ticker.updatesAtFirstTick, 1);  // the actions were brought up to date first
+  EXPECT_TRUE(Application->Terminated());
+  Application->Initialize();
+  delete main;
+  EXPECT_EQ(Application->MainForm(), nullptr);
 }
