@@ -190,3 +190,58 @@ TEST(Clipboard, HeldByAnotherThreadGivesAClearError) {
   Clipboard()->SetAsWideText(L"after");
   EXPECT_EQ(Clipboard()->AsWideText(), L"after");
 }
+
+namespace {
+const std::string kParentBlock("\x00parent\x00\x01\x02\x00", 11);
+const std::string kChildBlock("child\x00\x00\x00\xFE", 9);
+const wchar_t kParentText[] = L"from the first process \u00e9\u0436\u4e2d";
+const wchar_t kChildText[] = L"and back \u00fc\u0431";
+}  // namespace
+
+// Run only as the other process of the test below: checks what the first process left and
+// leaves its own answer.
+TEST(ClipboardOtherProcess, DISABLED_ReadAndAnswer) {
+  UINT format = TClipboard::RegisterFormat(L"Verdan Test Block");
+  EXPECT_EQ(Clipboard()->AsWideText(), kParentText);
+  EXPECT_EQ(Clipboard()->GetBuffer(format), kParentBlock);
+  TClipboardSession session;
+  Clipboard()->SetAsWideText(kChildText);
+  Clipboard()->SetBuffer(format, kChildBlock);
+}
+
+TEST(Clipboard, TextAndAPrivateBlockPassToAnotherProcessAndBack) {
+  UINT format = TClipboard::RegisterFormat(L"Verdan Test Block");
+  {
+    TClipboardSession session;
+    Clipboard()->SetAsWideText(kParentText);
+    Clipboard()->SetBuffer(format, kParentBlock);
+  }
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring commandLine = std::wstring(L"\"") + self +
+                             L"\" --gtest_also_run_disabled_tests --gtest_filter=ClipboardOtherProcess.DISABLED_ReadAndAnswer";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  // Messages are handled while waiting, as the program's loop would.
+  DWORD started = GetTickCount();
+  while (MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    if (GetTickCount() - started > 30000) {
+      TerminateProcess(pi.hProcess, 99);
+      break;
+    }
+  }
+  DWORD exitCode = 12345;
+  GetExitCodeProcess(pi.hProcess, &exitCode);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_EQ(exitCode, 0u) << "the other process did not find what this one left";
+  // The other process has ended; what it left is still there, to the byte.
+  EXPECT_EQ(Clipboard()->AsWideText(), kChildText);
+  std::string block = Clipboard()->GetBuffer(format);
+  EXPECT_EQ(block.size(), kChildBlock.size());
+  EXPECT_EQ(block, kChildBlock);
+}
