@@ -364,8 +364,13 @@ TWindowState TCustomForm::WindowState() {
 void TCustomForm::SetWindowState(TWindowState Value) {
   windowState_ = Value;
   if (!HandleAllocated() || !Showing()) return;
-  static const int commands[] = {SW_RESTORE, SW_MINIMIZE, SW_MAXIMIZE};
-  ShowWindow(Handle(), commands[Value]);
+  HWND wnd = Handle();
+  if (Value == wsNormal) {
+    // A window minimized from maximized comes back maximized from the first restore.
+    for (int i = 0; i < 2 && (IsIconic(wnd) || IsZoomed(wnd)); ++i) ShowWindow(wnd, SW_RESTORE);
+    return;
+  }
+  ShowWindow(wnd, Value == wsMinimized ? SW_MINIMIZE : SW_MAXIMIZE);
 }
 
 void TCustomForm::SetClientWidthProp(int Value) {
@@ -431,6 +436,8 @@ void TCustomForm::CMShowingChanged(TMessage&) {
     } catch (...) {
       if (Application) Application->HandleException(this);
     }
+    // The state the user left the window in is the one it shows with again.
+    windowState_ = WindowState();
     ShowWindow(wnd, SW_HIDE);
     formState_.Exclude(fsVisible);
   }

@@ -383,6 +383,56 @@ TEST(FormsPlacing, PositionAndBorderStyleShapeTheWindow) {
   Free(dialog);
 }
 
+TEST(FormsPlacing, TheWindowStateIsTheWindowsAndBorderIconsItsButtons) {
+  TForm* form = new TForm(nullptr, CreateNew);
+  form->SetBounds(40, 50, 300, 200);
+  form->SetBorderStyle(bsSizeable);
+  form->SetWindowState(wsMaximized);  // decided before there is a window
+  form->Show();
+  Pump();
+  EXPECT_TRUE(IsZoomed(form->Handle()));
+  EXPECT_EQ(form->WindowState(), wsMaximized);
+  form->SetWindowState(wsNormal);
+  EXPECT_FALSE(IsZoomed(form->Handle()));
+  EXPECT_EQ(form->BoundsRect(), Rect(40, 50, 340, 250));  // back to the designed place
+
+  // What the user does with the caption's buttons is the form's state as well.
+  ShowWindow(form->Handle(), SW_MINIMIZE);
+  EXPECT_EQ(form->WindowState(), wsMinimized);
+  ShowWindow(form->Handle(), SW_RESTORE);
+  EXPECT_EQ(form->WindowState(), wsNormal);
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  EXPECT_EQ(form->WindowState(), wsMaximized);
+  form->SetWindowState(wsMinimized);
+  EXPECT_TRUE(IsIconic(form->Handle()));
+  form->SetWindowState(wsNormal);  // normal, not the maximized state it was minimized from
+  EXPECT_FALSE(IsIconic(form->Handle()));
+  EXPECT_FALSE(IsZoomed(form->Handle()));
+  EXPECT_EQ(form->BoundsRect(), Rect(40, 50, 340, 250));
+  // Hidden and shown again, the window keeps the state the user gave it.
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  form->Hide();
+  EXPECT_EQ(form->WindowState(), wsMaximized);
+  form->Show();
+  EXPECT_TRUE(IsZoomed(form->Handle()));
+  form->SetWindowState(wsNormal);
+
+  // The border icons are the caption's buttons.
+  LONG style = GetWindowLongW(form->Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+  form->SetBorderIcons(TBorderIcons{biSystemMenu, biMinimize});
+  style = GetWindowLongW(form->Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  form->SetBorderIcons(TBorderIcons{});
+  EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_SYSMENU);
+  Free(form);
+}
+
 TEST(FormsScreen, TheScreenKnowsTheFormsAndTheActiveOne) {
   int before = Screen->FormCount();
   TForm* a = NewShownForm();
