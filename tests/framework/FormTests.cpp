@@ -50,6 +50,16 @@ class TWcTestDialog : public TForm {
   void FormClose(TObject*, TCloseAction& A) { A = Action; }
 };
 
+// Names its active control in its file: a control that is neither first in tab order nor
+// read before the form's own properties.
+class TWcFocusForm : public TForm {
+  HV_CLASS(TWcFocusForm, TForm)
+ public:
+  explicit TWcFocusForm(TComponent* AOwner) : TForm(AOwner) {}
+  TWcControl* First = nullptr;
+  TWcControl* Second = nullptr;
+};
+
 class TWcNoFileForm : public TForm {
   HV_CLASS(TWcNoFileForm, TForm)
  public:
@@ -79,11 +89,17 @@ HV_PUBLISH(TWcTestDialog) {
   p.Method("FormClose", &T::FormClose);
 }
 
+HV_PUBLISH(TWcFocusForm) {
+  p.ComponentField("First", &T::First);
+  p.ComponentField("Second", &T::Second);
+}
+
 HV_PUBLISH(TWcNoFileForm) {}
 
 namespace {
 const bool registered = [] {
-  RegisterClasses({&TWcTestFrame::StaticClassInfo(), &TWcTestForm::StaticClassInfo(), &TWcTestDialog::StaticClassInfo()});
+  RegisterClasses({&TWcTestFrame::StaticClassInfo(), &TWcTestForm::StaticClassInfo(), &TWcTestDialog::StaticClassInfo(),
+                   &TWcFocusForm::StaticClassInfo()});
   return true;
 }();
 
@@ -161,6 +177,29 @@ TEST(FormFilesOfForms, TabGoesIntoTheFrameAndOutAgainAndSkipsWhatCannotTakeTheFo
   form->Button1->SetFocus();
   press(VK_TAB);
   EXPECT_TRUE(form->Button1->Focused());
+  Free(form);
+}
+
+TEST(FormFilesOfForms, TheActiveControlNamedInTheFileHasTheFocusWhenTheFormShows) {
+  TWcFocusForm* form = New<TWcFocusForm>(nullptr);
+  EXPECT_EQ(form->ActiveControl(), form->Second);  // a reference resolved after the whole file
+  form->Show();
+  Pump();
+  EXPECT_TRUE(form->Second->Focused());
+  EXPECT_EQ(GetFocus(), form->Second->Handle());
+  // Hidden and shown again, the focus comes back to the control that had it.
+  form->First->SetFocus();
+  form->Hide();
+  form->Show();
+  Pump();
+  EXPECT_TRUE(form->First->Focused());
+  // The active control going away leaves the form without one, not with a dangling one.
+  delete form->Second;
+  form->Second = nullptr;
+  EXPECT_EQ(form->ActiveControl(), form->First);
+  delete form->First;
+  form->First = nullptr;
+  EXPECT_EQ(form->ActiveControl(), nullptr);
   Free(form);
 }
 
