@@ -650,3 +650,78 @@ TEST(ControlPainting, EachControlPaintsOnlyInsideItsBoundsAndItsParents) {
   EXPECT_EQ(GetPixel(screen, 5, 13), RGB(0, 0, 255));
   ReleaseDC(panel->Handle(), screen);
 }
+
+namespace {
+// A system edit control under the framework: its notifications come back to it from its parent.
+class TWcEdit : public TWinControl {
+ public:
+  explicit TWcEdit(TComponent* AOwner) : TWinControl(AOwner) {
+    SetTabStop(true);
+    SetBounds(0, 0, 80, 20);
+  }
+  std::vector<std::string> Notes;
+  using TWinControl::RecreateWnd;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, L"EDIT");
+    Params.Style |= ES_AUTOHSCROLL;
+  }
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == CN_COMMAND && HIWORD(Message.WParam) == EN_CHANGE) Notes.push_back("change");
+    if (Message.Msg == CN_NOTIFY) Notes.push_back("notify " + std::to_string(reinterpret_cast<NMHDR*>(Message.LParam)->code));
+    if (Message.Msg == CN_CTLCOLOREDIT) {
+      Notes.push_back("colour");
+      SetBkColor(reinterpret_cast<HDC>(Message.WParam), RGB(0, 255, 0));
+      Message.Result = reinterpret_cast<LRESULT>(Brush()->Handle());
+      return;
+    }
+    TWinControl::WndProc(Message);
+  }
+};
+}  // namespace
+
+TEST(ControlMessages, NotificationsOfASystemControlComeBackToItFromItsParent) {
+  TFormScope scope;
+  auto* edit = new TWcEdit(scope.Form);
+  edit->SetBounds(10, 10, 120, 22);
+  edit->SetParent(scope.Form);
+  HWND wnd = edit->Handle();
+  wchar_t cls[32];
+  GetClassNameW(wnd, cls, 32);
+  std::string own = edit->ClassName();
+  EXPECT_EQ(std::wstring(cls), std::wstring(own.begin(), own.end()));  // the system's behaviour, our class name
+  EXPECT_EQ(FindControl(wnd), edit);
+
+  // Typing reaches the system edit; its EN_CHANGE goes to the form and comes back as CN_COMMAND.
+  SendMessageW(wnd, WM_CHAR, L'h', 1);
+  SendMessageW(wnd, WM_CHAR, L'\u00e9', 1);
+  EXPECT_EQ(edit->Caption(), L"h\u00e9");
+  EXPECT_GE(std::count(edit->Notes.begin(), edit->Notes.end(), "change"), 2);
+  EXPECT_EQ(SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0), 2);
+
+  // The colour question goes to the control it is about.
+  TBitmap bitmap;
+  bitmap.SetSize(10, 10);
+  HDC dc = bitmap.Canvas()->Handle();
+  LRESULT brush = SendMessageW(scope.Form->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                               reinterpret_cast<LPARAM>(wnd));
+  EXPECT_EQ(brush, reinterpret_cast<LRESULT>(edit->Brush()->Handle()));
+  EXPECT_EQ(GetBkColor(dc), RGB(0, 255, 0));
+
+  // WM_NOTIFY names its sender in the header.
+  NMHDR header{wnd, 7, static_cast<UINT>(-2)};
+  SendMessageW(scope.Form->Handle(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
+  EXPECT_EQ(edit->Notes.back(), "notify " + std::to_string(static_cast<UINT>(-2)));
+
+  // What was typed survives a new window of the system control.
+  edit->RecreateWnd();
+  EXPECT_NE(edit->Handle(), wnd);
+  EXPECT_EQ(edit->Caption(), L"h\u00e9");
+  size_t notes = edit->Notes.size();
+  // A notification from a window that is not ours goes to the default handling.
+  NMHDR foreign{GetDesktopWindow(), 1, 1};
+  SendMessageW(scope.Form->Handle(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&foreign));
+  EXPECT_EQ(edit->Notes.size(), notes);
+}
