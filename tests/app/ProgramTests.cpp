@@ -15,52 +15,40 @@ WideString ProgramPath() {
   return ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + L"app\\Verdan.exe";
 }
 
+// Finds a window of the process by class name; with visibleOnly, only a visible one.
 struct TWindowSearch {
   DWORD processId;
+  const wchar_t* className;
+  bool visibleOnly;
   HWND found;
 };
 
-BOOL CALLBACK FindMainWindow(HWND wnd, LPARAM param) {
+BOOL CALLBACK FindWindowOfClass(HWND wnd, LPARAM param) {
   auto* search = reinterpret_cast<TWindowSearch*>(param);
   DWORD pid = 0;
   GetWindowThreadProcessId(wnd, &pid);
   wchar_t name[64] = {};
   GetClassNameW(wnd, name, 64);
-  if (pid == search->processId && std::wstring(name) == L"TMainForm" && IsWindowVisible(wnd)) {
+  if (pid == search->processId && std::wstring(name) == search->className &&
+      (!search->visibleOnly || IsWindowVisible(wnd))) {
     search->found = wnd;
     return FALSE;
   }
   return TRUE;
+}
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, bool visibleOnly) {
+  TWindowSearch search{processId, className, visibleOnly, nullptr};
+  EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 HWND WaitForMainWindow(DWORD processId, HANDLE process) {
   for (int i = 0; i < 400; ++i) {
-    TWindowSearch search{processId, nullptr};
-    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    if (HWND found = FindProcessWindow(processId, L"TMainForm", true)) return found;
     if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
   }
   return nullptr;
-}
-
-// Finds a window of the process by class name, visible or not.
-struct TClassSearch {
-  DWORD processId;
-  const wchar_t* className;
-  HWND found;
-};
-
-BOOL CALLBACK FindWindowOfClass(HWND wnd, LPARAM param) {
-  auto* search = reinterpret_cast<TClassSearch*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(wnd, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(wnd, name, 64);
-  if (pid == search->processId && std::wstring(name) == search->className) {
-    search->found = wnd;
-    return FALSE;
-  }
-  return TRUE;
 }
 
 // Starts the program with the arguments, checks its main window, closes it and returns the
@@ -84,9 +72,7 @@ DWORD RunAndClose(const WideString& arguments) {
     EXPECT_TRUE(style & WS_THICKFRAME) << "the main window is sizeable";
     EXPECT_TRUE(style & WS_MAXIMIZEBOX);
     // Other copies of the program find this one by its application window.
-    TClassSearch search{pi.dwProcessId, L"TApplication", nullptr};
-    EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&search));
-    EXPECT_NE(search.found, nullptr);
+    EXPECT_NE(FindProcessWindow(pi.dwProcessId, L"TApplication", false), nullptr);
     PostMessageW(main, WM_CLOSE, 0, 0);
   }
   if (WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
