@@ -9,6 +9,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Icon.h"
 #include "framework/Streams.h"
+#include "framework/UpdateBracket.h"
 
 namespace {
 
@@ -193,8 +194,7 @@ void TCustomImageList::Assign(TPersistent* Source) {
     return;
   }
   if (source == this) return;
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     handle_.Reset();
     width_ = source->width_;
     height_ = source->height_;
@@ -207,11 +207,7 @@ void TCustomImageList::Assign(TPersistent* Source) {
     allocBy_ = source->allocBy_;
     Change();
     AddImages(source);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 // ---- changes ----
@@ -477,16 +473,11 @@ void TCustomImageList::ReadData(TStream* Stream) {
         masks.Height() != height)
       InvalidData();
   }
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     SetWidth(width);
     SetHeight(height);
     Clear();
     if (count > 0) ImageList_Add(Handle(), colors.Handle(), masked_ ? masks.Handle() : nullptr);
     Change();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/UpdateBracket.h"
+
 HV_PUBLISH(TList) {}
 HV_PUBLISH(TCollectionItem) {}
 HV_PUBLISH(TCollection) {}
@@ -198,14 +200,9 @@ void TCollection::Delete(int Index) {
 
 void TCollection::Clear() {
   if (items_.empty()) return;
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     while (!items_.empty()) delete items_.back();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const {
@@ -239,15 +236,10 @@ void TCollection::Assign(TPersistent* Source) {
     return;
   }
   if (source == this) return;
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     for (TCollectionItem* item : source->items_) Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 std::string TCollection::GetNamePath() {

@@ -7,6 +7,7 @@
 
 #include "framework/FormFiles.h"
 #include "framework/Streams.h"
+#include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
 // ---- comparisons and byte forms ----
@@ -90,16 +91,11 @@ int TStringsT<C>::AddObject(const String& S, TObject* AObject) {
 template <class C>
 void TStringsT<C>::AddStrings(TStringsT* Strings) {
   if (!Strings) return;
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     // Counted once: adding a list to itself doubles it instead of running forever.
     int n = Strings->Count();
     for (int i = 0; i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -110,15 +106,10 @@ void TStringsT<C>::Assign(TPersistent* Source) {
     return;
   }
   if (source == this) return;
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     AddStrings(source);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -143,8 +134,7 @@ bool TStringsT<C>::Equals(TStringsT* Strings) const {
 
 template <class C>
 void TStringsT<C>::Exchange(int Index1, int Index2) {
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     String s1 = Get(Index1), s2 = Get(Index2);
     TObject* o1 = GetObject(Index1);
     TObject* o2 = GetObject(Index2);
@@ -152,11 +142,7 @@ void TStringsT<C>::Exchange(int Index1, int Index2) {
     PutObject(Index1, o2);
     Put(Index2, s1);
     PutObject(Index2, o1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -196,15 +182,10 @@ void TStringsT<C>::Move(int CurIndex, int NewIndex) {
   if (NewIndex < 0 || NewIndex >= GetCount()) Error("List index out of bounds (%d)", NewIndex);
   String s = Get(CurIndex);
   TObject* o = GetObject(CurIndex);
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Delete(CurIndex);
     InsertObject(NewIndex, s, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -219,14 +200,9 @@ void TStringsT<C>::LoadFromStream(TStream* Stream) {
   if (size > 0x7FFFFFFF) throw EReadError("Stream read error");
   std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
   Stream->ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     SetTextStr(strings_detail::Traits<C>::FromBytes(bytes));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -269,15 +245,10 @@ void TStringsT<C>::ReadItems(TReader& Reader) {
       items.push_back(Reader.ReadWideString());
   }
   Reader.ReadListEnd();
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     for (const String& s : items) Add(s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -354,15 +325,10 @@ void TStringsT<C>::SetDelimitedWith(const String& value, C delimiter, C quote) {
       while (p < n && IsBlank(value[p]));
     }
   }
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     for (const String& s : items) Add(s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -447,15 +413,10 @@ typename TStringsT<C>::String TStringsT<C>::GetTextStr() const {
 template <class C>
 void TStringsT<C>::Put(int Index, const String& S) {
   TObject* o = GetObject(Index);
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Delete(Index);
     InsertObject(Index, S, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
@@ -466,8 +427,7 @@ void TStringsT<C>::SetCapacity(int) {}
 
 template <class C>
 void TStringsT<C>::SetTextStr(const String& Value) {
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     size_t p = 0, n = Value.size();
     while (p < n) {
@@ -477,11 +437,7 @@ void TStringsT<C>::SetTextStr(const String& Value) {
       if (p < n && Value[p] == C('\r')) ++p;
       if (p < n && Value[p] == C('\n')) ++p;
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 template <class C>
