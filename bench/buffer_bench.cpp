@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/Win.h"
 
@@ -17,17 +18,6 @@ namespace {
 
 constexpr int kLines = 2000000;
 constexpr int kRuns = 3;
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Memory {
   double workingSet, peakWorkingSet, pagefile, peakPagefile;  // MB

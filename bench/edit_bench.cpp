@@ -2,63 +2,15 @@
 // and without eoScrollPastEof), a block indent of 100,000 lines and its undo, and a paste of
 // 10 MB. Prints each time in milliseconds and its ratio to the same operation on the small
 // text; typing should cost about the same, the block operations what they touch.
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
+#include "bench/BenchSupport.h"
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditClipboard.h"
 #include "framework/Forms.h"
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-double Median(int Runs, const std::function<void()>& Prepare, const std::function<void()>& Step) {
-  std::vector<double> times;
-  for (int i = 0; i < Runs; ++i) {
-    Prepare();
-    const double t0 = Now();
-    Step();
-    times.push_back((Now() - t0) * 1000.0);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-AnsiString MakeText(int Lines) {
-  AnsiString text;
-  text.reserve(static_cast<size_t>(Lines) * 40);
-  for (int i = 0; i < Lines; ++i) {
-    if (i % 7 == 0) text += "\t";
-    text += "line ";
-    text += std::to_string(i + 1);
-    text += i % 3 == 0 ? "\tsome words that fill the row a little" : " x = y + z;";
-    text += AnsiString(static_cast<size_t>(i % 29), '-');
-    if (i + 1 < Lines) text += "\r\n";
-  }
-  return text;
-}
 
 struct TBench {
   TTxtEdit* Edit;
@@ -138,8 +90,8 @@ int wmain() {
   Pump();
   TBench b{edit, edit->Handle()};
 
-  const AnsiString small = MakeText(100);
-  const AnsiString large = MakeText(1000000);
+  const AnsiString small = MakeText(100, false);
+  const AnsiString large = MakeText(1000000, false);
   std::printf("%-44s %13s %13s\n", "operation", "100 lines", "1,000,000");
 
   Report("type 1,000 characters at the end", b.Typing(small, false), b.Typing(large, false));
@@ -157,8 +109,8 @@ int wmain() {
   std::printf("%-44s %10.4f ms per line %10.4f ms per line\n", "", undoSmall / 100, undoLarge / 100000);
 
   // Pasting about 10 KB into the small text and 10 MB into the large one.
-  const AnsiString clipSmall = MakeText(250);
-  const AnsiString clipLarge = MakeText(250000);
+  const AnsiString clipSmall = MakeText(250, false);
+  const AnsiString clipLarge = MakeText(250000, false);
   const double pasteSmall = b.Paste(small, clipSmall);
   const double pasteLarge = b.Paste(large, clipLarge);
   Report("paste (10 KB / 10 MB)", pasteSmall, pasteLarge);

@@ -1,65 +1,11 @@
 // Painting and scrolling a text of a million lines, against painting a screen of a 100-line
 // text: the cost should be the screen's, not the text's. Prints each time and its ratio.
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
+#include "bench/BenchSupport.h"
 #include "editor/TxtEdit.h"
 #include "framework/Forms.h"
-
-namespace {
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// The median of Runs timings of Step (each preceded by Prepare, which is not timed), in ms.
-double Median(int Runs, const std::function<void()>& Prepare, const std::function<void()>& Step) {
-  std::vector<double> times;
-  for (int i = 0; i < Runs; ++i) {
-    Prepare();
-    const double t0 = Now();
-    Step();
-    times.push_back((Now() - t0) * 1000.0);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-// Lines of varied length, some with tabs, like source text.
-AnsiString MakeText(int Lines) {
-  AnsiString text;
-  text.reserve(static_cast<size_t>(Lines) * 40);
-  for (int i = 0; i < Lines; ++i) {
-    if (i % 7 == 0) text += "\t";
-    text += "line ";
-    text += std::to_string(i + 1);
-    text += i % 3 == 0 ? "\tsome words that fill the row a little" : " x = y + z;";
-    text += AnsiString(static_cast<size_t>(i % 29), '-');
-    text += "\r\n";
-  }
-  return text;
-}
-
-}  // namespace
 
 int wmain() {
   auto form = std::make_unique<TForm>(nullptr, CreateNew);
@@ -79,13 +25,13 @@ int wmain() {
   };
   const int runs = 21;
 
-  edit->SetTextA(MakeText(100));
+  edit->SetTextA(MakeText(100, true));
   Pump();
   paint();
   const double base = Median(runs, [] {}, paint);
 
   const double t0 = Now();
-  edit->SetTextA(MakeText(1000000));
+  edit->SetTextA(MakeText(1000000, true));
   const double load = (Now() - t0) * 1000.0;
   // A line of 1 MB in the middle of the text, with a tab every 64 characters.
   AnsiString longLine;
