@@ -71,6 +71,14 @@ std::unique_ptr<TForm> MakeForm(const char* name, TFormBorderStyle border = bsSi
   return f;
 }
 
+// The form on the screen, its messages handled, before any placement is restored.
+std::unique_ptr<TForm> ShownForm(const char* name, TFormBorderStyle border = bsSizeable) {
+  auto f = MakeForm(name, border);
+  f->Show();
+  Pump();
+  return f;
+}
+
 class PlacementTest : public StorageTest {
  protected:
   void TearDown() override {
@@ -99,9 +107,7 @@ TEST_F(PlacementTest, PathGetsItsSeparatorAndTheFormName) {
 TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   auto storage = Open();
   storage->StorageOptions()->SetBooleanAsString(false);
-  auto form = MakeForm("MainForm");
-  form->Show();
-  Pump();
+  auto form = ShownForm("MainForm");
   form->SetBounds(120, 90, 500, 350);
   Pump();
   auto* p = new TApFormPlacement(form.get());  // the form frees it
@@ -196,9 +202,7 @@ TEST_F(PlacementTest, PositionsOfAnotherResolutionInPixelsPerInchAreIgnored) {
   const int ppi = Screen->PixelsPerInch() == 96 ? 120 : 96;
   WriteFile("[F]\r\nShowCmd=3\r\nPixelsPerInch=" + IntToStr(ppi) + "\r\nNormPos=300,200,900,700\r\n");
   auto storage = Open();
-  auto form = MakeForm("F");
-  form->Show();
-  Pump();
+  auto form = ShownForm("F");
   const TRect before = WindowBounds(*form);
   TApFormPlacement p(form.get());
   p.SetAppStorage(storage.get());
@@ -230,9 +234,7 @@ TEST_F(PlacementTest, ThePlainPositionServesOnlyWithoutOneForThisResolution) {
 TEST_F(PlacementTest, ADialogKeepsItsSizeButMoves) {
   WriteFile("[Dialog]\r\nNormPos=300,200,900,700\r\n");
   auto storage = Open();
-  auto form = MakeForm("Dialog", bsDialog);
-  form->Show();
-  Pump();
+  auto form = ShownForm("Dialog", bsDialog);
   const TRect before = WindowBounds(*form);
   TApFormPlacement p(form.get());
   p.SetAppStorage(storage.get());
@@ -274,9 +276,7 @@ TEST_F(PlacementTest, OnlyTheLocationOrOnlyTheSize) {
 TEST_F(PlacementTest, VersionCheckSkipsPlacementButMarksRestored) {
   WriteFile("[F]\r\nFormVersion=2\r\nNormPos=300,200,700,600\r\n");
   auto storage = Open();
-  auto form = MakeForm("F");
-  form->Show();
-  Pump();
+  auto form = ShownForm("F");
   const TRect before = WindowBounds(*form);
   TApFormPlacement p(form.get());
   p.SetAppStorage(storage.get());
@@ -331,9 +331,7 @@ TEST_F(PlacementTest, ActiveControlByName) {
 }
 
 TEST_F(PlacementTest, PreventResizeFixesTheSize) {
-  auto form = MakeForm("F");
-  form->Show();
-  Pump();
+  auto form = ShownForm("F");
   TApFormPlacement p(form.get());
   EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
   p.SetPreventResize(true);
@@ -370,9 +368,7 @@ TEST_F(PlacementTest, PreventResizeSetBeforeTheFormHasAWindow) {
 }
 
 TEST_F(PlacementTest, MinMaxInfoLimitsTracking) {
-  auto form = MakeForm("F");
-  form->Show();
-  Pump();
+  auto form = ShownForm("F");
   TApFormPlacement p(form.get());
   p.MinMaxInfo()->SetMinTrackWidth(333);
   p.MinMaxInfo()->SetMaxTrackHeight(444);

@@ -6,6 +6,7 @@
 
 #include "framework/Conversions.h"
 #include "framework/Format.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -14,16 +15,6 @@ class ConversionTest : public testing::Test {
  protected:
   TFormatSettingsOverride settings_{TFormatSettings::English()};
 };
-
-template <class F>
-std::string ConvertMessage(F f) {
-  try {
-    f();
-  } catch (const EConvertError& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
 
 }  // namespace
 
@@ -56,8 +47,8 @@ TEST_F(ConversionTest, IntegerRejectsBadTextWithExactMessage) {
     EXPECT_EQ(v, 123) << "a failed conversion keeps the value";
     EXPECT_EQ(StrToIntDef(bad, -5), -5) << bad;
   }
-  EXPECT_EQ(ConvertMessage([] { StrToInt("12x"); }), "'12x' is not a valid integer value");
-  EXPECT_EQ(ConvertMessage([] { StrToInt64("9223372036854775808"); }),
+  EXPECT_EQ(Raised<EConvertError>([] { StrToInt("12x"); }), "'12x' is not a valid integer value");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToInt64("9223372036854775808"); }),
             "'9223372036854775808' is not a valid integer value");
   long long big = 0;
   EXPECT_FALSE(TryStrToInt64("$10000000000000000", big));
@@ -173,7 +164,7 @@ TEST_F(ConversionTest, StrToFloatAcceptsTheClassicForms) {
     EXPECT_FALSE(TryStrToFloat(bad, v)) << bad;
     EXPECT_EQ(v, 9.0L);
   }
-  EXPECT_EQ(ConvertMessage([] { StrToFloat("abc"); }), "'abc' is not a valid floating point value");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToFloat("abc"); }), "'abc' is not a valid floating point value");
   EXPECT_EQ(StrToFloatDef("x", 2.5), 2.5L);
 }
 
@@ -196,13 +187,13 @@ TEST_F(ConversionTest, Booleans) {
   EXPECT_TRUE(StrToBool("-1"));
   EXPECT_TRUE(StrToBool("0.5"));
   EXPECT_FALSE(StrToBool("0"));
-  EXPECT_EQ(ConvertMessage([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
   EXPECT_TRUE(StrToBoolDef("maybe", true));
 }
 
 TEST_F(ConversionTest, ErrorMessagesCarryNonAsciiTextIntact) {
   // "é" in code page 1252 is one byte; the message must show it as the letter, not as bytes.
-  EXPECT_EQ(ConvertMessage([] { StrToInt("\xE9"); }), "'\xC3\xA9' is not a valid integer value");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToInt("\xE9"); }), "'\xC3\xA9' is not a valid integer value");
 }
 
 TEST_F(ConversionTest, FormatIntegers) {
@@ -260,18 +251,18 @@ TEST_F(ConversionTest, FormatIndexes) {
 
 TEST_F(ConversionTest, FormatRejectsBadDirectivesAndWrongKinds) {
   const std::string message = "Format '%d' invalid or incompatible with argument";
-  EXPECT_EQ(ConvertMessage([] { Format("%d", 1.5); }), message);
-  EXPECT_EQ(ConvertMessage([] { Format("%d", "text"); }), message);
-  EXPECT_EQ(ConvertMessage([] { Format("%d"); }), message);
-  EXPECT_EQ(ConvertMessage([] { Format("%f", 1); }), "Format '%f' invalid or incompatible with argument");
-  EXPECT_EQ(ConvertMessage([] { Format("%s", 5); }), "Format '%s' invalid or incompatible with argument");
-  EXPECT_EQ(ConvertMessage([] { Format("%p", 5); }), "Format '%p' invalid or incompatible with argument");
-  EXPECT_EQ(ConvertMessage([] { Format("abc%", 5); }), "Format 'abc%' invalid or incompatible with argument");
-  EXPECT_EQ(ConvertMessage([] { Format("%q", 5); }), "Format '%q' invalid or incompatible with argument");
-  EXPECT_EQ(ConvertMessage([] { Format("%2:d", 5); }), "Format '%2:d' invalid or incompatible with argument");
-  EXPECT_EQ(ConvertMessage([] { Format("%.*s", "x", "y"); }),
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%d", 1.5); }), message);
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%d", "text"); }), message);
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%d"); }), message);
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%f", 1); }), "Format '%f' invalid or incompatible with argument");
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%s", 5); }), "Format '%s' invalid or incompatible with argument");
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%p", 5); }), "Format '%p' invalid or incompatible with argument");
+  EXPECT_EQ(Raised<EConvertError>([] { Format("abc%", 5); }), "Format 'abc%' invalid or incompatible with argument");
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%q", 5); }), "Format '%q' invalid or incompatible with argument");
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%2:d", 5); }), "Format '%2:d' invalid or incompatible with argument");
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%.*s", "x", "y"); }),
             "Format '%.*s' invalid or incompatible with argument");
-  EXPECT_EQ(ConvertMessage([] { Format("%99999999999d", 1); }),
+  EXPECT_EQ(Raised<EConvertError>([] { Format("%99999999999d", 1); }),
             "Format '%99999999999d' invalid or incompatible with argument");
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "framework/DateTime.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -36,15 +37,6 @@ TParts Parts(TDateTime v) {
   return p;
 }
 
-std::string ConvertMessage(void (*f)()) {
-  try {
-    f();
-  } catch (const EConvertError& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
-
 }  // namespace
 
 TEST_F(DateTimeTest, CalendarEdges) {
@@ -69,10 +61,10 @@ TEST_F(DateTimeTest, CalendarEdges) {
   EXPECT_FALSE(TryEncodeDate(10000, 1, 1, d));
   EXPECT_FALSE(TryEncodeDate(2023, 13, 1, d));
   EXPECT_FALSE(TryEncodeDate(2023, 1, 0, d));
-  EXPECT_EQ(ConvertMessage([] { EncodeDate(2023, 2, 29); }), "Invalid argument to date encode");
-  EXPECT_EQ(ConvertMessage([] { EncodeTime(24, 0, 0, 0); }), "Invalid argument to time encode");
-  EXPECT_EQ(ConvertMessage([] { EncodeTime(0, 60, 0, 0); }), "Invalid argument to time encode");
-  EXPECT_EQ(ConvertMessage([] { EncodeTime(0, 0, 0, 1000); }), "Invalid argument to time encode");
+  EXPECT_EQ(Raised<EConvertError>([] { EncodeDate(2023, 2, 29); }), "Invalid argument to date encode");
+  EXPECT_EQ(Raised<EConvertError>([] { EncodeTime(24, 0, 0, 0); }), "Invalid argument to time encode");
+  EXPECT_EQ(Raised<EConvertError>([] { EncodeTime(0, 60, 0, 0); }), "Invalid argument to time encode");
+  EXPECT_EQ(Raised<EConvertError>([] { EncodeTime(0, 0, 0, 1000); }), "Invalid argument to time encode");
 }
 
 TEST_F(DateTimeTest, DecodeRoundTripsEveryDayOfSomeYears) {
@@ -197,7 +189,7 @@ TEST_F(DateTimeTest, ImpossibleDatesAreRejected) {
     EXPECT_FALSE(TryStrToDate(bad, v)) << bad;
     EXPECT_EQ(v, 123);
   }
-  EXPECT_EQ(ConvertMessage([] { StrToDate("2/30/2024"); }), "'2/30/2024' is not a valid date");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToDate("2/30/2024"); }), "'2/30/2024' is not a valid date");
   EXPECT_EQ(StrToDateDef("nonsense", 5), 5);
 }
 
@@ -215,7 +207,7 @@ TEST_F(DateTimeTest, ParseTimes) {
     EXPECT_FALSE(TryStrToTime(bad, v)) << bad;
     EXPECT_EQ(v, 7);
   }
-  EXPECT_EQ(ConvertMessage([] { StrToTime("25:00"); }), "'25:00' is not a valid time");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToTime("25:00"); }), "'25:00' is not a valid time");
   EXPECT_EQ(StrToTimeDef("x", 0.5), 0.5);
 }
 
@@ -226,7 +218,7 @@ TEST_F(DateTimeTest, ParseDateTimes) {
   // Before 30 December 1899 the time must still count forward from midnight.
   TDateTime early = StrToDateTime("12/29/1899 18:00");
   EXPECT_EQ(Parts(early), (TParts{1899, 12, 29, 18, 0, 0, 0}));
-  EXPECT_EQ(ConvertMessage([] { StrToDateTime("3/14/2024 25:00"); }), "'3/14/2024 25:00' is not a valid date and time");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToDateTime("3/14/2024 25:00"); }), "'3/14/2024 25:00' is not a valid date and time");
   EXPECT_EQ(StrToDateTimeDef("x", 1), 1);
   // What DateTimeToStr writes, StrToDateTime reads back.
   TDateTime whole = EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 58, 0);
@@ -238,5 +230,5 @@ TEST_F(DateTimeTest, FileDates) {
   int32_t packed = DateTimeToFileDate(v);
   EXPECT_DOUBLE_EQ(FileDateToDateTime(packed), v);
   EXPECT_EQ(DateTimeToFileDate(EncodeDate(1970, 1, 1)), 0) << "before 1980 there is no file date";
-  EXPECT_EQ(ConvertMessage([] { FileDateToDateTime(0); }), "Invalid argument to date encode");
+  EXPECT_EQ(Raised<EConvertError>([] { FileDateToDateTime(0); }), "Invalid argument to date encode");
 }

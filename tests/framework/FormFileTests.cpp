@@ -15,6 +15,7 @@
 #include "framework/FormFiles.h"
 #include "framework/Streams.h"
 #include "framework/StringLists.h"
+#include "tests/framework/Raised.h"
 
 HV_ENUM(TFfShape, skCircle, skSquare, skTriangle)
 using TFfShapes = TSet<TFfShape>;
@@ -366,18 +367,6 @@ const bool registered = [] {
 std::string Resource(const wchar_t* name) {
   TResourceStream s(GetModuleHandleW(nullptr), name, RT_RCDATA);
   return std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
-}
-
-template <class E, class F>
-std::string Raised(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  } catch (const std::exception& e) {
-    return std::string("other exception: ") + e.what();
-  }
-  return "(nothing raised)";
 }
 
 // Reads the text into a fresh form and gives the error text.

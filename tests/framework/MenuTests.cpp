@@ -67,6 +67,30 @@ std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end(
 WideString lastHint = L"unset";
 void RecordHint(const WideString& hint) { lastHint = hint; }
 
+// The requests Windows sends to an owner-drawn menu, filled in for one item (drawn on the whole
+// surface) and handed to the menu; the answer is whether the menu took them.
+MEASUREITEMSTRUCT MeasureRequest(TMenuItem* item) {
+  MEASUREITEMSTRUCT mis{};
+  mis.CtlType = ODT_MENU;
+  mis.itemData = reinterpret_cast<ULONG_PTR>(item);
+  return mis;
+}
+
+DRAWITEMSTRUCT DrawRequest(TMenuItem* item, const TTestSurface& surface) {
+  DRAWITEMSTRUCT dis{};
+  dis.CtlType = ODT_MENU;
+  dis.itemData = reinterpret_cast<ULONG_PTR>(item);
+  dis.hDC = surface.DC();
+  dis.rcItem = RECT{0, 0, surface.Width(), surface.Height()};
+  return dis;
+}
+
+template <class Request>
+bool Send(TMenu& menu, UINT message, Request& request) {
+  LRESULT result = 0;
+  return menu.HandleMenuMessage(message, 0, reinterpret_cast<LPARAM>(&request), result);
+}
+
 }  // namespace
 
 TEST(MenuCaptions, HotkeysAreStrippedAndCompared) {
@@ -421,26 +445,19 @@ TEST(OwnerDrawMenu, MeasureAndDrawGoThroughTheItems) {
   menu.Items()->Add(line);
   EXPECT_EQ(Narrow(Entries(menu.Handle())), "[o]|-");
 
-  MEASUREITEMSTRUCT mis{};
-  mis.CtlType = ODT_MENU;
-  mis.itemData = reinterpret_cast<ULONG_PTR>(item);
-  LRESULT result = 0;
-  ASSERT_TRUE(menu.HandleMenuMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis), result));
+  MEASUREITEMSTRUCT mis = MeasureRequest(item);
+  ASSERT_TRUE(Send(menu, WM_MEASUREITEM, mis));
   EXPECT_GT(mis.itemWidth, 20u);
   EXPECT_GT(mis.itemHeight, 8u);
   // An item not in this menu is not this menu's business.
   TMenuItem stranger(nullptr);
   mis.itemData = reinterpret_cast<ULONG_PTR>(&stranger);
-  EXPECT_FALSE(menu.HandleMenuMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis), result));
+  EXPECT_FALSE(Send(menu, WM_MEASUREITEM, mis));
 
   TTestSurface surface(120, 24, 0x00FF00);
-  DRAWITEMSTRUCT dis{};
-  dis.CtlType = ODT_MENU;
-  dis.itemData = reinterpret_cast<ULONG_PTR>(item);
-  dis.hDC = surface.DC();
-  dis.rcItem = RECT{0, 0, 120, 24};
+  DRAWITEMSTRUCT dis = DrawRequest(item, surface);
   dis.itemState = ODS_SELECTED;
-  ASSERT_TRUE(menu.HandleMenuMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result));
+  ASSERT_TRUE(Send(menu, WM_DRAWITEM, dis));
   uint32_t highlight = ColorToRGB(clHighlight);
   EXPECT_EQ(surface.Pixel(1, 1), highlight);
   EXPECT_EQ(surface.Pixel(118, 22), highlight);
@@ -469,28 +486,20 @@ TEST(OwnerDrawMenu, HandlersReplaceTheFrameworksDrawing) {
   TMenuItem* item = NewItem(&menu, L"Item");
   menu.Items()->Add(item);
   item->OnMeasureItem = TMenuMeasureItemEvent(&painter, &Painter::Measure);
-  MEASUREITEMSTRUCT mis{};
-  mis.CtlType = ODT_MENU;
-  mis.itemData = reinterpret_cast<ULONG_PTR>(item);
-  LRESULT result = 0;
-  menu.HandleMenuMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis), result);
+  MEASUREITEMSTRUCT mis = MeasureRequest(item);
+  Send(menu, WM_MEASUREITEM, mis);
   EXPECT_EQ(mis.itemWidth, 77u);
   EXPECT_EQ(mis.itemHeight, 33u);
 
   TTestSurface surface(40, 20);
-  DRAWITEMSTRUCT dis{};
-  dis.CtlType = ODT_MENU;
-  dis.itemData = reinterpret_cast<ULONG_PTR>(item);
-  dis.hDC = surface.DC();
-  dis.rcItem = RECT{0, 0, 40, 20};
-  dis.itemState = ODS_CHECKED | ODS_GRAYED;
+  DRAWITEMSTRUCT dis = DrawRequest(item, surface);
   item->OnDrawItem = TMenuDrawItemEvent(&painter, &Painter::Plain);
   dis.itemState = ODS_SELECTED;
-  menu.HandleMenuMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result);
+  Send(menu, WM_DRAWITEM, dis);
   EXPECT_TRUE(painter.plainSelected);
   item->OnAdvancedDrawItem = TAdvancedMenuDrawItemEvent(&painter, &Painter::Advanced);
   dis.itemState = ODS_CHECKED | ODS_GRAYED;
-  menu.HandleMenuMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result);
+  Send(menu, WM_DRAWITEM, dis);
   EXPECT_TRUE((painter.state == TOwnerDrawState{odChecked, odGrayed}));
   EXPECT_EQ(surface.Count(0x0000FF), 40 * 20);
 }
@@ -547,13 +556,8 @@ TEST(MenuImages, AMenuWithImagesDrawsItsItemsWithThem) {
   EXPECT_EQ(Narrow(Entries(menu->Handle())), "[o]");
 
   TTestSurface surface(100, 20);
-  DRAWITEMSTRUCT dis{};
-  dis.CtlType = ODT_MENU;
-  dis.itemData = reinterpret_cast<ULONG_PTR>(item);
-  dis.hDC = surface.DC();
-  dis.rcItem = RECT{0, 0, 100, 20};
-  LRESULT result = 0;
-  ASSERT_TRUE(menu->HandleMenuMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result));
+  DRAWITEMSTRUCT dis = DrawRequest(item, surface);
+  ASSERT_TRUE(Send(*menu, WM_DRAWITEM, dis));
   EXPECT_EQ(surface.Count(0xFF0000, 0, 0, 20, 20), 16 * 16);
 
   // The image list goes: the menu shows text again.
@@ -579,13 +583,8 @@ TEST(MenuImages, AnItemBitmapIsShownBesideTheCaption) {
 
   menu.SetOwnerDraw(true);
   TTestSurface surface(100, 20);
-  DRAWITEMSTRUCT dis{};
-  dis.CtlType = ODT_MENU;
-  dis.itemData = reinterpret_cast<ULONG_PTR>(item);
-  dis.hDC = surface.DC();
-  dis.rcItem = RECT{0, 0, 100, 20};
-  LRESULT result = 0;
-  ASSERT_TRUE(menu.HandleMenuMessage(WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis), result));
+  DRAWITEMSTRUCT dis = DrawRequest(item, surface);
+  ASSERT_TRUE(Send(menu, WM_DRAWITEM, dis));
   EXPECT_EQ(surface.Count(0x0000FF, 0, 0, 20, 20), 12 * 12);
   item->SetBitmap(nullptr);
   EXPECT_FALSE(item->HasBitmap());

@@ -7,20 +7,9 @@
 #include "TestFiles.h"
 #include "framework/CodePages.h"
 #include "framework/Streams.h"
+#include "tests/framework/Raised.h"
 
 namespace {
-
-template <class E, class F>
-std::string Raised(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  } catch (const std::exception& e) {
-    return std::string("other exception: ") + e.what();
-  }
-  return "(nothing raised)";
-}
 
 std::string Bytes(TCustomMemoryStream& s) {
   return std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));

@@ -9,6 +9,7 @@
 #include "TestFiles.h"
 #include "framework/Streams.h"
 #include "framework/StringLists.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -16,16 +17,6 @@ std::string Texts(const TStrings& list) {
   std::string r;
   for (int i = 0; i < list.Count(); ++i) r += (i ? "|" : "") + list.Strings(i);
   return r;
-}
-
-template <class F>
-std::string ErrorText(F f) {
-  try {
-    f();
-  } catch (const EStringListError& e) {
-    return e.what();
-  }
-  return "(no EStringListError)";
 }
 
 // The smallest descendant of the abstract list: it checks that the base builds everything
@@ -160,10 +151,10 @@ TEST(StringLists, SortedListsAndDuplicates) {
   EXPECT_EQ(list.Add("PEAR"), 3);
   EXPECT_EQ(list.Count(), 4);
   list.SetDuplicates(dupError);
-  EXPECT_EQ(ErrorText([&] { list.Add("pear"); }), "String list does not allow duplicates");
-  EXPECT_EQ(ErrorText([&] { list.Insert(0, "zz"); }), "Operation not allowed on sorted list");
-  EXPECT_EQ(ErrorText([&] { list.SetStrings(0, "zz"); }), "Operation not allowed on sorted list");
-  EXPECT_EQ(ErrorText([&] { list.Move(0, 2); }), "Operation not allowed on sorted list");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Add("pear"); }), "String list does not allow duplicates");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Insert(0, "zz"); }), "Operation not allowed on sorted list");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.SetStrings(0, "zz"); }), "Operation not allowed on sorted list");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Move(0, 2); }), "Operation not allowed on sorted list");
   EXPECT_EQ(list.Count(), 4);
   EXPECT_EQ(list.IndexOf("APPLE"), 0);
   EXPECT_EQ(list.IndexOf("kiwi"), -1);
@@ -176,13 +167,13 @@ TEST(StringLists, SortedListsAndDuplicates) {
 TEST(StringLists, IndexErrorsNameTheIndexAndChangeNothing) {
   TStringList list;
   list.SetText("a\nb\nc");
-  EXPECT_EQ(ErrorText([&] { list.Delete(3); }), "List index out of bounds (3)");
-  EXPECT_EQ(ErrorText([&] { list.Strings(-1); }), "List index out of bounds (-1)");
-  EXPECT_EQ(ErrorText([&] { list.Insert(4, "x"); }), "List index out of bounds (4)");
-  EXPECT_EQ(ErrorText([&] { list.Exchange(0, 7); }), "List index out of bounds (7)");
-  EXPECT_EQ(ErrorText([&] { list.Move(0, 3); }), "List index out of bounds (3)");
-  EXPECT_EQ(ErrorText([&] { list.SetObjects(5, nullptr); }), "List index out of bounds (5)");
-  EXPECT_EQ(ErrorText([&] { list.SetCapacity(2); }), "List capacity out of bounds (2)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Delete(3); }), "List index out of bounds (3)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Strings(-1); }), "List index out of bounds (-1)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Insert(4, "x"); }), "List index out of bounds (4)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Exchange(0, 7); }), "List index out of bounds (7)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Move(0, 3); }), "List index out of bounds (3)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.SetObjects(5, nullptr); }), "List index out of bounds (5)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.SetCapacity(2); }), "List capacity out of bounds (2)");
   EXPECT_EQ(Texts(list), "a|b|c");
   list.SetCapacity(100);
   EXPECT_GE(list.Capacity(), 100);
@@ -310,14 +301,14 @@ TEST(StringLists, WideListsFollowTheSameRules) {
 TEST(StringLists, WideListsGiveTheSameErrorsAndKeepTheirItems) {
   TStringListW list;
   list.SetText(L"b\na");
-  EXPECT_EQ(ErrorText([&] { list.Delete(2); }), "List index out of bounds (2)");
-  EXPECT_EQ(ErrorText([&] { list.Strings(-1); }), "List index out of bounds (-1)");
-  EXPECT_EQ(ErrorText([&] { list.SetCapacity(1); }), "List capacity out of bounds (1)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Delete(2); }), "List index out of bounds (2)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Strings(-1); }), "List index out of bounds (-1)");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.SetCapacity(1); }), "List capacity out of bounds (1)");
   list.SetSorted(true);
   EXPECT_EQ(list.Text(), L"a\r\nb\r\n");
   list.SetDuplicates(dupError);
-  EXPECT_EQ(ErrorText([&] { list.Add(L"B"); }), "String list does not allow duplicates");
-  EXPECT_EQ(ErrorText([&] { list.Insert(1, L"c"); }), "Operation not allowed on sorted list");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Add(L"B"); }), "String list does not allow duplicates");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Insert(1, L"c"); }), "Operation not allowed on sorted list");
   list.SetDuplicates(dupIgnore);
   EXPECT_EQ(list.Add(L"A"), 0);
   EXPECT_EQ(list.Text(), L"a\r\nb\r\n");
@@ -325,7 +316,7 @@ TEST(StringLists, WideListsGiveTheSameErrorsAndKeepTheirItems) {
   list.SetDuplicates(dupError);
   TStringListW more;
   more.SetText(L"c\nb\nd");
-  EXPECT_EQ(ErrorText([&] { list.AddStrings(&more); }), "String list does not allow duplicates");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.AddStrings(&more); }), "String list does not allow duplicates");
   EXPECT_EQ(list.Text(), L"a\r\nb\r\nc\r\n");
 }
 

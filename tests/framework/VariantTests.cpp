@@ -3,6 +3,7 @@
 
 #include "framework/DateTime.h"
 #include "framework/Variant.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -10,18 +11,6 @@ class VariantTest : public testing::Test {
  protected:
   TFormatSettingsOverride settings_{TFormatSettings::English()};
 };
-
-template <class E, class F>
-std::string Failure(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  } catch (const std::exception& e) {
-    return std::string("wrong exception: ") + e.what();
-  }
-  return "(no exception)";
-}
 
 }  // namespace
 
@@ -65,9 +54,9 @@ TEST_F(VariantTest, ToText) {
   EXPECT_EQ(TVariant(L"\u0416").AsWideString(), L"\u0416");
   EXPECT_EQ(VarToStr(TVariant::Null()), "");
   EXPECT_EQ(VarToWideStr(TVariant::Null()), L"");
-  EXPECT_EQ(Failure<EVariantError>([] { TVariant::Null().AsString(); }),
+  EXPECT_EQ(Raised<EVariantError>([] { TVariant::Null().AsString(); }),
             "Could not convert variant of type (Null) into type (String)");
-  EXPECT_EQ(Failure<EVariantError>([] { TVariant(std::vector<uint8_t>{1}).AsWideString(); }),
+  EXPECT_EQ(Raised<EVariantError>([] { TVariant(std::vector<uint8_t>{1}).AsWideString(); }),
             "Could not convert variant of type (Array Byte) into type (OleStr)");
 }
 
@@ -85,17 +74,17 @@ TEST_F(VariantTest, ToNumbers) {
   EXPECT_EQ(TVariant(INT64_MAX).AsInt64(), INT64_MAX) << "no detour through floats";
   EXPECT_EQ(TVariant("1e3").AsDouble(), 1000.0);
   EXPECT_EQ(TVariant(4000000000u).AsInt64(), 4000000000LL);
-  EXPECT_EQ(Failure<EVariantError>([] { TVariant(4000000000u).AsInteger(); }),
+  EXPECT_EQ(Raised<EVariantError>([] { TVariant(4000000000u).AsInteger(); }),
             "Could not convert variant of type (LongWord) into type (Integer)");
-  EXPECT_EQ(Failure<EVariantError>([] { TVariant(1e300).AsInt64(); }),
+  EXPECT_EQ(Raised<EVariantError>([] { TVariant(1e300).AsInt64(); }),
             "Could not convert variant of type (Double) into type (Int64)");
-  EXPECT_EQ(Failure<EVariantError>([] { TVariant::Null().AsInteger(); }),
+  EXPECT_EQ(Raised<EVariantError>([] { TVariant::Null().AsInteger(); }),
             "Could not convert variant of type (Null) into type (Integer)");
-  EXPECT_EQ(Failure<EConvertError>([] { TVariant("abc").AsInteger(); }),
+  EXPECT_EQ(Raised<EConvertError>([] { TVariant("abc").AsInteger(); }),
             "Could not convert variant of type (String) into type (Integer)");
-  EXPECT_EQ(Failure<EConvertError>([] { TVariant(L"1x").AsDouble(); }),
+  EXPECT_EQ(Raised<EConvertError>([] { TVariant(L"1x").AsDouble(); }),
             "Could not convert variant of type (OleStr) into type (Double)");
-  EXPECT_EQ(Failure<EVariantError>([] { TVariant(1).AsBytes(); }),
+  EXPECT_EQ(Raised<EVariantError>([] { TVariant(1).AsBytes(); }),
             "Could not convert variant of type (Integer) into type (Array Byte)");
 }
 
@@ -107,11 +96,11 @@ TEST_F(VariantTest, ToBooleanAndDate) {
   EXPECT_FALSE(TVariant(L"false").AsBoolean());
   EXPECT_TRUE(TVariant("1").AsBoolean());
   EXPECT_FALSE(TVariant("0").AsBoolean());
-  EXPECT_EQ(Failure<EConvertError>([] { TVariant("yes").AsBoolean(); }),
+  EXPECT_EQ(Raised<EConvertError>([] { TVariant("yes").AsBoolean(); }),
             "Could not convert variant of type (String) into type (Boolean)");
   EXPECT_EQ(TVariant("3/14/2024").AsDateTime(), EncodeDate(2024, 3, 14));
   EXPECT_EQ(TVariant(2.5).AsDateTime(), 2.5);
-  EXPECT_EQ(Failure<EConvertError>([] { TVariant("2/30/2024").AsDateTime(); }),
+  EXPECT_EQ(Raised<EConvertError>([] { TVariant("2/30/2024").AsDateTime(); }),
             "Could not convert variant of type (String) into type (Date)");
 }
 
