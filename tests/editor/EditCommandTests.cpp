@@ -77,21 +77,16 @@ TEST(EditCommands, LeftAndRightAtTheLineEnds) {
   e.SetTextA("ab\r\ncd");
   e.SetOptions(e.Options() - eoScrollPastEol);
   e.SetCaretXY({1, 2});
-  Cmd(e, ecLeft);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
-  Cmd(e, ecRight);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+  EXPECT_EQ(CaretAfter(e, ecLeft), BufferCoord(3, 1));
+  EXPECT_EQ(CaretAfter(e, ecRight), BufferCoord(1, 2));
   e.SetCaretXY({3, 2});
-  Cmd(e, ecRight);  // past the end of the last line: nothing
-  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 2));
+  EXPECT_EQ(CaretAfter(e, ecRight), BufferCoord(3, 2));  // past the end of the last line: nothing
 
   e.SetOptions(e.Options() + eoScrollPastEol);
   e.SetCaretXY({1, 2});
-  Cmd(e, ecLeft);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
+  EXPECT_EQ(CaretAfter(e, ecLeft), BufferCoord(1, 2));
   e.SetCaretXY({3, 2});
-  Cmd(e, ecRight);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 2));
+  EXPECT_EQ(CaretAfter(e, ecRight), BufferCoord(4, 2));
 }
 
 TEST(EditCommands, SelectingTwinsExtendFromTheAnchor) {
@@ -113,11 +108,9 @@ TEST(EditCommands, SelectingTwinsExtendFromTheAnchor) {
   TBufferCoord target{3, 1};
   Cmd(e, ecSelGotoXY, 0, &target);
   EXPECT_EQ(e.SelText(), "llo world\r\nsecon");
-  Cmd(e, ecGotoXY, 0, &target);
-  EXPECT_EQ(e.CaretXY(), target);
+  EXPECT_EQ(CaretAfter(e, ecGotoXY, 0, &target), target);
   EXPECT_FALSE(e.SelAvail());
-  Cmd(e, ecGotoXY);  // without a position nothing happens
-  EXPECT_EQ(e.CaretXY(), target);
+  EXPECT_EQ(CaretAfter(e, ecGotoXY), target);  // without a position nothing happens
 }
 
 TEST(EditCommands, HomeToggles) {
@@ -154,26 +147,19 @@ TEST(EditCommands, VerticalMovesKeepTheRememberedColumn) {
   e.SetTextA("abcdefgh\r\nab\r\nabcdefgh");
   e.SetOptions(e.Options() - eoScrollPastEol + eoKeepCaretX);
   e.SetCaretXY({7, 1});
-  Cmd(e, ecDown);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 2));
-  Cmd(e, ecDown);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(7, 3));
-  Cmd(e, ecDown);  // already on the last line
-  EXPECT_EQ(e.CaretXY(), BufferCoord(7, 3));
-  Cmd(e, ecEditorTop);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
-  Cmd(e, ecUp);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  EXPECT_EQ(CaretAfter(e, ecDown), BufferCoord(3, 2));
+  EXPECT_EQ(CaretAfter(e, ecDown), BufferCoord(7, 3));
+  EXPECT_EQ(CaretAfter(e, ecDown), BufferCoord(7, 3));  // already on the last line
+  EXPECT_EQ(CaretAfter(e, ecEditorTop), BufferCoord(1, 1));
+  EXPECT_EQ(CaretAfter(e, ecUp), BufferCoord(1, 1));
 }
 
 TEST(EditCommands, WordMovesAndWordSelection) {
   TTxtEdit e(nullptr);
   e.SetTextA("foo_bar baz\r\nqux");
   e.SetCaretXY({3, 1});
-  Cmd(e, ecWordRight);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(9, 1));
-  Cmd(e, ecWordLeft);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  EXPECT_EQ(CaretAfter(e, ecWordRight), BufferCoord(9, 1));
+  EXPECT_EQ(CaretAfter(e, ecWordLeft), BufferCoord(1, 1));
   e.SetCaretXY({10, 1});
   Cmd(e, ecSelWord);
   EXPECT_EQ(e.SelText(), "baz");
@@ -190,10 +176,8 @@ TEST(EditCommands, MatchBracketMovesTheCaret) {
   TTxtEdit e(nullptr);
   e.SetTextA("f(a[1])");
   e.SetCaretXY({2, 1});
-  Cmd(e, ecMatchBracket);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(7, 1));
-  Cmd(e, ecMatchBracket);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 1));
+  EXPECT_EQ(CaretAfter(e, ecMatchBracket), BufferCoord(7, 1));
+  EXPECT_EQ(CaretAfter(e, ecMatchBracket), BufferCoord(2, 1));
 }
 
 TEST(EditCommands, ModesAndClearAll) {
@@ -230,8 +214,7 @@ TEST(EditCommands, ReadOnlyRefusesEditsButMoves) {
   for (TTxtEditorCommand c : {ecDeleteChar, ecDeleteLastChar, ecDeleteWord, ecDeleteLine, ecLineBreak, ecTab,
                               ecUpperCase, ecClearAll, ecBlockIndent})
     Cmd(e, c);
-  Cmd(e, ecChar, 'z');
-  EXPECT_EQ(e.TextA(), "text");
+  EXPECT_EQ(TextAfter(e, ecChar, 'z'), "text");
   Cmd(e, ecRight);
   EXPECT_EQ(e.CaretX(), 2);
   Cmd(e, ecSelectAll);
@@ -271,13 +254,11 @@ TEST(EditCommands, BookmarksToggleAndMove) {
   EXPECT_EQ(y, 3);
   EXPECT_EQ(e.Marks()->Count(), 1);
   e.SetCaretXY({1, 1});
-  Cmd(e, ecGotoMarker3);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 3));
+  EXPECT_EQ(CaretAfter(e, ecGotoMarker3), BufferCoord(1, 3));
   // The keys do nothing while the bookmark options disable them.
   e.BookMarkOptions()->SetEnableKeys(false);
   e.SetCaretXY({1, 1});
-  Cmd(e, ecGotoMarker3);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  EXPECT_EQ(CaretAfter(e, ecGotoMarker3), BufferCoord(1, 1));
 }
 
 TEST(EditCommands, BookmarkNumbersOutsideTheTenSlotsAreRefused) {
@@ -344,13 +325,10 @@ TEST(EditCommands, PagingSidewaysAndToTheWindowEdges) {
   ASSERT_GT(n, 2);
   e.SetOptions(e.Options() + eoScrollPastEol);
   e.SetCaretXY({3, 1});
-  Cmd(e, ecPageRight);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(3 + n, 1));
-  Cmd(e, ecSelPageLeft);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
+  EXPECT_EQ(CaretAfter(e, ecPageRight), BufferCoord(3 + n, 1));
+  EXPECT_EQ(CaretAfter(e, ecSelPageLeft), BufferCoord(3, 1));
   EXPECT_EQ(e.SelectionAnchor(), BufferCoord(3 + n, 1));
-  Cmd(e, ecPageLeft);  // never left of the first column
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  EXPECT_EQ(CaretAfter(e, ecPageLeft), BufferCoord(1, 1));  // never left of the first column
   EXPECT_FALSE(e.SelAvail());
   Cmd(e, ecSelPageRight);
   EXPECT_EQ(e.SelectionAnchor(), BufferCoord(1, 1));
@@ -359,18 +337,13 @@ TEST(EditCommands, PagingSidewaysAndToTheWindowEdges) {
   // Top and bottom of the window keep the column; the selecting twins extend.
   e.SetTopLine(21);
   e.SetCaretXY({2, 25});
-  Cmd(e, ecPageTop);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 21));
-  Cmd(e, ecSelPageBottom);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(2, 30));
+  EXPECT_EQ(CaretAfter(e, ecPageTop), BufferCoord(2, 21));
+  EXPECT_EQ(CaretAfter(e, ecSelPageBottom), BufferCoord(2, 30));
   EXPECT_EQ(e.SelectionAnchor(), BufferCoord(2, 21));
-  Cmd(e, ecEditorBottom);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 100));
-  Cmd(e, ecSelEditorTop);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(1, 1));
+  EXPECT_EQ(CaretAfter(e, ecEditorBottom), BufferCoord(3, 100));
+  EXPECT_EQ(CaretAfter(e, ecSelEditorTop), BufferCoord(1, 1));
   EXPECT_EQ(e.SelectionAnchor(), BufferCoord(3, 100));
-  Cmd(e, ecSelEditorBottom);
-  EXPECT_EQ(e.CaretXY(), BufferCoord(3, 100));
+  EXPECT_EQ(CaretAfter(e, ecSelEditorBottom), BufferCoord(3, 100));
 }
 
 TEST(EditCommands, ScrollingKeepsTheCaretInTheWindow) {
@@ -456,34 +429,26 @@ TEST(EditCommands, ClipboardAndUndoCommands) {
   Cmd(e, ecCopy);
   EXPECT_EQ(Clipboard()->AsWideText(), L"one");
   Select(e, {4, 1}, {8, 1});
-  Cmd(e, ecCut);
-  EXPECT_EQ(e.TextA(), "one");
+  EXPECT_EQ(TextAfter(e, ecCut), "one");
   EXPECT_EQ(Clipboard()->AsWideText(), L" two");
   e.SetCaretXY({1, 1});
-  Cmd(e, ecPaste);
-  EXPECT_EQ(e.TextA(), " twoone");
-  Cmd(e, ecUndo);
-  EXPECT_EQ(e.TextA(), "one");
-  Cmd(e, ecUndo);
-  EXPECT_EQ(e.TextA(), "one two");
-  Cmd(e, ecRedo);
-  EXPECT_EQ(e.TextA(), "one");
+  EXPECT_EQ(TextAfter(e, ecPaste), " twoone");
+  EXPECT_EQ(TextAfter(e, ecUndo), "one");
+  EXPECT_EQ(TextAfter(e, ecUndo), "one two");
+  EXPECT_EQ(TextAfter(e, ecRedo), "one");
 
   // Read-only: copying works, cutting, pasting, undo and redo change nothing.
   e.SetReadOnly(true);
   e.SelectAll();
   Cmd(e, ecCut);
   Cmd(e, ecPaste);
-  Cmd(e, ecUndo);
-  EXPECT_EQ(e.TextA(), "one");
+  EXPECT_EQ(TextAfter(e, ecUndo), "one");
   Cmd(e, ecCopy);
   EXPECT_EQ(Clipboard()->AsWideText(), L"one");
-  Cmd(e, ecRedo);
-  EXPECT_EQ(e.TextA(), "one");
+  EXPECT_EQ(TextAfter(e, ecRedo), "one");
   // A cut without a selection changes neither the text nor the clipboard.
   e.SetReadOnly(false);
   e.SetCaretXY({2, 1});
-  Cmd(e, ecCut);
-  EXPECT_EQ(e.TextA(), "one");
+  EXPECT_EQ(TextAfter(e, ecCut), "one");
   EXPECT_EQ(Clipboard()->AsWideText(), L"one");
 }

@@ -9,14 +9,11 @@ TEST(EditTyping, CharactersInsertAndOverwrite) {
   TTxtEdit e(nullptr);
   e.SetTextA("ac");
   e.SetCaretXY({2, 1});
-  Cmd(e, ecChar, 'b');
-  EXPECT_EQ(e.TextA(), "abc");
+  EXPECT_EQ(TextAfter(e, ecChar, 'b'), "abc");
   EXPECT_EQ(e.CaretX(), 3);
   e.SetInsertMode(false);
-  Cmd(e, ecChar, 'X');
-  EXPECT_EQ(e.TextA(), "abX");
-  Cmd(e, ecChar, 'Y');  // at the end overwrite appends
-  EXPECT_EQ(e.TextA(), "abXY");
+  EXPECT_EQ(TextAfter(e, ecChar, 'X'), "abX");
+  EXPECT_EQ(TextAfter(e, ecChar, 'Y'), "abXY");  // at the end overwrite appends
   // Typing and overwriting are changes of one kind: one step undoes them all.
   e.Undo();
   EXPECT_EQ(e.TextA(), "ac");
@@ -41,8 +38,7 @@ TEST(EditTyping, TypingOverASelectionReplacesIt) {
   TTxtEdit e(nullptr);
   e.SetTextA("one two");
   Select(e, {5, 1}, {8, 1});
-  Cmd(e, ecChar, '2');
-  EXPECT_EQ(e.TextA(), "one 2");
+  EXPECT_EQ(TextAfter(e, ecChar, '2'), "one 2");
   e.Undo();
   EXPECT_EQ(e.TextA(), "one two");
   EXPECT_EQ(e.SelText(), "two");
@@ -75,13 +71,11 @@ TEST(EditTyping, NothingChangesPastTheScrollWidth) {
   e.SetMaxScrollWidth(10);
   e.SetCaretXY({11, 1});
   ASSERT_EQ(e.CaretX(), 11);
-  Cmd(e, ecChar, 'x');
-  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_EQ(TextAfter(e, ecChar, 'x'), "ab");
   EXPECT_FALSE(e.UndoList()->CanUndo());
   EXPECT_FALSE(e.Modified());
   e.SetCaretXY({10, 1});
-  Cmd(e, ecChar, 'x');
-  EXPECT_EQ(e.TextA(), "ab       x");
+  EXPECT_EQ(TextAfter(e, ecChar, 'x'), "ab       x");
 }
 
 TEST(EditTyping, ImeStringsInsertAsOne) {
@@ -89,14 +83,12 @@ TEST(EditTyping, ImeStringsInsertAsOne) {
   e.SetTextA("ab");
   e.SetCaretXY({2, 1});
   char s[] = "XYZ";
-  Cmd(e, ecImeStr, 0, s);
-  EXPECT_EQ(e.TextA(), "aXYZb");
+  EXPECT_EQ(TextAfter(e, ecImeStr, 0, s), "aXYZb");
   EXPECT_EQ(e.CaretX(), 5);
   e.SetInsertMode(false);
   e.SetCaretXY({1, 1});
   char t[] = "12";
-  Cmd(e, ecImeStr, 0, t);
-  EXPECT_EQ(e.TextA(), "12YZb");
+  EXPECT_EQ(TextAfter(e, ecImeStr, 0, t), "12YZb");
   e.Undo();
   e.Undo();
   EXPECT_EQ(e.TextA(), "ab");
@@ -106,16 +98,14 @@ TEST(EditLineBreaks, AutoIndentKeepsTheLeadingBlanks) {
   TTxtEdit e(nullptr);
   e.SetTextA("    abcdef");
   e.SetCaretXY({8, 1});
-  Cmd(e, ecLineBreak);
-  EXPECT_EQ(e.TextA(), "    abc\r\n    def");
+  EXPECT_EQ(TextAfter(e, ecLineBreak), "    abc\r\n    def");
   EXPECT_EQ(e.CaretXY(), BufferCoord(5, 2));
   e.Undo();
   EXPECT_EQ(e.TextA(), "    abcdef");
 
   e.SetOptions(e.Options() - eoAutoIndent);
   e.SetCaretXY({8, 1});
-  Cmd(e, ecLineBreak);
-  EXPECT_EQ(e.TextA(), "    abc\r\ndef");
+  EXPECT_EQ(TextAfter(e, ecLineBreak), "    abc\r\ndef");
   EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
 }
 
@@ -124,30 +114,26 @@ TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
   // At the start of a line: an empty line before it.
   e.SetTextA("  abc");
   e.SetCaretXY({1, 1});
-  Cmd(e, ecLineBreak);
-  EXPECT_EQ(e.TextA(), "\r\n  abc");
+  EXPECT_EQ(TextAfter(e, ecLineBreak), "\r\n  abc");
   EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
   e.Undo();
   EXPECT_EQ(e.TextA(), "  abc");
   // Past the end: the new line gets the indentation of the line.
   e.SetCaretXY({9, 1});
-  Cmd(e, ecLineBreak);
-  EXPECT_EQ(e.TextA(), "  abc\r\n  ");
+  EXPECT_EQ(TextAfter(e, ecLineBreak), "  abc\r\n  ");
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 2));
   e.Undo();
   EXPECT_EQ(e.TextA(), "  abc");
   // On an empty line: the indentation of the nearest line above, in virtual space.
   e.SetTextA("   x\r\n\r\n");
   e.SetCaretXY({1, 2});
-  Cmd(e, ecLineBreak);
-  EXPECT_EQ(e.TextA(), "   x\r\n\r\n");
+  EXPECT_EQ(TextAfter(e, ecLineBreak), "   x\r\n\r\n");
   EXPECT_EQ(e.Lines()->Count(), 3);
   EXPECT_EQ(e.CaretXY(), BufferCoord(4, 3));
   // Insert line leaves the caret where it is.
   e.SetTextA("abcd");
   e.SetCaretXY({3, 1});
-  Cmd(e, ecInsertLine);
-  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+  EXPECT_EQ(TextAfter(e, ecInsertLine), "ab\r\ncd");
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
   e.Undo();
   e.Redo();
@@ -158,8 +144,7 @@ TEST(EditLineBreaks, ASelectionIsReplacedByTheBreak) {
   TTxtEdit e(nullptr);
   e.SetTextA("abXXcd");
   Select(e, {3, 1}, {5, 1});
-  Cmd(e, ecLineBreak);
-  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+  EXPECT_EQ(TextAfter(e, ecLineBreak), "ab\r\ncd");
   e.Undo();
   EXPECT_EQ(e.TextA(), "abXXcd");
 }
@@ -168,13 +153,10 @@ TEST(EditDeleting, BackspaceAndDelete) {
   TTxtEdit e(nullptr);
   e.SetTextA("abc\r\ndef");
   e.SetCaretXY({1, 2});
-  Cmd(e, ecDeleteLastChar);
-  EXPECT_EQ(e.TextA(), "abcdef");
+  EXPECT_EQ(TextAfter(e, ecDeleteLastChar), "abcdef");
   EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
-  Cmd(e, ecDeleteLastChar);
-  EXPECT_EQ(e.TextA(), "abdef");
-  Cmd(e, ecDeleteChar);
-  EXPECT_EQ(e.TextA(), "abef");
+  EXPECT_EQ(TextAfter(e, ecDeleteLastChar), "abdef");
+  EXPECT_EQ(TextAfter(e, ecDeleteChar), "abef");
   EXPECT_EQ(e.CaretX(), 3);
   e.Undo();
   EXPECT_EQ(e.TextA(), "abdef");
@@ -186,8 +168,7 @@ TEST(EditDeleting, DeleteAtTheEndOfTheLastLineDoesNothing) {
   TTxtEdit e(nullptr);
   e.SetTextA("ab");
   e.SetCaretXY({3, 1});
-  Cmd(e, ecDeleteChar);
-  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab");
   EXPECT_FALSE(e.UndoList()->CanUndo());
 }
 
@@ -195,8 +176,7 @@ TEST(EditDeleting, DeletePastTheEndJoinsAndUndoesExactly) {
   TTxtEdit e(nullptr);
   e.SetTextA("ab\r\ncd");
   e.SetCaretXY({5, 1});
-  Cmd(e, ecDeleteChar);
-  EXPECT_EQ(e.TextA(), "ab  cd");
+  EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab  cd");
   e.Undo();
   EXPECT_EQ(e.TextA(), "ab\r\ncd");
 }
@@ -222,27 +202,21 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   TTxtEdit e(nullptr);
   e.SetTextA("alpha beta gamma");
   e.SetCaretXY({7, 1});
-  Cmd(e, ecDeleteWord);
-  EXPECT_EQ(e.TextA(), "alpha gamma");
+  EXPECT_EQ(TextAfter(e, ecDeleteWord), "alpha gamma");
   EXPECT_EQ(e.CaretX(), 7);
-  Cmd(e, ecDeleteLastWord);
-  EXPECT_EQ(e.TextA(), "gamma");
+  EXPECT_EQ(TextAfter(e, ecDeleteLastWord), "gamma");
   EXPECT_EQ(e.CaretX(), 1);
   e.SetCaretXY({3, 1});
-  Cmd(e, ecDeleteEOL);
-  EXPECT_EQ(e.TextA(), "ga");
-  Cmd(e, ecDeleteBOL);
-  EXPECT_EQ(e.TextA(), "");
+  EXPECT_EQ(TextAfter(e, ecDeleteEOL), "ga");
+  EXPECT_EQ(TextAfter(e, ecDeleteBOL), "");
   for (int i = 0; i < 4; ++i) e.Undo();
   EXPECT_EQ(e.TextA(), "alpha beta gamma");
 
   e.SetTextA("one\r\ntwo\r\nthree");
   e.SetCaretXY({2, 2});
-  Cmd(e, ecDeleteLine);
-  EXPECT_EQ(e.TextA(), "one\r\nthree");
+  EXPECT_EQ(TextAfter(e, ecDeleteLine), "one\r\nthree");
   EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
-  Cmd(e, ecDeleteLine);  // the last line is emptied
-  EXPECT_EQ(e.TextA(), "one\r\n");
+  EXPECT_EQ(TextAfter(e, ecDeleteLine), "one\r\n");  // the last line is emptied
   Cmd(e, ecDeleteLine);  // an empty last line stays
   EXPECT_EQ(e.Lines()->Count(), 2);
   e.Undo();
@@ -254,14 +228,12 @@ TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
   TTxtEdit e(nullptr);
   e.SetTextA("ab\r\n  cd");
   e.SetCaretXY({3, 1});
-  Cmd(e, ecDeleteWord);
-  EXPECT_EQ(e.TextA(), "abcd");
+  EXPECT_EQ(TextAfter(e, ecDeleteWord), "abcd");
   e.Undo();
   EXPECT_EQ(e.TextA(), "ab\r\n  cd");
   // From past the end the gap is filled, and undo takes the filling away again.
   e.SetCaretXY({5, 1});
-  Cmd(e, ecDeleteWord);
-  EXPECT_EQ(e.TextA(), "ab  cd");
+  EXPECT_EQ(TextAfter(e, ecDeleteWord), "ab  cd");
   e.Undo();
   EXPECT_EQ(e.TextA(), "ab\r\n  cd");
 }
@@ -272,12 +244,10 @@ TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
   e.SetTabWidth(4);
   e.SetOptions(e.Options() - eoSmartTabs);
   e.SetCaretXY({3, 1});
-  Cmd(e, ecTab);
-  EXPECT_EQ(e.TextA(), "ab  ");
+  EXPECT_EQ(TextAfter(e, ecTab), "ab  ");
   EXPECT_EQ(e.CaretX(), 5);
   e.SetOptions(e.Options() - eoTabsToSpaces);
-  Cmd(e, ecTab);
-  EXPECT_EQ(e.TextA(), "ab  \t");
+  EXPECT_EQ(TextAfter(e, ecTab), "ab  \t");
   e.Undo();
   e.Undo();
   EXPECT_EQ(e.TextA(), "ab");
@@ -298,16 +268,14 @@ TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
   e.SetTabWidth(4);
   e.SetOptions(e.Options() - eoSmartTabs);
   e.SetCaretXY({7, 1});
-  Cmd(e, ecShiftTab);
-  EXPECT_EQ(e.TextA(), "    x");
+  EXPECT_EQ(TextAfter(e, ecShiftTab), "    x");
   EXPECT_EQ(e.CaretX(), 5);
   e.Undo();
   EXPECT_EQ(e.TextA(), "      x");
   // Shift+Tab never removes text.
   e.SetTextA("abcd");
   e.SetCaretXY({5, 1});
-  Cmd(e, ecShiftTab);
-  EXPECT_EQ(e.TextA(), "abcd");
+  EXPECT_EQ(TextAfter(e, ecShiftTab), "abcd");
 }
 
 TEST(EditTabs, TabIndentWorksOnABlock) {
@@ -316,10 +284,8 @@ TEST(EditTabs, TabIndentWorksOnABlock) {
   e.SetOptions(e.Options() + eoTabIndent);
   e.SetTabWidth(2);
   Select(e, {1, 1}, {2, 2});
-  Cmd(e, ecTab);
-  EXPECT_EQ(e.TextA(), "  a\r\n  b\r\nc");
-  Cmd(e, ecShiftTab);
-  EXPECT_EQ(e.TextA(), "a\r\nb\r\nc");
+  EXPECT_EQ(TextAfter(e, ecTab), "  a\r\n  b\r\nc");
+  EXPECT_EQ(TextAfter(e, ecShiftTab), "a\r\nb\r\nc");
 }
 
 TEST(EditBlocks, IndentAndUnindentWithUndo) {
@@ -328,8 +294,7 @@ TEST(EditBlocks, IndentAndUnindentWithUndo) {
   e.SetTabWidth(4);
   // The last line is left out when the selection ends at its start.
   Select(e, {2, 1}, {1, 3});
-  Cmd(e, ecBlockIndent);
-  EXPECT_EQ(e.TextA(), "    one\r\n     two\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfter(e, ecBlockIndent), "    one\r\n     two\r\nthree\r\nfour");
   EXPECT_EQ(e.SelectionAnchor(), BufferCoord(6, 1));
   EXPECT_EQ(e.SelectionEnd(), BufferCoord(1, 3));
   Cmd(e, ecBlockIndent);
@@ -344,12 +309,9 @@ TEST(EditBlocks, IndentAndUnindentWithUndo) {
   e.Redo();
   EXPECT_EQ(e.TextA(), "    one\r\n     two\r\nthree\r\nfour");
 
-  Cmd(e, ecBlockUnindent);
-  EXPECT_EQ(e.TextA(), "one\r\n two\r\nthree\r\nfour");
-  Cmd(e, ecBlockUnindent);
-  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree\r\nfour");
-  Cmd(e, ecBlockUnindent);  // nothing left to remove
-  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "one\r\n two\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "one\r\ntwo\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "one\r\ntwo\r\nthree\r\nfour");  // nothing left to remove
   e.Undo();
   EXPECT_EQ(e.TextA(), "one\r\n two\r\nthree\r\nfour");
   e.Redo();
@@ -361,8 +323,7 @@ TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
   e.SetTextA("\tx\r\n      y\r\n  \tz");
   e.SetTabWidth(4);
   e.SelectAll();
-  Cmd(e, ecBlockUnindent);
-  EXPECT_EQ(e.TextA(), "x\r\n  y\r\nz");
+  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "x\r\n  y\r\nz");
   e.Undo();
   EXPECT_EQ(e.TextA(), "\tx\r\n      y\r\n  \tz");
 }
@@ -371,22 +332,17 @@ TEST(EditCase, WordAndBlockCommands) {
   TTxtEdit e(nullptr);
   e.SetTextA("hello World");
   e.SetCaretXY({3, 1});
-  Cmd(e, ecUpperCase);
-  EXPECT_EQ(e.TextA(), "HELLO World");
+  EXPECT_EQ(TextAfter(e, ecUpperCase), "HELLO World");
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
   e.SetCaretXY({8, 1});
-  Cmd(e, ecToggleCase);
-  EXPECT_EQ(e.TextA(), "HELLO wORLD");
-  Cmd(e, ecTitleCase);
-  EXPECT_EQ(e.TextA(), "HELLO World");
+  EXPECT_EQ(TextAfter(e, ecToggleCase), "HELLO wORLD");
+  EXPECT_EQ(TextAfter(e, ecTitleCase), "HELLO World");
   Select(e, {1, 1}, {6, 1});
-  Cmd(e, ecLowerCaseBlock);
-  EXPECT_EQ(e.TextA(), "hello World");
+  EXPECT_EQ(TextAfter(e, ecLowerCaseBlock), "hello World");
   EXPECT_EQ(e.SelText(), "hello");  // a block command keeps the selection
   // Without a selection a block command converts the character right of the caret.
   e.SetCaretXY({7, 1});
-  Cmd(e, ecLowerCaseBlock);
-  EXPECT_EQ(e.TextA(), "hello world");
+  EXPECT_EQ(TextAfter(e, ecLowerCaseBlock), "hello world");
   EXPECT_EQ(e.CaretX(), 8);
   e.Undo();
   EXPECT_EQ(e.TextA(), "hello World");
@@ -397,8 +353,7 @@ TEST(EditCase, CodePageLettersChangeCase) {
   TTxtEdit e(nullptr);
   e.SetTextA("\xe9t\xe9");  // été in Windows-1252
   e.SetCaretXY({1, 1});
-  Cmd(e, ecUpperCase);
-  EXPECT_EQ(e.TextA(), "\xc9T\xc9");
+  EXPECT_EQ(TextAfter(e, ecUpperCase), "\xc9T\xc9");
 }
 
 TEST(EditCase, EveryCaseCommandOnASelection) {

@@ -32,3 +32,13 @@ inline void Cmd(TCustomTxtEdit& e, TTxtEditorCommand Command, char Ch = '\0', vo
 inline void Type(TCustomTxtEdit& e, const std::string& Text) {
   for (char c : Text) e.CommandProcessor(ecChar, c, nullptr);
 }
+
+// Runs one command and gives the caret or the text it leaves.
+inline TBufferCoord CaretAfter(TCustomTxtEdit& e, TTxtEditorCommand Command, char Ch = '\0', void* Data = nullptr) {
+  e.CommandProcessor(Command, Ch, Data);
+  return e.CaretXY();
+}
+inline AnsiString TextAfter(TCustomTxtEdit& e, TTxtEditorCommand Command, char Ch = '\0', void* Data = nullptr) {
+  e.CommandProcessor(Command, Ch, Data);
+  return e.TextA();
+}
