@@ -1,12 +1,15 @@
 // What the benchmark programs share: a high-resolution clock, a message pump, the median of
-// repeated timings and a generated text that looks like source code.
+// repeated timings, a generated text that looks like source code and a shown editor control.
 #pragma once
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "editor/TxtEdit.h"
+#include "framework/Forms.h"
 #include "framework/Types.h"
 #include "framework/Win.h"
 
@@ -58,4 +61,18 @@ inline AnsiString MakeText(int Lines, bool FinalBreak) {
     if (FinalBreak || i + 1 < Lines) text += "\r\n";
   }
   return text;
+}
+
+// A 900 x 700 form filled by an editor control with line numbers, no caret and the Extra
+// options, shown and its messages handled; the form owns the control.
+inline TTxtEdit* ShowEditor(TForm& Form, TTxtEditorOptions Extra = {}) {
+  Form.SetBounds(0, 0, 900, 700);
+  auto* edit = new TTxtEdit(&Form);
+  edit->SetParent(&Form);
+  edit->SetAlign(alClient);
+  edit->Gutter()->SetShowLineNumbers(true);
+  edit->SetOptions(edit->Options() + eoNoCaret + Extra);
+  Form.Show();
+  Pump();
+  return edit;
 }

@@ -80,14 +80,7 @@ void Report(const char* What, double Small, double Large) {
 
 int wmain() {
   auto form = std::make_unique<TForm>(nullptr, CreateNew);
-  form->SetBounds(0, 0, 900, 700);
-  auto* edit = new TTxtEdit(form.get());
-  edit->SetParent(form.get());
-  edit->SetAlign(alClient);
-  edit->Gutter()->SetShowLineNumbers(true);
-  edit->SetOptions(edit->Options() + eoNoCaret);
-  form->Show();
-  Pump();
+  TTxtEdit* edit = ShowEditor(*form);
   TBench b{edit, edit->Handle()};
 
   const AnsiString small = MakeText(100, false);

@@ -9,15 +9,8 @@
 
 int wmain() {
   auto form = std::make_unique<TForm>(nullptr, CreateNew);
-  form->SetBounds(0, 0, 900, 700);
-  auto* edit = new TTxtEdit(form.get());
-  edit->SetParent(form.get());
-  edit->SetAlign(alClient);
-  edit->Gutter()->SetShowLineNumbers(true);
   // The caret may go to the end of any line, however long.
-  edit->SetOptions(edit->Options() + eoNoCaret + eoAutoSizeMaxScrollWidth);
-  form->Show();
-  Pump();
+  TTxtEdit* edit = ShowEditor(*form, {eoAutoSizeMaxScrollWidth});
   HWND wnd = edit->Handle();
   auto paint = [&] {
     InvalidateRect(wnd, nullptr, FALSE);
