@@ -155,11 +155,9 @@ TEST(EditSelection, SetSelTextRecordsDeleteAndInsertInOneBlock) {
   EXPECT_EQ(e.TextA(), "hello there");
   EXPECT_EQ(Reasons(e.UndoList()), (std::vector<TTxtUndoReason>{urDelete, urInsert}));
   EXPECT_EQ(e.UndoList()->Items(0)->ChangeNumber, e.UndoList()->Items(1)->ChangeNumber);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "hello world");
+  EXPECT_EQ(TextAfterUndo(e), "hello world");
   EXPECT_EQ(e.SelText(), "world");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "hello there");
+  EXPECT_EQ(TextAfterRedo(e), "hello there");
 }
 
 TEST(EditSelection, TypingOverAColumnBlockUndoesExactly) {
@@ -169,8 +167,7 @@ TEST(EditSelection, TypingOverAColumnBlockUndoesExactly) {
   e.SetSelText("X");
   // The caret of a deleted column block is on its moving end's line.
   EXPECT_EQ(e.TextA(), "ad\r\neXh");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abcd\r\nefgh");
+  EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh");
 }
 
 TEST(EditSelection, ReplacingWholeLinesUndoesExactly) {
@@ -180,12 +177,10 @@ TEST(EditSelection, ReplacingWholeLinesUndoesExactly) {
     e.SetTextA("a\r\nb\r\nc");
     Select(e, {1, 2}, {1, last}, smLine);
     e.SetSelText("X");
-    e.Undo();
-    EXPECT_EQ(e.TextA(), "a\r\nb\r\nc");
+    EXPECT_EQ(TextAfterUndo(e), "a\r\nb\r\nc");
     EXPECT_EQ(e.Lines()->Count(), 3);
     e.Redo();
-    e.Undo();
-    EXPECT_EQ(e.TextA(), "a\r\nb\r\nc");
+    EXPECT_EQ(TextAfterUndo(e), "a\r\nb\r\nc");
   }
 }
 
@@ -202,10 +197,8 @@ TEST(EditClipboard, ColumnBlockTravelsAsAColumn) {
   e.PasteFromClipboard();
   EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\nbc\r\nfg");
   // One undo step takes the whole paste back.
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\n");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\nbc\r\nfg");
+  EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\n");
+  EXPECT_EQ(TextAfterRedo(e), "abcd\r\nefgh\r\nbc\r\nfg");
 }
 
 TEST(EditClipboard, ColumnCopyKeepsPaddingEvenWithTrimming) {
@@ -226,8 +219,7 @@ TEST(EditClipboard, TextOfOtherProgramsPastesInTheSelectionMode) {
   e.SetCaretXY({1, 2});
   e.PasteFromClipboard();
   EXPECT_EQ(e.TextA(), "1\r\nx\r\ny\r\n2");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "1\r\n2");
+  EXPECT_EQ(TextAfterUndo(e), "1\r\n2");
 }
 
 TEST(EditClipboard, PasteReplacesTheSelectionAndUndoesInOneStep) {
@@ -239,11 +231,9 @@ TEST(EditClipboard, PasteReplacesTheSelectionAndUndoesInOneStep) {
   EXPECT_EQ(e.TextA(), "keep that text");
   EXPECT_EQ(e.UndoList()->Items(0)->Reason, urPasteBegin);
   EXPECT_EQ(e.UndoList()->PeekItem()->Reason, urPasteEnd);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "keep this text");
+  EXPECT_EQ(TextAfterUndo(e), "keep this text");
   EXPECT_FALSE(e.UndoList()->CanUndo());
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "keep that text");
+  EXPECT_EQ(TextAfterRedo(e), "keep that text");
 }
 
 TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {
@@ -270,8 +260,7 @@ TEST(EditClipboard, CutMovesTheTextAndUndoBringsItBack) {
   e.CutToClipboard();
   EXPECT_EQ(e.TextA(), "two");
   EXPECT_EQ(TxtEditReadClipboard().Text, "one ");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "one two");
+  EXPECT_EQ(TextAfterUndo(e), "one two");
 }
 
 TEST(EditClipboard, ReadOnlyCutAndPasteChangeNothing) {

@@ -15,8 +15,7 @@ TEST(EditTyping, CharactersInsertAndOverwrite) {
   EXPECT_EQ(TextAfter(e, ecChar, 'X'), "abX");
   EXPECT_EQ(TextAfter(e, ecChar, 'Y'), "abXY");  // at the end overwrite appends
   // Typing and overwriting are changes of one kind: one step undoes them all.
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ac");
+  EXPECT_EQ(TextAfterUndo(e), "ac");
 }
 
 TEST(EditTyping, ControlCharactersAreIgnored) {
@@ -39,8 +38,7 @@ TEST(EditTyping, TypingOverASelectionReplacesIt) {
   e.SetTextA("one two");
   Select(e, {5, 1}, {8, 1});
   EXPECT_EQ(TextAfter(e, ecChar, '2'), "one 2");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "one two");
+  EXPECT_EQ(TextAfterUndo(e), "one two");
   EXPECT_EQ(e.SelText(), "two");
 }
 
@@ -50,8 +48,7 @@ TEST(EditTyping, PastTheLineEndTheFillingIsUndoneToo) {
   e.SetCaretXY({6, 1});
   Cmd(e, ecChar, 'x');
   EXPECT_EQ(Line(e, 1), "ab   x");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_EQ(TextAfterUndo(e), "ab");
   // On an empty line the filling may be tabs, and it still goes away with the character.
   e.SetOptions(e.Options() - eoTabsToSpaces);
   e.SetTabWidth(4);
@@ -90,8 +87,7 @@ TEST(EditTyping, ImeStringsInsertAsOne) {
   char t[] = "12";
   EXPECT_EQ(TextAfter(e, ecImeStr, 0, t), "12YZb");
   e.Undo();
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_EQ(TextAfterUndo(e), "ab");
 }
 
 TEST(EditLineBreaks, AutoIndentKeepsTheLeadingBlanks) {
@@ -100,8 +96,7 @@ TEST(EditLineBreaks, AutoIndentKeepsTheLeadingBlanks) {
   e.SetCaretXY({8, 1});
   EXPECT_EQ(TextAfter(e, ecLineBreak), "    abc\r\n    def");
   EXPECT_EQ(e.CaretXY(), BufferCoord(5, 2));
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "    abcdef");
+  EXPECT_EQ(TextAfterUndo(e), "    abcdef");
 
   e.SetOptions(e.Options() - eoAutoIndent);
   e.SetCaretXY({8, 1});
@@ -116,14 +111,12 @@ TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
   e.SetCaretXY({1, 1});
   EXPECT_EQ(TextAfter(e, ecLineBreak), "\r\n  abc");
   EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "  abc");
+  EXPECT_EQ(TextAfterUndo(e), "  abc");
   // Past the end: the new line gets the indentation of the line.
   e.SetCaretXY({9, 1});
   EXPECT_EQ(TextAfter(e, ecLineBreak), "  abc\r\n  ");
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 2));
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "  abc");
+  EXPECT_EQ(TextAfterUndo(e), "  abc");
   // On an empty line: the indentation of the nearest line above, in virtual space.
   e.SetTextA("   x\r\n\r\n");
   e.SetCaretXY({1, 2});
@@ -136,8 +129,7 @@ TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
   EXPECT_EQ(TextAfter(e, ecInsertLine), "ab\r\ncd");
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
   e.Undo();
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+  EXPECT_EQ(TextAfterRedo(e), "ab\r\ncd");
 }
 
 TEST(EditLineBreaks, ASelectionIsReplacedByTheBreak) {
@@ -145,8 +137,7 @@ TEST(EditLineBreaks, ASelectionIsReplacedByTheBreak) {
   e.SetTextA("abXXcd");
   Select(e, {3, 1}, {5, 1});
   EXPECT_EQ(TextAfter(e, ecLineBreak), "ab\r\ncd");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abXXcd");
+  EXPECT_EQ(TextAfterUndo(e), "abXXcd");
 }
 
 TEST(EditDeleting, BackspaceAndDelete) {
@@ -158,8 +149,7 @@ TEST(EditDeleting, BackspaceAndDelete) {
   EXPECT_EQ(TextAfter(e, ecDeleteLastChar), "abdef");
   EXPECT_EQ(TextAfter(e, ecDeleteChar), "abef");
   EXPECT_EQ(e.CaretX(), 3);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abdef");
+  EXPECT_EQ(TextAfterUndo(e), "abdef");
   e.Undo();  // both backspaces at once
   EXPECT_EQ(e.TextA(), "abc\r\ndef");
 }
@@ -177,8 +167,7 @@ TEST(EditDeleting, DeletePastTheEndJoinsAndUndoesExactly) {
   e.SetTextA("ab\r\ncd");
   e.SetCaretXY({5, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab  cd");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab\r\ncd");
+  EXPECT_EQ(TextAfterUndo(e), "ab\r\ncd");
 }
 
 TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
@@ -220,8 +209,7 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   Cmd(e, ecDeleteLine);  // an empty last line stays
   EXPECT_EQ(e.Lines()->Count(), 2);
   e.Undo();
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
 }
 
 TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
@@ -229,13 +217,11 @@ TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
   e.SetTextA("ab\r\n  cd");
   e.SetCaretXY({3, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteWord), "abcd");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab\r\n  cd");
+  EXPECT_EQ(TextAfterUndo(e), "ab\r\n  cd");
   // From past the end the gap is filled, and undo takes the filling away again.
   e.SetCaretXY({5, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteWord), "ab  cd");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab\r\n  cd");
+  EXPECT_EQ(TextAfterUndo(e), "ab\r\n  cd");
 }
 
 TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
@@ -249,8 +235,7 @@ TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
   e.SetOptions(e.Options() - eoTabsToSpaces);
   EXPECT_EQ(TextAfter(e, ecTab), "ab  \t");
   e.Undo();
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_EQ(TextAfterUndo(e), "ab");
 }
 
 TEST(EditTabs, SmartTabsAlignWithTheLineAbove) {
@@ -270,8 +255,7 @@ TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
   e.SetCaretXY({7, 1});
   EXPECT_EQ(TextAfter(e, ecShiftTab), "    x");
   EXPECT_EQ(e.CaretX(), 5);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "      x");
+  EXPECT_EQ(TextAfterUndo(e), "      x");
   // Shift+Tab never removes text.
   e.SetTextA("abcd");
   e.SetCaretXY({5, 1});
@@ -300,22 +284,17 @@ TEST(EditBlocks, IndentAndUnindentWithUndo) {
   Cmd(e, ecBlockIndent);
   EXPECT_EQ(Line(e, 1), "        one");
   // Two indents are two undo steps even with grouping.
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "    one\r\n     two\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfterUndo(e), "    one\r\n     two\r\nthree\r\nfour");
   EXPECT_EQ(e.SelectionAnchor(), BufferCoord(6, 1));
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "one\r\n two\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfterUndo(e), "one\r\n two\r\nthree\r\nfour");
   EXPECT_EQ(e.SelectionAnchor(), BufferCoord(2, 1));
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "    one\r\n     two\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfterRedo(e), "    one\r\n     two\r\nthree\r\nfour");
 
   EXPECT_EQ(TextAfter(e, ecBlockUnindent), "one\r\n two\r\nthree\r\nfour");
   EXPECT_EQ(TextAfter(e, ecBlockUnindent), "one\r\ntwo\r\nthree\r\nfour");
   EXPECT_EQ(TextAfter(e, ecBlockUnindent), "one\r\ntwo\r\nthree\r\nfour");  // nothing left to remove
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "one\r\n two\r\nthree\r\nfour");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfterUndo(e), "one\r\n two\r\nthree\r\nfour");
+  EXPECT_EQ(TextAfterRedo(e), "one\r\ntwo\r\nthree\r\nfour");
 }
 
 TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
@@ -324,8 +303,7 @@ TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
   e.SetTabWidth(4);
   e.SelectAll();
   EXPECT_EQ(TextAfter(e, ecBlockUnindent), "x\r\n  y\r\nz");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "\tx\r\n      y\r\n  \tz");
+  EXPECT_EQ(TextAfterUndo(e), "\tx\r\n      y\r\n  \tz");
 }
 
 TEST(EditCase, WordAndBlockCommands) {
@@ -344,8 +322,7 @@ TEST(EditCase, WordAndBlockCommands) {
   e.SetCaretXY({7, 1});
   EXPECT_EQ(TextAfter(e, ecLowerCaseBlock), "hello world");
   EXPECT_EQ(e.CaretX(), 8);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "hello World");
+  EXPECT_EQ(TextAfterUndo(e), "hello World");
   EXPECT_EQ(e.CaretX(), 7);
 }
 
@@ -376,9 +353,7 @@ TEST(EditCase, EveryCaseCommandOnASelection) {
     EXPECT_EQ(e.TextA(), c.Result);
     EXPECT_EQ(e.SelAvail(), c.KeepsSelection);
     EXPECT_EQ(e.CaretXY(), BufferCoord(6, 1));
-    e.Undo();
-    EXPECT_EQ(e.TextA(), "mIxEd case");
-    e.Redo();
-    EXPECT_EQ(e.TextA(), c.Result);
+    EXPECT_EQ(TextAfterUndo(e), "mIxEd case");
+    EXPECT_EQ(TextAfterRedo(e), c.Result);
   }
 }

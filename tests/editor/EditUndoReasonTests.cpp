@@ -307,14 +307,12 @@ TEST(UndoReasons, EveryReasonUndoesAndRedoesExactly) {
 
     for (int round = 0; round < 2; ++round) {
       SCOPED_TRACE(round);
-      e.Undo();
-      EXPECT_EQ(e.TextA(), c.Start);
+      EXPECT_EQ(TextAfterUndo(e), c.Start);
       EXPECT_FALSE(e.CanUndo());
       EXPECT_FALSE(e.Modified());
       // The redo list holds the same kinds of text change that the undo list held.
       EXPECT_EQ(TextReasons(Reasons(e.RedoList())), TextReasons(recorded));
-      e.Redo();
-      EXPECT_EQ(e.TextA(), c.End);
+      EXPECT_EQ(TextAfterRedo(e), c.End);
       EXPECT_FALSE(e.CanRedo());
       EXPECT_TRUE(e.Modified() || c.Recorded.empty());
       EXPECT_EQ(TextReasons(Reasons(e.UndoList())), TextReasons(recorded));
@@ -353,10 +351,8 @@ TEST(UndoReasons, ADropIsUndoneAndRedoneWithItsSelection) {
   ASSERT_EQ(e.TextA(), "abc XYZ defXYZ");
   EXPECT_EQ(Reasons(e.UndoList()), (std::vector<TTxtUndoReason>{urDragDropInsert}));
   for (int round = 0; round < 2; ++round) {
-    e.Undo();
-    EXPECT_EQ(e.TextA(), "abc XYZ def");
-    e.Redo();
-    EXPECT_EQ(e.TextA(), "abc XYZ defXYZ");
+    EXPECT_EQ(TextAfterUndo(e), "abc XYZ def");
+    EXPECT_EQ(TextAfterRedo(e), "abc XYZ defXYZ");
     EXPECT_EQ(e.SelText(), "XYZ");
   }
 }
@@ -402,12 +398,10 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
       const AnsiString end = e.TextA();
       ASSERT_NE(middle, end);
       ASSERT_NE(middle, AnsiString(c.Start));
-      e.Undo();
-      EXPECT_EQ(e.TextA(), grouping && c.Merges ? AnsiString(c.Start) : middle);
+      EXPECT_EQ(TextAfterUndo(e), grouping && c.Merges ? AnsiString(c.Start) : middle);
       while (e.CanUndo()) e.Undo();
       EXPECT_EQ(e.TextA(), c.Start);
-      e.Redo();
-      EXPECT_EQ(e.TextA(), grouping && c.Merges ? end : middle);
+      EXPECT_EQ(TextAfterRedo(e), grouping && c.Merges ? end : middle);
       while (e.CanRedo()) e.Redo();
       EXPECT_EQ(e.TextA(), end);
     }
@@ -423,12 +417,9 @@ TEST(UndoReasons, DifferentReasonsAndCaretMovesBreakGroups) {
   Cmd(e, ecDeleteLastChar);
   Type(e, "X");
   ASSERT_EQ(e.TextA(), "abcX");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abc");  // the typed X
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abcde");  // both backspaces at once
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abc");
+  EXPECT_EQ(TextAfterUndo(e), "abc");  // the typed X
+  EXPECT_EQ(TextAfterUndo(e), "abcde");  // both backspaces at once
+  EXPECT_EQ(TextAfterUndo(e), "abc");
   EXPECT_FALSE(e.CanUndo());
 
   // A caret move leaves a group break; it travels between the lists with its step.
@@ -440,13 +431,9 @@ TEST(UndoReasons, DifferentReasonsAndCaretMovesBreakGroups) {
   Cmd(e, ecRight);
   EXPECT_EQ(e.UndoList()->LastChangeReason(), urGroupBreak);
   Type(e, "Y");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abcX");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abc");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "abcX");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "abcXY");
+  EXPECT_EQ(TextAfterUndo(e), "abcX");
+  EXPECT_EQ(TextAfterUndo(e), "abc");
+  EXPECT_EQ(TextAfterRedo(e), "abcX");
+  EXPECT_EQ(TextAfterRedo(e), "abcXY");
   EXPECT_FALSE(e.CanRedo());
 }

@@ -9,11 +9,9 @@ TEST(EditUndo, TypingIsOneStepWithGrouping) {
   TTxtEdit e(nullptr);
   Type(e, "abc");
   EXPECT_EQ(e.UndoList()->ItemCount(), 3);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "");
+  EXPECT_EQ(TextAfterUndo(e), "");
   EXPECT_EQ(e.RedoList()->ItemCount(), 3);
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "abc");
+  EXPECT_EQ(TextAfterRedo(e), "abc");
   EXPECT_EQ(e.CaretX(), 4);
 }
 
@@ -21,13 +19,10 @@ TEST(EditUndo, WithoutGroupingOneCharacterPerStep) {
   TTxtEdit e(nullptr);
   e.SetOptions(e.Options() - eoGroupUndo);
   Type(e, "abc");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "a");
+  EXPECT_EQ(TextAfterUndo(e), "ab");
+  EXPECT_EQ(TextAfterUndo(e), "a");
   e.Redo();
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "abc");
+  EXPECT_EQ(TextAfterRedo(e), "abc");
 }
 
 TEST(EditUndo, ACaretMoveSeparatesGroups) {
@@ -36,14 +31,10 @@ TEST(EditUndo, ACaretMoveSeparatesGroups) {
   Cmd(e, ecLeft);
   Cmd(e, ecRight);
   Type(e, "two");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "one");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "one");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "onetwo");
+  EXPECT_EQ(TextAfterUndo(e), "one");
+  EXPECT_EQ(TextAfterUndo(e), "");
+  EXPECT_EQ(TextAfterRedo(e), "one");
+  EXPECT_EQ(TextAfterRedo(e), "onetwo");
 }
 
 TEST(EditUndo, UndoRecordsOnlyIntoTheRedoList) {
@@ -63,16 +54,13 @@ TEST(EditUndo, UndoRecordsOnlyIntoTheRedoList) {
   EXPECT_EQ(e.RedoList()->ItemCount(), 0);
   EXPECT_EQ(e.UndoList()->ItemCount(), left + redoItems);
   e.Undo();
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "line");
+  EXPECT_EQ(TextAfterUndo(e), "line");
   // Undo and redo back and forth give the same texts every time.
   for (int i = 0; i < 3; ++i) {
     e.Redo();
-    e.Redo();
-    EXPECT_EQ(e.TextA(), "x");
+    EXPECT_EQ(TextAfterRedo(e), "x");
     e.Undo();
-    e.Undo();
-    EXPECT_EQ(e.TextA(), "line");
+    EXPECT_EQ(TextAfterUndo(e), "line");
   }
 }
 
@@ -91,11 +79,9 @@ TEST(EditUndo, DeletedBlockComesBackSelected) {
   Select(e, {2, 1}, {3, 3});
   Cmd(e, ecDeleteChar);
   EXPECT_EQ(e.TextA(), "oree");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
   EXPECT_EQ(e.SelText(), "ne\r\ntwo\r\nth");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "oree");
+  EXPECT_EQ(TextAfterRedo(e), "oree");
 }
 
 TEST(EditUndo, SilentDeletionOnlyMovesTheCaret) {
@@ -103,8 +89,7 @@ TEST(EditUndo, SilentDeletionOnlyMovesTheCaret) {
   e.SetTextA("abc");
   e.SetCaretXY({4, 1});
   Cmd(e, ecDeleteLastChar);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abc");
+  EXPECT_EQ(TextAfterUndo(e), "abc");
   EXPECT_FALSE(e.SelAvail());
   EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
 }
@@ -115,10 +100,8 @@ TEST(EditUndo, ColumnDeletionAndItsUndo) {
   Select(e, {2, 1}, {4, 3}, smColumn);
   Cmd(e, ecDeleteChar);
   EXPECT_EQ(e.TextA(), "ad\r\neh\r\ni");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\nij");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "ad\r\neh\r\ni");
+  EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\nij");
+  EXPECT_EQ(TextAfterRedo(e), "ad\r\neh\r\ni");
 }
 
 TEST(EditUndo, CaseChangeRestoresTextSelectionAndCaret) {
@@ -127,11 +110,9 @@ TEST(EditUndo, CaseChangeRestoresTextSelectionAndCaret) {
   Select(e, {5, 1}, {8, 1});
   Cmd(e, ecUpperCase);
   EXPECT_EQ(e.TextA(), "abc DEF");
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "abc def");
+  EXPECT_EQ(TextAfterUndo(e), "abc def");
   EXPECT_EQ(e.SelText(), "def");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "abc DEF");
+  EXPECT_EQ(TextAfterRedo(e), "abc DEF");
 }
 
 TEST(EditUndo, DragInsertIsSelectedAgainAfterRedo) {
@@ -143,10 +124,8 @@ TEST(EditUndo, DragInsertIsSelectedAgainAfterRedo) {
   // Recorded by hand as a drop would: from the drop point to the end of the insertion.
   e.UndoList()->Clear();
   e.UndoList()->AddChange(urDragDropInsert, {2, 1}, {4, 1}, "", smNormal);
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "xy");
-  e.Redo();
-  EXPECT_EQ(e.TextA(), "x12y");
+  EXPECT_EQ(TextAfterUndo(e), "xy");
+  EXPECT_EQ(TextAfterRedo(e), "x12y");
   EXPECT_EQ(e.SelText(), "12");
 }
 
@@ -186,8 +165,7 @@ TEST(EditUndo, ReadOnlyUndoesNothing) {
   Type(e, "ab");
   e.SetReadOnly(true);
   EXPECT_FALSE(e.CanUndo());
-  e.Undo();
-  EXPECT_EQ(e.TextA(), "ab");
+  EXPECT_EQ(TextAfterUndo(e), "ab");
   e.SetReadOnly(false);
   EXPECT_TRUE(e.CanUndo());
 }

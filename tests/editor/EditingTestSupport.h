@@ -33,12 +33,20 @@ inline void Type(TCustomTxtEdit& e, const std::string& Text) {
   for (char c : Text) e.CommandProcessor(ecChar, c, nullptr);
 }
 
-// Runs one command and gives the caret or the text it leaves.
+// Runs one command (or undoes or redoes one step) and gives the caret or the text it leaves.
 inline TBufferCoord CaretAfter(TCustomTxtEdit& e, TTxtEditorCommand Command, char Ch = '\0', void* Data = nullptr) {
   e.CommandProcessor(Command, Ch, Data);
   return e.CaretXY();
 }
 inline AnsiString TextAfter(TCustomTxtEdit& e, TTxtEditorCommand Command, char Ch = '\0', void* Data = nullptr) {
   e.CommandProcessor(Command, Ch, Data);
+  return e.TextA();
+}
+inline AnsiString TextAfterUndo(TCustomTxtEdit& e) {
+  e.Undo();
+  return e.TextA();
+}
+inline AnsiString TextAfterRedo(TCustomTxtEdit& e) {
+  e.Redo();
   return e.TextA();
 }
