@@ -9,6 +9,7 @@
 
 #include "editor/TxtEditPaint.h"
 #include "framework/CodePages.h"
+#include "framework/UpdateBracket.h"
 
 const char* const TCustomTxtEdit::ScrollHintFormatTextDefault = "Top Line: %d";
 TCustomTxtEdit::TWordWrapPluginFactory TCustomTxtEdit::wordWrapFactory_ = nullptr;
@@ -684,18 +685,13 @@ void TCustomTxtEdit::SetCaretY(int Value) { SetCaretXY({caretX_, Value}); }
 void TCustomTxtEdit::InternalSetCaretXY(const TBufferCoord& Value) { SetCaretXYEx(true, Value); }
 
 void TCustomTxtEdit::SetCaretXY(const TBufferCoord& Value) {
-  IncPaintLock();
-  try {
+  WithinUpdate(*this, [&] {
     StatusChanged({scSelection});
     const bool hadSelection = SelAvail();
     if (hadSelection) InvalidateSelection();
     SetCaretXYEx(true, Value);
     blockBegin_ = blockEnd_ = CaretXY();
-  } catch (...) {
-    DecPaintLock();
-    throw;
-  }
-  DecPaintLock();
+  });
 }
 
 void TCustomTxtEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value) {
@@ -717,8 +713,7 @@ void TCustomTxtEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value) 
   if (Value.Char == caretX_ && Value.Line == caretY_) {
     UpdateLastCaretX();
   } else {
-    IncPaintLock();
-    try {
+    WithinUpdate(*this, [&] {
       if (Value.Char != caretX_) {
         caretX_ = Value.Char;
         StatusChanged({scCaretX});
@@ -741,11 +736,7 @@ void TCustomTxtEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value) 
       if (CallEnsureCursorPos) EnsureCursorPosVisible();
       stateFlags_.Include(sfCaretChanged);
       stateFlags_.Include(sfScrollbarChanged);
-    } catch (...) {
-      DecPaintLock();
-      throw;
-    }
-    DecPaintLock();
+    });
   }
   if (HandleAllocated()) DoOnPaintTransient(ttAfter);
 }
@@ -757,8 +748,7 @@ bool TCustomTxtEdit::CaretInView() const {
 }
 
 void TCustomTxtEdit::EnsureCursorPosVisibleEx(bool ForceToMiddle) {
-  IncPaintLock();
-  try {
+  WithinUpdate(*this, [&] {
     const TDisplayCoord p = DisplayXY();
     if (p.Column < leftChar_)
       SetLeftChar(p.Column);
@@ -776,11 +766,7 @@ void TCustomTxtEdit::EnsureCursorPosVisibleEx(bool ForceToMiddle) {
     } else {
       SetTopLine(topLine_);
     }
-  } catch (...) {
-    DecPaintLock();
-    throw;
-  }
-  DecPaintLock();
+  });
 }
 
 void TCustomTxtEdit::GotoLineAndCenter(int ALine) {

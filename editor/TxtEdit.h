@@ -618,6 +618,12 @@ class TCustomTxtEdit : public TCustomControl {
   void FillLineToCaret(bool AllowTabs);
   // Deletes the selection recording it under Reason.
   void DeleteSelectionRecorded(TTxtUndoReason Reason);
+  // Deletes the selection for Backspace or Delete: recorded as deleted after the caret when the
+  // selection was made backwards.
+  void DeleteSelectionByKey();
+  // The indent of the nearest non-blank line above Line that is narrower than Width (0 when
+  // there is none): where smart tab deletion steps back to.
+  int IndentAbove(int Line, int Width) const;
   static std::unique_ptr<TTxtEditKeyStrokes> DefaultKeystrokes(TCustomTxtEdit* Owner);
   void DoDropFiles(TMessage& Message);
   void DoImeComposition(TMessage& Message);

@@ -9,6 +9,7 @@
 #include "editor/TxtEditCoords.h"
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditTextUtils.h"
+#include "framework/UpdateBracket.h"
 
 namespace {
 
@@ -76,6 +77,21 @@ void TCustomTxtEdit::DeleteSelectionRecorded(TTxtUndoReason Reason) {
   TTxtUndoBlock block(undoList_);
   RecordSelectionDelete(Reason);
   SetSelTextPrimitive(activeSelectionMode_, std::string_view(), false);
+}
+
+void TCustomTxtEdit::DeleteSelectionByKey() {
+  const bool backwards = MaxBufferCoord(blockBegin_, blockEnd_) == blockBegin_;
+  DeleteSelectionRecorded(backwards ? urDeleteAfterCaret : urDelete);
+}
+
+int TCustomTxtEdit::IndentAbove(int Line, int Width) const {
+  for (int l = Line - 1; l >= 1; --l) {
+    const std::string_view s = LineAt(l);
+    if (TxtStringIsBlank(s)) continue;
+    const int indent = TxtLeadingBlanks(s, true, tabWidth_);
+    if (indent < Width) return indent;
+  }
+  return 0;
 }
 
 // ---- typed text ----
@@ -182,8 +198,7 @@ void TCustomTxtEdit::InsertLineBreak(bool MoveCaret) {
       if (!LineAt(l).empty()) return LeftSpacesEx(LineAt(l), expand);
     return 0;
   };
-  lines_->BeginUpdate();
-  try {
+  WithinUpdate(*lines_, [&] {
     if (length == 0) {
       const int indent = indentAbove(y - 1, true);
       lines_->Insert(y - 1, AnsiString());
@@ -213,11 +228,7 @@ void TCustomTxtEdit::InsertLineBreak(bool MoveCaret) {
       DoLinesInserted(y + 1, 1);
       if (MoveCaret) caret = {static_cast<int>(indent.size()) + 1, y + 1};
     }
-  } catch (...) {
-    lines_->EndUpdate();
-    throw;
-  }
-  lines_->EndUpdate();
+  });
   {
     TPastEol pastEol(options_);
     SetCaretXY(caret);
@@ -232,8 +243,7 @@ void TCustomTxtEdit::DeleteLastChar() {
   TTransient transient(*this, &TCustomTxtEdit::DoOnPaintTransient);
   TTxtEditLock lock(*this);
   if (SelAvail()) {
-    const bool backwards = MaxBufferCoord(blockBegin_, blockEnd_) == blockBegin_;
-    DeleteSelectionRecorded(backwards ? urDeleteAfterCaret : urDelete);
+    DeleteSelectionByKey();
     return;
   }
   const int y = caretY_, x = caretX_;
@@ -246,18 +256,7 @@ void TCustomTxtEdit::DeleteLastChar() {
     int to = x - 1;
     if (options_.Contains(eoSmartTabDelete)) {
       to = length + 1;
-      if (length == 0) {
-        to = 1;
-        for (int l = y - 1; l >= 1; --l) {
-          const std::string_view s = LineAt(l);
-          if (TxtStringIsBlank(s)) continue;
-          const int indent = TxtLeadingBlanks(s, true, tabWidth_);
-          if (indent < x - 1) {
-            to = indent + 1;
-            break;
-          }
-        }
-      }
+      if (length == 0) to = IndentAbove(y, x - 1) + 1;
     }
     SetCaretXY({to, y});
     EnsureCursorPosVisible();
@@ -270,16 +269,11 @@ void TCustomTxtEdit::DeleteLastChar() {
     const AnsiString previous(LineAt(y - 1));
     AnsiString moved = line;
     if (options_.Contains(eoTrimTrailingSpaces)) moved = TxtTrimTrailingBlanks(moved);
-    lines_->BeginUpdate();
-    try {
+    WithinUpdate(*lines_, [&] {
       lines_->SetStrings(y - 2, previous + moved);
       lines_->Delete(y - 1);
       DoLinesDeleted(y - 1, 1);
-    } catch (...) {
-      lines_->EndUpdate();
-      throw;
-    }
-    lines_->EndUpdate();
+    });
     caret = {static_cast<int>(previous.size()) + 1, y - 1};
     deleted = "\r\n";
   } else {
@@ -290,20 +284,8 @@ void TCustomTxtEdit::DeleteLastChar() {
       if (from > 1 && TxtIsTrailByte(line, from)) --from;
     } else {
       const int width = WidthOf(line, x - 1, tabWidth_);
-      int target = 0;
-      if (options_.Contains(eoSmartTabDelete)) {
-        for (int l = y - 1; l >= 1; --l) {
-          const std::string_view s = LineAt(l);
-          if (TxtStringIsBlank(s)) continue;
-          const int indent = TxtLeadingBlanks(s, true, tabWidth_);
-          if (indent < width) {
-            target = indent;
-            break;
-          }
-        }
-      } else {
-        target = ((width - 1) / tabWidth_) * tabWidth_;
-      }
+      const int target =
+          options_.Contains(eoSmartTabDelete) ? IndentAbove(y, width) : ((width - 1) / tabWidth_) * tabWidth_;
       // Back over blanks until the width is down to the target; a tab ends the step.
       from = x;
       while (from > 1 && WidthOf(line, from - 1, tabWidth_) > target) {
@@ -331,8 +313,7 @@ void TCustomTxtEdit::DeleteChar() {
   TTransient transient(*this, &TCustomTxtEdit::DoOnPaintTransient);
   TTxtEditLock lock(*this);
   if (SelAvail()) {
-    const bool backwards = MaxBufferCoord(blockBegin_, blockEnd_) == blockBegin_;
-    DeleteSelectionRecorded(backwards ? urDeleteAfterCaret : urDelete);
+    DeleteSelectionByKey();
     return;
   }
   UpdateLastCaretX();
@@ -352,18 +333,13 @@ void TCustomTxtEdit::DeleteChar() {
   } else if (y < lines_->Count()) {
     TTxtUndoBlock block(undoList_);
     TPastEol pastEol(options_);
-    lines_->BeginUpdate();
-    try {
+    WithinUpdate(*lines_, [&] {
       FillLineToCaret(false);
       const AnsiString joined = AnsiString(LineAt(y)) + AnsiString(LineAt(y + 1));
       lines_->SetStrings(y - 1, joined);
       lines_->Delete(y);
       DoLinesDeleted(y, 1);
-    } catch (...) {
-      lines_->EndUpdate();
-      throw;
-    }
-    lines_->EndUpdate();
+    });
     undoList_->AddChange(urSilentDeleteAfterCaret, {caretX_, y}, {1, y + 1}, "\r\n", smNormal);
     SetCaretXY({caretX_, y});
   }
@@ -389,8 +365,7 @@ void TCustomTxtEdit::DeleteWordOrEol(bool ToEol) {
   TTxtUndoBlock block(undoList_);
   TTxtEditLock lock(*this);
   TPastEol pastEol(options_);
-  lines_->BeginUpdate();
-  try {
+  WithinUpdate(*lines_, [&] {
     // The blanks that reach the caret stay in the line: they are recorded as typed.
     if (w.Line > y) FillLineToCaret(false);
     const std::string_view first = LineAt(y);
@@ -412,11 +387,7 @@ void TCustomTxtEdit::DeleteWordOrEol(bool ToEol) {
       DoLinesDeleted(y, w.Line - y);
     }
     if (!removed.empty()) undoList_->AddChange(urSilentDeleteAfterCaret, {x, y}, w, removed, smNormal);
-  } catch (...) {
-    lines_->EndUpdate();
-    throw;
-  }
-  lines_->EndUpdate();
+  });
   SetCaretXY({x, y});
 }
 
@@ -439,18 +410,13 @@ void TCustomTxtEdit::DeleteLastWordOrBol(bool ToBol) {
     removed += last.substr(0, cut);
   }
   const AnsiString joined = first.substr(0, std::min(first.size(), static_cast<size_t>(start.Char - 1))) + last.substr(cut);
-  lines_->BeginUpdate();
-  try {
+  WithinUpdate(*lines_, [&] {
     lines_->SetStrings(start.Line - 1, joined);
     if (caret.Line > start.Line) {
       lines_->DeleteLines(start.Line, caret.Line - start.Line);
       DoLinesDeleted(start.Line, caret.Line - start.Line);
     }
-  } catch (...) {
-    lines_->EndUpdate();
-    throw;
-  }
-  lines_->EndUpdate();
+  });
   if (!removed.empty()) undoList_->AddChange(urSilentDelete, start, caret, removed, smNormal);
   TPastEol pastEol(options_);
   SetCaretXY(start);
@@ -676,8 +642,7 @@ void TCustomTxtEdit::DoBlockUnindent() {
   TTxtEditLock lock(*this);
   TTxtUndoBlock undo(undoList_);
   AnsiString joined;
-  lines_->BeginUpdate();
-  try {
+  WithinUpdate(*lines_, [&] {
     for (int l = b.Line; l <= last; ++l) {
       const AnsiString& part = parts[static_cast<size_t>(l - b.Line)];
       if (l > b.Line) joined += "\r\n";
@@ -687,11 +652,7 @@ void TCustomTxtEdit::DoBlockUnindent() {
       s.erase(static_cast<size_t>(column - 1), part.size());
       lines_->SetStrings(l - 1, s);
     }
-  } catch (...) {
-    lines_->EndUpdate();
-    throw;
-  }
-  lines_->EndUpdate();
+  });
   undoList_->AddChange(urUnindent, anchor, moving, joined, mode);
   auto shifted = [&](TBufferCoord p) {
     if (p.Line >= b.Line && p.Line <= last && p.Char > column) {

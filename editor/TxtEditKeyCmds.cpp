@@ -6,6 +6,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/FormFiles.h"
+#include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
 namespace {
@@ -364,15 +365,10 @@ TTxtEditKeyStroke* TTxtEditKeyStrokes::AddKeyStroke(TTxtEditorCommand ACmd, Word
 void TTxtEditKeyStrokes::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TTxtEditKeyStrokes*>(Source)) {
     if (src == this) return;
-    BeginUpdate();
-    try {
+    WithinUpdate(*this, [&] {
       Clear();
       for (int i = 0; i < src->Count(); ++i) Add()->Assign(src->Items(i));
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    });
     return;
   }
   inherited::Assign(Source);
@@ -412,15 +408,10 @@ int TTxtEditKeyStrokes::FindCommand(TTxtEditorCommand Cmd) const {
 }
 
 void TTxtEditKeyStrokes::ResetDefaults() {
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     for (const TDefaultStroke& d : defaultStrokes) AddKeyStroke(d.Command, d.Key, ShiftFromBits(d.Shift));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 bool TTxtEditKeyStrokes::SameAs(const TTxtEditKeyStrokes& Other) const {
@@ -503,14 +494,9 @@ void ReadRemoved(TReader& reader, TTxtEditKeyStrokes& strokes) {
 void ReadAdded(TReader& reader, TTxtEditKeyStrokes& strokes) {
   TTxtEditKeyStrokes added(nullptr);
   if (!ReadStrokes(reader, added)) return;
-  strokes.BeginUpdate();
-  try {
+  WithinUpdate(strokes, [&] {
     for (int i = 0; i < added.Count(); ++i) strokes.Add()->Assign(added.Items(i));
-  } catch (...) {
-    strokes.EndUpdate();
-    throw;
-  }
-  strokes.EndUpdate();
+  });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditTextUtils.h"
 #include "framework/Clipboard.h"
+#include "framework/UpdateBracket.h"
 
 namespace {
 
@@ -106,16 +107,11 @@ void TCustomTxtEdit::CollapseSelectionAtCaret() {
 
 void TCustomTxtEdit::SetCaretAndSelection(const TBufferCoord& ACaret, const TBufferCoord& ABlockBegin,
                                           const TBufferCoord& ABlockEnd) {
-  IncPaintLock();
-  try {
+  WithinUpdate(*this, [&] {
     InternalSetCaretXY(ACaret);
     SetBlockBegin(ABlockBegin);
     SetBlockEnd(ABlockEnd);
-  } catch (...) {
-    DecPaintLock();
-    throw;
-  }
-  DecPaintLock();
+  });
 }
 
 void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
@@ -355,8 +351,7 @@ void TCustomTxtEdit::ClearSelection() {
 }
 
 void TCustomTxtEdit::SelectAll() {
-  IncPaintLock();
-  try {
+  WithinUpdate(*this, [&] {
     InternalSetCaretXY(CaretXY());
     const int count = lines_->Count();
     const TBufferCoord last = count > 0 ? TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count}
@@ -365,11 +360,7 @@ void TCustomTxtEdit::SelectAll() {
     blockEnd_ = last;
     InvalidateLines(-1, -1);
     StatusChanged({scSelection});
-  } catch (...) {
-    DecPaintLock();
-    throw;
-  }
-  DecPaintLock();
+  });
 }
 
 // ---- the clipboard ----

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "framework/Streams.h"
+#include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
 HV_PUBLISH(TTxtEditStringList) {}
@@ -89,23 +90,6 @@ struct TTxtEditStringList::LoadedBlock {
   int Lines = 0;  // records that still refer into the block
   bool Loading = false;
 };
-
-namespace {
-
-// Runs F inside one update bracket; the bracket is closed also when F raises.
-template <class L, class F>
-void Bracketed(L* list, F f) {
-  list->BeginUpdate();
-  try {
-    f();
-  } catch (...) {
-    list->EndUpdate();
-    throw;
-  }
-  list->EndUpdate();
-}
-
-}  // namespace
 
 TTxtEditStringList::TTxtEditStringList() {
   longestKnown_ = true;
@@ -306,7 +290,7 @@ int TTxtEditStringList::Add(const AnsiString& S) {
 
 void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
   if (Index < 0 || Index > count_) IndexError(Index);
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     const char* text = NewText(S);
     try {
       InsertRecords(Index, 1);
@@ -329,7 +313,7 @@ void TTxtEditStringList::AddStrings(TStringsT<char>* Strings) {
   int n = Strings->Count();
   if (n == 0) return;
   ForgetLongest();
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     int first = count_;
     Grow((static_cast<int64_t>(count_) + n + 15) / 16 * 16);
     for (int i = 0; i < n; ++i) {
@@ -345,7 +329,7 @@ void TTxtEditStringList::AddStrings(TStringsT<char>* Strings) {
 void TTxtEditStringList::InsertLines(int Index, int NumLines) {
   if (Index < 0 || Index > count_) IndexError(Index);
   if (NumLines <= 0) return;
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     InsertRecords(Index, NumLines);
     for (int i = Index; i < Index + NumLines; ++i) InitRecord(list_[i], nullptr, nullptr);
     count_ += NumLines;
@@ -360,7 +344,7 @@ void TTxtEditStringList::Put(int Index, const AnsiString& S) {
     return;
   }
   CheckIndex(Index);
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     const char* text = NewText(S);
     TTxtEditStringRec& rec = list_[Index];
     ReleaseText(rec.Text);
@@ -374,17 +358,17 @@ void TTxtEditStringList::Put(int Index, const AnsiString& S) {
 
 void TTxtEditStringList::PutObject(int Index, TObject* AObject) {
   CheckIndex(Index);
-  Bracketed(this, [&] { list_[Index].Data = AObject; });
+  WithinUpdate(*this, [&] { list_[Index].Data = AObject; });
 }
 
 void TTxtEditStringList::PutRange(int Index, void* ARange) {
   CheckIndex(Index);
-  Bracketed(this, [&] { list_[Index].Range = ARange; });
+  WithinUpdate(*this, [&] { list_[Index].Range = ARange; });
 }
 
 void TTxtEditStringList::Delete(int Index) {
   CheckIndex(Index);
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     ReleaseText(list_[Index].Text);
     --count_;
     std::memmove(list_ + Index, list_ + Index + 1, static_cast<size_t>(count_ - Index) * sizeof(TTxtEditStringRec));
@@ -406,7 +390,7 @@ void TTxtEditStringList::DeleteLines(int Index, int NumLines) {
   if (Index < 0 || Index > count_) IndexError(Index);
   int removed = std::min(NumLines, count_ - Index);
   if (removed == 0) return;
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     for (int i = Index; i < Index + removed; ++i) ReleaseText(list_[i].Text);
     std::memmove(list_ + Index, list_ + Index + removed,
                  static_cast<size_t>(count_ - Index - removed) * sizeof(TTxtEditStringRec));
@@ -423,7 +407,7 @@ void TTxtEditStringList::DeleteLines(int Index, int NumLines) {
 
 void TTxtEditStringList::Clear() {
   if (count_ != 0) {
-    Bracketed(this, [&] {
+    WithinUpdate(*this, [&] {
       ReleaseAll();
       Reallocate(0);
       indexOfLongestLine_ = -1;
@@ -442,7 +426,7 @@ void TTxtEditStringList::Clear() {
 void TTxtEditStringList::Exchange(int Index1, int Index2) {
   CheckIndex(Index1);
   CheckIndex(Index2);
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     std::swap(list_[Index1], list_[Index2]);
     if (indexOfLongestLine_ == Index1)
       indexOfLongestLine_ = Index2;
@@ -535,7 +519,7 @@ void TTxtEditStringList::LoadFromFile(const WideString& FileName) {
 // The content is read before anything is cleared: a stream that cannot be read leaves the
 // lines as they were.
 void TTxtEditStringList::LoadFromStream(TStream* Stream) {
-  Bracketed(this, [&] {
+  WithinUpdate(*this, [&] {
     int64_t size = Stream->Size();
     if (size < 0 || size > INT_MAX - 8) throw EReadError("Stream read error");
     Stream->SetPosition(0);

@@ -4,6 +4,7 @@
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditTextUtils.h"
+#include "framework/UpdateBracket.h"
 
 // The item operations, with access to the control's state.
 struct TTxtEditUndoApply {
@@ -80,18 +81,13 @@ struct TTxtEditUndoApply {
       line.append(static_cast<size_t>(at.Char - 1) - line.size(), ' ');
     line += item.Text;
     const AnsiString next(E.LineAt(at.Line + 1));
-    E.lines_->BeginUpdate();
-    try {
+    WithinUpdate(*E.lines_, [&] {
       E.lines_->SetStrings(at.Line - 1, line);
       if (at.Line < E.lines_->Count()) {
         E.lines_->Delete(at.Line);
         E.DoLinesDeleted(at.Line, 1);
       }
-    } catch (...) {
-      E.lines_->EndUpdate();
-      throw;
-    }
-    E.lines_->EndUpdate();
+    });
     E.SetCaretXY(at);
     Target->AddChange(urLineBreak, item.StartPos, item.EndPos, next, item.SelMode);
   }
@@ -103,16 +99,11 @@ struct TTxtEditUndoApply {
     const size_t cut = std::min(line.size(), static_cast<size_t>(std::max(at.Char - 1, 0)));
     const AnsiString moved(line.substr(cut));
     const AnsiString kept(line.substr(0, cut));
-    E.lines_->BeginUpdate();
-    try {
+    WithinUpdate(*E.lines_, [&] {
       E.ProperSetLine(at.Line - 1, kept);
       E.lines_->Insert(at.Line, item.Text);
       E.DoLinesInserted(at.Line + 1, 1);
-    } catch (...) {
-      E.lines_->EndUpdate();
-      throw;
-    }
-    E.lines_->EndUpdate();
+    });
     E.SetCaretXY({1, at.Line + 1});
     Target->AddChange(urLineBreak, item.StartPos, item.EndPos, moved, item.SelMode);
   }
@@ -122,25 +113,29 @@ struct TTxtEditUndoApply {
     return item.SelMode == smColumn ? std::min(item.StartPos.Char, item.EndPos.Char) : 1;
   }
 
-  void UndoUnindent(const TTxtEditUndoItem& item) {
-    const int column = UnindentColumn(item);
-    const int first = std::min(item.StartPos.Line, item.EndPos.Line);
-    const std::vector<std::string_view> parts = TxtSplitPieces(item.Text, false);
-    E.lines_->BeginUpdate();
-    try {
+  // Gives each line that lost a part to the unindent, with that part, to Edit and stores the
+  // line it leaves; lines past the end and lines that lost nothing are skipped.
+  template <class F>
+  void EditUnindentedLines(int first, const std::vector<std::string_view>& parts, F Edit) {
+    WithinUpdate(*E.lines_, [&] {
       for (size_t i = 0; i < parts.size(); ++i) {
         const int line = first + static_cast<int>(i);
         if (line > E.lines_->Count() || parts[i].empty()) continue;
         AnsiString s(E.LineAt(line));
-        if (static_cast<int>(s.size()) < column - 1) s.append(static_cast<size_t>(column - 1) - s.size(), ' ');
-        s.insert(static_cast<size_t>(column - 1), parts[i]);
+        Edit(s, parts[i]);
         E.lines_->SetStrings(line - 1, s);
       }
-    } catch (...) {
-      E.lines_->EndUpdate();
-      throw;
-    }
-    E.lines_->EndUpdate();
+    });
+  }
+
+  void UndoUnindent(const TTxtEditUndoItem& item) {
+    const int column = UnindentColumn(item);
+    const int first = std::min(item.StartPos.Line, item.EndPos.Line);
+    const std::vector<std::string_view> parts = TxtSplitPieces(item.Text, false);
+    EditUnindentedLines(first, parts, [&](AnsiString& s, std::string_view part) {
+      if (static_cast<int>(s.size()) < column - 1) s.append(static_cast<size_t>(column - 1) - s.size(), ' ');
+      s.insert(static_cast<size_t>(column - 1), part);
+    });
     E.SetCaretAndSelection(item.EndPos, item.StartPos, item.EndPos);
     E.activeSelectionMode_ = item.SelMode;
     Target->AddChange(urUnindent, item.StartPos, item.EndPos, item.Text, item.SelMode);
@@ -155,20 +150,9 @@ struct TTxtEditUndoApply {
       return i >= 0 && i < static_cast<int>(parts.size()) ? static_cast<int>(parts[static_cast<size_t>(i)].size())
                                                            : 0;
     };
-    E.lines_->BeginUpdate();
-    try {
-      for (size_t i = 0; i < parts.size(); ++i) {
-        const int line = first + static_cast<int>(i);
-        if (line > E.lines_->Count() || parts[i].empty()) continue;
-        AnsiString s(E.LineAt(line));
-        if (static_cast<int>(s.size()) >= column) s.erase(static_cast<size_t>(column - 1), parts[i].size());
-        E.lines_->SetStrings(line - 1, s);
-      }
-    } catch (...) {
-      E.lines_->EndUpdate();
-      throw;
-    }
-    E.lines_->EndUpdate();
+    EditUnindentedLines(first, parts, [&](AnsiString& s, std::string_view part) {
+      if (static_cast<int>(s.size()) >= column) s.erase(static_cast<size_t>(column - 1), part.size());
+    });
     TBufferCoord a = item.StartPos, b = item.EndPos;
     a.Char = std::max(1, a.Char - removedOn(a.Line));
     b.Char = std::max(1, b.Char - removedOn(b.Line));
