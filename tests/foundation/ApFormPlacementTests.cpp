@@ -9,6 +9,7 @@
 #include "framework/DateTime.h"
 #include "framework/FormFiles.h"
 #include "framework/Screen.h"
+#include "tests/framework/MessagePump.h"
 
 namespace placement_test {
 
@@ -49,14 +50,6 @@ const bool boxRegistered = [] {
   return true;
 }();
 
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-}
-
 TRect WindowBounds(TCustomForm& f) {
   RECT r;
   GetWindowRect(f.Handle(), &r);
@@ -75,14 +68,14 @@ std::unique_ptr<TForm> MakeForm(const char* name, TFormBorderStyle border = bsSi
 std::unique_ptr<TForm> ShownForm(const char* name, TFormBorderStyle border = bsSizeable) {
   auto f = MakeForm(name, border);
   f->Show();
-  Pump();
+  DispatchPendingMessages();
   return f;
 }
 
 class PlacementTest : public StorageTest {
  protected:
   void TearDown() override {
-    Pump();
+    DispatchPendingMessages();
     FinalizeWndProcHooks();
   }
 };
@@ -109,7 +102,7 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   storage->StorageOptions()->SetBooleanAsString(false);
   auto form = ShownForm("MainForm");
   form->SetBounds(120, 90, 500, 350);
-  Pump();
+  DispatchPendingMessages();
   auto* p = new TApFormPlacement(form.get());  // the form frees it
   p->SetAppStorage(storage.get());
   p->SetVersion(3);
@@ -140,7 +133,7 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   q.RestoreFormPlacement();
   EXPECT_TRUE(q.IsRestored());
   again->Show();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*again), saved);
   EXPECT_EQ(again->WindowState(), wsNormal);
   EXPECT_EQ(again->Position(), poDesigned);
@@ -155,12 +148,12 @@ TEST_F(PlacementTest, StateIsRestored) {
   p.SetOptions({fpState});
   form->Show();
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(form->WindowState(), wsMaximized);
   EXPECT_TRUE(IsZoomed(form->Handle()));
   p.SetAppStoragePath("Small");
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(form->WindowState(), wsNormal);
 }
 
@@ -170,12 +163,12 @@ TEST_F(PlacementTest, AMaximizedFormComesBackMaximizedOverItsNormalBounds) {
   {
     auto form = MakeForm("Big");
     form->Show();
-    Pump();
+    DispatchPendingMessages();
     form->SetBounds(150, 110, 420, 330);
-    Pump();
+    DispatchPendingMessages();
     normal = WindowBounds(*form);
     form->SetWindowState(wsMaximized);
-    Pump();
+    DispatchPendingMessages();
     ASSERT_TRUE(IsZoomed(form->Handle()));
     TApFormPlacement p(form.get());
     p.SetAppStorage(storage.get());
@@ -189,12 +182,12 @@ TEST_F(PlacementTest, AMaximizedFormComesBackMaximizedOverItsNormalBounds) {
   q.SetAppStorage(storage.get());
   q.RestoreFormPlacement();
   again->Show();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(again->WindowState(), wsMaximized);
   EXPECT_TRUE(IsZoomed(again->Handle()));
   // Restoring the window gives the bounds it had before it was maximized.
   again->SetWindowState(wsNormal);
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*again), normal);
 }
 
@@ -207,10 +200,10 @@ TEST_F(PlacementTest, PositionsOfAnotherResolutionInPixelsPerInchAreIgnored) {
   TApFormPlacement p(form.get());
   p.SetAppStorage(storage.get());
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(form->WindowState(), wsMaximized);  // the state still counts
   form->SetWindowState(wsNormal);
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form), before);
 }
 
@@ -223,11 +216,11 @@ TEST_F(PlacementTest, ThePlainPositionServesOnlyWithoutOneForThisResolution) {
   p.SetOptions({fpSize, fpLocation});
   p.RestoreFormPlacement();
   form->Show();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form), Rect(300, 200, 700, 500));
   storage->WriteString("F\\NormPos" + ScreenResolutionSuffix(), "250,150,550,450");
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form), Rect(250, 150, 550, 450));
 }
 
@@ -239,7 +232,7 @@ TEST_F(PlacementTest, ADialogKeepsItsSizeButMoves) {
   TApFormPlacement p(form.get());
   p.SetAppStorage(storage.get());
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, before.Width(), before.Height()));
 }
 
@@ -249,19 +242,19 @@ TEST_F(PlacementTest, OnlyTheLocationOrOnlyTheSize) {
   auto form = MakeForm("F");
   form->SetPosition(poDefault);
   form->Show();
-  Pump();
+  DispatchPendingMessages();
   TApFormPlacement p(form.get());
   p.SetAppStorage(storage.get());
   p.SetOptions({fpLocation});
   const TRect before = WindowBounds(*form);
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, before.Width(), before.Height()));
   EXPECT_EQ(form->Position(), poDefaultSizeOnly);
   p.SetOptions({fpSize});
   form->SetPosition(poDefault);
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, 400, 400));
   EXPECT_EQ(form->Position(), poDefaultPosOnly);
   // With the location alone every other mode but the default one becomes the designed one.
@@ -294,7 +287,7 @@ TEST_F(PlacementTest, VersionCheckSkipsPlacementButMarksRestored) {
   p.SetVersionCheck(fpvcCheckEqual);
   p.SetVersion(2);
   p.RestoreFormPlacement();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(restoredEvents, 1);
   EXPECT_EQ(WindowBounds(*form), Rect(300, 200, 700, 600));
   p.SetVersionCheck(fpvcNocheck);
@@ -314,7 +307,7 @@ TEST_F(PlacementTest, ActiveControlByName) {
   second->SetParent(form.get());
   second->SetTop(50);
   form->Show();
-  Pump();
+  DispatchPendingMessages();
   form->SetActiveControl(second);
   TApFormPlacement p(form.get());
   p.SetAppStorage(storage.get());
@@ -357,13 +350,13 @@ TEST_F(PlacementTest, PreventResizeSetBeforeTheFormHasAWindow) {
   TApFormPlacement p(form.get());
   p.SetPreventResize(true);  // as read from a form file
   form->Show();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
   p.SetPreventResize(false);
   EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
   p.SetPreventResize(true);
   form->RecreateWnd();  // a new window keeps the rule
-  Pump();
+  DispatchPendingMessages();
   EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX);
 }
 
@@ -380,7 +373,7 @@ TEST_F(PlacementTest, MinMaxInfoLimitsTracking) {
   EXPECT_EQ(info.ptMaxTrackSize.y, 444);
   EXPECT_NE(info.ptMinTrackSize.y, 0);  // untouched values keep the system's
   form->SetWidth(100);
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form).Width(), 333);
 }
 
@@ -407,7 +400,7 @@ TEST_F(PlacementTest, FormStorageKeepsPropertiesValuesAndHandlerData) {
   count->SetValue(TVariant(5));
   EXPECT_THROW(fs.StoredValues()->Add()->SetName("runs"), EApException);
   form.Show();
-  Pump();
+  DispatchPendingMessages();
   fs.SaveFormPlacement();
   storage->Flush();
   EXPECT_EQ(storage->ReadInteger("SortForm\\spnedtStart_Number", 0), 17);
@@ -519,7 +512,7 @@ TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
     box->SetParent(&form);
     form.SetBounds(210, 110, 480, 260);
     form.Show();
-    Pump();
+    DispatchPendingMessages();
     box->SetNumber(9);
     form.Close();  // the close query saves
     EXPECT_TRUE(fs->IsSaved());
@@ -531,7 +524,7 @@ TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
     auto* box = dynamic_cast<TTestBox*>(form.FindComponent("Box"));
     box->SetParent(&form);
     form.Show();  // OnShow restores
-    Pump();
+    DispatchPendingMessages();
     EXPECT_EQ(box->Number(), 9);
     EXPECT_EQ(WindowBounds(form).Left, 210);
     EXPECT_EQ(WindowBounds(form).Width(), 480);
@@ -552,7 +545,7 @@ TEST_F(PlacementTest, DestroyingSavesWhenNothingWasSaved) {
   p->SetAppStorage(storage.get());
   p->Loaded();  // as after reading the form file: the form's events are hooked
   form->Show();
-  Pump();
+  DispatchPendingMessages();
   Free(form.release());  // OnDestroy fires before the form goes
   EXPECT_TRUE(storage->ValueStored("Late\\NormPos"));
   EXPECT_EQ(destroyed, 1);

@@ -7,6 +7,7 @@
 #include "foundation/ApWndHook.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
+#include "tests/framework/MessagePump.h"
 
 namespace {
 
@@ -44,11 +45,6 @@ std::string TakeLog() {
   for (auto& e : ctlLog) s += (s.empty() ? "" : ",") + e;
   ctlLog.clear();
   return s;
-}
-
-void Pump() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 }
 
 // Someone else's method put in front of the control's window method after ours.
@@ -118,7 +114,7 @@ TEST(ApControlHooks, DestroyedControlReleasesItsRecordWithoutTouchingIt) {
   delete form;
   EXPECT_EQ(WndProcHookRegistry().Count(), listed - 1);
   EXPECT_EQ(TApHookInfos::LiveCount(), before + 1);
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(TApHookInfos::LiveCount(), before);
   FinalizeWndProcHooks();
 }
@@ -162,7 +158,7 @@ TEST(ApWindowHook, HandlersFollowActiveAndControl) {
   TakeLog();
   form.reset();  // the hook hears of it
   EXPECT_EQ(hook.Control(), nullptr);
-  Pump();
+  DispatchPendingMessages();
   FinalizeWndProcHooks();
 }
 
@@ -205,6 +201,6 @@ TEST(ApControlHooks, ControlsOutlivingTheRegistryGetTheirMethodBackAndGoSafely) 
   EXPECT_EQ(TakeLog(), "own");
   EXPECT_EQ(TApHookInfos::LiveCount(), 0);
   form.reset();
-  Pump();
+  DispatchPendingMessages();
   EXPECT_EQ(hook.Control(), nullptr);
 }

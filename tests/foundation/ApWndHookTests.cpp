@@ -8,6 +8,7 @@
 #include "foundation/ApWndHook.h"
 #include "framework/Exceptions.h"
 #include "framework/UtilityWindow.h"
+#include "tests/framework/MessagePump.h"
 
 namespace {
 
@@ -36,11 +37,6 @@ HWND MakeWindow() {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-void PumpMessages() {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
-
 // A handler object that logs its calls and can be told what to do.
 struct Handler {
   explicit Handler(std::string n, bool h = false) : name(std::move(n)), handles(h) {}
@@ -65,7 +61,7 @@ class ApWndHookTest : public ::testing::Test {
   }
   void TearDown() override {
     if (IsWindow(wnd)) DestroyWindow(wnd);
-    PumpMessages();
+    DispatchPendingMessages();
     FinalizeWndProcHooks();
     gLog = nullptr;
   }
@@ -227,7 +223,7 @@ TEST_F(ApWndHookTest, DestroyedWindowReleasesItsRecordLater) {
   EXPECT_EQ(WndProcHookRegistry().Find(wnd), nullptr);
   EXPECT_EQ(PendingReleaseCount(), 1);
   EXPECT_EQ(TApHookInfos::LiveCount(), before + 1);  // not inside its own dispatch
-  PumpMessages();
+  DispatchPendingMessages();
   EXPECT_EQ(PendingReleaseCount(), 0);
   EXPECT_EQ(TApHookInfos::LiveCount(), before);
 }
@@ -246,7 +242,7 @@ TEST_F(ApWndHookTest, AHandlerThatDestroysTheWindowEndsTheWalkSafely) {
   EXPECT_FALSE(IsWindow(wnd));
   EXPECT_EQ(WndProcHookRegistry().Find(wnd), nullptr);
   EXPECT_EQ(TApHookInfos::LiveCount(), before + 1);
-  PumpMessages();
+  DispatchPendingMessages();
   EXPECT_EQ(TApHookInfos::LiveCount(), before);
   EXPECT_FALSE(UnRegisterWndProcHook(wnd, next.Event(), hoBeforeMsg));
 }
@@ -262,7 +258,7 @@ TEST_F(ApWndHookTest, FinalizingGivesProceduresBackAndFreesEverything) {
   EXPECT_EQ(TApHookInfos::LiveCount(), 0);
   EXPECT_EQ(PendingReleaseCount(), 0);
   EXPECT_EQ(ProcOf(wnd), &OwnProc);
-  PumpMessages();  // the release message of a freed releaser finds nobody
+  DispatchPendingMessages();  // the release message of a freed releaser finds nobody
   Send();
   EXPECT_EQ(Log(), "own");
 }
