@@ -25,6 +25,16 @@ namespace {
 
 bool HasLineBreak(const AnsiString& s) { return s.find_first_of("\r\n") != AnsiString::npos; }
 
+// The value of a key as parse reads it; def when the key is missing or empty or its text does
+// not parse.
+template <class V>
+V ReadParsed(TCustomIniFile& ini, const AnsiString& section, const AnsiString& ident, V def,
+             bool (*parse)(const AnsiString&, V&)) {
+  V v = def;
+  AnsiString text = ini.ReadString(section, ident, AnsiString());
+  return !text.empty() && parse(text, v) ? v : def;
+}
+
 }  // namespace
 
 void TCustomIniFile::CheckStorable(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) {
@@ -64,9 +74,7 @@ void TCustomIniFile::WriteBool(const AnsiString& Section, const AnsiString& Iden
 }
 
 double TCustomIniFile::ReadFloat(const AnsiString& Section, const AnsiString& Ident, double Default) {
-  double v = Default;
-  AnsiString text = ReadString(Section, Ident, AnsiString());
-  return !text.empty() && TryStrToFloat(text, v) ? v : Default;
+  return ReadParsed(*this, Section, Ident, Default, TryStrToFloat);
 }
 
 void TCustomIniFile::WriteFloat(const AnsiString& Section, const AnsiString& Ident, double Value) {
@@ -74,21 +82,15 @@ void TCustomIniFile::WriteFloat(const AnsiString& Section, const AnsiString& Ide
 }
 
 TDateTime TCustomIniFile::ReadDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Default) {
-  TDateTime v = Default;
-  AnsiString text = ReadString(Section, Ident, AnsiString());
-  return !text.empty() && TryStrToDate(text, v) ? v : Default;
+  return ReadParsed(*this, Section, Ident, Default, TryStrToDate);
 }
 
 TDateTime TCustomIniFile::ReadDateTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default) {
-  TDateTime v = Default;
-  AnsiString text = ReadString(Section, Ident, AnsiString());
-  return !text.empty() && TryStrToDateTime(text, v) ? v : Default;
+  return ReadParsed(*this, Section, Ident, Default, TryStrToDateTime);
 }
 
 TDateTime TCustomIniFile::ReadTime(const AnsiString& Section, const AnsiString& Ident, TDateTime Default) {
-  TDateTime v = Default;
-  AnsiString text = ReadString(Section, Ident, AnsiString());
-  return !text.empty() && TryStrToTime(text, v) ? v : Default;
+  return ReadParsed(*this, Section, Ident, Default, TryStrToTime);
 }
 
 void TCustomIniFile::WriteDate(const AnsiString& Section, const AnsiString& Ident, TDateTime Value) {
