@@ -7,6 +7,7 @@
 #include "framework/Conversions.h"
 #include "framework/FileRoutines.h"
 #include "framework/StrRoutines.h"
+#include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
 namespace {
@@ -403,19 +404,20 @@ void TApCustomAppIniStorage::EnumFolders(const AnsiString& Path, TStrings& Strin
   ReloadIfNeeded();
   TStringList sections;
   ini_->ReadSections(&sections);
-  TListUpdate update(Strings);
-  Strings.Clear();
-  for (int i = 0; i < sections.Count(); ++i) {
-    const AnsiString& name = sections[i];
-    AnsiString child = name;
-    if (!root.empty()) {
-      if (!StartsWithText(name, root + "\\")) continue;
-      child = name.substr(root.size() + 1);
-      if (child.find('\\') != AnsiString::npos) continue;
+  WithinUpdate(Strings, [&] {
+    Strings.Clear();
+    for (int i = 0; i < sections.Count(); ++i) {
+      const AnsiString& name = sections[i];
+      AnsiString child = name;
+      if (!root.empty()) {
+        if (!StartsWithText(name, root + "\\")) continue;
+        child = name.substr(root.size() + 1);
+        if (child.find('\\') != AnsiString::npos) continue;
+      }
+      if (child.empty() || (ReportListAsValue && ini_->ValueExists(name, "Count"))) continue;
+      Strings.Add(child);
     }
-    if (child.empty() || (ReportListAsValue && ini_->ValueExists(name, "Count"))) continue;
-    Strings.Add(child);
-  }
+  });
 }
 
 void TApCustomAppIniStorage::EnumValues(const AnsiString& Path, TStrings& Strings, bool ReportListAsValue) {
@@ -424,17 +426,18 @@ void TApCustomAppIniStorage::EnumValues(const AnsiString& Path, TStrings& String
   ReloadIfNeeded();
   TStringList keys;
   ini_->ReadSection(section, &keys);
-  TListUpdate update(Strings);
-  Strings.Clear();
-  const bool list = ReportListAsValue && keys.IndexOf("Count") >= 0;
-  for (int i = 0; i < keys.Count(); ++i) {
-    const AnsiString& k = keys[i];
-    if (list && (SameText(k, "Count") ||
-                 (StartsWithText(k, "Item") && k.size() > 4 && k[4] >= '0' && k[4] <= '9')))
-      continue;
-    Strings.Add(k);
-  }
-  if (list) Strings.Add(AnsiString());
+  WithinUpdate(Strings, [&] {
+    Strings.Clear();
+    const bool list = ReportListAsValue && keys.IndexOf("Count") >= 0;
+    for (int i = 0; i < keys.Count(); ++i) {
+      const AnsiString& k = keys[i];
+      if (list && (SameText(k, "Count") ||
+                   (StartsWithText(k, "Item") && k.size() > 4 && k[4] >= '0' && k[4] <= '9')))
+        continue;
+      Strings.Add(k);
+    }
+    if (list) Strings.Add(AnsiString());
+  });
 }
 
 AnsiString TApCustomAppIniStorage::GetAsString() {

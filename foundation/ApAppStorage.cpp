@@ -10,6 +10,7 @@
 #include "framework/Conversions.h"
 #include "framework/DateTime.h"
 #include "framework/StrRoutines.h"
+#include "framework/UpdateBracket.h"
 
 namespace {
 
@@ -750,15 +751,16 @@ int TApCustomAppStorage::ReadList(const AnsiString& Path, L& List, const AnsiStr
   // The raw text: a damaged Count must not turn into a default or an error here.
   const AnsiString countText = target->ValueStoredInt(targetPath) ? target->DoReadString(targetPath, "0") : "0";
   const std::vector<int> indices = ListItemIndices(Path, ItemName, countText);
-  TListUpdate update(List);
-  if (ClearFirst) List.Clear();
-  for (int i : indices) {
-    AnsiString item = ReadString(ItemPath(Path, ItemName, i), AnsiString());
-    if constexpr (std::is_base_of_v<TStringsW, L>)
-      List.Add(AnsiToWide(item));
-    else
-      List.Add(item);
-  }
+  WithinUpdate(List, [&] {
+    if (ClearFirst) List.Clear();
+    for (int i : indices) {
+      AnsiString item = ReadString(ItemPath(Path, ItemName, i), AnsiString());
+      if constexpr (std::is_base_of_v<TStringsW, L>)
+        List.Add(AnsiToWide(item));
+      else
+        List.Add(item);
+    }
+  });
   return static_cast<int>(indices.size());
 }
 
@@ -805,9 +807,10 @@ int TApCustomAppStorage::ReadCollection(const AnsiString& Path, TCollection& Col
   HV_RESOLVE(countPath);
   const AnsiString countText = target->ValueStoredInt(targetPath) ? target->DoReadString(targetPath, "0") : "0";
   const std::vector<int> indices = ListItemIndices(Path, ItemName, countText);
-  TListUpdate update(Collection);
-  if (ClearFirst) Collection.Clear();
-  for (int i : indices) ReadPersistent(ItemPath(Path, ItemName, i), Collection.Add(), {}, ClearFirst, true);
+  WithinUpdate(Collection, [&] {
+    if (ClearFirst) Collection.Clear();
+    for (int i : indices) ReadPersistent(ItemPath(Path, ItemName, i), Collection.Add(), {}, ClearFirst, true);
+  });
   return static_cast<int>(indices.size());
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "framework/StrRoutines.h"
+#include "framework/UpdateBracket.h"
 
 TApPropInfoList::TApPropInfoList(const TObject* Object) {
   if (!Object) return;
@@ -29,25 +30,26 @@ bool ParseStoredEntry(const AnsiString& Entry, AnsiString& ComponentName, AnsiSt
 }
 
 void RelinkStoredList(TComponent* Form, TStrings& List, bool FromForm) {
-  TListUpdate update(List);
-  for (int i = List.Count() - 1; i >= 0; --i) {
-    AnsiString comp, prop;
-    if (!ParseStoredEntry(List[i], comp, prop)) {
-      List.Delete(i);
-      continue;
-    }
-    if (FromForm) {
-      TComponent* found = Form ? Form->FindComponent(comp) : nullptr;
-      if (found)
-        List.SetObjects(i, found);
-      else
+  WithinUpdate(List, [&] {
+    for (int i = List.Count() - 1; i >= 0; --i) {
+      AnsiString comp, prop;
+      if (!ParseStoredEntry(List[i], comp, prop)) {
         List.Delete(i);
-    } else if (auto* linked = dynamic_cast<TComponent*>(List.Objects(i))) {
-      List.SetStrings(i, linked->Name() + "." + prop);
-    } else {
-      List.Delete(i);
+        continue;
+      }
+      if (FromForm) {
+        TComponent* found = Form ? Form->FindComponent(comp) : nullptr;
+        if (found)
+          List.SetObjects(i, found);
+        else
+          List.Delete(i);
+      } else if (auto* linked = dynamic_cast<TComponent*>(List.Objects(i))) {
+        List.SetStrings(i, linked->Name() + "." + prop);
+      } else {
+        List.Delete(i);
+      }
     }
-  }
+  });
 }
 
 AnsiString TApPropertyStorage::ItemPath(const AnsiString& Path, const AnsiString& Item, bool Reading) {

@@ -6,6 +6,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/StringLists.h"
+#include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
 #include <shlobj.h>
@@ -171,9 +172,10 @@ std::vector<AnsiString> StrSplit(std::string_view S, std::string_view Separator,
 
 void StrSplitToList(std::string_view S, std::string_view Separator, TStrings& List, bool AllowEmpty) {
   std::vector<AnsiString> pieces = StrSplit(S, Separator, AllowEmpty);
-  TListUpdate update(List);
-  List.Clear();
-  for (const AnsiString& p : pieces) List.Add(p);
+  WithinUpdate(List, [&] {
+    List.Clear();
+    for (const AnsiString& p : pieces) List.Add(p);
+  });
 }
 
 int PCharLength(const char* P) {

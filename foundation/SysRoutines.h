@@ -70,19 +70,6 @@ void StrSplitToList(std::string_view S, std::string_view Separator, TStrings& Li
 std::vector<AnsiString> StrSplit(std::string_view S, std::string_view Separator, bool AllowEmpty);
 int PCharLength(const char* P);
 
-// Holds a list's (or collection's) update bracket open for a scope, closed again also when an
-// exception leaves it.
-template <class L>
-class TListUpdate {
- public:
-  explicit TListUpdate(L& list) : list_(list) { list_.BeginUpdate(); }
-  ~TListUpdate() { list_.EndUpdate(); }
-  TListUpdate(const TListUpdate&) = delete;
-  TListUpdate& operator=(const TListUpdate&) = delete;
-
- private:
-  L& list_;
-};
 void StrTrimToZero(AnsiString& S);
 
 using TSysCharSet = TSetValue;

@@ -8,6 +8,7 @@
 #include "framework/Conversions.h"
 #include "framework/StringLists.h"
 #include "framework/StrRoutines.h"
+#include "framework/UpdateBracket.h"
 
 namespace {
 
@@ -153,15 +154,17 @@ void TextToSet(const TTypeInfo& SetType, TSetValue& Value, std::string_view Text
 }
 
 void TSysSetTypeInfo::SetToList(const TSetValue& Value, bool WantRanges, TStrings& Strings) const {
-  TListUpdate bracket(Strings);
-  std::vector<std::string> items;
-  SetToList(Value, WantRanges, items);
-  for (const std::string& s : items) Strings.Add(s);
+  WithinUpdate(Strings, [&] {
+    std::vector<std::string> items;
+    SetToList(Value, WantRanges, items);
+    for (const std::string& s : items) Strings.Add(s);
+  });
 }
 
 void TSysSetTypeInfo::ListToSet(TSetValue& Value, TStrings& Strings) const {
-  TListUpdate bracket(Strings);
-  std::vector<std::string> items;
-  for (int i = 0; i < Strings.Count(); ++i) items.push_back(Strings[i]);
-  ListToSet(Value, items);
+  WithinUpdate(Strings, [&] {
+    std::vector<std::string> items;
+    for (int i = 0; i < Strings.Count(); ++i) items.push_back(Strings[i]);
+    ListToSet(Value, items);
+  });
 }
