@@ -268,46 +268,41 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
 }
 
 void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::string_view Value, bool AddToUndo) {
-  IncPaintLock();
-  lines_->BeginUpdate();
-  const TBufferCoord caretBefore = CaretXY();
-  try {
-    const TBufferCoord b = BlockBegin(), e = BlockEnd();
-    if (SelAvail()) {
-      DeleteSelectionText(b, e);
-      StatusChanged({scCaretX, scCaretY});
-    }
-    if (!Value.empty()) {
-      const int startLine = caretY_, startChar = caretX_;
-      int inserted = 0;
-      switch (PasteMode) {
-        case smNormal:
-          inserted = InsertTextNormal(Value);
-          break;
-        case smColumn:
-          inserted = InsertTextColumn(Value, AddToUndo);
-          break;
-        case smLine:
-          inserted = InsertTextLine(Value);
-          break;
+  WithinUpdate(*this, [&] {
+    WithinUpdate(*lines_, [&] {
+      const TBufferCoord caretBefore = CaretXY();
+      const TBufferCoord b = BlockBegin(), e = BlockEnd();
+      if (SelAvail()) {
+        DeleteSelectionText(b, e);
+        StatusChanged({scCaretX, scCaretY});
       }
-      if (inserted > 0) DoLinesInserted(PasteMode == smNormal && startChar > 1 ? startLine + 1 : startLine, inserted);
-    }
-    if (caretY_ < 1) caretY_ = 1;
-    // The work above moved the caret fields; the caret setter now reports the move from where
-    // the caret was and clamps where it ends.
-    const TBufferCoord caret = CaretXY();
-    caretX_ = caretBefore.Char;
-    caretY_ = caretBefore.Line;
-    InternalSetCaretXY(caret);
-    CollapseSelectionAtCaret();
-  } catch (...) {
-    lines_->EndUpdate();
-    DecPaintLock();
-    throw;
-  }
-  lines_->EndUpdate();
-  DecPaintLock();
+      if (!Value.empty()) {
+        const int startLine = caretY_, startChar = caretX_;
+        int inserted = 0;
+        switch (PasteMode) {
+          case smNormal:
+            inserted = InsertTextNormal(Value);
+            break;
+          case smColumn:
+            inserted = InsertTextColumn(Value, AddToUndo);
+            break;
+          case smLine:
+            inserted = InsertTextLine(Value);
+            break;
+        }
+        if (inserted > 0)
+          DoLinesInserted(PasteMode == smNormal && startChar > 1 ? startLine + 1 : startLine, inserted);
+      }
+      if (caretY_ < 1) caretY_ = 1;
+      // The work above moved the caret fields; the caret setter now reports the move from where
+      // the caret was and clamps where it ends.
+      const TBufferCoord caret = CaretXY();
+      caretX_ = caretBefore.Char;
+      caretY_ = caretBefore.Line;
+      InternalSetCaretXY(caret);
+      CollapseSelectionAtCaret();
+    });
+  });
 }
 
 void TCustomTxtEdit::RecordSelectionDelete(TTxtUndoReason Reason) {
