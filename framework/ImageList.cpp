@@ -263,10 +263,10 @@ int TCustomImageList::AddImage(TCustomImageList* Value, int Index) {
 
 void TCustomImageList::AddImages(TCustomImageList* Value) {
   if (!Value) return;
-  BeginUpdate();
-  int count = Value->Count();  // fixed first: a list may add its own images
-  for (int i = 0; i < count; ++i) AddImage(Value, i);
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    int count = Value->Count();  // fixed first: a list may add its own images
+    for (int i = 0; i < count; ++i) AddImage(Value, i);
+  });
 }
 
 int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
@@ -317,28 +317,28 @@ void TCustomImageList::Move(int CurIndex, int NewIndex) {
 // Inserting is adding at the end and moving the new images to their place.
 void TCustomImageList::Insert(int Index, TBitmap* Image, TBitmap* Mask) {
   if (Index < 0 || Index > Count()) throw EInvalidOperation("Invalid ImageList Index");
-  BeginUpdate();
-  int before = Count();
-  Add(Image, Mask);
-  for (int i = before; i < Count(); ++i) MoveImage(i, Index + (i - before));
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    int before = Count();
+    Add(Image, Mask);
+    for (int i = before; i < Count(); ++i) MoveImage(i, Index + (i - before));
+  });
 }
 
 void TCustomImageList::InsertIcon(int Index, TIcon* Image) {
   if (Index < 0 || Index > Count()) throw EInvalidOperation("Invalid ImageList Index");
-  BeginUpdate();
-  int added = AddIcon(Image);
-  if (added >= 0) MoveImage(added, Index);
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    int added = AddIcon(Image);
+    if (added >= 0) MoveImage(added, Index);
+  });
 }
 
 void TCustomImageList::InsertMasked(int Index, TBitmap* Image, TColor MaskColor) {
   if (Index < 0 || Index > Count()) throw EInvalidOperation("Invalid ImageList Index");
-  BeginUpdate();
-  int before = Count();
-  AddMasked(Image, MaskColor);
-  for (int i = before; i < Count(); ++i) MoveImage(i, Index + (i - before));
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    int before = Count();
+    AddMasked(Image, MaskColor);
+    for (int i = before; i < Count(); ++i) MoveImage(i, Index + (i - before));
+  });
 }
 
 void TCustomImageList::Replace(int Index, TBitmap* Image, TBitmap* Mask) {

@@ -8,6 +8,7 @@
 #include "framework/FileRoutines.h"
 #include "framework/StrRoutines.h"
 #include "framework/Streams.h"
+#include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
 HV_PUBLISH(TCustomIniFile) {}
@@ -241,15 +242,15 @@ void TMemIniFile::SetStrings(TStrings* List) {
 }
 
 void TMemIniFile::GetStrings(TStrings* List) {
-  List->BeginUpdate();
-  List->Clear();
-  for (const auto& section : sections_) {
-    if (!section->Name.empty()) List->Add("[" + section->Name + "]");
-    else if (section->Keys.empty()) continue;
-    for (const auto& [key, value] : section->Keys) List->Add(key + "=" + value);
-    List->Add(AnsiString());
-  }
-  List->EndUpdate();
+  WithinUpdate(*List, [&] {
+    List->Clear();
+    for (const auto& section : sections_) {
+      if (!section->Name.empty()) List->Add("[" + section->Name + "]");
+      else if (section->Keys.empty()) continue;
+      for (const auto& [key, value] : section->Keys) List->Add(key + "=" + value);
+      List->Add(AnsiString());
+    }
+  });
 }
 
 bool TMemIniFile::SectionExists(const AnsiString& Section) {
@@ -274,27 +275,27 @@ void TMemIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident
 }
 
 void TMemIniFile::ReadSection(const AnsiString& Section, TStrings* Strings) {
-  Strings->BeginUpdate();
-  Strings->Clear();
-  if (TSection* s = FindSection(Section))
-    for (const auto& entry : s->Keys) Strings->Add(entry.first);
-  Strings->EndUpdate();
+  WithinUpdate(*Strings, [&] {
+    Strings->Clear();
+    if (TSection* s = FindSection(Section))
+      for (const auto& entry : s->Keys) Strings->Add(entry.first);
+  });
 }
 
 void TMemIniFile::ReadSections(TStrings* Strings) {
-  Strings->BeginUpdate();
-  Strings->Clear();
-  for (const auto& section : sections_)
-    if (!section->Name.empty()) Strings->Add(section->Name);
-  Strings->EndUpdate();
+  WithinUpdate(*Strings, [&] {
+    Strings->Clear();
+    for (const auto& section : sections_)
+      if (!section->Name.empty()) Strings->Add(section->Name);
+  });
 }
 
 void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
-  Strings->BeginUpdate();
-  Strings->Clear();
-  if (TSection* s = FindSection(Section))
-    for (const auto& [key, value] : s->Keys) Strings->Add(key + "=" + value);
-  Strings->EndUpdate();
+  WithinUpdate(*Strings, [&] {
+    Strings->Clear();
+    if (TSection* s = FindSection(Section))
+      for (const auto& [key, value] : s->Keys) Strings->Add(key + "=" + value);
+  });
 }
 
 void TMemIniFile::EraseSection(const AnsiString& Section) {
@@ -339,16 +340,16 @@ WideString ReadProfile(F read, DWORD listSlack) {
 
 // The names of a list the profile functions give: each ends with a zero character.
 void SplitNames(const WideString& list, TStrings* Strings) {
-  Strings->BeginUpdate();
-  Strings->Clear();
-  size_t start = 0;
-  while (start < list.size()) {
-    size_t end = list.find(L'\0', start);
-    if (end == WideString::npos) end = list.size();
-    if (end > start) Strings->Add(WideToAnsi(list.substr(start, end - start)));
-    start = end + 1;
-  }
-  Strings->EndUpdate();
+  WithinUpdate(*Strings, [&] {
+    Strings->Clear();
+    size_t start = 0;
+    while (start < list.size()) {
+      size_t end = list.find(L'\0', start);
+      if (end == WideString::npos) end = list.size();
+      if (end > start) Strings->Add(WideToAnsi(list.substr(start, end - start)));
+      start = end + 1;
+    }
+  });
 }
 
 // Stands for "no such key": the profile functions give the default for a missing key but cut
@@ -396,11 +397,11 @@ void TIniFile::ReadSections(TStrings* Strings) {
 void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
   TStringList keys;
   ReadSection(Section, &keys);
-  Strings->BeginUpdate();
-  Strings->Clear();
-  for (int i = 0; i < keys.Count(); ++i)
-    Strings->Add(keys[i] + "=" + ReadString(Section, keys[i], AnsiString()));
-  Strings->EndUpdate();
+  WithinUpdate(*Strings, [&] {
+    Strings->Clear();
+    for (int i = 0; i < keys.Count(); ++i)
+      Strings->Add(keys[i] + "=" + ReadString(Section, keys[i], AnsiString()));
+  });
 }
 
 void TIniFile::EraseSection(const AnsiString& Section) {

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "framework/UpdateBracket.h"
+
 HV_PUBLISH(TRegistry) {}
 
 TRegKey& TRegKey::operator=(TRegKey&& o) noexcept {
@@ -31,21 +33,21 @@ WideString WithoutTrailingSeparator(WideString s) {
 // The names a registry enumeration gives, with a buffer that grows when a name is longer.
 template <class F>
 void EnumerateNames(F enumerate, TStringsW* Strings) {
-  Strings->BeginUpdate();
-  Strings->Clear();
-  std::vector<wchar_t> buffer(256);
-  for (DWORD index = 0;;) {
-    DWORD length = static_cast<DWORD>(buffer.size());
-    LONG r = enumerate(index, buffer.data(), &length);
-    if (r == ERROR_MORE_DATA && buffer.size() < 65536) {
-      buffer.resize(buffer.size() * 4);
-      continue;
+  WithinUpdate(*Strings, [&] {
+    Strings->Clear();
+    std::vector<wchar_t> buffer(256);
+    for (DWORD index = 0;;) {
+      DWORD length = static_cast<DWORD>(buffer.size());
+      LONG r = enumerate(index, buffer.data(), &length);
+      if (r == ERROR_MORE_DATA && buffer.size() < 65536) {
+        buffer.resize(buffer.size() * 4);
+        continue;
+      }
+      if (r != ERROR_SUCCESS) break;
+      Strings->Add(WideString(buffer.data(), length));
+      ++index;
     }
-    if (r != ERROR_SUCCESS) break;
-    Strings->Add(WideString(buffer.data(), length));
-    ++index;
-  }
-  Strings->EndUpdate();
+  });
 }
 
 bool DeleteKeyTree(HKEY base, const WideString& path) {

@@ -362,3 +362,15 @@ TEST_F(IniTest, IniFileReportsAFileItCannotWrite) {
   }
   EXPECT_EQ(ini.ReadString("S", "k", "none"), "none");
 }
+
+TEST_F(IniTest, AListThatRefusesALineIsLeftOutsideItsUpdateBracket) {
+  // Two sections give two blank separator lines: a sorted list without duplicates refuses the
+  // second one, and must still announce its later changes.
+  TMemIniFile ini(L"");
+  Load(ini, "[a]\nx=1\n[b]\ny=2\n");
+  TStringList list;
+  list.SetSorted(true);
+  list.SetDuplicates(dupError);
+  EXPECT_THROW(ini.GetStrings(&list), EStringListError);
+  EXPECT_EQ(list.UpdateCount(), 0);
+}
