@@ -6,6 +6,7 @@
 
 #include "foundation/UcWideStrings.h"
 #include "framework/FileRoutines.h"
+#include "framework/FormFiles.h"
 #include "framework/Streams.h"
 
 namespace {
@@ -223,6 +224,32 @@ TEST(WideStringList, AssignsToAndFromEightBitLists) {
   other.SetLanguage(1033);
   other.Assign(&wide);  // wide to wide keeps every character, whatever the languages
   EXPECT_EQ(other.Strings(0), L"\x0416" L"a");
+}
+
+class TWslProbe : public TComponent {
+  HV_CLASS(TWslProbe, TComponent)
+ public:
+  explicit TWslProbe(TComponent* Owner) : TComponent(Owner) {}
+  TWideStringList* Lines() const { return lines_.get(); }
+
+ private:
+  std::unique_ptr<TWideStringList> lines_ = std::make_unique<TWideStringList>();
+};
+
+HV_PUBLISH(TWslProbe) { p.Prop("Lines", &T::Lines); }
+
+TEST(WideStringList, FormFilesKeepTheWholeTextAsOneValue) {
+  TWslProbe probe(nullptr);
+  EXPECT_EQ(WriteComponentToText(&probe).find("WideStrings"), std::string::npos);  // nothing to store
+  probe.Lines()->Add(L"\x0416");
+  probe.Lines()->Add(L"b");
+  std::string text = WriteComponentToText(&probe);
+  EXPECT_NE(text.find("Lines.WideStrings = "), std::string::npos) << text;
+  TWslProbe back(nullptr);
+  ReadComponentFromText(text, &back);
+  EXPECT_EQ(back.Lines()->Text(), L"\x0416\r\nb");
+  ReadComponentFromText("object P: TWslProbe\n  Lines.WideStrings = 'x'#13#10'y'\nend\n", &back);
+  EXPECT_EQ(back.Lines()->Count(), 2);
 }
 
 TEST(WideStringList, FilesRoundTripAndMissingFilesRaise) {

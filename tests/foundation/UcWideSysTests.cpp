@@ -169,6 +169,8 @@ TEST(UcPaths, NamesAndDelimiters) {
   SetLastError(ERROR_ACCESS_DENIED);
   EXPECT_THROW(CheckWin32Result(0), EOSError);
   EXPECT_EQ(WideExpandFileName(L"C:\\a\\..\\b.txt"), L"C:\\b.txt");
+  const WideString deep = L"C:\\" + WideString(150, L'a') + L"\\" + WideString(150, L'b');
+  EXPECT_EQ(WideExpandFileName(deep + L"\\.\\x"), deep + L"\\x");  // longer than the classic limit
 }
 
 TEST(UcFiles, CreateOpenExistAndFind) {
