@@ -6,16 +6,13 @@
 
 #include "foundation/UcStringLists.h"
 #include "foundation/UcWideSys.h"
+#include "framework/CodePages.h"
 #include "framework/FileRoutines.h"
 #include "framework/FormFiles.h"
+#include "tests/foundation/UcTestSupport.h"
 
 namespace {
 
-std::string Bytes(std::initializer_list<int> b) {
-  std::string s;
-  for (int c : b) s += static_cast<char>(c);
-  return s;
-}
 
 std::string Save(TUcStrings& List) {
   TStringStream stream;
@@ -145,32 +142,16 @@ TEST(UcStringList, SortedListsFindAndRefuse) {
   EXPECT_FALSE(list.Find(L"grape", index));
   EXPECT_EQ(index, 2);
   list.SetDuplicates(dupError);
-  try {
-    list.Add(L"abc");
-    ADD_FAILURE();
-  } catch (const EStringListError& e) {
-    EXPECT_STREQ(e.what(), "String list does not allow duplicates");
-  }
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Add(L"abc"); }), "String list does not allow duplicates");
   list.SetDuplicates(dupAccept);
   list.Add(L"ABC");
   list.Add(L"abc");
   EXPECT_TRUE(list.Find(L"abc", index));
   EXPECT_EQ(list.IndexOf(L"FIG"), 3);
   EXPECT_EQ(list.IndexOf(L"kiwi"), -1);
-  for (auto op : {+[](TUcStringList& l) { l.Insert(0, L"x"); }, +[](TUcStringList& l) { l.SetStrings(0, L"x"); }}) {
-    try {
-      op(list);
-      ADD_FAILURE();
-    } catch (const EStringListError& e) {
-      EXPECT_STREQ(e.what(), "Operation not allowed on sorted list");
-    }
-  }
-  try {
-    list.Delete(list.Count());
-    ADD_FAILURE();
-  } catch (const EStringListError& e) {
-    EXPECT_STREQ(e.what(), "List index out of bounds (5)");
-  }
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Insert(0, L"x"); }), "Operation not allowed on sorted list");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.SetStrings(0, L"x"); }), "Operation not allowed on sorted list");
+  EXPECT_EQ(Raised<EStringListError>([&] { list.Delete(list.Count()); }), "List index out of bounds (5)");
   list.SetCaseSensitive(true);
   EXPECT_FALSE(list.Find(L"FIG", index));
 }
@@ -238,14 +219,8 @@ TEST(UcStoredProperties, ReadsEveryValueForm) {
   EXPECT_EQ(p->Caption(), L"c");
   EXPECT_EQ(read("  ChW = ''\n")->Ch(), L'\0');
   EXPECT_EQ(read("  Ch_UTF7 = '+BBY-'\n")->Ch(), L'\x0416');
-  for (const char* bad : {"  ChW = 'xy'\n", "  ChW = 5\n"}) {
-    try {
-      read(bad);
-      ADD_FAILURE() << bad;
-    } catch (const EReadError& e) {
-      EXPECT_NE(std::string(e.what()).find("Invalid property value"), std::string::npos) << e.what();
-    }
-  }
+  for (const char* bad : {"  ChW = 'xy'\n", "  ChW = 5\n"})
+    EXPECT_EQ(Raised<EReadError>([&] { read(bad); }), "Error reading P.ChW: Invalid property value");
   // None of them is ever written.
   TUcProbe probe(nullptr);
   probe.Items()->Add(L"\x0416");
@@ -270,12 +245,8 @@ TEST(UcStoredProperties, SyncedTextsFollowTheAnsiSide) {
 
 TEST(UcStreams, FilesAndResources) {
   TTempDirectory dir(L"ucs");
-  try {
-    TUcFileStream f(dir.File(L"none.txt"), fmOpenRead);
-    ADD_FAILURE();
-  } catch (const EFOpenError& e) {
-    EXPECT_EQ(e.Message().rfind(L"Cannot open file \"" + dir.File(L"none.txt") + L"\". ", 0), 0u);
-  }
+  std::string opened = Raised<EFOpenError>([&] { TUcFileStream f(dir.File(L"none.txt"), fmOpenRead); });
+  EXPECT_EQ(opened.rfind("Cannot open file \"" + WideToUtf8(dir.File(L"none.txt")) + "\". ", 0), 0u) << opened;
   EXPECT_THROW(TUcFileStream(dir.File(L"no\\dir\\x.txt"), fmCreate), EFCreateError);
   {
     TUcFileStream f(dir.File(L"\x0416.bin"), fmCreate);
@@ -289,18 +260,9 @@ TEST(UcStreams, FilesAndResources) {
   uint32_t firstClass = 0;
   res.ReadBuffer(&firstClass, 4);
   EXPECT_EQ(firstClass, 1u);
-  try {
-    res.Write("x", 1);
-    ADD_FAILURE();
-  } catch (const EStreamError& e) {
-    EXPECT_STREQ(e.what(), "Can't write to a read-only resource stream");
-  }
-  try {
-    TUcResourceStream missing(GetModuleHandleW(nullptr), L"NOPE", L"UNICODEDATA");
-    ADD_FAILURE();
-  } catch (const EResNotFound& e) {
-    EXPECT_STREQ(e.what(), "Resource NOPE not found");
-  }
+  EXPECT_EQ(Raised<EStreamError>([&] { res.Write("x", 1); }), "Can't write to a read-only resource stream");
+  EXPECT_EQ(Raised<EResNotFound>([] { TUcResourceStream(GetModuleHandleW(nullptr), L"NOPE", L"UNICODEDATA"); }),
+            "Resource NOPE not found");
   EXPECT_THROW(TUcResourceStream::CreateFromID(GetModuleHandleW(nullptr), 4711, MAKEINTRESOURCEW(10)), EResNotFound);
 }
 
@@ -325,25 +287,16 @@ TEST(UcCompanions, OrderedByComponentAndGoneWithIt) {
   a.reset();
   c.reset();
   EXPECT_EQ(companions.Count(), 0);
-  try {
-    TWideComponentHelper wrong(nullptr);
-    ADD_FAILURE();
-  } catch (const EUcInternalError& e) {
-    EXPECT_STREQ(e.what(), "UC Internal Error: TWideComponentHelper.Create should never be encountered.");
-  }
+  EXPECT_EQ(Raised<EUcInternalError>([] { TWideComponentHelper wrong(nullptr); }),
+            "UC Internal Error: TWideComponentHelper.Create should never be encountered.");
 }
 
 // Random text streams, with any mark or none, odd lengths and unpaired surrogates, load into
 // lines that the saved UTF-16 form gives back unchanged.
 TEST(UcStrings, FuzzedStreamsLoadAndRoundTrip) {
   std::mt19937 rng(121);
-  const std::string marks[] = {"", "\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"};
-  for (int round = 0; round < 1500; ++round) {
-    std::string data = marks[rng() % 4];
-    for (int i = 0, n = static_cast<int>(rng() % 41); i < n; ++i) {
-      unsigned pick = rng() % 8;
-      data += static_cast<char>(pick == 0 ? '\r' : pick == 1 ? '\n' : pick == 2 ? 0xD8 : pick == 3 ? 0xDF : rng());
-    }
+  for (int round = 0; round < 3000; ++round) {
+    std::string data = FuzzedTextBytes(rng);
     TUcStringList list;
     TStringStream in(data);
     list.LoadFromStream(&in);
