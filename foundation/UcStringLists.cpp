@@ -1,6 +1,7 @@
 // The wide string lists of the user interface and language files, their streams and companions.
 #include "foundation/UcStringLists.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/UcWideSys.h"
@@ -11,10 +12,6 @@
 #include "framework/UpdateBracket.h"
 
 namespace {
-
-[[noreturn]] void IndexError(int Index) {
-  throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
 
 // The rest of the stream.
 std::string ReadRest(TStream* Stream) {
@@ -215,32 +212,28 @@ void TUcStringList::SetUpdateState(bool Updating) {
   if (!Updating) Changed();
 }
 
-void TUcStringList::Check(int Index) const {
-  if (Index < 0 || Index >= count_) IndexError(Index);
-}
-
 WideString TUcStringList::Get(int Index) const {
-  Check(Index);
-  return items_[static_cast<size_t>(Index)].Text;
+  items_.Check(Index);
+  return items_.At(Index).Text;
 }
 
 TObject* TUcStringList::GetObject(int Index) const {
-  Check(Index);
-  return items_[static_cast<size_t>(Index)].Object;
+  items_.Check(Index);
+  return items_.At(Index).Object;
 }
 
 void TUcStringList::Put(int Index, const WideString& S) {
   if (sorted_) throw EStringListError("Operation not allowed on sorted list");
-  Check(Index);
+  items_.Check(Index);
   Changing();
-  items_[static_cast<size_t>(Index)].Text = S;
+  items_.At(Index).Text = S;
   Changed();
 }
 
 void TUcStringList::PutObject(int Index, TObject* AObject) {
-  Check(Index);
+  items_.Check(Index);
   Changing();
-  items_[static_cast<size_t>(Index)].Object = AObject;
+  items_.At(Index).Object = AObject;
   Changed();
 }
 
@@ -249,27 +242,11 @@ int TUcStringList::CompareStrings(const WideString& S1, const WideString& S2) co
 }
 
 bool TUcStringList::Find(const WideString& S, int& Index) const {
-  bool result = false;
-  int l = 0, h = count_ - 1;
-  while (l <= h) {
-    int i = (l + h) / 2;
-    int c = CompareStrings(items_[static_cast<size_t>(i)].Text, S);
-    if (c < 0) {
-      l = i + 1;
-    } else {
-      h = i - 1;
-      if (c == 0) {
-        result = true;
-        if (duplicates_ != dupAccept) l = i;
-      }
-    }
-  }
-  Index = l;
-  return result;
+  return items_.Find([&](const WideString& item) { return CompareStrings(item, S); }, duplicates_ == dupAccept, Index);
 }
 
 int TUcStringList::AddObject(const WideString& S, TObject* AObject) {
-  int index = count_;
+  int index = items_.Count();
   if (sorted_ && Find(S, index)) {
     if (duplicates_ == dupIgnore) return index;
     if (duplicates_ == dupError) throw EStringListError("String list does not allow duplicates");
@@ -280,45 +257,35 @@ int TUcStringList::AddObject(const WideString& S, TObject* AObject) {
 
 void TUcStringList::InsertObject(int Index, const WideString& S, TObject* AObject) {
   if (sorted_) throw EStringListError("Operation not allowed on sorted list");
-  if (Index < 0 || Index > count_) IndexError(Index);
+  items_.CheckInsert(Index);
   InsertItem(Index, S, AObject);
 }
 
 void TUcStringList::InsertItem(int Index, const WideString& S, TObject* AObject) {
   Changing();
-  if (count_ == static_cast<int>(items_.size())) {
-    int capacity = static_cast<int>(items_.size());
-    items_.resize(static_cast<size_t>(capacity + (capacity > 64 ? capacity / 4 : (capacity > 8 ? 16 : 4))));
-  }
-  for (int i = count_; i > Index; --i) items_[static_cast<size_t>(i)] = std::move(items_[static_cast<size_t>(i - 1)]);
-  items_[static_cast<size_t>(Index)] = Item{S, AObject};
-  ++count_;
+  items_.Insert(Index, S, AObject);
   Changed();
 }
 
 void TUcStringList::Delete(int Index) {
-  Check(Index);
+  items_.Check(Index);
   Changing();
-  for (int i = Index; i + 1 < count_; ++i) items_[static_cast<size_t>(i)] = std::move(items_[static_cast<size_t>(i + 1)]);
-  --count_;
-  items_[static_cast<size_t>(count_)] = Item{};
+  items_.Delete(Index);
   Changed();
 }
 
 void TUcStringList::Clear() {
-  if (count_ == 0) return;
+  if (items_.Count() == 0) return;
   Changing();
-  items_.clear();
-  items_.shrink_to_fit();
-  count_ = 0;
+  items_.Clear();
   Changed();
 }
 
 void TUcStringList::Exchange(int Index1, int Index2) {
-  Check(Index1);
-  Check(Index2);
+  items_.Check(Index1);
+  items_.Check(Index2);
   Changing();
-  std::swap(items_[static_cast<size_t>(Index1)], items_[static_cast<size_t>(Index2)]);
+  items_.Exchange(Index1, Index2);
   Changed();
 }
 
@@ -333,17 +300,14 @@ int TUcStringList::IndexOfName(const WideString& Name) const {
   WideString s = Name + NameValueSeparator();
   int index = 0;
   Find(s, index);
-  if (index < count_) {
-    const WideString& item = items_[static_cast<size_t>(index)].Text;
+  if (index < items_.Count()) {
+    const WideString& item = items_.At(index).Text;
     if (CompareStrings(item.substr(0, s.size()), s) == 0) return index;
   }
   return -1;
 }
 
-void TUcStringList::SetCapacity(int NewCapacity) {
-  if (NewCapacity < count_) NewCapacity = count_;
-  items_.resize(static_cast<size_t>(NewCapacity));
-}
+void TUcStringList::SetCapacity(int NewCapacity) { items_.SetCapacity(std::max(NewCapacity, items_.Count())); }
 
 void TUcStringList::SetSorted(bool Value) {
   if (sorted_ == Value) return;
@@ -363,14 +327,14 @@ void TUcStringList::SetCaseSensitive(bool Value) {
 
 void TUcStringList::Sort() {
   CustomSort([](TUcStringList& list, int i, int j) {
-    return list.CompareStrings(list.items_[static_cast<size_t>(i)].Text, list.items_[static_cast<size_t>(j)].Text);
+    return list.CompareStrings(list.items_.At(i).Text, list.items_.At(j).Text);
   });
 }
 
 void TUcStringList::CustomSort(const TCompare& Compare) {
-  if (sorted_ || count_ <= 1) return;
+  if (sorted_ || items_.Count() <= 1) return;
   Changing();
-  QuickSort(0, count_ - 1, Compare);
+  QuickSort(0, items_.Count() - 1, Compare);
   Changed();
 }
 
@@ -383,7 +347,7 @@ void TUcStringList::QuickSort(int L, int R, const TCompare& Compare) {
       while (Compare(*this, i, p) < 0) ++i;
       while (Compare(*this, j, p) > 0) --j;
       if (i <= j) {
-        std::swap(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(j)]);
+        items_.Exchange(i, j);
         if (p == i)
           p = j;
         else if (p == j)

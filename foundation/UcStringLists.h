@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/UcListItems.h"
 #include "framework/Component.h"
 #include "framework/Delegate.h"
 #include "framework/Lists.h"
@@ -131,8 +132,8 @@ class TUcStringList : public TUcStrings {
 
  protected:
   WideString Get(int Index) const override;
-  int GetCapacity() const override { return static_cast<int>(items_.size()); }
-  int GetCount() const override { return count_; }
+  int GetCapacity() const override { return items_.Capacity(); }
+  int GetCount() const override { return items_.Count(); }
   TObject* GetObject(int Index) const override;
   void Put(int Index, const WideString& S) override;
   void PutObject(int Index, TObject* AObject) override;
@@ -144,15 +145,9 @@ class TUcStringList : public TUcStrings {
   virtual void InsertItem(int Index, const WideString& S, TObject* AObject);
 
  private:
-  struct Item {
-    WideString Text;
-    TObject* Object = nullptr;
-  };
-  void Check(int Index) const;
   void QuickSort(int L, int R, const TCompare& Compare);
 
-  std::vector<Item> items_;  // its length is the capacity
-  int count_ = 0;
+  TUcListItems items_;
   bool sorted_ = false;
   TDuplicates duplicates_ = dupIgnore;
   bool caseSensitive_ = false;

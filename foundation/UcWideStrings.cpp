@@ -14,10 +14,6 @@ namespace {
 
 [[noreturn]] void ListError(const char* Message) { throw EStringListError(Message); }
 
-[[noreturn]] void IndexError(int Index) {
-  throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
-
 WideString FromCodePage(const AnsiString& S, uint32_t CodePage) { return AnsiToWide(S, CodePage); }
 
 AnsiString ToCodePage(const WideString& S, uint32_t CodePage) {
@@ -318,58 +314,38 @@ void TWideStringList::SetUpdateState(bool Updating) {
     Changed();
 }
 
-void TWideStringList::Check(int Index) const {
-  if (static_cast<unsigned>(Index) >= static_cast<unsigned>(count_)) IndexError(Index);
-}
-
 WideString TWideStringList::Get(int Index) const {
-  Check(Index);
-  return items_[static_cast<size_t>(Index)].Text;
+  items_.Check(Index);
+  return items_.At(Index).Text;
 }
 
 TObject* TWideStringList::GetObject(int Index) const {
-  Check(Index);
-  return items_[static_cast<size_t>(Index)].Object;
+  items_.Check(Index);
+  return items_.At(Index).Object;
 }
 
 void TWideStringList::Put(int Index, const WideString& S) {
   if (sorted_) ListError("Operation not allowed on sorted list");
-  Check(Index);
+  items_.Check(Index);
   Changing();
-  items_[static_cast<size_t>(Index)].Text = Normalized(S);
+  items_.At(Index).Text = Normalized(S);
   Changed();
 }
 
 void TWideStringList::PutObject(int Index, TObject* AObject) {
-  Check(Index);
+  items_.Check(Index);
   Changing();
-  items_[static_cast<size_t>(Index)].Object = AObject;
+  items_.At(Index).Object = AObject;
   Changed();
 }
 
 bool TWideStringList::Find(const WideString& S, int& Index) {
   WideString s = Normalized(S);
-  bool result = false;
-  int l = 0, h = count_ - 1;
-  while (l <= h) {
-    int i = (l + h) / 2;
-    int c = Compare(items_[static_cast<size_t>(i)].Text, s);
-    if (c < 0) {
-      l = i + 1;
-    } else {
-      h = i - 1;
-      if (c == 0) {
-        result = true;
-        if (duplicates_ != dupAccept) l = i;
-      }
-    }
-  }
-  Index = l;
-  return result;
+  return items_.Find([&](const WideString& item) { return Compare(item, s); }, duplicates_ == dupAccept, Index);
 }
 
 int TWideStringList::Add(const WideString& S) {
-  int index = count_;
+  int index = items_.Count();
   if (sorted_ && Find(S, index)) {
     if (duplicates_ == dupIgnore) return index;
     if (duplicates_ == dupError) ListError("String list does not allow duplicates");
@@ -380,46 +356,35 @@ int TWideStringList::Add(const WideString& S) {
 
 void TWideStringList::Insert(int Index, const WideString& S) {
   if (sorted_) ListError("Operation not allowed on sorted list");
-  if (static_cast<unsigned>(Index) > static_cast<unsigned>(count_)) IndexError(Index);
+  items_.CheckInsert(Index);
   InsertItem(Index, S);
 }
 
 void TWideStringList::InsertItem(int Index, const WideString& S) {
   Changing();
-  if (count_ == static_cast<int>(items_.size())) {
-    int capacity = static_cast<int>(items_.size());
-    int delta = capacity > 64 ? capacity / 4 : (capacity > 8 ? 16 : 4);
-    items_.resize(static_cast<size_t>(capacity + delta));
-  }
-  for (int i = count_; i > Index; --i) items_[static_cast<size_t>(i)] = std::move(items_[static_cast<size_t>(i - 1)]);
-  items_[static_cast<size_t>(Index)] = Item{Normalized(S), nullptr};
-  ++count_;
+  items_.Insert(Index, Normalized(S), nullptr);
   Changed();
 }
 
 void TWideStringList::Delete(int Index) {
-  Check(Index);
+  items_.Check(Index);
   Changing();
-  for (int i = Index; i + 1 < count_; ++i) items_[static_cast<size_t>(i)] = std::move(items_[static_cast<size_t>(i + 1)]);
-  --count_;
-  items_[static_cast<size_t>(count_)] = Item{};
+  items_.Delete(Index);
   Changed();
 }
 
 void TWideStringList::Clear() {
-  if (count_ == 0) return;
+  if (items_.Count() == 0) return;
   Changing();
-  items_.clear();
-  items_.shrink_to_fit();
-  count_ = 0;
+  items_.Clear();
   Changed();
 }
 
 void TWideStringList::Exchange(int Index1, int Index2) {
-  Check(Index1);
-  Check(Index2);
+  items_.Check(Index1);
+  items_.Check(Index2);
   Changing();
-  std::swap(items_[static_cast<size_t>(Index1)], items_[static_cast<size_t>(Index2)]);
+  items_.Exchange(Index1, Index2);
   Changed();
 }
 
@@ -429,11 +394,7 @@ int TWideStringList::IndexOf(const WideString& S) {
   return Find(S, index) ? index : -1;
 }
 
-void TWideStringList::SetCapacity(int NewCapacity) {
-  if (NewCapacity < 0) NewCapacity = 0;
-  items_.resize(static_cast<size_t>(NewCapacity));
-  if (count_ > NewCapacity) count_ = NewCapacity;
-}
+void TWideStringList::SetCapacity(int NewCapacity) { items_.SetCapacity(NewCapacity); }
 
 void TWideStringList::SetLanguage(LCID Value) { TWideStrings::SetLanguage(Value); }
 
@@ -444,21 +405,21 @@ void TWideStringList::SetSorted(bool Value) {
 }
 
 void TWideStringList::Sort() {
-  if (sorted_ || count_ <= 1) return;
+  if (sorted_ || items_.Count() <= 1) return;
   Changing();
-  QuickSort(0, count_ - 1);
+  QuickSort(0, items_.Count() - 1);
   Changed();
 }
 
 void TWideStringList::QuickSort(int L, int R) {
   while (L < R) {
     int i = L, j = R;
-    WideString pivot = items_[static_cast<size_t>((L + R) / 2)].Text;
+    WideString pivot = items_.At((L + R) / 2).Text;
     while (i <= j) {
-      while (Compare(items_[static_cast<size_t>(i)].Text, pivot) < 0) ++i;
-      while (Compare(items_[static_cast<size_t>(j)].Text, pivot) > 0) --j;
+      while (Compare(items_.At(i).Text, pivot) < 0) ++i;
+      while (Compare(items_.At(j).Text, pivot) > 0) --j;
       if (i <= j) {
-        std::swap(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(j)]);
+        items_.Exchange(i, j);
         ++i;
         --j;
       }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "foundation/UcListItems.h"
 #include "foundation/UcUnicodeData.h"
 #include "framework/Delegate.h"
 #include "framework/Persistent.h"
@@ -148,24 +149,18 @@ class TWideStringList : public TWideStrings {
   virtual void Changed();
   virtual void Changing();
   WideString Get(int Index) const override;
-  int GetCapacity() const override { return static_cast<int>(items_.size()); }
-  int GetCount() const override { return count_; }
+  int GetCapacity() const override { return items_.Capacity(); }
+  int GetCount() const override { return items_.Count(); }
   TObject* GetObject(int Index) const override;
   void Put(int Index, const WideString& S) override;
   void PutObject(int Index, TObject* AObject) override;
   void SetUpdateState(bool Updating) override;
 
  private:
-  struct Item {
-    WideString Text;
-    TObject* Object = nullptr;
-  };
-  void Check(int Index) const;
   void InsertItem(int Index, const WideString& S);
   void QuickSort(int L, int R);
 
-  std::vector<Item> items_;  // its length is the capacity
-  int count_ = 0;
+  TUcListItems items_;
   bool sorted_ = false;
   TDuplicates duplicates_ = dupIgnore;
 };
