@@ -61,8 +61,6 @@ TextCharSet DetectStreamCharSet(TStream* Stream) {
 TAnsiStringsForWideStringsAdapter::TAnsiStringsForWideStringsAdapter(TStringsW* WideStrings, uint32_t CodePage)
     : wideStrings_(WideStrings), codePage_(CodePage) {}
 
-uint32_t TAnsiStringsForWideStringsAdapter::CodePage() const { return codePage_; }
-
 uint32_t TAnsiStringsForWideStringsAdapter::Effective(uint32_t CodePage) const {
   if (CodePage != 0) return CodePage;
   return codePage_ != 0 ? codePage_ : DefaultCodePage;

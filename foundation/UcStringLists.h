@@ -40,7 +40,7 @@ class TAnsiStringsForWideStringsAdapter : public TAnsiStrings {
   HV_CLASS(TAnsiStringsForWideStringsAdapter, TAnsiStrings)
  public:
   TAnsiStringsForWideStringsAdapter(TStringsW* WideStrings, uint32_t CodePage);
-  uint32_t CodePage() const;
+  uint32_t CodePage() const { return codePage_; }
   void SetCodePage(uint32_t Value) { codePage_ = Value; }
 
   void Clear() override;

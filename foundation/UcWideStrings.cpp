@@ -14,16 +14,6 @@ namespace {
 
 [[noreturn]] void ListError(const char* Message) { throw EStringListError(Message); }
 
-WideString FromCodePage(const AnsiString& S, uint32_t CodePage) { return AnsiToWide(S, CodePage); }
-
-AnsiString ToCodePage(const WideString& S, uint32_t CodePage) {
-  if (S.empty()) return AnsiString();
-  int n = WideCharToMultiByte(CodePage, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr, nullptr);
-  AnsiString out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(CodePage, 0, S.data(), static_cast<int>(S.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 // A stream over a file handle that this unit opened and closes.
 class TOwnedHandleStream : public THandleStream {
  public:
@@ -73,7 +63,7 @@ void TWideStrings::AssignTo(TPersistent* Dest) {
     uint32_t codePage = CodePageFromLocale(language_);
     WithinUpdate(*ansi, [&] {
       ansi->Clear();
-      for (int i = 0, n = Count(); i < n; ++i) ansi->AddObject(ToCodePage(Get(i), codePage), GetObject(i));
+      for (int i = 0, n = Count(); i < n; ++i) ansi->AddObject(WideStringToStringEx(Get(i), codePage), GetObject(i));
     });
     return;
   }
@@ -100,7 +90,7 @@ void TWideStrings::AddStrings(TStrings* Strings) {
   uint32_t codePage = CodePageFromLocale(language_);
   WithinUpdate(*this, [&] {
     for (int i = 0, n = Strings->Count(); i < n; ++i)
-      AddObject(FromCodePage(Strings->Strings(i), codePage), Strings->Objects(i));
+      AddObject(StringToWideStringEx(Strings->Strings(i), codePage), Strings->Objects(i));
   });
 }
 
@@ -275,7 +265,7 @@ void TWideStrings::SaveToStream(TStream* Stream) {
       bytes = "\xEF\xBB\xBF" + EncodeWideToUtf8(text);
       break;
     default:
-      bytes = ToCodePage(text, CodePageFromLocale(language_));
+      bytes = WideStringToStringEx(text, CodePageFromLocale(language_));
       break;
   }
   if (!bytes.empty()) Stream->WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));

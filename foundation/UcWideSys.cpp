@@ -1,14 +1,11 @@
 // The wide-string system layer: flags, command line, conversions and wide system wrappers.
 #include "foundation/UcWideSys.h"
 
-#include <cstring>
-
-#include "framework/Format.h"
 #include "framework/StrRoutines.h"
 
 namespace {
 
-uint32_t ReadWinXPOrLater() {
+bool ReadWinXPOrLater() {
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
 #pragma GCC diagnostic push
