@@ -41,6 +41,7 @@ int WideStringsCompare(LCID Language, const WideString& S1, const WideString& S2
 TWideStrings::TWideStrings() : language_(GetUserDefaultLCID()) {}
 
 void TWideStrings::Assign(TPersistent* Source) {
+  if (Source == this) return;
   if (auto* wide = dynamic_cast<TWideStrings*>(Source)) {
     WithinUpdate(*this, [&] {
       Clear();
