@@ -620,6 +620,8 @@ TXmlNodeList* TXmlElement::GetChildList() {
 IXmlNode TXmlElement::CloneNode(bool Deep) const {
   IXmlElement e(new TXmlElement(nameTable_, nameId_));
   CopyAttributesTo(*e);
+  // The value an element holds directly is its content: a copy without it would lose data.
+  e->value_ = value_;
   if (Deep) CloneChildrenTo(*e);
   return e;
 }
@@ -693,7 +695,10 @@ IXmlNode TXmlCDATASection::CloneNode(bool) const { return new TXmlCDATASection(n
 IXmlNode TXmlComment::CloneNode(bool) const { return new TXmlComment(nameTable_, data_); }
 
 IXmlNode TXmlProcessingInstruction::CloneNode(bool) const {
-  return new TXmlProcessingInstruction(nameTable_, targetId_, data_);
+  // The declaration read from a file keeps its content in attributes.
+  IXmlProcessingInstruction pi(new TXmlProcessingInstruction(nameTable_, targetId_, data_));
+  CopyAttributesTo(*pi);
+  return pi;
 }
 
 // ---------------------------------------------------------------- documents
