@@ -311,6 +311,7 @@ class TXmlNode : public TXmlBase {
   int Intern(const AnsiString& Name) const { return nameTable_->InternName(Name); }
   void WriteAttributes(AnsiString& Out) const;
   void WriteChildren(AnsiString& Out, int Level, bool Indent) const;
+  bool HasTextChild() const;
 
   TXmlNode* parent_ = nullptr;
   IXmlNameTable nameTable_;

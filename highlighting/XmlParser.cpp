@@ -439,18 +439,13 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
   WriteAttributes(Out);
   const size_t open = Out.size();
   Out += '>';
-  bool textContent = !HasChildNodes();
-  if (HasChildNodes()) {
-    for (TXmlNode* child : childList_->items_) {
-      const int type = child->NodeType();
-      if (type == TEXT_NODE || type == CDATA_SECTION_NODE) textContent = true;
-    }
-    // Text keeps its bytes: no break or indentation is added in or around it, or every save
-    // and load would grow it.
+  // Text keeps its bytes: no break or indentation is added in or around it, or every save
+  // and load would grow it.
+  const bool textContent = !HasChildNodes() || HasTextChild();
+  if (HasChildNodes())
     WriteChildren(Out, Level + 1, Indent && !textContent);
-  } else {
+  else
     XmlEscapeTo(Out, VarToXmlStr(value_));
-  }
   if (Out.size() == open + 1) {
     Out[open] = '/';
     Out += '>';
@@ -468,7 +463,23 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
   Out += '>';
 }
 
-void TXmlText::WriteXml(AnsiString& Out, int, bool) const { XmlEscapeTo(Out, VarToXmlStr(value_)); }
+bool TXmlNode::HasTextChild() const {
+  if (childList_)
+    for (TXmlNode* child : childList_->items_)
+      if (child->NodeType() == TEXT_NODE || child->NodeType() == CDATA_SECTION_NODE) return true;
+  return false;
+}
+
+void TXmlText::WriteXml(AnsiString& Out, int, bool) const {
+  const AnsiString text = VarToXmlStr(value_);
+  // The parser drops runs of raw blanks as layout; blanks that are the whole text are
+  // written as references so that they read back.
+  if (!text.empty() && std::all_of(text.begin(), text.end(), IsBlank) && !KeepsWhiteSpace()) {
+    for (char c : text) Out += "&#" + std::to_string(static_cast<unsigned char>(c)) + ";";
+    return;
+  }
+  XmlEscapeTo(Out, text);
+}
 
 void TXmlCDATASection::WriteXml(AnsiString& Out, int, bool) const {
   // "]]>" would end the section: it is split after its first "]".
@@ -507,7 +518,9 @@ void TXmlProcessingInstruction::WriteXml(AnsiString& Out, int, bool) const {
   Out += "?>";
 }
 
-void TXmlDocument::WriteXml(AnsiString& Out, int Level, bool Indent) const { WriteChildren(Out, Level, Indent); }
+void TXmlDocument::WriteXml(AnsiString& Out, int Level, bool Indent) const {
+  WriteChildren(Out, Level, Indent && !HasTextChild());
+}
 
 // ---------------------------------------------------------------- documents
 
