@@ -147,7 +147,7 @@ void TBinXmlReader::ReadNode(TXmlNode* Node, int Depth) {
       case ELEMENT_NODE: {
         auto* element = new TXmlElement(table, ReadNameId());
         Node->GetChildList()->AppendNew(element);
-        element->value_ = ReadVariant();
+        element->SetValue(ReadVariant());
         ReadNode(element, Depth + 1);
         break;
       }

@@ -172,7 +172,7 @@ void TXmlNodeList::Delete(int Index) {
 }
 
 void TXmlNodeList::Clear() {
-  std::vector<TXmlNode*> items;
+  decltype(items_) items;
   items.swap(items_);
   for (TXmlNode* node : items) Disown(node);
 }
@@ -454,18 +454,18 @@ TVariant TXmlNode::GetAttributeValue(const AnsiString& Name, const TVariant& Def
   return GetAttributeValue(Intern(Name), Default);
 }
 
-void TXmlNode::SetAttributeValue(int NameId, const TVariant& Value) {
+void TXmlNode::SetAttributeValue(int NameId, TVariant Value) {
   for (auto& attr : attributes_)
     if (attr.NameId == NameId) {
-      attr.Value = Value;
+      attr.Value = std::move(Value);
       return;
     }
   if (attributes_.size() == attributes_.capacity()) attributes_.reserve(GrownCapacity(attributes_.capacity()));
-  attributes_.push_back({NameId, Value});
+  attributes_.push_back({NameId, std::move(Value)});
 }
 
-void TXmlNode::SetAttributeValue(const AnsiString& Name, const TVariant& Value) {
-  SetAttributeValue(Intern(Name), Value);
+void TXmlNode::SetAttributeValue(const AnsiString& Name, TVariant Value) {
+  SetAttributeValue(Intern(Name), std::move(Value));
 }
 
 AnsiString TXmlNode::RequireAttribute(int NameId) const {
@@ -607,12 +607,25 @@ void TXmlNode::SetPathValue(const AnsiString& Path, const TVariant& Value) {
 
 // ---------------------------------------------------------------- elements
 
+const TVariant& TXmlElement::Value() const {
+  static const TVariant empty;
+  return value_ ? *value_ : empty;
+}
+
+void TXmlElement::SetValue(TVariant Value) {
+  if (Value.IsEmpty())
+    value_.reset();
+  else if (value_)
+    *value_ = std::move(Value);
+  else
+    value_ = std::make_unique<TVariant>(std::move(Value));
+}
+
 TXmlNodeList* TXmlElement::GetChildList() {
   TXmlNodeList* list = TXmlNode::GetChildList();
-  if (!value_.IsEmpty() && !value_.IsNull()) {
-    TVariant value = std::move(value_);
-    value_.Clear();
-    list->AppendNew(new TXmlText(nameTable_, value));
+  if (value_ && !value_->IsNull()) {
+    std::unique_ptr<TVariant> value = std::move(value_);
+    list->AppendNew(new TXmlText(nameTable_, std::move(*value)));
   }
   return list;
 }
@@ -621,34 +634,34 @@ IXmlNode TXmlElement::CloneNode(bool Deep) const {
   IXmlElement e(new TXmlElement(nameTable_, nameId_));
   CopyAttributesTo(*e);
   // The value an element holds directly is its content: a copy without it would lose data.
-  e->value_ = value_;
+  e->SetValue(Value());
   if (Deep) CloneChildrenTo(*e);
   return e;
 }
 
 AnsiString TXmlElement::Text() const {
   if (HasChildNodes()) return ChildrenText();
-  return VarToXmlStr(value_);
+  return VarToXmlStr(Value());
 }
 
 void TXmlElement::SetText(const AnsiString& Value) {
   ClearChildren();
-  value_ = TVariant(Value);
+  SetValue(TVariant(Value));
 }
 
 TVarType TXmlElement::DataType() const {
-  if (HasChildNodes() || value_.IsEmpty()) return varString;
-  return value_.VarType();
+  if (HasChildNodes() || !value_) return varString;
+  return value_->VarType();
 }
 
 TVariant TXmlElement::NodeValue() const {
   if (HasChildNodes()) return TVariant(ChildrenText());
-  return value_;
+  return Value();
 }
 
 void TXmlElement::SetNodeValue(const TVariant& Value) {
   ClearChildren();
-  value_ = Value;
+  SetValue(Value);
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Types.h"
 #include "framework/Variant.h"
+#include "highlighting/XmlPool.h"
 
 class TStream;
 
@@ -71,6 +73,9 @@ class TXmlBase {
   }
   int RefCount() const { return refCount_; }
   TXmlBase* GetObject() { return this; }
+
+  static void* operator new(size_t Size) { return XmlPoolAlloc(Size); }
+  static void operator delete(void* Block, size_t Size) noexcept { XmlPoolFree(Block, Size); }
 
  private:
   mutable int refCount_ = 0;
@@ -175,13 +180,15 @@ class TXmlNodeList : public TXmlBase {
   void AppendNew(TXmlNode* Node);
 
   TXmlNode* owner_;
-  std::vector<TXmlNode*> items_;
+  std::vector<TXmlNode*, TXmlAllocator<TXmlNode*>> items_;
 };
 
 struct TXmlAttrData {
   int32_t NameId = -1;
   TVariant Value;
 };
+
+using TXmlAttrList = std::vector<TXmlAttrData, TXmlAllocator<TXmlAttrData>>;
 
 class TXmlNode : public TXmlBase {
  public:
@@ -254,8 +261,8 @@ class TXmlNode : public TXmlBase {
   TVarType AttributeType(const AnsiString& Name) const;
   TVariant GetAttributeValue(int NameId, const TVariant& Default = TVariant()) const;
   TVariant GetAttributeValue(const AnsiString& Name, const TVariant& Default = TVariant()) const;
-  void SetAttributeValue(int NameId, const TVariant& Value);
-  void SetAttributeValue(const AnsiString& Name, const TVariant& Value);
+  void SetAttributeValue(int NameId, TVariant Value);
+  void SetAttributeValue(const AnsiString& Name, TVariant Value);
   AnsiString RequireAttribute(int NameId) const;
   AnsiString RequireAttribute(const AnsiString& Name) const;
   AnsiString GetAttribute(int NameId, const AnsiString& Default = AnsiString()) const;
@@ -291,7 +298,7 @@ class TXmlNode : public TXmlBase {
   TVariant GetPathValue(const AnsiString& Path);
   void SetPathValue(const AnsiString& Path, const TVariant& Value);
 
-  const std::vector<TXmlAttrData>& Attributes() const { return attributes_; }
+  const TXmlAttrList& Attributes() const { return attributes_; }
 
  protected:
   friend class TXmlNodeList;
@@ -315,7 +322,7 @@ class TXmlNode : public TXmlBase {
 
   TXmlNode* parent_ = nullptr;
   IXmlNameTable nameTable_;
-  std::vector<TXmlAttrData> attributes_;
+  TXmlAttrList attributes_;
   TXmlNodeList* childList_ = nullptr;  // counted
 };
 
@@ -341,20 +348,23 @@ class TXmlElement : public TXmlNode {
   void SetBase64Text(const void* Bytes, int Count, int LineLength = 0);
   AnsiString GetBase64Data() const;
   // The value the element holds directly (empty when it has children instead).
-  const TVariant& Value() const { return value_; }
+  const TVariant& Value() const;
 
  protected:
   friend class TBinXmlReader;
   void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
 
  private:
+  void SetValue(TVariant Value);
+
   int nameId_;
-  TVariant value_;
+  // Most elements hold children, not a value: the value lives apart, only when there is one.
+  std::unique_ptr<TVariant> value_;
 };
 
 class TXmlText : public TXmlNode {
  public:
-  TXmlText(const IXmlNameTable& NameTable, const TVariant& Value) : TXmlNode(NameTable), value_(Value) {}
+  TXmlText(const IXmlNameTable& NameTable, TVariant Value) : TXmlNode(NameTable), value_(std::move(Value)) {}
 
   IXmlNode CloneNode(bool Deep) const override;
   int NodeNameId() const override { return nameTable_->TextId(); }

@@ -110,6 +110,7 @@ class TXmlParser {
   bool keep_;
   const uint8_t* classes_;
   TXmlToken name_, value_, text_, refName_;
+  TXmlAttrList attributes_;
 };
 
 void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
@@ -313,7 +314,9 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
   }
 }
 
+// Collected apart first, so that the node's array gets exactly the size it needs.
 void TXmlParser::ReadAttributes(TXmlNode* Node) {
+  attributes_.clear();
   SkipBlanks();
   while (!src_.Eof() && StartsName(src_.Current())) {
     ReadName(name_);
@@ -325,9 +328,16 @@ void TXmlParser::ReadAttributes(TXmlNode* Node) {
     const char quote = src_.Current();
     if (quote != '"' && quote != '\'') XmlError(kStringExpected);
     ReadQuoted(quote, value_);
-    Node->SetAttributeValue(id, TVariant(value_.Text()));
+    auto same = std::find_if(attributes_.begin(), attributes_.end(), [id](const auto& a) { return a.NameId == id; });
+    if (same != attributes_.end())
+      same->Value = TVariant(value_.Text());
+    else
+      attributes_.push_back({id, TVariant(value_.Text())});
     SkipBlanks();
   }
+  if (attributes_.empty()) return;
+  Node->attributes_.reserve(Node->attributes_.size() + attributes_.size());
+  for (auto& attr : attributes_) Node->attributes_.push_back(std::move(attr));
 }
 
 void TXmlParser::SkipBlanks() {
@@ -445,7 +455,7 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
   if (HasChildNodes())
     WriteChildren(Out, Level + 1, Indent && !textContent);
   else
-    XmlEscapeTo(Out, VarToXmlStr(value_));
+    XmlEscapeTo(Out, VarToXmlStr(Value()));
   if (Out.size() == open + 1) {
     Out[open] = '/';
     Out += '>';
