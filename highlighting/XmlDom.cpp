@@ -26,7 +26,6 @@ const wchar_t kAttrNotFound[] = L"Не найден атрибут \"%s\"";
 const wchar_t kBadEnum[] = L"Неверное значение атрибута \"%s\" элемента \"%s\".\r\nДопустимые значения:\r\n%s";
 const wchar_t kNodeInItself[] = L"Узел не может быть вставлен в самого себя или в свой дочерний узел";
 const wchar_t kBadBase64[] = L"Некорректные данные в кодировке Base64";
-const wchar_t kBadDate[] = L"Некорректная дата \"%s\"";
 
 const AnsiString kEmpty;
 
@@ -853,7 +852,7 @@ TDateTime XmlStrToDateTime(const AnsiString& Text) {
     int value = 0;
     while (pos < Text.size() && Text[pos] >= '0' && Text[pos] <= '9') {
       value = value * 10 + (Text[pos] - '0');
-      if (value > 99999) XmlError(kBadDate, Text);
+      if (value > 99999) RaiseConvertError(Text, L"is not a valid date and time");
       ++pos;
     }
     parts[i] = value;

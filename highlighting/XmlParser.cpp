@@ -341,7 +341,14 @@ void TXmlParser::ReadAttributes(TXmlNode* Node) {
 }
 
 void TXmlParser::SkipBlanks() {
-  while (!src_.Eof() && IsBlank(src_.Current())) src_.Next();
+  while (!src_.Eof()) {
+    const char* p = src_.BlockStart();
+    const char* e = src_.BlockEnd();
+    const char* q = p;
+    while (q < e && IsBlank(*q)) ++q;
+    src_.Skip(static_cast<size_t>(q - p));
+    if (q < e) break;
+  }
 }
 
 void TXmlParser::Require(char c) {
@@ -351,6 +358,11 @@ void TXmlParser::Require(char c) {
 
 // At the first difference the message names the rest of the text from there.
 void TXmlParser::Require(std::string_view Text) {
+  if (static_cast<size_t>(src_.BlockEnd() - src_.BlockStart()) >= Text.size() &&
+      std::memcmp(src_.BlockStart(), Text.data(), Text.size()) == 0) {
+    src_.Skip(Text.size());
+    return;
+  }
   for (size_t i = 0; i < Text.size(); ++i) {
     if (src_.Eof() || src_.Current() != Text[i]) XmlError(kExpected, AnsiString(Text.substr(i)));
     src_.Next();
