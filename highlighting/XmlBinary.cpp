@@ -252,63 +252,48 @@ void TBinXmlWriter::WriteOptionString(const AnsiString& Text) {
 
 void TBinXmlWriter::WriteVariant(const TVariant& Value) {
   const TVarType type = Value.VarType();
+  WriteInt(type);
   switch (type) {
     case varEmpty:
     case varNull:
-      WriteInt(type);
       break;
     case varSmallint:
-      WriteInt(type);
-      WriteRaw<int16_t>(static_cast<int16_t>(Value.AsInt64()));
+    case varWord:
+      WriteRaw<uint16_t>(static_cast<uint16_t>(Value.AsInt64()));
       break;
     case varBoolean:
-      WriteInt(type);
       WriteRaw<int16_t>(Value.AsBoolean() ? -1 : 0);
-      break;
-    case varWord:
-      WriteInt(type);
-      WriteRaw<uint16_t>(static_cast<uint16_t>(Value.AsInt64()));
       break;
     case varInteger:
     case varLongWord:
-      WriteInt(type);
       WriteRaw<uint32_t>(static_cast<uint32_t>(Value.AsInt64()));
       break;
     case varSingle:
-      WriteInt(type);
       WriteRaw<float>(static_cast<float>(Value.AsDouble()));
       break;
     case varDouble:
-      WriteInt(type);
       WriteRaw<double>(Value.AsDouble());
       break;
     case varCurrency:
-      WriteInt(type);
       WriteRaw<int64_t>(Value.AsCurrency());
       break;
     case varDate:
-      WriteInt(type);
       WriteRaw<double>(Value.AsDateTime());
       break;
     case varInt64:
-      WriteInt(type);
       WriteRaw<int64_t>(Value.AsInt64());
       break;
     case varShortInt:
     case varByte:
-      WriteInt(type);
       WriteRaw<uint8_t>(static_cast<uint8_t>(Value.AsInt64()));
       break;
     case varOleStr:
-      WriteInt(type);
       WriteWideString(Value.AsWideString());
       break;
     case varString:
-      WriteInt(type);
       WriteAnsiString(Value.AsString());
       break;
     case varByteArray: {
-      WriteInt(type);
       const auto& bytes = Value.AsBytes();
       WriteInt(static_cast<int32_t>(bytes.size()));
       Write(bytes.data(), static_cast<int>(bytes.size()));

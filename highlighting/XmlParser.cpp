@@ -99,6 +99,8 @@ class TXmlParser {
   void ReadUntil(std::string_view Terminator, TXmlToken& Token);
   void ReadAttributes(TXmlNode* Node);
   void SkipBlanks();
+  template <class F>
+  void Collect(TXmlToken* Token, F Take);
   void Require(char c);
   void Require(std::string_view Text);
   bool StartsName(char c) const { return classes_[static_cast<unsigned char>(c)] & kNameStart; }
@@ -210,34 +212,35 @@ bool TXmlParser::ReadText(TXmlToken& Token) {
   return blank;
 }
 
-void TXmlParser::ReadName(TXmlToken& Token) {
-  Token.Clear();
-  if (src_.Eof() || !StartsName(src_.Current())) return;
+// Takes bytes while Take holds, a block at a time, into Token (or nowhere); stops before the
+// first other byte or at the end.
+template <class F>
+void TXmlParser::Collect(TXmlToken* Token, F Take) {
   while (!src_.Eof()) {
     const char* p = src_.BlockStart();
     const char* e = src_.BlockEnd();
     const char* q = p;
-    while (q < e && (classes_[static_cast<unsigned char>(*q)] & kNameChar)) ++q;
-    Token.Add(p, static_cast<size_t>(q - p));
+    while (q < e && Take(*q)) ++q;
+    if (Token) Token->Add(p, static_cast<size_t>(q - p));
     src_.Skip(static_cast<size_t>(q - p));
-    if (q < e) break;
+    if (q < e) return;
   }
+}
+
+void TXmlParser::ReadName(TXmlToken& Token) {
+  Token.Clear();
+  if (src_.Eof() || !StartsName(src_.Current())) return;
+  Collect(&Token, [this](char c) { return (classes_[static_cast<unsigned char>(c)] & kNameChar) != 0; });
 }
 
 void TXmlParser::ReadQuoted(char Quote, TXmlToken& Token) {
   Token.Clear();
   src_.Next();
   for (;;) {
+    Collect(&Token, [Quote](char c) { return c != Quote && c != '&' && c != '<'; });
     if (src_.Eof()) XmlError(kExpected, AnsiString(1, Quote));
-    const char* p = src_.BlockStart();
-    const char* e = src_.BlockEnd();
-    const char* q = p;
-    while (q < e && *q != Quote && *q != '&' && *q != '<') ++q;
-    Token.Add(p, static_cast<size_t>(q - p));
-    src_.Skip(static_cast<size_t>(q - p));
-    if (q == e) continue;
-    if (*q == Quote) break;
-    if (*q == '<') XmlError(kLessInValue);
+    if (src_.Current() == Quote) break;
+    if (src_.Current() == '<') XmlError(kLessInValue);
     ReadReference(Token);
   }
   src_.Next();
@@ -340,16 +343,7 @@ void TXmlParser::ReadAttributes(TXmlNode* Node) {
   for (auto& attr : attributes_) Node->attributes_.push_back(std::move(attr));
 }
 
-void TXmlParser::SkipBlanks() {
-  while (!src_.Eof()) {
-    const char* p = src_.BlockStart();
-    const char* e = src_.BlockEnd();
-    const char* q = p;
-    while (q < e && IsBlank(*q)) ++q;
-    src_.Skip(static_cast<size_t>(q - p));
-    if (q < e) break;
-  }
-}
+void TXmlParser::SkipBlanks() { Collect(nullptr, IsBlank); }
 
 void TXmlParser::Require(char c) {
   if (src_.Eof() || src_.Current() != c) XmlError(kExpected, AnsiString(1, c));
