@@ -343,7 +343,9 @@ void TXmlParser::ReadAttributes(TXmlNode* Node) {
   for (auto& attr : attributes_) Node->attributes_.push_back(std::move(attr));
 }
 
-void TXmlParser::SkipBlanks() { Collect(nullptr, IsBlank); }
+void TXmlParser::SkipBlanks() {
+  Collect(nullptr, [](char c) { return IsBlank(c); });
+}
 
 void TXmlParser::Require(char c) {
   if (src_.Eof() || src_.Current() != c) XmlError(kExpected, AnsiString(1, c));
