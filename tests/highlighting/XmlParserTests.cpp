@@ -23,6 +23,27 @@ AnsiString Nested(int depth) {
 
 AnsiString TextOf(const AnsiString& xml) { return ParsedXml("<a>" + xml + "</a>")->DocumentElement()->Text(); }
 
+// Serves its text in blocks of a few bytes through one buffer, as a stream does, so that every
+// token meets a block boundary and nothing may hold on to an earlier block.
+class TSmallBlockSource : public TXmlSource {
+ public:
+  TSmallBlockSource(const AnsiString& text, size_t block) : text_(text), buffer_(block, '\0') { Refill(); }
+
+ protected:
+  void Refill() override {
+    const size_t n = std::min(buffer_.size(), text_.size() - pos_);
+    text_.copy(buffer_.data(), n, pos_);
+    cur_ = buffer_.data();
+    end_ = cur_ + n;
+    pos_ += n;
+  }
+
+ private:
+  const AnsiString& text_;
+  AnsiString buffer_;
+  size_t pos_ = 0;
+};
+
 std::wstring TempFile(const wchar_t* name) { return (std::filesystem::temp_directory_path() / name).wstring(); }
 
 }  // namespace
@@ -130,6 +151,19 @@ TEST(XmlParser, OtherNodes) {
   EXPECT_EQ(kept->ChildNodes()->Item(0)->NodeValue().AsString(), " ");
   // A reference to a blank is content, not layout.
   EXPECT_EQ(TextOf("&#32;"), " ");
+}
+
+TEST(XmlParser, BlockBoundariesFallAnywhere) {
+  const AnsiString text =
+      "<?xml version='1.0'?><!DOCTYPE d><r a='x&amp;y' bb=\"q\"><!-- c --><e>t&#65;&lt;u</e>\r\n <f/>"
+      "<![CDATA[a]]]]><?pi  d?>tail&#32;</r  >";
+  const AnsiString expected = ParsedXml(text)->Xml();
+  for (size_t block = 1; block <= 9; ++block) {
+    IXmlDocument doc = CreateXmlDocument();
+    TSmallBlockSource source(text, block);
+    ParseChildren(doc.get(), source, false);
+    EXPECT_EQ(doc->Xml(), expected) << block;
+  }
 }
 
 TEST(XmlWriter, IndentedLayout) {
