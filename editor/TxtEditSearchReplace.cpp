@@ -18,6 +18,7 @@ struct TTxtEditSearchRun {
   int ReplaceLen = 0;
   bool LockRaised = false;
   bool BlockOpen = false;
+  TTxtSelectionMode UserMode;
 
   TTxtEditSearchRun(TCustomTxtEdit& AEdit, const AnsiString& ASearch, const AnsiString& AReplace,
                     TSearchReplaceOptions& Options)
@@ -29,6 +30,10 @@ struct TTxtEditSearchRun {
     if (!E.SelAvail()) Options.Exclude(srSelectionOnly);
     SelOnly = Options.Contains(srSelectionOnly);
     Mode = E.ActiveSelectionMode();
+    // Hits are selected as plain character ranges: a hit selected as whole lines or as a
+    // column would make the replacement take the wrong text.
+    UserMode = E.selectionMode_;
+    E.selectionMode_ = smNormal;
     if (SelOnly) {
       Start = E.BlockBegin();
       End = E.BlockEnd();
@@ -65,7 +70,16 @@ struct TTxtEditSearchRun {
     E.SetCaretXYEx(false, {1, Line});
     E.EnsureCursorPosVisibleEx(true);
     E.SetBlockEnd({First + Length, Line});
-    E.InternalSetCaretXY(Backwards ? E.BlockBegin() : TBufferCoord{First + Length, Line});
+    E.InternalSetCaretXY(Backwards ? TBufferCoord{First, Line} : TBufferCoord{First + Length, Line});
+    // The caret may stop at the scroll width, the selection must cover the hit exactly.
+    E.blockBegin_ = {First, Line};
+    E.blockEnd_ = {First + Length, Line};
+  }
+
+  // The length of what replaced a hit at First: the caret's distance from it when the
+  // replacement broke the line.
+  int InsertedLength(const AnsiString& Text, int First) const {
+    return Text.find_first_of("\r\n") == std::string::npos ? static_cast<int>(Text.size()) : E.CaretX() - First;
   }
 
   void SwitchToReplaceAll() {
@@ -100,8 +114,9 @@ struct TTxtEditSearchRun {
       }
       if (action == raReplaceAll) SwitchToReplaceAll();
       if (action != raSkip) {
-        E.SetSelText(Engine.Replace(E.SelText(), Replacement));
-        ReplaceLen = E.CaretX() - first;
+        const AnsiString text = Engine.Replace(E.SelText(), Replacement);
+        E.SetSelText(text);
+        ReplaceLen = InsertedLength(text, first);
       }
       if (!Backwards) {
         E.InternalSetCaretXY({first + ReplaceLen, Line});
@@ -138,10 +153,9 @@ struct TTxtEditSearchRun {
       ++Result;
     }
     if (firstStart == 0) return;
-    E.SetBlockBegin({firstStart, Line});
-    E.SetBlockEnd({lastEnd, Line});
+    SelectHit(Line, firstStart, lastEnd - firstStart);
     E.SetSelText(middle);
-    ReplaceLen = static_cast<int>(middle.size());
+    ReplaceLen = InsertedLength(middle, firstStart);
     E.InternalSetCaretXY({firstStart + ReplaceLen, Line});
     if (lengthChanged && Mode != smColumn && Line == End.Line) {
       End.Char += delta;
@@ -171,6 +185,7 @@ struct TTxtEditSearchRun {
   }
 
   void Finish() {
+    E.selectionMode_ = UserMode;
     if (LockRaised) {
       LockRaised = false;
       E.DecPaintLock();
