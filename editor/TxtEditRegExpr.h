@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <memory>
+#include <string_view>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -74,7 +76,7 @@ class TRegExpr {
   // Searches the stored input from a 1-based offset.
   bool ExecPos(int AOffset);
   AnsiString InputString() const { return input_; }
-  void SetInputString(const AnsiString& Value);
+  void SetInputString(std::string_view Value);
   // 1-based start / length of group Index (0 = the whole match); -1 when not available.
   int GetMatchPos(int Index) const;
   int GetMatchLen(int Index) const;
@@ -106,6 +108,9 @@ class TRegExpr {
   void EnsureProgram();
   void BuildCaseTable();
   bool SearchFrom(int Offset);
+  // The matcher's stacks, kept between searches so that each search does not allocate.
+  struct TFrameStore;
+  std::shared_ptr<TFrameStore> frames_;
 
   AnsiString expression_;
   bool hasExpression_ = false;

@@ -28,14 +28,21 @@ enum TFrameKind : int32_t {
   fkLoopIterate,  // non-greedy loop Node at Pos with count A: iterate once more instead
 };
 
+}  // namespace
+
+namespace regexpr {
 struct TFrame {
   TFrameKind Kind;
   int32_t Node;
   int32_t Pos;
   int32_t A;
 };
+}  // namespace regexpr
 
-}  // namespace
+struct TRegExpr::TFrameStore {
+  std::vector<TFrame> Stack;
+  std::vector<int32_t> Loops;
+};
 
 struct TRegExprMatcher {
   TRegExpr& R;
@@ -44,13 +51,14 @@ struct TRegExprMatcher {
   int Len;
   int64_t Steps = 0;
   int64_t Budget;
-  std::vector<TFrame> stack;
-  std::vector<int32_t> loops;
+  std::vector<TFrame>& stack;
+  std::vector<int32_t>& loops;
   int p0 = -1, p1 = -1;  // the paired separator
 
   TRegExprMatcher(TRegExpr& AR, int64_t ABudget)
       : R(AR), Prog(AR.program_), In(reinterpret_cast<const uint8_t*>(AR.input_.data())),
-        Len(static_cast<int>(AR.input_.size())), Budget(ABudget) {
+        Len(static_cast<int>(AR.input_.size())), Budget(ABudget), stack(AR.frames_->Stack),
+        loops(AR.frames_->Loops) {
     if (R.pairedSeparator_.size() == 2) {
       p0 = static_cast<uint8_t>(R.pairedSeparator_[0]);
       p1 = static_cast<uint8_t>(R.pairedSeparator_[1]);
@@ -76,7 +84,7 @@ struct TRegExprMatcher {
       case opAny: return true;
       case opAnyML: return !IsSep(Pos) && !PairAt(Pos);
       case opExactly: return c == LiteralText(Prog, Node)[0];
-      case opExactlyCI: return SameCI(c, LiteralText(Prog, Node)[0]);
+      case opExactlyCI: return SameCI(c, LiteralText(Prog, Node)[0]);  // the first character
       case opAnyDigit: return c >= '0' && c <= '9';
       case opNotDigit: return c < '0' || c > '9';
       case opAnyOfFullSet: return SetHas(&Prog[Operand(Node)], c);
@@ -90,13 +98,33 @@ struct TRegExprMatcher {
     while (n < limit && One(Node, Pos + n)) ++n;
     return n;
   }
-  // The first character the node after a repetition needs, or -1.
+  // Whether what follows a repetition can start at Pos: looks through group marks to a
+  // literal or a node that needs one character of a kind. Anything else may match there.
   bool NextAllows(int Next, int Pos) const {
-    const uint8_t op = Prog[Next];
-    if (op != opExactly && op != opExactlyCI) return true;
-    if (Pos >= Len) return false;
-    const uint8_t want = LiteralText(Prog, Next)[0];
-    return op == opExactly ? In[Pos] == want : SameCI(In[Pos], want);
+    while (Next >= 0 && Prog[Next] >= opOpen && Prog[Next] < opClose + TRegExpr::NSUBEXP) Next = NextNode(Prog, Next);
+    if (Next < 0) return true;
+    switch (Prog[Next]) {
+      case opExactly:
+      case opExactlyCI:
+      case opAny:
+      case opAnyML:
+      case opAnyDigit:
+      case opNotDigit:
+      case opAnyOfFullSet:
+        return Pos < Len && One(Next, Pos);
+      case opPlus:
+      case opPlusNG:
+        return Pos < Len && One(Operand(Next), Pos);
+      default:
+        return true;
+    }
+  }
+  // Whether the alternative starting at Node cannot match at Pos because it starts with a
+  // character that is not there.
+  bool AlternativeFails(int Node, int Pos) const {
+    const uint8_t op = Prog[Node];
+    if (op != opExactly && op != opExactlyCI && op != opAnyOfFullSet && op != opAnyDigit) return false;
+    return Pos >= Len || !One(Node, Pos);
   }
 
   bool Literal(int Node, int& Pos) const {
@@ -213,8 +241,7 @@ struct TRegExprMatcher {
         case opBackRef:
         case opBackRefCI: ok = BackRef(scan, Pos); break;
         case opBranch:
-          if (next >= 0 && Prog[next] == opBranch) Push(fkAlternative, next, Pos, 0);
-          next = Operand(scan);
+          next = ChooseBranch(scan, Pos);
           break;
         case opStar:
         case opPlus:
@@ -278,6 +305,19 @@ struct TRegExprMatcher {
     }
   }
 
+  // Enters the alternative at Branch, or a later one when it starts with a character that is
+  // not at Pos, leaving a choice point for the alternatives after it; returns its first node.
+  int ChooseBranch(int Branch, int Pos) {
+    int next = NextNode(Prog, Branch);
+    if (next < 0 || Prog[next] != opBranch) return Operand(Branch);
+    while (next >= 0 && Prog[next] == opBranch && AlternativeFails(Operand(Branch), Pos)) {
+      Branch = next;
+      next = NextNode(Prog, Branch);
+    }
+    if (next >= 0 && Prog[next] == opBranch) Push(fkAlternative, next, Pos, 0);
+    return Operand(Branch);
+  }
+
   // A pass through a loop node: iterate the operand again or leave, as the counts and the
   // greediness say. Sets Next to the node to go on with.
   bool Loop(int Node, int Pos, int& Next) {
@@ -320,13 +360,10 @@ struct TRegExprMatcher {
         case fkLoopCount: loops.back() = f.A; break;
         case fkLoopUnpush: loops.pop_back(); break;
         case fkLoopRepush: loops.push_back(f.A); break;
-        case fkAlternative: {
-          const int next = NextNode(Prog, f.Node);
-          if (next >= 0 && Prog[next] == opBranch) Push(fkAlternative, next, f.Pos, 0);
-          Scan = Operand(f.Node);
+        case fkAlternative:
+          Scan = ChooseBranch(f.Node, f.Pos);
           Pos = f.Pos;
           return true;
-        }
         case fkStar: {
           const int c = DownwardCount(f.Node, f.Pos, f.A - 1, MinOf(Prog, f.Node));
           if (c < 0) break;
@@ -388,8 +425,8 @@ void TRegExpr::EnsureProgram() {
   if (program_[0] != ProgramMarker) Raise(1004);
 }
 
-void TRegExpr::SetInputString(const AnsiString& Value) {
-  input_ = Value;
+void TRegExpr::SetInputString(std::string_view Value) {
+  input_.assign(Value);
   hasInput_ = true;
   startP_.fill(-1);
   endP_.fill(-1);
@@ -445,6 +482,7 @@ bool TRegExpr::SearchFrom(int Offset) {
   if (!mustLiteral_.empty() && FindLiteral(input_, from, mustLiteral_, mustIgnoreCase_, invert_) < 0) return false;
 
   const int64_t budget = stepBudget_ > 0 ? stepBudget_ : 20000000 + int64_t(64) * (len - from);
+  if (!frames_) frames_ = std::make_shared<TFrameStore>();
   TRegExprMatcher m(*this, budget);
   auto attempt = [&](int p) {
     int end;

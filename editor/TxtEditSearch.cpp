@@ -94,12 +94,12 @@ int TTxtEditSearch::Next() {
   return 0;
 }
 
-int TTxtEditSearch::FindAll(const AnsiString& NewText) {
+int TTxtEditSearch::FindAllIn(std::string_view Text) {
   results_.clear();
   if (!shiftInitialized_) InitShiftTable();
-  if (static_cast<int>(NewText.size()) < patLen_) return 0;
-  origin_ = reinterpret_cast<const uint8_t*>(NewText.data());
-  theEnd_ = origin_ + NewText.size();
+  if (static_cast<int>(Text.size()) < patLen_) return 0;
+  origin_ = reinterpret_cast<const uint8_t*>(Text.data());
+  theEnd_ = origin_ + Text.size();
   run_ = -1;
   for (int found; (found = Next()) != 0;) results_.push_back(found);
   origin_ = theEnd_ = nullptr;
@@ -121,11 +121,12 @@ int TTxtEditRegexSearch::GetResult(int Index) {
   return Index >= 0 && Index < static_cast<int>(positions_.size()) ? positions_[Index] : 0;
 }
 
-int TTxtEditRegexSearch::FindAll(const AnsiString& NewText) {
+int TTxtEditRegexSearch::FindAllIn(std::string_view Text) {
   positions_.clear();
   lengths_.clear();
   replaceCursor_ = 0;
-  if (regex_->Exec(NewText)) {
+  regex_->SetInputString(Text);
+  if (regex_->ExecPos(1)) {
     do {
       positions_.push_back(regex_->GetMatchPos(0));
       lengths_.push_back(regex_->GetMatchLen(0));

@@ -20,7 +20,8 @@ class TTxtEditSearch : public TTxtEditSearchCustom {
   int GetResult(int Index) override;
   int GetResultCount() override { return static_cast<int>(results_.size()); }
   void SetOptions(TSearchReplaceOptions Value) override;
-  int FindAll(const AnsiString& NewText) override;
+  int FindAll(const AnsiString& NewText) override { return FindAllIn(NewText); }
+  int FindAllIn(std::string_view Text) override;
   AnsiString Replace(const AnsiString& AFound, const AnsiString& AReplace) override;
 
   bool Sensitive() const { return sensitive_; }
@@ -64,7 +65,8 @@ class TTxtEditRegexSearch : public TTxtEditSearchCustom {
   int GetResult(int Index) override;
   int GetResultCount() override { return static_cast<int>(positions_.size()); }
   void SetOptions(TSearchReplaceOptions Value) override;
-  int FindAll(const AnsiString& NewText) override;
+  int FindAll(const AnsiString& NewText) override { return FindAllIn(NewText); }
+  int FindAllIn(std::string_view Text) override;
   AnsiString Replace(const AnsiString& AFound, const AnsiString& AReplace) override;
 
   TRegExpr* RegExpr() const { return regex_.get(); }

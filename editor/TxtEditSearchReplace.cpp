@@ -169,7 +169,7 @@ struct TTxtEditSearchRun {
       if (ReplaceAll && !Prompt) SwitchToReplaceAll();
       int line = Backwards ? End.Line : Start.Line;
       while (line >= Start.Line && line <= End.Line) {
-        const int count = Engine.FindAll(AnsiString(E.LineAt(line)));
+        const int count = Engine.FindAllIn(E.LineAt(line));
         const bool atOnce = ReplaceAll && !Prompt && !Backwards && !(SelOnly && Mode == smColumn);
         if (count > 0) {
           if (atOnce) LineAtOnce(line, count);
