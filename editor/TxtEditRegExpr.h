@@ -111,6 +111,7 @@ class TRegExpr {
   // The matcher's stacks, kept between searches so that each search does not allocate.
   struct TFrameStore;
   std::shared_ptr<TFrameStore> frames_;
+  std::vector<int8_t> possessive_;  // per node: 0 unknown, 1 yes, -1 no
 
   AnsiString expression_;
   bool hasExpression_ = false;

@@ -710,6 +710,7 @@ void TRegExpr::Compile() {
   canBeEmpty_ = fc.Walk(top, 0);
   if (canBeEmpty_) firstCharSet_.fill(true);
   program_ = std::move(prog);
+  possessive_.assign(program_.size(), 0);
 }
 
 // ---- properties, modifiers and errors ----

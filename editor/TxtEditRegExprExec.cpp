@@ -196,6 +196,52 @@ struct TRegExprMatcher {
     }
     return -1;
   }
+  // The characters a single-character node accepts.
+  void Accepts(int Node, std::array<bool, 256>& Set) const {
+    for (int c = 0; c < 256; ++c) {
+      const uint8_t ch = static_cast<uint8_t>(c);
+      switch (Prog[Node]) {
+        case opAny: Set[c] = true; break;
+        case opAnyML: Set[c] = Set[c] || !R.separators_[c]; break;
+        case opExactly: Set[c] = Set[c] || ch == LiteralText(Prog, Node)[0]; break;
+        case opExactlyCI: Set[c] = Set[c] || SameCI(ch, LiteralText(Prog, Node)[0]); break;
+        case opAnyDigit: Set[c] = Set[c] || (c >= '0' && c <= '9'); break;
+        case opNotDigit: Set[c] = Set[c] || c < '0' || c > '9'; break;
+        case opAnyOfFullSet: Set[c] = Set[c] || SetHas(&Prog[Operand(Node)], ch); break;
+        default: Set[c] = true; break;
+      }
+    }
+  }
+  // Whether a greedy repetition at Node gains nothing from giving characters back: what
+  // follows it can never start with a character its operand takes. Cached per node.
+  bool Possessive(int Node) {
+    int8_t& known = R.possessive_[Node];
+    if (known) return known > 0;
+    known = -1;
+    int next = NextNode(Prog, Node);
+    while (next >= 0 && Prog[next] >= opOpen && Prog[next] < opClose + TRegExpr::NSUBEXP) next = NextNode(Prog, next);
+    if (next < 0) return false;
+    int single;
+    switch (Prog[next]) {
+      case opExactly: case opExactlyCI: case opAny: case opAnyML: case opAnyDigit: case opNotDigit:
+      case opAnyOfFullSet:
+        single = next;
+        break;
+      case opPlus: case opPlusNG:
+        single = Operand(next);
+        break;
+      default:
+        return false;
+    }
+    std::array<bool, 256> mine{}, theirs{};
+    Accepts(Prog[Node] == opBraces ? Operand(Node) + 8 : Operand(Node), mine);
+    Accepts(single, theirs);
+    for (int c = 0; c < 256; ++c)
+      if (mine[c] && theirs[c]) return false;
+    known = 1;
+    return true;
+  }
+
   static int MinOf(const std::vector<uint8_t>& P, int Node) {
     switch (P[Node]) {
       case opStar: case opStarNG: return 0;
@@ -365,6 +411,9 @@ struct TRegExprMatcher {
           Pos = f.Pos;
           return true;
         case fkStar: {
+          // When nothing the operand matches can start what follows, fewer repetitions can
+          // never help.
+          if (Possessive(f.Node)) break;
           const int c = DownwardCount(f.Node, f.Pos, f.A - 1, MinOf(Prog, f.Node));
           if (c < 0) break;
           Push(fkStar, f.Node, f.Pos, c);
@@ -411,6 +460,7 @@ void TRegExpr::EnsureProgram() {
     separators_.fill(false);
     for (char c : LineSeparators) separators_[static_cast<uint8_t>(c)] = true;
     separatorsFor_ = LineSeparators;
+    std::fill(possessive_.begin(), possessive_.end(), 0);
   }
   if (wordCharsFor_ != WordChars) {
     wordTable_.fill(false);
