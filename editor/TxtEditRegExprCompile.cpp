@@ -91,8 +91,7 @@ struct TRegExprCompiler {
     if (P >= 0 && Prog[P] == opBranch) Tail(Operand(P), Val);
   }
   void Literal(const std::string& Text) {
-    const int n = Node((Mods & rmIgnoreCase) ? opExactlyCI : opExactly);
-    (void)n;
+    Node((Mods & rmIgnoreCase) ? opExactlyCI : opExactly);
     Int(static_cast<int32_t>(Text.size()));
     Prog.insert(Prog.end(), Text.begin(), Text.end());
     Prog.push_back(0);
@@ -566,17 +565,15 @@ struct TFirstChars {
   std::array<bool, 256>& Set;
   std::vector<int8_t> memo;  // 0 unknown, 1 false, 2 true, 3 in progress
 
+  // Very deep or cyclic walks give up and allow every character.
   bool Walk(int Node, int Depth) {
-    if (Depth > 200) return true;
-    for (int scan = Node; scan >= 0;) {
-      if (memo[scan] == 1) return false;
-      if (memo[scan] == 2 || memo[scan] == 3) return true;
-      memo[scan] = 3;
-      const bool r = Step(scan, Depth);
-      memo[scan] = r ? 2 : 1;
-      return r;
-    }
-    return true;
+    if (Node < 0 || Depth > 200) return true;
+    if (memo[Node] == 1) return false;
+    if (memo[Node] >= 2) return true;
+    memo[Node] = 3;
+    const bool r = Step(Node, Depth);
+    memo[Node] = r ? 2 : 1;
+    return r;
   }
   void Add(int C) {
     Set[C] = true;

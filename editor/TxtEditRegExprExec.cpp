@@ -11,8 +11,10 @@ using namespace regexpr;
 
 namespace {
 
-// More choice points than this on one attempt count as too complex (about 200 MB).
-constexpr size_t MaxFrames = size_t(12) << 20;
+// More choice points than this on one attempt count as too complex (128 MB); a stack that
+// grew beyond KeptFrames is given back after the search.
+constexpr size_t MaxFrames = size_t(8) << 20;
+constexpr size_t KeptFrames = size_t(1) << 16;
 constexpr int MaxLoopDepth = 10;
 
 enum TFrameKind : int32_t {
@@ -533,6 +535,12 @@ bool TRegExpr::SearchFrom(int Offset) {
 
   const int64_t budget = stepBudget_ > 0 ? stepBudget_ : 20000000 + int64_t(64) * (len - from);
   if (!frames_) frames_ = std::make_shared<TFrameStore>();
+  struct TTrim {
+    std::vector<TFrame>& Stack;
+    ~TTrim() {
+      if (Stack.capacity() > KeptFrames) std::vector<TFrame>().swap(Stack);
+    }
+  } trim{frames_->Stack};
   TRegExprMatcher m(*this, budget);
   auto attempt = [&](int p) {
     int end;

@@ -32,7 +32,6 @@ int CompileError(const std::string& Expr, std::string* Message = nullptr) {
     r.Compile();
   } catch (const ERegExpr& e) {
     if (Message) *Message = e.what();
-    EXPECT_EQ(r.LastError(), e.ErrorCode);
     return e.ErrorCode;
   }
   return 0;
@@ -82,6 +81,9 @@ TEST(RegExpr, Syntax) {
       {"ab$", "abx", 0, 0},
       {"(a)(b)\\2\\1", "abba", 1, 4},
       {"(a)\\1+", "aaaa", 1, 4},
+      {"(?i)(a)\\1", "aA", 1, 2},
+      {"(a)\\1", "aA", 0, 0},
+      {"(a)|\\1b", "b", 0, 0},
       {"(?i)abc", "xAbC", 2, 3},
       {"(?i)abc(?-i)d", "ABCd", 1, 4},
       {"(?i)abc(?-i)d", "ABCD", 0, 0},
@@ -112,50 +114,65 @@ TEST(RegExpr, LiteralRunBeforeQuantifierIsSplit) {
   EXPECT_EQ(FirstMatch("abc{2}", "abcc"), "1:4");
 }
 
-TEST(RegExpr, CompileErrorsAndMessages) {
+TEST(RegExpr, CompileErrorsWithTheirPositions) {
   struct {
     std::string Expr;
     int Code;
+    int Pos;
   } cases[] = {
-      {"", 100},
-      {"(((((((((((((((a)))))))))))))))", 102},
-      {"(ab", 103},
-      {"ab)", 104},
-      {"(a*)*", 106},
-      {"(a?)+", 106},
-      {"(\\b){2}", 106},
-      {"a**", 107},
-      {"a*?+", 107},
-      {"a{2}{3}", 107},
-      {"\\xg0", 108},
-      {"\\x{4g}", 108},
-      {"[z-a]", 109},
-      {"ab\\", 110},
-      {"\\x", 111},
-      {"\\x{}", 111},
-      {"\\x{100}", 112},
-      {"\\x{1000000041}", 112},
-      {"[abc", 113},
-      {"*a", 115},
-      {"a|+b", 115},
-      {"a{123456789}", 122},
-      {"a{2,1}", 124},
-      {"a(?#open", 125},
-      {"(?q)a", 127},
-      {"(?i", 127},
+      {"", 100, 0},
+      {"(((((((((((((((a)))))))))))))))", 102, 15},
+      {"(ab", 103, 3},
+      {"ab)", 104, 2},
+      {"(a*)*", 106, 4},
+      {"(a?)+", 106, 4},
+      {"(\\b){2}", 106, 4},
+      {"a**", 107, 2},
+      {"a*?+", 107, 3},
+      {"a{2}{3}", 107, 4},
+      {"\\xg0", 108, 2},
+      {"\\x{4g}", 108, 4},
+      {"[z-a]", 109, 4},
+      {"ab\\", 110, 3},
+      {"\\x", 111, 2},
+      {"\\x{}", 111, 3},
+      {"\\x{100}", 112, 7},
+      {"\\x{1000000041}", 112, 14},
+      {"[abc", 113, 4},
+      {"*a", 115, 1},
+      {"a|+b", 115, 3},
+      {"x(?i)*", 115, 5},
+      {"a{123456789}", 122, 11},
+      {"a{2,1}", 124, 6},
+      {"a(?#open", 125, 3},
+      {"(?q)a", 127, 2},
+      {"(?i", 127, 3},
   };
-  for (const auto& c : cases) EXPECT_EQ(CompileError(c.Expr), c.Code) << c.Expr;
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    try {
+      r.Compile();
+      ADD_FAILURE() << c.Expr;
+    } catch (const ERegExpr& e) {
+      EXPECT_EQ(e.ErrorCode, c.Code) << c.Expr;
+      EXPECT_EQ(e.CompilerErrorPos, c.Pos) << c.Expr;
+      EXPECT_EQ(e.what(), r.ErrorMsg(c.Code) + " (pos " + std::to_string(c.Pos) + ")") << c.Expr;
+      EXPECT_EQ(r.LastError(), c.Code);
+      EXPECT_EQ(r.LastError(), 0);
+    }
+  }
   EXPECT_EQ(CompileError("((((((((((((((a))))))))))))))"), 0);
-
   std::string msg;
   CompileError("a{2,1}", &msg);
   EXPECT_EQ(msg, "TRegExpr(comp): BRACE Min Param Greater then Max (pos 6)");
-  CompileError("ab)", &msg);
-  EXPECT_EQ(msg, "TRegExpr(comp): ParseReg Unmatched () (pos 2)");
-  CompileError("", &msg);
-  EXPECT_EQ(msg, "TRegExpr(comp): Null Argument (pos 0)");
   CompileError("ab\\", &msg);
   EXPECT_EQ(msg, "TRegExpr(comp): Parse Atom Trailing \\ (pos 3)");
+  // A failed compile leaves no program: the next search fails the same way.
+  TRegExpr r;
+  r.SetExpression("a{2,1}");
+  EXPECT_THROW(r.Exec("aa"), ERegExpr);
+  EXPECT_THROW(r.Exec("aa"), ERegExpr);
 }
 
 TEST(RegExpr, ErrorMessagesOfEveryCode) {
@@ -202,6 +219,13 @@ TEST(RegExpr, ExecutionErrors) {
   for (int i = 0; i < 10; ++i) deep = "(" + deep + "){1,2}";
   r.SetExpression(deep);
   EXPECT_TRUE(r.Exec("aa"));
+}
+
+TEST(RegExpr, CaseInversionCanBeReplaced) {
+  TRegExpr r;
+  r.InvertCase = [](char C) { return C == 'x' ? 'y' : C == 'y' ? 'x' : C; };
+  r.SetExpression("(?i)x[x]");
+  EXPECT_EQ(FirstMatch(r, "Xyy"), "2:2");
 }
 
 TEST(RegExpr, ModifiersAndTheirStrings) {
