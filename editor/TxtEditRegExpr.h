@@ -137,7 +137,7 @@ class TRegExpr {
   bool mustIgnoreCase_ = false;
   std::array<uint8_t, 256> invert_{};  // InvertCase as a table
   TRegExprInvertCaseFunction invertFor_ = nullptr;
-  AnsiString separatorsFor_, wordCharsFor_;
+  AnsiString separatorsFor_, wordCharsFor_, spaceCharsFor_;
   std::array<bool, 256> separators_{};
   std::array<bool, 256> wordTable_{};
 };

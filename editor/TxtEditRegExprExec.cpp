@@ -74,6 +74,12 @@ struct TRegExprMatcher {
   void Tick() {
     if (++Steps > Budget) R.Raise(TRegExpr::reeTooComplex);
   }
+  // Work over N characters inside one step (counting a repetition, comparing a reference) is
+  // charged too, or a search that is quadratic in the line could still run for hours.
+  void Charge(int N) {
+    Steps += N >> 2;
+    Tick();
+  }
 
   bool IsSep(int Pos) const { return R.separators_[In[Pos]]; }
   bool PairAt(int Pos) const { return p0 >= 0 && Pos + 1 < Len && In[Pos] == p0 && In[Pos + 1] == p1; }
@@ -287,7 +293,12 @@ struct TRegExprMatcher {
         case opExactly:
         case opExactlyCI: ok = Literal(scan, Pos); break;
         case opBackRef:
-        case opBackRefCI: ok = BackRef(scan, Pos); break;
+        case opBackRefCI: {
+          const int before = Pos;
+          ok = BackRef(scan, Pos);
+          Charge(Pos - before);
+          break;
+        }
         case opBranch:
           next = ChooseBranch(scan, Pos);
           break;
@@ -298,6 +309,7 @@ struct TRegExprMatcher {
           const int operand = braces ? Operand(scan) + 8 : Operand(scan);
           const int max = braces ? ReadInt(&Prog[Operand(scan) + 4]) : InfiniteCount;
           const int n = Count(operand, Pos, max);
+          Charge(n);
           const int c = DownwardCount(scan, Pos, n, MinOf(Prog, scan));
           ok = c >= 0;
           if (ok) {
@@ -312,6 +324,7 @@ struct TRegExprMatcher {
           const int min = MinOf(Prog, scan);
           const int operand = op == opBracesNG ? Operand(scan) + 8 : Operand(scan);
           ok = Count(operand, Pos, min) == min;
+          Charge(min);
           const int c = ok ? UpwardCount(scan, Pos, min) : -1;
           ok = c >= 0;
           if (ok) {
@@ -464,10 +477,16 @@ void TRegExpr::EnsureProgram() {
     separatorsFor_ = LineSeparators;
     std::fill(possessive_.begin(), possessive_.end(), 0);
   }
+  // \w and \s are compiled into the program as the sets they were then.
   if (wordCharsFor_ != WordChars) {
     wordTable_.fill(false);
     for (char c : WordChars) wordTable_[static_cast<uint8_t>(c)] = true;
     wordCharsFor_ = WordChars;
+    program_.clear();
+  }
+  if (spaceCharsFor_ != SpaceChars) {
+    spaceCharsFor_ = SpaceChars;
+    program_.clear();
   }
   if (invertFor_ != InvertCase) {
     BuildCaseTable();

@@ -30,10 +30,6 @@ struct TTxtEditSearchRun {
     if (!E.SelAvail()) Options.Exclude(srSelectionOnly);
     SelOnly = Options.Contains(srSelectionOnly);
     Mode = E.ActiveSelectionMode();
-    // Hits are selected as plain character ranges: a hit selected as whole lines or as a
-    // column would make the replacement take the wrong text.
-    UserMode = E.selectionMode_;
-    E.selectionMode_ = smNormal;
     if (SelOnly) {
       Start = E.BlockBegin();
       End = E.BlockEnd();
@@ -164,7 +160,11 @@ struct TTxtEditSearchRun {
   }
 
   void Run() {
+    // Hits are selected as plain character ranges: a hit selected as whole lines or as a
+    // column would make the replacement take the wrong text.
     E.DoOnPaintTransient(ttBefore);
+    UserMode = E.selectionMode_;
+    E.selectionMode_ = smNormal;
     try {
       if (ReplaceAll && !Prompt) SwitchToReplaceAll();
       int line = Backwards ? End.Line : Start.Line;

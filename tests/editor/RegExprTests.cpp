@@ -221,6 +221,15 @@ TEST(RegExpr, ExecutionErrors) {
   EXPECT_TRUE(r.Exec("aa"));
 }
 
+TEST(RegExpr, WordAndSpaceCharactersCanBeChanged) {
+  TRegExpr r;
+  r.SetExpression("\\w+\\s\\b");
+  EXPECT_EQ(FirstMatch(r, "ab-cd ef"), "4:3");
+  r.WordChars = "abcdef-";
+  r.SpaceChars = "+";
+  EXPECT_EQ(FirstMatch(r, "ab-cd+ef"), "1:6");
+}
+
 TEST(RegExpr, CaseInversionCanBeReplaced) {
   TRegExpr r;
   r.InvertCase = [](char C) { return C == 'x' ? 'y' : C == 'y' ? 'x' : C; };
@@ -384,6 +393,16 @@ TEST(RegExpr, NestedRepetitionsStopWithinTheBudget) {
     } catch (const ERegExpr& e) {
       EXPECT_EQ(e.ErrorCode, TRegExpr::reeTooComplex) << c.Expr;
       EXPECT_NE(std::string(e.what()).find("Too Complex"), std::string::npos);
+    }
+  }
+  // Work that is quadratic in a long line counts against the budget too.
+  for (const char* expr : {"[a-z]+\\d", "(.*)\\1x", "a*?\\d"}) {
+    TRegExpr r;
+    r.SetExpression(expr);
+    try {
+      EXPECT_FALSE(r.Exec(std::string(300000, 'a'))) << expr;
+    } catch (const ERegExpr& e) {
+      EXPECT_EQ(e.ErrorCode, TRegExpr::reeTooComplex) << expr;
     }
   }
   // A small budget is met for sure, and the object stays usable after it.
