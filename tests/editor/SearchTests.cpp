@@ -219,6 +219,17 @@ TEST_F(TSearchFixture, RegularExpressionReplaceAndItsErrors) {
   EXPECT_EQ(e.TextA(), "v1:k1 v2:k2\r\n9:z");
   EXPECT_THROW(Run("(a", "", {srReplaceAll, srEntireScope}), ERegExpr);
   EXPECT_EQ(e.PaintLock(), 0);
+  // An expression too complex for a line is reported, not left running.
+  e.SetTextA(std::string(40, 'a') + "\r\nz=9");
+  try {
+    Run("(a|aa)+\\d", "", {srReplaceAll, srEntireScope});
+    ADD_FAILURE();
+  } catch (const ERegExpr& x) {
+    EXPECT_EQ(x.ErrorCode, TRegExpr::reeTooComplex);
+  }
+  EXPECT_EQ(e.PaintLock(), 0);
+  e.SetTextA("k1=v1 k2=v2\r\nz=9");
+  Run("(\\w+)=(\\w+)", "$2:$1", {srReplaceAll, srEntireScope});
   EXPECT_EQ(e.UndoList()->BlockCount(), 0);
   EXPECT_EQ(TextAfterUndo(e), "k1=v1 k2=v2\r\nz=9");
 }
