@@ -17,6 +17,10 @@ constexpr size_t MaxFrames = size_t(8) << 20;
 constexpr size_t KeptFrames = size_t(1) << 16;
 constexpr int MaxLoopDepth = 10;
 
+}  // namespace
+
+namespace regexpr {
+
 enum TFrameKind : int32_t {
   fkAlternative,  // Node: the next BRANCH to try at Pos
   fkStar,  // greedy simple repetition: Node, start Pos, count A was tried
@@ -30,9 +34,6 @@ enum TFrameKind : int32_t {
   fkLoopIterate,  // non-greedy loop Node at Pos with count A: iterate once more instead
 };
 
-}  // namespace
-
-namespace regexpr {
 struct TFrame {
   TFrameKind Kind;
   int32_t Node;
@@ -563,7 +564,16 @@ bool TRegExpr::SearchFrom(int Offset) {
   TRegExprMatcher m(*this, budget);
   auto attempt = [&](int p) {
     int end;
-    if (!m.Run(p, end)) return false;
+    bool found;
+    try {
+      found = m.Run(p, end);
+    } catch (...) {
+      // An attempt stopped half-way leaves no groups behind.
+      startP_.fill(-1);
+      endP_.fill(-1);
+      throw;
+    }
+    if (!found) return false;
     startP_[0] = p;
     endP_[0] = end;
     return true;

@@ -410,6 +410,7 @@ TEST(RegExpr, NestedRepetitionsStopWithinTheBudget) {
   r.SetExpression("(a+)+\\d");
   r.SetStepBudget(10000);
   EXPECT_THROW(r.Exec(std::string(30, 'a')), ERegExpr);
+  EXPECT_EQ(r.GetMatchPos(1), -1);
   EXPECT_TRUE(r.Exec("aaa1"));
 }
 
