@@ -88,6 +88,12 @@ class TRegExpr {
   AnsiString Replace(const AnsiString& AInputStr, const AnsiString& AReplaceStr, bool AUseSubstitution);
 
   int LastError();  // returns and clears
+
+ protected:
+  // Stores the code and raises ERegExpr with its message.
+  [[noreturn]] virtual void Error(int AErrorID);
+
+ public:
   virtual AnsiString ErrorMsg(int AErrorID);
 
   // Upper bound of matcher steps for one search from an offset: beyond it the search stops with
@@ -95,9 +101,6 @@ class TRegExpr {
   void SetStepBudget(int64_t Value) { stepBudget_ = Value; }
   // The compiled program (starts with the marker byte), for inspection.
   const std::vector<uint8_t>& Program() const { return program_; }
-
- protected:
-  [[noreturn]] virtual void Error(int AErrorID);
 
  private:
   // Error, which an override might let return: then the error is raised here.

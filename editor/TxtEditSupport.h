@@ -371,9 +371,9 @@ class TTxtEditSearchCustom : public TComponent {
   virtual void SetOptions(TSearchReplaceOptions Value) = 0;
   // Finds every match in one line, replacing the previous results; returns their count.
   virtual int FindAll(const AnsiString& NewText) = 0;
+  // The text that replaces the match Found.
+  virtual AnsiString Replace(const AnsiString& AFound, const AnsiString& AReplace) = 0;
   // FindAll over text that is not a string of its own (a line of the buffer); an engine that
   // can search it where it lies saves the copy.
   virtual int FindAllIn(std::string_view Text) { return FindAll(AnsiString(Text)); }
-  // The text that replaces the match Found.
-  virtual AnsiString Replace(const AnsiString& AFound, const AnsiString& AReplace) = 0;
 };

@@ -112,6 +112,20 @@ TEST(RegExpr, LiteralRunBeforeQuantifierIsSplit) {
   EXPECT_EQ(FirstMatch("abc*", "ab"), "1:2");
   EXPECT_EQ(FirstMatch("abc+", "abcabc"), "1:3");
   EXPECT_EQ(FirstMatch("abc{2}", "abcc"), "1:4");
+  // The program: marker, branch, literal "ab", star over the literal "c", end.
+  TRegExpr r;
+  r.SetExpression("abc*");
+  r.Compile();
+  const std::vector<uint8_t>& p = r.Program();
+  ASSERT_EQ(p.size(), 39u);
+  EXPECT_EQ(p[0], 216);
+  EXPECT_EQ(p[1], 6);
+  EXPECT_EQ(p[6], 8);
+  EXPECT_EQ(std::string(p.begin() + 15, p.begin() + 17), "ab");
+  EXPECT_EQ(p[18], 10);
+  EXPECT_EQ(p[23], 8);
+  EXPECT_EQ(p[32], 'c');
+  EXPECT_EQ(p[34], 0);
 }
 
 TEST(RegExpr, CompileErrorsWithTheirPositions) {
