@@ -18,7 +18,7 @@ struct TTxtEditSearchRun {
   int ReplaceLen = 0;
   bool LockRaised = false;
   bool BlockOpen = false;
-  TTxtSelectionMode UserMode;
+  TTxtSelectionMode UserMode = smNormal;
 
   TTxtEditSearchRun(TCustomTxtEdit& AEdit, const AnsiString& ASearch, const AnsiString& AReplace,
                     TSearchReplaceOptions& Options)
