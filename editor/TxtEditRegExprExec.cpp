@@ -311,7 +311,9 @@ struct TRegExprMatcher {
           const int max = braces ? ReadInt(&Prog[Operand(scan) + 4]) : InfiniteCount;
           const int n = Count(operand, Pos, max);
           Charge(n);
-          const int c = DownwardCount(scan, Pos, n, MinOf(Prog, scan));
+          const int min = MinOf(Prog, scan);
+          const int c = !Possessive(scan) ? DownwardCount(scan, Pos, n, min)
+                        : n >= min && NextAllows(next, Pos + n) ? n : -1;
           ok = c >= 0;
           if (ok) {
             Push(fkStar, scan, Pos, c);
