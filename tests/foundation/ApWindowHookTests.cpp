@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "foundation/ApWndHook.h"
-#include "framework/Application.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
 #include "tests/framework/MessagePump.h"
@@ -204,32 +203,4 @@ TEST(ApControlHooks, ControlsOutlivingTheRegistryGetTheirMethodBackAndGoSafely) 
   form.reset();
   DispatchPendingMessages();
   EXPECT_EQ(hook.Control(), nullptr);
-}
-
-// A handler on a control that raises: the control's window procedure hands the exception to
-// the application, and the control gets its own window method back when the hook goes.
-TEST(ApControlHooks, AHandlerThatRaisesStillLetsTheHookGo) {
-  auto form = std::make_unique<TLoggingForm>();
-  struct TRaiser {
-    bool Call(TMessage& m) {
-      if (m.Msg == kCtlMsg) throw Exception("hook failed");
-      return false;
-    }
-  } raiser;
-  struct TCatcher {
-    std::vector<WideString> messages;
-    void Caught(TObject*, Exception& e) { messages.push_back(e.Message()); }
-  } catcher;
-  Application->OnException = TExceptionEvent(&catcher, &TCatcher::Caught);
-  const TApHookHandler handler(&raiser, &TRaiser::Call);
-  RegisterWndProcHook(form.get(), handler, hoBeforeMsg);
-  SendMessageW(form->Handle(), kCtlMsg, 0, 0);
-  Application->OnException = nullptr;
-  EXPECT_EQ(catcher.messages, std::vector<WideString>{L"hook failed"});
-  EXPECT_EQ(TakeLog(), "");
-  UnRegisterWndProcHook(form.get(), handler, hoBeforeMsg);
-  EXPECT_TRUE(form->WindowProc == TWndMethod(form.get(), &TControl::WndProc));
-  EXPECT_EQ(form->Perform(kCtlMsg), 42);
-  EXPECT_EQ(TakeLog(), "own");
-  FinalizeWndProcHooks();
 }
