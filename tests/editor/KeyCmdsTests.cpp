@@ -438,9 +438,8 @@ TEST(StoredKeyMap, AnAddedStrokeWithKeysTheMapHasIsRefused) {
   };
   for (const std::string& added : {item("ecCopy", "Ctrl+C"), item("ecCut", "Ctrl+C"), item("ecCut", "Ctrl+E") + item("ecCopy", "Ctrl+E")}) {
     TKeyMapHolder h(nullptr);
-    EXPECT_EQ(Raised<EReadError>([&] { ReadComponentFromText(file("", added), &h); }),
-              "Error reading Holder.AddedKeystrokes: Shortcut already exists");
-    EXPECT_EQ(h.Strokes().Count(), 82);
+    EXPECT_EQ(Raised<EReadError>([&] { ReadComponentFromText(file("", added), &h); }) + std::to_string(h.Strokes().Count()),
+              "Error reading Holder.AddedKeystrokes: Shortcut already exists82");
   }
   TKeyMapHolder h(nullptr);  // removed first, the keys are free for another command
   ReadComponentFromText(file(item("ecCopy", "Ctrl+C"), item("ecCut", "Ctrl+C")), &h);
