@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "ControlTestSupport.h"
-#include "framework/CallbackGuard.h"
 #include "framework/Screen.h"
 
 namespace {
@@ -549,22 +548,4 @@ TEST(FormsPlacing, FormsCentreOnTheMainFormOrOnTheirOwner) {
   Free(placed);
   Free(lone);
   Free(owner);  // frees the child with it
-}
-
-// An enumeration whose callback raises stops at once, and the exception reaches the caller after
-// the system call instead of crossing the system's code.
-namespace {
-TCallbackGuard enumerationGuard;
-int enumerated = 0;
-BOOL CALLBACK CountWindow(HWND, LPARAM) {
-  return enumerationGuard.Run([]() -> BOOL { return ++enumerated == 2 ? throw EConvertError("x") : TRUE; }, FALSE);
-}
-}  // namespace
-
-TEST(FormsModal, AnExceptionInAWindowEnumerationReachesTheCaller) {
-  TForm a(nullptr, CreateNew), b(nullptr, CreateNew), c(nullptr, CreateNew);
-  for (TForm* f : {&a, &b, &c}) f->HandleNeeded();
-  EnumThreadWindows(GetCurrentThreadId(), &CountWindow, 0);
-  EXPECT_EQ(enumerated, 2);  // the system was told to stop
-  EXPECT_THROW(enumerationGuard.Rethrow(), EConvertError);
 }
