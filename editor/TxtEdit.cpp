@@ -262,8 +262,6 @@ void TCustomTxtEdit::SetLines(TStrings* Value) { lines_->Assign(Value); }
 
 void TCustomTxtEdit::LinesChangingHandler(TObject*) { stateFlags_.Include(sfLinesChanging); }
 
-void TCustomTxtEdit::LinesChangedHandler(TObject* Sender) { LinesChanged(Sender); }
-
 void TCustomTxtEdit::LinesChanged(TObject*) {
   stateFlags_.Exclude(sfLinesChanging);
   if (!HandleAllocated()) return;

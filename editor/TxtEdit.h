@@ -467,7 +467,6 @@ class TCustomTxtEdit : public TCustomControl {
   void ListInserted(TObject* Sender, int Index, int Count);
   void ListPutted(TObject* Sender, int Index, int Count);
   void LinesChangingHandler(TObject* Sender);
-  void LinesChangedHandler(TObject* Sender);
   void UndoRedoAdded(TObject* Sender);
   void GutterChanged(TObject* Sender);
   void SelectedColorChanged(TObject* Sender);
@@ -514,7 +513,7 @@ class TCustomTxtEdit : public TCustomControl {
    public:
     explicit TBufferWatch(TCustomTxtEdit& AEdit) : edit_(AEdit) {}
     void LinesChanging(TTxtEditStringList* Sender) override { edit_.LinesChangingHandler(Sender); }
-    void LinesChanged(TTxtEditStringList* Sender) override { edit_.LinesChangedHandler(Sender); }
+    void LinesChanged(TTxtEditStringList* Sender) override { edit_.LinesChanged(Sender); }
     void LinesCleared(TTxtEditStringList* Sender) override { edit_.ListCleared(Sender); }
     void LinesDeleted(TTxtEditStringList* Sender, int Index, int Count) override {
       edit_.ListDeleted(Sender, Index, Count);
