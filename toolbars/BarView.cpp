@@ -89,17 +89,16 @@ void TBarView::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == chevronParentView_) chevronParentView_ = nullptr;
-  if (AComponent == parentItem_ || AComponent == linkItem_) {
-    CloseSubmenu();
-    selected_ = nullptr;
-    FreeViewers();
-    if (AComponent == linkItem_) linkItem_ = nullptr;
-    if (AComponent == parentItem_) {
-      if (linkItem_) SetLinkItem(nullptr);
-      parentItem_ = nullptr;
-    }
-    positionsValid_ = false;
+  if (AComponent != parentItem_ && AComponent != linkItem_) return;
+  // The item is half gone already: it is forgotten, not asked anything.
+  CloseSubmenu();
+  FreeViewers();
+  if (AComponent == linkItem_) linkItem_ = nullptr;
+  if (AComponent == parentItem_) {
+    parentItem_ = nullptr;
+    SetLinkItem(nullptr);
   }
+  positionsValid_ = false;
 }
 
 void TBarView::SetLinkItem(TBarCustomItem* Value) {

@@ -4,6 +4,7 @@
 #include "framework/Application.h"
 #include "framework/ImageList.h"
 #include "tests/toolbars/BarTestSupport.h"
+#include "toolbars/BarChevron.h"
 #include "toolbars/BarCommon.h"
 
 namespace {
@@ -212,4 +213,26 @@ TEST(BarViewer, SubmenuArrowSitsAtTheRightEdgeInTheFontColour) {
   EXPECT_GT(arrow, 3);
   EXPECT_EQ(p.Count({60, 0, 120, 24}, TColor(RGB(255, 0, 0))), arrow);
   root.Remove(&item);
+}
+
+TEST(BarViewer, ChevronGlyphSitsInItsOwnViewerOnAnyRow) {
+  TBarRootItem root(nullptr);
+  TBarChevronItem chevron(nullptr);
+  EXPECT_EQ(chevron.Caption(), L"More Buttons");
+  chevron.SetChevronHint(L"A&B|long");
+  EXPECT_EQ(chevron.Caption(), L"A&&B");
+  root.Add(&chevron);
+  TTestView toolbar(&root, true);
+  for (bool vertical : {false, true}) {
+    toolbar.SetOrientation(vertical ? orVertical : orHorizontal);
+    Picture p(40, 60);
+    toolbar.Viewers(0)->Paint(&p.canvas, {10, 30, 22, 52}, false, false, false);
+    // Rows "CC" then "66" (horizontal) or "88" then "D8" (vertical) from the viewer's corner.
+    TPoint at = vertical ? TPoint{22 - 9, 32} : TPoint{12, 34};
+    EXPECT_EQ(p.At(at.X, at.Y), Rgb(clBtnText)) << vertical;
+    EXPECT_NE(p.At(at.X + (vertical ? 1 : 2), at.Y), Rgb(clBtnText)) << vertical;
+    EXPECT_EQ(p.At(at.X + 1, at.Y + 1), Rgb(clBtnText)) << vertical;
+    EXPECT_EQ(p.Count({0, 0, 40, 30}, clBtnText), 0) << vertical;
+  }
+  root.Remove(&chevron);
 }
