@@ -545,7 +545,7 @@ bool TBarCustomItem::DispatchShortCut(TWMKey& Message) {
 // ---- component plumbing ----
 
 TComponent* TBarCustomItem::GetParentComponent() const {
-  if (parentComponent_) return parentComponent_;
+  if (parent_ && parent_->parentComponent_) return parent_->parentComponent_;
   return parent_;
 }
 

@@ -229,7 +229,8 @@ class TBarCustomItem : public TComponent {
   void SetChildOrder(TComponent* Child, int Order);
   void SetName(const std::string& NewName) override;
   void Loaded() override;
-  // Sets the component that streams this item (a toolbar or popup menu for its root item).
+  // The component that holds a root item (a toolbar or popup menu): form files write the root's
+  // sub-items inside it.
   void SetParentComponentLink(TComponent* Value) { parentComponent_ = Value; }
 
  protected:

@@ -153,7 +153,7 @@ TPoint TBarItemViewer::PointInViewer(const TPoint& P) {
 void TBarItemViewer::QueueAccFocus(bool Focused) {
   TWinControl* w = view_->Window();
   if (!w || !w->HandleAllocated()) return;
-  int child = view_->IndexOf(this) + 1;
+  int child = view_->AccChildIndex(this);
   if (child <= 0) return;
   NotifyWinEvent(Focused ? EVENT_OBJECT_FOCUS : EVENT_OBJECT_SELECTION, w->Handle(), OBJID_CLIENT, child);
 }

@@ -1335,3 +1335,29 @@ void TBarView::AddTabStops(std::vector<TWinControl*>& List) {
       if (v->offEdge_)
         if (auto* win = dynamic_cast<TWinControl*>(control->Control())) List.push_back(win);
 }
+
+// ---- accessibility ----
+
+int TBarView::AccChildCount() {
+  ValidatePositions();
+  return static_cast<int>(std::count_if(viewers_.begin(), viewers_.end(),
+                                        [](TBarItemViewer* v) { return v->ReachableForAccessibility(); }));
+}
+
+TBarItemViewer* TBarView::AccChild(int Index) {
+  ValidatePositions();
+  for (TBarItemViewer* v : viewers_)
+    if (v->ReachableForAccessibility() && --Index == 0) return v;
+  return nullptr;
+}
+
+int TBarView::AccChildIndex(const TBarItemViewer* AViewer) {
+  ValidatePositions();
+  int index = 0;
+  for (TBarItemViewer* v : viewers_) {
+    if (!v->ReachableForAccessibility()) continue;
+    ++index;
+    if (v == AViewer) return index;
+  }
+  return 0;
+}

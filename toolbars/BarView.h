@@ -197,6 +197,13 @@ class TBarView : public TComponent {
   bool ShowingAccelerators();
   void AddTabStops(std::vector<TWinControl*>& List);
 
+  // ---- accessibility ----
+  // The viewers a screen reader reaches: shown ones, ones scrolled out of sight and ones behind
+  // the chevron, counted, numbered and walked by one rule. Children are numbered from 1.
+  int AccChildCount();
+  TBarItemViewer* AccChild(int Index);
+  int AccChildIndex(const TBarItemViewer* AViewer);
+
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Where the mouse was when the message being handled was sent (screen coordinates).

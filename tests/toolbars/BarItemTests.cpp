@@ -349,3 +349,22 @@ TEST(BarDeferredClick, WithdrawnClickDoesNothingAndItsSlotIsNotReusedWhileQueued
   EXPECT_EQ(clicks.Log, (std::vector<std::string>{"marker", "click b"}));
   EXPECT_EQ(DeferredClickSlotCount(), 0);
 }
+
+TEST(BarItem, FormFilesPlaceItemsInsideTheComponentThatHoldsTheRoot) {
+  struct Holder : TComponent, IBarItemsHolder {
+    Holder() : TComponent(nullptr) { Root.SetParentComponentLink(this); }
+    TBarCustomItem* GetItems() override { return &Root; }
+    TBarRootItem Root{nullptr};
+  } holder;
+  TSizedItem a(1, 1), b(1, 1);
+  a.SetParentComponent(&holder);
+  EXPECT_EQ(a.Parent(), &holder.Root);
+  EXPECT_EQ(a.GetParentComponent(), &holder);
+  b.SetParentComponent(&a);
+  EXPECT_EQ(b.GetParentComponent(), &a);
+  std::vector<TComponent*> children;
+  a.GetChildren([&](TComponent* c) { children.push_back(c); }, nullptr);
+  EXPECT_EQ(children, std::vector<TComponent*>{&b});
+  a.Remove(&b);
+  holder.Root.Remove(&a);
+}

@@ -193,3 +193,24 @@ TEST(BarLayout, NestedEmbeddedGroupsStopAfterTenLevels) {
   EXPECT_EQ(view.ViewerCount(), 11);
   EXPECT_EQ(view.Viewers(10)->GroupLevel(), 10);
 }
+
+TEST(BarLayout, ScrolledAndOverflowingItemsStayReachableForScreenReaders) {
+  Tree t;
+  t.Items({Sized(20, 22), Sized(20, 22), Sized(20, 22)});
+  t.Root.Items(1)->SetVisible(false);
+  TSizedItem chevron(12, 22);
+  TTestView bar(&t.Root, true, &chevron);
+  bar.SetChevronOffset(30);
+  bar.SetChevronSize(12);
+  // The first item shows, the second is hidden, the third sits behind the chevron.
+  EXPECT_EQ(bar.AccChildCount(), 3);
+  EXPECT_EQ(bar.AccChild(2), bar.Viewers(2));
+  EXPECT_TRUE(bar.Viewers(2)->OffEdge());
+  EXPECT_EQ(bar.AccChildIndex(bar.Viewers(1)), 0);
+  EXPECT_EQ(bar.AccChild(4), nullptr);
+  Tree long_;
+  for (int i = 0; i < 10; ++i) long_.Add(Sized(50, 20));
+  TTestView popup(&long_.Root, false);
+  popup.SetMaxHeight(100);
+  EXPECT_EQ(popup.AccChildCount(), 10);
+}
