@@ -154,7 +154,7 @@ TEST(BarViewer, AccessibilityRoleByKindAndPlace) {
   TTestView* views[3] = {&toolbar, &popup, &bar};
   for (int v = 0; v < 3; ++v)
     for (int i = 0; i < 4; ++i) EXPECT_EQ(views[v]->Viewers(i)->GetAccRole(), expected[v][i]) << v << i;
-  root.Clear();
+  while (root.Count()) root.Delete(0);
 }
 
 TEST(BarViewer, CheckedMenuItemDrawsTheCheckMarkOrTheRadioDot) {
