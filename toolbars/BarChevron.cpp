@@ -35,13 +35,7 @@ void DrawGlyph(HDC dc, const BYTE* rows, int x, int y, TColor color) {
   TBitmapHandle bits(CreateBitmap(8, 8, 1, 1, words));
   TCreatedDC glyph(CreateCompatibleDC(dc));
   TSelectObject select(glyph.Get(), bits.Get());
-  TBrushHandle brush(CreateSolidBrush(ColorToRGB(color)));
-  TSelectObject selectBrush(dc, brush.Get());
-  COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
-  BitBlt(dc, x, y, 8, 8, glyph.Get(), 0, 0, 0x00B8074A);
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBk);
+  DrawMonoGlyph(dc, glyph.Get(), x, y, 8, 8, color);
 }
 
 }  // namespace

@@ -478,9 +478,7 @@ void DrawHalftoneInvertRect(HDC DC, const TRect* NewRect, const TRect* OldRect, 
   TRegionHandle newFrame = frame(NewRect, NewSize);
   TRegionHandle oldFrame = frame(OldRect, OldSize);
   CombineRgn(newFrame.Get(), newFrame.Get(), oldFrame.Get(), RGN_XOR);
-  static const WORD pattern[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
-  TBitmapHandle bits(CreateBitmap(8, 8, 1, 1, pattern));
-  TBrushHandle brush(CreatePatternBrush(bits.Get()));
+  TBrushHandle brush = CreateHalftoneBrush();
   TSaveDC save(DC);
   SelectClipRgn(DC, newFrame.Get());
   RECT box{};
@@ -490,6 +488,23 @@ void DrawHalftoneInvertRect(HDC DC, const TRect* NewRect, const TRect* OldRect, 
 }
 
 TRegionHandle CreateNullRegion() { return TRegionHandle(CreateRectRgn(0, 0, 0, 0)); }
+
+TBrushHandle CreateHalftoneBrush() {
+  static const WORD pattern[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+  TBitmapHandle bits(CreateBitmap(8, 8, 1, 1, pattern));
+  return TBrushHandle(CreatePatternBrush(bits.Get()));
+}
+
+void DrawMonoGlyph(HDC DC, HDC MaskDC, int X, int Y, int W, int H, TColor Color) {
+  TBrushHandle brush(CreateSolidBrush(ColorToRGB(Color)));
+  TSelectObject selectBrush(DC, brush.Get());
+  COLORREF oldText = SetTextColor(DC, RGB(0, 0, 0));
+  COLORREF oldBk = SetBkColor(DC, RGB(255, 255, 255));
+  // Brush where the image is black, the picture where it is white.
+  BitBlt(DC, X, Y, W, H, MaskDC, 0, 0, 0x00B8074A);
+  SetTextColor(DC, oldText);
+  SetBkColor(DC, oldBk);
+}
 
 void ProcessPaintMessages() {
   MSG msg;

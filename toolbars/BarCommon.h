@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "framework/Colors.h"
 #include "framework/Delegate.h"
 #include "framework/GdiHandles.h"
 #include "framework/Lists.h"
@@ -71,6 +72,12 @@ void SelectNCUpdateRgn(HWND Wnd, HDC DC, HRGN Rgn);
 void DrawHalftoneInvertRect(HDC DC, const TRect* NewRect, const TRect* OldRect, const TSize& NewSize,
                             const TSize& OldSize);
 TRegionHandle CreateNullRegion();
+// An 8 x 8 brush of alternating pixels (rows 0x55 and 0xAA) for halftone and dithered fills; it
+// paints in the DC's text and background colours.
+TBrushHandle CreateHalftoneBrush();
+// Paints the black pixels of a monochrome image (selected into MaskDC) in a colour at X, Y; its
+// white pixels leave the picture as it is.
+void DrawMonoGlyph(HDC DC, HDC MaskDC, int X, int Y, int W, int H, TColor Color);
 void ProcessPaintMessages();
 void RemoveMessages(UINT AMin, UINT AMax);
 

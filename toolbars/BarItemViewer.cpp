@@ -40,9 +40,7 @@ void Edge(HDC dc, TRect r, UINT edge, UINT flags) {
 }  // namespace
 
 void FillDitheredRect(HDC DC, const TRect& R) {
-  static const WORD pattern[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
-  TBitmapHandle bits(CreateBitmap(8, 8, 1, 1, pattern));
-  TBrushHandle brush(CreatePatternBrush(bits.Get()));
+  TBrushHandle brush = CreateHalftoneBrush();
   COLORREF oldText = SetTextColor(DC, ColorToRGB(clBtnFace));
   COLORREF oldBk = SetBkColor(DC, ColorToRGB(clBtnHighlight));
   RECT rc{R.Left, R.Top, R.Right, R.Bottom};
@@ -325,14 +323,7 @@ void TBarItemViewer::DrawMenuArrow(TCanvas* Canvas, int Right, int Top, TColor C
   RECT r{0, 0, cx, cy};
   PatBlt(maskDC.Get(), 0, 0, cx, cy, WHITENESS);
   DrawFrameControl(maskDC.Get(), &r, DFC_MENU, DFCS_MENUARROW);
-  TBrushHandle brush(CreateSolidBrush(ColorToRGB(Color)));
-  TSelectObject selectBrush(dc, brush.Get());
-  COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
-  COLORREF oldBk = SetBkColor(dc, RGB(255, 255, 255));
-  // Where the mask is black the brush shows; elsewhere the picture stays.
-  BitBlt(dc, Right - cx, Top, cx, cy, maskDC.Get(), 0, 0, 0x00B8074A);
-  SetTextColor(dc, oldText);
-  SetBkColor(dc, oldBk);
+  DrawMonoGlyph(dc, maskDC.Get(), Right - cx, Top, cx, cy, Color);
 }
 
 void TBarItemViewer::PaintCheck(TCanvas* Canvas, const TRect& Column, bool Shifted) {

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "framework/Graphics.h"
+#include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarCommon.h"
 
 namespace {
@@ -193,33 +194,8 @@ TEST(BarCommon, RemovingMessagesKeepsTheQuitMessage) {
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-namespace {
-
-struct Surface {
-  Surface(int W, int H) : dc(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), W, -H, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    select.Select(dc.Get(), bitmap.Get());
-    PatBlt(dc.Get(), 0, 0, W, H, WHITENESS);
-  }
-  COLORREF At(int X, int Y) { return GetPixel(dc.Get(), X, Y); }
-  int Count(const TRect& R, COLORREF C) {
-    int n = 0;
-    for (int y = R.Top; y < R.Bottom; ++y)
-      for (int x = R.Left; x < R.Right; ++x) n += At(x, y) == C;
-    return n;
-  }
-  TCreatedDC dc;
-  TBitmapHandle bitmap;
-  TSelectObject select;
-};
-
-}  // namespace
-
 TEST(BarCommon, RotatedTextRunsDownInsideItsRectangle) {
-  Surface s(60, 200);
+  TTestPicture s(60, 200);
   TFont font;
   font.SetName(L"Tahoma");
   font.SetSize(10);
@@ -242,7 +218,7 @@ TEST(BarCommon, RotatedTextRunsDownInsideItsRectangle) {
 }
 
 TEST(BarCommon, HalftoneFrameDrawnTwiceLeavesNothing) {
-  Surface s(40, 40);
+  TTestPicture s(40, 40);
   TRect r{5, 5, 30, 30};
   DrawHalftoneInvertRect(s.dc.Get(), &r, nullptr, {3, 3}, {0, 0});
   int changed = 40 * 40 - s.Count({0, 0, 40, 40}, RGB(255, 255, 255));
@@ -256,7 +232,7 @@ TEST(BarCommon, HalftoneFrameDrawnTwiceLeavesNothing) {
 
 TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
   HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr, nullptr, nullptr);
-  Surface s(30, 30);
+  TTestPicture s(30, 30);
   struct Calls {
     static void NC(HWND, HDC dc, void* data) {
       ++*static_cast<int*>(data);

@@ -9,29 +9,6 @@
 
 namespace {
 
-// A 32-bit bitmap with a canvas on it, white at first.
-struct Picture {
-  Picture(int W, int H) : dc(CreateCompatibleDC(nullptr)), bitmap(CreateBitmap(W, H, 1, 32, nullptr)) {
-    select.Select(dc.Get(), bitmap.Get());
-    PatBlt(dc.Get(), 0, 0, W, H, WHITENESS);
-    canvas.SetHandle(dc.Get());
-    canvas.Font()->Assign(GetToolbarFont());
-    canvas.Brush()->SetStyle(bsClear);
-  }
-  ~Picture() { canvas.SetHandle(nullptr); }
-  COLORREF At(int X, int Y) { return GetPixel(dc.Get(), X, Y); }
-  int Count(const TRect& R, TColor C) {
-    int n = 0;
-    for (int y = R.Top; y < R.Bottom; ++y)
-      for (int x = R.Left; x < R.Right; ++x) n += At(x, y) == ColorToRGB(C);
-    return n;
-  }
-  TCreatedDC dc;
-  TBitmapHandle bitmap;
-  TSelectObject select;
-  TCanvas canvas;
-};
-
 COLORREF Rgb(TColor C) { return ColorToRGB(C); }
 
 }  // namespace
@@ -122,7 +99,7 @@ TEST(BarViewer, MenuItemIsMeasuredWithItsShortCutAndArrowRoom) {
   root.Add(&item);
   root.Add(&separator);
   TTestView popup(&root, false), toolbar(&root, true);
-  Picture p(10, 10);
+  TTestPicture p(10, 10);
   TEXTMETRICW tm{};
   GetTextMetricsW(p.canvas.Handle(), &tm);
   int h = tm.tmHeight + tm.tmExternalLeading + 4;
@@ -166,7 +143,7 @@ TEST(BarViewer, CheckedMenuItemDrawsTheCheckMarkOrTheRadioDot) {
   TTestView popup(&root, false);
   for (bool radio : {false, true}) {
     item.SetRadioItem(radio);
-    Picture p(100, 20);
+    TTestPicture p(100, 20);
     popup.Viewers(0)->Paint(&p.canvas, {0, 0, 100, 20}, false, false, false);
     // The column is 20 wide; checked contents move one pixel: the mark centres on (11, 11).
     if (radio) {
@@ -188,7 +165,7 @@ TEST(BarViewer, SplitButtonPushesItsButtonPartOnlyWhileTracked) {
   TTestView toolbar(&root, true);
   for (bool tracking : {true, false}) {
     toolbar.SetMouseTracking(tracking);
-    Picture p(60, 22);
+    TTestPicture p(60, 22);
     toolbar.Viewers(0)->Paint(&p.canvas, {0, 0, 60, 22}, true, true, false);
     EXPECT_EQ(p.At(0, 0), Rgb(tracking ? clBtnShadow : clBtnHighlight)) << tracking;
     EXPECT_EQ(p.At(49, 0), Rgb(tracking ? clBtnHighlight : clBtnShadow)) << tracking;
@@ -205,13 +182,13 @@ TEST(BarViewer, SubmenuArrowSitsAtTheRightEdgeInTheFontColour) {
   TSizedItem item(120, 24, tbisHasSubmenu, L"More");
   root.Add(&item);
   TTestView popup(&root, false);
-  Picture p(120, 24);
+  TTestPicture p(120, 24);
   p.canvas.Font()->SetColor(TColor(RGB(255, 0, 0)));
   popup.Viewers(0)->Paint(&p.canvas, {0, 0, 120, 24}, false, false, false);
   int cx = GetSystemMetrics(SM_CXMENUCHECK);
-  int arrow = p.Count({120 - cx, 0, 120, 24}, TColor(RGB(255, 0, 0)));
+  int arrow = p.Count({120 - cx, 0, 120, 24}, RGB(255, 0, 0));
   EXPECT_GT(arrow, 3);
-  EXPECT_EQ(p.Count({60, 0, 120, 24}, TColor(RGB(255, 0, 0))), arrow);
+  EXPECT_EQ(p.Count({60, 0, 120, 24}, RGB(255, 0, 0)), arrow);
   root.Remove(&item);
 }
 
@@ -225,14 +202,14 @@ TEST(BarViewer, ChevronGlyphSitsInItsOwnViewerOnAnyRow) {
   TTestView toolbar(&root, true);
   for (bool vertical : {false, true}) {
     toolbar.SetOrientation(vertical ? orVertical : orHorizontal);
-    Picture p(40, 60);
+    TTestPicture p(40, 60);
     toolbar.Viewers(0)->Paint(&p.canvas, {10, 30, 22, 52}, false, false, false);
     // Rows "CC" then "66" (horizontal) or "88" then "D8" (vertical) from the viewer's corner.
     TPoint at = vertical ? TPoint{22 - 9, 32} : TPoint{12, 34};
     EXPECT_EQ(p.At(at.X, at.Y), Rgb(clBtnText)) << vertical;
     EXPECT_NE(p.At(at.X + (vertical ? 1 : 2), at.Y), Rgb(clBtnText)) << vertical;
     EXPECT_EQ(p.At(at.X + 1, at.Y + 1), Rgb(clBtnText)) << vertical;
-    EXPECT_EQ(p.Count({0, 0, 40, 30}, clBtnText), 0) << vertical;
+    EXPECT_EQ(p.Count({0, 0, 40, 30}, Rgb(clBtnText)), 0) << vertical;
   }
   root.Remove(&chevron);
 }
