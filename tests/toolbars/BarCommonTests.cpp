@@ -75,22 +75,6 @@ TEST(BarCommon, MenuShowDelayTakesTheSystemsValueAndNeverANegativeOne) {
   }
 }
 
-TEST(BarCommon, KeyboardCuesAndFlatMenusFollowTheSystem) {
-  {
-    WithFakeSystem fake(TRUE, 0);
-    EXPECT_FALSE(AreKeyboardCuesEnabled());
-    EXPECT_FALSE(AreFlatMenusEnabled());
-  }
-  {
-    WithFakeSystem fake(TRUE, 1);
-    EXPECT_TRUE(AreKeyboardCuesEnabled());
-    EXPECT_EQ(AreFlatMenusEnabled(), IsWindowsXPOrLater());
-  }
-  WithFakeSystem failing(FALSE, 0);
-  EXPECT_TRUE(AreKeyboardCuesEnabled());
-  EXPECT_FALSE(AreFlatMenusEnabled());
-}
-
 TEST(BarCommon, MonitorRectanglesComeFromTheNearestMonitor) {
   std::vector<TBarMonitorRects> monitors{{{0, 0, 1000, 800}, {0, 0, 1000, 760}},
                                          {{1000, 0, 2000, 800}, {1000, 30, 2000, 800}}};
@@ -166,21 +150,6 @@ TEST(BarCommon, RegistryDelayReadsAnyValueWithoutHarm) {
 TEST(BarCommon, DivRoundUpMovesAnInexactQuotientAwayFromZero) {
   const int cases[][3] = {{7, 2, 4}, {6, 2, 3}, {-7, 2, -4}, {7, -2, -4}, {-7, -2, 4}, {0, 5, 0}, {1, 3, 1}};
   for (const auto& c : cases) EXPECT_EQ(DivRoundUp(c[0], c[1]), c[2]) << c[0] << "/" << c[1];
-}
-
-TEST(BarCommon, ListHelpersAddOnceAndFreeTheEmptyList) {
-  TList* list = nullptr;
-  int a = 0, b = 0;
-  EXPECT_TRUE(AddToList(list, &a));
-  EXPECT_FALSE(AddToList(list, &a));
-  EXPECT_TRUE(AddToFrontOfList(list, &b));
-  EXPECT_EQ(list->Items(0), &b);
-  int context = 1;
-  ListSortEx(list, [](void* x, void* y, void* c) { return *static_cast<int*>(c) * (x < y ? -1 : x > y); }, &context);
-  EXPECT_LT(list->Items(0), list->Items(1));
-  RemoveFromList(list, &a);
-  RemoveFromList(list, &b);
-  EXPECT_EQ(list, nullptr);
 }
 
 TEST(BarCommon, RemovingMessagesKeepsTheQuitMessage) {
