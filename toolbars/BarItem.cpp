@@ -153,6 +153,9 @@ TBarCustomItem* TBarCustomItem::Items(int Index) const {
 
 void TBarCustomItem::Insert(int Index, TBarCustomItem* AItem) {
   if (AItem->parent_) throw EBarItemError(SBarItemAlreadyInserted);
+  // An item inside itself would make every walk over the tree endless.
+  for (TBarCustomItem* p = this; p; p = p->parent_)
+    if (p == AItem) throw EBarItemError(SBarItemAlreadyInserted);
   CheckIndex(Index, Count());
   items_.insert(items_.begin() + Index, AItem);
   AItem->parent_ = this;
@@ -436,8 +439,15 @@ void TBarCustomItem::Notification(TComponent* AComponent, TOperation Operation) 
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (actionLink_ && (actionLink_->Action() == AComponent || !actionLink_->Action())) actionLink_.reset();
-  if (images_ && images_->Images() == AComponent) images_->SetImages(nullptr);
-  if (subMenuImages_ && subMenuImages_->Images() == AComponent) SetSubMenuImages(nullptr);
+  // A list being freed is only forgotten: it is half gone already.
+  if (images_ && images_->Images() == AComponent) {
+    images_->Forget();
+    Changed(true);
+  }
+  if (subMenuImages_ && subMenuImages_->Images() == AComponent) {
+    subMenuImages_->Forget();
+    NotifyListeners(tbicSubMenuImagesChanged, -1, nullptr);
+  }
   if (linkSubitems_ == AComponent) SetLinkSubitems(nullptr);
   linkedBy_.erase(std::remove(linkedBy_.begin(), linkedBy_.end(), AComponent), linkedBy_.end());
 }

@@ -80,6 +80,8 @@ class TBarImageChangeLink {
   ~TBarImageChangeLink() { SetImages(nullptr); }
   TCustomImageList* Images() const { return images_; }
   void SetImages(TCustomImageList* Value);
+  // Lets go of a list that is being freed, without asking it anything.
+  void Forget() { images_ = nullptr; }
   // Notes the list's size now; true when it differs from the size noted before.
   bool SizeChanged();
   TNotifyEvent OnChange;

@@ -33,6 +33,7 @@ TEST(BarItem, IndexErrorsAndDoubleInsertionChangeNothing) {
   auto* b = new TBarCustomItem(nullptr);
   EXPECT_EQ(Raised<EBarItemError>([&] { other.Add(a); }), "Toolbar item already inserted");
   EXPECT_EQ(Raised<EBarItemError>([&] { root.Insert(2, b); }), "Toolbar item index out of range");
+  EXPECT_EQ(Raised<EBarItemError>([&] { a->Add(&root); }), "Toolbar item already inserted");  // no circles
   EXPECT_EQ(Raised<EBarItemError>([&] { root.Items(1); }), "Toolbar item index out of range");
   EXPECT_EQ(Raised<EBarItemError>([&] { root.Delete(-1); }), "Toolbar item index out of range");
   EXPECT_EQ(Raised<EBarItemError>([&] { root.Move(0, 1); }), "Toolbar item index out of range");
@@ -355,4 +356,23 @@ TEST(BarItem, FormFilesPlaceItemsInsideTheComponentThatHoldsTheRoot) {
   EXPECT_EQ(children, std::vector<TComponent*>{&b});
   a.Remove(&b);
   holder.Root.Remove(&a);
+}
+
+TEST(BarItem, ImageListsThatGoAreForgottenAndSizeChangesResize) {
+  TBarRootItem root(nullptr);
+  TSizedItem item(1, 1);
+  root.Add(&item);
+  TChangeLog log;
+  root.RegisterNotification(log.Proc());
+  auto* images = new TImageList(nullptr);
+  item.SetImages(images);  // 16 x 16 after none: resize
+  TImageList same(nullptr);
+  item.SetImages(&same);   // another list of the same size: repaint
+  item.SetImages(images);
+  images->SetWidth(20);
+  delete images;
+  EXPECT_EQ(item.Images(), nullptr);
+  EXPECT_EQ(log.Text(), "tbicInvalidateAndResize -1, tbicInvalidate -1, tbicInvalidate -1, tbicInvalidateAndResize -1, "
+            "tbicInvalidateAndResize -1");
+  root.Remove(&item);
 }
