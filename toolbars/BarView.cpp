@@ -176,11 +176,14 @@ void TBarView::InsertViewersFor(TBarCustomItem* Sender, bool Relayed, int Index,
   if (Relayed) {
     if (customizing_) return;  // groups show as single items then
     int group = -1;
-    for (int i = 0; i < ViewerCount(); ++i)
-      if (viewers_[static_cast<size_t>(i)]->Item() == Sender) {
+    // The group itself changed, or the item whose sub-items it shows.
+    for (int i = 0; i < ViewerCount(); ++i) {
+      TBarCustomItem* item = viewers_[static_cast<size_t>(i)]->Item();
+      if (item == Sender || item->LinkSubitems() == Sender) {
         group = i;
         break;
       }
+    }
     if (group < 0) return;
     level = viewers_[static_cast<size_t>(group)]->GroupLevel() + 1;
     if (level > MaxGroupLevel) return;

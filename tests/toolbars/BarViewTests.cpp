@@ -70,6 +70,14 @@ TEST(BarView, LinkedSubitemsReplaceTheOwnOnes) {
   EXPECT_EQ(Layout(view), "X@0 Y@0 Z@0");
   own.Root.SetLinkSubitems(nullptr);
   EXPECT_EQ(Layout(view), "A@0");
+  // An embedded group that shows another item's sub-items follows that item.
+  auto* group = Item(L"G", tbisInlineGroup);
+  own.Root.Add(group);
+  group->SetLinkSubitems(&other.Root);
+  EXPECT_EQ(Layout(view), "A@0 G@0 X@1 Y@1 Z@1");
+  other.Root.Insert(1, Item(L"W"));
+  delete other.Root.Items(0);
+  EXPECT_EQ(Layout(view), "A@0 G@0 W@1 Y@1 Z@1");
 }
 
 TEST(BarView, SameSelectionAgainKeepsTrackingAndFiresNoEvents) {
