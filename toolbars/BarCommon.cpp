@@ -421,7 +421,9 @@ LRESULT HandleWMPrint(HWND Wnd, TMessage& Message, TBarNCPaintProc NCPaintProc, 
     TSaveDC save(dc);
     NCPaintProc(Wnd, dc, AppData);
   }
-  if (flags & PRF_CLIENT) {
+  if (flags & (PRF_CLIENT | PRF_CHILDREN)) {
+    // The DC starts at the window's corner; the client area and the children start at the
+    // client area's.
     TSaveDC save(dc);
     RECT window{}, client{};
     GetWindowRect(Wnd, &window);
@@ -430,13 +432,14 @@ LRESULT HandleWMPrint(HWND Wnd, TMessage& Message, TBarNCPaintProc NCPaintProc, 
     POINT origin{};
     GetViewportOrgEx(dc, &origin);
     SetViewportOrgEx(dc, origin.x + client.left - window.left, origin.y + client.top - window.top, nullptr);
-    if (flags & PRF_ERASEBKGND) SendMessageW(Wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    SendMessageW(Wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
-    if (flags & PRF_CHILDREN) {
+    if (flags & PRF_CLIENT) {
+      if (flags & PRF_ERASEBKGND) SendMessageW(Wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+      SendMessageW(Wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+    }
+    if (flags & PRF_CHILDREN)
       for (HWND child = GetWindow(Wnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (IsWindowVisible(child))
           PrintWindowAt(Wnd, child, dc, PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN, false);
-    }
   }
   if (flags & PRF_OWNED) {
     PrintChildren p{Wnd, dc, flags, true};

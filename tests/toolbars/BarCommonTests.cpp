@@ -199,6 +199,16 @@ TEST(BarCommon, HalftoneFrameDrawnTwiceLeavesNothing) {
   EXPECT_EQ(s.Count({0, 0, 40, 40}, RGB(255, 255, 255)), 40 * 40);
 }
 
+namespace {
+
+LRESULT CALLBACK BlackWhenPrinted(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_PRINT) return DefWindowProcW(w, msg, wp, lp);
+  PatBlt(reinterpret_cast<HDC>(wp), 0, 0, 5, 5, BLACKNESS);
+  return 0;
+}
+
+}  // namespace
+
 TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
   HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr, nullptr, nullptr);
   TTestPicture s(30, 30);
@@ -216,5 +226,19 @@ TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
   HandleWMPrint(wnd, m, &Calls::NC, &ncCalls);
   EXPECT_EQ(ncCalls, 1);
   EXPECT_EQ(s.At(1, 1), RGB(0, 0, 0));
+  // Children print at their places.
+  WNDCLASSW black{};
+  black.lpfnWndProc = &BlackWhenPrinted;
+  black.lpszClassName = L"HvBarTestBlack";
+  RegisterClassW(&black);
+  HWND child = CreateWindowExW(0, black.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 10, 10, 5, 5, wnd, nullptr,
+                               nullptr, nullptr);
+  ShowWindow(wnd, SW_SHOWNOACTIVATE);
+  m.LParam = PRF_CHILDREN;
+  HandleWMPrint(wnd, m, nullptr, nullptr);
+  EXPECT_EQ(s.At(12, 12), RGB(0, 0, 0));
+  EXPECT_EQ(s.At(15, 15), RGB(255, 255, 255));
+  EXPECT_EQ(s.At(9, 9), RGB(255, 255, 255));
+  DestroyWindow(child);
   DestroyWindow(wnd);
 }
