@@ -42,34 +42,28 @@ TEST(BarLayout, LeadingDoubledAndTrailingSeparatorsAreHidden) {
   EXPECT_EQ(Rects(view), "- 0,0,20,22 20,0,26,22 - 26,0,46,22 -");
 }
 
-TEST(BarLayout, WrappingToolbarCountsLinesAndIsAsWideAsTheWrapOffset) {
-  Tree t;
-  t.Items({Sized(20, 22), Sized(20, 22), Sized(20, 22)});
-  TTestView view(&t.Root, true);
-  TBarLayoutResult r = view.CalculatePositions(true, orHorizontal, 50, 0, 0);
-  EXPECT_EQ(r.WrappedLines, 2);
-  EXPECT_EQ(r.TotalSize, (TPoint{50, 44}));
-  EXPECT_EQ(Rects(view), "0,0,20,22 20,0,40,22 0,22,20,44");
-}
-
-TEST(BarLayout, FloatingWrapIsOnlyAsWideAsItsWidestLinePlusMargins) {
-  Tree t;
-  t.Items({Sized(20, 22), Sized(20, 22), Sized(20, 22)});
-  TTestView view(&t.Root, true);
-  TBarLayoutResult r = view.CalculatePositions(true, orFloating, 50, 0, 0);
-  EXPECT_EQ(r.WrappedLines, 2);
-  EXPECT_EQ(r.TotalSize, (TPoint{48, 47}));
-  EXPECT_EQ(Rects(view), "4,2,24,24 24,2,44,24 4,24,24,46");
-}
-
-TEST(BarLayout, VerticalViewsWrapIntoColumnsMirroredFromTheRight) {
-  Tree t;
-  t.Items({Sized(20, 30), Sized(20, 30), Sized(20, 30)});
-  TTestView view(&t.Root, true);
-  TBarLayoutResult r = view.CalculatePositions(true, orVertical, 50, 0, 0);
-  EXPECT_EQ(r.WrappedLines, 3);
-  EXPECT_EQ(r.TotalSize, (TPoint{60, 50}));
-  EXPECT_EQ(Rects(view), "40,0,60,30 20,0,40,30 0,0,20,30");
+TEST(BarLayout, WrappedLinesByOrientation) {
+  // A docked toolbar that wraps is as long as the wrap offset; a floating one only as wide as its
+  // widest line plus margins; a vertical one wraps into columns, the first one on the right.
+  const struct {
+    TBarViewOrientation Orientation;
+    int W, H, Lines;
+    TPoint Total;
+    const char* Rects;
+  } cases[] = {
+      {orHorizontal, 20, 22, 2, {50, 44}, "0,0,20,22 20,0,40,22 0,22,20,44"},
+      {orFloating, 20, 22, 2, {48, 47}, "4,2,24,24 24,2,44,24 4,24,24,46"},
+      {orVertical, 20, 30, 3, {60, 50}, "40,0,60,30 20,0,40,30 0,0,20,30"},
+  };
+  for (const auto& c : cases) {
+    Tree t;
+    t.Items({Sized(c.W, c.H), Sized(c.W, c.H), Sized(c.W, c.H)});
+    TTestView view(&t.Root, true);
+    TBarLayoutResult r = view.CalculatePositions(true, c.Orientation, 50, 0, 0);
+    EXPECT_EQ(r.WrappedLines, c.Lines) << c.Orientation;
+    EXPECT_EQ(r.TotalSize, c.Total) << c.Orientation;
+    EXPECT_EQ(Rects(view), c.Rects) << c.Orientation;
+  }
 }
 
 TEST(BarLayout, SeparatorBreaksTheLineWhenItsGroupDoesNotFit) {

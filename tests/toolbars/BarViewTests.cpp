@@ -2,6 +2,9 @@
 // wheel and the mouse semantics of viewers, without windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "tests/framework/Raised.h"
 #include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarCommon.h"
@@ -271,4 +274,40 @@ TEST(BarView, SubmenuOpensThroughTheItemAndClosesWithTheSelection) {
   EXPECT_EQ(view.Selected(), view.Viewers(1));
   view.CloseAllSubmenus();
   EXPECT_FALSE(view.State().Contains(vstMenusDropped));
+}
+
+TEST(BarView, ViewersKeptInStepMatchAFreshViewAfterAnyEdits) {
+  std::mt19937 random(5103);
+  Menu m{};
+  std::vector<TBarCustomItem*> containers{&m.Root};
+  TTestView view(&m.Root, true);
+  auto shape = [](TBarView& v) {
+    std::string s;
+    for (int i = 0; i < v.ViewerCount(); ++i)
+      s += std::to_string(reinterpret_cast<uintptr_t>(v.Viewers(i)->Item())) + "@" +
+           std::to_string(v.Viewers(i)->GroupLevel()) + " ";
+    return s;
+  };
+  int made = 0;
+  for (int step = 0; step < 400; ++step) {
+    TBarCustomItem* into = containers[random() % containers.size()];
+    int action = static_cast<int>(random() % 4);
+    if (action <= 1 || into->Count() == 0) {
+      bool group = random() % 4 == 0;
+      auto* item = Item(group ? L"G" : L"i", group ? tbisInlineGroup : 0);
+      into->Insert(static_cast<int>(random() % (into->Count() + 1)), item);
+      if (group) containers.push_back(item);
+      ++made;
+    } else if (action == 2) {
+      TBarCustomItem* gone = into->Items(static_cast<int>(random() % into->Count()));
+      if (gone->Count() > 0) continue;
+      containers.erase(std::remove(containers.begin(), containers.end(), gone), containers.end());
+      delete gone;
+    } else {
+      into->Move(static_cast<int>(random() % into->Count()), static_cast<int>(random() % into->Count()));
+    }
+    TTestView fresh(&m.Root, true);
+    ASSERT_EQ(shape(view), shape(fresh)) << step;
+  }
+  EXPECT_GT(made, 100);
 }
