@@ -113,9 +113,10 @@ int ReadMenuShowDelay(HKEY Root, const WideString& SubKey) {
       wchar_t* end = nullptr;
       const wchar_t* start = text;
       while (*start == L' ') ++start;
+      bool number = (*start >= L'0' && *start <= L'9') || *start == L'-' || *start == L'+';
       errno = 0;
       long value = std::wcstol(start, &end, 10);
-      if (end != start && *end == 0 && errno == 0 && value >= INT_MIN && value <= INT_MAX)
+      if (number && end != start && *end == 0 && errno == 0 && value >= INT_MIN && value <= INT_MAX)
         result = static_cast<int>(value);
     }
   }

@@ -351,9 +351,6 @@ TEST(BarItem, FormFilesPlaceItemsInsideTheComponentThatHoldsTheRoot) {
   EXPECT_EQ(a.GetParentComponent(), &holder);
   b.SetParentComponent(&a);
   EXPECT_EQ(b.GetParentComponent(), &a);
-  std::vector<TComponent*> children;
-  a.GetChildren([&](TComponent* c) { children.push_back(c); }, nullptr);
-  EXPECT_EQ(children, std::vector<TComponent*>{&b});
   a.Remove(&b);
   holder.Root.Remove(&a);
 }

@@ -45,7 +45,6 @@ class TSizedItem : public TBarCustomItem {
     SetCaption(ACaption);
   }
   TBarItemViewerClass ViewerClass(TBarView*) override { return &MakeBarItemViewer<TSizedViewer>; }
-  void SetStyleBits(TBarItemStyle Bits) { SetItemStyle(Bits); }
   int W, H;
 };
 
