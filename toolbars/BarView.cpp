@@ -1314,13 +1314,17 @@ void TBarView::PaintViewer(TCanvas* Canvas, TBarItemViewer* V) {
     return;
   }
   V->drawFlags_ &= ~1u;
-  TSaveDC save(dc);
+  // Clip and brush origin are put back by hand: restoring a saved DC could select objects
+  // into it that the canvas has freed meanwhile.
+  TRegionHandle oldClip(CreateRectRgn(0, 0, 0, 0));
+  bool clipped = GetClipRgn(dc, oldClip.Get()) == 1;
+  POINT oldOrigin{};
   IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
-  SetBrushOrgEx(dc, r.Left % 2, r.Top % 2, nullptr);
+  SetBrushOrgEx(dc, r.Left % 2, r.Top % 2, &oldOrigin);
   prepare(Canvas);
-  Canvas->Refresh();
   V->Paint(Canvas, r, selected, pushed, shadow);
-  Canvas->Refresh();
+  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  SelectClipRgn(dc, clipped ? oldClip.Get() : nullptr);
 }
 
 void TBarView::PaintViewers(TCanvas* Canvas) {
