@@ -311,3 +311,18 @@ TEST(BarView, ViewersKeptInStepMatchAFreshViewAfterAnyEdits) {
   }
   EXPECT_GT(made, 100);
 }
+
+TEST(BarView, CloseTimerRunsOnlyWhileTheMouseIsOffTheOpenItem) {
+  Menu m{Item(L"A", tbisHasSubmenu), Item(L"B")};
+  TTestView popup(&m.Root, false);
+  TTestView sub(m.Root.Items(0), false, nullptr, &popup);
+  popup.SetState({vstModal});
+  popup.Select(popup.Viewers(0));
+  popup.SetOpenViewer(popup.Viewers(0), &sub, nullptr);
+  popup.ChangeSelection(popup.Viewers(1), true);
+  EXPECT_TRUE(popup.TimerRunning(tiClose));
+  popup.ChangeSelection(popup.Viewers(0), true);  // back on the item whose menu is open
+  EXPECT_FALSE(popup.TimerRunning(tiClose));
+  EXPECT_TRUE(popup.TimerRunning(tiOpen));
+  popup.SetOpenViewer(nullptr, nullptr, nullptr);
+}
