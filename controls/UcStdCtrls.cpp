@@ -12,9 +12,20 @@ constexpr DWORD SearchPause = 1250;
 
 int ComboFindString(TCustomComboBox* Combo, const WideString& Text, int Start) {
   if (auto* search = dynamic_cast<IUcComboSearch*>(Combo)) return search->FindString(Text, Start);
-  LRESULT r = SendMessageW(Combo->Handle(), CB_FINDSTRING, static_cast<WPARAM>(Start),
-                           reinterpret_cast<LPARAM>(Text.c_str()));
-  return r < 0 ? -1 : static_cast<int>(r);
+  // The system's prefix search, done here: Wine's ignores letter case only for ASCII.
+  TStringsW* items = Combo->Items();
+  int count = items->Count();
+  if (count == 0) return -1;
+  if (Start < -1 || Start >= count) Start = -1;
+  for (int i = 1; i <= count; ++i) {
+    int index = (Start + i) % count;
+    WideString item = items->Strings(index);
+    if (item.size() < Text.size()) continue;
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, item.c_str(), static_cast<int>(Text.size()),
+                       Text.c_str(), static_cast<int>(Text.size())) == CSTR_EQUAL)
+      return index;
+  }
+  return -1;
 }
 
 int ComboFindUniqueString(TCustomComboBox* Combo, const WideString& Text) {

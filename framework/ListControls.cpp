@@ -19,6 +19,7 @@ constexpr TItemMessages ListMessages{LB_GETTEXTLEN, LB_GETTEXT,   LB_ADDSTRING, 
                                      LB_GETITEMDATA, LB_SETITEMDATA};
 
 const wchar_t ChildProp[] = L"Verdan.ComboChild";
+const wchar_t ChildProcProp[] = L"Verdan.ComboChildProc";
 
 [[noreturn]] void IndexError(int Index) {
   throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
@@ -379,24 +380,22 @@ void TCustomComboBox::HookChildren() {
   if (!GetComboBoxInfo(Handle(), &info)) return;
   editHandle_ = info.hwndItem != Handle() ? info.hwndItem : nullptr;
   listHandle_ = info.hwndList;
-  if (editHandle_) {
-    SetPropW(editHandle_, ChildProp, this);
-    editProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(editHandle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::ChildProc)));
-  }
-  if (listHandle_) {
-    SetPropW(listHandle_, ChildProp, this);
-    listProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(listHandle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::ChildProc)));
+  // Each child keeps its own procedure with it: the combo forgets its children before they go.
+  for (HWND child : {editHandle_, listHandle_}) {
+    if (!child) continue;
+    SetPropW(child, ChildProp, this);
+    LONG_PTR previous = SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomComboBox::ChildProc));
+    SetPropW(child, ChildProcProp, reinterpret_cast<HANDLE>(previous));
   }
 }
 
 LRESULT CALLBACK TCustomComboBox::ChildProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   auto* combo = static_cast<TCustomComboBox*>(GetPropW(Wnd, ChildProp));
-  if (!combo) return DefWindowProcW(Wnd, Msg, WParam, LParam);
-  WNDPROC previous = Wnd == combo->editHandle_ ? combo->editProc_ : combo->listProc_;
-  if (Msg == WM_NCDESTROY) {
+  auto previous = reinterpret_cast<WNDPROC>(GetPropW(Wnd, ChildProcProp));
+  if (!previous) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  if (!combo || Msg == WM_NCDESTROY) {
     RemovePropW(Wnd, ChildProp);
+    RemovePropW(Wnd, ChildProcProp);
     SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     return CallWindowProcW(previous, Wnd, Msg, WParam, LParam);
   }
@@ -657,8 +656,9 @@ void TCustomListBox::CreateWnd() {
     }
   }
   waiting_->Clear();
-  SendMessageW(wnd, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(waitingTop_, 0)), 0);
+  // The selection first: scrolling to it must not move the top the list had.
   if (waitingIndex_ >= 0) SetItemIndex(waitingIndex_);
+  SendMessageW(wnd, LB_SETTOPINDEX, static_cast<WPARAM>(std::max(waitingTop_, 0)), 0);
 }
 
 void TCustomListBox::DestroyWnd() {
@@ -767,7 +767,8 @@ int TCustomListBox::ItemIndex() {
   if (!HandleAllocated()) return waitingIndex_;
   UINT msg = multiSelect_ ? LB_GETCARETINDEX : LB_GETCURSEL;
   int index = static_cast<int>(SendMessageW(Handle(), msg, 0, 0));
-  if (multiSelect_ && index >= 0 && !Selected(index)) return -1;
+  // The caret of an empty or unselected list names no item.
+  if (multiSelect_ && index >= 0 && SendMessageW(Handle(), LB_GETSEL, static_cast<WPARAM>(index), 0) <= 0) return -1;
   return index;
 }
 
@@ -800,14 +801,16 @@ void TCustomListBox::SetTopIndex(int Value) {
 
 void TCustomListBox::SetStyle(TListBoxStyle Value) {
   if (style_ == Value) return;
-  bool wasVirtual = IsVirtual();
-  if (HandleAllocated()) DestroyWnd();
-  if (wasVirtual != (Value == lbVirtual || Value == lbVirtualOwnerDraw)) {
+  bool recreate = HandleAllocated();
+  if (recreate) DestroyHandle();
+  // Items of one kind mean nothing to a list of the other.
+  if (IsVirtual() != (Value == lbVirtual || Value == lbVirtualOwnerDraw)) {
     waiting_->Clear();
     waitingCount_ = 0;
+    ItemsCleared();
   }
   style_ = Value;
-  UpdateControlState();
+  if (recreate) UpdateControlState();
 }
 
 void TCustomListBox::SetMultiSelect(bool Value) {

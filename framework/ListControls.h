@@ -183,8 +183,6 @@ class TCustomComboBox : public TWinControl {
   bool autoCloseUp_ = false;
   HWND editHandle_ = nullptr;
   HWND listHandle_ = nullptr;
-  WNDPROC editProc_ = nullptr;
-  WNDPROC listProc_ = nullptr;
 };
 
 class TComboBox : public TCustomComboBox {
