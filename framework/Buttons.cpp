@@ -113,6 +113,7 @@ void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
   if (groupIndex_ == 0) {
     state_ = bsUp;
     Invalidate();
+    if (inside) Click();
   } else if (inside) {
     SetDown(!down_);
     state_ = down_ ? bsExclusive : bsUp;

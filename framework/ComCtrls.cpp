@@ -41,8 +41,9 @@ void TCustomUpDown::CreateParams(TCreateParams& Params) {
 
 void TCustomUpDown::CreateWnd() {
   inherited::CreateWnd();
-  ApplyRange();
+  // The buddy first, so that setting the position writes its text.
   if (associate_) SendMessageW(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(associate_->Handle()), 0);
+  ApplyRange();
   UDACCEL accel{0, static_cast<UINT>(increment_)};
   SendMessageW(Handle(), UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
 }

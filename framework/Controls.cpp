@@ -2039,6 +2039,19 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_SETCURSOR: WMSetCursor(Message); break;
     case WM_COMMAND: WMCommand(Message); break;
     case WM_NOTIFY: WMNotify(Message); break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+      inherited::Dispatch(Message);
+      // A control made from a system class (a button, an edit) clicks and selects by itself.
+      if (handle_ && defWndProc_ && defWndProc_ != DefWindowProcW) DefaultHandler(Message);
+      break;
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_DRAWITEM:

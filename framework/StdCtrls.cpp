@@ -635,8 +635,13 @@ TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
 
 void TCustomGroupBox::AdjustClientRect(TRect& Rect) {
   inherited::AdjustClientRect(Rect);
-  Canvas()->Font()->Assign(Font());
-  Rect.Top += Canvas()->TextHeight(WideString(L"0"));
+  // Measured on the screen: the box may have no window yet.
+  TWindowDC screen;
+  TCanvas canvas;
+  canvas.SetHandle(screen.Get());
+  canvas.Font()->Assign(Font());
+  Rect.Top += canvas.TextHeight(WideString(L"0"));
+  canvas.SetHandle(nullptr);
   Rect.Left += 2;
   Rect.Right -= 2;
   Rect.Bottom -= 2;
