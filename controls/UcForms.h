@@ -21,9 +21,10 @@ class TUcApplication : public TComponent {
   void SetTitle(const WideString& Value);
   // What the idle update does: the hint := the long hint of the control under the mouse.
   void UpdateHint();
+  // The hook on the application window (installed by the constructor).
+  bool MainWindowHook(TMessage& Message);
 
  private:
-  bool MainWindowHook(TMessage& Message);
   void Idle(TObject* Sender, bool& Done);
 
   TApplicationEvents* events_ = nullptr;

@@ -3,6 +3,7 @@
 #include "framework/Dialogs.h"
 
 #include <commdlg.h>
+#include <winspool.h>
 
 #include <algorithm>
 #include <vector>
@@ -99,6 +100,7 @@ WideString TOpenDialog::SystemFilter(const WideString& Filter) {
   // A description without a pattern gets an empty one.
   size_t parts = static_cast<size_t>(std::count(Filter.begin(), Filter.end(), L'|')) + 1;
   if (parts % 2) result.push_back(L'\0');
+  // The zero after the last text; the string's own terminator makes the closing second one.
   result.push_back(L'\0');
   return result;
 }
@@ -241,6 +243,19 @@ HV_PUBLISH(TPrintDialog) {
 }
 
 namespace {
+// Whether any printer is installed: without one the system's print dialogs only complain in a
+// message box of their own.
+bool PrinterInstalled() {
+  DWORD needed = 0, count = 0;
+  EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
+  if (needed == 0) return false;
+  std::vector<BYTE> buffer(needed);
+  if (!EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(), needed, &needed,
+                     &count))
+    return false;
+  return count > 0;
+}
+
 // The device name of a DEVNAMES block, freed with the block.
 WideString TakeDeviceName(HGLOBAL DevNames) {
   WideString name;
@@ -275,7 +290,7 @@ bool TPrintDialog::Execute() {
   if (!options_.Contains(poWarning)) pd.Flags |= PD_NOWARNING;
   pd.lpfnPrintHook = &DialogHook<PRINTDLGW>;
   pd.lCustData = reinterpret_cast<LPARAM>(static_cast<TCommonDialog*>(this));
-  bool ok = Run([&] { return PrintDlgW(&pd) != FALSE; });
+  bool ok = Run([&] { return PrinterInstalled() && PrintDlgW(&pd) != FALSE; });
   if (pd.hDevMode) GlobalFree(pd.hDevMode);
   WideString device = TakeDeviceName(pd.hDevNames);
   if (!ok) return false;
@@ -308,7 +323,7 @@ bool TPageSetupDialog::Execute() {
   ps.rtMargin = margins_;
   ps.lpfnPageSetupHook = &DialogHook<PAGESETUPDLGW>;
   ps.lCustData = reinterpret_cast<LPARAM>(static_cast<TCommonDialog*>(this));
-  bool ok = Run([&] { return PageSetupDlgW(&ps) != FALSE; });
+  bool ok = Run([&] { return PrinterInstalled() && PageSetupDlgW(&ps) != FALSE; });
   if (ps.hDevMode) GlobalFree(ps.hDevMode);
   TakeDeviceName(ps.hDevNames);
   if (!ok) return false;
