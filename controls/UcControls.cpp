@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "controls/UcMenus.h"
+#include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Win.h"
 
@@ -57,6 +59,23 @@ WideString WideControlHint(TControl* Control) {
     if (!hint.empty()) return hint;
   }
   return WideString();
+}
+
+WideString UcControl_HintText(TControl* Control) {
+  WideString text = WideShortHint(WideControlHint(Control));
+  if (text.empty() || !Application || !Application->HintShortCuts()) return text;
+  auto* action = dynamic_cast<TCustomAction*>(Control->Action());
+  if (!action || action->ShortCut() == 0) return text;
+  WideString keys = ShortCutToWideText(action->ShortCut());
+  return keys.empty() ? text : text + L" (" + keys + L")";
+}
+
+void UcControl_PrepareHint(TControl* Control, THintInfo& Info) {
+  if (Info.HintWindowClass == &THintWindow::StaticClassInfo())
+    Info.HintWindowClass = &TUcCustomHintWindow::StaticClassInfo();
+  else if (!Info.HintWindowClass || !Info.HintWindowClass->InheritsFrom(TUcCustomHintWindow::StaticClassInfo()))
+    return;
+  Info.HintStr = UcControl_HintText(Control);
 }
 
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, const WideString& SubClass) {

@@ -26,6 +26,15 @@ WideString WideLongHint(const WideString& Hint);
 // The first non-empty hint of the control or of its parents; empty when none.
 WideString WideControlHint(TControl* Control);
 
+struct THintInfo;
+// The hint a Unicode control shows: the short part of its hint (or of its parents'), followed
+// by a blank and its action's shortcut in parentheses when the application shows shortcuts in
+// hints.
+WideString UcControl_HintText(TControl* Control);
+// Prepares a hint about to show (CM_HINTSHOW): the plain hint window becomes the Unicode one,
+// and the text is UcControl_HintText.
+void UcControl_PrepareHint(TControl* Control, THintInfo& Info);
+
 // Creates the window of a control from its creation parameters (called from a control's
 // CreateWindowHandle); with a system class name the control's default procedure becomes that
 // class's. Raises the system's error when the window cannot be made.

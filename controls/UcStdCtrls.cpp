@@ -4,6 +4,7 @@
 #include "controls/UcActnList.h"
 #include "controls/UcControls.h"
 #include "controls/UcMenus.h"
+#include "framework/Application.h"
 
 namespace {
 // A character typed within this time of the one before continues the search.
@@ -165,6 +166,11 @@ void TUcCustomComboBox::ActionChange(TObject* Sender, bool CheckDefaults) {
 
 TControlActionLink* TUcCustomComboBox::CreateActionLink() { return UcControl_CreateActionLink(this); }
 
+void TUcCustomComboBox::CMHintShow(TMessage& Message) {
+  inherited::CMHintShow(Message);
+  if (Message.Result == 0) UcControl_PrepareHint(this, *reinterpret_cast<THintInfo*>(Message.LParam));
+}
+
 // ---- TUcCustomListBox ----
 
 HV_PUBLISH(TUcCustomListBox) {}
@@ -198,6 +204,11 @@ void TUcCustomListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
 
 TControlActionLink* TUcCustomListBox::CreateActionLink() { return UcControl_CreateActionLink(this); }
 
+void TUcCustomListBox::CMHintShow(TMessage& Message) {
+  inherited::CMHintShow(Message);
+  if (Message.Result == 0) UcControl_PrepareHint(this, *reinterpret_cast<THintInfo*>(Message.LParam));
+}
+
 // ---- TUcCheckListBox ----
 
 HV_PUBLISH(TUcCheckListBox) {
@@ -221,6 +232,11 @@ void TUcCheckListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
 }
 
 TControlActionLink* TUcCheckListBox::CreateActionLink() { return UcControl_CreateActionLink(this); }
+
+void TUcCheckListBox::CMHintShow(TMessage& Message) {
+  inherited::CMHintShow(Message);
+  if (Message.Result == 0) UcControl_PrepareHint(this, *reinterpret_cast<THintInfo*>(Message.LParam));
+}
 
 void RegisterUnicodeControlClasses() {
   RegisterClasses({&TUcComboBox::StaticClassInfo(), &TUcListBox::StaticClassInfo(),

@@ -57,6 +57,7 @@ class TUcCustomComboBox : public TCustomComboBox, public IUcListControl {
   void WMChar(TMessage& Message) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
+  void CMHintShow(TMessage& Message) override;
   virtual bool UniqueMatchOnly() { return false; }
   virtual bool KeepTypedText() { return true; }
 
@@ -87,6 +88,7 @@ class TUcCustomListBox : public TCustomListBox, public IUcListControl {
  protected:
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
+  void CMHintShow(TMessage& Message) override;
 };
 
 class TUcListBox : public TUcCustomListBox {
@@ -106,6 +108,7 @@ class TUcCheckListBox : public TCheckListBox, public IUcListControl {
  protected:
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
+  void CMHintShow(TMessage& Message) override;
 };
 
 // Registers the Unicode controls, menus and actions by name for form files.

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
+#include "controls/UcActnList.h"
 #include "controls/UcControls.h"
+#include "controls/UcStdCtrls.h"
 #include "framework/Bitmap.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
@@ -152,4 +154,24 @@ TEST(UcHintWindowTest, HintRectIsTheTextWithItsMargins) {
   TRect r = hint->CalcHintRect(120, Greek + L" " + Cyrillic, nullptr);
   EXPECT_EQ(r, TRect(0, 0, text.Right + 6, text.Bottom + 2));
   delete hint;
+}
+
+TEST_F(TShownFormTest, HintOfAControlWithAnActionShowsTheShortcut) {
+  auto* list = new TUcListBox(form);
+  list->SetParent(form);
+  TUcAction action(form);
+  action.SetHint(Cyrillic + L"|" + Greek);
+  action.SetShortCut(TShortCut('S' | scCtrl));
+  list->SetAction(&action);
+  THintInfo info;
+  info.HintWindowClass = &THintWindow::StaticClassInfo();
+  bool saved = Application->HintShortCuts();
+  Application->SetHintShortCuts(true);
+  EXPECT_EQ(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.HintStr, Cyrillic + L" (Ctrl+S)");
+  EXPECT_EQ(info.HintWindowClass, &TUcCustomHintWindow::StaticClassInfo());
+  Application->SetHintShortCuts(false);
+  EXPECT_EQ(UcControl_HintText(list), Cyrillic);
+  Application->SetHintShortCuts(saved);
+  list->SetAction(nullptr);
 }

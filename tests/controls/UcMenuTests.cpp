@@ -165,3 +165,15 @@ TEST_F(UcMenuTest, OwnerDrawnItemDrawsItsTextAndShortcut) {
   EXPECT_EQ(item->Caption(), Open);
   EXPECT_EQ(item->ShortCut(), Keys('O', scCtrl));
 }
+
+TEST_F(UcMenuTest, SelectedPopupItemGivesTheApplicationItsLongHint) {
+  auto* popup = new TPopupMenu(form);
+  auto* item = new TUcMenuItem(popup);
+  item->SetCaption(Open);
+  item->SetHint(Open + L"|" + Greek);
+  popup->Items()->Add(item);
+  HMENU menu = popup->Handle();
+  SendMessageW(PopupList().Window(), WM_MENUSELECT, MAKEWPARAM(item->Command(), MF_HILITE),
+               reinterpret_cast<LPARAM>(menu));
+  EXPECT_EQ(Application->Hint(), Greek);
+}
