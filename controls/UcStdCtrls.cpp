@@ -49,24 +49,7 @@ void UcAddItemTo(TWinControl* Destination, const WideString& Item, TObject* AObj
 
 HV_PUBLISH(TUcCustomComboBox) {}
 
-HV_PUBLISH(TUcComboBox) {
-  p.Prop("AutoComplete", &T::AutoComplete, &T::SetAutoComplete).Default(1);
-  p.Prop("AutoCloseUp", &T::AutoCloseUp, &T::SetAutoCloseUp).Default(0);
-  p.Prop("AutoDropDown", &T::AutoDropDown, &T::SetAutoDropDown).Default(0);
-  p.Prop("DropDownCount", &T::DropDownCount, &T::SetDropDownCount).Default(8);
-  p.Prop("ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(16);
-  p.Prop("MaxLength", &T::MaxLength, &T::SetMaxLength).Default(0);
-  p.Prop("Sorted", &T::Sorted, &T::SetSorted).Default(0);
-  p.Prop("Style", &T::Style, &T::SetStyle).Default(csDropDown);
-  p.Prop("Items", &T::Items, &T::SetItems);
-  p.Prop("ItemIndex", &T::ItemIndex, &T::SetItemIndex).Default(-1);
-  p.Prop("Text", &T::Text, &T::SetText);
-  p.Event("OnChange", &T::OnChange);
-  p.Event("OnCloseUp", &T::OnCloseUp);
-  p.Event("OnDrawItem", &T::OnDrawItem);
-  p.Event("OnDropDown", &T::OnDropDown);
-  p.Event("OnSelect", &T::OnSelect);
-}
+HV_PUBLISH(TUcComboBox) { PublishComboBox(p); }
 
 TUcCustomComboBox::TUcCustomComboBox(TComponent* AOwner)
     : TCustomComboBox(AOwner), tick_([] { return GetTickCount(); }) {}
@@ -175,16 +158,7 @@ void TUcCustomComboBox::CMHintShow(TMessage& Message) {
 
 HV_PUBLISH(TUcCustomListBox) {}
 
-HV_PUBLISH(TUcListBox) {
-  p.Prop("IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).Default(0);
-  p.Prop("ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(16);
-  p.Prop("MultiSelect", &T::MultiSelect, &T::SetMultiSelect).Default(0);
-  p.Prop("Sorted", &T::Sorted, &T::SetSorted).Default(0);
-  p.Prop("Style", &T::Style, &T::SetStyle).Default(lbStandard);
-  p.Prop("Items", &T::Items, &T::SetItems);
-  p.Event("OnData", &T::OnData);
-  p.Event("OnDrawItem", &T::OnDrawItem);
-}
+HV_PUBLISH(TUcListBox) { PublishListBox(p); }
 
 void TUcCustomListBox::AddItem(const WideString& Item, TObject* AObject) { TCustomListBox::AddItem(Item, AObject); }
 

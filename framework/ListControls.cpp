@@ -33,6 +33,29 @@ void GiveWindowId(HWND Wnd) {
     SetWindowLongPtrW(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
 }
 
+// An owner-draw request of a combo or list box: the item is drawn by the handler when there is
+// one, else by Draw; measured by Measure from the fixed item height.
+void OwnerDrawMessage(TWinControl* Control, TCanvas* Canvas, TMessage& Message, int ItemHeight,
+                      const TDrawItemEvent& Handler,
+                      const std::function<void(int, const TRect&, TOwnerDrawState)>& Draw,
+                      const std::function<void(int, int&)>& Measure) {
+  if (Message.Msg == CN_MEASUREITEM) {
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    int height = ItemHeight;
+    Measure(static_cast<int>(mis->itemID), height);
+    mis->itemHeight = static_cast<UINT>(std::max(height, 1));
+  } else {
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    DrawOwnerItem(Control, Canvas, *dis, [&](int Index, const TRect& Rect, TOwnerDrawState State) {
+      if (Handler)
+        Handler(Control, Index, Rect, State);
+      else
+        Draw(Index, Rect, State);
+    });
+  }
+  Message.Result = TRUE;
+}
+
 }  // namespace
 
 TOwnerDrawState OwnerDrawStateOf(UINT ItemState) {
@@ -287,25 +310,7 @@ void TListBoxStrings::Move(int CurIndex, int NewIndex) {
 
 HV_PUBLISH(TCustomComboBox) {}
 
-HV_PUBLISH(TComboBox) {
-  p.Prop("AutoComplete", &T::AutoComplete, &T::SetAutoComplete).Default(1);
-  p.Prop("AutoCloseUp", &T::AutoCloseUp, &T::SetAutoCloseUp).Default(0);
-  p.Prop("AutoDropDown", &T::AutoDropDown, &T::SetAutoDropDown).Default(0);
-  p.Prop("DropDownCount", &T::DropDownCount, &T::SetDropDownCount).Default(8);
-  p.Prop("ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(16);
-  p.Prop("MaxLength", &T::MaxLength, &T::SetMaxLength).Default(0);
-  p.Prop("Sorted", &T::Sorted, &T::SetSorted).Default(0);
-  p.Prop("Style", &T::Style, &T::SetStyle).Default(csDropDown);
-  p.Prop("Items", &T::Items, &T::SetItems);
-  p.Prop("ItemIndex", &T::ItemIndex, &T::SetItemIndex).Default(-1);
-  p.Prop("Text", &T::Text, &T::SetText);
-  p.Event("OnChange", &T::OnChange);
-  p.Event("OnCloseUp", &T::OnCloseUp);
-  p.Event("OnDrawItem", &T::OnDrawItem);
-  p.Event("OnDropDown", &T::OnDropDown);
-  p.Event("OnMeasureItem", &T::OnMeasureItem);
-  p.Event("OnSelect", &T::OnSelect);
-}
+HV_PUBLISH(TComboBox) { PublishComboBox(p); }
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
     : TWinControl(AOwner),
@@ -451,25 +456,12 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
         default: break;
       }
       return;
-    case CN_DRAWITEM: {
-      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      DrawOwnerItem(this, canvas_.get(), *dis, [&](int Index, const TRect& Rect, TOwnerDrawState State) {
-        if (OnDrawItem)
-          OnDrawItem(this, Index, Rect, State);
-        else
-          DrawItem(Index, Rect, State);
-      });
-      Message.Result = TRUE;
+    case CN_DRAWITEM:
+    case CN_MEASUREITEM:
+      OwnerDrawMessage(this, canvas_.get(), Message, itemHeight_, OnDrawItem,
+                       [this](int I, const TRect& R, TOwnerDrawState S) { DrawItem(I, R, S); },
+                       [this](int I, int& H) { MeasureItem(I, H); });
       return;
-    }
-    case CN_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      int height = itemHeight_;
-      MeasureItem(static_cast<int>(mis->itemID), height);
-      mis->itemHeight = static_cast<UINT>(std::max(height, 1));
-      Message.Result = TRUE;
-      return;
-    }
     default: break;
   }
   inherited::Dispatch(Message);
@@ -596,17 +588,7 @@ void TCustomComboBox::AddItem(const WideString& Item, TObject* AObject) { items_
 
 HV_PUBLISH(TCustomListBox) {}
 
-HV_PUBLISH(TListBox) {
-  p.Prop("IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).Default(0);
-  p.Prop("ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(16);
-  p.Prop("MultiSelect", &T::MultiSelect, &T::SetMultiSelect).Default(0);
-  p.Prop("Sorted", &T::Sorted, &T::SetSorted).Default(0);
-  p.Prop("Style", &T::Style, &T::SetStyle).Default(lbStandard);
-  p.Prop("Items", &T::Items, &T::SetItems);
-  p.Event("OnData", &T::OnData);
-  p.Event("OnDrawItem", &T::OnDrawItem);
-  p.Event("OnMeasureItem", &T::OnMeasureItem);
-}
+HV_PUBLISH(TListBox) { PublishListBox(p); }
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
     : TWinControl(AOwner),
@@ -694,25 +676,13 @@ void TCustomListBox::Dispatch(TMessage& Message) {
         return;
       }
       break;
-    case CN_DRAWITEM: {
-      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      DrawOwnerItem(this, canvas_.get(), *dis, [&](int Index, const TRect& Rect, TOwnerDrawState State) {
-        if (OnDrawItem && style_ != lbVirtual)
-          OnDrawItem(this, Index, Rect, State);
-        else
-          DrawItem(Index, Rect, State);
-      });
-      Message.Result = TRUE;
+    case CN_DRAWITEM:
+    case CN_MEASUREITEM:
+      // A virtual list box without owner drawing draws its texts itself.
+      OwnerDrawMessage(this, canvas_.get(), Message, itemHeight_, style_ == lbVirtual ? TDrawItemEvent() : OnDrawItem,
+                       [this](int I, const TRect& R, TOwnerDrawState S) { DrawItem(I, R, S); },
+                       [this](int I, int& H) { MeasureItem(I, H); });
       return;
-    }
-    case CN_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      int height = itemHeight_;
-      MeasureItem(static_cast<int>(mis->itemID), height);
-      mis->itemHeight = static_cast<UINT>(std::max(height, 1));
-      Message.Result = TRUE;
-      return;
-    }
     default: break;
   }
   inherited::Dispatch(Message);

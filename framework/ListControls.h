@@ -281,6 +281,41 @@ class TListBox : public TCustomListBox {
   explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
 };
 
+// The published properties of combo and list boxes, shared by the framework's and their kin.
+template <class T>
+void PublishComboBox(TPublisher<T>& p) {
+  p.Prop("AutoComplete", &T::AutoComplete, &T::SetAutoComplete).Default(1);
+  p.Prop("AutoCloseUp", &T::AutoCloseUp, &T::SetAutoCloseUp).Default(0);
+  p.Prop("AutoDropDown", &T::AutoDropDown, &T::SetAutoDropDown).Default(0);
+  p.Prop("DropDownCount", &T::DropDownCount, &T::SetDropDownCount).Default(8);
+  p.Prop("ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(16);
+  p.Prop("MaxLength", &T::MaxLength, &T::SetMaxLength).Default(0);
+  p.Prop("Sorted", &T::Sorted, &T::SetSorted).Default(0);
+  p.Prop("Style", &T::Style, &T::SetStyle).Default(csDropDown);
+  p.Prop("Items", &T::Items, &T::SetItems);
+  p.Prop("ItemIndex", &T::ItemIndex, &T::SetItemIndex).Default(-1);
+  p.Prop("Text", &T::Text, &T::SetText);
+  p.Event("OnChange", &T::OnChange);
+  p.Event("OnCloseUp", &T::OnCloseUp);
+  p.Event("OnDrawItem", &T::OnDrawItem);
+  p.Event("OnDropDown", &T::OnDropDown);
+  p.Event("OnMeasureItem", &T::OnMeasureItem);
+  p.Event("OnSelect", &T::OnSelect);
+}
+
+template <class T>
+void PublishListBox(TPublisher<T>& p) {
+  p.Prop("IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).Default(0);
+  p.Prop("ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(16);
+  p.Prop("MultiSelect", &T::MultiSelect, &T::SetMultiSelect).Default(0);
+  p.Prop("Sorted", &T::Sorted, &T::SetSorted).Default(0);
+  p.Prop("Style", &T::Style, &T::SetStyle).Default(lbStandard);
+  p.Prop("Items", &T::Items, &T::SetItems);
+  p.Event("OnData", &T::OnData);
+  p.Event("OnDrawItem", &T::OnDrawItem);
+  p.Event("OnMeasureItem", &T::OnMeasureItem);
+}
+
 // Draws an owner-drawn item on Canvas with the DC of the request: the canvas takes the
 // control's font and the colours of the item's state first.
 void DrawOwnerItem(TWinControl* Control, TCanvas* Canvas, const DRAWITEMSTRUCT& Item,
