@@ -7,6 +7,8 @@
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/Exceptions.h"
+#include "framework/FormFiles.h"
+#include "framework/ListControls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Mask.h"
 #include "framework/StdCtrls.h"
@@ -249,4 +251,80 @@ TEST_F(StandardControlTest, MaskEditKeepsItsMaskAndText) {
   TypeChars(edit->Handle(), L"12");
   EXPECT_EQ(edit->EditText(), L"12");
   EXPECT_EQ(edit->EditMask(), L"000;1;_");
+}
+
+// Typed into the window, the text comes back through the control and through a form file.
+TEST_F(StandardControlTest, TypedTextComesBackThroughAFormFile) {
+  struct Case {
+    TWinControl* (*make)(TForm* Form);
+    HWND (*input)(TWinControl* Control);
+  } cases[] = {
+      {[](TForm* f) -> TWinControl* { return new TEdit(f); }, [](TWinControl* c) { return c->Handle(); }},
+      {[](TForm* f) -> TWinControl* { return new TMemo(f); }, [](TWinControl* c) { return c->Handle(); }},
+      {[](TForm* f) -> TWinControl* { return new TMaskEdit(f); }, [](TWinControl* c) { return c->Handle(); }},
+      {[](TForm* f) -> TWinControl* { return new TComboBox(f); },
+       [](TWinControl* c) { return static_cast<TCustomComboBox*>(c)->EditHandle(); }},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<TForm> owner(new TForm(nullptr, CreateNew));
+    owner->SetBounds(40, 40, 300, 200);
+    owner->Show();
+    TWinControl* control = c.make(owner.get());
+    control->SetName("Typed");
+    control->SetParent(owner.get());
+    TypeChars(c.input(control), Typed);
+    EXPECT_EQ(control->Text(), Typed) << control->ClassName();
+    std::string text = WriteComponentToText(owner.get());
+    std::unique_ptr<TForm> copy(new TForm(nullptr, CreateNew));
+    ReadComponentFromText(text, copy.get());
+    auto* read = dynamic_cast<TControl*>(copy->FindComponent("Typed"));
+    ASSERT_NE(read, nullptr) << control->ClassName();
+    EXPECT_EQ(read->Text(), Typed) << control->ClassName();
+  }
+}
+
+TEST_F(StandardControlTest, ChosenComboItemBecomesTheTextAndASelect) {
+  auto* combo = Make<TComboBox>();
+  combo->Items()->Add(L"\x03B1");
+  combo->Items()->Add(Typed);
+  int selects = 0, clicks = 0;
+  TFn<void(TObject*)> onSelect([&](TObject*) { ++selects; });
+  TFn<void(TObject*)> onClick([&](TObject*) { ++clicks; });
+  combo->OnSelect = onSelect.Event();
+  combo->OnClick = onClick.Event();
+  SendMessageW(combo->Handle(), CB_SETCURSEL, 1, 0);
+  SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo->Handle()), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo->Handle()));
+  EXPECT_EQ(combo->Text(), Typed);
+  EXPECT_EQ(selects, 1);
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(StandardControlTest, BevelLinesAreShadowThenHighlight) {
+  auto* bevel = Make<TBevel>(0, 0);
+  bevel->SetBounds(0, 0, 40, 10);
+  TBitmap bitmap;
+  bitmap.SetSize(300, 200);
+  struct Case {
+    TBevelShape shape;
+    TBevelStyle style;
+    TPoint first, second;
+  } cases[] = {
+      {bsTopLine, bsLowered, {5, 0}, {5, 1}},
+      {bsBottomLine, bsLowered, {5, 8}, {5, 9}},
+      {bsLeftLine, bsRaised, {0, 5}, {1, 5}},
+      {bsRightLine, bsLowered, {38, 5}, {39, 5}},
+  };
+  for (const Case& c : cases) {
+    bevel->SetShape(c.shape);
+    bevel->SetStyle(c.style);
+    form->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
+    TPoint origin = form->ScreenToClient(bevel->ClientToScreen({0, 0}));
+    TColor shadow = static_cast<TColor>(ColorToRGB(clBtnShadow));
+    TColor highlight = static_cast<TColor>(ColorToRGB(clBtnHighlight));
+    TColor first = bitmap.Canvas()->Pixels(origin.X + c.first.X, origin.Y + c.first.Y);
+    TColor second = bitmap.Canvas()->Pixels(origin.X + c.second.X, origin.Y + c.second.Y);
+    EXPECT_EQ(first, c.style == bsLowered ? shadow : highlight) << c.shape;
+    EXPECT_EQ(second, c.style == bsLowered ? highlight : shadow) << c.shape;
+  }
 }
