@@ -216,10 +216,10 @@ bool TFontDialog::Execute() {
   static const DWORD flags[] = {CF_ANSIONLY,       CF_TTONLY,        CF_EFFECTS,      CF_FIXEDPITCHONLY,
                                 CF_FORCEFONTEXIST, CF_NOFACESEL,     CF_NOOEMFONTS,   CF_NOSIMULATIONS,
                                 CF_NOSIZESEL,      CF_NOSTYLESEL,    CF_NOVECTORFONTS, CF_SHOWHELP,
-                                CF_WYSIWYG,        CF_LIMITSIZE,     CF_SCALABLEONLY};
+                                // What-you-see fonts need a printer's DC, which the dialog is not given.
+                                0,                 CF_LIMITSIZE,     CF_SCALABLEONLY};
   for (int i = 0; i <= EnumHigh<TFontDialogOption>(); ++i)
     if (options_.Contains(static_cast<TFontDialogOption>(i))) cf.Flags |= flags[i];
-  if (options_.Contains(fdWysiwyg)) cf.Flags &= ~static_cast<DWORD>(CF_WYSIWYG);
   cf.nSizeMin = minFontSize_;
   cf.nSizeMax = maxFontSize_;
   cf.lpfnHook = &DialogHook<CHOOSEFONTW>;
