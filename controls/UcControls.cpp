@@ -43,15 +43,9 @@ bool UcControl_IsHintStored(TControl* Control) {
   return !Control->ActionLink() || !Control->ActionLink()->IsHintLinked();
 }
 
-WideString WideShortHint(const WideString& Hint) {
-  size_t bar = Hint.find(L'|');
-  return bar == WideString::npos ? Hint : Hint.substr(0, bar);
-}
+WideString WideShortHint(const WideString& Hint) { return GetShortHint(Hint); }
 
-WideString WideLongHint(const WideString& Hint) {
-  size_t bar = Hint.find(L'|');
-  return bar == WideString::npos ? Hint : Hint.substr(bar + 1);
-}
+WideString WideLongHint(const WideString& Hint) { return GetLongHint(Hint); }
 
 WideString WideControlHint(TControl* Control) {
   for (TControl* c = Control; c; c = c->Parent()) {

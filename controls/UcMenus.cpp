@@ -36,13 +36,14 @@ WideString StripMenuHotKeys(const WideString& Caption) {
 }
 
 WideString StripMenuHotKeys(const WideString& Caption, bool FarEast) {
+  if (!FarEast) return StripHotkey(Caption);
   WideString result;
   for (size_t i = 0; i < Caption.size(); ++i) {
     if (Caption[i] != L'&') {
       result += Caption[i];
       continue;
     }
-    if (FarEast && !result.empty() && result.back() == L'(' && i + 2 < Caption.size() && Caption[i + 2] == L')') {
+    if (!result.empty() && result.back() == L'(' && i + 2 < Caption.size() && Caption[i + 2] == L')') {
       // "(&F)": the opening parenthesis is already out; the hot key and ")" follow it.
       result.pop_back();
       i += 2;

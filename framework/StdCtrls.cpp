@@ -5,6 +5,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
 
 namespace {
 
@@ -12,24 +13,11 @@ LRESULT Send(TWinControl* c, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0) {
   return SendMessageW(c->Handle(), Msg, WParam, LParam);
 }
 
-// The key a caption marks with "&" (upper case), or 0.
-wchar_t AccelOf(const WideString& Text) {
-  for (size_t i = 0; i + 1 < Text.size(); ++i) {
-    if (Text[i] != L'&') continue;
-    if (Text[i + 1] == L'&') {
-      ++i;
-      continue;
-    }
-    return static_cast<wchar_t>(reinterpret_cast<uintptr_t>(CharUpperW(reinterpret_cast<LPWSTR>(Text[i + 1]))));
-  }
-  return 0;
-}
-
 bool IsAccelMessage(const TMessage& Message, const WideString& Caption) {
-  wchar_t key = AccelOf(Caption);
+  wchar_t key = GetHotkey(Caption);
   if (!key) return false;
-  auto typed = static_cast<wchar_t>(
-      reinterpret_cast<uintptr_t>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<uintptr_t>(Message.WParam & 0xFFFF)))));
+  wchar_t typed = static_cast<wchar_t>(Message.WParam & 0xFFFF);
+  CharUpperBuffW(&typed, 1);
   return typed == key;
 }
 
