@@ -52,6 +52,5 @@ HV_ENUM(TTxtStateFlag, sfCaretChanged, sfScrollbarChanged, sfLinesChanging, sfIg
         sfDblClicked, sfPossibleGutterClick, sfWaitForDragging, sfGutterDragging)
 using TTxtStateFlags = TSet<TTxtStateFlag>;
 
-
 // The answer to a prompted replacement.
 HV_ENUM(TTxtReplaceAction, raCancel, raSkip, raReplace, raReplaceAll)

@@ -124,8 +124,6 @@ void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
   }
 }
 
-void TSpeedButton::Click() { inherited::Click(); }
-
 void TSpeedButton::CMMouseEnter(TMessage& Message) {
   inherited::CMMouseEnter(Message);
   mouseInControl_ = true;

@@ -39,7 +39,6 @@ class TSpeedButton : public TGraphicControl {
   // The state the button is painted in.
   TButtonState State() const { return state_; }
   bool MouseInControl() const { return mouseInControl_; }
-  void Click() override;
 
  protected:
   void Paint() override;

@@ -55,7 +55,6 @@ class TWindowItemStrings : public TStringsW {
   LRESULT Send(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0) const;
   TWinControl* Control() const { return control_; }
   TStringListW* Waiting() const { return waiting_; }
-  const TItemMessages& Messages() const { return msg_; }
 
  private:
   TWinControl* control_;
@@ -163,7 +162,6 @@ class TCustomComboBox : public TWinControl {
   virtual void ChildMessage(HWND Child, WNDPROC Previous, TMessage& Message);
   // A character typed in the edit child that the key events left: true when consumed.
   virtual bool EditCharacter(TMessage& Message) { (void)Message; return false; }
-  TStringListW* WaitingItems() const { return waiting_.get(); }
 
  private:
   static LRESULT CALLBACK ChildProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -255,8 +253,8 @@ class TCustomListBox : public TWinControl {
   virtual void ItemInserted(int Index) { (void)Index; }
   virtual void ItemDeleted(int Index) { (void)Index; }
   virtual void ItemsCleared() {}
+  // True while the item list moves an item (a delete and an insert that are one move).
   bool Moving() const { return moving_; }
-  TStringListW* WaitingItems() const { return waiting_.get(); }
 
  private:
   void AnswerVirtualText(TMessage& Message);
