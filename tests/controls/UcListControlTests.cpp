@@ -256,3 +256,21 @@ TEST_F(UcListControlTest, SelectionCopiesIntoAnyListControl) {
   EXPECT_EQ(check->Items()->Strings(0), Beta);
   EXPECT_EQ(check->Items()->Strings(1), Alpha);
 }
+
+TEST_F(UcListControlTest, TypingOpensTheListAndAWholeItemClosesIt) {
+  auto* combo = NewCombo(csDropDown);
+  combo->SetAutoDropDown(true);
+  combo->SetAutoCloseUp(true);
+  HWND edit = combo->EditHandle();
+  TypeChars(edit, L"\x03B2");
+  EXPECT_TRUE(combo->DroppedDown());
+  EXPECT_EQ(combo->Text(), L"\x03B2" + Beta.substr(1));
+  TypeChars(edit, L"\t");  // Tab closes the list and is not consumed
+  EXPECT_FALSE(combo->DroppedDown());
+  combo->SetText(L"");
+  TypeChars(edit, L"\x03B1\x03BB\x03C6");
+  EXPECT_TRUE(combo->DroppedDown());
+  TypeChars(edit, L"\x03B1");  // the whole of Αλφα
+  EXPECT_FALSE(combo->DroppedDown());
+  EXPECT_EQ(combo->ItemIndex(), 2);
+}
