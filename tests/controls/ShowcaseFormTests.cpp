@@ -105,7 +105,7 @@ TEST(ShowcaseFormTest, DamagedFormFilesEndInAClearError) {
   const std::string original = WriteComponentToText(form.get());
   form.reset();
   std::mt19937 random(4105);
-  const char pieces[] = "=()'<>{}[]#$-+0123456789abcEND \n";
+  const char tokens[] = "=()'<>{}[]#$-+0123456789abcEND \n";
   int failures = 0;
   for (int round = 0; round < 3000; ++round) {
     std::string text = original;
@@ -113,9 +113,9 @@ TEST(ShowcaseFormTest, DamagedFormFilesEndInAClearError) {
     for (int e = 0; e < edits; ++e) {
       size_t at = random() % text.size();
       switch (random() % 4) {
-        case 0: text[at] = pieces[random() % (sizeof pieces - 1)]; break;
+        case 0: text[at] = tokens[random() % (sizeof tokens - 1)]; break;
         case 1: text.erase(at, 1 + random() % 12); break;
-        case 2: text.insert(at, 1, pieces[random() % (sizeof pieces - 1)]); break;
+        case 2: text.insert(at, 1, tokens[random() % (sizeof tokens - 1)]); break;
         default: text.resize(at); break;
       }
       if (text.empty()) text = "x";
