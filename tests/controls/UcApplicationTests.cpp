@@ -42,3 +42,12 @@ TEST(UcApplicationTest, LeavingAHookRemovedElsewhereRaisesNothing) {
   Application->UnhookMainWindow(TWindowHook(app, &TUcApplication::MainWindowHook));
   EXPECT_NO_THROW(delete app);
 }
+
+// Through the program's own message loop, as typed keys arrive.
+TEST_F(UcApplicationHintTest, CharactersThroughTheMessageLoopArriveWhole) {
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  for (wchar_t c : WideString(L"\x0416A\x03A9\x4E2D")) PostMessageW(edit->Handle(), WM_CHAR, c, 1);
+  Pump();
+  EXPECT_EQ(edit->Text(), L"\x0416A\x03A9\x4E2D");
+}
