@@ -321,7 +321,8 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
   SetTabStop(true);
   SetParentColor(false);
   SetColor(clWindow);
-  SetControlStyle(TControlStyle{csCaptureMouse, csSetCaption, csDoubleClicks, csFixedHeight});
+  // No csCaptureMouse: the system's combo box captures the mouse for its list itself.
+  SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks, csFixedHeight});
 }
 
 TCustomComboBox::~TCustomComboBox() {
