@@ -166,13 +166,7 @@ void TChunkIHDR::PrepareImageData() {
   info_.header.biCompression = BI_RGB;
   if (hasPalette_) info_.header.biClrUsed = 1u << bitCount;
   std::memset(info_.colors, 0, sizeof info_.colors);
-  if (ColorType == 0 || ColorType == 4) {
-    int levels = 1 << bitCount;
-    for (int i = 0; i < levels; ++i) {
-      uint8_t v = Owner()->GammaTable[i * 255 / (levels - 1)];
-      info_.colors[i] = RGBQUAD{v, v, v, 0};
-    }
-  }
+  BuildGreyPalette();
   try {
     if (withAlpha) alpha_.assign(static_cast<size_t>(Width) * Height, 0);
   } catch (const std::bad_alloc&) {
@@ -189,6 +183,15 @@ void TChunkIHDR::PrepareImageData() {
   bits_ = static_cast<uint8_t*>(bits);
   std::memset(bits_, 0, rowBytes * Height);
   Owner()->FreePalette();
+}
+
+void TChunkIHDR::BuildGreyPalette() {
+  if (ColorType != 0 && ColorType != 4) return;
+  int levels = 1 << BitCount();
+  for (int i = 0; i < levels; ++i) {
+    uint8_t v = Owner()->GammaTable[i * 255 / (levels - 1)];
+    info_.colors[i] = RGBQUAD{v, v, v, 0};
+  }
 }
 
 void TChunkIHDR::ApplyPalette() {
@@ -271,7 +274,12 @@ void TChunkgAMA::SetGamma(uint32_t value) {
 bool TChunkgAMA::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t Size) {
   TChunk::LoadFromStream(Stream, ChunkName, Size);
   // A malformed value is ignored: taken as gamma 0.00001 it would blacken the whole image.
-  if (Size == 4 && Gamma() != 0) Owner()->InitializeGamma(Gamma());
+  if (Size != 4 || Gamma() == 0) return true;
+  Owner()->InitializeGamma(Gamma());
+  // The grey levels were made with the tables of before.
+  TChunkIHDR* header = Owner()->Header();
+  header->BuildGreyPalette();
+  header->ApplyPalette();
   return true;
 }
 

@@ -96,6 +96,8 @@ class TChunkIHDR : public TChunk {
   uint8_t* ImageData() const { return bits_; }
   uint8_t* ImageAlpha() { return alpha_.empty() ? nullptr : alpha_.data(); }
   void CreateAlpha();  // an alpha plane of 255 where there is none
+  // The grey levels of grey images, through the owner's gamma table.
+  void BuildGreyPalette();
   // Hands the palette entries over to the DIB after they were changed.
   void ApplyPalette();
   bool HasPalette() const { return hasPalette_; }
