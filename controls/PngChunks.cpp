@@ -36,7 +36,7 @@ uint32_t UpdateCrc(uint32_t crc, const uint8_t* bytes, size_t length) {
 
 // ---- TChunk ----
 
-TChunk::TChunk(TPngGraphic* Owner) : owner_(Owner) { SetName(ClassChunkName()); }
+TChunk::TChunk(TPngGraphic* Owner) : owner_(Owner) {}
 
 void TChunk::SetName(const char* value) {
   std::memset(name_, 0, sizeof name_);

@@ -47,7 +47,11 @@ const TChunkClass chunkClasses[] = {
 
 std::unique_ptr<TChunk> CreateChunk(TPngGraphic* owner, const char* name) {
   for (const TChunkClass& c : chunkClasses)
-    if (std::memcmp(c.name, name, 4) == 0) return c.make(owner);
+    if (std::memcmp(c.name, name, 4) == 0) {
+      auto chunk = c.make(owner);
+      chunk->SetName(c.name);
+      return chunk;
+    }
   auto chunk = std::make_unique<TChunk>(owner);
   chunk->SetName(name);
   return chunk;
@@ -55,7 +59,7 @@ std::unique_ptr<TChunk> CreateChunk(TPngGraphic* owner, const char* name) {
 
 std::unique_ptr<TChunk> CreateChunk(TPngGraphic* owner, const TClassInfo& cls) {
   for (const TChunkClass& c : chunkClasses)
-    if (&c.info() == &cls) return c.make(owner);
+    if (&c.info() == &cls) return CreateChunk(owner, c.name);
   return std::make_unique<TChunk>(owner);
 }
 
