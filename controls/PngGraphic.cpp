@@ -84,6 +84,11 @@ TChunk* TPNGList::Insert(int index, std::unique_ptr<TChunk> chunk) {
   return items_.insert(items_.begin() + index, std::move(chunk))->get();
 }
 
+void TPNGList::Remove(TChunk* chunk) {
+  int index = IndexOf(chunk);
+  if (index >= 0) items_.erase(items_.begin() + index);
+}
+
 int TPNGList::IndexOf(const TChunk* chunk) const {
   for (int i = 0; i < Count(); ++i)
     if (Item(i) == chunk) return i;

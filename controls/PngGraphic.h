@@ -233,6 +233,8 @@ class TPNGList : public TPNGPointerList {
   void Clear() { items_.clear(); }
   TChunk* Add(std::unique_ptr<TChunk> chunk);
   TChunk* Insert(int index, std::unique_ptr<TChunk> chunk);
+  // Frees the chunk.
+  void Remove(TChunk* chunk);
   // The first chunk of that class, or null.
   template <class C>
   C* ItemFromClass() const {
