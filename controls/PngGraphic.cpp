@@ -266,12 +266,12 @@ void TPngGraphic::CreateBlank(int ColorType, int BitDepth, int AWidth, int AHeig
   header->PrepareImageData();
   chunks_->Add(std::move(header));
   if (ColorType == 3) {
-    auto plte = std::make_unique<TChunkPLTE>(this);
-    plte->SetCount(1 << Header()->BitCount());
+    std::unique_ptr<TChunk> plte = CreateChunk(this, "PLTE");
+    static_cast<TChunkPLTE*>(plte.get())->SetCount(1 << Header()->BitCount());
     chunks_->Add(std::move(plte));
   }
-  chunks_->Add(std::make_unique<TChunkIDAT>(this));
-  chunks_->Add(std::make_unique<TChunkIEND>(this));
+  chunks_->Add(CreateChunk(this, "IDAT"));
+  chunks_->Add(CreateChunk(this, "IEND"));
 }
 
 void TPngGraphic::CreateAlpha() {
