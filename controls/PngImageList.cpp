@@ -23,8 +23,10 @@ HV_PUBLISH(TPngImageList) {
 
 // ---- items ----
 
-TPngImageCollectionItem::TPngImageCollectionItem(TCollection* Collection)
-    : TCollectionItem(Collection), png_(std::make_unique<TPngGraphic>()) {
+TPngImageItemData::TPngImageItemData() : png_(std::make_unique<TPngGraphic>()) {}
+TPngImageItemData::~TPngImageItemData() = default;
+
+TPngImageCollectionItem::TPngImageCollectionItem(TCollection* Collection) : TCollectionItem(Collection) {
   name_ = "PngImage" + std::to_string(Index());
 }
 
@@ -148,7 +150,9 @@ HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
   const int w = Width(), h = Height();
   const bool blank = !Png || Png->Empty();
   if (ComCtlVersionSource() >= ComCtlVersion6) {
-    // A 32-bit image with its own alpha and an empty mask.
+    // A 32-bit image with its own alpha. The mask is set where alpha is 0: the system draws
+    // through the mask when no pixel has any alpha (a blank or wholly clear image), which
+    // would otherwise come out black.
     BITMAPV4HEADER v4{};
     v4.bV4Size = sizeof v4;
     v4.bV4Width = w;
@@ -163,16 +167,20 @@ HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
     void* bits = nullptr;
     TWindowDC screen;
     TBitmapHandle color(CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&v4), DIB_RGB_COLORS, &bits, nullptr, 0));
-    TBitmapHandle mask(CreateBitmap(w, h, 1, 1, nullptr));
-    if (!color || !mask || !bits) return nullptr;
+    if (!color || !bits) return nullptr;
     auto* pixels = static_cast<uint32_t*>(bits);
     std::memset(pixels, 0, static_cast<size_t>(w) * h * 4);
+    const int maskStride = (w + 15) / 16 * 2;
+    std::vector<uint8_t> maskBits(static_cast<size_t>(maskStride) * h, 0xFF);
     if (!blank)
       for (int y = 0; y < std::min(h, Png->Height()); ++y)
         for (int x = 0; x < std::min(w, Png->Width()); ++x) {
           TPngPixel p = PngPixel(Png, x, y);
           pixels[y * w + x] = uint32_t(p.A) << 24 | uint32_t(p.R) << 16 | uint32_t(p.G) << 8 | p.B;
+          if (p.A != 0) maskBits[static_cast<size_t>(y) * maskStride + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
         }
+    TBitmapHandle mask(CreateBitmap(w, h, 1, 1, maskBits.data()));
+    if (!mask) return nullptr;
     ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
     return CreateIconIndirect(&info);
   }

@@ -8,7 +8,17 @@
 
 class TPngImageList;
 
-class TPngImageCollectionItem : public TCollectionItem {
+// The data of an item, made before the item joins its collection (whose change notice makes
+// the native list read every item's image).
+struct TPngImageItemData {
+  TPngImageItemData();
+  ~TPngImageItemData();
+  std::unique_ptr<TPngGraphic> png_;
+  AnsiString name_;
+  TColor background_ = clBtnFace;
+};
+
+class TPngImageCollectionItem : private TPngImageItemData, public TCollectionItem {
   HV_CLASS(TPngImageCollectionItem, TCollectionItem)
  public:
   explicit TPngImageCollectionItem(TCollection* Collection);
@@ -22,11 +32,6 @@ class TPngImageCollectionItem : public TCollectionItem {
   void SetName(const AnsiString& value) { name_ = value; }
   TColor Background() const { return background_; }
   void SetBackground(TColor value);
-
- private:
-  std::unique_ptr<TPngGraphic> png_;
-  AnsiString name_;
-  TColor background_ = clBtnFace;
 };
 
 class TPngImageCollectionItems : public TCollection {
