@@ -91,6 +91,7 @@ void TChunkIHDR::FreeImageData() {
   dc_ = nullptr;
   dib_ = nullptr;
   bits_ = nullptr;
+  block_.reset();
   alpha_.clear();
   alpha_.shrink_to_fit();
 }
@@ -172,17 +173,38 @@ void TChunkIHDR::PrepareImageData() {
   } catch (const std::bad_alloc&) {
     throw EPNGOutMemory(png_io::msgOutMemory);
   }
-  dc_ = CreateCompatibleDC(nullptr);
-  void* bits = nullptr;
-  if (dc_) dib_ = CreateDIBSection(dc_, BitmapInfo(), DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dc_ || !dib_ || !bits) {
+  // calloc: large blocks come as fresh zeroed pages, without a pass over them.
+  block_.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(rowBytes * Height), 1)));
+  if (!block_) {
     FreeImageData();
     throw EPNGOutMemory(png_io::msgOutMemory);
   }
+  bits_ = block_.get();
+  Owner()->FreePalette();
+}
+
+HDC TChunkIHDR::ImageDC() {
+  if (dc_ || !bits_) return dc_;
+  HDC dc = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  HBITMAP dib = dc ? CreateDIBSection(dc, BitmapInfo(), DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+  if (!dc || !dib || !bits) {
+    if (dib) DeleteObject(dib);
+    if (dc) DeleteDC(dc);
+    throw EPNGOutMemory(png_io::msgOutMemory);
+  }
+  std::memcpy(bits, bits_, static_cast<size_t>(bytesPerRow_) * Height);
+  dc_ = dc;
+  dib_ = dib;
   oldBitmap_ = SelectObject(dc_, dib_);
   bits_ = static_cast<uint8_t*>(bits);
-  std::memset(bits_, 0, rowBytes * Height);
-  Owner()->FreePalette();
+  block_.reset();
+  return dc_;
+}
+
+HBITMAP TChunkIHDR::ImageHandle() {
+  ImageDC();
+  return dib_;
 }
 
 void TChunkIHDR::BuildGreyPalette() {

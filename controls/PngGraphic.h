@@ -2,6 +2,7 @@
 // (bottom-up rows, palette for grey and palette images) with a separate alpha plane.
 #pragma once
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 #include "framework/Graphics.h"
@@ -87,8 +88,11 @@ class TChunkIHDR : public TChunk {
   // Builds a zeroed DIB (and alpha plane) for the header's values; EPNGOutMemory when it
   // cannot be had.
   void PrepareImageData();
-  HBITMAP ImageHandle() const { return dib_; }
-  HDC ImageDC() const { return dc_; }
+  // The DIB section and a memory DC holding it, made on first use (the pixels then move into
+  // the section; rows fetched before are no longer valid). EPNGOutMemory when they cannot be
+  // had.
+  HBITMAP ImageHandle();
+  HDC ImageDC();
   BITMAPINFO* BitmapInfo() { return reinterpret_cast<BITMAPINFO*>(&info_); }
   RGBQUAD* PaletteEntries() { return info_.colors; }
   int BitCount() const { return info_.header.biBitCount; }
@@ -115,6 +119,12 @@ class TChunkIHDR : public TChunk {
   HDC dc_ = nullptr;
   HGDIOBJ oldBitmap_ = nullptr;
   uint8_t* bits_ = nullptr;
+  // The pixels until a section is made: most images are only drawn through StretchDIBits,
+  // and a section with its DC costs more than decoding a small icon.
+  struct TFreeBlock {
+    void operator()(uint8_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<uint8_t, TFreeBlock> block_;
   std::vector<uint8_t> alpha_;
   bool hasPalette_ = false;
   int bytesPerRow_ = 0;

@@ -131,8 +131,8 @@ inline void PutSample(uint8_t* row, uint32_t i, int depth, int value) {
 }
 
 // Puts one decoded row (pixels x0, x0 + dx, ...) into the DIB and alpha plane.
-void StoreRow(TChunkIHDR& h, const uint8_t* gamma, const uint8_t* src, uint32_t y, uint32_t x0, uint32_t dx,
-              uint32_t pixels) {
+void StoreRow(TChunkIHDR& h, const uint8_t* gamma, bool identity, const uint8_t* src, uint32_t y, uint32_t x0,
+              uint32_t dx, uint32_t pixels) {
   uint8_t* dib = h.ImageRow(static_cast<int>(y));
   uint8_t* alpha = h.AlphaRow(static_cast<int>(y));
   const int depth = h.BitDepth;
@@ -143,6 +143,23 @@ void StoreRow(TChunkIHDR& h, const uint8_t* gamma, const uint8_t* src, uint32_t 
       const size_t step = (withAlpha ? 4 : 3) * (depth / 8);
       const size_t sampleStep = depth / 8;
       uint8_t* out = dib + x0 * 3;
+      if (identity && depth == 8 && dx == 1) {  // the common case, without table look-ups
+        if (withAlpha) {
+          for (uint32_t i = 0; i < pixels; ++i, src += 4, out += 3) {
+            out[0] = src[2];
+            out[1] = src[1];
+            out[2] = src[0];
+            alpha[i] = src[3];
+          }
+        } else {
+          for (uint32_t i = 0; i < pixels; ++i, src += 3, out += 3) {
+            out[0] = src[2];
+            out[1] = src[1];
+            out[2] = src[0];
+          }
+        }
+        break;
+      }
       for (uint32_t i = 0; i < pixels; ++i, src += step, out += dx * 3) {
         out[0] = gamma[src[2 * sampleStep]];
         out[1] = gamma[src[sampleStep]];
@@ -370,6 +387,8 @@ bool TChunkIDAT::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t
   SetName(ChunkName);
   TChunkIHDR& h = *Owner()->Header();
   const uint8_t* gamma = Owner()->GammaTable;
+  bool identity = true;
+  for (int i = 0; i < 256; ++i) identity = identity && gamma[i] == i;
   TIdatReader reader(Stream, Size);
   const size_t bpp = static_cast<size_t>(FilterBytesPerPixel(h));
   const size_t maxRow = RowBytes(h, h.Width);
@@ -388,7 +407,7 @@ bool TChunkIDAT::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t
     for (uint32_t r = 0; r < ph; ++r) {
       reader.Fill(cur, n + 1);
       Unfilter(cur[0], cur + 1, prev + 1, n, bpp);
-      StoreRow(h, gamma, cur + 1, pass.rowStart + r * pass.rowStep, pass.colStart, pass.colStep, pw);
+      StoreRow(h, gamma, identity, cur + 1, pass.rowStart + r * pass.rowStep, pass.colStart, pass.colStep, pw);
       std::swap(cur, prev);
     }
   }
