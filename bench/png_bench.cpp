@@ -100,9 +100,14 @@ void Measure(const TCase& c) {
   double decode = Median(
       kRuns, [&] { for (auto& s : streams) s->SetPosition(0); },
       [&] { for (size_t i = 0; i < images.size(); ++i) images[i]->LoadFromStream(streams[i].get()); });
-  std::vector<std::string> inflated(c.files.size());
-  double inflateFloor = Median(
-      kRuns, [] {}, [&] { for (size_t i = 0; i < data.size(); ++i) inflated[i] = Inflate(data[i], raw[i].size()); });
+  std::vector<std::string> inflated = raw;  // the output buffers, made before the timing
+  double inflateFloor = Median(kRuns, [] {}, [&] {
+    for (size_t i = 0; i < data.size(); ++i) {
+      uLongf size = static_cast<uLongf>(inflated[i].size());
+      uncompress(reinterpret_cast<Bytef*>(inflated[i].data()), &size, reinterpret_cast<const Bytef*>(data[i].data()),
+                 static_cast<uLong>(data[i].size()));
+    }
+  });
 
   TMemoryStream out;
   double encode = Median(

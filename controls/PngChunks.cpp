@@ -92,8 +92,7 @@ void TChunkIHDR::FreeImageData() {
   dib_ = nullptr;
   bits_ = nullptr;
   block_.reset();
-  alpha_.clear();
-  alpha_.shrink_to_fit();
+  alpha_.reset();
 }
 
 namespace {
@@ -168,10 +167,9 @@ void TChunkIHDR::PrepareImageData() {
   if (hasPalette_) info_.header.biClrUsed = 1u << bitCount;
   std::memset(info_.colors, 0, sizeof info_.colors);
   BuildGreyPalette();
-  try {
-    if (withAlpha) alpha_.assign(static_cast<size_t>(Width) * Height, 0);
-  } catch (const std::bad_alloc&) {
-    throw EPNGOutMemory(png_io::msgOutMemory);
+  if (withAlpha) {
+    alpha_.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(Width) * Height, 1)));
+    if (!alpha_) throw EPNGOutMemory(png_io::msgOutMemory);
   }
   // calloc: large blocks come as fresh zeroed pages, without a pass over them.
   block_.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(rowBytes * Height), 1)));
@@ -222,7 +220,10 @@ void TChunkIHDR::ApplyPalette() {
 }
 
 void TChunkIHDR::CreateAlpha() {
-  if (alpha_.empty()) alpha_.assign(static_cast<size_t>(Width) * Height, 255);
+  if (alpha_) return;
+  alpha_.reset(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(Width) * Height)));
+  if (!alpha_) throw EPNGOutMemory(png_io::msgOutMemory);
+  std::memset(alpha_.get(), 255, static_cast<size_t>(Width) * Height);
 }
 
 void TChunkIHDR::Assign(TChunk* Source) {
@@ -238,7 +239,12 @@ void TChunkIHDR::Assign(TChunk* Source) {
   InterlaceMethod = source->InterlaceMethod;
   PrepareImageData();
   if (source->bits_) std::memcpy(bits_, source->bits_, static_cast<size_t>(bytesPerRow_) * Height);
-  alpha_ = source->alpha_;
+  if (source->alpha_) {
+    CreateAlpha();
+    std::memcpy(alpha_.get(), source->alpha_.get(), static_cast<size_t>(Width) * Height);
+  } else {
+    alpha_.reset();
+  }
   std::memcpy(info_.colors, source->info_.colors, sizeof info_.colors);
   ApplyPalette();
 }

@@ -54,6 +54,21 @@ void AssignWithAlpha(TPngGraphic* png, TBitmap* bitmap, const std::vector<uint8_
 
 }  // namespace
 
+BITMAPV4HEADER AlphaBitmapHeader(int Width, int Height) {
+  BITMAPV4HEADER v4{};
+  v4.bV4Size = sizeof v4;
+  v4.bV4Width = Width;
+  v4.bV4Height = -Height;
+  v4.bV4Planes = 1;
+  v4.bV4BitCount = 32;
+  v4.bV4V4Compression = BI_BITFIELDS;
+  v4.bV4RedMask = 0xFF0000;
+  v4.bV4GreenMask = 0xFF00;
+  v4.bV4BlueMask = 0xFF;
+  v4.bV4AlphaMask = 0xFF000000;
+  return v4;
+}
+
 bool IconAlphaSupported() {
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
@@ -205,17 +220,7 @@ void GraphicToPng(TGraphic* Graphic, TPngGraphic* Png) {
     BITMAP bm{};
     if (color && GetObjectW(color.Get(), sizeof bm, &bm) && bm.bmBitsPixel == 32 && IconAlphaSupported()) {
       // The icon's own alpha, read through a header with bit masks.
-      BITMAPV4HEADER v4{};
-      v4.bV4Size = sizeof v4;
-      v4.bV4Width = w;
-      v4.bV4Height = -h;
-      v4.bV4Planes = 1;
-      v4.bV4BitCount = 32;
-      v4.bV4V4Compression = BI_BITFIELDS;
-      v4.bV4RedMask = 0xFF0000;
-      v4.bV4GreenMask = 0xFF00;
-      v4.bV4BlueMask = 0xFF;
-      v4.bV4AlphaMask = 0xFF000000;
+      BITMAPV4HEADER v4 = AlphaBitmapHeader(w, h);
       std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
       TWindowDC screen;
       GetDIBits(screen.Get(), color.Get(), 0, static_cast<UINT>(h), pixels.data(), reinterpret_cast<BITMAPINFO*>(&v4),

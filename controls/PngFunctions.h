@@ -30,5 +30,9 @@ void BitmapColorKeyToPng(TBitmap* Image, TColor MaskColor, TPngGraphic* Png);
 // another list, the entry with its mask as alpha.
 void ImageListEntryToPng(TPngGraphic* Png, TCustomImageList* ImageList, int Index);
 
+// The header of a top-down 32-bit image whose fourth byte is alpha (bit masks for the colours
+// and the alpha), as icons with their own alpha are read and made.
+BITMAPV4HEADER AlphaBitmapHeader(int Width, int Height);
+
 // Whether the system keeps an icon's own alpha (Windows XP and later: NT platform, 5.1 on).
 bool IconAlphaSupported();

@@ -98,7 +98,7 @@ class TChunkIHDR : public TChunk {
   int BitCount() const { return info_.header.biBitCount; }
   int BytesPerRow() const { return bytesPerRow_; }
   uint8_t* ImageData() const { return bits_; }
-  uint8_t* ImageAlpha() { return alpha_.empty() ? nullptr : alpha_.data(); }
+  uint8_t* ImageAlpha() { return alpha_.get(); }
   void CreateAlpha();  // an alpha plane of 255 where there is none
   // The grey levels of grey images, through the owner's gamma table.
   void BuildGreyPalette();
@@ -107,7 +107,7 @@ class TChunkIHDR : public TChunk {
   bool HasPalette() const { return hasPalette_; }
   // The DIB row of image row `row` (0 at the top) and its alpha row (null without alpha).
   uint8_t* ImageRow(int row) const { return bits_ + static_cast<size_t>(Height - 1 - row) * bytesPerRow_; }
-  uint8_t* AlphaRow(int row) { return alpha_.empty() ? nullptr : alpha_.data() + static_cast<size_t>(row) * Width; }
+  uint8_t* AlphaRow(int row) { return alpha_ ? alpha_.get() + static_cast<size_t>(row) * Width : nullptr; }
 
  private:
   void FreeImageData();
@@ -125,7 +125,7 @@ class TChunkIHDR : public TChunk {
     void operator()(uint8_t* p) const { std::free(p); }
   };
   std::unique_ptr<uint8_t, TFreeBlock> block_;
-  std::vector<uint8_t> alpha_;
+  std::unique_ptr<uint8_t, TFreeBlock> alpha_;  // width x height, top row first
   bool hasPalette_ = false;
   int bytesPerRow_ = 0;
 };

@@ -153,17 +153,7 @@ HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
     // A 32-bit image with its own alpha. The mask is set where alpha is 0: the system draws
     // through the mask when no pixel has any alpha (a blank or wholly clear image), which
     // would otherwise come out black.
-    BITMAPV4HEADER v4{};
-    v4.bV4Size = sizeof v4;
-    v4.bV4Width = w;
-    v4.bV4Height = -h;
-    v4.bV4Planes = 1;
-    v4.bV4BitCount = 32;
-    v4.bV4V4Compression = BI_BITFIELDS;
-    v4.bV4RedMask = 0xFF0000;
-    v4.bV4GreenMask = 0xFF00;
-    v4.bV4BlueMask = 0xFF;
-    v4.bV4AlphaMask = 0xFF000000;
+    BITMAPV4HEADER v4 = AlphaBitmapHeader(w, h);
     void* bits = nullptr;
     TWindowDC screen;
     TBitmapHandle color(CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&v4), DIB_RGB_COLORS, &bits, nullptr, 0));
