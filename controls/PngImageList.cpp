@@ -93,11 +93,26 @@ auto TPngImageList::Locked(F change) {
   return change();
 }
 
+void TPngImageList::Assign(TPersistent* Source) {
+  auto* source = dynamic_cast<TCustomImageList*>(Source);
+  if (!source || source == this) {
+    TImageList::Assign(Source);
+    return;
+  }
+  WithinUpdate(*this, [&] {
+    Locked([&] { images_->Clear(); });
+    TImageList::Assign(Source);  // the settings, and the images through AddImages
+    if (auto* png = dynamic_cast<TPngImageList*>(Source)) {
+      images_->Assign(png->images_.get());
+      SetEnabledImages(png->enabledImages_);
+      SetPngOptions(png->options_);
+    }
+  });
+}
+
 void TPngImageList::AssignTo(TPersistent* Dest) {
   if (auto* list = dynamic_cast<TPngImageList*>(Dest)) {
     list->Assign(this);
-    list->images_->Assign(images_.get());
-    list->SetEnabledImages(enabledImages_);
     return;
   }
   TImageList::AssignTo(Dest);

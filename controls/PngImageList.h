@@ -55,6 +55,9 @@ class TPngImageList : public TImageList {
  public:
   explicit TPngImageList(TComponent* AOwner);
   ~TPngImageList() override;
+  // From any image list: its settings and images (the list's own are dropped first); from a
+  // PNG image list also the items' names and backgrounds and EnabledImages.
+  void Assign(TPersistent* Source) override;
   void AssignTo(TPersistent* Dest) override;
   void DefineProperties(TFiler* Filer) override;
   void Loaded() override;

@@ -134,6 +134,15 @@ TEST_F(PngImageList, ImagesComeFromOtherListsAndAPlainListKeepsWorking) {
   copy.AddImage(&list, 5);
   ASSERT_EQ(copy.PngImages()->Count(), 1);
   EXPECT_EQ(copy.PngImages()->Items(0)->PngImage()->AlphaScanline(0)[0], 128);
+
+  // Assigning replaces the images and takes names, backgrounds and the enabled flag along.
+  list.PngImages()->Items(0)->SetName("Open");
+  list.SetEnabledImages(false);
+  copy.Assign(&list);
+  ASSERT_EQ(copy.PngImages()->Count(), 1);
+  EXPECT_EQ(copy.Count(), 1);
+  EXPECT_EQ(copy.PngImages()->Items(0)->Name(), "Open");
+  EXPECT_FALSE(copy.EnabledImages());
 }
 
 TEST_F(PngImageList, DisabledEntriesDrawHalfOpaqueAndGrey) {
