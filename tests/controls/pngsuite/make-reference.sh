@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Writes the reference pixels of the conformance images: each valid file decoded by
-# ImageMagick to 8-bit RGBA, top row first, as reference/NAME.rgba (width and height in
-# reference/NAME.size). ImageMagick would correct the colours by the file's gamma with its
-# own curve, so the colour-space chunks are taken out first: the references hold the stored
-# samples, and the test applies the image's gamma table itself. Run again only when the
-# images change.
+# ImageMagick to 8-bit RGBA, top row first, as reference/NAME.rgba. ImageMagick would correct
+# the colours by the file's gamma with its own curve, so the colour-space chunks are taken out
+# first: the references hold the stored samples, and the test applies the image's gamma table
+# itself. Run again only when the images change (needs ImageMagick and Python 3).
 set -euo pipefail
 cd "$(dirname "$0")"
 mkdir -p reference
@@ -24,5 +23,4 @@ for f in [!x]*.png; do
   name="${f%.png}"
   [ "$name" = PngSuite ] && continue
   strip_colour_chunks "$f" | convert png:- -depth 8 "rgba:reference/$name.rgba"
-  identify -format '%w %h\n' "$f" > "reference/$name.size"
 done
