@@ -259,28 +259,21 @@ class TIdatReader {
   TIdatReader(const TIdatReader&) = delete;
   TIdatReader& operator=(const TIdatReader&) = delete;
 
-  void Fill(uint8_t* out, size_t count) {
-    z_.next_out = out;
-    z_.avail_out = static_cast<uInt>(count);
-    while (z_.avail_out > 0) {
-      if (z_.avail_in == 0) {
-        if (ended_) png_io::RaiseZlibError(Z_BUF_ERROR);  // the stream ended before the image
-        while (left_ == 0) NextChunk();
-        uint32_t take = Take();
-        png_io::ReadExact(stream_, input_.data(), take);
-        crc_ = UpdateCrc(crc_, input_.data(), take);
-        left_ -= take;
-        z_.next_in = input_.data();
-        z_.avail_in = take;
-      }
-      int result = inflate(&z_, Z_NO_FLUSH);
-      if (result == Z_STREAM_END) {
-        ended_ = true;
-        z_.avail_in = 0;
-      } else if (result != Z_OK && !(result == Z_BUF_ERROR && z_.avail_in == 0)) {
-        png_io::RaiseZlibError(result == Z_NEED_DICT ? Z_DATA_ERROR : result);
-      }
-    }
+  // Rows are inflated in batches of up to `capacity` bytes (fewer calls, and zlib copies less
+  // into its window); never more than the image's `total` bytes are asked for, so that a
+  // stream without its end still gives the whole image.
+  void SetBatch(size_t capacity, uint64_t total) {
+    batch_.reset(new uint8_t[capacity]);
+    capacity_ = capacity;
+    wanted_ = total;
+  }
+
+  // The next `length` bytes. The `keep` bytes before them (the row above) stay where they are.
+  uint8_t* NextRow(size_t length, size_t keep) {
+    if (end_ - begin_ < length) Refill(length, keep);
+    uint8_t* row = batch_.get() + begin_;
+    begin_ += length;
+    return row;
   }
 
   // Passes over what is left of the run (the zlib trailer, empty or surplus chunks), checking
@@ -303,6 +296,44 @@ class TIdatReader {
 
  private:
   static constexpr uint32_t inputSize = 65535;
+
+  void Refill(size_t length, size_t keep) {
+    size_t from = begin_ - std::min(keep, begin_);
+    std::memmove(batch_.get(), batch_.get() + from, end_ - from);
+    begin_ -= from;
+    end_ -= from;
+    while (end_ - begin_ < length) {
+      size_t room = static_cast<size_t>(std::min<uint64_t>(capacity_ - end_, wanted_));
+      size_t got = Inflate(batch_.get() + end_, room);
+      if (got == 0) png_io::RaiseZlibError(Z_BUF_ERROR);  // the stream ended before the image
+      end_ += got;
+      wanted_ -= got;
+    }
+  }
+
+  // Inflates up to `count` bytes; gives how many came (fewer only at the stream's end).
+  size_t Inflate(uint8_t* out, size_t count) {
+    z_.next_out = out;
+    z_.avail_out = static_cast<uInt>(count);
+    while (z_.avail_out > 0 && !ended_) {
+      if (z_.avail_in == 0) {
+        while (left_ == 0) NextChunk();
+        uint32_t take = Take();
+        png_io::ReadExact(stream_, input_.data(), take);
+        crc_ = UpdateCrc(crc_, input_.data(), take);
+        left_ -= take;
+        z_.next_in = input_.data();
+        z_.avail_in = take;
+      }
+      int result = inflate(&z_, Z_NO_FLUSH);
+      if (result == Z_STREAM_END) {
+        ended_ = true;
+      } else if (result != Z_OK && !(result == Z_BUF_ERROR && z_.avail_in == 0)) {
+        png_io::RaiseZlibError(result == Z_NEED_DICT ? Z_DATA_ERROR : result);
+      }
+    }
+    return count - z_.avail_out;
+  }
 
   // The bytes to read next; the buffer grows to what the chunks need, up to inputSize (small
   // images have small chunks).
@@ -343,6 +374,9 @@ class TIdatReader {
 
   TStream* stream_;
   std::vector<uint8_t> input_;
+  std::unique_ptr<uint8_t[]> batch_;
+  size_t capacity_ = 0, begin_ = 0, end_ = 0;
+  uint64_t wanted_ = 0;
   z_stream z_{};
   uint32_t crc_ = 0;
   uint32_t left_ = 0;
@@ -418,24 +452,28 @@ bool TChunkIDAT::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t
   for (int i = 0; i < 256; ++i) identity = identity && gamma[i] == i;
   TIdatReader reader(Stream, Size);
   const size_t bpp = static_cast<size_t>(FilterBytesPerPixel(h));
-  const size_t maxRow = RowBytes(h, h.Width);
-  std::vector<uint8_t> rows(2 * (maxRow + 1 + bpp), 0);
-  // Each row buffer has `bpp` zero bytes in front, so that filters may look left of the row.
-  uint8_t* cur = rows.data() + bpp;
-  uint8_t* prev = rows.data() + maxRow + 1 + 2 * bpp;
+  const size_t maxRow = RowBytes(h, h.Width) + 1;
   const bool interlaced = h.InterlaceMethod == 1;
-  for (int p = 0; p < (interlaced ? 7 : 1); ++p) {
+  const int passes = interlaced ? 7 : 1;
+  uint64_t total = 0;
+  for (int p = 0; p < passes; ++p) {
+    const TPass& pass = interlaced ? adam7[p] : wholeImage;
+    uint32_t pw = PassSize(h.Width, pass.colStart, pass.colStep);
+    if (pw) total += static_cast<uint64_t>(PassSize(h.Height, pass.rowStart, pass.rowStep)) * (RowBytes(h, pw) + 1);
+  }
+  reader.SetBatch(std::max<size_t>(static_cast<size_t>(std::min<uint64_t>(total, 256u << 10)), 2 * maxRow), total);
+  const std::vector<uint8_t> zeros(maxRow, 0);  // the row above the first of a pass
+  for (int p = 0; p < passes; ++p) {
     const TPass& pass = interlaced ? adam7[p] : wholeImage;
     uint32_t pw = PassSize(h.Width, pass.colStart, pass.colStep);
     uint32_t ph = PassSize(h.Height, pass.rowStart, pass.rowStep);
     if (pw == 0 || ph == 0) continue;
     size_t n = RowBytes(h, pw);
-    std::memset(prev, 0, n + 1);
     for (uint32_t r = 0; r < ph; ++r) {
-      reader.Fill(cur, n + 1);
+      uint8_t* cur = reader.NextRow(n + 1, r > 0 ? n + 1 : 0);
+      const uint8_t* prev = r > 0 ? cur - (n + 1) : zeros.data();
       Unfilter(cur[0], cur + 1, prev + 1, n, bpp);
       StoreRow(h, gamma, identity, cur + 1, pass.rowStart + r * pass.rowStep, pass.colStart, pass.colStep, pw);
-      std::swap(cur, prev);
     }
   }
   reader.Finish();
