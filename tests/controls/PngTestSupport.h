@@ -4,12 +4,12 @@
 #include <zlib.h>
 
 #include <cstdint>
-#include <exception>
 #include <memory>
 #include <string>
 
 #include "controls/PngGraphic.h"
 #include "framework/Streams.h"
+#include "tests/framework/Raised.h"
 
 namespace png_test {
 
@@ -63,19 +63,6 @@ inline std::string Save(TPngGraphic& png) {
   TMemoryStream stream;
   png.SaveToStream(&stream);
   return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
-}
-
-// The message of the exception of class E that `f` raises; another outcome says so.
-template <class E, class F>
-std::string Raised(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.what();
-  } catch (const std::exception& e) {
-    return std::string("other exception: ") + e.what();
-  }
-  return "(nothing raised)";
 }
 
 inline uint32_t Rgb(TColor c) { return static_cast<uint32_t>(c) & 0xFFFFFF; }
