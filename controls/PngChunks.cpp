@@ -83,13 +83,9 @@ TChunkIHDR::TChunkIHDR(TPngGraphic* Owner) : TChunk(Owner) { SetName("IHDR"); }
 TChunkIHDR::~TChunkIHDR() { FreeImageData(); }
 
 void TChunkIHDR::FreeImageData() {
-  if (dc_) {
-    SelectObject(dc_, oldBitmap_);
-    DeleteDC(dc_);
-  }
-  if (dib_) DeleteObject(dib_);
-  dc_ = nullptr;
-  dib_ = nullptr;
+  selection_.Restore();
+  dib_.Reset();
+  dc_.Reset();
   bits_ = nullptr;
   block_.reset();
   alpha_.reset();
@@ -182,27 +178,23 @@ void TChunkIHDR::PrepareImageData() {
 }
 
 HDC TChunkIHDR::ImageDC() {
-  if (dc_ || !bits_) return dc_;
-  HDC dc = CreateCompatibleDC(nullptr);
+  if (dc_ || !bits_) return dc_.Get();
+  TCreatedDC dc(CreateCompatibleDC(nullptr));
   void* bits = nullptr;
-  HBITMAP dib = dc ? CreateDIBSection(dc, BitmapInfo(), DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-  if (!dc || !dib || !bits) {
-    if (dib) DeleteObject(dib);
-    if (dc) DeleteDC(dc);
-    throw EPNGOutMemory(png_io::msgOutMemory);
-  }
+  TBitmapHandle dib(dc ? CreateDIBSection(dc.Get(), BitmapInfo(), DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr);
+  if (!dc || !dib || !bits) throw EPNGOutMemory(png_io::msgOutMemory);
   std::memcpy(bits, bits_, static_cast<size_t>(bytesPerRow_) * Height);
-  dc_ = dc;
-  dib_ = dib;
-  oldBitmap_ = SelectObject(dc_, dib_);
+  dc_ = std::move(dc);
+  dib_ = std::move(dib);
+  selection_.Select(dc_.Get(), dib_.Get());
   bits_ = static_cast<uint8_t*>(bits);
   block_.reset();
-  return dc_;
+  return dc_.Get();
 }
 
 HBITMAP TChunkIHDR::ImageHandle() {
   ImageDC();
-  return dib_;
+  return dib_.Get();
 }
 
 void TChunkIHDR::BuildGreyPalette() {
@@ -215,7 +207,7 @@ void TChunkIHDR::BuildGreyPalette() {
 }
 
 void TChunkIHDR::ApplyPalette() {
-  if (dc_ && hasPalette_) SetDIBColorTable(dc_, 0, 1u << BitCount(), info_.colors);
+  if (dc_ && hasPalette_) SetDIBColorTable(dc_.Get(), 0, 1u << BitCount(), info_.colors);
   Owner()->FreePalette();
 }
 

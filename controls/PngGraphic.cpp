@@ -134,10 +134,7 @@ void TPngGraphic::ClearChunks() {
   InitializeGamma();
 }
 
-void TPngGraphic::FreePalette() {
-  if (palette_) DeleteObject(palette_);
-  palette_ = nullptr;
-}
+void TPngGraphic::FreePalette() { palette_.Reset(); }
 
 TChunkIHDR* TPngGraphic::Header() const {
   TChunkIHDR* header = chunks_->Count() > 0 ? dynamic_cast<TChunkIHDR*>(chunks_->Item(0)) : nullptr;
@@ -320,9 +317,9 @@ HPALETTE TPngGraphic::Palette() const {
       RGBQUAD q = h->PaletteEntries()[i];
       log.entries[i] = PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
     }
-    palette_ = CreatePalette(reinterpret_cast<LOGPALETTE*>(&log));
+    palette_.Reset(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log)));
   }
-  return palette_;
+  return palette_.Get();
 }
 
 void TPngGraphic::SetPalette(HPALETTE value) {

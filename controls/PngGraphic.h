@@ -115,9 +115,9 @@ class TChunkIHDR : public TChunk {
     BITMAPINFOHEADER header;
     RGBQUAD colors[256];
   } info_{};
-  HBITMAP dib_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
+  TCreatedDC dc_;
+  TBitmapHandle dib_;
+  TSelectObject selection_;  // the section in the DC, undone before either is freed
   uint8_t* bits_ = nullptr;
   // The pixels until a section is made: most images are only drawn through StretchDIBits,
   // and a section with its DC costs more than decoding a small icon.
@@ -330,7 +330,7 @@ class TPngGraphic : public TGraphic {
   void DrawBitTransparent(HDC dc, const TRect& rect);
   void DrawPartial(HDC dc, const TRect& rect);
   std::unique_ptr<TPNGList> chunks_;
-  mutable HPALETTE palette_ = nullptr;
+  mutable TPaletteHandle palette_;
   TFilters writeFilters_{pfSub};
   uint8_t deflateLevel_ = 7;
   int maxIdatSize_ = 65535;

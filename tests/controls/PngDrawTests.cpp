@@ -98,6 +98,19 @@ TEST(PngDraw, PixelsOfPaletteImagesTakeTheNearestEntry) {
   png->SetPixels(5, 0, clWhite);                       // outside: ignored
   EXPECT_EQ(Rgb(png->Pixels(1, 0)), 0xFF0000u);
   EXPECT_EQ(Rgb(png->Pixels(5, 0)), 0u);
+
+  // The logical palette mirrors the entries; a new one recolours the pixels.
+  PALETTEENTRY entries[3];
+  ASSERT_EQ(GetPaletteEntries(png->Palette(), 0, 3, entries), 3u);
+  EXPECT_EQ(entries[1].peRed, 0xFF);
+  struct {
+    WORD version, count;
+    PALETTEENTRY entries[2];
+  } log{0x300, 2, {{1, 2, 3, 0}, {4, 5, 6, 0}}};
+  TPaletteHandle other(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log)));
+  png->SetPalette(other.Get());
+  EXPECT_EQ(Rgb(png->Pixels(0, 0)), 0x030201u);
+  EXPECT_EQ(Rgb(Load(Save(*png))->Pixels(0, 0)), 0x030201u);
 }
 
 TEST(PngFunctions, BlendingScalesAlphaAndClearsTheTransparentColour) {
