@@ -294,7 +294,9 @@ void TChunkgAMA::SetGamma(uint32_t value) {
 bool TChunkgAMA::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t Size) {
   TChunk::LoadFromStream(Stream, ChunkName, Size);
   // A malformed value is ignored: taken as gamma 0.00001 it would blacken the whole image.
-  if (Size != 4 || Gamma() == 0) return true;
+  // A gamma after the image data comes too late: the pixels were read without it, and tables
+  // changed now would alter them when they are written.
+  if (Size != 4 || Gamma() == 0 || Owner()->Chunks()->ItemFromClass<TChunkIDAT>()) return true;
   Owner()->InitializeGamma(Gamma());
   // The grey levels were made with the tables of before.
   TChunkIHDR* header = Owner()->Header();

@@ -177,6 +177,11 @@ TEST(PngCodec, TextTimeAndGammaChunksReadWhatIsThereAndNoMore) {
   EXPECT_EQ(chunks.ItemFromClass<TChunktIME>()->Year, 0);
   EXPECT_EQ(Rgb(png->Pixels(1, 0)), 0x555555u);  // the malformed gamma is ignored
   EXPECT_EQ(ChunkNames(Save(*png)).at(7), "teSt");
+
+  // A gamma after the image data leaves the pixels, and what is written of them, alone.
+  auto late = Load(GreyFile({}, {Chunk("gAMA", BigEndian(20000))}));
+  EXPECT_EQ(Rgb(late->Pixels(1, 0)), 0x555555u);
+  EXPECT_EQ(Rgb(Load(Save(*late))->Pixels(1, 0)), 0x555555u);
 }
 
 TEST(PngCodec, TextAndTimeSurviveARoundTrip) {
