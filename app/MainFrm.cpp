@@ -1,6 +1,7 @@
 // The main window of the editor.
 #include "app/MainFrm.h"
 
+#include "app/TextFileOpening.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 
@@ -92,7 +93,7 @@ bool TMainForm::OpenFile(const WideString& Name) {
   }
   TTxtEdit* editor = CreateEditor();
   try {
-    editor->Lines()->LoadFromFile(Name);
+    OpenTextFile(editor->Lines(), Name);
   } catch (const Exception& e) {
     // A file that fails while it is read leaves no document behind; the others still open.
     editors_.pop_back();

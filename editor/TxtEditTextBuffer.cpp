@@ -530,6 +530,18 @@ void TTxtEditStringList::LoadFromStream(TStream* Stream) {
   });
 }
 
+void TTxtEditStringList::LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill) {
+  if (MaxSize > static_cast<size_t>(INT_MAX - 8)) throw EReadError("Stream read error");
+  WithinUpdate(*this, [&] {
+    auto block = std::make_unique<LoadedBlock>(MaxSize);
+    const size_t filled = Fill(block->Bytes, MaxSize);
+    if (filled > MaxSize) throw EReadError("Stream read error");
+    block->Size = filled;
+    Clear();
+    LoadBlock(std::move(block));
+  });
+}
+
 // Splits the block into lines that refer into it. CR LF, a lone CR and a lone LF each end a
 // line; a break at the very end adds an empty last line, so that it survives a save. While
 // splitting, the lines move together so that one LF follows each: a CR LF file gives back a

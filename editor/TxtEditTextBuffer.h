@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -66,6 +67,11 @@ class TTxtEditStringList : public TStrings {
   void LoadFromFile(const WideString& FileName) override;
   // Reads the whole stream from its start.
   void LoadFromStream(TStream* Stream) override;
+  // As LoadFromStream, with text that Fill writes into a new block of MaxSize bytes and
+  // returns the length of (at most MaxSize): a converting reader fills the block directly,
+  // and the pages it leaves untouched are given back. An exception from Fill leaves the lines
+  // as they were.
+  void LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill);
   // Writes beside the file and replaces it only when everything was written: a failed save
   // raises and leaves the file as it was.
   void SaveToFile(const WideString& FileName) override;
