@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -367,11 +369,62 @@ bool WellFormedUtf8(const uint8_t* P, size_t N) {
   return true;
 }
 
+// For a single-byte ANSI code page, what each 16-bit character becomes: its byte when the code
+// page holds it exactly, and whether the character can never be changed by composition (so that
+// text made only of such characters needs no normalization). Text with any other character
+// takes the general path through the system's conversion.
+class TAnsiTable {
+ public:
+  static constexpr uint16_t Mapped = 0x100, Stable = 0x200;
+
+  // Null for a code page of more than one byte per character.
+  static const TAnsiTable* ForSystem() {
+    static const std::unique_ptr<TAnsiTable> table = Build();
+    return table.get();
+  }
+  uint16_t operator[](uint32_t Code) const { return entries_[Code]; }
+  char DefaultChar() const { return defaultChar_; }
+
+ private:
+  static std::unique_ptr<TAnsiTable> Build() {
+    CPINFO info{};
+    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 1) return nullptr;
+    auto table = std::make_unique<TAnsiTable>();
+    table->entries_.assign(0x10000, 0);
+    table->defaultChar_ = static_cast<char>(info.DefaultChar[0]);
+    // Characters that are neither combining marks nor changed or joined by composition: the
+    // letters of Latin-1 and the other early Latin blocks, Cyrillic, general punctuation and
+    // currency signs, CJK punctuation, kana, unified ideographs, Hangul syllables and the
+    // full-width forms.
+    static const std::pair<uint32_t, uint32_t> stable[] = {
+        {0x0000, 0x02FF}, {0x0400, 0x0482}, {0x048A, 0x052F}, {0x2010, 0x2027}, {0x2030, 0x205E},
+        {0x20A0, 0x20BF}, {0x3000, 0x3029}, {0x3041, 0x3096}, {0x30A0, 0x30FF}, {0x4E00, 0x9FFF},
+        {0xAC00, 0xD7A3}, {0xFF01, 0xFF60}};
+    for (const auto& range : stable)
+      for (uint32_t c = range.first; c <= range.second; ++c) table->entries_[c] |= Stable;
+    for (int b = 0; b < 256; ++b) {
+      const char byte = static_cast<char>(b);
+      wchar_t wide = 0;
+      if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) != 1) continue;
+      char back = 0;
+      BOOL usedDefault = FALSE;
+      if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, &back, 1, nullptr, &usedDefault) == 1 &&
+          !usedDefault && back == byte)
+        table->entries_[static_cast<uint16_t>(wide)] |= static_cast<uint16_t>(Mapped | b);
+    }
+    return table;
+  }
+
+  std::vector<uint16_t> entries_;
+  char defaultChar_ = '?';
+};
+
 // Wide text converted into the ANSI code page at the end of a block that was sized for the
 // worst case; notes whatever the code page could not hold.
 class TAnsiSink {
  public:
-  TAnsiSink(char* Out, size_t Capacity, bool& Lossy) : out_(Out), capacity_(Capacity), lossy_(Lossy) {}
+  TAnsiSink(char* Out, size_t Capacity, bool& Lossy)
+      : out_(Out), capacity_(Capacity), lossy_(Lossy), table_(TAnsiTable::ForSystem()) {}
 
   void PutAscii(const char* P, size_t N) {
     Reserve(N);
@@ -379,31 +432,17 @@ class TAnsiSink {
     done_ += N;
   }
 
-  void Put(const wchar_t* P, size_t N) {
-    if (N == 0) return;
-    bool ascii = true;
-    for (size_t i = 0; i < N && ascii; ++i) ascii = static_cast<uint16_t>(P[i]) < 0x80;
-    if (ascii) {
-      Reserve(N);
-      for (size_t i = 0; i < N; ++i) out_[done_ + i] = static_cast<char>(P[i]);
-      done_ += N;
-      return;
-    }
-    // Composed characters survive the code page where decomposed ones would not; a text that
-    // composition changed would be saved changed, so that is reported like any other loss.
-    const WideString text(P, N);
-    WideString composed = WideNormalize(text, nfC);
-    const WideString& use = composed.size() <= text.size() ? composed : text;
-    if (use.size() != text.size() || use != text) lossy_ = true;
-    const UINT cp = CP_ACP;
-    const bool utf8 = GetACP() == CP_UTF8;
-    BOOL usedDefault = FALSE;
-    const size_t room = std::min<size_t>(capacity_ - done_, INT_MAX);
-    const int written = WideCharToMultiByte(cp, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, use.data(), static_cast<int>(use.size()),
-                                            out_ + done_, static_cast<int>(room), nullptr, utf8 ? nullptr : &usedDefault);
-    if (written <= 0) throw EReadError("Stream read error");
-    if (usedDefault) lossy_ = true;
-    done_ += static_cast<size_t>(written);
+  // Well-formed UTF-8 of stable characters goes straight through the table; anything else
+  // is decoded and converted by the general path.
+  void PutUtf8(const char* P, size_t N) {
+    if (FastUtf8(reinterpret_cast<const uint8_t*>(P), N)) return;
+    if (!WellFormedUtf8(reinterpret_cast<const uint8_t*>(P), N)) lossy_ = true;
+    const WideString wide = ucutf8::Decode(P, N, true);
+    Put(wide.data(), wide.size());
+  }
+
+  void PutUtf16(const wchar_t* P, size_t N) {
+    if (!FastUtf16(P, N)) Put(P, N);
   }
 
   size_t Done() const { return done_; }
@@ -412,10 +451,86 @@ class TAnsiSink {
   void Reserve(size_t N) {
     if (N > capacity_ - done_) throw EReadError("Stream read error");
   }
+
+  // Writes one table entry's byte; false for a character that the table cannot decide.
+  bool PutMapped(uint32_t Code, char*& Out) {
+    const uint16_t entry = (*table_)[Code];
+    if (!(entry & TAnsiTable::Stable)) return false;
+    if (entry & TAnsiTable::Mapped) {
+      *Out++ = static_cast<char>(entry & 0xFF);
+    } else {
+      *Out++ = table_->DefaultChar();
+      lossy_ = true;
+    }
+    return true;
+  }
+
+  bool FastUtf8(const uint8_t* P, size_t N) {
+    if (!table_) return false;
+    Reserve(N);  // one byte per character at most, and a character has a byte at least
+    char* out = out_ + done_;
+    const bool lossyBefore = lossy_;
+    for (size_t i = 0; i < N;) {
+      if (P[i] < 0x80) {
+        *out++ = static_cast<char>(P[i++]);
+        continue;
+      }
+      const size_t length = Utf8SequenceLength(P + i, N - i);
+      if (length == 0 || length == 4) return Undo(lossyBefore);
+      uint32_t code = length == 2 ? ((P[i] & 0x1Fu) << 6) | (P[i + 1] & 0x3Fu)
+                                  : ((P[i] & 0x0Fu) << 12) | ((P[i + 1] & 0x3Fu) << 6) | (P[i + 2] & 0x3Fu);
+      if (!PutMapped(code, out)) return Undo(lossyBefore);
+      i += length;
+    }
+    done_ = static_cast<size_t>(out - out_);
+    return true;
+  }
+
+  bool FastUtf16(const wchar_t* P, size_t N) {
+    if (!table_) return false;
+    Reserve(N);
+    char* out = out_ + done_;
+    const bool lossyBefore = lossy_;
+    for (size_t i = 0; i < N; ++i) {
+      const uint16_t u = static_cast<uint16_t>(P[i]);
+      if (u < 0x80)
+        *out++ = static_cast<char>(u);
+      else if (!PutMapped(u, out))
+        return Undo(lossyBefore);
+    }
+    done_ = static_cast<size_t>(out - out_);
+    return true;
+  }
+
+  bool Undo(bool LossyBefore) {
+    lossy_ = LossyBefore;
+    return false;
+  }
+
+  void Put(const wchar_t* P, size_t N) {
+    if (N == 0) return;
+    // Composed characters survive the code page where decomposed ones would not; a text that
+    // composition changed would be saved changed, so that is reported like any other loss.
+    const WideString text(P, N);
+    WideString composed = WideNormalize(text, nfC);
+    const WideString& use = composed.size() <= text.size() ? composed : text;
+    if (use.size() != text.size() || use != text) lossy_ = true;
+    const bool utf8 = GetACP() == CP_UTF8;
+    BOOL usedDefault = FALSE;
+    const size_t room = std::min<size_t>(capacity_ - done_, INT_MAX);
+    const int written = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, use.data(),
+                                            static_cast<int>(use.size()), out_ + done_, static_cast<int>(room),
+                                            nullptr, utf8 ? nullptr : &usedDefault);
+    if (written <= 0) throw EReadError("Stream read error");
+    if (usedDefault) lossy_ = true;
+    done_ += static_cast<size_t>(written);
+  }
+
   char* out_;
   size_t capacity_;
   size_t done_ = 0;
   bool& lossy_;
+  const TAnsiTable* table_;
 };
 
 // How many ANSI bytes one wide unit may take at most.
@@ -430,7 +545,7 @@ size_t AnsiBytesPerUnit() {
 // follows the cut is carried into the next chunk, at most a quarter of a chunk.
 constexpr size_t kTail = kChunk / 4;
 
-void ConvertUtf8(TStream& Stream, TAnsiSink& Sink, bool& Lossy) {
+void ConvertUtf8(TStream& Stream, TAnsiSink& Sink) {
   std::string buffer(kChunk + kTail + 8, '\0');
   size_t carry = 0;
   for (;;) {
@@ -449,14 +564,10 @@ void ConvertUtf8(TStream& Stream, TAnsiSink& Sink, bool& Lossy) {
         if (k > 0 && static_cast<uint8_t>(buffer[k]) >= 0xC0) cut = k;
       }
     }
-    const char* p = buffer.data();
-    if (AllAscii(p, cut)) {
-      Sink.PutAscii(p, cut);
-    } else {
-      if (!WellFormedUtf8(reinterpret_cast<const uint8_t*>(p), cut)) Lossy = true;
-      const WideString wide = ucutf8::Decode(p, cut, true);
-      Sink.Put(wide.data(), wide.size());
-    }
+    if (AllAscii(buffer.data(), cut))
+      Sink.PutAscii(buffer.data(), cut);
+    else
+      Sink.PutUtf8(buffer.data(), cut);
     carry = have - cut;
     std::memmove(buffer.data(), buffer.data() + cut, carry);
     if (got == 0) break;
@@ -487,7 +598,7 @@ void ConvertUtf16(TStream& Stream, bool Swapped, TAnsiSink& Sink, bool& Lossy) {
         cut = count - 1;
     }
     if (Swapped) SwapWideCharBytes(units.data(), cut);
-    Sink.Put(units.data(), cut);
+    Sink.PutUtf16(units.data(), cut);
     carry = have - cut * 2;
     std::memmove(bytes, bytes + cut * 2, carry);
     if (got == 0) break;
@@ -521,7 +632,7 @@ void LoadUnicodeLines(TTxtEditStringList* Lines, const WideString& FileName, TTe
   Lines->LoadFromFill(static_cast<size_t>(most), [&](char* Block, size_t Capacity) {
     TAnsiSink sink(Block, Capacity, lossy);
     if (Code == teUtf8)
-      ConvertUtf8(stream, sink, lossy);
+      ConvertUtf8(stream, sink);
     else
       ConvertUtf16(stream, Code == teBigEndianUnicode, sink, lossy);
     return sink.Done();

@@ -267,6 +267,8 @@ TEST_F(Encoding, ShortOddAndUnknownFiles) {
       {"text", 8, 8, "text", false},
       {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},  // Chinese under 1252
       {"\xFF\xFE\x2D\x4E", teAutoSelect, teUnicode, "?", true},
+      {"\xFF\xFE" + Utf16(L"a\xD800z", false), teAutoSelect, teUnicode, "a?z", true},  // a lone surrogate
+      {"smile \xF0\x9F\x98\x80", teAutoSelect, teUtf8, "smile ??", true},
       {"e\xCC\x81t\xC3\xA9", teAutoSelect, teUtf8, "\xE9t\xE9", true},  // composed, so saving would change it
       {"\xC3\xA9" + Repeat('a', 16384) + "\xFF", teAutoSelect, teUtf8, "\xE9" + Repeat('a', 16384) + "?", true},
       {Narrow(kRussian, 20866) + "\x98", teAutoSelect, teCyrillicKoi8, Narrow(kRussian, 1251) + "\x98", true},
