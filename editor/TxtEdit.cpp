@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "editor/TxtEditPaint.h"
+#include "editor/TxtEditSearch.h"
 #include "framework/CodePages.h"
 #include "framework/UpdateBracket.h"
 
@@ -71,7 +72,10 @@ HV_PUBLISH(TTxtEdit) {
   p.Event("OnPaintTransient", &T::OnPaintTransient);
 }
 
-void RegisterTxtEditClasses() { RegisterClasses({&TCustomTxtEdit::StaticClassInfo(), &TTxtEdit::StaticClassInfo()}); }
+void RegisterTxtEditClasses() {
+  RegisterClasses({&TCustomTxtEdit::StaticClassInfo(), &TTxtEdit::StaticClassInfo(), &TTxtEditSearch::StaticClassInfo(),
+                   &TTxtEditRegexSearch::StaticClassInfo()});
+}
 
 namespace {
 

@@ -318,6 +318,10 @@ class TCustomTxtEdit : public TCustomControl {
   TTxtEditorCommand KeyToCommand(Word Key, TShiftState Shift, void*& Data);
   TTxtEditKbdHandler& KbdHandler() { return kbdHandler_; }
 
+  // ---- search and replace ----
+  // Searches (and replaces) ASearch through the attached engine; returns the number of hits.
+  int SearchReplace(const AnsiString& ASearch, const AnsiString& AReplace, TSearchReplaceOptions AOptions);
+
   // ---- undo and redo ----
   void Undo();
   void Redo();
@@ -389,6 +393,8 @@ class TCustomTxtEdit : public TCustomControl {
   virtual void DoOnPaintTransientEx(TTransientType TransientType, bool Lock);
   virtual void DoOnPaintTransient(TTransientType TransientType) { DoOnPaintTransientEx(TransientType, false); }
   virtual void DoOnPlaceMark(TTxtEditMark*& Mark);
+  virtual TTxtReplaceAction DoOnReplaceText(const AnsiString& ASearch, const AnsiString& AReplace, int Line,
+                                            int Column);
   virtual bool DoOnSpecialLineColors(int Line, TColor& Foreground, TColor& Background);
   virtual void DoOnStatusChange(TTxtStatusChanges Changes);
 
@@ -627,6 +633,7 @@ class TCustomTxtEdit : public TCustomControl {
   static std::unique_ptr<TTxtEditKeyStrokes> DefaultKeystrokes(TCustomTxtEdit* Owner);
   void DoDropFiles(TMessage& Message);
   void DoImeComposition(TMessage& Message);
+  friend struct TTxtEditSearchRun;
 
   std::unique_ptr<TTxtEditKeyStrokes> keystrokes_ = DefaultKeystrokes(this);
   TTxtEditKbdHandler kbdHandler_;

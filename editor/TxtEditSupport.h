@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "editor/TxtEditTypes.h"
@@ -372,4 +373,7 @@ class TTxtEditSearchCustom : public TComponent {
   virtual int FindAll(const AnsiString& NewText) = 0;
   // The text that replaces the match Found.
   virtual AnsiString Replace(const AnsiString& AFound, const AnsiString& AReplace) = 0;
+  // FindAll over text that is not a string of its own (a line of the buffer); an engine that
+  // can search it where it lies saves the copy.
+  virtual int FindAllIn(std::string_view Text) { return FindAll(AnsiString(Text)); }
 };

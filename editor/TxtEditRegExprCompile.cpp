@@ -1,0 +1,852 @@
+// The expression compiler: parses an expression into the node program and records what lets a
+// search skip positions that cannot start a match.
+#include "framework/Win.h"
+
+#include <algorithm>
+
+#include "editor/TxtEditRegExpr.h"
+#include "editor/TxtEditRegExprProgram.h"
+
+using namespace regexpr;
+
+namespace {
+
+// What the parser knows about a parsed piece.
+enum : int {
+  fHasWidth = 1,  // never matches the empty string
+  fSimple = 2,  // matches exactly one character
+  fSpStart = 4,  // starts with * or +
+};
+
+// Numbers saturate here, well above every limit that is checked afterwards.
+constexpr int64_t Saturated = int64_t(1) << 40;
+
+int HexValue(char C) {
+  if (C >= '0' && C <= '9') return C - '0';
+  if (C >= 'a' && C <= 'f') return C - 'a' + 10;
+  if (C >= 'A' && C <= 'F') return C - 'A' + 10;
+  return -1;
+}
+
+bool IsMeta(char C) {
+  switch (C) {
+    case '^': case '$': case '.': case '[': case '(': case ')': case '|': case '?': case '+': case '*':
+    case '\\': case '{':
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+struct TRegExprCompiler {
+  TRegExpr& R;
+  std::vector<uint8_t>& Prog;
+  const std::string& S;
+  int Pos = 0;
+  uint32_t Mods;
+  int NPar = 1;
+
+  TRegExprCompiler(TRegExpr& AR, std::vector<uint8_t>& AProg)
+      : R(AR), Prog(AProg), S(AR.expression_), Mods(AR.modifiers_) {}
+
+  [[noreturn]] void Fail(int Code) {
+    R.compilerPos_ = Pos;
+    R.Raise(Code);
+  }
+  bool AtEnd() const { return Pos >= static_cast<int>(S.size()); }
+  char Peek(int Ahead = 0) const {
+    return Pos + Ahead < static_cast<int>(S.size()) ? S[Pos + Ahead] : '\0';
+  }
+  bool Has(int Ahead) const { return Pos + Ahead < static_cast<int>(S.size()); }
+
+  // ---- emitting ----
+  int Node(uint8_t Op) {
+    const int at = static_cast<int>(Prog.size());
+    Prog.push_back(Op);
+    Prog.insert(Prog.end(), 4, 0);
+    return at;
+  }
+  void Int(int32_t V) {
+    const size_t at = Prog.size();
+    Prog.resize(at + 4);
+    WriteInt(&Prog[at], V);
+  }
+  // Inserts a node with ExtraBytes of zeroed operand before At; offsets inside the moved part
+  // are relative and stay valid.
+  void Insert(uint8_t Op, int At, int ExtraBytes) {
+    std::vector<uint8_t> head(NodeHeader + ExtraBytes, 0);
+    head[0] = Op;
+    Prog.insert(Prog.begin() + At, head.begin(), head.end());
+  }
+  void SetNext(int NodeAt, int Target) { WriteInt(&Prog[NodeAt + 1], Target - NodeAt); }
+  // Links the last node of the chain starting at P to Val.
+  void Tail(int P, int Val) {
+    int scan = P;
+    for (int n; (n = NextNode(Prog, scan)) >= 0;) scan = n;
+    SetNext(scan, Val);
+  }
+  void OpTail(int P, int Val) {
+    if (P >= 0 && Prog[P] == opBranch) Tail(Operand(P), Val);
+  }
+  void Literal(const std::string& Text) {
+    Node((Mods & rmIgnoreCase) ? opExactlyCI : opExactly);
+    Int(static_cast<int32_t>(Text.size()));
+    Prog.insert(Prog.end(), Text.begin(), Text.end());
+    Prog.push_back(0);
+  }
+  void SetNode(const std::array<bool, 256>& Set) {
+    Node(opAnyOfFullSet);
+    uint8_t bits[32] = {};
+    for (int c = 0; c < 256; ++c)
+      if (Set[c]) bits[c >> 3] |= uint8_t(1u << (c & 7));
+    Prog.insert(Prog.end(), bits, bits + 32);
+  }
+
+  // ---- lexical helpers ----
+  // Skips blanks and # comments in extended mode.
+  void SkipExtended() {
+    if (!(Mods & rmExtended)) return;
+    while (!AtEnd()) {
+      const char c = Peek();
+      if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        ++Pos;
+      } else if (c == '#') {
+        while (!AtEnd() && Peek() != '\r' && Peek() != '\n') ++Pos;
+      } else {
+        break;
+      }
+    }
+  }
+  // Whether a valid count {n}, {n,} or {n,m} starts at the current position.
+  bool CountAhead() const {
+    int i = Pos;
+    const int n = static_cast<int>(S.size());
+    if (i >= n || S[i] != '{') return false;
+    ++i;
+    if (i >= n || !isdigit(static_cast<unsigned char>(S[i]))) return false;
+    while (i < n && isdigit(static_cast<unsigned char>(S[i]))) ++i;
+    if (i < n && S[i] == ',') {
+      ++i;
+      while (i < n && isdigit(static_cast<unsigned char>(S[i]))) ++i;
+    }
+    return i < n && S[i] == '}';
+  }
+  int32_t CountNumber() {
+    int digits = 0;
+    int64_t v = 0;
+    while (isdigit(static_cast<unsigned char>(Peek()))) {
+      v = std::min(v * 10 + (Peek() - '0'), Saturated);
+      ++digits;
+      ++Pos;
+    }
+    if (digits > 8 || v >= 2147483647) Fail(122);
+    return static_cast<int32_t>(v);
+  }
+  // The character of an escape that stands for one character; Pos is on the escaped letter.
+  uint8_t CharEscape() {
+    const char c = S[Pos++];
+    switch (c) {
+      case 't': return 9;
+      case 'n': return 10;
+      case 'r': return 13;
+      case 'f': return 12;
+      case 'a': return 7;
+      case 'e': return 27;
+      case 'x': return HexEscape();
+      default: return static_cast<uint8_t>(c);
+    }
+  }
+  uint8_t HexEscape() {
+    if (AtEnd()) Fail(111);
+    int64_t v = 0;
+    if (Peek() == '{') {
+      ++Pos;
+      int digits = 0;
+      while (!AtEnd() && Peek() != '}') {
+        const int h = HexValue(Peek());
+        if (h < 0) Fail(108);
+        v = std::min(v * 16 + h, Saturated);
+        ++digits;
+        ++Pos;
+      }
+      if (AtEnd()) Fail(108);
+      if (digits == 0) Fail(111);
+      ++Pos;
+    } else {
+      for (int i = 0; i < 2; ++i) {
+        const int h = HexValue(Peek());
+        if (AtEnd() || h < 0) Fail(108);
+        v = v * 16 + h;
+        ++Pos;
+      }
+    }
+    if (v > 255) Fail(112);
+    return static_cast<uint8_t>(v);
+  }
+  void AddChars(std::array<bool, 256>& Set, const std::string& Chars) {
+    for (char c : Chars) Set[static_cast<uint8_t>(c)] = true;
+  }
+
+  // ---- the grammar ----
+  // An expression: branches separated by |, in parentheses when Paren.
+  int Reg(bool Paren, int& Flags) {
+    Flags = fHasWidth;
+    int parNo = 0;
+    int ret = -1;
+    if (Paren) {
+      if (NPar >= TRegExpr::NSUBEXP) Fail(102);
+      parNo = NPar++;
+      ret = Node(static_cast<uint8_t>(opOpen + parNo));
+    }
+    const uint32_t savedMods = Mods;
+    int branchCount = 0;
+    for (;;) {
+      int brFlags;
+      const int br = Branch(brFlags);
+      ++branchCount;
+      if (ret >= 0) Tail(ret, br);
+      else ret = br;
+      if (!(brFlags & fHasWidth)) Flags &= ~fHasWidth;
+      Flags |= brFlags & fSpStart;
+      if (Peek() != '|' || AtEnd()) break;
+      ++Pos;
+    }
+    const int ender = Node(static_cast<uint8_t>(Paren ? opClose + parNo : opEnd));
+    Tail(ret, ender);
+    for (int br = ret; br >= 0; br = NextNode(Prog, br)) OpTail(br, ender);
+    Mods = savedMods;
+    if (Paren) {
+      if (AtEnd() || Peek() != ')') Fail(103);
+      ++Pos;
+    } else {
+      topBranches = branchCount;
+      if (!AtEnd()) Fail(Peek() == ')' ? 104 : 105);
+    }
+    return ret;
+  }
+
+  int Branch(int& Flags) {
+    Flags = 0;
+    const int ret = Node(opBranch);
+    int chain = -1;
+    for (;;) {
+      SkipExtended();
+      if (AtEnd() || Peek() == '|' || Peek() == ')') break;
+      int pieceFlags;
+      const int latest = Piece(pieceFlags);
+      if (latest < 0) continue;
+      Flags |= pieceFlags & fHasWidth;
+      if (chain < 0) Flags |= pieceFlags & fSpStart;
+      else Tail(chain, latest);
+      chain = latest;
+    }
+    if (chain < 0) Node(opNothing);
+    return ret;
+  }
+
+  // An atom and its quantifier; -1 when the atom emitted nothing (inline modifiers).
+  int Piece(int& Flags) {
+    int atomFlags;
+    const int ret = Atom(atomFlags);
+    SkipExtended();
+    const char op = Peek();
+    const bool counted = op == '{' && CountAhead();
+    if (AtEnd() || !(op == '*' || op == '+' || op == '?' || counted)) {
+      Flags = atomFlags;
+      return ret;
+    }
+    if (ret < 0) Fail(115);
+    if (!(atomFlags & fHasWidth) && op != '?') Fail(106);
+    int32_t minCount = 0, maxCount = InfiniteCount;
+    if (counted) {
+      ++Pos;
+      minCount = CountNumber();
+      maxCount = minCount;
+      if (Peek() == ',') {
+        ++Pos;
+        maxCount = isdigit(static_cast<unsigned char>(Peek())) ? CountNumber() : InfiniteCount;
+      }
+      ++Pos;  // the closing brace
+      if (minCount > maxCount) Fail(124);
+    } else {
+      ++Pos;
+      if (op == '+') minCount = 1;
+      if (op == '?') maxCount = 1;
+    }
+    bool nonGreedy = !(Mods & rmGreedy);
+    if (Peek() == '?' && !AtEnd()) {
+      ++Pos;
+      nonGreedy = true;
+    }
+    Flags = (minCount > 0) ? fHasWidth : 0;
+    if (op == '*' || op == '+') Flags |= fSpStart;
+    if (atomFlags & fSimple) Simple(ret, op, counted, nonGreedy, minCount, maxCount);
+    else Complex(ret, op, counted, nonGreedy, minCount, maxCount);
+    SkipExtended();
+    const char after = Peek();
+    if (!AtEnd() && (after == '*' || after == '+' || after == '?' || after == '{')) Fail(107);
+    return ret;
+  }
+
+  void Simple(int Ret, char Op, bool Counted, bool NonGreedy, int32_t Min, int32_t Max) {
+    if (!Counted && Op == '*') {
+      Insert(NonGreedy ? opStarNG : opStar, Ret, 0);
+    } else if (!Counted && Op == '+') {
+      Insert(NonGreedy ? opPlusNG : opPlus, Ret, 0);
+    } else {
+      Insert(NonGreedy ? opBracesNG : opBraces, Ret, 8);
+      WriteInt(&Prog[Operand(Ret)], Min);
+      WriteInt(&Prog[Operand(Ret) + 4], Max);
+    }
+  }
+
+  void Complex(int Ret, char Op, bool Counted, bool NonGreedy, int32_t Min, int32_t Max) {
+    if (!Counted && !NonGreedy && Op == '*') {
+      Insert(opBranch, Ret, 0);
+      OpTail(Ret, Node(opBack));
+      OpTail(Ret, Ret);
+      Tail(Ret, Node(opBranch));
+      Tail(Ret, Node(opNothing));
+    } else if (!Counted && !NonGreedy && Op == '+') {
+      const int next = Node(opBranch);
+      Tail(Ret, next);
+      Tail(Node(opBack), Ret);
+      Tail(next, Node(opBranch));
+      Tail(Ret, Node(opNothing));
+    } else if (!Counted && !NonGreedy && Op == '?') {
+      Insert(opBranch, Ret, 0);
+      Tail(Ret, Node(opBranch));
+      const int next = Node(opNothing);
+      Tail(Ret, next);
+      OpTail(Ret, next);
+    } else {
+      Insert(opLoopEntry, Ret, 0);
+      const int loop = Node(NonGreedy ? opLoopNG : opLoop);
+      Int(Min);
+      Int(Max);
+      Int(Ret - loop);
+      Tail(Operand(Ret), loop);
+      SetNext(Ret, loop);
+    }
+  }
+
+  int Atom(int& Flags) {
+    Flags = 0;
+    const int atomStart = Pos;
+    const char c = S[Pos++];
+    switch (c) {
+      case '^':
+        return Node(AnchorsMultiLine() ? opBolML : opBol);
+      case '$':
+        return Node(AnchorsMultiLine() ? opEolML : opEol);
+      case '.':
+        Flags = fHasWidth | fSimple;
+        return Node((Mods & rmSingleLine) ? opAny : opAnyML);
+      case '[':
+        Flags = fHasWidth | fSimple;
+        return Class();
+      case '(':
+        if (Peek() == '?' && !AtEnd()) return Special(Flags);
+        {
+          int groupFlags;
+          const int ret = Reg(true, groupFlags);
+          Flags = groupFlags & (fHasWidth | fSpStart);
+          return ret;
+        }
+      case '|':
+      case ')':
+        Fail(114);
+      case '?':
+      case '+':
+      case '*':
+        Fail(115);
+      case '\\':
+        if (AtEnd()) Fail(110);
+        return Escape(Flags);
+      default:
+        Pos = atomStart;
+        Flags = fHasWidth;
+        return LiteralRun(Flags);
+    }
+  }
+
+  bool AnchorsMultiLine() const {
+    return (Mods & rmMultiLine) && (!R.LineSeparators.empty() || !R.pairedSeparator_.empty());
+  }
+
+  // (?#comment) or (?modifiers); Pos is on the question mark.
+  int Special(int& Flags) {
+    ++Pos;
+    if (Peek() == '#' && !AtEnd()) {
+      const size_t close = S.find(')', Pos);
+      if (close == std::string::npos) Fail(125);
+      Pos = static_cast<int>(close) + 1;
+      Flags = 0;
+      return Node(opComment);
+    }
+    bool on = true;
+    for (;;) {
+      if (AtEnd()) Fail(127);
+      const char m = Peek();
+      if (m == ')') break;
+      uint32_t bit = 0;
+      switch (m | 0x20) {
+        case 'i': bit = rmIgnoreCase; break;
+        case 'r': bit = rmRussianRanges; break;
+        case 's': bit = rmSingleLine; break;
+        case 'g': bit = rmGreedy; break;
+        case 'm': bit = rmMultiLine; break;
+        case 'x': bit = rmExtended; break;
+        default: break;
+      }
+      if (m == '-') on = false;
+      else if (bit == 0) Fail(127);
+      else if (on) Mods |= bit;
+      else Mods &= ~bit;
+      ++Pos;
+    }
+    ++Pos;
+    Flags = 0;
+    return -1;
+  }
+
+  int Escape(int& Flags) {
+    const char e = Peek();
+    Flags = fHasWidth | fSimple;
+    std::array<bool, 256> set{};
+    switch (e) {
+      case 'd': ++Pos; return Node(opAnyDigit);
+      case 'D': ++Pos; return Node(opNotDigit);
+      case 'w':
+      case 'W':
+        ++Pos;
+        AddChars(set, R.WordChars);
+        if (e == 'W') for (auto& b : set) b = !b;
+        return SetOnly(set);
+      case 's':
+      case 'S':
+        ++Pos;
+        AddChars(set, R.SpaceChars);
+        if (e == 'S') for (auto& b : set) b = !b;
+        return SetOnly(set);
+      case 'b': ++Pos; Flags = 0; return Node(opBound);
+      case 'B': ++Pos; Flags = 0; return Node(opNotBound);
+      case 'A': ++Pos; Flags = 0; return Node(opBol);
+      case 'Z': ++Pos; Flags = 0; return Node(opEol);
+      default: break;
+    }
+    if (e >= '1' && e <= '9') {
+      ++Pos;
+      // A reference can repeat: an unset or empty group simply matches nothing or fails.
+      Flags = fHasWidth;
+      const int ret = Node((Mods & rmIgnoreCase) ? opBackRefCI : opBackRef);
+      Prog.push_back(static_cast<uint8_t>(e - '0'));
+      return ret;
+    }
+    const uint8_t ch = CharEscape();
+    const int ret = static_cast<int>(Prog.size());
+    Literal(std::string(1, static_cast<char>(ch)));
+    return ret;
+  }
+  int SetOnly(const std::array<bool, 256>& Set) {
+    const int ret = static_cast<int>(Prog.size());
+    SetNode(Set);
+    return ret;
+  }
+
+  // A run of ordinary characters; the last one is left for a quantifier that follows it.
+  int LiteralRun(int& Flags) {
+    std::string text;
+    std::vector<int> starts;
+    for (;;) {
+      if (!text.empty()) SkipExtended();
+      if (AtEnd()) break;
+      const char c = Peek();
+      if (!text.empty() && IsMeta(c)) break;
+      starts.push_back(Pos);
+      text += c;
+      ++Pos;
+    }
+    const int save = Pos;
+    SkipExtended();
+    const char next = Peek();
+    const bool quantified = !AtEnd() && (next == '*' || next == '+' || next == '?' || next == '{');
+    Pos = save;
+    if (text.size() > 1 && quantified) {
+      Pos = starts.back();
+      text.pop_back();
+    }
+    Flags = fHasWidth | (text.size() == 1 ? fSimple : 0);
+    const int ret = static_cast<int>(Prog.size());
+    Literal(text);
+    return ret;
+  }
+
+  int Class() {
+    std::array<bool, 256> set{};
+    bool negate = false;
+    if (Peek() == '^' && !AtEnd()) {
+      negate = true;
+      ++Pos;
+    }
+    if (Peek() == ']' && !AtEnd()) {
+      set[']'] = true;
+      ++Pos;
+    }
+    for (;;) {
+      if (AtEnd()) Fail(113);
+      const char c = Peek();
+      if (c == ']') {
+        ++Pos;
+        break;
+      }
+      int lo;
+      if (c == '\\') {
+        ++Pos;
+        if (AtEnd()) Fail(113);
+        const char e = Peek();
+        if (e == 'd' || e == 'w' || e == 's') {
+          ++Pos;
+          if (e == 'd') AddChars(set, "0123456789");
+          else AddChars(set, e == 'w' ? R.WordChars : R.SpaceChars);
+          continue;
+        }
+        lo = CharEscape();
+      } else {
+        lo = static_cast<uint8_t>(c);
+        ++Pos;
+      }
+      if (Peek() == '-' && Has(1) && S[Pos + 1] != ']') {
+        ++Pos;
+        int hi;
+        if (Peek() == '\\') {
+          ++Pos;
+          if (AtEnd()) Fail(113);
+          hi = CharEscape();
+        } else {
+          hi = static_cast<uint8_t>(Peek());
+          ++Pos;
+        }
+        if (hi < lo) Fail(109);
+        for (int x = lo; x <= hi; ++x) set[x] = true;
+        if (Mods & rmRussianRanges) {
+          // The yo letters sort beside ye but lie outside the block of the other letters.
+          if (lo <= 0xE5 && hi >= 0xE6) set[0xB8] = true;
+          if (lo <= 0xC5 && hi >= 0xC6) set[0xA8] = true;
+        }
+      } else {
+        set[lo] = true;
+      }
+    }
+    if (Mods & rmIgnoreCase) {
+      const std::array<bool, 256> plain = set;
+      for (int x = 0; x < 256; ++x)
+        if (plain[x]) set[R.invert_[x]] = true;
+    }
+    if (negate)
+      for (auto& b : set) b = !b;
+    return SetOnly(set);
+  }
+
+  int topBranches = 0;
+};
+
+// ---- what a search can skip ----
+
+namespace {
+
+// Adds to Set the characters that can start a match of the chain at Node; true when the chain
+// can reach the program's end without consuming a character.
+struct TFirstChars {
+  const std::vector<uint8_t>& Prog;
+  const std::array<uint8_t, 256>& Invert;
+  std::array<bool, 256>& Set;
+  std::vector<int8_t> memo;  // 0 unknown, 1 false, 2 true, 3 in progress
+
+  // Very deep or cyclic walks give up and allow every character.
+  bool Walk(int Node, int Depth) {
+    if (Node < 0 || Depth > 200) return true;
+    if (memo[Node] == 1) return false;
+    if (memo[Node] >= 2) return true;
+    memo[Node] = 3;
+    const bool r = Step(Node, Depth);
+    memo[Node] = r ? 2 : 1;
+    return r;
+  }
+  void Add(int C) {
+    Set[C] = true;
+  }
+  void AddOperand(int Node) {
+    switch (Prog[Node]) {
+      case opAny:
+      case opAnyML:
+        for (int c = 0; c < 256; ++c) Add(c);
+        break;
+      case opExactly:
+        Add(LiteralText(Prog, Node)[0]);
+        break;
+      case opExactlyCI:
+        Add(LiteralText(Prog, Node)[0]);
+        Add(Invert[LiteralText(Prog, Node)[0]]);
+        break;
+      case opAnyDigit:
+        for (int c = '0'; c <= '9'; ++c) Add(c);
+        break;
+      case opNotDigit:
+        for (int c = 0; c < 256; ++c)
+          if (c < '0' || c > '9') Add(c);
+        break;
+      case opAnyOfFullSet:
+        for (int c = 0; c < 256; ++c)
+          if (SetHas(&Prog[Operand(Node)], static_cast<uint8_t>(c))) Add(c);
+        break;
+      default:
+        for (int c = 0; c < 256; ++c) Add(c);
+        break;
+    }
+  }
+  bool Step(int Scan, int Depth) {
+    const uint8_t op = Prog[Scan];
+    const int next = NextNode(Prog, Scan);
+    switch (op) {
+      case opEnd:
+        return true;
+      case opBranch:
+        if (next < 0 || Prog[next] != opBranch) return Walk(Operand(Scan), Depth + 1);
+        {
+          bool empty = false;
+          for (int br = Scan; br >= 0 && Prog[br] == opBranch; br = NextNode(Prog, br))
+            empty = Walk(Operand(br), Depth + 1) || empty;
+          return empty;
+        }
+      case opBack:
+        return false;
+      case opStar:
+      case opStarNG:
+        AddOperand(Operand(Scan));
+        return Walk(next, Depth + 1);
+      case opPlus:
+      case opPlusNG:
+        AddOperand(Operand(Scan));
+        return false;
+      case opBraces:
+      case opBracesNG:
+        AddOperand(Operand(Scan) + 8);
+        return ReadInt(&Prog[Operand(Scan)]) == 0 ? Walk(next, Depth + 1) : false;
+      case opLoopEntry: {
+        const bool empty = Walk(Operand(Scan), Depth + 1);
+        if (ReadInt(&Prog[Operand(next)]) == 0) return Walk(NextNode(Prog, next), Depth + 1) || empty;
+        return empty;
+      }
+      case opLoop:
+      case opLoopNG:
+      case opBol:
+      case opEol:
+      case opBolML:
+      case opEolML:
+      case opBound:
+      case opNotBound:
+      case opNothing:
+      case opComment:
+        return Walk(next, Depth + 1);
+      case opBackRef:
+      case opBackRefCI:
+        return true;
+      default:
+        if (op >= opOpen && op < opClose + TRegExpr::NSUBEXP) return Walk(next, Depth + 1);
+        AddOperand(Scan);
+        return false;
+    }
+  }
+};
+
+}  // namespace
+
+void TRegExpr::Compile() {
+  if (!hasExpression_) Raise(1003);
+  program_.clear();
+  progModifiers_ = modifiers_;
+  if (expression_.empty()) {
+    compilerPos_ = 0;
+    Raise(100);
+  }
+  BuildCaseTable();
+  std::vector<uint8_t> prog;
+  prog.push_back(ProgramMarker);
+  TRegExprCompiler c(*this, prog);
+  int flags;
+  c.Reg(false, flags);
+
+  groupCount_ = c.NPar - 1;
+  firstChar_ = -1;
+  anchored_ = false;
+  mustLiteral_.clear();
+  mustIgnoreCase_ = false;
+  const int top = 1;
+  // Start optimisations only look at a single top-level branch: with alternation every one of
+  // them would have to agree.
+  if (c.topBranches == 1) {
+    const int scan = Operand(top);
+    if (prog[scan] == opExactly) firstChar_ = LiteralText(prog, scan)[0];
+    if (prog[scan] == opBol) anchored_ = true;
+    if (flags & fSpStart) {
+      int bestLen = 0;
+      for (int n = scan; n >= 0; n = NextNode(prog, n)) {
+        if ((prog[n] == opExactly || prog[n] == opExactlyCI) && LiteralLength(prog, n) >= bestLen) {
+          bestLen = LiteralLength(prog, n);
+          mustLiteral_.assign(reinterpret_cast<const char*>(LiteralText(prog, n)), bestLen);
+          mustIgnoreCase_ = prog[n] == opExactlyCI;
+        }
+      }
+    }
+  }
+  firstCharSet_.fill(false);
+  TFirstChars fc{prog, invert_, firstCharSet_, std::vector<int8_t>(prog.size(), 0)};
+  canBeEmpty_ = fc.Walk(top, 0);
+  if (canBeEmpty_) firstCharSet_.fill(true);
+  program_ = std::move(prog);
+  possessive_.assign(program_.size(), 0);
+}
+
+// ---- properties, modifiers and errors ----
+
+char RegExprInvertCaseSystem(char Ch) {
+  char u = Ch;
+  CharUpperBuffA(&u, 1);
+  if (u != Ch) return u;
+  char l = Ch;
+  CharLowerBuffA(&l, 1);
+  return l;
+}
+
+TRegExpr::TRegExpr() {
+  startP_.fill(-1);
+  endP_.fill(-1);
+}
+
+void TRegExpr::SetExpression(const AnsiString& Value) {
+  if (hasExpression_ && Value == expression_) return;
+  expression_ = Value;
+  hasExpression_ = true;
+  program_.clear();
+}
+
+void TRegExpr::SetModifierBit(uint32_t Bit, bool Value) {
+  if (Value) modifiers_ |= Bit;
+  else modifiers_ &= ~Bit;
+}
+
+bool TRegExpr::GetModifier(int Index) {
+  if (Index < 1 || Index > 6) Raise(1013);
+  return (modifiers_ >> (Index - 1)) & 1;
+}
+
+void TRegExpr::SetModifier(int Index, bool Value) {
+  if (Index < 1 || Index > 6) Raise(1013);
+  SetModifierBit(1u << (Index - 1), Value);
+}
+
+bool TRegExpr::ParseModifiersStr(const AnsiString& AModifiers, uint32_t& Mods) {
+  bool on = true;
+  for (char c : AModifiers) {
+    if (c == '-') {
+      on = false;
+      continue;
+    }
+    uint32_t bit;
+    switch (c | 0x20) {
+      case 'i': bit = rmIgnoreCase; break;
+      case 'r': bit = rmRussianRanges; break;
+      case 's': bit = rmSingleLine; break;
+      case 'g': bit = rmGreedy; break;
+      case 'm': bit = rmMultiLine; break;
+      case 'x': bit = rmExtended; break;
+      default: return false;
+    }
+    if (on) Mods |= bit;
+    else Mods &= ~bit;
+  }
+  return true;
+}
+
+void TRegExpr::SetLinePairedSeparator(const AnsiString& Value) {
+  if (!(Value.empty() || (Value.size() == 2 && Value[0] != Value[1]))) {
+    compilerPos_ = 0;
+    Raise(128);
+  }
+  if (Value == pairedSeparator_) return;
+  pairedSeparator_ = Value;
+  program_.clear();
+}
+
+int TRegExpr::LastError() {
+  const int r = lastError_;
+  lastError_ = 0;
+  return r;
+}
+
+AnsiString TRegExpr::ErrorMsg(int AErrorID) {
+  switch (AErrorID) {
+    case 0: return "No errors";
+    case 100: return "TRegExpr(comp): Null Argument";
+    case 102: return "TRegExpr(comp): ParseReg Too Many ()";
+    case 103: return "TRegExpr(comp): ParseReg Unmatched ()";
+    case 104: return "TRegExpr(comp): ParseReg Unmatched ()";
+    case 105: return "TRegExpr(comp): ParseReg Junk On End";
+    case 106: return "TRegExpr(comp): *+ Operand Could Be Empty";
+    case 107: return "TRegExpr(comp): Nested *?+";
+    case 108: return "TRegExpr(comp): Bad Hex Digit";
+    case 109: return "TRegExpr(comp): Invalid [] Range";
+    case 110: return "TRegExpr(comp): Parse Atom Trailing \\";
+    case 111: return "TRegExpr(comp): No Hex Code After \\x";
+    case 112: return "TRegExpr(comp): Hex Code After \\x Is Too Big";
+    case 113: return "TRegExpr(comp): Unmatched []";
+    case 114: return "TRegExpr(comp): Internal Urp";
+    case 115: return "TRegExpr(comp): ?+*{ Follows Nothing";
+    case 116: return "TRegExpr(comp): Trailing \\";
+    case 119: return "TRegExpr(comp): RarseAtom Internal Disaster";
+    case 122: return "TRegExpr(comp): BRACES Argument Too Big";
+    case 124: return "TRegExpr(comp): BRACE Min Param Greater then Max";
+    case 125: return "TRegExpr(comp): Unclosed (?#Comment)";
+    case 127: return "TRegExpr(comp): Urecognized Modifier";
+    case 128: return "TRegExpr(comp): LinePairedSeparator must countain two different chars or no chars at all";
+    case 1000: return "TRegExpr(exec): RegRepeat Called Inappropriately";
+    case 1001: return "TRegExpr(exec): MatchPrim Memory Corruption";
+    case 1002: return "TRegExpr(exec): MatchPrim Corrupted Pointers";
+    case 1003: return "TRegExpr(exec): Not Assigned Expression Property";
+    case 1004: return "TRegExpr(exec): Corrupted Program";
+    case 1005: return "TRegExpr(exec): No Input String Specified";
+    case 1006: return "TRegExpr(exec): Offset Must Be Greater Then 0";
+    case 1007: return "TRegExpr(exec): ExecNext Without Exec[Pos]";
+    case 1014: return "TRegExpr(exec): Loop Stack Exceeded";
+    case 1015: return "TRegExpr(exec): Loop Without LoopEntry !";
+    case reeTooComplex: return "TRegExpr(exec): Expression Too Complex For This Input";
+    default: return "Unknown error";
+  }
+}
+
+void TRegExpr::Error(int AErrorID) {
+  lastError_ = AErrorID;
+  std::string msg = ErrorMsg(AErrorID);
+  int pos = 0;
+  if (AErrorID < 1000) {
+    pos = compilerPos_;
+    msg += " (pos " + std::to_string(pos) + ")";
+    program_.clear();
+  }
+  throw ERegExpr(msg, AErrorID, pos);
+}
+
+void TRegExpr::Raise(int AErrorID) {
+  Error(AErrorID);
+  throw ERegExpr(ErrorMsg(AErrorID), AErrorID, AErrorID < 1000 ? compilerPos_ : 0);
+}
+
+void TRegExpr::BuildCaseTable() {
+  if (invertFor_ == InvertCase && invertFor_) return;
+  for (int c = 0; c < 256; ++c)
+    invert_[c] = InvertCase ? static_cast<uint8_t>(InvertCase(static_cast<char>(c))) : static_cast<uint8_t>(c);
+  invertFor_ = InvertCase;
+}

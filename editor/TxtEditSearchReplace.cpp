@@ -1,0 +1,217 @@
+// Search and replace in the editor control: walks the lines of the scope in the chosen
+// direction, asks the search engine for the matches of each line, selects the hits and replaces
+// them, asking the application first when it wants to be asked.
+#include <algorithm>
+
+#include "editor/TxtEdit.h"
+
+// One run of SearchReplace: its scope, its flags and the state of the replace loop.
+struct TTxtEditSearchRun {
+  TCustomTxtEdit& E;
+  TTxtEditSearchCustom& Engine;
+  const AnsiString& Search;
+  const AnsiString& Replacement;
+  bool Backwards, Prompt, DoReplace, ReplaceAll, SelOnly;
+  TTxtSelectionMode Mode;
+  TBufferCoord Start, End;
+  int Result = 0;
+  int ReplaceLen = 0;
+  bool LockRaised = false;
+  bool BlockOpen = false;
+  TTxtSelectionMode UserMode = smNormal;
+
+  TTxtEditSearchRun(TCustomTxtEdit& AEdit, const AnsiString& ASearch, const AnsiString& AReplace,
+                    TSearchReplaceOptions& Options)
+      : E(AEdit), Engine(*AEdit.searchEngine_), Search(ASearch), Replacement(AReplace) {
+    Backwards = Options.Contains(srBackwards);
+    Prompt = Options.Contains(srPrompt);
+    DoReplace = Options.Contains(srReplace);
+    ReplaceAll = Options.Contains(srReplaceAll);
+    if (!E.SelAvail()) Options.Exclude(srSelectionOnly);
+    SelOnly = Options.Contains(srSelectionOnly);
+    Mode = E.ActiveSelectionMode();
+    if (SelOnly) {
+      Start = E.BlockBegin();
+      End = E.BlockEnd();
+      if (Mode == smLine) {
+        Start.Char = 1;
+        End.Char = LineLength(End.Line) + 1;
+      } else if (Mode == smColumn && Start.Char > End.Char) {
+        std::swap(Start.Char, End.Char);
+      }
+    } else {
+      const int count = E.lines_->Count();
+      Start = {1, 1};
+      End = {LineLength(count) + 1, count};
+      if (!Options.Contains(srEntireScope)) {
+        if (Backwards) End = E.CaretXY();
+        else Start = E.CaretXY();
+      }
+    }
+  }
+
+  int LineLength(int Line) const { return static_cast<int>(E.LineAt(Line).size()); }
+
+  // Whether a match at First (already shifted by earlier replacements) lies in the scope.
+  bool InScope(int Line, int First, int Length) const {
+    if (!SelOnly || Mode == smNormal)
+      return !((Line == Start.Line && First < Start.Char) || (Line == End.Line && First + Length > End.Char));
+    if (Mode == smColumn)
+      return End.Char - Start.Char < 1 || (First >= Start.Char && First + Length <= End.Char);
+    return true;
+  }
+
+  void SelectHit(int Line, int First, int Length) {
+    E.SetBlockBegin({First, Line});
+    E.SetCaretXYEx(false, {1, Line});
+    E.EnsureCursorPosVisibleEx(true);
+    E.SetBlockEnd({First + Length, Line});
+    E.InternalSetCaretXY(Backwards ? TBufferCoord{First, Line} : TBufferCoord{First + Length, Line});
+    // The caret may stop at the scroll width, the selection must cover the hit exactly.
+    E.blockBegin_ = {First, Line};
+    E.blockEnd_ = {First + Length, Line};
+  }
+
+  // The length of what replaced a hit at First: the caret's distance from it when the
+  // replacement broke the line.
+  int InsertedLength(const AnsiString& Text, int First) const {
+    return Text.find_first_of("\r\n") == std::string::npos ? static_cast<int>(Text.size()) : E.CaretX() - First;
+  }
+
+  void SwitchToReplaceAll() {
+    if (!LockRaised) {
+      E.IncPaintLock();
+      LockRaised = true;
+    }
+    if (!BlockOpen) {
+      E.undoList_->BeginBlock();
+      BlockOpen = true;
+    }
+    ReplaceAll = true;
+    Prompt = false;
+  }
+
+  // Handles the hits of one line one by one; false ends the whole operation.
+  bool LineByHit(int Line, int Count) {
+    int offset = 0;
+    int n = Backwards ? Count - 1 : 0;
+    for (int left = Count; left > 0; --left) {
+      const int first = Engine.GetResult(n) + offset;
+      const int length = Engine.GetLength(n);
+      n += Backwards ? -1 : 1;
+      if (!InScope(Line, first, length)) continue;
+      ++Result;
+      SelectHit(Line, first, length);
+      if (!DoReplace && !ReplaceAll) return false;
+      TTxtReplaceAction action = raReplace;
+      if (Prompt && E.OnReplaceText.Assigned()) {
+        action = E.DoOnReplaceText(Search, Replacement, Line, first);
+        if (action == raCancel) return false;
+      }
+      if (action == raReplaceAll) SwitchToReplaceAll();
+      if (action != raSkip) {
+        const AnsiString text = Engine.Replace(E.SelText(), Replacement);
+        E.SetSelText(text);
+        ReplaceLen = InsertedLength(text, first);
+      }
+      if (!Backwards) {
+        E.InternalSetCaretXY({first + ReplaceLen, Line});
+        if (action != raSkip && length != ReplaceLen) {
+          offset += ReplaceLen - length;
+          if (Mode != smColumn && E.CaretY() == End.Line) {
+            End.Char += ReplaceLen - length;
+            E.SetBlockEnd(End);
+          }
+        }
+      }
+      if (!ReplaceAll) return false;
+    }
+    return true;
+  }
+
+  // Replace-all forwards without asking: the line is rebuilt once from its hits and stored as
+  // one replacement, so many hits on a long line cost one copy of it.
+  void LineAtOnce(int Line, int Count) {
+    const std::string_view text = E.LineAt(Line);
+    AnsiString middle;
+    int firstStart = 0, lastEnd = 0, prev = 0, delta = 0;
+    bool lengthChanged = false;
+    for (int n = 0; n < Count; ++n) {
+      const int first = Engine.GetResult(n), length = Engine.GetLength(n);
+      if (!InScope(Line, first, length)) continue;
+      if (firstStart == 0) firstStart = prev = first;
+      middle.append(text.substr(prev - 1, first - prev));
+      const AnsiString rep = Engine.Replace(AnsiString(text.substr(first - 1, length)), Replacement);
+      middle += rep;
+      prev = lastEnd = first + length;
+      delta += static_cast<int>(rep.size()) - length;
+      lengthChanged = lengthChanged || static_cast<int>(rep.size()) != length;
+      ++Result;
+    }
+    if (firstStart == 0) return;
+    SelectHit(Line, firstStart, lastEnd - firstStart);
+    E.SetSelText(middle);
+    ReplaceLen = InsertedLength(middle, firstStart);
+    E.InternalSetCaretXY({firstStart + ReplaceLen, Line});
+    if (lengthChanged && Mode != smColumn && Line == End.Line) {
+      End.Char += delta;
+      E.SetBlockEnd(End);
+    }
+  }
+
+  void Run() {
+    // Hits are selected as plain character ranges: a hit selected as whole lines or as a
+    // column would make the replacement take the wrong text.
+    E.DoOnPaintTransient(ttBefore);
+    UserMode = E.selectionMode_;
+    E.selectionMode_ = smNormal;
+    try {
+      if (ReplaceAll && !Prompt) SwitchToReplaceAll();
+      int line = Backwards ? End.Line : Start.Line;
+      while (line >= Start.Line && line <= End.Line) {
+        const int count = Engine.FindAllIn(E.LineAt(line));
+        const bool atOnce = ReplaceAll && !Prompt && !Backwards && !(SelOnly && Mode == smColumn);
+        if (count > 0) {
+          if (atOnce) LineAtOnce(line, count);
+          else if (!LineByHit(line, count)) break;
+        }
+        line += Backwards ? -1 : 1;
+      }
+    } catch (...) {
+      Finish();
+      throw;
+    }
+    Finish();
+  }
+
+  void Finish() {
+    E.selectionMode_ = UserMode;
+    if (LockRaised) {
+      LockRaised = false;
+      E.DecPaintLock();
+    }
+    if (BlockOpen) {
+      BlockOpen = false;
+      E.undoList_->EndBlock();
+    }
+    E.DoOnPaintTransient(ttAfter);
+  }
+};
+
+int TCustomTxtEdit::SearchReplace(const AnsiString& ASearch, const AnsiString& AReplace,
+                                  TSearchReplaceOptions AOptions) {
+  if (!searchEngine_) throw ETxtEditError("No search engine has been assigned");
+  if (ASearch.empty()) return 0;
+  TTxtEditSearchRun run(*this, ASearch, AReplace, AOptions);
+  searchEngine_->SetOptions(AOptions);
+  searchEngine_->SetPattern(ASearch);
+  run.Run();
+  return run.Result;
+}
+
+TTxtReplaceAction TCustomTxtEdit::DoOnReplaceText(const AnsiString& ASearch, const AnsiString& AReplace, int Line,
+                                                  int Column) {
+  TTxtReplaceAction action = raCancel;
+  if (OnReplaceText.Assigned()) OnReplaceText(this, ASearch, AReplace, Line, Column, action);
+  return action;
+}

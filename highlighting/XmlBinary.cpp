@@ -1,0 +1,430 @@
+// XmlBinary: the readers and writers of binary XML and the document operations that use them.
+#include "highlighting/XmlBinary.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/CodePages.h"
+#include "framework/Streams.h"
+
+const char BinXmlSignature[] = "< binary-xml >";
+
+namespace {
+
+const wchar_t kReadError[] = L"Ошибка чтения данных.";
+const wchar_t kValueReadType[] = L"Ошибка чтения значения: некорректный тип.";
+const wchar_t kValueWriteType[] = L"Ошибка записи значения: некорректный тип.";
+const wchar_t kNodeReadType[] = L"Ошибка чтения двоичного XML: некорректный тип узла";
+const wchar_t kNodeWriteType[] = L"Ошибка записи двоичного XML: некорректный тип узла";
+
+[[noreturn]] void ReadError() { XmlError(kReadError); }
+
+}  // namespace
+
+// ---------------------------------------------------------------- readers
+
+void TBinXmlReader::ReadBytes(void* Buffer, int64_t Count) {
+  if (Count < 0 || Count > remaining_) ReadError();
+  remaining_ -= Count;
+  if (Count) Read(Buffer, static_cast<int>(Count));
+}
+
+int32_t TBinXmlReader::ReadInt() {
+  const uint8_t first = ReadRaw<uint8_t>();
+  if (first < 0x80) return first;
+  if (first == 0xFF) return ReadRaw<int32_t>();
+  return ((first & 0x7F) << 8) | ReadRaw<uint8_t>();
+}
+
+int TBinXmlReader::ReadCount(int ItemSize) {
+  const int32_t count = ReadInt();
+  if (count < 0 || count > remaining_ / ItemSize) ReadError();
+  return count;
+}
+
+AnsiString TBinXmlReader::ReadAnsiString() {
+  AnsiString s(static_cast<size_t>(ReadCount(1)), '\0');
+  ReadBytes(s.data(), static_cast<int64_t>(s.size()));
+  return s;
+}
+
+WideString TBinXmlReader::ReadWideString() {
+  const int count = ReadCount(2);
+  std::vector<uint16_t> units(static_cast<size_t>(count));
+  ReadBytes(units.data(), static_cast<int64_t>(count) * 2);
+  return WideString(units.begin(), units.end());
+}
+
+AnsiString TBinXmlReader::ReadOptionString() {
+  return (Options & BinXmlWideStrings) ? WideToAnsi(ReadWideString()) : ReadAnsiString();
+}
+
+TVariant TBinXmlReader::ReadVariant() {
+  switch (ReadInt()) {
+    case varEmpty:
+      return TVariant();
+    case varNull:
+      return TVariant::Null();
+    case varSmallint:
+      return TVariant(ReadRaw<int16_t>());
+    case varBoolean:
+      return TVariant(ReadRaw<int16_t>() != 0);
+    case varWord:
+      return TVariant(ReadRaw<uint16_t>());
+    case varInteger:
+      return TVariant(static_cast<int>(ReadRaw<int32_t>()));
+    case varSingle:
+      return TVariant(ReadRaw<float>());
+    case varLongWord:
+      return TVariant(static_cast<unsigned>(ReadRaw<uint32_t>()));
+    case varDouble:
+      return TVariant(ReadRaw<double>());
+    case varCurrency:
+      return TVariant::FromCurrency(ReadRaw<int64_t>());
+    case varDate:
+      return TVariant::FromDateTime(ReadRaw<double>());
+    case varInt64:
+      return TVariant(static_cast<long long>(ReadRaw<int64_t>()));
+    case varShortInt:
+      return TVariant(ReadRaw<int8_t>());
+    case varByte:
+      return TVariant(ReadRaw<uint8_t>());
+    case varOleStr:
+      return TVariant(ReadWideString());
+    case varString:
+      return TVariant(ReadAnsiString());
+    case varByteArray: {
+      std::vector<uint8_t> bytes(static_cast<size_t>(ReadCount(1)));
+      ReadBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
+      return TVariant(bytes);
+    }
+    default:
+      XmlError(kValueReadType);
+  }
+}
+
+IXmlNameTable TBinXmlReader::ReadNameTable() {
+  // The names are interned again in order into a table of our own, rather than taking the
+  // stored buckets on trust: every name must come back with its stored id.
+  IXmlNameTable table(new TXmlNameTable(4096));
+  const int count = ReadCount(1);
+  for (int id = 0; id < count; ++id)
+    if (table->InternName(ReadOptionString()) != id) ReadError();
+  const int buckets = ReadInt();
+  if (buckets <= 0) ReadError();
+  const int used = ReadCount(2);
+  if (used > buckets) ReadError();
+  for (int i = 0; i < used; ++i) {
+    const int index = ReadInt();
+    if (index < 0 || index >= buckets) ReadError();
+    const int ids = ReadCount(4);
+    for (int k = 0; k < ids; ++k) {
+      const int32_t id = ReadRaw<int32_t>();
+      if (id < 0 || id >= table->NameCount()) ReadError();
+    }
+  }
+  return table;
+}
+
+int TBinXmlReader::ReadNameId() {
+  const int id = ReadInt();
+  if (id < 0 || id >= table_->NameCount()) ReadError();
+  return id;
+}
+
+void TBinXmlReader::ReadNode(TXmlNode* Node, int Depth) {
+  if (Depth > XmlMaxDepth) ReadError();
+  Node->ClearAttributes();
+  const int attributes = ReadCount(2);
+  for (int i = 0; i < attributes; ++i) {
+    const int id = ReadNameId();
+    Node->SetAttributeValue(id, ReadVariant());
+  }
+  const int children = ReadCount(2);
+  const IXmlNameTable& table = Node->nameTable_;
+  for (int i = 0; i < children; ++i) {
+    switch (ReadRaw<uint8_t>()) {
+      case ELEMENT_NODE: {
+        auto* element = new TXmlElement(table, ReadNameId());
+        Node->GetChildList()->AppendNew(element);
+        element->SetValue(ReadVariant());
+        ReadNode(element, Depth + 1);
+        break;
+      }
+      case TEXT_NODE:
+        Node->GetChildList()->AppendNew(new TXmlText(table, ReadVariant()));
+        break;
+      case CDATA_SECTION_NODE:
+        Node->GetChildList()->AppendNew(new TXmlCDATASection(table, ReadOptionString()));
+        break;
+      case COMMENT_NODE:
+        Node->GetChildList()->AppendNew(new TXmlComment(table, ReadOptionString()));
+        break;
+      case PROCESSING_INSTRUCTION_NODE: {
+        const int target = ReadNameId();
+        auto* pi = new TXmlProcessingInstruction(table, target, AnsiString());
+        Node->GetChildList()->AppendNew(pi);
+        pi->SetText(ReadOptionString());
+        ReadNode(pi, Depth + 1);
+        break;
+      }
+      default:
+        XmlError(kNodeReadType);
+    }
+  }
+}
+
+void TBinXmlReader::ReadDocument(TXmlDocument& Document) {
+  Options = ReadRaw<uint32_t>();
+  IXmlNameTable table = ReadNameTable();
+  Document.nameTable_ = table;
+  table_ = table.get();
+  ReadNode(&Document, 0);
+}
+
+TStmXmlReader::TStmXmlReader(TStream* Stream)
+    : TBinXmlReader(std::max<int64_t>(Stream->Size() - Stream->Position(), 0)), stream_(Stream) {}
+
+void TStmXmlReader::Read(void* Buffer, int Count) {
+  auto* out = static_cast<char*>(Buffer);
+  while (Count > 0) {
+    if (pos_ == buffer_.size()) {
+      // Remaining() already excludes this request: what the stream still holds is the rest
+      // of the request plus Remaining().
+      const int64_t left = Remaining() + Count;
+      if (Count >= 65536) {
+        stream_->ReadBuffer(out, Count);
+        return;
+      }
+      buffer_.resize(static_cast<size_t>(std::min<int64_t>(left, 65536)));
+      stream_->ReadBuffer(buffer_.data(), static_cast<int>(buffer_.size()));
+      pos_ = 0;
+    }
+    const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(Count), buffer_.size() - pos_));
+    std::memcpy(out, buffer_.data() + pos_, static_cast<size_t>(n));
+    pos_ += static_cast<size_t>(n);
+    out += n;
+    Count -= n;
+  }
+}
+
+TStrXmlReader::TStrXmlReader(std::string_view Data, size_t Offset)
+    : TBinXmlReader(static_cast<int64_t>(Data.size() - std::min(Offset, Data.size()))),
+      data_(Data),
+      pos_(std::min(Offset, Data.size())) {}
+
+void TStrXmlReader::Read(void* Buffer, int Count) {
+  std::memcpy(Buffer, data_.data() + pos_, static_cast<size_t>(Count));
+  pos_ += static_cast<size_t>(Count);
+}
+
+// ---------------------------------------------------------------- writers
+
+void TBinXmlWriter::WriteInt(int32_t Value) {
+  if (Value >= 0 && Value < 0x80) {
+    WriteRaw<uint8_t>(static_cast<uint8_t>(Value));
+  } else if (Value >= 0x80 && Value <= 32511) {
+    WriteRaw<uint8_t>(static_cast<uint8_t>((Value >> 8) | 0x80));
+    WriteRaw<uint8_t>(static_cast<uint8_t>(Value));
+  } else {
+    WriteRaw<uint8_t>(0xFF);
+    WriteRaw<int32_t>(Value);
+  }
+}
+
+void TBinXmlWriter::WriteAnsiString(std::string_view Text) {
+  WriteInt(static_cast<int32_t>(Text.size()));
+  Write(Text.data(), static_cast<int>(Text.size()));
+}
+
+void TBinXmlWriter::WriteWideString(const WideString& Text) {
+  WriteInt(static_cast<int32_t>(Text.size()));
+  std::vector<uint16_t> units(Text.begin(), Text.end());
+  Write(units.data(), static_cast<int>(units.size() * 2));
+}
+
+void TBinXmlWriter::WriteOptionString(const AnsiString& Text) {
+  if (Options & BinXmlWideStrings)
+    WriteWideString(AnsiToWide(Text));
+  else
+    WriteAnsiString(Text);
+}
+
+void TBinXmlWriter::WriteVariant(const TVariant& Value) {
+  const TVarType type = Value.VarType();
+  WriteInt(type);
+  switch (type) {
+    case varEmpty:
+    case varNull:
+      break;
+    case varSmallint:
+    case varWord:
+      WriteRaw<uint16_t>(static_cast<uint16_t>(Value.AsInt64()));
+      break;
+    case varBoolean:
+      WriteRaw<int16_t>(Value.AsBoolean() ? -1 : 0);
+      break;
+    case varInteger:
+    case varLongWord:
+      WriteRaw<uint32_t>(static_cast<uint32_t>(Value.AsInt64()));
+      break;
+    case varSingle:
+      WriteRaw<float>(static_cast<float>(Value.AsDouble()));
+      break;
+    case varDouble:
+      WriteRaw<double>(Value.AsDouble());
+      break;
+    case varCurrency:
+      WriteRaw<int64_t>(Value.AsCurrency());
+      break;
+    case varDate:
+      WriteRaw<double>(Value.AsDateTime());
+      break;
+    case varInt64:
+      WriteRaw<int64_t>(Value.AsInt64());
+      break;
+    case varShortInt:
+    case varByte:
+      WriteRaw<uint8_t>(static_cast<uint8_t>(Value.AsInt64()));
+      break;
+    case varOleStr:
+      WriteWideString(Value.AsWideString());
+      break;
+    case varString:
+      WriteAnsiString(Value.AsString());
+      break;
+    case varByteArray: {
+      const auto& bytes = Value.AsBytes();
+      WriteInt(static_cast<int32_t>(bytes.size()));
+      Write(bytes.data(), static_cast<int>(bytes.size()));
+      break;
+    }
+    default:
+      XmlError(kValueWriteType);
+  }
+}
+
+void TBinXmlWriter::WriteNameTable(const TXmlNameTable& Table) {
+  WriteInt(Table.NameCount());
+  for (int id = 0; id < Table.NameCount(); ++id) WriteOptionString(Table.NameOf(id));
+  WriteInt(Table.BucketCount());
+  int used = 0;
+  for (int i = 0; i < Table.BucketCount(); ++i) used += !Table.Bucket(i).empty();
+  WriteInt(used);
+  for (int i = 0; i < Table.BucketCount(); ++i) {
+    const auto& ids = Table.Bucket(i);
+    if (ids.empty()) continue;
+    WriteInt(i);
+    WriteInt(static_cast<int32_t>(ids.size()));
+    Write(ids.data(), static_cast<int>(ids.size() * sizeof(int32_t)));
+  }
+}
+
+void TBinXmlWriter::WriteNode(const TXmlNode* Node) {
+  WriteInt(Node->AttributeCount());
+  for (const auto& attr : Node->attributes_) {
+    WriteInt(attr.NameId);
+    WriteVariant(attr.Value);
+  }
+  const TXmlNodeList* list = Node->childList_;
+  const int count = list ? list->Count() : 0;
+  WriteInt(count);
+  for (int i = 0; i < count; ++i) {
+    const TXmlNode* child = list->RawItem(i);
+    const int type = child->NodeType();
+    switch (type) {
+      case ELEMENT_NODE: {
+        WriteRaw<uint8_t>(static_cast<uint8_t>(type));
+        const auto* element = static_cast<const TXmlElement*>(child);
+        WriteInt(element->NodeNameId());
+        WriteVariant(element->HasChildNodes() ? TVariant() : element->Value());
+        WriteNode(element);
+        break;
+      }
+      case TEXT_NODE:
+        WriteRaw<uint8_t>(static_cast<uint8_t>(type));
+        WriteVariant(const_cast<TXmlNode*>(child)->NodeValue());
+        break;
+      case CDATA_SECTION_NODE:
+      case COMMENT_NODE:
+        WriteRaw<uint8_t>(static_cast<uint8_t>(type));
+        WriteOptionString(static_cast<const TXmlCharacterData*>(child)->Data());
+        break;
+      case PROCESSING_INSTRUCTION_NODE:
+        WriteRaw<uint8_t>(static_cast<uint8_t>(type));
+        WriteInt(child->NodeNameId());
+        WriteOptionString(child->Text());
+        WriteNode(child);
+        break;
+      default:
+        XmlError(kNodeWriteType);
+    }
+  }
+}
+
+TStmXmlWriter::~TStmXmlWriter() {
+  try {
+    Flush();
+  } catch (...) {
+    // A failure here was already reported by the explicit Flush of the owner, or the writer
+    // is being left because of another error.
+  }
+}
+
+void TStmXmlWriter::Flush() {
+  if (buffer_.empty()) return;
+  std::vector<char> data;
+  data.swap(buffer_);
+  buffer_.reserve(65536);
+  stream_->WriteBuffer(data.data(), static_cast<int>(data.size()));
+}
+
+void TStmXmlWriter::Write(const void* Buffer, int Count) {
+  if (buffer_.size() + static_cast<size_t>(Count) > 65536) {
+    Flush();
+    if (Count > 65536) {
+      stream_->WriteBuffer(Buffer, Count);
+      return;
+    }
+  }
+  buffer_.insert(buffer_.end(), static_cast<const char*>(Buffer), static_cast<const char*>(Buffer) + Count);
+}
+
+// ---------------------------------------------------------------- documents
+
+void LoadBinaryXml(TXmlDocument& Document, TBinXmlReader& Reader) { Reader.ReadDocument(Document); }
+
+void SaveBinaryXml(const TXmlDocument& Document, TBinXmlWriter& Writer, uint32_t Options) {
+  Writer.Options = Options;
+  Writer.WriteBytes(BinXmlSignature, BinXmlSignatureLength);
+  Writer.WriteBytes(&Options, sizeof Options);
+  Writer.WriteNameTable(*Document.NameTable().get());
+  Writer.WriteNode(&Document);
+}
+
+AnsiString TXmlDocument::BinaryXml() const {
+  TStrXmlWriter writer;
+  SaveBinaryXml(*this, writer, 0);
+  return writer.Data;
+}
+
+void TXmlDocument::LoadFromBinaryText(const AnsiString& Text) {
+  Empty();
+  if (Text.compare(0, BinXmlSignatureLength, BinXmlSignature) != 0) ReadError();
+  TStrXmlReader reader(Text, BinXmlSignatureLength);
+  LoadBinaryXml(*this, reader);
+}
+
+void TXmlDocument::SaveBinaryToStream(TStream* Stream, uint32_t Options) const {
+  TStmXmlWriter writer(Stream);
+  SaveBinaryXml(*this, writer, Options);
+  writer.Flush();
+}
+
+void TXmlDocument::SaveBinaryToFile(const WideString& FileName, uint32_t Options) const {
+  // Built first: a document that cannot be written leaves the file as it was.
+  TStrXmlWriter writer;
+  SaveBinaryXml(*this, writer, Options);
+  TFileStream stream(FileName, fmCreate);
+  stream.WriteBuffer(writer.Data.data(), static_cast<int>(writer.Data.size()));
+}

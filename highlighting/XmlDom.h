@@ -1,0 +1,508 @@
+// XmlDom: the small reference-counted XML tree through which highlighter schemes are read and
+// written. Names are interned in a name table and held as ids; text is 8-bit (ANSI code page).
+//
+// Each I-name is a counted reference to the object of the matching T-class (an interface in the
+// classic sense): `IXmlElement e = doc->DocumentElement(); e->GetAttribute("name", "")`.
+// A node lives while a reference or an owning child list holds it; parent links are not counted
+// and are cleared when the parent goes away. All failures raise EXmlError with a fixed text,
+// except conversions of typed attributes (EConvertError, EVariantError) and stream or file
+// errors, which pass unchanged.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "framework/Exceptions.h"
+#include "framework/Types.h"
+#include "framework/Variant.h"
+#include "highlighting/XmlPool.h"
+
+class TStream;
+
+HV_DECLARE_EXCEPTION(EXmlError, Exception);
+
+// A counted reference to a TXmlBase descendant.
+template <class T>
+class TXmlRef {
+ public:
+  TXmlRef() = default;
+  TXmlRef(std::nullptr_t) {}
+  TXmlRef(T* p) : p_(p) {
+    if (p_) p_->AddRef();
+  }
+  TXmlRef(const TXmlRef& o) : TXmlRef(o.p_) {}
+  TXmlRef(TXmlRef&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  TXmlRef(const TXmlRef<U>& o) : TXmlRef(o.get()) {}
+  ~TXmlRef() {
+    if (p_) p_->Release();
+  }
+  TXmlRef& operator=(TXmlRef o) noexcept {
+    std::swap(p_, o.p_);
+    return *this;
+  }
+  T* operator->() const { return p_; }
+  T& operator*() const { return *p_; }
+  T* get() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  template <class U>
+  bool operator==(const TXmlRef<U>& o) const {
+    return static_cast<const void*>(p_) == static_cast<const void*>(o.get());
+  }
+  bool operator==(std::nullptr_t) const { return p_ == nullptr; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// The reference count shared by every object of the model.
+class TXmlBase {
+ public:
+  TXmlBase() = default;
+  TXmlBase(const TXmlBase&) = delete;
+  TXmlBase& operator=(const TXmlBase&) = delete;
+  virtual ~TXmlBase() = default;
+
+  void AddRef() const noexcept { ++refCount_; }
+  void Release() const noexcept {
+    if (--refCount_ == 0) delete this;
+  }
+  int RefCount() const { return refCount_; }
+  TXmlBase* GetObject() { return this; }
+
+  static void* operator new(size_t Size) { return XmlPoolAlloc(Size); }
+  static void operator delete(void* Block, size_t Size) noexcept { XmlPoolFree(Block, Size); }
+
+ private:
+  mutable int refCount_ = 0;
+};
+
+class TXmlNameTable;
+class TXmlNodeList;
+class TXmlNode;
+class TXmlElement;
+class TXmlText;
+class TXmlCharacterData;
+class TXmlCDATASection;
+class TXmlComment;
+class TXmlProcessingInstruction;
+class TXmlDocument;
+
+using IXmlBase = TXmlRef<TXmlBase>;
+using IXmlNameTable = TXmlRef<TXmlNameTable>;
+using IXmlNodeList = TXmlRef<TXmlNodeList>;
+using IXmlNode = TXmlRef<TXmlNode>;
+using IXmlElement = TXmlRef<TXmlElement>;
+using IXmlText = TXmlRef<TXmlText>;
+using IXmlCDATASection = TXmlRef<TXmlCDATASection>;
+using IXmlComment = TXmlRef<TXmlComment>;
+using IXmlProcessingInstruction = TXmlRef<TXmlProcessingInstruction>;
+using IXmlDocument = TXmlRef<TXmlDocument>;
+
+// Node types.
+constexpr int ELEMENT_NODE = 1;
+constexpr int TEXT_NODE = 3;
+constexpr int CDATA_SECTION_NODE = 4;
+constexpr int PROCESSING_INSTRUCTION_NODE = 7;
+constexpr int COMMENT_NODE = 8;
+constexpr int DOCUMENT_NODE = 9;
+
+// Deeper trees are refused by the readers, so that no input can exhaust the stack.
+constexpr int XmlMaxDepth = 1000;
+
+extern AnsiString DefaultEncoding;   // "windows-1251"
+extern bool DefaultKeepWhiteSpace;   // false
+extern AnsiString XmlIndent;         // one TAB
+
+// Interned names: an id is the index of the name; ids 0 to 4 are fixed.
+class TXmlNameTable : public TXmlBase {
+ public:
+  explicit TXmlNameTable(int BucketCount = 4096);
+
+  // -1 for an empty name.
+  int InternName(std::string_view Name);
+  // An empty string for an id that names nothing.
+  const AnsiString& NameOf(int Id) const;
+  int NameCount() const { return static_cast<int>(names_.size()); }
+  int BucketCount() const { return static_cast<int>(buckets_.size()); }
+  const std::vector<int32_t>& Bucket(int Index) const { return buckets_[static_cast<size_t>(Index)]; }
+
+  int TextId() const { return 0; }
+  int CDataId() const { return 1; }
+  int CommentId() const { return 2; }
+  int DocumentId() const { return 3; }
+  int XmlId() const { return 4; }
+
+ private:
+  std::vector<AnsiString> names_;
+  std::vector<std::vector<int32_t>> buckets_;
+};
+
+// The table that documents share unless they are given another.
+IXmlNameTable DefaultNameTable();
+
+// An ordered list of nodes, each held by one reference. A list with an owner is that node's
+// child list and keeps the parent links of its items.
+class TXmlNodeList : public TXmlBase {
+ public:
+  explicit TXmlNodeList(TXmlNode* Owner = nullptr) : owner_(Owner) {}
+  ~TXmlNodeList() override;
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  // Raises the index error outside 0..Count-1.
+  IXmlNode Item(int Index) const;
+  TXmlNode* RawItem(int Index) const { return items_[static_cast<size_t>(Index)]; }
+  int IndexOf(const TXmlNode* Node) const;
+  AnsiString Xml() const;
+  TXmlNode* Owner() const { return owner_; }
+
+  // Index -1 is the end. A node is taken out of its former list first; a node cannot be put
+  // into itself or its own descendants.
+  void Insert(const IXmlNode& Node, int Index);
+  void Replace(int Index, const IXmlNode& Node);
+  void Delete(int Index);
+  void Clear();
+
+ private:
+  friend class TXmlNode;
+  friend class TXmlElement;
+  friend class TXmlDocument;
+  friend class TXmlParser;
+  friend class TBinXmlReader;
+  void Adopt(TXmlNode* Node);
+  void Disown(TXmlNode* Node);
+  void Grow();
+  // Appends a node that belongs nowhere yet and uses the owner's name table.
+  void AppendNew(TXmlNode* Node);
+
+  TXmlNode* owner_;
+  std::vector<TXmlNode*, TXmlAllocator<TXmlNode*>> items_;
+};
+
+struct TXmlAttrData {
+  int32_t NameId = -1;
+  TVariant Value;
+};
+
+using TXmlAttrList = std::vector<TXmlAttrData, TXmlAllocator<TXmlAttrData>>;
+
+class TXmlNode : public TXmlBase {
+ public:
+  explicit TXmlNode(const IXmlNameTable& NameTable);
+  ~TXmlNode() override;
+
+  // ---- the virtual operations ----
+  virtual TXmlNodeList* GetChildList();
+  virtual void SetNodeNameId(int Id);
+  virtual IXmlNode CloneNode(bool Deep) const = 0;
+  virtual int NodeNameId() const = 0;
+  virtual int NodeType() const = 0;
+  virtual AnsiString Text() const = 0;
+  virtual void SetText(const AnsiString& Value) = 0;
+  virtual TVarType DataType() const;
+  virtual TVariant NodeValue() const;
+  virtual void SetNodeValue(const TVariant& Value);
+  virtual AnsiString Xml() const;
+  virtual IXmlDocument OwnerDocument() const;
+  virtual IXmlNodeList ChildNodes();
+  virtual IXmlElement AsElement();
+  virtual IXmlText AsText();
+  virtual IXmlCDATASection AsCDATASection();
+  virtual IXmlComment AsComment();
+  virtual IXmlProcessingInstruction AsProcessingInstruction();
+
+  IXmlNameTable NameTable() const { return nameTable_; }
+  const AnsiString& NodeName() const;
+  IXmlNode ParentNode() const;
+  bool HasChildNodes() const;
+
+  // ---- children ----
+  IXmlNode AppendChild(const IXmlNode& Node);
+  IXmlNode InsertBefore(const IXmlNode& Node, const IXmlNode& Reference);
+  IXmlNode ReplaceChild(const IXmlNode& NewNode, const IXmlNode& OldNode);
+  int RemoveChild(const IXmlNode& Child);
+  IXmlElement AppendElement(int NameId);
+  IXmlElement AppendElement(const AnsiString& Name);
+  IXmlText AppendText(const AnsiString& Text);
+  IXmlCDATASection AppendCDATASection(const AnsiString& Data);
+  IXmlComment AppendComment(const AnsiString& Data);
+  IXmlProcessingInstruction AppendProcessingInstruction(int TargetId, const AnsiString& Data);
+  IXmlProcessingInstruction AppendProcessingInstruction(const AnsiString& Target, const AnsiString& Data);
+
+  // ---- named children ----
+  AnsiString ReadChildText(const AnsiString& Name, const AnsiString& Default = AnsiString()) const;
+  AnsiString ReadChildText(int NameId, const AnsiString& Default = AnsiString()) const;
+  void WriteChildText(const AnsiString& Name, const AnsiString& Text);
+  void WriteChildText(int NameId, const AnsiString& Text);
+  IXmlNode RequireChild(int NameId) const;
+  IXmlNode RequireChild(const AnsiString& Name) const;
+  IXmlNode ObtainChild(int NameId);
+  IXmlNode ObtainChild(const AnsiString& Name);
+  void ClearChildren();
+  IXmlNodeList FindChildrenByName(const AnsiString& Name) const;
+  IXmlNode FindChildByName(const AnsiString& Name) const;
+  IXmlElement FindChildByAttribute(const AnsiString& ElementName, const AnsiString& AttrName,
+                                   const TVariant& Value) const;
+
+  // ---- attributes ----
+  int AttributeCount() const { return static_cast<int>(attributes_.size()); }
+  int AttributeNameIdAt(int Index) const;
+  const AnsiString& AttributeNameAt(int Index) const;
+  void RemoveAttribute(const AnsiString& Name);
+  void RemoveAttribute(int NameId);
+  void ClearAttributes() { attributes_.clear(); }
+  bool HasAttribute(int NameId) const { return FindAttr(NameId) != nullptr; }
+  bool HasAttribute(const AnsiString& Name) const;
+  TVarType AttributeType(int NameId) const;
+  TVarType AttributeType(const AnsiString& Name) const;
+  TVariant GetAttributeValue(int NameId, const TVariant& Default = TVariant()) const;
+  TVariant GetAttributeValue(const AnsiString& Name, const TVariant& Default = TVariant()) const;
+  void SetAttributeValue(int NameId, TVariant Value);
+  void SetAttributeValue(const AnsiString& Name, TVariant Value);
+  AnsiString RequireAttribute(int NameId) const;
+  AnsiString RequireAttribute(const AnsiString& Name) const;
+  AnsiString GetAttribute(int NameId, const AnsiString& Default = AnsiString()) const;
+  AnsiString GetAttribute(const AnsiString& Name, const AnsiString& Default = AnsiString()) const;
+  void SetAttribute(int NameId, const AnsiString& Value);
+  void SetAttribute(const AnsiString& Name, const AnsiString& Value);
+  bool GetBoolAttribute(int NameId, bool Default = false) const;
+  bool GetBoolAttribute(const AnsiString& Name, bool Default = false) const;
+  void SetBoolAttribute(int NameId, bool Value);
+  void SetBoolAttribute(const AnsiString& Name, bool Value);
+  int GetIntAttribute(int NameId, int Default = 0) const;
+  int GetIntAttribute(const AnsiString& Name, int Default = 0) const;
+  void SetIntAttribute(int NameId, int Value);
+  void SetIntAttribute(const AnsiString& Name, int Value);
+  TDateTime GetDateTimeAttribute(int NameId, TDateTime Default = 0) const;
+  TDateTime GetDateTimeAttribute(const AnsiString& Name, TDateTime Default = 0) const;
+  void SetDateTimeAttribute(int NameId, TDateTime Value);
+  void SetDateTimeAttribute(const AnsiString& Name, TDateTime Value);
+  double GetFloatAttribute(int NameId, double Default = 0) const;
+  double GetFloatAttribute(const AnsiString& Name, double Default = 0) const;
+  void SetFloatAttribute(int NameId, double Value);
+  void SetFloatAttribute(const AnsiString& Name, double Value);
+  int GetHexAttribute(const AnsiString& Name, int Default = 0) const;
+  int GetHexAttribute(int NameId, int Default = 0) const;
+  void SetHexAttribute(const AnsiString& Name, int Value, int Digits = 0);
+  void SetHexAttribute(int NameId, int Value, int Digits = 0);
+  int GetEnumAttribute(const AnsiString& Name, const std::vector<AnsiString>& Allowed, int Default = 0) const;
+  int GetEnumAttribute(int NameId, const std::vector<AnsiString>& Allowed, int Default = 0) const;
+  int RequireEnumAttribute(const AnsiString& Name, const std::vector<AnsiString>& Allowed) const;
+  int RequireEnumAttribute(int NameId, const std::vector<AnsiString>& Allowed) const;
+
+  // ---- paths: "" the node's own value, "@name" an attribute, else a child element ----
+  TVariant GetPathValue(const AnsiString& Path);
+  void SetPathValue(const AnsiString& Path, const TVariant& Value);
+
+  const TXmlAttrList& Attributes() const { return attributes_; }
+
+ protected:
+  friend class TXmlNodeList;
+  friend class TXmlParser;
+  friend class TBinXmlReader;
+  friend class TBinXmlWriter;
+
+  // Writes the node's text form; Indent is false inside content that keeps its blanks.
+  virtual void WriteXml(AnsiString& Out, int Level, bool Indent) const = 0;
+  // The texts of the element, text and CDATA children joined by single blanks.
+  AnsiString ChildrenText() const;
+  void CopyAttributesTo(TXmlNode& Target) const;
+  void CloneChildrenTo(TXmlNode& Target) const;
+  void MoveToNameTable(const IXmlNameTable& Table);
+  bool KeepsWhiteSpace() const;
+  const TXmlAttrData* FindAttr(int NameId) const;
+  int Intern(const AnsiString& Name) const { return nameTable_->InternName(Name); }
+  void WriteAttributes(AnsiString& Out) const;
+  void WriteChildren(AnsiString& Out, int Level, bool Indent) const;
+  bool HasTextChild() const;
+
+  TXmlNode* parent_ = nullptr;
+  IXmlNameTable nameTable_;
+  TXmlAttrList attributes_;
+  TXmlNodeList* childList_ = nullptr;  // counted
+};
+
+class TXmlElement : public TXmlNode {
+ public:
+  TXmlElement(const IXmlNameTable& NameTable, int NameId) : TXmlNode(NameTable), nameId_(NameId) {}
+
+  TXmlNodeList* GetChildList() override;
+  void SetNodeNameId(int Id) override { nameId_ = Id; }
+  IXmlNode CloneNode(bool Deep) const override;
+  int NodeNameId() const override { return nameId_; }
+  int NodeType() const override { return ELEMENT_NODE; }
+  AnsiString Text() const override;
+  void SetText(const AnsiString& Value) override;
+  TVarType DataType() const override;
+  TVariant NodeValue() const override;
+  void SetNodeValue(const TVariant& Value) override;
+  IXmlElement AsElement() override { return this; }
+
+  // Replaces the text and CDATA children by CDATA sections holding Text.
+  void SetCDataText(const AnsiString& Text);
+  // Replaces the text and CDATA children by one text node holding the bytes in Base64.
+  void SetBase64Text(const void* Bytes, int Count, int LineLength = 0);
+  AnsiString GetBase64Data() const;
+  // The value the element holds directly (empty when it has children instead).
+  const TVariant& Value() const;
+
+ protected:
+  friend class TBinXmlReader;
+  void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
+
+ private:
+  void SetValue(TVariant Value);
+
+  int nameId_;
+  // Most elements hold children, not a value: the value lives apart, only when there is one.
+  std::unique_ptr<TVariant> value_;
+};
+
+class TXmlText : public TXmlNode {
+ public:
+  TXmlText(const IXmlNameTable& NameTable, TVariant Value) : TXmlNode(NameTable), value_(std::move(Value)) {}
+
+  IXmlNode CloneNode(bool Deep) const override;
+  int NodeNameId() const override { return nameTable_->TextId(); }
+  int NodeType() const override { return TEXT_NODE; }
+  AnsiString Text() const override;
+  void SetText(const AnsiString& Value) override { value_ = TVariant(Value); }
+  TVarType DataType() const override { return value_.VarType(); }
+  TVariant NodeValue() const override { return value_; }
+  void SetNodeValue(const TVariant& Value) override { value_ = Value; }
+  IXmlText AsText() override { return this; }
+
+ protected:
+  void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
+
+ private:
+  TVariant value_;
+};
+
+class TXmlCharacterData : public TXmlNode {
+ public:
+  TXmlCharacterData(const IXmlNameTable& NameTable, const AnsiString& Data) : TXmlNode(NameTable), data_(Data) {}
+  // Trimmed of blanks unless the document keeps white space.
+  AnsiString Text() const override;
+  void SetText(const AnsiString& Value) override { data_ = Value; }
+  const AnsiString& Data() const { return data_; }
+
+ protected:
+  AnsiString data_;
+};
+
+class TXmlCDATASection : public TXmlCharacterData {
+ public:
+  using TXmlCharacterData::TXmlCharacterData;
+  IXmlNode CloneNode(bool Deep) const override;
+  int NodeNameId() const override { return nameTable_->CDataId(); }
+  int NodeType() const override { return CDATA_SECTION_NODE; }
+  IXmlCDATASection AsCDATASection() override { return this; }
+
+ protected:
+  void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
+};
+
+class TXmlComment : public TXmlCharacterData {
+ public:
+  using TXmlCharacterData::TXmlCharacterData;
+  IXmlNode CloneNode(bool Deep) const override;
+  int NodeNameId() const override { return nameTable_->CommentId(); }
+  int NodeType() const override { return COMMENT_NODE; }
+  IXmlComment AsComment() override { return this; }
+
+ protected:
+  void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
+};
+
+class TXmlProcessingInstruction : public TXmlNode {
+ public:
+  TXmlProcessingInstruction(const IXmlNameTable& NameTable, int TargetId, const AnsiString& Data)
+      : TXmlNode(NameTable), targetId_(TargetId), data_(Data) {}
+
+  void SetNodeNameId(int Id) override { targetId_ = Id; }
+  IXmlNode CloneNode(bool Deep) const override;
+  int NodeNameId() const override { return targetId_; }
+  int NodeType() const override { return PROCESSING_INSTRUCTION_NODE; }
+  AnsiString Text() const override { return data_; }
+  void SetText(const AnsiString& Value) override { data_ = Value; }
+  IXmlProcessingInstruction AsProcessingInstruction() override { return this; }
+
+ protected:
+  void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
+
+ private:
+  int targetId_;
+  AnsiString data_;
+};
+
+class TXmlDocument : public TXmlNode {
+ public:
+  explicit TXmlDocument(const IXmlNameTable& NameTable);
+
+  IXmlNode CloneNode(bool Deep) const override;
+  int NodeNameId() const override { return nameTable_->DocumentId(); }
+  int NodeType() const override { return DOCUMENT_NODE; }
+  AnsiString Text() const override { return ChildrenText(); }
+  void SetText(const AnsiString& Value) override;
+
+  IXmlElement DocumentElement() const;
+  AnsiString BinaryXml() const;
+  bool KeepWhiteSpace() const { return keepWhiteSpace_; }
+  void SetKeepWhiteSpace(bool Value) { keepWhiteSpace_ = Value; }
+
+  // Empties the document and starts it with the declaration and the root element.
+  IXmlElement StartDocument(const AnsiString& Version, const AnsiString& Encoding, int RootId);
+  IXmlElement StartDocument(const AnsiString& Version, const AnsiString& Encoding, const AnsiString& RootName);
+  // Nodes on the document's name table that belong to no list.
+  IXmlElement CreateElement(int NameId);
+  IXmlElement CreateElement(const AnsiString& Name);
+  IXmlText CreateTextNode(const AnsiString& Text);
+  IXmlCDATASection CreateCDATASection(const AnsiString& Data);
+  IXmlComment CreateComment(const AnsiString& Data);
+  IXmlProcessingInstruction CreateProcessingInstruction(const AnsiString& Target, const AnsiString& Data);
+  IXmlProcessingInstruction CreateProcessingInstruction(int TargetId, const AnsiString& Data);
+
+  // Text or binary XML (told apart by the binary signature at the start).
+  void LoadFromText(const AnsiString& Text);
+  void LoadFromBinaryText(const AnsiString& Text);
+  void LoadFromStream(TStream* Stream);
+  void LoadFromFile(const WideString& FileName);
+  // Does nothing when the program has no such resource.
+  void LoadFromResource(const wchar_t* ResType, const wchar_t* ResName);
+  void SaveToStream(TStream* Stream) const;
+  void SaveToFile(const WideString& FileName) const;
+  // Options: bit 0 stores the strings as UTF-16.
+  void SaveBinaryToStream(TStream* Stream, uint32_t Options = 0) const;
+  void SaveBinaryToFile(const WideString& FileName, uint32_t Options = 0) const;
+
+ protected:
+  void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
+
+ private:
+  void Empty();
+  bool keepWhiteSpace_;
+};
+
+// A document on the name table (the shared default table when none is given); a non-empty
+// root name starts it with the declaration and that root.
+IXmlDocument CreateXmlDocument(const AnsiString& RootName = AnsiString(), const AnsiString& Version = "1.0",
+                               const AnsiString& Encoding = AnsiString(),
+                               const IXmlNameTable& NameTable = IXmlNameTable());
+
+// ---- text forms of values ----
+AnsiString VarToXmlStr(const TVariant& Value);
+AnsiString XmlFloatToStr(double Value);
+double XmlStrToFloat(const AnsiString& Text);
+AnsiString XmlDateTimeToStr(TDateTime Value);
+TDateTime XmlStrToDateTime(const AnsiString& Text);
+AnsiString Base64Encode(const void* Bytes, int Count, int LineLength = 0);
+AnsiString Base64Decode(const AnsiString& Text);
+
+// Raises EXmlError with a message and its arguments (ANSI texts are shown converted).
+[[noreturn]] void XmlError(const wchar_t* Message);
+[[noreturn]] void XmlError(const wchar_t* Message, const AnsiString& Argument);

@@ -1,0 +1,90 @@
+// XmlParser: a strict single-byte parser that reads XML text into the XmlDom model, and the
+// escaping the writer shares. The writer itself is the nodes' Xml.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "highlighting/XmlDom.h"
+
+class TStream;
+
+// The input of the parser: the current byte (0 after the end) and a step to the next one.
+// Blocks are scanned directly where the parser can take whole runs at once.
+class TXmlSource {
+ public:
+  TXmlSource() = default;
+  TXmlSource(const TXmlSource&) = delete;
+  TXmlSource& operator=(const TXmlSource&) = delete;
+  virtual ~TXmlSource() = default;
+
+  bool Eof() const { return cur_ == end_; }
+  char Current() const { return cur_ != end_ ? *cur_ : '\0'; }
+  // Steps one byte; false at the end.
+  bool Next() {
+    if (++cur_ == end_) Refill();
+    return cur_ != end_;
+  }
+  // The unread rest of the current block.
+  const char* BlockStart() const { return cur_; }
+  const char* BlockEnd() const { return end_; }
+  // Steps over Count bytes of the current block.
+  void Skip(size_t Count) {
+    cur_ += Count;
+    if (cur_ == end_) Refill();
+  }
+
+ protected:
+  // Makes the next block current, or leaves the source at its end.
+  virtual void Refill() {}
+
+  const char* cur_ = nullptr;
+  const char* end_ = nullptr;
+};
+
+// Reads a string from its first byte; the string must outlive the source.
+class TXmlStrSource : public TXmlSource {
+ public:
+  explicit TXmlStrSource(std::string_view Text);
+};
+
+// Reads a stream from its position to its end in blocks of 64 KiB.
+class TXmlStmSource : public TXmlSource {
+ public:
+  explicit TXmlStmSource(TStream* Stream);
+
+ protected:
+  void Refill() override;
+
+ private:
+  TStream* stream_;
+  int64_t remaining_;
+  std::vector<char> block_;
+};
+
+// A growable byte buffer, reused for every name, value and text run of a parse.
+class TXmlToken {
+ public:
+  TXmlToken() { text_.reserve(32); }
+  void Clear() { text_.clear(); }
+  void Add(char c) { text_ += c; }
+  void Add(const char* p, size_t n) { text_.append(p, n); }
+  const AnsiString& Text() const { return text_; }
+  AnsiString& Buffer() { return text_; }
+
+ private:
+  AnsiString text_;
+};
+
+// Parses the source into the child list of Parent, on Parent's name table.
+void ParseChildren(TXmlNode* Parent, TXmlSource& Source, bool KeepWhiteSpace);
+
+// Quotation mark, "&", "<" and ">" as references; every other byte as it is.
+AnsiString XmlEscape(std::string_view Text);
+void XmlEscapeTo(AnsiString& Out, std::string_view Text);
+
+// Name characters: letters of the ANSI code page and "_" start a name; digits, "-", "." and
+// ":" may follow.
+bool XmlNameStartChar(char c);
+bool XmlNameChar(char c);

@@ -1,0 +1,446 @@
+// The regular-expression engine without any window: syntax, compile errors, matching,
+// continuing after a match, substitution, and the limits that keep hard expressions safe.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEditRegExpr.h"
+
+namespace {
+
+struct TMatchCase {
+  const char* Expr;
+  std::string Input;
+  int Pos;  // 1-based, 0 = no match
+  int Len;
+};
+
+// Where the first match is: "pos:len", or "none".
+std::string FirstMatch(TRegExpr& R, const std::string& Input) {
+  if (!R.Exec(Input)) return "none";
+  return std::to_string(R.GetMatchPos(0)) + ":" + std::to_string(R.GetMatchLen(0));
+}
+
+std::string FirstMatch(const char* Expr, const std::string& Input) {
+  TRegExpr r;
+  r.SetExpression(Expr);
+  return FirstMatch(r, Input);
+}
+
+int CompileError(const std::string& Expr, std::string* Message = nullptr) {
+  TRegExpr r;
+  r.SetExpression(Expr);
+  try {
+    r.Compile();
+  } catch (const ERegExpr& e) {
+    if (Message) *Message = e.what();
+    return e.ErrorCode;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(RegExpr, Syntax) {
+  const TMatchCase cases[] = {
+      {"abc", "xxabcx", 3, 3},
+      {"a|bc|d", "xbc", 2, 2},
+      {"a{3}", "aaaa", 1, 3},
+      {"xa{3}y", "xaay", 0, 0},
+      {"a{2,}", "baaaa", 2, 4},
+      {"a{2,3}", "aaaaa", 1, 3},
+      {"a{2,3}?", "aaaaa", 1, 2},
+      {"a{,3}", "a{,3}", 1, 5},
+      {"x{", "x{", 1, 2},
+      {"{2}", "a{2}", 2, 3},
+      {"a.*b", "a1b2b", 1, 5},
+      {"a.*?b", "a1b2b", 1, 3},
+      {"a+?", "aaa", 1, 1},
+      {"(ab)+", "ababx", 1, 4},
+      {"(ab)+?", "ababx", 1, 2},
+      {"(ab)*?c", "ababc", 1, 5},
+      {"(a|b){2,3}c", "ababc", 2, 4},
+      {"(ab){2}", "abab", 1, 4},
+      {"(ab)?c", "xc", 2, 1},
+      {"(ab)??c", "abc", 1, 3},
+      {"[]a]+", "x]a]", 2, 3},
+      {"[^a-c]+", "abcxyz", 4, 3},
+      {"[a-]+", "b-a-", 2, 3},
+      {"[\\d.]+", "v1.25", 2, 4},
+      {"[\\D]", "12D", 3, 1},
+      {"[\\x41-\\x43]+", "xABCD", 2, 3},
+      {"\\d+", "ab123c", 3, 3},
+      {"\\D+", "12ab3", 3, 2},
+      {"\\w+", "  foo_1 ", 3, 5},
+      {"\\W+", "ab, cd", 3, 2},
+      {"\\s+", "a \t\r\nb", 2, 4},
+      {"\\S+", "  xy ", 3, 2},
+      {"\\t\\x41\\x{42}\\e", "\tAB\x1b", 1, 4},
+      {"\\.\\*", "a.*", 2, 2},
+      {"\\Aab", "abab", 1, 2},
+      {"ab\\Z", "abab", 3, 2},
+      {"^ab", "xab", 0, 0},
+      {"ab$", "abx", 0, 0},
+      {"(a)(b)\\2\\1", "abba", 1, 4},
+      {"(a)\\1+", "aaaa", 1, 4},
+      {"(?i)(a)\\1", "aA", 1, 2},
+      {"(a)\\1", "aA", 0, 0},
+      {"(a)|\\1b", "b", 0, 0},
+      {"(?i)abc", "xAbC", 2, 3},
+      {"(?i)abc(?-i)d", "ABCd", 1, 4},
+      {"(?i)abc(?-i)d", "ABCD", 0, 0},
+      {"(a(?i)b)B", "aBb", 0, 0},
+      {"(a(?i)b)B", "aBB", 1, 3},
+      {"(?i)[a-c]+", "xBCa", 2, 3},
+      {"a(?#note)b", "ab", 1, 2},
+      {"(?x) a b # comment\n c", "abc", 1, 3},
+      {"(?x)a b*", "abbb", 1, 4},
+      {"(?s-s).", "\r\nx", 3, 1},
+      {"(?g-g)a+", "aaa", 1, 1},
+      {"\\bfoo\\b", "a foo.", 3, 3},
+      {"\\bfoo\\b", "afoo", 0, 0},
+      {"\\Boo", "foo", 2, 2},
+      {"a*", "baa", 1, 0},
+      {"(a|ab)(c|bcd)(d*)", "abcd", 1, 4},
+  };
+  for (const auto& c : cases) {
+    const std::string want = c.Pos ? std::to_string(c.Pos) + ":" + std::to_string(c.Len) : "none";
+    EXPECT_EQ(FirstMatch(c.Expr, c.Input), want) << c.Expr;
+  }
+}
+
+TEST(RegExpr, LiteralRunBeforeQuantifierIsSplit) {
+  EXPECT_EQ(FirstMatch("abc*", "abccc"), "1:5");
+  EXPECT_EQ(FirstMatch("abc*", "ab"), "1:2");
+  EXPECT_EQ(FirstMatch("abc+", "abcabc"), "1:3");
+  EXPECT_EQ(FirstMatch("abc{2}", "abcc"), "1:4");
+  // The program: marker, branch, literal "ab", star over the literal "c", end.
+  TRegExpr r;
+  r.SetExpression("abc*");
+  r.Compile();
+  const std::vector<uint8_t>& p = r.Program();
+  ASSERT_EQ(p.size(), 39u);
+  EXPECT_EQ(p[0], 216);
+  EXPECT_EQ(p[1], 6);
+  EXPECT_EQ(p[6], 8);
+  EXPECT_EQ(std::string(p.begin() + 15, p.begin() + 17), "ab");
+  EXPECT_EQ(p[18], 10);
+  EXPECT_EQ(p[23], 8);
+  EXPECT_EQ(p[32], 'c');
+  EXPECT_EQ(p[34], 0);
+}
+
+TEST(RegExpr, CompileErrorsWithTheirPositions) {
+  struct {
+    std::string Expr;
+    int Code;
+    int Pos;
+  } cases[] = {
+      {"", 100, 0},
+      {"(((((((((((((((a)))))))))))))))", 102, 15},
+      {"(ab", 103, 3},
+      {"ab)", 104, 2},
+      {"(a*)*", 106, 4},
+      {"(a?)+", 106, 4},
+      {"(\\b){2}", 106, 4},
+      {"a**", 107, 2},
+      {"a*?+", 107, 3},
+      {"a{2}{3}", 107, 4},
+      {"\\xg0", 108, 2},
+      {"\\x{4g}", 108, 4},
+      {"[z-a]", 109, 4},
+      {"ab\\", 110, 3},
+      {"\\x", 111, 2},
+      {"\\x{}", 111, 3},
+      {"\\x{100}", 112, 7},
+      {"\\x{1000000041}", 112, 14},
+      {"[abc", 113, 4},
+      {"*a", 115, 1},
+      {"a|+b", 115, 3},
+      {"x(?i)*", 115, 5},
+      {"a{123456789}", 122, 11},
+      {"a{2,1}", 124, 6},
+      {"a(?#open", 125, 3},
+      {"(?q)a", 127, 2},
+      {"(?i", 127, 3},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    try {
+      r.Compile();
+      ADD_FAILURE() << c.Expr;
+    } catch (const ERegExpr& e) {
+      EXPECT_EQ(e.ErrorCode, c.Code) << c.Expr;
+      EXPECT_EQ(e.CompilerErrorPos, c.Pos) << c.Expr;
+      EXPECT_EQ(e.what(), r.ErrorMsg(c.Code) + " (pos " + std::to_string(c.Pos) + ")") << c.Expr;
+      EXPECT_EQ(r.LastError(), c.Code);
+      EXPECT_EQ(r.LastError(), 0);
+    }
+  }
+  EXPECT_EQ(CompileError("((((((((((((((a))))))))))))))"), 0);
+  std::string msg;
+  CompileError("a{2,1}", &msg);
+  EXPECT_EQ(msg, "TRegExpr(comp): BRACE Min Param Greater then Max (pos 6)");
+  CompileError("ab\\", &msg);
+  EXPECT_EQ(msg, "TRegExpr(comp): Parse Atom Trailing \\ (pos 3)");
+  // A failed compile leaves no program: the next search fails the same way.
+  TRegExpr r;
+  r.SetExpression("a{2,1}");
+  EXPECT_THROW(r.Exec("aa"), ERegExpr);
+  EXPECT_THROW(r.Exec("aa"), ERegExpr);
+}
+
+TEST(RegExpr, ErrorMessagesOfEveryCode) {
+  TRegExpr r;
+  EXPECT_EQ(r.ErrorMsg(0), "No errors");
+  EXPECT_EQ(r.ErrorMsg(1013), "Unknown error");
+  EXPECT_EQ(r.ErrorMsg(101), "Unknown error");
+  const int known[] = {100, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 119,
+                       122, 124, 125, 127, 128, 1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1014, 1015};
+  for (int code : known) EXPECT_NE(r.ErrorMsg(code), "Unknown error") << code;
+  EXPECT_EQ(r.ErrorMsg(128), "TRegExpr(comp): LinePairedSeparator must countain two different chars or no chars at all");
+}
+
+TEST(RegExpr, ExecutionErrors) {
+  TRegExpr r;
+  auto code = [&](auto F) {
+    try {
+      F();
+    } catch (const ERegExpr& e) {
+      EXPECT_EQ(e.CompilerErrorPos, 0);
+      return e.ErrorCode;
+    }
+    return 0;
+  };
+  EXPECT_EQ(code([&] { r.Compile(); }), 1003);
+  r.SetExpression("a");
+  EXPECT_EQ(code([&] { r.ExecPos(1); }), 1005);
+  EXPECT_EQ(code([&] { r.Substitute("$1"); }), 1005);
+  EXPECT_EQ(code([&] { r.ExecNext(); }), 1007);
+  r.SetInputString("aa");
+  EXPECT_EQ(code([&] { r.ExecPos(0); }), 1006);
+  EXPECT_FALSE(r.ExecPos(4));
+  EXPECT_EQ(code([&] { r.GetModifier(7); }), 1013);
+  EXPECT_EQ(code([&] { r.SetModifier(0, true); }), 1013);
+  EXPECT_EQ(code([&] { r.SetLinePairedSeparator("aa"); }), 128);
+  EXPECT_EQ(code([&] { r.SetLinePairedSeparator("abc"); }), 128);
+  r.SetLinePairedSeparator("");
+  // Eleven nested loops active at once exceed the loop stack.
+  std::string deep = "a";
+  for (int i = 0; i < 11; ++i) deep = "(" + deep + "){1,2}";
+  r.SetExpression(deep);
+  EXPECT_EQ(code([&] { r.Exec("aa"); }), 1014);
+  deep = "a";
+  for (int i = 0; i < 10; ++i) deep = "(" + deep + "){1,2}";
+  r.SetExpression(deep);
+  EXPECT_TRUE(r.Exec("aa"));
+}
+
+TEST(RegExpr, WordAndSpaceCharactersCanBeChanged) {
+  TRegExpr r;
+  r.SetExpression("\\w+\\s\\b");
+  EXPECT_EQ(FirstMatch(r, "ab-cd ef"), "4:3");
+  r.WordChars = "abcdef-";
+  r.SpaceChars = "+";
+  EXPECT_EQ(FirstMatch(r, "ab-cd+ef"), "1:6");
+}
+
+TEST(RegExpr, CaseInversionCanBeReplaced) {
+  TRegExpr r;
+  r.InvertCase = [](char C) { return C == 'x' ? 'y' : C == 'y' ? 'x' : C; };
+  r.SetExpression("(?i)x[x]");
+  EXPECT_EQ(FirstMatch(r, "Xyy"), "2:2");
+}
+
+TEST(RegExpr, ModifiersAndTheirStrings) {
+  TRegExpr r;
+  EXPECT_FALSE(r.GetModifier(1));
+  EXPECT_TRUE(r.GetModifier(2));
+  EXPECT_TRUE(r.GetModifier(3));
+  EXPECT_TRUE(r.GetModifier(4));
+  EXPECT_FALSE(r.GetModifier(5));
+  EXPECT_FALSE(r.GetModifier(6));
+  uint32_t mods = 0;
+  EXPECT_TRUE(TRegExpr::ParseModifiersStr("iG-s", mods));
+  EXPECT_EQ(mods, rmIgnoreCase | rmGreedy);
+  EXPECT_FALSE(TRegExpr::ParseModifiersStr("mq", mods));
+  EXPECT_TRUE(mods & rmMultiLine);
+  // A modifier change at execution recompiles.
+  r.SetExpression("abc");
+  EXPECT_FALSE(r.Exec("ABC"));
+  r.SetModifier(1, true);
+  EXPECT_TRUE(r.Exec("ABC"));
+}
+
+TEST(RegExpr, MultiLineAnchorsAndDot) {
+  TRegExpr r;
+  r.SetExpression("^b");
+  EXPECT_FALSE(r.Exec("a\r\nb"));
+  r.SetModifier(5, true);
+  EXPECT_EQ(FirstMatch(r, "a\r\nb"), "4:1");
+  r.SetExpression("a$");
+  EXPECT_EQ(FirstMatch(r, "xa\r\nb"), "2:1");
+  // Never between the two characters of the pair.
+  r.SetExpression("^");
+  EXPECT_TRUE(r.Exec("a\r\nb"));
+  EXPECT_TRUE(r.ExecNext());
+  EXPECT_EQ(r.GetMatchPos(0), 4);
+  r.SetExpression("$");
+  EXPECT_TRUE(r.Exec("a\r\nb"));
+  EXPECT_EQ(r.GetMatchPos(0), 2);
+  EXPECT_TRUE(r.ExecNext());
+  EXPECT_EQ(r.GetMatchPos(0), 5);
+  r.SetModifier(3, false);
+  r.SetExpression(".+");
+  EXPECT_EQ(FirstMatch(r, "\r\nab\rc"), "3:2");
+}
+
+TEST(RegExpr, ExecNextStepsOverEmptyMatches) {
+  TRegExpr r;
+  r.SetExpression("a*");
+  ASSERT_TRUE(r.Exec("baa"));
+  EXPECT_EQ(r.GetMatchPos(0), 1);
+  EXPECT_EQ(r.GetMatchLen(0), 0);
+  ASSERT_TRUE(r.ExecNext());
+  EXPECT_EQ(r.GetMatchPos(0), 2);
+  EXPECT_EQ(r.GetMatchLen(0), 2);
+  ASSERT_TRUE(r.ExecNext());
+  EXPECT_EQ(r.GetMatchPos(0), 4);
+  EXPECT_EQ(r.GetMatchLen(0), 0);
+  EXPECT_FALSE(r.ExecNext());
+}
+
+TEST(RegExpr, GroupPositions) {
+  TRegExpr r;
+  r.SetExpression("(a)|(b)");
+  ASSERT_TRUE(r.Exec("xb"));
+  EXPECT_EQ(r.GetMatchPos(2), 2);
+  EXPECT_EQ(r.GetMatchPos(1), -1);
+  EXPECT_EQ(r.GetMatchLen(1), -1);
+  EXPECT_EQ(r.GetMatchPos(15), -1);
+  EXPECT_EQ(r.GetMatchPos(-1), -1);
+  r.SetExpression("(a|b)*c");
+  ASSERT_TRUE(r.Exec("abac"));
+  EXPECT_EQ(r.GetMatch(1), "a");
+  EXPECT_EQ(r.GetMatchPos(1), 3);
+  // A failed alternative leaves no group behind.
+  r.SetExpression("(x)y|xz");
+  ASSERT_TRUE(r.Exec("xz"));
+  EXPECT_EQ(r.GetMatchPos(1), -1);
+}
+
+TEST(RegExpr, SubstituteTemplates) {
+  TRegExpr r;
+  r.SetExpression("(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)");
+  ASSERT_TRUE(r.Exec("-abcdefghijk-"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"$10", "j"},       {"${1}0", "a0"},   {"\\$1", "$1"},   {"$&", "abcdefghijk"}, {"${&}", "abcdefghijk"},
+      {"[$2]", "[b]"},    {"$", "$"},        {"$x", "$x"},     {"${x}", "${x}"},      {"${12", "${12"},
+      {"\\\\", "\\"},     {"a\\", "a\\"},    {"$15", ""},      {"$4294967297", ""},   {"${4294967297}", ""},
+      {"", ""},
+  };
+  for (const auto& [tpl, want] : cases) EXPECT_EQ(r.Substitute(tpl), want) << tpl;
+}
+
+TEST(RegExpr, ReplaceAllMatches) {
+  TRegExpr r;
+  r.SetExpression("(\\w+)=");
+  EXPECT_EQ(r.Replace("x= y=", "[$1]", true), "[x] [y]");
+  EXPECT_EQ(r.Replace("x= y=", "[$1]", false), "[$1] [$1]");
+  EXPECT_EQ(r.Replace("none", "[$1]", true), "none");
+  r.SetExpression("a*");
+  EXPECT_EQ(r.Replace("baa", "-", false), "-b--");
+}
+
+TEST(RegExpr, CyrillicRangesWidenOnlyOverTheirLetter) {
+  TRegExpr r;
+  r.SetExpression("[\\xE0-\\xFF]");
+  EXPECT_TRUE(r.Exec("\xB8"));
+  r.SetExpression("[\\xC0-\\xDF]");
+  EXPECT_TRUE(r.Exec("\xA8"));
+  r.SetExpression("[\\xC0-\\xFF]");
+  EXPECT_TRUE(r.Exec("\xA8"));
+  EXPECT_TRUE(r.Exec("\xB8"));
+  // Ranges that do not span the place of yo do not take it in.
+  r.SetExpression("[\\xF0-\\xF1]");
+  EXPECT_FALSE(r.Exec("\xB8"));
+  r.SetExpression("[\\xE0-\\xE5]");
+  EXPECT_FALSE(r.Exec("\xB8"));
+  r.SetExpression("[\\xC6-\\xDF]");
+  EXPECT_FALSE(r.Exec("\xA8"));
+  r.SetExpression("[\\xE0-\\xFF]");
+  r.SetModifier(2, false);
+  EXPECT_FALSE(r.Exec("\xB8"));
+}
+
+TEST(RegExpr, StartShortcutsNeverMissAMatch) {
+  const TMatchCase cases[] = {
+      {"(?i)a*B", "aab", 1, 3},
+      {"(?i)a+bc", "xAABC", 2, 4},
+      {"(?i)x*hello", "HeLLo", 1, 5},
+      {"(?i)abc", "ABC", 1, 3},
+      {"a*bc|x", "x", 1, 1},
+      {"a+bcd|ef", "ef", 1, 2},
+      {"(?i)a*?B", "ab", 1, 2},
+      {"(?i)[a-z]*Z", "abz", 1, 3},
+      {"(?i)(ab)*C", "ababc", 1, 5},
+  };
+  for (const auto& c : cases) {
+    const std::string want = c.Pos ? std::to_string(c.Pos) + ":" + std::to_string(c.Len) : "none";
+    EXPECT_EQ(FirstMatch(c.Expr, c.Input), want) << c.Expr;
+  }
+}
+
+TEST(RegExpr, NestedRepetitionsStopWithinTheBudget) {
+  struct {
+    const char* Expr;
+    std::string Input;
+  } cases[] = {
+      {"(a+)+\\d", std::string(35, 'a')},
+      {"(a|aa)+\\d", std::string(40, 'a')},
+      {"(\\w+\\s?)+$", std::string(34, 'a') + "!"},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    try {
+      EXPECT_FALSE(r.Exec(c.Input)) << c.Expr;
+    } catch (const ERegExpr& e) {
+      EXPECT_EQ(e.ErrorCode, TRegExpr::reeTooComplex) << c.Expr;
+      EXPECT_NE(std::string(e.what()).find("Too Complex"), std::string::npos);
+    }
+  }
+  // Work that is quadratic in a long line counts against the budget too.
+  for (const char* expr : {"[a-z]+\\d", "(.*)\\1x", "a*?\\d"}) {
+    TRegExpr r;
+    r.SetExpression(expr);
+    try {
+      EXPECT_FALSE(r.Exec(std::string(300000, 'a'))) << expr;
+    } catch (const ERegExpr& e) {
+      EXPECT_EQ(e.ErrorCode, TRegExpr::reeTooComplex) << expr;
+    }
+  }
+  // A small budget is met for sure, and the object stays usable after it.
+  TRegExpr r;
+  r.SetExpression("(a+)+\\d");
+  r.SetStepBudget(10000);
+  EXPECT_THROW(r.Exec(std::string(30, 'a')), ERegExpr);
+  EXPECT_EQ(r.GetMatchPos(1), -1);
+  EXPECT_TRUE(r.Exec("aaa1"));
+}
+
+TEST(RegExpr, LongRepetitionsDoNotUseTheStack) {
+  std::string ab;
+  for (int i = 0; i < 500000; ++i) ab += "ab";
+  const std::pair<const char*, int> cases[] = {{"(ab)*", 1000000}, {"(a|b)*", 1000000}, {"(.)*", 1000000},
+                                               {"(ab)*?$", 1000000}, {"(?:ab)", -1}};
+  for (const auto& [expr, len] : cases) {
+    TRegExpr r;
+    r.SetExpression(expr);
+    if (len < 0) {
+      EXPECT_THROW(r.Exec(ab), ERegExpr);
+      continue;
+    }
+    ASSERT_TRUE(r.Exec(ab)) << expr;
+    EXPECT_EQ(r.GetMatchLen(0), len) << expr;
+  }
+}
