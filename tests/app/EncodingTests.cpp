@@ -1,7 +1,5 @@
-// Text-file encodings: the UTF-8 test on each of its rules, detection with and without a mark,
-// the Cyrillic detection and tables against the system's own code pages, loading and saving in
-// every code, short, odd and unreadable files, the lossy-load flag, and seeded fuzzing.
-// The tests run with the ANSI code page 1252.
+// Text-file encodings: detection, the Cyrillic tables against the system's code pages, loading
+// and saving in every code, odd and unreadable files, lossy loads, fuzzing. ANSI is code page 1252.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,12 +8,10 @@
 
 #include "app/Encoding.h"
 #include "foundation/UcWideStrings.h"
-#include "framework/FileRoutines.h"
 #include "tests/foundation/UcTestSupport.h"
+#include "tests/framework/TestFiles.h"
 
 namespace {
-
-std::string Repeat(char C, size_t N) { return std::string(N, C); }
 
 std::string Narrow(const WideString& W, UINT CodePage) {
   std::string s(W.size() * 4 + 1, '\0');
@@ -25,11 +21,8 @@ std::string Narrow(const WideString& W, UINT CodePage) {
 }
 
 std::string Utf16(const WideString& W, bool BigEndian) {
-  std::string s;
-  for (wchar_t c : W) {
-    const char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>((c >> 8) & 0xFF);
-    s += BigEndian ? std::string{hi, lo} : std::string{lo, hi};
-  }
+  std::string s(reinterpret_cast<const char*>(W.data()), W.size() * 2);
+  for (size_t i = 0; BigEndian && i < s.size(); i += 2) std::swap(s[i], s[i + 1]);
   return s;
 }
 
@@ -42,36 +35,15 @@ const WideString kIsoRich = L"\u041e\u043d\u043e \u0442\u043e, \u0430 \u044d\u04
 
 class Encoding : public testing::Test {
  protected:
-  WideString Put(const std::string& Bytes, const wchar_t* Name = L"file.txt") {
-    const WideString name = dir_.File(Name);
-    HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD done = 0;
-    if (!Bytes.empty()) WriteFile(h, Bytes.data(), static_cast<DWORD>(Bytes.size()), &done, nullptr);
-    CloseHandle(h);
-    return name;
-  }
-  static std::string Get(const WideString& Name) {
-    TMemoryStream m;
-    m.LoadFromFile(Name);
-    return std::string(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
-  }
+  WideString Put(const std::string& Bytes) { return folder_.Write(L"file.txt", Bytes); }
+  std::string Get(const wchar_t* Name = L"file.txt") { return folder_.Read(Name); }
   // The lines joined by "|".
   static std::string Lines(TTxtEditStringList& L) {
     std::string s;
     for (int i = 0; i < L.Count(); ++i) s += (i ? "|" : "") + L.Strings(i);
     return s;
   }
-  int FilesInFolder() {
-    int n = 0;
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW((dir_.Path() + L"*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    do n += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
-    while (FindNextFileW(h, &data));
-    FindClose(h);
-    return n;
-  }
-  TTempDirectory dir_{L"hv-enc"};
+  TTestFolder folder_;
 };
 
 bool Utf8(const std::string& Sample, int64_t From = 0) {
@@ -85,120 +57,84 @@ bool Utf8(const std::string& Sample, int64_t From = 0) {
 }  // namespace
 
 TEST(Utf8Test, EveryRuleOfTheSample) {
-  const struct {
-    std::string bytes;
-    bool utf8;
-  } cases[] = {
-      {"", false},
-      {"plain 7-bit text\r\n", false},
-      {Bytes({0xEF, 0xBB, 0xBF}), true},
+  const std::pair<std::string, bool> cases[] = {
+      {"", false}, {"plain 7-bit text\r\n", false}, {Bytes({0xEF, 0xBB, 0xBF}), true},
       {Bytes({0xEF, 0xBB, 0xBF, 0xFF, 0xC0}), true},  // the mark decides whatever follows
-      {Bytes({0x41, 0xC3, 0xA9, 0x41, 0x41, 0xFF}), true},
-      {Bytes({0x41, 0xFF, 0xC3, 0xA9, 0x41, 0x41}), false},
+      {Bytes({0x41, 0xC3, 0xA9, 0x41, 0x41, 0xFF}), true}, {Bytes({0x41, 0xFF, 0xC3, 0xA9, 0x41, 0x41}), false},
       {Bytes({0xC3, 0xA9, 0x41, 0x41}), true},
       {Bytes({0xC3, 0xA9, 0xA9, 0x41, 0x41}), false},  // one continuation byte too many
-      {Bytes({0xC3, 0x41, 0x41}), false},
-      {Bytes({0xC0, 0x80, 0x41, 0x41}), false},
-      {Bytes({0xC1, 0xBF, 0x41, 0x41}), false},
-      {Bytes({0x80, 0x41, 0x41}), false},
-      {Bytes({0xF5, 0x80, 0x80, 0x80}), false},
-      {Bytes({0xE0, 0x9F, 0x80, 0x41, 0x41}), false},
+      {Bytes({0xC3, 0x41, 0x41}), false}, {Bytes({0xC0, 0x80, 0x41, 0x41}), false},
+      {Bytes({0xC1, 0xBF, 0x41, 0x41}), false}, {Bytes({0x80, 0x41, 0x41}), false},
+      {Bytes({0xF5, 0x80, 0x80, 0x80}), false}, {Bytes({0xE0, 0x9F, 0x80, 0x41, 0x41}), false},
       {Bytes({0xE0, 0xA0, 0x80, 0x41, 0x41}), true},
       {Bytes({0xED, 0xA0, 0x80, 0x41, 0x41}), false},  // a surrogate
-      {Bytes({0xED, 0x9F, 0xBF, 0x41, 0x41}), true},
-      {Bytes({0xEE, 0x80, 0x80, 0x41, 0x41}), true},
-      {Bytes({0xF0, 0x8F, 0xBF, 0xBF, 0x41, 0x41}), false},
-      {Bytes({0xF0, 0x90, 0x80, 0x80, 0x41, 0x41}), true},
+      {Bytes({0xED, 0x9F, 0xBF, 0x41, 0x41}), true}, {Bytes({0xEE, 0x80, 0x80, 0x41, 0x41}), true},
+      {Bytes({0xF0, 0x8F, 0xBF, 0xBF, 0x41, 0x41}), false}, {Bytes({0xF0, 0x90, 0x80, 0x80, 0x41, 0x41}), true},
       {Bytes({0xF4, 0x8F, 0xBF, 0xBF, 0x41, 0x41}), true},
       {Bytes({0xF4, 0x90, 0x80, 0x80, 0x41, 0x41}), false},  // beyond U+10FFFF
       {Bytes({0xF1, 0x80, 0x80, 0x41, 0x41}), false},
       // A sequence that ends within the last two bytes of the sample counts.
-      {Bytes({0xC3, 0xA9}), true},
-      {Bytes({0xC3, 0xA9, 0x0A}), true},
-      {Bytes({0x41, 0xF0, 0x9F, 0x98, 0x80}), true},
+      {Bytes({0xC3, 0xA9}), true}, {Bytes({0xC3, 0xA9, 0x0A}), true}, {Bytes({0x41, 0xF0, 0x9F, 0x98, 0x80}), true},
       {Bytes({0xC3}), false},  // cut off
       {Bytes({0xE2, 0x82}), false},
   };
-  for (const auto& c : cases) EXPECT_EQ(Utf8(c.bytes), c.utf8) << testing::PrintToString(c.bytes);
+  for (const auto& [bytes, utf8] : cases) EXPECT_EQ(Utf8(bytes), utf8) << testing::PrintToString(bytes);
 }
 
 TEST(Utf8Test, TheSampleStartsAtThePositionAndEndsAfter16384Bytes) {
   EXPECT_TRUE(Utf8("\xFF" + Bytes({0xC3, 0xA9, 0x41}), 1));
-  EXPECT_FALSE(Utf8(Repeat('a', 16384) + Bytes({0xC3, 0xA9, 0x41, 0x41})));
-  EXPECT_TRUE(Utf8(Repeat('a', 16382) + Bytes({0xC3, 0xA9, 0xFF})));
-  EXPECT_TRUE(Utf8(Bytes({0xC3, 0xA9}) + Repeat('a', 16382) + "\xFF\xFF"));
+  EXPECT_FALSE(Utf8(std::string(16384, 'a') + Bytes({0xC3, 0xA9, 0x41, 0x41})));
+  EXPECT_TRUE(Utf8(std::string(16382, 'a') + Bytes({0xC3, 0xA9, 0xFF})));
+  EXPECT_TRUE(Utf8(Bytes({0xC3, 0xA9}) + std::string(16382, 'a') + "\xFF\xFF"));
 }
 
 TEST(Utf8Test, DetectionByMarkAndWithout) {
-  const struct {
-    std::string bytes;
-    TTextEncoding code;
-  } cases[] = {
-      {"", teAnsi},
-      {"A", teAnsi},
-      {"\xFF", teAnsi},
-      {"\xFF\xFE", teUnicode},
-      {"\xFF\xFE\x41\x00", teUnicode},
-      {"\xFE\xFF\x00\x41", teBigEndianUnicode},
-      {"\xEF\xBB\xBF", teUtf8},
-      {"caf\xC3\xA9", teUtf8},
-      {"caf\xE9 au lait", teAnsi},
-      {"\xFE\xFE", teAnsi},
+  const std::pair<std::string, TTextEncoding> cases[] = {
+      {"", teAnsi}, {"A", teAnsi}, {"\xFF", teAnsi}, {"\xFF\xFE", teUnicode}, {"\xFF\xFE\x41\x00", teUnicode},
+      {"\xFE\xFF\x00\x41", teBigEndianUnicode}, {"\xEF\xBB\xBF", teUtf8}, {"caf\xC3\xA9", teUtf8},
+      {"caf\xE9 au lait", teAnsi}, {"\xFE\xFE", teAnsi},
   };
-  for (const auto& c : cases) {
-    TStringStream s(c.bytes);
-    EXPECT_EQ(DetectEncoding(&s), c.code) << testing::PrintToString(c.bytes);
+  for (const auto& [bytes, code] : cases) {
+    TStringStream s(bytes);
+    EXPECT_EQ(DetectEncoding(&s), code) << testing::PrintToString(bytes);
     EXPECT_EQ(s.Position(), 0);
   }
 }
 
 TEST(Cyrillic, DetectionOfTheFourCodePages) {
-  EXPECT_EQ(DetectCyrillicCodePage(""), 0);
-  EXPECT_EQ(DetectCyrillicCodePage("plain text"), 0);
-  EXPECT_EQ(DetectCyrillicCodePage(Narrow(kRussian, 1251)), 0);
-  EXPECT_EQ(DetectCyrillicCodePage(Narrow(kRussian, 20866)), 1);
-  EXPECT_EQ(DetectCyrillicCodePage(Narrow(kRussian, 866)), 5);
-  EXPECT_EQ(DetectCyrillicCodePage(Narrow(kIsoRich, 28595)), 3);
-  // The heuristics' known misses: a lone Windows-1251 "v" counts for DOS866, and this short
-  // ISO 8859-5 greeting has too few of its frequent letters.
-  EXPECT_EQ(DetectCyrillicCodePage("\xE2"), 5);
-  EXPECT_EQ(DetectCyrillicCodePage(Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595)), 0);
+  // The last two are the heuristics' known misses: a lone Windows-1251 "v" counts for DOS866,
+  // and this short ISO 8859-5 greeting has too few of its frequent letters.
+  const std::pair<std::string, int> cases[] = {
+      {"", 0}, {"plain text", 0}, {Narrow(kRussian, 1251), 0}, {Narrow(kRussian, 20866), 1},
+      {Narrow(kRussian, 866), 5}, {Narrow(kIsoRich, 28595), 3}, {"\xE2", 5},
+      {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
+  for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
 }
 
 TEST(Cyrillic, EveryLetterConvertsBothWaysAsTheSystemCodePagesSay) {
   WideString letters = L"\u0401\u0451";
   for (wchar_t c = 0x410; c <= 0x44F; ++c) letters += c;
   ASSERT_EQ(letters.size(), 66u);
-  const struct {
-    int index;
-    UINT codePage;
-  } pages[] = {{1, 20866}, {3, 28595}, {5, 866}};
-  for (const auto& p : pages) {
+  for (const auto& [index, codePage] : {std::pair<int, UINT>{1, 20866}, {3, 28595}, {5, 866}}) {
     for (wchar_t c : letters) {
-      const std::string win = Narrow(WideString(1, c), 1251), other = Narrow(WideString(1, c), p.codePage);
-      EXPECT_EQ(ConvertString(other, p.index, 0), win) << p.codePage << " U+" << std::hex << int(c);
-      EXPECT_EQ(ConvertString(win, 0, p.index), other) << p.codePage << " U+" << std::hex << int(c);
+      const std::string win = Narrow(WideString(1, c), 1251), other = Narrow(WideString(1, c), codePage);
+      EXPECT_EQ(ConvertString(other, index, 0), win) << codePage << " U+" << std::hex << int(c);
+      EXPECT_EQ(ConvertString(win, 0, index), other) << codePage << " U+" << std::hex << int(c);
     }
   }
   EXPECT_EQ(ConvertString("ASCII \x7F stays", 1, 0), "ASCII \x7F stays");
 }
 
 TEST(Cyrillic, TheBytesTheTablesDoNotGiveBack) {
-  auto roundTrip = [](int index, int b) {
-    return static_cast<uint8_t>(ConvertString(ConvertString(std::string(1, char(b)), index, 0), 0, index)[0]);
-  };
-  EXPECT_EQ(roundTrip(1, 0x98), 0xA8);
-  EXPECT_EQ(roundTrip(1, 0x99), 0xB8);
-  EXPECT_EQ(roundTrip(3, 0xA8), 0xA1);
-  EXPECT_EQ(roundTrip(3, 0xF0), 0xE0);
-  EXPECT_EQ(roundTrip(3, 0xFF), 0xEF);
-  EXPECT_EQ(roundTrip(5, 0xB8), 0xA3);
-  EXPECT_EQ(roundTrip(5, 0xF2), 0xE2);
-  EXPECT_EQ(roundTrip(0, 0x98), 0x98);
-  EXPECT_EQ(CodePageTableIndex(teCyrillicDos), 5);
-  EXPECT_EQ(CodePageTableIndex(teCyrillicIso), 3);
-  EXPECT_EQ(CodePageTableIndex(teCyrillicKoi8), 1);
-  EXPECT_EQ(CodePageTableIndex(teUtf8), 0);
+  const int cases[][3] = {{1, 0x98, 0xA8}, {1, 0x99, 0xB8}, {3, 0xA8, 0xA1}, {3, 0xF0, 0xE0},
+                          {3, 0xFF, 0xEF}, {5, 0xB8, 0xA3}, {5, 0xF2, 0xE2}, {0, 0x98, 0x98}};
+  for (const auto& c : cases) {
+    const std::string back = ConvertString(ConvertString(std::string(1, char(c[1])), c[0], 0), 0, c[0]);
+    EXPECT_EQ(static_cast<uint8_t>(back[0]), c[2]) << c[0] << " " << c[1];
+  }
+  const int indexes[] = {CodePageTableIndex(teCyrillicDos), CodePageTableIndex(teCyrillicIso),
+                         CodePageTableIndex(teCyrillicKoi8), CodePageTableIndex(teUtf8)};
+  EXPECT_EQ(std::vector<int>(std::begin(indexes), std::end(indexes)), (std::vector<int>{5, 3, 1, 0}));
   TTxtEditStringList lines;
   lines.Add(Narrow(kRussian, 20866));
   lines.Add("");
@@ -213,8 +149,7 @@ TEST_F(Encoding, FilesComeBackByteForByteInTheirOwnCode) {
     TTextEncoding asked, found;
     std::string lines;
   } cases[] = {
-      {"one\r\ntwo\r\n", teAutoSelect, teAnsi, "one|two|"},
-      {"a\nb", teAutoSelect, teAnsi, "a|b"},
+      {"one\r\ntwo\r\n", teAutoSelect, teAnsi, "one|two|"}, {"a\nb", teAutoSelect, teAnsi, "a|b"},
       {"tr\xE8s\r", teAutoSelect, teAnsi, "tr\xE8s|"},
       {grusse + "\nzwei\n", teAutoSelect, teUtf8, "Gr\xFC\xDF" "e|zwei|"},
       {"\xEF\xBB\xBF" + grusse + "\r\nx", teAutoSelect, teUtf8, "Gr\xFC\xDF" "e|x"},
@@ -245,7 +180,7 @@ TEST_F(Encoding, FilesComeBackByteForByteInTheirOwnCode) {
     ASSERT_TRUE(SaveTextFile(&lines, name, c.found, mark));
     // UTF-16 is always saved with its mark.
     const char* unicodeMark = c.found == teUnicode ? "\xFF\xFE" : c.found == teBigEndianUnicode ? "\xFE\xFF" : "";
-    EXPECT_EQ(Get(name), c.bytes.compare(0, 2, unicodeMark) == 0 ? c.bytes : unicodeMark + c.bytes);
+    EXPECT_EQ(Get(), c.bytes.compare(0, 2, unicodeMark) == 0 ? c.bytes : unicodeMark + c.bytes);
   }
 }
 
@@ -256,21 +191,18 @@ TEST_F(Encoding, ShortOddAndUnknownFiles) {
     std::string lines;
     bool lossy;
   } cases[] = {
-      {"", teAutoSelect, teAnsi, "", false},
-      {"\xFF", teAutoSelect, teAnsi, "\xFF", false},
+      {"", teAutoSelect, teAnsi, "", false}, {"\xFF", teAutoSelect, teAnsi, "\xFF", false},
       {"\xFF\xFE", teAutoSelect, teUnicode, "", false},
       {Bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), teAutoSelect, teUnicode, "A", true},  // half a unit cannot be kept
-      {"\xFF", teUnicode, teUnicode, "", true},
-      {"\xFE", teBigEndianUnicode, teBigEndianUnicode, "", true},
+      {"\xFF", teUnicode, teUnicode, "", true}, {"\xFE", teBigEndianUnicode, teBigEndianUnicode, "", true},
       {"\xEF\xBB", teAutoSelect, teCyrillicKoi8, "\xCE\xBB", false},  // a cut mark is text
-      {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true},
-      {"text", 8, 8, "text", false},
+      {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true}, {"text", 8, 8, "text", false},
       {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},  // Chinese under 1252
       {"\xFF\xFE\x2D\x4E", teAutoSelect, teUnicode, "?", true},
       {"\xFF\xFE" + Utf16(L"a\xD800z", false), teAutoSelect, teUnicode, "a?z", true},  // a lone surrogate
       {"smile \xF0\x9F\x98\x80", teAutoSelect, teUtf8, "smile ??", true},
       {"e\xCC\x81t\xC3\xA9", teAutoSelect, teUtf8, "\xE9t\xE9", true},  // composed, so saving would change it
-      {"\xC3\xA9" + Repeat('a', 16384) + "\xFF", teAutoSelect, teUtf8, "\xE9" + Repeat('a', 16384) + "?", true},
+      {"\xC3\xA9" + std::string(16384, 'a') + "\xFF", teAutoSelect, teUtf8, "\xE9" + std::string(16384, 'a') + "?", true},
       {Narrow(kRussian, 20866) + "\x98", teAutoSelect, teCyrillicKoi8, Narrow(kRussian, 1251) + "\x98", true},
   };
   for (const auto& c : cases) {
@@ -288,7 +220,6 @@ TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
   WideString text;
   for (int i = 0; i < 60000; ++i) text += L"line \u00e9\u00fc\u00df " + std::to_wstring(i) + L"\n";
   text += WideString(1500000, L'\u00e9') + L"x";
-  const std::string ansi = Narrow(text, 1252);
   for (TTextEncoding code : {teUtf8, teUnicode, teBigEndianUnicode}) {
     const std::string bytes = code == teUtf8            ? Narrow(text, CP_UTF8)
                               : code == teUnicode       ? "\xFF\xFE" + Utf16(text, false)
@@ -302,7 +233,7 @@ TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
     EXPECT_EQ(lines.LineBreakFormat(), lbfLF);
     EXPECT_EQ(lines.Strings(59999), Narrow(L"line \u00e9\u00fc\u00df 59999", 1252));
     ASSERT_TRUE(SaveTextFile(&lines, name, code, false));
-    EXPECT_TRUE(Get(name) == bytes) << int(code);
+    EXPECT_TRUE(Get() == bytes) << int(code);
   }
 }
 
@@ -310,21 +241,19 @@ TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {
   TTxtEditStringList lines;
   lines.Add("a");
   lines.Add("b");
-  const WideString name = dir_.File(L"saved.txt");
+  const WideString name = folder_.File(L"file.txt");
   const struct {
     TTextEncoding code;
     bool bom;
     std::string bytes;
   } cases[] = {
-      {teUtf8, false, "a\r\nb"},
-      {teUtf8, true, "\xEF\xBB\xBF" "a\r\nb"},
+      {teUtf8, false, "a\r\nb"}, {teUtf8, true, "\xEF\xBB\xBF" "a\r\nb"},
       {teUnicode, false, Bytes({0xFF, 0xFE, 'a', 0, 13, 0, 10, 0, 'b', 0})},
-      {teBigEndianUnicode, false, Bytes({0xFE, 0xFF, 0, 'a', 0, 13, 0, 10, 0, 'b'})},
-      {teAnsi, true, "a\r\nb"},
+      {teBigEndianUnicode, false, Bytes({0xFE, 0xFF, 0, 'a', 0, 13, 0, 10, 0, 'b'})}, {teAnsi, true, "a\r\nb"},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(SaveTextFile(&lines, name, c.code, c.bom));
-    EXPECT_EQ(Get(name), c.bytes) << int(c.code);
+    EXPECT_EQ(Get(), c.bytes) << int(c.code);
   }
   // A Cyrillic save keeps the document's breaks and leaves its lines in Windows-1251.
   lines.Clear();
@@ -332,23 +261,21 @@ TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {
   lines.Add("");
   lines.SetLineBreakFormat(lbfLF);
   ASSERT_TRUE(SaveTextFile(&lines, name, teCyrillicDos, false));
-  EXPECT_EQ(Get(name), Narrow(L"\u0401\u0436\n", 866));
+  EXPECT_EQ(Get(), Narrow(L"\u0401\u0436\n", 866));
   EXPECT_EQ(lines.Strings(0), Narrow(L"\u0401\u0436", 1251));
   // Codes that name no file encoding write nothing and say so.
-  const WideString none = dir_.File(L"none.txt");
+  const WideString none = folder_.File(L"none.txt");
   EXPECT_FALSE(SaveTextFile(&lines, none, teAutoSelect, false));
   EXPECT_FALSE(SaveTextFile(&lines, none, 8, false));
   EXPECT_EQ(GetFileAttributesW(none.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
-  const WideString missing = dir_.File(L"missing.txt");
+  const WideString missing = folder_.File(L"missing.txt");
   TWideFileStream stream(missing, fmOpenRead);
-  EXPECT_FALSE(stream.Opened());
-  EXPECT_EQ(stream.Size(), -1);
-  EXPECT_EQ(stream.Position(), -1);
   char byte = 'x';
-  EXPECT_EQ(stream.Read(&byte, 1), 0);
+  EXPECT_EQ(std::vector<int64_t>({stream.Opened(), stream.Size(), stream.Position(), stream.Read(&byte, 1)}),
+            std::vector<int64_t>({false, -1, -1, 0}));
   EXPECT_EQ(Raised<EWriteError>([&] { stream.WriteBuffer(&byte, 1); }), "Stream write error");
   EXPECT_EQ(DetectFileEncoding(missing), teAnsi);
 
@@ -375,42 +302,36 @@ TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
     EXPECT_EQ(message.rfind("Cannot create file \"", 0), 0u) << message;
   }
   CloseHandle(h);
-  EXPECT_EQ(Get(locked), "\xFF\xFE\x41\x00");
-  EXPECT_EQ(FilesInFolder(), 1);
+  EXPECT_EQ(Get(), "\xFF\xFE\x41\x00");
+  WIN32_FIND_DATAW found;
+  EXPECT_EQ(FindFirstFileW(folder_.File(L"*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
 }
 
 TEST_F(Encoding, FileStreamModes) {
   const WideString name = Put("data");
+  // The mode, whether it opens, and whether others may then read and write.
   const struct {
     uint16_t mode;
-    bool opened;
-    DWORD otherAccess;  // what another opener asks for, sharing everything
-    bool otherOpens;
+    bool opened, othersRead, othersWrite;
   } cases[] = {
-      {fmOpenRead, true, GENERIC_READ, false},
-      {fmOpenRead | fmShareExclusive, true, GENERIC_READ, false},
-      {fmOpenRead | fmShareDenyWrite, true, GENERIC_READ, true},
-      {fmOpenRead | fmShareDenyWrite, true, GENERIC_WRITE, false},
-      {fmOpenRead | fmShareDenyRead, true, GENERIC_READ, false},
-      {fmOpenRead | fmShareDenyRead, true, GENERIC_WRITE, true},
-      {fmOpenReadWrite | fmShareDenyNone, true, GENERIC_READ | GENERIC_WRITE, true},
-      {3, false, GENERIC_READ, true},
-      {fmOpenRead | 0x50, false, GENERIC_READ, true},
+      {fmOpenRead, true, false, false},           {fmOpenRead | fmShareExclusive, true, false, false},
+      {fmOpenRead | fmShareDenyWrite, true, true, false}, {fmOpenWrite | fmShareDenyRead, true, false, true},
+      {fmOpenReadWrite | fmShareDenyNone, true, true, true}, {3, false, true, true},
+      {fmOpenRead | 0x50, false, true, true},
+  };
+  auto othersMay = [&](DWORD Access) {
+    HANDLE h = CreateFileW(name.c_str(), Access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return h != INVALID_HANDLE_VALUE;
   };
   for (const auto& c : cases) {
     TWideFileStream stream(name, c.mode);
     EXPECT_EQ(stream.Opened(), c.opened) << std::hex << c.mode;
-    HANDLE other = CreateFileW(name.c_str(), c.otherAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(other != INVALID_HANDLE_VALUE, c.otherOpens) << std::hex << c.mode;
-    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    EXPECT_EQ(othersMay(GENERIC_READ), c.othersRead) << std::hex << c.mode;
+    EXPECT_EQ(othersMay(GENERIC_WRITE), c.othersWrite) << std::hex << c.mode;
   }
-  {
-    TWideFileStream created(name, fmCreate);
-    EXPECT_EQ(created.Size(), 0);
-    created.WriteBuffer("new", 3);
-  }
-  EXPECT_EQ(Get(name), "new");
+  TWideFileStream(name, fmCreate).WriteBuffer("new", 3);
+  EXPECT_EQ(Get(), "new");
 }
 
 TEST_F(Encoding, WideListsKeepTheirLayout) {
@@ -422,20 +343,16 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
   ASSERT_EQ(list.Count(), 2);
   EXPECT_EQ(list.Strings(0), WideString(L"a\0b", 3));
   EXPECT_EQ(list.Strings(1), L"\fc");
-  EXPECT_EQ(layout.LineBreak, lbfCR);
-  EXPECT_TRUE(layout.FinalBreak);
-  EXPECT_FALSE(layout.Lossy);
+  EXPECT_TRUE(layout.LineBreak == lbfCR && layout.FinalBreak && !layout.Lossy);
   ASSERT_TRUE(SaveWideStrings(&list, name, teBigEndianUnicode, false, &layout));
-  EXPECT_EQ(Get(name), "\xFE\xFF" + Utf16(WideString(L"a\0b\r\fc\r", 7), true));
+  EXPECT_EQ(Get(), "\xFE\xFF" + Utf16(WideString(L"a\0b\r\fc\r", 7), true));
   // Without a layout: CR LF between the lines and none after the last.
   ASSERT_TRUE(SaveWideStrings(&list, name, teUtf8, true));
-  EXPECT_EQ(Get(name), std::string("\xEF\xBB\xBF" "a\0b\r\n\f" "c", 10));
+  EXPECT_EQ(Get(), std::string("\xEF\xBB\xBF" "a\0b\r\n\f" "c", 10));
   EXPECT_FALSE(SaveWideStrings(&list, name, teCyrillicKoi8, false));
 
   LoadWideStrings(&list, Put("x\r\ny\n\xFF"), teUtf8, &layout);
-  EXPECT_TRUE(layout.Lossy);
-  EXPECT_EQ(layout.LineBreak, lbfCRLF);
-  EXPECT_FALSE(layout.FinalBreak);
+  EXPECT_TRUE(layout.LineBreak == lbfCRLF && !layout.FinalBreak && layout.Lossy);
 
   TStringStream out;
   WriteWideText(&out, L"\u00e9\u4e2d", teAnsi, true);
@@ -447,17 +364,12 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
 // Mutated files in every code: each load ends in lines (never an exception for a readable
 // file), and a load that reports nothing lost is saved and read back to the same lines.
 TEST_F(Encoding, FuzzedFilesLoadAndWhatLoadsWholeSavesWhole) {
-  const std::string seeds[] = {
-      "plain\r\ntext\r\n",
-      "Gr\xC3\xBC\xC3\x9F" "e\nzwei",
-      "\xEF\xBB\xBF" "caf\xC3\xA9\r",
-      "\xFF\xFE" + Utf16(L"wide \u00e9\r\nline", false),
-      "\xFE\xFF" + Utf16(L"big \u00fc\nend\n", true),
-      Narrow(kRussian + L"\r\n" + kRussian, 20866),
-      Narrow(kRussian, 866),
-  };
+  const std::string seeds[] = {"plain\r\ntext\r\n", "Gr\xC3\xBC\xC3\x9F" "e\nzwei", "\xEF\xBB\xBF" "caf\xC3\xA9\r",
+                               "\xFF\xFE" + Utf16(L"wide \u00e9\r\nline", false),
+                               "\xFE\xFF" + Utf16(L"big \u00fc\nend\n", true),
+                               Narrow(kRussian + L"\r\n" + kRussian, 20866), Narrow(kRussian, 866)};
   std::mt19937 rng(20261206);
-  const WideString name = dir_.File(L"fuzz.txt"), saved = dir_.File(L"fuzz-saved.txt");
+  const WideString name = folder_.File(L"file.txt"), saved = folder_.File(L"saved.txt");
   for (int round = 0; round < 600; ++round) {
     std::string bytes = seeds[rng() % std::size(seeds)];
     for (int edits = 1 + static_cast<int>(rng() % 4); edits > 0; --edits) {
@@ -469,7 +381,7 @@ TEST_F(Encoding, FuzzedFilesLoadAndWhatLoadsWholeSavesWhole) {
         default: bytes.resize(at); break;
       }
     }
-    Put(bytes, L"fuzz.txt");
+    Put(bytes);
     const TTextEncoding asked = static_cast<TTextEncoding>(round % 2 ? 0 : rng() % 8);
     SCOPED_TRACE(testing::PrintToString(bytes) + " asked " + std::to_string(asked));
     TTxtEditStringList lines;
@@ -496,11 +408,10 @@ TEST(Utf8Test, FuzzedSamplesKeepThePositionAndAgreeWithTheWholeFileCheck) {
     ASSERT_LE(code, teUtf8);
     // A text that is well-formed UTF-8 throughout with a multi-byte character is detected.
     bool wellFormed = true, multiByte = false;
-    for (size_t i = 0; i < bytes.size() && wellFormed;) {
-      const size_t n = Utf8SequenceLength(reinterpret_cast<const uint8_t*>(bytes.data()) + i, bytes.size() - i);
+    for (size_t i = 0, n = 1; i < bytes.size() && wellFormed; i += n) {
+      n = Utf8SequenceLength(reinterpret_cast<const uint8_t*>(bytes.data()) + i, bytes.size() - i);
       wellFormed = n > 0;
       multiByte = multiByte || n > 1;
-      i += n;
     }
     if (wellFormed && multiByte) {
       ASSERT_EQ(code, teUtf8) << testing::PrintToString(bytes);
