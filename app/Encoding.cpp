@@ -18,6 +18,7 @@
 #include "foundation/UcWideSys.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"
+#include "framework/FileRoutines.h"
 #include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
@@ -145,21 +146,8 @@ HANDLE OpenWideFile(const WideString& FileName, uint16_t Mode) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-WideString FullPathOf(const WideString& Name) {
-  DWORD n = GetFullPathNameW(Name.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return Name;
-  WideString path(n, L'\0');
-  n = GetFullPathNameW(Name.c_str(), n, path.data(), nullptr);
-  path.resize(n);
-  return path;
-}
-
 [[noreturn]] void RaiseOpenError(const WideString& FileName, DWORD Error) {
-  throw EFOpenError(L"Cannot open file \"" + FullPathOf(FileName) + L"\". " + SysErrorMessage(Error));
-}
-
-[[noreturn]] void RaiseCreateError(const WideString& FileName, DWORD Error) {
-  throw EFCreateError(L"Cannot create file \"" + FullPathOf(FileName) + L"\". " + SysErrorMessage(Error));
+  throw EFOpenError(L"Cannot open file \"" + ExpandFileName(FileName) + L"\". " + SysErrorMessage(Error));
 }
 
 // Readers let others read and write the file meanwhile: a file that another program holds open
@@ -693,53 +681,6 @@ TTextEncoding LoadTextFile(TTxtEditStringList* Lines, const WideString& FileName
 
 namespace {
 
-// Writes beside the file and replaces it only when everything was written and flushed.
-void WriteReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write) {
-  const WideString target = FullPathOf(FileName);
-  const bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (exists) {
-    // The refusal that writing the file itself would meet (read-only, held by a program that
-    // denies writing), before any work is done.
-    HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) RaiseCreateError(target, GetLastError());
-    CloseHandle(h);
-  }
-  static unsigned counter = 0;
-  WideString temp;
-  DWORD error = 0;
-  for (int attempt = 0; attempt < 100 && temp.empty(); ++attempt) {
-    wchar_t suffix[40];
-    std::swprintf(suffix, 40, L".%08lx%04x.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter & 0xFFFF);
-    HANDLE h = CreateFileW((target + suffix).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
-      temp = target + suffix;
-    } else {
-      error = GetLastError();
-      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-    }
-  }
-  if (temp.empty()) RaiseCreateError(target, error);
-  try {
-    TWideFileStream stream(temp, fmCreate);
-    if (!stream.Opened()) RaiseCreateError(temp, GetLastError());
-    Write(stream);
-    if (!FlushFileBuffers(stream.Handle())) throw EWriteError(L"Stream write error. " + SysErrorMessage(GetLastError()));
-  } catch (...) {
-    DeleteFileW(temp.c_str());
-    throw;
-  }
-  const BOOL replaced = exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                              nullptr, nullptr)
-                               : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!replaced) {
-    error = GetLastError();
-    DeleteFileW(temp.c_str());
-    RaiseCreateError(target, error);
-  }
-}
-
 const char* LineBreakText(TTxtEditLineBreakFormat Format) {
   return Format == lbfLF ? "\n" : Format == lbfCR ? "\r" : "\r\n";
 }
@@ -819,11 +760,11 @@ bool SaveTextFile(TTxtEditStringList* Lines, const WideString& FileName, TTextEn
     return true;
   }
   if (Code >= teUnicode && Code <= teUtf8) {
-    WriteReplacing(FileName, [&](TStream& Stream) { SaveUnicodeLines(Lines, Stream, Code, WithBOM); });
+    WriteFileReplacing(FileName, [&](TStream& Stream) { SaveUnicodeLines(Lines, Stream, Code, WithBOM); });
     return true;
   }
   if (Code >= teCyrillicDos && Code <= teCyrillicKoi8) {
-    WriteReplacing(FileName, [&](TStream& Stream) { SaveCyrillicLines(Lines, Stream, CodePageTableIndex(Code)); });
+    WriteFileReplacing(FileName, [&](TStream& Stream) { SaveCyrillicLines(Lines, Stream, CodePageTableIndex(Code)); });
     return true;
   }
   return false;
@@ -889,7 +830,7 @@ bool SaveWideStrings(TWideStringList* List, const WideString& FileName, TTextEnc
   const WideString separator(lineBreak.begin(), lineBreak.end());
   WideString text = List->GetSeparatedText(separator);
   if (layout.FinalBreak && List->Count() > 0) text += separator;
-  WriteReplacing(FileName, [&](TStream& Stream) { WriteWideText(&Stream, text, Code, WithBOM); });
+  WriteFileReplacing(FileName, [&](TStream& Stream) { WriteWideText(&Stream, text, Code, WithBOM); });
   return true;
 }
 

@@ -677,10 +677,10 @@ WideString CreateSiblingFile(const WideString& target) {
 
 }  // namespace
 
-// The text goes to a new file beside the target, which replaces the target only when every byte
+// The bytes go to a new file beside the target, which replaces the target only when every byte
 // was written and the system confirmed it; a full disk or a failing device leaves the old file
 // whole and raises.
-void TTxtEditStringList::SaveToFile(const WideString& FileName) {
+void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write) {
   WideString target = FullPathOf(FileName);
   bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (exists) {
@@ -694,14 +694,7 @@ void TTxtEditStringList::SaveToFile(const WideString& FileName) {
   WideString temp = CreateSiblingFile(target);
   try {
     TFileStream stream(temp, fmCreate);
-    TTxtEditFileWriter writer(&stream, lineBreakFormat_);
-    for (int i = 0; i < count_; ++i) {
-      if (i + 1 < count_)
-        writer.WriteLine(TextOf(list_[i]));
-      else
-        writer.Write(TextOf(list_[i]));
-    }
-    writer.Flush();
+    Write(stream);
     stream.FlushAndClose();
   } catch (...) {
     DeleteFileW(temp.c_str());
@@ -715,6 +708,19 @@ void TTxtEditStringList::SaveToFile(const WideString& FileName) {
     DeleteFileW(temp.c_str());
     RaiseCreateError(target, error);
   }
+}
+
+void TTxtEditStringList::SaveToFile(const WideString& FileName) {
+  WriteFileReplacing(FileName, [&](TStream& Stream) {
+    TTxtEditFileWriter writer(&Stream, lineBreakFormat_);
+    for (int i = 0; i < count_; ++i) {
+      if (i + 1 < count_)
+        writer.WriteLine(TextOf(list_[i]));
+      else
+        writer.Write(TextOf(list_[i]));
+    }
+    writer.Flush();
+  });
 }
 
 // ---- the file writer ----
