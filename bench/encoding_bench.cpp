@@ -32,9 +32,12 @@ struct TFormat {
 };
 
 const TFormat kFormats[] = {
-    {L"hv_enc_ansi.txt", "ANSI"},           {L"hv_enc_utf8.txt", "UTF-8 without a mark"},
-    {L"hv_enc_utf8bom.txt", "UTF-8 with a mark"}, {L"hv_enc_utf16le.txt", "UTF-16 LE"},
-    {L"hv_enc_utf16be.txt", "UTF-16 BE"},   {L"hv_enc_koi8.txt", "KOI8-R"},
+    {L"hv_enc_ansi.txt", "ANSI"},
+    {L"hv_enc_utf8.txt", "UTF-8 without a mark"},
+    {L"hv_enc_utf8bom.txt", "UTF-8 with a mark"},
+    {L"hv_enc_utf16le.txt", "UTF-16 LE"},
+    {L"hv_enc_utf16be.txt", "UTF-16 BE"},
+    {L"hv_enc_koi8.txt", "KOI8-R"},
 };
 
 std::wstring TempName(const wchar_t* Name) {
@@ -51,7 +54,8 @@ void WriteAll(const std::wstring& Name, const std::string& Bytes) {
 }
 
 std::string Encode(const WideString& Text, UINT CodePage) {
-  const int n = WideCharToMultiByte(CodePage, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CodePage, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
   std::string s(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(CodePage, 0, Text.data(), static_cast<int>(Text.size()), s.data(), n, nullptr, nullptr);
   return s;
@@ -135,8 +139,8 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wstring(argv[1]) == L"--measure") return MeasureOne(argv[2]);
   Generate();
   std::printf("ANSI code page %u; %d runs, medians\n\n", GetACP(), kRuns);
-  std::printf("%-22s %8s %6s %9s %8s %12s %8s\n", "load with detection", "file MB", "code", "ms", "x ANSI",
-              "peak MB", "x file");
+  std::printf("%-22s %8s %6s %9s %8s %12s %8s\n", "load with detection", "file MB", "code", "ms", "x ANSI", "peak MB",
+              "x file");
   double ansiMs = 0;
   for (const TFormat& format : kFormats) {
     const std::wstring name = TempName(format.file);
