@@ -1,6 +1,7 @@
 // The main window of the editor.
 #include "app/MainFrm.h"
 
+#include "app/DocumentEditor.h"
 #include "app/TextFileOpening.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
@@ -34,7 +35,7 @@ TTxtEdit* TMainForm::CreateEditor() {
   editor->SetVisible(false);
   editor->SetParent(this);
   editor->SetAlign(alClient);
-  editor->Gutter()->SetShowLineNumbers(true);
+  ApplyDocumentEditorSettings(*editor);
   editors_.push_back(editor);
   return editor;
 }

@@ -81,13 +81,6 @@ namespace {
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
-// The editors that show another editor's buffer, by the editor whose buffer they show: when
-// that one goes, they must let go first.
-std::vector<std::pair<TCustomTxtEdit*, TCustomTxtEdit*>>& SharingLinks() {
-  static std::vector<std::pair<TCustomTxtEdit*, TCustomTxtEdit*>> links;
-  return links;
-}
-
 }  // namespace
 
 // ---- construction and destruction ----
@@ -95,7 +88,6 @@ std::vector<std::pair<TCustomTxtEdit*, TCustomTxtEdit*>>& SharingLinks() {
 TCustomTxtEdit::TCustomTxtEdit(TComponent* AOwner) : TCustomControl(AOwner) {
   origLines_ = std::make_unique<TTxtEditStringList>();
   lines_ = origLines_.get();
-  WireBuffer(lines_);
 
   scrollHintFormatText_ = ScrollHintFormatTextDefault;
   fontDummy_ = std::make_unique<TFont>();
@@ -104,8 +96,7 @@ TCustomTxtEdit::TCustomTxtEdit(TComponent* AOwner) : TCustomControl(AOwner) {
   origRedoList_ = std::make_unique<TTxtEditUndoList>();
   undoList_ = origUndoList_.get();
   redoList_ = origRedoList_.get();
-  undoList_->OnAddedUndo = TNotifyEvent(this, &TCustomTxtEdit::UndoRedoAdded);
-  redoList_->OnAddedUndo = TNotifyEvent(this, &TCustomTxtEdit::UndoRedoAdded);
+  WatchBuffer(true);
 
   selectedColor_ = std::make_unique<TTxtSelectedColor>();
   selectedColor_->OnChange = TNotifyEvent(this, &TCustomTxtEdit::SelectedColorChanged);
@@ -142,12 +133,7 @@ TCustomTxtEdit::TCustomTxtEdit(TComponent* AOwner) : TCustomControl(AOwner) {
 TCustomTxtEdit::~TCustomTxtEdit() {
   Destroying();
   // Editors that show this one's buffer give it back while it still exists.
-  for (;;) {
-    auto& links = SharingLinks();
-    auto it = std::find_if(links.begin(), links.end(), [this](const auto& l) { return l.second == this; });
-    if (it == links.end()) break;
-    it->first->UnHookTextBuffer();
-  }
+  while (!sharers_.empty()) sharers_.back()->UnHookTextBuffer();
   SetHighlighter(nullptr);
   UnHookTextBuffer();
   SetSearchEngine(nullptr);
@@ -156,13 +142,16 @@ TCustomTxtEdit::~TCustomTxtEdit() {
   wordWrapPlugin_.reset();
 }
 
-void TCustomTxtEdit::WireBuffer(TTxtEditStringList* Buffer) {
-  Buffer->OnChange = TNotifyEvent(this, &TCustomTxtEdit::LinesChangedHandler);
-  Buffer->OnChanging = TNotifyEvent(this, &TCustomTxtEdit::LinesChangingHandler);
-  Buffer->OnCleared = TNotifyEvent(this, &TCustomTxtEdit::ListCleared);
-  Buffer->OnLinesDeleted = TTxtEditLinesEvent(this, &TCustomTxtEdit::ListDeleted);
-  Buffer->OnLinesInserted = TTxtEditLinesEvent(this, &TCustomTxtEdit::ListInserted);
-  Buffer->OnLinesReplaced = TTxtEditLinesEvent(this, &TCustomTxtEdit::ListPutted);
+void TCustomTxtEdit::WatchBuffer(bool Join) {
+  if (Join) {
+    lines_->Watchers().Join(&bufferWatch_);
+    undoList_->Watchers().Join(&bufferWatch_);
+    redoList_->Watchers().Join(&bufferWatch_);
+  } else {
+    lines_->Watchers().Leave(&bufferWatch_);
+    undoList_->Watchers().Leave(&bufferWatch_);
+    redoList_->Watchers().Leave(&bufferWatch_);
+  }
 }
 
 void TCustomTxtEdit::Loaded() {
@@ -246,10 +235,6 @@ void TCustomTxtEdit::UndoRedoAdded(TObject* Sender) {
     if (top && top->Reason != urGroupBreak) redoList_->Clear();
   }
   if (list->BlockCount() == 0) DoChange();
-  if (chainedEditor_) {
-    const TNotifyEvent& next = list == undoList_ ? chained_.OnUndoAdded : chained_.OnRedoAdded;
-    if (next) next(Sender);
-  }
 }
 
 // ---- text ----
@@ -279,15 +264,7 @@ void TCustomTxtEdit::SetLines(TStrings* Value) { lines_->Assign(Value); }
 
 // ---- buffer changes ----
 
-void TCustomTxtEdit::LinesChangingHandler(TObject* Sender) {
-  stateFlags_.Include(sfLinesChanging);
-  if (chainedEditor_ && Sender == lines_ && chained_.OnChanging) chained_.OnChanging(Sender);
-}
-
-void TCustomTxtEdit::LinesChangedHandler(TObject* Sender) {
-  LinesChanged(Sender);
-  if (chainedEditor_ && Sender == lines_ && chained_.OnChange) chained_.OnChange(Sender);
-}
+void TCustomTxtEdit::LinesChangingHandler(TObject*) { stateFlags_.Include(sfLinesChanging); }
 
 void TCustomTxtEdit::LinesChanged(TObject*) {
   stateFlags_.Exclude(sfLinesChanging);
@@ -303,7 +280,7 @@ void TCustomTxtEdit::LinesChanged(TObject*) {
   if (WordWrap()) wordWrapPlugin_->DisplayChanged();
 }
 
-void TCustomTxtEdit::ListCleared(TObject* Sender) {
+void TCustomTxtEdit::ListCleared(TObject*) {
   ++bufferStamp_;
   if (WordWrap()) wordWrapPlugin_->Reset();
   undoList_->Clear();
@@ -314,19 +291,17 @@ void TCustomTxtEdit::ListCleared(TObject* Sender) {
   SetTopLine(1);
   SetLeftChar(1);
   StatusChanged({scAll});
-  if (chainedEditor_ && Sender == lines_ && chained_.OnCleared) chained_.OnCleared(Sender);
 }
 
-void TCustomTxtEdit::ListDeleted(TObject* Sender, int Index, int Count) {
+void TCustomTxtEdit::ListDeleted(TObject*, int Index, int Count) {
   ++bufferStamp_;
   if (highlighter_ && lines_->Count() > 0) ScanFrom(Index);
   if (WordWrap()) wordWrapPlugin_->LinesDeleted(Index, Count);
   InvalidateLines(Index + 1, INT_MAX);
   InvalidateGutterLines(Index + 1, INT_MAX);
-  if (chainedEditor_ && Sender == lines_ && chained_.OnLinesDeleted) chained_.OnLinesDeleted(Sender, Index, Count);
 }
 
-void TCustomTxtEdit::ListInserted(TObject* Sender, int Index, int Count) {
+void TCustomTxtEdit::ListInserted(TObject*, int Index, int Count) {
   ++bufferStamp_;
   if (highlighter_ && lines_->Count() > 0) {
     // A scan may stop at an unchanged range before the inserted lines are all scanned.
@@ -339,11 +314,9 @@ void TCustomTxtEdit::ListInserted(TObject* Sender, int Index, int Count) {
   InvalidateLines(Index + 1, INT_MAX);
   InvalidateGutterLines(Index + 1, INT_MAX);
   GrowMaxScrollWidth(Index);
-  if (chainedEditor_ && Sender == lines_ && chained_.OnLinesInserted)
-    chained_.OnLinesInserted(Sender, Index, Count);
 }
 
-void TCustomTxtEdit::ListPutted(TObject* Sender, int Index, int Count) {
+void TCustomTxtEdit::ListPutted(TObject*, int Index, int Count) {
   ++bufferStamp_;
   int endLine = Index + std::max(Count, 1);
   if (WordWrap() && wordWrapPlugin_->LinesPutted(Index, std::max(Count, 1)) != 0) endLine = INT_MAX;
@@ -352,8 +325,6 @@ void TCustomTxtEdit::ListPutted(TObject* Sender, int Index, int Count) {
   if (lines_ != origLines_.get()) endLine = INT_MAX;
   InvalidateLines(Index + 1, endLine);
   GrowMaxScrollWidth(Index);
-  if (chainedEditor_ && Sender == lines_ && chained_.OnLinesReplaced)
-    chained_.OnLinesReplaced(Sender, Index, Count);
 }
 
 void TCustomTxtEdit::GrowMaxScrollWidth(int Line) {
@@ -468,24 +439,14 @@ void TCustomTxtEdit::SetLinesPointer(TCustomTxtEdit* AEditor) {
     plugin = std::move(wordWrapPlugin_);
     SetWordWrapPluginInternal(nullptr);
   }
-  TTxtEditStringList* buffer = AEditor->lines_;
-  chained_.OnChange = buffer->OnChange;
-  chained_.OnChanging = buffer->OnChanging;
-  chained_.OnCleared = buffer->OnCleared;
-  chained_.OnLinesDeleted = buffer->OnLinesDeleted;
-  chained_.OnLinesInserted = buffer->OnLinesInserted;
-  chained_.OnLinesReplaced = buffer->OnLinesReplaced;
-  chained_.OnUndoAdded = AEditor->undoList_->OnAddedUndo;
-  chained_.OnRedoAdded = AEditor->redoList_->OnAddedUndo;
-  WireBuffer(buffer);
-  AEditor->undoList_->OnAddedUndo = TNotifyEvent(this, &TCustomTxtEdit::UndoRedoAdded);
-  AEditor->redoList_->OnAddedUndo = TNotifyEvent(this, &TCustomTxtEdit::UndoRedoAdded);
-  lines_ = buffer;
+  WatchBuffer(false);
+  lines_ = AEditor->lines_;
   ++bufferStamp_;
   undoList_ = AEditor->undoList_;
   redoList_ = AEditor->redoList_;
+  WatchBuffer(true);
   chainedEditor_ = AEditor;
-  SharingLinks().emplace_back(this, AEditor);
+  AEditor->sharers_.push_back(this);
   Invalidate();
   SetCaretXY(CaretXY());
   SetTopLine(topLine_);
@@ -499,36 +460,26 @@ void TCustomTxtEdit::SetLinesPointer(TCustomTxtEdit* AEditor) {
 void TCustomTxtEdit::UnHookTextBuffer() {
   if (!chainedEditor_) return;
   // Whoever shows this control's current buffer through it lets go first.
-  for (;;) {
-    auto& links = SharingLinks();
-    auto it = std::find_if(links.begin(), links.end(), [this](const auto& l) { return l.second == this; });
-    if (it == links.end()) break;
-    it->first->UnHookTextBuffer();
-  }
+  while (!sharers_.empty()) sharers_.back()->UnHookTextBuffer();
   RemoveLinesPointer();
 }
 
 void TCustomTxtEdit::RemoveLinesPointer() {
-  auto& links = SharingLinks();
-  links.erase(std::remove_if(links.begin(), links.end(), [this](const auto& l) { return l.first == this; }),
-              links.end());
-  chainedEditor_ = nullptr;
+  assert(sharers_.empty());
+  if (chainedEditor_) {
+    auto& others = chainedEditor_->sharers_;
+    others.erase(std::remove(others.begin(), others.end(), this), others.end());
+    chainedEditor_ = nullptr;
+  }
   if (lines_ == origLines_.get()) return;
   std::unique_ptr<ITxtEditBufferPlugin> plugin = std::move(wordWrapPlugin_);
   if (plugin) SetWordWrapPluginInternal(nullptr);
-  lines_->OnChange = chained_.OnChange;
-  lines_->OnChanging = chained_.OnChanging;
-  lines_->OnCleared = chained_.OnCleared;
-  lines_->OnLinesDeleted = chained_.OnLinesDeleted;
-  lines_->OnLinesInserted = chained_.OnLinesInserted;
-  lines_->OnLinesReplaced = chained_.OnLinesReplaced;
-  undoList_->OnAddedUndo = chained_.OnUndoAdded;
-  redoList_->OnAddedUndo = chained_.OnRedoAdded;
-  chained_ = TSavedCallbacks();
+  WatchBuffer(false);
   lines_ = origLines_.get();
   ++bufferStamp_;
   undoList_ = origUndoList_.get();
   redoList_ = origRedoList_.get();
+  WatchBuffer(true);
   if (IsDestroying()) return;
   Invalidate();
   if (options_.Contains(eoAutoSizeMaxScrollWidth)) {

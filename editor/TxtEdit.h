@@ -239,7 +239,9 @@ class TCustomTxtEdit : public TCustomControl {
 
   // ---- shared buffers ----
   // Shows and edits the buffer and the undo lists of another control until UnHookTextBuffer
-  // (or the other control's destruction). Both controls then react to every change.
+  // (or the other control's destruction). Both controls then react to every change; any
+  // number of controls may share one buffer and let go of it in any order. Controls that
+  // share through this one let go when it does.
   void SetLinesPointer(TCustomTxtEdit* AEditor);
   void UnHookTextBuffer();
   TCustomTxtEdit* ChainedEditor() const { return chainedEditor_; }
@@ -471,7 +473,6 @@ class TCustomTxtEdit : public TCustomControl {
   void ListInserted(TObject* Sender, int Index, int Count);
   void ListPutted(TObject* Sender, int Index, int Count);
   void LinesChangingHandler(TObject* Sender);
-  void LinesChangedHandler(TObject* Sender);
   void UndoRedoAdded(TObject* Sender);
   void GutterChanged(TObject* Sender);
   void SelectedColorChanged(TObject* Sender);
@@ -479,7 +480,8 @@ class TCustomTxtEdit : public TCustomControl {
   void WordWrapGlyphChanged(TObject* Sender);
   void MarkListChanged(TObject* Sender);
   void HighlighterAttrChanged(TObject* Sender);
-  void WireBuffer(TTxtEditStringList* Buffer);
+  // Joins (or leaves) the watchers of the buffer and the undo lists in use.
+  void WatchBuffer(bool Join);
   void GrowMaxScrollWidth(int Line);
   void ApplyScrollBar(int Bar, const TTxtScrollBarSetup& Setup);
   void ApplyScrollArrows(int Bar, const TTxtScrollBarSetup& Setup);
@@ -512,14 +514,31 @@ class TCustomTxtEdit : public TCustomControl {
   TTxtCustomHighlighter* highlighter_ = nullptr;
   TTxtEditSearchCustom* searchEngine_ = nullptr;
 
-  // Sharing another control's buffer: that control and the callbacks its objects had.
-  TCustomTxtEdit* chainedEditor_ = nullptr;
-  struct TSavedCallbacks {
-    TNotifyEvent OnChange, OnChanging, OnCleared;
-    TTxtEditLinesEvent OnLinesDeleted, OnLinesInserted, OnLinesReplaced;
-    TNotifyEvent OnUndoAdded, OnRedoAdded;
+  // Hears the buffer and the undo lists in use, whoever's they are.
+  class TBufferWatch final : public ITxtEditLinesWatcher, public ITxtEditUndoWatcher {
+   public:
+    explicit TBufferWatch(TCustomTxtEdit& AEdit) : edit_(AEdit) {}
+    void LinesChanging(TTxtEditStringList* Sender) override { edit_.LinesChangingHandler(Sender); }
+    void LinesChanged(TTxtEditStringList* Sender) override { edit_.LinesChanged(Sender); }
+    void LinesCleared(TTxtEditStringList* Sender) override { edit_.ListCleared(Sender); }
+    void LinesDeleted(TTxtEditStringList* Sender, int Index, int Count) override {
+      edit_.ListDeleted(Sender, Index, Count);
+    }
+    void LinesInserted(TTxtEditStringList* Sender, int Index, int Count) override {
+      edit_.ListInserted(Sender, Index, Count);
+    }
+    void LinesReplaced(TTxtEditStringList* Sender, int Index, int Count) override {
+      edit_.ListPutted(Sender, Index, Count);
+    }
+    void UndoAdded(TTxtEditUndoList* Sender) override { edit_.UndoRedoAdded(Sender); }
+
+   private:
+    TCustomTxtEdit& edit_;
   };
-  TSavedCallbacks chained_;
+  TBufferWatch bufferWatch_{*this};
+  // Sharing another control's buffer: that control, and the controls that share this one's.
+  TCustomTxtEdit* chainedEditor_ = nullptr;
+  std::vector<TCustomTxtEdit*> sharers_;
 
   AnsiString scrollHintFormatText_;
   bool alwaysShowCaret_ = false;

@@ -274,12 +274,16 @@ void TCustomTxtEdit::MoveCaretAndSelection(const TBufferCoord& PtBefore, const T
   if (options_.Contains(eoGroupUndo) && undoList_->CanUndo()) undoList_->AddGroupBreak();
   TTxtEditLock lock(*this);
   if (SelectionCommand) {
-    if (!SelAvail()) SetBlockBegin(PtBefore);
+    // A column block of no width still has its anchor (Shift+Down in column mode): growing it
+    // goes on from there.
+    if (blockBegin_ == blockEnd_) SetBlockBegin(PtBefore);
     SetBlockEnd(PtAfter);
   } else {
     SetBlockBegin(PtAfter);
   }
   InternalSetCaretXY(PtAfter);
+  // Also when the caret stays where it was (Ctrl+Home at the top): the view comes back to it.
+  EnsureCursorPosVisible();
 }
 
 void TCustomTxtEdit::MoveCaretHorz(int DX, bool SelectionCommand) {
@@ -290,12 +294,14 @@ void TCustomTxtEdit::MoveCaretHorz(int DX, bool SelectionCommand) {
     if (DX == 1 && caretAtEOL_) {
       caretAtEOL_ = false;
       stateFlags_.Include(sfCaretChanged);
+      EnsureCursorPosVisible();
       UpdateCaret();
       return;
     }
     if (DX == -1 && !caretAtEOL_ && caretX_ >= 2 && DisplayXY().Column == 1) {
       caretAtEOL_ = true;
       stateFlags_.Include(sfCaretChanged);
+      EnsureCursorPosVisible();
       UpdateCaret();
       return;
     }

@@ -491,9 +491,17 @@ void ReadRemoved(TReader& reader, TTxtEditKeyStrokes& strokes) {
   }
 }
 
+// A stroke whose keys the map (or an earlier added stroke) already has would be stored twice or
+// never run, so the whole difference is refused before anything is appended.
 void ReadAdded(TReader& reader, TTxtEditKeyStrokes& strokes) {
   TTxtEditKeyStrokes added(nullptr);
   if (!ReadStrokes(reader, added)) return;
+  for (int i = 0; i < added.Count(); ++i) {
+    const TTxtEditKeyStroke* a = added.Items(i);
+    const int earlier = added.FindShortcutPair(a->ShortCut(), a->ShortCut2());
+    if (strokes.FindShortcutPair(a->ShortCut(), a->ShortCut2()) >= 0 || earlier < i)
+      throw ETxtKeyError("Shortcut already exists");
+  }
   WithinUpdate(strokes, [&] {
     for (int i = 0; i < added.Count(); ++i) strokes.Add()->Assign(added.Items(i));
   });

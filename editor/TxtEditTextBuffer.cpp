@@ -274,10 +274,27 @@ AnsiString TTxtEditStringList::GetTextStr() const {
 
 void TTxtEditStringList::SetUpdateState(bool Updating) {
   if (Updating) {
+    watchers_.Notify([this](ITxtEditLinesWatcher& w) { w.LinesChanging(this); });
     if (OnChanging) OnChanging(this);
   } else {
+    watchers_.Notify([this](ITxtEditLinesWatcher& w) { w.LinesChanged(this); });
     if (OnChange) OnChange(this);
   }
+}
+
+void TTxtEditStringList::NotifyDeleted(int Index, int Count) {
+  watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesDeleted(this, Index, Count); });
+  if (OnLinesDeleted) OnLinesDeleted(this, Index, Count);
+}
+
+void TTxtEditStringList::NotifyInserted(int Index, int Count) {
+  watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesInserted(this, Index, Count); });
+  if (OnLinesInserted) OnLinesInserted(this, Index, Count);
+}
+
+void TTxtEditStringList::NotifyReplaced(int Index, int Count) {
+  watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesReplaced(this, Index, Count); });
+  if (OnLinesReplaced) OnLinesReplaced(this, Index, Count);
 }
 
 // ---- changing ----
@@ -304,7 +321,7 @@ void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
       if (indexOfLongestLine_ >= Index) ++indexOfLongestLine_;
       LongestAfterChange(Index, Measure(list_[Index]));
     }
-    if (OnLinesInserted) OnLinesInserted(this, Index, 1);
+    NotifyInserted(Index, 1);
   });
 }
 
@@ -322,7 +339,7 @@ void TTxtEditStringList::AddStrings(TStringsT<char>* Strings) {
       InitRecord(list_[count_], text, Strings->Objects(i));
       ++count_;
     }
-    if (OnLinesInserted) OnLinesInserted(this, first, n);
+    NotifyInserted(first, n);
   });
 }
 
@@ -334,7 +351,7 @@ void TTxtEditStringList::InsertLines(int Index, int NumLines) {
     for (int i = Index; i < Index + NumLines; ++i) InitRecord(list_[i], nullptr, nullptr);
     count_ += NumLines;
     if (longestKnown_ && indexOfLongestLine_ >= Index) indexOfLongestLine_ += NumLines;
-    if (OnLinesInserted) OnLinesInserted(this, Index, NumLines);
+    NotifyInserted(Index, NumLines);
   });
 }
 
@@ -352,7 +369,7 @@ void TTxtEditStringList::Put(int Index, const AnsiString& S) {
     rec.ExpandedLength = -1;
     rec.Flags = TTxtEditStringRec::ExpandedLengthUnknown;
     if (longestKnown_) LongestAfterChange(Index, Measure(rec));
-    if (OnLinesReplaced) OnLinesReplaced(this, Index, 1);
+    NotifyReplaced(Index, 1);
   });
 }
 
@@ -378,7 +395,7 @@ void TTxtEditStringList::Delete(int Index) {
       else if (indexOfLongestLine_ > Index)
         --indexOfLongestLine_;
     }
-    if (OnLinesDeleted) OnLinesDeleted(this, Index, 1);
+    NotifyDeleted(Index, 1);
   });
 }
 
@@ -401,7 +418,7 @@ void TTxtEditStringList::DeleteLines(int Index, int NumLines) {
       else if (indexOfLongestLine_ >= Index)
         ForgetLongest();
     }
-    if (OnLinesDeleted) OnLinesDeleted(this, Index, removed);
+    NotifyDeleted(Index, removed);
   });
 }
 
@@ -413,6 +430,7 @@ void TTxtEditStringList::Clear() {
       indexOfLongestLine_ = -1;
       longestLength_ = 0;
       longestKnown_ = true;
+      watchers_.Notify([this](ITxtEditLinesWatcher& w) { w.LinesCleared(this); });
       if (OnCleared) OnCleared(this);
     });
   }
@@ -432,10 +450,8 @@ void TTxtEditStringList::Exchange(int Index1, int Index2) {
       indexOfLongestLine_ = Index2;
     else if (indexOfLongestLine_ == Index2)
       indexOfLongestLine_ = Index1;
-    if (OnLinesReplaced) {
-      OnLinesReplaced(this, std::min(Index1, Index2), 1);
-      if (Index1 != Index2) OnLinesReplaced(this, std::max(Index1, Index2), 1);
-    }
+    NotifyReplaced(std::min(Index1, Index2), 1);
+    if (Index1 != Index2) NotifyReplaced(std::max(Index1, Index2), 1);
   });
 }
 
@@ -572,7 +588,7 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
     InitRecord(list_[count_], length ? text : nullptr, nullptr);
     if (length) ++loaded_->Lines;
     ++count_;
-    if (OnLinesInserted) OnLinesInserted(this, count_ - 1, 1);
+    NotifyInserted(count_ - 1, 1);
   };
 
   const bool endsWithBreak = end[-1] == '\r' || end[-1] == '\n';

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor/TxtEditTabs.h"
+#include "editor/TxtEditWatchers.h"
 #include "framework/Delegate.h"
 #include "framework/Exceptions.h"
 #include "framework/StringLists.h"
@@ -27,6 +28,23 @@ HV_ENUM(TTxtEditLineBreakFormat, lbfCRLF, lbfLF, lbfCR)
 
 // Fired with the first index and the number of lines concerned.
 using TTxtEditLinesEvent = TEvent<void(TObject* Sender, int Index, int Count)>;
+
+class TTxtEditStringList;
+
+// Hears of every change of a buffer, before the buffer's public events fire. Every editor that
+// shows the buffer is one; the public events stay free for other users.
+class ITxtEditLinesWatcher {
+ public:
+  virtual void LinesChanging(TTxtEditStringList* Sender) = 0;
+  virtual void LinesChanged(TTxtEditStringList* Sender) = 0;
+  virtual void LinesCleared(TTxtEditStringList* Sender) = 0;
+  virtual void LinesDeleted(TTxtEditStringList* Sender, int Index, int Count) = 0;
+  virtual void LinesInserted(TTxtEditStringList* Sender, int Index, int Count) = 0;
+  virtual void LinesReplaced(TTxtEditStringList* Sender, int Index, int Count) = 0;
+
+ protected:
+  ~ITxtEditLinesWatcher() = default;
+};
 
 // One line. Text is null for an empty line; otherwise it points either into the list's loaded
 // block (the line ends at the next CR or LF there) or to storage of the line's own, which holds
@@ -95,6 +113,8 @@ class TTxtEditStringList : public TStrings {
   TTxtEditLineBreakFormat LineBreakFormat() const { return lineBreakFormat_; }
   void SetLineBreakFormat(TTxtEditLineBreakFormat Value) { lineBreakFormat_ = Value; }
 
+  TTxtWatchers<ITxtEditLinesWatcher>& Watchers() { return watchers_; }
+
   TNotifyEvent OnChange;
   TNotifyEvent OnChanging;
   TNotifyEvent OnCleared;
@@ -131,6 +151,9 @@ class TTxtEditStringList : public TStrings {
   void ForgetLongest() { longestKnown_ = false; }
   void LongestAfterChange(int Index, int Length);
   void LoadBlock(std::unique_ptr<LoadedBlock> Block);
+  void NotifyDeleted(int Index, int Count);
+  void NotifyInserted(int Index, int Count);
+  void NotifyReplaced(int Index, int Count);
 
   TTxtEditStringRec* list_ = nullptr;
   int count_ = 0;
@@ -143,6 +166,7 @@ class TTxtEditStringList : public TStrings {
   bool longestKnown_ = false;
   int tabWidth_ = 0;
   std::unique_ptr<LoadedBlock> loaded_;
+  TTxtWatchers<ITxtEditLinesWatcher> watchers_;
 };
 
 // Buffered writing of lines to a stream, with the line breaks of the list.

@@ -61,7 +61,7 @@ void TTxtEditUndoList::EndBlock() {
   int closed = blockChangeNumber_;
   blockChangeNumber_ = 0;
   AdvanceChangeNumber();
-  if (!items_.empty() && items_.back()->ChangeNumber == closed && OnAddedUndo) OnAddedUndo(this);
+  if (!items_.empty() && items_.back()->ChangeNumber == closed) NotifyAdded();
 }
 
 void TTxtEditUndoList::Lock() { ++lockCount_; }
@@ -94,7 +94,12 @@ void TTxtEditUndoList::PushItem(std::unique_ptr<TTxtEditUndoItem> Item) {
   TTxtUndoReason reason = Item->Reason;
   items_.push_back(std::move(Item));
   EnsureMaxEntries();
-  if (reason != urGroupBreak && OnAddedUndo) OnAddedUndo(this);
+  if (reason != urGroupBreak) NotifyAdded();
+}
+
+void TTxtEditUndoList::NotifyAdded() {
+  watchers_.Notify([this](ITxtEditUndoWatcher& w) { w.UndoAdded(this); });
+  if (OnAddedUndo) OnAddedUndo(this);
 }
 
 TTxtUndoReason TTxtEditUndoList::LastChangeReason() const {

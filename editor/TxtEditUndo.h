@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "editor/TxtEditTypes.h"
+#include "editor/TxtEditWatchers.h"
 #include "framework/Delegate.h"
 #include "framework/Persistent.h"
 
@@ -43,6 +44,17 @@ class TTxtEditUndoItem : public TPersistent {
   TBufferCoord EndPos;
   AnsiString Text;
   int32_t ChangeNumber = 0;
+};
+
+class TTxtEditUndoList;
+
+// Hears of every step added to an undo list, before the list's public event fires.
+class ITxtEditUndoWatcher {
+ public:
+  virtual void UndoAdded(TTxtEditUndoList* Sender) = 0;
+
+ protected:
+  ~ITxtEditUndoWatcher() = default;
 };
 
 class TTxtEditUndoList : public TPersistent {
@@ -85,10 +97,13 @@ class TTxtEditUndoList : public TPersistent {
   bool InsideRedo() const { return insideRedo_; }
   void SetInsideRedo(bool Value) { insideRedo_ = Value; }
 
+  TTxtWatchers<ITxtEditUndoWatcher>& Watchers() { return watchers_; }
+
   TNotifyEvent OnAddedUndo;
 
  private:
   void EnsureMaxEntries();
+  void NotifyAdded();
   void AdvanceChangeNumber();
 
   int blockChangeNumber_ = 0;
@@ -101,4 +116,5 @@ class TTxtEditUndoList : public TPersistent {
   int nextChangeNumber_ = 1;
   int savedChangeNumber_ = 0;
   bool insideRedo_ = false;
+  TTxtWatchers<ITxtEditUndoWatcher> watchers_;
 };

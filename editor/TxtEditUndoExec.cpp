@@ -19,10 +19,14 @@ struct TTxtEditUndoApply {
   bool IsAfterCaret(TTxtUndoReason r) const { return r == urDeleteAfterCaret || r == urSilentDeleteAfterCaret; }
   bool IsSilent(TTxtUndoReason r) const { return r == urSilentDelete || r == urSilentDeleteAfterCaret; }
 
+  // The old selection and the new one are repainted: the text change repaints only the lines
+  // it touches, and a selection elsewhere would stay painted after it is gone.
   void Select(const TBufferCoord& a, const TBufferCoord& b, TTxtSelectionMode mode) {
+    if (E.SelAvail()) E.InvalidateSelection();
     E.activeSelectionMode_ = mode;
     E.blockBegin_ = a;
     E.blockEnd_ = b;
+    if (E.SelAvail()) E.InvalidateSelection();
   }
 
   // Replaces what lies between the item's ends by Text: the two directions of an insertion.

@@ -7,6 +7,7 @@
 #include "foundation/ApUtilWindow.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
+#include "framework/UtilityWindow.h"
 
 namespace {
 
@@ -217,6 +218,11 @@ void TApHookInfos::Run(TApHookMessage& Msg, Own own) {
   Msg.Result = 0;
   const size_t level = levels_.size();
   levels_.push_back(Level{{first_[0], nullptr}});
+  // Also when a handler raises: a level left behind would hold every later unhook back.
+  struct TPop {
+    std::vector<Level>& Levels;
+    ~TPop() { Levels.pop_back(); }
+  } pop{levels_};
   if (!Walk(level, hoBeforeMsg, Msg)) {
     own(Msg);
     if (!destroyed_) {
@@ -224,7 +230,6 @@ void TApHookInfos::Run(TApHookMessage& Msg, Own own) {
       Walk(level, hoAfterMsg, Msg);
     }
   }
-  levels_.pop_back();
 }
 
 void TApHookInfos::FinishDispatch() {
@@ -236,10 +241,16 @@ void TApHookInfos::FinishDispatch() {
 
 LRESULT TApHookInfos::Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   TApHookMessage m{Msg, WParam, LParam, 0};
-  Run(m, [&](TApHookMessage& msg) {
-    WNDPROC saved = savedProc_;
-    msg.Result = saved ? CallWindowProcW(saved, Wnd, Msg, WParam, LParam) : DefWindowProcW(Wnd, Msg, WParam, LParam);
-  });
+  // No exception crosses the window procedure: it goes to the application's handling, and
+  // the window's last message still lets the record go.
+  try {
+    Run(m, [&](TApHookMessage& msg) {
+      WNDPROC saved = savedProc_;
+      msg.Result = saved ? CallWindowProcW(saved, Wnd, Msg, WParam, LParam) : DefWindowProcW(Wnd, Msg, WParam, LParam);
+    });
+  } catch (...) {
+    HandleWindowException();
+  }
   // The window's last message: give the procedure back while the window still answers, and
   // let the record go.
   if (Msg == WM_NCDESTROY && !destroyed_) {
@@ -254,12 +265,17 @@ LRESULT TApHookInfos::Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
   return m.Result;
 }
 
+// An exception goes on to the control's window procedure, which hands it to the application;
+// an unhook held back meanwhile still happens.
 void TApHookInfos::ControlDispatch(TMessage& Message) {
+  struct TFinish {
+    TApHookInfos& Infos;
+    ~TFinish() { Infos.FinishDispatch(); }
+  } finish{*this};
   Run(Message, [this](TApHookMessage& msg) {
     TWndMethod saved = savedMethod_;  // the record may be released by the call
     if (saved) saved(msg);
   });
-  FinishDispatch();
 }
 
 HV_PUBLISH(TApHookInfos) {}

@@ -6,6 +6,7 @@
 
 #include "framework/Actions.h"
 #include "framework/Application.h"
+#include "framework/CallbackGuard.h"
 #include "framework/FormFiles.h"
 #include "framework/Menus.h"
 #include "framework/Screen.h"
@@ -20,6 +21,7 @@ class TTaskWindows {
  public:
   explicit TTaskWindows(HWND except) : except_(except) {
     EnumThreadWindows(GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
+    guard_.Rethrow();
     for (HWND w : windows_) EnableWindow(w, FALSE);
   }
   TTaskWindows(const TTaskWindows&) = delete;
@@ -32,9 +34,14 @@ class TTaskWindows {
  private:
   static BOOL CALLBACK Collect(HWND wnd, LPARAM param) {
     auto* self = reinterpret_cast<TTaskWindows*>(param);
-    if (wnd != self->except_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) self->windows_.push_back(wnd);
-    return TRUE;
+    return self->guard_.Run(
+        [&] {
+          if (wnd != self->except_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) self->windows_.push_back(wnd);
+          return TRUE;
+        },
+        FALSE);
   }
+  TCallbackGuard guard_;
   HWND except_;
   std::vector<HWND> windows_;
 };

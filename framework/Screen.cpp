@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "framework/CallbackGuard.h"
 #include "framework/Forms.h"
 
 TScreen* Screen = nullptr;
@@ -26,10 +27,20 @@ const TCursorResource kCursors[] = {
     {-20, IDC_HELP, nullptr},         {-21, IDC_HAND, nullptr},      {-22, IDC_SIZEALL, nullptr},
 };
 
+struct TFontFamilies {
+  TStringListW* List;
+  TCallbackGuard Guard;
+};
+
 int CALLBACK AddFontFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM param) {
-  // Vertical variants ("@Name") are not families of their own.
-  if (font->lfFaceName[0] != L'@') reinterpret_cast<TStringListW*>(param)->Add(font->lfFaceName);
-  return 1;
+  auto* families = reinterpret_cast<TFontFamilies*>(param);
+  return families->Guard.Run(
+      [&] {
+        // Vertical variants ("@Name") are not families of their own.
+        if (font->lfFaceName[0] != L'@') families->List->Add(font->lfFaceName);
+        return 1;
+      },
+      0);
 }
 
 }  // namespace
@@ -120,7 +131,9 @@ TStringsW* TScreen::Fonts() {
     TWindowDC dc;
     LOGFONTW pattern{};
     pattern.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExW(dc.Get(), &pattern, &AddFontFamily, reinterpret_cast<LPARAM>(list.get()), 0);
+    TFontFamilies families{list.get(), {}};
+    EnumFontFamiliesExW(dc.Get(), &pattern, &AddFontFamily, reinterpret_cast<LPARAM>(&families), 0);
+    families.Guard.Rethrow();
     fonts_ = std::move(list);
   }
   return fonts_.get();

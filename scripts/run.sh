@@ -8,7 +8,7 @@ build_dir="${VERDAN_BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 . "$root/scripts/wine-env.sh"
-verdan_wine_start "$build_dir" use-user-display
+verdan_wine_start "$build_dir" run
 trap verdan_wine_stop EXIT
 [ -n "${VERDAN_XVFB_PID:-}" ] && echo "Display: $DISPLAY"
 args=()

@@ -7,7 +7,7 @@ build_dir="${VERDAN_BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 . "$root/scripts/wine-env.sh"
-verdan_wine_start "$build_dir"
+verdan_wine_start "$build_dir" tests
 trap verdan_wine_stop EXIT
 status=0
 (cd "$build_dir" && ctest --output-on-failure "$@") || status=$?

@@ -1,17 +1,52 @@
-# Sourced by the test and run scripts: a Wine prefix inside the build folder, a display, and a
-# persistent wine server, all torn down again by verdan_wine_stop.
-#   verdan_wine_start BUILD_DIR [use-user-display]
+# Sourced by the test and run scripts: a Wine prefix inside the build folder, a display, and for
+# the tests a persistent wine server, all torn down again by verdan_wine_stop.
+#   verdan_wine_start BUILD_DIR tests|run
+#
+# The tests and the editor never share a prefix: the tests use BUILD_DIR/wineprefix-tests and
+# may end its server; the editor uses BUILD_DIR/wineprefix, joins a server already running
+# there (another editor of the same prefix) and never ends it, so that a test run or a second
+# start never takes an open editor and its edits down. Nothing here touches other prefixes.
+
+verdan_wine_prefix_setup() {
+  [ -f "$WINEPREFIX/.verdan-ready" ] && return
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  local reg=(
+    "HKCU\\Software\\Wine\\X11 Driver|Managed|N"
+    "HKCU\\Software\\Wine\\X11 Driver|Decorated|Y"
+    "HKCU\\Software\\Wine\\Fonts\\Replacements|Courier New|Liberation Mono"
+    "HKCU\\Software\\Wine\\WineDbg|ShowCrashDialog|0"
+  )
+  local r key name val
+  for r in "${reg[@]}"; do
+    IFS='|' read -r key name val <<<"$r"
+    wine reg add "$key" /v "$name" /t REG_SZ /d "$val" /f >/dev/null 2>&1
+  done
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  wineserver -w
+  touch "$WINEPREFIX/.verdan-ready"
+}
 
 verdan_wine_start() {
-  local build_dir="$1" want_user_display="${2:-}"
-  export WINEPREFIX="$build_dir/wineprefix"
+  local build_dir="$1" mode="${2:-tests}"
+  VERDAN_WINE_MODE="$mode"
+  if [ "$mode" = run ]; then
+    export WINEPREFIX="$build_dir/wineprefix"
+  else
+    export WINEPREFIX="$build_dir/wineprefix-tests"
+  fi
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LC_ALL=C.UTF-8
   export WINEARCH=win32
   VERDAN_XVFB_PID=""
 
-  if [ -n "$want_user_display" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  if [ "$mode" = run ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     :
   else
     local fdfile
@@ -27,32 +62,12 @@ verdan_wine_start() {
     rm -f "$fdfile"
   fi
 
-  if [ ! -f "$WINEPREFIX/.verdan-ready" ]; then
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-    local reg=(
-      "HKCU\\Software\\Wine\\X11 Driver|Managed|N"
-      "HKCU\\Software\\Wine\\X11 Driver|Decorated|Y"
-      "HKCU\\Software\\Wine\\Fonts\\Replacements|Courier New|Liberation Mono"
-      "HKCU\\Software\\Wine\\WineDbg|ShowCrashDialog|0"
-    )
-    local r key name val
-    for r in "${reg[@]}"; do
-      IFS='|' read -r key name val <<<"$r"
-      wine reg add "$key" /v "$name" /t REG_SZ /d "$val" /f >/dev/null 2>&1
-    done
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    if [ -d /usr/share/wine/fonts ]; then
-      cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    fi
-    wineserver -w
-    touch "$WINEPREFIX/.verdan-ready"
-  fi
+  verdan_wine_prefix_setup
+  [ "$mode" = run ] && return 0
 
-  # A persistent server started with its output detached, so that wine processes
-  # whose output is captured never hand it on to the server.
+  # The tests' own server: one left over from an earlier run of this build folder's tests
+  # (whose display is gone) is ended, then a persistent one is started with its output
+  # detached, so that wine processes whose output is captured never hand it on to the server.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   wineserver -p >/dev/null 2>&1 </dev/null || true
@@ -62,7 +77,10 @@ verdan_wine_start() {
 }
 
 verdan_wine_stop() {
-  wineserver -k >/dev/null 2>&1 || true
+  # The editor's server ends by itself once its last program has closed.
+  if [ "${VERDAN_WINE_MODE:-tests}" != run ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
   if [ -n "${VERDAN_XVFB_PID:-}" ]; then
     kill "$VERDAN_XVFB_PID" >/dev/null 2>&1 || true
     wait "$VERDAN_XVFB_PID" 2>/dev/null || true

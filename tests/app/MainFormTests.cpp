@@ -144,3 +144,33 @@ TEST_F(MainForm, MissingLockedAndFolderNamesAreReportedOrSkipped) {
   EXPECT_EQ(form.Editors().size(), 2u);
   EXPECT_EQ(form.ActiveEditor(), form.Editors()[0]);
 }
+
+// A document's editor behaves as a text editor: Tab types a tab (the dialog manager does not
+// take it), lines grow past a thousand columns, the gutter grows with the line numbers, Alt
+// drags a column, and the program's key map holds.
+TEST_F(MainForm, TheDocumentEditorIsSetUpForTyping) {
+  TMainForm& form = Make();
+  form.Show();
+  TTxtEdit& e = *form.ActiveEditor();
+  PostMessageW(e.Handle(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+  Application->ProcessMessages();
+  for (int i = 0; i < 1500; ++i) e.CommandProcessor(ecChar, 'w', nullptr);
+  EXPECT_EQ(e.TextA(), "\t" + std::string(1500, 'w'));
+  const int narrow = e.GutterWidth();
+  e.Lines()->InsertLines(0, 1000000);
+  EXPECT_GT(e.GutterWidth(), narrow);
+  e.SetTextA("abcdef\r\nghijkl\r\nmnopqr");
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_MENU] |= 0x80;  // Alt held, where the control reads it
+  SetKeyboardState(keys);
+  const TPoint from = e.RowColumnToPixels({2, 1}), to = e.RowColumnToPixels({4, 3});
+  SendMessageW(e.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.X + 1, from.Y + 2));
+  SendMessageW(e.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.X + 1, to.Y + 2));
+  SendMessageW(e.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(to.X + 1, to.Y + 2));
+  keys[VK_MENU] &= 0x7F;
+  SetKeyboardState(keys);
+  EXPECT_EQ(e.SelText(), "bc\r\nhi\r\nno");
+  EXPECT_EQ(e.Keystrokes()->FindSingleKey('Y', {ssCtrl}), -1);
+  EXPECT_EQ(e.Keystrokes()->Items(e.Keystrokes()->FindSingleKey('E', {ssCtrl}))->Command(), ecDeleteLine);
+}

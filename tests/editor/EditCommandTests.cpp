@@ -2,6 +2,7 @@
 // scrolling, modes, bookmarks and the read-only rule.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "editor/TxtEdit.h"
@@ -235,6 +236,57 @@ TEST(EditCommands, PagingByHalfAPageLessOne) {
   EXPECT_EQ(e.TopLine(), 10);
   Cmd(e, ecPageUp);
   EXPECT_EQ(e.CaretY(), 1);
+}
+
+// From a known top line and caret, each page command moves view and caret one page the right
+// way; the selecting ones select from where the caret was.
+TEST(EditCommands, PageUpAndDownWithAndWithoutSelecting) {
+  TEditorHost host;
+  host.Edit().SetTextA(NumberedLines(100));
+  for (TTxtEditorCommand c : {ecPageDown, ecPageUp, ecSelPageDown, ecSelPageUp}) {
+    host.Edit().SetTopLine(30);
+    host.Edit().SetCaretXY({2, 40});
+    Cmd(host.Edit(), c);
+    const int line = 40 + (c % ecSelection == ecPageDown ? 1 : -1) * host.Edit().LinesInWindow();
+    const int anchor = c >= ecSelection ? 40 : line;
+    EXPECT_EQ(host.Edit().TopLine(), line - 10) << c;
+    EXPECT_EQ(host.Edit().BlockBegin(), BufferCoord(2, std::min(line, anchor))) << c;
+    EXPECT_EQ(host.Edit().BlockEnd(), BufferCoord(2, std::max(line, anchor))) << c;
+  }
+}
+
+// The view scrolled away (as the mouse wheel does) from a caret that the command leaves.
+TEST(EditCommands, ACaretCommandAlwaysBringsTheCaretIntoView) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetTextA(NumberedLines(100));
+  for (auto [c, atEnd] : {std::pair{ecEditorTop, false}, {ecSelEditorTop, false}, {ecLineStart, false}, {ecUp, false},
+                          {ecPageUp, false}, {ecEditorBottom, true}, {ecDown, true}, {ecLineEnd, true}}) {
+    e.SetCaretXY(atEnd ? BufferCoord(4, 100) : BufferCoord(1, 1));
+    e.SetTopLine(atEnd ? 1 : 60);
+    Cmd(e, c);
+    EXPECT_TRUE(e.CaretY() >= e.TopLine() && e.CaretY() < e.TopLine() + e.LinesInWindow()) << c;
+  }
+}
+
+TEST(EditCommands, AColumnBlockGrownDownKeepsItsAnchor) {
+  TTxtEdit e(nullptr);
+  e.SetTextA("abcdefghij\r\nklmnopqrst\r\nuvwxyzABCD");
+  for (TTxtEditorCommand c : {ecColumnSelect, ecRight, ecRight, ecRight, ecRight, ecRight, ecSelDown, ecSelDown, ecSelRight})
+    Cmd(e, c);
+  EXPECT_EQ(e.SelText(), "f\r\np\r\nz");
+}
+
+TEST(EditCommands, UndoRepaintsTheSelectionItDrops) {
+  for (TTxtEditorCommand select : {ecSelectAll, ecSelDown}) {
+    TEditorHost host;
+    TTxtEdit& e = host.Edit();
+    e.SetTextA("first\r\nsecond\r\nthird\r\nlast");
+    for (TTxtEditorCommand c : {ecEditorBottom, ecChar, ecEditorTop, select, select, select}) Cmd(e, c, 'x');
+    host.Settle();
+    Cmd(e, ecUndo);
+    EXPECT_EQ(host.Capture()->Count(RGBOf(e.SelectedColor()->Background())), 0) << select;
+  }
 }
 
 TEST(EditCommands, BookmarksToggleAndMove) {

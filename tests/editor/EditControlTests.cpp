@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <numeric>
 #include <vector>
 
 #include "editor/TxtEdit.h"
@@ -296,37 +297,48 @@ TEST(EditControl, FreeingTheSharerLeavesTheOwnerIntact) {
   EXPECT_EQ(a.Edit().ChainedEditor(), nullptr);
 }
 
-TEST(EditControl, AChainOfSharersGoesInEveryOrder) {
-  const int orders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
-  for (const auto& order : orders) {
-    std::unique_ptr<TEditorHost> hosts[3];
-    for (auto& h : hosts) h = std::make_unique<TEditorHost>();
-    hosts[0]->Edit().SetTextA("owner\r\ntext");
-    hosts[1]->Edit().SetTextA("own b");
-    hosts[2]->Edit().SetTextA("own c");
-    hosts[1]->Edit().SetLinesPointer(&hosts[0]->Edit());
-    hosts[2]->Edit().SetLinesPointer(&hosts[1]->Edit());
-    hosts[2]->Edit().SetCaretXY({4, 2});
-    for (int gone : order) {
+// Controls sharing buffers (Parent: whose buffer each one is given, -1 none) go in every order;
+// those left show their root's buffer and hear every change of it and of its undo list.
+static void FreeSharersInEveryOrder(std::vector<int> Parent) {
+  const size_t n = Parent.size();
+  std::vector<size_t> order(n);
+  std::iota(order.begin(), order.end(), 0);
+  do {
+    std::vector<int> parent = Parent;
+    std::vector<std::unique_ptr<TEditorHost>> hosts(n);
+    std::vector<TCounter> changed(n);
+    for (size_t i = 0; i < n; ++i) {
+      hosts[i] = std::make_unique<TEditorHost>();
+      hosts[i]->Edit().OnChange = TNotifyEvent(&changed[i], &TCounter::Fire);
+      hosts[i]->Edit().SetTextA("a\r\nb\r\nc");
+      if (parent[i] >= 0) hosts[i]->Edit().SetLinesPointer(&hosts[size_t(parent[i])]->Edit());
+    }
+    for (size_t gone : order) {
       hosts[gone].reset();
-      // Every control left edits, paints and keeps its caret inside whatever text it now has.
-      for (auto& h : hosts) {
-        if (!h) continue;
-        TTxtEdit& e = h->Edit();
-        const int lines = e.Lines()->Count();
-        e.Lines()->Add("added");
-        EXPECT_EQ(e.Lines()->Count(), lines + 1);
-        e.Lines()->Delete(lines);
-        e.SetCaretXY({100, 100});
-        EXPECT_LE(e.CaretY(), std::max(e.Lines()->Count(), 1));
-        e.Invalidate();
-        h->Settle();
-      }
-      if (hosts[0]) {
-        EXPECT_EQ(hosts[0]->Edit().TextA(), "owner\r\ntext");
+      parent[gone] = -2;  // -2: gone or letting go, as those sharing through it do
+      for (size_t k = 0; k < n * n; ++k)
+        if (parent[k % n] >= 0 && parent[size_t(parent[k % n])] == -2) parent[k % n] = -2;
+      for (size_t r = 0; r < n; ++r) {
+        if (!hosts[r] || parent[r] >= 0) continue;
+        for (size_t i = 0; i < n; ++i) changed[i].count = 0, hosts[i] ? hosts[i]->Edit().SetCaretXY({2, 3}) : void();
+        hosts[r]->Edit().UndoList()->AddChange(urInsert, {1, 1}, {2, 1}, "", smNormal);
+        hosts[r]->Edit().Lines()->Clear();
+        for (size_t i = 0; i < n; ++i) {
+          size_t root = i;
+          while (parent[root] >= 0) root = size_t(parent[root]);
+          // Heard the undo list (one change) and the buffer (caret back on line 1), or neither.
+          const int heard = hosts[i] ? hosts[i]->Edit().CaretY() + changed[i].count : 3;
+          EXPECT_EQ(heard, hosts[i] && root == r ? 2 : 3) << i << r << gone;
+        }
+        hosts[r]->Edit().SetTextA("a\r\nb\r\nc");
       }
     }
-  }
+  } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST(EditControl, SharersGoInEveryOrder) {
+  for (const std::vector<int>& parent : {std::vector{-1, 0, 1}, {-1, 0, 0}, {-1, 0, 0, 0}, {-1, 0, 0, 2}})
+    FreeSharersInEveryOrder(parent);
 }
 
 TEST(EditControl, PositionsWithTabsOfSeveralWidths) {

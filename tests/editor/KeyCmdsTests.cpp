@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "editor/TxtEditKeyCmds.h"
 #include "framework/Component.h"
 #include "framework/FormFiles.h"
 #include "framework/Win.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -423,4 +425,23 @@ TEST(StoredKeyMap, AgainstAnAncestorOnlyTheNewDifferencesAreWritten) {
   std::string text = WriteComponentToText(&h, &ancestor);
   EXPECT_NE(text.find("AddedKeystrokes"), std::string::npos);
   EXPECT_EQ(text.find("ecDeleteLine"), std::string::npos) << text;
+}
+
+// An added stroke whose keys the map already has (for the same command or another) or that an
+// earlier added stroke has is refused with the key map's error, and the map keeps what it had.
+TEST(StoredKeyMap, AnAddedStrokeWithKeysTheMapHasIsRefused) {
+  auto item = [](const char* command, const char* keys) {
+    return std::string("item\n Command = ") + command + "\n ShortCut = " + std::to_string(SCText(keys)) + "\n end\n";
+  };
+  auto file = [](const std::string& removed, const std::string& added) {
+    return "object Holder: TKeyMapHolder\n RemovedKeystrokes = <" + removed + ">\n AddedKeystrokes = <" + added + ">\nend\n";
+  };
+  for (const std::string& added : {item("ecCopy", "Ctrl+C"), item("ecCut", "Ctrl+C"), item("ecCut", "Ctrl+E") + item("ecCopy", "Ctrl+E")}) {
+    TKeyMapHolder h(nullptr);
+    EXPECT_EQ(Raised<EReadError>([&] { ReadComponentFromText(file("", added), &h); }) + std::to_string(h.Strokes().Count()),
+              "Error reading Holder.AddedKeystrokes: Shortcut already exists82");
+  }
+  TKeyMapHolder h(nullptr);  // removed first, the keys are free for another command
+  ReadComponentFromText(file(item("ecCopy", "Ctrl+C"), item("ecCut", "Ctrl+C")), &h);
+  EXPECT_EQ(h.Strokes().Items(Find(h.Strokes(), "Ctrl+C"))->Command(), ecCut);
 }

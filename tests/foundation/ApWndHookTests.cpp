@@ -306,3 +306,18 @@ TEST(ApUtilWindow, ExceptionsGoToTheApplicationsHandling) {
   EXPECT_EQ(reported, 1);
   SetWindowExceptionHandler(previous);
 }
+
+// A handler that raises: the exception goes to the application's handling, never through the
+// system, and the dispatch ends so cleanly that unhooking gives the window its procedure back.
+TEST_F(ApWndHookTest, AHandlerThatRaisesNeverEndsTheProgram) {
+  static int raised = 0;
+  TWindowExceptionHandler previous = SetWindowExceptionHandler([](std::exception_ptr) { ++raised; });
+  Handler h{"h"};
+  h.action = [](TApHookMessage&) { throw Exception("raised"); };
+  RegisterWndProcHook(wnd, h.Event(), hoAfterMsg);
+  Send();
+  UnRegisterWndProcHook(wnd, h.Event(), hoAfterMsg);
+  SetWindowExceptionHandler(previous);
+  EXPECT_EQ(Log() + std::to_string(raised), "own,h1");
+  EXPECT_EQ(ProcOf(wnd), &OwnProc);
+}

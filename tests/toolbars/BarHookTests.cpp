@@ -1,0 +1,80 @@
+// The thread hook hub: reference counts per hook type and dispatch to every interested user.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolbars/BarHook.h"
+
+namespace {
+
+std::vector<std::string> calls;
+HWND watched = nullptr;
+
+// Other windows of the thread (the system's own) may come and go meanwhile: only the test's
+// window counts.
+void Recorder(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM) {
+  if (Code != hkGetMessage && Wnd != watched) return;
+  calls.push_back(std::to_string(static_cast<int>(Code)) + ":" + std::to_string(WParam));
+}
+
+void Other(THookProcCode, HWND, WPARAM, LPARAM) {}
+
+HWND MakeWindow() {
+  return watched = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
+void TakeOneMessage() {
+  PostThreadMessageW(GetCurrentThreadId(), WM_APP + 3, 77, 0);
+  MSG msg;
+  PeekMessageW(&msg, nullptr, WM_APP + 3, WM_APP + 3, PM_REMOVE);
+}
+
+int user1, user2;
+
+}  // namespace
+
+TEST(BarHook, TypesFollowTheEventsAndTheirUsers) {
+  InstallHookProc(&user1, Recorder, {hkGetMessage});
+  EXPECT_FALSE(HookTypeInstalled(0));
+  EXPECT_FALSE(HookTypeInstalled(1));
+  EXPECT_TRUE(HookTypeInstalled(2));
+  InstallHookProc(&user2, Recorder, {hkGetMessage});
+  InstallHookProc(&user2, Other, {hkActivate, hkDestroyWindow});
+  EXPECT_EQ(HookTypeRefCount(2), 2);
+  EXPECT_EQ(HookTypeRefCount(0), 1);
+  UninstallHookProc(&user1, Recorder);
+  EXPECT_TRUE(HookTypeInstalled(2));
+  UninstallHookProc(&user2, Recorder);
+  EXPECT_FALSE(HookTypeInstalled(2));
+  UninstallHookProc(&user1, Other);  // not a user of it: ignored
+  EXPECT_TRUE(HookTypeInstalled(0));
+  UninstallHookProc(&user2, Other);
+  for (int t = 0; t < 3; ++t) {
+    EXPECT_FALSE(HookTypeInstalled(t)) << t;
+    EXPECT_EQ(HookTypeRefCount(t), 0) << t;
+  }
+}
+
+TEST(BarHook, ProcedureHearsTheEventsOfEveryOneOfItsUsers) {
+  calls.clear();
+  InstallHookProc(&user1, Recorder, {hkActivateApp});
+  InstallHookProc(&user2, Recorder, {hkGetMessage, hkDestroyWindow});
+  HWND wnd = MakeWindow();
+  SendMessageW(wnd, WM_ACTIVATEAPP, 1, 0);
+  TakeOneMessage();
+  DestroyWindow(wnd);
+  EXPECT_EQ(calls, (std::vector<std::string>{"1:1", "4:1", "3:0"}));
+  // The first user leaves: its event is no longer heard, the other user's still are.
+  UninstallHookProc(&user1, Recorder);
+  calls.clear();
+  wnd = MakeWindow();
+  SendMessageW(wnd, WM_ACTIVATEAPP, 1, 0);
+  TakeOneMessage();
+  EXPECT_EQ(calls, (std::vector<std::string>{"4:1"}));
+  UninstallHookProc(&user2, Recorder);
+  calls.clear();
+  DestroyWindow(wnd);
+  TakeOneMessage();
+  EXPECT_TRUE(calls.empty());
+}

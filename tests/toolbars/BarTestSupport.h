@@ -1,0 +1,125 @@
+// Items of fixed sizes, views without windows and a listener that records notifications, so
+// that the item tree and the layout can be checked without windows or fonts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/GdiHandles.h"
+#include "toolbars/BarView.h"
+
+// A 32-bit bitmap, white at first, with a canvas on it in the menu font.
+struct TTestPicture {
+  TTestPicture(int W, int H) : dc(CreateCompatibleDC(nullptr)), bitmap(CreateBitmap(W, H, 1, 32, nullptr)) {
+    select.Select(dc.Get(), bitmap.Get());
+    PatBlt(dc.Get(), 0, 0, W, H, WHITENESS);
+    canvas.SetHandle(dc.Get());
+    canvas.Font()->Assign(GetToolbarFont());
+    canvas.Brush()->SetStyle(bsClear);
+  }
+  ~TTestPicture() { canvas.SetHandle(nullptr); }
+  COLORREF At(int X, int Y) { return GetPixel(dc.Get(), X, Y); }
+  int Count(const TRect& R, COLORREF C) {
+    int n = 0;
+    for (int y = R.Top; y < R.Bottom; ++y)
+      for (int x = R.Left; x < R.Right; ++x) n += At(x, y) == C;
+    return n;
+  }
+  TCreatedDC dc;
+  TBitmapHandle bitmap;
+  TSelectObject select;
+  TCanvas canvas;
+};
+
+class TSizedViewer : public TBarItemViewer {
+ public:
+  using TBarItemViewer::TBarItemViewer;
+  void CalcSize(TCanvas*, int& AWidth, int& AHeight) override;
+};
+
+// An item whose viewers measure W x H; Extra adds item style bits.
+class TSizedItem : public TBarCustomItem {
+ public:
+  TSizedItem(int AW, int AH, TBarItemStyle AExtra = 0, const WideString& ACaption = L"") : TBarCustomItem(nullptr), W(AW), H(AH) {
+    SetItemStyle(ItemStyle() | AExtra);
+    SetCaption(ACaption);
+  }
+  TBarItemViewerClass ViewerClass(TBarView*) override { return &MakeBarItemViewer<TSizedViewer>; }
+  int W, H;
+};
+
+inline void TSizedViewer::CalcSize(TCanvas*, int& AWidth, int& AHeight) {
+  auto* item = static_cast<TSizedItem*>(Item());
+  AWidth = item->W;
+  AHeight = item->H;
+}
+
+class TSizedSeparator : public TBarSeparatorItem {
+ public:
+  explicit TSizedSeparator(int ASize = 6, TBarItemStyle AExtra = 0) : TBarSeparatorItem(nullptr), Size(ASize) {
+    SetItemStyle(ItemStyle() | AExtra);
+  }
+  TBarItemViewerClass ViewerClass(TBarView*) override;
+  int Size;
+};
+
+class TSizedSeparatorViewer : public TBarSeparatorItemViewer {
+ public:
+  using TBarSeparatorItemViewer::TBarSeparatorItemViewer;
+  void CalcSize(TCanvas*, int& AWidth, int& AHeight) override {
+    int s = static_cast<TSizedSeparator*>(Item())->Size;
+    AWidth = s;
+    AHeight = s;
+  }
+};
+
+inline TBarItemViewerClass TSizedSeparator::ViewerClass(TBarView*) {
+  return &MakeBarItemViewer<TSizedSeparatorViewer>;
+}
+
+// A view whose mouse position and window test the test decides; optionally with a chevron.
+class TTestView : public TBarView {
+ public:
+  TTestView(TBarCustomItem* AParentItem, bool AIsToolbar, TBarCustomItem* AChevron = nullptr,
+            TBarView* AParentView = nullptr, TWinControl* AWindow = nullptr)
+      : TBarView(nullptr, AParentView, AParentItem, AWindow, AIsToolbar, false, true), Chevron(AChevron) {
+    if (Chevron) RebuildViewers();
+  }
+  TBarCustomItem* GetOverflowItem() override { return Chevron; }
+  TPoint MessagePos() override { return MousePos; }
+  bool PointOnWindow(const TPoint&) override { return MouseInWindow; }
+  TBarCustomItem* Chevron;
+  TPoint MousePos;
+  bool MouseInWindow = false;
+};
+
+// Records every notification an item sends to its listeners.
+struct TChangeLog {
+  std::vector<std::string> Entries;
+  void Handler(TBarCustomItem*, bool Relayed, TBarItemChangedAction Action, int Index, TBarCustomItem*) {
+    Entries.push_back((*TypeInfoOf<TBarItemChangedAction>().Names)[static_cast<size_t>(Action)] + " " +
+                      std::to_string(Index) + (Relayed ? " relayed" : ""));
+  }
+  TBarItemChangeHandler Proc() { return TBarItemChangeHandler(this, &TChangeLog::Handler); }
+  std::string Text() const {
+    std::string s;
+    for (const auto& e : Entries) s += (s.empty() ? "" : ", ") + e;
+    return s;
+  }
+};
+
+// The rectangles of the shown viewers, "L,T,R,B" each, "-" for hidden ones.
+inline std::string Rects(TBarView& View) {
+  std::string s;
+  for (int i = 0; i < View.ViewerCount(); ++i) {
+    TBarItemViewer* v = View.Viewers(i);
+    if (!s.empty()) s += " ";
+    if (!v->Show()) {
+      s += "-";
+      continue;
+    }
+    const TRect& r = v->BoundsRect();
+    s += std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," + std::to_string(r.Bottom);
+  }
+  return s;
+}
