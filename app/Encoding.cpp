@@ -334,10 +334,10 @@ constexpr size_t kChunk = 1 << 20;
 
 void ReadExactly(TStream& Stream, char* Buffer, size_t Count) {
   while (Count > 0) {
-    const int part = static_cast<int>(std::min<size_t>(Count, 16u << 20));
-    Stream.ReadBuffer(Buffer, part);
-    Buffer += part;
-    Count -= part;
+    const int block = static_cast<int>(std::min<size_t>(Count, 16u << 20));
+    Stream.ReadBuffer(Buffer, block);
+    Buffer += block;
+    Count -= block;
   }
 }
 
@@ -532,8 +532,8 @@ size_t AnsiBytesPerUnit() {
   return info.MaxCharSize <= 1 ? 1 : info.MaxCharSize == 2 ? 2 : 3;
 }
 
-// Pieces end after the last line feed of the chunk's tail, so that no character and no
-// composition is split between two pieces; a longer line is cut between two characters. What
+// Each conversion ends after the last line feed of the chunk's tail, so that no character and no
+// composition is split between two conversions; a longer line is cut between two characters. What
 // follows the cut is carried into the next chunk, at most a quarter of a chunk.
 constexpr size_t kTail = kChunk / 4;
 
@@ -692,10 +692,10 @@ const char* LineBreakText(TTxtEditLineBreakFormat Format) {
 void WriteBytes(TStream& Stream, const void* P, size_t N) {
   const auto* bytes = static_cast<const char*>(P);
   while (N > 0) {
-    const int part = static_cast<int>(std::min<size_t>(N, 16u << 20));
-    Stream.WriteBuffer(bytes, part);
-    bytes += part;
-    N -= part;
+    const int block = static_cast<int>(std::min<size_t>(N, 16u << 20));
+    Stream.WriteBuffer(bytes, block);
+    bytes += block;
+    N -= block;
   }
 }
 
@@ -725,9 +725,9 @@ void SaveUnicodeLines(TTxtEditStringList* Lines, TStream& Stream, TTextEncoding 
     // The halves of a pair go out together.
     size_t keep = 0;
     if (!All && !pending.empty() && pending.back() >= 0xD800 && pending.back() <= 0xDBFF) keep = 1;
-    WideString part = pending.substr(0, pending.size() - keep);
+    WideString ready = pending.substr(0, pending.size() - keep);
     pending.erase(0, pending.size() - keep);
-    WriteWideUnits(Stream, part, Code);
+    WriteWideUnits(Stream, ready, Code);
   };
   for (int i = 0, n = Lines->Count(); i < n; ++i) {
     std::string_view line = Lines->LineView(i);
