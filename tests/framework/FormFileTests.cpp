@@ -356,11 +356,39 @@ class TFfProbe : public TComponent {
 
 HV_PUBLISH(TFfProbe) {}
 
+// Collection items that refer to components.
+class TFfLinkItem : public TCollectionItem {
+  HV_CLASS(TFfLinkItem, TCollectionItem)
+ public:
+  explicit TFfLinkItem(TCollection* c) : TCollectionItem(c) {}
+  TComponent* Target() const { return target_; }
+  void SetTarget(TComponent* v) { target_ = v; }
+
+ private:
+  TComponent* target_ = nullptr;
+};
+
+HV_PUBLISH(TFfLinkItem) { p.Prop("Target", &T::Target, &T::SetTarget); }
+
+class TFfLinks : public TComponent {
+  HV_CLASS(TFfLinks, TComponent)
+ public:
+  explicit TFfLinks(TComponent* owner) : TComponent(owner) {}
+  TCollection* Links() const { return links_.get(); }
+  TFfLinkItem* Link(int i) const { return static_cast<TFfLinkItem*>(links_->Items(i)); }
+
+ private:
+  std::unique_ptr<TOwnedCollection> links_ = std::make_unique<TOwnedCollection>(this, TFfLinkItem::StaticClassInfo());
+};
+
+HV_PUBLISH(TFfLinks) { p.Prop("Links", &T::Links); }
+
 namespace {
 
 const bool registered = [] {
   RegisterClasses({&TFfWidget::StaticClassInfo(), &TFfForm::StaticClassInfo(), &TFfForm2::StaticClassInfo(),
-                   &TFfFrame::StaticClassInfo(), &TFfHost::StaticClassInfo(), &TFfProbe::StaticClassInfo()});
+                   &TFfFrame::StaticClassInfo(), &TFfHost::StaticClassInfo(), &TFfProbe::StaticClassInfo(),
+                   &TFfLinks::StaticClassInfo()});
   return true;
 }();
 
@@ -638,6 +666,10 @@ TEST(FormFiles, MalformedTextIsRefusedWithAClearMessage) {
        "Error reading F.W.Kinds: Invalid property element: skOval"},
       {"object F: TFfForm\n object W: TFfWidget\n  Small = 256\n end\nend\n",
        "Error reading F.W.Small: Invalid property value"},
+      {"object F: TFfForm\n object W: TFfWidget\n  Scale = 1e39\n end\nend\n",
+       "Error reading F.W.Scale: Invalid property value"},
+      {"object F: TFfForm\n object W: TFfWidget\n  Ratio = -1e309\n end\nend\n",
+       "Error reading F.W.Ratio: Invalid property value"},
       {"object F: TFfForm\n object W: TFfWidget\n  Font.Nme = 'x'\n end\nend\n",
        "Error reading F.W.Font.Nme: Property Nme does not exist"},
       {"object F: TFfForm\n object W: TFfWidget\n  Colour = clNoSuchColour\n end\nend\n",
@@ -733,6 +765,70 @@ TEST(FormFiles, ReferencesToOtherRootsWaitUntilTheyExist) {
   }
   EXPECT_EQ(PendingGlobalReferences(), before);
   UnregisterFindGlobalComponent(&FindTestRoot);
+}
+
+// A reference read for a collection item that a later value of the same collection frees is
+// dropped, whether it waits for the end of the file or for another root.
+TEST(FormFiles, ReferencesOfFreedCollectionItemsAreDropped) {
+  RegisterFindGlobalComponent(&FindTestRoot);
+  const int before = PendingGlobalReferences();
+  for (const char* target : {"W", "Other.Target"})
+    for (const char* second : {"<>", "<\n item\n end>"}) {
+      const std::string text = std::string("object F: TFfForm\n object L: TFfLinks\n  Links = <\n   item\n    Target = ") +
+                               target + "\n   end>\n  Links = " + second + "\n end\n object W: TFfWidget\n end\nend\n";
+      TFfForm form(nullptr);
+      ReadComponentFromText(text, &form);
+      auto* links = dynamic_cast<TFfLinks*>(form.FindComponent("L"));
+      TFfForm other(nullptr);
+      other.SetName("Other");
+      (new TFfWidget(&other))->SetName("Target");
+      gGlobalRoot = &other;
+      GlobalFixupReferences();
+      gGlobalRoot = nullptr;
+      EXPECT_EQ(PendingGlobalReferences(), before) << target << second;
+      for (int i = 0; i < links->Links()->Count(); ++i) EXPECT_EQ(links->Link(i)->Target(), nullptr) << target;
+    }
+  // Items cleared by the program while a reference to another root waits.
+  TFfForm form(nullptr);
+  ReadComponentFromText("object F: TFfForm\n object L: TFfLinks\n  Links = <\n   item\n    Target = Other.Target\n   end>\n"
+                        " end\nend\n",
+                        &form);
+  EXPECT_EQ(PendingGlobalReferences(), before + 1);
+  dynamic_cast<TFfLinks*>(form.FindComponent("L"))->Links()->Clear();
+  TFfForm other(nullptr);
+  other.SetName("Other");
+  (new TFfWidget(&other))->SetName("Target");
+  gGlobalRoot = &other;
+  GlobalFixupReferences();
+  gGlobalRoot = nullptr;
+  EXPECT_EQ(PendingGlobalReferences(), before);
+  UnregisterFindGlobalComponent(&FindTestRoot);
+}
+
+// What a host adds inside an embedded frame belongs to the frame and is written inside it.
+TEST(FormFiles, ComponentsAddedInsideAnEmbeddedFrameAreWrittenBack) {
+  const std::string text =
+      "object FfHost: TFfHost\n"
+      "  inline Frame1: TFfFrame\n"
+      "    inherited Label1: TFfWidget\n"
+      "    end\n"
+      "    object Extra: TFfWidget\n"
+      "      Buddy = Label1\n"
+      "    end\n"
+      "  end\n"
+      "  object Widget9: TFfWidget\n"
+      "    Buddy = Frame1.Extra\n"
+      "  end\n"
+      "end\n";
+  TFfHost host(nullptr);
+  ReadComponentFromText(text, &host);
+  auto* frame = dynamic_cast<TFfFrame*>(host.FindComponent("Frame1"));
+  ASSERT_NE(frame, nullptr);
+  auto* extra = dynamic_cast<TFfWidget*>(frame->FindComponent("Extra"));
+  ASSERT_NE(extra, nullptr);
+  EXPECT_EQ(extra->Buddy(), frame->Label1);
+  EXPECT_EQ(dynamic_cast<TFfWidget*>(host.FindComponent("Widget9"))->Buddy(), extra);
+  EXPECT_EQ(WriteComponentToText(&host), text);
 }
 
 namespace {

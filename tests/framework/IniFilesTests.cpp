@@ -131,8 +131,10 @@ TEST_F(IniTest, DeletingKeysAndSections) {
   TMemIniFile ini(L"");
   Load(ini, "[S]\r\na=1\r\nb=2\r\nA=3\r\nc=4\r\n[T]\r\nx=1\r\n[U]\r\ny=1\r\n");
   ini.DeleteKey("s", "A");
-  EXPECT_EQ(ini.ReadString("S", "a", "?"), "3") << "the shadowed duplicate comes to light";
+  EXPECT_EQ(ini.ReadString("S", "a", "?"), "?") << "a key the file holds twice goes entirely";
   EXPECT_EQ(ini.ReadString("S", "c", "?"), "4") << "the index follows the shifted keys";
+  ini.WriteString("S", "a", "5");
+  EXPECT_EQ(Text(ini).substr(0, 20), "[S]\r\nb=2\r\nc=4\r\na=5\r\n");
   ini.DeleteKey("S", "missing");
   ini.DeleteKey("Missing", "a");
   ini.EraseSection("t");
@@ -165,6 +167,9 @@ TEST_F(IniTest, UnstorableNamesAndValuesAreRefusedWithoutHarm) {
   EXPECT_EQ(message("S", ";k", "x"), "The key name ';k' cannot be stored in an INI file");
   EXPECT_EQ(message("S", "[k", "x]"), "The key name '[k' cannot be stored in an INI file");
   EXPECT_EQ(message("S\n", "k", "x"), "The section name 'S\n' cannot be stored in an INI file");
+  // Reading would trim these ends away.
+  for (const char* value : {" lead", "trail ", "tab\t", "\x01" "ctl", "\x1F"})
+    EXPECT_EQ(message("S", "k", value), "The value of 'k' cannot be stored in an INI file") << value;
   EXPECT_EQ(message("S", "k]", "[x"), "(stored)");
   EXPECT_EQ(ini.ReadString("S", "k", "?"), "kept");
   EXPECT_EQ(Text(ini), "[S]\r\nk=kept\r\nk]=[x\r\n\r\n");
@@ -373,4 +378,76 @@ TEST_F(IniTest, AListThatRefusesALineIsLeftOutsideItsUpdateBracket) {
   list.SetDuplicates(dupError);
   EXPECT_THROW(ini.GetStrings(&list), EStringListError);
   EXPECT_EQ(list.UpdateCount(), 0);
+}
+
+namespace {
+
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (wchar_t c : text) {
+    char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+    bytes += bigEndian ? hi : lo;
+    bytes += bigEndian ? lo : hi;
+  }
+  return bytes;
+}
+
+}  // namespace
+
+// Files in each text form read as text and are written back in the form they came in.
+TEST_F(IniTest, TextFormsReadAndAreWrittenBackAsTheyCame) {
+  const std::wstring before = L"[S]\r\nk=Caf\u00e9\r\n", after = L"[S]\r\nk=Caf\u00e9\r\nn=\u00e8\r\n\r\n";
+  struct Case {
+    const char* name;
+    std::string file, written;
+    TIniEncoding encoding;
+  } cases[] = {
+      {"UTF-16 LE", Utf16(before, false), Utf16(after, false), TIniEncoding::Utf16LE},
+      {"UTF-16 BE", Utf16(before, true), Utf16(after, true), TIniEncoding::Utf16BE},
+      {"UTF-8 marked", "\xEF\xBB\xBF[S]\r\nk=Caf\xC3\xA9\r\n", "\xEF\xBB\xBF[S]\r\nk=Caf\xC3\xA9\r\nn=\xC3\xA8\r\n\r\n",
+       TIniEncoding::Utf8Marked},
+      {"UTF-8", "[S]\r\nk=Caf\xC3\xA9\r\n", "[S]\r\nk=Caf\xC3\xA9\r\nn=\xC3\xA8\r\n\r\n", TIniEncoding::Utf8},
+      {"ANSI", "[S]\r\nk=Caf\xE9\r\n", "[S]\r\nk=Caf\xE9\r\nn=\xE8\r\n\r\n", TIniEncoding::Ansi},
+  };
+  WideString name = tmp_.File(L"forms.ini");
+  for (const Case& c : cases) {
+    PutBytes(name, c.file);
+    TMemIniFile ini(name);
+    EXPECT_EQ(ini.Encoding(), c.encoding) << c.name;
+    EXPECT_EQ(ini.ReadString("S", "k", "?"), "Caf\xE9") << c.name;
+    ini.WriteString("S", "n", "\xE8");
+    ini.UpdateFile();
+    EXPECT_EQ(GetBytes(name), c.written) << c.name;
+  }
+}
+
+// A file the document cannot hold as it is reads as far as it goes and is never written over.
+TEST_F(IniTest, TextThatIsNotUnderstoodIsNeverWrittenBack) {
+  const struct {
+    const char* name;
+    std::string file;
+    const char* value;  // what k reads as
+  } cases[] = {
+      {"odd UTF-16", Utf16(L"[S]\r\nk=v\r\n", false) + "x", "v"},
+      {"lone surrogate", Utf16(L"[S]\r\nk=v\xD800\r\n", false), nullptr},
+      {"outside the code page", Utf16(L"[S]\r\nk=\u0416\r\n", false), "?"},
+      {"UTF-16 without mark", Utf16(L"[S]\r\nk=v\r\n", false).substr(2), nullptr},
+      {"broken marked UTF-8", "\xEF\xBB\xBF[S]\r\nk=\xC3\r\n", nullptr},
+      {"zero bytes", std::string("[S]\r\nk=v\0w\r\n", 12), nullptr},
+  };
+  WideString name = tmp_.File(L"odd.ini");
+  for (const auto& c : cases) {
+    PutBytes(name, c.file);
+    TMemIniFile ini(name);
+    EXPECT_FALSE(ini.Understood()) << c.name;
+    if (c.value) {
+      EXPECT_EQ(ini.ReadString("S", "k", ""), c.value) << c.name;
+    }
+    ini.WriteString("S", "n", "1");
+    EXPECT_THROW(ini.UpdateFile(), EIniFileException) << c.name;
+    EXPECT_EQ(GetBytes(name), c.file) << c.name;
+    EXPECT_EQ(ini.ReadString("S", "n", ""), "1") << "the document keeps its changes";
+    ini.Clear();  // a document set anew may be written
+    EXPECT_NO_THROW(ini.UpdateFile()) << c.name;
+  }
 }

@@ -111,6 +111,24 @@ TEST(StringLists, DelimitedTextUsesTheListsDelimiterAndQuote) {
   EXPECT_TRUE(back.Equals(&list));
 }
 
+// Empty items are quoted when the delimiter is a blank, which reading would skip otherwise.
+TEST(StringLists, DelimitedTextKeepsEmptyItemsWithABlankDelimiter) {
+  const struct {
+    char delimiter;
+    const char* text;
+  } cases[] = {{'\t', "a\t\"\"\tb\t\"\""}, {' ', "a \"\" b \"\""}, {',', "a,,b,"}};
+  for (const auto& c : cases) {
+    TStringList list;
+    list.SetDelimiter(c.delimiter);
+    for (const char* item : {"a", "", "b", ""}) list.Add(item);
+    EXPECT_EQ(list.DelimitedText(), c.text);
+    TStringList back;
+    back.SetDelimiter(c.delimiter);
+    back.SetDelimitedText(list.DelimitedText());
+    EXPECT_TRUE(back.Equals(&list)) << back.Count();
+  }
+}
+
 TEST(StringLists, NamesAndValues) {
   TStringList list;
   list.SetText("Width=10\nname=x=y\nnoseparator\nEmpty=");
