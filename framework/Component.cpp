@@ -159,7 +159,10 @@ void TComponent::Destroying() {
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent) RemoveNotification(AComponent);
-  // Owned components hear about it too; the list may shrink while they do.
+  // Owned components hear about a removal too, since they may point at what goes (the list
+  // may shrink while they do). An insertion concerns the owner alone: telling every sibling of
+  // every new component would make reading a form of many components quadratic.
+  if (Operation != opRemove) return;
   for (size_t i = components_.size(); i-- > 0;) {
     if (i < components_.size()) components_[i]->Notification(AComponent, Operation);
   }

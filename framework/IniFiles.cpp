@@ -224,6 +224,12 @@ bool Utf16Units(const std::string& bytes, size_t from, bool bigEndian, WideStrin
   return true;
 }
 
+// A text the document can write back and read again as it was: no zero characters, and no
+// UTF-8 mark inside, which would mark the file when a line holding it came first.
+bool Understandable(const std::string& text) {
+  return text.find('\0') == std::string::npos && text.find(kUtf8Mark) == std::string::npos;
+}
+
 // The file's bytes as 8-bit text in the ANSI code page, the form they came in, and whether the
 // text came through whole.
 AnsiString DecodeIniBytes(const std::string& bytes, TIniEncoding& encoding, bool& understood) {
@@ -243,14 +249,15 @@ AnsiString DecodeIniBytes(const std::string& bytes, TIniEncoding& encoding, bool
   } else {
     // Zero bytes belong to no 8-bit text: UTF-16 without its mark, or no text at all.
     encoding = TIniEncoding::Ansi;
-    understood = bytes.find('\0') == std::string::npos;
+    understood = Understandable(bytes);
     return bytes;
   }
   bool lossy = false;
   AnsiString text = WideToAnsiChecked(wide, lossy);
-  if (lossy || wide.find(L'\0') != WideString::npos) understood = false;
+  understood = understood && !lossy && Understandable(text);
   return text;
 }
+
 
 std::string EncodeIniText(const AnsiString& text, TIniEncoding encoding) {
   if (encoding == TIniEncoding::Ansi) return text;

@@ -2,6 +2,8 @@
 // errors that leave the list as it was, streams and files.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -113,17 +115,12 @@ TEST(StringLists, DelimitedTextUsesTheListsDelimiterAndQuote) {
 
 // Empty items are quoted when the delimiter is a blank, which reading would skip otherwise.
 TEST(StringLists, DelimitedTextKeepsEmptyItemsWithABlankDelimiter) {
-  const struct {
-    char delimiter;
-    const char* text;
-  } cases[] = {{'\t', "a\t\"\"\tb\t\"\""}, {' ', "a \"\" b \"\""}, {',', "a,,b,"}};
-  for (const auto& c : cases) {
-    TStringList list;
-    list.SetDelimiter(c.delimiter);
-    for (const char* item : {"a", "", "b", ""}) list.Add(item);
-    EXPECT_EQ(list.DelimitedText(), c.text);
-    TStringList back;
-    back.SetDelimiter(c.delimiter);
+  for (const auto& [delimiter, text] : {std::pair{'\t', "a\t\"\"\tb\t\"\""}, {' ', "a \"\" b \"\""}, {',', "a,,b,"}}) {
+    TStringList list, back;
+    list.SetText("a\n\nb\n\n");
+    list.SetDelimiter(delimiter);
+    back.SetDelimiter(delimiter);
+    EXPECT_EQ(list.DelimitedText(), text);
     back.SetDelimitedText(list.DelimitedText());
     EXPECT_TRUE(back.Equals(&list)) << back.Count();
   }
