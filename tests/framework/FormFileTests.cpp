@@ -360,25 +360,18 @@ HV_PUBLISH(TFfProbe) {}
 class TFfLinkItem : public TCollectionItem {
   HV_CLASS(TFfLinkItem, TCollectionItem)
  public:
-  explicit TFfLinkItem(TCollection* c) : TCollectionItem(c) {}
-  TComponent* Target() const { return target_; }
-  void SetTarget(TComponent* v) { target_ = v; }
-
- private:
-  TComponent* target_ = nullptr;
+  using TCollectionItem::TCollectionItem;
+  TComponent* target = nullptr;
 };
 
-HV_PUBLISH(TFfLinkItem) { p.Prop("Target", &T::Target, &T::SetTarget); }
+HV_PUBLISH(TFfLinkItem) { p.Field("Target", &T::target); }
 
 class TFfLinks : public TComponent {
   HV_CLASS(TFfLinks, TComponent)
  public:
-  explicit TFfLinks(TComponent* owner) : TComponent(owner) {}
-  TCollection* Links() const { return links_.get(); }
-  TFfLinkItem* Link(int i) const { return static_cast<TFfLinkItem*>(links_->Items(i)); }
-
- private:
-  std::unique_ptr<TOwnedCollection> links_ = std::make_unique<TOwnedCollection>(this, TFfLinkItem::StaticClassInfo());
+  using TComponent::TComponent;
+  TOwnedCollection links{this, TFfLinkItem::StaticClassInfo()};
+  TCollection* Links() const { return const_cast<TOwnedCollection*>(&links); }
 };
 
 HV_PUBLISH(TFfLinks) { p.Prop("Links", &T::Links); }
@@ -773,20 +766,24 @@ TEST(FormFiles, ReferencesOfFreedCollectionItemsAreDropped) {
   RegisterFindGlobalComponent(&FindTestRoot);
   const int before = PendingGlobalReferences();
   for (std::string target : {"W", "Other.Target"})
-    for (const char* second : {"<>", "<\n item\n end>", ""}) {
+    for (const char* second : {"<>", "<\n item\n end>", "", static_cast<const char*>(nullptr)}) {
       TFfForm form(nullptr), other(nullptr);
+      const std::string again = second && *second ? std::string("Links = ") + second : "";
       ReadComponentFromText("object F: TFfForm\n object L: TFfLinks\n  Links = <\n   item\n    Target = " + target +
-                                "\n   end>\n  " + (*second ? "Links = " : "") + second + "\n end\n object W: TFfWidget\n end\nend\n",
+                                "\n   end>\n  " + again + "\n end\n object W: TFfWidget\n end\nend\n",
                             &form);
       auto* links = dynamic_cast<TFfLinks*>(form.FindComponent("L"));
-      if (!*second) links->Links()->Clear();
+      if (second && !*second) links->links.Clear();
       other.SetName("Other");
       (new TFfWidget(&other))->SetName("Target");
       gGlobalRoot = &other;
       GlobalFixupReferences();
       gGlobalRoot = nullptr;
-      EXPECT_EQ(PendingGlobalReferences(), before) << target << second;
-      for (int i = 0; i < links->Links()->Count(); ++i) EXPECT_EQ(links->Link(i)->Target(), nullptr) << target;
+      EXPECT_EQ(PendingGlobalReferences(), before) << target << again;
+      // Only the items that stayed get their reference.
+      TComponent* kept = second ? nullptr : target == "W" ? form.FindComponent("W") : other.FindComponent("Target");
+      for (int i = 0; i < links->links.Count(); ++i)
+        EXPECT_EQ(static_cast<TFfLinkItem*>(links->links.Items(i))->target, kept) << target << again;
     }
   UnregisterFindGlobalComponent(&FindTestRoot);
 }
