@@ -1,0 +1,327 @@
+// The rule-driven highlighter over rule trees built in code: keyword matching with case folding
+// and word ends, sets, ranges and the ways they close, start-line conditions, the token loop,
+// and the faults of the scan that must not come back.
+#include <gtest/gtest.h>
+
+#include "tests/highlighting/HighlightTestSupport.h"
+
+namespace {
+
+struct THighlighter {
+  THighlighter() { h.MainRules()->Attributes->SetForeground(clBlack); }
+  TTxtRange* Main() const { return h.MainRules(); }
+  TTxtXmlHighlighter h{nullptr};
+};
+
+struct TNotifications {
+  void Changed(TObject*) { ++count; }
+  int count = 0;
+};
+
+}  // namespace
+
+TEST(HighlighterRules, KeywordsFoldCaseUnlessTheRangeIsCaseSensitive) {
+  struct Case {
+    bool caseSensitive;
+    const char* text;
+    bool keyword;
+  } cases[] = {{false, "begin", true}, {false, "BEGIN", true}, {false, "BeGiN", true},
+               {true, "begin", true},  {true, "BEGIN", false}, {true, "Begin", false}};
+  for (const Case& c : cases) {
+    THighlighter t;
+    t.Main()->SetCaseSensitive(c.caseSensitive);
+    AddKeywords(t.Main(), "begin", clRed);
+    EXPECT_EQ(ColorOf(Scan(t.h, c.text), c.text), c.keyword ? clRed : clBlack) << c.text << " " << c.caseSensitive;
+  }
+}
+
+TEST(HighlighterRules, WordEndsLongestMatchAndDefaultRuns) {
+  THighlighter t;
+  AddKeywords(t.Main(), "for\nin\nint\n+=", clRed);
+  struct Case {
+    const char* line;
+    const char* tokens;
+    const char* token;
+    TColor color;
+  } cases[] = {
+      {"format x", "format| |x", "format", clBlack},  // the keyword needs a delimiter after it
+      {"for x", "for| |x", "for", clRed},
+      {"a+=b", "a|+=|b", "+=", clRed},  // ends in a delimiter: may end anywhere
+      {"int i", "int| |i", "int", clRed},
+      {"inx", "inx", "inx", clBlack},
+      {"in ", "in| ", "in", clRed},
+  };
+  for (const Case& c : cases) {
+    const auto tokens = Scan(t.h, c.line);
+    EXPECT_EQ(Texts(tokens), c.tokens) << c.line;
+    EXPECT_EQ(ColorOf(tokens, c.token), c.color) << c.line;
+  }
+}
+
+TEST(HighlighterRules, SetsMatchRunsOfTheirQuantity) {
+  THighlighter t;
+  AddSet(t.Main(), "0123456789", clBlue, 2);
+  EXPECT_EQ(ColorOf(Scan(t.h, "12 x"), "12"), clBlue);
+  EXPECT_EQ(ColorOf(Scan(t.h, "123 x"), "123"), clBlack);
+  THighlighter any;
+  AddSet(any.Main(), "0123456789", clBlue);
+  EXPECT_EQ(Texts(Scan(any.h, "1234+5")), "1234|+|5");
+  EXPECT_EQ(ColorOf(Scan(any.h, "1234+5"), "1234"), clBlue);
+  EXPECT_EQ(ColorOf(Scan(any.h, "12ab"), "12ab"), clBlack);
+}
+
+TEST(HighlighterRules, TheLaterKeywordListDecidesAWordsColours) {
+  THighlighter t;
+  AddKeywords(t.Main(), "same\nfirst", clRed);
+  AddKeywords(t.Main(), "same", clGreen);
+  const auto tokens = Scan(t.h, "same first");
+  EXPECT_EQ(ColorOf(tokens, "same"), clGreen);
+  EXPECT_EQ(ColorOf(tokens, "first"), clRed);
+}
+
+TEST(HighlighterRules, SymbolPairsMustStayInStep) {
+  TTxtRange r("a", "b");
+  r.OpenTokens.AddSymbol("x");
+  EXPECT_EQ(ErrorOf([&] { r.AddCoupleTags("c", "d"); }), "TTxtRange.AddCoupleTags: different multitags count");
+  EXPECT_EQ(r.OpenTokens.SymbolCount(), 3);
+  EXPECT_EQ(r.CloseTokens.SymbolCount(), 2);
+  EXPECT_EQ(r.CloseTokens.GetSymbol(1), "d");
+  EXPECT_EQ(ErrorOf([&] { r.OpenTokens.GetSymbol(3); }), "TTxtMultiToken.GetSymbol: Index out of bounds");
+  EXPECT_EQ(ErrorOf([&] { r.OpenTokens.GetSymbol(-1); }), "TTxtMultiToken.GetSymbol: Index out of bounds");
+}
+
+TEST(HighlighterRules, DisabledRulesTakeNoPart) {
+  THighlighter t;
+  AddRange(t.Main(), "(", ")", clRed)->Enabled = false;
+  AddKeywords(t.Main(), "kw", clBlue)->Enabled = false;
+  EXPECT_EQ(ColorOf(Scan(t.h, "( kw )"), "kw"), clBlack);
+  THighlighter off;
+  AddKeywords(off.Main(), "kw", clBlue);
+  off.Main()->Enabled = false;
+  EXPECT_EQ(Texts(Scan(off.h, "kw+kw")), "kw|+|kw");
+  EXPECT_EQ(ColorOf(Scan(off.h, "kw"), "kw"), clBlack);
+}
+
+TEST(HighlighterRules, ACommentRangeSpansLines) {
+  THighlighter t;
+  AddRange(t.Main(), "/*", "*/", clGreen);
+  void* state = nullptr;
+  auto first = Scan(t.h, "a /* b", state);
+  EXPECT_EQ(ColorOf(first, "/*"), clGreen);
+  EXPECT_EQ(ColorOf(first, "b"), clGreen);
+  EXPECT_NE(state, t.Main());
+  auto second = Scan(t.h, "c */ d", state);
+  EXPECT_EQ(Texts(second), "c| |*/| |d");
+  EXPECT_EQ(ColorOf(second, "c"), clGreen);
+  EXPECT_EQ(ColorOf(second, "*/"), clGreen);
+  EXPECT_EQ(ColorOf(second, "d"), clBlack);
+  EXPECT_EQ(state, t.Main());
+}
+
+TEST(HighlighterRules, RangesCloseAtTheLineEndAtADelimiterOrWithTheirParent) {
+  THighlighter eol;
+  AddRange(eol.Main(), "//", "", clGreen)->SetCloseOnEol(true);
+  void* state = nullptr;
+  EXPECT_EQ(ColorOf(Scan(eol.h, "x // y z", state), "z"), clGreen);
+  EXPECT_EQ(state, eol.Main());
+
+  THighlighter term;
+  TTxtRange* s = AddRange(term.Main(), "$", "", clRed);
+  s->SetCloseOnTerm(true);
+  s->Delimiters = StrToCharSet(" ");
+  const auto tokens = Scan(term.h, "$abc def");
+  EXPECT_EQ(ColorOf(tokens, "abc"), clRed);
+  EXPECT_EQ(ColorOf(tokens, "def"), clBlack);
+
+  THighlighter nested;
+  TTxtRange* a = AddRange(nested.Main(), "(", ")", clRed);
+  TTxtRange* b = AddRange(a, "[", ")", clBlue);
+  b->SetAllowPredClose(true);
+  state = nullptr;
+  const auto both = Scan(nested.h, "( [ x ) y", state);
+  EXPECT_EQ(ColorOf(both, "x"), clBlue);
+  EXPECT_EQ(ColorOf(both, "y"), clBlack);
+  EXPECT_EQ(state, nested.Main());
+  b->SetAllowPredClose(false);
+  nested.h.MainRules()->Unprepare();
+  state = nullptr;
+  EXPECT_EQ(ColorOf(Scan(nested.h, "( [ x ) y", state), "y"), clRed);
+}
+
+TEST(HighlighterRules, StartLineConditions) {
+  THighlighter t;
+  TTxtRange* first = AddRange(t.Main(), "#", "", clRed);
+  first->SetCloseOnEol(true);
+  first->OpenTokens.StartLine = StartLine::FirstColumn;
+  TTxtRange* blank = AddRange(t.Main(), "@", "", clBlue);
+  blank->SetCloseOnEol(true);
+  blank->OpenTokens.StartLine = StartLine::FirstNonBlank;
+  EXPECT_EQ(ColorOf(Scan(t.h, "#x"), "x"), clRed);
+  EXPECT_EQ(ColorOf(Scan(t.h, " #x"), "#x"), clBlack);
+  EXPECT_EQ(ColorOf(Scan(t.h, " \t@x"), "x"), clBlue);
+  EXPECT_EQ(ColorOf(Scan(t.h, "a @x"), "@x"), clBlack);
+}
+
+TEST(HighlighterRules, TheTokenLoopContract) {
+  THighlighter t;
+  EXPECT_EQ(t.h.GetLanguageName(), "XmlLanguage");
+  AddKeywords(t.Main(), "kw", clRed);
+  t.h.SetLine("kw, x", 0);
+  EXPECT_EQ(t.h.GetTokenKind(), 1);
+  // Tokens cover the line in order.
+  int expected = 0;
+  while (!t.h.GetEol()) {
+    EXPECT_EQ(t.h.GetTokenPos(), expected);
+    expected += static_cast<int>(t.h.GetToken().size());
+    t.h.Next();
+  }
+  EXPECT_EQ(expected, 5);
+  // An empty line yields one empty token before its end.
+  const auto empty = Scan(t.h, "");
+  ASSERT_EQ(empty.size(), 1u);
+  EXPECT_EQ(empty[0].Text, "");
+  // After Clear: one token per run of non-delimiters and one per delimiter byte.
+  t.h.Clear();
+  EXPECT_EQ(Texts(Scan(t.h, "ab, c.d")), "ab|,| |c|.|d");
+}
+
+TEST(HighlighterRules, PreparingACustomRangeNeedsItsOpenSymbolInTheParent) {
+  THighlighter t;
+  TTxtRange* r = AddRange(t.Main(), "<<", ">>", clRed);
+  t.h.Reset();
+  r->Prepare(nullptr);
+  EXPECT_TRUE(r->Prepared());
+  r->OpenTokens.Symbols.SetStrings(0, "??");
+  EXPECT_EQ(ErrorOf([&] { r->Prepare(nullptr); }), "TTxtRange.Prepare: error preparing custom range");
+}
+
+// ---- faults that must stay mended ----
+
+TEST(HighlighterFaults, NulInSetsAndSymbolsNeverRunsPastTheLineEnd) {
+  THighlighter t;
+  TTxtSet* s = AddSet(t.Main(), "ab", clBlue);
+  s->Symbols.Include(0);
+  AddKeywords(t.Main(), AnsiString("\0x", 2), clRed);
+  AddRange(t.Main(), AnsiString("\0", 1), "", clGreen);
+  for (const char* line : {"ab", "", "xx", "a"}) {
+    const auto tokens = Scan(t.h, line);
+    int covered = 0;
+    for (const TTok& tok : tokens) covered += static_cast<int>(tok.Text.size());
+    EXPECT_EQ(covered, static_cast<int>(strlen(line))) << line;
+    EXPECT_LE(tokens.size(), strlen(line) + 1) << line;
+  }
+}
+
+TEST(HighlighterFaults, AnEmbeddedNulDoesNotEndTheTokens) {
+  THighlighter t;
+  AddKeywords(t.Main(), "cd", clRed);
+  const auto tokens = Scan(t.h, AnsiString("ab\0cd", 5));
+  EXPECT_EQ(Texts(tokens), std::string("ab|\0|cd", 7));
+  EXPECT_EQ(ColorOf(tokens, "cd"), clRed);
+}
+
+TEST(HighlighterFaults, TheClosingSymbolBelongsToTheLineNotToTheRange) {
+  THighlighter t;
+  TTxtRange* r = AddRange(t.Main(), "(*", "*)", clGreen);
+  r->AddCoupleTags("{", "}");
+  void* line1 = nullptr;
+  Scan(t.h, "{ a", line1);
+  // Another line opens the range with its other pair meanwhile.
+  Scan(t.h, "(* b *)");
+  void* state = line1;
+  const auto line2 = Scan(t.h, "a } b", state);
+  EXPECT_EQ(ColorOf(line2, "a"), clGreen);
+  EXPECT_EQ(ColorOf(line2, "b"), clBlack);
+  EXPECT_EQ(state, t.Main());
+  // And the first pair still closes only at its own symbol.
+  state = nullptr;
+  Scan(t.h, "(* a", state);
+  EXPECT_EQ(ColorOf(Scan(t.h, "} b", state), "b"), clGreen);
+}
+
+TEST(HighlighterFaults, SetLineDoesNotCallBackIntoTheEditors) {
+  THighlighter t;
+  AddKeywords(t.Main(), "kw", clRed);
+  TNotifications n;
+  t.h.HookAttrChangeEvent(TNotifyEvent(&n, &TNotifications::Changed));
+  Scan(t.h, "kw");
+  EXPECT_EQ(n.count, 0);
+  t.h.Reset();
+  EXPECT_EQ(n.count, 1);
+  t.h.UnhookAttrChangeEvent(TNotifyEvent(&n, &TNotifications::Changed));
+}
+
+TEST(HighlighterFaults, ClearLeavesNoPointerIntoTheOldTree) {
+  THighlighter t;
+  AddRange(t.Main(), "/*", "*/", clGreen);
+  t.h.Schemes()->AddScheme("Dark");
+  t.h.ActivateScheme(t.h.Schemes()->FindScheme("Dark"));
+  void* state = nullptr;
+  Scan(t.h, "/* open", state);
+  t.h.SetRange(state);
+  TNotifications n;
+  t.h.HookAttrChangeEvent(TNotifyEvent(&n, &TNotifications::Changed));
+  t.h.Clear();
+  EXPECT_EQ(n.count, 1);
+  EXPECT_EQ(t.h.ActiveScheme, nullptr);
+  EXPECT_EQ(t.h.CurrentRange(), t.Main());
+  EXPECT_EQ(Texts(Scan(t.h, "a /* b")), "a| |/|*| |b");
+  t.h.UnhookAttrChangeEvent(TNotifyEvent(&n, &TNotifications::Changed));
+}
+
+TEST(HighlighterFaults, SortedKeywordListsPrepareInLinearithmicTime) {
+  THighlighter t;
+  AnsiString words;
+  char buf[16];
+  for (int i = 0; i < 30000; ++i) {
+    std::snprintf(buf, sizeof buf, "w%06d\n", i);
+    words += buf;
+  }
+  AddKeywords(t.Main(), words, clRed);
+  const auto tokens = Scan(t.h, "w029999 w000000 w030000");
+  EXPECT_EQ(ColorOf(tokens, "w029999"), clRed);
+  EXPECT_EQ(ColorOf(tokens, "w000000"), clRed);
+  EXPECT_EQ(ColorOf(tokens, "w030000"), clBlack);
+}
+
+TEST(HighlighterFaults, AOneByteSymbolSurvivesALongerOneOfTheOtherCase) {
+  THighlighter t;
+  AddKeywords(t.Main(), "Xor\nx", clRed);
+  const auto tokens = Scan(t.h, "x xor XOR y");
+  EXPECT_EQ(ColorOf(tokens, "x"), clRed);
+  EXPECT_EQ(ColorOf(tokens, "xor"), clRed);
+  EXPECT_EQ(ColorOf(tokens, "y"), clBlack);
+}
+
+TEST(HighlighterFaults, EveryPairOfANestedRangeClosesAfterRepeatedPreparation) {
+  THighlighter t;
+  TTxtRange* outer = AddRange(t.Main(), "<", ">", clRed);
+  outer->AddCoupleTags("[", "]");
+  AddRange(outer, "'", "'", clBlue);
+  for (int round = 0; round < 3; ++round) {
+    t.h.Reset();
+    EXPECT_EQ(ColorOf(Scan(t.h, "< 'x' > a"), "a"), clBlack);
+    EXPECT_EQ(ColorOf(Scan(t.h, "[ 'x' ] a"), "a"), clBlack);
+    EXPECT_EQ(ColorOf(Scan(t.h, "[ 'x' ] a"), "x"), clBlue);
+  }
+}
+
+TEST(HighlighterFaults, TheRootRangeIsNeverLeftWhateverItsFlags) {
+  THighlighter t;
+  t.Main()->SetCloseOnEol(true);
+  t.Main()->SetCloseOnTerm(true);
+  t.Main()->SetAllowPredClose(true);
+  AddRange(t.Main(), "(", ")", clRed)->SetAllowPredClose(true);
+  void* state = nullptr;
+  EXPECT_EQ(Texts(Scan(t.h, "a b ( c ) d", state)), "a| |b| |(| |c| |)| |d");
+  EXPECT_EQ(state, t.Main());
+}
+
+TEST(HighlighterRules, SetTokensTakeTheSetsStoredColours) {
+  THighlighter t;
+  TTxtSet* s = AddSet(t.Main(), "01", clBlue);
+  s->Attributes->ParentForeground = true;
+  EXPECT_EQ(Scan(t.h, "0101")[0].Attr, s->Attributes.get());
+  EXPECT_EQ(t.h.GetDefaultAttribute(0), t.Main()->Attributes.get());
+  EXPECT_EQ(t.h.GetDefaultAttribute(5), nullptr);
+}
