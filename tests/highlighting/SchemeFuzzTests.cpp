@@ -1,0 +1,79 @@
+// Seeded fuzzing of the scheme readers: mutated files of each format end in a highlighter that
+// scans text with tokens covering each line, or in a clear error that leaves the highlighter as
+// it was; never a crash or a hang.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "highlighting/TxtXmlBundledSchemes.h"
+#include "tests/highlighting/HighlightTestSupport.h"
+
+namespace {
+
+AnsiString Mutate(AnsiString Text, std::mt19937& Rng) {
+  static const char kSpecial[] = "<>\"&/;=#!?[]\0\r\n\t \xFF";
+  auto pick = [&](size_t n) { return n ? std::uniform_int_distribution<size_t>(0, n - 1)(Rng) : 0; };
+  const int edits = 1 + static_cast<int>(pick(4));
+  for (int e = 0; e < edits && !Text.empty(); ++e) {
+    const size_t at = pick(Text.size());
+    const size_t len = 1 + pick(std::min<size_t>(Text.size() - at, 40));
+    switch (pick(6)) {
+      case 0:
+        Text[at] = static_cast<char>(pick(256));
+        break;
+      case 1:
+        Text[at] = kSpecial[pick(sizeof kSpecial - 1)];
+        break;
+      case 2:
+        Text.erase(at, len);
+        break;
+      case 3:
+        Text.insert(at, Text.substr(pick(Text.size()), len));
+        break;
+      case 4:
+        Text.resize(at);
+        break;
+      default:
+        Text.insert(at, 1, kSpecial[pick(sizeof kSpecial - 1)]);
+    }
+  }
+  return Text;
+}
+
+void FuzzFormat(const AnsiString& Seed, unsigned SeedValue, int Rounds) {
+  ASSERT_FALSE(Seed.empty());
+  std::mt19937 rng(SeedValue);
+  TTxtXmlHighlighter h(nullptr);
+  LoadText(TTxtXmlFormatNativeXmlAuto::Instance(), &h, Seed);
+  const std::vector<AnsiString> lines = {"int main() { /* x */ return \"s\\\"\" + 'c'; } // end", "",
+                                         "<a b=\"c\">&amp;<!-- d --></a>", "[k]\r=v ; c", AnsiString("#\0x", 3)};
+  int loaded = 0;
+  for (int round = 0; round < Rounds; ++round) {
+    const AnsiString input = Mutate(Seed, rng);
+    const AnsiString before = h.Info()->General.Name;
+    const int rulesBefore = h.MainRules()->RangeCount();
+    try {
+      LoadText(TTxtXmlFormatNativeXmlAuto::Instance(), &h, input);
+      ++loaded;
+    } catch (const Exception&) {
+      ASSERT_EQ(h.Info()->General.Name, before) << "round " << round;
+      ASSERT_EQ(h.MainRules()->RangeCount(), rulesBefore) << "round " << round;
+    }
+    void* state = nullptr;
+    for (const AnsiString& line : lines) {
+      const auto tokens = Scan(h, line, state);
+      size_t covered = 0;
+      for (const TTok& t : tokens) covered += t.Text.size();
+      ASSERT_EQ(covered, line.size()) << "round " << round;
+      ASSERT_LE(tokens.size(), line.size() + 1) << "round " << round;
+    }
+  }
+  // The mutations are mild enough that many files still load.
+  EXPECT_GT(loaded, Rounds / 25);
+}
+
+}  // namespace
+
+TEST(SchemeFuzz, Format20) { FuzzFormat(BundledSchemeText(L"CLIKE"), 20u, 4000); }
+TEST(SchemeFuzz, Format18) { FuzzFormat(BundledSchemeText(L"CLIKE18", L"OLDSCHEME"), 18u, 4000); }
+TEST(SchemeFuzz, Format15) { FuzzFormat(BundledSchemeText(L"CLIKE15", L"OLDSCHEME"), 15u, 4000); }
