@@ -96,14 +96,21 @@ void TTxtXmlHighlighter::Next() {
     r = current_.Range;
   }
   const auto c = static_cast<unsigned char>(line_[run_]);
+  TAbstractParser* parser = r->Parsers[r->MapChar(c)];
   TTxtToken* found = nullptr;
-  if (!r->Parsers[r->MapChar(c)]->GetToken(r, line_, run_, found)) {
+  // Blanks and punctuation that start no symbol are most tokens: taken here without the call.
+  if (parser == r->DelimitersParser() && c) {
+    token_ = r->DelimitersParser()->Token();
+    ++run_;
+  } else if (parser == r->DefaultParser() || !parser->GetToken(r, line_, run_, found)) {
+    // Plain text runs up to the next delimiter or the next byte where a symbol may begin.
     token_ = r->DefaultToken();
-    for (;;) {
-      const auto b = static_cast<unsigned char>(line_[run_]);
-      if (r->Delimiters.Contains(b) || r->SymbolStartsInTerm[b]) break;
-      run_ += IsLeadByteAnsi(b) && line_[run_ + 1] ? 2 : 1;
-    }
+    const bool* stops = r->RunStops.data();
+    const bool* lead = LeadByteTable();
+    const char* p = line_ + run_;
+    if (parser == r->DefaultParser() && *p) p += lead[static_cast<unsigned char>(*p)] && p[1] ? 2 : 1;
+    while (!stops[static_cast<unsigned char>(*p)]) p += lead[static_cast<unsigned char>(*p)] && p[1] ? 2 : 1;
+    run_ = static_cast<int>(p - line_);
   } else {
     token_ = found;
     if (found == closing_ && closing_) {

@@ -60,14 +60,14 @@ const unsigned char* UpperCaseTable() {
   return table.data();
 }
 
-bool IsLeadByteAnsi(unsigned char c) {
+const bool* LeadByteTable() {
   static const auto table = [] {
     std::array<bool, 256> t{};
     if (GetSystemMetrics(SM_DBCSENABLED))
       for (int b = 1; b < 256; ++b) t[static_cast<size_t>(b)] = IsDBCSLeadByte(static_cast<BYTE>(b)) != 0;
     return t;
   }();
-  return table[c];
+  return table.data();
 }
 
 // ---- tokens ----
@@ -321,6 +321,7 @@ void TTxtRange::Unprepare() {
   if (!prepared_) return;
   Parsers.fill(nullptr);
   SymbolStartsInTerm.fill(false);
+  RunStops.fill(false);
   ownParsers_.clear();
   setTokens_.clear();
   defaultParser_.reset();
@@ -378,6 +379,9 @@ void TTxtRange::Prepare(TTxtRange* AParent) {
                                              : defaultParser_.get();
   // The line's terminator always ends the line, whatever a scheme declares.
   Parsers[0] = delimitersParser_.get();
+  for (int c = 0; c < 256; ++c)
+    RunStops[static_cast<size_t>(c)] =
+        Delimiters.Contains(static_cast<unsigned char>(c)) || SymbolStartsInTerm[static_cast<size_t>(c)];
   prepared_ = true;
 }
 

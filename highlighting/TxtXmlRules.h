@@ -182,8 +182,9 @@ class TDelimitersParser : public TAbstractParser {
 
 // Upper-case folding of the ANSI code page, one table lookup per byte.
 const unsigned char* UpperCaseTable();
-// Whether the byte starts a two-byte character of the ANSI code page (far-east locales only).
-bool IsLeadByteAnsi(unsigned char c);
+// Per byte: whether it starts a two-byte character of the ANSI code page (far-east locales only).
+const bool* LeadByteTable();
+inline bool IsLeadByteAnsi(unsigned char c) { return LeadByteTable()[c]; }
 
 class TTxtRange : public TTxtRule {
   HV_CLASS(TTxtRange, TTxtRule)
@@ -234,6 +235,9 @@ class TTxtRange : public TTxtRule {
   TTxtToken* ClosingToken = nullptr;
   std::array<TAbstractParser*, 256> Parsers{};
   std::array<bool, 256> SymbolStartsInTerm{};
+  // Per byte: a delimiter or a byte where a symbol may begin inside a word; a run of plain text
+  // stops there.
+  std::array<bool, 256> RunStops{};
   std::vector<std::unique_ptr<TTxtToken>> Tokens;
 
   TTxtToken* DefaultToken() const { return defaultToken_.get(); }
