@@ -150,6 +150,7 @@ void TTxtXmlHighlighter::SetSampleSource(const AnsiString& Value) { info_->Gener
 // ---- rules and schemes ----
 
 void TTxtXmlHighlighter::Reset() {
+  token_ = nullptr;
   mainRules_->Prepare(mainRules_.get());
   closing_ = current_.Range->PairClosingToken(current_.Pair);
   DefHighlightChange(this);
@@ -165,6 +166,8 @@ void TTxtXmlHighlighter::Clear() {
   DefHighlightChange(this);
 }
 
+// The colours take effect at once: the tree is prepared again with the next line, and the
+// editors repaint.
 void TTxtXmlHighlighter::ActivateScheme(TTxtScheme* Scheme) {
   ActiveScheme = Scheme;
   if (!Scheme) return;
@@ -184,6 +187,9 @@ void TTxtXmlHighlighter::ActivateScheme(TTxtScheme* Scheme) {
     for (int i = 0; i < range->SetCount(); ++i) apply(range->Sets(i));
     for (int i = 0; i < range->RangeCount(); ++i) pending.push_back(range->Ranges(i));
   }
+  mainRules_->Unprepare();
+  token_ = closing_ = nullptr;
+  DefHighlightChange(this);
 }
 
 void TTxtXmlHighlighter::TakeContent(TTxtXmlHighlighter& Source) {

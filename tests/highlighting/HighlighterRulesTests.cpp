@@ -3,6 +3,7 @@
 // and the faults of the scan that must not come back.
 #include <gtest/gtest.h>
 
+#include "tests/highlighting/AllocationCounter.h"
 #include "tests/highlighting/HighlightTestSupport.h"
 
 namespace {
@@ -324,4 +325,35 @@ TEST(HighlighterRules, SetTokensTakeTheSetsStoredColours) {
   EXPECT_EQ(Scan(t.h, "0101")[0].Attr, s->Attributes.get());
   EXPECT_EQ(t.h.GetDefaultAttribute(0), t.Main()->Attributes.get());
   EXPECT_EQ(t.h.GetDefaultAttribute(5), nullptr);
+}
+
+TEST(HighlighterFaults, ScanningAllocatesNothingOncePrepared) {
+  THighlighter t;
+  AddSet(t.Main(), "0123456789", clBlue);
+  AddKeywords(t.Main(), "kw", clRed);
+  AddRange(t.Main(), "/*", "*/", clGreen);
+  const AnsiString line = "12 kw 3456 x /* c */ 7";
+  Scan(t.h, line);
+  const long before = AllocationsSoFar();
+  for (int i = 0; i < 100; ++i) {
+    t.h.ResetRange();
+    t.h.SetLine(line, i);
+    // A loop left before the line's end must not leave anything behind either.
+    if (i % 2) t.h.NextToEol();
+  }
+  EXPECT_EQ(AllocationsSoFar(), before);
+  TTxtRange other;
+  EXPECT_GT(AllocationsSoFar(), before);  // the count does see allocations
+}
+
+TEST(HighlighterRules, ASchemeTakesEffectAtOnce) {
+  THighlighter t;
+  TTxtKeyList* k = AddKeywords(t.Main(), "kw", clRed);
+  k->Style = "Key";
+  t.h.Schemes()->FindScheme("Default")->AddStyle("Key", clLime, clNone, {fsBold});
+  EXPECT_EQ(ColorOf(Scan(t.h, "kw"), "kw"), clRed);
+  t.h.ActivateScheme(t.h.Schemes()->FindScheme("Default"));
+  EXPECT_EQ(t.h.CurrentToken(), nullptr);
+  EXPECT_EQ(ColorOf(Scan(t.h, "kw"), "kw"), clLime);
+  EXPECT_TRUE(k->Attributes->Style().Contains(fsBold));
 }

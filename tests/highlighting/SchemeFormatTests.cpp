@@ -82,6 +82,9 @@ TEST(SchemeFormats, Format20KeepsSchemesAndCustomDataTheOlderOnesDoNot) {
   EXPECT_EQ(now.ActiveScheme->FindStyle("Kw")->Foreground(), clRed);
   EXPECT_EQ(now.CustomData()->Text(), "a=1\r\n");
   EXPECT_EQ(v18.Schemes()->Count(), 0);
+  // A scheme active before an older file is loaded names nothing afterwards.
+  LoadText(Auto(), &now, Fixture(L"MINI15"));
+  EXPECT_EQ(now.ActiveScheme, nullptr);
   EXPECT_EQ(v15.Schemes()->Count(), 0);
   EXPECT_EQ(v18.ActiveScheme, nullptr);
   EXPECT_EQ(v15.MainRules()->KeyLists(0)->Style, "");
@@ -365,6 +368,10 @@ TEST(Scheme18, WhatTheFormatCannotHold) {
   LoadText(Auto(), &back, text);
   EXPECT_EQ(back.MainRules()->Ranges(0)->OpenTokens.SymbolCount(), 1);
   EXPECT_EQ(back.MainRules()->Sets(0)->Quantity, 0);
+  // Blanks of a set are kept, as references.
+  back.MainRules()->Sets(0)->Symbols = StrToCharSet(" \t");
+  LoadText(Auto(), &h, SaveText(F18(), &back));
+  EXPECT_TRUE(h.MainRules()->Sets(0)->Symbols == StrToCharSet(" \t"));
   EXPECT_EQ(back.FormatVersion, "1.8");
 }
 
