@@ -50,26 +50,24 @@ inline TColor ColorOf(const std::vector<TTok>& Tokens, const std::string& Text) 
   return clDefault;
 }
 
+// Sub-rules of Parent in the colour Color.
+template <class R>
+R* Colored(R* Rule, TColor Color) {
+  Rule->Attributes->SetForeground(Color);
+  return Rule;
+}
 inline TTxtRange* AddRange(TTxtRange* Parent, const AnsiString& Open, const AnsiString& Close, TColor Color) {
-  auto* r = new TTxtRange(Open, Close);
-  r->Attributes->SetForeground(Color);
-  Parent->AddRange(r);
-  return r;
+  Parent->AddRange(Colored(new TTxtRange(Open, Close), Color));
+  return Parent->Ranges(Parent->RangeCount() - 1);
 }
-
 inline TTxtKeyList* AddKeywords(TTxtRange* Parent, const AnsiString& Words, TColor Color) {
-  auto* k = new TTxtKeyList(Words);
-  k->Attributes->SetForeground(Color);
-  Parent->AddKeyList(k);
-  return k;
+  Parent->AddKeyList(Colored(new TTxtKeyList(Words), Color));
+  return Parent->KeyLists(Parent->KeyListCount() - 1);
 }
-
 inline TTxtSet* AddSet(TTxtRange* Parent, const AnsiString& Symbols, TColor Color, int Quantity = 0) {
-  auto* s = new TTxtSet(StrToCharSet(Symbols));
-  s->Attributes->SetForeground(Color);
-  s->Quantity = Quantity;
-  Parent->AddSet(s);
-  return s;
+  Parent->AddSet(Colored(new TTxtSet(StrToCharSet(Symbols)), Color));
+  Parent->Sets(Parent->SetCount() - 1)->Quantity = Quantity;
+  return Parent->Sets(Parent->SetCount() - 1);
 }
 
 inline AnsiString SaveText(TTxtXmlFormat& Format, TObject* Object) {

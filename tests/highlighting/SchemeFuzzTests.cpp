@@ -10,31 +10,21 @@
 
 namespace {
 
+// One to four edits: a byte replaced by any byte or by one of XML's own, a span deleted or
+// copied elsewhere, the text cut short, or a special byte inserted.
 AnsiString Mutate(AnsiString Text, std::mt19937& Rng) {
   static const char kSpecial[] = "<>\"&/;=#!?[]\0\r\n\t \xFF";
   auto pick = [&](size_t n) { return n ? std::uniform_int_distribution<size_t>(0, n - 1)(Rng) : 0; };
-  const int edits = 1 + static_cast<int>(pick(4));
-  for (int e = 0; e < edits && !Text.empty(); ++e) {
-    const size_t at = pick(Text.size());
-    const size_t len = 1 + pick(std::min<size_t>(Text.size() - at, 40));
+  for (int e = 1 + static_cast<int>(pick(4)); e > 0 && !Text.empty(); --e) {
+    const size_t at = pick(Text.size()), len = 1 + pick(std::min<size_t>(Text.size() - at, 40));
+    const char special = kSpecial[pick(sizeof kSpecial - 1)];
     switch (pick(6)) {
-      case 0:
-        Text[at] = static_cast<char>(pick(256));
-        break;
-      case 1:
-        Text[at] = kSpecial[pick(sizeof kSpecial - 1)];
-        break;
-      case 2:
-        Text.erase(at, len);
-        break;
-      case 3:
-        Text.insert(at, Text.substr(pick(Text.size()), len));
-        break;
-      case 4:
-        Text.resize(at);
-        break;
-      default:
-        Text.insert(at, 1, kSpecial[pick(sizeof kSpecial - 1)]);
+      case 0: Text[at] = static_cast<char>(pick(256)); break;
+      case 1: Text[at] = special; break;
+      case 2: Text.erase(at, len); break;
+      case 3: Text.insert(at, Text.substr(pick(Text.size()), len)); break;
+      case 4: Text.resize(at); break;
+      default: Text.insert(at, 1, special);
     }
   }
   return Text;
