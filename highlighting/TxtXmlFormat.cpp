@@ -18,7 +18,7 @@ bool ReadBoolAttr(const IXmlNode& Node, const AnsiString& Name, bool Default) {
 
 int ReadIntAttr(const IXmlNode& Node, const AnsiString& Name, int Default) {
   int value = 0;
-  return TryStrToSchemeInt(Node->GetAttribute(Name), value) ? value : Default;
+  return TryStrToInt(Node->GetAttribute(Name), value) ? value : Default;
 }
 
 TColor ReadColorText(const AnsiString& Text, TColor Default) { return Text.empty() ? Default : StringToColor(Text); }
@@ -94,6 +94,26 @@ bool TTxtXmlFormat::ExportToFile(TObject* Object, const WideString& FileName) {
 
 void TTxtXmlFormatNativeXml::CheckDepth(int Depth) const {
   if (Depth > MaxRangeDepth) Fail(".ImportRange: ranges are nested too deeply");
+}
+
+void TTxtXmlFormatNativeXml::ReadSubRules(TTxtRange* Range, const IXmlNode& Node, const char* RangeName,
+                                          const char* KeyListName, int Depth) {
+  ForEachElement(Node, [&](const IXmlNode& child) {
+    const AnsiString& name = child->NodeName();
+    if (name == RangeName) {
+      auto* sub = new TTxtRange();
+      Range->AddRange(sub);
+      ReadRange(sub, child, Depth + 1);
+    } else if (name == KeyListName) {
+      auto* k = new TTxtKeyList();
+      Range->AddKeyList(k);
+      ImportKeyList(k, child);
+    } else if (name == "Set") {
+      auto* s = new TTxtSet();
+      Range->AddSet(s);
+      ImportSet(s, child);
+    }
+  });
 }
 
 bool TTxtXmlFormatNativeXml::ImportFromStream(TObject* Object, TStream* Stream) {
@@ -315,8 +335,6 @@ bool TTxtXmlFormatNativeXml20::ExportSet(TTxtSet* Set, const IXmlNode& Node) {
   return true;
 }
 
-bool TTxtXmlFormatNativeXml20::ImportRange(TTxtRange* Range, const IXmlNode& Node) { return ReadRange(Range, Node, 0); }
-
 bool TTxtXmlFormatNativeXml20::ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth) {
   CheckDepth(Depth);
   Range->Clear();
@@ -334,22 +352,7 @@ bool TTxtXmlFormatNativeXml20::ReadRange(TTxtRange* Range, const IXmlNode& Node,
   ImportToken(&Range->CloseTokens, Node->ObtainChild("CloseToken"));
   ForEachElement(Node->ObtainChild("MultiTokens"),
                  [&](const IXmlNode& t) { Range->AddCoupleTags(t->GetAttribute("Open"), t->GetAttribute("Close")); });
-  ForEachElement(Node->ObtainChild("SubRules"), [&](const IXmlNode& child) {
-    const AnsiString& name = child->NodeName();
-    if (name == "Range") {
-      auto* sub = new TTxtRange();
-      Range->AddRange(sub);
-      ReadRange(sub, child, Depth + 1);
-    } else if (name == "KeyList") {
-      auto* k = new TTxtKeyList();
-      Range->AddKeyList(k);
-      ImportKeyList(k, child);
-    } else if (name == "Set") {
-      auto* s = new TTxtSet();
-      Range->AddSet(s);
-      ImportSet(s, child);
-    }
-  });
+  ReadSubRules(Range, Node->ObtainChild("SubRules"), "Range", "KeyList", Depth);
   return true;
 }
 

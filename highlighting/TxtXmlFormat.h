@@ -48,7 +48,7 @@ class TTxtXmlFormatNativeXml : public TTxtXmlFormat {
   virtual bool ExportKeyList(TTxtKeyList*, const IXmlNode&) { return false; }
   virtual bool ImportSet(TTxtSet*, const IXmlNode&) { return false; }
   virtual bool ExportSet(TTxtSet*, const IXmlNode&) { return false; }
-  virtual bool ImportRange(TTxtRange*, const IXmlNode&) { return false; }
+  virtual bool ImportRange(TTxtRange* Range, const IXmlNode& Node) { return ReadRange(Range, Node, 0); }
   virtual bool ExportRange(TTxtRange*, const IXmlNode&) { return false; }
   virtual bool ImportHighlighter(TTxtXmlHighlighter*, const IXmlNode&) { return false; }
   virtual bool ExportHighlighter(TTxtXmlHighlighter*, const IXmlNode&) { return false; }
@@ -57,9 +57,15 @@ class TTxtXmlFormatNativeXml : public TTxtXmlFormat {
   // The document's text before it is parsed, and after it is written (versions 1.x rewrite it).
   virtual AnsiString BeforeImport(const AnsiString& Text) const { return Text; }
   virtual AnsiString AfterExport(const AnsiString& Text) const { return Text; }
-  // Ranges nested deeper than this are refused, so that no file can exhaust the stack.
+  // A range element at nesting level Depth; levels deeper than MaxRangeDepth are refused, so
+  // that no file can exhaust the stack.
+  virtual bool ReadRange(TTxtRange*, const IXmlNode&, int) { return false; }
   static constexpr int MaxRangeDepth = 256;
   void CheckDepth(int Depth) const;
+  // Reads the children of Node named as this version names ranges, keyword lists and sets into
+  // new sub-rules of Range, in document order; other children are passed over.
+  void ReadSubRules(TTxtRange* Range, const IXmlNode& Node, const char* RangeName, const char* KeyListName,
+                    int Depth);
 };
 
 class TTxtXmlFormatNativeXml20 : public TTxtXmlFormatNativeXml {
@@ -80,13 +86,12 @@ class TTxtXmlFormatNativeXml20 : public TTxtXmlFormatNativeXml {
   bool ExportKeyList(TTxtKeyList* KeyList, const IXmlNode& Node) override;
   bool ImportSet(TTxtSet* Set, const IXmlNode& Node) override;
   bool ExportSet(TTxtSet* Set, const IXmlNode& Node) override;
-  bool ImportRange(TTxtRange* Range, const IXmlNode& Node) override;
   bool ExportRange(TTxtRange* Range, const IXmlNode& Node) override;
   bool ImportHighlighter(TTxtXmlHighlighter* Highlighter, const IXmlNode& Node) override;
   bool ExportHighlighter(TTxtXmlHighlighter* Highlighter, const IXmlNode& Node) override;
 
- private:
-  bool ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth);
+ protected:
+  bool ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth) override;
 };
 
 // Chooses the version by the start of the input and the exporter by the highlighter's

@@ -56,7 +56,7 @@ bool ChildBool(const IXmlNode& Node, const AnsiString& Name) { return StrToSchem
 
 int ChildInt(const IXmlNode& Node, const AnsiString& Name) {
   int value = 0;
-  return TryStrToSchemeInt(ChildText(Node, Name), value) ? value : 0;
+  return TryStrToInt(ChildText(Node, Name), value) ? value : 0;
 }
 
 IXmlNode FirstElement(const IXmlNode& Node) {
@@ -203,8 +203,6 @@ bool TTxtXmlFormatNativeXml15::ExportSet(TTxtSet* Set, const IXmlNode& Node) {
   return true;
 }
 
-bool TTxtXmlFormatNativeXml15::ImportRange(TTxtRange* Range, const IXmlNode& Node) { return ReadRange(Range, Node, 0); }
-
 bool TTxtXmlFormatNativeXml15::ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth) {
   CheckDepth(Depth);
   Range->Clear();
@@ -222,22 +220,7 @@ bool TTxtXmlFormatNativeXml15::ReadRange(TTxtRange* Range, const IXmlNode& Node,
   Range->SetAllowPredClose(ChildBool(Node, "AllowPredClose"));
   ImportTokenAttributes(&Range->OpenTokens, Node, "OpenSymbol");
   ImportTokenAttributes(&Range->CloseTokens, Node, "CloseSymbol");
-  ForEachElement(Node, [&](const IXmlNode& child) {
-    const AnsiString& name = child->NodeName();
-    if (name == "Range") {
-      auto* r = new TTxtRange();
-      Range->AddRange(r);
-      ReadRange(r, child, Depth + 1);
-    } else if (name == "KW") {
-      auto* k = new TTxtKeyList();
-      Range->AddKeyList(k);
-      ImportKeyList(k, child);
-    } else if (name == "Set") {
-      auto* s = new TTxtSet();
-      Range->AddSet(s);
-      ImportSet(s, child);
-    }
-  });
+  ReadSubRules(Range, Node, "Range", "KW", Depth);
   return true;
 }
 

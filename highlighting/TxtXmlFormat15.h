@@ -20,7 +20,6 @@ class TTxtXmlFormatNativeXml15 : public TTxtXmlFormatNativeXml {
   bool ExportKeyList(TTxtKeyList* KeyList, const IXmlNode& Node) override;
   bool ImportSet(TTxtSet* Set, const IXmlNode& Node) override;
   bool ExportSet(TTxtSet* Set, const IXmlNode& Node) override;
-  bool ImportRange(TTxtRange* Range, const IXmlNode& Node) override;
   bool ExportRange(TTxtRange* Range, const IXmlNode& Node) override;
   bool ImportHighlighter(TTxtXmlHighlighter* Highlighter, const IXmlNode& Node) override;
   bool ExportHighlighter(TTxtXmlHighlighter* Highlighter, const IXmlNode& Node) override;
@@ -30,7 +29,5 @@ class TTxtXmlFormatNativeXml15 : public TTxtXmlFormatNativeXml {
  protected:
   AnsiString BeforeImport(const AnsiString& Text) const override;
   AnsiString AfterExport(const AnsiString& Text) const override;
-
- private:
-  bool ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth);
+  bool ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth) override;
 };

@@ -19,7 +19,7 @@ long Position(const AnsiString& Text, char C) {
 
 int IntOr(const AnsiString& Text, int Default) {
   int value = 0;
-  return TryStrToSchemeInt(Text, value) ? value : Default;
+  return TryStrToInt(Text, value) ? value : Default;
 }
 
 }  // namespace
@@ -213,8 +213,6 @@ bool TTxtXmlFormatNativeXml18::ExportSet(TTxtSet* Set, const IXmlNode& Node) {
   return true;
 }
 
-bool TTxtXmlFormatNativeXml18::ImportRange(TTxtRange* Range, const IXmlNode& Node) { return ReadRange(Range, Node, 0); }
-
 bool TTxtXmlFormatNativeXml18::ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth) {
   CheckDepth(Depth);
   Range->Clear();
@@ -233,22 +231,7 @@ bool TTxtXmlFormatNativeXml18::ReadRange(TTxtRange* Range, const IXmlNode& Node,
   Range->AddCoupleTags(rule->GetAttribute("OpenSymbol"), rule->GetAttribute("CloseSymbol"));
   ImportTokenAttributes(&Range->OpenTokens, rule, "OpenSymbol");
   ImportTokenAttributes(&Range->CloseTokens, rule, "CloseSymbol");
-  ForEachElement(Node, [&](const IXmlNode& child) {
-    const AnsiString& name = child->NodeName();
-    if (name == "Keywords") {
-      auto* k = new TTxtKeyList();
-      Range->AddKeyList(k);
-      ImportKeyList(k, child);
-    } else if (name == "Set") {
-      auto* s = new TTxtSet();
-      Range->AddSet(s);
-      ImportSet(s, child);
-    } else if (name == "Range") {
-      auto* r = new TTxtRange();
-      Range->AddRange(r);
-      ReadRange(r, child, Depth + 1);
-    }
-  });
+  ReadSubRules(Range, Node, "Range", "Keywords", Depth);
   return true;
 }
 

@@ -21,7 +21,6 @@ class TTxtXmlFormatNativeXml18 : public TTxtXmlFormatNativeXml {
   bool ExportKeyList(TTxtKeyList* KeyList, const IXmlNode& Node) override;
   bool ImportSet(TTxtSet* Set, const IXmlNode& Node) override;
   bool ExportSet(TTxtSet* Set, const IXmlNode& Node) override;
-  bool ImportRange(TTxtRange* Range, const IXmlNode& Node) override;
   bool ExportRange(TTxtRange* Range, const IXmlNode& Node) override;
   bool ImportHighlighter(TTxtXmlHighlighter* Highlighter, const IXmlNode& Node) override;
   bool ExportHighlighter(TTxtXmlHighlighter* Highlighter, const IXmlNode& Node) override;
@@ -37,9 +36,7 @@ class TTxtXmlFormatNativeXml18 : public TTxtXmlFormatNativeXml {
  protected:
   AnsiString BeforeImport(const AnsiString& Text) const override;
   AnsiString AfterExport(const AnsiString& Text) const override;
-
- private:
-  bool ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth);
+  bool ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth) override;
 };
 
 // The declaration-less 1.x text as the parser takes it: lines ended by CR LF, the 1251

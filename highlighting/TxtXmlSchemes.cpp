@@ -1,8 +1,7 @@
 // Scheme information, rule colours, colour schemes and the shared text forms of scheme files.
 #include "highlighting/TxtXmlSchemes.h"
 
-#include <cstdint>
-
+#include "framework/Conversions.h"
 #include "framework/StrRoutines.h"
 
 HV_PUBLISH(TTxtInfo) {}
@@ -121,46 +120,10 @@ TTxtCharSet StrToCharSet(const AnsiString& Text) {
   return set;
 }
 
-bool TryStrToSchemeInt(const AnsiString& Text, int& Value) {
-  size_t i = 0;
-  while (i < Text.size() && Text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < Text.size() && (Text[i] == '+' || Text[i] == '-')) negative = Text[i++] == '-';
-  bool hex = false;
-  if (i < Text.size() && (Text[i] == '$' || Text[i] == 'x' || Text[i] == 'X')) {
-    hex = true;
-    ++i;
-  } else if (i + 1 < Text.size() && Text[i] == '0' && (Text[i + 1] == 'x' || Text[i + 1] == 'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i >= Text.size()) return false;
-  uint64_t magnitude = 0;
-  for (; i < Text.size(); ++i) {
-    const char c = Text[i];
-    int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (hex && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (hex && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    if (d < 0) return false;
-    magnitude = magnitude * (hex ? 16 : 10) + static_cast<uint64_t>(d);
-    if (magnitude > 0xFFFFFFFFull) return false;
-  }
-  if (hex) {
-    uint32_t bits = static_cast<uint32_t>(magnitude);
-    if (negative) bits = 0u - bits;
-    Value = static_cast<int32_t>(bits);
-    return true;
-  }
-  if (negative ? magnitude > 0x80000000ull : magnitude > 0x7FFFFFFFull) return false;
-  Value = negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude)) : static_cast<int32_t>(magnitude);
-  return true;
-}
-
 bool StrToSchemeBool(const AnsiString& Text, bool Default) {
   if (SameText(Text, "True")) return true;
   if (SameText(Text, "False")) return false;
   int n = 0;
-  if (TryStrToSchemeInt(Text, n)) return n != 0;
+  if (TryStrToInt(Text, n)) return n != 0;
   return Default;
 }

@@ -99,8 +99,5 @@ AnsiString PartOfTermToStr(StartType Start, BreakType Break);
 AnsiString CharSetToStr(const TTxtCharSet& Set, bool KeepBlanks);
 // The set of the text's bytes; NUL never becomes a member (it ends every line).
 TTxtCharSet StrToCharSet(const AnsiString& Text);
-// Leading blanks, a sign, then decimal digits or hex digits after "$", "x" or "0x"; false for
-// anything else. Hex wraps to the signed range ("$FF000008" is negative).
-bool TryStrToSchemeInt(const AnsiString& Text, int& Value);
 // "True"/"False" in any letter case or a number; Default for anything else.
 bool StrToSchemeBool(const AnsiString& Text, bool Default);
