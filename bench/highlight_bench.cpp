@@ -92,7 +92,7 @@ int Rescan(TTxtXmlHighlighter& H, const std::vector<AnsiString>& Lines, std::vec
 
 int wmain() {
   const int kLines = 1000000;
-  const int kRounds = 5;
+  const int kRounds = 9;
   const AnsiString scheme = BundledSchemeText(L"CLIKE");
   if (scheme.empty()) {
     std::printf("the C-like scheme is not bundled\n");

@@ -26,6 +26,7 @@ class TTxtXmlHighlighter : public TTxtCustomHighlighter {
   int GetTokenKind() const override { return 1; }
   int GetTokenPos() const override { return tokenPos_; }
   void Next() override;
+  void NextToEol() override;
   void SetLine(const AnsiString& NewValue, int LineNumber) override;
   void SetRange(void* Value) override;
   void ResetRange() override;
