@@ -26,13 +26,12 @@ std::vector<WideString> BundledSchemeNames(const wchar_t* ResourceType) {
 }
 
 AnsiString BundledSchemeText(const WideString& Name, const wchar_t* ResourceType) {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC res = FindResourceW(module, Name.c_str(), ResourceType);
-  if (!res) return AnsiString();
-  HGLOBAL data = LoadResource(module, res);
-  const DWORD size = data ? SizeofResource(module, res) : 0;
-  const void* bytes = size ? LockResource(data) : nullptr;
-  return bytes ? AnsiString(static_cast<const char*>(bytes), size) : AnsiString();
+  try {
+    TResourceStream stream(GetModuleHandleW(nullptr), Name, ResourceType);
+    return AnsiString(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+  } catch (const EResNotFound&) {
+    return AnsiString();
+  }
 }
 
 bool SchemeListsExtension(const AnsiString& Extensions, const WideString& FileName) {
