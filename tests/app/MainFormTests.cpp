@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 #include "framework/FrameworkClasses.h"
+#include "highlighting/TxtXmlHighlighter.h"
 
 namespace {
 
@@ -143,4 +144,14 @@ TEST_F(MainForm, MissingLockedAndFolderNamesAreReportedOrSkipped) {
   EXPECT_EQ(form.OpenFiles({good, L""}), 1);
   EXPECT_EQ(form.Editors().size(), 2u);
   EXPECT_EQ(form.ActiveEditor(), form.Editors()[0]);
+}
+
+TEST_F(MainForm, AFileIsColouredByTheBundledSchemeOfItsExtension) {
+  TScratchFolder folder;
+  TMainForm& form = Make();
+  form.OpenFiles({folder.File(L"main.c", "int x;"), folder.File(L"notes.txt", "int x;")});
+  auto* scheme = dynamic_cast<TTxtXmlHighlighter*>(form.Editors().at(1)->Highlighter());
+  ASSERT_NE(scheme, nullptr);
+  EXPECT_EQ(scheme->Info()->General.Name, "C-like");
+  EXPECT_EQ(form.Editors().at(2)->Highlighter(), nullptr);
 }

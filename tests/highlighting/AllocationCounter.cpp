@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <new>
 
-#include "tests/highlighting/AllocationCounter.h"
-
 namespace {
 std::atomic<long> allocations{0};
 

@@ -11,7 +11,6 @@
 struct TTok {
   std::string Text;
   TTxtHighlighterAttributes* Attr;
-  int Pos;
 };
 
 // The tokens of one line scanned from State (null: the start of the text); State becomes the
@@ -24,7 +23,7 @@ inline std::vector<TTok> Scan(TTxtXmlHighlighter& H, const AnsiString& Line, voi
   H.SetLine(Line, 0);
   std::vector<TTok> out;
   for (int guard = 0; !H.GetEol() && guard < 100000; ++guard) {
-    out.push_back({H.GetToken(), H.GetTokenAttribute(), H.GetTokenPos()});
+    out.push_back({H.GetToken(), H.GetTokenAttribute()});
     H.Next();
   }
   State = H.GetRange();

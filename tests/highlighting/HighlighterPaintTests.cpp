@@ -30,5 +30,4 @@ TEST(HighlighterPaint, TheEditorShowsTheSchemesColours) {
   shot = host.Capture();
   EXPECT_EQ(CountIn(*shot, host.Cell(1, 1), navy), 0);
   EXPECT_EQ(CountIn(*shot, host.Cell(2, 2), green), 0);
-  edit.SetHighlighter(nullptr);
 }

@@ -6,8 +6,10 @@
 #include <tuple>
 
 #include "framework/Conversions.h"
-#include "tests/highlighting/AllocationCounter.h"
 #include "tests/highlighting/HighlightTestSupport.h"
+
+// Blocks allocated through operator new by this test program so far (AllocationCounter.cpp).
+long AllocationsSoFar();
 
 namespace {
 

@@ -4,11 +4,7 @@
 #include "tests/highlighting/HighlightTestSupport.h"
 
 inline void FillMini(TTxtXmlHighlighter& H) {
-  H.Info()->General.Name = "Mini";
-  H.Info()->General.Extensions = "mi";
-  H.Info()->General.Version = 2;
-  H.Info()->General.Revision = 3;
-  H.Info()->General.Sample = "if \"a\"\r\nelse 12";
+  H.Info()->General = {"Mini", "mi", 2, 3, "", "if \"a\"\r\nelse 12"};
   H.Info()->Author.Name = "Me";
   H.Schemes()->FindScheme("Default")->AddStyle("Kw", clRed, clNone, {fsBold});
   TTxtRange* str = AddRange(H.MainRules(), "\"", "\"", clMaroon);

@@ -38,11 +38,10 @@ void FuzzFormat(const AnsiString& Seed, unsigned SeedValue, int Rounds) {
                                          "<a b=\"c\">&amp;<!-- d --></a>", "[k]\r=v ; c", AnsiString("#\0x", 3)};
   int loaded = 0;
   for (int round = 0; round < Rounds; ++round) {
-    const AnsiString input = Mutate(Seed, rng);
     const AnsiString before = h.Info()->General.Name;
     const int rulesBefore = h.MainRules()->RangeCount();
     try {
-      LoadText(TTxtXmlFormatNativeXmlAuto::Instance(), &h, input);
+      LoadText(TTxtXmlFormatNativeXmlAuto::Instance(), &h, Mutate(Seed, rng));
       ++loaded;
     } catch (const Exception&) {
       ASSERT_EQ(h.Info()->General.Name, before) << "round " << round;

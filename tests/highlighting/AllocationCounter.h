@@ -1,4 +1,0 @@
-// Blocks allocated through operator new by this test program so far.
-#pragma once
-
-long AllocationsSoFar();
