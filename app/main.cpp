@@ -1,4 +1,5 @@
 // The program block of Halcorn Verdan: the application, its main window and the message loop.
+#include "app/AppInstance.h"
 #include "app/MainFrm.h"
 #include "editor/TxtEdit.h"
 #include "framework/Application.h"
@@ -10,6 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     RegisterTxtEditClasses();
     Application->Initialize();
     Application->SetTitle(L"Halcorn Verdan");
+    StartSingleInstance();
     TMainForm::StartupFiles() = CommandLineFiles();
     Application->CreateForm(MainForm);
     Application->Run();
