@@ -1,5 +1,5 @@
 // The program block of Halcorn Verdan: the application, its main window and the message loop.
-#include "app/AppInstance.h"
+#include "app/AppServices.h"
 #include "app/MainFrm.h"
 #include "editor/TxtEdit.h"
 #include "framework/Application.h"
@@ -11,7 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     RegisterTxtEditClasses();
     Application->Initialize();
     Application->SetTitle(L"Halcorn Verdan");
-    StartSingleInstance();
+    StartAppServices();
     TMainForm::StartupFiles() = CommandLineFiles();
     Application->CreateForm(MainForm);
     Application->Run();

@@ -1,10 +1,12 @@
-// The single-instance hand-over of the program: the component lives with the application
-// object and feeds the main form.
-#include "app/AppInstance.h"
+// The services of the program's start: the single-instance component, which lives with the
+// application object and feeds the main form, and the registration of the language files.
+#include "app/AppServices.h"
 
 #include "app/MainFrm.h"
 #include "foundation/ApAppInstances.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Application.h"
+#include "framework/FileRoutines.h"
 
 namespace {
 
@@ -18,12 +20,17 @@ struct TCmdLineOpener {
   }
 } opener;
 
-}  // namespace
-
 void StartSingleInstance() {
   Application->Handle();  // the window by which later copies find this one
   auto* instances = new TApAppInstances(Application);
   instances->SetName("AppInstances");
   instances->OnCmdLineReceived = TCmdLineReceivedEvent(&opener, &TCmdLineOpener::CmdLineReceived);
   instances->Loaded();
+}
+
+}  // namespace
+
+void StartAppServices() {
+  StartSingleInstance();
+  LangManager().ScanForLanguageFiles(ExtractFilePath(Application->ExeName()) + L"Languages", L"*.lng", false);
 }

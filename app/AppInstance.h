@@ -1,7 +1,0 @@
-// The program runs once: a later copy hands its command line to the running one and ends, and
-// the running one opens the files it was handed.
-#pragma once
-
-// Call before the main form is created. A copy that finds an earlier one ends here; in the
-// copy that goes on, files named by later copies open in the main form.
-void StartSingleInstance();
