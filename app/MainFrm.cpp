@@ -2,12 +2,16 @@
 #include "app/MainFrm.h"
 
 #include "app/DocumentEditor.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 
 TMainForm* MainForm = nullptr;
 
-HV_PUBLISH(TMainForm) { p.Method("FormCreate", &T::FormCreate); }
+HV_PUBLISH(TMainForm) {
+  p.Method("FormCreate", &T::FormCreate);
+  p.ComponentField("LanguageController", &T::LanguageController);
+}
 
 std::vector<WideString> CommandLineFiles() {
   std::vector<WideString> files;

@@ -1,5 +1,5 @@
 // The program runs once: a second Verdan.exe hands its file to the running one and ends, and
-// the running one opens it in a new editor.
+// the running one shows it in a new editor.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,25 +9,21 @@
 
 namespace {
 
-WideString VerdanPath() {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  return ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + L"app\\Verdan.exe";
-}
-
+// A Verdan.exe started with the arguments, ended by force if it still runs at the end.
 struct TProcess {
   PROCESS_INFORMATION Info{};
-  bool Start(const WideString& Arguments) {
-    WideString commandLine = L"\"" + VerdanPath() + L"\"" + Arguments;
+  explicit TProcess(const WideString& Arguments) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    WideString cmd = L"\"" + ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + L"app\\Verdan.exe\"" +
+                     Arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &Info);
+    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &Info);
   }
   ~TProcess() {
-    if (!Info.hProcess) return;
-    if (WaitForSingleObject(Info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(Info.hProcess, 99);
-    CloseHandle(Info.hThread);
-    CloseHandle(Info.hProcess);
+    if (Info.hProcess && WaitForSingleObject(Info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(Info.hProcess, 99);
+    CloseHandle(Info.hThread), CloseHandle(Info.hProcess);
   }
 };
 
@@ -37,29 +33,32 @@ struct TSearch {
   int Editors = 0;
 };
 
-BOOL CALLBACK CountEditors(HWND Wnd, LPARAM Param) {
+std::wstring ClassOf(HWND Wnd) {
   wchar_t name[64] = {};
   GetClassNameW(Wnd, name, 64);
-  if (std::wstring(name) == L"TTxtEdit") ++reinterpret_cast<TSearch*>(Param)->Editors;
+  return name;
+}
+
+BOOL CALLBACK FindMain(HWND W, LPARAM P) {
+  auto* s = reinterpret_cast<TSearch*>(P);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(W, &pid);
+  if (pid == s->ProcessId && ClassOf(W) == L"TMainForm" && IsWindowVisible(W)) s->Main = W;
+  return !s->Main;
+}
+
+BOOL CALLBACK CountEditors(HWND W, LPARAM P) {
+  reinterpret_cast<TSearch*>(P)->Editors += ClassOf(W) == L"TTxtEdit";
   return TRUE;
 }
 
-BOOL CALLBACK FindMain(HWND Wnd, LPARAM Param) {
-  auto* s = reinterpret_cast<TSearch*>(Param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(Wnd, &pid);
-  wchar_t name[64] = {};
-  GetClassNameW(Wnd, name, 64);
-  if (pid == s->ProcessId && std::wstring(name) == L"TMainForm" && IsWindowVisible(Wnd)) s->Main = Wnd;
-  return s->Main == nullptr;
-}
-
-// The editors of the process's visible main window, or -1 while it has none.
+// The editor windows of the process's visible main window, or -1 while it has none.
 int EditorCount(DWORD ProcessId) {
   TSearch s{ProcessId};
   EnumWindows(FindMain, reinterpret_cast<LPARAM>(&s));
   if (!s.Main) return -1;
   EnumChildWindows(s.Main, CountEditors, reinterpret_cast<LPARAM>(&s));
+  if (s.Editors == 2) PostMessageW(s.Main, WM_CLOSE, 0, 0);  // done: the first copy may end
   return s.Editors;
 }
 
@@ -73,24 +72,14 @@ int WaitForEditors(TProcess& P, int Wanted) {
 TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndEnds) {
   TTempDirectory folder;
   const WideString file = IncludeTrailingPathDelimiter(folder.Path()) + L"\x0444\x0430\x0439\x043B.txt";
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  CloseHandle(h);
-
-  TProcess first;
-  ASSERT_TRUE(first.Start(L""));
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  TProcess first(L"");
   ASSERT_EQ(WaitForEditors(first, 1), 1) << "the first copy shows one empty document";
-  TProcess second;
-  ASSERT_TRUE(second.Start(L" \"" + file + L"\""));
+  TProcess second(L" \"" + file + L"\"");
   ASSERT_EQ(WaitForSingleObject(second.Info.hProcess, 30000), WAIT_OBJECT_0) << "the second copy ends";
   DWORD code = 12345;
-  GetExitCodeProcess(second.Info.hProcess, &code);
-  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(GetExitCodeProcess(second.Info.hProcess, &code) && code == 0) << code;
   EXPECT_EQ(WaitForEditors(first, 2), 2) << "the first copy opened the handed-over file";
-
-  TSearch s{first.Info.dwProcessId};
-  EnumWindows(FindMain, reinterpret_cast<LPARAM>(&s));
-  if (s.Main) PostMessageW(s.Main, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(first.Info.hProcess, 30000), WAIT_OBJECT_0);
 }
 
