@@ -290,7 +290,7 @@ void TSysAppInstances::NotifyInstances(WPARAM Code, LPARAM Param) {
     const DWORD thread = GetWindowThreadProcessId(wnd, nullptr);
     // A copy whose queue stays full, or that may not be posted to, is passed over in the end.
     for (int tries = 0; tries < PostRetries; ++tries) {
-      if (PostThreadMessageW(thread, messageId_, Code, Param)) break;
+      if (PostToThread(thread, messageId_, Code, Param)) break;
       if (GetLastError() == ERROR_INVALID_THREAD_ID) break;
       Sleep(1);
     }

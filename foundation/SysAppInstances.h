@@ -112,6 +112,9 @@ class TSysAppInstances {
   static inline UINT SendTimeout = 5000;
   // How many times posting to a copy is tried before it is passed over.
   static constexpr int PostRetries = 50;
+  // Posts to another copy's thread: the system's call, replaced by tests that need a queue that
+  // refuses messages (Wine's queues never fill).
+  static inline BOOL(WINAPI* PostToThread)(DWORD, UINT, WPARAM, LPARAM) = &PostThreadMessageW;
 
  private:
   void Init(const WideString& ExePath);

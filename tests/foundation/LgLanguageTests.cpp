@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <memory>
+#include <tuple>
 
 #include "foundation/LgLanguage.h"
 #include "framework/CodePages.h"
@@ -257,28 +258,24 @@ TEST_F(LgLanguage, EntriesFollowTheComponents) {
 }
 
 TEST_F(LgLanguage, WhichTextsCountAsTranslatable) {
-  struct Case {
-    TLgLanguageControllerOptions Options;
-    const wchar_t* Caption;
-    bool Recorded;
-  } cases[] = {
+  const std::tuple<TLgLanguageControllerOptions, const wchar_t*, bool> cases[] = {
       {{lgcoIgnoreNonAlphaProps}, L"...", false}, {{lgcoIgnoreNonAlphaProps}, L"2024", false},
       {{lgcoIgnoreNonAlphaProps}, L"\x00A1", true}, {{lgcoIgnoreNonAlphaProps}, L"\x00A0", false},
       {{lgcoIgnoreNonAlphaProps}, L"1z", true},   {{lgcoIgnoreEmptyProps}, L"...", true},
       {{lgcoIgnoreEmptyProps}, L"", false},       {{}, L"", true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [options, caption, recorded] : cases) {
     TLgTestRoot root(nullptr);
     root.SetName("R");
-    root.Caption = c.Caption;
+    root.Caption = caption;
     auto* lang = new TLgLanguageController(&root);
-    lang->SetOptions(c.Options);
+    lang->SetOptions(options);
     lang->IgnoreList()->Add(".Ca[!x]tion");  // the subject of the form's own caption
     lang->UpdateEntries(true);
     EXPECT_TRUE(lang->LangSourceLines().empty());
     lang->IgnoreList()->Clear();
     lang->UpdateEntries(true);
-    EXPECT_EQ(lang->LangSourceLines().size(), c.Recorded ? 1u : 0u) << WideToUtf8(c.Caption);
+    EXPECT_EQ(lang->LangSourceLines().size(), recorded ? 1u : 0u) << WideToUtf8(caption);
   }
 }
 

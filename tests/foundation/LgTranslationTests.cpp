@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
+#include <utility>
 
 #include "foundation/LgTranslations.h"
 #include "framework/CodePages.h"
@@ -50,19 +52,16 @@ TEST(LgTranslationFile, LinesSectionsAndEscapes) {
 }
 
 TEST(LgTranslationFile, ErrorsNameTheLineCountedFromZero) {
-  struct Case {
-    const char* Text;
-    const char* Message;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {  // the file, the error
       {"LANGID=1049\r\n; c\r\n[A]\r\n7=x\r\n\r\n7=y\r\n",
        "Loading translations failed.\r\nLine 5: Duplicate property value translation ID (7)"},
       {"[$CONSTANTS]\r\n1abc=x\r\n", "Loading translations failed.\r\nLine 1: Invalid constant name (\"1abc\")"},
       {"[$CONSTANTS]\r\nA_1=x\r\n[B]\r\n[$Constants]\r\na_1=y\r\n",
        "Loading translations failed.\r\nLine 4: Duplicate constant name (\"a_1\")"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, message] : cases) {
     TLgLang_CompTranslations t;
-    EXPECT_EQ(Raised<ELgLangError>([&] { Load(t, c.Text); }), c.Message) << c.Text;
+    EXPECT_EQ(Raised<ELgLangError>([&] { Load(t, text); }), message) << text;
   }
 }
 
@@ -94,20 +93,16 @@ TEST(LgTranslationFile, EncodingsByMarkAndByTheFilesLanguage) {
 }
 
 TEST(LgTranslationFile, EscapingForTheLanguageSource) {
-  struct Case {
-    const wchar_t* Value;
-    const wchar_t* Escaped;
-    const wchar_t* Exact;
-  } cases[] = {
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {  // value, escaped, exactly
       {L"a\tb", L"a\\tb", L"a\\tb"},
       {L"1\r\n2\n3\r4\n\r5", L"1\\n2\\n3\\n4\\n5", L"1\\n2\\103\\134\\10\\135"},
       {L"c:\\x\x01", L"c:\\\\x\\01", L"c:\\\\x\\01"},
       {L" pad ", L" pad ", L"\\32pad\\32"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(LgEscape(c.Value), c.Escaped);
-    EXPECT_EQ(LgEscape(c.Value, true), c.Exact);
-    EXPECT_EQ(LgUnescape(c.Exact), c.Value);
+  for (const auto& [value, escaped, exact] : cases) {
+    EXPECT_EQ(LgEscape(value), escaped);
+    EXPECT_EQ(LgEscape(value, true), exact);
+    EXPECT_EQ(LgUnescape(exact), value);
   }
 }
 

@@ -120,6 +120,22 @@ TEST_F(SysAppInstancesList, SendingToAHungCopyGivesUp) {
   t.join();
 }
 
+int refusedPosts = 0;
+BOOL WINAPI RefusePost(DWORD, UINT, WPARAM, LPARAM) {
+  ++refusedPosts;
+  SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+  return FALSE;
+}
+
+TEST_F(SysAppInstancesList, ACopyWhoseQueueRefusesIsPassedOverInTheEnd) {
+  Application->Handle();  // this process's copy has its application window
+  EXPECT_TRUE(registry.CheckInstance(5));
+  const auto saved = std::exchange(TSysAppInstances::PostToThread, &RefusePost);
+  registry.NotifyInstances(aiUserNotify, 42);
+  TSysAppInstances::PostToThread = saved;
+  EXPECT_EQ(refusedPosts, TSysAppInstances::PostRetries);
+}
+
 // ---- two processes ----
 
 const WideString kArgs[] = {L"\x0444\x0430\x0439\x043B \x4E2D.txt", L"--plain", L"two words"};
@@ -158,20 +174,17 @@ struct TReceiver {
 DWORD RunSecondCopy(DWORD& ChildPid) {
   WideString cmd = L"\"" + WideGetModuleFileName(nullptr) + L"\"";
   for (const WideString& a : kArgs) cmd += L" \"" + a + L"\"";
-  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", L"1");
-  SetEnvironmentVariableW(L"GTEST_FILTER", L"ApAppInstancesChild.*");
+  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", L"1"), SetEnvironmentVariableW(L"GTEST_FILTER", L"ApAppInstancesChild.*");
   PROCESS_INFORMATION pi{};
   const bool started = StartProcess(cmd, pi);
-  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", nullptr);
-  SetEnvironmentVariableW(L"GTEST_FILTER", nullptr);
+  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", nullptr), SetEnvironmentVariableW(L"GTEST_FILTER", nullptr);
   if (!started) return 1000;
   ChildPid = pi.dwProcessId;
   for (int i = 0; i < 600 && MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0; ++i)
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
   DWORD code = 1001;
   GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
   return code;
 }
 
@@ -232,3 +245,4 @@ TEST(ApAppInstances, FuzzedMessagesFromAnotherCopy) {
 }
 
 }  // namespace
+
