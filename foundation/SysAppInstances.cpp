@@ -10,11 +10,9 @@
 namespace {
 
 bool ThreadRuns(DWORD Thread) {
-  HANDLE h = OpenThread(SYNCHRONIZE, FALSE, Thread);
+  TSysHandle h(OpenThread(SYNCHRONIZE, FALSE, Thread));
   if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
-  const bool runs = WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
-  CloseHandle(h);
-  return runs;
+  return WaitForSingleObject(h.Get(), 0) == WAIT_TIMEOUT;
 }
 
 uint64_t Fnv1a64(const WideString& S) {
@@ -221,12 +219,10 @@ void TSysAppInstances::DropEndedLocked() {
 }
 
 bool SysProcessRuns(DWORD ProcessId) {
-  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ProcessId);
+  TSysHandle h(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ProcessId));
   if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
   DWORD code = 0;
-  const bool runs = !GetExitCodeProcess(h, &code) || code == STILL_ACTIVE;
-  CloseHandle(h);
-  return runs;
+  return !GetExitCodeProcess(h.Get(), &code) || code == STILL_ACTIVE;
 }
 
 bool TSysAppInstances::CheckInstance(uint16_t MaxInstances) {
