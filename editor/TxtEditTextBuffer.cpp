@@ -20,12 +20,6 @@ namespace {
 
 constexpr size_t kWriterBufferSize = 16384;
 
-inline uint32_t BreakBytes(uint32_t w) {
-  uint32_t lf = w ^ 0x0A0A0A0Au;
-  uint32_t cr = w ^ 0x0D0D0D0Du;
-  return (((lf - 0x01010101u) & ~lf) | ((cr - 0x01010101u) & ~cr)) & 0x80808080u;
-}
-
 // Copies Length bytes from Source down to Dest (Dest < Source; the ranges may overlap). Each
 // word is read before the one that overlaps it is written, so a forward copy is safe. Written
 // out here because the library's memmove costs a call per line, and loading moves millions.
@@ -42,24 +36,6 @@ inline void MoveDown(char* Dest, const char* Source, size_t Length) {
 }
 
 }  // namespace
-
-// Looks at four or eight bytes at a time: text files are long runs of bytes that are neither
-// CR nor LF, and this scan is most of the cost of loading.
-const char* FindLineBreak(const char* P, const char* End) {
-  while (P < End && (reinterpret_cast<uintptr_t>(P) & 3) != 0) {
-    if (*P == '\n' || *P == '\r') return P;
-    ++P;
-  }
-  while (End - P >= 8) {
-    uint32_t w1, w2;
-    std::memcpy(&w1, P, 4);
-    std::memcpy(&w2, P + 4, 4);
-    if (BreakBytes(w1) | BreakBytes(w2)) break;
-    P += 8;
-  }
-  while (P < End && *P != '\n' && *P != '\r') ++P;
-  return P;
-}
 
 // The block a file was loaded into, taken from the system in whole pages so that the part
 // that compaction frees can be given back. After loading, each line in it is followed by one
@@ -527,6 +503,77 @@ int TTxtEditStringList::GetLengthOfLongestLine() {
 
 // ---- loading ----
 
+namespace {
+
+// How much is read before it is split: small enough to stay in the cache, large enough that
+// the reads cost little.
+constexpr size_t kLoadChunk = 512 * 1024;
+
+// Splits a block into lines as its bytes arrive. CR LF, a lone CR and a lone LF each end a
+// line. The lines move down as they are found so that exactly one LF follows each (a CR LF
+// text gives back a byte per line); the bytes moved are the ones just scanned, still in cache.
+class TLineSplitter {
+ public:
+  explicit TLineSplitter(char* Data)
+      : data_(Data), out_(Data), line_(Data), scan_(Data),
+        find_(LineScanHasSse2() ? FindLineBreakSse2 : FindLineBreakPortable) {}
+
+  // Splits the bytes before Available. With More, the last line and a CR at the very end wait
+  // for the bytes after them; without, the last line ends at Available.
+  void Feed(const char* Available, bool More) {
+    for (;;) {
+      const char* stop = find_(scan_, Available);
+      if (stop == Available) {
+        scan_ = stop;
+        if (!More) {
+          EndedWithBreak = line_ == Available && Available != data_;
+          if (line_ != Available) EndLine(stop, stop);
+        }
+        return;
+      }
+      const char* next = stop + 1;
+      if (*stop == '\r') {
+        if (next == Available && More) {
+          scan_ = stop;
+          return;
+        }
+        SawCR = true;
+        if (next < Available && *next == '\n') {
+          SawLF = true;
+          ++next;
+        }
+      } else {
+        SawLF = true;
+      }
+      EndLine(stop, next);
+    }
+  }
+
+  // Bytes the lines take, each with its LF.
+  size_t Used() const { return static_cast<size_t>(out_ - data_); }
+
+  std::vector<const char*> Lines;  // each line's text in the block, null when empty
+  bool SawCR = false, SawLF = false, EndedWithBreak = false;
+
+ private:
+  void EndLine(const char* Stop, const char* Next) {
+    const size_t length = static_cast<size_t>(Stop - line_);
+    if (out_ != line_) MoveDown(out_, line_, length);
+    Lines.push_back(length ? out_ : nullptr);
+    out_ += length;
+    *out_++ = '\n';
+    line_ = scan_ = Next;
+  }
+
+  char* data_;
+  char* out_;
+  const char* line_;  // where the line being read starts
+  const char* scan_;  // where the search for its end goes on
+  const char* (*find_)(const char*, const char*);
+};
+
+}  // namespace
+
 void TTxtEditStringList::LoadFromFile(const WideString& FileName) {
   TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
   LoadFromStream(&stream);
@@ -539,99 +586,92 @@ void TTxtEditStringList::LoadFromStream(TStream* Stream) {
     int64_t size = Stream->Size();
     if (size < 0 || size > INT_MAX - 8) throw EReadError("Stream read error");
     Stream->SetPosition(0);
-    auto block = std::make_unique<LoadedBlock>(static_cast<size_t>(size));
-    if (size > 0) Stream->ReadBuffer(block->Bytes, static_cast<int>(size));
-    Clear();
-    LoadBlock(std::move(block));
+    LoadText(static_cast<size_t>(size), true, [&](char* Dest, size_t Room) {
+      const size_t n = std::min(Room, kLoadChunk);
+      Stream->ReadBuffer(Dest, static_cast<int>(n));
+      return n;
+    });
   });
 }
 
 void TTxtEditStringList::LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill) {
   if (MaxSize > static_cast<size_t>(INT_MAX - 8)) throw EReadError("Stream read error");
   WithinUpdate(*this, [&] {
-    auto block = std::make_unique<LoadedBlock>(MaxSize);
-    const size_t filled = Fill(block->Bytes, MaxSize);
-    if (filled > MaxSize) throw EReadError("Stream read error");
-    block->Size = filled;
-    Clear();
-    LoadBlock(std::move(block));
+    bool filled = false;
+    LoadText(MaxSize, true, [&](char* Dest, size_t Room) -> size_t {
+      if (filled) return 0;
+      filled = true;
+      const size_t n = Fill(Dest, Room);
+      if (n > Room) throw EReadError("Stream read error");
+      return n;
+    });
   });
 }
 
-// Splits the block into lines that refer into it. CR LF, a lone CR and a lone LF each end a
-// line; a break at the very end adds an empty last line, so that it survives a save. While
-// splitting, the lines move together so that one LF follows each: a CR LF file gives back a
-// byte per line.
-void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
-  lineBreakFormat_ = lbfCRLF;
-  const size_t size = Block->Size;
-  if (size == 0) return;
-  char* data = Block->Bytes;
-  const char* end = data + size;
+void TTxtEditStringList::SetTextStr(const AnsiString& Value) {
+  WithinUpdate(*this, [&] {
+    size_t done = 0;
+    LoadText(Value.size(), false, [&](char* Dest, size_t Room) {
+      const size_t n = std::min(Room, kLoadChunk);
+      std::memcpy(Dest, Value.data() + done, n);
+      done += n;
+      return n;
+    });
+  });
+}
 
-  int64_t lines = 1;
-  for (const char* p = FindLineBreak(data, end); p < end; p = FindLineBreak(p, end)) {
-    p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-    ++lines;
+// A file's final break adds an empty last line, so that it survives a save; each line is its
+// own insertion, reported as such, after the lines before it are in place.
+void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::function<size_t(char*, size_t)>& Read) {
+  auto block = std::make_unique<LoadedBlock>(Size);
+  TLineSplitter split(block->Bytes);
+  size_t filled = 0;
+  while (filled < Size) {
+    const size_t got = Read(block->Bytes + filled, Size - filled);
+    if (got == 0) break;
+    const bool first = filled == 0;
+    filled += got;
+    split.Feed(block->Bytes + filled, filled < Size);
+    // One guess at the number of lines from the first piece spares copying the list as it grows.
+    if (first && filled < Size)
+      split.Lines.reserve(static_cast<size_t>(static_cast<double>(split.Lines.size() + 1) * Size / filled * 1.05));
   }
-  if (lines > INT_MAX / static_cast<int64_t>(sizeof(TTxtEditStringRec))) throw std::bad_alloc();
-  Grow(count_ + static_cast<int>(lines));
+  if (filled < Size || Size == 0) split.Feed(block->Bytes + filled, false);
+  if (FromFile && split.EndedWithBreak) split.Lines.push_back(nullptr);
+  const size_t lines = split.Lines.size();
+  if (lines > static_cast<size_t>(INT_MAX / sizeof(TTxtEditStringRec))) throw std::bad_alloc();
 
-  loaded_ = std::move(Block);
-  loaded_->Loading = true;
+  Clear();
+  if (FromFile) {
+    lineBreakFormat_ = lbfCRLF;
+    if (split.SawCR && !split.SawLF)
+      lineBreakFormat_ = lbfCR;
+    else if (split.SawLF && !split.SawCR)
+      lineBreakFormat_ = lbfLF;
+  }
+  if (lines == 0) return;
+  Grow(count_ + static_cast<int64_t>(lines));
   ForgetLongest();
-
-  // Each line is its own insertion, reported as such; handlers may change the list meanwhile,
-  // hence the capacity check per line.
-  auto addLine = [&](const char* text, size_t length) {
-    Grow(count_ + 1);
-    InitRecord(list_[count_], length ? text : nullptr, nullptr);
-    if (length) ++loaded_->Lines;
-    ++count_;
-    NotifyInserted(count_ - 1, 1);
-  };
-
-  const bool endsWithBreak = end[-1] == '\r' || end[-1] == '\n';
-  bool sawCR = false, sawLF = false;
-  char* out = data;
+  block->Size = split.Used() - 1;
+  block->Shrink(block->Size);
+  loaded_ = std::move(block);
+  loaded_->Loading = true;
   try {
-    const char* p = data;
-    while (p < end) {
-      const char* stop = FindLineBreak(p, end);
-      size_t length = static_cast<size_t>(stop - p);
-      const char* next = stop;
-      if (next < end && *next == '\r') {
-        sawCR = true;
-        ++next;
-      }
-      if (next < end && *next == '\n') {
-        sawLF = true;
-        ++next;
-      }
-      if (out != p) MoveDown(out, p, length);
-      char* text = out;
-      out += length;
-      *out++ = '\n';
-      loaded_->Size = static_cast<size_t>(out - data) - 1;
-      addLine(text, length);
-      p = next;
+    // Handlers may change the list meanwhile, hence the capacity check per line.
+    for (const char* text : split.Lines) {
+      Grow(count_ + 1);
+      InitRecord(list_[count_], text, nullptr);
+      if (text) ++loaded_->Lines;
+      ++count_;
+      NotifyInserted(count_ - 1, 1);
     }
-    if (endsWithBreak) addLine(nullptr, 0);
   } catch (...) {
     loaded_->Loading = false;
     if (loaded_->Lines == 0) loaded_.reset();
     throw;
   }
   loaded_->Loading = false;
-  if (loaded_->Lines == 0)
-    loaded_.reset();
-  else
-    loaded_->Shrink(static_cast<size_t>(out - data) - 1);
-
-  if (sawCR && !sawLF)
-    lineBreakFormat_ = lbfCR;
-  else if (sawLF && !sawCR)
-    lineBreakFormat_ = lbfLF;
+  if (loaded_->Lines == 0) loaded_.reset();
 }
 
 // ---- saving ----

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/TxtEditLineScan.h"
 #include "editor/TxtEditTabs.h"
 #include "editor/TxtEditWatchers.h"
 #include "framework/Delegate.h"
@@ -131,6 +132,9 @@ class TTxtEditStringList : public TStrings {
   void Put(int Index, const AnsiString& S) override;
   void PutObject(int Index, TObject* AObject) override;
   void SetUpdateState(bool Updating) override;
+  // Lines as loading splits them, except that a break at the very end adds no empty line; the
+  // line-break format stays.
+  void SetTextStr(const AnsiString& Value) override;
 
  private:
   class Bracket;
@@ -150,7 +154,10 @@ class TTxtEditStringList : public TStrings {
   int Measure(TTxtEditStringRec& Rec);
   void ForgetLongest() { longestKnown_ = false; }
   void LongestAfterChange(int Index, int Length);
-  void LoadBlock(std::unique_ptr<LoadedBlock> Block);
+  // Reads Size bytes into a new block through Read (called with the room left until it gives
+  // 0 or the block is full) and splits them while they are fresh in the cache; only when all
+  // were read do they replace the lines.
+  void LoadText(size_t Size, bool FromFile, const std::function<size_t(char* Dest, size_t Room)>& Read);
   void NotifyDeleted(int Index, int Count);
   void NotifyInserted(int Index, int Count);
   void NotifyReplaced(int Index, int Count);
@@ -198,5 +205,3 @@ class TTxtEditFileWriter : public TTxtEditFiler {
 // leaves the file as it was.
 void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write);
 
-// The first CR or LF in [P, End), or End.
-const char* FindLineBreak(const char* P, const char* End);

@@ -1,0 +1,99 @@
+// Finding line breaks: a portable word-at-a-time scan and an SSE2 scan of sixteen bytes at a
+// time. The SSE2 code is compiled for that instruction set alone (a function attribute, not a
+// build flag), so the program still runs on processors without it.
+#include "editor/TxtEditLineScan.h"
+
+#include <cpuid.h>
+#include <emmintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// The high bit of each byte of w that is CR or LF, and no other.
+inline uint32_t BreakBytes(uint32_t w) {
+  uint32_t lf = w ^ 0x0A0A0A0Au;
+  uint32_t cr = w ^ 0x0D0D0D0Du;
+  return (((lf - 0x01010101u) & ~lf) | ((cr - 0x01010101u) & ~cr)) & 0x80808080u;
+}
+
+bool DetectSse2() {
+  unsigned a, b, c, d;
+  if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+  return (d & bit_SSE2) != 0;
+}
+
+const bool kHasSse2 = DetectSse2();
+
+__attribute__((target("sse2"))) inline unsigned BreakMask(__m128i v) {
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr))));
+}
+
+}  // namespace
+
+bool LineScanHasSse2() { return kHasSse2; }
+
+// Aligned to four bytes first, then eight bytes per step: text is mostly long runs of bytes
+// that are neither CR nor LF. The word test only says that a break is near; the byte loop
+// after it finds which byte.
+const char* FindLineBreakPortable(const char* P, const char* End) {
+  while (P < End && (reinterpret_cast<uintptr_t>(P) & 3) != 0) {
+    if (*P == '\n' || *P == '\r') return P;
+    ++P;
+  }
+  while (End - P >= 8) {
+    uint32_t w1, w2;
+    std::memcpy(&w1, P, 4);
+    std::memcpy(&w2, P + 4, 4);
+    if (uint32_t m = BreakBytes(w1)) return P + __builtin_ctz(m) / 8;
+    if (uint32_t m = BreakBytes(w2)) return P + 4 + __builtin_ctz(m) / 8;
+    P += 8;
+  }
+  while (P < End && *P != '\n' && *P != '\r') ++P;
+  return P;
+}
+
+// One unaligned load for the start of a short line, then aligned loads. The last aligned load
+// may reach past End, but never past the 16-byte block that holds End - 1, so it stays in a
+// page the caller owns; the bits past End are masked off.
+__attribute__((target("sse2"))) const char* FindLineBreakSse2(const char* P, const char* End) {
+  if (P >= End) return End;
+  if (End - P >= 16) {
+    if (unsigned m = BreakMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)))) return P + __builtin_ctz(m);
+    P = reinterpret_cast<const char*>((reinterpret_cast<uintptr_t>(P) + 16) & ~static_cast<uintptr_t>(15));
+    while (End - P >= 32) {
+      const unsigned m1 = BreakMask(_mm_load_si128(reinterpret_cast<const __m128i*>(P)));
+      const unsigned m2 = BreakMask(_mm_load_si128(reinterpret_cast<const __m128i*>(P + 16)));
+      if (m1 | m2) return m1 ? P + __builtin_ctz(m1) : P + 16 + __builtin_ctz(m2);
+      P += 32;
+    }
+    if (End - P >= 16) {
+      if (unsigned m = BreakMask(_mm_load_si128(reinterpret_cast<const __m128i*>(P)))) return P + __builtin_ctz(m);
+      P += 16;
+    }
+    if (P >= End) return End;
+  }
+  // Fewer than 16 bytes left: the aligned block round P, with the bytes before P and from
+  // End on masked off.
+  const uintptr_t offset = reinterpret_cast<uintptr_t>(P) & 15;
+  const char* block = P - offset;
+  unsigned m = BreakMask(_mm_load_si128(reinterpret_cast<const __m128i*>(block))) >> offset;
+  const uintptr_t left = static_cast<uintptr_t>(End - P);
+  if (offset + left < 16) {
+    m &= (1u << left) - 1;
+  } else if (m == 0) {
+    // The rest lies in the next block.
+    const unsigned rest = static_cast<unsigned>(offset + left - 16);
+    if (rest == 0) return End;
+    unsigned m2 = BreakMask(_mm_load_si128(reinterpret_cast<const __m128i*>(block + 16))) & ((1u << rest) - 1);
+    return m2 ? block + 16 + __builtin_ctz(m2) : End;
+  }
+  return m ? P + __builtin_ctz(m) : End;
+}
+
+const char* FindLineBreak(const char* P, const char* End) {
+  return kHasSse2 ? FindLineBreakSse2(P, End) : FindLineBreakPortable(P, End);
+}

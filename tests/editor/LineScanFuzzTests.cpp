@@ -1,0 +1,107 @@
+// The line-break scan against a plain byte loop: random buffers of random lengths at every
+// alignment, some ending right before a page that may not be read.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "editor/TxtEditLineScan.h"
+#include "framework/Win.h"
+
+namespace {
+
+const char* ByteLoop(const char* P, const char* End) {
+  while (P < End && *P != '\r' && *P != '\n') ++P;
+  return P;
+}
+
+using TScan = const char* (*)(const char*, const char*);
+
+std::vector<std::pair<const char*, TScan>> Scanners() {
+  std::vector<std::pair<const char*, TScan>> v{{"chosen", FindLineBreak}, {"portable", FindLineBreakPortable}};
+  if (LineScanHasSse2()) v.push_back({"sse2", FindLineBreakSse2});
+  return v;
+}
+
+// Two pages, the second one unreadable: a scan that reads past its end faults.
+class TGuardedPage {
+ public:
+  TGuardedPage() {
+    base_ = static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old;
+    VirtualProtect(base_ + kPage, kPage, PAGE_NOACCESS, &old);
+  }
+  ~TGuardedPage() { VirtualFree(base_, 0, MEM_RELEASE); }
+  char* End() const { return base_ + kPage; }
+  static constexpr size_t kPage = 4096;
+
+ private:
+  char* base_;
+};
+
+// Bytes where breaks are rare, common, or absent, with the near misses (9, 11, 12, 14, 0x8A,
+// 0x8D) that a faulty mask would take for breaks.
+void FillRandom(std::mt19937& rng, char* P, size_t N) {
+  static const char tricky[] = {'\n', '\r', 9, 11, 12, 14, 0, static_cast<char>(0x8A), static_cast<char>(0x8D), 'a'};
+  const unsigned density = rng() % 4;  // 0: no breaks at all
+  for (size_t i = 0; i < N; ++i) {
+    unsigned r = rng() % 64;
+    char c = static_cast<char>(rng());
+    if (density == 0) {
+      while (c == '\r' || c == '\n') c = static_cast<char>(rng());
+    } else if (r < density * 2) {
+      c = tricky[rng() % sizeof tricky];
+    }
+    P[i] = c;
+  }
+}
+
+}  // namespace
+
+TEST(LineScanFuzz, EveryScanFindsTheFirstBreakLikeAByteLoop) {
+  std::mt19937 rng(20261206);
+  std::vector<char> buffer(4096 + 64);
+  for (int round = 0; round < 20000; ++round) {
+    const size_t length = round % 4 == 0 ? rng() % 4000 : rng() % 80;
+    const size_t start = rng() % 32;
+    char* p = buffer.data() + start;
+    FillRandom(rng, p, length);
+    for (const auto& [name, scan] : Scanners()) {
+      const char* expected = ByteLoop(p, p + length);
+      ASSERT_EQ(scan(p, p + length), expected) << name << ", round " << round << ", length " << length;
+      // From each break on, as loading steps through a text.
+      for (const char* q = expected; q < p + length; q = ByteLoop(q + 1, p + length))
+        ASSERT_EQ(scan(q + 1, p + length), ByteLoop(q + 1, p + length)) << name << ", round " << round;
+    }
+  }
+}
+
+TEST(LineScanFuzz, NoScanReadsPastTheEndOfItsRange) {
+  TGuardedPage page;
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    const size_t length = rng() % 100;
+    char* p = page.End() - length;
+    FillRandom(rng, p, length);
+    for (const auto& [name, scan] : Scanners()) EXPECT_EQ(scan(p, page.End()), ByteLoop(p, page.End())) << name;
+  }
+  // Empty ranges, and a start past the end, give the end.
+  for (const auto& [name, scan] : Scanners()) {
+    EXPECT_EQ(scan(page.End(), page.End()), page.End()) << name;
+  }
+}
+
+TEST(LineScanFuzz, EachBreakKindIsFoundAtEveryPosition) {
+  std::vector<char> buffer(200, 'x');
+  for (char brk : {'\r', '\n'})
+    for (size_t start = 0; start < 16; ++start)
+      for (size_t at = start; at < 120; ++at) {
+        buffer[at] = brk;
+        for (const auto& [name, scan] : Scanners())
+          ASSERT_EQ(scan(buffer.data() + start, buffer.data() + 130), buffer.data() + at) << name << " " << at;
+        // A range that ends just before the break does not see it.
+        for (const auto& [name, scan] : Scanners())
+          ASSERT_EQ(scan(buffer.data() + start, buffer.data() + at), buffer.data() + at) << name << " " << at;
+        buffer[at] = 'x';
+      }
+}
