@@ -143,6 +143,18 @@ void TTxtEditStringList::ReleaseAll() {
 
 void TTxtEditStringList::Reallocate(int NewCapacity) {
   if (NewCapacity == capacity_) return;
+  if (list_ && list_ == adopted_) {
+    // The records of a load still being announced stay where they are; the list moves out.
+    TTxtEditStringRec* moved = nullptr;
+    if (NewCapacity > 0) {
+      moved = static_cast<TTxtEditStringRec*>(std::malloc(static_cast<size_t>(NewCapacity) * sizeof(TTxtEditStringRec)));
+      if (!moved) throw std::bad_alloc();
+      std::memcpy(moved, list_, static_cast<size_t>(std::min(count_, NewCapacity)) * sizeof(TTxtEditStringRec));
+    }
+    list_ = moved;
+    capacity_ = NewCapacity;
+    return;
+  }
   if (NewCapacity == 0) {
     std::free(list_);
     list_ = nullptr;
@@ -509,14 +521,18 @@ namespace {
 // the reads cost little.
 constexpr size_t kLoadChunk = 512 * 1024;
 
-// Splits a block into lines as its bytes arrive. CR LF, a lone CR and a lone LF each end a
-// line. The lines move down as they are found so that exactly one LF follows each (a CR LF
-// text gives back a byte per line); the bytes moved are the ones just scanned, still in cache.
+// Splits a block into lines as its bytes arrive, making the line records as it goes. CR LF, a
+// lone CR and a lone LF each end a line. The lines move down as they are found so that
+// exactly one LF follows each (a CR LF text gives back a byte per line); the bytes moved are
+// the ones just scanned, still in the cache.
 class TLineSplitter {
  public:
   explicit TLineSplitter(char* Data)
       : data_(Data), out_(Data), line_(Data), scan_(Data),
         find_(LineScanHasSse2() ? FindLineBreakSse2 : FindLineBreakPortable) {}
+  ~TLineSplitter() { std::free(records_); }
+  TLineSplitter(const TLineSplitter&) = delete;
+  TLineSplitter& operator=(const TLineSplitter&) = delete;
 
   // Splits the bytes before Available. With More, the last line and a CR at the very end wait
   // for the bytes after them; without, the last line ends at Available.
@@ -549,20 +565,53 @@ class TLineSplitter {
     }
   }
 
+  // Makes room for about Lines records in all, so that the array need not grow while splitting.
+  void Expect(size_t Lines) {
+    if (Lines > capacity_) Resize(Lines);
+  }
+
+  void AddEmptyLine() { Add(nullptr); }
+
+  // Hands the records over to the caller, who frees them with std::free.
+  TTxtEditStringRec* Release() {
+    TTxtEditStringRec* r = records_;
+    records_ = nullptr;
+    return r;
+  }
+
+  size_t Count() const { return count_; }
+  size_t Capacity() const { return capacity_; }
   // Bytes the lines take, each with its LF.
   size_t Used() const { return static_cast<size_t>(out_ - data_); }
 
-  std::vector<const char*> Lines;  // each line's text in the block, null when empty
   bool SawCR = false, SawLF = false, EndedWithBreak = false;
 
  private:
   void EndLine(const char* Stop, const char* Next) {
     const size_t length = static_cast<size_t>(Stop - line_);
     if (out_ != line_) MoveDown(out_, line_, length);
-    Lines.push_back(length ? out_ : nullptr);
+    Add(length ? out_ : nullptr);
     out_ += length;
     *out_++ = '\n';
     line_ = scan_ = Next;
+  }
+
+  void Add(const char* Text) {
+    if (count_ == capacity_) Resize(capacity_ < 1024 ? 1024 : capacity_ + capacity_ / 2);
+    TTxtEditStringRec& rec = records_[count_++];
+    rec.Text = Text;
+    rec.Data = nullptr;
+    rec.Range = NullRange;
+    rec.ExpandedLength = -1;
+    rec.Flags = TTxtEditStringRec::ExpandedLengthUnknown;
+  }
+
+  void Resize(size_t Capacity) {
+    if (Capacity > static_cast<size_t>(INT_MAX) / sizeof(TTxtEditStringRec)) throw std::bad_alloc();
+    void* p = std::realloc(records_, Capacity * sizeof(TTxtEditStringRec));
+    if (!p) throw std::bad_alloc();
+    records_ = static_cast<TTxtEditStringRec*>(p);
+    capacity_ = Capacity;
   }
 
   char* data_;
@@ -570,6 +619,9 @@ class TLineSplitter {
   const char* line_;  // where the line being read starts
   const char* scan_;  // where the search for its end goes on
   const char* (*find_)(const char*, const char*);
+  TTxtEditStringRec* records_ = nullptr;
+  size_t count_ = 0;
+  size_t capacity_ = 0;
 };
 
 }  // namespace
@@ -620,8 +672,11 @@ void TTxtEditStringList::SetTextStr(const AnsiString& Value) {
   });
 }
 
-// A file's final break adds an empty last line, so that it survives a save; each line is its
-// own insertion, reported as such, after the lines before it are in place.
+// A file's final break adds an empty last line, so that it survives a save. Each line is its
+// own insertion, reported after the lines before it are in place. The list takes the records
+// the splitter made as its own array; while it announces them its capacity ends at the next
+// line to announce, so that a handler that changes the list can only move the list out of the
+// array (Reallocate), never overwrite a record still to come.
 void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::function<size_t(char*, size_t)>& Read) {
   auto block = std::make_unique<LoadedBlock>(Size);
   TLineSplitter split(block->Bytes);
@@ -632,13 +687,13 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
     const bool first = filled == 0;
     filled += got;
     split.Feed(block->Bytes + filled, filled < Size);
-    // One guess at the number of lines from the first piece spares copying the list as it grows.
+    // One guess at the number of lines from the first piece spares copying them as they grow.
     if (first && filled < Size)
-      split.Lines.reserve(static_cast<size_t>(static_cast<double>(split.Lines.size() + 1) * Size / filled * 1.05));
+      split.Expect(static_cast<size_t>(static_cast<double>(split.Count() + 1) * Size / filled * 1.05) + 64);
   }
   if (filled < Size || Size == 0) split.Feed(block->Bytes + filled, false);
-  if (FromFile && split.EndedWithBreak) split.Lines.push_back(nullptr);
-  const size_t lines = split.Lines.size();
+  if (FromFile && split.EndedWithBreak) split.AddEmptyLine();
+  const size_t lines = split.Count();
   if (lines > static_cast<size_t>(INT_MAX / sizeof(TTxtEditStringRec))) throw std::bad_alloc();
 
   Clear();
@@ -650,28 +705,44 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
       lineBreakFormat_ = lbfLF;
   }
   if (lines == 0) return;
-  Grow(count_ + static_cast<int64_t>(lines));
   ForgetLongest();
   block->Size = split.Used() - 1;
   block->Shrink(block->Size);
   loaded_ = std::move(block);
   loaded_->Loading = true;
+  const int allocated = static_cast<int>(split.Capacity());
+  TTxtEditStringRec* records = split.Release();
+  if (count_ == 0) {
+    Reallocate(0);
+    list_ = records;
+  }
+  adopted_ = records;
+  auto finish = [&] {
+    adopted_ = nullptr;
+    loaded_->Loading = false;
+    if (loaded_->Lines == 0) loaded_.reset();
+    if (list_ != records) std::free(records);
+  };
   try {
-    // Handlers may change the list meanwhile, hence the capacity check per line.
-    for (const char* text : split.Lines) {
-      Grow(count_ + 1);
-      InitRecord(list_[count_], text, nullptr);
-      if (text) ++loaded_->Lines;
+    for (size_t i = 0; i < lines; ++i) {
+      const TTxtEditStringRec rec = records[i];
+      if (list_ == records && count_ == static_cast<int>(i) && capacity_ == count_) {
+        ++capacity_;
+      } else {
+        if (list_ == records) Reallocate(capacity_ + 16);
+        Grow(count_ + 1);
+        list_[count_] = rec;
+      }
+      if (rec.Text) ++loaded_->Lines;
       ++count_;
       NotifyInserted(count_ - 1, 1);
     }
   } catch (...) {
-    loaded_->Loading = false;
-    if (loaded_->Lines == 0) loaded_.reset();
+    finish();
     throw;
   }
-  loaded_->Loading = false;
-  if (loaded_->Lines == 0) loaded_.reset();
+  if (list_ == records) capacity_ = allocated;
+  finish();
 }
 
 // ---- saving ----

@@ -173,6 +173,9 @@ class TTxtEditStringList : public TStrings {
   bool longestKnown_ = false;
   int tabWidth_ = 0;
   std::unique_ptr<LoadedBlock> loaded_;
+  // The records a load made while reading, which the list takes over as its own while the
+  // lines are announced; the load keeps them when the list must move out (see Reallocate).
+  TTxtEditStringRec* adopted_ = nullptr;
   TTxtWatchers<ITxtEditLinesWatcher> watchers_;
 };
 
