@@ -59,7 +59,9 @@ const char* FindLineBreakPortable(const char* P, const char* End) {
 // One unaligned load for the start of a short line, then aligned loads. The last aligned load
 // may reach past End, but never past the 16-byte block that holds End - 1, so it stays in a
 // page the caller owns; the bits past End are masked off.
-__attribute__((target("sse2"))) const char* FindLineBreakSse2(const char* P, const char* End) {
+namespace {
+
+__attribute__((target("sse2"))) inline const char* FindSse2(const char* P, const char* End) {
   if (P >= End) return End;
   if (End - P >= 16) {
     if (unsigned m = BreakMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(P)))) return P + __builtin_ctz(m);
@@ -92,6 +94,113 @@ __attribute__((target("sse2"))) const char* FindLineBreakSse2(const char* P, con
     return m2 ? block + 16 + __builtin_ctz(m2) : End;
   }
   return m ? P + __builtin_ctz(m) : End;
+}
+
+// Each word is read before the one that overlaps it is written, so a forward copy is safe.
+inline void MovePortable(char* Dest, const char* Source, size_t Length) {
+  while (Length >= 4) {
+    uint32_t w;
+    std::memcpy(&w, Source, 4);
+    std::memcpy(Dest, &w, 4);
+    Dest += 4;
+    Source += 4;
+    Length -= 4;
+  }
+  while (Length-- > 0) *Dest++ = *Source++;
+}
+
+// Sixteen bytes at a time, each block read before the one that overlaps it is written.
+__attribute__((target("sse2"))) inline void MoveSse2(char* Dest, const char* Source, size_t Length) {
+  while (Length >= 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Dest), _mm_loadu_si128(reinterpret_cast<const __m128i*>(Source)));
+    Dest += 16;
+    Source += 16;
+    Length -= 16;
+  }
+  MovePortable(Dest, Source, Length);
+}
+
+struct TPortableOps {
+  static const char* Find(const char* P, const char* End) { return FindLineBreakPortable(P, End); }
+  static void Move(char* Dest, const char* Source, size_t Length) { MovePortable(Dest, Source, Length); }
+};
+
+struct TSse2Ops {
+  __attribute__((target("sse2"))) static const char* Find(const char* P, const char* End) { return FindSse2(P, End); }
+  __attribute__((target("sse2"))) static void Move(char* Dest, const char* Source, size_t Length) {
+    MoveSse2(Dest, Source, Length);
+  }
+};
+
+// The loop of SplitLines, inlined into a caller compiled for the instruction set of Ops.
+template <class Ops>
+__attribute__((always_inline)) inline size_t SplitWith(TLineSplitState& State, const char* Available, bool More,
+                                                       const char** Lines, size_t MaxLines) {
+  char* out = State.Out;
+  const char* line = State.Line;
+  const char* scan = State.Scan;
+  bool sawCR = State.SawCR, sawLF = State.SawLF;
+  size_t n = 0;
+  while (n < MaxLines) {
+    const char* stop = Ops::Find(scan, Available);
+    if (stop == Available) {
+      scan = stop;
+      break;
+    }
+    const char* next = stop + 1;
+    if (*stop == '\r') {
+      if (next == Available && More) {
+        scan = stop;
+        break;
+      }
+      sawCR = true;
+      if (next < Available && *next == '\n') {
+        sawLF = true;
+        ++next;
+      }
+    } else {
+      sawLF = true;
+    }
+    const size_t length = static_cast<size_t>(stop - line);
+    if (out != line) Ops::Move(out, line, length);
+    Lines[n++] = length ? out : nullptr;
+    out += length;
+    *out++ = '\n';
+    line = scan = next;
+  }
+  State.Out = out;
+  State.Line = line;
+  State.Scan = scan;
+  State.SawCR = sawCR;
+  State.SawLF = sawLF;
+  return n;
+}
+
+__attribute__((target("sse2"))) size_t SplitSse2(TLineSplitState& State, const char* Available, bool More,
+                                                 const char** Lines, size_t MaxLines) {
+  return SplitWith<TSse2Ops>(State, Available, More, Lines, MaxLines);
+}
+
+size_t SplitPortable(TLineSplitState& State, const char* Available, bool More, const char** Lines, size_t MaxLines) {
+  return SplitWith<TPortableOps>(State, Available, More, Lines, MaxLines);
+}
+
+}  // namespace
+
+__attribute__((target("sse2"))) const char* FindLineBreakSse2(const char* P, const char* End) {
+  return FindSse2(P, End);
+}
+
+size_t SplitLines(TLineSplitState& State, const char* Available, bool More, const char** Lines, size_t MaxLines) {
+  return kHasSse2 ? SplitSse2(State, Available, More, Lines, MaxLines)
+                  : SplitPortable(State, Available, More, Lines, MaxLines);
+}
+
+void MoveTextDown(char* Dest, const char* Source, size_t Length) {
+  if (kHasSse2)
+    MoveSse2(Dest, Source, Length);
+  else
+    MovePortable(Dest, Source, Length);
 }
 
 const char* FindLineBreak(const char* P, const char* End) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "framework/Streams.h"
@@ -18,22 +19,8 @@ static_assert(sizeof(void*) != 4 || sizeof(TTxtEditStringRec) == 16, "a line rec
 
 namespace {
 
-constexpr size_t kWriterBufferSize = 16384;
-
-// Copies Length bytes from Source down to Dest (Dest < Source; the ranges may overlap). Each
-// word is read before the one that overlaps it is written, so a forward copy is safe. Written
-// out here because the library's memmove costs a call per line, and loading moves millions.
-inline void MoveDown(char* Dest, const char* Source, size_t Length) {
-  while (Length >= 4) {
-    uint32_t w;
-    std::memcpy(&w, Source, 4);
-    std::memcpy(Dest, &w, 4);
-    Dest += 4;
-    Source += 4;
-    Length -= 4;
-  }
-  while (Length-- > 0) *Dest++ = *Source++;
-}
+// Large enough that writing costs few calls, small enough to stay in the cache.
+constexpr size_t kSaveBufferSize = 1024 * 1024;
 
 }  // namespace
 
@@ -527,9 +514,7 @@ constexpr size_t kLoadChunk = 512 * 1024;
 // the ones just scanned, still in the cache.
 class TLineSplitter {
  public:
-  explicit TLineSplitter(char* Data)
-      : data_(Data), out_(Data), line_(Data), scan_(Data),
-        find_(LineScanHasSse2() ? FindLineBreakSse2 : FindLineBreakPortable) {}
+  explicit TLineSplitter(char* Data) : data_(Data), state_{Data, Data, Data} {}
   ~TLineSplitter() { std::free(records_); }
   TLineSplitter(const TLineSplitter&) = delete;
   TLineSplitter& operator=(const TLineSplitter&) = delete;
@@ -537,31 +522,23 @@ class TLineSplitter {
   // Splits the bytes before Available. With More, the last line and a CR at the very end wait
   // for the bytes after them; without, the last line ends at Available.
   void Feed(const char* Available, bool More) {
-    for (;;) {
-      const char* stop = find_(scan_, Available);
-      if (stop == Available) {
-        scan_ = stop;
-        if (!More) {
-          EndedWithBreak = line_ == Available && Available != data_;
-          if (line_ != Available) EndLine(stop, stop);
-        }
-        return;
+    const char* lines[4096];
+    size_t n;
+    do {
+      n = SplitLines(state_, Available, More, lines, std::size(lines));
+      for (size_t i = 0; i < n; ++i) Add(lines[i]);
+    } while (n == std::size(lines));
+    if (!More) {
+      EndedWithBreak = state_.Line == Available && Available != data_;
+      if (state_.Line != Available) {
+        // The last line, without a break.
+        const size_t length = static_cast<size_t>(Available - state_.Line);
+        MoveTextDown(state_.Out, state_.Line, length);
+        Add(state_.Out);
+        state_.Out += length;
+        *state_.Out++ = '\n';
+        state_.Line = state_.Scan = Available;
       }
-      const char* next = stop + 1;
-      if (*stop == '\r') {
-        if (next == Available && More) {
-          scan_ = stop;
-          return;
-        }
-        SawCR = true;
-        if (next < Available && *next == '\n') {
-          SawLF = true;
-          ++next;
-        }
-      } else {
-        SawLF = true;
-      }
-      EndLine(stop, next);
     }
   }
 
@@ -582,19 +559,13 @@ class TLineSplitter {
   size_t Count() const { return count_; }
   size_t Capacity() const { return capacity_; }
   // Bytes the lines take, each with its LF.
-  size_t Used() const { return static_cast<size_t>(out_ - data_); }
+  size_t Used() const { return static_cast<size_t>(state_.Out - data_); }
+  bool SawCR() const { return state_.SawCR; }
+  bool SawLF() const { return state_.SawLF; }
 
-  bool SawCR = false, SawLF = false, EndedWithBreak = false;
+  bool EndedWithBreak = false;
 
  private:
-  void EndLine(const char* Stop, const char* Next) {
-    const size_t length = static_cast<size_t>(Stop - line_);
-    if (out_ != line_) MoveDown(out_, line_, length);
-    Add(length ? out_ : nullptr);
-    out_ += length;
-    *out_++ = '\n';
-    line_ = scan_ = Next;
-  }
 
   void Add(const char* Text) {
     if (count_ == capacity_) Resize(capacity_ < 1024 ? 1024 : capacity_ + capacity_ / 2);
@@ -615,10 +586,7 @@ class TLineSplitter {
   }
 
   char* data_;
-  char* out_;
-  const char* line_;  // where the line being read starts
-  const char* scan_;  // where the search for its end goes on
-  const char* (*find_)(const char*, const char*);
+  TLineSplitState state_;
   TTxtEditStringRec* records_ = nullptr;
   size_t count_ = 0;
   size_t capacity_ = 0;
@@ -699,9 +667,9 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
   Clear();
   if (FromFile) {
     lineBreakFormat_ = lbfCRLF;
-    if (split.SawCR && !split.SawLF)
+    if (split.SawCR() && !split.SawLF())
       lineBreakFormat_ = lbfCR;
-    else if (split.SawLF && !split.SawCR)
+    else if (split.SawLF() && !split.SawCR())
       lineBreakFormat_ = lbfLF;
   }
   if (lines == 0) return;
@@ -748,23 +716,14 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
 // ---- saving ----
 
 void TTxtEditStringList::SaveToStream(TStream* Stream) {
-  size_t breakLength = lineBreakFormat_ == lbfCRLF ? 2 : 1;
-  if (count_ == 0) return;
-  uint64_t total = static_cast<uint64_t>(count_ - 1) * breakLength;
-  for (int i = 0; i < count_; ++i) total += TextOf(list_[i]).size();
-  if (total > static_cast<uint64_t>(INT_MAX)) throw EWriteError("Stream write error");
-  std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(total) + 1]);
-  char* out = buffer.get();
+  TTxtEditFileWriter writer(Stream, lineBreakFormat_, kSaveBufferSize);
   for (int i = 0; i < count_; ++i) {
-    std::string_view line = TextOf(list_[i]);
-    std::memcpy(out, line.data(), line.size());
-    out += line.size();
-    if (i + 1 < count_) {
-      if (lineBreakFormat_ != lbfLF) *out++ = '\r';
-      if (lineBreakFormat_ != lbfCR) *out++ = '\n';
-    }
+    if (i + 1 < count_)
+      writer.WriteLine(TextOf(list_[i]));
+    else
+      writer.Write(TextOf(list_[i]));
   }
-  Stream->WriteBuffer(buffer.get(), static_cast<int>(total));
+  writer.Flush();
 }
 
 namespace {
@@ -838,22 +797,13 @@ void WriteFileReplacing(const WideString& FileName, const std::function<void(TSt
 }
 
 void TTxtEditStringList::SaveToFile(const WideString& FileName) {
-  WriteFileReplacing(FileName, [&](TStream& Stream) {
-    TTxtEditFileWriter writer(&Stream, lineBreakFormat_);
-    for (int i = 0; i < count_; ++i) {
-      if (i + 1 < count_)
-        writer.WriteLine(TextOf(list_[i]));
-      else
-        writer.Write(TextOf(list_[i]));
-    }
-    writer.Flush();
-  });
+  WriteFileReplacing(FileName, [&](TStream& Stream) { SaveToStream(&Stream); });
 }
 
 // ---- the file writer ----
 
-TTxtEditFiler::TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat)
-    : Buffer(kWriterBufferSize), LineBreakFormat(AFormat), Stream(AStream) {}
+TTxtEditFiler::TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat, size_t BufferSize)
+    : Buffer(BufferSize), LineBreakFormat(AFormat), Stream(AStream) {}
 
 void TTxtEditFileWriter::Flush() {
   if (BufPtr == 0) return;

@@ -94,6 +94,7 @@ class TTxtEditStringList : public TStrings {
   // Writes beside the file and replaces it only when everything was written: a failed save
   // raises and leaves the file as it was.
   void SaveToFile(const WideString& FileName) override;
+  // Writes in pieces: a large text needs no second copy of itself in memory.
   void SaveToStream(TStream* Stream) override;
   void SetCapacity(int NewCapacity) override;
 
@@ -182,7 +183,7 @@ class TTxtEditStringList : public TStrings {
 // Buffered writing of lines to a stream, with the line breaks of the list.
 class TTxtEditFiler {
  public:
-  TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat);
+  TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat, size_t BufferSize = 16384);
   virtual ~TTxtEditFiler() = default;
   // Writes what the buffer holds; failures raise. Never called from a destructor, so that
   // no failed write can go unreported.
