@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "editor/TxtEditClipboard.h"
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/Win.h"
 
@@ -113,6 +114,47 @@ double MedianOf(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
+// The editor control shown on a form: a file loaded into it and painted, against a 100-line
+// file; and the text pasted into the empty editor.
+void EditorFigures(const std::wstring& name, const std::string& bytes, std::map<std::string, std::vector<double>>& times) {
+  auto form = std::make_unique<TForm>(nullptr, CreateNew);
+  TTxtEdit* edit = ShowEditor(*form);
+  HWND wnd = edit->Handle();
+  const std::wstring small = name + L".small";
+  {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "a line of a small file " + std::to_string(i) + "\r\n";
+    SaveFloor(small, text, false);
+  }
+  auto shown = [&](const std::wstring& file) {
+    const double start = Now();
+    edit->Lines()->LoadFromFile(file);
+    Pump();
+    UpdateWindow(wnd);
+    return Now() - start;
+  };
+  for (int round = 0; round < kRounds; ++round) {
+    times["editor.small"].push_back(shown(small));
+    times["editor.large"].push_back(shown(name));
+    edit->Lines()->Clear();
+    Pump();
+  }
+  DeleteFileW(small.c_str());
+  TxtEditCopyToClipboard(bytes, smNormal);
+  for (int round = 0; round < kRounds; ++round) {
+    edit->Lines()->Clear();
+    edit->UndoList()->Clear();
+    Pump();
+    UpdateWindow(wnd);
+    const double start = Now();
+    edit->PasteFromClipboard();
+    Pump();
+    UpdateWindow(wnd);
+    times["paste"].push_back(Now() - start);
+  }
+  edit->Lines()->Clear();
+}
+
 // One process's figures, as "name value" lines in the result file. The first load of the
 // process gives the memory figures; then each operation and its floor take turns, several
 // rounds, and the process reports the median of each.
@@ -162,6 +204,7 @@ void Child(const std::wstring& name, const std::wstring& resultFile) {
     }
   }
   DeleteFileW(saved.c_str());
+  EditorFigures(name, bytes, times);
   for (const auto& [key, v] : times) r[key] = MedianOf(v);
   FILE* f = _wfopen(resultFile.c_str(), L"w");
   for (const auto& [key, value] : r) std::fprintf(f, "%s %.9g\n", key.c_str(), value);
@@ -258,6 +301,15 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("%-52s %9s %9.2f %9s\n", "SaveToFile against the unflushed floor", "", ratio("save", "savefloor"), "");
   std::printf("%-52s %9s %9.2f %9s\n", "SetText against LoadFromFile", "", ratio("settext", "load"), "1.50");
   row("GetLengthOfLongestLine (first request)", "longest", nullptr, "");
+  row("editor: a 100-line file loaded and shown", "editor.small", nullptr, "");
+  row("editor: the file loaded and shown", "editor.large", nullptr, "");
+  {
+    std::vector<double> v;
+    for (auto& r : runs) v.push_back(r["editor.large"] / (r["load"] + r["editor.small"]));
+    std::printf("%-52s %9s %9.2f %9s\n", "  against LoadFromFile + the 100-line file", "", MedianOf(v), "1.50");
+  }
+  row("editor: the text pasted into the empty editor", "paste", nullptr, "");
+  std::printf("%-52s %9s %9.2f %9s\n", "  against LoadFromFile", "", ratio("paste", "load"), "1.50");
 
   std::printf("\n%-52s %9s %9s %9s\n", "memory, growth of the working set", "MB", "x file", "goal");
   auto mem = [&](const char* what, const char* key, const char* goal) {
