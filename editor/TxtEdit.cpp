@@ -1404,6 +1404,8 @@ TRect TCustomTxtEdit::LinesRect(int FirstLine, int LastLine, int Left, int Right
 
 void TCustomTxtEdit::InvalidateLines(int FirstLine, int LastLine) {
   if (!Visible() || !HandleAllocated()) return;
+  // Lines out of sight cost no question to the window: a load announces millions of them.
+  if (FirstLine != -1 && LinesRect(FirstLine, LastLine, 0, 1).IsEmpty()) return;
   const int right = ClientWidth();
   if (FirstLine == -1 && LastLine == -1) {
     InvalidateOrCollect({gutterWidth_ + 2, 0, right, ClientHeight()});
