@@ -372,7 +372,7 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
     }
     undoList_->Unlock();
     redoList_->Unlock();
-    const TBufferCoord end = CaretXY();
+    const TBufferCoord end = insertedEnd_;
     undoList_->AddChange(same ? urDragDropInsert : urInsert, p, end, AnsiString(), mode);
     SetCaretAndSelection(p, end, p);
     if (!pastEol) options_.Exclude(eoScrollPastEol);

@@ -297,6 +297,7 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
       // The work above moved the caret fields; the caret setter now reports the move from where
       // the caret was and clamps where it ends.
       const TBufferCoord caret = CaretXY();
+      insertedEnd_ = caret;
       caretX_ = caretBefore.Char;
       caretY_ = caretBefore.Line;
       InternalSetCaretXY(caret);
@@ -338,7 +339,7 @@ void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
   // A column insertion records its own items; any other is one insertion.
   const bool column = activeSelectionMode_ == smColumn;
   SetSelTextPrimitive(activeSelectionMode_, Value, column);
-  if (!Value.empty() && !column) undoList_->AddChange(urInsert, start, BlockEnd(), AnsiString(), smNormal);
+  if (!Value.empty() && !column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
 }
 
 void TCustomTxtEdit::ClearSelection() {
