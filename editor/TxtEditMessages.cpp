@@ -345,6 +345,9 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
     const bool before = MinBufferCoord(p, b) == p && (copying || !(p == b));
     if (!after && !before) return;  // onto the selection itself
   }
+  // A drop is a step of its own: grouping must not join it to the like changes before it.
+  for (TCustomTxtEdit* e : {this, source})
+    if (e->options_.Contains(eoGroupUndo) && e->undoList_->CanUndo()) e->undoList_->AddGroupBreak();
   TTxtUndoBlock undo(undoList_);
   const AnsiString text = source->SelText();
   const TTxtSelectionMode mode = source->ActiveSelectionMode();
