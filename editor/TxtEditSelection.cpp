@@ -187,16 +187,24 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
   last.append(pieces[0]);
   if (extra > 0) {
     ProperSetLine(caretY_ - 1, last);
-    lines_->InsertLines(caretY_, extra);
+    // The new lines come with their text: the watchers hear of one insertion, and word wrap
+    // moves the rows after them once rather than once per line.
+    std::vector<AnsiString> added;
+    added.reserve(static_cast<size_t>(extra));
     for (int i = 1; i <= extra; ++i) {
-      ++caretY_;
-      last.assign(pieces[static_cast<size_t>(i)]);
-      if (i < extra) ProperSetLine(caretY_ - 1, last);
+      AnsiString text(pieces[static_cast<size_t>(i)]);
+      if (i == extra) text += right;
+      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(text) : std::move(text));
     }
+    lines_->InsertStrings(caretY_, added);
+    caretY_ += extra;
+    last.assign(pieces[static_cast<size_t>(extra)]);
     StatusChanged({scCaretY});
+    last += right;
+  } else {
+    last += right;
+    ProperSetLine(caretY_ - 1, last);
   }
-  last += right;
-  ProperSetLine(caretY_ - 1, last);
   const int stored = static_cast<int>(LineAt(caretY_).size());
   if (options_.Contains(eoTrimTrailingSpaces) && right.empty())
     caretX_ = stored + GetExpandedLength(last, tabWidth_) - GetExpandedLength(LineAt(caretY_), tabWidth_) + 1;

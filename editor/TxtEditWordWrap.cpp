@@ -282,9 +282,15 @@ TBufferCoord TTxtWordWrapPlugin::DisplayToBufferPos(const TDisplayCoord& Pos) {
   Require(Pos.Column >= 1 && Pos.Row >= 1, "position before the text");
   const int rows = RowCount();
   if (Pos.Row > rows) return {Pos.Column, TxtClampToInt(int64_t(Pos.Row) - rows + lineCount_)};
-  // The first line whose row total reaches the row: every line has at least one row.
+  // The first line whose row total reaches the row (every line has at least one row), found
+  // by doubling steps from the first line and a binary search between the last two: the cost
+  // grows with the row's place, so rows near the top cost the same in any text.
   const int32_t* offsets = lineOffsets_.data();
-  const int line = static_cast<int>(std::lower_bound(offsets, offsets + lineCount_, Pos.Row) - offsets);
+  int bound = 1;
+  while (bound < lineCount_ && offsets[bound] < Pos.Row) bound = bound <= lineCount_ / 2 ? bound * 2 : lineCount_;
+  const int32_t* from = offsets + bound / 2;
+  const int32_t* to = offsets + std::min(bound + 1, lineCount_);
+  const int line = static_cast<int>(std::lower_bound(from, to, Pos.Row) - offsets);
   const int first = RowsBefore(line);
   const int row = Pos.Row - 1;
   const bool lastRow = row == offsets[line] - 1;

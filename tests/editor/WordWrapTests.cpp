@@ -207,3 +207,22 @@ TEST(WordWrap, OnlyAnEditorOwnsThePlugin) {
     EXPECT_STREQ(e.what(), "TTxtWordWrapPlugin must be owned by TCustomTxtEdit");
   }
 }
+
+TEST(WordWrap, EveryRowMapsToItsLineAndBack) {
+  std::mt19937 rng(7);
+  for (int lines : {1, 2, 3, 5, 64, 1000}) {
+    TFakeSource src;
+    for (int i = 0; i < lines; ++i) src.lines.push_back(L(int(rng() % 45)));
+    TTxtWordWrapPlugin w(src);
+    int row = 0;
+    for (int line = 1; line <= lines; ++line) {
+      const int rows = std::max(1, (int(src.lines[size_t(line - 1)].size()) + 9) / 10);
+      for (int k = 0; k < rows; ++k) {
+        ++row;
+        ASSERT_EQ(w.DisplayToBufferPos({1, row}), (TBufferCoord{1 + 10 * k, line})) << lines << " row " << row;
+        ASSERT_EQ(w.BufferToDisplayPos({1 + 10 * k, line}), (TDisplayCoord{1, row}));
+      }
+    }
+    EXPECT_EQ(w.RowCount(), row);
+  }
+}
