@@ -277,3 +277,98 @@ TEST(EditDrag, BetweenEditorsCopiesOrMovesWithShift) {
   EXPECT_EQ(t.b->TextA(), "xyz");
   EXPECT_EQ(t.a->TextA(), "one two three");
 }
+
+// ---- events, the mouse cursor, shared buffers with word wrap ----
+
+namespace {
+
+class TTransientEdit : public TTxtEdit {
+ public:
+  using TTxtEdit::TTxtEdit;
+  using TTxtEdit::DoOnPaintTransientEx;
+  std::vector<TTransientType> painted;
+  void Painted(TObject*, TCanvas*, TTransientType Type) { painted.push_back(Type); }
+};
+
+struct TCursorLog {
+  TBufferCoord at;
+  TCursor cursor = crDefault;
+  void Cursor(TObject*, const TBufferCoord& At, TCursor& C) {
+    at = At;
+    cursor = C;
+  }
+};
+
+}  // namespace
+
+TEST(EditEvents, TransientPaintsWaitForTheOutermostLock) {
+  TTransientEdit e(nullptr);
+  e.OnPaintTransient = TPaintTransient(&e, &TTransientEdit::Painted);
+  e.DoOnPaintTransientEx(ttBefore, true);   // outermost: paints, then locks
+  e.DoOnPaintTransientEx(ttBefore, true);   // locked
+  e.DoOnPaintTransientEx(ttAfter, false);   // locked
+  e.DoOnPaintTransientEx(ttAfter, true);    // still one lock left
+  e.DoOnPaintTransientEx(ttAfter, true);    // the last lock goes: paints
+  e.DoOnPaintTransientEx(ttAfter, false);
+  EXPECT_EQ(e.painted, (std::vector<TTransientType>{ttBefore, ttAfter, ttAfter}));
+}
+
+TEST(EditEvents, TheMouseCursorOverTheSelectionAndTheText) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetOptions(e.Options() + eoDragDropEditing);
+  e.SetTextA("alpha beta");
+  Select(e, {7, 1}, {11, 1});
+  TCursorLog log;
+  e.OnMouseCursor = TMouseCursorEvent(&log, &TCursorLog::Cursor);
+  auto hover = [&](int Column) {
+    const TRect cell = host.Cell(Column, 1);
+    const TPoint s = e.ClientToScreen({cell.Left + 1, cell.Top + 2});
+    SetCursorPos(s.X, s.Y);
+    SendMessageW(host.Wnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(host.Wnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  };
+  hover(8);
+  EXPECT_EQ(log.at, (TBufferCoord{8, 1}));
+  EXPECT_EQ(log.cursor, crArrow);  // the selection can be dragged
+  hover(2);
+  EXPECT_EQ(log.at, (TBufferCoord{2, 1}));
+  EXPECT_EQ(log.cursor, crIBeam);
+  e.SetOptions(e.Options() - eoDragDropEditing);
+  hover(8);
+  EXPECT_EQ(log.cursor, crIBeam);
+}
+
+TEST(EditEvents, DroppedFilesFollowTheOption) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  auto accepts = [&] { return (GetWindowLongW(host.Wnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; };
+  EXPECT_FALSE(accepts());
+  e.SetOptions(e.Options() + eoDropFiles);
+  EXPECT_TRUE(accepts());
+  e.SetOptions(e.Options() - eoDropFiles);
+  EXPECT_FALSE(accepts());
+}
+
+TEST(EditWrap, ASharedBufferIsWrappedForEachViewAndReleased) {
+  TEditorHost host;
+  TTxtEdit& owner = host.Edit();
+  SetColumns(host, 20);
+  auto* viewer = new TTxtEdit(&host.Form());
+  viewer->SetParent(&host.Form());
+  viewer->SetBounds(0, 0, owner.Width(), 100);
+  host.Settle();
+  owner.SetTextA("one\r\n" + Words(9));
+  viewer->SetTextA(Words(3));
+  viewer->SetWordWrap(true);
+  viewer->SetLinesPointer(&owner);
+  ExpectFreshRows(*viewer, "shared");
+  owner.SetCaretXY({1, 1});
+  Type(owner, Words(5));
+  ExpectFreshRows(*viewer, "edited through the other control");
+  viewer->UnHookTextBuffer();
+  EXPECT_TRUE(viewer->WordWrap());
+  EXPECT_EQ(viewer->TextA(), Words(3));
+  ExpectFreshRows(*viewer, "own buffer again");
+  Type(owner, "x");
+  ExpectFreshRows(*viewer, "no longer hears the other");
+}
