@@ -259,6 +259,17 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
   StatusChanged({scCaretX});
   // Whole lines end with their line break; it starts no further line.
   const std::vector<std::string_view> pieces = TxtSplitPieces(Value, true);
+  if (insertMode_ || caretY_ >= lines_->Count()) {
+    // Every piece becomes a new line: all go in as one insertion.
+    std::vector<AnsiString> added;
+    added.reserve(pieces.size());
+    for (std::string_view piece : pieces)
+      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(piece) : AnsiString(piece));
+    lines_->InsertStrings(std::min(caretY_ - 1, lines_->Count()), added);
+    caretY_ += static_cast<int>(pieces.size());
+    StatusChanged({scCaretY});
+    return static_cast<int>(pieces.size());
+  }
   int inserted = 0;
   for (std::string_view piece : pieces) {
     if (caretY_ > lines_->Count()) {

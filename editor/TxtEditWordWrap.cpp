@@ -65,7 +65,7 @@ int TxtWrapLine(std::string_view S, const TTxtWrapRules& Rules, std::vector<uint
       }
     }
   }
-  const int width = std::max(Rules.MaxRowLength, 1);
+  const int width = std::clamp(Rules.MaxRowLength, 1, MaxRow);
   const int tabWidth = std::max(Rules.TabWidth, 1);
   int count = 0;
   int64_t rowBegin = 0, rowEnd = width;

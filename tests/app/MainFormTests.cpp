@@ -174,37 +174,3 @@ TEST_F(MainForm, TheDocumentEditorIsSetUpForTyping) {
   EXPECT_EQ(e.Keystrokes()->FindSingleKey('Y', {ssCtrl}), -1);
   EXPECT_EQ(e.Keystrokes()->Items(e.Keystrokes()->FindSingleKey('E', {ssCtrl}))->Command(), ecDeleteLine);
 }
-
-TEST_F(MainForm, WordWrapShowsWrappedRowsAndTheWrapGlyph) {
-  TScratchFolder folder;
-  std::string longLine;
-  for (int i = 0; i < 40; ++i) longLine += "wrapped words " + std::to_string(i) + " ";
-  TMainForm::StartupFiles() = {folder.File(L"long.txt", longLine + "\r\nshort\r\n")};
-  TMainForm& form = Make();
-  form.SetBounds(0, 0, 640, 400);
-  form.Show();
-  TTxtEdit& e = *form.ActiveEditor();
-  // Ink of the gutter's glyph place on a row: what differs from the gutter's colour.
-  auto glyphInk = [&](int Row) {
-    Application->ProcessMessages();
-    UpdateWindow(e.Handle());
-    const int right = e.GutterWidth() - e.Gutter()->RightOffset() - 2;
-    const int top = (Row - e.TopLine()) * e.TextHeight();
-    const COLORREF back = ColorToRGB(e.Gutter()->Color());
-    HDC dc = GetDC(e.Handle());
-    int ink = 0;
-    for (int y = top; y < top + e.TextHeight(); ++y)
-      for (int x = right - e.WordWrapGlyph()->Width(); x < right; ++x) ink += GetPixel(dc, x, y) != back;
-    ReleaseDC(e.Handle(), dc);
-    return ink;
-  };
-  // Without wrap the place is empty (a plain row of the gutter).
-  const int plain = glyphInk(2);
-  e.SetWordWrap(true);
-  ASSERT_TRUE(e.WordWrap());
-  EXPECT_GT(e.DisplayLineCount(), 4);
-  EXPECT_EQ(e.RowToLine(2), 1);
-  EXPECT_GT(glyphInk(2), plain + 10);          // a row that goes on from the row above
-  EXPECT_EQ(glyphInk(e.LineToRow(2)), plain);  // the first row of a line
-  EXPECT_EQ(e.TextA(), longLine + "\r\nshort\r\n");
-}
