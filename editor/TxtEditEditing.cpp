@@ -18,23 +18,6 @@ int WidthOf(std::string_view line, int chars, int tabWidth) {
   return TxtCharToColumn(line, chars + 1, tabWidth) - 1;
 }
 
-// Treats eoScrollPastEol as set for the lifetime of the object.
-class TPastEol {
- public:
-  explicit TPastEol(TTxtEditorOptions& options) : options_(options), had_(options.Contains(eoScrollPastEol)) {
-    options_.Include(eoScrollPastEol);
-  }
-  ~TPastEol() {
-    if (!had_) options_.Exclude(eoScrollPastEol);
-  }
-  TPastEol(const TPastEol&) = delete;
-  TPastEol& operator=(const TPastEol&) = delete;
-
- private:
-  TTxtEditorOptions& options_;
-  bool had_;
-};
-
 // Brackets a change with the transient-paint notifications.
 class TTransient {
  public:

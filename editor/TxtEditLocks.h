@@ -1,5 +1,6 @@
-// Scoped helpers of the editor control's own units: the paint lock and an undo block held for
-// the lifetime of an object, also when an exception passes.
+// Scoped helpers of the editor control's own units: the paint lock, an undo block, a locked undo
+// list, scrolling past the line ends and a hidden caret, each held for the lifetime of an
+// object, also when an exception passes.
 #pragma once
 
 #include "editor/TxtEdit.h"
@@ -21,4 +22,45 @@ class TTxtUndoBlock {
 
  private:
   TTxtEditUndoList* list_;
+};
+
+// Keeps an undo list from recording.
+class TTxtUndoLock {
+ public:
+  explicit TTxtUndoLock(TTxtEditUndoList* AList) : list_(AList) { list_->Lock(); }
+  ~TTxtUndoLock() { list_->Unlock(); }
+  TTxtUndoLock(const TTxtUndoLock&) = delete;
+  TTxtUndoLock& operator=(const TTxtUndoLock&) = delete;
+
+ private:
+  TTxtEditUndoList* list_;
+};
+
+// Treats eoScrollPastEol as set: positions beyond a line's end are kept while text goes in.
+class TPastEol {
+ public:
+  explicit TPastEol(TTxtEditorOptions& AOptions) : options_(AOptions), had_(AOptions.Contains(eoScrollPastEol)) {
+    options_.Include(eoScrollPastEol);
+  }
+  ~TPastEol() {
+    if (!had_) options_.Exclude(eoScrollPastEol);
+  }
+  TPastEol(const TPastEol&) = delete;
+  TPastEol& operator=(const TPastEol&) = delete;
+
+ private:
+  TTxtEditorOptions& options_;
+  bool had_;
+};
+
+// Hides the caret while something else draws over the text.
+class TTxtCaretHide {
+ public:
+  explicit TTxtCaretHide(TCustomTxtEdit& AEdit) : edit_(AEdit) { edit_.HideCaret(); }
+  ~TTxtCaretHide() { edit_.ShowCaret(); }
+  TTxtCaretHide(const TTxtCaretHide&) = delete;
+  TTxtCaretHide& operator=(const TTxtCaretHide&) = delete;
+
+ private:
+  TCustomTxtEdit& edit_;
 };

@@ -3,7 +3,13 @@
 
 #include <string>
 
-#include "editor/TxtEditSupport.h"
+#include "editor/TxtEditBookMarkOpt.h"
+#include "editor/TxtEditGlyph.h"
+#include "editor/TxtEditGutter.h"
+#include "editor/TxtEditMarks.h"
+#include "editor/TxtEditMethodChain.h"
+#include "editor/TxtEditSearchCustom.h"
+#include "editor/TxtEditSelectedColor.h"
 #include "tests/framework/GraphicsTestSupport.h"
 
 namespace {
