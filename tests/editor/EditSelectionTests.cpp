@@ -124,15 +124,6 @@ TEST(EditSelection, LinePasteOfNWholeLinesInsertsNLines) {
   EXPECT_EQ(e.CaretXY(), BufferCoord(1, 3));
 }
 
-TEST(EditSelection, LinePasteInOverwriteModeReplacesLines) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("a\r\nb\r\nc\r\nd");
-  e.SetInsertMode(false);
-  e.SetCaretXY({1, 2});
-  e.SetSelTextPrimitive(smLine, "X\r\nY\r\n", false);
-  EXPECT_EQ(e.TextA(), "a\r\nX\r\nY\r\nd");
-}
-
 TEST(EditSelection, SelectAllKeepsTheCaret) {
   TTxtEdit e(nullptr);
   e.SetTextA("ab\r\ncde");
@@ -186,21 +177,6 @@ TEST(EditSelection, ReplacingWholeLinesUndoesExactly) {
 
 // ---- the clipboard ----
 
-TEST(EditClipboard, ColumnBlockTravelsAsAColumn) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abcd\r\nefgh\r\n\r\n");
-  ASSERT_EQ(e.Lines()->Count(), 3);
-  Select(e, {2, 1}, {4, 2}, smColumn);
-  e.CopyToClipboard();
-  e.SetSelectionMode(smNormal);
-  e.SetCaretXY({1, 3});
-  e.PasteFromClipboard();
-  EXPECT_EQ(e.TextA(), "abcd\r\nefgh\r\nbc\r\nfg");
-  // One undo step takes the whole paste back.
-  EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\n");
-  EXPECT_EQ(TextAfterRedo(e), "abcd\r\nefgh\r\nbc\r\nfg");
-}
-
 TEST(EditClipboard, ColumnCopyKeepsPaddingEvenWithTrimming) {
   TTxtEdit e(nullptr);
   e.SetTextA("abcd\r\ne");
@@ -209,31 +185,6 @@ TEST(EditClipboard, ColumnCopyKeepsPaddingEvenWithTrimming) {
   e.CopyToClipboard();
   EXPECT_EQ(TxtEditReadClipboard().Text, "bc\r\n  ");
   EXPECT_TRUE(e.Options().Contains(eoTrimTrailingSpaces));
-}
-
-TEST(EditClipboard, TextOfOtherProgramsPastesInTheSelectionMode) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("1\r\n2");
-  Clipboard()->SetAsWideText(L"x\r\ny\r\n");
-  e.SetSelectionMode(smLine);
-  e.SetCaretXY({1, 2});
-  e.PasteFromClipboard();
-  EXPECT_EQ(e.TextA(), "1\r\nx\r\ny\r\n2");
-  EXPECT_EQ(TextAfterUndo(e), "1\r\n2");
-}
-
-TEST(EditClipboard, PasteReplacesTheSelectionAndUndoesInOneStep) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("keep this text");
-  Clipboard()->SetAsWideText(L"that");
-  Select(e, {6, 1}, {10, 1});
-  e.PasteFromClipboard();
-  EXPECT_EQ(e.TextA(), "keep that text");
-  EXPECT_EQ(e.UndoList()->Items(0)->Reason, urPasteBegin);
-  EXPECT_EQ(e.UndoList()->PeekItem()->Reason, urPasteEnd);
-  EXPECT_EQ(TextAfterUndo(e), "keep this text");
-  EXPECT_FALSE(e.UndoList()->CanUndo());
-  EXPECT_EQ(TextAfterRedo(e), "keep that text");
 }
 
 TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {

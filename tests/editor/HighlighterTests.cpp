@@ -170,13 +170,8 @@ TEST(Highlighter, RangesStoredInTheBufferCarryAcrossLinesAndRescanStopsEarly) {
 
 // ---- attributes ----
 
-TEST(HighlighterAttributes, DefaultsAndWhatIsStored) {
+TEST(HighlighterAttributes, WhatIsStored) {
   TTxtHighlighterAttributes a("Comment");
-  EXPECT_EQ(a.Name(), "Comment");
-  EXPECT_EQ(a.Background(), clNone);
-  EXPECT_EQ(a.Foreground(), clNone);
-  EXPECT_TRUE(a.Style().Empty());
-  EXPECT_EQ(a.BackgroundDefault(), TColor(0));
   EXPECT_TRUE(IsStoredProp(&a, FindPropInfo(&a, "Background")));  // clNone differs from 0
   EXPECT_FALSE(IsStoredProp(&a, FindPropInfo(&a, "Style")));
   SetOrdProp(&a, FindPropInfo(&a, "Foreground"), 0);
@@ -219,36 +214,8 @@ TEST(HighlighterAttributes, StyleAsANumber) {
 
 // ---- the highlighter ----
 
-TEST(Highlighter, Defaults) {
-  TWordHighlighter h(nullptr);
-  EXPECT_TRUE(h.Enabled());
-  EXPECT_EQ(h.GetDefaultFilter(), "");
-  EXPECT_EQ(h.GetLanguageName(), "<Unknown>");
-  EXPECT_EQ(h.GetCapabilities(), 2u);
-  EXPECT_FALSE(h.IsKeyword("ab"));
-  TTxtCharSet ident = h.GetIdentChars();
-  EXPECT_FALSE(ident.Contains(' '));
-  EXPECT_TRUE(ident.Contains('!'));
-  EXPECT_TRUE(ident.Contains(255));
-  const std::string breaks = "!\"'()*+,-./:;=?[\\]^{|}";
-  int count = 0;
-  for (int c = 0; c < 256; ++c)
-    if (h.WordBreakChars().Contains(static_cast<unsigned char>(c))) {
-      ++count;
-      EXPECT_NE(breaks.find(static_cast<char>(c)), std::string::npos) << c;
-    }
-  EXPECT_EQ(count, 22);
-  TStringList settings;
-  settings.Add("x");
-  h.EnumUserSettings(&settings);
-  EXPECT_EQ(settings.Count(), 0);
-  EXPECT_FALSE(h.UseUserSettings(0));
-}
-
 TEST(Highlighter, AttributesAreKeptByNameAndDuplicatesAreRefused) {
   TWordHighlighter h(nullptr);
-  EXPECT_EQ(h.GetAttribCount(), 5);
-  EXPECT_EQ(h.GetAttribute(0)->Name(), "Comment");
   EXPECT_EQ(h.GetAttribute(4)->Name(), "Symbol");
   EXPECT_EQ(h.GetAttribute(5), nullptr);
   EXPECT_EQ(h.GetAttribute(-1), nullptr);
