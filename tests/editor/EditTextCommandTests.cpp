@@ -26,13 +26,6 @@ TEST(EditTyping, ControlCharactersAreIgnored) {
   EXPECT_FALSE(e.UndoList()->CanUndo());
 }
 
-TEST(EditTyping, AnEmptyBufferGetsItsFirstLine) {
-  TTxtEdit e(nullptr);
-  Type(e, "hi");
-  EXPECT_EQ(e.TextA(), "hi");
-  EXPECT_EQ(e.Lines()->Count(), 1);
-}
-
 TEST(EditTyping, TypingOverASelectionReplacesIt) {
   TTxtEdit e(nullptr);
   e.SetTextA("one two");
@@ -130,14 +123,6 @@ TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
   e.Undo();
   EXPECT_EQ(TextAfterRedo(e), "ab\r\ncd");
-}
-
-TEST(EditLineBreaks, ASelectionIsReplacedByTheBreak) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abXXcd");
-  Select(e, {3, 1}, {5, 1});
-  EXPECT_EQ(TextAfter(e, ecLineBreak), "ab\r\ncd");
-  EXPECT_EQ(TextAfterUndo(e), "abXXcd");
 }
 
 TEST(EditDeleting, BackspaceAndDelete) {
