@@ -2,6 +2,7 @@
 #include "app/MainFrm.h"
 
 #include "app/DocumentEditor.h"
+#include "app/TextFileOpening.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 
@@ -93,7 +94,7 @@ bool TMainForm::OpenFile(const WideString& Name) {
   }
   TTxtEdit* editor = CreateEditor();
   try {
-    editor->Lines()->LoadFromFile(Name);
+    OpenTextFile(editor->Lines(), Name);
   } catch (const Exception& e) {
     // A file that fails while it is read leaves no document behind; the others still open.
     editors_.pop_back();

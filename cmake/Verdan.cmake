@@ -67,6 +67,10 @@ function(verdan_add_resources target)
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.rc)
   file(CONFIGURE OUTPUT ${rc} CONTENT "${lines}")
   target_sources(${target} PRIVATE ${rc})
+  # The compiled resources follow the files they embed: an edited form file is built in again.
+  string(REGEX MATCHALL "\"[^\"]+\"" embedded "${lines}")
+  string(REPLACE "\"" "" embedded "${embedded}")
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${embedded}")
 endfunction()
 
 function(verdan_test_program layer)

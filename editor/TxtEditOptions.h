@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "framework/ScrollStyle.h"
 #include "framework/Sets.h"
 #include "framework/TypeInfo.h"
 
@@ -50,10 +51,6 @@ TTxtCaretShape TxtEditCaretShape(TTxtEditCaretType CaretType, int CharWidth, int
 HV_ENUM(TTxtStateFlag, sfCaretChanged, sfScrollbarChanged, sfLinesChanging, sfIgnoreNextChar, sfCaretVisible,
         sfDblClicked, sfPossibleGutterClick, sfWaitForDragging, sfGutterDragging)
 using TTxtStateFlags = TSet<TTxtStateFlag>;
-
-// Which scroll bars a control has, and which one an event concerns.
-HV_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
-HV_ENUM(TScrollBarKind, sbHorizontal, sbVertical)
 
 // The answer to a prompted replacement.
 HV_ENUM(TTxtReplaceAction, raCancel, raSkip, raReplace, raReplaceAll)

@@ -545,6 +545,18 @@ void TTxtEditStringList::LoadFromStream(TStream* Stream) {
   });
 }
 
+void TTxtEditStringList::LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill) {
+  if (MaxSize > static_cast<size_t>(INT_MAX - 8)) throw EReadError("Stream read error");
+  WithinUpdate(*this, [&] {
+    auto block = std::make_unique<LoadedBlock>(MaxSize);
+    const size_t filled = Fill(block->Bytes, MaxSize);
+    if (filled > MaxSize) throw EReadError("Stream read error");
+    block->Size = filled;
+    Clear();
+    LoadBlock(std::move(block));
+  });
+}
+
 // Splits the block into lines that refer into it. CR LF, a lone CR and a lone LF each end a
 // line; a break at the very end adds an empty last line, so that it survives a save. While
 // splitting, the lines move together so that one LF follows each: a CR LF file gives back a
@@ -680,10 +692,10 @@ WideString CreateSiblingFile(const WideString& target) {
 
 }  // namespace
 
-// The text goes to a new file beside the target, which replaces the target only when every byte
+// The bytes go to a new file beside the target, which replaces the target only when every byte
 // was written and the system confirmed it; a full disk or a failing device leaves the old file
 // whole and raises.
-void TTxtEditStringList::SaveToFile(const WideString& FileName) {
+void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write) {
   WideString target = FullPathOf(FileName);
   bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (exists) {
@@ -697,14 +709,7 @@ void TTxtEditStringList::SaveToFile(const WideString& FileName) {
   WideString temp = CreateSiblingFile(target);
   try {
     TFileStream stream(temp, fmCreate);
-    TTxtEditFileWriter writer(&stream, lineBreakFormat_);
-    for (int i = 0; i < count_; ++i) {
-      if (i + 1 < count_)
-        writer.WriteLine(TextOf(list_[i]));
-      else
-        writer.Write(TextOf(list_[i]));
-    }
-    writer.Flush();
+    Write(stream);
     stream.FlushAndClose();
   } catch (...) {
     DeleteFileW(temp.c_str());
@@ -718,6 +723,19 @@ void TTxtEditStringList::SaveToFile(const WideString& FileName) {
     DeleteFileW(temp.c_str());
     RaiseCreateError(target, error);
   }
+}
+
+void TTxtEditStringList::SaveToFile(const WideString& FileName) {
+  WriteFileReplacing(FileName, [&](TStream& Stream) {
+    TTxtEditFileWriter writer(&Stream, lineBreakFormat_);
+    for (int i = 0; i < count_; ++i) {
+      if (i + 1 < count_)
+        writer.WriteLine(TextOf(list_[i]));
+      else
+        writer.Write(TextOf(list_[i]));
+    }
+    writer.Flush();
+  });
 }
 
 // ---- the file writer ----

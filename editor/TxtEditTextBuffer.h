@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -84,6 +85,11 @@ class TTxtEditStringList : public TStrings {
   void LoadFromFile(const WideString& FileName) override;
   // Reads the whole stream from its start.
   void LoadFromStream(TStream* Stream) override;
+  // As LoadFromStream, with text that Fill writes into a new block of MaxSize bytes and
+  // returns the length of (at most MaxSize): a converting reader fills the block directly,
+  // and the pages it leaves untouched are given back. An exception from Fill leaves the lines
+  // as they were.
+  void LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill);
   // Writes beside the file and replaces it only when everything was written: a failed save
   // raises and leaves the file as it was.
   void SaveToFile(const WideString& FileName) override;
@@ -186,6 +192,11 @@ class TTxtEditFileWriter : public TTxtEditFiler {
   void Write(std::string_view Text);
   void WriteLine(std::string_view Text);
 };
+
+// Writes a file through Write into a new file beside it, which replaces it only when everything
+// was written and flushed: a failure raises (EFCreateError when the file cannot be written) and
+// leaves the file as it was.
+void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write);
 
 // The first CR or LF in [P, End), or End.
 const char* FindLineBreak(const char* P, const char* End);

@@ -1069,6 +1069,42 @@ LRESULT CALLBACK ControlWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPa
   return message.Result;
 }
 
+// Scroll bars and owner-drawn children tell their parent; the child control handles it (CN_).
+static bool ReflectToChild(TWinControl* Parent, TMessage& Message) {
+  HWND child = nullptr;
+  switch (Message.Msg) {
+    case WM_HSCROLL:
+    case WM_VSCROLL: child = reinterpret_cast<HWND>(Message.LParam); break;
+    case WM_DRAWITEM: {
+      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+      if (dis && dis->CtlType != ODT_MENU) child = dis->hwndItem;
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      if (mis && mis->CtlType != ODT_MENU && Parent->HandleAllocated())
+        child = GetDlgItem(Parent->Handle(), static_cast<int>(mis->CtlID));
+      break;
+    }
+    case WM_DELETEITEM: {
+      auto* dis = reinterpret_cast<DELETEITEMSTRUCT*>(Message.LParam);
+      if (dis) child = dis->hwndItem;
+      break;
+    }
+    case WM_COMPAREITEM: {
+      auto* cis = reinterpret_cast<COMPAREITEMSTRUCT*>(Message.LParam);
+      if (cis) child = cis->hwndItem;
+      break;
+    }
+    default: break;
+  }
+  if (!child || child == Parent->Handle()) return false;
+  TWinControl* control = FindControl(child);
+  if (!control) return false;
+  Message.Result = control->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+  return true;
+}
+
 TWinControl* FindControl(HWND Handle) {
   if (!Handle) return nullptr;
   DWORD process = 0;
@@ -2003,6 +2039,27 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_SETCURSOR: WMSetCursor(Message); break;
     case WM_COMMAND: WMCommand(Message); break;
     case WM_NOTIFY: WMNotify(Message); break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+      inherited::Dispatch(Message);
+      // A control made from a system class (a button, an edit) clicks and selects by itself.
+      if (handle_ && defWndProc_ && defWndProc_ != DefWindowProcW) DefaultHandler(Message);
+      break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_COMPAREITEM:
+      if (!ReflectToChild(this, Message)) DefaultHandler(Message);
+      break;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

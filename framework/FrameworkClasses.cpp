@@ -6,6 +6,7 @@
 #include "framework/Forms.h"
 #include "framework/HintWindow.h"
 #include "framework/Menus.h"
+#include "framework/StandardClasses.h"
 #include "framework/Timer.h"
 
 void RegisterFrameworkClasses() {
@@ -16,4 +17,5 @@ void RegisterFrameworkClasses() {
                    &TTimer::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
                    &TMenuItem::StaticClassInfo(), &TActionList::StaticClassInfo(), &TAction::StaticClassInfo(),
                    &THintAction::StaticClassInfo()});
+  RegisterStandardClasses();
 }

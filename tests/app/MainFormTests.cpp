@@ -101,7 +101,7 @@ TEST_F(MainForm, WithoutFilesItShowsAnEmptyEditor) {
 
 TEST_F(MainForm, StartupFilesOpenAndTheFirstIsShown) {
   TScratchFolder folder;
-  const WideString first = folder.File(L"first.txt", "alpha\nbeta\n\xe9t\xe9");
+  const WideString first = folder.File(L"first.txt", "alpha\nbeta\n\xe8t\xe8");
   const WideString second = folder.File(L"second.txt", "one\r\ntwo");
   TMainForm::StartupFiles() = {first, second};
   TMainForm& form = Make();
@@ -109,7 +109,7 @@ TEST_F(MainForm, StartupFilesOpenAndTheFirstIsShown) {
   TTxtEdit* shown = form.ActiveEditor();
   ASSERT_EQ(shown, form.Editors()[0]);
   EXPECT_EQ(shown->Lines()->Count(), 3);
-  EXPECT_EQ(shown->Lines()->Strings(2), "\xe9t\xe9");  // 8-bit text as it is
+  EXPECT_EQ(shown->Lines()->Strings(2), "\xe8t\xe8");  // 8-bit text as it is
   EXPECT_EQ(shown->Lines()->LineBreakFormat(), lbfLF);
   EXPECT_TRUE(shown->Visible());
   EXPECT_FALSE(form.Editors()[1]->Visible());

@@ -1,0 +1,398 @@
+// Text-file encodings: detection, the Cyrillic tables against the system's code pages, loading
+// and saving in every code, odd and unreadable files, lossy loads, fuzzing. ANSI is code page 1252.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <tuple>
+#include <string>
+#include <vector>
+
+#include "app/Encoding.h"
+#include "foundation/UcWideStrings.h"
+#include "tests/foundation/UcTestSupport.h"
+#include "tests/framework/TestFiles.h"
+
+namespace {
+
+std::string Narrow(const WideString& W, UINT CodePage) {
+  std::string s(W.size() * 4 + 1, '\0');
+  s.resize(static_cast<size_t>(WideCharToMultiByte(CodePage, 0, W.data(), static_cast<int>(W.size()), s.data(),
+                                                   static_cast<int>(s.size()), nullptr, nullptr)));
+  return s;
+}
+
+// Bytes written as hexadecimal pairs: "41 C3 A9".
+std::string Hex(const char* Pairs) {
+  std::string s;
+  for (const char* p = Pairs; *p; p += p[2] ? 3 : 2) s += static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16));
+  return s;
+}
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+std::string Utf16(const WideString& W, bool BigEndian) {
+  std::string s(reinterpret_cast<const char*>(W.data()), W.size() * 2);
+  for (size_t i = 0; BigEndian && i < s.size(); i += 2) std::swap(s[i], s[i + 1]);
+  return s;
+}
+
+const WideString kRussian =
+    L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440! \u042d\u0442\u043e "
+    L"\u043f\u0440\u043e\u0441\u0442\u043e\u0439 \u0440\u0443\u0441\u0441\u043a\u0438\u0439 "
+    L"\u0442\u0435\u043a\u0441\u0442 \u0434\u043b\u044f \u043f\u0440\u043e\u0432\u0435\u0440\u043a\u0438.";
+
+// Rich in the letters that mark ISO 8859-5.
+const WideString kIsoRich = L"\u041e\u043d\u043e \u0442\u043e, \u0430 \u044d\u0442\u043e \u0438\u043d\u043e\u0435";
+
+class Encoding : public testing::Test {
+ protected:
+  WideString Put(const std::string& Bytes) { return folder_.Write(L"file.txt", Bytes); }
+  std::string Get(const wchar_t* Name = L"file.txt") { return folder_.Read(Name); }
+  // The lines joined by "|".
+  static std::string Lines(TTxtEditStringList& L) {
+    std::string s;
+    for (int i = 0; i < L.Count(); ++i) s += (i ? "|" : "") + L.Strings(i);
+    return s;
+  }
+  TTestFolder folder_;
+};
+
+bool Utf8(const std::string& Sample, int64_t From = 0) {
+  TStringStream s(Sample);
+  s.SetPosition(From);
+  const bool result = IsUTF8Text(&s);
+  EXPECT_EQ(s.Position(), From) << "the position is kept";
+  return result;
+}
+
+}  // namespace
+
+TEST(Utf8Test, EveryRuleOfTheSample) {
+  // A mark or the first well-formed sequence decides, also one that ends the sample; too few or too many
+  // continuation bytes, overlong forms, surrogates, beyond U+10FFFF and cut sequences do not count.
+  const char* utf8[] = {"EF BB BF",       "EF BB BF FF C0", "41 C3 A9 41 41 FF", "C3 A9 41 41",
+                        "E0 A0 80 41 41", "ED 9F BF 41 41", "EE 80 80 41 41",    "F0 90 80 80 41 41",
+                        "F4 8F BF BF 41", "C3 A9",          "C3 A9 0A",          "41 F0 9F 98 80"};
+  const char* notUtf8[] = {"",
+                           "41 42 0D 0A",
+                           "41 FF C3 A9 41 41",
+                           "C3 A9 A9 41 41",
+                           "C3 41 41",
+                           "C0 80 41 41",
+                           "C1 BF 41 41",
+                           "80 41 41",
+                           "F5 80 80 80",
+                           "E0 9F 80 41 41",
+                           "ED A0 80 41",
+                           "F0 8F BF BF",
+                           "F4 90 80 80 41 41",
+                           "F1 80 80 41 41",
+                           "C3",
+                           "E2 82"};
+  for (const char* hex : utf8) EXPECT_TRUE(Utf8(Hex(hex))) << hex;
+  for (const char* hex : notUtf8) EXPECT_FALSE(Utf8(Hex(hex))) << hex;
+}
+
+TEST(Utf8Test, TheSampleStartsAtThePositionAndEndsAfter16384Bytes) {
+  EXPECT_TRUE(Utf8("\xFF" + Bytes({0xC3, 0xA9, 0x41}), 1));
+  EXPECT_FALSE(Utf8(std::string(16384, 'a') + Bytes({0xC3, 0xA9, 0x41, 0x41})));
+  EXPECT_TRUE(Utf8(std::string(16382, 'a') + Bytes({0xC3, 0xA9, 0xFF})));
+  EXPECT_TRUE(Utf8(Bytes({0xC3, 0xA9}) + std::string(16382, 'a') + "\xFF\xFF"));
+}
+
+TEST(Cyrillic, DetectionOfTheFourCodePages) {
+  // The last two are the heuristics' known misses: a lone Windows-1251 "v" counts for DOS866,
+  // and this short ISO 8859-5 greeting has too few of its frequent letters.
+  const std::pair<std::string, int> cases[] = {
+      {"", 0},
+      {Narrow(kRussian, 1251), 0},
+      {Narrow(kRussian, 20866), 1},
+      {Narrow(kRussian, 866), 5},
+      {Narrow(kIsoRich, 28595), 3},
+      {"\xE2", 5},
+      {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
+  for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
+}
+
+TEST(Cyrillic, EveryLetterConvertsBothWaysAsTheSystemCodePagesSay) {
+  WideString letters = L"\u0401\u0451";
+  for (wchar_t c = 0x410; c <= 0x44F; ++c) letters += c;
+  for (const auto& [index, codePage] : {std::pair<int, UINT>{1, 20866}, {3, 28595}, {5, 866}}) {
+    for (wchar_t c : letters) {
+      const std::string win = Narrow(WideString(1, c), 1251), other = Narrow(WideString(1, c), codePage);
+      EXPECT_EQ(ConvertString(other, index, 0), win) << codePage << " U+" << std::hex << int(c);
+      EXPECT_EQ(ConvertString(win, 0, index), other) << codePage << " U+" << std::hex << int(c);
+    }
+  }
+  EXPECT_EQ(ConvertString("ASCII \x7F stays", 1, 0), "ASCII \x7F stays");
+}
+
+TEST(Cyrillic, LinesConvertAndSomeBytesDoNotComeBack) {
+  EXPECT_EQ(ConvertString(ConvertString("\x98\x99", 1, 0), 0, 1), "\xA8\xB8");
+  EXPECT_EQ(ConvertString(ConvertString("\xA8\xF0\xFF", 3, 0), 0, 3), "\xA1\xE0\xEF");
+  EXPECT_EQ(ConvertString(ConvertString("\xB8\xF2", 5, 0), 0, 5), "\xA3\xE2");
+  TTxtEditStringList lines;
+  lines.Add(Narrow(kRussian, 20866));
+  lines.Add("");
+  ConvertLines(&lines, 1, 0);
+  EXPECT_EQ(lines.Strings(0), Narrow(kRussian, 1251));
+}
+
+// Each file loads in the code asked for or found; what loads whole comes back byte for byte
+// when saved in its own code (UTF-16 with its mark, which is always written).
+TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
+  const std::string grusse = Narrow(L"Gr\u00fc\u00dfe", CP_UTF8), grusseAnsi = "Gr\xFC\xDF\x65";
+  const struct {
+    std::string bytes;
+    TTextEncoding asked, found;
+    std::string lines;
+    bool lossy;
+  } cases[] = {
+      {"one\r\ntwo\r\n", teAutoSelect, teAnsi, "one|two|", false},
+      {"a\nb", teAutoSelect, teAnsi, "a|b", false},
+      {"tr\xE8s\r", teAutoSelect, teAnsi, "tr\xE8s|", false},
+      {grusse + "\nzwei\n", teAutoSelect, teUtf8, grusseAnsi + "|zwei|", false},
+      {kBom + grusse + "\r\nx", teAutoSelect, teUtf8, grusseAnsi + "|x", false},
+      {kBom, teAutoSelect, teUtf8, "", false},
+      {"a\fb\vc\nd", teUtf8, teUtf8, "a\fb\vc|d", false},  // only CR and LF break lines
+      {"\xFF\xFE" + Utf16(L"\u00e9\rb\r", false), teAutoSelect, teUnicode, "\xE9|b|", false},
+      {"\xFE\xFF" + Utf16(L"A\nB", true), teAutoSelect, teBigEndianUnicode, "A|B", false},
+      {"\xFF\xFE" + Utf16(WideString(L"a\0b\n", 4), false), teAutoSelect, teUnicode, std::string("a\0b|", 4), false},
+      {"\xFE\xFF" + Utf16(WideString(L"\0\u00fcz", 3), true), teAutoSelect, teBigEndianUnicode,
+       std::string("\0\xFCz", 3), false},
+      {Utf16(L"no mark\r\n", false), teUnicode, teUnicode, "no mark|", false},
+      {Utf16(L"no mark", true), teBigEndianUnicode, teBigEndianUnicode, "no mark", false},
+      {Narrow(kRussian + L"\n", 20866), teAutoSelect, teCyrillicKoi8, Narrow(kRussian, 1251) + "|", false},
+      {Narrow(kRussian, 866), teAutoSelect, teCyrillicDos, Narrow(kRussian, 1251), false},
+      {Narrow(kRussian, 28595), teCyrillicIso, teCyrillicIso, Narrow(kRussian, 1251), false},
+      {Narrow(kIsoRich + L"\r", 28595), teAutoSelect, teCyrillicIso, Narrow(kIsoRich, 1251) + "|", false},
+      {Narrow(kRussian, 20866), teAnsi, teAnsi, Narrow(kRussian, 20866), false},  // explicit ANSI never converts
+      {"", teAutoSelect, teAnsi, "", false},
+      {"\xFF", teAutoSelect, teAnsi, "\xFF", false},
+      {"\xFF\xFE", teAutoSelect, teUnicode, "", false},
+      {"\xFE\xFE", teAutoSelect, teAnsi, "\xFE\xFE", false},
+      {Bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), teAutoSelect, teUnicode, "A", true},  // half a unit cannot be kept
+      {"\xFF", teUnicode, teUnicode, "", true},
+      {"\xFE", teBigEndianUnicode, teBigEndianUnicode, "", true},
+      {"\xEF\xBB", teAutoSelect, teCyrillicKoi8, "\xCE\xBB", false},  // a cut mark is text
+      {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true},
+      {"text", 8, 8, "text", false},
+      {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},  // Chinese under 1252
+      {"\xFF\xFE\x2D\x4E", teAutoSelect, teUnicode, "?", true},
+      {"\xFF\xFE" + Utf16(L"a\xD800z", false), teAutoSelect, teUnicode, "a?z", true},  // a lone surrogate
+      {"smile \xF0\x9F\x98\x80", teAutoSelect, teUtf8, "smile ??", true},
+      {"e\xCC\x81t\xC3\xA9", teAutoSelect, teUtf8, "\xE9t\xE9", true},  // composed, so saving would change it
+      {"\xC3\xA9" + std::string(16384, 'a') + "\xFF", teAutoSelect, teUtf8, "\xE9" + std::string(16384, 'a') + "?",
+       true},
+      {Narrow(kRussian, 20866) + "\x98", teAutoSelect, teCyrillicKoi8, Narrow(kRussian, 1251) + "\x98", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.bytes));
+    const WideString name = Put(c.bytes);
+    TTxtEditStringList lines;
+    bool lossy = !c.lossy;
+    ASSERT_EQ(LoadTextFile(&lines, name, c.asked, lossy), c.found);
+    EXPECT_EQ(lossy, c.lossy);
+    EXPECT_EQ(Lines(lines), c.lines);
+    if (c.lossy || c.found > teLastEncoding) continue;
+    ASSERT_TRUE(SaveTextFile(&lines, name, c.found, c.bytes.compare(0, 3, kBom) == 0));
+    const char* unicodeMark = c.found == teUnicode ? "\xFF\xFE" : c.found == teBigEndianUnicode ? "\xFE\xFF" : "";
+    EXPECT_EQ(Get(), c.bytes.compare(0, 2, unicodeMark) == 0 ? c.bytes : unicodeMark + c.bytes);
+  }
+}
+
+TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
+  // Lines and characters cut by the 1 MB chunks, in one line longer than a chunk and in many.
+  WideString text;
+  for (int i = 0; i < 60000; ++i) text += L"line \u00e9\u00fc\u00df " + std::to_wstring(i) + L"\n";
+  text += WideString(1500000, L'\u00e9') + L"x";
+  for (TTextEncoding code : {teUtf8, teUnicode, teBigEndianUnicode}) {
+    const std::string bytes = code == teUtf8      ? Narrow(text, CP_UTF8)
+                              : code == teUnicode ? "\xFF\xFE" + Utf16(text, false)
+                                                  : "\xFE\xFF" + Utf16(text, true);
+    const WideString name = Put(bytes);
+    TTxtEditStringList lines;
+    bool lossy = true;
+    EXPECT_EQ(LoadTextFile(&lines, name, code, lossy), code);
+    EXPECT_TRUE(!lossy && lines.Count() == 60001 && lines.LineBreakFormat() == lbfLF);
+    EXPECT_EQ(lines.Strings(59999), Narrow(L"line \u00e9\u00fc\u00df 59999", 1252));
+    ASSERT_TRUE(SaveTextFile(&lines, name, code, false));
+    EXPECT_TRUE(Get() == bytes) << int(code);
+  }
+}
+
+TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {
+  TTxtEditStringList lines;
+  lines.Add("a");
+  lines.Add("b");
+  const WideString name = folder_.File(L"file.txt");
+  // The mark of code 4 only when asked for, those of codes 2 and 3 always.
+  const std::tuple<TTextEncoding, bool, const char*> cases[] = {
+      {teUtf8, false, "61 0D 0A 62"},
+      {teUtf8, true, "EF BB BF 61 0D 0A 62"},
+      {teUnicode, false, "FF FE 61 00 0D 00 0A 00 62 00"},
+      {teBigEndianUnicode, false, "FE FF 00 61 00 0D 00 0A 00 62"},
+      {teAnsi, true, "61 0D 0A 62"}};
+  for (const auto& [code, bom, hex] : cases) {
+    ASSERT_TRUE(SaveTextFile(&lines, name, code, bom));
+    EXPECT_EQ(Get(), Hex(hex)) << hex;
+  }
+  // A Cyrillic save keeps the document's breaks and leaves its lines in Windows-1251.
+  lines.Clear();
+  lines.Add(Narrow(L"\u0401\u0436", 1251));
+  lines.Add("");
+  lines.SetLineBreakFormat(lbfLF);
+  ASSERT_TRUE(SaveTextFile(&lines, name, teCyrillicDos, false));
+  EXPECT_EQ(Get(), Narrow(L"\u0401\u0436\n", 866));
+  EXPECT_EQ(lines.Strings(0), Narrow(L"\u0401\u0436", 1251));
+  // Codes that name no file encoding write nothing and say so.
+  const WideString none = folder_.File(L"none.txt");
+  EXPECT_FALSE(SaveTextFile(&lines, none, teAutoSelect, false));
+  EXPECT_FALSE(SaveTextFile(&lines, none, 8, false));
+  EXPECT_EQ(GetFileAttributesW(none.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
+  const WideString missing = folder_.File(L"missing.txt");
+  TWideFileStream stream(missing, fmOpenRead);
+  char byte = 'x';
+  EXPECT_EQ(std::vector<int64_t>({stream.Opened(), stream.Size(), stream.Position(), stream.Read(&byte, 1)}),
+            std::vector<int64_t>({false, -1, -1, 0}));
+  EXPECT_EQ(Raised<EWriteError>([&] { stream.WriteBuffer(&byte, 1); }), "Stream write error");
+  EXPECT_EQ(DetectFileEncoding(missing), teAnsi);
+
+  const WideString locked = Put(Hex("FF FE 41 00"));
+  HANDLE h = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  TWideStringList wide;
+  for (const WideString& name : {missing, locked}) {
+    for (TTextEncoding code : {teAutoSelect, teUnicode, teUtf8, teCyrillicKoi8}) {
+      TTxtEditStringList lines;
+      lines.Add("kept");
+      const std::string message = Raised<EFOpenError>([&] { LoadTextFile(&lines, name, code); });
+      EXPECT_EQ(message.rfind("Cannot open file \"", 0), 0u) << message;
+      EXPECT_EQ(Lines(lines), "kept");
+    }
+    EXPECT_THROW(LoadWideStrings(&wide, name, teUnicode), EFOpenError);
+  }
+  // A save that cannot replace the file leaves it whole and no stray file beside it.
+  TTxtEditStringList lines;
+  lines.Add("new text");
+  for (TTextEncoding code : {teAnsi, teUnicode, teUtf8, teCyrillicIso}) {
+    const std::string message = Raised<EFCreateError>([&] { SaveTextFile(&lines, locked, code, true); });
+    EXPECT_EQ(message.rfind("Cannot create file \"", 0), 0u) << message;
+  }
+  CloseHandle(h);
+  EXPECT_EQ(Get(), Hex("FF FE 41 00"));
+  WIN32_FIND_DATAW found;
+  EXPECT_EQ(FindFirstFileW(folder_.File(L"*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(Encoding, FileStreamModes) {
+  const WideString name = Put("data");
+  // The mode, whether it opens, and whether others may then read and write.
+  const std::tuple<uint16_t, bool, bool, bool> cases[] = {{fmOpenRead, true, false, false},
+                                                          {fmOpenRead | fmShareExclusive, true, false, false},
+                                                          {fmOpenRead | fmShareDenyWrite, true, true, false},
+                                                          {fmOpenWrite | fmShareDenyRead, true, false, true},
+                                                          {fmOpenReadWrite | fmShareDenyNone, true, true, true},
+                                                          {3, false, true, true},
+                                                          {fmOpenRead | 0x50, false, true, true}};
+  auto othersMay = [&](DWORD Access) {
+    HANDLE h =
+        CreateFileW(name.c_str(), Access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return h != INVALID_HANDLE_VALUE;
+  };
+  for (const auto& [mode, opened, othersRead, othersWrite] : cases) {
+    TWideFileStream stream(name, mode);
+    EXPECT_EQ(stream.Opened(), opened) << std::hex << mode;
+    EXPECT_EQ(othersMay(GENERIC_READ), othersRead) << std::hex << mode;
+    EXPECT_EQ(othersMay(GENERIC_WRITE), othersWrite) << std::hex << mode;
+  }
+  TWideFileStream(name, fmCreate).WriteBuffer("new", 3);
+  EXPECT_EQ(Get(), "new");
+}
+
+TEST_F(Encoding, WideListsKeepTheirLayout) {
+  const std::string bytes = "\xFE\xFF" + Utf16(WideString(L"a\0b\r\fc\r", 7), true);
+  const WideString name = Put(bytes);
+  TWideStringList list;
+  list.SetNormalizationForm(nfNone);
+  TWideTextLayout layout;
+  LoadWideStrings(&list, name, teBigEndianUnicode, &layout);
+  EXPECT_EQ(list.GetSeparatedText(L"|"), WideString(L"a\0b|\fc", 6));
+  EXPECT_TRUE(layout.LineBreak == lbfCR && layout.FinalBreak && !layout.Lossy);
+  ASSERT_TRUE(SaveWideStrings(&list, name, teBigEndianUnicode, false, &layout));
+  EXPECT_EQ(Get(), bytes);
+  // Without a layout: CR LF between the lines and none after the last.
+  ASSERT_TRUE(SaveWideStrings(&list, name, teUtf8, true));
+  EXPECT_EQ(Get(), kBom + std::string("a\0b\r\n\fc", 7));
+  EXPECT_FALSE(SaveWideStrings(&list, name, teCyrillicKoi8, false));
+
+  LoadWideStrings(&list, Put("x\r\ny\n\xFF"), teUtf8, &layout);
+  EXPECT_TRUE(layout.LineBreak == lbfCRLF && !layout.FinalBreak && layout.Lossy);
+
+  TStringStream out;
+  WriteWideText(&out, L"\u00e9\u4e2d", teAnsi, true);
+  WriteWideText(&out, L"z", teCyrillicDos, true);
+  WriteWideText(&out, L"\u00e9", teUtf8, false);
+  EXPECT_EQ(out.DataString(), "\xE9?\xC3\xA9");
+}
+
+// Mutated files in every code: each load ends in lines (never an exception for a readable
+// file), and a load that reports nothing lost is saved and read back to the same lines.
+TEST_F(Encoding, FuzzedFilesLoadAndWhatLoadsWholeSavesWhole) {
+  const std::string seeds[] = {"plain\r\ntext\r\n",
+                               Narrow(L"Gr\u00fc\u00dfe\nzwei", CP_UTF8),
+                               kBom + "caf\xC3\xA9\r",
+                               "\xFF\xFE" + Utf16(L"wide \u00e9\r\nline", false),
+                               "\xFE\xFF" + Utf16(L"big \u00fc\nend\n", true),
+                               Narrow(kRussian + L"\r\n" + kRussian, 20866),
+                               Narrow(kRussian, 866)};
+  std::mt19937 rng(20261206);
+  const WideString name = folder_.File(L"file.txt"), saved = folder_.File(L"saved.txt");
+  for (int round = 0; round < 600; ++round) {
+    std::string bytes = seeds[rng() % std::size(seeds)];
+    for (int edits = 1 + static_cast<int>(rng() % 4); edits > 0; --edits) {
+      const size_t at = bytes.empty() ? 0 : rng() % bytes.size();
+      const unsigned op = rng() % 4;
+      if (op == 0 && !bytes.empty()) bytes[at] = static_cast<char>(rng());
+      if (op == 1) bytes.insert(at, 1, static_cast<char>(rng() % 2 ? rng() : "\r\n\0\x80\xC3\xD8"[rng() % 6]));
+      if (op == 2) bytes.erase(at, 1 + rng() % 3);
+      if (op == 3) bytes.resize(at);
+    }
+    Put(bytes);
+    const TTextEncoding asked = static_cast<TTextEncoding>(round % 2 ? 0 : rng() % 8);
+    SCOPED_TRACE(testing::PrintToString(bytes) + " asked " + std::to_string(asked));
+    TTxtEditStringList lines;
+    bool lossy = false;
+    TTextEncoding found = 0;
+    ASSERT_NO_THROW(found = LoadTextFile(&lines, name, asked, lossy));
+    if (lossy || found == teAutoSelect) continue;
+    ASSERT_TRUE(SaveTextFile(&lines, saved, found, bytes.compare(0, 3, kBom) == 0));
+    TTxtEditStringList again;
+    bool lossyAgain = true;
+    ASSERT_EQ(LoadTextFile(&again, saved, found, lossyAgain), found);
+    EXPECT_FALSE(lossyAgain);
+    ASSERT_EQ(Lines(again), Lines(lines));
+  }
+}
+
+TEST(Utf8Test, FuzzedSamplesKeepThePositionAndAgreeWithTheWholeFileCheck) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string bytes = FuzzedTextBytes(rng);
+    TStringStream s(bytes);
+    const TTextEncoding code = DetectEncoding(&s);
+    ASSERT_EQ(s.Position(), 0);
+    ASSERT_LE(code, teUtf8);
+    // A text that the system takes as well-formed UTF-8 throughout, with a character beyond
+    // 7 bits, is detected.
+    const bool wellFormed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    if (wellFormed && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) {
+      ASSERT_EQ(code, teUtf8) << testing::PrintToString(bytes);
+    }
+  }
+}

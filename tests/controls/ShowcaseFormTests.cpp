@@ -1,0 +1,131 @@
+// A form of Unicode controls read from its form file: Cyrillic and Greek texts reach every
+// control, typed text goes back into the written form file, and damaged form files end in a
+// clear error.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "ControlsTestSupport.h"
+#include "controls/UcStdCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/FormFiles.h"
+#include "framework/StdCtrls.h"
+
+namespace {
+
+class TUcShowcaseForm : public TForm {
+  HV_CLASS(TUcShowcaseForm, TForm)
+ public:
+  explicit TUcShowcaseForm(TComponent* AOwner) : TForm(AOwner) {}
+  TUcShowcaseForm(TComponent* AOwner, TCreateNew) : TForm(AOwner, CreateNew) {}
+  template <class T>
+  T* Get(const char* Name) {
+    return dynamic_cast<T*>(FindComponent(Name));
+  }
+};
+HV_PUBLISH(TUcShowcaseForm) {}
+
+const bool registered = [] {
+  RegisterClass(TUcShowcaseForm::StaticClassInfo());
+  return true;
+}();
+
+std::string Utf8(const WideString& Text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+void ExpectShowcaseTexts(TUcShowcaseForm* form) {
+  EXPECT_EQ(form->Caption(), L"\x042D\x043B\x0435\x043C\x0435\x043D\x0442\x044B \x0443\x043F\x0440\x0430\x0432\x043B"
+                             L"\x0435\x043D\x0438\x044F \x2014 \x03A3\x03C4\x03BF\x03B9\x03C7\x03B5\x03AF\x03B1 "
+                             L"\x03B5\x03BB\x03AD\x03B3\x03C7\x03BF\x03C5");
+  auto* combo = form->Get<TUcComboBox>("cmbLanguage");
+  ASSERT_NE(combo, nullptr);
+  ASSERT_EQ(combo->Items()->Count(), 3);
+  EXPECT_EQ(combo->Items()->Strings(1), L"\x0395\x03BB\x03BB\x03B7\x03BD\x03B9\x03BA\x03AC");
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  auto* check = form->Get<TUcCheckListBox>("chklstScripts");
+  ASSERT_NE(check, nullptr);
+  EXPECT_EQ(check->Items()->Strings(0), L"\x041A\x0438\x0440\x0438\x043B\x043B\x0438\x0446\x0430");
+  EXPECT_EQ(form->Get<TRadioButton>("rbTwo")->Caption(), L"\x0394\x03CD\x03BF");
+  EXPECT_TRUE(form->Get<TRadioButton>("rbOne")->Checked());
+  EXPECT_EQ(form->Get<TCheckBox>("chkConfirm")->State(), cbChecked);
+  EXPECT_EQ(form->Get<TUcListBox>("lstWords")->Items()->Strings(3), L"\x0414 \x0434\x044D");
+  EXPECT_EQ(form->Get<TLabel>("lblLanguage")->FocusControl(), combo);
+}
+
+}  // namespace
+
+TEST(ShowcaseFormTest, UnicodeTextsReachEveryControl) {
+  std::unique_ptr<TUcShowcaseForm> form(New<TUcShowcaseForm>(nullptr));
+  form->Show();
+  Pump();
+  ExpectShowcaseTexts(form.get());
+  auto* check = form->Get<TUcCheckListBox>("chklstScripts");
+  check->SetChecked(0, true);
+  check->SetState(1, cbGrayed);
+  check->SetHeader(2, false);
+  form->Repaint();
+  // For a look at the form: VERDAN_SHOWCASE_SECONDS keeps it on the screen that long.
+  if (const char* seconds = std::getenv("VERDAN_SHOWCASE_SECONDS")) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(seconds));
+    while (std::chrono::steady_clock::now() < end) {
+      Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+}
+
+TEST(ShowcaseFormTest, TypedTextGoesIntoTheWrittenFormFile) {
+  std::unique_ptr<TUcShowcaseForm> form(New<TUcShowcaseForm>(nullptr));
+  form->Show();
+  Pump();
+  auto* edit = form->Get<TEdit>("edtGreeting");
+  edit->Clear();
+  const WideString typed = L"\x0416\x0443\x0440\x043D\x0430\x043B \x03A9 \x4E2D";
+  TypeChars(edit->Handle(), typed);
+  std::string text = WriteComponentToText(form.get());
+  EXPECT_NE(text.find(Utf8(typed)), std::string::npos);
+  std::unique_ptr<TUcShowcaseForm> copy(new TUcShowcaseForm(nullptr, CreateNew));
+  ReadComponentFromText(text, copy.get());
+  EXPECT_EQ(copy->Get<TEdit>("edtGreeting")->Text(), typed);
+  EXPECT_EQ(copy->Get<TUcListBox>("lstWords")->Items()->Text(),
+            form->Get<TUcListBox>("lstWords")->Items()->Text());
+  ExpectShowcaseTexts(copy.get());
+}
+
+// Form files are outside input: every damaged copy reads or fails with the framework's error.
+TEST(ShowcaseFormTest, DamagedFormFilesEndInAClearError) {
+  std::unique_ptr<TUcShowcaseForm> form(New<TUcShowcaseForm>(nullptr));
+  const std::string original = WriteComponentToText(form.get());
+  form.reset();
+  std::mt19937 random(4105);
+  const char tokens[] = "=()'<>{}[]#$-+0123456789abcEND \n";
+  int failures = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text = original;
+    int edits = 1 + static_cast<int>(random() % 4);
+    for (int e = 0; e < edits; ++e) {
+      size_t at = random() % text.size();
+      switch (random() % 4) {
+        case 0: text[at] = tokens[random() % (sizeof tokens - 1)]; break;
+        case 1: text.erase(at, 1 + random() % 12); break;
+        case 2: text.insert(at, 1, tokens[random() % (sizeof tokens - 1)]); break;
+        default: text.resize(at); break;
+      }
+      if (text.empty()) text = "x";
+    }
+    std::unique_ptr<TUcShowcaseForm> target(new TUcShowcaseForm(nullptr, CreateNew));
+    try {
+      ReadComponentFromText(text, target.get());
+    } catch (const Exception&) {
+      ++failures;
+    }
+  }
+  EXPECT_GT(failures, 0);
+}

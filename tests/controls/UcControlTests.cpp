@@ -1,0 +1,177 @@
+// The Unicode text and hint functions on real windows.
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.h"
+#include "controls/UcActnList.h"
+#include "controls/UcControls.h"
+#include "controls/UcStdCtrls.h"
+#include "framework/Bitmap.h"
+#include "framework/ExtCtrls.h"
+#include "framework/StdCtrls.h"
+
+namespace {
+
+// A windowed control that counts text changes and may claim a longer text than it has.
+class TTextProbe : public TCustomControl {
+  HV_CLASS(TTextProbe, TCustomControl)
+ public:
+  explicit TTextProbe(TComponent* AOwner) : TCustomControl(AOwner) {}
+  int Changes = 0;
+  int ExtraLength = 0;
+  using TWinControl::RecreateWnd;
+
+ protected:
+  void CMTextChanged(TMessage& Message) override {
+    ++Changes;
+    inherited::CMTextChanged(Message);
+  }
+  void Dispatch(TMessage& Message) override {
+    inherited::Dispatch(Message);
+    if (Message.Msg == WM_GETTEXTLENGTH) Message.Result += ExtraLength;
+  }
+};
+HV_PUBLISH(TTextProbe) {}
+
+const WideString Cyrillic = L"\x041F\x0440\x0438\x0432\x0435\x0442";  // Привет
+const WideString Greek = L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1";  // Καλημέρα
+
+}  // namespace
+
+TEST(UcHintTest, ShortAndLongPartsSplitAtTheFirstBar) {
+  struct Case {
+    const wchar_t *hint, *shortPart, *longPart;
+  } cases[] = {
+      {L"Save|Saves the file", L"Save", L"Saves the file"},
+      {L"Save", L"Save", L"Save"},
+      {L"|long only", L"", L"long only"},
+      {L"short only|", L"short only", L""},
+      {L"a|b|c", L"a", L"b|c"},
+      {L"", L"", L""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WideShortHint(c.hint), c.shortPart) << c.hint;
+    EXPECT_EQ(WideLongHint(c.hint), c.longPart) << c.hint;
+  }
+}
+
+TEST_F(TShownFormTest, ControlHintIsTheFirstHintUpTheParents) {
+  auto* panel = new TPanel(form);
+  panel->SetParent(form);
+  auto* edit = new TEdit(form);
+  edit->SetParent(panel);
+  EXPECT_EQ(WideControlHint(edit), L"");
+  form->SetHint(L"form");
+  panel->SetHint(Greek + L"|" + Cyrillic);
+  EXPECT_EQ(WideControlHint(edit), Greek + L"|" + Cyrillic);
+  UcControl_SetHint(edit, Cyrillic);
+  EXPECT_EQ(WideControlHint(edit), Cyrillic);
+  EXPECT_EQ(UcControl_GetHint(edit), Cyrillic);
+}
+
+TEST_F(TShownFormTest, SettingAnEqualTextAnnouncesNothing) {
+  auto* probe = new TTextProbe(form);
+  probe->SetParent(form);
+  probe->HandleNeeded();
+  UcControl_SetText(probe, Cyrillic);
+  EXPECT_EQ(probe->Changes, 1);
+  UcControl_SetText(probe, Cyrillic);
+  EXPECT_EQ(probe->Changes, 1);
+  // Equal means equal unit by unit: a change of letter case is a change.
+  UcControl_SetText(probe, L"\x043F\x0440\x0438\x0432\x0435\x0442");
+  EXPECT_EQ(probe->Changes, 2);
+}
+
+TEST_F(TShownFormTest, WindowTextEndsWhereTheCopyEnded) {
+  auto* probe = new TTextProbe(form);
+  probe->SetParent(form);
+  UcControl_SetText(probe, Greek);
+  probe->ExtraLength = 5;
+  WideString text = UcControl_GetText(probe);
+  EXPECT_EQ(text, Greek);
+  EXPECT_EQ(text.size(), Greek.size());
+}
+
+TEST_F(TShownFormTest, TextSetBeforeTheWindowShowsInItAndSurvivesRecreation) {
+  auto* probe = new TTextProbe(form);
+  UcControl_SetText(probe, Cyrillic + Greek);
+  probe->SetParent(form);
+  HWND first = probe->Handle();
+  wchar_t buffer[64] = {};
+  GetWindowTextW(first, buffer, 64);
+  EXPECT_EQ(WideString(buffer), Cyrillic + Greek);
+  SetWindowTextW(first, Greek.c_str());  // as if typed
+  probe->RecreateWnd();
+  EXPECT_EQ(UcControl_GetText(probe), Greek);
+}
+
+TEST_F(TShownFormTest, TextTypedIntoAnEditSurvivesAStyleChange) {
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  TypeChars(edit->Handle(), Cyrillic + L"\x4E2D\x6587");  // and two letters outside any 8-bit page
+  edit->SetBorderStyle(bsNone);                            // re-creates the window
+  EXPECT_EQ(UcControl_GetText(edit), Cyrillic + L"\x4E2D\x6587");
+}
+
+TEST(UcCharMessageTest, CharacterOfAMessage) {
+  struct Case {
+    WPARAM wparam;
+    wchar_t ch;
+  } cases[] = {{0x41, L'A'}, {0x0416, 0x0416}, {0x041600FF, 0x0416}, {0xFF, 0xFF}, {0x00410042, 0x42}};
+  for (const Case& c : cases) {
+    TMessage m;
+    m.Msg = WM_CHAR;
+    m.WParam = c.wparam;
+    EXPECT_EQ(WideCharOfCharMessage(m), c.ch) << std::hex << c.wparam;
+  }
+  TMessage m;
+  m.WParam = 0x041600FF;
+  SetWideCharOfCharMessage(m, 0x0436);
+  EXPECT_EQ(m.WParam, 0x0436u);
+  EXPECT_EQ(WideCharOfCharMessage(m), 0x0436);
+}
+
+TEST(UcCanvasTest, TextOutLeavesThePenAtTheEndOfTheText) {
+  TBitmap bitmap;
+  bitmap.SetSize(200, 40);
+  TCanvas* canvas = bitmap.Canvas();
+  TSize size = CanvasTextExtentW(canvas, Greek);
+  EXPECT_GT(size.cx, 0);
+  EXPECT_EQ(CanvasTextWidthW(canvas, Greek), size.cx);
+  EXPECT_EQ(CanvasTextHeightW(canvas, Greek), size.cy);
+  CanvasTextOutW(canvas, 7, 3, Greek);
+  EXPECT_EQ(canvas->PenPos(), (TPoint{7 + size.cx, 3}));
+}
+
+TEST(UcHintWindowTest, HintRectIsTheTextWithItsMargins) {
+  auto* hint = new TUcCustomHintWindow(nullptr);
+  TWindowDC screen;
+  TCanvas canvas;
+  canvas.SetHandle(screen.Get());
+  canvas.Font()->Assign(hint->Font());
+  TRect text(0, 0, 120, 0);
+  canvas.DrawText(text, Greek + L" " + Cyrillic, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  canvas.SetHandle(nullptr);
+  TRect r = hint->CalcHintRect(120, Greek + L" " + Cyrillic, nullptr);
+  EXPECT_EQ(r, TRect(0, 0, text.Right + 6, text.Bottom + 2));
+  delete hint;
+}
+
+TEST_F(TShownFormTest, HintOfAControlWithAnActionShowsTheShortcut) {
+  auto* list = new TUcListBox(form);
+  list->SetParent(form);
+  TUcAction action(form);
+  action.SetHint(Cyrillic + L"|" + Greek);
+  action.SetShortCut(TShortCut('S' | scCtrl));
+  list->SetAction(&action);
+  THintInfo info;
+  info.HintWindowClass = &THintWindow::StaticClassInfo();
+  bool saved = Application->HintShortCuts();
+  Application->SetHintShortCuts(true);
+  EXPECT_EQ(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.HintStr, Cyrillic + L" (Ctrl+S)");
+  EXPECT_EQ(info.HintWindowClass, &TUcCustomHintWindow::StaticClassInfo());
+  Application->SetHintShortCuts(false);
+  EXPECT_EQ(UcControl_HintText(list), Cyrillic);
+  Application->SetHintShortCuts(saved);
+  list->SetAction(nullptr);
+}

@@ -1,0 +1,179 @@
+// Unicode menu items: shortcut texts, hot keys, native captions and owner drawing.
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.h"
+#include "controls/UcActnList.h"
+#include "controls/UcMenus.h"
+#include "framework/Bitmap.h"
+
+namespace {
+const WideString Open = L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C";  // Открыть
+const WideString Greek = L"\x0391\x03C1\x03C7\x03B5\x03AF\x03BF";           // Αρχείο
+
+TShortCut Keys(Word Key, uint16_t Modifiers) { return TShortCut(Key | Modifiers); }
+
+WideString NativeText(HMENU Menu, int Position) {
+  wchar_t buffer[256] = {};
+  int n = GetMenuStringW(Menu, static_cast<UINT>(Position), buffer, 256, MF_BYPOSITION);
+  return WideString(buffer, static_cast<size_t>(std::max(n, 0)));
+}
+}  // namespace
+
+TEST(UcShortCutTextTest, ModifiersInTheirOrderThenTheKey) {
+  struct Case {
+    TShortCut shortCut;
+    const wchar_t* text;
+  } cases[] = {
+      {Keys('K', scCtrl | scShift), L"Shift+Ctrl+K"},
+      {Keys(VK_F5, scAlt), L"Alt+F5"},
+      {Keys('S', scCtrl), L"Ctrl+S"},
+      {Keys('7', scAlt | scCtrl), L"Ctrl+Alt+7"},
+      {Keys(VK_DELETE, 0), L"Del"},
+      {Keys(VK_F24, scShift), L"Shift+F24"},
+      {Keys(VK_RETURN, scCtrl), L"Ctrl+Enter"},
+      {Keys(VK_BACK, scAlt), L"Alt+BkSp"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShortCutToWideText(c.shortCut), c.text) << c.text;
+  // The framework's names are the ones of its own table keys.
+  EXPECT_EQ(ShortCutToWideText(Keys(VK_NEXT, scCtrl)), ShortCutToText(Keys(VK_NEXT, scCtrl)));
+}
+
+TEST(UcHotKeyTest, StripRemovesEachMarkAndKeepsADoubledOne) {
+  struct Case {
+    const wchar_t* caption;
+    bool farEast;
+    const wchar_t* stripped;
+  } cases[] = {
+      {L"&File", false, L"File"},
+      {L"Save &As...", false, L"Save As..."},
+      {L"Fish && Chips", false, L"Fish & Chips"},
+      {L"Open (&O)", true, L"Open "},
+      {L"Open (&O)", false, L"Open (O)"},
+      {L"(&O) first", true, L" first"},
+      {L"Open (&OX)", true, L"Open (OX)"},
+      {L"end&", false, L"end"},
+      {L"&&&x", false, L"&x"},
+      {L"", false, L""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(StripMenuHotKeys(c.caption, c.farEast), c.stripped) << c.caption;
+}
+
+TEST(UcHotKeyTest, CaptionsCompareWithoutTheirMarks) {
+  EXPECT_TRUE(SameMenuCaption(L"&" + Open, Open));
+  EXPECT_TRUE(SameMenuCaption(L"&File", L"fi&le"));
+  EXPECT_FALSE(SameMenuCaptionExact(L"&File", L"fi&le"));
+  EXPECT_TRUE(SameMenuCaptionExact(L"&File", L"Fi&le"));
+  EXPECT_FALSE(SameMenuCaption(L"File", L"Files"));
+  WideString destination = L"Fi&le";
+  SyncHotKeyPosition(L"&File", destination);
+  EXPECT_EQ(destination, L"&File");
+  destination = L"Other";
+  SyncHotKeyPosition(L"&File", destination);
+  EXPECT_EQ(destination, L"Other");
+}
+
+class UcMenuTest : public TShownFormTest {};
+
+TEST_F(UcMenuTest, PopupEntryShowsCaptionTabAndShortcut) {
+  auto* popup = new TPopupMenu(form);
+  auto* item = new TUcMenuItem(popup);
+  item->SetCaption(Open);
+  item->SetShortCut(Keys('O', scCtrl));
+  popup->Items()->Add(item);
+  auto* plain = new TUcMenuItem(popup);
+  plain->SetCaption(Greek);
+  popup->Items()->Add(plain);
+  EXPECT_EQ(NativeText(popup->Handle(), 0), Open + L"\tCtrl+O");
+  EXPECT_EQ(NativeText(popup->Handle(), 1), Greek);
+  item->SetCaption(Greek + Open);
+  EXPECT_EQ(NativeText(popup->Handle(), 0), Greek + L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C\tCtrl+O");
+}
+
+TEST_F(UcMenuTest, MenuBarEntryShowsNoShortcut) {
+  auto* menu = new TMainMenu(form);
+  auto* top = new TUcMenuItem(menu);
+  top->SetCaption(Greek);
+  top->SetShortCut(Keys('G', scCtrl));
+  menu->Items()->Add(top);
+  auto* sub = new TUcMenuItem(menu);
+  sub->SetCaption(Open);
+  sub->SetShortCut(Keys('O', scCtrl | scShift));
+  top->Add(sub);
+  EXPECT_EQ(NativeText(menu->Handle(), 0), Greek);
+  EXPECT_EQ(NativeText(top->Handle(), 0), Open + L"\tShift+Ctrl+O");
+}
+
+TEST_F(UcMenuTest, ActionGivesItsCaptionUnlessTheItemHasOne) {
+  TUcAction action(form);
+  action.SetCaption(L"&" + Open);
+  action.SetHint(Greek);
+  auto* popup = new TPopupMenu(form);
+  auto* item = new TUcMenuItem(popup);
+  popup->Items()->Add(item);
+  item->SetAction(&action);
+  EXPECT_EQ(item->Caption(), L"&" + Open);
+  EXPECT_EQ(item->Hint(), Greek);
+  EXPECT_EQ(item->ActionLink()->ClassName(), "TUcMenuActionLink");
+  // A caption with its hot key elsewhere is still the action's.
+  item->SetCaption(Open.substr(0, 1) + L"&" + Open.substr(1));
+  action.SetCaption(Greek);
+  EXPECT_EQ(item->Caption(), Greek);
+  item->SetAction(nullptr);
+}
+
+TEST_F(UcMenuTest, OwnerDrawnCaptionStandsRightOfTheGlyphArea) {
+  auto* popup = new TPopupMenu(form);
+  popup->SetOwnerDraw(true);
+  auto* item = new TUcMenuItem(popup);
+  item->SetCaption(Open);
+  popup->Items()->Add(item);
+  TRect row(0, 0, 200, 20);
+  // Without a glyph: 1 inside the edge, widened by 2, then 1 past it and 2 in.
+  EXPECT_EQ(item->CaptionRect(row, false), TRect(6, 0, 199, 20));
+  item->SetChecked(true);  // a check mark: a 16-pixel area, moved 1 to the right
+  EXPECT_EQ(item->CaptionRect(row, false), TRect(23, 0, 199, 20));
+}
+
+TEST_F(UcMenuTest, OwnerDrawnItemDrawsItsTextAndShortcut) {
+  auto* popup = new TPopupMenu(form);
+  popup->SetOwnerDraw(true);
+  auto* item = new TUcMenuItem(popup);
+  item->SetCaption(Open);
+  popup->Items()->Add(item);
+  TBitmap bitmap;
+  bitmap.SetSize(220, 20);
+  TCanvas* canvas = bitmap.Canvas();
+  int width = 0, height = 0;
+  item->MeasureItem(canvas, width, height);
+  int plainWidth = width;
+  item->SetShortCut(Keys('O', scCtrl));
+  item->MeasureItem(canvas, width, height);
+  EXPECT_GT(width, plainWidth + canvas->TextWidth(WideString(L"Ctrl+O")));
+  item->AdvancedDrawItem(canvas, TRect(0, 0, 220, 20), TOwnerDrawState(), false);
+  // The caption is drawn after the glyph area, the shortcut ends 10 pixels inside the edge.
+  auto inked = [&](int x1, int x2) {
+    TColor background = canvas->Pixels(0, 0);
+    for (int x = x1; x < x2; ++x)
+      for (int y = 0; y < 20; ++y)
+        if (canvas->Pixels(x, y) != background) return true;
+    return false;
+  };
+  EXPECT_FALSE(inked(0, 6));
+  EXPECT_TRUE(inked(6, 6 + canvas->TextWidth(Open)));
+  EXPECT_TRUE(inked(220 - 10 - canvas->TextWidth(WideString(L"Ctrl+O")), 210));
+  EXPECT_FALSE(inked(211, 220));
+  EXPECT_EQ(item->Caption(), Open);
+  EXPECT_EQ(item->ShortCut(), Keys('O', scCtrl));
+}
+
+TEST_F(UcMenuTest, SelectedPopupItemGivesTheApplicationItsLongHint) {
+  auto* popup = new TPopupMenu(form);
+  auto* item = new TUcMenuItem(popup);
+  item->SetCaption(Open);
+  item->SetHint(Open + L"|" + Greek);
+  popup->Items()->Add(item);
+  HMENU menu = popup->Handle();
+  SendMessageW(PopupList().Window(), WM_MENUSELECT, MAKEWPARAM(item->Command(), MF_HILITE),
+               reinterpret_cast<LPARAM>(menu));
+  EXPECT_EQ(Application->Hint(), Greek);
+}
