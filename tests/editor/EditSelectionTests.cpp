@@ -240,15 +240,3 @@ TEST(EditClipboard, CutDeletesNothingWhenTheClipboardIsHeld) {
   EXPECT_EQ(e.TextA(), "precious");
   EXPECT_FALSE(e.UndoList()->CanUndo());
 }
-
-TEST(EditClipboard, AnEmptyOrHostileBlockIsReadSafely) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("");
-  {
-    TClipboardSession session;
-    Clipboard()->SetAsWideText(L"plain");
-    Clipboard()->SetBuffer(TxtEditClipboardFormat(), std::string("\x09" "block", 6));
-  }
-  e.PasteFromClipboard();
-  EXPECT_EQ(e.TextA(), "block");  // an unknown mode byte pastes as normal text
-}
