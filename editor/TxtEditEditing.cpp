@@ -24,13 +24,16 @@ class TTransient {
   explicit TTransient(TCustomTxtEdit& e, void (TCustomTxtEdit::*notify)(TTransientType)) : e_(e), notify_(notify) {
     (e_.*notify_)(ttBefore);
   }
-  ~TTransient() { (e_.*notify_)(ttAfter); }
+  ~TTransient() noexcept(false) {
+    EndOfScope(pending_, [this] { (e_.*notify_)(ttAfter); });
+  }
   TTransient(const TTransient&) = delete;
   TTransient& operator=(const TTransient&) = delete;
 
  private:
   TCustomTxtEdit& e_;
   void (TCustomTxtEdit::*notify_)(TTransientType);
+  const int pending_ = std::uncaught_exceptions();
 };
 
 }  // namespace

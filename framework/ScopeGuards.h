@@ -5,22 +5,28 @@
 #include <exception>
 #include <utility>
 
-// Runs Action when the scope ends. On a normal end an exception from Action reaches the
-// caller; while another exception passes, one from Action is dropped so that the first goes on.
+// The undo work of a guard whose scope ends, Pending being the count of exceptions in flight
+// when the guard was made: on a normal end an exception from Undo reaches the caller (the
+// guard's destructor must be noexcept(false)); while another exception passes, one from Undo is
+// dropped so that the first goes on.
+template <class F>
+void EndOfScope(int Pending, F&& Undo) {
+  if (std::uncaught_exceptions() == Pending) {
+    std::forward<F>(Undo)();
+    return;
+  }
+  try {
+    std::forward<F>(Undo)();
+  } catch (...) {
+  }
+}
+
+// Runs Action when the scope ends, as EndOfScope says.
 template <class F>
 class TScopeExit {
  public:
   explicit TScopeExit(F Action) : action_(std::move(Action)), pending_(std::uncaught_exceptions()) {}
-  ~TScopeExit() noexcept(false) {
-    if (std::uncaught_exceptions() == pending_) {
-      action_();
-      return;
-    }
-    try {
-      action_();
-    } catch (...) {
-    }
-  }
+  ~TScopeExit() noexcept(false) { EndOfScope(pending_, action_); }
   TScopeExit(const TScopeExit&) = delete;
   TScopeExit& operator=(const TScopeExit&) = delete;
 

@@ -136,3 +136,18 @@ TEST(EditUndo, DroppedItemsNeverLeaveAChangedTextUnmodified) {
   EXPECT_EQ(f.TextA(), "abc");
   EXPECT_TRUE(f.Modified());
 }
+
+// The end of an undo block tells the change event; what it raises reaches the caller, and the
+// change itself is recorded and undone as usual.
+TEST(EditUndo, AnExceptionFromTheChangeEventReachesTheCaller) {
+  struct TRaiser {
+    void Changed(TObject*) { throw Exception("changed"); }
+  } raiser;
+  TTxtEdit e(nullptr);
+  e.OnChange = TNotifyEvent(&raiser, &TRaiser::Changed);
+  EXPECT_THROW(Type(e, "x"), Exception);
+  EXPECT_EQ(e.TextA(), "x");
+  e.OnChange = {};
+  EXPECT_EQ(TextAfterUndo(e), "");
+  EXPECT_EQ(e.Options(), TxtEditDefaultOptions);  // scrolling past the line ends is off again
+}
