@@ -274,6 +274,8 @@ TEST(EditControl, PositionsWithTabsOfSeveralWidths) {
   EXPECT_EQ(edit.DisplayToBufferPos({4, 1}), (TBufferCoord{2, 1}));
   // A tab in the last cell before a stop widens nothing: columns are characters.
   EXPECT_EQ(edit.BufferToDisplayPos({5, 3}), (TDisplayCoord{5, 3}));
+  edit.SetTabWidth(300);  // clamped, in the buffer too
+  EXPECT_EQ(edit.Lines()->TabWidth(), 256);
   edit.SetTabWidth(8);
   EXPECT_EQ(edit.BufferToDisplayPos({3, 2}), (TDisplayCoord{17, 2}));
   EXPECT_EQ(edit.DisplayToBufferPos({8, 3}), (TBufferCoord{4, 3}));
@@ -310,16 +312,6 @@ TEST(EditControl, RepeatedConversionsFollowChangesOfTheLine) {
   edit.Lines()->Insert(0, "\t");
   check("\t", 1, 2);
   for (int ch : {4002, 100}) check(shifted, 2, ch);
-}
-
-TEST(EditControl, TabWidthIsClampedEverywhere) {
-  TTxtEdit edit(nullptr);
-  edit.SetTabWidth(0);
-  EXPECT_EQ(edit.TabWidth(), 1);
-  EXPECT_EQ(edit.Lines()->TabWidth(), 1);
-  edit.SetTabWidth(300);
-  EXPECT_EQ(edit.TabWidth(), 256);
-  EXPECT_EQ(edit.Lines()->TabWidth(), 256);
 }
 
 TEST(EditControl, CaretIsClampedToTheText) {
