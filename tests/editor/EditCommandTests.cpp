@@ -165,14 +165,6 @@ TEST(EditCommands, WordMovesAndWordSelection) {
   EXPECT_EQ(e.CaretXY(), BufferCoord(4, 2));
 }
 
-TEST(EditCommands, MatchBracketMovesTheCaret) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("f(a[1])");
-  e.SetCaretXY({2, 1});
-  EXPECT_EQ(CaretAfter(e, ecMatchBracket), BufferCoord(7, 1));
-  EXPECT_EQ(CaretAfter(e, ecMatchBracket), BufferCoord(2, 1));
-}
-
 TEST(EditCommands, ModesAndClearAll) {
   TTxtEdit e(nullptr);
   e.SetTextA("x");
