@@ -11,6 +11,7 @@
 #include "editor/TxtEditPaint.h"
 #include "editor/TxtEditSearch.h"
 #include "framework/CodePages.h"
+#include "framework/ImageList.h"
 #include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 

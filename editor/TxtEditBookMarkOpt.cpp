@@ -2,6 +2,7 @@
 #include "editor/TxtEditBookMarkOpt.h"
 
 #include "editor/TxtEditTypes.h"
+#include "framework/ImageList.h"
 
 HV_PUBLISH(TTxtBookMarkOpt) {
   p.Prop("BookmarkImages", &T::BookmarkImages, &T::SetBookmarkImages);

@@ -1,9 +1,10 @@
-// How the editor shows bookmarks in its gutter and whether their keys work.
+// The bookmark options of the editor's gutter.
 #pragma once
 
 #include "framework/Component.h"
 #include "framework/Delegate.h"
-#include "framework/ImageList.h"
+
+class TCustomImageList;
 
 // How bookmarks are shown in the gutter and whether their keys work.
 class TTxtBookMarkOpt : public TPersistent {

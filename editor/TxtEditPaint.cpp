@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "editor/TxtEdit.h"
+#include "framework/ImageList.h"
 #include "framework/ScopeGuards.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "editor/TxtEditMarks.h"
 #include "editor/TxtEditMethodChain.h"
 #include "editor/TxtEditSelectedColor.h"
+#include "framework/ImageList.h"
 #include "tests/framework/GraphicsTestSupport.h"
 
 namespace {
