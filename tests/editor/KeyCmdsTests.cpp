@@ -149,12 +149,7 @@ TEST(KeyStroke, DuplicatePairIsRefusedAndChangesNothing) {
   TTxtEditKeyStrokes map(nullptr);
   map.AddKeyStroke(ecCopy, 'C', Ctrl());
   TTxtEditKeyStroke* other = map.AddKeyStroke(ecPaste, 'V', Ctrl());
-  try {
-    other->SetShortCut(SC("Ctrl+C"));
-    FAIL() << "no error";
-  } catch (const ETxtKeyError& e) {
-    EXPECT_STREQ(e.what(), "Shortcut already exists");
-  }
+  EXPECT_EQ(Raised<ETxtKeyError>([&] { other->SetShortCut(SC("Ctrl+C")); }), "Shortcut already exists");
   EXPECT_EQ(other->Key(), 'V');
   EXPECT_TRUE(other->Shift() == Ctrl());
 

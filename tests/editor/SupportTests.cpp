@@ -12,6 +12,7 @@
 #include "editor/TxtEditSelectedColor.h"
 #include "framework/ImageList.h"
 #include "tests/framework/GraphicsTestSupport.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -68,18 +69,10 @@ TEST(MethodChain, FiresInOrderWithItsSender) {
 
 TEST(MethodChain, RejectsUnassignedCallbacks) {
   TTxtNotifyEventChain chain;
-  try {
-    chain.Add(TNotifyEvent());
-    FAIL();
-  } catch (const ETxtMethodChain& e) {
-    EXPECT_STREQ(e.what(), "TTxtNotifyEventChain.Entry : the parameter `AEvent' must be specified.");
-  }
-  try {
-    chain.Remove(TNotifyEvent());
-    FAIL();
-  } catch (const ETxtMethodChain& e) {
-    EXPECT_STREQ(e.what(), "TTxtNotifyEventChain.Remove: the parameter `AEvent' must be specified.");
-  }
+  EXPECT_EQ(Raised<ETxtMethodChain>([&] { chain.Add(TNotifyEvent()); }),
+            "TTxtNotifyEventChain.Entry : the parameter `AEvent' must be specified.");
+  EXPECT_EQ(Raised<ETxtMethodChain>([&] { chain.Remove(TNotifyEvent()); }),
+            "TTxtNotifyEventChain.Remove: the parameter `AEvent' must be specified.");
 }
 
 TEST(MethodChain, CallbacksAddedWhileFiringAreReached) {
@@ -107,13 +100,8 @@ TEST(MethodChain, TheExceptionHandlerDecidesWhetherTheWalkGoesOn) {
   chain.Fire();
   EXPECT_EQ(r.log, "![boom]");
   r.handlerRaises = true;
-  try {
-    chain.Fire();
-    FAIL();
-  } catch (const ETxtMethodChain& e) {
-    EXPECT_STREQ(e.what(),
-                 "TTxtNotifyEventChain.DoHandleException : MUST NOT occur any kind of exception in ExceptionHandler");
-  }
+  EXPECT_EQ(Raised<ETxtMethodChain>([&] { chain.Fire(); }),
+            "TTxtNotifyEventChain.DoHandleException : MUST NOT occur any kind of exception in ExceptionHandler");
 }
 
 TEST(MarkList, OwnsItsMarksAndNotifiesOnAddRemoveAndClear) {
@@ -148,12 +136,7 @@ TEST(MarkList, RemovingAMarkThatIsNotInTheListFailsAndChangesNothing) {
   TTxtEditMarkList marks;
   marks.Add(new CountedMark(&freed, 1));
   CountedMark stranger(&freed, 1);
-  try {
-    marks.Remove(&stranger);
-    FAIL();
-  } catch (const EListError& e) {
-    EXPECT_STREQ(e.what(), "List index out of bounds (-1)");
-  }
+  EXPECT_EQ(Raised<EListError>([&] { marks.Remove(&stranger); }), "List index out of bounds (-1)");
   EXPECT_EQ(marks.Count(), 1);
   EXPECT_EQ(freed, 0);
   EXPECT_THROW(marks.Items(5), EListError);

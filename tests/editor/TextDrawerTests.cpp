@@ -4,6 +4,7 @@
 
 #include "editor/TxtEditTextDrawer.h"
 #include "tests/framework/GraphicsTestSupport.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -59,12 +60,8 @@ TEST(TextDrawer, CellMetricsComeFromTheBaseStyleOfTheRealFont) {
 
 TEST(TextDrawer, MissingFontsAreRefused) {
   auto font = MakeFont();
-  try {
-    TheTextDrawer drawer(TFontStyles{}, nullptr);
-    FAIL();
-  } catch (const EheTextDrawerException& e) {
-    EXPECT_STREQ(e.what(), "SetBaseFont: 'Value' must be specified.");
-  }
+  EXPECT_EQ(Raised<EheTextDrawerException>([&] { TheTextDrawer drawer(TFontStyles{}, nullptr); }),
+            "SetBaseFont: 'Value' must be specified.");
   TheTextDrawer drawer(TFontStyles{}, font.get());
   EXPECT_THROW(drawer.SetBaseFont(nullptr), EheTextDrawerException);
   EXPECT_THROW(drawer.FontStock().SetBaseFont(nullptr), EheFontStockException);

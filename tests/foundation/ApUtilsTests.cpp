@@ -4,6 +4,7 @@
 #include "foundation/ApUtils.h"
 #include "framework/Conversions.h"
 #include "framework/Variant.h"
+#include "tests/framework/Raised.h"
 
 TEST(ApUtilsText, BlanksAreSpacesOnly) {
   EXPECT_EQ(DeleteLeadingSpaces("  \tx "), "\tx ");
@@ -57,12 +58,7 @@ TEST(ApUtilsHex, OddLengthAndShortBuffer) {
 
 TEST(ApUtilsHex, NonHexPairIsAConversionError) {
   unsigned char buf[4] = {};
-  try {
-    HexTextToBuffer("00G1", buf, 4);
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "'$G1' is not a valid integer value");
-  }
+  EXPECT_EQ(Raised<EConvertError>([&] { HexTextToBuffer("00G1", buf, 4); }), "'$G1' is not a valid integer value");
 }
 
 TEST(ApUtilsHex, XorCodingRoundTrips) {
