@@ -35,8 +35,7 @@ struct TChainLog {
 }  // namespace
 
 TEST(EditCommands, TheProcessingChain) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc");
+  TTextEdit e("abc");
   TChainLog log;
   e.OnProcessCommand = TProcessCommandEvent(&log, &TChainLog::Process);
   e.OnProcessUserCommand = TProcessCommandEvent(&log, &TChainLog::User);
@@ -74,8 +73,7 @@ TEST(EditCommands, TheProcessingChain) {
 }
 
 TEST(EditCommands, LeftAndRightAtTheLineEnds) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab\r\ncd");
+  TTextEdit e("ab\r\ncd");
   e.SetOptions(e.Options() - eoScrollPastEol);
   e.SetCaretXY({1, 2});
   EXPECT_EQ(CaretAfter(e, ecLeft), BufferCoord(3, 1));
@@ -91,8 +89,7 @@ TEST(EditCommands, LeftAndRightAtTheLineEnds) {
 }
 
 TEST(EditCommands, SelectingTwinsExtendFromTheAnchor) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("hello world\r\nsecond");
+  TTextEdit e("hello world\r\nsecond");
   e.SetCaretXY({1, 1});
   Cmd(e, ecSelRight);
   Cmd(e, ecSelRight);
@@ -115,8 +112,7 @@ TEST(EditCommands, SelectingTwinsExtendFromTheAnchor) {
 }
 
 TEST(EditCommands, HomeAndEndToggle) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("    abc");
+  TTextEdit e("    abc");
   e.SetOptions(e.Options() + eoEnhanceHomeKey);
   for (auto [from, to] : {std::pair{8, 5}, {5, 1}, {1, 5}, {3, 1}}) {
     e.SetCaretXY({from, 1});
@@ -136,8 +132,7 @@ TEST(EditCommands, HomeAndEndToggle) {
 }
 
 TEST(EditCommands, VerticalMovesKeepTheRememberedColumn) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abcdefgh\r\nab\r\nabcdefgh");
+  TTextEdit e("abcdefgh\r\nab\r\nabcdefgh");
   e.SetOptions(e.Options() - eoScrollPastEol + eoKeepCaretX);
   e.SetCaretXY({7, 1});
   EXPECT_EQ(CaretAfter(e, ecDown), BufferCoord(3, 2));
@@ -148,8 +143,7 @@ TEST(EditCommands, VerticalMovesKeepTheRememberedColumn) {
 }
 
 TEST(EditCommands, WordMovesAndWordSelection) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("foo_bar baz\r\nqux");
+  TTextEdit e("foo_bar baz\r\nqux");
   e.SetCaretXY({3, 1});
   EXPECT_EQ(CaretAfter(e, ecWordRight), BufferCoord(9, 1));
   EXPECT_EQ(CaretAfter(e, ecWordLeft), BufferCoord(1, 1));
@@ -166,8 +160,7 @@ TEST(EditCommands, WordMovesAndWordSelection) {
 }
 
 TEST(EditCommands, ModesAndClearAll) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("x");
+  TTextEdit e("x");
   Cmd(e, ecToggleMode);
   EXPECT_FALSE(e.InsertMode());
   Cmd(e, ecToggleMode);
@@ -185,8 +178,7 @@ TEST(EditCommands, ModesAndClearAll) {
 }
 
 TEST(EditCommands, ReadOnlyRefusesEditsButMoves) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("text");
+  TTextEdit e("text");
   e.SetReadOnly(true);
   e.SetCaretXY({1, 1});
   for (TTxtEditorCommand c : {ecDeleteChar, ecDeleteLastChar, ecDeleteWord, ecDeleteLine, ecLineBreak, ecTab,
@@ -247,8 +239,7 @@ TEST(EditCommands, ACaretCommandAlwaysBringsTheCaretIntoView) {
 }
 
 TEST(EditCommands, AColumnBlockGrownDownKeepsItsAnchor) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abcdefghij\r\nklmnopqrst\r\nuvwxyzABCD");
+  TTextEdit e("abcdefghij\r\nklmnopqrst\r\nuvwxyzABCD");
   for (TTxtEditorCommand c : {ecColumnSelect, ecRight, ecRight, ecRight, ecRight, ecRight, ecSelDown, ecSelDown, ecSelRight})
     Cmd(e, c);
   EXPECT_EQ(e.SelText(), "f\r\np\r\nz");
@@ -267,8 +258,7 @@ TEST(EditCommands, UndoRepaintsTheSelectionItDrops) {
 }
 
 TEST(EditCommands, BookmarksToggleAndMove) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("a\r\nb\r\nc");
+  TTextEdit e("a\r\nb\r\nc");
   e.SetCaretXY({1, 2});
   Cmd(e, ecSetMarker3);
   int x = 0, y = 0;
@@ -291,8 +281,7 @@ TEST(EditCommands, BookmarksToggleAndMove) {
 }
 
 TEST(EditCommands, BookmarkNumbersOutsideTheTenSlotsAreRefused) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("a");
+  TTextEdit e("a");
   e.SetBookMark(-1, 1, 1);
   e.SetBookMark(10, 1, 1);
   EXPECT_EQ(e.Marks()->Count(), 0);
@@ -318,8 +307,7 @@ struct TMarkDropper {
 }  // namespace
 
 TEST(EditCommands, BookmarkEventsMayDropAMark) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("a");
+  TTextEdit e("a");
   TMarkDropper d;
   e.OnPlaceBookmark = TPlaceMarkEvent(&d, &TMarkDropper::Place);
   e.OnClearBookmark = TPlaceMarkEvent(&d, &TMarkDropper::Clear);
@@ -441,8 +429,7 @@ TEST(EditCommands, ContextHelpAndFocusCommands) {
 }
 
 TEST(EditCommands, ClipboardAndUndoCommands) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("one two");
+  TTextEdit e("one two");
   Select(e, {1, 1}, {4, 1});
   Cmd(e, ecCopy);
   EXPECT_EQ(Clipboard()->AsWideText(), L"one");

@@ -10,6 +10,7 @@
 #include "editor/TxtEdit.h"
 #include "framework/ImageList.h"
 #include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/TestHighlighter.h"
 
 namespace {
@@ -267,8 +268,7 @@ TEST(EditControl, SharersGoInEveryOrder) {
 }
 
 TEST(EditControl, PositionsWithTabsOfSeveralWidths) {
-  TTxtEdit edit(nullptr);
-  edit.SetTextA("a\tb\r\n\t\tx\r\nabc\td");
+  TTextEdit edit("a\tb\r\n\t\tx\r\nabc\td");
   edit.SetTabWidth(4);
   EXPECT_EQ(edit.BufferToDisplayPos({3, 1}), (TDisplayCoord{5, 1}));
   EXPECT_EQ(edit.DisplayToBufferPos({4, 1}), (TBufferCoord{2, 1}));
@@ -315,8 +315,7 @@ TEST(EditControl, RepeatedConversionsFollowChangesOfTheLine) {
 }
 
 TEST(EditControl, CaretIsClampedToTheText) {
-  TTxtEdit edit(nullptr);
-  edit.SetTextA("0123456789\r\nab");
+  TTextEdit edit("0123456789\r\nab");
   edit.SetCaretXY({50, 1});
   EXPECT_EQ(edit.CaretXY(), (TBufferCoord{50, 1}));  // eoScrollPastEol is on by default
   edit.SetCaretXY({5000, 1});
@@ -346,8 +345,7 @@ TEST(EditControl, CaretIsClampedToTheText) {
 }
 
 TEST(EditControl, SelectionEndsAreClampedAndOrdered) {
-  TTxtEdit edit(nullptr);
-  edit.SetTextA("abc\r\ndefgh");
+  TTextEdit edit("abc\r\ndefgh");
   edit.SetBlockBegin({3, 2});
   edit.SetBlockEnd({2, 1});
   EXPECT_EQ(edit.BlockBegin(), (TBufferCoord{2, 1}));
@@ -650,8 +648,7 @@ TEST(EditControl, ProportionalFontsAreReplacedByFixedPitch) {
 }
 
 TEST(EditControl, HighlighterRangesFollowEdits) {
-  TTxtEdit edit(nullptr);
-  edit.SetTextA("a\r\n/* open\r\nstill\r\nclose */\r\nb");
+  TTextEdit edit("a\r\n/* open\r\nstill\r\nclose */\r\nb");
   TTestHighlighter h(nullptr);
   edit.SetHighlighter(&h);
   TTxtEditStringList& lines = *edit.Lines();

@@ -215,8 +215,7 @@ std::multiset<int> TextReasons(const std::vector<TTxtUndoReason>& list) {
 TEST(UndoReasons, EveryReasonUndoesAndRedoesExactly) {
   for (const TReasonCase& c : ReasonCases()) {
     SCOPED_TRACE(c.Name);
-    TTxtEdit e(nullptr);
-    e.SetTextA(c.Start);
+    TTextEdit e(c.Start);
     e.SetModified(false);
     c.Change(e);
     ASSERT_EQ(e.TextA(), c.End);
@@ -306,8 +305,7 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
   for (const TGroupCase& c : cases) {
     for (bool grouping : {true, false}) {
       SCOPED_TRACE(std::string(c.Name) + (grouping ? " with grouping" : " without grouping"));
-      TTxtEdit e(nullptr);
-      e.SetTextA(c.Start);
+      TTextEdit e(c.Start);
       e.SetTabWidth(4);
       e.SetOptions(grouping ? e.Options() + eoGroupUndo : e.Options() - eoGroupUndo);
       c.Setup(e);
@@ -328,8 +326,7 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
 }
 
 TEST(UndoReasons, DifferentReasonsAndCaretMovesBreakGroups) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc");
+  TTextEdit e("abc");
   e.SetCaretXY({4, 1});
   Type(e, "de");
   Cmd(e, ecDeleteLastChar);

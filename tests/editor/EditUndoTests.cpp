@@ -15,8 +15,7 @@ TEST(EditUndo, ANewChangeClearsRedo) {
 }
 
 TEST(EditUndo, DeletedBlockComesBackSelected) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("one\r\ntwo\r\nthree");
+  TTextEdit e("one\r\ntwo\r\nthree");
   Select(e, {2, 1}, {3, 3});
   Cmd(e, ecDeleteChar);
   EXPECT_EQ(e.TextA(), "oree");
@@ -26,8 +25,7 @@ TEST(EditUndo, DeletedBlockComesBackSelected) {
 }
 
 TEST(EditUndo, SilentDeletionOnlyMovesTheCaret) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc");
+  TTextEdit e("abc");
   e.SetCaretXY({4, 1});
   Cmd(e, ecDeleteLastChar);
   EXPECT_EQ(TextAfterUndo(e), "abc");
@@ -36,8 +34,7 @@ TEST(EditUndo, SilentDeletionOnlyMovesTheCaret) {
 }
 
 TEST(EditUndo, CaseChangeRestoresTextSelectionAndCaret) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc def");
+  TTextEdit e("abc def");
   Select(e, {5, 1}, {8, 1});
   Cmd(e, ecUpperCase);
   EXPECT_EQ(e.TextA(), "abc DEF");
@@ -47,8 +44,7 @@ TEST(EditUndo, CaseChangeRestoresTextSelectionAndCaret) {
 }
 
 TEST(EditUndo, CaretAndSelectionItems) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abcdef");
+  TTextEdit e("abcdef");
   e.SetCaretXY({5, 1});
   e.UndoList()->AddChange(urCaret, {2, 1}, {2, 1}, "", smNormal);
   e.Undo();
