@@ -192,9 +192,8 @@ TEST(EditCommands, ReadOnlyRefusesEditsButMoves) {
 }
 
 TEST(EditCommands, PagingByHalfAPageLessOne) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(100));
   TTxtEdit& e = host.Edit();
-  e.SetTextA(NumberedLines(100));
   // A window of twenty rows.
   e.SetBounds(0, 0, 300, 20 * e.TextHeight());
   ASSERT_EQ(e.LinesInWindow(), 20);
@@ -226,9 +225,8 @@ TEST(EditCommands, PageUpAndDownWithAndWithoutSelecting) {
 
 // The view scrolled away (as the mouse wheel does) from a caret that the command leaves.
 TEST(EditCommands, ACaretCommandAlwaysBringsTheCaretIntoView) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(100));
   TTxtEdit& e = host.Edit();
-  e.SetTextA(NumberedLines(100));
   for (auto [c, atEnd] : {std::pair{ecEditorTop, false}, {ecSelEditorTop, false}, {ecLineStart, false}, {ecUp, false},
                           {ecPageUp, false}, {ecEditorBottom, true}, {ecDown, true}, {ecLineEnd, true}}) {
     e.SetCaretXY(atEnd ? BufferCoord(4, 100) : BufferCoord(1, 1));
@@ -247,9 +245,8 @@ TEST(EditCommands, AColumnBlockGrownDownKeepsItsAnchor) {
 
 TEST(EditCommands, UndoRepaintsTheSelectionItDrops) {
   for (TTxtEditorCommand select : {ecSelectAll, ecSelDown}) {
-    TEditorHost host;
+    TEditorHost host("first\r\nsecond\r\nthird\r\nlast");
     TTxtEdit& e = host.Edit();
-    e.SetTextA("first\r\nsecond\r\nthird\r\nlast");
     for (TTxtEditorCommand c : {ecEditorBottom, ecChar, ecEditorTop, select, select, select}) Cmd(e, c, 'x');
     host.Settle();
     Cmd(e, ecUndo);
@@ -353,9 +350,8 @@ TEST(EditCommands, PagingSidewaysAndToTheWindowEdges) {
 }
 
 TEST(EditCommands, ScrollingKeepsTheCaretInTheWindow) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(100));
   TTxtEdit& e = host.Edit();
-  e.SetTextA(NumberedLines(100));
   e.SetBounds(0, 0, 300, 10 * e.TextHeight());
   ASSERT_EQ(e.LinesInWindow(), 10);
   e.SetCaretXY({1, 1});
@@ -402,9 +398,8 @@ struct TFocusLog {
 }  // namespace
 
 TEST(EditCommands, ContextHelpAndFocusCommands) {
-  TEditorHost host;
+  TEditorHost host("call helper();");
   TTxtEdit& e = host.Edit();
-  e.SetTextA("call helper();");
   TFocusLog log;
   e.OnContextHelp = TContextHelpEvent(&log, &TFocusLog::Help);
   e.SetCaretXY({7, 1});

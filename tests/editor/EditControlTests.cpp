@@ -126,9 +126,8 @@ TEST(EditControl, LineTextOfAnEmptyBuffer) {
 }
 
 TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
-  TEditorHost host;
+  TEditorHost host("if 12 /* x */");
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA("if 12 /* x */");
   auto* highlighter = new TTestHighlighter(nullptr);
   auto* search = new TNullSearch(nullptr);
   auto* images = new TImageList(nullptr);
@@ -374,9 +373,8 @@ TEST(EditControl, SelectionEndsAreClampedAndOrdered) {
 }
 
 TEST(EditControl, TopLineAndLeftCharLimits) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(100));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(100));
   const int rows = edit.LinesInWindow();
   ASSERT_GT(rows, 2);
   edit.SetTopLine(1000);
@@ -406,9 +404,8 @@ TEST(EditControl, TopLineAndLeftCharLimits) {
 }
 
 TEST(EditControl, EnsureCursorPosVisibleCentresWhenAsked) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(500));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(500));
   const int rows = edit.LinesInWindow();
   edit.GotoLineAndCenter(300);
   EXPECT_EQ(edit.CaretXY(), (TBufferCoord{1, 300}));
@@ -504,9 +501,8 @@ TEST(EditControl, ScrollBarArrowsFollowTheEndsOfTheRange) {
 }
 
 TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(50));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(50));
   TStatusLog log;
   edit.OnStatusChange = TStatusChangeEvent(&log, &TStatusLog::Changed);
   edit.BeginUpdate();
@@ -526,9 +522,8 @@ TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
 }
 
 TEST(EditControl, UnchangedSettersRepaintNothing) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(20));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(20));
   edit.SetActiveLineColor(clYellow);
   host.Settle();
   ASSERT_FALSE(host.AnythingPending());
@@ -592,9 +587,8 @@ TEST(EditControl, CaretLineNumberIsRepaintedWithoutAStatusHandler) {
 }
 
 TEST(EditControl, NegativeLineSpacingKeepsLinesOnePixelHigh) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(1000));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(1000));
   edit.SetExtraLineSpacing(-1000);
   EXPECT_EQ(edit.TextHeight(), 1);
   EXPECT_EQ(edit.LinesInWindow(), host.Height());
@@ -730,9 +724,8 @@ TEST(EditControl, MarksFollowInsertedAndDeletedLines) {
 }
 
 TEST(EditControl, WorksThroughAWordWrapPlugin) {
-  TEditorHost host;
+  TEditorHost host("0123456789abcdefghij\r\nshort\r\n" + AnsiString(25, 'z'));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA("0123456789abcdefghij\r\nshort\r\n" + AnsiString(25, 'z'));
   EXPECT_FALSE(edit.WordWrap());
   edit.SetWordWrap(true);  // no plug-in to make: stays off
   EXPECT_FALSE(edit.WordWrap());

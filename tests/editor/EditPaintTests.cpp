@@ -54,9 +54,8 @@ struct TSpecialLine {
 }  // namespace
 
 TEST(EditPaint, GutterWidthAndNumberPositions) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(30));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(30));
   edit.Gutter()->SetShowLineNumbers(true);
   TTxtGutter& gutter = *edit.Gutter();
   const int gutterCell = TheTextDrawer(TFontStyles{}, gutter.Font()).GetCharWidth();
@@ -117,9 +116,8 @@ TEST(EditPaint, EveryTenthLineAndTheCaretLineCarryNumbers) {
 }
 
 TEST(EditPaint, SelectionColours) {
-  TEditorHost host;
+  TEditorHost host("abcdef\r\nghijkl\r\nmnopqr");
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA("abcdef\r\nghijkl\r\nmnopqr");
   const uint32_t selBack = RGBOf(edit.SelectedColor()->Background());
   edit.SetBlockBegin({2, 1});
   edit.SetBlockEnd({4, 1});  // b and c: three parts of one row
@@ -163,9 +161,8 @@ TEST(EditPaint, SelectionColours) {
 }
 
 TEST(EditPaint, RightEdgeLine) {
-  TEditorHost host;
+  TEditorHost host("a\r\nb");
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA("a\r\nb");
   edit.SetRightEdge(10);
   const int x = 10 * edit.CharWidth() + edit.TextOffset();
   auto shot = host.Capture();
@@ -183,9 +180,8 @@ TEST(EditPaint, RightEdgeLine) {
 }
 
 TEST(EditPaint, ActiveLineColour) {
-  TEditorHost host;
+  TEditorHost host("one\r\ntwo\r\nthree");
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA("one\r\ntwo\r\nthree");
   edit.SetActiveLineColor(clYellow);
   edit.SetCaretXY({1, 2});
   auto shot = host.Capture();
@@ -210,9 +206,8 @@ TEST(EditPaint, ActiveLineColour) {
 }
 
 TEST(EditPaint, SpecialLineColoursAndInvertedSelection) {
-  TEditorHost host;
+  TEditorHost host("aaaa\r\nbbbb\r\ncccc\r\ndddd");
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA("aaaa\r\nbbbb\r\ncccc\r\ndddd");
   TSpecialLine special;
   edit.OnSpecialLineColors = TSpecialLineColorsEvent(&special, &TSpecialLine::Colors);
   auto shot = host.Capture();
@@ -379,9 +374,8 @@ TEST(EditPaint, ScrollingShowsWhatAFullPaintShows) {
 }
 
 TEST(EditPaint, BookmarkGlyphsInTheGutter) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(10));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(10));
   TGutterPaints paints;
   edit.OnGutterPaint = TGutterPaintEvent(&paints, &TGutterPaints::Paint);
   auto* mark = new TTxtEditMark();
@@ -415,9 +409,8 @@ TEST(EditPaint, BookmarkGlyphsInTheGutter) {
 }
 
 TEST(EditPaint, GutterGradient) {
-  TEditorHost host;
+  TEditorHost host(NumberedLines(5));
   TTxtEdit& edit = host.Edit();
-  edit.SetTextA(NumberedLines(5));
   TTxtGutter& gutter = *edit.Gutter();
   gutter.SetGradientStartColor(TColor(0x000000));
   gutter.SetGradientEndColor(TColor(0xFF0000));
