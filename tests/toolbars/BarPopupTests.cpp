@@ -1,0 +1,250 @@
+// Popup placement, popup windows and the modal menu loop driven by posted keys and clicks.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/Forms.h"
+#include "tests/toolbars/BarPopupTestSupport.h"
+
+namespace {
+
+std::string Placed(const TBarPopupPositionRec& R, bool OpenLeft) {
+  std::string dirs;
+  for (auto [bit, c] : {std::pair{tbadLeft, 'L'}, {tbadRight, 'R'}, {tbadDown, 'D'}, {tbadUp, 'U'}})
+    if (R.AnimateDirections & bit) dirs += c;
+  return std::to_string(R.X) + "," + std::to_string(R.Y) + " " + dirs + (OpenLeft ? " open-left" : "");
+}
+
+// A menu: Open, Recent (One, Two), a separator, Quit; clicks are counted per item.
+struct TTestMenu {
+  TBarRootItem Root{nullptr};
+  TSizedItem* Open = MenuItem(L"&Open");
+  TSizedItem* One = MenuItem(L"O&ne");
+  TSizedItem* Two = MenuItem(L"&Two");
+  TSizedItem* Recent = MenuItem(L"&Recent", {One, Two});
+  TSizedItem* Quit = MenuItem(L"&Quit");
+  std::vector<std::wstring> Clicks;
+  int PopupsOpenAtClick = -1;
+  TTestMenu() {
+    for (TBarCustomItem* i : {Open, Recent}) Root.Add(i);
+    Root.Add(new TSizedSeparator(6));
+    Root.Add(Quit);
+    for (TBarCustomItem* i : {Open, One, Two, Quit}) i->OnClick = TNotifyEvent(this, &TTestMenu::Click);
+  }
+  void Click(TObject* Sender) {
+    Clicks.push_back(static_cast<TBarCustomItem*>(Sender)->Caption());
+    PopupsOpenAtClick = static_cast<int>(OpenMenus().size());
+  }
+};
+
+// Handlers that fail, and the application's report of the failure.
+struct TFailures {
+  WideString Reported;
+  void Popup(TBarCustomItem*, bool) {
+    ::SetFocus(nullptr);
+    throw EBarItemError("broken");
+  }
+  void Click(TObject*) { throw EBarItemError("command failed"); }
+  void Report(TObject*, Exception& E) { Reported = E.Message(); }
+};
+
+// A window that records the clicks it receives.
+struct TClickTarget : TCustomControl {
+  explicit TClickTarget(TComponent* AOwner) : TCustomControl(AOwner) {}
+  int Clicks = 0;
+  void WndProc(TMessage& M) override {
+    if (M.Msg == WM_LBUTTONDOWN) ++Clicks;
+    TCustomControl::WndProc(M);
+  }
+};
+
+}  // namespace
+
+TEST(BarPopup, PlacementFlipsAtTheMonitorEdges) {
+  TTestView vertical(nullptr, true), menu(nullptr, false);
+  vertical.SetOrientation(orVertical);
+  struct Case {
+    bool Submenu, Opposite;
+    TBarView* Parent;
+    int Alignment;
+    TRect Item;
+    int X, Y, W, H;
+    const char* Expected;
+  } cases[] = {
+      {true, false, &menu, 0, {100, 100, 200, 120}, 197, 97, 150, 100, "197,97 R"},
+      {true, false, &menu, 0, {850, 100, 950, 120}, 947, 97, 150, 100, "703,97 L open-left"},
+      {true, true, &menu, 0, {300, 100, 400, 120}, 397, 97, 150, 100, "153,97 L open-left"},
+      {true, true, &menu, 0, {50, 100, 150, 120}, 147, 97, 150, 100, "147,97 R"},  // no room left
+      {true, false, &menu, 0, {100, 750, 200, 770}, 197, 747, 150, 100, "197,673 R"},
+      {true, false, &menu, 0, {100, 750, 200, 770}, 197, 747, 150, 900, "197,0 R"},
+      {false, false, nullptr, 1, {990, 100, 990, 100}, 840, 100, 150, 100, "840,100 LD"},
+      {false, false, nullptr, 0, {900, 100, 900, 100}, 900, 100, 150, 100, "750,100 LD"},
+      {false, false, nullptr, 1, {100, 100, 100, 100}, -50, 100, 150, 100, "100,100 RD"},
+      {false, false, nullptr, 2, {960, 100, 960, 100}, 885, 100, 150, 100, "850,100 D"},
+      {false, false, nullptr, 0, {300, 790, 300, 790}, 300, 790, 150, 100, "300,690 RU"},
+      {false, false, &vertical, 0, {0, 100, 30, 130}, -150, 100, 150, 100, "30,100 R"},
+      {false, false, &vertical, 0, {970, 100, 1000, 130}, 820, 100, 150, 100, "820,100 L"},
+  };
+  for (const Case& c : cases) {
+    TBarPopupPositionRec r;
+    r.PositionAsSubmenu = c.Submenu;
+    r.Opposite = c.Opposite;
+    r.Alignment = c.Alignment;
+    r.MonitorRect = {0, 0, 1000, 800};
+    r.ParentItemRect = c.Item;
+    r.NCSizeX = r.NCSizeY = 3;
+    r.X = c.X, r.Y = c.Y, r.W = c.W, r.H = c.H;
+    bool left = false;
+    CalcPopupPosition(c.Parent, r, left);
+    EXPECT_EQ(Placed(r, left), c.Expected) << c.X << "," << c.Y;
+  }
+}
+
+TEST(BarPopup, DropDownFromABarAtTheBottomOpensAboveAndCoversNoButtons) {
+  TBarRootItem root(nullptr);
+  root.Add(new TSizedItem(30, 20));
+  root.Add(new TSizedItem(30, 20));
+  TTestView bar(&root, true);
+  bar.ValidatePositions();
+  TBarPopupPositionRec r;
+  r.MonitorRect = {0, 0, 1000, 800};
+  r.ParentItemRect = {0, 780, 30, 800};
+  r.X = 0, r.Y = 800, r.W = 150, r.H = 200;
+  bool left = false;
+  CalcPopupPosition(&bar, r, left);
+  EXPECT_EQ(Placed(r, left), "0,580 U");
+}
+
+TEST(BarPopup, WindowIsAToolWindowOnTopPlacedOnTheMonitorOfItsPoint) {
+  TMenuSettings settings;
+  std::vector<TBarMonitorRects> monitors{{{0, 0, 640, 1024}, {0, 0, 640, 1000}},
+                                         {{640, 0, 1280, 1024}, {640, 0, 1280, 1000}}};
+  SetBarMonitorRects(&monitors);
+  TTestMenu menu;
+  std::unique_ptr<TBarPopupWindow> popup(menu.Root.CreatePopup(nullptr, nullptr, false, false, false, {650, 990}, 0));
+  SetBarMonitorRects(nullptr);
+  HWND w = popup->Handle();
+  EXPECT_TRUE(IsWindowVisible(w));
+  EXPECT_EQ(GetWindowLongW(w, GWL_STYLE) & (WS_POPUP | WS_CHILD), static_cast<LONG>(WS_POPUP));
+  EXPECT_EQ(GetWindowLongW(w, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW), WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(GetClassLongW(w, GCL_STYLE) & CS_SAVEBITS);
+  RECT r{}, c{};
+  GetWindowRect(w, &r);
+  GetClientRect(w, &c);
+  // Three items and a separator, a border of 3, above the point since it does not fit below.
+  EXPECT_EQ(c.right, 120);
+  EXPECT_EQ(c.bottom, 66);
+  EXPECT_EQ(TRect(r.left, r.top, r.right, r.bottom), (TRect{650, 990 - 72, 776, 990}));
+  EXPECT_EQ(popup->AnimateDirections(), tbadRight | tbadUp);
+  MSG notice;
+  EXPECT_TRUE(PeekMessageW(&notice, w, WM_BAR_POPUPNOTICE, WM_BAR_POPUPNOTICE, PM_REMOVE));
+  EXPECT_EQ(notice.wParam, 3u);  // shown plainly
+}
+
+TEST(BarPopup, KeysMoveTheSelectionOpenAndCloseSubmenusAndChoose) {
+  TMenuSettings settings;
+  struct Case {
+    std::vector<std::pair<UINT, WPARAM>> Keys;
+    const wchar_t* Chosen;  // null: cancelled
+  } cases[] = {
+      {{{WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RIGHT}, {WM_KEYDOWN, VK_DOWN},
+        {WM_KEYDOWN, VK_RETURN}},
+       L"&Two"},
+      {{{WM_KEYDOWN, VK_END}, {WM_KEYDOWN, VK_RETURN}}, L"&Quit"},
+      {{{WM_KEYDOWN, VK_UP}, {WM_KEYDOWN, VK_UP}, {WM_KEYDOWN, VK_UP}, {WM_KEYDOWN, VK_RETURN}}, L"&Open"},
+      {{{WM_CHAR, L'q'}}, L"&Quit"},
+      {{{WM_CHAR, L'r'}, {WM_CHAR, L't'}}, L"&Two"},
+      {{{WM_CHAR, L'r'}, {WM_KEYDOWN, VK_ESCAPE}, {WM_KEYDOWN, VK_DOWN}, {WM_KEYDOWN, VK_RETURN}}, L"&Quit"},
+      {{{WM_CHAR, L'r'}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYDOWN, VK_ESCAPE}}, nullptr},
+      {{{WM_KEYDOWN, VK_DOWN}, {WM_SYSKEYDOWN, VK_MENU}, {WM_KEYDOWN, VK_RETURN}}, nullptr},
+      {{{WM_CHAR, L'z'}, {WM_KEYDOWN, VK_ESCAPE}}, nullptr},
+  };
+  for (const Case& c : cases) {
+    TTestMenu menu;
+    for (auto [msg, key] : c.Keys) PostKey(key, msg);
+    TBarCustomItem* chosen = menu.Root.ShowPopup(300, 200, false, 0, true);
+    EXPECT_EQ(chosen ? chosen->Caption() : L"-", c.Chosen ? c.Chosen : L"-") << c.Keys.size();
+    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    DispatchPendingMessages();
+    EXPECT_TRUE(menu.Clicks.empty());  // only returned
+  }
+}
+
+TEST(BarPopup, MouseOpensTheSubmenuAndTheChosenCommandRunsAfterTheMenuClosed) {
+  TMenuSettings settings;
+  TTestMenu menu;
+  TBarView* sub = nullptr;
+  TMenuScript script({
+      [&] { return PostMouse(WM_MOUSEMOVE, ViewerCentre(OpenMenus()[0], 1)), true; },
+      [&] { return OpenMenus().size() == 2 && (sub = OpenMenus()[1]); },  // the open timer went off
+      [&] { return PostMouse(WM_MOUSEMOVE, ViewerCentre(OpenMenus()[0], 0)), true; },
+      [&] { return OpenMenus().size() == 1; },                          // the close timer went off
+      [&] { return PostMouse(WM_MOUSEMOVE, ViewerCentre(OpenMenus()[0], 1)), true; },
+      [&] { return OpenMenus().size() == 2 && (PostClick(ViewerCentre(OpenMenus()[1], 0)), true); },
+  });
+  EXPECT_EQ(menu.Root.ShowPopup(300, 200, false), menu.One);
+  EXPECT_TRUE(script.Finished());
+  ASSERT_TRUE(sub);
+  EXPECT_TRUE(menu.Clicks.empty());
+  EXPECT_EQ(GetCapture(), nullptr);
+  PumpMessagesUntil([&] { return !menu.Clicks.empty(); });
+  ASSERT_EQ(menu.Clicks.size(), 1u);
+  EXPECT_EQ(menu.Clicks[0], L"O&ne");
+  EXPECT_EQ(menu.PopupsOpenAtClick, 0);
+}
+
+TEST(BarPopup, ClickOutsideEndsTheMenuAndReachesTheWindowUnderTheMouse) {
+  TMenuSettings settings;
+  TTestMenu menu;
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(600, 500, 200, 150);
+  auto* target = new TClickTarget(&form);
+  target->SetBounds(0, 0, 200, 150);
+  target->SetParent(&form);
+  form.Show();
+  PumpMessagesFor(30);
+  TMenuScript script({[&] { return PostClick(target->ClientToScreen({50, 50})), true; }});
+  EXPECT_EQ(menu.Root.ShowPopup(100, 100, false), nullptr);
+  EXPECT_EQ(target->Clicks, 0);
+  PumpMessagesUntil([&] { return target->Clicks > 0; }, 2000);
+  EXPECT_EQ(target->Clicks, 1);
+  // Released over no item right after the menu opened (the click that opened it): it stays.
+  TMenuScript release({[&] { return PostMouse(WM_LBUTTONUP, {20, 20}), true; },
+                       [&] { return PostKey(VK_END), PostKey(VK_RETURN), true; }});
+  EXPECT_EQ(menu.Root.ShowPopup(100, 100, false, 0, true), menu.Quit);
+  form.Hide();
+}
+
+TEST(BarPopup, CaptureAndFocusComeBackWhenAHandlerRaisesInsideTheLoop) {
+  TMenuSettings settings;
+  TTestMenu menu;
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(10, 10, 200, 100);
+  auto* focused = new TClickTarget(&form);
+  focused->SetParent(&form);
+  form.Show();
+  PumpMessagesFor(30);
+  ::SetFocus(focused->Handle());
+  HWND before = GetFocus();
+  TFailures failures;
+  menu.Recent->OnPopup = TBarPopupEvent(&failures, &TFailures::Popup);
+  PostKey(L'r', WM_CHAR);
+  EXPECT_THROW(menu.Root.ShowPopup(300, 200, false), EBarItemError);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetFocus(), before);
+  EXPECT_TRUE(OpenMenus().empty());
+  // A command that raises after the menu closed goes to the application's handling.
+  menu.Recent->OnPopup = {};
+  menu.Quit->OnClick = TNotifyEvent(&failures, &TFailures::Click);
+  Application->OnException = TExceptionEvent(&failures, &TFailures::Report);
+  PostKey(L'q', WM_CHAR);
+  menu.Root.ShowPopup(300, 200, false);
+  PumpMessagesUntil([&] { return !failures.Reported.empty(); }, 2000);
+  Application->OnException = {};
+  EXPECT_EQ(failures.Reported, L"command failed");
+  EXPECT_EQ(GetCapture(), nullptr);
+  form.Hide();
+}
