@@ -26,6 +26,7 @@ struct TAnimation {
   int Sequence = 0;
   HWND Wnd = nullptr;
   int Duration = 0;
+  DWORD StartTick = 0;  // taken when the animation starts, not when the worker gets to run
   bool Fade = false;
   std::atomic<int> Progress{0};
   HDC WindowDC = nullptr;
@@ -53,7 +54,7 @@ thread_local TThreadAnimation current;
 
 DWORD WINAPI AnimationWorker(void* Param) {
   auto* a = static_cast<TAnimation*>(Param);
-  DWORD start = Ticks();
+  DWORD start = a->StartTick;
   DWORD last = start;
   int startProgress = a->Progress.load();
   while (!a->StopRequest.load()) {
@@ -186,6 +187,7 @@ void StartMenuAnimation(HWND Wnd, bool Fade, TBarAnimateDirections Directions) {
                    SWP_NOSENDCHANGING | SWP_ASYNCWINDOWPOS);
   // Frames draw the picture from now on; a paint would end the animation before it began.
   ValidateRect(Wnd, nullptr);
+  a.StartTick = Ticks();
   DWORD id = 0;
   current.Worker = CreateThread(nullptr, 0, AnimationWorker, &a, CREATE_SUSPENDED, &id);
   if (!current.Worker) {
