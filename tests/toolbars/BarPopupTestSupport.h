@@ -89,10 +89,12 @@ class TMenuScript {
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     TMenuScript* s = current_;
     if (s && s->next_ < s->steps_.size() && s->steps_[s->next_]()) ++s->next_;
+    if (s && ++s->ticks_ == 400) ReleaseCapture();  // a broken loop ends instead of hanging the tests
   }
   static inline TMenuScript* current_ = nullptr;
   std::vector<std::function<bool()>> steps_;
   size_t next_ = 0;
+  int ticks_ = 0;
   UINT_PTR timer_ = 0;
 };
 

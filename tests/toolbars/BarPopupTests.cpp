@@ -248,3 +248,155 @@ TEST(BarPopup, CaptureAndFocusComeBackWhenAHandlerRaisesInsideTheLoop) {
   EXPECT_EQ(GetCapture(), nullptr);
   form.Hide();
 }
+
+namespace {
+
+// A menu bar: File (Open, Quit) and Edit, on a window of its own.
+struct TTestMenuBar : TCustomControl {
+  explicit TTestMenuBar(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetBounds(0, 0, 300, 24);
+    Root.Add(File);
+    Root.Add(Edit);
+    for (TBarCustomItem* i : {Open, Quit, Edit}) i->OnClick = TNotifyEvent(this, &TTestMenuBar::Click);
+  }
+  ~TTestMenuBar() override { delete View; }
+  TBarRootItem Root{nullptr};
+  TSizedItem* Open = MenuItem(L"&Open");
+  TSizedItem* Quit = MenuItem(L"&Quit");
+  TSizedItem* File = new TSizedItem(40, 20, tbisHasSubmenu, L"&File");
+  TSizedItem* Edit = new TSizedItem(40, 20, 0, L"&Edit");
+  TBarView* View = nullptr;
+  std::vector<std::wstring> Clicks;
+  void Click(TObject* Sender) { Clicks.push_back(static_cast<TBarCustomItem*>(Sender)->Caption()); }
+  void Paint() override {
+    if (View) View->PaintViewers(Canvas());
+  }
+  void Setup() {
+    File->Add(Open);
+    File->Add(Quit);
+    View = new TBarView(nullptr, nullptr, &Root, this, true, false, false);
+    View->ValidatePositions();
+  }
+};
+
+struct THelpLog {
+  static inline std::vector<std::pair<UINT, int>> Calls;
+  static void Proc(UINT Command, int Context) { Calls.push_back({Command, Context}); }
+};
+
+}  // namespace
+
+TEST(BarPopup, MenuBarLoopDropsDownBelowTheItemAndRunsTheChoiceAfterwards) {
+  TMenuSettings settings;
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(100, 100, 320, 200);
+  auto* bar = new TTestMenuBar(&form);
+  bar->SetParent(&form);
+  bar->Setup();
+  form.Show();
+  PumpMessagesFor(30);
+  TBarView* view = bar->View;
+  TRect fileRect = view->Viewers(0)->BoundsRect();
+  TRect dropped;
+  struct Case {
+    std::vector<WPARAM> Keys;
+    const wchar_t* Clicked;
+  } cases[] = {{{VK_DOWN, VK_RETURN}, L"&Quit"}, {{VK_RIGHT, VK_ESCAPE}, nullptr}, {{VK_ESCAPE, VK_ESCAPE}, nullptr}};
+  for (const Case& c : cases) {
+    bar->Clicks.clear();
+    TMenuScript script({[&] {
+      std::vector<TBarView*> open = OpenMenus();
+      if (open.empty()) return false;
+      RECT r{};
+      GetWindowRect(open[0]->Window()->Handle(), &r);
+      dropped = {r.left, r.top, r.right, r.bottom};
+      for (WPARAM k : c.Keys) PostKey(k);
+      return true;
+    }});
+    view->Select(view->Viewers(0));
+    view->RunToolbarMenuLoop(tbmlExecuteSelected);
+    EXPECT_FALSE(view->State().Contains(vstModal));
+    EXPECT_EQ(view->Selected(), nullptr);
+    EXPECT_TRUE(OpenMenus().empty());
+    EXPECT_EQ(GetCapture(), nullptr);
+    TPoint below = bar->ClientToScreen({fileRect.Left, fileRect.Bottom});
+    EXPECT_EQ(dropped.TopLeft(), below);
+    PumpMessagesFor(30);
+    EXPECT_EQ(bar->Clicks.empty() ? L"-" : bar->Clicks[0], c.Clicked ? c.Clicked : L"-");
+  }
+  // Clicking another button of the bar ends the loop with that button's command.
+  TMenuScript script({[&] { return !OpenMenus().empty() && (PostClick(ViewerCentre(view, 1)), true); }});
+  bar->Clicks.clear();
+  view->Select(view->Viewers(0));
+  view->RunToolbarMenuLoop(tbmlExecuteSelected);
+  PumpMessagesFor(30);
+  EXPECT_EQ(bar->Clicks, std::vector<std::wstring>{L"&Edit"});
+  form.Hide();
+}
+
+TEST(BarPopup, PopupMenuOfItemsFiresItsPopupEventAndRunsShortCuts) {
+  TMenuSettings settings;
+  TBarPopupMenu menu(nullptr);
+  TTestMenu source;
+  auto* refresh = MenuItem(L"&Refresh");
+  refresh->SetShortCut(TShortCut(VK_F5));
+  refresh->OnClick = TNotifyEvent(&source, &TTestMenu::Click);
+  menu.Items()->Add(refresh);
+  menu.SetLinkSubitems(&source.Root);  // shows the test menu's items
+  struct TPopups {
+    int Count = 0;
+    void Popup(TObject*) { ++Count; }
+  } popups;
+  menu.OnPopup = TNotifyEvent(&popups, &TPopups::Popup);
+  PostKey(VK_DOWN);
+  PostKey(VK_RETURN);
+  menu.Popup(200, 150);
+  EXPECT_EQ(popups.Count, 1);
+  EXPECT_EQ(menu.PopupPoint(), (TPoint{200, 150}));
+  EXPECT_TRUE(source.Clicks.empty());
+  PumpMessagesUntil([&] { return !source.Clicks.empty(); }, 2000);
+  EXPECT_EQ(source.Clicks, std::vector<std::wstring>{L"&Open"});
+  // The chosen item only returned; an item freed before its click arrives is not clicked.
+  PostKey(L'q', WM_CHAR);
+  EXPECT_EQ(menu.PopupAndReturn(200, 150, true), source.Quit);
+  PostKey(L'q', WM_CHAR);
+  menu.Popup(200, 150);
+  delete source.Quit;
+  source.Quit = nullptr;
+  PumpMessagesFor(30);
+  EXPECT_EQ(source.Clicks.size(), 1u);
+  menu.SetLinkSubitems(nullptr);
+  EXPECT_TRUE(menu.IsShortCut(TShortCut(VK_F5)));
+  EXPECT_FALSE(menu.IsShortCut(TShortCut(VK_F6)));
+  EXPECT_EQ(source.Clicks.back(), L"&Refresh");
+}
+
+TEST(BarPopup, DoneActionsOpenTheSystemMenuOrAskForHelp) {
+  TMenuSettings settings;
+  SetBarHelpProc(&THelpLog::Proc);
+  THelpLog::Calls.clear();
+  TTestMenu menu;
+  menu.Open->SetHelpContext(17);
+  PostKey(VK_DOWN);
+  PostKey(VK_F1);
+  EXPECT_EQ(menu.Root.ShowPopup(300, 200, false), nullptr);
+  SetBarHelpProc(nullptr);
+  EXPECT_EQ(THelpLog::Calls, (std::vector<std::pair<UINT, int>>{{HELP_CONTEXT, 17}}));
+  struct TSysCommand : TCustomControl {
+    using TCustomControl::TCustomControl;
+    WPARAM Command = 0;
+    LPARAM Key = 0;
+    void WndProc(TMessage& M) override {
+      if (M.Msg == WM_SYSCOMMAND) Command = M.WParam, Key = M.LParam;
+      else TCustomControl::WndProc(M);
+    }
+  } target(nullptr);
+  target.SetParentWindow(GetDesktopWindow());
+  TBarDoneActionData done;
+  done.DoneAction = tbdaOpenSystemMenu;
+  done.Wnd = target.Handle();
+  done.Key = L'-';
+  EXPECT_EQ(ProcessDoneAction(done, false), nullptr);
+  EXPECT_EQ(target.Command, static_cast<WPARAM>(SC_KEYMENU));
+  EXPECT_EQ(target.Key, L'-');
+}
