@@ -400,3 +400,43 @@ TEST(BarPopup, DoneActionsOpenTheSystemMenuOrAskForHelp) {
   EXPECT_EQ(target.Command, static_cast<WPARAM>(SC_KEYMENU));
   EXPECT_EQ(target.Key, L'-');
 }
+
+TEST(BarPopup, OpenMenuAndSubmenuAreDrawnWithTheirSelectionsAndBorders) {
+  TMenuSettings settings;
+  TTestMenu menu;
+  const char* hold = std::getenv("BAR_TEST_HOLD_MS");  // time to take a screenshot
+  int selectedPixels[2] = {0, 0}, textPixels = 0;
+  COLORREF corner = 0;
+  DWORD shown = 0;
+  TMenuScript script({
+      [&] { return PostKey(VK_DOWN), PostKey(VK_DOWN), PostKey(VK_RIGHT), true; },
+      [&] {
+        std::vector<TBarView*> open = OpenMenus();
+        if (open.size() != 2) return false;
+        for (int i = 0; i < 2; ++i) {
+          HWND w = open[i]->Window()->Handle();
+          UpdateWindow(w);
+          TWindowDC dc(w);
+          const TRect& r = open[i]->Selected()->BoundsRect();
+          for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x) selectedPixels[i] += GetPixel(dc.Get(), x, y) == ColorToRGB(clHighlight);
+        }
+        TWindowDC dc(open[0]->Window()->Handle());
+        const TRect& quit = open[0]->Viewers(3)->BoundsRect();
+        for (int y = quit.Top; y < quit.Bottom; ++y)
+          for (int x = quit.Left; x < quit.Right; ++x) textPixels += GetPixel(dc.Get(), x, y) == ColorToRGB(clMenuText);
+        HDC whole = GetWindowDC(open[1]->Window()->Handle());
+        corner = GetPixel(whole, 0, 0);
+        ReleaseDC(open[1]->Window()->Handle(), whole);
+        shown = GetTickCount();
+        return true;
+      },
+      [&] { return !hold || GetTickCount() - shown > static_cast<DWORD>(std::atoi(hold)); },  // the menu keeps painting
+      [&] { return PostKey(VK_ESCAPE), PostKey(VK_ESCAPE), true; },
+  });
+  EXPECT_EQ(menu.Root.ShowPopup(200, 150, false), nullptr);
+  EXPECT_GT(selectedPixels[0], 120 * 20 / 2);  // Recent, whose sub-menu is open
+  EXPECT_GT(selectedPixels[1], 120 * 20 / 2);  // One, selected in the sub-menu
+  EXPECT_GT(textPixels, 10);
+  EXPECT_EQ(corner, ColorToRGB(AreFlatMenusEnabled() ? clBtnShadow : clBtnFace));
+}
