@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
+#include <tuple>
 
 #include "tests/toolbars/BarPopupTestSupport.h"
 
@@ -12,21 +14,13 @@ namespace {
 std::atomic<DWORD> fakeNow{0};
 DWORD FakeTicks() { return fakeNow.load(); }
 
-struct TFakeClock {
-  TFakeClock() {
-    fakeNow = 0;
-    SetBarAnimationClock(&FakeTicks);
-    SetCursorPos(2, 2);  // away from every popup: reaching the menu ends an animation
-  }
-  ~TFakeClock() { SetBarAnimationClock(nullptr); }
-};
-
 // A popup that records the notices it gets and answers the one asked before animating.
 class TNoticePopup : public TBarPopupWindow {
  public:
   using TBarPopupWindow::TBarPopupWindow;
   static inline LRESULT Answer = 0;
   std::vector<WPARAM> Notices;
+  bool Noticed(WPARAM W) { return std::find(Notices.begin(), Notices.end(), W) != Notices.end(); }
   void WndProc(TMessage& M) override {
     if (M.Msg != WM_BAR_POPUPNOTICE) return TBarPopupWindow::WndProc(M);
     Notices.push_back(M.WParam);
@@ -34,11 +28,16 @@ class TNoticePopup : public TBarPopupWindow {
   }
 };
 
-struct TNoticeItem : TSizedItem {
-  TNoticeItem() : TSizedItem(0, 0) {
+// Opens popups of two items at a point, on a clock of the test's, with the mouse away from them.
+struct TAnimatedMenu : TSizedItem {
+  TAnimatedMenu() : TSizedItem(0, 0) {
     Add(MenuItem(L"A"));
     Add(MenuItem(L"B"));
+    fakeNow = 0;
+    SetBarAnimationClock(&FakeTicks);
+    SetCursorPos(2, 2);  // reaching the menu ends an animation
   }
+  ~TAnimatedMenu() override { SetBarAnimationClock(nullptr); }
   TBarPopupWindowClass PopupWindowClass() override { return &MakeBarPopupWindow<TNoticePopup>; }
   std::unique_ptr<TNoticePopup> Open(TPoint P, bool SelectFirst = false) {
     return std::unique_ptr<TNoticePopup>(
@@ -46,16 +45,14 @@ struct TNoticeItem : TSizedItem {
   }
 };
 
-TRect RegionBox(HWND W, int* Kind = nullptr) {
+// The window's region as "kind: box" (kind 0 when it has none, 1 when it is empty).
+std::string Region(HWND W) {
   TRegionHandle rgn(CreateRectRgn(0, 0, 0, 0));
-  int kind = GetWindowRgn(W, rgn.Get());
-  if (Kind) *Kind = kind;
   RECT r{};
+  int kind = GetWindowRgn(W, rgn.Get());
   GetRgnBox(rgn.Get(), &r);
-  return {r.left, r.top, r.right, r.bottom};
+  return std::to_string(kind) + ": " + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
 }
-
-bool Has(const std::vector<WPARAM>& V, WPARAM X) { return std::find(V.begin(), V.end(), X) != V.end(); }
 
 }  // namespace
 
@@ -64,82 +61,63 @@ TEST(BarAnim, SlideOffsetsMoveTheImageInFromTheOppositeSide) {
     TBarAnimateDirections Dirs;
     int P;
     TPoint Expected;
-  } cases[] = {{tbadDown, 0, {0, -50}},    {tbadDown, 255, {0, 0}},  {tbadUp, 51, {0, 40}},
+  } cases[] = {{tbadDown, 0, {0, -50}}, {tbadDown, 255, {0, 0}}, {tbadUp, 51, {0, 40}},
                {tbadRight | tbadDown, 102, {-60, -30}}, {tbadLeft, 204, {20, 0}}, {0, 100, {0, 0}}};
   for (const Case& c : cases) EXPECT_EQ(MenuSlideOffset(c.Dirs, 100, 50, c.P), c.Expected) << c.Dirs << " " << c.P;
 }
 
-TEST(BarAnim, SlideGrowsTheRegionFrameByFrameAndEndsWithoutOne) {
-  TMenuSettings settings(TRUE, FALSE);
-  TFakeClock clock;
-  TNoticeItem item;
-  auto popup = item.Open({300, 200});
-  HWND w = popup->Handle();
-  ASSERT_TRUE(MenuAnimationRunning(w));
-  EXPECT_TRUE(IsWindowVisible(w));
-  int kind = 0;
-  EXPECT_EQ(RegionBox(w, &kind), TRect{});
-  EXPECT_EQ(kind, NULLREGION);
-  RECT r{};
-  GetWindowRect(w, &r);
-  int W = r.right - r.left, H = r.bottom - r.top;
-  fakeNow = 75;  // half of 150 ms: progress 127
-  TPoint d = MenuSlideOffset(tbadRight | tbadDown, W, H, 127);
-  EXPECT_TRUE(PumpMessagesUntil([&] { return RegionBox(w) == Bounds(d.X, d.Y, W, H); }, 3000));
-  fakeNow = 150;
-  EXPECT_TRUE(PumpMessagesUntil([&] { return !MenuAnimationRunning(w); }, 3000));
-  RegionBox(w, &kind);
-  EXPECT_EQ(kind, ERROR);  // no region left
-  PumpMessagesFor(20);
-  EXPECT_TRUE(Has(popup->Notices, 2));
-  EXPECT_FALSE(Has(popup->Notices, 3));
-}
-
-TEST(BarAnim, FadeUsesALayeredWindowUntilTheMouseReachesTheMenu) {
+TEST(BarAnim, SlideGrowsTheRegionFrameByFrameAndFadeEndsWhenTheMouseArrives) {
+  TAnimatedMenu menu;
+  {
+    TMenuSettings settings(TRUE, FALSE);
+    auto popup = menu.Open({300, 200});
+    HWND w = popup->Handle();
+    ASSERT_TRUE(MenuAnimationRunning(w));
+    EXPECT_EQ(Region(w), "1: 0,0,0,0");
+    fakeNow = 75;  // half of 150 ms: progress 127 slides the 126 x 46 window in from the top left
+    EXPECT_TRUE(PumpMessagesUntil([&] { return Region(w) == "2: -63,-23,63,23"; }));
+    fakeNow = 150;
+    EXPECT_TRUE(PumpMessagesUntil([&] { return !MenuAnimationRunning(w); }));
+    EXPECT_EQ(Region(w), "0: 0,0,0,0");
+    PumpMessagesFor(20);
+    EXPECT_TRUE(popup->Noticed(2));
+    EXPECT_FALSE(popup->Noticed(3));
+  }
   TMenuSettings settings(TRUE, TRUE);
-  TFakeClock clock;
-  TNoticeItem item;
-  auto popup = item.Open({300, 200});
+  fakeNow = 0;
+  auto popup = menu.Open({300, 200});
   HWND w = popup->Handle();
   ASSERT_TRUE(MenuAnimationRunning(w));
   EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED);
-  POINT inside{20, 10};
-  ClientToScreen(w, &inside);
-  SetCursorPos(inside.x, inside.y);
-  fakeNow = 10;  // the next pass sees the mouse inside: the fade ends long before 175 ms
-  EXPECT_TRUE(PumpMessagesUntil([&] { return !MenuAnimationRunning(w); }, 3000));
+  TPoint inside = popup->ClientToScreen({20, 10});
+  SetCursorPos(inside.X, inside.Y);
+  fakeNow = 10;  // the next frame sees the mouse inside: the fade ends long before 175 ms
+  EXPECT_TRUE(PumpMessagesUntil([&] { return !MenuAnimationRunning(w); }));
   EXPECT_FALSE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED);
   PumpMessagesFor(20);
-  EXPECT_TRUE(Has(popup->Notices, 2));
+  EXPECT_TRUE(popup->Noticed(2));
 }
 
 TEST(BarAnim, OneAnimationPerThreadAndNoneOutlivesItsWindow) {
   TMenuSettings settings(TRUE, FALSE);
-  TFakeClock clock;
-  TNoticeItem item;
-  auto first = item.Open({300, 200});
-  HWND w1 = first->Handle();
+  TAnimatedMenu menu;
+  auto first = menu.Open({300, 200});
   int sequence = MenuAnimationSequence();
-  auto second = item.Open({500, 200});
+  auto second = menu.Open({500, 200});
   HWND w2 = second->Handle();
-  // The first ended in its final look before the second began.
-  EXPECT_FALSE(MenuAnimationRunning(w1));
-  int kind = 0;
-  RegionBox(w1, &kind);
-  EXPECT_EQ(kind, ERROR);
+  EXPECT_EQ(Region(first->Handle()), "0: 0,0,0,0");  // ended in its final look before the second began
+  EXPECT_FALSE(MenuAnimationRunning(first->Handle()));
   EXPECT_TRUE(MenuAnimationRunning(w2));
-  // A late frame of the first animation changes nothing.
-  PostMessageW(w2, WM_BAR_ANIMATIONFRAME, 0, sequence);
+  PostMessageW(w2, WM_BAR_ANIMATIONFRAME, 0, sequence);  // a late frame of the first changes nothing
   PumpMessagesFor(20);
-  EXPECT_EQ(RegionBox(w2), TRect{});
-  // Hidden while animating: the animation ends first.
-  second->SetVisible(false);
+  EXPECT_EQ(Region(w2), "1: 0,0,0,0");
+  second->SetVisible(false);  // hidden while animating: the animation ends first
   EXPECT_FALSE(MenuAnimationRunning());
   EXPECT_FALSE(IsWindowVisible(w2));
   // Freed while animating, also with frames still queued.
-  auto third = item.Open({300, 400});
+  auto third = menu.Open({300, 400});
   fakeNow = 40;
-  PumpMessagesUntil([&] { return !(RegionBox(third->Handle()) == TRect{}); }, 3000);
+  PumpMessagesUntil([&] { return Region(third->Handle()) != "1: 0,0,0,0"; });
   fakeNow = 60;
   Sleep(30);
   third.reset();
@@ -148,23 +126,19 @@ TEST(BarAnim, OneAnimationPerThreadAndNoneOutlivesItsWindow) {
 }
 
 TEST(BarAnim, PopupShowsPlainlyWhenItMustNotAnimate) {
-  TFakeClock clock;
-  struct Case {
-    BOOL Animation, Fade;
-    bool SelectFirst;
-    LRESULT Answer;
-    bool Animates;
-  } cases[] = {{TRUE, FALSE, false, 0, true},  {FALSE, TRUE, false, 0, false}, {TRUE, TRUE, true, 0, false},
-               {TRUE, TRUE, false, 1, false}};
-  for (const Case& c : cases) {
-    TMenuSettings settings(c.Animation, c.Fade);
-    TNoticePopup::Answer = c.Answer;
-    TNoticeItem item;
-    auto popup = item.Open({300, 200}, c.SelectFirst);
-    EXPECT_EQ(MenuAnimationRunning(popup->Handle()), c.Animates);
+  TAnimatedMenu menu;
+  // Animation and fade settings, a first item selected, the answer to the notice; animates.
+  for (auto [animation, fade, selectFirst, answer, animates] : {std::tuple{TRUE, FALSE, false, 0, true},
+                                                                 {FALSE, TRUE, false, 0, false},
+                                                                 {TRUE, TRUE, true, 0, false},
+                                                                 {TRUE, TRUE, false, 1, false}}) {
+    TMenuSettings settings(animation, fade);
+    TNoticePopup::Answer = answer;
+    auto popup = menu.Open({300, 200}, selectFirst);
+    EXPECT_EQ(MenuAnimationRunning(popup->Handle()), animates);
     EXPECT_TRUE(IsWindowVisible(popup->Handle()));
     PumpMessagesFor(10);
-    EXPECT_EQ(Has(popup->Notices, 3), !c.Animates);
-    TNoticePopup::Answer = 0;
+    EXPECT_EQ(popup->Noticed(3), !animates);
   }
+  TNoticePopup::Answer = 0;
 }
