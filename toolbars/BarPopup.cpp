@@ -669,9 +669,15 @@ bool TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRig
       UpdateSelections(RootView, p);
       TBarView* inner = Innermost(RootView);
       TBarItemViewer* sel = inner->Selected();
-      if (Application && !inner->Style().Contains(vsyHintsAlways) &&
-          !(sel && sel->Item()->EffectiveOptions().Contains(tboShowHint)))
+      if (Application && inner->Window() && inner->Window()->HandleAllocated() &&
+          (inner->Style().Contains(vsyHintsAlways) || (sel && sel->Item()->EffectiveOptions().Contains(tboShowHint)))) {
+        if (!inner->MouseTracking()) inner->Window()->Update();
+        TPoint c = inner->Window()->ScreenToClient(p);
+        TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(c.X, c.Y), 0};
+        Application->HintMouseMessage(inner->Window(), move);
+      } else if (Application) {
         Application->CancelHint();
+      }
       HCURSOR cursor = nullptr;
       TBarItemViewer* hovered = nullptr;
       TBarView* under = ViewAt(RootView, p, hovered);
@@ -834,6 +840,10 @@ TBarPopupMenu::TBarPopupMenu(TComponent* AOwner, TBarCustomItem* ARoot) : TPopup
 TBarPopupMenu::~TBarPopupMenu() { delete root_; }
 
 void TBarPopupMenu::RootClick(TObject*) { DoPopup(this); }
+
+void TBarPopupMenu::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+  root_->GetChildren(Proc, Root);
+}
 
 void TBarPopupMenu::Popup(int X, int Y) { PopupAndReturn(X, Y, false); }
 

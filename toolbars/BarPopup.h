@@ -117,7 +117,7 @@ using TBarHelpProc = void (*)(UINT Command, int Context);
 void SetBarHelpProc(TBarHelpProc Proc);
 
 // The context menu whose items are a tree of toolbar items.
-class TBarPopupMenu : public TPopupMenu {
+class TBarPopupMenu : public TPopupMenu, public IBarItemsHolder {
   HV_CLASS(TBarPopupMenu, TPopupMenu)
  public:
   explicit TBarPopupMenu(TComponent* AOwner);
@@ -127,6 +127,9 @@ class TBarPopupMenu : public TPopupMenu {
   bool IsShortCut(TShortCut ShortCut) override;
 
   TBarCustomItem* Items() const { return root_; }
+  // Form files keep the items inside the menu.
+  TBarCustomItem* GetItems() override { return root_; }
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
   TCustomImageList* Images() const { return root_->SubMenuImages(); }
   void SetImages(TCustomImageList* Value) { root_->SetSubMenuImages(Value); }
   TBarCustomItem* LinkSubitems() const { return root_->LinkSubitems(); }

@@ -22,8 +22,7 @@ struct TMenuSettings {
     return SystemParametersInfoW(Action, Param, Value, WinIni);
   }
   explicit TMenuSettings(BOOL AAnimation = FALSE, BOOL AFade = FALSE) {
-    Animation = AAnimation, Fade = AFade;
-    SetBarSystemParametersProc(&Proc);
+    Animation = AAnimation, Fade = AFade, SetBarSystemParametersProc(&Proc);
   }
   ~TMenuSettings() { SetBarSystemParametersProc(nullptr); }
 };
