@@ -613,41 +613,41 @@ void TBarModalHandler::Loop(TBarView* RootView, bool AMouseDown, bool AExecuteSe
   }
 }
 
-bool TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRightButton) {
+void TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRightButton) {
   switch (Msg.message) {
     case WM_TIMER:
       if (Msg.wParam >= BarViewTimerBase && Msg.wParam < BarViewTimerBase + 4)
         for (TBarView* v : Chain(RootView))
           if (v->IsPopup() && v->Window() && v->Window()->HandleAllocated() && v->Window()->Handle() == Msg.hwnd) {
             v->TimerFired(static_cast<int>(Msg.wParam - BarViewTimerBase));
-            return true;
+            return;
           }
       DispatchMessageW(&Msg);
-      return true;
+      return;
     case WM_KEYF1_:
     case WM_CONTEXTMENU:
     case WM_SYSTIMER_:
     case WM_KEYUP:
     case WM_SYSKEYUP:
     case WM_DEADCHAR:
-    case WM_SYSDEADCHAR: return true;
+    case WM_SYSDEADCHAR: return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
       if (Application) Application->CancelHint();
       Word key = static_cast<Word>(Msg.wParam);
       if (key == VK_PROCESSKEY) key = static_cast<Word>(MappedProcessKey(Msg.hwnd));
-      if (buttonsHeld_ && key != VK_F1) return true;
+      if (buttonsHeld_ && key != VK_F1) return;
       TShiftState shift = KeyDataToShiftState(Msg.lParam);
       TBarView* view = Innermost(RootView);
       if (TBarItemViewer* sel = view->Selected()) sel->KeyDown(key, shift);
       // The key may close the view it was given to; the view is found again.
       if (key && InChain(RootView, view)) view->HandleKey(key, shift);
       if (key) TranslateMessage(&Msg);
-      return true;
+      return;
     }
     case WM_CHAR:
     case WM_SYSCHAR: {
-      if (buttonsHeld_) return true;
+      if (buttonsHeld_) return;
       auto ch = static_cast<wchar_t>(Msg.wParam);
       TBarView* view = Innermost(RootView);
       bool unique = false;
@@ -660,11 +660,11 @@ bool TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRig
       } else {
         MessageBeep(0);
       }
-      return true;
+      return;
     }
     case WM_MOUSEMOVE: {
       TPoint p = ScreenPointOf(Msg);
-      if (p == lastPos_) return true;
+      if (p == lastPos_) return;
       lastPos_ = p;
       UpdateSelections(RootView, p);
       TBarView* inner = Innermost(RootView);
@@ -678,29 +678,26 @@ bool TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRig
       } else if (Application) {
         Application->CancelHint();
       }
+      // The move goes to the viewer that tracks the mouse, else to the one under it.
       HCURSOR cursor = nullptr;
       TBarItemViewer* hovered = nullptr;
-      TBarView* under = ViewAt(RootView, p, hovered);
+      ViewAt(RootView, p, hovered);
       for (TBarView* v : Chain(RootView))
-        if (v->MouseTracking() && v->Selected()) {
-          under = v;
-          hovered = v->Selected();
-        }
+        if (v->MouseTracking() && v->Selected()) hovered = v->Selected();
       if (hovered) {
         TPoint local = hovered->PointInViewer(p);
         hovered->CursorAt(local, cursor);
         hovered->MouseMove(local.X, local.Y);
       }
-      (void)under;
       SetCursor(cursor ? cursor : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
-      return true;
+      return;
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK: {
       bool right = Msg.message == WM_RBUTTONDOWN || Msg.message == WM_RBUTTONDBLCLK;
-      if (right && !TrackRightButton) return true;
+      if (right && !TrackRightButton) return;
       buttonsHeld_ |= right ? 2u : 1u;
       TPoint p = ScreenPointOf(Msg);
       lastPos_ = p;
@@ -715,12 +712,12 @@ bool TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRig
         TPoint local = viewer->PointInViewer(p);
         viewer->MouseDown(shift, local.X, local.Y, mouseDownOnMenu_);
       }
-      return true;
+      return;
     }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP: {
       bool right = Msg.message == WM_RBUTTONUP;
-      if (right && !TrackRightButton) return true;
+      if (right && !TrackRightButton) return;
       buttonsHeld_ &= right ? ~2u : ~1u;
       TPoint p = ScreenPointOf(Msg);
       lastPos_ = p;
@@ -739,7 +736,7 @@ bool TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRig
           }
         if (!skip) RootView->CancelMenu();
       }
-      return true;
+      return;
     }
     case WM_MOUSEWHEEL: {
       TPoint p = ScreenPointOf(Msg);
@@ -753,9 +750,9 @@ bool TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRig
         TPoint local = view->Window() ? view->Window()->ScreenToClient(p) : p;
         view->HandleWheel(delta, local.X, local.Y);
       }
-      return true;
+      return;
     }
-    default: DispatchMessageW(&Msg); return true;
+    default: DispatchMessageW(&Msg); return;
   }
 }
 

@@ -95,7 +95,7 @@ class TBarModalHandler : public TObject {
 
  private:
   static LRESULT CALLBACK OwnWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
-  bool HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRightButton);
+  void HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRightButton);
   void UpdateSelections(TBarView* RootView, const TPoint& P);
   bool ownsWnd_ = false;
   bool started_ = false;
