@@ -1,0 +1,330 @@
+// Printer figures, margin units and page layout, wrap positions, Roman numerals, and the
+// header and footer macros and bands.
+#include <gtest/gtest.h>
+
+#include "editor/TxtEditPrintHeaderFooter.h"
+#include "editor/TxtEditPrinterInfo.h"
+#include "framework/DateTime.h"
+#include "tests/editor/PrintTestSupport.h"
+
+namespace {
+
+TEST(PrinterInfo, NoPrinterGivesA4At300Dpi) {
+  TFakePrinter none(0);
+  TTxtEditPrinterInfo info(&none);
+  EXPECT_EQ(info.PhysicalWidth(), 2481);
+  EXPECT_EQ(info.PhysicalHeight(), 3507);
+  EXPECT_EQ(info.PrintableWidth(), 2358);
+  EXPECT_EQ(info.PrintableHeight(), 3407);
+  EXPECT_EQ(info.LeftGutter(), 65);
+  EXPECT_EQ(info.RightGutter(), 58);
+  EXPECT_EQ(info.TopGutter(), 50);
+  EXPECT_EQ(info.BottomGutter(), 50);
+  EXPECT_EQ(info.XPixPrInch(), 300);
+  EXPECT_EQ(info.YPixPrInch(), 300);
+  EXPECT_FLOAT_EQ(info.XPixPrmm(), 300 / 25.4f);
+  EXPECT_TRUE(info.IsUpdated());
+}
+
+TEST(PrinterInfo, ReadsTheDeviceAndDerivesTheBorders) {
+  TFakePrinter printer(1, {1000, 1500, 900, 1400, 30, 40, 120});
+  TTxtEditPrinterInfo info(&printer);
+  EXPECT_EQ(info.RightGutter(), 1000 - 900 - 30);
+  EXPECT_EQ(info.BottomGutter(), 1500 - 1400 - 40);
+  EXPECT_EQ(info.XPixPrInch(), 120);
+}
+
+TEST(PrinterInfo, ADeviceReportingZeroFallsBackToA4) {
+  TFakePrinter broken(1, {0, 0, 0, 0, 0, 0, 0});
+  TTxtEditPrinterInfo info(&broken);
+  EXPECT_EQ(info.PhysicalWidth(), 2481);
+  EXPECT_EQ(info.XPixPrInch(), 300);
+}
+
+TEST(PrinterInfo, MillimetresToPixelsRoundHalfToEven) {
+  // 1 inch = 25.4 mm; at 254 DPI one millimetre is exactly 10 pixels, so halves are exact.
+  TFakePrinter printer(1, {2000, 3000, 1900, 2900, 45, 35, 254});
+  TTxtEditPrinterInfo info(&printer);
+  struct Case { double mm; int left, top; } cases[] = {
+      {0, -45, -35}, {1, -35, -25}, {5.0, 5, 15}, {4.5, 0, 10}, {4.56, 1, 11}, {4.44, -1, 9},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mm);
+    EXPECT_EQ(info.LeftMmToPixels(c.mm), c.left);
+    EXPECT_EQ(info.TopMmToPixels(c.mm), c.top);
+  }
+  EXPECT_EQ(info.RightMmToPixels(10), 100 - 55);
+  EXPECT_EQ(info.BottomMmToPixels(10), 100 - 65);
+  struct Half { double value; int rounded; } halves[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.51, 3}};
+  for (const auto& h : halves) EXPECT_EQ(RoundHalfEven(h.value), h.rounded) << h.value;
+}
+
+TEST(PrintMargins, UnitsConvertOnReadAndWriteOnly) {
+  TTxtEditPrintMargins m;
+  EXPECT_DOUBLE_EQ(m.Left(), 25);
+  m.SetUnitSystem(usInch);
+  m.SetLeft(1);
+  EXPECT_DOUBLE_EQ(m.Left(), 1);
+  m.SetUnitSystem(usMM);
+  EXPECT_DOUBLE_EQ(m.Left(), 25.4);
+  m.SetUnitSystem(usCM);
+  EXPECT_DOUBLE_EQ(m.Left(), 2.54);
+  m.SetUnitSystem(muThousandthsOfInches);
+  EXPECT_NEAR(m.Left(), 1000, 1e-9);
+  m.SetTop(500);
+  m.SetUnitSystem(usMM);
+  EXPECT_NEAR(m.Top(), 12.7, 1e-9);
+
+  TTxtEditPrintMargins copy;
+  m.SetMirrorMargins(true);
+  m.SetUnitSystem(usCM);
+  copy.Assign(&m);
+  EXPECT_EQ(copy.UnitSystem(), usCM);
+  EXPECT_TRUE(copy.MirrorMargins());
+  EXPECT_DOUBLE_EQ(copy.Left(), 2.54);
+}
+
+TEST(PrintMargins, LayoutMirrorsMarginsAndGutterOnEvenPages) {
+  TFakePrinter none(0);
+  TTxtEditPrinterInfo info(&none);
+  TTxtEditPrintMargins m;
+  m.SetGutter(10);
+  m.SetMirrorMargins(true);
+  m.LayoutPage(nullptr, 1, info, false, false, 0);
+  const int w = 2358, h = 3407;
+  EXPECT_EQ(m.PLeft, info.LeftMmToPixels(35));
+  EXPECT_EQ(m.PRight, w - info.RightMmToPixels(15));
+  EXPECT_EQ(m.PTop, info.TopMmToPixels(25));
+  EXPECT_EQ(m.PBottom, h - info.BottomMmToPixels(25));
+  EXPECT_EQ(m.PHeader, info.TopMmToPixels(15));
+  EXPECT_EQ(m.PFooter, h - info.BottomMmToPixels(15));
+  EXPECT_EQ(m.PGutter, RoundHalfEven(300 / 25.4f * 10));
+  EXPECT_EQ(m.PHFInternalMargin, RoundHalfEven(300 / 25.4f * 0.5));
+  EXPECT_EQ(m.PLeftHFTextIndent, m.PLeft + RoundHalfEven(300 / 25.4f * 2));
+  EXPECT_EQ(m.PRightHFTextIndent, m.PRight - RoundHalfEven(300 / 25.4f * 2));
+  const int oddLeftMargin = m.PLeft, oddRightMargin = w - m.PRight;
+  m.LayoutPage(nullptr, 2, info, false, false, 0);
+  EXPECT_EQ(m.PLeft, info.LeftMmToPixels(15));
+  EXPECT_EQ(m.PRight, w - info.RightMmToPixels(35));
+  EXPECT_GT(w - m.PRight, m.PLeft);   // the wide margin on the right
+  EXPECT_GT(oddLeftMargin, oddRightMargin);
+  m.SetMirrorMargins(false);
+  m.LayoutPage(nullptr, 2, info, false, false, 0);
+  EXPECT_EQ(m.PLeft, oddLeftMargin);
+}
+
+TEST(PrintMargins, LineNumbersIndentTheTextUnlessInTheMargin) {
+  TFakePrinter none(0);
+  TTxtEditPrinterInfo info(&none);
+  TTestSurface surface(10, 10);
+  TCanvas canvas;
+  canvas.SetHandle(surface.DC());
+  TTxtEditPrintMargins m;
+  m.LayoutPage(&canvas, 1, info, false, false, 100);
+  const int plain = m.PLeft;
+  m.LayoutPage(&canvas, 1, info, true, true, 100);
+  EXPECT_EQ(m.PLeft, plain);
+  m.LayoutPage(&canvas, 1, info, true, false, 100);
+  EXPECT_EQ(m.PLeft, plain + canvas.TextWidth(AnsiString("100: ")));
+  canvas.SetHandle(nullptr);
+}
+
+TEST(PrintMargins, MarginsAreKeptOnThePrintableArea) {
+  TFakePrinter none(0);
+  TTxtEditPrinterInfo info(&none);
+  TTxtEditPrintMargins m;
+  struct Case { double left, right, top, bottom; } cases[] = {
+      {0, 0, 0, 0}, {300, 300, 400, 400}, {150, 150, 10, 10}, {-20, -20, -20, -20}};
+  for (const auto& c : cases) {
+    m.SetLeft(c.left);
+    m.SetRight(c.right);
+    m.SetTop(c.top);
+    m.SetBottom(c.bottom);
+    m.SetHeader(c.top);
+    m.SetFooter(c.bottom);
+    m.LayoutPage(nullptr, 1, info, false, false, 0);
+    SCOPED_TRACE(c.left);
+    EXPECT_GE(m.PLeft, 0);
+    EXPECT_GT(m.PRight, m.PLeft);
+    EXPECT_LE(m.PRight, 2358);
+    EXPECT_GE(m.PTop, 0);
+    EXPECT_GT(m.PBottom, m.PTop);
+    EXPECT_LE(m.PBottom, 3407);
+    EXPECT_GE(m.PHeader, 0);
+    EXPECT_LE(m.PFooter, 3407);
+  }
+}
+
+std::vector<int> Wrap(std::string_view text, int m, bool* result = nullptr) {
+  TTxtCharSet breaks;
+  breaks.Include(' ');
+  breaks.Include('-');
+  std::vector<int> positions;
+  const bool r = WrapRowByBreakChars(text, breaks, m, positions);
+  if (result) *result = r;
+  return positions;
+}
+
+TEST(WrapRowByBreakChars, Cases) {
+  struct Case { const char* text; int m; bool result; std::vector<int> positions; } cases[] = {
+      {"short", 10, true, {}},
+      {"exactly10!", 10, true, {}},
+      {"nobreakcharacterhere", 10, false, {}},
+      {"aaaa bbbb cccc dddd", 10, true, {10}},
+      {"aaaa bbbb cccc dddd eeee", 10, true, {10, 20}},
+      {"ab cdefghijklmnopqrstuvwxyz", 10, true, {3}},
+      {"aaaaaaaaaaaaaaa bbb ccccc", 10, true, {16}},
+      {"one-two three", 8, true, {8}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    bool r = false;
+    EXPECT_EQ(Wrap(c.text, c.m, &r), c.positions);
+    EXPECT_EQ(r, c.result);
+  }
+}
+
+TEST(IntToRoman, Numerals) {
+  struct Case { int n; const char* roman; } cases[] = {
+      {0, ""}, {-5, ""}, {1, "I"}, {4, "IV"}, {9, "IX"}, {14, "XIV"}, {40, "XL"}, {90, "XC"},
+      {400, "CD"}, {1994, "MCMXCIV"}, {3999, "MMMCMXCIX"}, {5000, "MMMMM"}};
+  for (const auto& c : cases) EXPECT_EQ(IntToRoman(c.n), c.roman) << c.n;
+}
+
+AnsiString Expand(const AnsiString& text, int page, int count, bool roman = false) {
+  THeaderFooter band;
+  band.Add(text, nullptr, taLeftJustify, 1);
+  return band.Get(0)->ExpandText(count, page, roman, "Report", "12:30:00", "06/12/2026");
+}
+
+TEST(HeaderFooterMacros, Expansion) {
+  struct Case { const char* text; bool roman; const char* expected; } cases[] = {
+      {"Page $PAGENUM$ of $PAGECOUNT$", false, "Page 3 of 12"},
+      {"Page $PAGENUM$ of $PAGECOUNT$", true, "Page III of XII"},
+      {"$pagenum$/$PageCount$", false, "3/12"},
+      {"$TITLE$: $DATE$ $TIME$", false, "Report: 06/12/2026 12:30:00"},
+      {"$DATETIME$|$TIMEDATE$", false, "06/12/2026 12:30:00|12:30:00 06/12/2026"},
+      {"$UNKNOWN$ $5", false, "$UNKNOWN$ $5"},
+      {"cost $5 $PAGENUM$", false, "cost $5 3"},
+      {"$$PAGENUM$$", false, "$3$"},
+      {"   ", false, ""},
+      {"", false, ""},
+      {"no macros", false, "no macros"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Expand(c.text, 3, 12, c.roman), c.expected) << c.text;
+}
+
+struct TFixedClock : TClock {
+  TDateTime Now() const override { return EncodeDate(2026, 3, 4) + EncodeTime(5, 6, 7, 0); }
+};
+
+class BandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    canvas_.SetHandle(surface_.DC());
+    previousClock_ = SetClock(&clock_);
+    printer_ = std::make_unique<TFakePrinter>(0);
+    info_ = std::make_unique<TTxtEditPrinterInfo>(printer_.get());
+    margins_.LayoutPage(&canvas_, 1, *info_, false, false, 0);
+  }
+  void TearDown() override {
+    SetClock(previousClock_);
+    canvas_.SetHandle(nullptr);
+  }
+  TTestSurface surface_{2358, 600};
+  TCanvas canvas_;
+  TFixedClock clock_;
+  TClock* previousClock_ = nullptr;
+  std::unique_ptr<TFakePrinter> printer_;
+  std::unique_ptr<TTxtEditPrinterInfo> info_;
+  TTxtEditPrintMargins margins_;
+};
+
+TEST_F(BandTest, PreparationKeepsRequestedLinesAndSortsStably) {
+  THeader header;
+  header.Add("b9", nullptr, taLeftJustify, 9);
+  header.Add("a5", nullptr, taLeftJustify, 5);
+  header.Add("c5", nullptr, taRightJustify, 5);
+  header.PrepareForPrint(&canvas_, 1, &margins_, "T");
+  ASSERT_EQ(header.LineCount(), 2);
+  EXPECT_EQ(header.Get(0)->Text(), "a5");
+  EXPECT_EQ(header.Get(1)->Text(), "c5");
+  EXPECT_EQ(header.Get(2)->Text(), "b9");
+  EXPECT_EQ(header.Get(1)->BandLine(), 1);
+  EXPECT_EQ(header.Get(2)->BandLine(), 2);
+  EXPECT_EQ(header.Get(2)->LineNumber(), 9);
+  // An item added later for line 3 goes first, not after the renumbered ones.
+  header.Add("z3", nullptr, taCenter, 3);
+  header.PrepareForPrint(&canvas_, 1, &margins_, "T");
+  EXPECT_EQ(header.Get(0)->Text(), "z3");
+  EXPECT_EQ(header.LineCount(), 3);
+  const int w = canvas_.TextHeight(AnsiString("W"));
+  canvas_.Font()->Assign(header.DefaultFont());
+  EXPECT_EQ(header.FrameHeight(), 3 * canvas_.TextHeight(AnsiString("W")) + 2 * margins_.PHFInternalMargin);
+  (void)w;
+  EXPECT_EQ(header.DateText(), DateToStr(clock_.Now()));
+  EXPECT_EQ(header.TimeText(), TimeToStr(clock_.Now()));
+}
+
+TEST_F(BandTest, AssignReplacesItemsAndCopiesFonts) {
+  THeader a, b;
+  TFont big;
+  big.SetSize(20);
+  a.Add("one", &big, taCenter, 2);
+  a.SetRomanNumbers(true);
+  a.SetFrameTypes({ftBox, ftShaded});
+  b.Add("old", nullptr, taLeftJustify, 1);
+  b.Assign(&a);
+  b.Assign(&a);
+  ASSERT_EQ(b.Count(), 1);
+  EXPECT_EQ(b.Get(0)->Text(), "one");
+  EXPECT_EQ(b.Get(0)->Font()->Size(), 20);
+  EXPECT_NE(b.Get(0)->Font(), a.Get(0)->Font());
+  EXPECT_TRUE(b.RomanNumbers());
+  EXPECT_TRUE(b.FrameTypes().Contains(ftShaded));
+  EXPECT_THROW(b.Get(1), EListError);
+}
+
+TEST_F(BandTest, EmptyBandPaintsNothing) {
+  THeader header;
+  header.SetFrameTypes({ftLine, ftBox, ftShaded});
+  header.PrepareForPrint(&canvas_, 1, &margins_, "");
+  EXPECT_EQ(header.FrameHeight(), -1);
+  header.PaintBand(&canvas_, 1);
+  EXPECT_EQ(surface_.Count(0xFFFFFF), surface_.Width() * surface_.Height());
+}
+
+TEST_F(BandTest, FramesAndMirroredAlignment) {
+  TFooter footer;
+  footer.SetFrameTypes({ftShaded});
+  footer.SetShadedColor(TColor(0x00FF00));
+  footer.Add("RIGHT", nullptr, taRightJustify, 1);
+  footer.SetMirrorPosition(true);
+  // Footer line near the top of this small surface.
+  margins_.PFooter = 100;
+  footer.PrepareForPrint(&canvas_, 2, &margins_, "");
+  const int fh = footer.FrameHeight();
+  ASSERT_GT(fh, 0);
+  footer.PaintBand(&canvas_, 1);
+  // Shaded inside the frame, text on the right on odd pages.
+  EXPECT_EQ(surface_.Pixel(margins_.PLeft + 3, 100 + 2), 0x00FF00u);
+  const int mid = (margins_.PLeft + margins_.PRight) / 2;
+  EXPECT_LT(surface_.Count(0x00FF00, mid, 100, margins_.PRight, 100 + fh),
+            surface_.Count(0x00FF00, margins_.PLeft, 100, mid, 100 + fh));
+  surface_.Fill(0xFFFFFF);
+  footer.PaintBand(&canvas_, 2);
+  EXPECT_GT(surface_.Count(0x00FF00, mid, 100, margins_.PRight, 100 + fh),
+            surface_.Count(0x00FF00, margins_.PLeft, 100, mid, 100 + fh));
+  // A header's rule lies on the header line.
+  surface_.Fill(0xFFFFFF);
+  THeader header;
+  header.Add("x", nullptr, taCenter, 1);
+  header.SetLineColor(TColor(0x0000FF));
+  margins_.PHeader = 300;
+  header.PrepareForPrint(&canvas_, 1, &margins_, "");
+  header.PaintBand(&canvas_, 1);
+  EXPECT_EQ(surface_.Pixel(margins_.PLeft + 1, 300), 0x0000FFu);
+  EXPECT_EQ(surface_.Pixel(margins_.PLeft + 1, 299), 0xFFFFFFu);
+}
+
+}  // namespace
