@@ -356,3 +356,27 @@ TEST(PrintNoPrinter, LaysOutOnA4At300DpiWithAnEmptyPrinterList) {
 }
 
 }  // namespace
+
+#include "tests/editor/EditTestSupport.h"
+
+namespace {
+
+TEST(PrintFromEditor, TakesLinesSelectionAndTabWidth) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  edit.SetTabWidth(4);
+  edit.SetTextA("a\tbcdef\r\nxyz\r\n\tlast line");
+  edit.SetBlockBegin(BufferCoord(3, 1));  // "b", at display column 5
+  edit.SetBlockEnd(BufferCoord(3, 3));    // before "a", at display column 6
+  TTxtEditPrint print(nullptr);
+  print.SetTxtEdit(&edit);
+  EXPECT_EQ(print.TabWidth(), 4);
+  ASSERT_EQ(print.Lines()->Count(), 3);
+  EXPECT_EQ(print.Lines()->Strings(0), "a   bcdef");
+  print.SetSelectedOnly(true);
+  EXPECT_EQ(print.SelectedText(0), "bcdef");
+  EXPECT_EQ(print.SelectedText(1), "xyz");
+  EXPECT_EQ(print.SelectedText(2), "    l");
+}
+
+}  // namespace
