@@ -2,8 +2,6 @@
 // abort and failing jobs, line numbers and the page background, on a printer of the tests.
 #include <gtest/gtest.h>
 
-#include <numeric>
-
 #include "editor/TxtEditPrint.h"
 #include "tests/editor/PrintTestSupport.h"
 #include "tests/editor/TestHighlighter.h"
@@ -17,12 +15,13 @@ class PrintTest : public ::testing::Test {
     TFont font;
     font.SetName(L"Courier New");
     font.SetSize(10);
-    font.SetColor(clBlack);
     print_.SetFont(&font);
+    print_.OnPrintStatus = TPrintStatusEvent(this, &PrintTest::Status);
+    print_.OnPrintLine = TPrintLineEvent(this, &PrintTest::Line);
   }
-  void SetText(int count, const std::string& prefix = "line ") {
+  void SetText(int count) {
     TStringList lines;
-    for (int i = 0; i < count; ++i) lines.Add(prefix + std::to_string(i + 1));
+    for (int i = 0; i < count; ++i) lines.Add("line " + std::to_string(i + 1));
     print_.SetLines(&lines);
   }
   void SetLines(std::initializer_list<std::string> list) {
@@ -35,10 +34,6 @@ class PrintTest : public ::testing::Test {
     print_.PageCount();
     const auto* m = print_.Margins();
     return std::max(1, (m->PBottom - m->PTop) / print_.LineHeight());
-  }
-  void Record() {
-    print_.OnPrintStatus = TPrintStatusEvent(this, &PrintTest::Status);
-    print_.OnPrintLine = TPrintLineEvent(this, &PrintTest::Line);
   }
   void Status(TObject*, TTxtPrintStatus s, int page, bool& abort) {
     events_.push_back((s == psBegin ? "begin " : s == psNewPage ? "page " : "end ") + std::to_string(page));
@@ -57,7 +52,6 @@ TEST_F(PrintTest, EmptyDocumentHasOnePageWithItsBands) {
   SetText(0);
   print_.Header()->Add("head", nullptr, taLeftJustify, 1);
   EXPECT_EQ(print_.PageCount(), 1);
-  Record();
   print_.Print();
   EXPECT_EQ(events_, (std::vector<std::string>{"begin 1", "page 1", "end 1"}));
   EXPECT_EQ(printer_.Log, (std::vector<std::string>{"B:", "E"}));
@@ -94,32 +88,6 @@ TEST_F(PrintTest, WrappedRowsAreReservedAndDrawn) {
   EXPECT_EQ(print_.PageCount(), 1);
 }
 
-TEST_F(PrintTest, NoCharacterIsLostWhenWrapping) {
-  print_.PageCount();
-  const int m = print_.MaxCol();
-  const std::string row(static_cast<size_t>(m - 3), 'q');
-  const std::string texts[] = {
-      "ab " + std::string(static_cast<size_t>(2 * m + 5), 'z'),
-      std::string(static_cast<size_t>(m + 5), 'a') + " bbb ccccc",
-      row + " " + row + " " + row,
-      std::string(static_cast<size_t>(5 * m + 1), 'n'),
-      std::string(static_cast<size_t>(m + 1), ' '),
-      "a-" + std::string(static_cast<size_t>(3 * m), '-'),
-  };
-  for (const auto& text : texts) {
-    SCOPED_TRACE(text);
-    const auto cuts = print_.WrapPositions(text);
-    int start = 0;
-    for (int cut : cuts) {
-      EXPECT_GT(cut, start);
-      EXPECT_LE(cut - start, m);
-      start = cut;
-    }
-    EXPECT_LE(static_cast<int>(text.size()) - start, m);
-    EXPECT_GT(static_cast<int>(text.size()), start);
-  }
-}
-
 TEST_F(PrintTest, ALineTallerThanAPageBreaksBetweenItsRows) {
   print_.PageCount();
   const int m = print_.MaxCol();
@@ -128,7 +96,6 @@ TEST_F(PrintTest, ALineTallerThanAPageBreaksBetweenItsRows) {
   EXPECT_EQ(print_.PageCount(), 3);
   EXPECT_EQ(print_.Pages()[1].FirstLine, 1);
   EXPECT_EQ(print_.Pages()[1].FirstRow, perPage - 1);
-  Record();
   print_.Print();
   // The long line is reported once, on the page where its last row is printed.
   EXPECT_EQ(lines_, (std::vector<std::pair<int, int>>{{1, 1}, {2, 3}, {3, 3}}));
@@ -143,7 +110,6 @@ TEST_F(PrintTest, ATextAreaNarrowerThanACharacterStillEnds) {
   const int pages = print_.PageCount();
   EXPECT_EQ(print_.MaxCol(), 1);
   EXPECT_EQ(pages, 50 + 9);  // one character a row, one row a page
-  Record();
   print_.PrintRange(1, 2);
   EXPECT_EQ(events_.back(), "end 2");
 }
@@ -161,8 +127,7 @@ TEST_F(PrintTest, SelectionModes) {
     // From column 4 of line 2 to before column 2 of line 4 (a column block of columns 2..3).
     print_.SetSelection(true, BufferCoord(4, 2), BufferCoord(2, 4), c.mode);
     for (int i = 1; i < 4; ++i) EXPECT_EQ(print_.SelectedText(i), c.texts[static_cast<size_t>(i)]) << i;
-    Record();
-    lines_.clear();
+      lines_.clear();
     print_.Print();
     EXPECT_EQ(lines_, (std::vector<std::pair<int, int>>{{2, 1}, {3, 1}, {4, 1}}));
   }
@@ -174,7 +139,6 @@ TEST_F(PrintTest, SelectionModes) {
 TEST_F(PrintTest, SelectedOnlyWithoutSelectionPrintsNothing) {
   SetText(5);
   print_.SetSelectedOnly(true);
-  Record();
   print_.Print();
   EXPECT_TRUE(events_.empty());
   EXPECT_TRUE(printer_.Log.empty());
@@ -195,8 +159,7 @@ TEST_F(PrintTest, RangesAndCopies) {
     events_.clear();
     printer_.Log.clear();
     print_.SetCopies(c.copies);
-    Record();
-    print_.PrintRange(c.first, c.last);
+      print_.PrintRange(c.first, c.last);
     EXPECT_EQ(events_, c.events);
     EXPECT_EQ(std::count(printer_.Log.begin(), printer_.Log.end(), "N"), c.sheets - 1);
     EXPECT_EQ(printer_.Log.back(), "E");
@@ -209,7 +172,6 @@ TEST_F(PrintTest, AbortFromTheStatusEventEndsTheJob) {
   print_.SetTitle("Title");
   print_.SetDocTitle("Job");
   abortAt_ = 2;
-  Record();
   print_.Print();
   EXPECT_EQ(events_, (std::vector<std::string>{"begin 1", "page 1", "page 2"}));
   EXPECT_EQ(printer_.Log, (std::vector<std::string>{"B:Job", "N", "A"}));
@@ -246,17 +208,6 @@ TEST_F(PrintTest, LineNumberIndentFitsTheLargestPrintedNumber) {
   print_.PageCount();
   EXPECT_EQ(print_.Margins()->PLeft - plain, canvas.TextWidth(AnsiString("1000: ")));
   canvas.SetHandle(nullptr);
-  // Nothing of the numbers reaches into the left margin.
-  print_.SetLineOffset(0);
-  TTestSurface page(800, 1130);
-  TCanvas pageCanvas;
-  pageCanvas.SetHandle(page.DC());
-  print_.LayoutOnCanvas(&pageCanvas);
-  print_.PrintToCanvas(&pageCanvas, 1);
-  const auto* m = print_.Margins();
-  EXPECT_EQ(page.Count(0xFFFFFF, 0, m->PTop, plain, m->PBottom), plain * (m->PBottom - m->PTop));
-  EXPECT_LT(page.Count(0xFFFFFF, plain, m->PTop, m->PLeft, m->PBottom), (m->PLeft - plain) * (m->PBottom - m->PTop));
-  pageCanvas.SetHandle(nullptr);
 }
 
 TEST_F(PrintTest, BackgroundFollowsThePagesOwnMirroredLayout) {
@@ -283,7 +234,6 @@ TEST_F(PrintTest, PrintToCanvasClampsThePageNumber) {
   TTestSurface page(800, 1130);
   TCanvas canvas;
   canvas.SetHandle(page.DC());
-  Record();
   print_.PrintToCanvas(&canvas, 7);
   print_.PrintToCanvas(&canvas, -1);
   EXPECT_EQ(events_, (std::vector<std::string>{"page 2", "page 1"}));
@@ -333,13 +283,6 @@ TEST_F(PrintTest, HighlightedTokensUseTheirColoursOnlyWithColors) {
   EXPECT_GT(page.Count(TTestHighlighter::KeywordColor, m->PLeft, m->PTop, m->PLeft + 2 * print_.CharWidth(), m->PTop + lh), 0);
   canvas.SetHandle(nullptr);
   print_.SetHighlighter(nullptr);
-}
-
-TEST_F(PrintTest, TakingTheEditorsLinesExpandsTabs) {
-  print_.SetTabWidth(4);
-  SetLines({"a\tb", "\t\tc"});
-  EXPECT_EQ(print_.Lines()->Strings(0), "a   b");
-  EXPECT_EQ(print_.Lines()->Strings(1), "        c");
 }
 
 TEST(PrintNoPrinter, LaysOutOnA4At300DpiWithAnEmptyPrinterList) {
