@@ -5,12 +5,18 @@
 #include <climits>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditPrintPreview.h"
 #include "editor/TxtEditTabs.h"
 #include "framework/CodePages.h"
 #include "framework/Printers.h"
 
 HV_PUBLISH(TTxtEditPrint) {
   p.Prop("Copies", &T::Copies, &T::SetCopies).Default(1);
+  p.Prop("Header", &T::Header, &T::SetHeader);
+  p.Prop("Footer", &T::Footer, &T::SetFooter);
+  p.Prop("Margins", &T::Margins, &T::SetMargins);
+  p.Prop("Lines", &T::Lines, &T::SetLines);
+  p.Prop("Font", &T::Font, &T::SetFont);
   p.Prop("Title", &T::Title, &T::SetTitle);
   p.Prop("DocTitle", &T::DocTitle, &T::SetDocTitle);
   p.Prop("Wrap", &T::Wrap, &T::SetWrap).Default(true);
@@ -20,9 +26,16 @@ HV_PUBLISH(TTxtEditPrint) {
   p.Prop("LineNumbers", &T::LineNumbers, &T::SetLineNumbers).Default(false);
   p.Prop("LineOffset", &T::LineOffset, &T::SetLineOffset).Default(0);
   p.Prop("PageOffset", &T::PageOffset, &T::SetPageOffset).Default(0);
+  p.Event("OnPrintLine", &T::OnPrintLine);
+  p.Event("OnPrintStatus", &T::OnPrintStatus);
+  p.Prop("Highlighter", &T::Highlighter, &T::SetHighlighter);
   p.Prop("LineNumbersInMargin", &T::LineNumbersInMargin, &T::SetLineNumbersInMargin).Default(false);
   p.Prop("TabWidth", &T::TabWidth, &T::SetTabWidth).Default(8);
   p.Prop("Color", &T::Color, &T::SetColor).Default(clWhite);
+}
+
+void RegisterTxtEditPrintClasses() {
+  RegisterClasses({&TTxtEditPrint::StaticClassInfo(), &TTxtEditPrintPreview::StaticClassInfo()});
 }
 
 namespace {

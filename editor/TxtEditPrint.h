@@ -21,6 +21,9 @@ HV_ENUM(TTxtPrintStatus, psBegin, psNewPage, psEnd)
 using TPrintLineEvent = TEvent<void(TObject* Sender, int LineNumber, int PageNumber)>;
 using TPrintStatusEvent = TEvent<void(TObject* Sender, TTxtPrintStatus Status, int PageNumber, bool& Abort)>;
 
+// Makes the print object and the preview known to form files.
+void RegisterTxtEditPrintClasses();
+
 // Where a page begins: a source line (0-based) and the row of that line (0 unless a wrapped
 // line taller than the page was broken between its rows).
 struct TPageLine {

@@ -10,6 +10,7 @@ HV_PUBLISH(THeaderFooter) {
   p.Prop("FrameTypes", &T::FrameTypes, &T::SetFrameTypes);
   p.Prop("ShadedColor", &T::ShadedColor, &T::SetShadedColor).Default(clSilver);
   p.Prop("LineColor", &T::LineColor, &T::SetLineColor).Default(clBlack);
+  p.Prop("DefaultFont", &T::DefaultFont, &T::SetDefaultFont);
   p.Prop("RomanNumbers", &T::RomanNumbers, &T::SetRomanNumbers).Default(false);
   p.Prop("MirrorPosition", &T::MirrorPosition, &T::SetMirrorPosition).Default(false);
 }

@@ -14,6 +14,14 @@ HV_PUBLISH(TTxtEditPrintPreview) {
   p.Prop("ScaleMode", &T::ScaleMode, &T::SetScaleMode).Default(pscUserScaled);
   p.Prop("ScalePercent", &T::ScalePercent, &T::SetScalePercent).Default(100);
   p.Prop("ShowScrollHint", &T::ShowScrollHint, &T::SetShowScrollHint).Default(true);
+  p.Prop("TxtEditPrint", &T::TxtEditPrint, &T::SetTxtEditPrint);
+  p.Event("OnPreviewPage", &T::OnPreviewPage);
+  p.Event("OnScaleChange", &T::OnScaleChange);
+  // Framework properties whose defaults differ for the preview.
+  p.Prop("Align", &T::Align, &T::SetAlign).Default(alClient);
+  p.Prop("Color", &T::Color, &T::SetColor).Default(clAppWorkSpace);
+  p.Prop("Width", &T::Width, &T::SetWidth).Default(200);
+  p.Prop("Height", &T::Height, &T::SetHeight).Default(120);
 }
 
 namespace {

@@ -21,25 +21,17 @@ class TFakePrinter : public TPrinter {
   explicit TFakePrinter(int PrinterCount = 1, TFakeMetrics M = {}) : count_(PrinterCount), m_(M) {}
   ~TFakePrinter() override { FreeHandle(); }
 
-  HDC Handle() override {
-    if (!surface_) surface_ = std::make_unique<TTestSurface>(m_.PageW, m_.PageH);
-    return surface_->DC();
-  }
+  HDC Handle() override { return Surface().DC(); }
   int DeviceCaps(int index) override {
-    switch (index) {
-      case PHYSICALWIDTH: return m_.PhysW;
-      case PHYSICALHEIGHT: return m_.PhysH;
-      case HORZRES: return m_.PageW;
-      case VERTRES: return m_.PageH;
-      case PHYSICALOFFSETX: return m_.OffX;
-      case PHYSICALOFFSETY: return m_.OffY;
-      case LOGPIXELSX:
-      case LOGPIXELSY: return m_.Dpi;
-      default: return 0;
-    }
+    const std::pair<int, int> caps[] = {{PHYSICALWIDTH, m_.PhysW}, {PHYSICALHEIGHT, m_.PhysH}, {HORZRES, m_.PageW},
+                                        {VERTRES, m_.PageH},       {PHYSICALOFFSETX, m_.OffX},  {PHYSICALOFFSETY, m_.OffY},
+                                        {LOGPIXELSX, m_.Dpi},      {LOGPIXELSY, m_.Dpi}};
+    for (const auto& [cap, value] : caps)
+      if (cap == index) return value;
+    return 0;
   }
   TTestSurface& Surface() {
-    Handle();
+    if (!surface_) surface_ = std::make_unique<TTestSurface>(m_.PageW, m_.PageH);
     return *surface_;
   }
 
@@ -47,26 +39,14 @@ class TFakePrinter : public TPrinter {
   bool FailNewPage = false;
 
  protected:
-  std::vector<WideString> EnumeratePrinters() override {
-    return std::vector<WideString>(static_cast<size_t>(count_), L"Fake");
-  }
-  bool StartJob(const WideString& Title) override {
-    Log.push_back("B:" + std::string(Title.begin(), Title.end()));
-    return true;
-  }
-  bool StartSheet() override {
-    Surface().Fill(0xFFFFFF);
-    return true;
-  }
+  std::vector<WideString> EnumeratePrinters() override { return std::vector<WideString>(static_cast<size_t>(count_), L"Fake"); }
+  bool StartJob(const WideString& Title) override { return Log.push_back("B:" + std::string(Title.begin(), Title.end())), true; }
+  bool StartSheet() override { return true; }
   bool EndSheet() override {
-    if (FailNewPage) return false;
-    Log.push_back("N");
-    return true;
+    if (!FailNewPage) Log.push_back("N");
+    return !FailNewPage;
   }
-  bool EndJob() override {
-    Log.push_back("E");
-    return true;
-  }
+  bool EndJob() override { return Log.push_back("E"), true; }
   void AbortJob() override { Log.push_back("A"); }
 
  private:

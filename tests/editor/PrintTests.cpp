@@ -18,16 +18,29 @@ class PrintTest : public ::testing::Test {
     print_.SetFont(&font);
     print_.OnPrintStatus = TPrintStatusEvent(this, &PrintTest::Status);
     print_.OnPrintLine = TPrintLineEvent(this, &PrintTest::Line);
+    canvas_.SetHandle(page_.DC());
   }
-  void SetText(int count) {
-    TStringList lines;
-    for (int i = 0; i < count; ++i) lines.Add("line " + std::to_string(i + 1));
-    print_.SetLines(&lines);
+  ~PrintTest() override { canvas_.SetHandle(nullptr); }
+  // Page `n` laid out and drawn on page_.
+  void Render(int n) {
+    print_.LayoutOnCanvas(&canvas_);
+    print_.PrintToCanvas(&canvas_, n);
   }
-  void SetLines(std::initializer_list<std::string> list) {
+  void SetMargins(double left, double right, double top, double bottom) {
+    print_.Margins()->SetLeft(left);
+    print_.Margins()->SetRight(right);
+    print_.Margins()->SetTop(top);
+    print_.Margins()->SetBottom(bottom);
+  }
+  void SetLines(const std::vector<std::string>& list) {
     TStringList lines;
     for (const auto& s : list) lines.Add(s);
     print_.SetLines(&lines);
+  }
+  void SetText(int count) {
+    std::vector<std::string> list;
+    for (int i = 0; i < count; ++i) list.push_back("line " + std::to_string(i + 1));
+    SetLines(list);
   }
   // Rows that fit on one page of the current layout.
   int RowsPerPage() {
@@ -43,6 +56,8 @@ class PrintTest : public ::testing::Test {
 
   TFakePrinter printer_;
   TTxtEditPrint print_;
+  TTestSurface page_{800, 1130};
+  TCanvas canvas_;
   std::vector<std::string> events_;
   std::vector<std::pair<int, int>> lines_;
   int abortAt_ = 0;
@@ -51,30 +66,15 @@ class PrintTest : public ::testing::Test {
 TEST_F(PrintTest, EmptyDocumentHasOnePageWithItsBands) {
   SetText(0);
   print_.Header()->Add("head", nullptr, taLeftJustify, 1);
-  EXPECT_EQ(print_.PageCount(), 1);
   print_.Print();
   EXPECT_EQ(events_, (std::vector<std::string>{"begin 1", "page 1", "end 1"}));
   EXPECT_EQ(printer_.Log, (std::vector<std::string>{"B:", "E"}));
   EXPECT_GT(printer_.Surface().Width() * printer_.Surface().Height() - printer_.Surface().Count(0xFFFFFF), 0);
 }
 
-TEST_F(PrintTest, PagesBreakWhenTheNextRowDoesNotFit) {
-  const int perPage = RowsPerPage();
-  ASSERT_GT(perPage, 10);
-  SetText(perPage);
-  EXPECT_EQ(print_.PageCount(), 1);
-  SetText(perPage + 1);
-  EXPECT_EQ(print_.PageCount(), 2);
-  EXPECT_EQ(print_.Pages()[1].FirstLine, perPage);
-  SetText(3 * perPage + 1);
-  EXPECT_EQ(print_.PageCount(), 4);
-}
-
-TEST_F(PrintTest, WrappedRowsAreReservedAndDrawn) {
-  print_.PageCount();
-  const int m = print_.MaxCol();
+TEST_F(PrintTest, WrappedRowsAreReservedAndALineTallerThanAPageBreaksBetweenThem) {
+  const int perPage = RowsPerPage(), m = print_.MaxCol();
   ASSERT_GT(m, 20);
-  const int perPage = RowsPerPage();
   // A line without break characters three rows long, after lines filling all but three rows.
   TStringList lines;
   for (int i = 0; i < perPage - 3; ++i) lines.Add("x");
@@ -86,12 +86,7 @@ TEST_F(PrintTest, WrappedRowsAreReservedAndDrawn) {
   EXPECT_EQ(print_.PageCount(), 2);
   print_.SetWrap(false);
   EXPECT_EQ(print_.PageCount(), 1);
-}
-
-TEST_F(PrintTest, ALineTallerThanAPageBreaksBetweenItsRows) {
-  print_.PageCount();
-  const int m = print_.MaxCol();
-  const int perPage = RowsPerPage();
+  print_.SetWrap(true);
   SetLines({"first", std::string(static_cast<size_t>(m * (2 * perPage + 3)), 'w'), "last"});
   EXPECT_EQ(print_.PageCount(), 3);
   EXPECT_EQ(print_.Pages()[1].FirstLine, 1);
@@ -102,10 +97,7 @@ TEST_F(PrintTest, ALineTallerThanAPageBreaksBetweenItsRows) {
 }
 
 TEST_F(PrintTest, ATextAreaNarrowerThanACharacterStillEnds) {
-  print_.Margins()->SetLeft(150);
-  print_.Margins()->SetRight(150);
-  print_.Margins()->SetTop(200);
-  print_.Margins()->SetBottom(200);
+  SetMargins(150, 150, 200, 200);
   SetLines({std::string(50, 'a'), "b c d e f"});
   const int pages = print_.PageCount();
   EXPECT_EQ(print_.MaxCol(), 1);
@@ -117,6 +109,8 @@ TEST_F(PrintTest, ATextAreaNarrowerThanACharacterStillEnds) {
 TEST_F(PrintTest, SelectionModes) {
   SetLines({"0123456789", "abcdefghij", "ABCDEFGHIJ", "klmnopqrst"});
   print_.SetSelectedOnly(true);
+  print_.Print();  // without a selection: nothing at all
+  EXPECT_TRUE(events_.empty() && printer_.Log.empty());
   struct Case { TTxtSelectionMode mode; std::vector<std::string> texts; } cases[] = {
       {smNormal, {"", "defghij", "ABCDEFGHIJ", "k"}},
       {smLine, {"", "abcdefghij", "ABCDEFGHIJ", "klmnopqrst"}},
@@ -127,21 +121,13 @@ TEST_F(PrintTest, SelectionModes) {
     // From column 4 of line 2 to before column 2 of line 4 (a column block of columns 2..3).
     print_.SetSelection(true, BufferCoord(4, 2), BufferCoord(2, 4), c.mode);
     for (int i = 1; i < 4; ++i) EXPECT_EQ(print_.SelectedText(i), c.texts[static_cast<size_t>(i)]) << i;
-      lines_.clear();
+    lines_.clear();
     print_.Print();
     EXPECT_EQ(lines_, (std::vector<std::pair<int, int>>{{2, 1}, {3, 1}, {4, 1}}));
   }
   // Line mode with the end at the start of a line still prints whole lines.
   print_.SetSelection(true, BufferCoord(1, 2), BufferCoord(1, 3), smLine);
   EXPECT_EQ(print_.SelectedText(2), "ABCDEFGHIJ");
-}
-
-TEST_F(PrintTest, SelectedOnlyWithoutSelectionPrintsNothing) {
-  SetText(5);
-  print_.SetSelectedOnly(true);
-  print_.Print();
-  EXPECT_TRUE(events_.empty());
-  EXPECT_TRUE(printer_.Log.empty());
 }
 
 TEST_F(PrintTest, RangesAndCopies) {
@@ -156,10 +142,9 @@ TEST_F(PrintTest, RangesAndCopies) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
-    events_.clear();
-    printer_.Log.clear();
+    events_.clear(), printer_.Log.clear();
     print_.SetCopies(c.copies);
-      print_.PrintRange(c.first, c.last);
+    print_.PrintRange(c.first, c.last);
     EXPECT_EQ(events_, c.events);
     EXPECT_EQ(std::count(printer_.Log.begin(), printer_.Log.end(), "N"), c.sheets - 1);
     EXPECT_EQ(printer_.Log.back(), "E");
@@ -175,17 +160,14 @@ TEST_F(PrintTest, AbortFromTheStatusEventEndsTheJob) {
   print_.Print();
   EXPECT_EQ(events_, (std::vector<std::string>{"begin 1", "page 1", "page 2"}));
   EXPECT_EQ(printer_.Log, (std::vector<std::string>{"B:Job", "N", "A"}));
-  EXPECT_FALSE(printer_.Printing());
-  EXPECT_TRUE(printer_.Aborted());
-  EXPECT_FALSE(print_.Printing());
+  EXPECT_TRUE(!printer_.Printing() && printer_.Aborted() && !print_.Printing());
 }
 
 TEST_F(PrintTest, AFailingJobIsThrownAwayAndPrintingCanStartAgain) {
   SetText(3 * RowsPerPage());
   printer_.FailNewPage = true;
   EXPECT_THROW(print_.Print(), EPrinter);
-  EXPECT_FALSE(printer_.Printing());
-  EXPECT_FALSE(print_.Printing());
+  EXPECT_TRUE(!printer_.Printing() && !print_.Printing());
   EXPECT_EQ(printer_.Log.back(), "A");
   printer_.FailNewPage = false;
   printer_.Log.clear();
@@ -199,15 +181,12 @@ TEST_F(PrintTest, LineNumberIndentFitsTheLargestPrintedNumber) {
   const int plain = print_.Margins()->PLeft;
   print_.SetLineNumbers(true);
   print_.PageCount();
-  TCanvas canvas;
-  canvas.SetHandle(printer_.Surface().DC());
-  canvas.Font()->SetPixelsPerInch(100);
-  canvas.Font()->Assign(print_.Font());
-  EXPECT_EQ(print_.Margins()->PLeft - plain, canvas.TextWidth(AnsiString("10: ")));
+  canvas_.Font()->SetPixelsPerInch(100);
+  canvas_.Font()->Assign(print_.Font());
+  EXPECT_EQ(print_.Margins()->PLeft - plain, canvas_.TextWidth(AnsiString("10: ")));
   print_.SetLineOffset(990);
   print_.PageCount();
-  EXPECT_EQ(print_.Margins()->PLeft - plain, canvas.TextWidth(AnsiString("1000: ")));
-  canvas.SetHandle(nullptr);
+  EXPECT_EQ(print_.Margins()->PLeft - plain, canvas_.TextWidth(AnsiString("1000: ")));
 }
 
 TEST_F(PrintTest, BackgroundFollowsThePagesOwnMirroredLayout) {
@@ -215,84 +194,51 @@ TEST_F(PrintTest, BackgroundFollowsThePagesOwnMirroredLayout) {
   print_.Margins()->SetMirrorMargins(true);
   print_.Margins()->SetGutter(20);
   print_.SetColor(TColor(0x00FFFF));
-  TTestSurface page(800, 1130);
-  TCanvas canvas;
-  canvas.SetHandle(page.DC());
-  print_.LayoutOnCanvas(&canvas);
-  print_.PrintToCanvas(&canvas, 2);
+  Render(2);
   const auto* m = print_.Margins();
   const int y = m->PBottom - 3;
-  EXPECT_EQ(page.Pixel(m->PLeft + 2, y), 0x00FFFFu);
-  EXPECT_EQ(page.Pixel(m->PRight - 2, y), 0x00FFFFu);
-  EXPECT_EQ(page.Pixel(m->PRight + 2, y), 0xFFFFFFu);
-  EXPECT_EQ(page.Pixel(m->PLeft - 2, y), 0xFFFFFFu);
-  canvas.SetHandle(nullptr);
-}
-
-TEST_F(PrintTest, PrintToCanvasClampsThePageNumber) {
-  SetText(2 * RowsPerPage());
-  TTestSurface page(800, 1130);
-  TCanvas canvas;
-  canvas.SetHandle(page.DC());
-  print_.PrintToCanvas(&canvas, 7);
-  print_.PrintToCanvas(&canvas, -1);
-  EXPECT_EQ(events_, (std::vector<std::string>{"page 2", "page 1"}));
-  canvas.SetHandle(nullptr);
+  print_.PrintToCanvas(&canvas_, 7);  // clamped to the last page
+  EXPECT_EQ(events_, (std::vector<std::string>{"page 2", "page 2"}));
+  EXPECT_EQ((std::vector<uint32_t>{page_.Pixel(m->PLeft - 2, y), page_.Pixel(m->PLeft + 2, y), page_.Pixel(m->PRight - 2, y),
+                                   page_.Pixel(m->PRight + 2, y)}),
+            (std::vector<uint32_t>{0xFFFFFF, 0x00FFFF, 0x00FFFF, 0xFFFFFF}));
 }
 
 TEST_F(PrintTest, PiecesLongerThanAThousandCharactersAreDrawnWhole) {
   TFakePrinter wide(1, {4200, 600, 4100, 500, 0, 0, 100});
   print_.SetPrinterObject(&wide);
-  print_.Margins()->SetLeft(5);
-  print_.Margins()->SetRight(5);
-  print_.Margins()->SetTop(5);
-  print_.Margins()->SetBottom(5);
-  TFont tiny;
-  tiny.SetName(L"Courier New");
-  tiny.SetSize(2);
-  print_.SetFont(&tiny);
+  SetMargins(5, 5, 5, 5);
+  print_.Font()->SetSize(2);
+  print_.SetFont(print_.Font());
   print_.SetWrap(false);
   SetLines({std::string(3000, '#')});
-  TTestSurface page(4100, 100);
-  TCanvas canvas;
-  canvas.SetHandle(page.DC());
-  print_.LayoutOnCanvas(&canvas);
+  print_.LayoutOnCanvas(wide.Canvas());
   ASSERT_GT(print_.MaxCol(), 1500);
-  print_.PrintToCanvas(&canvas, 1);
-  const int x = print_.Margins()->PLeft + 1400 * print_.CharWidth();
-  EXPECT_LT(page.Count(0xFFFFFF, x, 0, x + 40 * print_.CharWidth(), 100), 40 * print_.CharWidth() * 100);
-  canvas.SetHandle(nullptr);
+  print_.PrintToCanvas(wide.Canvas(), 1);
+  const int x = print_.Margins()->PLeft + 1400 * print_.CharWidth(), w = 40 * print_.CharWidth();
+  EXPECT_LT(wide.Surface().Count(0xFFFFFF, x, 0, x + w, 100), w * 100);
 }
 
 TEST_F(PrintTest, HighlightedTokensUseTheirColoursOnlyWithColors) {
   TTestHighlighter hl(nullptr);
   print_.SetHighlighter(&hl);
   SetLines({"if x /* open", "still comment */ while"});
-  TTestSurface page(800, 1130);
-  TCanvas canvas;
-  canvas.SetHandle(page.DC());
-  print_.LayoutOnCanvas(&canvas);
-  print_.PrintToCanvas(&canvas, 1);
-  EXPECT_EQ(page.Count(TTestHighlighter::KeywordColor), 0);
+  Render(1);
+  EXPECT_EQ(page_.Count(TTestHighlighter::KeywordColor), 0);
   print_.SetColors(true);
-  print_.PrintToCanvas(&canvas, 1);
+  print_.PrintToCanvas(&canvas_, 1);
   const auto* m = print_.Margins();
   const int lh = print_.LineHeight();
   // Line 2 starts inside the comment the first line opened.
-  EXPECT_GT(page.Count(TTestHighlighter::CommentColor, m->PLeft, m->PTop + lh, m->PLeft + 5 * print_.CharWidth(), m->PTop + 2 * lh), 0);
-  EXPECT_GT(page.Count(TTestHighlighter::KeywordColor, m->PLeft, m->PTop, m->PLeft + 2 * print_.CharWidth(), m->PTop + lh), 0);
-  canvas.SetHandle(nullptr);
-  print_.SetHighlighter(nullptr);
+  EXPECT_GT(page_.Count(TTestHighlighter::CommentColor, m->PLeft, m->PTop + lh, m->PLeft + 5 * print_.CharWidth(), m->PTop + 2 * lh), 0);
+  EXPECT_GT(page_.Count(TTestHighlighter::KeywordColor, m->PLeft, m->PTop, m->PLeft + 2 * print_.CharWidth(), m->PTop + lh), 0);
 }
 
 TEST(PrintNoPrinter, LaysOutOnA4At300DpiWithAnEmptyPrinterList) {
   TFakePrinter none(0);
   TPrinter* previous = ReplacePrinter(&none);
   TTxtEditPrint print(nullptr);
-  TStringList lines;
-  for (int i = 0; i < 100; ++i) lines.Add("text");
-  print.SetLines(&lines);
-  EXPECT_GE(print.PageCount(), 1);
+  EXPECT_EQ(print.PageCount(), 1);
   EXPECT_EQ(print.PrinterInfo().PhysicalWidth(), 2481);
   EXPECT_EQ(print.Margins()->PRight, 2358 - print.PrinterInfo().RightMmToPixels(15));
   ReplacePrinter(previous);
@@ -313,13 +259,10 @@ TEST(PrintFromEditor, TakesLinesSelectionAndTabWidth) {
   edit.SetBlockEnd(BufferCoord(3, 3));    // before "a", at display column 6
   TTxtEditPrint print(nullptr);
   print.SetTxtEdit(&edit);
-  EXPECT_EQ(print.TabWidth(), 4);
   ASSERT_EQ(print.Lines()->Count(), 3);
-  EXPECT_EQ(print.Lines()->Strings(0), "a   bcdef");
   print.SetSelectedOnly(true);
-  EXPECT_EQ(print.SelectedText(0), "bcdef");
-  EXPECT_EQ(print.SelectedText(1), "xyz");
-  EXPECT_EQ(print.SelectedText(2), "    l");
+  EXPECT_EQ(print.Lines()->Strings(0) + "|" + print.SelectedText(0) + "|" + print.SelectedText(1) + "|" + print.SelectedText(2),
+            "a   bcdef|bcdef|xyz|    l");
 }
 
 }  // namespace
