@@ -24,15 +24,23 @@ class TMemoryPrinter : public TPrinter {
   HDC Handle() override { return dc_; }
   int DeviceCaps(int index) override {
     switch (index) {
-      case PHYSICALWIDTH: return 4961;
-      case PHYSICALHEIGHT: return 7016;
-      case HORZRES: return 4800;
-      case VERTRES: return 6800;
-      case PHYSICALOFFSETX: return 80;
-      case PHYSICALOFFSETY: return 100;
+      case PHYSICALWIDTH:
+        return 4961;
+      case PHYSICALHEIGHT:
+        return 7016;
+      case HORZRES:
+        return 4800;
+      case VERTRES:
+        return 6800;
+      case PHYSICALOFFSETX:
+        return 80;
+      case PHYSICALOFFSETY:
+        return 100;
       case LOGPIXELSX:
-      case LOGPIXELSY: return 600;
-      default: return 0;
+      case LOGPIXELSY:
+        return 600;
+      default:
+        return 0;
     }
   }
 
@@ -66,11 +74,13 @@ TFigures Measure(TMemoryPrinter& printer, int lines, bool wrap, bool numbers) {
   print.Margins()->SetRight(90);
   const int runs = 7;
   TFigures f{};
-  f.count = Median(runs, [&] { print.SetFont(&font); }, [&] { f.pages = print.PageCount(); });
+  f.count = Median(
+      runs, [&] { print.SetFont(&font); }, [&] { f.pages = print.PageCount(); });
   TCanvas* canvas = printer.Canvas();
   print.LayoutOnCanvas(canvas);
   const int page = (print.PageCount() + 1) / 2;
-  f.render = Median(runs, [] {}, [&] { print.PrintToCanvas(canvas, page); });
+  f.render = Median(
+      runs, [] {}, [&] { print.PrintToCanvas(canvas, page); });
   return f;
 }
 }  // namespace
@@ -87,9 +97,9 @@ int wmain() {
     const TFigures small = Measure(printer, 100, c.wrap, c.numbers);
     const TFigures large = Measure(printer, 50000, c.wrap, c.numbers);
     const double perLine = (large.count / 50000) / std::max(1e-9, small.count / 100);
-    std::printf("%-28s %10.3f %10.3f %12.2f %10.3f %10.3f %12.2f   (%d / %d pages)\n", c.name, small.count,
-                large.count, perLine, small.render, large.render, large.render / std::max(1e-9, small.render),
-                small.pages, large.pages);
+    std::printf("%-28s %10.3f %10.3f %12.2f %10.3f %10.3f %12.2f   (%d / %d pages)\n", c.name, small.count, large.count,
+                perLine, small.render, large.render, large.render / std::max(1e-9, small.render), small.pages,
+                large.pages);
   }
   std::printf("goal: per-line ratio near 1 (linear pagination), page ratio below 2\n");
   return 0;

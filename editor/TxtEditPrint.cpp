@@ -52,7 +52,8 @@ const TTxtCharSet& PrintBreakChars() {
 int DisplayColumn(const AnsiString& line, int Char, int tabWidth) {
   const int before = std::max(0, Char - 1);
   const int inLine = std::min(before, static_cast<int>(line.size()));
-  const AnsiString head = GetBestConvertTabsProc(tabWidth)(std::string_view(line).substr(0, static_cast<size_t>(inLine)), tabWidth);
+  const AnsiString head =
+      GetBestConvertTabsProc(tabWidth)(std::string_view(line).substr(0, static_cast<size_t>(inLine)), tabWidth);
   return static_cast<int>(head.size()) + (before - inLine) + 1;
 }
 
@@ -366,7 +367,9 @@ void TTxtEditPrint::PrintLineRows(int Index, const AnsiString& Text, int FirstRo
   EndRow = std::min(EndRow, rowCount);
   auto rowStart = [&](int k) { return k == 0 ? 0 : cuts[static_cast<size_t>(k - 1)]; };
   // Without wrapping a row shows what fits in its columns.
-  auto rowEnd = [&](int k) { return std::min(k < rowCount - 1 ? cuts[static_cast<size_t>(k)] : len, rowStart(k) + maxCol_); };
+  auto rowEnd = [&](int k) {
+    return std::min(k < rowCount - 1 ? cuts[static_cast<size_t>(k)] : len, rowStart(k) + maxCol_);
+  };
 
   if (lineNumbers_ && FirstRow == 0) {
     const TFontStyles style = canvas_->Font()->Style();
@@ -429,8 +432,8 @@ void TTxtEditPrint::PrintPage(int Num) {
   header_->PaintBand(canvas_, Num + pageOffset_);
   yPos_ = margins_->PTop;
   const TPageLine begin = pages_[static_cast<size_t>(Num - 1)];
-  const TPageLine end = static_cast<size_t>(Num) < pages_.size() ? pages_[static_cast<size_t>(Num)]
-                                                                 : TPageLine{lines_->Count(), 0};
+  const TPageLine end =
+      static_cast<size_t>(Num) < pages_.size() ? pages_[static_cast<size_t>(Num)] : TPageLine{lines_->Count(), 0};
   int first, last;
   LineRange(first, last);
   for (int i = std::max(begin.FirstLine, first); i <= last; ++i) {
@@ -487,8 +490,7 @@ void TTxtEditPrint::PrintRange(int StartPage, int EndPage) {
     if (printer->Printing()) {
       try {
         printer->Abort();
-      } catch (...) {
-      }
+      } catch (...) {}
     }
     canvas_ = nullptr;
     throw;

@@ -34,8 +34,8 @@ class THeaderFooterItem {
   int Index() const { return index_; }
 
   // The text with its macros replaced.
-  AnsiString ExpandText(int PageCount, int PageNum, bool Roman, const AnsiString& Title,
-                        const AnsiString& ATime, const AnsiString& ADate) const;
+  AnsiString ExpandText(int PageCount, int PageNum, bool Roman, const AnsiString& Title, const AnsiString& ATime,
+                        const AnsiString& ADate) const;
 
  private:
   friend class THeaderFooter;

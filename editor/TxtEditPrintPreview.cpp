@@ -32,7 +32,9 @@ constexpr int kWheelDelta = 120;
 
 TColor Darker(TColor color, int amount) {
   const uint32_t rgb = ColorToRGB(color);
-  auto part = [&](int shift) { return static_cast<uint32_t>(std::max(0, static_cast<int>((rgb >> shift) & 0xFF) - amount)); };
+  auto part = [&](int shift) {
+    return static_cast<uint32_t>(std::max(0, static_cast<int>((rgb >> shift) & 0xFF) - amount));
+  };
   return TColor(part(0) | (part(8) << 8) | (part(16) << 16));
 }
 
@@ -330,7 +332,8 @@ void TTxtEditPrintPreview::Paint() {
   SetMapMode(pageDC, MM_ANISOTROPIC);
   SetWindowExtEx(pageDC, p, q, nullptr);
   SetViewportExtEx(pageDC, w, h, nullptr);
-  SetViewportOrgEx(pageDC, sheet.Left + MulDiv(info.LeftGutter(), w, p), sheet.Top + MulDiv(info.TopGutter(), h, q), nullptr);
+  SetViewportOrgEx(pageDC, sheet.Left + MulDiv(info.LeftGutter(), w, p), sheet.Top + MulDiv(info.TopGutter(), h, q),
+                   nullptr);
   IntersectClipRect(pageDC, 0, 0, info.PrintableWidth(), info.PrintableHeight());
   TCanvas pageCanvas;
   pageCanvas.SetHandle(pageDC);
@@ -381,15 +384,30 @@ void TTxtEditPrintPreview::WMHScroll(TMessage& Message) {
   if (scaleMode_ == pscWholePage) return;
   const int w = ClientWidth();
   switch (LOWORD(Message.WParam)) {
-    case SB_LINELEFT: ScrollHorzTo(scrollX_ + w / 10); break;
-    case SB_LINERIGHT: ScrollHorzTo(scrollX_ - w / 10); break;
-    case SB_PAGELEFT: ScrollHorzTo(scrollX_ + w / 2); break;
-    case SB_PAGERIGHT: ScrollHorzTo(scrollX_ - w / 2); break;
+    case SB_LINELEFT:
+      ScrollHorzTo(scrollX_ + w / 10);
+      break;
+    case SB_LINERIGHT:
+      ScrollHorzTo(scrollX_ - w / 10);
+      break;
+    case SB_PAGELEFT:
+      ScrollHorzTo(scrollX_ + w / 2);
+      break;
+    case SB_PAGERIGHT:
+      ScrollHorzTo(scrollX_ - w / 2);
+      break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: ScrollHorzTo(-ThumbPosition(SB_HORZ, Message.WParam)); break;
-    case SB_LEFT: ScrollHorzTo(0); break;
-    case SB_RIGHT: ScrollHorzTo(-virtualWidth_); break;
-    default: break;
+    case SB_THUMBTRACK:
+      ScrollHorzTo(-ThumbPosition(SB_HORZ, Message.WParam));
+      break;
+    case SB_LEFT:
+      ScrollHorzTo(0);
+      break;
+    case SB_RIGHT:
+      ScrollHorzTo(-virtualWidth_);
+      break;
+    default:
+      break;
   }
 }
 
@@ -399,15 +417,30 @@ void TTxtEditPrintPreview::WMVScroll(TMessage& Message) {
   if (scaleMode_ != pscWholePage) {
     const int h = ClientHeight();
     switch (code) {
-      case SB_LINEUP: ScrollVertTo(scrollY_ + h / 10); break;
-      case SB_LINEDOWN: ScrollVertTo(scrollY_ - h / 10); break;
-      case SB_PAGEUP: ScrollVertTo(scrollY_ + h / 2); break;
-      case SB_PAGEDOWN: ScrollVertTo(scrollY_ - h / 2); break;
+      case SB_LINEUP:
+        ScrollVertTo(scrollY_ + h / 10);
+        break;
+      case SB_LINEDOWN:
+        ScrollVertTo(scrollY_ - h / 10);
+        break;
+      case SB_PAGEUP:
+        ScrollVertTo(scrollY_ + h / 2);
+        break;
+      case SB_PAGEDOWN:
+        ScrollVertTo(scrollY_ - h / 2);
+        break;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: ScrollVertTo(-ThumbPosition(SB_VERT, Message.WParam)); break;
-      case SB_TOP: ScrollVertTo(0); break;
-      case SB_BOTTOM: ScrollVertTo(-virtualHeight_); break;
-      default: break;
+      case SB_THUMBTRACK:
+        ScrollVertTo(-ThumbPosition(SB_VERT, Message.WParam));
+        break;
+      case SB_TOP:
+        ScrollVertTo(0);
+        break;
+      case SB_BOTTOM:
+        ScrollVertTo(-virtualHeight_);
+        break;
+      default:
+        break;
     }
     return;
   }
@@ -415,18 +448,29 @@ void TTxtEditPrintPreview::WMVScroll(TMessage& Message) {
   const int count = GetPageCount();
   switch (code) {
     case SB_LINEUP:
-    case SB_PAGEUP: pageNumber_ = std::max(1, pageNumber_ - 1); break;
+    case SB_PAGEUP:
+      pageNumber_ = std::max(1, pageNumber_ - 1);
+      break;
     case SB_LINEDOWN:
-    case SB_PAGEDOWN: pageNumber_ = std::min(count, pageNumber_ + 1); break;
+    case SB_PAGEDOWN:
+      pageNumber_ = std::min(count, pageNumber_ + 1);
+      break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
       pageNumber_ = std::clamp(ThumbPosition(SB_VERT, Message.WParam), 1, count);
       if (showScrollHint_) ShowPageHint(pageNumber_);
       break;
-    case SB_TOP: pageNumber_ = 1; break;
-    case SB_BOTTOM: pageNumber_ = count; break;
-    case SB_ENDSCROLL: HideHint(); return;
-    default: return;
+    case SB_TOP:
+      pageNumber_ = 1;
+      break;
+    case SB_BOTTOM:
+      pageNumber_ = count;
+      break;
+    case SB_ENDSCROLL:
+      HideHint();
+      return;
+    default:
+      return;
   }
   scrollY_ = -(pageNumber_ - 1);
   UpdateScrollbars();

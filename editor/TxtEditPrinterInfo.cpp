@@ -73,21 +73,13 @@ void TTxtEditPrinterInfo::ReadPrinterMetrics() {
   isUpdated_ = true;
 }
 
-int TTxtEditPrinterInfo::LeftMmToPixels(double mm) {
-  return RoundHalfEven(mm * XPixPrmm() - LeftGutter());
-}
+int TTxtEditPrinterInfo::LeftMmToPixels(double mm) { return RoundHalfEven(mm * XPixPrmm() - LeftGutter()); }
 
-int TTxtEditPrinterInfo::RightMmToPixels(double mm) {
-  return RoundHalfEven(mm * XPixPrmm() - RightGutter());
-}
+int TTxtEditPrinterInfo::RightMmToPixels(double mm) { return RoundHalfEven(mm * XPixPrmm() - RightGutter()); }
 
-int TTxtEditPrinterInfo::TopMmToPixels(double mm) {
-  return RoundHalfEven(mm * YPixPrmm() - TopGutter());
-}
+int TTxtEditPrinterInfo::TopMmToPixels(double mm) { return RoundHalfEven(mm * YPixPrmm() - TopGutter()); }
 
-int TTxtEditPrinterInfo::BottomMmToPixels(double mm) {
-  return RoundHalfEven(mm * YPixPrmm() - BottomGutter());
-}
+int TTxtEditPrinterInfo::BottomMmToPixels(double mm) { return RoundHalfEven(mm * YPixPrmm() - BottomGutter()); }
 
 // ---- TTxtEditPrintMargins ----
 
@@ -112,24 +104,32 @@ void TTxtEditPrintMargins::Assign(TPersistent* Source) {
 
 double TTxtEditPrintMargins::ToMM(double v) const {
   switch (unitSystem_) {
-    case usCM: return v * 10;
-    case usInch: return v * 25.4;
-    case muThousandthsOfInches: return v * 25.4 / 1000;
-    default: return v;
+    case usCM:
+      return v * 10;
+    case usInch:
+      return v * 25.4;
+    case muThousandthsOfInches:
+      return v * 25.4 / 1000;
+    default:
+      return v;
   }
 }
 
 double TTxtEditPrintMargins::FromMM(double mm) const {
   switch (unitSystem_) {
-    case usCM: return mm / 10;
-    case usInch: return mm / 25.4;
-    case muThousandthsOfInches: return mm * 1000 / 25.4;
-    default: return mm;
+    case usCM:
+      return mm / 10;
+    case usInch:
+      return mm / 25.4;
+    case muThousandthsOfInches:
+      return mm * 1000 / 25.4;
+    default:
+      return mm;
   }
 }
 
-void TTxtEditPrintMargins::LayoutPage(TCanvas* ACanvas, int PageNum, TTxtEditPrinterInfo& PrinterInfo,
-                                      bool LineNumbers, bool LineNumbersInMargin, int MaxLineNum) {
+void TTxtEditPrintMargins::LayoutPage(TCanvas* ACanvas, int PageNum, TTxtEditPrinterInfo& PrinterInfo, bool LineNumbers,
+                                      bool LineNumbersInMargin, int MaxLineNum) {
   const int w = std::max(2, PrinterInfo.PrintableWidth());
   const int h = std::max(2, PrinterInfo.PrintableHeight());
   if (mirrorMargins_ && PageNum % 2 == 0) {
@@ -139,8 +139,7 @@ void TTxtEditPrintMargins::LayoutPage(TCanvas* ACanvas, int PageNum, TTxtEditPri
     PLeft = PrinterInfo.LeftMmToPixels(left_ + gutter_);
     PRight = w - PrinterInfo.RightMmToPixels(right_);
   }
-  if (LineNumbers && !LineNumbersInMargin && ACanvas)
-    PLeft += ACanvas->TextWidth(std::to_string(MaxLineNum) + ": ");
+  if (LineNumbers && !LineNumbersInMargin && ACanvas) PLeft += ACanvas->TextWidth(std::to_string(MaxLineNum) + ": ");
   PTop = PrinterInfo.TopMmToPixels(top_);
   PBottom = h - PrinterInfo.BottomMmToPixels(bottom_);
   PHeader = PrinterInfo.TopMmToPixels(header_);

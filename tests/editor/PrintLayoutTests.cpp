@@ -13,9 +13,9 @@ TEST(PrinterInfo, NoPrinterOrAUselessOneGivesA4At300Dpi) {
   TFakePrinter none(0), useless(1, {0, 0, 0, 0, 0, 0, 0});
   for (TFakePrinter* printer : {&none, &useless}) {
     TTxtEditPrinterInfo info(printer);
-    EXPECT_EQ((std::vector<int>{info.PhysicalWidth(), info.PhysicalHeight(), info.PrintableWidth(), info.PrintableHeight(),
-                                info.LeftGutter(), info.RightGutter(), info.TopGutter(), info.BottomGutter(),
-                                info.XPixPrInch(), info.YPixPrInch()}),
+    EXPECT_EQ((std::vector<int>{info.PhysicalWidth(), info.PhysicalHeight(), info.PrintableWidth(),
+                                info.PrintableHeight(), info.LeftGutter(), info.RightGutter(), info.TopGutter(),
+                                info.BottomGutter(), info.XPixPrInch(), info.YPixPrInch()}),
               (std::vector<int>{2481, 3507, 2358, 3407, 65, 58, 50, 50, 300, 300}));
     EXPECT_FLOAT_EQ(info.XPixPrmm(), 300 / 25.4f);
   }
@@ -29,7 +29,7 @@ TEST(PrinterInfo, MillimetresToPixelsRoundHalfToEven) {
       {0, -45, -35}, {1, -35, -25}, {5.0, 5, 15}, {4.5, 0, 10}, {4.56, 1, 11}, {4.44, -1, 9},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(std::make_pair(info.LeftMmToPixels(c.mm), info.TopMmToPixels(c.mm)), std::make_pair(c.left, c.top)) << c.mm;
+    EXPECT_EQ(std::make_pair(info.LeftMmToPixels(c.mm), info.TopMmToPixels(c.mm)), std::pair(c.left, c.top)) << c.mm;
   // The right and bottom borders are what the paper leaves beside the printable area.
   EXPECT_EQ(std::make_pair(info.RightMmToPixels(10), info.BottomMmToPixels(10)), std::make_pair(100 - 55, 100 - 65));
   struct Half { double value; int rounded; } halves[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.51, 3}};
@@ -60,8 +60,8 @@ TEST(PrintMargins, LayoutMirrorsMarginsAndGutterOnEvenPages) {
   m.SetMirrorMargins(true);
   // A4 at 300 DPI: left 25 + 10 mm, right 15 mm on odd pages; swapped on even ones.
   m.LayoutPage(nullptr, 1, info, false, false, 0);
-  EXPECT_EQ((std::vector<int>{m.PLeft, m.PRight, m.PTop, m.PBottom, m.PHeader, m.PFooter, m.PGutter, m.PHFInternalMargin,
-                              m.PLeftHFTextIndent, m.PRightHFTextIndent}),
+  EXPECT_EQ((std::vector<int>{m.PLeft, m.PRight, m.PTop, m.PBottom, m.PHeader, m.PFooter, m.PGutter,
+                              m.PHFInternalMargin, m.PLeftHFTextIndent, m.PRightHFTextIndent}),
             (std::vector<int>{348, 2239, 245, 3162, 127, 3280, 118, 6, 372, 2215}));
   m.LayoutPage(nullptr, 2, info, false, false, 0);
   EXPECT_EQ(m.PLeft, 112);

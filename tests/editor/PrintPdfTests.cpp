@@ -82,7 +82,8 @@ TEST(PrintToPdf, TextBandsPagesAndMarginsReadBack) {
   ASSERT_FALSE(pdf.empty()) << "no PDF appeared";
   ASSERT_TRUE(RunUnix(L"pdftotext -layout '" + pdf + L"' '" + pdf + L".txt'", pdf + L".done"));
   const std::string text = ReadFile(pdf + L".txt");
-  for (const std::string& expected : {std::string("Line number 1 of the printed text"), std::string("Line number 90 of the printed text"),
+  for (const std::string& expected : {std::string("Line number 1 of the printed text"),
+                                      std::string("Line number 90 of the printed text"),
                                       "Header 1 of " + std::to_string(pages), "Header 2 of " + std::to_string(pages),
                                       "Footer " + title})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text.substr(0, 300);
@@ -103,7 +104,8 @@ TEST(PrintToPdf, TextBandsPagesAndMarginsReadBack) {
   auto dark = [&](int left, int top, int right, int bottom) {
     int n = 0;
     for (int y = top; y < std::min(height, bottom); ++y)
-      for (int x = left; x < std::min(width, right); ++x) n += static_cast<unsigned char>(pixels[static_cast<size_t>(y * width + x)]) < 128;
+      for (int x = left; x < std::min(width, right); ++x)
+        n += static_cast<unsigned char>(pixels[static_cast<size_t>(y * width + x)]) < 128;
     return n;
   };
   const int margin = 25 * 50 * 10 / 254;

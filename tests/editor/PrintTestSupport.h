@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/CodePages.h"
 #include "framework/Printers.h"
 #include "tests/framework/GraphicsTestSupport.h"
 
@@ -23,9 +24,9 @@ class TFakePrinter : public TPrinter {
 
   HDC Handle() override { return Surface().DC(); }
   int DeviceCaps(int index) override {
-    const std::pair<int, int> caps[] = {{PHYSICALWIDTH, m_.PhysW}, {PHYSICALHEIGHT, m_.PhysH}, {HORZRES, m_.PageW},
-                                        {VERTRES, m_.PageH},       {PHYSICALOFFSETX, m_.OffX},  {PHYSICALOFFSETY, m_.OffY},
-                                        {LOGPIXELSX, m_.Dpi},      {LOGPIXELSY, m_.Dpi}};
+    const std::pair<int, int> caps[] = {
+        {PHYSICALWIDTH, m_.PhysW},  {PHYSICALHEIGHT, m_.PhysH}, {HORZRES, m_.PageW},  {VERTRES, m_.PageH},
+        {PHYSICALOFFSETX, m_.OffX}, {PHYSICALOFFSETY, m_.OffY}, {LOGPIXELSX, m_.Dpi}, {LOGPIXELSY, m_.Dpi}};
     for (const auto& [cap, value] : caps)
       if (cap == index) return value;
     return 0;
@@ -39,8 +40,8 @@ class TFakePrinter : public TPrinter {
   bool FailNewPage = false;
 
  protected:
-  std::vector<WideString> EnumeratePrinters() override { return std::vector<WideString>(static_cast<size_t>(count_), L"Fake"); }
-  bool StartJob(const WideString& Title) override { return Log.push_back("B:" + std::string(Title.begin(), Title.end())), true; }
+  std::vector<WideString> EnumeratePrinters() override { return std::vector<WideString>(count_, L"Fake"); }
+  bool StartJob(const WideString& Title) override { return Log.push_back("B:" + WideToAnsi(Title)), true; }
   bool StartSheet() override { return true; }
   bool EndSheet() override {
     if (!FailNewPage) Log.push_back("N");
@@ -50,7 +51,7 @@ class TFakePrinter : public TPrinter {
   void AbortJob() override { Log.push_back("A"); }
 
  private:
-  int count_;
+  size_t count_;
   TFakeMetrics m_;
   std::unique_ptr<TTestSurface> surface_;
 };

@@ -199,8 +199,8 @@ TEST_F(PrintTest, BackgroundFollowsThePagesOwnMirroredLayout) {
   const int y = m->PBottom - 3;
   print_.PrintToCanvas(&canvas_, 7);  // clamped to the last page
   EXPECT_EQ(events_, (std::vector<std::string>{"page 2", "page 2"}));
-  EXPECT_EQ((std::vector<uint32_t>{page_.Pixel(m->PLeft - 2, y), page_.Pixel(m->PLeft + 2, y), page_.Pixel(m->PRight - 2, y),
-                                   page_.Pixel(m->PRight + 2, y)}),
+  EXPECT_EQ((std::vector<uint32_t>{page_.Pixel(m->PLeft - 2, y), page_.Pixel(m->PLeft + 2, y),
+                                   page_.Pixel(m->PRight - 2, y), page_.Pixel(m->PRight + 2, y)}),
             (std::vector<uint32_t>{0xFFFFFF, 0x00FFFF, 0x00FFFF, 0xFFFFFF}));
 }
 
@@ -228,10 +228,11 @@ TEST_F(PrintTest, HighlightedTokensUseTheirColoursOnlyWithColors) {
   print_.SetColors(true);
   print_.PrintToCanvas(&canvas_, 1);
   const auto* m = print_.Margins();
-  const int lh = print_.LineHeight();
+  const int lh = print_.LineHeight(), cw = print_.CharWidth();
   // Line 2 starts inside the comment the first line opened.
-  EXPECT_GT(page_.Count(TTestHighlighter::CommentColor, m->PLeft, m->PTop + lh, m->PLeft + 5 * print_.CharWidth(), m->PTop + 2 * lh), 0);
-  EXPECT_GT(page_.Count(TTestHighlighter::KeywordColor, m->PLeft, m->PTop, m->PLeft + 2 * print_.CharWidth(), m->PTop + lh), 0);
+  EXPECT_GT(page_.Count(TTestHighlighter::CommentColor, m->PLeft, m->PTop + lh, m->PLeft + 5 * cw, m->PTop + 2 * lh),
+            0);
+  EXPECT_GT(page_.Count(TTestHighlighter::KeywordColor, m->PLeft, m->PTop, m->PLeft + 2 * cw, m->PTop + lh), 0);
 }
 
 TEST(PrintNoPrinter, LaysOutOnA4At300DpiWithAnEmptyPrinterList) {
@@ -261,8 +262,8 @@ TEST(PrintFromEditor, TakesLinesSelectionAndTabWidth) {
   print.SetTxtEdit(&edit);
   ASSERT_EQ(print.Lines()->Count(), 3);
   print.SetSelectedOnly(true);
-  EXPECT_EQ(print.Lines()->Strings(0) + "|" + print.SelectedText(0) + "|" + print.SelectedText(1) + "|" + print.SelectedText(2),
-            "a   bcdef|bcdef|xyz|    l");
+  const AnsiString all = print.Lines()->Strings(0) + "|" + print.SelectedText(0) + "|" + print.SelectedText(1);
+  EXPECT_EQ(all + "|" + print.SelectedText(2), "a   bcdef|bcdef|xyz|    l");
 }
 
 }  // namespace
