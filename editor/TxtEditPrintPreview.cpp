@@ -316,10 +316,12 @@ void TTxtEditPrintPreview::Paint() {
       canvas->LineTo(sheet.Right + i, sheet.Top + i);
     }
   }
+  // The canvas's objects change only outside a saved state, so that restoring the DC never
+  // selects a pen or brush the canvas has freed since.
   canvas->Refresh();
-  TSavedDC saved(canvas->Handle());
   canvas->Pen()->SetColor(Darker(Color(), 50));
   canvas->Brush()->SetColor(pageBGColor_);
+  TSavedDC saved(canvas->Handle());
   IntersectClipRect(canvas->Handle(), sheet.Left, sheet.Top, sheet.Right + 1, sheet.Bottom + 1);
   canvas->Rectangle(sheet.Left, sheet.Top, sheet.Right + 1, sheet.Bottom + 1);
 
