@@ -6,11 +6,11 @@
 
 #include <memory>
 
+#include "framework/Alignment.h"
 #include "framework/Controls.h"
 #include "framework/ScrollStyle.h"
 #include "framework/StringLists.h"
 
-HV_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter)
 HV_ENUM(TTextLayout, tlTop, tlCenter, tlBottom)
 HV_ENUM(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase)
 HV_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
