@@ -6,14 +6,12 @@ HV_PUBLISH(TTxtMethodChain) {}
 HV_PUBLISH(TTxtNotifyEventChain) {}
 
 void TTxtMethodChain::Add(const TMethod& AEvent) {
-  if (!AEvent.Assigned())
-    throw ETxtMethodChain(ClassName() + ".Entry : the parameter `AEvent' must be specified.");
+  if (!AEvent.Assigned()) throw ETxtMethodChain(ClassName() + ".Entry : the parameter `AEvent' must be specified.");
   entries_.push_back(AEvent);
 }
 
 void TTxtMethodChain::Remove(const TMethod& AEvent) {
-  if (!AEvent.Assigned())
-    throw ETxtMethodChain(ClassName() + ".Remove: the parameter `AEvent' must be specified.");
+  if (!AEvent.Assigned()) throw ETxtMethodChain(ClassName() + ".Remove: the parameter `AEvent' must be specified.");
   for (size_t i = entries_.size(); i-- > 0;)
     if (entries_[i] == AEvent) entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
 }
@@ -36,7 +34,8 @@ bool TTxtMethodChain::DoHandleException(Exception& E) {
   try {
     OnException(this, E, goOn);
   } catch (...) {
-    throw ETxtMethodChain(ClassName() + ".DoHandleException : MUST NOT occur any kind of exception in ExceptionHandler");
+    throw ETxtMethodChain(ClassName() +
+                          ".DoHandleException : MUST NOT occur any kind of exception in ExceptionHandler");
   }
   return goOn;
 }

@@ -17,8 +17,7 @@ void EndOfScope(int Pending, F&& Undo) {
   }
   try {
     std::forward<F>(Undo)();
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 // Runs Action when the scope ends, as EndOfScope says.
@@ -45,8 +44,7 @@ class TScopeFail {
     if (std::uncaught_exceptions() == pending_) return;
     try {
       action_();
-    } catch (...) {
-    }
+    } catch (...) {}
   }
   TScopeFail(const TScopeFail&) = delete;
   TScopeFail& operator=(const TScopeFail&) = delete;
