@@ -3,12 +3,17 @@
 
 #include "app/DocumentEditor.h"
 #include "app/TextFileOpening.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
+#include "highlighting/TxtXmlBundledSchemes.h"
 
 TMainForm* MainForm = nullptr;
 
-HV_PUBLISH(TMainForm) { p.Method("FormCreate", &T::FormCreate); }
+HV_PUBLISH(TMainForm) {
+  p.Method("FormCreate", &T::FormCreate);
+  p.ComponentField("LanguageController", &T::LanguageController);
+}
 
 std::vector<WideString> CommandLineFiles() {
   std::vector<WideString> files;
@@ -102,6 +107,8 @@ bool TMainForm::OpenFile(const WideString& Name) {
     Application->MessageBox(e.Message(), L"Halcorn Verdan", MB_ICONERROR);
     return false;
   }
+  // Coloured by the bundled scheme that lists the file's extension, if one does.
+  editor->SetHighlighter(CreateHighlighterForFile(this, Name));
   if (!active_) ShowEditor(editor);
   return true;
 }

@@ -1,15 +1,19 @@
 // The program block of Halcorn Verdan: the application, its main window and the message loop.
+#include "app/AppServices.h"
 #include "app/MainFrm.h"
 #include "editor/TxtEdit.h"
 #include "framework/Application.h"
 #include "framework/FrameworkClasses.h"
+#include "highlighting/TxtXmlHighlighter.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   try {
     RegisterFrameworkClasses();
     RegisterTxtEditClasses();
+    RegisterTxtXmlHighlighterClasses();
     Application->Initialize();
     Application->SetTitle(L"Halcorn Verdan");
+    StartAppServices();
     TMainForm::StartupFiles() = CommandLineFiles();
     Application->CreateForm(MainForm);
     Application->Run();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "framework/ScopeGuards.h"
 #include "framework/Streams.h"
 #include "framework/UpdateBracket.h"
 #include "framework/Win.h"
@@ -309,11 +310,9 @@ void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
   if (Index < 0 || Index > count_) IndexError(Index);
   WithinUpdate(*this, [&] {
     const char* text = NewText(S);
-    try {
+    {
+      TScopeFail release([&] { ReleaseText(text); });
       InsertRecords(Index, 1);
-    } catch (...) {
-      ReleaseText(text);
-      throw;
     }
     InitRecord(list_[Index], text, nullptr);
     ++count_;
@@ -619,7 +618,11 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
   const bool endsWithBreak = end[-1] == '\r' || end[-1] == '\n';
   bool sawCR = false, sawLF = false;
   char* out = data;
-  try {
+  {
+    TScopeFail dropBlock([&] {
+      loaded_->Loading = false;
+      if (loaded_->Lines == 0) loaded_.reset();
+    });
     const char* p = data;
     while (p < end) {
       const char* stop = FindLineBreak(p, end);
@@ -642,10 +645,6 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
       p = next;
     }
     if (endsWithBreak) addLine(nullptr, 0);
-  } catch (...) {
-    loaded_->Loading = false;
-    if (loaded_->Lines == 0) loaded_.reset();
-    throw;
   }
   loaded_->Loading = false;
   if (loaded_->Lines == 0)
