@@ -1,0 +1,8 @@
+// Makes the small controls known by class name to form files.
+#include "controls/ApControlClasses.h"
+
+#include "controls/ApPageList.h"
+
+void RegisterApControlClasses() {
+  RegisterClasses({&TApPageList::StaticClassInfo(), &TApStandardPage::StaticClassInfo()});
+}
