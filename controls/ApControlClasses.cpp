@@ -2,7 +2,9 @@
 #include "controls/ApControlClasses.h"
 
 #include "controls/ApPageList.h"
+#include "controls/SizeGripThemed.h"
 
 void RegisterApControlClasses() {
-  RegisterClasses({&TApPageList::StaticClassInfo(), &TApStandardPage::StaticClassInfo()});
+  RegisterClasses({&TApPageList::StaticClassInfo(), &TApStandardPage::StaticClassInfo(),
+                   &TSizeGrip::StaticClassInfo(), &TSizeGripThemed::StaticClassInfo()});
 }
