@@ -2,9 +2,11 @@
 #include "controls/ApControlClasses.h"
 
 #include "controls/ApPageList.h"
+#include "controls/ApSpin.h"
 #include "controls/SizeGripThemed.h"
 
 void RegisterApControlClasses() {
   RegisterClasses({&TApPageList::StaticClassInfo(), &TApStandardPage::StaticClassInfo(),
-                   &TSizeGrip::StaticClassInfo(), &TSizeGripThemed::StaticClassInfo()});
+                   &TSizeGrip::StaticClassInfo(), &TSizeGripThemed::StaticClassInfo(),
+                   &TApSpinEdit::StaticClassInfo(), &TApSpinButton::StaticClassInfo()});
 }
