@@ -1,6 +1,7 @@
 // Makes the small controls known by class name to form files.
 #include "controls/ApControlClasses.h"
 
+#include "controls/ApColorBox.h"
 #include "controls/ApPageList.h"
 #include "controls/ApSpin.h"
 #include "controls/SizeGripThemed.h"
@@ -8,5 +9,6 @@
 void RegisterApControlClasses() {
   RegisterClasses({&TApPageList::StaticClassInfo(), &TApStandardPage::StaticClassInfo(),
                    &TSizeGrip::StaticClassInfo(), &TSizeGripThemed::StaticClassInfo(),
-                   &TApSpinEdit::StaticClassInfo(), &TApSpinButton::StaticClassInfo()});
+                   &TApSpinEdit::StaticClassInfo(), &TApSpinButton::StaticClassInfo(),
+                   &TApColorSquare::StaticClassInfo()});
 }
