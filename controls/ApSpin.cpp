@@ -224,6 +224,7 @@ bool TSpinButtonBitmaps::DrawThemed(TApSpinButton* Button) {
       SelectClipRgn(dc, region.Get());
       ok = ApDrawThemeBackground(theme, dc, BP_PUSHBUTTON, buttonStates[state(part == 0)], all);
     }
+    Line(dc, ColorToRGB(clBtnShadow), 1, h - 2, w - 2, 1);
     COLORREF arrow = ColorToRGB(f == sfDisabled ? clGrayText : clBtnText);
     DrawGlyph(dc, up, w / 3, h / 3, arrow, !key_.CustomGlyphs);
     DrawGlyph(dc, down, (w * 2) / 3, (h * 2) / 3, arrow, !key_.CustomGlyphs);
@@ -801,6 +802,14 @@ void TApCustomSpinEdit::Dispatch(TMessage& Message) {
   inherited::Dispatch(Message);
   // A new font brings the font's own margins back.
   if (Message.Msg == WM_SETFONT) ApplyMargins();
+  // The system's themed edit frame paints over the inside of the edit, buttons and all.
+  if (Message.Msg == WM_NCPAINT) RepaintButtons();
+}
+
+void TApCustomSpinEdit::RepaintButtons() {
+  TWinControl* buttons = container_ ? container_ : upDown_;
+  if (buttons && buttons->HandleAllocated())
+    RedrawWindow(buttons->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 // ---- the published spin edit ----

@@ -232,6 +232,7 @@ class TApCustomSpinEdit : public TApExCustomMaskEdit {
   void RecreateButton();
   void PlaceButton();
   void ApplyMargins();
+  void RepaintButtons();
   int ButtonWidth() const;
   void UpDownClick(TObject* Sender, TUDBtnType Button);
 

@@ -6,6 +6,7 @@
 #include "ControlsTestSupport.h"
 #include "controls/ApSpin.h"
 #include <cmath>
+#include <random>
 
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
@@ -234,6 +235,19 @@ TEST_F(TSpinEditTest, ButtonKinds) {
   EXPECT_EQ(margin(), 0);  // the text spans the whole edit
 }
 
+TEST_F(TSpinEditTest, ButtonSurvivesARedrawnFrame) {
+  SetThemesActiveOverride(0);
+  edit->Button()->Repaint();
+  HWND box = edit->ButtonContainer()->Handle();
+  // The edit's frame, drawn again by the system, must not wipe the button out.
+  RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+  Pump();
+  HDC dc = GetDC(box);
+  EXPECT_EQ(GetPixel(dc, 3, 10), ColorToRGB(clBtnFace));  // the top part, off its arrow and edges
+  ReleaseDC(box, dc);
+  SetThemesActiveOverride(-1);
+}
+
 TEST_F(TSpinEditTest, UpDownArrowsStep) {
   edit->SetButtonKind(bkStandard);
   edit->SetValue(3);
@@ -396,4 +410,38 @@ TEST_F(TShownFormTest, ClipboardCommandsCanBeForbidden) {
   edit->SetClipboardCommands(TApClipboardCommands{caUndo});
   SendMessageW(edit->Handle(), EM_UNDO, 0, 0);
   EXPECT_EQ(edit->Text(), L"abc");
+}
+
+// Text typed or pasted into a spin edit is outside input: any text reads as a number, and a
+// number written back reads the same again.
+TEST(ApSpinEditFuzz, AnyTextReadsAsANumber) {
+  TFormatSettings saved = FormatSettings;
+  FormatSettings = TFormatSettings::English();
+  TApSpinEdit edit(nullptr);
+  std::mt19937 random(22);
+  const wchar_t alphabet[] = L"0123456789+-.,$eEaAfFxX \x00A0\x0416";
+  const struct {
+    TValueType type;
+    const char* format;
+  } kinds[] = {{vtInteger, ",0.##"}, {vtHex, ",0.##"}, {vtFloat, ""}, {vtFloat, ",0.##"}};
+  for (int i = 0; i < 4000; ++i) {
+    const auto& kind = kinds[i % 4];
+    edit.SetValueType(kind.type);
+    edit.SetDisplayFormat(kind.format);
+    WideString text;
+    int length = static_cast<int>(random() % 24);
+    for (int k = 0; k < length; ++k) text += alphabet[random() % (sizeof(alphabet) / sizeof(wchar_t) - 1)];
+    edit.SetText(text);
+    long double value = 0;
+    ASSERT_NO_THROW(value = edit.GetValue()) << WideToAnsi(text);
+    if (!std::isfinite(static_cast<double>(value)) || std::fabs(static_cast<double>(value)) > 1e15) continue;
+    edit.SetValue(value);
+    long double again = edit.GetValue();
+    if (kind.type != vtFloat)
+      EXPECT_EQ(static_cast<double>(again), static_cast<double>(std::nearbyint(value))) << WideToAnsi(text);
+    else
+      EXPECT_NEAR(static_cast<double>(again), static_cast<double>(value), 0.006 + std::fabs(static_cast<double>(value)) * 1e-12)
+          << WideToAnsi(text);
+  }
+  FormatSettings = saved;
 }
