@@ -642,35 +642,30 @@ void TApCustomSpinEdit::UpDownClick(TObject*, TUDBtnType Button) {
     DownClick(this);
 }
 
-void TApCustomSpinEdit::UpClick(TObject*) {
+void TApCustomSpinEdit::Step(long double Delta) {
   if (ReadOnly()) {
     DoBeepOnError();
-  } else {
-    changing_ = true;
-    try {
-      SetValue(GetValue() + increment_);
-    } catch (...) {
-      changing_ = false;
-      throw;
-    }
-    changing_ = false;
+    return;
   }
+  // The limits apply; the change check has nothing more to do.
+  bool wasChanging = changing_;
+  changing_ = true;
+  try {
+    SetValue(GetValue() + Delta);
+  } catch (...) {
+    changing_ = wasChanging;
+    throw;
+  }
+  changing_ = wasChanging;
+}
+
+void TApCustomSpinEdit::UpClick(TObject*) {
+  Step(increment_);
   if (OnTopClick) OnTopClick(this);
 }
 
 void TApCustomSpinEdit::DownClick(TObject*) {
-  if (ReadOnly()) {
-    DoBeepOnError();
-  } else {
-    changing_ = true;
-    try {
-      SetValue(GetValue() - increment_);
-    } catch (...) {
-      changing_ = false;
-      throw;
-    }
-    changing_ = false;
-  }
+  Step(-increment_);
   if (OnBottomClick) OnBottomClick(this);
 }
 

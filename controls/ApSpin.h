@@ -233,6 +233,7 @@ class TApCustomSpinEdit : public TApExCustomMaskEdit {
   void PlaceButton();
   void ApplyMargins();
   void RepaintButtons();
+  void Step(long double Delta);
   int ButtonWidth() const;
   void UpDownClick(TObject* Sender, TUDBtnType Button);
 

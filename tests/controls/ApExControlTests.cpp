@@ -1,21 +1,27 @@
-// The extended bases: hint colour, mouse enter and leave, key data, forms with and without
-// form files, mouse activation and showing without activation.
+// The extended bases: hint colour, mouse enter and leave, the operations, themed background and
+// flat frame, forms without form files, keyboard cues, mouse activation and showing without
+// activation.
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
 #include "controls/ApExForms.h"
+#include "framework/Bitmap.h"
 #include "tests/framework/Raised.h"
 
+#include <utility>
+
 namespace {
+
+// The colour a hint of Control would show in.
+TColor ShownHintColor(TControl* Control) {
+  THintInfo info;
+  Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  return info.HintColor;
+}
 
 class TProbeControl : public TApExCustomControl {
  public:
   using TApExCustomControl::TApExCustomControl;
-  TColor ShownHintColor() {
-    THintInfo info;
-    Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-    return info.HintColor;
-  }
   int textChanges = 0;
   int wantedKey = 0;
   TShiftState wantedShift;
@@ -29,16 +35,6 @@ class TProbeControl : public TApExCustomControl {
     wantedKey = Key;
     wantedShift = Shift;
     return true;
-  }
-};
-
-class TProbeGraphic : public TApExGraphicControl {
- public:
-  using TApExGraphicControl::TApExGraphicControl;
-  TColor ShownHintColor() {
-    THintInfo info;
-    Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-    return info.HintColor;
   }
 };
 
@@ -56,7 +52,7 @@ TEST(ApExControlTest, HintColourFollowsTheRule) {
   TColor saved = Application->HintColor();
   Application->SetHintColor(TColor(0x00C0FFFF));
   TProbeControl parent(nullptr);
-  TProbeGraphic child(nullptr);
+  TApExGraphicControl child(nullptr);
   child.SetParent(&parent);
   struct Case {
     TColor parentColour, childColour, shown;
@@ -69,20 +65,17 @@ TEST(ApExControlTest, HintColourFollowsTheRule) {
   for (const Case& c : cases) {
     parent.SetHintColor(c.parentColour);
     child.SetHintColor(c.childColour);
-    EXPECT_EQ(child.ShownHintColor(), c.shown);
+    EXPECT_EQ(ShownHintColor(&child), c.shown);
   }
-  TApForm form(nullptr, CreateNew);
-  EXPECT_EQ(form.HintColor(), clDefault);
-  THintInfo info;
-  form.Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-  EXPECT_EQ(info.HintColor, TColor(0x00C0FFFF));
+  TApForm form(nullptr, CreateNew);  // clDefault without a parent to ask
+  EXPECT_EQ(ShownHintColor(&form), TColor(0x00C0FFFF));
   child.SetParent(nullptr);
   Application->SetHintColor(saved);
 }
 
 TEST(ApExControlTest, MouseEnterAndLeaveFireOnceForTheControlItself) {
   TProbeControl parent(nullptr);
-  TProbeGraphic child(nullptr);
+  TApExGraphicControl child(nullptr);
   child.SetParent(&parent);
   int enters = 0, leaves = 0;
   TFn<void(TObject*)> enter([&](TObject*) { ++enters; });
@@ -98,8 +91,7 @@ TEST(ApExControlTest, MouseEnterAndLeaveFireOnceForTheControlItself) {
   EXPECT_TRUE(child.MouseOver());
   EXPECT_EQ(enters, 1);
   child.Perform(CM_MOUSELEAVE);
-  EXPECT_FALSE(child.MouseOver());
-  EXPECT_TRUE(parent.MouseOver());
+  EXPECT_TRUE(!child.MouseOver() && parent.MouseOver());
   parent.Perform(CM_MOUSELEAVE);
   EXPECT_EQ(leaves, 1);
   child.SetParent(nullptr);
@@ -111,9 +103,8 @@ TEST(ApExControlTest, OperationsTakeTheirMessages) {
   EXPECT_EQ(control.textChanges, 1);
   control.SetText(L"a");
   EXPECT_EQ(control.textChanges, 1);
-  EXPECT_EQ(control.Perform(CM_DIALOGCHAR, L'x', 0x20000000), 1);
-  EXPECT_EQ(control.wantedKey, L'x');
-  EXPECT_TRUE(control.wantedShift.Contains(ssAlt));
+  EXPECT_EQ(control.Perform(CM_DIALOGCHAR, L'x', 0x20000000), 1);  // Alt+X
+  EXPECT_TRUE(control.wantedKey == L'x' && control.wantedShift.Contains(ssAlt));
   int parentColourEvents = 0;
   TFn<void(TObject*)> colour([&](TObject*) { ++parentColourEvents; });
   control.OnParentColorChange = colour.Event();
@@ -121,31 +112,11 @@ TEST(ApExControlTest, OperationsTakeTheirMessages) {
   EXPECT_EQ(parentColourEvents, 1);
 }
 
-TEST(ApExControlTest, KeyDataFromShiftState) {
-  struct Case {
-    TShiftState shift;
-    LPARAM data;
-  } cases[] = {{{}, 0},
-               {{ssAlt}, 0x20000000},
-               {{ssCtrl}, 0x10000000},
-               {{ssShift}, 0x08000000},
-               {{ssAlt, ssCtrl, ssShift}, 0x38000000}};
-  for (const Case& c : cases) EXPECT_EQ(ShiftStateToKeyData(c.shift), c.data);
-}
-
 TEST(ApExControlTest, DescendantWithoutFormFileRaises) {
   EXPECT_EQ(Raised<EResNotFound>([] { delete New<TNoFileForm>(nullptr); }), "Resource TNoFileForm not found");
   // The base itself has no form file to read.
   TApForm* base = New<TApForm>(nullptr);
   delete base;
-}
-
-TEST(ApExControlTest, MouseActivationCanBeRefused) {
-  TApForm form(nullptr, CreateNew);
-  form.SetBounds(60, 60, 200, 120);
-  EXPECT_NE(form.Perform(WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)), MA_NOACTIVATE);
-  form.SetMouseActivate(false);
-  EXPECT_EQ(form.Perform(WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)), MA_NOACTIVATE);
 }
 
 TEST_F(TShownFormTest, ShowNoActivateLeavesTheActiveWindow) {
@@ -161,4 +132,97 @@ TEST_F(TShownFormTest, ShowNoActivateLeavesTheActiveWindow) {
   EXPECT_EQ(GetActiveWindow(), active);
   // A form shown while another is the main form is owned by a window of the program.
   EXPECT_NE(GetWindow(other.Handle(), GW_OWNER), nullptr);
+  other.SetMouseActivate(false);
+  EXPECT_EQ(other.Perform(WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)), MA_NOACTIVATE);
+}
+
+namespace {
+
+// Counts the erasing its children ask of it.
+class TErasingParent : public TApExCustomControl {
+ public:
+  using TApExCustomControl::TApExCustomControl;
+  int erased = 0;
+
+ protected:
+  bool DoEraseBackground(TCanvas* Canvas, LPARAM Param) override {
+    ++erased;
+    return TApExCustomControl::DoEraseBackground(Canvas, Param);
+  }
+};
+
+}  // namespace
+
+TEST_F(TShownFormTest, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
+  auto* parent = new TErasingParent(form);
+  parent->SetParent(form);
+  parent->SetBounds(0, 0, 100, 100);
+  parent->SetColor(clLime);
+  auto* child = new TApExGraphicControl(form);
+  child->SetParent(parent);
+  child->SetBounds(10, 10, 20, 20);
+  Pump();
+  struct Case { int themes; TColor colour; int erased; } cases[] = {{0, clLime, 0}, {1, clLime, 1}, {1, clRed, 0}};
+  for (const Case& c : cases) {
+    SetThemesActiveOverride(c.themes);
+    parent->erased = 0;
+    TBitmap bitmap;
+    bitmap.SetSize(20, 20);
+    bitmap.Canvas()->Brush()->SetColor(clBlue);
+    DrawThemedBackground(child, bitmap.Canvas(), TRect{0, 0, 20, 20}, false, c.colour);
+    EXPECT_EQ(parent->erased, c.erased) << c.themes;
+    EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 5, 5), ColorToRGB(c.colour));  // filled, or the parent's
+    EXPECT_EQ(bitmap.Canvas()->Brush()->Color(), clBlue);  // the brush is put back
+  }
+  SetThemesActiveOverride(-1);
+}
+
+TEST_F(TShownFormTest, FlatFrameFollowsTheMouse) {
+  auto* control = new TApExCustomControl(form);
+  control->SetParent(form);
+  control->SetBounds(10, 10, 80, 40);
+  control->SetColor(clWhite);
+  control->SetBorderWidth(2);
+  control->SetDotNetHighlighting(true);
+  Pump();
+  auto frame = [&](int inset) {
+    HDC dc = GetWindowDC(control->Handle());
+    COLORREF c = GetPixel(dc, inset, inset);
+    return ReleaseDC(control->Handle(), dc), c;
+  };
+  control->Perform(WM_NCPAINT, 1, 0);
+  EXPECT_EQ(frame(0), 0x808080u);
+  control->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(frame(0), 0x733800u);
+  control->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(frame(0), 0x808080u);
+}
+
+TEST(ApExFormTest, KeyboardNavigationShowsTheFocusCues) {
+  TApExForm cues(nullptr, CreateNew);
+  cues.SetBounds(80, 80, 200, 120);
+  std::vector<WPARAM> sent;
+  TWndMethod previous = cues.WindowProc;
+  TFn<void(TMessage&)> record([&](TMessage& Message) {
+    if (Message.Msg == WM_CHANGEUISTATE) sent.push_back(Message.WParam);
+    previous(Message);
+  });
+  cues.WindowProc = record.Event();
+  cues.HandleNeeded();
+  auto changes = [&] { return std::exchange(sent, {}); };
+  cues.Show();
+  Pump();
+  std::vector<WPARAM> shown = changes();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), MAKEWPARAM(UIS_INITIALIZE, 0));
+  struct Case { WPARAM key; std::vector<WPARAM> expected; } cases[] = {{VK_TAB, {MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS)}},
+               {VK_MENU, {MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL)}},
+               {VK_F5, {}}};
+  for (const Case& c : cases) {
+    cues.Perform(CM_DIALOGKEY, c.key, 0);
+    std::vector<WPARAM> all = changes();  // the system may pass the change on again
+    std::vector<WPARAM> got(all.begin(), all.begin() + std::min<std::ptrdiff_t>(std::ssize(all), 1));
+    EXPECT_EQ(got, c.expected) << c.key;
+  }
+  cues.WindowProc = previous;
 }

@@ -31,25 +31,21 @@ TEST(ApSmallControlsFormTest, ReadFromItsFormFileAndShown) {
   ASSERT_NE(pages, nullptr);
   EXPECT_EQ(pages->GetPageCount(), 2);
   EXPECT_EQ(pages->ActivePage(), form->Get<TApStandardPage>("pgSecond"));
+  std::vector<TComponent*> children;  // pages are written first, in page order
+  pages->GetChildren([&](TComponent* c) { children.push_back(c); }, form.get());
+  EXPECT_EQ(children, (std::vector<TComponent*>{form->Get<TApStandardPage>("pgFirst"), pages->ActivePage()}));
   auto* tabWidth = form->Get<TApSpinEdit>("spnTabWidth");
   ASSERT_NE(tabWidth, nullptr);
   EXPECT_EQ(tabWidth->Text(), L"8");
   EXPECT_EQ(tabWidth->ButtonKind(), bkClassic);
-  auto* margin = form->Get<TApSpinEdit>("spnMargin");
-  EXPECT_EQ(margin->ValueType(), vtFloat);
-  EXPECT_EQ(static_cast<double>(margin->Increment()), 0.5);
+  EXPECT_EQ(static_cast<double>(form->Get<TApSpinEdit>("spnMargin")->Increment()), 0.5);
   auto* grip = form->Get<TSizeGripThemed>("grpGrip");
   ASSERT_NE(grip, nullptr);
   EXPECT_EQ(grip->TargetControl(), form.get());
   form->Show();
   Pump();
   EXPECT_TRUE(grip->Hooked());
-  EXPECT_EQ(form->Get<TApSpinEdit>("spnStandard")->UpDown() != nullptr, true);
-  ASSERT_NE(tabWidth->ButtonContainer(), nullptr);
-  TRect box = tabWidth->ButtonContainer()->BoundsRect();
-  EXPECT_EQ(box.Right, tabWidth->ClientWidth());
-  EXPECT_GT(box.Width(), 8);
-  EXPECT_TRUE(IsWindowVisible(tabWidth->ButtonContainer()->Handle()));
+  EXPECT_NE(form->Get<TApSpinEdit>("spnStandard")->UpDown(), nullptr);
   // The typed value is kept to the limits.
   tabWidth->SetValue(40);
   EXPECT_EQ(tabWidth->Text(), L"32");
@@ -60,7 +56,7 @@ TEST(ApSmallControlsFormTest, ReadFromItsFormFileAndShown) {
   palette->Show();
   palette->FormActivate(palette);
   Pump();
-  EXPECT_EQ(palette->Top(), colour->ClientToScreen(TPoint{0, 21}).Y);
+  EXPECT_EQ(palette->BoundsRect().TopLeft(), form->ClientToScreen(TPoint{280, 161}));  // below its button
   // For a look at the form: VERDAN_SHOWCASE_SECONDS keeps it on the screen that long.
   if (const char* seconds = std::getenv("VERDAN_SHOWCASE_SECONDS")) {
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(std::atoi(seconds));
