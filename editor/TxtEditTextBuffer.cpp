@@ -9,6 +9,7 @@
 #include <iterator>
 #include <new>
 
+#include "framework/ScopeGuards.h"
 #include "framework/Streams.h"
 #include "framework/UpdateBracket.h"
 #include "framework/Win.h"
@@ -284,11 +285,9 @@ void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
   if (Index < 0 || Index > count_) IndexError(Index);
   WithinUpdate(*this, [&] {
     const char* text = NewText(S);
-    try {
+    {
+      TScopeFail release([&] { ReleaseText(text); });
       InsertRecords(Index, 1);
-    } catch (...) {
-      ReleaseText(text);
-      throw;
     }
     InitRecord(list_[Index], text, nullptr);
     ++count_;
@@ -327,6 +326,31 @@ void TTxtEditStringList::InsertLines(int Index, int NumLines) {
     count_ += NumLines;
     if (longestKnown_ && indexOfLongestLine_ >= Index) indexOfLongestLine_ += NumLines;
     NotifyInserted(Index, NumLines);
+  });
+}
+
+void TTxtEditStringList::InsertStrings(int Index, const std::vector<AnsiString>& Lines) {
+  if (Index < 0 || Index > count_) IndexError(Index);
+  if (Lines.empty()) return;
+  if (Lines.size() > static_cast<size_t>(INT_MAX - count_)) throw std::bad_alloc();
+  const int number = static_cast<int>(Lines.size());
+  WithinUpdate(*this, [&] {
+    std::vector<const char*> texts;
+    try {
+      texts.reserve(Lines.size());
+      for (const AnsiString& line : Lines) texts.push_back(NewText(line));
+      InsertRecords(Index, number);
+    } catch (...) {
+      for (const char* text : texts) ReleaseText(text);
+      throw;
+    }
+    for (int i = 0; i < number; ++i) InitRecord(list_[Index + i], texts[size_t(i)], nullptr);
+    count_ += number;
+    if (longestKnown_) {
+      if (indexOfLongestLine_ >= Index) indexOfLongestLine_ += number;
+      for (int i = Index; i < Index + number; ++i) LongestAfterChange(i, Measure(list_[i]));
+    }
+    NotifyInserted(Index, number);
   });
 }
 
@@ -691,7 +715,8 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
     if (loaded_->Lines == 0) loaded_.reset();
     if (list_ != records) std::free(records);
   };
-  try {
+  {
+    TScopeFail dropOnFailure([&] { finish(); });
     for (size_t i = 0; i < lines; ++i) {
       const TTxtEditStringRec rec = records[i];
       if (list_ == records && count_ == static_cast<int>(i) && capacity_ == count_) {
@@ -705,9 +730,6 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
       ++count_;
       NotifyInserted(count_ - 1, 1);
     }
-  } catch (...) {
-    finish();
-    throw;
   }
   if (list_ == records) capacity_ = allocated;
   finish();
