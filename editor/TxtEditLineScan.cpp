@@ -56,11 +56,11 @@ const char* FindLineBreakPortable(const char* P, const char* End) {
   return P;
 }
 
+namespace {
+
 // One unaligned load for the start of a short line, then aligned loads. The last aligned load
 // may reach past End, but never past the 16-byte block that holds End - 1, so it stays in a
 // page the caller owns; the bits past End are masked off.
-namespace {
-
 __attribute__((target("sse2"))) inline const char* FindSse2(const char* P, const char* End) {
   if (P >= End) return End;
   if (End - P >= 16) {

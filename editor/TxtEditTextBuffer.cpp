@@ -673,7 +673,9 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
   auto block = std::make_unique<LoadedBlock>(Size);
   TLineSplitter split(block->Bytes);
   size_t filled = 0;
-  while (filled < Size) {
+  // Read is asked at least once, also for an empty text: a converting reader reports what it
+  // found (a cut character) even when it gives nothing.
+  do {
     const size_t got = Read(block->Bytes + filled, Size - filled);
     if (got == 0) break;
     const bool first = filled == 0;
@@ -682,7 +684,7 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
     // One guess at the number of lines from the first piece spares copying them as they grow.
     if (first && filled < Size)
       split.Expect(static_cast<size_t>(static_cast<double>(split.Count() + 1) * Size / filled * 1.05) + 64);
-  }
+  } while (filled < Size);
   if (filled < Size || Size == 0) split.Feed(block->Bytes + filled, false);
   if (FromFile && split.EndedWithBreak) split.AddEmptyLine();
   const size_t lines = split.Count();

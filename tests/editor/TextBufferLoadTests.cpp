@@ -2,6 +2,7 @@
 // that changes the list while loading announces lines, and a fuzz test against a plain split.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -153,4 +154,30 @@ TEST(TextBufferLoad, FuzzedTextsLoadAndSetLikeAPlainSplit) {
     l.SetText(text);
     ASSERT_EQ(Lines(l), PlainSplit(text, false)) << "round " << round;
   }
+}
+
+TEST(TextBufferLoad, AFillIsAskedEvenForNothingAndItsFailureKeepsTheLines) {
+  TTxtEditStringList l;
+  l.Add("keep");
+  bool asked = false;
+  l.LoadFromFill(0, [&](char*, size_t) {
+    asked = true;
+    return size_t{0};
+  });
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(l.Count(), 0);
+  l.Add("keep");
+  EXPECT_THROW(l.LoadFromFill(10,
+                              [](char* Block, size_t) -> size_t {
+                                std::memcpy(Block, "ab\ncd", 5);
+                                throw EReadError("Stream read error");
+                              }),
+               EReadError);
+  EXPECT_EQ(Lines(l), Strings{"keep"});
+  // A fill that gives less than its room gives just that.
+  l.LoadFromFill(100, [](char* Block, size_t) {
+    std::memcpy(Block, "x\r\ny", 4);
+    return size_t{4};
+  });
+  EXPECT_EQ(Lines(l), (Strings{"x", "y"}));
 }
