@@ -89,3 +89,15 @@ TColor GetParentBackgroundColor(TControl* Control) {
   if (m.Result) return TColor(static_cast<int32_t>(m.WParam));
   return Control->Color();
 }
+
+TColor GetSimpleItemTextColor(int Flags) {
+  return CurrentTheme ? CurrentTheme->GetItemTextColor(SimplifiedItemInfo(Flags)) : clNone;
+}
+
+void PaintSimpleCaption(TCanvas* Canvas, const TRect& ARect, int Flags, const WideString& Caption, UINT Format) {
+  if (CurrentTheme) CurrentTheme->PaintCaption(Canvas, ARect, SimplifiedItemInfo(Flags), Caption, Format, false);
+}
+
+void PaintSimpleImage(TCanvas* Canvas, const TRect& ARect, int Flags, TCustomImageList* ImageList, int ImageIndex) {
+  if (CurrentTheme) CurrentTheme->PaintImage(Canvas, ARect, SimplifiedItemInfo(Flags), ImageList, ImageIndex);
+}

@@ -46,3 +46,9 @@ int GetViewType(TBarView* View);
 int GetWindowViewType(TControl* Control);
 // The colour behind a control: its answer to the background query, else its own colour.
 TColor GetParentBackgroundColor(TControl* Control);
+
+// Drawing outside viewers (status bar, tabs, the application) from a flag word, as
+// SimplifiedItemInfo reads it, with the current theme; nothing without one.
+TColor GetSimpleItemTextColor(int Flags);
+void PaintSimpleCaption(TCanvas* Canvas, const TRect& ARect, int Flags, const WideString& Caption, UINT Format);
+void PaintSimpleImage(TCanvas* Canvas, const TRect& ARect, int Flags, TCustomImageList* ImageList, int ImageIndex);

@@ -38,19 +38,21 @@ struct TUiThemesUnit {
   std::vector<TThemeRecord> Registry;
   std::unique_ptr<TUiThemeManager> Manager;
 
+  // The manager is made here, so that the units it uses are made first and end after it.
   TUiThemesUnit() {
     HotLightColor = GetSysColorBrush(COLOR_HOTLIGHT) ? clHotLight : clHighlight;
+    Manager = std::make_unique<TUiThemeManager>();
   }
   ~TUiThemesUnit() {
-    Manager.reset();
+    // Themes still held leave the manager's listeners while it exists.
     for (TThemeRecord& r : Registry) delete r.Instance;
     Registry.clear();
+    Manager.reset();
   }
 };
 
 TUiThemesUnit& Unit() {
   static TUiThemesUnit unit;
-  if (!unit.Manager) unit.Manager = std::make_unique<TUiThemeManager>();
   return unit;
 }
 
@@ -178,12 +180,19 @@ void ClearThemeRegistry() {
   u.Registry.clear();
 }
 
-void AddSystemChangeListener(TObject* Obj) { Unit().Manager->AddListener(Obj); }
-void RemoveSystemChangeListener(TObject* Obj) { Unit().Manager->RemoveListener(Obj); }
+void AddSystemChangeListener(TObject* Obj) {
+  if (TUiThemeManager* m = UiThemeManager()) m->AddListener(Obj);
+}
+void RemoveSystemChangeListener(TObject* Obj) {
+  if (TUiThemeManager* m = UiThemeManager()) m->RemoveListener(Obj);
+}
 
 // ---- theme manager ----
 
-HTHEME UiThemeHandle(TUiThemeClassId Id) { return UiThemeManager()->ThemeHandle(Id); }
+HTHEME UiThemeHandle(TUiThemeClassId Id) {
+  TUiThemeManager* m = UiThemeManager();
+  return m ? m->ThemeHandle(Id) : nullptr;
+}
 
 TUiThemeManager* UiThemeManager() { return Unit().Manager.get(); }
 
