@@ -17,9 +17,11 @@ const char* FindLineBreakSse2(const char* P, const char* End);
 // Splitting a text into lines as its bytes arrive. Each line found moves down to Out and is
 // followed there by one LF, so that a CR LF text gives back a byte per line and every line
 // still ends at the next CR or LF.
+// The bytes of the line being read, from Line up to Scan, already stand at Out up to Tail.
 struct TLineSplitState {
-  char* Out;          // where the next line moves to
-  const char* Line;   // where the line being read starts
+  char* Out;          // where the line being read moves to
+  char* Tail;         // where its next byte moves to
+  const char* Line;   // where it starts
   const char* Scan;   // where the search for its end goes on
   bool SawCR = false;
   bool SawLF = false;
@@ -29,8 +31,8 @@ struct TLineSplitState {
 // With More, a CR at Available - 1 waits for the byte after it. Stores where each moved line
 // starts (null for an empty line) in Lines, at most MaxLines of them, and returns how many;
 // fewer than MaxLines means that no further line ends before Available. A last line without
-// a break is left for the caller.
+// a break is left for the caller, moved to Out up to Tail.
 size_t SplitLines(TLineSplitState& State, const char* Available, bool More, const char** Lines, size_t MaxLines);
-
-// Copies Length bytes from Source down to Dest (Dest < Source; the ranges may overlap).
-void MoveTextDown(char* Dest, const char* Source, size_t Length);
+// The same on every x86 processor.
+size_t SplitLinesPortable(TLineSplitState& State, const char* Available, bool More, const char** Lines,
+                          size_t MaxLines);

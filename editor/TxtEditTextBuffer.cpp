@@ -538,7 +538,7 @@ constexpr size_t kLoadChunk = 512 * 1024;
 // the ones just scanned, still in the cache.
 class TLineSplitter {
  public:
-  explicit TLineSplitter(char* Data) : data_(Data), state_{Data, Data, Data} {}
+  explicit TLineSplitter(char* Data) : data_(Data), state_{Data, Data, Data, Data} {}
   ~TLineSplitter() { std::free(records_); }
   TLineSplitter(const TLineSplitter&) = delete;
   TLineSplitter& operator=(const TLineSplitter&) = delete;
@@ -555,12 +555,10 @@ class TLineSplitter {
     if (!More) {
       EndedWithBreak = state_.Line == Available && Available != data_;
       if (state_.Line != Available) {
-        // The last line, without a break.
-        const size_t length = static_cast<size_t>(Available - state_.Line);
-        MoveTextDown(state_.Out, state_.Line, length);
+        // The last line, without a break, already moved.
         Add(state_.Out);
-        state_.Out += length;
-        *state_.Out++ = '\n';
+        *state_.Tail = '\n';
+        state_.Out = state_.Tail = state_.Tail + 1;
         state_.Line = state_.Scan = Available;
       }
     }

@@ -105,3 +105,68 @@ TEST(LineScanFuzz, EachBreakKindIsFoundAtEveryPosition) {
         buffer[at] = 'x';
       }
 }
+
+namespace {
+
+using TSplit = size_t (*)(TLineSplitState&, const char*, bool, const char**, size_t);
+
+// Splits Text as it would arrive in pieces of random sizes, the last line included.
+std::vector<std::string> SplitInPieces(TSplit split, std::string text, std::mt19937& rng) {
+  std::vector<std::string> lines;
+  char* data = text.data();
+  TLineSplitState state{data, data, data, data};
+  const char* found[7];
+  size_t arrived = 0;
+  for (;;) {
+    arrived = std::min(text.size(), arrived + 1 + rng() % 40);
+    const bool more = arrived < text.size();
+    size_t n;
+    do {
+      n = split(state, data + arrived, more, found, 7);
+      for (size_t i = 0; i < n; ++i) {
+        const char* end = found[i] ? found[i] : nullptr;
+        while (end && *end != '\n') ++end;
+        lines.push_back(found[i] ? std::string(found[i], end) : std::string());
+      }
+    } while (n == 7);
+    if (!more) break;
+  }
+  if (state.Line != data + text.size()) lines.push_back(std::string(state.Out, state.Tail));
+  return lines;
+}
+
+std::vector<std::string> PlainLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t p = 0;
+  while (p < text.size()) {
+    const size_t start = p;
+    while (p < text.size() && text[p] != '\r' && text[p] != '\n') ++p;
+    lines.push_back(text.substr(start, p - start));
+    if (p < text.size() && text[p] == '\r') ++p;
+    if (p < text.size() && text[p] == '\n') ++p;
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST(LineScanFuzz, SplittingInRandomPiecesGivesThePlainLines) {
+  std::mt19937 rng(99);
+  std::vector<std::pair<const char*, TSplit>> splits{{"chosen", SplitLines}, {"portable", SplitLinesPortable}};
+  for (int round = 0; round < 1500; ++round) {
+    std::string text;
+    if (round % 2 == 0) {
+      text.assign(rng() % 400, 'a');
+      FillRandom(rng, text.data(), text.size());
+    } else {
+      // Mostly CR LF lines: the moved text falls further behind with each, as in a loaded file.
+      while (text.size() < 3000) {
+        text.append(rng() % 40, static_cast<char>('a' + rng() % 26));
+        const unsigned r = rng() % 10;
+        text += r < 8 ? "\r\n" : r == 8 ? "\n" : "\r";
+      }
+    }
+    const std::vector<std::string> expected = PlainLines(text);
+    for (const auto& [name, split] : splits) ASSERT_EQ(SplitInPieces(split, text, rng), expected) << name << " " << round;
+  }
+}
