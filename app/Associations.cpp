@@ -1,7 +1,7 @@
 // File associations in the registry, their backup and the preferences page's logic.
 #include "app/Associations.h"
 
-#include <windows.h>
+#include "framework/Win.h"
 
 #include "app/Options.h"
 #include "app/Useful.h"
@@ -199,7 +199,7 @@ void GetAssociatedExtensions(TStringsW* List) {
   for (const WideString& ext : registry.SubKeyNames(AssociationsBackupKey)) List->Add(ext);
 }
 
-bool IsGroupMember(DWORD RID) {
+bool IsGroupMember(uint32_t RID) {
   SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
   PSID sid = nullptr;
   if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, RID, 0, 0, 0, 0, 0, 0, &sid)) return false;

@@ -6,6 +6,7 @@
 // steps: each routine goes on and returns false, so that its caller tells the user once.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "framework/StringLists.h"
@@ -30,7 +31,7 @@ bool RestoreAssociations();
 // The extensions of the backup key; List is left alone when there is no backup key.
 void GetAssociatedExtensions(TStringsW* List);
 
-bool IsGroupMember(DWORD RID);
+bool IsGroupMember(uint32_t RID);
 bool IsAdministrator();
 
 // The preferences page's association settings.

@@ -1,7 +1,7 @@
 // The user's settings and "Preferences.ini".
 #include "app/Options.h"
 
-#include <windows.h>
+#include "framework/Win.h"
 
 #include <charconv>
 #include <cmath>
@@ -12,23 +12,9 @@
 #include "framework/CodePages.h"
 #include "framework/IniFiles.h"
 #include "framework/StrRoutines.h"
+#include "themes/UiUtils.h"
 
 namespace {
-
-// Stand-in for the themes' colour mixer until that unit is in the tree: per channel
-// (C2 x (D - W) + C1 x W + D div 2) div D, D = 100 below 100 and 1000 from it.
-TColor MixColorsPercent(TColor C1, TColor C2, int W) {
-  const uint32_t a = ColorToRGB(C1);
-  const uint32_t b = ColorToRGB(C2);
-  const int d = W < 100 ? 100 : 1000;
-  int32_t result = 0;
-  for (int shift = 0; shift < 24; shift += 8) {
-    const int x = (a >> shift) & 0xFF;
-    const int y = (b >> shift) & 0xFF;
-    result |= ((y * (d - W) + x * W + d / 2) / d) << shift;
-  }
-  return TColor(result);
-}
 
 // Visits every stored key in the order the file is written, with its section and field.
 template <class F>

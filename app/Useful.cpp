@@ -1,7 +1,7 @@
 // The application's toolbox of free routines that need no window.
 #include "app/Useful.h"
 
-#include <windows.h>
+#include "framework/Win.h"
 
 #include <memory>
 

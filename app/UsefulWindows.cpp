@@ -1,7 +1,9 @@
 // The application's free routines that work on editors, windows and canvases.
 #include "app/UsefulWindows.h"
 
-#include <windows.h>
+#include "framework/Win.h"
+
+#include <winspool.h>
 
 #include <algorithm>
 #include <utility>
@@ -13,6 +15,7 @@
 #include "framework/CodePages.h"
 #include "framework/ListControls.h"
 #include "framework/Screen.h"
+#include "themes/UiUtils.h"
 
 void SetEditorOption(TCustomTxtEdit* Editor, TTxtEditorOption Option, bool On) {
   TTxtEditorOptions options = Editor->Options();
@@ -170,26 +173,6 @@ void FourColorGradient(TCanvas* Canvas, const TRect& Rect, TColor First, TColor 
   GradientBand(Canvas, Rect, band, 2 * band, band, Second, Third, Vertical);
   GradientBand(Canvas, Rect, 2 * band, extent, band, Third, Fourth, Vertical);
 }
-
-namespace {
-
-// Stand-in for the themes' polygon routine until that unit is in the tree: filled and
-// outlined in the given colours.
-void PolygonEx(HDC DC, const std::vector<TPoint>& Points, TColor Fill, TColor Outline) {
-  HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(Outline));
-  HBRUSH brush = CreateSolidBrush(ColorToRGB(Fill));
-  HGDIOBJ oldPen = SelectObject(DC, pen);
-  HGDIOBJ oldBrush = SelectObject(DC, brush);
-  std::vector<POINT> points;
-  for (const TPoint& p : Points) points.push_back(POINT{p.X, p.Y});
-  Polygon(DC, points.data(), static_cast<int>(points.size()));
-  SelectObject(DC, oldBrush);
-  SelectObject(DC, oldPen);
-  DeleteObject(brush);
-  DeleteObject(pen);
-}
-
-}  // namespace
 
 void DrawSmallArrow(HDC DC, int X, int Y, bool Selected, bool Down) {
   const std::vector<TPoint> points = Down ? std::vector<TPoint>{{X - 2, Y}, {X + 2, Y}, {X, Y + 2}}

@@ -3,6 +3,8 @@
 // page's choice, and the administrator test. Every key touched is removed afterwards.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "app/Associations.h"
 #include "app/Options.h"
 #include "framework/Registry.h"
@@ -73,7 +75,7 @@ TEST_F(AssociationsTest, ANewExtensionLeavesNothingBehindAndTheCommandIsQuoted) 
   ASSERT_TRUE(RegisterAssociation(L"hvn", true));
   const WideString command = Value(L"\\hvnfile\\shell\\open\\command");
   EXPECT_EQ(command.front(), L'"');
-  EXPECT_EQ(command.substr(command.size() - 9), L".exe\" \"%1\"");
+  EXPECT_EQ(command.substr(command.size() - 10), L".exe\" \"%1\"");
   EXPECT_EQ(Value(L"\\hvnfile\\DefaultIcon"), command.substr(1, command.size() - 7) + L",0");
   ASSERT_TRUE(RegisterAssociation(L"hvn", false));
   EXPECT_FALSE(reg.KeyExists(L"\\.hvn"));
@@ -154,6 +156,37 @@ TEST_F(AssociationsTest, ThePreferencesChoiceRegistersWhatIsCheckedAndReadsItBac
   EXPECT_FALSE(empty.Other);
   EXPECT_EQ(empty.OtherText, L".lng .todo");
   options.RestoreFileAssociationsAtStartUp = false;
+}
+
+// Backup entries edited by hand or by other programs: values of any type, or missing.
+TEST_F(AssociationsTest, DamagedBackupsEndInAResultNeverACrash) {
+  std::mt19937 random(141);
+  const wchar_t* const names[] = {L"", L"DefaultIcon", L"Existed", L"Type"};
+  for (int round = 0; round < 150; ++round) {
+    for (const wchar_t* ext : {L"hvq", L"hvn"}) {
+      ASSERT_TRUE(reg.OpenKey(WideString(L"\\HalcornVerdanAssociations\\") + ext, true));
+      for (const wchar_t* name : names) {
+        switch (random() % 4) {
+          case 0: break;
+          case 1: reg.WriteString(name, std::wstring(random() % 5, L'a' + random() % 26)); break;
+          case 2: reg.WriteInteger(name, static_cast<int>(random())); break;
+          default: {
+            const uint8_t bytes[3] = {uint8_t(random()), uint8_t(random()), uint8_t(random())};
+            reg.WriteBinaryData(name, bytes, random() % 4);
+          }
+        }
+      }
+      reg.CloseKey();
+    }
+    TStringListW list;
+    GetAssociatedExtensions(&list);
+    ASSERT_EQ(list.Count(), 2);
+    ASSERT_TRUE(RestoreAssociations()) << round;
+    ASSERT_TRUE(UnregisterAllAssociations()) << round;
+    GetAssociatedExtensions(&list);
+    ASSERT_EQ(list.Count(), 0);
+    Clean();
+  }
 }
 
 TEST(Associations, TheProcessRunsAsAnAdministrator) {

@@ -3,6 +3,7 @@
 // editor settings given to an editor.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <random>
 
@@ -48,7 +49,7 @@ TEST(Options, EmptyFileGivesDefaultsAndEveryKeyButTheSchemeIsWritten) {
     ini.ReadSection(sections[i], &keys);
     total += keys.Count();
   }
-  EXPECT_EQ(total, 47);
+  EXPECT_EQ(total, 46);
   EXPECT_FALSE(ini.SectionExists("Document"));
   EXPECT_EQ(ini.ReadString("General", "Encoding", ""), "0");
   EXPECT_EQ(ini.ReadString("Interface", "LockTheToolbars", ""), "1");
@@ -216,7 +217,7 @@ TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
   std::mt19937 random(103);
   TBoxes boxes;
   TMessageBoxHandler* previous = Application->SetMessageBoxHandler(&boxes);
-  for (int round = 0; round < 400; ++round) {
+  for (int round = 0; round < 70; ++round) {
     std::string bytes = good;
     for (int n = 1 + random() % 6; n > 0; --n) {
       const size_t at = random() % bytes.size();
@@ -238,6 +239,20 @@ TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
     ASSERT_TRUE(boxes.shown.empty()) << round;
   }
   Application->SetMessageBoxHandler(previous);
+}
+
+TEST(OptionsFuzz, FloatTextsGiveANumberOrTheDefault) {
+  std::mt19937 random(7);
+  const char alphabet[] = "0123456789.,-+eE xn";
+  for (int round = 0; round < 5000; ++round) {
+    AnsiString text;
+    for (int n = random() % 12; n > 0; --n) text += alphabet[random() % (sizeof alphabet - 1)];
+    const double value = IniTextToFloat(text, -77);
+    ASSERT_TRUE(std::isfinite(value)) << text;
+    if (value != -77) {
+      ASSERT_EQ(IniTextToFloat(FloatToIniText(value), -1), value) << text;
+    }
+  }
 }
 
 }  // namespace
