@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "framework/ScopeGuards.h"
 #include "framework/Streams.h"
 #include "framework/UpdateBracket.h"
 #include "framework/Win.h"
@@ -309,11 +310,9 @@ void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
   if (Index < 0 || Index > count_) IndexError(Index);
   WithinUpdate(*this, [&] {
     const char* text = NewText(S);
-    try {
+    {
+      TScopeFail release([&] { ReleaseText(text); });
       InsertRecords(Index, 1);
-    } catch (...) {
-      ReleaseText(text);
-      throw;
     }
     InitRecord(list_[Index], text, nullptr);
     ++count_;
@@ -352,6 +351,31 @@ void TTxtEditStringList::InsertLines(int Index, int NumLines) {
     count_ += NumLines;
     if (longestKnown_ && indexOfLongestLine_ >= Index) indexOfLongestLine_ += NumLines;
     NotifyInserted(Index, NumLines);
+  });
+}
+
+void TTxtEditStringList::InsertStrings(int Index, const std::vector<AnsiString>& Lines) {
+  if (Index < 0 || Index > count_) IndexError(Index);
+  if (Lines.empty()) return;
+  if (Lines.size() > static_cast<size_t>(INT_MAX - count_)) throw std::bad_alloc();
+  const int number = static_cast<int>(Lines.size());
+  WithinUpdate(*this, [&] {
+    std::vector<const char*> texts;
+    try {
+      texts.reserve(Lines.size());
+      for (const AnsiString& line : Lines) texts.push_back(NewText(line));
+      InsertRecords(Index, number);
+    } catch (...) {
+      for (const char* text : texts) ReleaseText(text);
+      throw;
+    }
+    for (int i = 0; i < number; ++i) InitRecord(list_[Index + i], texts[size_t(i)], nullptr);
+    count_ += number;
+    if (longestKnown_) {
+      if (indexOfLongestLine_ >= Index) indexOfLongestLine_ += number;
+      for (int i = Index; i < Index + number; ++i) LongestAfterChange(i, Measure(list_[i]));
+    }
+    NotifyInserted(Index, number);
   });
 }
 
@@ -594,7 +618,11 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
   const bool endsWithBreak = end[-1] == '\r' || end[-1] == '\n';
   bool sawCR = false, sawLF = false;
   char* out = data;
-  try {
+  {
+    TScopeFail dropBlock([&] {
+      loaded_->Loading = false;
+      if (loaded_->Lines == 0) loaded_.reset();
+    });
     const char* p = data;
     while (p < end) {
       const char* stop = FindLineBreak(p, end);
@@ -617,10 +645,6 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
       p = next;
     }
     if (endsWithBreak) addLine(nullptr, 0);
-  } catch (...) {
-    loaded_->Loading = false;
-    if (loaded_->Lines == 0) loaded_.reset();
-    throw;
   }
   loaded_->Loading = false;
   if (loaded_->Lines == 0)
