@@ -32,9 +32,7 @@ class AssociationsTest : public ::testing::Test {
     return v;
   }
   void Set(const WideString& Key, const WideString& Data) {
-    reg.OpenKey(Key, true);
-    reg.WriteString(L"", Data);
-    reg.CloseKey();
+    if (reg.OpenKey(Key, true)) reg.WriteString(L"", Data);
   }
   // ".hvq" owned by another program, with a command and an icon of its own.
   void OtherProgramOwnsHvq() {
@@ -42,10 +40,7 @@ class AssociationsTest : public ::testing::Test {
     Set(L"\\hvqfile\\shell\\open\\command", L"other.exe %1");
     Set(L"\\hvqfile\\DefaultIcon", L"other.exe,1");
   }
-  WideString OwnIcon() {
-    const WideString command = AssociationCommand();  // "<exe>" "%1"
-    return command.substr(1, command.size() - 7) + L",0";
-  }
+  WideString OwnIcon() { return AssociationCommand().substr(1, AssociationCommand().size() - 7) + L",0"; }
   TRegistry reg;
 };
 
@@ -58,9 +53,12 @@ TEST_F(AssociationsTest, RegisteringAnotherProgramsTypeKeepsItsBackupAndUndoGive
   EXPECT_EQ(Value(L"\\hvqfile\\DefaultIcon"), L"other.exe,1");
   EXPECT_EQ(Value(L"\\HalcornVerdanAssociations\\hvq"), L"other.exe %1");
   EXPECT_EQ(Value(L"\\HalcornVerdanAssociations\\hvq", L"DefaultIcon"), L"other.exe,1");
-  ASSERT_TRUE(reg.OpenKey(L"\\HalcornVerdanAssociations\\hvq", false));
-  EXPECT_TRUE(reg.ReadBool(L"Existed"));
+  ASSERT_TRUE(reg.OpenKey(L"\\HalcornVerdanAssociations\\hvq", false) && reg.ReadBool(L"Existed"));
   reg.CloseKey();
+  Set(L"\\.hvq", L"Stolen");  // restoring at start-up takes the extension back, icon kept
+  ASSERT_TRUE(RestoreAssociations());
+  EXPECT_EQ(Value(L"\\.hvq"), L"hvqfile");
+  EXPECT_EQ(Value(L"\\hvqfile\\DefaultIcon"), L"other.exe,1");
 
   ASSERT_TRUE(RegisterAssociation(L"hvq", false));
   EXPECT_EQ(Value(L"\\hvqfile\\shell\\open\\command"), L"other.exe %1");
@@ -75,6 +73,9 @@ TEST_F(AssociationsTest, NewExtensionsLeaveNothingBehindAndUndoingTwiceChangesNo
   RegisterAssociation(L"hvq", true);
   const WideString command = Value(L"\\hvnfile\\shell\\open\\command");
   EXPECT_EQ(command.substr(0, 1) + command.substr(command.size() - 10), L"\".exe\" \"%1\"");
+  EXPECT_EQ(Value(L"\\hvnfile\\DefaultIcon"), OwnIcon());
+  Set(L"\\hvnfile\\DefaultIcon", L"thief.exe,2");
+  ASSERT_TRUE(RestoreAssociations());
   EXPECT_EQ(Value(L"\\hvnfile\\DefaultIcon"), OwnIcon());
   TStringListW list;
   list.Add(L"untouched");
@@ -91,19 +92,6 @@ TEST_F(AssociationsTest, NewExtensionsLeaveNothingBehindAndUndoingTwiceChangesNo
   GetAssociatedExtensions(&list);  // no backup key: the list stays
   EXPECT_EQ(list.Count(), 2);
   EXPECT_TRUE(UnregisterAllAssociations() && RestoreAssociations());
-}
-
-TEST_F(AssociationsTest, RestoreWritesTheProgramsKeysAgainWithTheSavedIcons) {
-  OtherProgramOwnsHvq();
-  RegisterAssociation(L"hvq", true);
-  RegisterAssociation(L"hvn", true);
-  Set(L"\\.hvq", L"Stolen");
-  Set(L"\\hvnfile\\DefaultIcon", L"thief.exe,2");
-  ASSERT_TRUE(RestoreAssociations());
-  EXPECT_EQ(Value(L"\\.hvq"), L"hvqfile");
-  EXPECT_EQ(Value(L"\\hvqfile\\shell\\open\\command"), AssociationCommand());
-  EXPECT_EQ(Value(L"\\hvqfile\\DefaultIcon"), L"other.exe,1");
-  EXPECT_EQ(Value(L"\\hvnfile\\DefaultIcon"), OwnIcon());
 }
 
 TEST_F(AssociationsTest, ThePreferencesChoiceRegistersWhatIsCheckedAndReadsItBack) {
@@ -139,13 +127,10 @@ TEST_F(AssociationsTest, DamagedBackupsEndInAResultNeverACrash) {
     for (const wchar_t* ext : {L"hvq", L"hvn"}) {
       reg.OpenKey(WideString(L"\\HalcornVerdanAssociations\\") + ext, true);
       for (const wchar_t* name : {L"", L"DefaultIcon", L"Existed", L"Type"}) {
-        const uint8_t bytes[3] = {uint8_t(random()), uint8_t(random()), uint8_t(random())};
-        switch (random() % 4) {
-          case 0: break;
-          case 1: reg.WriteString(name, std::wstring(random() % 5, L'a')); break;
-          case 2: reg.WriteInteger(name, static_cast<int>(random())); break;
-          default: reg.WriteBinaryData(name, bytes, random() % 4);
-        }
+        const uint32_t r = random();
+        if (r % 4 == 1) reg.WriteString(name, std::wstring(r % 5, L'a'));
+        if (r % 4 == 2) reg.WriteInteger(name, static_cast<int>(r));
+        if (r % 4 == 3) reg.WriteBinaryData(name, &r, r % 5);
       }
       reg.CloseKey();
     }

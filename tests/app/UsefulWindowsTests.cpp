@@ -4,6 +4,7 @@
 
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
+#include "framework/Bitmap.h"
 #include "framework/Clipboard.h"
 
 namespace {
@@ -51,26 +52,12 @@ TEST(UsefulWindows, OnlyAddressesReachTheShellAndTextReachesTheClipboardWhole) {
   EXPECT_EQ(Clipboard()->AsWideText(), L"\u0416\u00e9 x");
 }
 
-// A 31 x 10 picture in memory with a canvas on it.
+// A 31 x 10 picture with a canvas on it.
 struct TPicture {
-  TPicture() {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 31, -10, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old = SelectObject(dc, bitmap);
-    canvas.SetHandle(dc);
-  }
-  ~TPicture() {
-    canvas.SetHandle(nullptr);
-    DeleteObject(SelectObject(dc, old));
-    DeleteDC(dc);
-  }
-  COLORREF Pixel(int X, int Y) const { return GetPixel(dc, X, Y); }
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap;
-  HGDIOBJ old;
-  TCanvas canvas;
+  TPicture() { bitmap.SetSize(31, 10); }
+  COLORREF Pixel(int X, int Y) { return static_cast<COLORREF>(canvas.Pixels(X, Y)); }
+  TBitmap bitmap;
+  TCanvas& canvas = *bitmap.Canvas();
 };
 
 TEST(UsefulWindows, GradientsAndArrowsByPixels) {
@@ -93,10 +80,10 @@ TEST(UsefulWindows, GradientsAndArrowsByPixels) {
 
   p.canvas.Brush()->SetColor(clWhite);
   p.canvas.FillRect(TRect{0, 0, 31, 10});
-  DrawSmallArrow(p.dc, 10, 4, false, true);
+  DrawSmallArrow(p.canvas.Handle(), 10, 4, false, true);
   EXPECT_EQ(p.Pixel(8, 4), ColorToRGB(clWindowText));
   EXPECT_EQ(p.Pixel(10, 3), RGB(255, 255, 255));
-  DrawSmallArrow(p.dc, 20, 4, true, false);
+  DrawSmallArrow(p.canvas.Handle(), 20, 4, true, false);
   EXPECT_EQ(p.Pixel(20, 2), ColorToRGB(clHighlightText));
   EXPECT_EQ(p.Pixel(19, 4), RGB(255, 255, 255));
 }
