@@ -18,15 +18,6 @@ namespace {
 // undo gives the extension back to the program that had it.
 const wchar_t* const kBackupType = L"Type";
 
-WideString ExeName() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return buffer.substr(0, n);
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 WideString BackupPath(const WideString& Ext) { return WideString(L"\\") + AssociationsBackupKey + L"\\" + Ext; }
 
 // Registry access under HKEY_CLASSES_ROOT that remembers a refused step and goes on.
@@ -116,7 +107,7 @@ void Register(TClassesRegistry& R, const WideString& Ext) {
   WideString oldIcon;
   if (R.Open(typeKey + L"\\DefaultIcon", true)) {
     oldIcon = R.ReadString(L"");
-    if (!existed) R.WriteString(L"", ExeName() + L",0");
+    if (!existed) R.WriteString(L"", ProgramFileName() + L",0");
   }
   R.Close();
   // A second registration would back up the program's own keys: the first backup stays.
@@ -156,7 +147,7 @@ void Unregister(TClassesRegistry& R, const WideString& Ext) {
 
 }  // namespace
 
-WideString AssociationCommand() { return L"\"" + ExeName() + L"\" \"%1\""; }
+WideString AssociationCommand() { return L"\"" + ProgramFileName() + L"\" \"%1\""; }
 
 bool RegisterAssociation(const WideString& Ext, bool Register) {
   TClassesRegistry registry;
@@ -187,7 +178,8 @@ bool RestoreAssociations() {
     registry.Close();
     registry.SetDefault(L"." + ext, ext + L"file");
     registry.SetDefault(ext + L"file\\shell\\open\\command", AssociationCommand());
-    registry.SetDefault(ext + L"file\\DefaultIcon", !existed && savedIcon.empty() ? ExeName() + L",0" : savedIcon);
+    registry.SetDefault(ext + L"file\\DefaultIcon",
+                        !existed && savedIcon.empty() ? ProgramFileName() + L",0" : savedIcon);
   }
   return registry.Ok();
 }

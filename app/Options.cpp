@@ -123,10 +123,8 @@ TOptions::~TOptions() {
   } catch (const Exception& e) {
     try {
       ShowMessageBox(L"The settings could not be saved.\r\n" + e.Message(), MB_ICONERROR);
-    } catch (...) {
-    }
-  } catch (...) {
-  }
+    } catch (...) {}
+  } catch (...) {}
 }
 
 void TOptions::ReadFromFile() {

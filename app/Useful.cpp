@@ -52,18 +52,16 @@ AnsiString LowerText(std::string_view S) {
 
 // ---- files and paths ----
 
-WideString AppPath(const WideString& Name) {
+WideString ProgramFileName() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) {
-      buffer.resize(n);
-      break;
-    }
-    buffer.resize(buffer.size() * 2);
+    if (n < buffer.size()) return buffer.substr(0, n);
+    buffer.resize(buffer.size() * 2);  // a long path: ask again with room for it
   }
-  return ExtractFilePath(WideString(buffer)) + Name;
 }
+
+WideString AppPath(const WideString& Name) { return ExtractFilePath(ProgramFileName()) + Name; }
 
 WideString GetDataFolder() {
   const WideString portable = AppPath(L"Data\\");

@@ -17,6 +17,8 @@ bool IsURLChar(unsigned char Ch);
 extern const char* const DeviceNames[24];
 
 // ---- files and paths (wide names throughout, so no name is cut to the ANSI code page) ----
+// The full name of the running executable.
+WideString ProgramFileName();
 // The folder of the running executable, with its trailing "\", followed by Name.
 WideString AppPath(const WideString& Name);
 // The program's "Data\" folder when it exists beside the executable, else the per-user

@@ -40,8 +40,7 @@ AnsiString GetWordAt(TCustomTxtEdit* Editor, const TBufferCoord& Position, const
   if (Position.Line < 1 || Position.Line > lines->Count()) return AnsiString();
   const std::string_view line = lines->LineView(Position.Line - 1);
   if (Position.Char < 1 || Position.Char > static_cast<int>(line.size()) + 1) return AnsiString();
-  const TTxtCharSet chars =
-      UseGivenSet || !Editor->Highlighter() ? CharSet : Editor->Highlighter()->GetIdentChars();
+  const TTxtCharSet chars = UseGivenSet || !Editor->Highlighter() ? CharSet : Editor->Highlighter()->GetIdentChars();
   auto isWordChar = [&](size_t i) { return chars.Contains(static_cast<unsigned char>(line[i])); };
   size_t end = Position.Char - 1;
   while (end < line.size() && isWordChar(end)) ++end;

@@ -14,7 +14,8 @@ int CharAtCaret(TCustomTxtEdit* Editor);
 // The run of word characters around the position (1-based column and line); a position just
 // behind a word still finds it. The highlighter's identifier characters count unless the editor
 // has none or UseGivenSet.
-AnsiString GetWordAt(TCustomTxtEdit* Editor, const TBufferCoord& Position, const TTxtCharSet& CharSet, bool UseGivenSet);
+AnsiString GetWordAt(TCustomTxtEdit* Editor, const TBufferCoord& Position, const TTxtCharSet& CharSet,
+                     bool UseGivenSet);
 // The link or word at the caret, of the bytes IsURLChar accepts.
 AnsiString GetWordAtCaret(TCustomTxtEdit* Editor);
 bool LineHasMark(int Line, TCustomTxtEdit* Editor);
@@ -27,7 +28,8 @@ void LockUpdate(HWND Handle);
 int ShowMessageBox(const WideString& Text, UINT Flags);
 
 // Everything the program hands to the shell goes through one replaceable call.
-using TShellOpenHandler = void (*)(const WideString& FileName, const WideString& Parameters, const WideString& Directory);
+using TShellOpenHandler = void (*)(const WideString& FileName, const WideString& Parameters,
+                                   const WideString& Directory);
 void ShellOpen(const WideString& FileName, const WideString& Parameters, const WideString& Directory);
 // Installs another handler (null restores the shell's); returns the one before.
 TShellOpenHandler SetShellOpenHandler(TShellOpenHandler Handler);

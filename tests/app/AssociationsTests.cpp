@@ -20,8 +20,8 @@ class AssociationsTest : public ::testing::Test {
   }
   void TearDown() override { Clean(); }
   void Clean() {
-    for (const wchar_t* key : {L"\\.hvq", L"\\hvqfile", L"\\.hvn", L"\\hvnfile", L"\\.hvm", L"\\hvmfile",
-                               L"\\HalcornVerdanAssociations"})
+    for (const wchar_t* key :
+         {L"\\.hvq", L"\\hvqfile", L"\\.hvn", L"\\hvnfile", L"\\.hvm", L"\\hvmfile", L"\\HalcornVerdanAssociations"})
       reg.DeleteKey(key);
   }
   // The default value (or Name) of a key; "<none>" when the key is missing.

@@ -3,6 +3,7 @@
 // editor settings given to an editor.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -47,27 +48,20 @@ TEST(Options, EmptyFileGivesDefaultsAndEveryKeyButTheSchemeIsWritten) {
 }
 
 TEST(Options, ValuesAreBroughtIntoRangeWhenRead) {
-  const struct {
-    const char* Line;
-    int TOptions::*Int;
-    uint8_t TOptions::*Byte;
-    int Expected;
-  } cases[] = {
-      {"[Interface]\nNumberOfDocuments=0", &TOptions::NumberOfDocuments, nullptr, 15},
-      {"[Interface]\nNumberOfDocuments=26", &TOptions::NumberOfDocuments, nullptr, 15},
-      {"[Interface]\nNumberOfDocuments=25", &TOptions::NumberOfDocuments, nullptr, 25},
-      {"[Fonts]\nEditorFontSize=8", &TOptions::EditorFontSize, nullptr, 9},
-      {"[Fonts]\nEditorFontSize=27", &TOptions::EditorFontSize, nullptr, 9},
-      {"[Interface]\nCloseButton=3", nullptr, &TOptions::CloseButton, 0},
-      {"[Interface]\nCloseButton=258", nullptr, &TOptions::CloseButton, 2},
-      {"[General]\nEncoding=260", nullptr, &TOptions::Encoding, 4},
-      {"[General]\nEncoding=8", nullptr, &TOptions::Encoding, 0},
-  };
+  // Number of documents, close button, font size and encoding as written, and as read.
+  const std::array<const char*, 5> cases[] = {{"0", "3", "8", "8", "15 0 9 0"},
+                                              {"26", "258", "27", "260", "15 2 9 4"},
+                                              {"25", "2", "26", "7", "25 2 26 7"},
+                                              {"x", "-1", "9", "-1", "15 0 9 0"}};
   TTestFolder folder;
   TBoxes boxes;
-  for (const auto& c : cases) {
-    TOptions options(folder.Write(L"p.ini", c.Line));
-    EXPECT_EQ(c.Int ? options.*c.Int : options.*c.Byte, c.Expected) << c.Line;
+  for (const auto& [documents, button, size, encoding, expected] : cases) {
+    TOptions o(folder.Write(L"p.ini", std::string("[Interface]\nNumberOfDocuments=") + documents +
+                                          "\nCloseButton=" + button + "\n[Fonts]\nEditorFontSize=" + size +
+                                          "\n[General]\nEncoding=" + encoding));
+    EXPECT_EQ(std::to_string(o.NumberOfDocuments) + " " + std::to_string(o.CloseButton) + " " +
+                  std::to_string(o.EditorFontSize) + " " + std::to_string(o.Encoding),
+              expected);
   }
   for (const auto& [given, expected] : std::vector<std::pair<std::string, std::string>>{
            {"DejaVu Sans", "Courier New"}, {"DejaVu Sans Mono", "DejaVu Sans Mono"}, {"", "Courier New"}})
@@ -80,9 +74,10 @@ TEST(Options, HandEditedFilesKeepTheirOwnPartsAndMarginsReadInEitherForm) {
   CreateDirectoryW(schemes.c_str(), nullptr);
   const WideString scheme = schemes + L"\\opt-test.xml";
   CloseHandle(CreateFileW(scheme.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  const std::wstring name = folder.Write(L"p.ini",
-                                         "; mine\r\n[Document]\r\nSyntaxHighlighting=opt-test.xml\r\nOwn=1\r\n"
-                                         "[PageMargins]\r\npMarginsTop=2,25\r\nlMarginsTop=abc\r\nlMarginsLeft=inf\r\n");
+  const std::wstring name =
+      folder.Write(L"p.ini",
+                   "; mine\r\n[Document]\r\nSyntaxHighlighting=opt-test.xml\r\nOwn=1\r\n"
+                   "[PageMargins]\r\npMarginsTop=2,25\r\nlMarginsTop=abc\r\nlMarginsLeft=inf\r\n");
   {
     TOptions options(name);
     EXPECT_EQ(options.SyntaxHighlighting, scheme);
@@ -144,8 +139,10 @@ TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
     std::string bytes = good;
     for (int n = 1 + random() % 6; n > 0 && bytes.size() > 4; --n) {
       const size_t at = random() % bytes.size();
-      if (random() % 2) bytes[at] = static_cast<char>(random());
-      else bytes.insert(at, 1, "=[]\r\n9-,"[random() % 8]);
+      if (random() % 2)
+        bytes[at] = static_cast<char>(random());
+      else
+        bytes.insert(at, 1, "=[]\r\n9-,"[random() % 8]);
     }
     TOptions read(folder.Write(L"f.ini", bytes));
     ASSERT_TRUE(read.NumberOfDocuments >= 1 && read.NumberOfDocuments <= 25) << round;

@@ -6,6 +6,7 @@
 
 #include "app/Useful.h"
 #include "framework/FileRoutines.h"
+#include "framework/StrRoutines.h"
 #include "framework/Streams.h"
 #include "tests/framework/TestFiles.h"
 
@@ -22,6 +23,15 @@ const TTransform extract = [](std::string_view S) { return AnsiString(std::to_st
 const TTransform logFile = [](std::string_view S) { return Yes(IsLogFile(S)); };
 const TTransform joinLF = [](std::string_view S) { return JoinLinesText(S, lbfLF); };
 const TTransform joinCRLF = [](std::string_view S) { return JoinLinesText(S, lbfCRLF); };
+const TTransform thousands = [](std::string_view S) { return FormatThousands(std::stoi(AnsiString(S)), ','); };
+const TTransform escape = [](std::string_view S) { return EscapeAmpersands(AnsiString(S), S[0] == 'e'); };
+// The pieces of a split, each followed by "|".
+template <void (*Split)(std::string_view, char, TStrings*)>
+AnsiString Pieces(std::string_view S) {
+  TStringList list;
+  Split(S, ';', &list);
+  return StringReplace(list.Text(), "\r\n", "|", {rfReplaceAll});
+}
 
 TEST(UsefulText, TransformsKeepTheirEdgeCases) {
   const struct {
@@ -29,39 +39,36 @@ TEST(UsefulText, TransformsKeepTheirEdgeCases) {
     AnsiString Input;
     const char* Expected;
   } cases[] = {
-      {CollapseSpaces, "a  \t  b", "a \t b"},      {CollapseSpaces, "", ""},
-      {SentenceCase, "hello. world!  again", "Hello. World!  Again"},
-      {SentenceCase, "x. a.b", "X. A.b"},
-      {SentenceCase, " ONE two", " one two"},      {SentenceCase, "a?\r\n\tb", "A?\r\n\tB"},
-      {CapitalizeWords, "  hello   WORLD", "  Hello   World"},
-      {CapitalizeWords, "   ", "   "},             {CapitalizeWords, "mary-ann\tjo \xE9t\xE9", "Mary-ann\tjo \xC9t\xE9"},
-      {ToggleCase, "Hello 1 \xC9t\xE9", "hELLO 1 \xE9T\xC9"},
-      {MakeValidFileName, "--- My file: notes", "My file"},
-      {MakeValidFileName, "***", ""},              {MakeValidFileName, AnsiString(205, '-') + "b", ""},
-      {LettersAndDigits, "a-1_b\xE9!", "a1b\xE9"}, {device, "con", "con1"},
-      {device, "Lpt9", "Lpt91"},                   {device, "COM10", "COM10"},
-      {name0, "\r\n!!!\r\n  Shopping list: milk\r\nmore", "Shopping list"},
-      {name0, "...\nnul\n", "nul1"},               {name1, " a \r\n\r\nb\r\nc\r\n\r\n\r\n f \r\ng", "a b c f"},
-      {name1, "\n\n\n\n\n\nsix\nseven", "six"},    {name1, "one\ntwo", "one two "},
-      {url, "WWW.example.org", "yes"},             {url, "mailto", "no"},
-      {url, "w", "no"},                            {url, "http://" + AnsiString(3066, 'a'), "no"},
-      {url, "http://" + AnsiString(3065, 'a'), "yes"},
-      {ShellLinkTarget, "www.setup.exe", "http://www.setup.exe"},
-      {ShellLinkTarget, "FTP://host/f", "FTP://host/f"},
-      {ShellLinkTarget, "setup.exe", ""},          {ShellLinkTarget, "http://a\"b", ""},
-      {ShellLinkTarget, "www.", ""},               {ShellLinkTarget, "file:///c:/x.exe", ""},
-      {integer, "-2147483647", "no"},              {integer, "-2147483648", "yes"},
-      {extract, "line 12a3", "123"},               {extract, "abc", "-1"},
-      {extract, "99999999999", "-1"},              {logFile, ".LOGGED", "yes"},
-      {logFile, ".log", "no"},                         {joinLF, "a\r\nb\nc\rd", "a b cd"},
-      {joinCRLF, "a\r\nb\nc\rd", "a bc d"},
+      // clang-format off
+      {CollapseSpaces, "a  \t  b", "a \t b"}, {CollapseSpaces, "", ""},
+      {SentenceCase, "hello. world!  again", "Hello. World!  Again"}, {SentenceCase, "x. a.b", "X. A.b"},
+      {SentenceCase, " ONE two", " one two"}, {SentenceCase, "a?\r\n\tb", "A?\r\n\tB"},
+      {CapitalizeWords, "  hello   WORLD", "  Hello   World"}, {CapitalizeWords, "   ", "   "},
+      {CapitalizeWords, "mary-ann\tjo \xE9t\xE9", "Mary-ann\tjo \xC9t\xE9"},
+      {ToggleCase, "Hello 1 \xC9t\xE9", "hELLO 1 \xE9T\xC9"}, {LettersAndDigits, "a-1_b\xE9!", "a1b\xE9"},
+      {MakeValidFileName, "--- My file: notes", "My file"}, {MakeValidFileName, "***", ""},
+      {MakeValidFileName, AnsiString(205, '-') + "b", ""},
+      {device, "con", "con1"}, {device, "Lpt9", "Lpt91"}, {device, "COM10", "COM10"},
+      {name0, "\r\n!!!\r\n  Shopping list: milk\r\nmore", "Shopping list"}, {name0, "...\nnul\n", "nul1"},
+      {name1, " a \r\n\r\nb\r\nc\r\n\r\n\r\n f \r\ng", "a b c f"}, {name1, "\n\n\n\n\n\nsix\nseven", "six"},
+      {name1, "one\ntwo", "one two "},
+      {url, "WWW.example.org", "yes"}, {url, "mailto", "no"}, {url, "w", "no"},
+      {url, "http://" + AnsiString(3066, 'a'), "no"}, {url, "http://" + AnsiString(3065, 'a'), "yes"},
+      {ShellLinkTarget, "www.setup.exe", "http://www.setup.exe"}, {ShellLinkTarget, "FTP://host/f", "FTP://host/f"},
+      {ShellLinkTarget, "setup.exe", ""}, {ShellLinkTarget, "http://a\"b", ""}, {ShellLinkTarget, "www.", ""},
+      {ShellLinkTarget, "file:///c:/x.exe", ""},
+      {integer, "-2147483647", "no"}, {integer, "-2147483648", "yes"},
+      {extract, "line 12a3", "123"}, {extract, "abc", "-1"}, {extract, "99999999999", "-1"},
+      {logFile, ".LOGGED", "yes"}, {logFile, ".log", "no"},
+      {joinLF, "a\r\nb\nc\rd", "a b cd"}, {joinCRLF, "a\r\nb\nc\rd", "a bc d"},
+      {thousands, "999", "999"}, {thousands, "1000", "1,000"}, {thousands, "1234567", "1,234,567"},
+      {escape, "e&b&&c", "e&&b&&&&c"}, {escape, "u&&b&&&c", "u&b&&c"},
+      {Pieces<SplitString>, "a;b;", "a|b|"}, {Pieces<SplitStringAll>, "a;b;", "a|b||"},
+      {Pieces<SplitString>, ";a;;b", "|a||b|"}, {Pieces<SplitStringAll>, "", "|"}, {Pieces<SplitString>, "", ""},
+      // clang-format on
   };
   for (const auto& c : cases) EXPECT_EQ(c.Transform(c.Input), c.Expected) << c.Input;
   EXPECT_EQ(MakeValidFileName(AnsiString(204, 'a') + "b"), AnsiString(204, 'a') + "b");
-  EXPECT_EQ(FormatThousands(999, ',') + " " + FormatThousands(1000, ',') + " " + FormatThousands(1234567, '.'),
-            "999 1,000 1.234.567");
-  EXPECT_EQ(EscapeAmpersands("a&b&&c", true), "a&&b&&&&c");
-  EXPECT_EQ(EscapeAmpersands("a&&b&&&c", false), "a&b&&c");
   for (unsigned char c : std::string_view("#%&'+-./:=?@_~09AZaz\xA8\xB8\xC0\xFF")) EXPECT_TRUE(IsURLChar(c)) << c;
   for (unsigned char c : std::string_view(" \t()[]\",;!$*<>\\^`{|}\xA7\xBF")) EXPECT_FALSE(IsURLChar(c)) << c;
 }
@@ -74,30 +81,14 @@ TEST(UsefulText, NameFromTextLooksAtTheFirst255Lines) {
   EXPECT_EQ(NameFromText(text, 0), "x");
 }
 
-std::vector<AnsiString> Items(TStrings& List) {
-  std::vector<AnsiString> v;
-  for (int i = 0; i < List.Count(); ++i) v.push_back(List[i]);
-  return v;
-}
-
-TEST(UsefulLists, SplittingAndHistory) {
+TEST(UsefulLists, HistoryKeepsNewestFirstAndItsLimit) {
   TStringList list;
-  SplitString("a;b;", ';', &list);
-  EXPECT_EQ(Items(list), (std::vector<AnsiString>{"a", "b"}));
-  SplitStringAll("a;b;", ';', &list);
-  EXPECT_EQ(Items(list), (std::vector<AnsiString>{"a", "b", ""}));
-  SplitString(";a;;b", ';', &list);
-  EXPECT_EQ(Items(list), (std::vector<AnsiString>{"", "a", "", "b"}));
-  SplitStringAll("", ';', &list);
-  EXPECT_EQ(Items(list), (std::vector<AnsiString>{""}));
-
-  list.Clear();
   for (int i = 0; i < 10; ++i) list.Add("e" + std::to_string(i));
   AddToHistory(&list, "new", 10);
   AddToHistory(&list, "e5", 10);
   AddToHistory(&list, "E5", 10);  // compared exactly: another entry
   AddToHistory(&list, "", 10);
-  EXPECT_EQ(Items(list), (std::vector<AnsiString>{"E5", "e5", "new", "e0", "e1", "e2", "e3", "e4", "e6", "e7"}));
+  EXPECT_EQ(list.CommaText(), "E5,e5,new,e0,e1,e2,e3,e4,e6,e7");
   EXPECT_EQ(IndexOfExact(&list, "E7"), -1);
 }
 
@@ -117,7 +108,8 @@ TEST(UsefulFiles, BlockedFilesByMode) {
   EXPECT_TRUE(IsFileBlocked(folder.File(L"missing"), 0));
   for (int mode : {0, 1, 2, 7}) EXPECT_FALSE(IsFileBlocked(name, mode));
   // Blocked in the modes 0, 1, 2 and 7 while another handle holds the file with this sharing.
-  for (const auto& [share, blocked] : {std::pair<DWORD, const char*>{0, "1111"}, {FILE_SHARE_READ, "0110"},
+  for (const auto& [share, blocked] : {std::pair<DWORD, const char*>{0, "1111"},
+                                       {FILE_SHARE_READ, "0110"},
                                        {FILE_SHARE_READ | FILE_SHARE_WRITE, "0010"}}) {
     HANDLE held = CreateFileW(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(IsFileBlocked(name, i == 3 ? 7 : i), blocked[i] == '1') << share << i;
