@@ -101,44 +101,43 @@ void TShadow::ShowUnder(HWND Popup) {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-void THorzShadow::FillAlpha(std::vector<uint8_t>& Alpha, int Width, int Height) {
-  int s = Size();
+void TShadow::FillStrip(std::vector<uint8_t>& Alpha, int Width, int Height, bool Vertical) {
+  // `along` runs the strip's length, `across` its thickness (0 next to the window).
+  int length = Vertical ? Height : Width, s = size_;
   for (int y = 0; y < Height; ++y)
     for (int x = 0; x < Width; ++x) {
-      int a = StraightAlpha(y);
-      if ((FadeEdges() & sfStart) && x < s) a = std::min(a, CornerAlpha(s - 1 - x, y));
-      if ((FadeEdges() & sfEnd) && x >= Width - s) a = std::min(a, CornerAlpha(x - (Width - s), y));
+      int along = Vertical ? y : x, across = Vertical ? x : y;
+      int a = StraightAlpha(across);
+      if ((fadeEdges_ & sfStart) && along < s) a = std::min(a, CornerAlpha(s - 1 - along, across));
+      if ((fadeEdges_ & sfEnd) && along >= length - s) a = std::min(a, CornerAlpha(along - (length - s), across));
       Alpha[static_cast<size_t>(y) * Width + x] = static_cast<uint8_t>(a);
     }
 }
 
+void THorzShadow::FillAlpha(std::vector<uint8_t>& Alpha, int Width, int Height) {
+  FillStrip(Alpha, Width, Height, false);
+}
+
 void TVertShadow::FillAlpha(std::vector<uint8_t>& Alpha, int Width, int Height) {
-  int s = Size();
-  for (int y = 0; y < Height; ++y)
-    for (int x = 0; x < Width; ++x) {
-      int a = StraightAlpha(x);
-      if ((FadeEdges() & sfStart) && y < s) a = std::min(a, CornerAlpha(s - 1 - y, x));
-      if ((FadeEdges() & sfEnd) && y >= Height - s) a = std::min(a, CornerAlpha(y - (Height - s), x));
-      Alpha[static_cast<size_t>(y) * Width + x] = static_cast<uint8_t>(a);
-    }
+  FillStrip(Alpha, Width, Height, true);
 }
 
 namespace {
 
-// A strip along its length [from, to) with fades at its two ends.
-struct TStripPiece {
+// A stretch of strip along its length [From, To) with fades at its two ends.
+struct TStripSpan {
   int From, To, Fades;
 };
 
 // Cuts the part of a strip that the rectangle `cut` covers out of it (the strip spans `across`
 // in the other direction). The ends made by the cut do not fade.
-std::vector<TStripPiece> CutStrip(TStripPiece piece, int acrossFrom, int acrossTo, int cutFrom, int cutTo,
+std::vector<TStripSpan> CutStrip(TStripSpan span, int acrossFrom, int acrossTo, int cutFrom, int cutTo,
                                   int cutAcrossFrom, int cutAcrossTo) {
-  if (cutAcrossTo <= acrossFrom || cutAcrossFrom >= acrossTo || cutTo <= piece.From || cutFrom >= piece.To)
-    return {piece};
-  std::vector<TStripPiece> out;
-  if (cutFrom > piece.From) out.push_back({piece.From, cutFrom, piece.Fades & sfStart});
-  if (cutTo < piece.To) out.push_back({cutTo, piece.To, piece.Fades & sfEnd});
+  if (cutAcrossTo <= acrossFrom || cutAcrossFrom >= acrossTo || cutTo <= span.From || cutFrom >= span.To)
+    return {span};
+  std::vector<TStripSpan> out;
+  if (cutFrom > span.From) out.push_back({span.From, cutFrom, span.Fades & sfStart});
+  if (cutTo < span.To) out.push_back({cutTo, span.To, span.Fades & sfEnd});
   return out;
 }
 
@@ -166,26 +165,26 @@ TShadows::TShadows(const TRect* ExcludeRect, const TRect& WindowRect, int Size, 
   if (ExcludeRect && !ExcludeRect->IsEmpty()) shapes.push_back({*ExcludeRect, &WindowRect});
   for (const TShape& shape : shapes) {
     const TRect& w = shape.R;
-    std::vector<TStripPiece> right{{w.Top + s, w.Bottom, sfStart}};
-    std::vector<TStripPiece> bottom{{w.Left + s, w.Right + s, sfStart | sfEnd}};
+    std::vector<TStripSpan> right{{w.Top + s, w.Bottom, sfStart}};
+    std::vector<TStripSpan> bottom{{w.Left + s, w.Right + s, sfStart | sfEnd}};
     if (shape.Other) {
       const TRect& o = *shape.Other;
-      std::vector<TStripPiece> cut;
-      for (const TStripPiece& p : right) {
+      std::vector<TStripSpan> cut;
+      for (const TStripSpan& p : right) {
         auto parts = CutStrip(p, w.Right, w.Right + s, o.Top, o.Bottom, o.Left, o.Right);
         cut.insert(cut.end(), parts.begin(), parts.end());
       }
       right.swap(cut);
       cut.clear();
-      for (const TStripPiece& p : bottom) {
+      for (const TStripSpan& p : bottom) {
         auto parts = CutStrip(p, w.Bottom, w.Bottom + s, o.Left, o.Right, o.Top, o.Bottom);
         cut.insert(cut.end(), parts.begin(), parts.end());
       }
       bottom.swap(cut);
     }
-    for (const TStripPiece& p : right)
+    for (const TStripSpan& p : right)
       if (p.To > p.From) AddStrip(true, TRect{w.Right, p.From, w.Right + s, p.To}, p.Fades, Opacity, mode, SaveBits);
-    for (const TStripPiece& p : bottom)
+    for (const TStripSpan& p : bottom)
       if (p.To > p.From)
         AddStrip(false, TRect{p.From, w.Bottom, p.To, w.Bottom + s}, p.Fades, Opacity, mode, SaveBits);
   }

@@ -40,6 +40,8 @@ class TShadow : public TCustomControl {
   // The alpha of a corner pixel dx pixels into the fade and dy pixels across the strip.
   int CornerAlpha(int dx, int dy) const;
   int StraightAlpha(int i) const;
+  // The fill of a strip running across (horizontal) or down (vertical).
+  void FillStrip(std::vector<uint8_t>& Alpha, int Width, int Height, bool Vertical);
 
  private:
   void BuildBitmap();

@@ -4,6 +4,7 @@
 #include "framework/Colors.h"
 #include "framework/GdiHandles.h"
 #include "framework/Types.h"
+#include "themes/UiUtils.h"
 
 struct TTestPicture {
   TTestPicture(int W, int H, COLORREF Fill = 0xFFFFFF)
@@ -24,6 +25,13 @@ struct TTestPicture {
   TCreatedDC dc;
   TBitmapHandle bitmap;
   TSelectObject select;
+};
+
+// Keeps the unit's optional functions and puts them back, so a test may take some away.
+struct TSavedFunctions {
+  TSavedFunctions() : saved(UiOptionalFunctions()) {}
+  ~TSavedFunctions() { UiOptionalFunctions() = saved; }
+  TUiOptionalFunctions saved;
 };
 
 inline uint32_t Sys(TColor C) { return ColorToRGB(C) & 0xFFFFFF; }
