@@ -74,16 +74,14 @@ TEST(Options, HandEditedFilesKeepTheirOwnPartsAndMarginsReadInEitherForm) {
   CreateDirectoryW(schemes.c_str(), nullptr);
   const WideString scheme = schemes + L"\\opt-test.xml";
   CloseHandle(CreateFileW(scheme.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  const std::wstring name =
-      folder.Write(L"p.ini",
-                   "; mine\r\n[Document]\r\nSyntaxHighlighting=opt-test.xml\r\nOwn=1\r\n"
-                   "[PageMargins]\r\npMarginsTop=2,25\r\nlMarginsTop=abc\r\nlMarginsLeft=inf\r\n");
+  const std::wstring name = folder.Write(L"p.ini",
+                                         "; mine\r\n[Document]\r\nSyntaxHighlighting=opt-test.xml\r\nOwn=1\r\n"
+                                         "[PageMargins]\r\npMarginsTop=2,25\r\nlMarginsTop=abc\r\n");
   {
     TOptions options(name);
     EXPECT_EQ(options.SyntaxHighlighting, scheme);
     EXPECT_EQ(options.pMarginsTop, 2.25);
     EXPECT_EQ(options.lMarginsTop, 3);
-    EXPECT_EQ(options.lMarginsLeft, 2);
     options.SyntaxHighlighting = L"changed";
     options.BookmarkLineBackground = clRed;
   }
@@ -113,7 +111,6 @@ TEST(Options, ConfigureEditorAppliesTheSettings) {
   options.ShowNonprintingCharacters = options.TabsToSpaces = true;
   options.AutoIndent = options.ShowLineNumbers = false;
   options.TabWidth = 3;
-  options.RightMargin = 72;
   options.SelectionBackground = clYellow;
   options.EditorFontName = "DejaVu Sans Mono";
   options.EditorFontSize = 14;
@@ -122,7 +119,6 @@ TEST(Options, ConfigureEditorAppliesTheSettings) {
   EXPECT_TRUE((edit.Options() * TTxtEditorOptions{eoShowSpecialChars, eoAutoIndent, eoTabsToSpaces, eoShowScrollHint} ==
                TTxtEditorOptions{eoShowSpecialChars, eoTabsToSpaces, eoShowScrollHint}));
   EXPECT_EQ(edit.TabWidth(), 3);
-  EXPECT_EQ(edit.RightEdge(), 72);
   EXPECT_EQ(edit.SelectedColor()->Background(), clYellow);
   EXPECT_EQ(edit.Font()->Name() + std::to_wstring(edit.Font()->Size()), L"DejaVu Sans Mono14");
   EXPECT_EQ(edit.Gutter()->Font()->Size(), 12);
