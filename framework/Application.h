@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Controls.h"
+#include "framework/ScopeGuards.h"
 
 class TCustomForm;
 class THintWindow;
@@ -63,14 +64,12 @@ class TApplication : public TComponent {
     T* form = new T(this);
     Reference = form;
     FormCreating(form);
-    try {
-      form->AfterConstruction();
-    } catch (...) {
-      Reference = nullptr;
-      FormFailed(form);
-      delete form;
-      throw;
-    }
+    UndoOnFailure([&] { form->AfterConstruction(); },
+                  [&] {
+                    Reference = nullptr;
+                    FormFailed(form);
+                    delete form;
+                  });
   }
   TCustomForm* MainForm() const { return mainForm_; }
   bool ShowMainForm() const { return showMainForm_; }

@@ -9,7 +9,9 @@
 #include "framework/DragDrop.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/PaintScopes.h"
 #include "framework/Screen.h"
+#include "framework/ScopeGuards.h"
 
 namespace {
 
@@ -27,40 +29,6 @@ TWinControl* LinkedControl(HWND wnd) { return static_cast<TWinControl*>(GetPropW
 TWinControl* creatingControl = nullptr;
 
 TControl* captureControl = nullptr;
-
-// BeginPaint/EndPaint as one scope.
-class TPaintScope {
- public:
-  explicit TPaintScope(HWND wnd) : wnd_(wnd) { dc_ = BeginPaint(wnd, &ps_); }
-  TPaintScope(const TPaintScope&) = delete;
-  TPaintScope& operator=(const TPaintScope&) = delete;
-  ~TPaintScope() { EndPaint(wnd_, &ps_); }
-  HDC DC() const { return dc_; }
-  const RECT& PaintRect() const { return ps_.rcPaint; }
-
- private:
-  HWND wnd_;
-  HDC dc_;
-  PAINTSTRUCT ps_{};
-};
-
-// Lends a DC to a canvas for one paint and takes it back, also when painting raises.
-class TCanvasLoan {
- public:
-  TCanvasLoan(TCanvas* canvas, HDC dc) : canvas_(canvas) {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-  }
-  TCanvasLoan(const TCanvasLoan&) = delete;
-  TCanvasLoan& operator=(const TCanvasLoan&) = delete;
-  ~TCanvasLoan() {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-  }
-
- private:
-  TCanvas* canvas_;
-};
 
 bool IsClientMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL; }
 
@@ -517,14 +485,10 @@ void TControl::SetParentFont(bool Value) {
 }
 
 void TControl::ApplyParentFont() {
-  settingParentFont_ = true;
-  try {
+  {
+    TScopedValue setting(settingParentFont_, true);
     font_->Assign(parent_->Font());
-  } catch (...) {
-    settingParentFont_ = false;
-    throw;
   }
-  settingParentFont_ = false;
   parentFont_ = true;
 }
 
@@ -1354,12 +1318,7 @@ void TWinControl::UpdateShowing() {
   if (show) {
     // The children first, so that the window appears whole.
     for (TWinControl* child : std::vector<TWinControl*>(tabList_)) child->UpdateShowing();
-    try {
-      Perform(CM_SHOWINGCHANGED);
-    } catch (...) {
-      showing_ = false;
-      throw;
-    }
+    UndoOnFailure([&] { Perform(CM_SHOWINGCHANGED); }, [&] { showing_ = false; });
   } else {
     Perform(CM_SHOWINGCHANGED);
     for (TWinControl* child : std::vector<TWinControl*>(tabList_)) child->UpdateShowing();
@@ -1521,16 +1480,10 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   SetControlState(ControlState() - csAlignmentNeeded);
-  aligning_ = true;
-  try {
-    TRect r = GetClientRect();
-    AdjustClientRect(r);
-    AlignControls(AControl, r);
-  } catch (...) {
-    aligning_ = false;
-    throw;
-  }
-  aligning_ = false;
+  TScopedValue aligning(aligning_, true);
+  TRect r = GetClientRect();
+  AdjustClientRect(r);
+  AlignControls(AControl, r);
 }
 
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
