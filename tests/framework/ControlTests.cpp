@@ -329,18 +329,6 @@ TEST(ControlPainting, ControlsPaintTheirPartAndGraphicChildrenOnTop) {
   EXPECT_EQ(control->Paints, before + 1);
 }
 
-TEST(ControlPainting, WindowsPaintThroughWmPaint) {
-  TFormScope scope;
-  auto* control = Child<TWcControl>(scope.Form, 10, 10, 50, 30);
-  Pump();
-  int before = control->Paints;
-  control->Invalidate();
-  control->Update();
-  EXPECT_EQ(control->Paints, before + 1);
-  control->Repaint();
-  EXPECT_EQ(control->Paints, before + 2);
-}
-
 TEST(ControlMessages, TheWheelCountsWholeNotchesForItsUpAndDownEvents) {
   TFormScope scope;
   auto* control = Child<TWcControl>(scope.Form);
