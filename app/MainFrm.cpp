@@ -5,6 +5,7 @@
 #include "app/TextFileOpening.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
+#include "highlighting/TxtXmlBundledSchemes.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -102,6 +103,8 @@ bool TMainForm::OpenFile(const WideString& Name) {
     Application->MessageBox(e.Message(), L"Halcorn Verdan", MB_ICONERROR);
     return false;
   }
+  // Coloured by the bundled scheme that lists the file's extension, if one does.
+  editor->SetHighlighter(CreateHighlighterForFile(this, Name));
   if (!active_) ShowEditor(editor);
   return true;
 }

@@ -3,11 +3,13 @@
 #include "editor/TxtEdit.h"
 #include "framework/Application.h"
 #include "framework/FrameworkClasses.h"
+#include "highlighting/TxtXmlHighlighter.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   try {
     RegisterFrameworkClasses();
     RegisterTxtEditClasses();
+    RegisterTxtXmlHighlighterClasses();
     Application->Initialize();
     Application->SetTitle(L"Halcorn Verdan");
     TMainForm::StartupFiles() = CommandLineFiles();

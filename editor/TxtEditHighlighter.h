@@ -139,7 +139,8 @@ class TTxtCustomHighlighter : private highlighter_detail::TState, public TCompon
   virtual bool LoadFromRegistry(HKEY RootKey, const WideString& Key);
   virtual bool SaveToRegistry(HKEY RootKey, const WideString& Key);
 
-  void NextToEol();
+  // A highlighter may take the rest of a line in one loop of its own.
+  virtual void NextToEol();
   void HookAttrChangeEvent(const TNotifyEvent& ANotifyEvent);
   void UnhookAttrChangeEvent(const TNotifyEvent& ANotifyEvent);
   // Fires the change hooks with Sender, unless the highlighter is being loaded.

@@ -8,6 +8,7 @@
 #include "framework/FileRoutines.h"
 #include "framework/StrRoutines.h"
 #include "framework/UpdateBracket.h"
+#include "framework/UtilityWindow.h"
 #include "framework/Win.h"
 
 namespace {
@@ -76,8 +77,15 @@ bool NeedsSafeForm(const AnsiString& t, TEscapes e) {
   return (!e.lineBreaks && t.find_first_of("\r\n") != AnsiString::npos) || (!e.blanks && BlankEnds(t));
 }
 
+// The safe form starts with a DEL character and a double quote. No settings file written
+// before it existed holds a value starting that way (nobody types a DEL into a setting), so an
+// old file's "\n" or " " still reads as the text it is.
+const char kSafeMark[] = "\x7F\"";
+
+bool HasSafeMark(const AnsiString& t) { return t.compare(0, 2, kSafeMark) == 0; }
+
 AnsiString ToSafeForm(const AnsiString& t) {
-  AnsiString r = "\"";
+  AnsiString r = kSafeMark;
   for (char c : t) {
     if (c == '\\')
       r += "\\\\";
@@ -91,12 +99,12 @@ AnsiString ToSafeForm(const AnsiString& t) {
   return r + "\"";
 }
 
-// The text inside the quotes with its escapes undone; false when the text is not quoted or
-// holds a backslash that is no escape of ours.
-bool DecodeQuoted(const AnsiString& text, AnsiString& value) {
-  if (text.size() < 2 || !QuotedEnds(text)) return false;
+// The text inside the marked quotes with its escapes undone; false when the text is not in the
+// safe form or holds a backslash that is no escape of ours.
+bool FromSafeForm(const AnsiString& text, AnsiString& value) {
+  if (text.size() < 3 || !HasSafeMark(text) || text.back() != '"') return false;
   AnsiString r;
-  for (size_t i = 1; i + 1 < text.size(); ++i) {
+  for (size_t i = 2; i + 1 < text.size(); ++i) {
     if (text[i] != '\\') {
       r += text[i];
       continue;
@@ -116,36 +124,21 @@ bool DecodeQuoted(const AnsiString& text, AnsiString& value) {
   return true;
 }
 
-// True for exactly the texts the writer makes safe: the quoted escape of a text that needed it
-// (or that would have been taken for such an escape itself). A value that merely stands in
-// quotes, as old files may hold, is none of them and keeps its quotes.
-bool IsSafeForm(const AnsiString& text, TEscapes e, AnsiString* inner) {
-  AnsiString current = text, decoded;
-  bool first = true;
-  while (DecodeQuoted(current, decoded)) {
-    if (first && inner) *inner = decoded;
-    first = false;
-    if (NeedsSafeForm(decoded, e)) return true;
-    current = std::move(decoded);
-  }
-  return false;
-}
-
 }  // namespace
 
 AnsiString IniEncodeValue(const AnsiString& Value, bool ReplaceCRLF, bool PreserveBlanks) {
   AnsiString t = Value;
   if (ReplaceCRLF) t = EncodeLineBreaks(t);
   if (PreserveBlanks) t = QuoteBlanks(t);
-  const TEscapes e{ReplaceCRLF, PreserveBlanks};
-  if (NeedsSafeForm(t, e) || IsSafeForm(t, e, nullptr)) t = ToSafeForm(t);
+  // A text that starts like the safe form goes in it too, so that it reads back as it was.
+  if (NeedsSafeForm(t, TEscapes{ReplaceCRLF, PreserveBlanks}) || HasSafeMark(t)) t = ToSafeForm(t);
   return t;
 }
 
 AnsiString IniDecodeValue(const AnsiString& Text, bool ReplaceCRLF, bool PreserveBlanks) {
   AnsiString t = Text;
   AnsiString inner;
-  if (IsSafeForm(Text, TEscapes{ReplaceCRLF, PreserveBlanks}, &inner)) t = inner;
+  if (FromSafeForm(Text, inner)) t = inner;
   if (PreserveBlanks) t = UnquoteBlanks(t);
   if (ReplaceCRLF) t = DecodeLineBreaks(t);
   return t;
@@ -467,7 +460,8 @@ TApAppIniFileStorage::~TApAppIniFileStorage() {
   try {
     Flush();
   } catch (...) {
-    // Nothing can be reported from here; callers that must know call Flush themselves.
+    // A destructor must not throw, but the user's settings must not vanish without a word.
+    HandleWindowException();
   }
 }
 
@@ -488,9 +482,7 @@ void TApAppIniFileStorage::Flush() {
 void TApAppIniFileStorage::WriteWholeFile(const WideString& Name) {
   const WideString temp = Name + L".tmp";
   try {
-    TStringList lines;
-    IniFile().GetStrings(&lines);
-    lines.SaveToFile(temp);
+    IniFile().SaveToFile(temp);
   } catch (...) {
     DeleteFileW(temp.c_str());
     throw;

@@ -76,10 +76,11 @@ class TApAppIniStorageOptions : public TApAppStorageOptions {
 };
 
 // Values that the INI text could not hold as they are (line breaks, blanks at either end), or
-// that would be taken for such a value, are written in double quotes with "\\", "\r" and "\n"
-// escapes, so that every value reads back exactly; every other value is written as it is, so
-// that files written without this read as before. ReplaceCRLF and PreserveBlanks are the two
-// optional escapes of the format (with ReplaceCRLF every line break reads back as CR LF).
+// that begin like the safe form, are written in the safe form: a DEL character, then the text
+// in double quotes with "\\", "\r" and "\n" escapes, so that every value reads back exactly;
+// every other value is written as it is, and a file written without the safe form reads
+// exactly as written. ReplaceCRLF and PreserveBlanks are the two optional escapes of the format
+// (with ReplaceCRLF every line break reads back as CR LF).
 AnsiString IniEncodeValue(const AnsiString& Value, bool ReplaceCRLF, bool PreserveBlanks);
 AnsiString IniDecodeValue(const AnsiString& Text, bool ReplaceCRLF, bool PreserveBlanks);
 
@@ -143,11 +144,13 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   HV_CLASS(TApAppIniFileStorage, TApCustomAppIniStorage)
  public:
   explicit TApAppIniFileStorage(TComponent* AOwner);
-  // Writes the file when FlushOnDestroy is set (a failure to write is not raised here).
+  // Writes the file when FlushOnDestroy is set; a failure to write goes to the application's
+  // exception handling, since a destructor cannot raise it.
   ~TApAppIniFileStorage() override;
 
   // Writes the whole document (creating the file's folders) unless the storage is read-only
-  // or has no file; raises EFCreateError when the file cannot be written.
+  // or has no file; raises EFCreateError when the file cannot be written and
+  // EIniFileException when the file held text the document could not keep (it stays as it is).
   void Flush() override;
   // Reads the file again; a missing file empties the document.
   void Reload() override;

@@ -2,14 +2,23 @@
 #include "framework/Component.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "framework/StrRoutines.h"
 
 namespace {
 
+// Searches from the back: components usually go in the reverse order of their coming.
 void Erase(std::vector<TComponent*>& v, TComponent* c) {
-  auto it = std::find(v.begin(), v.end(), c);
-  if (it != v.end()) v.erase(it);
+  auto it = std::find(v.rbegin(), v.rend(), c);
+  if (it != v.rend()) v.erase(std::next(it).base());
+}
+
+std::string NameKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return key;
 }
 
 }  // namespace
@@ -60,9 +69,24 @@ int TComponent::ComponentIndex() const {
 
 TComponent* TComponent::FindComponent(std::string_view AName) const {
   if (AName.empty()) return nullptr;
-  for (TComponent* c : components_)
-    if (SameText(c->name_, AName)) return c;
-  return nullptr;
+  if (namesShared_) {
+    for (TComponent* c : components_)
+      if (SameText(c->name_, AName)) return c;
+    return nullptr;
+  }
+  auto it = names_.find(NameKey(AName));
+  return it == names_.end() ? nullptr : it->second;
+}
+
+void TComponent::IndexName(TComponent* AComponent) {
+  if (AComponent->name_.empty()) return;
+  if (!names_.emplace(NameKey(AComponent->name_), AComponent).second) namesShared_ = true;
+}
+
+void TComponent::UnindexName(TComponent* AComponent) {
+  if (AComponent->name_.empty()) return;
+  auto it = names_.find(NameKey(AComponent->name_));
+  if (it != names_.end() && it->second == AComponent) names_.erase(it);
 }
 
 void TComponent::SetName(const std::string& NewName) {
@@ -73,7 +97,9 @@ void TComponent::SetName(const std::string& NewName) {
     owner_->ValidateRename(this, name_, NewName);
   else
     ValidateRename(nullptr, name_, NewName);
+  if (owner_) owner_->UnindexName(this);
   name_ = NewName;
+  if (owner_) owner_->IndexName(this);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
@@ -87,9 +113,11 @@ void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurNa
 void TComponent::ValidateInsert(TComponent*) {}
 
 void TComponent::InsertComponent(TComponent* AComponent) {
-  if (!AComponent) return;
+  if (!AComponent || AComponent->owner_ == this) return;
   ValidateRename(AComponent, std::string(), AComponent->name_);
   ValidateInsert(AComponent);
+  // Two owners would both free it.
+  if (AComponent->owner_) AComponent->owner_->RemoveComponent(AComponent);
   Insert(AComponent);
   Notification(AComponent, opInsert);
 }
@@ -103,9 +131,11 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 void TComponent::Insert(TComponent* AComponent) {
   components_.push_back(AComponent);
   AComponent->owner_ = this;
+  IndexName(AComponent);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
+  UnindexName(AComponent);
   AComponent->owner_ = nullptr;
   Erase(components_, AComponent);
 }
@@ -129,7 +159,10 @@ void TComponent::Destroying() {
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent) RemoveNotification(AComponent);
-  // Owned components hear about it too; the list may shrink while they do.
+  // Owned components hear about a removal too, since they may point at what goes (the list
+  // may shrink while they do). An insertion concerns the owner alone: telling every sibling of
+  // every new component would make reading a form of many components quadratic.
+  if (Operation != opRemove) return;
   for (size_t i = components_.size(); i-- > 0;) {
     if (i < components_.size()) components_[i]->Notification(AComponent, Operation);
   }
@@ -139,11 +172,15 @@ void TComponent::RemoveNotification(TComponent* AComponent) { Erase(freeNotifies
 
 void TComponent::FreeNotification(TComponent* AComponent) {
   if (!AComponent || AComponent == this) return;
-  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), AComponent) == freeNotifies_.end())
+  // The link is kept on both sides, so the shorter list tells whether it exists: a component
+  // that watches thousands of others (a form reader) adds each in constant time.
+  const bool mineShorter = freeNotifies_.size() <= AComponent->freeNotifies_.size();
+  const std::vector<TComponent*>& shorter = mineShorter ? freeNotifies_ : AComponent->freeNotifies_;
+  TComponent* other = mineShorter ? AComponent : this;
+  if (std::find(shorter.rbegin(), shorter.rend(), other) == shorter.rend()) {
     freeNotifies_.push_back(AComponent);
-  if (std::find(AComponent->freeNotifies_.begin(), AComponent->freeNotifies_.end(), this) ==
-      AComponent->freeNotifies_.end())
     AComponent->freeNotifies_.push_back(this);
+  }
   state_.Include(csFreeNotification);
 }
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -36,7 +37,9 @@ class TComponent : public TPersistent {
   int ComponentCount() const { return static_cast<int>(components_.size()); }
   TComponent* Components(int index) const;  // EListError "List index out of bounds (%d)"
   int ComponentIndex() const;               // position in the owner's list, -1 without owner
+  // Found through an index of the names, so reading a form of many components stays linear.
   TComponent* FindComponent(std::string_view AName) const;
+  // A component that has another owner leaves it first.
   void InsertComponent(TComponent* AComponent);
   void RemoveComponent(TComponent* AComponent);
   void DestroyComponents();
@@ -82,11 +85,17 @@ class TComponent : public TPersistent {
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
+  void IndexName(TComponent* AComponent);
+  void UnindexName(TComponent* AComponent);
 
   TComponent* owner_ = nullptr;
   std::string name_;
   int tag_ = 0;
   std::vector<TComponent*> components_;
+  // Upper-case name -> the owned component of that name. A descendant that lets two owned
+  // components share a name makes FindComponent walk the list instead.
+  std::unordered_map<std::string, TComponent*> names_;
+  bool namesShared_ = false;
   std::vector<TComponent*> freeNotifies_;
   TComponentState state_;
 };

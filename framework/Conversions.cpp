@@ -1,6 +1,7 @@
 // Number and boolean conversions, and the settings read from the user's locale.
 #include "framework/Conversions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -575,39 +576,72 @@ AnsiString FormatFloat(const AnsiString& format, long double value, const TForma
 
 namespace {
 
-// The number in C form ("-12.5e3") when the text is a valid float for the settings.
+// More significant digits than these cannot change a long double; the C library's conversion
+// takes time that grows with the square of the digits it is given, so no more go to it.
+constexpr size_t kMaxSignificantDigits = 40;
+// Decimal exponents beyond this give zero or infinity for any kept digits; written exponents
+// are held up to a bound that no text's own length can make up for.
+constexpr long long kMaxExponent = 100000;
+constexpr long long kMaxWrittenExponent = 100000000000LL;
+
+// The number in C form ("-0.125e3") when the text is a valid float for the settings: at most
+// kMaxSignificantDigits digits, the last of them a 1 standing for any non-zero digits cut off
+// (so that rounding still sees them), and a bounded exponent.
 bool NormaliseFloatText(const AnsiString& s, char decimalSeparator, AnsiString& out) {
   size_t i = 0, n = s.size();
   while (i < n && s[i] == ' ') ++i;
   while (n > i && s[n - 1] == ' ') --n;
   out.clear();
   if (i < n && (s[i] == '+' || s[i] == '-')) out += s[i++];
+  AnsiString digits;
+  long long pointShift = 0;  // the decimal exponent of the point after the kept digits
+  bool cutNonZero = false;
   int mantissaDigits = 0;
-  while (i < n && s[i] >= '0' && s[i] <= '9') {
-    out += s[i++];
+  auto take = [&](char c, bool fraction) {
     ++mantissaDigits;
-  }
-  if (i < n && s[i] == decimalSeparator) {
-    out += '.';
-    ++i;
-    while (i < n && s[i] >= '0' && s[i] <= '9') {
-      out += s[i++];
-      ++mantissaDigits;
+    if (digits.empty() && c == '0') {
+      if (fraction) --pointShift;  // a leading zero after the point
+      return;
     }
+    if (digits.size() < kMaxSignificantDigits) {
+      digits += c;
+      if (fraction) --pointShift;
+    } else {
+      cutNonZero = cutNonZero || c != '0';
+      if (!fraction) ++pointShift;
+    }
+  };
+  while (i < n && s[i] >= '0' && s[i] <= '9') take(s[i++], false);
+  if (i < n && s[i] == decimalSeparator) {
+    ++i;
+    while (i < n && s[i] >= '0' && s[i] <= '9') take(s[i++], true);
   }
   if (mantissaDigits == 0) return false;
+  long long exponent = 0;
   if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-    out += 'e';
     ++i;
-    if (i < n && (s[i] == '+' || s[i] == '-')) out += s[i++];
+    bool negative = false;
+    if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     int expDigits = 0;
     while (i < n && s[i] >= '0' && s[i] <= '9') {
-      out += s[i++];
+      exponent = std::min(exponent * 10 + (s[i++] - '0'), kMaxWrittenExponent);
       ++expDigits;
     }
     if (expDigits == 0) return false;
+    if (negative) exponent = -exponent;
   }
-  return i == n;
+  if (i != n) return false;
+  if (digits.empty()) {
+    out += '0';
+    return true;
+  }
+  if (cutNonZero) {
+    digits += '1';
+    --pointShift;
+  }
+  const long long total = std::clamp(exponent + pointShift, -kMaxExponent, kMaxExponent);
+  out += digits + "e" + std::to_string(total);
+  return true;
 }
 
 }  // namespace

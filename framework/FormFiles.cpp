@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <optional>
+#include <unordered_set>
 
 #include "framework/CodePages.h"
 #include "framework/Streams.h"
@@ -671,11 +673,29 @@ TComponent* FollowPath(TComponent* c, const std::vector<std::string>& parts) {
   return c;
 }
 
+// A collection item that the object holding a reference lives in, outermost first. Items go
+// with their collection's Clear or Delete, without a word to anyone: before a reference is set,
+// each item is looked up again by its ID in its collection, which lives as long as the item
+// around it (or the holder).
+struct TItemLink {
+  TCollection* Collection;
+  int Id;
+  TCollectionItem* Item;
+};
+using TItemPath = std::vector<TItemLink>;
+
+bool ItemsAlive(const TItemPath& path) {
+  for (const TItemLink& link : path)
+    if (link.Collection->FindItemID(link.Id) != link.Item) return false;
+  return true;
+}
+
 struct TPending {
   TPersistent* Instance;
   const TPropInfo* Prop;
   std::string Reference;
   TComponent* Holder;
+  TItemPath Items;
 };
 
 class TPendingList {
@@ -697,6 +717,7 @@ class TPendingList {
   void Resolve() {
     std::vector<TPending> left;
     for (const TPending& p : items_) {
+      if (!ItemsAlive(p.Items)) continue;  // the object that wanted it is gone
       std::vector<std::string> parts = Split(p.Reference, '.');
       TComponent* target = FollowPath(FindGlobalComponent(parts[0]), parts);
       if (!target) {
@@ -737,6 +758,7 @@ struct TFixup {
   TComponent* Root;
   std::string Path;
   const void* File;  // the read that recorded it
+  TItemPath Items;
 };
 
 // Everything read between the start and the end of the outermost read: the components to
@@ -750,8 +772,9 @@ class TSession {
   ~TSession() {
     current_ = previous_;
     watcher_.OnRemove = nullptr;
-    for (TComponent* c : loaded_)
-      if (c) watcher_.RemoveFreeNotification(c);
+    // Last first: each link is then found at the end of the watcher's list.
+    for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it)
+      if (*it) watcher_.RemoveFreeNotification(*it);
   }
   TSession(const TSession&) = delete;
   TSession& operator=(const TSession&) = delete;
@@ -759,7 +782,7 @@ class TSession {
   static TSession* Current() { return current_; }
 
   void Add(TComponent* c) {
-    if (std::find(loaded_.begin(), loaded_.end(), c) != loaded_.end()) return;
+    if (!known_.insert(c).second) return;
     loaded_.push_back(c);
     c->SetLoading(true);
     c->SetReading(true);
@@ -775,8 +798,7 @@ class TSession {
       if (c) c->SetReading(false);
     for (size_t i = 0; i < loaded_.size(); ++i)
       if (loaded_[i] && loaded_[i] != root) CallLoaded(loaded_[i]);
-    auto it = std::find(loaded_.begin(), loaded_.end(), root);
-    if (root && it != loaded_.end()) CallLoaded(root);
+    if (root && known_.count(root)) CallLoaded(root);
   }
 
   void Abort() {
@@ -789,6 +811,7 @@ class TSession {
 
  private:
   void Forget(TComponent* c) {
+    known_.erase(c);
     std::replace(loaded_.begin(), loaded_.end(), c, static_cast<TComponent*>(nullptr));
     for (TFixup& f : fixups_)
       if (f.Holder == c) f.Holder = nullptr;
@@ -797,7 +820,7 @@ class TSession {
   void CallLoaded(TComponent* c) {
     c->Loaded();
     // Loaded may have freed components; the watcher has cleared their entries.
-    if (std::find(loaded_.begin(), loaded_.end(), c) != loaded_.end()) c->SetLoading(false);
+    if (known_.count(c)) c->SetLoading(false);
   }
 
   static TComponent* Lookup(const std::string& name, TComponent* context, TComponent* root) {
@@ -811,6 +834,7 @@ class TSession {
   static thread_local TSession* current_;
   TSession* previous_;
   std::vector<TComponent*> loaded_;
+  std::unordered_set<TComponent*> known_;  // what loaded_ holds
   std::vector<TFixup> fixups_;
   TWatcher watcher_;
 };
@@ -826,13 +850,13 @@ void TSession::ResolveFixups(const void* file) {
       others.push_back(std::move(f));
       continue;
     }
-    if (!f.Holder) continue;
+    if (!f.Holder || !ItemsAlive(f.Items)) continue;
     std::vector<std::string> parts = Split(f.Reference, '.');
     TComponent* target = FollowPath(Lookup(parts[0], f.Context, f.Root), parts);
     if (target)
       WithPath(f.Path, [&] { SetObjectProp(f.Instance, *f.Prop, target); });
     else
-      Pending().Add({f.Instance, f.Prop, f.Reference, f.Holder});
+      Pending().Add({f.Instance, f.Prop, f.Reference, f.Holder, f.Items});
   }
   fixups_.swap(others);
 }
@@ -876,14 +900,20 @@ class TLoader {
 
   void ReadCollectionItems(TCollection* collection, const TValue& v) {
     std::string base = propPath_;
+    const size_t depth = items_.size();
     collection->BeginUpdate();
     try {
       collection->Clear();
-      for (size_t i = 0; i < v.Items.size(); ++i)
-        ReadProps(collection->Add(), v.Items[i].Props, base + "[" + std::to_string(i) + "]");
+      for (size_t i = 0; i < v.Items.size(); ++i) {
+        TCollectionItem* item = collection->Add();
+        items_.push_back({collection, item->ID(), item});
+        ReadProps(item, v.Items[i].Props, base + "[" + std::to_string(i) + "]");
+        items_.pop_back();
+      }
     } catch (...) {
       collection->EndUpdate();
       propPath_ = base;
+      items_.resize(depth);
       throw;
     }
     collection->EndUpdate();
@@ -941,7 +971,7 @@ class TLoader {
         CheckClass(existing, node.ClassName);
         c = existing;
       } else {
-        c = Create(node);
+        c = Create(node, context);
       }
       if (context == root_) SetField(c);
     });
@@ -956,10 +986,12 @@ class TLoader {
     throw EReadError(c->Name() + " is a " + c->ClassName() + ", not a " + className);
   }
 
-  TComponent* Create(const TObjectNode& node) {
+  // What a file adds inside an embedded frame belongs to the frame, as what the frame's own
+  // file made does: it is found and written through the frame.
+  TComponent* Create(const TObjectNode& node, TComponent* context) {
     const TClassInfo& cls = FindClass(node.ClassName);
     if (!cls.NewComponent) throw EReadError("Class " + cls.Name + " is not a component");
-    TComponent* c = cls.NewComponent(root_);
+    TComponent* c = cls.NewComponent(context);
     if (!node.Name.empty()) c->SetName(node.Name);
     if (node.Kind == TObjectKind::Inline) c->SetInline(true);
     return c;
@@ -1031,6 +1063,15 @@ class TLoader {
     if (v < lo || v > hi) InvalidPropertyValue();
   }
 
+  // A value that the property's type cannot hold would turn into infinity and could not be
+  // written again.
+  static void CheckFloatRange(TFloatType type, long double f) {
+    long double largest = type == ftSingle   ? std::numeric_limits<float>::max()
+                          : type == ftDouble ? std::numeric_limits<double>::max()
+                                             : std::numeric_limits<long double>::max();
+    if (!std::isfinite(f) || std::fabs(f) > largest) InvalidPropertyValue();
+  }
+
   void SetOrdinal(TPersistent* obj, const TPropInfo& prop, const TValue& v) {
     const TTypeInfo& type = *prop.PropType;
     int64_t n = 0;
@@ -1073,7 +1114,7 @@ class TLoader {
       SetObjectProp(obj, prop, nullptr);
     } else if (v.Kind == vaIdent) {
       if (!prop.SetObject) SetObjectProp(obj, prop, nullptr);  // raises the read-only error
-      session_.AddFixup({obj, &prop, v.Ident, holder_, context_, root_, propPath_, this});
+      session_.AddFixup({obj, &prop, v.Ident, holder_, context_, root_, propPath_, this, items_});
     } else if (v.Kind == vaCollection) {
       auto* collection = dynamic_cast<TCollection*>(GetObjectProp(obj, prop));
       if (!collection) InvalidPropertyValue();
@@ -1097,10 +1138,14 @@ class TLoader {
         for (const std::string& e : v.Set) text += (text.empty() ? "" : ",") + e;
         return SetSetValueProp(obj, prop, StringToSet(*prop.PropType, text));
       }
-      case tkFloat:
-        if (IsFloatKind(v.Kind)) return SetFloatProp(obj, prop, v.Float);
-        if (IsIntKind(v.Kind)) return SetFloatProp(obj, prop, static_cast<long double>(v.Int));
-        InvalidPropertyValue();
+      case tkFloat: {
+        long double f = 0;
+        if (IsFloatKind(v.Kind)) f = v.Float;
+        else if (IsIntKind(v.Kind)) f = static_cast<long double>(v.Int);
+        else InvalidPropertyValue();
+        CheckFloatRange(prop.PropType->FloatType, f);
+        return SetFloatProp(obj, prop, f);
+      }
       case tkString:
       case tkLString:
       case tkWString:
@@ -1126,6 +1171,7 @@ class TLoader {
   TComponent* holder_ = nullptr;   // the component whose properties are read
   TComponent* context_ = nullptr;  // where names are looked up: the root or an inline frame
   std::string propPath_;
+  TItemPath items_;  // the collection items whose properties are being read
 };
 
 // ---- building a tree from components ----

@@ -28,6 +28,10 @@ using Str = std::basic_string<C>;
 
 struct TBadFormat {};
 
+// The largest width or precision a directive may ask for: enough for any text a program
+// shows, and a bound on what a hostile format can make us allocate.
+constexpr long long kMaxFieldSize = 1 << 20;
+
 Str<char> Convert(const AnsiString& s, char*) { return s; }
 Str<wchar_t> Convert(const AnsiString& s, wchar_t*) { return AnsiToWide(s); }
 
@@ -127,7 +131,7 @@ class TFormatter {
     if (At() == C('*')) {
       ++i_;
       const TFormatArg& a = NextArg();
-      if (!IsInteger(a) || a.Int() < INT_MIN || a.Int() > INT_MAX) throw TBadFormat();
+      if (!IsInteger(a) || a.Int() < -kMaxFieldSize || a.Int() > kMaxFieldSize) throw TBadFormat();
       value = static_cast<int>(a.Int());
       return true;
     }
@@ -135,7 +139,7 @@ class TFormatter {
     long long v = 0;
     while (At() >= C('0') && At() <= C('9')) {
       v = v * 10 + (At() - C('0'));
-      if (v > INT_MAX) throw TBadFormat();
+      if (v > kMaxFieldSize) throw TBadFormat();
       ++i_;
     }
     value = static_cast<int>(v);
@@ -168,7 +172,8 @@ class TFormatter {
       if (!ReadNumber(precision)) precision = 0;
     }
     C t = At();
-    if (t == C(0)) throw TBadFormat();
+    // A wide character beyond ASCII is no directive letter, whatever its low byte says.
+    if (t == C(0) || static_cast<unsigned>(t) > 0x7F) throw TBadFormat();
     ++i_;
     char type = static_cast<char>(t >= C('a') && t <= C('z') ? t - C('a') + C('A') : t);
     Str<C> text = Render(type, NextArg(), precision);

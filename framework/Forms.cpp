@@ -114,8 +114,13 @@ HV_PUBLISH(TForm) {
   p.Prop("BorderIcons", &T::BorderIcons, &T::SetBorderIcons).Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
   p.Prop("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSizeable);
   p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("ClientHeight", &T::ClientHeightProp, &T::SetClientHeightProp);
-  p.Prop("ClientWidth", &T::ClientWidthProp, &T::SetClientWidthProp);
+  // The client size is read from older files but not written: it cannot hold a form smaller
+  // than its frame, and a second size pair would fight the first one on reading.
+  p.Prop("ClientHeight", &T::ClientHeightProp, &T::SetClientHeightProp).Stored(false);
+  p.Prop("ClientWidth", &T::ClientWidthProp, &T::SetClientWidthProp).Stored(false);
+  // A form starts with a font and a colour of its own.
+  p.Prop("ParentColor", &T::ParentColor, &T::SetParentColor).Default(0);
+  p.Prop("ParentFont", &T::ParentFont, &T::SetParentFont).Default(0);
   p.Prop("FormStyle", &T::FormStyle, &T::SetFormStyle).Default(fsNormal);
   p.Prop("KeyPreview", &T::KeyPreview, &T::SetKeyPreview).Default(0);
   p.Prop("Menu", &T::Menu, &T::SetMenu);

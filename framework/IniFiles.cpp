@@ -2,6 +2,8 @@
 // typed reads and writes they share.
 #include "framework/IniFiles.h"
 
+#include <algorithm>
+
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/DateTime.h"
@@ -26,6 +28,11 @@ namespace {
 
 bool HasLineBreak(const AnsiString& s) { return s.find_first_of("\r\n") != AnsiString::npos; }
 
+// Reading trims blanks and control characters off both ends of a value.
+bool HasTrimmedEnds(const AnsiString& s) {
+  return !s.empty() && (static_cast<unsigned char>(s.front()) <= ' ' || static_cast<unsigned char>(s.back()) <= ' ');
+}
+
 // The value of a key as parse reads it; def when the key is missing or empty or its text does
 // not parse.
 template <class V>
@@ -43,7 +50,7 @@ void TCustomIniFile::CheckStorable(const AnsiString& Section, const AnsiString& 
   AnsiString key = Trim(Ident);
   if (HasLineBreak(Ident) || Ident.find('=') != AnsiString::npos || (!key.empty() && (key[0] == ';' || key[0] == '[')))
     RaiseUnstorable("key name", Ident);
-  if (HasLineBreak(Value)) RaiseUnstorable("value of", Ident);
+  if (HasLineBreak(Value) || HasTrimmedEnds(Value)) RaiseUnstorable("value of", Ident);
 }
 
 bool TCustomIniFile::SectionExists(const AnsiString& Section) {
@@ -142,38 +149,132 @@ AnsiString NameIndex(const AnsiString& Name) { return AnsiUpperCase(Trim(Name));
 }  // namespace
 
 // One section: keys in order of insertion, found through an index of their names. A key that
-// occurs twice keeps both entries; the first is the one that is read and written.
+// occurs twice keeps both entries; the first is the one that is read and written, and deleting
+// the key deletes them all.
 struct TMemIniFile::TSection {
+  using TEntries = std::list<std::pair<AnsiString, AnsiString>>;
   AnsiString Name;
-  std::vector<std::pair<AnsiString, AnsiString>> Keys;
-  std::unordered_map<AnsiString, size_t> Index;
+  TEntries Keys;
+  std::unordered_map<AnsiString, TEntries::iterator> Index;          // the first entry of a name
+  std::unordered_multimap<AnsiString, TEntries::iterator> Shadowed;  // the later ones
 
   const std::pair<AnsiString, AnsiString>* Find(const AnsiString& key) const {
     auto it = Index.find(NameIndex(key));
-    return it == Index.end() ? nullptr : &Keys[it->second];
+    return it == Index.end() ? nullptr : &*it->second;
   }
   void Set(const AnsiString& key, const AnsiString& value) {
     AnsiString index = NameIndex(key);
     auto it = Index.find(index);
     if (it != Index.end()) {
-      Keys[it->second].second = value;
+      it->second->second = value;
       return;
     }
-    Index.emplace(index, Keys.size());
-    Keys.emplace_back(Trim(key), value);
+    Index.emplace(std::move(index), Keys.emplace(Keys.end(), Trim(key), value));
   }
   void Add(const AnsiString& key, const AnsiString& value) {
-    Index.emplace(NameIndex(key), Keys.size());  // keeps an earlier entry of the same name
-    Keys.emplace_back(Trim(key), value);
+    AnsiString index = NameIndex(key);
+    auto entry = Keys.emplace(Keys.end(), Trim(key), value);
+    if (!Index.emplace(index, entry).second) Shadowed.emplace(std::move(index), entry);
   }
   void Remove(const AnsiString& key) {
-    auto it = Index.find(NameIndex(key));
+    AnsiString index = NameIndex(key);
+    auto it = Index.find(index);
     if (it == Index.end()) return;
-    Keys.erase(Keys.begin() + static_cast<std::ptrdiff_t>(it->second));
-    Index.clear();
-    for (size_t i = 0; i < Keys.size(); ++i) Index.emplace(NameIndex(Keys[i].first), i);
+    Keys.erase(it->second);
+    Index.erase(it);
+    auto [first, last] = Shadowed.equal_range(index);
+    for (auto s = first; s != last; ++s) Keys.erase(s->second);
+    Shadowed.erase(first, last);
   }
 };
+
+// ---- the text forms of the file ----
+
+namespace {
+
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+bool IsUtf8(const std::string& bytes) {
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                             0) > 0;
+}
+
+bool HasHighBytes(const std::string& bytes) {
+  return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// UTF-16 code units from bytes in either order; false when a byte is left over or a
+// surrogate stands without its partner.
+bool Utf16Units(const std::string& bytes, size_t from, bool bigEndian, WideString& text) {
+  text.clear();
+  for (size_t i = from; i + 1 < bytes.size(); i += 2) {
+    auto hi = static_cast<unsigned char>(bytes[i + (bigEndian ? 0 : 1)]);
+    auto lo = static_cast<unsigned char>(bytes[i + (bigEndian ? 1 : 0)]);
+    text += static_cast<wchar_t>((hi << 8) | lo);
+  }
+  if ((bytes.size() - from) % 2 != 0) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    wchar_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A text the document can write back and read again as it was: no zero characters, and no
+// UTF-8 mark inside, which would mark the file when a line holding it came first.
+bool Understandable(const std::string& text) {
+  return text.find('\0') == std::string::npos && text.find(kUtf8Mark) == std::string::npos;
+}
+
+// The file's bytes as 8-bit text in the ANSI code page, the form they came in, and whether the
+// text came through whole.
+AnsiString DecodeIniBytes(const std::string& bytes, TIniEncoding& encoding, bool& understood) {
+  understood = true;
+  WideString wide;
+  if (bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0)) {
+    const bool bigEndian = bytes[0] == '\xFE';
+    encoding = bigEndian ? TIniEncoding::Utf16BE : TIniEncoding::Utf16LE;
+    understood = Utf16Units(bytes, 2, bigEndian, wide);
+  } else if (bytes.compare(0, 3, kUtf8Mark) == 0) {
+    encoding = TIniEncoding::Utf8Marked;
+    understood = IsUtf8(bytes.substr(3)) || bytes.size() == 3;
+    wide = Utf8ToWide(bytes.substr(3));
+  } else if (HasHighBytes(bytes) && IsUtf8(bytes)) {
+    encoding = TIniEncoding::Utf8;
+    wide = Utf8ToWide(bytes);
+  } else {
+    // Zero bytes belong to no 8-bit text: UTF-16 without its mark, or no text at all.
+    encoding = TIniEncoding::Ansi;
+    understood = Understandable(bytes);
+    return bytes;
+  }
+  bool lossy = false;
+  AnsiString text = WideToAnsiChecked(wide, lossy);
+  understood = understood && !lossy && Understandable(text);
+  return text;
+}
+
+
+std::string EncodeIniText(const AnsiString& text, TIniEncoding encoding) {
+  if (encoding == TIniEncoding::Ansi) return text;
+  const WideString wide = AnsiToWide(text);
+  if (encoding == TIniEncoding::Utf8) return WideToUtf8(wide);
+  if (encoding == TIniEncoding::Utf8Marked) return kUtf8Mark + WideToUtf8(wide);
+  const bool bigEndian = encoding == TIniEncoding::Utf16BE;
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (wchar_t c : wide) {
+    char hi = static_cast<char>((c >> 8) & 0xFF), lo = static_cast<char>(c & 0xFF);
+    bytes += bigEndian ? hi : lo;
+    bytes += bigEndian ? lo : hi;
+  }
+  return bytes;
+}
+
+}  // namespace
 
 TMemIniFile::TMemIniFile(const WideString& FileName) : TCustomIniFile(FileName) { LoadValues(); }
 
@@ -181,53 +282,56 @@ TMemIniFile::~TMemIniFile() = default;
 
 TMemIniFile::TSection* TMemIniFile::FindSection(const AnsiString& Name) const {
   auto it = sectionIndex_.find(NameIndex(Name));
-  return it == sectionIndex_.end() ? nullptr : sections_[it->second].get();
+  return it == sectionIndex_.end() ? nullptr : &*it->second;
 }
 
 TMemIniFile::TSection& TMemIniFile::AddSection(const AnsiString& Name) {
   if (TSection* existing = FindSection(Name)) return *existing;
-  auto section = std::make_unique<TSection>();
-  section->Name = Trim(Name);
-  TSection& result = *section;
   // The untitled section holds the keys before the first title, so it stays first.
-  if (section->Name.empty()) {
-    sections_.insert(sections_.begin(), std::move(section));
-    ReindexSections();
-  } else {
-    sectionIndex_.emplace(NameIndex(Name), sections_.size());
-    sections_.push_back(std::move(section));
-  }
-  return result;
-}
-
-void TMemIniFile::ReindexSections() {
-  sectionIndex_.clear();
-  for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_.emplace(NameIndex(sections_[i]->Name), i);
+  const bool untitled = Trim(Name).empty();
+  auto section = sections_.emplace(untitled ? sections_.begin() : sections_.end());
+  section->Name = Trim(Name);
+  sectionIndex_.emplace(NameIndex(Name), section);
+  return *section;
 }
 
 void TMemIniFile::LoadValues() {
-  if (!FileName().empty() && FileExists(FileName())) {
-    TStringList lines;
-    lines.LoadFromFile(FileName());
-    SetStrings(&lines);
-  } else {
+  if (FileName().empty() || !FileExists(FileName())) {
     Clear();
+    return;
   }
+  TMemoryStream file;
+  file.LoadFromFile(FileName());
+  const std::string bytes(static_cast<const char*>(file.Memory()), static_cast<size_t>(file.Size()));
+  TIniEncoding encoding = TIniEncoding::Ansi;
+  bool understood = true;
+  TStringList lines;
+  lines.SetText(DecodeIniBytes(bytes, encoding, understood));
+  Parse(&lines);
+  encoding_ = encoding;
+  understood_ = understood;
 }
 
 void TMemIniFile::Clear() {
   sections_.clear();
   sectionIndex_.clear();
+  understood_ = true;
 }
 
 void TMemIniFile::SetStrings(TStrings* List) {
-  Clear();
+  Parse(List);
+  understood_ = true;
+}
+
+void TMemIniFile::Parse(TStrings* List) {
+  sections_.clear();
+  sectionIndex_.clear();
   TSection* current = nullptr;
   for (int i = 0; i < List->Count(); ++i) {
     AnsiString line = List->Strings(i);
     // A file saved by an editor that marks UTF-8 starts with the mark; it is not part of the
     // first section's title.
-    if (i == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+    if (i == 0 && line.compare(0, 3, kUtf8Mark) == 0) line.erase(0, 3);
     line = Trim(line);
     if (line.empty() || line[0] == ';') continue;
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
@@ -245,9 +349,9 @@ void TMemIniFile::GetStrings(TStrings* List) {
   WithinUpdate(*List, [&] {
     List->Clear();
     for (const auto& section : sections_) {
-      if (!section->Name.empty()) List->Add("[" + section->Name + "]");
-      else if (section->Keys.empty()) continue;
-      for (const auto& [key, value] : section->Keys) List->Add(key + "=" + value);
+      if (!section.Name.empty()) List->Add("[" + section.Name + "]");
+      else if (section.Keys.empty()) continue;
+      for (const auto& [key, value] : section.Keys) List->Add(key + "=" + value);
       List->Add(AnsiString());
     }
   });
@@ -286,7 +390,7 @@ void TMemIniFile::ReadSections(TStrings* Strings) {
   WithinUpdate(*Strings, [&] {
     Strings->Clear();
     for (const auto& section : sections_)
-      if (!section->Name.empty()) Strings->Add(section->Name);
+      if (!section.Name.empty()) Strings->Add(section.Name);
   });
 }
 
@@ -301,18 +405,26 @@ void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings
 void TMemIniFile::EraseSection(const AnsiString& Section) {
   auto it = sectionIndex_.find(NameIndex(Section));
   if (it == sectionIndex_.end()) return;
-  sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
-  ReindexSections();
+  sections_.erase(it->second);
+  sectionIndex_.erase(it);
 }
 
 void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
   if (TSection* s = FindSection(Section)) s->Remove(Ident);
 }
 
-void TMemIniFile::UpdateFile() {
+void TMemIniFile::UpdateFile() { SaveToFile(FileName()); }
+
+void TMemIniFile::SaveToFile(const WideString& Name) {
+  if (!understood_)
+    throw EIniFileException(L"The file \"" + FileName() +
+                            L"\" holds text that cannot be kept as it is; it is not written over");
   TStringList lines;
   GetStrings(&lines);
-  lines.SaveToFile(FileName());
+  const std::string bytes = EncodeIniText(lines.Text(), encoding_);
+  TFileStream file(Name, fmCreate);
+  if (!bytes.empty()) file.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  file.FlushAndClose();
 }
 
 void TMemIniFile::Rename(const WideString& FileName, bool Reload) {

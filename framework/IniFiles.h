@@ -1,12 +1,16 @@
 // INI files: "[Section]" lines, each followed by "key=value" lines. TMemIniFile holds the whole
 // document in memory and writes it with UpdateFile; TIniFile reads and writes the file itself
 // at every call through the system's profile functions, so comments and layout survive.
-// Section and key names compare without regard to case; the files are 8-bit text.
+// Section and key names compare without regard to case. TMemIniFile reads 8-bit text in the
+// ANSI code page, UTF-8 (with or without its mark) and UTF-16 with a mark, and writes the file
+// back in the form it came in.
 //
 // Names and values that the file cannot hold raise EIniFileException on writing instead of
-// spoiling the file: line breaks anywhere, a key containing "=" or starting with ";" or "[".
+// spoiling the file: line breaks anywhere, a key containing "=" or starting with ";" or "[", a
+// value beginning or ending with a blank or a control character (reading trims them away).
 #pragma once
 
+#include <list>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -70,10 +74,16 @@ class TCustomIniFile : public TObject {
   WideString fileName_;
 };
 
+// The text forms of an INI file.
+enum class TIniEncoding { Ansi, Utf8, Utf8Marked, Utf16LE, Utf16BE };
+
 class TMemIniFile : public TCustomIniFile {
   HV_CLASS(TMemIniFile, TCustomIniFile)
  public:
-  // Reads the file when it exists; a missing file is an empty document.
+  // Reads the file when it exists; a missing file is an empty document. A file whose text
+  // cannot be held as it is (zero bytes, broken UTF-8 or UTF-16, characters the ANSI code page
+  // lacks) is read as far as it goes, but is never written back: UpdateFile and SaveToFile
+  // raise EIniFileException until the document is loaded, cleared or set anew.
   explicit TMemIniFile(const WideString& FileName);
   ~TMemIniFile() override;
 
@@ -88,6 +98,11 @@ class TMemIniFile : public TCustomIniFile {
   void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
   // Writes the whole document to FileName.
   void UpdateFile() override;
+  // Writes the whole document to the named file, in the text form the document was read in.
+  void SaveToFile(const WideString& Name);
+  TIniEncoding Encoding() const { return encoding_; }
+  // False when the file read last held text that the document could not keep as it was.
+  bool Understood() const { return understood_; }
 
   void Clear();
   // The document as lines: "[Section]", "key=value" lines and an empty line after each
@@ -103,13 +118,17 @@ class TMemIniFile : public TCustomIniFile {
 
  private:
   struct TSection;
+  using TSectionList = std::list<TSection>;
   TSection* FindSection(const AnsiString& Name) const;
   TSection& AddSection(const AnsiString& Name);
   void LoadValues();
-  void ReindexSections();
+  void Parse(TStrings* List);
 
-  std::vector<std::unique_ptr<TSection>> sections_;
-  std::unordered_map<AnsiString, size_t> sectionIndex_;  // upper-case name -> position
+  // Lists, so that erasing an entry leaves the positions of the others alone.
+  TSectionList sections_;
+  std::unordered_map<AnsiString, TSectionList::iterator> sectionIndex_;  // upper-case name
+  TIniEncoding encoding_ = TIniEncoding::Ansi;
+  bool understood_ = true;
 };
 
 class TIniFile : public TCustomIniFile {

@@ -16,6 +16,8 @@ namespace {
 
 const char kMemoryError[] = "Out of memory while expanding memory stream";
 const char kResourceWrite[] = "Can't write to a read-only resource stream";
+// A string stream's largest size; its positions stay within it too.
+constexpr int64_t kMaxStringSize = 0x7FFFFFFF;
 
 // The target of a seek, or -1 when it would lie before the start.
 int64_t SeekTarget(int64_t offset, TSeekOrigin origin, int64_t position, int64_t size) {
@@ -170,7 +172,8 @@ int TCustomMemoryStream::Read(void* Buffer, int Count) {
 }
 
 int TCustomMemoryStream::Write(const void* Buffer, int Count) {
-  if (Count <= 0 || readOnly_) return 0;
+  // A position so far out that the end would pass the largest size takes nothing.
+  if (Count <= 0 || readOnly_ || position_ > INT64_MAX - Count) return 0;
   int64_t end = position_ + Count;
   if (end > size_) {
     if (!Reserve(end)) {
@@ -271,9 +274,13 @@ int TStringStream::Read(void* Buffer, int Count) {
 }
 
 int TStringStream::Write(const void* Buffer, int Count) {
-  if (Count <= 0) return 0;
+  if (Count <= 0 || position_ > kMaxStringSize - Count) return 0;
   size_t end = static_cast<size_t>(position_) + static_cast<size_t>(Count);
-  if (end > data_.size()) data_.resize(end, '\0');
+  try {
+    if (end > data_.size()) data_.resize(end, '\0');
+  } catch (const std::exception&) {
+    return 0;  // no memory for it: WriteBuffer makes it the stream's own error
+  }
   std::memcpy(data_.data() + position_, Buffer, static_cast<size_t>(Count));
   position_ = static_cast<int64_t>(end);
   return Count;
@@ -281,14 +288,18 @@ int TStringStream::Write(const void* Buffer, int Count) {
 
 int64_t TStringStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   int64_t target = SeekTarget(Offset, Origin, position_, Size());
-  if (target < 0 || target > 0x7FFFFFFF) return -1;
+  if (target < 0 || target > kMaxStringSize) return -1;
   position_ = target;
   return position_;
 }
 
 void TStringStream::SetSize(int64_t NewSize) {
-  if (NewSize < 0 || NewSize > 0x7FFFFFFF) throw EStreamError(kMemoryError);
-  data_.resize(static_cast<size_t>(NewSize), '\0');
+  if (NewSize < 0 || NewSize > kMaxStringSize) throw EStreamError(kMemoryError);
+  try {
+    data_.resize(static_cast<size_t>(NewSize), '\0');
+  } catch (const std::exception&) {
+    throw EStreamError(kMemoryError);
+  }
   if (position_ > NewSize) position_ = NewSize;
 }
 

@@ -270,7 +270,9 @@ typename TStringsT<C>::String TStringsT<C>::DelimitedWith(C delimiter, C quote) 
   String result;
   for (int i = 0; i < n; ++i) {
     String s = Get(i);
-    bool quoted = false;
+    // Reading skips blanks around a delimiter, so with a blank delimiter an empty item would
+    // vanish between two of them unless quoted.
+    bool quoted = s.empty() && IsBlank(delimiter);
     for (C c : s)
       if (IsBlank(c) || c == quote || c == delimiter) {
         quoted = true;

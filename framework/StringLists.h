@@ -8,7 +8,8 @@
 //              without a break is a line, "a\r\n" is one line, "" is no line)
 //   CommaText  / DelimitedText: items joined by Delimiter; an item holding a character up to
 //              the blank, the delimiter or the quote character is quoted (quotes doubled); a
-//              list of one empty item is two quote characters
+//              list of one empty item is two quote characters, and so is every empty item
+//              when the delimiter is a blank
 //   Names      the part of an item before NameValueSeparator ("" without a separator)
 //   Streams    the 8-bit lists read and write the bytes of their text; the wide lists read and
 //              write UTF-16 little endian without a byte-order mark

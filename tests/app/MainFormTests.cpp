@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 #include "framework/FrameworkClasses.h"
+#include "highlighting/TxtXmlHighlighter.h"
 
 namespace {
 
@@ -173,4 +174,14 @@ TEST_F(MainForm, TheDocumentEditorIsSetUpForTyping) {
   EXPECT_EQ(e.SelText(), "bc\r\nhi\r\nno");
   EXPECT_EQ(e.Keystrokes()->FindSingleKey('Y', {ssCtrl}), -1);
   EXPECT_EQ(e.Keystrokes()->Items(e.Keystrokes()->FindSingleKey('E', {ssCtrl}))->Command(), ecDeleteLine);
+}
+
+TEST_F(MainForm, AFileIsColouredByTheBundledSchemeOfItsExtension) {
+  TScratchFolder folder;
+  TMainForm& form = Make();
+  form.OpenFiles({folder.File(L"main.c", "int x;"), folder.File(L"notes.txt", "int x;")});
+  auto* scheme = dynamic_cast<TTxtXmlHighlighter*>(form.Editors().at(1)->Highlighter());
+  ASSERT_NE(scheme, nullptr);
+  EXPECT_EQ(scheme->Info()->General.Name, "C-like");
+  EXPECT_EQ(form.Editors().at(2)->Highlighter(), nullptr);
 }

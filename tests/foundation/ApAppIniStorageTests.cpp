@@ -267,7 +267,7 @@ TEST_F(StorageTest, StringsWithBlanksAndLineBreaksRoundTripExactly) {
   for (size_t i = 0; i < std::size(values); ++i)
     EXPECT_EQ(r->ReadString("Strings\\V" + IntToStr(static_cast<int>(i)), "<missing>"), values[i]) << i;
   // Every value still takes one line.
-  EXPECT_EQ(r->IniFile().ReadString("Strings", "V2", ""), "\"line one\\r\\nline two\\nthree\\rfour\"");
+  EXPECT_EQ(r->IniFile().ReadString("Strings", "V2", ""), "\x7F\"line one\\r\\nline two\\nthree\\rfour\"");
 }
 
 TEST_F(StorageTest, PlainValuesAreWrittenAsTheyAre) {
@@ -279,13 +279,15 @@ TEST_F(StorageTest, PlainValuesAreWrittenAsTheyAre) {
 }
 
 TEST_F(StorageTest, OldFilesReadAsBefore) {
-  WriteFile(
-      "[Old]\r\nPath=C:\\new\\notes\r\nQuoted=\"find me\"\r\nBackslashes=\"a\\\\b\"\r\nOdd=\"a\\qb \"\r\n");
+  // Quoted texts that look escaped are what an old file holds, to the letter.
+  const AnsiString values[] = {"C:\\new\\notes", "\"find me\"", "\"a\\\\b\"", "\"a\\qb \"", "\"\\n\"",
+                               "\" \"",           "\"\\r\\n\"",  "\"\"",        "\"\\\\\""};
+  AnsiString file = "[Old]\r\n";
+  for (size_t i = 0; i < std::size(values); ++i) file += "V" + IntToStr(static_cast<int>(i)) + "=" + values[i] + "\r\n";
+  WriteFile(file);
   auto s = Open();
-  EXPECT_EQ(s->ReadString("Old\\Path", ""), "C:\\new\\notes");
-  EXPECT_EQ(s->ReadString("Old\\Quoted", ""), "\"find me\"");
-  EXPECT_EQ(s->ReadString("Old\\Backslashes", ""), "\"a\\\\b\"");
-  EXPECT_EQ(s->ReadString("Old\\Odd", ""), "\"a\\qb \"");
+  for (size_t i = 0; i < std::size(values); ++i)
+    EXPECT_EQ(s->ReadString("Old\\V" + IntToStr(static_cast<int>(i)), ""), values[i]) << values[i];
 }
 
 TEST_F(StorageTest, ReplaceCRLFOption) {
@@ -312,7 +314,7 @@ TEST_F(StorageTest, PreserveBlanksOption) {
   s->WriteString("Q\\Plain", "z");
   s->WriteString("Q\\Break", " a\r\nb");
   s->Flush();
-  EXPECT_EQ(SectionText("Q"), "Blanks=\"  x \"|Quotes=\"\"y\"\"|Lone=\"\"\"|Plain=z|Break=\"\" a\\r\\nb\"\"");
+  EXPECT_EQ(SectionText("Q"), "Blanks=\"  x \"|Quotes=\"\"y\"\"|Lone=\"\"\"|Plain=z|Break=\x7F\"\" a\\r\\nb\"\"");
   auto r = Open();
   r->IniStorageOptions()->SetPreserveLeadingTrailingBlanks(true);
   EXPECT_EQ(r->ReadString("Q\\Blanks", ""), "  x ");
@@ -459,7 +461,7 @@ TEST_F(StorageTest, FoldersAndValuesAreEnumerated) {
 
 // ---- the file ----
 
-TEST_F(StorageTest, CorruptFileLoadsWhatItCan) {
+TEST_F(StorageTest, CorruptFileLoadsWhatItCanAndIsNotWrittenOver) {
   AnsiString junk = "[Good]\r\nkept=1\r\n[Broken\r\nno equals sign\r\n=novalue\r\n\x01\x02\xFF=\xFE\r\n; comment\r\n";
   junk += AnsiString(2, '\0');
   junk += "[Later]\r\n  spaced  =  value  \r\n";
@@ -468,10 +470,11 @@ TEST_F(StorageTest, CorruptFileLoadsWhatItCan) {
   EXPECT_EQ(s->ReadInteger("Good\\kept", 0), 1);
   EXPECT_EQ(s->ReadString("Later\\spaced", ""), "value");
   s->WriteString("Good\\added", "2");
-  s->Flush();
-  auto r = Open();
-  EXPECT_EQ(r->ReadString("Good\\added", ""), "2");
-  EXPECT_EQ(r->ReadString("Later\\spaced", ""), "value");
+  // Zero bytes are no text: the file is not written over, and the change stays in memory.
+  EXPECT_THROW(s->Flush(), EIniFileException);
+  EXPECT_EQ(FileText(), junk);
+  EXPECT_EQ(s->ReadString("Good\\added", ""), "2");
+  s->SetFlushOnDestroy(false);
 }
 
 TEST_F(StorageTest, AFileSavedWithAUtf8MarkKeepsItsFirstSection) {
@@ -481,7 +484,36 @@ TEST_F(StorageTest, AFileSavedWithAUtf8MarkKeepsItsFirstSection) {
   EXPECT_EQ(s->ReadInteger("Second\\y", 0), 2);
   s->WriteInteger("Second\\z", 3);
   s->Flush();
-  EXPECT_EQ(FileText(), "[First]\r\nx=1\r\n\r\n[Second]\r\ny=2\r\nz=3\r\n\r\n");
+  EXPECT_EQ(FileText(), "\xEF\xBB\xBF[First]\r\nx=1\r\n\r\n[Second]\r\ny=2\r\nz=3\r\n\r\n");
+}
+
+TEST_F(StorageTest, AUtf16FileIsReadAndWrittenBackAsUtf16) {
+  const std::string le("\xFF\xFE[\0S\0]\0\r\0\n\0x\0=\0\xE9\0", 18);
+  WriteFile(le);
+  {
+    auto s = Open();
+    EXPECT_EQ(s->ReadString("S\\x", ""), "\xE9");
+    s->WriteString("S\\y", "2");
+  }
+  EXPECT_EQ(FileText(), le + std::string("\r\0\n\0y\0=\0" "2\0\r\0\n\0\r\0\n\0", 18));
+}
+
+
+// A file the storage cannot read as text is left alone; the failure to save the settings
+// reaches the application's exception handling even from the destructor.
+TEST_F(StorageTest, AFileNotUnderstoodIsKeptAndTheLostFlushIsReported) {
+  const std::string odd("[\0S\0]\0\r\0\n\0", 10);  // UTF-16 without its mark
+  WriteFile(odd);
+  {
+    auto s = Open();
+    s->WriteInteger("S\\x", 1);
+    EXPECT_THROW(s->Flush(), EIniFileException);
+    EXPECT_EQ(s->ReadInteger("S\\x", 0), 1);
+  }
+  EXPECT_EQ(FileText(), odd);
+  ASSERT_EQ(Reported().size(), 1u);
+  EXPECT_NE(Reported()[0].find("is not written over"), std::string::npos) << Reported()[0];
+  EXPECT_FALSE(FileExists(AnsiToWide(FileOf("settings.ini.tmp"))));
 }
 
 TEST_F(StorageTest, FileIsWrittenOnDestructionAndFoldersAreMade) {

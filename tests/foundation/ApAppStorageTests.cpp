@@ -178,7 +178,7 @@ TEST_F(StorageTest, ListsAreCountAndItems) {
   list.SetText("first\r\n  second  \r\n\r\nC:\\last");
   s->WriteStoredStringList("MainForm\\FilesPos", list);
   s->Flush();
-  EXPECT_EQ(SectionText("MainForm\\FilesPos"), "Count=4|Item0=first|Item1=\"  second  \"|Item2=|Item3=C:\\last");
+  EXPECT_EQ(SectionText("MainForm\\FilesPos"), "Count=4|Item0=first|Item1=\x7F\"  second  \"|Item2=|Item3=C:\\last");
   auto r = Open();
   TStringList back;
   back.Add("old");
@@ -304,7 +304,7 @@ TEST_F(StorageTest, ObjectsByTheirPublishedProperties) {
   s->WritePersistent("Thing", &thing);
   s->Flush();
   EXPECT_EQ(SectionText("Thing"),
-            "Name=|Tag=0|Count=-7|Mode=mdFast|Ratio=00D0CCCCCCCCCCCCFB3F|When=12/31/2023|Text=\" spaced \"|Caption=Caption|"
+            "Name=|Tag=0|Count=-7|Mode=mdFast|Ratio=00D0CCCCCCCCCCCCFB3F|When=12/31/2023|Text=\x7F\" spaced \"|Caption=Caption|"
             "Big=1099511627776|Flag=TRUE|Color=clBtnFace|ReadOnlyValue=5");
   EXPECT_EQ(SectionText("Thing\\Flags"), "fgBold=TRUE|fgItalic=FALSE|fgUnderline=TRUE");
   EXPECT_EQ(SectionText("Thing\\Items"), "Count=2|Item0=one|Item1=two");
@@ -411,6 +411,23 @@ TEST_F(StorageTest, SubStoragesServeTheirSubtrees) {
     FAIL();
   } catch (const EApAppStorageError& e) {
     EXPECT_STREQ(e.what(), "Invalid path");
+  }
+}
+
+// The longest root that a path begins with decides, whatever the order of the items.
+TEST_F(StorageTest, NestedSubStoragesServeTheLongestMatchingRoot) {
+  for (int innerFirst = 0; innerFirst < 2; ++innerFirst) {
+    auto main = Open("main.ini"), outer = Open("outer.ini"), inner = Open("inner.ini");
+    for (int i = 0; i < 2; ++i) {
+      auto* item = main->SubStorages()->Add();
+      item->SetRootPath(i == innerFirst ? "Editor\\Fonts" : "Editor");
+      item->SetAppStorage(i == innerFirst ? inner.get() : outer.get());
+    }
+    main->WriteString("Editor\\Fonts\\Main\\Size", "10");
+    main->WriteString("Editor\\FontsBig\\On", "1");
+    EXPECT_EQ(inner->ReadString("Main\\Size", "?") + outer->ReadString("FontsBig\\On", "?"), "101") << innerFirst;
+    EXPECT_FALSE(outer->ValueStored("Fonts\\Main\\Size")) << innerFirst;
+    for (auto* s : {main.get(), outer.get(), inner.get()}) s->SetFlushOnDestroy(false);
   }
 }
 

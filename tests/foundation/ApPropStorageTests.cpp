@@ -94,7 +94,7 @@ TEST_F(StorageTest, PropertiesStoredAndLoadedByName) {
   ps.StoreComponentProperties(&f.form, entries);
   s->Flush();
   EXPECT_EQ(SectionText("FindAndReplaceForm"), "chckbxMatchCase_Checked=1|cmbxFindWhat_FilterIndex=3");
-  EXPECT_EQ(SectionText("FindAndReplaceForm\\cmbxFindWhat_Items"), "Count=2|Item0=alpha|Item1=\" beta \"");
+  EXPECT_EQ(SectionText("FindAndReplaceForm\\cmbxFindWhat_Items"), "Count=2|Item0=alpha|Item1=\x7F\" beta \"");
 
   FakeForm g;
   g.combo->Items()->Add("stale");

@@ -4,14 +4,33 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "foundation/ApAppIniStorage.h"
 #include "framework/CodePages.h"
 #include "framework/FileRoutines.h"
 #include "framework/Streams.h"
+#include "framework/UtilityWindow.h"
 
 class StorageTest : public ::testing::Test {
  protected:
+  // What storages hand to the application's exception handling (a flush failing in a
+  // destructor) is collected here instead of being shown.
+  StorageTest() : previous_(SetWindowExceptionHandler(&Collect)) { Reported().clear(); }
+  ~StorageTest() override { SetWindowExceptionHandler(previous_); }
+  static std::vector<std::string>& Reported() {
+    static std::vector<std::string> reported;
+    return reported;
+  }
+  static void Collect(std::exception_ptr error) {
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      Reported().push_back(e.what());
+    }
+  }
+
   // A storage of the file Name in the scratch folder (read when first used).
   std::unique_ptr<TApAppIniFileStorage> Open(const char* Name = "settings.ini") {
     auto s = std::make_unique<TApAppIniFileStorage>(nullptr);
@@ -45,4 +64,7 @@ class StorageTest : public ::testing::Test {
   }
 
   TTempDirectory dir{L"hvstore"};
+
+ private:
+  TWindowExceptionHandler previous_;
 };

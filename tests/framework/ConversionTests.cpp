@@ -279,6 +279,28 @@ TEST_F(ConversionTest, WideFormat) {
   }
 }
 
+// Hostile formats and numbers cost bounded work: huge widths and precisions are refused, wide
+// characters beyond ASCII are no directive letters (the low bytes of these are "D", "s", "x"),
+// long digit strings convert in linear time, rounded from every digit.
+TEST_F(ConversionTest, HostileFormatsAndNumbersAreBounded) {
+  for (const char* format : {"%2147483647d", "%.2147483647d", "%1048577s", "%*s", "%-*d", "%.*x", "%2000000:d"})
+    EXPECT_EQ(Raised<EConvertError>([&] { Format(format, 2000000, 5); }),
+              std::string("Format '") + format + "' invalid or incompatible with argument");
+  EXPECT_EQ(Format("%*d|%5s|%.3d", -3, 7, "ab", 7), "7  |   ab|007");
+  for (const wchar_t* format : {L"%\u0144", L"%\u0173", L"%5\u0178"}) EXPECT_THROW(WideFormat(format, 5), EConvertError);
+  const std::string zeros(200000, '0');
+  const struct {
+    std::string text;
+    double value;
+  } numbers[] = {{"0." + std::string(200000, '3'), 1.0 / 3}, {"1" + zeros + "e-200000", 1}, {"0." + zeros + "25e200002", 25},
+                 {"1e" + zeros + "5", 1e5}, {"9007199254740993" + zeros + "1e-200001", 9007199254740994.0},
+                 {"9007199254740993" + zeros + "e-200000", 9007199254740992.0}};
+  for (const auto& n : numbers) {
+    double d = 0;
+    EXPECT_TRUE(TryStrToFloat(n.text, d) && d == n.value) << n.text.substr(0, 20) << " " << d;
+  }
+}
+
 TEST(FormatSettingsTest, UserLocaleGivesCompleteSettings) {
   TFormatSettings fs = TFormatSettings::FromUserLocale();
   EXPECT_NE(fs.DecimalSeparator, '\0');

@@ -22,9 +22,9 @@ using TFfShapes = TSet<TFfShape>;
 HV_ENUM(TFfFontStyle, tfsBold, tfsItalic, tfsUnderline)
 using TFfFontStyles = TSet<TFfFontStyle>;
 
+std::vector<std::string> gLoaded;  // names, in the order Loaded was called (the fuzz test clears it)
 namespace {
-std::vector<std::string> gLoaded;  // names, in the order Loaded was called
-std::string gLoadingSeen;          // state flags seen by a setter while reading
+std::string gLoadingSeen;  // state flags seen by a setter while reading
 }  // namespace
 
 class TFfFont : public TPersistent {
@@ -356,11 +356,32 @@ class TFfProbe : public TComponent {
 
 HV_PUBLISH(TFfProbe) {}
 
+// Collection items that refer to components.
+class TFfLinkItem : public TCollectionItem {
+  HV_CLASS(TFfLinkItem, TCollectionItem)
+ public:
+  using TCollectionItem::TCollectionItem;
+  TComponent* target = nullptr;
+};
+
+HV_PUBLISH(TFfLinkItem) { p.Field("Target", &T::target); }
+
+class TFfLinks : public TComponent {
+  HV_CLASS(TFfLinks, TComponent)
+ public:
+  using TComponent::TComponent;
+  TOwnedCollection links{this, TFfLinkItem::StaticClassInfo()};
+  TCollection* Links() const { return const_cast<TOwnedCollection*>(&links); }
+};
+
+HV_PUBLISH(TFfLinks) { p.Prop("Links", &T::Links); }
+
 namespace {
 
 const bool registered = [] {
   RegisterClasses({&TFfWidget::StaticClassInfo(), &TFfForm::StaticClassInfo(), &TFfForm2::StaticClassInfo(),
-                   &TFfFrame::StaticClassInfo(), &TFfHost::StaticClassInfo(), &TFfProbe::StaticClassInfo()});
+                   &TFfFrame::StaticClassInfo(), &TFfHost::StaticClassInfo(), &TFfProbe::StaticClassInfo(),
+                   &TFfLinks::StaticClassInfo()});
   return true;
 }();
 
@@ -638,6 +659,10 @@ TEST(FormFiles, MalformedTextIsRefusedWithAClearMessage) {
        "Error reading F.W.Kinds: Invalid property element: skOval"},
       {"object F: TFfForm\n object W: TFfWidget\n  Small = 256\n end\nend\n",
        "Error reading F.W.Small: Invalid property value"},
+      {"object F: TFfForm\n object W: TFfWidget\n  Scale = 1e39\n end\nend\n",
+       "Error reading F.W.Scale: Invalid property value"},
+      {"object F: TFfForm\n object W: TFfWidget\n  Ratio = -1e309\n end\nend\n",
+       "Error reading F.W.Ratio: Invalid property value"},
       {"object F: TFfForm\n object W: TFfWidget\n  Font.Nme = 'x'\n end\nend\n",
        "Error reading F.W.Font.Nme: Property Nme does not exist"},
       {"object F: TFfForm\n object W: TFfWidget\n  Colour = clNoSuchColour\n end\nend\n",
@@ -733,6 +758,60 @@ TEST(FormFiles, ReferencesToOtherRootsWaitUntilTheyExist) {
   }
   EXPECT_EQ(PendingGlobalReferences(), before);
   UnregisterFindGlobalComponent(&FindTestRoot);
+}
+
+// A reference read for a collection item that is freed before it is resolved (by a later value
+// of the collection, or by the program while it waits for another root) is dropped.
+TEST(FormFiles, ReferencesOfFreedCollectionItemsAreDropped) {
+  RegisterFindGlobalComponent(&FindTestRoot);
+  const int before = PendingGlobalReferences();
+  for (std::string target : {"W", "Other.Target"})
+    for (const char* second : {"<>", "<\n item\n end>", "", static_cast<const char*>(nullptr)}) {
+      TFfForm form(nullptr), other(nullptr);
+      const std::string again = second && *second ? std::string("Links = ") + second : "";
+      ReadComponentFromText("object F: TFfForm\n object L: TFfLinks\n  Links = <\n   item\n    Target = " + target +
+                                "\n   end>\n  " + again + "\n end\n object W: TFfWidget\n end\nend\n",
+                            &form);
+      auto* links = dynamic_cast<TFfLinks*>(form.FindComponent("L"));
+      if (second && !*second) links->links.Clear();
+      other.SetName("Other");
+      (new TFfWidget(&other))->SetName("Target");
+      gGlobalRoot = &other;
+      GlobalFixupReferences();
+      gGlobalRoot = nullptr;
+      EXPECT_EQ(PendingGlobalReferences(), before) << target << again;
+      // Only the items that stayed get their reference.
+      TComponent* kept = second ? nullptr : target == "W" ? form.FindComponent("W") : other.FindComponent("Target");
+      for (int i = 0; i < links->links.Count(); ++i)
+        EXPECT_EQ(static_cast<TFfLinkItem*>(links->links.Items(i))->target, kept) << target << again;
+    }
+  UnregisterFindGlobalComponent(&FindTestRoot);
+}
+
+// What a host adds inside an embedded frame belongs to the frame and is written inside it.
+TEST(FormFiles, ComponentsAddedInsideAnEmbeddedFrameAreWrittenBack) {
+  const std::string text =
+      "object FfHost: TFfHost\n"
+      "  inline Frame1: TFfFrame\n"
+      "    inherited Label1: TFfWidget\n"
+      "    end\n"
+      "    object Extra: TFfWidget\n"
+      "      Buddy = Label1\n"
+      "    end\n"
+      "  end\n"
+      "  object Widget9: TFfWidget\n"
+      "    Buddy = Frame1.Extra\n"
+      "  end\n"
+      "end\n";
+  TFfHost host(nullptr);
+  ReadComponentFromText(text, &host);
+  auto* frame = dynamic_cast<TFfFrame*>(host.FindComponent("Frame1"));
+  ASSERT_NE(frame, nullptr);
+  auto* extra = dynamic_cast<TFfWidget*>(frame->FindComponent("Extra"));
+  ASSERT_NE(extra, nullptr);
+  EXPECT_EQ(extra->Buddy(), frame->Label1);
+  EXPECT_EQ(dynamic_cast<TFfWidget*>(host.FindComponent("Widget9"))->Buddy(), extra);
+  EXPECT_EQ(WriteComponentToText(&host), text);
 }
 
 namespace {

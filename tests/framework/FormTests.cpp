@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "ControlTestSupport.h"
+#include "framework/FormFiles.h"
 #include "framework/Screen.h"
 
 namespace {
@@ -216,6 +217,28 @@ TEST(FormFilesOfForms, AFrameIsReadOnItsOwn) {
   delete frame;
   EXPECT_EQ(host->ControlCount(), 0);
   Free(host);
+}
+
+// A form written to its form file reads back with the same size and the same parent flags.
+TEST(FormFilesOfForms, AFormsSizeAndParentFlagsComeBackAsWritten) {
+  const struct {
+    int width, height;
+    bool parentFont, parentColor;
+  } cases[] = {{1, 0, true, true}, {0, 1, false, false}, {321, 123, true, false}, {320, 240, false, true}};
+  for (const auto& c : cases) {
+    TForm form(nullptr, CreateNew);
+    form.SetName("F");
+    form.SetBounds(0, 0, c.width, c.height);
+    form.SetParentFont(c.parentFont);
+    form.SetParentColor(c.parentColor);
+    const std::string text = WriteComponentToText(&form);
+    TForm back(nullptr, CreateNew);
+    ReadComponentFromText(text, &back);
+    EXPECT_EQ(back.Width(), c.width) << text;
+    EXPECT_EQ(back.Height(), c.height) << text;
+    EXPECT_EQ(back.ParentFont(), c.parentFont) << text;
+    EXPECT_EQ(back.ParentColor(), c.parentColor) << text;
+  }
 }
 
 TEST(FormFilesOfForms, AFormWithoutItsFileIsAnError) {

@@ -7,6 +7,7 @@
 #include "framework/IniFiles.h"
 #include "framework/Streams.h"
 #include "framework/Win.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -131,8 +132,10 @@ TEST_F(IniTest, DeletingKeysAndSections) {
   TMemIniFile ini(L"");
   Load(ini, "[S]\r\na=1\r\nb=2\r\nA=3\r\nc=4\r\n[T]\r\nx=1\r\n[U]\r\ny=1\r\n");
   ini.DeleteKey("s", "A");
-  EXPECT_EQ(ini.ReadString("S", "a", "?"), "3") << "the shadowed duplicate comes to light";
+  EXPECT_EQ(ini.ReadString("S", "a", "?"), "?") << "a key the file holds twice goes entirely";
   EXPECT_EQ(ini.ReadString("S", "c", "?"), "4") << "the index follows the shifted keys";
+  ini.WriteString("S", "a", "5");
+  EXPECT_EQ(Text(ini).substr(0, 20), "[S]\r\nb=2\r\nc=4\r\na=5\r\n");
   ini.DeleteKey("S", "missing");
   ini.DeleteKey("Missing", "a");
   ini.EraseSection("t");
@@ -165,6 +168,9 @@ TEST_F(IniTest, UnstorableNamesAndValuesAreRefusedWithoutHarm) {
   EXPECT_EQ(message("S", ";k", "x"), "The key name ';k' cannot be stored in an INI file");
   EXPECT_EQ(message("S", "[k", "x]"), "The key name '[k' cannot be stored in an INI file");
   EXPECT_EQ(message("S\n", "k", "x"), "The section name 'S\n' cannot be stored in an INI file");
+  // Reading would trim these ends away.
+  for (const char* value : {" lead", "trail ", "tab\t", "\x01" "ctl", "\x1F"})
+    EXPECT_EQ(message("S", "k", value), "The value of 'k' cannot be stored in an INI file") << value;
   EXPECT_EQ(message("S", "k]", "[x"), "(stored)");
   EXPECT_EQ(ini.ReadString("S", "k", "?"), "kept");
   EXPECT_EQ(Text(ini), "[S]\r\nk=kept\r\nk]=[x\r\n\r\n");
@@ -373,4 +379,48 @@ TEST_F(IniTest, AListThatRefusesALineIsLeftOutsideItsUpdateBracket) {
   list.SetDuplicates(dupError);
   EXPECT_THROW(ini.GetStrings(&list), EStringListError);
   EXPECT_EQ(list.UpdateCount(), 0);
+}
+
+namespace {
+std::string Utf16(const std::wstring& text, bool bigEndian, bool mark = true) {
+  std::string bytes = !mark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (wchar_t c : text) bytes += bigEndian ? std::string{char(c >> 8), char(c)} : std::string{char(c), char(c >> 8)};
+  return bytes;
+}
+}  // namespace
+
+// Files in each text form read as text and are written back in the form they came in; a file
+// the document cannot hold as it is reads as far as it goes and is never written over.
+TEST_F(IniTest, TextFormsAreWrittenBackAsTheyCameAndOthersNeverWrittenOver) {
+  const std::wstring before = L"[S]\r\nk=Caf\u00e9\r\n", after = before + L"n=\u00e8\r\n\r\n";
+  const struct {
+    std::string file, written;  // nothing written: not understood
+    TIniEncoding encoding;
+    const char* value;
+  } cases[] = {
+      {Utf16(before, false), Utf16(after, false), TIniEncoding::Utf16LE, "Caf\xE9"},
+      {Utf16(before, true), Utf16(after, true), TIniEncoding::Utf16BE, "Caf\xE9"},
+      {"\xEF\xBB\xBF[S]\nk=Caf\xC3\xA9", "\xEF\xBB\xBF[S]\r\nk=Caf\xC3\xA9\r\nn=\xC3\xA8\r\n\r\n", TIniEncoding::Utf8Marked, "Caf\xE9"},
+      {"[S]\nk=Caf\xC3\xA9", "[S]\r\nk=Caf\xC3\xA9\r\nn=\xC3\xA8\r\n\r\n", TIniEncoding::Utf8, "Caf\xE9"},
+      {"[S]\nk=Caf\xE9", "[S]\r\nk=Caf\xE9\r\nn=\xE8\r\n\r\n", TIniEncoding::Ansi, "Caf\xE9"},
+      {Utf16(L"[S]\r\nk=v", false) + "x", "", TIniEncoding::Utf16LE, "v"},  // a byte left over
+      {Utf16(L"[S]\r\nk=v\xD800", false), "", TIniEncoding::Utf16LE, nullptr},
+      {Utf16(L"[S]\r\nk=\u0416", false), "", TIniEncoding::Utf16LE, "?"},  // not in the code page
+      {Utf16(L"[S]\r\nk=v", false, false), "", TIniEncoding::Ansi, nullptr},
+      {"\xEF\xBB\xBF[S]\r\nk=\xC3", "", TIniEncoding::Utf8Marked, nullptr},
+      {std::string("[S]\nk=v\0w", 10), "", TIniEncoding::Ansi, nullptr},
+  };
+  WideString name = tmp_.File(L"forms.ini");
+  for (const auto& c : cases) {
+    PutBytes(name, c.file);
+    TMemIniFile ini(name);
+    EXPECT_EQ(ini.Encoding(), c.encoding) << c.file;
+    EXPECT_EQ(ini.Understood(), !c.written.empty()) << c.file;
+    EXPECT_EQ(ini.ReadString("S", "k", ""), c.value ? c.value : ini.ReadString("S", "k", "")) << c.file;
+    ini.WriteString("S", "n", "\xE8");
+    const std::string raised = Raised<EIniFileException>([&] { ini.UpdateFile(); });
+    EXPECT_EQ(raised == "(nothing raised)", !c.written.empty()) << raised;
+    EXPECT_EQ(GetBytes(name), c.written.empty() ? c.file : c.written);
+    EXPECT_EQ(ini.ReadString("S", "n", ""), "\xE8") << "the document keeps its changes";
+  }
 }

@@ -616,6 +616,36 @@ TEST(Components, OwnersOwnedAndWatchersFreedInEveryOrder) {
   EXPECT_EQ(alive, 0);
 }
 
+// A component moved to another owner, removed first or not, belongs to that owner alone (and
+// is found by name there only); either owner may go first.
+TEST(Components, MovedBetweenOwnersAndFreedInEitherOrder) {
+  for (int round = 0; round < 4; ++round) {
+    int alive = 0;
+    TCounted* owners[] = {new TCounted(nullptr, &alive), new TCounted(nullptr, &alive)};
+    auto* moved = new TCounted(owners[0], &alive);
+    moved->SetName("Moved");
+    if (round & 1) owners[0]->RemoveComponent(moved);
+    EXPECT_EQ(moved->Owner(), round & 1 ? nullptr : owners[0]);
+    owners[1]->InsertComponent(moved);
+    EXPECT_EQ(owners[0]->ComponentCount() + owners[1]->ComponentCount(), 1);
+    EXPECT_EQ(owners[0]->FindComponent("moved"), nullptr);
+    EXPECT_EQ(owners[1]->FindComponent("MOVED"), moved);
+    delete owners[round >> 1];
+    EXPECT_EQ(alive, round >> 1 ? 1 : 2);
+    delete owners[1 - (round >> 1)];
+    EXPECT_EQ(alive, 0);
+  }
+  // The name index follows renames and frees.
+  TComponent root(nullptr);
+  auto* a = new TComponent(&root);
+  a->SetName("Alpha");
+  a->SetName("Gamma");
+  EXPECT_EQ(root.FindComponent("alpha"), nullptr);
+  EXPECT_EQ(root.FindComponent("gamma"), a);
+  delete a;
+  EXPECT_EQ(root.FindComponent("Gamma"), nullptr);
+}
+
 TEST(Components, OwnerHearsAboutOwnedComponentsRemoved) {
   TWatcher owner(nullptr);
   auto* child = new TComponent(&owner);

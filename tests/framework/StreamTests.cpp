@@ -2,6 +2,7 @@
 // errors with their class and text, memory views, string and resource streams.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "TestFiles.h"
@@ -50,6 +51,25 @@ TEST(Streams, MemoryStreamReadsWritesAndSeeks) {
   s.Clear();
   EXPECT_EQ(s.Size(), 0);
   EXPECT_EQ(s.Position(), 0);
+}
+
+// A write whose end would pass the largest size takes nothing, and WriteBuffer says so.
+TEST(Streams, WritesNearTheLargestPositionTakeNothing) {
+  char block[4] = {'a', 'b', 'c', 'd'};
+  TBlockView view(block, 4, false);
+  TMemoryStream memory;
+  TStringStream text("xyz");
+  for (TStream* s : std::initializer_list<TStream*>{&view, &memory, &text}) {
+    for (int64_t at : {INT64_MAX, INT64_MAX - 1, INT64_MAX - 4, int64_t{0x7FFFFFFF}, int64_t{0x7FFFFFFE}}) {
+      const int64_t size = s->Size();
+      if (s->Seek(at, soBeginning) < 0) continue;  // a stream may refuse the position itself
+      EXPECT_EQ(s->Write("1234", 4), 0) << s->ClassName() << " at " << at;
+      EXPECT_EQ(Raised<EWriteError>([&] { s->WriteBuffer("1234", 4); }), "Stream write error");
+      EXPECT_EQ(s->Size(), size);
+    }
+  }
+  EXPECT_EQ(std::string(block, 4), "abcd");
+  EXPECT_EQ(text.DataString(), "xyz");
 }
 
 TEST(Streams, ManySmallWritesKeepEveryByte) {

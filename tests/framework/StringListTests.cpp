@@ -2,6 +2,8 @@
 // errors that leave the list as it was, streams and files.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -109,6 +111,19 @@ TEST(StringLists, DelimitedTextUsesTheListsDelimiterAndQuote) {
   back.SetQuoteChar('\'');
   back.SetDelimitedText(list.DelimitedText());
   EXPECT_TRUE(back.Equals(&list));
+}
+
+// Empty items are quoted when the delimiter is a blank, which reading would skip otherwise.
+TEST(StringLists, DelimitedTextKeepsEmptyItemsWithABlankDelimiter) {
+  for (const auto& [delimiter, text] : {std::pair{'\t', "a\t\"\"\tb\t\"\""}, {' ', "a \"\" b \"\""}, {',', "a,,b,"}}) {
+    TStringList list, back;
+    list.SetText("a\n\nb\n\n");
+    list.SetDelimiter(delimiter);
+    back.SetDelimiter(delimiter);
+    EXPECT_EQ(list.DelimitedText(), text);
+    back.SetDelimitedText(list.DelimitedText());
+    EXPECT_TRUE(back.Equals(&list)) << back.Count();
+  }
 }
 
 TEST(StringLists, NamesAndValues) {
