@@ -43,7 +43,8 @@ WideString CreateSiblingFile(const WideString& target) {
 // A full disk or a failing device leaves the old file whole and raises.
 void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write) {
   WideString target = FullPathOf(FileName);
-  bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
     // The same refusal that opening it for writing would give (read-only file, a program that
     // denies writing), before any work is done.
@@ -67,4 +68,6 @@ void WriteFileReplacing(const WideString& FileName, const std::function<void(TSt
     DeleteFileW(temp.c_str());
     RaiseCreateError(target, error);
   }
+  // The file keeps its attributes (hidden, say), as the system's replace does where it can.
+  if (exists) SetFileAttributesW(target.c_str(), attributes);
 }
