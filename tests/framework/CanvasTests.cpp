@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "framework/Graphics.h"
+#include "tests/framework/Raised.h"
 #include "tests/framework/GraphicsTestSupport.h"
 
 namespace {
@@ -301,12 +302,7 @@ TEST(Canvas, ChangedObjectsAreTakenOutOfTheDCBeforeTheyAreFreed) {
 TEST(Canvas, WithoutADCDrawingIsRefused) {
   TCanvas canvas;
   EXPECT_FALSE(canvas.HandleAllocated());
-  try {
-    canvas.FillRect(Rect(0, 0, 1, 1));
-    FAIL();
-  } catch (const EInvalidOperation& e) {
-    EXPECT_STREQ(e.what(), "Canvas does not allow drawing");
-  }
+  EXPECT_EQ(Raised<EInvalidOperation>([&] { canvas.FillRect(Rect(0, 0, 1, 1)); }), "Canvas does not allow drawing");
   EXPECT_THROW(canvas.TextWidth(L"x"), EInvalidOperation);
 }
 

@@ -6,6 +6,7 @@
 #include "framework/Colors.h"
 #include "framework/Exceptions.h"
 #include "framework/Win.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -86,12 +87,8 @@ TEST(Colors, TextThatIsNeitherANameNorAnIntegerIsRefused) {
                           " clRed", "clRed ", "1 2"}) {
     EXPECT_THROW(StringToColor(bad), EConvertError) << bad;
   }
-  try {
-    StringToColor("clNoSuchColour");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), L"'clNoSuchColour' is not a valid integer value");
-  }
+  EXPECT_EQ(Raised<EConvertError>([] { StringToColor("clNoSuchColour"); }),
+            "'clNoSuchColour' is not a valid integer value");
 }
 
 TEST(Colors, NamesAreRegisteredForTheColourType) {

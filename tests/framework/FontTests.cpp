@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "framework/Graphics.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -141,12 +142,7 @@ TEST(Font, AssignCopiesEverythingWithOneChange) {
   EXPECT_EQ(screen.Height(), -13);
 
   TPen pen;
-  try {
-    target.Assign(&pen);
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "Cannot assign a TPen to a TFont");
-  }
+  EXPECT_EQ(Raised<EConvertError>([&] { target.Assign(&pen); }), "Cannot assign a TPen to a TFont");
 }
 
 TEST(Font, HeightIsStoredAndSizeFollowsIt) {
