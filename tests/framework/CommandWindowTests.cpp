@@ -112,8 +112,17 @@ TEST(ActionIdle, UpdateHandlersRunWhileTheApplicationIsIdle) {
   control->SetParent(form);
   control->SetAction(action);
   EXPECT_TRUE(control->ControlStyle().Contains(csActionClient));
+  auto* hidden = New<TWcControl>(form);
+  hidden->Hide();
+  hidden->SetParent(form);
 
   RunIdle();
+  EXPECT_EQ(log.updates, 1);
+  EXPECT_EQ(control->InitiatedActions, 1);
+  EXPECT_EQ(hidden->InitiatedActions, 0);
+  // Handling messages without idle time updates nothing.
+  PostMessageW(form->Handle(), WM_NULL, 0, 0);
+  Pump();
   EXPECT_EQ(log.updates, 1);
   log.enable = false;
   RunIdle();

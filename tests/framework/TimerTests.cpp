@@ -106,15 +106,3 @@ TEST(Timer, AFailingHandlerGoesToTheExceptionHandlerAndTheTimerGoesOn) {
   SetWindowExceptionHandler(previous);
   EXPECT_GE(handledErrors, 2);
 }
-
-TEST(Timer, OwnedTimersGoWithTheirOwner) {
-  Ticks ticks;
-  {
-    TComponent owner(nullptr);
-    auto* timer = new TTimer(&owner);
-    timer->SetInterval(10);
-    timer->OnTimer = TNotifyEvent(&ticks, &Ticks::Tick);
-  }
-  PumpMessagesFor(60);
-  EXPECT_EQ(ticks.count, 0);
-}
