@@ -60,16 +60,6 @@ TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
     }
 }
 
-TEST(Canvas, SystemColoursAreResolvedWhenDrawing) {
-  TTestSurface surface(4, 4);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  canvas.Brush()->SetColor(clBtnFace);
-  canvas.FillRect(Rect(0, 0, 4, 4));
-  // The DIB holds 8 bits per channel, so the system colour must come back unchanged.
-  EXPECT_EQ(surface.Pixel(2, 2), static_cast<uint32_t>(GetSysColor(COLOR_BTNFACE)));
-}
-
 TEST(Canvas, ClearBrushPaintsNothing) {
   TTestSurface surface(10, 10);
   TCanvas canvas;

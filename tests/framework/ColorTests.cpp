@@ -91,17 +91,3 @@ TEST(Colors, TextThatIsNeitherANameNorAnIntegerIsRefused) {
             "'clNoSuchColour' is not a valid integer value");
 }
 
-TEST(Colors, NamesAreRegisteredForTheColourType) {
-  TIdentToInt toInt = FindIdentToInt(TypeInfoOf<TColor>());
-  TIntToIdent toIdent = FindIntToIdent(TypeInfoOf<TColor>());
-  ASSERT_NE(toInt, nullptr);
-  ASSERT_NE(toIdent, nullptr);
-  int32_t value = 0;
-  EXPECT_TRUE(toInt("clInfoBk", value));
-  EXPECT_EQ(value, clInfoBk);
-  EXPECT_FALSE(toInt("$00FF0000", value));  // integers are the reader's business, not the table's
-  std::string ident;
-  EXPECT_TRUE(toIdent(clHighlight, ident));
-  EXPECT_EQ(ident, "clHighlight");
-  EXPECT_FALSE(toIdent(0x123456, ident));
-}

@@ -122,17 +122,6 @@ TEST(ShortCutText, UnknownOrIncompleteTextGivesZero) {
   EXPECT_EQ(TextToShortCut(std::string("0")), TShortCut('0'));
 }
 
-TEST(ShortCutText, LayoutNamedKeysReadBack) {
-  // Keys outside the table take the keyboard layout's names; whatever name a key gets must
-  // lead back to a key of the same name.
-  for (Word key : {Word(VK_NUMPAD5), Word(VK_MULTIPLY), Word(VK_OEM_COMMA)}) {
-    WideString text = ShortCutToText(TShortCut(key | scCtrl));
-    if (text.empty()) continue;
-    TShortCut back = TextToShortCut(text);
-    EXPECT_EQ(ShortCutToText(back), text);
-  }
-}
-
 TEST(ShortCutText, TheShortCutTypeIsAPublishableIntegerType) {
   TShortCutHolder holder;
   const TPropInfo& prop = FindPropInfo(&holder, "Key");
