@@ -106,7 +106,8 @@ TEST(Icon, ResourcesLoadAtTheSystemIconSize) {
   int mid = icon.Width() / 2;
   EXPECT_EQ(s.At(mid, mid), red);
   EXPECT_EQ(s.At(1, 1), yellow);
-  EXPECT_EQ(Raised<EResNotFound>([&] { icon.LoadFromResourceName(GetModuleHandleW(nullptr), L"NOSUCHICON"); }), "Resource NOSUCHICON not found");
+  EXPECT_EQ(Raised<EResNotFound>([&] { icon.LoadFromResourceName(GetModuleHandleW(nullptr), L"NOSUCHICON"); }),
+            "Resource NOSUCHICON not found");
   EXPECT_FALSE(icon.Empty());
 }
 
@@ -216,7 +217,8 @@ TEST(Picture, FilesLoadByTheirExtension) {
   EXPECT_EQ(picture.Bitmap()->Canvas()->Pixels(3, 2), clRed);
   EXPECT_EQ(counter.changes, 1);
 
-  EXPECT_EQ(Raised<EInvalidGraphic>([&] { picture.LoadFromFile(TempFile(L"picture.xyz")); }), "Unknown picture file extension (.xyz)");
+  EXPECT_EQ(Raised<EInvalidGraphic>([&] { picture.LoadFromFile(TempFile(L"picture.xyz")); }),
+            "Unknown picture file extension (.xyz)");
   EXPECT_THROW(picture.LoadFromFile(badFile), EInvalidGraphic);
   EXPECT_THROW(picture.LoadFromFile(TempFile(L"hv_no_such_file.bmp")), EFOpenError);
   EXPECT_EQ(picture.Width(), 7);  // still the picture loaded before
