@@ -101,6 +101,7 @@ TEST(Bitmap, ScanLinesOutsideTheImageAreRefused) {
   // Row 0 is the top row.
   b.Canvas()->SetPixels(0, 0, clBlue);
   EXPECT_EQ(static_cast<uint8_t*>(b.ScanLine(0))[0], 255);
+  EXPECT_EQ(static_cast<uint8_t*>(b.ScanLine(0))[1], 0);  // blue, not the white of the bottom row
 }
 
 TEST(Bitmap, PixelFormatsConvertAndSizeTheirRows) {
