@@ -3,13 +3,17 @@
 
 #include "app/DocumentEditor.h"
 #include "app/TextFileOpening.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 #include "highlighting/TxtXmlBundledSchemes.h"
 
 TMainForm* MainForm = nullptr;
 
-HV_PUBLISH(TMainForm) { p.Method("FormCreate", &T::FormCreate); }
+HV_PUBLISH(TMainForm) {
+  p.Method("FormCreate", &T::FormCreate);
+  p.ComponentField("LanguageController", &T::LanguageController);
+}
 
 std::vector<WideString> CommandLineFiles() {
   std::vector<WideString> files;

@@ -7,6 +7,8 @@
 #include "editor/TxtEdit.h"
 #include "framework/Forms.h"
 
+class TLgLanguageController;
+
 class TMainForm : public TForm {
   HV_CLASS(TMainForm, TForm)
  public:
@@ -27,6 +29,9 @@ class TMainForm : public TForm {
   static std::vector<WideString>& StartupFiles();
 
   void FormCreate(TObject* Sender);
+
+  // The texts of the window in the current language (its form file holds it).
+  TLgLanguageController* LanguageController = nullptr;
 
  private:
   TTxtEdit* CreateEditor();

@@ -1,4 +1,5 @@
 // The program block of Halcorn Verdan: the application, its main window and the message loop.
+#include "app/AppServices.h"
 #include "app/MainFrm.h"
 #include "editor/TxtEdit.h"
 #include "framework/Application.h"
@@ -12,6 +13,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     RegisterTxtXmlHighlighterClasses();
     Application->Initialize();
     Application->SetTitle(L"Halcorn Verdan");
+    StartAppServices();
     TMainForm::StartupFiles() = CommandLineFiles();
     Application->CreateForm(MainForm);
     Application->Run();

@@ -7,9 +7,12 @@
 #include <cassert>
 #include <climits>
 
+#include "editor/TxtEditLocks.h"
 #include "editor/TxtEditPaint.h"
 #include "editor/TxtEditSearch.h"
 #include "framework/CodePages.h"
+#include "framework/ImageList.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 
 const char* const TCustomTxtEdit::ScrollHintFormatTextDefault = "Top Line: %d";
@@ -1095,8 +1098,8 @@ void TCustomTxtEdit::UpdateScrollBars() {
     stateFlags_.Include(sfScrollbarChanged);
     return;
   }
-  updatingScrollBars_ = true;
-  try {
+  {
+    TTempValue updating(updatingScrollBars_, true);
     for (int pass = 0; pass < 4; ++pass) {
       stateFlags_.Exclude(sfScrollbarChanged);
       if (scrollBars_ == ssNone) {
@@ -1116,11 +1119,7 @@ void TCustomTxtEdit::UpdateScrollBars() {
         ShowBar(Handle(), SB_VERT, false);
       if (!stateFlags_.Contains(sfScrollbarChanged)) break;
     }
-  } catch (...) {
-    updatingScrollBars_ = false;
-    throw;
   }
-  updatingScrollBars_ = false;
   stateFlags_.Exclude(sfScrollbarChanged);
 }
 
@@ -1440,24 +1439,19 @@ void TCustomTxtEdit::Paint() {
   const TRect clip = canvas->ClipRect();
   const TTxtPaintRange range = TxtPaintRange(View(), clip, DisplayLineCount());
   HideCaret();
-  try {
-    if (clip.Left < gutterWidth_) {
-      TRect gutterClip = clip;
-      gutterClip.Right = std::min(gutterClip.Right, gutterWidth_);
-      PaintGutter(gutterClip, range.FirstRow, range.LastRow);
-    }
-    if (clip.Right > gutterWidth_) {
-      TRect textClip = clip;
-      textClip.Left = std::max(textClip.Left, gutterWidth_);
-      PaintTextLines(textClip, range.FirstRow, range.LastRow, range.FirstCol, range.LastCol);
-    }
-    DoOnPaint();
-    DoOnPaintTransient(ttAfter);
-  } catch (...) {
-    UpdateCaret();
-    throw;
+  TScopeExit caretBack([this] { UpdateCaret(); });
+  if (clip.Left < gutterWidth_) {
+    TRect gutterClip = clip;
+    gutterClip.Right = std::min(gutterClip.Right, gutterWidth_);
+    PaintGutter(gutterClip, range.FirstRow, range.LastRow);
   }
-  UpdateCaret();
+  if (clip.Right > gutterWidth_) {
+    TRect textClip = clip;
+    textClip.Left = std::max(textClip.Left, gutterWidth_);
+    PaintTextLines(textClip, range.FirstRow, range.LastRow, range.FirstCol, range.LastCol);
+  }
+  DoOnPaint();
+  DoOnPaintTransient(ttAfter);
 }
 
 void TCustomTxtEdit::PaintGutter(const TRect& AClip, int FirstRow, int LastRow) {
@@ -1488,14 +1482,8 @@ void TCustomTxtEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Loc
   if (!paint || !OnPaintTransient) return;
   Canvas()->SetFont(Font());
   Canvas()->Brush()->SetColor(Color());
-  HideCaret();
-  try {
-    OnPaintTransient(this, Canvas(), TransientType);
-  } catch (...) {
-    ShowCaret();
-    throw;
-  }
-  ShowCaret();
+  TTxtCaretHide hidden(*this);
+  OnPaintTransient(this, Canvas(), TransientType);
 }
 
 void TCustomTxtEdit::DoOnClearBookmark(TTxtEditMark*& Mark) {

@@ -14,12 +14,17 @@
 #include <array>
 #include <memory>
 
+#include "editor/TxtEditBookMarkOpt.h"
 #include "editor/TxtEditBufferPlugin.h"
 #include "editor/TxtEditCoords.h"
+#include "editor/TxtEditGlyph.h"
+#include "editor/TxtEditGutter.h"
 #include "editor/TxtEditHighlighter.h"
 #include "editor/TxtEditKeyCmds.h"
+#include "editor/TxtEditMarks.h"
 #include "editor/TxtEditOptions.h"
-#include "editor/TxtEditSupport.h"
+#include "editor/TxtEditSearchCustom.h"
+#include "editor/TxtEditSelectedColor.h"
 #include "editor/TxtEditTextBuffer.h"
 #include "editor/TxtEditTextDrawer.h"
 #include "editor/TxtEditTypes.h"
@@ -616,6 +621,7 @@ class TCustomTxtEdit : public TCustomControl {
   friend struct TTxtEditInput;
   friend struct TTxtEditUndoApply;
   friend struct TTxtEditLock;
+  friend class TTxtCaretHide;
   std::string_view LineAt(int Line) const;  // 1-based; "" outside the buffer
   // The selected text; PadColumns fills the short lines of a column block with blanks.
   AnsiString SelTextEx(bool PadColumns) const;

@@ -18,36 +18,22 @@ int WidthOf(std::string_view line, int chars, int tabWidth) {
   return TxtCharToColumn(line, chars + 1, tabWidth) - 1;
 }
 
-// Treats eoScrollPastEol as set for the lifetime of the object.
-class TPastEol {
- public:
-  explicit TPastEol(TTxtEditorOptions& options) : options_(options), had_(options.Contains(eoScrollPastEol)) {
-    options_.Include(eoScrollPastEol);
-  }
-  ~TPastEol() {
-    if (!had_) options_.Exclude(eoScrollPastEol);
-  }
-  TPastEol(const TPastEol&) = delete;
-  TPastEol& operator=(const TPastEol&) = delete;
-
- private:
-  TTxtEditorOptions& options_;
-  bool had_;
-};
-
 // Brackets a change with the transient-paint notifications.
 class TTransient {
  public:
   explicit TTransient(TCustomTxtEdit& e, void (TCustomTxtEdit::*notify)(TTransientType)) : e_(e), notify_(notify) {
     (e_.*notify_)(ttBefore);
   }
-  ~TTransient() { (e_.*notify_)(ttAfter); }
+  ~TTransient() noexcept(false) {
+    EndOfScope(pending_, [this] { (e_.*notify_)(ttAfter); });
+  }
   TTransient(const TTransient&) = delete;
   TTransient& operator=(const TTransient&) = delete;
 
  private:
   TCustomTxtEdit& e_;
   void (TCustomTxtEdit::*notify_)(TTransientType);
+  const int pending_ = std::uncaught_exceptions();
 };
 
 }  // namespace

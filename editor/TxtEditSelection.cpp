@@ -7,6 +7,7 @@
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditTextUtils.h"
 #include "framework/Clipboard.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 
 namespace {
@@ -368,15 +369,8 @@ namespace {
 AnsiString TextForCopy(TCustomTxtEdit& edit, TTxtEditorOptions& options) {
   if (edit.ActiveSelectionMode() != smColumn || !options.Contains(eoTrimTrailingSpaces)) return edit.SelText();
   options.Exclude(eoTrimTrailingSpaces);
-  AnsiString text;
-  try {
-    text = edit.SelText();
-  } catch (...) {
-    options.Include(eoTrimTrailingSpaces);
-    throw;
-  }
-  options.Include(eoTrimTrailingSpaces);
-  return text;
+  TScopeExit trimAgain([&] { options.Include(eoTrimTrailingSpaces); });
+  return edit.SelText();
 }
 
 }  // namespace

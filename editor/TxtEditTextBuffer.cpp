@@ -10,6 +10,7 @@
 
 #include "framework/FileReplace.h"
 #include "framework/PageBlock.h"
+#include "framework/ScopeGuards.h"
 #include "framework/Streams.h"
 #include "framework/UpdateBracket.h"
 
@@ -299,11 +300,9 @@ void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
   if (Index < 0 || Index > count_) IndexError(Index);
   WithinUpdate(*this, [&] {
     const char* text = NewText(S);
-    try {
+    {
+      TScopeFail release([&] { ReleaseText(text); });
       InsertRecords(Index, 1);
-    } catch (...) {
-      ReleaseText(text);
-      throw;
     }
     InitRecord(list_[Index], text, nullptr);
     ++count_;
@@ -584,7 +583,11 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
   const bool endsWithBreak = end[-1] == '\r' || end[-1] == '\n';
   bool sawCR = false, sawLF = false;
   char* out = data;
-  try {
+  {
+    TScopeFail dropBlock([&] {
+      loaded_->Loading = false;
+      if (loaded_->Lines == 0) loaded_.reset();
+    });
     const char* p = data;
     while (p < end) {
       const char* stop = FindLineBreak(p, end);
@@ -607,10 +610,6 @@ void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
       p = next;
     }
     if (endsWithBreak) addLine(nullptr, 0);
-  } catch (...) {
-    loaded_->Loading = false;
-    if (loaded_->Lines == 0) loaded_.reset();
-    throw;
   }
   loaded_->Loading = false;
   if (loaded_->Lines == 0)

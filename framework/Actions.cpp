@@ -245,7 +245,7 @@ HV_ACTION_SETTER(Visible, bool, visible_)
 
 void TCustomAction::SetChecked(bool Value) {
   if (checked_ == Value || checking_) return;
-  TScopedValue checking(checking_, true);
+  TTempValue checking(checking_, true);
   for (size_t i = clients_.size(); i-- > 0;)
     if (i < clients_.size())
       if (auto* link = dynamic_cast<TActionLink*>(clients_[i])) link->SetChecked(Value);

@@ -406,7 +406,7 @@ void TControl::SetParentFont(bool Value) {
 
 void TControl::ApplyParentFont() {
   {
-    TScopedValue setting(settingParentFont_, true);
+    TTempValue setting(settingParentFont_, true);
     font_->Assign(parent_->Font());
   }
   parentFont_ = true;
@@ -1362,7 +1362,7 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   SetControlState(ControlState() - csAlignmentNeeded);
-  TScopedValue aligning(aligning_, true);
+  TTempValue aligning(aligning_, true);
   TRect r = GetClientRect();
   AdjustClientRect(r);
   AlignControls(AControl, r);

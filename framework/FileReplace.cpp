@@ -60,9 +60,9 @@ void WriteFileReplacing(const WideString& FileName, const std::function<void(TSt
         stream.FlushAndClose();
       },
       [&] { DeleteFileW(temp.c_str()); });
-  BOOL replaced = exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                        nullptr, nullptr)
-                         : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  BOOL replaced =
+      exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+             : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!replaced) {
     DWORD error = GetLastError();
     DeleteFileW(temp.c_str());

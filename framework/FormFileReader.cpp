@@ -351,7 +351,8 @@ class TLoader {
     std::string where = PathOf(parent) + "." + (node.Name.empty() ? node.ClassName : node.Name);
     WithPath(where, [&] {
       TComponent* existing = node.Name.empty() ? nullptr : context->FindComponent(node.Name);
-      if (node.Kind == TObjectKind::Inherited && !existing) throw EReadError("Ancestor for '" + node.Name + "' not found");
+      if (node.Kind == TObjectKind::Inherited && !existing)
+        throw EReadError("Ancestor for '" + node.Name + "' not found");
       if (node.Kind != TObjectKind::Object && existing) {
         CheckClass(existing, node.ClassName);
         c = existing;
@@ -385,8 +386,7 @@ class TLoader {
   void SetField(TComponent* c) {
     if (c->Name().empty()) return;
     const TPublishedField* field = root_->ClassInfo().FindField(c->Name());
-    if (field && !field->Set(root_, c))
-      throw EReadError("Field " + field->Name + " cannot hold a " + c->ClassName());
+    if (field && !field->Set(root_, c)) throw EReadError("Field " + field->Name + " cannot hold a " + c->ClassName());
   }
 
   void ReadProps(TPersistent* instance, const std::vector<TProperty>& props, const std::string& path) {
@@ -415,16 +415,16 @@ class TLoader {
   }
 
   bool ReadDefined(TPersistent* instance, const std::string& name, const TValue& v) {
-    TScopedValue wantedName(reader_.wantedName_, name);
-    TScopedValue wantedValue(reader_.wantedValue_, &v);
-    TScopedValue found(reader_.found_, false);
+    TTempValue wantedName(reader_.wantedName_, name);
+    TTempValue wantedValue(reader_.wantedValue_, &v);
+    TTempValue found(reader_.found_, false);
     instance->DefineProperties(&reader_);
     return reader_.found_;
   }
 
   static void CheckRange(const TTypeInfo& type, int64_t v) {
-    static const int64_t bounds[][2] = {{-128, 127},       {0, 255},         {-32768, 32767},
-                                        {0, 65535},        {INT32_MIN, INT32_MAX}, {0, UINT32_MAX}};
+    static const int64_t bounds[][2] = {{-128, 127},    {0, 255}, {-32768, 32767}, {0, 65535}, {INT32_MIN, INT32_MAX},
+                                        {0, UINT32_MAX}};
     int64_t lo = bounds[type.OrdType][0], hi = bounds[type.OrdType][1];
     if (type.OrdType != otULong) {
       lo = std::max<int64_t>(lo, type.MinValue);
@@ -476,7 +476,8 @@ class TLoader {
     TMethod m = MethodAddress(root_, v.Ident);
     if (!m.Assigned()) throw EReadError("Method " + v.Ident + " not found in " + root_->ClassName());
     if (!prop.SetMethod) SetMethodProp(obj, prop, m);  // raises the read-only error
-    if (!prop.SetMethod(obj, m)) throw EReadError("Method " + v.Ident + " does not have the parameters of " + prop.Name);
+    if (!prop.SetMethod(obj, m))
+      throw EReadError("Method " + v.Ident + " does not have the parameters of " + prop.Name);
   }
 
   void SetObject(TPersistent* obj, const TPropInfo& prop, const TValue& v) {
@@ -510,9 +511,12 @@ class TLoader {
       }
       case tkFloat: {
         long double f = 0;
-        if (IsFloatKind(v.Kind)) f = v.Float;
-        else if (IsIntKind(v.Kind)) f = static_cast<long double>(v.Int);
-        else InvalidPropertyValue();
+        if (IsFloatKind(v.Kind))
+          f = v.Float;
+        else if (IsIntKind(v.Kind))
+          f = static_cast<long double>(v.Int);
+        else
+          InvalidPropertyValue();
         CheckFloatRange(prop.PropType->FloatType, f);
         return SetFloatProp(obj, prop, f);
       }
@@ -668,8 +672,8 @@ void TReader::RunDefined(const std::function<void()>& read) {
   found_ = true;
   const TValue* v = wantedValue_;
   wantedValue_ = nullptr;  // nested DefineProperties calls must not take it again
-  TScopedValue frames(frames_, std::vector<Frame>{{v, 1, 0}});
-  TScopedValue lists(lists_, 0);
+  TTempValue frames(frames_, std::vector<Frame>{{v, 1, 0}});
+  TTempValue lists(lists_, 0);
   read();
 }
 
@@ -689,8 +693,8 @@ std::optional<std::string> FormResource(const std::string& className) {
 
 bool InitInheritedComponent(TComponent* Instance, const TClassInfo& RootAncestor) {
   std::vector<const TClassInfo*> chain;
-  for (const TClassInfo* c = &Instance->ClassInfo();
-       c && c != &RootAncestor && c != &TComponent::StaticClassInfo(); c = c->Parent)
+  for (const TClassInfo* c = &Instance->ClassInfo(); c && c != &RootAncestor && c != &TComponent::StaticClassInfo();
+       c = c->Parent)
     chain.push_back(c);
   if (chain.empty()) return false;
   // Every file is parsed before anything is read, so that a malformed one changes nothing.

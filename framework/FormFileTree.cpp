@@ -21,7 +21,8 @@ bool SameText(std::string_view a, std::string_view b) {
 std::vector<std::string> Split(const std::string& s, char separator) {
   std::vector<std::string> parts;
   size_t start = 0;
-  for (size_t p; (p = s.find(separator, start)) != std::string::npos; start = p + 1) parts.push_back(s.substr(start, p - start));
+  for (size_t p; (p = s.find(separator, start)) != std::string::npos; start = p + 1)
+    parts.push_back(s.substr(start, p - start));
   parts.push_back(s.substr(start));
   return parts;
 }
@@ -54,7 +55,7 @@ TValue StringValue(const WideString& s) {
 
 TValue IdentValue(const std::string& ident) {
   TValue r;
-  r.Kind = SameText(ident, "True") ? vaTrue
+  r.Kind = SameText(ident, "True")    ? vaTrue
            : SameText(ident, "False") ? vaFalse
            : SameText(ident, "nil")   ? vaNil
            : SameText(ident, "Null")  ? vaNull

@@ -210,9 +210,9 @@ class TSaver {
     for (TComponent* child : children) {
       TComponent* childAncestor =
           ancestorContext && !child->Name().empty() ? ancestorContext->FindComponent(child->Name()) : nullptr;
-      TObjectKind childKind = childAncestor                                   ? TObjectKind::Inherited
+      TObjectKind childKind = childAncestor                                ? TObjectKind::Inherited
                               : child->ComponentState().Contains(csInline) ? TObjectKind::Inline
-                                                                              : TObjectKind::Object;
+                                                                           : TObjectKind::Object;
       node.Children.push_back(SaveComponent(child, childAncestor, context, ancestorContext, childKind));
     }
     context_ = savedContext;
@@ -234,8 +234,8 @@ class TSaver {
   }
 
   void SaveDefined(TPersistent* obj, TPersistent* ancestor, const std::string& prefix, std::vector<TProperty>& out) {
-    TScopedValue output(out_, &out);
-    TScopedValue outputPrefix(prefix_, prefix);
+    TTempValue output(out_, &out);
+    TTempValue outputPrefix(prefix_, prefix);
     TPersistent* savedAncestor = writer_.Ancestor();
     writer_.SetAncestor(ancestor);
     TScopeExit ancestorBack([&] { writer_.SetAncestor(savedAncestor); });
@@ -287,8 +287,7 @@ class TSaver {
   static std::optional<TValue> OrdinalValue(TPersistent* obj, const TPropInfo& prop, TPersistent* anc,
                                             const TPropInfo* ancProp) {
     int64_t n = GetOrdProp(obj, prop);
-    if (anc ? n == GetOrdProp(anc, *ancProp)
-            : (prop.HasDefault ? n == prop.Default : prop.Kind() == tkInt64 && n == 0))
+    if (anc ? n == GetOrdProp(anc, *ancProp) : (prop.HasDefault ? n == prop.Default : prop.Kind() == tkInt64 && n == 0))
       return std::nullopt;
     const TTypeInfo& type = *prop.PropType;
     if (type.Kind == tkEnumeration) return IdentValue(GetEnumName(type, static_cast<int>(n)));
@@ -343,17 +342,17 @@ class TSaver {
     TObject* o = GetObjectProp(obj, prop);
     TObject* ancObject = anc ? GetObjectProp(anc, *ancProp) : nullptr;
     const TClassInfo* declared = prop.PropType->ClassType;
-    bool reference = dynamic_cast<TComponent*>(o) ||
-                     (declared && declared->InheritsFrom(TComponent::StaticClassInfo()));
+    bool reference =
+        dynamic_cast<TComponent*>(o) || (declared && declared->InheritsFrom(TComponent::StaticClassInfo()));
     if (reference) {
       if (!prop.HasSetter) return;
       std::string name = ReferenceName(dynamic_cast<TComponent*>(o), context_, root_);
       if (o && name.empty()) return;
       if (anc) {
         // The root and the frame stand for their ancestor's, whatever their names.
-        bool same = (o && o == root_ && ancObject == ancestorRoot_) ||
-                    (o && o == context_ && ancObject == ancestorContext_) ||
-                    SameText(name, ReferenceName(dynamic_cast<TComponent*>(ancObject), ancestorContext_, ancestorRoot_));
+        bool same =
+            (o && o == root_ && ancObject == ancestorRoot_) || (o && o == context_ && ancObject == ancestorContext_) ||
+            SameText(name, ReferenceName(dynamic_cast<TComponent*>(ancObject), ancestorContext_, ancestorRoot_));
         if (same) return;
       } else if (!o) {
         return;
@@ -457,10 +456,10 @@ void TWriter::RunDefined(const std::string& name, const std::function<void()>& w
   std::unique_ptr<TValue> written;
   bool have = false;
   {
-    TScopedValue value(value_, std::make_unique<TValue>());
-    TScopedValue open(open_, std::vector<TValue*>());
-    TScopedValue haveValue(haveValue_, false);
-    TScopedValue property(propertyName_, name);
+    TTempValue value(value_, std::make_unique<TValue>());
+    TTempValue open(open_, std::vector<TValue*>());
+    TTempValue haveValue(haveValue_, false);
+    TTempValue property(propertyName_, name);
     write();
     if (!open_.empty()) throw EWriteError("Property " + name + " leaves a list open");
     written = std::move(value_);

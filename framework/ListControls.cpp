@@ -284,7 +284,7 @@ void TListBoxStrings::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
   if (NewIndex < 0 || NewIndex >= GetCount()) Error("List index out of bounds (%d)", NewIndex);
   WithinUpdate(*this, [&] {
-    TScopedValue moving(listBox_->moving_, true);
+    TTempValue moving(listBox_->moving_, true);
     WideString s = Get(CurIndex);
     TObject* o = GetObject(CurIndex);
     uint32_t extra = listBox_->ItemExtra(CurIndex);

@@ -375,6 +375,8 @@ class TPopupMenu : public TMenu {
  protected:
   // Fires OnPopup before the menu shows.
   virtual void DoPopup(TObject* Sender);
+  // For menus that show themselves in their own way.
+  void SetPopupPoint(const TPoint& Value) { popupPoint_ = Value; }
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:

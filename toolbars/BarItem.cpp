@@ -475,13 +475,6 @@ void TBarCustomItem::FirePopup(TBarCustomItem* Sender, bool FromLink) {
   if (!(itemStyle_ & tbisSplitButton)) DoClick();
 }
 
-TBarPopupWindow* TBarCustomItem::CreatePopup(TBarView*, TBarItemViewer*, bool, bool, bool, TPoint, int) {
-  TBarCustomItem* linked = GetItemsWithLink();
-  if (linked != this) linked->FirePopup(this, true);
-  FirePopup(this, false);
-  return nullptr;
-}
-
 TBarItemViewerClass TBarCustomItem::ViewerClass(TBarView*) { return &MakeBarItemViewer<TBarItemViewer>; }
 
 // ---- shortcuts ----

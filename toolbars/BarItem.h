@@ -17,6 +17,11 @@ class TBarCustomItem;
 class TBarItemViewer;
 class TBarView;
 class TBarPopupWindow;
+struct TBarPopupPositionRec;
+
+// Makes the popup window of an item's sub-menu; items name the kind of window they want by one.
+using TBarPopupWindowClass = TBarPopupWindow* (*)(TComponent* AOwner, TBarView* AParentView, TBarCustomItem* AItem,
+                                                  bool ACustomizing);
 
 HV_ENUM(TBarItemOption, tboDefault, tboDropdownArrow, tboImageAboveCaption, tboLongHintInMenuOnly, tboNoAutoHint,
         tboNoRotation, tboSameWidth, tboShowHint, tboToolbarStyle, tboToolbarSize)
@@ -210,10 +215,13 @@ class TBarCustomItem : public TComponent {
 
   // ---- virtual operations ----
   virtual void Changed(bool Resize);
-  // Opens the sub-menu window of the item; the popup unit supplies the window. Here the item
-  // (and the item it links to) only hear that their sub-menu is about to open.
+  // Opens and shows the sub-menu window of the item: beside or below ParentViewer, or at
+  // PopupPoint without a parent view (Alignment 0 left, 1 right, 2 centre).
   virtual TBarPopupWindow* CreatePopup(TBarView* ParentView, TBarItemViewer* ParentViewer, bool PositionAsSubmenu,
                                        bool SelectFirstItem, bool Customizing, TPoint PopupPoint, int Alignment);
+  // Moves the first placement of a sub-menu so that it fits on its monitor.
+  virtual void GetPopupPosition(TBarView* ParentView, TBarPopupWindow* PopupWindow, TBarPopupPositionRec& Rec);
+  virtual TBarPopupWindowClass PopupWindowClass();
   virtual void FirePopup(TBarCustomItem* Sender, bool FromLink);
   virtual void Invalidate() { Changed(false); }
   virtual TBarView* ChevronSourceView() { return nullptr; }
@@ -222,6 +230,10 @@ class TBarCustomItem : public TComponent {
   virtual void DoClick();
   virtual void InitiateAction();
   void Click() { DoClick(); }
+  // Shows the sub-items as a modal popup menu at a screen point and returns once it closed.
+  // The chosen item is returned with ReturnClickedItemOnly, else clicked after the menu is gone.
+  TBarCustomItem* ShowPopup(int X, int Y, bool TrackRightButton, int Alignment = 0, bool ReturnClickedItemOnly = false);
+  TBarCustomItem* ShowPopupAt(TPoint P, bool TrackRightButton, int Alignment = 0, bool ReturnClickedItemOnly = false);
 
   // ---- component plumbing ----
   bool HasParent() const override { return true; }

@@ -1216,7 +1216,8 @@ void TBarView::HandleKey(Word& Key, TShiftState Shift) {
           parentView_->CloseSubmenu();
       } else {
         bool opened = false;
-        if (toolbar != this && parentView_) opened = HasSubmenu(selected_) && OpenSubmenu(true);
+        // Any menu popup opens the selection's sub-menu, the root of a context menu too.
+        if (toolbar != this && (parentView_ || isPopup_)) opened = HasSubmenu(selected_) && OpenSubmenu(true);
         if (!opened && toolbar && !toolbarVertical) toolbar->Select(toolbar->NextSelectable(toolbar->selected_, true));
       }
       break;

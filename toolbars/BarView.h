@@ -142,6 +142,8 @@ class TBarView : public TComponent {
   const TBarDoneActionData& DoneActionData() const { return doneActionData_; }
   void ClearDoneAction() { doneActionData_ = {}; }
   void PromoteViewer(TBarItemViewer* AViewer);
+  // Runs the modal menu loop on this toolbar view; the chosen command runs after it ended.
+  void RunToolbarMenuLoop(int Options);
 
   // ---- timers and scrolling ----
   void StartTimer(int AKind, UINT AInterval);

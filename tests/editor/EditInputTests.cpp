@@ -83,9 +83,8 @@ TEST(EditInput, TypingThroughCharacterMessages) {
 }
 
 TEST(EditInput, ShiftArrowsSelectAndKeysRunCommands) {
-  TEditorHost h;
+  TEditorHost h("abcdef");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abcdef");
   e.SetCaretXY({2, 1});
   {
     THeldKeys shift{VK_SHIFT};
@@ -127,9 +126,8 @@ TEST(EditInput, AltBackspaceUndoesWithoutItsCharacter) {
 }
 
 TEST(EditInput, ClickPlacesTheCaretAndShiftClickExtends) {
-  TEditorHost h;
+  TEditorHost h("hello world\r\nsecond line");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("hello world\r\nsecond line");
   const POINT p = CellCenter(h, 3, 1);
   SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(p));
   SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, At(p));
@@ -145,9 +143,8 @@ TEST(EditInput, ClickPlacesTheCaretAndShiftClickExtends) {
 }
 
 TEST(EditInput, DraggingWithTheButtonSelects) {
-  TEditorHost h;
+  TEditorHost h("abcdefgh");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abcdefgh");
   const TRect a = h.Cell(2, 1), b = h.Cell(6, 1);
   const int y = (a.Top + a.Bottom) / 2;
   SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.Left, y));
@@ -173,9 +170,8 @@ TEST(EditInput, AltDragSelectsAColumn) {
 }
 
 TEST(EditInput, DoubleClickSelectsTheWord) {
-  TEditorHost h;
+  TEditorHost h("one two three");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("one two three");
   const POINT p = CellCenter(h, 6, 1);
   MoveCursorTo(h.Wnd(), p);
   SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(p));
@@ -187,9 +183,8 @@ TEST(EditInput, DoubleClickSelectsTheWord) {
 }
 
 TEST(EditInput, PressInsideTheSelectionAndReleaseCollapsesIt) {
-  TEditorHost h;
+  TEditorHost h("abcdefgh");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abcdefgh");
   Select(e, {2, 1}, {7, 1});
   const TRect c = h.Cell(4, 1);
   SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.Left, c.Top + 2));
@@ -200,9 +195,8 @@ TEST(EditInput, PressInsideTheSelectionAndReleaseCollapsesIt) {
 }
 
 TEST(EditInput, DraggingASelectionMovesIt) {
-  TEditorHost h;
+  TEditorHost h("abc XYZ def");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abc XYZ def");
   Select(e, {5, 1}, {8, 1});
   const TRect from = h.Cell(6, 1), to = h.Cell(12, 1);
   const int y = (from.Top + from.Bottom) / 2;
@@ -225,9 +219,8 @@ TEST(EditInput, DraggingASelectionMovesIt) {
 }
 
 TEST(EditInput, TheWheelScrollsThreeRowsANotch) {
-  TEditorHost h;
+  TEditorHost h(NumberedLines(200));
   TTxtEdit& e = h.Edit();
-  e.SetTextA(NumberedLines(200));
   POINT p = CellCenter(h, 1, 1);
   ClientToScreen(h.Wnd(), &p);
   SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-60)), MAKELPARAM(p.x, p.y));
@@ -336,9 +329,8 @@ TEST(EditInput, DroppedFileNamesArriveWhole) {
 }
 
 TEST(EditInput, TextMessages) {
-  TEditorHost h;
+  TEditorHost h("abc\r\nd");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abc\r\nd");
   EXPECT_EQ(SendMessageW(h.Wnd(), WM_GETTEXTLENGTH, 0, 0), 6);
   wchar_t buffer[4] = {L'#', L'#', L'#', L'#'};
   EXPECT_EQ(SendMessageW(h.Wnd(), WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)), 0);
@@ -383,9 +375,8 @@ struct TGutterLog {
 }  // namespace
 
 TEST(EditInput, GutterClicksNameTheLineAndTheMark) {
-  TEditorHost h;
+  TEditorHost h("a\r\nb\r\nc");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("a\r\nb\r\nc");
   e.SetBookMark(1, 1, 2);
   TGutterLog log;
   e.OnGutterClick = TGutterClickEvent(&log, &TGutterLog::Clicked);

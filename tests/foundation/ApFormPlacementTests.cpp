@@ -559,5 +559,3 @@ TEST(ApCursors, RegisteredAsCopies) {
     EXPECT_NE(c, Screen->Cursors(crDrag));  // a copy, owned by the screen
   }
 }
-
-TEST(ApPlacementRoutines, IsApplicationMinimizedFollowsTheMainWindow) { EXPECT_FALSE(IsApplicationMinimized()); }

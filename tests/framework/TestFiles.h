@@ -23,8 +23,8 @@ class TTestFolder : public TTempDirectory {
   }
   // The bytes of a file of the folder; nothing when it cannot be read.
   std::string Read(const std::wstring& name) const {
-    HANDLE h = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
     std::string bytes;
     if (h == INVALID_HANDLE_VALUE) return bytes;
     char buffer[4096];

@@ -1,0 +1,36 @@
+// The services of the program's start: the single-instance component, which lives with the
+// application object and feeds the main form, and the registration of the language files.
+#include "app/AppServices.h"
+
+#include "app/MainFrm.h"
+#include "foundation/ApAppInstances.h"
+#include "foundation/LgLanguage.h"
+#include "framework/Application.h"
+#include "framework/FileRoutines.h"
+
+namespace {
+
+struct TCmdLineOpener {
+  void CmdLineReceived(TObject*, TStringsW* CmdLine) {
+    if (!MainForm) return;
+    std::vector<WideString> files;
+    for (int i = 0; i < CmdLine->Count(); ++i) files.push_back((*CmdLine)[i]);
+    // Without tabs only the shown document can be reached: show the last one handed over.
+    if (MainForm->OpenFiles(files) > 0) MainForm->ShowEditor(MainForm->Editors().back());
+  }
+} opener;
+
+void StartSingleInstance() {
+  Application->Handle();  // the window by which later copies find this one
+  auto* instances = new TApAppInstances(Application);
+  instances->SetName("AppInstances");
+  instances->OnCmdLineReceived = TCmdLineReceivedEvent(&opener, &TCmdLineOpener::CmdLineReceived);
+  instances->Loaded();
+}
+
+}  // namespace
+
+void StartAppServices() {
+  StartSingleInstance();
+  LangManager().ScanForLanguageFiles(ExtractFilePath(Application->ExeName()) + L"Languages", L"*.lng", false);
+}

@@ -1,0 +1,69 @@
+// The program's language files: the tool that records the forms' texts agrees with the form
+// files and language files shipped.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/LgLanguage.h"
+#include "framework/FileRoutines.h"
+#include "framework/Streams.h"
+
+namespace {
+
+WideString BuildPath(const WideString& Relative) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + Relative;
+}
+
+std::string ReadBytes(const WideString& Name) {
+  TFileStream f(Name, fmOpenRead | fmShareDenyWrite);
+  TStringStream s;
+  s.CopyFrom(&f, 0);
+  return s.DataString();
+}
+
+DWORD RunTool(const WideString& In, const WideString& Out) {
+  WideString cmd = L"\"" + BuildPath(L"tools\\LangTool.exe") + L"\" \"" + ExcludeTrailingPathDelimiter(In) + L"\" \"" +
+                   ExcludeTrailingPathDelimiter(Out) + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  DWORD code = 1000;
+  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    WaitForSingleObject(pi.hProcess, 60000);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
+  }
+  return code;
+}
+
+std::vector<int32_t> Ids(TLgLang_CompTranslations& T) {
+  std::vector<int32_t> ids;
+  for (int i = 0; i < T.Find("MainForm")->Count(); ++i) ids.push_back(T.Find("MainForm")->Items(i).ID);
+  return ids;
+}
+
+// The committed form file already holds the numbers the tool gives, and the tool's language
+// file, the shipped English one and the Russian one number the same texts.
+TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
+  TTempDirectory in, out;
+  TResourceStream resource(GetModuleHandleW(nullptr), L"TMAINFORM", RT_RCDATA);
+  TFileStream(in.File(L"TMainForm.form"), fmCreate).CopyFrom(&resource, 0);
+  const std::string form = ReadBytes(in.File(L"TMainForm.form"));
+  ASSERT_EQ(RunTool(in.Path(), out.Path()), 0u);
+  EXPECT_EQ(ReadBytes(out.File(L"TMainForm.form")), form) << "run LangTool on resources/forms";
+  EXPECT_NE(form.find("LangData = {"), std::string::npos);
+
+  TLgLang_CompTranslations made, russian;
+  LoadTranslationFile(made, out.File(L"English.lng"), false);
+  LoadTranslationFile(russian, BuildPath(L"app\\Languages\\Russian.lng"), false);
+  EXPECT_EQ(ReadBytes(out.File(L"English.lng")), ReadBytes(BuildPath(L"app\\Languages\\English.lng")));
+  EXPECT_EQ(made.LangID(), 1033);
+  EXPECT_EQ(russian.LangID(), 1049);
+  EXPECT_EQ(*made.Find("MainForm")->Find(1), L"Halcorn Verdan");
+  EXPECT_EQ(Ids(russian), Ids(made));
+  EXPECT_EQ(ReadBytes(BuildPath(L"app\\Languages\\Russian.lng")).substr(0, 2), "\xFF\xFE");
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// The instance registry and the single-instance component: object names, the cross-process
+// lock, the shared list (ended processes, a full or damaged list), a second real process that
+// hands its Unicode command line to this one, and fuzzed messages from another copy.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <thread>
+#include <utility>
+
+#include "foundation/ApAppInstances.h"
+#include "foundation/UcWideSys.h"
+#include "framework/Application.h"
+#include "framework/CodePages.h"
+
+namespace {
+
+TEST(SysAppInstances, ObjectNamesFromThePath) {
+  EXPECT_EQ(SysAppInstancesBaseName(L"c:\\Tools\\v\x00E9rdan.exe"), L"SYSC:_TOOLS_V\x00C9RDAN.EXE");
+  EXPECT_EQ(SysAppInstancesBaseName(L"C:\\TOOLS\\verdan.exe"), SysAppInstancesBaseName(L"c:\\tools\\Verdan.EXE"));
+  // A path that would make the lock's event name too long is hashed to a short, fixed name.
+  const WideString deep = L"C:\\" + WideString(300, L'd') + L"\\Verdan.exe";
+  const WideString hashed = SysAppInstancesBaseName(deep);
+  EXPECT_EQ(hashed.substr(0, 4) + std::to_wstring(hashed.size()), L"SYSH20");
+  EXPECT_NE(hashed, SysAppInstancesBaseName(deep + L"x"));
+  EXPECT_EQ(hashed, SysAppInstancesBaseName(L"c:\\" + WideString(300, L'D') + L"\\verdan.exe"));
+  EXPECT_TRUE(TSysAppInstances(deep).CheckInstance(1));  // the objects of such a path can be made
+  EXPECT_EQ(SysAppInstancesBaseName(WideString(MAX_PATH - 20, L'e')).size(), MAX_PATH - 17u);  // still the path
+}
+
+TEST(SysOptex, TryEnterRecursionAndADeadHolder) {
+  const WideString name = L"HvTestOptex" + std::to_wstring(GetCurrentProcessId());
+  TSysOptex lock(name, 0);
+  TSysOptex other(name, 0);  // the same lock opened a second time, as another process would
+  bool tried = true;
+  std::thread([&] { other.Enter(), other.Enter(); }).join();  // ends holding the lock twice
+  std::thread([&] { tried = lock.TryEnter(); }).join();
+  EXPECT_FALSE(tried);
+  lock.Enter();  // takes over from the ended holder
+  EXPECT_TRUE(lock.TryEnter());  // re-entrant
+  lock.Leave(), lock.Leave();
+  std::thread([&] { tried = other.TryEnter(); }).join();
+  EXPECT_TRUE(tried);
+}
+
+// A private registry whose shared list the test writes as other processes would.
+class SysAppInstancesList : public ::testing::Test {
+ protected:
+  SysAppInstancesList()
+      : path(L"C:\\hv-tests\\" + std::to_wstring(GetCurrentProcessId()) + L"\\" +
+             std::to_wstring(++serial) + L".exe"),
+        registry(path),
+        mapping(SysAppInstancesBaseName(path) + L"_Map", PAGE_READWRITE, 1032),
+        data(static_cast<TSysAppInstances::TInstanceData*>(
+            mapping.Views(mapping.Add(FILE_MAP_ALL_ACCESS, 1032, 0))->Memory())) {}
+  static inline int serial = 0;
+  WideString path;
+  TSysAppInstances registry;
+  TSysSwapFileMapping mapping;
+  TSysAppInstances::TInstanceData* data;
+};
+
+bool StartProcess(WideString CommandLine, PROCESS_INFORMATION& Info) {
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  return CreateProcessW(nullptr, CommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &Info);
+}
+
+TEST_F(SysAppInstancesList, FirstCopyAndEndedProcesses) {
+  EXPECT_EQ(data->MaxInst, 0);
+  EXPECT_TRUE(registry.CheckInstance(2));
+  EXPECT_EQ(data->MaxInst, 2);
+  EXPECT_EQ(registry.InstanceCount(), 1);
+  EXPECT_EQ(registry.ProcessIDs(0) + registry.ProcessIDs(1) + registry.ProcessIDs(-1), GetCurrentProcessId());
+  // Two entries of processes that ended: they make no room for anybody and are dropped. This
+  // test program, asked to run no test, ends at once.
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(StartProcess(L"\"" + WideGetModuleFileName(nullptr) + L"\" --gtest_filter=None.None", pi));
+  WaitForSingleObject(pi.hProcess, 30000);
+  CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
+  data->ProcessIDs[1] = pi.dwProcessId;
+  data->ProcessIDs[2] = 0x7FFFFFFC;
+  data->Count = 3;
+  EXPECT_TRUE(registry.CheckInstance(2));  // this process's second entry
+  EXPECT_EQ(registry.InstanceCount(), 2);
+  EXPECT_FALSE(registry.CheckInstance(2));  // a third: counted, but past the limit
+  EXPECT_EQ(registry.InstanceCount(), 3);
+  registry.RemoveInstance();
+  EXPECT_EQ(registry.InstanceCount(), 2);
+}
+
+TEST_F(SysAppInstancesList, AFullOrDamagedListIsNeverWrittenPast) {
+  data->MaxInst = 65535;
+  for (uint32_t& pid : data->ProcessIDs) pid = GetCurrentProcessId();
+  for (uint16_t count : {uint16_t(257), uint16_t(60000)}) {
+    data->Count = count;
+    EXPECT_EQ(registry.InstanceCount(), 257);
+    EXPECT_EQ(registry.ProcessIDs(257), 0u);
+    EXPECT_FALSE(registry.CheckInstance(65535));  // no room: treated as rejected
+    EXPECT_EQ(data->Count, 257);
+  }
+}
+
+TEST_F(SysAppInstancesList, SendingToAHungCopyGivesUp) {
+  EXPECT_TRUE(registry.CheckInstance(5));
+  std::atomic<int> state{0};
+  std::thread t([&] {
+    HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    for (state = 1; state == 1;) Sleep(1);  // never looks at its messages meanwhile
+    DestroyWindow(wnd);
+  });
+  while (state == 0) Sleep(1);
+  const UINT saved = std::exchange(TSysAppInstances::SendTimeout, 300);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(registry.SendData(L"Static", 7, "x", 1, nullptr));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  TSysAppInstances::SendTimeout = saved;
+  state = 2;
+  t.join();
+}
+
+int refusedPosts = 0;
+BOOL WINAPI RefusePost(DWORD, UINT, WPARAM, LPARAM) {
+  ++refusedPosts;
+  SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+  return FALSE;
+}
+
+TEST_F(SysAppInstancesList, ACopyWhoseQueueRefusesIsPassedOverInTheEnd) {
+  Application->Handle();  // this process's copy has its application window
+  EXPECT_TRUE(registry.CheckInstance(5));
+  const auto saved = std::exchange(TSysAppInstances::PostToThread, &RefusePost);
+  registry.NotifyInstances(aiUserNotify, 42);
+  TSysAppInstances::PostToThread = saved;
+  EXPECT_EQ(refusedPosts, TSysAppInstances::PostRetries);
+}
+
+// ---- two processes ----
+
+const WideString kArgs[] = {L"\x0444\x0430\x0439\x043B \x4E2D.txt", L"--plain", L"two words"};
+
+// The second copy: rejected, it hands over its command line and ends with code 0; a copy that
+// is let run ends with 4 when its query came back inactive.
+TEST(ApAppInstancesChild, SecondCopy) {
+  if (!GetEnvironmentVariableW(L"HV_INSTANCE_CHILD", nullptr, 0)) GTEST_SKIP() << "the second process only";
+  TApAppInstances instances(nullptr);
+  instances.Loaded();
+  ExitProcess(instances.Active() ? 3 : 4);
+}
+
+// What a copy hears from the others.
+struct TReceiver {
+  std::vector<WideString> Lines{L"stale"};
+  std::vector<DWORD> Created;
+  std::string Data;
+  int Kind = -1, UserParam = 0;
+  void CmdLine(TObject*, TStringsW* L) {
+    Lines.clear();
+    for (int i = 0; i < L->Count(); ++i) Lines.push_back((*L)[i]);
+  }
+  void InstanceCreated(TObject*, DWORD Pid) { Created.push_back(Pid); }
+  void Got(TObject*, int K, const void* D, uint32_t S) { Kind = K, Data.assign(static_cast<const char*>(D ? D : ""), S); }
+  void Notify(TObject*, int P) { UserParam = P; }
+  void Listen(TApAppInstances& A) {
+    A.OnCmdLineReceived = TCmdLineReceivedEvent(this, &TReceiver::CmdLine);
+    A.OnInstanceCreated = TInstanceChangeEvent(this, &TReceiver::InstanceCreated);
+    A.OnDataAvailable = TDataAvailableEvent(this, &TReceiver::Got);
+    A.OnUserNotify = TUserNotifyEvent(this, &TReceiver::Notify);
+  }
+};
+
+// Starts the second copy and handles messages until it ends; its exit code.
+DWORD RunSecondCopy(DWORD& ChildPid) {
+  WideString cmd = L"\"" + WideGetModuleFileName(nullptr) + L"\"";
+  for (const WideString& a : kArgs) cmd += L" \"" + a + L"\"";
+  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", L"1"), SetEnvironmentVariableW(L"GTEST_FILTER", L"ApAppInstancesChild.*");
+  PROCESS_INFORMATION pi{};
+  const bool started = StartProcess(cmd, pi);
+  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", nullptr), SetEnvironmentVariableW(L"GTEST_FILTER", nullptr);
+  if (!started) return 1000;
+  ChildPid = pi.dwProcessId;
+  for (int i = 0; i < 600 && MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0; ++i)
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+  DWORD code = 1001;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
+  return code;
+}
+
+TEST(ApAppInstances, SecondCopyHandsOverItsUnicodeCommandLineAndEnds) {
+  Application->Handle();  // the window by which the other copy finds this process
+  TApAppInstances first(nullptr);
+  TReceiver receiver;
+  receiver.Listen(first);
+  const int before = SysAppInstances().InstanceCount();
+  DWORD child = 0;
+  EXPECT_EQ(RunSecondCopy(child), 0u);
+  EXPECT_EQ(receiver.Lines, std::vector<WideString>(std::begin(kArgs), std::end(kArgs)));
+  EXPECT_EQ(receiver.Created, std::vector<DWORD>{child});
+  EXPECT_EQ(SysAppInstances().InstanceCount(), before);  // the rejected copy took its entry along
+  // An inactive first copy lets the second one run.
+  first.SetActive(false);
+  receiver.Lines.clear();
+  EXPECT_EQ(RunSecondCopy(child), 4u);
+  EXPECT_TRUE(receiver.Lines.empty());
+}
+
+// Every mutated message from another copy ends in its result: the lines of a command line
+// exactly as UTF-8 gives them, other data byte for byte, nothing from the own window.
+TEST(ApAppInstances, FuzzedMessagesFromAnotherCopy) {
+  TApAppInstances instances(nullptr);
+  TReceiver sink;
+  sink.Listen(instances);
+  std::mt19937 rng(1032);
+  for (int round = 0; round < 4000; ++round) {
+    std::string bytes(rng() % 64, '\0');
+    for (char& c : bytes) c = static_cast<char>(rng() % 4 ? 'a' + rng() % 26 : rng());
+    if (rng() % 3 == 0) bytes += "\r\n\xD0\x96\xF0\x9F\x98\x80\xC0";
+    COPYDATASTRUCT cds{static_cast<ULONG_PTR>(rng() % 4 == 0 ? rng() : rng() % 3), static_cast<DWORD>(bytes.size()),
+                       bytes.empty() && rng() % 2 ? nullptr : bytes.data()};
+    const bool own = rng() % 5 == 0;
+    TMessage m{WM_COPYDATA, reinterpret_cast<WPARAM>(own ? instances.Handle() : nullptr),
+               reinterpret_cast<LPARAM>(&cds), 0};
+    sink.Lines = {L"stale"};
+    sink.Kind = -1;
+    instances.WndProc(m);
+    const bool taken = !own && cds.dwData <= 0x7FFFFFFF;
+    ASSERT_EQ(m.Result, taken ? 1 : 0);
+    TStringListW expected;
+    expected.SetText(UTF8ToWideString(bytes));
+    if (taken && cds.dwData == 1) {
+      ASSERT_EQ(sink.Lines.size(), static_cast<size_t>(expected.Count()));
+      for (int i = 0; i < expected.Count(); ++i) ASSERT_EQ(sink.Lines[static_cast<size_t>(i)], expected[i]);
+    } else {
+      ASSERT_EQ(sink.Kind, taken ? static_cast<int>(cds.dwData) : -1);
+      ASSERT_TRUE(!taken || sink.Data == bytes);
+    }
+    // The registered message with any code and parameter.
+    const int param = static_cast<int>(rng());
+    TMessage r{SysAppInstances().MessageID(), static_cast<WPARAM>(rng() % 8), param, 0};
+    instances.WndProc(r);
+    ASSERT_TRUE(r.WParam != aiUserNotify || sink.UserParam == param);
+  }
+}
+
+}  // namespace
+
