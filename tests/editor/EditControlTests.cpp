@@ -178,40 +178,6 @@ TEST(EditControl, TheControlFreedFirstLeavesItsObjectsUsable) {
   }
 }
 
-TEST(EditControl, OwnedControlsAndHighlightersGoInEitherOrder) {
-  for (int order = 0; order < 2; ++order) {
-    TComponent owner(nullptr);
-    auto* h = new TTestHighlighter(&owner);
-    auto* e = new TTxtEdit(&owner);
-    e->SetHighlighter(h);
-    e->SetTextA("a\r\nb");
-    if (order == 0) {
-      delete h;
-      EXPECT_EQ(e->Highlighter(), nullptr);
-    } else {
-      delete e;
-      h->linesSet = 0;
-      h->Keyword()->SetForeground(clRed);
-      EXPECT_EQ(h->linesSet, 0);
-    }
-    EXPECT_EQ(owner.ComponentCount(), 1);
-  }
-}
-
-TEST(EditControl, FreeingTheBufferOwnerGivesTheSharerItsOwnBuffer) {
-  auto a = std::make_unique<TEditorHost>();
-  TEditorHost b;
-  b.Edit().SetTextA("mine");
-  a->Edit().SetTextA("shared");
-  b.Edit().SetLinesPointer(&a->Edit());
-  EXPECT_EQ(b.Edit().TextA(), "shared");
-  a.reset();
-  EXPECT_EQ(b.Edit().ChainedEditor(), nullptr);
-  EXPECT_EQ(b.Edit().TextA(), "mine");
-  b.Edit().SetTextA("still works");
-  b.Settle();
-}
-
 TEST(EditControl, SharingWithOneselfOrInACircleIsRefused) {
   TEditorHost a, d;
   a.Edit().SetLinesPointer(&a.Edit());
