@@ -10,6 +10,7 @@
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditPaint.h"
 #include "editor/TxtEditSearch.h"
+#include "editor/TxtEditWordWrap.h"
 #include "framework/CodePages.h"
 #include "framework/ImageList.h"
 #include "framework/ScopeGuards.h"
@@ -410,6 +411,13 @@ void TCustomTxtEdit::HighlighterAttrChanged(TObject*) {
   Invalidate();
 }
 
+TTxtCharSet TCustomTxtEdit::IdentChars() const {
+  if (highlighter_) return highlighter_->GetIdentChars();
+  TTxtCharSet chars;
+  for (int c = 0x21; c <= 0xFF; ++c) chars.Include(static_cast<unsigned char>(c));
+  return chars;
+}
+
 void TCustomTxtEdit::SetSearchEngine(TTxtEditSearchCustom* Value) {
   if (Value == searchEngine_) return;
   if (searchEngine_) searchEngine_->RemoveFreeNotification(this);
@@ -508,7 +516,7 @@ void TCustomTxtEdit::SetWordWrap(bool Value) {
     SetWordWrapPlugin(nullptr);
     return;
   }
-  if (wordWrapFactory_) SetWordWrapPlugin(wordWrapFactory_(this));
+  SetWordWrapPlugin(wordWrapFactory_ ? wordWrapFactory_(this) : std::make_unique<TTxtWordWrapPlugin>(this));
 }
 
 void TCustomTxtEdit::SetWordWrapPlugin(std::unique_ptr<ITxtEditBufferPlugin> Plugin) {

@@ -231,6 +231,8 @@ class TCustomTxtEdit : public TCustomControl {
   TTxtCustomHighlighter* Highlighter() const { return highlighter_; }
   void SetHighlighter(TTxtCustomHighlighter* Value);
   TTxtEditSearchCustom* SearchEngine() const { return searchEngine_; }
+  // The highlighter's identifier characters, or every character from '!' on without one.
+  TTxtCharSet IdentChars() const;
   void SetSearchEngine(TTxtEditSearchCustom* Value);
   // Word wrap: on while a buffer plug-in is attached.
   bool WordWrap() const { return wordWrapPlugin_ != nullptr; }
@@ -239,7 +241,7 @@ class TCustomTxtEdit : public TCustomControl {
   // Attaches a plug-in (null detaches), keeping the same line at the top of the window.
   void SetWordWrapPlugin(std::unique_ptr<ITxtEditBufferPlugin> Plugin);
   using TWordWrapPluginFactory = std::unique_ptr<ITxtEditBufferPlugin> (*)(TCustomTxtEdit* Editor);
-  // What SetWordWrap(true) creates; without a factory word wrap stays off.
+  // What SetWordWrap(true) creates instead of the word-wrap plug-in (null: the plug-in).
   static void SetWordWrapPluginFactory(TWordWrapPluginFactory Factory);
 
   // ---- shared buffers ----
@@ -676,6 +678,9 @@ class TCustomTxtEdit : public TCustomControl {
   int mouseDownY_ = 0;
   bool inDragDrop_ = false;
   TBufferCoord dragStartCaret_;
+  // Where the last SetSelTextPrimitive's text ended, before the caret was clamped to the
+  // scroll width: what the insertion's undo item must reach.
+  TBufferCoord insertedEnd_;
 };
 
 // The editor control as form files and the application place it: TCustomTxtEdit with its

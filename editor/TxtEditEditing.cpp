@@ -92,7 +92,7 @@ void TCustomTxtEdit::InsertCharacter(char AChar) {
     const TBufferCoord start = InsertionStart();
     const bool column = activeSelectionMode_ == smColumn;
     SetSelTextPrimitive(activeSelectionMode_, std::string_view(&AChar, 1), column);
-    if (!column) undoList_->AddChange(urInsert, start, BlockEnd(), AnsiString(), smNormal);
+    if (!column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
     return;
   }
   // Past the scroll width nothing can be typed; the line is left as it is.
@@ -138,7 +138,7 @@ void TCustomTxtEdit::InsertImeString(const AnsiString& S) {
     const TBufferCoord start = InsertionStart();
     const bool column = activeSelectionMode_ == smColumn;
     SetSelTextPrimitive(activeSelectionMode_, S, column);
-    if (!column) undoList_->AddChange(urInsert, start, BlockEnd(), AnsiString(), smNormal);
+    if (!column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
     InvalidateGutter();
     return;
   }

@@ -342,6 +342,9 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
     const bool before = MinBufferCoord(p, b) == p && (copying || !(p == b));
     if (!after && !before) return;  // onto the selection itself
   }
+  // A drop is a step of its own: grouping must not join it to the like changes before it.
+  for (TCustomTxtEdit* e : {this, source})
+    if (e->options_.Contains(eoGroupUndo) && e->undoList_->CanUndo()) e->undoList_->AddGroupBreak();
   TTxtUndoBlock undo(undoList_);
   const AnsiString text = source->SelText();
   const TTxtSelectionMode mode = source->ActiveSelectionMode();
@@ -361,7 +364,7 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
       TTxtUndoLock lockRedo(redoList_);
       SetSelText(text);
     }
-    const TBufferCoord end = CaretXY();
+    const TBufferCoord end = insertedEnd_;
     undoList_->AddChange(same ? urDragDropInsert : urInsert, p, end, AnsiString(), mode);
     SetCaretAndSelection(p, end, p);
   }

@@ -354,6 +354,31 @@ void TTxtEditStringList::InsertLines(int Index, int NumLines) {
   });
 }
 
+void TTxtEditStringList::InsertStrings(int Index, const std::vector<AnsiString>& Lines) {
+  if (Index < 0 || Index > count_) IndexError(Index);
+  if (Lines.empty()) return;
+  if (Lines.size() > static_cast<size_t>(INT_MAX - count_)) throw std::bad_alloc();
+  const int number = static_cast<int>(Lines.size());
+  WithinUpdate(*this, [&] {
+    std::vector<const char*> texts;
+    try {
+      texts.reserve(Lines.size());
+      for (const AnsiString& line : Lines) texts.push_back(NewText(line));
+      InsertRecords(Index, number);
+    } catch (...) {
+      for (const char* text : texts) ReleaseText(text);
+      throw;
+    }
+    for (int i = 0; i < number; ++i) InitRecord(list_[Index + i], texts[size_t(i)], nullptr);
+    count_ += number;
+    if (longestKnown_) {
+      if (indexOfLongestLine_ >= Index) indexOfLongestLine_ += number;
+      for (int i = Index; i < Index + number; ++i) LongestAfterChange(i, Measure(list_[i]));
+    }
+    NotifyInserted(Index, number);
+  });
+}
+
 void TTxtEditStringList::Put(int Index, const AnsiString& S) {
   if (Index == count_) {
     Add(S);

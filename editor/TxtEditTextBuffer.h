@@ -82,6 +82,8 @@ class TTxtEditStringList : public TStrings {
   void Insert(int Index, const AnsiString& S) override;
   // Inserts NumLines empty lines before Index.
   void InsertLines(int Index, int NumLines);
+  // Inserts Lines before Index, told to the watchers as one insertion.
+  void InsertStrings(int Index, const std::vector<AnsiString>& Lines);
   void LoadFromFile(const WideString& FileName) override;
   // Reads the whole stream from its start.
   void LoadFromStream(TStream* Stream) override;

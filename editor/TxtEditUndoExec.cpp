@@ -37,7 +37,7 @@ struct TTxtEditUndoApply {
     E.InternalSetCaretXY(item.StartPos);
     const AnsiString removed = E.SelText();
     E.SetSelTextPrimitive(item.SelMode, item.Text, false);
-    const TBufferCoord end = E.CaretXY();
+    const TBufferCoord end = E.insertedEnd_;
     Target->AddChange(item.Reason, item.StartPos, end, removed, item.SelMode);
     if (!Redoing) {
       E.SetCaretXY(item.StartPos);

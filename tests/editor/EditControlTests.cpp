@@ -685,8 +685,6 @@ TEST(EditControl, WorksThroughAWordWrapPlugin) {
   TEditorHost host("0123456789abcdefghij\r\nshort\r\n" + AnsiString(25, 'z'));
   TTxtEdit& edit = host.Edit();
   EXPECT_FALSE(edit.WordWrap());
-  edit.SetWordWrap(true);  // no plug-in to make: stays off
-  EXPECT_FALSE(edit.WordWrap());
   edit.SetLeftChar(3);
   edit.SetWordWrapPlugin(std::make_unique<TFixedWrap>(edit, 10));
   EXPECT_TRUE(edit.WordWrap());
