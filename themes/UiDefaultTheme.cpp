@@ -759,7 +759,7 @@ void TUiDefaultTheme::PaintStatusBar(TCanvas* Canvas, const TRect& ARect, int Pa
         // Diagonals from the bottom-right corner: per group a light line then darker ones,
         // and a line of the bar's colour closing it.
         auto diagonal = [&](int d, TColor c) {
-          if (d <= size) DrawLineEx(dc, right - d, bottom, right + 1, bottom - d - 1, c);
+          if (d <= size) DrawLineEx(dc, right - d, bottom - 1, right, bottom - 1 - d, c);
         };
         for (int g = 0; g < 3; ++g) {
           int base = g * (n + 1);
