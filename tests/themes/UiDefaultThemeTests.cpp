@@ -2,6 +2,8 @@
 // pixels it leaves in a memory picture, classic and with visual styles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "framework/Bitmap.h"
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
@@ -311,6 +313,76 @@ TEST_P(DefaultThemeTest, DockFloatingBorderAndDockPanel) {
   EXPECT_EQ(panel.At(0, 39), Sys(theme->ToolbarColor));
   EXPECT_EQ(panel.At(70, 5), Sys(theme->ToolbarColor));
   EXPECT_EQ(panel.At(40, 30), kMagenta);
+}
+
+// The bounding box of the pixels of one colour.
+TRect Extent(const TTestPicture& pic, const TRect& R, uint32_t C) {
+  TRect box{R.Right, R.Bottom, R.Left, R.Top};
+  for (int y = R.Top; y < R.Bottom; ++y)
+    for (int x = R.Left; x < R.Right; ++x)
+      if (pic.At(x, y) == C) box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
+                                    std::max(box.Bottom, y + 1)};
+  return box;
+}
+
+TEST_P(DefaultThemeTest, CaptionsByStateAndColour) {
+  const TRect area{0, 0, 60, 20};
+  auto paint = [&](TTestPicture& pic, const TUiItemInfo& info, TColor fontColor) {
+    TCanvas* c = On(pic);
+    c->Font()->SetColor(fontColor);
+    theme->PaintCaption(c, TRect{4, 2, 60, 20}, info, L"Wg", DT_SINGLELINE | DT_NOPREFIX, false);
+    EXPECT_EQ(c->Font()->Color(), fontColor);  // the canvas font keeps its colour
+  };
+  TTestPicture plain(60, 20, kMagenta);
+  paint(plain, Item(VT_TOOLBAR, 0), clNone);  // clNone: the item's own text colour
+  TRect at = Extent(plain, area, Sys(clBtnText));
+  ASSERT_FALSE(at.IsEmpty());
+  EXPECT_GT(plain.Count(area, kMagenta), 900);  // the brush is transparent
+  TTestPicture red(60, 20, kMagenta);
+  paint(red, Item(VT_TOOLBAR, 0), clRed);
+  EXPECT_EQ(Extent(red, area, 0x0000FF), at);
+  TTestPicture pushed(60, 20, kMagenta);
+  paint(pushed, Item(VT_TOOLBAR, ISF_PUSHED), clNone);
+  EXPECT_EQ(Extent(pushed, area, Sys(clBtnText)), (TRect{at.Left + 1, at.Top + 1, at.Right + 1, at.Bottom + 1}));
+  TTestPicture menu(60, 20, kMagenta);
+  paint(menu, Item(VT_POPUPMENU, ISF_PUSHED, 0), clNone);  // menu-style items stay in place
+  EXPECT_EQ(Extent(menu, area, Sys(MenuTextColor)), at);
+  TTestPicture disabled(60, 20, kMagenta);
+  paint(disabled, Item(VT_TOOLBAR, ISF_DISABLED), clNone);
+  if (Styled()) {
+    EXPECT_EQ(Extent(disabled, area, Sys(clGrayText)), at);
+    EXPECT_EQ(disabled.Count(area, Sys(clBtnHighlight)), 0);
+  } else {
+    // Embossed: a light copy one pixel right and down under the shadow-coloured text.
+    EXPECT_EQ(Extent(disabled, area, Sys(clBtnShadow)), at);
+    TRect light = Extent(disabled, area, Sys(clBtnHighlight));
+    EXPECT_EQ(light.Right, at.Right + 1);
+    EXPECT_EQ(light.Bottom, at.Bottom + 1);
+  }
+}
+
+TEST_P(DefaultThemeTest, MenuSeparatorsAndStyledColours) {
+  TTestPicture sep(20, 10, kMagenta);
+  TUiItemInfo info = Item(VT_POPUPMENU, 0, 0);
+  theme->PaintSeparator(On(sep), TRect{0, 0, 20, 10}, info, true, true);
+  const int amount = UiIsVistaOrLater() && Styled() ? -20 : -40;
+  EXPECT_EQ(sep.At(15, 4), Sys(clBtnShadow));
+  EXPECT_EQ(sep.At(15, 5), Sys(ShiftColorChannels(theme->ToolbarColor, amount)));
+  if (!Styled()) {
+    EXPECT_EQ(theme->HighlightColor, clBtnHighlight);
+    return;
+  }
+  // The lines drawn on toolbars come from the style's rebar face at (25, 25), darkened by 30.
+  HTHEME rebar = UiThemeHandle(ucRebar);
+  ASSERT_NE(rebar, nullptr);
+  TTestPicture face(32, 32, Sys(clBtnFace));
+  RECT rc{0, 0, 32, 32};
+  UxTheme().DrawThemeBackground(rebar, face.DC(), 0, 0, &rc, nullptr);
+  TColor shadow = ShiftColorChannels(TColor(face.At(25, 25)), -30);
+  EXPECT_EQ(Sys(theme->ShadowColor), Sys(shadow));
+  if (UiIsVistaOrLater()) {
+    EXPECT_EQ(Sys(theme->HighlightColor), Sys(ShiftColorChannels(shadow, 40)));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, DefaultThemeTest, testing::Values(false, true),
