@@ -8,10 +8,11 @@
 #include <cstring>
 #include <new>
 
+#include "framework/FileReplace.h"
+#include "framework/PageBlock.h"
 #include "framework/ScopeGuards.h"
 #include "framework/Streams.h"
 #include "framework/UpdateBracket.h"
-#include "framework/Win.h"
 
 HV_PUBLISH(TTxtEditStringList) {}
 
@@ -66,28 +67,17 @@ const char* FindLineBreak(const char* P, const char* End) {
 // that compaction frees can be given back. After loading, each line in it is followed by one
 // LF, and Bytes[Size] is the LF after the last one: every loaded line ends at the next CR or LF.
 struct TTxtEditStringList::LoadedBlock {
-  explicit LoadedBlock(size_t size) : Reserved(size + 4) {
-    Bytes = static_cast<char*>(VirtualAlloc(nullptr, Reserved, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    if (!Bytes) throw std::bad_alloc();
-    Size = size;
-  }
-  ~LoadedBlock() { VirtualFree(Bytes, 0, MEM_RELEASE); }
-  LoadedBlock(const LoadedBlock&) = delete;
-  LoadedBlock& operator=(const LoadedBlock&) = delete;
+  explicit LoadedBlock(size_t size) : Pages(size + 4), Bytes(Pages.Bytes()), Size(size) {}
 
   // Gives back the pages past the first NewSize + 1 bytes.
   void Shrink(size_t newSize) {
     Size = newSize;
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    size_t page = info.dwPageSize;
-    size_t keep = (newSize + 1 + page - 1) / page * page;
-    if (keep < Reserved) VirtualFree(Bytes + keep, Reserved - keep, MEM_DECOMMIT);
+    Pages.ReleaseTail(newSize + 1);
   }
 
-  char* Bytes = nullptr;
-  size_t Reserved;
-  size_t Size = 0;
+  TPageBlock Pages;
+  char* Bytes;
+  size_t Size;
   int Lines = 0;  // records that still refer into the block
   bool Loading = false;
 };
@@ -678,76 +668,6 @@ void TTxtEditStringList::SaveToStream(TStream* Stream) {
     }
   }
   Stream->WriteBuffer(buffer.get(), static_cast<int>(total));
-}
-
-namespace {
-
-WideString FullPathOf(const WideString& name) {
-  DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return name;
-  WideString path(n, L'\0');
-  n = GetFullPathNameW(name.c_str(), n, path.data(), nullptr);
-  path.resize(n);
-  return path;
-}
-
-[[noreturn]] void RaiseCreateError(const WideString& fileName, DWORD error) {
-  throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error));
-}
-
-// Reserves a fresh name beside Target (same folder, hence same volume, so that replacing is a
-// rename and not a copy).
-WideString CreateSiblingFile(const WideString& target) {
-  static unsigned counter = 0;
-  DWORD error = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    wchar_t suffix[40];
-    std::swprintf(suffix, 40, L".%08lx%04x.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter & 0xFFFF);
-    WideString name = target + suffix;
-    HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
-      return name;
-    }
-    error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-  }
-  RaiseCreateError(target, error);
-}
-
-}  // namespace
-
-// The bytes go to a new file beside the target, which replaces the target only when every byte
-// was written and the system confirmed it; a full disk or a failing device leaves the old file
-// whole and raises.
-void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write) {
-  WideString target = FullPathOf(FileName);
-  bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (exists) {
-    // The same refusal that opening it for writing would give (read-only file, a program that
-    // denies writing), before any work is done.
-    HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) RaiseCreateError(target, GetLastError());
-    CloseHandle(h);
-  }
-  WideString temp = CreateSiblingFile(target);
-  try {
-    TFileStream stream(temp, fmCreate);
-    Write(stream);
-    stream.FlushAndClose();
-  } catch (...) {
-    DeleteFileW(temp.c_str());
-    throw;
-  }
-  BOOL replaced = exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                        nullptr, nullptr)
-                         : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!replaced) {
-    DWORD error = GetLastError();
-    DeleteFileW(temp.c_str());
-    RaiseCreateError(target, error);
-  }
 }
 
 void TTxtEditStringList::SaveToFile(const WideString& FileName) {

@@ -195,10 +195,5 @@ class TTxtEditFileWriter : public TTxtEditFiler {
   void WriteLine(std::string_view Text);
 };
 
-// Writes a file through Write into a new file beside it, which replaces it only when everything
-// was written and flushed: a failure raises (EFCreateError when the file cannot be written) and
-// leaves the file as it was.
-void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write);
-
 // The first CR or LF in [P, End), or End.
 const char* FindLineBreak(const char* P, const char* End);

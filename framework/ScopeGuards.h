@@ -67,3 +67,16 @@ class TTempValue {
   T& variable_;
   T saved_;
 };
+
+// Runs Work; when it raises, runs Undo and lets the exception go on. For undo work that may
+// raise in its turn (hiding a window, telling a list), whose exception then takes the place of
+// the first, as a destructor could not let it.
+template <class W, class U>
+decltype(auto) UndoOnFailure(W&& Work, U&& Undo) {
+  try {
+    return std::forward<W>(Work)();
+  } catch (...) {
+    std::forward<U>(Undo)();
+    throw;
+  }
+}

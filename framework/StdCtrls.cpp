@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/Exceptions.h"
+#include "framework/ScopeGuards.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 
@@ -60,14 +61,8 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomEdit::CreateWnd() {
-  creating_ = true;
-  try {
-    inherited::CreateWnd();
-  } catch (...) {
-    creating_ = false;
-    throw;
-  }
-  creating_ = false;
+  TTempValue creating(creating_, true);
+  inherited::CreateWnd();
   HWND wnd = Handle();
   SendMessageW(wnd, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
   if (passwordChar_) SendMessageW(wnd, EM_SETPASSWORDCHAR, passwordChar_, 0);

@@ -6,6 +6,7 @@
 #include "StorageTestSupport.h"
 #include "framework/Colors.h"
 #include "framework/DateTime.h"
+#include "framework/FileHandle.h"
 #include "framework/StrRoutines.h"
 #include "tests/framework/Raised.h"
 
@@ -568,12 +569,14 @@ TEST_F(StorageTest, AFailedFlushLeavesTheFileAsItWas) {
   EXPECT_EQ(SectionText("S"), "x=2");
   EXPECT_TRUE(FileGetAttr(AnsiToWide(FileOf("settings.ini"))) & FILE_ATTRIBUTE_HIDDEN);  // kept
   EXPECT_FALSE(FileExists(AnsiToWide(FileOf("settings.ini.tmp"))));
-  // Nothing can be written beside it: the old text stays whole.
-  CreateDir(AnsiToWide(FileOf("settings.ini.tmp")));
-  s->WriteInteger("S\\x", 3);
-  EXPECT_THROW(s->Flush(), EStreamError);
+  // Another program holds the file and lets nobody write it: the old text stays whole.
+  {
+    TFileHandle held = TFileHandle::Open(AnsiToWide(FileOf("settings.ini")).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         OPEN_EXISTING);
+    s->WriteInteger("S\\x", 3);
+    EXPECT_THROW(s->Flush(), EStreamError);
+  }
   EXPECT_EQ(SectionText("S"), "x=2");
-  RemoveDir(AnsiToWide(FileOf("settings.ini.tmp")));
   s->Flush();
   EXPECT_EQ(SectionText("S"), "x=3");
 }

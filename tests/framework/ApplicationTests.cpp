@@ -95,37 +95,6 @@ TEST(ApplicationLoop, RunShowsTheMainFormAndEndsWhenItCloses) {
   EXPECT_EQ(Application->MainForm(), nullptr);
 }
 
-TEST(ApplicationLoop, ActionsAndControlsAreUpdatedWhenTheQueueIsEmpty) {
-  TForm* form = NewShownForm();
-  auto* list = new TActionList(form);
-  auto* action = new TAction(form);
-  action->SetActionList(list);
-  struct TUpdater {
-    int updates = 0;
-    void Update(TObject*) { ++updates; }
-  } updater;
-  action->OnUpdate = TNotifyEvent(&updater, &TUpdater::Update);
-  auto* visible = new TWcControl(form);
-  visible->SetParent(form);
-  auto* hidden = new TWcControl(form);
-  hidden->Hide();
-  hidden->SetParent(form);
-
-  IdleOnce();
-  EXPECT_EQ(updater.updates, 1);
-  EXPECT_EQ(visible->InitiatedActions, 1);
-  EXPECT_EQ(hidden->InitiatedActions, 0);
-  // Handling messages without idle time updates nothing.
-  PostMessageW(form->Handle(), WM_NULL, 0, 0);
-  Pump();
-  EXPECT_EQ(updater.updates, 1);
-  // A hidden form's actions wait.
-  form->Hide();
-  IdleOnce();
-  EXPECT_EQ(updater.updates, 1);
-  Free(form);
-}
-
 TEST(ApplicationLoop, ApplicationEventsShareTheEventsOfTheApplication) {
   struct TEvents {
     int idles = 0;
