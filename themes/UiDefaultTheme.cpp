@@ -81,6 +81,23 @@ void Cross(HDC DC, int X, int Y, TColor Color) {
   }
 }
 
+// A check mark around (cx, cy): a closed seven-point line two pixels thick.
+void CheckMark(HDC DC, int cx, int cy, TColor Color) {
+  PolyLineEx(DC, {{cx - 3, cy - 1}, {cx - 1, cy + 1}, {cx + 3, cy - 3}, {cx + 3, cy - 2}, {cx - 1, cy + 2},
+                  {cx - 3, cy}, {cx - 3, cy - 1}},
+             Color);
+}
+
+// One line of caption text in the small-caption font, vertically centred, cut with an ellipsis.
+void SmallCaptionText(HDC DC, const TRect& R, const WideString& Text, TColor Color) {
+  TSelectObject font;
+  font.Select(DC, UiDockCaptionFont()->Handle());
+  SetBkMode(DC, TRANSPARENT);
+  SetTextColor(DC, ColorToRGB(Color));
+  RECT rc = ToRECT(R);
+  DrawTextW(DC, Text.c_str(), -1, &rc, DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER | DT_NOPREFIX);
+}
+
 // Double arrows: right-pointing (5 rows used) and down-pointing (8 rows).
 constexpr uint8_t kChevronRight[8] = {0xD8, 0x6C, 0x36, 0x6C, 0xD8, 0, 0, 0};
 constexpr uint8_t kChevronDown[8] = {0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20};
@@ -373,7 +390,7 @@ void TUiDefaultTheme::PaintMenuItem(TCanvas* Canvas, const TRect& ARect, const T
     int x = ARect.Right - check * 2 / 3;
     TRect box{x - 4, ARect.Top, x + 4, ARect.Bottom};
     if (!ItemInfo.Enabled) {
-      Triangle(dc, Inflated(box, 0, 0), 4, 1, clBtnHighlight);
+      Triangle(dc, box, 4, 1, clBtnHighlight);  // light, one pixel right of and below the shadow
       Triangle(dc, Rect(box.Left - 1, box.Top - 1, box.Right - 1, box.Bottom - 1), 4, 1, clBtnShadow);
     } else {
       Triangle(dc, box, 4, 1, (hot && !StyledVista()) ? clHighlightText : MenuTextColor);
@@ -632,9 +649,7 @@ void TUiDefaultTheme::PaintCheckMark(TCanvas* Canvas, const TRect& ARect, const 
     RoundRectEx(dc, cx - 2, cy - 3, cx + 2, cy + 3, 2, 2, c, c);
     RoundRectEx(dc, cx - 3, cy - 2, cx + 3, cy + 2, 2, 2, c, c);
   } else {
-    PolyLineEx(dc, {{cx - 3, cy - 1}, {cx - 1, cy + 1}, {cx + 3, cy - 3}, {cx + 3, cy - 2}, {cx - 1, cy + 2},
-                    {cx - 3, cy}, {cx - 3, cy - 1}},
-               c);
+    CheckMark(dc, cx, cy, c);
   }
 }
 
@@ -816,12 +831,7 @@ void TUiDefaultTheme::PaintFloatingBorder(TCanvas* Canvas, const TRect& ARect, c
       TRect text = caption;
       text.Left += 2;
       if (closeShown) text.Right = close.Left;
-      TSelectObject font;
-      font.Select(dc, UiDockCaptionFont()->Handle());
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, ColorToRGB(Info.Active ? clCaptionText : clInactiveCaptionText));
-      RECT rc = ToRECT(text);
-      DrawTextW(dc, Info.Caption.c_str(), -1, &rc, DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER | DT_NOPREFIX);
+      SmallCaptionText(dc, text, Info.Caption, Info.Active ? clCaptionText : clInactiveCaptionText);
     }
     if ((Info.PaintParts & 4) && Info.ShowCaption && closeShown)
       DrawStyled(window, dc, 19, closePushed ? 3 : closeHot ? 2 : 1, close);
@@ -845,12 +855,8 @@ void TUiDefaultTheme::PaintFloatingBorder(TCanvas* Canvas, const TRect& ARect, c
     UINT flags = DC_SMALLCAP | DC_TEXT | (Info.Active ? DC_ACTIVE : 0) | (gradient ? DC_GRADIENT : 0);
     if (!Info.Window || !DrawCaption(Info.Window, dc, &rc, flags)) {
       FillRectEx(dc, caption, Info.Active ? clActiveCaption : clInactiveCaption);
-      TSelectObject font;
-      font.Select(dc, UiDockCaptionFont()->Handle());
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, ColorToRGB(Info.Active ? clCaptionText : clInactiveCaptionText));
-      RECT t{rc.left + 2, rc.top, rc.right, rc.bottom};
-      DrawTextW(dc, Info.Caption.c_str(), -1, &t, DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER | DT_NOPREFIX);
+      SmallCaptionText(dc, Rect(caption.Left + 2, caption.Top, caption.Right, caption.Bottom), Info.Caption,
+                       Info.Active ? clCaptionText : clInactiveCaptionText);
     }
     DrawLineEx(dc, caption.Left, caption.Bottom, caption.Right, caption.Bottom, clBtnFace);
   }
@@ -899,9 +905,7 @@ void TUiDefaultTheme::PaintFrameControl(TCanvas* Canvas, const TRect& ARect, int
     TColor c = disabled ? clGrayText : mixed ? clBtnShadow : clBtnText;
     int cx = (ARect.Left + ARect.Right) / 2;
     int cy = (ARect.Top + ARect.Bottom) / 2;
-    PolyLineEx(dc, {{cx - 3, cy - 1}, {cx - 1, cy + 1}, {cx + 3, cy - 3}, {cx + 3, cy - 2}, {cx - 1, cy + 2},
-                    {cx - 3, cy}, {cx - 3, cy - 1}},
-               c);
+    CheckMark(dc, cx, cy, c);
   }
 }
 
@@ -922,15 +926,15 @@ void TUiDefaultTheme::PaintDockPanelNCArea(TCanvas* Canvas, const TRect& ARect, 
     else
       text.Right = button.Left;
   }
-  TSelectObject font;
-  font.Select(dc, UiDockCaptionFont()->Handle());
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ColorToRGB(clBtnText));
   if (Info.IsVertical) {
-    DrawRotatedText(dc, Info.Caption, Rect(text.Left, text.Top + 2, text.Right, text.Bottom), DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
+    TSelectObject font;
+    font.Select(dc, UiDockCaptionFont()->Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(clBtnText));
+    DrawRotatedText(dc, Info.Caption, Rect(text.Left, text.Top + 2, text.Right, text.Bottom),
+                    DT_SINGLELINE | DT_CENTER | DT_END_ELLIPSIS);
   } else {
-    RECT rc{text.Left + 2, text.Top, text.Right, text.Bottom};
-    DrawTextW(dc, Info.Caption.c_str(), -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SmallCaptionText(dc, Rect(text.Left + 2, text.Top, text.Right, text.Bottom), Info.Caption, clBtnText);
   }
   if (close) {
     bool pushed = Info.CloseButtonState & 4;
