@@ -11,45 +11,37 @@
 namespace {
 
 void PaintSample(TCanvas* C, TUiTheme* T) {
-  TUiItemInfo tb = SimplifiedItemInfo(0);
   T->PaintDock(C, TRect{0, 0, 440, 32}, TRect{0, 0, 440, 32}, 0);
   C->Brush()->SetColor(T->GetViewColor(VT_TOOLBAR));
   T->PaintToolbarNCArea(C, TRect{2, 2, 300, 30}, TUiToolbarInfo{});
-  const wchar_t* names[] = {L"New", L"Open", L"Save"};
+  const int flags[] = {0, ISF_HOT, ISF_PUSHED, ISF_HOT, 0, ISF_SELECTED, ISF_DISABLED, 0};
+  const wchar_t* names[] = {L"Open", L"Save", L"Close", L"Undo", L"", L"Word wrap", L"Print", L"Recent files"};
   for (int i = 0; i < 3; ++i) {
     TRect r{14 + i * 44, 4, 54 + i * 44, 28};
-    TUiItemInfo item = SimplifiedItemInfo(i == 1 ? ISF_HOT : i == 2 ? ISF_PUSHED : 0);
-    T->PaintButton(C, r, item);
-    T->PaintCaption(C, r, item, names[i], DT_SINGLELINE | DT_CENTER | DT_VCENTER, false);
+    T->PaintButton(C, r, SimplifiedItemInfo(flags[i]));
+    T->PaintCaption(C, r, SimplifiedItemInfo(flags[i]), names[i], DT_SINGLELINE | DT_CENTER | DT_VCENTER, false);
   }
-  T->PaintSeparator(C, TRect{146, 4, 152, 28}, tb, false, false);
-  T->PaintChevron(C, TRect{280, 4, 294, 28}, tb);
+  T->PaintChevron(C, TRect{280, 4, 294, 28}, SimplifiedItemInfo(0));
   C->Brush()->SetColor(MenuColor);
   C->FillRect(TRect{20, 40, 200, 160});
   T->PaintPopupNCArea(C, TRect{20, 40, 200, 160}, TUiPopupInfo{nullptr, VT_POPUPMENU, {3, 3}, {}});
-  const wchar_t* items[] = {L"Undo", L"Cut", L"", L"Word wrap", L"Recent files", L"Print"};
-  for (int i = 0; i < 6; ++i) {
-    TRect r{23, 43 + i * 19, 197, 62 + i * 19};
-    TUiItemInfo item = SimplifiedItemInfo(i == 1 ? ISF_HOT : i == 5 ? ISF_DISABLED : i == 3 ? ISF_SELECTED : 0);
+  for (int i = 3; i < 8; ++i) {
+    TRect r{23, 43 + (i - 3) * 19, 197, 62 + (i - 3) * 19};
+    TUiItemInfo item = SimplifiedItemInfo(flags[i]);
     item.ViewType = VT_POPUPMENU;
-    item.ItemOptions = i == 4 ? IO_SUBMENU : 0;
-    if (i == 2) {
+    item.ItemOptions = i == 7 ? IO_SUBMENU : 0;
+    if (i == 4) {
       T->PaintSeparator(C, r, item, true, false);
       continue;
     }
     T->PaintMenuItem(C, r, item);
-    if (i == 3) T->PaintCheckMark(C, TRect{r.Left, r.Top, r.Left + 20, r.Bottom}, item);
+    if (item.Selected) T->PaintCheckMark(C, TRect{r.Left, r.Top, r.Left + 20, r.Bottom}, item);
     C->Font()->SetColor(clNone);
-    T->PaintCaption(C, TRect{r.Left + 24, r.Top, r.Right, r.Bottom}, item, items[i], DT_SINGLELINE | DT_VCENTER, false);
+    T->PaintCaption(C, TRect{r.Left + 24, r.Top, r.Right, r.Bottom}, item, names[i], DT_SINGLELINE | DT_VCENTER, false);
   }
-  TUiDockPanelInfo panel;
-  panel.Caption = L"Panel";
-  panel.CloseButtonState = 1;
-  T->PaintDockPanelNCArea(C, TRect{240, 40, 430, 200}, panel);
-  T->PaintStatusBar(C, TRect{0, 210, 440, 232}, 0);
-  T->PaintStatusBar(C, TRect{2, 212, 200, 232}, 1);
-  T->PaintStatusBar(C, TRect{202, 212, 420, 232}, 2);
-  T->PaintStatusBar(C, TRect{420, 216, 436, 232}, 3);
+  T->PaintDockPanelNCArea(C, TRect{240, 40, 430, 200}, TUiDockPanelInfo{nullptr, 0, false, L"Panel", 1});
+  const TRect bar[] = {{0, 210, 440, 232}, {2, 212, 200, 232}, {202, 212, 420, 232}, {420, 216, 436, 232}};
+  for (int part = 0; part < 4; ++part) T->PaintStatusBar(C, bar[part], part);
 }
 
 TEST(DefaultThemeForm, PaintsAToolbarAMenuAPanelAndAStatusBar) {
@@ -65,7 +57,7 @@ TEST(DefaultThemeForm, PaintsAToolbarAMenuAPanelAndAStatusBar) {
   ASSERT_NE(wnd, nullptr);
   const char* hold = std::getenv("THEME_TEST_HOLD_MS");
   DWORD until = GetTickCount() + (hold ? std::atoi(hold) : 0);
-  uint32_t menuPixel = 0;
+  uint32_t hotPixel = 0, plainPixel = 0;
   do {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -73,18 +65,17 @@ TEST(DefaultThemeForm, PaintsAToolbarAMenuAPanelAndAStatusBar) {
     TCanvas canvas;
     canvas.SetHandle(dc);
     PaintSample(&canvas, CurrentTheme);
-    menuPixel = GetPixel(dc, 100, 75);  // inside the hot menu item
+    hotPixel = GetPixel(dc, 150, 52);  // the hot item, right of its text
+    plainPixel = GetPixel(dc, 150, 135);
     canvas.SetHandle(nullptr);
     ReleaseDC(wnd, dc);
     Sleep(50);
   } while (GetTickCount() < until);
-  TUiItemInfo hot = SimplifiedItemInfo(ISF_HOT);
-  hot.ViewType = VT_POPUPMENU;
-  hot.ItemOptions = 0;
-  if (!ThemesUsable) {
-    EXPECT_EQ(menuPixel, Sys(CurrentTheme->GetItemColor(hot)));
-  }
-  EXPECT_NE(menuPixel, Sys(clWindow));
+  EXPECT_EQ(plainPixel, Sys(MenuColor));
+  if (ThemesUsable)
+    EXPECT_NE(hotPixel, Sys(MenuColor));
+  else
+    EXPECT_EQ(hotPixel, Sys(clHighlight));
   DestroyWindow(wnd);
   UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }

@@ -119,7 +119,6 @@ TEST_P(DefaultThemeTest, ItemColours) {
   EXPECT_EQ(theme->GetItemImageBackground(Item(VT_TOOLBAR, 0)), theme->ToolbarColor);
   EXPECT_EQ(theme->GetImageOffset(nullptr, Item(VT_TOOLBAR, ISF_PUSHED), nullptr), (TPoint{1, 1}));
   EXPECT_EQ(theme->GetImageOffset(nullptr, Item(VT_TOOLBAR, ISF_SELECTED), nullptr), (TPoint{1, 1}));
-  EXPECT_EQ(theme->GetImageOffset(nullptr, Item(VT_TOOLBAR, ISF_HOT), nullptr), (TPoint{0, 0}));
 }
 
 TEST_P(DefaultThemeTest, ColoursAreRebuiltOnlyInTheSecondPhase) {
@@ -183,6 +182,10 @@ TEST_P(DefaultThemeTest, BackgroundSeparatorAndPopupFrame) {
   EXPECT_EQ(list.At(1, 5), Sys(clWindow));
   EXPECT_EQ(list.At(2, 5), Sys(clWindow));
   EXPECT_EQ(list.At(3, 5), kMagenta);
+  info.ViewType = VT_POPUPMENU;  // flat: a shadow frame; classic: a raised edge; then the menu colour
+  theme->PaintPopupNCArea(On(list), TRect{0, 0, 20, 20}, info);
+  EXPECT_EQ(list.At(0, 19), Sys(FlatMenuStyle ? clBtnShadow : cl3DDkShadow));
+  EXPECT_EQ(list.At(2, 5), Sys(MenuColor));
 }
 
 TEST_P(DefaultThemeTest, StatusBarParts) {
