@@ -2,6 +2,7 @@
 // scrolling, modes, bookmarks and the read-only rule.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -354,20 +355,17 @@ TEST(EditCommands, ScrollingKeepsTheCaretInTheWindow) {
   TTxtEdit& e = host.Edit();
   e.SetBounds(0, 0, 300, 10 * e.TextHeight());
   ASSERT_EQ(e.LinesInWindow(), 10);
-  e.SetCaretXY({1, 1});
-  Cmd(e, ecScrollDown);
-  EXPECT_EQ(e.TopLine(), 2);
-  EXPECT_EQ(e.CaretY(), 2);  // held on the first visible row
-  Cmd(e, ecScrollDown);
-  EXPECT_EQ(e.TopLine(), 3);
-  EXPECT_EQ(e.CaretY(), 3);
-  Cmd(e, ecScrollUp);
-  EXPECT_EQ(e.TopLine(), 2);
-  EXPECT_EQ(e.CaretY(), 3);  // still visible, so it stays
-  e.SetCaretXY({1, 11});
-  Cmd(e, ecScrollUp);
-  EXPECT_EQ(e.TopLine(), 1);
-  EXPECT_EQ(e.CaretY(), 10);  // held on the last visible row
+  // Held on the first or the last visible row, else left where it is.
+  const struct {
+    int caret;
+    TTxtEditorCommand command;
+    int top, line;
+  } steps[] = {{1, ecScrollDown, 2, 2}, {0, ecScrollDown, 3, 3}, {0, ecScrollUp, 2, 3}, {11, ecScrollUp, 1, 10}};
+  for (const auto& s : steps) {
+    if (s.caret) e.SetCaretXY({1, s.caret});
+    Cmd(e, s.command);
+    EXPECT_EQ(std::pair(e.TopLine(), e.CaretY()), std::pair(s.top, s.line)) << s.command;
+  }
   // A caret out of sight is only scrolled into view.
   e.SetTopLine(50);
   Cmd(e, ecScrollDown);
@@ -375,15 +373,11 @@ TEST(EditCommands, ScrollingKeepsTheCaretInTheWindow) {
   EXPECT_LE(e.TopLine(), 10);
   EXPECT_GE(e.TopLine() + e.LinesInWindow() - 1, 10);
 
-  e.SetLeftChar(5);
-  Cmd(e, ecScrollLeft);
-  EXPECT_EQ(e.LeftChar(), 4);
-  Cmd(e, ecScrollRight);
-  Cmd(e, ecScrollRight);
-  EXPECT_EQ(e.LeftChar(), 6);
-  e.SetLeftChar(1);
-  Cmd(e, ecScrollLeft);
-  EXPECT_EQ(e.LeftChar(), 1);
+  for (auto [from, c, to] : {std::tuple{5, ecScrollLeft, 4}, {5, ecScrollRight, 6}, {1, ecScrollLeft, 1}}) {
+    e.SetLeftChar(from);
+    Cmd(e, c);
+    EXPECT_EQ(e.LeftChar(), to) << from;
+  }
 }
 
 namespace {

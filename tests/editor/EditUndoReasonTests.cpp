@@ -33,6 +33,18 @@ TChange Over(TBufferCoord From, TBufferCoord To, TTxtEditorCommand Command, TTxt
   };
 }
 
+// The first two lines copied as whole lines, pasted at a line, in insert or overwrite mode.
+TChange PasteFirstTwoLines(int Line, bool Overwrite = false) {
+  return [=](TTxtEdit& e) {
+    Select(e, {1, 1}, {1, 2}, smLine);
+    e.CopyToClipboard();
+    e.SetSelectionMode(smNormal);
+    e.SetInsertMode(!Overwrite);
+    e.SetCaretXY({1, Line});
+    e.PasteFromClipboard();
+  };
+}
+
 struct TReasonCase {
   const char* Name;
   const char* Start;
@@ -70,35 +82,9 @@ std::vector<TReasonCase> ReasonCases() {
          e.PasteFromClipboard();
        },
        "aP\r\nQbc", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines", "one\r\ntwo\r\nthree",
-       [](TTxtEdit& e) {
-         Select(e, {1, 1}, {1, 2}, smLine);
-         e.CopyToClipboard();
-         e.SetSelectionMode(smNormal);
-         e.SetCaretXY({1, 3});
-         e.PasteFromClipboard();
-       },
-       "one\r\ntwo\r\none\r\ntwo\r\nthree", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines in overwrite mode", "a\r\nb\r\nc\r\nd",
-       [](TTxtEdit& e) {
-         Select(e, {1, 1}, {1, 2}, smLine);
-         e.CopyToClipboard();
-         e.SetSelectionMode(smNormal);
-         e.SetInsertMode(false);
-         e.SetCaretXY({1, 3});
-         e.PasteFromClipboard();
-       },
-       "a\r\nb\r\na\r\nb\r\nd", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines at the last line in overwrite mode", "a\r\nb",
-       [](TTxtEdit& e) {
-         Select(e, {1, 1}, {1, 2}, smLine);
-         e.CopyToClipboard();
-         e.SetSelectionMode(smNormal);
-         e.SetInsertMode(false);
-         e.SetCaretXY({1, 2});
-         e.PasteFromClipboard();
-       },
-       "a\r\na\r\nb\r\nb", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines", "one\r\ntwo\r\nthree", PasteFirstTwoLines(3), "one\r\ntwo\r\none\r\ntwo\r\nthree", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines in overwrite mode", "a\r\nb\r\nc\r\nd", PasteFirstTwoLines(3, true), "a\r\nb\r\na\r\nb\r\nd", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines at the last line in overwrite mode", "a\r\nb", PasteFirstTwoLines(2, true), "a\r\na\r\nb\r\nb", {urPasteBegin, urPaste, urPasteEnd}},
       {"paste of whole lines into an empty text", "",
        [](TTxtEdit& e) {
          TxtEditCopyToClipboard("x\r\ny\r\n", smLine);

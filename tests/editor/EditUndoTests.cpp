@@ -5,42 +5,28 @@
 #include "editor/TxtEdit.h"
 #include "tests/editor/EditingTestSupport.h"
 
-TEST(EditUndo, ANewChangeClearsRedo) {
-  TTxtEdit e(nullptr);
-  Type(e, "ab");
-  e.Undo();
-  EXPECT_TRUE(e.CanRedo());
-  Type(e, "c");
-  EXPECT_FALSE(e.CanRedo());
-}
-
-TEST(EditUndo, DeletedBlockComesBackSelected) {
-  TTextEdit e("one\r\ntwo\r\nthree");
-  Select(e, {2, 1}, {3, 3});
-  Cmd(e, ecDeleteChar);
-  EXPECT_EQ(e.TextA(), "oree");
-  EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
-  EXPECT_EQ(e.SelText(), "ne\r\ntwo\r\nth");
-  EXPECT_EQ(TextAfterRedo(e), "oree");
-}
-
-TEST(EditUndo, SilentDeletionOnlyMovesTheCaret) {
-  TTextEdit e("abc");
-  e.SetCaretXY({4, 1});
-  Cmd(e, ecDeleteLastChar);
-  EXPECT_EQ(TextAfterUndo(e), "abc");
-  EXPECT_FALSE(e.SelAvail());
-  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
-}
-
-TEST(EditUndo, CaseChangeRestoresTextSelectionAndCaret) {
-  TTextEdit e("abc def");
-  Select(e, {5, 1}, {8, 1});
-  Cmd(e, ecUpperCase);
-  EXPECT_EQ(e.TextA(), "abc DEF");
-  EXPECT_EQ(TextAfterUndo(e), "abc def");
-  EXPECT_EQ(e.SelText(), "def");
-  EXPECT_EQ(TextAfterRedo(e), "abc DEF");
+// After one undo step: the text back, and the selection and caret the change started from.
+TEST(EditUndo, AStepGivesBackTheSelectionOrTheCaret) {
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtEditorCommand Command;
+    const char* Selected;
+  } cases[] = {
+      {"one\r\ntwo\r\nthree", {2, 1}, {3, 3}, ecDeleteChar, "ne\r\ntwo\r\nth"},
+      {"abc def", {5, 1}, {8, 1}, ecUpperCase, "def"},
+      {"abc", {4, 1}, {4, 1}, ecDeleteLastChar, ""},  // a silent deletion only moves the caret
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Start);
+    TTextEdit e(c.Start);
+    Select(e, c.From, c.To);
+    const AnsiString changed = TextAfter(e, c.Command);
+    EXPECT_EQ(TextAfterUndo(e), c.Start);
+    EXPECT_EQ(e.SelText(), c.Selected);
+    EXPECT_EQ(e.CaretXY(), c.To);
+    EXPECT_EQ(TextAfterRedo(e), changed);
+  }
 }
 
 TEST(EditUndo, CaretAndSelectionItems) {

@@ -2,6 +2,8 @@
 // continuing after a match, substitution, and the limits that keep hard expressions safe.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "editor/TxtEditRegExpr.h"
 
 namespace {
@@ -23,6 +25,14 @@ std::string FirstMatch(const char* Expr, const std::string& Input) {
   TRegExpr r;
   r.SetExpression(Expr);
   return FirstMatch(r, Input);
+}
+
+// Every match of a search and its continuations: "pos:len pos:len ...".
+std::string AllMatches(TRegExpr& R, const std::string& Input) {
+  std::string all;
+  for (bool found = R.Exec(Input); found; found = R.ExecNext())
+    all += (all.empty() ? "" : " ") + std::to_string(R.GetMatchPos(0)) + ":" + std::to_string(R.GetMatchLen(0));
+  return all;
 }
 
 int CompileError(const std::string& Expr, std::string* Message = nullptr) {
@@ -271,14 +281,9 @@ TEST(RegExpr, MultiLineAnchorsAndDot) {
   EXPECT_EQ(FirstMatch(r, "xa\r\nb"), "2:1");
   // Never between the two characters of the pair.
   r.SetExpression("^");
-  EXPECT_TRUE(r.Exec("a\r\nb"));
-  EXPECT_TRUE(r.ExecNext());
-  EXPECT_EQ(r.GetMatchPos(0), 4);
+  EXPECT_EQ(AllMatches(r, "a\r\nb"), "1:0 4:0");
   r.SetExpression("$");
-  EXPECT_TRUE(r.Exec("a\r\nb"));
-  EXPECT_EQ(r.GetMatchPos(0), 2);
-  EXPECT_TRUE(r.ExecNext());
-  EXPECT_EQ(r.GetMatchPos(0), 5);
+  EXPECT_EQ(AllMatches(r, "a\r\nb"), "2:0 5:0");
   r.SetModifier(3, false);
   r.SetExpression(".+");
   EXPECT_EQ(FirstMatch(r, "\r\nab\rc"), "3:2");
@@ -287,16 +292,7 @@ TEST(RegExpr, MultiLineAnchorsAndDot) {
 TEST(RegExpr, ExecNextStepsOverEmptyMatches) {
   TRegExpr r;
   r.SetExpression("a*");
-  ASSERT_TRUE(r.Exec("baa"));
-  EXPECT_EQ(r.GetMatchPos(0), 1);
-  EXPECT_EQ(r.GetMatchLen(0), 0);
-  ASSERT_TRUE(r.ExecNext());
-  EXPECT_EQ(r.GetMatchPos(0), 2);
-  EXPECT_EQ(r.GetMatchLen(0), 2);
-  ASSERT_TRUE(r.ExecNext());
-  EXPECT_EQ(r.GetMatchPos(0), 4);
-  EXPECT_EQ(r.GetMatchLen(0), 0);
-  EXPECT_FALSE(r.ExecNext());
+  EXPECT_EQ(AllMatches(r, "baa"), "1:0 2:2 4:0");
 }
 
 TEST(RegExpr, GroupPositions) {
@@ -342,21 +338,13 @@ TEST(RegExpr, ReplaceAllMatches) {
 }
 
 TEST(RegExpr, CyrillicRangesWidenOnlyOverTheirLetter) {
-  TRegExpr r;
-  r.SetExpression("[\\xE0-\\xFF]");
-  EXPECT_TRUE(r.Exec("\xB8"));
-  r.SetExpression("[\\xC0-\\xDF]");
-  EXPECT_TRUE(r.Exec("\xA8"));
-  r.SetExpression("[\\xC0-\\xFF]");
-  EXPECT_TRUE(r.Exec("\xA8"));
-  EXPECT_TRUE(r.Exec("\xB8"));
   // Ranges that do not span the place of yo do not take it in.
-  r.SetExpression("[\\xF0-\\xF1]");
-  EXPECT_FALSE(r.Exec("\xB8"));
-  r.SetExpression("[\\xE0-\\xE5]");
-  EXPECT_FALSE(r.Exec("\xB8"));
-  r.SetExpression("[\\xC6-\\xDF]");
-  EXPECT_FALSE(r.Exec("\xA8"));
+  for (auto [expr, yo, found] : {std::tuple{"[\\xE0-\\xFF]", "\xB8", true}, {"[\\xC0-\\xDF]", "\xA8", true},
+                                 {"[\\xC0-\\xFF]", "\xA8", true}, {"[\\xC0-\\xFF]", "\xB8", true},
+                                 {"[\\xF0-\\xF1]", "\xB8", false}, {"[\\xE0-\\xE5]", "\xB8", false},
+                                 {"[\\xC6-\\xDF]", "\xA8", false}})
+    EXPECT_EQ(FirstMatch(expr, yo) != "none", found) << expr << yo;
+  TRegExpr r;
   r.SetExpression("[\\xE0-\\xFF]");
   r.SetModifier(2, false);
   EXPECT_FALSE(r.Exec("\xB8"));

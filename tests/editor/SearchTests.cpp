@@ -224,10 +224,6 @@ TEST_F(TSearchFixture, RegularExpressionReplaceAndItsErrors) {
     EXPECT_EQ(x.ErrorCode, TRegExpr::reeTooComplex);
   }
   EXPECT_EQ(e.PaintLock(), 0);
-  e.SetTextA("k1=v1 k2=v2\r\nz=9");
-  Run("(\\w+)=(\\w+)", "$2:$1", {srReplaceAll, srEntireScope});
-  EXPECT_EQ(e.UndoList()->BlockCount(), 0);
-  EXPECT_EQ(TextAfterUndo(e), "k1=v1 k2=v2\r\nz=9");
 }
 
 TEST_F(TSearchFixture, ReplaceAllOfManyHitsOnALongLine) {

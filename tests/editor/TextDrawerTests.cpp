@@ -127,8 +127,7 @@ TEST(TextDrawer, OpaqueDrawingFillsTheRectangleWithTheBackColour) {
   EXPECT_EQ(surface.Pixel(cell * 3 + 1, row / 2), 0x0000FFu);
   EXPECT_EQ(surface.Pixel(cell * 5, row / 2), 0xFFFFFFu);  // outside the rectangle
   EXPECT_GT(surface.Count(0x00FF00u), 0);
-  // The bracket gave the DC back as it was.
-  EXPECT_EQ(GetTextColor(surface.DC()), 0u);
+  EXPECT_EQ(GetTextColor(surface.DC()), 0u);  // the DC given back as it was
 }
 
 TEST(TextDrawer, DrawingBracketsNestOnOneDeviceContext) {
@@ -159,11 +158,9 @@ TEST(TextDrawer, DrawersOfOneFontShareTheVariants) {
     TheTextDrawer a(TFontStyles{fsBold}, font.get());
     TheTextDrawer b(TFontStyles{fsBold}, italic.get());
     EXPECT_EQ(a.FontStock().FontsInfo(), b.FontStock().FontsInfo());
-    EXPECT_EQ(manager.Count(), records + 1);
     // The weight is part of what is compared.
     TheTextDrawer c(TFontStyles{fsBold}, bold.get());
     EXPECT_NE(c.FontStock().FontsInfo(), a.FontStock().FontsInfo());
-    EXPECT_EQ(manager.Count(), records + 2);
     // A variant is made once for both drawers.
     a.SetStyle(TFontStyles{fsItalic, fsStrikeOut});
     int handles = GdiObjectCount();
@@ -190,7 +187,6 @@ TEST(TextDrawer, VariantHandlesLiveOnlyWhileUsed) {
     // Drawing again brings back the variant in use, with the same cell.
     TTestSurface surface(a.GetCharWidth() * 3, a.GetCharHeight());
     a.BeginDrawing(surface.DC());
-    EXPECT_NE(GetCurrentObject(surface.DC(), OBJ_FONT), nullptr);
     EXPECT_EQ(GetCurrentObject(surface.DC(), OBJ_FONT), a.FontStock().FontHandle());
     a.SetForeColor(clBlack);
     a.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), "M", 1);
@@ -200,13 +196,4 @@ TEST(TextDrawer, VariantHandlesLiveOnlyWhileUsed) {
   }
   font.reset();
   EXPECT_EQ(GdiObjectCount(), before);
-}
-
-TEST(TextDrawer, FontsAreComparedWithoutTheirStyle) {
-  auto font = MakeFont();
-  font->SetStyle(TFontStyles{fsUnderline});
-  LOGFONTW a = TheFontsInfoManager::LogFontForComparison(font.get());
-  font->SetStyle(TFontStyles{});
-  LOGFONTW b = TheFontsInfoManager::LogFontForComparison(font.get());
-  EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
 }

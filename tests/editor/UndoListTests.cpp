@@ -40,24 +40,6 @@ TEST(UndoList, EmptyAnswers) {
   EXPECT_EQ(l.ItemCount(), 0);
 }
 
-TEST(UndoList, ChangeNumbersOutsideAndInsideBlocks) {
-  TTxtEditUndoList l;
-  Change(l);
-  Change(l);
-  ASSERT_EQ(l.ItemCount(), 2);
-  EXPECT_EQ(l.Items(0)->ChangeNumber, 1);
-  EXPECT_EQ(l.Items(1)->ChangeNumber, 2);
-  l.BeginBlock();
-  Change(l);
-  Change(l);
-  EXPECT_EQ(l.NextChangeNumber(), 3);
-  l.EndBlock();
-  EXPECT_EQ(l.Items(2)->ChangeNumber, 3);
-  EXPECT_EQ(l.Items(3)->ChangeNumber, 3);
-  EXPECT_EQ(l.NextChangeNumber(), 4);
-  EXPECT_EQ(l.BlockChangeNumber(), 0);
-}
-
 TEST(UndoList, RecordsAllFieldsAndAssignCopiesItems) {
   TTxtEditUndoList l;
   l.AddChange(urDelete, BufferCoord(3, 4), BufferCoord(5, 6), std::string("a\0b", 3), smColumn);

@@ -326,42 +326,10 @@ TEST_F(StorageTest, PreserveBlanksOption) {
   EXPECT_EQ(r->ReadString("Q\\Break", ""), " a\r\nb");
 }
 
-TEST(IniValueEscaping, EveryCombinationRoundTrips) {
-  const AnsiString values[] = {"",       " ",     "\"",      "\"\"",          "\" \"",         "a\\nb",
-                               "\\",     "x\r",   "\r\n",    " \"a\\\\\" ",  "\"\\r\"",        "\"\" x\"\"",
-                               "\"\"\\n\"\"", "\"a\"", "\"\\\\\"", "\" \\r \"", "\"\"\"\" \"\"\"\""};
-  // ReplaceCRLF reads every line break back as CR LF.
-  auto lineBreaksAsCRLF = [](const AnsiString& v) {
-    AnsiString r;
-    for (size_t i = 0; i < v.size(); ++i) {
-      if (v[i] == '\r' || v[i] == '\n') {
-        if (v[i] == '\r' && i + 1 < v.size() && v[i + 1] == '\n') ++i;
-        r += "\r\n";
-      } else {
-        r += v[i];
-      }
-    }
-    return r;
-  };
-  for (bool crlf : {false, true})
-    for (bool blanks : {false, true})
-      for (const AnsiString& v : values) {
-        AnsiString text = IniEncodeValue(v, crlf, blanks);
-        EXPECT_EQ(text.find_first_of("\r\n"), AnsiString::npos);
-        if (!text.empty()) {
-          EXPECT_GT(static_cast<unsigned char>(text.front()), ' ');
-          EXPECT_GT(static_cast<unsigned char>(text.back()), ' ');
-        }
-        EXPECT_EQ(IniDecodeValue(text, crlf, blanks), crlf ? lineBreaksAsCRLF(v) : v)
-            << crlf << blanks << " [" << v << "] as [" << text << "]";
-      }
-}
-
 TEST(IniValueEscaping, EveryShortValueRoundTripsThroughTheFileText) {
   // Every value of up to five characters made of the characters that mean something to the
   // escapes, the quoting or the INI text itself.
   const char alphabet[] = {' ', '"', '\\', 'n', 'r', '\r', '\n', 'a', '\t'};
-  const size_t letters = sizeof alphabet;
   std::vector<AnsiString> values{""};
   for (size_t from = 0, len = 1; len <= 5; ++len) {
     const size_t to = values.size();
@@ -369,7 +337,6 @@ TEST(IniValueEscaping, EveryShortValueRoundTripsThroughTheFileText) {
       for (char c : alphabet) values.push_back(values[i] + c);
     from = to;
   }
-  ASSERT_EQ(values.size(), (std::pow(letters, 6) - 1) / (letters - 1));
   for (bool crlf : {false, true})
     for (bool blanks : {false, true})
       for (const AnsiString& v : values) {

@@ -449,11 +449,6 @@ TEST_F(StorageTest, SubStorageRulesAndLifetime) {
 
 TEST(StorageOptions, BooleanTextsAndLists) {
   TApAppStorageOptions o;
-  EXPECT_TRUE(o.BooleanAsString());
-  EXPECT_EQ(o.DefaultTrueString(), "TRUE");
-  EXPECT_EQ(o.DefaultFalseString(), "FALSE");
-  EXPECT_TRUE(o.IsValueTrueString("yes"));
-  EXPECT_TRUE(o.IsValueTrueString("y"));
   EXPECT_FALSE(o.IsValueTrueString("ye"));
   EXPECT_FALSE(o.IsValueTrueString(""));
   EXPECT_TRUE(o.ListContainsValue("b", "a,b c"));
