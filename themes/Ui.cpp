@@ -4,12 +4,31 @@
 #include <algorithm>
 
 #include "framework/Controls.h"
+#include "themes/UiDefaultTheme.h"
 #include "toolbars/BarView.h"
 
 TUiTheme* CurrentTheme = nullptr;
 
 namespace {
 TUiNexus* nexus = nullptr;
+TUiNexus* programNexus = nullptr;
+
+// The default theme is current from start-up; the theme unit it uses is made first, so it
+// ends after this.
+struct TUiUnit {
+  TUiUnit() { UiStartUp(); }
+  ~TUiUnit() { UiShutDown(); }
+} uiUnit;
+}  // namespace
+
+void UiStartUp() {
+  RegisterDefaultTheme();
+  if (!programNexus) programNexus = new TUiNexus("Default");
+}
+
+void UiShutDown() {
+  delete programNexus;
+  programNexus = nullptr;
 }
 
 HV_PUBLISH(TUiNexus) {}

@@ -34,6 +34,13 @@ class TUiNexus : public TUiDispatcher {
 // The nexus alive now, or null.
 TUiNexus* UiNexus();
 
+// Registers "Default" and makes the program's nexus with it as the current theme; done when the
+// program starts, and again by tests after they cleared the registry (nothing when it stands).
+void UiStartUp();
+// Frees the program's nexus and with it the current theme (at the end, and in tests before
+// they clear the registry).
+void UiShutDown();
+
 // Makes the named theme current and tells the theme listeners (WParam 1, 2, 3; LParam 1); an
 // unregistered name does nothing.
 void SetCurrentThemeByName(const AnsiString& Name);

@@ -94,6 +94,7 @@ struct TUiEditFrameInfo {
   int FrameState = 0;   // state flags
   int ButtonKind = 0;   // 0 none, 1 drop-down button, 2 spin buttons
   int ButtonState = 0;  // as in TUiEditButtonInfo
+  int ButtonWidth = 0;  // 0: the theme's own width
 };
 
 // The button part of an edit frame: kind 1 drop-down, 2 spin buttons; state bits 1 disabled,
@@ -137,6 +138,7 @@ struct TUiToolbarInfo {
   HWND Window = nullptr;
   int ViewType = 0;
   bool IsVertical = false;
+  bool Docked = true;        // docked toolbars get a drag handle
   int BorderStyle = 0;       // 0 none, 1 single
   int DragHandleStyle = 0;   // 0 double, 1 none, 2 single
   int CloseButtonState = 0;  // 1 shown, 2 hot, 4 pushed

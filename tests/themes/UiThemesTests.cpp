@@ -82,12 +82,16 @@ class TRecorder : public TUiDispatcher {
 class UiThemesTest : public testing::Test {
  protected:
   void SetUp() override {
+    UiShutDown();
     ClearThemeRegistry();
     RegisterTheme("Stub", UiThemeClassOf<TStubTheme>());
     RegisterTheme("Other", UiThemeClassOf<TStubTheme>());
     themesMade = themesFreed = 0;
   }
-  void TearDown() override { ClearThemeRegistry(); }
+  void TearDown() override {
+    ClearThemeRegistry();
+    UiStartUp();
+  }
 };
 
 void ExpectMessage(const std::function<void()>& action, const char* text) {
