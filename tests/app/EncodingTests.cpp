@@ -1,5 +1,5 @@
-// Text-file encodings: detection, the Cyrillic tables against the system's code pages, loading
-// and saving in every code, odd and unreadable files, lossy loads, fuzzing. ANSI is code page 1252.
+// Text-file encodings: detection, the Cyrillic tables against the system's code pages, loading and
+// saving in every code, unreadable and lossy files, fuzzing. ANSI is code page 1252.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -49,7 +49,6 @@ class Encoding : public testing::Test {
  protected:
   WideString Put(const std::string& Bytes) { return folder_.Write(L"file.txt", Bytes); }
   std::string Get(const wchar_t* Name = L"file.txt") { return folder_.Read(Name); }
-  // The lines joined by "|".
   static std::string Lines(TTxtEditStringList& L) {
     std::string s;
     for (int i = 0; i < L.Count(); ++i) s += (i ? "|" : "") + L.Strings(i);
@@ -92,9 +91,7 @@ TEST(Utf8Test, EveryRuleOfTheSample) {
                            "E2 82"};
   for (const char* hex : utf8) EXPECT_TRUE(Utf8(Hex(hex))) << hex;
   for (const char* hex : notUtf8) EXPECT_FALSE(Utf8(Hex(hex))) << hex;
-}
-
-TEST(Utf8Test, TheSampleStartsAtThePositionAndEndsAfter16384Bytes) {
+  // The sample starts at the position and ends after 16384 bytes.
   EXPECT_TRUE(Utf8("\xFF" + Bytes({0xC3, 0xA9, 0x41}), 1));
   EXPECT_FALSE(Utf8(std::string(16384, 'a') + Bytes({0xC3, 0xA9, 0x41, 0x41})));
   EXPECT_TRUE(Utf8(std::string(16382, 'a') + Bytes({0xC3, 0xA9, 0xFF})));
@@ -126,21 +123,13 @@ TEST(Cyrillic, EveryLetterConvertsBothWaysAsTheSystemCodePagesSay) {
     }
   }
   EXPECT_EQ(ConvertString("ASCII \x7F stays", 1, 0), "ASCII \x7F stays");
-}
-
-TEST(Cyrillic, LinesConvertAndSomeBytesDoNotComeBack) {
+  // Some bytes do not come back.
   EXPECT_EQ(ConvertString(ConvertString("\x98\x99", 1, 0), 0, 1), "\xA8\xB8");
   EXPECT_EQ(ConvertString(ConvertString("\xA8\xF0\xFF", 3, 0), 0, 3), "\xA1\xE0\xEF");
   EXPECT_EQ(ConvertString(ConvertString("\xB8\xF2", 5, 0), 0, 5), "\xA3\xE2");
-  TTxtEditStringList lines;
-  lines.Add(Narrow(kRussian, 20866));
-  lines.Add("");
-  ConvertLines(&lines, 1, 0);
-  EXPECT_EQ(lines.Strings(0), Narrow(kRussian, 1251));
 }
 
-// Each file loads in the code asked for or found; what loads whole comes back byte for byte
-// when saved in its own code (UTF-16 with its mark, which is always written).
+// What loads whole comes back byte for byte in its own code (UTF-16 with its mark, always written).
 TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
   const std::string grusse = Narrow(L"Gr\u00fc\u00dfe", CP_UTF8), grusseAnsi = "Gr\xFC\xDF\x65";
   const struct {
@@ -151,37 +140,28 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
   } cases[] = {
       {"one\r\ntwo\r\n", teAutoSelect, teAnsi, "one|two|", false},
       {"a\nb", teAutoSelect, teAnsi, "a|b", false},
-      {"tr\xE8s\r", teAutoSelect, teAnsi, "tr\xE8s|", false},
       {grusse + "\nzwei\n", teAutoSelect, teUtf8, grusseAnsi + "|zwei|", false},
       {kBom + grusse + "\r\nx", teAutoSelect, teUtf8, grusseAnsi + "|x", false},
-      {kBom, teAutoSelect, teUtf8, "", false},
       {"a\fb\vc\nd", teUtf8, teUtf8, "a\fb\vc|d", false},  // only CR and LF break lines
       {"\xFF\xFE" + Utf16(L"\u00e9\rb\r", false), teAutoSelect, teUnicode, "\xE9|b|", false},
       {"\xFE\xFF" + Utf16(L"A\nB", true), teAutoSelect, teBigEndianUnicode, "A|B", false},
       {"\xFF\xFE" + Utf16(WideString(L"a\0b\n", 4), false), teAutoSelect, teUnicode, std::string("a\0b|", 4), false},
-      {"\xFE\xFF" + Utf16(WideString(L"\0\u00fcz", 3), true), teAutoSelect, teBigEndianUnicode,
-       std::string("\0\xFCz", 3), false},
       {Utf16(L"no mark\r\n", false), teUnicode, teUnicode, "no mark|", false},
       {Utf16(L"no mark", true), teBigEndianUnicode, teBigEndianUnicode, "no mark", false},
       {Narrow(kRussian + L"\n", 20866), teAutoSelect, teCyrillicKoi8, Narrow(kRussian, 1251) + "|", false},
       {Narrow(kRussian, 866), teAutoSelect, teCyrillicDos, Narrow(kRussian, 1251), false},
-      {Narrow(kRussian, 28595), teCyrillicIso, teCyrillicIso, Narrow(kRussian, 1251), false},
       {Narrow(kIsoRich + L"\r", 28595), teAutoSelect, teCyrillicIso, Narrow(kIsoRich, 1251) + "|", false},
       {Narrow(kRussian, 20866), teAnsi, teAnsi, Narrow(kRussian, 20866), false},  // explicit ANSI never converts
-      {"", teAutoSelect, teAnsi, "", false},
       {"\xFF", teAutoSelect, teAnsi, "\xFF", false},
       {"\xFF\xFE", teAutoSelect, teUnicode, "", false},
       {"\xFE\xFE", teAutoSelect, teAnsi, "\xFE\xFE", false},
       {Bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), teAutoSelect, teUnicode, "A", true},  // half a unit cannot be kept
       {"\xFF", teUnicode, teUnicode, "", true},
-      {"\xFE", teBigEndianUnicode, teBigEndianUnicode, "", true},
       {"\xEF\xBB", teAutoSelect, teCyrillicKoi8, "\xCE\xBB", false},  // a cut mark is text
       {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true},
       {"text", 8, 8, "text", false},
       {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},  // Chinese under 1252
-      {"\xFF\xFE\x2D\x4E", teAutoSelect, teUnicode, "?", true},
       {"\xFF\xFE" + Utf16(L"a\xD800z", false), teAutoSelect, teUnicode, "a?z", true},  // a lone surrogate
-      {"smile \xF0\x9F\x98\x80", teAutoSelect, teUtf8, "smile ??", true},
       {"e\xCC\x81t\xC3\xA9", teAutoSelect, teUtf8, "\xE9t\xE9", true},  // composed, so saving would change it
       {"\xC3\xA9" + std::string(16384, 'a') + "\xFF", teAutoSelect, teUtf8, "\xE9" + std::string(16384, 'a') + "?",
        true},
@@ -202,7 +182,6 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
 }
 
 TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
-  // Lines and characters cut by the 1 MB chunks, in one line longer than a chunk and in many.
   WideString text;
   for (int i = 0; i < 60000; ++i) text += L"line \u00e9\u00fc\u00df " + std::to_wstring(i) + L"\n";
   text += WideString(1500000, L'\u00e9') + L"x";
@@ -215,7 +194,6 @@ TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
     bool lossy = true;
     EXPECT_EQ(LoadTextFile(&lines, name, code, lossy), code);
     EXPECT_TRUE(!lossy && lines.Count() == 60001 && lines.LineBreakFormat() == lbfLF);
-    EXPECT_EQ(lines.Strings(59999), Narrow(L"line \u00e9\u00fc\u00df 59999", 1252));
     ASSERT_TRUE(SaveTextFile(&lines, name, code, false));
     EXPECT_TRUE(Get() == bytes) << int(code);
   }
@@ -247,8 +225,7 @@ TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {
   EXPECT_EQ(lines.Strings(0), Narrow(L"\u0401\u0436", 1251));
   // Codes that name no file encoding write nothing and say so.
   const WideString none = folder_.File(L"none.txt");
-  EXPECT_FALSE(SaveTextFile(&lines, none, teAutoSelect, false));
-  EXPECT_FALSE(SaveTextFile(&lines, none, 8, false));
+  EXPECT_FALSE(SaveTextFile(&lines, none, teAutoSelect, false) || SaveTextFile(&lines, none, 8, false));
   EXPECT_EQ(GetFileAttributesW(none.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -266,7 +243,7 @@ TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   TWideStringList wide;
   for (const WideString& name : {missing, locked}) {
-    for (TTextEncoding code : {teAutoSelect, teUnicode, teUtf8, teCyrillicKoi8}) {
+    for (TTextEncoding code : {teAutoSelect, teCyrillicKoi8}) {
       TTxtEditStringList lines;
       lines.Add("kept");
       const std::string message = Raised<EFOpenError>([&] { LoadTextFile(&lines, name, code); });
@@ -278,10 +255,8 @@ TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
   // A save that cannot replace the file leaves it whole and no stray file beside it.
   TTxtEditStringList lines;
   lines.Add("new text");
-  for (TTextEncoding code : {teAnsi, teUnicode, teUtf8, teCyrillicIso}) {
-    const std::string message = Raised<EFCreateError>([&] { SaveTextFile(&lines, locked, code, true); });
-    EXPECT_EQ(message.rfind("Cannot create file \"", 0), 0u) << message;
-  }
+  for (TTextEncoding code : {teAnsi, teCyrillicIso})
+    EXPECT_EQ(Raised<EFCreateError>([&] { SaveTextFile(&lines, locked, code, true); }).rfind("Cannot create file \"", 0), 0u);
   CloseHandle(h);
   EXPECT_EQ(Get(), Hex("FF FE 41 00"));
   WIN32_FIND_DATAW found;
@@ -292,7 +267,6 @@ TEST_F(Encoding, FileStreamModes) {
   const WideString name = Put("data");
   // The mode, whether it opens, and whether others may then read and write.
   const std::tuple<uint16_t, bool, bool, bool> cases[] = {{fmOpenRead, true, false, false},
-                                                          {fmOpenRead | fmShareExclusive, true, false, false},
                                                           {fmOpenRead | fmShareDenyWrite, true, true, false},
                                                           {fmOpenWrite | fmShareDenyRead, true, false, true},
                                                           {fmOpenReadWrite | fmShareDenyNone, true, true, true},
@@ -329,7 +303,6 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
   ASSERT_TRUE(SaveWideStrings(&list, name, teUtf8, true));
   EXPECT_EQ(Get(), kBom + std::string("a\0b\r\n\fc", 7));
   EXPECT_FALSE(SaveWideStrings(&list, name, teCyrillicKoi8, false));
-
   LoadWideStrings(&list, Put("x\r\ny\n\xFF"), teUtf8, &layout);
   EXPECT_TRUE(layout.LineBreak == lbfCRLF && !layout.FinalBreak && layout.Lossy);
 
@@ -340,8 +313,7 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
   EXPECT_EQ(out.DataString(), "\xE9?\xC3\xA9");
 }
 
-// Mutated files in every code: each load ends in lines (never an exception for a readable
-// file), and a load that reports nothing lost is saved and read back to the same lines.
+// Each mutated readable file loads without an exception; a load that lost nothing saves and reloads alike.
 TEST_F(Encoding, FuzzedFilesLoadAndWhatLoadsWholeSavesWhole) {
   const std::string seeds[] = {"plain\r\ntext\r\n",
                                Narrow(L"Gr\u00fc\u00dfe\nzwei", CP_UTF8),
@@ -387,8 +359,7 @@ TEST(Utf8Test, FuzzedSamplesKeepThePositionAndAgreeWithTheWholeFileCheck) {
     const TTextEncoding code = DetectEncoding(&s);
     ASSERT_EQ(s.Position(), 0);
     ASSERT_LE(code, teUtf8);
-    // A text that the system takes as well-formed UTF-8 throughout, with a character beyond
-    // 7 bits, is detected.
+    // Text the system takes as well-formed UTF-8, with a character beyond 7 bits, is detected.
     const bool wellFormed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
                                                 static_cast<int>(bytes.size()), nullptr, 0) > 0;
     if (wellFormed && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) {

@@ -59,8 +59,7 @@ TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   LoadTranslationFile(made, out.File(L"English.lng"), false);
   LoadTranslationFile(russian, BuildPath(L"app\\Languages\\Russian.lng"), false);
   EXPECT_EQ(ReadBytes(out.File(L"English.lng")), ReadBytes(BuildPath(L"app\\Languages\\English.lng")));
-  EXPECT_EQ(made.LangID(), 1033);
-  EXPECT_EQ(russian.LangID(), 1049);
+  EXPECT_TRUE(made.LangID() == 1033 && russian.LangID() == 1049);
   EXPECT_EQ(*made.Find("MainForm")->Find(1), L"Halcorn Verdan");
   EXPECT_EQ(Ids(russian), Ids(made));
   EXPECT_EQ(ReadBytes(BuildPath(L"app\\Languages\\Russian.lng")).substr(0, 2), "\xFF\xFE");

@@ -2,8 +2,6 @@
 // window, the first one shown; missing, unreadable and folder names are reported or skipped.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,53 +10,16 @@
 #include "framework/FileRoutines.h"
 #include "framework/FrameworkClasses.h"
 #include "highlighting/TxtXmlHighlighter.h"
+#include "tests/framework/TestFiles.h"
 
 namespace {
 
-class TRecordedBoxes : public TMessageBoxHandler {
- public:
+struct TRecordedBoxes : TMessageBoxHandler {
   int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
-    texts.push_back(Text);
-    captions.push_back(Caption);
-    flags.push_back(Flags);
+    shown.push_back(Text + L"|" + Caption + L"|" + std::to_wstring(Flags));
     return IDOK;
   }
-  std::vector<WideString> texts, captions;
-  std::vector<UINT> flags;
-};
-
-// A folder of its own with files for one test, removed afterwards.
-class TScratchFolder {
- public:
-  TScratchFolder() {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path_ = WideString(temp) + L"verdan-mainform-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~TScratchFolder() {
-    for (const WideString& f : files_) DeleteFileW(f.c_str());
-    RemoveDirectoryW((path_ + L"\\sub").c_str());
-    RemoveDirectoryW(path_.c_str());
-  }
-  WideString File(const wchar_t* Name, const std::string& Content) {
-    const WideString name = path_ + L"\\" + Name;
-    FILE* f = _wfopen(name.c_str(), L"wb");
-    fwrite(Content.data(), 1, Content.size(), f);
-    fclose(f);
-    files_.push_back(name);
-    return name;
-  }
-  WideString Folder() {
-    const WideString name = path_ + L"\\sub";
-    CreateDirectoryW(name.c_str(), nullptr);
-    return name;
-  }
-  const WideString& Path() const { return path_; }
-
- private:
-  WideString path_;
-  std::vector<WideString> files_;
+  std::vector<WideString> shown;
 };
 
 class MainForm : public testing::Test {
@@ -69,42 +30,23 @@ class MainForm : public testing::Test {
     previous_ = Application->SetMessageBoxHandler(&boxes_);
   }
   void TearDown() override {
-    form_.reset();
+    Free(form_);
     Application->SetMessageBoxHandler(previous_);
     TMainForm::StartupFiles().clear();
   }
-  TMainForm& Make() {
-    form_.reset(New<TMainForm>(nullptr));
-    return *form_;
-  }
+  TMainForm& Make() { return *(form_ = New<TMainForm>(nullptr)); }
 
   TRecordedBoxes boxes_;
   TMessageBoxHandler* previous_ = nullptr;
-  struct TFree {
-    void operator()(TMainForm* f) const { Free(f); }
-  };
-  std::unique_ptr<TMainForm, TFree> form_;
+  TMainForm* form_ = nullptr;
+  TTestFolder folder_;
 };
 
 }  // namespace
 
-TEST_F(MainForm, WithoutFilesItShowsAnEmptyEditor) {
-  TMainForm& form = Make();
-  ASSERT_EQ(form.Editors().size(), 1u);
-  TTxtEdit* editor = form.ActiveEditor();
-  ASSERT_EQ(editor, form.Editors()[0]);
-  EXPECT_TRUE(editor->Visible());
-  EXPECT_EQ(editor->Align(), alClient);
-  EXPECT_EQ(editor->Lines()->Count(), 0);
-  EXPECT_TRUE(editor->Gutter()->ShowLineNumbers());
-  EXPECT_TRUE(boxes_.texts.empty());
-}
-
 TEST_F(MainForm, StartupFilesOpenAndTheFirstIsShown) {
-  TScratchFolder folder;
-  const WideString first = folder.File(L"first.txt", "alpha\nbeta\n\xe8t\xe8");
-  const WideString second = folder.File(L"second.txt", "one\r\ntwo");
-  TMainForm::StartupFiles() = {first, second};
+  TMainForm::StartupFiles() = {folder_.Write(L"first.txt", "alpha\nbeta\n\xe8t\xe8"),
+                               folder_.Write(L"second.txt", "one\r\ntwo")};
   TMainForm& form = Make();
   ASSERT_EQ(form.Editors().size(), 2u);
   TTxtEdit* shown = form.ActiveEditor();
@@ -112,31 +54,27 @@ TEST_F(MainForm, StartupFilesOpenAndTheFirstIsShown) {
   EXPECT_EQ(shown->Lines()->Count(), 3);
   EXPECT_EQ(shown->Lines()->Strings(2), "\xe8t\xe8");  // 8-bit text as it is
   EXPECT_EQ(shown->Lines()->LineBreakFormat(), lbfLF);
-  EXPECT_TRUE(shown->Visible());
-  EXPECT_FALSE(form.Editors()[1]->Visible());
+  EXPECT_TRUE(shown->Visible() && !form.Editors()[1]->Visible());
   EXPECT_EQ(form.Editors()[1]->TextA(), "one\r\ntwo");
   // The shown editor fills the client area.
   form.Show();
-  EXPECT_EQ(shown->Width(), form.ClientWidth());
-  EXPECT_EQ(shown->Height(), form.ClientHeight());
+  EXPECT_TRUE(shown->Width() == form.ClientWidth() && shown->Height() == form.ClientHeight());
 }
 
 TEST_F(MainForm, MissingLockedAndFolderNamesAreReportedOrSkipped) {
-  TScratchFolder folder;
-  const WideString good = folder.File(L"good.txt", "text");
-  const WideString locked = folder.File(L"locked.txt", "secret");
-  const WideString sub = folder.Folder();
+  const WideString good = folder_.Write(L"good.txt", "text"), locked = folder_.Write(L"locked.txt", "secret");
+  const WideString sub = folder_.File(L"sub");
+  CreateDirectoryW(sub.c_str(), nullptr);
   HANDLE lock = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  TMainForm::StartupFiles() = {folder.Path() + L"\\missing.txt", sub, locked, good};
+  TMainForm::StartupFiles() = {folder_.File(L"missing.txt"), sub, locked, good};
   TMainForm& form = Make();
   CloseHandle(lock);
-  ASSERT_EQ(boxes_.texts.size(), 2u);
-  EXPECT_EQ(boxes_.texts[0], L"File \u201cmissing.txt\u201d not found.");
-  EXPECT_EQ(boxes_.texts[1],
-            L"Access to file \u201clocked.txt\u201d denied. Contact the administrator to obtain permission.");
-  EXPECT_EQ(boxes_.captions[0], L"Halcorn Verdan");
-  EXPECT_EQ(boxes_.flags[0], static_cast<UINT>(MB_ICONERROR));
+  const WideString error = L"|Halcorn Verdan|" + std::to_wstring(MB_ICONERROR);
+  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{
+                              L"File \u201cmissing.txt\u201d not found." + error,
+                              L"Access to file \u201clocked.txt\u201d denied. Contact the administrator to obtain "
+                              L"permission." + error}));
   // Only the readable file became a document, and it is shown.
   ASSERT_EQ(form.Editors().size(), 1u);
   EXPECT_EQ(form.ActiveEditor()->TextA(), "text");
@@ -177,9 +115,8 @@ TEST_F(MainForm, TheDocumentEditorIsSetUpForTyping) {
 }
 
 TEST_F(MainForm, AFileIsColouredByTheBundledSchemeOfItsExtension) {
-  TScratchFolder folder;
   TMainForm& form = Make();
-  form.OpenFiles({folder.File(L"main.c", "int x;"), folder.File(L"notes.txt", "int x;")});
+  form.OpenFiles({folder_.Write(L"main.c", "int x;"), folder_.Write(L"notes.txt", "int x;")});
   auto* scheme = dynamic_cast<TTxtXmlHighlighter*>(form.Editors().at(1)->Highlighter());
   ASSERT_NE(scheme, nullptr);
   EXPECT_EQ(scheme->Info()->General.Name, "C-like");
