@@ -1,11 +1,12 @@
-// The main window's first slice: files named at start-up open, each in an editor that fills the
-// window, the first one shown; missing, unreadable and folder names are reported or skipped.
+// The main window: files named at start-up open in every encoding, each in an editor that fills the
+// window, the first one shown; missing, unreadable, folder and lossy files are reported.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/MainFrm.h"
+#include "app/TextFileOpening.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 #include "framework/FrameworkClasses.h"
@@ -51,9 +52,8 @@ TEST_F(MainForm, StartupFilesOpenAndTheFirstIsShown) {
   ASSERT_EQ(form.Editors().size(), 2u);
   TTxtEdit* shown = form.ActiveEditor();
   ASSERT_EQ(shown, form.Editors()[0]);
-  EXPECT_EQ(shown->Lines()->Count(), 3);
   EXPECT_EQ(shown->Lines()->Strings(2), "\xe8t\xe8");  // 8-bit text as it is
-  EXPECT_EQ(shown->Lines()->LineBreakFormat(), lbfLF);
+  EXPECT_TRUE(shown->Lines()->Count() == 3 && shown->Lines()->LineBreakFormat() == lbfLF);
   EXPECT_TRUE(shown->Visible() && !form.Editors()[1]->Visible());
   EXPECT_EQ(form.Editors()[1]->TextA(), "one\r\ntwo");
   // The shown editor fills the client area.
@@ -80,13 +80,11 @@ TEST_F(MainForm, MissingLockedAndFolderNamesAreReportedOrSkipped) {
   EXPECT_EQ(form.ActiveEditor()->TextA(), "text");
   // Opening more later adds documents and keeps the shown one.
   EXPECT_EQ(form.OpenFiles({good, L""}), 1);
-  EXPECT_EQ(form.Editors().size(), 2u);
-  EXPECT_EQ(form.ActiveEditor(), form.Editors()[0]);
+  EXPECT_TRUE(form.Editors().size() == 2u && form.ActiveEditor() == form.Editors()[0]);
 }
 
-// A document's editor behaves as a text editor: Tab types a tab (the dialog manager does not
-// take it), lines grow past a thousand columns, the gutter grows with the line numbers, Alt
-// drags a column, and the program's key map holds.
+// Tab types a tab (the dialog manager does not take it), lines pass a thousand columns, the
+// gutter grows with the line numbers, Alt drags a column, and the program's key map holds.
 TEST_F(MainForm, TheDocumentEditorIsSetUpForTyping) {
   TMainForm& form = Make();
   form.Show();
@@ -121,4 +119,18 @@ TEST_F(MainForm, AFileIsColouredByTheBundledSchemeOfItsExtension) {
   ASSERT_NE(scheme, nullptr);
   EXPECT_EQ(scheme->Info()->General.Name, "C-like");
   EXPECT_EQ(form.Editors().at(2)->Highlighter(), nullptr);
+}
+
+// Files open through the encodings with detection; a warning names each file that lost characters.
+TEST_F(MainForm, StartupFilesShowTheirTextInEveryEncodingAndLossIsNamed) {
+  const WideString chinese = folder_.Write(L"\u4e2d\u6587.txt", "\xE4\xB8\xAD\xE6\x96\x87\r\n");
+  TMainForm::StartupFiles() = {folder_.Write(L"utf8.txt", "caf\xC3\xA9\nna\xC3\xAFve\n"),
+                               folder_.Write(L"be.txt", std::string("\xFE\xFF\x00\xFC\x00\r\x00\n\x00x", 10)), chinese};
+  TMainForm& form = Make();
+  ASSERT_EQ(form.Editors().size(), 3u);
+  EXPECT_EQ(form.Editors()[0]->TextA() + form.Editors()[1]->TextA() + form.Editors()[2]->TextA(),
+            "caf\xE9\r\nna\xEFve\r\n\xFC\r\nx??\r\n");
+  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{LossyConversionText(chinese) + L"|Halcorn Verdan|" +
+                                                   std::to_wstring(MB_ICONWARNING)}));
+  EXPECT_NE(LossyConversionText(chinese).find(L"\u201c\u4e2d\u6587.txt\u201d"), WideString::npos);
 }

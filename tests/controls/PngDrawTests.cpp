@@ -23,13 +23,6 @@ std::unique_ptr<TPngGraphic> BlackAlpha(uint8_t a0, uint8_t a1) {
   return Load(File({Ihdr(2, 1, 8, 6), Idat(std::string{'\0', 0, 0, 0, char(a0), 0, 0, 0, char(a1)}), Iend()}));
 }
 
-struct TSurfaceCanvas {
-  explicit TSurfaceCanvas(int w, int h) : surface(w, h) { canvas.SetHandle(surface.DC()); }
-  ~TSurfaceCanvas() { canvas.SetHandle(nullptr); }
-  TTestSurface surface;
-  TCanvas canvas;
-};
-
 }  // namespace
 
 TEST(PngDraw, OpaqueAndSingleColourImagesStretchIntoTheRectangle) {

@@ -135,9 +135,9 @@ TEST_F(PngImageList, DisabledEntriesDrawHalfOpaqueAndGrey) {
   TPngImageList list(nullptr);
   auto red = Load(File({Ihdr(1, 1, 8, 2), Idat(std::string("\0\xFF\0\0", 4)), Iend()}));
   list.PngImages()->Add()->SetPngImage(red.get());
-  TTestSurface surface(16, 16);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas s(16, 16);
+  TTestSurface& surface = s.surface;
+  TCanvas& canvas = s.canvas;
   list.Draw(&canvas, 0, 0, 0, false);
   EXPECT_EQ(surface.Pixel(0, 0), 0x7F7FFFu);
   list.SetPngOptions(TPngOptions{pngBlendOnDisabled, pngGrayscaleOnDisabled});
@@ -148,7 +148,6 @@ TEST_F(PngImageList, DisabledEntriesDrawHalfOpaqueAndGrey) {
   surface.Fill(0xFFFFFF);
   list.Draw(&canvas, 0, 0, 0, true);
   EXPECT_EQ(surface.Pixel(0, 0), 0x0000FFu);
-  canvas.SetHandle(nullptr);
 }
 
 TEST_F(PngImageList, FormFilesStoreThePngImagesAndASizeReadAfterThemKeepsThem) {

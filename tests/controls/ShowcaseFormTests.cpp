@@ -6,6 +6,7 @@
 
 #include "ControlsTestSupport.h"
 #include "controls/UcStdCtrls.h"
+#include "framework/CodePages.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormFiles.h"
 #include "framework/StdCtrls.h"
@@ -28,13 +29,6 @@ const bool registered = [] {
   RegisterClass(TUcShowcaseForm::StaticClassInfo());
   return true;
 }();
-
-std::string Utf8(const WideString& Text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, Text.c_str(), static_cast<int>(Text.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
 
 void ExpectShowcaseTexts(TUcShowcaseForm* form) {
   EXPECT_EQ(form->Caption(), L"\x042D\x043B\x0435\x043C\x0435\x043D\x0442\x044B \x0443\x043F\x0440\x0430\x0432\x043B"
@@ -67,7 +61,7 @@ TEST(ShowcaseFormTest, TypedTextGoesIntoTheWrittenFormFile) {
   const WideString typed = L"\x0416\x0443\x0440\x043D\x0430\x043B \x03A9 \x4E2D";
   TypeChars(edit->Handle(), typed);
   std::string text = WriteComponentToText(form.get());
-  EXPECT_NE(text.find(Utf8(typed)), std::string::npos);
+  EXPECT_NE(text.find(WideToUtf8(typed)), std::string::npos);
   std::unique_ptr<TUcShowcaseForm> copy(new TUcShowcaseForm(nullptr, CreateNew));
   ReadComponentFromText(text, copy.get());
   EXPECT_EQ(copy->Get<TEdit>("edtGreeting")->Text(), typed);

@@ -108,15 +108,6 @@ TEST(UcCharMessageTest, CharacterOfAMessage) {
   EXPECT_EQ(m.WParam, 0x0436u);
 }
 
-TEST(UcCanvasTest, TextOutLeavesThePenAtTheEndOfTheText) {
-  TBitmap bitmap;
-  TCanvas* canvas = bitmap.Canvas();
-  const TSize size = CanvasTextExtentW(canvas, Greek);
-  EXPECT_TRUE(size.cx > 0 && CanvasTextWidthW(canvas, Greek) == size.cx && CanvasTextHeightW(canvas, Greek) == size.cy);
-  CanvasTextOutW(canvas, 7, 3, Greek);
-  EXPECT_EQ(canvas->PenPos(), (TPoint{7 + size.cx, 3}));
-}
-
 TEST_F(TShownFormTest, HintOfAControlWithAnActionShowsTheShortcut) {
   auto* list = Child<TUcListBox>();
   TUcAction action(form);
