@@ -4,34 +4,10 @@
 
 #include <string>
 
-#include "framework/FileRoutines.h"
-#include "framework/Win.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
-
-// A Verdan.exe started with the arguments, ended by force if it still runs at the end.
-struct TProcess {
-  PROCESS_INFORMATION Info{};
-  explicit TProcess(const WideString& Arguments) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    WideString cmd = L"\"" + ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + L"app\\Verdan.exe\"" +
-                     Arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &Info);
-  }
-  ~TProcess() {
-    if (Info.hProcess && WaitForSingleObject(Info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(Info.hProcess, 99);
-    CloseHandle(Info.hThread), CloseHandle(Info.hProcess);
-  }
-  DWORD ExitCode() {
-    DWORD code = 12345;
-    if (WaitForSingleObject(Info.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(Info.hProcess, &code);
-    return code;
-  }
-};
 
 struct TSearch {
   DWORD ProcessId;
@@ -83,7 +59,7 @@ TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndBothEndWithCodeZero) {
   TTestFolder folder;
   const WideString first = folder.Write(L"one.txt", "one\r\ntwo\r\n");
   const WideString file = folder.Write(L"\x0444\x0430\x0439\x043B.txt", "");
-  TProcess running(L" \"" + first + L"\"");
+  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
   ASSERT_EQ(WaitForEditors(running, 1), 1) << "the first copy shows its file";
   HWND main = FindProcessWindow(running.Info.dwProcessId, L"TMainForm");
   wchar_t caption[256] = {};
@@ -93,7 +69,7 @@ TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndBothEndWithCodeZero) {
   EXPECT_TRUE((style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) << "the main window is sizeable";
   // Other copies find this one by its application window.
   EXPECT_NE(FindProcessWindow(running.Info.dwProcessId, L"TApplication"), nullptr);
-  TProcess second(L" \"" + file + L"\"");
+  TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
   EXPECT_EQ(second.ExitCode(), 0u) << "the second copy ends";
   EXPECT_EQ(WaitForEditors(running, 2), 2) << "the first copy opened the handed-over file";
   PostMessageW(main, WM_CLOSE, 0, 0);

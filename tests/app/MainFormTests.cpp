@@ -11,34 +11,24 @@
 #include "framework/FileRoutines.h"
 #include "framework/FrameworkClasses.h"
 #include "highlighting/TxtXmlHighlighter.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
-
-struct TRecordedBoxes : TMessageBoxHandler {
-  int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
-    shown.push_back(Text + L"|" + Caption + L"|" + std::to_wstring(Flags));
-    return IDOK;
-  }
-  std::vector<WideString> shown;
-};
 
 class MainForm : public testing::Test {
  protected:
   void SetUp() override {
     RegisterFrameworkClasses();
     RegisterTxtEditClasses();
-    previous_ = Application->SetMessageBoxHandler(&boxes_);
   }
   void TearDown() override {
     Free(form_);
-    Application->SetMessageBoxHandler(previous_);
     TMainForm::StartupFiles().clear();
   }
   TMainForm& Make() { return *(form_ = New<TMainForm>(nullptr)); }
 
   TRecordedBoxes boxes_;
-  TMessageBoxHandler* previous_ = nullptr;
   TMainForm* form_ = nullptr;
   TTestFolder folder_;
 };

@@ -11,22 +11,11 @@
 #include "app/Options.h"
 #include "app/Useful.h"
 #include "editor/TxtEdit.h"
-#include "framework/Application.h"
+#include "tests/app/AppTestSupport.h"
 #include "framework/IniFiles.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
-
-struct TBoxes : TMessageBoxHandler {
-  TBoxes() : previous(Application->SetMessageBoxHandler(this)) {}
-  ~TBoxes() override { Application->SetMessageBoxHandler(previous); }
-  int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
-    shown.push_back(Text + L"|" + Caption + L"|" + std::to_wstring(Flags));
-    return IDOK;
-  }
-  TMessageBoxHandler* previous;
-  std::vector<WideString> shown;
-};
 
 TEST(Options, EmptyFileGivesDefaultsAndEveryKeyButTheSchemeIsWritten) {
   TTestFolder folder;
@@ -48,7 +37,7 @@ TEST(Options, ValuesAreBroughtIntoRangeWhenRead) {
                                               {"25", "2", "26", "7", "25 2 26 7"},
                                               {"x", "-1", "9", "-1", "15 0 9 0"}};
   TTestFolder folder;
-  TBoxes boxes;
+  TRecordedBoxes boxes;
   for (const auto& [documents, button, size, encoding, expected] : cases) {
     TOptions o(folder.Write(L"p.ini", std::string("[Interface]\nNumberOfDocuments=") + documents +
                                           "\nCloseButton=" + button + "\n[Fonts]\nEditorFontSize=" + size +
@@ -88,7 +77,7 @@ TEST(Options, HandEditedFilesKeepTheirOwnPartsAndMarginsReadInEitherForm) {
 
 TEST(Options, ARefusedWriteAtExitIsReportedAndRaisesNothing) {
   TTestFolder folder;
-  TBoxes boxes;
+  TRecordedBoxes boxes;
   auto options = std::make_unique<TOptions>(folder.File(L"missing\\Preferences.ini"));
   EXPECT_THROW(options->WriteToFile(), EIniFileException);
   EXPECT_NO_THROW(options.reset());
@@ -116,7 +105,7 @@ TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
       "[Interface]\r\nNumberOfDocuments=20\r\nCloseButton=1\r\n[General]\r\nEncoding=4\r\n"
       "[Fonts]\r\nEditorFontSize=12\r\n[PageMargins]\r\npMarginsTop=2.5\r\n";
   std::mt19937 random(103);
-  TBoxes boxes;
+  TRecordedBoxes boxes;
   for (int round = 0; round < 70; ++round) {
     std::string bytes = good;
     for (int n = 1 + random() % 6; n > 0 && bytes.size() > 4; --n) {

@@ -119,10 +119,9 @@ TEST(UsefulFiles, PathsAndFolders) {
   EXPECT_TRUE(CanEnterFolder(folder.Path()) && !CanEnterFolder(folder.File(L"none")));
   EXPECT_EQ(GetCurrentDir(), before);
   EXPECT_NE(DataPath(L"Preferences.ini").find(L"\\Halcorn Verdan\\Preferences.ini"), WideString::npos);
-  CreateDirectoryW((exe + L"Data").c_str(), nullptr);
+  CreateDirectoryW((exe + L"Data").c_str(), nullptr);  // a portable copy keeps its data beside it
   EXPECT_EQ(DataPath(L"x"), exe + L"Data\\x");
   RemoveDirectoryW((exe + L"Data").c_str());
-
   CreateDirectoryW(folder.File(L"A long folder name").c_str(), nullptr);
   const std::wstring file = folder.Write(L"A long folder name\\Some long file.text", "x");
   wchar_t shortName[MAX_PATH];

@@ -53,9 +53,7 @@ TEST(ApExControlTest, HintColourFollowsTheRule) {
   TProbeControl parent(nullptr);
   TApExGraphicControl child(nullptr);
   child.SetParent(&parent);
-  struct Case {
-    TColor parentColour, childColour, shown;
-  } cases[] = {
+  struct Case { TColor parentColour, childColour, shown; } cases[] = {
       {clRed, clDefault, clRed},                    // the parent's colour
       {clDefault, clDefault, TColor(0x00C0FFFF)},   // a parent without parent: the application's
       {clRed, clNone, TColor(0x00C0FFFF)},          // no colour: the application's

@@ -8,6 +8,7 @@
 #include <functional>
 #include <random>
 
+#include "framework/Clipboard.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 
@@ -232,26 +233,11 @@ TEST(ApSpinButtonTest, PartsOfBothStyles) {
   }
 }
 
-namespace {
-
-void PutOnClipboard(HWND Owner, const WideString& Text) {
-  ASSERT_TRUE(OpenClipboard(Owner));
-  EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (Text.size() + 1) * sizeof(wchar_t));
-  auto* p = static_cast<wchar_t*>(GlobalLock(memory));
-  std::copy(Text.c_str(), Text.c_str() + Text.size() + 1, p);
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
-}
-
-}  // namespace
-
 TEST_F(TShownFormTest, ClipboardCommandsCanBeForbidden) {
   auto* edit = Child<TApExCustomMaskEdit>();
   edit->SetText(L"abc");
   Pump();
-  PutOnClipboard(edit->Handle(), L"\x0416");
+  Clipboard()->SetAsWideText(L"\x0416");
   edit->SetClipboardCommands(TApClipboardCommands{caCopy, caCut, caClear, caUndo});
   SendMessageW(edit->Handle(), EM_SETSEL, 3, 3);
   EXPECT_EQ(SendMessageW(edit->Handle(), WM_PASTE, 0, 0), 1);

@@ -53,10 +53,6 @@ TEST(DialogTest, EachDialogOpensAndCancelsChangingNothing) {
   font.Font()->SetSize(13);
   ExpectCancelled(font);
   EXPECT_EQ(font.Font()->Size(), 13);
-  TPrintDialog print(nullptr);
-  print.SetCopies(2);
-  ExpectCancelled(print, true);
-  EXPECT_EQ(print.Copies(), 2);
   TPageSetupDialog setup(nullptr);
   setup.SetMarginLeft(1234);
   ExpectCancelled(setup, true);

@@ -79,8 +79,7 @@ TEST_F(PngImageList, OperationsKeepItemsAndNativeEntriesInStep) {
   TBitmap white, black, mask;
   white.SetSize(16, 16);
   black.SetSize(16, 16);
-  black.Canvas()->Brush()->SetColor(clBlack);
-  black.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  PatBlt(black.Canvas()->Handle(), 0, 0, 16, 16, BLACKNESS);
   mask.SetSize(16, 16);  // white: opaque
   EXPECT_EQ(list.Add(&white, &mask), 0);
   EXPECT_EQ(list.AddMasked(&black, clRed), 1);
@@ -107,8 +106,7 @@ TEST_F(PngImageList, ImagesComeFromOtherListsAndAPlainListKeepsWorking) {
   TImageList plain(nullptr);
   TBitmap black;
   black.SetSize(16, 16);
-  black.Canvas()->Brush()->SetColor(clBlack);
-  black.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  PatBlt(black.Canvas()->Handle(), 0, 0, 16, 16, BLACKNESS);
   TPngImageList list(nullptr);
   EXPECT_EQ(plain.Add(&black, nullptr), 0);
   list.AddImages(&plain);
@@ -119,7 +117,7 @@ TEST_F(PngImageList, ImagesComeFromOtherListsAndAPlainListKeepsWorking) {
   list.PngImages()->Items(0)->SetPngImage(Glyph(128, 0x40).get());
   copy.AddImage(&list, 0);
   copy.AddImage(&list, 5);
-  ASSERT_EQ(copy.PngImages()->Count(), 1);
+  ASSERT_EQ(copy.PngImages()->Count(), 1);  // the alpha comes along
   EXPECT_EQ(copy.PngImages()->Items(0)->PngImage()->AlphaScanline(0)[0], 128);
 
   // Assigning replaces the images and takes names, backgrounds and the enabled flag along.

@@ -112,8 +112,7 @@ TEST_F(TSizeGripTest, ClassicDrawingOfBothStyles) {
   for (const Case& c : cases) {
     TBitmap bitmap;
     bitmap.SetSize(20, 20);
-    bitmap.Canvas()->Brush()->SetColor(clFuchsia);
-    bitmap.Canvas()->FillRect(TRect{0, 0, 20, 20});
+    PatBlt(bitmap.Canvas()->Handle(), 0, 0, 20, 20, BLACKNESS);  // not a colour of the grip
     grip.SetStyle(c.style);
     grip.PaintGrip(bitmap.Canvas()->Handle(), TRect{5, 5, 20, 20});
     EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 20 + c.dx, 20 + c.dy), c.colour) << c.style << " " << c.dx << "," << c.dy;

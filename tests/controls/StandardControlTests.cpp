@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
-#include "framework/Bitmap.h"
 #include "framework/Buttons.h"
 #include "framework/ComCtrls.h"
 #include "framework/Exceptions.h"
@@ -228,30 +227,4 @@ TEST_F(StandardControlTest, ChosenComboItemBecomesTheTextAndASelect) {
   SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo->Handle()), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(combo->Handle()));
   EXPECT_TRUE(combo->Text() == Typed && selects == 1 && clicks == 1);
-}
-
-TEST_F(StandardControlTest, BevelLinesAreShadowThenHighlight) {
-  auto* bevel = Make<TBevel>(0, 0);
-  bevel->SetBounds(0, 0, 40, 10);
-  TBitmap bitmap;
-  bitmap.SetSize(300, 200);
-  struct Case {
-    TBevelShape shape;
-    TBevelStyle style;
-    TPoint first, second;
-  } cases[] = {
-      {bsTopLine, bsLowered, {5, 0}, {5, 1}},
-      {bsLeftLine, bsRaised, {0, 5}, {1, 5}},
-      {bsRightLine, bsLowered, {38, 5}, {39, 5}},
-  };
-  for (const Case& c : cases) {
-    bevel->SetShape(c.shape);
-    bevel->SetStyle(c.style);
-    form->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
-    TPoint origin = form->ScreenToClient(bevel->ClientToScreen({0, 0}));
-    const auto shadow = static_cast<TColor>(ColorToRGB(clBtnShadow)), highlight = static_cast<TColor>(ColorToRGB(clBtnHighlight));
-    const bool lowered = c.style == bsLowered;
-    EXPECT_EQ(bitmap.Canvas()->Pixels(origin.X + c.first.X, origin.Y + c.first.Y), lowered ? shadow : highlight);
-    EXPECT_EQ(bitmap.Canvas()->Pixels(origin.X + c.second.X, origin.Y + c.second.Y), lowered ? highlight : shadow);
-  }
 }

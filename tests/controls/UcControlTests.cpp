@@ -38,9 +38,7 @@ const WideString Greek = L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1";  /
 }  // namespace
 
 TEST(UcHintTest, ShortAndLongPartsSplitAtTheFirstBar) {
-  struct Case {
-    const wchar_t *hint, *shortPart, *longPart;
-  } cases[] = {
+  struct Case { const wchar_t *hint, *shortPart, *longPart; } cases[] = {
       {L"Save|Saves the file", L"Save", L"Saves the file"},
       {L"|long only", L"", L"long only"},
       {L"short only|", L"short only", L""},

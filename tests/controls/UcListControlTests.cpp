@@ -44,9 +44,7 @@ TEST_F(UcListControlTest, RecreatedComboKeepsItemsSelectionAndText) {
 }
 
 TEST_F(UcListControlTest, SavedIndexPastTheEndSelectsTheLastItem) {
-  struct Case {
-    int items, index, expected;
-  } cases[] = {{3, 10, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
+  struct Case { int items, index, expected; } cases[] = {{3, 10, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
   for (const Case& c : cases) {
     auto* combo = new TUcComboBox(form);
     for (int i = 0; i < c.items; ++i) combo->Items()->Add(Alpha + WideString(1, L'0' + i));

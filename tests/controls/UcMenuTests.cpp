@@ -122,11 +122,10 @@ TEST_F(UcMenuTest, OwnerDrawnItemDrawsItsTextAndShortcut) {
   item->AdvancedDrawItem(canvas, TRect(0, 0, 220, 20), TOwnerDrawState(), false);
   // The caption is drawn after the glyph area, the shortcut ends 10 pixels inside the edge.
   auto inked = [&](int x1, int x2) {
-    TColor background = canvas->Pixels(0, 0);
+    bool any = false;
     for (int x = x1; x < x2; ++x)
-      for (int y = 0; y < 20; ++y)
-        if (canvas->Pixels(x, y) != background) return true;
-    return false;
+      for (int y = 0; y < 20; ++y) any = any || canvas->Pixels(x, y) != canvas->Pixels(0, 0);
+    return any;
   };
   EXPECT_FALSE(inked(0, 6));
   EXPECT_TRUE(inked(6, 6 + canvas->TextWidth(Open)));
