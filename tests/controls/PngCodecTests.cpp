@@ -44,11 +44,7 @@ std::vector<std::string> ChunkNames(const std::string& file, std::string* imageD
   return names;
 }
 
-struct TRefusal {
-  const char* what;
-  std::function<void()> run;
-  std::string message;
-};
+struct TRefusal { const char* what; std::function<void()> run; std::string message; };
 
 }  // namespace
 

@@ -119,18 +119,6 @@ TEST_F(UcActionTest, ActionChangeWithDefaultsKeepsTextsOfTheControlsOwn) {
   }
 }
 
-TEST_F(UcActionTest, LinkClassFollowsTheKindOfControl) {
-  auto* speed = new TSpeedButton(form);
-  EXPECT_EQ(&UcControl_GetActionLinkClass(button), &TUcButtonActionLink::StaticClassInfo());
-  EXPECT_EQ(&UcControl_GetActionLinkClass(new TPanel(form)), &TUcWinControlActionLink::StaticClassInfo());
-  EXPECT_EQ(&UcControl_GetActionLinkClass(new TLabel(form)), &TUcControlActionLink::StaticClassInfo());
-  std::unique_ptr<TControlActionLink> link(UcControl_CreateActionLink(speed));
-  link->SetAction(action);
-  EXPECT_EQ(link->ClassName(), "TUcSpeedButtonActionLink");
-  EXPECT_TRUE(link->IsImageIndexLinked());
-  link->SetAction(nullptr);
-}
-
 TEST_F(UcActionTest, AssignTakesTextAndHintOfAControl) {
   UcControl_SetText(button, Greek);
   UcControl_SetHint(button, Cyrillic);
