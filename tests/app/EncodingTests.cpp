@@ -238,23 +238,6 @@ TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
   EXPECT_EQ(FindFirstFileW(folder_.File(L"*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
 }
 
-TEST_F(Encoding, FileStreamModes) {
-  const WideString name = Put("data");
-  // The mode, whether it opens, and whether others may then read and write.
-  const std::tuple<uint16_t, bool, bool, bool> cases[] = {{fmOpenRead | fmShareDenyWrite, true, true, false},
-                                                          {fmOpenWrite | fmShareDenyRead, true, false, true},
-                                                          {fmOpenRead | 0x50, false, true, true}};
-  auto othersMay = [&](DWORD Access) {
-    HANDLE h = CreateFileW(name.c_str(), Access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    return h != INVALID_HANDLE_VALUE && CloseHandle(h);
-  };
-  for (const auto& [mode, opened, othersRead, othersWrite] : cases) {
-    TWideFileStream stream(name, mode);
-    EXPECT_TRUE(stream.Opened() == opened && othersMay(GENERIC_READ) == othersRead &&
-                othersMay(GENERIC_WRITE) == othersWrite) << std::hex << mode;
-  }
-}
-
 TEST_F(Encoding, WideListsKeepTheirLayout) {
   const std::string bytes = "\xFE\xFF" + Utf16(WideString(L"a\0b\r\fc\r", 7), true);
   const WideString name = Put(bytes);

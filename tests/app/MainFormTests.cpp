@@ -46,7 +46,6 @@ TEST_F(MainForm, StartupFilesOpenAndTheFirstIsShown) {
   EXPECT_TRUE(shown->Lines()->Count() == 3 && shown->Lines()->LineBreakFormat() == lbfLF);
   EXPECT_TRUE(shown->Visible() && !form.Editors()[1]->Visible());
   EXPECT_EQ(form.Editors()[1]->TextA(), "one\r\ntwo");
-  // The shown editor fills the client area.
   form.Show();
   EXPECT_TRUE(shown->Width() == form.ClientWidth() && shown->Height() == form.ClientHeight());
 }

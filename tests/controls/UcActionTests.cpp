@@ -47,13 +47,6 @@ class UcActionTest : public TShownFormTest {
 
 }  // namespace
 
-TEST(UcActionKindTest, OnlyMarkedActionsAreUnicodeActions) {
-  TUcAction unicode(nullptr);
-  TUcHintAction hint(nullptr);
-  TAction plain(nullptr);
-  EXPECT_TRUE(IsUnicodeAction(&unicode) && IsUnicodeAction(&hint) && !IsUnicodeAction(&plain) && !IsUnicodeAction(nullptr));
-}
-
 TEST_F(UcActionTest, LinkedControlShowsTheExactCaptionAndHint) {
   button->SetAction(action);
   EXPECT_EQ(UcControl_GetText(button), Cyrillic);
