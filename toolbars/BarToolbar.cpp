@@ -152,8 +152,12 @@ void TBarCustomToolbar::OffsetsFor(TBarDock* ADock, bool AFloating, int& Wrap, i
   Available = shrinkMode_ == tbsmChevron && Docked() && ADock == CurrentDock()
                   ? std::max(AllottedLength() - (vertical ? nc.Y : nc.X), 0)
                   : 0;
-  if (!ADock)
-    Wrap = floatRightX_;
+  if (!ADock) {
+    // The floating width is the client width to keep to, the right margin included.
+    TRect margins;
+    view_->GetPadding(orFloating, margins);
+    Wrap = floatRightX_ > 0 ? std::max(floatRightX_ - margins.Right, 1) : 0;
+  }
   else if (shrinkMode_ != tbsmWrap)
     Wrap = 0;
   else {
