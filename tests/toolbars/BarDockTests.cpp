@@ -207,3 +207,43 @@ TEST(BarDock, DraggedBetweenDocksAndOutToFloat) {
   EXPECT_EQ(f.Left->Width(), 27);
   EXPECT_FALSE(t->IsDragging());
 }
+
+TEST(BarDock, FormWithMenuBarDockedAndFloatingToolbarsIsDrawn) {
+  TDockForm f;
+  f.Form.SetClientWidth(260);
+  auto add = [&](TBarCustomToolbar* T, std::initializer_list<const wchar_t*> Captions) {
+    for (const wchar_t* c : Captions) {
+      auto* item = new TSizedItem(44, 22, 0, c);
+      f.Items.emplace_back(item);
+      T->Items()->Add(item);
+    }
+  };
+  auto* menu = f.Toolbar("Menu", 0, f.Top);
+  menu->SetMenuBar(true);
+  add(menu, {L"&File", L"&Edit", L"&View", L"&Help"});
+  auto* standard = f.Toolbar("Standard", 0, f.Top, 1);
+  add(standard, {L"New", L"Open", L"Save", L"Cut", L"Copy", L"Paste"});
+  auto* side = f.Toolbar("Side", 0, f.Left);
+  add(side, {L"A", L"B", L"C"});
+  auto* floating = f.Toolbar("Floating", 0, f.Top, 2);
+  add(floating, {L"One", L"Two"});
+  floating->SetCaption(L"Floating");
+  f.Show();
+  floating->SetFloatingPosition(f.Form.ClientToScreen({120, 120}));
+  floating->SetFloating(true);
+  // The standard toolbar does not fit: a button goes behind the chevron.
+  standard->View()->ValidatePositions();
+  EXPECT_LT(standard->Width(), 6 * 44 + 10);
+  EXPECT_EQ(standard->Top(), menu->Height());
+  EXPECT_EQ(f.Left->Top(), f.Top->Height());
+  EXPECT_TRUE(IsWindowVisible(floating->FloatingParent()->Handle()));
+  // The menu bar's caption text is drawn: its pixels are not all the face colour.
+  menu->Update();
+  TWindowDC dc(menu->Handle());
+  int ink = 0;
+  for (int x = 0; x < 40; ++x)
+    for (int y = 0; y < 20; ++y) ink += GetPixel(dc.Get(), x, y) != ColorToRGB(clBtnFace);
+  EXPECT_GT(ink, 10);
+  const char* hold = std::getenv("BAR_TEST_HOLD_MS");  // time to take a screenshot
+  if (hold) PumpMessagesFor(static_cast<DWORD>(atoi(hold)));
+}
