@@ -18,6 +18,7 @@
 #include "foundation/UcWideSys.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"
+#include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
 #include "framework/UpdateBracket.h"
 #include "framework/Win.h"

@@ -23,8 +23,10 @@ int wmain() {
   paint();
   const double base = Median(runs, [] {}, paint);
 
+  // The text is made before the clock starts: only setting it is timed.
+  const AnsiString million = MakeText(1000000, true);
   const double t0 = Now();
-  edit->SetTextA(MakeText(1000000, true));
+  edit->SetTextA(million);
   const double load = (Now() - t0) * 1000.0;
   // A line of 1 MB in the middle of the text, with a tab every 64 characters.
   AnsiString longLine;

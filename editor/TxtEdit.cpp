@@ -7,9 +7,13 @@
 #include <cassert>
 #include <climits>
 
+#include "editor/TxtEditLocks.h"
 #include "editor/TxtEditPaint.h"
 #include "editor/TxtEditSearch.h"
+#include "editor/TxtEditWordWrap.h"
 #include "framework/CodePages.h"
+#include "framework/ImageList.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 
 const char* const TCustomTxtEdit::ScrollHintFormatTextDefault = "Top Line: %d";
@@ -407,6 +411,13 @@ void TCustomTxtEdit::HighlighterAttrChanged(TObject*) {
   Invalidate();
 }
 
+TTxtCharSet TCustomTxtEdit::IdentChars() const {
+  if (highlighter_) return highlighter_->GetIdentChars();
+  TTxtCharSet chars;
+  for (int c = 0x21; c <= 0xFF; ++c) chars.Include(static_cast<unsigned char>(c));
+  return chars;
+}
+
 void TCustomTxtEdit::SetSearchEngine(TTxtEditSearchCustom* Value) {
   if (Value == searchEngine_) return;
   if (searchEngine_) searchEngine_->RemoveFreeNotification(this);
@@ -505,7 +516,7 @@ void TCustomTxtEdit::SetWordWrap(bool Value) {
     SetWordWrapPlugin(nullptr);
     return;
   }
-  if (wordWrapFactory_) SetWordWrapPlugin(wordWrapFactory_(this));
+  SetWordWrapPlugin(wordWrapFactory_ ? wordWrapFactory_(this) : std::make_unique<TTxtWordWrapPlugin>(this));
 }
 
 void TCustomTxtEdit::SetWordWrapPlugin(std::unique_ptr<ITxtEditBufferPlugin> Plugin) {
@@ -1095,8 +1106,8 @@ void TCustomTxtEdit::UpdateScrollBars() {
     stateFlags_.Include(sfScrollbarChanged);
     return;
   }
-  updatingScrollBars_ = true;
-  try {
+  {
+    TTempValue updating(updatingScrollBars_, true);
     for (int pass = 0; pass < 4; ++pass) {
       stateFlags_.Exclude(sfScrollbarChanged);
       if (scrollBars_ == ssNone) {
@@ -1116,11 +1127,7 @@ void TCustomTxtEdit::UpdateScrollBars() {
         ShowBar(Handle(), SB_VERT, false);
       if (!stateFlags_.Contains(sfScrollbarChanged)) break;
     }
-  } catch (...) {
-    updatingScrollBars_ = false;
-    throw;
   }
-  updatingScrollBars_ = false;
   stateFlags_.Exclude(sfScrollbarChanged);
 }
 
@@ -1404,6 +1411,8 @@ TRect TCustomTxtEdit::LinesRect(int FirstLine, int LastLine, int Left, int Right
 
 void TCustomTxtEdit::InvalidateLines(int FirstLine, int LastLine) {
   if (!Visible() || !HandleAllocated()) return;
+  // Lines out of sight cost no question to the window: a load announces millions of them.
+  if (FirstLine != -1 && LinesRect(FirstLine, LastLine, 0, 1).IsEmpty()) return;
   const int right = ClientWidth();
   if (FirstLine == -1 && LastLine == -1) {
     InvalidateOrCollect({gutterWidth_ + 2, 0, right, ClientHeight()});
@@ -1440,24 +1449,19 @@ void TCustomTxtEdit::Paint() {
   const TRect clip = canvas->ClipRect();
   const TTxtPaintRange range = TxtPaintRange(View(), clip, DisplayLineCount());
   HideCaret();
-  try {
-    if (clip.Left < gutterWidth_) {
-      TRect gutterClip = clip;
-      gutterClip.Right = std::min(gutterClip.Right, gutterWidth_);
-      PaintGutter(gutterClip, range.FirstRow, range.LastRow);
-    }
-    if (clip.Right > gutterWidth_) {
-      TRect textClip = clip;
-      textClip.Left = std::max(textClip.Left, gutterWidth_);
-      PaintTextLines(textClip, range.FirstRow, range.LastRow, range.FirstCol, range.LastCol);
-    }
-    DoOnPaint();
-    DoOnPaintTransient(ttAfter);
-  } catch (...) {
-    UpdateCaret();
-    throw;
+  TScopeExit caretBack([this] { UpdateCaret(); });
+  if (clip.Left < gutterWidth_) {
+    TRect gutterClip = clip;
+    gutterClip.Right = std::min(gutterClip.Right, gutterWidth_);
+    PaintGutter(gutterClip, range.FirstRow, range.LastRow);
   }
-  UpdateCaret();
+  if (clip.Right > gutterWidth_) {
+    TRect textClip = clip;
+    textClip.Left = std::max(textClip.Left, gutterWidth_);
+    PaintTextLines(textClip, range.FirstRow, range.LastRow, range.FirstCol, range.LastCol);
+  }
+  DoOnPaint();
+  DoOnPaintTransient(ttAfter);
 }
 
 void TCustomTxtEdit::PaintGutter(const TRect& AClip, int FirstRow, int LastRow) {
@@ -1488,14 +1492,8 @@ void TCustomTxtEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Loc
   if (!paint || !OnPaintTransient) return;
   Canvas()->SetFont(Font());
   Canvas()->Brush()->SetColor(Color());
-  HideCaret();
-  try {
-    OnPaintTransient(this, Canvas(), TransientType);
-  } catch (...) {
-    ShowCaret();
-    throw;
-  }
-  ShowCaret();
+  TTxtCaretHide hidden(*this);
+  OnPaintTransient(this, Canvas(), TransientType);
 }
 
 void TCustomTxtEdit::DoOnClearBookmark(TTxtEditMark*& Mark) {

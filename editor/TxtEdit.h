@@ -14,12 +14,17 @@
 #include <array>
 #include <memory>
 
+#include "editor/TxtEditBookMarkOpt.h"
 #include "editor/TxtEditBufferPlugin.h"
 #include "editor/TxtEditCoords.h"
+#include "editor/TxtEditGlyph.h"
+#include "editor/TxtEditGutter.h"
 #include "editor/TxtEditHighlighter.h"
 #include "editor/TxtEditKeyCmds.h"
+#include "editor/TxtEditMarks.h"
 #include "editor/TxtEditOptions.h"
-#include "editor/TxtEditSupport.h"
+#include "editor/TxtEditSearchCustom.h"
+#include "editor/TxtEditSelectedColor.h"
 #include "editor/TxtEditTextBuffer.h"
 #include "editor/TxtEditTextDrawer.h"
 #include "editor/TxtEditTypes.h"
@@ -226,6 +231,8 @@ class TCustomTxtEdit : public TCustomControl {
   TTxtCustomHighlighter* Highlighter() const { return highlighter_; }
   void SetHighlighter(TTxtCustomHighlighter* Value);
   TTxtEditSearchCustom* SearchEngine() const { return searchEngine_; }
+  // The highlighter's identifier characters, or every character from '!' on without one.
+  TTxtCharSet IdentChars() const;
   void SetSearchEngine(TTxtEditSearchCustom* Value);
   // Word wrap: on while a buffer plug-in is attached.
   bool WordWrap() const { return wordWrapPlugin_ != nullptr; }
@@ -234,7 +241,7 @@ class TCustomTxtEdit : public TCustomControl {
   // Attaches a plug-in (null detaches), keeping the same line at the top of the window.
   void SetWordWrapPlugin(std::unique_ptr<ITxtEditBufferPlugin> Plugin);
   using TWordWrapPluginFactory = std::unique_ptr<ITxtEditBufferPlugin> (*)(TCustomTxtEdit* Editor);
-  // What SetWordWrap(true) creates; without a factory word wrap stays off.
+  // What SetWordWrap(true) creates instead of the word-wrap plug-in (null: the plug-in).
   static void SetWordWrapPluginFactory(TWordWrapPluginFactory Factory);
 
   // ---- shared buffers ----
@@ -616,6 +623,7 @@ class TCustomTxtEdit : public TCustomControl {
   friend struct TTxtEditInput;
   friend struct TTxtEditUndoApply;
   friend struct TTxtEditLock;
+  friend class TTxtCaretHide;
   std::string_view LineAt(int Line) const;  // 1-based; "" outside the buffer
   // The selected text; PadColumns fills the short lines of a column block with blanks.
   AnsiString SelTextEx(bool PadColumns) const;
@@ -670,6 +678,9 @@ class TCustomTxtEdit : public TCustomControl {
   int mouseDownY_ = 0;
   bool inDragDrop_ = false;
   TBufferCoord dragStartCaret_;
+  // Where the last SetSelTextPrimitive's text ended, before the caret was clamped to the
+  // scroll width: what the insertion's undo item must reach.
+  TBufferCoord insertedEnd_;
 };
 
 // The editor control as form files and the application place it: TCustomTxtEdit with its

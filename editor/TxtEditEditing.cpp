@@ -18,36 +18,22 @@ int WidthOf(std::string_view line, int chars, int tabWidth) {
   return TxtCharToColumn(line, chars + 1, tabWidth) - 1;
 }
 
-// Treats eoScrollPastEol as set for the lifetime of the object.
-class TPastEol {
- public:
-  explicit TPastEol(TTxtEditorOptions& options) : options_(options), had_(options.Contains(eoScrollPastEol)) {
-    options_.Include(eoScrollPastEol);
-  }
-  ~TPastEol() {
-    if (!had_) options_.Exclude(eoScrollPastEol);
-  }
-  TPastEol(const TPastEol&) = delete;
-  TPastEol& operator=(const TPastEol&) = delete;
-
- private:
-  TTxtEditorOptions& options_;
-  bool had_;
-};
-
 // Brackets a change with the transient-paint notifications.
 class TTransient {
  public:
   explicit TTransient(TCustomTxtEdit& e, void (TCustomTxtEdit::*notify)(TTransientType)) : e_(e), notify_(notify) {
     (e_.*notify_)(ttBefore);
   }
-  ~TTransient() { (e_.*notify_)(ttAfter); }
+  ~TTransient() noexcept(false) {
+    EndOfScope(pending_, [this] { (e_.*notify_)(ttAfter); });
+  }
   TTransient(const TTransient&) = delete;
   TTransient& operator=(const TTransient&) = delete;
 
  private:
   TCustomTxtEdit& e_;
   void (TCustomTxtEdit::*notify_)(TTransientType);
+  const int pending_ = std::uncaught_exceptions();
 };
 
 }  // namespace
@@ -106,7 +92,7 @@ void TCustomTxtEdit::InsertCharacter(char AChar) {
     const TBufferCoord start = InsertionStart();
     const bool column = activeSelectionMode_ == smColumn;
     SetSelTextPrimitive(activeSelectionMode_, std::string_view(&AChar, 1), column);
-    if (!column) undoList_->AddChange(urInsert, start, BlockEnd(), AnsiString(), smNormal);
+    if (!column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
     return;
   }
   // Past the scroll width nothing can be typed; the line is left as it is.
@@ -152,7 +138,7 @@ void TCustomTxtEdit::InsertImeString(const AnsiString& S) {
     const TBufferCoord start = InsertionStart();
     const bool column = activeSelectionMode_ == smColumn;
     SetSelTextPrimitive(activeSelectionMode_, S, column);
-    if (!column) undoList_->AddChange(urInsert, start, BlockEnd(), AnsiString(), smNormal);
+    if (!column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
     InvalidateGutter();
     return;
   }

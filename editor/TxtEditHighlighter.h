@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "editor/TxtEditSupport.h"
+#include "editor/TxtEditMethodChain.h"
 #include "framework/Colors.h"
 #include "framework/Component.h"
 #include "framework/Graphics.h"

@@ -6,6 +6,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/FormFiles.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
@@ -351,14 +352,10 @@ TTxtEditKeyStrokes::TTxtEditKeyStrokes(TPersistent* AOwner)
 
 TTxtEditKeyStroke* TTxtEditKeyStrokes::AddKeyStroke(TTxtEditorCommand ACmd, Word AKey, TShiftState AShift) {
   TTxtEditKeyStroke* stroke = Add();
-  try {
-    stroke->SetKey(AKey);
-    stroke->SetShift(AShift);
-    stroke->SetCommand(ACmd);
-  } catch (...) {
-    delete stroke;
-    throw;
-  }
+  TScopeFail dropStroke([stroke] { delete stroke; });
+  stroke->SetKey(AKey);
+  stroke->SetShift(AShift);
+  stroke->SetCommand(ACmd);
   return stroke;
 }
 

@@ -9,6 +9,7 @@
 #include "editor/TxtEditCoords.h"
 #include "editor/TxtEditLocks.h"
 #include "framework/CodePages.h"
+#include "framework/ScopeGuards.h"
 #include "framework/Screen.h"
 
 namespace {
@@ -282,29 +283,25 @@ void TCustomTxtEdit::DoImeComposition(TMessage& Message) {
 
 void TCustomTxtEdit::DoDropFiles(TMessage& Message) {
   HDROP drop = reinterpret_cast<HDROP>(Message.WParam);
-  try {
-    if (OnDropFiles) {
-      TStringListW files;
-      const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-      for (UINT i = 0; i < count; ++i) {
-        // Names of any length: the length is asked for first.
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        WideString name(length + 1, L'\0');
-        const UINT got = DragQueryFileW(drop, i, name.data(), length + 1);
-        name.resize(got);
-        files.Add(name);
-      }
-      POINT point{};
-      DragQueryPoint(drop, &point);
-      OnDropFiles(this, point.x, point.y, &files);
-    }
-  } catch (...) {
+  TScopeExit finish([&] {
     DragFinish(drop);
     Message.Result = 0;
-    throw;
+  });
+  if (OnDropFiles) {
+    TStringListW files;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      // Names of any length: the length is asked for first.
+      const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+      WideString name(length + 1, L'\0');
+      const UINT got = DragQueryFileW(drop, i, name.data(), length + 1);
+      name.resize(got);
+      files.Add(name);
+    }
+    POINT point{};
+    DragQueryPoint(drop, &point);
+    OnDropFiles(this, point.x, point.y, &files);
   }
-  DragFinish(drop);
-  Message.Result = 0;
 }
 
 // ---- dragging text ----
@@ -345,6 +342,9 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
     const bool before = MinBufferCoord(p, b) == p && (copying || !(p == b));
     if (!after && !before) return;  // onto the selection itself
   }
+  // A drop is a step of its own: grouping must not join it to the like changes before it.
+  for (TCustomTxtEdit* e : {this, source})
+    if (e->options_.Contains(eoGroupUndo) && e->undoList_->CanUndo()) e->undoList_->AddGroupBreak();
   TTxtUndoBlock undo(undoList_);
   const AnsiString text = source->SelText();
   const TTxtSelectionMode mode = source->ActiveSelectionMode();
@@ -356,26 +356,17 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
     }
   }
   {
-    const bool pastEol = options_.Contains(eoScrollPastEol);
-    options_.Include(eoScrollPastEol);
+    TPastEol pastEol(options_);
     SetCaretXY(p);
     activeSelectionMode_ = mode;
-    undoList_->Lock();
-    redoList_->Lock();
-    try {
+    {
+      TTxtUndoLock lockUndo(undoList_);
+      TTxtUndoLock lockRedo(redoList_);
       SetSelText(text);
-    } catch (...) {
-      undoList_->Unlock();
-      redoList_->Unlock();
-      if (!pastEol) options_.Exclude(eoScrollPastEol);
-      throw;
     }
-    undoList_->Unlock();
-    redoList_->Unlock();
-    const TBufferCoord end = CaretXY();
+    const TBufferCoord end = insertedEnd_;
     undoList_->AddChange(same ? urDragDropInsert : urInsert, p, end, AnsiString(), mode);
     SetCaretAndSelection(p, end, p);
-    if (!pastEol) options_.Exclude(eoScrollPastEol);
   }
 }
 
@@ -448,11 +439,9 @@ void TCustomTxtEdit::WndProc(TMessage& Message) {
       return;
     case WM_SETTEXT:
       Message.Result = 1;
-      try {
+      {
+        TScopeFail failed([&] { Message.Result = 0; });
         SetText(Message.LParam ? WideString(reinterpret_cast<const wchar_t*>(Message.LParam)) : WideString());
-      } catch (...) {
-        Message.Result = 0;
-        throw;
       }
       return;
     case WM_CUT:

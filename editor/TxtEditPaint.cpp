@@ -5,6 +5,8 @@
 #include <climits>
 
 #include "editor/TxtEdit.h"
+#include "framework/ImageList.h"
+#include "framework/ScopeGuards.h"
 
 namespace {
 
@@ -85,49 +87,45 @@ void TTxtEditPainter::PaintGutterNumbers(TCanvas& Canvas, const TRect& AClip, in
     drawer.SetStyle({});
   HDC dc = Canvas.Handle();
   drawer.BeginDrawing(dc);
-  try {
-    drawer.SetForeColor(gutter.UseFontStyle() ? gutter.Font()->Color() : ed_.Font()->Color());
-    drawer.SetBackColor(gutter.Color());
-    TRect rcLine{AClip.Left, 0, std::max(AClip.Right, ed_.gutterWidth_ - 2), 0};
-    int filledTo = INT_MIN;  // bottom of the last number's row
-    auto fill = [&](int top, int bottom) {
-      if (bottom > top) drawer.ExtTextOut(rcLine.Left, top, ETO_OPAQUE, {rcLine.Left, top, rcLine.Right, bottom}, "", 0);
-    };
-    for (int line = FirstLine; line <= LastLine; ++line) {
-      const int top = (ed_.LineToRow(line) - ed_.topLine_) * th;
-      // The rows that continue the line above are empty.
-      if (ed_.WordWrap() && !gradient && filledTo != INT_MIN) fill(filledTo, top);
-      rcLine.Top = top;
-      rcLine.Bottom = top + th;
-      AnsiString text = gutter.FormatLineNumber(line);
-      if (ed_.OnGutterGetText) ed_.OnGutterGetText(&ed_, line, text);
-      SIZE size{};
-      GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-      const int y = top + (th - size.cy) / 2;
-      const bool tenth = !text.empty() && text.back() == '0';
-      if (!gutter.NumberAllLines() && !gradient && !tenth && line != ed_.caretY_) {
-        const char dot = SpaceGlyph;
-        drawer.ExtTextOut(ed_.gutterWidth_ - ed_.charWidth_ - gutter.RightOffset(), y, ETO_OPAQUE, rcLine, &dot, 1);
-      } else {
-        const int x = ed_.gutterWidth_ - gutter.RightOffset() - 2 - size.cx;
-        if (gradient) {
-          const int mode = SetBkMode(dc, TRANSPARENT);
-          drawer.ExtTextOut(x, y, 0, rcLine, text.data(), static_cast<int>(text.size()));
-          SetBkMode(dc, mode);
-        } else {
-          drawer.ExtTextOut(x, y, ETO_OPAQUE, rcLine, text.data(), static_cast<int>(text.size()));
-        }
-      }
-      filledTo = rcLine.Bottom;
-    }
-    if (!gradient) fill(filledTo == INT_MIN ? AClip.Top : filledTo, AClip.Bottom);
-  } catch (...) {
+  TScopeExit endDrawing([&] {
     drawer.EndDrawing();
     if (gutter.UseFontStyle()) drawer.SetBaseFont(ed_.Font());
-    throw;
+  });
+  drawer.SetForeColor(gutter.UseFontStyle() ? gutter.Font()->Color() : ed_.Font()->Color());
+  drawer.SetBackColor(gutter.Color());
+  TRect rcLine{AClip.Left, 0, std::max(AClip.Right, ed_.gutterWidth_ - 2), 0};
+  int filledTo = INT_MIN;  // bottom of the last number's row
+  auto fill = [&](int top, int bottom) {
+    if (bottom > top) drawer.ExtTextOut(rcLine.Left, top, ETO_OPAQUE, {rcLine.Left, top, rcLine.Right, bottom}, "", 0);
+  };
+  for (int line = FirstLine; line <= LastLine; ++line) {
+    const int top = (ed_.LineToRow(line) - ed_.topLine_) * th;
+    // The rows that continue the line above are empty.
+    if (ed_.WordWrap() && !gradient && filledTo != INT_MIN) fill(filledTo, top);
+    rcLine.Top = top;
+    rcLine.Bottom = top + th;
+    AnsiString text = gutter.FormatLineNumber(line);
+    if (ed_.OnGutterGetText) ed_.OnGutterGetText(&ed_, line, text);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+    const int y = top + (th - size.cy) / 2;
+    const bool tenth = !text.empty() && text.back() == '0';
+    if (!gutter.NumberAllLines() && !gradient && !tenth && line != ed_.caretY_) {
+      const char dot = SpaceGlyph;
+      drawer.ExtTextOut(ed_.gutterWidth_ - ed_.charWidth_ - gutter.RightOffset(), y, ETO_OPAQUE, rcLine, &dot, 1);
+    } else {
+      const int x = ed_.gutterWidth_ - gutter.RightOffset() - 2 - size.cx;
+      if (gradient) {
+        const int mode = SetBkMode(dc, TRANSPARENT);
+        drawer.ExtTextOut(x, y, 0, rcLine, text.data(), static_cast<int>(text.size()));
+        SetBkMode(dc, mode);
+      } else {
+        drawer.ExtTextOut(x, y, ETO_OPAQUE, rcLine, text.data(), static_cast<int>(text.size()));
+      }
+    }
+    filledTo = rcLine.Bottom;
   }
-  drawer.EndDrawing();
-  if (gutter.UseFontStyle()) drawer.SetBaseFont(ed_.Font());
+  if (!gradient) fill(filledTo == INT_MIN ? AClip.Top : filledTo, AClip.Bottom);
 }
 
 void TTxtEditPainter::PaintWrapGlyphs(TCanvas& Canvas, int FirstRow, int LastRow) {
@@ -234,67 +232,62 @@ void TTxtEditPainter::PaintTextLines(TCanvas& Canvas, const TRect& AClip, int Fi
   TheTextDrawer& drawer = *ed_.TextDrawer();
   drawer.SetStyle(ed_.Font()->Style());
   drawer.BeginDrawing(dc);
-  try {
-    const TColor background = ed_.EditorBackground(0);
-    if (clip.Left < gw + 2) {
-      drawer.SetBackColor(background);
-      const TRect gap{std::max(clip.Left, gw), clip.Top, gw + 2, clip.Bottom};
-      if (!gap.IsEmpty()) drawer.ExtTextOut(gap.Left, gap.Top, ETO_OPAQUE, gap, "", 0);
-      clip.Left = gw + 2;
-    }
-    int rowsBottom = clip.Top;
-    if (firstLine <= lastLine && FirstRow <= LastRow) {
-      ComputeSelection();
-      for (int line = firstLine; line <= lastLine; ++line) {
-        // A highlighter reads the whole expanded line; without one only the visible columns are
-        // expanded, which keeps rows of megabyte lines cheap.
-        TTxtCustomHighlighter* highlighter = ed_.PaintingHighlighter();
-        const std::string expanded = highlighter ? ed_.Lines()->GetExpandedString(line - 1) : std::string();
-        row_.Line = line;
-        row_.CurrentLine = line == ed_.caretY_;
-        row_.FG = ed_.Font()->Color();
-        row_.BG = ed_.EditorBackground(line);
-        row_.SpecialLine = ed_.DoOnSpecialLineColors(line, row_.FG, row_.BG);
-        if (row_.SpecialLine) {
-          row_.SelFG = row_.BG;
-          row_.SelBG = row_.FG;
+  TScopeExit endDrawing([&] { drawer.EndDrawing(); });
+  const TColor background = ed_.EditorBackground(0);
+  if (clip.Left < gw + 2) {
+    drawer.SetBackColor(background);
+    const TRect gap{std::max(clip.Left, gw), clip.Top, gw + 2, clip.Bottom};
+    if (!gap.IsEmpty()) drawer.ExtTextOut(gap.Left, gap.Top, ETO_OPAQUE, gap, "", 0);
+    clip.Left = gw + 2;
+  }
+  int rowsBottom = clip.Top;
+  if (firstLine <= lastLine && FirstRow <= LastRow) {
+    ComputeSelection();
+    for (int line = firstLine; line <= lastLine; ++line) {
+      // A highlighter reads the whole expanded line; without one only the visible columns are
+      // expanded, which keeps rows of megabyte lines cheap.
+      TTxtCustomHighlighter* highlighter = ed_.PaintingHighlighter();
+      const std::string expanded = highlighter ? ed_.Lines()->GetExpandedString(line - 1) : std::string();
+      row_.Line = line;
+      row_.CurrentLine = line == ed_.caretY_;
+      row_.FG = ed_.Font()->Color();
+      row_.BG = ed_.EditorBackground(line);
+      row_.SpecialLine = ed_.DoOnSpecialLineColors(line, row_.FG, row_.BG);
+      if (row_.SpecialLine) {
+        row_.SelFG = row_.BG;
+        row_.SelBG = row_.FG;
+      } else {
+        row_.SelFG = ed_.SelectedColor()->Foreground();
+        row_.SelBG = ed_.SelectedColor()->Background();
+      }
+      const int startRow = std::max(ed_.LineToRow(line), FirstRow);
+      const int endRow = std::min(ed_.WordWrap() ? ed_.LineToRow(line + 1) - 1 : line, LastRow);
+      for (int row = startRow; row <= endRow; ++row) {
+        int firstChar = FirstCol, lastChar = LastCol;
+        if (ITxtEditBufferPlugin* wrap = ed_.WordWrapPlugin()) {
+          firstChar = wrap->DisplayToBufferPos({FirstCol, row}).Char;
+          lastChar = wrap->DisplayToBufferPos({LastCol, row}).Char;
+        }
+        row_.Row = row;
+        row_.RcLine = {clip.Left, (row - topLine) * th, clip.Right, (row - topLine + 1) * th};
+        SelectRowColumns();
+        if (highlighter) {
+          PaintRowWithHighlighter(expanded, firstChar, lastChar);
         } else {
-          row_.SelFG = ed_.SelectedColor()->Foreground();
-          row_.SelBG = ed_.SelectedColor()->Background();
+          ExpandColumns(line - 1, firstChar, lastChar);
+          PaintRowWithoutHighlighter(segment_, ed_.Lines()->GetExpandedStringLength(line - 1), firstChar, lastChar);
         }
-        const int startRow = std::max(ed_.LineToRow(line), FirstRow);
-        const int endRow = std::min(ed_.WordWrap() ? ed_.LineToRow(line + 1) - 1 : line, LastRow);
-        for (int row = startRow; row <= endRow; ++row) {
-          int firstChar = FirstCol, lastChar = LastCol;
-          if (ITxtEditBufferPlugin* wrap = ed_.WordWrapPlugin()) {
-            firstChar = wrap->DisplayToBufferPos({FirstCol, row}).Char;
-            lastChar = wrap->DisplayToBufferPos({LastCol, row}).Char;
-          }
-          row_.Row = row;
-          row_.RcLine = {clip.Left, (row - topLine) * th, clip.Right, (row - topLine + 1) * th};
-          SelectRowColumns();
-          if (highlighter) {
-            PaintRowWithHighlighter(expanded, firstChar, lastChar);
-          } else {
-            ExpandColumns(line - 1, firstChar, lastChar);
-            PaintRowWithoutHighlighter(segment_, ed_.Lines()->GetExpandedStringLength(line - 1), firstChar, lastChar);
-          }
-          rightEdge(row_.RcLine.Top, row_.RcLine.Bottom + 1);
-          rowsBottom = row_.RcLine.Bottom;
-        }
+        rightEdge(row_.RcLine.Top, row_.RcLine.Bottom + 1);
+        rowsBottom = row_.RcLine.Bottom;
       }
     }
-    if (rowsBottom < clip.Bottom) {
-      drawer.SetBackColor(background);
-      const TRect rest{clip.Left, rowsBottom, clip.Right, clip.Bottom};
-      drawer.ExtTextOut(rest.Left, rest.Top, ETO_OPAQUE, rest, "", 0);
-      rightEdge(rowsBottom, clip.Bottom);
-    }
-  } catch (...) {
-    drawer.EndDrawing();
-    throw;
   }
-  drawer.EndDrawing();
+  if (rowsBottom < clip.Bottom) {
+    drawer.SetBackColor(background);
+    const TRect rest{clip.Left, rowsBottom, clip.Right, clip.Bottom};
+    drawer.ExtTextOut(rest.Left, rest.Top, ETO_OPAQUE, rest, "", 0);
+    rightEdge(rowsBottom, clip.Bottom);
+  }
 }
 
 void TTxtEditPainter::ComputeSelection() {

@@ -6,6 +6,7 @@
 
 #include "editor/TxtEditRegExpr.h"
 #include "editor/TxtEditRegExprProgram.h"
+#include "framework/ScopeGuards.h"
 
 using namespace regexpr;
 
@@ -566,16 +567,14 @@ bool TRegExpr::SearchFrom(int Offset) {
   TRegExprMatcher m(*this, budget);
   auto attempt = [&](int p) {
     int end;
-    bool found;
-    try {
-      found = m.Run(p, end);
-    } catch (...) {
+    {
       // An attempt stopped half-way leaves no groups behind.
-      startP_.fill(-1);
-      endP_.fill(-1);
-      throw;
+      TScopeFail clearGroups([&] {
+        startP_.fill(-1);
+        endP_.fill(-1);
+      });
+      if (!m.Run(p, end)) return false;
     }
-    if (!found) return false;
     startP_[0] = p;
     endP_[0] = end;
     return true;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "editor/TxtEditRegExpr.h"
-#include "editor/TxtEditSupport.h"
+#include "editor/TxtEditSearchCustom.h"
 
 class TTxtEditSearch : public TTxtEditSearchCustom {
   HV_CLASS(TTxtEditSearch, TTxtEditSearchCustom)

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "editor/TxtEdit.h"
+#include "framework/ScopeGuards.h"
 
 // One run of SearchReplace: its scope, its flags and the state of the replace loop.
 struct TTxtEditSearchRun {
@@ -165,23 +166,18 @@ struct TTxtEditSearchRun {
     E.DoOnPaintTransient(ttBefore);
     UserMode = E.selectionMode_;
     E.selectionMode_ = smNormal;
-    try {
-      if (ReplaceAll && !Prompt) SwitchToReplaceAll();
-      int line = Backwards ? End.Line : Start.Line;
-      while (line >= Start.Line && line <= End.Line) {
-        const int count = Engine.FindAllIn(E.LineAt(line));
-        const bool atOnce = ReplaceAll && !Prompt && !Backwards && !(SelOnly && Mode == smColumn);
-        if (count > 0) {
-          if (atOnce) LineAtOnce(line, count);
-          else if (!LineByHit(line, count)) break;
-        }
-        line += Backwards ? -1 : 1;
+    TScopeExit finish([this] { Finish(); });
+    if (ReplaceAll && !Prompt) SwitchToReplaceAll();
+    int line = Backwards ? End.Line : Start.Line;
+    while (line >= Start.Line && line <= End.Line) {
+      const int count = Engine.FindAllIn(E.LineAt(line));
+      const bool atOnce = ReplaceAll && !Prompt && !Backwards && !(SelOnly && Mode == smColumn);
+      if (count > 0) {
+        if (atOnce) LineAtOnce(line, count);
+        else if (!LineByHit(line, count)) break;
       }
-    } catch (...) {
-      Finish();
-      throw;
+      line += Backwards ? -1 : 1;
     }
-    Finish();
   }
 
   void Finish() {

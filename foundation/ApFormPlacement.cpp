@@ -8,6 +8,7 @@
 #include "foundation/ApUtils.h"
 #include "framework/Application.h"
 #include "framework/Conversions.h"
+#include "framework/ScopeGuards.h"
 #include "framework/Screen.h"
 #include "framework/StrRoutines.h"
 
@@ -323,18 +324,14 @@ void TApFormPlacement::FormCloseQuery(TObject* Sender, bool& CanClose) {
 }
 
 void TApFormPlacement::FormDestroy(TObject* Sender) {
+  // The form's own handler runs also when saving fails.
+  TScopeExit chain([&] {
+    if (savedDestroy_) savedDestroy_(Sender);
+  });
   if (active_ && !saved_) {
-    destroying_ = true;
-    try {
-      SaveFormPlacement();
-    } catch (...) {
-      destroying_ = false;
-      if (savedDestroy_) savedDestroy_(Sender);
-      throw;
-    }
-    destroying_ = false;
+    TTempValue destroying(destroying_, true);
+    SaveFormPlacement();
   }
-  if (savedDestroy_) savedDestroy_(Sender);
 }
 
 // ---- saving and restoring ----
@@ -655,16 +652,10 @@ void TApFormStorage::SetStoredValues(TApStoredValues* Value) {
 
 void TApFormStorage::RelinkStoredProps() {
   if (relinking_ || IsDestroying()) return;
-  relinking_ = true;
-  try {
-    RelinkStoredList(Form(), *storedProps_, true);
-    for (int i = 0; i < storedProps_->Count(); ++i)
-      if (auto* c = dynamic_cast<TComponent*>(storedProps_->Objects(i))) FreeNotification(c);
-  } catch (...) {
-    relinking_ = false;
-    throw;
-  }
-  relinking_ = false;
+  TTempValue relinking(relinking_, true);
+  RelinkStoredList(Form(), *storedProps_, true);
+  for (int i = 0; i < storedProps_->Count(); ++i)
+    if (auto* c = dynamic_cast<TComponent*>(storedProps_->Objects(i))) FreeNotification(c);
 }
 
 void TApFormStorage::Loaded() {
@@ -675,10 +666,9 @@ void TApFormStorage::Loaded() {
 void TApFormStorage::Notification(TComponent* AComponent, TOperation Operation) {
   TApFormPlacement::Notification(AComponent, Operation);
   if (Operation != opRemove || !AComponent || IsDestroying() || !storedProps_) return;
-  relinking_ = true;
+  TTempValue relinking(relinking_, true);
   for (int i = storedProps_->Count() - 1; i >= 0; --i)
     if (storedProps_->Objects(i) == AComponent) storedProps_->Delete(i);
-  relinking_ = false;
 }
 
 void TApFormStorage::SaveProperties() {
@@ -686,14 +676,8 @@ void TApFormStorage::SaveProperties() {
   TApPropertyStorage ps;
   ps.SetAppStorage(AppStorage());
   ps.SetAppStoragePath(TApCustomAppStorage::NormalizeStoragePath({AppStoragePath(), storedPropsPath_}));
-  relinking_ = true;  // storing rewrites entries with their components' current names
-  try {
-    ps.StoreComponentProperties(Form(), *storedProps_);
-  } catch (...) {
-    relinking_ = false;
-    throw;
-  }
-  relinking_ = false;
+  TTempValue relinking(relinking_, true);  // storing rewrites entries with their components' current names
+  ps.StoreComponentProperties(Form(), *storedProps_);
 }
 
 void TApFormStorage::RestoreProperties() {
@@ -701,14 +685,8 @@ void TApFormStorage::RestoreProperties() {
   TApPropertyStorage ps;
   ps.SetAppStorage(AppStorage());
   ps.SetAppStoragePath(TApCustomAppStorage::NormalizeStoragePath({AppStoragePath(), storedPropsPath_}));
-  relinking_ = true;
-  try {
-    ps.LoadComponentProperties(Form(), *storedProps_);
-  } catch (...) {
-    relinking_ = false;
-    throw;
-  }
-  relinking_ = false;
+  TTempValue relinking(relinking_, true);
+  ps.LoadComponentProperties(Form(), *storedProps_);
 }
 
 void TApFormStorage::SavePlacement() {

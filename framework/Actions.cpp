@@ -5,6 +5,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/ImageList.h"
+#include "framework/ScopeGuards.h"
 
 namespace {
 
@@ -33,16 +34,11 @@ bool TBasicActionLink::Execute(TComponent* AComponent) {
   if (!action_) return false;
   TBasicAction* action = action_;
   action->SetActionComponent(AComponent);
-  bool result = false;
-  try {
-    result = action->Execute();
-  } catch (...) {
-    // The handler may have freed the action (then the link no longer names it).
+  // The handler may have freed the action (then the link no longer names it).
+  TScopeExit done([&] {
     if (action_ == action) action->SetActionComponent(nullptr);
-    throw;
-  }
-  if (action_ == action) action->SetActionComponent(nullptr);
-  return result;
+  });
+  return action->Execute();
 }
 
 bool TBasicActionLink::Update() {
@@ -249,19 +245,13 @@ HV_ACTION_SETTER(Visible, bool, visible_)
 
 void TCustomAction::SetChecked(bool Value) {
   if (checked_ == Value || checking_) return;
-  checking_ = true;
-  try {
-    for (size_t i = clients_.size(); i-- > 0;)
-      if (i < clients_.size())
-        if (auto* link = dynamic_cast<TActionLink*>(clients_[i])) link->SetChecked(Value);
-    checked_ = Value;
-    if (checked_) UncheckGroup();
-    Change();
-  } catch (...) {
-    checking_ = false;
-    throw;
-  }
-  checking_ = false;
+  TTempValue checking(checking_, true);
+  for (size_t i = clients_.size(); i-- > 0;)
+    if (i < clients_.size())
+      if (auto* link = dynamic_cast<TActionLink*>(clients_[i])) link->SetChecked(Value);
+  checked_ = Value;
+  if (checked_) UncheckGroup();
+  Change();
 }
 
 void TCustomAction::SetGroupIndex(int Value) {

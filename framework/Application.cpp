@@ -9,6 +9,7 @@
 #include "framework/HintWindow.h"
 #include "framework/Menus.h"
 #include "framework/Screen.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UtilityWindow.h"
 
 TApplication* Application = nullptr;
@@ -217,6 +218,17 @@ void TApplication::FormCreating(TCustomForm* Form) {
 
 void TApplication::FormFailed(TCustomForm* Form) {
   if (mainForm_ == Form) mainForm_ = nullptr;
+}
+
+// The form reads its form file; when that fails, nothing of it is left.
+void TApplication::ConstructForm(TCustomForm* Form, const std::function<void()>& Forget) {
+  FormCreating(Form);
+  UndoOnFailure([&] { Form->AfterConstruction(); },
+                [&] {
+                  Forget();
+                  FormFailed(Form);
+                  delete Form;
+                });
 }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {

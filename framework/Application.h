@@ -4,6 +4,7 @@
 // and message boxes. One object, the global Application, lives as long as the program.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "framework/Controls.h"
@@ -62,15 +63,7 @@ class TApplication : public TComponent {
   void CreateForm(T*& Reference) {
     T* form = new T(this);
     Reference = form;
-    FormCreating(form);
-    try {
-      form->AfterConstruction();
-    } catch (...) {
-      Reference = nullptr;
-      FormFailed(form);
-      delete form;
-      throw;
-    }
+    ConstructForm(form, [&Reference] { Reference = nullptr; });
   }
   TCustomForm* MainForm() const { return mainForm_; }
   bool ShowMainForm() const { return showMainForm_; }
@@ -158,6 +151,7 @@ class TApplication : public TComponent {
   void WndProc(TMessage& Message);
   void FormCreating(TCustomForm* Form);
   void FormFailed(TCustomForm* Form);
+  void ConstructForm(TCustomForm* Form, const std::function<void()>& Forget);
   bool ProcessMessage(MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
   bool IsHintMsg(MSG& Msg);

@@ -51,7 +51,13 @@ void TSpeedButton::Paint() {
   }
   WideString text = Caption();
   canvas->Font()->Assign(Font());
-  TSize ts = text.empty() ? TSize{} : canvas->TextExtent(text);
+  // "&" marks the hot key, as on every other button.
+  TSize ts{};
+  if (!text.empty()) {
+    TRect calc{0, 0, 0, 0};
+    canvas->DrawText(calc, text, DT_CALCRECT | DT_SINGLELINE);
+    ts = TSize{calc.Width(), calc.Height()};
+  }
   bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
   int gap = (gw && !text.empty()) ? spacing_ : 0;
   int total = horizontal ? gw + gap + ts.cx : gh + gap + ts.cy;
@@ -80,7 +86,8 @@ void TSpeedButton::Paint() {
   if (!text.empty()) {
     canvas->Brush()->SetStyle(bsClear);
     if (!Enabled()) canvas->Font()->SetColor(clGrayText);
-    canvas->TextOut(tx + offset, ty + offset, text);
+    TRect place{tx + offset, ty + offset, tx + offset + ts.cx, ty + offset + ts.cy};
+    canvas->DrawText(place, text, DT_SINGLELINE);
   }
 }
 

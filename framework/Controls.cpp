@@ -1,5 +1,5 @@
-// Controls: placing, alignment, painting, input and focus of controls, and the link between a
-// window and its control.
+// Controls: placing, alignment, painting, input and focus of controls with and without a
+// window of their own.
 #include "framework/Controls.h"
 
 #include <algorithm>
@@ -9,58 +9,14 @@
 #include "framework/DragDrop.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/PaintScopes.h"
 #include "framework/Screen.h"
+#include "framework/ScopeGuards.h"
+#include "framework/WindowLink.h"
 
 namespace {
 
-// ---- the window-to-control link ----
-// The control pointer is stored in a property of its window at WM_NCCREATE and removed at
-// WM_NCDESTROY. The system keeps the property's name as a global atom that lives exactly as
-// long as some window has the property, also at the very end of the program.
-const wchar_t kLinkName[] = L"HalcornVerdan.Control";
-
-const wchar_t* LinkKey() { return kLinkName; }
-
-TWinControl* LinkedControl(HWND wnd) { return static_cast<TWinControl*>(GetPropW(wnd, LinkKey())); }
-
-// The control whose window CreateWindowExW is making (for the messages before WM_NCCREATE).
-TWinControl* creatingControl = nullptr;
-
 TControl* captureControl = nullptr;
-
-// BeginPaint/EndPaint as one scope.
-class TPaintScope {
- public:
-  explicit TPaintScope(HWND wnd) : wnd_(wnd) { dc_ = BeginPaint(wnd, &ps_); }
-  TPaintScope(const TPaintScope&) = delete;
-  TPaintScope& operator=(const TPaintScope&) = delete;
-  ~TPaintScope() { EndPaint(wnd_, &ps_); }
-  HDC DC() const { return dc_; }
-  const RECT& PaintRect() const { return ps_.rcPaint; }
-
- private:
-  HWND wnd_;
-  HDC dc_;
-  PAINTSTRUCT ps_{};
-};
-
-// Lends a DC to a canvas for one paint and takes it back, also when painting raises.
-class TCanvasLoan {
- public:
-  TCanvasLoan(TCanvas* canvas, HDC dc) : canvas_(canvas) {
-    canvas_->Lock();
-    canvas_->SetHandle(dc);
-  }
-  TCanvasLoan(const TCanvasLoan&) = delete;
-  TCanvasLoan& operator=(const TCanvasLoan&) = delete;
-  ~TCanvasLoan() {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-  }
-
- private:
-  TCanvas* canvas_;
-};
 
 bool IsClientMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL; }
 
@@ -123,74 +79,6 @@ TPoint MousePos() {
   POINT p{};
   GetCursorPos(&p);
   return ToTPoint(p);
-}
-
-// ---- size constraints ----
-
-HV_PUBLISH(TSizeConstraints) {
-  p.Prop("MaxHeight", &T::MaxHeight, &T::SetMaxHeight).Default(0);
-  p.Prop("MaxWidth", &T::MaxWidth, &T::SetMaxWidth).Default(0);
-  p.Prop("MinHeight", &T::MinHeight, &T::SetMinHeight).Default(0);
-  p.Prop("MinWidth", &T::MinWidth, &T::SetMinWidth).Default(0);
-}
-
-void TSizeConstraints::Assign(TPersistent* Source) {
-  auto* other = dynamic_cast<TSizeConstraints*>(Source);
-  if (!other) {
-    inherited::Assign(Source);
-    return;
-  }
-  maxHeight_ = other->maxHeight_;
-  maxWidth_ = other->maxWidth_;
-  minHeight_ = other->minHeight_;
-  minWidth_ = other->minWidth_;
-  Change();
-}
-
-// A maximum below the minimum pulls the minimum down with it, and the other way round.
-void TSizeConstraints::SetMaxHeight(int Value) {
-  Value = std::max(Value, 0);
-  if (Value == maxHeight_) return;
-  maxHeight_ = Value;
-  if (maxHeight_ > 0 && maxHeight_ < minHeight_) minHeight_ = maxHeight_;
-  Change();
-}
-
-void TSizeConstraints::SetMaxWidth(int Value) {
-  Value = std::max(Value, 0);
-  if (Value == maxWidth_) return;
-  maxWidth_ = Value;
-  if (maxWidth_ > 0 && maxWidth_ < minWidth_) minWidth_ = maxWidth_;
-  Change();
-}
-
-void TSizeConstraints::SetMinHeight(int Value) {
-  Value = std::max(Value, 0);
-  if (Value == minHeight_) return;
-  minHeight_ = Value;
-  if (maxHeight_ > 0 && minHeight_ > maxHeight_) maxHeight_ = minHeight_;
-  Change();
-}
-
-void TSizeConstraints::SetMinWidth(int Value) {
-  Value = std::max(Value, 0);
-  if (Value == minWidth_) return;
-  minWidth_ = Value;
-  if (maxWidth_ > 0 && minWidth_ > maxWidth_) maxWidth_ = minWidth_;
-  Change();
-}
-
-void TSizeConstraints::Constrain(int& Width, int& Height) const {
-  if (maxWidth_ > 0 && Width > maxWidth_) Width = maxWidth_;
-  if (minWidth_ > 0 && Width < minWidth_) Width = minWidth_;
-  if (maxHeight_ > 0 && Height > maxHeight_) Height = maxHeight_;
-  if (minHeight_ > 0 && Height < minHeight_) Height = minHeight_;
-}
-
-TPersistent* TSizeConstraints::GetOwner() { return control_; }
-
-void TSizeConstraints::Change() {
-  if (OnChange) OnChange(this);
 }
 
 // ---- TControl ----
@@ -517,14 +405,10 @@ void TControl::SetParentFont(bool Value) {
 }
 
 void TControl::ApplyParentFont() {
-  settingParentFont_ = true;
-  try {
+  {
+    TTempValue setting(settingParentFont_, true);
     font_->Assign(parent_->Font());
-  } catch (...) {
-    settingParentFont_ = false;
-    throw;
   }
-  settingParentFont_ = false;
   parentFont_ = true;
 }
 
@@ -1043,32 +927,6 @@ HV_PUBLISH(TWinControl) {
   p.Event("OnExit", &T::OnExit);
 }
 
-LRESULT CALLBACK ControlWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  TWinControl* control = LinkedControl(Wnd);
-  if (!control) {
-    if (Msg == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(LParam);
-      control = static_cast<TWinControl*>(create->lpCreateParams);
-      if (!control) control = creatingControl;
-      if (control) control->AttachHandle(Wnd);
-    }
-    if (!control) {
-      // Messages before WM_NCCREATE (WM_GETMINMAXINFO) go to the default procedure.
-      if (creatingControl && creatingControl->DefWndProc())
-        return CallWindowProcW(creatingControl->DefWndProc(), Wnd, Msg, WParam, LParam);
-      return DefWindowProcW(Wnd, Msg, WParam, LParam);
-    }
-  }
-  TMessage message;
-  message.Msg = Msg;
-  message.WParam = WParam;
-  message.LParam = LParam;
-  if (Msg == WM_DESTROY) control->WindowDestroying();
-  control->MainWndProc(message);
-  if (Msg == WM_NCDESTROY) control->DetachHandle();
-  return message.Result;
-}
-
 // Scroll bars and owner-drawn children tell their parent; the child control handles it (CN_).
 static bool ReflectToChild(TWinControl* Parent, TMessage& Message) {
   HWND child = nullptr;
@@ -1103,14 +961,6 @@ static bool ReflectToChild(TWinControl* Parent, TMessage& Message) {
   if (!control) return false;
   Message.Result = control->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
   return true;
-}
-
-TWinControl* FindControl(HWND Handle) {
-  if (!Handle) return nullptr;
-  DWORD process = 0;
-  GetWindowThreadProcessId(Handle, &process);
-  if (process != GetCurrentProcessId()) return nullptr;
-  return LinkedControl(Handle);
 }
 
 TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled) {
@@ -1155,12 +1005,12 @@ void TWinControl::MainWndProc(TMessage& Message) {
 
 void TWinControl::AttachHandle(HWND Wnd) {
   handle_ = Wnd;
-  SetPropW(Wnd, LinkKey(), this);
+  LinkWindow(Wnd, this);
 }
 
 void TWinControl::DetachHandle() {
   if (!handle_) return;
-  RemovePropW(handle_, LinkKey());
+  UnlinkWindow(handle_);
   handle_ = nullptr;
   showing_ = false;
   mouseTracking_ = false;
@@ -1257,11 +1107,7 @@ void TWinControl::CreateWnd() {
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
-  struct TCreating {
-    TWinControl* saved;
-    explicit TCreating(TWinControl* c) : saved(creatingControl) { creatingControl = c; }
-    ~TCreating() { creatingControl = saved; }
-  } creating(this);
+  TWindowCreation creating(this);
   HWND wnd = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style,
                              Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,
                              GetModuleHandleW(nullptr), this);
@@ -1354,12 +1200,7 @@ void TWinControl::UpdateShowing() {
   if (show) {
     // The children first, so that the window appears whole.
     for (TWinControl* child : std::vector<TWinControl*>(tabList_)) child->UpdateShowing();
-    try {
-      Perform(CM_SHOWINGCHANGED);
-    } catch (...) {
-      showing_ = false;
-      throw;
-    }
+    UndoOnFailure([&] { Perform(CM_SHOWINGCHANGED); }, [&] { showing_ = false; });
   } else {
     Perform(CM_SHOWINGCHANGED);
     for (TWinControl* child : std::vector<TWinControl*>(tabList_)) child->UpdateShowing();
@@ -1521,16 +1362,10 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   SetControlState(ControlState() - csAlignmentNeeded);
-  aligning_ = true;
-  try {
-    TRect r = GetClientRect();
-    AdjustClientRect(r);
-    AlignControls(AControl, r);
-  } catch (...) {
-    aligning_ = false;
-    throw;
-  }
-  aligning_ = false;
+  TTempValue aligning(aligning_, true);
+  TRect r = GetClientRect();
+  AdjustClientRect(r);
+  AlignControls(AControl, r);
 }
 
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
@@ -2378,93 +2213,4 @@ void TWinControl::PaintTo(HDC DC, int X, int Y) {
   PaintHandler(m);
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible()) w->PaintTo(DC, c->Left(), c->Top());
-}
-
-// ---- control canvas ----
-
-namespace {
-std::vector<TControlCanvas*> canvasesWithDC;
-}
-
-HV_PUBLISH(TControlCanvas) {}
-
-TControlCanvas::~TControlCanvas() { FreeHandle(); }
-
-void TControlCanvas::CreateHandle() {
-  if (!control_) return;
-  auto* window = dynamic_cast<TWinControl*>(control_);
-  HWND wnd = nullptr;
-  if (window) {
-    wnd = window->Handle();
-  } else {
-    if (!control_->Parent()) return;
-    wnd = control_->Parent()->Handle();
-  }
-  windowDC_ = TWindowDC(wnd);
-  HDC dc = windowDC_.Get();
-  if (!dc) return;
-  if (!window) {
-    SetViewportOrgEx(dc, control_->Left(), control_->Top(), nullptr);
-    IntersectClipRect(dc, 0, 0, control_->Width(), control_->Height());
-  }
-  SetHandle(dc);
-  canvasesWithDC.push_back(this);
-}
-
-void TControlCanvas::FreeHandle() {
-  if (!windowDC_) return;
-  SetHandle(nullptr);
-  windowDC_.Reset();
-  canvasesWithDC.erase(std::remove(canvasesWithDC.begin(), canvasesWithDC.end(), this), canvasesWithDC.end());
-}
-
-void TControlCanvas::FreeDeviceContexts() {
-  for (TControlCanvas* c : std::vector<TControlCanvas*>(canvasesWithDC))
-    if (c->LockCount() == 0) c->FreeHandle();
-}
-
-void TControlCanvas::FreeDeviceContextsOf(TWinControl* Window) {
-  for (TControlCanvas* c : std::vector<TControlCanvas*>(canvasesWithDC))
-    if (c->control_ == Window || c->control_->Parent() == Window) c->FreeHandle();
-}
-
-// ---- graphic and custom controls ----
-
-HV_PUBLISH(TGraphicControl) {}
-
-TGraphicControl::TGraphicControl(TComponent* AOwner)
-    : TControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this)) {}
-
-TGraphicControl::~TGraphicControl() = default;
-
-void TGraphicControl::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_PAINT)
-    WMPaint(Message);
-  else
-    inherited::Dispatch(Message);
-}
-
-void TGraphicControl::WMPaint(TMessage& Message) {
-  if (!Message.WParam) return;
-  canvas_->FreeHandle();
-  TCanvasLoan loan(canvas_.get(), reinterpret_cast<HDC>(Message.WParam));
-  Paint();
-}
-
-HV_PUBLISH(TCustomControl) {}
-
-TCustomControl::TCustomControl(TComponent* AOwner)
-    : TWinControl(AOwner), canvas_(std::make_unique<TControlCanvas>(this)) {}
-
-TCustomControl::~TCustomControl() {
-  Destroying();
-  // The focus leaves before the window goes, so that it lands where the form puts it.
-  if (Parent()) RemoveFocus(true);
-  DestroyHandle();
-}
-
-void TCustomControl::PaintWindow(HDC DC) {
-  canvas_->FreeHandle();
-  TCanvasLoan loan(canvas_.get(), DC);
-  Paint();
 }

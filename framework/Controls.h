@@ -15,9 +15,11 @@
 
 #include "framework/Actions.h"
 #include "framework/Component.h"
+#include "framework/ControlCanvas.h"
 #include "framework/Graphics.h"
 #include "framework/Messages.h"
 #include "framework/ShortCuts.h"
+#include "framework/SizeConstraints.h"
 
 class TControl;
 class TControlActionLink;
@@ -112,35 +114,6 @@ TShiftState KeysToShiftState(WORD Keys);
 TShiftState KeyDataToShiftState(LPARAM KeyData);
 // Shift, Ctrl, Alt and the mouse buttons as the keyboard state has them now.
 TShiftState KeyboardStateToShiftState();
-
-// The size limits of a control; 0 means none.
-class TSizeConstraints : public TPersistent {
-  HV_CLASS(TSizeConstraints, TPersistent)
- public:
-  explicit TSizeConstraints(TControl* Control) : control_(Control) {}
-  void Assign(TPersistent* Source) override;
-
-  int MaxHeight() const { return maxHeight_; }
-  void SetMaxHeight(int Value);
-  int MaxWidth() const { return maxWidth_; }
-  void SetMaxWidth(int Value);
-  int MinHeight() const { return minHeight_; }
-  void SetMinHeight(int Value);
-  int MinWidth() const { return minWidth_; }
-  void SetMinWidth(int Value);
-  // Applies the limits to a width and a height.
-  void Constrain(int& Width, int& Height) const;
-
-  TNotifyEvent OnChange;
-
- protected:
-  TPersistent* GetOwner() override;
-
- private:
-  void Change();
-  TControl* control_;
-  int maxHeight_ = 0, maxWidth_ = 0, minHeight_ = 0, minWidth_ = 0;
-};
 
 // What a drag-and-drop message carries (CM_DRAG).
 struct TDragRec {
@@ -711,61 +684,6 @@ class TWinControl : public TControl {
   bool mouseTracking_ = false;
 };
 
-// A canvas that draws on a control: its own window, or its part of the parent's window.
-class TControlCanvas : public TCanvas {
-  HV_CLASS(TControlCanvas, TCanvas)
- public:
-  explicit TControlCanvas(TControl* Control) : control_(Control) {}
-  ~TControlCanvas() override;
-  TControl* Control() const { return control_; }
-  // Gives back a DC the canvas borrowed from the window.
-  void FreeHandle();
-  // Lets go of every DC that control canvases borrowed (the application does this when idle),
-  // or of those drawing on one window (it is being destroyed).
-  static void FreeDeviceContexts();
-  static void FreeDeviceContextsOf(TWinControl* Window);
-
- protected:
-  void CreateHandle() override;
-
- private:
-  TControl* control_;
-  TWindowDC windowDC_;
-};
-
-// A control without a window of its own, painted on its parent's.
-class TGraphicControl : public TControl {
-  HV_CLASS(TGraphicControl, TControl)
- public:
-  explicit TGraphicControl(TComponent* AOwner);
-  ~TGraphicControl() override;
-  TCanvas* Canvas() const { return canvas_.get(); }
-
- protected:
-  virtual void Paint() {}
-  void Dispatch(TMessage& Message) override;
-  virtual void WMPaint(TMessage& Message);
-
- private:
-  std::unique_ptr<TControlCanvas> canvas_;
-};
-
-// A windowed control that paints itself on its canvas.
-class TCustomControl : public TWinControl {
-  HV_CLASS(TCustomControl, TWinControl)
- public:
-  explicit TCustomControl(TComponent* AOwner);
-  ~TCustomControl() override;
-  TCanvas* Canvas() const { return canvas_.get(); }
-
- protected:
-  virtual void Paint() {}
-  void PaintWindow(HDC DC) override;
-
- private:
-  std::unique_ptr<TControlCanvas> canvas_;
-};
-
 // The control (with or without window) under a screen point, or null.
 TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled);
 // The control of a window of this program, found through the link stored in the window; null
@@ -778,3 +696,6 @@ TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
 // The window procedure of every control window.
 LRESULT CALLBACK ControlWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+
+// The graphic and custom controls come with the controls they are made of.
+#include "framework/CustomControls.h"

@@ -10,6 +10,7 @@
 
 #include "framework/Application.h"
 #include "framework/Colors.h"
+#include "framework/ScopeGuards.h"
 
 namespace {
 
@@ -57,13 +58,10 @@ void TCommonDialog::Shown(HWND Dialog) {
 
 bool TCommonDialog::Run(const std::function<bool()>& Call) {
   bool result = false;
-  try {
+  {
+    TScopeExit forget([&] { handle_ = nullptr; });
     result = Call();
-  } catch (...) {
-    handle_ = nullptr;
-    throw;
   }
-  handle_ = nullptr;
   DoClose();
   return result;
 }

@@ -9,7 +9,9 @@
 #include "framework/CallbackGuard.h"
 #include "framework/FormFiles.h"
 #include "framework/Menus.h"
+#include "framework/PaintScopes.h"
 #include "framework/Screen.h"
+#include "framework/ScopeGuards.h"
 
 namespace {
 
@@ -163,13 +165,10 @@ void TCustomForm::AfterConstruction() {
   if (constructed_) return;
   constructed_ = true;
   formState_.Include(fsCreating);
-  try {
+  {
+    TScopeExit created([&] { formState_.Exclude(fsCreating); });
     if (!createNew_) InitInheritedComponent(this, FormFileRoot());
-  } catch (...) {
-    formState_.Exclude(fsCreating);
-    throw;
   }
-  formState_.Exclude(fsCreating);
   DoCreate();
   // A form file that shows the form shows it now that it is complete.
   if (Visible()) UpdateControlState();
@@ -325,17 +324,8 @@ void TCustomForm::DestroyWnd() {
 
 void TCustomForm::PaintWindow(HDC DC) {
   canvas_->FreeHandle();
-  canvas_->Lock();
-  canvas_->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TCanvasLoan loan(canvas_.get(), DC);
+  Paint();
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
@@ -455,6 +445,21 @@ void TCustomForm::CMShowingChanged(TMessage&) {
   }
 }
 
+// Shows the form, the other windows of the task disabled, and handles messages until a modal
+// result closes it.
+void TCustomForm::RunModalLoop() {
+  TTaskWindows others(HandleAllocated() ? Handle() : nullptr);
+  Show();
+  for (;;) {
+    if (Application && Application->Terminated()) modalResult_ = mrCancel;
+    if (modalResult_ != mrNone) {
+      CloseModal();
+      if (modalResult_ != mrNone) break;
+    }
+    if (Application) Application->HandleMessage();
+  }
+}
+
 int TCustomForm::ShowModal() {
   if (Visible() || !Enabled() || formState_.Contains(fsModal))
     throw EInvalidOperation("Cannot make a visible window modal");
@@ -463,22 +468,11 @@ int TCustomForm::ShowModal() {
   formState_.Include(fsModal);
   HWND activeWindow = GetActiveWindow();
   modalResult_ = mrNone;
-  try {
-    TTaskWindows others(HandleAllocated() ? Handle() : nullptr);
-    Show();
-    for (;;) {
-      if (Application && Application->Terminated()) modalResult_ = mrCancel;
-      if (modalResult_ != mrNone) {
-        CloseModal();
-        if (modalResult_ != mrNone) break;
-      }
-      if (Application) Application->HandleMessage();
-    }
-  } catch (...) {
-    formState_.Exclude(fsModal);
-    if (Visible()) Hide();
-    throw;
-  }
+  UndoOnFailure([&] { RunModalLoop(); },
+                [&] {
+                  formState_.Exclude(fsModal);
+                  if (Visible()) Hide();
+                });
   if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
   if (Visible()) Hide();
   formState_.Exclude(fsModal);

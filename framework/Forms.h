@@ -198,6 +198,7 @@ class TCustomForm : public TScrollingWinControl {
   void CheckConstructed();
   void ApplyPosition();
   void CloseModal();
+  void RunModalLoop();
   HWND OwnerWindow();
   void SetActive(bool Value);
   void SetWindowFocus();

@@ -7,6 +7,7 @@
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/DateTime.h"
+#include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
 #include "framework/StrRoutines.h"
 #include "framework/Streams.h"
@@ -422,9 +423,10 @@ void TMemIniFile::SaveToFile(const WideString& Name) {
   TStringList lines;
   GetStrings(&lines);
   const std::string bytes = EncodeIniText(lines.Text(), encoding_);
-  TFileStream file(Name, fmCreate);
-  if (!bytes.empty()) file.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
-  file.FlushAndClose();
+  // Through a file beside it: a write that fails half-way leaves what the file held before.
+  WriteFileReplacing(Name, [&](TStream& file) {
+    if (!bytes.empty()) file.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  });
 }
 
 void TMemIniFile::Rename(const WideString& FileName, bool Reload) {

@@ -6,6 +6,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 #include "framework/Win.h"
 
@@ -77,14 +78,9 @@ void DrawOwnerItem(TWinControl* Control, TCanvas* Canvas, const DRAWITEMSTRUCT& 
   TOwnerDrawState state = OwnerDrawStateOf(Item.itemState);
   TSaveDC saved(Item.hDC);
   Canvas->SetHandle(Item.hDC);
-  try {
-    PrepareItemCanvas(Canvas, Control, state);
-    Draw(static_cast<int>(Item.itemID), ToTRect(Item.rcItem), state);
-  } catch (...) {
-    Canvas->SetHandle(nullptr);
-    throw;
-  }
-  Canvas->SetHandle(nullptr);
+  TScopeExit giveBack([&] { Canvas->SetHandle(nullptr); });
+  PrepareItemCanvas(Canvas, Control, state);
+  Draw(static_cast<int>(Item.itemID), ToTRect(Item.rcItem), state);
 }
 
 void PrepareItemCanvas(TCanvas* Canvas, TWinControl* Control, TOwnerDrawState State) {
@@ -288,21 +284,15 @@ void TListBoxStrings::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
   if (NewIndex < 0 || NewIndex >= GetCount()) Error("List index out of bounds (%d)", NewIndex);
   WithinUpdate(*this, [&] {
-    listBox_->moving_ = true;
-    try {
-      WideString s = Get(CurIndex);
-      TObject* o = GetObject(CurIndex);
-      uint32_t extra = listBox_->ItemExtra(CurIndex);
-      PutObject(CurIndex, nullptr);
-      Delete(CurIndex);
-      Insert(NewIndex, s);
-      PutObject(NewIndex, o);
-      listBox_->SetItemExtra(NewIndex, extra);
-    } catch (...) {
-      listBox_->moving_ = false;
-      throw;
-    }
-    listBox_->moving_ = false;
+    TTempValue moving(listBox_->moving_, true);
+    WideString s = Get(CurIndex);
+    TObject* o = GetObject(CurIndex);
+    uint32_t extra = listBox_->ItemExtra(CurIndex);
+    PutObject(CurIndex, nullptr);
+    Delete(CurIndex);
+    Insert(NewIndex, s);
+    PutObject(NewIndex, o);
+    listBox_->SetItemExtra(NewIndex, extra);
   });
 }
 

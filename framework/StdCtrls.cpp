@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/Exceptions.h"
+#include "framework/ScopeGuards.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 
@@ -30,7 +31,7 @@ HV_PUBLISH(TCustomEdit) {}
 HV_PUBLISH(TEdit) {
   p.Prop("AutoSelect", &T::AutoSelect, &T::SetAutoSelect).Default(1);
   p.Prop("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
-  p.Prop("CharCase", &T::CharCase, &T::SetCharCase).Default(ecNormal);
+  p.Prop("CharCase", &T::CharCase, &T::SetCharCase).Default(ccNormal);
   p.Prop("HideSelection", &T::HideSelection, &T::SetHideSelection).Default(1);
   p.Prop("MaxLength", &T::MaxLength, &T::SetMaxLength).Default(0);
   p.Prop("PasswordChar", &T::PasswordChar, &T::SetPasswordChar).Default(0);
@@ -55,19 +56,13 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
   if (readOnly_) Params.Style |= ES_READONLY;
   if (passwordChar_) Params.Style |= ES_PASSWORD;
   if (!hideSelection_) Params.Style |= ES_NOHIDESEL;
-  if (charCase_ == ecUpperCase) Params.Style |= ES_UPPERCASE;
-  if (charCase_ == ecLowerCase) Params.Style |= ES_LOWERCASE;
+  if (charCase_ == ccUpperCase) Params.Style |= ES_UPPERCASE;
+  if (charCase_ == ccLowerCase) Params.Style |= ES_LOWERCASE;
 }
 
 void TCustomEdit::CreateWnd() {
-  creating_ = true;
-  try {
-    inherited::CreateWnd();
-  } catch (...) {
-    creating_ = false;
-    throw;
-  }
-  creating_ = false;
+  TTempValue creating(creating_, true);
+  inherited::CreateWnd();
   HWND wnd = Handle();
   SendMessageW(wnd, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
   if (passwordChar_) SendMessageW(wnd, EM_SETPASSWORDCHAR, passwordChar_, 0);

@@ -6,17 +6,17 @@
 
 #include <memory>
 
+#include "framework/Alignment.h"
 #include "framework/Controls.h"
 #include "framework/ScrollStyle.h"
 #include "framework/StringLists.h"
 
-HV_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter)
 HV_ENUM(TTextLayout, tlTop, tlCenter, tlBottom)
-HV_ENUM(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase)
+HV_ENUM(TEditCharCase, ccNormal, ccUpperCase, ccLowerCase)
 HV_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
 
 using TScrollCode = int;  // SB_LINEUP ... SB_ENDSCROLL
-using TScrollEvent = TEvent<void(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)>;
+using TScrollBarEvent = TEvent<void(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)>;
 
 // An edit control: one line (TEdit) or several (TMemo).
 class TCustomEdit : public TWinControl {
@@ -73,7 +73,7 @@ class TCustomEdit : public TWinControl {
  private:
   bool autoSelect_ = true;
   TBorderStyle borderStyle_ = bsSingle;
-  TEditCharCase charCase_ = ecNormal;
+  TEditCharCase charCase_ = ccNormal;
   bool hideSelection_ = true;
   int maxLength_ = 0;
   bool modified_ = false;
@@ -329,7 +329,7 @@ class TScrollBar : public TWinControl {
   void SetParams(int APosition, int AMin, int AMax);
 
   TNotifyEvent OnChange;
-  TScrollEvent OnScroll;
+  TScrollBarEvent OnScroll;
 
  protected:
   void CreateParams(TCreateParams& Params) override;

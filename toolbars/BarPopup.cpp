@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Screen.h"
+#include "framework/ScopeGuards.h"
 #include "toolbars/BarCommon.h"
 #include "toolbars/BarDeferredClick.h"
 
@@ -29,14 +30,6 @@ constexpr DWORD SoundFlags = 0x10013;  // alias, no stop, no default, asynchrono
 
 bool firstPopupShown = false;
 TBarHelpProc helpProc = nullptr;
-
-template <class F>
-struct TScopeExit {
-  F Fn;
-  ~TScopeExit() { Fn(); }
-};
-template <class F>
-TScopeExit(F) -> TScopeExit<F>;
 
 bool Overlaps(const TRect& A, const TRect& B) {
   return A.Left < B.Right && A.Right > B.Left && A.Top < B.Bottom && A.Bottom > B.Top;

@@ -1,6 +1,7 @@
 // The shared support of the control tests.
 #include "ControlsTestSupport.h"
 
+#include "controls/ApControlClasses.h"
 #include "controls/UcStdCtrls.h"
 #include "framework/FrameworkClasses.h"
 
@@ -28,6 +29,7 @@ class TControlsTestEnvironment : public testing::Environment {
   void SetUp() override {
     RegisterFrameworkClasses();
     RegisterUnicodeControlClasses();
+    RegisterApControlClasses();
   }
 };
 const testing::Environment* const environment = testing::AddGlobalTestEnvironment(new TControlsTestEnvironment);

@@ -30,7 +30,9 @@ class THeldKeys {
   BYTE saved_[256];
 };
 
-void Key(HWND wnd, WORD vk) {
+// A key pressed and released while the modifier keys are held.
+void Key(HWND wnd, WORD vk, std::initializer_list<int> held = {}) {
+  THeldKeys keys(held);
   SendMessageW(wnd, WM_KEYDOWN, vk, 1);
   SendMessageW(wnd, WM_KEYUP, vk, 0xC0000001);
 }
@@ -46,6 +48,13 @@ POINT CellCenter(TEditorHost& h, int column, int row) {
 }
 
 LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+// The left button pressed at one point (with the flags of held keys), moved to another, released.
+void Drag(HWND wnd, POINT from, POINT to, WPARAM flags = 0) {
+  SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON | flags, At(from));
+  if (to.x != from.x || to.y != from.y) SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON | flags, At(to));
+  SendMessageW(wnd, WM_LBUTTONUP, flags, At(to));
+}
 
 void MoveCursorTo(HWND wnd, POINT p) {
   ClientToScreen(wnd, &p);
@@ -83,37 +92,21 @@ TEST(EditInput, TypingThroughCharacterMessages) {
 }
 
 TEST(EditInput, ShiftArrowsSelectAndKeysRunCommands) {
-  TEditorHost h;
+  TEditorHost h("abcdef");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abcdef");
   e.SetCaretXY({2, 1});
-  {
-    THeldKeys shift{VK_SHIFT};
-    Key(h.Wnd(), VK_RIGHT);
-    Key(h.Wnd(), VK_RIGHT);
-  }
+  Key(h.Wnd(), VK_RIGHT, {VK_SHIFT});
+  Key(h.Wnd(), VK_RIGHT, {VK_SHIFT});
   EXPECT_EQ(e.SelText(), "bc");
-  {
-    THeldKeys ctrl{VK_CONTROL};
-    Key(h.Wnd(), 'C');
-    SendMessageW(h.Wnd(), WM_CHAR, 3, 1);  // the control character Ctrl+C also produces
-  }
+  Key(h.Wnd(), 'C', {VK_CONTROL});
+  SendMessageW(h.Wnd(), WM_CHAR, 3, 1);  // the control character Ctrl+C also produces
   EXPECT_EQ(Clipboard()->AsWideText(), L"bc");
   Key(h.Wnd(), VK_END);
-  {
-    THeldKeys ctrl{VK_CONTROL};
-    Key(h.Wnd(), 'V');
-  }
+  Key(h.Wnd(), 'V', {VK_CONTROL});
   EXPECT_EQ(e.TextA(), "abcdefbc");
-  {
-    THeldKeys ctrl{VK_CONTROL};
-    Key(h.Wnd(), 'Z');
-  }
+  Key(h.Wnd(), 'Z', {VK_CONTROL});
   EXPECT_EQ(e.TextA(), "abcdef");
-  {
-    THeldKeys keys{VK_CONTROL, VK_SHIFT};
-    Key(h.Wnd(), 'Z');
-  }
+  Key(h.Wnd(), 'Z', {VK_CONTROL, VK_SHIFT});
   EXPECT_EQ(e.TextA(), "abcdefbc");
 }
 
@@ -127,32 +120,25 @@ TEST(EditInput, AltBackspaceUndoesWithoutItsCharacter) {
 }
 
 TEST(EditInput, ClickPlacesTheCaretAndShiftClickExtends) {
-  TEditorHost h;
+  TEditorHost h("hello world\r\nsecond line");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("hello world\r\nsecond line");
-  const POINT p = CellCenter(h, 3, 1);
-  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(p));
-  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, At(p));
+  Drag(h.Wnd(), CellCenter(h, 3, 1), CellCenter(h, 3, 1));
   // The nearest cell boundary: the middle of the third cell rounds to one of its sides.
   EXPECT_TRUE(e.CaretX() == 3 || e.CaretX() == 4);
   EXPECT_EQ(e.CaretY(), 1);
   const TRect r = h.Cell(7, 2);
-  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(r.Left, (r.Top + r.Bottom) / 2));
-  SendMessageW(h.Wnd(), WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(r.Left, (r.Top + r.Bottom) / 2));
+  const POINT left{r.Left, (r.Top + r.Bottom) / 2};
+  Drag(h.Wnd(), left, left, MK_SHIFT);
   EXPECT_EQ(e.CaretXY(), BufferCoord(7, 2));
   EXPECT_TRUE(e.SelAvail());
   EXPECT_EQ(e.BlockEnd(), BufferCoord(7, 2));
 }
 
 TEST(EditInput, DraggingWithTheButtonSelects) {
-  TEditorHost h;
+  TEditorHost h("abcdefgh");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abcdefgh");
   const TRect a = h.Cell(2, 1), b = h.Cell(6, 1);
-  const int y = (a.Top + a.Bottom) / 2;
-  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.Left, y));
-  SendMessageW(h.Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.Left, y));
-  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.Left, y));
+  Drag(h.Wnd(), {a.Left, a.Top + 2}, {b.Left, b.Top + 2});
   EXPECT_EQ(e.SelText(), "bcde");
 }
 
@@ -164,18 +150,15 @@ TEST(EditInput, AltDragSelectsAColumn) {
   const TRect a = h.Cell(2, 1), b = h.Cell(4, 2);
   {
     THeldKeys alt{VK_MENU};
-    SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.Left, a.Top + 2));
-    SendMessageW(h.Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.Left, b.Top + 2));
-    SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(b.Left, b.Top + 2));
+    Drag(h.Wnd(), {a.Left, a.Top + 2}, {b.Left, b.Top + 2});
   }
   EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
   EXPECT_EQ(e.SelText(), "bc\r\nhi");
 }
 
 TEST(EditInput, DoubleClickSelectsTheWord) {
-  TEditorHost h;
+  TEditorHost h("one two three");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("one two three");
   const POINT p = CellCenter(h, 6, 1);
   MoveCursorTo(h.Wnd(), p);
   SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(p));
@@ -187,9 +170,8 @@ TEST(EditInput, DoubleClickSelectsTheWord) {
 }
 
 TEST(EditInput, PressInsideTheSelectionAndReleaseCollapsesIt) {
-  TEditorHost h;
+  TEditorHost h("abcdefgh");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abcdefgh");
   Select(e, {2, 1}, {7, 1});
   const TRect c = h.Cell(4, 1);
   SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.Left, c.Top + 2));
@@ -200,9 +182,8 @@ TEST(EditInput, PressInsideTheSelectionAndReleaseCollapsesIt) {
 }
 
 TEST(EditInput, DraggingASelectionMovesIt) {
-  TEditorHost h;
+  TEditorHost h("abc XYZ def");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abc XYZ def");
   Select(e, {5, 1}, {8, 1});
   const TRect from = h.Cell(6, 1), to = h.Cell(12, 1);
   const int y = (from.Top + from.Bottom) / 2;
@@ -225,9 +206,8 @@ TEST(EditInput, DraggingASelectionMovesIt) {
 }
 
 TEST(EditInput, TheWheelScrollsThreeRowsANotch) {
-  TEditorHost h;
+  TEditorHost h(NumberedLines(200));
   TTxtEdit& e = h.Edit();
-  e.SetTextA(NumberedLines(200));
   POINT p = CellCenter(h, 1, 1);
   ClientToScreen(h.Wnd(), &p);
   SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-60)), MAKELPARAM(p.x, p.y));
@@ -336,9 +316,8 @@ TEST(EditInput, DroppedFileNamesArriveWhole) {
 }
 
 TEST(EditInput, TextMessages) {
-  TEditorHost h;
+  TEditorHost h("abc\r\nd");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("abc\r\nd");
   EXPECT_EQ(SendMessageW(h.Wnd(), WM_GETTEXTLENGTH, 0, 0), 6);
   wchar_t buffer[4] = {L'#', L'#', L'#', L'#'};
   EXPECT_EQ(SendMessageW(h.Wnd(), WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)), 0);
@@ -383,15 +362,13 @@ struct TGutterLog {
 }  // namespace
 
 TEST(EditInput, GutterClicksNameTheLineAndTheMark) {
-  TEditorHost h;
+  TEditorHost h("a\r\nb\r\nc");
   TTxtEdit& e = h.Edit();
-  e.SetTextA("a\r\nb\r\nc");
   e.SetBookMark(1, 1, 2);
   TGutterLog log;
   e.OnGutterClick = TGutterClickEvent(&log, &TGutterLog::Clicked);
-  const int y = h.Cell(1, 2).Top + 2;
-  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, y));
-  SendMessageW(h.Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, y));
+  const POINT p{3, h.Cell(1, 2).Top + 2};
+  Drag(h.Wnd(), p, p);
   EXPECT_EQ(log.clicks, 1);
   EXPECT_EQ(log.line, 2);
   ASSERT_NE(log.mark, nullptr);

@@ -25,6 +25,8 @@ class TEditorHost {
     form_->Show();
     Settle();
   }
+  // The same, with Text set (and not yet painted).
+  explicit TEditorHost(const AnsiString& Text) : TEditorHost() { edit_->SetTextA(Text); }
   ~TEditorHost() { form_.reset(); }
 
   TTxtEdit& Edit() const { return *edit_; }

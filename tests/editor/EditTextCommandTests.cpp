@@ -6,8 +6,7 @@
 #include "tests/editor/EditingTestSupport.h"
 
 TEST(EditTyping, CharactersInsertAndOverwrite) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ac");
+  TTextEdit e("ac");
   e.SetCaretXY({2, 1});
   EXPECT_EQ(TextAfter(e, ecChar, 'b'), "abc");
   EXPECT_EQ(e.CaretX(), 3);
@@ -19,23 +18,14 @@ TEST(EditTyping, CharactersInsertAndOverwrite) {
 }
 
 TEST(EditTyping, ControlCharactersAreIgnored) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("x");
+  TTextEdit e("x");
   for (char c : {'\t', '\b', '\x7f', '\x01', '\r'}) Cmd(e, ecChar, c);
   EXPECT_EQ(e.TextA(), "x");
   EXPECT_FALSE(e.UndoList()->CanUndo());
 }
 
-TEST(EditTyping, AnEmptyBufferGetsItsFirstLine) {
-  TTxtEdit e(nullptr);
-  Type(e, "hi");
-  EXPECT_EQ(e.TextA(), "hi");
-  EXPECT_EQ(e.Lines()->Count(), 1);
-}
-
 TEST(EditTyping, TypingOverASelectionReplacesIt) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("one two");
+  TTextEdit e("one two");
   Select(e, {5, 1}, {8, 1});
   EXPECT_EQ(TextAfter(e, ecChar, '2'), "one 2");
   EXPECT_EQ(TextAfterUndo(e), "one two");
@@ -43,8 +33,7 @@ TEST(EditTyping, TypingOverASelectionReplacesIt) {
 }
 
 TEST(EditTyping, PastTheLineEndTheFillingIsUndoneToo) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab\r\n");
+  TTextEdit e("ab\r\n");
   e.SetCaretXY({6, 1});
   Cmd(e, ecChar, 'x');
   EXPECT_EQ(Line(e, 1), "ab   x");
@@ -63,8 +52,7 @@ TEST(EditTyping, PastTheLineEndTheFillingIsUndoneToo) {
 }
 
 TEST(EditTyping, NothingChangesPastTheScrollWidth) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
+  TTextEdit e("ab");
   e.SetMaxScrollWidth(10);
   e.SetCaretXY({11, 1});
   ASSERT_EQ(e.CaretX(), 11);
@@ -76,8 +64,7 @@ TEST(EditTyping, NothingChangesPastTheScrollWidth) {
 }
 
 TEST(EditTyping, ImeStringsInsertAsOne) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
+  TTextEdit e("ab");
   e.SetCaretXY({2, 1});
   char s[] = "XYZ";
   EXPECT_EQ(TextAfter(e, ecImeStr, 0, s), "aXYZb");
@@ -91,8 +78,7 @@ TEST(EditTyping, ImeStringsInsertAsOne) {
 }
 
 TEST(EditLineBreaks, AutoIndentKeepsTheLeadingBlanks) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("    abcdef");
+  TTextEdit e("    abcdef");
   e.SetCaretXY({8, 1});
   EXPECT_EQ(TextAfter(e, ecLineBreak), "    abc\r\n    def");
   EXPECT_EQ(e.CaretXY(), BufferCoord(5, 2));
@@ -132,17 +118,8 @@ TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
   EXPECT_EQ(TextAfterRedo(e), "ab\r\ncd");
 }
 
-TEST(EditLineBreaks, ASelectionIsReplacedByTheBreak) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abXXcd");
-  Select(e, {3, 1}, {5, 1});
-  EXPECT_EQ(TextAfter(e, ecLineBreak), "ab\r\ncd");
-  EXPECT_EQ(TextAfterUndo(e), "abXXcd");
-}
-
 TEST(EditDeleting, BackspaceAndDelete) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc\r\ndef");
+  TTextEdit e("abc\r\ndef");
   e.SetCaretXY({1, 2});
   EXPECT_EQ(TextAfter(e, ecDeleteLastChar), "abcdef");
   EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
@@ -154,25 +131,8 @@ TEST(EditDeleting, BackspaceAndDelete) {
   EXPECT_EQ(e.TextA(), "abc\r\ndef");
 }
 
-TEST(EditDeleting, DeleteAtTheEndOfTheLastLineDoesNothing) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
-  e.SetCaretXY({3, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab");
-  EXPECT_FALSE(e.UndoList()->CanUndo());
-}
-
-TEST(EditDeleting, DeletePastTheEndJoinsAndUndoesExactly) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab\r\ncd");
-  e.SetCaretXY({5, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteChar), "ab  cd");
-  EXPECT_EQ(TextAfterUndo(e), "ab\r\ncd");
-}
-
 TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("if\r\n  a\r\n      b");
+  TTextEdit e("if\r\n  a\r\n      b");
   e.SetCaretXY({7, 3});
   Cmd(e, ecDeleteLastChar);
   EXPECT_EQ(Line(e, 3), "  b");
@@ -188,8 +148,7 @@ TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
 }
 
 TEST(EditDeleting, WordsLinesAndLineParts) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("alpha beta gamma");
+  TTextEdit e("alpha beta gamma");
   e.SetCaretXY({7, 1});
   EXPECT_EQ(TextAfter(e, ecDeleteWord), "alpha gamma");
   EXPECT_EQ(e.CaretX(), 7);
@@ -212,21 +171,8 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
 }
 
-TEST(EditDeleting, DeleteWordAtTheLineEndJoinsTheNextLine) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab\r\n  cd");
-  e.SetCaretXY({3, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteWord), "abcd");
-  EXPECT_EQ(TextAfterUndo(e), "ab\r\n  cd");
-  // From past the end the gap is filled, and undo takes the filling away again.
-  e.SetCaretXY({5, 1});
-  EXPECT_EQ(TextAfter(e, ecDeleteWord), "ab  cd");
-  EXPECT_EQ(TextAfterUndo(e), "ab\r\n  cd");
-}
-
 TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("ab");
+  TTextEdit e("ab");
   e.SetTabWidth(4);
   e.SetOptions(e.Options() - eoSmartTabs);
   e.SetCaretXY({3, 1});
@@ -238,18 +184,8 @@ TEST(EditTabs, TabInsertsSpacesToTheNextStop) {
   EXPECT_EQ(TextAfterUndo(e), "ab");
 }
 
-TEST(EditTabs, SmartTabsAlignWithTheLineAbove) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("int   value;\r\nx");
-  e.SetCaretXY({2, 2});
-  Cmd(e, ecTab);
-  EXPECT_EQ(Line(e, 2), "x     ");
-  EXPECT_EQ(e.CaretX(), 7);
-}
-
 TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("      x");
+  TTextEdit e("      x");
   e.SetTabWidth(4);
   e.SetOptions(e.Options() - eoSmartTabs);
   e.SetCaretXY({7, 1});
@@ -263,8 +199,7 @@ TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
 }
 
 TEST(EditTabs, TabIndentWorksOnABlock) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("a\r\nb\r\nc");
+  TTextEdit e("a\r\nb\r\nc");
   e.SetOptions(e.Options() + eoTabIndent);
   e.SetTabWidth(2);
   Select(e, {1, 1}, {2, 2});
@@ -273,8 +208,7 @@ TEST(EditTabs, TabIndentWorksOnABlock) {
 }
 
 TEST(EditBlocks, IndentAndUnindentWithUndo) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("one\r\n two\r\nthree\r\nfour");
+  TTextEdit e("one\r\n two\r\nthree\r\nfour");
   e.SetTabWidth(4);
   // The last line is left out when the selection ends at its start.
   Select(e, {2, 1}, {1, 3});
@@ -297,18 +231,8 @@ TEST(EditBlocks, IndentAndUnindentWithUndo) {
   EXPECT_EQ(TextAfterRedo(e), "one\r\ntwo\r\nthree\r\nfour");
 }
 
-TEST(EditBlocks, UnindentTakesATabOrUpToATabWidthOfSpaces) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("\tx\r\n      y\r\n  \tz");
-  e.SetTabWidth(4);
-  e.SelectAll();
-  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "x\r\n  y\r\nz");
-  EXPECT_EQ(TextAfterUndo(e), "\tx\r\n      y\r\n  \tz");
-}
-
 TEST(EditCase, WordAndBlockCommands) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("hello World");
+  TTextEdit e("hello World");
   e.SetCaretXY({3, 1});
   EXPECT_EQ(TextAfter(e, ecUpperCase), "HELLO World");
   EXPECT_EQ(e.CaretXY(), BufferCoord(3, 1));
@@ -326,13 +250,6 @@ TEST(EditCase, WordAndBlockCommands) {
   EXPECT_EQ(e.CaretX(), 7);
 }
 
-TEST(EditCase, CodePageLettersChangeCase) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("\xe9t\xe9");  // été in Windows-1252
-  e.SetCaretXY({1, 1});
-  EXPECT_EQ(TextAfter(e, ecUpperCase), "\xc9T\xc9");
-}
-
 TEST(EditCase, EveryCaseCommandOnASelection) {
   const struct {
     TTxtEditorCommand Command;
@@ -346,8 +263,7 @@ TEST(EditCase, EveryCaseCommandOnASelection) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Command);
-    TTxtEdit e(nullptr);
-    e.SetTextA("mIxEd case");
+    TTextEdit e("mIxEd case");
     Select(e, {1, 1}, {6, 1});
     Cmd(e, c.Command);
     EXPECT_EQ(e.TextA(), c.Result);
@@ -356,4 +272,35 @@ TEST(EditCase, EveryCaseCommandOnASelection) {
     EXPECT_EQ(TextAfterUndo(e), "mIxEd case");
     EXPECT_EQ(TextAfterRedo(e), c.Result);
   }
+}
+
+// One command on a text with the caret at a place (tab width 4): the text it leaves, and one
+// undo step gives the text back exactly.
+TEST(EditTextCommands, OneCommandAndItsUndo) {
+  const struct {
+    const char* Start;
+    TBufferCoord Caret;
+    TTxtEditorCommand Command;
+    const char* End;
+  } cases[] = {
+      {"ab", {3, 1}, ecDeleteChar, "ab"},  // at the end of the last line: nothing
+      {"ab\r\ncd", {5, 1}, ecDeleteChar, "ab  cd"},  // past the end: the gap is filled
+      {"ab\r\n  cd", {3, 1}, ecDeleteWord, "abcd"},
+      {"ab\r\n  cd", {5, 1}, ecDeleteWord, "ab  cd"},
+      {"int   value;\r\nx", {2, 2}, ecTab, "int   value;\r\nx     "},  // aligned with the line above
+      {"\xe9t\xe9", {1, 1}, ecUpperCase, "\xc9T\xc9"},  // letters of the code page
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Start);
+    TTextEdit e(c.Start);
+    e.SetTabWidth(4);
+    e.SetCaretXY(c.Caret);
+    EXPECT_EQ(TextAfter(e, c.Command), c.End);
+    EXPECT_EQ(TextAfterUndo(e), c.Start);
+  }
+  TTextEdit e("\tx\r\n      y\r\n  \tz");  // a tab or up to a tab width of spaces
+  e.SetTabWidth(4);
+  e.SelectAll();
+  EXPECT_EQ(TextAfter(e, ecBlockUnindent), "x\r\n  y\r\nz");
+  EXPECT_EQ(TextAfterUndo(e), "\tx\r\n      y\r\n  \tz");
 }

@@ -17,6 +17,34 @@
 
 namespace {
 
+using TChange = std::function<void(TTxtEdit&)>;
+
+// A command with the caret at a position, or over a selection.
+TChange At(TBufferCoord Caret, TTxtEditorCommand Command) {
+  return [=](TTxtEdit& e) {
+    e.SetCaretXY(Caret);
+    Cmd(e, Command);
+  };
+}
+TChange Over(TBufferCoord From, TBufferCoord To, TTxtEditorCommand Command, TTxtSelectionMode Mode = smNormal) {
+  return [=](TTxtEdit& e) {
+    Select(e, From, To, Mode);
+    Cmd(e, Command);
+  };
+}
+
+// The first two lines copied as whole lines, pasted at a line, in insert or overwrite mode.
+TChange PasteFirstTwoLines(int Line, bool Overwrite = false) {
+  return [=](TTxtEdit& e) {
+    Select(e, {1, 1}, {1, 2}, smLine);
+    e.CopyToClipboard();
+    e.SetSelectionMode(smNormal);
+    e.SetInsertMode(!Overwrite);
+    e.SetCaretXY({1, Line});
+    e.PasteFromClipboard();
+  };
+}
+
 struct TReasonCase {
   const char* Name;
   const char* Start;
@@ -54,35 +82,9 @@ std::vector<TReasonCase> ReasonCases() {
          e.PasteFromClipboard();
        },
        "aP\r\nQbc", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines", "one\r\ntwo\r\nthree",
-       [](TTxtEdit& e) {
-         Select(e, {1, 1}, {1, 2}, smLine);
-         e.CopyToClipboard();
-         e.SetSelectionMode(smNormal);
-         e.SetCaretXY({1, 3});
-         e.PasteFromClipboard();
-       },
-       "one\r\ntwo\r\none\r\ntwo\r\nthree", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines in overwrite mode", "a\r\nb\r\nc\r\nd",
-       [](TTxtEdit& e) {
-         Select(e, {1, 1}, {1, 2}, smLine);
-         e.CopyToClipboard();
-         e.SetSelectionMode(smNormal);
-         e.SetInsertMode(false);
-         e.SetCaretXY({1, 3});
-         e.PasteFromClipboard();
-       },
-       "a\r\nb\r\na\r\nb\r\nd", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines at the last line in overwrite mode", "a\r\nb",
-       [](TTxtEdit& e) {
-         Select(e, {1, 1}, {1, 2}, smLine);
-         e.CopyToClipboard();
-         e.SetSelectionMode(smNormal);
-         e.SetInsertMode(false);
-         e.SetCaretXY({1, 2});
-         e.PasteFromClipboard();
-       },
-       "a\r\na\r\nb\r\nb", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines", "one\r\ntwo\r\nthree", PasteFirstTwoLines(3), "one\r\ntwo\r\none\r\ntwo\r\nthree", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines in overwrite mode", "a\r\nb\r\nc\r\nd", PasteFirstTwoLines(3, true), "a\r\nb\r\na\r\nb\r\nd", {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines at the last line in overwrite mode", "a\r\nb", PasteFirstTwoLines(2, true), "a\r\na\r\nb\r\nb", {urPasteBegin, urPaste, urPasteEnd}},
       {"paste of whole lines into an empty text", "",
        [](TTxtEdit& e) {
          TxtEditCopyToClipboard("x\r\ny\r\n", smLine);
@@ -121,102 +123,25 @@ std::vector<TReasonCase> ReasonCases() {
          e.PasteFromClipboard();
        },
        "keep that text", {urPasteBegin, urDelete, urPaste, urPasteEnd}},
-      {"cut", "one two",
-       [](TTxtEdit& e) {
-         Select(e, {4, 1}, {8, 1});
-         e.CutToClipboard();
-       },
-       "one", {urDelete}},
-      {"deleting a selection", "one\r\ntwo\r\nthree",
-       [](TTxtEdit& e) {
-         Select(e, {2, 1}, {3, 3});
-         Cmd(e, ecDeleteChar);
-       },
-       "oree", {urDelete}},
-      {"deleting a selection made backwards", "one\r\ntwo\r\nthree",
-       [](TTxtEdit& e) {
-         Select(e, {3, 3}, {2, 1});
-         Cmd(e, ecDeleteLastChar);
-       },
-       "oree", {urDeleteAfterCaret}},
-      {"deleting a column", "abcd\r\nefgh\r\nij",
-       [](TTxtEdit& e) {
-         Select(e, {2, 1}, {4, 3}, smColumn);
-         Cmd(e, ecDeleteChar);
-       },
-       "ad\r\neh\r\ni", {urDelete}},
-      {"deleting whole lines", "a\r\nb\r\nc",
-       [](TTxtEdit& e) {
-         Select(e, {1, 1}, {1, 2}, smLine);
-         Cmd(e, ecDeleteChar);
-       },
-       "c", {urDelete}},
-      {"backspace", "abc",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({3, 1});
-         Cmd(e, ecDeleteLastChar);
-       },
-       "ac", {urSilentDelete}},
-      {"backspace at a line start", "ab\r\ncd",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({1, 2});
-         Cmd(e, ecDeleteLastChar);
-       },
-       "abcd", {urSilentDelete}},
-      {"delete last word", "one two",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({8, 1});
-         Cmd(e, ecDeleteLastWord);
-       },
-       "one ", {urSilentDelete}},
-      {"delete to line start", "one two",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({5, 1});
-         Cmd(e, ecDeleteBOL);
-       },
-       "two", {urSilentDelete}},
-      {"delete", "abc",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({2, 1});
-         Cmd(e, ecDeleteChar);
-       },
-       "ac", {urSilentDeleteAfterCaret}},
-      {"delete at a line end", "ab\r\ncd",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({3, 1});
-         Cmd(e, ecDeleteChar);
-       },
-       "abcd", {urSilentDeleteAfterCaret}},
-      {"delete word", "one two",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({1, 1});
-         Cmd(e, ecDeleteWord);
-       },
-       "two", {urSilentDeleteAfterCaret}},
-      {"delete to line end", "one two",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({4, 1});
-         Cmd(e, ecDeleteEOL);
-       },
-       "one", {urSilentDeleteAfterCaret}},
-      {"delete line", "a\r\nb\r\nc",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({1, 2});
-         Cmd(e, ecDeleteLine);
-       },
-       "a\r\nc", {urSilentDeleteAfterCaret}},
-      {"delete the last line, which is only emptied", "a\r\nb",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({1, 2});
-         Cmd(e, ecDeleteLine);
-       },
-       "a\r\n", {urSilentDeleteAfterCaret}},
-      {"line break", "abcd",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({3, 1});
-         Cmd(e, ecLineBreak);
-       },
-       "ab\r\ncd", {urLineBreak}},
+      {"cut", "one two", Over({4, 1}, {8, 1}, ecCut), "one", {urDelete}},
+      {"deleting a selection", "one\r\ntwo\r\nthree", Over({2, 1}, {3, 3}, ecDeleteChar), "oree", {urDelete}},
+      {"deleting a selection made backwards", "one\r\ntwo\r\nthree", Over({3, 3}, {2, 1}, ecDeleteLastChar), "oree",
+       {urDeleteAfterCaret}},
+      {"deleting a column", "abcd\r\nefgh\r\nij", Over({2, 1}, {4, 3}, ecDeleteChar, smColumn), "ad\r\neh\r\ni",
+       {urDelete}},
+      {"deleting whole lines", "a\r\nb\r\nc", Over({1, 1}, {1, 2}, ecDeleteChar, smLine), "c", {urDelete}},
+      {"backspace", "abc", At({3, 1}, ecDeleteLastChar), "ac", {urSilentDelete}},
+      {"backspace at a line start", "ab\r\ncd", At({1, 2}, ecDeleteLastChar), "abcd", {urSilentDelete}},
+      {"delete last word", "one two", At({8, 1}, ecDeleteLastWord), "one ", {urSilentDelete}},
+      {"delete to line start", "one two", At({5, 1}, ecDeleteBOL), "two", {urSilentDelete}},
+      {"delete", "abc", At({2, 1}, ecDeleteChar), "ac", {urSilentDeleteAfterCaret}},
+      {"delete at a line end", "ab\r\ncd", At({3, 1}, ecDeleteChar), "abcd", {urSilentDeleteAfterCaret}},
+      {"delete word", "one two", At({1, 1}, ecDeleteWord), "two", {urSilentDeleteAfterCaret}},
+      {"delete to line end", "one two", At({4, 1}, ecDeleteEOL), "one", {urSilentDeleteAfterCaret}},
+      {"delete line", "a\r\nb\r\nc", At({1, 2}, ecDeleteLine), "a\r\nc", {urSilentDeleteAfterCaret}},
+      {"delete the last line, which is only emptied", "a\r\nb", At({1, 2}, ecDeleteLine), "a\r\n",
+       {urSilentDeleteAfterCaret}},
+      {"line break", "abcd", At({3, 1}, ecLineBreak), "ab\r\ncd", {urLineBreak}},
       {"line break with auto indent", "  abcd",
        [](TTxtEdit& e) {
          e.SetOptions(e.Options() + eoAutoIndent);
@@ -224,18 +149,8 @@ std::vector<TReasonCase> ReasonCases() {
          Cmd(e, ecLineBreak);
        },
        "  ab\r\n  cd", {urLineBreak}},
-      {"insert line", "abcd",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({3, 1});
-         Cmd(e, ecInsertLine);
-       },
-       "ab\r\ncd", {urLineBreak}},
-      {"line break over a selection", "abcd",
-       [](TTxtEdit& e) {
-         Select(e, {2, 1}, {4, 1});
-         Cmd(e, ecLineBreak);
-       },
-       "a\r\nd", {urDelete, urLineBreak}},
+      {"insert line", "abcd", At({3, 1}, ecInsertLine), "ab\r\ncd", {urLineBreak}},
+      {"line break over a selection", "abcd", Over({2, 1}, {4, 1}, ecLineBreak), "a\r\nd", {urDelete, urLineBreak}},
       {"block indent", "one\r\ntwo\r\nthree",
        [](TTxtEdit& e) {
          e.SetTabWidth(2);
@@ -250,18 +165,8 @@ std::vector<TReasonCase> ReasonCases() {
          Cmd(e, ecBlockUnindent);
        },
        "one\r\ntwo\r\nthree", {urUnindent}},
-      {"case change of a block", "abc def",
-       [](TTxtEdit& e) {
-         Select(e, {5, 1}, {8, 1});
-         Cmd(e, ecUpperCaseBlock);
-       },
-       "abc DEF", {urSelection, urCaret}},
-      {"case change of a word", "abc def",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({6, 1});
-         Cmd(e, ecTitleCase);
-       },
-       "abc Def", {urSelection, urCaret}},
+      {"case change of a block", "abc def", Over({5, 1}, {8, 1}, ecUpperCaseBlock), "abc DEF", {urSelection, urCaret}},
+      {"case change of a word", "abc def", At({6, 1}, ecTitleCase), "abc Def", {urSelection, urCaret}},
       {"tab", "ab",
        [](TTxtEdit& e) {
          e.SetTabWidth(4);
@@ -296,8 +201,7 @@ std::multiset<int> TextReasons(const std::vector<TTxtUndoReason>& list) {
 TEST(UndoReasons, EveryReasonUndoesAndRedoesExactly) {
   for (const TReasonCase& c : ReasonCases()) {
     SCOPED_TRACE(c.Name);
-    TTxtEdit e(nullptr);
-    e.SetTextA(c.Start);
+    TTextEdit e(c.Start);
     e.SetModified(false);
     c.Change(e);
     ASSERT_EQ(e.TextA(), c.End);
@@ -387,8 +291,7 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
   for (const TGroupCase& c : cases) {
     for (bool grouping : {true, false}) {
       SCOPED_TRACE(std::string(c.Name) + (grouping ? " with grouping" : " without grouping"));
-      TTxtEdit e(nullptr);
-      e.SetTextA(c.Start);
+      TTextEdit e(c.Start);
       e.SetTabWidth(4);
       e.SetOptions(grouping ? e.Options() + eoGroupUndo : e.Options() - eoGroupUndo);
       c.Setup(e);
@@ -409,8 +312,7 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
 }
 
 TEST(UndoReasons, DifferentReasonsAndCaretMovesBreakGroups) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc");
+  TTextEdit e("abc");
   e.SetCaretXY({4, 1});
   Type(e, "de");
   Cmd(e, ecDeleteLastChar);

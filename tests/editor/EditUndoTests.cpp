@@ -1,137 +1,36 @@
-// Undo and redo of every kind of change: which items a step takes, grouping, paste brackets,
-// what is recorded in the opposite list, and the modified flag.
+// Undo and redo beyond the single reasons: the selection a step gives back, caret and selection
+// items, read-only controls, long sessions and the modified flag when items are dropped.
 #include <gtest/gtest.h>
 
 #include "editor/TxtEdit.h"
 #include "tests/editor/EditingTestSupport.h"
 
-TEST(EditUndo, TypingIsOneStepWithGrouping) {
-  TTxtEdit e(nullptr);
-  Type(e, "abc");
-  EXPECT_EQ(e.UndoList()->ItemCount(), 3);
-  EXPECT_EQ(TextAfterUndo(e), "");
-  EXPECT_EQ(e.RedoList()->ItemCount(), 3);
-  EXPECT_EQ(TextAfterRedo(e), "abc");
-  EXPECT_EQ(e.CaretX(), 4);
-}
-
-TEST(EditUndo, WithoutGroupingOneCharacterPerStep) {
-  TTxtEdit e(nullptr);
-  e.SetOptions(e.Options() - eoGroupUndo);
-  Type(e, "abc");
-  EXPECT_EQ(TextAfterUndo(e), "ab");
-  EXPECT_EQ(TextAfterUndo(e), "a");
-  e.Redo();
-  EXPECT_EQ(TextAfterRedo(e), "abc");
-}
-
-TEST(EditUndo, ACaretMoveSeparatesGroups) {
-  TTxtEdit e(nullptr);
-  Type(e, "one");
-  Cmd(e, ecLeft);
-  Cmd(e, ecRight);
-  Type(e, "two");
-  EXPECT_EQ(TextAfterUndo(e), "one");
-  EXPECT_EQ(TextAfterUndo(e), "");
-  EXPECT_EQ(TextAfterRedo(e), "one");
-  EXPECT_EQ(TextAfterRedo(e), "onetwo");
-}
-
-TEST(EditUndo, UndoRecordsOnlyIntoTheRedoList) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("line");
-  Select(e, {1, 1}, {5, 1});
-  Cmd(e, ecDeleteChar);
-  Type(e, "x");
-  const int undoItems = e.UndoList()->ItemCount();
-  e.Undo();
-  // Undo took items off the undo list and put nothing back on it.
-  EXPECT_LT(e.UndoList()->ItemCount(), undoItems);
-  EXPECT_GT(e.RedoList()->ItemCount(), 0);
-  const int redoItems = e.RedoList()->ItemCount();
-  const int left = e.UndoList()->ItemCount();
-  e.Redo();
-  EXPECT_EQ(e.RedoList()->ItemCount(), 0);
-  EXPECT_EQ(e.UndoList()->ItemCount(), left + redoItems);
-  e.Undo();
-  EXPECT_EQ(TextAfterUndo(e), "line");
-  // Undo and redo back and forth give the same texts every time.
-  for (int i = 0; i < 3; ++i) {
-    e.Redo();
-    EXPECT_EQ(TextAfterRedo(e), "x");
-    e.Undo();
-    EXPECT_EQ(TextAfterUndo(e), "line");
+// After one undo step: the text back, and the selection and caret the change started from.
+TEST(EditUndo, AStepGivesBackTheSelectionOrTheCaret) {
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtEditorCommand Command;
+    const char* Selected;
+  } cases[] = {
+      {"one\r\ntwo\r\nthree", {2, 1}, {3, 3}, ecDeleteChar, "ne\r\ntwo\r\nth"},
+      {"abc def", {5, 1}, {8, 1}, ecUpperCase, "def"},
+      {"abc", {4, 1}, {4, 1}, ecDeleteLastChar, ""},  // a silent deletion only moves the caret
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Start);
+    TTextEdit e(c.Start);
+    Select(e, c.From, c.To);
+    const AnsiString changed = TextAfter(e, c.Command);
+    EXPECT_EQ(TextAfterUndo(e), c.Start);
+    EXPECT_EQ(e.SelText(), c.Selected);
+    EXPECT_EQ(e.CaretXY(), c.To);
+    EXPECT_EQ(TextAfterRedo(e), changed);
   }
 }
 
-TEST(EditUndo, ANewChangeClearsRedo) {
-  TTxtEdit e(nullptr);
-  Type(e, "ab");
-  e.Undo();
-  EXPECT_TRUE(e.CanRedo());
-  Type(e, "c");
-  EXPECT_FALSE(e.CanRedo());
-}
-
-TEST(EditUndo, DeletedBlockComesBackSelected) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("one\r\ntwo\r\nthree");
-  Select(e, {2, 1}, {3, 3});
-  Cmd(e, ecDeleteChar);
-  EXPECT_EQ(e.TextA(), "oree");
-  EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
-  EXPECT_EQ(e.SelText(), "ne\r\ntwo\r\nth");
-  EXPECT_EQ(TextAfterRedo(e), "oree");
-}
-
-TEST(EditUndo, SilentDeletionOnlyMovesTheCaret) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc");
-  e.SetCaretXY({4, 1});
-  Cmd(e, ecDeleteLastChar);
-  EXPECT_EQ(TextAfterUndo(e), "abc");
-  EXPECT_FALSE(e.SelAvail());
-  EXPECT_EQ(e.CaretXY(), BufferCoord(4, 1));
-}
-
-TEST(EditUndo, ColumnDeletionAndItsUndo) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abcd\r\nefgh\r\nij");
-  Select(e, {2, 1}, {4, 3}, smColumn);
-  Cmd(e, ecDeleteChar);
-  EXPECT_EQ(e.TextA(), "ad\r\neh\r\ni");
-  EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\nij");
-  EXPECT_EQ(TextAfterRedo(e), "ad\r\neh\r\ni");
-}
-
-TEST(EditUndo, CaseChangeRestoresTextSelectionAndCaret) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abc def");
-  Select(e, {5, 1}, {8, 1});
-  Cmd(e, ecUpperCase);
-  EXPECT_EQ(e.TextA(), "abc DEF");
-  EXPECT_EQ(TextAfterUndo(e), "abc def");
-  EXPECT_EQ(e.SelText(), "def");
-  EXPECT_EQ(TextAfterRedo(e), "abc DEF");
-}
-
-TEST(EditUndo, DragInsertIsSelectedAgainAfterRedo) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("xy");
-  e.SetCaretXY({2, 1});
-  e.SetSelText("12");
-  ASSERT_EQ(e.TextA(), "x12y");
-  // Recorded by hand as a drop would: from the drop point to the end of the insertion.
-  e.UndoList()->Clear();
-  e.UndoList()->AddChange(urDragDropInsert, {2, 1}, {4, 1}, "", smNormal);
-  EXPECT_EQ(TextAfterUndo(e), "xy");
-  EXPECT_EQ(TextAfterRedo(e), "x12y");
-  EXPECT_EQ(e.SelText(), "12");
-}
-
 TEST(EditUndo, CaretAndSelectionItems) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("abcdef");
+  TTextEdit e("abcdef");
   e.SetCaretXY({5, 1});
   e.UndoList()->AddChange(urCaret, {2, 1}, {2, 1}, "", smNormal);
   e.Undo();
@@ -145,19 +44,6 @@ TEST(EditUndo, CaretAndSelectionItems) {
   EXPECT_EQ(e.SelText(), "bc");
   e.Redo();
   EXPECT_FALSE(e.SelAvail());
-}
-
-TEST(EditUndo, BackToTheSavedStateIsUnmodified) {
-  TTxtEdit e(nullptr);
-  e.SetTextA("saved");
-  e.SetModified(false);
-  e.SetCaretXY({6, 1});
-  Type(e, "!");
-  EXPECT_TRUE(e.Modified());
-  e.Undo();
-  EXPECT_FALSE(e.Modified());
-  e.Redo();
-  EXPECT_TRUE(e.Modified());
 }
 
 TEST(EditUndo, ReadOnlyUndoesNothing) {
@@ -231,4 +117,19 @@ TEST(EditUndo, DroppedItemsNeverLeaveAChangedTextUnmodified) {
   while (f.CanRedo()) f.Redo();
   EXPECT_EQ(f.TextA(), "abc");
   EXPECT_TRUE(f.Modified());
+}
+
+// The end of an undo block tells the change event; what it raises reaches the caller, and the
+// change itself is recorded and undone as usual.
+TEST(EditUndo, AnExceptionFromTheChangeEventReachesTheCaller) {
+  struct TRaiser {
+    void Changed(TObject*) { throw Exception("changed"); }
+  } raiser;
+  TTxtEdit e(nullptr);
+  e.OnChange = TNotifyEvent(&raiser, &TRaiser::Changed);
+  EXPECT_THROW(Type(e, "x"), Exception);
+  EXPECT_EQ(e.TextA(), "x");
+  e.OnChange = {};
+  EXPECT_EQ(TextAfterUndo(e), "");
+  EXPECT_EQ(e.Options(), TxtEditDefaultOptions);  // scrolling past the line ends is off again
 }

@@ -1,11 +1,17 @@
-// Small helpers of the editing tests: selecting a range, reading a line, the reasons an undo
-// list holds.
+// Small helpers of the editing tests: a control made with its text, selecting a range, reading a
+// line, the reasons an undo list holds.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "editor/TxtEdit.h"
+
+// An editor control without a window, made with its text.
+class TTextEdit : public TTxtEdit {
+ public:
+  explicit TTextEdit(const AnsiString& Text) : TTxtEdit(nullptr) { SetTextA(Text); }
+};
 
 // Selects from Anchor to End in Mode with the caret at End.
 inline void Select(TCustomTxtEdit& e, TBufferCoord Anchor, TBufferCoord End, TTxtSelectionMode Mode = smNormal) {

@@ -1,5 +1,6 @@
-// Highlighter base: the token-loop contract driven over a line buffer, attributes with their
-// defaults, change signalling and registry persistence, and the class register.
+// Highlighter base: the token-loop contract, attributes and what of them is stored, change
+// signalling, registry persistence and the class register (the editor's rescans are tested with
+// the control).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +8,6 @@
 #include <vector>
 
 #include "editor/TxtEditHighlighter.h"
-#include "editor/TxtEditTextBuffer.h"
 #include "framework/Registry.h"
 #include "tests/editor/TestHighlighter.h"
 
@@ -79,34 +79,6 @@ struct Hooks {
   void Changed(TObject* Sender) { senders.push_back(Sender); }
 };
 
-// Stores the end-of-line state of every line, as the editor does when a highlighter is attached.
-void ScanAll(TTxtCustomHighlighter& h, TTxtEditStringList& lines) {
-  h.ResetRange();
-  for (int i = 0; i < lines.Count(); ++i) {
-    h.SetLine(lines[i], i);
-    h.NextToEol();
-    lines.PutRange(i, h.GetRange());
-  }
-}
-
-// Rescans from a changed line until a state equals the stored one; gives the lines scanned.
-int Rescan(TTxtCustomHighlighter& h, TTxtEditStringList& lines, int from) {
-  if (from == 0)
-    h.ResetRange();
-  else
-    h.SetRange(lines.GetRange(from - 1));
-  int scanned = 0;
-  for (int i = from; i < lines.Count(); ++i) {
-    h.SetLine(lines[i], i);
-    h.NextToEol();
-    ++scanned;
-    void* range = h.GetRange();
-    if (range == lines.GetRange(i)) break;
-    lines.PutRange(i, range);
-  }
-  return scanned;
-}
-
 const wchar_t kTestKey[] = L"Software\\HalcornVerdanTests\\Highlighter";
 
 struct RegistryCleanup {
@@ -151,32 +123,10 @@ TEST(Highlighter, TokensCoverTheLineInOrderAndAnEmptyLineHasNone) {
   EXPECT_EQ(h.GetRange(), reinterpret_cast<void*>(2));  // the state carries over
 }
 
-TEST(Highlighter, RangesStoredInTheBufferCarryAcrossLinesAndRescanStopsEarly) {
-  TWordHighlighter h(nullptr);
-  TTxtEditStringList lines;
-  for (const char* s : {"a {", "b", "", "}", "c", "d"}) lines.Add(s);
-  ScanAll(h, lines);
-  std::vector<intptr_t> depths;
-  for (int i = 0; i < lines.Count(); ++i) depths.push_back(reinterpret_cast<intptr_t>(lines.GetRange(i)));
-  EXPECT_EQ(depths, (std::vector<intptr_t>{1, 1, 1, 0, 0, 0}));
-  // A change that keeps the state at its line's end stops the rescan there.
-  lines.SetStrings(1, "bb");
-  EXPECT_EQ(Rescan(h, lines, 1), 1);
-  // One that changes it runs until the states agree again.
-  lines.SetStrings(1, "{");
-  EXPECT_EQ(Rescan(h, lines, 1), 5);
-  EXPECT_EQ(reinterpret_cast<intptr_t>(lines.GetRange(5)), 1);
-}
-
 // ---- attributes ----
 
-TEST(HighlighterAttributes, DefaultsAndWhatIsStored) {
+TEST(HighlighterAttributes, WhatIsStored) {
   TTxtHighlighterAttributes a("Comment");
-  EXPECT_EQ(a.Name(), "Comment");
-  EXPECT_EQ(a.Background(), clNone);
-  EXPECT_EQ(a.Foreground(), clNone);
-  EXPECT_TRUE(a.Style().Empty());
-  EXPECT_EQ(a.BackgroundDefault(), TColor(0));
   EXPECT_TRUE(IsStoredProp(&a, FindPropInfo(&a, "Background")));  // clNone differs from 0
   EXPECT_FALSE(IsStoredProp(&a, FindPropInfo(&a, "Style")));
   SetOrdProp(&a, FindPropInfo(&a, "Foreground"), 0);
@@ -219,36 +169,8 @@ TEST(HighlighterAttributes, StyleAsANumber) {
 
 // ---- the highlighter ----
 
-TEST(Highlighter, Defaults) {
-  TWordHighlighter h(nullptr);
-  EXPECT_TRUE(h.Enabled());
-  EXPECT_EQ(h.GetDefaultFilter(), "");
-  EXPECT_EQ(h.GetLanguageName(), "<Unknown>");
-  EXPECT_EQ(h.GetCapabilities(), 2u);
-  EXPECT_FALSE(h.IsKeyword("ab"));
-  TTxtCharSet ident = h.GetIdentChars();
-  EXPECT_FALSE(ident.Contains(' '));
-  EXPECT_TRUE(ident.Contains('!'));
-  EXPECT_TRUE(ident.Contains(255));
-  const std::string breaks = "!\"'()*+,-./:;=?[\\]^{|}";
-  int count = 0;
-  for (int c = 0; c < 256; ++c)
-    if (h.WordBreakChars().Contains(static_cast<unsigned char>(c))) {
-      ++count;
-      EXPECT_NE(breaks.find(static_cast<char>(c)), std::string::npos) << c;
-    }
-  EXPECT_EQ(count, 22);
-  TStringList settings;
-  settings.Add("x");
-  h.EnumUserSettings(&settings);
-  EXPECT_EQ(settings.Count(), 0);
-  EXPECT_FALSE(h.UseUserSettings(0));
-}
-
 TEST(Highlighter, AttributesAreKeptByNameAndDuplicatesAreRefused) {
   TWordHighlighter h(nullptr);
-  EXPECT_EQ(h.GetAttribCount(), 5);
-  EXPECT_EQ(h.GetAttribute(0)->Name(), "Comment");
   EXPECT_EQ(h.GetAttribute(4)->Name(), "Symbol");
   EXPECT_EQ(h.GetAttribute(5), nullptr);
   EXPECT_EQ(h.GetAttribute(-1), nullptr);

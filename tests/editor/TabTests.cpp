@@ -23,14 +23,6 @@ const char* const kLines[] = {"", "abc", "\t", "a\tb", "\t\t", "ab\tc\td\t", "ab
 
 }  // namespace
 
-TEST(Tabs, ExamplesOfTheRule) {
-  EXPECT_EQ(ConvertTabs("a\tb", 4), "a\t\t\tb");
-  EXPECT_EQ(GetExpandedLength("a\tb", 4), 5);
-  EXPECT_EQ(ConvertTabs1("a\tb", 1), "a b");
-  EXPECT_EQ(ConvertTabs("\tx", 3), "\t\t\tx");
-  EXPECT_EQ(ConvertTabs("ab\t", 2), "ab\t\t");  // a tab on a tab stop takes a whole width
-}
-
 TEST(Tabs, EveryWidthAndEveryRoutineAgreeWithTheRule) {
   for (int width = 0; width <= 70; ++width) {
     TConvertTabsProc best = GetBestConvertTabsProc(width);
@@ -52,16 +44,6 @@ TEST(Tabs, EveryWidthAndEveryRoutineAgreeWithTheRule) {
       }
     }
   }
-}
-
-TEST(Tabs, RoutinesChosenForAWidth) {
-  EXPECT_EQ(GetBestConvertTabsProc(0), &ConvertTabs1);
-  EXPECT_EQ(GetBestConvertTabsProc(1), &ConvertTabs1);
-  EXPECT_EQ(GetBestConvertTabsProc(8), &ConvertTabs2n);
-  EXPECT_EQ(GetBestConvertTabsProc(6), &ConvertTabs);
-  EXPECT_EQ(GetBestConvertTabsProcEx(1), &ConvertTabs1Ex);
-  EXPECT_EQ(GetBestConvertTabsProcEx(64), &ConvertTabs2nEx);
-  EXPECT_EQ(GetBestConvertTabsProcEx(3), &ConvertTabsEx);
 }
 
 TEST(Tabs, PowersOfTwo) {

@@ -29,10 +29,8 @@ void UndoStep(TTxtEditUndoList& l) {
 
 }  // namespace
 
-TEST(UndoList, DefaultsAndEmptyAnswers) {
+TEST(UndoList, EmptyAnswers) {
   TTxtEditUndoList l;
-  EXPECT_EQ(l.MaxUndoActions(), 1024);
-  EXPECT_EQ(l.NextChangeNumber(), 1);
   EXPECT_FALSE(l.CanUndo());
   EXPECT_EQ(l.PeekItem(), nullptr);
   EXPECT_EQ(l.PopItem(), nullptr);
@@ -40,24 +38,6 @@ TEST(UndoList, DefaultsAndEmptyAnswers) {
   EXPECT_TRUE(l.IsAtSavedState());
   l.PushItem(nullptr);
   EXPECT_EQ(l.ItemCount(), 0);
-}
-
-TEST(UndoList, ChangeNumbersOutsideAndInsideBlocks) {
-  TTxtEditUndoList l;
-  Change(l);
-  Change(l);
-  ASSERT_EQ(l.ItemCount(), 2);
-  EXPECT_EQ(l.Items(0)->ChangeNumber, 1);
-  EXPECT_EQ(l.Items(1)->ChangeNumber, 2);
-  l.BeginBlock();
-  Change(l);
-  Change(l);
-  EXPECT_EQ(l.NextChangeNumber(), 3);
-  l.EndBlock();
-  EXPECT_EQ(l.Items(2)->ChangeNumber, 3);
-  EXPECT_EQ(l.Items(3)->ChangeNumber, 3);
-  EXPECT_EQ(l.NextChangeNumber(), 4);
-  EXPECT_EQ(l.BlockChangeNumber(), 0);
 }
 
 TEST(UndoList, RecordsAllFieldsAndAssignCopiesItems) {

@@ -154,18 +154,12 @@ TEST(BracketMatching, PairsOfOneKindAcrossLines) {
   Fill(l, {"a(b[c)d]", "{ x", "  (y) }", "<>"});
   TTxtWordFinder f(l, nullptr, nullptr);
   TBufferCoord r;
-  ASSERT_TRUE(f.MatchingBracket(BufferCoord(2, 1), r, 1, l.Count()));
-  EXPECT_EQ(r, BufferCoord(6, 1));
-  ASSERT_TRUE(f.MatchingBracket(BufferCoord(6, 1), r, 1, l.Count()));
-  EXPECT_EQ(r, BufferCoord(2, 1));
-  ASSERT_TRUE(f.MatchingBracket(BufferCoord(8, 1), r, 1, l.Count()));
-  EXPECT_EQ(r, BufferCoord(4, 1));
-  ASSERT_TRUE(f.MatchingBracket(BufferCoord(1, 2), r, 1, l.Count()));
-  EXPECT_EQ(r, BufferCoord(7, 3));
-  ASSERT_TRUE(f.MatchingBracket(BufferCoord(7, 3), r, 1, l.Count()));
-  EXPECT_EQ(r, BufferCoord(1, 2));
-  ASSERT_TRUE(f.MatchingBracket(BufferCoord(1, 4), r, 1, l.Count()));
-  EXPECT_EQ(r, BufferCoord(2, 4));
+  const std::pair<TBufferCoord, TBufferCoord> pairs[] = {
+      {{2, 1}, {6, 1}}, {{6, 1}, {2, 1}}, {{8, 1}, {4, 1}}, {{1, 2}, {7, 3}}, {{7, 3}, {1, 2}}, {{1, 4}, {2, 4}}};
+  for (auto [from, to] : pairs) {
+    r = {};
+    EXPECT_TRUE(f.MatchingBracket(from, r, 1, l.Count()) && r == to) << from.Char << "," << from.Line;
+  }
   // Not on a bracket, past the line, outside the buffer, or no partner.
   EXPECT_FALSE(f.MatchingBracket(BufferCoord(1, 1), r, 1, l.Count()));
   EXPECT_FALSE(f.MatchingBracket(BufferCoord(9, 1), r, 1, l.Count()));

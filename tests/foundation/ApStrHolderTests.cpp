@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/ApStrHolder.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 TApMultiStringHolderCollectionItem* AddItem(TApMultiStringHolder& h, const char* name, const char* text) {
@@ -23,12 +24,8 @@ TEST(ApStrHolder, FindsItemsIgnoringAsciiCase) {
 TEST(ApStrHolder, MissingNameNamesItInTheError) {
   TApMultiStringHolder holder(nullptr);
   AddItem(holder, "sInsert", "Insert");
-  try {
-    holder.GetStringsByName("sMissing");
-    FAIL();
-  } catch (const EApMultiStringHolderException& e) {
-    EXPECT_STREQ(e.what(), "No item found with name \"sMissing\"");
-  }
+  EXPECT_EQ(Raised<EApMultiStringHolderException>([&] { holder.GetStringsByName("sMissing"); }),
+            "No item found with name \"sMissing\"");
   // Non-ASCII letters are compared exactly.
   AddItem(holder, "s\xC9t\xE9", "summer");
   EXPECT_THROW(holder.GetStringsByName("s\xE9t\xE9"), EApMultiStringHolderException);

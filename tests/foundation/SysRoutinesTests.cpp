@@ -4,20 +4,17 @@
 #include "foundation/SysRoutines.h"
 #include "framework/StringLists.h"
 #include "framework/Win.h"
+#include "tests/framework/Raised.h"
 
 TEST(SysWin32Error, MessageCarriesSystemTextAndCode) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ESysWin32Error(L"x").LastError(), 5u);  // the thread's last error
   ESysWin32Error e(L"Failed to create event", ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(e.LastError(), 2u);
   const WideString& m = e.Message();
   ASSERT_EQ(m.rfind(L"Failed to create event\r\nWin32: ", 0), 0u) << e.what();
   EXPECT_NE(m.find(e.LastErrorMsg()), WideString::npos);
   EXPECT_EQ(m.substr(m.size() - 4), L" (2)");
-}
-
-TEST(SysWin32Error, TakesTheThreadsLastError) {
-  SetLastError(ERROR_ACCESS_DENIED);
-  ESysWin32Error e(L"x");
-  EXPECT_EQ(e.LastError(), 5u);
 }
 
 TEST(SysCharTables, ClassifyAndFoldAsciiAndCodePage) {
@@ -73,11 +70,7 @@ TEST(SysStrings, ReplaceWithBlankSearch) {
   AnsiString empty;
   StrReplaceText(empty, "", "y", 0);
   EXPECT_EQ(empty, "y");
-  try {
-    StrReplaceText(s, "", "y", 0);
-  } catch (const ESysError& e) {
-    EXPECT_STREQ(e.what(), "Search string cannot be blank");
-  }
+  EXPECT_EQ(Raised<ESysError>([&] { StrReplaceText(s, "", "y", 0); }), "Search string cannot be blank");
 }
 
 TEST(SysStrings, FindNoCase) {
@@ -182,15 +175,14 @@ TEST(SysPaths, FilesAndFolders) {
 TEST(SysStrings, SplitToListReplacesTheItemsInOneUpdate) {
   TStringList list;
   list.Add("old");
-  int changes = 0;
   struct Counter {
-    int* n;
-    void Changed(TObject*) { ++*n; }
-  } counter{&changes};
-  list.OnChange = TNotifyEvent(&counter, &Counter::Changed);
+    int n = 0;
+    void Changed(TObject*) { ++n; }
+  } changes;
+  list.OnChange = TNotifyEvent(&changes, &Counter::Changed);
   StrSplitToList("a,,b,", ",", list, true);
   EXPECT_EQ(list.Text(), "a\r\n\r\nb\r\n");
-  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(changes.n, 1);
   StrSplitToList("", ",", list, true);
   EXPECT_EQ(list.Count(), 0);
 }

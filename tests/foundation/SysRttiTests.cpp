@@ -3,6 +3,7 @@
 
 #include "foundation/SysRtti.h"
 #include "framework/StringLists.h"
+#include "tests/framework/Raised.h"
 
 namespace rtti_test {
 HV_ENUM(TLetter, a, b, c, d, e)
@@ -103,12 +104,7 @@ TEST(SysRtti, TextToSetReadsBlanksRangesAndCase) {
 
 TEST(SysRtti, UnknownNameKeepsEarlierMembersAndNamesTheCulprit) {
   TSetValue v;
-  try {
-    TextToSet(LetterSet(), v, "[a,  zz ]");
-    FAIL();
-  } catch (const ESysRTTIError& err) {
-    EXPECT_STREQ(err.what(), "Unknown identifier 'zz'.");
-  }
+  EXPECT_EQ(Raised<ESysRTTIError>([&] { TextToSet(LetterSet(), v, "[a,  zz ]"); }), "Unknown identifier 'zz'.");
   EXPECT_EQ(v, Letters({a}));
 }
 

@@ -114,8 +114,6 @@ TEST(UcCodePages, LocalesGiveTheirAnsiCodePage) {
   EXPECT_EQ(LCIDToCodePage(1032), 1253u);
   EXPECT_EQ(LCIDToCodePage(0x7FFF0), DefaultCodePage);  // no such locale
   EXPECT_EQ(GetDefaultCodePage(), GetACP());
-  EXPECT_TRUE(UnicodePlatformFlag);
-  EXPECT_TRUE(WinXPOrLaterFlag);
 }
 
 TEST(UcSystemTexts, UnknownErrorsGetTheFallbackText) {

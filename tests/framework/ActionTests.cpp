@@ -76,21 +76,6 @@ struct Log {
 
 }  // namespace
 
-TEST(Action, DefaultsAndPublishedDefaults) {
-  TAction action(nullptr);
-  EXPECT_TRUE(action.Enabled());
-  EXPECT_TRUE(action.Visible());
-  EXPECT_FALSE(action.Checked());
-  EXPECT_EQ(action.ImageIndex(), -1);
-  EXPECT_EQ(action.ShortCut(), 0);
-  EXPECT_EQ(action.SecondaryShortCuts()->Count(), 0);
-  EXPECT_EQ(FindPropInfo(&action, "ImageIndex").Default, -1);
-  EXPECT_EQ(FindPropInfo(&action, "Enabled").Default, 1);
-  EXPECT_FALSE(IsStoredProp(&action, FindPropInfo(&action, "SecondaryShortCuts")));
-  action.SecondaryShortCuts()->Add("Ctrl+F12");
-  EXPECT_TRUE(IsStoredProp(&action, FindPropInfo(&action, "SecondaryShortCuts")));
-}
-
 TEST(ActionLink, LinksAreToldBeforeTheActionStoresTheNewCaption) {
   TAction action(nullptr);
   action.SetCaption(L"Old");
@@ -145,24 +130,20 @@ TEST(ActionLink, ALinkLeavesItsActionAndAnActionItsLinks) {
   }
   EXPECT_EQ(action->ClientCount(), 0);
 
+  // Moved to another action, a link leaves the first.
+  TAction second(nullptr);
+  TFakeLink moving(&client);
+  moving.SetAction(action.get());
+  moving.SetAction(&second);
+  EXPECT_EQ(action->ClientCount(), 0);
+  EXPECT_EQ(second.ClientCount(), 1);
+
   TFakeLink survivor(&client);
   survivor.SetAction(action.get());
   action.reset();
   EXPECT_EQ(survivor.Action(), nullptr);
   EXPECT_FALSE(survivor.Execute());
   EXPECT_FALSE(survivor.Update());
-}
-
-TEST(ActionLink, MovingALinkToAnotherAction) {
-  TAction first(nullptr), second(nullptr);
-  TFakeClient client;
-  TFakeLink link(&client);
-  link.SetAction(&first);
-  link.SetAction(&second);
-  EXPECT_EQ(first.ClientCount(), 0);
-  EXPECT_EQ(second.ClientCount(), 1);
-  link.SetAction(nullptr);
-  EXPECT_EQ(second.ClientCount(), 0);
 }
 
 TEST(ActionLink, ExecuteNamesTheClientComponentWhileTheActionRuns) {
@@ -189,12 +170,9 @@ TEST(Action, ExecuteUpdatesFirstAndADisabledActionDoesNothing) {
   log.enableOnUpdate = false;
   EXPECT_FALSE(action.Execute());
   EXPECT_EQ(log.text, "u");
-}
-
-TEST(Action, WithoutHandlerExecuteReportsNothingDone) {
-  TAction action(nullptr);
-  EXPECT_FALSE(action.Execute());
-  EXPECT_FALSE(action.Update());
+  TAction idle(nullptr);  // without handlers nothing is done
+  EXPECT_FALSE(idle.Execute());
+  EXPECT_FALSE(idle.Update());
 }
 
 TEST(Action, TheListMayHandleExecuteAndUpdateFirst) {
@@ -223,6 +201,7 @@ TEST(Action, AutoCheckTogglesAndAGroupKeepsOneChecked) {
   EXPECT_TRUE(plain->Checked());
   plain->Execute();
   EXPECT_FALSE(plain->Checked());
+  plain->Execute();
 
   auto* a = new TAction(&list);
   auto* b = new TAction(&list);
@@ -248,6 +227,11 @@ TEST(Action, AutoCheckTogglesAndAGroupKeepsOneChecked) {
   other->SetGroupIndex(1);
   EXPECT_FALSE(b->Checked());
   EXPECT_TRUE(other->Checked());
+  // Group 0 is no group: its members are checked each on its own.
+  auto* loose = new TAction(&list);
+  loose->SetActionList(&list);
+  loose->SetChecked(true);
+  EXPECT_TRUE(plain->Checked());
 }
 
 TEST(Action, ANewExecuteHandlerIsPassedToTheLinks) {
@@ -292,6 +276,9 @@ TEST(Action, AssignCopiesTheShownValues) {
   EXPECT_EQ(copy.Hint(), L"Find|Finds text");
   EXPECT_EQ(copy.ShortCut(), TextToShortCut("Ctrl+F"));
   EXPECT_EQ(copy.SecondaryShortCuts()->Count(), 1);
+  EXPECT_TRUE(IsStoredProp(&copy, FindPropInfo(&copy, "SecondaryShortCuts")));
+  TAction fresh(nullptr);  // an empty list is not written
+  EXPECT_FALSE(IsStoredProp(&fresh, FindPropInfo(&fresh, "SecondaryShortCuts")));
   EXPECT_EQ(copy.ImageIndex(), 4);
   EXPECT_FALSE(copy.Enabled());
   EXPECT_FALSE(copy.Visible());

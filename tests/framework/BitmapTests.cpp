@@ -8,6 +8,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Icon.h"
 #include "framework/Streams.h"
+#include "tests/framework/Raised.h"
 #include "tests/framework/GraphicsTestSupport.h"
 
 namespace {
@@ -95,16 +96,12 @@ TEST(Bitmap, ScanLinesOutsideTheImageAreRefused) {
   b.SetSize(4, 4);
   EXPECT_NO_THROW(b.ScanLine(0));
   EXPECT_NO_THROW(b.ScanLine(3));
-  try {
-    b.ScanLine(4);
-    FAIL();
-  } catch (const EInvalidGraphicOperation& e) {
-    EXPECT_STREQ(e.what(), "Scan line index out of range");
-  }
+  EXPECT_EQ(Raised<EInvalidGraphicOperation>([&] { b.ScanLine(4); }), "Scan line index out of range");
   EXPECT_THROW(b.ScanLine(-1), EInvalidGraphicOperation);
   // Row 0 is the top row.
   b.Canvas()->SetPixels(0, 0, clBlue);
   EXPECT_EQ(static_cast<uint8_t*>(b.ScanLine(0))[0], 255);
+  EXPECT_EQ(static_cast<uint8_t*>(b.ScanLine(0))[1], 0);  // blue, not the white of the bottom row
 }
 
 TEST(Bitmap, PixelFormatsConvertAndSizeTheirRows) {
@@ -128,12 +125,7 @@ TEST(Bitmap, PixelFormatsConvertAndSizeTheirRows) {
   EXPECT_EQ(Px(b, 0, 0), white);
   b.SetPixelFormat(pfDevice);
   EXPECT_EQ(b.PixelFormat(), pf24bit);
-  try {
-    b.SetPixelFormat(pfCustom);
-    FAIL();
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_STREQ(e.what(), "Invalid pixel format");
-  }
+  EXPECT_EQ(Raised<EInvalidGraphic>([&] { b.SetPixelFormat(pfCustom); }), "Invalid pixel format");
 }
 
 TEST(Bitmap, EveryPixelFormatSurvivesABmpRoundTrip) {
@@ -302,12 +294,8 @@ TEST(Bitmap, BitmapResourcesLoadByName) {
   EXPECT_EQ(Px(b, 1, 1), red);
   EXPECT_EQ(Px(b, 4, 2), blue);
   EXPECT_EQ(Px(b, 0, 3), lime);
-  try {
-    b.LoadFromResourceName(GetModuleHandleW(nullptr), L"NOSUCHBITMAP");
-    FAIL();
-  } catch (const EResNotFound& e) {
-    EXPECT_STREQ(e.what(), "Resource NOSUCHBITMAP not found");
-  }
+  EXPECT_EQ(Raised<EResNotFound>([&] { b.LoadFromResourceName(GetModuleHandleW(nullptr), L"NOSUCHBITMAP"); }),
+            "Resource NOSUCHBITMAP not found");
   EXPECT_THROW(b.LoadFromResourceID(GetModuleHandleW(nullptr), 4711), EResNotFound);
   EXPECT_EQ(Px(b, 1, 1), red);
 }
@@ -421,12 +409,8 @@ TEST(Bitmap, ClipboardFormatRoundTrip) {
   EXPECT_EQ(Px(b, 0, 0), lime);
   EXPECT_EQ(GetObjectType(data), static_cast<DWORD>(OBJ_BITMAP));  // still the caller's
   DeleteObject(data);
-  try {
-    b.LoadFromClipboardFormat(CF_TEXT, data, palette);
-    FAIL();
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_STREQ(e.what(), "Unsupported clipboard format");
-  }
+  EXPECT_EQ(Raised<EInvalidGraphic>([&] { b.LoadFromClipboardFormat(CF_TEXT, data, palette); }),
+            "Unsupported clipboard format");
 }
 
 TEST(Bitmap, ChangesAreAnnounced) {

@@ -131,15 +131,3 @@ TEST(CommandForms, WrittenBackAsTheyWereRead) {
   std::string text = WriteComponentToText(&module);
   EXPECT_EQ(text, FormResource(L"TCmdModule"));
 }
-
-TEST(CommandForms, CreatedAndFreedManyTimesLeaveNoMenuHandles) {
-  int before = TMenuHandle::LiveCount();
-  for (int i = 0; i < 100; ++i) {
-    TCmdModule module(nullptr);
-    InitInheritedComponent(&module, TComponent::StaticClassInfo());
-    module.mnMain->Handle();
-    module.pmnEditor->Handle();
-    module.mnitmRecent->Handle();
-  }
-  EXPECT_EQ(TMenuHandle::LiveCount(), before);
-}

@@ -218,7 +218,8 @@ TEST_F(DateTimeTest, ParseDateTimes) {
   // Before 30 December 1899 the time must still count forward from midnight.
   TDateTime early = StrToDateTime("12/29/1899 18:00");
   EXPECT_EQ(Parts(early), (TParts{1899, 12, 29, 18, 0, 0, 0}));
-  EXPECT_EQ(Raised<EConvertError>([] { StrToDateTime("3/14/2024 25:00"); }), "'3/14/2024 25:00' is not a valid date and time");
+  EXPECT_EQ(Raised<EConvertError>([] { StrToDateTime("3/14/2024 25:00"); }),
+            "'3/14/2024 25:00' is not a valid date and time");
   EXPECT_EQ(StrToDateTimeDef("x", 1), 1);
   // What DateTimeToStr writes, StrToDateTime reads back.
   TDateTime whole = EncodeDate(1999, 12, 31) + EncodeTime(23, 59, 58, 0);

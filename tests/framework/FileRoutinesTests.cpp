@@ -7,18 +7,7 @@
 #include "framework/DateTime.h"
 #include "framework/FileRoutines.h"
 #include "framework/Win.h"
-
-namespace {
-
-void WriteBytes(const WideString& name, const std::string& bytes) {
-  HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-}
-
-}  // namespace
+#include "tests/framework/TestFiles.h"
 
 TEST(FileNames, Splitting) {
   EXPECT_EQ(ExtractFilePath(L"C:\\dir\\a.txt"), L"C:\\dir\\");
@@ -67,7 +56,7 @@ TEST(FileSystem, ExistenceTestsOnRealFiles) {
   ASSERT_TRUE(DirectoryExists(tmp.Path()));
   WideString file = tmp.File(L"Data.txt");
   EXPECT_FALSE(FileExists(file));
-  WriteBytes(file, "hello");
+  WriteWholeFile(file, "hello");
   EXPECT_TRUE(FileExists(file));
   EXPECT_TRUE(FileExists(tmp.File(L"DATA.TXT"))) << "names are case-insensitive";
   EXPECT_FALSE(FileExists(tmp.File(L"*.txt"))) << "wildcards never name a file";
@@ -89,7 +78,7 @@ TEST(FileSystem, FoldersAreCreatedAndRemoved) {
   EXPECT_TRUE(ForceDirectories(deep + L"\\")) << "existing folders are fine";
   EXPECT_FALSE(ForceDirectories(L""));
   // A file in the way cannot become a folder.
-  WriteBytes(tmp.File(L"file"), "x");
+  WriteWholeFile(tmp.File(L"file"), "x");
   EXPECT_FALSE(ForceDirectories(tmp.File(L"file\\sub")));
   EXPECT_TRUE(FileExists(tmp.File(L"file"))) << "and it is left alone";
   EXPECT_FALSE(RemoveDir(tmp.File(L"a"))) << "not empty";
@@ -102,11 +91,11 @@ TEST(FileSystem, FoldersAreCreatedAndRemoved) {
 TEST(FileSystem, DeleteRenameAndAttributes) {
   TTempDirectory tmp;
   WideString a = tmp.File(L"a.txt"), b = tmp.File(L"b.txt");
-  WriteBytes(a, "1");
+  WriteWholeFile(a, "1");
   EXPECT_TRUE(RenameFile(a, b));
   EXPECT_FALSE(FileExists(a));
   EXPECT_TRUE(FileExists(b));
-  WriteBytes(a, "2");
+  WriteWholeFile(a, "2");
   EXPECT_FALSE(RenameFile(a, b)) << "an existing target is not replaced";
   EXPECT_EQ(FileGetAttr(tmp.File(L"none")), -1);
   EXPECT_EQ(FileSetAttr(b, faReadOnly), 0);
@@ -122,7 +111,7 @@ TEST(FileSystem, DeleteRenameAndAttributes) {
 TEST(FileSystem, FileAgeIsTheLastWriteInLocalTime) {
   TTempDirectory tmp;
   WideString f = tmp.File(L"dated.txt");
-  WriteBytes(f, "x");
+  WriteWholeFile(f, "x");
   // 14 March 2024 15:09:26 local time
   SYSTEMTIME st{2024, 3, 0, 14, 15, 9, 26, 0};
   FILETIME local, utc;
@@ -143,10 +132,10 @@ TEST(FileSystem, FileAgeIsTheLastWriteInLocalTime) {
 
 TEST(FileSystem, FindFirstAndNextHonourAttributes) {
   TTempDirectory tmp;
-  WriteBytes(tmp.File(L"one.txt"), "1");
-  WriteBytes(tmp.File(L"two.txt"), "22");
-  WriteBytes(tmp.File(L"hidden.txt"), "333");
-  WriteBytes(tmp.File(L"other.dat"), "4444");
+  WriteWholeFile(tmp.File(L"one.txt"), "1");
+  WriteWholeFile(tmp.File(L"two.txt"), "22");
+  WriteWholeFile(tmp.File(L"hidden.txt"), "333");
+  WriteWholeFile(tmp.File(L"other.dat"), "4444");
   FileSetAttr(tmp.File(L"hidden.txt"), faHidden);
   CreateDir(tmp.File(L"sub.txt"));
 
@@ -189,7 +178,7 @@ TEST(FileSystem, TempHelpers) {
     WideString f = CreateTempFile(tmp.Path(), L"x");
     EXPECT_TRUE(FileExists(f));
     ForceDirectories(tmp.File(L"deep\\er"));
-    WriteBytes(tmp.File(L"deep\\er\\ro.txt"), "r");
+    WriteWholeFile(tmp.File(L"deep\\er\\ro.txt"), "r");
     FileSetAttr(tmp.File(L"deep\\er\\ro.txt"), faReadOnly);
   }
   EXPECT_FALSE(DirectoryExists(path)) << "the scratch folder goes with everything in it";

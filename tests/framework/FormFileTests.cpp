@@ -398,15 +398,6 @@ std::string ReadError(const std::string& text) {
 
 }  // namespace
 
-TEST(FormFiles, ClassesPublishPropertiesOfTheirOwnClass) {
-  // TFfWidget's Buddy is a TFfWidget: its descriptor is only complete once the class is.
-  const TPropInfo* buddy = TFfWidget::StaticClassInfo().FindProp("Buddy");
-  ASSERT_NE(buddy, nullptr);
-  EXPECT_EQ(buddy->Kind(), tkClass);
-  EXPECT_EQ(buddy->PropType->ClassType, &TFfWidget::StaticClassInfo());
-  EXPECT_EQ(TFfWidget::StaticClassInfo().FindProp("Link")->PropType->ClassType, &TComponent::StaticClassInfo());
-}
-
 TEST(FormFiles, ReadSetsEveryKindOfValue) {
   TFfForm form(nullptr);
   ASSERT_TRUE(InitInheritedComponent(&form, TComponent::StaticClassInfo()));

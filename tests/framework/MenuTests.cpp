@@ -311,22 +311,6 @@ TEST(MenuActions, ItsOwnClickHandlerWinsOverTheActions) {
   EXPECT_TRUE(item.OnClick == TNotifyEvent(&clicks, &Clicks::B));
 }
 
-TEST(MenuActions, ActionAndItemMayGoInEitherOrder) {
-  auto action = std::make_unique<TAction>(nullptr);
-  auto item = std::make_unique<TMenuItem>(nullptr);
-  item->SetAction(action.get());
-  action.reset();
-  EXPECT_EQ(item->Action(), nullptr);
-  item->Click();  // nothing to run, nothing breaks
-
-  action = std::make_unique<TAction>(nullptr);
-  item->SetAction(action.get());
-  EXPECT_EQ(action->ClientCount(), 1);
-  item.reset();
-  EXPECT_EQ(action->ClientCount(), 0);
-  action->SetCaption(L"still fine");
-}
-
 TEST(MenuActions, PopupUpdatesTheSubItemsActions) {
   Clicks clicks;
   TPopupMenu menu(nullptr);

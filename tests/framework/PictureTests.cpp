@@ -8,6 +8,7 @@
 #include "framework/Icon.h"
 #include "framework/Picture.h"
 #include "framework/Streams.h"
+#include "tests/framework/Raised.h"
 #include "tests/framework/GraphicsTestSupport.h"
 
 namespace {
@@ -81,12 +82,7 @@ TEST(Icon, HandleSizeAndDrawing) {
       EXPECT_EQ(s.At(13, 13), yellow);
       EXPECT_EQ(s.At(22, 22), yellow);
     }
-    try {
-      icon.SetWidth(32);
-      FAIL();
-    } catch (const EInvalidGraphicOperation& e) {
-      EXPECT_STREQ(e.what(), "Cannot change the size of an icon");
-    }
+    EXPECT_EQ(Raised<EInvalidGraphicOperation>([&] { icon.SetWidth(32); }), "Cannot change the size of an icon");
     icon.SetHeight(16);  // its own size is no change
 
     TIcon copy;
@@ -110,12 +106,8 @@ TEST(Icon, ResourcesLoadAtTheSystemIconSize) {
   int mid = icon.Width() / 2;
   EXPECT_EQ(s.At(mid, mid), red);
   EXPECT_EQ(s.At(1, 1), yellow);
-  try {
-    icon.LoadFromResourceName(GetModuleHandleW(nullptr), L"NOSUCHICON");
-    FAIL();
-  } catch (const EResNotFound& e) {
-    EXPECT_STREQ(e.what(), "Resource NOSUCHICON not found");
-  }
+  EXPECT_EQ(Raised<EResNotFound>([&] { icon.LoadFromResourceName(GetModuleHandleW(nullptr), L"NOSUCHICON"); }),
+            "Resource NOSUCHICON not found");
   EXPECT_FALSE(icon.Empty());
 }
 
@@ -225,12 +217,8 @@ TEST(Picture, FilesLoadByTheirExtension) {
   EXPECT_EQ(picture.Bitmap()->Canvas()->Pixels(3, 2), clRed);
   EXPECT_EQ(counter.changes, 1);
 
-  try {
-    picture.LoadFromFile(TempFile(L"picture.xyz"));
-    FAIL();
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_STREQ(e.what(), "Unknown picture file extension (.xyz)");
-  }
+  EXPECT_EQ(Raised<EInvalidGraphic>([&] { picture.LoadFromFile(TempFile(L"picture.xyz")); }),
+            "Unknown picture file extension (.xyz)");
   EXPECT_THROW(picture.LoadFromFile(badFile), EInvalidGraphic);
   EXPECT_THROW(picture.LoadFromFile(TempFile(L"hv_no_such_file.bmp")), EFOpenError);
   EXPECT_EQ(picture.Width(), 7);  // still the picture loaded before

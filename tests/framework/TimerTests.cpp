@@ -34,18 +34,6 @@ void CountError(std::exception_ptr) { ++handledErrors; }
 
 }  // namespace
 
-TEST(Timer, DefaultsAndPublishedProperties) {
-  TTimer timer(nullptr);
-  EXPECT_TRUE(timer.Enabled());
-  EXPECT_EQ(timer.Interval(), 1000u);
-  const TPropInfo& interval = FindPropInfo(&timer, "Interval");
-  EXPECT_TRUE(interval.HasDefault);
-  EXPECT_EQ(interval.Default, 1000);
-  SetOrdProp(&timer, interval, 250);
-  EXPECT_EQ(timer.Interval(), 250u);
-  EXPECT_NE(GetPropInfo(&timer, "OnTimer"), nullptr);
-}
-
 TEST(Timer, FiresWhileTheMessageLoopRuns) {
   Ticks ticks;
   TTimer timer(nullptr);
@@ -117,16 +105,4 @@ TEST(Timer, AFailingHandlerGoesToTheExceptionHandlerAndTheTimerGoesOn) {
   }
   SetWindowExceptionHandler(previous);
   EXPECT_GE(handledErrors, 2);
-}
-
-TEST(Timer, OwnedTimersGoWithTheirOwner) {
-  Ticks ticks;
-  {
-    TComponent owner(nullptr);
-    auto* timer = new TTimer(&owner);
-    timer->SetInterval(10);
-    timer->OnTimer = TNotifyEvent(&ticks, &Ticks::Tick);
-  }
-  PumpMessagesFor(60);
-  EXPECT_EQ(ticks.count, 0);
 }

@@ -1,0 +1,182 @@
+// The user's settings and "Preferences.ini".
+#include "app/Options.h"
+
+#include "framework/Win.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "app/Useful.h"
+#include "app/UsefulWindows.h"
+#include "editor/TxtEdit.h"
+#include "framework/CodePages.h"
+#include "framework/IniFiles.h"
+#include "framework/StrRoutines.h"
+#include "themes/UiUtils.h"
+
+namespace {
+
+// Visits every stored key in the order the file is written, with its section and field.
+template <class F>
+void ForEachKey(TOptions& O, F&& Visit) {
+  Visit("Interface", "LockTheToolbars", O.LockTheToolbars);
+  Visit("General", "OpenLastDocuments", O.OpenLastDocuments);
+  Visit("General", "CheckForUpdatesAtStartup", O.CheckForUpdatesAtStartup);
+  Visit("General", "RestoreFileAssociationsAtStartUp", O.RestoreFileAssociationsAtStartUp);
+  Visit("General", "DateAndTimeFormat", O.DateAndTimeFormat);
+  Visit("General", "Encoding", O.Encoding);
+  Visit("General", "IncludeUTF8SignatureBOM", O.IncludeUTF8SignatureBOM);
+  Visit("General", "RememberCaretPosition", O.RememberCaretPosition);
+  Visit("Interface", "Language", O.Language);
+  Visit("Interface", "NumberOfDocuments", O.NumberOfDocuments);
+  Visit("Interface", "CloseButton", O.CloseButton);
+  Visit("Editor", "WordWrap", O.WordWrap);
+  Visit("Editor", "ShowNonprintingCharacters", O.ShowNonprintingCharacters);
+  Visit("Editor", "ScrollPastEndOfLine", O.ScrollPastEndOfLine);
+  Visit("Editor", "TrimTrailingSpaces", O.TrimTrailingSpaces);
+  Visit("Editor", "AutoIndent", O.AutoIndent);
+  Visit("Editor", "AutoCompleteBrackets", O.AutoCompleteBrackets);
+  Visit("Editor", "HighlightMatchingBrackets", O.HighlightMatchingBrackets);
+  Visit("Editor", "RightMargin", O.RightMargin);
+  Visit("Editor", "GroupUndo", O.GroupUndo);
+  Visit("Editor", "Gutter", O.Gutter);
+  Visit("Editor", "ShowLineNumbers", O.ShowLineNumbers);
+  Visit("Editor", "NumberAllLines", O.NumberAllLines);
+  Visit("Editor", "TabsToSpaces", O.TabsToSpaces);
+  Visit("Editor", "TabWidth", O.TabWidth);
+  Visit("Colors", "NormalTextBackground", O.NormalTextBackground);
+  Visit("Colors", "NormalTextForeground", O.NormalTextForeground);
+  Visit("Colors", "BracketsBackground", O.BracketsBackground);
+  Visit("Colors", "CurrentLineBackground", O.CurrentLineBackground);
+  Visit("Colors", "GutterBackground", O.GutterBackground);
+  Visit("Colors", "GutterForeground", O.GutterForeground);
+  Visit("Colors", "SelectionBackground", O.SelectionBackground);
+  Visit("Colors", "SelectionForeground", O.SelectionForeground);
+  Visit("Colors", "RightMarginBackground", O.RightMarginBackground);
+  Visit("Colors", "BookmarkLineBackground", O.BookmarkLineBackground);
+  Visit("Colors", "BookmarkLineForeground", O.BookmarkLineForeground);
+  Visit("Fonts", "EditorFontName", O.EditorFontName);
+  Visit("Fonts", "EditorFontSize", O.EditorFontSize);
+  Visit("PageMargins", "pMarginsTop", O.pMarginsTop);
+  Visit("PageMargins", "pMarginsLeft", O.pMarginsLeft);
+  Visit("PageMargins", "pMarginsBottom", O.pMarginsBottom);
+  Visit("PageMargins", "pMarginsRight", O.pMarginsRight);
+  Visit("PageMargins", "lMarginsTop", O.lMarginsTop);
+  Visit("PageMargins", "lMarginsLeft", O.lMarginsLeft);
+  Visit("PageMargins", "lMarginsBottom", O.lMarginsBottom);
+  Visit("PageMargins", "lMarginsRight", O.lMarginsRight);
+}
+
+struct TKeyReader {
+  TCustomIniFile& Ini;
+  void operator()(const char* S, const char* K, bool& V) { V = Ini.ReadBool(S, K, V); }
+  void operator()(const char* S, const char* K, int& V) { V = Ini.ReadInteger(S, K, V); }
+  // Held in a byte: only the low 8 bits of the number count.
+  void operator()(const char* S, const char* K, uint8_t& V) { V = static_cast<uint8_t>(Ini.ReadInteger(S, K, V)); }
+  void operator()(const char* S, const char* K, TColor& V) { V = TColor(Ini.ReadInteger(S, K, V)); }
+  void operator()(const char* S, const char* K, AnsiString& V) { V = Ini.ReadString(S, K, V); }
+  void operator()(const char* S, const char* K, double& V) { V = IniTextToFloat(Ini.ReadString(S, K, ""), V); }
+};
+
+struct TKeyWriter {
+  TCustomIniFile& Ini;
+  void operator()(const char* S, const char* K, bool V) { Ini.WriteBool(S, K, V); }
+  void operator()(const char* S, const char* K, int V) { Ini.WriteInteger(S, K, V); }
+  void operator()(const char* S, const char* K, uint8_t V) { Ini.WriteInteger(S, K, V); }
+  void operator()(const char* S, const char* K, TColor V) { Ini.WriteInteger(S, K, V); }
+  void operator()(const char* S, const char* K, const AnsiString& V) { Ini.WriteString(S, K, V); }
+  void operator()(const char* S, const char* K, double V) { Ini.WriteString(S, K, FloatToIniText(V)); }
+};
+
+}  // namespace
+
+AnsiString FloatToIniText(double Value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, Value);
+  return AnsiString(buffer, result.ptr);
+}
+
+double IniTextToFloat(const AnsiString& Text, double Default) {
+  AnsiString text = Trim(Text);
+  for (char& c : text) {
+    if (c == ',') c = '.';
+  }
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, value);
+  if (text.empty() || result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return Default;
+  return value;
+}
+
+TOptions::TOptions(const WideString& FileName)
+    : Language(GetUserDefaultLangID()),
+      GutterBackground(MixColorsPercent(clBtnFace, clWindow, 45)),
+      GutterForeground(MixColorsPercent(clBtnText, clWindow, 45)),
+      fileName_(FileName) {
+  ReadFromFile();
+}
+
+TOptions::~TOptions() {
+  // This runs while the process ends: a refused write is told, and nothing more happens.
+  try {
+    WriteToFile();
+  } catch (const Exception& e) {
+    try {
+      ShowMessageBox(L"The settings could not be saved.\r\n" + e.Message(), MB_ICONERROR);
+    } catch (...) {}
+  } catch (...) {}
+}
+
+void TOptions::ReadFromFile() {
+  TIniFile ini(fileName_);
+  ForEachKey(*this, TKeyReader{ini});
+  const AnsiString scheme = ini.ReadString("Document", "SyntaxHighlighting", "");
+  SyntaxHighlighting = AppPath(L"Highlighters\\") + AnsiToWide(scheme);
+  if (scheme.empty() || !FileExistsQuiet(SyntaxHighlighting)) SyntaxHighlighting.clear();
+
+  if (NumberOfDocuments < 1 || NumberOfDocuments > 25) NumberOfDocuments = 15;
+  if (CloseButton > 2) CloseButton = 0;
+  // Only the codes of the encodings mean anything; any other would make documents that save
+  // nothing.
+  if (Encoding > teLastEncoding) Encoding = teAutoSelect;
+  if (EditorFontName.empty() || !IsMonospacedFont(AnsiToWide(EditorFontName))) EditorFontName = "Courier New";
+  if (EditorFontSize < 9 || EditorFontSize > 26) EditorFontSize = 9;
+}
+
+void TOptions::WriteToFile() {
+  TIniFile ini(fileName_);
+  ForEachKey(*this, TKeyWriter{ini});
+}
+
+void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options) {
+  Editor->SetWordWrap(Options.WordWrap);
+  SetEditorOption(Editor, eoShowSpecialChars, Options.ShowNonprintingCharacters);
+  SetEditorOption(Editor, eoScrollPastEol, Options.ScrollPastEndOfLine);
+  SetEditorOption(Editor, eoTrimTrailingSpaces, Options.TrimTrailingSpaces);
+  SetEditorOption(Editor, eoAutoIndent, Options.AutoIndent);
+  Editor->SetRightEdge(Options.RightMargin);
+  SetEditorOption(Editor, eoGroupUndo, Options.GroupUndo);
+
+  TTxtGutter& gutter = *Editor->Gutter();
+  gutter.SetVisible(Options.Gutter);
+  gutter.SetShowLineNumbers(Options.ShowLineNumbers);
+  SetEditorOption(Editor, eoShowScrollHint, !Options.Gutter || !Options.ShowLineNumbers);
+  gutter.SetNumberAllLines(Options.NumberAllLines);
+  SetEditorOption(Editor, eoTabsToSpaces, Options.TabsToSpaces);
+  Editor->SetTabWidth(Options.TabWidth);
+
+  Editor->SetColor(Options.NormalTextBackground);
+  Editor->Font()->SetColor(Options.NormalTextForeground);
+  Editor->SetActiveLineColor(Options.CurrentLineBackground);
+  gutter.SetColor(Options.GutterBackground);
+  gutter.Font()->SetColor(Options.GutterForeground);
+  Editor->SelectedColor()->SetBackground(Options.SelectionBackground);
+  Editor->SelectedColor()->SetForeground(Options.SelectionForeground);
+  Editor->SetRightEdgeColor(Options.RightMarginBackground);
+
+  const WideString fontName = AnsiToWide(Options.EditorFontName);
+  Editor->Font()->SetName(fontName);
+  Editor->Font()->SetSize(Options.EditorFontSize);
+  gutter.Font()->SetName(fontName);
+  gutter.Font()->SetSize(Options.EditorFontSize - 2);
+}

@@ -1,0 +1,383 @@
+// The application's toolbox of free routines that need no window.
+#include "app/Useful.h"
+
+#include "framework/Win.h"
+
+#include <memory>
+
+#include "foundation/ApStrHolder.h"
+#include "foundation/SysRoutines.h"
+#include "framework/CodePages.h"
+#include "framework/Conversions.h"
+#include "framework/FileRoutines.h"
+#include "framework/StrRoutines.h"
+#include "framework/Streams.h"
+
+const char* const DeviceNames[24] = {"CON",  "PRN",  "AUX",  "NUL",  "COM0", "COM1", "COM2", "COM3",
+                                     "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "LPT0", "LPT1",
+                                     "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+
+bool IsURLChar(unsigned char Ch) {
+  if ((Ch >= '0' && Ch <= '9') || (Ch >= 'A' && Ch <= 'Z') || (Ch >= 'a' && Ch <= 'z')) return true;
+  if (Ch == 0xA8 || Ch == 0xB8 || Ch >= 0xC0) return true;
+  return std::string_view("#%&'+-./:=?@_~").find(static_cast<char>(Ch)) != std::string_view::npos;
+}
+
+namespace {
+
+// Keeps the system's critical-error boxes away for the life of the object.
+class TQuietErrorMode {
+ public:
+  explicit TQuietErrorMode(UINT Mode) : previous_(SetErrorMode(Mode)) {}
+  ~TQuietErrorMode() { SetErrorMode(previous_); }
+  TQuietErrorMode(const TQuietErrorMode&) = delete;
+  TQuietErrorMode& operator=(const TQuietErrorMode&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+bool IsBlank(char Ch) { return Ch == 9 || Ch == 10 || Ch == 11 || Ch == 12 || Ch == 13 || Ch == 32; }
+bool IsSentenceEnd(char Ch) { return Ch == '!' || Ch == '.' || Ch == ':' || Ch == ';' || Ch == '?'; }
+
+bool StartsWith(std::string_view S, std::string_view Prefix) { return S.substr(0, Prefix.size()) == Prefix; }
+
+AnsiString LowerText(std::string_view S) {
+  AnsiString r(S);
+  for (char& c : r) c = CharToLower(c);
+  return r;
+}
+
+}  // namespace
+
+// ---- files and paths ----
+
+WideString ProgramFileName() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n < buffer.size()) return buffer.substr(0, n);
+    buffer.resize(buffer.size() * 2);  // a long path: ask again with room for it
+  }
+}
+
+WideString AppPath(const WideString& Name) { return ExtractFilePath(ProgramFileName()) + Name; }
+
+WideString GetDataFolder() {
+  const WideString portable = AppPath(L"Data\\");
+  if (DirectoryExistsQuiet(portable)) return portable;
+  return IncludeTrailingPathDelimiter(AnsiToWide(GetAppdataFolder())) + L"Halcorn Verdan\\";
+}
+
+WideString DataPath(const WideString& Name) { return GetDataFolder() + Name; }
+
+bool FileExistsQuiet(const WideString& FileName) {
+  TQuietErrorMode quiet(SEM_FAILCRITICALERRORS);
+  return FileExists(FileName);
+}
+
+bool DirectoryExistsQuiet(const WideString& Path) {
+  TQuietErrorMode quiet(SEM_FAILCRITICALERRORS);
+  return DirectoryExists(Path);
+}
+
+bool CanEnterFolder(const WideString& Path) {
+  TQuietErrorMode quiet(SEM_NOOPENFILEERRORBOX);
+  const WideString current = GetCurrentDir();
+  const bool entered = !Path.empty() && SetCurrentDir(Path);
+  SetCurrentDir(current);
+  return entered;
+}
+
+WideString ExpandPath(const WideString& FileName) {
+  TQuietErrorMode quiet(SEM_FAILCRITICALERRORS);
+  return ExpandFileName(LongPathName(FileName));
+}
+
+WideString LongPathName(const WideString& Path) {
+  if (Path.empty() || GetFileAttributesW(Path.c_str()) == INVALID_FILE_ATTRIBUTES) return Path;
+  const WideString folder = ExtractFilePath(Path);
+  const WideString rest = Path.substr(1);
+  if (folder.empty() || rest == L":" || rest == L"\\") return Path;
+  const WideString name = ExtractFileName(Path);
+  WIN32_FIND_DATAW data;
+  HANDLE search = FindFirstFileW((folder + L"*.*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return Path;
+  WideString result = Path;
+  do {
+    if (name == data.cFileName || name == data.cAlternateFileName) {
+      result = LongPathName(ExcludeTrailingPathDelimiter(folder)) + L"\\" + data.cFileName;
+      break;
+    }
+  } while (FindNextFileW(search, &data));
+  FindClose(search);
+  return result;
+}
+
+bool IsFileBlocked(const WideString& FileName, int Mode) {
+  uint16_t mode = fmOpenRead | fmShareDenyNone;
+  if (Mode == 1) mode = fmOpenReadWrite | fmShareDenyNone;
+  if (Mode == 2) mode = fmOpenReadWrite | fmShareExclusive;
+  try {
+    TFileStream stream(FileName, mode);
+    return false;
+  } catch (...) {
+    return true;
+  }
+}
+
+AnsiString ReadFileLine(const WideString& FileName, int N) {
+  TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
+  AnsiString line;
+  if (N < 1) return line;
+  int breaksToSkip = N - 1;
+  char block[4096];
+  for (;;) {
+    const int32_t got = stream.Read(block, sizeof block);
+    if (got <= 0) break;
+    for (int32_t i = 0; i < got; ++i) {
+      if (breaksToSkip > 0) {
+        if (block[i] == '\n') --breaksToSkip;
+      } else if (block[i] == '\n') {
+        return line;
+      } else {
+        line += block[i];
+      }
+    }
+  }
+  return breaksToSkip > 0 ? AnsiString() : line;
+}
+
+AnsiString MakeValidFileName(std::string_view Text) {
+  AnsiString stem;
+  for (char c : Text.substr(0, 205)) {
+    if (CharIsAlpha(c) || CharIsDigit(c) || c == ' ') {
+      stem += c;
+    } else if (!stem.empty()) {
+      break;
+    }
+  }
+  return Trim(stem);
+}
+
+AnsiString AvoidDeviceName(const AnsiString& Name) {
+  const AnsiString lower = AnsiLowerCase(Name);
+  for (const char* device : DeviceNames) {
+    if (lower == AnsiLowerCase(device)) return Name + "1";
+  }
+  return Name;
+}
+
+AnsiString NameFromText(const AnsiString& Text, int Mode) {
+  TTxtEditStringList lines;
+  lines.SetText(Text);
+  const int count = std::min(lines.Count(), 255);
+  AnsiString result;
+  for (int i = 0; i < count; ++i) {
+    if (Mode == 0) {
+      const AnsiString stem = MakeValidFileName(lines[i]);
+      if (!stem.empty()) return AvoidDeviceName(stem);
+      continue;
+    }
+    const AnsiString line = Trim(lines[i]);
+    if (line.empty()) continue;
+    if (i >= 5) return result + line;
+    result += line + " ";
+  }
+  return result;
+}
+
+// ---- text transforms ----
+
+AnsiString CollapseSpaces(std::string_view S) {
+  AnsiString r;
+  r.reserve(S.size());
+  for (char c : S) {
+    if (c == ' ' && !r.empty() && r.back() == ' ') continue;
+    r += c;
+  }
+  return r;
+}
+
+AnsiString SentenceCase(std::string_view S) {
+  AnsiString r = LowerText(S);
+  const size_t len = r.size();
+  size_t i = 0;  // 0-based: the byte looked at
+  while (i + 1 < len) {
+    if (!IsSentenceEnd(r[i])) {
+      ++i;
+      continue;
+    }
+    ++i;
+    if (!IsBlank(r[i])) {
+      ++i;  // the byte right after the sentence end is passed over
+      continue;
+    }
+    while (i < len && IsBlank(r[i])) ++i;
+    if (i < len && !CharIsUpper(r[i])) r[i] = CharToUpper(r[i]);
+  }
+  if (!r.empty()) r[0] = CharToUpper(r[0]);
+  return r;
+}
+
+AnsiString CapitalizeWords(std::string_view S) {
+  AnsiString r = LowerText(S);
+  const size_t p = S.find_first_not_of(' ');
+  if (p == std::string_view::npos) return r;
+  r[p] = CharToUpper(r[p]);
+  for (size_t i = p; i + 1 < S.size(); ++i) {
+    if (S[i] == ' ' && S[i + 1] != ' ') r[i + 1] = CharToUpper(r[i + 1]);
+  }
+  return r;
+}
+
+AnsiString ToggleCase(std::string_view S) {
+  AnsiString r(S);
+  for (char& c : r) c = CharIsLower(c) ? CharToUpper(c) : CharToLower(c);
+  return r;
+}
+
+AnsiString JoinLinesText(std::string_view Text, TTxtEditLineBreakFormat BreakStyle) {
+  const char spaced = BreakStyle == lbfLF ? '\n' : '\r';
+  const char dropped = BreakStyle == lbfLF ? '\r' : '\n';
+  AnsiString r;
+  r.reserve(Text.size());
+  for (char c : Text) {
+    if (c == spaced) {
+      r += ' ';
+    } else if (c != dropped) {
+      r += c;
+    }
+  }
+  return r;
+}
+
+bool IsLogFile(std::string_view FirstLine) { return StartsWith(FirstLine, ".LOG"); }
+
+bool IsURL(std::string_view S) {
+  if (S.size() < 2 || S.size() > 3072) return false;
+  const AnsiString lower = LowerText(S);
+  for (const char* prefix : {"http://", "ftp://", "https://", "www.", "mailto:"}) {
+    if (StartsWith(lower, prefix)) return true;
+  }
+  return false;
+}
+
+AnsiString ShellLinkTarget(std::string_view S) {
+  if (!IsURL(S)) return AnsiString();
+  // Quotes, blanks and control bytes never belong to an address; they would let the text be
+  // read as a command line or a file name.
+  for (unsigned char c : S) {
+    if (c <= ' ' || c == '"' || c == 127) return AnsiString();
+  }
+  const AnsiString lower = LowerText(S);
+  if (StartsWith(lower, "www.")) return lower.size() > 4 ? "http://" + AnsiString(S) : AnsiString();
+  for (const char* scheme : {"http://", "https://", "ftp://", "mailto:"}) {
+    if (StartsWith(lower, scheme) && lower.size() > std::char_traits<char>::length(scheme)) return AnsiString(S);
+  }
+  return AnsiString();
+}
+
+bool IsInteger(const AnsiString& S) {
+  constexpr int marker = static_cast<int>(0x80000001u);
+  return StrToIntDef(S, marker) != marker;
+}
+
+int ExtractInteger(std::string_view S) {
+  AnsiString digits;
+  for (char c : S) {
+    if (CharIsDigit(c)) digits += c;
+  }
+  if (digits.empty() || !IsInteger(digits)) return -1;
+  return StrToIntDef(digits, -1);
+}
+
+AnsiString LettersAndDigits(std::string_view S) {
+  AnsiString r;
+  for (char c : S) {
+    if (CharIsAlpha(c) || CharIsDigit(c)) r += c;
+  }
+  return r;
+}
+
+AnsiString FormatThousands(int Value, char Separator) {
+  const long long value = Value;
+  const AnsiString digits = IntToStr(value < 0 ? -value : value);
+  AnsiString r = Value < 0 ? "-" : "";
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) r += Separator;
+    r += digits[i];
+  }
+  return r;
+}
+
+AnsiString EscapeAmpersands(const AnsiString& S, bool Escape) {
+  if (Escape) return StringReplace(S, "&", "&&", {rfReplaceAll});
+  return StringReplace(S, "&&", "&", {rfReplaceAll});
+}
+
+void SplitString(std::string_view S, char Delimiter, TStrings* List) {
+  List->Clear();
+  size_t start = 0;
+  while (start < S.size()) {
+    const size_t at = S.find(Delimiter, start);
+    if (at == std::string_view::npos) {
+      List->Add(AnsiString(S.substr(start)));
+      break;
+    }
+    List->Add(AnsiString(S.substr(start, at - start)));
+    start = at + 1;
+  }
+}
+
+void SplitStringAll(std::string_view S, char Delimiter, TStrings* List) {
+  List->BeginUpdate();
+  try {
+    List->Clear();
+    size_t start = 0;
+    for (;;) {
+      const size_t at = S.find(Delimiter, start);
+      if (at == std::string_view::npos) break;
+      List->Add(AnsiString(S.substr(start, at - start)));
+      start = at + 1;
+    }
+    List->Add(AnsiString(S.substr(start)));
+  } catch (...) {
+    List->EndUpdate();
+    throw;
+  }
+  List->EndUpdate();
+}
+
+AnsiString GetHolderString(TApMultiStringHolder* Holder, const AnsiString& Name) {
+  TStrings* lines = Holder->GetStringsByName(Name);
+  AnsiString r;
+  for (int i = 0; i < lines->Count(); ++i) {
+    if (i > 0) r += "\r\n";
+    r += (*lines)[i];
+  }
+  return r;
+}
+
+// ---- lists and history ----
+
+int IndexOfExact(TStrings* List, const AnsiString& S) {
+  for (int i = 0; i < List->Count(); ++i) {
+    if ((*List)[i] == S) return i;
+  }
+  return -1;
+}
+
+void AddToHistory(TStrings* Items, const AnsiString& S, int MaxCount) {
+  if (S.empty()) return;
+  TStringList copy;
+  copy.Assign(Items);
+  const int at = IndexOfExact(&copy, S);
+  if (at >= 0) {
+    copy.Move(at, 0);
+  } else {
+    copy.Insert(0, S);
+  }
+  if (copy.Count() > MaxCount && MaxCount >= 0) copy.Delete(MaxCount);
+  Items->Assign(&copy);
+}

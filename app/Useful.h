@@ -1,0 +1,81 @@
+// The application's toolbox of free routines that need no window: paths and quiet file tests,
+// file-name proposals from text, the text transforms of the case and line commands, history lists.
+#pragma once
+
+#include <string_view>
+
+#include "editor/TxtEditTextBuffer.h"
+#include "framework/StringLists.h"
+#include "framework/Types.h"
+
+class TApMultiStringHolder;
+
+// The bytes that may form a link or a word under the caret: # % & ' + - . / : = ? @ _ ~, digits,
+// ASCII letters and the Cyrillic letters of Windows-1251 (0xA8, 0xB8, 0xC0-0xFF).
+bool IsURLChar(unsigned char Ch);
+// The reserved device names ("CON", "PRN", "AUX", "NUL", COM0-COM9, LPT0-LPT9).
+extern const char* const DeviceNames[24];
+
+// ---- files and paths (wide names throughout, so no name is cut to the ANSI code page) ----
+// The full name of the running executable.
+WideString ProgramFileName();
+// The folder of the running executable, with its trailing "\", followed by Name.
+WideString AppPath(const WideString& Name);
+// The program's "Data\" folder when it exists beside the executable, else the per-user
+// application-data folder's "Halcorn Verdan\"; with its trailing "\".
+WideString GetDataFolder();
+WideString DataPath(const WideString& Name);
+// File tests that never bring up the system's critical-error boxes (a drive not ready).
+bool FileExistsQuiet(const WideString& FileName);
+bool DirectoryExistsQuiet(const WideString& Path);
+// Whether the process could change into the folder; the current folder is kept.
+bool CanEnterFolder(const WideString& Path);
+WideString ExpandPath(const WideString& FileName);
+// The path with every existing short (8.3) component replaced by its long name.
+WideString LongPathName(const WideString& Path);
+// Whether the file cannot be opened: Mode 0 read with others free to do anything, 1 read and
+// write likewise, 2 read and write alone; other modes as 0.
+bool IsFileBlocked(const WideString& FileName, int Mode);
+// Line N (1-based, LF-separated, a CR before the LF kept) of the file; empty past the end or
+// for N below 1. A file that cannot be opened raises EFOpenError.
+AnsiString ReadFileLine(const WideString& FileName, int N);
+// A file-name stem from the letters, digits and spaces at the start of the text.
+AnsiString MakeValidFileName(std::string_view Text);
+// Name with "1" appended when it is a reserved device name, so the shell can create it.
+AnsiString AvoidDeviceName(const AnsiString& Name);
+// Mode 0: the file name proposed for a text; mode 1: a one-line preview of it.
+AnsiString NameFromText(const AnsiString& Text, int Mode);
+
+// ---- text transforms (8-bit text in the ANSI code page) ----
+AnsiString CollapseSpaces(std::string_view S);
+AnsiString SentenceCase(std::string_view S);
+AnsiString CapitalizeWords(std::string_view S);
+AnsiString ToggleCase(std::string_view S);
+// The text on one line: with LF breaks every LF becomes a space and CRs go; with CR LF or CR
+// breaks every CR becomes a space and LFs go.
+AnsiString JoinLinesText(std::string_view Text, TTxtEditLineBreakFormat BreakStyle);
+bool IsLogFile(std::string_view FirstLine);
+// A text that begins with "http://", "https://", "ftp://", "www." or "mailto:" (any case), 2 to
+// 3072 bytes long.
+bool IsURL(std::string_view S);
+// The address handed to the shell for a link text, or empty when the text must not reach the
+// shell: "www." gains "http://", and only http, https, ftp and mailto addresses pass.
+AnsiString ShellLinkTarget(std::string_view S);
+bool IsInteger(const AnsiString& S);
+// The digits of S joined as a number; -1 when there are none or they make no integer.
+int ExtractInteger(std::string_view S);
+AnsiString LettersAndDigits(std::string_view S);
+AnsiString FormatThousands(int Value, char Separator);
+// Escape: every "&" doubled (captions that must show it); else every "&&" made one "&".
+AnsiString EscapeAmpersands(const AnsiString& S, bool Escape);
+// The pieces between delimiters, without an empty piece for a trailing delimiter.
+void SplitString(std::string_view S, char Delimiter, TStrings* List);
+// Every piece, the possibly empty rest after the last delimiter included.
+void SplitStringAll(std::string_view S, char Delimiter, TStrings* List);
+// The named string list of the holder as one text, lines joined by CR LF.
+AnsiString GetHolderString(TApMultiStringHolder* Holder, const AnsiString& Name);
+
+// ---- lists and history ----
+int IndexOfExact(TStrings* List, const AnsiString& S);
+// S moved or inserted at the top, the list kept to MaxCount entries; an empty S changes nothing.
+void AddToHistory(TStrings* Items, const AnsiString& S, int MaxCount);

@@ -1,0 +1,181 @@
+// The application's free routines that work on editors, windows and canvases.
+#include "app/UsefulWindows.h"
+
+#include "framework/Win.h"
+
+#include <winspool.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "app/Useful.h"
+#include "framework/Application.h"
+#include "framework/Clipboard.h"
+#include "framework/CodePages.h"
+#include "framework/ListControls.h"
+#include "framework/Screen.h"
+#include "themes/UiUtils.h"
+
+void SetEditorOption(TCustomTxtEdit* Editor, TTxtEditorOption Option, bool On) {
+  TTxtEditorOptions options = Editor->Options();
+  if (On) {
+    options.Include(Option);
+  } else {
+    options.Exclude(Option);
+  }
+  Editor->SetOptions(options);
+}
+
+int CharAtCaret(TCustomTxtEdit* Editor) {
+  const std::string_view line = Editor->Lines()->LineView(Editor->CaretY() - 1);
+  const int x = Editor->CaretX();
+  if (x < 1 || x > static_cast<int>(line.size())) return -1;
+  return static_cast<unsigned char>(line[x - 1]);
+}
+
+AnsiString GetWordAt(TCustomTxtEdit* Editor, const TBufferCoord& Position, const TTxtCharSet& CharSet,
+                     bool UseGivenSet) {
+  TTxtEditStringList* lines = Editor->Lines();
+  if (Position.Line < 1 || Position.Line > lines->Count()) return AnsiString();
+  const std::string_view line = lines->LineView(Position.Line - 1);
+  if (Position.Char < 1 || Position.Char > static_cast<int>(line.size()) + 1) return AnsiString();
+  const TTxtCharSet chars = UseGivenSet || !Editor->Highlighter() ? CharSet : Editor->Highlighter()->GetIdentChars();
+  auto isWordChar = [&](size_t i) { return chars.Contains(static_cast<unsigned char>(line[i])); };
+  size_t end = Position.Char - 1;
+  while (end < line.size() && isWordChar(end)) ++end;
+  size_t start = Position.Char - 1;
+  while (start > 0 && isWordChar(start - 1)) --start;
+  return end > start ? AnsiString(line.substr(start, end - start)) : AnsiString();
+}
+
+AnsiString GetWordAtCaret(TCustomTxtEdit* Editor) {
+  TTxtCharSet urlChars;
+  for (int c = 0; c < 256; ++c) {
+    if (IsURLChar(static_cast<unsigned char>(c))) urlChars.Include(static_cast<unsigned char>(c));
+  }
+  return GetWordAt(Editor, Editor->CaretXY(), urlChars, true);
+}
+
+bool LineHasMark(int Line, TCustomTxtEdit* Editor) {
+  TTxtEditMarkList* marks = Editor->Marks();
+  for (int i = 0; i < marks->Count(); ++i) {
+    if (marks->Items(i)->Line() == Line) return true;
+  }
+  return false;
+}
+
+void SetListItemHeight(TCustomListBox* ListBox) {
+  ListBox->Canvas()->SetFont(ListBox->Font());
+  ListBox->SetItemHeight(ListBox->Canvas()->TextHeight(WideString(L"Wg")) + 7);
+}
+
+void SetWaitCursor(bool On) { Screen->SetCursor(On ? crHourGlass : crDefault); }
+
+void LockUpdate(HWND Handle) {
+  LockWindowUpdate(Handle);
+  SetWaitCursor(Handle != nullptr);
+}
+
+int ShowMessageBox(const WideString& Text, UINT Flags) {
+  return Application->MessageBox(Text, L"Halcorn Verdan", Flags);
+}
+
+namespace {
+
+void ShellExecuteOpen(const WideString& FileName, const WideString& Parameters, const WideString& Directory) {
+  ShellExecuteW(Application->Handle(), L"open", FileName.c_str(), Parameters.empty() ? nullptr : Parameters.c_str(),
+                Directory.empty() ? nullptr : Directory.c_str(), SW_SHOW);
+}
+
+TShellOpenHandler shellOpenHandler = ShellExecuteOpen;
+
+}  // namespace
+
+void ShellOpen(const WideString& FileName, const WideString& Parameters, const WideString& Directory) {
+  shellOpenHandler(FileName, Parameters, Directory);
+}
+
+TShellOpenHandler SetShellOpenHandler(TShellOpenHandler Handler) {
+  return std::exchange(shellOpenHandler, Handler ? Handler : ShellExecuteOpen);
+}
+
+bool OpenLink(const AnsiString& Text) {
+  const AnsiString target = ShellLinkTarget(Text);
+  if (target.empty()) return false;
+  ShellOpen(AnsiToWide(target), WideString(), WideString());
+  return true;
+}
+
+bool IsMonospacedFont(const WideString& FontName) {
+  TFont font;
+  font.SetName(FontName);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font.Handle());
+  TEXTMETRICW metrics{};
+  const bool measured = GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return measured && (metrics.tmPitchAndFamily & 1) == 0 && (metrics.tmPitchAndFamily & 0x30) != 0;
+}
+
+int PrinterInfoSize() {
+  DWORD needed = 0;
+  DWORD returned = 0;
+  EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &returned);
+  return static_cast<int>(needed);
+}
+
+void CopyWideTextToClipboard(const WideString& W) {
+  if (W.empty()) return;
+  // Set as Unicode text always: the system makes the ANSI form for readers that ask for it,
+  // while an ANSI-only copy would lose every character outside the code page.
+  Clipboard()->SetAsWideText(W);
+}
+
+void GetRGB(TColor Color, int& R, int& G, int& B) {
+  const uint32_t rgb = ColorToRGB(Color);
+  R = rgb & 0xFF;
+  G = (rgb >> 8) & 0xFF;
+  B = (rgb >> 16) & 0xFF;
+}
+
+TColor RGBClamped(int R, int G, int B) {
+  return TColor(std::clamp(R, 0, 255) + std::clamp(G, 0, 255) * 256 + std::clamp(B, 0, 255) * 65536);
+}
+
+void GradientBand(TCanvas* Canvas, const TRect& Rect, int Start, int Stop, int Steps, TColor FromColor, TColor ToColor,
+                  bool Vertical) {
+  int r1, g1, b1, r2, g2, b2;
+  GetRGB(FromColor, r1, g1, b1);
+  GetRGB(ToColor, r2, g2, b2);
+  if (Steps == 0) Steps = 1;
+  const TColor saved = Canvas->Brush()->Color();
+  for (int i = Start; i <= Stop; ++i) {
+    const int k = i - Start;
+    Canvas->Brush()->SetColor(
+        RGBClamped(r1 + (r2 - r1) * k / Steps, g1 + (g2 - g1) * k / Steps, b1 + (b2 - b1) * k / Steps));
+    if (Vertical) {
+      Canvas->FillRect(TRect{Rect.Left, Rect.Top + i, Rect.Right, Rect.Top + i + 1});
+    } else {
+      Canvas->FillRect(TRect{Rect.Left + i, Rect.Top, Rect.Left + i + 1, Rect.Bottom});
+    }
+  }
+  Canvas->Brush()->SetColor(saved);
+}
+
+void FourColorGradient(TCanvas* Canvas, const TRect& Rect, TColor First, TColor Second, TColor Third, TColor Fourth,
+                       bool Vertical) {
+  const int extent = (Vertical ? Rect.Bottom - Rect.Top : Rect.Right - Rect.Left) - 1;
+  const int band = std::max(extent / 3, 1);
+  GradientBand(Canvas, Rect, 0, band, band, First, Second, Vertical);
+  GradientBand(Canvas, Rect, band, 2 * band, band, Second, Third, Vertical);
+  GradientBand(Canvas, Rect, 2 * band, extent, band, Third, Fourth, Vertical);
+}
+
+void DrawSmallArrow(HDC DC, int X, int Y, bool Selected, bool Down) {
+  const std::vector<TPoint> points = Down ? std::vector<TPoint>{{X - 2, Y}, {X + 2, Y}, {X, Y + 2}}
+                                          : std::vector<TPoint>{{X, Y - 2}, {X, Y + 2}, {X + 2, Y}};
+  const TColor color = Selected ? clHighlightText : clWindowText;
+  PolygonEx(DC, points, color, color);
+}

@@ -1,0 +1,56 @@
+// The application's free routines that work on editors, windows and canvases: the word and
+// character under the caret, wait cursor and update lock, message boxes, links and files handed
+// to the shell, font and printer queries, the clipboard, colour gradients and small arrows.
+#pragma once
+
+#include "editor/TxtEdit.h"
+#include "framework/Graphics.h"
+
+class TCustomListBox;
+
+void SetEditorOption(TCustomTxtEdit* Editor, TTxtEditorOption Option, bool On);
+// The byte at the caret, or -1 when the caret stands outside its line's text.
+int CharAtCaret(TCustomTxtEdit* Editor);
+// The run of word characters around the position (1-based column and line); a position just
+// behind a word still finds it. The highlighter's identifier characters count unless the editor
+// has none or UseGivenSet.
+AnsiString GetWordAt(TCustomTxtEdit* Editor, const TBufferCoord& Position, const TTxtCharSet& CharSet,
+                     bool UseGivenSet);
+// The link or word at the caret, of the bytes IsURLChar accepts.
+AnsiString GetWordAtCaret(TCustomTxtEdit* Editor);
+bool LineHasMark(int Line, TCustomTxtEdit* Editor);
+// Lists drawn by the program take the height of "Wg" in their font plus 7.
+void SetListItemHeight(TCustomListBox* ListBox);
+void SetWaitCursor(bool On);
+// Locks the window's drawing and shows the wait cursor; 0 unlocks and restores the cursor.
+void LockUpdate(HWND Handle);
+// The application's message box with the caption "Halcorn Verdan"; the button pressed.
+int ShowMessageBox(const WideString& Text, UINT Flags);
+
+// Everything the program hands to the shell goes through one replaceable call.
+using TShellOpenHandler = void (*)(const WideString& FileName, const WideString& Parameters,
+                                   const WideString& Directory);
+void ShellOpen(const WideString& FileName, const WideString& Parameters, const WideString& Directory);
+// Installs another handler (null restores the shell's); returns the one before.
+TShellOpenHandler SetShellOpenHandler(TShellOpenHandler Handler);
+// Opens a link text through ShellOpen when ShellLinkTarget accepts it; false when refused.
+bool OpenLink(const AnsiString& Text);
+
+// Whether the screen gives a fixed-pitch font of a modern, roman or swiss family for the name.
+bool IsMonospacedFont(const WideString& FontName);
+// Bytes the system asks for to list the printers; 0 means no printer is installed.
+int PrinterInfoSize();
+// Puts the text on the clipboard as Unicode text; nothing for an empty text.
+void CopyWideTextToClipboard(const WideString& W);
+
+void GetRGB(TColor Color, int& R, int& G, int& B);
+TColor RGBClamped(int R, int G, int B);
+// One-pixel rows (Vertical) or columns Start..Stop of Rect, shaded from FromColor toward
+// ToColor over Steps.
+void GradientBand(TCanvas* Canvas, const TRect& Rect, int Start, int Stop, int Steps, TColor FromColor, TColor ToColor,
+                  bool Vertical);
+// Three bands through four colours across the rectangle.
+void FourColorGradient(TCanvas* Canvas, const TRect& Rect, TColor First, TColor Second, TColor Third, TColor Fourth,
+                       bool Vertical);
+// A small filled triangle pointing down (Down) or right.
+void DrawSmallArrow(HDC DC, int X, int Y, bool Selected, bool Down);

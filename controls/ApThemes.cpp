@@ -1,0 +1,166 @@
+// Visual styles for the small controls: the system's answer or a fixed one, uxtheme by name.
+#include "controls/ApThemes.h"
+
+#include <vssym32.h>
+
+namespace {
+
+int themesOverride = -1;
+unsigned generation = 0;
+
+struct TUxTheme {
+  HMODULE module = LoadLibraryW(L"uxtheme.dll");
+  template <class F>
+  F Get(const char* Name) const {
+    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, Name))) : nullptr;
+  }
+  using IsActiveFn = BOOL(WINAPI*)();
+  using OpenFn = HTHEME(WINAPI*)(HWND, LPCWSTR);
+  using CloseFn = HRESULT(WINAPI*)(HTHEME);
+  using DrawFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
+  using PartSizeFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, THEMESIZE, SIZE*);
+  using ContentFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, RECT*);
+  using ParentFn = HRESULT(WINAPI*)(HWND, HDC, const RECT*);
+  IsActiveFn isThemeActive = Get<IsActiveFn>("IsThemeActive");
+  IsActiveFn isAppThemed = Get<IsActiveFn>("IsAppThemed");
+  OpenFn open = Get<OpenFn>("OpenThemeData");
+  CloseFn close = Get<CloseFn>("CloseThemeData");
+  DrawFn draw = Get<DrawFn>("DrawThemeBackground");
+  PartSizeFn partSize = Get<PartSizeFn>("GetThemePartSize");
+  ContentFn content = Get<ContentFn>("GetThemeBackgroundContentRect");
+  ParentFn parent = Get<ParentFn>("DrawThemeParentBackground");
+};
+
+const TUxTheme& Ux() {
+  static const TUxTheme ux;
+  return ux;
+}
+
+}  // namespace
+
+bool ThemesActive() {
+  if (themesOverride >= 0) return themesOverride != 0;
+  const TUxTheme& ux = Ux();
+  return ux.isThemeActive && ux.isAppThemed && ux.open && ux.isThemeActive() && ux.isAppThemed();
+}
+
+void SetThemesActiveOverride(int Value) {
+  themesOverride = Value < 0 ? -1 : (Value ? 1 : 0);
+  ++generation;
+}
+
+unsigned ThemeGeneration() { return generation; }
+void NotifyThemeChanged() { ++generation; }
+
+HTHEME ApOpenThemeData(HWND Wnd, const wchar_t* ClassList) {
+  return Ux().open ? Ux().open(Wnd, ClassList) : nullptr;
+}
+
+void ApCloseThemeData(HTHEME Theme) {
+  if (Theme && Ux().close) Ux().close(Theme);
+}
+
+bool ApDrawThemeBackground(HTHEME Theme, HDC DC, int Part, int State, const RECT& Rect, const RECT* Clip) {
+  return Theme && Ux().draw && SUCCEEDED(Ux().draw(Theme, DC, Part, State, &Rect, Clip));
+}
+
+bool ApGetThemePartSize(HTHEME Theme, HDC DC, int Part, int State, SIZE& Size) {
+  return Theme && Ux().partSize && SUCCEEDED(Ux().partSize(Theme, DC, Part, State, nullptr, TS_TRUE, &Size));
+}
+
+bool ApGetThemeBackgroundContentRect(HTHEME Theme, HDC DC, int Part, int State, const RECT& Bounds, RECT& Content) {
+  return Theme && Ux().content && SUCCEEDED(Ux().content(Theme, DC, Part, State, &Bounds, &Content));
+}
+
+bool ApDrawThemeParentBackground(HWND Wnd, HDC DC, const RECT* Rect) {
+  return Ux().parent && SUCCEEDED(Ux().parent(Wnd, DC, Rect));
+}
+
+void IncludeThemeStyle(TControl* Control, uint32_t Flags) {
+  if (auto* styled = dynamic_cast<IApThemeStyled*>(Control)) styled->ThemeStyleFlags() |= Flags & tsfMask;
+}
+
+uint32_t GetThemeStyle(TControl* Control) {
+  auto* styled = dynamic_cast<IApThemeStyled*>(Control);
+  return styled ? styled->ThemeStyleFlags() & tsfMask : 0;
+}
+
+namespace {
+
+// The parent erases the part of its background that lies under Control, in Control's coordinates.
+void EraseThroughParent(TControl* Control, HDC DC, const TRect& Rect) {
+  TWinControl* parent = Control->Parent();
+  TSaveDC save(DC);
+  POINT origin;
+  GetWindowOrgEx(DC, &origin);
+  bool windowed = dynamic_cast<TWinControl*>(Control) != nullptr;
+  // A graphic control draws on its parent's DC, already moved to the control's place.
+  int dx = windowed ? Control->Left() : -Control->Left();
+  int dy = windowed ? Control->Top() : -Control->Top();
+  if (!windowed) dx = dy = 0;
+  SetWindowOrgEx(DC, origin.x + dx, origin.y + dy, nullptr);
+  if (!(Rect.Left == 0x7FFFFFFF && Rect.Top == 0x7FFFFFFF && Rect.Right == 0x7FFFFFFF && Rect.Bottom == 0x7FFFFFFF))
+    IntersectClipRect(DC, Rect.Left + dx, Rect.Top + dy, Rect.Right + dx, Rect.Bottom + dy);
+  parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), reinterpret_cast<LPARAM>(DC));
+}
+
+}  // namespace
+
+void DrawThemedBackground(TControl* Control, TCanvas* Canvas, const TRect& Rect, bool NeedsParentBackground,
+                          TColor Color) {
+  if (Color == clNone) Color = Canvas->Brush()->Color();
+  TWinControl* parent = Control->Parent();
+  bool parentDraws = parent && ColorToRGB(parent->Color()) == ColorToRGB(Color) && ThemesActive() &&
+                     !(NeedsParentBackground && (GetThemeStyle(Control) & tsfNeedsBorderPaint));
+  if (parentDraws) {
+    auto* windowed = dynamic_cast<TWinControl*>(Control);
+    RECT r = ToRECT(Rect);
+    if (windowed && !windowed->DoubleBuffered() && windowed->HandleAllocated() &&
+        ApDrawThemeParentBackground(windowed->Handle(), Canvas->Handle(), &r))
+      return;
+    EraseThroughParent(Control, Canvas->Handle(), Rect);
+    return;
+  }
+  TColor saved = Canvas->Brush()->Color();
+  Canvas->Brush()->SetColor(Color);
+  Canvas->FillRect(Rect);
+  Canvas->Brush()->SetColor(saved);
+}
+
+TRect DrawThemedButtonFace(TControl* Control, TCanvas* Canvas, const TRect& Rect, int BevelWidth, bool IsDown,
+                           bool IsFocused, bool IsHot) {
+  RECT r = ToRECT(Rect);
+  HDC dc = Canvas->Handle();
+  HWND wnd = nullptr;
+  if (auto* windowed = dynamic_cast<TWinControl*>(Control); windowed && windowed->HandleAllocated())
+    wnd = windowed->Handle();
+  else if (Control->Parent() && Control->Parent()->HandleAllocated())
+    wnd = Control->Parent()->Handle();
+  if (ThemesActive()) {
+    if (HTHEME theme = ApOpenThemeData(wnd, L"BUTTON")) {
+      int state = !Control->Enabled() ? PBS_DISABLED
+                  : IsDown            ? PBS_PRESSED
+                  : IsFocused         ? PBS_DEFAULTED
+                  : IsHot             ? PBS_HOT
+                                      : PBS_NORMAL;
+      bool drawn = ApDrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, r);
+      RECT content = r;
+      ApGetThemeBackgroundContentRect(theme, dc, BP_PUSHBUTTON, state, r, content);
+      ApCloseThemeData(theme);
+      if (drawn) {
+        if (IsFocused) DrawFocusRect(dc, &content);
+        InflateRect(&r, -BevelWidth, -BevelWidth);
+        return ::Rect(r.left, r.top, r.right, r.bottom);
+      }
+    }
+  }
+  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (IsDown ? DFCS_PUSHED : 0));
+  InflateRect(&r, -BevelWidth, -BevelWidth);
+  return ::Rect(r.left, r.top, r.right, r.bottom);
+}
+
+bool IsMouseOver(TControl* Control) {
+  TPoint p = Control->ScreenToClient(MousePos());
+  TRect r = Control->ClientRect();
+  return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
+}

@@ -1,0 +1,38 @@
+// Finding line breaks in 8-bit text: the scan that loading, setting and measuring text rest on,
+// with an SSE2 path chosen at run time and a portable one for processors without it.
+#pragma once
+
+#include <cstddef>
+
+// The first CR or LF in [P, End), or End. Uses the fastest path this processor has.
+const char* FindLineBreak(const char* P, const char* End);
+
+// The path that runs on every x86 processor: four or eight bytes at a time.
+const char* FindLineBreakPortable(const char* P, const char* End);
+
+// Whether this processor has SSE2; FindLineBreakSse2 may only be called when it has.
+bool LineScanHasSse2();
+const char* FindLineBreakSse2(const char* P, const char* End);
+
+// Splitting a text into lines as its bytes arrive. Each line found moves down to Out and is
+// followed there by one LF, so that a CR LF text gives back a byte per line and every line
+// still ends at the next CR or LF.
+// The bytes of the line being read, from Line up to Scan, already stand at Out up to Tail.
+struct TLineSplitState {
+  char* Out;          // where the line being read moves to
+  char* Tail;         // where its next byte moves to
+  const char* Line;   // where it starts
+  const char* Scan;   // where the search for its end goes on
+  bool SawCR = false;
+  bool SawLF = false;
+};
+
+// Splits off the lines that end before Available: CR LF, a lone CR and a lone LF each end one.
+// With More, a CR at Available - 1 waits for the byte after it. Stores where each moved line
+// starts (null for an empty line) in Lines, at most MaxLines of them, and returns how many;
+// fewer than MaxLines means that no further line ends before Available. A last line without
+// a break is left for the caller, moved to Out up to Tail.
+size_t SplitLines(TLineSplitState& State, const char* Available, bool More, const char** Lines, size_t MaxLines);
+// The same on every x86 processor.
+size_t SplitLinesPortable(TLineSplitState& State, const char* Available, bool More, const char** Lines,
+                          size_t MaxLines);

@@ -1,0 +1,151 @@
+// "Preferences.ini": defaults, range checks on good, damaged and hand-edited files, the file
+// written back key by key, floats in either locale's form, a refused write at exit, and the
+// editor settings given to an editor.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "app/Options.h"
+#include "app/Useful.h"
+#include "editor/TxtEdit.h"
+#include "framework/Application.h"
+#include "framework/IniFiles.h"
+#include "tests/framework/TestFiles.h"
+
+namespace {
+
+struct TBoxes : TMessageBoxHandler {
+  TBoxes() : previous(Application->SetMessageBoxHandler(this)) {}
+  ~TBoxes() override { Application->SetMessageBoxHandler(previous); }
+  int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
+    shown.push_back(Text + L"|" + Caption + L"|" + std::to_wstring(Flags));
+    return IDOK;
+  }
+  TMessageBoxHandler* previous;
+  std::vector<WideString> shown;
+};
+
+TEST(Options, EmptyFileGivesDefaultsAndEveryKeyButTheSchemeIsWritten) {
+  TTestFolder folder;
+  const std::wstring name = folder.Write(L"Preferences.ini", "");
+  {
+    TOptions options(name);
+    // 45 percent of the button face over the window colour.
+    const uint32_t face = ColorToRGB(clBtnFace), window = ColorToRGB(clWindow);
+    EXPECT_EQ(ColorToRGB(options.GutterBackground) & 0xFF, ((window & 0xFF) * 55 + (face & 0xFF) * 45 + 50) / 100);
+  }
+  TMemIniFile ini(name);
+  TStringList sections, lines;
+  ini.ReadSections(&sections);
+  EXPECT_EQ(sections.Text(), "Interface\r\nGeneral\r\nEditor\r\nColors\r\nFonts\r\nPageMargins\r\n");
+  ini.GetStrings(&lines);
+  EXPECT_EQ(lines.Count(), 46 + 6 * 2);  // keys, section lines and the empty line after each
+  EXPECT_EQ(ini.ReadString("Colors", "NormalTextBackground", ""), "-16777211");
+  EXPECT_EQ(ini.ReadString("PageMargins", "pMarginsRight", ""), "1.5");
+}
+
+TEST(Options, ValuesAreBroughtIntoRangeWhenRead) {
+  // Number of documents, close button, font size and encoding as written, and as read.
+  const std::array<const char*, 5> cases[] = {{"0", "3", "8", "8", "15 0 9 0"},
+                                              {"26", "258", "27", "260", "15 2 9 4"},
+                                              {"25", "2", "26", "7", "25 2 26 7"},
+                                              {"x", "-1", "9", "-1", "15 0 9 0"}};
+  TTestFolder folder;
+  TBoxes boxes;
+  for (const auto& [documents, button, size, encoding, expected] : cases) {
+    TOptions o(folder.Write(L"p.ini", std::string("[Interface]\nNumberOfDocuments=") + documents +
+                                          "\nCloseButton=" + button + "\n[Fonts]\nEditorFontSize=" + size +
+                                          "\n[General]\nEncoding=" + encoding));
+    EXPECT_EQ(std::to_string(o.NumberOfDocuments) + " " + std::to_string(o.CloseButton) + " " +
+                  std::to_string(o.EditorFontSize) + " " + std::to_string(o.Encoding),
+              expected);
+  }
+  for (const auto& [given, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"DejaVu Sans", "Courier New"}, {"DejaVu Sans Mono", "DejaVu Sans Mono"}, {"", "Courier New"}})
+    EXPECT_EQ(TOptions(folder.Write(L"p.ini", "[Fonts]\nEditorFontName=" + given)).EditorFontName, expected);
+}
+
+TEST(Options, HandEditedFilesKeepTheirOwnPartsAndMarginsReadInEitherForm) {
+  TTestFolder folder;
+  const WideString schemes = AppPath(L"Highlighters");
+  CreateDirectoryW(schemes.c_str(), nullptr);
+  const WideString scheme = schemes + L"\\opt-test.xml";
+  CloseHandle(CreateFileW(scheme.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const std::wstring name = folder.Write(L"p.ini",
+                                         "; mine\r\n[Document]\r\nSyntaxHighlighting=opt-test.xml\r\nOwn=1\r\n"
+                                         "[PageMargins]\r\npMarginsTop=2,25\r\nlMarginsTop=abc\r\n");
+  {
+    TOptions options(name);
+    EXPECT_EQ(options.SyntaxHighlighting, scheme);
+    EXPECT_EQ(options.pMarginsTop, 2.25);
+    EXPECT_EQ(options.lMarginsTop, 3);
+    options.SyntaxHighlighting = L"changed";
+    options.BookmarkLineBackground = clRed;
+  }
+  TMemIniFile ini(name);
+  EXPECT_EQ(ini.ReadString("Document", "SyntaxHighlighting", ""), "opt-test.xml");
+  EXPECT_EQ(ini.ReadString("PageMargins", "pMarginsTop", ""), "2.25");
+  EXPECT_EQ(folder.Read(L"p.ini").substr(0, 8), "; mine\r\n");
+  EXPECT_EQ(TOptions(name).BookmarkLineBackground, clRed);
+  EXPECT_EQ(TOptions(folder.Write(L"q.ini", "[Document]\r\nSyntaxHighlighting=gone.xml\r\n")).SyntaxHighlighting, L"");
+  DeleteFileW(scheme.c_str());
+  RemoveDirectoryW(schemes.c_str());
+}
+
+TEST(Options, ARefusedWriteAtExitIsReportedAndRaisesNothing) {
+  TTestFolder folder;
+  TBoxes boxes;
+  auto options = std::make_unique<TOptions>(folder.File(L"missing\\Preferences.ini"));
+  EXPECT_THROW(options->WriteToFile(), EIniFileException);
+  EXPECT_NO_THROW(options.reset());
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_NE(boxes.shown[0].find(L"|Halcorn Verdan|16"), WideString::npos);
+}
+
+TEST(Options, ConfigureEditorAppliesTheSettings) {
+  TTestFolder folder;
+  TOptions options(folder.Write(L"p.ini", ""));
+  options.ShowNonprintingCharacters = options.TabsToSpaces = true;
+  options.AutoIndent = options.ShowLineNumbers = false;
+  options.TabWidth = 3;
+  options.SelectionBackground = clYellow;
+  options.EditorFontName = "DejaVu Sans Mono";
+  options.EditorFontSize = 14;
+  TTxtEdit edit(nullptr);
+  ConfigureEditor(&edit, options);
+  EXPECT_TRUE((edit.Options() * TTxtEditorOptions{eoShowSpecialChars, eoAutoIndent, eoTabsToSpaces, eoShowScrollHint} ==
+               TTxtEditorOptions{eoShowSpecialChars, eoTabsToSpaces, eoShowScrollHint}));
+  EXPECT_EQ(edit.TabWidth(), 3);
+  EXPECT_EQ(edit.SelectedColor()->Background(), clYellow);
+  EXPECT_EQ(edit.Font()->Name() + std::to_wstring(edit.Font()->Size()), L"DejaVu Sans Mono14");
+  EXPECT_EQ(edit.Gutter()->Font()->Size(), 12);
+}
+
+TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
+  TTestFolder folder;
+  const std::string good =
+      "[Interface]\r\nNumberOfDocuments=20\r\nCloseButton=1\r\n[General]\r\nEncoding=4\r\n"
+      "[Fonts]\r\nEditorFontSize=12\r\n[PageMargins]\r\npMarginsTop=2.5\r\n";
+  std::mt19937 random(103);
+  TBoxes boxes;
+  for (int round = 0; round < 70; ++round) {
+    std::string bytes = good;
+    for (int n = 1 + random() % 6; n > 0 && bytes.size() > 4; --n) {
+      const size_t at = random() % bytes.size();
+      if (random() % 2)
+        bytes[at] = static_cast<char>(random());
+      else
+        bytes.insert(at, 1, "=[]\r\n9-,"[random() % 8]);
+    }
+    TOptions read(folder.Write(L"f.ini", bytes));
+    ASSERT_TRUE(read.NumberOfDocuments >= 1 && read.NumberOfDocuments <= 25) << round;
+    ASSERT_TRUE(read.CloseButton <= 2 && read.Encoding <= teLastEncoding);
+    ASSERT_TRUE(read.EditorFontSize >= 9 && read.EditorFontSize <= 26);
+  }
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The routines on editors and canvases: the word and byte at the caret, marks, links handed to
+// the shell, fonts, the clipboard, and the gradients and arrows read back by pixels.
+#include <gtest/gtest.h>
+
+#include "app/Useful.h"
+#include "app/UsefulWindows.h"
+#include "framework/Bitmap.h"
+#include "framework/Clipboard.h"
+
+namespace {
+
+std::vector<WideString> opened;
+void RecordOpen(const WideString& FileName, const WideString&, const WideString&) { opened.push_back(FileName); }
+
+TEST(UsefulWindows, WordAndByteAtTheCaret) {
+  TTxtEdit edit(nullptr);
+  edit.Lines()->SetText("see www.example.org/a?b=1, ok\r\n\r\nend");
+  edit.SetCaretXY({8, 1});
+  EXPECT_EQ(GetWordAtCaret(&edit), "www.example.org/a?b=1");
+  EXPECT_EQ(CharAtCaret(&edit), '.');
+  edit.SetCaretXY({4, 1});  // just behind "see"
+  EXPECT_EQ(GetWordAtCaret(&edit), "see");
+  TTxtCharSet letters;
+  for (char c = 'a'; c <= 'z'; ++c) letters.Include(static_cast<unsigned char>(c));
+  EXPECT_EQ(GetWordAt(&edit, {30, 1}, letters, true), "ok");
+  for (const TBufferCoord& outside : {TBufferCoord{31, 1}, TBufferCoord{1, 2}, TBufferCoord{1, 4}})
+    EXPECT_EQ(GetWordAt(&edit, outside, letters, true), "");
+  edit.SetCaretXY({4, 3});
+  EXPECT_EQ(CharAtCaret(&edit), -1);
+
+  auto* mark = new TTxtEditMark;
+  mark->SetLine(3);
+  edit.Marks()->Add(mark);
+  EXPECT_TRUE(LineHasMark(3, &edit));
+  EXPECT_FALSE(LineHasMark(1, &edit));
+}
+
+TEST(UsefulWindows, OnlyAddressesReachTheShellAndTextReachesTheClipboardWhole) {
+  TShellOpenHandler previous = SetShellOpenHandler(RecordOpen);
+  EXPECT_TRUE(OpenLink("www.setup.exe"));
+  EXPECT_FALSE(OpenLink("setup.exe"));
+  EXPECT_FALSE(OpenLink("www.x\" /c calc"));
+  ShellOpen(L"C:\\file.txt", L"", L"");
+  EXPECT_EQ(opened, (std::vector<WideString>{L"http://www.setup.exe", L"C:\\file.txt"}));
+  SetShellOpenHandler(previous);
+
+  EXPECT_TRUE(IsMonospacedFont(L"Courier New"));
+  EXPECT_FALSE(IsMonospacedFont(L"DejaVu Sans"));
+  CopyWideTextToClipboard(L"\u0416\u00e9 x");
+  EXPECT_EQ(Clipboard()->AsWideText(), L"\u0416\u00e9 x");
+}
+
+// A 31 x 10 picture with a canvas on it.
+struct TPicture {
+  TPicture() { bitmap.SetSize(31, 10); }
+  COLORREF Pixel(int X, int Y) { return static_cast<COLORREF>(canvas.Pixels(X, Y)); }
+  TBitmap bitmap;
+  TCanvas& canvas = *bitmap.Canvas();
+};
+
+TEST(UsefulWindows, GradientsAndArrowsByPixels) {
+  EXPECT_EQ(RGBClamped(-5, 300, 128), TColor(0x80FF00));
+  TPicture p;
+  p.canvas.Brush()->SetColor(clBlue);
+  GradientBand(&p.canvas, TRect{0, 0, 31, 10}, 0, 10, 10, TColor(0x000000), TColor(0x0000FF), false);
+  EXPECT_EQ(p.Pixel(5, 5), RGB(127, 0, 0));
+  EXPECT_EQ(p.Pixel(10, 9), RGB(255, 0, 0));
+  EXPECT_EQ(p.canvas.Brush()->Color(), clBlue);
+  // Steps 0 counts as 1: the second row already reaches the end colour, the rest clamps.
+  GradientBand(&p.canvas, TRect{0, 0, 31, 10}, 0, 3, 0, TColor(0x000000), TColor(0x00FF00), true);
+  EXPECT_EQ(p.Pixel(20, 0), RGB(0, 0, 0));
+  EXPECT_EQ(p.Pixel(20, 3), RGB(0, 255, 0));
+  // Width 31: extent 30, bands of 10 through white, red, green and blue.
+  FourColorGradient(&p.canvas, TRect{0, 0, 31, 10}, clWhite, clRed, clLime, clBlue, false);
+  EXPECT_EQ(p.Pixel(10, 0), RGB(255, 0, 0));
+  EXPECT_EQ(p.Pixel(30, 0), RGB(0, 0, 255));
+  EXPECT_EQ(p.Pixel(15, 0), RGB(128, 127, 0));
+
+  p.canvas.Brush()->SetColor(clWhite);
+  p.canvas.FillRect(TRect{0, 0, 31, 10});
+  DrawSmallArrow(p.canvas.Handle(), 10, 4, false, true);
+  EXPECT_EQ(p.Pixel(8, 4), ColorToRGB(clWindowText));
+  EXPECT_EQ(p.Pixel(10, 3), RGB(255, 255, 255));
+  DrawSmallArrow(p.canvas.Handle(), 20, 4, true, false);
+  EXPECT_EQ(p.Pixel(20, 2), ColorToRGB(clHighlightText));
+  EXPECT_EQ(p.Pixel(19, 4), RGB(255, 255, 255));
+}
+
+}  // namespace

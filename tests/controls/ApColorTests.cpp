@@ -1,0 +1,216 @@
+// The colour square, the drop button and the colour palette form: drawing, clicks, layout,
+// keyboard, the close rules and the colour dialog opened from the palette.
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.h"
+#include "controls/ApColorForm.h"
+#include "framework/Bitmap.h"
+#include "framework/Menus.h"
+
+namespace {
+
+// The colour of a pixel of the form as painted now.
+COLORREF PixelOf(TWinControl* Control, int X, int Y) {
+  TBitmap bitmap;
+  bitmap.SetSize(Control->Width(), Control->Height());
+  Control->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
+  return GetPixel(bitmap.Canvas()->Handle(), X, Y);
+}
+
+// Frees itself with what it owns; tells whether the palette is still there.
+struct TPaletteOwner {
+  TComponent holder{nullptr};
+  TApColorForm* Make() { return new TApColorForm(&holder); }
+  bool Gone() {
+    Pump();
+    return holder.ComponentCount() == 0;
+  }
+};
+
+void CALLBACK EndMenuLater(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  EndMenu();
+}
+
+}  // namespace
+
+TEST_F(TShownFormTest, ColourSquareFramesAndHotFrame) {
+  auto* square = new TApColorSquare(form);
+  square->SetParent(form);
+  square->SetLeft(10);
+  square->SetTop(10);
+  square->SetColor(clRed);
+  EXPECT_EQ(square->Width(), 18);
+  EXPECT_EQ(square->Height(), 18);
+  COLORREF face = ColorToRGB(clBtnFace), shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight),
+           dark = ColorToRGB(cl3DDkShadow);
+  struct Case {
+    int x, y;
+    COLORREF normal, hot;
+  } cases[] = {{0, 0, face, dark},      {1, 1, shadow, light},  {2, 2, dark, dark},  {3, 3, 0x0000FF, 0x0000FF},
+               {17, 17, face, dark},    {16, 16, light, light}, {15, 15, face, dark}, {14, 14, 0x0000FF, 0x0000FF},
+               {8, 0, face, dark},      {0, 8, face, dark}};
+  for (const Case& c : cases) EXPECT_EQ(PixelOf(form, 10 + c.x, 10 + c.y), c.normal) << c.x << "," << c.y;
+  square->Perform(CM_MOUSEENTER);
+  EXPECT_TRUE(square->Hot());
+  for (const Case& c : cases) EXPECT_EQ(PixelOf(form, 10 + c.x, 10 + c.y), c.hot) << c.x << "," << c.y;
+  square->Perform(CM_MOUSELEAVE);
+  EXPECT_FALSE(square->Hot());
+  square->SetBorderStyle(bsNone);
+  EXPECT_EQ(PixelOf(form, 10, 10), 0x0000FFu);
+}
+
+TEST_F(TShownFormTest, ColourSquareReportsClicksAndChanges) {
+  auto* square = new TApColorSquare(form);
+  square->SetParent(form);
+  Pump();
+  int changes = 0;
+  TFn<void(TObject*)> change([&](TObject*) { ++changes; });
+  square->OnChange = change.Event();
+  square->SetColor(clLime);
+  square->SetColor(clLime);
+  EXPECT_EQ(changes, 1);
+  square->SetColor(clBlue);
+  TColor clicked = clNone;
+  TMouseButton button = mbMiddle;
+  TFn<void(TObject*, TMouseButton, TColor, TShiftState)> click(
+      [&](TObject*, TMouseButton b, TColor c, TShiftState) { button = b, clicked = c; });
+  square->OnColorClick = click.Event();
+  SendMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(clicked, clBlue);
+  EXPECT_EQ(button, mbLeft);
+}
+
+TEST_F(TShownFormTest, DropButtonDrawsItsArrowPartAndPopsUp) {
+  SetThemesActiveOverride(0);
+  auto* button = new TApCustomDropButton(form);
+  button->SetParent(form);
+  EXPECT_EQ(button->Width(), 42);
+  EXPECT_EQ(button->Height(), 21);
+  EXPECT_EQ(button->ArrowWidth(), 13);
+  Pump();
+  int x = 42 - 13;
+  EXPECT_EQ(PixelOf(button, x, 10), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(PixelOf(button, x + 1, 10), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(PixelOf(button, x, 2), ColorToRGB(clBtnFace));  // 4 px short of the edges
+  EXPECT_EQ(PixelOf(button, x + 7, 9), ColorToRGB(clWindowText));
+  // Releasing the mouse pops the menu up at the bottom-left corner.
+  auto* menu = new TPopupMenu(form);
+  menu->Items()->Add(new TMenuItem(menu));
+  button->SetDropDown(menu);
+  SetTimer(nullptr, 0, 50, EndMenuLater);
+  SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_TRUE(button->Pressed());
+  SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_FALSE(button->Pressed());
+  EXPECT_EQ(menu->PopupPoint(), button->ClientToScreen(TPoint{0, 21}));
+  delete menu;
+  EXPECT_EQ(button->DropDown(), nullptr);
+  SetThemesActiveOverride(-1);
+}
+
+TEST(ApColorFormTest, Layout) {
+  TPaletteOwner owner;
+  TApColorForm* palette = owner.Make();
+  TRect extent{1000, 1000, 0, 0};
+  for (int i = 0; i < 20; ++i) {
+    TApColorSquare* square = palette->Square(i);
+    EXPECT_EQ(square->BoundsRect(), Bounds((i % 4) * 22, (i / 4) * 22, 22, 22)) << i;
+    extent = TRect{std::min(extent.Left, square->Left()), std::min(extent.Top, square->Top()),
+                   std::max(extent.Right, square->Left() + square->Width()),
+                   std::max(extent.Bottom, square->Top() + square->Height())};
+  }
+  EXPECT_EQ(extent, (TRect{0, 0, 88, 110}));
+  EXPECT_EQ(palette->Square(4)->Color(), TColor(0x0000FF));
+  EXPECT_EQ(palette->Square(17)->Color(), TColor(0xF0CAA6));
+  EXPECT_EQ(palette->CustomSquare()->BoundsRect(), Bounds(66, 116, 22, 22));
+  EXPECT_EQ(palette->OtherButton()->BoundsRect(), Bounds(0, 116, 66, 22));
+  EXPECT_EQ(palette->OtherButton()->Caption(), L"&Other...");
+  EXPECT_EQ(palette->ClientWidth(), 88);
+  EXPECT_EQ(palette->Height(), 116 + 22 + 8);
+  EXPECT_EQ(GetWindowLongW(palette->Handle(), GWL_STYLE) & WS_CAPTION, 0);
+  // Building again replaces the squares rather than adding more.
+  int count = palette->ComponentCount();
+  palette->BuildSquares();
+  EXPECT_EQ(palette->ComponentCount(), count);
+  delete palette;
+}
+
+TEST(ApColorFormTest, ChoosingASquareClosesWithOk) {
+  TPaletteOwner owner;
+  TApColorForm* palette = owner.Make();
+  palette->Show();
+  Pump();
+  TApColorSquare* square = palette->Square(6);
+  TPoint p{square->Left() + 5, square->Top() + 5};
+  SendMessageW(palette->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.X, p.Y));
+  SendMessageW(palette->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.X, p.Y));
+  EXPECT_EQ(palette->CurrentColor(), TColor(0x00FFFF));
+  EXPECT_EQ(palette->ModalResult(), mrOk);
+  EXPECT_TRUE(owner.Gone());  // freed on closing
+}
+
+TEST(ApColorFormTest, EscapeWithoutModifiersCancels) {
+  TPaletteOwner owner;
+  TApColorForm* palette = owner.Make();
+  palette->Show();
+  Pump();
+  Word key = VK_ESCAPE;
+  for (TShiftState shift : {TShiftState{ssCtrl}, TShiftState{ssShift}, TShiftState{ssAlt}}) {
+    palette->FormKeyUp(palette, key, shift);
+    EXPECT_EQ(palette->ModalResult(), mrNone);
+  }
+  EXPECT_FALSE(owner.Gone());
+  palette->FormKeyUp(palette, key, TShiftState{});
+  EXPECT_EQ(palette->ModalResult(), mrCancel);
+  EXPECT_TRUE(owner.Gone());
+  // Losing activation cancels too.
+  palette = owner.Make();
+  palette->Show();
+  Pump();
+  palette->FormDeactivate(palette);
+  EXPECT_EQ(palette->ModalResult(), mrCancel);
+  EXPECT_TRUE(owner.Gone());
+}
+
+namespace {
+
+// Answers the colour dialog with a button as soon as it shows, and records whether the
+// palette was still visible and open then.
+struct TDialogAnswer {
+  TApColorForm* palette;
+  WPARAM answer;
+  bool openWhileShown = false;
+  void Show(TObject* Sender) {
+    openWhileShown = palette->DialogOpen() && palette->Visible();
+    // Deactivation while the dialog shows must not close the palette.
+    palette->FormDeactivate(palette);
+    PostMessageW(static_cast<TCommonDialog*>(Sender)->Handle(), WM_COMMAND, answer, 0);
+  }
+};
+
+}  // namespace
+
+TEST(ApColorFormTest, OtherColourDialogCancelledAndConfirmed) {
+  for (WPARAM answer : {WPARAM(IDCANCEL), WPARAM(IDOK)}) {
+    TPaletteOwner owner;
+    TApColorForm* palette = owner.Make();
+    palette->SetCurrentColor(TColor(0x123456));
+    palette->Show();
+    Pump();
+    TDialogAnswer dialogAnswer{palette, answer};
+    palette->ColorDialog()->OnShow = TNotifyEvent(&dialogAnswer, &TDialogAnswer::Show);
+    palette->OtherBtnClick(palette->OtherButton());
+    EXPECT_TRUE(dialogAnswer.openWhileShown);
+    EXPECT_FALSE(palette->DialogOpen());
+    if (answer == IDOK) {
+      EXPECT_EQ(palette->ModalResult(), mrOk);
+      EXPECT_EQ(palette->CustomSquare()->Color(), TColor(0x123456));  // the dialog started from it
+      EXPECT_EQ(palette->CurrentColor(), TColor(0x123456));
+    } else {
+      EXPECT_EQ(palette->ModalResult(), mrCancel);
+    }
+    EXPECT_TRUE(owner.Gone());
+  }
+}

@@ -1,0 +1,228 @@
+// The extended bases: hint colour, mouse enter and leave, the operations, themed background and
+// flat frame, forms without form files, keyboard cues, mouse activation and showing without
+// activation.
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.h"
+#include "controls/ApExForms.h"
+#include "framework/Bitmap.h"
+#include "tests/framework/Raised.h"
+
+#include <utility>
+
+namespace {
+
+// The colour a hint of Control would show in.
+TColor ShownHintColor(TControl* Control) {
+  THintInfo info;
+  Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  return info.HintColor;
+}
+
+class TProbeControl : public TApExCustomControl {
+ public:
+  using TApExCustomControl::TApExCustomControl;
+  int textChanges = 0;
+  int wantedKey = 0;
+  TShiftState wantedShift;
+
+ protected:
+  void TextChanged() override {
+    ++textChanges;
+    TApExCustomControl::TextChanged();
+  }
+  bool WantKey(int Key, TShiftState Shift, const WideString&) override {
+    wantedKey = Key;
+    wantedShift = Shift;
+    return true;
+  }
+};
+
+class TNoFileForm : public TApForm {
+  HV_CLASS(TNoFileForm, TApForm)
+ public:
+  explicit TNoFileForm(TComponent* AOwner) : inherited(AOwner) {}
+};
+
+}  // namespace
+
+HV_PUBLISH(TNoFileForm) {}
+
+TEST(ApExControlTest, HintColourFollowsTheRule) {
+  TColor saved = Application->HintColor();
+  Application->SetHintColor(TColor(0x00C0FFFF));
+  TProbeControl parent(nullptr);
+  TApExGraphicControl child(nullptr);
+  child.SetParent(&parent);
+  struct Case {
+    TColor parentColour, childColour, shown;
+  } cases[] = {
+      {clRed, clDefault, clRed},                    // the parent's colour
+      {clDefault, clDefault, TColor(0x00C0FFFF)},   // a parent without parent: the application's
+      {clRed, clNone, TColor(0x00C0FFFF)},          // no colour: the application's
+      {clRed, clLime, clLime},                      // its own
+  };
+  for (const Case& c : cases) {
+    parent.SetHintColor(c.parentColour);
+    child.SetHintColor(c.childColour);
+    EXPECT_EQ(ShownHintColor(&child), c.shown);
+  }
+  TApForm form(nullptr, CreateNew);  // clDefault without a parent to ask
+  EXPECT_EQ(ShownHintColor(&form), TColor(0x00C0FFFF));
+  child.SetParent(nullptr);
+  Application->SetHintColor(saved);
+}
+
+TEST(ApExControlTest, MouseEnterAndLeaveFireOnceForTheControlItself) {
+  TProbeControl parent(nullptr);
+  TApExGraphicControl child(nullptr);
+  child.SetParent(&parent);
+  int enters = 0, leaves = 0;
+  TFn<void(TObject*)> enter([&](TObject*) { ++enters; });
+  TFn<void(TObject*)> leave([&](TObject*) {
+    ++leaves;
+    EXPECT_FALSE(parent.MouseOver());  // the flag is down before the event
+  });
+  parent.OnMouseEnter = enter.Event();
+  parent.OnMouseLeave = leave.Event();
+  parent.Perform(CM_MOUSEENTER);
+  EXPECT_TRUE(parent.MouseOver());
+  child.Perform(CM_MOUSEENTER);  // passed up to the parent with the child: not the parent's own
+  EXPECT_TRUE(child.MouseOver());
+  EXPECT_EQ(enters, 1);
+  child.Perform(CM_MOUSELEAVE);
+  EXPECT_TRUE(!child.MouseOver() && parent.MouseOver());
+  parent.Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(leaves, 1);
+  child.SetParent(nullptr);
+}
+
+TEST(ApExControlTest, OperationsTakeTheirMessages) {
+  TProbeControl control(nullptr);
+  control.SetText(L"a");
+  EXPECT_EQ(control.textChanges, 1);
+  control.SetText(L"a");
+  EXPECT_EQ(control.textChanges, 1);
+  EXPECT_EQ(control.Perform(CM_DIALOGCHAR, L'x', 0x20000000), 1);  // Alt+X
+  EXPECT_TRUE(control.wantedKey == L'x' && control.wantedShift.Contains(ssAlt));
+  int parentColourEvents = 0;
+  TFn<void(TObject*)> colour([&](TObject*) { ++parentColourEvents; });
+  control.OnParentColorChange = colour.Event();
+  control.Perform(CM_PARENTCOLORCHANGED);
+  EXPECT_EQ(parentColourEvents, 1);
+}
+
+TEST(ApExControlTest, DescendantWithoutFormFileRaises) {
+  EXPECT_EQ(Raised<EResNotFound>([] { delete New<TNoFileForm>(nullptr); }), "Resource TNoFileForm not found");
+  // The base itself has no form file to read.
+  TApForm* base = New<TApForm>(nullptr);
+  delete base;
+}
+
+TEST_F(TShownFormTest, ShowNoActivateLeavesTheActiveWindow) {
+  form->SetFocus();
+  Pump();
+  HWND active = GetActiveWindow();
+  TApForm other(nullptr, CreateNew);
+  other.SetBounds(100, 100, 200, 120);
+  other.ShowNoActivate();
+  Pump();
+  EXPECT_TRUE(other.Visible());
+  EXPECT_TRUE(IsWindowVisible(other.Handle()));
+  EXPECT_EQ(GetActiveWindow(), active);
+  // A form shown while another is the main form is owned by a window of the program.
+  EXPECT_NE(GetWindow(other.Handle(), GW_OWNER), nullptr);
+  other.SetMouseActivate(false);
+  EXPECT_EQ(other.Perform(WM_MOUSEACTIVATE, 0, MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)), MA_NOACTIVATE);
+}
+
+namespace {
+
+// Counts the erasing its children ask of it.
+class TErasingParent : public TApExCustomControl {
+ public:
+  using TApExCustomControl::TApExCustomControl;
+  int erased = 0;
+
+ protected:
+  bool DoEraseBackground(TCanvas* Canvas, LPARAM Param) override {
+    ++erased;
+    return TApExCustomControl::DoEraseBackground(Canvas, Param);
+  }
+};
+
+}  // namespace
+
+TEST_F(TShownFormTest, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
+  auto* parent = new TErasingParent(form);
+  parent->SetParent(form);
+  parent->SetBounds(0, 0, 100, 100);
+  parent->SetColor(clLime);
+  auto* child = new TApExGraphicControl(form);
+  child->SetParent(parent);
+  child->SetBounds(10, 10, 20, 20);
+  Pump();
+  struct Case { int themes; TColor colour; int erased; } cases[] = {{0, clLime, 0}, {1, clLime, 1}, {1, clRed, 0}};
+  for (const Case& c : cases) {
+    SetThemesActiveOverride(c.themes);
+    parent->erased = 0;
+    TBitmap bitmap;
+    bitmap.SetSize(20, 20);
+    bitmap.Canvas()->Brush()->SetColor(clBlue);
+    DrawThemedBackground(child, bitmap.Canvas(), TRect{0, 0, 20, 20}, false, c.colour);
+    EXPECT_EQ(parent->erased, c.erased) << c.themes;
+    EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 5, 5), ColorToRGB(c.colour));  // filled, or the parent's
+    EXPECT_EQ(bitmap.Canvas()->Brush()->Color(), clBlue);  // the brush is put back
+  }
+  SetThemesActiveOverride(-1);
+}
+
+TEST_F(TShownFormTest, FlatFrameFollowsTheMouse) {
+  auto* control = new TApExCustomControl(form);
+  control->SetParent(form);
+  control->SetBounds(10, 10, 80, 40);
+  control->SetColor(clWhite);
+  control->SetBorderWidth(2);
+  control->SetDotNetHighlighting(true);
+  Pump();
+  auto frame = [&](int inset) {
+    HDC dc = GetWindowDC(control->Handle());
+    COLORREF c = GetPixel(dc, inset, inset);
+    return ReleaseDC(control->Handle(), dc), c;
+  };
+  control->Perform(WM_NCPAINT, 1, 0);
+  EXPECT_EQ(frame(0), 0x808080u);
+  control->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(frame(0), 0x733800u);
+  control->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(frame(0), 0x808080u);
+}
+
+TEST(ApExFormTest, KeyboardNavigationShowsTheFocusCues) {
+  TApExForm cues(nullptr, CreateNew);
+  cues.SetBounds(80, 80, 200, 120);
+  std::vector<WPARAM> sent;
+  TWndMethod previous = cues.WindowProc;
+  TFn<void(TMessage&)> record([&](TMessage& Message) {
+    if (Message.Msg == WM_CHANGEUISTATE) sent.push_back(Message.WParam);
+    previous(Message);
+  });
+  cues.WindowProc = record.Event();
+  cues.HandleNeeded();
+  auto changes = [&] { return std::exchange(sent, {}); };
+  cues.Show();
+  Pump();
+  std::vector<WPARAM> shown = changes();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), MAKEWPARAM(UIS_INITIALIZE, 0));
+  struct Case { WPARAM key; std::vector<WPARAM> expected; } cases[] = {{VK_TAB, {MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS)}},
+               {VK_MENU, {MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL)}},
+               {VK_F5, {}}};
+  for (const Case& c : cases) {
+    cues.Perform(CM_DIALOGKEY, c.key, 0);
+    std::vector<WPARAM> all = changes();  // the system may pass the change on again
+    std::vector<WPARAM> got(all.begin(), all.begin() + std::min<std::ptrdiff_t>(std::ssize(all), 1));
+    EXPECT_EQ(got, c.expected) << c.key;
+  }
+  cues.WindowProc = previous;
+}

@@ -1,0 +1,177 @@
+// The page list: order, activation, hiding and showing, removal, wrap-round, painting and a
+// list read from a form file.
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.h"
+#include "controls/ApPageList.h"
+#include "framework/StdCtrls.h"
+
+namespace {
+
+class TPageListTest : public TShownFormTest {
+ protected:
+  void SetUp() override {
+    TShownFormTest::SetUp();
+    list = new TApPageList(form);
+    list->SetParent(form);
+    list->OnChange = change.Event();
+    for (int i = 0; i < 3; ++i) {
+      pages[i] = new TApStandardPage(form);
+      pages[i]->SetPageList(list);
+    }
+  }
+  TApPageList* list = nullptr;
+  TApStandardPage* pages[3] = {};
+  int changes = 0;
+  TFn<void(TObject*)> change{[this](TObject*) { ++changes; }};
+};
+
+}  // namespace
+
+TEST_F(TPageListTest, PagesKeepTheirOrderAndOnlyTheActiveOneShows) {
+  EXPECT_EQ(list->GetPageCount(), 3);
+  EXPECT_EQ(list->ActivePage(), nullptr);
+  EXPECT_EQ(list->GetActivePageIndex(), -1);
+  list->SetActivePageIndex(1);
+  EXPECT_EQ(list->ActivePage(), pages[1]);
+  EXPECT_EQ(changes, 1);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(pages[i]->Visible(), i == 1);
+  pages[2]->SetPageIndex(0);
+  EXPECT_EQ(list->GetPageFromIndex(0), pages[2]);
+  EXPECT_EQ(pages[0]->PageIndex(), 1);
+  EXPECT_EQ(list->GetActivePageIndex(), 2);
+  list->SetPageCaption(0, L"\x0414\x043E\x043A");
+  EXPECT_EQ(list->GetPageCaption(0), L"\x0414\x043E\x043A");
+  EXPECT_EQ(list->GetPageCaption(7), L"");
+  // Showing a page makes it the active one.
+  pages[0]->Show();
+  EXPECT_EQ(list->ActivePage(), pages[0]);
+  EXPECT_FALSE(pages[1]->Visible());
+}
+
+TEST_F(TPageListTest, InvalidIndexLeavesNoPageActive) {
+  for (int index : {-1, 3}) {
+    list->SetActivePageIndex(0);
+    int before = changes;
+    list->SetActivePageIndex(index);
+    EXPECT_EQ(list->ActivePage(), nullptr) << index;
+    EXPECT_FALSE(pages[0]->Visible());
+    EXPECT_EQ(changes, before + 1);
+  }
+}
+
+TEST_F(TPageListTest, NextAndPreviousWrapRound) {
+  struct Case {
+    int from;
+    bool next;
+    int to;
+  } cases[] = {{0, true, 1}, {2, true, 0}, {-1, true, 0}, {1, false, 0}, {0, false, 2}, {-1, false, 2}};
+  for (const Case& c : cases) {
+    list->SetActivePageIndex(c.from);
+    if (c.next)
+      list->NextPage();
+    else
+      list->PrevPage();
+    EXPECT_EQ(list->GetActivePageIndex(), c.to) << c.from << (c.next ? " next" : " prev");
+  }
+}
+
+TEST_F(TPageListTest, RemovingPagesKeepsOrMovesTheActivePage) {
+  list->SetActivePageIndex(1);
+  pages[0]->SetPageList(nullptr);  // not the active one
+  EXPECT_EQ(list->ActivePage(), pages[1]);
+  list->SetActivePageIndex(1);     // pages[2], the last
+  delete pages[2];
+  EXPECT_EQ(list->ActivePage(), pages[1]);  // the one now last
+  EXPECT_EQ(list->GetPageCount(), 1);
+  pages[1]->SetPageList(nullptr);
+  EXPECT_EQ(list->ActivePage(), nullptr);
+  EXPECT_EQ(list->GetPageCount(), 0);
+  list->NextPage();
+  EXPECT_EQ(list->GetActivePageIndex(), -1);
+}
+
+TEST_F(TPageListTest, HideAndShowPage) {
+  list->SetActivePageIndex(1);
+  list->HidePage(pages[1]);
+  EXPECT_EQ(list->ActivePage(), pages[2]);
+  EXPECT_EQ(list->GetPageCount(), 2);
+  EXPECT_EQ(pages[1]->PageList(), nullptr);
+  EXPECT_EQ(pages[1]->PageIndex(), 1);
+  EXPECT_EQ(list->HiddenPageCount(), 1);
+  list->ShowPage(pages[1]);
+  EXPECT_EQ(list->GetPageFromIndex(1), pages[1]);
+  EXPECT_EQ(list->HiddenPageCount(), 0);
+  list->ShowPage(pages[1], 0);  // already in a list: nothing
+  EXPECT_EQ(list->GetPageFromIndex(1), pages[1]);
+  list->HidePage(pages[0]);
+  list->ShowPage(pages[0], 2);
+  EXPECT_EQ(list->GetPageFromIndex(2), pages[0]);
+}
+
+TEST_F(TPageListTest, HidingTheOnlyPageLeavesNoneActive) {
+  delete pages[1];
+  delete pages[2];
+  list->SetActivePageIndex(0);
+  int before = changes;
+  list->HidePage(pages[0]);
+  EXPECT_EQ(list->ActivePage(), nullptr);
+  EXPECT_FALSE(pages[0]->Visible());
+  EXPECT_EQ(changes, before + 1);
+  // A page without a list keeps the index it was given.
+  pages[0]->SetPageIndex(5);
+  EXPECT_EQ(pages[0]->PageIndex(), 5);
+}
+
+TEST_F(TPageListTest, ChangingMayBeRefused) {
+  TFn<void(TObject*, int, bool&)> changing([](TObject*, int index, bool& allow) { allow = index != 2; });
+  list->OnChanging = changing.Event();
+  for (int i : {-1, 0, 1, 2, 3}) EXPECT_EQ(list->CanChange(i), i == 0 || i == 1) << i;
+}
+
+TEST_F(TPageListTest, FocusMovesToTheNewPage) {
+  auto* edit0 = new TEdit(form);
+  edit0->SetParent(pages[0]);
+  auto* edit1 = new TEdit(form);
+  edit1->SetParent(pages[1]);
+  list->SetActivePageIndex(0);
+  edit0->SetFocus();
+  Pump();
+  EXPECT_EQ(form->ActiveControl(), edit0);
+  list->SetActivePageIndex(1);
+  Pump();
+  // The focus left the hidden page: the first control of the new page has it.
+  EXPECT_EQ(form->ActiveControl(), edit1);
+}
+
+TEST_F(TPageListTest, PaintEventsComeInOrder) {
+  std::vector<std::string> order;
+  bool draw = true;
+  TFn<void(TObject*, TCanvas*, const TRect&, bool&)> before(
+      [&](TObject*, TCanvas*, const TRect&, bool& d) { order.push_back("before"), d = draw; });
+  TFn<void(TObject*, TCanvas*, const TRect&)> paint([&](TObject*, TCanvas*, const TRect&) { order.push_back("paint"); });
+  TFn<void(TObject*, TCanvas*, const TRect&)> after([&](TObject*, TCanvas*, const TRect&) { order.push_back("after"); });
+  pages[0]->OnBeforePaint = before.Event();
+  pages[0]->OnPaint = paint.Event();
+  pages[0]->OnAfterPaint = after.Event();
+  list->SetActivePageIndex(0);
+  Pump();
+  for (bool d : {true, false}) {
+    draw = d;
+    order.clear();
+    pages[0]->Repaint();
+    EXPECT_EQ(order, (d ? std::vector<std::string>{"before", "paint", "after"} : std::vector<std::string>{"before", "after"}));
+  }
+}
+
+TEST_F(TPageListTest, EnabledIsPropagatedWhenAsked) {
+  auto* edit = new TEdit(form);
+  edit->SetParent(pages[0]);
+  list->SetEnabled(false);
+  EXPECT_TRUE(edit->Enabled());
+  list->SetPropagateEnable(true);
+  EXPECT_FALSE(edit->Enabled());
+  EXPECT_FALSE(pages[2]->Enabled());
+  list->SetEnabled(true);
+  EXPECT_TRUE(edit->Enabled());
+}

@@ -1,0 +1,141 @@
+// The sizing grip: its rectangle and hit test in both styles, its drawing, hooking and
+// unhooking (also with a later hook on the same window, and with the window freed first).
+#include <gtest/gtest.h>
+
+#include "ControlsTestSupport.h"
+#include "controls/ApExControls.h"
+#include "controls/SizeGripThemed.h"
+#include "framework/Bitmap.h"
+
+namespace {
+
+class TSizeGripTest : public TShownFormTest {
+ protected:
+  void SetUp() override {
+    TShownFormTest::SetUp();
+    target = new TApExCustomControl(form);
+    target->SetBounds(10, 10, 100, 80);
+    target->SetParent(form);
+    Pump();
+  }
+  LRESULT HitTest(int X, int Y) {
+    TPoint p = target->ClientToScreen(TPoint{X, Y});
+    return target->Perform(WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+  }
+  TApExCustomControl* target = nullptr;
+};
+
+// Restores the system's answer about visual styles.
+struct TThemesOverride {
+  explicit TThemesOverride(int Value) { SetThemesActiveOverride(Value); }
+  ~TThemesOverride() { SetThemesActiveOverride(-1); }
+};
+
+}  // namespace
+
+TEST_F(TSizeGripTest, ClassicCornerAndHitTest) {
+  TSizeGrip grip(target);
+  EXPECT_EQ(grip.TargetControl(), target);
+  EXPECT_EQ(grip.GripRect(), (TRect{85, 65, 100, 80}));
+  EXPECT_EQ(HitTest(90, 70), HTBOTTOMRIGHT);
+  EXPECT_EQ(HitTest(85, 65), HTBOTTOMRIGHT);
+  EXPECT_EQ(HitTest(84, 70), HTCLIENT);  // one pixel left of the grip
+  EXPECT_EQ(HitTest(90, 64), HTCLIENT);
+  // The grip follows the size.
+  target->SetWidth(140);
+  Pump();
+  EXPECT_EQ(grip.GripRect(), (TRect{125, 65, 140, 80}));
+}
+
+TEST_F(TSizeGripTest, DisablingRestoresTheHandler) {
+  TWndMethod before = target->WindowProc;
+  TSizeGrip grip(target);
+  EXPECT_FALSE(target->WindowProc == before);
+  grip.SetEnabled(false);
+  EXPECT_TRUE(target->WindowProc == before);
+  EXPECT_TRUE(grip.GripRect().IsEmpty());
+  EXPECT_EQ(HitTest(90, 70), HTCLIENT);
+  grip.SetEnabled(true);
+  EXPECT_TRUE(grip.Hooked());
+  EXPECT_EQ(HitTest(90, 70), HTBOTTOMRIGHT);
+}
+
+TEST_F(TSizeGripTest, UnhookingKeepsALaterHook) {
+  auto* first = new TSizeGrip(nullptr);
+  first->SetTargetControl(target);
+  auto* second = new TSizeGrip(nullptr);
+  second->SetTargetControl(target);
+  second->SetStyle(sgsWinXP);
+  TWndMethod secondProc = target->WindowProc;
+  delete first;  // the second hook stays where it is
+  EXPECT_TRUE(target->WindowProc == secondProc);
+  EXPECT_EQ(HitTest(90, 70), HTBOTTOMRIGHT);
+  EXPECT_EQ(HitTest(20, 20), HTCLIENT);
+  target->Repaint();
+  Pump();
+  delete second;
+  EXPECT_FALSE(target->WindowProc == secondProc);  // the first one's stand-in hands on
+  EXPECT_EQ(HitTest(90, 70), HTCLIENT);
+  target->Repaint();
+  Pump();
+}
+
+TEST(SizeGripTest, TargetFreedFirstLeavesTheGripUnhooked) {
+  auto* target = new TForm(nullptr, CreateNew);
+  target->SetBounds(50, 50, 160, 120);
+  target->Show();
+  Pump();
+  TSizeGripThemed grip(nullptr);
+  grip.SetTargetControl(target);
+  EXPECT_TRUE(grip.Hooked());
+  delete target;
+  Pump();
+  EXPECT_EQ(grip.TargetControl(), nullptr);
+  EXPECT_FALSE(grip.Hooked());
+  EXPECT_TRUE(grip.GripRect().IsEmpty());
+}
+
+TEST_F(TSizeGripTest, ThemedGripFollowsTheVisualStyle) {
+  const TRect classic{85, 65, 100, 80};
+  for (int themes : {0, 1}) {
+    TThemesOverride override(themes);
+    TSizeGripThemed grip(target);
+    TRect r = grip.GripRect();
+    // Without visual styles (or the style's gripper) the classic corner stands.
+    if (!grip.ThemeOpen()) {
+      EXPECT_EQ(r, classic);
+      continue;
+    }
+    EXPECT_TRUE(r.Right == 100 && r.Bottom == 80 && r.Width() >= GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(HitTest(r.Left, r.Top), HTBOTTOMRIGHT);
+    EXPECT_EQ(HitTest(r.Left - 1, r.Top), HTCLIENT);
+    grip.SetThemed(false);
+    EXPECT_EQ(grip.GripRect(), classic);
+  }
+}
+
+TEST_F(TSizeGripTest, ClassicDrawingOfBothStyles) {
+  target->SetColor(TColor(0x00404040));
+  TSizeGrip grip(target);
+  COLORREF shadow = ColorToRGB(clBtnShadow), highlight = ColorToRGB(clBtnHighlight);
+  COLORREF middle = RGB((0x40 + GetRValue(shadow)) / 2, (0x40 + GetGValue(shadow)) / 2, (0x40 + GetBValue(shadow)) / 2);
+  struct Case {
+    TSizeGripStyle style;
+    int dx, dy;  // from the bottom-right corner
+    COLORREF colour;
+  } cases[] = {
+      {sgsClassic, -2, -1, shadow},   {sgsClassic, -3, -1, middle},  {sgsClassic, -4, -1, highlight},
+      {sgsClassic, -6, -1, shadow},   {sgsClassic, -1, -2, shadow},  {sgsClassic, -1, -12, highlight},
+      {sgsWinXP, -4, -4, shadow},     {sgsWinXP, -3, -3, middle},    {sgsWinXP, -2, -2, highlight},
+      {sgsWinXP, -4, -12, shadow},    {sgsWinXP, -10, -2, highlight},
+  };
+  for (const Case& c : cases) {
+    TBitmap bitmap;
+    bitmap.SetSize(20, 20);
+    bitmap.Canvas()->Brush()->SetColor(clFuchsia);
+    bitmap.Canvas()->FillRect(TRect{0, 0, 20, 20});
+    grip.SetStyle(c.style);
+    grip.PaintGrip(bitmap.Canvas()->Handle(), TRect{5, 5, 20, 20});
+    EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 20 + c.dx, 20 + c.dy), c.colour) << c.style << " " << c.dx << "," << c.dy;
+  }
+}

@@ -1,0 +1,154 @@
+// The line-break scan against a plain byte loop: random buffers of random lengths at every
+// alignment, some ending right before a page that may not be read.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "editor/TxtEditLineScan.h"
+#include "framework/Win.h"
+
+namespace {
+
+const char* ByteLoop(const char* P, const char* End) {
+  while (P < End && *P != '\r' && *P != '\n') ++P;
+  return P;
+}
+
+using TScan = const char* (*)(const char*, const char*);
+
+std::vector<std::pair<const char*, TScan>> Scanners() {
+  std::vector<std::pair<const char*, TScan>> v{{"chosen", FindLineBreak}, {"portable", FindLineBreakPortable}};
+  if (LineScanHasSse2()) v.push_back({"sse2", FindLineBreakSse2});
+  return v;
+}
+
+// Two pages, the second one unreadable: a scan that reads past its end faults.
+class TGuardedPage {
+ public:
+  TGuardedPage() {
+    base_ = static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old;
+    VirtualProtect(base_ + kPage, kPage, PAGE_NOACCESS, &old);
+  }
+  ~TGuardedPage() { VirtualFree(base_, 0, MEM_RELEASE); }
+  char* End() const { return base_ + kPage; }
+  static constexpr size_t kPage = 4096;
+
+ private:
+  char* base_;
+};
+
+// Bytes where breaks are rare, common, or absent, with the near misses (9, 11, 12, 14, 0x8A,
+// 0x8D) that a faulty mask would take for breaks.
+void FillRandom(std::mt19937& rng, char* P, size_t N) {
+  static const char tricky[] = {'\n', '\r', 9, 11, 12, 14, 0, static_cast<char>(0x8A), static_cast<char>(0x8D), 'a'};
+  const unsigned density = rng() % 4;  // 0: no breaks at all
+  for (size_t i = 0; i < N; ++i) {
+    unsigned r = rng() % 64;
+    char c = static_cast<char>(rng());
+    if (density == 0) {
+      while (c == '\r' || c == '\n') c = static_cast<char>(rng());
+    } else if (r < density * 2) {
+      c = tricky[rng() % sizeof tricky];
+    }
+    P[i] = c;
+  }
+}
+
+}  // namespace
+
+TEST(LineScanFuzz, EveryScanFindsTheFirstBreakLikeAByteLoop) {
+  std::mt19937 rng(20261206);
+  std::vector<char> buffer(4096 + 64);
+  for (int round = 0; round < 20000; ++round) {
+    const size_t length = round % 4 == 0 ? rng() % 4000 : rng() % 80;
+    const size_t start = rng() % 32;
+    char* p = buffer.data() + start;
+    FillRandom(rng, p, length);
+    for (const auto& [name, scan] : Scanners()) {
+      const char* expected = ByteLoop(p, p + length);
+      ASSERT_EQ(scan(p, p + length), expected) << name << ", round " << round << ", length " << length;
+      // From each break on, as loading steps through a text.
+      for (const char* q = expected; q < p + length; q = ByteLoop(q + 1, p + length))
+        ASSERT_EQ(scan(q + 1, p + length), ByteLoop(q + 1, p + length)) << name << ", round " << round;
+    }
+  }
+}
+
+TEST(LineScanFuzz, NoScanReadsPastTheEndOfItsRange) {
+  TGuardedPage page;
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    const size_t length = rng() % 100;
+    char* p = page.End() - length;
+    FillRandom(rng, p, length);
+    for (const auto& [name, scan] : Scanners()) EXPECT_EQ(scan(p, page.End()), ByteLoop(p, page.End())) << name;
+  }
+  // Empty ranges, and a start past the end, give the end.
+  for (const auto& [name, scan] : Scanners()) {
+    EXPECT_EQ(scan(page.End(), page.End()), page.End()) << name;
+  }
+}
+
+namespace {
+
+using TSplit = size_t (*)(TLineSplitState&, const char*, bool, const char**, size_t);
+
+// Splits Text as it would arrive in pieces of random sizes, the last line included.
+std::vector<std::string> SplitInPieces(TSplit split, std::string text, std::mt19937& rng) {
+  std::vector<std::string> lines;
+  char* data = text.data();
+  TLineSplitState state{data, data, data, data};
+  const char* found[7];
+  size_t arrived = 0;
+  for (;;) {
+    arrived = std::min(text.size(), arrived + 1 + rng() % 40);
+    const bool more = arrived < text.size();
+    size_t n;
+    do {
+      n = split(state, data + arrived, more, found, 7);
+      for (size_t i = 0; i < n; ++i) {
+        const char* end = found[i] ? found[i] : nullptr;
+        while (end && *end != '\n') ++end;
+        lines.push_back(found[i] ? std::string(found[i], end) : std::string());
+      }
+    } while (n == 7);
+    if (!more) break;
+  }
+  if (state.Line != data + text.size()) lines.push_back(std::string(state.Out, state.Tail));
+  return lines;
+}
+
+std::vector<std::string> PlainLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (const char *p = text.data(), *end = p + text.size(); p < end;) {
+    const char* stop = ByteLoop(p, end);
+    lines.emplace_back(p, stop);
+    p = stop + (stop < end && *stop == '\r' && stop + 1 < end && stop[1] == '\n' ? 2 : 1);
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST(LineScanFuzz, SplittingInRandomPiecesGivesThePlainLines) {
+  std::mt19937 rng(99);
+  std::vector<std::pair<const char*, TSplit>> splits{{"chosen", SplitLines}, {"portable", SplitLinesPortable}};
+  for (int round = 0; round < 1500; ++round) {
+    std::string text;
+    if (round % 2 == 0) {
+      text.assign(rng() % 400, 'a');
+      FillRandom(rng, text.data(), text.size());
+    } else {
+      // Mostly CR LF lines: the moved text falls further behind with each, as in a loaded file.
+      while (text.size() < 3000) {
+        text.append(rng() % 40, static_cast<char>('a' + rng() % 26));
+        const unsigned r = rng() % 10;
+        text += r < 8 ? "\r\n" : r == 8 ? "\n" : "\r";
+      }
+    }
+    const std::vector<std::string> expected = PlainLines(text);
+    for (const auto& [name, split] : splits) ASSERT_EQ(SplitInPieces(split, text, rng), expected) << name << " " << round;
+  }
+}
