@@ -54,7 +54,10 @@ TBarItemViewer::TBarItemViewer(TBarView* AView, TBarCustomItem* AItem, int AGrou
   RegisterDeferredClickUser();
 }
 
+void (*BarAccObjectOrphaned)(void* AccObject) = nullptr;
+
 TBarItemViewer::~TBarItemViewer() {
+  if (AccObject && BarAccObjectOrphaned) BarAccObjectOrphaned(AccObject);
   CancelQueuedClicks(this);
   UnregisterDeferredClickUser();
 }

@@ -21,6 +21,10 @@ constexpr int BarSplitArrowWidth = 11;
 // Width a drop-down arrow adds to a toolbar button.
 constexpr int BarDropdownArrowWidth = 8;
 
+// Tells an accessibility object that the view or viewer it speaks for is gone (set by the
+// accessibility unit once it hands out objects).
+extern void (*BarAccObjectOrphaned)(void* AccObject);
+
 class TBarItemViewer : public TObject {
   HV_CLASS(TBarItemViewer, TObject)
  public:
@@ -71,6 +75,8 @@ class TBarItemViewer : public TObject {
   bool ReachableForAccessibility() const { return show_ || clipped_ || offEdge_; }
   // Raises the accessibility focus (or selection) event of this viewer.
   void QueueAccFocus(bool Focused);
+  // The accessibility object that speaks for this viewer while a client holds it.
+  void* AccObject = nullptr;
 
  protected:
   // The width of the check and image column of a menu item of this height.

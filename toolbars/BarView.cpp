@@ -65,6 +65,7 @@ TBarView::TBarView(TComponent* AOwner, TBarView* AParentView, TBarCustomItem* AP
 }
 
 TBarView::~TBarView() {
+  if (AccObject && BarAccObjectOrphaned) BarAccObjectOrphaned(AccObject);
   CloseSubmenu();
   StopAllTimers();
   if (parentView_) {

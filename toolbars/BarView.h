@@ -205,6 +205,8 @@ class TBarView : public TComponent {
   int AccChildCount();
   TBarItemViewer* AccChild(int Index);
   int AccChildIndex(const TBarItemViewer* AViewer);
+  // The accessibility object that speaks for this view while a client holds it.
+  void* AccObject = nullptr;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -1,0 +1,249 @@
+// Docks and toolbars on a real form: arrangement, non-client area, docking and floating.
+#include <gtest/gtest.h>
+
+#include "tests/toolbars/BarDockTestSupport.h"
+
+TEST(BarDock, ToolbarsInRowsWithExactBounds) {
+  TDockForm f;
+  EXPECT_EQ(f.Top->Height(), 0);  // empty
+  auto* a = f.Toolbar("A", 3, f.Top);
+  auto* b = f.Toolbar("B", 2, f.Top);
+  f.Show();
+  // Drag handle 6 plus the 2-pixel ring: 10 across the row, 4 along it.
+  EXPECT_EQ(a->BoundsRect(), Bounds(0, 0, 79, 26));
+  EXPECT_EQ(b->BoundsRect(), Bounds(79, 0, 56, 26));
+  EXPECT_EQ(f.Top->Height(), 26);
+  EXPECT_EQ(a->ClientWidth(), 69);
+  EXPECT_EQ(a->ClientHeight(), 22);
+  // A row of its own; then one pixel per bound line.
+  b->SetDockRow(1);
+  EXPECT_EQ(b->BoundsRect(), Bounds(0, 26, 56, 26));
+  f.Top->SetBoundLines({blTop, blBottom});
+  EXPECT_EQ(f.Top->Height(), 54);
+  // A vertical dock stacks the buttons.
+  auto* c = f.Toolbar("C", 3, f.Left);
+  EXPECT_EQ(c->BoundsRect(), Bounds(0, 0, 27, 76));
+  EXPECT_EQ(f.Left->Width(), 27);
+  // A bottom dock keeps its bottom edge as it grows; one not aligned keeps its corner.
+  auto* bottom = new TBarDock(&f.Form);
+  bottom->SetPosition(dpBottom);
+  bottom->SetParent(&f.Form);
+  f.Toolbar("D", 1, bottom);
+  EXPECT_EQ(bottom->Height(), 26);
+  EXPECT_EQ(bottom->Top() + 26, f.Form.ClientHeight());
+  bottom->SetAlign(alNone);
+  bottom->SetBounds(0, 100, 300, 26);
+  f.Toolbar("E", 1, bottom, 1);
+  EXPECT_EQ(bottom->BoundsRect(), Bounds(0, 100, 300, 52));
+}
+
+TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
+  TDockForm f;
+  f.Form.SetClientWidth(150);
+  f.Top->SetLimitToOneRow(true);
+  auto* a = f.Toolbar("A", 5, f.Top);
+  auto* b = f.Toolbar("B", 2, f.Top);
+  f.Show();
+  // Both chevron toolbars fit by their minimum; the first gives up what the second overlaps.
+  EXPECT_EQ(a->BoundsRect(), Bounds(0, 0, 94, 26));
+  EXPECT_EQ(b->BoundsRect(), Bounds(94, 0, 56, 26));
+  TBarView* view = a->View();
+  view->ValidatePositions();
+  int shown = 0;
+  for (int i = 0; i < view->ViewerCount(); ++i) shown += view->Viewers(i)->Show() && !dynamic_cast<TBarChevronItem*>(view->Viewers(i)->Item());
+  EXPECT_EQ(shown, 3);
+  EXPECT_TRUE(view->Find(a->ChevronItem())->Show());
+  // Wrapping: the toolbar takes more lines inside the dock's inner extent.
+  f.Top->SetLimitToOneRow(false);
+  b->SetVisible(false);
+  f.Form.SetClientWidth(100);
+  a->SetShrinkMode(tbsmWrap);
+  EXPECT_EQ(a->Height(), 48);
+  EXPECT_EQ(f.Top->Height(), 48);
+}
+
+TEST(BarDock, EmptyDocksAndEmptyToolbars) {
+  TDockForm f;
+  f.Show();
+  f.Top->SetFixAlign(true);
+  EXPECT_EQ(f.Top->Height(), 1);
+  f.Top->SetFixAlign(false);
+  f.Top->SetBoundLines({blTop, blBottom});
+  EXPECT_EQ(f.Top->Height(), 0);
+  EXPECT_EQ(f.Top->ClientHeight(), 0);  // never negative
+  // An arrangement that ends early still clears the commit flag.
+  f.Top->SetCommitPending();
+  f.Top->ArrangeToolbars();
+  auto* t = f.Toolbar("T", 1, nullptr, 5, 17);
+  t->SetParent(f.Top);
+  EXPECT_EQ(t->DockRow(), 5);
+  EXPECT_EQ(t->Top(), 0);
+  // A toolbar without a button to show claims no room for shrinking.
+  auto* empty = f.Toolbar("E", 0, f.Top);
+  EXPECT_EQ(empty->GetMinRowSize(), 0);
+  EXPECT_EQ(t->GetMinRowSize(), 23 + 10 + 12);
+  EXPECT_THROW(f.Top->SetPosition(dpLeft), EInvalidOperation);
+  auto* inner = new TBarDock(&f.Form);
+  EXPECT_THROW(inner->SetParent(f.Top), EInvalidOperation);
+  EXPECT_THROW(inner->SetParent(t), EInvalidOperation);
+}
+
+TEST(BarDock, NonClientAreaHitCodes) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 3, f.Top);
+  f.Show();
+  TRect r = f.ScreenRect(t);
+  EXPECT_EQ(t->DockedHitTest({r.Left + 4, r.Top + 10}), HTBARDRAGHANDLE);
+  EXPECT_EQ(t->DockedHitTest({r.Left + 20, r.Top + 10}), HTCLIENT);
+  t->SetCloseButtonWhenDocked(true);
+  r = f.ScreenRect(t);
+  EXPECT_EQ(t->Width(), 69 + 18);
+  EXPECT_EQ(t->DockedHitTest({r.Left + 5, r.Top + 5}), HTBARCLOSEBUTTON);
+  EXPECT_EQ(t->DockedHitTest({r.Left + 5, r.Top + 18}), HTBARDRAGHANDLE);
+  EXPECT_EQ(SendMessageW(t->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.Left + 5, r.Top + 5)), HTBARCLOSEBUTTON);
+  // The close button hides the toolbar unless the query refuses.
+  bool closed = false;
+  struct Events {
+    bool* Closed;
+    void Query(TObject*, bool& CanClose) { CanClose = !*Closed; }
+    void Close(TObject*) { *Closed = true; }
+  } events{&closed};
+  t->OnClose = TNotifyEvent(&events, &Events::Close);
+  t->OnCloseQuery = TCloseQueryEvent(&events, &Events::Query);
+  t->Close();
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(t->Visible());
+  EXPECT_FALSE(f.Top->HasShownWindows());
+  EXPECT_EQ(f.Top->Height(), 0);
+}
+
+TEST(BarDock, DoubleClickFloatsAndDocksBack) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 3, f.Top);
+  f.Show();
+  EXPECT_TRUE(t->DblClickUndock());
+  TRect r = f.ScreenRect(t);
+  SendMessageW(t->Handle(), WM_NCLBUTTONDBLCLK, HTBARDRAGHANDLE, MAKELPARAM(r.Left + 3, r.Top + 3));
+  ASSERT_TRUE(t->Floating());
+  EXPECT_EQ(t->LastDock(), f.Top);
+  EXPECT_EQ(f.Top->Height(), 0);
+  TBarFloatingWindowParent* frame = t->FloatingParent();
+  ASSERT_TRUE(frame && frame->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+  EXPECT_EQ(frame->ClientWidth(), 69 + 8);  // floating margins 4 and 4
+  EXPECT_EQ(frame->OwningForm(), &f.Form);
+  // The frame's parts.
+  TRect fr = f.ScreenRect(frame);
+  TPoint b = t->GetFloatingBorderSize();
+  int cap = GetSystemMetrics(SM_CYSMCAPTION);
+  EXPECT_EQ(frame->HitTest({fr.Left + b.X + 2, fr.Top + b.Y + 2}), HTBARCAPTION);
+  EXPECT_EQ(frame->HitTest({fr.Right - b.X - 3, fr.Top + b.Y + cap / 2}), HTBARCLOSEBUTTON);
+  EXPECT_EQ(frame->HitTest({fr.Left, fr.Top + 20}), HTLEFT);
+  EXPECT_EQ(frame->HitTest({fr.Left + 1, fr.Top + 1}), HTLEFT);  // no corners on toolbars
+  EXPECT_EQ(frame->HitTest({fr.Left + 20, fr.Bottom - 1}), HTBOTTOM);
+  EXPECT_EQ(frame->HitTest({fr.Left + b.X + 3, fr.Top + b.Y + cap + 3}), HTCLIENT);
+  SendMessageW(frame->Handle(), WM_NCLBUTTONDBLCLK, HTBARCAPTION, 0);
+  EXPECT_EQ(t->CurrentDock(), f.Top);
+  EXPECT_EQ(t->BoundsRect(), Bounds(0, 0, 79, 26));
+  PumpMessagesFor(30);
+  // Neither a last nor a default dock: nothing happens; a default dock takes it at the start.
+  t->SetFloating(true);
+  t->SetLastDock(nullptr);
+  t->DoubleClick();
+  EXPECT_TRUE(t->Floating());
+  t->SetDefaultDock(f.Left);
+  t->DoubleClick();
+  EXPECT_EQ(t->CurrentDock(), f.Left);
+  EXPECT_EQ(t->DockPos(), -8);
+  // A window that may not float stays.
+  t->SetDockMode(dmCannotFloat);
+  t->DoubleClick();
+  EXPECT_EQ(t->CurrentDock(), f.Left);
+}
+
+TEST(BarDock, DraggedBetweenDocksAndOutToFloat) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 3, f.Top);
+  f.Show();
+  TPoint origin = f.Form.ClientToScreen({0, 0});
+  TRect r = f.ScreenRect(t);
+  TPoint grab{r.Left + 3, r.Top + 10};
+  SetCursorPos(grab.X, grab.Y);
+  bool wasLeft = false, wasFloating = false;
+  auto move = [&](TPoint p) {
+    return [p] {
+      SetCursorPos(p.X, p.Y);
+      PostMessageW(GetCapture(), WM_MOUSEMOVE, 0, MAKELPARAM(p.X - 0, p.Y - 0));
+      return true;
+    };
+  };
+  (void)move;
+  auto post = [&](TPoint p) {
+    return [p] {
+      SetCursorPos(p.X, p.Y);
+      HWND w = GetCapture();
+      POINT c{p.X, p.Y};
+      ScreenToClient(w, &c);
+      PostMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+      return true;
+    };
+  };
+  TPoint left{origin.X + 1, origin.Y + 150};
+  TPoint away{origin.X + 250, origin.Y + 150};
+  TMenuScript script({post(left), [&] { return wasLeft = t->CurrentDock() == f.Left; }, post(away),
+                      [&] { return wasFloating = t->Floating(); }, post(left), [&] {
+                        PostMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);
+                        return true;
+                      }});
+  SendMessageW(t->Handle(), WM_NCLBUTTONDOWN, HTBARDRAGHANDLE, MAKELPARAM(grab.X, grab.Y));
+  EXPECT_TRUE(wasLeft);
+  EXPECT_TRUE(wasFloating);
+  EXPECT_EQ(t->CurrentDock(), f.Left);
+  // A smooth drag that ends in a dock remembers it and lets the spare frame go.
+  EXPECT_EQ(t->LastDock(), f.Left);
+  EXPECT_EQ(t->FloatingParent(), nullptr);
+  EXPECT_EQ(f.Top->Height(), 0);
+  EXPECT_EQ(f.Left->Width(), 27);
+  EXPECT_FALSE(t->IsDragging());
+}
+
+TEST(BarDock, FormWithMenuBarDockedAndFloatingToolbarsIsDrawn) {
+  TDockForm f;
+  f.Form.SetClientWidth(260);
+  auto add = [&](TBarCustomToolbar* T, std::initializer_list<const wchar_t*> Captions) {
+    for (const wchar_t* c : Captions) {
+      auto* item = new TSizedItem(44, 22, 0, c);
+      f.Items.emplace_back(item);
+      T->Items()->Add(item);
+    }
+  };
+  auto* menu = f.Toolbar("Menu", 0, f.Top);
+  menu->SetMenuBar(true);
+  add(menu, {L"&File", L"&Edit", L"&View", L"&Help"});
+  auto* standard = f.Toolbar("Standard", 0, f.Top, 1);
+  add(standard, {L"New", L"Open", L"Save", L"Cut", L"Copy", L"Paste"});
+  auto* side = f.Toolbar("Side", 0, f.Left);
+  add(side, {L"A", L"B", L"C"});
+  auto* floating = f.Toolbar("Floating", 0, f.Top, 2);
+  add(floating, {L"One", L"Two"});
+  floating->SetCaption(L"Floating");
+  f.Show();
+  floating->SetFloatingPosition(f.Form.ClientToScreen({120, 120}));
+  floating->SetFloating(true);
+  // The standard toolbar does not fit: a button goes behind the chevron.
+  standard->View()->ValidatePositions();
+  EXPECT_LT(standard->Width(), 6 * 44 + 10);
+  EXPECT_EQ(standard->Top(), menu->Height());
+  EXPECT_EQ(f.Left->Top(), f.Top->Height());
+  EXPECT_TRUE(IsWindowVisible(floating->FloatingParent()->Handle()));
+  // The menu bar's caption text is drawn: its pixels are not all the face colour.
+  menu->Update();
+  TWindowDC dc(menu->Handle());
+  int ink = 0;
+  for (int x = 0; x < 40; ++x)
+    for (int y = 0; y < 20; ++y) ink += GetPixel(dc.Get(), x, y) != ColorToRGB(clBtnFace);
+  EXPECT_GT(ink, 10);
+  const char* hold = std::getenv("BAR_TEST_HOLD_MS");  // time to take a screenshot
+  if (hold) PumpMessagesFor(static_cast<DWORD>(atoi(hold)));
+}

@@ -1,0 +1,179 @@
+// The toolbar window: keyboard access, the menu bar, shortcut routing, the floating resize and
+// control items.
+#include <gtest/gtest.h>
+
+#include "framework/Application.h"
+#include "framework/ShortCuts.h"
+#include "tests/toolbars/BarDockTestSupport.h"
+
+namespace {
+
+struct TCounter {
+  int Clicks = 0;
+  void Click(TObject*) { ++Clicks; }
+};
+
+TSizedItem* Button(TDockForm& F, const WideString& Caption, TCounter* C = nullptr, TBarItemStyle Extra = 0) {
+  auto* item = new TSizedItem(40, 22, Extra, Caption);
+  F.Items.emplace_back(item);
+  if (C) item->OnClick = TNotifyEvent(C, &TCounter::Click);
+  return item;
+}
+
+}  // namespace
+
+TEST(BarToolbar, AltLetterRunsTheButtonAndMenuBarKeys) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 0, f.Top);
+  TCounter save, open;
+  t->Items()->Add(Button(f, L"&Save", &save));
+  t->Items()->Add(Button(f, L"&Open", &open));
+  t->Items()->Add(Button(f, L"Open &Again"));
+  f.Show();
+  TMenuScript guard({});
+  EXPECT_EQ(t->Perform(CM_DIALOGCHAR, L's', 0), 1);
+  PumpMessagesFor(20);
+  EXPECT_EQ(save.Clicks, 1);
+  EXPECT_EQ(t->Perform(CM_DIALOGCHAR, L'z', 0), 0);  // nothing there
+  t->Items()->Items(0)->SetEnabled(false);
+  EXPECT_EQ(t->Perform(CM_DIALOGCHAR, L's', 0), 0);
+  EXPECT_EQ(save.Clicks, 1);
+
+  auto* bar = f.Toolbar("Menu", 0, f.Top);
+  bar->SetMenuBar(true);
+  EXPECT_TRUE(bar->FullSize());
+  EXPECT_EQ(bar->ShrinkMode(), tbsmWrap);
+  EXPECT_FALSE(bar->CloseButton());
+  EXPECT_TRUE(bar->ProcessShortCuts());
+  EXPECT_NE(std::find(ShortCutToolbars().begin(), ShortCutToolbars().end(), bar), ShortCutToolbars().end());
+  TCounter edit;
+  bar->Items()->Add(Button(f, L"&File", nullptr, tbisHasSubmenu));
+  bar->Items()->Items(0)->Add(new TSizedItem(40, 22, 0, L"&New"));  // freed with its parent
+  bar->Items()->Add(Button(f, L"&Edit", &edit));
+  PumpMessagesFor(20);
+  // The menu bar has a row of its own at the full width.
+  EXPECT_EQ(bar->Width(), f.Top->ClientWidth());
+  EXPECT_NE(bar->Top(), t->Top());
+  // Alt+"-" passes on; a key that no item takes is answered (with a beep); F10 opens the loop.
+  EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, L'-'), 0);
+  EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, L'q'), 1);
+  EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, L'e'), 1);
+  PumpMessagesFor(20);
+  EXPECT_EQ(edit.Clicks, 1);
+  bar->SetMenuBar(false);
+  EXPECT_EQ(std::find(ShortCutToolbars().begin(), ShortCutToolbars().end(), bar), ShortCutToolbars().end());
+}
+
+TEST(BarToolbar, F10OpensTheMenuBarLoop) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* bar = f.Toolbar("Menu", 0, f.Top);
+  bar->SetMenuBar(true);
+  bar->Items()->Add(Button(f, L"&File"));
+  bar->Items()->Add(Button(f, L"&Edit"));
+  f.Show();
+  fprintf(stderr, "A\n");
+  bool selectedFirst = false;
+  fprintf(stderr, "B\n");
+  TMenuScript script({[&] {
+                        selectedFirst = bar->View()->State().Contains(vstModal) &&
+                                        bar->View()->Selected() == bar->View()->Viewers(0);
+                        return true;
+                      },
+                      [] { return PostKey(VK_ESCAPE); }});
+  EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, 0), 1);
+  EXPECT_TRUE(selectedFirst);
+  EXPECT_FALSE(bar->View()->State().Contains(vstModal));
+  bar->SetMenuBar(false);
+}
+
+TEST(BarToolbar, ShortcutsReachTheItemsOfTheActiveForm) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 0, f.Top);
+  TCounter refresh;
+  auto* item = Button(f, L"Refresh", &refresh);
+  item->SetShortCut(ShortCut(VK_F5, {}));
+  t->Items()->Add(item);
+  f.Show();
+  SetActiveWindow(f.Form.Handle());
+  EXPECT_EQ(SendMessageW(Application->Handle(), CM_APPKEYDOWN, VK_F5, 0), 0);  // not routed yet
+  t->SetProcessShortCuts(true);
+  EXPECT_EQ(SendMessageW(Application->Handle(), CM_APPKEYDOWN, VK_F5, 0), 1);
+  EXPECT_EQ(refresh.Clicks, 1);
+  EXPECT_EQ(SendMessageW(Application->Handle(), CM_APPKEYDOWN, VK_F6, 0), 0);
+  // A floating toolbar belongs to the form that owns its frame.
+  t->SetFloating(true);
+  EXPECT_EQ(t->OwningForm(), &f.Form);
+  EXPECT_EQ(SendMessageW(Application->Handle(), CM_APPKEYDOWN, VK_F5, 0), 1);
+  EXPECT_EQ(refresh.Clicks, 2);
+  // OnShortCut comes first.
+  struct Eat {
+    void Handle(TWMKey&, bool& Handled) { Handled = true; }
+  } eat;
+  t->OnShortCut = TShortCutEvent(&eat, &Eat::Handle);
+  EXPECT_EQ(SendMessageW(Application->Handle(), CM_APPKEYDOWN, VK_F5, 0), 1);
+  EXPECT_EQ(refresh.Clicks, 2);
+  t->SetProcessShortCuts(false);
+}
+
+TEST(BarToolbar, FloatingResizeJumpsBetweenWrapSizes) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 4, f.Top);
+  f.Show();
+  t->SetFloating(true);
+  TPoint nc = t->FloatingParent()->NonClientSize();
+  t->ResizeBegin(1);
+  const TBarFloatingResizeState* s = t->FloatingResizeState();
+  ASSERT_TRUE(s);
+  // One line of four, two lines of two, four lines of one (three and one is two lines too and
+  // is replaced by the narrower two by two).
+  std::string sizes;
+  for (auto& c : s->Sizes) sizes += std::to_string(c.Width - nc.X) + "x" + std::to_string(c.Height - nc.Y) + " ";
+  EXPECT_EQ(sizes, "100x25 54x47 31x91 ");
+  EXPECT_EQ(s->DeadZone, 12);
+  TRect r = t->FloatingParent()->BoundsRect();
+  int left = r.Left;
+  // Within the dead zone the size stays; past it the next smaller candidate is taken.
+  TRect moved = r;
+  EXPECT_FALSE(t->ResizeTrack(moved, 1, {left + r.Width() - 10, 0}));
+  EXPECT_EQ(moved, r);
+  EXPECT_TRUE(t->ResizeTrack(moved, 1, {left + r.Width() - 13, 0}));
+  EXPECT_EQ(moved.Width(), 54 + nc.X);
+  EXPECT_EQ(moved.Left, left);
+  EXPECT_TRUE(t->ResizeTrack(moved, 1, {left + 40, 0}));
+  EXPECT_EQ(moved.Width(), 31 + nc.X);
+  EXPECT_TRUE(t->ResizeTrack(moved, 1, {left + 2000, 0}));  // grown past all: the widest
+  EXPECT_EQ(moved.Width(), 100 + nc.X);
+  EXPECT_TRUE(t->ResizeTrack(moved, 1, {left + 60 + nc.X, 0}));
+  t->ResizeEnd(true);
+  EXPECT_EQ(t->FloatingResizeState(), nullptr);
+  EXPECT_EQ(t->FloatingWidth(), 54 + nc.X - 2 * (t->GetFloatingBorderSize().X));
+  // The left edge keeps the right edge where it is.
+  t->ResizeBegin(0);
+  TRect start = t->FloatingParent()->BoundsRect();
+  moved = start;
+  EXPECT_TRUE(t->ResizeTrack(moved, 0, {start.Left + 40, 0}));
+  EXPECT_EQ(moved.Right, start.Right);
+  t->ResizeEnd(false);
+}
+
+TEST(BarToolbar, ControlsOnAToolbarBecomeItems) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 1, f.Top);
+  f.Show();
+  auto* edit = new TCustomControl(&f.Form);
+  edit->SetBounds(0, 0, 50, 20);
+  edit->SetParent(t);
+  ASSERT_EQ(t->Items()->Count(), 2);
+  auto* item = dynamic_cast<TBarControlItem*>(t->Items()->Items(1));
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->Control(), edit);
+  EXPECT_EQ(t->ClientWidth(), 23 + 50);
+  edit->SetParent(nullptr);  // the item goes, the control stays
+  EXPECT_EQ(t->Items()->Count(), 1);
+  delete edit;
+  EXPECT_FALSE(t->IsChevronHintStored());
+  t->SetChevronHint(L"More && more|");
+  EXPECT_TRUE(t->IsChevronHintStored());
+}
