@@ -13,8 +13,10 @@ struct TStrokeChange {
 // Keys that other programs' editors give other meanings (Ctrl+Y redoes there) leave the map;
 // Ctrl+E and Ctrl+B take over deleting a line and finding the matching bracket.
 const TStrokeChange removedStrokes[] = {
-    {ecCopy, "Ctrl+Ins"},       {ecCut, "Shift+Del"},
-    {ecPaste, "Shift+Ins"},     {ecDeleteLine, "Ctrl+Y"},
+    {ecCopy, "Ctrl+Ins"},
+    {ecCut, "Shift+Del"},
+    {ecPaste, "Shift+Ins"},
+    {ecDeleteLine, "Ctrl+Y"},
     {ecMatchBracket, "Shift+Ctrl+B"},
 };
 const TStrokeChange addedStrokes[] = {{ecDeleteLine, "Ctrl+E"}, {ecMatchBracket, "Ctrl+B"}};

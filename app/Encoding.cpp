@@ -123,14 +123,10 @@ const TCodePageMap ToWin1251[9] = {
 
 int CodePageTableIndex(TTextEncoding Code) {
   switch (Code) {
-    case teCyrillicDos:
-      return 5;
-    case teCyrillicIso:
-      return 3;
-    case teCyrillicKoi8:
-      return 1;
-    default:
-      return 0;
+    case teCyrillicDos: return 5;
+    case teCyrillicIso: return 3;
+    case teCyrillicKoi8: return 1;
+    default: return 0;
   }
 }
 

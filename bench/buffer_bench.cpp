@@ -116,7 +116,8 @@ double MedianOf(std::vector<double> v) {
 
 // The editor control shown on a form: a file loaded into it and painted, against a 100-line
 // file; and the text pasted into the empty editor.
-void EditorFigures(const std::wstring& name, const std::string& bytes, std::map<std::string, std::vector<double>>& times) {
+void EditorFigures(const std::wstring& name, const std::string& bytes,
+                   std::map<std::string, std::vector<double>>& times) {
   auto form = std::make_unique<TForm>(nullptr, CreateNew);
   TTxtEdit* edit = ShowEditor(*form);
   HWND wnd = edit->Handle();
@@ -285,8 +286,8 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("text file: %.1f MB, %.0f lines (the floor counted %.0f, SetText made %.0f); saved %s\n", fileMB,
               first.at("lines"), first.at("floor.lines"), first.at("settext.lines"),
               first.at("save.same") != 0 ? "byte for byte the same" : "A DIFFERENT TEXT");
-  std::printf("medians of %d processes (each the median of %d rounds); each ratio within one process\n\n",
-              kProcesses, kRounds);
+  std::printf("medians of %d processes (each the median of %d rounds); each ratio within one process\n\n", kProcesses,
+              kRounds);
   std::printf("%-52s %9s %9s %9s\n", "time", "ms", "x floor", "goal");
   auto row = [&](const char* what, const char* key, const char* floorKey, const char* goal) {
     std::printf("%-52s %9.1f %9.2f %9s\n", what, median(key) * 1000, floorKey ? ratio(key, floorKey) : 1.0, goal);

@@ -28,7 +28,11 @@ struct TBench {
     TTxtEditorOptions o = Edit->Options();
     Edit->SetOptions(PastEof ? o + eoScrollPastEof : o - eoScrollPastEof);
     const double t = Median(
-        7, [&] { Load(Text); Edit->CommandProcessor(ecEditorBottom, 0, nullptr); },
+        7,
+        [&] {
+          Load(Text);
+          Edit->CommandProcessor(ecEditorBottom, 0, nullptr);
+        },
         [&] {
           for (int i = 0; i < 1000; ++i) {
             Edit->CommandProcessor(ecChar, static_cast<char>('a' + i % 26), nullptr);
@@ -46,7 +50,11 @@ struct TBench {
 
   double Indent(const AnsiString& Text, int Lines) {
     return Median(
-        3, [&] { Load(Text); SelectLines(Lines); },
+        3,
+        [&] {
+          Load(Text);
+          SelectLines(Lines);
+        },
         [&] {
           Edit->CommandProcessor(ecBlockIndent, 0, nullptr);
           UpdateWindow(Wnd);
@@ -55,7 +63,12 @@ struct TBench {
 
   double UndoIndent(const AnsiString& Text, int Lines) {
     return Median(
-        3, [&] { Load(Text); SelectLines(Lines); Edit->CommandProcessor(ecBlockIndent, 0, nullptr); },
+        3,
+        [&] {
+          Load(Text);
+          SelectLines(Lines);
+          Edit->CommandProcessor(ecBlockIndent, 0, nullptr);
+        },
         [&] {
           Edit->Undo();
           UpdateWindow(Wnd);
@@ -65,7 +78,11 @@ struct TBench {
   double Paste(const AnsiString& Text, const AnsiString& Clip) {
     TxtEditCopyToClipboard(Clip, smNormal);
     return Median(
-        3, [&] { Load(Text); Edit->CommandProcessor(ecEditorBottom, 0, nullptr); },
+        3,
+        [&] {
+          Load(Text);
+          Edit->CommandProcessor(ecEditorBottom, 0, nullptr);
+        },
         [&] {
           Edit->PasteFromClipboard();
           UpdateWindow(Wnd);

@@ -62,17 +62,22 @@ int wmain() {
   lang->UpdateEntries(true);
   LangManager().RegisterLanguageFile(file);
 
-  const double lines = Median(kRuns, [] {}, [&] {
-    TUcStringList list;
-    TFileStream f(file, fmOpenRead | fmShareDenyWrite);
-    list.LoadFromStream(&f);
-  });
-  const double parse = Median(kRuns, [] {}, [&] {
-    TLgLang_CompTranslations t;
-    LoadTranslationFile(t, file, false);
-  });
+  const double lines = Median(
+      kRuns, [] {},
+      [&] {
+        TUcStringList list;
+        TFileStream f(file, fmOpenRead | fmShareDenyWrite);
+        list.LoadFromStream(&f);
+      });
+  const double parse = Median(
+      kRuns, [] {},
+      [&] {
+        TLgLang_CompTranslations t;
+        LoadTranslationFile(t, file, false);
+      });
   LangManager().SetLanguageID(1049);
-  const double translate = Median(kRuns, [] {}, [&] { LangManager().TranslateOneController(lang); });
+  const double translate = Median(
+      kRuns, [] {}, [&] { LangManager().TranslateOneController(lang); });
   LangManager().SetLanguageID(1033);
 
   std::printf("language file: %.0f KB, %d sections of %d texts; medians of %d runs\n",

@@ -21,7 +21,8 @@ int wmain() {
   edit->SetTextA(MakeText(100, true));
   Pump();
   paint();
-  const double base = Median(runs, [] {}, paint);
+  const double base = Median(
+      runs, [] {}, paint);
 
   // The text is made before the clock starts: only setting it is timed.
   const AnsiString million = MakeText(1000000, true);
@@ -37,7 +38,13 @@ int wmain() {
   const int rows = edit->LinesInWindow();
   const int lastTop = edit->DisplayLineCount() - rows + 1;
 
-  auto at = [&](int top) { return [=] { edit->SetTopLine(top); Pump(); paint(); }; };
+  auto at = [&](int top) {
+    return [=] {
+      edit->SetTopLine(top);
+      Pump();
+      paint();
+    };
+  };
   const double top = Median(runs, at(1), paint);
   const double middle = Median(runs, at(500100), paint);
   const double end = Median(runs, at(lastTop), paint);
@@ -72,8 +79,13 @@ int wmain() {
         UpdateWindow(wnd);
       });
   const double caretOnly = Median(
-      runs, [&] { edit->SetCaretXY({longEnd - 40, longIndex + 1}); },
-      [&] { edit->SetCaretXY({longEnd - (toggle++ % 2), longIndex + 1}); });
+      runs,
+      [&] {
+        edit->SetCaretXY({longEnd - 40, longIndex + 1});
+      },
+      [&] {
+        edit->SetCaretXY({longEnd - (toggle++ % 2), longIndex + 1});
+      });
 
   std::printf("paint_bench: %d x %d cells, %d runs each, median times\n", edit->CharsInWindow(), rows, runs);
   std::printf("  loading 1,000,000 lines (SetText)            %9.2f ms\n", load);

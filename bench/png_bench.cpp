@@ -98,22 +98,36 @@ void Measure(const TCase& c) {
   for (auto& image : images) image = std::make_unique<TPngGraphic>();
 
   double decode = Median(
-      kRuns, [&] { for (auto& s : streams) s->SetPosition(0); },
-      [&] { for (size_t i = 0; i < images.size(); ++i) images[i]->LoadFromStream(streams[i].get()); });
+      kRuns,
+      [&] {
+        for (auto& s : streams) s->SetPosition(0);
+      },
+      [&] {
+        for (size_t i = 0; i < images.size(); ++i) images[i]->LoadFromStream(streams[i].get());
+      });
   std::vector<std::string> inflated = raw;  // the output buffers, made before the timing
-  double inflateFloor = Median(kRuns, [] {}, [&] {
-    for (size_t i = 0; i < data.size(); ++i) {
-      uLongf size = static_cast<uLongf>(inflated[i].size());
-      uncompress(reinterpret_cast<Bytef*>(inflated[i].data()), &size, reinterpret_cast<const Bytef*>(data[i].data()),
-                 static_cast<uLong>(data[i].size()));
-    }
-  });
+  double inflateFloor = Median(
+      kRuns, [] {},
+      [&] {
+        for (size_t i = 0; i < data.size(); ++i) {
+          uLongf size = static_cast<uLongf>(inflated[i].size());
+          uncompress(reinterpret_cast<Bytef*>(inflated[i].data()), &size,
+                     reinterpret_cast<const Bytef*>(data[i].data()), static_cast<uLong>(data[i].size()));
+        }
+      });
 
   TMemoryStream out;
   double encode = Median(
-      kRuns, [&] { out.SetSize(0); }, [&] { for (auto& image : images) image->SaveToStream(&out); });
+      kRuns, [&] { out.SetSize(0); },
+      [&] {
+        for (auto& image : images) image->SaveToStream(&out);
+      });
   std::vector<uint8_t> packed;
-  double deflateFloor = Median(kRuns, [] {}, [&] { for (const std::string& r : raw) Deflate(r, packed); });
+  double deflateFloor = Median(
+      kRuns, [] {},
+      [&] {
+        for (const std::string& r : raw) Deflate(r, packed);
+      });
 
   std::printf("%-28s decode %8.2f ms  inflate floor %8.2f ms  ratio %.2f\n", c.name, decode, inflateFloor,
               decode / inflateFloor);

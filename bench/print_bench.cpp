@@ -24,23 +24,15 @@ class TMemoryPrinter : public TPrinter {
   HDC Handle() override { return dc_; }
   int DeviceCaps(int index) override {
     switch (index) {
-      case PHYSICALWIDTH:
-        return 4961;
-      case PHYSICALHEIGHT:
-        return 7016;
-      case HORZRES:
-        return 4800;
-      case VERTRES:
-        return 6800;
-      case PHYSICALOFFSETX:
-        return 80;
-      case PHYSICALOFFSETY:
-        return 100;
+      case PHYSICALWIDTH: return 4961;
+      case PHYSICALHEIGHT: return 7016;
+      case HORZRES: return 4800;
+      case VERTRES: return 6800;
+      case PHYSICALOFFSETX: return 80;
+      case PHYSICALOFFSETY: return 100;
       case LOGPIXELSX:
-      case LOGPIXELSY:
-        return 600;
-      default:
-        return 0;
+      case LOGPIXELSY: return 600;
+      default: return 0;
     }
   }
 

@@ -113,41 +113,66 @@ int wmain() {
     edit->SetTextA(text);
   }
   int hits = 0;
-  const double floor = Median(kRuns, [] {}, [&] { hits = FloorSearch(edit, kLiteral); });
+  const double floor = Median(
+      kRuns, [] {}, [&] { hits = FloorSearch(edit, kLiteral); });
   std::printf("floor memchr+memcmp        %8.1f ms  (%d hits)\n", floor, hits);
   edit->SetSearchEngine(&plain);
-  const double plainCase = Median(kRuns, [] {}, [&] { hits = SearchAll(edit, kLiteral, {srMatchCase}); });
+  const double plainCase = Median(
+      kRuns, [] {}, [&] { hits = SearchAll(edit, kLiteral, {srMatchCase}); });
   std::printf("plain, match case          %8.1f ms  %5.2fx floor  (%d hits)\n", plainCase, plainCase / floor, hits);
-  const double plainIgnore = Median(kRuns, [] {}, [&] { hits = SearchAll(edit, kLiteral, {}); });
+  const double plainIgnore = Median(
+      kRuns, [] {}, [&] { hits = SearchAll(edit, kLiteral, {}); });
   std::printf("plain, ignore case         %8.1f ms  %5.2fx floor  (%d hits)\n", plainIgnore, plainIgnore / floor, hits);
-  const double plainEngine = Median(kRuns, [] {}, [&] { hits = EngineAll(edit, plain, kLiteral, {srMatchCase}); });
+  const double plainEngine = Median(
+      kRuns, [] {}, [&] { hits = EngineAll(edit, plain, kLiteral, {srMatchCase}); });
   std::printf("plain engine, every line   %8.1f ms  %5.2fx floor  (%d hits)\n", plainEngine, plainEngine / floor, hits);
-  const double plainEngineIgnore = Median(kRuns, [] {}, [&] { hits = EngineAll(edit, plain, kLiteral, {}); });
+  const double plainEngineIgnore = Median(
+      kRuns, [] {}, [&] { hits = EngineAll(edit, plain, kLiteral, {}); });
   std::printf("  ignoring case            %8.1f ms  %5.2fx floor  (%d hits)\n", plainEngineIgnore,
               plainEngineIgnore / floor, hits);
 
   std::printf("\nregular expressions, every line, against the plain engine:\n");
-  const char* const exprs[] = {kLiteral, "(?i)qzf8kw3p", "\\w+ing\\b", "^\\s*$",
-                               "quick|brown|lazy|while|jumps|over|fox|dog|the|zebra", "(\\w+)\\s+\\1"};
+  const char* const exprs[] = {
+      kLiteral,       "(?i)qzf8kw3p", "\\w+ing\\b", "^\\s*$", "quick|brown|lazy|while|jumps|over|fox|dog|the|zebra",
+      "(\\w+)\\s+\\1"};
   for (const char* expr : exprs) {
-    const double t = Median(kRuns, [] {}, [&] { hits = EngineAll(edit, regex, expr, {srMatchCase}); });
+    const double t = Median(
+        kRuns, [] {}, [&] { hits = EngineAll(edit, regex, expr, {srMatchCase}); });
     std::printf("  %-52s %8.1f ms  %6.2fx  (%d hits)\n", expr, t, t / plainEngine, hits);
   }
 
   // 200,000 lines, every other with a key=value pair: 100,000 hits.
   AnsiString pairs;
-  for (int i = 0; i < 200000; ++i) pairs += i % 2 ? "key" + std::to_string(i) + "=val" + std::to_string(i % 97) + " ;\r\n" : "plain text line\r\n";
-  const double pairsPlain = Median(kRuns, [&] { edit->SetTextA(pairs); edit->SetSearchEngine(&plain); },
-                                   [&] { hits = SearchAll(edit, "=val", {srMatchCase}); });
+  for (int i = 0; i < 200000; ++i)
+    pairs += i % 2 ? "key" + std::to_string(i) + "=val" + std::to_string(i % 97) + " ;\r\n" : "plain text line\r\n";
+  const double pairsPlain = Median(
+      kRuns,
+      [&] {
+        edit->SetTextA(pairs);
+        edit->SetSearchEngine(&plain);
+      },
+      [&] { hits = SearchAll(edit, "=val", {srMatchCase}); });
   std::printf("\nreplace-all on 200,000 lines: plain search of =val %8.1f ms (%d hits)\n", pairsPlain, hits);
-  const double replaceRegex =
-      Median(kRuns, [&] { edit->SetTextA(pairs); edit->SetSearchEngine(&regex); },
-             [&] { hits = edit->SearchReplace("(\\w+)=(\\w+)", "$2=$1", {srReplaceAll, srEntireScope, srMatchCase}); });
+  const double replaceRegex = Median(
+      kRuns,
+      [&] {
+        edit->SetTextA(pairs);
+        edit->SetSearchEngine(&regex);
+      },
+      [&] {
+        hits = edit->SearchReplace("(\\w+)=(\\w+)", "$2=$1", {srReplaceAll, srEntireScope, srMatchCase});
+      });
   std::printf("  regex replace-all $2=$1   %8.1f ms  %6.2fx plain search  (%d hits)\n", replaceRegex,
               replaceRegex / pairsPlain, hits);
-  const double replacePlain =
-      Median(kRuns, [&] { edit->SetTextA(pairs); edit->SetSearchEngine(&plain); },
-             [&] { hits = edit->SearchReplace("=val", "=>", {srReplaceAll, srEntireScope, srMatchCase}); });
+  const double replacePlain = Median(
+      kRuns,
+      [&] {
+        edit->SetTextA(pairs);
+        edit->SetSearchEngine(&plain);
+      },
+      [&] {
+        hits = edit->SearchReplace("=val", "=>", {srReplaceAll, srEntireScope, srMatchCase});
+      });
   std::printf("  plain replace-all         %8.1f ms  %6.2fx plain search  (%d hits)\n", replacePlain,
               replacePlain / pairsPlain, hits);
 

@@ -20,9 +20,20 @@ constexpr int kRuns = 5;
 // Mostly ASCII lines of source-like text with accented Latin, Cyrillic and CJK words mixed in,
 // all in NFC.
 std::string MakeUtf8() {
-  static const char* words[] = {"the",         "quick",  "brown",        "fox",       "jumps",   "caf\xC3\xA9",
-                                "na\xC3\xAFve", "\xD0\x96\xD1\x83\xD0\xBA", "\xE6\x97\xA5\xE6\x9C\xAC",
-                                "{",           "}",      "x = y + z;",   "0123456789", "\xC3\x85ngstr\xC3\xB6m"};
+  static const char* words[] = {"the",
+                                "quick",
+                                "brown",
+                                "fox",
+                                "jumps",
+                                "caf\xC3\xA9",
+                                "na\xC3\xAFve",
+                                "\xD0\x96\xD1\x83\xD0\xBA",
+                                "\xE6\x97\xA5\xE6\x9C\xAC",
+                                "{",
+                                "}",
+                                "x = y + z;",
+                                "0123456789",
+                                "\xC3\x85ngstr\xC3\xB6m"};
   std::string text;
   text.reserve(kBytes + 256);
   unsigned seed = 7;
@@ -75,41 +86,50 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("text: %.1f MB of UTF-8, %d runs each, medians\n", utf8.size() / 1048576.0, kRuns);
 
   WideString wide;
-  const double floor = Median(kRuns, [&] { wide.clear(); }, [&] {
-    int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, nullptr, 0);
-    wide.resize(static_cast<size_t>(length));
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, wide.data(), length);
-  });
+  const double floor = Median(
+      kRuns, [&] { wide.clear(); },
+      [&] {
+        int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, nullptr, 0);
+        wide.resize(static_cast<size_t>(length));
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), n, wide.data(), length);
+      });
   Report("floor: MultiByteToWideChar (UTF-8)", floor, floor);
 
   WideString decoded;
-  Report("UTF-8 decoding (DecodeUtf8ToWide)", Median(kRuns, [&] { decoded = WideString(); }, [&] {
-           decoded = DecodeUtf8ToWide(utf8);
-         }), floor);
+  Report("UTF-8 decoding (DecodeUtf8ToWide)",
+         Median(
+             kRuns, [&] { decoded = WideString(); }, [&] { decoded = DecodeUtf8ToWide(utf8); }),
+         floor);
   if (decoded != wide) std::printf("  (the decoded text differs from the system's)\n");
 
   std::string encoded;
-  Report("UTF-8 encoding (EncodeWideToUtf8)", Median(kRuns, [&] { encoded = std::string(); }, [&] {
-           encoded = EncodeWideToUtf8(decoded);
-         }), floor);
+  Report("UTF-8 encoding (EncodeWideToUtf8)",
+         Median(
+             kRuns, [&] { encoded = std::string(); }, [&] { encoded = EncodeWideToUtf8(decoded); }),
+         floor);
   if (encoded != utf8) std::printf("  (the encoded text differs from the source)\n");
   encoded = std::string();
 
   std::string system;
-  Report("  for comparison: WideCharToMultiByte (UTF-8)", Median(kRuns, [&] { system = std::string(); }, [&] {
-           int length = WideCharToMultiByte(CP_UTF8, 0, decoded.data(), static_cast<int>(decoded.size()), nullptr, 0,
-                                            nullptr, nullptr);
-           system.resize(static_cast<size_t>(length));
-           WideCharToMultiByte(CP_UTF8, 0, decoded.data(), static_cast<int>(decoded.size()), system.data(), length,
-                               nullptr, nullptr);
-         }), floor);
+  Report("  for comparison: WideCharToMultiByte (UTF-8)",
+         Median(
+             kRuns, [&] { system = std::string(); },
+             [&] {
+               int length = WideCharToMultiByte(CP_UTF8, 0, decoded.data(), static_cast<int>(decoded.size()), nullptr,
+                                                0, nullptr, nullptr);
+               system.resize(static_cast<size_t>(length));
+               WideCharToMultiByte(CP_UTF8, 0, decoded.data(), static_cast<int>(decoded.size()), system.data(), length,
+                                   nullptr, nullptr);
+             }),
+         floor);
   system = std::string();
 
   WideNormalize(L"e\x0301", nfC);  // the tables load once, outside the timed runs
   WideString normalized;
-  Report("NFC of normalized text (WideNormalize)", Median(kRuns, [&] { normalized = WideString(); }, [&] {
-           normalized = WideNormalize(decoded, nfC);
-         }), floor);
+  Report("NFC of normalized text (WideNormalize)",
+         Median(
+             kRuns, [&] { normalized = WideString(); }, [&] { normalized = WideNormalize(decoded, nfC); }),
+         floor);
   if (normalized != decoded) std::printf("  (normalization changed the text)\n");
   normalized = WideString();
   wide = WideString();
@@ -117,16 +137,18 @@ int wmain(int argc, wchar_t** argv) {
   int lines = 0;
   {
     std::unique_ptr<TWideStringList> list;
-    Report("file into TWideStringList (LoadFromFile)", Median(3, [&] { list = std::make_unique<TWideStringList>(); }, [&] {
-             list->LoadFromFile(name);
-           }), floor);
+    Report("file into TWideStringList (LoadFromFile)",
+           Median(
+               3, [&] { list = std::make_unique<TWideStringList>(); }, [&] { list->LoadFromFile(name); }),
+           floor);
     lines = list->Count();
   }
   {
     std::unique_ptr<TUcStringList> list;
-    Report("file into TUcStringList (LoadFromFile)", Median(3, [&] { list = std::make_unique<TUcStringList>(); }, [&] {
-             list->LoadFromFile(name);
-           }), floor);
+    Report("file into TUcStringList (LoadFromFile)",
+           Median(
+               3, [&] { list = std::make_unique<TUcStringList>(); }, [&] { list->LoadFromFile(name); }),
+           floor);
     if (list->Count() != lines) std::printf("  (the lists hold %d and %d lines)\n", lines, list->Count());
   }
   std::printf("lines: %d\n", lines);

@@ -49,28 +49,33 @@ struct TLinesSource : ITxtWrapSource {
 double FullWrap(TLinesSource& Source) {
   Source.width = 40;
   std::unique_ptr<TTxtWordWrapPlugin> plugin;
-  return Median(5, [&] { plugin.reset(); }, [&] { plugin = std::make_unique<TTxtWordWrapPlugin>(Source); });
+  return Median(
+      5, [&] { plugin.reset(); }, [&] { plugin = std::make_unique<TTxtWordWrapPlugin>(Source); });
 }
 
 // The visible width changes from 40 to 60 columns and back: two full rewraps.
 double WidthChange(TLinesSource& Source) {
   Source.width = 40;
   TTxtWordWrapPlugin plugin(Source);
-  return Median(5, [] {}, [&] {
-    Source.width = 60;
-    plugin.DisplayChanged();
-    Source.width = 40;
-    plugin.DisplayChanged();
-  });
+  return Median(
+      5, [] {},
+      [&] {
+        Source.width = 60;
+        plugin.DisplayChanged();
+        Source.width = 40;
+        plugin.DisplayChanged();
+      });
 }
 
 // 10,000 conversions of the rows 1..100.
 double RowsNearTheTop(TLinesSource& Source) {
   TTxtWordWrapPlugin plugin(Source);
   volatile int sink = 0;
-  return Median(7, [] {}, [&] {
-    for (int i = 0; i < 10000; ++i) sink = sink + plugin.DisplayToBufferPos({5, 1 + i % 100}).Line;
-  });
+  return Median(
+      7, [] {},
+      [&] {
+        for (int i = 0; i < 10000; ++i) sink = sink + plugin.DisplayToBufferPos({5, 1 + i % 100}).Line;
+      });
 }
 
 // A 900 x 700 editor with word wrap on, showing Lines lines.
@@ -116,12 +121,14 @@ struct TWrappedEditor {
 
   // The text area narrowed and widened again: two full rewraps.
   double Resize() {
-    return Median(3, [] {}, [&] {
-      form.SetBounds(0, 0, 600, 700);
-      Paint();
-      form.SetBounds(0, 0, 900, 700);
-      Paint();
-    });
+    return Median(
+        3, [] {},
+        [&] {
+          form.SetBounds(0, 0, 600, 700);
+          Paint();
+          form.SetBounds(0, 0, 900, 700);
+          Paint();
+        });
   }
 };
 
@@ -147,7 +154,8 @@ int wmain() {
   Report("50 characters typed in the last line", small.Typing(true), large.Typing(true));
   // Lines longer than the window, so that every pasted line takes two rows or more.
   AnsiString block;
-  for (int i = 0; i < 50000; ++i) block += "pasted " + std::to_string(i) + " " + AnsiString(size_t(90 + i % 90), 'x') + " tail\r\n";
+  for (int i = 0; i < 50000; ++i)
+    block += "pasted " + std::to_string(i) + " " + AnsiString(size_t(90 + i % 90), 'x') + " tail\r\n";
   Report("50,000 long lines pasted at the top", small.PasteAtTop(block), large.PasteAtTop(block));
   Report("window resize that rewraps and repaints (twice)", small.Resize(), large.Resize());
   return 0;

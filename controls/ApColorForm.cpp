@@ -27,11 +27,11 @@ void TApColorDialog::DoClose() {
 
 namespace {
 
-const TColor fixedColours[20] = {
-    TColor(0xFFFFFF), TColor(0x000000), TColor(0xC0C0C0), TColor(0x808080), TColor(0x0000FF),
-    TColor(0x000080), TColor(0x00FFFF), TColor(0x008080), TColor(0x00FF00), TColor(0x008000),
-    TColor(0xFFFF00), TColor(0x808000), TColor(0xFF0000), TColor(0x800000), TColor(0xFF00FF),
-    TColor(0x800080), TColor(0xC0DCC0), TColor(0xF0CAA6), TColor(0xF0FBFF), TColor(0xA4A0A0)};
+const TColor fixedColours[20] = {TColor(0xFFFFFF), TColor(0x000000), TColor(0xC0C0C0), TColor(0x808080),
+                                 TColor(0x0000FF), TColor(0x000080), TColor(0x00FFFF), TColor(0x008080),
+                                 TColor(0x00FF00), TColor(0x008000), TColor(0xFFFF00), TColor(0x808000),
+                                 TColor(0xFF0000), TColor(0x800000), TColor(0xFF00FF), TColor(0x800080),
+                                 TColor(0xC0DCC0), TColor(0xF0CAA6), TColor(0xF0FBFF), TColor(0xA4A0A0)};
 
 }  // namespace
 
@@ -144,8 +144,9 @@ void TApColorForm::FormClose(TObject*, TCloseAction& Action) { Action = caFree; 
 void TApColorForm::FormActivate(TObject*) {
   auto* control = dynamic_cast<TControl*>(Owner());
   if (!control) return;
-  TPoint p = control->Parent() ? control->Parent()->ClientToScreen(TPoint{control->Left(), control->Top() + control->Height()})
-                               : TPoint{control->Left(), control->Top() + control->Height()};
+  TPoint p = control->Parent()
+                 ? control->Parent()->ClientToScreen(TPoint{control->Left(), control->Top() + control->Height()})
+                 : TPoint{control->Left(), control->Top() + control->Height()};
   SetBounds(p.X, p.Y, Width(), Height());
 }
 

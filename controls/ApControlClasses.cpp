@@ -7,8 +7,7 @@
 #include "controls/SizeGripThemed.h"
 
 void RegisterApControlClasses() {
-  RegisterClasses({&TApPageList::StaticClassInfo(), &TApStandardPage::StaticClassInfo(),
-                   &TSizeGrip::StaticClassInfo(), &TSizeGripThemed::StaticClassInfo(),
-                   &TApSpinEdit::StaticClassInfo(), &TApSpinButton::StaticClassInfo(),
-                   &TApColorSquare::StaticClassInfo()});
+  RegisterClasses({&TApPageList::StaticClassInfo(), &TApStandardPage::StaticClassInfo(), &TSizeGrip::StaticClassInfo(),
+                   &TSizeGripThemed::StaticClassInfo(), &TApSpinEdit::StaticClassInfo(),
+                   &TApSpinButton::StaticClassInfo(), &TApColorSquare::StaticClassInfo()});
 }

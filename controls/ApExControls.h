@@ -76,7 +76,8 @@ class TApExControlBase : public Base, public IApThemeStyled {
         return;
       }
       case CM_HITTEST:
-        Message.Result = HitTest(static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam)));
+        Message.Result =
+            HitTest(static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam)));
         return;
       case CM_TEXTCHANGED: TextChanged(); return;
       case CM_MOUSEENTER: MouseEnter(Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : this); return;

@@ -18,9 +18,7 @@ void TApExForm::CMDialogKey(TMessage& Message) {
       case VK_LEFT:
       case VK_RIGHT:
       case VK_UP:
-      case VK_DOWN:
-        SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
-        break;
+      case VK_DOWN: SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0); break;
       case VK_MENU:
         SendMessageW(Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
         break;
@@ -55,7 +53,8 @@ void TApForm::CMShowingChanged(TMessage& Message) {
     HWND owner = ChooseOwnerWindow();
     if (owner != wnd && reinterpret_cast<HWND>(GetWindowLongPtrW(wnd, GWLP_HWNDPARENT)) != owner)
       SetWindowLongPtrW(wnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    if (FormStyle() == fsStayOnTop) SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    if (FormStyle() == fsStayOnTop)
+      SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
   }
   inherited::CMShowingChanged(Message);
 }

@@ -22,10 +22,14 @@ bool TApExCustomMaskEdit::CommandOfMessage(const TMessage& Message, TApClipboard
       }
     case WM_KEYDOWN: {
       bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
-      if (Message.WParam == VK_INSERT && shift && !ctrl) Command = caPaste;
-      else if (Message.WParam == VK_INSERT && ctrl && !shift) Command = caCopy;
-      else if (Message.WParam == VK_DELETE && shift && !ctrl) Command = caCut;
-      else return false;
+      if (Message.WParam == VK_INSERT && shift && !ctrl)
+        Command = caPaste;
+      else if (Message.WParam == VK_INSERT && ctrl && !shift)
+        Command = caCopy;
+      else if (Message.WParam == VK_DELETE && shift && !ctrl)
+        Command = caCut;
+      else
+        return false;
       return true;
     }
     default: return false;

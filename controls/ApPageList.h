@@ -9,8 +9,8 @@
 class TApCustomPageList;
 
 // Where a page's caption would be drawn for a designer.
-HV_ENUM(TApShowDesignCaption, sdcNone, sdcTopLeft, sdcTopCenter, sdcTopRight, sdcLeftCenter, sdcCenter,
-        sdcRightCenter, sdcBottomLeft, sdcBottomCenter, sdcBottomRight, sdcRunTime)
+HV_ENUM(TApShowDesignCaption, sdcNone, sdcTopLeft, sdcTopCenter, sdcTopRight, sdcLeftCenter, sdcCenter, sdcRightCenter,
+        sdcBottomLeft, sdcBottomCenter, sdcBottomRight, sdcRunTime)
 
 using TApPageChangingEvent = TEvent<void(TObject* Sender, int PageIndex, bool& AllowChange)>;
 using TApPagePaintEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, const TRect& ARect)>;

@@ -254,10 +254,9 @@ TSpinButtonBitmapsManager* TSpinButtonBitmapsManager::Instance() { return manage
 TSpinButtonBitmaps* TSpinButtonBitmapsManager::WantBitmaps(int Width, int Height, TApSpinButtonStyle Style,
                                                            bool CustomGlyphs) {
   TSpinButtonBitmaps::TKey key{Width, Height, Style, CustomGlyphs};
-  auto it = std::lower_bound(list_.begin(), list_.end(), key,
-                             [](const std::unique_ptr<TSpinButtonBitmaps>& b, const TSpinButtonBitmaps::TKey& k) {
-                               return b->Key() < k;
-                             });
+  auto it = std::lower_bound(
+      list_.begin(), list_.end(), key,
+      [](const std::unique_ptr<TSpinButtonBitmaps>& b, const TSpinButtonBitmaps::TKey& k) { return b->Key() < k; });
   if (it != list_.end() && (*it)->Key() == key) return it->get();
   return list_.insert(it, std::make_unique<TSpinButtonBitmaps>(key))->get();
 }
@@ -461,11 +460,13 @@ AnsiString Narrow(const WideString& S) {
 // A whole number with or without thousands separators.
 AnsiString IntegerText(long double Value, bool Thousands) {
   long double rounded = std::nearbyint(Value);
-  long long n = rounded >= 9.2e18L ? 9200000000000000000LL : rounded <= -9.2e18L ? -9200000000000000000LL
-                                                                                 : static_cast<long long>(rounded);
+  long long n = rounded >= 9.2e18L    ? 9200000000000000000LL
+                : rounded <= -9.2e18L ? -9200000000000000000LL
+                                      : static_cast<long long>(rounded);
   AnsiString digits = std::to_string(n < 0 ? -static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n));
   if (Thousands)
-    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<size_t>(i), 1, FormatSettings.ThousandSeparator);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+      digits.insert(static_cast<size_t>(i), 1, FormatSettings.ThousandSeparator);
   return n < 0 ? "-" + digits : digits;
 }
 
@@ -723,8 +724,8 @@ void TApCustomSpinEdit::DoKillFocus(HWND FocusedWnd) {
 
 bool TApCustomSpinEdit::IsValidChar(wchar_t Key) {
   wchar_t decimal = static_cast<unsigned char>(FormatSettings.DecimalSeparator);
-  bool valid = (Key >= L'0' && Key <= L'9') || Key == L'+' || Key == L'-' || Key == decimal ||
-               (Key < 32 && Key != VK_RETURN);
+  bool valid =
+      (Key >= L'0' && Key <= L'9') || Key == L'+' || Key == L'-' || Key == decimal || (Key < 32 && Key != VK_RETURN);
   if (valueType_ == vtHex) valid = valid || (Key >= L'A' && Key <= L'F') || (Key >= L'a' && Key <= L'f');
   if (Key == decimal && valueType_ != vtFloat) valid = false;
   if (!editorEnabled_ && valid && (Key >= 32 || Key == VK_BACK)) valid = false;
@@ -804,7 +805,8 @@ void TApCustomSpinEdit::Dispatch(TMessage& Message) {
 void TApCustomSpinEdit::RepaintButtons() {
   TWinControl* buttons = container_ ? container_ : upDown_;
   if (buttons && buttons->HandleAllocated())
-    RedrawWindow(buttons->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(buttons->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 // ---- the published spin edit ----

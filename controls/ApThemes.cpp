@@ -52,9 +52,7 @@ void SetThemesActiveOverride(int Value) {
 unsigned ThemeGeneration() { return generation; }
 void NotifyThemeChanged() { ++generation; }
 
-HTHEME ApOpenThemeData(HWND Wnd, const wchar_t* ClassList) {
-  return Ux().open ? Ux().open(Wnd, ClassList) : nullptr;
-}
+HTHEME ApOpenThemeData(HWND Wnd, const wchar_t* ClassList) { return Ux().open ? Ux().open(Wnd, ClassList) : nullptr; }
 
 void ApCloseThemeData(HTHEME Theme) {
   if (Theme && Ux().close) Ux().close(Theme);

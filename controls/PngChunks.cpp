@@ -345,8 +345,7 @@ bool TChunktRNS::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t
 }
 
 bool TChunktRNS::SaveToStream(TStream* Stream) {
-  if (Owner()->Header()->ColorType == 3 && DataSize() <= 256)
-    std::memcpy(Data().data(), PaletteValues, DataSize());
+  if (Owner()->Header()->ColorType == 3 && DataSize() <= 256) std::memcpy(Data().data(), PaletteValues, DataSize());
   return TChunk::SaveToStream(Stream);
 }
 
@@ -385,8 +384,14 @@ void TChunktRNS::SetTransparentColor(TColor value) {
   uint8_t r = GetRValue(rgb), g = GetGValue(rgb), b = GetBValue(rgb);
   const uint8_t* inverse = Owner()->InverseGamma;
   switch (header->ColorType) {
-    case 0: Data() = {0, r}; BitTransparency = true; break;
-    case 2: Data() = {0, inverse[r], 0, inverse[g], 0, inverse[b]}; BitTransparency = true; break;
+    case 0:
+      Data() = {0, r};
+      BitTransparency = true;
+      break;
+    case 2:
+      Data() = {0, inverse[r], 0, inverse[g], 0, inverse[b]};
+      BitTransparency = true;
+      break;
     case 3: {
       int count = 1 << header->BitCount();
       for (int i = 0; i < count; ++i) {

@@ -28,9 +28,7 @@ std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int width, int height) {
 }
 
 inline int Red(uint32_t pixel) { return (pixel >> 16) & 0xFF; }
-inline uint32_t Rgb(uint32_t pixel) {
-  return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
-}
+inline uint32_t Rgb(uint32_t pixel) { return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF); }
 
 // Makes `png` an RGB image of the bitmap and gives it the alpha values (top row first) when
 // any of them is below 255.
@@ -90,8 +88,9 @@ TPngPixel PngPixel(TPngGraphic* Png, int X, int Y) {
     if (Png->Pixels(X, Y) == Png->TransparentColor()) p.A = 0;
   } else if (Png->TransparencyMode() == ptmPartial && h->ColorType == 3) {
     const uint8_t* row = h->ImageRow(Y);
-    int index = h->BitCount() == 8 ? row[X] : h->BitCount() == 4 ? ((X & 1) ? row[X >> 1] & 15 : row[X >> 1] >> 4)
-                                                                 : (row[X >> 3] >> (7 - (X & 7))) & 1;
+    int index = h->BitCount() == 8   ? row[X]
+                : h->BitCount() == 4 ? ((X & 1) ? row[X >> 1] & 15 : row[X >> 1] >> 4)
+                                     : (row[X >> 3] >> (7 - (X & 7))) & 1;
     p.A = Png->Chunks()->ItemFromClass<TChunktRNS>()->PaletteValues[index];
   }
   return p;
@@ -142,7 +141,8 @@ void BlendPngImage(TPngGraphic* Png, uint8_t Amount) {
   for (int y = 0; y < ht; ++y) {
     uint8_t* alpha = Png->AlphaScanline(y);
     for (int x = 0; x < w; ++x)
-      alpha[x] = clear != clNone && Png->Pixels(x, y) == clear ? 0 : static_cast<uint8_t>(RoundScaled(alpha[x], Amount + 1));
+      alpha[x] =
+          clear != clNone && Png->Pixels(x, y) == clear ? 0 : static_cast<uint8_t>(RoundScaled(alpha[x], Amount + 1));
   }
   Png->SetModified(true);
 }

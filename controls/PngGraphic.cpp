@@ -38,10 +38,14 @@ std::unique_ptr<TChunk> Make(TPngGraphic* owner) {
 }
 // The chunk classes, in the order they are looked up.
 const TChunkClass chunkClasses[] = {
-    {"IEND", &TChunkIEND::StaticClassInfo, &Make<TChunkIEND>}, {"IHDR", &TChunkIHDR::StaticClassInfo, &Make<TChunkIHDR>},
-    {"IDAT", &TChunkIDAT::StaticClassInfo, &Make<TChunkIDAT>}, {"PLTE", &TChunkPLTE::StaticClassInfo, &Make<TChunkPLTE>},
-    {"gAMA", &TChunkgAMA::StaticClassInfo, &Make<TChunkgAMA>}, {"tRNS", &TChunktRNS::StaticClassInfo, &Make<TChunktRNS>},
-    {"tIME", &TChunktIME::StaticClassInfo, &Make<TChunktIME>}, {"tEXt", &TChunktEXt::StaticClassInfo, &Make<TChunktEXt>},
+    {"IEND", &TChunkIEND::StaticClassInfo, &Make<TChunkIEND>},
+    {"IHDR", &TChunkIHDR::StaticClassInfo, &Make<TChunkIHDR>},
+    {"IDAT", &TChunkIDAT::StaticClassInfo, &Make<TChunkIDAT>},
+    {"PLTE", &TChunkPLTE::StaticClassInfo, &Make<TChunkPLTE>},
+    {"gAMA", &TChunkgAMA::StaticClassInfo, &Make<TChunkgAMA>},
+    {"tRNS", &TChunktRNS::StaticClassInfo, &Make<TChunktRNS>},
+    {"tIME", &TChunktIME::StaticClassInfo, &Make<TChunktIME>},
+    {"tEXt", &TChunktEXt::StaticClassInfo, &Make<TChunktEXt>},
     {"zTXt", &TChunkzTXt::StaticClassInfo, &Make<TChunkzTXt>},
 };
 
@@ -111,7 +115,8 @@ void TPngGraphic::InitializeGamma(uint32_t gamma) {
   for (int i = 0; i < 256; ++i) GammaTable[i] = InverseGamma[i] = static_cast<uint8_t>(i);
   if (gamma == 0) return;
   double exponent = 1.0 / (gamma / 100000.0 * 2.2);
-  for (int i = 0; i < 256; ++i) GammaTable[i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(i / 255.0, exponent)));
+  for (int i = 0; i < 256; ++i)
+    GammaTable[i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(i / 255.0, exponent)));
   // Every value gets the sample whose corrected value is nearest (the last of equals), so that
   // saving and loading again gives back the values shown, and values no sample reaches still
   // land near their place.
@@ -459,7 +464,7 @@ void TPngGraphic::DrawPartial(HDC dc, const TRect& rect) {
         r = row[x * 3 + 2];
         a = alphaRow ? alphaRow[x] : 255;
       } else {
-        int index = h->BitCount() == 8 ? row[x]
+        int index = h->BitCount() == 8   ? row[x]
                     : h->BitCount() == 4 ? ((x & 1) ? row[x >> 1] & 15 : row[x >> 1] >> 4)
                                          : (row[x >> 3] >> (7 - (x & 7))) & 1;
         b = palette[index].rgbBlue;

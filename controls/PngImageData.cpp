@@ -506,7 +506,8 @@ bool TChunkIDAT::SaveToStream(TStream* Stream) {
       LoadRow(h, inverse, cur, pass.rowStart + r * pass.rowStep, pass.colStart, pass.colStep, pw);
       int chosen;
       if (filters.Contains(pfNone) + filters.Contains(pfSub) + filters.Contains(pfUp) + filters.Contains(pfAverage) +
-              filters.Contains(pfPaeth) > 1) {
+              filters.Contains(pfPaeth) >
+          1) {
         for (int t = 0; t < 5; ++t)
           if (filters.Contains(static_cast<TFilter>(t))) Filter(t, cur, prev, candidates[t] + 1, n, bpp);
         uint8_t* shifted[5];

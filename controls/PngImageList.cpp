@@ -171,7 +171,8 @@ HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
     BITMAPV4HEADER v4 = AlphaBitmapHeader(w, h);
     void* bits = nullptr;
     TWindowDC screen;
-    TBitmapHandle color(CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&v4), DIB_RGB_COLORS, &bits, nullptr, 0));
+    TBitmapHandle color(
+        CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&v4), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!color || !bits) return nullptr;
     auto* pixels = static_cast<uint32_t*>(bits);
     std::memset(pixels, 0, static_cast<size_t>(w) * h * 4);
@@ -182,7 +183,8 @@ HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
         for (int x = 0; x < std::min(w, Png->Width()); ++x) {
           TPngPixel p = PngPixel(Png, x, y);
           pixels[y * w + x] = uint32_t(p.A) << 24 | uint32_t(p.R) << 16 | uint32_t(p.G) << 8 | p.B;
-          if (p.A != 0) maskBits[static_cast<size_t>(y) * maskStride + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
+          if (p.A != 0)
+            maskBits[static_cast<size_t>(y) * maskStride + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
         }
     TBitmapHandle mask(CreateBitmap(w, h, 1, 1, maskBits.data()));
     if (!mask) return nullptr;

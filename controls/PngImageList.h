@@ -39,7 +39,9 @@ class TPngImageCollectionItems : public TCollection {
  public:
   explicit TPngImageCollectionItems(TPersistent* Owner);
   void Assign(TPersistent* Source) override;
-  TPngImageCollectionItem* Items(int Index) const { return static_cast<TPngImageCollectionItem*>(TCollection::Items(Index)); }
+  TPngImageCollectionItem* Items(int Index) const {
+    return static_cast<TPngImageCollectionItem*>(TCollection::Items(Index));
+  }
   TPngImageCollectionItem* Add() { return TCollection::Add<TPngImageCollectionItem>(); }
   TPersistent* GetOwner() override { return owner_; }
 

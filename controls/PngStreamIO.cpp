@@ -77,9 +77,8 @@ int InflateInit(z_stream_s* z) { return inflateInit_(z, zlibVersion, 56); }
 int DeflateInit(z_stream_s* z, int level) { return deflateInit_(z, level, zlibVersion, 56); }
 
 void RaiseZlibError(int code) {
-  throw EPNGZLIBError(std::string(
-                          "Could not decompress the image because it contains invalid compressed data.\r\n"
-                          " Description: ") +
+  throw EPNGZLIBError(std::string("Could not decompress the image because it contains invalid compressed data.\r\n"
+                                  " Description: ") +
                       zError(code));
 }
 

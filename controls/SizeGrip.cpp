@@ -177,7 +177,8 @@ void TSizeGrip::PaintClassicGrip(HDC DC, const TRect& Rect) {
     }
     return;
   }
-  const POINT anchors[] = {{r - 4, b - 12}, {r - 8, b - 8}, {r - 4, b - 8}, {r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}};
+  const POINT anchors[] = {{r - 4, b - 12}, {r - 8, b - 8}, {r - 4, b - 8},
+                           {r - 12, b - 4}, {r - 8, b - 4}, {r - 4, b - 4}};
   for (POINT a : anchors) {
     SetPixel(DC, a.x, a.y, shadow);
     SetPixel(DC, a.x + 1, a.y, shadow);

@@ -32,8 +32,8 @@ bool TUcApplication::MainWindowHook(TMessage& Message) {
   // The application window takes the title it was given before it existed.
   if (Message.Msg == WM_CREATE && Application) {
     WideString title = Application->Title();
-    if (!title.empty() && Application->HandleAllocated()) DefWindowProcW(Application->Handle(), WM_SETTEXT, 0,
-                                                                          reinterpret_cast<LPARAM>(title.c_str()));
+    if (!title.empty() && Application->HandleAllocated())
+      DefWindowProcW(Application->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
   }
   return false;
 }

@@ -177,8 +177,7 @@ void TUcMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
 TRect TUcMenuItem::CaptionRect(const TRect& ARect, bool TopLevel) {
   TMenu* menu = GetParentMenu();
   TCustomImageList* images = menu ? menu->Images() : nullptr;
-  bool imageDrawn = (images && ImageIndex() >= 0 && ImageIndex() < images->Count()) ||
-                    (Checked() && !HasBitmap());
+  bool imageDrawn = (images && ImageIndex() >= 0 && ImageIndex() < images->Count()) || (Checked() && !HasBitmap());
   bool glyph = imageDrawn || HasBitmap();
   int left = ARect.Left + 1, width;
   if (glyph) {

@@ -22,8 +22,8 @@ int ComboFindString(TCustomComboBox* Combo, const WideString& Text, int Start) {
     int index = (Start + i) % count;
     WideString item = items->Strings(index);
     if (item.size() < Text.size()) continue;
-    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, item.c_str(), static_cast<int>(Text.size()),
-                       Text.c_str(), static_cast<int>(Text.size())) == CSTR_EQUAL)
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, item.c_str(), static_cast<int>(Text.size()), Text.c_str(),
+                       static_cast<int>(Text.size())) == CSTR_EQUAL)
       return index;
   }
   return -1;
@@ -196,8 +196,7 @@ HV_PUBLISH(TUcCheckListBox) {
 void TUcCheckListBox::AddItem(const WideString& Item, TObject* AObject) { TCheckListBox::AddItem(Item, AObject); }
 
 void TUcCheckListBox::CopySelection(TWinControl* Destination) {
-  if (int index = ItemIndex(); index != -1)
-    UcAddItemTo(Destination, Items()->Strings(index), Items()->Objects(index));
+  if (int index = ItemIndex(); index != -1) UcAddItemTo(Destination, Items()->Strings(index), Items()->Objects(index));
 }
 
 void TUcCheckListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
@@ -213,7 +212,6 @@ void TUcCheckListBox::CMHintShow(TMessage& Message) {
 }
 
 void RegisterUnicodeControlClasses() {
-  RegisterClasses({&TUcComboBox::StaticClassInfo(), &TUcListBox::StaticClassInfo(),
-                   &TUcCheckListBox::StaticClassInfo(), &TUcMenuItem::StaticClassInfo(), &TUcAction::StaticClassInfo(),
-                   &TUcHintAction::StaticClassInfo()});
+  RegisterClasses({&TUcComboBox::StaticClassInfo(), &TUcListBox::StaticClassInfo(), &TUcCheckListBox::StaticClassInfo(),
+                   &TUcMenuItem::StaticClassInfo(), &TUcAction::StaticClassInfo(), &TUcHintAction::StaticClassInfo()});
 }

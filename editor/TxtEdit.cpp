@@ -743,8 +743,8 @@ void TCustomTxtEdit::GotoLineAndCenter(int ALine) {
 }
 
 void TCustomTxtEdit::InitializeCaret() {
-  const TTxtCaretShape shape = TxtEditCaretShape(insertMode_ ? insertCaret_ : overwriteCaret_,
-                                                 charWidth_ > 0 ? charWidth_ : 1, textHeight_);
+  const TTxtCaretShape shape =
+      TxtEditCaretShape(insertMode_ ? insertCaret_ : overwriteCaret_, charWidth_ > 0 ? charWidth_ : 1, textHeight_);
   caretOffset_ = {shape.OffsetX, shape.OffsetY};
   stateFlags_.Exclude(sfCaretVisible);
   if (!HandleAllocated()) return;
@@ -828,8 +828,7 @@ TBufferCoord TCustomTxtEdit::BlockBegin() const { return MinBufferCoord(blockBeg
 TBufferCoord TCustomTxtEdit::BlockEnd() const { return MaxBufferCoord(blockBegin_, blockEnd_); }
 
 bool TCustomTxtEdit::SelAvail() const {
-  return blockBegin_.Char != blockEnd_.Char ||
-         (blockBegin_.Line != blockEnd_.Line && activeSelectionMode_ != smColumn);
+  return blockBegin_.Char != blockEnd_.Char || (blockBegin_.Line != blockEnd_.Line && activeSelectionMode_ != smColumn);
 }
 
 void TCustomTxtEdit::SetActiveSelectionMode(TTxtSelectionMode Value) {
@@ -864,9 +863,8 @@ TBufferCoord ClampSelectionEnd(TBufferCoord Value, const TTxtEditStringList& Lin
     Value.Char = 1;
   Value.Line = MinMax(Value.Line, 1, Lines.Count());
   if (Mode == smNormal) {
-    const int length = Value.Line >= 1 && Value.Line <= Lines.Count()
-                           ? static_cast<int>(Lines.LineView(Value.Line - 1).size())
-                           : 0;
+    const int length =
+        Value.Line >= 1 && Value.Line <= Lines.Count() ? static_cast<int>(Lines.LineView(Value.Line - 1).size()) : 0;
     if (Value.Char > length + 1) Value.Char = length + 1;
   }
   return Value;
@@ -917,14 +915,12 @@ bool TCustomTxtEdit::IsPointInSelection(const TBufferCoord& Value) const {
   const TBufferCoord b = BlockBegin(), e = BlockEnd();
   if (Value.Line < b.Line || Value.Line > e.Line || !SelAvail()) return false;
   switch (activeSelectionMode_) {
-    case smLine:
-      return true;
+    case smLine: return true;
     case smColumn: {
       const int lo = std::min(b.Char, e.Char), hi = std::max(b.Char, e.Char);
       return Value.Char >= lo && Value.Char < hi;
     }
-    default:
-      return (Value.Line > b.Line || Value.Char >= b.Char) && (Value.Line < e.Line || Value.Char < e.Char);
+    default: return (Value.Line > b.Line || Value.Char >= b.Char) && (Value.Line < e.Line || Value.Char < e.Char);
   }
 }
 
@@ -974,8 +970,7 @@ void TCustomTxtEdit::SetLeftChar(int Value) {
     else
       InvalidateLines(-1, -1);
   }
-  if (pastEol && options_.Contains(eoAutoSizeMaxScrollWidth) &&
-      int64_t(leftChar_) + charsInWindow_ > maxScrollWidth_)
+  if (pastEol && options_.Contains(eoAutoSizeMaxScrollWidth) && int64_t(leftChar_) + charsInWindow_ > maxScrollWidth_)
     SetMaxScrollWidth(TxtClampToInt(int64_t(leftChar_) + charsInWindow_));
   else
     UpdateScrollBars();
@@ -1022,17 +1017,10 @@ void TCustomTxtEdit::ApplyScrollArrows(int Bar, const TTxtScrollBarSetup& Setup)
   // Disabling by range is the system's; arrows are ours only while the bar can scroll.
   UINT arrows = ESB_ENABLE_BOTH;
   switch (Setup.Arrows) {
-    case saBothDisabled:
-      arrows = ESB_DISABLE_BOTH;
-      break;
-    case saFirstDisabled:
-      arrows = Bar == SB_VERT ? ESB_DISABLE_UP : ESB_DISABLE_LEFT;
-      break;
-    case saSecondDisabled:
-      arrows = Bar == SB_VERT ? ESB_DISABLE_DOWN : ESB_DISABLE_RIGHT;
-      break;
-    default:
-      break;
+    case saBothDisabled: arrows = ESB_DISABLE_BOTH; break;
+    case saFirstDisabled: arrows = Bar == SB_VERT ? ESB_DISABLE_UP : ESB_DISABLE_LEFT; break;
+    case saSecondDisabled: arrows = Bar == SB_VERT ? ESB_DISABLE_DOWN : ESB_DISABLE_RIGHT; break;
+    default: break;
   }
   const bool canScroll = int64_t(Setup.Max) - Setup.Min + 1 > Setup.Page;
   if (canScroll || options_.Contains(eoHideShowScrollbars)) EnableScrollBar(Handle(), Bar, arrows);
@@ -1115,8 +1103,8 @@ void TCustomTxtEdit::UpdateScrollBars() {
         break;
       }
       if ((scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && !WordWrap()) {
-        const int width = options_.Contains(eoScrollPastEol) ? maxScrollWidth_
-                                                              : std::max(lines_->GetLengthOfLongestLine(), 1);
+        const int width =
+            options_.Contains(eoScrollPastEol) ? maxScrollWidth_ : std::max(lines_->GetLengthOfLongestLine(), 1);
         ApplyScrollBar(SB_HORZ, TxtHorzScrollBar(width, charsInWindow_, leftChar_, options_));
       } else {
         ShowBar(Handle(), SB_HORZ, false);
@@ -1544,17 +1532,10 @@ void TCustomTxtEdit::DestroyWnd() {
 
 void TCustomTxtEdit::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_VSCROLL:
-      WMVScroll(Message);
-      return;
-    case WM_HSCROLL:
-      WMHScroll(Message);
-      return;
-    case TxtEditRedrawScrollBars:
-      RedrawScrollBars();
-      return;
-    default:
-      inherited::Dispatch(Message);
+    case WM_VSCROLL: WMVScroll(Message); return;
+    case WM_HSCROLL: WMHScroll(Message); return;
+    case TxtEditRedrawScrollBars: RedrawScrollBars(); return;
+    default: inherited::Dispatch(Message);
   }
 }
 
@@ -1587,31 +1568,18 @@ void TCustomTxtEdit::WMVScroll(TMessage& Message) {
   Message.Result = 0;
   const int page = linesInWindow_ - (options_.Contains(eoScrollByOneLess) ? 1 : 0);
   switch (LOWORD(Message.WParam)) {
-    case SB_LINEUP:
-      SetTopLine(topLine_ - 1);
-      break;
-    case SB_LINEDOWN:
-      SetTopLine(topLine_ + 1);
-      break;
-    case SB_PAGEUP:
-      SetTopLine(topLine_ - page);
-      break;
-    case SB_PAGEDOWN:
-      SetTopLine(topLine_ + page);
-      break;
+    case SB_LINEUP: SetTopLine(topLine_ - 1); break;
+    case SB_LINEDOWN: SetTopLine(topLine_ + 1); break;
+    case SB_PAGEUP: SetTopLine(topLine_ - page); break;
+    case SB_PAGEDOWN: SetTopLine(topLine_ + page); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
       SetTopLine(TxtThumbToTopLine(HIWORD(Message.WParam), DisplayLineCount(), linesInWindow_,
                                    options_.Contains(eoScrollPastEof)));
       break;
-    case SB_TOP:
-      SetTopLine(1);
-      break;
-    case SB_BOTTOM:
-      SetTopLine(DisplayLineCount());
-      break;
-    default:
-      break;
+    case SB_TOP: SetTopLine(1); break;
+    case SB_BOTTOM: SetTopLine(DisplayLineCount()); break;
+    default: break;
   }
   Update();
   if (OnScroll) OnScroll(this, sbVertical);
@@ -1622,32 +1590,21 @@ void TCustomTxtEdit::WMHScroll(TMessage& Message) {
   const int page = charsInWindow_ - (options_.Contains(eoScrollByOneLess) ? 1 : 0);
   const bool pastEol = options_.Contains(eoScrollPastEol);
   switch (LOWORD(Message.WParam)) {
-    case SB_LINELEFT:
-      SetLeftChar(leftChar_ - 1);
-      break;
-    case SB_LINERIGHT:
-      SetLeftChar(leftChar_ + 1);
-      break;
-    case SB_PAGELEFT:
-      SetLeftChar(leftChar_ - page);
-      break;
-    case SB_PAGERIGHT:
-      SetLeftChar(leftChar_ + page);
-      break;
+    case SB_LINELEFT: SetLeftChar(leftChar_ - 1); break;
+    case SB_LINERIGHT: SetLeftChar(leftChar_ + 1); break;
+    case SB_PAGELEFT: SetLeftChar(leftChar_ - page); break;
+    case SB_PAGERIGHT: SetLeftChar(leftChar_ + page); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
       const int width = pastEol ? maxScrollWidth_ : std::max(lines_->GetLengthOfLongestLine(), 1);
       SetLeftChar(TxtThumbToLeftChar(HIWORD(Message.WParam), width));
       break;
     }
-    case SB_LEFT:
-      SetLeftChar(1);
-      break;
+    case SB_LEFT: SetLeftChar(1); break;
     case SB_RIGHT:
       SetLeftChar(pastEol ? maxScrollWidth_ - charsInWindow_ + 1 : lines_->GetLengthOfLongestLine());
       break;
-    default:
-      break;
+    default: break;
   }
   if (OnScroll) OnScroll(this, sbHorizontal);
 }
@@ -1655,8 +1612,7 @@ void TCustomTxtEdit::WMHScroll(TMessage& Message) {
 bool TCustomTxtEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
   int rowsPerNotch = 3;
-  if (Shift.Contains(ssCtrl))
-    rowsPerNotch = options_.Contains(eoHalfPageScroll) ? linesInWindow_ / 2 : linesInWindow_;
+  if (Shift.Contains(ssCtrl)) rowsPerNotch = options_.Contains(eoHalfPageScroll) ? linesInWindow_ / 2 : linesInWindow_;
   mouseWheelAccumulator_ += WheelDelta;
   const int notches = mouseWheelAccumulator_ / WHEEL_DELTA;
   mouseWheelAccumulator_ %= WHEEL_DELTA;

@@ -51,8 +51,8 @@ using TGutterGetTextEvent = TEvent<void(TObject* Sender, int ALine, AnsiString& 
 using TGutterPaintEvent = TEvent<void(TObject* Sender, int ALine, int X, int Y)>;
 using TMouseCursorEvent = TEvent<void(TObject* Sender, const TBufferCoord& ALineCharPos, TCursor& ACursor)>;
 using TPaintEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas)>;
-using TReplaceTextEvent = TEvent<void(TObject* Sender, const AnsiString& ASearch, const AnsiString& AReplace,
-                                      int Line, int Column, TTxtReplaceAction& Action)>;
+using TReplaceTextEvent = TEvent<void(TObject* Sender, const AnsiString& ASearch, const AnsiString& AReplace, int Line,
+                                      int Column, TTxtReplaceAction& Action)>;
 using TScrollEvent = TEvent<void(TObject* Sender, TScrollBarKind Kind)>;
 using TSpecialLineColorsEvent = TEvent<void(TObject* Sender, int Line, bool& Special, TColor& FG, TColor& BG)>;
 using TStatusChangeEvent = TEvent<void(TObject* Sender, TTxtStatusChanges Changes)>;
@@ -428,8 +428,7 @@ class TCustomTxtEdit : public TCustomControl {
   // ---- commands and input ----
   virtual void ExecuteCommand(TTxtEditorCommand Command, char AChar, void* Data);
   virtual void DoOnProcessCommand(TTxtEditorCommand& Command, char& AChar, void* Data);
-  virtual void NotifyHookedCommandHandlers(bool AfterProcessing, TTxtEditorCommand& Command, char& AChar,
-                                           void* Data);
+  virtual void NotifyHookedCommandHandlers(bool AfterProcessing, TTxtEditorCommand& Command, char& AChar, void* Data);
   virtual void DoOnCommandProcessed(TTxtEditorCommand Command, char AChar, void* Data);
   virtual void SetDefaultKeystrokes();
   virtual void UndoItem();

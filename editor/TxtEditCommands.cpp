@@ -206,8 +206,8 @@ struct TTxtEditCommandHandlers {
     t[ecBlockUnindent] = &Editing<&TCustomTxtEdit::DoBlockUnindent>;
     t[ecTab] = &Editing<&TCustomTxtEdit::DoTabKey>;
     t[ecShiftTab] = &Editing<&TCustomTxtEdit::DoShiftTabKey>;
-    for (TTxtEditorCommand c : {ecUpperCase, ecLowerCase, ecToggleCase, ecTitleCase, ecUpperCaseBlock,
-                                ecLowerCaseBlock, ecToggleCaseBlock})
+    for (TTxtEditorCommand c :
+         {ecUpperCase, ecLowerCase, ecToggleCase, ecTitleCase, ecUpperCaseBlock, ecLowerCaseBlock, ecToggleCaseBlock})
       t[c] = &CaseChange;
     return t;
   }
@@ -367,7 +367,9 @@ void TCustomTxtEdit::DoHomeKey(bool Selection) {
   bool rowStart = true;
   if (options_.Contains(eoEnhanceHomeKey) && firstRow) {
     int scanEnd = length;
-    if (WordWrap()) scanEnd = std::min(length, DisplayToBufferPos({wordWrapPlugin_->GetRowLength(shown.Row) + 1, shown.Row}).Char - 1);
+    if (WordWrap())
+      scanEnd =
+          std::min(length, DisplayToBufferPos({wordWrapPlugin_->GetRowLength(shown.Row) + 1, shown.Row}).Char - 1);
     int first = length + 1;
     for (int i = 1; i <= scanEnd; ++i)
       if (line[static_cast<size_t>(i - 1)] != ' ' && line[static_cast<size_t>(i - 1)] != '\t') {
@@ -541,8 +543,8 @@ AnsiString TCustomTxtEdit::GetWordAtRowCol(const TBufferCoord& XY) {
   const TBufferCoord end = WordEndEx(XY);
   if (start.Line != end.Line || start.Char >= end.Char || start.Line < 1 || start.Line > lines_->Count())
     return AnsiString();
-  return AnsiString(LineAt(start.Line).substr(static_cast<size_t>(start.Char - 1),
-                                              static_cast<size_t>(end.Char - start.Char)));
+  return AnsiString(
+      LineAt(start.Line).substr(static_cast<size_t>(start.Char - 1), static_cast<size_t>(end.Char - start.Char)));
 }
 
 bool TCustomTxtEdit::GetMatchingBracketEx(const TBufferCoord& APoint, TBufferCoord& Result, bool VisibleOnly) {

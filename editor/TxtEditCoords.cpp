@@ -40,9 +40,7 @@ namespace {
 
 bool SystemLeadByte(unsigned char B) { return IsDBCSLeadByte(B) != FALSE; }
 
-TTxtLeadByteTest InitialLeadByteTest() {
-  return GetSystemMetrics(SM_DBCSENABLED) ? &SystemLeadByte : nullptr;
-}
+TTxtLeadByteTest InitialLeadByteTest() { return GetSystemMetrics(SM_DBCSENABLED) ? &SystemLeadByte : nullptr; }
 
 TTxtLeadByteTest& LeadByteTest() {
   static TTxtLeadByteTest test = InitialLeadByteTest();

@@ -118,8 +118,8 @@ inline constexpr int TxtMaxScrollRange = 32767;
 HV_ENUM(TTxtScrollArrows, saBothEnabled, saBothDisabled, saFirstDisabled, saSecondDisabled)
 
 struct TTxtScrollBarSetup {
-  bool Visible = true;      // false: hidden; true: shown, disabled by the system when it cannot scroll
-  bool Scaled = false;      // the range is 0..32767 standing for the whole text
+  bool Visible = true;  // false: hidden; true: shown, disabled by the system when it cannot scroll
+  bool Scaled = false;  // the range is 0..32767 standing for the whole text
   int Min = 0;
   int Max = 0;
   int Page = 0;

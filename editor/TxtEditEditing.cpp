@@ -14,9 +14,7 @@
 namespace {
 
 // The display width of the first Chars characters of a line.
-int WidthOf(std::string_view line, int chars, int tabWidth) {
-  return TxtCharToColumn(line, chars + 1, tabWidth) - 1;
-}
+int WidthOf(std::string_view line, int chars, int tabWidth) { return TxtCharToColumn(line, chars + 1, tabWidth) - 1; }
 
 // Brackets a change with the transient-paint notifications.
 class TTransient {
@@ -114,8 +112,8 @@ void TCustomTxtEdit::InsertCharacter(char AChar) {
         TxtEditLeadByteTest()(static_cast<unsigned char>(line[static_cast<size_t>(start - 1)])))
       n = 2;
     replaced = line.substr(static_cast<size_t>(start - 1), static_cast<size_t>(n));
-    line.replace(static_cast<size_t>(start - 1), static_cast<size_t>(n), n == 2 ? AnsiString{AChar, ' '}
-                                                                               : AnsiString(1, AChar));
+    line.replace(static_cast<size_t>(start - 1), static_cast<size_t>(n),
+                 n == 2 ? AnsiString{AChar, ' '} : AnsiString(1, AChar));
     end = start + std::max(n, 1);
   }
   int caret = start + 1;
@@ -309,7 +307,8 @@ void TCustomTxtEdit::DeleteChar() {
   const int length = static_cast<int>(line.size());
   if (x <= length) {
     int n = 1;
-    if (x < length && TxtEditLeadByteTest() && TxtEditLeadByteTest()(static_cast<unsigned char>(line[static_cast<size_t>(x - 1)])))
+    if (x < length && TxtEditLeadByteTest() &&
+        TxtEditLeadByteTest()(static_cast<unsigned char>(line[static_cast<size_t>(x - 1)])))
       n = 2;
     AnsiString changed = line;
     const AnsiString deleted = changed.substr(static_cast<size_t>(x - 1), static_cast<size_t>(n));
@@ -395,7 +394,8 @@ void TCustomTxtEdit::DeleteLastWordOrBol(bool ToBol) {
     for (int l = start.Line + 1; l < caret.Line; ++l) removed += AnsiString(LineAt(l)) + "\r\n";
     removed += last.substr(0, cut);
   }
-  const AnsiString joined = first.substr(0, std::min(first.size(), static_cast<size_t>(start.Char - 1))) + last.substr(cut);
+  const AnsiString joined =
+      first.substr(0, std::min(first.size(), static_cast<size_t>(start.Char - 1))) + last.substr(cut);
   WithinUpdate(*lines_, [&] {
     lines_->SetStrings(start.Line - 1, joined);
     if (caret.Line > start.Line) {
@@ -564,7 +564,9 @@ void TCustomTxtEdit::DoShiftTabKey() {
 namespace {
 
 // The lines a block command works on: a selection that ends at a line's start leaves that line.
-int LastBlockLine(const TBufferCoord& b, const TBufferCoord& e) { return e.Char == 1 && e.Line > b.Line ? e.Line - 1 : e.Line; }
+int LastBlockLine(const TBufferCoord& b, const TBufferCoord& e) {
+  return e.Char == 1 && e.Line > b.Line ? e.Line - 1 : e.Line;
+}
 
 }  // namespace
 
@@ -663,13 +665,9 @@ AnsiString ConvertCase(const AnsiString& text, TTxtEditorCommand cmd) {
   auto lower = [](AnsiString& t) { CharLowerBuffA(t.data(), static_cast<DWORD>(t.size())); };
   switch (cmd) {
     case ecUpperCase:
-    case ecUpperCaseBlock:
-      upper(s);
-      break;
+    case ecUpperCaseBlock: upper(s); break;
     case ecLowerCase:
-    case ecLowerCaseBlock:
-      lower(s);
-      break;
+    case ecLowerCaseBlock: lower(s); break;
     case ecToggleCase:
     case ecToggleCaseBlock:
       for (char& c : s) {
@@ -688,8 +686,7 @@ AnsiString ConvertCase(const AnsiString& text, TTxtEditorCommand cmd) {
       s = first + rest;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return s;
 }

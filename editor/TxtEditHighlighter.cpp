@@ -19,7 +19,7 @@ HV_PUBLISH(TTxtCustomHighlighter) {
 
 HV_PUBLISH(TTxtHighlighterList) {}
 
-const TColor StandardColorTable[16] = {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clSilver,
+const TColor StandardColorTable[16] = {clBlack, clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clSilver,
                                        clGray,  clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite};
 
 // ---- TTxtHighlighterAttributes ----
@@ -49,8 +49,8 @@ void TTxtHighlighterAttributes::SetStyle(TFontStyles Value) {
 }
 
 void TTxtHighlighterAttributes::AssignColorAndStyle(TTxtHighlighterAttributes* Source) {
-  bool differs = background_ != Source->background_ || foreground_ != Source->foreground_ ||
-                 !(style_ == Source->style_);
+  bool differs =
+      background_ != Source->background_ || foreground_ != Source->foreground_ || !(style_ == Source->style_);
   background_ = Source->background_;
   foreground_ = Source->foreground_;
   style_ = Source->style_;
@@ -198,8 +198,8 @@ bool TTxtHighlighterAttributes::LoadNewLayout(HKEY RootKey, const WideString& Ke
 // ---- TTxtCustomHighlighter ----
 
 TTxtCustomHighlighter::TTxtCustomHighlighter(TComponent* AOwner) : TComponent(AOwner) {
-  for (unsigned char c : {'!', '"', '\'', '(', ')', '*', '+', ',', '-', '.', '/', ':', ';', '=', '?', '[', '\\', ']',
-                          '^', '{', '|', '}'})
+  for (unsigned char c :
+       {'!', '"', '\'', '(', ')', '*', '+', ',', '-', '.', '/', ':', ';', '=', '?', '[', '\\', ']', '^', '{', '|', '}'})
     wordBreakChars_.Include(c);
   TState::Attributes.SetSorted(true);
   TState::Attributes.SetDuplicates(dupError);

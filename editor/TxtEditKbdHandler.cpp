@@ -32,25 +32,31 @@ void RunChain(const List& list, bool& running, Stop stop, A&&... args) {
 }  // namespace
 
 void TTxtEditKbdHandler::ExecuteKeyPress(TObject* Sender, char& Key) {
-  RunChain(keyPress_, inKeyPress_, [&] { return Key == 0; }, Sender, Key);
+  RunChain(
+      keyPress_, inKeyPress_, [&] { return Key == 0; }, Sender, Key);
 }
 
 void TTxtEditKbdHandler::ExecuteKeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
-  RunChain(keyDown_, inKeyDown_, [&] { return Key == 0; }, Sender, Key, Shift);
+  RunChain(
+      keyDown_, inKeyDown_, [&] { return Key == 0; }, Sender, Key, Shift);
 }
 
 void TTxtEditKbdHandler::ExecuteKeyUp(TObject* Sender, Word& Key, TShiftState Shift) {
-  RunChain(keyUp_, inKeyUp_, [&] { return Key == 0; }, Sender, Key, Shift);
+  RunChain(
+      keyUp_, inKeyUp_, [&] { return Key == 0; }, Sender, Key, Shift);
 }
 
 void TTxtEditKbdHandler::ExecuteMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-  RunChain(mouseDown_, inMouseDown_, [] { return false; }, Sender, Button, Shift, X, Y);
+  RunChain(
+      mouseDown_, inMouseDown_, [] { return false; }, Sender, Button, Shift, X, Y);
 }
 
 void TTxtEditKbdHandler::ExecuteMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
-  RunChain(mouseUp_, inMouseUp_, [] { return false; }, Sender, Button, Shift, X, Y);
+  RunChain(
+      mouseUp_, inMouseUp_, [] { return false; }, Sender, Button, Shift, X, Y);
 }
 
 void TTxtEditKbdHandler::ExecuteMouseCursor(TObject* Sender, const TBufferCoord& ALineCharPos, TCursor& ACursor) {
-  RunChain(mouseCursor_, inMouseCursor_, [] { return false; }, Sender, ALineCharPos, ACursor);
+  RunChain(
+      mouseCursor_, inMouseCursor_, [] { return false; }, Sender, ALineCharPos, ACursor);
 }

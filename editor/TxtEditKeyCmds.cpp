@@ -272,7 +272,7 @@ std::string EditorCommandToCodeString(TTxtEditorCommand Command) {
 }
 
 const TTypeInfo& TxtEditorCommandTypeInfo() {
-  static const TTypeInfo& info = [] () -> const TTypeInfo& {
+  static const TTypeInfo& info = []() -> const TTypeInfo& {
     static TTypeInfo t;
     t.Kind = tkInteger;
     t.Name = "TTxtEditorCommand";

@@ -19,10 +19,10 @@ const char* FindLineBreakSse2(const char* P, const char* End);
 // still ends at the next CR or LF.
 // The bytes of the line being read, from Line up to Scan, already stand at Out up to Tail.
 struct TLineSplitState {
-  char* Out;          // where the line being read moves to
-  char* Tail;         // where its next byte moves to
-  const char* Line;   // where it starts
-  const char* Scan;   // where the search for its end goes on
+  char* Out;         // where the line being read moves to
+  char* Tail;        // where its next byte moves to
+  const char* Line;  // where it starts
+  const char* Scan;  // where the search for its end goes on
   bool SawCR = false;
   bool SawLF = false;
 };

@@ -97,8 +97,7 @@ void TCustomTxtEdit::MouseMove(TShiftState Shift, int X, int Y) {
     InternalSetCaretXY(DisplayToBufferPos(p));
     SetBlockEnd(CaretXY());
   }
-  if (stateFlags_.Contains(sfPossibleGutterClick) && caretY_ != blockBegin_.Line)
-    stateFlags_.Include(sfGutterDragging);
+  if (stateFlags_.Contains(sfPossibleGutterClick) && caretY_ != blockBegin_.Line) stateFlags_.Include(sfGutterDragging);
 }
 
 void TCustomTxtEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -464,9 +463,7 @@ void TCustomTxtEdit::WndProc(TMessage& Message) {
       Undo();
       Message.Result = 1;
       return;
-    case WM_IME_COMPOSITION:
-      DoImeComposition(Message);
-      return;
+    case WM_IME_COMPOSITION: DoImeComposition(Message); return;
     case WM_IME_NOTIFY:
       if (Message.WParam == IMN_SETOPENSTATUS && HandleAllocated()) {
         if (HIMC imc = ImmGetContext(Handle())) {
@@ -477,11 +474,8 @@ void TCustomTxtEdit::WndProc(TMessage& Message) {
         }
       }
       break;
-    case WM_DROPFILES:
-      DoDropFiles(Message);
-      return;
-    default:
-      break;
+    case WM_DROPFILES: DoDropFiles(Message); return;
+    default: break;
   }
   inherited::WndProc(Message);
 }

@@ -31,14 +31,10 @@ TTxtCaretShape TxtEditCaretShape(TTxtEditCaretType CaretType, int CharWidth, int
   const int height = h < 1 ? 1 : h;
   const int half = h / 2 < 1 ? 1 : h / 2;
   switch (CaretType) {
-    case ctHorizontalLine:
-      return {CharWidth, 2, 0, h};
-    case ctHalfBlock:
-      return {CharWidth, half, 0, h / 2};
-    case ctBlock:
-      return {CharWidth, height, 0, 0};
+    case ctHorizontalLine: return {CharWidth, 2, 0, h};
+    case ctHalfBlock: return {CharWidth, half, 0, h / 2};
+    case ctBlock: return {CharWidth, height, 0, 0};
     case ctVerticalLine:
-    default:
-      return {2, height, -1, 0};
+    default: return {2, height, -1, 0};
   }
 }

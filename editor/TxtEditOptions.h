@@ -12,14 +12,14 @@
 HV_ENUM(TTxtEditorOption, eoAltSetsColumnMode, eoAutoIndent, eoAutoSizeMaxScrollWidth, eoDisableScrollArrows,
         eoDragDropEditing, eoDropFiles, eoEnhanceHomeKey, eoEnhanceEndKey, eoGroupUndo, eoHalfPageScroll,
         eoHideShowScrollbars, eoKeepCaretX, eoNoCaret, eoNoSelection, eoRightMouseMovesCursor, eoScrollByOneLess,
-        eoScrollHintFollows, eoScrollPastEof, eoScrollPastEol, eoShowScrollHint, eoShowSpecialChars,
-        eoSmartTabDelete, eoSmartTabs, eoSpecialLineDefaultFg, eoTabIndent, eoTabsToSpaces, eoTrimTrailingSpaces)
+        eoScrollHintFollows, eoScrollPastEof, eoScrollPastEol, eoShowScrollHint, eoShowSpecialChars, eoSmartTabDelete,
+        eoSmartTabs, eoSpecialLineDefaultFg, eoTabIndent, eoTabsToSpaces, eoTrimTrailingSpaces)
 using TTxtEditorOptions = TSet<TTxtEditorOption>;
 
 // The options a new control has: 026C0192 hex.
-inline constexpr TTxtEditorOptions TxtEditDefaultOptions{
-    eoAutoIndent,     eoDragDropEditing, eoEnhanceEndKey, eoGroupUndo, eoScrollPastEol,
-    eoShowScrollHint, eoSmartTabDelete,  eoSmartTabs,     eoTabsToSpaces};
+inline constexpr TTxtEditorOptions TxtEditDefaultOptions{eoAutoIndent,     eoDragDropEditing, eoEnhanceEndKey,
+                                                         eoGroupUndo,      eoScrollPastEol,   eoShowScrollHint,
+                                                         eoSmartTabDelete, eoSmartTabs,       eoTabsToSpaces};
 
 // The options as their 32-bit value and back (bits above the last option are dropped).
 uint32_t TxtEditOptionsToBits(const TTxtEditorOptions& Options);

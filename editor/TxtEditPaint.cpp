@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr char SpaceGlyph = '\xB7';     // middle dot
-constexpr char TabGlyph = '\xBB';       // right-pointing double angle quotation mark
+constexpr char SpaceGlyph = '\xB7';      // middle dot
+constexpr char TabGlyph = '\xBB';        // right-pointing double angle quotation mark
 constexpr char LineBreakGlyph = '\xB6';  // pilcrow
 constexpr char TabFill = '\t';           // what a tab expands to
 
@@ -153,7 +153,8 @@ void TTxtEditPainter::PaintGutterBorder(TCanvas& Canvas, const TRect& AClip) {
   Canvas.LineTo(gw - 1, AClip.Bottom);
 }
 
-void TTxtEditPainter::PaintMarks(TCanvas& Canvas, int FirstRow, int FirstLine, int LastLine, std::vector<int>& Offsets) {
+void TTxtEditPainter::PaintMarks(TCanvas& Canvas, int FirstRow, int FirstLine, int LastLine,
+                                 std::vector<int>& Offsets) {
   TTxtBookMarkOpt& options = *ed_.BookMarkOptions();
   TTxtEditMarkList& marks = *ed_.Marks();
   if (!options.GlyphsVisible() || marks.Count() == 0 || LastLine < FirstLine || Offsets.empty()) return;
@@ -513,8 +514,8 @@ void TTxtEditPainter::RedrawOverhang() {
   SetDrawingColors(selected);
   const int x = ColumnToX(column);
   const int mode = SetBkMode(dc_, TRANSPARENT);
-  ed_.TextDrawer()->ExtTextOut(x, row_.RcLine.Top, ETO_CLIPPED, {x, row_.RcLine.Top, row_.RcLine.Right, row_.RcLine.Bottom},
-                               &ch, 1);
+  ed_.TextDrawer()->ExtTextOut(x, row_.RcLine.Top, ETO_CLIPPED,
+                               {x, row_.RcLine.Top, row_.RcLine.Right, row_.RcLine.Bottom}, &ch, 1);
   SetBkMode(dc_, mode);
 }
 
@@ -528,8 +529,7 @@ void TTxtEditPainter::PaintRunPart(int First, int Last, bool Selected) {
 
 int TTxtEditPainter::Overhang(char Ch) {
   ABC abc{};
-  if (!GetCharABCWidthsA(dc_, static_cast<unsigned char>(Ch), static_cast<unsigned char>(Ch), &abc))
-    return 0;
+  if (!GetCharABCWidthsA(dc_, static_cast<unsigned char>(Ch), static_cast<unsigned char>(Ch), &abc)) return 0;
   const int total = abc.abcA + static_cast<int>(abc.abcB) + std::max(abc.abcC, 0);
   return std::max(0, total - ed_.charWidth_);
 }

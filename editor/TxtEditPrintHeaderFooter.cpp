@@ -244,15 +244,9 @@ void THeaderFooter::PaintBand(TCanvas* ACanvas, int PageNum) {
     const int width = ACanvas->TextWidth(text);
     int x;
     switch (alignment) {
-      case taRightJustify:
-        x = margins_->PRightHFTextIndent - width;
-        break;
-      case taCenter:
-        x = (margins_->PLeftHFTextIndent + margins_->PRightHFTextIndent - width) / 2;
-        break;
-      default:
-        x = margins_->PLeftHFTextIndent;
-        break;
+      case taRightJustify: x = margins_->PRightHFTextIndent - width; break;
+      case taCenter: x = (margins_->PLeftHFTextIndent + margins_->PRightHFTextIndent - width) / 2; break;
+      default: x = margins_->PLeftHFTextIndent; break;
     }
     ACanvas->TextOut(x, y + lineInfo_[static_cast<size_t>(current - 1)].MaxBaseDist, text);
   }

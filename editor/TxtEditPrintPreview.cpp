@@ -358,17 +358,10 @@ void TTxtEditPrintPreview::WMSize(TMessage& Message) {
 
 void TTxtEditPrintPreview::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_HSCROLL:
-      WMHScroll(Message);
-      return;
-    case WM_VSCROLL:
-      WMVScroll(Message);
-      return;
-    case WM_MOUSEWHEEL:
-      WMMouseWheel(Message);
-      return;
-    default:
-      inherited::Dispatch(Message);
+    case WM_HSCROLL: WMHScroll(Message); return;
+    case WM_VSCROLL: WMVScroll(Message); return;
+    case WM_MOUSEWHEEL: WMMouseWheel(Message); return;
+    default: inherited::Dispatch(Message);
   }
 }
 
@@ -386,30 +379,15 @@ void TTxtEditPrintPreview::WMHScroll(TMessage& Message) {
   if (scaleMode_ == pscWholePage) return;
   const int w = ClientWidth();
   switch (LOWORD(Message.WParam)) {
-    case SB_LINELEFT:
-      ScrollHorzTo(scrollX_ + w / 10);
-      break;
-    case SB_LINERIGHT:
-      ScrollHorzTo(scrollX_ - w / 10);
-      break;
-    case SB_PAGELEFT:
-      ScrollHorzTo(scrollX_ + w / 2);
-      break;
-    case SB_PAGERIGHT:
-      ScrollHorzTo(scrollX_ - w / 2);
-      break;
+    case SB_LINELEFT: ScrollHorzTo(scrollX_ + w / 10); break;
+    case SB_LINERIGHT: ScrollHorzTo(scrollX_ - w / 10); break;
+    case SB_PAGELEFT: ScrollHorzTo(scrollX_ + w / 2); break;
+    case SB_PAGERIGHT: ScrollHorzTo(scrollX_ - w / 2); break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      ScrollHorzTo(-ThumbPosition(SB_HORZ, Message.WParam));
-      break;
-    case SB_LEFT:
-      ScrollHorzTo(0);
-      break;
-    case SB_RIGHT:
-      ScrollHorzTo(-virtualWidth_);
-      break;
-    default:
-      break;
+    case SB_THUMBTRACK: ScrollHorzTo(-ThumbPosition(SB_HORZ, Message.WParam)); break;
+    case SB_LEFT: ScrollHorzTo(0); break;
+    case SB_RIGHT: ScrollHorzTo(-virtualWidth_); break;
+    default: break;
   }
 }
 
@@ -419,30 +397,15 @@ void TTxtEditPrintPreview::WMVScroll(TMessage& Message) {
   if (scaleMode_ != pscWholePage) {
     const int h = ClientHeight();
     switch (code) {
-      case SB_LINEUP:
-        ScrollVertTo(scrollY_ + h / 10);
-        break;
-      case SB_LINEDOWN:
-        ScrollVertTo(scrollY_ - h / 10);
-        break;
-      case SB_PAGEUP:
-        ScrollVertTo(scrollY_ + h / 2);
-        break;
-      case SB_PAGEDOWN:
-        ScrollVertTo(scrollY_ - h / 2);
-        break;
+      case SB_LINEUP: ScrollVertTo(scrollY_ + h / 10); break;
+      case SB_LINEDOWN: ScrollVertTo(scrollY_ - h / 10); break;
+      case SB_PAGEUP: ScrollVertTo(scrollY_ + h / 2); break;
+      case SB_PAGEDOWN: ScrollVertTo(scrollY_ - h / 2); break;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK:
-        ScrollVertTo(-ThumbPosition(SB_VERT, Message.WParam));
-        break;
-      case SB_TOP:
-        ScrollVertTo(0);
-        break;
-      case SB_BOTTOM:
-        ScrollVertTo(-virtualHeight_);
-        break;
-      default:
-        break;
+      case SB_THUMBTRACK: ScrollVertTo(-ThumbPosition(SB_VERT, Message.WParam)); break;
+      case SB_TOP: ScrollVertTo(0); break;
+      case SB_BOTTOM: ScrollVertTo(-virtualHeight_); break;
+      default: break;
     }
     return;
   }
@@ -450,29 +413,18 @@ void TTxtEditPrintPreview::WMVScroll(TMessage& Message) {
   const int count = GetPageCount();
   switch (code) {
     case SB_LINEUP:
-    case SB_PAGEUP:
-      pageNumber_ = std::max(1, pageNumber_ - 1);
-      break;
+    case SB_PAGEUP: pageNumber_ = std::max(1, pageNumber_ - 1); break;
     case SB_LINEDOWN:
-    case SB_PAGEDOWN:
-      pageNumber_ = std::min(count, pageNumber_ + 1);
-      break;
+    case SB_PAGEDOWN: pageNumber_ = std::min(count, pageNumber_ + 1); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
       pageNumber_ = std::clamp(ThumbPosition(SB_VERT, Message.WParam), 1, count);
       if (showScrollHint_) ShowPageHint(pageNumber_);
       break;
-    case SB_TOP:
-      pageNumber_ = 1;
-      break;
-    case SB_BOTTOM:
-      pageNumber_ = count;
-      break;
-    case SB_ENDSCROLL:
-      HideHint();
-      return;
-    default:
-      return;
+    case SB_TOP: pageNumber_ = 1; break;
+    case SB_BOTTOM: pageNumber_ = count; break;
+    case SB_ENDSCROLL: HideHint(); return;
+    default: return;
   }
   scrollY_ = -(pageNumber_ - 1);
   UpdateScrollbars();

@@ -104,27 +104,19 @@ void TTxtEditPrintMargins::Assign(TPersistent* Source) {
 
 double TTxtEditPrintMargins::ToMM(double v) const {
   switch (unitSystem_) {
-    case usCM:
-      return v * 10;
-    case usInch:
-      return v * 25.4;
-    case muThousandthsOfInches:
-      return v * 25.4 / 1000;
-    default:
-      return v;
+    case usCM: return v * 10;
+    case usInch: return v * 25.4;
+    case muThousandthsOfInches: return v * 25.4 / 1000;
+    default: return v;
   }
 }
 
 double TTxtEditPrintMargins::FromMM(double mm) const {
   switch (unitSystem_) {
-    case usCM:
-      return mm / 10;
-    case usInch:
-      return mm / 25.4;
-    case muThousandthsOfInches:
-      return mm * 1000 / 25.4;
-    default:
-      return mm;
+    case usCM: return mm / 10;
+    case usInch: return mm / 25.4;
+    case muThousandthsOfInches: return mm * 1000 / 25.4;
+    default: return mm;
   }
 }
 

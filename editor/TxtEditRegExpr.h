@@ -16,19 +16,20 @@
 // number of expression characters consumed when compiling failed (0 for execution errors).
 class ERegExpr : public Exception {
  public:
-  ERegExpr(const std::string& Message, int Code, int Pos) : Exception(Message), ErrorCode(Code), CompilerErrorPos(Pos) {}
+  ERegExpr(const std::string& Message, int Code, int Pos)
+      : Exception(Message), ErrorCode(Code), CompilerErrorPos(Pos) {}
   int ErrorCode = 0;
   int CompilerErrorPos = 0;
 };
 
 // Modifier bits.
 enum : uint32_t {
-  rmIgnoreCase = 1,  // i
+  rmIgnoreCase = 1,     // i
   rmRussianRanges = 2,  // r: ranges of Cyrillic letters include the letters outside their block
-  rmSingleLine = 4,  // s: dot matches line separators
-  rmGreedy = 8,  // g
-  rmMultiLine = 16,  // m: ^ and $ also at line separators
-  rmExtended = 32,  // x: blanks and # comments are ignored
+  rmSingleLine = 4,     // s: dot matches line separators
+  rmGreedy = 8,         // g
+  rmMultiLine = 16,     // m: ^ and $ also at line separators
+  rmExtended = 32,      // x: blanks and # comments are ignored
 };
 constexpr uint32_t RegExprDefaultModifiers = rmRussianRanges | rmSingleLine | rmGreedy;
 

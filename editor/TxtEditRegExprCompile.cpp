@@ -14,8 +14,8 @@ namespace {
 // What the parser knows about a parsed piece.
 enum : int {
   fHasWidth = 1,  // never matches the empty string
-  fSimple = 2,  // matches exactly one character
-  fSpStart = 4,  // starts with * or +
+  fSimple = 2,    // matches exactly one character
+  fSpStart = 4,   // starts with * or +
 };
 
 // Numbers saturate here, well above every limit that is checked afterwards.
@@ -30,11 +30,19 @@ int HexValue(char C) {
 
 bool IsMeta(char C) {
   switch (C) {
-    case '^': case '$': case '.': case '[': case '(': case ')': case '|': case '?': case '+': case '*':
-    case '\\': case '{':
-      return true;
-    default:
-      return false;
+    case '^':
+    case '$':
+    case '.':
+    case '[':
+    case '(':
+    case ')':
+    case '|':
+    case '?':
+    case '+':
+    case '*':
+    case '\\':
+    case '{': return true;
+    default: return false;
   }
 }
 
@@ -56,9 +64,7 @@ struct TRegExprCompiler {
     R.Raise(Code);
   }
   bool AtEnd() const { return Pos >= static_cast<int>(S.size()); }
-  char Peek(int Ahead = 0) const {
-    return Pos + Ahead < static_cast<int>(S.size()) ? S[Pos + Ahead] : '\0';
-  }
+  char Peek(int Ahead = 0) const { return Pos + Ahead < static_cast<int>(S.size()) ? S[Pos + Ahead] : '\0'; }
   bool Has(int Ahead) const { return Pos + Ahead < static_cast<int>(S.size()); }
 
   // ---- emitting ----
@@ -206,8 +212,10 @@ struct TRegExprCompiler {
       int brFlags;
       const int br = Branch(brFlags);
       ++branchCount;
-      if (ret >= 0) Tail(ret, br);
-      else ret = br;
+      if (ret >= 0)
+        Tail(ret, br);
+      else
+        ret = br;
       if (!(brFlags & fHasWidth)) Flags &= ~fHasWidth;
       Flags |= brFlags & fSpStart;
       if (Peek() != '|' || AtEnd()) break;
@@ -238,8 +246,10 @@ struct TRegExprCompiler {
       const int latest = Piece(pieceFlags);
       if (latest < 0) continue;
       Flags |= pieceFlags & fHasWidth;
-      if (chain < 0) Flags |= pieceFlags & fSpStart;
-      else Tail(chain, latest);
+      if (chain < 0)
+        Flags |= pieceFlags & fSpStart;
+      else
+        Tail(chain, latest);
       chain = latest;
     }
     if (chain < 0) Node(opNothing);
@@ -282,8 +292,10 @@ struct TRegExprCompiler {
     }
     Flags = (minCount > 0) ? fHasWidth : 0;
     if (op == '*' || op == '+') Flags |= fSpStart;
-    if (atomFlags & fSimple) Simple(ret, op, counted, nonGreedy, minCount, maxCount);
-    else Complex(ret, op, counted, nonGreedy, minCount, maxCount);
+    if (atomFlags & fSimple)
+      Simple(ret, op, counted, nonGreedy, minCount, maxCount);
+    else
+      Complex(ret, op, counted, nonGreedy, minCount, maxCount);
     SkipExtended();
     const char after = Peek();
     if (!AtEnd() && (after == '*' || after == '+' || after == '?' || after == '{')) Fail(107);
@@ -337,16 +349,10 @@ struct TRegExprCompiler {
     const int atomStart = Pos;
     const char c = S[Pos++];
     switch (c) {
-      case '^':
-        return Node(AnchorsMultiLine() ? opBolML : opBol);
-      case '$':
-        return Node(AnchorsMultiLine() ? opEolML : opEol);
-      case '.':
-        Flags = fHasWidth | fSimple;
-        return Node((Mods & rmSingleLine) ? opAny : opAnyML);
-      case '[':
-        Flags = fHasWidth | fSimple;
-        return Class();
+      case '^': return Node(AnchorsMultiLine() ? opBolML : opBol);
+      case '$': return Node(AnchorsMultiLine() ? opEolML : opEol);
+      case '.': Flags = fHasWidth | fSimple; return Node((Mods & rmSingleLine) ? opAny : opAnyML);
+      case '[': Flags = fHasWidth | fSimple; return Class();
       case '(':
         if (Peek() == '?' && !AtEnd()) return Special(Flags);
         {
@@ -356,12 +362,10 @@ struct TRegExprCompiler {
           return ret;
         }
       case '|':
-      case ')':
-        Fail(114);
+      case ')': Fail(114);
       case '?':
       case '+':
-      case '*':
-        Fail(115);
+      case '*': Fail(115);
       case '\\':
         if (AtEnd()) Fail(110);
         return Escape(Flags);
@@ -401,10 +405,14 @@ struct TRegExprCompiler {
         case 'x': bit = rmExtended; break;
         default: break;
       }
-      if (m == '-') on = false;
-      else if (bit == 0) Fail(127);
-      else if (on) Mods |= bit;
-      else Mods &= ~bit;
+      if (m == '-')
+        on = false;
+      else if (bit == 0)
+        Fail(127);
+      else if (on)
+        Mods |= bit;
+      else
+        Mods &= ~bit;
       ++Pos;
     }
     ++Pos;
@@ -423,18 +431,32 @@ struct TRegExprCompiler {
       case 'W':
         ++Pos;
         AddChars(set, R.WordChars);
-        if (e == 'W') for (auto& b : set) b = !b;
+        if (e == 'W')
+          for (auto& b : set) b = !b;
         return SetOnly(set);
       case 's':
       case 'S':
         ++Pos;
         AddChars(set, R.SpaceChars);
-        if (e == 'S') for (auto& b : set) b = !b;
+        if (e == 'S')
+          for (auto& b : set) b = !b;
         return SetOnly(set);
-      case 'b': ++Pos; Flags = 0; return Node(opBound);
-      case 'B': ++Pos; Flags = 0; return Node(opNotBound);
-      case 'A': ++Pos; Flags = 0; return Node(opBol);
-      case 'Z': ++Pos; Flags = 0; return Node(opEol);
+      case 'b':
+        ++Pos;
+        Flags = 0;
+        return Node(opBound);
+      case 'B':
+        ++Pos;
+        Flags = 0;
+        return Node(opNotBound);
+      case 'A':
+        ++Pos;
+        Flags = 0;
+        return Node(opBol);
+      case 'Z':
+        ++Pos;
+        Flags = 0;
+        return Node(opEol);
       default: break;
     }
     if (e >= '1' && e <= '9') {
@@ -509,8 +531,10 @@ struct TRegExprCompiler {
         const char e = Peek();
         if (e == 'd' || e == 'w' || e == 's') {
           ++Pos;
-          if (e == 'd') AddChars(set, "0123456789");
-          else AddChars(set, e == 'w' ? R.WordChars : R.SpaceChars);
+          if (e == 'd')
+            AddChars(set, "0123456789");
+          else
+            AddChars(set, e == 'w' ? R.WordChars : R.SpaceChars);
           continue;
         }
         lo = CharEscape();
@@ -575,18 +599,14 @@ struct TFirstChars {
     memo[Node] = r ? 2 : 1;
     return r;
   }
-  void Add(int C) {
-    Set[C] = true;
-  }
+  void Add(int C) { Set[C] = true; }
   void AddOperand(int Node) {
     switch (Prog[Node]) {
       case opAny:
       case opAnyML:
         for (int c = 0; c < 256; ++c) Add(c);
         break;
-      case opExactly:
-        Add(LiteralText(Prog, Node)[0]);
-        break;
+      case opExactly: Add(LiteralText(Prog, Node)[0]); break;
       case opExactlyCI:
         Add(LiteralText(Prog, Node)[0]);
         Add(Invert[LiteralText(Prog, Node)[0]]);
@@ -611,8 +631,7 @@ struct TFirstChars {
     const uint8_t op = Prog[Scan];
     const int next = NextNode(Prog, Scan);
     switch (op) {
-      case opEnd:
-        return true;
+      case opEnd: return true;
       case opBranch:
         if (next < 0 || Prog[next] != opBranch) return Walk(Operand(Scan), Depth + 1);
         {
@@ -621,16 +640,11 @@ struct TFirstChars {
             empty = Walk(Operand(br), Depth + 1) || empty;
           return empty;
         }
-      case opBack:
-        return false;
+      case opBack: return false;
       case opStar:
-      case opStarNG:
-        AddOperand(Operand(Scan));
-        return Walk(next, Depth + 1);
+      case opStarNG: AddOperand(Operand(Scan)); return Walk(next, Depth + 1);
       case opPlus:
-      case opPlusNG:
-        AddOperand(Operand(Scan));
-        return false;
+      case opPlusNG: AddOperand(Operand(Scan)); return false;
       case opBraces:
       case opBracesNG:
         AddOperand(Operand(Scan) + 8);
@@ -649,11 +663,9 @@ struct TFirstChars {
       case opBound:
       case opNotBound:
       case opNothing:
-      case opComment:
-        return Walk(next, Depth + 1);
+      case opComment: return Walk(next, Depth + 1);
       case opBackRef:
-      case opBackRefCI:
-        return true;
+      case opBackRefCI: return true;
       default:
         if (op >= opOpen && op < opClose + TRegExpr::NSUBEXP) return Walk(next, Depth + 1);
         AddOperand(Scan);
@@ -734,8 +746,10 @@ void TRegExpr::SetExpression(const AnsiString& Value) {
 }
 
 void TRegExpr::SetModifierBit(uint32_t Bit, bool Value) {
-  if (Value) modifiers_ |= Bit;
-  else modifiers_ &= ~Bit;
+  if (Value)
+    modifiers_ |= Bit;
+  else
+    modifiers_ &= ~Bit;
 }
 
 bool TRegExpr::GetModifier(int Index) {
@@ -765,8 +779,10 @@ bool TRegExpr::ParseModifiersStr(const AnsiString& AModifiers, uint32_t& Mods) {
       case 'x': bit = rmExtended; break;
       default: return false;
     }
-    if (on) Mods |= bit;
-    else Mods &= ~bit;
+    if (on)
+      Mods |= bit;
+    else
+      Mods &= ~bit;
   }
   return true;
 }

@@ -23,15 +23,15 @@ constexpr int MaxLoopDepth = 10;
 namespace regexpr {
 
 enum TFrameKind : int32_t {
-  fkAlternative,  // Node: the next BRANCH to try at Pos
-  fkStar,  // greedy simple repetition: Node, start Pos, count A was tried
-  fkStarNG,  // non-greedy simple repetition
+  fkAlternative,   // Node: the next BRANCH to try at Pos
+  fkStar,          // greedy simple repetition: Node, start Pos, count A was tried
+  fkStarNG,        // non-greedy simple repetition
   fkRestoreStart,  // group A's start was Pos
   fkRestoreEnd,
-  fkLoopCount,  // the innermost loop's count was A
-  fkLoopUnpush,  // a loop entry pushed a counter
-  fkLoopRepush,  // a loop was left with count A
-  fkLoopExit,  // greedy loop Node at Pos with count A: leave it instead
+  fkLoopCount,    // the innermost loop's count was A
+  fkLoopUnpush,   // a loop entry pushed a counter
+  fkLoopRepush,   // a loop was left with count A
+  fkLoopExit,     // greedy loop Node at Pos with count A: leave it instead
   fkLoopIterate,  // non-greedy loop Node at Pos with count A: iterate once more instead
 };
 
@@ -60,8 +60,12 @@ struct TRegExprMatcher {
   int p0 = -1, p1 = -1;  // the paired separator
 
   TRegExprMatcher(TRegExpr& AR, int64_t ABudget)
-      : R(AR), Prog(AR.program_), In(reinterpret_cast<const uint8_t*>(AR.input_.data())),
-        Len(static_cast<int>(AR.input_.size())), Budget(ABudget), stack(AR.frames_->Stack),
+      : R(AR),
+        Prog(AR.program_),
+        In(reinterpret_cast<const uint8_t*>(AR.input_.data())),
+        Len(static_cast<int>(AR.input_.size())),
+        Budget(ABudget),
+        stack(AR.frames_->Stack),
         loops(AR.frames_->Loops) {
     if (R.pairedSeparator_.size() == 2) {
       p0 = static_cast<uint8_t>(R.pairedSeparator_[0]);
@@ -120,13 +124,10 @@ struct TRegExprMatcher {
       case opAnyML:
       case opAnyDigit:
       case opNotDigit:
-      case opAnyOfFullSet:
-        return Pos < Len && One(Next, Pos);
+      case opAnyOfFullSet: return Pos < Len && One(Next, Pos);
       case opPlus:
-      case opPlusNG:
-        return Pos < Len && One(Operand(Next), Pos);
-      default:
-        return true;
+      case opPlusNG: return Pos < Len && One(Operand(Next), Pos);
+      default: return true;
     }
   }
   // Whether the alternative starting at Node cannot match at Pos because it starts with a
@@ -233,15 +234,16 @@ struct TRegExprMatcher {
     if (next < 0) return false;
     int single;
     switch (Prog[next]) {
-      case opExactly: case opExactlyCI: case opAny: case opAnyML: case opAnyDigit: case opNotDigit:
-      case opAnyOfFullSet:
-        single = next;
-        break;
-      case opPlus: case opPlusNG:
-        single = Operand(next);
-        break;
-      default:
-        return false;
+      case opExactly:
+      case opExactlyCI:
+      case opAny:
+      case opAnyML:
+      case opAnyDigit:
+      case opNotDigit:
+      case opAnyOfFullSet: single = next; break;
+      case opPlus:
+      case opPlusNG: single = Operand(next); break;
+      default: return false;
     }
     std::array<bool, 256> mine{}, theirs{};
     Accepts(Prog[Node] == opBraces ? Operand(Node) + 8 : Operand(Node), mine);
@@ -254,8 +256,10 @@ struct TRegExprMatcher {
 
   static int MinOf(const std::vector<uint8_t>& P, int Node) {
     switch (P[Node]) {
-      case opStar: case opStarNG: return 0;
-      case opPlus: case opPlusNG: return 1;
+      case opStar:
+      case opStarNG: return 0;
+      case opPlus:
+      case opPlusNG: return 1;
       default: return ReadInt(&P[Operand(Node)]);
     }
   }
@@ -271,9 +275,7 @@ struct TRegExprMatcher {
       const uint8_t op = Prog[scan];
       int next = NextNode(Prog, scan);
       switch (op) {
-        case opEnd:
-          EndPos = Pos;
-          return true;
+        case opEnd: EndPos = Pos; return true;
         case opBol: ok = Pos == 0; break;
         case opEol: ok = Pos >= Len; break;
         case opBolML: ok = LineStart(Pos); break;
@@ -282,8 +284,7 @@ struct TRegExprMatcher {
         case opNotBound: ok = !Boundary(Pos); break;
         case opNothing:
         case opComment:
-        case opBack:
-          break;
+        case opBack: break;
         case opAny:
         case opAnyML:
         case opAnyDigit:
@@ -301,9 +302,7 @@ struct TRegExprMatcher {
           Charge(Pos - before);
           break;
         }
-        case opBranch:
-          next = ChooseBranch(scan, Pos);
-          break;
+        case opBranch: next = ChooseBranch(scan, Pos); break;
         case opStar:
         case opPlus:
         case opBraces: {
@@ -313,8 +312,9 @@ struct TRegExprMatcher {
           const int n = Count(operand, Pos, max);
           Charge(n);
           const int min = MinOf(Prog, scan);
-          const int c = !Possessive(scan) ? DownwardCount(scan, Pos, n, min)
-                        : n >= min && NextAllows(next, Pos + n) ? n : -1;
+          const int c = !Possessive(scan)                       ? DownwardCount(scan, Pos, n, min)
+                        : n >= min && NextAllows(next, Pos + n) ? n
+                                                                : -1;
           ok = c >= 0;
           if (ok) {
             Push(fkStar, scan, Pos, c);

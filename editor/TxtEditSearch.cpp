@@ -111,7 +111,9 @@ int TTxtEditSearch::FindAllIn(std::string_view Text) {
 TTxtEditRegexSearch::TTxtEditRegexSearch(TComponent* AOwner)
     : TTxtEditSearchCustom(AOwner), regex_(std::make_unique<TRegExpr>()) {}
 
-void TTxtEditRegexSearch::SetOptions(TSearchReplaceOptions Value) { regex_->SetModifierI(!Value.Contains(srMatchCase)); }
+void TTxtEditRegexSearch::SetOptions(TSearchReplaceOptions Value) {
+  regex_->SetModifierI(!Value.Contains(srMatchCase));
+}
 
 int TTxtEditRegexSearch::GetLength(int Index) {
   return Index >= 0 && Index < static_cast<int>(lengths_.size()) ? lengths_[Index] : 0;

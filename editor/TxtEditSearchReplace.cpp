@@ -45,8 +45,10 @@ struct TTxtEditSearchRun {
       Start = {1, 1};
       End = {LineLength(count) + 1, count};
       if (!Options.Contains(srEntireScope)) {
-        if (Backwards) End = E.CaretXY();
-        else Start = E.CaretXY();
+        if (Backwards)
+          End = E.CaretXY();
+        else
+          Start = E.CaretXY();
       }
     }
   }
@@ -57,8 +59,7 @@ struct TTxtEditSearchRun {
   bool InScope(int Line, int First, int Length) const {
     if (!SelOnly || Mode == smNormal)
       return !((Line == Start.Line && First < Start.Char) || (Line == End.Line && First + Length > End.Char));
-    if (Mode == smColumn)
-      return End.Char - Start.Char < 1 || (First >= Start.Char && First + Length <= End.Char);
+    if (Mode == smColumn) return End.Char - Start.Char < 1 || (First >= Start.Char && First + Length <= End.Char);
     return true;
   }
 
@@ -173,8 +174,10 @@ struct TTxtEditSearchRun {
       const int count = Engine.FindAllIn(E.LineAt(line));
       const bool atOnce = ReplaceAll && !Prompt && !Backwards && !(SelOnly && Mode == smColumn);
       if (count > 0) {
-        if (atOnce) LineAtOnce(line, count);
-        else if (!LineByHit(line, count)) break;
+        if (atOnce)
+          LineAtOnce(line, count);
+        else if (!LineByHit(line, count))
+          break;
       }
       line += Backwards ? -1 : 1;
     }

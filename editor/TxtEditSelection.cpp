@@ -102,9 +102,7 @@ AnsiString TCustomTxtEdit::SelTextEx(bool PadColumns) const {
 
 // ---- replacing the selection ----
 
-void TCustomTxtEdit::CollapseSelectionAtCaret() {
-  blockBegin_ = blockEnd_ = CaretXY();
-}
+void TCustomTxtEdit::CollapseSelectionAtCaret() { blockBegin_ = blockEnd_ = CaretXY(); }
 
 void TCustomTxtEdit::SetCaretAndSelection(const TBufferCoord& ACaret, const TBufferCoord& ABlockBegin,
                                           const TBufferCoord& ABlockEnd) {
@@ -300,18 +298,11 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
         const int startLine = caretY_, startChar = caretX_;
         int inserted = 0;
         switch (PasteMode) {
-          case smNormal:
-            inserted = InsertTextNormal(Value);
-            break;
-          case smColumn:
-            inserted = InsertTextColumn(Value, AddToUndo);
-            break;
-          case smLine:
-            inserted = InsertTextLine(Value);
-            break;
+          case smNormal: inserted = InsertTextNormal(Value); break;
+          case smColumn: inserted = InsertTextColumn(Value, AddToUndo); break;
+          case smLine: inserted = InsertTextLine(Value); break;
         }
-        if (inserted > 0)
-          DoLinesInserted(PasteMode == smNormal && startChar > 1 ? startLine + 1 : startLine, inserted);
+        if (inserted > 0) DoLinesInserted(PasteMode == smNormal && startChar > 1 ? startLine + 1 : startLine, inserted);
       }
       if (caretY_ < 1) caretY_ = 1;
       // The work above moved the caret fields; the caret setter now reports the move from where
@@ -370,8 +361,8 @@ void TCustomTxtEdit::SelectAll() {
   WithinUpdate(*this, [&] {
     InternalSetCaretXY(CaretXY());
     const int count = lines_->Count();
-    const TBufferCoord last = count > 0 ? TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count}
-                                        : TBufferCoord{1, 1};
+    const TBufferCoord last =
+        count > 0 ? TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count} : TBufferCoord{1, 1};
     blockBegin_ = {1, 1};
     blockEnd_ = last;
     InvalidateLines(-1, -1);
@@ -412,9 +403,8 @@ bool TCustomTxtEdit::CanPaste() { return !ReadOnly() && TxtEditClipboardHasText(
 
 AnsiString TCustomTxtEdit::GetClipboardText() {
   TTxtClipboardContent content = TxtEditReadClipboard();
-  return content.Kind == TTxtClipboardContent::ckBlock || content.Kind == TTxtClipboardContent::ckText
-             ? content.Text
-             : AnsiString();
+  return content.Kind == TTxtClipboardContent::ckBlock || content.Kind == TTxtClipboardContent::ckText ? content.Text
+                                                                                                       : AnsiString();
 }
 
 void TCustomTxtEdit::PasteFromClipboard() {
@@ -454,8 +444,8 @@ void TCustomTxtEdit::PasteFromClipboard() {
         const int count = lines_->Count();
         const int pasted = static_cast<int>(TxtSplitPieces(content.Text, true).size());
         const int after = start.Line + pasted;
-        const TBufferCoord stop = after <= count ? TBufferCoord{1, after}
-                                                 : TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count};
+        const TBufferCoord stop =
+            after <= count ? TBufferCoord{1, after} : TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count};
         undoList_->AddChange(urPaste, {1, start.Line}, stop, replaced, smNormal);
       }
     } else {

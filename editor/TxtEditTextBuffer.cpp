@@ -125,7 +125,8 @@ void TTxtEditStringList::Reallocate(int NewCapacity) {
     // The records of a load still being announced stay where they are; the list moves out.
     TTxtEditStringRec* moved = nullptr;
     if (NewCapacity > 0) {
-      moved = static_cast<TTxtEditStringRec*>(std::malloc(static_cast<size_t>(NewCapacity) * sizeof(TTxtEditStringRec)));
+      moved =
+          static_cast<TTxtEditStringRec*>(std::malloc(static_cast<size_t>(NewCapacity) * sizeof(TTxtEditStringRec)));
       if (!moved) throw std::bad_alloc();
       std::memcpy(moved, list_, static_cast<size_t>(std::min(count_, NewCapacity)) * sizeof(TTxtEditStringRec));
     }
@@ -158,7 +159,8 @@ void TTxtEditStringList::Grow(int64_t Needed) {
 void TTxtEditStringList::InsertRecords(int Index, int Number) {
   Grow(static_cast<int64_t>(count_) + Number);
   if (Index < count_)
-    std::memmove(list_ + Index + Number, list_ + Index, static_cast<size_t>(count_ - Index) * sizeof(TTxtEditStringRec));
+    std::memmove(list_ + Index + Number, list_ + Index,
+                 static_cast<size_t>(count_ - Index) * sizeof(TTxtEditStringRec));
 }
 
 void TTxtEditStringList::InitRecord(TTxtEditStringRec& Rec, const char* Text, TObject* Data) {
@@ -578,7 +580,6 @@ class TLineSplitter {
   bool EndedWithBreak = false;
 
  private:
-
   void Add(const char* Text) {
     if (count_ == capacity_) Resize(capacity_ < 1024 ? 1024 : capacity_ + capacity_ / 2);
     TTxtEditStringRec& rec = records_[count_++];

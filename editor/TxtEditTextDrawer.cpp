@@ -29,8 +29,8 @@ TFontStyles StyleOfIndex(int index) {
 }  // namespace
 
 int StyleIndex(TFontStyles Style) {
-  return (Style.Contains(fsBold) ? 1 : 0) | (Style.Contains(fsItalic) ? 2 : 0) |
-         (Style.Contains(fsUnderline) ? 4 : 0) | (Style.Contains(fsStrikeOut) ? 8 : 0);
+  return (Style.Contains(fsBold) ? 1 : 0) | (Style.Contains(fsItalic) ? 2 : 0) | (Style.Contains(fsUnderline) ? 4 : 0) |
+         (Style.Contains(fsStrikeOut) ? 8 : 0);
 }
 
 // ---- TheFontsInfoManager ----

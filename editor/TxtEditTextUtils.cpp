@@ -36,7 +36,8 @@ int TxtLeadingBlanks(std::string_view Line, bool ExpandTabs, int TabWidth) {
 AnsiString TxtIndentString(int Count, bool UseTabs, int TabWidth) {
   if (Count <= 0) return AnsiString();
   if (UseTabs && TabWidth >= 1 && Count >= TabWidth)
-    return AnsiString(static_cast<size_t>(Count / TabWidth), '\t') + AnsiString(static_cast<size_t>(Count % TabWidth), ' ');
+    return AnsiString(static_cast<size_t>(Count / TabWidth), '\t') +
+           AnsiString(static_cast<size_t>(Count % TabWidth), ' ');
   return AnsiString(static_cast<size_t>(Count), ' ');
 }
 

@@ -47,7 +47,8 @@ void TTxtEditUndoList::AddChange(TTxtUndoReason AReason, const TBufferCoord& ASt
 }
 
 void TTxtEditUndoList::AddGroupBreak() {
-  if (LastChangeReason() != urGroupBreak) AddChange(urGroupBreak, TBufferCoord{}, TBufferCoord{}, AnsiString(), smNormal);
+  if (LastChangeReason() != urGroupBreak)
+    AddChange(urGroupBreak, TBufferCoord{}, TBufferCoord{}, AnsiString(), smNormal);
 }
 
 void TTxtEditUndoList::BeginBlock() {
@@ -102,9 +103,7 @@ void TTxtEditUndoList::NotifyAdded() {
   if (OnAddedUndo) OnAddedUndo(this);
 }
 
-TTxtUndoReason TTxtEditUndoList::LastChangeReason() const {
-  return items_.empty() ? urNothing : items_.back()->Reason;
-}
+TTxtUndoReason TTxtEditUndoList::LastChangeReason() const { return items_.empty() ? urNothing : items_.back()->Reason; }
 
 // Drops the oldest items beyond the limit. A dropped change can no longer be undone, so a
 // saved state that lay at or below it is unreachable from now on: without forgetting it, undoing
@@ -115,8 +114,7 @@ void TTxtEditUndoList::EnsureMaxEntries() {
   while (ItemCount() > maxUndoActions_) {
     const TTxtEditUndoItem& dropped = *items_.front();
     bool changesText = dropped.Reason != urGroupBreak;
-    if (dropped.ChangeNumber == savedChangeNumber_ || (savedChangeNumber_ == 0 && changesText))
-      savedChangeNumber_ = -1;
+    if (dropped.ChangeNumber == savedChangeNumber_ || (savedChangeNumber_ == 0 && changesText)) savedChangeNumber_ = -1;
     items_.pop_front();
   }
 }

@@ -153,8 +153,7 @@ struct TTxtEditUndoApply {
     const std::vector<std::string_view> parts = TxtSplitPieces(item.Text, false);
     auto removedOn = [&](int line) {
       const int i = line - first;
-      return i >= 0 && i < static_cast<int>(parts.size()) ? static_cast<int>(parts[static_cast<size_t>(i)].size())
-                                                           : 0;
+      return i >= 0 && i < static_cast<int>(parts.size()) ? static_cast<int>(parts[static_cast<size_t>(i)].size()) : 0;
     };
     EditUnindentedLines(first, parts, [&](AnsiString& s, std::string_view part) {
       if (static_cast<int>(s.size()) >= column) s.erase(static_cast<size_t>(column - 1), part.size());
@@ -228,9 +227,7 @@ bool TCustomTxtEdit::CanUndo() const { return !ReadOnly() && undoList_->CanUndo(
 
 bool TCustomTxtEdit::CanRedo() const { return !ReadOnly() && redoList_->CanUndo(); }
 
-void TCustomTxtEdit::UndoItem() {
-  TTxtEditUndoApply::ApplyTop(*this, undoList_, redoList_, false);
-}
+void TCustomTxtEdit::UndoItem() { TTxtEditUndoApply::ApplyTop(*this, undoList_, redoList_, false); }
 
 void TCustomTxtEdit::RedoItem() {
   const bool inside = undoList_->InsideRedo();

@@ -13,9 +13,7 @@ class TTxtWatchers {
     if (Watcher && !Contains(Watcher)) list_.push_back(Watcher);
   }
   void Leave(TWatcher* Watcher) { list_.erase(std::remove(list_.begin(), list_.end(), Watcher), list_.end()); }
-  bool Contains(const TWatcher* Watcher) const {
-    return std::find(list_.begin(), list_.end(), Watcher) != list_.end();
-  }
+  bool Contains(const TWatcher* Watcher) const { return std::find(list_.begin(), list_.end(), Watcher) != list_.end(); }
   int Count() const { return static_cast<int>(list_.size()); }
 
   // Calls Report(watcher) for each watcher present when the report starts and still present

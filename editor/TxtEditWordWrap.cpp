@@ -30,8 +30,7 @@ class TEditorWrapSource final : public ITxtWrapSource {
     const std::string_view view = lines.LineView(Index);
     // Expansion with a width of 2 or more keeps tabs as tabs: an unchanged length means an
     // unchanged text, which spares the copy.
-    if (lines.TabWidth() >= 2 && static_cast<size_t>(lines.GetExpandedStringLength(Index)) == view.size())
-      return view;
+    if (lines.TabWidth() >= 2 && static_cast<size_t>(lines.GetExpandedStringLength(Index)) == view.size()) return view;
     Scratch = lines.GetExpandedString(Index);
     return Scratch;
   }
@@ -199,8 +198,7 @@ int TTxtWordWrapPlugin::GetRowLength(int Row) {
 
 void TTxtWordWrapPlugin::ShiftRows(int From, int Delta) {
   const int total = RowCount();
-  if (From < total)
-    std::memmove(rowLengths_.data() + From + Delta, rowLengths_.data() + From, size_t(total - From));
+  if (From < total) std::memmove(rowLengths_.data() + From + Delta, rowLengths_.data() + From, size_t(total - From));
 }
 
 int TTxtWordWrapPlugin::RewrapLine(int Index) {

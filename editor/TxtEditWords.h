@@ -55,8 +55,7 @@ class TTxtWordFinder {
   bool MatchingBracket(TBufferCoord P, TBufferCoord& Result, int FirstLine, int LastLine) const;
 
   // The highlighter's token that covers P: its text, attribute, kind and 1-based start.
-  bool TokenAt(TBufferCoord P, AnsiString& Token, TTxtHighlighterAttributes*& Attri, int& TokenKind,
-               int& Start) const;
+  bool TokenAt(TBufferCoord P, AnsiString& Token, TTxtHighlighterAttributes*& Attri, int& TokenKind, int& Start) const;
 
   const TTxtWordChars& Chars() const { return chars_; }
 

@@ -55,9 +55,7 @@ bool QuotedEnds(const AnsiString& s) { return !s.empty() && s.front() == '"' && 
 // The INI text drops every byte up to the blank at both ends of a value when it is read.
 bool BlankEnds(const AnsiString& s) { return !s.empty() && (U(s.front()) <= ' ' || U(s.back()) <= ' '); }
 
-AnsiString QuoteBlanks(const AnsiString& s) {
-  return BlankEnds(s) || QuotedEnds(s) ? "\"" + s + "\"" : s;
-}
+AnsiString QuoteBlanks(const AnsiString& s) { return BlankEnds(s) || QuotedEnds(s) ? "\"" + s + "\"" : s; }
 
 AnsiString UnquoteBlanks(const AnsiString& s) {
   if (!QuotedEnds(s)) return s;
@@ -147,8 +145,7 @@ AnsiString IniDecodeValue(const AnsiString& Text, bool ReplaceCRLF, bool Preserv
 // ---------------------------------------------------------------------------------------------
 // TApCustomAppMemoryFileStorage
 
-TApCustomAppMemoryFileStorage::TApCustomAppMemoryFileStorage(TComponent* AOwner)
-    : TApCustomAppStorage(AOwner) {}
+TApCustomAppMemoryFileStorage::TApCustomAppMemoryFileStorage(TComponent* AOwner) : TApCustomAppStorage(AOwner) {}
 
 TApCustomAppMemoryFileStorage::TApCustomAppMemoryFileStorage(TComponent* AOwner,
                                                              std::unique_ptr<TApAppStorageOptions> Options)
@@ -188,14 +185,10 @@ AnsiString TApCustomAppMemoryFileStorage::FullFileName() {
   if (fileName_.empty() && location_ != flCustom) return AnsiString();
   const AnsiString namePart = ExtractFileName(fileName_);
   switch (location_) {
-    case flCustom:
-      return DoGetFileName();
-    case flWindows:
-      return PathWithDelimiter(WindowsDirectory()) + namePart;
-    case flTemp:
-      return PathWithDelimiter(TempDirectory()) + namePart;
-    case flExeFile:
-      return PathWithDelimiter(ExtractFilePath(ModuleFileName(nullptr))) + namePart;
+    case flCustom: return DoGetFileName();
+    case flWindows: return PathWithDelimiter(WindowsDirectory()) + namePart;
+    case flTemp: return PathWithDelimiter(TempDirectory()) + namePart;
+    case flExeFile: return PathWithDelimiter(ExtractFilePath(ModuleFileName(nullptr))) + namePart;
     case flUserFolder:
       return PathWithDelimiter(GetAppdataFolder()) + (PathIsAbsolute(fileName_) ? namePart : fileName_);
   }
@@ -271,9 +264,9 @@ AnsiString TApCustomAppIniStorage::ReadValue(const AnsiString& Section, const An
 void TApCustomAppIniStorage::WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) {
   const AnsiString section = CheckSection(Section);
   ReloadIfNeeded();
-  ini_->WriteString(section, Key,
-                    IniEncodeValue(Value, IniStorageOptions()->ReplaceCRLF(),
-                                   IniStorageOptions()->PreserveLeadingTrailingBlanks()));
+  ini_->WriteString(
+      section, Key,
+      IniEncodeValue(Value, IniStorageOptions()->ReplaceCRLF(), IniStorageOptions()->PreserveLeadingTrailingBlanks()));
   FlushIfNeeded();
 }
 
@@ -424,8 +417,7 @@ void TApCustomAppIniStorage::EnumValues(const AnsiString& Path, TStrings& String
     const bool list = ReportListAsValue && keys.IndexOf("Count") >= 0;
     for (int i = 0; i < keys.Count(); ++i) {
       const AnsiString& k = keys[i];
-      if (list && (SameText(k, "Count") ||
-                   (StartsWithText(k, "Item") && k.size() > 4 && k[4] >= '0' && k[4] <= '9')))
+      if (list && (SameText(k, "Count") || (StartsWithText(k, "Item") && k.size() > 4 && k[4] >= '0' && k[4] <= '9')))
         continue;
       Strings.Add(k);
     }

@@ -90,9 +90,7 @@ class TApCustomAppIniStorage : public TApCustomAppMemoryFileStorage {
   explicit TApCustomAppIniStorage(TComponent* AOwner);
   ~TApCustomAppIniStorage() override;
 
-  TApAppIniStorageOptions* IniStorageOptions() const {
-    return static_cast<TApAppIniStorageOptions*>(StorageOptions());
-  }
+  TApAppIniStorageOptions* IniStorageOptions() const { return static_cast<TApAppIniStorageOptions*>(StorageOptions()); }
   const AnsiString& DefaultSection() const { return defaultSection_; }
   void SetDefaultSection(const AnsiString& Value) { defaultSection_ = Value; }
   TMemIniFile& IniFile() { return *ini_; }

@@ -25,8 +25,8 @@ void RegisterWindowClass() {
 TApAppInstances::TApAppInstances(TComponent* AOwner) : TComponent(AOwner) {
   RegisterWindowClass();
   // A hidden top-level window, so that the other copies find it when they enumerate windows.
-  wnd_ = CreateWindowExW(0, WindowClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
+  wnd_ = CreateWindowExW(0, WindowClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
+                         nullptr);
   if (!wnd_) RaiseLastOSError();
   SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TApAppInstances::WindowProc));
@@ -63,12 +63,8 @@ void TApAppInstances::WndProc(TMessage& Message) {
       case aiInstanceCreated:
         if (param != registry.CurrentProcessId()) DoInstanceCreated(param);
         break;
-      case aiInstanceDestroyed:
-        DoInstanceDestroyed(param);
-        break;
-      case aiUserNotify:
-        DoUserNotify(static_cast<int>(Message.LParam));
-        break;
+      case aiInstanceDestroyed: DoInstanceDestroyed(param); break;
+      case aiUserNotify: DoUserNotify(static_cast<int>(Message.LParam)); break;
       case aiQueryActive: {
         HWND asker = reinterpret_cast<HWND>(Message.LParam);
         DWORD_PTR result = 0;
@@ -77,11 +73,8 @@ void TApAppInstances::WndProc(TMessage& Message) {
                               SMTO_ABORTIFHUNG | SMTO_NORMAL, TSysAppInstances::SendTimeout, &result);
         break;
       }
-      case aiActiveAnswer:
-        active_ = Message.LParam != 0;
-        break;
-      default:
-        break;
+      case aiActiveAnswer: active_ = Message.LParam != 0; break;
+      default: break;
     }
     Message.Result = DefWindowProcW(wnd_, Message.Msg, Message.WParam, Message.LParam);
     return;

@@ -306,9 +306,9 @@ void TApCustomAppStorage::ResolvePath(const AnsiString& Path, TApCustomAppStorag
 // ---------------------------------------------------------------------------------------------
 // Public typed values: resolve, then read, or write when the serving storage may be written.
 
-#define HV_RESOLVE(path)            \
-  TApCustomAppStorage* target;      \
-  AnsiString targetPath;            \
+#define HV_RESOLVE(path)       \
+  TApCustomAppStorage* target; \
+  AnsiString targetPath;       \
   ResolvePath(path, target, targetPath)
 
 int TApCustomAppStorage::ReadInteger(const AnsiString& Path, int Default) {
@@ -406,7 +406,9 @@ bool TApCustomAppStorage::IsFolder(const AnsiString& Path, bool ListIsValue) {
   return target->IsFolderInt(targetPath, ListIsValue);
 }
 
-bool TApCustomAppStorage::ListStored(const AnsiString& Path) { return ValueStored(NormalizeStoragePath({Path, "Count"})); }
+bool TApCustomAppStorage::ListStored(const AnsiString& Path) {
+  return ValueStored(NormalizeStoragePath({Path, "Count"}));
+}
 
 void TApCustomAppStorage::DeleteValue(const AnsiString& Path) {
   HV_RESOLVE(Path);
@@ -458,10 +460,14 @@ namespace {
 bool TryFloatText(const AnsiString& Text, long double& Value) {
   if (TryStrToFloat(Text, Value)) return true;
   const AnsiString t = UpperCase(Trim(Text));
-  if (t == "NAN") Value = std::numeric_limits<long double>::quiet_NaN();
-  else if (t == "INF") Value = std::numeric_limits<long double>::infinity();
-  else if (t == "-INF") Value = -std::numeric_limits<long double>::infinity();
-  else return false;
+  if (t == "NAN")
+    Value = std::numeric_limits<long double>::quiet_NaN();
+  else if (t == "INF")
+    Value = std::numeric_limits<long double>::infinity();
+  else if (t == "-INF")
+    Value = -std::numeric_limits<long double>::infinity();
+  else
+    return false;
   return true;
 }
 
@@ -537,12 +543,10 @@ bool TApCustomAppStorage::ReadBooleanInt(const AnsiString& Path, bool Default) {
   return ReadChecked(Path, Default, [&] {
     if (options_->BooleanAsString()) {
       try {
-        AnsiString s =
-            DoReadString(Path, Default ? options_->DefaultTrueString() : options_->DefaultFalseString());
+        AnsiString s = DoReadString(Path, Default ? options_->DefaultTrueString() : options_->DefaultFalseString());
         if (options_->IsValueTrueString(s)) return true;
         if (options_->IsValueFalseString(s)) return false;
-      } catch (const EConvertError&) {
-      }
+      } catch (const EConvertError&) {}
     }
     return DoReadBoolean(Path, Default);
   });
@@ -570,8 +574,7 @@ int TApCustomAppStorage::ReadEnumerationInt(const AnsiString& Path, const TTypeI
   if (IsBooleanLike(TypeInfo)) return ReadBooleanInt(Path, Default != 0) ? 1 : 0;
   switch (TypeInfo.Kind) {
     case tkChar:
-    case tkWChar:
-      return ReadIntegerInt(Path, Default);
+    case tkWChar: return ReadIntegerInt(Path, Default);
     case tkInteger: {
       if (TIdentToInt identToInt = FindIdentToInt(TypeInfo)) {
         AnsiString text;
@@ -595,8 +598,7 @@ int TApCustomAppStorage::ReadEnumerationInt(const AnsiString& Path, const TTypeI
       if (options_->DefaultIfReadConvertError()) return Default;
       throw EConvertError("'" + IntToStr(v) + "' is not a valid " + std::string(TypeInfo.Name) + " value");
     }
-    default:
-      throw EApAppStorageError("Invalid type");
+    default: throw EApAppStorageError("Invalid type");
   }
 }
 
@@ -607,9 +609,7 @@ void TApCustomAppStorage::WriteEnumerationInt(const AnsiString& Path, const TTyp
   }
   switch (TypeInfo.Kind) {
     case tkChar:
-    case tkWChar:
-      WriteIntegerInt(Path, Value);
-      return;
+    case tkWChar: WriteIntegerInt(Path, Value); return;
     case tkInteger: {
       std::string ident;
       TIntToIdent intToIdent = FindIntToIdent(TypeInfo);
@@ -625,8 +625,7 @@ void TApCustomAppStorage::WriteEnumerationInt(const AnsiString& Path, const TTyp
       else
         WriteIntegerInt(Path, Value);
       return;
-    default:
-      throw EApAppStorageError("Invalid type");
+    default: throw EApAppStorageError("Invalid type");
   }
 }
 
@@ -659,8 +658,8 @@ TSetValue TApCustomAppStorage::ReadSetInt(const AnsiString& Path, const TTypeInf
     TSetValue result;
     for (int v = lo; v <= hi; ++v) {
       AnsiString name = elem.Kind == tkEnumeration ? GetEnumName(elem, v)
-                        : elem.Kind == tkChar     ? CharSetElementName(static_cast<unsigned char>(v))
-                                                  : IntSetElementName(v);
+                        : elem.Kind == tkChar      ? CharSetElementName(static_cast<unsigned char>(v))
+                                                   : IntSetElementName(v);
       if (ReadBooleanInt(Path + "\\" + name, false)) result.Include(v);
     }
     return result;
@@ -685,8 +684,8 @@ void TApCustomAppStorage::WriteSetInt(const AnsiString& Path, const TTypeInfo& S
   const int lo = std::clamp(elem.MinValue, 0, 255), hi = std::clamp(elem.MaxValue, 0, 255);
   for (int v = lo; v <= hi; ++v) {
     AnsiString name = elem.Kind == tkEnumeration ? GetEnumName(elem, v)
-                      : elem.Kind == tkChar     ? CharSetElementName(static_cast<unsigned char>(v))
-                                                : IntSetElementName(v);
+                      : elem.Kind == tkChar      ? CharSetElementName(static_cast<unsigned char>(v))
+                                                 : IntSetElementName(v);
     WriteBooleanInt(Path + "\\" + name, Value.Contains(v));
   }
 }
@@ -859,9 +858,7 @@ void TApCustomAppStorage::WriteProperty(const AnsiString& Path, TPersistent* Obj
         WriteInteger(Path, v);
       break;
     }
-    case tkEnumeration:
-      WriteEnumeration(Path, type, static_cast<int>(GetOrdProp(Object, Prop)));
-      break;
+    case tkEnumeration: WriteEnumeration(Path, type, static_cast<int>(GetOrdProp(Object, Prop))); break;
     case tkFloat:
       if (&type == &DateTimeTypeInfo())
         WriteDateTime(Path, static_cast<TDateTime>(GetFloatProp(Object, Prop)));
@@ -870,15 +867,9 @@ void TApCustomAppStorage::WriteProperty(const AnsiString& Path, TPersistent* Obj
       break;
     case tkString:
     case tkLString:
-    case tkWString:
-      WriteString(Path, GetStrProp(Object, Prop));
-      break;
-    case tkSet:
-      WriteSet(Path, type, GetSetValueProp(Object, Prop));
-      break;
-    case tkInt64:
-      WriteString(Path, IntToStr(static_cast<long long>(GetInt64Prop(Object, Prop))));
-      break;
+    case tkWString: WriteString(Path, GetStrProp(Object, Prop)); break;
+    case tkSet: WriteSet(Path, type, GetSetValueProp(Object, Prop)); break;
+    case tkInt64: WriteString(Path, IntToStr(static_cast<long long>(GetInt64Prop(Object, Prop)))); break;
     case tkClass: {
       TObject* obj = GetObjectProp(Object, Prop);
       if (!IsStoredInPlace(obj)) break;
@@ -892,8 +883,7 @@ void TApCustomAppStorage::WriteProperty(const AnsiString& Path, TPersistent* Obj
         WritePersistent(Path, pers, {}, true);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -907,9 +897,8 @@ void TApCustomAppStorage::ReadProperty(const AnsiString& Path, TPersistent* Obje
     case tkEnumeration: {
       if (!Prop.SetOrd) break;
       int current = static_cast<int>(GetOrdProp(Object, Prop));
-      int v = (Prop.Kind() == tkEnumeration || options_->TypedIntegerAsString())
-                  ? ReadEnumeration(Path, type, current)
-                  : ReadInteger(Path, current);
+      int v = (Prop.Kind() == tkEnumeration || options_->TypedIntegerAsString()) ? ReadEnumeration(Path, type, current)
+                                                                                 : ReadInteger(Path, current);
       SetOrdProp(Object, Prop, v);
       break;
     }
@@ -951,8 +940,7 @@ void TApCustomAppStorage::ReadProperty(const AnsiString& Path, TPersistent* Obje
         ReadPersistent(Path, pers, {}, ClearFirst, true);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

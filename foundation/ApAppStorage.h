@@ -134,7 +134,9 @@ class TApCustomAppStorage : public TComponent {
   // Joins the parts: the last part (after the first) that begins with "\" starts the path;
   // empty and "." segments vanish, a segment of N dots drops the N-1 segments before it.
   static AnsiString NormalizeStoragePath(const std::vector<AnsiString>& Parts);
-  static AnsiString NormalizeStoragePath(const AnsiString& Path) { return NormalizeStoragePath(std::vector<AnsiString>{Path}); }
+  static AnsiString NormalizeStoragePath(const AnsiString& Path) {
+    return NormalizeStoragePath(std::vector<AnsiString>{Path});
+  }
   // The absolute path split at its last "\": Key before it, ValueName after it.
   virtual void SplitKeyPath(const AnsiString& Path, AnsiString& Key, AnsiString& ValueName) const;
 

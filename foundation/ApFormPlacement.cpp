@@ -108,15 +108,11 @@ void AdjustPosition(TCustomForm* form, const TPlacementOptions& options) {
 TWindowState StateOfShowCmd(int cmd, TWindowState fallback) {
   switch (cmd) {
     case SW_SHOWNORMAL:
-    case SW_RESTORE:
-      return wsNormal;
+    case SW_RESTORE: return wsNormal;
     case SW_SHOWMINIMIZED:
-    case SW_SHOWMINNOACTIVE:
-      return wsMinimized;
-    case SW_SHOWMAXIMIZED:
-      return wsMaximized;
-    default:
-      return fallback;
+    case SW_SHOWMINNOACTIVE: return wsMinimized;
+    case SW_SHOWMAXIMIZED: return wsMaximized;
+    default: return fallback;
   }
 }
 
@@ -164,8 +160,7 @@ void ReadFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const An
     }
   }
   if (Options.Contains(fpState)) {
-    const TWindowState fallback =
-        IsMainForm(Form) && Form->Position() == poDefault ? wsMaximized : wsNormal;
+    const TWindowState fallback = IsMainForm(Form) && Form->Position() == poDefault ? wsMaximized : wsNormal;
     TWindowState state = StateOfShowCmd(Storage->ReadInteger(Path + "ShowCmd", 0), fallback);
     if (state == wsMinimized && Application && Form == Application->MainForm()) {
       Form->SetWindowState(wsNormal);
@@ -273,7 +268,8 @@ void TApFormPlacement::SetAppStoragePath(const AnsiString& Value) {
 }
 
 AnsiString TApFormPlacement::ValuePath(const AnsiString& Name, bool Reading) {
-  return TApCustomAppStorage::NormalizeStoragePath({appStoragePath_, appStorage_->TranslatePropertyName(this, Name, Reading)});
+  return TApCustomAppStorage::NormalizeStoragePath(
+      {appStoragePath_, appStorage_->TranslatePropertyName(this, Name, Reading)});
 }
 
 void TApFormPlacement::Loaded() {
@@ -376,7 +372,8 @@ void TApFormPlacement::RestoreFormPlacement() {
 void TApFormPlacement::SavePlacement() {
   TCustomForm* form = Form();
   if (!form || !appStorage_) return;
-  if (!(options_ == TPlacementOptions{fpActiveControl})) WriteFormPlacement(form, appStorage_, appStoragePath_, options_);
+  if (!(options_ == TPlacementOptions{fpActiveControl}))
+    WriteFormPlacement(form, appStorage_, appStoragePath_, options_);
   // Options of exactly [fpActiveControl] still save the active control: restoring reads it.
   if (options_.Contains(fpActiveControl) && form->ActiveControl())
     appStorage_->WriteString(appStoragePath_ + "ActiveControl", form->ActiveControl()->Name());
@@ -442,8 +439,7 @@ void TApFormPlacement::UpdatePlacement() {
       cx = GetSystemMetrics(SM_CXDLGFRAME);
       cy = GetSystemMetrics(SM_CYDLGFRAME);
       break;
-    default:
-      break;
+    default: break;
   }
   WINDOWPLACEMENT wp = CurrentPlacement(form->Handle());
   wp.ptMaxPosition = POINT{-cx, -cy};
@@ -491,8 +487,7 @@ void TApFormPlacement::WndMessage(TObject*, TMessage& Msg, bool&) {
         EnableMenuItem(menu, SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -9,9 +9,7 @@ namespace {
 const wchar_t kClassName[] = L"TPUtilWindowEx";
 
 // The method lives on the heap; its address sits in the window's extra bytes.
-TApUtilWindowMethod* MethodOf(HWND wnd) {
-  return reinterpret_cast<TApUtilWindowMethod*>(GetWindowLongPtrW(wnd, 0));
-}
+TApUtilWindowMethod* MethodOf(HWND wnd) { return reinterpret_cast<TApUtilWindowMethod*>(GetWindowLongPtrW(wnd, 0)); }
 
 LRESULT CALLBACK UtilWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   TApUtilWindowMethod* method = MethodOf(wnd);

@@ -171,10 +171,8 @@ bool IsIntegerVariant(const TVariant& V) {
     case varShortInt:
     case varByte:
     case varWord:
-    case varLongWord:
-      return true;
-    default:
-      return false;
+    case varLongWord: return true;
+    default: return false;
   }
 }
 

@@ -140,9 +140,7 @@ bool TApHookInfos::Remove(const TApHookHandler& Handler, TApHookOrder Order) {
   return false;
 }
 
-bool TApHookInfos::ControlGoing() const {
-  return control_ && control_->ComponentState().Contains(csDestroying);
-}
+bool TApHookInfos::ControlGoing() const { return control_ && control_->ComponentState().Contains(csDestroying); }
 
 void TApHookInfos::Hook() {
   unhookPending_ = false;
@@ -324,7 +322,9 @@ void TApWndProcHook::Notification(TComponent* AComponent, TOperation Operation) 
     if (i->Control() && static_cast<TComponent*>(i->Control()) == AComponent) i->MarkDestroyed();
 }
 
-void TApWndProcHook::Detach(TApHookInfos* Infos) { infos_.erase(std::remove(infos_.begin(), infos_.end(), Infos), infos_.end()); }
+void TApWndProcHook::Detach(TApHookInfos* Infos) {
+  infos_.erase(std::remove(infos_.begin(), infos_.end(), Infos), infos_.end());
+}
 
 HV_PUBLISH(TApWndProcHook) {}
 
@@ -455,7 +455,8 @@ bool TApWindowHook::DoAfterMessage(TMessage& Msg) {
 
 void TApWindowHook::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent && (AComponent == static_cast<TComponent*>(control_) || AComponent == Owner()))
+  if (Operation == opRemove && AComponent &&
+      (AComponent == static_cast<TComponent*>(control_) || AComponent == Owner()))
     SetControl(nullptr);
 }
 

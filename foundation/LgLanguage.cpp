@@ -62,9 +62,8 @@ bool MatchesAny(const TStrings& Masks, const AnsiString& Subject) {
 
 bool IsTranslatable(const WideString& S, TLgLanguageControllerOptions Options) {
   if (Options.Contains(lgcoIgnoreNonAlphaProps))
-    return std::any_of(S.begin(), S.end(), [](wchar_t c) {
-      return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c >= 0xA1;
-    });
+    return std::any_of(S.begin(), S.end(),
+                       [](wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c >= 0xA1; });
   if (Options.Contains(lgcoIgnoreEmptyProps)) return !S.empty();
   return true;
 }
@@ -411,7 +410,7 @@ void TLgLanguageController::UpdateEntry(TLgLang_CompEntry& Entry, const AnsiStri
 std::vector<WideString> TLgLanguageController::LangSourceLines() const {
   std::vector<WideString> lines;
   std::function<void(const TLgLang_CompEntry&, const AnsiString&)> walk = [&](const TLgLang_CompEntry& e,
-                                                                            const AnsiString& path) {
+                                                                              const AnsiString& path) {
     if (const TLgLang_PropEntries* props = e.PropEntries())
       for (int i = 0; i < props->Count(); ++i) {
         const TLgLang_PropEntry& p = props->Items(i);
@@ -571,14 +570,9 @@ std::unique_ptr<TLgLang_CompTranslations> TLgLanguageManager::LoadTranslationsFo
     if (r.LangID != LangID) continue;
     auto t = std::make_unique<TLgLang_CompTranslations>();
     switch (r.Kind) {
-      case TLgLang_LangResource::lrResourceName:
-        LoadTranslationResource(*t, r.Instance, r.Name, false);
-        break;
-      case TLgLang_LangResource::lrResourceNumber:
-        LoadTranslationResource(*t, r.Instance, r.ResNumber, false);
-        break;
-      default:
-        LoadTranslationFile(*t, r.Name, false);
+      case TLgLang_LangResource::lrResourceName: LoadTranslationResource(*t, r.Instance, r.Name, false); break;
+      case TLgLang_LangResource::lrResourceNumber: LoadTranslationResource(*t, r.Instance, r.ResNumber, false); break;
+      default: LoadTranslationFile(*t, r.Name, false);
     }
     return t;
   }
@@ -624,5 +618,6 @@ void TLgLanguageManager::ApplyTranslationToAll(TLgLang_CompTranslations* Transla
   // A handler may create or free forms; walk a copy of the list.
   const std::vector<TLgLanguageController*> controllers = controllers_;
   for (TLgLanguageController* c : controllers)
-    if (std::find(controllers_.begin(), controllers_.end(), c) != controllers_.end()) TranslateController(Translations, c);
+    if (std::find(controllers_.begin(), controllers_.end(), c) != controllers_.end())
+      TranslateController(Translations, c);
 }

@@ -199,8 +199,9 @@ WideString LgTranslationText(TLgLang_CompTranslations& Translations) {
 // ---- constants ----
 
 bool TLgLang_Constants::Find(const AnsiString& Name, int& Index) const {
-  auto it = std::lower_bound(items_.begin(), items_.end(), Name,
-                             [](const TLgLang_Constant& c, const AnsiString& n) { return LgCompareNames(c.Name, n) < 0; });
+  auto it = std::lower_bound(items_.begin(), items_.end(), Name, [](const TLgLang_Constant& c, const AnsiString& n) {
+    return LgCompareNames(c.Name, n) < 0;
+  });
   Index = static_cast<int>(it - items_.begin());
   return it != items_.end() && LgCompareNames(it->Name, Name) == 0;
 }
@@ -231,8 +232,8 @@ void TLgLang_Constants::LoadFromStream(TStream& Stream) {
   Clear();
   const uint8_t version = ReadByte(Stream);
   if (version > StreamVersion)
-    throw ELgLangError(WideFormat(L"Stream version (%d) is greater than the current one (%d)", int(version),
-                                  int(StreamVersion)));
+    throw ELgLangError(
+        WideFormat(L"Stream version (%d) is greater than the current one (%d)", int(version), int(StreamVersion)));
   autoSave_ = version == 2 ? ReadByte(Stream) != 0 : version == 1;
   const int32_t count = ReadInt32(Stream);
   const uint32_t codePage = LCIDToCodePage(languageID_);
@@ -376,8 +377,7 @@ void LoadTranslationResource(TLgLang_CompTranslations& Translations, HINSTANCE I
   LoadTranslationStream(Translations, stream, ParamsOnly);
 }
 
-void LoadTranslationResource(TLgLang_CompTranslations& Translations, HINSTANCE Instance, int Number,
-                             bool ParamsOnly) {
+void LoadTranslationResource(TLgLang_CompTranslations& Translations, HINSTANCE Instance, int Number, bool ParamsOnly) {
   TUcResourceStream stream(Instance, Number, MAKEINTRESOURCEW(10));
   LoadTranslationStream(Translations, stream, ParamsOnly);
 }

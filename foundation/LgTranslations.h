@@ -121,8 +121,7 @@ void LoadTranslationStream(TLgLang_CompTranslations& Translations, TStream& Stre
 void LoadTranslationFile(TLgLang_CompTranslations& Translations, const WideString& FileName, bool ParamsOnly);
 void LoadTranslationResource(TLgLang_CompTranslations& Translations, HINSTANCE Instance, const WideString& Name,
                              bool ParamsOnly);
-void LoadTranslationResource(TLgLang_CompTranslations& Translations, HINSTANCE Instance, int Number,
-                             bool ParamsOnly);
+void LoadTranslationResource(TLgLang_CompTranslations& Translations, HINSTANCE Instance, int Number, bool ParamsOnly);
 
 // The text of a translation file (to be saved as UTF-16 LE with its mark): the parameters,
 // each section with eight-digit ids, then the constants; values are escaped exactly.

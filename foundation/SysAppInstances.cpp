@@ -55,8 +55,8 @@ struct TSendToThread {
 BOOL CALLBACK SendToThreadProc(HWND Wnd, LPARAM LParam) {
   auto* s = reinterpret_cast<TSendToThread*>(LParam);
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(Wnd, s->Msg, s->WParam, s->LParam, SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                      TSysAppInstances::SendTimeout, &result);
+  SendMessageTimeoutW(Wnd, s->Msg, s->WParam, s->LParam, SMTO_ABORTIFHUNG | SMTO_NORMAL, TSysAppInstances::SendTimeout,
+                      &result);
   return TRUE;
 }
 
@@ -85,8 +85,8 @@ TSysOptex::TSysOptex(const WideString& Name, int SpinCount) : name_(Name) {
     event_ = std::make_unique<TSysEvent>(nullptr, false, false, L"Optex_Event_" + Name);
     existed_ = event_->Existed();
     const WideString mapName = L"Optex_MMF_" + Name;
-    mapping_ = TSysHandle(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(TShared),
-                                             mapName.c_str()));
+    mapping_ = TSysHandle(
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(TShared), mapName.c_str()));
     if (!mapping_) throw ESysFileMappingError(L"Failed to create FileMapping");
     shared_ = static_cast<TShared*>(MapViewOfFile(mapping_.Get(), FILE_MAP_WRITE, 0, 0, sizeof(TShared)));
     if (!shared_) throw ESysFileMappingViewError(L"Failed to create FileMappingView");
@@ -327,9 +327,8 @@ BOOL CALLBACK SendDataProc(HWND Wnd, LPARAM LParam) {
   for (int i = 0, n = c->Self->InstanceCount(); i < n && !listed; ++i) listed = c->Self->ProcessIDs(i) == pid;
   if (listed) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(Wnd, WM_COPYDATA, reinterpret_cast<WPARAM>(c->Originator),
-                        reinterpret_cast<LPARAM>(&c->Data), SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                        TSysAppInstances::SendTimeout, &result);
+    SendMessageTimeoutW(Wnd, WM_COPYDATA, reinterpret_cast<WPARAM>(c->Originator), reinterpret_cast<LPARAM>(&c->Data),
+                        SMTO_ABORTIFHUNG | SMTO_NORMAL, TSysAppInstances::SendTimeout, &result);
   }
   return TRUE;
 }

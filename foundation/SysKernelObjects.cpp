@@ -55,8 +55,7 @@ HV_PUBLISH(TSysSwapFileMapping) {}
 
 TSysFileMappingView::TSysFileMappingView(TSysCustomFileMapping* Mapping, DWORD Access, uint32_t Size, int64_t Offset)
     : mapping_(Mapping), offset_(Offset) {
-  if (!Mapping)
-    throw ESysFileMappingViewError(L"FileMap argument of TSysFileMappingView constructor cannot be nil", 0);
+  if (!Mapping) throw ESysFileMappingViewError(L"FileMap argument of TSysFileMappingView constructor cannot be nil", 0);
   // The system maps from a multiple of its allocation granularity; the bytes before the wanted
   // offset are mapped too and the stream starts after them.
   const uint64_t granularity = SysAllocationGranularity();
@@ -86,16 +85,11 @@ HV_PUBLISH(TSysFileMappingView) {}
 
 TSysWaitResult TSysDispatcherObject::WaitFor(DWORD Timeout) {
   switch (WaitForSingleObjectEx(handle_.Get(), Timeout, FALSE)) {
-    case WAIT_ABANDONED:
-      return wrAbandoned;
-    case WAIT_IO_COMPLETION:
-      return wrIOCompletion;
-    case WAIT_OBJECT_0:
-      return wrSignaled;
-    case WAIT_TIMEOUT:
-      return wrTimeout;
-    default:
-      return wrError;
+    case WAIT_ABANDONED: return wrAbandoned;
+    case WAIT_IO_COMPLETION: return wrIOCompletion;
+    case WAIT_OBJECT_0: return wrSignaled;
+    case WAIT_TIMEOUT: return wrTimeout;
+    default: return wrError;
   }
 }
 

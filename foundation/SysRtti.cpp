@@ -30,8 +30,7 @@ int64_t TSysOrdinalRangeTypeInfo::MaxValue() const {
 
 std::shared_ptr<TSysEnumerationTypeInfo> TSysEnumerationTypeInfo::BaseType() {
   const TTypeInfo* base = TypeDescriptor().BaseType;
-  if (!base || base == &TypeDescriptor())
-    return std::static_pointer_cast<TSysEnumerationTypeInfo>(shared_from_this());
+  if (!base || base == &TypeDescriptor()) return std::static_pointer_cast<TSysEnumerationTypeInfo>(shared_from_this());
   return std::make_shared<TSysEnumerationTypeInfo>(*base);
 }
 
@@ -117,14 +116,10 @@ ISysTypeInfo MakeTypeInfoObject(const TTypeInfo& Descriptor) {
   switch (Descriptor.Kind) {
     case tkInteger:
     case tkChar:
-    case tkWChar:
-      return std::make_shared<TSysOrdinalRangeTypeInfo>(Descriptor);
-    case tkEnumeration:
-      return std::make_shared<TSysEnumerationTypeInfo>(Descriptor);
-    case tkSet:
-      return std::make_shared<TSysSetTypeInfo>(Descriptor);
-    default:
-      return std::make_shared<TSysTypeInfo>(Descriptor);
+    case tkWChar: return std::make_shared<TSysOrdinalRangeTypeInfo>(Descriptor);
+    case tkEnumeration: return std::make_shared<TSysEnumerationTypeInfo>(Descriptor);
+    case tkSet: return std::make_shared<TSysSetTypeInfo>(Descriptor);
+    default: return std::make_shared<TSysTypeInfo>(Descriptor);
   }
 }
 

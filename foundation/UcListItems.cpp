@@ -6,13 +6,11 @@
 #include "framework/Exceptions.h"
 
 void TUcListItems::Check(int Index) const {
-  if (Index < 0 || Index >= count_)
-    throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= count_) throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
 void TUcListItems::CheckInsert(int Index) const {
-  if (Index < 0 || Index > count_)
-    throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index > count_) throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
 void TUcListItems::Insert(int Index, const WideString& S, TObject* AObject) {
@@ -44,8 +42,7 @@ void TUcListItems::SetCapacity(int NewCapacity) {
   if (count_ > NewCapacity) count_ = NewCapacity;
 }
 
-bool TUcListItems::Find(const std::function<int(const WideString&)>& Compare, bool AcceptDuplicates,
-                        int& Index) const {
+bool TUcListItems::Find(const std::function<int(const WideString&)>& Compare, bool AcceptDuplicates, int& Index) const {
   bool result = false;
   int l = 0, h = count_ - 1;
   while (l <= h) {

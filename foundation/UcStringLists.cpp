@@ -137,12 +137,8 @@ void TUcStrings::LoadFromStream_BOM(TStream* Stream, bool WithBOM) {
         if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 2);
         if (charSet == csUnicodeSwapped) WideSwapByteOrder(text);
         break;
-      case csUtf8:
-        text = UTF8ToWideString(bytes);
-        break;
-      default:
-        text = AnsiToWide(bytes, DefaultCodePage);
-        break;
+      case csUtf8: text = UTF8ToWideString(bytes); break;
+      default: text = AnsiToWide(bytes, DefaultCodePage); break;
     }
     SetTextStr(text);
   });
@@ -157,9 +153,12 @@ void TUcStrings::SaveToStream_BOM(TStream* Stream, bool WithBOM) {
 
 void TUcStrings::DefineProperties(TFiler* Filer) {
   TStringsW::DefineProperties(Filer);
-  Filer->DefineProperty("WideStrings", [this](TReader& r) { ReadWideStrings(r); }, nullptr, false);
-  Filer->DefineProperty("WideStringsW", [this](TReader& r) { ReadWideStringsW(r); }, nullptr, false);
-  Filer->DefineProperty("WideStrings_UTF7", [](TReader& r) { r.SkipValue(); }, nullptr, false);
+  Filer->DefineProperty(
+      "WideStrings", [this](TReader& r) { ReadWideStrings(r); }, nullptr, false);
+  Filer->DefineProperty(
+      "WideStringsW", [this](TReader& r) { ReadWideStringsW(r); }, nullptr, false);
+  Filer->DefineProperty(
+      "WideStrings_UTF7", [](TReader& r) { r.SkipValue(); }, nullptr, false);
 }
 
 void TUcStrings::ReadWideStrings(TReader& Reader) {
@@ -382,8 +381,10 @@ void ReadWideCharUtf7(TReader& Reader, TObject* Instance, const TPropInfo* Prop)
 void DefineWideStringProperties(TFiler* Filer, TObject* Instance) {
   for (const TPropInfo* prop : GetPropList(Instance)) {
     if (prop->Kind() == tkWString) {
-      Filer->DefineProperty(prop->Name + "W", [](TReader& r) { r.SkipValue(); }, nullptr, false);
-      Filer->DefineProperty(prop->Name + "_UTF7", [](TReader& r) { r.SkipValue(); }, nullptr, false);
+      Filer->DefineProperty(
+          prop->Name + "W", [](TReader& r) { r.SkipValue(); }, nullptr, false);
+      Filer->DefineProperty(
+          prop->Name + "_UTF7", [](TReader& r) { r.SkipValue(); }, nullptr, false);
     } else if (prop->Kind() == tkWChar) {
       Filer->DefineProperty(
           prop->Name + "W", [Instance, prop](TReader& r) { ReadWideCharW(r, Instance, prop); }, nullptr, false);
@@ -510,7 +511,8 @@ TWideComponentHelper* FindWideComponentHelper(TList* CompanionList, TComponent* 
   int index = 0;
   if (!FindWideComponentHelperIndex(CompanionList, Component, index)) return nullptr;
   auto* helper = static_cast<TWideComponentHelper*>(CompanionList->Items(index));
-  if (helper->Component() != Component) throw EUcInternalError("UC Internal Error: FindWideComponentHelperIndex failed.");
+  if (helper->Component() != Component)
+    throw EUcInternalError("UC Internal Error: FindWideComponentHelperIndex failed.");
   return helper;
 }
 

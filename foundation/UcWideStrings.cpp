@@ -262,12 +262,8 @@ void TWideStrings::SaveToStream(TStream* Stream) {
       bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * 2);
       break;
     }
-    case sfUTF8:
-      bytes = "\xEF\xBB\xBF" + EncodeWideToUtf8(text);
-      break;
-    default:
-      bytes = WideStringToStringEx(text, CodePageFromLocale(language_));
-      break;
+    case sfUTF8: bytes = "\xEF\xBB\xBF" + EncodeWideToUtf8(text); break;
+    default: bytes = WideStringToStringEx(text, CodePageFromLocale(language_)); break;
   }
   if (!bytes.empty()) Stream->WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
   saved_ = true;
@@ -276,8 +272,7 @@ void TWideStrings::SaveToStream(TStream* Stream) {
 void TWideStrings::DefineProperties(TFiler* Filer) {
   TPersistent::DefineProperties(Filer);
   bool hasData = Count() > 0;
-  if (auto* ancestor = dynamic_cast<TWideStrings*>(Filer->Ancestor()))
-    hasData = ancestor->GetTextStr() != GetTextStr();
+  if (auto* ancestor = dynamic_cast<TWideStrings*>(Filer->Ancestor())) hasData = ancestor->GetTextStr() != GetTextStr();
   Filer->DefineProperty(
       "WideStrings", [this](TReader& r) { SetText(r.ReadWideString()); },
       [this](TWriter& w) { w.WriteWideString(GetTextStr()); }, hasData);

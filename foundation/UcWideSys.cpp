@@ -162,8 +162,8 @@ namespace {
 
 struct TUtf7Tables {
   signed char Base64Value[128];
-  bool MustEncodeDirect[128];   // optionally direct characters written directly
-  bool MustEncodeOptional[128]; // optionally direct characters encoded
+  bool MustEncodeDirect[128];    // optionally direct characters written directly
+  bool MustEncodeOptional[128];  // optionally direct characters encoded
   char Base64Char[64];
 
   TUtf7Tables() {
@@ -344,8 +344,8 @@ DWORD WideGetFullPathName(const WideString& FileName, DWORD BufLen, wchar_t* Buf
 }
 
 HANDLE WideCreateFile(const WideString& FileName, DWORD DesiredAccess, DWORD ShareMode,
-                      SECURITY_ATTRIBUTES* SecurityAttributes, DWORD CreationDisposition,
-                      DWORD FlagsAndAttributes, HANDLE TemplateFile) {
+                      SECURITY_ATTRIBUTES* SecurityAttributes, DWORD CreationDisposition, DWORD FlagsAndAttributes,
+                      HANDLE TemplateFile) {
   return CreateFileW(FileName.c_str(), DesiredAccess, ShareMode, SecurityAttributes, CreationDisposition,
                      FlagsAndAttributes, TemplateFile);
 }
@@ -407,7 +407,9 @@ int WideLastDelimiter(const WideString& Delimiters, const WideString& S) {
   return p == WideString::npos ? 0 : static_cast<int>(p) + 1;
 }
 
-WideString WideExtractFileName(const WideString& S) { return S.substr(static_cast<size_t>(WideLastDelimiter(L"\\:", S))); }
+WideString WideExtractFileName(const WideString& S) {
+  return S.substr(static_cast<size_t>(WideLastDelimiter(L"\\:", S)));
+}
 
 WideString WideExpandFileName(const WideString& S) {
   WideString buffer(MAX_PATH, L'\0');

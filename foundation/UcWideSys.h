@@ -59,8 +59,8 @@ BOOL WideSetWindowText(HWND Wnd, const WideString& Text);
 int WideDrawText(HDC DC, const WideString& Text, int Count, RECT& Rect, UINT Format);
 DWORD WideGetFullPathName(const WideString& FileName, DWORD BufLen, wchar_t* Buffer, wchar_t** FilePart);
 HANDLE WideCreateFile(const WideString& FileName, DWORD DesiredAccess, DWORD ShareMode,
-                      SECURITY_ATTRIBUTES* SecurityAttributes, DWORD CreationDisposition,
-                      DWORD FlagsAndAttributes, HANDLE TemplateFile);
+                      SECURITY_ATTRIBUTES* SecurityAttributes, DWORD CreationDisposition, DWORD FlagsAndAttributes,
+                      HANDLE TemplateFile);
 HANDLE WideFindFirstFile(const WideString& FileName, WIN32_FIND_DATAW& FindData);
 BOOL WideFindNextFile(HANDLE FindHandle, WIN32_FIND_DATAW& FindData);
 DWORD WideGetModuleFileName(HMODULE Module, wchar_t* Buffer, DWORD Size);

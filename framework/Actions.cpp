@@ -222,14 +222,14 @@ void TCustomAction::Assign(TPersistent* Source) {
 }
 
 // Each setter tells the links before it stores the value (see the header).
-#define HV_ACTION_SETTER(Name, Type, field)                                        \
-  void TCustomAction::Set##Name(Type Value) {                                      \
-    if (field == Value) return;                                                    \
-    for (size_t i = clients_.size(); i-- > 0;)                                     \
-      if (i < clients_.size())                                                     \
+#define HV_ACTION_SETTER(Name, Type, field)                                               \
+  void TCustomAction::Set##Name(Type Value) {                                             \
+    if (field == Value) return;                                                           \
+    for (size_t i = clients_.size(); i-- > 0;)                                            \
+      if (i < clients_.size())                                                            \
         if (auto* link = dynamic_cast<TActionLink*>(clients_[i])) link->Set##Name(Value); \
-    field = Value;                                                                 \
-    Change();                                                                      \
+    field = Value;                                                                        \
+    Change();                                                                             \
   }
 
 HV_ACTION_SETTER(AutoCheck, bool, autoCheck_)
@@ -344,8 +344,7 @@ void TCustomActionList::ImageListChange(TObject* Sender) {
 }
 
 TContainedAction* TCustomActionList::Actions(int Index) const {
-  if (Index < 0 || Index >= ActionCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= ActionCount()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   return actions_[static_cast<size_t>(Index)];
 }
 

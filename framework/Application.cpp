@@ -127,8 +127,9 @@ HWND TApplication::Handle() {
   }
   // Never shown: it owns the forms and is what other copies of the program look for.
   int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  CreateWindowExW(0, kWindowClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                  x, y, 0, 0, nullptr, nullptr, instance, this);
+  CreateWindowExW(0, kWindowClass, title_.c_str(),
+                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0, nullptr, nullptr,
+                  instance, this);
   if (!handle_) RaiseLastOSError();
   return handle_;
 }
@@ -295,8 +296,7 @@ void TApplication::HandleMessage() {
 
 void TApplication::ProcessMessages() {
   MSG msg{};
-  while (ProcessMessage(msg)) {
-  }
+  while (ProcessMessage(msg)) {}
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {

@@ -489,7 +489,8 @@ void TBitmap::LoadFromStream(TStream* Stream) {
     return;
   }
   uint8_t fileHeader[14 + 4];
-  if (available < static_cast<int64_t>(sizeof fileHeader) || Stream->Read(fileHeader, sizeof fileHeader) != sizeof fileHeader)
+  if (available < static_cast<int64_t>(sizeof fileHeader) ||
+      Stream->Read(fileHeader, sizeof fileHeader) != sizeof fileHeader)
     Invalid();
   if (fileHeader[0] != 'B' || fileHeader[1] != 'M') Invalid();
   uint32_t offBits = Read32(fileHeader + 10);

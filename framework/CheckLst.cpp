@@ -13,9 +13,7 @@ HV_PUBLISH(TCheckListBox) {
   p.Event("OnClickCheck", &T::OnClickCheck);
 }
 
-TCheckListBox::TCheckListBox(TComponent* AOwner) : TCustomListBox(AOwner) {
-  SetStyle(lbOwnerDrawFixed);
-}
+TCheckListBox::TCheckListBox(TComponent* AOwner) : TCustomListBox(AOwner) { SetStyle(lbOwnerDrawFixed); }
 
 void TCheckListBox::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
@@ -26,7 +24,8 @@ void TCheckListBox::CreateParams(TCreateParams& Params) {
 int TCheckListBox::CheckWidth() { return GetSystemMetrics(SM_CXMENUCHECK) + 2; }
 
 const TCheckListBox::TItemState& TCheckListBox::At(int Index) const {
-  if (Index < 0 || Index >= static_cast<int>(states_.size())) throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= static_cast<int>(states_.size()))
+    throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
   return states_[static_cast<size_t>(Index)];
 }
 

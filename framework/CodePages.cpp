@@ -7,9 +7,8 @@ namespace {
 
 // The code pages that reject the flags argument of WideCharToMultiByte.
 bool RejectsFlags(unsigned cp) {
-  return cp == CP_UTF7 || cp == CP_UTF8 || cp == 50220 || cp == 50221 || cp == 50222 || cp == 50225 ||
-         cp == 50227 || cp == 50229 || cp == 52936 || cp == 54936 || (cp >= 57002 && cp <= 57011) ||
-         cp == 42;
+  return cp == CP_UTF7 || cp == CP_UTF8 || cp == 50220 || cp == 50221 || cp == 50222 || cp == 50225 || cp == 50227 ||
+         cp == 50229 || cp == 52936 || cp == 54936 || (cp >= 57002 && cp <= 57011) || cp == 42;
 }
 
 }  // namespace
@@ -36,8 +35,7 @@ AnsiString Narrow(const WideString& s, unsigned codePage, bool bestFit, bool* lo
   int n = WideCharToMultiByte(codePage, flags, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return AnsiString();
   AnsiString out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, flags, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
-                      usedDefaultPtr);
+  WideCharToMultiByte(codePage, flags, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, usedDefaultPtr);
   if (lossy) *lossy = usedDefault != FALSE;
   return out;
 }

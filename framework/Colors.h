@@ -16,7 +16,9 @@ enum TColor : int32_t {};
 HV_INTEGER_TYPE(TColor, INT32_MIN, INT32_MAX, otSLong)
 
 namespace colors_detail {
-constexpr TColor SystemColor(int index) { return TColor(static_cast<int32_t>(0xFF000000u | static_cast<uint32_t>(index))); }
+constexpr TColor SystemColor(int index) {
+  return TColor(static_cast<int32_t>(0xFF000000u | static_cast<uint32_t>(index)));
+}
 }  // namespace colors_detail
 
 constexpr TColor clSystemColor = colors_detail::SystemColor(0);

@@ -105,8 +105,7 @@ void TComponent::SetName(const std::string& NewName) {
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
   if (AComponent && !SameText(CurName, NewName)) {
     TComponent* existing = FindComponent(NewName);
-    if (existing && existing != AComponent)
-      throw EComponentError("A component named " + NewName + " already exists");
+    if (existing && existing != AComponent) throw EComponentError("A component named " + NewName + " already exists");
   }
 }
 

@@ -21,11 +21,11 @@ TControl* captureControl = nullptr;
 bool IsClientMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL; }
 
 const TIdentMapEntry kCursorNames[] = {
-    {0, "crDefault"},     {-1, "crNone"},     {-2, "crArrow"},      {-3, "crCross"},      {-4, "crIBeam"},
-    {-22, "crSizeAll"},   {-6, "crSizeNESW"}, {-7, "crSizeNS"},     {-8, "crSizeNWSE"},   {-9, "crSizeWE"},
-    {-10, "crUpArrow"},   {-11, "crHourGlass"}, {-12, "crDrag"},    {-13, "crNoDrop"},    {-14, "crHSplit"},
-    {-15, "crVSplit"},    {-16, "crMultiDrag"}, {-17, "crSQLWait"}, {-18, "crNo"},        {-19, "crAppStart"},
-    {-20, "crHelp"},      {-21, "crHandPoint"}, {-22, "crSize"},
+    {0, "crDefault"},   {-1, "crNone"},       {-2, "crArrow"},    {-3, "crCross"},    {-4, "crIBeam"},
+    {-22, "crSizeAll"}, {-6, "crSizeNESW"},   {-7, "crSizeNS"},   {-8, "crSizeNWSE"}, {-9, "crSizeWE"},
+    {-10, "crUpArrow"}, {-11, "crHourGlass"}, {-12, "crDrag"},    {-13, "crNoDrop"},  {-14, "crHSplit"},
+    {-15, "crVSplit"},  {-16, "crMultiDrag"}, {-17, "crSQLWait"}, {-18, "crNo"},      {-19, "crAppStart"},
+    {-20, "crHelp"},    {-21, "crHandPoint"}, {-22, "crSize"},
 };
 
 const bool cursorIdentsRegistered = [] {
@@ -622,9 +622,7 @@ void TControl::SendCancelMode(TControl* Sender) {
     form->ActiveControl()->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
 }
 
-bool TControl::HitTest(int X, int Y) {
-  return Perform(CM_HITTEST, 0, PointToLParam(X, Y)) != 0;
-}
+bool TControl::HitTest(int X, int Y) { return Perform(CM_HITTEST, 0, PointToLParam(X, Y)) != 0; }
 
 void TControl::DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift) {
   if (controlStyle_.Contains(csNoStdEvents)) return;
@@ -1182,7 +1180,8 @@ void TWinControl::UpdateBounds() {
     r = placement.rcNormalPosition;
   } else {
     GetWindowRect(handle_, &r);
-    if (GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD) MapWindowPoints(nullptr, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
+    if (GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD)
+      MapWindowPoints(nullptr, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
   }
   left_ = r.left;
   top_ = r.top;
@@ -1227,7 +1226,8 @@ void TWinControl::CMVisibleChanged(TMessage&) {
 // ---- children ----
 
 TControl* TWinControl::Controls(int Index) const {
-  if (Index < 0 || Index >= ControlCount()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= ControlCount())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
   return controls_[static_cast<size_t>(Index)];
 }
 
@@ -1266,7 +1266,8 @@ void TWinControl::RemoveControl(TControl* AControl) {
   if (it == controls_.end()) return;
   bool destroying = IsDestroying();
   if (!destroying) Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 0);
-  auto tab = std::find_if(tabList_.begin(), tabList_.end(), [&](TWinControl* w) { return static_cast<TControl*>(w) == AControl; });
+  auto tab = std::find_if(tabList_.begin(), tabList_.end(),
+                          [&](TWinControl* w) { return static_cast<TControl*>(w) == AControl; });
   if (tab != tabList_.end()) {
     TWinControl* win = *tab;
     win->RemoveFocus(true);

@@ -50,7 +50,7 @@ HV_ENUM(TControlStyleFlag, csAcceptsControls,  // other controls may be placed o
         csOpaque,                              // paints all of its rectangle
         csDoubleClicks,                        // gets double clicks (otherwise a second press)
         csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
-        csNoStdEvents,                         // the mouse and key events are not fired
+        csNoStdEvents,  // the mouse and key events are not fired
         csDisplayDragImage, csReflector, csActionClient, csMenuEvents)
 using TControlStyle = TSet<TControlStyleFlag>;
 
@@ -102,8 +102,7 @@ using TMouseWheelUpDownEvent = TEvent<void(TObject* Sender, TShiftState Shift, T
 using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = TEvent<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, wchar_t& Key)>;
-using TDragOverEvent =
-    TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
@@ -152,8 +151,14 @@ class TControl : public TComponent {
   void SetClientHeight(int Value) { SetClientSize(ClientWidth(), Value); }
   // The screen position of the client area's top-left corner.
   virtual TPoint ClientOrigin();
-  TPoint ClientToScreen(const TPoint& Point) { TPoint o = ClientOrigin(); return {Point.X + o.X, Point.Y + o.Y}; }
-  TPoint ScreenToClient(const TPoint& Point) { TPoint o = ClientOrigin(); return {Point.X - o.X, Point.Y - o.Y}; }
+  TPoint ClientToScreen(const TPoint& Point) {
+    TPoint o = ClientOrigin();
+    return {Point.X + o.X, Point.Y + o.Y};
+  }
+  TPoint ScreenToClient(const TPoint& Point) {
+    TPoint o = ClientOrigin();
+    return {Point.X - o.X, Point.Y - o.Y};
+  }
   // Moves the control to the top or the bottom of its siblings (drawing and alignment order).
   void BringToFront();
   void SendToBack();
@@ -670,8 +675,8 @@ class TWinControl : public TControl {
   HWND parentWindow_ = nullptr;
   WNDPROC defWndProc_ = nullptr;
   bool showing_ = false;
-  std::vector<TControl*> controls_;      // all children, bottom first
-  std::vector<TWinControl*> tabList_;    // windowed children in tab order
+  std::vector<TControl*> controls_;    // all children, bottom first
+  std::vector<TWinControl*> tabList_;  // windowed children in tab order
   int alignLevel_ = 0;
   bool aligning_ = false;
   std::unique_ptr<TBrush> brush_;

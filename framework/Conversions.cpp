@@ -253,10 +253,13 @@ char DigitAt(const TDecimal& d, int i) {
 
 AnsiString ExponentText(int exponent, int minDigits, bool plusSign) {
   AnsiString out = "E";
-  if (exponent < 0) out += '-';
-  else if (plusSign) out += '+';
+  if (exponent < 0)
+    out += '-';
+  else if (plusSign)
+    out += '+';
   AnsiString digits = std::to_string(exponent < 0 ? -exponent : exponent);
-  if (static_cast<int>(digits.size()) < minDigits) digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
+  if (static_cast<int>(digits.size()) < minDigits)
+    digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
   return out + digits;
 }
 
@@ -272,7 +275,8 @@ AnsiString Scientific(const TDecimal& d, int mantissaDigits, int expDigits, bool
 
 void InsertThousands(AnsiString& intPart, char separator) {
   if (separator == '\0') return;
-  for (int i = static_cast<int>(intPart.size()) - 3; i > 0; i -= 3) intPart.insert(static_cast<size_t>(i), 1, separator);
+  for (int i = static_cast<int>(intPart.size()) - 3; i > 0; i -= 3)
+    intPart.insert(static_cast<size_t>(i), 1, separator);
 }
 
 // Integer part and `decimals` fraction digits of a value rounded to that many decimals.
@@ -327,9 +331,12 @@ AnsiString CurrencyText(const AnsiString& number, bool negative, const TFormatSe
 }
 
 bool SpecialText(long double value, AnsiString& out) {
-  if (std::isnan(value)) out = "NAN";
-  else if (std::isinf(value)) out = value < 0 ? "-INF" : "INF";
-  else return false;
+  if (std::isnan(value))
+    out = "NAN";
+  else if (std::isinf(value))
+    out = value < 0 ? "-INF" : "INF";
+  else
+    return false;
   return true;
 }
 
@@ -345,8 +352,7 @@ AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, in
   return FloatToStrF(value, format, precision, digits, FormatSettings);
 }
 
-AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, int digits,
-                       const TFormatSettings& fs) {
+AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, int digits, const TFormatSettings& fs) {
   AnsiString special;
   if (SpecialText(value, special)) return special;
   precision = Clamp(precision, 1, kMaxDigits);
@@ -373,8 +379,7 @@ AnsiString FloatToStrF(long double value, TFloatFormat format, int precision, in
       if (format == ffCurrency) return CurrencyText(number, negative, fs);
       return (negative ? "-" : "") + number;
     }
-    default:
-      return GeneralText(d, precision, Clamp(digits, 0, 4), fs);
+    default: return GeneralText(d, precision, Clamp(digits, 0, 4), fs);
   }
 }
 
@@ -499,8 +504,10 @@ AnsiString RenderSection(const AnsiString& section, long double magnitude, const
   for (size_t i = 0; i < section.size(); ++i) {
     char c = section[i];
     if (quote) {
-      if (c == quote) quote = 0;
-      else out += c;
+      if (c == quote)
+        quote = 0;
+      else
+        out += c;
       continue;
     }
     if (c == '"' || c == '\'') {
@@ -693,9 +700,12 @@ bool TryStrToBool(const AnsiString& s, bool& value) {
     return true;
   }
   AnsiString t = Trim(s);
-  if (SameText(t, "True")) value = true;
-  else if (SameText(t, "False")) value = false;
-  else return false;
+  if (SameText(t, "True"))
+    value = true;
+  else if (SameText(t, "False"))
+    value = false;
+  else
+    return false;
   return true;
 }
 

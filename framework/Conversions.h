@@ -29,8 +29,7 @@ struct TFormatSettings {
   AnsiString LongTimeFormat = "h:mm:ss AMPM";
   AnsiString TimeAMString = "AM";
   AnsiString TimePMString = "PM";
-  AnsiString ShortMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  AnsiString ShortMonthNames[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   AnsiString LongMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
                                    "July",    "August",   "September", "October", "November", "December"};
   // Index 0 is Sunday.

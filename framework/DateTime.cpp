@@ -87,8 +87,7 @@ int DaysInMonth(int year, int month) {
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& date) {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
-    return false;
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
   date = static_cast<double>(DayNumber(year, month, day) - kDateDelta);
   return true;
 }
@@ -100,8 +99,7 @@ TDateTime EncodeDate(int year, int month, int day) {
 }
 
 bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& time) {
-  if (hour < 0 || hour >= 24 || min < 0 || min >= 60 || sec < 0 || sec >= 60 || msec < 0 || msec >= 1000)
-    return false;
+  if (hour < 0 || hour >= 24 || min < 0 || min >= 60 || sec < 0 || sec >= 60 || msec < 0 || msec >= 1000) return false;
   time = (((hour * 60 + min) * 60 + sec) * 1000.0 + msec) / MSecsPerDay;
   return true;
 }
@@ -207,14 +205,19 @@ class TDateFormatter {
           break;
         case 'M':
           takeCount();
-          if (count == 1) out += std::to_string(month_);
-          else if (count == 2) out += Digits(month_, 2);
-          else if (month_ >= 1) out += (count == 3 ? fs_.ShortMonthNames : fs_.LongMonthNames)[month_ - 1];
+          if (count == 1)
+            out += std::to_string(month_);
+          else if (count == 2)
+            out += Digits(month_, 2);
+          else if (month_ >= 1)
+            out += (count == 3 ? fs_.ShortMonthNames : fs_.LongMonthNames)[month_ - 1];
           break;
         case 'D':
           takeCount();
-          if (count == 1) out += std::to_string(day_);
-          else if (count == 2) out += Digits(day_, 2);
+          if (count == 1)
+            out += std::to_string(day_);
+          else if (count == 2)
+            out += Digits(day_, 2);
           else if (count <= 4) {
             if (dayOfWeek_ >= 1) out += (count == 3 ? fs_.ShortDayNames : fs_.LongDayNames)[dayOfWeek_ - 1];
           } else {
@@ -252,9 +255,7 @@ class TDateFormatter {
             Append(fs_.LongTimeFormat, depth + 1);
           }
           break;
-        case 'A':
-          count = AmPm(format, i);
-          break;
+        case 'A': count = AmPm(format, i); break;
         case '/':
           if (fs_.DateSeparator) out += fs_.DateSeparator;
           break;
@@ -269,9 +270,7 @@ class TDateFormatter {
           count = close < format.size() ? close - i + 1 : close - i;
           break;
         }
-        default:
-          out += starter;
-          break;
+        default: out += starter; break;
       }
       i += count;
     }
@@ -426,8 +425,10 @@ class TDateScanner {
       if (yearLength <= 2) y = WindowYear(y);
     } else {
       y = CurrentYear();
-      if (order == doDMY) d = n1, m = n2;
-      else m = n1, d = n2;
+      if (order == doDMY)
+        d = n1, m = n2;
+      else
+        m = n1, d = n2;
     }
     return TryEncodeDate(y, m, d, value);
   }

@@ -20,8 +20,8 @@ struct TSignatureId {
 };
 
 struct TMethod {
-  void* Data = nullptr;        // the object (already cast to the class that declares the member)
-  void* Code = nullptr;        // the typed caller; null when unassigned
+  void* Data = nullptr;  // the object (already cast to the class that declares the member)
+  void* Code = nullptr;  // the typed caller; null when unassigned
   const void* Signature = nullptr;
   alignas(void*) unsigned char Member[4 * sizeof(void*)] = {};  // member-function pointer bytes
 

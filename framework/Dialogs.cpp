@@ -134,12 +134,28 @@ bool TOpenDialog::DoExecute(bool Save) {
   ofn.lpstrInitialDir = initialDir_.empty() ? nullptr : initialDir_.c_str();
   ofn.lpstrTitle = title_.empty() ? nullptr : title_.c_str();
   ofn.lpstrDefExt = defaultExt_.empty() ? nullptr : defaultExt_.c_str();
-  static const DWORD flags[] = {OFN_READONLY, OFN_OVERWRITEPROMPT, OFN_HIDEREADONLY, OFN_NOCHANGEDIR,
-                                OFN_SHOWHELP, OFN_NOVALIDATE, OFN_ALLOWMULTISELECT, OFN_EXTENSIONDIFFERENT,
-                                OFN_PATHMUSTEXIST, OFN_FILEMUSTEXIST, OFN_CREATEPROMPT, OFN_SHAREAWARE,
-                                OFN_NOREADONLYRETURN, OFN_NOTESTFILECREATE, OFN_NONETWORKBUTTON,
-                                OFN_NOLONGNAMES, 0, OFN_NODEREFERENCELINKS, OFN_ENABLEINCLUDENOTIFY,
-                                OFN_ENABLESIZING, OFN_DONTADDTORECENT, OFN_FORCESHOWHIDDEN};
+  static const DWORD flags[] = {OFN_READONLY,
+                                OFN_OVERWRITEPROMPT,
+                                OFN_HIDEREADONLY,
+                                OFN_NOCHANGEDIR,
+                                OFN_SHOWHELP,
+                                OFN_NOVALIDATE,
+                                OFN_ALLOWMULTISELECT,
+                                OFN_EXTENSIONDIFFERENT,
+                                OFN_PATHMUSTEXIST,
+                                OFN_FILEMUSTEXIST,
+                                OFN_CREATEPROMPT,
+                                OFN_SHAREAWARE,
+                                OFN_NOREADONLYRETURN,
+                                OFN_NOTESTFILECREATE,
+                                OFN_NONETWORKBUTTON,
+                                OFN_NOLONGNAMES,
+                                0,
+                                OFN_NODEREFERENCELINKS,
+                                OFN_ENABLEINCLUDENOTIFY,
+                                OFN_ENABLESIZING,
+                                OFN_DONTADDTORECENT,
+                                OFN_FORCESHOWHIDDEN};
   for (int i = 0; i <= EnumHigh<TOpenOption>(); ++i)
     if (options_.Contains(static_cast<TOpenOption>(i))) ofn.Flags |= flags[i];
   if (!options_.Contains(ofOldStyleDialog)) ofn.Flags |= OFN_EXPLORER;
@@ -211,11 +227,11 @@ bool TFontDialog::Execute() {
   cf.lpLogFont = &lf;
   cf.rgbColors = static_cast<COLORREF>(ColorToRGB(font_->Color()));
   cf.Flags = CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK | CF_SCREENFONTS;
-  static const DWORD flags[] = {CF_ANSIONLY,       CF_TTONLY,        CF_EFFECTS,      CF_FIXEDPITCHONLY,
-                                CF_FORCEFONTEXIST, CF_NOFACESEL,     CF_NOOEMFONTS,   CF_NOSIMULATIONS,
-                                CF_NOSIZESEL,      CF_NOSTYLESEL,    CF_NOVECTORFONTS, CF_SHOWHELP,
+  static const DWORD flags[] = {CF_ANSIONLY, CF_TTONLY, CF_EFFECTS, CF_FIXEDPITCHONLY, CF_FORCEFONTEXIST, CF_NOFACESEL,
+                                CF_NOOEMFONTS, CF_NOSIMULATIONS, CF_NOSIZESEL, CF_NOSTYLESEL, CF_NOVECTORFONTS,
+                                CF_SHOWHELP,
                                 // What-you-see fonts need a printer's DC, which the dialog is not given.
-                                0,                 CF_LIMITSIZE,     CF_SCALABLEONLY};
+                                0, CF_LIMITSIZE, CF_SCALABLEONLY};
   for (int i = 0; i <= EnumHigh<TFontDialogOption>(); ++i)
     if (options_.Contains(static_cast<TFontDialogOption>(i))) cf.Flags |= flags[i];
   cf.nSizeMin = minFontSize_;
@@ -248,8 +264,7 @@ bool PrinterInstalled() {
   EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &count);
   if (needed == 0) return false;
   std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(), needed, &needed,
-                     &count))
+  if (!EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(), needed, &needed, &count))
     return false;
   return count > 0;
 }

@@ -119,9 +119,9 @@ class TColorDialog : public TCommonDialog {
   std::array<COLORREF, 16> customColors_;
 };
 
-HV_ENUM(TFontDialogOption, fdAnsiOnly, fdTrueTypeOnly, fdEffects, fdFixedPitchOnly, fdForceFontExist,
-        fdNoFaceSel, fdNoOEMFonts, fdNoSimulations, fdNoSizeSel, fdNoStyleSel, fdNoVectorFonts, fdShowHelp,
-        fdWysiwyg, fdLimitSize, fdScalableOnly)
+HV_ENUM(TFontDialogOption, fdAnsiOnly, fdTrueTypeOnly, fdEffects, fdFixedPitchOnly, fdForceFontExist, fdNoFaceSel,
+        fdNoOEMFonts, fdNoSimulations, fdNoSizeSel, fdNoStyleSel, fdNoVectorFonts, fdShowHelp, fdWysiwyg, fdLimitSize,
+        fdScalableOnly)
 using TFontDialogOptions = TSet<TFontDialogOption>;
 
 class TFontDialog : public TCommonDialog {

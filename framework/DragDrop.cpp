@@ -53,7 +53,9 @@ TCursor TDragControlObject::GetDragCursor(bool Accepted, int, int) {
   return Accepted ? control_->DragCursor() : crNoDrop;
 }
 
-void TDragControlObject::Finished(TObject* Target, int X, int Y, bool) { TDragSession::EndDrag(control_, Target, X, Y); }
+void TDragControlObject::Finished(TObject* Target, int X, int Y, bool) {
+  TDragSession::EndDrag(control_, Target, X, Y);
+}
 
 namespace dragdrop {
 
@@ -136,9 +138,7 @@ bool HandleMessage(TControl* Control, TMessage& Message) {
       Done(true);
       return true;
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-      Done(false);
-      return true;
+    case WM_RBUTTONUP: Done(false); return true;
     case WM_KEYDOWN:
       if (Message.WParam != VK_ESCAPE) return false;
       Done(false);

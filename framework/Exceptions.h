@@ -28,10 +28,10 @@ class Exception : public std::exception {
   std::string utf8_;
 };
 
-#define HV_DECLARE_EXCEPTION(Name, Base)  \
-  class Name : public Base {              \
-   public:                                \
-    using Base::Base;                     \
+#define HV_DECLARE_EXCEPTION(Name, Base) \
+  class Name : public Base {             \
+   public:                               \
+    using Base::Base;                    \
   }
 
 // Raised to leave an operation silently: the application's handler shows nothing for it.

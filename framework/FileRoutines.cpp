@@ -85,8 +85,7 @@ bool HasWildcards(const WideString& s) { return s.find_first_of(L"*?") != WideSt
 // without sharing (a page file) refuses attribute queries but is still listed by a search.
 DWORD AttributesOf(const WideString& name) {
   DWORD attr = GetFileAttributesW(name.c_str());
-  if (attr != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_SHARING_VIOLATION || HasWildcards(name))
-    return attr;
+  if (attr != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_SHARING_VIOLATION || HasWildcards(name)) return attr;
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW(name.c_str(), &data);
   if (h == INVALID_HANDLE_VALUE) return INVALID_FILE_ATTRIBUTES;

@@ -499,10 +499,8 @@ class TLoader {
     switch (prop.Kind()) {
       case tkInteger:
       case tkChar:
-      case tkWChar:
-        return SetOrdinal(obj, prop, v);
-      case tkEnumeration:
-        return SetEnum(obj, prop, v);
+      case tkWChar: return SetOrdinal(obj, prop, v);
+      case tkEnumeration: return SetEnum(obj, prop, v);
       case tkSet: {
         if (v.Kind != vaSet) InvalidPropertyValue();
         std::string text;
@@ -528,12 +526,9 @@ class TLoader {
       case tkInt64:
         if (!IsIntKind(v.Kind)) InvalidPropertyValue();
         return SetInt64Prop(obj, prop, v.Int);
-      case tkMethod:
-        return SetMethod(obj, prop, v);
-      case tkClass:
-        return SetObject(obj, prop, v);
-      default:
-        InvalidPropertyValue();
+      case tkMethod: return SetMethod(obj, prop, v);
+      case tkClass: return SetObject(obj, prop, v);
+      default: InvalidPropertyValue();
     }
   }
 

@@ -89,28 +89,20 @@ std::string FormatValue(const TValue& v, int level) {
     case vaInt8:
     case vaInt16:
     case vaInt32:
-    case vaInt64:
-      return std::to_string(v.Int);
+    case vaInt64: return std::to_string(v.Int);
     case vaExtended:
     case vaSingle:
     case vaCurrency:
-    case vaDate:
-      return FormatFloat(v.Float, v.FloatKind);
+    case vaDate: return FormatFloat(v.Float, v.FloatKind);
     case vaString:
     case vaLString:
     case vaWString:
-    case vaUTF8String:
-      return FormatString(v.Str, level);
-    case vaTrue:
-      return "True";
-    case vaFalse:
-      return "False";
-    case vaNil:
-      return "nil";
-    case vaNull:
-      return "Null";
-    case vaIdent:
-      return v.Ident;
+    case vaUTF8String: return FormatString(v.Str, level);
+    case vaTrue: return "True";
+    case vaFalse: return "False";
+    case vaNil: return "nil";
+    case vaNull: return "Null";
+    case vaIdent: return v.Ident;
     case vaSet: {
       std::string out = "[";
       for (size_t i = 0; i < v.Set.size(); ++i) out += (i ? ", " : "") + v.Set[i];
@@ -253,12 +245,8 @@ class TSaver {
       case tkChar:
       case tkWChar:
       case tkEnumeration:
-      case tkInt64:
-        v = OrdinalValue(obj, prop, anc, ancProp);
-        break;
-      case tkSet:
-        v = SetValue(obj, prop, anc, ancProp);
-        break;
+      case tkInt64: v = OrdinalValue(obj, prop, anc, ancProp); break;
+      case tkSet: v = SetValue(obj, prop, anc, ancProp); break;
       case tkFloat: {
         long double f = GetFloatProp(obj, prop);
         if (anc ? f == GetFloatProp(anc, *ancProp) : f == 0) return;
@@ -273,13 +261,9 @@ class TSaver {
         v = StringValue(s);
         break;
       }
-      case tkMethod:
-        v = MethodValue(obj, prop, anc, ancProp);
-        break;
-      case tkClass:
-        return SaveObject(obj, prop, anc, ancProp, prefix, out, depth);
-      default:
-        return;
+      case tkMethod: v = MethodValue(obj, prop, anc, ancProp); break;
+      case tkClass: return SaveObject(obj, prop, anc, ancProp, prefix, out, depth);
+      default: return;
     }
     if (v) out.push_back({prefix + prop.Name, std::move(*v)});
   }

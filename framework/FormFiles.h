@@ -48,9 +48,8 @@
 
 class TStream;
 
-HV_ENUM(TValueType, vaNull, vaList, vaInt8, vaInt16, vaInt32, vaExtended, vaString, vaIdent, vaFalse, vaTrue,
-        vaBinary, vaSet, vaLString, vaNil, vaCollection, vaSingle, vaCurrency, vaDate, vaWString, vaInt64,
-        vaUTF8String)
+HV_ENUM(TValueType, vaNull, vaList, vaInt8, vaInt16, vaInt32, vaExtended, vaString, vaIdent, vaFalse, vaTrue, vaBinary,
+        vaSet, vaLString, vaNil, vaCollection, vaSingle, vaCurrency, vaDate, vaWString, vaInt64, vaUTF8String)
 
 namespace formfile {
 struct TValue;
@@ -106,7 +105,7 @@ class TReader : public TFiler {
   };
   formfile::TLoader& loader_;
   std::vector<Frame> frames_;
-  int lists_ = 0;  // lists entered by the defined property being read
+  int lists_ = 0;           // lists entered by the defined property being read
   std::string wantedName_;  // the defined property the file names now
   const formfile::TValue* wantedValue_ = nullptr;
   bool found_ = false;

@@ -212,8 +212,7 @@ class TFormatter {
         if (precision >= 0 && s.size() > static_cast<size_t>(precision)) s.resize(static_cast<size_t>(precision));
         return s;
       }
-      default:
-        throw TBadFormat();
+      default: throw TBadFormat();
     }
   }
 

@@ -63,7 +63,8 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 TCustomForm* ValidParentForm(TControl* Control) {
   TCustomForm* form = GetParentForm(Control);
-  if (!form) throw EInvalidOperation("Control '" + (Control ? Control->Name() : std::string()) + "' has no parent window");
+  if (!form)
+    throw EInvalidOperation("Control '" + (Control ? Control->Name() : std::string()) + "' has no parent window");
   return form;
 }
 
@@ -111,7 +112,8 @@ void TCustomFrame::CreateParams(TCreateParams& Params) {
 HV_PUBLISH(TCustomForm) {}
 
 HV_PUBLISH(TForm) {
-  p.Prop("BorderIcons", &T::BorderIcons, &T::SetBorderIcons).Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
+  p.Prop("BorderIcons", &T::BorderIcons, &T::SetBorderIcons)
+      .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
   p.Prop("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSizeable);
   p.Prop("Caption", &T::Caption, &T::SetCaption);
   // The client size is read from older files but not written: it cannot hold a form smaller
@@ -389,8 +391,7 @@ void TCustomForm::SetClientHeightProp(int Value) {
 
 void TCustomForm::Show() {
   SetVisible(true);
-  if (HandleAllocated())
-    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (HandleAllocated()) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void TCustomForm::CMVisibleChanged(TMessage& Message) {
@@ -401,7 +402,8 @@ void TCustomForm::CMVisibleChanged(TMessage& Message) {
 
 void TCustomForm::ApplyPosition() {
   positioned_ = true;
-  TRect area = Screen ? Screen->WorkAreaRect() : Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  TRect area =
+      Screen ? Screen->WorkAreaRect() : Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   TCustomForm* center = nullptr;
   switch (position_) {
     case poScreenCenter:
@@ -428,7 +430,8 @@ void TCustomForm::CMShowingChanged(TMessage&) {
       if (Application) Application->HandleException(this);
     }
     if (!positioned_) ApplyPosition();
-    if (formStyle_ == fsStayOnTop) SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (formStyle_ == fsStayOnTop)
+      SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     static const int commands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ShowWindow(wnd, commands[windowState_]);
     formState_.Include(fsVisible);

@@ -38,10 +38,7 @@ int TFont::ScreenPixelsPerInch() {
 }
 
 TFont::TFont()
-    : name_(L"Tahoma"),
-      color_(clWindowText),
-      charset_(DEFAULT_CHARSET),
-      pixelsPerInch_(ScreenPixelsPerInch()) {
+    : name_(L"Tahoma"), color_(clWindowText), charset_(DEFAULT_CHARSET), pixelsPerInch_(ScreenPixelsPerInch()) {
   height_ = -MulDiv(8, pixelsPerInch_, 72);
 }
 
@@ -63,8 +60,7 @@ void TFont::Assign(TPersistent* Source) {
   int height = source->height_;
   if (source->pixelsPerInch_ != pixelsPerInch_) height = -MulDiv(source->Size(), pixelsPerInch_, 72);
   bool handleDiffers = name_ != source->name_ || height_ != height || !(style_ == source->style_) ||
-                       charset_ != source->charset_ || pitch_ != source->pitch_ ||
-                       orientation_ != source->orientation_;
+                       charset_ != source->charset_ || pitch_ != source->pitch_ || orientation_ != source->orientation_;
   bool colorDiffers = color_ != source->color_;
   if (!handleDiffers && !colorDiffers) return;
   name_ = source->name_;
@@ -144,16 +140,12 @@ LOGFONTW TFont::LogFont() const {
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
   switch (pitch_) {
-    case fpVariable:
-      lf.lfPitchAndFamily = VARIABLE_PITCH;
-      break;
+    case fpVariable: lf.lfPitchAndFamily = VARIABLE_PITCH; break;
     case fpFixed:
       // Without a family the font mapper hands out a proportional face for unknown names.
       lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
       break;
-    default:
-      lf.lfPitchAndFamily = DEFAULT_PITCH;
-      break;
+    default: lf.lfPitchAndFamily = DEFAULT_PITCH; break;
   }
   size_t n = name_.size() < LF_FACESIZE - 1 ? name_.size() : LF_FACESIZE - 1;
   std::wmemcpy(lf.lfFaceName, name_.data(), n);
@@ -312,7 +304,8 @@ HBRUSH TBrush::Handle() {
     } else if (style_ == bsSolid || style_ == bsClear) {
       handle_.Reset(CreateSolidBrush(rgb));
     } else {
-      static const int hatches[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
+      static const int hatches[] = {0,        0,           HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL,
+                                    HS_CROSS, HS_DIAGCROSS};
       handle_.Reset(CreateHatchBrush(hatches[style_], rgb));
     }
     if (!handle_) return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -374,8 +367,9 @@ void TCanvas::RequiredState(unsigned state) {
   }
   if (missing & csPenValid) {
     penSelection_.Select(dc_, pen_->Handle());
-    static const int rops[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,        R2_COPYPEN,  R2_NOTCOPYPEN,
-                               R2_MERGEPENNOT, R2_MASKPENNOT, R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN, R2_NOTMERGEPEN,
+    static const int rops[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                               R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                               R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
                                R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
     SetROP2(dc_, rops[pen_->Mode()]);
     state_ |= csPenValid;
@@ -526,8 +520,7 @@ void TCanvas::TextOut(int x, int y, const WideString& text) {
   Changing();
   RequiredState(csHandleValid | csFontValid | csBrushValid);
   if (CanvasOrientation() == coRightToLeft) x += TextWidth(text) + 1;
-  ExtTextOutW(dc_, x, y, static_cast<UINT>(textFlags_), nullptr, text.c_str(), static_cast<UINT>(text.size()),
-              nullptr);
+  ExtTextOutW(dc_, x, y, static_cast<UINT>(textFlags_), nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
   MoveTo(x + TextWidth(text), y);
   Changed();
 }

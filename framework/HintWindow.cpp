@@ -12,7 +12,8 @@ THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
   SetColor(clInfoBk);
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) Font()->SetLogFont(metrics.lfStatusFont);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    Font()->SetLogFont(metrics.lfStatusFont);
   Font()->SetColor(clInfoText);
 }
 
@@ -63,8 +64,7 @@ bool THintWindow::IsHintMsg(const MSG& Msg) {
   UINT m = Msg.message;
   return (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m > WM_MOUSEMOVE && m <= WM_MOUSELAST) ||
          (m >= WM_NCLBUTTONDOWN && m <= WM_NCMBUTTONDBLCLK) || m == WM_ACTIVATE || m == WM_ACTIVATEAPP ||
-         m == CM_ACTIVATE || m == CM_DEACTIVATE || m == CM_APPKEYDOWN || m == CM_APPSYSCOMMAND ||
-         m == WM_COMMAND;
+         m == CM_ACTIVATE || m == CM_DEACTIVATE || m == CM_APPKEYDOWN || m == CM_APPSYSCOMMAND || m == WM_COMMAND;
 }
 
 void THintWindow::Paint() {

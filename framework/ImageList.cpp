@@ -52,8 +52,8 @@ unsigned ComCtlVersion() {
     GetModuleFileNameW(module, path, MAX_PATH);
     WideString file(path);
     for (wchar_t& c : file) c = static_cast<wchar_t>(towlower(c));
-    if (file.find(L"microsoft.windows.common-controls_") != WideString::npos && file.find(L"_6.0.") != WideString::npos &&
-        reported < ComCtlVersion6)
+    if (file.find(L"microsoft.windows.common-controls_") != WideString::npos &&
+        file.find(L"_6.0.") != WideString::npos && reported < ComCtlVersion6)
       reported = ComCtlVersion6;
     return reported;
   }();

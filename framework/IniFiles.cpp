@@ -196,8 +196,8 @@ namespace {
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 bool IsUtf8(const std::string& bytes) {
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                             0) > 0;
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0) >
+         0;
 }
 
 bool HasHighBytes(const std::string& bytes) {
@@ -258,7 +258,6 @@ AnsiString DecodeIniBytes(const std::string& bytes, TIniEncoding& encoding, bool
   understood = understood && !lossy && Understandable(text);
   return text;
 }
-
 
 std::string EncodeIniText(const AnsiString& text, TIniEncoding encoding) {
   if (encoding == TIniEncoding::Ansi) return text;
@@ -341,8 +340,10 @@ void TMemIniFile::Parse(TStrings* List) {
     }
     if (!current) current = &AddSection(AnsiString());
     size_t eq = line.find('=');
-    if (eq == AnsiString::npos) current->Add(line, AnsiString());
-    else current->Add(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+    if (eq == AnsiString::npos)
+      current->Add(line, AnsiString());
+    else
+      current->Add(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
   }
 }
 
@@ -350,8 +351,10 @@ void TMemIniFile::GetStrings(TStrings* List) {
   WithinUpdate(*List, [&] {
     List->Clear();
     for (const auto& section : sections_) {
-      if (!section.Name.empty()) List->Add("[" + section.Name + "]");
-      else if (section.Keys.empty()) continue;
+      if (!section.Name.empty())
+        List->Add("[" + section.Name + "]");
+      else if (section.Keys.empty())
+        continue;
       for (const auto& [key, value] : section.Keys) List->Add(key + "=" + value);
       List->Add(AnsiString());
     }
@@ -513,8 +516,7 @@ void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
   ReadSection(Section, &keys);
   WithinUpdate(*Strings, [&] {
     Strings->Clear();
-    for (int i = 0; i < keys.Count(); ++i)
-      Strings->Add(keys[i] + "=" + ReadString(Section, keys[i], AnsiString()));
+    for (int i = 0; i < keys.Count(); ++i) Strings->Add(keys[i] + "=" + ReadString(Section, keys[i], AnsiString()));
   });
 }
 

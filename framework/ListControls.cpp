@@ -12,12 +12,12 @@
 
 namespace {
 
-constexpr TItemMessages ComboMessages{CB_GETLBTEXTLEN, CB_GETLBTEXT,   CB_ADDSTRING,  CB_INSERTSTRING,
+constexpr TItemMessages ComboMessages{CB_GETLBTEXTLEN,    CB_GETLBTEXT,    CB_ADDSTRING,    CB_INSERTSTRING,
                                       CB_FINDSTRINGEXACT, CB_DELETESTRING, CB_RESETCONTENT, CB_GETCOUNT,
-                                      CB_GETITEMDATA, CB_SETITEMDATA};
-constexpr TItemMessages ListMessages{LB_GETTEXTLEN, LB_GETTEXT,   LB_ADDSTRING,  LB_INSERTSTRING,
+                                      CB_GETITEMDATA,     CB_SETITEMDATA};
+constexpr TItemMessages ListMessages{LB_GETTEXTLEN,      LB_GETTEXT,      LB_ADDSTRING,    LB_INSERTSTRING,
                                      LB_FINDSTRINGEXACT, LB_DELETESTRING, LB_RESETCONTENT, LB_GETCOUNT,
-                                     LB_GETITEMDATA, LB_SETITEMDATA};
+                                     LB_GETITEMDATA,     LB_SETITEMDATA};
 
 const wchar_t ChildProp[] = L"Verdan.ComboChild";
 const wchar_t ChildProcProp[] = L"Verdan.ComboChildProc";
@@ -343,8 +343,7 @@ void TCustomComboBox::CreateWnd() {
   GiveWindowId(wnd);
   HookChildren();
   SendMessageW(wnd, CB_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
-  if (style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable)
-    SendMessageW(wnd, CB_SETITEMHEIGHT, 0, itemHeight_);
+  if (style_ == csOwnerDrawFixed || style_ == csOwnerDrawVariable) SendMessageW(wnd, CB_SETITEMHEIGHT, 0, itemHeight_);
   for (int i = 0; i < waiting_->Count(); ++i) {
     LRESULT index = SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(waiting_->Strings(i).c_str()));
     if (index < 0) CannotInsert();
@@ -449,9 +448,10 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
       return;
     case CN_DRAWITEM:
     case CN_MEASUREITEM:
-      OwnerDrawMessage(this, canvas_.get(), Message, itemHeight_, OnDrawItem,
-                       [this](int I, const TRect& R, TOwnerDrawState S) { DrawItem(I, R, S); },
-                       [this](int I, int& H) { MeasureItem(I, H); });
+      OwnerDrawMessage(
+          this, canvas_.get(), Message, itemHeight_, OnDrawItem,
+          [this](int I, const TRect& R, TOwnerDrawState S) { DrawItem(I, R, S); },
+          [this](int I, int& H) { MeasureItem(I, H); });
       return;
     default: break;
   }
@@ -543,9 +543,7 @@ int TCustomComboBox::SelStart() {
   return static_cast<int>(start);
 }
 
-void TCustomComboBox::SetSelStart(int Value) {
-  SendMessageW(Handle(), CB_SETEDITSEL, 0, MAKELPARAM(Value, Value));
-}
+void TCustomComboBox::SetSelStart(int Value) { SendMessageW(Handle(), CB_SETEDITSEL, 0, MAKELPARAM(Value, Value)); }
 
 int TCustomComboBox::SelLength() {
   DWORD start = 0, end = 0;
@@ -670,9 +668,10 @@ void TCustomListBox::Dispatch(TMessage& Message) {
     case CN_DRAWITEM:
     case CN_MEASUREITEM:
       // A virtual list box without owner drawing draws its texts itself.
-      OwnerDrawMessage(this, canvas_.get(), Message, itemHeight_, style_ == lbVirtual ? TDrawItemEvent() : OnDrawItem,
-                       [this](int I, const TRect& R, TOwnerDrawState S) { DrawItem(I, R, S); },
-                       [this](int I, int& H) { MeasureItem(I, H); });
+      OwnerDrawMessage(
+          this, canvas_.get(), Message, itemHeight_, style_ == lbVirtual ? TDrawItemEvent() : OnDrawItem,
+          [this](int I, const TRect& R, TOwnerDrawState S) { DrawItem(I, R, S); },
+          [this](int I, int& H) { MeasureItem(I, H); });
       return;
     default: break;
   }

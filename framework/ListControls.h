@@ -24,8 +24,8 @@ using TLBGetDataEvent = TEvent<void(TWinControl* Control, int Index, WideString&
 
 // The messages an item list sends; combo and list boxes name them apart.
 struct TItemMessages {
-  UINT GetTextLen, GetText, AddString, InsertString, FindStringExact, DeleteString, ResetContent, GetCount,
-      GetItemData, SetItemData;
+  UINT GetTextLen, GetText, AddString, InsertString, FindStringExact, DeleteString, ResetContent, GetCount, GetItemData,
+      SetItemData;
 };
 
 // The items of a combo or list box: in its window when it has one, else in the control's
@@ -161,7 +161,10 @@ class TCustomComboBox : public TWinControl {
   // A message of the edit or list child; Previous is the child's own procedure.
   virtual void ChildMessage(HWND Child, WNDPROC Previous, TMessage& Message);
   // A character typed in the edit child that the key events left: true when consumed.
-  virtual bool EditCharacter(TMessage& Message) { (void)Message; return false; }
+  virtual bool EditCharacter(TMessage& Message) {
+    (void)Message;
+    return false;
+  }
 
  private:
   static LRESULT CALLBACK ChildProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -247,8 +250,14 @@ class TCustomListBox : public TWinControl {
   virtual void DeleteString(int Index);
   virtual void ResetContent();
   // State of an item kept beside its text when items move (the check list's marks).
-  virtual uint32_t ItemExtra(int Index) const { (void)Index; return 0; }
-  virtual void SetItemExtra(int Index, uint32_t Value) { (void)Index; (void)Value; }
+  virtual uint32_t ItemExtra(int Index) const {
+    (void)Index;
+    return 0;
+  }
+  virtual void SetItemExtra(int Index, uint32_t Value) {
+    (void)Index;
+    (void)Value;
+  }
   // The item list tells of inserted and removed items.
   virtual void ItemInserted(int Index) { (void)Index; }
   virtual void ItemDeleted(int Index) { (void)Index; }

@@ -63,9 +63,9 @@ class TMultiReadExclusiveWriteSynchronizer {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::unordered_map<std::thread::id, int> reads_;  // read locks held, per thread
-  int activeReaders_ = 0;    // threads holding a read lock and not the write lock
+  int activeReaders_ = 0;                           // threads holding a read lock and not the write lock
   int waitingWriters_ = 0;
-  std::thread::id writer_;   // default id: none
+  std::thread::id writer_;  // default id: none
   int writeDepth_ = 0;
   uint32_t revision_ = 0;
 };

@@ -52,7 +52,8 @@ WideString LongHint(const WideString& hint) {
 }
 
 wchar_t UpperChar(wchar_t c) {
-  return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+  return static_cast<wchar_t>(
+      reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
 }
 
 // The font the system draws menus with.
@@ -153,13 +154,13 @@ HV_PUBLISH(TMenuActionLink) {}
 
 TMenuActionLink::TMenuActionLink(TMenuItem* AClient) : TActionLink(AClient), client_(AClient) {}
 
-#define HV_MENU_LINK(Name, Type, Same)                                                   \
-  bool TMenuActionLink::Is##Name##Linked() {                                            \
-    TCustomAction* a = CustomAction();                                                  \
-    return TActionLink::Is##Name##Linked() && Same(client_->Name(), a->Name());         \
-  }                                                                                     \
-  void TMenuActionLink::Set##Name(Type Value) {                                         \
-    if (Is##Name##Linked()) client_->Set##Name(Value);                                  \
+#define HV_MENU_LINK(Name, Type, Same)                                          \
+  bool TMenuActionLink::Is##Name##Linked() {                                    \
+    TCustomAction* a = CustomAction();                                          \
+    return TActionLink::Is##Name##Linked() && Same(client_->Name(), a->Name()); \
+  }                                                                             \
+  void TMenuActionLink::Set##Name(Type Value) {                                 \
+    if (Is##Name##Linked()) client_->Set##Name(Value);                          \
   }
 
 namespace {
@@ -476,7 +477,8 @@ void TMenuItem::RemoveEntryOf(TMenuItem* Item) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_DATA;
-    if (GetMenuItemInfoW(h, static_cast<UINT>(pos), TRUE, &info) && info.dwItemData == reinterpret_cast<ULONG_PTR>(Item))
+    if (GetMenuItemInfoW(h, static_cast<UINT>(pos), TRUE, &info) &&
+        info.dwItemData == reinterpret_cast<ULONG_PTR>(Item))
       RemoveMenu(h, static_cast<UINT>(pos), MF_BYPOSITION);
   }
 }
@@ -772,10 +774,8 @@ TMenuItem* FindIn(TMenuItem* item, const std::function<bool(TMenuItem*)>& match)
 
 TMenuItem* TMenu::FindItem(UINT_PTR Value, TFindItemKind Kind) const {
   switch (Kind) {
-    case fkCommand:
-      return FindIn(items_, [&](TMenuItem* i) { return i->Command() == Value; });
-    case fkShortCut:
-      return Value == 0 ? nullptr : FindIn(items_, [&](TMenuItem* i) { return i->ShortCut() == Value; });
+    case fkCommand: return FindIn(items_, [&](TMenuItem* i) { return i->Command() == Value; });
+    case fkShortCut: return Value == 0 ? nullptr : FindIn(items_, [&](TMenuItem* i) { return i->ShortCut() == Value; });
     case fkHandle: {
       HMENU h = reinterpret_cast<HMENU>(Value);
       if (items_->handle_.Get() == h) return items_;
@@ -905,8 +905,7 @@ bool TMenu::HandleMenuMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& R
       }
       return false;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -1002,8 +1001,9 @@ void TPopupList::Remove(TPopupMenu* Menu) {
 
 HWND TPopupList::Window() {
   if (!window_)
-    window_ = std::make_unique<TUtilityWindow>(
-        [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) { return WndProc(msg, wParam, lParam, result); });
+    window_ = std::make_unique<TUtilityWindow>([this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+      return WndProc(msg, wParam, lParam, result);
+    });
   return window_->Handle();
 }
 
@@ -1025,11 +1025,8 @@ bool TPopupList::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result
       return false;
     }
     case WM_ENTERMENULOOP:
-    case WM_EXITMENULOOP:
-      ShowMenuHint(WideString());
-      return false;
-    default:
-      return false;
+    case WM_EXITMENULOOP: ShowMenuHint(WideString()); return false;
+    default: return false;
   }
 }
 

@@ -28,8 +28,8 @@ class TMenuItem;
 HV_DECLARE_EXCEPTION(EMenuError, Exception);
 
 // The state of an owner-drawn item (menus, list boxes).
-HV_ENUM(TOwnerDrawStateFlag, odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
-        odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit)
+HV_ENUM(TOwnerDrawStateFlag, odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
+        odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit)
 using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
 
 HV_ENUM(TFindItemKind, fkCommand, fkHandle, fkShortCut)

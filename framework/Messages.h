@@ -23,13 +23,13 @@ constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
 constexpr UINT CM_GOTFOCUS = CM_BASE + 2;
 constexpr UINT CM_LOSTFOCUS = CM_BASE + 3;
 constexpr UINT CM_CANCELMODE = CM_BASE + 4;
-constexpr UINT CM_DIALOGKEY = CM_BASE + 5;         // WParam key, LParam key data; result non-zero: handled
-constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;        // WParam character, LParam key data
-constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;      // LParam the control that has the focus now
+constexpr UINT CM_DIALOGKEY = CM_BASE + 5;     // WParam key, LParam key data; result non-zero: handled
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;    // WParam character, LParam key data
+constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;  // LParam the control that has the focus now
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
 constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 9;
-constexpr UINT CM_HITTEST = CM_BASE + 10;          // LParam point (x low, y high); result non-zero: hit
-constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;   // WParam the new value
+constexpr UINT CM_HITTEST = CM_BASE + 10;         // LParam point (x low, y high); result non-zero: hit
+constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;  // WParam the new value
 constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
 constexpr UINT CM_COLORCHANGED = CM_BASE + 13;
 constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
@@ -37,14 +37,14 @@ constexpr UINT CM_CURSORCHANGED = CM_BASE + 15;
 constexpr UINT CM_CTL3DCHANGED = CM_BASE + 16;
 constexpr UINT CM_PARENTCTL3DCHANGED = CM_BASE + 17;
 constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
-constexpr UINT CM_MOUSEENTER = CM_BASE + 19;       // LParam the control the mouse entered
-constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;       // LParam the control the mouse left
-constexpr UINT CM_APPKEYDOWN = CM_BASE + 22;       // to the application window: a key for its shortcuts
+constexpr UINT CM_MOUSEENTER = CM_BASE + 19;  // LParam the control the mouse entered
+constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;  // LParam the control the mouse left
+constexpr UINT CM_APPKEYDOWN = CM_BASE + 22;  // to the application window: a key for its shortcuts
 constexpr UINT CM_APPSYSCOMMAND = CM_BASE + 23;
 constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 25;
 constexpr UINT CM_ENTER = CM_BASE + 26;
 constexpr UINT CM_EXIT = CM_BASE + 27;
-constexpr UINT CM_WANTSPECIALKEY = CM_BASE + 30;   // WParam key; result non-zero: the control takes it
+constexpr UINT CM_WANTSPECIALKEY = CM_BASE + 30;  // WParam key; result non-zero: the control takes it
 constexpr UINT CM_RELEASE = CM_BASE + 33;
 constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 34;
 constexpr UINT CM_PARENTSHOWHINTCHANGED = CM_BASE + 35;
@@ -56,10 +56,10 @@ constexpr UINT CM_HINTSHOW = CM_BASE + 48;           // LParam THintInfo*; resul
 constexpr UINT CM_DIALOGHANDLE = CM_BASE + 49;       // WParam 1: set to LParam, else result the handle
 constexpr UINT CM_RECREATEWND = CM_BASE + 51;
 constexpr UINT CM_INVALIDATE = CM_BASE + 52;
-constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;      // WParam the control, LParam non-zero: inserting
+constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;  // WParam the control, LParam non-zero: inserting
 constexpr UINT CM_BORDERCHANGED = CM_BASE + 59;
-constexpr UINT CM_ACTIONUPDATE = CM_BASE + 63;       // LParam the action; result non-zero: handled
-constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;      // LParam the action; result non-zero: handled
+constexpr UINT CM_ACTIONUPDATE = CM_BASE + 63;   // LParam the action; result non-zero: handled
+constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;  // LParam the action; result non-zero: handled
 constexpr UINT CM_MOUSEWHEEL = CM_BASE + 67;
 
 // Messages a parent window reflects to the child control they are about.
@@ -93,5 +93,6 @@ constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
 inline int MessageX(LPARAM lParam) { return static_cast<short>(LOWORD(static_cast<DWORD>(lParam))); }
 inline int MessageY(LPARAM lParam) { return static_cast<short>(HIWORD(static_cast<DWORD>(lParam))); }
 inline LPARAM PointToLParam(int x, int y) {
-  return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y))));
+  return static_cast<LPARAM>(
+      MAKELONG(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y))));
 }

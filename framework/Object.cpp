@@ -28,9 +28,7 @@ ClassRegistry& Registry() {
   return r;
 }
 
-[[noreturn]] void WrongKind(const TPropInfo& prop) {
-  throw EPropertyError("Invalid property type: " + prop.Name);
-}
+[[noreturn]] void WrongKind(const TPropInfo& prop) { throw EPropertyError("Invalid property type: " + prop.Name); }
 
 [[noreturn]] void ReadOnlyProp(const TPropInfo& prop) {
   throw EPropertyError("Property " + prop.Name + " is read-only");
@@ -68,8 +66,8 @@ const std::vector<const TPropInfo*>& TClassInfo::Props() const {
           own.ResolveType = nullptr;
         }
         // A redeclared property replaces the ancestor's in place.
-        auto same = std::find_if(all_.begin(), all_.end(),
-                                 [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
+        auto same =
+            std::find_if(all_.begin(), all_.end(), [&](const TPropInfo* q) { return SameText(q->Name, p.Name); });
         if (same != all_.end())
           *same = &p;
         else
@@ -304,7 +302,8 @@ TSetValue StringToSet(const TTypeInfo& setType, std::string_view text) {
   size_t start = 0;
   while (start <= s.size()) {
     size_t comma = s.find(',', start);
-    std::string item = Trimmed(std::string_view(s).substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    std::string item =
+        Trimmed(std::string_view(s).substr(start, comma == std::string::npos ? std::string::npos : comma - start));
     if (!item.empty()) {
       int v = -1;
       if (elem && elem->Kind == tkEnumeration) {

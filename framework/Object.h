@@ -112,7 +112,7 @@ struct TClassInfo {
   const TPropInfo* FindProp(std::string_view name) const;
   const TPublishedMethod* FindMethod(std::string_view name) const;
   const TPublishedField* FindField(std::string_view name) const;  // own and inherited
-  const TTypeInfo& TypeInfo() const;  // the tkClass descriptor of the class
+  const TTypeInfo& TypeInfo() const;                              // the tkClass descriptor of the class
 
  private:
   mutable std::vector<const TPropInfo*> all_;
@@ -120,12 +120,12 @@ struct TClassInfo {
   mutable std::unique_ptr<TTypeInfo> typeInfo_;
 };
 
-#define HV_CLASS(Name, Parent)                                                 \
- public:                                                                       \
-  using inherited = Parent;                                                    \
-  static const TClassInfo& StaticClassInfo();                                  \
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }   \
-                                                                               \
+#define HV_CLASS(Name, Parent)                                               \
+ public:                                                                     \
+  using inherited = Parent;                                                  \
+  static const TClassInfo& StaticClassInfo();                                \
+  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); } \
+                                                                             \
  private:
 
 class TObject {
@@ -206,7 +206,8 @@ void SetInt64Prop(TObject* obj, const TPropInfo& prop, int64_t value);
 TObject* GetObjectProp(TObject* obj, const TPropInfo& prop);
 void SetObjectProp(TObject* obj, const TPropInfo& prop, TObject* value);
 TMethod GetMethodProp(TObject* obj, const TPropInfo& prop);
-void SetMethodProp(TObject* obj, const TPropInfo& prop, const TMethod& value);  // EPropertyError on a signature mismatch
+void SetMethodProp(TObject* obj, const TPropInfo& prop,
+                   const TMethod& value);  // EPropertyError on a signature mismatch
 bool IsStoredProp(TObject* obj, const TPropInfo& prop);
 
 // Set texts: element names (or numbers) joined by ","; "[...]" with brackets. Reading accepts
@@ -215,7 +216,7 @@ std::string SetToString(const TTypeInfo& setType, const TSetValue& value, bool b
 TSetValue StringToSet(const TTypeInfo& setType, std::string_view text);
 
 // Published methods: bound by name, and the name of a bound method.
-TMethod MethodAddress(TObject* obj, std::string_view name);  // unassigned when absent
+TMethod MethodAddress(TObject* obj, std::string_view name);   // unassigned when absent
 std::string MethodName(TObject* obj, const TMethod& method);  // "" when not a published method of obj
 
 // ---- building class information ----
@@ -390,7 +391,7 @@ class TPublisher {
         return t;
       }();
       p.PropType = &provisional;
-      p.ResolveType = [] () -> const TTypeInfo& { return TypeInfoOf<V>(); };
+      p.ResolveType = []() -> const TTypeInfo& { return TypeInfoOf<V>(); };
     } else {
       p.PropType = &TypeInfoOf<V>();
     }
@@ -479,20 +480,20 @@ TClassInfo* MakeClassInfo(const char* name, const TClassInfo* parent) {
 
 // Defines Class::StaticClassInfo; the block that follows publishes the properties through `p`,
 // with `T` standing for the class.
-#define HV_PUBLISH(Class)                                                                  \
-  namespace {                                                                              \
-  struct Class##_Publisher {                                                               \
-    using T = Class;                                                                       \
-    static void Run(TPublisher<Class>& p);                                                 \
-  };                                                                                       \
-  }                                                                                        \
-  const TClassInfo& Class::StaticClassInfo() {                                             \
-    static const TClassInfo* info = [] {                                                   \
+#define HV_PUBLISH(Class)                                                                                   \
+  namespace {                                                                                               \
+  struct Class##_Publisher {                                                                                \
+    using T = Class;                                                                                        \
+    static void Run(TPublisher<Class>& p);                                                                  \
+  };                                                                                                        \
+  }                                                                                                         \
+  const TClassInfo& Class::StaticClassInfo() {                                                              \
+    static const TClassInfo* info = [] {                                                                    \
       TClassInfo* ci = ::object_detail::MakeClassInfo<Class>(#Class, &Class::inherited::StaticClassInfo()); \
-      TPublisher<Class> p(*ci);                                                            \
-      Class##_Publisher::Run(p);                                                           \
-      return ci;                                                                           \
-    }();                                                                                   \
-    return *info;                                                                          \
-  }                                                                                        \
+      TPublisher<Class> p(*ci);                                                                             \
+      Class##_Publisher::Run(p);                                                                            \
+      return ci;                                                                                            \
+    }();                                                                                                    \
+    return *info;                                                                                           \
+  }                                                                                                         \
   void Class##_Publisher::Run([[maybe_unused]] TPublisher<Class>& p)

@@ -187,8 +187,8 @@ bool TRegistry::Query(const WideString& Name, DWORD& type, std::vector<uint8_t>&
   // The value may grow between the two calls; ask again with the size it has then.
   for (int attempt = 0; attempt < 8; ++attempt) {
     data.resize(size);
-    LONG r = RegQueryValueExW(currentKey_.Get(), Name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(),
-                              &size);
+    LONG r =
+        RegQueryValueExW(currentKey_.Get(), Name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
     if (r == ERROR_SUCCESS) {
       data.resize(size);
       return true;

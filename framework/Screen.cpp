@@ -18,13 +18,13 @@ struct TCursorResource {
 
 // The program draws its own cursors for dragging and splitting (resources/cursors/).
 const TCursorResource kCursors[] = {
-    {0, IDC_ARROW, nullptr},          {-2, IDC_ARROW, nullptr},      {-3, IDC_CROSS, nullptr},
-    {-4, IDC_IBEAM, nullptr},         {-6, IDC_SIZENESW, nullptr},   {-7, IDC_SIZENS, nullptr},
-    {-8, IDC_SIZENWSE, nullptr},      {-9, IDC_SIZEWE, nullptr},     {-10, IDC_UPARROW, nullptr},
-    {-11, IDC_WAIT, nullptr},         {-12, nullptr, L"CRDRAG"},     {-13, nullptr, L"CRNODROP"},
-    {-14, nullptr, L"CRHSPLIT"},      {-15, nullptr, L"CRVSPLIT"},   {-16, nullptr, L"CRMULTIDRAG"},
-    {-17, IDC_WAIT, nullptr},         {-18, IDC_NO, nullptr},        {-19, IDC_APPSTARTING, nullptr},
-    {-20, IDC_HELP, nullptr},         {-21, IDC_HAND, nullptr},      {-22, IDC_SIZEALL, nullptr},
+    {0, IDC_ARROW, nullptr},     {-2, IDC_ARROW, nullptr},    {-3, IDC_CROSS, nullptr},
+    {-4, IDC_IBEAM, nullptr},    {-6, IDC_SIZENESW, nullptr}, {-7, IDC_SIZENS, nullptr},
+    {-8, IDC_SIZENWSE, nullptr}, {-9, IDC_SIZEWE, nullptr},   {-10, IDC_UPARROW, nullptr},
+    {-11, IDC_WAIT, nullptr},    {-12, nullptr, L"CRDRAG"},   {-13, nullptr, L"CRNODROP"},
+    {-14, nullptr, L"CRHSPLIT"}, {-15, nullptr, L"CRVSPLIT"}, {-16, nullptr, L"CRMULTIDRAG"},
+    {-17, IDC_WAIT, nullptr},    {-18, IDC_NO, nullptr},      {-19, IDC_APPSTARTING, nullptr},
+    {-20, IDC_HELP, nullptr},    {-21, IDC_HAND, nullptr},    {-22, IDC_SIZEALL, nullptr},
 };
 
 struct TFontFamilies {

@@ -268,8 +268,7 @@ HV_PUBLISH(TMemo) {
   p.Event("OnChange", &T::OnChange);
 }
 
-TCustomMemo::TCustomMemo(TComponent* AOwner)
-    : TCustomEdit(AOwner), lines_(std::make_unique<TMemoStrings>(this)) {
+TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), lines_(std::make_unique<TMemoStrings>(this)) {
   SetBounds(Left(), Top(), 185, 89);
   SetAutoSelect(false);
   SetControlStyle(ControlStyle() - csFixedHeight);
@@ -545,9 +544,7 @@ HV_PUBLISH(TCheckBox) {
   p.Prop("State", &T::State, &T::SetState).Default(cbUnchecked);
 }
 
-TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
-  SetBounds(Left(), Top(), 97, 17);
-}
+TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) { SetBounds(Left(), Top(), 97, 17); }
 
 void TCustomCheckBox::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);

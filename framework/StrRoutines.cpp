@@ -257,7 +257,9 @@ int Pos(const WideString& sub, const WideString& s) { return PosFrom(sub, s, 1);
 int PosEx(const AnsiString& sub, const AnsiString& s, int offset) { return PosFrom(sub, s, offset); }
 int PosEx(const WideString& sub, const WideString& s, int offset) { return PosFrom(sub, s, offset); }
 
-AnsiString StringOfChar(char ch, int count) { return count > 0 ? AnsiString(static_cast<size_t>(count), ch) : AnsiString(); }
+AnsiString StringOfChar(char ch, int count) {
+  return count > 0 ? AnsiString(static_cast<size_t>(count), ch) : AnsiString();
+}
 WideString StringOfChar(wchar_t ch, int count) {
   return count > 0 ? WideString(static_cast<size_t>(count), ch) : WideString();
 }

@@ -67,8 +67,8 @@ AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, cons
                          TReplaceFlags flags = {});
 WideString StringReplace(const WideString& s, const WideString& oldPattern, const WideString& newPattern,
                          TReplaceFlags flags = {});
-inline WideString WideStringReplace(const WideString& s, const WideString& oldPattern,
-                                    const WideString& newPattern, TReplaceFlags flags = {}) {
+inline WideString WideStringReplace(const WideString& s, const WideString& oldPattern, const WideString& newPattern,
+                                    TReplaceFlags flags = {}) {
   return StringReplace(s, oldPattern, newPattern, flags);
 }
 // 1-based position of the first occurrence of sub in s (from offset on for PosEx); 0 when it

@@ -23,14 +23,14 @@ int BinaryCompare(const S& a, const S& b) {
 }  // namespace
 
 int Traits<char>::Compare(const String& a, const String& b, bool caseSensitive) {
-  int r = CompareStringA(LOCALE_USER_DEFAULT, caseSensitive ? 0 : NORM_IGNORECASE, a.data(),
-                         static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+  int r = CompareStringA(LOCALE_USER_DEFAULT, caseSensitive ? 0 : NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                         b.data(), static_cast<int>(b.size()));
   return r == 0 ? BinaryCompare(a, b) : r - CSTR_EQUAL;
 }
 
 int Traits<wchar_t>::Compare(const String& a, const String& b, bool caseSensitive) {
-  int r = CompareStringW(LOCALE_USER_DEFAULT, caseSensitive ? 0 : NORM_IGNORECASE, a.data(),
-                         static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+  int r = CompareStringW(LOCALE_USER_DEFAULT, caseSensitive ? 0 : NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                         b.data(), static_cast<int>(b.size()));
   return r == 0 ? BinaryCompare(a, b) : r - CSTR_EQUAL;
 }
 
@@ -200,9 +200,7 @@ void TStringsT<C>::LoadFromStream(TStream* Stream) {
   if (size > 0x7FFFFFFF) throw EReadError("Stream read error");
   std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
   Stream->ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
-  WithinUpdate(*this, [&] {
-    SetTextStr(strings_detail::Traits<C>::FromBytes(bytes));
-  });
+  WithinUpdate(*this, [&] { SetTextStr(strings_detail::Traits<C>::FromBytes(bytes)); });
 }
 
 template <class C>

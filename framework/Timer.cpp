@@ -14,8 +14,9 @@ HV_PUBLISH(TTimer) {
 }
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
-  window_ = std::make_unique<TUtilityWindow>(
-      [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) { return HandleMessage(msg, wParam, lParam, result); });
+  window_ = std::make_unique<TUtilityWindow>([this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return HandleMessage(msg, wParam, lParam, result);
+  });
   UpdateTimer();
 }
 

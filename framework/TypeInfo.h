@@ -51,9 +51,9 @@ struct TTypeInfo {
   TOrdType OrdType = otSLong;
   int32_t MinValue = 0;
   int32_t MaxValue = 0;
-  const TTypeInfo* BaseType = nullptr;  // enumerations: the full enumeration (itself when full)
+  const TTypeInfo* BaseType = nullptr;              // enumerations: the full enumeration (itself when full)
   const std::vector<std::string>* Names = nullptr;  // enumerations: names by ordinal
-  const TTypeInfo* CompType = nullptr;  // sets: the element type
+  const TTypeInfo* CompType = nullptr;              // sets: the element type
   TFloatType FloatType = ftDouble;
   const TClassInfo* ClassType = nullptr;  // tkClass: the declared class
   const char* UnitName = "";
@@ -133,27 +133,27 @@ constexpr int EnumHigh() {
 }
 
 // Declares `enum Name : uint8_t { values... }` (ordinals from 0) with its descriptor.
-#define HV_ENUM(Name, ...)                                                                      \
-  enum Name : uint8_t { __VA_ARGS__ };                                                          \
-  constexpr int EnumHighOf(Name*) { return ::typeinfo_detail::CountEnumNames(#__VA_ARGS__) - 1; } \
-  inline const TTypeInfo& TypeInfoOf(Name*) {                                                   \
+#define HV_ENUM(Name, ...)                                                                         \
+  enum Name : uint8_t { __VA_ARGS__ };                                                             \
+  constexpr int EnumHighOf(Name*) { return ::typeinfo_detail::CountEnumNames(#__VA_ARGS__) - 1; }  \
+  inline const TTypeInfo& TypeInfoOf(Name*) {                                                      \
     static const std::vector<std::string> names = ::typeinfo_detail::SplitEnumNames(#__VA_ARGS__); \
-    static const TTypeInfo info = ::typeinfo_detail::MakeEnumTypeInfo(#Name, &names);           \
-    return info;                                                                                \
+    static const TTypeInfo info = ::typeinfo_detail::MakeEnumTypeInfo(#Name, &names);              \
+    return info;                                                                                   \
   }
 
 // Declares the descriptor of an integer-like type (an enum with an underlying integer used as a
 // distinct integer type, such as TColor): kind tkInteger, the given name and bounds.
-#define HV_INTEGER_TYPE(Type, MinV, MaxV, Ord)                  \
-  inline const TTypeInfo& TypeInfoOf(Type*) {                   \
-    static const TTypeInfo info = [] {                          \
-      TTypeInfo t;                                              \
-      t.Kind = tkInteger;                                       \
-      t.Name = #Type;                                           \
-      t.OrdType = Ord;                                          \
-      t.MinValue = MinV;                                        \
-      t.MaxValue = MaxV;                                        \
-      return t;                                                 \
-    }();                                                        \
-    return info;                                                \
+#define HV_INTEGER_TYPE(Type, MinV, MaxV, Ord) \
+  inline const TTypeInfo& TypeInfoOf(Type*) {  \
+    static const TTypeInfo info = [] {         \
+      TTypeInfo t;                             \
+      t.Kind = tkInteger;                      \
+      t.Name = #Type;                          \
+      t.OrdType = Ord;                         \
+      t.MinValue = MinV;                       \
+      t.MaxValue = MaxV;                       \
+      return t;                                \
+    }();                                       \
+    return info;                               \
   }

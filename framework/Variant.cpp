@@ -20,10 +20,8 @@ bool IsIntegerType(TVarType t) {
     case varWord:
     case varLongWord:
     case varInt64:
-    case varBoolean:
-      return true;
-    default:
-      return false;
+    case varBoolean: return true;
+    default: return false;
   }
 }
 
@@ -84,16 +82,12 @@ void TVariant::CannotConvert(TVarType to, bool textFailed) const {
 
 long double TVariant::AsNumber(TVarType wanted) const {
   switch (type_) {
-    case varEmpty:
-      return 0;
-    case varBoolean:
-      return std::get<int64_t>(value_) ? -1 : 0;
-    case varCurrency:
-      return static_cast<long double>(std::get<int64_t>(value_)) / 10000;
+    case varEmpty: return 0;
+    case varBoolean: return std::get<int64_t>(value_) ? -1 : 0;
+    case varCurrency: return static_cast<long double>(std::get<int64_t>(value_)) / 10000;
     case varSingle:
     case varDouble:
-    case varDate:
-      return std::get<double>(value_);
+    case varDate: return std::get<double>(value_);
     case varString:
     case varOleStr: {
       long double v = 0;

@@ -161,13 +161,20 @@ bool TTxtXmlFormatNativeXml::ExportToStream(TObject* Object, TStream* Stream) {
   IXmlDocument doc = CreateXmlDocument(rootName);
   IXmlNode root(doc->DocumentElement().get());
   bool result = false;
-  if (auto* h = dynamic_cast<TTxtXmlHighlighter*>(Object)) result = ExportHighlighter(h, root);
-  else if (auto* r = dynamic_cast<TTxtRange*>(Object)) result = ExportRange(r, root);
-  else if (auto* k = dynamic_cast<TTxtKeyList*>(Object)) result = ExportKeyList(k, root);
-  else if (auto* s = dynamic_cast<TTxtSet*>(Object)) result = ExportSet(s, root);
-  else if (auto* i = dynamic_cast<TTxtInfo*>(Object)) result = ExportInfo(i, root);
-  else if (auto* a = dynamic_cast<TTxtAttributes*>(Object)) result = ExportAttributes(a, root);
-  else if (auto* c = dynamic_cast<TTxtXmlSchemes*>(Object)) result = ExportSchemes(c, root);
+  if (auto* h = dynamic_cast<TTxtXmlHighlighter*>(Object))
+    result = ExportHighlighter(h, root);
+  else if (auto* r = dynamic_cast<TTxtRange*>(Object))
+    result = ExportRange(r, root);
+  else if (auto* k = dynamic_cast<TTxtKeyList*>(Object))
+    result = ExportKeyList(k, root);
+  else if (auto* s = dynamic_cast<TTxtSet*>(Object))
+    result = ExportSet(s, root);
+  else if (auto* i = dynamic_cast<TTxtInfo*>(Object))
+    result = ExportInfo(i, root);
+  else if (auto* a = dynamic_cast<TTxtAttributes*>(Object))
+    result = ExportAttributes(a, root);
+  else if (auto* c = dynamic_cast<TTxtXmlSchemes*>(Object))
+    result = ExportSchemes(c, root);
   const AnsiString text = AfterExport(doc->Xml());
   Stream->WriteBuffer(text.data(), static_cast<int>(text.size()));
   return result;
@@ -440,9 +447,9 @@ TTxtXmlFormatNativeXml& TTxtXmlFormatNativeXmlAuto::Detect(const AnsiString& Hea
   for (;;) {
     while (i < Head.size() && static_cast<unsigned char>(Head[i]) <= 32) ++i;
     const char* close = Head.compare(i, 4, "<!--") == 0 ? "-->"
-                        : Head.compare(i, 2, "<?") == 0  ? "?>"
-                        : Head.compare(i, 2, "<!") == 0  ? ">"
-                                                         : nullptr;
+                        : Head.compare(i, 2, "<?") == 0 ? "?>"
+                        : Head.compare(i, 2, "<!") == 0 ? ">"
+                                                        : nullptr;
     if (!close) break;
     const size_t end = Head.find(close, i + 2);
     if (end == AnsiString::npos) break;

@@ -64,8 +64,7 @@ class TTxtXmlFormatNativeXml : public TTxtXmlFormat {
   void CheckDepth(int Depth) const;
   // Reads the children of Node named as this version names ranges, keyword lists and sets into
   // new sub-rules of Range, in document order; other children are passed over.
-  void ReadSubRules(TTxtRange* Range, const IXmlNode& Node, const char* RangeName, const char* KeyListName,
-                    int Depth);
+  void ReadSubRules(TTxtRange* Range, const IXmlNode& Node, const char* RangeName, const char* KeyListName, int Depth);
 };
 
 class TTxtXmlFormatNativeXml20 : public TTxtXmlFormatNativeXml {

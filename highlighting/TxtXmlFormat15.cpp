@@ -39,7 +39,7 @@ AnsiString ExpandEmptyElements(const AnsiString& Text) {
     const size_t open = Text.rfind('<', at);
     if (open == AnsiString::npos || open < start) continue;
     size_t end = open + 1;
-    while (end < at && static_cast<unsigned char>(Text[end]) > 32 && Text[end] != '/') ++end;
+    while (end<at&& static_cast<unsigned char>(Text[end])> 32 && Text[end] != '/') ++end;
     out.append(Text, start, at - start);
     out += "></";
     out.append(Text, open + 1, end - open - 1);

@@ -105,9 +105,9 @@ void TTxtXmlFormatNativeXml18::UnpackAttributes(const AnsiString& Text, TTxtAttr
 }
 
 AnsiString TTxtXmlFormatNativeXml18::PackAttributes(const TTxtAttributes* Attributes) {
-  return IntToStr(static_cast<int>(Attributes->Foreground())) + "," + IntToStr(static_cast<int>(Attributes->Background())) +
-         ";" + BoolText(Attributes->ParentForeground) + ":" + BoolText(Attributes->ParentBackground) + "." +
-         FontStyleToStr(Attributes->Style());
+  return IntToStr(static_cast<int>(Attributes->Foreground())) + "," +
+         IntToStr(static_cast<int>(Attributes->Background())) + ";" + BoolText(Attributes->ParentForeground) + ":" +
+         BoolText(Attributes->ParentBackground) + "." + FontStyleToStr(Attributes->Style());
 }
 
 bool TTxtXmlFormatNativeXml18::ImportAttributes(TTxtAttributes* Attributes, const IXmlNode& Node) {
@@ -171,7 +171,8 @@ void TTxtXmlFormatNativeXml18::ImportTokenAttributes(TTxtMultiToken* Token, cons
 void TTxtXmlFormatNativeXml18::ExportTokenAttributes(TTxtMultiToken* Token, const IXmlNode& Rule,
                                                      const AnsiString& Prefix) {
   if (Token->FinishOnEol) Rule->SetAttribute(Prefix + "FinishOnEol", "True");
-  if (Token->StartLine != StartLine::Anywhere) Rule->SetAttribute(Prefix + "StartLine", StartLineToStr(Token->StartLine));
+  if (Token->StartLine != StartLine::Anywhere)
+    Rule->SetAttribute(Prefix + "StartLine", StartLineToStr(Token->StartLine));
   const AnsiString part = PartOfTermToStr(Token->StartType, Token->BreakType);
   if (!part.empty()) Rule->SetAttribute(Prefix + "PartOfTerm", part);
 }

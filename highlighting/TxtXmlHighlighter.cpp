@@ -136,7 +136,9 @@ AnsiString TTxtXmlHighlighter::GetToken() const {
   return text_.substr(static_cast<size_t>(tokenPos_), static_cast<size_t>(run_ - tokenPos_));
 }
 
-TTxtHighlighterAttributes* TTxtXmlHighlighter::GetTokenAttribute() const { return token_ ? token_->Attributes : nullptr; }
+TTxtHighlighterAttributes* TTxtXmlHighlighter::GetTokenAttribute() const {
+  return token_ ? token_->Attributes : nullptr;
+}
 
 TTxtHighlighterAttributes* TTxtXmlHighlighter::GetDefaultAttribute(int Index) const {
   return Index >= 0 && Index <= 4 ? current_.Range->Attributes.get() : nullptr;
@@ -145,7 +147,8 @@ TTxtHighlighterAttributes* TTxtXmlHighlighter::GetDefaultAttribute(int Index) co
 TTxtCharSet TTxtXmlHighlighter::GetIdentChars() const {
   TTxtCharSet chars;
   for (int c = 32; c < 256; ++c)
-    if (!current_.Range->Delimiters.Contains(static_cast<unsigned char>(c))) chars.Include(static_cast<unsigned char>(c));
+    if (!current_.Range->Delimiters.Contains(static_cast<unsigned char>(c)))
+      chars.Include(static_cast<unsigned char>(c));
   return chars;
 }
 

@@ -36,9 +36,10 @@ AnsiString WithoutNul(AnsiString S) {
 }
 
 const unsigned char kIdentity[256] = {
-#define HV_ROW(n) n, n + 1, n + 2, n + 3, n + 4, n + 5, n + 6, n + 7, n + 8, n + 9, n + 10, n + 11, n + 12, n + 13, n + 14, n + 15
-    HV_ROW(0),   HV_ROW(16),  HV_ROW(32),  HV_ROW(48),  HV_ROW(64),  HV_ROW(80),  HV_ROW(96),  HV_ROW(112),
-    HV_ROW(128), HV_ROW(144), HV_ROW(160), HV_ROW(176), HV_ROW(192), HV_ROW(208), HV_ROW(224), HV_ROW(240)
+#define HV_ROW(n) \
+  n, n + 1, n + 2, n + 3, n + 4, n + 5, n + 6, n + 7, n + 8, n + 9, n + 10, n + 11, n + 12, n + 13, n + 14, n + 15
+    HV_ROW(0),   HV_ROW(16),  HV_ROW(32),  HV_ROW(48),  HV_ROW(64),  HV_ROW(80),  HV_ROW(96), HV_ROW(112), HV_ROW(128),
+    HV_ROW(144), HV_ROW(160), HV_ROW(176), HV_ROW(192), HV_ROW(208), HV_ROW(224), HV_ROW(240)
 #undef HV_ROW
 };
 
@@ -98,9 +99,13 @@ TTxtHighlighterAttributes* TTxtRule::GetAttribs() {
   return Attribs.get();
 }
 
-void TTxtRule::LoadFromFile(const WideString& FileName) { TTxtXmlFormatNativeXml20::Instance().ImportFromFile(this, FileName); }
+void TTxtRule::LoadFromFile(const WideString& FileName) {
+  TTxtXmlFormatNativeXml20::Instance().ImportFromFile(this, FileName);
+}
 void TTxtRule::LoadFromStream(TStream* Stream) { TTxtXmlFormatNativeXml20::Instance().ImportFromStream(this, Stream); }
-void TTxtRule::SaveToFile(const WideString& FileName) { TTxtXmlFormatNativeXml20::Instance().ExportToFile(this, FileName); }
+void TTxtRule::SaveToFile(const WideString& FileName) {
+  TTxtXmlFormatNativeXml20::Instance().ExportToFile(this, FileName);
+}
 void TTxtRule::SaveToStream(TStream* Stream) { TTxtXmlFormatNativeXml20::Instance().ExportToStream(this, Stream); }
 
 TTxtKeyList::TTxtKeyList(const AnsiString& Text) {
@@ -148,7 +153,9 @@ void TParser::AddNode(const AnsiString& Text, TTxtToken* Token, ::BreakType Brea
   for (char ch : Text) {
     const auto c = static_cast<unsigned char>(ch);
     TTokenNode* next = node->NextNodes.Find(c);
-    if (!next) next = node->NextNodes.Add(std::make_unique<TTokenNode>(c, ::BreakType::Unspecified, ::StartType::Unspecified, nullptr));
+    if (!next)
+      next = node->NextNodes.Add(
+          std::make_unique<TTokenNode>(c, ::BreakType::Unspecified, ::StartType::Unspecified, nullptr));
     node = next;
   }
   node->Token = Token;
@@ -160,14 +167,12 @@ namespace {
 
 bool StartAllowed(::StartLine Where, const char* Line, int Start) {
   switch (Where) {
-    case ::StartLine::FirstColumn:
-      return Start == 0;
+    case ::StartLine::FirstColumn: return Start == 0;
     case ::StartLine::FirstNonBlank:
       for (int i = Start - 1; i >= 0; --i)
         if (Line[i] != ' ' && Line[i] != '\t') return false;
       return true;
-    default:
-      return true;
+    default: return true;
   }
 }
 
@@ -375,8 +380,8 @@ void TTxtRange::Prepare(TTxtRange* AParent) {
   for (int c = 0; c < 256; ++c)
     if (!Parsers[static_cast<size_t>(c)])
       Parsers[static_cast<size_t>(c)] = Delimiters.Contains(static_cast<unsigned char>(c))
-                                             ? static_cast<TAbstractParser*>(delimitersParser_.get())
-                                             : defaultParser_.get();
+                                            ? static_cast<TAbstractParser*>(delimitersParser_.get())
+                                            : defaultParser_.get();
   // The line's terminator always ends the line, whatever a scheme declares.
   Parsers[0] = delimitersParser_.get();
   for (int c = 0; c < 256; ++c)

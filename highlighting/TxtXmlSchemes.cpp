@@ -70,12 +70,9 @@ TFontStyles StrToFontStyle(const AnsiString& Text) {
 
 AnsiString StartLineToStr(StartLine Value) {
   switch (Value) {
-    case StartLine::FirstColumn:
-      return "True";
-    case StartLine::FirstNonBlank:
-      return "NonSpace";
-    default:
-      return AnsiString();
+    case StartLine::FirstColumn: return "True";
+    case StartLine::FirstNonBlank: return "NonSpace";
+    default: return AnsiString();
   }
 }
 

@@ -61,45 +61,28 @@ AnsiString TBinXmlReader::ReadOptionString() {
 
 TVariant TBinXmlReader::ReadVariant() {
   switch (ReadInt()) {
-    case varEmpty:
-      return TVariant();
-    case varNull:
-      return TVariant::Null();
-    case varSmallint:
-      return TVariant(ReadRaw<int16_t>());
-    case varBoolean:
-      return TVariant(ReadRaw<int16_t>() != 0);
-    case varWord:
-      return TVariant(ReadRaw<uint16_t>());
-    case varInteger:
-      return TVariant(static_cast<int>(ReadRaw<int32_t>()));
-    case varSingle:
-      return TVariant(ReadRaw<float>());
-    case varLongWord:
-      return TVariant(static_cast<unsigned>(ReadRaw<uint32_t>()));
-    case varDouble:
-      return TVariant(ReadRaw<double>());
-    case varCurrency:
-      return TVariant::FromCurrency(ReadRaw<int64_t>());
-    case varDate:
-      return TVariant::FromDateTime(ReadRaw<double>());
-    case varInt64:
-      return TVariant(static_cast<long long>(ReadRaw<int64_t>()));
-    case varShortInt:
-      return TVariant(ReadRaw<int8_t>());
-    case varByte:
-      return TVariant(ReadRaw<uint8_t>());
-    case varOleStr:
-      return TVariant(ReadWideString());
-    case varString:
-      return TVariant(ReadAnsiString());
+    case varEmpty: return TVariant();
+    case varNull: return TVariant::Null();
+    case varSmallint: return TVariant(ReadRaw<int16_t>());
+    case varBoolean: return TVariant(ReadRaw<int16_t>() != 0);
+    case varWord: return TVariant(ReadRaw<uint16_t>());
+    case varInteger: return TVariant(static_cast<int>(ReadRaw<int32_t>()));
+    case varSingle: return TVariant(ReadRaw<float>());
+    case varLongWord: return TVariant(static_cast<unsigned>(ReadRaw<uint32_t>()));
+    case varDouble: return TVariant(ReadRaw<double>());
+    case varCurrency: return TVariant::FromCurrency(ReadRaw<int64_t>());
+    case varDate: return TVariant::FromDateTime(ReadRaw<double>());
+    case varInt64: return TVariant(static_cast<long long>(ReadRaw<int64_t>()));
+    case varShortInt: return TVariant(ReadRaw<int8_t>());
+    case varByte: return TVariant(ReadRaw<uint8_t>());
+    case varOleStr: return TVariant(ReadWideString());
+    case varString: return TVariant(ReadAnsiString());
     case varByteArray: {
       std::vector<uint8_t> bytes(static_cast<size_t>(ReadCount(1)));
       ReadBytes(bytes.data(), static_cast<int64_t>(bytes.size()));
       return TVariant(bytes);
     }
-    default:
-      XmlError(kValueReadType);
+    default: XmlError(kValueReadType);
   }
 }
 
@@ -151,15 +134,9 @@ void TBinXmlReader::ReadNode(TXmlNode* Node, int Depth) {
         ReadNode(element, Depth + 1);
         break;
       }
-      case TEXT_NODE:
-        Node->GetChildList()->AppendNew(new TXmlText(table, ReadVariant()));
-        break;
-      case CDATA_SECTION_NODE:
-        Node->GetChildList()->AppendNew(new TXmlCDATASection(table, ReadOptionString()));
-        break;
-      case COMMENT_NODE:
-        Node->GetChildList()->AppendNew(new TXmlComment(table, ReadOptionString()));
-        break;
+      case TEXT_NODE: Node->GetChildList()->AppendNew(new TXmlText(table, ReadVariant())); break;
+      case CDATA_SECTION_NODE: Node->GetChildList()->AppendNew(new TXmlCDATASection(table, ReadOptionString())); break;
+      case COMMENT_NODE: Node->GetChildList()->AppendNew(new TXmlComment(table, ReadOptionString())); break;
       case PROCESSING_INSTRUCTION_NODE: {
         const int target = ReadNameId();
         auto* pi = new TXmlProcessingInstruction(table, target, AnsiString());
@@ -168,8 +145,7 @@ void TBinXmlReader::ReadNode(TXmlNode* Node, int Depth) {
         ReadNode(pi, Depth + 1);
         break;
       }
-      default:
-        XmlError(kNodeReadType);
+      default: XmlError(kNodeReadType);
     }
   }
 }
@@ -255,52 +231,28 @@ void TBinXmlWriter::WriteVariant(const TVariant& Value) {
   WriteInt(type);
   switch (type) {
     case varEmpty:
-    case varNull:
-      break;
+    case varNull: break;
     case varSmallint:
-    case varWord:
-      WriteRaw<uint16_t>(static_cast<uint16_t>(Value.AsInt64()));
-      break;
-    case varBoolean:
-      WriteRaw<int16_t>(Value.AsBoolean() ? -1 : 0);
-      break;
+    case varWord: WriteRaw<uint16_t>(static_cast<uint16_t>(Value.AsInt64())); break;
+    case varBoolean: WriteRaw<int16_t>(Value.AsBoolean() ? -1 : 0); break;
     case varInteger:
-    case varLongWord:
-      WriteRaw<uint32_t>(static_cast<uint32_t>(Value.AsInt64()));
-      break;
-    case varSingle:
-      WriteRaw<float>(static_cast<float>(Value.AsDouble()));
-      break;
-    case varDouble:
-      WriteRaw<double>(Value.AsDouble());
-      break;
-    case varCurrency:
-      WriteRaw<int64_t>(Value.AsCurrency());
-      break;
-    case varDate:
-      WriteRaw<double>(Value.AsDateTime());
-      break;
-    case varInt64:
-      WriteRaw<int64_t>(Value.AsInt64());
-      break;
+    case varLongWord: WriteRaw<uint32_t>(static_cast<uint32_t>(Value.AsInt64())); break;
+    case varSingle: WriteRaw<float>(static_cast<float>(Value.AsDouble())); break;
+    case varDouble: WriteRaw<double>(Value.AsDouble()); break;
+    case varCurrency: WriteRaw<int64_t>(Value.AsCurrency()); break;
+    case varDate: WriteRaw<double>(Value.AsDateTime()); break;
+    case varInt64: WriteRaw<int64_t>(Value.AsInt64()); break;
     case varShortInt:
-    case varByte:
-      WriteRaw<uint8_t>(static_cast<uint8_t>(Value.AsInt64()));
-      break;
-    case varOleStr:
-      WriteWideString(Value.AsWideString());
-      break;
-    case varString:
-      WriteAnsiString(Value.AsString());
-      break;
+    case varByte: WriteRaw<uint8_t>(static_cast<uint8_t>(Value.AsInt64())); break;
+    case varOleStr: WriteWideString(Value.AsWideString()); break;
+    case varString: WriteAnsiString(Value.AsString()); break;
     case varByteArray: {
       const auto& bytes = Value.AsBytes();
       WriteInt(static_cast<int32_t>(bytes.size()));
       Write(bytes.data(), static_cast<int>(bytes.size()));
       break;
     }
-    default:
-      XmlError(kValueWriteType);
+    default: XmlError(kValueWriteType);
   }
 }
 
@@ -356,8 +308,7 @@ void TBinXmlWriter::WriteNode(const TXmlNode* Node) {
         WriteOptionString(child->Text());
         WriteNode(child);
         break;
-      default:
-        XmlError(kNodeWriteType);
+      default: XmlError(kNodeWriteType);
     }
   }
 }

@@ -53,9 +53,7 @@ bool IsPlainName(const AnsiString& s) {
 
 void XmlError(const wchar_t* Message) { throw EXmlError(WideString(Message)); }
 
-void XmlError(const wchar_t* Message, const AnsiString& Argument) {
-  throw EXmlError(WideFormat(Message, Argument));
-}
+void XmlError(const wchar_t* Message, const AnsiString& Argument) { throw EXmlError(WideFormat(Message, Argument)); }
 
 // ---------------------------------------------------------------- name table
 
@@ -260,7 +258,8 @@ void TXmlNode::CloneChildrenTo(TXmlNode& Target) const {
 void TXmlNode::MoveToNameTable(const IXmlNameTable& Table) {
   const TXmlNameTable& old = *nameTable_;
   const int type = NodeType();
-  if (type == ELEMENT_NODE || type == PROCESSING_INSTRUCTION_NODE) SetNodeNameId(Table->InternName(old.NameOf(NodeNameId())));
+  if (type == ELEMENT_NODE || type == PROCESSING_INSTRUCTION_NODE)
+    SetNodeNameId(Table->InternName(old.NameOf(NodeNameId())));
   for (auto& attr : attributes_) attr.NameId = Table->InternName(old.NameOf(attr.NameId));
   IXmlNameTable keep = nameTable_;
   nameTable_ = Table;
@@ -779,35 +778,26 @@ IXmlDocument CreateXmlDocument(const AnsiString& RootName, const AnsiString& Ver
 
 AnsiString VarToXmlStr(const TVariant& Value) {
   switch (Value.VarType()) {
-    case varNull:
-      return "{{null}}";
+    case varNull: return "{{null}}";
     case varSmallint:
     case varInteger:
     case varShortInt:
     case varByte:
     case varWord:
     case varLongWord:
-    case varInt64:
-      return IntToStr(static_cast<long long>(Value.AsInt64()));
+    case varInt64: return IntToStr(static_cast<long long>(Value.AsInt64()));
     case varSingle:
-    case varDouble:
-      return XmlFloatToStr(Value.AsDouble());
-    case varCurrency:
-      return XmlFloatToStr(static_cast<double>(Value.AsCurrency()) / 10000.0);
-    case varDate:
-      return XmlDateTimeToStr(Value.AsDateTime());
-    case varOleStr:
-      return WideToAnsi(Value.AsWideString());
-    case varBoolean:
-      return Value.AsBoolean() ? "1" : "0";
-    case varString:
-      return Value.AsString();
+    case varDouble: return XmlFloatToStr(Value.AsDouble());
+    case varCurrency: return XmlFloatToStr(static_cast<double>(Value.AsCurrency()) / 10000.0);
+    case varDate: return XmlDateTimeToStr(Value.AsDateTime());
+    case varOleStr: return WideToAnsi(Value.AsWideString());
+    case varBoolean: return Value.AsBoolean() ? "1" : "0";
+    case varString: return Value.AsString();
     case varByteArray: {
       const auto& bytes = Value.AsBytes();
       return Base64Encode(bytes.data(), static_cast<int>(bytes.size()), 0);
     }
-    default:
-      return VarToStr(Value);
+    default: return VarToStr(Value);
   }
 }
 

@@ -114,9 +114,9 @@ constexpr int DOCUMENT_NODE = 9;
 // Deeper trees are refused by the readers, so that no input can exhaust the stack.
 constexpr int XmlMaxDepth = 1000;
 
-extern AnsiString DefaultEncoding;   // "windows-1251"
-extern bool DefaultKeepWhiteSpace;   // false
-extern AnsiString XmlIndent;         // one TAB
+extern AnsiString DefaultEncoding;  // "windows-1251"
+extern bool DefaultKeepWhiteSpace;  // false
+extern AnsiString XmlIndent;        // one TAB
 
 // Interned names: an id is the index of the name; ids 0 to 4 are fixed.
 class TXmlNameTable : public TXmlBase {

@@ -122,17 +122,13 @@ void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
     if (keep_ || !blank) Append(Parent, new TXmlText(tableRef_, TVariant(text_.Text())));
     if (src_.Current() != '<' || !src_.Next()) continue;
     switch (src_.Current()) {
-      case '/':
-        return;
-      case '?':
-        ParseInstruction(Parent);
-        break;
+      case '/': return;
+      case '?': ParseInstruction(Parent); break;
       case '!':
         if (!src_.Next()) return;
         ParseDeclaration(Parent);
         break;
-      default:
-        ParseElement(Parent, Depth + 1);
+      default: ParseElement(Parent, Depth + 1);
     }
   }
 }
@@ -377,20 +373,11 @@ void XmlEscapeTo(AnsiString& Out, std::string_view Text) {
   for (size_t i = 0; i < Text.size(); ++i) {
     const char* ref;
     switch (Text[i]) {
-      case '"':
-        ref = "&quot;";
-        break;
-      case '&':
-        ref = "&amp;";
-        break;
-      case '<':
-        ref = "&lt;";
-        break;
-      case '>':
-        ref = "&gt;";
-        break;
-      default:
-        continue;
+      case '"': ref = "&quot;"; break;
+      case '&': ref = "&amp;"; break;
+      case '<': ref = "&lt;"; break;
+      case '>': ref = "&gt;"; break;
+      default: continue;
     }
     Out.append(Text.data() + start, i - start);
     Out += ref;

@@ -31,8 +31,7 @@ TPool& Pool() {
 class TPoolLock {
  public:
   explicit TPoolLock(TPool& p) : p_(p) {
-    while (p_.busy.test_and_set(std::memory_order_acquire)) {
-    }
+    while (p_.busy.test_and_set(std::memory_order_acquire)) {}
   }
   ~TPoolLock() { p_.busy.clear(std::memory_order_release); }
 

@@ -55,18 +55,10 @@ void Triangle(HDC DC, const TRect& R, int Size, int Direction, TColor Color) {
   for (int i = 0; i < Size; ++i) {
     int len = Size - 1 - i;  // half the row's length
     switch (Direction) {
-      case 3:
-        DrawLineEx(DC, cx - len, cy - Size / 2 + i, cx + len + 1, cy - Size / 2 + i, Color);
-        break;
-      case 2:
-        DrawLineEx(DC, cx - len, cy + Size / 2 - i, cx + len + 1, cy + Size / 2 - i, Color);
-        break;
-      case 1:
-        DrawLineEx(DC, cx - Size / 2 + i, cy - len, cx - Size / 2 + i, cy + len + 1, Color);
-        break;
-      default:
-        DrawLineEx(DC, cx + Size / 2 - i, cy - len, cx + Size / 2 - i, cy + len + 1, Color);
-        break;
+      case 3: DrawLineEx(DC, cx - len, cy - Size / 2 + i, cx + len + 1, cy - Size / 2 + i, Color); break;
+      case 2: DrawLineEx(DC, cx - len, cy + Size / 2 - i, cx + len + 1, cy + Size / 2 - i, Color); break;
+      case 1: DrawLineEx(DC, cx - Size / 2 + i, cy - len, cx - Size / 2 + i, cy + len + 1, Color); break;
+      default: DrawLineEx(DC, cx + Size / 2 - i, cy - len, cx + Size / 2 - i, cy + len + 1, Color); break;
     }
   }
 }
@@ -83,8 +75,14 @@ void Cross(HDC DC, int X, int Y, TColor Color) {
 
 // A check mark around (cx, cy): a closed seven-point line two pixels thick.
 void CheckMark(HDC DC, int cx, int cy, TColor Color) {
-  PolyLineEx(DC, {{cx - 3, cy - 1}, {cx - 1, cy + 1}, {cx + 3, cy - 3}, {cx + 3, cy - 2}, {cx - 1, cy + 2},
-                  {cx - 3, cy}, {cx - 3, cy - 1}},
+  PolyLineEx(DC,
+             {{cx - 3, cy - 1},
+              {cx - 1, cy + 1},
+              {cx + 3, cy - 3},
+              {cx + 3, cy - 2},
+              {cx - 1, cy + 2},
+              {cx - 3, cy},
+              {cx - 3, cy - 1}},
              Color);
 }
 
@@ -119,7 +117,8 @@ TUnitState& Unit() {
     s.CaptionFont = std::make_unique<TFont>();
     NONCLIENTMETRICSW ncm{};
     ncm.cbSize = 340;  // the record without the padded width: accepted on every version
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0)) s.CaptionFont->SetLogFont(ncm.lfSmCaptionFont);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
+      s.CaptionFont->SetLogFont(ncm.lfSmCaptionFont);
     s.Glyphs = std::make_unique<TImageList>(nullptr);
     s.Glyphs->SetWidth(16);
     s.Glyphs->SetHeight(16);
@@ -281,12 +280,12 @@ TUiMargins TUiDefaultTheme::GetMargins(int MarginID) {
       HTHEME h = ThemesUsable ? UiThemeHandle(ucToolbar) : nullptr;
       MARGINS m{};
       // The content margins of a hot toolbar button.
-      if (h && UxTheme().GetThemeMargins && SUCCEEDED(UxTheme().GetThemeMargins(h, nullptr, 1, 2, 3602 /* content margins */, nullptr, &m)))
+      if (h && UxTheme().GetThemeMargins &&
+          SUCCEEDED(UxTheme().GetThemeMargins(h, nullptr, 1, 2, 3602 /* content margins */, nullptr, &m)))
         return {m.cxLeftWidth, m.cxRightWidth, m.cyTopHeight, m.cyBottomHeight};
       return {2, 2, 2, 2};
     }
-    case 2:
-      return StyledVista() ? TUiMargins{0, 0, 3, 3} : TUiMargins{0, 0, 2, 2};
+    case 2: return StyledVista() ? TUiMargins{0, 0, 3, 3} : TUiMargins{0, 0, 2, 2};
     case 3: {
       HTHEME h = ThemesUsable ? UiThemeHandle(ucStatus) : nullptr;
       if (h && UxTheme().GetThemeBackgroundContentRect) {
@@ -298,8 +297,7 @@ TUiMargins TUiDefaultTheme::GetMargins(int MarginID) {
       }
       return {1, 3, 1, 1};
     }
-    default:
-      return {};
+    default: return {};
   }
 }
 
@@ -410,8 +408,8 @@ void TUiDefaultTheme::PaintMenuItemFrame(TCanvas* Canvas, const TRect& ARect, co
   if (IsHot(ItemInfo)) FillRectEx(dc, ARect, clHighlight);
 }
 
-void TUiDefaultTheme::PaintSeparator(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo,
-                                     bool Horizontal, bool LineOnly) {
+void TUiDefaultTheme::PaintSeparator(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo, bool Horizontal,
+                                     bool LineOnly) {
   HDC dc = Canvas->Handle();
   int vt = ItemInfo.ViewType;
   bool menu = IsMenuPopup(vt) || IsChevronPopup(vt);
@@ -700,7 +698,8 @@ void TUiDefaultTheme::PaintToolbarNCArea(TCanvas* Canvas, const TRect& ARect, co
   if (thickness == 0) return;
   int offset = style == 0 ? (close ? 3 : 2) : style == 2 ? (close ? 5 : 3) : 0;
   bool vertical = ToolbarInfo.IsVertical;
-  TRect grip = vertical ? Rect(r.Left, r.Top, r.Right, r.Top + thickness) : Rect(r.Left, r.Top, r.Left + thickness, r.Bottom);
+  TRect grip =
+      vertical ? Rect(r.Left, r.Top, r.Right, r.Top + thickness) : Rect(r.Left, r.Top, r.Left + thickness, r.Bottom);
   if (close) {
     int trim = ThemesUsable ? 1 : 2;
     TRect b = Rect(grip.Left, grip.Top, grip.Left + thickness - 1, grip.Top + thickness - 1);
@@ -745,8 +744,9 @@ void TUiDefaultTheme::PaintToolbarNCArea(TCanvas* Canvas, const TRect& ARect, co
   }
   int strips = style == 0 ? 2 : 1;
   for (int i = 0; i < strips; ++i) {
-    TRect strip = vertical ? Rect(grip.Left + 2, grip.Top + offset + i * 3, grip.Right - 2, grip.Top + offset + i * 3 + 3)
-                           : Rect(grip.Left + offset + i * 3, grip.Top + 2, grip.Left + offset + i * 3 + 3, grip.Bottom - 2);
+    TRect strip = vertical
+                      ? Rect(grip.Left + 2, grip.Top + offset + i * 3, grip.Right - 2, grip.Top + offset + i * 3 + 3)
+                      : Rect(grip.Left + offset + i * 3, grip.Top + 2, grip.Left + offset + i * 3 + 3, grip.Bottom - 2);
     Edge(dc, strip, BDR_RAISEDINNER, BF_RECT);
   }
 }
@@ -783,8 +783,7 @@ void TUiDefaultTheme::PaintStatusBar(TCanvas* Canvas, const TRect& ARect, int Pa
         }
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -881,8 +880,8 @@ void TUiDefaultTheme::PaintFrameControl(TCanvas* Canvas, const TRect& ARect, int
   }
   if ((hot || pushed) && !disabled) {
     RECT rc = ToRECT(ARect);
-    UINT flags = (Kind == 2 ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | (checked ? DFCS_CHECKED : 0) |
-                 (pushed ? DFCS_PUSHED : 0);
+    UINT flags =
+        (Kind == 2 ? DFCS_BUTTONRADIO : DFCS_BUTTONCHECK) | (checked ? DFCS_CHECKED : 0) | (pushed ? DFCS_PUSHED : 0);
     DrawFrameControl(dc, &rc, DFC_BUTTON, flags);
     return;
   }

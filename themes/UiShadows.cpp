@@ -30,9 +30,7 @@ void TShadow::CreateParams(TCreateParams& Params) {
 
 int TShadow::StraightAlpha(int i) const { return std::max(0, 255 - i * 256 / size_); }
 
-int TShadow::CornerAlpha(int dx, int dy) const {
-  return std::max(0, 255 - (std::max(dx, dy) + dx + dy) * 128 / size_);
-}
+int TShadow::CornerAlpha(int dx, int dy) const { return std::max(0, 255 - (std::max(dx, dy) + dx + dy) * 128 / size_); }
 
 std::vector<uint8_t> TShadow::AlphaMap() {
   std::vector<uint8_t> alpha(static_cast<size_t>(std::max(0, Width())) * std::max(0, Height()), 0);
@@ -97,8 +95,7 @@ void TShadow::WMEraseBkgnd(TMessage& Message) {
 void TShadow::ShowUnder(HWND Popup) {
   HWND wnd = Handle();
   if (mode_ == TShadowMode::Layered) UpdateLayered();
-  SetWindowPos(wnd, Popup ? Popup : HWND_TOP, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SetWindowPos(wnd, Popup ? Popup : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void TShadow::FillStrip(std::vector<uint8_t>& Alpha, int Width, int Height, bool Vertical) {
@@ -132,9 +129,8 @@ struct TStripSpan {
 // Cuts the part of a strip that the rectangle `cut` covers out of it (the strip spans `across`
 // in the other direction). The ends made by the cut do not fade.
 std::vector<TStripSpan> CutStrip(TStripSpan span, int acrossFrom, int acrossTo, int cutFrom, int cutTo,
-                                  int cutAcrossFrom, int cutAcrossTo) {
-  if (cutAcrossTo <= acrossFrom || cutAcrossFrom >= acrossTo || cutTo <= span.From || cutFrom >= span.To)
-    return {span};
+                                 int cutAcrossFrom, int cutAcrossTo) {
+  if (cutAcrossTo <= acrossFrom || cutAcrossFrom >= acrossTo || cutTo <= span.From || cutFrom >= span.To) return {span};
   std::vector<TStripSpan> out;
   if (cutFrom > span.From) out.push_back({span.From, cutFrom, span.Fades & sfStart});
   if (cutTo < span.To) out.push_back({cutTo, span.To, span.Fades & sfEnd});
@@ -185,15 +181,13 @@ TShadows::TShadows(const TRect* ExcludeRect, const TRect& WindowRect, int Size, 
     for (const TStripSpan& p : right)
       if (p.To > p.From) AddStrip(true, TRect{w.Right, p.From, w.Right + s, p.To}, p.Fades, Opacity, mode, SaveBits);
     for (const TStripSpan& p : bottom)
-      if (p.To > p.From)
-        AddStrip(false, TRect{p.From, w.Bottom, p.To, w.Bottom + s}, p.Fades, Opacity, mode, SaveBits);
+      if (p.To > p.From) AddStrip(false, TRect{p.From, w.Bottom, p.To, w.Bottom + s}, p.Fades, Opacity, mode, SaveBits);
   }
 }
 
 TShadows::~TShadows() = default;
 
-void TShadows::AddStrip(bool Vertical, const TRect& R, int Fades, uint8_t Opacity, TShadowMode Mode,
-                        bool SaveBits) {
+void TShadows::AddStrip(bool Vertical, const TRect& R, int Fades, uint8_t Opacity, TShadowMode Mode, bool SaveBits) {
   if (strips_.size() >= 6) return;
   if (Vertical)
     strips_.push_back(std::make_unique<TVertShadow>(R, size_, Opacity, Fades, Mode, SaveBits));

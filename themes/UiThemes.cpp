@@ -31,7 +31,7 @@ struct TThemeRecord {
   int RefCount = 0;
 };
 
-const wchar_t* const kThemeClassNames[ucCount] = {L"BUTTON", L"SCROLLBAR", L"REBAR",  L"TOOLBAR", L"WINDOW",
+const wchar_t* const kThemeClassNames[ucCount] = {L"BUTTON",   L"SCROLLBAR",   L"REBAR",  L"TOOLBAR", L"WINDOW",
                                                   L"COMBOBOX", L"EXPLORERBAR", L"STATUS", L"SPIN"};
 
 struct TUiThemesUnit {
@@ -91,14 +91,9 @@ TUiItemInfo SimplifiedItemInfo(int Flags) {
       info.ViewType = VT_TOOLBAR;
       info.ItemOptions = IO_TOOLBARSTYLE;
       break;
-    case 0x100:
-      info.ViewType = VT_DOCKPANEL;
-      break;
-    case 0x200:
-      info.ViewType = VT_STATUSBAR;
-      break;
-    default:
-      info.ViewType = 0;
+    case 0x100: info.ViewType = VT_DOCKPANEL; break;
+    case 0x200: info.ViewType = VT_STATUSBAR; break;
+    default: info.ViewType = 0;
   }
   return info;
 }
@@ -205,10 +200,9 @@ bool IsWindowsNTAtLeast(int Major, int Minor) {
 }
 
 TUiThemeManager::TUiThemeManager() {
-  window_ = std::make_unique<TUtilityWindow>(
-      [this](UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result) {
-        return HandleMessage(Msg, WParam, LParam, Result);
-      });
+  window_ = std::make_unique<TUtilityWindow>([this](UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result) {
+    return HandleMessage(Msg, WParam, LParam, Result);
+  });
   SystemUpdate();
 }
 
@@ -281,11 +275,8 @@ bool TUiThemeManager::HandleMessage(UINT Msg, WPARAM WParam, LPARAM, LRESULT&) {
       if (!listeners_.empty())
         for (WPARAM phase = 1; phase <= 3; ++phase) Broadcast(UM_SYSTEMCHANGE, phase, 0);
       break;
-    case WM_ACTIVATEAPP:
-      Broadcast(UM_SYSTEMCHANGE, WParam ? 4 : 5, 0);
-      break;
-    default:
-      break;
+    case WM_ACTIVATEAPP: Broadcast(UM_SYSTEMCHANGE, WParam ? 4 : 5, 0); break;
+    default: break;
   }
   return false;
 }

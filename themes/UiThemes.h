@@ -174,8 +174,8 @@ class TUiTheme : public TUiDispatcher {
   virtual void PaintBackgnd(TCanvas* Canvas, const TRect& ARect, const TRect& PaintRect, const TRect& ClipRect,
                             TColor Color, bool Transparent, int ViewType) = 0;
   virtual void PaintButton(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo) = 0;
-  virtual void PaintCaption(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo,
-                            const WideString& Caption, UINT Format, bool Rotated) = 0;
+  virtual void PaintCaption(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo, const WideString& Caption,
+                            UINT Format, bool Rotated) = 0;
   virtual void PaintCheckMark(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo) = 0;
   virtual void PaintChevron(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo) = 0;
   virtual void PaintEditFrame(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo,
@@ -188,10 +188,9 @@ class TUiTheme : public TUiDispatcher {
   virtual void PaintFloatingBorder(TCanvas* Canvas, const TRect& ARect,
                                    const TUiFloatingBorderInfo& FloatingBorderInfo) = 0;
   virtual void PaintFrame(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo) = 0;
-  virtual void PaintImage(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo,
-                          TCustomImageList* ImageList, int ImageIndex) = 0;
-  virtual void PaintMDIButton(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo,
-                              UINT ButtonKind) = 0;
+  virtual void PaintImage(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo, TCustomImageList* ImageList,
+                          int ImageIndex) = 0;
+  virtual void PaintMDIButton(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo, UINT ButtonKind) = 0;
   virtual void PaintMenuItem(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo) = 0;
   virtual void PaintMenuItemFrame(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo) = 0;
   virtual void PaintPageScrollButton(TCanvas* Canvas, const TRect& ARect, int ButtonType, bool Hot) = 0;
@@ -239,7 +238,16 @@ void RemoveSystemChangeListener(TObject* Obj);
 // ---- system facts, kept up to date by the theme manager ----
 
 enum TUiThemeClassId {
-  ucButton, ucScrollBar, ucRebar, ucToolbar, ucWindow, ucComboBox, ucExplorerBar, ucStatus, ucSpin, ucCount
+  ucButton,
+  ucScrollBar,
+  ucRebar,
+  ucToolbar,
+  ucWindow,
+  ucComboBox,
+  ucExplorerBar,
+  ucStatus,
+  ucSpin,
+  ucCount
 };
 
 extern bool ThemesUsable;

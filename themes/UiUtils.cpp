@@ -359,7 +359,8 @@ void DitherRect(HDC DC, const TRect& R, TColor C1, TColor C2) {
     pattern.Make(8, 8);
     if (!pattern.Bits) return;
     for (int y = 0; y < 8; ++y)
-      for (int x = 0; x < 8; ++x) pattern.Bits[y * 8 + x] = ((x + y) % 2 == 0) ? ColorToScanline(C1) : ColorToScanline(C2);
+      for (int x = 0; x < 8; ++x)
+        pattern.Bits[y * 8 + x] = ((x + y) % 2 == 0) ? ColorToScanline(C1) : ColorToScanline(C2);
     record->Handles[0].Reset(CreatePatternBrush(pattern.Bitmap.Get()));
     record->Handles[1].Reset(pattern.Bitmap.Release());
     if (!record->Handles[0]) return;
@@ -434,8 +435,8 @@ void GradFill(HDC DC, const TRect& R, TColor C1, TColor C2, bool Horizontal) {
   RECT clip;
   if (GetClipBox(DC, &clip) == ERROR) clip = ToRECT(R);
   int from = Horizontal ? std::max(R.Left, static_cast<int>(clip.left)) : std::max(R.Top, static_cast<int>(clip.top));
-  int to = Horizontal ? std::min(R.Right, static_cast<int>(clip.right))
-                      : std::min(R.Bottom, static_cast<int>(clip.bottom));
+  int to =
+      Horizontal ? std::min(R.Right, static_cast<int>(clip.right)) : std::min(R.Bottom, static_cast<int>(clip.bottom));
   int start = Horizontal ? R.Left : R.Top;
   for (int p = from; p < to; ++p) {
     TRect line = Horizontal ? TRect{p, R.Top, p + 1, R.Bottom} : TRect{R.Left, p, R.Right, p + 1};

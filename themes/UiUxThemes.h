@@ -8,6 +8,7 @@
 #include <uxtheme.h>
 
 // The entry points in the order they are looked up.
+// clang-format off
 #define UI_UXTHEME_ENTRIES(X)                                                                               \
   X(OpenThemeData) X(CloseThemeData) X(DrawThemeBackground) X(DrawThemeText) X(GetThemeBackgroundContentRect) \
   X(GetThemePartSize) X(GetThemeTextExtent) X(GetThemeTextMetrics) X(GetThemeBackgroundRegion)              \
@@ -20,6 +21,7 @@
   X(EnableThemeDialogTexture) X(IsThemeDialogTextureEnabled) X(GetThemeAppProperties)                       \
   X(SetThemeAppProperties) X(GetCurrentThemeName) X(GetThemeDocumentationProperty)                          \
   X(DrawThemeParentBackground) X(EnableTheming)
+// clang-format on
 
 // Each entry has the signature the library publishes; a missing one stays null.
 struct TUxThemeEntries {

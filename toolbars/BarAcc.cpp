@@ -20,8 +20,8 @@ struct TImports {
     HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
     SetErrorMode(mode);
     if (!oleacc) return;
-    LresultFromObject = reinterpret_cast<TLresultFromObject>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
+    LresultFromObject =
+        reinterpret_cast<TLresultFromObject>(reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
     AccessibleObjectFromWindow = reinterpret_cast<TAccessibleObjectFromWindow>(
         reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
   }
@@ -97,8 +97,10 @@ class TBarCustomAccObject : public TBarBaseAccObject {
   }
   ~TBarCustomAccObject() override {
     TLocked lock;
-    if (prev_) prev_->next_ = next_;
-    else List().First = next_;
+    if (prev_)
+      prev_->next_ = next_;
+    else
+      List().First = next_;
     if (next_) next_->prev_ = prev_;
     --List().Count;
   }
@@ -240,7 +242,7 @@ class TBarViewAccObject : public TBarCustomAccObject {
     if (!IsSelf(Child) || !Out) return E_INVALIDARG;
     VariantInit(Out);
     Out->vt = VT_I4;
-    Out->lVal = view_->IsPopup() ? ROLE_SYSTEM_MENUPOPUP
+    Out->lVal = view_->IsPopup()                      ? ROLE_SYSTEM_MENUPOPUP
                 : view_->Style().Contains(vsyMenuBar) ? ROLE_SYSTEM_MENUBAR
                                                       : ROLE_SYSTEM_TOOLBAR;
     return S_OK;
@@ -404,10 +406,10 @@ class TBarItemViewerAccObject : public TBarCustomAccObject {
     if (!IsSelf(Child)) return E_INVALIDARG;
     if (!Executable()) return ReturnString({}, Out);
     TBarView* view = viewer_->View();
-    const wchar_t* action = view->OpenViewer() == viewer_                     ? L"Close"
-                            : viewer_->Item()->ItemStyle() & tbisHasSubmenu    ? L"Open"
+    const wchar_t* action = view->OpenViewer() == viewer_                           ? L"Close"
+                            : viewer_->Item()->ItemStyle() & tbisHasSubmenu         ? L"Open"
                             : view->IsPopup() || view->Style().Contains(vsyMenuBar) ? L"Execute"
-                                                                               : L"Press";
+                                                                                    : L"Press";
     return ReturnString(action, Out);
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT Child) override {
@@ -453,9 +455,9 @@ class TBarItemViewerAccObject : public TBarCustomAccObject {
       return S_OK;
     }
     int i = view->AccChildIndex(viewer_);
-    int step = Dir == NAVDIR_UP || Dir == NAVDIR_LEFT || Dir == NAVDIR_PREVIOUS ? -1
+    int step = Dir == NAVDIR_UP || Dir == NAVDIR_LEFT || Dir == NAVDIR_PREVIOUS  ? -1
                : Dir == NAVDIR_DOWN || Dir == NAVDIR_RIGHT || Dir == NAVDIR_NEXT ? 1
-                                                                                  : 0;
+                                                                                 : 0;
     if (i <= 0 || step == 0) return S_FALSE;
     TBarItemViewer* next = view->AccChild(i + step);
     return next ? ViewerObjectVariant(next, Out) : S_FALSE;
@@ -501,9 +503,7 @@ class TBarItemViewerAccObject : public TBarCustomAccObject {
 
 }  // namespace
 
-bool BarAccessibilityAvailable() {
-  return Imports().LresultFromObject && Imports().AccessibleObjectFromWindow;
-}
+bool BarAccessibilityAvailable() { return Imports().LresultFromObject && Imports().AccessibleObjectFromWindow; }
 
 void InitBarAccessibility() {
   TObjectList& list = List();

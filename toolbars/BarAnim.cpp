@@ -141,10 +141,14 @@ bool MenuAnimationRunning(HWND Wnd) { return current.Active && (!Wnd || Wnd == c
 
 TPoint MenuSlideOffset(TBarAnimateDirections Directions, int W, int H, int P) {
   TPoint d{0, 0};
-  if (Directions & tbadDown) d.Y = MulDiv(H, P, 255) - H;
-  else if (Directions & tbadUp) d.Y = H - MulDiv(H, P, 255);
-  if (Directions & tbadRight) d.X = MulDiv(W, P, 255) - W;
-  else if (Directions & tbadLeft) d.X = W - MulDiv(W, P, 255);
+  if (Directions & tbadDown)
+    d.Y = MulDiv(H, P, 255) - H;
+  else if (Directions & tbadUp)
+    d.Y = H - MulDiv(H, P, 255);
+  if (Directions & tbadRight)
+    d.X = MulDiv(W, P, 255) - W;
+  else if (Directions & tbadLeft)
+    d.X = W - MulDiv(W, P, 255);
   return d;
 }
 

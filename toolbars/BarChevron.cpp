@@ -40,8 +40,7 @@ void DrawGlyph(HDC dc, const BYTE* rows, int x, int y, TColor color) {
 
 }  // namespace
 
-void TBarChevronItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
-                                  bool) {
+void TBarChevronItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool) {
   HDC dc = Canvas->Handle();
   const TRect& r = ClientAreaRect;
   RECT rc{r.Left, r.Top, r.Right, r.Bottom};

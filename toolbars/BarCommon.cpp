@@ -57,7 +57,8 @@ const MonitorFunctions& Monitors() {
     MonitorFunctions f;
     HMODULE user = GetModuleHandleW(L"user32.dll");
     if (user) {
-      f.FromRect = reinterpret_cast<MonitorFromRectFn>(reinterpret_cast<void*>(GetProcAddress(user, "MonitorFromRect")));
+      f.FromRect =
+          reinterpret_cast<MonitorFromRectFn>(reinterpret_cast<void*>(GetProcAddress(user, "MonitorFromRect")));
       f.FromPoint =
           reinterpret_cast<MonitorFromPointFn>(reinterpret_cast<void*>(GetProcAddress(user, "MonitorFromPoint")));
       f.Info = reinterpret_cast<GetMonitorInfoFn>(reinterpret_cast<void*>(GetProcAddress(user, "GetMonitorInfoA")));
@@ -184,8 +185,7 @@ bool ApplicationIsActive() { return GetActiveWindow() != nullptr; }
 void SetBarMonitorRects(const std::vector<TBarMonitorRects>* Monitors) { testMonitors = Monitors; }
 
 TRect GetRectOfPrimaryMonitor(bool WorkArea) {
-  if (testMonitors && !testMonitors->empty())
-    return WorkArea ? testMonitors->front().Work : testMonitors->front().Full;
+  if (testMonitors && !testMonitors->empty()) return WorkArea ? testMonitors->front().Work : testMonitors->front().Full;
   RECT r{};
   if (WorkArea && QuerySystem(SPI_GETWORKAREA, 0, &r)) return FromRECT(r);
   return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -202,7 +202,8 @@ TRect GetRectOfMonitorContainingRect(const TRect& R, bool WorkArea) {
 }
 
 TRect GetRectOfMonitorContainingPoint(const TPoint& P, bool WorkArea) {
-  if (testMonitors && !testMonitors->empty()) return GetRectOfMonitorContainingRect({P.X, P.Y, P.X + 1, P.Y + 1}, WorkArea);
+  if (testMonitors && !testMonitors->empty())
+    return GetRectOfMonitorContainingRect({P.X, P.Y, P.X + 1, P.Y + 1}, WorkArea);
   if (!Monitors().Usable()) return GetRectOfPrimaryMonitor(WorkArea);
   return MonitorRect(Monitors().FromPoint(POINT{P.X, P.Y}, MONITOR_DEFAULTTONEAREST), WorkArea);
 }
@@ -391,7 +392,8 @@ struct PrintChildren {
 void PrintWindowAt(HWND parent, HWND child, HDC dc, UINT flags, bool owned) {
   RECT r{};
   GetWindowRect(child, &r);
-  if (!owned) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  if (!owned)
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
   else {
     RECT pr{};
     GetWindowRect(parent, &pr);
@@ -407,7 +409,8 @@ void PrintWindowAt(HWND parent, HWND child, HDC dc, UINT flags, bool owned) {
 
 BOOL CALLBACK PrintOwned(HWND wnd, LPARAM data) {
   auto* p = reinterpret_cast<PrintChildren*>(data);
-  if (GetWindow(wnd, GW_OWNER) == p->Parent && IsWindowVisible(wnd)) PrintWindowAt(p->Parent, wnd, p->DC, p->Flags, true);
+  if (GetWindow(wnd, GW_OWNER) == p->Parent && IsWindowVisible(wnd))
+    PrintWindowAt(p->Parent, wnd, p->DC, p->Flags, true);
   return TRUE;
 }
 

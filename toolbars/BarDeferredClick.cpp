@@ -77,8 +77,10 @@ void QueueClick(TObject* AObject, WPARAM AParam) {
   if (!wnd || !AObject) return;
   size_t slot = 0;
   while (slot < registry.Slots.size() && registry.Slots[slot] != nullptr) ++slot;
-  if (slot == registry.Slots.size()) registry.Slots.push_back(AObject);
-  else registry.Slots[slot] = AObject;
+  if (slot == registry.Slots.size())
+    registry.Slots.push_back(AObject);
+  else
+    registry.Slots[slot] = AObject;
   PostMessageW(wnd, WM_BAR_DEFERREDCLICK, AParam, static_cast<LPARAM>(slot));
 }
 

@@ -72,7 +72,8 @@ void TBarDock::SetBoundLines(TBarDockBoundLines Value) {
   ncWidth_ = Value.Contains(blLeft) + Value.Contains(blRight);
   ncHeight_ = Value.Contains(blTop) + Value.Contains(blBottom);
   if (HandleAllocated())
-    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   ArrangeToolbars();
 }
 

@@ -18,9 +18,9 @@ HV_ENUM(TBarDockMode, dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks)
 HV_ENUM(TBarDragHandleStyle, dhDouble, dhNone, dhSingle)
 HV_ENUM(TBarFloatingMode, fmOnTopOfParentForm, fmOnTopOfAllForms)
 
-extern const char* const SBarDockParentNotAllowed;   // 65013
+extern const char* const SBarDockParentNotAllowed;      // 65013
 extern const char* const SBarDockCannotChangePosition;  // 65014
-extern const char* const SBarDockedToNameNotSet;     // 65015
+extern const char* const SBarDockedToNameNotSet;        // 65015
 
 // Notices of the framework's message range that the bars react to.
 constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 36;

@@ -66,8 +66,7 @@ void LoadDockablePositions(TComponent* OwnerComponent, TBarPositionReadIntProc R
       for (TBarDock* d : Docks) {
         try {
           d->EndUpdate();
-        } catch (...) {
-        }
+        } catch (...) {}
       }
     }
   } unlock{docks};

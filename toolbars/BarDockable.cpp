@@ -235,12 +235,11 @@ void TBarCustomDockableWindow::SetFloating(bool Value) {
         floatingParent_->Release();
       }
       floatingParent_ = new TBarFloatingWindowParent(form, this);
-      floatingParent_->SetName(Format("NBFloatingWindowParent_%.8x", static_cast<unsigned>(
-                                                                          reinterpret_cast<uintptr_t>(floatingParent_))));
+      floatingParent_->SetName(
+          Format("NBFloatingWindowParent_%.8x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(floatingParent_))));
       floatingParent_->SetCaption(Caption());
       TPoint nc = floatingParent_->NonClientSize();
-      floatingParent_->SetBounds(floatingPosition_.X, floatingPosition_.Y, ClientWidth() + nc.X,
-                                 ClientHeight() + nc.Y);
+      floatingParent_->SetBounds(floatingPosition_.X, floatingPosition_.Y, ClientWidth() + nc.X, ClientHeight() + nc.Y);
       floatingParent_->SetShowHint(true);
     }
     SetParent(floatingParent_);
@@ -450,8 +449,7 @@ int TBarCustomDockableWindow::DockedHitTest(const TPoint& ScreenPos) {
   ::ScreenToClient(Handle(), &cp);
   if (GetClientRect().Contains({cp.x, cp.y})) return HTCLIENT;
   if (!currentDock_) return HTNOWHERE;
-  if (closeButtonWhenDocked_ && currentDock_->AllowDragging() && CloseButtonRect().Contains(p))
-    return HTBARCLOSEBUTTON;
+  if (closeButtonWhenDocked_ && currentDock_->AllowDragging() && CloseButtonRect().Contains(p)) return HTBARCLOSEBUTTON;
   return HTBARDRAGHANDLE;
 }
 
@@ -566,7 +564,8 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
     case WM_PRINT: HandleWMPrint(Handle(), Message, &TBarCustomDockableWindow::PaintNC, this); return;
     case WM_NCHITTEST:
       if (currentDock_) {
-        Message.Result = DockedHitTest({static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))});
+        Message.Result =
+            DockedHitTest({static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))});
         return;
       }
       break;
@@ -588,7 +587,9 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
         return;
       }
       break;
-    case WM_NCRBUTTONUP: SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), GetMessagePos()); return;
+    case WM_NCRBUTTONUP:
+      SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), GetMessagePos());
+      return;
     case WM_NCMOUSEMOVE: {
       bool hot = Message.WParam == HTBARCLOSEBUTTON;
       if (hot != closeHot_) {
@@ -741,7 +742,8 @@ struct TBarDragLoop {
   void KeepReachable(TRect& R, const TPoint& P) {
     TRect work = GetRectOfMonitorContainingPoint(P, true);
     TPoint border = W->GetFloatingBorderSize();
-    TRect inner{work.Left + border.X + 4, work.Top + border.Y + 4, work.Right - border.X - 4, work.Bottom - border.Y - 4};
+    TRect inner{work.Left + border.X + 4, work.Top + border.Y + 4, work.Right - border.X - 4,
+                work.Bottom - border.Y - 4};
     int dx = 0, dy = 0;
     if (R.Right <= inner.Left) dx = inner.Left - R.Right + 1;
     if (R.Left >= inner.Right) dx = inner.Right - R.Left - 1;
@@ -825,9 +827,10 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
   smoothDragging_ = smoothDrag_;
   loop.StartedFloating = floating_;
   // The grab point, relative to the whole window (through the frame when floating).
-  TRect wr = floating_ && floatingParent_ && floatingParent_->HandleAllocated() ? WindowRectOf(floatingParent_->Handle())
-             : HandleAllocated()                                                  ? WindowRectOf(Handle())
-                                                                                  : TRect{};
+  TRect wr = floating_ && floatingParent_ && floatingParent_->HandleAllocated()
+                 ? WindowRectOf(floatingParent_->Handle())
+             : HandleAllocated() ? WindowRectOf(Handle())
+                                 : TRect{};
   POINT origin{X, Y};
   if (HandleAllocated()) ::ClientToScreen(Handle(), &origin);
   loop.Grab = {origin.x - wr.Left, origin.y - wr.Top};
@@ -896,9 +899,7 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
       case WM_MBUTTONUP:
       case WM_RBUTTONDBLCLK:
       case WM_MBUTTONDBLCLK: break;
-      default:
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+      default: TranslateMessage(&msg); DispatchMessageW(&msg);
     }
     if (done) break;
   }
@@ -996,7 +997,8 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
   }
   if (GetCapture() == frame) ReleaseCapture();
   if (clipCursor_) ClipCursor(nullptr);
-  if (accepted && !smoothDrag_) floatingParent_->SetBounds(current.Left, current.Top, current.Width(), current.Height());
+  if (accepted && !smoothDrag_)
+    floatingParent_->SetBounds(current.Left, current.Top, current.Width(), current.Height());
   floatingPosition_ = {floatingParent_->Left(), floatingParent_->Top()};
   ResizeEnd(accepted);
 }
@@ -1137,7 +1139,8 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
       return;
     }
     case WM_NCHITTEST:
-      Message.Result = HitTest({static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))});
+      Message.Result =
+          HitTest({static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))});
       return;
     case WM_NCPAINT: {
       HDC dc = GetWindowDC(Handle());

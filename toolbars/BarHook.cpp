@@ -137,8 +137,7 @@ void UninstallHookProc(void* AUser, THookHandler AProc) {
   if (it == r->Users.end()) return;
   unsigned types = it->InstalledTypes;
   r->Users.erase(it);
-  if (r->Users.empty())
-    hooks.Registrations.erase(hooks.Registrations.begin() + (r - hooks.Registrations.data()));
+  if (r->Users.empty()) hooks.Registrations.erase(hooks.Registrations.begin() + (r - hooks.Registrations.data()));
   UninstallTypes(types);
   if (hooks.Registrations.empty()) hooks.Registrations.shrink_to_fit();
 }

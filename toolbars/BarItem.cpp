@@ -62,12 +62,12 @@ TBarCustomItemActionLink::TBarCustomItemActionLink(TObject* AClient)
   if (!client_) throw EInvalidCast("Invalid class typecast");
 }
 
-#define HV_BAR_LINK(Name, Type)                                                         \
-  bool TBarCustomItemActionLink::Is##Name##Linked() {                                  \
+#define HV_BAR_LINK(Name, Type)                                                          \
+  bool TBarCustomItemActionLink::Is##Name##Linked() {                                    \
     return TActionLink::Is##Name##Linked() && client_->Name() == CustomAction()->Name(); \
-  }                                                                                    \
-  void TBarCustomItemActionLink::Set##Name(Type Value) {                               \
-    if (Is##Name##Linked()) client_->Set##Name(Value);                                 \
+  }                                                                                      \
+  void TBarCustomItemActionLink::Set##Name(Type Value) {                                 \
+    if (Is##Name##Linked()) client_->Set##Name(Value);                                   \
   }
 
 HV_BAR_LINK(AutoCheck, bool)
@@ -229,8 +229,8 @@ void TBarCustomItem::NotifyListeners(TBarItemChangedAction Action, int Index, TB
   Notify(this, 0, Action, Index, Item);
 }
 
-void TBarCustomItem::RelayToParent(TBarCustomItem* Via, TBarCustomItem* Sender, int Depth,
-                                   TBarItemChangedAction Action, int Index, TBarCustomItem* Item) {
+void TBarCustomItem::RelayToParent(TBarCustomItem* Via, TBarCustomItem* Sender, int Depth, TBarItemChangedAction Action,
+                                   int Index, TBarCustomItem* Item) {
   if ((Via->itemStyle_ & tbisInlineGroup) && Via->parent_ && Depth < MaxRelayDepth)
     Via->parent_->Notify(Sender, Depth + 1, Action, Index, Item);
 }

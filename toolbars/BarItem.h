@@ -56,9 +56,9 @@ using TBarPopupEvent = TEvent<void(TBarCustomItem* Sender, bool FromLink)>;
 using TBarSelectEvent = TEvent<void(TBarCustomItem* Sender, TBarItemViewer* Viewer, bool Selecting)>;
 
 HV_DECLARE_EXCEPTION(EBarItemError, Exception);
-extern const char* const SBarItemIndexOutOfRange;     // 65008
-extern const char* const SBarItemAlreadyInserted;     // 65009
-extern const char* const SBarItemViewerNotFound;      // 65010
+extern const char* const SBarItemIndexOutOfRange;  // 65008
+extern const char* const SBarItemAlreadyInserted;  // 65009
+extern const char* const SBarItemViewerNotFound;   // 65010
 
 // A key message as the shortcut dispatch reads it.
 struct TWMKey {
@@ -256,8 +256,8 @@ class TBarCustomItem : public TComponent {
 
  private:
   void Notify(TBarCustomItem* Sender, int Depth, TBarItemChangedAction Action, int Index, TBarCustomItem* Item);
-  void RelayToParent(TBarCustomItem* Via, TBarCustomItem* Sender, int Depth, TBarItemChangedAction Action,
-                     int Index, TBarCustomItem* Item);
+  void RelayToParent(TBarCustomItem* Via, TBarCustomItem* Sender, int Depth, TBarItemChangedAction Action, int Index,
+                     TBarCustomItem* Item);
   void UpdateEffectiveOptions();
   void UncheckGroup();
   void CheckIndex(int Index, int Limit) const;

@@ -115,7 +115,8 @@ void TBarItemViewer::Invalidate() { view_->Invalidate(this); }
 bool TBarItemViewer::CaptionShown() {
   WideString text = CaptionBeforeTab();
   TBarItemDisplayMode mode = item_->DisplayMode();
-  if (!text.empty() && (!IsToolbarSize() || item_->ImageIndex() < 0 || mode == nbdmTextOnly || mode == nbdmImageAndText))
+  if (!text.empty() &&
+      (!IsToolbarSize() || item_->ImageIndex() < 0 || mode == nbdmTextOnly || mode == nbdmImageAndText))
     return true;
   return item_->EffectiveOptions().Contains(tboImageAboveCaption);
 }
@@ -450,7 +451,8 @@ void TBarItemViewer::PaintToolbar(TCanvas* Canvas, const TRect& R, bool IsSelect
     Edge(dc, edged, buttonPushed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     if (split) Edge(dc, arrow, (IsPushed && !tracking) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
   }
-  if (checked && !IsSelected) FillDitheredRect(dc, {button.Left + 1, button.Top + 1, button.Right - 1, button.Bottom - 1});
+  if (checked && !IsSelected)
+    FillDitheredRect(dc, {button.Left + 1, button.Top + 1, button.Right - 1, button.Bottom - 1});
   if (split || dropdown) {
     TRect a = arrow;
     if (IsPushed && !split) a = {a.Left + 1, a.Top + 1, a.Right + 1, a.Bottom + 1};
@@ -465,13 +467,17 @@ void TBarItemViewer::PaintToolbar(TCanvas* Canvas, const TRect& R, bool IsSelect
     bool beside = !IsRotated() && !item_->EffectiveOptions().Contains(tboImageAboveCaption);
     TRect area = content;
     if (captionShown) {
-      if (beside) area = {content.Left + 2, content.Top, content.Left + 2 + iw + 2, content.Bottom};
-      else area = {content.Left, content.Top + 2, content.Right, content.Top + 2 + ih + 2};
+      if (beside)
+        area = {content.Left + 2, content.Top, content.Left + 2 + iw + 2, content.Bottom};
+      else
+        area = {content.Left, content.Top + 2, content.Right, content.Top + 2 + ih + 2};
     }
-    images->Draw(Canvas, area.Left + (area.Width() - iw) / 2, area.Top + (area.Height() - ih) / 2,
-                 item_->ImageIndex(), item_->Enabled());
-    if (beside) content.Left = area.Left + iw + 1;
-    else content.Top = area.Top + ih + 1;
+    images->Draw(Canvas, area.Left + (area.Width() - iw) / 2, area.Top + (area.Height() - ih) / 2, item_->ImageIndex(),
+                 item_->Enabled());
+    if (beside)
+      content.Left = area.Left + iw + 1;
+    else
+      content.Top = area.Top + ih + 1;
   }
   if (captionShown) PaintCaption(Canvas, content, CaptionBeforeTab(), UseDisabledShadow, CaptionFormat());
 }

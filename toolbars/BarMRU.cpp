@@ -42,7 +42,8 @@ TBarMRUList::TFileTitleProc TBarMRUList::SetFileTitleProc(TFileTitleProc Proc) {
 
 // ---- the names ----
 
-TBarMRUListStrings::TBarMRUListStrings(TBarMRUList* AOwner) : owner_(AOwner), names_(std::make_unique<TStringListW>()) {}
+TBarMRUListStrings::TBarMRUListStrings(TBarMRUList* AOwner)
+    : owner_(AOwner), names_(std::make_unique<TStringListW>()) {}
 
 TBarMRUListStrings::~TBarMRUListStrings() = default;
 

@@ -192,10 +192,14 @@ void CalcPopupPosition(TBarView* ParentView, TBarPopupPositionRec& R, bool& Open
   if (R.PositionAsSubmenu) {
     R.AnimateDirections = R.X + R.W / 2 < pir.Left + pir.Width() / 2 ? tbadLeft : tbadRight;
   } else {
-    if (R.Y + R.H <= pir.Top && R.Y < pir.Bottom) R.AnimateDirections |= tbadUp;
-    else if (R.Y >= pir.Bottom) R.AnimateDirections |= tbadDown;
-    if (R.X + R.W <= pir.Left) R.AnimateDirections |= tbadLeft;
-    else if (R.X >= pir.Right) R.AnimateDirections |= tbadRight;
+    if (R.Y + R.H <= pir.Top && R.Y < pir.Bottom)
+      R.AnimateDirections |= tbadUp;
+    else if (R.Y >= pir.Bottom)
+      R.AnimateDirections |= tbadDown;
+    if (R.X + R.W <= pir.Left)
+      R.AnimateDirections |= tbadLeft;
+    else if (R.X >= pir.Right)
+      R.AnimateDirections |= tbadRight;
   }
 }
 
@@ -208,9 +212,8 @@ void TBarCustomItem::GetPopupPosition(TBarView* ParentView, TBarPopupWindow* Pop
 
 TBarPopupWindowClass TBarCustomItem::PopupWindowClass() { return &MakeBarPopupWindow<TBarPopupWindow>; }
 
-TBarPopupWindow* TBarCustomItem::CreatePopup(TBarView* ParentView, TBarItemViewer* ParentViewer,
-                                             bool PositionAsSubmenu, bool SelectFirstItem, bool Customizing,
-                                             TPoint PopupPoint, int Alignment) {
+TBarPopupWindow* TBarCustomItem::CreatePopup(TBarView* ParentView, TBarItemViewer* ParentViewer, bool PositionAsSubmenu,
+                                             bool SelectFirstItem, bool Customizing, TPoint PopupPoint, int Alignment) {
   TBarCustomItem* linked = GetItemsWithLink();
   if (linked != this) linked->FirePopup(this, true);
   FirePopup(this, false);
@@ -246,8 +249,10 @@ TBarPopupWindow* TBarCustomItem::CreatePopup(TBarView* ParentView, TBarItemViewe
   TSize border = window->GetBorderSize();
   rec.NCSizeX = border.cx;
   rec.NCSizeY = border.cy;
-  if (chevronSource) view->SetWrapOffset(mr.Width() - 2 * border.cx);
-  else view->SetMaxHeight(mr.Height() - 2 * border.cy);
+  if (chevronSource)
+    view->SetWrapOffset(mr.Width() - 2 * border.cx);
+  else
+    view->SetMaxHeight(mr.Height() - 2 * border.cy);
   window->HandleNeeded();
   if (SelectFirstItem) view->Select(view->FirstCandidate());
   view->UpdatePositions();
@@ -563,7 +568,8 @@ void TBarModalHandler::Loop(TBarView* RootView, bool AMouseDown, bool AExecuteSe
     for (TBarView* v : Chain(RootView)) v->CancelMouseTracking();
     RootView->SetCaptureWnd(nullptr);
     if (Application) Application->SetHint(WideString());
-    for (UINT m : {UINT(WM_CHAR), UINT(WM_DEADCHAR), UINT(WM_SYSCHAR), UINT(WM_SYSDEADCHAR), WM_KEYF1_}) RemovePending(m);
+    for (UINT m : {UINT(WM_CHAR), UINT(WM_DEADCHAR), UINT(WM_SYSCHAR), UINT(WM_SYSDEADCHAR), WM_KEYF1_})
+      RemovePending(m);
     rootView_ = nullptr;
   }};
   if (AMouseDown) {
@@ -584,13 +590,13 @@ void TBarModalHandler::Loop(TBarView* RootView, bool AMouseDown, bool AExecuteSe
     if (IsButtonDown(msg.message)) {
       // A click outside the menu ends it and stays in the queue for the window it was meant for.
       TPoint p = ScreenPointOf(msg);
-      if (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK) p = {MessageX(msg.lParam), MessageY(msg.lParam)};
+      if (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK)
+        p = {MessageX(msg.lParam), MessageY(msg.lParam)};
       TBarItemViewer* viewer = nullptr;
       TBarView* view = ViewAt(RootView, p, viewer);
       bool rootToolbar = view == RootView && RootView->IsToolbar();
       bool leftClick = msg.message != WM_RBUTTONDOWN && msg.message != WM_RBUTTONDBLCLK;
-      if (!view ||
-          (rootToolbar && (!viewer || (leftClick && (viewer->Item()->ItemStyle() & tbisIgnoresClicks)))))
+      if (!view || (rootToolbar && (!viewer || (leftClick && (viewer->Item()->ItemStyle() & tbisIgnoresClicks)))))
         break;
     }
     if (!PeekMessageW(&msg, nullptr, msg.message, msg.message, PM_REMOVE)) continue;
@@ -759,9 +765,7 @@ TBarCustomItem* ProcessDoneAction(const TBarDoneActionData& DoneActionData, bool
       if (DoneActionData.Sound && NeedToPlaySound(L"MenuCommand")) PlayMenuSound(L"MenuCommand");
       if (!ReturnClickedItemOnly && DoneActionData.ClickItem) QueueClick(DoneActionData.ClickItem, 0);
       return DoneActionData.ClickItem;
-    case tbdaOpenSystemMenu:
-      SendMessageW(DoneActionData.Wnd, WM_SYSCOMMAND, SC_KEYMENU, DoneActionData.Key);
-      break;
+    case tbdaOpenSystemMenu: SendMessageW(DoneActionData.Wnd, WM_SYSCOMMAND, SC_KEYMENU, DoneActionData.Key); break;
     case tbdaHelpContext: {
       TCustomForm* form = Screen ? Screen->ActiveForm() : nullptr;
       UINT command = form && form->BorderIcons().Contains(biHelp) ? HELP_CONTEXTPOPUP : HELP_CONTEXT;

@@ -13,7 +13,7 @@ struct TBarPopupPositionRec {
   int Alignment = 0;               // without parent view: 0 left, 1 right, 2 centre of the point
   bool Opposite = false;           // the parent view opens its sub-menus to the left
   TRect MonitorRect;
-  TRect ParentItemRect;            // screen coordinates; the empty rectangle at a popup point
+  TRect ParentItemRect;  // screen coordinates; the empty rectangle at a popup point
   int NCSizeX = 0, NCSizeY = 0;
   int X = 0, Y = 0, W = 0, H = 0;
   TBarAnimateDirections AnimateDirections = 0;

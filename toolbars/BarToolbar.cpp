@@ -121,8 +121,7 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner) : TBarCustomDockableWin
   items_ = new TBarRootItem(nullptr);
   items_->SetParentComponentLink(this);
   chevronItem_ = new TBarChevronItem(nullptr);
-  view_ = new TBarToolbarView(this, nullptr, items_, this, true, false,
-                              !ComponentState().Contains(csDesigning));
+  view_ = new TBarToolbarView(this, nullptr, items_, this, true, false, !ComponentState().Contains(csDesigning));
   chevronItem_->SetSourceView(view_);
   view_->SetBackgroundColor(clBtnFace);
   SetColor(clBtnFace);
@@ -157,8 +156,7 @@ void TBarCustomToolbar::OffsetsFor(TBarDock* ADock, bool AFloating, int& Wrap, i
     TRect margins;
     view_->GetPadding(orFloating, margins);
     Wrap = floatRightX_ > 0 ? std::max(floatRightX_ - margins.Right, 1) : 0;
-  }
-  else if (shrinkMode_ != tbsmWrap)
+  } else if (shrinkMode_ != tbsmWrap)
     Wrap = 0;
   else {
     // The toolbar's own non-client size as it is (or would be) in that dock.
@@ -579,9 +577,7 @@ void TBarCustomToolbar::ResizeEnd(bool) {
 
 void TBarCustomToolbar::WndProc(TMessage& Message) {
   switch (Message.Msg) {
-    case CM_COLORCHANGED:
-      view_->SetBackgroundColor(Color());
-      break;
+    case CM_COLORCHANGED: view_->SetBackgroundColor(Color()); break;
     case CM_FONTCHANGED:
       TBarCustomDockableWindow::WndProc(Message);
       if (!systemFont_) {

@@ -23,7 +23,8 @@ bool IsSeparator(const TBarItemViewer* v) { return v->Item()->ItemStyle() & tbis
 bool IsControlItem(const TBarItemViewer* v) { return dynamic_cast<TBarControlItem*>(v->Item()) != nullptr; }
 
 wchar_t UpperChar(wchar_t c) {
-  return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+  return static_cast<wchar_t>(
+      reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
 }
 
 }  // namespace
@@ -327,8 +328,7 @@ void TBarView::EndUpdate() {
 
 void TBarView::ValidateIfIdle() {
   if (updateCount_ != 0) return;
-  if (parentItem_ && (parentItem_->IsLoading() || (parentItem_->Owner() && parentItem_->Owner()->IsLoading())))
-    return;
+  if (parentItem_ && (parentItem_->IsLoading() || (parentItem_->Owner() && parentItem_->Owner()->IsLoading()))) return;
   ValidatePositions();
 }
 
@@ -441,8 +441,7 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
         return;
       }
       canvas.Font()->Assign(font);
-      if (v->Item()->EffectiveOptions().Contains(tboDefault))
-        canvas.Font()->SetStyle(canvas.Font()->Style() + fsBold);
+      if (v->Item()->EffectiveOptions().Contains(tboDefault)) canvas.Font()->SetStyle(canvas.Font()->Style() + fsBold);
       v->CalcSize(&canvas, pos[i].W, pos[i].H);
     });
     canvas.SetHandle(nullptr);
@@ -525,8 +524,10 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
     return isToolbar_ || viewers_[i]->Item()->EffectiveOptions().Contains(tboToolbarSize);
   };
   auto offsetAlong = [&](Pos& p, int d) {
-    if (vertical) p.R = {p.R.Left, p.R.Top + d, p.R.Right, p.R.Bottom + d};
-    else p.R = {p.R.Left + d, p.R.Top, p.R.Right + d, p.R.Bottom};
+    if (vertical)
+      p.R = {p.R.Left, p.R.Top + d, p.R.Right, p.R.Bottom + d};
+    else
+      p.R = {p.R.Left + d, p.R.Top, p.R.Right + d, p.R.Bottom};
   };
   auto finishLine = [&](bool last) {
     if (lines > 1 && !chevronPopup && AOrientation != orFloating) minAlong = AWrapOffset;
@@ -538,12 +539,16 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
         for (size_t i : line) {
           Pos& p = pos[i];
           if (sep(i) || (viewers_[i]->Item()->ItemStyle() & tbisFillRow)) {
-            if (vertical) p.R.Right = p.R.Left + thick;
-            else p.R.Bottom = p.R.Top + thick;
+            if (vertical)
+              p.R.Right = p.R.Left + thick;
+            else
+              p.R.Bottom = p.R.Top + thick;
           } else {
             int d = (thick - (vertical ? p.W : p.H)) / 2;
-            if (vertical) p.R = {p.R.Left + d, p.R.Top, p.R.Right + d, p.R.Bottom};
-            else p.R = {p.R.Left, p.R.Top + d, p.R.Right, p.R.Bottom + d};
+            if (vertical)
+              p.R = {p.R.Left + d, p.R.Top, p.R.Right + d, p.R.Bottom};
+            else
+              p.R = {p.R.Left, p.R.Top + d, p.R.Right, p.R.Bottom + d};
           }
         }
       }
@@ -601,14 +606,18 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
           int thick = vertical ? lineW : lineH;
           ++lines;
           finishLine(false);
-          if (vertical) x += thick, y = 0;
-          else y += thick, x = 0;
+          if (vertical)
+            x += thick, y = 0;
+          else
+            y += thick, x = 0;
           pos[i].W = vertical ? 6 : 0;
           pos[i].H = vertical ? 0 : 6;
           place(i, x, y);
           pos[i].Across = true;
-          if (vertical) lineW = 6, x += 6, y = margins.Top;
-          else lineH = 6, y += 6, x = margins.Left;
+          if (vertical)
+            lineW = 6, x += 6, y = margins.Top;
+          else
+            lineH = 6, y += 6, x = margins.Left;
           wrappedSinceBreak = false;
           continue;
         }
@@ -617,8 +626,10 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
         int thick = vertical ? lineW : lineH;
         ++lines;
         finishLine(false);
-        if (vertical) x += thick, y = margins.Top;
-        else y += thick, x = margins.Left;
+        if (vertical)
+          x += thick, y = margins.Top;
+        else
+          y += thick, x = margins.Left;
         wrappedSinceBreak = true;
       }
     }
@@ -626,8 +637,10 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
     line.push_back(i);
     lineW = std::max(lineW, pos[i].W);
     lineH = std::max(lineH, pos[i].H);
-    if (tb && !vertical) x += pos[i].W;
-    else y += pos[i].H;
+    if (tb && !vertical)
+      x += pos[i].W;
+    else
+      y += pos[i].H;
   }
   finishLine(true);
   result.WrappedLines = lines;
@@ -640,15 +653,19 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
     bottom = std::max(bottom, pos[i].R.Bottom);
   });
   TPoint total{right + margins.Right, bottom + margins.Bottom};
-  if (vertical) total.Y = std::max(total.Y, minAlong);
-  else total.X = std::max(total.X, minAlong);
+  if (vertical)
+    total.Y = std::max(total.Y, minAlong);
+  else
+    total.X = std::max(total.X, minAlong);
   others([&](size_t i) {
     Pos& p = pos[i];
     if (!p.Show) return;
     if (vertical) p.R = {total.X - p.R.Right, p.R.Top, total.X - p.R.Left, p.R.Bottom};
     if (isToolbar_ && p.Across) {
-      if (vertical) p.R.Top = 0, p.R.Bottom = total.Y;
-      else p.R.Left = 0, p.R.Right = total.X;
+      if (vertical)
+        p.R.Top = 0, p.R.Bottom = total.Y;
+      else
+        p.R.Left = 0, p.R.Right = total.X;
     }
   });
 
@@ -664,7 +681,8 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
       Pos& p = pos[i];
       if (!p.Show) return;
       p.R = {p.R.Left, p.R.Top - offset, p.R.Right, p.R.Bottom - offset};
-      bool underStrip = (up && p.R.Top < BarScrollStripHeight) || (down && p.R.Bottom > maxHeight_ - BarScrollStripHeight);
+      bool underStrip =
+          (up && p.R.Top < BarScrollStripHeight) || (down && p.R.Bottom > maxHeight_ - BarScrollStripHeight);
       if (underStrip || p.R.Bottom <= 0 || p.R.Top >= maxHeight_) {
         p.Show = false;
         p.Clipped = true;
@@ -680,8 +698,10 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
     int at = std::max(reduced, content);
     p.R = vertical ? Bounds(0, at, total.X, AChevronSize) : Bounds(at, 0, AChevronSize, total.Y);
     p.Show = true;
-    if (vertical) total.Y = std::max(total.Y, at + AChevronSize);
-    else total.X = std::max(total.X, at + AChevronSize);
+    if (vertical)
+      total.Y = std::max(total.Y, at + AChevronSize);
+    else
+      total.X = std::max(total.X, at + AChevronSize);
   }
   result.TotalSize = total;
 
@@ -867,7 +887,7 @@ void TBarView::ChangeSelection(TBarItemViewer* AViewer, bool ViaMouse) {
       TPoint client = ScreenToWindow(p);
       if (ViewerFromPoint(client) == selected_)
         mouseOverSelected_ = !mouseTracking_ || selected_->InButtonPart(client.X - selected_->boundsRect_.Left,
-                                                                          client.Y - selected_->boundsRect_.Top);
+                                                                        client.Y - selected_->boundsRect_.Top);
     }
   }
   if (selected_ != old) {
@@ -944,8 +964,10 @@ TBarItemViewer* TBarView::NextSelectable(TBarItemViewer* AViewer, bool GoForward
   if (n == 0) return nullptr;
   int i = IndexOf(AViewer);
   for (int k = 0; k < n; ++k) {
-    if (GoForward) i = i + 1 >= n ? 0 : i + 1;
-    else i = i - 1 < 0 ? n - 1 : i - 1;
+    if (GoForward)
+      i = i + 1 >= n ? 0 : i + 1;
+    else
+      i = i - 1 < 0 ? n - 1 : i - 1;
     if (IsCandidate(viewers_[static_cast<size_t>(i)])) return viewers_[static_cast<size_t>(i)];
   }
   return nullptr;
@@ -1024,8 +1046,10 @@ void TBarView::CloseSubmenu() {
   TBarItemViewer* viewer = openViewer_;
   TWinControl* window = std::exchange(openViewerWindow_, nullptr);
   TBarView* view = std::exchange(openViewerView_, nullptr);
-  if (window) Free(window);
-  else if (view) Free(view);
+  if (window)
+    Free(window);
+  else if (view)
+    Free(view);
   openViewer_ = nullptr;
   if (viewer) Invalidate(viewer);
 }
@@ -1110,7 +1134,8 @@ void TBarView::StartTimer(int AKind, UINT AInterval) {
 void TBarView::StopTimer(int AKind) {
   if (!TimerRunning(AKind)) return;
   activeTimers_ &= ~(1u << AKind);
-  if (window_ && window_->HandleAllocated()) KillTimer(window_->Handle(), BarViewTimerBase + static_cast<UINT_PTR>(AKind));
+  if (window_ && window_->HandleAllocated())
+    KillTimer(window_->Handle(), BarViewTimerBase + static_cast<UINT_PTR>(AKind));
 }
 
 void TBarView::StopAllTimers() {
@@ -1131,8 +1156,10 @@ void TBarView::TimerFired(int AKind) {
     case tiScrollUp:
     case tiScrollDown: {
       bool down = AKind == tiScrollDown;
-      if (down ? showDownArrow_ : showUpArrow_) ScrollByItem(down);
-      else StopTimer(AKind);
+      if (down ? showDownArrow_ : showUpArrow_)
+        ScrollByItem(down);
+      else
+        StopTimer(AKind);
       break;
     }
     default: StopTimer(AKind); break;
@@ -1239,8 +1266,10 @@ void TBarView::HandleKey(Word& Key, TShiftState Shift) {
     case VK_TAB: Select(NextSelectable(selected_, !Shift.Contains(ssShift))); break;
     case VK_RETURN: RunSelection(true); break;
     case VK_ESCAPE:
-      if (parentView_) parentView_->CloseSubmenu();
-      else CancelMenu();
+      if (parentView_)
+        parentView_->CloseSubmenu();
+      else
+        CancelMenu();
       break;
     case VK_MENU:
     case VK_F10: CancelMenu(); break;
@@ -1265,8 +1294,10 @@ bool TBarView::ShowingAccelerators() {
 
 void TBarView::ShowAccelerators(bool AShow) {
   if (state_.Contains(vstAccelsShown) == AShow) return;
-  if (AShow) state_.Include(vstAccelsShown);
-  else state_.Exclude(vstAccelsShown);
+  if (AShow)
+    state_.Include(vstAccelsShown);
+  else
+    state_.Exclude(vstAccelsShown);
   if (window_ && window_->HandleAllocated()) InvalidateRect(window_->Handle(), nullptr, FALSE);
 }
 

@@ -12,8 +12,8 @@
 #include "toolbars/BarItemViewer.h"
 
 HV_ENUM(TBarViewOrientation, orHorizontal, orVertical, orFloating)
-HV_ENUM(TBarViewStateFlag, vstModal, vstMouseInside, vstPaintInOrder, vstOpenLeft, vstSkipFirstMouseUp,
-        vstAccelsShown, vstMenusDropped, vstNoAnimation)
+HV_ENUM(TBarViewStateFlag, vstModal, vstMouseInside, vstPaintInOrder, vstOpenLeft, vstSkipFirstMouseUp, vstAccelsShown,
+        vstMenusDropped, vstNoAnimation)
 using TBarViewState = TSet<TBarViewStateFlag>;
 HV_ENUM(TBarViewStyleFlag, vsyMenuBar, vsyHideAccelsUntilKey, vsyHintsAlways)
 using TBarViewStyle = TSet<TBarViewStyleFlag>;

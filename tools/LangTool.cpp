@@ -65,8 +65,8 @@ WideString LanguageSection(TLgLanguageController& Controller) {
   for (const WideString& line : Controller.LangSourceLines()) {
     const size_t eq = line.find(L'=');
     const size_t comma = line.find(L',', eq);
-    text += L"; " + line.substr(0, eq) + L"\r\n" + line.substr(eq + 1, comma - eq - 1) + L"=" +
-            line.substr(comma + 1) + L"\r\n";
+    text += L"; " + line.substr(0, eq) + L"\r\n" + line.substr(eq + 1, comma - eq - 1) + L"=" + line.substr(comma + 1) +
+            L"\r\n";
   }
   return text;
 }
@@ -98,9 +98,10 @@ int wmain(int argc, wchar_t** argv) {
     RegisterTxtEditClasses();
     const WideString in = IncludeTrailingPathDelimiter(argv[1]);
     const WideString out = IncludeTrailingPathDelimiter(argv[2]);
-    WideString lng = L"; The program's own texts (US English). A translation keeps the numbers and\r\n"
-                     L"; gives each its text; \\n is a line break, \\t a tab, \\\\ a backslash.\r\n"
-                     L"LANGID=1033\r\n";
+    WideString lng =
+        L"; The program's own texts (US English). A translation keeps the numbers and\r\n"
+        L"; gives each its text; \\n is a line break, \\t a tab, \\\\ a backslash.\r\n"
+        L"LANGID=1033\r\n";
     lng += RecordForm<TMainForm>(in, out, L"TMainForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));

@@ -73,9 +73,21 @@ TEST(Utf8Test, EveryRuleOfTheSample) {
   const char* utf8[] = {"EF BB BF",       "EF BB BF FF C0", "41 C3 A9 41 41 FF", "C3 A9 41 41",
                         "E0 A0 80 41 41", "ED 9F BF 41 41", "EE 80 80 41 41",    "F0 90 80 80 41 41",
                         "F4 8F BF BF 41", "C3 A9",          "C3 A9 0A",          "41 F0 9F 98 80"};
-  const char* notUtf8[] = {"",           "41 42 0D 0A",    "41 FF C3 A9 41 41", "C3 A9 A9 41 41", "C3 41 41",
-                           "C0 80 41 41", "C1 BF 41 41",    "80 41 41",          "F5 80 80 80",    "E0 9F 80 41 41",
-                           "ED A0 80 41", "F0 8F BF BF",    "F4 90 80 80 41 41", "F1 80 80 41 41", "C3",
+  const char* notUtf8[] = {"",
+                           "41 42 0D 0A",
+                           "41 FF C3 A9 41 41",
+                           "C3 A9 A9 41 41",
+                           "C3 41 41",
+                           "C0 80 41 41",
+                           "C1 BF 41 41",
+                           "80 41 41",
+                           "F5 80 80 80",
+                           "E0 9F 80 41 41",
+                           "ED A0 80 41",
+                           "F0 8F BF BF",
+                           "F4 90 80 80 41 41",
+                           "F1 80 80 41 41",
+                           "C3",
                            "E2 82"};
   for (const char* hex : utf8) EXPECT_TRUE(Utf8(Hex(hex))) << hex;
   for (const char* hex : notUtf8) EXPECT_FALSE(Utf8(Hex(hex))) << hex;
@@ -90,8 +102,12 @@ TEST(Cyrillic, DetectionOfTheFourCodePages) {
   // The last two are the heuristics' known misses: a lone Windows-1251 "v" counts for DOS866,
   // and this short ISO 8859-5 greeting has too few of its frequent letters.
   const std::pair<std::string, int> cases[] = {
-      {"", 0}, {Narrow(kRussian, 1251), 0}, {Narrow(kRussian, 20866), 1}, {Narrow(kRussian, 866), 5},
-      {Narrow(kIsoRich, 28595), 3}, {"\xE2", 5},
+      {"", 0},
+      {Narrow(kRussian, 1251), 0},
+      {Narrow(kRussian, 20866), 1},
+      {Narrow(kRussian, 866), 5},
+      {Narrow(kIsoRich, 28595), 3},
+      {"\xE2", 5},
       {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
   for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
 }
@@ -144,7 +160,7 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
       {"\xEF\xBB", teAutoSelect, teCyrillicKoi8, "\xCE\xBB", false},  // a cut mark is text
       {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true},
       {"text", 8, 8, "text", false},
-      {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},  // Chinese under 1252
+      {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},               // Chinese under 1252
       {"\xFF\xFE" + Utf16(L"a\xD800z", false), teAutoSelect, teUnicode, "a?z", true},  // a lone surrogate
       {"e\xCC\x81t\xC3\xA9", teAutoSelect, teUtf8, "\xE9t\xE9", true},  // composed, so saving would change it
       {"\xC3\xA9" + std::string(16384, 'a') + "\xFF", teAutoSelect, teUtf8, "\xE9" + std::string(16384, 'a') + "?",
@@ -170,8 +186,9 @@ TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
   for (int i = 0; i < 60000; ++i) text += L"line \u00e9\u00fc\u00df " + std::to_wstring(i) + L"\n";
   text += WideString(1500000, L'\u00e9') + L"x";
   for (TTextEncoding code : {teUtf8, teUnicode, teBigEndianUnicode}) {
-    const std::string bytes = code == teUtf8 ? Narrow(text, CP_UTF8) : code == teUnicode ? "\xFF\xFE" + Utf16(text, false)
-                                                                                      : "\xFE\xFF" + Utf16(text, true);
+    const std::string bytes = code == teUtf8      ? Narrow(text, CP_UTF8)
+                              : code == teUnicode ? "\xFF\xFE" + Utf16(text, false)
+                                                  : "\xFE\xFF" + Utf16(text, true);
     const WideString name = Put(bytes);
     TTxtEditStringList lines;
     bool lossy = true;
@@ -188,8 +205,11 @@ TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {
   const WideString name = folder_.File(L"file.txt");
   // The mark of code 4 only when asked for, those of codes 2 and 3 always.
   const std::tuple<TTextEncoding, bool, const char*> cases[] = {
-      {teUtf8, false, "61 0D 0A 62"}, {teUtf8, true, "EF BB BF 61 0D 0A 62"}, {teAnsi, true, "61 0D 0A 62"},
-      {teUnicode, false, "FF FE 61 00 0D 00 0A 00 62 00"}, {teBigEndianUnicode, false, "FE FF 00 61 00 0D 00 0A 00 62"}};
+      {teUtf8, false, "61 0D 0A 62"},
+      {teUtf8, true, "EF BB BF 61 0D 0A 62"},
+      {teAnsi, true, "61 0D 0A 62"},
+      {teUnicode, false, "FF FE 61 00 0D 00 0A 00 62 00"},
+      {teBigEndianUnicode, false, "FE FF 00 61 00 0D 00 0A 00 62"}};
   for (const auto& [code, bom, hex] : cases) {
     ASSERT_TRUE(SaveTextFile(&lines, name, code, bom));
     EXPECT_EQ(Get(), Hex(hex)) << hex;
@@ -231,7 +251,8 @@ TEST_F(Encoding, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
   TTxtEditStringList lines;
   lines.Add("new text");
   for (TTextEncoding code : {teAnsi, teCyrillicIso})
-    EXPECT_EQ(Raised<EFCreateError>([&] { SaveTextFile(&lines, locked, code, true); }).rfind("Cannot create file \"", 0), 0u);
+    EXPECT_EQ(
+        Raised<EFCreateError>([&] { SaveTextFile(&lines, locked, code, true); }).rfind("Cannot create file \"", 0), 0u);
   CloseHandle(h);
   EXPECT_EQ(Get(), Hex("FF FE 41 00"));
   WIN32_FIND_DATAW found;
@@ -245,7 +266,8 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
   list.SetNormalizationForm(nfNone);
   TWideTextLayout layout;
   LoadWideStrings(&list, name, teBigEndianUnicode, &layout);
-  EXPECT_TRUE(list.GetSeparatedText(L"|") == WideString(L"a\0b|\fc", 6) && layout.LineBreak == lbfCR && layout.FinalBreak);
+  EXPECT_TRUE(list.GetSeparatedText(L"|") == WideString(L"a\0b|\fc", 6) && layout.LineBreak == lbfCR &&
+              layout.FinalBreak);
   ASSERT_TRUE(SaveWideStrings(&list, name, teBigEndianUnicode, false, &layout));
   EXPECT_EQ(Get(), bytes);
   // Without a layout: CR LF between the lines and none after the last.
@@ -264,9 +286,13 @@ TEST_F(Encoding, WideListsKeepTheirLayout) {
 
 // Each mutated readable file loads without an exception; a load that lost nothing saves and reloads alike.
 TEST_F(Encoding, FuzzedFilesLoadAndWhatLoadsWholeSavesWhole) {
-  const std::string seeds[] = {"plain\r\ntext\r\n", Narrow(L"Gr\u00fc\u00dfe\nzwei", CP_UTF8), kBom + "caf\xC3\xA9\r",
-                               "\xFF\xFE" + Utf16(L"wide \u00e9\r\nline", false), "\xFE\xFF" + Utf16(L"big \u00fc\nend\n", true),
-                               Narrow(kRussian + L"\r\n" + kRussian, 20866), Narrow(kRussian, 866)};
+  const std::string seeds[] = {"plain\r\ntext\r\n",
+                               Narrow(L"Gr\u00fc\u00dfe\nzwei", CP_UTF8),
+                               kBom + "caf\xC3\xA9\r",
+                               "\xFF\xFE" + Utf16(L"wide \u00e9\r\nline", false),
+                               "\xFE\xFF" + Utf16(L"big \u00fc\nend\n", true),
+                               Narrow(kRussian + L"\r\n" + kRussian, 20866),
+                               Narrow(kRussian, 866)};
   std::mt19937 rng(20261206);
   const WideString name = folder_.File(L"file.txt"), saved = folder_.File(L"saved.txt");
   for (int round = 0; round < 600; ++round) {

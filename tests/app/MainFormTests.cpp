@@ -63,7 +63,8 @@ TEST_F(MainForm, MissingLockedAndFolderNamesAreReportedOrSkipped) {
   EXPECT_EQ(boxes_.shown, (std::vector<WideString>{
                               L"File \u201cmissing.txt\u201d not found." + error,
                               L"Access to file \u201clocked.txt\u201d denied. Contact the administrator to obtain "
-                              L"permission." + error}));
+                              L"permission." +
+                                  error}));
   // Only the readable file became a document, and it is shown.
   ASSERT_EQ(form.Editors().size(), 1u);
   EXPECT_EQ(form.ActiveEditor()->TextA(), "text");

@@ -57,8 +57,9 @@ TEST(Options, HandEditedFilesKeepTheirOwnPartsAndMarginsReadInEitherForm) {
   CreateDirectoryW(schemes.c_str(), nullptr);
   const WideString scheme = schemes + L"\\opt-test.xml";
   CloseHandle(CreateFileW(scheme.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  const std::wstring name = folder.Write(L"p.ini", "; mine\r\n[Document]\r\nSyntaxHighlighting=opt-test.xml\r\n"
-                                                   "[PageMargins]\r\npMarginsTop=2,25\r\nlMarginsTop=abc\r\n");
+  const std::wstring name = folder.Write(L"p.ini",
+                                         "; mine\r\n[Document]\r\nSyntaxHighlighting=opt-test.xml\r\n"
+                                         "[PageMargins]\r\npMarginsTop=2,25\r\nlMarginsTop=abc\r\n");
   {
     TOptions options(name);
     EXPECT_TRUE(options.SyntaxHighlighting == scheme && options.pMarginsTop == 2.25 && options.lMarginsTop == 3);

@@ -44,7 +44,7 @@ TEST_F(TShownFormTest, ColourSquareFramesAndHotFrame) {
   struct Case {
     int x, y;
     COLORREF normal, hot;
-  } cases[] = {{0, 0, face, dark},   {1, 1, shadow, light}, {2, 2, dark, dark},
+  } cases[] = {{0, 0, face, dark},   {1, 1, shadow, light},  {2, 2, dark, dark},
                {17, 17, face, dark}, {16, 16, light, light}, {14, 14, 0x0000FF, 0x0000FF}};
   for (const Case& c : cases) EXPECT_EQ(PixelOf(form, 10 + c.x, 10 + c.y), c.normal) << c.x << "," << c.y;
   square->Perform(CM_MOUSEENTER);
@@ -171,8 +171,8 @@ TEST(ApColorFormTest, OtherColourDialogCancelledAndConfirmed) {
     EXPECT_FALSE(palette->DialogOpen());
     EXPECT_EQ(palette->ModalResult(), answer == IDOK ? mrOk : mrCancel);
     // Confirmed, the dialog's colour (started from the current one) is taken.
-    EXPECT_TRUE(answer != IDOK || (palette->CustomSquare()->Color() == TColor(0x123456) &&
-                                   palette->CurrentColor() == TColor(0x123456)));
+    EXPECT_TRUE(answer != IDOK ||
+                (palette->CustomSquare()->Color() == TColor(0x123456) && palette->CurrentColor() == TColor(0x123456)));
     EXPECT_TRUE(owner.Gone());
   }
 }

@@ -8,7 +8,6 @@
 #include "framework/Bitmap.h"
 #include "tests/framework/Raised.h"
 
-
 namespace {
 
 // The colour a hint of Control would show in.
@@ -53,11 +52,13 @@ TEST(ApExControlTest, HintColourFollowsTheRule) {
   TProbeControl parent(nullptr);
   TApExGraphicControl child(nullptr);
   child.SetParent(&parent);
-  struct Case { TColor parentColour, childColour, shown; } cases[] = {
-      {clRed, clDefault, clRed},                    // the parent's colour
-      {clDefault, clDefault, TColor(0x00C0FFFF)},   // a parent without parent: the application's
-      {clRed, clNone, TColor(0x00C0FFFF)},          // no colour: the application's
-      {clRed, clLime, clLime},                      // its own
+  struct Case {
+    TColor parentColour, childColour, shown;
+  } cases[] = {
+      {clRed, clDefault, clRed},                   // the parent's colour
+      {clDefault, clDefault, TColor(0x00C0FFFF)},  // a parent without parent: the application's
+      {clRed, clNone, TColor(0x00C0FFFF)},         // no colour: the application's
+      {clRed, clLime, clLime},                     // its own
   };
   for (const Case& c : cases) {
     parent.SetHintColor(c.parentColour);
@@ -144,7 +145,11 @@ TEST_F(TShownFormTest, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
   auto* child = Child<TApExGraphicControl>(parent);
   child->SetBounds(10, 10, 20, 20);
   Pump();
-  struct Case { int themes; TColor colour; int erased; } cases[] = {{0, clLime, 0}, {1, clLime, 1}, {1, clRed, 0}};
+  struct Case {
+    int themes;
+    TColor colour;
+    int erased;
+  } cases[] = {{0, clLime, 0}, {1, clLime, 1}, {1, clRed, 0}};
   for (const Case& c : cases) {
     SetThemesActiveOverride(c.themes);
     parent->erased = 0;
@@ -154,7 +159,7 @@ TEST_F(TShownFormTest, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
     DrawThemedBackground(child, bitmap.Canvas(), TRect{0, 0, 20, 20}, false, c.colour);
     EXPECT_EQ(parent->erased, c.erased) << c.themes;
     EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 5, 5), ColorToRGB(c.colour));  // filled, or the parent's
-    EXPECT_EQ(bitmap.Canvas()->Brush()->Color(), clBlue);  // the brush is put back
+    EXPECT_EQ(bitmap.Canvas()->Brush()->Color(), clBlue);                        // the brush is put back
   }
   SetThemesActiveOverride(-1);
 }
@@ -192,7 +197,8 @@ TEST(ApExFormTest, KeyboardNavigationShowsTheFocusCues) {
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(sent.front(), MAKEWPARAM(UIS_INITIALIZE, 0));
   for (const auto& [key, expected] : {std::pair<WPARAM, WPARAM>{VK_TAB, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS)},
-                                      {VK_MENU, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL)}, {VK_F5, 0}}) {
+                                      {VK_MENU, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL)},
+                                      {VK_F5, 0}}) {
     sent.clear();
     cues.Perform(CM_DIALOGKEY, key, 0);
     EXPECT_EQ(sent.empty() ? 0 : sent.front(), expected) << key;  // the system may pass the change on again

@@ -68,7 +68,7 @@ TEST_F(TPageListTest, RemovingPagesKeepsOrMovesTheActivePage) {
   list->SetActivePageIndex(1);
   pages[0]->SetPageList(nullptr);  // not the active one
   EXPECT_EQ(list->ActivePage(), pages[1]);
-  list->SetActivePageIndex(1);     // pages[2], the last
+  list->SetActivePageIndex(1);  // pages[2], the last
   delete pages[2];
   EXPECT_EQ(list->ActivePage(), pages[1]);  // the one now last
   pages[1]->SetPageList(nullptr);
@@ -129,8 +129,10 @@ TEST_F(TPageListTest, PaintEventsComeInOrder) {
   bool draw = true;
   TFn<void(TObject*, TCanvas*, const TRect&, bool&)> before(
       [&](TObject*, TCanvas*, const TRect&, bool& d) { order.push_back("before"), d = draw; });
-  TFn<void(TObject*, TCanvas*, const TRect&)> paint([&](TObject*, TCanvas*, const TRect&) { order.push_back("paint"); });
-  TFn<void(TObject*, TCanvas*, const TRect&)> after([&](TObject*, TCanvas*, const TRect&) { order.push_back("after"); });
+  TFn<void(TObject*, TCanvas*, const TRect&)> paint(
+      [&](TObject*, TCanvas*, const TRect&) { order.push_back("paint"); });
+  TFn<void(TObject*, TCanvas*, const TRect&)> after(
+      [&](TObject*, TCanvas*, const TRect&) { order.push_back("after"); });
   pages[0]->OnBeforePaint = before.Event();
   pages[0]->OnPaint = paint.Event();
   pages[0]->OnAfterPaint = after.Event();
@@ -140,7 +142,8 @@ TEST_F(TPageListTest, PaintEventsComeInOrder) {
     draw = d;
     order.clear();
     pages[0]->Repaint();
-    EXPECT_EQ(order, (d ? std::vector<std::string>{"before", "paint", "after"} : std::vector<std::string>{"before", "after"}));
+    EXPECT_EQ(order,
+              (d ? std::vector<std::string>{"before", "paint", "after"} : std::vector<std::string>{"before", "after"}));
   }
 }
 

@@ -57,7 +57,13 @@ class TSpinEditTest : public TShownFormTest {
 }  // namespace
 
 TEST_F(TSpinEditTest, ValuesOfEachTypeBecomeText) {
-  struct Case { TValueType type; const char* format; bool thousands; long double value; const wchar_t* text; } cases[] = {
+  struct Case {
+    TValueType type;
+    const char* format;
+    bool thousands;
+    long double value;
+    const wchar_t* text;
+  } cases[] = {
       {vtInteger, ",0.##", true, 123, L"123"},
       {vtInteger, ",0.##", true, 1234567, L"1,234,567"},
       {vtInteger, ",0.##", false, 1e15L, L"1000000000000000"},  // not "1E15"
@@ -79,8 +85,16 @@ TEST_F(TSpinEditTest, ValuesOfEachTypeBecomeText) {
 }
 
 TEST_F(TSpinEditTest, TextThatDoesNotConvert) {
-  struct Case { TValueType type; const char* format; const wchar_t* text; double value; } cases[] = {
-      {vtInteger, ",0.##", L" 1,024 ", 1024}, {vtHex, ",0.##", L"xyz", 0}, {vtFloat, "", L"zz", -5}, {vtFloat, ",0.##", L"1,5x", 15},
+  struct Case {
+    TValueType type;
+    const char* format;
+    const wchar_t* text;
+    double value;
+  } cases[] = {
+      {vtInteger, ",0.##", L" 1,024 ", 1024},
+      {vtHex, ",0.##", L"xyz", 0},
+      {vtFloat, "", L"zz", -5},
+      {vtFloat, ",0.##", L"1,5x", 15},
   };
   edit->SetMinValue(-5);
   for (const Case& c : cases) {
@@ -124,9 +138,8 @@ TEST_F(TSpinEditTest, SteppingByButtonsKeysAndWheel) {
   auto key = [&](WPARAM k) { SendMessageW(edit->Handle(), WM_KEYDOWN, k, 0); };
   auto wheel = [&](short d) { SendMessageW(edit->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, d), MAKELPARAM(p.X, p.Y)); };
   for (auto step : std::initializer_list<std::function<void()>>{
-           [&] { edit->UpClick(nullptr); }, [&] { key(VK_UP); }, [&] { edit->UpClick(nullptr); },
-           [&] { key(VK_DOWN); }, [&] { wheel(-120); }, [&] { wheel(120); },
-           [&] { edit->SetArrowKeys(false), key(VK_UP); },
+           [&] { edit->UpClick(nullptr); }, [&] { key(VK_UP); }, [&] { edit->UpClick(nullptr); }, [&] { key(VK_DOWN); },
+           [&] { wheel(-120); }, [&] { wheel(120); }, [&] { edit->SetArrowKeys(false), key(VK_UP); },
            [&] { edit->SetReadOnly(true), edit->SetBeepOnError(false), edit->UpClick(nullptr); }}) {
     step();
     seen += edit->Text() + L" ";
@@ -201,8 +214,6 @@ TEST_F(TSpinEditTest, ButtonSurvivesARedrawnFrame) {
   SetThemesActiveOverride(-1);
 }
 
-
-
 TEST_F(TSpinEditTest, HeldButtonRepeatsAfter400ThenEvery100) {
   TApSpinButton* button = edit->Button();
   auto timer = std::make_unique<TFakeRepeatTimer>();
@@ -225,8 +236,11 @@ TEST_F(TSpinEditTest, HeldButtonRepeatsAfter400ThenEvery100) {
 TEST(ApSpinButtonTest, PartsOfBothStyles) {
   TApSpinButton button(nullptr);
   button.SetBounds(0, 0, 20, 20);
-  struct Case { TApSpinButtonStyle style; int x, y, part; } cases[] = {{sbsDefault, 18, 18, 2}, {sbsDefault, 1, 18, 1},
-      {sbsDefault, 10, 11, 2}, {sbsDefault, 10, 9, 1}, {sbsClassic, 1, 10, 1}, {sbsClassic, 1, 11, 2}};
+  struct Case {
+    TApSpinButtonStyle style;
+    int x, y, part;
+  } cases[] = {{sbsDefault, 18, 18, 2}, {sbsDefault, 1, 18, 1}, {sbsDefault, 10, 11, 2},
+               {sbsDefault, 10, 9, 1},  {sbsClassic, 1, 10, 1}, {sbsClassic, 1, 11, 2}};
   for (const Case& c : cases) {
     button.SetButtonStyle(c.style);
     EXPECT_EQ(button.PartAt(c.x, c.y), c.part) << c.style << " " << c.x << "," << c.y;

@@ -44,7 +44,11 @@ std::vector<std::string> ChunkNames(const std::string& file, std::string* imageD
   return names;
 }
 
-struct TRefusal { const char* what; std::function<void()> run; std::string message; };
+struct TRefusal {
+  const char* what;
+  std::function<void()> run;
+  std::string message;
+};
 
 }  // namespace
 
@@ -55,34 +59,70 @@ TEST(PngCodec, EveryFaultRaisesItsExceptionWithItsExactMessage) {
       {"bad signature", [] { Load("\x89PNG\r\n\x1A\x0B" + Ihdr(1, 1, 8, 0)); },
        "The file being readed is not a valid " + png +
            " image because it contains an invalid header. This file may be corruped, try obtaining it again."},
-      {"header not first", [] { Load(File({Chunk("tEXt", "a"), Ihdr(1, 1, 8, 0)})); },
+      {"header not first",
+       [] {
+         Load(File({Chunk("tEXt", "a"), Ihdr(1, 1, 8, 0)}));
+       },
        "This " + png + " image is not supported or it might be invalid.\r\n(IHDR chunk is not the first)"},
       {"cut file", [] { Load(GreyFile().substr(0, 40)); },
        "This " + png + " image is invalid because the decoder found an unexpected end of the file."},
       {"unknown critical chunk", [] { Load(GreyFile({Chunk("ABCD", "x")})); },
        "This " + png + " image contains an unknown critical part which could not be decoded."},
-      {"no image data", [] { Load(File({Ihdr(1, 1, 8, 0), Iend()})); }, "This " + png + " image contains no data."},
-      {"bad CRC", [] { std::string f = GreyFile(); f[32] ^= 1; Load(f); },
+      {"no image data",
+       [] {
+         Load(File({Ihdr(1, 1, 8, 0), Iend()}));
+       },
+       "This " + png + " image contains no data."},
+      {"bad CRC",
+       [] {
+         std::string f = GreyFile();
+         f[32] ^= 1;
+         Load(f);
+       },
        "This " + png + " image is not valid because it contains invalid pieces of data (crc error)"},
-      {"short header", [] { Load(File({Chunk("IHDR", std::string(12, '\1')), Iend()})); },
+      {"short header",
+       [] {
+         Load(File({Chunk("IHDR", std::string(12, '\1')), Iend()}));
+       },
        "The " + png + " image could not be loaded because one of its main piece of data (ihdr) might be corrupted"},
-      {"too wide", [] { Load(File({Ihdr(65536, 1, 8, 0), Iend()})); },
+      {"too wide",
+       [] {
+         Load(File({Ihdr(65536, 1, 8, 0), Iend()}));
+       },
        "This " + png +
            " image is not supported because either it's width or height exceeds the maximum size, which is 65535 "
            "pixels length."},
-      {"compression 1", [] { Load(File({Chunk("IHDR", BigEndian(1) + BigEndian(1) + std::string("\x08\0\x01\0\0", 5)), Iend()})); },
+      {"compression 1",
+       [] {
+         Load(File({Chunk("IHDR", BigEndian(1) + BigEndian(1) + std::string("\x08\0\x01\0\0", 5)), Iend()}));
+       },
        "This " + png + " image is encoded with an unknown compression scheme which could not be decoded."},
-      {"interlace 2", [] { Load(File({Ihdr(1, 1, 8, 0, 2), Iend()})); },
+      {"interlace 2",
+       [] {
+         Load(File({Ihdr(1, 1, 8, 0, 2), Iend()}));
+       },
        "This " + png + " image uses an unknown interlace scheme which could not be decoded."},
       {"image data cut by another chunk",
-       [&] { Load(File({Ihdr(100, 100, 8, 0), Chunk("IDAT", compressed.substr(0, 10)), Chunk("tEXt", "a\0b"),
-                        Chunk("IDAT", compressed.substr(10)), Iend()})); },
+       [&] {
+         Load(File({Ihdr(100, 100, 8, 0), Chunk("IDAT", compressed.substr(0, 10)), Chunk("tEXt", "a\0b"),
+                    Chunk("IDAT", compressed.substr(10)), Iend()}));
+       },
        "This " + png + " image is invalid because it has missing image parts."},
-      {"garbage image data", [] { Load(File({Ihdr(4, 2, 8, 0), Chunk("IDAT", "garbage!"), Iend()})); },
+      {"garbage image data",
+       [] {
+         Load(File({Ihdr(4, 2, 8, 0), Chunk("IDAT", "garbage!"), Iend()}));
+       },
        "Could not decompress the image because it contains invalid compressed data.\r\n Description: data error"},
-      {"palette of 4 bytes", [] { Load(File({Ihdr(1, 1, 8, 3), Chunk("PLTE", "abcd"), Iend()})); },
+      {"palette of 4 bytes",
+       [] {
+         Load(File({Ihdr(1, 1, 8, 3), Chunk("PLTE", "abcd"), Iend()}));
+       },
        "The " + png + " image contains an invalid palette."},
-      {"header of an empty image", [] { TPngGraphic p; p.Header(); },
+      {"header of an empty image",
+       [] {
+         TPngGraphic p;
+         p.Header();
+       },
        "This operation is not valid because the current image contains no valid header."},
       {"resizing", [] { Load(GreyFile())->SetWidth(5); },
        "The " + png +
@@ -90,12 +130,21 @@ TEST(PngCodec, EveryFaultRaisesItsExceptionWithItsExactMessage) {
            "bitmap."},
       {"adding a header", [] { Load(GreyFile())->AddChunk(TChunkIHDR::StaticClassInfo()); },
        "The program tried to add a existent critical chunk to the current image which is not allowed."},
-      {"adding a second gamma", [] { Load(GreyFile({Chunk("gAMA", BigEndian(45455))}))->AddChunk(TChunkgAMA::StaticClassInfo()); },
+      {"adding a second gamma",
+       [] { Load(GreyFile({Chunk("gAMA", BigEndian(45455))}))->AddChunk(TChunkgAMA::StaticClassInfo()); },
        "The program tried to add a existent critical chunk to the current image which is not allowed."},
-      {"adding to an empty image", [] { TPngGraphic p; p.AddChunk(TChunktEXt::StaticClassInfo()); },
+      {"adding to an empty image",
+       [] {
+         TPngGraphic p;
+         p.AddChunk(TChunktEXt::StaticClassInfo());
+       },
        "It's not allowed to add a new chunk because the current image is invalid."},
       {"assigning another chunk to a header",
-       [] { auto p = Load(GreyFile()); TChunkIEND end(p.get()); p->Header()->Assign(&end); },
+       [] {
+         auto p = Load(GreyFile());
+         TChunkIEND end(p.get());
+         p->Header()->Assign(&end);
+       },
        "The chunks must be compatible to be assigned."},
   };
   for (const TRefusal& c : cases) EXPECT_EQ(Raised<Exception>(c.run), c.message) << c.what;
@@ -107,7 +156,8 @@ TEST(PngCodec, LengthsAndHeadersFromOutsideAreCheckedBeforeUse) {
     std::string file;
     const std::type_info& raised;
   } cases[] = {
-      {"length 0xFFFFFFFF", Signature() + BigEndian(0xFFFFFFFFu) + "IHDR" + std::string(20, '\0'), typeid(EPngUnexpectedEnd)},
+      {"length 0xFFFFFFFF", Signature() + BigEndian(0xFFFFFFFFu) + "IHDR" + std::string(20, '\0'),
+       typeid(EPngUnexpectedEnd)},
       {"cut inside a name", Signature() + BigEndian(13) + "IH", typeid(EPngUnexpectedEnd)},
       {"empty stream", "", typeid(EPNGInvalidFileHeader)},
       {"width 0", File({Ihdr(0, 1, 8, 0), Iend()}), typeid(EPngInvalidIHDR)},
@@ -149,12 +199,13 @@ TEST(PngCodec, WidthOf65535IsAcceptedAndSplitImageDataDecodes) {
 
 TEST(PngCodec, TextTimeAndGammaChunksReadWhatIsThereAndNoMore) {
   std::string bomb = Deflate(std::string(2u << 20, 'x'));
-  auto png = Load(GreyFile({Chunk("gAMA", "\0\1\2")},
-                           {Chunk("tEXt", "NoTerminator"), Chunk("zTXt", std::string("Key\0", 4)),
-                            Chunk("zTXt", std::string("Bomb\0\0", 6) + bomb), Chunk("tIME", "\x07\xE6\x05"),
-                            Chunk("teSt", "kept")}));
+  auto png =
+      Load(GreyFile({Chunk("gAMA", "\0\1\2")}, {Chunk("tEXt", "NoTerminator"), Chunk("zTXt", std::string("Key\0", 4)),
+                                                Chunk("zTXt", std::string("Bomb\0\0", 6) + bomb),
+                                                Chunk("tIME", "\x07\xE6\x05"), Chunk("teSt", "kept")}));
   auto& chunks = *png->Chunks();
-  EXPECT_EQ(chunks.ItemFromClass<TChunktEXt>()->Keyword + "|" + chunks.ItemFromClass<TChunktEXt>()->Text, "NoTerminator|");
+  EXPECT_EQ(chunks.ItemFromClass<TChunktEXt>()->Keyword + "|" + chunks.ItemFromClass<TChunktEXt>()->Text,
+            "NoTerminator|");
   int ztxt = 0;
   for (int i = 0; i < chunks.Count(); ++i)
     if (auto* z = dynamic_cast<TChunkzTXt*>(chunks.Item(i))) {
@@ -195,14 +246,14 @@ TEST(PngCodec, TwoBitGreyShowsItsTrueLevelsAndIsSavedAtItsDepth) {
 TEST(PngCodec, PaletteTransparencyIsSingleColourOnlyForOneClearEntry) {
   std::string palette = std::string("\x10\x20\x30\x40\x50\x60\x70\x80\x90", 9);
   auto make = [&](const std::string& alpha) {
-    return Load(File({Ihdr(3, 1, 8, 3), Chunk("PLTE", palette), Chunk("tRNS", alpha), Idat(std::string("\0\0\1\2", 4)),
-                      Iend()}));
+    return Load(File(
+        {Ihdr(3, 1, 8, 3), Chunk("PLTE", palette), Chunk("tRNS", alpha), Idat(std::string("\0\0\1\2", 4)), Iend()}));
   };
   auto single = make(std::string("\xFF\x00\xFF", 3));
   EXPECT_TRUE(single->TransparencyMode() == ptmBit && Rgb(single->TransparentColor()) == 0x605040u);
   EXPECT_EQ(make(std::string("\x00\x00", 2))->TransparencyMode(), ptmPartial);
-  auto rgb = Load(File({Ihdr(1, 1, 8, 2), Chunk("tRNS", std::string("\0\1\0\2\0\3", 6)), Idat(std::string("\0\1\2\3", 4)),
-                        Iend()}));
+  auto rgb = Load(File(
+      {Ihdr(1, 1, 8, 2), Chunk("tRNS", std::string("\0\1\0\2\0\3", 6)), Idat(std::string("\0\1\2\3", 4)), Iend()}));
   EXPECT_TRUE(rgb->TransparencyMode() == ptmBit && Rgb(rgb->TransparentColor()) == 0x030201u);
   EXPECT_EQ(Load(File({Ihdr(1, 1, 8, 4), Idat(std::string("\0\1\2", 3)), Iend()}))->TransparencyMode(), ptmPartial);
 }
@@ -224,8 +275,10 @@ TEST(PngCodec, TheWriterChoosesFiltersAndSplitsTheImageData) {
   struct {
     TFilters filters;
     std::string expected;
-  } cases[] = {{TFilters{}, std::string(4, '\0')}, {TFilters{pfNone}, std::string(4, '\0')},
-               {TFilters{pfPaeth}, "\4\4\4\4"}, {TFilters{pfNone, pfSub}, "\1\1\1\1"},
+  } cases[] = {{TFilters{}, std::string(4, '\0')},
+               {TFilters{pfNone}, std::string(4, '\0')},
+               {TFilters{pfPaeth}, "\4\4\4\4"},
+               {TFilters{pfNone, pfSub}, "\1\1\1\1"},
                {TFilters{pfNone, pfSub, pfUp, pfAverage, pfPaeth}, "\1\2\2\2"}};
   for (auto& c : cases) {
     png->SetWriteFilters(c.filters);

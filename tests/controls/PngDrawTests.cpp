@@ -78,11 +78,14 @@ TEST(PngDraw, PixelsOfPaletteImagesTakeTheNearestEntry) {
   std::string palette = std::string("\0\0\0\xFF\0\0\0\0\xFF", 9);
   auto png = Load(File({Ihdr(2, 1, 2, 3), Chunk("PLTE", palette), Idat(std::string("\0\0", 2)), Iend()}));
   png->SetPixels(1, 0, static_cast<TColor>(0xE00010));  // nearly blue
-  png->SetPixels(5, 0, clWhite);                       // outside: ignored
+  png->SetPixels(5, 0, clWhite);                        // outside: ignored
   EXPECT_EQ(Rgb(png->Pixels(1, 0)) + Rgb(png->Pixels(5, 0)), 0xFF0000u);
 
   // The logical palette mirrors the entries; a new one recolours the pixels.
-  struct { WORD version, count; PALETTEENTRY entries[2]; } log{0x300, 2, {{1, 2, 3, 0}, {4, 5, 6, 0}}};
+  struct {
+    WORD version, count;
+    PALETTEENTRY entries[2];
+  } log{0x300, 2, {{1, 2, 3, 0}, {4, 5, 6, 0}}};
   TPaletteHandle other(CreatePalette(reinterpret_cast<LOGPALETTE*>(&log)));
   png->SetPalette(other.Get());
   EXPECT_EQ(Rgb(Load(Save(*png))->Pixels(0, 0)), 0x030201u);

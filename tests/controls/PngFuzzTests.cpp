@@ -87,6 +87,6 @@ TEST(PngFuzz, DamagedFilesEndInAnImageOrACodecException) {
     }
   }
   EXPECT_EQ(images + refused, 5000);
-  EXPECT_GT(images, 50);    // the mutations leave some files whole enough to read
+  EXPECT_GT(images, 50);  // the mutations leave some files whole enough to read
   EXPECT_GT(refused, 2000);
 }

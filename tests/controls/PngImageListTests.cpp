@@ -53,7 +53,7 @@ TEST_F(PngImageList, AlphaIconsWithVersion6AndMaskedIconsBefore) {
     uint32_t half = NativePixel(list, 1, 2, 2) & 0xFF;
     if (v6)
       EXPECT_NEAR(half, 0x7F, 2);  // blended by the native list
-    else  // blended over the item's background (the button face) when the icon is made
+    else                           // blended over the item's background (the button face) when the icon is made
       EXPECT_EQ(half, (255 + 127 * (ColorToRGB(clBtnFace) & 0xFF)) / 256);
   }
 }

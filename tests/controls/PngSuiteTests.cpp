@@ -73,7 +73,8 @@ std::string CompareWithReference(TPngGraphic& png, const std::string& rgba) {
   auto* trns = png.Chunks()->ItemFromClass<TChunktRNS>();
   for (int y = 0; y < png.Height(); ++y)
     for (int x = 0; x < png.Width(); ++x) {
-      const uint8_t* ref = reinterpret_cast<const uint8_t*>(rgba.data()) + (static_cast<size_t>(y) * png.Width() + x) * 4;
+      const uint8_t* ref =
+          reinterpret_cast<const uint8_t*>(rgba.data()) + (static_cast<size_t>(y) * png.Width() + x) * 4;
       uint32_t c = Rgb(png.Pixels(x, y));
       std::string at = " at " + std::to_string(x) + "," + std::to_string(y);
       if (!matches(c & 0xFF, ref[0], true) || !matches((c >> 8) & 0xFF, ref[1], true) ||
@@ -81,8 +82,10 @@ std::string CompareWithReference(TPngGraphic& png, const std::string& rgba) {
         return "colour" + at + " " + std::to_string(c & 0xFFFFFF) + " vs " + std::to_string(ref[0]) + "," +
                std::to_string(ref[1]) + "," + std::to_string(ref[2]);
       int alpha = 255;
-      if (uint8_t* plane = h.AlphaRow(y)) alpha = plane[x];
-      else if (trns && h.ColorType == 3) alpha = trns->PaletteValues[IndexAt(h, x, y)];
+      if (uint8_t* plane = h.AlphaRow(y))
+        alpha = plane[x];
+      else if (trns && h.ColorType == 3)
+        alpha = trns->PaletteValues[IndexAt(h, x, y)];
       else if (trns && !wide && png.TransparencyMode() == ptmBit) {
         // The colour is told after gamma correction, which may join an opaque colour to it.
         bool clear = c == Rgb(png.TransparentColor());
@@ -101,11 +104,11 @@ const std::map<std::string, std::function<bool(const Exception&)>>& CorruptFiles
     return [](const Exception& e) { return dynamic_cast<const E*>(&e) != nullptr; };
   };
   static const std::map<std::string, std::function<bool(const Exception&)>> files = {
-      {"xc1n0g08", is((EPngInvalidIHDR*)nullptr)},  {"xc9n2c08", is((EPngInvalidIHDR*)nullptr)},
+      {"xc1n0g08", is((EPngInvalidIHDR*)nullptr)},       {"xc9n2c08", is((EPngInvalidIHDR*)nullptr)},
       {"xcrn0g04", is((EPNGInvalidFileHeader*)nullptr)}, {"xcsn0g01", is((EPngInvalidCRC*)nullptr)},
-      {"xd0n2c08", is((EPngInvalidIHDR*)nullptr)},  {"xd3n2c08", is((EPngInvalidIHDR*)nullptr)},
-      {"xd9n2c08", is((EPngInvalidIHDR*)nullptr)},  {"xdtn0g01", is((EPNGNoImageData*)nullptr)},
-      {"xhdn0g08", is((EPngInvalidCRC*)nullptr)},   {"xlfn0g04", is((EPNGInvalidFileHeader*)nullptr)},
+      {"xd0n2c08", is((EPngInvalidIHDR*)nullptr)},       {"xd3n2c08", is((EPngInvalidIHDR*)nullptr)},
+      {"xd9n2c08", is((EPngInvalidIHDR*)nullptr)},       {"xdtn0g01", is((EPNGNoImageData*)nullptr)},
+      {"xhdn0g08", is((EPngInvalidCRC*)nullptr)},        {"xlfn0g04", is((EPNGInvalidFileHeader*)nullptr)},
       {"xs1n0g01", is((EPNGInvalidFileHeader*)nullptr)}, {"xs2n0g01", is((EPNGInvalidFileHeader*)nullptr)},
       {"xs4n0g01", is((EPNGInvalidFileHeader*)nullptr)}, {"xs7n0g01", is((EPNGInvalidFileHeader*)nullptr)},
   };

@@ -14,13 +14,12 @@
 
 namespace png_test {
 
-inline std::string BigEndian(uint32_t v) {
-  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
+inline std::string BigEndian(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 inline std::string Chunk(const std::string& name, const std::string& data) {
   std::string body = name + data;
-  uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
+  uint32_t crc =
+      static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
   return BigEndian(static_cast<uint32_t>(data.size())) + body + BigEndian(crc);
 }
 

@@ -115,6 +115,7 @@ TEST_F(TSizeGripTest, ClassicDrawingOfBothStyles) {
     PatBlt(bitmap.Canvas()->Handle(), 0, 0, 20, 20, BLACKNESS);  // not a colour of the grip
     grip.SetStyle(c.style);
     grip.PaintGrip(bitmap.Canvas()->Handle(), TRect{5, 5, 20, 20});
-    EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 20 + c.dx, 20 + c.dy), c.colour) << c.style << " " << c.dx << "," << c.dy;
+    EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 20 + c.dx, 20 + c.dy), c.colour)
+        << c.style << " " << c.dx << "," << c.dy;
   }
 }

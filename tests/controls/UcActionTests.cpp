@@ -10,7 +10,7 @@
 
 namespace {
 
-const WideString Cyrillic = L"\x0421\x043E\x0445\x0440\x0430\x043D\x0438\x0442\x044C";  // Сохранить
+const WideString Cyrillic = L"\x0421\x043E\x0445\x0440\x0430\x043D\x0438\x0442\x044C";     // Сохранить
 const WideString Greek = L"\x0391\x03C0\x03BF\x03B8\x03AE\x03BA\x03B5\x03C5\x03C3\x03B7";  // Αποθήκευση
 
 // A button with the Unicode links, which remembers the action's caption as its own caption

@@ -9,7 +9,8 @@
 TEST(UcApplicationTest, TitleIsTheApplicationWindowsText) {
   TUcApplication* app = UcApplication();
   WideString previous = app->Title();
-  const WideString title = L"\x0397\x03BB\x03B5\x03BA\x03C4\x03C1\x03B1 \x0420\x0435\x0434\x0430\x043A\x0442\x043E\x0440";
+  const WideString title =
+      L"\x0397\x03BB\x03B5\x03BA\x03C4\x03C1\x03B1 \x0420\x0435\x0434\x0430\x043A\x0442\x043E\x0440";
   app->SetTitle(title);
   wchar_t buffer[64] = {};
   GetWindowTextW(Application->Handle(), buffer, 64);

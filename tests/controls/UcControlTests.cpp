@@ -32,13 +32,15 @@ class TTextProbe : public TCustomControl {
 };
 HV_PUBLISH(TTextProbe) {}
 
-const WideString Cyrillic = L"\x041F\x0440\x0438\x0432\x0435\x0442";  // Привет
+const WideString Cyrillic = L"\x041F\x0440\x0438\x0432\x0435\x0442";           // Привет
 const WideString Greek = L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1";  // Καλημέρα
 
 }  // namespace
 
 TEST(UcHintTest, ShortAndLongPartsSplitAtTheFirstBar) {
-  struct Case { const wchar_t *hint, *shortPart, *longPart; } cases[] = {
+  struct Case {
+    const wchar_t *hint, *shortPart, *longPart;
+  } cases[] = {
       {L"Save|Saves the file", L"Save", L"Saves the file"},
       {L"|long only", L"", L"long only"},
       {L"short only|", L"short only", L""},
@@ -96,8 +98,8 @@ TEST_F(TShownFormTest, TextSetBeforeTheWindowShowsInItAndSurvivesRecreation) {
 TEST(UcCharMessageTest, CharacterOfAMessage) {
   TMessage m;
   m.Msg = WM_CHAR;
-  for (const auto& [wparam, ch] : {std::pair<WPARAM, wchar_t>{0x0416, 0x0416}, {0x041600FF, 0x0416}, {0xFF, 0xFF},
-                                   {0x00410042, 0x42}}) {
+  for (const auto& [wparam, ch] :
+       {std::pair<WPARAM, wchar_t>{0x0416, 0x0416}, {0x041600FF, 0x0416}, {0xFF, 0xFF}, {0x00410042, 0x42}}) {
     m.WParam = wparam;
     EXPECT_EQ(WideCharOfCharMessage(m), ch) << std::hex << wparam;
   }

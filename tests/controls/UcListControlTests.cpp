@@ -8,9 +8,9 @@
 namespace {
 
 const WideString Alphabet = L"\x0410\x043B\x0444\x0430\x0432\x0438\x0442";  // Алфавит
-const WideString Word2 = L"\x0410\x0440\x0431\x0443\x0437";                     // Арбуз
-const WideString Alpha = L"\x0391\x03BB\x03C6\x03B1";                           // Αλφα
-const WideString Beta = L"\x0392\x03B7\x03C4\x03B1";                            // Βητα
+const WideString Word2 = L"\x0410\x0440\x0431\x0443\x0437";                 // Арбуз
+const WideString Alpha = L"\x0391\x03BB\x03C6\x03B1";                       // Αλφα
+const WideString Beta = L"\x0392\x03B7\x03C4\x03B1";                        // Βητα
 
 class UcListControlTest : public TShownFormTest {
  protected:
@@ -34,7 +34,7 @@ TEST_F(UcListControlTest, RecreatedComboKeepsItemsSelectionAndText) {
   auto* combo = NewCombo(csDropDown);
   combo->SetItemIndex(2);
   combo->SetText(Alpha + L"!");
-  combo->SetSorted(true);  // a new window
+  combo->SetSorted(true);                                                            // a new window
   EXPECT_TRUE(combo->Items()->Strings(0) == Alpha && combo->Items()->Count() == 4);  // sorted now
   EXPECT_EQ(combo->Text(), Alpha + L"!");
   EXPECT_EQ(combo->Items()->IndexOf(L"\x03B2\x03B7\x03C4\x03B1"), 1);  // without regard to case
@@ -44,7 +44,9 @@ TEST_F(UcListControlTest, RecreatedComboKeepsItemsSelectionAndText) {
 }
 
 TEST_F(UcListControlTest, SavedIndexPastTheEndSelectsTheLastItem) {
-  struct Case { int items, index, expected; } cases[] = {{3, 10, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
+  struct Case {
+    int items, index, expected;
+  } cases[] = {{3, 10, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
   for (const Case& c : cases) {
     auto* combo = new TUcComboBox(form);
     for (int i = 0; i < c.items; ++i) combo->Items()->Add(Alpha + WideString(1, L'0' + i));
@@ -131,8 +133,6 @@ TEST_F(UcListControlTest, UniqueSearchFindsOnlyASingleMatch) {
   EXPECT_EQ(ComboFindUniqueString(combo, L"x"), -1);
 }
 
-
-
 TEST_F(UcListControlTest, ListKeepsItemsObjectsAndSelectionThroughEditsAndANewWindow) {
   auto* list = NewList();
   list->SetHeight(40);
@@ -155,9 +155,8 @@ TEST_F(UcListControlTest, ListKeepsItemsObjectsAndSelectionThroughEditsAndANewWi
 TEST_F(UcListControlTest, VirtualListAsksForItsTexts) {
   auto* list = NewList();
   list->SetStyle(lbVirtual);
-  TFn<void(TWinControl*, int, WideString&)> data([](TWinControl*, int Index, WideString& Data) {
-    Data = Alpha + std::to_wstring(Index);
-  });
+  TFn<void(TWinControl*, int, WideString&)> data(
+      [](TWinControl*, int Index, WideString& Data) { Data = Alpha + std::to_wstring(Index); });
   list->OnData = data.Event();
   list->SetCount(1000);
   list->HandleNeeded();

@@ -8,7 +8,7 @@
 
 namespace {
 const WideString Open = L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C";  // Открыть
-const WideString Greek = L"\x0391\x03C1\x03C7\x03B5\x03AF\x03BF";           // Αρχείο
+const WideString Greek = L"\x0391\x03C1\x03C7\x03B5\x03AF\x03BF";       // Αρχείο
 
 TShortCut Keys(Word Key, uint16_t Modifiers) { return TShortCut(Key | Modifiers); }
 
@@ -24,12 +24,9 @@ TEST(UcShortCutTextTest, ModifiersInTheirOrderThenTheKey) {
     TShortCut shortCut;
     const wchar_t* text;
   } cases[] = {
-      {Keys('K', scCtrl | scShift), L"Shift+Ctrl+K"},
-      {Keys(VK_F5, scAlt), L"Alt+F5"},
-      {Keys('7', scAlt | scCtrl), L"Ctrl+Alt+7"},
-      {Keys(VK_DELETE, 0), L"Del"},
-      {Keys(VK_RETURN, scCtrl), L"Ctrl+Enter"},
-      {Keys(VK_BACK, scAlt), L"Alt+BkSp"},
+      {Keys('K', scCtrl | scShift), L"Shift+Ctrl+K"}, {Keys(VK_F5, scAlt), L"Alt+F5"},
+      {Keys('7', scAlt | scCtrl), L"Ctrl+Alt+7"},     {Keys(VK_DELETE, 0), L"Del"},
+      {Keys(VK_RETURN, scCtrl), L"Ctrl+Enter"},       {Keys(VK_BACK, scAlt), L"Alt+BkSp"},
   };
   for (const Case& c : cases) EXPECT_EQ(ShortCutToWideText(c.shortCut), c.text) << c.text;
   // The framework's names are the ones of its own table keys.

@@ -8,7 +8,9 @@
 
 TEST(ClipboardBlock, EncodesModeTextAndTerminator) {
   std::string block = TxtEditEncodeClipboardBlock(smColumn, "ab");
-  EXPECT_EQ(block, std::string("\x02" "ab\0", 4));
+  EXPECT_EQ(block, std::string("\x02"
+                               "ab\0",
+                               4));
   TTxtSelectionMode mode = smNormal;
   AnsiString text;
   ASSERT_TRUE(TxtEditDecodeClipboardBlock(block, mode, text));
@@ -28,7 +30,10 @@ TEST(ClipboardBlock, UntrustedBlocksAreReadSafely) {
   EXPECT_EQ(text, "xy");
 
   // No terminator: the text ends with the block, nothing beyond it is read.
-  std::string unterminated("\x01" "abcdef", 7);
+  std::string unterminated(
+      "\x01"
+      "abcdef",
+      7);
   ASSERT_TRUE(TxtEditDecodeClipboardBlock(std::string_view(unterminated.data(), 4), mode, text));
   EXPECT_EQ(mode, smLine);
   EXPECT_EQ(text, "abc");

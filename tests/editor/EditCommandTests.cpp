@@ -46,7 +46,7 @@ TEST(EditCommands, TheProcessingChain) {
   e.HookCommandHandler(TCustomTxtEdit::THookedCommandEvent(&log, &TChainLog::Hook), second);
   Cmd(e, ecRight);
   EXPECT_EQ(log.calls, (std::vector<std::string>{"process 2", "before 1 2", "before 2 2", "after 1 2", "after 2 2",
-                                                  "processed 2"}));
+                                                 "processed 2"}));
   EXPECT_EQ(e.CaretX(), 2);
 
   // A user command reaches its own callback and the end of the chain, and is never executed.
@@ -228,8 +228,14 @@ TEST(EditCommands, PageUpAndDownWithAndWithoutSelecting) {
 TEST(EditCommands, ACaretCommandAlwaysBringsTheCaretIntoView) {
   TEditorHost host(NumberedLines(100));
   TTxtEdit& e = host.Edit();
-  for (auto [c, atEnd] : {std::pair{ecEditorTop, false}, {ecSelEditorTop, false}, {ecLineStart, false}, {ecUp, false},
-                          {ecPageUp, false}, {ecEditorBottom, true}, {ecDown, true}, {ecLineEnd, true}}) {
+  for (auto [c, atEnd] : {std::pair{ecEditorTop, false},
+                          {ecSelEditorTop, false},
+                          {ecLineStart, false},
+                          {ecUp, false},
+                          {ecPageUp, false},
+                          {ecEditorBottom, true},
+                          {ecDown, true},
+                          {ecLineEnd, true}}) {
     e.SetCaretXY(atEnd ? BufferCoord(4, 100) : BufferCoord(1, 1));
     e.SetTopLine(atEnd ? 1 : 60);
     Cmd(e, c);
@@ -239,7 +245,8 @@ TEST(EditCommands, ACaretCommandAlwaysBringsTheCaretIntoView) {
 
 TEST(EditCommands, AColumnBlockGrownDownKeepsItsAnchor) {
   TTextEdit e("abcdefghij\r\nklmnopqrst\r\nuvwxyzABCD");
-  for (TTxtEditorCommand c : {ecColumnSelect, ecRight, ecRight, ecRight, ecRight, ecRight, ecSelDown, ecSelDown, ecSelRight})
+  for (TTxtEditorCommand c :
+       {ecColumnSelect, ecRight, ecRight, ecRight, ecRight, ecRight, ecSelDown, ecSelDown, ecSelRight})
     Cmd(e, c);
   EXPECT_EQ(e.SelText(), "f\r\np\r\nz");
 }

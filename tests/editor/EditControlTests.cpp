@@ -105,8 +105,10 @@ TEST(EditControl, TheControlFreedFirstLeavesItsObjectsUsable) {
       e->SetHighlighter(highlighter.get());
       e->SetTextA("x\r\ny\r\nz");
     }
-    if (order == 0) a.reset();
-    else b.reset();
+    if (order == 0)
+      a.reset();
+    else
+      b.reset();
     highlighter->linesSet = 0;
     highlighter->DefHighlightChange(highlighter.get());
     EXPECT_EQ(highlighter->linesSet, 3) << order;
@@ -407,7 +409,8 @@ TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
   EXPECT_EQ(log.calls, 0);
   edit.EndUpdate();
   EXPECT_EQ(log.calls, 1);
-  for (TTxtStatusChange c : {scCaretX, scCaretY, scTopLine, scInsertMode, scSelection}) EXPECT_TRUE(log.last.Contains(c));
+  for (TTxtStatusChange c : {scCaretX, scCaretY, scTopLine, scInsertMode, scSelection})
+    EXPECT_TRUE(log.last.Contains(c));
   EXPECT_TRUE(edit.StatusChanges().Empty());
   edit.SetReadOnly(true);
   EXPECT_EQ(log.calls, 2);

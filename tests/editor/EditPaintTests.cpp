@@ -293,8 +293,8 @@ TEST(EditPaint, FarToTheRightOfAVeryLongLine) {
   const int tabEnd = (300008 / 8 + 1) * 8;  // the column after the tab
   auto shot = host.Capture();
   const uint32_t number = RGBOf(TTestHighlighter::NumberBack);
-  const std::pair<int, uint32_t> cells[] = {{300000, White},     {300001, number},     {300005, number},
-                                            {300006, White},     {tabEnd, White},      {tabEnd + 1, number},
+  const std::pair<int, uint32_t> cells[] = {{300000, White},      {300001, number},   {300005, number},
+                                            {300006, White},      {tabEnd, White},    {tabEnd + 1, number},
                                             {tabEnd + 3, number}, {tabEnd + 4, White}};
   for (auto [col, color] : cells) EXPECT_EQ(CellBackground(*shot, host.Cell(col, 1)), color) << col;
   // The caret at the end of the line converts to the same column and back.
@@ -309,7 +309,8 @@ TEST(EditPaint, ScrollingShowsWhatAFullPaintShows) {
   TTxtEdit& edit = host.Edit();
   edit.Gutter()->SetShowLineNumbers(true);
   AnsiString text;
-  for (int i = 1; i <= 200; ++i) text += "line " + std::to_string(i) + " " + AnsiString(static_cast<size_t>(i % 37), '=') + "\r\n";
+  for (int i = 1; i <= 200; ++i)
+    text += "line " + std::to_string(i) + " " + AnsiString(static_cast<size_t>(i % 37), '=') + "\r\n";
   edit.SetTextA(text);
   edit.SetOptions(edit.Options() + eoShowSpecialChars);
   host.Settle();

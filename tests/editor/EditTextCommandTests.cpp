@@ -165,7 +165,7 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   EXPECT_EQ(TextAfter(e, ecDeleteLine), "one\r\nthree");
   EXPECT_EQ(e.CaretXY(), BufferCoord(1, 2));
   EXPECT_EQ(TextAfter(e, ecDeleteLine), "one\r\n");  // the last line is emptied
-  Cmd(e, ecDeleteLine);  // an empty last line stays
+  Cmd(e, ecDeleteLine);                              // an empty last line stays
   EXPECT_EQ(e.Lines()->Count(), 2);
   e.Undo();
   EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
@@ -283,12 +283,12 @@ TEST(EditTextCommands, OneCommandAndItsUndo) {
     TTxtEditorCommand Command;
     const char* End;
   } cases[] = {
-      {"ab", {3, 1}, ecDeleteChar, "ab"},  // at the end of the last line: nothing
+      {"ab", {3, 1}, ecDeleteChar, "ab"},            // at the end of the last line: nothing
       {"ab\r\ncd", {5, 1}, ecDeleteChar, "ab  cd"},  // past the end: the gap is filled
       {"ab\r\n  cd", {3, 1}, ecDeleteWord, "abcd"},
       {"ab\r\n  cd", {5, 1}, ecDeleteWord, "ab  cd"},
       {"int   value;\r\nx", {2, 2}, ecTab, "int   value;\r\nx     "},  // aligned with the line above
-      {"\xe9t\xe9", {1, 1}, ecUpperCase, "\xc9T\xc9"},  // letters of the code page
+      {"\xe9t\xe9", {1, 1}, ecUpperCase, "\xc9T\xc9"},                 // letters of the code page
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Start);

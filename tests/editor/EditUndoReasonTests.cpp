@@ -55,59 +55,86 @@ struct TReasonCase {
 
 std::vector<TReasonCase> ReasonCases() {
   return {
-      {"typing", "abc",
+      {"typing",
+       "abc",
        [](TTxtEdit& e) {
          e.SetCaretXY({4, 1});
          Type(e, "xy");
        },
-       "abcxy", {urInsert}},
-      {"typing over text", "abcd",
+       "abcxy",
+       {urInsert}},
+      {"typing over text",
+       "abcd",
        [](TTxtEdit& e) {
          e.SetInsertMode(false);
          e.SetCaretXY({2, 1});
          Type(e, "XY");
        },
-       "aXYd", {urInsert}},
-      {"typing past the line end", "ab",
+       "aXYd",
+       {urInsert}},
+      {"typing past the line end",
+       "ab",
        [](TTxtEdit& e) {
          e.SetOptions(e.Options() + eoScrollPastEol);
          e.SetCaretXY({6, 1});
          Type(e, "z");
        },
-       "ab   z", {urInsert}},
-      {"paste of normal text", "abc",
+       "ab   z",
+       {urInsert}},
+      {"paste of normal text",
+       "abc",
        [](TTxtEdit& e) {
          Clipboard()->SetAsWideText(L"P\r\nQ");
          e.SetCaretXY({2, 1});
          e.PasteFromClipboard();
        },
-       "aP\r\nQbc", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines", "one\r\ntwo\r\nthree", PasteFirstTwoLines(3), "one\r\ntwo\r\none\r\ntwo\r\nthree", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines in overwrite mode", "a\r\nb\r\nc\r\nd", PasteFirstTwoLines(3, true), "a\r\nb\r\na\r\nb\r\nd", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines at the last line in overwrite mode", "a\r\nb", PasteFirstTwoLines(2, true), "a\r\na\r\nb\r\nb", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of whole lines into an empty text", "",
+       "aP\r\nQbc",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines",
+       "one\r\ntwo\r\nthree",
+       PasteFirstTwoLines(3),
+       "one\r\ntwo\r\none\r\ntwo\r\nthree",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines in overwrite mode",
+       "a\r\nb\r\nc\r\nd",
+       PasteFirstTwoLines(3, true),
+       "a\r\nb\r\na\r\nb\r\nd",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines at the last line in overwrite mode",
+       "a\r\nb",
+       PasteFirstTwoLines(2, true),
+       "a\r\na\r\nb\r\nb",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of whole lines into an empty text",
+       "",
        [](TTxtEdit& e) {
          TxtEditCopyToClipboard("x\r\ny\r\n", smLine);
          e.PasteFromClipboard();
        },
-       "x\r\ny", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of another program's text as whole lines", "1\r\n2",
+       "x\r\ny",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of another program's text as whole lines",
+       "1\r\n2",
        [](TTxtEdit& e) {
          Clipboard()->SetAsWideText(L"x\r\ny\r\n");
          e.SetSelectionMode(smLine);
          e.SetCaretXY({1, 2});
          e.PasteFromClipboard();
        },
-       "1\r\nx\r\ny\r\n2", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of another program's text as a column", "123\r\n456",
+       "1\r\nx\r\ny\r\n2",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of another program's text as a column",
+       "123\r\n456",
        [](TTxtEdit& e) {
          Clipboard()->SetAsWideText(L"ab\r\ncd");
          e.SetSelectionMode(smColumn);
          e.SetCaretXY({2, 1});
          e.PasteFromClipboard();
        },
-       "1ab23\r\n4cd56", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste of a column", "abcd\r\nefgh\r\nxy",
+       "1ab23\r\n4cd56",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste of a column",
+       "abcd\r\nefgh\r\nxy",
        [](TTxtEdit& e) {
          Select(e, {2, 1}, {4, 2}, smColumn);
          e.CopyToClipboard();
@@ -115,19 +142,28 @@ std::vector<TReasonCase> ReasonCases() {
          e.SetCaretXY({2, 3});
          e.PasteFromClipboard();
        },
-       "abcd\r\nefgh\r\nxbcy\r\n fg", {urPasteBegin, urPaste, urPasteEnd}},
-      {"paste over a selection", "keep this text",
+       "abcd\r\nefgh\r\nxbcy\r\n fg",
+       {urPasteBegin, urPaste, urPasteEnd}},
+      {"paste over a selection",
+       "keep this text",
        [](TTxtEdit& e) {
          Clipboard()->SetAsWideText(L"that");
          Select(e, {6, 1}, {10, 1});
          e.PasteFromClipboard();
        },
-       "keep that text", {urPasteBegin, urDelete, urPaste, urPasteEnd}},
+       "keep that text",
+       {urPasteBegin, urDelete, urPaste, urPasteEnd}},
       {"cut", "one two", Over({4, 1}, {8, 1}, ecCut), "one", {urDelete}},
       {"deleting a selection", "one\r\ntwo\r\nthree", Over({2, 1}, {3, 3}, ecDeleteChar), "oree", {urDelete}},
-      {"deleting a selection made backwards", "one\r\ntwo\r\nthree", Over({3, 3}, {2, 1}, ecDeleteLastChar), "oree",
+      {"deleting a selection made backwards",
+       "one\r\ntwo\r\nthree",
+       Over({3, 3}, {2, 1}, ecDeleteLastChar),
+       "oree",
        {urDeleteAfterCaret}},
-      {"deleting a column", "abcd\r\nefgh\r\nij", Over({2, 1}, {4, 3}, ecDeleteChar, smColumn), "ad\r\neh\r\ni",
+      {"deleting a column",
+       "abcd\r\nefgh\r\nij",
+       Over({2, 1}, {4, 3}, ecDeleteChar, smColumn),
+       "ad\r\neh\r\ni",
        {urDelete}},
       {"deleting whole lines", "a\r\nb\r\nc", Over({1, 1}, {1, 2}, ecDeleteChar, smLine), "c", {urDelete}},
       {"backspace", "abc", At({3, 1}, ecDeleteLastChar), "ac", {urSilentDelete}},
@@ -139,48 +175,61 @@ std::vector<TReasonCase> ReasonCases() {
       {"delete word", "one two", At({1, 1}, ecDeleteWord), "two", {urSilentDeleteAfterCaret}},
       {"delete to line end", "one two", At({4, 1}, ecDeleteEOL), "one", {urSilentDeleteAfterCaret}},
       {"delete line", "a\r\nb\r\nc", At({1, 2}, ecDeleteLine), "a\r\nc", {urSilentDeleteAfterCaret}},
-      {"delete the last line, which is only emptied", "a\r\nb", At({1, 2}, ecDeleteLine), "a\r\n",
+      {"delete the last line, which is only emptied",
+       "a\r\nb",
+       At({1, 2}, ecDeleteLine),
+       "a\r\n",
        {urSilentDeleteAfterCaret}},
       {"line break", "abcd", At({3, 1}, ecLineBreak), "ab\r\ncd", {urLineBreak}},
-      {"line break with auto indent", "  abcd",
+      {"line break with auto indent",
+       "  abcd",
        [](TTxtEdit& e) {
          e.SetOptions(e.Options() + eoAutoIndent);
          e.SetCaretXY({5, 1});
          Cmd(e, ecLineBreak);
        },
-       "  ab\r\n  cd", {urLineBreak}},
+       "  ab\r\n  cd",
+       {urLineBreak}},
       {"insert line", "abcd", At({3, 1}, ecInsertLine), "ab\r\ncd", {urLineBreak}},
       {"line break over a selection", "abcd", Over({2, 1}, {4, 1}, ecLineBreak), "a\r\nd", {urDelete, urLineBreak}},
-      {"block indent", "one\r\ntwo\r\nthree",
+      {"block indent",
+       "one\r\ntwo\r\nthree",
        [](TTxtEdit& e) {
          e.SetTabWidth(2);
          Select(e, {1, 1}, {2, 2});
          Cmd(e, ecBlockIndent);
        },
-       "  one\r\n  two\r\nthree", {urIndent}},
-      {"block unindent", "  one\r\n\ttwo\r\nthree",
+       "  one\r\n  two\r\nthree",
+       {urIndent}},
+      {"block unindent",
+       "  one\r\n\ttwo\r\nthree",
        [](TTxtEdit& e) {
          e.SetTabWidth(2);
          Select(e, {1, 1}, {3, 2});
          Cmd(e, ecBlockUnindent);
        },
-       "one\r\ntwo\r\nthree", {urUnindent}},
+       "one\r\ntwo\r\nthree",
+       {urUnindent}},
       {"case change of a block", "abc def", Over({5, 1}, {8, 1}, ecUpperCaseBlock), "abc DEF", {urSelection, urCaret}},
       {"case change of a word", "abc def", At({6, 1}, ecTitleCase), "abc Def", {urSelection, urCaret}},
-      {"tab", "ab",
+      {"tab",
+       "ab",
        [](TTxtEdit& e) {
          e.SetTabWidth(4);
          e.SetCaretXY({2, 1});
          Cmd(e, ecTab);
        },
-       "a   b", {urInsert}},
-      {"shift tab", "    ab",
+       "a   b",
+       {urInsert}},
+      {"shift tab",
+       "    ab",
        [](TTxtEdit& e) {
          e.SetTabWidth(4);
          e.SetCaretXY({5, 1});
          Cmd(e, ecShiftTab);
        },
-       "ab", {}},
+       "ab",
+       {}},
   };
 }
 
@@ -227,8 +276,8 @@ TEST(UndoReasons, EveryReasonUndoesAndRedoesExactly) {
 namespace {
 class TDropEdit : public TTxtEdit {
  public:
-  using TTxtEdit::TTxtEdit;
   using TCustomTxtEdit::DragDrop;
+  using TTxtEdit::TTxtEdit;
 };
 }  // namespace
 
@@ -273,20 +322,32 @@ struct TGroupCase {
 TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
   const std::vector<TGroupCase> cases = {
       {"typing", "", [](TTxtEdit&) {}, [](TTxtEdit& e) { Type(e, "a"); }, true},
-      {"backspace", "abcd", [](TTxtEdit& e) { e.SetCaretXY({5, 1}); },
+      {"backspace", "abcd",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({5, 1});
+       },
        [](TTxtEdit& e) { Cmd(e, ecDeleteLastChar); }, true},
-      {"delete", "abcd", [](TTxtEdit& e) { e.SetCaretXY({1, 1}); }, [](TTxtEdit& e) { Cmd(e, ecDeleteChar); },
-       true},
-      {"delete word", "one two three", [](TTxtEdit& e) { e.SetCaretXY({1, 1}); },
+      {"delete", "abcd",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({1, 1});
+       },
+       [](TTxtEdit& e) { Cmd(e, ecDeleteChar); }, true},
+      {"delete word", "one two three",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({1, 1});
+       },
        [](TTxtEdit& e) { Cmd(e, ecDeleteWord); }, true},
-      {"line break", "abc", [](TTxtEdit& e) { e.SetCaretXY({2, 1}); }, [](TTxtEdit& e) { Cmd(e, ecLineBreak); },
-       true},
+      {"line break", "abc",
+       [](TTxtEdit& e) {
+         e.SetCaretXY({2, 1});
+       },
+       [](TTxtEdit& e) { Cmd(e, ecLineBreak); }, true},
       {"block indent", "one\r\ntwo", [](TTxtEdit& e) { e.SelectAll(); }, [](TTxtEdit& e) { Cmd(e, ecBlockIndent); },
        false},
       {"block unindent", "        one\r\n        two", [](TTxtEdit& e) { e.SelectAll(); },
        [](TTxtEdit& e) { Cmd(e, ecBlockUnindent); }, false},
-      {"paste", "", [](TTxtEdit&) { Clipboard()->SetAsWideText(L"p"); },
-       [](TTxtEdit& e) { e.PasteFromClipboard(); }, false},
+      {"paste", "", [](TTxtEdit&) { Clipboard()->SetAsWideText(L"p"); }, [](TTxtEdit& e) { e.PasteFromClipboard(); },
+       false},
   };
   for (const TGroupCase& c : cases) {
     for (bool grouping : {true, false}) {
@@ -319,7 +380,7 @@ TEST(UndoReasons, DifferentReasonsAndCaretMovesBreakGroups) {
   Cmd(e, ecDeleteLastChar);
   Type(e, "X");
   ASSERT_EQ(e.TextA(), "abcX");
-  EXPECT_EQ(TextAfterUndo(e), "abc");  // the typed X
+  EXPECT_EQ(TextAfterUndo(e), "abc");    // the typed X
   EXPECT_EQ(TextAfterUndo(e), "abcde");  // both backspaces at once
   EXPECT_EQ(TextAfterUndo(e), "abc");
   EXPECT_FALSE(e.CanUndo());

@@ -58,8 +58,7 @@ class TWordHighlighter : public TScanningHighlighter {
     if (c == '{') ++depth_;
     if (c == '}') --depth_;
     if (c == ' ' || IsWordChar(c))
-      while (end_ < line_.size() && (line_[end_] == ' ') == (c == ' ') && (c == ' ' || IsWordChar(line_[end_])))
-        ++end_;
+      while (end_ < line_.size() && (line_[end_] == ' ') == (c == ' ') && (c == ' ' || IsWordChar(line_[end_]))) ++end_;
   }
   AnsiString sample_;
   int depth_ = 0;
@@ -119,7 +118,7 @@ TEST(Highlighter, TokensCoverTheLineInOrderAndAnEmptyLineHasNone) {
   h.SetLine("", 1);
   EXPECT_TRUE(h.GetEol());
   h.NextToEol();
-  EXPECT_EQ(h.scans, scans);  // nothing was scanned
+  EXPECT_EQ(h.scans, scans);                            // nothing was scanned
   EXPECT_EQ(h.GetRange(), reinterpret_cast<void*>(2));  // the state carries over
 }
 

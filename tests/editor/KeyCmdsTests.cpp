@@ -26,30 +26,88 @@ struct ExpectedStroke {
 
 // The default map as a person reads it off the keyboard, in the order it must be built.
 const ExpectedStroke defaultMap[] = {
-    {"Up", "ecUp"}, {"Shift+Up", "ecSelUp"}, {"Ctrl+Up", "ecScrollUp"}, {"Down", "ecDown"},
-    {"Shift+Down", "ecSelDown"}, {"Ctrl+Down", "ecScrollDown"}, {"Left", "ecLeft"}, {"Shift+Left", "ecSelLeft"},
-    {"Ctrl+Left", "ecWordLeft"}, {"Shift+Ctrl+Left", "ecSelWordLeft"}, {"Right", "ecRight"},
-    {"Shift+Right", "ecSelRight"}, {"Ctrl+Right", "ecWordRight"}, {"Shift+Ctrl+Right", "ecSelWordRight"},
-    {"PgDn", "ecPageDown"}, {"Shift+PgDn", "ecSelPageDown"}, {"Ctrl+PgDn", "ecPageBottom"},
-    {"Shift+Ctrl+PgDn", "ecSelPageBottom"}, {"PgUp", "ecPageUp"}, {"Shift+PgUp", "ecSelPageUp"},
-    {"Ctrl+PgUp", "ecPageTop"}, {"Shift+Ctrl+PgUp", "ecSelPageTop"}, {"Home", "ecLineStart"},
-    {"Shift+Home", "ecSelLineStart"}, {"Ctrl+Home", "ecEditorTop"}, {"Shift+Ctrl+Home", "ecSelEditorTop"},
-    {"End", "ecLineEnd"}, {"Shift+End", "ecSelLineEnd"}, {"Ctrl+End", "ecEditorBottom"},
-    {"Shift+Ctrl+End", "ecSelEditorBottom"}, {"Ins", "ecToggleMode"}, {"Ctrl+Ins", "ecCopy"}, {"Shift+Del", "ecCut"},
-    {"Shift+Ins", "ecPaste"}, {"Del", "ecDeleteChar"}, {"BkSp", "ecDeleteLastChar"},
-    {"Shift+BkSp", "ecDeleteLastChar"}, {"Ctrl+BkSp", "ecDeleteLastWord"}, {"Alt+BkSp", "ecUndo"},
-    {"Shift+Alt+BkSp", "ecRedo"}, {"Enter", "ecLineBreak"}, {"Shift+Enter", "ecLineBreak"}, {"Tab", "ecTab"},
-    {"Shift+Tab", "ecShiftTab"}, {"F1", "ecContextHelp"}, {"Ctrl+A", "ecSelectAll"}, {"Ctrl+C", "ecCopy"},
-    {"Ctrl+V", "ecPaste"}, {"Ctrl+X", "ecCut"}, {"Shift+Ctrl+I", "ecBlockIndent"}, {"Shift+Ctrl+U", "ecBlockUnindent"},
-    {"Ctrl+M", "ecLineBreak"}, {"Ctrl+N", "ecInsertLine"}, {"Ctrl+T", "ecDeleteWord"}, {"Ctrl+Y", "ecDeleteLine"},
-    {"Shift+Ctrl+Y", "ecDeleteEOL"}, {"Ctrl+Z", "ecUndo"}, {"Shift+Ctrl+Z", "ecRedo"}, {"Ctrl+0", "ecGotoMarker0"},
-    {"Ctrl+1", "ecGotoMarker1"}, {"Ctrl+2", "ecGotoMarker2"}, {"Ctrl+3", "ecGotoMarker3"}, {"Ctrl+4", "ecGotoMarker4"},
-    {"Ctrl+5", "ecGotoMarker5"}, {"Ctrl+6", "ecGotoMarker6"}, {"Ctrl+7", "ecGotoMarker7"}, {"Ctrl+8", "ecGotoMarker8"},
-    {"Ctrl+9", "ecGotoMarker9"}, {"Shift+Ctrl+0", "ecSetMarker0"}, {"Shift+Ctrl+1", "ecSetMarker1"},
-    {"Shift+Ctrl+2", "ecSetMarker2"}, {"Shift+Ctrl+3", "ecSetMarker3"}, {"Shift+Ctrl+4", "ecSetMarker4"},
-    {"Shift+Ctrl+5", "ecSetMarker5"}, {"Shift+Ctrl+6", "ecSetMarker6"}, {"Shift+Ctrl+7", "ecSetMarker7"},
-    {"Shift+Ctrl+8", "ecSetMarker8"}, {"Shift+Ctrl+9", "ecSetMarker9"}, {"Shift+Ctrl+N", "ecNormalSelect"},
-    {"Shift+Ctrl+C", "ecColumnSelect"}, {"Shift+Ctrl+L", "ecLineSelect"}, {"Shift+Ctrl+B", "ecMatchBracket"},
+    {"Up", "ecUp"},
+    {"Shift+Up", "ecSelUp"},
+    {"Ctrl+Up", "ecScrollUp"},
+    {"Down", "ecDown"},
+    {"Shift+Down", "ecSelDown"},
+    {"Ctrl+Down", "ecScrollDown"},
+    {"Left", "ecLeft"},
+    {"Shift+Left", "ecSelLeft"},
+    {"Ctrl+Left", "ecWordLeft"},
+    {"Shift+Ctrl+Left", "ecSelWordLeft"},
+    {"Right", "ecRight"},
+    {"Shift+Right", "ecSelRight"},
+    {"Ctrl+Right", "ecWordRight"},
+    {"Shift+Ctrl+Right", "ecSelWordRight"},
+    {"PgDn", "ecPageDown"},
+    {"Shift+PgDn", "ecSelPageDown"},
+    {"Ctrl+PgDn", "ecPageBottom"},
+    {"Shift+Ctrl+PgDn", "ecSelPageBottom"},
+    {"PgUp", "ecPageUp"},
+    {"Shift+PgUp", "ecSelPageUp"},
+    {"Ctrl+PgUp", "ecPageTop"},
+    {"Shift+Ctrl+PgUp", "ecSelPageTop"},
+    {"Home", "ecLineStart"},
+    {"Shift+Home", "ecSelLineStart"},
+    {"Ctrl+Home", "ecEditorTop"},
+    {"Shift+Ctrl+Home", "ecSelEditorTop"},
+    {"End", "ecLineEnd"},
+    {"Shift+End", "ecSelLineEnd"},
+    {"Ctrl+End", "ecEditorBottom"},
+    {"Shift+Ctrl+End", "ecSelEditorBottom"},
+    {"Ins", "ecToggleMode"},
+    {"Ctrl+Ins", "ecCopy"},
+    {"Shift+Del", "ecCut"},
+    {"Shift+Ins", "ecPaste"},
+    {"Del", "ecDeleteChar"},
+    {"BkSp", "ecDeleteLastChar"},
+    {"Shift+BkSp", "ecDeleteLastChar"},
+    {"Ctrl+BkSp", "ecDeleteLastWord"},
+    {"Alt+BkSp", "ecUndo"},
+    {"Shift+Alt+BkSp", "ecRedo"},
+    {"Enter", "ecLineBreak"},
+    {"Shift+Enter", "ecLineBreak"},
+    {"Tab", "ecTab"},
+    {"Shift+Tab", "ecShiftTab"},
+    {"F1", "ecContextHelp"},
+    {"Ctrl+A", "ecSelectAll"},
+    {"Ctrl+C", "ecCopy"},
+    {"Ctrl+V", "ecPaste"},
+    {"Ctrl+X", "ecCut"},
+    {"Shift+Ctrl+I", "ecBlockIndent"},
+    {"Shift+Ctrl+U", "ecBlockUnindent"},
+    {"Ctrl+M", "ecLineBreak"},
+    {"Ctrl+N", "ecInsertLine"},
+    {"Ctrl+T", "ecDeleteWord"},
+    {"Ctrl+Y", "ecDeleteLine"},
+    {"Shift+Ctrl+Y", "ecDeleteEOL"},
+    {"Ctrl+Z", "ecUndo"},
+    {"Shift+Ctrl+Z", "ecRedo"},
+    {"Ctrl+0", "ecGotoMarker0"},
+    {"Ctrl+1", "ecGotoMarker1"},
+    {"Ctrl+2", "ecGotoMarker2"},
+    {"Ctrl+3", "ecGotoMarker3"},
+    {"Ctrl+4", "ecGotoMarker4"},
+    {"Ctrl+5", "ecGotoMarker5"},
+    {"Ctrl+6", "ecGotoMarker6"},
+    {"Ctrl+7", "ecGotoMarker7"},
+    {"Ctrl+8", "ecGotoMarker8"},
+    {"Ctrl+9", "ecGotoMarker9"},
+    {"Shift+Ctrl+0", "ecSetMarker0"},
+    {"Shift+Ctrl+1", "ecSetMarker1"},
+    {"Shift+Ctrl+2", "ecSetMarker2"},
+    {"Shift+Ctrl+3", "ecSetMarker3"},
+    {"Shift+Ctrl+4", "ecSetMarker4"},
+    {"Shift+Ctrl+5", "ecSetMarker5"},
+    {"Shift+Ctrl+6", "ecSetMarker6"},
+    {"Shift+Ctrl+7", "ecSetMarker7"},
+    {"Shift+Ctrl+8", "ecSetMarker8"},
+    {"Shift+Ctrl+9", "ecSetMarker9"},
+    {"Shift+Ctrl+N", "ecNormalSelect"},
+    {"Shift+Ctrl+C", "ecColumnSelect"},
+    {"Shift+Ctrl+L", "ecLineSelect"},
+    {"Shift+Ctrl+B", "ecMatchBracket"},
 };
 
 TShiftState Ctrl() { return TShiftState{ssCtrl}; }
@@ -219,7 +277,6 @@ TEST(KeyTranslation, ChordsAndTheRangeThatStartsThem) {
 
 // ---- the key map in form files ----
 
-
 namespace {
 
 // A component that stores a key map the way the editor control does.
@@ -369,12 +426,15 @@ TEST(StoredKeyMap, AnAddedStrokeWithKeysTheMapHasIsRefused) {
     return std::string("item\n Command = ") + command + "\n ShortCut = " + std::to_string(SCText(keys)) + "\n end\n";
   };
   auto file = [](const std::string& removed, const std::string& added) {
-    return "object Holder: TKeyMapHolder\n RemovedKeystrokes = <" + removed + ">\n AddedKeystrokes = <" + added + ">\nend\n";
+    return "object Holder: TKeyMapHolder\n RemovedKeystrokes = <" + removed + ">\n AddedKeystrokes = <" + added +
+           ">\nend\n";
   };
-  for (const std::string& added : {item("ecCopy", "Ctrl+C"), item("ecCut", "Ctrl+C"), item("ecCut", "Ctrl+E") + item("ecCopy", "Ctrl+E")}) {
+  for (const std::string& added :
+       {item("ecCopy", "Ctrl+C"), item("ecCut", "Ctrl+C"), item("ecCut", "Ctrl+E") + item("ecCopy", "Ctrl+E")}) {
     TKeyMapHolder h(nullptr);
-    EXPECT_EQ(Raised<EReadError>([&] { ReadComponentFromText(file("", added), &h); }) + std::to_string(h.Strokes().Count()),
-              "Error reading Holder.AddedKeystrokes: Shortcut already exists82");
+    EXPECT_EQ(
+        Raised<EReadError>([&] { ReadComponentFromText(file("", added), &h); }) + std::to_string(h.Strokes().Count()),
+        "Error reading Holder.AddedKeystrokes: Shortcut already exists82");
   }
   TKeyMapHolder h(nullptr);  // removed first, the keys are free for another command
   ReadComponentFromText(file(item("ecCopy", "Ctrl+C"), item("ecCut", "Ctrl+C")), &h);

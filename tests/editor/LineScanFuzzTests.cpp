@@ -149,6 +149,7 @@ TEST(LineScanFuzz, SplittingInRandomPiecesGivesThePlainLines) {
       }
     }
     const std::vector<std::string> expected = PlainLines(text);
-    for (const auto& [name, split] : splits) ASSERT_EQ(SplitInPieces(split, text, rng), expected) << name << " " << round;
+    for (const auto& [name, split] : splits)
+      ASSERT_EQ(SplitInPieces(split, text, rng), expected) << name << " " << round;
   }
 }

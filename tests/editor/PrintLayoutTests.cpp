@@ -25,14 +25,20 @@ TEST(PrinterInfo, MillimetresToPixelsRoundHalfToEven) {
   // 1 inch = 25.4 mm; at 254 DPI one millimetre is exactly 10 pixels, so halves are exact.
   TFakePrinter printer(1, {2000, 3000, 1900, 2900, 45, 35, 254});
   TTxtEditPrinterInfo info(&printer);
-  struct Case { double mm; int left, top; } cases[] = {
+  struct Case {
+    double mm;
+    int left, top;
+  } cases[] = {
       {0, -45, -35}, {1, -35, -25}, {5.0, 5, 15}, {4.5, 0, 10}, {4.56, 1, 11}, {4.44, -1, 9},
   };
   for (const auto& c : cases)
     EXPECT_EQ(std::make_pair(info.LeftMmToPixels(c.mm), info.TopMmToPixels(c.mm)), std::pair(c.left, c.top)) << c.mm;
   // The right and bottom borders are what the paper leaves beside the printable area.
   EXPECT_EQ(std::make_pair(info.RightMmToPixels(10), info.BottomMmToPixels(10)), std::make_pair(100 - 55, 100 - 65));
-  struct Half { double value; int rounded; } halves[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.51, 3}};
+  struct Half {
+    double value;
+    int rounded;
+  } halves[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.51, 3}};
   for (const auto& h : halves) EXPECT_EQ(RoundHalfEven(h.value), h.rounded) << h.value;
 }
 
@@ -41,8 +47,10 @@ TEST(PrintMargins, UnitsConvertOnReadAndWriteOnly) {
   m.SetUnitSystem(usInch);
   m.SetLeft(1);
   m.SetMirrorMargins(true);
-  struct Case { TUnitSystem unit; double left; } cases[] = {
-      {usInch, 1}, {usMM, 25.4}, {usCM, 2.54}, {muThousandthsOfInches, 1000}};
+  struct Case {
+    TUnitSystem unit;
+    double left;
+  } cases[] = {{usInch, 1}, {usMM, 25.4}, {usCM, 2.54}, {muThousandthsOfInches, 1000}};
   for (const auto& c : cases) {
     m.SetUnitSystem(c.unit);
     EXPECT_NEAR(m.Left(), c.left, 1e-9) << c.unit;
@@ -72,7 +80,12 @@ TEST(PrintMargins, LayoutMirrorsMarginsAndGutterOnEvenPages) {
 }
 
 TEST(WrapRowByBreakChars, Cases) {
-  struct Case { const char* text; int m; bool result; std::vector<int> positions; } cases[] = {
+  struct Case {
+    const char* text;
+    int m;
+    bool result;
+    std::vector<int> positions;
+  } cases[] = {
       {"short", 10, true, {}},
       {"exactly10!", 10, true, {}},
       {"nobreakcharacterhere", 10, false, {}},
@@ -93,9 +106,11 @@ TEST(WrapRowByBreakChars, Cases) {
 }
 
 TEST(IntToRoman, Numerals) {
-  struct Case { int n; const char* roman; } cases[] = {
-      {0, ""}, {-5, ""}, {1, "I"}, {4, "IV"}, {9, "IX"}, {14, "XIV"}, {40, "XL"}, {90, "XC"},
-      {400, "CD"}, {1994, "MCMXCIV"}, {3999, "MMMCMXCIX"}, {5000, "MMMMM"}};
+  struct Case {
+    int n;
+    const char* roman;
+  } cases[] = {{0, ""},    {-5, ""},   {1, "I"},    {4, "IV"},         {9, "IX"},           {14, "XIV"},
+               {40, "XL"}, {90, "XC"}, {400, "CD"}, {1994, "MCMXCIV"}, {3999, "MMMCMXCIX"}, {5000, "MMMMM"}};
   for (const auto& c : cases) EXPECT_EQ(IntToRoman(c.n), c.roman) << c.n;
 }
 
@@ -106,7 +121,11 @@ AnsiString Expand(const AnsiString& text, int page, int count, bool roman = fals
 }
 
 TEST(HeaderFooterMacros, Expansion) {
-  struct Case { const char* text; bool roman; const char* expected; } cases[] = {
+  struct Case {
+    const char* text;
+    bool roman;
+    const char* expected;
+  } cases[] = {
       {"Page $PAGENUM$ of $PAGECOUNT$", false, "Page 3 of 12"},
       {"Page $PAGENUM$ of $PAGECOUNT$", true, "Page III of XII"},
       {"$pagenum$/$PageCount$", false, "3/12"},

@@ -82,10 +82,9 @@ TEST(PrintToPdf, TextBandsPagesAndMarginsReadBack) {
   ASSERT_FALSE(pdf.empty()) << "no PDF appeared";
   ASSERT_TRUE(RunUnix(L"pdftotext -layout '" + pdf + L"' '" + pdf + L".txt'", pdf + L".done"));
   const std::string text = ReadFile(pdf + L".txt");
-  for (const std::string& expected : {std::string("Line number 1 of the printed text"),
-                                      std::string("Line number 90 of the printed text"),
-                                      "Header 1 of " + std::to_string(pages), "Header 2 of " + std::to_string(pages),
-                                      "Footer " + title})
+  for (const std::string& expected :
+       {std::string("Line number 1 of the printed text"), std::string("Line number 90 of the printed text"),
+        "Header 1 of " + std::to_string(pages), "Header 2 of " + std::to_string(pages), "Footer " + title})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text.substr(0, 300);
   // pdftotext ends every page with a form feed.
   EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), pages);

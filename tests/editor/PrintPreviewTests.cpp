@@ -137,10 +137,17 @@ TEST_F(PreviewTest, WheelAndScrollBoxFlipPagesInWholePageMode) {
   preview_->SetScaleMode(pscWholePage);
   preview_->SetPageNumber(5);
   const WPARAM notch = MAKEWPARAM(0, WHEEL_DELTA), half = MAKEWPARAM(0, static_cast<WORD>(-60));
-  const TStep steps[] = {{WM_MOUSEWHEEL, notch, 4}, {WM_MOUSEWHEEL, notch, 3}, {WM_MOUSEWHEEL, notch, 2},
-                         {WM_MOUSEWHEEL, half, 2},  {WM_MOUSEWHEEL, half, 3},  {WM_VSCROLL, SB_BOTTOM, 6},
-                         {WM_VSCROLL, SB_LINEDOWN, 6}, {WM_VSCROLL, SB_TOP, 1}, {WM_VSCROLL, SB_PAGEUP, 1},
-                         {WM_VSCROLL, SB_PAGEDOWN, 2}, {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5), 5}};
+  const TStep steps[] = {{WM_MOUSEWHEEL, notch, 4},
+                         {WM_MOUSEWHEEL, notch, 3},
+                         {WM_MOUSEWHEEL, notch, 2},
+                         {WM_MOUSEWHEEL, half, 2},
+                         {WM_MOUSEWHEEL, half, 3},
+                         {WM_VSCROLL, SB_BOTTOM, 6},
+                         {WM_VSCROLL, SB_LINEDOWN, 6},
+                         {WM_VSCROLL, SB_TOP, 1},
+                         {WM_VSCROLL, SB_PAGEUP, 1},
+                         {WM_VSCROLL, SB_PAGEDOWN, 2},
+                         {WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5), 5}};
   for (const auto& step : steps) {
     SendMessageW(preview_->Handle(), step.msg, step.w, 0);
     EXPECT_EQ(preview_->PageNumber(), step.expected) << step.msg << " " << step.w;
@@ -157,10 +164,13 @@ TEST_F(PreviewTest, ScrollingInUserScale) {
   preview_->SetScalePercent(200);
   const int h = preview_->ClientHeight(), w = preview_->ClientWidth();
   const int bottom = h - preview_->VirtualSize().cy, right = w - preview_->VirtualSize().cx;
-  const TStep steps[] = {{WM_VSCROLL, SB_LINEDOWN, -(h / 10)}, {WM_VSCROLL, SB_PAGEDOWN, -(h / 10) - h / 2},
-                         {WM_VSCROLL, SB_BOTTOM, bottom}, {WM_VSCROLL, SB_TOP, 0},
+  const TStep steps[] = {{WM_VSCROLL, SB_LINEDOWN, -(h / 10)},
+                         {WM_VSCROLL, SB_PAGEDOWN, -(h / 10) - h / 2},
+                         {WM_VSCROLL, SB_BOTTOM, bottom},
+                         {WM_VSCROLL, SB_TOP, 0},
                          {WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), -WHEEL_DELTA},
-                         {WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), -30}, {WM_HSCROLL, SB_RIGHT, right}};
+                         {WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), -30},
+                         {WM_HSCROLL, SB_RIGHT, right}};
   for (const auto& step : steps) {
     SendMessageW(preview_->Handle(), step.msg, step.w, 0);
     const TPoint pos = preview_->ScrollPosition();

@@ -111,7 +111,10 @@ TEST_F(PrintTest, SelectionModes) {
   print_.SetSelectedOnly(true);
   print_.Print();  // without a selection: nothing at all
   EXPECT_TRUE(events_.empty() && printer_.Log.empty());
-  struct Case { TTxtSelectionMode mode; std::vector<std::string> texts; } cases[] = {
+  struct Case {
+    TTxtSelectionMode mode;
+    std::vector<std::string> texts;
+  } cases[] = {
       {smNormal, {"", "defghij", "ABCDEFGHIJ", "k"}},
       {smLine, {"", "abcdefghij", "ABCDEFGHIJ", "klmnopqrst"}},
       {smColumn, {"", "bc", "BC", "lm"}},
@@ -134,7 +137,11 @@ TEST_F(PrintTest, RangesAndCopies) {
   const int perPage = RowsPerPage();
   SetText(3 * perPage);
   ASSERT_EQ(print_.PageCount(), 3);
-  struct Case { int first, last, copies; std::vector<std::string> events; int sheets; } cases[] = {
+  struct Case {
+    int first, last, copies;
+    std::vector<std::string> events;
+    int sheets;
+  } cases[] = {
       {2, 3, 2, {"begin 2", "page 2", "page 3", "page 2", "page 3", "end 3"}, 4},
       {1, -1, 1, {"begin 1", "page 1", "page 2", "page 3", "end 3"}, 3},
       {0, 99, 1, {"begin 0", "page 1", "page 2", "page 3", "end 3"}, 3},

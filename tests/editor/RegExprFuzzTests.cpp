@@ -16,9 +16,9 @@ std::string RandomText(std::mt19937& Rng, const std::string& Alphabet, int MaxLe
 
 // Pieces an expression is built from, so that most cases get past the compiler.
 std::string RandomExpression(std::mt19937& Rng) {
-  static const char* const pieces[] = {"a",  "b",  "ab", ".",   "\\d", "\\w", "\\s", "\\b", "^",    "$",
-                                       "(",  ")",  "|",  "*",   "+",   "?",   "*?",  "{2}", "{1,3}", "[a-c]",
-                                       "[^b]", "\\1", "\\2", "(?i)", "(?-g)", "(?m)", "\\x41", "{", "]", "\\"};
+  static const char* const pieces[] = {"a",    "b",   "ab",  ".",    "\\d",   "\\w",  "\\s",   "\\b", "^",     "$",
+                                       "(",    ")",   "|",   "*",    "+",     "?",    "*?",    "{2}", "{1,3}", "[a-c]",
+                                       "[^b]", "\\1", "\\2", "(?i)", "(?-g)", "(?m)", "\\x41", "{",   "]",     "\\"};
   std::string s;
   const int n = std::uniform_int_distribution<int>(0, 12)(Rng);
   for (int i = 0; i < n; ++i) s += pieces[std::uniform_int_distribution<size_t>(0, std::size(pieces) - 1)(Rng)];

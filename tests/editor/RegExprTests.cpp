@@ -200,10 +200,11 @@ TEST(RegExpr, ErrorMessagesOfEveryCode) {
   EXPECT_EQ(r.ErrorMsg(0), "No errors");
   EXPECT_EQ(r.ErrorMsg(1013), "Unknown error");
   EXPECT_EQ(r.ErrorMsg(101), "Unknown error");
-  const int known[] = {100, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 119,
-                       122, 124, 125, 127, 128, 1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1014, 1015};
+  const int known[] = {100, 102, 103, 104, 105, 106, 107,  108,  109,  110,  111,  112,  113,  114,  115,  116,
+                       119, 122, 124, 125, 127, 128, 1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1014, 1015};
   for (int code : known) EXPECT_NE(r.ErrorMsg(code), "Unknown error") << code;
-  EXPECT_EQ(r.ErrorMsg(128), "TRegExpr(comp): LinePairedSeparator must countain two different chars or no chars at all");
+  EXPECT_EQ(r.ErrorMsg(128),
+            "TRegExpr(comp): LinePairedSeparator must countain two different chars or no chars at all");
 }
 
 TEST(RegExpr, ExecutionErrors) {
@@ -319,9 +320,9 @@ TEST(RegExpr, SubstituteTemplates) {
   r.SetExpression("(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)");
   ASSERT_TRUE(r.Exec("-abcdefghijk-"));
   const std::pair<const char*, const char*> cases[] = {
-      {"$10", "j"},       {"${1}0", "a0"},   {"\\$1", "$1"},   {"$&", "abcdefghijk"}, {"${&}", "abcdefghijk"},
-      {"[$2]", "[b]"},    {"$", "$"},        {"$x", "$x"},     {"${x}", "${x}"},      {"${12", "${12"},
-      {"\\\\", "\\"},     {"a\\", "a\\"},    {"$15", ""},      {"$4294967297", ""},   {"${4294967297}", ""},
+      {"$10", "j"},    {"${1}0", "a0"}, {"\\$1", "$1"}, {"$&", "abcdefghijk"}, {"${&}", "abcdefghijk"},
+      {"[$2]", "[b]"}, {"$", "$"},      {"$x", "$x"},   {"${x}", "${x}"},      {"${12", "${12"},
+      {"\\\\", "\\"},  {"a\\", "a\\"},  {"$15", ""},    {"$4294967297", ""},   {"${4294967297}", ""},
       {"", ""},
   };
   for (const auto& [tpl, want] : cases) EXPECT_EQ(r.Substitute(tpl), want) << tpl;
@@ -339,9 +340,12 @@ TEST(RegExpr, ReplaceAllMatches) {
 
 TEST(RegExpr, CyrillicRangesWidenOnlyOverTheirLetter) {
   // Ranges that do not span the place of yo do not take it in.
-  for (auto [expr, yo, found] : {std::tuple{"[\\xE0-\\xFF]", "\xB8", true}, {"[\\xC0-\\xDF]", "\xA8", true},
-                                 {"[\\xC0-\\xFF]", "\xA8", true}, {"[\\xC0-\\xFF]", "\xB8", true},
-                                 {"[\\xF0-\\xF1]", "\xB8", false}, {"[\\xE0-\\xE5]", "\xB8", false},
+  for (auto [expr, yo, found] : {std::tuple{"[\\xE0-\\xFF]", "\xB8", true},
+                                 {"[\\xC0-\\xDF]", "\xA8", true},
+                                 {"[\\xC0-\\xFF]", "\xA8", true},
+                                 {"[\\xC0-\\xFF]", "\xB8", true},
+                                 {"[\\xF0-\\xF1]", "\xB8", false},
+                                 {"[\\xE0-\\xE5]", "\xB8", false},
                                  {"[\\xC6-\\xDF]", "\xA8", false}})
     EXPECT_EQ(FirstMatch(expr, yo) != "none", found) << expr << yo;
   TRegExpr r;
@@ -391,8 +395,8 @@ TEST(RegExpr, NestedRepetitionsStopWithinTheBudget) {
 TEST(RegExpr, LongRepetitionsDoNotUseTheStack) {
   std::string ab;
   for (int i = 0; i < 500000; ++i) ab += "ab";
-  const std::pair<const char*, int> cases[] = {{"(ab)*", 1000000}, {"(a|b)*", 1000000}, {"(.)*", 1000000},
-                                               {"(ab)*?$", 1000000}, {"(?:ab)", -1}};
+  const std::pair<const char*, int> cases[] = {
+      {"(ab)*", 1000000}, {"(a|b)*", 1000000}, {"(.)*", 1000000}, {"(ab)*?$", 1000000}, {"(?:ab)", -1}};
   for (const auto& [expr, len] : cases) {
     TRegExpr r;
     r.SetExpression(expr);

@@ -23,9 +23,15 @@ struct Recorder : TObject {
   bool continueAfterError = true;
   bool handlerRaises = false;
 
-  void A(TObject* Sender) { log += "A"; lastSender = Sender; }
+  void A(TObject* Sender) {
+    log += "A";
+    lastSender = Sender;
+  }
   void B(TObject*) { log += "B"; }
-  void Raise(TObject*) { log += "!"; throw Exception("boom"); }
+  void Raise(TObject*) {
+    log += "!";
+    throw Exception("boom");
+  }
   void AddsB(TObject*) {
     log += "+";
     chain->Add(TNotifyEvent(this, &Recorder::B));
@@ -347,7 +353,7 @@ TEST(Glyph, TheBuiltInPictureIsDrawnCentredWithItsMaskTransparent) {
     SurfaceCanvas sc(tall);
     glyph.Draw(&sc.canvas, 2, 0, h + 10);
   }
-  EXPECT_EQ(tall.Count(0x00FF00), 0);  // the mask colour shows nothing
+  EXPECT_EQ(tall.Count(0x00FF00), 0);    // the mask colour shows nothing
   auto rows = RowsWith(tall, 0x800000);  // the ink: navy
   EXPECT_GE(rows.first, 5);
   EXPECT_LT(rows.second, 5 + h);

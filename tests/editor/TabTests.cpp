@@ -18,8 +18,8 @@ std::string Model(const std::string& line, int width) {
   return out;
 }
 
-const char* const kLines[] = {"", "abc", "\t", "a\tb", "\t\t", "ab\tc\td\t", "abcdefgh\tx", "\t x \t\ty",
-                              "12345678901234567\t"};
+const char* const kLines[] = {
+    "", "abc", "\t", "a\tb", "\t\t", "ab\tc\td\t", "abcdefgh\tx", "\t x \t\ty", "12345678901234567\t"};
 
 }  // namespace
 

@@ -53,19 +53,18 @@ class TTestHighlighter : public TTxtCustomHighlighter {
 
   TTxtHighlighterAttributes* GetDefaultAttribute(int Index) const override {
     switch (Index) {
-      case 0:
-        return comment_;
-      case 4:
-        return space_;
-      default:
-        return nullptr;
+      case 0: return comment_;
+      case 4: return space_;
+      default: return nullptr;
     }
   }
   bool GetEol() const override { return eol_; }
   void* GetRange() const override { return reinterpret_cast<void*>(static_cast<intptr_t>(inComment_ ? 1 : 0)); }
   void SetRange(void* Value) override { inComment_ = Value == reinterpret_cast<void*>(static_cast<intptr_t>(1)); }
   void ResetRange() override { inComment_ = false; }
-  AnsiString GetToken() const override { return line_.substr(static_cast<size_t>(start_), static_cast<size_t>(end_ - start_)); }
+  AnsiString GetToken() const override {
+    return line_.substr(static_cast<size_t>(start_), static_cast<size_t>(end_ - start_));
+  }
   TTxtHighlighterAttributes* GetTokenAttribute() const override { return attr_; }
   int GetTokenKind() const override { return 0; }
   int GetTokenPos() const override { return start_; }

@@ -282,25 +282,33 @@ TEST(TextBuffer, EveryMutatorReportsItsLinesInsideOneBracket) {
       {"add", [](L& l) { l.Add("a"); }, "changing@5 | ins 5,1@6 | change@6", {"0", "1", "2", "3", "4", "a"}},
       {"insert", [](L& l) { l.Insert(0, "b"); }, "changing@5 | ins 0,1@6 | change@6", {"b", "0", "1", "2", "3", "4"}},
       {"put", [](L& l) { l.SetStrings(1, "c"); }, "changing@5 | rep 1,1@5 | change@5", {"0", "c", "2", "3", "4"}},
-      {"put at the count appends", [](L& l) { l.SetStrings(5, "d"); }, "changing@5 | ins 5,1@6 | change@6",
+      {"put at the count appends",
+       [](L& l) { l.SetStrings(5, "d"); },
+       "changing@5 | ins 5,1@6 | change@6",
        {"0", "1", "2", "3", "4", "d"}},
       {"delete", [](L& l) { l.Delete(1); }, "changing@5 | del 1,1@4 | change@4", {"0", "2", "3", "4"}},
       {"delete lines", [](L& l) { l.DeleteLines(0, 2); }, "changing@5 | del 0,2@3 | change@3", {"2", "3", "4"}},
       // More asked than there are: the same bracket, the real number.
-      {"delete past the end", [](L& l) { l.DeleteLines(3, 10); }, "changing@5 | del 3,2@3 | change@3",
-       {"0", "1", "2"}},
+      {"delete past the end", [](L& l) { l.DeleteLines(3, 10); }, "changing@5 | del 3,2@3 | change@3", {"0", "1", "2"}},
       {"delete nothing",
        [](L& l) {
          l.DeleteLines(5, 3);
          l.DeleteLines(0, 0);
        },
-       "", {"0", "1", "2", "3", "4"}},
-      {"insert empty lines", [](L& l) { l.InsertLines(1, 2); }, "changing@5 | ins 1,2@7 | change@7",
+       "",
+       {"0", "1", "2", "3", "4"}},
+      {"insert empty lines",
+       [](L& l) { l.InsertLines(1, 2); },
+       "changing@5 | ins 1,2@7 | change@7",
        {"0", "", "", "1", "2", "3", "4"}},
       {"insert no lines", [](L& l) { l.InsertLines(5, 0); }, "", {"0", "1", "2", "3", "4"}},
-      {"exchange", [](L& l) { l.Exchange(4, 0); }, "changing@5 | rep 0,1@5 | rep 4,1@5 | change@5",
+      {"exchange",
+       [](L& l) { l.Exchange(4, 0); },
+       "changing@5 | rep 0,1@5 | rep 4,1@5 | change@5",
        {"4", "1", "2", "3", "0"}},
-      {"exchange with itself", [](L& l) { l.Exchange(1, 1); }, "changing@5 | rep 1,1@5 | change@5",
+      {"exchange with itself",
+       [](L& l) { l.Exchange(1, 1); },
+       "changing@5 | rep 1,1@5 | change@5",
        {"0", "1", "2", "3", "4"}},
       {"clear", [](L& l) { l.Clear(); }, "changing@5 | cleared@0 | change@0", {}},
   };
@@ -467,13 +475,23 @@ TEST(TextBuffer, LongestLineCacheAgreesWithAFullScanAfterAnyEdit) {
     switch (pick(9)) {
       case 0: l.Add(randomLine()); break;
       case 1: l.Insert(pick(count + 1), randomLine()); break;
-      case 2: if (count) l.SetStrings(pick(count), randomLine()); break;
-      case 3: if (count) l.Delete(pick(count)); break;
-      case 4: if (count) l.DeleteLines(pick(count), 1 + pick(3)); break;
+      case 2:
+        if (count) l.SetStrings(pick(count), randomLine());
+        break;
+      case 3:
+        if (count) l.Delete(pick(count));
+        break;
+      case 4:
+        if (count) l.DeleteLines(pick(count), 1 + pick(3));
+        break;
       case 5: l.InsertLines(pick(count + 1), 1 + pick(2)); break;
-      case 6: if (count) l.Exchange(pick(count), pick(count)); break;
+      case 6:
+        if (count) l.Exchange(pick(count), pick(count));
+        break;
       case 7: l.SetTabWidth(1 + pick(9)); break;
-      case 8: if (pick(20) == 0) l.Clear(); break;
+      case 8:
+        if (pick(20) == 0) l.Clear();
+        break;
     }
     int longest = 0;
     for (int i = 0; i < l.Count(); ++i) longest = std::max(longest, GetExpandedLength(l[i], l.TabWidth()));

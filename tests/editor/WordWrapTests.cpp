@@ -73,7 +73,8 @@ AnsiString Drag(TTxtEdit& From, TTxtEdit& To, TBufferCoord Drop, BYTE Ctrl = 0, 
     SendMessageW(From.Handle(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(p.X, p.Y));
   };
   const TPoint g = at(From, {9, 1}), d = at(To, Drop);
-  for (auto [msg, p] : {std::pair{WM_LBUTTONDOWN, g}, {WM_MOUSEMOVE, {g.X, g.Y + 12}}, {WM_MOUSEMOVE, d}, {WM_LBUTTONUP, d}})
+  for (auto [msg, p] :
+       {std::pair{WM_LBUTTONDOWN, g}, {WM_MOUSEMOVE, {g.X, g.Y + 12}}, {WM_MOUSEMOVE, d}, {WM_LBUTTONUP, d}})
     mouse(msg, p);
   keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
@@ -89,15 +90,15 @@ TEST(WordWrap, BreakRules) {
     int width, tabWidth;
     std::vector<int> rows;
   } cases[] = {
-      {"aaaa bbbb cccc", 10, 8, {10, 4}},       // the break after the blank at 9
-      {"aa " + L(13), 10, 8, {10, 6}},          // a blank before MinRowLength is not used
-      {L(10) + "   bbb", 10, 8, {13, 3}},       // blanks hang at the row's end
-      {"abcdefgh-ijkl", 10, 8, {9, 4}},         // a non-identifier character breaks after itself
-      {L(25), 10, 8, {10, 10, 5}},              // hard cuts
+      {"aaaa bbbb cccc", 10, 8, {10, 4}},  // the break after the blank at 9
+      {"aa " + L(13), 10, 8, {10, 6}},     // a blank before MinRowLength is not used
+      {L(10) + "   bbb", 10, 8, {13, 3}},  // blanks hang at the row's end
+      {"abcdefgh-ijkl", 10, 8, {9, 4}},    // a non-identifier character breaks after itself
+      {L(25), 10, 8, {10, 10, 5}},         // hard cuts
       {"", 10, 8, {0}},
       {L(10), 10, 8, {10}},
       {"a" + L(300, ' ') + "b", 10, 8, {255, 46, 1}},  // a blank run is cut at 255
-      {tabs, 100, 8, {248, 73}},                // ... at a tab stop when tab fill would be cut
+      {tabs, 100, 8, {248, 73}},                       // ... at a tab stop when tab fill would be cut
       {"ab cd", 1, 8, {1, 2, 1, 1}},
       {L(300), 300, 8, {255, 45}},
       // A tab as wide as a row has no stop to step back to; once a row of length 0 forever.
@@ -105,8 +106,16 @@ TEST(WordWrap, BreakRules) {
   };
   for (const auto& c : cases) EXPECT_EQ(Rows(c.text, c.width, c.tabWidth), c.rows) << c.text.size();
   // Double-byte characters move whole; at width 1 a row takes both bytes rather than none.
-  EXPECT_EQ(Rows("abc\x81" "de", 4, 8, Lead81), (std::vector<int>{3, 3}));
-  EXPECT_EQ(Rows("\x81" "a" "\x82" "b", 1, 8, Lead81), (std::vector<int>{2, 2}));
+  EXPECT_EQ(Rows("abc\x81"
+                 "de",
+                 4, 8, Lead81),
+            (std::vector<int>{3, 3}));
+  EXPECT_EQ(Rows("\x81"
+                 "a"
+                 "\x82"
+                 "b",
+                 1, 8, Lead81),
+            (std::vector<int>{2, 2}));
 }
 
 TEST(WordWrap, FuzzedLinesAreCoveredByRowsThatAdvance) {

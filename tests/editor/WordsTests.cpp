@@ -83,13 +83,13 @@ TEST(WordPositions, NextWord) {
   TTxtEditStringList l;
   Fill(l, {"foo_bar baz", "  next one", "last"});
   TTxtWordFinder f(l, nullptr, nullptr);
-  EXPECT_EQ(f.NextWordPos(BufferCoord(3, 1)), BufferCoord(9, 1));   // the underscore belongs to the word
-  EXPECT_EQ(f.NextWordPos(BufferCoord(8, 1)), BufferCoord(9, 1));   // from the blank
-  EXPECT_EQ(f.NextWordPos(BufferCoord(10, 1)), BufferCoord(12, 1)); // the last word: to the line end
-  EXPECT_EQ(f.NextWordPos(BufferCoord(11, 1)), BufferCoord(3, 2));  // last character: next line's first word
-  EXPECT_EQ(f.NextWordPos(BufferCoord(30, 1)), BufferCoord(3, 2));  // past the end
-  EXPECT_EQ(f.NextWordPos(BufferCoord(4, 3)), BufferCoord(4, 3));   // the last line keeps the position
-  EXPECT_EQ(f.NextWordPos(BufferCoord(2, 9)), BufferCoord(2, 9));   // outside the buffer
+  EXPECT_EQ(f.NextWordPos(BufferCoord(3, 1)), BufferCoord(9, 1));    // the underscore belongs to the word
+  EXPECT_EQ(f.NextWordPos(BufferCoord(8, 1)), BufferCoord(9, 1));    // from the blank
+  EXPECT_EQ(f.NextWordPos(BufferCoord(10, 1)), BufferCoord(12, 1));  // the last word: to the line end
+  EXPECT_EQ(f.NextWordPos(BufferCoord(11, 1)), BufferCoord(3, 2));   // last character: next line's first word
+  EXPECT_EQ(f.NextWordPos(BufferCoord(30, 1)), BufferCoord(3, 2));   // past the end
+  EXPECT_EQ(f.NextWordPos(BufferCoord(4, 3)), BufferCoord(4, 3));    // the last line keeps the position
+  EXPECT_EQ(f.NextWordPos(BufferCoord(2, 9)), BufferCoord(2, 9));    // outside the buffer
 }
 
 TEST(WordPositions, NextWordIntoBlankOrEmptyLines) {
@@ -104,14 +104,14 @@ TEST(WordPositions, PreviousWord) {
   TTxtEditStringList l;
   Fill(l, {"one", "two  three", "x"});
   TTxtWordFinder f(l, nullptr, nullptr);
-  EXPECT_EQ(f.PrevWordPos(BufferCoord(1, 3)), BufferCoord(11, 2));   // start of a line: end of the one above
+  EXPECT_EQ(f.PrevWordPos(BufferCoord(1, 3)), BufferCoord(11, 2));  // start of a line: end of the one above
   EXPECT_EQ(f.PrevWordPos(BufferCoord(1, 1)), BufferCoord(1, 1));
   EXPECT_EQ(f.PrevWordPos(BufferCoord(6, 2)), BufferCoord(1, 2));   // at a word start: the word before
   EXPECT_EQ(f.PrevWordPos(BufferCoord(9, 2)), BufferCoord(6, 2));   // inside a word: its start
   EXPECT_EQ(f.PrevWordPos(BufferCoord(40, 2)), BufferCoord(6, 2));  // past the end counts as the end
   Fill(l, {"a", "   b"});
   TTxtWordFinder g(l, nullptr, nullptr);
-  EXPECT_EQ(g.PrevWordPos(BufferCoord(4, 2)), BufferCoord(2, 1));   // only blanks before: line above
+  EXPECT_EQ(g.PrevWordPos(BufferCoord(4, 2)), BufferCoord(2, 1));  // only blanks before: line above
 }
 
 TEST(WordPositions, StartEndAndTheWordAtAPosition) {
@@ -154,8 +154,8 @@ TEST(BracketMatching, PairsOfOneKindAcrossLines) {
   Fill(l, {"a(b[c)d]", "{ x", "  (y) }", "<>"});
   TTxtWordFinder f(l, nullptr, nullptr);
   TBufferCoord r;
-  const std::pair<TBufferCoord, TBufferCoord> pairs[] = {
-      {{2, 1}, {6, 1}}, {{6, 1}, {2, 1}}, {{8, 1}, {4, 1}}, {{1, 2}, {7, 3}}, {{7, 3}, {1, 2}}, {{1, 4}, {2, 4}}};
+  const std::pair<TBufferCoord, TBufferCoord> pairs[] = {{{2, 1}, {6, 1}}, {{6, 1}, {2, 1}}, {{8, 1}, {4, 1}},
+                                                         {{1, 2}, {7, 3}}, {{7, 3}, {1, 2}}, {{1, 4}, {2, 4}}};
   for (auto [from, to] : pairs) {
     r = {};
     EXPECT_TRUE(f.MatchingBracket(from, r, 1, l.Count()) && r == to) << from.Char << "," << from.Line;

@@ -263,7 +263,8 @@ TEST_F(StorageTest, StringsWithBlanksAndLineBreaksRoundTripExactly) {
                                "ends with backslash\\",
                                ""};
   auto s = Open();
-  for (size_t i = 0; i < std::size(values); ++i) s->WriteString("Strings\\V" + IntToStr(static_cast<int>(i)), values[i]);
+  for (size_t i = 0; i < std::size(values); ++i)
+    s->WriteString("Strings\\V" + IntToStr(static_cast<int>(i)), values[i]);
   s->Flush();
   auto r = Open();
   for (size_t i = 0; i < std::size(values); ++i)
@@ -283,7 +284,7 @@ TEST_F(StorageTest, PlainValuesAreWrittenAsTheyAre) {
 TEST_F(StorageTest, OldFilesReadAsBefore) {
   // Quoted texts that look escaped are what an old file holds, to the letter.
   const AnsiString values[] = {"C:\\new\\notes", "\"find me\"", "\"a\\\\b\"", "\"a\\qb \"", "\"\\n\"",
-                               "\" \"",           "\"\\r\\n\"",  "\"\"",        "\"\\\\\""};
+                               "\" \"",          "\"\\r\\n\"",  "\"\"",       "\"\\\\\""};
   AnsiString file = "[Old]\r\n";
   for (size_t i = 0; i < std::size(values); ++i) file += "V" + IntToStr(static_cast<int>(i)) + "=" + values[i] + "\r\n";
   WriteFile(file);
@@ -345,7 +346,8 @@ TEST(IniValueEscaping, EveryShortValueRoundTripsThroughTheFileText) {
         ASSERT_EQ(text.find_first_of("\r\n"), AnsiString::npos) << v;
         AnsiString expected = v;
         if (crlf) expected = AdjustLineBreaks(v);
-        ASSERT_EQ(IniDecodeValue(text, crlf, blanks), expected) << crlf << blanks << " [" << v << "] as [" << text << "]";
+        ASSERT_EQ(IniDecodeValue(text, crlf, blanks), expected)
+            << crlf << blanks << " [" << v << "] as [" << text << "]";
       }
 }
 
@@ -460,9 +462,10 @@ TEST_F(StorageTest, AUtf16FileIsReadAndWrittenBackAsUtf16) {
     EXPECT_EQ(s->ReadString("S\\x", ""), "\xE9");
     s->WriteString("S\\y", "2");
   }
-  EXPECT_EQ(FileText(), le + std::string("\r\0\n\0y\0=\0" "2\0\r\0\n\0\r\0\n\0", 18));
+  EXPECT_EQ(FileText(), le + std::string("\r\0\n\0y\0=\0"
+                                         "2\0\r\0\n\0\r\0\n\0",
+                                         18));
 }
-
 
 // A file the storage cannot read as text is left alone; the failure to save the settings
 // reaches the application's exception handling even from the destructor.
@@ -538,8 +541,8 @@ TEST_F(StorageTest, AFailedFlushLeavesTheFileAsItWas) {
   EXPECT_FALSE(FileExists(AnsiToWide(FileOf("settings.ini.tmp"))));
   // Another program holds the file and lets nobody write it: the old text stays whole.
   {
-    TFileHandle held = TFileHandle::Open(AnsiToWide(FileOf("settings.ini")).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         OPEN_EXISTING);
+    TFileHandle held =
+        TFileHandle::Open(AnsiToWide(FileOf("settings.ini")).c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     s->WriteInteger("S\\x", 3);
     EXPECT_THROW(s->Flush(), EStreamError);
   }

@@ -43,8 +43,7 @@ class TStoredEntry : public TCollectionItem {
 class TStoredThing : public TComponent {
   HV_CLASS(TStoredThing, TComponent)
  public:
-  explicit TStoredThing(TComponent* owner)
-      : TComponent(owner), entries_(TStoredEntry::StaticClassInfo()) {}
+  explicit TStoredThing(TComponent* owner) : TComponent(owner), entries_(TStoredEntry::StaticClassInfo()) {}
 
   int Count() const { return count_; }
   void SetCount(int v) { count_ = v; }
@@ -305,7 +304,8 @@ TEST_F(StorageTest, ObjectsByTheirPublishedProperties) {
   s->WritePersistent("Thing", &thing);
   s->Flush();
   EXPECT_EQ(SectionText("Thing"),
-            "Name=|Tag=0|Count=-7|Mode=mdFast|Ratio=00D0CCCCCCCCCCCCFB3F|When=12/31/2023|Text=\x7F\" spaced \"|Caption=Caption|"
+            "Name=|Tag=0|Count=-7|Mode=mdFast|Ratio=00D0CCCCCCCCCCCCFB3F|When=12/31/2023|Text=\x7F\" spaced "
+            "\"|Caption=Caption|"
             "Big=1099511627776|Flag=TRUE|Color=clBtnFace|ReadOnlyValue=5");
   EXPECT_EQ(SectionText("Thing\\Flags"), "fgBold=TRUE|fgItalic=FALSE|fgUnderline=TRUE");
   EXPECT_EQ(SectionText("Thing\\Items"), "Count=2|Item0=one|Item1=two");

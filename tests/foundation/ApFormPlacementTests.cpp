@@ -129,13 +129,13 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   const RECT& n = wp.rcNormalPosition;
   const AnsiString normPos = IntToStr(static_cast<int>(n.left)) + "," + IntToStr(static_cast<int>(n.top)) + "," +
                              IntToStr(static_cast<int>(n.right)) + "," + IntToStr(static_cast<int>(n.bottom));
-  const AnsiString minMax = IntToStr(static_cast<int>(wp.ptMinPosition.x)) + "," +
-                            IntToStr(static_cast<int>(wp.ptMinPosition.y)) + "," +
-                            IntToStr(static_cast<int>(wp.ptMaxPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMaxPosition.y));
-  EXPECT_EQ(SectionText("MainForm"),
-            "FormVersion=3|ShowCmd=1|Flags=" + IntToStr(static_cast<int>(wp.flags)) +
-                "|PixelsPerInch=" + IntToStr(Screen->PixelsPerInch()) + "|MinMaxPos(1280x1024)=" + minMax +
-                "|MinMaxPos=" + minMax + "|NormPos(1280x1024)=" + normPos + "|NormPos=" + normPos);
+  const AnsiString minMax =
+      IntToStr(static_cast<int>(wp.ptMinPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMinPosition.y)) + "," +
+      IntToStr(static_cast<int>(wp.ptMaxPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMaxPosition.y));
+  EXPECT_EQ(SectionText("MainForm"), "FormVersion=3|ShowCmd=1|Flags=" + IntToStr(static_cast<int>(wp.flags)) +
+                                         "|PixelsPerInch=" + IntToStr(Screen->PixelsPerInch()) +
+                                         "|MinMaxPos(1280x1024)=" + minMax + "|MinMaxPos=" + minMax +
+                                         "|NormPos(1280x1024)=" + normPos + "|NormPos=" + normPos);
   const TRect saved = WindowBounds(*form);
   form.reset();
 
@@ -462,7 +462,9 @@ TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
       "object FindForm: TForm\n"
       "  object Storage: TApAppIniFileStorage\n"
       "    Location = flCustom\n"
-      "    FileName = '" + std::string(WideToUtf8(AnsiToWide(file))) + "'\n"
+      "    FileName = '" +
+      std::string(WideToUtf8(AnsiToWide(file))) +
+      "'\n"
       "    StorageOptions.BooleanAsString = False\n"
       "  end\n"
       "  object Placement: TApFormStorage\n"

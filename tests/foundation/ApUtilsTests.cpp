@@ -119,8 +119,9 @@ TEST(ApUtilsNumbers, ValueTextFollowsTheProcessSettings) {
 }
 
 TEST(ApUtilsNumbers, IntegerVariants) {
-  for (const TVariant& v : {TVariant(1), TVariant(static_cast<short>(1)), TVariant(static_cast<signed char>(1)),
-                            TVariant(static_cast<unsigned char>(1)), TVariant(static_cast<unsigned short>(1)), TVariant(1u)})
+  for (const TVariant& v :
+       {TVariant(1), TVariant(static_cast<short>(1)), TVariant(static_cast<signed char>(1)),
+        TVariant(static_cast<unsigned char>(1)), TVariant(static_cast<unsigned short>(1)), TVariant(1u)})
     EXPECT_TRUE(IsIntegerVariant(v));
   for (const TVariant& v : {TVariant(1LL), TVariant(1.0), TVariant(true), TVariant("1"), TVariant()})
     EXPECT_FALSE(IsIntegerVariant(v));

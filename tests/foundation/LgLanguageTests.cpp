@@ -62,12 +62,14 @@ const bool registered = [] {
 }();
 
 const WideString kRuTitle = L"\x041D\x0430\x0441\x0442\x0440\x043E\x0439\x043A\x0438";  // Настройки
-const WideString kRuOpen = L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C";                // Открыть
+const WideString kRuOpen = L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C";               // Открыть
 
 TLgTestWidget* Widget(TComponent* Root, const char* Name) {
   return static_cast<TLgTestWidget*>(Root->FindComponent(Name));
 }
-WideString& RootCaption(const std::unique_ptr<TComponent>& Root) { return static_cast<TLgTestRoot*>(Root.get())->Caption; }
+WideString& RootCaption(const std::unique_ptr<TComponent>& Root) {
+  return static_cast<TLgTestRoot*>(Root.get())->Caption;
+}
 TLgLanguageController* Controller(TComponent* Root) {
   return static_cast<TLgLanguageController*>(Root->FindComponent("Lang"));
 }
@@ -259,10 +261,10 @@ TEST_F(LgLanguage, EntriesFollowTheComponents) {
 
 TEST_F(LgLanguage, WhichTextsCountAsTranslatable) {
   const std::tuple<TLgLanguageControllerOptions, const wchar_t*, bool> cases[] = {
-      {{lgcoIgnoreNonAlphaProps}, L"...", false}, {{lgcoIgnoreNonAlphaProps}, L"2024", false},
+      {{lgcoIgnoreNonAlphaProps}, L"...", false},   {{lgcoIgnoreNonAlphaProps}, L"2024", false},
       {{lgcoIgnoreNonAlphaProps}, L"\x00A1", true}, {{lgcoIgnoreNonAlphaProps}, L"\x00A0", false},
-      {{lgcoIgnoreNonAlphaProps}, L"1z", true},   {{lgcoIgnoreEmptyProps}, L"...", true},
-      {{lgcoIgnoreEmptyProps}, L"", false},       {{}, L"", true},
+      {{lgcoIgnoreNonAlphaProps}, L"1z", true},     {{lgcoIgnoreEmptyProps}, L"...", true},
+      {{lgcoIgnoreEmptyProps}, L"", false},         {{}, L"", true},
   };
   for (const auto& [options, caption, recorded] : cases) {
     TLgTestRoot root(nullptr);

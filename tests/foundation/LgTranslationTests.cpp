@@ -32,9 +32,10 @@ WideString Text(TLgLang_CompTranslations& T, const char* Section, int ID) {
 
 TEST(LgTranslationFile, LinesSectionsAndEscapes) {
   TLgLang_CompTranslations t;
-  Load(t, Utf16(L"; comment\r\n LANGID = 1049 \r\nAuthor=Me\\n\r\n\r\n[Form1]\r\n7=a\\tb\\nc\r\n"
-                L"8=x\\5a\\\\n\\65\\\r\n 00000009 =  padded  \r\nCaption=ignored\r\n-3=neg\r\n[FORM1]\r\n10=again\r\n"
-                L"[]\r\n11=still form1\r\n[ broken\r\n12=x\r\n[$constants]\r\nsHello=Hi\\32\r\n[ ]\r\n1=empty name\r\n"));
+  Load(t,
+       Utf16(L"; comment\r\n LANGID = 1049 \r\nAuthor=Me\\n\r\n\r\n[Form1]\r\n7=a\\tb\\nc\r\n"
+             L"8=x\\5a\\\\n\\65\\\r\n 00000009 =  padded  \r\nCaption=ignored\r\n-3=neg\r\n[FORM1]\r\n10=again\r\n"
+             L"[]\r\n11=still form1\r\n[ broken\r\n12=x\r\n[$constants]\r\nsHello=Hi\\32\r\n[ ]\r\n1=empty name\r\n"));
   EXPECT_EQ(t.LangID(), 1049);
   EXPECT_EQ(t.Params().Count(), 2);
   EXPECT_EQ(t.Params()[1], L"Author=Me\\n");  // parameters are not unescaped
@@ -52,7 +53,8 @@ TEST(LgTranslationFile, LinesSectionsAndEscapes) {
 }
 
 TEST(LgTranslationFile, ErrorsNameTheLineCountedFromZero) {
-  const std::pair<const char*, const char*> cases[] = {  // the file, the error
+  const std::pair<const char*, const char*> cases[] = {
+      // the file, the error
       {"LANGID=1049\r\n; c\r\n[A]\r\n7=x\r\n\r\n7=y\r\n",
        "Loading translations failed.\r\nLine 5: Duplicate property value translation ID (7)"},
       {"[$CONSTANTS]\r\n1abc=x\r\n", "Loading translations failed.\r\nLine 1: Invalid constant name (\"1abc\")"},
@@ -78,8 +80,7 @@ TEST(LgTranslationFile, EncodingsByMarkAndByTheFilesLanguage) {
       {"[F]\r\n1=" + WideToAnsi(privet, 1251) + "\r\nLANGID=1049\r\n", privet, 0},
       {"LANGID=1049\r\n[F]\r\n1=" + WideToUtf8(privet) + "\r\n", AnsiToWide(WideToUtf8(privet), 1251), 1049},
       // A UTF-8 mark becomes characters of the first line, so LANGID is not found there.
-      {"\xEF\xBB\xBFLANGID=1049\r\n[F]\r\n1=" + WideToUtf8(privet) + "\r\n", AnsiToWide(WideToUtf8(privet), 1251),
-       0},
+      {"\xEF\xBB\xBFLANGID=1049\r\n[F]\r\n1=" + WideToUtf8(privet) + "\r\n", AnsiToWide(WideToUtf8(privet), 1251), 0},
       // Big endian is 8-bit text too: the zero bytes split nothing and the value is garbage.
       {"\xFE\xFF\0L\0A", L"<none>", 0},
   };
@@ -93,7 +94,8 @@ TEST(LgTranslationFile, EncodingsByMarkAndByTheFilesLanguage) {
 }
 
 TEST(LgTranslationFile, EscapingForTheLanguageSource) {
-  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {  // value, escaped, exactly
+  const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
+      // value, escaped, exactly
       {L"a\tb", L"a\\tb", L"a\\tb"},
       {L"1\r\n2\n3\r4\n\r5", L"1\\n2\\n3\\n4\\n5", L"1\\n2\\103\\134\\10\\135"},
       {L"c:\\x\x01", L"c:\\\\x\\01", L"c:\\\\x\\01"},
@@ -148,8 +150,9 @@ const wchar_t* const kSeeds[] = {
     L"LANGID=1049\r\n[A]\r\n1=x\r\n[a]\r\n2=\\32y\\13\r\n[ B ]\r\n3 = z = w\r\n",
     L"[broken\r\n=nothing\r\n[]\r\n[C]\r\nfoo=1\r\n5=\\99\\0\r\n",
 };
-const wchar_t* const kTokens[] = {L"[", L"]", L"=", L"\\", L"\\n", L"\\t", L"\\1", L"\r\n", L"\n", L";",
-                                  L"LANGID=1049", L"$CONSTANTS", L"7", L"00000007=", L" ", L"\x0416", L"\0"};
+const wchar_t* const kTokens[] = {L"[",   L"]",         L"=",  L"\\",     L"\\n",         L"\\t",
+                                  L"\\1", L"\r\n",      L"\n", L";",      L"LANGID=1049", L"$CONSTANTS",
+                                  L"7",   L"00000007=", L" ",  L"\x0416", L"\0"};
 
 std::string Mutate(const WideString& Seed, std::mt19937& Rng) {
   WideString s = Seed;
@@ -159,7 +162,9 @@ std::string Mutate(const WideString& Seed, std::mt19937& Rng) {
     switch (Rng() % 5) {
       case 0: s.erase(at, pick(12)); break;
       case 1: s.insert(at, kTokens[pick(std::size(kTokens))]); break;
-      case 2: if (at < s.size()) s[at] = static_cast<wchar_t>(Rng() % 0x500); break;
+      case 2:
+        if (at < s.size()) s[at] = static_cast<wchar_t>(Rng() % 0x500);
+        break;
       case 3: s.insert(at, s.substr(pick(s.size()), pick(40))); break;
       default: s.resize(at);
     }

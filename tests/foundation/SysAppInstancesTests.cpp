@@ -37,7 +37,7 @@ TEST(SysOptex, TryEnterRecursionAndADeadHolder) {
   std::thread([&] { other.Enter(), other.Enter(); }).join();  // ends holding the lock twice
   std::thread([&] { tried = lock.TryEnter(); }).join();
   EXPECT_FALSE(tried);
-  lock.Enter();  // takes over from the ended holder
+  lock.Enter();                  // takes over from the ended holder
   EXPECT_TRUE(lock.TryEnter());  // re-entrant
   lock.Leave(), lock.Leave();
   std::thread([&] { tried = other.TryEnter(); }).join();
@@ -48,8 +48,7 @@ TEST(SysOptex, TryEnterRecursionAndADeadHolder) {
 class SysAppInstancesList : public ::testing::Test {
  protected:
   SysAppInstancesList()
-      : path(L"C:\\hv-tests\\" + std::to_wstring(GetCurrentProcessId()) + L"\\" +
-             std::to_wstring(++serial) + L".exe"),
+      : path(L"C:\\hv-tests\\" + std::to_wstring(GetCurrentProcessId()) + L"\\" + std::to_wstring(++serial) + L".exe"),
         registry(path),
         mapping(SysAppInstancesBaseName(path) + L"_Map", PAGE_READWRITE, 1032),
         data(static_cast<TSysAppInstances::TInstanceData*>(
@@ -160,7 +159,9 @@ struct TReceiver {
     for (int i = 0; i < L->Count(); ++i) Lines.push_back((*L)[i]);
   }
   void InstanceCreated(TObject*, DWORD Pid) { Created.push_back(Pid); }
-  void Got(TObject*, int K, const void* D, uint32_t S) { Kind = K, Data.assign(static_cast<const char*>(D ? D : ""), S); }
+  void Got(TObject*, int K, const void* D, uint32_t S) {
+    Kind = K, Data.assign(static_cast<const char*>(D ? D : ""), S);
+  }
   void Notify(TObject*, int P) { UserParam = P; }
   void Listen(TApAppInstances& A) {
     A.OnCmdLineReceived = TCmdLineReceivedEvent(this, &TReceiver::CmdLine);
@@ -174,7 +175,8 @@ struct TReceiver {
 DWORD RunSecondCopy(DWORD& ChildPid) {
   WideString cmd = L"\"" + WideGetModuleFileName(nullptr) + L"\"";
   for (const WideString& a : kArgs) cmd += L" \"" + a + L"\"";
-  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", L"1"), SetEnvironmentVariableW(L"GTEST_FILTER", L"ApAppInstancesChild.*");
+  SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", L"1"),
+      SetEnvironmentVariableW(L"GTEST_FILTER", L"ApAppInstancesChild.*");
   PROCESS_INFORMATION pi{};
   const bool started = StartProcess(cmd, pi);
   SetEnvironmentVariableW(L"HV_INSTANCE_CHILD", nullptr), SetEnvironmentVariableW(L"GTEST_FILTER", nullptr);
@@ -245,4 +247,3 @@ TEST(ApAppInstances, FuzzedMessagesFromAnotherCopy) {
 }
 
 }  // namespace
-

@@ -13,7 +13,6 @@
 
 namespace {
 
-
 std::string Save(TUcStrings& List) {
   TStringStream stream;
   List.SaveToStream(&stream);
@@ -88,10 +87,13 @@ TEST(UcStrings, StreamsWithoutMarkDetection) {
   TUcStringList list;
   TStringStream in(Bytes({0xFF, 0xFE, 'a', 0}));
   list.LoadFromStream_BOM(&in, false);
-  EXPECT_EQ(list.Strings(0), L"\xFEFF" L"a");
+  EXPECT_EQ(list.Strings(0),
+            L"\xFEFF"
+            L"a");
   TStringStream out;
   list.SaveToStream_BOM(&out, false);
-  EXPECT_EQ(out.DataString(), Le(L"\xFEFF" L"a\r\n"));
+  EXPECT_EQ(out.DataString(), Le(L"\xFEFF"
+                                 L"a\r\n"));
   TStringStream mid(Bytes({'x', 0xFE, 0xFF, 0, 'q'}));
   mid.SetPosition(1);
   EXPECT_EQ(DetectStreamCharSet(&mid), csUnicodeSwapped);
@@ -103,7 +105,9 @@ TEST(UcStrings, StreamsWithoutMarkDetection) {
 
 TEST(UcStrings, AnsiViewConvertsWithItsCodePage) {
   TUcStringList list;
-  list.Add(L"\x0416" L"a");
+  list.Add(
+      L"\x0416"
+      L"a");
   TAnsiStringsForWideStringsAdapter* ansi = list.AnsiStrings();
   EXPECT_EQ(ansi->CodePage(), 0u);
   EXPECT_EQ(ansi->Strings(0), "?a");  // the system's code page (1252) has no Zhe

@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // "0044 0307" as UTF-16; false when a code lies outside the basic plane.
 bool ParseCodes(const std::string& Field, WideString& Out) {
   std::istringstream in(Field);
@@ -64,12 +63,18 @@ TEST(UcNormalize, FormsOfTypicalText) {
       {L"\x212B", nfC, L"\x00C5"},
       {L"\x2126", nfC, L"\x03A9"},
       {L"\x00BD", nfC, L"\x00BD"},
-      {L"\x00BD", nfKC, L"1\x2044" L"2"},
+      {L"\x00BD", nfKC,
+       L"1\x2044"
+       L"2"},
       {L"\xFB01", nfKD, L"fi"},
-      {L"\x1E0B\x0323", nfC, L"\x1E0D\x0307"},            // the dot below goes first
-      {L"\x1100\x1161\x11A7", nfC, L"\xAC00\x11A7"},      // 11A7 is no trailing consonant
-      {L"\x0301" L"e", nfC, L"\x0301" L"e"},              // nothing composes with a leading mark
-      {L"\xFA6C", nfC, L"\xD850\xDEEE"},                  // a mapping outside the basic plane
+      {L"\x1E0B\x0323", nfC, L"\x1E0D\x0307"},        // the dot below goes first
+      {L"\x1100\x1161\x11A7", nfC, L"\xAC00\x11A7"},  // 11A7 is no trailing consonant
+      {L"\x0301"
+       L"e",
+       nfC,
+       L"\x0301"
+       L"e"},                             // nothing composes with a leading mark
+      {L"\xFA6C", nfC, L"\xD850\xDEEE"},  // a mapping outside the basic plane
       {L"e\x0301", nfNone, L"e\x0301"},
   };
   for (const Case& c : cases)
@@ -130,12 +135,12 @@ TEST(UcUtf8Tolerant, DecodesPairsAndReplacesBadSequences) {
   } cases[] = {
       {Bytes({0xF0, 0x9F, 0x98, 0x80}), L"\xD83D\xDE00"},
       {Bytes({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}), L"\xD83D\xDE00"},  // encoded halves
-      {Bytes({0xE9, 0x20, 0x61}), L"\xFFFD a"},                         // 1252 "é a"
+      {Bytes({0xE9, 0x20, 0x61}), L"\xFFFD a"},                        // 1252 "é a"
       {Bytes({0xF8, 0x88, 0x80, 0x80, 0x80, 'z'}), L"\xFFFD\x0088\x0080\x0080\x0080z"},
-      {Bytes({'a', 0xE2, 0x82}), L"a\xFFFD\x0082"},                     // cut short at the end
-      {Bytes({0xA9}), L"\x00A9"},                                       // a stray trail byte keeps its value
-      {Bytes({0xC1, 0xBF}), L"\xFFFD\x00BF"},                           // overlong
-      {Bytes({0xF4, 0x90, 0x80, 0x80}), L"\xFFFD\x0090\x0080\x0080"},   // beyond U+10FFFF
+      {Bytes({'a', 0xE2, 0x82}), L"a\xFFFD\x0082"},                    // cut short at the end
+      {Bytes({0xA9}), L"\x00A9"},                                      // a stray trail byte keeps its value
+      {Bytes({0xC1, 0xBF}), L"\xFFFD\x00BF"},                          // overlong
+      {Bytes({0xF4, 0x90, 0x80, 0x80}), L"\xFFFD\x0090\x0080\x0080"},  // beyond U+10FFFF
       {Bytes({'x', 0x00, 'y'}), WideString(L"x\0y", 3)},
   };
   for (const Case& c : cases) EXPECT_EQ(Hex(DecodeUtf8ToWide(c.Utf8)), Hex(c.Wide)) << Hex(c.Wide);
@@ -164,15 +169,21 @@ TEST(UcUtf8Tolerant, FuzzedBytesDecodeWithoutLoss) {
       size_t at = rng() % (s.size() + 1);
       switch (rng() % 3) {
         case 0: s.insert(at, 1, static_cast<char>(rng())); break;
-        case 1: if (at < s.size()) s.erase(at, 1); break;
-        default: if (at < s.size()) s[at] = static_cast<char>(rng()); break;
+        case 1:
+          if (at < s.size()) s.erase(at, 1);
+          break;
+        default:
+          if (at < s.size()) s[at] = static_cast<char>(rng());
+          break;
       }
     }
     WideString w = DecodeUtf8ToWide(s);
     ASSERT_LE(w.size(), s.size());
     // Every ASCII byte comes out as itself; text without replacements or stray trail bytes
     // encodes back to the same bytes.
-    auto ascii = [](auto& Text) { return std::count_if(Text.begin(), Text.end(), [](auto c) { return (c & ~0x7F) == 0; }); };
+    auto ascii = [](auto& Text) {
+      return std::count_if(Text.begin(), Text.end(), [](auto c) { return (c & ~0x7F) == 0; });
+    };
     ASSERT_EQ(ascii(w), ascii(s)) << Hex(w);
     if (std::none_of(w.begin(), w.end(), [](wchar_t c) { return c == L'\xFFFD' || (c >= 0x80 && c <= 0xBF); })) {
       ASSERT_EQ(EncodeWideToUtf8(w), s);

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 void Load(TWideStrings& List, const std::string& Data) {
   TStringStream stream(Data);
   List.LoadFromStream(&stream);
@@ -68,7 +67,9 @@ TEST(WideStringList, PageBreaksInAFileSurviveLoadAndSave) {
   TWideStringList list;
   Load(list, Bytes({0xEF, 0xBB, 0xBF, 'a', 0x0C, 'b', 0x0B, 'c', 0xE2, 0x80, 0xA8, 'd', 0x0D, 'e'}));
   ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(list.Strings(0), L"a\fb\vc\x2028" L"d");
+  EXPECT_EQ(list.Strings(0),
+            L"a\fb\vc\x2028"
+            L"d");
   EXPECT_EQ(Save(list), Bytes({0xEF, 0xBB, 0xBF, 'a', 0x0C, 'b', 0x0B, 'c', 0xE2, 0x80, 0xA8, 'd', 0x0D, 0x0A, 'e'}));
 }
 
@@ -187,7 +188,10 @@ TEST(WideStringList, AssignsToAndFromEightBitLists) {
   TWideStringList wide;
   wide.SetLanguage(1049);
   TObject marker;
-  wide.AddObject(L"\x0416" L"a", &marker);
+  wide.AddObject(
+      L"\x0416"
+      L"a",
+      &marker);
   TStringList ansi;
   ansi.Assign(&wide);
   ASSERT_EQ(ansi.Count(), 1);
@@ -196,12 +200,16 @@ TEST(WideStringList, AssignsToAndFromEightBitLists) {
   TWideStringList back;
   back.SetLanguage(1049);
   back.Assign(&ansi);
-  EXPECT_EQ(back.Strings(0), L"\x0416" L"a");
+  EXPECT_EQ(back.Strings(0),
+            L"\x0416"
+            L"a");
   EXPECT_EQ(back.Objects(0), &marker);
   TWideStringList other;
   other.SetLanguage(1033);
   other.Assign(&wide);  // wide to wide keeps every character, whatever the languages
-  EXPECT_EQ(other.Strings(0), L"\x0416" L"a");
+  EXPECT_EQ(other.Strings(0),
+            L"\x0416"
+            L"a");
 }
 
 class TWslProbe : public TComponent {

@@ -38,7 +38,9 @@ TEST(UcUtf7, EncodesWithDirectOptionalCharacters) {
     const char* Utf7;
   } cases[] = {
       {L"A+B", "A+-B"},
-      {L"\x00E9" L"a", "+AOk-a"},
+      {L"\x00E9"
+       L"a",
+       "+AOk-a"},
       {L"\x00E9 a", "+AOk a"},
       {L"\x00E9", "+AOk"},
       {L"Hi Mom -\x263A-!", "Hi Mom -+Jjo--!"},
@@ -71,8 +73,7 @@ TEST(UcUtf7, RoundTripsAndFuzzedInputEndsInResultOrError) {
     try {
       WideString back = UTF7ToWideString(a);
       EXPECT_LE(back.size(), a.size());
-    } catch (const EUcGeneralError&) {
-    }
+    } catch (const EUcGeneralError&) {}
   }
 }
 
@@ -136,7 +137,11 @@ TEST(UcPaths, NamesAndDelimiters) {
   EXPECT_TRUE(WideIsPathDelimiter(L"a\\b", 2));
   EXPECT_FALSE(WideIsPathDelimiter(L"a\\b", 4));
   EXPECT_EQ(WideLastDelimiter(L"\\.", L"a\\b.c"), 4);
-  EXPECT_EQ(WideTextPos(L"\x0411" L"C", L"xa\x0431" L"c"), 3);
+  EXPECT_EQ(WideTextPos(L"\x0411"
+                        L"C",
+                        L"xa\x0431"
+                        L"c"),
+            3);
   EXPECT_TRUE(IsIntResourceId(MAKEINTRESOURCEW(12)));
   SetLastError(ERROR_ACCESS_DENIED);
   EXPECT_THROW(CheckWin32Result(0), EOSError);
@@ -163,7 +168,7 @@ TEST(UcFiles, CreateOpenExistAndFind) {
   h = WideFileOpen(name, 0x20);  // read, deny write
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   EXPECT_EQ(WideFileOpen(name, 0x01), INVALID_HANDLE_VALUE);  // a writer is refused meanwhile
-  HANDLE reader = WideFileOpen(name, 0x40);  // a reader that shares everything is let in
+  HANDLE reader = WideFileOpen(name, 0x40);                   // a reader that shares everything is let in
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   CloseHandle(reader);
   CloseHandle(h);

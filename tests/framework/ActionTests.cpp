@@ -27,9 +27,15 @@ class TFakeLink : public TActionLink {
   explicit TFakeLink(TFakeClient* client) : TActionLink(nullptr), client_(client) {
     OnChange = TNotifyEvent(this, &TFakeLink::Changed);
   }
-  bool IsCaptionLinked() override { return TActionLink::IsCaptionLinked() && client_->caption == CustomAction()->Caption(); }
-  bool IsEnabledLinked() override { return TActionLink::IsEnabledLinked() && client_->enabled == CustomAction()->Enabled(); }
-  bool IsCheckedLinked() override { return TActionLink::IsCheckedLinked() && client_->checked == CustomAction()->Checked(); }
+  bool IsCaptionLinked() override {
+    return TActionLink::IsCaptionLinked() && client_->caption == CustomAction()->Caption();
+  }
+  bool IsEnabledLinked() override {
+    return TActionLink::IsEnabledLinked() && client_->enabled == CustomAction()->Enabled();
+  }
+  bool IsCheckedLinked() override {
+    return TActionLink::IsCheckedLinked() && client_->checked == CustomAction()->Checked();
+  }
   void SetCaption(const WideString& value) override {
     client_->actionCaptionSeenBySetter = CustomAction()->Caption();
     if (IsCaptionLinked()) client_->caption = value;

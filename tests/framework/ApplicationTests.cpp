@@ -270,7 +270,8 @@ TEST(ApplicationScreen, CursorsFontsAndMetrics) {
 
   TStringsW* fonts = Screen->Fonts();
   ASSERT_GT(fonts->Count(), 0);
-  for (int i = 1; i < fonts->Count(); ++i) EXPECT_LT(_wcsicmp(fonts->Strings(i - 1).c_str(), fonts->Strings(i).c_str()), 0);
+  for (int i = 1; i < fonts->Count(); ++i)
+    EXPECT_LT(_wcsicmp(fonts->Strings(i - 1).c_str(), fonts->Strings(i).c_str()), 0);
   EXPECT_GT(Screen->PixelsPerInch(), 0);
   EXPECT_EQ(Screen->Width(), GetSystemMetrics(SM_CXSCREEN));
   TRect work = Screen->WorkAreaRect();
@@ -317,7 +318,7 @@ TEST(ApplicationResources, FormsMadeAThousandTimesLeaveNothingBehind) {
   for (int i = 0; i < 1000; ++i) makeOne();
   Pump();
   EXPECT_EQ(GdiObjectCount(), gdi);
-  EXPECT_EQ(LiveAllocations(), blocks);  // not one block of ours left behind
+  EXPECT_EQ(LiveAllocations(), blocks);                    // not one block of ours left behind
   EXPECT_LT(ProcessPrivateBytes(), before + 1024 * 1024);  // nor much of the system's
   EXPECT_EQ(Screen->FormCount(), 0);
 }

@@ -107,7 +107,7 @@ TEST(Bitmap, ScanLinesOutsideTheImageAreRefused) {
 TEST(Bitmap, PixelFormatsConvertAndSizeTheirRows) {
   TBitmap b;
   b.SetSize(10, 2);
-  const std::pair<TPixelFormat, int> rows[] = {{pf1bit, 4},  {pf4bit, 8},  {pf8bit, 12}, {pf15bit, 20},
+  const std::pair<TPixelFormat, int> rows[] = {{pf1bit, 4},   {pf4bit, 8},   {pf8bit, 12}, {pf15bit, 20},
                                                {pf16bit, 20}, {pf24bit, 32}, {pf32bit, 40}};
   for (auto [format, size] : rows) {
     b.SetPixelFormat(format);
@@ -249,9 +249,9 @@ TEST(Bitmap, RunLengthEncodedFilesLoad) {
   TBytes palette;
   palette.u32(0x000000).u32(0xFF0000);  // black, red (blue-green-red-0 order: red is 00 00 FF 00)
   TBytes rle;
-  rle.u8(4).u8(1).u8(0).u8(0);          // bottom row: four times colour 1
+  rle.u8(4).u8(1).u8(0).u8(0);              // bottom row: four times colour 1
   rle.u8(2).u8(0).u8(2).u8(1).u8(0).u8(0);  // top row: two of colour 0, two of colour 1
-  rle.u8(0).u8(1);                      // end of bitmap
+  rle.u8(0).u8(1);                          // end of bitmap
   TBitmap runs;
   LoadBytes(runs, BmpFile(4, 2, 8, BI_RLE8, palette.data, rle.data, static_cast<uint32_t>(rle.data.size())));
   EXPECT_EQ(runs.PixelFormat(), pf8bit);
@@ -460,8 +460,7 @@ TEST(Bitmap, PatternBrushesRepeatTheBitmap) {
   target.Canvas()->Brush()->SetBitmap(&pattern);
   target.Canvas()->FillRect(Rect(0, 0, 16, 16));
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      ASSERT_EQ(Px(target, x, y), (x % 8 < 4 && y % 8 < 4) ? red : white) << x << "," << y;
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(Px(target, x, y), (x % 8 < 4 && y % 8 < 4) ? red : white) << x << "," << y;
   target.Canvas()->Brush()->SetBitmap(nullptr);
   target.Canvas()->Brush()->SetColor(clBlue);
   target.Canvas()->FillRect(Rect(0, 0, 16, 16));

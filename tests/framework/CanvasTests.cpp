@@ -85,8 +85,7 @@ TEST(Canvas, RectangleFrameAndInterior) {
   for (int y = 0; y < 12; ++y)
     for (int x = 0; x < 12; ++x) {
       uint32_t expected = white;
-      if (x >= 2 && x < 9 && y >= 3 && y < 10)
-        expected = (x == 2 || x == 8 || y == 3 || y == 9) ? blue : yellow;
+      if (x >= 2 && x < 9 && y >= 3 && y < 10) expected = (x == 2 || x == 8 || y == 3 || y == 9) ? blue : yellow;
       ASSERT_EQ(surface.Pixel(x, y), expected) << x << "," << y;
     }
   // FrameRect draws one pixel in the brush.

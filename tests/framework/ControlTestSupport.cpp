@@ -53,7 +53,8 @@ void TWcControl::DblClick() {
 }
 
 bool TWcControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
-  Log.push_back("wheel " + std::to_string(WheelDelta) + " " + PointText(MousePos.X, MousePos.Y) + " " + ShiftText(Shift));
+  Log.push_back("wheel " + std::to_string(WheelDelta) + " " + PointText(MousePos.X, MousePos.Y) + " " +
+                ShiftText(Shift));
   return inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
 }
 

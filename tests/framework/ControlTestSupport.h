@@ -37,11 +37,11 @@ class TWcControl : public TCustomControl {
     SetBounds(0, 0, 40, 20);
   }
   std::vector<std::string> Log;
-  LRESULT DialogCode = 0;       // what WM_GETDLGCODE adds
+  LRESULT DialogCode = 0;  // what WM_GETDLGCODE adds
   int Paints = 0;
   int TextChanges = 0;
   std::vector<WPARAM> DefaultChars;  // WM_CHAR that reached the default handling
-  TColor PaintColor = clNone;   // fills the client area when set
+  TColor PaintColor = clNone;        // fills the client area when set
 
   using TWinControl::CreateParams;
   using TWinControl::RecreateWnd;

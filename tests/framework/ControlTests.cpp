@@ -142,10 +142,9 @@ TEST(ControlMessages, MouseMessagesReachTheVirtualHandlersWithTheShiftState) {
   SendMouse(wnd, WM_MBUTTONDOWN, -2, -3, MK_MBUTTON);  // outside the client area, captured
   SetModifiers(false, false, false);
   std::vector<std::string> expected = {
-      "down L 5,6 [Shift Left]",   "mouseenter", "move 7,8 [Shift Left]",    "click",
-      "up L 9,10 [Shift Left]",    "down R 1,2 [Right]",       "up R 1,2 [Right]",
-      "dblclick",                  "down L 3,4 [Ctrl Left Double]",
-      "up L 3,4 [Ctrl Left]",      "down M -2,-3 [Alt Middle]",
+      "down L 5,6 [Shift Left]",       "mouseenter",           "move 7,8 [Shift Left]",     "click",
+      "up L 9,10 [Shift Left]",        "down R 1,2 [Right]",   "up R 1,2 [Right]",          "dblclick",
+      "down L 3,4 [Ctrl Left Double]", "up L 3,4 [Ctrl Left]", "down M -2,-3 [Alt Middle]",
   };
   EXPECT_EQ(control->Log, expected);
 }
@@ -239,7 +238,8 @@ TEST(ControlMessages, WindowProcCanBeReplacedChainedAndRestored) {
   SendMouse(wnd, WM_LBUTTONDOWN, 1, 1, MK_LBUTTON);
   EXPECT_EQ(control->Log.size(), 1u);  // the hooks passed it on
   EXPECT_NE(std::find(outer.seen.begin(), outer.seen.end(), static_cast<UINT>(WM_LBUTTONDOWN)), outer.seen.end());
-  EXPECT_TRUE(outer.seen.empty() || std::find(inner.seen.begin(), inner.seen.end(), static_cast<UINT>(WM_LBUTTONDOWN)) != inner.seen.end());
+  EXPECT_TRUE(outer.seen.empty() ||
+              std::find(inner.seen.begin(), inner.seen.end(), static_cast<UINT>(WM_LBUTTONDOWN)) != inner.seen.end());
   control->Perform(CM_TEXTCHANGED);  // notifications pass the hooks too
   EXPECT_EQ(inner.seen.back(), CM_TEXTCHANGED);
   inner.Remove();
@@ -321,8 +321,14 @@ TEST(ControlPainting, ControlsPaintTheirPartAndGraphicChildrenOnTop) {
   TBitmap bitmap;
   bitmap.SetSize(60, 40);
   panel->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
-  ExpectPixels(bitmap, {{0, 0, clBlue}, {9, 5, clBlue}, {10, 5, clRed}, {29, 14, clRed}, {30, 14, clBlue},
-                        {35, 20, clLime}, {54, 34, clLime}, {55, 34, clBlue}});
+  ExpectPixels(bitmap, {{0, 0, clBlue},
+                        {9, 5, clBlue},
+                        {10, 5, clRed},
+                        {29, 14, clRed},
+                        {30, 14, clBlue},
+                        {35, 20, clLime},
+                        {54, 34, clLime},
+                        {55, 34, clBlue}});
   EXPECT_GE(control->Paints, 1);
 
   // A double-buffered control paints the same picture.
@@ -346,7 +352,8 @@ TEST(ControlMessages, TheWheelCountsWholeNotchesForItsUpAndDownEvents) {
   control->OnMouseWheelDown = TMouseWheelUpDownEvent(&wheel, &TWheel::Down);
   control->OnMouseWheelUp = TMouseWheelUpDownEvent(&wheel, &TWheel::Up);
   HWND wnd = control->Handle();
-  EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-60)), PointToLParam(300, 400)), 0);
+  EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-60)), PointToLParam(300, 400)),
+            0);
   EXPECT_TRUE(wheel.log.empty());  // half a notch does nothing yet
   EXPECT_EQ(SendMessageW(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-60)), PointToLParam(300, 400)), 1);
   EXPECT_EQ(wheel.log, std::vector<std::string>{"down"});
@@ -509,8 +516,8 @@ TEST(ControlLayout, ResizingTheWindowRealignsTheChildren) {
   EXPECT_EQ(WindowPlace(client), Rect(0, 30, cw + 50, ch + 40));
   EXPECT_EQ(right->BoundsRect(), Rect(cw + 10, 0, cw + 50, ch + 10));
   EXPECT_EQ(WindowPlace(right), right->BoundsRect());
-  EXPECT_EQ(corner->BoundsRect(), Rect(cornerBefore.Left + 50, cornerBefore.Top + 40, cornerBefore.Right + 50,
-                                       cornerBefore.Bottom + 40));
+  EXPECT_EQ(corner->BoundsRect(),
+            Rect(cornerBefore.Left + 50, cornerBefore.Top + 40, cornerBefore.Right + 50, cornerBefore.Bottom + 40));
 
   // Maximized and back: the same places as before.
   ShowWindow(form->Handle(), SW_MAXIMIZE);
@@ -577,8 +584,14 @@ TEST(ControlPainting, PrintingIntoAnotherDCPaintsTheClientAndHandsTheDCBackAsItC
     SetViewportOrgEx(dc, 0, 0, nullptr);
 
     // The panel from the DC's origin, its graphic child on top, nothing outside the panel.
-    ExpectPixels(bitmap, {{10, 10, clBlue}, {19, 14, clBlue}, {20, 15, clRed}, {39, 24, clRed}, {40, 25, clBlue},
-                          {69, 49, clBlue}, {70, 50, clWhite}, {9, 9, clWhite}});
+    ExpectPixels(bitmap, {{10, 10, clBlue},
+                          {19, 14, clBlue},
+                          {20, 15, clRed},
+                          {39, 24, clRed},
+                          {40, 25, clBlue},
+                          {69, 49, clBlue},
+                          {70, 50, clWhite},
+                          {9, 9, clWhite}});
   }
 }
 
@@ -613,8 +626,15 @@ TEST(ControlPainting, EachControlPaintsOnlyInsideItsBoundsAndItsParents) {
   bitmap.SetSize(100, 80);
   panel->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
   // The spilled line stops at the control's edge; the child ends where its parent ends.
-  ExpectPixels(bitmap, {{10, 10, clRed}, {29, 19, clRed}, {9, 13, clBlue}, {30, 13, clBlue}, {20, 9, clBlue},
-                        {20, 20, clBlue}, {55, 35, clLime}, {60, 35, clWhite}, {55, 40, clWhite}});
+  ExpectPixels(bitmap, {{10, 10, clRed},
+                        {29, 19, clRed},
+                        {9, 13, clBlue},
+                        {30, 13, clBlue},
+                        {20, 9, clBlue},
+                        {20, 20, clBlue},
+                        {55, 35, clLime},
+                        {60, 35, clWhite},
+                        {55, 40, clWhite}});
 
   // On the screen the same: the spiller's window-less painting stays in its rectangle.
   Pump();
@@ -645,7 +665,8 @@ class TWcEdit : public TWinControl {
   }
   void WndProc(TMessage& Message) override {
     if (Message.Msg == CN_COMMAND && HIWORD(Message.WParam) == EN_CHANGE) Notes.push_back("change");
-    if (Message.Msg == CN_NOTIFY) Notes.push_back("notify " + std::to_string(reinterpret_cast<NMHDR*>(Message.LParam)->code));
+    if (Message.Msg == CN_NOTIFY)
+      Notes.push_back("notify " + std::to_string(reinterpret_cast<NMHDR*>(Message.LParam)->code));
     if (Message.Msg == CN_CTLCOLOREDIT) {
       Notes.push_back("colour");
       SetBkColor(reinterpret_cast<HDC>(Message.WParam), RGB(0, 255, 0));
@@ -680,8 +701,8 @@ TEST(ControlMessages, NotificationsOfASystemControlComeBackToItFromItsParent) {
   TBitmap bitmap;
   bitmap.SetSize(10, 10);
   HDC dc = bitmap.Canvas()->Handle();
-  LRESULT brush = SendMessageW(scope.Form->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                               reinterpret_cast<LPARAM>(wnd));
+  LRESULT brush =
+      SendMessageW(scope.Form->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(wnd));
   EXPECT_EQ(brush, reinterpret_cast<LRESULT>(edit->Brush()->Handle()));
   EXPECT_EQ(GetBkColor(dc), RGB(0, 255, 0));
 

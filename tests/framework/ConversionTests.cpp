@@ -40,8 +40,8 @@ TEST_F(ConversionTest, IntegerTextForms) {
 }
 
 TEST_F(ConversionTest, IntegerRejectsBadTextWithExactMessage) {
-  for (const char* bad : {"", " ", "+", "-", "$", "0x", "12 ", "1a", "2147483648", "-2147483649", "$100000000",
-                          "1.0", "--1", "$-1", "\t1", "99999999999999999999"}) {
+  for (const char* bad : {"", " ", "+", "-", "$", "0x", "12 ", "1a", "2147483648", "-2147483649", "$100000000", "1.0",
+                          "--1", "$-1", "\t1", "99999999999999999999"}) {
     int v = 123;
     EXPECT_FALSE(TryStrToInt(bad, v)) << bad;
     EXPECT_EQ(v, 123) << "a failed conversion keeps the value";
@@ -158,8 +158,8 @@ TEST_F(ConversionTest, StrToFloatAcceptsTheClassicForms) {
   long double x = 0;
   EXPECT_TRUE(TryStrToFloat("1e-5000", x));  // underflow gives zero
   EXPECT_EQ(x, 0.0L);
-  for (const char* bad : {"", "  ", ".", "e5", "1e", "1e+", "1,5", "1.5.5", "0x10", "inf", "nan", "1 2",
-                          "1e5000", "--1"}) {
+  for (const char* bad :
+       {"", "  ", ".", "e5", "1e", "1e+", "1,5", "1.5.5", "0x10", "inf", "nan", "1 2", "1e5000", "--1"}) {
     long double v = 9;
     EXPECT_FALSE(TryStrToFloat(bad, v)) << bad;
     EXPECT_EQ(v, 9.0L);
@@ -287,13 +287,17 @@ TEST_F(ConversionTest, HostileFormatsAndNumbersAreBounded) {
     EXPECT_EQ(Raised<EConvertError>([&] { Format(format, 2000000, 5); }),
               std::string("Format '") + format + "' invalid or incompatible with argument");
   EXPECT_EQ(Format("%*d|%5s|%.3d", -3, 7, "ab", 7), "7  |   ab|007");
-  for (const wchar_t* format : {L"%\u0144", L"%\u0173", L"%5\u0178"}) EXPECT_THROW(WideFormat(format, 5), EConvertError);
+  for (const wchar_t* format : {L"%\u0144", L"%\u0173", L"%5\u0178"})
+    EXPECT_THROW(WideFormat(format, 5), EConvertError);
   const std::string zeros(200000, '0');
   const struct {
     std::string text;
     double value;
-  } numbers[] = {{"0." + std::string(200000, '3'), 1.0 / 3}, {"1" + zeros + "e-200000", 1}, {"0." + zeros + "25e200002", 25},
-                 {"1e" + zeros + "5", 1e5}, {"9007199254740993" + zeros + "1e-200001", 9007199254740994.0},
+  } numbers[] = {{"0." + std::string(200000, '3'), 1.0 / 3},
+                 {"1" + zeros + "e-200000", 1},
+                 {"0." + zeros + "25e200002", 25},
+                 {"1e" + zeros + "5", 1e5},
+                 {"9007199254740993" + zeros + "1e-200001", 9007199254740994.0},
                  {"9007199254740993" + zeros + "e-200000", 9007199254740992.0}};
   for (const auto& n : numbers) {
     double d = 0;

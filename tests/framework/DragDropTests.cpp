@@ -131,7 +131,8 @@ TEST(DragDrop, EscapeTheRightButtonOrAReleaseBeforeTheThresholdEndTheDrag) {
   EXPECT_FALSE(s.Source->Dragging());
   // Without a target the end is told in screen coordinates.
   TPoint screen = s.Source->ClientToScreen({20, 20});
-  EXPECT_EQ(s.Log.log, std::vector<std::string>{"end none " + std::to_string(screen.X) + "," + std::to_string(screen.Y)});
+  EXPECT_EQ(s.Log.log,
+            std::vector<std::string>{"end none " + std::to_string(screen.X) + "," + std::to_string(screen.Y)});
   EXPECT_EQ(s.Source->Log.back(), "up L 20,20 [Left]");
 }
 

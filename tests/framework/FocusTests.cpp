@@ -54,7 +54,7 @@ TEST(ControlFocus, TabMovesTheFocusInTabOrderAndShiftTabBack) {
   PressKey(VK_TAB);
   EXPECT_TRUE(f.Inner->Focused());  // into the panel; the panel itself is no tab stop
   PressKey(VK_TAB);
-  EXPECT_TRUE(f.Last->Focused());   // neither the one without TabStop nor the hidden one
+  EXPECT_TRUE(f.Last->Focused());  // neither the one without TabStop nor the hidden one
   PressKey(VK_TAB);
   EXPECT_TRUE(f.First->Focused());  // round again
   SetModifiers(true, false, false);

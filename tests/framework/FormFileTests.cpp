@@ -565,9 +565,10 @@ TEST(FormFiles, TypedValuesOfDefinedProperties) {
       "end\n";
   TFfProbe probe(nullptr);
   ReadComponentFromText(text, &probe);
-  EXPECT_EQ(probe.kinds, (std::vector<TValueType>{vaInt8, vaInt16, vaInt32, vaInt64, vaInt16, vaExtended, vaExtended,
-                                                  vaString, vaWString, vaLString, vaIdent, vaTrue, vaFalse, vaNil,
-                                                  vaNull, vaSet, vaBinary, vaCollection, vaList, vaInt8}));
+  EXPECT_EQ(probe.kinds,
+            (std::vector<TValueType>{vaInt8,   vaInt16,   vaInt32,   vaInt64,      vaInt16, vaExtended, vaExtended,
+                                     vaString, vaWString, vaLString, vaIdent,      vaTrue,  vaFalse,    vaNil,
+                                     vaNull,   vaSet,     vaBinary,  vaCollection, vaList,  vaInt8}));
   EXPECT_EQ(probe.i, -7);
   EXPECT_EQ(probe.big, 123456789012LL);
   EXPECT_EQ(probe.f, 2.5L);
@@ -586,10 +587,9 @@ TEST(FormFiles, TypedValuesOfDefinedProperties) {
 
   // A value of another kind, or values left over, are refused with the property's path.
   TFfProbe other(nullptr);
-  EXPECT_EQ(Raised<EReadError>([&] {
-              ReadComponentFromText("object P: TFfProbe\n  Typed = ('x')\nend\n", &other, "text");
-            }),
-            "Error reading P.Typed: Invalid property value");
+  EXPECT_EQ(
+      Raised<EReadError>([&] { ReadComponentFromText("object P: TFfProbe\n  Typed = ('x')\nend\n", &other, "text"); }),
+      "Error reading P.Typed: Invalid property value");
   EXPECT_THROW(ReadComponentFromText("object P: TFfProbe\n  Typed = (1 2 3.0 'a' 'b' False x 9)\nend\n", &other),
                EReadError);
   other.badWriter = true;
@@ -611,8 +611,8 @@ TEST(FormFiles, StringListsKeepTheirItemsInTheStringsProperty) {
   EXPECT_EQ(w->Lines()->Strings(1), "caf\xE9\rx");  // ANSI 1252
   // A wrong item leaves the list as it was.
   EXPECT_EQ(Raised<EReadError>([&] {
-              ReadComponentFromText("object F: TFfForm\n inherited W: TFfWidget\n  Lines.Strings = ('z' 5)\n end\nend\n",
-                                    &form, "text");
+              ReadComponentFromText(
+                  "object F: TFfForm\n inherited W: TFfWidget\n  Lines.Strings = ('z' 5)\n end\nend\n", &form, "text");
             }),
             "Error reading F.W.Lines.Strings: Invalid property value");
   EXPECT_EQ(w->Lines()->Count(), 2);
@@ -626,7 +626,8 @@ TEST(FormFiles, MalformedTextIsRefusedWithAClearMessage) {
   const Case cases[] = {
       {"object F: TFfForm\n  Caption = 'abc\nend\n", "Error reading text, line 2: unterminated string"},
       {"object F: TFfForm\n  Caption = 'abc'\n", "Error reading text, line 3: 'end' missing for F"},
-      {"object F: TFfForm\n  object W: TFfWidget\n  Count = 1\nend\n", "Error reading text, line 5: 'end' missing for F"},
+      {"object F: TFfForm\n  object W: TFfWidget\n  Count = 1\nend\n",
+       "Error reading text, line 5: 'end' missing for F"},
       {"", "Error reading text, line 1: 'object' expected"},
       {"thing F: TFfForm\nend\n", "Error reading text, line 1: 'object' expected"},
       {"object F: TFfForm\n  Caption 'x'\nend\n", "Error reading text, line 2: '=' expected"},
@@ -641,7 +642,8 @@ TEST(FormFiles, MalformedTextIsRefusedWithAClearMessage) {
       {"object F: TFfForm\n  Tag = [a b]\nend\n", "Error reading text, line 2: ',' or ']' expected"},
       {"object F: TFfForm\n  Caption = 'a' +\nend\n", "Error reading text, line 3: string expected after '+'"},
       {"object F: TFfForm\n  Caption = '\xC3('\nend\n", "Error reading text, line 2: invalid UTF-8 text"},
-      {"object F: TFfForm\nend\nobject G: TFfForm\nend\n", "Error reading text, line 3: text after the end of the form"},
+      {"object F: TFfForm\nend\nobject G: TFfForm\nend\n",
+       "Error reading text, line 3: text after the end of the form"},
       {"object F: TFfForm\n  Captio = 'x'\nend\n", "Error reading F.Captio: Property Captio does not exist"},
       {"object F: TFfForm\n  Caption = 5\nend\n", "Error reading F.Caption: Invalid property value"},
       {"object F: TFfForm\n object W: TFfWidget\n  Kind = skOval\n end\nend\n",
@@ -662,12 +664,15 @@ TEST(FormFiles, MalformedTextIsRefusedWithAClearMessage) {
        "Error reading F.W.Items[0].Valu: Property Valu does not exist"},
       {"object F: TFfForm\n object W: TFfWidget\n  Buddy = F\n end\nend\n",
        "Error reading F.W.Buddy: Invalid property value"},
-      {"object F: TFfForm\n object W: TFfWidget\n  Data = 5\n end\nend\n", "Error reading F.W.Data: Invalid property value"},
-      {"object F: TFfForm\n inherited Nope: TFfWidget\n end\nend\n", "Error reading F.Nope: Ancestor for 'Nope' not found"},
+      {"object F: TFfForm\n object W: TFfWidget\n  Data = 5\n end\nend\n",
+       "Error reading F.W.Data: Invalid property value"},
+      {"object F: TFfForm\n inherited Nope: TFfWidget\n end\nend\n",
+       "Error reading F.Nope: Ancestor for 'Nope' not found"},
       {"object F: TFfForm\n object W: TFfWidget\n end\n object W: TFfWidget\n end\nend\n",
        "Error reading F.W: A component named W already exists"},
       {"object F: TFfWidget\nend\n", "Error reading text: the form file describes a TFfWidget, not a TFfForm"},
-      {"object F: TFfForm\n object W: TStringList\n end\nend\n", "Error reading F.W: Class TStringList is not a component"},
+      {"object F: TFfForm\n object W: TStringList\n end\nend\n",
+       "Error reading F.W: Class TStringList is not a component"},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadError(c.text), c.message) << c.text;
 
@@ -835,8 +840,7 @@ void ReadAndFreeForms(int i) {
           "object F: TFfForm\n object W: TFfWidget\n  Buddy = Elsewhere.Target\n end\n"
           " object V: TFfWidget\n  Kind = skOval\n end\nend\n",
           &form, "text");
-    } catch (const EReadError&) {
-    }
+    } catch (const EReadError&) {}
   }
   gLoaded.clear();
 }
@@ -862,7 +866,8 @@ TEST(FormFiles, AnyValueWrittenReadsBackTheSame) {
     seed = seed * 1103515245u + 12345u;
     return seed >> 8;
   };
-  const wchar_t pieces[] = {L'a', L'\'', L'"', L'#', L'\r', L'\n', L'\t', L'\0', L' ', L'+', L'\u00e9', L'\u0416', L'\uFFFF', L'}'};
+  const wchar_t pieces[] = {L'a',  L'\'', L'"', L'#',      L'\r',     L'\n',     L'\t',
+                            L'\0', L' ',  L'+', L'\u00e9', L'\u0416', L'\uFFFF', L'}'};
   int failures = 0;
   for (int round = 0; round < 400 && failures < 5; ++round) {
     TFfForm form(nullptr);

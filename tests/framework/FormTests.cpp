@@ -262,7 +262,9 @@ TEST(FormsAndObjects, NewRunsAfterConstructionAndFreeBeforeDestruction) {
   struct TTracked : TComponent {
     using TComponent::TComponent;
     std::vector<std::string>* log = nullptr;
-    void AfterConstruction() override { if (log) log->push_back("after"); }
+    void AfterConstruction() override {
+      if (log) log->push_back("after");
+    }
     void BeforeDestruction() override { log->push_back("before"); }
     ~TTracked() override { log->push_back("destroyed"); }
   };

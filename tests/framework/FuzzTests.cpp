@@ -86,10 +86,33 @@ std::string Lines(TMemIniFile& ini) {
 TEST(Fuzz, FormFiles) {
   TResourceStream resource(GetModuleHandleW(nullptr), L"TFfForm", RT_RCDATA);
   Fuzz("form files",
-       {Bytes(resource), "object F: TFfForm\n object L: TFfLinks\n  Links = <\n   item\n    Target = W\n   end>\n end\n"
-                         " object W: TFfWidget\n  Buddy = Other.W\n  Ratio = 1.5\n  Scale = 2.5e3\n end\nend\n"},
-       {"end\n", "object X: TFfWidget\n", "inline ", "inherited ", " = ", "'", "#", "+", "(", ")", "[", "]", "<",
-        ">", "{", "}", "item\n", "99999999999999999999", "1e4000", "-", "$FFFFFFFF", ".", "Links = <>\n", "\xC3"},
+       {Bytes(resource),
+        "object F: TFfForm\n object L: TFfLinks\n  Links = <\n   item\n    Target = W\n   end>\n end\n"
+        " object W: TFfWidget\n  Buddy = Other.W\n  Ratio = 1.5\n  Scale = 2.5e3\n end\nend\n"},
+       {"end\n",
+        "object X: TFfWidget\n",
+        "inline ",
+        "inherited ",
+        " = ",
+        "'",
+        "#",
+        "+",
+        "(",
+        ")",
+        "[",
+        "]",
+        "<",
+        ">",
+        "{",
+        "}",
+        "item\n",
+        "99999999999999999999",
+        "1e4000",
+        "-",
+        "$FFFFFFFF",
+        ".",
+        "Links = <>\n",
+        "\xC3"},
        3000, [](const std::string& text, uint32_t) {
          std::unique_ptr<TComponent> root(ReadComponentFromText(text, nullptr, "fuzz"));
          const std::string written = WriteComponentToText(root.get());
@@ -107,9 +130,11 @@ TEST(Fuzz, IniDocuments) {
   TTempDirectory dir(L"hvfuzz");
   const WideString file = dir.File(L"fuzz.ini");
   Fuzz("INI documents",
-       {"[Main]\r\nWidth=640\r\nCaption=Caf\xE9\r\n; note\r\n[Other]\r\nx = 1 \r\n", "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\nk=2\r\n",
-        std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0", 18), std::string("\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v", 18)},
-       {"[", "]", "=", ";", "\r\n", "\n", " ", "\t", "\xEF\xBB\xBF", "\xFF\xFE", "\xC3\xA9", "\xE9", std::string(1, '\0')},
+       {"[Main]\r\nWidth=640\r\nCaption=Caf\xE9\r\n; note\r\n[Other]\r\nx = 1 \r\n",
+        "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\nk=2\r\n", std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0", 18),
+        std::string("\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v", 18)},
+       {"[", "]", "=", ";", "\r\n", "\n", " ", "\t", "\xEF\xBB\xBF", "\xFF\xFE", "\xC3\xA9", "\xE9",
+        std::string(1, '\0')},
        500, [&](const std::string& bytes, uint32_t r) {
          {
            TFileStream out(file, fmCreate);
@@ -124,8 +149,7 @@ TEST(Fuzz, IniDocuments) {
          try {
            ini.WriteString("S", "k", value);
            EXPECT_EQ(ini.ReadString("S", "k", "?"), value);
-         } catch (const EIniFileException&) {
-         }
+         } catch (const EIniFileException&) {}
          if (!ini.Understood()) {
            EXPECT_THROW(ini.UpdateFile(), EIniFileException);
            TMemoryStream kept;
@@ -160,8 +184,7 @@ TEST(Fuzz, Streams) {
              if (r % 4 == 1) s->WriteBuffer(buffer.data(), static_cast<int>(buffer.size()));
              if (r % 4 == 2) s->Read(buffer.data(), static_cast<int>(buffer.size()));
              if (r % 4 == 3) s->SetSize(where);
-           } catch (const EStreamError&) {
-           }
+           } catch (const EStreamError&) {}
            r = r * 69069u + 1;
            EXPECT_TRUE(s->Size() >= 0 && view.Size() <= 32);
          }

@@ -8,7 +8,8 @@
 
 class TTestSurface {
  public:
-  TTestSurface(int width, int height, uint32_t fill = 0xFFFFFF) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+  TTestSurface(int width, int height, uint32_t fill = 0xFFFFFF)
+      : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = width;

@@ -169,7 +169,10 @@ TEST_F(IniTest, UnstorableNamesAndValuesAreRefusedWithoutHarm) {
   EXPECT_EQ(message("S", "[k", "x]"), "The key name '[k' cannot be stored in an INI file");
   EXPECT_EQ(message("S\n", "k", "x"), "The section name 'S\n' cannot be stored in an INI file");
   // Reading would trim these ends away.
-  for (const char* value : {" lead", "trail ", "tab\t", "\x01" "ctl", "\x1F"})
+  for (const char* value : {" lead", "trail ", "tab\t",
+                            "\x01"
+                            "ctl",
+                            "\x1F"})
     EXPECT_EQ(message("S", "k", value), "The value of 'k' cannot be stored in an INI file") << value;
   EXPECT_EQ(message("S", "k]", "[x"), "(stored)");
   EXPECT_EQ(ini.ReadString("S", "k", "?"), "kept");
@@ -301,7 +304,8 @@ TEST_F(IniTest, MemIniFileReportsAFileItCannotWrite) {
 TEST_F(IniTest, LargeDocumentsStayIndexed) {
   TMemIniFile ini(L"");
   for (int s = 0; s < 200; ++s)
-    for (int k = 0; k < 200; ++k) ini.WriteInteger("Section" + std::to_string(s), "Key" + std::to_string(k), s * 1000 + k);
+    for (int k = 0; k < 200; ++k)
+      ini.WriteInteger("Section" + std::to_string(s), "Key" + std::to_string(k), s * 1000 + k);
   EXPECT_EQ(ini.ReadInteger("SECTION199", "KEY199", 0), 199199);
   EXPECT_EQ(ini.ReadInteger("section0", "key0", -1), 0);
 }
@@ -400,7 +404,8 @@ TEST_F(IniTest, TextFormsAreWrittenBackAsTheyCameAndOthersNeverWrittenOver) {
   } cases[] = {
       {Utf16(before, false), Utf16(after, false), TIniEncoding::Utf16LE, "Caf\xE9"},
       {Utf16(before, true), Utf16(after, true), TIniEncoding::Utf16BE, "Caf\xE9"},
-      {"\xEF\xBB\xBF[S]\nk=Caf\xC3\xA9", "\xEF\xBB\xBF[S]\r\nk=Caf\xC3\xA9\r\nn=\xC3\xA8\r\n\r\n", TIniEncoding::Utf8Marked, "Caf\xE9"},
+      {"\xEF\xBB\xBF[S]\nk=Caf\xC3\xA9", "\xEF\xBB\xBF[S]\r\nk=Caf\xC3\xA9\r\nn=\xC3\xA8\r\n\r\n",
+       TIniEncoding::Utf8Marked, "Caf\xE9"},
       {"[S]\nk=Caf\xC3\xA9", "[S]\r\nk=Caf\xC3\xA9\r\nn=\xC3\xA8\r\n\r\n", TIniEncoding::Utf8, "Caf\xE9"},
       {"[S]\nk=Caf\xE9", "[S]\r\nk=Caf\xE9\r\nn=\xE8\r\n\r\n", TIniEncoding::Ansi, "Caf\xE9"},
       {Utf16(L"[S]\r\nk=v", false) + "x", "", TIniEncoding::Utf16LE, "v"},  // a byte left over

@@ -120,8 +120,8 @@ TEST(MenuItem, TreeOperationsAndTheirErrors) {
   EXPECT_EQ(c->MenuIndex(), 2);
   EXPECT_EQ(root->Find(L"alpha"), a);
   EXPECT_EQ(root->Find(L"Delta"), nullptr);
-  EXPECT_THROW(root->Add(a), EMenuError);          // already has a parent
-  EXPECT_THROW(a->Add(root), EMenuError);          // would hang the tree into itself
+  EXPECT_THROW(root->Add(a), EMenuError);  // already has a parent
+  EXPECT_THROW(a->Add(root), EMenuError);  // would hang the tree into itself
   EXPECT_THROW(root->Insert(5, NewItem(&owner, L"x")), EMenuError);
   EXPECT_THROW(root->Items(3), EMenuError);
   TMenuItem stray(nullptr);
@@ -346,7 +346,7 @@ TEST(MenuShortCuts, ShortCutsClickNestedItemsThroughEnabledParents) {
   recent->OnClick = TNotifyEvent(&clicks, &Clicks::Parent);
 
   EXPECT_TRUE(menu.IsShortCut(TextToShortCut("Ctrl+O")));
-  EXPECT_EQ(clicks.log, "pa");  // the parent hears its sub-menu "open" first
+  EXPECT_EQ(clicks.log, "pa");                             // the parent hears its sub-menu "open" first
   EXPECT_TRUE(menu.IsShortCut(TextToShortCut("Ctrl+H")));  // hidden items keep their shortcuts
   EXPECT_EQ(clicks.log, "pab");
   EXPECT_FALSE(menu.IsShortCut(TextToShortCut("Ctrl+Q")));
@@ -398,7 +398,8 @@ TEST(MenuHints, SelectingAnItemGivesItsLongHint) {
   SendMessageW(window, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   EXPECT_EQ(lastHint, L"");
   lastHint = L"x";
-  EXPECT_FALSE(menu.HandleMenuMessage(WM_MENUSELECT, MAKEWPARAM(0xFFF0, MF_STRING), reinterpret_cast<LPARAM>(h), result));
+  EXPECT_FALSE(
+      menu.HandleMenuMessage(WM_MENUSELECT, MAKEWPARAM(0xFFF0, MF_STRING), reinterpret_cast<LPARAM>(h), result));
   SetMenuHintHandler(previous);
 }
 
@@ -414,8 +415,8 @@ TEST(NativeMenu, HandlesAreFreedWhateverTheOrderOfDestruction) {
     recent->Add(NewItem(&form, L"a"));
     menu->Handle();
     recent->Handle();
-    if (round % 3 == 1) delete menu;      // the menu before its items
-    if (round % 3 == 2) delete recent;    // a sub-menu on its own
+    if (round % 3 == 1) delete menu;    // the menu before its items
+    if (round % 3 == 2) delete recent;  // a sub-menu on its own
   }
   EXPECT_EQ(TMenuHandle::LiveCount(), before);
 }

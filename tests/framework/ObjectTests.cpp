@@ -23,7 +23,10 @@ class TPropHolder : public TComponent {
  public:
   using TComponent::TComponent;
   int Count() const { return count_; }
-  void SetCount(int v) { count_ = v; ++setCalls; }
+  void SetCount(int v) {
+    count_ = v;
+    ++setCalls;
+  }
   TTestColour Colour() const { return colour_; }
   void SetColour(TTestColour v) { colour_ = v; }
   TTestColours Colours() const { return colours_; }
@@ -42,7 +45,10 @@ class TPropHolder : public TComponent {
   void SetLink(TComponent* v) { link_ = v; }
   bool IsTextStored() const { return !text_.empty() && text_ != "default"; }
 
-  void Clicked(TObject* Sender) { lastSender = Sender; ++clicks; }
+  void Clicked(TObject* Sender) {
+    lastSender = Sender;
+    ++clicks;
+  }
   void Other(TObject*) {}
   void WrongShape(TObject*, int) {}
 
@@ -162,8 +168,8 @@ TEST(PublishedProperties, ListedInDeclarationOrderWithAncestorsFirst) {
   TPropChild obj(nullptr);
   std::vector<std::string> names;
   for (const TPropInfo* p : GetPropList(&obj)) names.push_back(p->Name);
-  std::vector<std::string> expected = {"Name",    "Tag", "Count", "Colour", "Colours", "Ratio", "Text",    "Caption",
-                                       "Flag",    "Big", "Link",  "Typed",  "OnClick", "OnValue", "Extra"};
+  std::vector<std::string> expected = {"Name", "Tag", "Count", "Colour", "Colours", "Ratio",   "Text", "Caption",
+                                       "Flag", "Big", "Link",  "Typed",  "OnClick", "OnValue", "Extra"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(GetPropInfo(&obj, "colours")->Name, "Colours");
   EXPECT_EQ(GetPropInfo(&obj, "missing"), nullptr);
@@ -294,8 +300,8 @@ TEST(PublishedProperties, CharactersUnsignedNumbersFloatsAndDatesByName) {
   EXPECT_THROW(SetFloatProp(&k, prop("Ansi"), 1), EPropertyError);
 }
 
-HV_ENUM(TWideEnum, we0, we1, we2, we3, we4, we5, we6, we7, we8, we9, we10, we11, we12, we13, we14, we15, we16,
-        we17, we18, we19)
+HV_ENUM(TWideEnum, we0, we1, we2, we3, we4, we5, we6, we7, we8, we9, we10, we11, we12, we13, we14, we15, we16, we17,
+        we18, we19)
 
 TEST(Sets, ElementsBeyondTheFirstByteByNameAndNumber) {
   const TTypeInfo& st = TypeInfoOf<TSet<TWideEnum>>();

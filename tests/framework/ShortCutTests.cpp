@@ -15,9 +15,9 @@ struct NamedKey {
   const wchar_t* Name;
 };
 const NamedKey fixedKeys[] = {
-    {0x08, L"BkSp"}, {0x09, L"Tab"},  {0x0D, L"Enter"}, {0x1B, L"Esc"},   {0x20, L"Space"},
-    {0x21, L"PgUp"}, {0x22, L"PgDn"}, {0x23, L"End"},   {0x24, L"Home"},  {0x25, L"Left"},
-    {0x26, L"Up"},   {0x27, L"Right"}, {0x28, L"Down"}, {0x2D, L"Ins"},   {0x2E, L"Del"},
+    {0x08, L"BkSp"}, {0x09, L"Tab"},   {0x0D, L"Enter"}, {0x1B, L"Esc"},  {0x20, L"Space"},
+    {0x21, L"PgUp"}, {0x22, L"PgDn"},  {0x23, L"End"},   {0x24, L"Home"}, {0x25, L"Left"},
+    {0x26, L"Up"},   {0x27, L"Right"}, {0x28, L"Down"},  {0x2D, L"Ins"},  {0x2E, L"Del"},
 };
 
 std::vector<Word> AllTableKeys() {
@@ -46,8 +46,9 @@ HV_PUBLISH(TShortCutHolder) { p.Prop("Key", &T::Key, &T::SetKey).Default(0); }
 TEST(ShortCut, EncodesKeyAndModifiersAndDecodesThemBack) {
   // The values are what form files store.
   const std::pair<TShortCut, TShiftState> cases[] = {
-      {TShortCut(0x4053), {ssCtrl}}, {TShortCut(0x604B), {ssCtrl, ssShift}}, {TShortCut(0x8074), {ssAlt}},
-      {TShortCut(0xE02E), {ssShift, ssAlt, ssCtrl}}, {TShortCut(0x0041), {}},
+      {TShortCut(0x4053), {ssCtrl}}, {TShortCut(0x604B), {ssCtrl, ssShift}},
+      {TShortCut(0x8074), {ssAlt}},  {TShortCut(0xE02E), {ssShift, ssAlt, ssCtrl}},
+      {TShortCut(0x0041), {}},
   };
   for (const auto& [value, shift] : cases) {
     Word key = static_cast<Word>(value & 0xFF);
@@ -89,8 +90,8 @@ TEST(ShortCutText, NothingForZeroOrAKeyWithoutName) {
 }
 
 TEST(ShortCutText, RoundTripOverTheWholeTableWithEveryModifierCombination) {
-  const uint16_t modifierSets[] = {0, scShift, scCtrl, scAlt, scShift | scCtrl, scShift | scAlt, scCtrl | scAlt,
-                                   scShift | scCtrl | scAlt};
+  const uint16_t modifierSets[] = {
+      0, scShift, scCtrl, scAlt, scShift | scCtrl, scShift | scAlt, scCtrl | scAlt, scShift | scCtrl | scAlt};
   for (Word key : AllTableKeys())
     for (uint16_t mods : modifierSets) {
       TShortCut sc = TShortCut(key | mods);

@@ -51,7 +51,8 @@ TEST(BundledSchemes, TheCLikeSchemeColoursItsSample) {
 
 TEST(BundledSchemes, AnExtensionPicksItsScheme) {
   const std::pair<const wchar_t*, const char*> cases[] = {{L"C:\\src\\main.C", "C-like"}, {L"x.hpp", "C-like"},
-      {L"setup.INI", "INI"}, {L"a.b.xml", "XML"}, {L"notes.txt", nullptr}, {L"noext", nullptr}};
+                                                          {L"setup.INI", "INI"},          {L"a.b.xml", "XML"},
+                                                          {L"notes.txt", nullptr},        {L"noext", nullptr}};
   TComponent owner(nullptr);
   for (const auto& [file, scheme] : cases) {
     TTxtXmlHighlighter* h = CreateHighlighterForFile(&owner, file);

@@ -45,7 +45,8 @@ AnsiString Scheme15(const AnsiString& Range, const AnsiString& Index = "0") {
 TEST(SchemeFormats, EachFormatWritesTheExactTextAndReadsItBack) {
   TTxtXmlHighlighter h(nullptr);
   FillMini(h);
-  const std::pair<TTxtXmlFormat*, const wchar_t*> formats[] = {{&F20(), L"MINI20"}, {&F18(), L"MINI18"}, {&F15(), L"MINI15"}};
+  const std::pair<TTxtXmlFormat*, const wchar_t*> formats[] = {
+      {&F20(), L"MINI20"}, {&F18(), L"MINI18"}, {&F15(), L"MINI15"}};
   for (const auto& [format, name] : formats) {
     EXPECT_EQ(SaveText(*format, &h), Fixture(name)) << WideToAnsi(name);
     TTxtXmlHighlighter back(nullptr);
@@ -98,9 +99,12 @@ TEST(SchemeTextForms, StylesStartLinesAndPartsOfTerms) {
   EXPECT_EQ(StrToStartLine("nonspace"), StartLine::Anywhere);
   // Part of term: the text, both sides read from it, and the text they write back.
   const std::tuple<const char*, StartType, BreakType, const char*> cases[] = {
-      {"True", StartType::Any, BreakType::Any, ""},          {"", StartType::Any, BreakType::Any, ""},
-      {"Left", StartType::Any, BreakType::Term, "Left"},     {"Right", StartType::Term, BreakType::Any, "Right"},
-      {"False", StartType::Term, BreakType::Term, "False"}, {"Both", StartType::Unspecified, BreakType::Unspecified, ""}};
+      {"True", StartType::Any, BreakType::Any, ""},
+      {"", StartType::Any, BreakType::Any, ""},
+      {"Left", StartType::Any, BreakType::Term, "Left"},
+      {"Right", StartType::Term, BreakType::Any, "Right"},
+      {"False", StartType::Term, BreakType::Term, "False"},
+      {"Both", StartType::Unspecified, BreakType::Unspecified, ""}};
   for (const auto& [text, start, brk, back] : cases) {
     EXPECT_TRUE(StrToStartType(text) == start && StrToBreakType(text) == brk) << text;
     EXPECT_EQ(PartOfTermToStr(start, brk), back) << text;
@@ -200,7 +204,8 @@ TEST(Scheme20, AFailedImportLeavesTheHighlighterAsItWas) {
   TTxtXmlHighlighter h(nullptr);
   LoadText(Auto(), &h, Fixture(L"MINI20"));
   for (const AnsiString& bad :
-       {Scheme20("<Attributes Foreground='not a colour'/>"), AnsiString("<TxtXmlHighlighter><Other/></TxtXmlHighlighter>"),
+       {Scheme20("<Attributes Foreground='not a colour'/>"),
+        AnsiString("<TxtXmlHighlighter><Other/></TxtXmlHighlighter>"),
         Scheme20("<SubRules><Range><MultiTokens><Tokens Open='('/></MultiTokens></Range></SubRules>").substr(0, 60)}) {
     EXPECT_THROW(LoadText(Auto(), &h, bad), Exception) << bad;
     EXPECT_EQ(h.Info()->General.Name, "Mini");
@@ -263,14 +268,13 @@ TEST(SchemeDetection, AStreamIsDetectedAndReadFromItsStart) {
 
 TEST(Scheme18, PackedAttributes) {
   // The packed text and what it reads as: "fg,bg;pf:pb.style" with the flags as 0 or 1.
-  const std::pair<const char*, const char*> cases[] = {
-      {"255,16777215;True:false.BI", "255,16777215;1:0.BI"},
-      {"", "0,16777215;0:0."},
-      {"-16777208,-16777211;False:True.", "-16777208,-16777211;0:1."},
-      {"TRUE:FALSE", "0,16777215;1:0."},  // no "." no letters
-      {".,;:", "0,16777215;0:0."},
-      {"5;x", "0,5;0:0."},
-      {"1,2", "1,16777215;0:0."}};
+  const std::pair<const char*, const char*> cases[] = {{"255,16777215;True:false.BI", "255,16777215;1:0.BI"},
+                                                       {"", "0,16777215;0:0."},
+                                                       {"-16777208,-16777211;False:True.", "-16777208,-16777211;0:1."},
+                                                       {"TRUE:FALSE", "0,16777215;1:0."},  // no "." no letters
+                                                       {".,;:", "0,16777215;0:0."},
+                                                       {"5;x", "0,5;0:0."},
+                                                       {"1,2", "1,16777215;0:0."}};
   for (const auto& [text, expected] : cases) {
     TTxtAttributes a;
     a.SetStyle({fsUnderline});

@@ -115,8 +115,10 @@ TEST(XmlBinary, RoundTripsInBothWidths) {
     EXPECT_FALSE(five->HasChildNodes());
     EXPECT_EQ(five->DataType(), varInteger);
     // UTF-16 strings are what the option says.
-    const bool wide = stream.Size() > 0 && std::string_view(static_cast<char*>(stream.Memory()), stream.Size())
-                                                   .find(AnsiString("#\0t\0e\0x\0t\0", 10)) != std::string_view::npos;
+    const bool wide =
+        stream.Size() > 0 &&
+        std::string_view(static_cast<char*>(stream.Memory()), stream.Size()).find(AnsiString("#\0t\0e\0x\0t\0", 10)) !=
+            std::string_view::npos;
     EXPECT_EQ(wide, options == 1);
   }
 }
@@ -177,7 +179,11 @@ TEST(XmlBinary, UntrustedTablesAndNodes) {
     };
   };
   const std::pair<const char*, AnsiString> cases[] = {
-      {"no buckets", Crafted({}, noNodes, [](TBinXmlWriter& w) { w.WriteInt(0); w.WriteInt(0); })},
+      {"no buckets", Crafted({}, noNodes,
+                             [](TBinXmlWriter& w) {
+                               w.WriteInt(0);
+                               w.WriteInt(0);
+                             })},
       {"bucket past the end", Crafted({}, noNodes, buckets(16, 16, 0))},
       {"negative bucket", Crafted({}, noNodes, buckets(16, -1, 0))},
       {"id past the names", Crafted({}, noNodes, buckets(16, 3, 5))},
@@ -186,12 +192,13 @@ TEST(XmlBinary, UntrustedTablesAndNodes) {
       {"element name past the names", Crafted({"a"}, element(6))},
       {"negative element name", Crafted({"a"}, element(-1))},
       {"huge attribute count", Crafted({}, [](TBinXmlWriter& w) { w.WriteInt(0x7FFFFFFF); })},
-      {"huge string", Crafted({}, [](TBinXmlWriter& w) {
-         w.WriteInt(1);
-         w.WriteInt(4);
-         w.WriteInt(varString);
-         w.WriteInt(1 << 30);
-       })},
+      {"huge string", Crafted({},
+                              [](TBinXmlWriter& w) {
+                                w.WriteInt(1);
+                                w.WriteInt(4);
+                                w.WriteInt(varString);
+                                w.WriteInt(1 << 30);
+                              })},
   };
   for (const auto& [what, bin] : cases)
     EXPECT_EQ(XmlErrorOf([&] { CreateXmlDocument()->LoadFromText(bin); }), kReadError) << what;

@@ -226,7 +226,10 @@ TEST(XmlTextForms, Base64) {
   EXPECT_EQ(Base64Encode("abcdef", 6, 4), "YWJj\r\nZGVm");
   EXPECT_EQ(Base64Encode("ab", 2), "YWI=");
   const std::pair<const char*, AnsiString> decoded[] = {
-      {"YWJj\r\nZGVm", "abcdef"}, {"YWI=", "ab"}, {"YQ==", "a"}, {"YWJjZA", "abcd"},
+      {"YWJj\r\nZGVm", "abcdef"},
+      {"YWI=", "ab"},
+      {"YQ==", "a"},
+      {"YWJjZA", "abcd"},
       {"YWJjZ", "abc"},  // a lone last character holds no byte
       {"YWJ", ""},
   };

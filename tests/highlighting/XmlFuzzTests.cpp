@@ -16,8 +16,8 @@ const char* const kSeeds[] = {
     "<r>\r\n  <e a='1' b=\"2\">l1\r\nl2</e>\r\n  <f><g><h>&quot;&apos;&gt;</h></g></f>\r\n</r>",
 };
 
-const char* const kTokens[] = {"<", ">", "/", "&", "&#", "&#x", ";", "'", "\"", "<!--", "-->", "<![CDATA[", "]]>",
-                               "<?", "?>", "<a>", "</a>", "=", " ", "\r\n", "\xC0", "\0"};
+const char* const kTokens[] = {"<",         ">",   "/",  "&",  "&#",  "&#x",  ";", "'", "\"",   "<!--", "-->",
+                               "<![CDATA[", "]]>", "<?", "?>", "<a>", "</a>", "=", " ", "\r\n", "\xC0", "\0"};
 
 AnsiString Mutate(AnsiString s, std::mt19937& rng) {
   auto pick = [&](size_t n) { return static_cast<size_t>(rng() % (n ? n : 1)); };
@@ -25,21 +25,15 @@ AnsiString Mutate(AnsiString s, std::mt19937& rng) {
   for (int i = 0; i < steps; ++i) {
     const size_t at = pick(s.size() + 1);
     switch (rng() % 7) {
-      case 0:
-        s.resize(at);
-        break;
+      case 0: s.resize(at); break;
       case 1:
         if (at < s.size()) s[at] = static_cast<char>(s[at] ^ (1 << (rng() % 8)));
         break;
       case 2:
         if (at < s.size()) s[at] = static_cast<char>(rng());
         break;
-      case 3:
-        s.insert(at, kTokens[pick(std::size(kTokens))]);
-        break;
-      case 4:
-        s.erase(at, pick(16));
-        break;
+      case 3: s.insert(at, kTokens[pick(std::size(kTokens))]); break;
+      case 4: s.erase(at, pick(16)); break;
       case 5: {
         const size_t from = pick(s.size());
         s.insert(at, s.substr(from, pick(32)));
@@ -50,7 +44,8 @@ AnsiString Mutate(AnsiString s, std::mt19937& rng) {
         const int depth = static_cast<int>(rng() % 1400);
         AnsiString deep;
         for (int k = 0; k < depth; ++k) deep += "<n>";
-        if (rng() % 4) for (int k = 0; k < depth; ++k) deep += "</n>";
+        if (rng() % 4)
+          for (int k = 0; k < depth; ++k) deep += "</n>";
         s.insert(at, deep);
       }
     }
@@ -114,17 +109,10 @@ TEST(XmlFuzz, MutatedBinaryEndsInADocumentOrAnError) {
     for (int k = 0; k < flips; ++k) {
       const size_t at = BinXmlSignatureLength + rng() % (input.size() - BinXmlSignatureLength);
       switch (rng() % 4) {
-        case 0:
-          input[at] = static_cast<char>(rng());
-          break;
-        case 1:
-          input[at] = static_cast<char>(0xFF);
-          break;
-        case 2:
-          input.resize(at);
-          break;
-        default:
-          input.insert(at, 1, static_cast<char>(rng()));
+        case 0: input[at] = static_cast<char>(rng()); break;
+        case 1: input[at] = static_cast<char>(0xFF); break;
+        case 2: input.resize(at); break;
+        default: input.insert(at, 1, static_cast<char>(rng()));
       }
       if (input.size() <= static_cast<size_t>(BinXmlSignatureLength)) break;
     }

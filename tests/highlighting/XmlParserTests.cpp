@@ -100,8 +100,7 @@ TEST(XmlParser, MalformedInputNamesWhatIsExpected) {
       {"<a>&#99999999999999999999999;</a>", kBadCode},
       {"<a>&#xD800;</a>", kBadCode},
   };
-  for (const auto& [input, message] : cases)
-    EXPECT_EQ(XmlErrorOf([&] { ParsedXml(input); }), message) << input;
+  for (const auto& [input, message] : cases) EXPECT_EQ(XmlErrorOf([&] { ParsedXml(input); }), message) << input;
 }
 
 TEST(XmlParser, KeepsWhatWasReadBeforeAnError) {

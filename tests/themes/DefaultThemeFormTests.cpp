@@ -49,8 +49,8 @@ TEST(DefaultThemeForm, PaintsAToolbarAMenuAndAStatusBar) {
   wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
   wc.lpszClassName = L"DefaultThemeSample";
   RegisterClassW(&wc);
-  HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"Default theme", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 460,
-                             280, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"Default theme", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 460, 280,
+                             nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(wnd, nullptr);
   const char* hold = std::getenv("THEME_TEST_HOLD_MS");
   DWORD until = GetTickCount() + (hold ? std::atoi(hold) : 0);

@@ -55,9 +55,25 @@ TEST(DefaultThemeStartUp, DefaultIsRegisteredAndCurrent) {
 
 TEST_P(DefaultThemeTest, IntegerAndBooleanMetrics) {
   const int vista7 = UiIsVistaOrLater() && Styled() ? 7 : 2;
-  const std::pair<int, int> cases[] = {{10, Styled() ? 16 : 14}, {20, 8}, {21, 3}, {32, 1}, {62, 1}, {33, vista7},
-                                       {34, 2}, {36, 2}, {60, 2}, {61, 2}, {35, -1}, {37, 4}, {50, 6}, {65, 13},
-                                       {66, 0}, {0, -1}, {11, -1}, {67, -1}, {-3, -1}};
+  const std::pair<int, int> cases[] = {{10, Styled() ? 16 : 14},
+                                       {20, 8},
+                                       {21, 3},
+                                       {32, 1},
+                                       {62, 1},
+                                       {33, vista7},
+                                       {34, 2},
+                                       {36, 2},
+                                       {60, 2},
+                                       {61, 2},
+                                       {35, -1},
+                                       {37, 4},
+                                       {50, 6},
+                                       {65, 13},
+                                       {66, 0},
+                                       {0, -1},
+                                       {11, -1},
+                                       {67, -1},
+                                       {-3, -1}};
   for (auto [index, expected] : cases) EXPECT_EQ(theme->GetIntegerMetrics(index), expected) << index;
   for (int i : {0, 1, 3, 4, 6, 7, 8, 100}) EXPECT_FALSE(theme->GetBooleanMetrics(i)) << i;
   EXPECT_EQ(theme->GetBooleanMetrics(5), Styled());
@@ -68,10 +84,15 @@ TEST_P(DefaultThemeTest, ViewColoursBordersAndMargins) {
     EXPECT_EQ(theme->ToolbarColor, clBtnFace);
     EXPECT_EQ(theme->ShadowColor, clBtnShadow);
   }
-  const std::pair<int, TColor> colours[] = {
-      {VT_TOOLBAR, theme->ToolbarColor},    {VT_MENUBAR, theme->ToolbarColor},   {VT_POPUPMENU, MenuColor},
-      {VT_CHEVRONPOPUP, MenuColor},          {VT_LISTPOPUP, clWindow},            {VT_TOOLBOXPOPUP, theme->ToolbarColor},
-      {VT_DOCKPANEL, theme->DockPanelColor}, {VT_STATUSBAR, theme->StatusBarColor}, {0, clBtnFace}};
+  const std::pair<int, TColor> colours[] = {{VT_TOOLBAR, theme->ToolbarColor},
+                                            {VT_MENUBAR, theme->ToolbarColor},
+                                            {VT_POPUPMENU, MenuColor},
+                                            {VT_CHEVRONPOPUP, MenuColor},
+                                            {VT_LISTPOPUP, clWindow},
+                                            {VT_TOOLBOXPOPUP, theme->ToolbarColor},
+                                            {VT_DOCKPANEL, theme->DockPanelColor},
+                                            {VT_STATUSBAR, theme->StatusBarColor},
+                                            {0, clBtnFace}};
   for (auto [vt, c] : colours) EXPECT_EQ(theme->GetViewColor(vt), c) << std::hex << vt;
   // The dock-panel colour leans toward the window colour, as the screen can show it.
   EXPECT_EQ(theme->DockPanelColor, MixColorsNearest(theme->ToolbarColor, clWindow, 64));
@@ -79,7 +100,10 @@ TEST_P(DefaultThemeTest, ViewColoursBordersAndMargins) {
   const std::pair<int, TPoint> borders[] = {
       {VT_TOOLBAR | VT_FLOATING, {GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME)}},
       {VT_DOCKPANEL | VT_FLOATING | VT_RESIZABLE, {GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME)}},
-      {VT_TOOLBAR, {2, 2}}, {VT_POPUPMENU, {3, 3}}, {VT_LISTPOPUP, {1, 1}}, {VT_STATUSBAR, {0, 0}}};
+      {VT_TOOLBAR, {2, 2}},
+      {VT_POPUPMENU, {3, 3}},
+      {VT_LISTPOPUP, {1, 1}},
+      {VT_STATUSBAR, {0, 0}}};
   for (auto [vt, border] : borders) EXPECT_EQ(theme->GetViewBorder(vt), border) << std::hex << vt;
 
   TUiMargins floating = theme->GetViewMargins(VT_TOOLBAR | VT_FLOATING);
@@ -270,7 +294,7 @@ TEST_P(DefaultThemeTest, ToolbarFrameAndHandle) {
   TUiToolbarInfo info;
   info.DragHandleStyle = 0;  // double
   theme->PaintToolbarNCArea(c, TRect{0, 0, 60, 24}, info);
-  EXPECT_EQ(pic.At(40, 10), 0xFF0000u);  // filled with the toolbar's colour
+  EXPECT_EQ(pic.At(40, 10), 0xFF0000u);                        // filled with the toolbar's colour
   EXPECT_LT(pic.Count(TRect{0, 0, 9, 24}, 0xFF0000), 9 * 24);  // the grip
   EXPECT_EQ(pic.Count(TRect{9, 0, 60, 24}, 0xFF0000), 51 * 24);
   if (!Styled()) {
@@ -314,8 +338,8 @@ TRect Extent(const TTestPicture& pic, const TRect& R, uint32_t C) {
   TRect box{R.Right, R.Bottom, R.Left, R.Top};
   for (int y = R.Top; y < R.Bottom; ++y)
     for (int x = R.Left; x < R.Right; ++x)
-      if (pic.At(x, y) == C) box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
-                                    std::max(box.Bottom, y + 1)};
+      if (pic.At(x, y) == C)
+        box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1), std::max(box.Bottom, y + 1)};
   return box;
 }
 

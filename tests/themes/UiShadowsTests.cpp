@@ -69,8 +69,8 @@ TEST(UiShadows, StripsAreCutAroundTheOpeningItem) {
 
 TEST(UiShadows, LayeredWindowsAreMadeAndFreed) {
   TSavedFunctions saved;
-  HWND popup = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 100, 100, 50,
-                               nullptr, nullptr, nullptr, nullptr);
+  HWND popup = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 100, 100, 50, nullptr,
+                               nullptr, nullptr, nullptr);
   for (int mode = 0; mode < 3; ++mode) {
     if (mode == 1) UiOptionalFunctions().UpdateLayeredWindow = nullptr;
     if (mode == 2) UiOptionalFunctions().AlphaBlend = nullptr;

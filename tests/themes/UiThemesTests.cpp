@@ -191,7 +191,8 @@ TEST_F(UiThemesTest, SystemChangesReachThemeListenersInThreePhases) {
   SendMessageW(manager, WM_DISPLAYCHANGE, 32, 0);
   SendMessageW(manager, WM_ACTIVATEAPP, TRUE, 0);
   SendMessageW(manager, WM_ACTIVATEAPP, FALSE, 0);
-  EXPECT_EQ(Received(listener.Messages, UM_THEMECHANGE), (std::vector<P>{{1, 0}, {2, 0}, {3, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}}));
+  EXPECT_EQ(Received(listener.Messages, UM_THEMECHANGE),
+            (std::vector<P>{{1, 0}, {2, 0}, {3, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}}));
   UnregisterThemeListener(&listener);
 }
 
@@ -242,8 +243,8 @@ TEST(UiItemInfo, StateFlagsAndSimplifiedInfos) {
   info.Enabled = 1;
   info.HoverKind = 1;  // selected but disabled: not hot
   EXPECT_EQ(GetStateFlags(info), 0);
-  const int kinds[][3] = {{0x000, VT_TOOLBAR, IO_TOOLBARSTYLE}, {0x100, VT_DOCKPANEL, 0}, {0x200, VT_STATUSBAR, 0},
-                          {0x300, 0, 0}};
+  const int kinds[][3] = {
+      {0x000, VT_TOOLBAR, IO_TOOLBARSTYLE}, {0x100, VT_DOCKPANEL, 0}, {0x200, VT_STATUSBAR, 0}, {0x300, 0, 0}};
   for (const auto& k : kinds)
     for (int state = 0; state < 16; ++state) {
       TUiItemInfo s = SimplifiedItemInfo(k[0] | state);

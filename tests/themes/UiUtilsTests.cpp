@@ -19,20 +19,22 @@ TEST(UiColors, MixColorsDividesBy256) {
   const TMixCase cases[] = {
       {clWhite, clBlack, 255, 0xFEFEFE},  // one step short of C1
       {clWhite, clBlack, 0, 0x000000},
-      {clBlack, clWhite, 0, 0xFEFEFE},    // one step short of C2
-      {clRed, clBlue, 128, 0x7E007F},     // red 255*128/256, blue 255*127/256
+      {clBlack, clWhite, 0, 0xFEFEFE},  // one step short of C2
+      {clRed, clBlue, 128, 0x7E007F},   // red 255*128/256, blue 255*127/256
       {TColor(0x204060), TColor(0x604020), 64, 0x4F3F2F},
   };
   for (const TMixCase& c : cases) EXPECT_EQ(static_cast<uint32_t>(MixColors(c.C1, c.C2, c.W)), c.Expected) << c.W;
   EXPECT_EQ(static_cast<uint32_t>(MixColorsNearest(clWhite, clBlack, 255)), 0xFEFEFEu);
   try {
     MixColors(clWhite, clBlack, 256), ADD_FAILURE();
-  } catch (const EAssertionFailed& e) { EXPECT_EQ(std::string(e.what()).rfind("Assertion failure (", 0), 0u); }
+  } catch (const EAssertionFailed& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Assertion failure (", 0), 0u);
+  }
 }
 
 TEST(UiColors, MixColorsPercentSwitchesToPerMilleAt100) {
   const TMixCase cases[] = {
-      {clWhite, clBlack, 45, 0x737373},   // (255*45+50) div 100 = 115
+      {clWhite, clBlack, 45, 0x737373},  // (255*45+50) div 100 = 115
       {clWhite, clBlack, 99, 0xFCFCFC},
       {clWhite, clBlack, 100, 0x1A1A1A},  // per mille: 10 percent of C1
       {clWhite, clBlack, 1000, 0xFFFFFF},
@@ -54,12 +56,11 @@ TEST(UiColors, ShiftDarknessAndScanline) {
     TColor C;
     int Threshold;
     bool Dark;
-  } dark[] = {{clBlue, 29, false}, {clBlue, 30, true}, {clRed, 75, false}, {clRed, 76, true},
+  } dark[] = {{clBlue, 29, false},  {clBlue, 30, true},  {clRed, 75, false},  {clRed, 76, true},
               {clLime, 149, false}, {clLime, 150, true}, {clBlack, 0, false}, {clBlack, 1, true}};
   for (const auto& d : dark) EXPECT_EQ(IsDarkColor(d.C, d.Threshold), d.Dark) << d.Threshold;
   EXPECT_EQ(ColorToScanline(TColor(0x112233)), 0xFF332211u);
-  EXPECT_EQ(ColorToScanline(clBtnFace),
-            0xFF000000u | ((face & 0xFF) << 16) | (face & 0xFF00) | ((face >> 16) & 0xFF));
+  EXPECT_EQ(ColorToScanline(clBtnFace), 0xFF000000u | ((face & 0xFF) << 16) | (face & 0xFF00) | ((face >> 16) & 0xFF));
 }
 
 TEST(UiDrawing, ClNoneDrawsNothing) {
@@ -74,7 +75,6 @@ TEST(UiDrawing, ClNoneDrawsNothing) {
   RoundRectEx(pic.DC(), TRect{0, 0, 20, 20}, 4, 4, clNone, clNone);
   DrawGlyph(pic.DC(), 0, 0, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, clNone);
   EXPECT_EQ(pic.Count(TRect{0, 0, 20, 20}, 0xFFFFFF), 400);
-
 }
 
 TEST(UiDrawing, FillsFramesAndLines) {
@@ -85,9 +85,9 @@ TEST(UiDrawing, FillsFramesAndLines) {
   TRect r{5, 5, 15, 12};
   FrameRect3D(pic.DC(), r, clRed, clBlue, true);
   EXPECT_EQ(r, (TRect{6, 6, 14, 11}));
-  EXPECT_EQ(pic.At(13, 5), 0x0000FFu);   // top edge
-  EXPECT_EQ(pic.At(14, 5), 0xFF0000u);   // top-right corner belongs to the right edge
-  EXPECT_EQ(pic.At(5, 11), 0xFF0000u);   // bottom-left corner belongs to the bottom edge
+  EXPECT_EQ(pic.At(13, 5), 0x0000FFu);  // top edge
+  EXPECT_EQ(pic.At(14, 5), 0xFF0000u);  // top-right corner belongs to the right edge
+  EXPECT_EQ(pic.At(5, 11), 0xFF0000u);  // bottom-left corner belongs to the bottom edge
 
   DrawLineEx(pic.DC(), 8, 16, 12, 16, clBlack);
   EXPECT_EQ(pic.At(11, 16), 0u);

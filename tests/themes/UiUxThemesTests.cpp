@@ -43,7 +43,6 @@ TEST_F(UxThemesTest, LoadsEveryEntryAndReleasesThem) {
   EXPECT_EQ(UxTheme().OpenThemeData, nullptr);
 }
 
-
 TEST_F(UxThemesTest, UsableOnlyWhenBothAnswersAreYes) {
   struct {
     BOOL AppThemed, ThemeActive;

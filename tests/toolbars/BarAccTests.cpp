@@ -20,7 +20,8 @@ long Role(IAccessible* A, long Child = CHILDID_SELF) {
   return A->get_accRole(Id(Child), &r) == S_OK ? r.lVal : -1;
 }
 
-WideString Name(IAccessible* A, HRESULT (STDMETHODCALLTYPE IAccessible::*Get)(VARIANT, BSTR*) = &IAccessible::get_accName) {
+WideString Name(IAccessible* A,
+                HRESULT (STDMETHODCALLTYPE IAccessible::*Get)(VARIANT, BSTR*) = &IAccessible::get_accName) {
   BSTR b = nullptr;
   (A->*Get)(Id(CHILDID_SELF), &b);
   WideString s = b ? WideString(b, SysStringLen(b)) : WideString();

@@ -47,7 +47,8 @@ std::string Region(HWND W) {
   RECT r{};
   int kind = GetWindowRgn(W, rgn.Get());
   GetRgnBox(rgn.Get(), &r);
-  return std::to_string(kind) + ": " + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
+  return std::to_string(kind) + ": " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+         std::to_string(r.right) + "," + std::to_string(r.bottom);
 }
 
 }  // namespace

@@ -16,8 +16,10 @@ const wchar_t* const TestKey = L"Software\\HalcornVerdanTests\\Toolbars";
 int DelayFor(DWORD Type, const void* Data, DWORD Size) {
   HKEY key = nullptr;
   RegCreateKeyExW(HKEY_CURRENT_USER, TestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  if (Data) RegSetValueExW(key, L"MenuShowDelay", 0, Type, static_cast<const BYTE*>(Data), Size);
-  else RegDeleteValueW(key, L"MenuShowDelay");
+  if (Data)
+    RegSetValueExW(key, L"MenuShowDelay", 0, Type, static_cast<const BYTE*>(Data), Size);
+  else
+    RegDeleteValueW(key, L"MenuShowDelay");
   RegCloseKey(key);
   return ReadMenuShowDelay(HKEY_CURRENT_USER, TestKey);
 }
@@ -94,8 +96,8 @@ TEST(BarCommon, CaptionTextRoutines) {
   }
   const struct {
     const wchar_t *In, *Out;
-  } punctuation[] = {{L"Open...", L"Open"}, {L"Name:", L"Name"}, {L":", L":"}, {L"...", L"..."},
-                     {L"Wait..", L"Wait.."}, {L"a:...", L"a:"}};
+  } punctuation[] = {{L"Open...", L"Open"}, {L"Name:", L"Name"},    {L":", L":"},
+                     {L"...", L"..."},      {L"Wait..", L"Wait.."}, {L"a:...", L"a:"}};
   for (const auto& p : punctuation) EXPECT_EQ(StripTrailingPunctuation(p.In), p.Out) << p.In;
   EXPECT_EQ(StripTrailingPunctuation(StripAccelChars(L"&Save &&As...")), L"Save &As");
 }
@@ -218,8 +220,8 @@ TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
   black.lpfnWndProc = &BlackWhenPrinted;
   black.lpszClassName = L"HvBarTestBlack";
   RegisterClassW(&black);
-  HWND child = CreateWindowExW(0, black.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 10, 10, 5, 5, wnd, nullptr,
-                               nullptr, nullptr);
+  HWND child =
+      CreateWindowExW(0, black.lpszClassName, L"", WS_CHILD | WS_VISIBLE, 10, 10, 5, 5, wnd, nullptr, nullptr, nullptr);
   ShowWindow(wnd, SW_SHOWNOACTIVATE);
   m.LParam = PRF_CHILDREN;
   HandleWMPrint(wnd, m, nullptr, nullptr);

@@ -50,7 +50,8 @@ TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
   TBarView* view = a->View();
   view->ValidatePositions();
   int shown = 0;
-  for (int i = 0; i < view->ViewerCount(); ++i) shown += view->Viewers(i)->Show() && !dynamic_cast<TBarChevronItem*>(view->Viewers(i)->Item());
+  for (int i = 0; i < view->ViewerCount(); ++i)
+    shown += view->Viewers(i)->Show() && !dynamic_cast<TBarChevronItem*>(view->Viewers(i)->Item());
   EXPECT_EQ(shown, 3);
   EXPECT_TRUE(view->Find(a->ChevronItem())->Show());
   // Wrapping: the toolbar takes more lines inside the dock's inner extent.
@@ -192,7 +193,8 @@ TEST(BarDock, DraggedBetweenDocksAndOutToFloat) {
   TPoint left{origin.X + 1, origin.Y + 150};
   TPoint away{origin.X + 250, origin.Y + 150};
   TMenuScript script({post(left), [&] { return wasLeft = t->CurrentDock() == f.Left; }, post(away),
-                      [&] { return wasFloating = t->Floating(); }, post(left), [&] {
+                      [&] { return wasFloating = t->Floating(); }, post(left),
+                      [&] {
                         PostMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);
                         return true;
                       }});

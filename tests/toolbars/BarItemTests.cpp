@@ -58,8 +58,8 @@ TEST(BarItem, InsertDeleteAndChangesReachTheListenersInOrder) {
   root.Add(a);
   a->SetCaption(L"A");
   a->SetEnabled(false);
-  a->SetImageIndex(2);   // from no image: resize
-  a->SetImageIndex(3);   // image to image: repaint
+  a->SetImageIndex(2);  // from no image: resize
+  a->SetImageIndex(3);  // image to image: repaint
   a->SetChecked(true);
   a->SetVisible(false);
   a->SetName("a");
@@ -82,7 +82,8 @@ TEST(BarItem, NotificationsRelayThroughEmbeddedGroupsAndLinks) {
   rootLog.Entries.clear();
   auto* a = new TBarCustomItem(nullptr);
   shared.Add(a);
-  EXPECT_EQ(rootLog.Text(), "tbicSubitemsBeginUpdate -1 relayed, tbicInserted 0 relayed, tbicSubitemsEndUpdate -1 relayed");
+  EXPECT_EQ(rootLog.Text(),
+            "tbicSubitemsBeginUpdate -1 relayed, tbicInserted 0 relayed, tbicSubitemsEndUpdate -1 relayed");
   delete a;
   root.Remove(&group);
 }
@@ -207,7 +208,8 @@ TEST(BarItem, ClickRunsTheItemsOwnHandlerWhenItDiffersFromTheAction) {
   TBarCustomItem item(nullptr);
   item.SetName("item");
   item.SetAction(&action);
-  item.OnClick = TNotifyEvent::FromFunction([](void* c, TObject*) { static_cast<Clicks*>(c)->Log.push_back("own"); }, &clicks);
+  item.OnClick =
+      TNotifyEvent::FromFunction([](void* c, TObject*) { static_cast<Clicks*>(c)->Log.push_back("own"); }, &clicks);
   item.SetAutoCheck(true);
   item.DoClick();
   EXPECT_EQ(clicks.Log, std::vector<std::string>{"own"});
@@ -263,7 +265,8 @@ TEST(BarItem, ShortCutDispatchPopsUpThePathAndClicksAnEnabledItem) {
   TWMKey key;
   key.CharCode = 'C';
   EXPECT_TRUE(root.DispatchShortCut(key));
-  EXPECT_EQ(clicks.Log, (std::vector<std::string>{"popup root", "click root", "popup edit", "click edit", "click copy"}));
+  EXPECT_EQ(clicks.Log,
+            (std::vector<std::string>{"popup root", "click root", "popup edit", "click edit", "click copy"}));
   copy->SetEnabled(false);
   EXPECT_FALSE(root.DispatchShortCut(key));
   copy->SetEnabled(true);
@@ -331,8 +334,10 @@ TEST(BarDeferredClick, WithdrawnClickDoesNothingAndItsSlotIsNotReusedWhileQueued
   QueueClick(&b, 0);
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == Marker && !msg.hwnd) clicks.Log.push_back("marker");
-    else DispatchMessageW(&msg);
+    if (msg.message == Marker && !msg.hwnd)
+      clicks.Log.push_back("marker");
+    else
+      DispatchMessageW(&msg);
   }
   // b's click comes with its own message, after the marker, not with the stale one before it.
   EXPECT_EQ(clicks.Log, (std::vector<std::string>{"marker", "click b"}));
@@ -364,12 +369,13 @@ TEST(BarItem, ImageListsThatGoAreForgottenAndSizeChangesResize) {
   auto* images = new TImageList(nullptr);
   item.SetImages(images);  // 16 x 16 after none: resize
   TImageList same(nullptr);
-  item.SetImages(&same);   // another list of the same size: repaint
+  item.SetImages(&same);  // another list of the same size: repaint
   item.SetImages(images);
   images->SetWidth(20);
   delete images;
   EXPECT_EQ(item.Images(), nullptr);
-  EXPECT_EQ(log.Text(), "tbicInvalidateAndResize -1, tbicInvalidate -1, tbicInvalidate -1, tbicInvalidateAndResize -1, "
+  EXPECT_EQ(log.Text(),
+            "tbicInvalidateAndResize -1, tbicInvalidate -1, tbicInvalidate -1, tbicInvalidateAndResize -1, "
             "tbicInvalidateAndResize -1");
   root.Remove(&item);
 }

@@ -84,8 +84,8 @@ TEST(BarLayout, AfterAnItemWrappedTheNextSeparatorBreaksUnlessItKeepsTheLine) {
     TBarLayoutResult r = view.CalculatePositions(true, orHorizontal, 50, 0, 0);
     // The second item wraps; the separator then breaks again only without the keep bit.
     EXPECT_EQ(r.WrappedLines, keep ? 2 : 3) << keep;
-    EXPECT_EQ(Rects(view), keep ? "0,0,30,20 0,20,30,40 30,20,36,40 36,20,46,40"
-                                : "0,0,30,20 0,20,30,40 0,40,50,46 0,46,10,66")
+    EXPECT_EQ(Rects(view),
+              keep ? "0,0,30,20 0,20,30,40 30,20,36,40 36,20,46,40" : "0,0,30,20 0,20,30,40 0,40,50,46 0,46,10,66")
         << keep;
   }
 }

@@ -30,12 +30,16 @@ struct TMenuSettings {
 // The open popup views of the thread, the root popup first.
 inline std::vector<TBarView*> OpenMenus() {
   std::vector<TBarView*> chain;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL WINAPI {
-    auto* popup = dynamic_cast<TBarPopupWindow*>(FindControl(w));
-    if (popup && IsWindowVisible(w) && (!popup->View()->ParentView() || !popup->View()->ParentView()->IsPopup()))
-      for (TBarView* v = popup->View(); v; v = v->OpenViewerView()) reinterpret_cast<std::vector<TBarView*>*>(p)->push_back(v);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&chain));
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL WINAPI {
+        auto* popup = dynamic_cast<TBarPopupWindow*>(FindControl(w));
+        if (popup && IsWindowVisible(w) && (!popup->View()->ParentView() || !popup->View()->ParentView()->IsPopup()))
+          for (TBarView* v = popup->View(); v; v = v->OpenViewerView())
+            reinterpret_cast<std::vector<TBarView*>*>(p)->push_back(v);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&chain));
   return chain;
 }
 

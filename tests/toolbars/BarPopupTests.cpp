@@ -19,7 +19,8 @@ struct TTestMenu {
   int MenusOpenAtClick = -1, Popups = 0;
   WideString Reported;
   TTestMenu() {
-    for (TBarCustomItem* i : std::initializer_list<TBarCustomItem*>{Open, Recent, new TSizedSeparator(6), Quit}) Root.Add(i);
+    for (TBarCustomItem* i : std::initializer_list<TBarCustomItem*>{Open, Recent, new TSizedSeparator(6), Quit})
+      Root.Add(i);
     for (TBarCustomItem* i : {Open, One, Two, Quit}) i->OnClick = TNotifyEvent(this, &TTestMenu::Click);
   }
   void Click(TObject* Sender) {
@@ -77,7 +78,7 @@ TEST(BarPopup, PlacementFlipsAtTheMonitorEdges) {
       {false, false, &vertical, 0, {0, 100, 30, 130}, -150, 100, 100, "30,100 R"},
       {false, false, &vertical, 0, {970, 100, 1000, 130}, 820, 100, 100, "820,100 L"},
       {false, false, &bar, 0, {0, 780, 30, 800}, 0, 800, 200, "0,580 U"},  // a bar at the bottom
-      {false, false, &bar, 0, {0, 0, 30, 20}, 0, 19, 100, "30,19 R"},     // would cover its item
+      {false, false, &bar, 0, {0, 0, 30, 20}, 0, 19, 100, "30,19 R"},      // would cover its item
   };
   for (const Case& c : cases) {
     TBarPopupPositionRec r;
@@ -151,7 +152,9 @@ TEST(BarPopup, MouseOpensSubmenusWhichAreDrawnAndTheCommandRunsAfterTheMenuClose
   const char* hold = std::getenv("BAR_TEST_HOLD_MS");  // time to take a screenshot
   int selectedPixels = 0;
   DWORD shown = 0;
-  auto moveTo = [](int Level, int Index) { return PostMouse(WM_MOUSEMOVE, ViewerCentre(OpenMenus()[Level], Index)), true; };
+  auto moveTo = [](int Level, int Index) {
+    return PostMouse(WM_MOUSEMOVE, ViewerCentre(OpenMenus()[Level], Index)), true;
+  };
   TMenuScript script({
       [&] { return moveTo(0, 1); },
       [&] { return OpenMenus().size() == 2; },  // the open timer went off
@@ -165,7 +168,8 @@ TEST(BarPopup, MouseOpensSubmenusWhichAreDrawnAndTheCommandRunsAfterTheMenuClose
           TWindowDC dc(v->Window()->Handle());
           const TRect& r = v->Selected()->BoundsRect();
           for (int y = r.Top; y < r.Bottom; ++y)
-            for (int x = r.Left; x < r.Right; ++x) selectedPixels += GetPixel(dc.Get(), x, y) == ColorToRGB(clHighlight);
+            for (int x = r.Left; x < r.Right; ++x)
+              selectedPixels += GetPixel(dc.Get(), x, y) == ColorToRGB(clHighlight);
         }
         return (shown = GetTickCount());
       },
@@ -215,9 +219,6 @@ TEST(BarPopup, ClickOutsideReachesItsWindowAndFailuresLeaveNoCaptureBehind) {
   form.Hide();
 }
 
-
-
-
 TEST(BarPopup, MenuBarLoopDropsDownBelowTheItemAndRunsTheChoiceAfterwards) {
   TMenuSettings settings;
   TTestMenu menu;  // a bar of File (Open, Quit) and Edit
@@ -254,8 +255,8 @@ TEST(BarPopup, MenuBarLoopDropsDownBelowTheItemAndRunsTheChoiceAfterwards) {
   };
   EXPECT_EQ(run({VK_DOWN, VK_RETURN}), L"&Quit");
   EXPECT_EQ(dropped.TopLeft(), bar->ClientToScreen({0, 20}));  // below File
-  EXPECT_EQ(run({VK_RIGHT, VK_ESCAPE}), L"-");                   // Right moves on to Edit
-  EXPECT_EQ(run({}, true), L"&Edit");  // another button of the bar clicked
+  EXPECT_EQ(run({VK_RIGHT, VK_ESCAPE}), L"-");                 // Right moves on to Edit
+  EXPECT_EQ(run({}, true), L"&Edit");                          // another button of the bar clicked
   form.Hide();
 }
 

@@ -136,9 +136,9 @@ TEST(BarPositions, MutatedRecordsNeverBreakTheForm) {
   good.Save(&f.Form);
   a->SetParent(f.Top);
   std::mt19937 rng(25);
-  const std::vector<std::string> names{"A.Rev",     "A.Visible", "A.DockedTo",  "A.LastDock",   "A.DockRow",
-                                       "A.DockPos", "A.FloatLeft", "A.FloatTop", "A.FloatRightX", "B.Rev",
-                                       "B.DockedTo", "B.DockRow", "B.DockPos"};
+  const std::vector<std::string> names{"A.Rev",      "A.Visible",   "A.DockedTo", "A.LastDock",    "A.DockRow",
+                                       "A.DockPos",  "A.FloatLeft", "A.FloatTop", "A.FloatRightX", "B.Rev",
+                                       "B.DockedTo", "B.DockRow",   "B.DockPos"};
   const std::vector<std::string> strings{"", "+", "TopDock", "leftdock", "A", "++", std::string(300, 'x'), "\x01"};
   const int ints[] = {0, -1, 1, 2000, 1999, 32767, -32768, 2147483647, -2147483647 - 1, 5};
   for (int round = 0; round < 1500; ++round) {

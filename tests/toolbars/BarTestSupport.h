@@ -40,7 +40,8 @@ class TSizedViewer : public TBarItemViewer {
 // An item whose viewers measure W x H; Extra adds item style bits.
 class TSizedItem : public TBarCustomItem {
  public:
-  TSizedItem(int AW, int AH, TBarItemStyle AExtra = 0, const WideString& ACaption = L"") : TBarCustomItem(nullptr), W(AW), H(AH) {
+  TSizedItem(int AW, int AH, TBarItemStyle AExtra = 0, const WideString& ACaption = L"")
+      : TBarCustomItem(nullptr), W(AW), H(AH) {
     SetItemStyle(ItemStyle() | AExtra);
     SetCaption(ACaption);
   }
@@ -73,9 +74,7 @@ class TSizedSeparatorViewer : public TBarSeparatorItemViewer {
   }
 };
 
-inline TBarItemViewerClass TSizedSeparator::ViewerClass(TBarView*) {
-  return &MakeBarItemViewer<TSizedSeparatorViewer>;
-}
+inline TBarItemViewerClass TSizedSeparator::ViewerClass(TBarView*) { return &MakeBarItemViewer<TSizedSeparatorViewer>; }
 
 // A view whose mouse position and window test the test decides; optionally with a chevron.
 class TTestView : public TBarView {
@@ -119,7 +118,8 @@ inline std::string Rects(TBarView& View) {
       continue;
     }
     const TRect& r = v->BoundsRect();
-    s += std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," + std::to_string(r.Bottom);
+    s += std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+         std::to_string(r.Bottom);
   }
   return s;
 }

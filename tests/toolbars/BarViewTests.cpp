@@ -110,7 +110,7 @@ TEST(BarView, KeyboardWalksSelectableItemsAndWraps) {
     Word Key;
     TShiftState Shift;
     char Selected;
-  } steps[] = {{VK_DOWN, {}, 'A'}, {VK_DOWN, {}, 'B'}, {VK_DOWN, {}, 'C'}, {VK_DOWN, {}, 'A'}, {VK_UP, {}, 'C'},
+  } steps[] = {{VK_DOWN, {}, 'A'}, {VK_DOWN, {}, 'B'}, {VK_DOWN, {}, 'C'}, {VK_DOWN, {}, 'A'},      {VK_UP, {}, 'C'},
                {VK_HOME, {}, 'A'}, {VK_END, {}, 'C'},  {VK_TAB, {}, 'A'},  {VK_TAB, {ssShift}, 'C'}};
   for (const auto& s : steps) {
     Word key = s.Key;
@@ -163,8 +163,8 @@ TEST(BarView, FirstCandidateSkipsItemsThatAskToBeSkipped) {
 TEST(BarView, AcceleratorsPreferExplicitMarksThenFirstLetters) {
   auto* exitItem = Item(L"E&xit");
   exitItem->SetEnabled(false);
-  Menu m{Item(L"&Open"), Item(L"Over"), Item(L"&Copy"), Item(L"&Cut"), exitItem, Item(L"Xylophone"),
-         Item(L"Zoom\tCtrl+Z"), Item(L" space")};
+  Menu m{Item(L"&Open"), Item(L"Over"),      Item(L"&Copy"),        Item(L"&Cut"),
+         exitItem,       Item(L"Xylophone"), Item(L"Zoom\tCtrl+Z"), Item(L" space")};
   TTestView view(&m.Root, false);
   view.UpdatePositions();
   const struct {
@@ -174,9 +174,9 @@ TEST(BarView, AcceleratorsPreferExplicitMarksThenFirstLetters) {
     bool Unique;
     bool PrimaryOnly;
   } cases[] = {
-      {L'o', -1, 0, true, false},   {L'O', 0, 0, true, false},   {L'c', -1, 2, false, false},
-      {L'c', 2, 3, false, false},   {L'x', -1, 4, true, false},  {L'z', -1, 6, true, false},
-      {L'z', -1, -1, false, true},  {L' ', -1, -1, false, false}, {L'q', -1, -1, false, false},
+      {L'o', -1, 0, true, false},  {L'O', 0, 0, true, false},    {L'c', -1, 2, false, false},
+      {L'c', 2, 3, false, false},  {L'x', -1, 4, true, false},   {L'z', -1, 6, true, false},
+      {L'z', -1, -1, false, true}, {L' ', -1, -1, false, false}, {L'q', -1, -1, false, false},
   };
   for (const auto& c : cases) {
     bool unique = !c.Unique;

@@ -45,10 +45,10 @@ TEST(BarViewer, CaptionAndImageShownByDisplayModeAndPlace) {
     TBarItemDisplayMode Mode;
     bool Caption, Picture;
   } cases[] = {
-      {true, -1, nbdmDefault, true, false},          {true, 0, nbdmDefault, false, true},
-      {true, 0, nbdmImageAndText, true, true},       {true, 0, nbdmTextOnly, true, false},
-      {true, 0, nbdmTextOnlyInMenus, false, true},   {false, 0, nbdmDefault, true, true},
-      {false, 0, nbdmTextOnlyInMenus, true, false},  {false, 0, nbdmTextOnly, true, false},
+      {true, -1, nbdmDefault, true, false},         {true, 0, nbdmDefault, false, true},
+      {true, 0, nbdmImageAndText, true, true},      {true, 0, nbdmTextOnly, true, false},
+      {true, 0, nbdmTextOnlyInMenus, false, true},  {false, 0, nbdmDefault, true, true},
+      {false, 0, nbdmTextOnlyInMenus, true, false}, {false, 0, nbdmTextOnly, true, false},
   };
   for (const auto& c : cases) {
     item.SetImageIndex(c.Image);
