@@ -5,6 +5,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/Global.h"
+#include "app/MainFrm.h"
 #include "app/Options.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
@@ -383,7 +384,8 @@ void TDocumentFrame::edtprntprvwDocumentMouseDown(TObject*, TMouseButton Button,
 
 void TDocumentFrame::edtprntprvwDocumentScaleChange(TObject*) {
   edtprntprvwDocument->SetCursor(edtprntprvwDocument->ScalePercent() >= 100 ? TCursor(99) : TCursor(98));
-  if (edtprntprvwDocument->CanFocus()) edtprntprvwDocument->SetFocus();
+  TTxtEditPrintPreview* preview = edtprntprvwDocument;
+  if (preview->HandleAllocated() && IsWindowVisible(preview->Handle()) && preview->CanFocus()) preview->SetFocus();
 }
 
 void TDocumentFrame::actnFirstPageExecute(TObject*) { edtprntprvwDocument->FirstPage(); }
@@ -392,8 +394,12 @@ void TDocumentFrame::actnNextPageExecute(TObject*) { edtprntprvwDocument->NextPa
 void TDocumentFrame::actnLastPageExecute(TObject*) { edtprntprvwDocument->LastPage(); }
 
 void TDocumentFrame::actnCloseExecute(TObject*) {
-  if (TDocument* document = DocumentList ? DocumentList->FindByFrame(this) : nullptr) document->ViewMode = 0;
-  ShowViewMode(0);
+  TDocument* document = DocumentList ? DocumentList->FindByFrame(this) : nullptr;
+  auto* main = document ? dynamic_cast<TMainForm*>(document->Page()->Owner()) : nullptr;
+  if (main)
+    main->SetViewMode(document, 0);
+  else
+    ShowViewMode(0);
 }
 
 void TDocumentFrame::actnFirstPageUpdate(TObject* Sender) {

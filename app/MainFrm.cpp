@@ -16,6 +16,7 @@
 #include "controls/ApPageList.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
+#include "editor/TxtEditPrintHeaderFooter.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
@@ -36,6 +37,8 @@ HV_PUBLISH(TMainForm) {
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("actnOpenExecute", &T::actnOpenExecute);
   p.Method("actnNewExecute", &T::actnNewExecute);
+  p.Method("actnPrintPreviewExecute", &T::actnPrintPreviewExecute);
+  p.ComponentField("actnPrintPreview", &T::actnPrintPreview);
   p.ComponentField("LanguageController", &T::LanguageController);
   p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
   p.ComponentField("pglstMain", &T::pglstMain);
@@ -301,10 +304,29 @@ void TMainForm::CloseDocument(TDocument* Document) {
   if (TDocument* active = ActiveDocument()) active->Item()->SetChecked(true);
 }
 
+void TMainForm::PreparePrinting(TDocument* Document, bool LinkText) {
+  TDocumentFrame* frame = Document->Frame();
+  TTxtEditPrint* print = frame->edtprntEditor;
+  if (LinkText) print->SetTxtEdit(frame->edtDocument);
+  print->Header()->Clear();
+  if (Document->PrintPageNumbers) print->Header()->Add("$PageNum$", nullptr, taRightJustify, 1);
+  print->SetTitle(WideToAnsi(Document->GetDisplayName(true)));
+  // Linking the editor gave the print object the editor's font, measured for the printer.
+  if (print->Header()->Count() > 0) print->Header()->Get(0)->SetFont(print->Font());
+  if (frame->pglstDocument->ActivePage() == frame->stndrdpgPrintPreview) frame->edtprntprvwDocument->UpdatePreview();
+}
+
 void TMainForm::SetViewMode(TDocument* Document, int Mode) {
   if (!Document) return;
+  LockUpdate(HandleAllocated() ? Handle() : nullptr);
+  TScopeExit unlock([] { LockUpdate(nullptr); });
   Document->ViewMode = static_cast<uint8_t>(Mode);
+  if (Mode == 1) PreparePrinting(Document, true);
   Document->Frame()->ShowViewMode(Mode);
+}
+
+void TMainForm::actnPrintPreviewExecute(TObject*) {
+  if (TDocument* document = ActiveDocument()) SetViewMode(document, document->IsPrintPreview() ? 0 : 1);
 }
 
 // ---- creating and opening ----
@@ -334,16 +356,7 @@ TDocument* TMainForm::NewDocument() {
   document->Encoding = ::Options->Encoding == teAutoSelect ? teAnsi : ::Options->Encoding;
   document->Item()->SetHint(
       MessageWith("sDocItemHint", {document->GetDisplayName(false), EncodingName(document->Encoding)}));
-  const WideString& scheme = ::Options->SyntaxHighlighting;
-  TTxtCustomHighlighter* highlighter = Highlighters->Plain();
-  if (!scheme.empty() && FileExists(scheme)) {
-    try {
-      highlighter = Highlighters->GetByFileName(scheme);
-    } catch (const Exception&) {
-      // A default scheme that cannot be read leaves the new document plain.
-    }
-  }
-  document->SetHighlighter(highlighter);
+  document->SetHighlighter(HighlighterFor(WideString()));
   InsertTab(document);
   pglstMain->SetActivePage(document->Page());
   ++NewDocumentNumber;
@@ -433,10 +446,20 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
     editor->SetCaretXY({1, editor->Lines()->Count()});
     editor->SetModified(true);
   }
-  TTxtCustomHighlighter* highlighter = Highlighters->FindByExtension(ExtractFileExt(Name));
+  Document->SetHighlighter(HighlighterFor(ExtractFileExt(Name)));
+}
+
+TTxtCustomHighlighter* TMainForm::HighlighterFor(const WideString& Ext) {
+  // A scheme that cannot be read costs the colours, not the document.
+  try {
+    if (TTxtCustomHighlighter* byExtension = Ext.empty() ? nullptr : Highlighters->FindByExtension(Ext))
+      return byExtension;
+  } catch (const Exception&) {}
   const WideString& scheme = ::Options->SyntaxHighlighting;
-  if (!highlighter && !scheme.empty() && FileExists(scheme)) highlighter = Highlighters->GetByFileName(scheme);
-  Document->SetHighlighter(highlighter ? highlighter : Highlighters->Plain());
+  try {
+    if (!scheme.empty() && FileExists(scheme)) return Highlighters->GetByFileName(scheme);
+  } catch (const Exception&) {}
+  return Highlighters->Plain();
 }
 
 // ---- caret positions ----

@@ -82,6 +82,9 @@ class TMainForm : public TForm {
   void txtopndlgMainBeforeExecute(TObject* Sender);
   void actnOpenExecute(TObject* Sender);
   void actnNewExecute(TObject* Sender);
+  void actnPrintPreviewExecute(TObject* Sender);
+  // The print object of the document takes its text (LinkText), title, font and page numbers.
+  void PreparePrinting(TDocument* Document, bool LinkText);
 
   TLgLanguageController* LanguageController = nullptr;
   TApMultiStringHolder* mltstrnghldrMain = nullptr;
@@ -92,6 +95,7 @@ class TMainForm : public TForm {
   TActionList* actnlstMain = nullptr;
   TAction* actnOpen = nullptr;
   TAction* actnNew = nullptr;
+  TAction* actnPrintPreview = nullptr;
 
   // The tab remembered by a right click, until the next page change.
   TDocumentItem* ContextTab() const { return contextTab_; }
@@ -113,6 +117,8 @@ class TMainForm : public TForm {
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
+  // The catalogue's scheme for the extension, else the default scheme, else none.
+  TTxtCustomHighlighter* HighlighterFor(const WideString& Ext);
 
   std::unique_ptr<TStringListW> filesPos_;
   bool filesPosLoaded_ = false;
