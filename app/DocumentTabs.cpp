@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "app/UsefulWindows.h"
+#include "framework/Bitmap.h"
+#include "themes/UiUxThemes.h"
 #include "themes/UiUtils.h"
 
 // ---- TDocumentItem ----
@@ -92,7 +94,19 @@ TRect CloseArea(const TRect& ItemBounds) {
 
 TTabColors::TTabColors() : InactiveCloseColor(Sample()) {}
 
-TColor TTabColors::Sample() { return TColor(ColorToRGB(clBtnFace)); }
+TColor TTabColors::Sample() {
+  // With visual styles the bar takes the colour of the system's band background.
+  if (!LoadVisualStyles() || !VisualStylesUsable()) return TColor(ColorToRGB(clBtnFace));
+  TUxThemeEntries& ux = UxTheme();
+  HTHEME theme = ux.OpenThemeData ? ux.OpenThemeData(nullptr, L"rebar") : nullptr;
+  if (!theme) return TColor(ColorToRGB(clBtnFace));
+  TBitmap bitmap;
+  bitmap.SetSize(32, 32);
+  RECT r{0, 0, 32, 32};
+  ux.DrawThemeBackground(theme, bitmap.Canvas()->Handle(), 0, 0, &r, nullptr);
+  ux.CloseThemeData(theme);
+  return TColor(static_cast<int32_t>(GetPixel(bitmap.Canvas()->Handle(), 25, 25)));
+}
 
 // ---- TDocumentTabBar ----
 

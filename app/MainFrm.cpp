@@ -462,6 +462,48 @@ TTxtCustomHighlighter* TMainForm::HighlighterFor(const WideString& Ext) {
   return Highlighters->Plain();
 }
 
+// ---- the syntax-highlighting submenu ----
+
+std::vector<TMainForm::THighlighterEntry> TMainForm::HighlighterMenuEntries() {
+  TDocument* document = ActiveDocument();
+  auto* active = document ? dynamic_cast<TTxtXmlHighlighter*>(document->GetHighlighter()) : nullptr;
+  const bool enabled = document != nullptr;
+  std::vector<THighlighterEntry> entries;
+  THighlighterEntry plain;
+  plain.Caption = AnsiToWide(Message("sNoHighlighting"));
+  plain.Enabled = enabled;
+  plain.Checked = enabled && (!active || active->FileName.empty() || !FileExists(active->FileName));
+  plain.IsPlain = true;
+  entries.push_back(plain);
+  entries.emplace_back();
+  for (const WideString& file : Highlighters->Files()) {
+    const AnsiString name = Highlighters->ReadInfo(file, "Name");
+    if (name.empty()) continue;
+    THighlighterEntry entry;
+    entry.Caption = AnsiToWide(EscapeAmpersands(name, true));
+    entry.Enabled = enabled;
+    entry.Checked = enabled && active && WideSameText(active->FileName, file);
+    entry.FileName = file;
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+void TMainForm::HighlighterItemClick(bool IsPlain, const WideString& FileName) {
+  TDocument* document = ActiveDocument();
+  if (!document) return;
+  if (IsPlain)
+    document->SetHighlighter(Highlighters->Plain());
+  else if (FileExists(FileName))
+    document->SetHighlighter(Highlighters->GetByFileName(FileName));
+  TDocumentFrame* frame = document->Frame();
+  frame->edtprntEditor->SetHighlighter(document->GetHighlighter());
+  if (document->IsPrintPreview())
+    frame->edtprntprvwDocument->UpdatePreview();
+  else
+    frame->edtDocument->Invalidate();
+}
+
 // ---- caret positions ----
 
 void TMainForm::LoadFilesPos() {

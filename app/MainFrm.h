@@ -97,6 +97,19 @@ class TMainForm : public TForm {
   TAction* actnNew = nullptr;
   TAction* actnPrintPreview = nullptr;
 
+  // ---- the syntax-highlighting submenu ----
+  struct THighlighterEntry {
+    WideString Caption;  // "&" doubled; empty for the separator
+    bool Enabled = false, Checked = false, IsPlain = false;
+    WideString FileName;
+  };
+  // The entries of the submenu as it opens: "No highlighting", a separator, then each named scheme
+  // of the catalogue; the active document's one checked.
+  std::vector<THighlighterEntry> HighlighterMenuEntries();
+  // The choice of an entry: the active document takes the scheme (or none), the print object and
+  // the preview follow.
+  void HighlighterItemClick(bool IsPlain, const WideString& FileName);
+
   // The tab remembered by a right click, until the next page change.
   TDocumentItem* ContextTab() const { return contextTab_; }
   // Set once the window has shown: later opens go on the recent list and take the focus.

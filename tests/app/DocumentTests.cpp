@@ -8,6 +8,7 @@
 #include "framework/StdCtrls.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/UiUtils.h"
+#include "themes/UiUxThemes.h"
 
 namespace {
 
@@ -70,6 +71,18 @@ TEST_F(Documents, TabSizes) {
   item.SetCustomHeight(7);
   EXPECT_EQ(DocumentItemSize(canvas, item, 16, 2).cx * 100 + DocumentItemSize(canvas, item, 16, 2).cy, 2507);
   EXPECT_EQ(CloseArea(Rect(100, 2, 180, 30)), Rect(162, 2, 178, 30));
+}
+
+// The fixed colours of the active tab; the others follow the system's band background, which is
+// the button face without visual styles.
+TEST(DocumentTabColors, FixedAndSampledColours) {
+  const TTabColors colors;
+  EXPECT_EQ(colors.Border, TColor(0xE3B28D));
+  EXPECT_EQ(colors.ActiveCloseColor, colors.Border);
+  EXPECT_EQ(colors.InactiveCloseColor, TTabColors::Sample());
+  const TColor sample = TTabColors::Sample();
+  EXPECT_TRUE(VisualStylesUsable() || sample == TColor(ColorToRGB(clBtnFace)));
+  EXPECT_EQ(static_cast<uint32_t>(sample) >> 24, 0u) << "a plain RGB value";
 }
 
 TEST_F(Documents, TheListFindsDocumentsByPageFrameTabAndName) {

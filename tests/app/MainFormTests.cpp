@@ -294,3 +294,25 @@ TEST_F(MainWindow, TheLastDocumentClosedBecomesANewEmptyOne) {
   EXPECT_TRUE(form.ActiveEditor()->TextA().empty());
   EXPECT_EQ(form.ActiveDocument()->Item()->Caption(), L"Document 2");
 }
+
+// The submenu lists "No highlighting" and each named scheme with the active one checked; a choice
+// goes to the active document and its print object.
+TEST_F(MainWindow, TheHighlighterSubmenu) {
+  const WideString ini = Scheme(L"INI", L"ini.xml");
+  Scheme(L"CLIKE", L"a&c.xml");
+  folder_.Write(L"Highlighters\\nameless.xml", "<X><Info><General/></Info></X>");
+  TMainForm& form = Make();
+  form.OpenFiles({folder_.Write(L"x.ini", "[a]")}, 0);
+  auto entries = form.HighlighterMenuEntries();
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_TRUE(entries[0].IsPlain && !entries[0].Checked && entries[0].Caption == L"No highlighting");
+  EXPECT_TRUE(entries[1].Caption.empty());
+  EXPECT_TRUE(entries[2].Caption == L"C-like" && !entries[2].Checked);
+  EXPECT_TRUE(entries[3].Caption == L"INI" && entries[3].Checked && entries[3].FileName == ini);
+  form.HighlighterItemClick(true, WideString());
+  EXPECT_EQ(form.ActiveDocument()->GetHighlighter(), Highlighters->Plain());
+  EXPECT_EQ(form.ActiveFrame()->edtprntEditor->Highlighter(), Highlighters->Plain());
+  EXPECT_TRUE(form.HighlighterMenuEntries()[0].Checked);
+  form.HighlighterItemClick(false, entries[2].FileName);
+  EXPECT_TRUE(form.HighlighterMenuEntries()[2].Checked);
+}
