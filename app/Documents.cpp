@@ -16,15 +16,13 @@ const bool registered = [] {
   return true;
 }();
 
-// The system's lower-case mapping of a file name, so that names differing only in letter case
-// (accented letters too) name one file.
-WideString LowerName(const WideString& Name) {
+}  // namespace
+
+WideString LowerFileName(const WideString& Name) {
   WideString lower = Name;
   if (!lower.empty()) CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
   return lower;
 }
-
-}  // namespace
 
 // ---- TDocument ----
 
@@ -117,8 +115,8 @@ TDocument* TDocumentList::FindByItem(TDocumentItem* Item) const {
 }
 
 TDocument* TDocumentList::FindByFileName(const WideString& Name) const {
-  const WideString lower = LowerName(Name);
+  const WideString lower = LowerFileName(Name);
   for (int i = 0; i < Count(); ++i)
-    if (LowerName(Documents(i)->FileName) == lower) return Documents(i);
+    if (LowerFileName(Documents(i)->FileName) == lower) return Documents(i);
   return nullptr;
 }

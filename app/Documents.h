@@ -14,6 +14,10 @@ class TDocumentFrame;
 class TDocumentItem;
 class TTxtCustomHighlighter;
 
+// The system's lower-case mapping of a file name, so that names differing only in letter case
+// (accented letters too) name one file.
+WideString LowerFileName(const WideString& Name);
+
 class TDocumentPage : public TApCustomPage {
   HV_CLASS(TDocumentPage, TApCustomPage)
  public:

@@ -77,12 +77,6 @@ int NumberOrZero(const WideString& Text) {
   }
 }
 
-WideString LowerName(const WideString& Name) {
-  WideString lower = Name;
-  if (!lower.empty()) CharLowerBuffW(lower.data(), static_cast<DWORD>(lower.size()));
-  return lower;
-}
-
 bool IsReadOnlyFile(const WideString& Name) {
   const DWORD attributes = GetFileAttributesW(Name.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
@@ -532,10 +526,10 @@ void TMainForm::StoreFilesPos() {
 }
 
 int TMainForm::FindFilesPos(const WideString& Name) const {
-  const WideString lower = LowerName(Name);
+  const WideString lower = LowerFileName(Name);
   for (int i = filesPos_->Count() - 1; i >= 0; --i) {
     WideString name, line, column;
-    if (SplitFilesPos(filesPos_->Strings(i), name, line, column) && LowerName(name) == lower) return i;
+    if (SplitFilesPos(filesPos_->Strings(i), name, line, column) && LowerFileName(name) == lower) return i;
   }
   return -1;
 }

@@ -160,6 +160,31 @@ TEST_F(Documents, BookmarkLinesGutterLinesLinksAndTheModifiedMark) {
   EXPECT_FALSE(form.ActiveDocument()->Item()->Bold());
 }
 
+// A bracket under the caret or just before it is drawn with its partner on the brackets colour.
+TEST_F(Documents, MatchingBracketsAreHighlighted) {
+  TMainForm& form = Make();
+  TDocumentFrame* frame = form.ActiveFrame();
+  TTxtEdit* e = frame->edtDocument;
+  form.ActiveDocument()->SetHighlighter(Highlighters->GetByFileName(Scheme(L"CLIKE", L"c.xml")));
+  e->SetTextA("f(x) + y;");
+  TBitmap bitmap;
+  bitmap.SetSize(400, 60);
+  auto backgroundAt = [&](int Char) {
+    const TPoint p = e->RowColumnToPixels(e->BufferToDisplayPos({Char, 1}));
+    return TColor(static_cast<int32_t>(GetPixel(bitmap.Canvas()->Handle(), p.X + 1, p.Y + 1)));
+  };
+  for (int caret : {5, 4, 2, 7}) {
+    bitmap.Canvas()->Brush()->SetColor(clWhite);
+    bitmap.Canvas()->FillRect(Rect(0, 0, 400, 60));
+    e->SetCaretXY({caret, 1});
+    frame->edtDocumentPaintTransient(e, bitmap.Canvas(), ttAfter);
+    const bool pair = caret != 7;
+    EXPECT_EQ(backgroundAt(2) == TColor(ColorToRGB(::Options->BracketsBackground)), pair) << caret;
+    EXPECT_EQ(backgroundAt(4) == TColor(ColorToRGB(::Options->BracketsBackground)), pair) << caret;
+    EXPECT_EQ(backgroundAt(3), clWhite) << caret;
+  }
+}
+
 TEST_F(Documents, ColourHintsFollowTheWordUnderTheMouse) {
   TMainForm& form = Make();
   TDocumentFrame* frame = form.ActiveFrame();
