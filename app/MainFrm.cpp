@@ -26,6 +26,7 @@
 #include "framework/IniFiles.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
+#include "toolbars/BarMRU.h"
 
 TMainForm* MainForm = nullptr;
 
@@ -159,6 +160,10 @@ void TMainForm::FormCreate(TObject*) {
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);
+  mrlstMain = new TBarMRUList(this);
+  mrlstMain->SetName("mrlstMain");
+  mrlstMain->SetMaxItems(::Options->NumberOfDocuments);
+  mrlstMain->OnClick = TBarMRUListClickEvent(this, &TMainForm::mrlstMainClick);
   newTabButton_ = new TDocumentItem(nullptr);
   newTabButton_->SetImageIndex(1);
   newTabButton_->SetCustomWidth(25);
@@ -406,6 +411,7 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     caption.insert(at, 1, L'&');
   TDocument* document = CreateDocument(caption);
   document->FileName = Name;
+  if (StartupDone && mrlstMain) mrlstMain->Add(Name);
   try {
     LoadDocument(document, Name, Encoding);
   } catch (const Exception& e) {
@@ -454,6 +460,19 @@ TTxtCustomHighlighter* TMainForm::HighlighterFor(const WideString& Ext) {
     if (!scheme.empty() && FileExists(scheme)) return Highlighters->GetByFileName(scheme);
   } catch (const Exception&) {}
   return Highlighters->Plain();
+}
+
+// ---- the recent documents ----
+
+void TMainForm::mrlstMainClick(TObject*, const WideString& FileName) { OpenFiles({FileName}, ::Options->Encoding); }
+
+bool TMainForm::CleanRecentDocuments() {
+  SetWaitCursor(true);
+  TScopeExit restore([] { SetWaitCursor(false); });
+  TStringsW* items = mrlstMain->Items();
+  for (int i = items->Count() - 1; i >= 0; --i)
+    if (!FileExistsQuiet(items->Strings(i))) items->Delete(i);
+  return items->Count() == 0;
 }
 
 // ---- the syntax-highlighting submenu ----

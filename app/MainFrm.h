@@ -13,6 +13,7 @@ class TAction;
 class TActionList;
 class TApMultiStringHolder;
 class TApPageList;
+class TBarMRUList;
 class TDocument;
 class TDocumentFrame;
 class TDocumentItem;
@@ -96,6 +97,14 @@ class TMainForm : public TForm {
   TAction* actnOpen = nullptr;
   TAction* actnNew = nullptr;
   TAction* actnPrintPreview = nullptr;
+  TBarMRUList* mrlstMain = nullptr;
+
+  // ---- the recent documents ----
+  // Opens the file chosen from the list (a file deleted meanwhile is reported).
+  void mrlstMainClick(TObject* Sender, const WideString& FileName);
+  // Drops the entries whose files are gone, from the last to the first, as the submenu opens;
+  // true when the list is then empty (the "(empty)" item shows).
+  bool CleanRecentDocuments();
 
   // ---- the syntax-highlighting submenu ----
   struct THighlighterEntry {

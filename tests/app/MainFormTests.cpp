@@ -14,6 +14,7 @@
 #include "framework/DateTime.h"
 #include "framework/IniFiles.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "toolbars/BarMRU.h"
 
 namespace {
 
@@ -315,4 +316,24 @@ TEST_F(MainWindow, TheHighlighterSubmenu) {
   EXPECT_TRUE(form.HighlighterMenuEntries()[0].Checked);
   form.HighlighterItemClick(false, entries[2].FileName);
   EXPECT_TRUE(form.HighlighterMenuEntries()[2].Checked);
+}
+
+// Files opened after start-up join the recent list; entries whose files went leave it when the
+// submenu opens, and a deleted file chosen from it is reported.
+TEST_F(MainWindow, TheRecentDocuments) {
+  TMainForm::StartupFiles() = {folder_.Write(L"start.txt", "s")};
+  TMainForm& form = Make();
+  EXPECT_EQ(form.mrlstMain->Items()->Count(), 0) << "start-up files wait for the window to show";
+  const WideString kept = folder_.Write(L"kept.txt", "k"), gone = folder_.Write(L"gone.txt", "g");
+  form.OpenFiles({gone, kept, L"", folder_.File(L"never.txt")}, 0);
+  ASSERT_EQ(form.mrlstMain->Items()->Count(), 2);
+  form.CloseDocument(DocumentList->FindByFileName(gone));
+  DeleteFileW(gone.c_str());
+  form.mrlstMainClick(nullptr, gone);
+  EXPECT_EQ(boxes_.shown.back(), L"File \u201cgone.txt\u201d not found." + errorBox);
+  EXPECT_FALSE(form.CleanRecentDocuments());
+  EXPECT_EQ(form.mrlstMain->Items()->Count(), 1);
+  EXPECT_EQ(form.mrlstMain->Items()->Strings(0), kept);
+  DeleteFileW(kept.c_str());
+  EXPECT_TRUE(form.CleanRecentDocuments());
 }
