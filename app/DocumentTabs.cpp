@@ -1,68 +1,33 @@
-// The document tabs and the bar that shows them.
+// The document tabs and the tab-bar toolbar that shows them.
 #include "app/DocumentTabs.h"
 
 #include <algorithm>
 
 #include "app/UsefulWindows.h"
 #include "framework/Bitmap.h"
-#include "themes/UiUxThemes.h"
 #include "themes/UiUtils.h"
+#include "themes/UiUxThemes.h"
 
 // ---- TDocumentItem ----
 
 HV_PUBLISH(TDocumentItem) {}
 
-TDocumentItem::TDocumentItem(TComponent* AOwner) : TComponent(AOwner) {}
-
-TDocumentItem::~TDocumentItem() {
-  if (bar_) bar_->Remove(this);
+TDocumentItem::TDocumentItem(TComponent* AOwner) : TSkinItem(AOwner) {
+  SetAlignment(taLeftJustify);
+  SetDisplayMode(nbdmImageAndText);
+  SetGroupIndex(DocumentItemGroupIndex);
+  SetLayout(uilGlyphLeft);
+  SetWrapping(twEndEllipsis);
 }
 
-void TDocumentItem::Changed() {
-  if (bar_) bar_->ItemChanged();
-}
+TBarItemViewerClass TDocumentItem::ViewerClass(TBarView*) { return &MakeBarItemViewer<TDocumentItemViewer>; }
 
-void TDocumentItem::SetCaption(const WideString& Value) {
-  if (caption_ == Value) return;
-  caption_ = Value;
-  Changed();
-}
+TDocumentTabBar* TDocumentItem::Bar() const { return Parent() ? bar_ : nullptr; }
 
-void TDocumentItem::SetImageIndex(int Value) {
-  if (imageIndex_ == Value) return;
-  imageIndex_ = Value;
-  Changed();
-}
-
-void TDocumentItem::SetChecked(bool Value) {
-  if (checked_ == Value) return;
-  checked_ = Value;
-  if (Value && bar_)
-    for (int i = 0; i < bar_->ItemCount(); ++i)
-      if (bar_->Items(i) != this) bar_->Items(i)->checked_ = false;
-  Changed();
-}
-
-void TDocumentItem::SetBold(bool Value) {
-  if (bold_ == Value) return;
-  bold_ = Value;
-  Changed();
-}
-
-void TDocumentItem::SetCustomWidth(int Value) {
-  if (customWidth_ == Value) return;
-  customWidth_ = Value;
-  Changed();
-}
-
-void TDocumentItem::SetCustomHeight(int Value) {
-  if (customHeight_ == Value) return;
-  customHeight_ = Value;
-  Changed();
-}
-
-void TDocumentItem::Click() {
-  if (OnClick) OnClick(this);
+TRect TDocumentItem::BoundsRect() const {
+  TDocumentTabBar* bar = Bar();
+  TBarItemViewer* viewer = bar ? bar->View()->Find(const_cast<TDocumentItem*>(this)) : nullptr;
+  return viewer ? viewer->BoundsRect() : TRect();
 }
 
 TSize DocumentItemSize(TCanvas* Canvas, const TDocumentItem& Item, int ImageWidth, int CloseButton) {
@@ -108,195 +73,182 @@ TColor TTabColors::Sample() {
   return TColor(static_cast<int32_t>(GetPixel(bitmap.Canvas()->Handle(), 25, 25)));
 }
 
-// ---- TDocumentTabBar ----
-
-HV_PUBLISH(TDocumentTabBar) {
-  p.Prop("Align", &T::Align, &T::SetAlign).Default(alTop);
-  p.Event("OnTabMouseDown", &T::OnTabMouseDown);
-  p.Event("OnTabMouseUp", &T::OnTabMouseUp);
-}
-
-namespace {
-const bool registered = [] {
-  RegisterClass(TDocumentTabBar::StaticClassInfo());
-  return true;
-}();
-}  // namespace
-
-TDocumentTabBar::TDocumentTabBar(TComponent* AOwner) : TCustomControl(AOwner) {
-  SetHeight(26);
-  SetAlign(alTop);
-  SetDoubleBuffered(true);
-}
-
-TDocumentTabBar::~TDocumentTabBar() {
-  for (TDocumentItem* item : items_) item->bar_ = nullptr;
-}
-
-int TDocumentTabBar::IndexOf(const TDocumentItem* Item) const {
-  const auto at = std::find(items_.begin(), items_.end(), Item);
-  return at == items_.end() ? -1 : static_cast<int>(at - items_.begin());
-}
-
-void TDocumentTabBar::Insert(int Index, TDocumentItem* Item) {
-  if (!Item || Item->bar_ == this) return;
-  if (Item->bar_) Item->bar_->Remove(Item);
-  Index = std::clamp(Index, 0, ItemCount());
-  items_.insert(items_.begin() + Index, Item);
-  Item->bar_ = this;
-  if (Item->checked_) {
-    Item->checked_ = false;
-    Item->SetChecked(true);
-  }
-  ItemChanged();
-}
-
-void TDocumentTabBar::Remove(TDocumentItem* Item) {
-  const int at = IndexOf(Item);
-  if (at < 0) return;
-  items_.erase(items_.begin() + at);
-  Item->bar_ = nullptr;
-  if (pressed_ == Item) pressed_ = nullptr;
-  ItemChanged();
-}
-
-TDocumentItem* TDocumentTabBar::ItemAt(int X, int Y) const {
-  for (TDocumentItem* item : items_)
-    if (item->bounds_.Contains(Point(X, Y))) return item;
-  return nullptr;
-}
-
-void TDocumentTabBar::EndUpdate() {
-  if (updateCount_ > 0 && --updateCount_ == 0) ItemChanged();
-}
-
-void TDocumentTabBar::SetCloseButton(int Value) {
-  if (closeButton_ == Value) return;
-  closeButton_ = Value;
-  ItemChanged();
-}
-
-void TDocumentTabBar::ItemChanged() {
-  if (updateCount_ > 0) return;
-  ArrangeItems();
-  Invalidate();
-}
-
-void TDocumentTabBar::Resize() {
-  TCustomControl::Resize();
-  ArrangeItems();
-}
-
-void TDocumentTabBar::ArrangeItems() {
-  TCanvas* canvas = Canvas();
-  canvas->Font()->Assign(Font());
-  int x = 2;
-  int height = 0;
-  for (TDocumentItem* item : items_) {
-    const TSize size = DocumentItemSize(canvas, *item, ImageWidth(), closeButton_);
-    item->bounds_ = Bounds(x, 2, size.cx, size.cy);
-    x += size.cx;
-    height = std::max<int>(height, size.cy);
-  }
-  if (height > 0 && Height() != height + 4) SetHeight(height + 4);
-}
-
-void TDocumentTabBar::PaintBackground(TCanvas* Canvas, const TRect& R) {
+void PaintTabBarBackground(TCanvas* Canvas, const TRect& R, const TTabColors& Colors) {
   const TColor sample = TTabColors::Sample();
+  Canvas->Brush()->SetStyle(bsSolid);
   Canvas->Brush()->SetColor(ShiftColorChannels(sample, 5));
   Canvas->FillRect(R);
   GradientBand(Canvas, Rect(R.Left, R.Top, R.Right, R.Top + 16), 0, 15, 15, ShiftColorChannels(sample, -15),
                ShiftColorChannels(sample, 5), true);
-  Canvas->Pen()->SetColor(colors_.Border);
+  Canvas->Pen()->SetColor(Colors.Border);
   Canvas->MoveTo(R.Left, R.Bottom - 2);
   Canvas->LineTo(R.Right, R.Bottom - 2);
-  Canvas->Pen()->SetColor(colors_.Gradient3);
+  Canvas->Pen()->SetColor(Colors.Gradient3);
   Canvas->MoveTo(R.Left, R.Bottom - 1);
   Canvas->LineTo(R.Right, R.Bottom - 1);
 }
 
-void TDocumentTabBar::PaintItem(TCanvas* Canvas, const TDocumentItem& Item) {
-  const bool active = Item.Checked();
-  const bool pressed = pressed_ == &Item;
-  TRect r = Item.bounds_;
-  r.Bottom += 2;
+// ---- TDocumentItemViewer ----
+
+HV_PUBLISH(TDocumentItemViewer) {}
+
+namespace {
+
+TDocumentTabBar* BarOf(TBarView* View) { return View ? dynamic_cast<TDocumentTabBar*>(View->Owner()) : nullptr; }
+
+// The marks drawn for the images: a padlock for read-only documents, a plus for the new-tab button.
+void PaintMark(TCanvas* Canvas, int Index, int X, int Y) {
+  Canvas->Pen()->SetColor(clGray);
+  if (Index == 1) {
+    Canvas->MoveTo(X + 4, Y - 4), Canvas->LineTo(X + 4, Y + 5);
+    Canvas->MoveTo(X, Y), Canvas->LineTo(X + 9, Y);
+  } else {
+    Canvas->Brush()->SetStyle(bsClear);
+    Canvas->Rectangle(X + 1, Y - 1, X + 9, Y + 5);
+    Canvas->Rectangle(X + 3, Y - 4, X + 7, Y);
+  }
+}
+
+}  // namespace
+
+void TDocumentItemViewer::CalcSize(TCanvas* Canvas, int& AWidth, int& AHeight) {
+  TDocumentTabBar* bar = BarOf(View());
+  auto* item = dynamic_cast<TDocumentItem*>(Item());
+  if (!bar || !item || !IsToolbarStyle()) {
+    TSkinItemViewer::CalcSize(Canvas, AWidth, AHeight);
+    return;
+  }
+  const TSize size = DocumentItemSize(Canvas, *item, bar->ImageWidth(), bar->CloseButton());
+  AWidth = size.cx;
+  AHeight = size.cy;
+}
+
+void TDocumentItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+                                bool UseDisabledShadow) {
+  TDocumentTabBar* bar = BarOf(View());
+  auto* item = dynamic_cast<TDocumentItem*>(Item());
+  if (!bar || !item || !IsToolbarStyle()) {
+    TSkinItemViewer::Paint(Canvas, ClientAreaRect, IsSelected, IsPushed, UseDisabledShadow);
+    return;
+  }
+  const TTabColors& colors = bar->Colors();
+  const int closeButton = bar->CloseButton();
+  const bool active = item->Checked();
   const TColor sample = TTabColors::Sample();
+  TRect r = ClientAreaRect;
+  r.Bottom += 2;
   Canvas->Brush()->SetStyle(bsClear);
   if (active) {
-    Canvas->Pen()->SetColor(colors_.Border);
+    Canvas->Pen()->SetColor(colors.Border);
     Canvas->Rectangle(r);
-    Canvas->Pen()->SetColor(colors_.InnerBorder);
+    Canvas->Pen()->SetColor(colors.InnerBorder);
     Canvas->Rectangle(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
-    FourColorGradient(Canvas, Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2), colors_.InnerBorder,
-                      colors_.Gradient1, colors_.Gradient2, colors_.Gradient3, true);
+    FourColorGradient(Canvas, Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2), colors.InnerBorder,
+                      IsSelected ? ShiftColorChannels(colors.Gradient1, -5) : colors.Gradient1,
+                      IsSelected ? ShiftColorChannels(colors.Gradient2, -10) : colors.Gradient2, colors.Gradient3,
+                      true);
   } else {
     r.Top += 1;
     Canvas->Pen()->SetColor(ShiftColorChannels(sample, -25));
     Canvas->Rectangle(r);
     Canvas->Pen()->SetColor(ShiftColorChannels(sample, 25));
     Canvas->Rectangle(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
-    FourColorGradient(Canvas, Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2), ShiftColorChannels(sample, 30),
-                      ShiftColorChannels(sample, 20), ShiftColorChannels(sample, 5), ShiftColorChannels(sample, 25),
-                      true);
+    const int shades[2][4] = {{30, 20, 5, 25}, {25, 15, -5, 25}};
+    const int* s = shades[IsSelected ? 1 : 0];
+    FourColorGradient(Canvas, Rect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2), ShiftColorChannels(sample, s[0]),
+                      ShiftColorChannels(sample, s[1]), ShiftColorChannels(sample, s[2]),
+                      ShiftColorChannels(sample, s[3]), true);
   }
-  const int rt = Item.bounds_.Right;
-  if (closeButton_ == 1 || (closeButton_ == 0 && active)) {
-    Canvas->Pen()->SetColor(ShiftColorChannels(active ? colors_.ActiveCloseColor : colors_.InactiveCloseColor, -60));
+  const int rt = ClientAreaRect.Right;
+  if (closeButton == 1 || (closeButton == 0 && active)) {
+    Canvas->Pen()->SetColor(ShiftColorChannels(active ? colors.ActiveCloseColor : colors.InactiveCloseColor, -60));
     const int lines[4][4] = {{-14, 16, -7, 9}, {-13, 16, -6, 9}, {-8, 16, -15, 9}, {-7, 16, -14, 9}};
     for (const auto& l : lines) {
       Canvas->MoveTo(rt + l[0], l[1]);
       Canvas->LineTo(rt + l[2], l[3]);
     }
   }
-  TRect text(Item.bounds_.Left + 2 + 4, Item.bounds_.Top, rt - (closeButton_ == 2 ? 0 : 22), Item.bounds_.Bottom);
-  if (Item.ImageIndex() >= 0) {
-    // The image: a small mark, a padlock for read-only documents and a plus for the new-tab button.
-    const int x = Item.bounds_.Left + 4, y = (Item.bounds_.Top + Item.bounds_.Bottom) / 2;
-    Canvas->Pen()->SetColor(clGray);
-    if (Item.ImageIndex() == 1) {
-      Canvas->MoveTo(x + 4, y - 4), Canvas->LineTo(x + 4, y + 5);
-      Canvas->MoveTo(x, y), Canvas->LineTo(x + 9, y);
-    } else {
-      Canvas->Rectangle(x + 1, y - 1, x + 9, y + 5);
-      Canvas->Rectangle(x + 3, y - 4, x + 7, y);
-    }
-    text.Left = Item.bounds_.Left + 2 + ImageWidth() + 6;
+  const int margin = 2;
+  TRect text(ClientAreaRect.Left + margin + 4, ClientAreaRect.Top, rt - (closeButton == 2 ? 0 : 22),
+             ClientAreaRect.Bottom);
+  if (item->ImageIndex() >= 0) {
+    PaintMark(Canvas, item->ImageIndex(), ClientAreaRect.Left + margin + 2,
+              (ClientAreaRect.Top + ClientAreaRect.Bottom) / 2);
+    text.Left = ClientAreaRect.Left + margin + bar->ImageWidth() + 6;
   }
-  if (Item.Caption().empty()) return;
-  if (active || pressed) text = Rect(text.Left + 1, text.Top + 1, text.Right + 1, text.Bottom + 1);
-  Canvas->Font()->Assign(Font());
+  if (item->Caption().empty()) return;
+  if (active || IsPushed) text = Rect(text.Left + 1, text.Top + 1, text.Right + 1, text.Bottom + 1);
+  item->FontSettings()->Apply(Canvas->Font());
   Canvas->Font()->SetColor(active ? clBlack : clWindowText);
-  if (Item.Bold()) Canvas->Font()->SetStyle(Canvas->Font()->Style() + fsBold);
   Canvas->Brush()->SetStyle(bsClear);
-  Canvas->DrawText(text, Item.Caption(), DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
+  Canvas->DrawText(text, item->Caption(), DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS);
 }
 
-void TDocumentTabBar::Paint() {
-  TCanvas* canvas = Canvas();
-  const TRect r = ClientRect();
-  PaintBackground(canvas, r);
-  for (TDocumentItem* item : items_) PaintItem(canvas, *item);
+// ---- TDocumentTabBar ----
+
+HV_PUBLISH(TDocumentTabBar) {}
+
+TDocumentTabBar::TDocumentTabBar(TComponent* AOwner) : TSkinToolbar(AOwner) {
+  SetCustomizable(false);
+  SetShrinkMode(tbsmNone);
+  SetDisplayMode(tbdmSelectiveCaption);
+  OnDrawBackground = TSkinDrawEvent(this, &TDocumentTabBar::DrawBackground);
+}
+
+TDocumentTabBar::~TDocumentTabBar() {
+  // The tabs belong to their documents: they only leave the bar.
+  while (Items()->Count() > 0) Items()->Delete(Items()->Count() - 1);
+}
+
+void TDocumentTabBar::DrawBackground(TObject*, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
+                                     bool& PaintDefault) {
+  if (PaintStage != pstPrePaint) return;
+  PaintDefault = false;
+  PaintTabBarBackground(ACanvas, ARect, colors_);
+}
+
+TDocumentItem* TDocumentTabBar::Tab(int Index) const { return dynamic_cast<TDocumentItem*>(Items()->Items(Index)); }
+
+void TDocumentTabBar::Insert(int Index, TDocumentItem* Item) {
+  if (!Item || Items()->IndexOf(Item) >= 0) return;
+  if (Item->Parent()) Item->Parent()->Remove(Item);
+  Items()->Insert(std::clamp(Index, 0, ItemCount()), Item);
+  Item->bar_ = this;
+}
+
+void TDocumentTabBar::CheckTab(TDocumentItem* Item) {
+  for (int i = 0; i < ItemCount(); ++i)
+    if (Items()->Items(i) != Item) Items()->Items(i)->SetChecked(false);
+  if (Item) Item->SetChecked(true);
+}
+
+void TDocumentTabBar::Remove(TDocumentItem* Item) {
+  if (Items()->IndexOf(Item) >= 0) Items()->Remove(Item);
+  if (Item) Item->bar_ = nullptr;
+}
+
+TDocumentItem* TDocumentTabBar::ItemAt(int X, int Y) {
+  TBarItemViewer* viewer = View()->ViewerFromPoint({X, Y});
+  return viewer ? dynamic_cast<TDocumentItem*>(viewer->Item()) : nullptr;
+}
+
+void TDocumentTabBar::SetCloseButton(int Value) {
+  if (closeButton_ == Value) return;
+  closeButton_ = Value;
+  ArrangeItems();
+}
+
+void TDocumentTabBar::ArrangeItems() {
+  for (int i = 0; i < ItemCount(); ++i) Items()->Items(i)->Changed(true);
+  Arrange();
 }
 
 void TDocumentTabBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseDown(Button, Shift, X, Y);
-  TDocumentItem* item = ItemAt(X, Y);
-  if (Button == mbLeft) {
-    pressed_ = item;
-    Invalidate();
-  }
-  if (OnTabMouseDown) OnTabMouseDown(this, Button, item);
+  if (Button != mbLeft && OnTabMouseDown) OnTabMouseDown(this, Button, ItemAt(X, Y));
+  TSkinToolbar::MouseDown(Button, Shift, X, Y);
 }
 
 void TDocumentTabBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseUp(Button, Shift, X, Y);
-  TDocumentItem* item = ItemAt(X, Y);
-  if (Button == mbLeft) {
-    TDocumentItem* pressed = pressed_;
-    pressed_ = nullptr;
-    Invalidate();
-    if (item && item == pressed) item->Click();
-    return;
-  }
-  if (OnTabMouseUp) OnTabMouseUp(this, Button, item);
+  TSkinToolbar::MouseUp(Button, Shift, X, Y);
+  if (Button != mbLeft && OnTabMouseUp) OnTabMouseUp(this, Button, ItemAt(X, Y));
 }

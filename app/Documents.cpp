@@ -54,7 +54,12 @@ TDocument::~TDocument() {
   Free(page_);
   if (list && DocumentList)
     if (TDocument* active = DocumentList->FindByPage(list->ActivePage()))
-      if (active != this && active->Item()) active->Item()->SetChecked(true);
+      if (active != this && active->Item()) {
+        if (TDocumentTabBar* bar = active->Item()->Bar())
+          bar->CheckTab(active->Item());
+        else
+          active->Item()->SetChecked(true);
+      }
 }
 
 WideString TDocument::GetDisplayName(bool UseFileName) const {

@@ -26,6 +26,7 @@
 #include "framework/IniFiles.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
+#include "themes/SkinToolbar.h"
 #include "toolbars/BarMRU.h"
 
 TMainForm* MainForm = nullptr;
@@ -33,8 +34,6 @@ TMainForm* MainForm = nullptr;
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
   p.Method("pglstMainChange", &T::pglstMainChange);
-  p.Method("tlbrTabBarMouseDown", &T::tlbrTabBarMouseDown);
-  p.Method("tlbrTabBarMouseUp", &T::tlbrTabBarMouseUp);
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("actnOpenExecute", &T::actnOpenExecute);
   p.Method("actnNewExecute", &T::actnNewExecute);
@@ -43,7 +42,6 @@ HV_PUBLISH(TMainForm) {
   p.ComponentField("LanguageController", &T::LanguageController);
   p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
   p.ComponentField("pglstMain", &T::pglstMain);
-  p.ComponentField("tlbrTabBar", &T::tlbrTabBar);
   p.ComponentField("txtopndlgMain", &T::txtopndlgMain);
   p.ComponentField("txtsvdlgMain", &T::txtsvdlgMain);
   p.ComponentField("actnlstMain", &T::actnlstMain);
@@ -159,6 +157,7 @@ std::vector<WideString> TMainForm::DroppedFiles(HDROP Drop) {
 void TMainForm::FormCreate(TObject*) {
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
+  CreateTabBar();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);
   mrlstMain = new TBarMRUList(this);
   mrlstMain->SetName("mrlstMain");
@@ -172,6 +171,29 @@ void TMainForm::FormCreate(TObject*) {
   OpenFiles(StartupFiles(), ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();
   StartupDone = true;
+}
+
+void TMainForm::CreateTabBar() {
+  dckTabBar = new TSkinDock(this);
+  dckTabBar->SetName("dckTabBar");
+  dckTabBar->SetPosition(dpTop);
+  dckTabBar->OnDrawBackground = TSkinDrawEvent(this, &TMainForm::dckTabBarDrawBackground);
+  dckTabBar->SetParent(this);
+  tlbrTabBar = new TDocumentTabBar(this);
+  tlbrTabBar->SetName("tlbrTabBar");
+  tlbrTabBar->SetFullSize(true);
+  tlbrTabBar->SetDragHandleStyle(dhNone);
+  tlbrTabBar->SetBorderStyle(bsNone);
+  tlbrTabBar->OnTabMouseDown = TTabBarMouseEvent(this, &TMainForm::tlbrTabBarMouseDown);
+  tlbrTabBar->OnTabMouseUp = TTabBarMouseEvent(this, &TMainForm::tlbrTabBarMouseUp);
+  tlbrTabBar->SetParent(dckTabBar);
+}
+
+void TMainForm::dckTabBarDrawBackground(TObject*, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
+                                        bool& PaintDefault) {
+  if (PaintStage != pstPrePaint) return;
+  PaintDefault = false;
+  PaintTabBarBackground(ACanvas, ARect, tlbrTabBar->Colors());
 }
 
 AnsiString TMainForm::Message(const AnsiString& Name) const { return GetHolderString(mltstrnghldrMain, Name); }
@@ -228,7 +250,7 @@ void TMainForm::ActivateDocument(TDocument* Document) {
 void TMainForm::pglstMainChange(TObject*) {
   if (!closing_) {
     if (TDocument* document = ActiveDocument()) {
-      if (document->Item()) document->Item()->SetChecked(true);
+      tlbrTabBar->CheckTab(document->Item());
       document->Frame()->edtDocumentStatusChange(document->Frame()->edtDocument, {scCaretX, scInsertMode});
     }
   }
@@ -297,10 +319,10 @@ void TMainForm::CloseDocument(TDocument* Document) {
   DocumentList->Items().Remove(Document);
   if (wasActive) {
     // The tab that took the closed one's place, else the one before it.
-    TDocumentItem* next = tlbrTabBar->Items(std::min(index, tlbrTabBar->ItemCount() - 2));
+    TDocumentItem* next = tlbrTabBar->Tab(std::min(index, tlbrTabBar->ItemCount() - 2));
     ActivateDocument(DocumentList->FindByItem(next));
   }
-  if (TDocument* active = ActiveDocument()) active->Item()->SetChecked(true);
+  if (TDocument* active = ActiveDocument()) tlbrTabBar->CheckTab(active->Item());
 }
 
 void TMainForm::PreparePrinting(TDocument* Document, bool LinkText) {
@@ -380,7 +402,7 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Enc
   TScopeExit finish([&] {
     if (toActivate) pglstMain->SetActivePage(toActivate->Page());
     if (TDocument* active = ActiveDocument()) {
-      active->Item()->SetChecked(true);
+      tlbrTabBar->CheckTab(active->Item());
       if (StartupDone) FocusEditor(active);
     }
     tlbrTabBar->EndUpdate();

@@ -8,6 +8,7 @@
 #include "app/Encoding.h"
 #include "editor/TxtEdit.h"
 #include "framework/Forms.h"
+#include "themes/SkinText.h"
 
 class TAction;
 class TActionList;
@@ -18,6 +19,7 @@ class TDocument;
 class TDocumentFrame;
 class TDocumentItem;
 class TDocumentTabBar;
+class TSkinDock;
 class TLgLanguageController;
 class TNSTextOpenDialog;
 class TNSTextSaveDialog;
@@ -90,6 +92,7 @@ class TMainForm : public TForm {
   TLgLanguageController* LanguageController = nullptr;
   TApMultiStringHolder* mltstrnghldrMain = nullptr;
   TApPageList* pglstMain = nullptr;
+  TSkinDock* dckTabBar = nullptr;
   TDocumentTabBar* tlbrTabBar = nullptr;
   TNSTextOpenDialog* txtopndlgMain = nullptr;
   TNSTextSaveDialog* txtsvdlgMain = nullptr;
@@ -139,6 +142,9 @@ class TMainForm : public TForm {
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
+  void CreateTabBar();
+  void dckTabBarDrawBackground(TObject* Sender, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
+                               bool& PaintDefault);
   // The catalogue's scheme for the extension, else the default scheme, else none.
   TTxtCustomHighlighter* HighlighterFor(const WideString& Ext);
 

@@ -53,7 +53,7 @@ TEST_F(MainWindow, StartupFilesOpenInTabsBeforeTheNewTabButton) {
   EXPECT_EQ(form.ActiveDocument(), Doc(1));
   EXPECT_TRUE(Doc(1)->Item()->Checked() && !Doc(0)->Item()->Checked());
   ASSERT_EQ(form.tlbrTabBar->ItemCount(), 3);
-  EXPECT_EQ(form.tlbrTabBar->Items(2)->ImageIndex(), 1);
+  EXPECT_EQ(form.tlbrTabBar->Tab(2)->ImageIndex(), 1);
   EXPECT_EQ(Doc(1)->Item()->Caption(), L"a&&b.txt");
   EXPECT_EQ(Doc(1)->GetDisplayName(false), L"a&b.txt");
   EXPECT_EQ(Doc(1)->Item()->Hint(), Doc(1)->FileName + L"\r\nEncoding: ANSI");
@@ -264,10 +264,12 @@ TEST_F(MainWindow, AnyDroppedListOpensOnlyWhatExists) {
 TEST_F(MainWindow, TabClicks) {
   TMainForm& form = Make();
   form.OpenFiles({folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b")}, 0);
-  form.tlbrTabBar->ArrangeItems();
+  form.Show();
+  Application->ProcessMessages();
   TDocument* a = Doc(1);
   const TRect cross = CloseArea(a->Item()->BoundsRect());
   const TPoint inCross{cross.Left + 3, cross.Top + 5};
+  ASSERT_GT(cross.Height(), 10);
   form.DocumentItemClickAt(a->Item(), inCross);
   EXPECT_EQ(form.ActiveDocument(), a) << "CloseButton 0: the cross of an inactive tab only activates it";
   form.OpenFiles({folder_.File(L"b.txt")}, 0);
@@ -277,7 +279,7 @@ TEST_F(MainWindow, TabClicks) {
   EXPECT_TRUE(form.ActiveDocument() == Doc(1) && Doc(1)->Item()->Checked());
   form.tlbrTabBarMouseDown(nullptr, mbMiddle, nullptr);
   EXPECT_EQ(DocumentList->Count(), 3);
-  form.tlbrTabBarMouseDown(nullptr, mbMiddle, form.tlbrTabBar->Items(form.tlbrTabBar->ItemCount() - 1));
+  form.tlbrTabBarMouseDown(nullptr, mbMiddle, form.tlbrTabBar->Tab(form.tlbrTabBar->ItemCount() - 1));
   EXPECT_EQ(DocumentList->Count(), 3);
   form.tlbrTabBarMouseDown(nullptr, mbMiddle, Doc(0)->Item());
   EXPECT_EQ(DocumentList->Count(), 2);
