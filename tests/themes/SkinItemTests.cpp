@@ -369,3 +369,27 @@ TEST(SkinItemViewer, BitmapHintIsMeasuredAndDrawnForTheItem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SkinItemViewer, SubmenuArrowSitsBesideItsOwnItem) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TItemPicture pic(130, 80);
+  TSkinView f(false);
+  auto* sub = new TSkinSubmenuItem(nullptr);
+  sub->SetCaption(L"More");
+  sub->Add(new TSkinItem(nullptr));
+  f.Add(sub)->Paint(&pic.canvas, {0, 40, 120, 64}, false, false, false);
+  auto inked = [&](int X0, int Y0, int X1, int Y1) {
+    int n = 0;
+    for (int y = Y0; y < Y1; ++y)
+      for (int x = X0; x < X1; ++x) n += GetPixel(pic.dc.Get(), x, y) != 0xFFFFFF;
+    return n;
+  };
+  EXPECT_GT(inked(108, 48, 115, 57), 5);  // right of the item, around its middle (52)
+  EXPECT_EQ(inked(0, 0, 130, 40), 0);     // nothing above the item
+  delete sub->Items(0);
+}
+
+}  // namespace
