@@ -286,3 +286,6 @@ using TSkinViewerFilter = std::function<void(TBarItemViewer* Viewer, bool& Passe
 // the search leaves the view, or when AdjacentOnly and the neighbour failed.
 TBarItemViewer* StepViewer(TBarView* View, TBarItemViewer* Start, bool Forward, bool VisibleOnly, bool ShownOnly,
                            bool SameRow, bool AdjacentOnly, const TSkinViewerFilter& Filter = {});
+
+// Makes the skinned items, toolbars, docks and menus known by class name to form files.
+void RegisterSkinClasses();
