@@ -229,6 +229,7 @@ int TSkinToolbar::DockLength(bool& Vertical) {
 
 void TSkinToolbar::RightAlignItems() {
   if (!Docked() || Items()->Count() == 0) return;
+  View()->ValidatePositions();
   TSkinRightAlignSpacerItem* spacer = nullptr;
   for (int i = 0; i < Items()->Count() && !spacer; ++i)
     if (auto* s = dynamic_cast<TSkinRightAlignSpacerItem*>(Items()->Items(i)))
@@ -241,7 +242,7 @@ void TSkinToolbar::RightAlignItems() {
   TBarView* view = View();
   for (int i = 0; i < view->ViewerCount(); ++i) {
     TBarItemViewer* v = view->Viewers(i);
-    if (!v->Show()) continue;
+    if (!v->Show() || v->Item() == ChevronItem()) continue;
     int size = vertical ? v->BoundsRect().Height() : v->BoundsRect().Width();
     total += size;
     if (v->Item() == spacer) own = size;
@@ -431,27 +432,25 @@ void TSkinToolbar::WndProc(TMessage& Message) {
         return;
       }
       break;
-    case CM_CONTROLLISTCHANGE:
-      // A control put on a compound toolbar is hosted by an item of its own.
-      if (compound_ && Message.LParam && !!(ComponentState() * TComponentState{csLoading, csReading}).Empty()) {
+    case CM_CONTROLCHANGE:
+      // A control put on a compound toolbar is hosted by an item the form owns; the plain
+      // toolbar then finds it hosted already.
+      if (compound_ && Message.LParam && !IsLoading() && !View()->State().Contains(vstModal)) {
         auto* control = reinterpret_cast<TControl*>(Message.WParam);
-        TUiToolbar::WndProc(Message);
         bool hosted = false;
         for (int i = 0; i < Items()->Count(); ++i)
           if (auto* ci = dynamic_cast<TBarControlItem*>(Items()->Items(i)); ci && ci->Control() == control)
             hosted = true;
-        if (!hosted && control && control != this) {
-          TCustomForm* form = GetParentForm(this);
-          auto* item = new TBarControlItem(form ? static_cast<TComponent*>(form) : Owner());
-          if (form && form->ComponentState().Contains(csDesigning)) {
+        TCustomForm* form = GetParentForm(this);
+        if (!hosted && control && form) {
+          auto* item = new TBarControlItem(form, control);
+          if (form->ComponentState().Contains(csDesigning)) {
             int n = 1;
             while (form->FindComponent("BarControlItem" + std::to_string(n))) ++n;
             item->SetName("BarControlItem" + std::to_string(n));
           }
-          item->SetControl(control);
           Items()->Add(item);
         }
-        return;
       }
       break;
     default: break;

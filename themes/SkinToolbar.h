@@ -224,20 +224,21 @@ class TSkinCompoundItemsControl : public TCustomControl {
  public:
   explicit TSkinCompoundItemsControl(TComponent* AOwner);
   ~TSkinCompoundItemsControl() override;
-  TSkinDock* Dock() const { return dock_; }
-  TSkinToolbar* Toolbar() const { return toolbar_; }
-  TBarRootItem* Items() const;
-  TCustomImageList* Images() const;
+  // The parts are made on first use, so that a subclass's kinds are asked for.
+  TSkinDock* Dock();
+  TSkinToolbar* Toolbar();
+  TBarRootItem* Items();
+  TCustomImageList* Images();
   void SetImages(TCustomImageList* Value);
   virtual void RepaintAll();
 
  protected:
-  // Called from the constructor of a subclass that wants its own kinds; the defaults make a
-  // skinned dock and toolbar.
+  // The kinds of the parts; the defaults make a skinned dock and toolbar.
   virtual TSkinDock* CreateDock();
   virtual TSkinToolbar* CreateToolbar();
   void CreateParams(TCreateParams& Params) override;
   void Loaded() override;
+  void CreateWnd() override;
   void WndProc(TMessage& Message) override;
   void MakeParts();
 
@@ -285,3 +286,6 @@ using TSkinViewerFilter = std::function<void(TBarItemViewer* Viewer, bool& Passe
 // the search leaves the view, or when AdjacentOnly and the neighbour failed.
 TBarItemViewer* StepViewer(TBarView* View, TBarItemViewer* Start, bool Forward, bool VisibleOnly, bool ShownOnly,
                            bool SameRow, bool AdjacentOnly, const TSkinViewerFilter& Filter = {});
+
+// Makes the skinned items, toolbars, docks and menus known by class name to form files.
+void RegisterSkinClasses();

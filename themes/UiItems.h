@@ -162,8 +162,14 @@ class TUiItemViewer : public TBarItemViewer {
   virtual bool DoPaintCaption(TCanvas* Canvas, TRect& ARect, const TUiItemInfo& ItemInfo, WideString& Caption,
                               UINT& Format);
 
+  // The hint at a point of the viewer and the rectangle it covers (viewer coordinates); false
+  // for the item's own hint.
+  virtual bool GetHintInfo(const TPoint& P, WideString& Hint, TRect& HintRect);
+
   // ---- queries ----
   TUiCustomItem* UiItem() const;
+  // The image column of a menu item for an image of that size.
+  int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
   // The width of the image column of a menu item.
   int GetPopupMargin(TCanvas* Canvas);
   // The layout in force: glyph-top in vertical views or with tboImageAboveCaption under uilAuto.
@@ -245,6 +251,8 @@ class TUiPopupWindow : public TBarPopupWindow {
   ~TUiPopupWindow() override;
   TSize GetBorderSize() override;
   void WndProc(TMessage& Message) override;
+  // Answers the view-type and background queries and follows theme notices.
+  void Dispatch(TMessage& Message) override;
   // 0x2001 menus, 0x2002 lists, 0x2004 tool-box popups, 0x2008 chevron popups.
   virtual int ViewType();
   TShadows* Shadows() const { return shadows_.get(); }
@@ -349,6 +357,8 @@ class TUiToolbar : public TBarCustomToolbar {
 
   TPoint GetFloatingBorderSize() override;
   void DrawNCArea(HDC DC, bool DrawToDC) override;
+  // Answers the view-type and background queries and follows theme notices.
+  void Dispatch(TMessage& Message) override;
 
  protected:
   // Subclasses give a root, a chevron and a view of their own kinds.
@@ -399,6 +409,7 @@ class TUiDock : public TBarDock {
   void DrawBackground(HDC DC, const TRect& DrawRect) override;
   // Paints the dock's background into a child's device context (shifted to the child).
   void PaintBackgroundInto(TControl* Child, HDC DC);
+  void Dispatch(TMessage& Message) override;
   bool Moving() const { return moving_; }
   bool Resizing() const { return resizing_; }
 

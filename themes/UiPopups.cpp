@@ -2,6 +2,7 @@
 // current theme.
 #include <cstdlib>
 
+#include "framework/Application.h"
 #include "framework/GdiHandles.h"
 #include "themes/UiItems.h"
 #include "themes/UiShadows.h"
@@ -248,20 +249,6 @@ void TUiPopupWindow::CMShowingChanged(TMessage& Message) {
 
 void TUiPopupWindow::WndProc(TMessage& Message) {
   switch (Message.Msg) {
-    case UM_GETVIEWTYPE: Message.Result = ViewType(); return;
-    case UM_GETBACKGROUNDCOLOR:
-      if (CurrentTheme) {
-        Message.WParam = static_cast<WPARAM>(CurrentTheme->GetViewColor(ViewType()));
-        Message.Result = 1;
-      }
-      return;
-    case UM_THEMECHANGE:
-      if (Message.WParam == 3 && HandleAllocated()) {
-        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        Invalidate();
-      }
-      return;
     case WM_NCPAINT: {
       if (!CurrentTheme) break;
       HDC dc = GetWindowDC(Handle());
@@ -282,9 +269,47 @@ void TUiPopupWindow::WndProc(TMessage& Message) {
       return;
     }
     case WM_NCDESTROY: shadows_.reset(); break;
+    case CM_HINTSHOW: {
+      // Items that show several things (the cells of a palette) give a hint per part.
+      auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+      auto* v = dynamic_cast<TUiItemViewer*>(View() ? View()->Selected() : nullptr);
+      if (info && v) {
+        const TRect& b = v->BoundsRect();
+        TPoint p{info->CursorPos.X - b.Left, info->CursorPos.Y - b.Top};
+        WideString hint;
+        TRect r;
+        if (v->GetHintInfo(p, hint, r)) {
+          info->HintStr = hint;
+          info->CursorRect = {r.Left + b.Left, r.Top + b.Top, r.Right + b.Left, r.Bottom + b.Top};
+          Message.Result = hint.empty();
+          return;
+        }
+      }
+      break;
+    }
     default: break;
   }
   TBarPopupWindow::WndProc(Message);
+}
+
+void TUiPopupWindow::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case UM_GETVIEWTYPE: Message.Result = ViewType(); return;
+    case UM_GETBACKGROUNDCOLOR:
+      if (CurrentTheme) {
+        Message.WParam = static_cast<WPARAM>(CurrentTheme->GetViewColor(ViewType()));
+        Message.Result = 1;
+      }
+      return;
+    case UM_THEMECHANGE:
+      if (Message.WParam == 3 && HandleAllocated()) {
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        Invalidate();
+      }
+      return;
+    default: TBarPopupWindow::Dispatch(Message);
+  }
 }
 
 // ---- the popup menu ----

@@ -8,7 +8,9 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "tests/themes/UiItemsTestSupport.h"
+#include "framework/FormFiles.h"
 #include "themes/SkinItem.h"
+#include "themes/SkinToolbar.h"
 
 namespace {
 
@@ -366,6 +368,56 @@ TEST(SkinItemViewer, BitmapHintIsMeasuredAndDrawnForTheItem) {
 
   TBitmapHint hint(nullptr);
   EXPECT_EQ(hint.CalcHintRect(300, info.HintStr, bitmap), TRect(0, 0, bitmap->Width() - 2, bitmap->Height() - 2));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SkinItemViewer, SubmenuArrowSitsBesideItsOwnItem) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TItemPicture pic(130, 80);
+  TSkinView f(false);
+  auto* sub = new TSkinSubmenuItem(nullptr);
+  sub->SetCaption(L"More");
+  sub->Add(new TSkinItem(nullptr));
+  f.Add(sub)->Paint(&pic.canvas, {0, 40, 120, 64}, false, false, false);
+  auto inked = [&](int X0, int Y0, int X1, int Y1) {
+    int n = 0;
+    for (int y = Y0; y < Y1; ++y)
+      for (int x = X0; x < X1; ++x) n += GetPixel(pic.dc.Get(), x, y) != 0xFFFFFF;
+    return n;
+  };
+  EXPECT_GT(inked(108, 48, 115, 57), 5);  // right of the item, around its middle (52)
+  EXPECT_EQ(inked(0, 0, 130, 40), 0);     // nothing above the item
+  delete sub->Items(0);
+}
+
+}  // namespace
+
+namespace {
+
+// Older form data kept the Unicode texts under names of their own, as 8-bit or wide strings.
+TEST(SkinItem, OlderUnicodeTextsAreReadFromFormFiles) {
+  RegisterSkinClasses();
+  const struct {
+    const char* Text;
+    const wchar_t *Caption, *Hint;
+  } cases[] = {
+      {"object Item: TSkinItem\n  CaptionW = 'Plain'\n  HintW = 'Tip|More'\nend\n", L"Plain", L"Tip|More"},
+      {"object Item: TSkinItem\n  CaptionW = '\xD0\x9F\xD1\x83\xD1\x81\xD0\xBA'\nend\n", L"\x041F\x0443\x0441\x043A",
+       L""},
+  };
+  for (const auto& c : cases) {
+    TSkinItem item(nullptr);
+    ReadComponentFromText(c.Text, &item);
+    EXPECT_EQ(item.Caption(), c.Caption);
+    EXPECT_EQ(item.Hint(), c.Hint);
+    // Nothing writes them back: the texts go out as the published properties.
+    std::string written = WriteComponentToText(&item);
+    EXPECT_EQ(written.find("CaptionW"), std::string::npos);
+  }
 }
 
 }  // namespace
