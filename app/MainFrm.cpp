@@ -24,6 +24,7 @@
 #include "framework/FileRoutines.h"
 #include "framework/Format.h"
 #include "framework/IniFiles.h"
+#include "framework/Printers.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 #include "themes/SkinToolbar.h"
@@ -252,6 +253,9 @@ void TMainForm::pglstMainChange(TObject*) {
     if (TDocument* document = ActiveDocument()) {
       tlbrTabBar->CheckTab(document->Item());
       document->Frame()->edtDocumentStatusChange(document->Frame()->edtDocument, {scCaretX, scInsertMode});
+      // Each document keeps its own page orientation; the printer follows the active one.
+      const auto orientation = document->Orientation == 1 ? poLandscape : poPortrait;
+      if (PrinterInfoSize() > 0 && Printer()->Orientation() != orientation) Printer()->SetOrientation(orientation);
     }
   }
   contextTab_ = nullptr;

@@ -4,6 +4,7 @@
 #include "app/UsefulWindows.h"
 #include "foundation/ApStrHolder.h"
 #include "framework/Bitmap.h"
+#include "framework/Printers.h"
 #include "framework/ListControls.h"
 #include "framework/StdCtrls.h"
 #include "tests/app/DocumentTestSupport.h"
@@ -239,4 +240,18 @@ TEST_F(Documents, ThePreviewScaleBoxAndClicks) {
   EXPECT_EQ(frame->lblitmFrom->Caption(), L"of " + std::to_wstring(preview->GetPageCount()));
   frame->actnCloseExecute(nullptr);
   EXPECT_TRUE(form.ActiveInEditView() && form.CanEditActive());
+}
+
+TEST_F(Documents, ThePrinterTakesTheActiveDocumentsOrientation) {
+  if (PrinterInfoSize() == 0) GTEST_SKIP() << "no printer";
+  TMainForm& form = Make();
+  TDocument* first = form.ActiveDocument();
+  TDocument* second = form.NewDocument();
+  second->Orientation = 1;
+  form.ActivateDocument(first);
+  EXPECT_EQ(Printer()->Orientation(), poPortrait);
+  form.ActivateDocument(second);
+  EXPECT_EQ(Printer()->Orientation(), poLandscape);
+  form.ActivateDocument(first);
+  EXPECT_EQ(Printer()->Orientation(), poPortrait);
 }
