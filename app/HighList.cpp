@@ -40,6 +40,8 @@ AnsiString ChildText(const IXmlNode& Node, const char* Name) {
 
 }  // namespace
 
+HV_PUBLISH(THighUiItem) {}
+
 THighInfo ParseSchemeInfo(const AnsiString& Text) {
   THighInfo info;
   const size_t start = FindElementStart(Text, "Info", 0);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "highlighting/TxtXmlHighlighter.h"
+#include "themes/SkinItem.h"
 
 // What a scheme file says of itself; both empty when the file holds no readable information.
 struct THighInfo {
@@ -67,3 +68,12 @@ class THighList {
 
 // Splits a scheme's extension list at ", " (pieces trimmed, empty ones dropped).
 std::vector<AnsiString> SplitExtensions(const AnsiString& Extensions);
+
+// A radio item of the syntax-highlighting submenu: "No highlighting" or one scheme file.
+class THighUiItem : public TSkinItem {
+  HV_CLASS(THighUiItem, TSkinItem)
+ public:
+  explicit THighUiItem(TComponent* AOwner) : TSkinItem(AOwner) {}
+  bool IsPlain = false;
+  WideString FileName;
+};

@@ -528,6 +528,32 @@ std::vector<TMainForm::THighlighterEntry> TMainForm::HighlighterMenuEntries() {
   return entries;
 }
 
+void TMainForm::BuildHighlighterMenu(TBarCustomItem* Submenu) {
+  SetWaitCursor(true);
+  TScopeExit restore([] { SetWaitCursor(false); });
+  // The items of the last opening go.
+  Submenu->Clear();
+  for (const THighlighterEntry& entry : HighlighterMenuEntries()) {
+    if (entry.Caption.empty()) {
+      Submenu->Add(new TSkinSeparatorItem(this));
+      continue;
+    }
+    auto* item = new THighUiItem(this);
+    item->SetCaption(entry.Caption);
+    item->SetRadioItem(true);
+    item->SetEnabled(entry.Enabled);
+    item->SetChecked(entry.Checked);
+    item->IsPlain = entry.IsPlain;
+    item->FileName = entry.FileName;
+    item->OnClick = TNotifyEvent(this, &TMainForm::HighlighterItemClick);
+    Submenu->Add(item);
+  }
+}
+
+void TMainForm::HighlighterItemClick(TObject* Sender) {
+  if (auto* item = dynamic_cast<THighUiItem*>(Sender)) HighlighterItemClick(item->IsPlain, item->FileName);
+}
+
 void TMainForm::HighlighterItemClick(bool IsPlain, const WideString& FileName) {
   TDocument* document = ActiveDocument();
   if (!document) return;

@@ -14,6 +14,7 @@ class TAction;
 class TActionList;
 class TApMultiStringHolder;
 class TApPageList;
+class TBarCustomItem;
 class TBarMRUList;
 class TDocument;
 class TDocumentFrame;
@@ -121,6 +122,10 @@ class TMainForm : public TForm {
   // The choice of an entry: the active document takes the scheme (or none), the print object and
   // the preview follow.
   void HighlighterItemClick(bool IsPlain, const WideString& FileName);
+  // Fills the submenu with radio items of the entries (the OnClick of the submenu).
+  void BuildHighlighterMenu(TBarCustomItem* Submenu);
+  // The OnClick of those items.
+  void HighlighterItemClick(TObject* Sender);
 
   // The tab remembered by a right click, until the next page change.
   TDocumentItem* ContextTab() const { return contextTab_; }

@@ -316,8 +316,17 @@ TEST_F(MainWindow, TheHighlighterSubmenu) {
   EXPECT_EQ(form.ActiveDocument()->GetHighlighter(), Highlighters->Plain());
   EXPECT_EQ(form.ActiveFrame()->edtprntEditor->Highlighter(), Highlighters->Plain());
   EXPECT_TRUE(form.HighlighterMenuEntries()[0].Checked);
-  form.HighlighterItemClick(false, entries[2].FileName);
+  // The submenu's items: a click on one chooses its scheme.
+  TSkinSubmenuItem submenu(nullptr);
+  form.BuildHighlighterMenu(&submenu);
+  form.BuildHighlighterMenu(&submenu);
+  ASSERT_EQ(submenu.Count(), 4) << "built afresh each time";
+  auto* clike = dynamic_cast<THighUiItem*>(submenu.Items(2));
+  ASSERT_TRUE(clike && clike->RadioItem() && !clike->Checked() && clike->Caption() == L"C-like");
+  EXPECT_TRUE(submenu.Items(0)->Checked());
+  clike->Click();
   EXPECT_TRUE(form.HighlighterMenuEntries()[2].Checked);
+  submenu.Clear();
 }
 
 // Files opened after start-up join the recent list; entries whose files went leave it when the
