@@ -107,6 +107,27 @@ TEST_F(Documents, TheListFindsDocumentsByPageFrameTabAndName) {
   EXPECT_DOUBLE_EQ(accented->Frame()->edtprntEditor->Margins()->Left(), ::Options->pMarginsLeft);
 }
 
+// The frame's editor types tabs and wraps without a glyph under the program's key map; its print
+// object prints in colour with plain headers and the preview starts at 25 per cent.
+TEST_F(Documents, TheFrameSetsUpItsEditorAndPrintObject) {
+  TMainForm& form = Make();
+  TDocumentFrame* frame = form.ActiveFrame();
+  TTxtEdit* e = frame->edtDocument;
+  EXPECT_TRUE(e->WantTabs() && e->WordWrap() && !e->WordWrapGlyph()->Visible());
+  EXPECT_TRUE(e->Options().Contains(eoAltSetsColumnMode) && e->Options().Contains(eoDragDropEditing));
+  TTxtEditKeyStrokes& keys = *e->Keystrokes();
+  EXPECT_EQ(keys.FindSingleKey('Y', {ssCtrl}), -1);
+  EXPECT_EQ(keys.Items(keys.FindSingleKey('E', {ssCtrl}))->Command(), ecDeleteLine);
+  EXPECT_EQ(keys.Items(keys.FindSingleKey('B', {ssCtrl}))->Command(), ecMatchBracket);
+  TTxtEditPrint& print = *frame->edtprntEditor;
+  EXPECT_TRUE(print.Colors() && print.Copies() == 1 && print.TabWidth() == 8);
+  EXPECT_TRUE(print.Header()->FrameTypes().Empty() && print.Footer()->FrameTypes().Empty());
+  EXPECT_EQ(print.Header()->DefaultFont()->Name(), L"Arial");
+  EXPECT_DOUBLE_EQ(print.Margins()->Header(), 1.5);
+  EXPECT_EQ(frame->edtprntprvwDocument->Tag(), 25);
+  EXPECT_EQ(frame->cmbxScale->Text(), L"25%");
+}
+
 TEST_F(Documents, TypedBracketsCloseThemselves) {
   TMainForm& form = Make();
   TTxtEdit* e = form.ActiveEditor();

@@ -99,6 +99,28 @@ TEST_F(MainWindow, UnicodeNamesAndCodesReadTheText) {
   EXPECT_EQ(DocumentList->Count(), documents + 1);
 }
 
+// A file that fails while it is read (here one too large for the editor, made sparse so that it
+// costs no disk) leaves no half-filled document that a later save could write over it.
+TEST_F(MainWindow, AFileThatFailsToLoadLeavesNoDocument) {
+  const WideString big = folder_.File(L"big.txt");
+  HANDLE h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  LARGE_INTEGER size;
+  size.QuadPart = 0x90000000LL;
+  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+  SetEndOfFile(h);
+  CloseHandle(h);
+  TMainForm& form = Make();
+  TDocument* before = form.ActiveDocument();
+  EXPECT_EQ(form.OpenFiles({big, folder_.Write(L"after.txt", "a")}, teAnsi), 1);
+  DeleteFileW(big.c_str());
+  EXPECT_EQ(DocumentList->FindByFileName(big), nullptr);
+  EXPECT_EQ(DocumentList->Count(), 2);
+  EXPECT_EQ(form.tlbrTabBar->ItemCount(), 3);
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_NE(boxes_.shown[0].find(L"|Halcorn Verdan|" + std::to_wstring(MB_ICONERROR)), WideString::npos);
+  EXPECT_NE(form.ActiveDocument(), before);
+}
+
 TEST_F(MainWindow, EncodingsAreDetectedAndLossIsNamed) {
   const WideString chinese = folder_.Write(L"\u4e2d\u6587.txt", "\xE4\xB8\xAD\xE6\x96\x87\r\n");
   TMainForm::StartupFiles() = {folder_.Write(L"utf8.txt", "caf\xC3\xA9\n"),
