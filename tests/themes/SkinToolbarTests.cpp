@@ -452,3 +452,22 @@ TEST(SkinViewerStepping, FindsTheNextViewerThatPasses) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SkinToolbar, FloatingFrameKeepsNoSystemTitle) {
+  TSkinForm f;
+  f.Button(L"A");
+  f.Bar->SetCaption(L"\x041F\x0430\x043D\x0435\x043B\x044C");
+  f.Show();
+  f.Bar->SetFloating(true);
+  PumpMessagesFor(30);
+  auto* frame = dynamic_cast<TSkinFloatingWindowParent*>(f.Bar->FloatingParent());
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+  EXPECT_EQ(GetWindowTextLengthW(frame->Handle()), 0);
+  EXPECT_EQ(f.Bar->Caption(), L"\x041F\x0430\x043D\x0435\x043B\x044C");
+  f.Bar->SetFloating(false);
+}
+
+}  // namespace
