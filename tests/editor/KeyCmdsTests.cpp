@@ -129,20 +129,6 @@ TEST(EditorCommands, NamesBothWays) {
 
   EXPECT_EQ(EditorCommandToCodeString(ecDeleteLine), "ecDeleteLine");
   EXPECT_EQ(EditorCommandToCodeString(1234), "1234");
-}
-
-TEST(EditorCommands, StoredNamesAreRegisteredWithTheType) {
-  const TTypeInfo& t = TxtEditorCommandTypeInfo();
-  TIntToIdent toIdent = FindIntToIdent(t);
-  TIdentToInt toInt = FindIdentToInt(t);
-  ASSERT_NE(toIdent, nullptr);
-  ASSERT_NE(toInt, nullptr);
-  std::string ident;
-  EXPECT_TRUE(toIdent(ecSetMarker3, ident));
-  EXPECT_EQ(ident, "ecSetMarker3");
-  int32_t v = 0;
-  EXPECT_TRUE(toInt("ecRedo", v));
-  EXPECT_EQ(v, ecRedo);
   // Plain 16-bit properties must not pick up command names.
   EXPECT_EQ(FindIntToIdent(TypeInfoOf<unsigned short>()), nullptr);
 }
