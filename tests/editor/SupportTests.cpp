@@ -49,11 +49,6 @@ struct CountedMark : TTxtEditMark {
   int* freed_;
 };
 
-struct ChangeCounter {
-  int changes = 0;
-  void Changed(TObject*) { ++changes; }
-};
-
 }  // namespace
 
 TEST(MethodChain, FiresInOrderWithItsSender) {
