@@ -1,6 +1,7 @@
 // Docks and toolbars on a real form: arrangement, non-client area, docking and floating.
 #include <gtest/gtest.h>
 
+#include "framework/FormFiles.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
 TEST(BarDock, ToolbarsInRowsWithExactBounds) {
@@ -122,7 +123,12 @@ TEST(BarDock, DoubleClickFloatsAndDocksBack) {
   TDockForm f;
   auto* t = f.Toolbar("T", 3, f.Top);
   f.Show();
+  // On from the start, and stored only when off, so that an off comes back off.
   EXPECT_TRUE(t->DblClickUndock());
+  EXPECT_EQ(WriteComponentToText(t).find("DblClickUndock"), std::string::npos);
+  t->SetDblClickUndock(false);
+  EXPECT_NE(WriteComponentToText(t).find("DblClickUndock = False"), std::string::npos);
+  t->SetDblClickUndock(true);
   TRect r = f.ScreenRect(t);
   SendMessageW(t->Handle(), WM_NCLBUTTONDBLCLK, HTBARDRAGHANDLE, MAKELPARAM(r.Left + 3, r.Top + 3));
   ASSERT_TRUE(t->Floating());
@@ -156,6 +162,10 @@ TEST(BarDock, DoubleClickFloatsAndDocksBack) {
   t->DoubleClick();
   EXPECT_EQ(t->CurrentDock(), f.Left);
   EXPECT_EQ(t->DockPos(), -8);
+  // It joins the new dock's windows (and is arranged there) and leaves the old one's.
+  EXPECT_EQ(f.Left->WindowList(), std::vector<TBarCustomDockableWindow*>{t});
+  EXPECT_EQ(f.Left->Width(), 27);
+  EXPECT_TRUE(f.Top->WindowList().empty());
   // A window that may not float stays.
   t->SetDockMode(dmCannotFloat);
   t->DoubleClick();
