@@ -948,9 +948,8 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
   bool wasSmooth = smoothDragging_;
   smoothDragging_ = false;
   if (currentDock_) {
-    // The drag's last place stays, and the dock the window ended in is remembered; the frame
-    // kept for the drag is no longer needed.
-    // A row the drop opened stays the window's own when the places become the wanted ones.
+    // The drag's last place stays (a row the drop opened stays the window's own), and the dock
+    // the window ended in is remembered; the frame kept for the drag is no longer needed.
     currentDock_->SetCommitPending();
     ownRow_ = loop.LastNewRow;
     currentDock_->ArrangeToolbars();
