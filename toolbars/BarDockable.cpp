@@ -1158,7 +1158,12 @@ bool TBarFloatingWindowParent::CaptionActive() {
 
 void TBarFloatingWindowParent::UpdateVisibility() {
   if (!window_) return;
-  HWND owner = owningForm_ && owningForm_->HandleAllocated() ? owningForm_->Handle() : nullptr;
+  // A form whose window is going has let go of the frame already and takes it back when it has
+  // a new window.
+  HWND owner =
+      owningForm_ && owningForm_->HandleAllocated() && !owningForm_->ControlState().Contains(csDestroyingHandle)
+          ? owningForm_->Handle()
+          : nullptr;
   bool show = window_->Visible() && window_->visibilityLock_ == 0 && window_->Parent() == this &&
               (window_->FloatingMode() != fmOnTopOfParentForm || (owner && IsWindowVisible(owner))) &&
               (!window_->HideWhenInactive() || AppActive());

@@ -263,6 +263,13 @@ TEST(BarDock, FloatingToolbarIsDrawnAndDraggedHomeByItsCaption) {
   SendMessageW(f.Form.Handle(), WM_ACTIVATEAPP, TRUE, 0);
   EXPECT_TRUE(IsWindowVisible(frame->Handle()));
   t->SetHideWhenInactive(false);
+  // A new window of the form does not take the frame with the old one: it passes to the new.
+  HWND frameWnd = frame->Handle();
+  f.Form.RecreateWnd();
+  f.Form.HandleNeeded();
+  EXPECT_TRUE(IsWindow(frameWnd));
+  EXPECT_EQ(GetWindow(frameWnd, GW_OWNER), f.Form.Handle());
+  EXPECT_TRUE(IsWindowVisible(frameWnd));
   PumpMessagesFor(50);  // the focus changes of the showing end before the drag
   // Its caption drags it back into the top dock.
   TRect fr = f.ScreenRect(frame);
