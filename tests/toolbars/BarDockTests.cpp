@@ -312,6 +312,8 @@ TEST(BarDock, OutlineDragDrawsOnTheScreenAndMovesOnlyAtTheEnd) {
   DragFrom(t->Handle(), HTBARDRAGHANDLE, {r.Left + 3, r.Top + 10},
            {MoveMouseTo({origin.X + 1, origin.Y + 150}), PostToCapture(WM_LBUTTONUP)});
   EXPECT_EQ(t->CurrentDock(), f.Left);
+  EXPECT_EQ(t->LastDock(), f.Left);
+  EXPECT_EQ(f.Left->WindowList(), std::vector<TBarCustomDockableWindow*>{t});
   EXPECT_EQ(f.Top->Height(), 0);
 }
 
