@@ -5,11 +5,14 @@
 #include "app/Useful.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
+#include "toolbars/BarAcc.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   try {
     RegisterAppClasses();
     Application->Initialize();
+    // Screen readers reach the toolbars and menus through COM objects of this thread.
+    InitBarAccessibility();
     Application->SetTitle(L"Halcorn Verdan");
     StartAppServices();
     ForceDirectories(GetDataFolder());
@@ -22,11 +25,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Application->HandleException(nullptr);
     Application->DestroyComponents();
     FreeGlobals();
+    DoneBarAccessibility();
     return 1;
   }
   // The forms go while the process is whole: the services they use (shared fonts, the
   // clipboard format, window classes) end with the static objects after wWinMain returns.
   Application->DestroyComponents();
   FreeGlobals();
+  DoneBarAccessibility();
   return 0;
 }
