@@ -66,6 +66,15 @@ void TUiMultiDock::WndProc(TMessage& Message) {
   TBarDock::WndProc(Message);
 }
 
+void TUiMultiDock::Paint() {
+  TBarDock::Paint();
+  if (!ComponentState().Contains(csDesigning)) return;
+  TCanvas* c = Canvas();
+  c->Brush()->SetColor(clBtnHighlight);
+  c->Brush()->SetStyle(bsFDiagonal);
+  c->FrameRect({0, 0, Width(), Height()});
+}
+
 // ---- panel objects ----
 
 namespace {
