@@ -168,8 +168,8 @@ class TUiItemViewer : public TBarItemViewer {
 
   // ---- queries ----
   TUiCustomItem* UiItem() const;
-  // The image column of a menu item for an image of that size.
-  int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
+  // The image column of a menu item for an image of that size, in the canvas's font.
+  static int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
   // The width of the image column of a menu item.
   int GetPopupMargin(TCanvas* Canvas);
   // The layout in force: glyph-top in vertical views or with tboImageAboveCaption under uilAuto.
