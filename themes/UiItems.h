@@ -201,6 +201,15 @@ struct THintInfo;
 // false when the viewer leaves the hint to the framework.
 bool UiViewerHint(TBarView* View, THintInfo* Info);
 
+// A canvas over a device context it does not own, let go when the canvas goes.
+struct TUiDCCanvas {
+  explicit TUiDCCanvas(HDC DC) { Canvas.SetHandle(DC); }
+  ~TUiDCCanvas() { Canvas.SetHandle(nullptr); }
+  TUiDCCanvas(const TUiDCCanvas&) = delete;
+  TUiDCCanvas& operator=(const TUiDCCanvas&) = delete;
+  TCanvas Canvas;
+};
+
 // The view type of a viewer's view, 0 without a window.
 int ViewerViewType(TBarItemViewer* Viewer);
 
