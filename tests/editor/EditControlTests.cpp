@@ -376,11 +376,6 @@ TEST(EditControl, ScrollBarArrowsFollowTheEndsOfTheRange) {
   EXPECT_EQ(edit.TopLine(), 100 - rows + 1);
   EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{true, false}));
   EXPECT_EQ(Arrows(host.Wnd(), SB_HORZ), (TArrowState{true, false}));
-  // A text that fits: shown with both arrows disabled.
-  edit.SetTextA("short");
-  edit.SetOptions(edit.Options() - eoScrollPastEol);
-  host.Settle();
-  EXPECT_EQ(Arrows(host.Wnd(), SB_VERT), (TArrowState{false, false}));
 }
 
 TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
