@@ -294,7 +294,7 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
   if (modified.size() > 1) {
     auto* dialog = New<TCloseAllForm>(this);
     TScopeExit freeDialog([dialog] { delete dialog; });
-    dialog->PlaceOnScreen();
+    dialog->PlaceOnScreen(::Options->FileName());
     for (TDocument* document : modified) dialog->AddDocument(document);
     if (RunCloseAllDialog(dialog) != mrYes) return false;
     kept = dialog->Unsaved();

@@ -24,7 +24,6 @@ xdotool type --delay 50 'typed '
 sleep 0.5
 xdotool key alt+F4
 sleep 2
-[ "$(cat "$work/doc.txt")" = $'hello\r' ] || { echo "FAILED: saved before the answer"; exit 1; }
 xdotool key Return
 for _ in $(seq 1 100); do kill -0 "$editor" 2>/dev/null || break; sleep 0.1; done
 status=0
