@@ -697,5 +697,3 @@ const bool registered = [] {
   return true;
 }();
 }  // namespace
-
-HV_PUBLISH(TFontSettings) {}  // PENDING-MERGE

@@ -10,20 +10,11 @@
 #include "framework/CustomControls.h"
 #include "framework/ImageList.h"
 #include "framework/Lists.h"
+#include "themes/SkinPending.h"
 #include "themes/UiThemes.h"
 
 class TUiCustomStatusBar;
 class TUiStatusPanels;
-
-// PENDING-MERGE: replaced by the shared text and font types.
-HV_ENUM(TTextWrapping, twNone, twEndEllipsis, twPathEllipsis, twWrap)
-class TFontSettings : public TPersistent {
-  HV_CLASS(TFontSettings, TPersistent)
- public:
-  void Assign(TPersistent*) override {}
-  void Apply(TFont*) {}
-  TNotifyEvent OnChange;
-};
 
 using TTextTruncation = TTextWrapping;
 
