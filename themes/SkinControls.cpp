@@ -611,6 +611,37 @@ void TSkinTextObject::Dispatch(TMessage& Message) {
   inherited::Dispatch(Message);
 }
 
+void TSkinTextObject::ActionChange(TObject* Sender, bool CheckDefaults) {
+  inherited::ActionChange(Sender, CheckDefaults);
+  UcControl_ActionChange(this, Sender, CheckDefaults);
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (!action) return;
+  if (!CheckDefaults || !Checked()) SetChecked(action->Checked());
+  if (!CheckDefaults || imageIndex_ == -1) SetImageIndex(action->ImageIndex());
+}
+
+TControlActionLink* TSkinTextObject::CreateActionLink() { return new TSkinTextObjectActionLink(this); }
+
+bool TSkinTextObjectActionLink::IsCheckedLinked() {
+  auto* action = dynamic_cast<TCustomAction*>(Action());
+  return inherited::IsCheckedLinked() && action && object_->Checked() == action->Checked();
+}
+
+bool TSkinTextObjectActionLink::IsImageIndexLinked() {
+  auto* action = dynamic_cast<TCustomAction*>(Action());
+  return inherited::IsImageIndexLinked() && action && object_->ImageIndex() == action->ImageIndex();
+}
+
+void TSkinTextObjectActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) object_->SetChecked(Value);
+}
+
+void TSkinTextObjectActionLink::SetImageIndex(int Value) {
+  if (IsImageIndexLinked()) object_->SetImageIndex(Value);
+}
+
+HV_PUBLISH(TSkinTextObjectActionLink) {}
+
 HV_PUBLISH(TSkinTextObject) {}
 
 template <class T>

@@ -12,6 +12,7 @@
 #include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 #include "framework/Timer.h"
+#include "controls/UcActnList.h"
 #include "themes/SkinPending.h"
 
 class TPopupMenu;
@@ -178,6 +179,8 @@ class TSkinTextObject : public TUiTextObject {
   void CMTextChanged(TMessage& Message) override;
   void CMFontChanged(TMessage& Message) override;
   void CMEnabledChanged(TMessage& Message) override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLink* CreateActionLink() override;
   // The accelerator of the caption was typed (Alt+letter): true when taken.
   virtual bool DialogChar(wchar_t Key);
 
@@ -199,6 +202,20 @@ class TSkinTextObject : public TUiTextObject {
   bool mouseInside_ = false;
   bool pushed_ = false;
   bool spacePushed_ = false;
+};
+
+// The link of a text object with an action: Unicode caption and hint, checked state, image.
+class TSkinTextObjectActionLink : public TUcControlActionLink {
+  HV_CLASS(TSkinTextObjectActionLink, TUcControlActionLink)
+ public:
+  explicit TSkinTextObjectActionLink(TSkinTextObject* AClient) : TUcControlActionLink(AClient), object_(AClient) {}
+  bool IsCheckedLinked() override;
+  bool IsImageIndexLinked() override;
+  void SetChecked(bool Value) override;
+  void SetImageIndex(int Value) override;
+
+ private:
+  TSkinTextObject* object_;
 };
 
 class TSkinCustomLabel : public TSkinTextObject {

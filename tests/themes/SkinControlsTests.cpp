@@ -4,14 +4,14 @@
 #include "framework/Bitmap.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
-#include "tests/themes/SkinTestSupport.h"
+#include "tests/themes/SkinControlTestSupport.h"
 #include "themes/SkinControls.h"
 
 namespace {
 
 class SkinControlsTest : public TSkinFormTest {
  protected:
-  TRecordingThemeScope theme;
+  TColorThemeScope theme;
 };
 
 // Counts OnClick.
@@ -418,8 +418,8 @@ TEST_F(SkinControlsTest, GroupBoxCaptionAndChildArea) {
   ASSERT_FALSE(frames.empty());
   EXPECT_EQ(frames[0].Rect.Top, caption.Height() / 2);
   // The frame's line does not cross the caption.
-  EXPECT_NE(PixelOf(group, caption.Left + 1, caption.Height() / 2), TRecordingTheme::FrameColor);
-  EXPECT_EQ(PixelOf(group, 2, caption.Height() / 2), TRecordingTheme::FrameColor);
+  EXPECT_NE(PixelOf(group, caption.Left + 1, caption.Height() / 2), TColorTheme::FrameColor);
+  EXPECT_EQ(PixelOf(group, 2, caption.Height() / 2), TColorTheme::FrameColor);
 }
 
 }  // namespace

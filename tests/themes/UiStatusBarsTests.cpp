@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/StdCtrls.h"
-#include "tests/themes/SkinTestSupport.h"
+#include "tests/themes/SkinControlTestSupport.h"
 #include "themes/UiStatusBars.h"
 
 namespace {
@@ -84,7 +84,7 @@ class StatusBarTest : public TSkinFormTest {
     theme->Calls.clear();
     bar->Repaint();
   }
-  TRecordingThemeScope theme;
+  TColorThemeScope theme;
   TUiStatusBar* bar = nullptr;
 };
 
@@ -120,10 +120,10 @@ TEST_F(StatusBarTest, FramesFollowTheComputedLastAndButtonsLookLikeToolbarButton
   EXPECT_EQ(captions[1].Rect.Left, 105 + v);
   EXPECT_FALSE(captions[2].Info.Enabled);
   // Pixels: the bar's background, a framed panel's frame and the last one's.
-  EXPECT_EQ(PixelOf(bar, 50, 2), TRecordingTheme::FrameColor);
-  EXPECT_EQ(PixelOf(bar, 180, 2), TRecordingTheme::LastFrameColor);
-  EXPECT_EQ(PixelOf(bar, 50, 0), TRecordingTheme::BarColor);
-  EXPECT_EQ(PixelOf(bar, 140, 10), TRecordingTheme::ButtonColor);
+  EXPECT_EQ(PixelOf(bar, 50, 2), TColorTheme::FrameColor);
+  EXPECT_EQ(PixelOf(bar, 180, 2), TColorTheme::LastFrameColor);
+  EXPECT_EQ(PixelOf(bar, 50, 0), TColorTheme::BarColor);
+  EXPECT_EQ(PixelOf(bar, 140, 10), TColorTheme::ButtonColor);
 }
 
 TEST_F(StatusBarTest, AlignmentFormatsArrowAndRoomForTheGrip) {
@@ -168,7 +168,7 @@ TEST_F(StatusBarTest, SimpleTextReplacesThePanels) {
   EXPECT_EQ(theme->Named("PaintStatusBar").front().Part, 0);
   int dark = 0;
   for (int x = 4; x < 60; ++x)
-    for (int y = 4; y < 20; ++y) dark += PixelOf(bar, x, y) == TRecordingTheme::TextColor;
+    for (int y = 4; y < 20; ++y) dark += PixelOf(bar, x, y) == TColorTheme::TextColor;
   EXPECT_GT(dark, 10);
 }
 
@@ -177,7 +177,7 @@ TEST_F(StatusBarTest, SizeGripOnlyWhereItIsDrawn) {
   TRect grip = bar->SizeGripRect();
   int w = bar->ClientWidth();
   EXPECT_EQ(grip, Rect(w - GetSystemMetrics(SM_CXVSCROLL), 3, w, 22));
-  EXPECT_EQ(PixelOf(bar, w - 2, 20), TRecordingTheme::GripColor);
+  EXPECT_EQ(PixelOf(bar, w - 2, 20), TColorTheme::GripColor);
   TPoint corner = bar->ClientToScreen({w - 2, 20});
   TPoint middle = bar->ClientToScreen({50, 10});
   EXPECT_EQ(SendMessageW(bar->Handle(), WM_NCHITTEST, 0, PointParam(corner.X, corner.Y)), HTBOTTOMRIGHT);

@@ -14,9 +14,9 @@
 #include "themes/Ui.h"
 
 // One call of the recording theme.
-struct TThemeCall {
-  TThemeCall() = default;
-  TThemeCall(const std::string& AName, const TRect& ARect, const TUiItemInfo& AInfo = {}, int APart = 0)
+struct TPaintCall {
+  TPaintCall() = default;
+  TPaintCall(const std::string& AName, const TRect& ARect, const TUiItemInfo& AInfo = {}, int APart = 0)
       : Name(AName), Rect(ARect), Info(AInfo), Part(APart) {}
   std::string Name;
   TRect Rect;
@@ -29,7 +29,7 @@ struct TThemeCall {
 
 // Paints every status-bar part, button and frame in a colour of its own, so pixels tell which
 // call painted them.
-class TRecordingTheme : public TUiTheme {
+class TColorTheme : public TUiTheme {
  public:
   static constexpr COLORREF BarColor = 0x00C000;
   static constexpr COLORREF FrameColor = 0x0000C0;
@@ -40,10 +40,10 @@ class TRecordingTheme : public TUiTheme {
   static constexpr COLORREF TextColor = 0x102030;
   static constexpr COLORREF DisabledTextColor = 0x808080;
 
-  explicit TRecordingTheme(const AnsiString& AName) : TUiTheme(AName) {}
-  std::vector<TThemeCall> Calls;
-  std::vector<TThemeCall> Named(const std::string& Name) const {
-    std::vector<TThemeCall> r;
+  explicit TColorTheme(const AnsiString& AName) : TUiTheme(AName) {}
+  std::vector<TPaintCall> Calls;
+  std::vector<TPaintCall> Named(const std::string& Name) const {
+    std::vector<TPaintCall> r;
     for (const auto& c : Calls)
       if (c.Name == Name) r.push_back(c);
     return r;
@@ -64,7 +64,7 @@ class TRecordingTheme : public TUiTheme {
     Fill(C, R, ButtonColor);
   }
   void PaintCaption(TCanvas* C, const TRect& R, const TUiItemInfo& I, const WideString& S, UINT F, bool) override {
-    TThemeCall c{"PaintCaption", R, I};
+    TPaintCall c{"PaintCaption", R, I};
     c.Text = S;
     c.Format = F;
     Calls.push_back(c);
@@ -75,7 +75,7 @@ class TRecordingTheme : public TUiTheme {
   void PaintCheckMark(TCanvas*, const TRect&, const TUiItemInfo&) override {}
   void PaintChevron(TCanvas*, const TRect&, const TUiItemInfo&) override {}
   void PaintEditFrame(TCanvas* C, const TRect& R, const TUiItemInfo& I, const TUiEditFrameInfo& E) override {
-    TThemeCall c{"PaintEditFrame", R, I};
+    TPaintCall c{"PaintEditFrame", R, I};
     c.Frame = E;
     Calls.push_back(c);
     Frame(C, R, EditFrameColor);
@@ -102,13 +102,13 @@ class TRecordingTheme : public TUiTheme {
   void PaintSeparator(TCanvas*, const TRect&, const TUiItemInfo&, bool, bool) override {}
   void PaintToolbarNCArea(TCanvas*, const TRect&, const TUiToolbarInfo&) override {}
   void PaintFrameControl(TCanvas* C, const TRect& R, int Kind, int State, void*) override {
-    TThemeCall c{"PaintFrameControl", R, {}, Kind};
+    TPaintCall c{"PaintFrameControl", R, {}, Kind};
     c.Format = static_cast<UINT>(State);
     Calls.push_back(c);
     Fill(C, R, ButtonColor);
   }
   void PaintStatusBar(TCanvas* C, const TRect& R, int Part) override {
-    TThemeCall c{"PaintStatusBar", R, {}, Part};
+    TPaintCall c{"PaintStatusBar", R, {}, Part};
     Calls.push_back(c);
     switch (Part) {
       case 0: Fill(C, R, BarColor); break;
@@ -135,14 +135,14 @@ class TRecordingTheme : public TUiTheme {
 };
 
 // Makes the recording theme current for a test and "Default" again after it.
-class TRecordingThemeScope {
+class TColorThemeScope {
  public:
-  TRecordingThemeScope() {
-    if (!IsThemeRegistered("Recording")) RegisterTheme("Recording", UiThemeClassOf<TRecordingTheme>());
-    SetCurrentThemeByName("Recording");
+  TColorThemeScope() {
+    if (!IsThemeRegistered("Colours")) RegisterTheme("Colours", UiThemeClassOf<TColorTheme>());
+    SetCurrentThemeByName("Colours");
   }
-  ~TRecordingThemeScope() { SetCurrentThemeByName("Default"); }
-  TRecordingTheme* operator->() const { return static_cast<TRecordingTheme*>(CurrentTheme); }
+  ~TColorThemeScope() { SetCurrentThemeByName("Default"); }
+  TColorTheme* operator->() const { return static_cast<TColorTheme*>(CurrentTheme); }
 };
 
 // A shown form without a form file, at a fixed place.
