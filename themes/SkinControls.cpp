@@ -153,7 +153,7 @@ void TSkinCustomPanel::Dispatch(TMessage& Message) {
     case WM_ERASEBKGND:
       if (Color() == clNone) {
         TRect r = ClientRect();
-        SpDrawParentBackground(this, reinterpret_cast<HDC>(Message.WParam), r);
+        DrawParentBackground(this, reinterpret_cast<HDC>(Message.WParam), r);
         Message.Result = 1;
         return;
       }
@@ -394,8 +394,19 @@ void TSkinTextObject::CalcLayout(TCanvas* Canvas, TRect& ImageRect, TRect& Capti
   int index = -1;
   GetImage(list, index);
   bool image = list && index >= 0;
-  CalcCaptionLayout(Canvas, GetTextRect(), Caption(), 0, ImageRect, CaptionRect, drawPushedCaption_ && pushed_, false,
-                    image ? list->Height() : 0, image ? list->Width() : 0, CaptionFormat(), alignment_);
+  TRect text = GetTextRect();
+  WideString caption = Caption();
+  bool pushed = drawPushedCaption_ && pushed_;
+  CalcCaptionLayout(Canvas, text, caption, 0, ImageRect, CaptionRect, pushed, false, image ? list->Height() : 0,
+                    image ? list->Width() : 0, CaptionFormat(), alignment_);
+  if (!caption.empty() || !image) return;
+  // An image alone (a check box without caption) still takes its place.
+  int w = list->Width();
+  int h = list->Height();
+  int left = alignment_ == taRightJustify ? text.Right - w
+             : alignment_ == taCenter     ? (text.Left + text.Right - w) / 2
+                                          : text.Left;
+  ImageRect = Bounds(left + pushed, (text.Top + text.Bottom - h) / 2 + pushed, w, h);
 }
 
 void TSkinTextObject::AdjustBounds() {
@@ -698,7 +709,7 @@ void TSkinCustomLabel::SetUnderlineColor(TColor Value) {
 
 void TSkinCustomLabel::PaintBackground(TCanvas* ACanvas, const TRect& ARect) {
   if (Color() == clNone) {
-    SpDrawParentBackground(this, ACanvas->Handle(), ARect);
+    DrawParentBackground(this, ACanvas->Handle(), ARect);
   } else {
     ACanvas->Brush()->SetStyle(bsSolid);
     ACanvas->Brush()->SetColor(Color());
@@ -794,8 +805,8 @@ void TSkinCustomCheckBox::GetImage(TCustomImageList*& AImageList, int& AImageInd
   glyph.SetSize(13, 13);
   glyph.Canvas()->Brush()->SetColor(TColor(0xFF00FF));
   glyph.Canvas()->FillRect(TRect{0, 0, 13, 13});
-  SpDrawXPCheckBoxGlyph(glyph.Canvas(), TRect{0, 0, 13, 13}, Enabled(), GetSkinType(ThemeType()), Focused(), Pushed(),
-                        MouseInside(), state_);
+  DrawSkinCheckBox(glyph.Canvas(), TRect{0, 0, 13, 13}, Enabled(), GetSkinType(ThemeType()), Focused(), Pushed(),
+                   MouseInside(), state_);
   TCustomImageList* list = glyphList();
   list->Clear();
   list->AddMasked(&glyph, TColor(0xFF00FF));
@@ -927,8 +938,8 @@ void TSkinCustomButton::PaintBackground(TCanvas* ACanvas, const TRect& ARect) {
   } else {
     TSkinThemeType skin = GetSkinType(ThemeType());
     bool isDefault = skin != thtUi && (default_ || Focused());
-    SpDrawParentBackground(this, ACanvas->Handle(), ARect);
-    SpDrawXPButton(ACanvas, ARect, Enabled(), pushed, MouseInside(), Checked(), isDefault, skin);
+    DrawParentBackground(this, ACanvas->Handle(), ARect);
+    DrawSkinButton(ACanvas, ARect, Enabled(), pushed, MouseInside(), Checked(), isDefault, skin, SkinButtonFace);
   }
   if (dropDownArrow_ && dropDownMenu_ && CurrentTheme) {
     int w = CurrentTheme->GetIntegerMetrics(20);
