@@ -245,6 +245,8 @@ class TUiPopupWindow : public TBarPopupWindow {
   ~TUiPopupWindow() override;
   TSize GetBorderSize() override;
   void WndProc(TMessage& Message) override;
+  // Answers the view-type and background queries and follows theme notices.
+  void Dispatch(TMessage& Message) override;
   // 0x2001 menus, 0x2002 lists, 0x2004 tool-box popups, 0x2008 chevron popups.
   virtual int ViewType();
   TShadows* Shadows() const { return shadows_.get(); }
@@ -349,6 +351,8 @@ class TUiToolbar : public TBarCustomToolbar {
 
   TPoint GetFloatingBorderSize() override;
   void DrawNCArea(HDC DC, bool DrawToDC) override;
+  // Answers the view-type and background queries and follows theme notices.
+  void Dispatch(TMessage& Message) override;
 
  protected:
   void WndProc(TMessage& Message) override;
@@ -397,6 +401,7 @@ class TUiDock : public TBarDock {
   void DrawBackground(HDC DC, const TRect& DrawRect) override;
   // Paints the dock's background into a child's device context (shifted to the child).
   void PaintBackgroundInto(TControl* Child, HDC DC);
+  void Dispatch(TMessage& Message) override;
   bool Moving() const { return moving_; }
   bool Resizing() const { return resizing_; }
 

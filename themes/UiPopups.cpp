@@ -248,20 +248,6 @@ void TUiPopupWindow::CMShowingChanged(TMessage& Message) {
 
 void TUiPopupWindow::WndProc(TMessage& Message) {
   switch (Message.Msg) {
-    case UM_GETVIEWTYPE: Message.Result = ViewType(); return;
-    case UM_GETBACKGROUNDCOLOR:
-      if (CurrentTheme) {
-        Message.WParam = static_cast<WPARAM>(CurrentTheme->GetViewColor(ViewType()));
-        Message.Result = 1;
-      }
-      return;
-    case UM_THEMECHANGE:
-      if (Message.WParam == 3 && HandleAllocated()) {
-        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        Invalidate();
-      }
-      return;
     case WM_NCPAINT: {
       if (!CurrentTheme) break;
       HDC dc = GetWindowDC(Handle());
@@ -285,6 +271,26 @@ void TUiPopupWindow::WndProc(TMessage& Message) {
     default: break;
   }
   TBarPopupWindow::WndProc(Message);
+}
+
+void TUiPopupWindow::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case UM_GETVIEWTYPE: Message.Result = ViewType(); return;
+    case UM_GETBACKGROUNDCOLOR:
+      if (CurrentTheme) {
+        Message.WParam = static_cast<WPARAM>(CurrentTheme->GetViewColor(ViewType()));
+        Message.Result = 1;
+      }
+      return;
+    case UM_THEMECHANGE:
+      if (Message.WParam == 3 && HandleAllocated()) {
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        Invalidate();
+      }
+      return;
+    default: TBarPopupWindow::Dispatch(Message);
+  }
 }
 
 // ---- the popup menu ----

@@ -28,8 +28,7 @@ TBarToolbarView* makeThemedView(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot
 
 void broadcastParentColor(TWinControl* Control, TColor Color) {
   for (int i = 0; i < Control->ControlCount(); ++i) {
-    TMessage m{CM_PARENTCOLORCHANGED, 1, static_cast<LPARAM>(Color), 0};
-    Control->Controls(i)->Dispatch(m);
+    Control->Controls(i)->Perform(CM_PARENTCOLORCHANGED, 1, static_cast<LPARAM>(Color));
   }
 }
 }  // namespace
@@ -188,12 +187,6 @@ void TUiToolbar::ThemeChanged(int Phase) {
 
 void TUiToolbar::WndProc(TMessage& Message) {
   switch (Message.Msg) {
-    case UM_GETVIEWTYPE: Message.Result = ViewType(); return;
-    case UM_GETBACKGROUNDCOLOR:
-      Message.WParam = static_cast<WPARAM>(EffectiveColor());
-      Message.Result = 1;
-      return;
-    case UM_THEMECHANGE: ThemeChanged(static_cast<int>(Message.WParam)); return;
     case WM_ERASEBKGND:
       if (CurrentTheme) {
         EraseBackground(reinterpret_cast<HDC>(Message.WParam));
@@ -208,13 +201,25 @@ void TUiToolbar::WndProc(TMessage& Message) {
     case CM_CONTROLLISTCHANGE:
       TBarCustomToolbar::WndProc(Message);
       if (Message.LParam && Color() == clNone) {
-        TMessage m{CM_PARENTCOLORCHANGED, 1, static_cast<LPARAM>(EffectiveColor()), 0};
-        reinterpret_cast<TControl*>(Message.WParam)->Dispatch(m);
+        reinterpret_cast<TControl*>(Message.WParam)
+            ->Perform(CM_PARENTCOLORCHANGED, 1, static_cast<LPARAM>(EffectiveColor()));
       }
       return;
     default: break;
   }
   TBarCustomToolbar::WndProc(Message);
+}
+
+void TUiToolbar::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case UM_GETVIEWTYPE: Message.Result = ViewType(); return;
+    case UM_GETBACKGROUNDCOLOR:
+      Message.WParam = static_cast<WPARAM>(EffectiveColor());
+      Message.Result = 1;
+      return;
+    case UM_THEMECHANGE: ThemeChanged(static_cast<int>(Message.WParam)); return;
+    default: TBarCustomToolbar::Dispatch(Message);
+  }
 }
 
 // ---- the floating frame ----
@@ -391,12 +396,6 @@ void TUiDock::RedrawToolbars() {
 
 void TUiDock::WndProc(TMessage& Message) {
   switch (Message.Msg) {
-    case UM_THEMECHANGE:
-      if (Message.WParam == 3) {
-        Invalidate();
-        RedrawToolbars();
-      }
-      return;
     case WM_ERASEBKGND: {
       if (!CurrentTheme) break;
       HDC dc = reinterpret_cast<HDC>(Message.WParam);
@@ -430,4 +429,15 @@ void TUiDock::WndProc(TMessage& Message) {
     default: break;
   }
   TBarDock::WndProc(Message);
+}
+
+void TUiDock::Dispatch(TMessage& Message) {
+  if (Message.Msg == UM_THEMECHANGE) {
+    if (Message.WParam == 3) {
+      Invalidate();
+      RedrawToolbars();
+    }
+    return;
+  }
+  TBarDock::Dispatch(Message);
 }
