@@ -53,30 +53,22 @@ TEST_F(SkinDialogForm, SkinnedControlsAboveAStatusBar) {
   checks->SetItemEnabled(2, false);
   auto* panel = Child<TSkinPanel>();
   panel->SetBounds(270, 190, 230, 60);
-  auto* ok = Child<TSkinButton>(panel);
-  ok->SetCaption(L"OK");
-  ok->SetDefault(true);
-  ok->SetBounds(20, 18, 90, 25);
-  auto* cancel = Child<TSkinButton>(panel);
-  cancel->SetCaption(L"Cancel");
-  cancel->SetCancel(true);
-  cancel->SetBounds(120, 18, 90, 25);
+  for (int i = 0; i < 2; ++i) {
+    auto* button = Child<TSkinButton>(panel);
+    button->SetCaption(i ? L"Cancel" : L"OK");
+    button->SetDefault(!i);
+    button->SetCancel(i);
+    button->SetBounds(20 + i * 100, 18, 90, 25);
+  }
   auto* bar = Child<TUiStatusBar>();
-  const struct {
-    const wchar_t* Caption;
-    int Size;
-    TAlignment Alignment;
-    int Stretch;
-  } panels[] = {{L"Ln 12, Col 5", 120, taLeftJustify, 0},
-                {L"INS", 50, taCenter, 0},
-                {L"UTF-8", 80, taCenter, 0},
-                {L"Ready", 100, taLeftJustify, 1}};
-  for (const auto& p : panels) {
-    TUiStatusPanel* panel = bar->Panels()->Add();
-    panel->SetCaption(p.Caption);
-    panel->SetSize(p.Size);
-    panel->SetAlignment(p.Alignment);
-    panel->SetStretchPriority(p.Stretch);
+  const wchar_t* captions[] = {L"Ln 12, Col 5", L"INS", L"UTF-8", L"Ready"};
+  const int sizes[] = {120, 50, 80, 100};
+  for (int i = 0; i < 4; ++i) {
+    TUiStatusPanel* p = bar->Panels()->Add();
+    p->SetCaption(captions[i]);
+    p->SetSize(sizes[i]);
+    p->SetAlignment(i == 1 || i == 2 ? taCenter : taLeftJustify);
+    p->SetStretchPriority(i == 3);
   }
   form->SetActiveControl(combo);
   Pump();
