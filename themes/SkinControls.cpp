@@ -206,7 +206,15 @@ TRect TSkinCustomGroupBox::CaptionRect() {
   canvas.SetHandle(screen.Get());
   canvas.Font()->Assign(Font());
   TRect r(0, 0, 1, 1);
-  DrawWideText(&canvas, caption, r, 0, clNone, gldNone, DT_SINGLELINE | DT_CALCRECT);
+  HTHEME h = UiThemeHandle(ucButton);
+  RECT extent{};
+  // Visual styles measure with their own text routine, as they draw.
+  if (GetSkinType(ThemeType()) == thtWindows && h && UxTheme().GetThemeTextExtent &&
+      SUCCEEDED(UxTheme().GetThemeTextExtent(h, screen.Get(), 4, Enabled() ? 1 : 2, caption.c_str(),
+                                             static_cast<int>(caption.size()), DT_SINGLELINE, nullptr, &extent)))
+    r = ToTRect(extent);
+  else
+    DrawWideText(&canvas, caption, r, 0, clNone, gldNone, DT_SINGLELINE | DT_CALCRECT);
   canvas.SetHandle(nullptr);
   return Bounds(8, 0, r.Width(), r.Height());
 }
@@ -225,8 +233,17 @@ void TSkinCustomGroupBox::Paint() {
   }
   if (caption.IsEmpty()) return;
   canvas->Font()->Assign(Font());
+  WideString text = Caption();
+  HTHEME h = UiThemeHandle(ucButton);
+  if (GetSkinType(ThemeType()) == thtWindows && h && UxTheme().DrawThemeText) {
+    canvas->TextWidth(WideString());  // makes the canvas select its font
+    RECT r = ToRECT(caption);
+    UxTheme().DrawThemeText(h, canvas->Handle(), 4, Enabled() ? 1 : 2, text.c_str(), static_cast<int>(text.size()),
+                            DT_SINGLELINE, 0, &r);
+    return;
+  }
   if (!Enabled()) canvas->Font()->SetColor(clGrayText);
-  DrawWideText(canvas, Caption(), caption, 0, clNone, gldNone, DT_SINGLELINE);
+  DrawWideText(canvas, text, caption, 0, clNone, gldNone, DT_SINGLELINE);
 }
 
 void TSkinCustomGroupBox::AdjustClientRect(TRect& Rect) {
@@ -958,8 +975,9 @@ TColor TSkinCustomButton::CaptionColor() {
 }
 
 void TSkinCustomButton::Click() {
+  // From the keyboard (Space, Enter, Alt+letter) a drop-down button opens its menu too.
   if (dropDownMenu_) {
-    inherited::Click();
+    if (!droppedDown_) DropDown();
     return;
   }
   if (GroupIndex() != 0) SetChecked(true);
@@ -975,6 +993,7 @@ void TSkinCustomButton::DropDown() {
   TScopeExit done([&] {
     droppedDown_ = false;
     SetPushed(false);
+    SetMouseCapture(false);
     Invalidate();
   });
   dropDownMenu_->SetPopupComponent(this);

@@ -226,6 +226,12 @@ TEST_F(SkinControlsTest, DropDownMenuOpensBelowAndSwallowsTheClosingClick) {
   EXPECT_FALSE(PeekMessageW(&msg, button->Handle(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE));
   EXPECT_EQ(form->ModalResult(), mrNone);  // a drop-down button closes no dialog
   EXPECT_FALSE(theme->Named("PaintDropDownArrow").empty());
+  // Space opens it as well.
+  menu->At = {-1, -1};
+  button->SetFocus();
+  SendMessageW(button->Handle(), WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(button->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
+  EXPECT_EQ(menu->At, button->ClientToScreen({0, 25}));
   delete menu;
   EXPECT_EQ(button->DropDownMenu(), nullptr);
 }
