@@ -1,0 +1,454 @@
+// Skinned toolbars, docks and popups on a real form: display modes, customizing with drag and
+// drop, right-aligned and anchored items, label clicks, compound controls, dock backgrounds,
+// the popup menu, the status toolbar's grip, the system menu and viewer stepping.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "framework/Application.h"
+#include "framework/Bitmap.h"
+#include "framework/DragDrop.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "tests/framework/MessagePump.h"
+#include "tests/themes/UiItemsTestSupport.h"
+#include "themes/SkinToolbar.h"
+
+namespace {
+
+struct TCounter {
+  int Count = 0;
+  void Click(TObject*) { ++Count; }
+};
+
+// A form with a skinned dock at its top and a toolbar of captioned buttons on it.
+struct TSkinForm {
+  TSkinForm() : Form(nullptr, CreateNew) {
+    Form.SetBounds(40, 40, 400, 200);
+    Dock = new TSkinDock(&Form);
+    Dock->SetPosition(dpTop);
+    Dock->SetParent(&Form);
+    Bar = new TSkinToolbar(&Form);
+    Bar->SetHideWhenInactive(false);
+    Bar->SetParent(Dock);
+  }
+  ~TSkinForm() {
+    for (int i = Form.ComponentCount(); i-- > 0;)
+      if (auto* t = dynamic_cast<TSkinToolbar*>(Form.Components(i))) {
+        for (int k = t->Items()->Count(); k-- > 0;) t->Items()->Delete(k);
+        delete t;
+      }
+  }
+  TSkinItem* Button(const WideString& Caption) {
+    auto* item = new TSkinItem(&Form);
+    item->SetCaption(Caption);
+    Bar->Items()->Add(item);
+    return item;
+  }
+  void Show() {
+    Form.Show();
+    PumpMessagesFor(30);
+    Bar->View()->ValidatePositions();
+  }
+  TPoint Centre(int Index) {
+    TRect r = Bar->View()->Viewers(Index)->BoundsRect();
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+  WideString Order() {
+    WideString s;
+    for (int i = 0; i < Bar->Items()->Count(); ++i)
+      s += static_cast<TSkinCustomItem*>(Bar->Items()->Items(i))->Caption();
+    return s;
+  }
+  TForm Form;
+  TSkinDock* Dock;
+  TSkinToolbar* Bar;
+};
+
+struct TDropCounter {
+  int Drops = 0;
+  void Dropped(TObject*, TObject*, int, int) { ++Drops; }
+};
+
+TEST(SkinToolbar, DisplayModesSetOptionsAndWhatViewersShow) {
+  TSkinForm f;
+  TImageList images(nullptr);
+  TBitmap bmp;
+  bmp.SetSize(16, 16);
+  images.AddMasked(&bmp, clNone);
+  TSkinItem* item = f.Button(L"Open");
+  item->SetImages(&images);
+  item->SetImageIndex(0);
+  f.Show();
+  auto* v = static_cast<TSkinItemViewer*>(f.Bar->View()->Viewers(0));
+  const struct {
+    TSkinToolbarDisplayMode Mode;
+    bool AboveCaption, Caption, Image;
+  } cases[] = {{tbdmImageAboveCaption, true, true, true},
+               {tbdmTextOnly, false, true, false},
+               {tbdmImageOnly, false, false, true},
+               {tbdmSelectiveCaption, false, false, true}};
+  for (const auto& c : cases) {
+    f.Bar->SetDisplayMode(c.Mode);
+    EXPECT_EQ(f.Bar->Options().Contains(tboImageAboveCaption), c.AboveCaption) << int(c.Mode);
+    EXPECT_EQ(f.Bar->Options().Contains(tboSameWidth), c.AboveCaption) << int(c.Mode);
+    EXPECT_EQ(v->IsCaptionShown(), c.Caption) << int(c.Mode);
+    EXPECT_EQ(v->GetImageShown(), c.Image) << int(c.Mode);
+  }
+}
+
+TEST(SkinToolbar, CustomizingCountersStopAtZero) {
+  TSkinForm f;
+  auto* second = new TSkinToolbar(&f.Form);
+  second->SetParent(&f.Form);
+  f.Bar->EndCustomize();
+  EXPECT_EQ(f.Bar->CustomizingCount(), 0);
+  SetToolbarsCustomizing(&f.Form, false);  // the form's direct children only
+  EXPECT_EQ(second->CustomizingCount(), 1);
+  EXPECT_EQ(f.Bar->CustomizingCount(), 0);
+  SetToolbarsCustomizing(f.Dock, false);
+  EXPECT_TRUE(f.Bar->IsCustomizing());
+  SetToolbarsCustomizing(f.Dock, true);
+  SetToolbarsCustomizing(f.Dock, true);
+  EXPECT_EQ(f.Bar->CustomizingCount(), 0);
+  f.Bar->EndItemDrag();
+  EXPECT_FALSE(f.Bar->IsItemDragDisabled());
+}
+
+TEST(SkinToolbar, ItemsAreDraggedToNewPlacesWhileCustomizing) {
+  TSkinForm f;
+  TSkinItem* a = f.Button(L"A");
+  f.Button(L"B");
+  f.Button(L"C");
+  f.Show();
+  TDropCounter drops;
+  f.Bar->OnDragDrop = TDragDropEvent(&drops, &TDropCounter::Dropped);
+  TSkinItemDragObject drag(f.Bar, a);
+  bool accept = true;
+  TPoint overC = f.Centre(2);
+  f.Bar->DragOver(&drag, overC.X + 2, overC.Y, dsDragMove, accept);
+  EXPECT_FALSE(accept);  // not customizing
+  f.Bar->BeginCustomize();
+  f.Bar->DragOver(&drag, overC.X + 2, overC.Y, dsDragMove, accept);
+  EXPECT_TRUE(accept);
+  // The mark: a 4-pixel bar at C's right edge across the toolbar.
+  TRect c = f.Bar->View()->Viewers(2)->BoundsRect();
+  EXPECT_EQ(f.Bar->DropMarkRect().Left, c.Right - 2);
+  EXPECT_EQ(f.Bar->DropMarkRect().Width(), 4);
+  EXPECT_EQ(f.Bar->DropMarkRect().Height(), f.Bar->ClientRect().Height());
+  TRect mark;
+  EXPECT_EQ(f.Bar->GetDropIndex({overC.X - 2, overC.Y}, mark), 2);
+  EXPECT_EQ(f.Bar->GetDropIndex({overC.X + 2, overC.Y}, mark), 3);
+
+  // Dropping A just behind itself (before B) is its own place: nothing at all happens.
+  TPoint overB = f.Centre(1);
+  f.Bar->DragDrop(&drag, overB.X - 2, overB.Y);
+  EXPECT_EQ(f.Order(), L"ABC");
+  EXPECT_EQ(drops.Drops, 0);
+  f.Bar->DragDrop(&drag, overC.X + 2, overC.Y);
+  EXPECT_EQ(f.Order(), L"BCA");
+  EXPECT_EQ(drops.Drops, 1);
+  EXPECT_TRUE(f.Bar->DropMarkRect().IsEmpty());
+  // Beyond every item it goes to the end; negative points count as 0 (the first item).
+  TSkinItemDragObject dragB(f.Bar, f.Bar->Items()->Items(0));
+  f.Bar->DragDrop(&dragB, 390, 5);
+  EXPECT_EQ(f.Order(), L"CAB");
+  TSkinItemDragObject dragA(f.Bar, a);
+  f.Bar->DragDrop(&dragA, -40, -3);
+  EXPECT_EQ(f.Order(), L"ACB");
+  f.Bar->EndCustomize();
+}
+
+TEST(SkinToolbar, CustomizingPressesStartADragInsteadOfAClick) {
+  TSkinForm f;
+  TCounter clicks;
+  TSkinItem* a = f.Button(L"Press");
+  a->OnClick = TNotifyEvent(&clicks, &TCounter::Click);
+  f.Show();
+  f.Bar->BeginCustomize();
+  TPoint p = f.Centre(0);
+  EXPECT_TRUE(f.Bar->CanDragCustomize(mbLeft, {}, p.X, p.Y));
+  auto* drag = dynamic_cast<TSkinItemDragObject*>(dragdrop::Current());
+  ASSERT_NE(drag, nullptr);
+  EXPECT_EQ(drag->SourceItem(), a);
+  EXPECT_EQ(drag->GetDragCursor(true, 0, 0), crSkinItemMove);
+  EXPECT_EQ(drag->GetDragCursor(false, 0, 0), crNo);
+  dragdrop::Done(false);
+  EXPECT_TRUE(f.Bar->CanDragCustomize(mbRight, {}, p.X, p.Y));  // taken, but no drag
+  EXPECT_EQ(dragdrop::Current(), nullptr);
+  PumpMessagesFor(10);
+  EXPECT_EQ(clicks.Count, 0);
+  f.Bar->EndCustomize();
+  EXPECT_FALSE(f.Bar->CanDragCustomize(mbLeft, {}, p.X, p.Y));
+}
+
+TEST(SkinToolbar, RightAlignSpacerPushesTheRestToTheEnd) {
+  TSkinForm f;
+  f.Button(L"Left");
+  auto* spacer = new TSkinRightAlignSpacerItem(&f.Form);
+  f.Bar->Items()->Add(spacer);
+  f.Button(L"Right");
+  f.Bar->SetStretch(true);
+  f.Show();
+  f.Bar->RightAlignItems();
+  f.Bar->View()->ValidatePositions();
+  TBarView* view = f.Bar->View();
+  int others = view->Viewers(0)->BoundsRect().Width() + view->Viewers(2)->BoundsRect().Width();
+  EXPECT_EQ(spacer->CustomWidth(), f.Dock->Width() - f.Bar->GetRightAlignMargin() - others);
+  spacer->SetVisible(false);
+  spacer->SetCustomWidth(5);
+  f.Bar->RightAlignItems();
+  EXPECT_EQ(spacer->CustomWidth(), 5);  // only a visible spacer is sized
+}
+
+TEST(SkinToolbar, LabelClicksReachTheirHandlerDirectly) {
+  TSkinForm f;
+  TCounter label, button;
+  auto* l = new TSkinLabelItem(&f.Form);
+  l->OnClick = TNotifyEvent(&label, &TCounter::Click);
+  TSkinItem* b = f.Button(L"B");
+  b->OnClick = TNotifyEvent(&button, &TCounter::Click);
+  const struct {
+    TBarCustomItem* Item;
+    TMouseButton Button;
+    bool Enabled;
+    int Label, Plain;
+  } cases[] = {{l, mbLeft, true, 1, 0}, {l, mbRight, true, 0, 0}, {l, mbLeft, false, 0, 0}, {b, mbLeft, true, 0, 0}};
+  for (const auto& c : cases) {
+    label.Count = button.Count = 0;
+    c.Item->SetEnabled(c.Enabled);
+    f.Bar->DoItemClick(c.Item, c.Button);
+    EXPECT_EQ(label.Count, c.Label);
+    EXPECT_EQ(button.Count, c.Plain);
+  }
+  delete l;
+}
+
+TEST(SkinToolbar, HintsAndAcceleratorsOfTheItems) {
+  TSkinForm f;
+  TSkinItem* a = f.Button(L"&Open");
+  a->SetHint(L"Open a file|Long");
+  auto* edit = new TEdit(&f.Form);
+  edit->SetParent(&f.Form);
+  edit->SetTop(100);
+  auto* label = new TSkinLabelItem(&f.Form);
+  label->SetCaption(L"&Find:");
+  label->SetControl(edit);
+  f.Bar->Items()->Add(label);
+  auto* other = new TEdit(&f.Form);
+  other->SetParent(&f.Form);
+  other->SetTop(130);
+  f.Show();
+  other->SetFocus();
+  f.Bar->View()->Select(f.Bar->View()->Viewers(0));
+  THintInfo info;
+  f.Bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.HintStr, L"Open a file");
+  EXPECT_EQ(info.CursorRect, f.Bar->View()->Viewers(0)->BoundsRect());
+  EXPECT_EQ(f.Bar->Hint(), L"Open a file|Long");
+  f.Bar->View()->Select(nullptr);
+  EXPECT_EQ(f.Bar->Perform(CM_DIALOGCHAR, L'x', 0), 0);
+  EXPECT_EQ(f.Bar->Perform(CM_DIALOGCHAR, L'F', 0), 1);
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(f.Bar->Perform(CM_DIALOGCHAR, L'F', 0), 0);  // it has the focus already
+}
+
+TEST(SkinToolbar, CompoundToolbarsHostInsertedControls) {
+  TForm form(nullptr, CreateNew);
+  auto* compound = new TSkinCompoundItemsControl(&form);
+  compound->SetParent(&form);
+  ASSERT_NE(compound->Toolbar(), nullptr);
+  EXPECT_TRUE(compound->Toolbar()->Compound());
+  auto* edit = new TEdit(&form);
+  edit->SetParent(compound->Toolbar());
+  ASSERT_EQ(compound->Items()->Count(), 1);
+  auto* hosted = dynamic_cast<TBarControlItem*>(compound->Items()->Items(0));
+  ASSERT_NE(hosted, nullptr);
+  EXPECT_EQ(hosted->Control(), edit);
+  EXPECT_EQ(hosted->Owner(), &form);
+  edit->SetParent(&form);
+  edit->SetParent(compound->Toolbar());  // already hosted: no second item
+  EXPECT_EQ(compound->Items()->Count(), 1);
+}
+
+TEST(SkinToolbar, DockBackgroundEventsWrapTheThemedBackground) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TSkinForm f;
+  std::vector<std::string> stages;
+  struct TBackground {
+    std::vector<std::string>* Stages;
+    bool Default = true;
+    void Draw(TObject*, TCanvas*, TRect, TSkinPaintStage S, bool& D) {
+      Stages->push_back(S == pstPrePaint ? "pre" : "post");
+      if (S == pstPrePaint) D = Default;
+    }
+  } bg{&stages};
+  EXPECT_FALSE(f.Dock->UsingBackground() && false);
+  f.Dock->OnDrawBackground = TSkinDrawEvent(&bg, &TBackground::Draw);
+  EXPECT_TRUE(f.Dock->UsingBackground());
+  TItemPicture pic(100, 30);
+  for (bool paintDefault : {true, false}) {
+    stages.clear();
+    theme.Calls.clear();
+    bg.Default = paintDefault;
+    f.Dock->DrawBackground(pic.dc.Get(), {0, 0, 100, 30});
+    EXPECT_EQ(stages, (std::vector<std::string>{"pre", "post"}));
+    EXPECT_EQ(theme.Find("Dock") != nullptr, paintDefault);
+  }
+}
+
+TEST(SkinPopupMenu, PopupRunsTheChosenItemAndTellsItsControl) {
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(50, 50, 300, 200);
+  auto* button = new TPanel(&form);
+  button->SetParent(&form);
+  form.Show();
+  PumpMessagesFor(20);
+  auto* menu = new TSkinPopupMenu(&form);
+  TCounter clicks;
+  auto* first = new TSkinItem(&form);
+  first->SetCaption(L"&First");
+  first->OnClick = TNotifyEvent(&clicks, &TCounter::Click);
+  menu->Items()->Add(first);
+  struct TInit {
+    int Count = 0;
+    void Init(TObject*, TBarView* View) { Count += View != nullptr; }
+  } init;
+  menu->OnInitPopup = TSkinPopupEvent(&init, &TInit::Init);
+  for (bool choose : {false, true}) {
+    if (choose) {
+      PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_DOWN, 0);
+      PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_RETURN, 0);
+    } else {
+      PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    TBarCustomItem* chosen = menu->InternalPopup(100, 100, false, button);
+    EXPECT_EQ(chosen, choose ? first : nullptr);
+    EXPECT_EQ(clicks.Count, choose ? 1 : 0);
+    MSG m;
+    ASSERT_TRUE(PeekMessageW(&m, button->Handle(), WM_SKINPOPUPCLOSED, WM_SKINPOPUPCLOSED, PM_REMOVE));
+    EXPECT_EQ(m.wParam, reinterpret_cast<WPARAM>(menu));
+  }
+  EXPECT_EQ(init.Count, 2);
+}
+
+TEST(SkinPopupWindow, ToolbarStyleAndTheCloseEvent) {
+  TForm form(nullptr, CreateNew);
+  auto* sub = new TSkinSubmenuItem(&form);
+  sub->Add(new TSkinItem(&form));
+  sub->SetToolbarStylePopup(true);
+  struct TClosed {
+    int Count = 0;
+    TBarCustomItem* Last = reinterpret_cast<TBarCustomItem*>(1);
+    void Closed(TObject*, TBarCustomItem* Item) { ++Count, Last = Item; }
+  } closed;
+  sub->OnClosePopup = TSkinClosePopupEvent(&closed, &TClosed::Closed);
+  {
+    std::unique_ptr<TBarPopupWindow> popup(sub->CreatePopup(nullptr, nullptr, false, false, false, {100, 100}, 0));
+    ASSERT_NE(dynamic_cast<TSkinPopupWindow*>(popup.get()), nullptr);
+    EXPECT_TRUE(popup->View()->IsToolbar());
+  }
+  EXPECT_EQ(closed.Count, 1);
+  EXPECT_EQ(closed.Last, nullptr);
+}
+
+TEST(SkinStatusToolbar, GripFollowsTheFormsFrameAndState) {
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(40, 40, 300, 200);
+  auto* status = new TSkinStatusToolbar(&form);
+  status->SetParent(&form);
+  status->SetBounds(0, 170, 300, 22);
+  form.Show();
+  PumpMessagesFor(20);
+  const int grip = GetSystemMetrics(SM_CXVSCROLL);
+  EXPECT_TRUE(status->GripShown());
+  EXPECT_EQ(status->GetRightAlignMargin(), grip);
+  EXPECT_EQ(status->GripRect().Width(), grip);
+  EXPECT_EQ(status->GripRect().Right, status->ClientRect().Right);
+  status->SetSizeGrip(false);
+  EXPECT_EQ(status->GetRightAlignMargin(), 4);
+  EXPECT_TRUE(status->GripRect().IsEmpty());
+  status->SetSizeGrip(true);
+  form.SetWindowState(wsMaximized);
+  PumpMessagesFor(20);
+  EXPECT_FALSE(status->GripShown());  // a maximized form shows no grip
+  form.SetWindowState(wsNormal);
+  form.SetBorderStyle(bsDialog);
+  EXPECT_FALSE(status->GripShown());
+  for (int k = status->Items()->Count(); k-- > 0;) status->Items()->Delete(k);
+  delete status;
+}
+
+TEST(SkinSystemMenu, CopiesTheWindowsMenuWithGlyphsAndStates) {
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(40, 40, 300, 200);
+  form.Show();
+  PumpMessagesFor(20);
+  TSkinPopupMenu menu(nullptr);
+  FillSkinSystemMenu(form.Handle(), &menu);
+  ASSERT_GT(menu.Items()->Count(), 3);
+  std::map<UINT, TBarCustomItem*> byCommand;
+  for (int i = 0; i < menu.Items()->Count(); ++i)
+    byCommand[static_cast<UINT>(menu.Items()->Items(i)->Tag())] = menu.Items()->Items(i);
+  ASSERT_TRUE(byCommand.count(SC_CLOSE));
+  EXPECT_EQ(byCommand[SC_CLOSE]->ImageIndex(), 0);
+  EXPECT_FALSE(static_cast<TSkinCustomItem*>(byCommand[SC_CLOSE])->Caption().empty());
+  EXPECT_TRUE(byCommand[SC_CLOSE]->Options().Contains(tboDefault));
+  ASSERT_TRUE(byCommand.count(SC_MAXIMIZE) && byCommand.count(SC_RESTORE));
+  EXPECT_EQ(byCommand[SC_MAXIMIZE]->ImageIndex(), 1);
+  EXPECT_TRUE(byCommand[SC_MAXIMIZE]->Enabled());
+  EXPECT_FALSE(byCommand[SC_RESTORE]->Enabled());
+  EXPECT_EQ(menu.Images(), SkinGlyphs());
+  RunSkinSystemCommand(form.Handle(), SC_MAXIMIZE);
+  EXPECT_EQ(form.WindowState(), wsMaximized);
+  FillSkinSystemMenu(form.Handle(), &menu);
+  for (int i = 0; i < menu.Items()->Count(); ++i) {
+    TBarCustomItem* item = menu.Items()->Items(i);
+    if (item->Tag() == SC_RESTORE || item->Tag() == SC_MAXIMIZE) {
+      EXPECT_EQ(item->Enabled(), item->Tag() == SC_RESTORE);
+    }
+  }
+  RunSkinSystemCommand(form.Handle(), SC_RESTORE);
+  EXPECT_EQ(form.WindowState(), wsNormal);
+}
+
+TEST(SkinViewerStepping, FindsTheNextViewerThatPasses) {
+  TBarRootItem root(nullptr);
+  TBarView view(nullptr, nullptr, &root, nullptr, true, false, false);
+  std::vector<std::unique_ptr<TSkinItem>> items;
+  for (const wchar_t* c : {L"A", L"B", L"C", L"D"}) {
+    items.push_back(std::make_unique<TSkinItem>(nullptr));
+    items.back()->SetCaption(c);
+    root.Add(items.back().get());
+  }
+  items[1]->SetVisible(false);
+  view.ValidatePositions();
+  auto name = [](TBarItemViewer* V) {
+    return V ? static_cast<TSkinCustomItem*>(V->Item())->Caption() : WideString(L"-");
+  };
+  TBarItemViewer* a = view.Find(items[0].get());
+  TBarItemViewer* d = view.Find(items[3].get());
+  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, false)), L"C");
+  EXPECT_EQ(name(StepViewer(&view, a, true, false, false, false, false)), view.Find(items[1].get()) ? L"B" : L"C");
+  EXPECT_EQ(name(StepViewer(&view, d, true, true, false, false, false)), L"-");
+  EXPECT_EQ(name(StepViewer(&view, d, false, true, false, true, false)), L"C");
+  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, true)),
+            view.Find(items[1].get()) ? L"-" : L"C");  // the neighbour must pass
+  int asked = 0;
+  auto filter = [&](TBarItemViewer* V, bool& Passed, bool& Stop) {
+    ++asked;
+    if (V->Item() == items[2].get()) Passed = false;
+    if (V->Item() == items[3].get()) Stop = true;
+  };
+  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, false, filter)), L"D");
+  EXPECT_GE(asked, 2);
+  auto stopAtC = [&](TBarItemViewer* V, bool& Passed, bool& Stop) {
+    if (V->Item() == items[2].get()) Passed = false, Stop = true;
+  };
+  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, false, stopAtC)), L"-");
+  for (int i = root.Count(); i-- > 0;) root.Delete(i);
+}
+
+}  // namespace
