@@ -249,8 +249,11 @@ TUiItemLayout TUiItemViewer::EffectiveLayout() {
   return uilGlyphLeft;
 }
 
-int TUiItemViewer::GetPopupMargin(TCanvas* Canvas) {
-  TPoint image = GetImageSize();
+bool TUiItemViewer::GetHintInfo(const TPoint&, WideString&, TRect&) { return false; }
+
+int TUiItemViewer::GetPopupMargin(TCanvas* Canvas) { return PopupMarginFor(Canvas, GetImageSize()); }
+
+int TUiItemViewer::PopupMarginFor(TCanvas* Canvas, TPoint image) {
   if (image.X <= 0 || image.Y <= 0) image = {16, 16};
   TUiMargins m2 = margins(2);
   int m = m2.Top + m2.Bottom;

@@ -162,8 +162,14 @@ class TUiItemViewer : public TBarItemViewer {
   virtual bool DoPaintCaption(TCanvas* Canvas, TRect& ARect, const TUiItemInfo& ItemInfo, WideString& Caption,
                               UINT& Format);
 
+  // The hint at a point of the viewer and the rectangle it covers (viewer coordinates); false
+  // for the item's own hint.
+  virtual bool GetHintInfo(const TPoint& P, WideString& Hint, TRect& HintRect);
+
   // ---- queries ----
   TUiCustomItem* UiItem() const;
+  // The image column of a menu item for an image of that size.
+  int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
   // The width of the image column of a menu item.
   int GetPopupMargin(TCanvas* Canvas);
   // The layout in force: glyph-top in vertical views or with tboImageAboveCaption under uilAuto.
