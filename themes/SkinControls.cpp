@@ -9,6 +9,7 @@
 #include "framework/GdiHandles.h"
 #include "framework/Menus.h"
 #include "framework/ScopeGuards.h"
+#include "themes/UiStatusBars.h"
 
 namespace {
 
@@ -74,8 +75,7 @@ void TSkinPanel::SetHotTrack(bool Value) {
   Invalidate();
 }
 
-void TSkinCustomPanel::DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage,
-                                        bool& PaintDefault) {
+void TSkinCustomPanel::DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault) {
   if (OnDrawBackground) OnDrawBackground(this, ACanvas, ARect, PaintStage, PaintDefault);
 }
 
@@ -473,7 +473,7 @@ void TSkinTextObject::PaintCaption(TCanvas* ACanvas) {
   TRect imageRect, captionRect;
   CalcLayout(ACanvas, imageRect, captionRect);
   WideString caption = Caption();
-  UINT format = CaptionFormat();
+  Cardinal format = CaptionFormat();
   TRect client = ClientRect();
   bool paintDefault = true;
   if (OnDrawCaption)
@@ -572,6 +572,31 @@ void TSkinTextObject::CMEnabledChanged(TMessage& Message) {
     SetPushed(false);
   }
   Invalidate();
+}
+
+void TSkinTextObject::CMHintShow(TMessage& Message) {
+  inherited::CMHintShow(Message);
+  if (!OnDrawHint || Message.Result != 0) return;
+  auto& info = *reinterpret_cast<THintInfo*>(Message.LParam);
+  WideString text = info.HintStr.empty() ? Hint() : info.HintStr;
+  // The bitmap as the items prepare theirs: the status font, info colours, text size + (8, 4).
+  TBitmap* bitmap = SkinHintBitmap();
+  TCanvas* canvas = bitmap->Canvas();
+  canvas->Font()->Assign(StatusBarSystemFont());
+  canvas->Font()->SetColor(clInfoText);
+  canvas->Brush()->SetColor(clInfoBk);
+  TRect size{0, 0, 1, 1};
+  DrawWideText(canvas, text, size, SkinTextHorizontal, clNone, gldNone, DT_CALCRECT | DT_NOPREFIX);
+  bitmap->SetSize(size.Width() + 8, size.Height() + 4);
+  canvas->FillRect({0, 0, bitmap->Width(), bitmap->Height()});
+  TRect r = Bounds(4, 2, size.Width(), size.Height());
+  DrawWideText(canvas, text, r, SkinTextHorizontal, clNone, gldNone, DT_NOPREFIX);
+  bool paintDefault = true;
+  OnDrawHint(this, bitmap, text, paintDefault);
+  if (paintDefault) return;
+  info.HintStr = text;
+  info.HintWindowClass = &TBitmapHint::StaticClassInfo();
+  info.HintData = bitmap;
 }
 
 void TSkinTextObject::Dispatch(TMessage& Message) {
@@ -689,6 +714,7 @@ void PublishTextObject(TPublisher<T>& p) {
   p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twNone);
   p.Event("OnDraw", &T::OnDraw);
   p.Event("OnDrawCaption", &T::OnDrawCaption);
+  p.Event("OnDrawHint", &T::OnDrawHint);
   p.Event("OnGetImageIndex", &T::OnGetImageIndex);
   p.Event("OnMouseEnter", &T::OnMouseEnter);
   p.Event("OnMouseLeave", &T::OnMouseLeave);

@@ -48,7 +48,7 @@ class TSkinCustomPanel : public TCustomControl {
   TSkinDrawEvent OnDrawBackground;
 
  protected:
-  virtual void DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
+  virtual void DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
   // The border and background of the skin type in ARect (the group box passes its frame).
   void DrawBackground(TCanvas* ACanvas, const TRect& ARect);
   void Paint() override;
@@ -100,9 +100,6 @@ class TSkinGroupBox : public TSkinCustomGroupBox {
   explicit TSkinGroupBox(TComponent* AOwner) : TSkinCustomGroupBox(AOwner) {}
 };
 
-using TSkinDrawTextEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, const TRect& ClientAreaRect,
-                                       WideString& ACaption, TRect& CaptionRect, UINT& CaptionFormat,
-                                       bool IsTextRotated, TSkinPaintStage PaintStage, bool& PaintDefault)>;
 using TSkinGetImageIndexEvent = TEvent<void(TObject* Sender, TCustomImageList*& AImageList, int& AImageIndex)>;
 
 // How a link is opened: the shell's "open" verb on the file or address with its parameters
@@ -152,6 +149,8 @@ class TSkinTextObject : public TUiTextObject {
 
   TSkinDrawEvent OnDraw;
   TSkinDrawTextEvent OnDrawCaption;
+  // Draws on the hint's bitmap (text already on it); clearing PaintDefault shows that bitmap.
+  TSkinDrawHintEvent OnDrawHint;
   TSkinGetImageIndexEvent OnGetImageIndex;
 
  protected:
@@ -179,6 +178,7 @@ class TSkinTextObject : public TUiTextObject {
   void CMTextChanged(TMessage& Message) override;
   void CMFontChanged(TMessage& Message) override;
   void CMEnabledChanged(TMessage& Message) override;
+  void CMHintShow(TMessage& Message) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
   // The accelerator of the caption was typed (Alt+letter): true when taken.

@@ -27,7 +27,7 @@ class TSkinComboBox : public TUcComboBox {
   TSkinDrawEvent OnDrawBackground;
 
  protected:
-  virtual void DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
+  virtual void DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
   // The frame and button, painted over what the system drew.
   void PaintFrame();
   // Whether the mouse is still over the window; the hover timer asks it.

@@ -8,11 +8,10 @@
 #include "framework/CustomControls.h"
 #include "themes/SkinPainters.h"
 #include "themes/SkinText.h"
+#include "themes/SkinItem.h"
+#include "themes/SkinToolbar.h"
 #include "themes/Ui.h"
 #include "themes/UiItems.h"
-
-using TSkinDrawEvent =
-    TEvent<void(TObject* Sender, TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault)>;
 
 class TUiControlMargins : public TPersistent {
   HV_CLASS(TUiControlMargins, TPersistent)

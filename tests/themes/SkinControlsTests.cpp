@@ -319,7 +319,8 @@ TEST_F(SkinControlsTest, FocusRectangleAroundTheCaption) {
   auto picture = [&] {
     box->Repaint();
     std::vector<COLORREF> pixels;
-    for (int i = 0; i < box->Width() * box->Height(); ++i) pixels.push_back(PixelOf(box, i % box->Width(), i / box->Width()));
+    for (int i = 0; i < box->Width() * box->Height(); ++i)
+      pixels.push_back(PixelOf(box, i % box->Width(), i / box->Width()));
     return pixels;
   };
   other->SetFocus();
@@ -422,6 +423,34 @@ TEST_F(SkinControlsTest, ImageAndActionLink) {
   EXPECT_TRUE(button->Checked());
   action.SetImageIndex(5);
   EXPECT_EQ(button->ImageIndex(), 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SkinControlsTest, DrawnHintShowsItsBitmap) {
+  auto* label = Child<TSkinLabel>();
+  label->SetHint(L"Opens the page");
+  struct THandler {
+    bool Own = false;
+    TSize Size;
+    void Draw(TObject*, TBitmap* Bitmap, WideString&, bool& PaintDefault) {
+      Size = {Bitmap->Width(), Bitmap->Height()};
+      PaintDefault = !Own;
+    }
+  } handler;
+  label->OnDrawHint = TSkinDrawHintEvent(&handler, &THandler::Draw);
+  for (bool own : {false, true}) {
+    handler.Own = own;
+    THintInfo info;
+    info.HintStr = L"Opens the page";
+    label->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.HintWindowClass == &TBitmapHint::StaticClassInfo(), own);
+    EXPECT_EQ(info.HintData != nullptr, own);
+  }
+  EXPECT_GT(handler.Size.cx, 8);
+  EXPECT_GT(handler.Size.cy, 4);
 }
 
 }  // namespace

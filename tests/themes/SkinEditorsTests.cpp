@@ -162,7 +162,7 @@ TEST_F(SkinEditorsTest, ComboBackgroundEventCanReplaceTheFrame) {
   auto* combo = Child<TSkinComboBox>();
   struct THandler {
     std::vector<TSkinPaintStage> Stages;
-    void Draw(TObject*, TCanvas*, const TRect&, TSkinPaintStage Stage, bool& PaintDefault) {
+    void Draw(TObject*, TCanvas*, TRect, TSkinPaintStage Stage, bool& PaintDefault) {
       Stages.push_back(Stage);
       PaintDefault = false;
     }
