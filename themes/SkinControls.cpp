@@ -366,6 +366,7 @@ void TSkinTextObject::SetThemeType(TSkinThemeType Value) {
 void TSkinTextObject::SetLinkText(const WideString& Value) {
   if (Value == linkText_) return;
   linkText_ = Value;
+  AdjustBounds();
   Invalidate();
 }
 
@@ -431,7 +432,7 @@ void TSkinTextObject::AdjustBounds() {
   TWindowDC screen;
   TCanvas canvas;
   canvas.SetHandle(screen.Get());
-  canvas.Font()->Assign(Font());
+  canvas.Font()->Assign(!linkText_.empty() && Enabled() ? linkFont_.get() : Font());
   TRect image, caption;
   CalcLayout(&canvas, image, caption);
   TRect box = caption;
@@ -551,6 +552,12 @@ void TSkinTextObject::Notification(TComponent* AComponent, TOperation Operation)
     AdjustBounds();
     Invalidate();
   }
+}
+
+// Sizes wait while a form file is read: the caption and font are whole only now.
+void TSkinTextObject::Loaded() {
+  inherited::Loaded();
+  AdjustBounds();
 }
 
 void TSkinTextObject::CMTextChanged(TMessage& Message) {

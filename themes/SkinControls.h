@@ -179,6 +179,7 @@ class TSkinTextObject : public TUiTextObject {
   void CMFontChanged(TMessage& Message) override;
   void CMEnabledChanged(TMessage& Message) override;
   void CMHintShow(TMessage& Message) override;
+  void Loaded() override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
   // The accelerator of the caption was typed (Alt+letter): true when taken.
