@@ -182,7 +182,24 @@ class TUiItemViewer : public TBarItemViewer {
   WideString ShortCutText();
   // Set by the constructor: glyph-left layouts keep a pixel between image and caption.
   uint8_t ImageGapFlag = 1;
+
+ private:
+  // The last caption measured, so long menus do not measure every caption at every layout.
+  struct TTextSizeCache {
+    WideString Text;
+    TFontName Face;
+    int Height = 0;
+    TFontStyles Style;
+    UINT Format = 0;
+    TPoint Size;
+    bool Valid = false;
+  } textSize_;
 };
+
+struct THintInfo;
+// The hint of a themed viewer that gives hints per part (the selected viewer of the view);
+// false when the viewer leaves the hint to the framework.
+bool UiViewerHint(TBarView* View, THintInfo* Info);
 
 // The view type of a viewer's view, 0 without a window.
 int ViewerViewType(TBarItemViewer* Viewer);
@@ -374,7 +391,6 @@ class TUiToolbar : public TBarCustomToolbar {
   TUiItemTransparency itemTransparency_ = itAuto;
   int snapDistance_ = 0;
   TColor effectiveColor_ = clNone;
-  bool colorValid_ = false;
 };
 
 // Moves a window rectangle to the edges of a work area it is within Distance of: right and

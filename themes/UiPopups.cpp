@@ -269,24 +269,13 @@ void TUiPopupWindow::WndProc(TMessage& Message) {
       return;
     }
     case WM_NCDESTROY: shadows_.reset(); break;
-    case CM_HINTSHOW: {
+    case CM_HINTSHOW:
       // Items that show several things (the cells of a palette) give a hint per part.
-      auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
-      auto* v = dynamic_cast<TUiItemViewer*>(View() ? View()->Selected() : nullptr);
-      if (info && v) {
-        const TRect& b = v->BoundsRect();
-        TPoint p{info->CursorPos.X - b.Left, info->CursorPos.Y - b.Top};
-        WideString hint;
-        TRect r;
-        if (v->GetHintInfo(p, hint, r)) {
-          info->HintStr = hint;
-          info->CursorRect = {r.Left + b.Left, r.Top + b.Top, r.Right + b.Left, r.Bottom + b.Top};
-          Message.Result = hint.empty();
-          return;
-        }
+      if (UiViewerHint(View(), reinterpret_cast<THintInfo*>(Message.LParam))) {
+        Message.Result = reinterpret_cast<THintInfo*>(Message.LParam)->HintStr.empty();
+        return;
       }
       break;
-    }
     default: break;
   }
   TBarPopupWindow::WndProc(Message);

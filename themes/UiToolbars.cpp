@@ -1,6 +1,7 @@
 // Themed toolbars, their floating frames and docks: backgrounds, frames and theme notices.
 #include <algorithm>
 
+#include "framework/Application.h"
 #include "framework/GdiHandles.h"
 #include "themes/UiItems.h"
 #include "toolbars/BarCommon.h"
@@ -156,7 +157,6 @@ void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
 }
 
 void TUiToolbar::ColorChanged() {
-  colorValid_ = false;
   effectiveColor_ = EffectiveColor();
   if (View()) View()->SetBackgroundColor(effectiveColor_);
   if (HandleAllocated() && Docked())
@@ -201,6 +201,20 @@ void TUiToolbar::WndProc(TMessage& Message) {
       TBarCustomToolbar::WndProc(Message);
       ColorChanged();
       return;
+    case CM_HINTSHOW:
+      if (UiViewerHint(View(), reinterpret_cast<THintInfo*>(Message.LParam))) {
+        Message.Result = reinterpret_cast<THintInfo*>(Message.LParam)->HintStr.empty();
+        return;
+      }
+      break;
+    case WM_SIZE: {
+      TBarCustomToolbar::WndProc(Message);
+      // Over a dock background the whole toolbar shows another part of it after a resize.
+      auto* dock = dynamic_cast<TUiDock*>(CurrentDock());
+      if (dock && dock->UsingBackground() && HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+      return;
+    }
     case CM_CONTROLLISTCHANGE:
       TBarCustomToolbar::WndProc(Message);
       if (Message.LParam && Color() == clNone) {
