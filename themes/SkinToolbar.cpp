@@ -200,6 +200,26 @@ bool TSkinToolbar::CanDragCustomize(TMouseButton Button, TShiftState, int X, int
   return true;  // while customizing, a press never clicks an item
 }
 
+TBarFloatingWindowParent* TSkinToolbar::CreateFloatingParent(TCustomForm* AOwningForm) {
+  return new TSkinFloatingWindowParent(AOwningForm, this);
+}
+
+HV_PUBLISH(TSkinFloatingWindowParent) {}
+
+void TSkinFloatingWindowParent::WndProc(TMessage& Message) {
+  // The title stays empty while the frame is shown: the theme draws the toolbar's caption.
+  if (Message.Msg == WM_SETTEXT && HandleAllocated() && IsWindowVisible(Handle()))
+    Message.LParam = reinterpret_cast<LPARAM>(L"");
+  TUiFloatingWindowParent::WndProc(Message);
+  if ((Message.Msg == WM_SHOWWINDOW && Message.WParam) ||
+      (Message.Msg == WM_WINDOWPOSCHANGED && (reinterpret_cast<WINDOWPOS*>(Message.LParam)->flags & SWP_SHOWWINDOW)))
+    DefWindowProcW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  // Themes whose frames show the activation draw them again when the application's changes.
+  if (Message.Msg == WM_ACTIVATEAPP && HandleAllocated() &&
+      (GetCurrentThemeName() == "Default" || GetCurrentThemeName() == "Eos"))
+    SendMessageW(Handle(), WM_NCPAINT, 1, 0);
+}
+
 void TSkinToolbar::DoStartDrag(TDragObject*& DragObject) {
   TUiToolbar::DoStartDrag(DragObject);
   if (!DragObject && draggedViewer_) {

@@ -48,6 +48,17 @@ class TSkinChevronItem : public TUiChevronItem {
   TBarPopupWindowClass PopupWindowClass() override;
 };
 
+// The frame a skinned toolbar floats in: the system never draws its title, the theme draws the
+// toolbar's Unicode caption there.
+class TSkinFloatingWindowParent : public TUiFloatingWindowParent {
+  HV_CLASS(TSkinFloatingWindowParent, TUiFloatingWindowParent)
+ public:
+  using TUiFloatingWindowParent::TUiFloatingWindowParent;
+
+ protected:
+  void WndProc(TMessage& Message) override;
+};
+
 // The item a toolbar drags while customizing.
 class TSkinItemDragObject : public TDragObject {
   HV_CLASS(TSkinItemDragObject, TDragObject)
@@ -133,6 +144,7 @@ class TSkinToolbar : public TUiToolbar {
   void DefineProperties(TFiler* Filer) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void DoStartDrag(TDragObject*& DragObject) override;
+  TBarFloatingWindowParent* CreateFloatingParent(TCustomForm* AOwningForm) override;
   void DoEndDrag(TObject* Target, int X, int Y) override;
 
  private:
@@ -286,3 +298,6 @@ using TSkinViewerFilter = std::function<void(TBarItemViewer* Viewer, bool& Passe
 // the search leaves the view, or when AdjacentOnly and the neighbour failed.
 TBarItemViewer* StepViewer(TBarView* View, TBarItemViewer* Start, bool Forward, bool VisibleOnly, bool ShownOnly,
                            bool SameRow, bool AdjacentOnly, const TSkinViewerFilter& Filter = {});
+
+// Makes the skinned items, toolbars, docks and menus known by class name to form files.
+void RegisterSkinClasses();

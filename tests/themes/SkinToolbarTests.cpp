@@ -66,6 +66,24 @@ struct TSkinForm {
   TSkinToolbar* Bar;
 };
 
+// Items on a root seen by a view without a window.
+struct TSkinView {
+  TSkinView(bool Toolbar) : view(nullptr, nullptr, &root, nullptr, Toolbar, false, false) {}
+  ~TSkinView() {
+    while (root.Count()) {
+      TBarCustomItem* item = root.Items(0);
+      root.Delete(0);
+      delete item;
+    }
+  }
+  TBarItemViewer* Add(TBarCustomItem* Item) {
+    root.Add(Item);
+    return view.Find(Item);
+  }
+  TBarRootItem root{nullptr};
+  TBarView view;
+};
+
 struct TDropCounter {
   int Drops = 0;
   void Dropped(TObject*, TObject*, int, int) { ++Drops; }
@@ -183,45 +201,48 @@ TEST(SkinToolbar, CustomizingPressesStartADragInsteadOfAClick) {
   EXPECT_FALSE(f.Bar->CanDragCustomize(mbLeft, {}, p.X, p.Y));
 }
 
-TEST(SkinToolbar, RightAlignSpacerPushesTheRestToTheEnd) {
+TEST(SkinToolbar, RightAlignSpacerAndAnchoredItemsFollowTheDock) {
   TSkinForm f;
   f.Button(L"Left");
   auto* spacer = new TSkinRightAlignSpacerItem(&f.Form);
   f.Bar->Items()->Add(spacer);
-  f.Button(L"Right");
-  f.Bar->SetStretch(true);
+  TSkinItem* anchored = f.Button(L"Right");
+  anchored->SetAnchored(true);
   f.Show();
   f.Bar->RightAlignItems();
-  f.Bar->View()->ValidatePositions();
   TBarView* view = f.Bar->View();
+  view->ValidatePositions();
   int others = view->Viewers(0)->BoundsRect().Width() + view->Viewers(2)->BoundsRect().Width();
   EXPECT_EQ(spacer->CustomWidth(), f.Dock->Width() - f.Bar->GetRightAlignMargin() - others);
-  spacer->SetVisible(false);
-  spacer->SetCustomWidth(5);
-  f.Bar->RightAlignItems();
-  EXPECT_EQ(spacer->CustomWidth(), 5);  // only a visible spacer is sized
+  auto* v = static_cast<TSkinItemViewer*>(view->Viewers(2));
+  f.Bar->AnchorItems(false);
+  EXPECT_EQ(v->AnchorSize.X, f.Dock->Width());
+  EXPECT_EQ(v->AnchorDelta, 0);
+  TItemPicture pic(10, 10);
+  int w0, h0, w, h;
+  v->CalcSize(&pic.canvas, w0, h0);
+  f.Form.SetWidth(f.Form.Width() + 50);  // the dock grows: the anchored item grows with it
+  f.Bar->AnchorItems(false);
+  EXPECT_GT(v->AnchorDelta, 0);
+  EXPECT_LE(v->AnchorDelta, 50);
+  v->CalcSize(&pic.canvas, w, h);
+  EXPECT_EQ(w, w0 + v->AnchorDelta);
 }
 
 TEST(SkinToolbar, LabelClicksReachTheirHandlerDirectly) {
   TSkinForm f;
-  TCounter label, button;
+  TCounter label;
   auto* l = new TSkinLabelItem(&f.Form);
   l->OnClick = TNotifyEvent(&label, &TCounter::Click);
+  f.Bar->DoItemClick(l, mbLeft);
+  f.Bar->DoItemClick(l, mbRight);
+  l->SetEnabled(false);
+  f.Bar->DoItemClick(l, mbLeft);
+  EXPECT_EQ(label.Count, 1);  // left button on an enabled label only
   TSkinItem* b = f.Button(L"B");
-  b->OnClick = TNotifyEvent(&button, &TCounter::Click);
-  const struct {
-    TBarCustomItem* Item;
-    TMouseButton Button;
-    bool Enabled;
-    int Label, Plain;
-  } cases[] = {{l, mbLeft, true, 1, 0}, {l, mbRight, true, 0, 0}, {l, mbLeft, false, 0, 0}, {b, mbLeft, true, 0, 0}};
-  for (const auto& c : cases) {
-    label.Count = button.Count = 0;
-    c.Item->SetEnabled(c.Enabled);
-    f.Bar->DoItemClick(c.Item, c.Button);
-    EXPECT_EQ(label.Count, c.Label);
-    EXPECT_EQ(button.Count, c.Plain);
-  }
+  b->OnClick = TNotifyEvent(&label, &TCounter::Click);
+  f.Bar->DoItemClick(b, mbLeft);  // a plain button clicks through its view
+  EXPECT_EQ(label.Count, 1);
   delete l;
 }
 
@@ -276,27 +297,24 @@ TEST(SkinToolbar, DockBackgroundEventsWrapTheThemedBackground) {
   TRecordingTheme theme;
   TThemeSwap swap(&theme);
   TSkinForm f;
-  std::vector<std::string> stages;
   struct TBackground {
-    std::vector<std::string>* Stages;
+    std::string Stages;
     bool Default = true;
     void Draw(TObject*, TCanvas*, TRect, TSkinPaintStage S, bool& D) {
-      Stages->push_back(S == pstPrePaint ? "pre" : "post");
+      Stages += S == pstPrePaint ? "<" : ">";
       if (S == pstPrePaint) D = Default;
     }
-  } bg{&stages};
-  EXPECT_FALSE(f.Dock->UsingBackground() && false);
+  } bg;
   f.Dock->OnDrawBackground = TSkinDrawEvent(&bg, &TBackground::Draw);
   EXPECT_TRUE(f.Dock->UsingBackground());
   TItemPicture pic(100, 30);
   for (bool paintDefault : {true, false}) {
-    stages.clear();
-    theme.Calls.clear();
     bg.Default = paintDefault;
     f.Dock->DrawBackground(pic.dc.Get(), {0, 0, 100, 30});
-    EXPECT_EQ(stages, (std::vector<std::string>{"pre", "post"}));
     EXPECT_EQ(theme.Find("Dock") != nullptr, paintDefault);
+    theme.Calls.clear();
   }
+  EXPECT_EQ(bg.Stages, "<><>");
 }
 
 TEST(SkinPopupMenu, PopupRunsTheChosenItemAndTellsItsControl) {
@@ -359,96 +377,77 @@ TEST(SkinStatusToolbar, GripFollowsTheFormsFrameAndState) {
   form.SetBounds(40, 40, 300, 200);
   auto* status = new TSkinStatusToolbar(&form);
   status->SetParent(&form);
-  status->SetBounds(0, 170, 300, 22);
   form.Show();
-  PumpMessagesFor(20);
   const int grip = GetSystemMetrics(SM_CXVSCROLL);
-  EXPECT_TRUE(status->GripShown());
   EXPECT_EQ(status->GetRightAlignMargin(), grip);
   EXPECT_EQ(status->GripRect().Width(), grip);
-  EXPECT_EQ(status->GripRect().Right, status->ClientRect().Right);
   status->SetSizeGrip(false);
   EXPECT_EQ(status->GetRightAlignMargin(), 4);
-  EXPECT_TRUE(status->GripRect().IsEmpty());
   status->SetSizeGrip(true);
   form.SetWindowState(wsMaximized);
-  PumpMessagesFor(20);
   EXPECT_FALSE(status->GripShown());  // a maximized form shows no grip
   form.SetWindowState(wsNormal);
   form.SetBorderStyle(bsDialog);
-  EXPECT_FALSE(status->GripShown());
-  for (int k = status->Items()->Count(); k-- > 0;) status->Items()->Delete(k);
+  EXPECT_TRUE(status->GripRect().IsEmpty());
   delete status;
 }
 
 TEST(SkinSystemMenu, CopiesTheWindowsMenuWithGlyphsAndStates) {
   TForm form(nullptr, CreateNew);
-  form.SetBounds(40, 40, 300, 200);
   form.Show();
-  PumpMessagesFor(20);
   TSkinPopupMenu menu(nullptr);
-  FillSkinSystemMenu(form.Handle(), &menu);
-  ASSERT_GT(menu.Items()->Count(), 3);
-  std::map<UINT, TBarCustomItem*> byCommand;
-  for (int i = 0; i < menu.Items()->Count(); ++i)
-    byCommand[static_cast<UINT>(menu.Items()->Items(i)->Tag())] = menu.Items()->Items(i);
-  ASSERT_TRUE(byCommand.count(SC_CLOSE));
-  EXPECT_EQ(byCommand[SC_CLOSE]->ImageIndex(), 0);
-  EXPECT_FALSE(static_cast<TSkinCustomItem*>(byCommand[SC_CLOSE])->Caption().empty());
-  EXPECT_TRUE(byCommand[SC_CLOSE]->Options().Contains(tboDefault));
-  ASSERT_TRUE(byCommand.count(SC_MAXIMIZE) && byCommand.count(SC_RESTORE));
-  EXPECT_EQ(byCommand[SC_MAXIMIZE]->ImageIndex(), 1);
-  EXPECT_TRUE(byCommand[SC_MAXIMIZE]->Enabled());
-  EXPECT_FALSE(byCommand[SC_RESTORE]->Enabled());
-  EXPECT_EQ(menu.Images(), SkinGlyphs());
-  RunSkinSystemCommand(form.Handle(), SC_MAXIMIZE);
-  EXPECT_EQ(form.WindowState(), wsMaximized);
-  FillSkinSystemMenu(form.Handle(), &menu);
-  for (int i = 0; i < menu.Items()->Count(); ++i) {
-    TBarCustomItem* item = menu.Items()->Items(i);
-    if (item->Tag() == SC_RESTORE || item->Tag() == SC_MAXIMIZE) {
-      EXPECT_EQ(item->Enabled(), item->Tag() == SC_RESTORE);
-    }
+  for (TWindowState state : {wsNormal, wsMaximized}) {
+    FillSkinSystemMenu(form.Handle(), &menu);
+    std::map<UINT, TBarCustomItem*> by;
+    for (int i = 0; i < menu.Items()->Count(); ++i) by[UINT(menu.Items()->Items(i)->Tag())] = menu.Items()->Items(i);
+    ASSERT_TRUE(by.count(SC_CLOSE) && by.count(SC_MAXIMIZE) && by.count(SC_RESTORE));
+    EXPECT_EQ(by[SC_CLOSE]->ImageIndex(), 0);
+    EXPECT_TRUE(by[SC_CLOSE]->Options().Contains(tboDefault));
+    EXPECT_FALSE(static_cast<TSkinCustomItem*>(by[SC_CLOSE])->Caption().empty());
+    EXPECT_EQ(by[SC_MAXIMIZE]->ImageIndex(), 1);
+    EXPECT_EQ(by[SC_MAXIMIZE]->Enabled(), state == wsNormal);
+    EXPECT_EQ(by[SC_RESTORE]->Enabled(), state == wsMaximized);
+    RunSkinSystemCommand(form.Handle(), state == wsNormal ? SC_MAXIMIZE : SC_RESTORE);
+    EXPECT_EQ(form.WindowState(), state == wsNormal ? wsMaximized : wsNormal);
   }
-  RunSkinSystemCommand(form.Handle(), SC_RESTORE);
-  EXPECT_EQ(form.WindowState(), wsNormal);
 }
 
 TEST(SkinViewerStepping, FindsTheNextViewerThatPasses) {
-  TBarRootItem root(nullptr);
-  TBarView view(nullptr, nullptr, &root, nullptr, true, false, false);
-  std::vector<std::unique_ptr<TSkinItem>> items;
-  for (const wchar_t* c : {L"A", L"B", L"C", L"D"}) {
-    items.push_back(std::make_unique<TSkinItem>(nullptr));
-    items.back()->SetCaption(c);
-    root.Add(items.back().get());
-  }
-  items[1]->SetVisible(false);
-  view.ValidatePositions();
-  auto name = [](TBarItemViewer* V) {
-    return V ? static_cast<TSkinCustomItem*>(V->Item())->Caption() : WideString(L"-");
-  };
-  TBarItemViewer* a = view.Find(items[0].get());
-  TBarItemViewer* d = view.Find(items[3].get());
-  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, false)), L"C");
-  EXPECT_EQ(name(StepViewer(&view, a, true, false, false, false, false)), view.Find(items[1].get()) ? L"B" : L"C");
-  EXPECT_EQ(name(StepViewer(&view, d, true, true, false, false, false)), L"-");
-  EXPECT_EQ(name(StepViewer(&view, d, false, true, false, true, false)), L"C");
-  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, true)),
-            view.Find(items[1].get()) ? L"-" : L"C");  // the neighbour must pass
-  int asked = 0;
-  auto filter = [&](TBarItemViewer* V, bool& Passed, bool& Stop) {
-    ++asked;
-    if (V->Item() == items[2].get()) Passed = false;
-    if (V->Item() == items[3].get()) Stop = true;
-  };
-  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, false, filter)), L"D");
-  EXPECT_GE(asked, 2);
+  TSkinView f(true);
+  for (const wchar_t* c : {L"A", L"B", L"C", L"D"}) f.Add(new TSkinItem(nullptr))->Item()->SetCaption(c);
+  f.root.Items(1)->SetVisible(false);
+  f.view.ValidatePositions();
+  auto name = [](TBarItemViewer* V) { return V ? V->Item()->Caption() : WideString(L"-"); };
+  TBarItemViewer *a = f.view.Find(f.root.Items(0)), *d = f.view.Find(f.root.Items(3));
+  TBarCustomItem* c = f.root.Items(2);
+  EXPECT_EQ(name(StepViewer(&f.view, a, true, true, false, false, false)), L"C");
+  EXPECT_EQ(name(StepViewer(&f.view, d, true, true, false, false, false)), L"-");
+  EXPECT_EQ(name(StepViewer(&f.view, d, false, true, false, true, false)), L"C");
+  auto notC = [&](TBarItemViewer* V, bool& Passed, bool&) { Passed = Passed && V->Item() != c; };
+  EXPECT_EQ(name(StepViewer(&f.view, a, true, true, false, false, false, notC)), L"D");
   auto stopAtC = [&](TBarItemViewer* V, bool& Passed, bool& Stop) {
-    if (V->Item() == items[2].get()) Passed = false, Stop = true;
+    if (V->Item() == c) Passed = false, Stop = true;
   };
-  EXPECT_EQ(name(StepViewer(&view, a, true, true, false, false, false, stopAtC)), L"-");
-  for (int i = root.Count(); i-- > 0;) root.Delete(i);
+  EXPECT_EQ(name(StepViewer(&f.view, a, true, true, false, false, false, stopAtC)), L"-");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SkinToolbar, FloatingFrameKeepsNoSystemTitle) {
+  TSkinForm f;
+  f.Button(L"A");
+  f.Bar->SetCaption(L"\x041F\x0430\x043D\x0435\x043B\x044C");
+  f.Show();
+  f.Bar->SetFloating(true);
+  PumpMessagesFor(30);
+  auto* frame = dynamic_cast<TSkinFloatingWindowParent*>(f.Bar->FloatingParent());
+  ASSERT_NE(frame, nullptr);
+  EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+  EXPECT_EQ(GetWindowTextLengthW(frame->Handle()), 0);
+  EXPECT_EQ(f.Bar->Caption(), L"\x041F\x0430\x043D\x0435\x043B\x044C");
+  f.Bar->SetFloating(false);
 }
 
 }  // namespace
