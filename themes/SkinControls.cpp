@@ -304,12 +304,6 @@ TSkinTextObject::~TSkinTextObject() {
   SetImages(nullptr);
 }
 
-void TSkinTextObject::SetAlignment(TAlignment Value) {
-  if (Value == alignment_) return;
-  alignment_ = Value;
-  Invalidate();
-}
-
 void TSkinTextObject::SetCaptionGlow(TSpGlowDirection Value) {
   if (Value == captionGlow_) return;
   captionGlow_ = Value;
@@ -383,7 +377,7 @@ void TSkinTextObject::SetPushed(bool Value) {
 }
 
 UINT TSkinTextObject::CaptionFormat() const {
-  UINT format = alignment_ == taRightJustify ? DT_RIGHT : alignment_ == taCenter ? DT_CENTER : DT_LEFT;
+  UINT format = Alignment() == taRightJustify ? DT_RIGHT : Alignment() == taCenter ? DT_CENTER : DT_LEFT;
   switch (Wrapping()) {
     case twEndEllipsis: format |= DT_SINGLELINE | DT_END_ELLIPSIS; break;
     case twPathEllipsis: format |= DT_SINGLELINE | DT_PATH_ELLIPSIS; break;
@@ -416,14 +410,14 @@ void TSkinTextObject::CalcLayout(TCanvas* Canvas, TRect& ImageRect, TRect& Capti
   WideString caption = Caption();
   bool pushed = drawPushedCaption_ && pushed_;
   CalcCaptionLayout(Canvas, text, caption, 0, ImageRect, CaptionRect, pushed, false, image ? list->Height() : 0,
-                    image ? list->Width() : 0, CaptionFormat(), alignment_);
+                    image ? list->Width() : 0, CaptionFormat(), Alignment());
   if (!caption.empty() || !image) return;
   // An image alone (a check box without caption) still takes its place.
   int w = list->Width();
   int h = list->Height();
-  int left = alignment_ == taRightJustify ? text.Right - w
-             : alignment_ == taCenter     ? (text.Left + text.Right - w) / 2
-                                          : text.Left;
+  int left = Alignment() == taRightJustify ? text.Right - w
+             : Alignment() == taCenter     ? (text.Left + text.Right - w) / 2
+                                           : text.Left;
   ImageRect = Bounds(left + pushed, (text.Top + text.Bottom - h) / 2 + pushed, w, h);
 }
 
@@ -554,24 +548,6 @@ void TSkinTextObject::Notification(TComponent* AComponent, TOperation Operation)
   }
 }
 
-// Sizes wait while a form file is read: the caption and font are whole only now.
-void TSkinTextObject::Loaded() {
-  inherited::Loaded();
-  AdjustBounds();
-}
-
-void TSkinTextObject::CMTextChanged(TMessage& Message) {
-  inherited::CMTextChanged(Message);
-  AdjustBounds();
-  Invalidate();
-}
-
-void TSkinTextObject::CMFontChanged(TMessage& Message) {
-  inherited::CMFontChanged(Message);
-  AdjustBounds();
-  Invalidate();
-}
-
 void TSkinTextObject::CMEnabledChanged(TMessage& Message) {
   inherited::CMEnabledChanged(Message);
   if (!Enabled()) {
@@ -613,10 +589,9 @@ void TSkinTextObject::Dispatch(TMessage& Message) {
       inherited::Dispatch(Message);
       bool inside = Message.Msg == CM_MOUSEENTER && Enabled();
       if (inside == mouseInside_) return;
+      // The panel object's own hover tracking fires OnMouseEnter and OnMouseLeave.
       mouseInside_ = inside;
       Invalidate();
-      if (inside && OnMouseEnter) OnMouseEnter(this);
-      if (!inside && OnMouseLeave) OnMouseLeave(this);
       return;
     }
     case WM_KEYDOWN:

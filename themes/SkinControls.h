@@ -13,7 +13,11 @@
 #include "framework/StdCtrls.h"
 #include "framework/Timer.h"
 #include "controls/UcActnList.h"
-#include "themes/SkinPending.h"
+#include "themes/SkinItem.h"
+#include "themes/SkinPainters.h"
+#include "themes/SkinText.h"
+#include "themes/SkinToolbar.h"
+#include "themes/UiDkPanels.h"
 
 class TPopupMenu;
 
@@ -115,8 +119,6 @@ class TSkinTextObject : public TUiTextObject {
   explicit TSkinTextObject(TComponent* AOwner);
   ~TSkinTextObject() override;
 
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment Value);
   TSpGlowDirection CaptionGlow() const { return captionGlow_; }
   void SetCaptionGlow(TSpGlowDirection Value);
   TColor CaptionGlowColor() const { return captionGlowColor_; }
@@ -175,11 +177,8 @@ class TSkinTextObject : public TUiTextObject {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void CMTextChanged(TMessage& Message) override;
-  void CMFontChanged(TMessage& Message) override;
   void CMEnabledChanged(TMessage& Message) override;
   void CMHintShow(TMessage& Message) override;
-  void Loaded() override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
   // The accelerator of the caption was typed (Alt+letter): true when taken.
@@ -189,7 +188,6 @@ class TSkinTextObject : public TUiTextObject {
   void ImagesChanged(TObject* Sender);
   void PaintCaption(TCanvas* ACanvas);
 
-  TAlignment alignment_ = taLeftJustify;
   TSpGlowDirection captionGlow_ = gldNone;
   TColor captionGlowColor_ = TColor(65535);
   bool checked_ = false;

@@ -6,7 +6,9 @@
 
 #include "controls/UcStdCtrls.h"
 #include "framework/Timer.h"
-#include "themes/SkinPending.h"
+#include "themes/SkinPainters.h"
+#include "themes/SkinText.h"
+#include "themes/SkinToolbar.h"
 
 class TSkinComboBox : public TUcComboBox {
   HV_CLASS(TSkinComboBox, TUcComboBox)
