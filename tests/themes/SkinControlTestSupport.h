@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -130,15 +129,4 @@ inline LPARAM PointParam(int X, int Y) { return MAKELPARAM(static_cast<WORD>(X),
 inline void ClickAt(TWinControl* Control, int X, int Y) {
   SendMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, PointParam(X, Y));
   SendMessageW(Control->Handle(), WM_LBUTTONUP, 0, PointParam(X, Y));
-}
-
-// The message of the exception Work raises (of type E), or "" when it raises none.
-template <class E>
-WideString MessageOf(const std::function<void()>& Work) {
-  try {
-    Work();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return WideString();
 }
