@@ -369,14 +369,9 @@ TSize TUiTextObject::MeasureCaption() {
   // Measured on a screen-compatible memory context, so that a control without a window yet
   // (being built, or not placed) has a size too.
   TCreatedDC memory(CreateCompatibleDC(nullptr));
-  TCanvas measuring;
-  measuring.SetHandle(memory.Get());
-  TCanvas* c = &measuring;
+  TUiDCCanvas measuring(memory.Get());
+  TCanvas* c = &measuring.Canvas;
   c->Font()->Assign(Font());
-  struct TRelease {
-    TCanvas* C;
-    ~TRelease() { C->SetHandle(nullptr); }
-  } release{c};
   TRect tm = GetTextMargins();
   int horizontal = margins_->Left() + margins_->Right() + tm.Left + tm.Right;
   int vertical = margins_->Top() + margins_->Bottom() + tm.Top + tm.Bottom;

@@ -540,8 +540,9 @@ void TUiSeparatorItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect,
   info.IsVertical = vertical;
   bool menu = View()->IsPopup() && !View()->IsToolbar();
   if (menu) {
-    TUiItemViewer probe(View(), Item(), GroupLevel());
-    info.PopupMargin = probe.GetPopupMargin(Canvas);
+    TCustomImageList* images = View()->ParentItem() ? View()->ParentItem()->SubMenuImages() : nullptr;
+    info.PopupMargin =
+        TUiItemViewer::PopupMarginFor(Canvas, images ? TPoint{images->Width(), images->Height()} : TPoint{16, 16});
   }
   // A separator is a line across the row: horizontal in menus and in vertical toolbars, unless
   // the separator spans wrapped rows (drawn the other way).

@@ -168,8 +168,8 @@ class TUiItemViewer : public TBarItemViewer {
 
   // ---- queries ----
   TUiCustomItem* UiItem() const;
-  // The image column of a menu item for an image of that size.
-  int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
+  // The image column of a menu item for an image of that size, in the canvas's font.
+  static int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
   // The width of the image column of a menu item.
   int GetPopupMargin(TCanvas* Canvas);
   // The layout in force: glyph-top in vertical views or with tboImageAboveCaption under uilAuto.
@@ -200,6 +200,15 @@ struct THintInfo;
 // The hint of a themed viewer that gives hints per part (the selected viewer of the view);
 // false when the viewer leaves the hint to the framework.
 bool UiViewerHint(TBarView* View, THintInfo* Info);
+
+// A canvas over a device context it does not own, let go when the canvas goes.
+struct TUiDCCanvas {
+  explicit TUiDCCanvas(HDC DC) { Canvas.SetHandle(DC); }
+  ~TUiDCCanvas() { Canvas.SetHandle(nullptr); }
+  TUiDCCanvas(const TUiDCCanvas&) = delete;
+  TUiDCCanvas& operator=(const TUiDCCanvas&) = delete;
+  TCanvas Canvas;
+};
 
 // The view type of a viewer's view, 0 without a window.
 int ViewerViewType(TBarItemViewer* Viewer);

@@ -17,11 +17,6 @@ HV_PUBLISH(TUiDock) {
 }
 
 namespace {
-struct TBorrowedCanvas {
-  explicit TBorrowedCanvas(HDC DC) { canvas.SetHandle(DC); }
-  ~TBorrowedCanvas() { canvas.SetHandle(nullptr); }
-  TCanvas canvas;
-};
 
 TBarToolbarView* makeThemedView(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot, bool AUsePriorityList) {
   return new TUiToolbarView(AToolbar, nullptr, ARoot, AToolbar, true, false, AUsePriorityList);
@@ -114,8 +109,8 @@ void TUiToolbar::EraseBackground(HDC DC) {
     transparent = true;
   }
   if (!CurrentTheme) return;
-  TBorrowedCanvas c(DC);
-  CurrentTheme->PaintBackgnd(&c.canvas, r, r, r, EffectiveColor(), transparent, ViewType());
+  TUiDCCanvas c(DC);
+  CurrentTheme->PaintBackgnd(&c.Canvas, r, r, r, EffectiveColor(), transparent, ViewType());
 }
 
 void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
@@ -152,8 +147,8 @@ void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
       FillRect(DC, &raw, brush.Get());
     }
   }
-  TBorrowedCanvas c(DC);
-  CurrentTheme->PaintToolbarNCArea(&c.canvas, r, info);
+  TUiDCCanvas c(DC);
+  CurrentTheme->PaintToolbarNCArea(&c.Canvas, r, info);
 }
 
 void TUiToolbar::ColorChanged() {
@@ -271,8 +266,8 @@ void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   info.PaintParts = 7;
   TSaveDC save(DC);
   ExcludeClipRect(DC, cr.left - wr.left, cr.top - wr.top, cr.right - wr.left, cr.bottom - wr.top);
-  TBorrowedCanvas c(DC);
-  CurrentTheme->PaintFloatingBorder(&c.canvas, {0, 0, wr.right - wr.left, wr.bottom - wr.top}, info);
+  TUiDCCanvas c(DC);
+  CurrentTheme->PaintFloatingBorder(&c.Canvas, {0, 0, wr.right - wr.left, wr.bottom - wr.top}, info);
 }
 
 void TUiFloatingWindowParent::WndProc(TMessage& Message) {
@@ -364,9 +359,9 @@ void TUiDock::DrawBackground(HDC DC, const TRect& DrawRect) {
     TBarDock::DrawBackground(DC, DrawRect);
     return;
   }
-  TBorrowedCanvas c(DC);
+  TUiDCCanvas c(DC);
   TRect client{0, 0, Width(), Height()};
-  CurrentTheme->PaintDock(&c.canvas, DrawRect, client, static_cast<int>(Position()));
+  CurrentTheme->PaintDock(&c.Canvas, DrawRect, client, static_cast<int>(Position()));
 }
 
 void TUiDock::PaintBackgroundInto(TControl* Child, HDC DC) {
