@@ -370,7 +370,10 @@ void TSkinTextObject::DoSetChecked(bool Value) {
 }
 
 UINT TSkinTextObject::CaptionFormat() const {
-  UINT format = Alignment() == taRightJustify ? DT_RIGHT : Alignment() == taCenter ? DT_CENTER : DT_LEFT;
+  // Right-to-left reading mirrors the alignment.
+  bool rtl = RightToLeftReading();
+  UINT format = Alignment() == taCenter ? DT_CENTER : (Alignment() == taRightJustify) != rtl ? DT_RIGHT : DT_LEFT;
+  if (rtl) format |= DT_RTLREADING;
   switch (Wrapping()) {
     case twEndEllipsis: format |= DT_SINGLELINE | DT_END_ELLIPSIS; break;
     case twPathEllipsis: format |= DT_SINGLELINE | DT_PATH_ELLIPSIS; break;
