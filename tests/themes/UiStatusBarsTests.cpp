@@ -7,7 +7,7 @@
 
 namespace {
 
-struct TPanelSpec {
+struct TPanelSetup {
   int Size;
   int ViewPriority = 100;
   int StretchPriority = 0;
@@ -17,7 +17,7 @@ struct TPanelSpec {
 struct TLayoutCase {
   const char* Name;
   int Width;
-  std::vector<TPanelSpec> Panels;
+  std::vector<TPanelSetup> Panels;
   std::vector<int> Widths;  // 0: not shown
   int Last;                 // index of the panel marked last, -1 for none
 };
@@ -44,7 +44,7 @@ class StatusLayoutTest : public testing::TestWithParam<TLayoutCase> {};
 TEST_P(StatusLayoutTest, WidthsVisibilityAndLast) {
   const TLayoutCase& c = GetParam();
   TUiStatusBar bar(nullptr);
-  for (const TPanelSpec& s : c.Panels) {
+  for (const TPanelSetup& s : c.Panels) {
     TUiStatusPanel* p = bar.Panels()->Add();
     p->SetSize(s.Size);
     p->SetViewPriority(s.ViewPriority);
