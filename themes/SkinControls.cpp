@@ -993,7 +993,8 @@ void TSkinCustomButton::StopRepeatTimer() { repeatTimer_.reset(); }
 
 void TSkinCustomButton::RepeatTick(TObject*) {
   if (!Pushed() || !Enabled()) {
-    StopRepeatTimer();
+    // Stopped, not freed: this runs inside the timer's own tick.
+    if (repeatTimer_) repeatTimer_->SetEnabled(false);
     return;
   }
   StartRepeatTimer(100);

@@ -86,9 +86,19 @@ void TSkinComboBox::SetInside(bool Value) {
   RepaintFrame();
 }
 
+void TSkinComboBox::WatchHover() {
+  if (!hoverTimer_) {
+    hoverTimer_ = std::make_unique<TTimer>(nullptr);
+    hoverTimer_->SetInterval(hoverPeriod);
+    hoverTimer_->OnTimer = TNotifyEvent(this, &TSkinComboBox::HoverTick);
+  }
+  hoverTimer_->SetEnabled(true);
+}
+
 void TSkinComboBox::HoverTick(TObject*) {
   if (CursorOverWindow() || (HandleAllocated() && DroppedDown())) return;
-  StopTimer();
+  // Stopped, not freed: this runs inside the timer's own tick.
+  hoverTimer_->SetEnabled(false);
   overButton_ = false;
   // The focus keeps the frame hot.
   SetInside(Focused() || (EditHandle() && GetFocus() == EditHandle()));
@@ -141,14 +151,8 @@ void TSkinComboBox::Dispatch(TMessage& Message) {
       return;
     case CM_MOUSEENTER:
       inherited::Dispatch(Message);
-      if (!mouseInside_) {
-        SetInside(true);
-        if (!hoverTimer_) {
-          hoverTimer_ = std::make_unique<TTimer>(nullptr);
-          hoverTimer_->SetInterval(hoverPeriod);
-          hoverTimer_->OnTimer = TNotifyEvent(this, &TSkinComboBox::HoverTick);
-        }
-      }
+      SetInside(true);
+      WatchHover();
       return;
     case WM_MOUSEMOVE:
       inherited::Dispatch(Message);
@@ -167,7 +171,11 @@ void TSkinComboBox::Dispatch(TMessage& Message) {
       return;
     case CM_EXIT:
       inherited::Dispatch(Message);
-      if (!CursorOverWindow()) SetInside(false);
+      // Still under the mouse: hot until the mouse leaves.
+      if (CursorOverWindow())
+        WatchHover();
+      else
+        SetInside(false);
       return;
     case UM_THEMECHANGE:
       if (Message.WParam == 3 && HandleAllocated()) Invalidate();

@@ -39,6 +39,8 @@ class TSkinComboBox : public TUcComboBox {
  private:
   void SetInside(bool Value);
   void HoverTick(TObject* Sender);
+  // Starts the timer that notices the mouse leaving.
+  void WatchHover();
   void StopTimer();
   void RepaintFrame();
 
