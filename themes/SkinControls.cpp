@@ -780,13 +780,13 @@ namespace {
 
 // The glyph of the check box being painted, as image 0.
 TCustomImageList* glyphList() {
-  static TCustomImageList* list = [] {
-    auto* l = new TCustomImageList(nullptr);
+  static const std::unique_ptr<TCustomImageList> list = [] {
+    auto l = std::make_unique<TCustomImageList>(nullptr);
     l->SetWidth(13);
     l->SetHeight(13);
     return l;
   }();
-  return list;
+  return list.get();
 }
 
 }  // namespace

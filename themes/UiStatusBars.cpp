@@ -293,15 +293,15 @@ void LayoutStatusPanels(TUiStatusPanels* Panels, const TRect& Content) {
 // ---- TUiCustomStatusBar ----
 
 TFont* StatusBarSystemFont() {
-  static TFont* font = [] {
-    auto* f = new TFont;
+  static const std::unique_ptr<TFont> font = [] {
+    auto f = std::make_unique<TFont>();
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
       f->SetLogFont(metrics.lfStatusFont);
     return f;
   }();
-  return font;
+  return font.get();
 }
 
 TUiCustomStatusBar::TUiCustomStatusBar(TComponent* AOwner)
