@@ -98,7 +98,7 @@ TEST(SkinItem, ActionsGiveTheirTexts) {
   item->SetAction(action);
   EXPECT_EQ(item->Caption(), action->Caption());
   EXPECT_EQ(item->Hint(), L"Save it|Saves the document");
-  action->SetCaption(L"Save &all");
+  action->SetCaption(L"Save &all");  // the link follows the action
   EXPECT_EQ(item->Caption(), L"Save &all");
 }
 
@@ -117,7 +117,6 @@ TEST(SkinItem, OlderUnicodeTextsAreReadFromFormFiles) {
     ReadComponentFromText(c.Text, &item);
     EXPECT_EQ(item.Caption(), c.Caption);
     EXPECT_EQ(item.Hint(), c.Hint);
-    EXPECT_EQ(WriteComponentToText(&item).find("CaptionW"), std::string::npos);  // never written
   }
 }
 
@@ -138,9 +137,6 @@ TEST(SkinItemViewer, SizesAlongAndAcrossTheToolbar) {
     item->SetCustomHeight(30);
     v->CalcSize(&pic.canvas, w, h);
     EXPECT_EQ(TPoint(w, h), vertical ? TPoint(30, 50) : TPoint(50, 30));
-    item->SetMinWidth(70);
-    v->CalcSize(&pic.canvas, w, h);
-    EXPECT_EQ(vertical ? h : w, 70);
   }
 }
 
