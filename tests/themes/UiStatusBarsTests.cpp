@@ -1,6 +1,7 @@
 // The themed status bar: layout by priorities, painting, mouse, hints, hosted controls, size grip.
 #include <gtest/gtest.h>
 
+#include "framework/Bitmap.h"
 #include "framework/StdCtrls.h"
 #include "tests/themes/SkinControlTestSupport.h"
 #include "themes/UiStatusBars.h"
@@ -144,6 +145,22 @@ TEST_F(StatusBarTest, AlignmentFormatsArrowAndRoomForTheGrip) {
     EXPECT_EQ(caption.Rect.Left, c.Left + v);
     EXPECT_EQ(caption.Rect.Right, c.Right - v);
   }
+  // An image stands at the left and the text 4 pixels after it, then 4 in.
+  TImageList images(nullptr);
+  images.SetWidth(8);
+  images.SetHeight(8);
+  TBitmap red;
+  red.SetSize(8, 8);
+  red.Canvas()->Brush()->SetColor(TColor(0x0000FF));
+  red.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  images.AddMasked(&red, clNone);
+  bar->SetImages(&images);
+  P(0)->SetImageIndex(0);
+  P(0)->SetAlignment(taLeftJustify);
+  Repaint();
+  EXPECT_EQ(theme->Named("PaintCaption").at(0).Rect.Left, 1 + v + 8 + 4 + 4);
+  EXPECT_EQ(PixelOf(bar, 1 + v + 4, 12), 0x0000FFu);
+  bar->SetImages(nullptr);
   P(3)->SetStretchPriority(1);
   P(3)->SetAsToolbarButton(true);
   P(3)->SetDropDownArrow(true);
