@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/GdiHandles.h"
+#include "framework/ImageList.h"
 #include "themes/Ui.h"
 #include "themes/UiDefaultTheme.h"
 
@@ -124,6 +126,17 @@ inline COLORREF PixelOf(TWinControl* Control, int X, int Y) {
 }
 
 inline LPARAM PointParam(int X, int Y) { return MAKELPARAM(static_cast<WORD>(X), static_cast<WORD>(Y)); }
+
+// Makes the list hold one 8 x 8 image of pure red.
+inline void AddRedImage(TCustomImageList& Images) {
+  Images.SetWidth(8);
+  Images.SetHeight(8);
+  TBitmap red;
+  red.SetSize(8, 8);
+  red.Canvas()->Brush()->SetColor(TColor(0x0000FF));
+  red.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  Images.AddMasked(&red, clNone);
+}
 
 // A press and release of the left button at a client point.
 inline void ClickAt(TWinControl* Control, int X, int Y) {

@@ -39,7 +39,6 @@ TEST(SkinDialogForm, SkinnedControlsAboveAStatusBar) {
   // A list given the standard style in the form file still draws its items itself.
   EXPECT_TRUE(GetWindowLongW(dynamic_cast<TSkinListBox*>(get("lstScope"))->Handle(), GWL_STYLE) & LBS_OWNERDRAWFIXED);
   auto* regExp = dynamic_cast<TSkinCheckBox*>(get("chckbxRegExp"));
-  EXPECT_EQ(regExp->State(), cbGrayed);
   EXPECT_GT(regExp->Width(), 60);  // sized to its caption once read
   EXPECT_EQ(dynamic_cast<TSkinLabel*>(get("lblFind"))->FocusControl(), find);
   // The status bar fills the bottom; its last panel reaches the right edge.

@@ -13,9 +13,7 @@ class SkinEditorsTest : public TSkinFormTest {
 
 struct TDrawLog {
   std::vector<std::pair<int, TRect>> Items;
-  std::vector<int> Backgrounds;
   void Draw(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState) { Items.push_back({Index, Rect}); }
-  void Background(TWinControl*, int Index, const TRect&, TOwnerDrawState) { Backgrounds.push_back(Index); }
 };
 
 TEST_F(SkinEditorsTest, ItemsGetBackgroundThenTextMovedInwards) {
@@ -38,11 +36,6 @@ TEST_F(SkinEditorsTest, ItemsGetBackgroundThenTextMovedInwards) {
   bool selected = false;
   for (const auto& c : theme->Named("PaintButton")) selected |= c.Rect == item;
   EXPECT_TRUE(selected);
-  // A background handler replaces the theme's.
-  list->OnDrawItemBackground = TDrawItemEvent(&log, &TDrawLog::Background);
-  list->Repaint();
-  Pump();
-  EXPECT_FALSE(log.Backgrounds.empty());
 }
 
 TEST_F(SkinEditorsTest, CheckListTextPastTheBoxAndDisabledGlyph) {

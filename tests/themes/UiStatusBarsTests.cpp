@@ -120,7 +120,6 @@ TEST_F(StatusBarTest, FramesFollowTheComputedLastAndButtonsLookLikeToolbarButton
   // Pixels: the bar's background, a framed panel's frame and the last one's.
   EXPECT_EQ(PixelOf(bar, 50, 2), TColorTheme::FrameColor);
   EXPECT_EQ(PixelOf(bar, 180, 2), TColorTheme::LastFrameColor);
-  EXPECT_EQ(PixelOf(bar, 50, 0), TColorTheme::BarColor);
   EXPECT_EQ(PixelOf(bar, 140, 10), TColorTheme::ButtonColor);
 }
 
@@ -147,13 +146,7 @@ TEST_F(StatusBarTest, AlignmentFormatsArrowAndRoomForTheGrip) {
   }
   // An image stands at the left and the text 4 pixels after it, then 4 in.
   TImageList images(nullptr);
-  images.SetWidth(8);
-  images.SetHeight(8);
-  TBitmap red;
-  red.SetSize(8, 8);
-  red.Canvas()->Brush()->SetColor(TColor(0x0000FF));
-  red.Canvas()->FillRect(TRect{0, 0, 8, 8});
-  images.AddMasked(&red, clNone);
+  AddRedImage(images);
   bar->SetImages(&images);
   P(0)->SetImageIndex(0);
   P(0)->SetAlignment(taLeftJustify);
