@@ -1,0 +1,138 @@
+// The window frame and caption strip painted in bitmaps, and the system caption.
+#include <gtest/gtest.h>
+
+#include "framework/Bitmap.h"
+#include "themes/SkinFramePaint.h"
+#include "themes/Ui.h"
+#include "themes/UiDefaultTheme.h"
+#include "themes/UiUtils.h"
+
+namespace {
+
+constexpr COLORREF Brush = 0x123456;
+constexpr COLORREF DockFill = 0x00C0FF;
+
+// A theme of another name whose dock is one flat colour.
+class TStripesTheme : public TUiDefaultTheme {
+ public:
+  using TUiDefaultTheme::TUiDefaultTheme;
+  void PaintDock(TCanvas* Canvas, const TRect&, const TRect& DockRect, int) override {
+    Canvas->Brush()->SetColor(static_cast<TColor>(DockFill));
+    Canvas->FillRect(DockRect);
+  }
+};
+
+struct TPicture {
+  TPicture(int W, int H) {
+    Bitmap.SetPixelFormat(pf32bit);
+    Bitmap.SetSize(W, H);
+    Bitmap.Canvas()->Brush()->SetColor(clWhite);
+    Bitmap.Canvas()->FillRect(TRect(0, 0, W, H));
+    Bitmap.Canvas()->Brush()->SetColor(static_cast<TColor>(Brush));
+  }
+  COLORREF At(int X, int Y) { return GetPixel(Bitmap.Canvas()->Handle(), X, Y); }
+  int Count(const TRect& R, COLORREF C) {
+    int n = 0;
+    for (int y = R.Top; y < R.Bottom; ++y)
+      for (int x = R.Left; x < R.Right; ++x) n += At(x, y) == C;
+    return n;
+  }
+  TBitmap Bitmap;
+};
+
+// The theme's own frame and caption, as a floating window of W x H shows them.
+void themeBorder(TPicture& P, int W, int H, TPoint Border, int Parts) {
+  TUiFloatingBorderInfo info;
+  info.ViewType = 0x1C01;
+  info.BorderSize = Border;
+  info.ShowCaption = true;
+  info.Active = true;
+  info.PaintParts = Parts;
+  P.Bitmap.Canvas()->FillRect(TRect(0, 0, W, H));
+  CurrentTheme->PaintFloatingBorder(P.Bitmap.Canvas(), TRect(0, 0, W, H), info);
+}
+
+struct TThemes {
+  TThemes() { UiStartUp(); }
+  ~TThemes() {
+    UiShutDown();
+    ClearThemeRegistry();
+    UiStartUp();
+  }
+};
+
+}  // namespace
+
+TEST(SkinFramePaint, FrameAndCaptionStrip) {
+  TThemes themes;
+  const int w = 120, h = 80, strip = GetSystemMetrics(SM_CYSMCAPTION) - 1;
+  TPicture frameOnly(w, h), tall(w, h + 100);
+  themeBorder(frameOnly, w, h, {GetSystemMetrics(SM_CXFRAME), GetSystemMetrics(SM_CYFRAME)}, 1);
+  themeBorder(tall, w, h + 100, {0, 0}, 3);
+  struct {
+    int CaptionWidth, CaptionHeight;
+    bool Frame;       // the theme's frame around the edge
+    bool PlainStrip;  // the caption strip is the theme's caption, unstretched
+  } cases[] = {{0, 0, true, false}, {0, 20, true, false}, {w, strip, true, true}, {w, h, false, false}};
+  for (auto& c : cases) {
+    TPicture p(w + 20, h + 20);
+    PaintWindowFrame(nullptr, p.Bitmap.Canvas(), TRect(10, 10, 10 + w, 10 + h), c.CaptionWidth, c.CaptionHeight, false);
+    SCOPED_TRACE(testing::Message() << c.CaptionWidth << " x " << c.CaptionHeight);
+    // Only ARect is painted.
+    EXPECT_EQ(p.Count(TRect(0, 0, w + 20, 10), clWhite), (w + 20) * 10);
+    EXPECT_EQ(p.Count(TRect(0, h + 10, w + 20, h + 20), clWhite), (w + 20) * 10);
+    // The frame's bottom row is the theme's, or the brush when no frame is painted.
+    int same = 0;
+    for (int x = 0; x < w; ++x) same += p.At(10 + x, 9 + h) == frameOnly.At(x, h - 1);
+    if (c.Frame) {
+      EXPECT_EQ(same, w);
+    } else {
+      EXPECT_EQ(p.Count(TRect(10, 10, 10 + w, 10 + h), Brush), 0);
+    }
+    if (c.Frame && c.CaptionHeight < h) {
+      EXPECT_EQ(p.At(10 + w / 2, 10 + h - 20), Brush);
+    }
+    if (c.PlainStrip) {
+      int stripSame = 0;
+      for (int y = 0; y < strip; ++y)
+        for (int x = 0; x < w; ++x) stripSame += p.At(10 + x, 10 + y) == tall.At(x, y);
+      EXPECT_EQ(stripSame, w * strip);
+    }
+    if (c.CaptionHeight == 0) {
+      EXPECT_EQ(p.At(10 + w / 2, 10 + h / 2), Brush);
+    }
+  }
+}
+
+TEST(SkinFramePaint, ThemeNameDecidesStripAndDockBackground) {
+  TThemes themes;
+  RegisterTheme("Stripes", UiThemeClassOf<TStripesTheme>());
+  struct {
+    const char* Theme;
+    bool DockStyle;
+    bool DockPainted;
+  } cases[] = {{"Default", true, false}, {"Stripes", false, false}, {"Stripes", true, true}};
+  for (auto& c : cases) {
+    SetCurrentThemeByName(c.Theme);
+    TPicture p(100, 60);
+    PaintWindowFrame(nullptr, p.Bitmap.Canvas(), TRect(0, 0, 100, 60), 0, 0, c.DockStyle);
+    SCOPED_TRACE(testing::Message() << c.Theme << " " << c.DockStyle);
+    EXPECT_EQ(p.At(50, 30) == DockFill, c.DockPainted);
+  }
+  // The gradient strip of these themes: light at the top, darker below, a shadow line last.
+  TPicture p(100, 60);
+  PaintWindowFrame(nullptr, p.Bitmap.Canvas(), TRect(0, 0, 100, 60), 70, 18, false);
+  EXPECT_EQ(p.At(5, 0), ColorToRGB(ShiftColorChannels(clBtnFace, 12)));
+  EXPECT_EQ(p.At(69, 17), ColorToRGB(clBtnShadow));
+  EXPECT_LT(GetGValue(p.At(5, 16)), GetGValue(p.At(5, 0)));
+  EXPECT_NE(p.At(70, 17), ColorToRGB(clBtnShadow));
+}
+
+TEST(SkinFramePaint, SystemCaption) {
+  TPicture active(140, 40), inactive(140, 40);
+  PaintSystemCaption(active.Bitmap.Canvas(), TRect(10, 10, 130, 30), true);
+  PaintSystemCaption(inactive.Bitmap.Canvas(), TRect(10, 10, 130, 30), false);
+  EXPECT_EQ(active.Count(TRect(0, 0, 140, 10), clWhite), 1400);
+  EXPECT_EQ(active.Count(TRect(10, 10, 130, 30), clWhite), 0);
+  EXPECT_NE(active.At(12, 28), inactive.At(12, 28));
+}
