@@ -561,6 +561,7 @@ TSkinCustomCustomizeForm::TSkinCustomCustomizeForm(TComponent* AOwner, TCreateNe
 }
 
 void TSkinCustomCustomizeForm::Init() {
+  customizer_ = dynamic_cast<TSkinCustomizer*>(Owner());
   toolbars_ = std::make_unique<TStringListW>();
   commands_ = std::make_unique<TStringListW>();
   shortcuts_ = std::make_unique<TSkinMenuBarShortcuts>();

@@ -6,91 +6,9 @@
 
 #include "framework/FileRoutines.h"
 #include "framework/Streams.h"
-#include "themes/SkinCustomizer.h"
-#include "themes/Ui.h"
+#include "tests/themes/CustomizerTestSupport.h"
 
 namespace {
-
-// A toolbar that publishes what the customizer asks of skinned toolbars.
-class TLayoutToolbar : public TBarCustomToolbar {
-  HV_CLASS(TLayoutToolbar, TBarCustomToolbar)
- public:
-  using TBarCustomToolbar::TBarCustomToolbar;
-  bool Customizable() const { return customizable_; }
-  void SetCustomizable(bool V) { customizable_ = V; }
-  int DisplayMode() const { return mode_; }
-  void SetDisplayMode(int V) { mode_ = V; }
-
- private:
-  bool customizable_ = true;
-  int mode_ = 0;
-};
-
-class TMenuParent : public TBarCustomItem {
- public:
-  explicit TMenuParent(TComponent* AOwner) : TBarCustomItem(AOwner) { SetItemStyle(ItemStyle() | tbisHasSubmenu); }
-};
-
-struct TLayoutForm {
-  TLayoutForm() : Form(nullptr, CreateNew) {
-    Form.SetBounds(50, 60, 500, 400);
-    Top = Dock("TopDock", dpTop);
-    Left = Dock("LeftDock", dpLeft);
-    A = Toolbar("TbA", Top, {"Open", "Save", "Print"});
-    Fixed = Toolbar("TbFixed", Top, {"Help"});
-    Fixed->SetCustomizable(false);
-    C = new TSkinCustomizer(&Form);
-    C->SetName("Cstmzr");
-    for (const char* n : {"Spare1", "Spare2"}) C->Items()->Add(Item(n));
-    B = Toolbar("TbB", Left, {"Cut", "Copy"});
-  }
-  ~TLayoutForm() {
-    for (int i = Form.ComponentCount(); i-- > 0;)
-      if (auto* t = dynamic_cast<TBarCustomToolbar*>(Form.Components(i))) {
-        for (int k = t->Items()->Count(); k-- > 0;) t->Items()->Delete(k);
-        delete t;
-      }
-  }
-  TBarDock* Dock(const char* Name, TBarDockPosition Pos) {
-    auto* d = new TBarDock(&Form);
-    d->SetName(Name);
-    d->SetPosition(Pos);
-    d->SetParent(&Form);
-    return d;
-  }
-  TBarCustomItem* Item(const char* Name) {
-    auto* item = new TBarCustomItem(&Form);
-    item->SetName(Name);
-    item->SetCaption(AnsiToWide(Name));
-    return item;
-  }
-  TLayoutToolbar* Toolbar(const char* Name, TBarDock* D, std::initializer_list<const char*> Items) {
-    auto* t = new TLayoutToolbar(&Form);
-    t->SetName(Name);
-    for (const char* n : Items) t->Items()->Add(Item(n));
-    t->SetParent(D);
-    return t;
-  }
-  static std::string Names(TBarCustomItem* Root) {
-    std::string s;
-    for (int i = 0; i < Root->Count(); ++i) s += (i ? "," : "") + Root->Items(i)->Name();
-    return s;
-  }
-  std::string Saved() {
-    TStringList lines;
-    C->Save(&lines);
-    return lines.Text();
-  }
-  void Load(const std::string& Text, bool Last = true) {
-    TStringList lines;
-    lines.SetText(Text);
-    C->Load(&lines, Last);
-  }
-  TForm Form;
-  TBarDock *Top, *Left;
-  TLayoutToolbar *A, *B, *Fixed;
-  TSkinCustomizer* C;
-};
 
 struct TThemeScope {
   TThemeScope() { UiStartUp(); }
