@@ -9,14 +9,7 @@
 #include "themes/SkinPainters.h"
 #include "themes/SkinText.h"
 #include "themes/Ui.h"
-
-class TFontSettings : public TPersistent {
-  HV_CLASS(TFontSettings, TPersistent)
- public:
-  void Assign(TPersistent*) override {}
-  void Apply(TFont*) {}
-  TNotifyEvent OnChange;
-};
+#include "themes/UiItems.h"
 
 using TSkinDrawEvent =
     TEvent<void(TObject* Sender, TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault)>;

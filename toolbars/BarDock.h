@@ -315,6 +315,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void CMVisibleChanged(TMessage& Message) override;
   void CMTextChanged(TMessage& Message) override;
+  // Makes the frame the window floats in; subclasses give frames of their own kind.
+  virtual TBarFloatingWindowParent* CreateFloatingParent(TCustomForm* AOwningForm);
   // Corner hit codes on the floating frame, and clipping the cursor while resizing.
   bool resizeCorners_ = true;
   bool clipCursor_ = true;

@@ -225,6 +225,10 @@ void TBarCustomDockableWindow::SetParent(TWinControl* AParent) {
   }
 }
 
+TBarFloatingWindowParent* TBarCustomDockableWindow::CreateFloatingParent(TCustomForm* AOwningForm) {
+  return new TBarFloatingWindowParent(AOwningForm, this);
+}
+
 void TBarCustomDockableWindow::SetFloating(bool Value) {
   if (Value) {
     TCustomForm* form = OwningForm();
@@ -234,7 +238,7 @@ void TBarCustomDockableWindow::SetFloating(bool Value) {
         floatingParent_->ForgetWindow();
         floatingParent_->Release();
       }
-      floatingParent_ = new TBarFloatingWindowParent(form, this);
+      floatingParent_ = CreateFloatingParent(form);
       floatingParent_->SetName(
           Format("NBFloatingWindowParent_%.8x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(floatingParent_))));
       floatingParent_->SetCaption(Caption());

@@ -423,3 +423,50 @@ TEST_F(SkinControlsTest, GroupBoxCaptionAndChildArea) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SkinControlsTest, ImageGlowAndActionLink) {
+  TImageList images(nullptr);
+  images.SetWidth(8);
+  images.SetHeight(8);
+  TBitmap red;
+  red.SetSize(8, 8);
+  red.Canvas()->Brush()->SetColor(TColor(0x0000FF));
+  red.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  images.AddMasked(&red, clNone);
+  auto* label = Child<TSkinLabel>();
+  label->SetCaption(L"Go");
+  int plain = label->Width();
+  label->SetImages(&images);
+  label->SetImageIndex(0);
+  EXPECT_EQ(label->Width(), plain + 8 + 4);  // the image and its gap before the caption
+  label->Repaint();
+  EXPECT_EQ(PixelOf(label, 3, label->Height() / 2), 0x0000FFu);
+  // A glow surrounds the caption in its colour.
+  auto glowPixels = [&] {
+    label->Repaint();
+    int n = 0;
+    for (int y = 0; y < label->Height(); ++y)
+      for (int x = 12; x < label->Width(); ++x) n += PixelOf(label, x, y) == 0x00FFFFu;
+    return n;
+  };
+  EXPECT_EQ(glowPixels(), 0);
+  label->SetCaptionGlow(gldAll);
+  EXPECT_GT(glowPixels(), 5);
+  label->SetImages(nullptr);
+
+  auto* button = Child<TSkinButton>();
+  TAction action(form);
+  action.SetCaption(L"Прыжок");
+  action.SetImageIndex(3);
+  button->SetAction(&action);
+  EXPECT_EQ(button->Caption(), L"Прыжок");
+  EXPECT_EQ(button->ImageIndex(), 3);
+  action.SetChecked(true);
+  EXPECT_TRUE(button->Checked());
+  action.SetImageIndex(5);
+  EXPECT_EQ(button->ImageIndex(), 5);
+}
+
+}  // namespace
