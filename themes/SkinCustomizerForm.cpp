@@ -167,8 +167,8 @@ void TSkinCustomizeForm::BuildControls() {
   lbCommands->OnDragOver = TDragOverEvent(this, &TSkinCustomizeForm::DragOverList);
   lbCommands->OnDragDrop = TDragDropEvent(this, &TSkinCustomizeForm::DragDropList);
   auto* hint = place<TSkinLabel>(s, 8, 214, 326, 48);
+  // Wrapped, the label keeps its width and takes the height its lines need.
   hint->SetWrapping(twWrap);
-  hint->SetAutoSize(false);
   hint->SetCaption(
       L"To add command buttons, drag and drop commands onto a toolbar. To remove command buttons, drag them off "
       L"the toolbar and drop them on the commands list.");
