@@ -355,6 +355,8 @@ class TUiToolbar : public TBarCustomToolbar {
   void Dispatch(TMessage& Message) override;
 
  protected:
+  // Subclasses give a root, a chevron and a view of their own kinds.
+  TUiToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView);
   void WndProc(TMessage& Message) override;
   TBarFloatingWindowParent* CreateFloatingParent(TCustomForm* AOwningForm) override;
 

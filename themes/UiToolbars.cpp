@@ -48,7 +48,10 @@ void PaintParentBackground(TControl* Child, HDC DC) {
 // ---- the toolbar ----
 
 TUiToolbar::TUiToolbar(TComponent* AOwner)
-    : TBarCustomToolbar(AOwner, new TUiRootItem(nullptr), new TUiChevronItem(nullptr), &makeThemedView) {
+    : TUiToolbar(AOwner, new TUiRootItem(nullptr), new TUiChevronItem(nullptr), &makeThemedView) {}
+
+TUiToolbar::TUiToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView)
+    : TBarCustomToolbar(AOwner, ARoot, AChevron, MakeView) {
   SetColor(clNone);
   RegisterThemeListener(this);
 }

@@ -60,7 +60,7 @@ TEST(SkinPainters, ClassicCheckBoxesDifferByState) {
 }
 
 TEST(SkinPainters, ThemedCheckBoxHandsItsFlagsToTheTheme) {
-  TCurrentThemeScope scope;
+  TSkinThemeScope scope;
   const struct {
     bool Enabled, Focused, Pushed, Hot;
     TCheckBoxState State;
@@ -71,11 +71,11 @@ TEST(SkinPainters, ThemedCheckBoxHandsItsFlagsToTheTheme) {
                {true, false, false, true, cbUnchecked, 8},
                {false, false, false, false, cbGrayed, 4 | 2}};
   for (const auto& c : cases) {
-    TRecordingTheme::Log().clear();
+    TSkinRecordingTheme::Log().clear();
     TPaintPicture p;
     DrawSkinCheckBox(&p.canvas, {0, 0, 13, 13}, c.Enabled, thtUi, c.Focused, c.Pushed, c.Hot, c.State);
-    ASSERT_EQ(TRecordingTheme::Ops(), "FrameControl");
-    EXPECT_EQ(TRecordingTheme::Log()[0].Extra, c.Flags);
+    ASSERT_EQ(TSkinRecordingTheme::Ops(), "FrameControl");
+    EXPECT_EQ(TSkinRecordingTheme::Log()[0].Extra, c.Flags);
   }
 }
 
@@ -99,23 +99,23 @@ TEST(SkinPainters, ClassicButtonFrames) {
 }
 
 TEST(SkinPainters, ThemedButtonsGoToTheThemeAndHotOnesAreBlended) {
-  TCurrentThemeScope scope;
+  TSkinThemeScope scope;
   TPaintPicture idle(40, 20), hot(40, 20);
   DrawSkinButton(&idle.canvas, {0, 0, 40, 20}, true, true, false, false, false, thtUi, SkinButtonFace);
-  ASSERT_EQ(TRecordingTheme::Ops(), "Button");
-  const TUiItemInfo& i = TRecordingTheme::Log()[0].Info;
+  ASSERT_EQ(TSkinRecordingTheme::Ops(), "Button");
+  const TUiItemInfo& i = TSkinRecordingTheme::Log()[0].Info;
   EXPECT_EQ(i.ViewType, 0x1001);
   EXPECT_EQ(i.ItemOptions, 0x21u);
   EXPECT_EQ(i.HoverKind, 2);
   EXPECT_EQ(i.Pushed, 1);
   EXPECT_EQ(i.Selected, 1);
-  TRecordingTheme::Log().clear();
+  TSkinRecordingTheme::Log().clear();
   DrawSkinButton(&hot.canvas, {0, 0, 40, 20}, true, false, true, false, false, thtUi, SkinButtonFace);
-  ASSERT_EQ(TRecordingTheme::Ops(), "Button");
-  EXPECT_EQ(TRecordingTheme::Log()[0].Info.Pushed, 0);
+  ASSERT_EQ(TSkinRecordingTheme::Ops(), "Button");
+  EXPECT_EQ(TSkinRecordingTheme::Log()[0].Info.Pushed, 0);
   // What the theme painted is blended towards white; the untouched green stays.
   TPaintPicture plain(40, 20);
-  TUiItemInfo info = TRecordingTheme::Log()[0].Info;
+  TUiItemInfo info = TSkinRecordingTheme::Log()[0].Info;
   CurrentTheme->PaintButton(&plain.canvas, {0, 0, 40, 20}, info);
   int blended = 0, kept = 0;
   for (int y = 0; y < 20; ++y)
@@ -128,20 +128,20 @@ TEST(SkinPainters, ThemedButtonsGoToTheThemeAndHotOnesAreBlended) {
     }
   EXPECT_GT(blended, 0);
   EXPECT_EQ(kept, plain.pic.Count({0, 0, 40, 20}, 0x00FF00));
-  TRecordingTheme::Log().clear();
+  TSkinRecordingTheme::Log().clear();
   DrawSkinButton(&hot.canvas, {0, 0, 40, 20}, true, false, false, false, false, thtUi, SkinButtonDockBackground);
-  ASSERT_EQ(TRecordingTheme::Ops(), "Dock");
-  EXPECT_EQ(TRecordingTheme::Log()[0].Extra, 1);
+  ASSERT_EQ(TSkinRecordingTheme::Ops(), "Dock");
+  EXPECT_EQ(TSkinRecordingTheme::Log()[0].Extra, 1);
 }
 
 TEST(SkinPainters, EditFrameKeepsItsInsideWhenAsked) {
-  TCurrentThemeScope scope;
+  TSkinThemeScope scope;
   for (bool hot : {false, true}) {
-    TRecordingTheme::Log().clear();
+    TSkinRecordingTheme::Log().clear();
     TPaintPicture p(40, 20);
     DrawSkinEditFrame(&p.canvas, {0, 0, 40, 20}, true, hot, thtUi, true);
-    ASSERT_EQ(TRecordingTheme::Log()[0].Op, "EditFrame");
-    EXPECT_EQ(TRecordingTheme::Log()[0].Info.HoverKind, hot ? 2 : 0);
+    ASSERT_EQ(TSkinRecordingTheme::Log()[0].Op, "EditFrame");
+    EXPECT_EQ(TSkinRecordingTheme::Log()[0].Info.HoverKind, hot ? 2 : 0);
     int inset = hot ? 1 : 2;
     EXPECT_EQ(p.pic.Count({inset, inset, 40 - inset, 20 - inset}, 0x00FF00), (40 - 2 * inset) * (20 - 2 * inset));
     EXPECT_NE(p.pic.At(0, 0), 0x00FF00u);
@@ -164,13 +164,13 @@ TEST(SkinPainters, ListItems) {
   DrawSkinListItem(&focused.canvas, {0, 0, 40, 16}, false, thtNone, true, false);
   EXPECT_EQ(focused.pic.At(20, 8), 0xFFFFFFu);
   EXPECT_GT(focused.pic.Count({0, 0, 40, 1}, 0), 10);  // the dotted focus frame
-  TCurrentThemeScope scope;
+  TSkinThemeScope scope;
   TPaintPicture themed(40, 16);
   DrawSkinListItem(&themed.canvas, {0, 0, 40, 16}, true, thtUi, false, false);
-  EXPECT_EQ(TRecordingTheme::Ops(), "Button");
-  TRecordingTheme::Log().clear();
+  EXPECT_EQ(TSkinRecordingTheme::Ops(), "Button");
+  TSkinRecordingTheme::Log().clear();
   DrawSkinListItem(&themed.canvas, {0, 0, 40, 16}, false, thtUi, true, true);
-  EXPECT_EQ(TRecordingTheme::Ops(), "");
+  EXPECT_EQ(TSkinRecordingTheme::Ops(), "");
 }
 
 TEST(SkinPainters, ImageWithShadowStandsAboveItsShadow) {

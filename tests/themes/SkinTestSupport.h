@@ -8,23 +8,23 @@
 #include "themes/Ui.h"
 #include "themes/UiDefaultTheme.h"
 
-struct TThemeCall {
+struct TSkinThemeCall {
   std::string Op;
   TRect R;
   TUiItemInfo Info;
   int Extra = 0;
 };
 
-class TRecordingTheme : public TUiDefaultTheme {
+class TSkinRecordingTheme : public TUiDefaultTheme {
  public:
   using TUiDefaultTheme::TUiDefaultTheme;
-  static std::vector<TThemeCall>& Log() {
-    static std::vector<TThemeCall> log;
+  static std::vector<TSkinThemeCall>& Log() {
+    static std::vector<TSkinThemeCall> log;
     return log;
   }
   static std::string Ops() {
     std::string s;
-    for (const TThemeCall& c : Log()) s += (s.empty() ? "" : " ") + c.Op;
+    for (const TSkinThemeCall& c : Log()) s += (s.empty() ? "" : " ") + c.Op;
     return s;
   }
   void PaintButton(TCanvas* C, const TRect& R, const TUiItemInfo& I) override {
@@ -69,13 +69,13 @@ class TRecordingTheme : public TUiDefaultTheme {
   }
 };
 
-// Makes a theme of the given name current for the scope ("Recorder" is the recording theme; the
+// Makes a theme of the given name current for the scope ("SkinRecorder" is the recording theme; the
 // other names register it under themselves), then "Default" again.
-struct TCurrentThemeScope {
-  explicit TCurrentThemeScope(const AnsiString& Name = "Recorder") {
-    if (!IsThemeRegistered(Name)) RegisterTheme(Name, UiThemeClassOf<TRecordingTheme>());
+struct TSkinThemeScope {
+  explicit TSkinThemeScope(const AnsiString& Name = "SkinRecorder") {
+    if (!IsThemeRegistered(Name)) RegisterTheme(Name, UiThemeClassOf<TSkinRecordingTheme>());
     SetCurrentThemeByName(Name);
-    TRecordingTheme::Log().clear();
+    TSkinRecordingTheme::Log().clear();
   }
-  ~TCurrentThemeScope() { SetCurrentThemeByName("Default"); }
+  ~TSkinThemeScope() { SetCurrentThemeByName("Default"); }
 };

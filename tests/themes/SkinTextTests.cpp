@@ -327,11 +327,12 @@ TEST(SkinText, SkinTypeFollowsThemeAndVisualStyles) {
     TSkinThemeType In, Out;
   };
   const TCase cases[] = {
-      {"Default", 1, thtUi, thtWindows},       {"Default", 0, thtUi, thtNone},       {"Recorder", 0, thtUi, thtUi},
-      {"Recorder", 1, thtWindows, thtWindows}, {"Recorder", 0, thtWindows, thtNone}, {"Default", 1, thtNone, thtNone},
+      {"Default", 1, thtUi, thtWindows},        {"Default", 0, thtUi, thtNone},
+      {"SkinRecorder", 0, thtUi, thtUi},        {"SkinRecorder", 1, thtWindows, thtWindows},
+      {"SkinRecorder", 0, thtWindows, thtNone}, {"Default", 1, thtNone, thtNone},
   };
   for (const TCase& c : cases) {
-    TCurrentThemeScope scope(c.Theme);
+    TSkinThemeScope scope(c.Theme);
     SetThemesActiveOverride(c.Active);
     EXPECT_EQ(GetSkinType(c.In), c.Out) << c.Theme << c.Active << int(c.In);
     SetThemesActiveOverride(-1);
