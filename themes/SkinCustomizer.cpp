@@ -12,6 +12,7 @@
 #include "framework/FileRoutines.h"
 #include "framework/Menus.h"
 #include "framework/StrRoutines.h"
+#include "themes/SkinToolbar.h"
 #include "themes/Ui.h"
 
 HV_PUBLISH(TSkinMenuBarShortcuts) {}
@@ -32,17 +33,10 @@ TSkinCustomizeFormClass TSkinCustomizer::DefaultCustomizeFormClass = nullptr;
 
 namespace {
 
-constexpr int DisplayModeCount = 4;
-
 bool inheritsFromName(const TObject* Obj, std::string_view ClassName) {
   for (const TClassInfo* c = &Obj->ClassInfo(); c; c = c->Parent)
     if (c->Name == ClassName) return true;
   return false;
-}
-
-const TPropInfo* ordinalProp(TComponent* C, std::string_view Name) {
-  const TPropInfo* p = C ? GetPropInfo(C, Name) : nullptr;
-  return p && p->GetOrd ? p : nullptr;
 }
 
 // The customizer's bridge to a theme change: theme listeners are receivers, not components.
@@ -155,19 +149,19 @@ void ReadNumberedList(TCustomIniFile* Ini, const AnsiString& Section, TStrings* 
 // ---- toolbars ----
 
 bool IsCustomizableToolbar(TComponent* AComponent) {
-  auto* toolbar = dynamic_cast<TBarCustomToolbar*>(AComponent);
-  const TPropInfo* p = ordinalProp(toolbar, "Customizable");
-  return p && p->GetOrd(toolbar) != 0;
+  auto* toolbar = dynamic_cast<TSkinToolbar*>(AComponent);
+  return toolbar && toolbar->Customizable();
 }
 
 int ToolbarDisplayMode(TComponent* Toolbar) {
-  const TPropInfo* p = ordinalProp(Toolbar, "DisplayMode");
-  return p ? static_cast<int>(p->GetOrd(Toolbar)) : -1;
+  auto* toolbar = dynamic_cast<TSkinToolbar*>(Toolbar);
+  return toolbar ? static_cast<int>(toolbar->DisplayMode()) : -1;
 }
 
 void SetToolbarDisplayMode(TComponent* Toolbar, int Value) {
-  const TPropInfo* p = ordinalProp(Toolbar, "DisplayMode");
-  if (p && p->SetOrd && Value >= 0 && Value < DisplayModeCount) p->SetOrd(Toolbar, Value);
+  auto* toolbar = dynamic_cast<TSkinToolbar*>(Toolbar);
+  if (toolbar && Value >= 0 && Value <= static_cast<int>(tbdmTextOnly))
+    toolbar->SetDisplayMode(static_cast<TSkinToolbarDisplayMode>(Value));
 }
 
 // ---- the customizer ----
@@ -205,7 +199,7 @@ void TSkinCustomizer::Notification(TComponent* AComponent, TOperation Operation)
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == menuBar_) menuBar_ = nullptr;
-  if (AComponent == form_) FormClosed();
+  if (AComponent == form_) FormClosed(true);
 }
 
 std::vector<TBarCustomToolbar*> TSkinCustomizer::CustomizableToolbars() const {
@@ -219,7 +213,13 @@ std::vector<TBarCustomToolbar*> TSkinCustomizer::CustomizableToolbars() const {
 
 WideString TSkinCustomizer::GetItemDisplayCaption(TBarCustomItem* AItem) {
   if (!AItem) return WideString();
-  WideString text = dynamic_cast<TBarSeparatorItem*>(AItem) ? AnsiToWide(AItem->Name()) : AItem->Caption();
+  WideString text;
+  if (dynamic_cast<TBarSeparatorItem*>(AItem))
+    text = AnsiToWide(AItem->Name());
+  else if (auto* skin = dynamic_cast<TSkinCustomItem*>(AItem))
+    text = skin->Caption();
+  else
+    text = AItem->Caption();
   if (size_t tab = text.find(L'\t'); tab != WideString::npos) text.resize(tab);
   // "Save && Exit" shows "Save & Exit", as menus show it.
   return StripHotkey(text);
@@ -239,12 +239,7 @@ TBarCustomItem* TSkinCustomizer::NewUniqueSeparatorItem() {
 TBarCustomItem* TSkinCustomizer::SeparatorNamed(const AnsiString& AName) {
   if (!IsValidIdent(AName)) return nullptr;
   if (TComponent* existing = Owner()->FindComponent(AName)) return dynamic_cast<TBarSeparatorItem*>(existing);
-  TBarCustomItem* item = nullptr;
-  const TClassInfo* cls = GetClass("TSkinSeparatorItem");
-  if (cls && cls->NewComponent && cls->InheritsFrom(TBarSeparatorItem::StaticClassInfo()))
-    item = static_cast<TBarCustomItem*>(cls->NewComponent(Owner()));
-  else
-    item = new TBarSeparatorItem(Owner());
+  auto* item = new TSkinSeparatorItem(Owner());
   item->SetName(AName);
   return item;
 }
@@ -538,14 +533,23 @@ void TSkinCustomizer::SetupForm(TSkinCustomCustomizeForm* AForm) {
   AForm->SetFormStyle(fsStayOnTop);
   AForm->SetBorderIcons(TBorderIcons{biSystemMenu});
   AForm->SetPosition(poMainFormCenter);
+  SetToolbarsCustomizing(dynamic_cast<TWinControl*>(Owner()), false);
+  SetToolbarsCustomizing(AForm, false);
 }
 
 void TSkinCustomizer::Close() {
   if (form_ && showing_) form_->Close();
-  FormClosed();
+  FormClosed(false);
 }
 
-void TSkinCustomizer::FormClosed() {
+void TSkinCustomizer::FormClosed(bool FormGoing) {
+  if (form_) {
+    SetToolbarsCustomizing(dynamic_cast<TWinControl*>(Owner()), true);
+    SetToolbarsCustomizing(form_, true);
+    // A dialog freed later no longer reaches back to this customizer.
+    form_->SetCustomizer(nullptr);
+    if (!FormGoing) form_->RemoveFreeNotification(this);
+  }
   form_ = nullptr;
   if (!showing_) return;
   showing_ = false;
@@ -569,7 +573,7 @@ void TSkinCustomCustomizeForm::Init() {
 }
 
 TSkinCustomCustomizeForm::~TSkinCustomCustomizeForm() {
-  if (customizer_) customizer_->FormClosed();
+  if (customizer_) customizer_->FormClosed(true);
   ShortCutsProcessor()->SetActive(false);
 }
 

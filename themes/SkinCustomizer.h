@@ -70,10 +70,10 @@ void ReadNumberedList(TCustomIniFile* Ini, const AnsiString& Section, TStrings* 
 
 // ---- toolbars the customizer works with ----
 
-// A toolbar whose commands the user may rearrange: it publishes "Customizable" and it is set.
+// A skinned toolbar whose commands the user may rearrange.
 bool IsCustomizableToolbar(TComponent* AComponent);
-// The display mode a toolbar publishes (0 selective caption, 1 image only, 2 image above
-// caption, 3 text only), -1 for one that has none.
+// The display mode of a skinned toolbar (0 selective caption, 1 image only, 2 image above
+// caption, 3 text only), -1 for other toolbars; modes outside 0..3 are not set.
 int ToolbarDisplayMode(TComponent* Toolbar);
 void SetToolbarDisplayMode(TComponent* Toolbar, int Value);
 
@@ -155,7 +155,7 @@ class TSkinCustomizer : public TComponent {
   void ApplyPlacement(TStringList* Extra);
   void AddPlacement(TStringList* Extra);
   TBarCustomItem* SeparatorNamed(const AnsiString& AName);
-  void FormClosed();
+  void FormClosed(bool FormGoing);
 
   std::unique_ptr<TStringList> layouts_;
   std::unique_ptr<TBarRootItem> items_;

@@ -7,20 +7,10 @@
 #include "themes/SkinCustomizer.h"
 #include "themes/Ui.h"
 
-// A toolbar that publishes what the customizer asks of skinned toolbars.
-class TLayoutToolbar : public TBarCustomToolbar {
-  HV_CLASS(TLayoutToolbar, TBarCustomToolbar)
- public:
-  using TBarCustomToolbar::TBarCustomToolbar;
-  bool Customizable() const { return customizable_; }
-  void SetCustomizable(bool V) { customizable_ = V; }
-  int DisplayMode() const { return mode_; }
-  void SetDisplayMode(int V) { mode_ = V; }
-
- private:
-  bool customizable_ = true;
-  int mode_ = 0;
-};
+// Skinned toolbars are made apart, so that tests of other skinned units can use this form.
+TBarCustomToolbar* NewSkinToolbar(TComponent* AOwner);
+void SetCustomizable(TBarCustomToolbar* Toolbar, bool Value);
+inline int Mode(TBarCustomToolbar* T) { return ToolbarDisplayMode(T); }
 
 class TMenuParent : public TBarCustomItem {
  public:
@@ -34,7 +24,7 @@ struct TLayoutForm {
     Left = Dock("LeftDock", dpLeft);
     A = Toolbar("TbA", Top, {"Open", "Save", "Print"});
     Fixed = Toolbar("TbFixed", Top, {"Help"});
-    Fixed->SetCustomizable(false);
+    SetCustomizable(Fixed, false);
     C = new TSkinCustomizer(&Form);
     C->SetName("Cstmzr");
     for (const char* n : {"Spare1", "Spare2"}) C->Items()->Add(Item(n));
@@ -60,8 +50,8 @@ struct TLayoutForm {
     item->SetCaption(AnsiToWide(Name));
     return item;
   }
-  TLayoutToolbar* Toolbar(const char* Name, TBarDock* D, std::initializer_list<const char*> Items) {
-    auto* t = new TLayoutToolbar(&Form);
+  TBarCustomToolbar* Toolbar(const char* Name, TBarDock* D, std::initializer_list<const char*> Items) {
+    auto* t = NewSkinToolbar(&Form);
     t->SetName(Name);
     for (const char* n : Items) t->Items()->Add(Item(n));
     t->SetParent(D);
@@ -84,6 +74,6 @@ struct TLayoutForm {
   }
   TForm Form;
   TBarDock *Top, *Left;
-  TLayoutToolbar *A, *B, *Fixed;
+  TBarCustomToolbar *A, *B, *Fixed;
   TSkinCustomizer* C;
 };

@@ -46,9 +46,9 @@ struct TDialog : TLayoutForm {
     UiStartUp();
     C->OnGetCustomizeForm = TSkinGetCustomizeFormClassEvent(this, &TDialog::FormClass);
     // A menu bar of three commands; "Open" runs an action with its own shortcut.
-    Menu = new TLayoutToolbar(&Form);
+    Menu = NewSkinToolbar(&Form);
     Menu->SetName("MenuBar");
-    Menu->SetCustomizable(false);
+    SetCustomizable(Menu, false);
     Actions = new TActionList(&Form);
     OpenAction = new TAction(&Form);
     OpenAction->SetActionList(Actions);
@@ -72,7 +72,7 @@ struct TDialog : TLayoutForm {
   }
   void FormClass(TObject*, TSkinCustomizeFormClass& Class) { Class = &TTestCustomizeForm::Make; }
   TBarCustomItem* MenuItem(int I) { return Menu->Items()->Items(I); }
-  TLayoutToolbar* Menu;
+  TBarCustomToolbar* Menu;
   TActionList* Actions;
   TAction* OpenAction;
   TTestCustomizeForm* Dialog = nullptr;
@@ -128,8 +128,8 @@ TEST(SkinCustomizeForm, ToolbarsShownHiddenAndTheirTextMode) {
   SendMessageW(d.Dialog->cbText->Parent()->Handle(), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(d.Dialog->cbText->Handle()));
   pump();
-  EXPECT_EQ(d.B->DisplayMode(), 3);
-  EXPECT_EQ(d.A->DisplayMode(), 0);
+  EXPECT_EQ(Mode(d.B), 3);
+  EXPECT_EQ(Mode(d.A), 0);
 }
 
 TEST(SkinCustomizeForm, CtrlTabStepsBackAtTheEnds) {

@@ -7,6 +7,7 @@
 #include "framework/FileRoutines.h"
 #include "framework/Streams.h"
 #include "tests/themes/CustomizerTestSupport.h"
+#include "themes/SkinItem.h"
 
 namespace {
 
@@ -23,17 +24,12 @@ std::string section(const std::string& Text, const std::string& Name) {
 
 }  // namespace
 
-HV_PUBLISH(TLayoutToolbar) {
-  p.Prop("Customizable", &T::Customizable, &T::SetCustomizable).Default(true);
-  p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode);
-}
-
 TEST(SkinCustomizer, SavedFileHoldsEveryOwnedSection) {
   TThemeScope themes;
   TLayoutForm f;
   f.C->SetSaveFormState(false);
-  f.A->SetDisplayMode(2);
-  f.B->SetDisplayMode(3);
+  SetToolbarDisplayMode(f.A, 2);
+  SetToolbarDisplayMode(f.B, 3);
   std::string text = f.Saved();
   EXPECT_EQ(section(text, "Items"),
             "Count=7\r\n0=TbA, Open\r\n1=TbA, Save\r\n2=TbA, Print\r\n3=Cstmzr, Spare1\r\n4=Cstmzr, Spare2\r\n"
@@ -60,7 +56,7 @@ TEST(SkinCustomizer, ReadBackRestoresItemsPositionsAndMode) {
   TLayoutForm f;
   f.C->SetSaveFormState(false);
   f.Form.Show();
-  f.A->SetDisplayMode(1);
+  SetToolbarDisplayMode(f.A, 1);
   f.B->SetFloatingPosition({320, 240});
   f.B->SetFloating(true);
   f.B->SetFloatingWidth(60);
@@ -79,9 +75,9 @@ TEST(SkinCustomizer, ReadBackRestoresItemsPositionsAndMode) {
   EXPECT_EQ(TLayoutForm::Names(g.A->Items()), "Open,Spare2,Save,Print");
   EXPECT_EQ(TLayoutForm::Names(g.B->Items()), "Copy");
   EXPECT_EQ(TLayoutForm::Names(g.C->Items()), "Spare1,Cut");
-  EXPECT_EQ(g.A->DisplayMode(), 1);
-  EXPECT_EQ(g.B->DisplayMode(), 1);  // every customizable toolbar takes the layout's mode
-  EXPECT_EQ(g.Fixed->DisplayMode(), 0);
+  EXPECT_EQ(Mode(g.A), 1);
+  EXPECT_EQ(Mode(g.B), 1);  // every customizable toolbar takes the layout's mode
+  EXPECT_EQ(Mode(g.Fixed), 0);
   ASSERT_TRUE(g.B->Floating());
   EXPECT_EQ(g.B->FloatingPosition(), TPoint(320, 240));
   EXPECT_EQ(g.B->FloatingWidth(), 60);
@@ -89,7 +85,7 @@ TEST(SkinCustomizer, ReadBackRestoresItemsPositionsAndMode) {
   TLayoutForm h;
   h.Load(text, false);
   EXPECT_FALSE(h.B->Floating());
-  EXPECT_EQ(h.A->DisplayMode(), 0);
+  EXPECT_EQ(Mode(h.A), 0);
   EXPECT_EQ(TLayoutForm::Names(h.A->Items()), "Open,Spare2,Save,Print");
 }
 
@@ -159,14 +155,14 @@ TEST(SkinCustomizer, DisplayModeOfTheLayout) {
   for (auto& c : cases) {
     TThemeScope themes;
     TLayoutForm f;
-    f.A->SetDisplayMode(1);
-    f.B->SetDisplayMode(1);
+    SetToolbarDisplayMode(f.A, 1);
+    SetToolbarDisplayMode(f.B, 1);
     std::string text = "[Layouts]\r\nCount=1\r\n0=LastLayout\r\n[LastLayout @ ExtraOptions]\r\n";
     if (c.Value) text += std::string("Count=1\r\n0=DisplayMode=") + c.Value + "\r\n";
     f.Load(text);
-    EXPECT_EQ(f.A->DisplayMode(), c.Expected) << (c.Value ? c.Value : "absent");
-    EXPECT_EQ(f.B->DisplayMode(), c.Expected);
-    EXPECT_EQ(f.Fixed->DisplayMode(), 0);
+    EXPECT_EQ(Mode(f.A), c.Expected) << (c.Value ? c.Value : "absent");
+    EXPECT_EQ(Mode(f.B), c.Expected);
+    EXPECT_EQ(Mode(f.Fixed), 0);
   }
 }
 
@@ -174,7 +170,7 @@ TEST(SkinCustomizer, LayoutNotListedIsNotLoaded) {
   TThemeScope themes;
   TLayoutForm f;
   f.Load("[LastLayout @ ExtraOptions]\r\nCount=1\r\n0=DisplayMode=2\r\n");
-  EXPECT_EQ(f.A->DisplayMode(), 0);
+  EXPECT_EQ(Mode(f.A), 0);
   struct TSeen : TObject {
     AnsiString Text;
     void Layout(TObject*, const AnsiString& Name, TStringList* List) { Text = Name + ":" + List->Text(); }
@@ -276,15 +272,18 @@ TEST(SkinCustomizer, DisplayCaptions) {
     TBarCustomItem item(nullptr);
     item.SetCaption(c.Caption);
     EXPECT_EQ(TSkinCustomizer::GetItemDisplayCaption(&item), c.Shown);
+    TSkinItem skin(nullptr);  // a skinned item shows its Unicode caption
+    skin.SetCaption(c.Caption);
+    EXPECT_EQ(TSkinCustomizer::GetItemDisplayCaption(&skin), c.Shown);
   }
 }
 
 TEST(SkinCustomizer, ShortcutListOfTheMenuBar) {
   TThemeScope themes;
   TLayoutForm f;
-  auto* menu = new TLayoutToolbar(&f.Form);
+  auto* menu = NewSkinToolbar(&f.Form);
   menu->SetName("MenuBar");
-  menu->SetCustomizable(false);
+  SetCustomizable(menu, false);
   auto* file = new TMenuParent(&f.Form);
   file->SetCaption(L"&File");
   menu->Items()->Add(file);
@@ -363,7 +362,7 @@ TEST(SkinCustomizer, DamagedFilesFuzz) {
   TLayoutForm f;
   f.C->SetSaveFormState(false);
   f.Form.Show();
-  f.A->SetDisplayMode(2);
+  SetToolbarDisplayMode(f.A, 2);
   TStringList base;
   f.C->Save(&base);
   std::string seed = base.Text() + "[ExtraOptions]\r\n0=MainForm.Bounds=1, 2, 3, 4\r\n";
@@ -412,7 +411,7 @@ TEST(SkinCustomizer, DamagedFilesFuzz) {
       separators += dynamic_cast<TBarSeparatorItem*>(f.Form.Components(i)) != nullptr;
     ASSERT_LE(total, 8 + separators) << text;
     ASSERT_GE(total, 8) << text;
-    ASSERT_GE(f.A->DisplayMode(), 0);
-    ASSERT_LE(f.A->DisplayMode(), 3);
+    ASSERT_GE(Mode(f.A), 0);
+    ASSERT_LE(Mode(f.A), 3);
   }
 }
