@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/FrameworkClasses.h"
 #include "highlighting/TxtXmlHighlighter.h"
+#include "toolbars/BarAcc.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   try {
@@ -12,6 +13,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     RegisterTxtEditClasses();
     RegisterTxtXmlHighlighterClasses();
     Application->Initialize();
+    // Screen readers reach the toolbars and menus through COM objects of this thread.
+    InitBarAccessibility();
     Application->SetTitle(L"Halcorn Verdan");
     StartAppServices();
     TMainForm::StartupFiles() = CommandLineFiles();
@@ -21,10 +24,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     // Nothing can run without the main window; the user hears why.
     Application->HandleException(nullptr);
     Application->DestroyComponents();
+    DoneBarAccessibility();
     return 1;
   }
   // The forms go while the process is whole: the services they use (shared fonts, the
   // clipboard format, window classes) end with the static objects after wWinMain returns.
   Application->DestroyComponents();
+  DoneBarAccessibility();
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "framework/GdiHandles.h"
 #include "framework/Menus.h"
 #include "framework/ScopeGuards.h"
+#include "themes/UiStatusBars.h"
 
 namespace {
 
@@ -74,8 +75,7 @@ void TSkinPanel::SetHotTrack(bool Value) {
   Invalidate();
 }
 
-void TSkinCustomPanel::DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage,
-                                        bool& PaintDefault) {
+void TSkinCustomPanel::DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault) {
   if (OnDrawBackground) OnDrawBackground(this, ACanvas, ARect, PaintStage, PaintDefault);
 }
 
@@ -206,7 +206,15 @@ TRect TSkinCustomGroupBox::CaptionRect() {
   canvas.SetHandle(screen.Get());
   canvas.Font()->Assign(Font());
   TRect r(0, 0, 1, 1);
-  DrawWideText(&canvas, caption, r, 0, clNone, gldNone, DT_SINGLELINE | DT_CALCRECT);
+  HTHEME h = UiThemeHandle(ucButton);
+  RECT extent{};
+  // Visual styles measure with their own text routine, as they draw.
+  if (GetSkinType(ThemeType()) == thtWindows && h && UxTheme().GetThemeTextExtent &&
+      SUCCEEDED(UxTheme().GetThemeTextExtent(h, screen.Get(), 4, Enabled() ? 1 : 2, caption.c_str(),
+                                             static_cast<int>(caption.size()), DT_SINGLELINE, nullptr, &extent)))
+    r = ToTRect(extent);
+  else
+    DrawWideText(&canvas, caption, r, 0, clNone, gldNone, DT_SINGLELINE | DT_CALCRECT);
   canvas.SetHandle(nullptr);
   return Bounds(8, 0, r.Width(), r.Height());
 }
@@ -225,8 +233,17 @@ void TSkinCustomGroupBox::Paint() {
   }
   if (caption.IsEmpty()) return;
   canvas->Font()->Assign(Font());
+  WideString text = Caption();
+  HTHEME h = UiThemeHandle(ucButton);
+  if (GetSkinType(ThemeType()) == thtWindows && h && UxTheme().DrawThemeText) {
+    canvas->TextWidth(WideString());  // makes the canvas select its font
+    RECT r = ToRECT(caption);
+    UxTheme().DrawThemeText(h, canvas->Handle(), 4, Enabled() ? 1 : 2, text.c_str(), static_cast<int>(text.size()),
+                            DT_SINGLELINE, 0, &r);
+    return;
+  }
   if (!Enabled()) canvas->Font()->SetColor(clGrayText);
-  DrawWideText(canvas, Caption(), caption, 0, clNone, gldNone, DT_SINGLELINE);
+  DrawWideText(canvas, text, caption, 0, clNone, gldNone, DT_SINGLELINE);
 }
 
 void TSkinCustomGroupBox::AdjustClientRect(TRect& Rect) {
@@ -287,12 +304,6 @@ TSkinTextObject::~TSkinTextObject() {
   SetImages(nullptr);
 }
 
-void TSkinTextObject::SetAlignment(TAlignment Value) {
-  if (Value == alignment_) return;
-  alignment_ = Value;
-  Invalidate();
-}
-
 void TSkinTextObject::SetCaptionGlow(TSpGlowDirection Value) {
   if (Value == captionGlow_) return;
   captionGlow_ = Value;
@@ -349,6 +360,7 @@ void TSkinTextObject::SetThemeType(TSkinThemeType Value) {
 void TSkinTextObject::SetLinkText(const WideString& Value) {
   if (Value == linkText_) return;
   linkText_ = Value;
+  AdjustBounds();
   Invalidate();
 }
 
@@ -365,7 +377,7 @@ void TSkinTextObject::SetPushed(bool Value) {
 }
 
 UINT TSkinTextObject::CaptionFormat() const {
-  UINT format = alignment_ == taRightJustify ? DT_RIGHT : alignment_ == taCenter ? DT_CENTER : DT_LEFT;
+  UINT format = Alignment() == taRightJustify ? DT_RIGHT : Alignment() == taCenter ? DT_CENTER : DT_LEFT;
   switch (Wrapping()) {
     case twEndEllipsis: format |= DT_SINGLELINE | DT_END_ELLIPSIS; break;
     case twPathEllipsis: format |= DT_SINGLELINE | DT_PATH_ELLIPSIS; break;
@@ -398,14 +410,14 @@ void TSkinTextObject::CalcLayout(TCanvas* Canvas, TRect& ImageRect, TRect& Capti
   WideString caption = Caption();
   bool pushed = drawPushedCaption_ && pushed_;
   CalcCaptionLayout(Canvas, text, caption, 0, ImageRect, CaptionRect, pushed, false, image ? list->Height() : 0,
-                    image ? list->Width() : 0, CaptionFormat(), alignment_);
+                    image ? list->Width() : 0, CaptionFormat(), Alignment());
   if (!caption.empty() || !image) return;
   // An image alone (a check box without caption) still takes its place.
   int w = list->Width();
   int h = list->Height();
-  int left = alignment_ == taRightJustify ? text.Right - w
-             : alignment_ == taCenter     ? (text.Left + text.Right - w) / 2
-                                          : text.Left;
+  int left = Alignment() == taRightJustify ? text.Right - w
+             : Alignment() == taCenter     ? (text.Left + text.Right - w) / 2
+                                           : text.Left;
   ImageRect = Bounds(left + pushed, (text.Top + text.Bottom - h) / 2 + pushed, w, h);
 }
 
@@ -414,7 +426,7 @@ void TSkinTextObject::AdjustBounds() {
   TWindowDC screen;
   TCanvas canvas;
   canvas.SetHandle(screen.Get());
-  canvas.Font()->Assign(Font());
+  canvas.Font()->Assign(!linkText_.empty() && Enabled() ? linkFont_.get() : Font());
   TRect image, caption;
   CalcLayout(&canvas, image, caption);
   TRect box = caption;
@@ -456,7 +468,7 @@ void TSkinTextObject::PaintCaption(TCanvas* ACanvas) {
   TRect imageRect, captionRect;
   CalcLayout(ACanvas, imageRect, captionRect);
   WideString caption = Caption();
-  UINT format = CaptionFormat();
+  Cardinal format = CaptionFormat();
   TRect client = ClientRect();
   bool paintDefault = true;
   if (OnDrawCaption)
@@ -536,18 +548,6 @@ void TSkinTextObject::Notification(TComponent* AComponent, TOperation Operation)
   }
 }
 
-void TSkinTextObject::CMTextChanged(TMessage& Message) {
-  inherited::CMTextChanged(Message);
-  AdjustBounds();
-  Invalidate();
-}
-
-void TSkinTextObject::CMFontChanged(TMessage& Message) {
-  inherited::CMFontChanged(Message);
-  AdjustBounds();
-  Invalidate();
-}
-
 void TSkinTextObject::CMEnabledChanged(TMessage& Message) {
   inherited::CMEnabledChanged(Message);
   if (!Enabled()) {
@@ -557,6 +557,31 @@ void TSkinTextObject::CMEnabledChanged(TMessage& Message) {
   Invalidate();
 }
 
+void TSkinTextObject::CMHintShow(TMessage& Message) {
+  inherited::CMHintShow(Message);
+  if (!OnDrawHint || Message.Result != 0) return;
+  auto& info = *reinterpret_cast<THintInfo*>(Message.LParam);
+  WideString text = info.HintStr.empty() ? Hint() : info.HintStr;
+  // The bitmap as the items prepare theirs: the status font, info colours, text size + (8, 4).
+  TBitmap* bitmap = SkinHintBitmap();
+  TCanvas* canvas = bitmap->Canvas();
+  canvas->Font()->Assign(StatusBarSystemFont());
+  canvas->Font()->SetColor(clInfoText);
+  canvas->Brush()->SetColor(clInfoBk);
+  TRect size{0, 0, 1, 1};
+  DrawWideText(canvas, text, size, SkinTextHorizontal, clNone, gldNone, DT_CALCRECT | DT_NOPREFIX);
+  bitmap->SetSize(size.Width() + 8, size.Height() + 4);
+  canvas->FillRect({0, 0, bitmap->Width(), bitmap->Height()});
+  TRect r = Bounds(4, 2, size.Width(), size.Height());
+  DrawWideText(canvas, text, r, SkinTextHorizontal, clNone, gldNone, DT_NOPREFIX);
+  bool paintDefault = true;
+  OnDrawHint(this, bitmap, text, paintDefault);
+  if (paintDefault) return;
+  info.HintStr = text;
+  info.HintWindowClass = &TBitmapHint::StaticClassInfo();
+  info.HintData = bitmap;
+}
+
 void TSkinTextObject::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_MOUSEENTER:
@@ -564,10 +589,9 @@ void TSkinTextObject::Dispatch(TMessage& Message) {
       inherited::Dispatch(Message);
       bool inside = Message.Msg == CM_MOUSEENTER && Enabled();
       if (inside == mouseInside_) return;
+      // The panel object's own hover tracking fires OnMouseEnter and OnMouseLeave.
       mouseInside_ = inside;
       Invalidate();
-      if (inside && OnMouseEnter) OnMouseEnter(this);
-      if (!inside && OnMouseLeave) OnMouseLeave(this);
       return;
     }
     case WM_KEYDOWN:
@@ -672,6 +696,7 @@ void PublishTextObject(TPublisher<T>& p) {
   p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twNone);
   p.Event("OnDraw", &T::OnDraw);
   p.Event("OnDrawCaption", &T::OnDrawCaption);
+  p.Event("OnDrawHint", &T::OnDrawHint);
   p.Event("OnGetImageIndex", &T::OnGetImageIndex);
   p.Event("OnMouseEnter", &T::OnMouseEnter);
   p.Event("OnMouseLeave", &T::OnMouseLeave);
@@ -958,8 +983,9 @@ TColor TSkinCustomButton::CaptionColor() {
 }
 
 void TSkinCustomButton::Click() {
+  // From the keyboard (Space, Enter, Alt+letter) a drop-down button opens its menu too.
   if (dropDownMenu_) {
-    inherited::Click();
+    if (!droppedDown_) DropDown();
     return;
   }
   if (GroupIndex() != 0) SetChecked(true);
@@ -975,6 +1001,7 @@ void TSkinCustomButton::DropDown() {
   TScopeExit done([&] {
     droppedDown_ = false;
     SetPushed(false);
+    SetMouseCapture(false);
     Invalidate();
   });
   dropDownMenu_->SetPopupComponent(this);

@@ -13,7 +13,11 @@
 #include "framework/StdCtrls.h"
 #include "framework/Timer.h"
 #include "controls/UcActnList.h"
-#include "themes/SkinPending.h"
+#include "themes/SkinItem.h"
+#include "themes/SkinPainters.h"
+#include "themes/SkinText.h"
+#include "themes/SkinToolbar.h"
+#include "themes/UiDkPanels.h"
 
 class TPopupMenu;
 
@@ -48,7 +52,7 @@ class TSkinCustomPanel : public TCustomControl {
   TSkinDrawEvent OnDrawBackground;
 
  protected:
-  virtual void DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
+  virtual void DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
   // The border and background of the skin type in ARect (the group box passes its frame).
   void DrawBackground(TCanvas* ACanvas, const TRect& ARect);
   void Paint() override;
@@ -100,9 +104,6 @@ class TSkinGroupBox : public TSkinCustomGroupBox {
   explicit TSkinGroupBox(TComponent* AOwner) : TSkinCustomGroupBox(AOwner) {}
 };
 
-using TSkinDrawTextEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, const TRect& ClientAreaRect,
-                                       WideString& ACaption, TRect& CaptionRect, UINT& CaptionFormat,
-                                       bool IsTextRotated, TSkinPaintStage PaintStage, bool& PaintDefault)>;
 using TSkinGetImageIndexEvent = TEvent<void(TObject* Sender, TCustomImageList*& AImageList, int& AImageIndex)>;
 
 // How a link is opened: the shell's "open" verb on the file or address with its parameters
@@ -118,8 +119,6 @@ class TSkinTextObject : public TUiTextObject {
   explicit TSkinTextObject(TComponent* AOwner);
   ~TSkinTextObject() override;
 
-  TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment Value);
   TSpGlowDirection CaptionGlow() const { return captionGlow_; }
   void SetCaptionGlow(TSpGlowDirection Value);
   TColor CaptionGlowColor() const { return captionGlowColor_; }
@@ -152,6 +151,8 @@ class TSkinTextObject : public TUiTextObject {
 
   TSkinDrawEvent OnDraw;
   TSkinDrawTextEvent OnDrawCaption;
+  // Draws on the hint's bitmap (text already on it); clearing PaintDefault shows that bitmap.
+  TSkinDrawHintEvent OnDrawHint;
   TSkinGetImageIndexEvent OnGetImageIndex;
 
  protected:
@@ -176,9 +177,8 @@ class TSkinTextObject : public TUiTextObject {
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void CMTextChanged(TMessage& Message) override;
-  void CMFontChanged(TMessage& Message) override;
   void CMEnabledChanged(TMessage& Message) override;
+  void CMHintShow(TMessage& Message) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
   // The accelerator of the caption was typed (Alt+letter): true when taken.
@@ -188,7 +188,6 @@ class TSkinTextObject : public TUiTextObject {
   void ImagesChanged(TObject* Sender);
   void PaintCaption(TCanvas* ACanvas);
 
-  TAlignment alignment_ = taLeftJustify;
   TSpGlowDirection captionGlow_ = gldNone;
   TColor captionGlowColor_ = TColor(65535);
   bool checked_ = false;

@@ -73,8 +73,7 @@ void TSkinComboBox::SetThemeType(TSkinThemeType Value) {
 
 int TSkinComboBox::ButtonWidth() const { return Style() == csSimple ? 0 : GetSystemMetrics(SM_CXVSCROLL); }
 
-void TSkinComboBox::DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage,
-                                     bool& PaintDefault) {
+void TSkinComboBox::DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault) {
   if (OnDrawBackground) OnDrawBackground(this, ACanvas, ARect, PaintStage, PaintDefault);
 }
 

@@ -6,7 +6,9 @@
 
 #include "controls/UcStdCtrls.h"
 #include "framework/Timer.h"
-#include "themes/SkinPending.h"
+#include "themes/SkinPainters.h"
+#include "themes/SkinText.h"
+#include "themes/SkinToolbar.h"
 
 class TSkinComboBox : public TUcComboBox {
   HV_CLASS(TSkinComboBox, TUcComboBox)
@@ -27,7 +29,7 @@ class TSkinComboBox : public TUcComboBox {
   TSkinDrawEvent OnDrawBackground;
 
  protected:
-  virtual void DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
+  virtual void DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
   // The frame and button, painted over what the system drew.
   void PaintFrame();
   // Whether the mouse is still over the window; the hover timer asks it.

@@ -301,8 +301,9 @@ void TSkinItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool, 
     info.ItemOptions = savedOptions;
     paintDefault = true;
     DoDrawItem(Canvas, r, info, pstPostPaint, paintDefault);
+    // Centred on the item: its rectangle lies anywhere in the view, not at the top.
     if (paintDefault && submenuArrow)
-      DrawArrowTriangle(Canvas->Handle(), r.Right - 10, r.Bottom / 2, 3, false, fontColor);
+      DrawArrowTriangle(Canvas->Handle(), r.Right - 10, (r.Top + r.Bottom) / 2, 3, false, fontColor);
     if (!(item->ItemStyle() & tbisIgnoresClicks))
       r = {r.Left + margins.Left, r.Top + margins.Top, r.Right - margins.Right, r.Bottom - margins.Bottom};
   }

@@ -92,7 +92,12 @@ TSkinCompoundItemsControl::TSkinCompoundItemsControl(TComponent* AOwner) : TCust
   SetBounds(0, 0, 200, 26);
 }
 
-TSkinCompoundItemsControl::~TSkinCompoundItemsControl() = default;
+TSkinCompoundItemsControl::~TSkinCompoundItemsControl() {
+  // The items belong to their owners; the toolbar lets go of them before anything is freed.
+  if (!toolbar_) return;
+  toolbar_->BeginUpdate();  // no layout while going away
+  for (int i = toolbar_->Items()->Count(); i-- > 0;) toolbar_->Items()->Delete(i);
+}
 
 TSkinDock* TSkinCompoundItemsControl::CreateDock() { return new TSkinDock(this); }
 TSkinToolbar* TSkinCompoundItemsControl::CreateToolbar() { return new TSkinToolbar(this); }
@@ -113,10 +118,21 @@ void TSkinCompoundItemsControl::MakeParts() {
   toolbar_->SetParent(dock_);
 }
 
-TBarRootItem* TSkinCompoundItemsControl::Items() const { return toolbar_ ? toolbar_->Items() : nullptr; }
-TCustomImageList* TSkinCompoundItemsControl::Images() const { return toolbar_ ? toolbar_->Images() : nullptr; }
-void TSkinCompoundItemsControl::SetImages(TCustomImageList* Value) {
-  if (toolbar_) toolbar_->SetImages(Value);
+TSkinDock* TSkinCompoundItemsControl::Dock() {
+  MakeParts();
+  return dock_;
+}
+TSkinToolbar* TSkinCompoundItemsControl::Toolbar() {
+  MakeParts();
+  return toolbar_;
+}
+TBarRootItem* TSkinCompoundItemsControl::Items() { return Toolbar()->Items(); }
+TCustomImageList* TSkinCompoundItemsControl::Images() { return Toolbar()->Images(); }
+void TSkinCompoundItemsControl::SetImages(TCustomImageList* Value) { Toolbar()->SetImages(Value); }
+
+void TSkinCompoundItemsControl::CreateWnd() {
+  TCustomControl::CreateWnd();
+  MakeParts();
 }
 
 void TSkinCompoundItemsControl::CreateParams(TCreateParams& Params) {
@@ -299,4 +315,12 @@ void RunSkinSystemCommand(HWND Wnd, UINT Command) {
     return;
   }
   SendMessageW(Wnd, WM_SYSCOMMAND, Command, 0);
+}
+
+void RegisterSkinClasses() {
+  RegisterClasses({&TSkinItem::StaticClassInfo(), &TSkinSubmenuItem::StaticClassInfo(),
+                   &TSkinLabelItem::StaticClassInfo(), &TSkinRightAlignSpacerItem::StaticClassInfo(),
+                   &TSkinSeparatorItem::StaticClassInfo(), &TSkinToolbar::StaticClassInfo(),
+                   &TSkinDock::StaticClassInfo(), &TSkinPopupMenu::StaticClassInfo(),
+                   &TSkinStatusToolbar::StaticClassInfo(), &TSkinCompoundItemsControl::StaticClassInfo()});
 }

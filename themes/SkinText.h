@@ -7,6 +7,7 @@
 #include "framework/TypeInfo.h"
 #include "framework/Types.h"
 #include "framework/Win.h"
+#include "themes/UiTextWrapping.h"
 #include "themes/UiThemes.h"
 
 class TCanvas;
@@ -14,7 +15,6 @@ class TCanvas;
 HV_ENUM(TSkinThemeType, thtNone, thtWindows, thtUi)
 HV_ENUM(TSpGlowDirection, gldNone, gldAll, gldTopLeft, gldBottomRight)
 HV_ENUM(TSkinPaintStage, pstPrePaint, pstPostPaint)
-HV_ENUM(TTextWrapping, twNone, twEndEllipsis, twPathEllipsis, twWrap)
 
 // Text orientations: along the line, rotated 90 degrees (read bottom to top), rotated 270
 // degrees (read top to bottom).

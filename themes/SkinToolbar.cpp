@@ -200,6 +200,26 @@ bool TSkinToolbar::CanDragCustomize(TMouseButton Button, TShiftState, int X, int
   return true;  // while customizing, a press never clicks an item
 }
 
+TBarFloatingWindowParent* TSkinToolbar::CreateFloatingParent(TCustomForm* AOwningForm) {
+  return new TSkinFloatingWindowParent(AOwningForm, this);
+}
+
+HV_PUBLISH(TSkinFloatingWindowParent) {}
+
+void TSkinFloatingWindowParent::WndProc(TMessage& Message) {
+  // The title stays empty while the frame is shown: the theme draws the toolbar's caption.
+  if (Message.Msg == WM_SETTEXT && HandleAllocated() && IsWindowVisible(Handle()))
+    Message.LParam = reinterpret_cast<LPARAM>(L"");
+  TUiFloatingWindowParent::WndProc(Message);
+  if ((Message.Msg == WM_SHOWWINDOW && Message.WParam) ||
+      (Message.Msg == WM_WINDOWPOSCHANGED && (reinterpret_cast<WINDOWPOS*>(Message.LParam)->flags & SWP_SHOWWINDOW)))
+    DefWindowProcW(Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  // Themes whose frames show the activation draw them again when the application's changes.
+  if (Message.Msg == WM_ACTIVATEAPP && HandleAllocated() &&
+      (GetCurrentThemeName() == "Default" || GetCurrentThemeName() == "Eos"))
+    SendMessageW(Handle(), WM_NCPAINT, 1, 0);
+}
+
 void TSkinToolbar::DoStartDrag(TDragObject*& DragObject) {
   TUiToolbar::DoStartDrag(DragObject);
   if (!DragObject && draggedViewer_) {
@@ -229,6 +249,7 @@ int TSkinToolbar::DockLength(bool& Vertical) {
 
 void TSkinToolbar::RightAlignItems() {
   if (!Docked() || Items()->Count() == 0) return;
+  View()->ValidatePositions();
   TSkinRightAlignSpacerItem* spacer = nullptr;
   for (int i = 0; i < Items()->Count() && !spacer; ++i)
     if (auto* s = dynamic_cast<TSkinRightAlignSpacerItem*>(Items()->Items(i)))
@@ -241,7 +262,7 @@ void TSkinToolbar::RightAlignItems() {
   TBarView* view = View();
   for (int i = 0; i < view->ViewerCount(); ++i) {
     TBarItemViewer* v = view->Viewers(i);
-    if (!v->Show()) continue;
+    if (!v->Show() || v->Item() == ChevronItem()) continue;
     int size = vertical ? v->BoundsRect().Height() : v->BoundsRect().Width();
     total += size;
     if (v->Item() == spacer) own = size;
@@ -431,27 +452,25 @@ void TSkinToolbar::WndProc(TMessage& Message) {
         return;
       }
       break;
-    case CM_CONTROLLISTCHANGE:
-      // A control put on a compound toolbar is hosted by an item of its own.
-      if (compound_ && Message.LParam && !!(ComponentState() * TComponentState{csLoading, csReading}).Empty()) {
+    case CM_CONTROLCHANGE:
+      // A control put on a compound toolbar is hosted by an item the form owns; the plain
+      // toolbar then finds it hosted already.
+      if (compound_ && Message.LParam && !IsLoading() && !View()->State().Contains(vstModal)) {
         auto* control = reinterpret_cast<TControl*>(Message.WParam);
-        TUiToolbar::WndProc(Message);
         bool hosted = false;
         for (int i = 0; i < Items()->Count(); ++i)
           if (auto* ci = dynamic_cast<TBarControlItem*>(Items()->Items(i)); ci && ci->Control() == control)
             hosted = true;
-        if (!hosted && control && control != this) {
-          TCustomForm* form = GetParentForm(this);
-          auto* item = new TBarControlItem(form ? static_cast<TComponent*>(form) : Owner());
-          if (form && form->ComponentState().Contains(csDesigning)) {
+        TCustomForm* form = GetParentForm(this);
+        if (!hosted && control && form) {
+          auto* item = new TBarControlItem(form, control);
+          if (form->ComponentState().Contains(csDesigning)) {
             int n = 1;
             while (form->FindComponent("BarControlItem" + std::to_string(n))) ++n;
             item->SetName("BarControlItem" + std::to_string(n));
           }
-          item->SetControl(control);
           Items()->Add(item);
         }
-        return;
       }
       break;
     default: break;

@@ -48,6 +48,17 @@ class TSkinChevronItem : public TUiChevronItem {
   TBarPopupWindowClass PopupWindowClass() override;
 };
 
+// The frame a skinned toolbar floats in: the system never draws its title, the theme draws the
+// toolbar's Unicode caption there.
+class TSkinFloatingWindowParent : public TUiFloatingWindowParent {
+  HV_CLASS(TSkinFloatingWindowParent, TUiFloatingWindowParent)
+ public:
+  using TUiFloatingWindowParent::TUiFloatingWindowParent;
+
+ protected:
+  void WndProc(TMessage& Message) override;
+};
+
 // The item a toolbar drags while customizing.
 class TSkinItemDragObject : public TDragObject {
   HV_CLASS(TSkinItemDragObject, TDragObject)
@@ -133,6 +144,7 @@ class TSkinToolbar : public TUiToolbar {
   void DefineProperties(TFiler* Filer) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void DoStartDrag(TDragObject*& DragObject) override;
+  TBarFloatingWindowParent* CreateFloatingParent(TCustomForm* AOwningForm) override;
   void DoEndDrag(TObject* Target, int X, int Y) override;
 
  private:
@@ -224,20 +236,21 @@ class TSkinCompoundItemsControl : public TCustomControl {
  public:
   explicit TSkinCompoundItemsControl(TComponent* AOwner);
   ~TSkinCompoundItemsControl() override;
-  TSkinDock* Dock() const { return dock_; }
-  TSkinToolbar* Toolbar() const { return toolbar_; }
-  TBarRootItem* Items() const;
-  TCustomImageList* Images() const;
+  // The parts are made on first use, so that a subclass's kinds are asked for.
+  TSkinDock* Dock();
+  TSkinToolbar* Toolbar();
+  TBarRootItem* Items();
+  TCustomImageList* Images();
   void SetImages(TCustomImageList* Value);
   virtual void RepaintAll();
 
  protected:
-  // Called from the constructor of a subclass that wants its own kinds; the defaults make a
-  // skinned dock and toolbar.
+  // The kinds of the parts; the defaults make a skinned dock and toolbar.
   virtual TSkinDock* CreateDock();
   virtual TSkinToolbar* CreateToolbar();
   void CreateParams(TCreateParams& Params) override;
   void Loaded() override;
+  void CreateWnd() override;
   void WndProc(TMessage& Message) override;
   void MakeParts();
 
@@ -285,3 +298,6 @@ using TSkinViewerFilter = std::function<void(TBarItemViewer* Viewer, bool& Passe
 // the search leaves the view, or when AdjacentOnly and the neighbour failed.
 TBarItemViewer* StepViewer(TBarView* View, TBarItemViewer* Start, bool Forward, bool VisibleOnly, bool ShownOnly,
                            bool SameRow, bool AdjacentOnly, const TSkinViewerFilter& Filter = {});
+
+// Makes the skinned items, toolbars, docks and menus known by class name to form files.
+void RegisterSkinClasses();

@@ -10,7 +10,8 @@
 #include "framework/CustomControls.h"
 #include "framework/ImageList.h"
 #include "framework/Lists.h"
-#include "themes/SkinPending.h"
+#include "themes/UiItems.h"
+#include "themes/UiTextWrapping.h"
 #include "themes/UiThemes.h"
 
 class TUiCustomStatusBar;

@@ -49,11 +49,6 @@ struct CountedMark : TTxtEditMark {
   int* freed_;
 };
 
-struct ChangeCounter {
-  int changes = 0;
-  void Changed(TObject*) { ++changes; }
-};
-
 }  // namespace
 
 TEST(MethodChain, FiresInOrderWithItsSender) {
@@ -182,36 +177,6 @@ TEST(SelectedColor, ChangesAndAssign) {
   a.Assign(&b);  // nothing different: still one notification
   EXPECT_EQ(c.changes, 3);
   EXPECT_THROW(a.Assign(nullptr), EConvertError);
-}
-
-TEST(Gutter, SettersClampAndNotifyOnChangesOnly) {
-  TTxtGutter g;
-  ChangeCounter c;
-  g.OnChange = TNotifyEvent(&c, &ChangeCounter::Changed);
-  g.SetDigitCount(1);
-  EXPECT_EQ(g.DigitCount(), 2);
-  EXPECT_EQ(g.AutoSizeDigitCount(), 2);
-  g.SetDigitCount(20);
-  EXPECT_EQ(g.DigitCount(), 12);
-  EXPECT_EQ(c.changes, 2);
-  g.SetDigitCount(13);  // clamps to the value it has
-  EXPECT_EQ(c.changes, 2);
-  g.SetLeftOffset(-4);
-  g.SetRightOffset(-1);
-  g.SetWidth(-9);
-  g.SetGradientSteps(1);
-  EXPECT_EQ(g.LeftOffset(), 0);
-  EXPECT_EQ(g.RightOffset(), 0);
-  EXPECT_EQ(g.Width(), 0);
-  EXPECT_EQ(g.GradientSteps(), 2);
-  c.changes = 0;
-  g.SetBorderStyle(gbsMiddle);  // the one setter that notifies without a change
-  EXPECT_EQ(c.changes, 1);
-  g.SetVisible(true);
-  g.SetCursor(5);
-  EXPECT_EQ(c.changes, 1);
-  g.Font()->SetSize(12);  // the own font's changes are the gutter's
-  EXPECT_EQ(c.changes, 2);
 }
 
 TEST(Gutter, LineNumbersWithStartZeroStartAndLeadingZeros) {

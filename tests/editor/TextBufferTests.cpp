@@ -12,6 +12,7 @@
 
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/Streams.h"
+#include "tests/framework/Raised.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
@@ -63,16 +64,6 @@ std::vector<std::string> Lines(TTxtEditStringList& l) {
 
 void Fill(TTxtEditStringList& l, std::initializer_list<const char*> lines) {
   for (const char* s : lines) l.Add(s);
-}
-
-template <class F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "";
 }
 
 // A stream whose reads or writes fail after a number of bytes.
@@ -238,7 +229,7 @@ TEST(TextBuffer, ASaveThatCannotWriteRaisesAndLeavesTheFileWhole) {
   // Another program holds the file and denies writing.
   HANDLE held = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  std::string message = ErrorOf([&] { l.SaveToFile(name); });
+  std::string message = Raised<Exception>([&] { l.SaveToFile(name); });
   CloseHandle(held);
   EXPECT_EQ(message.rfind("Cannot create file \"", 0), 0u) << message;
   EXPECT_EQ(folder.Read(L"doc.txt"), "original");
@@ -402,16 +393,16 @@ TEST(TextBuffer, BadIndexesRaiseAndChangeNothing) {
   TTxtEditStringList l;
   Fill(l, {"a", "b"});
   EventLog e(l);
-  EXPECT_EQ(ErrorOf([&] { l.Delete(2); }), "Invalid stringlist index 2");
-  EXPECT_EQ(ErrorOf([&] { l.Insert(3, "x"); }), "Invalid stringlist index 3");
-  EXPECT_EQ(ErrorOf([&] { l.Insert(-1, "x"); }), "Invalid stringlist index -1");
-  EXPECT_EQ(ErrorOf([&] { l.SetStrings(5, "x"); }), "Invalid stringlist index 5");
-  EXPECT_EQ(ErrorOf([&] { l.SetObjects(2, nullptr); }), "Invalid stringlist index 2");
-  EXPECT_EQ(ErrorOf([&] { l.PutRange(-3, nullptr); }), "Invalid stringlist index -3");
-  EXPECT_EQ(ErrorOf([&] { l.Exchange(0, 2); }), "Invalid stringlist index 2");
-  EXPECT_EQ(ErrorOf([&] { l.DeleteLines(3, 1); }), "Invalid stringlist index 3");
-  EXPECT_EQ(ErrorOf([&] { l.InsertLines(-1, 1); }), "Invalid stringlist index -1");
-  EXPECT_EQ(ErrorOf([&] { l.SetCapacity(1); }), "Stringlist capacity cannot be smaller than count");
+  EXPECT_EQ(Raised<Exception>([&] { l.Delete(2); }), "Invalid stringlist index 2");
+  EXPECT_EQ(Raised<Exception>([&] { l.Insert(3, "x"); }), "Invalid stringlist index 3");
+  EXPECT_EQ(Raised<Exception>([&] { l.Insert(-1, "x"); }), "Invalid stringlist index -1");
+  EXPECT_EQ(Raised<Exception>([&] { l.SetStrings(5, "x"); }), "Invalid stringlist index 5");
+  EXPECT_EQ(Raised<Exception>([&] { l.SetObjects(2, nullptr); }), "Invalid stringlist index 2");
+  EXPECT_EQ(Raised<Exception>([&] { l.PutRange(-3, nullptr); }), "Invalid stringlist index -3");
+  EXPECT_EQ(Raised<Exception>([&] { l.Exchange(0, 2); }), "Invalid stringlist index 2");
+  EXPECT_EQ(Raised<Exception>([&] { l.DeleteLines(3, 1); }), "Invalid stringlist index 3");
+  EXPECT_EQ(Raised<Exception>([&] { l.InsertLines(-1, 1); }), "Invalid stringlist index -1");
+  EXPECT_EQ(Raised<Exception>([&] { l.SetCapacity(1); }), "Stringlist capacity cannot be smaller than count");
   EXPECT_THROW(l.Delete(2), ETxtEditStringList);
   EXPECT_EQ(Lines(l), (Strings{"a", "b"}));
   EXPECT_EQ(e.Take(), "");

@@ -63,11 +63,6 @@ void PaintGlyph(TBitmap& b) {
   b.Canvas()->SetPixels(4, 2, clBlue);
 }
 
-struct ChangeCounter {
-  int changes = 0;
-  void Changed(TObject*) { ++changes; }
-};
-
 }  // namespace
 
 TEST(Bitmap, SizeKeepsTheImageAndNewPixelsAreWhite) {

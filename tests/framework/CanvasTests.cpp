@@ -10,6 +10,13 @@
 
 namespace {
 
+// A canvas drawing on a test surface.
+struct TSurfaceCanvas {
+  TSurfaceCanvas(int Width, int Height) : surface(Width, Height) { canvas.SetHandle(surface.DC()); }
+  TTestSurface surface;
+  TCanvas canvas;
+};
+
 constexpr uint32_t white = 0xFFFFFF;
 constexpr uint32_t red = 0x0000FF;
 constexpr uint32_t blue = 0xFF0000;
@@ -48,9 +55,8 @@ class TRecordingGraphic : public TGraphic {
 }  // namespace
 
 TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(20, 20);
+  auto& [surface, canvas] = drawing;
   canvas.Brush()->SetColor(clRed);
   canvas.FillRect(Rect(5, 5, 15, 10));
   for (int y = 0; y < 20; ++y)
@@ -61,9 +67,8 @@ TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
 }
 
 TEST(Canvas, ClearBrushPaintsNothing) {
-  TTestSurface surface(10, 10);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(10, 10);
+  auto& [surface, canvas] = drawing;
   canvas.Brush()->SetColor(clRed);
   canvas.Brush()->SetStyle(bsClear);
   canvas.FillRect(Rect(0, 0, 10, 10));
@@ -76,9 +81,8 @@ TEST(Canvas, ClearBrushPaintsNothing) {
 }
 
 TEST(Canvas, RectangleFrameAndInterior) {
-  TTestSurface surface(12, 12);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(12, 12);
+  auto& [surface, canvas] = drawing;
   canvas.Pen()->SetColor(clBlue);
   canvas.Brush()->SetColor(clYellow);
   canvas.Rectangle(Rect(2, 3, 9, 10));
@@ -97,9 +101,8 @@ TEST(Canvas, RectangleFrameAndInterior) {
 }
 
 TEST(Canvas, LinesStopBeforeTheirEndPoint) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(20, 20);
+  auto& [surface, canvas] = drawing;
   canvas.Pen()->SetColor(clRed);
   canvas.MoveTo(2, 5);
   canvas.LineTo(12, 5);
@@ -119,9 +122,8 @@ TEST(Canvas, LinesStopBeforeTheirEndPoint) {
 }
 
 TEST(Canvas, PenWidthAndRasterMode) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(20, 20);
+  auto& [surface, canvas] = drawing;
   canvas.Pen()->SetColor(clWhite);
   canvas.Pen()->SetMode(pmXor);
   canvas.MoveTo(0, 3);
@@ -143,9 +145,8 @@ TEST(Canvas, PenWidthAndRasterMode) {
 }
 
 TEST(Canvas, DrawingStaysInsideTheClipRegion) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(20, 20);
+  auto& [surface, canvas] = drawing;
   EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 20, 20));
   TRegionHandle region(CreateRectRgn(4, 6, 10, 8));
   SelectClipRgn(canvas.Handle(), region.Get());
@@ -158,9 +159,8 @@ TEST(Canvas, DrawingStaysInsideTheClipRegion) {
 }
 
 TEST(Canvas, PixelsReadAndWrite) {
-  TTestSurface surface(8, 8);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(8, 8);
+  auto& [surface, canvas] = drawing;
   canvas.SetPixels(3, 4, TColor(0x123456));
   EXPECT_EQ(surface.Pixel(3, 4), 0x123456u);
   EXPECT_EQ(canvas.Pixels(3, 4), TColor(0x123456));
@@ -186,9 +186,8 @@ TEST(Canvas, CopyRectBetweenCanvases) {
 }
 
 TEST(Canvas, TextWithOpaqueAndClearBrush) {
-  TTestSurface surface(120, 40);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(120, 40);
+  auto& [surface, canvas] = drawing;
   canvas.Font()->SetName(L"Tahoma");
   canvas.Font()->SetSize(12);
   canvas.Font()->SetColor(clBlack);
@@ -216,9 +215,8 @@ TEST(Canvas, TextWithOpaqueAndClearBrush) {
 }
 
 TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
-  TTestSurface surface(100, 30);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(100, 30);
+  auto& [surface, canvas] = drawing;
   canvas.Font()->SetColor(clBlack);
   canvas.Brush()->SetColor(clYellow);
   TRect box = Rect(10, 5, 30, 20);
@@ -233,9 +231,8 @@ TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
 }
 
 TEST(Canvas, TextMetricsComeFromTheSelectedFont) {
-  TTestSurface surface(10, 10);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(10, 10);
+  auto& [surface, canvas] = drawing;
   canvas.Font()->SetName(L"Courier New");
   canvas.Font()->SetPitch(fpFixed);
   canvas.Font()->SetSize(10);
@@ -296,9 +293,8 @@ TEST(Canvas, WithoutADCDrawingIsRefused) {
 }
 
 TEST(Canvas, ChangeEventsBracketEveryDrawing) {
-  TTestSurface surface(4, 4);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(4, 4);
+  auto& [surface, canvas] = drawing;
   CanvasEvents events;
   canvas.OnChanging = TNotifyEvent(&events, &CanvasEvents::Changing);
   canvas.OnChange = TNotifyEvent(&events, &CanvasEvents::Changed);
@@ -308,9 +304,8 @@ TEST(Canvas, ChangeEventsBracketEveryDrawing) {
 }
 
 TEST(Canvas, DrawAndStretchDrawHandTheRectangleToTheGraphic) {
-  TTestSurface surface(4, 4);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(4, 4);
+  auto& [surface, canvas] = drawing;
   TRecordingGraphic graphic;
   canvas.Draw(1, 1, &graphic);  // empty: not drawn
   canvas.Draw(1, 1, nullptr);

@@ -47,11 +47,6 @@ void FillThree(TImageList& list) {
   }
 }
 
-struct ChangeCounter {
-  int changes = 0;
-  void Changed(TObject*) { ++changes; }
-};
-
 }  // namespace
 
 TEST(ImageList, CommonControlsSixAreInUse) {

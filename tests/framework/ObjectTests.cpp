@@ -107,23 +107,6 @@ TEST(TypeInfo, EnumerationNamesAndValues) {
   EXPECT_EQ(EnumHigh<TTestColour>(), 4);
 }
 
-TEST(TypeInfo, FundamentalAndDistinctTypes) {
-  EXPECT_TRUE(IsBooleanType(TypeInfoOf<bool>()));
-  EXPECT_EQ(GetEnumName(TypeInfoOf<bool>(), 1), "True");
-  EXPECT_EQ(TypeInfoOf<unsigned char>().OrdType, otUByte);
-  EXPECT_EQ(TypeInfoOf<char>().Kind, tkChar);
-  EXPECT_EQ(TypeInfoOf<wchar_t>().Kind, tkWChar);
-  EXPECT_EQ(TypeInfoOf<long long>().Kind, tkInt64);
-  EXPECT_EQ(TypeInfoOf<long double>().FloatType, ftExtended);
-  EXPECT_EQ(TypeInfoOf<std::string>().Kind, tkLString);
-  EXPECT_EQ(TypeInfoOf<std::wstring>().Kind, tkWString);
-  EXPECT_NE(&DateTimeTypeInfo(), &TypeInfoOf<double>());
-  EXPECT_STREQ(TypeInfoOf<TTestInt>().Name, "TTestInt");
-  EXPECT_EQ(TypeInfoOf<TTestInt>().MinValue, -100);
-  EXPECT_EQ(TypeInfoOf<TComponent*>().Kind, tkClass);
-  EXPECT_EQ(TypeInfoOf<TComponent*>().ClassType, &TComponent::StaticClassInfo());
-}
-
 namespace {
 const TIdentMapEntry kTestIdents[] = {{1, "tiOne"}, {-5, "tiMinusFive"}};
 bool TestIdentToInt(std::string_view s, int32_t& v) { return IdentToIntFromMap(s, v, kTestIdents, 2); }

@@ -48,11 +48,6 @@ WideString TempFile(const wchar_t* name) {
   return WideString(dir) + name;
 }
 
-struct ChangeCounter {
-  int changes = 0;
-  void Changed(TObject*) { ++changes; }
-};
-
 // A graphic class of the tests' own, for the registry.
 class TTestGraphic : public TBitmap {
   HV_CLASS(TTestGraphic, TBitmap)

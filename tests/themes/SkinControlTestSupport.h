@@ -1,10 +1,9 @@
 // What the skinned-control and status-bar tests share: a theme that records its calls and paints
-// plain colours, a shown form, and message pumping.
+// plain colours, a shown form, and small helpers.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,35 +11,30 @@
 #include "framework/Forms.h"
 #include "framework/GdiHandles.h"
 #include "themes/Ui.h"
+#include "themes/UiDefaultTheme.h"
 
-// One call of the recording theme.
+// One call of the colour theme.
 struct TPaintCall {
-  TPaintCall() = default;
-  TPaintCall(const std::string& AName, const TRect& ARect, const TUiItemInfo& AInfo = {}, int APart = 0)
-      : Name(AName), Rect(ARect), Info(AInfo), Part(APart) {}
+  TPaintCall(std::string N = {}, TRect R = {}, TUiItemInfo I = {}, int P = 0, WideString T = {}, UINT F = 0,
+             TUiEditFrameInfo E = {})
+      : Name(std::move(N)), Rect(R), Info(I), Part(P), Text(std::move(T)), Format(F), Frame(E) {}
   std::string Name;
   TRect Rect;
   TUiItemInfo Info;
-  int Part = 0;  // status-bar part or frame-control kind
+  int Part = 0;  // status-bar part
   WideString Text;
   UINT Format = 0;  // text format or frame-control state
   TUiEditFrameInfo Frame;
 };
 
-// Paints every status-bar part, button and frame in a colour of its own, so pixels tell which
-// call painted them.
-class TColorTheme : public TUiTheme {
+// Paints status-bar parts, buttons and frames each in a colour of its own, so pixels tell which
+// call painted them; the rest is the default theme's.
+class TColorTheme : public TUiDefaultTheme {
  public:
-  static constexpr COLORREF BarColor = 0x00C000;
-  static constexpr COLORREF FrameColor = 0x0000C0;
-  static constexpr COLORREF LastFrameColor = 0xC00000;
-  static constexpr COLORREF GripColor = 0xC000C0;
-  static constexpr COLORREF ButtonColor = 0x00C0C0;
-  static constexpr COLORREF EditFrameColor = 0x804000;
-  static constexpr COLORREF TextColor = 0x102030;
-  static constexpr COLORREF DisabledTextColor = 0x808080;
+  static constexpr COLORREF BarColor = 0x00C000, FrameColor = 0x0000C0, LastFrameColor = 0xC00000, GripColor = 0xC000C0,
+                            ButtonColor = 0x00C0C0, TextColor = 0x102030;
 
-  explicit TColorTheme(const AnsiString& AName) : TUiTheme(AName) {}
+  using TUiDefaultTheme::TUiDefaultTheme;
   std::vector<TPaintCall> Calls;
   std::vector<TPaintCall> Named(const std::string& Name) const {
     std::vector<TPaintCall> r;
@@ -49,92 +43,46 @@ class TColorTheme : public TUiTheme {
     return r;
   }
 
-  TPoint GetImageOffset(TCanvas*, const TUiItemInfo&, TCustomImageList*) override { return {}; }
-  TColor GetItemColor(const TUiItemInfo&) override { return clNone; }
-  TColor GetItemTextColor(const TUiItemInfo& I) override { return TColor(I.Enabled ? TextColor : DisabledTextColor); }
-  TColor GetItemImageBackground(const TUiItemInfo&) override { return clNone; }
+  TColor GetItemTextColor(const TUiItemInfo& I) override { return TColor(I.Enabled ? TextColor : 0x808080); }
   TUiMargins GetMargins(int Id) override { return Id == 3 ? TUiMargins{1, 3, 1, 1} : TUiMargins{}; }
-  int GetPopupShadowType() override { return 0; }
-  TPoint GetViewBorder(int) override { return {}; }
-  TColor GetViewColor(int) override { return clBtnFace; }
-  TUiMargins GetViewMargins(int) override { return {}; }
-  void PaintBackgnd(TCanvas*, const TRect&, const TRect&, const TRect&, TColor, bool, int) override {}
-  void PaintButton(TCanvas* C, const TRect& R, const TUiItemInfo& I) override {
-    Record("PaintButton", R, I);
-    Fill(C, R, ButtonColor);
+  int GetIntegerMetrics(int Index) override { return Index == 20 ? 9 : TUiDefaultTheme::GetIntegerMetrics(Index); }
+  void PaintButton(TCanvas* C, const TRect& R, const TUiItemInfo& I) override { Record("PaintButton", C, R, I, 0); }
+  void PaintFrame(TCanvas* C, const TRect& R, const TUiItemInfo& I) override { Record("PaintFrame", C, R, I, -1); }
+  void PaintDropDownArrow(TCanvas*, const TRect& R, const TUiItemInfo& I) override {
+    Calls.push_back({"PaintDropDownArrow", R, I});
   }
   void PaintCaption(TCanvas* C, const TRect& R, const TUiItemInfo& I, const WideString& S, UINT F, bool) override {
-    TPaintCall c{"PaintCaption", R, I};
-    c.Text = S;
-    c.Format = F;
-    Calls.push_back(c);
+    Calls.push_back({"PaintCaption", R, I, 0, S, F});
     TRect r = R;
     C->Brush()->SetStyle(bsClear);
     C->DrawText(r, S, F);
   }
-  void PaintCheckMark(TCanvas*, const TRect&, const TUiItemInfo&) override {}
-  void PaintChevron(TCanvas*, const TRect&, const TUiItemInfo&) override {}
-  void PaintEditFrame(TCanvas* C, const TRect& R, const TUiItemInfo& I, const TUiEditFrameInfo& E) override {
-    TPaintCall c{"PaintEditFrame", R, I};
-    c.Frame = E;
-    Calls.push_back(c);
-    Frame(C, R, EditFrameColor);
+  void PaintEditFrame(TCanvas*, const TRect& R, const TUiItemInfo& I, const TUiEditFrameInfo& E) override {
+    Calls.push_back({"PaintEditFrame", R, I, 0, L"", 0, E});
   }
-  void PaintEditButton(TCanvas*, const TRect&, const TUiItemInfo&, const TUiEditButtonInfo&) override {}
-  void PaintDock(TCanvas* C, const TRect& R, const TRect&, int) override { Fill(C, R, BarColor); }
-  void PaintDockPanelNCArea(TCanvas*, const TRect&, const TUiDockPanelInfo&) override {}
-  void PaintDropDownArrow(TCanvas*, const TRect& R, const TUiItemInfo& I) override {
-    Record("PaintDropDownArrow", R, I);
-  }
-  void PaintFloatingBorder(TCanvas*, const TRect&, const TUiFloatingBorderInfo&) override {}
-  void PaintFrame(TCanvas* C, const TRect& R, const TUiItemInfo& I) override {
-    Record("PaintFrame", R, I);
-    Frame(C, R, FrameColor);
-  }
-  void PaintImage(TCanvas*, const TRect& R, const TUiItemInfo& I, TCustomImageList*, int) override {
-    Record("PaintImage", R, I);
-  }
-  void PaintMDIButton(TCanvas*, const TRect&, const TUiItemInfo&, UINT) override {}
-  void PaintMenuItem(TCanvas*, const TRect&, const TUiItemInfo&) override {}
-  void PaintMenuItemFrame(TCanvas*, const TRect&, const TUiItemInfo&) override {}
-  void PaintPageScrollButton(TCanvas*, const TRect&, int, bool) override {}
-  void PaintPopupNCArea(TCanvas*, const TRect&, const TUiPopupInfo&) override {}
-  void PaintSeparator(TCanvas*, const TRect&, const TUiItemInfo&, bool, bool) override {}
-  void PaintToolbarNCArea(TCanvas*, const TRect&, const TUiToolbarInfo&) override {}
-  void PaintFrameControl(TCanvas* C, const TRect& R, int Kind, int State, void*) override {
-    TPaintCall c{"PaintFrameControl", R, {}, Kind};
-    c.Format = static_cast<UINT>(State);
-    Calls.push_back(c);
-    Fill(C, R, ButtonColor);
+  void PaintFrameControl(TCanvas* C, const TRect& R, int, int State, void*) override {
+    Calls.push_back({"PaintFrameControl", R, {}, 0, L"", static_cast<UINT>(State)});
+    Fill(C, R, ButtonColor, false);
   }
   void PaintStatusBar(TCanvas* C, const TRect& R, int Part) override {
-    TPaintCall c{"PaintStatusBar", R, {}, Part};
-    Calls.push_back(c);
-    switch (Part) {
-      case 0: Fill(C, R, BarColor); break;
-      case 1: Frame(C, R, FrameColor); break;
-      case 2: Frame(C, R, LastFrameColor); break;
-      default: Fill(C, R, GripColor);
-    }
+    Calls.push_back({"PaintStatusBar", R, {}, Part});
+    const COLORREF colours[] = {BarColor, FrameColor, LastFrameColor, GripColor};
+    Fill(C, R, colours[Part], Part == 1 || Part == 2);
   }
-  int GetIntegerMetrics(int Index) override { return Index == 20 ? 9 : 0; }
-  bool GetBooleanMetrics(int) override { return false; }
 
  private:
-  void Record(const char* Name, const TRect& R, const TUiItemInfo& I) { Calls.push_back({Name, R, I}); }
-  static void Fill(TCanvas* C, const TRect& R, COLORREF Color) {
-    TBrushHandle b(CreateSolidBrush(Color));
-    RECT r = ToRECT(R);
-    FillRect(C->Handle(), &r, b.Get());
+  void Record(const char* Name, TCanvas* C, const TRect& R, const TUiItemInfo& I, int Frame) {
+    Calls.push_back({Name, R, I});
+    Fill(C, R, Frame ? FrameColor : ButtonColor, Frame != 0);
   }
-  static void Frame(TCanvas* C, const TRect& R, COLORREF Color) {
+  static void Fill(TCanvas* C, const TRect& R, COLORREF Color, bool FrameOnly) {
     TBrushHandle b(CreateSolidBrush(Color));
     RECT r = ToRECT(R);
-    FrameRect(C->Handle(), &r, b.Get());
+    FrameOnly ? FrameRect(C->Handle(), &r, b.Get()) : FillRect(C->Handle(), &r, b.Get());
   }
 };
 
-// Makes the recording theme current for a test and "Default" again after it.
+// Makes the colour theme current for a test and "Default" again after it.
 class TColorThemeScope {
  public:
   TColorThemeScope() {
@@ -175,15 +123,10 @@ inline COLORREF PixelOf(TWinControl* Control, int X, int Y) {
   return c;
 }
 
-// The message of the exception Work raises (of type E), or "" when it raises none.
-template <class E>
-WideString MessageOf(const std::function<void()>& Work) {
-  try {
-    Work();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return WideString();
-}
-
 inline LPARAM PointParam(int X, int Y) { return MAKELPARAM(static_cast<WORD>(X), static_cast<WORD>(Y)); }
+
+// A press and release of the left button at a client point.
+inline void ClickAt(TWinControl* Control, int X, int Y) {
+  SendMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, PointParam(X, Y));
+  SendMessageW(Control->Handle(), WM_LBUTTONUP, 0, PointParam(X, Y));
+}

@@ -162,10 +162,9 @@ TEST_F(SkinEditorsTest, ComboBackgroundEventCanReplaceTheFrame) {
   auto* combo = Child<TSkinComboBox>();
   struct THandler {
     std::vector<TSkinPaintStage> Stages;
-    bool Replace = true;
-    void Draw(TObject*, TCanvas*, const TRect&, TSkinPaintStage Stage, bool& PaintDefault) {
+    void Draw(TObject*, TCanvas*, TRect, TSkinPaintStage Stage, bool& PaintDefault) {
       Stages.push_back(Stage);
-      if (Replace) PaintDefault = false;
+      PaintDefault = false;
     }
   } handler;
   combo->OnDrawBackground = TSkinDrawEvent(&handler, &THandler::Draw);
