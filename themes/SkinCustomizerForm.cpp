@@ -111,18 +111,13 @@ void TSkinCustomizeForm::BuildControls() {
   btnClose->SetAnchors(TAnchors{akTop, akRight});
   btnClose->OnClick = TNotifyEvent(this, &TSkinCustomizeForm::CloseClicked);
 
-  pages_ = new TSkinPanel(this);
-  pages_->SetParent(this);
-  pages_->SetAlign(alClient);
-  pages_->SetBorders(false);
-  for (int i = 0; i < 3; ++i) {
-    auto* sheet = new TSkinPanel(this);
-    sheet->SetParent(pages_);
-    sheet->SetAlign(alClient);
-    sheet->SetBorders(false);
-    sheet->SetVisible(i == 0);
-    sheets_[i] = sheet;
-  }
+  TabControl1 = new TSkinTabControl(this);
+  TabControl1->SetName("TabControl1");
+  TabControl1->SetParent(this);
+  TabControl1->SetAlign(alClient);
+  TabControl1->SetThemeType(tttUi);
+  for (int i = 0; i < 3; ++i) sheets_[i] = TabControl1->AddTab(TabCaptions[i]);
+  TabControl1->SetActiveTabIndex(0);
 
   // Toolbars.
   TWinControl* s = sheets_[0];
@@ -206,14 +201,9 @@ void TSkinCustomizeForm::DoCreate() {
   DoThemeChange();
 }
 
-int TSkinCustomizeForm::ActiveTabIndex() const { return activeTab_; }
+int TSkinCustomizeForm::ActiveTabIndex() const { return TabControl1->ActiveTabIndex(); }
 
-void TSkinCustomizeForm::SetActiveTabIndex(int Value) {
-  if (Value < 0 || Value > 2 || Value == activeTab_) return;
-  sheets_[activeTab_]->SetVisible(false);
-  activeTab_ = Value;
-  sheets_[activeTab_]->SetVisible(true);
-}
+void TSkinCustomizeForm::SetActiveTabIndex(int Value) { TabControl1->SetActiveTabIndex(Value); }
 
 void TSkinCustomizeForm::KeyDown(Word& Key, TShiftState Shift) {
   if (Key == VK_TAB && Shift.Contains(ssCtrl)) {
@@ -402,15 +392,27 @@ void TSkinCustomizeForm::ItemDropped(TBarCustomItem* AItem) {
     lbCommands->Items()->AddObject(TSkinCustomizer::GetItemDisplayCaption(AItem), AItem);
 }
 
-void TSkinCustomizeForm::StartDrag(TObject*, TDragObject*&) { CommandDragStart(lbCommands->ItemIndex()); }
+void TSkinCustomizeForm::StartDrag(TObject*, TDragObject*& DragObject) {
+  CommandDragStart(lbCommands->ItemIndex());
+  if (!dragged_) return;
+  dragObject_ = std::make_unique<TSkinItemDragObject>(nullptr, dragged_);
+  DragObject = dragObject_.get();
+}
 
 void TSkinCustomizeForm::EndDrag(TObject*, TObject* Target, int, int) {
   CommandDragEnd(Target != nullptr && Target != lbCommands);
+  dragObject_.reset();
 }
 
-void TSkinCustomizeForm::DragOverList(TObject*, TObject*, int, int, TDragState, bool& Accept) { Accept = false; }
+void TSkinCustomizeForm::DragOverList(TObject*, TObject* Source, int, int, TDragState, bool& Accept) {
+  auto* drag = dynamic_cast<TSkinItemDragObject*>(Source);
+  Accept = drag && drag->SourceToolbar();
+}
 
-void TSkinCustomizeForm::DragDropList(TObject*, TObject*, int, int) {}
+void TSkinCustomizeForm::DragDropList(TObject*, TObject* Source, int, int) {
+  if (auto* drag = dynamic_cast<TSkinItemDragObject*>(Source); drag && drag->SourceToolbar())
+    ItemDropped(drag->SourceItem());
+}
 
 namespace {
 // This dialog is what a customizer opens unless told otherwise.

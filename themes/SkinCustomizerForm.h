@@ -6,6 +6,7 @@
 #include "themes/SkinControls.h"
 #include "themes/SkinCustomizer.h"
 #include "themes/SkinEditors.h"
+#include "themes/SkinTabs.h"
 
 // The system's hot-key control: a key with its modifiers, as a shortcut.
 class TSkinHotKey : public TWinControl {
@@ -35,6 +36,7 @@ class TSkinCustomizeForm : public TSkinCustomCustomizeForm {
   void SetActiveTabIndex(int Value);
   TWinControl* Sheet(int Index) const { return sheets_[Index]; }
 
+  TSkinTabControl* TabControl1 = nullptr;
   TSkinCheckListBox* lbToolbars = nullptr;
   TSkinComboBox* cbText = nullptr;
   TSkinComboBox* cbIcon = nullptr;
@@ -83,8 +85,7 @@ class TSkinCustomizeForm : public TSkinCustomCustomizeForm {
   void DragDropList(TObject* Sender, TObject* Source, int X, int Y);
 
   TWinControl* sheets_[3] = {};
-  TSkinPanel* pages_ = nullptr;
-  int activeTab_ = 0;
+  std::unique_ptr<TSkinItemDragObject> dragObject_;
   TBarCustomItem* dragged_ = nullptr;
   int draggedIndex_ = -1;
 };

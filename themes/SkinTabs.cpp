@@ -688,7 +688,9 @@ TSkinCustomTabSet::~TSkinCustomTabSet() {
 
 TSkinToolbar* TSkinCustomTabSet::CreateToolbar() { return new TSkinTabToolbar(this); }
 
-TSkinTabToolbar* TSkinCustomTabSet::TabToolbar() const { return static_cast<TSkinTabToolbar*>(Toolbar()); }
+TSkinTabToolbar* TSkinCustomTabSet::TabToolbar() const {
+  return static_cast<TSkinTabToolbar*>(const_cast<TSkinCustomTabSet*>(this)->Toolbar());
+}
 
 int TSkinCustomTabSet::ActiveTabIndex() const { return TabToolbar() ? TabToolbar()->ActiveTabIndex() : -1; }
 

@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "tests/themes/CustomizerTestSupport.h"
 #include "themes/SkinCustomizerForm.h"
+#include "themes/SkinToolbar.h"
 
 namespace {
 
@@ -173,7 +174,14 @@ TEST(SkinCustomizeForm, SeparatorsAndCommandsDragged) {
   d.Dialog->ItemDropped(save);
   EXPECT_EQ(save->Parent(), d.C->Items());
   EXPECT_EQ(d.Dialog->lbCommands->Items()->Strings(2), L"Save");
-  d.Dialog->ItemDropped(sep);
+  // The list takes items dragged off a toolbar, and nothing else.
+  TSkinItemDragObject fromToolbar(static_cast<TSkinToolbar*>(d.A), sep), fromList(nullptr, sep);
+  bool accept = true;
+  d.Dialog->lbCommands->OnDragOver(d.Dialog->lbCommands, &fromList, 5, 5, dsDragMove, accept);
+  EXPECT_FALSE(accept);
+  d.Dialog->lbCommands->OnDragOver(d.Dialog->lbCommands, &fromToolbar, 5, 5, dsDragMove, accept);
+  EXPECT_TRUE(accept);
+  d.Dialog->lbCommands->OnDragDrop(d.Dialog->lbCommands, &fromToolbar, 5, 5);
   EXPECT_EQ(d.Dialog->SeparatorsList()->Items(0), sep);
   EXPECT_EQ(d.A->Items()->IndexOf(sep), -1);
   // A drag that ends nowhere changes nothing.
