@@ -121,12 +121,12 @@ void TSkinCustomizeForm::BuildControls() {
 
   // Toolbars.
   TWinControl* s = sheets_[0];
-  lbToolbars = place<TSkinCheckListBox>(s, 8, 24, 150, 244);
+  lbToolbars = place<TSkinCheckListBox>(s, 8, 24, 150, 226);
   lbToolbars->SetItemHeight(20);
   lbToolbars->OnClick = TNotifyEvent(this, &TSkinCustomizeForm::ToolbarSelected);
   lbToolbars->OnClickCheck = TNotifyEvent(this, &TSkinCustomizeForm::ToolbarChecked);
   label(s, L"&Toolbars", 8, 6, lbToolbars);
-  auto* options = place<TSkinGroupBox>(s, 166, 6, 168, 180);
+  auto* options = place<TSkinGroupBox>(s, 166, 6, 164, 180);
   options->SetCaption(L"Options");
   cbText = place<TSkinComboBox>(options, 10, 38, 148, 21);
   cbText->SetStyle(csDropDownList);
@@ -145,7 +145,7 @@ void TSkinCustomizeForm::BuildControls() {
   cbVisible = place<TSkinCheckBox>(options, 10, 150, 148, 20);
   cbVisible->SetCaption(L"&Visible");
   cbVisible->OnClick = TNotifyEvent(this, &TSkinCustomizeForm::VisibleClicked);
-  auto* themes = place<TSkinGroupBox>(s, 166, 194, 168, 56);
+  auto* themes = place<TSkinGroupBox>(s, 166, 192, 164, 56);
   themes->SetCaption(L"T&hemes");
   cbThemes = place<TSkinComboBox>(themes, 10, 22, 148, 21);
   cbThemes->SetStyle(csDropDownList);

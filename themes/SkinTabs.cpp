@@ -978,6 +978,9 @@ TSkinTabSheet::TSkinTabSheet(TComponent* AOwner) : TCustomControl(AOwner) {
   SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls, csSetCaption, csOpaque});
   SetAlign(alClient);
   SetVisible(false);
+  // The tab control may have no colour of its own; what sits on a page takes the face colour.
+  SetParentColor(false);
+  SetColor(clBtnFace);
 }
 
 TSkinTabSheet::~TSkinTabSheet() {
