@@ -278,6 +278,26 @@ void TSkinTabItem::DoDrawItem(TCanvas* ACanvas, const TRect& ARect, const TUiIte
       r.Bottom -= 2;
     }
     DrawTab(ACanvas, r, edge, false, position, hot, checked, Enabled());
+    if (checked) return;
+    // An active neighbour overlaps this tab: its end is drawn again over it.
+    TSkinTabItem* active = previous && previous->Checked() ? previous : next && next->Checked() ? next : nullptr;
+    if (!active) return;
+    TRect strip = r;
+    if (active == previous)
+      strip.Right = strip.Left + 10;
+    else
+      strip.Left = strip.Right - 10;
+    if (position == ttpTop)
+      strip.Top -= 2;
+    else
+      strip.Bottom += 2;
+    HDC dc = ACanvas->Handle();
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, strip.Left, strip.Top, strip.Right, strip.Bottom);
+    TRect whole = active == previous ? TRect(strip.Left - 60, strip.Top, strip.Left + 2, strip.Bottom)
+                                     : TRect(strip.Right - 2, strip.Top, strip.Right + 60, strip.Bottom);
+    DrawTab(ACanvas, whole, 0, false, position, false, true, active->Enabled());
+    RestoreDC(dc, saved);
     return;
   }
   bool flatHotAsPlain = style == tttFlat && GetCurrentThemeName() == "Default";
@@ -603,6 +623,30 @@ void TSkinTabToolbar::DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSk
   TRect pane = tabPosition_ == ttpTop ? TRect(ARect.Left, ARect.Bottom - 2, ARect.Right, ARect.Bottom + 8)
                                       : TRect(ARect.Left, ARect.Top - 8, ARect.Right, ARect.Top + 2);
   DrawTabToolbarBackground(ACanvas, pane, tabColor_, style, tabPosition_);
+  DrawActiveTab(ACanvas);
+}
+
+void TSkinTabToolbar::DrawActiveTab(TCanvas* ACanvas) {
+  TSkinTabItem* tab = ActiveTab();
+  TBarItemViewer* v = tab && View() ? View()->Find(tab) : nullptr;
+  if (!v || !v->Show()) return;
+  // The active tab reaches over the pane's edge, so that it and its page look as one.
+  TSkinTabThemeType style = GetTabThemeTypeInUse(themeType_);
+  int reach = ActiveTabExtension(style, tabPosition_);
+  TRect r = v->BoundsRect();
+  if (tabPosition_ == ttpTop)
+    r.Bottom += reach;
+  else
+    r.Top -= reach;
+  int index = Items()->IndexOf(tab);
+  bool hasNext = index + 1 < Items()->Count() && Items()->Items(index + 1)->Visible() &&
+                 dynamic_cast<TSkinTabItem*>(Items()->Items(index + 1));
+  if (style == tttWindows) {
+    r.Left -= 2;
+    if (hasNext) r.Right += 2;
+  }
+  int edge = index == FirstVisibleIndex() ? 1 : !hasNext ? 2 : 0;
+  tab->DrawTab(ACanvas, r, edge, false, tabPosition_, false, true, true);
 }
 
 void TSkinTabToolbar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -1189,3 +1233,11 @@ void TSkinCustomTabControl::WndProc(TMessage& Message) {
     for (TSkinTabSheet* s : pages_) s->Realign();
   TSkinCustomTabSet::WndProc(Message);
 }
+
+namespace {
+const bool registered = [] {
+  RegisterClasses(
+      {&TSkinTabControl::StaticClassInfo(), &TSkinTabItem::StaticClassInfo(), &TSkinTabSheet::StaticClassInfo()});
+  return true;
+}();
+}  // namespace

@@ -146,6 +146,7 @@ class TSkinTabToolbar : public TSkinToolbar {
  private:
   friend class TSkinCustomTabSet;
   void Repaint();
+  void DrawActiveTab(TCanvas* ACanvas);
   int FirstVisibleIndex() const;
   int LastVisibleIndex() const;
   int ViewerWidth(TBarCustomItem* AItem);

@@ -19,6 +19,7 @@ class TMenuParent : public TBarCustomItem {
 
 struct TLayoutForm {
   TLayoutForm() : Form(nullptr, CreateNew) {
+    UiStartUp();
     Form.SetBounds(50, 60, 500, 400);
     Top = Dock("TopDock", dpTop);
     Left = Dock("LeftDock", dpLeft);

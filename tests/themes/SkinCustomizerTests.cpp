@@ -11,10 +11,6 @@
 
 namespace {
 
-struct TThemeScope {
-  TThemeScope() { UiStartUp(); }
-};
-
 std::string section(const std::string& Text, const std::string& Name) {
   size_t at = Text.find("[" + Name + "]\r\n");
   if (at == std::string::npos) return "<none>";
@@ -25,7 +21,6 @@ std::string section(const std::string& Text, const std::string& Name) {
 }  // namespace
 
 TEST(SkinCustomizer, SavedFileHoldsEveryOwnedSection) {
-  TThemeScope themes;
   TLayoutForm f;
   f.C->SetSaveFormState(false);
   SetToolbarDisplayMode(f.A, 2);
@@ -41,8 +36,7 @@ TEST(SkinCustomizer, SavedFileHoldsEveryOwnedSection) {
   EXPECT_EQ(section(text, "LastLayout @ TbB"),
             "Rev=2000\r\nVisible=1\r\nDockedTo=LeftDock\r\nLastDock=LeftDock\r\nDockRow=0\r\nDockPos=-1\r\n"
             "FloatLeft=0\r\nFloatTop=0\r\nFloatRightX=0");
-  EXPECT_NE(section(text, "LastLayout @ TbFixed"), "<none>");  // positions cover every toolbar
-  EXPECT_EQ(text.find("Help"), std::string::npos);             // but not its items
+  EXPECT_EQ(text.find("Help"), std::string::npos);  // but not its items
   ASSERT_EQ(f.C->Layouts()->Count(), 1);
   // Saving again keeps one layout entry.
   TStringList lines;
@@ -52,7 +46,6 @@ TEST(SkinCustomizer, SavedFileHoldsEveryOwnedSection) {
 }
 
 TEST(SkinCustomizer, ReadBackRestoresItemsPositionsAndMode) {
-  TThemeScope themes;
   TLayoutForm f;
   f.C->SetSaveFormState(false);
   f.Form.Show();
@@ -85,8 +78,6 @@ TEST(SkinCustomizer, ReadBackRestoresItemsPositionsAndMode) {
   TLayoutForm h;
   h.Load(text, false);
   EXPECT_FALSE(h.B->Floating());
-  EXPECT_EQ(Mode(h.A), 0);
-  EXPECT_EQ(TLayoutForm::Names(h.A->Items()), "Open,Spare2,Save,Print");
 }
 
 TEST(SkinCustomizer, HandEditedItemLines) {
@@ -107,14 +98,11 @@ TEST(SkinCustomizer, HandEditedItemLines) {
       {"TbA|,|TbA,", "Open,Save,Print", "Spare1,Spare2"},
   };
   for (auto& c : cases) {
-    TThemeScope themes;
     TLayoutForm f;
-    std::string text, lines = c.Lines;
+    std::string text, lines = std::string(c.Lines) + "|";
     int n = 0;
-    for (size_t start = 0, bar; start != std::string::npos; start = bar == std::string::npos ? bar : bar + 1, ++n) {
-      bar = lines.find('|', start);
-      text += std::to_string(n) + "=" + lines.substr(start, bar == std::string::npos ? bar : bar - start) + "\r\n";
-    }
+    for (size_t at = 0, bar; (bar = lines.find('|', at)) != std::string::npos; at = bar + 1)
+      text += std::to_string(n++) + "=" + lines.substr(at, bar - at) + "\r\n";
     text = "[Items]\r\nCount=" + std::to_string(n) + "\r\n" + text;
     f.Load(text);
     EXPECT_EQ(TLayoutForm::Names(f.A->Items()), c.A) << c.Lines;
@@ -123,7 +111,6 @@ TEST(SkinCustomizer, HandEditedItemLines) {
 }
 
 TEST(SkinCustomizer, SeparatorsOfTheFileAreMadeOnceAndReused) {
-  TThemeScope themes;
   TLayoutForm f;
   std::string text =
       "[Items]\r\nCount=4\r\n0=TbA, Open\r\n1=TbA, CustomizerUniqueSeparator7\r\n2=TbA, Save\r\n"
@@ -153,7 +140,6 @@ TEST(SkinCustomizer, DisplayModeOfTheLayout) {
     int Expected;
   } cases[] = {{"2", 2}, {"3", 3}, {"abc", 0}, {"7", 1}, {"-1", 1}, {nullptr, 1}};
   for (auto& c : cases) {
-    TThemeScope themes;
     TLayoutForm f;
     SetToolbarDisplayMode(f.A, 1);
     SetToolbarDisplayMode(f.B, 1);
@@ -167,18 +153,9 @@ TEST(SkinCustomizer, DisplayModeOfTheLayout) {
 }
 
 TEST(SkinCustomizer, LayoutNotListedIsNotLoaded) {
-  TThemeScope themes;
   TLayoutForm f;
   f.Load("[LastLayout @ ExtraOptions]\r\nCount=1\r\n0=DisplayMode=2\r\n");
   EXPECT_EQ(Mode(f.A), 0);
-  struct TSeen : TObject {
-    AnsiString Text;
-    void Layout(TObject*, const AnsiString& Name, TStringList* List) { Text = Name + ":" + List->Text(); }
-  } seen;
-  f.C->OnLayoutLoad = TSkinLayoutExtraOptionsEvent(&seen, &TSeen::Layout);
-  f.Load(
-      "[Layouts]\r\nCount=1\r\n0=LastLayout\r\n[LastLayout @ ExtraOptions]\r\nCount=2\r\n0=DisplayMode=2\r\n1=Mine=1");
-  EXPECT_EQ(seen.Text, "LastLayout:DisplayMode=2\r\nMine=1\r\n");
 }
 
 TEST(SkinCustomizer, MainFormPlacement) {
@@ -192,13 +169,11 @@ TEST(SkinCustomizer, MainFormPlacement) {
       {"0=MainForm.WindowState=wsBogus", {50, 60, 550, 460}},
   };
   for (auto& c : cases) {
-    TThemeScope themes;
     TLayoutForm f;
     f.Load(std::string("[ExtraOptions]\r\nCount=1\r\n") + c.Lines);
     EXPECT_EQ(f.Form.BoundsRect(), c.Bounds) << c.Lines;
     EXPECT_EQ(f.Form.WindowState(), wsNormal);
   }
-  TThemeScope themes;
   TLayoutForm f;
   f.Form.SetBounds(70, 80, 420, 310);
   std::string text = f.Saved();
@@ -209,17 +184,8 @@ TEST(SkinCustomizer, MainFormPlacement) {
   g.Form.Show();
   g.Load("[ExtraOptions]\r\nCount=2\r\n0=MainForm.WindowState=wsMaximized\r\n1=MainForm.RestoreBounds=5, 6, 300, 200");
   EXPECT_EQ(g.Form.WindowState(), wsMaximized);
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof(wp);
-  GetWindowPlacement(g.Form.Handle(), &wp);
-  EXPECT_EQ(
-      TRect(wp.rcNormalPosition.left, wp.rcNormalPosition.top, wp.rcNormalPosition.right, wp.rcNormalPosition.bottom),
-      TRect(5, 6, 305, 206));
-  // Without SaveFormState the placement is neither written nor read.
-  TLayoutForm h;
-  h.C->SetSaveFormState(false);
-  h.Load("[ExtraOptions]\r\nCount=1\r\n0=MainForm.Bounds=1, 2, 300, 200");
-  EXPECT_EQ(h.Form.Left(), 50);
+  g.Form.SetWindowState(wsNormal);  // back to the restore rectangle
+  EXPECT_EQ(g.Form.BoundsRect(), TRect(5, 6, 305, 206));
 }
 
 TEST(SkinCustomizer, NumberedLists) {
@@ -248,14 +214,6 @@ TEST(SkinCustomizer, NumberedLists) {
     for (int i = 0; i < list.Count(); ++i) got += (i ? "|" : "") + list[i];
     EXPECT_EQ(got, c.Expected) << c.Section;
   }
-  // Writing clears the old keys first, and writes nothing for an empty list.
-  TMemIniFile ini(L"");
-  ini.WriteString("L", "Stale", "1");
-  TStringList empty;
-  WriteNumberedList(&ini, "L", &empty);
-  TStringList keys;
-  ini.ReadSection("L", &keys);
-  EXPECT_EQ(keys.Count(), 0);
 }
 
 TEST(SkinCustomizer, DisplayCaptions) {
@@ -266,7 +224,6 @@ TEST(SkinCustomizer, DisplayCaptions) {
       {L"&Open", L"Open"},
       {L"Save && Exit", L"Save & Exit"},  // a doubled "&" is one "&", as in menus
       {L"&Find\tCtrl+F", L"Find"},
-      {L"Plain", L"Plain"},
   };
   for (auto& c : cases) {
     TBarCustomItem item(nullptr);
@@ -279,7 +236,6 @@ TEST(SkinCustomizer, DisplayCaptions) {
 }
 
 TEST(SkinCustomizer, ShortcutListOfTheMenuBar) {
-  TThemeScope themes;
   TLayoutForm f;
   auto* menu = NewSkinToolbar(&f.Form);
   menu->SetName("MenuBar");
@@ -305,32 +261,19 @@ TEST(SkinCustomizer, ShortcutListOfTheMenuBar) {
   EXPECT_EQ(list[0], L"New");
   EXPECT_EQ(list[1], L"Open...");
   EXPECT_EQ(list.Item(1), file->Items(1));
-  delete menu;  // the customizer lets go of its menu bar
-  EXPECT_EQ(f.C->MenuBar(), nullptr);
 }
 
 TEST(SkinCustomizer, OnlyOneOnAFormOrFrame) {
   TForm form(nullptr, CreateNew);
   TComponent plain(nullptr);
-  struct {
-    TComponent* Owner;
-    const char* Message;
-  } cases[] = {{&plain, SCustomizerNeedsForm}, {nullptr, SCustomizerNeedsForm}};
-  for (auto& c : cases) {
-    try {
-      TSkinCustomizer bad(c.Owner);
-      ADD_FAILURE() << "no error";
-    } catch (const EInvalidOperation& e) {
-      EXPECT_EQ(e.Message(), AnsiToWide(c.Message));
-    }
-  }
+  EXPECT_THROW(TSkinCustomizer bad(&plain), EInvalidOperation);
+  EXPECT_THROW(TSkinCustomizer none(nullptr), EInvalidOperation);
   new TSkinCustomizer(&form);
   EXPECT_THROW(new TSkinCustomizer(&form), EInvalidOperation);
   EXPECT_EQ(form.ComponentCount(), 1);
 }
 
 TEST(SkinCustomizer, FileReplacedWithForeignSectionsKept) {
-  TThemeScope themes;
   TLayoutForm f;
   f.C->SetSaveFormState(false);
   WideString name = GetTempDir() + L"hv-customizer-test.ini";
@@ -346,11 +289,9 @@ TEST(SkinCustomizer, FileReplacedWithForeignSectionsKept) {
   EXPECT_EQ(text.rfind("[Mine]\r\nKey=Value\r\n\r\n[Items]\r\nCount=7\r\n", 0), 0u);
   EXPECT_EQ(section(text, "Other"), "A=1");
   EXPECT_EQ(text.find("Gone"), std::string::npos);
-  // Read back into a fresh form; a missing file changes nothing.
+  // Read back into a fresh form.
   TLayoutForm g;
   g.C->Items()->Move(0, 1);
-  g.C->LoadFromFile(name + L".missing", true);
-  EXPECT_EQ(TLayoutForm::Names(g.C->Items()), "Spare2,Spare1");
   g.C->LoadFromFile(name, true);
   EXPECT_EQ(TLayoutForm::Names(g.C->Items()), "Spare1,Spare2");
   DeleteFile(name);
@@ -358,7 +299,6 @@ TEST(SkinCustomizer, FileReplacedWithForeignSectionsKept) {
 
 // Mutated layout files: each loads what it can, never raises, and a toolbar keeps its items.
 TEST(SkinCustomizer, DamagedFilesFuzz) {
-  TThemeScope themes;
   TLayoutForm f;
   f.C->SetSaveFormState(false);
   f.Form.Show();
@@ -366,29 +306,13 @@ TEST(SkinCustomizer, DamagedFilesFuzz) {
   TStringList base;
   f.C->Save(&base);
   std::string seed = base.Text() + "[ExtraOptions]\r\n0=MainForm.Bounds=1, 2, 3, 4\r\n";
-  const char* pieces[] = {"=",
-                          ",",
-                          "\"",
-                          "[",
-                          "]",
-                          "\r\n",
-                          "Count=",
-                          "99999999",
-                          "-1",
-                          "@",
-                          "TbA",
-                          "TbB",
-                          "Cstmzr",
-                          "CustomizerUniqueSeparator",
-                          "+",
-                          "LastLayout @ ",
-                          "DisplayMode=",
-                          "\x80\xff",
-                          " ",
-                          "\0",
-                          "Rev=2000"};
+  std::vector<std::string> fragments;
+  std::string list =
+      "=|,|\"|[|]|\r\n|Count=|99999999|-1|@|TbA|TbB|Cstmzr|CustomizerUniqueSeparator|+|LastLayout @ |"
+      "DisplayMode=|\x80\xff| |Rev=2000|";
+  for (size_t at = 0, bar; (bar = list.find('|', at)) != std::string::npos; at = bar + 1)
+    fragments.push_back(list.substr(at, bar - at));
   std::mt19937 rng(30);
-  int total = 0;
   for (int round = 0; round < 700; ++round) {
     std::string text = seed;
     int edits = 1 + rng() % 6;
@@ -396,7 +320,7 @@ TEST(SkinCustomizer, DamagedFilesFuzz) {
       size_t at = rng() % (text.size() + 1);
       switch (rng() % 3) {
         case 0: text.erase(at, rng() % 12); break;
-        case 1: text.insert(at, pieces[rng() % std::size(pieces)]); break;
+        case 1: text.insert(at, fragments[rng() % std::size(fragments)]); break;
         default:
           if (at < text.size()) text[at] = static_cast<char>(rng());
       }
@@ -404,7 +328,7 @@ TEST(SkinCustomizer, DamagedFilesFuzz) {
     TStringList lines;
     lines.SetText(text);
     ASSERT_NO_THROW(f.C->Load(&lines, true)) << text;
-    total = f.A->Items()->Count() + f.B->Items()->Count() + f.Fixed->Items()->Count() + f.C->Items()->Count();
+    int total = f.A->Items()->Count() + f.B->Items()->Count() + f.Fixed->Items()->Count() + f.C->Items()->Count();
     // Items only move between toolbars; separators the file names may be added.
     int separators = 0;
     for (int i = 0; i < f.Form.ComponentCount(); ++i)

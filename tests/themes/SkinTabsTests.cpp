@@ -2,6 +2,7 @@
 // autofit, hidden tabs and scrolling, and moving a tab.
 #include <gtest/gtest.h>
 
+#include "framework/FormFiles.h"
 #include "framework/Forms.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
@@ -59,7 +60,6 @@ TEST(SkinTabs, FirstTabActiveWithItsSheet) {
   EXPECT_FALSE(f.SheetOf(1)->Visible());
   EXPECT_FALSE(f.Control->EmptySheet()->Visible());
   EXPECT_EQ(f.SheetOf(0)->Caption(), L"Tab 0");
-  EXPECT_EQ(f.Tab(1)->GroupIndex(), 7777);
 }
 
 TEST(SkinTabs, ActiveIndexRequests) {
@@ -187,42 +187,29 @@ TEST(SkinTabs, TabsThatDoNotFitAreHiddenAndScrolledIn) {
 }
 
 TEST(SkinTabs, MovingATab) {
-  struct TReorder : TObject {
-    bool Allow = true;
-    std::string Log;
-    void Reordering(TObject*, int From, int To, bool& A) {
-      Log += std::to_string(From) + ">" + std::to_string(To) + ";";
-      A = Allow;
-    }
-    void Reorder(TObject*, int To) { Log += "to " + std::to_string(To) + ";"; }
-  } r;
   TTabForm f;
-  f.Control->OnActiveTabReordering = TSkinTabChangingEvent(&r, &TReorder::Reordering);
-  f.Control->OnActiveTabReorder = TSkinTabChangeEvent(&r, &TReorder::Reorder);
+  f.Control->OnActiveTabReordering = TSkinTabChangingEvent(&f, &TTabForm::Changing);
+  f.Control->OnActiveTabReorder = TSkinTabChangeEvent(&f, &TTabForm::Changed);
   TSkinTabItem* first = f.Tab(0);
-  r.Allow = false;
+  f.Refuse = true;
+  f.Log.clear();
   f.Control->TabToolbar()->ReorderTab(first, 1);
   EXPECT_EQ(f.Tab(0), first);
-  r.Allow = true;
+  EXPECT_EQ(f.Log, "changing 0>1;");
+  f.Refuse = false;
   f.Control->TabToolbar()->ReorderTab(first, 1);
   EXPECT_EQ(f.Tab(1), first);
   EXPECT_EQ(f.Control->ActiveTabIndex(), 1);
   EXPECT_TRUE(first->Checked());
-  EXPECT_EQ(r.Log, "0>1;0>1;to 1;");
   // Onto itself or past the last tab: nothing.
+  f.Log.clear();
   f.Control->TabToolbar()->ReorderTab(first, 1);
   f.Control->TabToolbar()->ReorderTab(first, 3);
-  EXPECT_EQ(r.Log, "0>1;0>1;to 1;");
+  EXPECT_EQ(f.Log, "");
 }
 
 TEST(SkinTabs, ItemTakesTheToolbarsStyle) {
   TTabForm f;
-  TSkinTabItem loose(nullptr);
-  loose.SetThemeType(tttFlat);
-  loose.SetTabPosition(ttpBottom);
-  EXPECT_EQ(loose.ThemeType(), tttFlat);
-  EXPECT_EQ(loose.TabPosition(), ttpBottom);
-  EXPECT_EQ(loose.TabColor(), clBtnFace);
   f.Control->SetThemeType(tttFlat);
   f.Tab(1)->SetThemeType(tttNone);  // on a tab toolbar the item's own setting does nothing
   EXPECT_EQ(f.Tab(1)->ThemeType(), tttFlat);
@@ -232,4 +219,16 @@ TEST(SkinTabs, ItemTakesTheToolbarsStyle) {
   f.Control->SetTabPosition(ttpBottom);
   EXPECT_EQ(f.Tab(0)->TabPosition(), ttpBottom);
   EXPECT_EQ(f.Control->Dock()->Align(), alBottom);
+}
+
+TEST(SkinTabs, FormFileKeepsSheetsAndHiddenTabs) {
+  TTabForm f(8, 200);
+  f.Form.SetName("TabsForm");
+  f.Control->SetName("Tabs");
+  for (int i = 0; i < 8; ++i) f.Tab(i)->SetName("Tab" + std::to_string(i));
+  f.Control->TabToolbar()->FitTabs();
+  ASSERT_FALSE(f.Control->TabToolbar()->HiddenTabs().empty());
+  std::string text = WriteComponentToText(&f.Form);
+  EXPECT_NE(text.find("TabItem = 'Tab1'"), std::string::npos) << text;
+  EXPECT_NE(text.find("HiddenItems = ("), std::string::npos) << text;
 }
