@@ -407,6 +407,7 @@ void TUiItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsS
     theme->PaintMenuItem(Canvas, r, info);
     r = {r.Left + m.Left, r.Top + m.Top, r.Right - m.Right, r.Bottom - m.Bottom};
   } else {
+    // Asked as every themed button asks it; the face itself fills the whole rectangle.
     theme->GetMargins(1);
     if (IsSplit()) {
       int arrowWidth = theme->GetIntegerMetrics(10);

@@ -102,10 +102,6 @@ class TUiCustomItem : public TBarCustomItem {
   TBarPopupWindowClass PopupWindowClass() override;
   TBarItemViewerClass ViewerClass(TBarView* AView) override;
 
- protected:
-  // Lets subclasses change the item style bits.
-  using TBarCustomItem::SetItemStyle;
-
  private:
   template <class T>
   void setField(T& Field, const T& Value) {

@@ -40,11 +40,6 @@ class TRecordingText : public TUiTextObject {
   using TUiTextObject::Paint;
 };
 
-class TPressPanel : public TUiPanelObject {
- public:
-  explicit TPressPanel(TComponent* AOwner) : TUiPanelObject(AOwner) { SetPushOnSpace(true); }
-};
-
 }  // namespace
 
 TEST(UiMultiDock, RefusesEveryControlByItsClassName) {
@@ -94,7 +89,8 @@ TEST(UiPanelObject, HoverMovesFromOnePanelToTheNextAndEndsOnTheTick) {
 TEST(UiPanelObject, SpacePressesAndReleaseClicks) {
   TForm form(nullptr, CreateNew);
   TEventLog log;
-  auto* panel = new TPressPanel(&form);
+  auto* panel = new TUiPanelObject(&form);
+  panel->SetPushOnSpace(true);
   panel->SetName("P");
   panel->SetParent(&form);
   panel->OnClick = TNotifyEvent(&log, &TEventLog::Click);
