@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "themes/Ui.h"
 #include "themes/SkinItem.h"
 #include "themes/UiDefaultTheme.h"
 
