@@ -1,4 +1,4 @@
-// Skinned panel and group box.
+// Skinned panel, group box, label, check box and push button.
 #include "themes/SkinControls.h"
 
 #include <algorithm>
@@ -11,12 +11,7 @@
 #include "framework/ScopeGuards.h"
 #include "themes/UiStatusBars.h"
 
-namespace {
-
-TRect inflated(const TRect& R, int D) { return {R.Left - D, R.Top - D, R.Right + D, R.Bottom + D}; }
-
-// The small item info a skinned control hands the theme for its frame or button.
-TUiItemInfo controlItemInfo(bool Enabled, bool Hot, bool Pushed) {
+TUiItemInfo SkinControlItemInfo(bool Enabled, bool Hot, bool Pushed) {
   TUiItemInfo info;
   info.ViewType = VT_PLAINTOOLBAR;
   info.ItemOptions = IO_TOOLBARSTYLE | IO_APPACTIVE;
@@ -25,6 +20,10 @@ TUiItemInfo controlItemInfo(bool Enabled, bool Hot, bool Pushed) {
   info.Pushed = Pushed;
   return info;
 }
+
+namespace {
+
+TRect inflated(const TRect& R, int D) { return {R.Left - D, R.Top - D, R.Right + D, R.Bottom + D}; }
 
 // The edge DrawEdge draws for each border type but the framed one.
 const UINT panelEdges[] = {BDR_RAISEDINNER, EDGE_RAISED, BDR_SUNKENOUTER, EDGE_SUNKEN, EDGE_BUMP, EDGE_ETCHED};
@@ -103,12 +102,12 @@ void TSkinCustomPanel::DrawBackground(TCanvas* ACanvas, const TRect& ARect) {
       case thtUi:
         if (!CurrentTheme) break;
         if (uiStyleBackground_ && GetCurrentThemeName() != "Default") {
-          CurrentTheme->PaintButton(ACanvas, ARect, controlItemInfo(Enabled(), false, false));
+          CurrentTheme->PaintButton(ACanvas, ARect, SkinControlItemInfo(Enabled(), false, false));
         } else if (borders_) {
           TSaveDC saved(dc);
           TRect inner = inflated(ARect, -2);
           ExcludeClipRect(dc, inner.Left, inner.Top, inner.Right, inner.Bottom);
-          CurrentTheme->PaintFrame(ACanvas, ARect, controlItemInfo(Enabled(), hot_, false));
+          CurrentTheme->PaintFrame(ACanvas, ARect, SkinControlItemInfo(Enabled(), hot_, false));
         }
         break;
     }
@@ -370,14 +369,11 @@ void TSkinTextObject::DoSetChecked(bool Value) {
   Invalidate();
 }
 
-void TSkinTextObject::SetPushed(bool Value) {
-  if (Value == pushed_) return;
-  pushed_ = Value;
-  Invalidate();
-}
-
 UINT TSkinTextObject::CaptionFormat() const {
-  UINT format = Alignment() == taRightJustify ? DT_RIGHT : Alignment() == taCenter ? DT_CENTER : DT_LEFT;
+  // Right-to-left reading mirrors the alignment.
+  bool rtl = RightToLeftReading();
+  UINT format = Alignment() == taCenter ? DT_CENTER : (Alignment() == taRightJustify) != rtl ? DT_RIGHT : DT_LEFT;
+  if (rtl) format |= DT_RTLREADING;
   switch (Wrapping()) {
     case twEndEllipsis: format |= DT_SINGLELINE | DT_END_ELLIPSIS; break;
     case twPathEllipsis: format |= DT_SINGLELINE | DT_PATH_ELLIPSIS; break;
@@ -408,7 +404,7 @@ void TSkinTextObject::CalcLayout(TCanvas* Canvas, TRect& ImageRect, TRect& Capti
   bool image = list && index >= 0;
   TRect text = GetTextRect();
   WideString caption = Caption();
-  bool pushed = drawPushedCaption_ && pushed_;
+  bool pushed = drawPushedCaption_ && Pushed();
   CalcCaptionLayout(Canvas, text, caption, 0, ImageRect, CaptionRect, pushed, false, image ? list->Height() : 0,
                     image ? list->Width() : 0, CaptionFormat(), Alignment());
   if (!caption.empty() || !image) return;
@@ -514,7 +510,7 @@ void TSkinTextObject::Click() {
 }
 
 bool TSkinTextObject::DialogChar(wchar_t Key) {
-  if (!pushOnSpace_ || !ShowAccelChar() || !Enabled() || !isAccel(Key, Caption()) || !CanFocus()) return false;
+  if (!PushOnSpace() || !ShowAccelChar() || !Enabled() || !isAccel(Key, Caption()) || !CanFocus()) return false;
   SetFocus();
   Click();
   return true;
@@ -523,7 +519,7 @@ bool TSkinTextObject::DialogChar(wchar_t Key) {
 void TSkinTextObject::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft && Enabled()) {
     // A click moves the focus here, as a push button or check box does.
-    if (pushOnSpace_ && CanFocus() && !Focused()) SetFocus();
+    if (PushOnSpace() && CanFocus() && !Focused()) SetFocus();
     SetPushed(true);
   }
   inherited::MouseDown(Button, Shift, X, Y);
@@ -532,11 +528,6 @@ void TSkinTextObject::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 void TSkinTextObject::MouseMove(TShiftState Shift, int X, int Y) {
   if (Shift.Contains(ssLeft) && MouseCapture()) SetPushed(ClientRect().Contains({X, Y}));
   inherited::MouseMove(Shift, X, Y);
-}
-
-void TSkinTextObject::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (Button == mbLeft) SetPushed(false);
-  inherited::MouseUp(Button, Shift, X, Y);
 }
 
 void TSkinTextObject::Notification(TComponent* AComponent, TOperation Operation) {
@@ -594,35 +585,12 @@ void TSkinTextObject::Dispatch(TMessage& Message) {
       Invalidate();
       return;
     }
-    case WM_KEYDOWN:
-      if (pushOnSpace_ && Message.WParam == VK_SPACE && Enabled()) {
-        if (!(Message.LParam & 0x40000000)) {
-          spacePushed_ = true;
-          SetPushed(true);
-        }
-        return;
-      }
-      break;
-    case WM_KEYUP:
-      if (pushOnSpace_ && Message.WParam == VK_SPACE && spacePushed_) {
-        spacePushed_ = false;
-        SetPushed(false);
-        Click();
-        return;
-      }
-      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       inherited::Dispatch(Message);
-      if (Message.Msg == WM_KILLFOCUS && spacePushed_) {
-        spacePushed_ = false;
-        SetPushed(false);
-      }
+      // A Space press does not outlive the focus.
+      if (Message.Msg == WM_KILLFOCUS && !MouseCapture()) SetPushed(false);
       Invalidate();
-      return;
-    case WM_CAPTURECHANGED:
-      inherited::Dispatch(Message);
-      if (!spacePushed_) SetPushed(false);
       return;
     case WM_SETCURSOR:
       // A link shows the hand unless the control has a cursor of its own.
@@ -772,7 +740,7 @@ HV_PUBLISH(TSkinLabel) {
 
 // ---- TSkinButtonControl ----
 
-TSkinButtonControl::TSkinButtonControl(TComponent* AOwner) : TSkinTextObject(AOwner) { pushOnSpace_ = true; }
+TSkinButtonControl::TSkinButtonControl(TComponent* AOwner) : TSkinTextObject(AOwner) { SetPushOnSpace(true); }
 
 void TSkinButtonControl::SetGroupIndex(int Value) {
   if (Value == groupIndex_) return;
@@ -970,14 +938,14 @@ void TSkinCustomButton::PaintBackground(TCanvas* ACanvas, const TRect& ARect) {
     int w = CurrentTheme->GetIntegerMetrics(20);
     TRect text = GetTextRect();
     TRect arrow{text.Right + 1, ARect.Top, text.Right + 1 + w, ARect.Bottom};
-    TUiItemInfo info = controlItemInfo(Enabled(), MouseInside(), pushed);
+    TUiItemInfo info = SkinControlItemInfo(Enabled(), MouseInside(), pushed);
     CurrentTheme->PaintDropDownArrow(ACanvas, arrow, info);
   }
 }
 
 TColor TSkinCustomButton::CaptionColor() {
   if (GetSkinType(ThemeType()) != thtUi || !CurrentTheme) return inherited::CaptionColor();
-  TUiItemInfo info = controlItemInfo(Enabled(), MouseInside(), Pushed() || droppedDown_);
+  TUiItemInfo info = SkinControlItemInfo(Enabled(), MouseInside(), Pushed() || droppedDown_);
   info.Selected = Checked();
   return CurrentTheme->GetItemTextColor(info);
 }

@@ -21,6 +21,9 @@
 
 class TPopupMenu;
 
+// The small item info a skinned control hands the theme for its frame or button.
+TUiItemInfo SkinControlItemInfo(bool Enabled, bool Hot, bool Pushed);
+
 HV_ENUM(TSkinPanelBorder, pbrRaised, pbrDoubleRaised, pbrSunken, pbrDoubleSunken, pbrBumped, pbrEtched, pbrFramed)
 
 // Sent by a panel that repaints to its children that are not panels, with their bounds
@@ -142,7 +145,6 @@ class TSkinTextObject : public TUiTextObject {
 
   // What the user sees of the control's state.
   bool MouseInside() const { return mouseInside_; }
-  bool Pushed() const { return pushed_; }
   // The caption's DrawText flags.
   UINT CaptionFormat() const;
   // Where caption and image go in the client area (what painting and the size use).
@@ -167,15 +169,11 @@ class TSkinTextObject : public TUiTextObject {
   virtual void GetImage(TCustomImageList*& AImageList, int& AImageIndex);
   // Extra size of the automatic size.
   virtual TSize AutoSizeExtra() { return {0, 0}; }
-  // A Space press and release clicks (check box and button).
-  bool pushOnSpace_ = false;
-  void SetPushed(bool Value);
   void Paint() override;
   void Click() override;
   void Dispatch(TMessage& Message) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void CMEnabledChanged(TMessage& Message) override;
   void CMHintShow(TMessage& Message) override;
@@ -199,8 +197,6 @@ class TSkinTextObject : public TUiTextObject {
   WideString linkTextParams_;
   std::unique_ptr<TFont> linkFont_;
   bool mouseInside_ = false;
-  bool pushed_ = false;
-  bool spacePushed_ = false;
 };
 
 // The link of a text object with an action: Unicode caption and hint, checked state, image.

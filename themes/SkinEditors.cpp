@@ -1,24 +1,12 @@
 // Skinned combo box, list box and check list box.
 #include "themes/SkinEditors.h"
 
-#include "framework/GdiHandles.h"
-#include "framework/PaintScopes.h"
+#include "themes/SkinControls.h"
 
 namespace {
 
 // The hover timer's period: how soon the frame notices that the mouse has left.
 constexpr UINT hoverPeriod = 125;
-
-// The item info every skinned editor frame hands the theme.
-TUiItemInfo editItemInfo(bool Enabled, bool Hot, bool Pushed) {
-  TUiItemInfo info;
-  info.ViewType = VT_PLAINTOOLBAR;
-  info.ItemOptions = IO_TOOLBARSTYLE | IO_APPACTIVE;
-  info.Enabled = Enabled;
-  info.HoverKind = Hot ? 2 : 0;
-  info.Pushed = Pushed;
-  return info;
-}
 
 TRect inflated(const TRect& R, int D) { return {R.Left - D, R.Top - D, R.Right + D, R.Bottom + D}; }
 
@@ -138,7 +126,7 @@ void TSkinComboBox::PaintFrame() {
     frame.ButtonWidth = button;
     frame.ButtonKind = 1;
     frame.ButtonState = !Enabled() ? 1 : dropped ? 4 : hot ? 2 : 0;
-    TUiItemInfo info = editItemInfo(Enabled(), hot, dropped);
+    TUiItemInfo info = SkinControlItemInfo(Enabled(), hot, dropped);
     frame.FrameState = GetStateFlags(info);
     CurrentTheme->PaintEditFrame(canvas.Get(), client, info, frame);
   }

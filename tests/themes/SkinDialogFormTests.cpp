@@ -15,10 +15,6 @@ class TSkinSampleForm : public TForm {
   HV_CLASS(TSkinSampleForm, TForm)
  public:
   explicit TSkinSampleForm(TComponent* AOwner) : TForm(AOwner) {}
-  template <class T>
-  T* Get(const char* Name) {
-    return dynamic_cast<T*>(FindComponent(Name));
-  }
 };
 HV_PUBLISH(TSkinSampleForm) {}
 const bool registered = [] {
@@ -30,7 +26,9 @@ const bool registered = [] {
 
 TEST(SkinDialogForm, SkinnedControlsAboveAStatusBar) {
   std::unique_ptr<TSkinSampleForm> form(New<TSkinSampleForm>(nullptr));
-  form->SetActiveControl(form->Get<TSkinComboBox>("cmbxFind"));
+  auto get = [&](const char* Name) { return form->FindComponent(Name); };
+  auto* find = dynamic_cast<TSkinComboBox*>(get("cmbxFind"));
+  form->SetActiveControl(find);
   form->Show();
   const char* hold = std::getenv("THEME_TEST_HOLD_MS");
   DWORD until = GetTickCount() + (hold ? std::atoi(hold) : 0);
@@ -39,12 +37,13 @@ TEST(SkinDialogForm, SkinnedControlsAboveAStatusBar) {
     Sleep(20);
   } while (GetTickCount() < until);
   // A list given the standard style in the form file still draws its items itself.
-  EXPECT_TRUE(GetWindowLongW(form->Get<TSkinListBox>("lstScope")->Handle(), GWL_STYLE) & LBS_OWNERDRAWFIXED);
-  EXPECT_EQ(form->Get<TSkinCheckBox>("chckbxRegExp")->State(), cbGrayed);
-  EXPECT_GT(form->Get<TSkinCheckBox>("chckbxRegExp")->Width(), 60);  // sized to its caption once read
-  EXPECT_EQ(form->Get<TSkinLabel>("lblFind")->FocusControl(), form->Get<TSkinComboBox>("cmbxFind"));
+  EXPECT_TRUE(GetWindowLongW(dynamic_cast<TSkinListBox*>(get("lstScope"))->Handle(), GWL_STYLE) & LBS_OWNERDRAWFIXED);
+  auto* regExp = dynamic_cast<TSkinCheckBox*>(get("chckbxRegExp"));
+  EXPECT_EQ(regExp->State(), cbGrayed);
+  EXPECT_GT(regExp->Width(), 60);  // sized to its caption once read
+  EXPECT_EQ(dynamic_cast<TSkinLabel*>(get("lblFind"))->FocusControl(), find);
   // The status bar fills the bottom; its last panel reaches the right edge.
-  auto* bar = form->Get<TUiStatusBar>("stsbrMain");
+  auto* bar = dynamic_cast<TUiStatusBar*>(get("stsbrMain"));
   ASSERT_EQ(bar->Panels()->Count(), 4);
   EXPECT_EQ(bar->Top() + bar->Height(), form->ClientHeight());
   EXPECT_TRUE(bar->Panels()->Items(3)->IsLast());
