@@ -1,10 +1,12 @@
-// Painting a themed window frame and caption strip in off-screen bitmaps.
+// Painting a themed window frame and caption strip in off-screen bitmaps, and the title bar
+// that makes a form look framed with them.
 #include "themes/SkinFramePaint.h"
 
 #include <memory>
 
 #include "framework/Bitmap.h"
 #include "framework/Colors.h"
+#include "themes/SkinTitleBar.h"
 #include "themes/Ui.h"
 #include "themes/UiUtils.h"
 
@@ -82,4 +84,72 @@ void PaintSystemCaption(TCanvas* ACanvas, const TRect& ARect, bool Active) {
   ACanvas->Lock();
   DrawCaption(GetDesktopWindow(), ACanvas->Handle(), &r, flags);
   ACanvas->Unlock();
+}
+
+// ---- the title bar's frame and caption ----
+
+void TSkinTitleBar::SetUiStyleBackground(bool Value) {
+  if (Value == uiStyleBackground_) return;
+  uiStyleBackground_ = Value;
+  if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TSkinTitleBar::DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage,
+                                     bool& PaintDefault) {
+  if (OnDrawBackground) OnDrawBackground(this, ACanvas, ARect, PaintStage, PaintDefault);
+}
+
+void TSkinTitleBar::DoDrawDockBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage,
+                                         bool& PaintDefault) {
+  TSkinCompoundBar::DoDrawDockBackground(ACanvas, ARect, PaintStage, PaintDefault);
+  if (PaintStage != pstPrePaint || !PaintDefault) return;
+  PaintDefault = false;
+  bool system = GetCurrentThemeName() == "Default" && ThemesUsable;
+  TRect r = ARect;
+  if (system) r = TRect(r.Left - frameSize_, r.Top - frameSize_, r.Right + frameSize_, r.Bottom + frameSize_);
+  int w = r.Width(), h = r.Height();
+  ACanvas->Lock();
+  if (system) {
+    // Repainted only when its size changes: activation and colours alone leave it as it is,
+    // always in active colours.
+    if (!captionCache_) captionCache_ = std::make_unique<TBitmap>();
+    if (captionCache_->Width() != w || captionCache_->Height() != h) {
+      captionCache_->SetSize(w, h);
+      PaintSystemCaption(captionCache_->Canvas(), r, true);
+    }
+    BitBlt(ACanvas->Handle(), 0, 0, w, h, captionCache_->Canvas()->Handle(), 0, 0, SRCCOPY);
+  } else {
+    PaintWindowFrame(Handle(), ACanvas, r, w, h, false);
+  }
+  ACanvas->Unlock();
+}
+
+void TSkinTitleBar::WndProc(TMessage& Message) {
+  if (Message.Msg != WM_ERASEBKGND) {
+    TSkinCompoundBar::WndProc(Message);
+    return;
+  }
+  Message.Result = 1;
+  TCanvas canvas;
+  canvas.SetHandle(reinterpret_cast<HDC>(Message.WParam));
+  canvas.Lock();
+  TRect r = ClientRect();
+  canvas.Brush()->SetColor(Color());
+  bool paintDefault = true;
+  DoDrawBackground(&canvas, r, pstPrePaint, paintDefault);
+  if (paintDefault) {
+    bool maximized = form_ && form_->WindowState() == wsMaximized;
+    if (maximized) r = TRect(r.Left - 4, r.Top - 4, r.Right + 4, r.Bottom + 4);
+    if (!active_)
+      canvas.FillRect(r);
+    else if (GetCurrentThemeName() == "Default" && ThemesUsable && Dock() && !maximized)
+      PaintWindowFrame(Handle(), &canvas, r, Dock()->Width() + 2 * frameSize_, Dock()->Height() + frameSize_,
+                       uiStyleBackground_);
+    else
+      PaintWindowFrame(Handle(), &canvas, r, 0, 0, uiStyleBackground_);
+  }
+  paintDefault = true;
+  DoDrawBackground(&canvas, r, pstPostPaint, paintDefault);
+  canvas.Unlock();
+  canvas.SetHandle(nullptr);
 }

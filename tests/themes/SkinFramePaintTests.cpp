@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/themes/SkinPictureSupport.h"
+#include "framework/Forms.h"
 #include "themes/SkinFramePaint.h"
+#include "themes/SkinTitleBar.h"
 #include "themes/Ui.h"
 #include "themes/UiDefaultTheme.h"
 #include "themes/UiUtils.h"
@@ -120,4 +122,42 @@ TEST(SkinFramePaint, SystemCaption) {
   EXPECT_EQ(active.Count(TRect(0, 0, 140, 10), clWhite), 1400);
   EXPECT_EQ(active.Count(TRect(10, 10, 130, 30), clWhite), 0);
   EXPECT_NE(active.At(12, 28), inactive.At(12, 28));
+}
+
+TEST(SkinFramePaint, TitleBarBackground) {
+  TThemes themes;
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(50, 50, 300, 200);
+  auto* bar = new TSkinTitleBar(&form);
+  bar->SetParent(&form);
+  struct TStages : TObject {
+    std::string Log;
+    void Draw(TObject*, TCanvas*, TRect, TSkinPaintStage S, bool&) { Log += S == pstPrePaint ? "pre;" : "post;"; }
+  } stages;
+  bar->OnDrawBackground = TSkinDrawEvent(&stages, &TStages::Draw);
+  form.Show();
+  auto erase = [&](TPicture& P) { SendMessageW(bar->Handle(), WM_ERASEBKGND, WPARAM(P.Canvas()->Handle()), 0); };
+  // The frame looks the same with and without the dock background under the theme "Default".
+  TPicture plain(bar->Width(), bar->Height()), styled(bar->Width(), bar->Height());
+  erase(plain);
+  bar->SetUiStyleBackground(true);
+  erase(styled);
+  EXPECT_TRUE(styled.Matches(plain, false));
+  // Inactive, the client is filled with the bar's colour, and both stages still fire.
+  bar->SetActive(false);
+  bar->SetColor(static_cast<TColor>(Brush));
+  TPicture filled(bar->Width(), bar->Height());
+  stages.Log.clear();
+  erase(filled);
+  EXPECT_EQ(filled.Count(TRect(0, 0, filled.W, filled.H), Brush), filled.W * filled.H);
+  EXPECT_EQ(stages.Log, "pre;post;");
+  if (!ThemesUsable) return;
+  // The cached system caption follows the size of the dock it covers, with the frame around.
+  bar->SetActive(true);
+  TPicture dock(bar->Dock()->Width(), bar->Dock()->Height());
+  bool paintDefault = true;
+  bar->Dock()->OnDrawBackground(bar->Dock(), dock.Canvas(), bar->Dock()->ClientRect(), pstPrePaint, paintDefault);
+  ASSERT_NE(bar->CaptionCache(), nullptr);
+  EXPECT_EQ(bar->CaptionCache()->Width(), bar->Dock()->Width() + 2 * GetSystemMetrics(SM_CYFRAME));
+  EXPECT_FALSE(paintDefault);
 }

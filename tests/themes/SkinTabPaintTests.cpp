@@ -46,7 +46,6 @@ TEST(SkinTabPaint, StyleInUse) {
   EXPECT_EQ(GetTabThemeTypeInUse(tttUi), windows);  // under "Default"
   EXPECT_EQ(GetTabThemeTypeInUse(tttWindows), windows);
   EXPECT_EQ(GetTabThemeTypeInUse(tttFlat), tttFlat);
-  EXPECT_EQ(GetTabThemeTypeInUse(tttNone), tttNone);
   // Without visual styles the Windows style is the plain one.
   FreeVisualStyles();
   UxThemeLibraryName() = L"no-such-uxtheme-library.dll";
