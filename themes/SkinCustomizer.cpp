@@ -11,6 +11,7 @@
 #include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
 #include "framework/Menus.h"
+#include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 #include "themes/SkinToolbar.h"
 #include "themes/Ui.h"
@@ -134,10 +135,7 @@ void WriteNumberedList(TCustomIniFile* Ini, const AnsiString& Section, TStrings*
 
 void ReadNumberedList(TCustomIniFile* Ini, const AnsiString& Section, TStrings* Strings) {
   Strings->BeginUpdate();
-  struct End {
-    TStrings* S;
-    ~End() { S->EndUpdate(); }
-  } end{Strings};
+  TScopeExit end([Strings] { Strings->EndUpdate(); });
   Strings->Clear();
   int count = Ini->ReadInteger(Section, "Count", -1);
   TStringList keys;

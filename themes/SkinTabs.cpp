@@ -11,6 +11,7 @@
 #include "themes/UiUxThemes.h"
 #include "framework/FormFiles.h"
 #include "framework/Screen.h"
+#include "framework/ScopeGuards.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 
@@ -484,10 +485,7 @@ void TSkinTabToolbar::FitTabs() {
     return;
   }
   rearranging_ = true;
-  struct Done {
-    bool& Flag;
-    ~Done() { Flag = false; }
-  } done{rearranging_};
+  TScopeExit done([this] { rearranging_ = false; });
   View()->UpdatePositions();
   int room = CurrentDock()->Width() - 8;
   int first = FirstVisibleIndex();
@@ -555,10 +553,7 @@ void TSkinTabToolbar::ScrollIntoView(TBarCustomItem* AItem) {
 void TSkinTabToolbar::Autofit() {
   if (rearranging_ || Items()->Count() == 0 || !CurrentDock()) return;
   rearranging_ = true;
-  struct Done {
-    bool& Flag;
-    ~Done() { Flag = false; }
-  } done{rearranging_};
+  TScopeExit done([this] { rearranging_ = false; });
   for (TSkinHiddenTab& h : hidden_)
     if (h.Item) h.Item->SetVisible(true);
   hidden_.clear();
