@@ -70,7 +70,6 @@ TEST(SkinCustomizer, ReadBackRestoresItemsPositionsAndMode) {
   EXPECT_EQ(TLayoutForm::Names(g.C->Items()), "Spare1,Cut");
   EXPECT_EQ(Mode(g.A), 1);
   EXPECT_EQ(Mode(g.B), 1);  // every customizable toolbar takes the layout's mode
-  EXPECT_EQ(Mode(g.Fixed), 0);
   ASSERT_TRUE(g.B->Floating());
   EXPECT_EQ(g.B->FloatingPosition(), TPoint(320, 240));
   EXPECT_EQ(g.B->FloatingWidth(), 60);
