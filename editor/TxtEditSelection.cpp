@@ -4,6 +4,7 @@
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditClipboard.h"
+#include "editor/TxtEditLineScan.h"
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditTextUtils.h"
 #include "framework/Clipboard.h"
@@ -178,29 +179,31 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
       left.append(static_cast<size_t>(caretX_ - 1 - length), ' ');
   }
   const AnsiString right(CharsOf(line, caretX_, length + 1));
-  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, false);
-  const int extra = static_cast<int>(pieces.size()) - 1;
+  const bool trim = options_.Contains(eoTrimTrailingSpaces);
   if (caretY_ > lines_->Count()) lines_->Add(AnsiString());
 
   AnsiString last = left;
-  last.append(pieces[0]);
-  if (extra > 0) {
+  const size_t firstBreak =
+      static_cast<size_t>(FindLineBreak(Value.data(), Value.data() + Value.size()) - Value.data());
+  int extra = 0;
+  if (firstBreak < Value.size()) {
+    last.append(Value.substr(0, firstBreak));
     ProperSetLine(caretY_ - 1, last);
-    // The new lines come with their text: the watchers hear of one insertion, and word wrap
-    // moves the rows after them once rather than once per line.
-    std::vector<AnsiString> added;
-    added.reserve(static_cast<size_t>(extra));
-    for (int i = 1; i <= extra; ++i) {
-      AnsiString text(pieces[static_cast<size_t>(i)]);
-      if (i == extra) text += right;
-      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(text) : std::move(text));
-    }
-    lines_->InsertStrings(caretY_, added);
+    // The lines between the first and the last piece go in as one text (a large one into a
+    // block of its own, without a string per line); the last piece takes the rest of the line.
+    const size_t middle = firstBreak + (Value.substr(firstBreak, 2) == "\r\n" ? 2 : 1);
+    const size_t lastPiece = Value.find_last_of("\r\n") + 1;
+    if (middle < lastPiece) extra = lines_->InsertText(caretY_, Value.substr(middle, lastPiece - middle), trim);
+    AnsiString text(Value.substr(lastPiece));
+    text += right;
+    lines_->Insert(caretY_ + extra, trim ? TxtTrimTrailingBlanks(text) : text);
+    ++extra;
     caretY_ += extra;
-    last.assign(pieces[static_cast<size_t>(extra)]);
+    last.assign(Value.substr(lastPiece));
     StatusChanged({scCaretY});
     last += right;
   } else {
+    last.append(Value);
     last += right;
     ProperSetLine(caretY_ - 1, last);
   }
@@ -257,18 +260,15 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
   caretX_ = 1;
   StatusChanged({scCaretX});
   // Whole lines end with their line break; it starts no further line.
-  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, true);
   if (insertMode_ || caretY_ >= lines_->Count()) {
     // Every piece becomes a new line: all go in as one insertion.
-    std::vector<AnsiString> added;
-    added.reserve(pieces.size());
-    for (std::string_view piece : pieces)
-      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(piece) : AnsiString(piece));
-    lines_->InsertStrings(std::min(caretY_ - 1, lines_->Count()), added);
-    caretY_ += static_cast<int>(pieces.size());
+    const int added =
+        lines_->InsertText(std::min(caretY_ - 1, lines_->Count()), Value, options_.Contains(eoTrimTrailingSpaces));
+    caretY_ += added;
     StatusChanged({scCaretY});
-    return static_cast<int>(pieces.size());
+    return added;
   }
+  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, true);
   int inserted = 0;
   for (std::string_view piece : pieces) {
     if (caretY_ > lines_->Count()) {

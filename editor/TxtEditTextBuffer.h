@@ -3,7 +3,8 @@
 //
 // Storage: a loaded file stays in one block, and each of its lines refers into that block until
 // the line changes; only then does the line get storage of its own. So a large file costs about
-// its own size plus one 16-byte record per line.
+// its own size plus one 16-byte record per line. A large text inserted in one go (a paste) gets
+// a block of its own in the same way.
 #pragma once
 
 #include <cstddef>
@@ -85,6 +86,12 @@ class TTxtEditStringList : public TStrings {
   void InsertLines(int Index, int NumLines);
   // Inserts Lines before Index, told to the watchers as one insertion.
   void InsertStrings(int Index, const std::vector<AnsiString>& Lines);
+  // Inserts the lines of Text before Index, split as SetText splits (CR LF, a lone CR and a
+  // lone LF each end a line; a break at the very end adds no empty line), told to the watchers
+  // as one insertion; with TrimTrailingBlanks each line loses its trailing blanks. A large text
+  // is split into a block of its own, without one allocation per line. Returns the number of
+  // lines inserted (none for an empty Text).
+  int InsertText(int Index, std::string_view Text, bool TrimTrailingBlanks = false);
   void LoadFromFile(const WideString& FileName) override;
   // Reads the whole stream from its start.
   void LoadFromStream(TStream* Stream) override;
@@ -145,7 +152,11 @@ class TTxtEditStringList : public TStrings {
 
   [[noreturn]] static void IndexError(int Index);
   void CheckIndex(int Index) const;
-  bool IsLoaded(const char* Text) const;
+  // The block that holds Text, or null for a line with storage of its own.
+  LoadedBlock* BlockOf(const char* Text) const;
+  // Takes a block into blocks_, which must have room for it (reserved before).
+  LoadedBlock* KeepBlock(std::unique_ptr<LoadedBlock> Block);
+  void DropBlock(LoadedBlock* Block);
   std::string_view TextOf(const TTxtEditStringRec& Rec) const;
   const char* NewText(std::string_view S);
   void ReleaseText(const char* Text);
@@ -157,6 +168,10 @@ class TTxtEditStringList : public TStrings {
   int Measure(TTxtEditStringRec& Rec);
   void ForgetLongest() { longestKnown_ = false; }
   void LongestAfterChange(int Index, int Length);
+  // Measures the Number lines from Index on, just inserted, into the longest line.
+  void LongestAfterInsert(int Index, int Number);
+  int InsertSplitLines(int Index, std::string_view Text, bool Trim);
+  int InsertBlock(int Index, std::string_view Text, bool Trim);
   // Reads Size bytes into a new block through Read (called with the room left until it gives
   // 0 or the block is full) and splits them while they are fresh in the cache; only when all
   // were read do they replace the lines.
@@ -175,7 +190,8 @@ class TTxtEditStringList : public TStrings {
   int longestLength_ = 0;
   bool longestKnown_ = false;
   int tabWidth_ = 0;
-  std::unique_ptr<LoadedBlock> loaded_;
+  // The blocks that lines refer into, in the order of their addresses.
+  std::vector<std::unique_ptr<LoadedBlock>> blocks_;
   // The records a load made while reading, which the list takes over as its own while the
   // lines are announced; the load keeps them when the list must move out (see Reallocate).
   TTxtEditStringRec* adopted_ = nullptr;

@@ -656,3 +656,107 @@ TEST(TextBufferLoad, AFillIsAskedEvenForNothingAndItsFailureKeepsTheLines) {
   });
   EXPECT_EQ(Lines(l), (Strings{"x", "y"}));
 }
+
+// ---- inserting a whole text ----
+
+namespace {
+
+Strings Trimmed(Strings lines) {
+  for (std::string& s : lines) s.erase(s.find_last_not_of(" \t") + 1);
+  return lines;
+}
+
+// A first line long enough that the text gets a block of its own.
+const std::string kLongLine(70000, 'p');
+
+}  // namespace
+
+TEST(TextBufferInsert, SplitsAsSetTextInOneInsertionAtEverySize) {
+  const std::string cases[] = {
+      "a",  "a\r\n", "a\r\nb", "\r\n\r\n", "a\rb\nc\r\nd\n\re", std::string("x\0y\r", 4), "a  \t\r\n \t\r\nb \t",
+      "\r", "\n\r",
+  };
+  for (const std::string& text : cases)
+    for (bool large : {false, true})
+      for (bool trim : {false, true}) {
+        const std::string all = large ? kLongLine + "\r\n" + text : text;
+        SCOPED_TRACE(testing::Message() << text << (large ? " large" : "") << (trim ? " trimmed" : ""));
+        TTxtEditStringList l;
+        Fill(l, {"first", "last"});
+        EventLog log(l);
+        Strings expected = PlainSplit(all, false);
+        if (trim) expected = Trimmed(expected);
+        const int n = static_cast<int>(expected.size());
+        EXPECT_EQ(l.InsertText(1, all, trim), n);
+        EXPECT_EQ(log.Take(), "changing@2 | ins 1," + std::to_string(n) + "@" + std::to_string(n + 2) + " | change@" +
+                                  std::to_string(n + 2));
+        expected.insert(expected.begin(), "first");
+        expected.push_back("last");
+        EXPECT_EQ(Lines(l), expected);
+      }
+}
+
+TEST(TextBufferInsert, NothingToInsertOrABadIndexChangesNothing) {
+  TTxtEditStringList l;
+  Fill(l, {"a"});
+  EventLog log(l);
+  EXPECT_EQ(l.InsertText(1, ""), 0);
+  EXPECT_THROW(l.InsertText(2, kLongLine), ETxtEditStringList);
+  EXPECT_THROW(l.InsertText(-1, "x"), ETxtEditStringList);
+  EXPECT_EQ(log.Take(), "");
+  EXPECT_EQ(Lines(l), Strings{"a"});
+}
+
+// Inserted texts, small and large, mixed with loading and every kind of edit, against a plain
+// list of strings; the blocks must go when their last line goes and never be read once freed.
+TEST(TextBufferInsert, FuzzedInsertionsAndEditsAgreeWithAPlainList) {
+  std::mt19937 rng(20261207);
+  static const char alphabet[] = {'\r', '\n', '\t', ' ', 0, 'a', 'b', static_cast<char>(0xE9)};
+  auto randomText = [&](size_t length) {
+    std::string text(length, 'a');
+    for (char& c : text) c = alphabet[rng() % 64 < 6 ? rng() % 2 : 2 + rng() % 6];
+    return text;
+  };
+  for (int round = 0; round < 30; ++round) {
+    TTxtEditStringList l;
+    Strings model;
+    const std::string start = randomText(rng() % 3000);
+    Load(l, start);
+    model = PlainSplit(start, true);
+    for (int step = 0; step < 30; ++step) {
+      const int count = static_cast<int>(model.size());
+      const unsigned op = rng() % 6;
+      if (op <= 2) {
+        const std::string text = randomText(rng() % 6 == 0 ? 65536 + rng() % 40000 : rng() % 300);
+        const bool trim = rng() % 3 == 0;
+        const int at = static_cast<int>(rng() % (count + 1));
+        Strings added = PlainSplit(text, false);
+        if (trim) added = Trimmed(added);
+        ASSERT_EQ(l.InsertText(at, text, trim), static_cast<int>(added.size()));
+        model.insert(model.begin() + at, added.begin(), added.end());
+      } else if (op == 3 && count > 0) {
+        const int at = static_cast<int>(rng() % count);
+        l.SetStrings(at, "put " + std::to_string(step));
+        model[size_t(at)] = "put " + std::to_string(step);
+      } else if (op == 4 && count > 0) {
+        const int at = static_cast<int>(rng() % count), n = 1 + static_cast<int>(rng() % 3000);
+        l.DeleteLines(at, n);
+        model.erase(model.begin() + at, model.begin() + std::min(count, at + n));
+      } else if (op == 5 && rng() % 4 == 0) {
+        l.Clear();
+        model.clear();
+      }
+      ASSERT_EQ(Lines(l), model) << "round " << round << " step " << step;
+    }
+    int longest = 0;
+    for (int i = 0; i < l.Count(); ++i) longest = std::max(longest, l.GetExpandedStringLength(i));
+    ASSERT_EQ(l.GetLengthOfLongestLine(), longest) << "round " << round;
+    // Saving copies runs of lines straight from the blocks: edits between them must show.
+    const TTxtEditLineBreakFormat format = round % 3 == 0 ? lbfCRLF : round % 3 == 1 ? lbfLF : lbfCR;
+    l.SetLineBreakFormat(format);
+    std::string joined;
+    for (size_t i = 0; i < model.size(); ++i)
+      joined += (i ? (format == lbfCRLF ? "\r\n" : format == lbfLF ? "\n" : "\r") : "") + model[i];
+    ASSERT_TRUE(Save(l) == joined) << "round " << round;
+  }
+}
