@@ -193,13 +193,21 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
     // block of its own, without a string per line); the last piece takes the rest of the line.
     const size_t middle = firstBreak + (Value.substr(firstBreak, 2) == "\r\n" ? 2 : 1);
     const size_t lastPiece = Value.find_last_of("\r\n") + 1;
-    if (middle < lastPiece) extra = lines_->InsertText(caretY_, Value.substr(middle, lastPiece - middle), trim);
-    AnsiString text(Value.substr(lastPiece));
-    text += right;
+    const AnsiString lastText(Value.substr(lastPiece));
+    if (middle < lastPiece) {
+      AnsiString* takeable = takeableText_;
+      takeableText_ = nullptr;
+      if (takeable && takeable->data() == Value.data() && takeable->size() == Value.size())
+        extra = lines_->InsertText(caretY_, std::move(*takeable), middle, lastPiece - middle, trim);
+      else
+        extra = lines_->InsertText(caretY_, Value.substr(middle, lastPiece - middle), trim);
+    }
+    // Value may be gone now: its storage may belong to the lines.
+    const AnsiString text = lastText + right;
     lines_->Insert(caretY_ + extra, trim ? TxtTrimTrailingBlanks(text) : text);
     ++extra;
     caretY_ += extra;
-    last.assign(Value.substr(lastPiece));
+    last = lastText;
     StatusChanged({scCaretY});
     last += right;
   } else {
@@ -409,7 +417,7 @@ AnsiString TCustomTxtEdit::GetClipboardText() {
 
 void TCustomTxtEdit::PasteFromClipboard() {
   if (!CanPaste()) return;
-  const TTxtClipboardContent content = TxtEditReadClipboard();
+  TTxtClipboardContent content = TxtEditReadClipboard();
   if (content.Kind == TTxtClipboardContent::ckBlockLockFailed) throw ETxtEditError("Clipboard paste operation failed.");
   if (content.Kind == TTxtClipboardContent::ckNone) return;
   DoOnPaintTransient(ttBefore);
@@ -433,6 +441,9 @@ void TCustomTxtEdit::PasteFromClipboard() {
           replaced += "\r\n";
         }
       }
+      // Lines and columns need the text afterwards; a normal paste may hand it to the lines.
+      if (content.Mode == smNormal) takeableText_ = &content.Text;
+      TScopeExit forget([&] { takeableText_ = nullptr; });
       SetSelTextPrimitive(content.Mode, content.Text, true);
       const TBufferCoord end = BlockEnd();
       if (content.Mode == smNormal) {
@@ -456,6 +467,8 @@ void TCustomTxtEdit::PasteFromClipboard() {
       const TBufferCoord start = InsertionStart();
       blockEnd_ = BlockEnd();
       blockBegin_ = BlockBegin();
+      if (activeSelectionMode_ == smNormal) takeableText_ = &content.Text;
+      TScopeExit forget([&] { takeableText_ = nullptr; });
       SetSelTextPrimitive(activeSelectionMode_, content.Text, true);
       if (activeSelectionMode_ != smColumn) undoList_->AddChange(urPaste, start, BlockEnd(), SelText(), smNormal);
     }

@@ -24,15 +24,19 @@ static_assert(sizeof(void*) != 4 || sizeof(TTxtEditStringRec) == 16, "a line rec
 // that compaction frees can be given back. After loading, each line in it is followed by one
 // LF, and Bytes[Size] is the LF after the last one: every loaded line ends at the next CR or LF.
 struct TTxtEditStringList::LoadedBlock {
-  explicit LoadedBlock(size_t size) : Pages(size + 4), Bytes(Pages.Bytes()), Size(size) {}
+  explicit LoadedBlock(size_t size)
+      : Pages(std::make_unique<TPageBlock>(size + 4)), Bytes(Pages->Bytes()), Size(size) {}
+  // A text taken over whole: its own bytes hold the lines.
+  explicit LoadedBlock(AnsiString&& text) : Taken(std::move(text)), Bytes(Taken.data()), Size(Taken.size()) {}
 
   // Gives back the pages past the first NewSize + 1 bytes.
   void Shrink(size_t newSize) {
     Size = newSize;
-    Pages.ReleaseTail(newSize + 1);
+    if (Pages) Pages->ReleaseTail(newSize + 1);
   }
 
-  TPageBlock Pages;
+  std::unique_ptr<TPageBlock> Pages;
+  AnsiString Taken;
   char* Bytes;
   size_t Size;
   int Lines = 0;  // records that still refer into the block
@@ -636,17 +640,6 @@ void FillAndSplit(char* Bytes, size_t Size, TLineSplitter& Split, const std::fun
   if (filled < Size || Size == 0) Split.Feed(Bytes + filled, false);
 }
 
-// Copies a text into a block through FillAndSplit, a cached piece at a time.
-void CopyAndSplit(char* Bytes, std::string_view Text, TLineSplitter& Split) {
-  size_t done = 0;
-  FillAndSplit(Bytes, Text.size(), Split, [&](char* Dest, size_t Room) {
-    const size_t n = std::min(Room, kLoadChunk);
-    std::memcpy(Dest, Text.data() + done, n);
-    done += n;
-    return n;
-  });
-}
-
 }  // namespace
 
 void TTxtEditStringList::LoadFromFile(const WideString& FileName) {
@@ -716,9 +709,32 @@ int TTxtEditStringList::InsertText(int Index, std::string_view Text, bool TrimTr
   if (Text.size() > static_cast<size_t>(INT_MAX - 8)) throw std::bad_alloc();
   int inserted = 0;
   WithinUpdate(*this, [&] {
-    inserted = Text.size() < kBlockInsertMin ? InsertSplitLines(Index, Text, TrimTrailingBlanks)
-                                             : InsertBlock(Index, Text, TrimTrailingBlanks);
-    LongestAfterInsert(Index, inserted);
+    if (Text.size() < kBlockInsertMin) {
+      inserted = InsertSplitLines(Index, Text, TrimTrailingBlanks);
+      LongestAfterInsert(Index, inserted);
+    } else {
+      auto block = std::make_unique<LoadedBlock>(Text.size());
+      char* start = block->Bytes;
+      inserted = InsertBlock(Index, std::move(block), start, Text, TrimTrailingBlanks);
+    }
+    NotifyInserted(Index, inserted);
+  });
+  return inserted;
+}
+
+int TTxtEditStringList::InsertText(int Index, AnsiString&& Text, size_t Offset, size_t Length,
+                                   bool TrimTrailingBlanks) {
+  if (Offset > Text.size() || Length > Text.size() - Offset) throw ETxtEditStringList("Invalid text range");
+  const std::string_view part = std::string_view(Text).substr(Offset, Length);
+  // Splitting in place writes an LF after a last line without a break, past the range.
+  if (Length < kBlockInsertMin || (part.back() != '\n' && part.back() != '\r'))
+    return InsertText(Index, part, TrimTrailingBlanks);
+  if (Index < 0 || Index > count_) IndexError(Index);
+  int inserted = 0;
+  WithinUpdate(*this, [&] {
+    auto block = std::make_unique<LoadedBlock>(std::move(Text));
+    char* start = block->Bytes + Offset;
+    inserted = InsertBlock(Index, std::move(block), start, {start, Length}, TrimTrailingBlanks);
     NotifyInserted(Index, inserted);
   });
   return inserted;
@@ -750,15 +766,24 @@ int TTxtEditStringList::InsertSplitLines(int Index, std::string_view Text, bool 
   return number;
 }
 
-// Trimming ends a line early: an LF written over its first trailing blank ends it there.
-int TTxtEditStringList::InsertBlock(int Index, std::string_view Text, bool Trim) {
-  auto block = std::make_unique<LoadedBlock>(Text.size());
-  TLineSplitter split(block->Bytes);
-  CopyAndSplit(block->Bytes, Text, split);
+// Source is copied to Start in the block a cached piece at a time and split there; a Source
+// that already lies at Start is split in place. Trimming ends a line early: an LF written over
+// its first trailing blank ends it there. The longest line is measured when asked for, as after
+// loading: a paste need not wait for it.
+int TTxtEditStringList::InsertBlock(int Index, std::unique_ptr<LoadedBlock> Block, char* Start, std::string_view Source,
+                                    bool Trim) {
+  TLineSplitter split(Start);
+  size_t done = 0;
+  FillAndSplit(Start, Source.size(), split, [&](char* Dest, size_t Room) {
+    const size_t n = std::min(Room, kLoadChunk);
+    if (Dest != Source.data() + done) std::memcpy(Dest, Source.data() + done, n);
+    done += n;
+    return n;
+  });
   const size_t lines = split.Count();
   if (lines > static_cast<size_t>(INT_MAX - count_)) throw std::bad_alloc();
   TTxtEditStringRec* records = split.Records();
-  const char* used = block->Bytes + split.Used();
+  const char* used = Start + split.Used();
   int inBlock = 0;
   for (size_t i = 0; i < lines; ++i) {
     const char* text = records[i].Text;
@@ -770,17 +795,31 @@ int TTxtEditStringList::InsertBlock(int Index, std::string_view Text, bool Trim)
         records[i].Text = nullptr;
         continue;
       }
-      if (kept.size() < static_cast<size_t>(stop - text)) block->Bytes[text - block->Bytes + kept.size()] = '\n';
+      if (kept.size() < static_cast<size_t>(stop - text)) Start[text - Start + kept.size()] = '\n';
     }
     ++inBlock;
   }
-  block->Size = split.Used() - 1;
-  block->Shrink(block->Size);
+  Block->Shrink(static_cast<size_t>(Start - Block->Bytes) + split.Used() - 1);
   if (inBlock > 0) blocks_.reserve(blocks_.size() + 1);
-  InsertRecords(Index, static_cast<int>(lines));
-  std::memcpy(list_ + Index, records, lines * sizeof(TTxtEditStringRec));
+  if (list_ != adopted_ && static_cast<size_t>(count_) <= lines && split.Capacity() - lines >= size_t(count_)) {
+    // A list smaller than the insertion moves into the splitter's array, which has room for
+    // both, instead of growing to it (never the array of a load still being announced).
+    TTxtEditStringRec* made = split.Release();
+    std::memmove(made + Index, made, lines * sizeof(TTxtEditStringRec));
+    if (count_ > 0) {
+      std::memcpy(made, list_, static_cast<size_t>(Index) * sizeof(TTxtEditStringRec));
+      std::memcpy(made + Index + lines, list_ + Index, static_cast<size_t>(count_ - Index) * sizeof(TTxtEditStringRec));
+    }
+    std::free(list_);
+    list_ = made;
+    capacity_ = static_cast<int>(split.Capacity());
+  } else {
+    InsertRecords(Index, static_cast<int>(lines));
+    std::memcpy(list_ + Index, records, lines * sizeof(TTxtEditStringRec));
+  }
   count_ += static_cast<int>(lines);
-  if (inBlock > 0) KeepBlock(std::move(block))->Lines = inBlock;
+  if (inBlock > 0) KeepBlock(std::move(Block))->Lines = inBlock;
+  ForgetLongest();
   return static_cast<int>(lines);
 }
 

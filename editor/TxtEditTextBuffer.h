@@ -92,6 +92,10 @@ class TTxtEditStringList : public TStrings {
   // is split into a block of its own, without one allocation per line. Returns the number of
   // lines inserted (none for an empty Text).
   int InsertText(int Index, std::string_view Text, bool TrimTrailingBlanks = false);
+  // The same for Length bytes of Text from Offset on; a large part that ends with a line break
+  // is split where it lies, the list taking Text's storage over instead of copying it (Text is
+  // then left empty, and views of it stay valid only as long as the lines refer to it).
+  int InsertText(int Index, AnsiString&& Text, size_t Offset, size_t Length, bool TrimTrailingBlanks = false);
   void LoadFromFile(const WideString& FileName) override;
   // Reads the whole stream from its start.
   void LoadFromStream(TStream* Stream) override;
@@ -171,7 +175,7 @@ class TTxtEditStringList : public TStrings {
   // Measures the Number lines from Index on, just inserted, into the longest line.
   void LongestAfterInsert(int Index, int Number);
   int InsertSplitLines(int Index, std::string_view Text, bool Trim);
-  int InsertBlock(int Index, std::string_view Text, bool Trim);
+  int InsertBlock(int Index, std::unique_ptr<LoadedBlock> Block, char* Start, std::string_view Source, bool Trim);
   // Reads Size bytes into a new block through Read (called with the room left until it gives
   // 0 or the block is full) and splits them while they are fresh in the cache; only when all
   // were read do they replace the lines.
