@@ -103,13 +103,24 @@ TEST(EditLargePaste, WholeLinesGoInBeforeTheCaretLine) {
   }
 }
 
-TEST(EditLargePaste, AClipboardPasteIntoAnEmptyEditorUndoesAndRedoesWhole) {
-  const std::string text = Pasted(20000, nullptr, false);
-  TxtEditCopyToClipboard(text, smNormal);
-  TTxtEdit e(nullptr);
-  e.PasteFromClipboard();
-  EXPECT_EQ(e.TextA(), WithCrLf(text));
-  EXPECT_EQ(e.Lines()->Count(), 20000);
-  EXPECT_EQ(TextAfterUndo(e), "");
-  EXPECT_EQ(TextAfterRedo(e), WithCrLf(text));
+// A large clipboard text is split where it was read: at the start, inside and at the end of a
+// line, in an empty editor, for every break style.
+TEST(EditLargePaste, AClipboardPasteUndoesAndRedoesWhole) {
+  for (const char* brk : {"\r\n", "\n", "\r", static_cast<const char*>(nullptr)})
+    for (const char* before : {"", "abcdef"})
+      for (int column : {1, 4, 7}) {
+        if (!*before && column > 1) continue;
+        const std::string text = Pasted(20000, brk, column == 4);
+        SCOPED_TRACE(testing::Message() << (brk ? int(brk[0]) : 0) << " column " << column);
+        TxtEditCopyToClipboard(text, smNormal);
+        TTextEdit e(before);
+        e.SetCaretXY({column, 1});
+        e.PasteFromClipboard();
+        const std::string kept(before);
+        const std::string after = kept.substr(0, size_t(column - 1)) + WithCrLf(text) +
+                                  kept.substr(std::min(kept.size(), size_t(column - 1)));
+        ASSERT_EQ(e.TextA(), after);
+        EXPECT_EQ(TextAfterUndo(e), before);
+        EXPECT_EQ(TextAfterRedo(e), after);
+      }
 }

@@ -98,6 +98,18 @@ class TFailingStream : public TStream {
 
 using Strings = std::vector<std::string>;
 
+// The lines of an LF-only text, a final LF giving an empty last line.
+Strings PlainSplitForSave(const std::string& text) {
+  Strings lines(1);
+  for (char c : text) {
+    if (c == '\n')
+      lines.emplace_back();
+    else
+      lines.back() += c;
+  }
+  return lines;
+}
+
 }  // namespace
 
 // ---- loading and saving ----
@@ -265,6 +277,29 @@ TEST(TextBuffer, TheFileWriterReportsAFailedWriteWhenFlushed) {
   big.Write("tail");
   big.Flush();
   EXPECT_EQ(out.DataString(), "head\n" + std::string(40000, 'x') + "\ntail");
+}
+
+// Large texts are written in pieces by a thread of their own: lines longer than a piece,
+// lines cut by the pieces' ends, edited lines between loaded ones, and a write that fails in
+// any piece, which must raise.
+TEST(TextBuffer, LargeSavesComeOutWholeOrRaise) {
+  std::string text(5 << 20, 'w');  // one line longer than a piece
+  for (int i = 0; text.size() < (13u << 20); ++i)
+    text += "\nline " + std::to_string(i) + std::string(size_t(i % 97), '-');
+  TTxtEditStringList l;
+  Load(l, text);
+  l.SetStrings(3, "edited");
+  l.Insert(100000, "inserted");
+  Strings lines = PlainSplitForSave(text);
+  lines[3] = "edited";
+  lines.insert(lines.begin() + 100000, "inserted");
+  std::string expected;
+  for (size_t i = 0; i < lines.size(); ++i) expected += (i ? "\n" : "") + lines[i];
+  EXPECT_TRUE(Save(l) == expected);
+  for (int writable : {0, 3 << 20, 9 << 20, static_cast<int>(expected.size()) - 1}) {
+    TFailingStream failing(0, writable);
+    EXPECT_THROW(l.SaveToStream(&failing), EWriteError) << writable;
+  }
 }
 
 // ---- mutators and their events ----
@@ -705,6 +740,30 @@ TEST(TextBufferInsert, NothingToInsertOrABadIndexChangesNothing) {
   EXPECT_THROW(l.InsertText(-1, "x"), ETxtEditStringList);
   EXPECT_EQ(log.Take(), "");
   EXPECT_EQ(Lines(l), Strings{"a"});
+}
+
+// A large range that ends with a break is split where it lies and the list keeps the text's
+// storage; any other range is copied and the text stays.
+TEST(TextBufferInsert, ATakenTextIsSplitWhereItLies) {
+  const std::string middle = kLongLine + "  \r\nb \n\rc\r\n";
+  const std::string text = "head\r\n" + middle + "tail";
+  for (bool trim : {false, true}) {
+    TTxtEditStringList l;
+    Fill(l, {"first", "last"});
+    AnsiString taken = text;
+    EXPECT_EQ(l.InsertText(1, std::move(taken), 6, middle.size(), trim), 4);
+    Strings expected{"first", kLongLine + (trim ? "" : "  "), trim ? "b" : "b ", "", "c", "last"};
+    EXPECT_EQ(Lines(l), expected);
+    l.Delete(2);
+    expected.erase(expected.begin() + 2);
+    EXPECT_EQ(Lines(l), expected);
+  }
+  TTxtEditStringList l;
+  AnsiString kept = text;
+  EXPECT_EQ(l.InsertText(0, std::move(kept), 6, middle.size() + 2), 5);  // ends inside "tail"
+  EXPECT_EQ(kept, text);
+  EXPECT_EQ(l[4], "ta");
+  EXPECT_THROW(l.InsertText(0, std::move(kept), 6, text.size()), ETxtEditStringList);
 }
 
 // Inserted texts, small and large, mixed with loading and every kind of edit, against a plain
