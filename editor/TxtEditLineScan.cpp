@@ -260,3 +260,32 @@ __attribute__((target("sse2"))) size_t CopyToLineFeedSse2(const char* P, const c
 size_t CopyToLineFeed(const char* P, const char* End, char* Out, size_t Room) {
   return kHasSse2 ? CopyToLineFeedSse2(P, End, Out, Room) : CopyToLineFeedPortable(P, End, Out, Room);
 }
+
+const char* FindTabOrLineBreakPortable(const char* P, const char* End) {
+  while (End - P >= 4) {
+    uint32_t w;
+    std::memcpy(&w, P, 4);
+    const uint32_t tab = w ^ 0x09090909u;
+    if (BreakBytes(w) | ((tab - 0x01010101u) & ~tab & 0x80808080u)) break;
+    P += 4;
+  }
+  while (P < End && *P != '\t' && *P != '\n' && *P != '\r') ++P;
+  return P;
+}
+
+// Unaligned loads while sixteen bytes are left, then byte by byte: nothing past End is read.
+__attribute__((target("sse2"))) const char* FindTabOrLineBreakSse2(const char* P, const char* End) {
+  const __m128i tab = _mm_set1_epi8('\t');
+  while (End - P >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+    const unsigned m = BreakMask(v) | static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab)));
+    if (m) return P + __builtin_ctz(m);
+    P += 16;
+  }
+  while (P < End && *P != '\t' && *P != '\n' && *P != '\r') ++P;
+  return P;
+}
+
+const char* FindTabOrLineBreak(const char* P, const char* End) {
+  return kHasSse2 ? FindTabOrLineBreakSse2(P, End) : FindTabOrLineBreakPortable(P, End);
+}

@@ -190,9 +190,20 @@ void TTxtEditStringList::InitRecord(TTxtEditStringRec& Rec, const char* Text, TO
 
 // Computes and caches a line's expanded length without building the expanded text.
 int TTxtEditStringList::Measure(TTxtEditStringRec& Rec) {
-  std::string_view text = TextOf(Rec);
+  std::string_view text;
   int before = 0;
-  bool hasTabs = GetHasTabs(text, before);
+  bool hasTabs;
+  if (const LoadedBlock* block = BlockOf(Rec.Text)) {
+    // A line of a block: its end and its first tab in one pass (an LF always ends the block).
+    const char* blockEnd = block->Bytes + block->Size + 1;
+    const char* stop = FindTabOrLineBreak(Rec.Text, blockEnd);
+    before = static_cast<int>(stop - Rec.Text);
+    hasTabs = *stop == '\t';
+    text = {Rec.Text, static_cast<size_t>((hasTabs ? FindLineBreak(stop, blockEnd) : stop) - Rec.Text)};
+  } else {
+    text = TextOf(Rec);
+    hasTabs = GetHasTabs(text, before);
+  }
   int length = hasTabs ? GetExpandedLength(text, tabWidth_) : before;
   int flags = hasTabs ? TTxtEditStringRec::LineHasTabs : TTxtEditStringRec::LineHasNoTabs;
   if (length <= TTxtEditStringRec::MaxCachedLength)

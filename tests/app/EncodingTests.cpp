@@ -110,6 +110,11 @@ TEST(Cyrillic, DetectionOfTheFourCodePages) {
       {"\xE2", 5},
       {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
   for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
+  // A long plain-ASCII run before the letters, ending at every place within a word.
+  for (size_t ascii = 0; ascii < 40; ++ascii) {
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + Narrow(kRussian, 20866)), 1) << ascii;
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + "\xE2"), 5) << ascii;
+  }
 }
 
 TEST(Cyrillic, EveryLetterConvertsBothWaysAsTheSystemCodePagesSay) {

@@ -180,3 +180,23 @@ TEST(LineScanFuzz, CopyingToTheLineFeedMatchesAByteLoop) {
     }
   }
 }
+
+TEST(LineScanFuzz, FindingATabOrABreakMatchesAByteLoop) {
+  using TScan = const char* (*)(const char*, const char*);
+  std::vector<std::pair<const char*, TScan>> scans{{"chosen", FindTabOrLineBreak},
+                                                   {"portable", FindTabOrLineBreakPortable}};
+  if (LineScanHasSse2()) scans.push_back({"sse2", FindTabOrLineBreakSse2});
+  TGuardedPage page;
+  std::mt19937 rng(8);
+  for (int round = 0; round < 20000; ++round) {
+    const size_t length = round % 4 == 0 ? rng() % 4000 : rng() % 80;
+    char* p = page.End() - length - (round % 3 == 0 ? 0 : rng() % 40);
+    FillRandom(rng, p, length);
+    if (rng() % 2)
+      for (size_t i = 0; i < length; ++i)
+        if (p[i] == '\r' || p[i] == '\n') p[i] = '\t';  // tabs as common as the breaks were
+    const char* expected = p;
+    while (expected < p + length && *expected != '\t' && *expected != '\r' && *expected != '\n') ++expected;
+    for (const auto& [name, scan] : scans) ASSERT_EQ(scan(p, p + length), expected) << name << ", round " << round;
+  }
+}

@@ -808,7 +808,11 @@ TEST(TextBufferInsert, FuzzedInsertionsAndEditsAgreeWithAPlainList) {
       ASSERT_EQ(Lines(l), model) << "round " << round << " step " << step;
     }
     int longest = 0;
-    for (int i = 0; i < l.Count(); ++i) longest = std::max(longest, l.GetExpandedStringLength(i));
+    for (int i = 0; i < l.Count(); ++i) {
+      const int expanded = GetExpandedLength(model[size_t(i)], l.TabWidth());
+      ASSERT_EQ(l.GetExpandedStringLength(i), expanded) << "round " << round << " line " << i;
+      longest = std::max(longest, expanded);
+    }
     ASSERT_EQ(l.GetLengthOfLongestLine(), longest) << "round " << round;
     // Saving copies runs of lines straight from the blocks: edits between them must show.
     const TTxtEditLineBreakFormat format = round % 3 == 0 ? lbfCRLF : round % 3 == 1 ? lbfLF : lbfCR;
