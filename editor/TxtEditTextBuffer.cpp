@@ -3,16 +3,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <iterator>
-#include <mutex>
 #include <new>
-#include <thread>
-#include <utility>
 
 #include "editor/TxtEditTextUtils.h"
 #include "framework/FileReplace.h"
@@ -904,82 +899,11 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
 
 namespace {
 
-// The text to save is gathered into pieces of this size, each one write: few calls, and the
-// system copies each piece while much of it is still in the cache.
-constexpr size_t kSavePiece = 4 * 1024 * 1024;
+// The text to save is gathered into pieces of this size, each one write: few calls, and each
+// piece still in the cache when the system copies it (measured: larger pieces, which leave the
+// cache, save markedly slower here).
+constexpr size_t kSavePiece = 1024 * 1024;
 
-// Writes pieces on a thread of its own, one at a time, so that the next piece is gathered
-// while the system takes the last one. A failed write is raised by the next Wait.
-class TPieceWriter {
- public:
-  explicit TPieceWriter(TStream* Stream) : stream_(Stream), thread_([this] { Run(); }) {}
-  TPieceWriter(const TPieceWriter&) = delete;
-  TPieceWriter& operator=(const TPieceWriter&) = delete;
-  // Finishes the piece being written, then ends the thread.
-  ~TPieceWriter() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-
-  // Starts writing a piece once the last one is written; the piece must stay until the next
-  // Wait.
-  void Write(const char* Piece, size_t Size) {
-    Wait();
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      piece_ = Piece;
-      size_ = Size;
-      busy_ = true;
-    }
-    changed_.notify_all();
-  }
-
-  void Wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !busy_; });
-    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
-  }
-
- private:
-  void Run() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [this] { return busy_ || stop_; });
-      if (!busy_) return;
-      lock.unlock();
-      std::exception_ptr failure;
-      try {
-        // After a failure the rest is not written: the save raises anyway.
-        if (!failed_) stream_->WriteBuffer(piece_, static_cast<int>(size_));
-      } catch (...) {
-        failure = std::current_exception();
-        failed_ = true;
-      }
-      lock.lock();
-      failure_ = failure;
-      busy_ = false;
-      changed_.notify_all();
-    }
-  }
-
-  TStream* stream_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  const char* piece_ = nullptr;
-  size_t size_ = 0;
-  bool busy_ = false;
-  bool stop_ = false;
-  bool failed_ = false;
-  std::exception_ptr failure_;
-  std::thread thread_;  // last: it starts when everything it uses is ready
-};
-
-// Two pieces take turns: one is gathered while the other is written. A text of one piece is
-// written by the calling thread; a longer one starts the writer.
 class TSaveBuffer {
  public:
   TSaveBuffer(TStream* Stream, TTxtEditLineBreakFormat Format)
@@ -988,8 +912,8 @@ class TSaveBuffer {
                : Format == lbfCR ? "\r"
                                  : "\r\n"),
         // Room past the piece for the whole 16-byte stores of CopyToLineFeed.
-        bytes_{std::make_unique<char[]>(kSavePiece + 16), nullptr},
-        out_(bytes_[0].get()),
+        bytes_(std::make_unique<char[]>(kSavePiece + 16)),
+        out_(bytes_.get()),
         end_(out_ + kSavePiece) {}
 
   void Put(std::string_view Text) {
@@ -1019,39 +943,18 @@ class TSaveBuffer {
     }
   }
 
-  // Hands the gathered piece to the writer and goes on in the other one.
   void Flush() {
-    char* piece = bytes_[current_].get();
-    if (out_ == piece) return;
-    if (!writer_) {
-      bytes_[1] = std::make_unique<char[]>(kSavePiece + 16);
-      writer_ = std::make_unique<TPieceWriter>(stream_);
-    }
-    writer_->Write(piece, static_cast<size_t>(out_ - piece));
-    current_ ^= 1;
-    out_ = bytes_[current_].get();
-    end_ = out_ + kSavePiece;
-  }
-
-  // Writes what is left and waits until everything is written.
-  void Finish() {
-    if (!writer_) {
-      if (out_ != bytes_[0].get()) stream_->WriteBuffer(bytes_[0].get(), static_cast<int>(out_ - bytes_[0].get()));
-      return;
-    }
-    Flush();
-    writer_->Wait();
+    if (out_ == bytes_.get()) return;
+    stream_->WriteBuffer(bytes_.get(), static_cast<int>(out_ - bytes_.get()));
+    out_ = bytes_.get();
   }
 
  private:
   TStream* stream_;
   std::string_view break_;
-  std::unique_ptr<char[]> bytes_[2];
-  int current_ = 0;
+  std::unique_ptr<char[]> bytes_;
   char* out_;
   char* end_;
-  // Last: it is ended, and its piece written, before the pieces go.
-  std::unique_ptr<TPieceWriter> writer_;
 };
 
 }  // namespace
@@ -1083,7 +986,7 @@ void TTxtEditStringList::SaveToStream(TStream* Stream) {
       p = next;
     }
   }
-  out.Finish();
+  out.Flush();
 }
 
 void TTxtEditStringList::SaveToFile(const WideString& FileName) {

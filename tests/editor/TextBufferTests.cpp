@@ -279,9 +279,8 @@ TEST(TextBuffer, TheFileWriterReportsAFailedWriteWhenFlushed) {
   EXPECT_EQ(out.DataString(), "head\n" + std::string(40000, 'x') + "\ntail");
 }
 
-// Large texts are written in pieces by a thread of their own: lines longer than a piece,
-// lines cut by the pieces' ends, edited lines between loaded ones, and a write that fails in
-// any piece, which must raise.
+// Large texts are written in pieces: lines longer than a piece, lines cut by the pieces' ends,
+// edited lines between loaded ones, and a write that fails in any piece, which must raise.
 TEST(TextBuffer, LargeSavesComeOutWholeOrRaise) {
   std::string text(5 << 20, 'w');  // one line longer than a piece
   for (int i = 0; text.size() < (13u << 20); ++i)
@@ -296,7 +295,7 @@ TEST(TextBuffer, LargeSavesComeOutWholeOrRaise) {
   std::string expected;
   for (size_t i = 0; i < lines.size(); ++i) expected += (i ? "\n" : "") + lines[i];
   EXPECT_TRUE(Save(l) == expected);
-  for (int writable : {0, 3 << 20, 9 << 20, static_cast<int>(expected.size()) - 1}) {
+  for (int writable : {0, 3 << 20, 9 << 20, (10 << 20) + 7, static_cast<int>(expected.size()) - 1}) {
     TFailingStream failing(0, writable);
     EXPECT_THROW(l.SaveToStream(&failing), EWriteError) << writable;
   }
