@@ -645,24 +645,32 @@ TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileNam
   if (size > INT_MAX - 8) throw EReadError("Stream read error");
   TTextEncoding used = Code;
   bool lossy = false;
-  Lines->LoadFromFill(static_cast<size_t>(size), [&](char* Block, size_t Capacity) {
-    ReadExactly(stream, Block, Capacity);
-    int index = CodePageTableIndex(Code);
-    if (Detect) {
-      index = DetectCyrillicCodePage(Block, Capacity);
-      used = index == 1 ? teCyrillicKoi8 : index == 3 ? teCyrillicIso : index == 5 ? teCyrillicDos : teAnsi;
-    }
-    if (index != 0) {
-      const TByteTable load = ConversionTable(index, 0), save = ConversionTable(0, index);
-      for (size_t i = 0; i < Capacity; ++i) {
-        const uint8_t b = static_cast<uint8_t>(Block[i]);
-        const uint8_t w = load[b];
-        if (save[w] != b) lossy = true;  // a byte that saving would not give back
-        Block[i] = static_cast<char>(w);
-      }
-    }
-    return Capacity;
-  });
+  bool ascii = true;
+  // Read and split a cached piece at a time; the code page is known only once every byte is
+  // seen, and converting changes no line break, so the split text is converted afterwards.
+  Lines->LoadFromReader(
+      static_cast<size_t>(size),
+      [&](char* Dest, size_t Room) {
+        const size_t n = std::min<size_t>(Room, 512u << 10);
+        ReadExactly(stream, Dest, n);
+        ascii = ascii && AllAscii(Dest, n);
+        return n;
+      },
+      [&](char* Text, size_t Length) {
+        int index = CodePageTableIndex(Code);
+        if (Detect) {
+          index = ascii ? 0 : DetectCyrillicCodePage(Text, Length);
+          used = index == 1 ? teCyrillicKoi8 : index == 3 ? teCyrillicIso : index == 5 ? teCyrillicDos : teAnsi;
+        }
+        if (index == 0) return;
+        const TByteTable load = ConversionTable(index, 0), save = ConversionTable(0, index);
+        for (size_t i = 0; i < Length; ++i) {
+          const uint8_t b = static_cast<uint8_t>(Text[i]);
+          const uint8_t w = load[b];
+          if (save[w] != b) lossy = true;  // a byte that saving would not give back
+          Text[i] = static_cast<char>(w);
+        }
+      });
   Lossy = lossy;
   return used;
 }

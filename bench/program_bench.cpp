@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kLines = 2000000;
-constexpr int kRounds = 7;
+constexpr int kRounds = 11;
 
 std::wstring SelfPath() {
   wchar_t self[MAX_PATH];

@@ -687,6 +687,21 @@ void TTxtEditStringList::LoadFromFill(size_t MaxSize, const std::function<size_t
   });
 }
 
+void TTxtEditStringList::LoadFromReader(size_t MaxSize, const std::function<size_t(char* Dest, size_t Room)>& Read,
+                                        const std::function<void(char* Text, size_t Size)>& Transform) {
+  if (MaxSize > static_cast<size_t>(INT_MAX - 8)) throw EReadError("Stream read error");
+  WithinUpdate(*this, [&] {
+    LoadText(
+        MaxSize, true,
+        [&](char* Dest, size_t Room) -> size_t {
+          const size_t n = Read(Dest, Room);
+          if (n > Room) throw EReadError("Stream read error");
+          return n;
+        },
+        Transform);
+  });
+}
+
 void TTxtEditStringList::SetTextStr(const AnsiString& Value) {
   WithinUpdate(*this, [&] {
     size_t done = 0;
@@ -839,10 +854,12 @@ int TTxtEditStringList::InsertBlock(int Index, std::unique_ptr<LoadedBlock> Bloc
 // the splitter made as its own array; while it announces them its capacity ends at the next
 // line to announce, so that a handler that changes the list can only move the list out of the
 // array (Reallocate), never overwrite a record still to come.
-void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::function<size_t(char*, size_t)>& Read) {
+void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::function<size_t(char*, size_t)>& Read,
+                                  const std::function<void(char* Text, size_t Size)>& Transform) {
   auto block = std::make_unique<LoadedBlock>(Size);
   TLineSplitter split(block->Bytes);
   FillAndSplit(block->Bytes, Size, split, Read);
+  if (Transform) Transform(block->Bytes, split.Used());
   if (FromFile && split.EndedWithBreak) split.AddEmptyLine();
   const size_t lines = split.Count();
   if (lines > static_cast<size_t>(INT_MAX / sizeof(TTxtEditStringRec))) throw std::bad_alloc();

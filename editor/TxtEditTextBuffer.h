@@ -104,6 +104,13 @@ class TTxtEditStringList : public TStrings {
   // and the pages it leaves untouched are given back. An exception from Fill leaves the lines
   // as they were.
   void LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill);
+  // As LoadFromFill, read in pieces: Read is asked with the room left until it gives 0 or the
+  // block is full, and each piece is split while it is fresh in the cache. Transform, when
+  // given, then sees the split text (the lines, each followed by an LF) and may change its
+  // bytes in place, but never into or out of CR or LF. An exception from either leaves the
+  // lines as they were.
+  void LoadFromReader(size_t MaxSize, const std::function<size_t(char* Dest, size_t Room)>& Read,
+                      const std::function<void(char* Text, size_t Size)>& Transform = nullptr);
   // Writes beside the file and replaces it only when everything was written: a failed save
   // raises and leaves the file as it was.
   void SaveToFile(const WideString& FileName) override;
@@ -179,7 +186,8 @@ class TTxtEditStringList : public TStrings {
   // Reads Size bytes into a new block through Read (called with the room left until it gives
   // 0 or the block is full) and splits them while they are fresh in the cache; only when all
   // were read do they replace the lines.
-  void LoadText(size_t Size, bool FromFile, const std::function<size_t(char* Dest, size_t Room)>& Read);
+  void LoadText(size_t Size, bool FromFile, const std::function<size_t(char* Dest, size_t Room)>& Read,
+                const std::function<void(char* Text, size_t Size)>& Transform = nullptr);
   void NotifyDeleted(int Index, int Count);
   void NotifyInserted(int Index, int Count);
   void NotifyReplaced(int Index, int Count);

@@ -665,6 +665,34 @@ TEST(TextBufferLoad, FuzzedTextsLoadAndSetLikeAPlainSplit) {
   }
 }
 
+// A reader in pieces: the transform sees the split text, and a reader or transform that
+// fails, or a reader that gives more than its room, leaves the lines as they were.
+TEST(TextBufferLoad, AReaderInPiecesAndItsTransform) {
+  const std::string text = "ab\r\ncd\ref\n\xE9";
+  TTxtEditStringList l;
+  size_t at = 0;
+  auto reader = [&](size_t Piece) {
+    at = 0;
+    return [&, Piece](char* Dest, size_t Room) {
+      const size_t n = std::min({Room, Piece, text.size() - at});
+      std::memcpy(Dest, text.data() + at, n);
+      at += n;
+      return n;
+    };
+  };
+  std::string seen;
+  l.LoadFromReader(text.size(), reader(3), [&](char* Text, size_t Size) {
+    seen.assign(Text, Size);
+    for (size_t i = 0; i < Size; ++i) Text[i] = Text[i] == '\xE9' ? 'E' : Text[i];
+  });
+  EXPECT_EQ(seen, "ab\ncd\nef\n\xE9\n");
+  EXPECT_EQ(Lines(l), (Strings{"ab", "cd", "ef", "E"}));
+  EXPECT_THROW(l.LoadFromReader(text.size(), reader(4), [](char*, size_t) { throw EReadError("Stream read error"); }),
+               EReadError);
+  EXPECT_THROW(l.LoadFromReader(2, [](char*, size_t Room) { return Room + 1; }), EReadError);
+  EXPECT_EQ(Lines(l), (Strings{"ab", "cd", "ef", "E"}));
+}
+
 TEST(TextBufferLoad, AFillIsAskedEvenForNothingAndItsFailureKeepsTheLines) {
   TTxtEditStringList l;
   l.Add("keep");
