@@ -921,7 +921,9 @@ namespace {
 // cache, save markedly slower here).
 constexpr size_t kSavePiece = 1024 * 1024;
 
-class TSaveBuffer {
+}  // namespace
+
+class TTxtEditStringList::TSaveBuffer {
  public:
   TSaveBuffer(TStream* Stream, TTxtEditLineBreakFormat Format)
       : stream_(Stream),
@@ -974,36 +976,74 @@ class TSaveBuffer {
   char* end_;
 };
 
+namespace {
+
+// Appends what is written to a string.
+class TAppendingStream : public TStream {
+ public:
+  explicit TAppendingStream(AnsiString& Out) : out_(Out) {}
+  int Read(void*, int) override { return 0; }
+  int Write(const void* Buffer, int Count) override {
+    out_.append(static_cast<const char*>(Buffer), static_cast<size_t>(Count));
+    return Count;
+  }
+  int64_t Seek(int64_t, TSeekOrigin) override { return static_cast<int64_t>(out_.size()); }
+  void SetSize(int64_t) override {}
+
+ private:
+  AnsiString& out_;
+};
+
 }  // namespace
 
 // The lines of a block that still follow one another there, each with its LF, are copied
 // straight from the block in one pass, without looking up each line's storage: a loaded file
-// that changed little is written at about the speed of copying it.
-void TTxtEditStringList::SaveToStream(TStream* Stream) {
-  TSaveBuffer out(Stream, lineBreakFormat_);
-  int i = 0;
-  while (i < count_) {
+// that changed little is written at about the speed of copying it. The next line follows when
+// it starts right after an LF, or is empty where an LF stands there.
+void TTxtEditStringList::WriteLines(TSaveBuffer& Out, int From, int To, bool BreakAfterLast) const {
+  int i = From;
+  auto breakAfter = [&] {
+    if (i + 1 < To || BreakAfterLast) Out.PutBreak();
+  };
+  while (i < To) {
     const LoadedBlock* block = BlockOf(list_[i].Text);
     if (!block) {
-      out.Put(TextOf(list_[i]));
-      if (++i < count_) out.PutBreak();
+      Out.Put(TextOf(list_[i]));
+      breakAfter();
+      ++i;
       continue;
     }
     const char* end = block->Bytes + block->Size + 1;
     const char* p = list_[i].Text;
     for (;;) {
-      p = out.PutBlockLine(p, end);
-      if (++i == count_) break;
-      out.PutBreak();
-      // The next line follows when it starts right after this LF, or is empty where an LF
-      // stands there.
+      p = Out.PutBlockLine(p, end);
+      breakAfter();
+      if (++i == To) break;
       const char* next = p + 1;
       const char* text = list_[i].Text;
       if (next == end || (text != next && (text || *next != '\n'))) break;
       p = next;
     }
   }
+}
+
+void TTxtEditStringList::SaveToStream(TStream* Stream) {
+  TSaveBuffer out(Stream, lineBreakFormat_);
+  WriteLines(out, 0, count_, false);
   out.Flush();
+}
+
+void TTxtEditStringList::AppendLines(int Index, int Count, AnsiString& Out) const {
+  if (Count <= 0) return;
+  if (Index < 0) IndexError(Index);
+  const int to = static_cast<int>(std::min<int64_t>(static_cast<int64_t>(Index) + Count, count_));
+  if (Index < to) {
+    TAppendingStream stream(Out);
+    TSaveBuffer out(&stream, lbfCRLF);
+    WriteLines(out, Index, to, true);
+    out.Flush();
+  }
+  for (int64_t i = std::max(Index, to); i < static_cast<int64_t>(Index) + Count; ++i) Out.append("\r\n", 2);
 }
 
 void TTxtEditStringList::SaveToFile(const WideString& FileName) {

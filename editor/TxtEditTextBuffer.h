@@ -128,6 +128,9 @@ class TTxtEditStringList : public TStrings {
   // The text of a line without copying it; valid until the line or the list changes. Empty
   // outside the list.
   std::string_view LineView(int Index) const;
+  // Appends the Count lines from Index on to Out, each followed by CR LF (lines past the end
+  // as empty ones), copying runs of loaded lines in one pass as saving does.
+  void AppendLines(int Index, int Count, AnsiString& Out) const;
 
   int TabWidth() const { return tabWidth_; }
   // Widths below 1 become 1.
@@ -159,6 +162,7 @@ class TTxtEditStringList : public TStrings {
 
  private:
   class Bracket;
+  class TSaveBuffer;
   struct LoadedBlock;
 
   [[noreturn]] static void IndexError(int Index);
@@ -186,6 +190,9 @@ class TTxtEditStringList : public TStrings {
   // Reads Size bytes into a new block through Read (called with the room left until it gives
   // 0 or the block is full) and splits them while they are fresh in the cache; only when all
   // were read do they replace the lines.
+  // Writes the lines From..To-1, each but the last followed by the break (the last too with
+  // BreakAfterLast).
+  void WriteLines(TSaveBuffer& Out, int From, int To, bool BreakAfterLast) const;
   void LoadText(size_t Size, bool FromFile, const std::function<size_t(char* Dest, size_t Room)>& Read,
                 const std::function<void(char* Text, size_t Size)>& Transform = nullptr);
   void NotifyDeleted(int Index, int Count);

@@ -848,5 +848,11 @@ TEST(TextBufferInsert, FuzzedInsertionsAndEditsAgreeWithAPlainList) {
     for (size_t i = 0; i < model.size(); ++i)
       joined += (i ? (format == lbfCRLF ? "\r\n" : format == lbfLF ? "\n" : "\r") : "") + model[i];
     ASSERT_TRUE(Save(l) == joined) << "round " << round;
+    // Any range of whole lines, also past the end, each line with a CR LF.
+    const int from = static_cast<int>(rng() % (model.size() + 2)), count = static_cast<int>(rng() % 2000);
+    std::string lines = "x", expected = "x";
+    for (int i = from; i < from + count; ++i) expected += (size_t(i) < model.size() ? model[size_t(i)] : "") + "\r\n";
+    l.AppendLines(from, count, lines);
+    ASSERT_TRUE(lines == expected) << "round " << round;
   }
 }
