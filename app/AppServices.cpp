@@ -15,8 +15,7 @@ struct TCmdLineOpener {
     if (!MainForm) return;
     std::vector<WideString> files;
     for (int i = 0; i < CmdLine->Count(); ++i) files.push_back((*CmdLine)[i]);
-    // Without tabs only the shown document can be reached: show the last one handed over.
-    if (MainForm->OpenFiles(files) > 0) MainForm->ShowEditor(MainForm->Editors().back());
+    MainForm->OpenFiles(files);
   }
 } opener;
 

@@ -1,19 +1,88 @@
-// The main window of the editor.
+// The main window of the editor: its documents, their tabs and the ways files reach it.
 #include "app/MainFrm.h"
 
-#include "app/DocumentEditor.h"
+#include <shellapi.h>
+
+#include "app/DocumentFrm.h"
+#include "app/DocumentTabs.h"
+#include "app/Documents.h"
+#include "app/Global.h"
+#include "app/HighList.h"
+#include "app/NSTextDialogs.h"
+#include "app/Options.h"
 #include "app/TextFileOpening.h"
+#include "app/Useful.h"
+#include "app/UsefulWindows.h"
+#include "controls/ApPageList.h"
+#include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
+#include "editor/TxtEditPrintHeaderFooter.h"
+#include "framework/Actions.h"
 #include "framework/Application.h"
+#include "framework/CodePages.h"
+#include "framework/DateTime.h"
 #include "framework/FileRoutines.h"
-#include "highlighting/TxtXmlBundledSchemes.h"
+#include "framework/Format.h"
+#include "framework/IniFiles.h"
+#include "framework/Printers.h"
+#include "framework/ScopeGuards.h"
+#include "framework/StrRoutines.h"
+#include "themes/SkinToolbar.h"
+#include "toolbars/BarMRU.h"
 
 TMainForm* MainForm = nullptr;
 
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
+  p.Method("pglstMainChange", &T::pglstMainChange);
+  p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
+  p.Method("actnOpenExecute", &T::actnOpenExecute);
+  p.Method("actnNewExecute", &T::actnNewExecute);
+  p.Method("actnPrintPreviewExecute", &T::actnPrintPreviewExecute);
+  p.ComponentField("actnPrintPreview", &T::actnPrintPreview);
   p.ComponentField("LanguageController", &T::LanguageController);
+  p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
+  p.ComponentField("pglstMain", &T::pglstMain);
+  p.ComponentField("txtopndlgMain", &T::txtopndlgMain);
+  p.ComponentField("txtsvdlgMain", &T::txtsvdlgMain);
+  p.ComponentField("actnlstMain", &T::actnlstMain);
+  p.ComponentField("actnOpen", &T::actnOpen);
+  p.ComponentField("actnNew", &T::actnNew);
 }
+
+namespace {
+
+constexpr int maxFilesPos = 30;
+const char* const filesPosSection = "FilesPos";
+
+// Splits "name|line|column" into its three parts; false for any other shape.
+bool SplitFilesPos(const WideString& Entry, WideString& Name, WideString& Line, WideString& Column) {
+  const size_t first = Entry.find(L'|');
+  if (first == WideString::npos) return false;
+  const size_t second = Entry.find(L'|', first + 1);
+  if (second == WideString::npos || Entry.find(L'|', second + 1) != WideString::npos) return false;
+  Name = Entry.substr(0, first);
+  Line = Entry.substr(first + 1, second - first - 1);
+  Column = Entry.substr(second + 1);
+  return true;
+}
+
+int NumberOrZero(const WideString& Text) {
+  try {
+    size_t used = 0;
+    const int value = std::stoi(Text, &used);
+    return used == Text.size() ? value : 0;
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+bool IsReadOnlyFile(const WideString& Name) {
+  const DWORD attributes = GetFileAttributesW(Name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+}  // namespace
 
 std::vector<WideString> CommandLineFiles() {
   std::vector<WideString> files;
@@ -30,85 +99,560 @@ std::vector<WideString>& TMainForm::StartupFiles() {
   return files;
 }
 
+WideString& TMainForm::FilesPosFile() {
+  static WideString file;
+  return file;
+}
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner), filesPos_(std::make_unique<TStringListW>()) {}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BeforeDestruction() {
+  closing_ = true;
+  if (DocumentList) {
+    for (int i = 0; i < DocumentList->Count(); ++i) RememberCaret(DocumentList->Documents(i));
+    if (filesPosLoaded_) {
+      try {
+        StoreFilesPos();
+      } catch (const Exception&) {
+        // A preferences file that cannot be written costs the caret positions, not the exit.
+      }
+    }
+    for (int i = DocumentList->Count() - 1; i >= 0; --i)
+      if (DocumentList->Documents(i)->Page()->Owner() == this) DocumentList->Items().Remove(DocumentList->Documents(i));
+  }
+  delete newTabButton_;
+  newTabButton_ = nullptr;
+  TForm::BeforeDestruction();
+}
+
+void TMainForm::CreateWnd() {
+  TForm::CreateWnd();
+  DragAcceptFiles(Handle(), TRUE);
+}
+
+void TMainForm::WndProc(TMessage& Message) {
+  if (Message.Msg != WM_DROPFILES) {
+    TForm::WndProc(Message);
+    return;
+  }
+  const std::vector<WideString> dropped = DroppedFiles(reinterpret_cast<HDROP>(Message.WParam));
+  Message.Result = 0;
+  OpenFiles(dropped, ::Options ? ::Options->Encoding : teAutoSelect);
+}
+
+std::vector<WideString> TMainForm::DroppedFiles(HDROP Drop) {
+  std::vector<WideString> files;
+  const UINT count = DragQueryFileW(Drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(Drop, i, nullptr, 0);
+    WideString name(length + 1, L'\0');
+    name.resize(DragQueryFileW(Drop, i, name.data(), length + 1));
+    files.push_back(name);
+  }
+  DragFinish(Drop);
+  return files;
+}
+
 void TMainForm::FormCreate(TObject*) {
-  OpenFiles(StartupFiles());
-  if (editors_.empty()) NewDocument();
+  if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
+  if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
+  CreateTabBar();
+  tlbrTabBar->SetCloseButton(::Options->CloseButton);
+  mrlstMain = new TBarMRUList(this);
+  mrlstMain->SetName("mrlstMain");
+  mrlstMain->SetMaxItems(::Options->NumberOfDocuments);
+  mrlstMain->OnClick = TBarMRUListClickEvent(this, &TMainForm::mrlstMainClick);
+  newTabButton_ = new TDocumentItem(nullptr);
+  newTabButton_->SetImageIndex(1);
+  newTabButton_->SetCustomWidth(25);
+  newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
+  tlbrTabBar->Insert(0, newTabButton_);
+  OpenFiles(StartupFiles(), ::Options->Encoding);
+  if (DocumentList->Count() == 0) NewDocument();
+  StartupDone = true;
 }
 
-TTxtEdit* TMainForm::CreateEditor() {
-  auto* editor = new TTxtEdit(this);
-  editor->SetVisible(false);
-  editor->SetParent(this);
-  editor->SetAlign(alClient);
-  ApplyDocumentEditorSettings(*editor);
-  editors_.push_back(editor);
-  return editor;
+void TMainForm::CreateTabBar() {
+  dckTabBar = new TSkinDock(this);
+  dckTabBar->SetName("dckTabBar");
+  dckTabBar->SetPosition(dpTop);
+  dckTabBar->OnDrawBackground = TSkinDrawEvent(this, &TMainForm::dckTabBarDrawBackground);
+  dckTabBar->SetParent(this);
+  tlbrTabBar = new TDocumentTabBar(this);
+  tlbrTabBar->SetName("tlbrTabBar");
+  tlbrTabBar->SetFullSize(true);
+  tlbrTabBar->SetDragHandleStyle(dhNone);
+  tlbrTabBar->SetBorderStyle(bsNone);
+  tlbrTabBar->OnTabMouseDown = TTabBarMouseEvent(this, &TMainForm::tlbrTabBarMouseDown);
+  tlbrTabBar->OnTabMouseUp = TTabBarMouseEvent(this, &TMainForm::tlbrTabBarMouseUp);
+  tlbrTabBar->SetParent(dckTabBar);
 }
 
-TTxtEdit* TMainForm::NewDocument() {
-  TTxtEdit* editor = CreateEditor();
-  ShowEditor(editor);
-  return editor;
+void TMainForm::dckTabBarDrawBackground(TObject*, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
+                                        bool& PaintDefault) {
+  if (PaintStage != pstPrePaint) return;
+  PaintDefault = false;
+  PaintTabBarBackground(ACanvas, ARect, tlbrTabBar->Colors());
 }
 
-void TMainForm::ShowEditor(TTxtEdit* Editor) {
-  if (!Editor || Editor == active_) return;
-  Editor->SetVisible(true);
-  if (active_) active_->SetVisible(false);
-  active_ = Editor;
-  SetActiveControl(Editor);
+AnsiString TMainForm::Message(const AnsiString& Name) const { return GetHolderString(mltstrnghldrMain, Name); }
+
+WideString TMainForm::MessageWith(const AnsiString& Name, std::initializer_list<WideString> Args) const {
+  WideString text = AnsiToWide(Message(Name));
+  size_t from = 0;
+  for (const WideString& arg : Args) {
+    const size_t at = text.find(L"%s", from);
+    if (at == WideString::npos) break;
+    text.replace(at, 2, arg);
+    from = at + arg.size();
+  }
+  return text;
+}
+
+WideString TMainForm::NextDocumentName() { return WideFormat(AnsiToWide(Message("sDocument")), NewDocumentNumber); }
+
+WideString TMainForm::EncodingName(int Code) {
+  TStrings* names = mltstrnghldrMain->GetStringsByName("sEncodings");
+  return Code >= 0 && Code < names->Count() ? AnsiToWide(names->Strings(Code)) : WideString();
+}
+
+// ---- the active document ----
+
+TDocument* TMainForm::ActiveDocument() const {
+  return DocumentList && pglstMain ? DocumentList->FindByPage(pglstMain->ActivePage()) : nullptr;
+}
+
+TDocumentFrame* TMainForm::ActiveFrame() const {
+  TDocument* document = ActiveDocument();
+  return document ? document->Frame() : nullptr;
+}
+
+TTxtEdit* TMainForm::ActiveEditor() const {
+  TDocumentFrame* frame = ActiveFrame();
+  return frame ? frame->edtDocument : nullptr;
+}
+
+bool TMainForm::ActiveInEditView() const {
+  TDocument* document = ActiveDocument();
+  return document && !document->IsPrintPreview();
+}
+
+bool TMainForm::CanEditActive() const { return ActiveInEditView() && !ActiveEditor()->ReadOnly(); }
+
+void TMainForm::ActivateDocument(TDocument* Document) {
+  if (!Document) return;
+  LockUpdate(Handle());
+  TScopeExit unlock([] { LockUpdate(nullptr); });
+  pglstMain->SetActivePage(Document->Page());
+}
+
+void TMainForm::pglstMainChange(TObject*) {
+  if (!closing_) {
+    if (TDocument* document = ActiveDocument()) {
+      tlbrTabBar->CheckTab(document->Item());
+      document->Frame()->edtDocumentStatusChange(document->Frame()->edtDocument, {scCaretX, scInsertMode});
+      // Each document keeps its own page orientation; the printer follows the active one.
+      const auto orientation = document->Orientation == 1 ? poLandscape : poPortrait;
+      if (PrinterInfoSize() > 0 && Printer()->Orientation() != orientation) Printer()->SetOrientation(orientation);
+    }
+  }
+  contextTab_ = nullptr;
+}
+
+// ---- tabs ----
+
+void TMainForm::DocumentItemClick(TObject* Sender) {
+  auto* item = dynamic_cast<TDocumentItem*>(Sender);
+  if (!item) return;
+  TPoint at;
+  GetCursorPos(reinterpret_cast<POINT*>(&at));
+  DocumentItemClickAt(item, tlbrTabBar->ScreenToClient(at));
+}
+
+void TMainForm::DocumentItemClickAt(TDocumentItem* Item, const TPoint& At) {
+  TDocument* document = DocumentList->FindByItem(Item);
+  if (!document) return;
+  const bool inClose = CloseArea(Item->BoundsRect()).Contains(At);
+  const int closeButton = ::Options->CloseButton;
+  if (document != ActiveDocument()) {
+    if (inClose && closeButton == 1)
+      CloseDocument(document);
+    else
+      ActivateDocument(document);
+  } else if (inClose && closeButton != 2) {
+    CloseDocument(document);
+  }
+}
+
+void TMainForm::tlbrTabBarMouseDown(TObject*, TMouseButton Button, TDocumentItem* Item) {
+  if (Button == mbRight) {
+    contextTab_ = Item;
+  } else if (Button == mbMiddle) {
+    if (!Item)
+      NewDocument();
+    else if (TDocument* document = DocumentList->FindByItem(Item))
+      CloseDocument(document);
+  }
+}
+
+void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton, TDocumentItem*) {}
+
+void TMainForm::InsertTab(TDocument* Document) { tlbrTabBar->Insert(tlbrTabBar->ItemCount() - 1, Document->Item()); }
+
+void TMainForm::CloseDocument(TDocument* Document) {
+  if (!Document) return;
+  RememberCaret(Document);
+  if (DocumentList->Count() == 1) {
+    // The last document becomes a new empty one instead of leaving the window without any.
+    TTxtEdit* editor = Document->Frame()->edtDocument;
+    editor->ClearAll();
+    editor->SetReadOnly(false);
+    Document->FileName.clear();
+    Document->Encoding = ::Options->Encoding == teAutoSelect ? teAnsi : ::Options->Encoding;
+    Document->Item()->SetCaption(NextDocumentName());
+    Document->Item()->SetImageIndex(-1);
+    ++NewDocumentNumber;
+    SetViewMode(Document, 0);
+    pglstMainChange(this);
+    return;
+  }
+  const bool wasActive = Document == ActiveDocument();
+  const int index = tlbrTabBar->IndexOf(Document->Item());
+  DocumentList->Items().Remove(Document);
+  if (wasActive) {
+    // The tab that took the closed one's place, else the one before it.
+    TDocumentItem* next = tlbrTabBar->Tab(std::min(index, tlbrTabBar->ItemCount() - 2));
+    ActivateDocument(DocumentList->FindByItem(next));
+  }
+  if (TDocument* active = ActiveDocument()) tlbrTabBar->CheckTab(active->Item());
+}
+
+void TMainForm::PreparePrinting(TDocument* Document, bool LinkText) {
+  TDocumentFrame* frame = Document->Frame();
+  TTxtEditPrint* print = frame->edtprntEditor;
+  if (LinkText) print->SetTxtEdit(frame->edtDocument);
+  print->Header()->Clear();
+  if (Document->PrintPageNumbers) print->Header()->Add("$PageNum$", nullptr, taRightJustify, 1);
+  print->SetTitle(WideToAnsi(Document->GetDisplayName(true)));
+  // Linking the editor gave the print object the editor's font, measured for the printer.
+  if (print->Header()->Count() > 0) print->Header()->Get(0)->SetFont(print->Font());
+  if (frame->pglstDocument->ActivePage() == frame->stndrdpgPrintPreview) frame->edtprntprvwDocument->UpdatePreview();
+}
+
+void TMainForm::SetViewMode(TDocument* Document, int Mode) {
+  if (!Document) return;
+  LockUpdate(HandleAllocated() ? Handle() : nullptr);
+  TScopeExit unlock([] { LockUpdate(nullptr); });
+  Document->ViewMode = static_cast<uint8_t>(Mode);
+  if (Mode == 1) PreparePrinting(Document, true);
+  Document->Frame()->ShowViewMode(Mode);
+}
+
+void TMainForm::actnPrintPreviewExecute(TObject*) {
+  if (TDocument* document = ActiveDocument()) SetViewMode(document, document->IsPrintPreview() ? 0 : 1);
+}
+
+// ---- creating and opening ----
+
+TDocument* TMainForm::CreateDocument(const WideString& Caption) {
+  auto* document = new TDocument(this, pglstMain);
+  document->Page()->SetVisible(true);
+  document->Frame()->SetVisible(true);
+  ConfigureEditor(document->Frame()->edtDocument, *::Options);
+  document->Item()->OnClick = TNotifyEvent(this, &TMainForm::DocumentItemClick);
+  document->Item()->SetCaption(Caption);
+  return document;
+}
+
+void TMainForm::FocusEditor(TDocument* Document) {
+  // A window that does not show yet (or no longer) cannot take the focus.
+  TTxtEdit* editor = Document->Frame()->edtDocument;
+  if (HandleAllocated() && IsWindowVisible(Handle()) && editor->CanFocus()) editor->SetFocus();
+}
+
+TDocument* TMainForm::NewDocument() {
+  tlbrTabBar->BeginUpdate();
+  TScopeExit endUpdate([this] { tlbrTabBar->EndUpdate(); });
+  LockUpdate(HandleAllocated() ? Handle() : nullptr);
+  TScopeExit unlock([] { LockUpdate(nullptr); });
+  TDocument* document = CreateDocument(NextDocumentName());
+  document->Encoding = ::Options->Encoding == teAutoSelect ? teAnsi : ::Options->Encoding;
+  document->Item()->SetHint(
+      MessageWith("sDocItemHint", {document->GetDisplayName(false), EncodingName(document->Encoding)}));
+  document->SetHighlighter(HighlighterFor(WideString()));
+  InsertTab(document);
+  pglstMain->SetActivePage(document->Page());
+  ++NewDocumentNumber;
+  if (StartupDone) FocusEditor(document);
+  return document;
 }
 
 int TMainForm::OpenFiles(const std::vector<WideString>& Files) {
+  return OpenFiles(Files, ::Options ? ::Options->Encoding : teAutoSelect);
+}
+
+int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Encoding) {
+  if (Files.empty()) return 0;
+  if (!filesPosLoaded_) {
+    filesPosLoaded_ = true;
+    LoadFilesPos();
+  }
   int opened = 0;
+  TDocument* toActivate = nullptr;
+  tlbrTabBar->BeginUpdate();
+  LockUpdate(HandleAllocated() ? Handle() : nullptr);
+  TScopeExit finish([&] {
+    if (toActivate) pglstMain->SetActivePage(toActivate->Page());
+    if (TDocument* active = ActiveDocument()) {
+      tlbrTabBar->CheckTab(active->Item());
+      if (StartupDone) FocusEditor(active);
+    }
+    tlbrTabBar->EndUpdate();
+    LockUpdate(nullptr);
+  });
   for (const WideString& file : Files) {
     if (file.empty()) continue;
-    if (OpenFile(ExpandFileName(file))) ++opened;
+    if (OpenFile(ExpandPath(file), Encoding, toActivate)) ++opened;
   }
   return opened;
 }
 
-void TMainForm::ReportFileError(const wchar_t* Format, const WideString& Name) {
-  WideString text = Format;
-  const size_t at = text.find(L"%s");
-  if (at != WideString::npos) text.replace(at, 2, ExtractFileName(Name));
-  Application->MessageBox(text, L"Halcorn Verdan", MB_ICONERROR);
-}
-
-namespace {
-
-// Whether the file can be opened for reading while others read and write it.
-bool CanOpenForReading(const WideString& Name) {
-  HANDLE h = CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
-}
-
-}  // namespace
-
-bool TMainForm::OpenFile(const WideString& Name) {
+TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate) {
+  if (TDocument* open = DocumentList->FindByFileName(Name)) {
+    ToActivate = open;
+    return nullptr;
+  }
   if (!FileExists(Name)) {
-    if (!DirectoryExists(Name)) ReportFileError(L"File \u201c%s\u201d not found.", Name);
-    return false;
+    if (!DirectoryExists(Name)) ShowMessageBox(MessageWith("sFileNotFound", {ExtractFileName(Name)}), MB_ICONERROR);
+    return nullptr;
   }
-  if (!CanOpenForReading(Name)) {
-    ReportFileError(L"Access to file \u201c%s\u201d denied. Contact the administrator to obtain permission.", Name);
-    return false;
+  if (IsFileBlocked(Name, 0)) {
+    ShowMessageBox(MessageWith("sAccessToFileDenied", {ExtractFileName(Name)}), MB_ICONERROR);
+    return nullptr;
   }
-  TTxtEdit* editor = CreateEditor();
+  WideString caption = ExtractFileName(Name);
+  for (size_t at = caption.find(L'&'); at != WideString::npos; at = caption.find(L'&', at + 2))
+    caption.insert(at, 1, L'&');
+  TDocument* document = CreateDocument(caption);
+  document->FileName = Name;
+  if (StartupDone && mrlstMain) mrlstMain->Add(Name);
   try {
-    OpenTextFile(editor->Lines(), Name);
+    LoadDocument(document, Name, Encoding);
   } catch (const Exception& e) {
-    // A file that fails while it is read leaves no document behind; the others still open.
-    editors_.pop_back();
-    Free(editor);
-    Application->MessageBox(e.Message(), L"Halcorn Verdan", MB_ICONERROR);
-    return false;
+    // A file that fails while it is read leaves no half-filled document that a later save
+    // could write over the real file.
+    DocumentList->Items().Remove(document);
+    ShowMessageBox(e.Message(), MB_ICONERROR);
+    return nullptr;
   }
-  // Coloured by the bundled scheme that lists the file's extension, if one does.
-  editor->SetHighlighter(CreateHighlighterForFile(this, Name));
-  if (!active_) ShowEditor(editor);
-  return true;
+  InsertTab(document);
+  ToActivate = document;
+  return document;
 }
+
+void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding) {
+  TTxtEdit* editor = Document->Frame()->edtDocument;
+  bool lossy = false;
+  Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy);
+  if (lossy) ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
+  if (::Options->RememberCaretPosition) {
+    const TPoint caret = RestoreCaret(Name);
+    editor->SetCaretXY({caret.X, caret.Y});
+    editor->EnsureCursorPosVisibleEx(true);
+  }
+  Document->Item()->SetHint(MessageWith("sDocItemHint", {Name, EncodingName(Document->Encoding)}));
+  if (IsReadOnlyFile(Name)) {
+    editor->SetReadOnly(true);
+    Document->Item()->SetImageIndex(0);
+  } else if (editor->Lines()->Count() > 0 && IsLogFile(editor->Lines()->LineView(0))) {
+    editor->Lines()->Add(FormatDateTime(::Options->DateAndTimeFormat, Now()));
+    editor->Lines()->Add(AnsiString());
+    editor->SetCaretXY({1, editor->Lines()->Count()});
+    editor->SetModified(true);
+  }
+  Document->SetHighlighter(HighlighterFor(ExtractFileExt(Name)));
+}
+
+TTxtCustomHighlighter* TMainForm::HighlighterFor(const WideString& Ext) {
+  // A scheme that cannot be read costs the colours, not the document.
+  try {
+    if (TTxtCustomHighlighter* byExtension = Ext.empty() ? nullptr : Highlighters->FindByExtension(Ext))
+      return byExtension;
+  } catch (const Exception&) {}
+  const WideString& scheme = ::Options->SyntaxHighlighting;
+  try {
+    if (!scheme.empty() && FileExists(scheme)) return Highlighters->GetByFileName(scheme);
+  } catch (const Exception&) {}
+  return Highlighters->Plain();
+}
+
+// ---- the recent documents ----
+
+void TMainForm::mrlstMainClick(TObject*, const WideString& FileName) { OpenFiles({FileName}, ::Options->Encoding); }
+
+bool TMainForm::CleanRecentDocuments() {
+  SetWaitCursor(true);
+  TScopeExit restore([] { SetWaitCursor(false); });
+  TStringsW* items = mrlstMain->Items();
+  for (int i = items->Count() - 1; i >= 0; --i)
+    if (!FileExistsQuiet(items->Strings(i))) items->Delete(i);
+  return items->Count() == 0;
+}
+
+// ---- the syntax-highlighting submenu ----
+
+std::vector<TMainForm::THighlighterEntry> TMainForm::HighlighterMenuEntries() {
+  TDocument* document = ActiveDocument();
+  auto* active = document ? dynamic_cast<TTxtXmlHighlighter*>(document->GetHighlighter()) : nullptr;
+  const bool enabled = document != nullptr;
+  std::vector<THighlighterEntry> entries;
+  THighlighterEntry plain;
+  plain.Caption = AnsiToWide(Message("sNoHighlighting"));
+  plain.Enabled = enabled;
+  plain.Checked = enabled && (!active || active->FileName.empty() || !FileExists(active->FileName));
+  plain.IsPlain = true;
+  entries.push_back(plain);
+  entries.emplace_back();
+  for (const WideString& file : Highlighters->Files()) {
+    const AnsiString name = Highlighters->ReadInfo(file, "Name");
+    if (name.empty()) continue;
+    THighlighterEntry entry;
+    entry.Caption = AnsiToWide(EscapeAmpersands(name, true));
+    entry.Enabled = enabled;
+    entry.Checked = enabled && active && WideSameText(active->FileName, file);
+    entry.FileName = file;
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+void TMainForm::BuildHighlighterMenu(TBarCustomItem* Submenu) {
+  SetWaitCursor(true);
+  TScopeExit restore([] { SetWaitCursor(false); });
+  // The items of the last opening go.
+  Submenu->Clear();
+  for (const THighlighterEntry& entry : HighlighterMenuEntries()) {
+    if (entry.Caption.empty()) {
+      Submenu->Add(new TSkinSeparatorItem(this));
+      continue;
+    }
+    auto* item = new THighUiItem(this);
+    item->SetCaption(entry.Caption);
+    item->SetRadioItem(true);
+    item->SetEnabled(entry.Enabled);
+    item->SetChecked(entry.Checked);
+    item->IsPlain = entry.IsPlain;
+    item->FileName = entry.FileName;
+    item->OnClick = TNotifyEvent(this, &TMainForm::HighlighterItemClick);
+    Submenu->Add(item);
+  }
+}
+
+void TMainForm::HighlighterItemClick(TObject* Sender) {
+  if (auto* item = dynamic_cast<THighUiItem*>(Sender)) HighlighterItemClick(item->IsPlain, item->FileName);
+}
+
+void TMainForm::HighlighterItemClick(bool IsPlain, const WideString& FileName) {
+  TDocument* document = ActiveDocument();
+  if (!document) return;
+  if (IsPlain)
+    document->SetHighlighter(Highlighters->Plain());
+  else if (FileExists(FileName))
+    document->SetHighlighter(Highlighters->GetByFileName(FileName));
+  TDocumentFrame* frame = document->Frame();
+  frame->edtprntEditor->SetHighlighter(document->GetHighlighter());
+  if (document->IsPrintPreview())
+    frame->edtprntprvwDocument->UpdatePreview();
+  else
+    frame->edtDocument->Invalidate();
+}
+
+// ---- caret positions ----
+
+void TMainForm::LoadFilesPos() {
+  filesPos_->Clear();
+  if (FilesPosFile().empty()) return;
+  TMemIniFile ini(FilesPosFile());
+  const int count = std::clamp(ini.ReadInteger(filesPosSection, "Count", 0), 0, maxFilesPos);
+  for (int i = 0; i < count; ++i) {
+    const AnsiString entry = ini.ReadString(filesPosSection, "Item" + std::to_string(i), AnsiString());
+    if (!entry.empty()) filesPos_->Add(AnsiToWide(entry));
+  }
+}
+
+void TMainForm::StoreFilesPos() {
+  if (FilesPosFile().empty()) return;
+  TIniFile ini(FilesPosFile());
+  ini.EraseSection(filesPosSection);
+  int stored = 0;
+  for (int i = 0; i < filesPos_->Count(); ++i) {
+    // The preferences file is 8-bit text: a name the code page cannot hold is not stored.
+    bool lossy = false;
+    const AnsiString entry = WideToAnsiChecked(filesPos_->Strings(i), lossy);
+    if (!lossy) ini.WriteString(filesPosSection, "Item" + std::to_string(stored++), entry);
+  }
+  ini.WriteInteger(filesPosSection, "Count", stored);
+}
+
+int TMainForm::FindFilesPos(const WideString& Name) const {
+  const WideString lower = LowerFileName(Name);
+  for (int i = filesPos_->Count() - 1; i >= 0; --i) {
+    WideString name, line, column;
+    if (SplitFilesPos(filesPos_->Strings(i), name, line, column) && LowerFileName(name) == lower) return i;
+  }
+  return -1;
+}
+
+void TMainForm::RememberCaret(TDocument* Document) {
+  if (!::Options || !::Options->RememberCaretPosition || !Document || Document->FileName.empty() ||
+      !FileExists(Document->FileName))
+    return;
+  const TBufferCoord caret = Document->Frame()->edtDocument->CaretXY();
+  const int at = FindFilesPos(Document->FileName);
+  if (caret.Line == 1 && caret.Char == 1) {
+    if (at >= 0) filesPos_->Delete(at);
+    return;
+  }
+  const WideString entry = Document->FileName + L"|" + std::to_wstring(caret.Line) + L"|" + std::to_wstring(caret.Char);
+  if (at >= 0) {
+    filesPos_->SetStrings(at, entry);
+  } else {
+    filesPos_->Insert(0, entry);
+    if (filesPos_->Count() > maxFilesPos) filesPos_->Delete(maxFilesPos);
+  }
+}
+
+TPoint TMainForm::RestoreCaret(const WideString& Name) const {
+  const int at = FindFilesPos(Name);
+  if (at < 0) return {1, 1};
+  WideString name, line, column;
+  SplitFilesPos(filesPos_->Strings(at), name, line, column);
+  return {NumberOrZero(column), NumberOrZero(line)};
+}
+
+// ---- dialogs ----
+
+void TMainForm::txtopndlgMainBeforeExecute(TObject* Sender) {
+  auto* dialog = dynamic_cast<TNSTextOpenDialog*>(Sender);
+  if (!dialog) return;
+  if (TDocument* document = ActiveDocument())
+    if (!document->FileName.empty()) dialog->SetInitialDir(ExtractFilePath(document->FileName));
+  dialog->SetFilter(AnsiToWide(Message("sFilter")) + Highlighters->BuildFilter());
+  if (dialog == txtopndlgMain) dialog->SetEncodingIndex(::Options->Encoding);
+  dialog->SetEncodingsCaption(AnsiToWide(Message("sEncoding")));
+  TStrings* names = mltstrnghldrMain->GetStringsByName("sEncodings");
+  std::vector<WideString> encodings;
+  for (int i = 0; i < names->Count(); ++i) encodings.push_back(AnsiToWide(names->Strings(i)));
+  dialog->SetEncodings(encodings);
+}
+
+void TMainForm::actnOpenExecute(TObject*) {
+  if (!txtopndlgMain->Execute()) return;
+  std::vector<WideString> files;
+  for (int i = 0; i < txtopndlgMain->Files()->Count(); ++i) files.push_back(txtopndlgMain->Files()->Strings(i));
+  OpenFiles(files, static_cast<TTextEncoding>(txtopndlgMain->EncodingIndex()));
+}
+
+void TMainForm::actnNewExecute(TObject*) { NewDocument(); }

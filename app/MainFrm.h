@@ -1,45 +1,163 @@
-// The main window of the editor: for now the documents named on the command line, each in an
-// editor that fills the window, the first of them shown (an empty one without files).
+// The main window of the editor: the open documents in tabs, each a page with its frame, opened
+// from the command line, the open dialog, dropped files and later copies of the program, with
+// their encodings, remembered caret positions, ".LOG" stamps and a highlighter by extension.
 #pragma once
 
 #include <vector>
 
+#include "app/Encoding.h"
 #include "editor/TxtEdit.h"
 #include "framework/Forms.h"
+#include "themes/SkinText.h"
 
+class TAction;
+class TActionList;
+class TApMultiStringHolder;
+class TApPageList;
+class TBarCustomItem;
+class TBarMRUList;
+class TDocument;
+class TDocumentFrame;
+class TDocumentItem;
+class TDocumentTabBar;
+class TSkinDock;
 class TLgLanguageController;
+class TNSTextOpenDialog;
+class TNSTextSaveDialog;
+class TStringListW;
 
 class TMainForm : public TForm {
   HV_CLASS(TMainForm, TForm)
  public:
-  explicit TMainForm(TComponent* AOwner) : TForm(AOwner) {}
+  explicit TMainForm(TComponent* AOwner);
+  ~TMainForm() override;
+  void BeforeDestruction() override;
 
-  // Opens the files in order; a missing or unreadable one is reported and skipped, a folder
-  // skipped silently. Returns how many were opened.
+  // Opens the files in order (Encoding 0 detects). A file already open only activates its tab;
+  // a missing or unreadable one is reported by name and skipped, a folder skipped silently; one
+  // that fails while it is read leaves no document behind and is reported. Returns how many
+  // documents were opened.
+  int OpenFiles(const std::vector<WideString>& Files, TTextEncoding Encoding);
   int OpenFiles(const std::vector<WideString>& Files);
-  // An editor for a new empty document.
-  TTxtEdit* NewDocument();
-  // The documents' editors in the order they were opened, and the one shown.
-  const std::vector<TTxtEdit*>& Editors() const { return editors_; }
-  TTxtEdit* ActiveEditor() const { return active_; }
-  void ShowEditor(TTxtEdit* Editor);
+  // Appends an empty document named "Document N" and activates it.
+  TDocument* NewDocument();
+  WideString NextDocumentName();
+  // The name of an encoding code, as the encoding box lists it.
+  WideString EncodingName(int Code);
+  // Closes the document (the last one is replaced by a new empty document).
+  void CloseDocument(TDocument* Document);
+  // Shows the document's editor (0) or its print preview (1).
+  void SetViewMode(TDocument* Document, int Mode);
+  void ActivateDocument(TDocument* Document);
+
+  TDocument* ActiveDocument() const;
+  bool HasActiveDocument() const { return ActiveDocument() != nullptr; }
+  TDocumentFrame* ActiveFrame() const;
+  TTxtEdit* ActiveEditor() const;
+  bool ActiveInEditView() const;
+  bool CanEditActive() const;
+
+  // ---- remembered caret positions: "name|line|column", newest first, at most 30 ----
+  TStringListW* FilesPos() const { return filesPos_.get(); }
+  void LoadFilesPos();
+  void StoreFilesPos();
+  int FindFilesPos(const WideString& Name) const;
+  void RememberCaret(TDocument* Document);
+  // (column, line) of the entry, (1, 1) without one.
+  TPoint RestoreCaret(const WideString& Name) const;
 
   // The files the window opens when it is created: the program sets them from its command
   // line before it creates the window.
   static std::vector<WideString>& StartupFiles();
+  // Where the caret positions are kept ("FilesPos" of the preferences file by default).
+  static WideString& FilesPosFile();
 
+  // The files of a drop, wide names of any length.
+  static std::vector<WideString> DroppedFiles(HDROP Drop);
+
+  // Handlers of the form file.
   void FormCreate(TObject* Sender);
+  void pglstMainChange(TObject* Sender);
+  void DocumentItemClick(TObject* Sender);
+  // The click of a tab at a point of the tab bar (DocumentItemClick takes the mouse's).
+  void DocumentItemClickAt(TDocumentItem* Item, const TPoint& At);
+  void tlbrTabBarMouseDown(TObject* Sender, TMouseButton Button, TDocumentItem* Item);
+  void tlbrTabBarMouseUp(TObject* Sender, TMouseButton Button, TDocumentItem* Item);
+  void txtopndlgMainBeforeExecute(TObject* Sender);
+  void actnOpenExecute(TObject* Sender);
+  void actnNewExecute(TObject* Sender);
+  void actnPrintPreviewExecute(TObject* Sender);
+  // The print object of the document takes its text (LinkText), title, font and page numbers.
+  void PreparePrinting(TDocument* Document, bool LinkText);
 
-  // The texts of the window in the current language (its form file holds it).
   TLgLanguageController* LanguageController = nullptr;
+  TApMultiStringHolder* mltstrnghldrMain = nullptr;
+  TApPageList* pglstMain = nullptr;
+  TSkinDock* dckTabBar = nullptr;
+  TDocumentTabBar* tlbrTabBar = nullptr;
+  TNSTextOpenDialog* txtopndlgMain = nullptr;
+  TNSTextSaveDialog* txtsvdlgMain = nullptr;
+  TActionList* actnlstMain = nullptr;
+  TAction* actnOpen = nullptr;
+  TAction* actnNew = nullptr;
+  TAction* actnPrintPreview = nullptr;
+  TBarMRUList* mrlstMain = nullptr;
+
+  // ---- the recent documents ----
+  // Opens the file chosen from the list (a file deleted meanwhile is reported).
+  void mrlstMainClick(TObject* Sender, const WideString& FileName);
+  // Drops the entries whose files are gone, from the last to the first, as the submenu opens;
+  // true when the list is then empty (the "(empty)" item shows).
+  bool CleanRecentDocuments();
+
+  // ---- the syntax-highlighting submenu ----
+  struct THighlighterEntry {
+    WideString Caption;  // "&" doubled; empty for the separator
+    bool Enabled = false, Checked = false, IsPlain = false;
+    WideString FileName;
+  };
+  // The entries of the submenu as it opens: "No highlighting", a separator, then each named scheme
+  // of the catalogue; the active document's one checked.
+  std::vector<THighlighterEntry> HighlighterMenuEntries();
+  // The choice of an entry: the active document takes the scheme (or none), the print object and
+  // the preview follow.
+  void HighlighterItemClick(bool IsPlain, const WideString& FileName);
+  // Fills the submenu with radio items of the entries (the OnClick of the submenu).
+  void BuildHighlighterMenu(TBarCustomItem* Submenu);
+  // The OnClick of those items.
+  void HighlighterItemClick(TObject* Sender);
+
+  // The tab remembered by a right click, until the next page change.
+  TDocumentItem* ContextTab() const { return contextTab_; }
+  // Set once the window has shown: later opens go on the recent list and take the focus.
+  bool StartupDone = false;
+  int NewDocumentNumber = 1;
+
+ protected:
+  void WndProc(TMessage& Message) override;
+  void CreateWnd() override;
 
  private:
-  TTxtEdit* CreateEditor();
-  bool OpenFile(const WideString& Name);
-  void ReportFileError(const wchar_t* Format, const WideString& Name);
+  AnsiString Message(const AnsiString& Name) const;
+  // The holder's text with each "%s" replaced by the next argument.
+  WideString MessageWith(const AnsiString& Name, std::initializer_list<WideString> Args) const;
+  TDocument* CreateDocument(const WideString& Caption);
+  // Steps of opening one file; the document made, or null.
+  TDocument* OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate);
+  void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
+  void InsertTab(TDocument* Document);
+  void FocusEditor(TDocument* Document);
+  void CreateTabBar();
+  void dckTabBarDrawBackground(TObject* Sender, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
+                               bool& PaintDefault);
+  // The catalogue's scheme for the extension, else the default scheme, else none.
+  TTxtCustomHighlighter* HighlighterFor(const WideString& Ext);
 
-  std::vector<TTxtEdit*> editors_;
-  TTxtEdit* active_ = nullptr;
+  std::unique_ptr<TStringListW> filesPos_;
+  bool filesPosLoaded_ = false;
+  TDocumentItem* newTabButton_ = nullptr;
+  TDocumentItem* contextTab_ = nullptr;
+  bool closing_ = false;
 };
 
 extern TMainForm* MainForm;

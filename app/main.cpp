@@ -1,19 +1,22 @@
 // The program block of Halcorn Verdan: the application, its main window and the message loop.
 #include "app/AppServices.h"
+#include "app/Global.h"
 #include "app/MainFrm.h"
-#include "editor/TxtEdit.h"
+#include "app/Useful.h"
 #include "framework/Application.h"
-#include "framework/FrameworkClasses.h"
-#include "highlighting/TxtXmlHighlighter.h"
+#include "framework/FileRoutines.h"
+#include "toolbars/BarAcc.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   try {
-    RegisterFrameworkClasses();
-    RegisterTxtEditClasses();
-    RegisterTxtXmlHighlighterClasses();
+    RegisterAppClasses();
     Application->Initialize();
+    // Screen readers reach the toolbars and menus through COM objects of this thread.
+    InitBarAccessibility();
     Application->SetTitle(L"Halcorn Verdan");
     StartAppServices();
+    ForceDirectories(GetDataFolder());
+    CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
     TMainForm::StartupFiles() = CommandLineFiles();
     Application->CreateForm(MainForm);
     Application->Run();
@@ -21,10 +24,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     // Nothing can run without the main window; the user hears why.
     Application->HandleException(nullptr);
     Application->DestroyComponents();
+    FreeGlobals();
+    DoneBarAccessibility();
     return 1;
   }
   // The forms go while the process is whole: the services they use (shared fonts, the
   // clipboard format, window classes) end with the static objects after wWinMain returns.
   Application->DestroyComponents();
+  FreeGlobals();
+  DoneBarAccessibility();
   return 0;
 }

@@ -20,7 +20,7 @@ HV_PUBLISH(TChunktEXt) {}
 HV_PUBLISH(TChunkzTXt) {}
 HV_PUBLISH(TChunkIEND) {}
 
-uint32_t UpdateCrc(uint32_t crc, const uint8_t* bytes, size_t length) {
+uint32_t UpdateCrc(uint32_t Crc, const uint8_t* Bytes, size_t Length) {
   static const auto table = [] {
     std::array<uint32_t, 256> t{};
     for (uint32_t n = 0; n < 256; ++n) {
@@ -30,17 +30,17 @@ uint32_t UpdateCrc(uint32_t crc, const uint8_t* bytes, size_t length) {
     }
     return t;
   }();
-  for (size_t i = 0; i < length; ++i) crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
-  return crc;
+  for (size_t i = 0; i < Length; ++i) Crc = table[(Crc ^ Bytes[i]) & 0xFF] ^ (Crc >> 8);
+  return Crc;
 }
 
 // ---- TChunk ----
 
 TChunk::TChunk(TPngGraphic* Owner) : owner_(Owner) {}
 
-void TChunk::SetName(const char* value) {
+void TChunk::SetName(const char* Value) {
   std::memset(name_, 0, sizeof name_);
-  std::memcpy(name_, value, std::min<size_t>(4, std::strlen(value)));
+  std::memcpy(name_, Value, std::min<size_t>(4, std::strlen(Value)));
 }
 
 void TChunk::Assign(TChunk* Source) {
@@ -63,12 +63,12 @@ bool TChunk::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t Siz
   return true;
 }
 
-void TChunk::WriteChunk(TStream* Stream, const uint8_t* data, size_t size) {
-  png_io::WriteBigEndian(Stream, static_cast<uint32_t>(size));
+void TChunk::WriteChunk(TStream* Stream, const uint8_t* AData, size_t Size) {
+  png_io::WriteBigEndian(Stream, static_cast<uint32_t>(Size));
   Stream->WriteBuffer(name_, 4);
-  if (size) Stream->WriteBuffer(data, static_cast<int>(size));
+  if (Size) Stream->WriteBuffer(AData, static_cast<int>(Size));
   uint32_t crc = UpdateCrc(0xFFFFFFFFu, reinterpret_cast<const uint8_t*>(name_), 4);
-  png_io::WriteBigEndian(Stream, ~UpdateCrc(crc, data, size));
+  png_io::WriteBigEndian(Stream, ~UpdateCrc(crc, AData, Size));
 }
 
 bool TChunk::SaveToStream(TStream* Stream) {
@@ -286,9 +286,9 @@ uint32_t TChunkgAMA::Gamma() const {
   return data.size() == 4 ? png_io::BigEndian(data.data()) : 0;
 }
 
-void TChunkgAMA::SetGamma(uint32_t value) {
+void TChunkgAMA::SetGamma(uint32_t Value) {
   Data().resize(4);
-  png_io::PutBigEndian(Data().data(), value);
+  png_io::PutBigEndian(Data().data(), Value);
 }
 
 bool TChunkgAMA::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t Size) {
@@ -378,9 +378,9 @@ TColor TChunktRNS::TransparentColor() {
   }
 }
 
-void TChunktRNS::SetTransparentColor(TColor value) {
+void TChunktRNS::SetTransparentColor(TColor Value) {
   TChunkIHDR* header = Owner()->Header();
-  uint32_t rgb = ColorToRGB(value);
+  uint32_t rgb = ColorToRGB(Value);
   uint8_t r = GetRValue(rgb), g = GetGValue(rgb), b = GetBValue(rgb);
   const uint8_t* inverse = Owner()->InverseGamma;
   switch (header->ColorType) {

@@ -78,24 +78,24 @@ TColor ColorOf(RGBQUAD q) { return static_cast<TColor>(RGB(q.rgbRed, q.rgbGreen,
 
 // ---- lists ----
 
-TChunk* TPNGList::Add(std::unique_ptr<TChunk> chunk) {
-  items_.push_back(std::move(chunk));
+TChunk* TPNGList::Add(std::unique_ptr<TChunk> Chunk) {
+  items_.push_back(std::move(Chunk));
   return items_.back().get();
 }
 
-TChunk* TPNGList::Insert(int index, std::unique_ptr<TChunk> chunk) {
-  index = std::clamp(index, 0, Count());
-  return items_.insert(items_.begin() + index, std::move(chunk))->get();
+TChunk* TPNGList::Insert(int Index, std::unique_ptr<TChunk> Chunk) {
+  Index = std::clamp(Index, 0, Count());
+  return items_.insert(items_.begin() + Index, std::move(Chunk))->get();
 }
 
-void TPNGList::Remove(TChunk* chunk) {
-  int index = IndexOf(chunk);
+void TPNGList::Remove(TChunk* Chunk) {
+  int index = IndexOf(Chunk);
   if (index >= 0) items_.erase(items_.begin() + index);
 }
 
-int TPNGList::IndexOf(const TChunk* chunk) const {
+int TPNGList::IndexOf(const TChunk* Chunk) const {
   for (int i = 0; i < Count(); ++i)
-    if (Item(i) == chunk) return i;
+    if (Item(i) == Chunk) return i;
   return -1;
 }
 
@@ -111,10 +111,10 @@ TPngGraphic::~TPngGraphic() {
   FreePalette();
 }
 
-void TPngGraphic::InitializeGamma(uint32_t gamma) {
+void TPngGraphic::InitializeGamma(uint32_t Gamma) {
   for (int i = 0; i < 256; ++i) GammaTable[i] = InverseGamma[i] = static_cast<uint8_t>(i);
-  if (gamma == 0) return;
-  double exponent = 1.0 / (gamma / 100000.0 * 2.2);
+  if (Gamma == 0) return;
+  double exponent = 1.0 / (Gamma / 100000.0 * 2.2);
   for (int i = 0; i < 256; ++i)
     GammaTable[i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(i / 255.0, exponent)));
   // Every value gets the sample whose corrected value is nearest (the last of equals), so that
@@ -167,8 +167,8 @@ int TPngGraphic::Height() const {
 void TPngGraphic::SetWidth(int) { throw EPngError(EPngErrorCannotResize); }
 void TPngGraphic::SetHeight(int) { throw EPngError(EPngErrorCannotResize); }
 
-uint8_t* TPngGraphic::Scanline(int row) const { return Header()->ImageRow(row); }
-uint8_t* TPngGraphic::AlphaScanline(int row) const { return Header()->AlphaRow(row); }
+uint8_t* TPngGraphic::Scanline(int Row) const { return Header()->ImageRow(Row); }
+uint8_t* TPngGraphic::AlphaScanline(int Row) const { return Header()->AlphaRow(Row); }
 
 // ---- reading and writing ----
 
@@ -228,18 +228,18 @@ void TPngGraphic::DefineProperties(TFiler* Filer) {
 
 // ---- building ----
 
-TChunk* TPngGraphic::AddChunk(const TClassInfo& chunkClass) {
+TChunk* TPngGraphic::AddChunk(const TClassInfo& ChunkClass) {
   for (const TClassInfo* c : {&TChunkIHDR::StaticClassInfo(), &TChunkIDAT::StaticClassInfo(),
                               &TChunkPLTE::StaticClassInfo(), &TChunkIEND::StaticClassInfo()})
-    if (&chunkClass == c) throw EPngError(EPngErrorExistentCritical);
-  bool isGamma = &chunkClass == &TChunkgAMA::StaticClassInfo();
-  bool isTrns = &chunkClass == &TChunktRNS::StaticClassInfo();
+    if (&ChunkClass == c) throw EPngError(EPngErrorExistentCritical);
+  bool isGamma = &ChunkClass == &TChunkgAMA::StaticClassInfo();
+  bool isTrns = &ChunkClass == &TChunktRNS::StaticClassInfo();
   if ((isGamma && chunks_->ItemFromClass<TChunkgAMA>()) || (isTrns && chunks_->ItemFromClass<TChunktRNS>()))
     throw EPngError(EPngErrorExistentCritical);
   TChunk* end = chunks_->ItemFromClass<TChunkIEND>();
   TChunk* header = chunks_->ItemFromClass<TChunkIHDR>();
   if (!end || !header) throw EPngError(EPngErrorInvalidImage);
-  std::unique_ptr<TChunk> chunk = CreateChunk(this, chunkClass);
+  std::unique_ptr<TChunk> chunk = CreateChunk(this, ChunkClass);
   int at;
   if (isGamma) {
     at = chunks_->IndexOf(header) + 1;
@@ -300,11 +300,11 @@ TColor TPngGraphic::TransparentColor() const {
   return trns && HeaderOrNull(*chunks_) ? trns->TransparentColor() : clNone;
 }
 
-void TPngGraphic::SetTransparentColor(TColor value) {
+void TPngGraphic::SetTransparentColor(TColor Value) {
   Header();
   auto* trns = chunks_->ItemFromClass<TChunktRNS>();
   if (!trns) trns = static_cast<TChunktRNS*>(AddChunk(TChunktRNS::StaticClassInfo()));
-  trns->SetTransparentColor(value);
+  trns->SetTransparentColor(Value);
   Changed(this);
 }
 
@@ -327,11 +327,11 @@ HPALETTE TPngGraphic::Palette() const {
   return palette_.Get();
 }
 
-void TPngGraphic::SetPalette(HPALETTE value) {
+void TPngGraphic::SetPalette(HPALETTE Value) {
   TChunkIHDR* h = HeaderOrNull(*chunks_);
-  if (!h || !value) return;
+  if (!h || !Value) return;
   PALETTEENTRY entries[256];
-  UINT count = GetPaletteEntries(value, 0, 256, entries);
+  UINT count = GetPaletteEntries(Value, 0, 256, entries);
   for (UINT i = 0; i < count; ++i)
     h->PaletteEntries()[i] = RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
   h->ApplyPalette();
@@ -350,10 +350,10 @@ TColor TPngGraphic::Pixels(int X, int Y) {
   }
 }
 
-void TPngGraphic::SetPixels(int X, int Y, TColor value) {
+void TPngGraphic::SetPixels(int X, int Y, TColor Value) {
   TChunkIHDR* h = HeaderOrNull(*chunks_);
   if (!h || X < 0 || Y < 0 || X >= static_cast<int>(h->Width) || Y >= static_cast<int>(h->Height)) return;
-  uint32_t rgb = ColorToRGB(value);
+  uint32_t rgb = ColorToRGB(Value);
   int r = GetRValue(rgb), g = GetGValue(rgb), b = GetBValue(rgb);
   uint8_t* row = h->ImageRow(Y);
   if (h->BitCount() == 24) {
@@ -384,33 +384,33 @@ void TPngGraphic::SetPixels(int X, int Y, TColor value) {
 
 // ---- drawing ----
 
-void TPngGraphic::Draw(TCanvas* canvas, const TRect& rect) {
+void TPngGraphic::Draw(TCanvas* Canvas, const TRect& Rect) {
   if (!HeaderOrNull(*chunks_)) return;
-  HDC dc = canvas->Handle();
+  HDC dc = Canvas->Handle();
   switch (TransparencyMode()) {
-    case ptmNone: DrawOpaque(dc, rect); break;
-    case ptmBit: DrawBitTransparent(dc, rect); break;
-    case ptmPartial: DrawPartial(dc, rect); break;
+    case ptmNone: DrawOpaque(dc, Rect); break;
+    case ptmBit: DrawBitTransparent(dc, Rect); break;
+    case ptmPartial: DrawPartial(dc, Rect); break;
   }
 }
 
-void TPngGraphic::DrawOpaque(HDC dc, const TRect& rect) {
+void TPngGraphic::DrawOpaque(HDC Dc, const TRect& Rect) {
   TChunkIHDR* h = Header();
-  int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-  StretchDIBits(dc, rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top, 0, 0,
+  int oldMode = SetStretchBltMode(Dc, COLORONCOLOR);
+  StretchDIBits(Dc, Rect.Left, Rect.Top, Rect.Right - Rect.Left, Rect.Bottom - Rect.Top, 0, 0,
                 static_cast<int>(h->Width), static_cast<int>(h->Height), h->ImageData(), h->BitmapInfo(),
                 DIB_RGB_COLORS, SRCCOPY);
-  SetStretchBltMode(dc, oldMode);
+  SetStretchBltMode(Dc, oldMode);
 }
 
 // Pixels of the transparent colour leave the destination as it was: the destination is cut
 // out through a mask and the image, black where transparent, painted into the hole.
-void TPngGraphic::DrawBitTransparent(HDC dc, const TRect& rect) {
+void TPngGraphic::DrawBitTransparent(HDC Dc, const TRect& Rect) {
   TChunkIHDR* h = Header();
   const int w = static_cast<int>(h->Width), ht = static_cast<int>(h->Height);
-  TCreatedDC maskDC(CreateCompatibleDC(dc)), colorDC(CreateCompatibleDC(dc)), notDC(CreateCompatibleDC(dc));
+  TCreatedDC maskDC(CreateCompatibleDC(Dc)), colorDC(CreateCompatibleDC(Dc)), notDC(CreateCompatibleDC(Dc));
   TBitmapHandle mask(CreateBitmap(w, ht, 1, 1, nullptr)), notMask(CreateBitmap(w, ht, 1, 1, nullptr));
-  TBitmapHandle color(CreateCompatibleBitmap(dc, w, ht));
+  TBitmapHandle color(CreateCompatibleBitmap(Dc, w, ht));
   if (!maskDC || !colorDC || !notDC || !mask || !notMask || !color) throw EPNGOutMemory(png_io::msgOutMemory);
   TSelectObject selMask(maskDC.Get(), mask.Get()), selNot(notDC.Get(), notMask.Get()),
       selColor(colorDC.Get(), color.Get());
@@ -422,19 +422,19 @@ void TPngGraphic::DrawBitTransparent(HDC dc, const TRect& rect) {
   SetBkColor(colorDC.Get(), RGB(255, 255, 255));
   SetTextColor(colorDC.Get(), RGB(0, 0, 0));
   BitBlt(colorDC.Get(), 0, 0, w, ht, notDC.Get(), 0, 0, SRCAND);
-  COLORREF destBk = SetBkColor(dc, RGB(255, 255, 255));
-  COLORREF destText = SetTextColor(dc, RGB(0, 0, 0));
-  int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-  const int dw = rect.Right - rect.Left, dh = rect.Bottom - rect.Top;
-  StretchBlt(dc, rect.Left, rect.Top, dw, dh, maskDC.Get(), 0, 0, w, ht, SRCAND);
-  StretchBlt(dc, rect.Left, rect.Top, dw, dh, colorDC.Get(), 0, 0, w, ht, SRCPAINT);
-  SetStretchBltMode(dc, oldMode);
-  SetBkColor(dc, destBk);
-  SetTextColor(dc, destText);
+  COLORREF destBk = SetBkColor(Dc, RGB(255, 255, 255));
+  COLORREF destText = SetTextColor(Dc, RGB(0, 0, 0));
+  int oldMode = SetStretchBltMode(Dc, COLORONCOLOR);
+  const int dw = Rect.Right - Rect.Left, dh = Rect.Bottom - Rect.Top;
+  StretchBlt(Dc, Rect.Left, Rect.Top, dw, dh, maskDC.Get(), 0, 0, w, ht, SRCAND);
+  StretchBlt(Dc, Rect.Left, Rect.Top, dw, dh, colorDC.Get(), 0, 0, w, ht, SRCPAINT);
+  SetStretchBltMode(Dc, oldMode);
+  SetBkColor(Dc, destBk);
+  SetTextColor(Dc, destText);
 }
 
 // Blends every pixel over the destination at the image's own size.
-void TPngGraphic::DrawPartial(HDC dc, const TRect& rect) {
+void TPngGraphic::DrawPartial(HDC Dc, const TRect& Rect) {
   TChunkIHDR* h = Header();
   const int w = static_cast<int>(h->Width), ht = static_cast<int>(h->Height);
   BITMAPINFO info{};
@@ -444,11 +444,11 @@ void TPngGraphic::DrawPartial(HDC dc, const TRect& rect) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  TCreatedDC work(CreateCompatibleDC(dc));
+  TCreatedDC work(CreateCompatibleDC(Dc));
   TBitmapHandle section(work ? CreateDIBSection(work.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr);
   if (!work || !section || !bits) throw EPNGOutMemory(png_io::msgOutMemory);
   TSelectObject selected(work.Get(), section.Get());
-  BitBlt(work.Get(), 0, 0, w, ht, dc, rect.Left, rect.Top, SRCCOPY);
+  BitBlt(work.Get(), 0, 0, w, ht, Dc, Rect.Left, Rect.Top, SRCCOPY);
   GdiFlush();
   auto* trns = chunks_->ItemFromClass<TChunktRNS>();
   const RGBQUAD* palette = h->PaletteEntries();
@@ -477,7 +477,7 @@ void TPngGraphic::DrawPartial(HDC dc, const TRect& rect) {
       out[2] = static_cast<uint8_t>((r * a + 255 + (255 - a) * out[2]) / 256);
     }
   }
-  BitBlt(dc, rect.Left, rect.Top, w, ht, work.Get(), 0, 0, SRCCOPY);
+  BitBlt(Dc, Rect.Left, Rect.Top, w, ht, work.Get(), 0, 0, SRCCOPY);
 }
 
 // ---- assigning ----
@@ -522,52 +522,52 @@ void TPngGraphic::AssignTo(TPersistent* Dest) {
   TGraphic::AssignTo(Dest);
 }
 
-void TPngGraphic::AssignFromBitmap(TBitmap* source) {
+void TPngGraphic::AssignFromBitmap(TBitmap* Source) {
   int bits;
-  switch (source->PixelFormat()) {
+  switch (Source->PixelFormat()) {
     case pf1bit: bits = 1; break;
     case pf4bit: bits = 4; break;
     case pf8bit: bits = 8; break;
     default: bits = 24;
   }
-  if (source->Empty()) {
+  if (Source->Empty()) {
     ClearChunks();
     return;
   }
-  CreateBlank(bits < 16 ? 3 : 2, bits < 16 ? bits : 8, source->Width(), source->Height());
+  CreateBlank(bits < 16 ? 3 : 2, bits < 16 ? bits : 8, Source->Width(), Source->Height());
   TChunkIHDR* h = Header();
   TWindowDC screen;
-  GetDIBits(screen.Get(), source->Handle(), 0, h->Height, h->ImageData(), h->BitmapInfo(), DIB_RGB_COLORS);
+  GetDIBits(screen.Get(), Source->Handle(), 0, h->Height, h->ImageData(), h->BitmapInfo(), DIB_RGB_COLORS);
   h->BitmapInfo()->bmiHeader.biClrUsed = bits < 16 ? 1u << bits : 0;
   h->ApplyPalette();
-  if (source->Transparent()) SetTransparentColor(source->TransparentColor());
+  if (Source->Transparent()) SetTransparentColor(Source->TransparentColor());
 }
 
-void TPngGraphic::AssignToBitmap(TBitmap* dest) {
+void TPngGraphic::AssignToBitmap(TBitmap* Dest) {
   TChunkIHDR* h = HeaderOrNull(*chunks_);
   if (!h) {
-    dest->Assign(nullptr);
+    Dest->Assign(nullptr);
     return;
   }
   void* bits = nullptr;
   HBITMAP copy = CreateDIBSection(nullptr, h->BitmapInfo(), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!copy || !bits) throw EPNGOutMemory(png_io::msgOutMemory);
   std::memcpy(bits, h->ImageData(), static_cast<size_t>(h->BytesPerRow()) * h->Height);
-  dest->SetHandle(copy);
+  Dest->SetHandle(copy);
   if (TransparencyMode() == ptmBit) {
-    dest->SetTransparentColor(TransparentColor());
-    dest->SetTransparent(true);
+    Dest->SetTransparentColor(TransparentColor());
+    Dest->SetTransparent(true);
   }
 }
 
-void TPngGraphic::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) {
+void TPngGraphic::LoadFromClipboardFormat(UINT Format, HANDLE Data, HPALETTE APalette) {
   TBitmap bitmap;
-  bitmap.LoadFromClipboardFormat(format, data, palette);
+  bitmap.LoadFromClipboardFormat(Format, Data, APalette);
   Assign(&bitmap);
 }
 
-void TPngGraphic::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) {
+void TPngGraphic::SaveToClipboardFormat(UINT& Format, HANDLE& Data, HPALETTE& APalette) {
   TBitmap bitmap;
   AssignTo(&bitmap);
-  bitmap.SaveToClipboardFormat(format, data, palette);
+  bitmap.SaveToClipboardFormat(Format, Data, APalette);
 }

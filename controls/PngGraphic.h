@@ -40,7 +40,7 @@ using TFilters = TSet<TFilter>;
 HV_ENUM(TPNGTransparencyMode, ptmNone, ptmBit, ptmPartial)
 
 // The CRC-32 of PNG chunks: update from `crc` over `length` bytes (no pre or post inversion).
-uint32_t UpdateCrc(uint32_t crc, const uint8_t* bytes, size_t length);
+uint32_t UpdateCrc(uint32_t Crc, const uint8_t* Bytes, size_t Length);
 
 // One chunk: its name and data. Chunks of unknown names are kept as plain TChunk.
 class TChunk : public TObject {
@@ -54,7 +54,7 @@ class TChunk : public TObject {
   virtual bool LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t Size);
   virtual bool SaveToStream(TStream* Stream);
   const char* Name() const { return name_; }
-  void SetName(const char* value);
+  void SetName(const char* Value);
   std::vector<uint8_t>& Data() { return data_; }
   uint32_t DataSize() const { return static_cast<uint32_t>(data_.size()); }
   TPngGraphic* Owner() const { return owner_; }
@@ -63,7 +63,7 @@ class TChunk : public TObject {
   // Reads the data and checks the CRC (EPngInvalidCRC).
   void ReadCheckedData(TStream* Stream, uint32_t Size);
   // Writes length, name, `data` and CRC.
-  void WriteChunk(TStream* Stream, const uint8_t* data, size_t size);
+  void WriteChunk(TStream* Stream, const uint8_t* AData, size_t Size);
 
  private:
   std::vector<uint8_t> data_;
@@ -106,8 +106,8 @@ class TChunkIHDR : public TChunk {
   void ApplyPalette();
   bool HasPalette() const { return hasPalette_; }
   // The DIB row of image row `row` (0 at the top) and its alpha row (null without alpha).
-  uint8_t* ImageRow(int row) const { return bits_ + static_cast<size_t>(Height - 1 - row) * bytesPerRow_; }
-  uint8_t* AlphaRow(int row) { return alpha_ ? alpha_.get() + static_cast<size_t>(row) * Width : nullptr; }
+  uint8_t* ImageRow(int Row) const { return bits_ + static_cast<size_t>(Height - 1 - Row) * bytesPerRow_; }
+  uint8_t* AlphaRow(int Row) { return alpha_ ? alpha_.get() + static_cast<size_t>(Row) * Width : nullptr; }
 
  private:
   void FreeImageData();
@@ -122,7 +122,7 @@ class TChunkIHDR : public TChunk {
   // The pixels until a section is made: most images are only drawn through StretchDIBits,
   // and a section with its DC costs more than decoding a small icon.
   struct TFreeBlock {
-    void operator()(uint8_t* p) const { std::free(p); }
+    void operator()(uint8_t* P) const { std::free(P); }
   };
   std::unique_ptr<uint8_t, TFreeBlock> block_;
   std::unique_ptr<uint8_t, TFreeBlock> alpha_;  // width x height, top row first
@@ -138,7 +138,7 @@ class TChunkPLTE : public TChunk {
   bool LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t Size) override;
   bool SaveToStream(TStream* Stream) override;
   int Count() const { return count_; }
-  void SetCount(int value) { count_ = value; }
+  void SetCount(int Value) { count_ = Value; }
 
  private:
   int count_ = 0;
@@ -152,7 +152,7 @@ class TChunkgAMA : public TChunk {
   bool LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t Size) override;
   // Gamma x 100000.
   uint32_t Gamma() const;
-  void SetGamma(uint32_t value);
+  void SetGamma(uint32_t Value);
 };
 
 class TChunktRNS : public TChunk {
@@ -169,7 +169,7 @@ class TChunktRNS : public TChunk {
   uint8_t PaletteValues[256];
   // The colour drawn transparently (ptmBit), or the colour to make transparent.
   TColor TransparentColor();
-  void SetTransparentColor(TColor value);
+  void SetTransparentColor(TColor Value);
 };
 
 class TChunkIDAT : public TChunk {
@@ -229,7 +229,7 @@ class TPNGPointerList : public TObject {
   HV_CLASS(TPNGPointerList, TObject)
  public:
   int Count() const { return static_cast<int>(items_.size()); }
-  TChunk* Item(int index) const { return items_[static_cast<size_t>(index)].get(); }
+  TChunk* Item(int Index) const { return items_[static_cast<size_t>(Index)].get(); }
 
  protected:
   std::vector<std::unique_ptr<TChunk>> items_;
@@ -241,10 +241,10 @@ class TPNGList : public TPNGPointerList {
   explicit TPNGList(TPngGraphic* Owner) : owner_(Owner) {}
   TPngGraphic* Owner() const { return owner_; }
   void Clear() { items_.clear(); }
-  TChunk* Add(std::unique_ptr<TChunk> chunk);
-  TChunk* Insert(int index, std::unique_ptr<TChunk> chunk);
+  TChunk* Add(std::unique_ptr<TChunk> Chunk);
+  TChunk* Insert(int Index, std::unique_ptr<TChunk> Chunk);
   // Frees the chunk.
-  void Remove(TChunk* chunk);
+  void Remove(TChunk* Chunk);
   // The first chunk of that class, or null.
   template <class C>
   C* ItemFromClass() const {
@@ -252,7 +252,7 @@ class TPNGList : public TPNGPointerList {
       if (auto* found = dynamic_cast<C*>(c.get())) return found;
     return nullptr;
   }
-  int IndexOf(const TChunk* chunk) const;
+  int IndexOf(const TChunk* Chunk) const;
 
  private:
   TPngGraphic* owner_;
@@ -269,51 +269,51 @@ class TPngGraphic : public TGraphic {
   bool Empty() const override { return chunks_->Count() == 0; }
   int Width() const override;
   int Height() const override;
-  void SetWidth(int value) override;
-  void SetHeight(int value) override;
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
   bool Transparent() const override { return TransparencyMode() != ptmNone; }
   HPALETTE Palette() const override;
-  void SetPalette(HPALETTE value) override;
+  void SetPalette(HPALETTE Value) override;
   void LoadFromStream(TStream* Stream) override;
   void SaveToStream(TStream* Stream) override;
-  void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) override;
-  void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) override;
+  void LoadFromClipboardFormat(UINT Format, HANDLE Data, HPALETTE APalette) override;
+  void SaveToClipboardFormat(UINT& Format, HANDLE& Data, HPALETTE& APalette) override;
   // The colour at (X, Y) (0 outside); writing ignores points outside the image.
   virtual TColor Pixels(int X, int Y);
-  virtual void SetPixels(int X, int Y, TColor value);
+  virtual void SetPixels(int X, int Y, TColor Value);
 
   // The first chunk when it is the header, else EPNGHeaderNotPresent.
   TChunkIHDR* Header() const;
   TPNGList* Chunks() const { return chunks_.get(); }
   TPNGTransparencyMode TransparencyMode() const;
   TColor TransparentColor() const;
-  void SetTransparentColor(TColor value);
+  void SetTransparentColor(TColor Value);
   // Row `row` (0 at the top) of the DIB and of the alpha plane (null without one).
-  uint8_t* Scanline(int row) const;
-  uint8_t* AlphaScanline(int row) const;
+  uint8_t* Scanline(int Row) const;
+  uint8_t* AlphaScanline(int Row) const;
   // Gives an RGB image an alpha plane (255); other colour types are left alone.
   void CreateAlpha();
   // Adds a chunk of the class after the rules of where each kind goes.
-  TChunk* AddChunk(const TClassInfo& chunkClass);
+  TChunk* AddChunk(const TClassInfo& ChunkClass);
   // Makes an empty image of a size and kind (header, palette when needed, image data, end).
   void CreateBlank(int ColorType, int BitDepth, int AWidth, int AHeight);
   // Drops every chunk and resets the gamma tables.
   void ClearChunks();
 
   TFilters WriteFilters() const { return writeFilters_; }
-  void SetWriteFilters(TFilters value) { writeFilters_ = value; }
+  void SetWriteFilters(TFilters Value) { writeFilters_ = Value; }
   uint8_t DeflateLevel() const { return deflateLevel_; }
-  void SetDeflateLevel(uint8_t value) { deflateLevel_ = value > 9 ? 9 : value; }
+  void SetDeflateLevel(uint8_t Value) { deflateLevel_ = Value > 9 ? 9 : Value; }
   int MaxIdatChunkSize() const { return maxIdatSize_; }
-  void SetMaxIdatChunkSize(int value) { maxIdatSize_ = value < 65535 ? 65535 : value; }
+  void SetMaxIdatChunkSize(int Value) { maxIdatSize_ = Value < 65535 ? 65535 : Value; }
   uint8_t Interlacing() const { return interlacing_; }
-  void SetInterlacing(uint8_t value) { interlacing_ = value ? 1 : 0; }
+  void SetInterlacing(uint8_t Value) { interlacing_ = Value ? 1 : 0; }
 
   // Image samples go through GammaTable on reading and InverseGamma on writing.
   uint8_t GammaTable[256];
   uint8_t InverseGamma[256];
   // Fills both tables for a gamma x 100000 (identity for 0).
-  void InitializeGamma(uint32_t gamma = 0);
+  void InitializeGamma(uint32_t Gamma = 0);
   // Forgets the cached logical palette (after the DIB palette changed).
   void FreePalette();
 
@@ -321,14 +321,14 @@ class TPngGraphic : public TGraphic {
   void DefineProperties(TFiler* Filer) override;
 
  protected:
-  void Draw(TCanvas* canvas, const TRect& rect) override;
+  void Draw(TCanvas* Canvas, const TRect& Rect) override;
 
  private:
-  void AssignFromBitmap(TBitmap* source);
-  void AssignToBitmap(TBitmap* dest);
-  void DrawOpaque(HDC dc, const TRect& rect);
-  void DrawBitTransparent(HDC dc, const TRect& rect);
-  void DrawPartial(HDC dc, const TRect& rect);
+  void AssignFromBitmap(TBitmap* Source);
+  void AssignToBitmap(TBitmap* Dest);
+  void DrawOpaque(HDC Dc, const TRect& Rect);
+  void DrawBitTransparent(HDC Dc, const TRect& Rect);
+  void DrawPartial(HDC Dc, const TRect& Rect);
   std::unique_ptr<TPNGList> chunks_;
   mutable TPaletteHandle palette_;
   TFilters writeFilters_{pfSub};

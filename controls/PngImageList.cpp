@@ -48,14 +48,14 @@ std::string TPngImageCollectionItem::GetDisplayName() {
   return name_.empty() ? TCollectionItem::GetDisplayName() : name_;
 }
 
-void TPngImageCollectionItem::SetPngImage(TPngGraphic* value) {
-  png_->Assign(value);
+void TPngImageCollectionItem::SetPngImage(TPngGraphic* Value) {
+  png_->Assign(Value);
   Changed(false);
 }
 
-void TPngImageCollectionItem::SetBackground(TColor value) {
-  if (value == background_) return;
-  background_ = value;
+void TPngImageCollectionItem::SetBackground(TColor Value) {
+  if (Value == background_) return;
+  background_ = Value;
   Changed(false);
 }
 
@@ -84,13 +84,13 @@ TPngImageList::TPngImageList(TComponent* AOwner)
 TPngImageList::~TPngImageList() = default;
 
 template <class F>
-auto TPngImageList::Locked(F change) {
+auto TPngImageList::Locked(F Change) {
   ++lockCount_;
   struct TUnlock {
     int& count;
     ~TUnlock() { --count; }
   } unlock{lockCount_};
-  return change();
+  return Change();
 }
 
 void TPngImageList::Assign(TPersistent* Source) {
@@ -126,42 +126,42 @@ void TPngImageList::Loaded() {
   RebuildNativeImages();
 }
 
-void TPngImageList::SetPngImages(TPngImageCollectionItems* value) {
-  images_->Assign(value);
+void TPngImageList::SetPngImages(TPngImageCollectionItems* Value) {
+  images_->Assign(Value);
   Change();
 }
 
-void TPngImageList::SetEnabledImages(bool value) {
-  if (value == enabledImages_) return;
-  enabledImages_ = value;
+void TPngImageList::SetEnabledImages(bool Value) {
+  if (Value == enabledImages_) return;
+  enabledImages_ = Value;
   RebuildNativeImages();
   Change();
 }
 
-void TPngImageList::SetPngOptions(TPngOptions value) {
-  if (value == options_) return;
-  options_ = value;
+void TPngImageList::SetPngOptions(TPngOptions Value) {
+  if (Value == options_) return;
+  options_ = Value;
   RebuildNativeImages();
   Change();
 }
 
-void TPngImageList::SetWidth(int value) {
-  if (value == Width()) return;
-  TImageList::SetWidth(value);
+void TPngImageList::SetWidth(int Value) {
+  if (Value == Width()) return;
+  TImageList::SetWidth(Value);
   if (IsLoading()) return;  // Loaded makes the native list again at the new size
   Clear();
 }
 
-void TPngImageList::SetHeight(int value) {
-  if (value == Height()) return;
-  TImageList::SetHeight(value);
+void TPngImageList::SetHeight(int Value) {
+  if (Value == Height()) return;
+  TImageList::SetHeight(Value);
   if (IsLoading()) return;
   Clear();
 }
 
 // ---- icons ----
 
-HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
+HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor Background) {
   const int w = Width(), h = Height();
   const bool blank = !Png || Png->Empty();
   if (ComCtlVersionSource() >= ComCtlVersion6) {
@@ -198,7 +198,7 @@ HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
   mask.SetPixelFormat(pf1bit);
   mask.SetSize(w, h);
   TCanvas* canvas = color.Canvas();
-  canvas->Brush()->SetColor(background == clNone ? clBlack : background);
+  canvas->Brush()->SetColor(Background == clNone ? clBlack : Background);
   canvas->FillRect(Rect(0, 0, w, h));
   mask.Canvas()->Brush()->SetColor(clWhite);
   mask.Canvas()->FillRect(Rect(0, 0, w, h));
@@ -212,8 +212,8 @@ HICON TPngImageList::MakeIcon(TPngGraphic* Png, TColor background) {
   return CreateIconIndirect(&info);
 }
 
-HICON TPngImageList::ItemIcon(TPngImageCollectionItem* item) {
-  TPngGraphic* png = item->PngImage();
+HICON TPngImageList::ItemIcon(TPngImageCollectionItem* Item) {
+  TPngGraphic* png = Item->PngImage();
   if (!enabledImages_ && !options_.Empty() && !png->Empty()) {
     TPngGraphic copy;
     copy.Assign(png);
@@ -221,7 +221,7 @@ HICON TPngImageList::ItemIcon(TPngImageCollectionItem* item) {
     if (options_.Contains(pngGrayscaleOnDisabled)) GreyPngImage(&copy, 255);
     return MakeIcon(&copy, clNone);
   }
-  return MakeIcon(png, item->Background());
+  return MakeIcon(png, Item->Background());
 }
 
 void TPngImageList::RebuildNativeImages() {
@@ -237,10 +237,10 @@ void TPngImageList::RebuildNativeImages() {
 
 // ---- the operations ----
 
-int TPngImageList::AddPng(const std::function<void(TPngGraphic*)>& fill) {
+int TPngImageList::AddPng(const std::function<void(TPngGraphic*)>& Fill) {
   int index = Locked([&] {
     TPngImageCollectionItem* item = images_->Add();
-    fill(item->PngImage());
+    Fill(item->PngImage());
     TIconHandle icon(ItemIcon(item));
     ImageList_ReplaceIcon(Handle(), -1, icon.Get());
     return item->Index();
@@ -249,22 +249,22 @@ int TPngImageList::AddPng(const std::function<void(TPngGraphic*)>& fill) {
   return index;
 }
 
-void TPngImageList::InsertPng(int Index, const std::function<void(TPngGraphic*)>& fill) {
+void TPngImageList::InsertPng(int Index, const std::function<void(TPngGraphic*)>& Fill) {
   if (Index < 0 || Index > images_->Count()) throw EInvalidOperation("Invalid ImageList Index");
   Locked([&] {
     TPngImageCollectionItem* item = images_->Add();
-    fill(item->PngImage());
+    Fill(item->PngImage());
     item->SetIndex(Index);
   });
   RebuildNativeImages();
   Change();
 }
 
-void TPngImageList::ReplacePng(int Index, const std::function<void(TPngGraphic*)>& fill) {
+void TPngImageList::ReplacePng(int Index, const std::function<void(TPngGraphic*)>& Fill) {
   if (Index < 0 || Index >= images_->Count()) throw EInvalidOperation("Invalid ImageList Index");
   Locked([&] {
     TPngImageCollectionItem* item = images_->Items(Index);
-    fill(item->PngImage());
+    Fill(item->PngImage());
     TIconHandle icon(ItemIcon(item));
     ImageList_ReplaceIcon(Handle(), Index, icon.Get());
   });

@@ -27,11 +27,11 @@ class TPngImageCollectionItem : private TPngImageItemData, public TCollectionIte
   std::string GetDisplayName() override;
 
   TPngGraphic* PngImage() const { return png_.get(); }
-  void SetPngImage(TPngGraphic* value);
+  void SetPngImage(TPngGraphic* Value);
   const AnsiString& Name() const { return name_; }
-  void SetName(const AnsiString& value) { name_ = value; }
+  void SetName(const AnsiString& Value) { name_ = Value; }
   TColor Background() const { return background_; }
-  void SetBackground(TColor value);
+  void SetBackground(TColor Value);
 };
 
 class TPngImageCollectionItems : public TCollection {
@@ -65,15 +65,15 @@ class TPngImageList : public TImageList {
   void Loaded() override;
 
   TPngImageCollectionItems* PngImages() const { return images_.get(); }
-  virtual void SetPngImages(TPngImageCollectionItems* value);
+  virtual void SetPngImages(TPngImageCollectionItems* Value);
   bool EnabledImages() const { return enabledImages_; }
-  virtual void SetEnabledImages(bool value);
+  virtual void SetEnabledImages(bool Value);
   TPngOptions PngOptions() const { return options_; }
-  void SetPngOptions(TPngOptions value);
+  void SetPngOptions(TPngOptions Value);
   // A new size empties the list, except while the list is read from a form file (the images
   // read before the size stay).
-  void SetWidth(int value);
-  void SetHeight(int value);
+  void SetWidth(int Value);
+  void SetHeight(int Value);
   int Width() const { return TImageList::Width(); }
   int Height() const { return TImageList::Height(); }
 
@@ -100,7 +100,7 @@ class TPngImageList : public TImageList {
   // test puts another answer in).
   static unsigned (*ComCtlVersionSource)();
   // An icon of the list's size from the image over `background` (clNone: none).
-  HICON MakeIcon(TPngGraphic* Png, TColor background);
+  HICON MakeIcon(TPngGraphic* Png, TColor Background);
 
  protected:
   void DoDraw(int Index, TCanvas* Canvas, int X, int Y, UINT Style, bool Enabled) override;
@@ -111,11 +111,11 @@ class TPngImageList : public TImageList {
   friend class TPngImageCollectionItems;
   // Runs `change` with native rebuilds held back, then announces one change.
   template <class F>
-  auto Locked(F change);
-  int AddPng(const std::function<void(TPngGraphic*)>& fill);
-  void InsertPng(int Index, const std::function<void(TPngGraphic*)>& fill);
-  void ReplacePng(int Index, const std::function<void(TPngGraphic*)>& fill);
-  HICON ItemIcon(TPngImageCollectionItem* item);
+  auto Locked(F Change);
+  int AddPng(const std::function<void(TPngGraphic*)>& Fill);
+  void InsertPng(int Index, const std::function<void(TPngGraphic*)>& Fill);
+  void ReplacePng(int Index, const std::function<void(TPngGraphic*)>& Fill);
+  HICON ItemIcon(TPngImageCollectionItem* Item);
   std::unique_ptr<TPngImageCollectionItems> images_;
   bool enabledImages_ = true;
   TPngOptions options_{pngBlendOnDisabled};

@@ -42,30 +42,30 @@ const char* const msgOutMemory =
     "Some operation could not be performed because the system is out of resources. Close some windows and try "
     "again.";
 
-void ReadExact(TStream* stream, void* buffer, size_t count) {
-  auto* out = static_cast<uint8_t*>(buffer);
-  while (count > 0) {
-    int got = stream->Read(out, static_cast<int>(count > 0x40000000 ? 0x40000000 : count));
+void ReadExact(TStream* Stream, void* Buffer, size_t Count) {
+  auto* out = static_cast<uint8_t*>(Buffer);
+  while (Count > 0) {
+    int got = Stream->Read(out, static_cast<int>(Count > 0x40000000 ? 0x40000000 : Count));
     if (got <= 0) throw EPngUnexpectedEnd(msgUnexpectedEnd);
     out += got;
-    count -= static_cast<size_t>(got);
+    Count -= static_cast<size_t>(got);
   }
 }
 
-uint32_t ReadBigEndian(TStream* stream) {
+uint32_t ReadBigEndian(TStream* Stream) {
   uint8_t b[4];
-  ReadExact(stream, b, 4);
+  ReadExact(Stream, b, 4);
   return BigEndian(b);
 }
 
-void WriteBigEndian(TStream* stream, uint32_t value) {
+void WriteBigEndian(TStream* Stream, uint32_t Value) {
   uint8_t b[4];
-  PutBigEndian(b, value);
-  stream->WriteBuffer(b, 4);
+  PutBigEndian(b, Value);
+  Stream->WriteBuffer(b, 4);
 }
 
-int64_t Remaining(TStream* stream) {
-  int64_t left = stream->Size() - stream->Position();
+int64_t Remaining(TStream* Stream) {
+  int64_t left = Stream->Size() - Stream->Position();
   return left < 0 ? 0 : left;
 }
 
@@ -73,21 +73,21 @@ int64_t Remaining(TStream* stream) {
 constexpr char zlibVersion[] = "1.2.2";
 static_assert(sizeof(z_stream) == 56, "the zlib stream record of a 32-bit build");
 
-int InflateInit(z_stream_s* z) { return inflateInit_(z, zlibVersion, 56); }
-int DeflateInit(z_stream_s* z, int level) { return deflateInit_(z, level, zlibVersion, 56); }
+int InflateInit(z_stream_s* Z) { return inflateInit_(Z, zlibVersion, 56); }
+int DeflateInit(z_stream_s* Z, int Level) { return deflateInit_(Z, Level, zlibVersion, 56); }
 
-void RaiseZlibError(int code) {
+void RaiseZlibError(int Code) {
   throw EPNGZLIBError(std::string("Could not decompress the image because it contains invalid compressed data.\r\n"
                                   " Description: ") +
-                      zError(code));
+                      zError(Code));
 }
 
-bool InflateBounded(const uint8_t* data, size_t size, size_t limit, AnsiString& text) {
+bool InflateBounded(const uint8_t* Data, size_t Size, size_t Limit, AnsiString& Text) {
   z_stream z{};
   if (InflateInit(&z) != Z_OK) return false;
-  z.next_in = const_cast<Bytef*>(data);
-  z.avail_in = static_cast<uInt>(size);
-  text.clear();
+  z.next_in = const_cast<Bytef*>(Data);
+  z.avail_in = static_cast<uInt>(Size);
+  Text.clear();
   char step[256];
   int result = Z_OK;
   while (result == Z_OK) {
@@ -95,28 +95,28 @@ bool InflateBounded(const uint8_t* data, size_t size, size_t limit, AnsiString& 
     z.avail_out = sizeof step;
     result = inflate(&z, Z_NO_FLUSH);
     size_t produced = sizeof step - z.avail_out;
-    if (text.size() + produced > limit) {
+    if (Text.size() + produced > Limit) {
       result = Z_MEM_ERROR;
       break;
     }
-    text.append(step, produced);
+    Text.append(step, produced);
     if (result == Z_OK && produced == 0 && z.avail_in == 0) result = Z_BUF_ERROR;  // stream cut short
   }
   inflateEnd(&z);
-  if (result != Z_STREAM_END) text.clear();
+  if (result != Z_STREAM_END) Text.clear();
   return result == Z_STREAM_END;
 }
 
-void DeflateAll(const uint8_t* data, size_t size, int level, std::vector<uint8_t>& out) {
+void DeflateAll(const uint8_t* Data, size_t Size, int Level, std::vector<uint8_t>& Out) {
   z_stream z{};
-  if (DeflateInit(&z, level) != Z_OK) throw EPNGOutMemory(msgOutMemory);
-  out.resize(deflateBound(&z, static_cast<uLong>(size)));
-  z.next_in = const_cast<Bytef*>(data);
-  z.avail_in = static_cast<uInt>(size);
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
+  if (DeflateInit(&z, Level) != Z_OK) throw EPNGOutMemory(msgOutMemory);
+  Out.resize(deflateBound(&z, static_cast<uLong>(Size)));
+  z.next_in = const_cast<Bytef*>(Data);
+  z.avail_in = static_cast<uInt>(Size);
+  z.next_out = Out.data();
+  z.avail_out = static_cast<uInt>(Out.size());
   deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
+  Out.resize(z.total_out);
   deflateEnd(&z);
 }
 

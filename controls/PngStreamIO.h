@@ -27,30 +27,30 @@ extern const char* const msgHeaderNotPresent;
 extern const char* const msgOutMemory;
 
 // Reads exactly `count` bytes; a short read raises EPngUnexpectedEnd.
-void ReadExact(TStream* stream, void* buffer, size_t count);
-uint32_t ReadBigEndian(TStream* stream);
-void WriteBigEndian(TStream* stream, uint32_t value);
-inline uint32_t BigEndian(const uint8_t* p) {
-  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+void ReadExact(TStream* Stream, void* Buffer, size_t Count);
+uint32_t ReadBigEndian(TStream* Stream);
+void WriteBigEndian(TStream* Stream, uint32_t Value);
+inline uint32_t BigEndian(const uint8_t* P) {
+  return uint32_t(P[0]) << 24 | uint32_t(P[1]) << 16 | uint32_t(P[2]) << 8 | P[3];
 }
-inline void PutBigEndian(uint8_t* p, uint32_t v) {
-  p[0] = uint8_t(v >> 24);
-  p[1] = uint8_t(v >> 16);
-  p[2] = uint8_t(v >> 8);
-  p[3] = uint8_t(v);
+inline void PutBigEndian(uint8_t* P, uint32_t V) {
+  P[0] = uint8_t(V >> 24);
+  P[1] = uint8_t(V >> 16);
+  P[2] = uint8_t(V >> 8);
+  P[3] = uint8_t(V);
 }
 // Bytes left from the stream's position to its end.
-int64_t Remaining(TStream* stream);
+int64_t Remaining(TStream* Stream);
 
 // zlib set up with the version and record size this code was written against.
-int InflateInit(z_stream_s* z);
-int DeflateInit(z_stream_s* z, int level);
+int InflateInit(z_stream_s* Z);
+int DeflateInit(z_stream_s* Z, int Level);
 // EPNGZLIBError for a zlib result code.
-[[noreturn]] void RaiseZlibError(int code);
+[[noreturn]] void RaiseZlibError(int Code);
 // Inflates a whole zlib stream into `text`; false when it is malformed, incomplete or would
 // give more than `limit` bytes.
-bool InflateBounded(const uint8_t* data, size_t size, size_t limit, AnsiString& text);
+bool InflateBounded(const uint8_t* Data, size_t Size, size_t Limit, AnsiString& Text);
 // Deflates `size` bytes into a complete zlib stream.
-void DeflateAll(const uint8_t* data, size_t size, int level, std::vector<uint8_t>& out);
+void DeflateAll(const uint8_t* Data, size_t Size, int Level, std::vector<uint8_t>& Out);
 
 }  // namespace png_io

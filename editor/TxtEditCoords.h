@@ -14,14 +14,14 @@
 
 // ---- small routines ----
 
-inline int MinMax(int x, int lo, int hi) {
-  if (x > hi) x = hi;
-  return x < lo ? lo : x;
+inline int MinMax(int X, int Lo, int Hi) {
+  if (X > Hi) X = Hi;
+  return X < Lo ? Lo : X;
 }
-inline void SwapInt(int& l, int& r) {
-  int t = l;
-  l = r;
-  r = t;
+inline void SwapInt(int& L, int& R) {
+  int t = L;
+  L = R;
+  R = t;
 }
 // The earlier of two positions, by line and then by character.
 TBufferCoord MinBufferCoord(const TBufferCoord& P1, const TBufferCoord& P2);

@@ -47,8 +47,8 @@ void TTxtGutter::Changed() {
 void TTxtGutter::FontChanged(TObject*) { Changed(); }
 
 template <class V>
-void TTxtGutter::Store(V& field, V value) {
-  if (TxtEditReplace(field, value)) Changed();
+void TTxtGutter::Store(V& Field, V Value) {
+  if (TxtEditReplace(Field, Value)) Changed();
 }
 
 void TTxtGutter::SetAutoSize(bool Value) { Store(autoSize_, Value); }

@@ -83,7 +83,7 @@ class TTxtGutter : public TPersistent {
   void Changed();
   void FontChanged(TObject* Sender);
   template <class V>
-  void Store(V& field, V value);
+  void Store(V& Field, V Value);
 
   bool autoSize_ = false;
   TTxtGutterBorderStyle borderStyle_ = gbsMiddle;

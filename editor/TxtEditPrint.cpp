@@ -83,9 +83,9 @@ TTxtEditPrint::~TTxtEditPrint() = default;
 
 TPrinter* TTxtEditPrint::Printer() const { return printer_ ? printer_ : ::Printer(); }
 
-void TTxtEditPrint::SetPrinterObject(TPrinter* value) {
-  printer_ = value;
-  printerInfo_.SetPrinterObject(value);
+void TTxtEditPrint::SetPrinterObject(TPrinter* Value) {
+  printer_ = Value;
+  printerInfo_.SetPrinterObject(Value);
   pagesCounted_ = false;
 }
 
@@ -114,12 +114,12 @@ void TTxtEditPrint::SetSelection(bool Available, TBufferCoord BlockBegin, TBuffe
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetLines(TStrings* value) {
+void TTxtEditPrint::SetLines(TStrings* Value) {
   const TConvertTabsProc convert = GetBestConvertTabsProc(tabWidth_);
   lines_->BeginUpdate();
   lines_->Clear();
-  for (int i = 0; i < value->Count(); ++i) {
-    AnsiString line = convert(value->Strings(i), tabWidth_);
+  for (int i = 0; i < Value->Count(); ++i) {
+    AnsiString line = convert(Value->Strings(i), tabWidth_);
     std::replace(line.begin(), line.end(), '\t', ' ');
     lines_->Add(line);
   }
@@ -129,40 +129,40 @@ void TTxtEditPrint::SetLines(TStrings* value) {
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetFont(TFont* value) {
-  font_->Assign(value);
+void TTxtEditPrint::SetFont(TFont* Value) {
+  font_->Assign(Value);
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetWrap(bool value) {
-  wrap_ = value;
+void TTxtEditPrint::SetWrap(bool Value) {
+  wrap_ = Value;
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetSelectedOnly(bool value) {
-  selectedOnly_ = value;
+void TTxtEditPrint::SetSelectedOnly(bool Value) {
+  selectedOnly_ = Value;
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetLineNumbers(bool value) {
-  lineNumbers_ = value;
+void TTxtEditPrint::SetLineNumbers(bool Value) {
+  lineNumbers_ = Value;
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetLineOffset(int value) {
-  lineOffset_ = value;
+void TTxtEditPrint::SetLineOffset(int Value) {
+  lineOffset_ = Value;
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetLineNumbersInMargin(bool value) {
-  lineNumbersInMargin_ = value;
+void TTxtEditPrint::SetLineNumbersInMargin(bool Value) {
+  lineNumbersInMargin_ = Value;
   pagesCounted_ = false;
 }
 
-void TTxtEditPrint::SetHighlighter(TTxtCustomHighlighter* value) {
-  if (value == highlighter_) return;
+void TTxtEditPrint::SetHighlighter(TTxtCustomHighlighter* Value) {
+  if (Value == highlighter_) return;
   if (highlighter_) highlighter_->RemoveFreeNotification(this);
-  highlighter_ = value;
+  highlighter_ = Value;
   if (highlighter_) highlighter_->FreeNotification(this);
   rangesOK_ = false;
   pagesCounted_ = false;

@@ -51,44 +51,44 @@ class TTxtEditPrint : public TComponent {
   void PrintToCanvas(TCanvas* ACanvas, int PageNumber);
 
   int Copies() const { return copies_; }
-  void SetCopies(int value) { copies_ = std::max(1, value); }
+  void SetCopies(int Value) { copies_ = std::max(1, Value); }
   THeader* Header() const { return header_.get(); }
-  void SetHeader(THeader* value) { header_->Assign(value); }
+  void SetHeader(THeader* Value) { header_->Assign(Value); }
   TFooter* Footer() const { return footer_.get(); }
-  void SetFooter(TFooter* value) { footer_->Assign(value); }
+  void SetFooter(TFooter* Value) { footer_->Assign(Value); }
   TTxtEditPrintMargins* Margins() const { return margins_.get(); }
-  void SetMargins(TTxtEditPrintMargins* value) { margins_->Assign(value); }
+  void SetMargins(TTxtEditPrintMargins* Value) { margins_->Assign(Value); }
   // The lines as printed (tabs expanded).
   TStrings* Lines() const { return lines_.get(); }
-  void SetLines(TStrings* value);
+  void SetLines(TStrings* Value);
   TFont* Font() const { return font_.get(); }
-  void SetFont(TFont* value);
+  void SetFont(TFont* Value);
   const AnsiString& Title() const { return title_; }
-  void SetTitle(const AnsiString& value) { title_ = value; }
+  void SetTitle(const AnsiString& Value) { title_ = Value; }
   const AnsiString& DocTitle() const { return docTitle_; }
-  void SetDocTitle(const AnsiString& value) { docTitle_ = value; }
+  void SetDocTitle(const AnsiString& Value) { docTitle_ = Value; }
   bool Wrap() const { return wrap_; }
-  void SetWrap(bool value);
+  void SetWrap(bool Value);
   bool Highlight() const { return highlight_; }
-  void SetHighlight(bool value) { highlight_ = value; }
+  void SetHighlight(bool Value) { highlight_ = Value; }
   bool SelectedOnly() const { return selectedOnly_; }
-  void SetSelectedOnly(bool value);
+  void SetSelectedOnly(bool Value);
   bool Colors() const { return colors_; }
-  void SetColors(bool value) { colors_ = value; }
+  void SetColors(bool Value) { colors_ = Value; }
   bool LineNumbers() const { return lineNumbers_; }
-  void SetLineNumbers(bool value);
+  void SetLineNumbers(bool Value);
   int LineOffset() const { return lineOffset_; }
-  void SetLineOffset(int value);
+  void SetLineOffset(int Value);
   int PageOffset() const { return pageOffset_; }
-  void SetPageOffset(int value) { pageOffset_ = value; }
+  void SetPageOffset(int Value) { pageOffset_ = Value; }
   TTxtCustomHighlighter* Highlighter() const { return highlighter_; }
-  void SetHighlighter(TTxtCustomHighlighter* value);
+  void SetHighlighter(TTxtCustomHighlighter* Value);
   bool LineNumbersInMargin() const { return lineNumbersInMargin_; }
-  void SetLineNumbersInMargin(bool value);
+  void SetLineNumbersInMargin(bool Value);
   int TabWidth() const { return tabWidth_; }
-  void SetTabWidth(int value) { tabWidth_ = std::clamp(value, 1, 256); }
+  void SetTabWidth(int Value) { tabWidth_ = std::clamp(Value, 1, 256); }
   TColor Color() const { return color_; }
-  void SetColor(TColor value) { color_ = value; }
+  void SetColor(TColor Value) { color_ = Value; }
 
   // The selection printed with SelectedOnly: block begin and end as display column and line,
   // both 1-based, and the selection mode.
@@ -96,7 +96,7 @@ class TTxtEditPrint : public TComponent {
 
   // The printer printed on (not owned; null for the program's printer) and its figures.
   TPrinter* Printer() const;
-  void SetPrinterObject(TPrinter* value);
+  void SetPrinterObject(TPrinter* Value);
   TTxtEditPrinterInfo& PrinterInfo() { return printerInfo_; }
 
   // The layout made last: columns per row, character cell, line height, and the pages.

@@ -29,7 +29,7 @@ void SetFontPixelsPerInch(TFont* Font, int PixelsPerInch) {
 THeaderFooterItem::THeaderFooterItem() : font_(std::make_unique<TFont>()) {}
 THeaderFooterItem::~THeaderFooterItem() = default;
 
-void THeaderFooterItem::SetFont(TFont* value) { font_->Assign(value); }
+void THeaderFooterItem::SetFont(TFont* Value) { font_->Assign(Value); }
 
 AnsiString THeaderFooterItem::ExpandText(int PageCount, int PageNum, bool Roman, const AnsiString& Title,
                                          const AnsiString& ATime, const AnsiString& ADate) const {

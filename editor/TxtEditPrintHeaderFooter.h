@@ -20,16 +20,16 @@ class THeaderFooterItem {
   ~THeaderFooterItem();
 
   const AnsiString& Text() const { return text_; }
-  void SetText(const AnsiString& value) { text_ = value; }
+  void SetText(const AnsiString& Value) { text_ = Value; }
   TFont* Font() const { return font_.get(); }
-  void SetFont(TFont* value);  // copies
+  void SetFont(TFont* Value);  // copies
   // The band line the item was asked for (kept as given).
   int LineNumber() const { return lineNumber_; }
-  void SetLineNumber(int value) { lineNumber_ = value; }
+  void SetLineNumber(int Value) { lineNumber_ = Value; }
   // After preparation, the 1-based index of the item's line among the band's lines.
   int BandLine() const { return bandLine_; }
   TAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TAlignment value) { alignment_ = value; }
+  void SetAlignment(TAlignment Value) { alignment_ = Value; }
   // The item's position in the list when it was added.
   int Index() const { return index_; }
 
@@ -78,17 +78,17 @@ class THeaderFooter : public TPersistent {
 
   THeaderFooterType Type() const { return type_; }
   TFrameTypes FrameTypes() const { return frameTypes_; }
-  void SetFrameTypes(TFrameTypes value) { frameTypes_ = value; }
+  void SetFrameTypes(TFrameTypes Value) { frameTypes_ = Value; }
   TColor ShadedColor() const { return shadedColor_; }
-  void SetShadedColor(TColor value) { shadedColor_ = value; }
+  void SetShadedColor(TColor Value) { shadedColor_ = Value; }
   TColor LineColor() const { return lineColor_; }
-  void SetLineColor(TColor value) { lineColor_ = value; }
+  void SetLineColor(TColor Value) { lineColor_ = Value; }
   TFont* DefaultFont() const { return defaultFont_.get(); }
-  void SetDefaultFont(TFont* value) { defaultFont_->Assign(value); }
+  void SetDefaultFont(TFont* Value) { defaultFont_->Assign(Value); }
   bool RomanNumbers() const { return romanNumbers_; }
-  void SetRomanNumbers(bool value) { romanNumbers_ = value; }
+  void SetRomanNumbers(bool Value) { romanNumbers_ = Value; }
   bool MirrorPosition() const { return mirrorPosition_; }
-  void SetMirrorPosition(bool value) { mirrorPosition_ = value; }
+  void SetMirrorPosition(bool Value) { mirrorPosition_ = Value; }
 
   // Results of the last preparation: frame height in pixels (-1 without items), the band's
   // lines, and the date and time texts the macros show.

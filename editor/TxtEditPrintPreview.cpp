@@ -76,10 +76,10 @@ void TTxtEditPrintPreview::Notification(TComponent* AComponent, TOperation Opera
   }
 }
 
-void TTxtEditPrintPreview::SetTxtEditPrint(TTxtEditPrint* value) {
-  if (value == print_) return;
+void TTxtEditPrintPreview::SetTxtEditPrint(TTxtEditPrint* Value) {
+  if (Value == print_) return;
   if (print_) print_->RemoveFreeNotification(this);
-  print_ = value;
+  print_ = Value;
   if (print_) print_->FreeNotification(this);
   if (HandleAllocated()) {
     SizeChanged();
@@ -87,33 +87,33 @@ void TTxtEditPrintPreview::SetTxtEditPrint(TTxtEditPrint* value) {
   }
 }
 
-void TTxtEditPrintPreview::SetBorderStyle(TBorderStyle value) {
-  if (value == borderStyle_) return;
-  borderStyle_ = value;
+void TTxtEditPrintPreview::SetBorderStyle(TBorderStyle Value) {
+  if (Value == borderStyle_) return;
+  borderStyle_ = Value;
   RecreateWnd();
 }
 
-void TTxtEditPrintPreview::SetPageBGColor(TColor value) {
-  if (value == pageBGColor_) return;
-  pageBGColor_ = value;
+void TTxtEditPrintPreview::SetPageBGColor(TColor Value) {
+  if (Value == pageBGColor_) return;
+  pageBGColor_ = Value;
   Invalidate();
 }
 
-void TTxtEditPrintPreview::SetScaleMode(TTxtPreviewScale value) {
-  if (value == scaleMode_) return;
-  scaleMode_ = value;
+void TTxtEditPrintPreview::SetScaleMode(TTxtPreviewScale Value) {
+  if (Value == scaleMode_) return;
+  scaleMode_ = Value;
   scrollX_ = scrollY_ = 0;
   SizeChanged();
   if (OnScaleChange) OnScaleChange(this);
   Invalidate();
 }
 
-void TTxtEditPrintPreview::SetScalePercent(int value) {
-  value = std::clamp(value, 1, 10000);
-  if (value != scalePercent_) {
+void TTxtEditPrintPreview::SetScalePercent(int Value) {
+  Value = std::clamp(Value, 1, 10000);
+  if (Value != scalePercent_) {
     scaleMode_ = pscUserScaled;
     scrollX_ = scrollY_ = 0;
-    scalePercent_ = value;
+    scalePercent_ = Value;
     SizeChanged();
     Invalidate();
   } else {
@@ -124,9 +124,9 @@ void TTxtEditPrintPreview::SetScalePercent(int value) {
 
 int TTxtEditPrintPreview::GetPageCount() { return print_ ? std::max(1, print_->PageCount()) : 1; }
 
-void TTxtEditPrintPreview::SetPageNumber(int value) {
-  if (value == pageNumber_) return;
-  if (print_) pageNumber_ = std::clamp(value, 1, GetPageCount());
+void TTxtEditPrintPreview::SetPageNumber(int Value) {
+  if (Value == pageNumber_) return;
+  if (print_) pageNumber_ = std::clamp(Value, 1, GetPageCount());
   if (OnPreviewPage) OnPreviewPage(this, pageNumber_);
   Invalidate();
 }

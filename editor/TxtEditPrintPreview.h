@@ -31,19 +31,19 @@ class TTxtEditPrintPreview : public TCustomControl {
   int GetPageCount();
 
   TBorderStyle BorderStyle() const { return borderStyle_; }
-  void SetBorderStyle(TBorderStyle value);
+  void SetBorderStyle(TBorderStyle Value);
   TColor PageBGColor() const { return pageBGColor_; }
-  void SetPageBGColor(TColor value);
+  void SetPageBGColor(TColor Value);
   TTxtEditPrint* TxtEditPrint() const { return print_; }
-  void SetTxtEditPrint(TTxtEditPrint* value);
+  void SetTxtEditPrint(TTxtEditPrint* Value);
   TTxtPreviewScale ScaleMode() const { return scaleMode_; }
-  void SetScaleMode(TTxtPreviewScale value);
+  void SetScaleMode(TTxtPreviewScale Value);
   int ScalePercent() const { return scalePercent_; }
-  void SetScalePercent(int value);  // kept within 1..10000
+  void SetScalePercent(int Value);  // kept within 1..10000
   bool ShowScrollHint() const { return showScrollHint_; }
-  void SetShowScrollHint(bool value) { showScrollHint_ = value; }
+  void SetShowScrollHint(bool Value) { showScrollHint_ = Value; }
   int PageNumber() const { return pageNumber_; }
-  void SetPageNumber(int value);
+  void SetPageNumber(int Value);
 
   // The sheet in client pixels as last painted or laid out, the virtual size and the scroll
   // position (0 or negative).

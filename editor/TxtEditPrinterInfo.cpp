@@ -21,15 +21,15 @@ HV_PUBLISH(TTxtEditPrintMargins) {
   p.Prop("MirrorMargins", &T::MirrorMargins, &T::SetMirrorMargins).Default(false);
 }
 
-int RoundHalfEven(double value) {
+int RoundHalfEven(double Value) {
   // The default rounding mode of the floating-point unit rounds halves to even.
-  return static_cast<int>(std::nearbyint(value));
+  return static_cast<int>(std::nearbyint(Value));
 }
 
 // ---- TTxtEditPrinterInfo ----
 
-void TTxtEditPrinterInfo::SetPrinterObject(TPrinter* value) {
-  printer_ = value;
+void TTxtEditPrinterInfo::SetPrinterObject(TPrinter* Value) {
+  printer_ = Value;
   isUpdated_ = false;
 }
 
@@ -73,13 +73,13 @@ void TTxtEditPrinterInfo::ReadPrinterMetrics() {
   isUpdated_ = true;
 }
 
-int TTxtEditPrinterInfo::LeftMmToPixels(double mm) { return RoundHalfEven(mm * XPixPrmm() - LeftGutter()); }
+int TTxtEditPrinterInfo::LeftMmToPixels(double Mm) { return RoundHalfEven(Mm * XPixPrmm() - LeftGutter()); }
 
-int TTxtEditPrinterInfo::RightMmToPixels(double mm) { return RoundHalfEven(mm * XPixPrmm() - RightGutter()); }
+int TTxtEditPrinterInfo::RightMmToPixels(double Mm) { return RoundHalfEven(Mm * XPixPrmm() - RightGutter()); }
 
-int TTxtEditPrinterInfo::TopMmToPixels(double mm) { return RoundHalfEven(mm * YPixPrmm() - TopGutter()); }
+int TTxtEditPrinterInfo::TopMmToPixels(double Mm) { return RoundHalfEven(Mm * YPixPrmm() - TopGutter()); }
 
-int TTxtEditPrinterInfo::BottomMmToPixels(double mm) { return RoundHalfEven(mm * YPixPrmm() - BottomGutter()); }
+int TTxtEditPrinterInfo::BottomMmToPixels(double Mm) { return RoundHalfEven(Mm * YPixPrmm() - BottomGutter()); }
 
 // ---- TTxtEditPrintMargins ----
 
@@ -102,21 +102,21 @@ void TTxtEditPrintMargins::Assign(TPersistent* Source) {
   inherited::Assign(Source);
 }
 
-double TTxtEditPrintMargins::ToMM(double v) const {
+double TTxtEditPrintMargins::ToMM(double V) const {
   switch (unitSystem_) {
-    case usCM: return v * 10;
-    case usInch: return v * 25.4;
-    case muThousandthsOfInches: return v * 25.4 / 1000;
-    default: return v;
+    case usCM: return V * 10;
+    case usInch: return V * 25.4;
+    case muThousandthsOfInches: return V * 25.4 / 1000;
+    default: return V;
   }
 }
 
-double TTxtEditPrintMargins::FromMM(double mm) const {
+double TTxtEditPrintMargins::FromMM(double Mm) const {
   switch (unitSystem_) {
-    case usCM: return mm / 10;
-    case usInch: return mm / 25.4;
-    case muThousandthsOfInches: return mm * 1000 / 25.4;
-    default: return mm;
+    case usCM: return Mm / 10;
+    case usInch: return Mm / 25.4;
+    case muThousandthsOfInches: return Mm * 1000 / 25.4;
+    default: return Mm;
   }
 }
 

@@ -16,18 +16,18 @@ class TPrinter;
 HV_ENUM(TUnitSystem, usMM, usCM, usInch, muThousandthsOfInches)
 
 // Rounds to the nearest integer, halves to the even one.
-int RoundHalfEven(double value);
+int RoundHalfEven(double Value);
 
 // The paper, printable area, unprintable borders and resolution of a printer, in its pixels.
 class TTxtEditPrinterInfo {
  public:
   // Reads from `printer` (not owned; null for the program's printer, Printer()).
-  explicit TTxtEditPrinterInfo(TPrinter* printer = nullptr) : printer_(printer) {}
+  explicit TTxtEditPrinterInfo(TPrinter* APrinter = nullptr) : printer_(APrinter) {}
 
   // Reads the printer's figures now; with no printer installed, an A4 sheet at 300 DPI.
   void ReadPrinterMetrics();
   TPrinter* Printer() const { return printer_; }
-  void SetPrinterObject(TPrinter* value);
+  void SetPrinterObject(TPrinter* Value);
 
   int PhysicalWidth() { return Get(physicalWidth_); }
   int PhysicalHeight() { return Get(physicalHeight_); }
@@ -44,15 +44,15 @@ class TTxtEditPrinterInfo {
   bool IsUpdated() const { return isUpdated_; }
 
   // Millimetres from the paper's edge to pixels from the printable area's edge.
-  int LeftMmToPixels(double mm);
-  int RightMmToPixels(double mm);
-  int TopMmToPixels(double mm);
-  int BottomMmToPixels(double mm);
+  int LeftMmToPixels(double Mm);
+  int RightMmToPixels(double Mm);
+  int TopMmToPixels(double Mm);
+  int BottomMmToPixels(double Mm);
 
  private:
-  int Get(const int& field) {
+  int Get(const int& Field) {
     if (!isUpdated_) ReadPrinterMetrics();
-    return field;
+    return Field;
   }
   void SetDefaults();
 
@@ -73,29 +73,29 @@ class TTxtEditPrintMargins : public TPersistent {
   void Assign(TPersistent* Source) override;
 
   TUnitSystem UnitSystem() const { return unitSystem_; }
-  void SetUnitSystem(TUnitSystem value) { unitSystem_ = value; }
+  void SetUnitSystem(TUnitSystem Value) { unitSystem_ = Value; }
   double Left() const { return FromMM(left_); }
-  void SetLeft(double v) { left_ = ToMM(v); }
+  void SetLeft(double V) { left_ = ToMM(V); }
   double Right() const { return FromMM(right_); }
-  void SetRight(double v) { right_ = ToMM(v); }
+  void SetRight(double V) { right_ = ToMM(V); }
   double Top() const { return FromMM(top_); }
-  void SetTop(double v) { top_ = ToMM(v); }
+  void SetTop(double V) { top_ = ToMM(V); }
   double Bottom() const { return FromMM(bottom_); }
-  void SetBottom(double v) { bottom_ = ToMM(v); }
+  void SetBottom(double V) { bottom_ = ToMM(V); }
   double Header() const { return FromMM(header_); }
-  void SetHeader(double v) { header_ = ToMM(v); }
+  void SetHeader(double V) { header_ = ToMM(V); }
   double Footer() const { return FromMM(footer_); }
-  void SetFooter(double v) { footer_ = ToMM(v); }
+  void SetFooter(double V) { footer_ = ToMM(V); }
   double LeftHFTextIndent() const { return FromMM(leftHFTextIndent_); }
-  void SetLeftHFTextIndent(double v) { leftHFTextIndent_ = ToMM(v); }
+  void SetLeftHFTextIndent(double V) { leftHFTextIndent_ = ToMM(V); }
   double RightHFTextIndent() const { return FromMM(rightHFTextIndent_); }
-  void SetRightHFTextIndent(double v) { rightHFTextIndent_ = ToMM(v); }
+  void SetRightHFTextIndent(double V) { rightHFTextIndent_ = ToMM(V); }
   double HFInternalMargin() const { return FromMM(hfInternalMargin_); }
-  void SetHFInternalMargin(double v) { hfInternalMargin_ = ToMM(v); }
+  void SetHFInternalMargin(double V) { hfInternalMargin_ = ToMM(V); }
   double Gutter() const { return FromMM(gutter_); }
-  void SetGutter(double v) { gutter_ = ToMM(v); }
+  void SetGutter(double V) { gutter_ = ToMM(V); }
   bool MirrorMargins() const { return mirrorMargins_; }
-  void SetMirrorMargins(bool v) { mirrorMargins_ = v; }
+  void SetMirrorMargins(bool V) { mirrorMargins_ = V; }
 
   // Computes the pixel positions below for page `PageNum` (1-based). Positions that would fall
   // outside the printable area are kept inside it, and the text area keeps at least one pixel
@@ -110,8 +110,8 @@ class TTxtEditPrintMargins : public TPersistent {
   int PHFInternalMargin = 0, PGutter = 0;
 
  private:
-  double ToMM(double v) const;
-  double FromMM(double mm) const;
+  double ToMM(double V) const;
+  double FromMM(double Mm) const;
 
   TUnitSystem unitSystem_ = usMM;
   double left_ = 25, right_ = 15, top_ = 25, bottom_ = 25, header_ = 15, footer_ = 15;

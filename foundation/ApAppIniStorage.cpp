@@ -152,9 +152,9 @@ TApCustomAppMemoryFileStorage::TApCustomAppMemoryFileStorage(TComponent* AOwner,
     : TApCustomAppStorage(AOwner, std::move(Options)) {}
 
 template <class F>
-void TApCustomAppMemoryFileStorage::ChangeFile(F change) {
+void TApCustomAppMemoryFileStorage::ChangeFile(F Change) {
   if (!IsLoading()) Flush();
-  change();
+  Change();
   UpdatePhysicalReadOnly();
   if (!IsLoading()) Reload();
 }

@@ -47,7 +47,7 @@ class TApCustomAppMemoryFileStorage : public TApCustomAppStorage {
   bool LoadedOnce() const { return loadedOnce_; }
   // Flushes, applies the change, recomputes the read-only state and reloads.
   template <class F>
-  void ChangeFile(F change);
+  void ChangeFile(F Change);
 
  private:
   AnsiString fileName_;

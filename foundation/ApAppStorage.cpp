@@ -424,11 +424,11 @@ void TApCustomAppStorage::DeleteSubTree(const AnsiString& Path) {
 // The typed layer
 
 template <class Read>
-auto TApCustomAppStorage::ReadChecked(const AnsiString& Path, decltype(std::declval<Read>()()) Default, Read read)
+auto TApCustomAppStorage::ReadChecked(const AnsiString& Path, decltype(std::declval<Read>()()) Default, Read ARead)
     -> decltype(std::declval<Read>()()) {
   if (options_->DefaultIfValueNotExists() && !ValueStoredInt(Path)) return Default;
   try {
-    return read();
+    return ARead();
   } catch (const EConvertError&) {
     if (options_->DefaultIfReadConvertError()) return Default;
     throw;

@@ -305,7 +305,7 @@ class TApCustomAppStorage : public TComponent {
 
  private:
   template <class Read>
-  auto ReadChecked(const AnsiString& Path, decltype(std::declval<Read>()()) Default, Read read)
+  auto ReadChecked(const AnsiString& Path, decltype(std::declval<Read>()()) Default, Read ARead)
       -> decltype(std::declval<Read>()());
   template <class L>
   int ReadList(const AnsiString& Path, L& List, const AnsiString& ItemName, bool ClearFirst);

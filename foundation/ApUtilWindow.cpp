@@ -62,11 +62,11 @@ void DeallocateUtilWindow(HWND Wnd) {
   delete method;
 }
 
-TApUtilWindow& TApUtilWindow::operator=(TApUtilWindow&& o) noexcept {
-  if (this != &o) {
+TApUtilWindow& TApUtilWindow::operator=(TApUtilWindow&& O) noexcept {
+  if (this != &O) {
     Reset();
-    wnd_ = o.wnd_;
-    o.wnd_ = nullptr;
+    wnd_ = O.wnd_;
+    O.wnd_ = nullptr;
   }
   return *this;
 }

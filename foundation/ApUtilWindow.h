@@ -20,8 +20,8 @@ class TApUtilWindow {
   explicit TApUtilWindow(const TApUtilWindowMethod& Method) : wnd_(AllocateUtilWindow(Method)) {}
   TApUtilWindow(const TApUtilWindow&) = delete;
   TApUtilWindow& operator=(const TApUtilWindow&) = delete;
-  TApUtilWindow(TApUtilWindow&& o) noexcept : wnd_(o.wnd_) { o.wnd_ = nullptr; }
-  TApUtilWindow& operator=(TApUtilWindow&& o) noexcept;
+  TApUtilWindow(TApUtilWindow&& O) noexcept : wnd_(O.wnd_) { O.wnd_ = nullptr; }
+  TApUtilWindow& operator=(TApUtilWindow&& O) noexcept;
   ~TApUtilWindow() { Reset(); }
 
   HWND Handle() const { return wnd_; }

@@ -202,17 +202,17 @@ void TApHookInfos::MarkDestroyed() {
   ReleaseObj(this);
 }
 
-bool TApHookInfos::Walk(size_t level, int chain, TApHookMessage& Msg) {
-  while (Node* n = levels_[level].Cursor[chain]) {
-    levels_[level].Cursor[chain] = n->Next;  // moved first: the handler may remove itself
-    TApHookHandler handler = n->Handler;     // the node may be freed during the call
+bool TApHookInfos::Walk(size_t ALevel, int Chain, TApHookMessage& Msg) {
+  while (Node* n = levels_[ALevel].Cursor[Chain]) {
+    levels_[ALevel].Cursor[Chain] = n->Next;  // moved first: the handler may remove itself
+    TApHookHandler handler = n->Handler;      // the node may be freed during the call
     if (handler(Msg) || destroyed_) return true;
   }
   return false;
 }
 
 template <class Own>
-void TApHookInfos::Run(TApHookMessage& Msg, Own own) {
+void TApHookInfos::Run(TApHookMessage& Msg, Own AOwn) {
   Msg.Result = 0;
   const size_t level = levels_.size();
   levels_.push_back(Level{{first_[0], nullptr}});
@@ -222,7 +222,7 @@ void TApHookInfos::Run(TApHookMessage& Msg, Own own) {
     ~TPop() { Levels.pop_back(); }
   } pop{levels_};
   if (!Walk(level, hoBeforeMsg, Msg)) {
-    own(Msg);
+    AOwn(Msg);
     if (!destroyed_) {
       levels_[level].Cursor[hoAfterMsg] = first_[hoAfterMsg];
       Walk(level, hoAfterMsg, Msg);

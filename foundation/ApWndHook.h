@@ -68,7 +68,7 @@ class TApHookInfos : public TObject {
   bool Walk(size_t Level, int Chain, TApHookMessage& Msg);
   // Runs one message through the chains around Own (the replaced method or procedure).
   template <class Own>
-  void Run(TApHookMessage& Msg, Own own);
+  void Run(TApHookMessage& Msg, Own AOwn);
   void FinishDispatch();
   bool ControlGoing() const;
 

@@ -5,11 +5,11 @@
 
 #include "framework/Lists.h"
 
-TSysHandle& TSysHandle::operator=(TSysHandle&& o) noexcept {
-  if (this != &o) {
+TSysHandle& TSysHandle::operator=(TSysHandle&& O) noexcept {
+  if (this != &O) {
     Reset();
-    h_ = o.h_;
-    o.h_ = nullptr;
+    h_ = O.h_;
+    O.h_ = nullptr;
   }
   return *this;
 }

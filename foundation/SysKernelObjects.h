@@ -13,11 +13,11 @@
 class TSysHandle {
  public:
   TSysHandle() = default;
-  explicit TSysHandle(HANDLE h) noexcept : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+  explicit TSysHandle(HANDLE H) noexcept : h_(H == INVALID_HANDLE_VALUE ? nullptr : H) {}
   TSysHandle(const TSysHandle&) = delete;
   TSysHandle& operator=(const TSysHandle&) = delete;
-  TSysHandle(TSysHandle&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
-  TSysHandle& operator=(TSysHandle&& o) noexcept;
+  TSysHandle(TSysHandle&& O) noexcept : h_(O.h_) { O.h_ = nullptr; }
+  TSysHandle& operator=(TSysHandle&& O) noexcept;
   ~TSysHandle() { Reset(); }
 
   HANDLE Get() const noexcept { return h_; }

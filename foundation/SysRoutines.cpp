@@ -21,11 +21,11 @@ WideString Win32ErrorText(const WideString& text, uint32_t code, const WideStrin
 
 }  // namespace
 
-ESysWin32Error::ESysWin32Error(const WideString& text) : ESysWin32Error(text, GetLastError()) {}
+ESysWin32Error::ESysWin32Error(const WideString& Text) : ESysWin32Error(Text, GetLastError()) {}
 
-ESysWin32Error::ESysWin32Error(const WideString& text, uint32_t lastError)
-    : ESysError(text), lastError_(lastError), lastErrorMsg_(SysErrorMessage(lastError)) {
-  SetMessage(Win32ErrorText(text, lastError_, lastErrorMsg_));
+ESysWin32Error::ESysWin32Error(const WideString& Text, uint32_t ALastError)
+    : ESysError(Text), lastError_(ALastError), lastErrorMsg_(SysErrorMessage(ALastError)) {
+  SetMessage(Win32ErrorText(Text, lastError_, lastErrorMsg_));
 }
 
 // ---- tables ----

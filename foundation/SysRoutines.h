@@ -22,8 +22,8 @@ HV_DECLARE_EXCEPTION(ESysError, Exception);
 class ESysWin32Error : public ESysError {
  public:
   // Takes the calling thread's last error.
-  explicit ESysWin32Error(const WideString& text);
-  ESysWin32Error(const WideString& text, uint32_t lastError);
+  explicit ESysWin32Error(const WideString& Text);
+  ESysWin32Error(const WideString& Text, uint32_t ALastError);
 
   uint32_t LastError() const { return lastError_; }
   const WideString& LastErrorMsg() const { return lastErrorMsg_; }

@@ -17,11 +17,22 @@ namespace {
 // The hook of every dialog: WM_INITDIALOG carries the dialog's structure, whose custom data
 // is the dialog object; Explorer-style file dialogs hook a child of the real window.
 template <class S>
-UINT_PTR CALLBACK DialogHook(HWND Wnd, UINT Msg, WPARAM, LPARAM LParam) {
-  if (Msg != WM_INITDIALOG) return 0;
+UINT_PTR CALLBACK DialogHook(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg != WM_INITDIALOG) {
+    auto* hooked = reinterpret_cast<TCommonDialog*>(GetPropW(Wnd, L"HvCommonDialog"));
+    if (!hooked) return 0;
+    if (Msg == WM_NCDESTROY) RemovePropW(Wnd, L"HvCommonDialog");
+    try {
+      return hooked->HookMessage(Wnd, Msg, WParam, LParam) ? 1 : 0;
+    } catch (...) {
+      if (Application) Application->HandleException(hooked);
+      return 0;
+    }
+  }
   auto* data = reinterpret_cast<S*>(LParam);
   auto* dialog = reinterpret_cast<TCommonDialog*>(data->lCustData);
   if (!dialog) return 0;
+  SetPropW(Wnd, L"HvCommonDialog", dialog);
   HWND window = Wnd;
   if constexpr (std::is_same_v<S, OPENFILENAMEW>) {
     if (data->Flags & OFN_EXPLORER) window = GetParent(Wnd);
@@ -162,6 +173,7 @@ bool TOpenDialog::DoExecute(bool Save) {
   ofn.Flags |= OFN_ENABLEHOOK;
   ofn.lpfnHook = &DialogHook<OPENFILENAMEW>;
   ofn.lCustData = reinterpret_cast<LPARAM>(static_cast<TCommonDialog*>(this));
+  PrepareOpenFileName(ofn);
   bool ok = Run([&] { return (Save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) != FALSE; });
   if (!ok) return false;
   ParseFileNames(buffer.data(), files_.get());

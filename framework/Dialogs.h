@@ -28,6 +28,9 @@ class TCommonDialog : public TComponent {
 
   // Called by the dialog's hook once the dialog window exists: Handle is set, OnShow runs.
   void Shown(HWND Dialog);
+  // The later messages of the hook window (for Explorer-style file dialogs the child window of
+  // the real dialog, which holds a custom template's controls); true when handled.
+  virtual bool HookMessage(HWND, UINT, WPARAM, LPARAM) { return false; }
 
  protected:
   // The window that owns the dialog: the active window of the program, else the application's.
@@ -47,6 +50,8 @@ HV_ENUM(TOpenOption, ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDi
         ofNoReadOnlyReturn, ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames, ofOldStyleDialog,
         ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing, ofDontAddToRecent, ofForceShowHidden)
 using TOpenOptions = TSet<TOpenOption>;
+
+struct tagOFNW;
 
 class TOpenDialog : public TCommonDialog {
   HV_CLASS(TOpenDialog, TCommonDialog)
@@ -82,6 +87,8 @@ class TOpenDialog : public TCommonDialog {
 
  protected:
   bool DoExecute(bool Save);
+  // Lets a derived dialog add to the system's structure (a child template) before it shows.
+  virtual void PrepareOpenFileName(tagOFNW&) {}
 
  private:
   WideString defaultExt_, fileName_, filter_, initialDir_, title_;

@@ -184,7 +184,7 @@ class TDelimitersParser : public TAbstractParser {
 const unsigned char* UpperCaseTable();
 // Per byte: whether it starts a two-byte character of the ANSI code page (far-east locales only).
 const bool* LeadByteTable();
-inline bool IsLeadByteAnsi(unsigned char c) { return LeadByteTable()[c]; }
+inline bool IsLeadByteAnsi(unsigned char C) { return LeadByteTable()[C]; }
 
 class TTxtRange : public TTxtRule {
   HV_CLASS(TTxtRange, TTxtRule)
@@ -215,7 +215,7 @@ class TTxtRange : public TTxtRule {
   bool Prepared() const { return prepared_; }
   bool IsRoot() const { return Parent == nullptr || Parent == this; }
 
-  unsigned char MapChar(unsigned char c) const { return map_[c]; }
+  unsigned char MapChar(unsigned char C) const { return map_[C]; }
   AnsiString MapString(const AnsiString& S) const;
 
   // Compiles this range and its enabled sub-ranges; Parent null prepares a range kept apart

@@ -107,8 +107,8 @@ class TBinXmlWriter {
 
  private:
   template <class T>
-  void WriteRaw(T v) {
-    Write(&v, sizeof v);
+  void WriteRaw(T V) {
+    Write(&V, sizeof V);
   }
 };
 

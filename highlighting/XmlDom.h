@@ -31,18 +31,18 @@ class TXmlRef {
  public:
   TXmlRef() = default;
   TXmlRef(std::nullptr_t) {}
-  TXmlRef(T* p) : p_(p) {
+  TXmlRef(T* P) : p_(P) {
     if (p_) p_->AddRef();
   }
-  TXmlRef(const TXmlRef& o) : TXmlRef(o.p_) {}
-  TXmlRef(TXmlRef&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  TXmlRef(const TXmlRef& O) : TXmlRef(O.p_) {}
+  TXmlRef(TXmlRef&& O) noexcept : p_(std::exchange(O.p_, nullptr)) {}
   template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-  TXmlRef(const TXmlRef<U>& o) : TXmlRef(o.get()) {}
+  TXmlRef(const TXmlRef<U>& O) : TXmlRef(O.get()) {}
   ~TXmlRef() {
     if (p_) p_->Release();
   }
-  TXmlRef& operator=(TXmlRef o) noexcept {
-    std::swap(p_, o.p_);
+  TXmlRef& operator=(TXmlRef O) noexcept {
+    std::swap(p_, O.p_);
     return *this;
   }
   T* operator->() const { return p_; }
@@ -50,8 +50,8 @@ class TXmlRef {
   T* get() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
   template <class U>
-  bool operator==(const TXmlRef<U>& o) const {
-    return static_cast<const void*>(p_) == static_cast<const void*>(o.get());
+  bool operator==(const TXmlRef<U>& O) const {
+    return static_cast<const void*>(p_) == static_cast<const void*>(O.get());
   }
   bool operator==(std::nullptr_t) const { return p_ == nullptr; }
 

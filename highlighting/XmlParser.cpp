@@ -49,8 +49,8 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) - 1u < 32u; }
 
 }  // namespace
 
-bool XmlNameStartChar(char c) { return CharClasses()[static_cast<unsigned char>(c)] & kNameStart; }
-bool XmlNameChar(char c) { return CharClasses()[static_cast<unsigned char>(c)] & kNameChar; }
+bool XmlNameStartChar(char C) { return CharClasses()[static_cast<unsigned char>(C)] & kNameStart; }
+bool XmlNameChar(char C) { return CharClasses()[static_cast<unsigned char>(C)] & kNameChar; }
 
 // ---------------------------------------------------------------- sources
 

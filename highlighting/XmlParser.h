@@ -68,8 +68,8 @@ class TXmlToken {
  public:
   TXmlToken() { text_.reserve(32); }
   void Clear() { text_.clear(); }
-  void Add(char c) { text_ += c; }
-  void Add(const char* p, size_t n) { text_.append(p, n); }
+  void Add(char C) { text_ += C; }
+  void Add(const char* P, size_t N) { text_.append(P, N); }
   const AnsiString& Text() const { return text_; }
   AnsiString& Buffer() { return text_; }
 
@@ -86,5 +86,5 @@ void XmlEscapeTo(AnsiString& Out, std::string_view Text);
 
 // Name characters: letters of the ANSI code page and "_" start a name; digits, "-", "." and
 // ":" may follow.
-bool XmlNameStartChar(char c);
-bool XmlNameChar(char c);
+bool XmlNameStartChar(char C);
+bool XmlNameChar(char C);

@@ -16,8 +16,8 @@ struct TXmlAllocator {
   TXmlAllocator() = default;
   template <class U>
   TXmlAllocator(const TXmlAllocator<U>&) {}
-  T* allocate(size_t n) { return static_cast<T*>(XmlPoolAlloc(n * sizeof(T))); }
-  void deallocate(T* p, size_t n) noexcept { XmlPoolFree(p, n * sizeof(T)); }
+  T* allocate(size_t N) { return static_cast<T*>(XmlPoolAlloc(N * sizeof(T))); }
+  void deallocate(T* P, size_t N) noexcept { XmlPoolFree(P, N * sizeof(T)); }
   template <class U>
   bool operator==(const TXmlAllocator<U>&) const {
     return true;

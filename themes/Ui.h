@@ -59,3 +59,6 @@ TColor GetParentBackgroundColor(TControl* Control);
 TColor GetSimpleItemTextColor(int Flags);
 void PaintSimpleCaption(TCanvas* Canvas, const TRect& ARect, int Flags, const WideString& Caption, UINT Format);
 void PaintSimpleImage(TCanvas* Canvas, const TRect& ARect, int Flags, TCustomImageList* ImageList, int ImageIndex);
+
+// The themed items, toolbars, docks and popups of this unit.
+#include "themes/UiItems.h"  // IWYU pragma: export

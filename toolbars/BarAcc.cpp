@@ -146,9 +146,14 @@ class TBarCustomAccObject : public TBarBaseAccObject {
   TBarCustomAccObject* next_ = nullptr;
 };
 
+void DisconnectAndUninitialize(TObjectList& List) {
+  for (TBarCustomAccObject* o = List.First; o; o = o->Next()) CoDisconnectObject(o, 0);
+  if (List.ComInitialized) CoUninitialize();
+  List.ComInitialized = false;
+}
+
 TObjectList::~TObjectList() {
-  for (TBarCustomAccObject* o = First; o; o = o->Next()) CoDisconnectObject(o, 0);
-  if (ComInitialized) CoUninitialize();
+  DisconnectAndUninitialize(*this);
   DeleteCriticalSection(&Lock);
 }
 
@@ -508,6 +513,11 @@ bool BarAccessibilityAvailable() { return Imports().LresultFromObject && Imports
 void InitBarAccessibility() {
   TObjectList& list = List();
   if (!list.ComInitialized) list.ComInitialized = SUCCEEDED(CoInitialize(nullptr));
+}
+
+void DoneBarAccessibility() {
+  TLocked lock;
+  DisconnectAndUninitialize(List());
 }
 
 IAccessible* GetBarViewAccObject(TBarView* View) {

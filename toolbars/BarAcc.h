@@ -10,6 +10,9 @@
 bool BarAccessibilityAvailable();
 // Initializes COM for the program's thread once (the application does this at start-up).
 void InitBarAccessibility();
+// Ends what InitBarAccessibility began (at shutdown, once the windows are gone): clients lose
+// the objects they still hold, and COM ends when it was begun there.
+void DoneBarAccessibility();
 
 // The object of a view or viewer with one reference for the caller (null when accessibility
 // is not available).

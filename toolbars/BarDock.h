@@ -6,6 +6,7 @@
 
 #include "framework/Forms.h"
 #include "toolbars/BarCommon.h"
+#include "toolbars/BarHook.h"
 
 class TBarCustomDockableWindow;
 class TBarFloatingWindowParent;
@@ -315,6 +316,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void CMVisibleChanged(TMessage& Message) override;
   void CMTextChanged(TMessage& Message) override;
+  // Makes the frame the window floats in; subclasses give frames of their own kind.
+  virtual TBarFloatingWindowParent* CreateFloatingParent(TCustomForm* AOwningForm);
   // Corner hit codes on the floating frame, and clipping the cursor while resizing.
   bool resizeCorners_ = true;
   bool clipCursor_ = true;
@@ -390,6 +393,7 @@ class TBarFloatingWindowParent : public TCustomForm {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void WndProc(TMessage& Message) override;
+  void CMShowingChanged(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override {
     TCustomForm::Notification(AComponent, Operation);
     if (Operation == opRemove && AComponent == owningForm_) owningForm_ = nullptr;
@@ -397,11 +401,19 @@ class TBarFloatingWindowParent : public TCustomForm {
 
  private:
   static void PaintFrame(HWND Wnd, HDC DC, void* AppData);
+  // The thread's activations, the owning form shown, hidden or destroyed.
+  static void HookEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
+  void OwnerEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
   TCustomForm* owningForm_;
   TBarCustomDockableWindow* window_;
   bool closePushed_ = false;
   bool shouldShow_ = false;
+  bool captionActive_ = false;
 };
+
+// The row a window dropped into a dock goes to, for the centre of its rectangle across the rows
+// (dock coordinates); NewRow tells whether it opens a row of its own there.
+int PickDockRow(const std::vector<TBarDock::TRowInfo>& Rows, int Centre, bool FullSize, bool& NewRow);
 
 // ---- position records ----
 

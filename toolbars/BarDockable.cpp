@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/Format.h"
+#include "framework/ScopeGuards.h"
 #include "toolbars/BarDock.h"
 
 HV_PUBLISH(TBarCustomDockableWindow) {
@@ -225,6 +226,10 @@ void TBarCustomDockableWindow::SetParent(TWinControl* AParent) {
   }
 }
 
+TBarFloatingWindowParent* TBarCustomDockableWindow::CreateFloatingParent(TCustomForm* AOwningForm) {
+  return new TBarFloatingWindowParent(AOwningForm, this);
+}
+
 void TBarCustomDockableWindow::SetFloating(bool Value) {
   if (Value) {
     TCustomForm* form = OwningForm();
@@ -234,7 +239,7 @@ void TBarCustomDockableWindow::SetFloating(bool Value) {
         floatingParent_->ForgetWindow();
         floatingParent_->Release();
       }
-      floatingParent_ = new TBarFloatingWindowParent(form, this);
+      floatingParent_ = CreateFloatingParent(form);
       floatingParent_->SetName(
           Format("NBFloatingWindowParent_%.8x", static_cast<unsigned>(reinterpret_cast<uintptr_t>(floatingParent_))));
       floatingParent_->SetCaption(Caption());
@@ -629,6 +634,24 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
 
 // ---- the drag loop ----
 
+int PickDockRow(const std::vector<TBarDock::TRowInfo>& Rows, int Centre, bool FullSize, bool& NewRow) {
+  int s = 0;
+  for (size_t i = 0; i < Rows.size(); ++i) {
+    int t = Rows[i].Thickness;
+    if (t == 0) continue;
+    // A full-size window never shares a row: the upper half of a row goes before it.
+    if (FullSize || Rows[i].HasFullSize) {
+      if (Centre < s + t / 2) return NewRow = true, static_cast<int>(i);
+    } else {
+      if (Centre < s + t / 4) return NewRow = true, static_cast<int>(i);
+      if (Centre < s + t - t / 4) return NewRow = false, static_cast<int>(i);
+    }
+    s += t;
+  }
+  NewRow = true;
+  return static_cast<int>(Rows.size());
+}
+
 struct TBarDragLoop {
   struct Target {
     TBarDock* Dock;
@@ -652,6 +675,37 @@ struct TBarDragLoop {
   const Target* LastTarget = nullptr;
   TRect LastRect;
   bool LastValid = false;
+  bool LastNewRow = false;
+  // The outline of a drag without smooth mode: drawn inverted on the screen while the other
+  // windows' drawing is held back, so that erasing it twice-inverted leaves the screen as it was.
+  HDC OutlineDC = nullptr;
+  bool Locked = false;
+  bool OutlineShown = false;
+  TRect OutlineRect;
+  TSize OutlineSize{};
+
+  void BeginOutline() {
+    HWND desktop = GetDesktopWindow();
+    Locked = LockWindowUpdate(desktop) != FALSE;
+    OutlineDC = GetDCEx(desktop, nullptr, DCX_WINDOW | DCX_CACHE | (Locked ? DCX_LOCKWINDOWUPDATE : 0));
+  }
+  // Moves the outline to R (none when R is null or empty).
+  void DrawOutline(const TRect* R, TSize Size) {
+    if (!OutlineDC) return;
+    bool show = R && !R->IsEmpty();
+    if (!show && !OutlineShown) return;
+    if (show && OutlineShown && *R == OutlineRect && Size.cx == OutlineSize.cx && Size.cy == OutlineSize.cy) return;
+    DrawHalftoneInvertRect(OutlineDC, show ? R : nullptr, OutlineShown ? &OutlineRect : nullptr, Size, OutlineSize);
+    OutlineShown = show;
+    if (show) OutlineRect = *R, OutlineSize = Size;
+  }
+  void EndOutline() {
+    DrawOutline(nullptr, {});
+    if (OutlineDC) ReleaseDC(GetDesktopWindow(), OutlineDC);
+    OutlineDC = nullptr;
+    if (Locked) LockWindowUpdate(nullptr);
+    Locked = false;
+  }
 
   void SearchForm(TWinControl* C, bool (*Skip)(TBarDock*, TBarDragLoop*)) {
     for (TBarDockPosition pos : {dpTop, dpBottom, dpLeft, dpRight})
@@ -730,13 +784,19 @@ struct TBarDragLoop {
     else if (!target && CannotFloat) {
       ::SetCursor(LoadCursorW(nullptr, IDC_NO));
       LastValid = false;
+      DrawOutline(nullptr, {});
       return;
     } else
       ::SetCursor(StartCursorShape);
     LastTarget = target;
     LastRect = rect;
     LastValid = true;
-    if (W->smoothDragging_) MoveTo(target, rect, P);
+    if (W->smoothDragging_) {
+      MoveTo(target, rect, P);
+    } else {
+      TPoint border = W->GetFloatingBorderSize();
+      DrawOutline(&rect, target ? TSize{1, 1} : TSize{border.X, border.Y});
+    }
   }
 
   void KeepReachable(TRect& R, const TPoint& P) {
@@ -768,34 +828,12 @@ struct TBarDragLoop {
     if (dock->HandleAllocated()) ::ScreenToClient(dock->Handle(), &tl);
     bool vertical = dock->Vertical();
     int centre = vertical ? tl.x + R.Width() / 2 : tl.y + R.Height() / 2;
-    int row = static_cast<int>(T->Rows.size());
-    bool newRow = true;
+    int row;
+    bool newRow = false;
     if (W->keepOrder_) {
       row = W->dockRow_;
-      newRow = false;
     } else {
-      int s = 0;
-      for (size_t i = 0; i < T->Rows.size(); ++i) {
-        int t = T->Rows[i].Thickness;
-        if (t == 0) continue;
-        if (W->fullSize_ || T->Rows[i].HasFullSize) {
-          if (centre < s + t / 2) {
-            row = static_cast<int>(i);
-            break;
-          }
-        } else {
-          if (centre < s + t / 4) {
-            row = static_cast<int>(i);
-            break;
-          }
-          if (centre < s + t - t / 4) {
-            row = static_cast<int>(i);
-            newRow = false;
-            break;
-          }
-        }
-        s += t;
-      }
+      row = PickDockRow(T->Rows, centre, W->fullSize_, newRow);
       int moved = vertical ? P.Y - StartCursor.Y : P.X - StartCursor.X;
       if (dock == StartDock && row == StartRow && !newRow && std::abs(moved) >= 10) W->keepOrder_ = true;
     }
@@ -803,7 +841,7 @@ struct TBarDragLoop {
     W->dockPos_ = vertical ? tl.y : tl.x;
     if (W->Parent() != dock) W->SetParent(dock);
     if (!W->smoothDragging_) dock->SetCommitPending();
-    W->ownRow_ = newRow;
+    W->ownRow_ = LastNewRow = newRow;
     dock->ArrangeToolbars();
     W->ownRow_ = false;
     if (W->HandleAllocated()) UpdateWindow(W->Handle());
@@ -855,6 +893,8 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
                     fsize.Y + 2 * border.Y + (showCaption_ ? GetSystemMetrics(SM_CYSMCAPTION) : 0)};
 
   HWND capture = form->Handle();
+  if (!smoothDragging_) loop.BeginOutline();
+  TScopeExit outline([&] { loop.EndOutline(); });
   SetCapture(capture);
   bool accepted = false;
   loop.Evaluate(loop.StartCursor);
@@ -904,6 +944,7 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
     if (done) break;
   }
   if (GetCapture() == capture) ReleaseCapture();
+  loop.EndOutline();
   if (!smoothDragging_ && accepted && loop.LastValid) {
     smoothDragging_ = false;
     loop.MoveTo(loop.LastTarget, loop.LastRect, last);
@@ -911,10 +952,12 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
   bool wasSmooth = smoothDragging_;
   smoothDragging_ = false;
   if (currentDock_) {
-    // The drag's last place stays, and the dock the window ended in is remembered; the frame
-    // kept for the drag is no longer needed.
+    // The drag's last place stays (a row the drop opened stays the window's own), and the dock
+    // the window ended in is remembered; the frame kept for the drag is no longer needed.
     currentDock_->SetCommitPending();
+    ownRow_ = loop.LastNewRow;
     currentDock_->ArrangeToolbars();
+    ownRow_ = false;
     if (wasSmooth && useLastDock_) SetLastDock(currentDock_);
     if (floatingParent_ && !floating_) {
       TBarFloatingWindowParent* frame = floatingParent_;
@@ -1005,17 +1048,61 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
 
 // ---- the floating frame ----
 
+namespace {
+// The frames of this thread, told of activations and of their owning forms through one hook.
+std::vector<TBarFloatingWindowParent*> floatingFrames;
+// The application's activation while the system tells of its change (-1: ask the system).
+int appActiveHint = -1;
+bool AppActive() { return appActiveHint >= 0 ? appActiveHint != 0 : ApplicationIsActive(); }
+}  // namespace
+
 TBarFloatingWindowParent::TBarFloatingWindowParent(TCustomForm* AOwningForm, TBarCustomDockableWindow* AWindow)
     : TCustomForm(nullptr, CreateNew), owningForm_(AOwningForm), window_(AWindow) {
   SetBorderStyle(bsToolWindow);
   owningForm_->FreeNotification(this);
+  floatingFrames.push_back(this);
+  InstallHookProc(this, &TBarFloatingWindowParent::HookEvent,
+                  THookProcCodes{hkActivate, hkActivateApp, hkWindowPosChanged, hkDestroyWindow});
 }
 
 TBarFloatingWindowParent::~TBarFloatingWindowParent() {
+  UninstallHookProc(this, &TBarFloatingWindowParent::HookEvent);
+  floatingFrames.erase(std::remove(floatingFrames.begin(), floatingFrames.end(), this), floatingFrames.end());
   if (window_) {
     window_->floatingParent_ = nullptr;
     window_->floating_ = false;
   }
+}
+
+void TBarFloatingWindowParent::HookEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam) {
+  for (TBarFloatingWindowParent* f : std::vector<TBarFloatingWindowParent*>(floatingFrames))
+    if (std::find(floatingFrames.begin(), floatingFrames.end(), f) != floatingFrames.end())
+      f->OwnerEvent(Code, Wnd, WParam, LParam);
+}
+
+void TBarFloatingWindowParent::OwnerEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam) {
+  HWND owner = owningForm_ && owningForm_->HandleAllocated() ? owningForm_->Handle() : nullptr;
+  TTempValue hint(appActiveHint, Code == hkActivateApp ? (WParam ? 1 : 0) : appActiveHint);
+  switch (Code) {
+    case hkActivateApp: UpdateVisibility(); break;
+    case hkWindowPosChanged:
+      if (Wnd == owner && (reinterpret_cast<const WINDOWPOS*>(LParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+        UpdateVisibility();
+      return;
+    case hkDestroyWindow:
+      // Owned windows go with their owner: the frame passes to the application's window first.
+      if (Wnd == owner && HandleAllocated() && Application) {
+        SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
+        shouldShow_ = false;
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, 0x97);
+      }
+      return;
+    default: break;
+  }
+  bool active = CaptionActive();
+  if (active != captionActive_ && HandleAllocated())
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  captionActive_ = active;
 }
 
 void TBarFloatingWindowParent::CreateParams(TCreateParams& Params) {
@@ -1064,7 +1151,7 @@ int TBarFloatingWindowParent::HitTest(const TPoint& ScreenPos) {
 }
 
 bool TBarFloatingWindowParent::CaptionActive() {
-  if (!ApplicationIsActive()) return false;
+  if (!AppActive()) return false;
   if (window_ && window_->FloatingMode() == fmOnTopOfParentForm && owningForm_ && owningForm_->HandleAllocated()) {
     HWND active = GetActiveWindow();
     return active == owningForm_->Handle() || GetWindow(active, GW_OWNER) == owningForm_->Handle() ||
@@ -1075,20 +1162,33 @@ bool TBarFloatingWindowParent::CaptionActive() {
 
 void TBarFloatingWindowParent::UpdateVisibility() {
   if (!window_) return;
+  // A form whose window is going has let go of the frame already and takes it back when it has
+  // a new window.
+  HWND owner =
+      owningForm_ && owningForm_->HandleAllocated() && !owningForm_->ControlState().Contains(csDestroyingHandle)
+          ? owningForm_->Handle()
+          : nullptr;
   bool show = window_->Visible() && window_->visibilityLock_ == 0 && window_->Parent() == this &&
-              (window_->FloatingMode() != fmOnTopOfParentForm || (owningForm_ && owningForm_->Showing())) &&
-              (!window_->HideWhenInactive() || ApplicationIsActive());
+              (window_->FloatingMode() != fmOnTopOfParentForm || (owner && IsWindowVisible(owner))) &&
+              (!window_->HideWhenInactive() || AppActive());
   shouldShow_ = show;
-  if (show && !HandleAllocated()) HandleNeeded();
+  // The frame is a shown form for the framework from its first showing on, so that the window it
+  // holds gets its own window; whether the frame's window is on screen follows shouldShow_.
+  if (show && !Visible()) SetVisible(true);
   if (!HandleAllocated()) return;
+  if (owner && reinterpret_cast<HWND>(GetWindowLongPtrW(Handle(), GWLP_HWNDPARENT)) != owner)
+    SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, show ? 0x57 : 0x97);
   HWND after = HWND_NOTOPMOST;
   if (window_->FloatingMode() == fmOnTopOfAllForms)
     after = window_->Enabled() ? HWND_TOPMOST : HWND_NOTOPMOST;
-  else if (owningForm_ && owningForm_->HandleAllocated() &&
-           (GetWindowLongW(owningForm_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST))
+  else if (owner && (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST))
     after = HWND_TOPMOST;
   SetWindowPos(Handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TBarFloatingWindowParent::CMShowingChanged(TMessage&) {
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, Showing() && shouldShow_ ? 0x57 : 0x97);
 }
 
 void TBarFloatingWindowParent::PaintFrame(HWND Wnd, HDC DC, void* AppData) {

@@ -99,10 +99,10 @@ int TBarMRUListStrings::IndexOf(const WideString& S) const {
 
 // ---- the list ----
 
-TBarMRUList::TBarMRUList(TComponent* AOwner)
-    : TComponent(AOwner),
-      container_(std::make_unique<TBarCustomItem>(nullptr)),
-      items_(std::make_unique<TBarMRUListStrings>(this)) {}
+TBarMRUList::TBarMRUList(TComponent* AOwner) : TBarMRUList(AOwner, new TBarCustomItem(nullptr)) {}
+
+TBarMRUList::TBarMRUList(TComponent* AOwner, TBarCustomItem* AContainer)
+    : TComponent(AOwner), container_(AContainer), items_(std::make_unique<TBarMRUListStrings>(this)) {}
 
 TBarMRUList::~TBarMRUList() {
   OnChange = {};

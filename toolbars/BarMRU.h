@@ -64,6 +64,10 @@ class TBarMRUList : public TComponent {
   using TFileTitleProc = WideString (*)(const WideString& FileName);
   static TFileTitleProc SetFileTitleProc(TFileTitleProc Proc);
 
+ protected:
+  // Subclasses give a container of their own kind; the list owns it.
+  TBarMRUList(TComponent* AOwner, TBarCustomItem* AContainer);
+
  private:
   friend class TBarMRUListStrings;
   void ClickHandler(TObject* Sender);

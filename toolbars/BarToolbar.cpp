@@ -110,7 +110,18 @@ void TBarToolbarView::InvalidateLayout() {
 
 // ---- the toolbar ----
 
-TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner) : TBarCustomDockableWindow(AOwner) {
+namespace {
+TBarToolbarView* makePlainView(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot, bool AUsePriorityList) {
+  return new TBarToolbarView(AToolbar, nullptr, ARoot, AToolbar, true, false, AUsePriorityList);
+}
+}  // namespace
+
+TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner)
+    : TBarCustomToolbar(AOwner, new TBarRootItem(nullptr), new TBarChevronItem(nullptr), &makePlainView) {}
+
+TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron,
+                                     TViewMaker MakeView)
+    : TBarCustomDockableWindow(AOwner) {
   TControlStyle style = ControlStyle();
   style.Include(csAcceptsControls);
   style.Include(csActionClient);
@@ -118,10 +129,10 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner) : TBarCustomDockableWin
   SetControlStyle(style);
   resizeCorners_ = false;
   clipCursor_ = false;
-  items_ = new TBarRootItem(nullptr);
+  items_ = ARoot;
   items_->SetParentComponentLink(this);
-  chevronItem_ = new TBarChevronItem(nullptr);
-  view_ = new TBarToolbarView(this, nullptr, items_, this, true, false, !ComponentState().Contains(csDesigning));
+  chevronItem_ = AChevron;
+  view_ = MakeView(this, items_, !ComponentState().Contains(csDesigning));
   chevronItem_->SetSourceView(view_);
   view_->SetBackgroundColor(clBtnFace);
   SetColor(clBtnFace);

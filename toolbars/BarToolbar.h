@@ -104,6 +104,9 @@ class TBarCustomToolbar : public TBarCustomDockableWindow {
   TShortCutEvent OnShortCut;
 
  protected:
+  // Subclasses give a root, a chevron and a view of their own kinds; the toolbar owns them.
+  using TViewMaker = TBarToolbarView* (*)(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot, bool AUsePriorityList);
+  TBarCustomToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView);
   void Loaded() override;
   void AlignControls(TControl* AControl, TRect& Rect) override;
   void Paint() override;

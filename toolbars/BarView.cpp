@@ -1337,8 +1337,16 @@ void TBarView::PaintViewer(TCanvas* Canvas, TBarItemViewer* V) {
     TSelectObject select(memory.Get(), bitmap.Get());
     TCanvas offscreen;
     offscreen.SetHandle(memory.Get());
-    offscreen.Brush()->SetColor(window_->Color());
-    offscreen.FillRect({0, 0, r.Width(), r.Height()});
+    if (window_->Color() == clNone) {
+      // A window without a colour of its own (a themed one) paints its background itself,
+      // shifted so that the bitmap gets the part behind the viewer.
+      SetWindowOrgEx(memory.Get(), r.Left, r.Top, nullptr);
+      window_->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), reinterpret_cast<LPARAM>(memory.Get()));
+      SetWindowOrgEx(memory.Get(), 0, 0, nullptr);
+    } else {
+      offscreen.Brush()->SetColor(window_->Color());
+      offscreen.FillRect({0, 0, r.Width(), r.Height()});
+    }
     SetBrushOrgEx(memory.Get(), (8 - r.Left % 8) % 8, (8 - r.Top % 8) % 8, nullptr);
     prepare(&offscreen);
     V->Paint(&offscreen, {0, 0, r.Width(), r.Height()}, selected, pushed, shadow);

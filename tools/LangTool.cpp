@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/DocumentFrm.h"
+#include "app/Global.h"
 #include "app/MainFrm.h"
 #include "editor/TxtEdit.h"
 #include "foundation/LgLanguage.h"
@@ -94,8 +96,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   try {
-    RegisterFrameworkClasses();
-    RegisterTxtEditClasses();
+    RegisterAppClasses();
     const WideString in = IncludeTrailingPathDelimiter(argv[1]);
     const WideString out = IncludeTrailingPathDelimiter(argv[2]);
     WideString lng =
@@ -103,6 +104,7 @@ int wmain(int argc, wchar_t** argv) {
         L"; gives each its text; \\n is a line break, \\t a tab, \\\\ a backslash.\r\n"
         L"LANGID=1033\r\n";
     lng += RecordForm<TMainForm>(in, out, L"TMainForm.form");
+    lng += RecordForm<TDocumentFrame>(in, out, L"TDocumentFrame.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));
   } catch (const std::exception& e) {

@@ -5,6 +5,8 @@
 #   CrNoDrop.cur     a ring with a bar: nothing can be dropped here
 #   CrHSplit.cur     two bars with arrows left and right: a splitter moved sideways
 #   CrVSplit.cur     two bars with arrows up and down: a splitter moved up or down
+#   CZMOVE.cur       the arrow with a small button: a toolbar item moved while customizing
+#   CZCANCEL.cur     the arrow with a crossed-out button: the item is taken off its toolbar
 # Pixels: "." shows the screen, "X" black, "o" white.
 import os
 import struct
@@ -110,6 +112,24 @@ def v_split():
     return [[g[x][y] for x in range(SIZE)] for y in range(SIZE)], hotspot
 
 
+def item_move():
+    g = blank()
+    paste(g, ARROW, 0, 0)
+    box(g, 9, 18, 15, 10)
+    for x in range(12, 21):  # the caption of the small button
+        g[22][x] = g[23][x] = "X"
+    return g, (0, 0)
+
+
+def item_cancel():
+    g, hotspot = item_move()
+    for t in range(10):  # a cross over the button
+        for w in (0, 1):
+            g[18 + t][11 + t + w] = "X"
+            g[18 + t][21 - t + w] = "X"
+    return g, hotspot
+
+
 def write_cursor(path, grid, hotspot):
     xor_rows, and_rows = [], []
     for row in reversed(grid):
@@ -132,6 +152,6 @@ def write_cursor(path, grid, hotspot):
 
 
 for name, draw in (("CrDrag", drag), ("CrMultiDrag", multi_drag), ("CrNoDrop", no_drop), ("CrHSplit", h_split),
-                   ("CrVSplit", v_split)):
+                   ("CrVSplit", v_split), ("CZMOVE", item_move), ("CZCANCEL", item_cancel)):
     grid, hotspot = draw()
     write_cursor(os.path.join(HERE, name + ".cur"), grid, hotspot)

@@ -6,6 +6,7 @@
 
 #include "foundation/LgLanguage.h"
 #include "framework/FileRoutines.h"
+#include "framework/StrRoutines.h"
 #include "framework/Streams.h"
 #include "tests/app/AppTestSupport.h"
 
@@ -34,11 +35,14 @@ std::vector<int32_t> Ids(TLgLang_CompTranslations& T) {
 // file, the shipped English one and the Russian one number the same texts.
 TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   TTempDirectory in, out;
-  TResourceStream resource(GetModuleHandleW(nullptr), L"TMAINFORM", RT_RCDATA);
-  TFileStream(in.File(L"TMainForm.form"), fmCreate).CopyFrom(&resource, 0);
+  for (const wchar_t* name : {L"TMainForm", L"TDocumentFrame"}) {
+    TResourceStream resource(GetModuleHandleW(nullptr), WideUpperCase(name).c_str(), RT_RCDATA);
+    TFileStream(in.File(WideString(name) + L".form"), fmCreate).CopyFrom(&resource, 0);
+  }
   const std::string form = ReadBytes(in.File(L"TMainForm.form"));
   ASSERT_EQ(RunTool(in.Path(), out.Path()), 0u);
   EXPECT_EQ(ReadBytes(out.File(L"TMainForm.form")), form) << "run LangTool on resources/forms";
+  EXPECT_EQ(ReadBytes(out.File(L"TDocumentFrame.form")), ReadBytes(in.File(L"TDocumentFrame.form")));
   EXPECT_NE(form.find("LangData = {"), std::string::npos);
 
   TLgLang_CompTranslations made, russian;

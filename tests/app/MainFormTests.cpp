@@ -1,126 +1,372 @@
-// The main window: files named at start-up open in every encoding, each in an editor that fills the
-// window, the first one shown; missing, unreadable, folder and lossy files are reported.
-#include <gtest/gtest.h>
+// The main window's documents: files opened in tabs with their encodings, what is reported for
+// names that cannot be opened, caret positions, ".LOG" stamps, read-only files, new documents,
+// dropped files and the tabs' clicks.
+#include "framework/Win.h"
 
-#include <string>
-#include <vector>
+#include <shellapi.h>
+#include <shlobj.h>
 
-#include "app/MainFrm.h"
+#include <random>
+
+#include "app/DocumentTabs.h"
 #include "app/TextFileOpening.h"
 #include "framework/Application.h"
-#include "framework/FileRoutines.h"
-#include "framework/FrameworkClasses.h"
-#include "highlighting/TxtXmlHighlighter.h"
-#include "tests/app/AppTestSupport.h"
-#include "tests/framework/TestFiles.h"
+#include "framework/DateTime.h"
+#include "framework/IniFiles.h"
+#include "tests/app/DocumentTestSupport.h"
+#include "toolbars/BarMRU.h"
 
 namespace {
 
-class MainForm : public testing::Test {
- protected:
-  void SetUp() override {
-    RegisterFrameworkClasses();
-    RegisterTxtEditClasses();
-  }
-  void TearDown() override {
-    Free(form_);
-    TMainForm::StartupFiles().clear();
-  }
-  TMainForm& Make() { return *(form_ = New<TMainForm>(nullptr)); }
+using MainWindow = DocumentTest;
 
-  TRecordedBoxes boxes_;
-  TMainForm* form_ = nullptr;
-  TTestFolder folder_;
+const WideString errorBox = L"|Halcorn Verdan|" + std::to_wstring(MB_ICONERROR);
+
+struct TFixedClock : TClock {
+  TDateTime Now() const override { return EncodeDate(2024, 3, 9) + EncodeTime(14, 5, 0, 0); }
 };
+
+// A drop of the names as the shell hands it over (wide names, one zero after each, two at the end).
+HGLOBAL MakeDrop(const std::vector<WideString>& Names) {
+  std::wstring list;
+  for (const WideString& n : Names) list += n + L'\0';
+  list += L'\0';
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * 2);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * 2);
+  GlobalUnlock(memory);
+  return memory;
+}
 
 }  // namespace
 
-TEST_F(MainForm, StartupFilesOpenAndTheFirstIsShown) {
+TEST_F(MainWindow, StartupFilesOpenInTabsBeforeTheNewTabButton) {
   TMainForm::StartupFiles() = {folder_.Write(L"first.txt", "alpha\nbeta\n\xe8t\xe8"),
-                               folder_.Write(L"second.txt", "one\r\ntwo")};
+                               folder_.Write(L"a&b.txt", "one\r\ntwo")};
   TMainForm& form = Make();
-  ASSERT_EQ(form.Editors().size(), 2u);
-  TTxtEdit* shown = form.ActiveEditor();
-  ASSERT_EQ(shown, form.Editors()[0]);
-  EXPECT_EQ(shown->Lines()->Strings(2), "\xe8t\xe8");  // 8-bit text as it is
-  EXPECT_TRUE(shown->Lines()->Count() == 3 && shown->Lines()->LineBreakFormat() == lbfLF);
-  EXPECT_TRUE(shown->Visible() && !form.Editors()[1]->Visible());
-  EXPECT_EQ(form.Editors()[1]->TextA(), "one\r\ntwo");
-  form.Show();
-  EXPECT_TRUE(shown->Width() == form.ClientWidth() && shown->Height() == form.ClientHeight());
+  ASSERT_EQ(DocumentList->Count(), 2);
+  EXPECT_EQ(Editor(0)->Lines()->Strings(2), "\xe8t\xe8");
+  EXPECT_EQ(Editor(0)->Lines()->LineBreakFormat(), lbfLF);
+  // The last file opened is the active one; its tab is checked and the new-tab button stays last.
+  EXPECT_EQ(form.ActiveDocument(), Doc(1));
+  EXPECT_TRUE(Doc(1)->Item()->Checked() && !Doc(0)->Item()->Checked());
+  ASSERT_EQ(form.tlbrTabBar->ItemCount(), 3);
+  EXPECT_EQ(form.tlbrTabBar->Tab(2)->ImageIndex(), 1);
+  EXPECT_EQ(Doc(1)->Item()->Caption(), L"a&&b.txt");
+  EXPECT_EQ(Doc(1)->GetDisplayName(false), L"a&b.txt");
+  EXPECT_EQ(Doc(1)->Item()->Hint(), Doc(1)->FileName + L"\r\nEncoding: ANSI");
 }
 
-TEST_F(MainForm, MissingLockedAndFolderNamesAreReportedOrSkipped) {
+TEST_F(MainWindow, NamesThatCannotOpenAreReportedByFileNameAlone) {
   const WideString good = folder_.Write(L"good.txt", "text"), locked = folder_.Write(L"locked.txt", "secret");
   const WideString sub = folder_.File(L"sub");
   CreateDirectoryW(sub.c_str(), nullptr);
+  TMainForm& form = Make();
+  TDocument* before = form.ActiveDocument();
   HANDLE lock = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  TMainForm::StartupFiles() = {folder_.File(L"missing.txt"), sub, locked, good};
-  TMainForm& form = Make();
+  EXPECT_EQ(form.OpenFiles({folder_.File(L"missing.txt"), sub, locked}, 0), 0);
   CloseHandle(lock);
-  const WideString error = L"|Halcorn Verdan|" + std::to_wstring(MB_ICONERROR);
-  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{
-                              L"File \u201cmissing.txt\u201d not found." + error,
-                              L"Access to file \u201clocked.txt\u201d denied. Contact the administrator to obtain "
-                              L"permission." +
-                                  error}));
-  // Only the readable file became a document, and it is shown.
-  ASSERT_EQ(form.Editors().size(), 1u);
+  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{L"File \u201cmissing.txt\u201d not found." + errorBox,
+                                                   L"Access to file \u201clocked.txt\u201d denied. Contact the "
+                                                   L"administrator to obtain permission." +
+                                                       errorBox}));
+  EXPECT_EQ(form.ActiveDocument(), before);
+  // An open file named again in other letters only comes to the front.
+  EXPECT_EQ(form.OpenFiles({good, L""}, 0), 1);
+  form.ActivateDocument(before);
+  CharUpperW(const_cast<wchar_t*>(good.data()) + folder_.Path().size());
+  EXPECT_EQ(form.OpenFiles({good}, 0), 0);
+  EXPECT_EQ(DocumentList->Count(), 2);
   EXPECT_EQ(form.ActiveEditor()->TextA(), "text");
-  // Opening more later adds documents and keeps the shown one.
-  EXPECT_EQ(form.OpenFiles({good, L""}), 1);
-  EXPECT_TRUE(form.Editors().size() == 2u && form.ActiveEditor() == form.Editors()[0]);
 }
 
-// Tab types a tab (the dialog manager does not take it), lines pass a thousand columns, the
-// gutter grows with the line numbers, Alt drags a column, and the program's key map holds.
-TEST_F(MainForm, TheDocumentEditorIsSetUpForTyping) {
+// Unicode names, and a Unicode code given by the open dialog, read the file even while another
+// process reads it, never an empty text.
+TEST_F(MainWindow, UnicodeNamesAndCodesReadTheText) {
   TMainForm& form = Make();
-  form.Show();
-  TTxtEdit& e = *form.ActiveEditor();
-  PostMessageW(e.Handle(), WM_KEYDOWN, VK_TAB, 0x000F0001);
-  Application->ProcessMessages();
-  for (int i = 0; i < 1500; ++i) e.CommandProcessor(ecChar, 'w', nullptr);
-  EXPECT_EQ(e.TextA(), "\t" + std::string(1500, 'w'));
-  const int narrow = e.GutterWidth();
-  e.Lines()->InsertLines(0, 1000000);
-  EXPECT_GT(e.GutterWidth(), narrow);
-  e.SetTextA("abcdef\r\nghijkl\r\nmnopqr");
-  BYTE keys[256];
-  GetKeyboardState(keys);
-  keys[VK_MENU] |= 0x80;  // Alt held, where the control reads it
-  SetKeyboardState(keys);
-  const TPoint from = e.RowColumnToPixels({2, 1}), to = e.RowColumnToPixels({4, 3});
-  SendMessageW(e.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.X + 1, from.Y + 2));
-  SendMessageW(e.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.X + 1, to.Y + 2));
-  SendMessageW(e.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(to.X + 1, to.Y + 2));
-  keys[VK_MENU] &= 0x7F;
-  SetKeyboardState(keys);
-  EXPECT_EQ(e.SelText(), "bc\r\nhi\r\nno");
-  EXPECT_EQ(e.Keystrokes()->FindSingleKey('Y', {ssCtrl}), -1);
-  EXPECT_EQ(e.Keystrokes()->Items(e.Keystrokes()->FindSingleKey('E', {ssCtrl}))->Command(), ecDeleteLine);
+  const WideString name = folder_.Write(L"\u4e2d\u6587 \u0436.txt", std::string("\xFF\xFEh\0i\0", 6));
+  EXPECT_EQ(form.OpenFiles({name}, 2), 1);
+  EXPECT_EQ(form.ActiveEditor()->TextA(), "hi");
+  const WideString held = folder_.Write(L"held.txt", "abc");
+  HANDLE other = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  const int documents = DocumentList->Count();
+  EXPECT_EQ(form.OpenFiles({held}, 4), 1) << "another reader does not keep the text away";
+  EXPECT_EQ(form.ActiveEditor()->TextA(), "abc");
+  CloseHandle(other);
+  EXPECT_EQ(DocumentList->Count(), documents + 1);
 }
 
-TEST_F(MainForm, AFileIsColouredByTheBundledSchemeOfItsExtension) {
+// A file that fails while it is read (here one too large for the editor, made sparse so that it
+// costs no disk) leaves no half-filled document that a later save could write over it.
+TEST_F(MainWindow, AFileThatFailsToLoadLeavesNoDocument) {
+  const WideString big = folder_.File(L"big.txt");
+  HANDLE h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  LARGE_INTEGER size;
+  size.QuadPart = 0x90000000LL;
+  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+  SetEndOfFile(h);
+  CloseHandle(h);
   TMainForm& form = Make();
-  form.OpenFiles({folder_.Write(L"main.c", "int x;"), folder_.Write(L"notes.txt", "int x;")});
-  auto* scheme = dynamic_cast<TTxtXmlHighlighter*>(form.Editors().at(1)->Highlighter());
-  ASSERT_NE(scheme, nullptr);
-  EXPECT_EQ(scheme->Info()->General.Name, "C-like");
-  EXPECT_EQ(form.Editors().at(2)->Highlighter(), nullptr);
+  TDocument* before = form.ActiveDocument();
+  EXPECT_EQ(form.OpenFiles({big, folder_.Write(L"after.txt", "a")}, teAnsi), 1);
+  DeleteFileW(big.c_str());
+  EXPECT_EQ(DocumentList->FindByFileName(big), nullptr);
+  EXPECT_EQ(DocumentList->Count(), 2);
+  EXPECT_EQ(form.tlbrTabBar->ItemCount(), 3);
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_NE(boxes_.shown[0].find(L"|Halcorn Verdan|" + std::to_wstring(MB_ICONERROR)), WideString::npos);
+  EXPECT_NE(form.ActiveDocument(), before);
 }
 
-// Files open through the encodings with detection; a warning names each file that lost characters.
-TEST_F(MainForm, StartupFilesShowTheirTextInEveryEncodingAndLossIsNamed) {
+TEST_F(MainWindow, EncodingsAreDetectedAndLossIsNamed) {
   const WideString chinese = folder_.Write(L"\u4e2d\u6587.txt", "\xE4\xB8\xAD\xE6\x96\x87\r\n");
-  TMainForm::StartupFiles() = {folder_.Write(L"utf8.txt", "caf\xC3\xA9\nna\xC3\xAFve\n"),
-                               folder_.Write(L"be.txt", std::string("\xFE\xFF\x00\xFC\x00\r\x00\n\x00x", 10)), chinese};
-  TMainForm& form = Make();
-  ASSERT_EQ(form.Editors().size(), 3u);
-  EXPECT_EQ(form.Editors()[0]->TextA() + form.Editors()[1]->TextA() + form.Editors()[2]->TextA(),
-            "caf\xE9\r\nna\xEFve\r\n\xFC\r\nx??\r\n");
+  TMainForm::StartupFiles() = {folder_.Write(L"utf8.txt", "caf\xC3\xA9\n"),
+                               folder_.Write(L"be.txt", std::string("\xFE\xFF\x00\xFC", 4)), chinese};
+  Make();
+  ASSERT_EQ(DocumentList->Count(), 3);
+  EXPECT_EQ(Editor(0)->TextA() + Editor(1)->TextA() + Editor(2)->TextA(), "caf\xE9\r\n\xFC??\r\n");
+  EXPECT_EQ(Doc(0)->Encoding * 10 + Doc(1)->Encoding, 43);
+  EXPECT_EQ(Doc(1)->Item()->Hint(), Doc(1)->FileName + L"\r\nEncoding: Big Endian Unicode");
   EXPECT_EQ(boxes_.shown, (std::vector<WideString>{LossyConversionText(chinese) + L"|Halcorn Verdan|" +
                                                    std::to_wstring(MB_ICONWARNING)}));
-  EXPECT_NE(LossyConversionText(chinese).find(L"\u201c\u4e2d\u6587.txt\u201d"), WideString::npos);
+}
+
+TEST_F(MainWindow, ReadOnlyAndLogFiles) {
+  TFixedClock clock;
+  TClock* previous = SetClock(&clock);
+  const WideString readOnly = folder_.Write(L"ro.txt", ".LOG\r\nx");
+  SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  TMainForm::StartupFiles() = {readOnly, folder_.Write(L"log.txt", ".LOG first\r\nentry"),
+                               folder_.Write(L"lower.txt", ".log\r\n")};
+  Make();
+  SetClock(previous);
+  SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(Editor(0)->ReadOnly() && Doc(0)->Item()->ImageIndex() == 0);
+  EXPECT_EQ(Editor(0)->TextA(), ".LOG\r\nx");
+  EXPECT_EQ(Editor(1)->TextA(), ".LOG first\r\nentry\r\n14:05 09.03.2024\r\n");
+  EXPECT_TRUE(Editor(1)->Modified() && Editor(1)->CaretY() == 4 && Doc(1)->Item()->Bold());
+  EXPECT_TRUE(!Editor(2)->Modified() && !Editor(2)->ReadOnly());
+}
+
+TEST_F(MainWindow, NewDocumentsAreNumberedAndTakeTheOptionEncoding) {
+  TMainForm& form = Make();
+  EXPECT_EQ(form.ActiveDocument()->Item()->Caption(), L"Document 1");
+  EXPECT_EQ(form.ActiveDocument()->Encoding, teAnsi);
+  ::Options->Encoding = teUtf8;
+  TDocument* second = form.NewDocument();
+  EXPECT_TRUE(second->Item()->Caption() == L"Document 2" && second->Encoding == teUtf8 && second->FileName.empty());
+  EXPECT_EQ(second->Item()->Hint(), L"Document 2\r\nEncoding: UTF-8");
+  EXPECT_EQ(form.ActiveDocument(), second);
+  EXPECT_EQ(second->GetHighlighter(), Highlighters->Plain());
+  EXPECT_EQ(form.NextDocumentName(), L"Document 3");
+}
+
+TEST_F(MainWindow, FilesAreColouredByTheCatalogueOrTheDefaultScheme) {
+  const WideString clike = Scheme(L"CLIKE", L"clike.xml");
+  const WideString ini = Scheme(L"INI", L"ini.xml");
+  ::Options->SyntaxHighlighting = ini;
+  TMainForm& form = Make();
+  form.OpenFiles({folder_.Write(L"main.C", "int x;"), folder_.Write(L"notes", "n"), folder_.Write(L"b.c", "")}, 0);
+  EXPECT_EQ(Doc(1)->GetHighlighter(), Highlighters->FindLoaded(clike));
+  EXPECT_EQ(Doc(2)->GetHighlighter(), Highlighters->FindLoaded(ini));
+  EXPECT_EQ(Doc(3)->GetHighlighter(), Doc(1)->GetHighlighter()) << "one shared highlighter";
+  EXPECT_EQ(Doc(0)->GetHighlighter(), Highlighters->FindLoaded(ini)) << "the new document takes the default";
+  ::Options->SyntaxHighlighting = folder_.File(L"gone.xml");
+  form.OpenFiles({folder_.Write(L"plain.txt", "")}, 0);
+  EXPECT_EQ(Doc(4)->GetHighlighter(), Highlighters->Plain());
+}
+
+TEST_F(MainWindow, CaretPositionsAreRememberedAndRestored) {
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += "0123456789\n";
+  const WideString file = folder_.Write(L"pos.txt", text);
+  TMainForm& form = Make();
+  form.OpenFiles({file}, 0);
+  form.ActiveEditor()->SetCaretXY({5, 12});
+  form.CloseDocument(form.ActiveDocument());
+  EXPECT_EQ(form.FilesPos()->Strings(0), file + L"|12|5");
+  form.OpenFiles({file}, 0);
+  EXPECT_TRUE(form.ActiveEditor()->CaretX() == 5 && form.ActiveEditor()->CaretY() == 12);
+  form.ActiveEditor()->SetCaretXY({1, 1});
+  form.CloseDocument(form.ActiveDocument());
+  EXPECT_EQ(form.FindFilesPos(file), -1) << "line 1, column 1 leaves no entry";
+}
+
+// Thirty entries at most: a new one goes on top and the last drops out; an entry updated in place
+// keeps its place; the list survives the preferences file.
+TEST_F(MainWindow, TheCaretListKeepsThirtyEntries) {
+  std::string ini = "[FilesPos]\r\nCount=30\r\n";
+  for (int i = 0; i < 30; ++i)
+    ini += "Item" + std::to_string(i) + "=" + WideToAnsi(folder_.File(L"f" + std::to_wstring(i))) + "|2|2\r\n";
+  folder_.Write(L"Preferences.ini", ini);
+  TMainForm& form = Make();
+  const WideString file = folder_.Write(L"f7", "a\nb\nc"), fresh = folder_.Write(L"new.txt", "a\nb");
+  form.OpenFiles({file, fresh}, 0);
+  EXPECT_TRUE(Editor(1)->CaretY() == 2 && Editor(1)->CaretX() == 2);
+  Editor(1)->SetCaretXY({1, 3});
+  Editor(2)->SetCaretXY({2, 2});
+  form.RememberCaret(Doc(1));
+  form.RememberCaret(Doc(2));
+  ASSERT_EQ(form.FilesPos()->Count(), 30);
+  EXPECT_EQ(form.FilesPos()->Strings(0), fresh + L"|2|2");
+  EXPECT_EQ(form.FilesPos()->Strings(8), file + L"|3|1");
+  EXPECT_EQ(form.FilesPos()->Strings(29), folder_.File(L"f28") + L"|2|2");
+  form.StoreFilesPos();
+  form.FilesPos()->Clear();
+  form.LoadFilesPos();
+  EXPECT_EQ(form.FilesPos()->Count(), 30);
+  EXPECT_EQ(TMemIniFile(folder_.File(L"Preferences.ini")).ReadString("FilesPos", "Item0", ""),
+            WideToAnsi(fresh) + "|2|2");
+}
+
+// The caret list is read from a file the user may have edited: whatever it holds, opening a file
+// ends with a caret inside the text and the list within its bounds.
+TEST_F(MainWindow, AnyCaretListGivesACaretInsideTheText) {
+  const WideString file = folder_.Write(L"t.txt", "ab\ncd");
+  TMainForm& form = Make();
+  std::mt19937 random(3207);
+  const std::string parts[] = {"|", "-", "0", "9", "99999999999", "t.txt", "\\", " ", "x", "\xFF"};
+  for (int round = 0; round < 150; ++round) {
+    std::string text = "[FilesPos]\r\nCount=" + std::to_string(static_cast<int>(random() % 40) - 3) + "\r\n";
+    for (int i = 0; i < 5; ++i) {
+      std::string entry = random() % 2 ? WideToAnsi(file) : "";
+      for (int k = random() % 8; k > 0; --k) entry += parts[random() % 10];
+      text += "Item" + std::to_string(random() % 6) + "=" + entry + "\r\n";
+    }
+    folder_.Write(L"Preferences.ini", text);
+    form.LoadFilesPos();
+    ASSERT_LE(form.FilesPos()->Count(), 30);
+    form.OpenFiles({file}, 0);
+    TTxtEdit* e = form.ActiveEditor();
+    ASSERT_TRUE(e->CaretY() >= 1 && e->CaretY() <= 2 && e->CaretX() >= 1) << text;
+    form.CloseDocument(form.ActiveDocument());
+  }
+}
+
+TEST_F(MainWindow, DroppedFilesOpenWithWideNamesAndFoldersAreSkipped) {
+  TMainForm& form = Make();
+  // A name of about 250 characters that the ANSI code page cannot hold at all.
+  const std::wstring deep(100, L'\u0436');
+  CreateDirectoryW(folder_.File(deep).c_str(), nullptr);
+  const WideString longName = folder_.Write(deep + L"\\" + deep + L".txt", "wide");
+  const WideString sub = folder_.File(L"sub");
+  CreateDirectoryW(sub.c_str(), nullptr);
+  SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({sub, longName})), 0);
+  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_EQ(DocumentList->Count(), 2);
+  EXPECT_EQ(form.ActiveDocument()->FileName, longName);
+}
+
+// Drops are outside input: any list of names ends in documents for the files that exist and
+// messages for the others, never a crash or an empty name on a tab.
+TEST_F(MainWindow, AnyDroppedListOpensOnlyWhatExists) {
+  TMainForm& form = Make();
+  const WideString good = folder_.Write(L"g.txt", "g");
+  std::mt19937 random(771);
+  const std::wstring parts[] = {good, L"", L"\\", L"..", L"\u4e2d", folder_.Path(), L"?", L"g.txt"};
+  for (int round = 0; round < 120; ++round) {
+    std::vector<WideString> names;
+    for (int i = random() % 5; i > 0; --i) {
+      std::wstring name;
+      for (int k = 1 + random() % 3; k > 0; --k) name += parts[random() % 8];
+      names.push_back(name);
+    }
+    SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
+    for (int i = 0; i < DocumentList->Count(); ++i) ASSERT_FALSE(Doc(i)->Item()->Caption().empty());
+    ASSERT_LE(DocumentList->Count(), 2);
+  }
+}
+
+// The tabs: the cross of an inactive tab closes it only when every tab has one; a middle click
+// on empty tab-bar space makes a new document, on a tab it closes that one, on the new-tab
+// button nothing; a right click remembers the tab until the page changes.
+TEST_F(MainWindow, TabClicks) {
+  TMainForm& form = Make();
+  form.OpenFiles({folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b")}, 0);
+  form.Show();
+  Application->ProcessMessages();
+  TDocument* a = Doc(1);
+  const TRect cross = CloseArea(a->Item()->BoundsRect());
+  const TPoint inCross{cross.Left + 3, cross.Top + 5};
+  ASSERT_GT(cross.Height(), 10);
+  form.DocumentItemClickAt(a->Item(), inCross);
+  EXPECT_EQ(form.ActiveDocument(), a) << "CloseButton 0: the cross of an inactive tab only activates it";
+  form.OpenFiles({folder_.File(L"b.txt")}, 0);
+  ::Options->CloseButton = 1;
+  form.DocumentItemClickAt(a->Item(), inCross);
+  EXPECT_EQ(DocumentList->FindByFileName(folder_.File(L"a.txt")), nullptr);
+  EXPECT_TRUE(form.ActiveDocument() == Doc(1) && Doc(1)->Item()->Checked());
+  form.tlbrTabBarMouseDown(nullptr, mbMiddle, nullptr);
+  EXPECT_EQ(DocumentList->Count(), 3);
+  form.tlbrTabBarMouseDown(nullptr, mbMiddle, form.tlbrTabBar->Tab(form.tlbrTabBar->ItemCount() - 1));
+  EXPECT_EQ(DocumentList->Count(), 3);
+  form.tlbrTabBarMouseDown(nullptr, mbMiddle, Doc(0)->Item());
+  EXPECT_EQ(DocumentList->Count(), 2);
+  form.tlbrTabBarMouseDown(nullptr, mbRight, Doc(0)->Item());
+  EXPECT_EQ(form.ContextTab(), Doc(0)->Item());
+  form.ActivateDocument(Doc(0));
+  EXPECT_EQ(form.ContextTab(), nullptr);
+}
+
+TEST_F(MainWindow, TheLastDocumentClosedBecomesANewEmptyOne) {
+  TMainForm& form = Make();
+  form.ActiveEditor()->SetTextA("typed");
+  form.CloseDocument(form.ActiveDocument());
+  ASSERT_EQ(DocumentList->Count(), 1);
+  EXPECT_TRUE(form.ActiveEditor()->TextA().empty());
+  EXPECT_EQ(form.ActiveDocument()->Item()->Caption(), L"Document 2");
+}
+
+// The submenu lists "No highlighting" and each named scheme with the active one checked; a choice
+// goes to the active document and its print object.
+TEST_F(MainWindow, TheHighlighterSubmenu) {
+  const WideString ini = Scheme(L"INI", L"ini.xml");
+  Scheme(L"CLIKE", L"a&c.xml");
+  folder_.Write(L"Highlighters\\nameless.xml", "<X><Info><General/></Info></X>");
+  TMainForm& form = Make();
+  form.OpenFiles({folder_.Write(L"x.ini", "[a]")}, 0);
+  auto entries = form.HighlighterMenuEntries();
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_TRUE(entries[0].IsPlain && !entries[0].Checked && entries[0].Caption == L"No highlighting");
+  EXPECT_TRUE(entries[1].Caption.empty());
+  EXPECT_TRUE(entries[2].Caption == L"C-like" && !entries[2].Checked);
+  EXPECT_TRUE(entries[3].Caption == L"INI" && entries[3].Checked && entries[3].FileName == ini);
+  form.HighlighterItemClick(true, WideString());
+  EXPECT_EQ(form.ActiveDocument()->GetHighlighter(), Highlighters->Plain());
+  EXPECT_EQ(form.ActiveFrame()->edtprntEditor->Highlighter(), Highlighters->Plain());
+  EXPECT_TRUE(form.HighlighterMenuEntries()[0].Checked);
+  // The submenu's items: a click on one chooses its scheme.
+  TSkinSubmenuItem submenu(nullptr);
+  form.BuildHighlighterMenu(&submenu);
+  form.BuildHighlighterMenu(&submenu);
+  ASSERT_EQ(submenu.Count(), 4) << "built afresh each time";
+  auto* clike = dynamic_cast<THighUiItem*>(submenu.Items(2));
+  ASSERT_TRUE(clike && clike->RadioItem() && !clike->Checked() && clike->Caption() == L"C-like");
+  EXPECT_TRUE(submenu.Items(0)->Checked());
+  clike->Click();
+  EXPECT_TRUE(form.HighlighterMenuEntries()[2].Checked);
+  submenu.Clear();
+}
+
+// Files opened after start-up join the recent list; entries whose files went leave it when the
+// submenu opens, and a deleted file chosen from it is reported.
+TEST_F(MainWindow, TheRecentDocuments) {
+  TMainForm::StartupFiles() = {folder_.Write(L"start.txt", "s")};
+  TMainForm& form = Make();
+  EXPECT_EQ(form.mrlstMain->Items()->Count(), 0) << "start-up files wait for the window to show";
+  const WideString kept = folder_.Write(L"kept.txt", "k"), gone = folder_.Write(L"gone.txt", "g");
+  form.OpenFiles({gone, kept, L"", folder_.File(L"never.txt")}, 0);
+  ASSERT_EQ(form.mrlstMain->Items()->Count(), 2);
+  form.CloseDocument(DocumentList->FindByFileName(gone));
+  DeleteFileW(gone.c_str());
+  form.mrlstMainClick(nullptr, gone);
+  EXPECT_EQ(boxes_.shown.back(), L"File \u201cgone.txt\u201d not found." + errorBox);
+  EXPECT_FALSE(form.CleanRecentDocuments());
+  EXPECT_EQ(form.mrlstMain->Items()->Count(), 1);
+  EXPECT_EQ(form.mrlstMain->Items()->Strings(0), kept);
+  DeleteFileW(kept.c_str());
+  EXPECT_TRUE(form.CleanRecentDocuments());
 }

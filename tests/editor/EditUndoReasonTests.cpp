@@ -33,6 +33,25 @@ TChange Over(TBufferCoord From, TBufferCoord To, TTxtEditorCommand Command, TTxt
   };
 }
 
+// Typing at a place, in insert or overwrite mode.
+TChange TypeAt(TBufferCoord Caret, const char* Text, bool Insert = true) {
+  return [=](TTxtEdit& e) {
+    e.SetInsertMode(Insert);
+    e.SetCaretXY(Caret);
+    Type(e, Text);
+  };
+}
+
+// Another program's text pasted at a place in a selection mode.
+TChange PasteAt(TBufferCoord Caret, const wchar_t* Text, TTxtSelectionMode Mode = smNormal) {
+  return [=](TTxtEdit& e) {
+    Clipboard()->SetAsWideText(Text);
+    e.SetSelectionMode(Mode);
+    e.SetCaretXY(Caret);
+    e.PasteFromClipboard();
+  };
+}
+
 // The first two lines copied as whole lines, pasted at a line, in insert or overwrite mode.
 TChange PasteFirstTwoLines(int Line, bool Overwrite = false) {
   return [=](TTxtEdit& e) {
@@ -55,41 +74,10 @@ struct TReasonCase {
 
 std::vector<TReasonCase> ReasonCases() {
   return {
-      {"typing",
-       "abc",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({4, 1});
-         Type(e, "xy");
-       },
-       "abcxy",
-       {urInsert}},
-      {"typing over text",
-       "abcd",
-       [](TTxtEdit& e) {
-         e.SetInsertMode(false);
-         e.SetCaretXY({2, 1});
-         Type(e, "XY");
-       },
-       "aXYd",
-       {urInsert}},
-      {"typing past the line end",
-       "ab",
-       [](TTxtEdit& e) {
-         e.SetOptions(e.Options() + eoScrollPastEol);
-         e.SetCaretXY({6, 1});
-         Type(e, "z");
-       },
-       "ab   z",
-       {urInsert}},
-      {"paste of normal text",
-       "abc",
-       [](TTxtEdit& e) {
-         Clipboard()->SetAsWideText(L"P\r\nQ");
-         e.SetCaretXY({2, 1});
-         e.PasteFromClipboard();
-       },
-       "aP\r\nQbc",
-       {urPasteBegin, urPaste, urPasteEnd}},
+      {"typing", "abc", TypeAt({4, 1}, "xy"), "abcxy", {urInsert}},
+      {"typing over text", "abcd", TypeAt({2, 1}, "XY", false), "aXYd", {urInsert}},
+      {"typing past the line end", "ab", TypeAt({6, 1}, "z"), "ab   z", {urInsert}},
+      {"paste of normal text", "abc", PasteAt({2, 1}, L"P\r\nQ"), "aP\r\nQbc", {urPasteBegin, urPaste, urPasteEnd}},
       {"paste of whole lines",
        "one\r\ntwo\r\nthree",
        PasteFirstTwoLines(3),
@@ -115,22 +103,12 @@ std::vector<TReasonCase> ReasonCases() {
        {urPasteBegin, urPaste, urPasteEnd}},
       {"paste of another program's text as whole lines",
        "1\r\n2",
-       [](TTxtEdit& e) {
-         Clipboard()->SetAsWideText(L"x\r\ny\r\n");
-         e.SetSelectionMode(smLine);
-         e.SetCaretXY({1, 2});
-         e.PasteFromClipboard();
-       },
+       PasteAt({1, 2}, L"x\r\ny\r\n", smLine),
        "1\r\nx\r\ny\r\n2",
        {urPasteBegin, urPaste, urPasteEnd}},
       {"paste of another program's text as a column",
        "123\r\n456",
-       [](TTxtEdit& e) {
-         Clipboard()->SetAsWideText(L"ab\r\ncd");
-         e.SetSelectionMode(smColumn);
-         e.SetCaretXY({2, 1});
-         e.PasteFromClipboard();
-       },
+       PasteAt({2, 1}, L"ab\r\ncd", smColumn),
        "1ab23\r\n4cd56",
        {urPasteBegin, urPaste, urPasteEnd}},
       {"paste of a column",
@@ -181,55 +159,23 @@ std::vector<TReasonCase> ReasonCases() {
        "a\r\n",
        {urSilentDeleteAfterCaret}},
       {"line break", "abcd", At({3, 1}, ecLineBreak), "ab\r\ncd", {urLineBreak}},
-      {"line break with auto indent",
-       "  abcd",
-       [](TTxtEdit& e) {
-         e.SetOptions(e.Options() + eoAutoIndent);
-         e.SetCaretXY({5, 1});
-         Cmd(e, ecLineBreak);
-       },
-       "  ab\r\n  cd",
-       {urLineBreak}},
+      {"line break with auto indent", "  abcd", At({5, 1}, ecLineBreak), "  ab\r\n  cd", {urLineBreak}},
       {"insert line", "abcd", At({3, 1}, ecInsertLine), "ab\r\ncd", {urLineBreak}},
       {"line break over a selection", "abcd", Over({2, 1}, {4, 1}, ecLineBreak), "a\r\nd", {urDelete, urLineBreak}},
       {"block indent",
        "one\r\ntwo\r\nthree",
-       [](TTxtEdit& e) {
-         e.SetTabWidth(2);
-         Select(e, {1, 1}, {2, 2});
-         Cmd(e, ecBlockIndent);
-       },
-       "  one\r\n  two\r\nthree",
+       Over({1, 1}, {2, 2}, ecBlockIndent),
+       "    one\r\n    two\r\nthree",
        {urIndent}},
       {"block unindent",
-       "  one\r\n\ttwo\r\nthree",
-       [](TTxtEdit& e) {
-         e.SetTabWidth(2);
-         Select(e, {1, 1}, {3, 2});
-         Cmd(e, ecBlockUnindent);
-       },
+       "    one\r\n\ttwo\r\nthree",
+       Over({1, 1}, {3, 2}, ecBlockUnindent),
        "one\r\ntwo\r\nthree",
        {urUnindent}},
       {"case change of a block", "abc def", Over({5, 1}, {8, 1}, ecUpperCaseBlock), "abc DEF", {urSelection, urCaret}},
       {"case change of a word", "abc def", At({6, 1}, ecTitleCase), "abc Def", {urSelection, urCaret}},
-      {"tab",
-       "ab",
-       [](TTxtEdit& e) {
-         e.SetTabWidth(4);
-         e.SetCaretXY({2, 1});
-         Cmd(e, ecTab);
-       },
-       "a   b",
-       {urInsert}},
-      {"shift tab",
-       "    ab",
-       [](TTxtEdit& e) {
-         e.SetTabWidth(4);
-         e.SetCaretXY({5, 1});
-         Cmd(e, ecShiftTab);
-       },
-       "ab",
-       {}},
+      {"tab", "ab", At({2, 1}, ecTab), "a   b", {urInsert}},
+      {"shift tab", "    ab", At({5, 1}, ecShiftTab), "ab", {}},
   };
 }
 
@@ -251,6 +197,7 @@ TEST(UndoReasons, EveryReasonUndoesAndRedoesExactly) {
   for (const TReasonCase& c : ReasonCases()) {
     SCOPED_TRACE(c.Name);
     TTextEdit e(c.Start);
+    e.SetTabWidth(4);
     e.SetModified(false);
     c.Change(e);
     ASSERT_EQ(e.TextA(), c.End);
@@ -319,29 +266,20 @@ struct TGroupCase {
   bool Merges;                            // one step with grouping
 };
 
+TChange CaretAt(TBufferCoord Caret) {
+  return [=](TTxtEdit& e) { e.SetCaretXY(Caret); };
+}
+TChange Do(TTxtEditorCommand Command) {
+  return [=](TTxtEdit& e) { Cmd(e, Command); };
+}
+
 TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
   const std::vector<TGroupCase> cases = {
       {"typing", "", [](TTxtEdit&) {}, [](TTxtEdit& e) { Type(e, "a"); }, true},
-      {"backspace", "abcd",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({5, 1});
-       },
-       [](TTxtEdit& e) { Cmd(e, ecDeleteLastChar); }, true},
-      {"delete", "abcd",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({1, 1});
-       },
-       [](TTxtEdit& e) { Cmd(e, ecDeleteChar); }, true},
-      {"delete word", "one two three",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({1, 1});
-       },
-       [](TTxtEdit& e) { Cmd(e, ecDeleteWord); }, true},
-      {"line break", "abc",
-       [](TTxtEdit& e) {
-         e.SetCaretXY({2, 1});
-       },
-       [](TTxtEdit& e) { Cmd(e, ecLineBreak); }, true},
+      {"backspace", "abcd", CaretAt({5, 1}), Do(ecDeleteLastChar), true},
+      {"delete", "abcd", CaretAt({1, 1}), Do(ecDeleteChar), true},
+      {"delete word", "one two three", CaretAt({1, 1}), Do(ecDeleteWord), true},
+      {"line break", "abc", CaretAt({2, 1}), Do(ecLineBreak), true},
       {"block indent", "one\r\ntwo", [](TTxtEdit& e) { e.SelectAll(); }, [](TTxtEdit& e) { Cmd(e, ecBlockIndent); },
        false},
       {"block unindent", "        one\r\n        two", [](TTxtEdit& e) { e.SelectAll(); },
@@ -358,6 +296,7 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
       c.Setup(e);
       c.Change(e);
       const AnsiString middle = e.TextA();
+      const TBufferCoord middleBegin = e.BlockBegin(), middleEnd = e.BlockEnd();
       c.Change(e);
       const AnsiString end = e.TextA();
       ASSERT_NE(middle, end);
@@ -366,6 +305,11 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
       while (e.CanUndo()) e.Undo();
       EXPECT_EQ(e.TextA(), c.Start);
       EXPECT_EQ(TextAfterRedo(e), grouping && c.Merges ? end : middle);
+      // A step redone on its own gives back the selection the change left.
+      if ((!grouping || !c.Merges) && !(middleBegin == middleEnd)) {
+        EXPECT_EQ(e.BlockBegin(), middleBegin);
+        EXPECT_EQ(e.BlockEnd(), middleEnd);
+      }
       while (e.CanRedo()) e.Redo();
       EXPECT_EQ(e.TextA(), end);
     }

@@ -12,6 +12,7 @@
 
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/Streams.h"
+#include "tests/framework/Raised.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
@@ -63,16 +64,6 @@ std::vector<std::string> Lines(TTxtEditStringList& l) {
 
 void Fill(TTxtEditStringList& l, std::initializer_list<const char*> lines) {
   for (const char* s : lines) l.Add(s);
-}
-
-template <class F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "";
 }
 
 // A stream whose reads or writes fail after a number of bytes.
@@ -152,14 +143,6 @@ TEST(TextBuffer, LoadingReadsTheWholeStreamWhateverItsPosition) {
   TTxtEditStringList l;
   l.LoadFromStream(&s);
   EXPECT_EQ(Lines(l), (Strings{"one", "two"}));
-}
-
-TEST(TextBuffer, LoadingFiresOneBracketAndAnInsertionPerLine) {
-  TTxtEditStringList l;
-  Fill(l, {"old"});
-  EventLog e(l);
-  Load(l, "a\nb\n");
-  EXPECT_EQ(e.Take(), "changing@1 | cleared@0 | ins 0,1@1 | ins 1,1@2 | ins 2,1@3 | change@3");
 }
 
 TEST(TextBuffer, AFailedReadLeavesTheLinesAsTheyWereAndClosesTheBracket) {
@@ -250,7 +233,7 @@ TEST(TextBuffer, ASaveThatCannotWriteRaisesAndLeavesTheFileWhole) {
   // Another program holds the file and denies writing.
   HANDLE held = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  std::string message = ErrorOf([&] { l.SaveToFile(name); });
+  std::string message = Raised<Exception>([&] { l.SaveToFile(name); });
   CloseHandle(held);
   EXPECT_EQ(message.rfind("Cannot create file \"", 0), 0u) << message;
   EXPECT_EQ(folder.Read(L"doc.txt"), "original");
@@ -361,48 +344,6 @@ TEST(TextBuffer, EveryMutatorReportsItsLinesInsideOneBracket) {
   EXPECT_EQ(e.Take(), "");
 }
 
-TEST(TextBuffer, AnOuterBracketGathersTheChangeEvents) {
-  TTxtEditStringList l;
-  EventLog e(l);
-  l.BeginUpdate();
-  l.Add("a");
-  l.Add("b");
-  l.Delete(0);
-  l.EndUpdate();
-  EXPECT_EQ(e.Take(), "changing@0 | ins 0,1@1 | ins 1,1@2 | del 0,1@1 | change@1");
-}
-
-TEST(TextBuffer, PutKeepsTheRangeAndObject) {
-  TTxtEditStringList l;
-  Fill(l, {"a"});
-  TObject o;
-  l.PutRange(0, reinterpret_cast<void*>(42));
-  l.SetObjects(0, &o);
-  EventLog e(l);
-  l.SetStrings(0, "b");
-  EXPECT_EQ(l.GetRange(0), reinterpret_cast<void*>(42));
-  EXPECT_EQ(l.Objects(0), &o);
-  e.Take();
-  l.PutRange(0, nullptr);
-  EXPECT_EQ(e.Take(), "changing@1 | change@1");
-  // An exchange moves the whole record.
-  l.Add("c");
-  l.PutRange(0, reinterpret_cast<void*>(1));
-  l.Exchange(1, 0);
-  EXPECT_EQ(l.GetRange(1), reinterpret_cast<void*>(1));
-  EXPECT_EQ(l.Objects(1), &o);
-}
-
-TEST(TextBuffer, NewLinesHaveNoRangeYet) {
-  TTxtEditStringList l;
-  Load(l, "a\nb");
-  l.Add("c");
-  l.InsertLines(0, 1);
-  for (int i = 0; i < l.Count(); ++i) EXPECT_EQ(l.GetRange(i), NullRange);
-  EXPECT_EQ(l.GetRange(-1), nullptr);
-  EXPECT_EQ(l.GetRange(4), nullptr);
-}
-
 TEST(TextBuffer, InsertingMoreLinesThanMemoryHoldsIsRefused) {
   TTxtEditStringList l;
   Fill(l, {"a", "", "", "b"});
@@ -436,16 +377,16 @@ TEST(TextBuffer, BadIndexesRaiseAndChangeNothing) {
   TTxtEditStringList l;
   Fill(l, {"a", "b"});
   EventLog e(l);
-  EXPECT_EQ(ErrorOf([&] { l.Delete(2); }), "Invalid stringlist index 2");
-  EXPECT_EQ(ErrorOf([&] { l.Insert(3, "x"); }), "Invalid stringlist index 3");
-  EXPECT_EQ(ErrorOf([&] { l.Insert(-1, "x"); }), "Invalid stringlist index -1");
-  EXPECT_EQ(ErrorOf([&] { l.SetStrings(5, "x"); }), "Invalid stringlist index 5");
-  EXPECT_EQ(ErrorOf([&] { l.SetObjects(2, nullptr); }), "Invalid stringlist index 2");
-  EXPECT_EQ(ErrorOf([&] { l.PutRange(-3, nullptr); }), "Invalid stringlist index -3");
-  EXPECT_EQ(ErrorOf([&] { l.Exchange(0, 2); }), "Invalid stringlist index 2");
-  EXPECT_EQ(ErrorOf([&] { l.DeleteLines(3, 1); }), "Invalid stringlist index 3");
-  EXPECT_EQ(ErrorOf([&] { l.InsertLines(-1, 1); }), "Invalid stringlist index -1");
-  EXPECT_EQ(ErrorOf([&] { l.SetCapacity(1); }), "Stringlist capacity cannot be smaller than count");
+  EXPECT_EQ(Raised<Exception>([&] { l.Delete(2); }), "Invalid stringlist index 2");
+  EXPECT_EQ(Raised<Exception>([&] { l.Insert(3, "x"); }), "Invalid stringlist index 3");
+  EXPECT_EQ(Raised<Exception>([&] { l.Insert(-1, "x"); }), "Invalid stringlist index -1");
+  EXPECT_EQ(Raised<Exception>([&] { l.SetStrings(5, "x"); }), "Invalid stringlist index 5");
+  EXPECT_EQ(Raised<Exception>([&] { l.SetObjects(2, nullptr); }), "Invalid stringlist index 2");
+  EXPECT_EQ(Raised<Exception>([&] { l.PutRange(-3, nullptr); }), "Invalid stringlist index -3");
+  EXPECT_EQ(Raised<Exception>([&] { l.Exchange(0, 2); }), "Invalid stringlist index 2");
+  EXPECT_EQ(Raised<Exception>([&] { l.DeleteLines(3, 1); }), "Invalid stringlist index 3");
+  EXPECT_EQ(Raised<Exception>([&] { l.InsertLines(-1, 1); }), "Invalid stringlist index -1");
+  EXPECT_EQ(Raised<Exception>([&] { l.SetCapacity(1); }), "Stringlist capacity cannot be smaller than count");
   EXPECT_THROW(l.Delete(2), ETxtEditStringList);
   EXPECT_EQ(Lines(l), (Strings{"a", "b"}));
   EXPECT_EQ(e.Take(), "");
@@ -454,16 +395,6 @@ TEST(TextBuffer, BadIndexesRaiseAndChangeNothing) {
   EXPECT_EQ(l.Objects(-1), nullptr);
   EXPECT_EQ(l.GetExpandedString(9), "");
   EXPECT_EQ(l.GetExpandedStringLength(-1), 0);
-}
-
-TEST(TextBuffer, TheDestructorFiresNothing) {
-  auto* l = new TTxtEditStringList;
-  Fill(*l, {"a"});
-  {
-    EventLog e(*l);
-    delete l;
-    EXPECT_EQ(e.Take(), "");
-  }
 }
 
 // ---- tab expansion and the longest line ----
@@ -479,16 +410,6 @@ TEST(TextBuffer, ExpandedStringsFollowTheTabWidth) {
       EXPECT_EQ(l.GetExpandedString(i), expected) << width;
       EXPECT_EQ(l.GetExpandedStringLength(i), static_cast<int>(expected.size())) << width;
     }
-  }
-}
-
-TEST(TextBuffer, TabWidthIsAtLeastOne) {
-  TTxtEditStringList l;
-  Fill(l, {"\t\tab"});
-  for (int width : {0, -7}) {
-    l.SetTabWidth(width);
-    EXPECT_EQ(l.GetExpandedString(0), "  ab");
-    EXPECT_EQ(l.GetLengthOfLongestLine(), 4);
   }
 }
 

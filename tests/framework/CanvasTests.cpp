@@ -10,6 +10,13 @@
 
 namespace {
 
+// A canvas drawing on a test surface.
+struct TSurfaceCanvas {
+  TSurfaceCanvas(int Width, int Height) : surface(Width, Height) { canvas.SetHandle(surface.DC()); }
+  TTestSurface surface;
+  TCanvas canvas;
+};
+
 constexpr uint32_t white = 0xFFFFFF;
 constexpr uint32_t red = 0x0000FF;
 constexpr uint32_t blue = 0xFF0000;
@@ -48,9 +55,8 @@ class TRecordingGraphic : public TGraphic {
 }  // namespace
 
 TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(20, 20);
+  auto& [surface, canvas] = drawing;
   canvas.Brush()->SetColor(clRed);
   canvas.FillRect(Rect(5, 5, 15, 10));
   for (int y = 0; y < 20; ++y)
@@ -60,25 +66,9 @@ TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
     }
 }
 
-TEST(Canvas, ClearBrushPaintsNothing) {
-  TTestSurface surface(10, 10);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  canvas.Brush()->SetColor(clRed);
-  canvas.Brush()->SetStyle(bsClear);
-  canvas.FillRect(Rect(0, 0, 10, 10));
-  EXPECT_EQ(surface.Count(white), 100);
-  // A rectangle with a clear brush draws only its outline.
-  canvas.Pen()->SetColor(clBlue);
-  canvas.Rectangle(2, 2, 8, 8);
-  EXPECT_EQ(surface.Pixel(2, 2), blue);
-  EXPECT_EQ(surface.Pixel(5, 5), white);
-}
-
 TEST(Canvas, RectangleFrameAndInterior) {
-  TTestSurface surface(12, 12);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(12, 12);
+  auto& [surface, canvas] = drawing;
   canvas.Pen()->SetColor(clBlue);
   canvas.Brush()->SetColor(clYellow);
   canvas.Rectangle(Rect(2, 3, 9, 10));
@@ -94,79 +84,6 @@ TEST(Canvas, RectangleFrameAndInterior) {
   canvas.FrameRect(Rect(1, 1, 5, 5));
   EXPECT_EQ(surface.Count(red), 12);
   EXPECT_EQ(surface.Pixel(2, 2), white);
-}
-
-TEST(Canvas, LinesStopBeforeTheirEndPoint) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  canvas.Pen()->SetColor(clRed);
-  canvas.MoveTo(2, 5);
-  canvas.LineTo(12, 5);
-  EXPECT_EQ(canvas.PenPos(), Point(12, 5));
-  EXPECT_EQ(surface.Count(red, 2, 5, 12, 6), 10);
-  EXPECT_EQ(surface.Pixel(12, 5), white);
-  EXPECT_EQ(surface.Count(red), 10);
-
-  surface.Fill(white);
-  const TPoint path[] = {{1, 1}, {1, 6}, {6, 6}};
-  canvas.Polyline(path);
-  EXPECT_EQ(surface.Count(red, 1, 1, 2, 6), 5);
-  EXPECT_EQ(surface.Count(red, 1, 6, 6, 7), 5);
-  EXPECT_EQ(surface.Count(red), 10);
-  canvas.Polyline({});  // nothing to draw
-  EXPECT_EQ(surface.Count(red), 10);
-}
-
-TEST(Canvas, PenWidthAndRasterMode) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  canvas.Pen()->SetColor(clWhite);
-  canvas.Pen()->SetMode(pmXor);
-  canvas.MoveTo(0, 3);
-  canvas.LineTo(10, 3);
-  EXPECT_EQ(surface.Pixel(4, 3), 0u);  // white xor white
-  canvas.MoveTo(0, 3);
-  canvas.LineTo(10, 3);
-  EXPECT_EQ(surface.Pixel(4, 3), white);  // drawn twice: back again
-
-  canvas.Pen()->SetMode(pmCopy);
-  canvas.Pen()->SetColor(clBlue);
-  canvas.Pen()->SetWidth(3);
-  canvas.MoveTo(2, 10);
-  canvas.LineTo(18, 10);
-  EXPECT_EQ(surface.Pixel(10, 9), blue);
-  EXPECT_EQ(surface.Pixel(10, 10), blue);
-  EXPECT_EQ(surface.Pixel(10, 11), blue);
-  EXPECT_EQ(surface.Pixel(10, 13), white);
-}
-
-TEST(Canvas, DrawingStaysInsideTheClipRegion) {
-  TTestSurface surface(20, 20);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 20, 20));
-  TRegionHandle region(CreateRectRgn(4, 6, 10, 8));
-  SelectClipRgn(canvas.Handle(), region.Get());
-  EXPECT_EQ(canvas.ClipRect(), Rect(4, 6, 10, 8));
-  canvas.Brush()->SetColor(clRed);
-  canvas.FillRect(Rect(0, 0, 20, 20));
-  EXPECT_EQ(surface.Count(red), 12);
-  EXPECT_EQ(surface.Count(red, 4, 6, 10, 8), 12);
-  SelectClipRgn(canvas.Handle(), nullptr);
-}
-
-TEST(Canvas, PixelsReadAndWrite) {
-  TTestSurface surface(8, 8);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  canvas.SetPixels(3, 4, TColor(0x123456));
-  EXPECT_EQ(surface.Pixel(3, 4), 0x123456u);
-  EXPECT_EQ(canvas.Pixels(3, 4), TColor(0x123456));
-  EXPECT_EQ(canvas.Pixels(0, 0), clWhite);
-  EXPECT_EQ(canvas.Pixels(8, 0), clNone);
-  EXPECT_EQ(canvas.Pixels(-1, 3), clNone);
 }
 
 TEST(Canvas, CopyRectBetweenCanvases) {
@@ -186,9 +103,8 @@ TEST(Canvas, CopyRectBetweenCanvases) {
 }
 
 TEST(Canvas, TextWithOpaqueAndClearBrush) {
-  TTestSurface surface(120, 40);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(120, 40);
+  auto& [surface, canvas] = drawing;
   canvas.Font()->SetName(L"Tahoma");
   canvas.Font()->SetSize(12);
   canvas.Font()->SetColor(clBlack);
@@ -216,9 +132,8 @@ TEST(Canvas, TextWithOpaqueAndClearBrush) {
 }
 
 TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
-  TTestSurface surface(100, 30);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(100, 30);
+  auto& [surface, canvas] = drawing;
   canvas.Font()->SetColor(clBlack);
   canvas.Brush()->SetColor(clYellow);
   TRect box = Rect(10, 5, 30, 20);
@@ -230,40 +145,6 @@ TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
   int height = canvas.DrawText(measure, L"Two\nlines", DT_CALCRECT | DT_NOPREFIX);
   EXPECT_EQ(measure.Height(), height);
   EXPECT_EQ(height, 2 * canvas.TextHeight(L"Two"));
-}
-
-TEST(Canvas, TextMetricsComeFromTheSelectedFont) {
-  TTestSurface surface(10, 10);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  canvas.Font()->SetName(L"Courier New");
-  canvas.Font()->SetPitch(fpFixed);
-  canvas.Font()->SetSize(10);
-  HDC dc = canvas.Handle();
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), canvas.Font()->Handle());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  EXPECT_EQ(canvas.TextHeight(L"Wg"), tm.tmHeight);
-  // Fixed pitch: every character one cell wide.
-  int cell = canvas.TextWidth(L"i");
-  EXPECT_EQ(cell, tm.tmAveCharWidth);
-  EXPECT_EQ(canvas.TextWidth(L"iiii"), 4 * cell);
-  EXPECT_EQ(canvas.TextWidth(L"WWWW"), 4 * cell);
-
-  // A font made independently from the same record measures the same.
-  LOGFONTW lf = canvas.Font()->LogFont();
-  TFontHandle twin(CreateFontIndirectW(&lf));
-  TCreatedDC other(CreateCompatibleDC(nullptr));
-  TSelectObject selection(other.Get(), twin.Get());
-  SIZE size{};
-  GetTextExtentPoint32W(other.Get(), L"Verdan", 6, &size);
-  EXPECT_EQ(canvas.TextExtent(L"Verdan"), (TSize{size.cx, size.cy}));
-
-  // A larger font is measured as soon as it changes.
-  int small = canvas.TextHeight(L"W");
-  canvas.Font()->SetSize(20);
-  EXPECT_GT(canvas.TextHeight(L"W"), small);
-  EXPECT_EQ(GetCurrentObject(canvas.Handle(), OBJ_FONT), canvas.Font()->Handle());
 }
 
 TEST(Canvas, ChangedObjectsAreTakenOutOfTheDCBeforeTheyAreFreed) {
@@ -295,22 +176,9 @@ TEST(Canvas, WithoutADCDrawingIsRefused) {
   EXPECT_THROW(canvas.TextWidth(L"x"), EInvalidOperation);
 }
 
-TEST(Canvas, ChangeEventsBracketEveryDrawing) {
-  TTestSurface surface(4, 4);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
-  CanvasEvents events;
-  canvas.OnChanging = TNotifyEvent(&events, &CanvasEvents::Changing);
-  canvas.OnChange = TNotifyEvent(&events, &CanvasEvents::Changed);
-  canvas.FillRect(Rect(0, 0, 1, 1));
-  canvas.LineTo(2, 2);
-  EXPECT_EQ(events.log, "<><>");
-}
-
 TEST(Canvas, DrawAndStretchDrawHandTheRectangleToTheGraphic) {
-  TTestSurface surface(4, 4);
-  TCanvas canvas;
-  canvas.SetHandle(surface.DC());
+  TSurfaceCanvas drawing(4, 4);
+  auto& [surface, canvas] = drawing;
   TRecordingGraphic graphic;
   canvas.Draw(1, 1, &graphic);  // empty: not drawn
   canvas.Draw(1, 1, nullptr);

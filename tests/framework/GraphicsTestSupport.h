@@ -80,3 +80,9 @@ class TCollectingFiler : public TFiler {
   std::map<std::string, TStreamProc> writers;
   std::map<std::string, bool> hasDataOf;
 };
+
+// Counts the change events of a graphic object.
+struct ChangeCounter {
+  int changes = 0;
+  void Changed(TObject*) { ++changes; }
+};

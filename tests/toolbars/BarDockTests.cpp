@@ -1,6 +1,7 @@
 // Docks and toolbars on a real form: arrangement, non-client area, docking and floating.
 #include <gtest/gtest.h>
 
+#include "framework/FormFiles.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
 TEST(BarDock, ToolbarsInRowsWithExactBounds) {
@@ -122,7 +123,12 @@ TEST(BarDock, DoubleClickFloatsAndDocksBack) {
   TDockForm f;
   auto* t = f.Toolbar("T", 3, f.Top);
   f.Show();
+  // On from the start, and stored only when off, so that an off comes back off.
   EXPECT_TRUE(t->DblClickUndock());
+  EXPECT_EQ(WriteComponentToText(t).find("DblClickUndock"), std::string::npos);
+  t->SetDblClickUndock(false);
+  EXPECT_NE(WriteComponentToText(t).find("DblClickUndock = False"), std::string::npos);
+  t->SetDblClickUndock(true);
   TRect r = f.ScreenRect(t);
   SendMessageW(t->Handle(), WM_NCLBUTTONDBLCLK, HTBARDRAGHANDLE, MAKELPARAM(r.Left + 3, r.Top + 3));
   ASSERT_TRUE(t->Floating());
@@ -156,6 +162,10 @@ TEST(BarDock, DoubleClickFloatsAndDocksBack) {
   t->DoubleClick();
   EXPECT_EQ(t->CurrentDock(), f.Left);
   EXPECT_EQ(t->DockPos(), -8);
+  // It joins the new dock's windows (and is arranged there) and leaves the old one's.
+  EXPECT_EQ(f.Left->WindowList(), std::vector<TBarCustomDockableWindow*>{t});
+  EXPECT_EQ(f.Left->Width(), 27);
+  EXPECT_TRUE(f.Top->WindowList().empty());
   // A window that may not float stays.
   t->SetDockMode(dmCannotFloat);
   t->DoubleClick();
@@ -169,36 +179,11 @@ TEST(BarDock, DraggedBetweenDocksAndOutToFloat) {
   f.Show();
   TPoint origin = f.Form.ClientToScreen({0, 0});
   TRect r = f.ScreenRect(t);
-  TPoint grab{r.Left + 3, r.Top + 10};
-  SetCursorPos(grab.X, grab.Y);
   bool wasLeft = false, wasFloating = false;
-  auto move = [&](TPoint p) {
-    return [p] {
-      SetCursorPos(p.X, p.Y);
-      PostMessageW(GetCapture(), WM_MOUSEMOVE, 0, MAKELPARAM(p.X - 0, p.Y - 0));
-      return true;
-    };
-  };
-  (void)move;
-  auto post = [&](TPoint p) {
-    return [p] {
-      SetCursorPos(p.X, p.Y);
-      HWND w = GetCapture();
-      POINT c{p.X, p.Y};
-      ScreenToClient(w, &c);
-      PostMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x, c.y));
-      return true;
-    };
-  };
-  TPoint left{origin.X + 1, origin.Y + 150};
-  TPoint away{origin.X + 250, origin.Y + 150};
-  TMenuScript script({post(left), [&] { return wasLeft = t->CurrentDock() == f.Left; }, post(away),
-                      [&] { return wasFloating = t->Floating(); }, post(left),
-                      [&] {
-                        PostMessageW(GetCapture(), WM_LBUTTONUP, 0, 0);
-                        return true;
-                      }});
-  SendMessageW(t->Handle(), WM_NCLBUTTONDOWN, HTBARDRAGHANDLE, MAKELPARAM(grab.X, grab.Y));
+  TPoint left{origin.X + 1, origin.Y + 150}, away{origin.X + 250, origin.Y + 150};
+  DragFrom(t->Handle(), HTBARDRAGHANDLE, {r.Left + 3, r.Top + 10},
+           {MoveMouseTo(left), [&] { return wasLeft = t->CurrentDock() == f.Left; }, MoveMouseTo(away),
+            [&] { return wasFloating = t->Floating(); }, MoveMouseTo(left), PostToCapture(WM_LBUTTONUP)});
   EXPECT_TRUE(wasLeft);
   EXPECT_TRUE(wasFloating);
   EXPECT_EQ(t->CurrentDock(), f.Left);
@@ -208,27 +193,138 @@ TEST(BarDock, DraggedBetweenDocksAndOutToFloat) {
   EXPECT_EQ(f.Top->Height(), 0);
   EXPECT_EQ(f.Left->Width(), 27);
   EXPECT_FALSE(t->IsDragging());
+  // Held Ctrl keeps it out of every dock; letting go docks it where the mouse is.
+  bool keptOut = false;
+  r = f.ScreenRect(t);
+  DragFrom(t->Handle(), HTBARDRAGHANDLE, {r.Left + 10, r.Top + 3},
+           {PostToCapture(WM_KEYDOWN, VK_CONTROL), MoveMouseTo({origin.X + 150, origin.Y + 1}),
+            [&] { return keptOut = t->Floating(); }, PostToCapture(WM_KEYUP, VK_CONTROL), PostToCapture(WM_LBUTTONUP)});
+  EXPECT_TRUE(keptOut);
+  EXPECT_EQ(t->CurrentDock(), f.Top);
+}
+
+TEST(BarDock, DropWithinADockOpensOrJoinsARow) {
+  // Rows of 26: the top quarter opens a row before, the middle half joins, the rest goes on;
+  // a full-size window (or a row holding one) splits at the half.
+  std::vector<TBarDock::TRowInfo> rows{{26, false}, {0, false}, {26, false}, {26, true}};
+  struct {
+    int Centre;
+    bool FullSize;
+    int Row;
+    bool NewRow;
+  } cases[] = {{5, false, 0, true},   {6, false, 0, false}, {19, false, 0, false}, {20, false, 2, true},
+               {32, false, 2, false}, {46, false, 3, true}, {64, false, 3, true},  {65, false, 4, true},
+               {12, true, 0, true},   {13, true, 2, true}};
+  for (const auto& c : cases) {
+    bool newRow = !c.NewRow;
+    EXPECT_EQ(PickDockRow(rows, c.Centre, c.FullSize, newRow), c.Row) << c.Centre;
+    EXPECT_EQ(newRow, c.NewRow) << c.Centre;
+  }
+  // The same through the mouse: B of row 1, grabbed 10 pixels down, dropped with its centre 3
+  // pixels into row 0 opens a row above A; 13 pixels in joins A.
+  TMenuSettings settings;
+  for (int y : {0, 10}) {
+    TDockForm f;
+    auto* a = f.Toolbar("A", 2, f.Top);
+    auto* b = f.Toolbar("B", 2, f.Top, 1);
+    f.Show();
+    TRect r = f.ScreenRect(b);
+    DragFrom(b->Handle(), HTBARDRAGHANDLE, {r.Left + 3, r.Top + 10},
+             {MoveMouseTo({r.Left + 3, f.ScreenRect(f.Top).Top + y}), PostToCapture(WM_LBUTTONUP)});
+    EXPECT_EQ(b->Top(), 0) << y;
+    EXPECT_EQ(a->Top(), y == 0 ? 26 : 0) << y;
+    EXPECT_EQ(f.Top->Height(), y == 0 ? 52 : 26) << y;
+  }
+}
+
+TEST(BarDock, FloatingToolbarIsDrawnAndDraggedHomeByItsCaption) {
+  TMenuSettings settings;
+  TDockForm f;
+  f.Toolbar("A", 2, f.Top);
+  auto* t = f.Captioned("T", f.Top, 1, {L"One", L"Two"});
+  // Floated before its form is shown: it appears with the form, buttons and all.
+  t->SetFloatingPosition(f.Form.ClientToScreen({150, 150}));
+  t->SetFloating(true);
+  TBarFloatingWindowParent* frame = t->FloatingParent();
+  EXPECT_FALSE(frame->HandleAllocated() && IsWindowVisible(frame->Handle()));
+  f.Show();
+  ASSERT_TRUE(frame->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+  ASSERT_TRUE(t->HandleAllocated());
+  EXPECT_GT(InkIn(t), 10);
+  // It follows the form out of sight and back, and leaves with the application's activation.
+  f.Form.Hide();
+  EXPECT_FALSE(IsWindowVisible(frame->Handle()));
+  f.Form.Show();
+  EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+  t->SetHideWhenInactive(true);
+  SendMessageW(f.Form.Handle(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_FALSE(IsWindowVisible(frame->Handle()));
+  SendMessageW(f.Form.Handle(), WM_ACTIVATEAPP, TRUE, 0);
+  EXPECT_TRUE(IsWindowVisible(frame->Handle()));
+  t->SetHideWhenInactive(false);
+  // A new window of the form does not take the frame with the old one: it passes to the new.
+  HWND frameWnd = frame->Handle();
+  f.Form.RecreateWnd();
+  f.Form.HandleNeeded();
+  EXPECT_TRUE(IsWindow(frameWnd));
+  EXPECT_EQ(GetWindow(frameWnd, GW_OWNER), f.Form.Handle());
+  EXPECT_TRUE(IsWindowVisible(frameWnd));
+  PumpMessagesFor(50);  // the focus changes of the showing end before the drag
+  // Its caption drags it back into the top dock.
+  TRect fr = f.ScreenRect(frame);
+  TPoint b = t->GetFloatingBorderSize();
+  TRect top = f.ScreenRect(f.Top);
+  DragFrom(frame->Handle(), HTBARCAPTION, {fr.Left + b.X + 5, fr.Top + b.Y + 3},
+           {MoveMouseTo({top.Left + 120, top.Top + 10}), PostToCapture(WM_LBUTTONUP)});
+  EXPECT_EQ(t->CurrentDock(), f.Top);
+  EXPECT_FALSE(t->Floating());
+  EXPECT_EQ(t->FloatingParent(), nullptr);
+  EXPECT_EQ(t->Top(), 0);
+  EXPECT_GT(InkIn(t), 10);
+}
+
+TEST(BarDock, OutlineDragDrawsOnTheScreenAndMovesOnlyAtTheEnd) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 3, f.Top);
+  t->SetSmoothDrag(false);
+  f.Show();
+  TRect area = f.ScreenRect(&f.Form);
+  TPoint origin = f.Form.ClientToScreen({0, 0});
+  TRect r = f.ScreenRect(t);
+  std::vector<DWORD> before = ScreenPixels(area), during;
+  bool stayed = false;
+  // Escape: the outline goes and nothing moved.
+  DragFrom(t->Handle(), HTBARDRAGHANDLE, {r.Left + 3, r.Top + 10},
+           {MoveMouseTo({origin.X + 200, origin.Y + 150}),
+            [&] {
+              during = ScreenPixels(area);
+              return stayed = t->CurrentDock() == f.Top;
+            },
+            PostToCapture(WM_KEYDOWN, VK_ESCAPE)});
+  EXPECT_TRUE(stayed);
+  EXPECT_NE(during, before);
+  PumpMessagesFor(30);
+  EXPECT_EQ(ScreenPixels(area), before);
+  EXPECT_EQ(t->CurrentDock(), f.Top);
+  // Let go over the left dock: the toolbar moves there.
+  DragFrom(t->Handle(), HTBARDRAGHANDLE, {r.Left + 3, r.Top + 10},
+           {MoveMouseTo({origin.X + 1, origin.Y + 150}), PostToCapture(WM_LBUTTONUP)});
+  EXPECT_EQ(t->CurrentDock(), f.Left);
+  EXPECT_EQ(t->LastDock(), f.Left);
+  EXPECT_EQ(f.Left->WindowList(), std::vector<TBarCustomDockableWindow*>{t});
+  EXPECT_EQ(f.Top->Height(), 0);
 }
 
 TEST(BarDock, FormWithMenuBarDockedAndFloatingToolbarsIsDrawn) {
   TDockForm f;
   f.Form.SetClientWidth(260);
-  auto add = [&](TBarCustomToolbar* T, std::initializer_list<const wchar_t*> Captions) {
-    for (const wchar_t* c : Captions) {
-      auto* item = new TSizedItem(44, 22, 0, c);
-      f.Items.emplace_back(item);
-      T->Items()->Add(item);
-    }
-  };
-  auto* menu = f.Toolbar("Menu", 0, f.Top);
+  auto* menu = f.Captioned("Menu", f.Top, 0, {L"&File", L"&Edit", L"&View", L"&Help"});
   menu->SetMenuBar(true);
-  add(menu, {L"&File", L"&Edit", L"&View", L"&Help"});
-  auto* standard = f.Toolbar("Standard", 0, f.Top, 1);
-  add(standard, {L"New", L"Open", L"Save", L"Cut", L"Copy", L"Paste"});
-  auto* side = f.Toolbar("Side", 0, f.Left);
-  add(side, {L"A", L"B", L"C"});
-  auto* floating = f.Toolbar("Floating", 0, f.Top, 2);
-  add(floating, {L"One", L"Two"});
+  auto* standard = f.Captioned("Standard", f.Top, 1, {L"New", L"Open", L"Save", L"Cut", L"Copy", L"Paste"});
+  auto* side = f.Captioned("Side", f.Left, 0, {L"A", L"B", L"C"}, 22, 30);
+  auto* floating = f.Captioned("Floating", f.Top, 2, {L"One", L"Two"});
   floating->SetCaption(L"Floating");
   f.Show();
   floating->SetFloatingPosition(f.Form.ClientToScreen({120, 120}));
@@ -236,16 +332,12 @@ TEST(BarDock, FormWithMenuBarDockedAndFloatingToolbarsIsDrawn) {
   // The standard toolbar does not fit: a button goes behind the chevron.
   standard->View()->ValidatePositions();
   EXPECT_LT(standard->Width(), 6 * 44 + 10);
+  EXPECT_TRUE(standard->View()->Find(standard->ChevronItem())->Show());
   EXPECT_EQ(standard->Top(), menu->Height());
   EXPECT_EQ(f.Left->Top(), f.Top->Height());
   EXPECT_TRUE(IsWindowVisible(floating->FloatingParent()->Handle()));
-  // The menu bar's caption text is drawn: its pixels are not all the face colour.
-  menu->Update();
-  TWindowDC dc(menu->Handle());
-  int ink = 0;
-  for (int x = 0; x < 40; ++x)
-    for (int y = 0; y < 20; ++y) ink += GetPixel(dc.Get(), x, y) != ColorToRGB(clBtnFace);
-  EXPECT_GT(ink, 10);
+  // Every toolbar's captions are drawn, the floating one's too.
+  for (TBarCustomToolbar* t : {menu, standard, side, floating}) EXPECT_GT(InkIn(t), 10) << t->Name();
   const char* hold = std::getenv("BAR_TEST_HOLD_MS");  // time to take a screenshot
   if (hold) PumpMessagesFor(static_cast<DWORD>(atoi(hold)));
 }

@@ -1,0 +1,39 @@
+// The application's global objects.
+#include "app/Global.h"
+
+#include "app/Documents.h"
+#include "app/HighList.h"
+#include "app/Options.h"
+#include "controls/ApControlClasses.h"
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditPrint.h"
+#include "framework/FrameworkClasses.h"
+#include "highlighting/TxtXmlHighlighter.h"
+
+TDocumentList* DocumentList = nullptr;
+THighList* Highlighters = nullptr;
+TOptions* Options = nullptr;
+
+void CreateGlobals(const WideString& PreferencesFile, const WideString& HighlightersFolder) {
+  FreeGlobals();
+  Options = new TOptions(PreferencesFile);
+  Highlighters = new THighList(HighlightersFolder);
+  DocumentList = new TDocumentList;
+}
+
+void FreeGlobals() {
+  delete DocumentList;
+  DocumentList = nullptr;
+  delete Highlighters;
+  Highlighters = nullptr;
+  delete Options;
+  Options = nullptr;
+}
+
+void RegisterAppClasses() {
+  RegisterFrameworkClasses();
+  RegisterTxtEditClasses();
+  RegisterTxtEditPrintClasses();
+  RegisterTxtXmlHighlighterClasses();
+  RegisterApControlClasses();
+}

@@ -1,0 +1,54 @@
+// The themed recent-files list: key shift, themed entries with the container's font settings,
+// and the placeholder that links a menu to the list.
+#include <gtest/gtest.h>
+
+#include "themes/UiExtItems.h"
+
+namespace {
+WideString NameOnly(const WideString& S) { return S.substr(S.find_last_of(L'\\') + 1); }
+}  // namespace
+
+TEST(UiMRUList, KeyShiftIsNeverNegative) {
+  TUiMRUList list(nullptr);
+  list.SetKeyShift(2);
+  EXPECT_EQ(list.GetFirstKey(), 2);
+  list.SetKeyShift(-3);
+  EXPECT_EQ(list.KeyShift(), 0);
+}
+
+TEST(UiMRUList, EntriesAreThemedAndTakeTheContainersFontSettings) {
+  auto old = TBarMRUList::SetFileTitleProc(&NameOnly);
+  TUiMRUList list(nullptr);
+  list.SetMaxItems(15);
+  list.SetAddFullPath(false);
+  list.Add(L"C:\\a\\one.txt");
+  list.Add(L"C:\\b\\two&three.txt");
+  auto* container = dynamic_cast<TUiCustomItem*>(list.Container());
+  ASSERT_NE(container, nullptr);
+  container->FontSettings()->SetBold(tsTrue);
+  container->FontSettings()->SetSize(120);
+  EXPECT_EQ(dynamic_cast<TUiCustomItem*>(container->Items(0))->FontSettings()->Bold(), tsDefault);
+  list.Add(L"C:\\c\\four.txt");  // the next rebuild
+  ASSERT_EQ(container->Count(), 3);
+  for (int i = 0; i < 3; ++i) {
+    auto* item = dynamic_cast<TUiCustomItem*>(container->Items(i));
+    EXPECT_TRUE(item && *item->FontSettings() == *container->FontSettings());
+  }
+  TBarMRUList::SetFileTitleProc(old);
+}
+
+TEST(UiMRUListItem, LinksTheListAndForgetsItWhenItIsFreed) {
+  TUiMRUListItem item(nullptr);
+  EXPECT_EQ(item.Caption(), L"(Ui MRU List)");
+  EXPECT_TRUE(item.ItemStyle() & tbisInlineGroup);
+  auto* list = new TUiMRUList(nullptr);
+  item.SetMRUList(list);
+  EXPECT_EQ(item.LinkSubitems(), list->Container());
+  delete list;
+  EXPECT_EQ(item.MRUList(), nullptr);
+  EXPECT_EQ(item.LinkSubitems(), nullptr);
+  TUiMRUList other(nullptr);
+  item.SetMRUList(&other);
+  item.SetMRUList(nullptr);
+  EXPECT_EQ(item.LinkSubitems(), nullptr);
+}

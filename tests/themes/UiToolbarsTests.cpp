@@ -1,0 +1,209 @@
+// Themed toolbars, docks and popups: colours, erasing, theme notices, snapping of floating
+// toolbars, popup shadows and the choice of menu animation.
+#include <gtest/gtest.h>
+
+#include "framework/Forms.h"
+#include "tests/framework/MessagePump.h"
+#include "tests/themes/UiItemsTestSupport.h"
+#include "themes/UiShadows.h"
+
+namespace {
+
+// A control that records the parent-colour notices it gets.
+class TColorListener : public TCustomControl {
+ public:
+  explicit TColorListener(TComponent* AOwner) : TCustomControl(AOwner) {}
+  int Notices = 0;
+  TColor LastColor = clNone;
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == CM_PARENTCOLORCHANGED) {
+      ++Notices;
+      LastColor = TColor(static_cast<int32_t>(Message.LParam));
+    }
+    TCustomControl::WndProc(Message);
+  }
+};
+
+struct TThemedForm {
+  TThemedForm() : swap(&theme), Form(nullptr, CreateNew) {
+    Form.SetBounds(60, 60, 400, 300);
+    Dock = new TUiDock(&Form);
+    Dock->SetParent(&Form);
+    Toolbar = new TUiToolbar(&Form);
+    Toolbar->SetHideWhenInactive(false);
+  }
+  ~TThemedForm() {
+    delete Toolbar;
+    delete Dock;
+  }
+  TRecordingTheme theme;
+  TThemeSwap swap;
+  TForm Form;
+  TUiDock* Dock;
+  TUiToolbar* Toolbar;
+};
+
+TRect Bounds4(int L, int T, int W, int H) { return {L, T, L + W, T + H}; }
+
+}  // namespace
+
+TEST(UiToolbar, EffectiveColourByPlace) {
+  TThemedForm f;
+  f.Form.SetColor(clYellow);
+  f.Toolbar->SetParent(&f.Form);
+  EXPECT_EQ(f.Toolbar->EffectiveColor(), clYellow);  // standalone: the form's colour
+  f.Toolbar->SetColor(clRed);
+  EXPECT_EQ(f.Toolbar->EffectiveColor(), clRed);
+  f.Toolbar->SetColor(clNone);
+  f.Toolbar->SetParent(f.Dock);
+  ASSERT_TRUE(f.Toolbar->Docked());
+  EXPECT_EQ(GetParentBackgroundColor(f.Toolbar), f.theme.GetViewColor(VT_TOOLBAR));
+  f.Toolbar->SetMenuBar(true);
+  EXPECT_EQ(GetWindowViewType(f.Toolbar), VT_MENUBAR);
+  f.Toolbar->SetSnapDistance(-4);
+  EXPECT_EQ(f.Toolbar->SnapDistance(), 0);
+}
+
+TEST(UiToolbar, ErasePaintsTheDockBackgroundFirstUnlessTheThemeRefuses) {
+  TThemedForm f;
+  f.Toolbar->SetParent(f.Dock);
+  f.Form.Show();
+  PumpMessagesFor(20);
+  TItemPicture pic(200, 40);
+  const struct {
+    bool DockBackground, Refuse;
+    const char* Expected;
+  } cases[] = {{true, false, "Dock BackgndT"}, {true, true, "Backgnd"}, {false, false, "Backgnd"}};
+  for (const auto& c : cases) {
+    f.theme.BooleanMetrics = {{5, c.DockBackground}, {7, c.Refuse}};
+    f.theme.Calls.clear();
+    f.Toolbar->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.canvas.Handle()), 0);
+    EXPECT_EQ(f.theme.Names(), c.Expected) << c.DockBackground << c.Refuse;
+  }
+  f.Form.Hide();
+}
+
+TEST(UiToolbar, ThemeNoticeAndColourChangeReachChildControls) {
+  TThemedForm f;
+  f.Toolbar->SetParent(f.Dock);
+  auto* child = new TColorListener(&f.Form);
+  child->SetParent(f.Toolbar);
+  int before = child->Notices;
+  EXPECT_GE(before, 1);  // inserted while the toolbar's colour is clNone
+  f.Toolbar->Perform(UM_THEMECHANGE, 1, 1);
+  f.Toolbar->Perform(UM_THEMECHANGE, 3, 1);
+  EXPECT_EQ(child->Notices, before + 1);
+  EXPECT_EQ(child->LastColor, f.theme.GetViewColor(VT_TOOLBAR));
+  f.Toolbar->SetColor(clLime);
+  EXPECT_EQ(child->LastColor, clLime);
+  delete child;
+}
+
+TEST(UiToolbar, FloatingWindowSnapsToTheWorkArea) {
+  const TRect work{0, 0, 1000, 800};
+  const struct {
+    TRect Window;
+    int Distance;
+    TPoint Expected;
+  } cases[] = {
+      {Bounds4(5, 300, 100, 30), 10, {0, 300}},      // left edge
+      {Bounds4(895, 300, 100, 30), 10, {900, 300}},  // right edge
+      {Bounds4(400, 765, 100, 30), 10, {400, 770}},  // bottom edge
+      {Bounds4(400, 8, 100, 30), 10, {400, 0}},      // top edge
+      {Bounds4(3, 300, 994, 30), 10, {0, 300}},      // both sides near: the left edge wins
+      {Bounds4(20, 300, 100, 30), 10, {20, 300}},    // too far
+      {Bounds4(5, 5, 100, 30), 0, {5, 5}},           // no snapping
+  };
+  for (const auto& c : cases) EXPECT_EQ(SnapToWorkArea(c.Window, work, c.Distance), c.Expected) << c.Window.Left;
+}
+
+TEST(UiDock, BackgroundFromThemeParentOrColour) {
+  TThemedForm f;
+  const struct {
+    bool ThemeBackground, UseParent;
+    TColor Color;
+    bool Using;
+  } cases[] = {{true, false, clNone, true}, {true, true, clNone, false}, {true, false, clRed, false}, {}};
+  TItemPicture pic(400, 40);
+  for (const auto& c : cases) {
+    f.theme.BooleanMetrics = {{5, c.ThemeBackground}};
+    f.Dock->SetUseParentBackground(c.UseParent);
+    f.Dock->SetColor(c.Color);
+    EXPECT_EQ(f.Dock->UsingBackground(), c.Using);
+    f.theme.Calls.clear();
+    f.Dock->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.canvas.Handle()), 0);
+    EXPECT_EQ(f.theme.Names(), c.Using ? "Dock" : "");
+  }
+}
+
+TEST(UiPopupWindow, BorderShadowAndViewTypeFromTheTheme) {
+  struct TShadowTheme : TRecordingTheme {
+    int Shadow = 1;
+    int GetPopupShadowType() override { return Shadow; }
+    TPoint GetViewBorder(int) override { return {5, 4}; }
+  } theme;
+  TThemeSwap swap(&theme);
+  TUiCustomItem item(nullptr);
+  item.Add(new TUiCustomItem(nullptr));
+  for (int shadow : {1, 2}) {
+    theme.Shadow = shadow;
+    std::unique_ptr<TBarPopupWindow> w(item.PopupWindowClass()(nullptr, nullptr, &item, false));
+    auto* popup = dynamic_cast<TUiPopupWindow*>(w.get());
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(GetWindowViewType(popup), VT_POPUPMENU);
+    popup->SetBounds(100, 100, 120, 60);
+    popup->HandleNeeded();
+    wchar_t cls[64]{};
+    GetClassNameW(popup->Handle(), cls, 64);
+    BOOL system = FALSE;
+    SystemParametersInfoW(SPI_GETDROPSHADOW, 0, &system, 0);
+    EXPECT_EQ(WideString(cls).back() == L'S', shadow == 1 && system) << shadow;
+    RECT wr{}, cr{};
+    GetWindowRect(popup->Handle(), &wr);
+    GetClientRect(popup->Handle(), &cr);
+    EXPECT_EQ((wr.right - wr.left) - cr.right, 10);
+    EXPECT_EQ((wr.bottom - wr.top) - cr.bottom, 8);
+    popup->Perform(WM_BAR_POPUPNOTICE, 3, 0);
+    EXPECT_EQ(popup->Shadows() != nullptr, shadow == 2);
+    theme.Calls.clear();
+    TItemPicture pic(120, 60);
+    popup->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.canvas.Handle()), 0);
+    EXPECT_EQ(theme.Names(), "Backgnd");
+    EXPECT_EQ(popup->View()->BackgroundColor(), theme.GetViewColor(VT_POPUPMENU));
+  }
+  item.SetToolBoxPopup(true);
+  std::unique_ptr<TBarPopupWindow> bw(item.PopupWindowClass()(nullptr, nullptr, &item, false));
+  EXPECT_EQ(GetWindowViewType(bw.get()), VT_TOOLBOXPOPUP);
+  delete item.Items(0);
+}
+
+TEST(UiMenuAnimation, StylesFallBackToWhatThePlatformOffers) {
+  using F = TUiMenuAnimation::TFacts;
+  const struct {
+    int Requested;
+    F Facts;
+    int Style, Kind;
+  } cases[] = {
+      {0, {true, false, true, true}, 0, 0},    {1, {true, false, true, true}, 1, 3},
+      {1, {true, false, true, false}, 1, 2},   {1, {true, false, false, true}, 0, 0},
+      {3, {true, false, false, false}, 3, 1},  {4, {true, false, false, false}, 4, 2},
+      {5, {true, false, false, false}, 5, 3},  {5, {false, true, false, false}, 4, 2},  // no fade on 98
+      {4, {false, false, true, true}, 0, 0},   {5, {false, false, true, true}, 0, 0},   // old systems: none
+      {2, {true, false, false, false}, 2, -1}, {9, {true, false, false, false}, 5, 3},
+  };
+  for (const auto& c : cases) {
+    TUiMenuAnimation a(c.Requested);
+    a.SetFacts(&c.Facts);
+    EXPECT_EQ(a.Style(), c.Style) << c.Requested;
+    if (c.Kind >= 0) {
+      EXPECT_EQ(a.AnimationKind(), c.Kind) << c.Requested;
+    }
+  }
+  TUiMenuAnimation random(2);  // random kinds, without fade on Windows 98
+  F nt{true, false, false, false}, win98{false, true, false, false};
+  random.SetFacts(&nt);
+  EXPECT_EQ(random.AnimationKind([](int N) { return N - 1; }) * 10 + random.AnimationKind([](int) { return 0; }), 31);
+  random.SetFacts(&win98);
+  EXPECT_EQ(random.AnimationKind([](int N) { return N - 1; }), 2);
+  EXPECT_EQ(UiMenuAnimation()->RequestedStyle(), 1);
+}

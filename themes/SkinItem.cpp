@@ -1,0 +1,343 @@
+// The skinned items: their Unicode texts and sizes, the linked control, the draw events, the
+// action link, the label, spacer and separator kinds, and the bitmap hint.
+#include "themes/SkinItem.h"
+
+#include "controls/UcActnList.h"
+#include "controls/UcControls.h"
+#include "controls/UcForms.h"
+#include "foundation/UcStringLists.h"
+#include "framework/Application.h"
+#include "framework/Bitmap.h"
+#include "framework/CodePages.h"
+#include "framework/FormFiles.h"
+#include "framework/Forms.h"
+#include "framework/Screen.h"
+#include "themes/SkinToolbar.h"
+
+HV_PUBLISH(TSkinCustomItem) {
+  p.Prop("Caption", &T::Caption, &T::SetCaption);
+  p.Prop("Hint", &T::Hint, &T::SetHint);
+  p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twWrap);
+  p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
+  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
+  p.Prop("CaptionGlow", &T::CaptionGlow, &T::SetCaptionGlow).Default(gldNone);
+  p.Prop("CaptionGlowColor", &T::CaptionGlowColor, &T::SetCaptionGlowColor).Default(TColor(65535));
+  p.Prop("Control", &T::Control, &T::SetControl);
+  p.Prop("CustomWidth", &T::CustomWidth, &T::SetCustomWidth).Default(-1);
+  p.Prop("CustomHeight", &T::CustomHeight, &T::SetCustomHeight).Default(-1);
+  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(0);
+  p.Prop("ToolbarStylePopup", &T::ToolbarStylePopup, &T::SetToolbarStylePopup).Default(false);
+  p.Event("OnClosePopup", &T::OnClosePopup);
+  p.Event("OnDrawCaption", &T::OnDrawCaption);
+  p.Event("OnDrawHint", &T::OnDrawHint);
+  p.Event("OnDrawItem", &T::OnDrawItem);
+  p.Event("OnDrawImage", &T::OnDrawImage);
+}
+HV_PUBLISH(TSkinCustomItemActionLink) {}
+HV_PUBLISH(TSkinItem) {}
+HV_PUBLISH(TSkinSubmenuItem) { p.Prop("DropdownCombo", &T::DropdownCombo, &T::SetDropdownCombo).Default(false); }
+HV_PUBLISH(TSkinCustomLabelItem) {}
+HV_PUBLISH(TSkinLabelItem) {}
+HV_PUBLISH(TSkinRightAlignSpacerItem) {}
+HV_PUBLISH(TSkinSeparatorItem) {}
+HV_PUBLISH(TSkinSeparatorItemViewer) {}
+HV_PUBLISH(TSkinItemViewer) {}
+HV_PUBLISH(TSkinLabelItemViewer) {}
+HV_PUBLISH(TBitmapHint) {}
+
+// ---- the item ----
+
+TSkinCustomItem::TSkinCustomItem(TComponent* AOwner) : TUiCustomItem(AOwner) { SetStretch(true); }
+
+void TSkinCustomItem::SetCaption(const WideString& Value) {
+  if (Value == wideCaption_) return;
+  wideCaption_ = Value;
+  // The inherited caption announces its own change; an equal one still asks for a new size.
+  if (TUiCustomItem::Caption() != Value)
+    TUiCustomItem::SetCaption(Value);
+  else
+    Changed(true);
+}
+
+void TSkinCustomItem::SetHint(const WideString& Value) {
+  wideHint_ = Value;
+  TUiCustomItem::SetHint(Value);
+}
+
+void TSkinCustomItem::SetCaptionGlow(TSpGlowDirection Value) {
+  if (Value == captionGlow_) return;
+  captionGlow_ = Value;
+  Changed(false);
+}
+
+void TSkinCustomItem::SetCaptionGlowColor(TColor Value) {
+  if (Value == captionGlowColor_) return;
+  captionGlowColor_ = Value;
+  Changed(false);
+}
+
+void TSkinCustomItem::SetAlignment(TAlignment Value) {
+  if (Value == alignment_) return;
+  alignment_ = Value;
+  Changed(false);
+}
+
+void TSkinCustomItem::SetWrapping(TTextWrapping Value) {
+  if (Value == wrapping_) return;
+  wrapping_ = Value;
+  Changed(false);
+}
+
+void TSkinCustomItem::SetCustomWidth(int Value) {
+  Value = std::max(Value, -1);
+  if (Value == customWidth_) return;
+  customWidth_ = Value;
+  Changed(true);
+}
+
+void TSkinCustomItem::SetCustomHeight(int Value) {
+  Value = std::max(Value, -1);
+  if (Value == customHeight_) return;
+  customHeight_ = Value;
+  Changed(true);
+}
+
+void TSkinCustomItem::SetMargins(int Value) {
+  Value = std::max(Value, 0);
+  if (Value == margins_) return;
+  margins_ = Value;
+  Changed(true);
+}
+
+void TSkinCustomItem::SetControl(TControl* Value) {
+  if (control_ == Value) return;
+  if (control_) control_->RemoveFreeNotification(this);
+  control_ = Value;
+  if (control_) control_->FreeNotification(this);
+  UpdateFromControl();
+}
+
+void TSkinCustomItem::Notification(TComponent* AComponent, TOperation Operation) {
+  TUiCustomItem::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == control_) control_ = nullptr;
+}
+
+TBarItemViewerClass TSkinCustomItem::ViewerClass(TBarView*) { return &MakeBarItemViewer<TSkinItemViewer>; }
+
+TBarPopupWindowClass TSkinCustomItem::PopupWindowClass() { return &MakeBarPopupWindow<TSkinPopupWindow>; }
+
+void TSkinCustomItem::DoClick() {
+  if (control_) ToggleControl();
+  TUiCustomItem::DoClick();
+}
+
+void TSkinCustomItem::InitiateAction() {
+  TUiCustomItem::InitiateAction();
+  UpdateFromControl();
+}
+
+void TSkinCustomItem::DefineProperties(TFiler* Filer) {
+  TUiCustomItem::DefineProperties(Filer);
+  // Older form data kept the Unicode texts under names of their own; they are read, never
+  // written.
+  auto reader = [this](void (TSkinCustomItem::*Set)(const WideString&)) {
+    return [this, Set](TReader& Reader) {
+      TValueType kind = Reader.NextValue();
+      if (kind == vaString || kind == vaLString)
+        (this->*Set)(AnsiToWide(Reader.ReadString()));
+      else
+        (this->*Set)(Reader.ReadWideString());
+    };
+  };
+  Filer->DefineProperty("CaptionW", reader(&TSkinCustomItem::SetCaption), nullptr, false);
+  Filer->DefineProperty("HintW", reader(&TSkinCustomItem::SetHint), nullptr, false);
+  DefineWideStringProperties(Filer, this);
+}
+
+bool TSkinCustomItem::DialogChar(Word) { return false; }
+void TSkinCustomItem::DoDrawAdjustFont(TFont*, int) {}
+
+void TSkinCustomItem::DoDrawHint(TBitmap* AHintBitmap, WideString& AHint, bool& PaintDefault) {
+  if (OnDrawHint) OnDrawHint(this, AHintBitmap, AHint, PaintDefault);
+}
+
+void TSkinCustomItem::DoDrawItem(TCanvas* ACanvas, const TRect& ARect, const TUiItemInfo& ItemInfo,
+                                 TSkinPaintStage PaintStage, bool& PaintDefault) {
+  if (OnDrawItem) OnDrawItem(this, ACanvas, ARect, ItemInfo, PaintStage, PaintDefault);
+}
+
+void TSkinCustomItem::DoDrawCaption(TCanvas* ACanvas, const TRect& ClientAreaRect, WideString& ACaption,
+                                    TRect& CaptionRect, Cardinal& CaptionFormat, bool IsTextRotated,
+                                    TSkinPaintStage PaintStage, bool& PaintDefault) {
+  if (OnDrawCaption)
+    OnDrawCaption(this, ACanvas, ClientAreaRect, ACaption, CaptionRect, CaptionFormat, IsTextRotated, PaintStage,
+                  PaintDefault);
+}
+
+void TSkinCustomItem::DoDrawImage(TCanvas* ACanvas, const TUiItemInfo& ItemInfo, TSkinPaintStage PaintStage,
+                                  TCustomImageList*& AImageList, int& AImageIndex, TRect& ARect, bool& PaintDefault) {
+  if (OnDrawImage) OnDrawImage(this, ACanvas, ItemInfo, PaintStage, AImageList, AImageIndex, ARect, PaintDefault);
+}
+
+void TSkinCustomItem::ToggleControl() {
+  if (control_) control_->SetVisible(!control_->Visible());
+}
+
+void TSkinCustomItem::UpdateFromControl() {
+  if (!control_) return;
+  if (!(ComponentState() * TComponentState{csLoading, csDestroying, csDesigning}).Empty()) return;
+  SetChecked(control_->Visible());
+}
+
+void TSkinCustomItem::ActionChange(TObject* Sender, bool CheckDefaults) {
+  if (auto* action = dynamic_cast<TCustomAction*>(Sender)) {
+    // Every action of this framework keeps wide texts; a Unicode action's are taken as they
+    // are, the others' widened ANSI texts the same way.
+    if (!CheckDefaults || wideCaption_.empty()) SetCaption(action->Caption());
+    if (!CheckDefaults || wideHint_.empty()) SetHint(UcAction_GetHint(action));
+  }
+  TUiCustomItem::ActionChange(Sender, CheckDefaults);
+}
+
+TBarCustomItemActionLink* TSkinCustomItem::CreateActionLink() { return new TSkinCustomItemActionLink(this); }
+
+// ---- action link ----
+
+TSkinCustomItemActionLink::TSkinCustomItemActionLink(TObject* AClient)
+    : TBarCustomItemActionLink(AClient), skinClient_(dynamic_cast<TSkinCustomItem*>(AClient)) {}
+
+bool TSkinCustomItemActionLink::IsCaptionLinked() {
+  auto* action = dynamic_cast<TCustomAction*>(Action());
+  if (!skinClient_ || !dynamic_cast<IUcUnicodeAction*>(Action()) || !action)
+    return TBarCustomItemActionLink::IsCaptionLinked();
+  return TActionLink::IsCaptionLinked() && skinClient_->Caption() == action->Caption();
+}
+
+bool TSkinCustomItemActionLink::IsHintLinked() {
+  if (!skinClient_ || !dynamic_cast<IUcUnicodeAction*>(Action())) return TBarCustomItemActionLink::IsHintLinked();
+  return TActionLink::IsHintLinked() && skinClient_->Hint() == UcAction_GetHint(Action());
+}
+
+void TSkinCustomItemActionLink::SetCaption(const WideString& Value) {
+  if (skinClient_ && IsCaptionLinked())
+    skinClient_->SetCaption(Value);
+  else
+    TBarCustomItemActionLink::SetCaption(Value);
+}
+
+void TSkinCustomItemActionLink::SetHint(const WideString& Value) {
+  if (skinClient_ && IsHintLinked())
+    skinClient_->SetHint(Value);
+  else
+    TBarCustomItemActionLink::SetHint(Value);
+}
+
+// ---- the other item kinds ----
+
+TSkinSubmenuItem::TSkinSubmenuItem(TComponent* AOwner) : TSkinItem(AOwner) {
+  SetItemStyle(ItemStyle() | tbisHasSubmenu | tbisSubmenuItem);
+}
+
+void TSkinSubmenuItem::SetDropdownCombo(bool Value) {
+  if (Value == DropdownCombo()) return;
+  SetItemStyle(Value ? ItemStyle() | tbisSplitButton : ItemStyle() & ~tbisSplitButton);
+  Changed(true);
+}
+
+TSkinCustomLabelItem::TSkinCustomLabelItem(TComponent* AOwner) : TSkinCustomItem(AOwner) {
+  SetItemStyle((ItemStyle() & ~(tbisCanSelect | tbisRepaintOnSelect | tbisRepaintOnHover)) | tbisIgnoresClicks);
+  SetAlignment(taLeftJustify);
+  SetStretch(false);
+  SetDisplayMode(nbdmImageAndText);
+}
+
+TBarItemViewerClass TSkinCustomLabelItem::ViewerClass(TBarView*) { return &MakeBarItemViewer<TSkinLabelItemViewer>; }
+
+namespace {
+// Whether Ch is the accelerator of Caption (the character after a single "&").
+bool IsAccelerator(Word Ch, const WideString& Caption) {
+  for (size_t i = 0; i + 1 < Caption.size(); ++i)
+    if (Caption[i] == L'&') {
+      if (Caption[i + 1] == L'&') {
+        ++i;
+        continue;
+      }
+      wchar_t a[2] = {Caption[i + 1], 0}, b[2] = {static_cast<wchar_t>(Ch), 0};
+      CharUpperW(a);
+      CharUpperW(b);
+      if (a[0] == b[0]) return true;
+    }
+  return false;
+}
+
+// Whether a control and every parent up to its form are enabled and visible, on a shown form.
+bool CanTakeFocus(TWinControl* Control) {
+  TCustomForm* form = GetParentForm(Control);
+  if (!form || !form->Visible() || !form->Enabled() || Control->Focused()) return false;
+  for (TControl* c = Control; c && c != form; c = c->Parent())
+    if (!c->Enabled() || !c->Visible()) return false;
+  return true;
+}
+}  // namespace
+
+bool TSkinCustomLabelItem::DialogChar(Word CharCode) {
+  auto* control = dynamic_cast<TWinControl*>(Control());
+  if (!control || !IsAccelerator(CharCode, TUiCustomItem::Caption()) || !CanTakeFocus(control)) return false;
+  control->SetFocus();
+  return true;
+}
+
+void TSkinCustomLabelItem::DoDrawItem(TCanvas* ACanvas, const TRect& ARect, const TUiItemInfo& ItemInfo,
+                                      TSkinPaintStage PaintStage, bool& PaintDefault) {
+  TSkinCustomItem::DoDrawItem(ACanvas, ARect, ItemInfo, PaintStage, PaintDefault);
+  PaintDefault = false;  // a label never gets a button face
+}
+
+TBarItemViewerClass TSkinSeparatorItem::ViewerClass(TBarView*) { return &MakeBarItemViewer<TSkinSeparatorItemViewer>; }
+
+void TSkinSeparatorItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+                                     bool UseDisabledShadow) {
+  if (dynamic_cast<TSkinStatusToolbar*>(View()->Window()) && CurrentTheme) {
+    TRect r{ClientAreaRect.Left, ClientAreaRect.Top + 1, ClientAreaRect.Right, ClientAreaRect.Bottom - 2};
+    CurrentTheme->PaintStatusBar(Canvas, r, 1);
+    return;
+  }
+  TUiSeparatorItemViewer::Paint(Canvas, ClientAreaRect, IsSelected, IsPushed, UseDisabledShadow);
+}
+
+// ---- hint texts and the bitmap hint ----
+
+WideString SkinItemHintText(const WideString& Hint, const WideString& Caption, bool AutoHint,
+                            const WideString& ShortCutText) {
+  WideString text = WideShortHint(Hint);
+  if (text.empty() && AutoHint) text = RemoveAcceleratorMarks(RemoveTrailingColonOrDots(Caption));
+  if (!text.empty() && !ShortCutText.empty()) text += L" (" + ShortCutText + L")";
+  return text;
+}
+
+TBitmap* SkinHintBitmap() {
+  static std::unique_ptr<TBitmap> bitmap = std::make_unique<TBitmap>();
+  return bitmap.get();
+}
+
+TBitmapHint::TBitmapHint(TComponent* AOwner) : THintWindow(AOwner) {}
+
+void TBitmapHint::ActivateHintData(TRect Rect, const WideString& AHint, void* AData) {
+  bitmap_ = static_cast<TBitmap*>(AData);
+  if (bitmap_) {
+    Rect.Right = Rect.Left + bitmap_->Width() - 2;
+    Rect.Bottom = Rect.Top + bitmap_->Height() - 2;
+  }
+  THintWindow::ActivateHintData(Rect, AHint, AData);
+}
+
+TRect TBitmapHint::CalcHintRect(int MaxWidth, const WideString& AHint, void* AData) {
+  if (auto* bitmap = static_cast<TBitmap*>(AData)) return {0, 0, bitmap->Width() - 2, bitmap->Height() - 2};
+  return THintWindow::CalcHintRect(MaxWidth, AHint, AData);
+}
+
+void TBitmapHint::Paint() {
+  if (bitmap_) Canvas()->Draw(0, 0, bitmap_);
+}
+
+void TBitmapHint::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
