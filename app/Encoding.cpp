@@ -646,7 +646,7 @@ TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileNam
   TTextEncoding used = Code;
   bool lossy = false;
   bool ascii = true;
-  // Read and split a cached piece at a time; the code page is known only once every byte is
+  // Read and split a cached chunk at a time; the code page is known only once every byte is
   // seen, and converting changes no line break, so the split text is converted afterwards.
   Lines->LoadFromReader(
       static_cast<size_t>(size),

@@ -188,18 +188,18 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
   if (firstBreak < Value.size()) {
     last.append(Value.substr(0, firstBreak));
     ProperSetLine(caretY_ - 1, last);
-    // The lines between the first and the last piece go in as one text (a large one into a
-    // block of its own, without a string per line); the last piece takes the rest of the line.
+    // The lines between the first and the last chunk go in as one text (a large one into a
+    // block of its own, without a string per line); the last chunk takes the rest of the line.
     const size_t middle = firstBreak + (Value.substr(firstBreak, 2) == "\r\n" ? 2 : 1);
-    const size_t lastPiece = Value.find_last_of("\r\n") + 1;
-    const AnsiString lastText(Value.substr(lastPiece));
-    if (middle < lastPiece) {
+    const size_t lastStart = Value.find_last_of("\r\n") + 1;
+    const AnsiString lastText(Value.substr(lastStart));
+    if (middle < lastStart) {
       AnsiString* takeable = takeableText_;
       takeableText_ = nullptr;
       if (takeable && takeable->data() == Value.data() && takeable->size() == Value.size())
-        extra = lines_->InsertText(caretY_, std::move(*takeable), middle, lastPiece - middle, trim);
+        extra = lines_->InsertText(caretY_, std::move(*takeable), middle, lastStart - middle, trim);
       else
-        extra = lines_->InsertText(caretY_, Value.substr(middle, lastPiece - middle), trim);
+        extra = lines_->InsertText(caretY_, Value.substr(middle, lastStart - middle), trim);
     }
     // Value may be gone now: its storage may belong to the lines.
     const AnsiString text = lastText + right;

@@ -644,7 +644,7 @@ void FillAndSplit(char* Bytes, size_t Size, TLineSplitter& Split, const std::fun
     const bool first = filled == 0;
     filled += got;
     Split.Feed(Bytes + filled, filled < Size);
-    // One guess at the number of lines from the first piece spares copying them as they grow.
+    // One guess at the number of lines from the first chunk spares copying them as they grow.
     if (first && filled < Size)
       Split.Expect(static_cast<size_t>(static_cast<double>(Split.Count() + 1) * Size / filled * 1.05) + 64);
   } while (filled < Size);
@@ -792,7 +792,7 @@ int TTxtEditStringList::InsertSplitLines(int Index, std::string_view Text, bool 
   return number;
 }
 
-// Source is copied to Start in the block a cached piece at a time and split there; a Source
+// Source is copied to Start in the block a cached chunk at a time and split there; a Source
 // that already lies at Start is split in place. Trimming ends a line early: an LF written over
 // its first trailing blank ends it there. The longest line is measured when asked for, as after
 // loading: a paste need not wait for it.
@@ -916,10 +916,10 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
 
 namespace {
 
-// The text to save is gathered into pieces of this size, each one write: few calls, and each
-// piece still in the cache when the system copies it (measured: larger pieces, which leave the
+// The text to save is gathered into chunks of this size, each one write: few calls, and each
+// chunk still in the cache when the system copies it (measured: larger chunks, which leave the
 // cache, save markedly slower here).
-constexpr size_t kSavePiece = 1024 * 1024;
+constexpr size_t kSaveChunk = 1024 * 1024;
 
 }  // namespace
 
@@ -930,10 +930,10 @@ class TTxtEditStringList::TSaveBuffer {
         break_(Format == lbfLF   ? "\n"
                : Format == lbfCR ? "\r"
                                  : "\r\n"),
-        // Room past the piece for the whole 16-byte stores of CopyToLineFeed.
-        bytes_(std::make_unique<char[]>(kSavePiece + 16)),
+        // Room past the chunk for the whole 16-byte stores of CopyToLineFeed.
+        bytes_(std::make_unique<char[]>(kSaveChunk + 16)),
         out_(bytes_.get()),
-        end_(out_ + kSavePiece) {}
+        end_(out_ + kSaveChunk) {}
 
   void Put(std::string_view Text) {
     while (!Text.empty()) {

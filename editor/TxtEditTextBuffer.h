@@ -104,8 +104,8 @@ class TTxtEditStringList : public TStrings {
   // and the pages it leaves untouched are given back. An exception from Fill leaves the lines
   // as they were.
   void LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill);
-  // As LoadFromFill, read in pieces: Read is asked with the room left until it gives 0 or the
-  // block is full, and each piece is split while it is fresh in the cache. Transform, when
+  // As LoadFromFill, read in chunks: Read is asked with the room left until it gives 0 or the
+  // block is full, and each chunk is split while it is fresh in the cache. Transform, when
   // given, then sees the split text (the lines, each followed by an LF) and may change its
   // bytes in place, but never into or out of CR or LF. An exception from either leaves the
   // lines as they were.

@@ -205,9 +205,9 @@ TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
   }
 }
 
-// The Cyrillic letters first come in a later piece of the read; all are converted, and the
+// The Cyrillic letters first come in a later chunk of the read; all are converted, and the
 // file comes back byte for byte.
-TEST_F(Encoding, LongCyrillicFilesAreDetectedAndConvertedAcrossThePieces) {
+TEST_F(Encoding, LongCyrillicFilesAreDetectedAndConvertedAcrossTheChunks) {
   std::string bytes;
   for (int i = 0; i < 40000; ++i) bytes += "plain line " + std::to_string(i) + "\r\n";
   for (int i = 0; i < 30000; ++i) bytes += Narrow(kRussian, 20866) + "\r\n";

@@ -251,8 +251,8 @@ TEST(TextBuffer, TheFileWriterReportsAFailedWriteWhenFlushed) {
   EXPECT_EQ(out.DataString(), "head\n" + std::string(40000, 'x') + "\ntail");
 }
 
-// Large texts are written in pieces: a line longer than a piece, lines cut by the pieces' ends,
-// an edited line between loaded ones, and a write that fails in any piece, which must raise.
+// Large texts are written in chunks: a line longer than a chunk, lines cut by the chunks' ends,
+// an edited line between loaded ones, and a write that fails in any chunk, which must raise.
 TEST(TextBuffer, LargeSavesComeOutWholeOrRaise) {
   std::string tail;
   for (int i = 0; tail.size() < (8u << 20); ++i)
