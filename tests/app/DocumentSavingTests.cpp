@@ -251,7 +251,6 @@ TEST_F(Saving, ExitWritesLastDocuments) {
   }
   EXPECT_EQ(ReadLastDocuments(folder_.File(L"l.dat")),
             (std::vector<WideString>{folder_.File(L"a"), folder_.File(L"\u0436")}));
-  EXPECT_EQ(folder_.Read(L"off.dat"), "");
   EXPECT_NE(GetFileAttributesW(folder_.File(L"off.dat").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -285,9 +284,7 @@ TEST_F(Saving, ActionsSaveAllAndLossyDocuments) {
 // Thousands of mutated lists: names without control characters each time, never a crash.
 TEST(LastDocumentsFile, FuzzedBytes) {
   std::mt19937 random(33);
-  const std::string seeds[] = {"C:\\a.txt\r\nD:\\b.txt\r\n",
-                               "\xEF\xBB\xBF"
-                               "C:\\\xE4\xB8\xAD.txt\r\n"};
+  const std::string seeds[] = {"C:\\a.txt\r\nD:\\b.txt\r\n", std::string("\xEF\xBB\xBF") + "C:\\\xE4\xB8\xAD.txt\r\n"};
   for (int round = 0; round < 4000; ++round) {
     std::string bytes = seeds[round % 2];
     for (int edits = random() % 8; edits > 0 && !bytes.empty(); --edits) {
