@@ -180,8 +180,7 @@ void TMainForm::FormCreate(TObject*) {
   newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
   tlbrTabBar->Insert(0, newTabButton_);
   std::vector<WideString> files;
-  if (::Options->OpenLastDocuments)
-    files = ReadLastDocuments(LastDocumentsFile().empty() ? DataPath(L"LastDocuments.dat") : LastDocumentsFile());
+  if (::Options->OpenLastDocuments) files = ReadLastDocuments(LastDocumentsPath());
   files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
   OpenFiles(files, ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();

@@ -252,6 +252,9 @@ TEST_F(Saving, ExitWritesLastDocuments) {
   EXPECT_EQ(ReadLastDocuments(folder_.File(L"l.dat")),
             (std::vector<WideString>{folder_.File(L"a"), folder_.File(L"\u0436")}));
   EXPECT_NE(GetFileAttributesW(folder_.File(L"off.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+  ::Options->OpenLastDocuments = true;  // the next start opens them again
+  TMainForm::LastDocumentsFile() = folder_.File(L"l.dat");
+  EXPECT_EQ(Make().ActiveDocument()->FileName, folder_.File(L"\u0436"));
 }
 
 // The commands act on the tab of the last right click, else on the active one; "Save all"
