@@ -19,8 +19,9 @@ struct TAnsweringBoxes : TMessageBoxHandler {
   ~TAnsweringBoxes() override { Application->SetMessageBoxHandler(previous); }
   int Show(HWND, const WideString& Text, const WideString&, UINT Flags) override {
     shown.push_back(Text + L"|" + std::to_wstring(Flags));
-    const int answer = answers.empty() ? IDCANCEL : answers.front();
-    if (!answers.empty()) answers.pop_front();
+    if (answers.empty()) return IDCANCEL;
+    const int answer = answers.front();
+    answers.pop_front();
     return answer;
   }
   TMessageBoxHandler* previous;
@@ -34,9 +35,9 @@ struct TScript {
   WideString Name;
   int Encoding = teAnsi;
   std::vector<WideString> Offered;
-  int CloseAllShown = 0, Entries = 0;
+  int Entries = 0;
   std::vector<int> Uncheck;
-  char Button = 'c';
+  bool Save = false;  // else Cancel
 } script;
 
 bool scriptedDialog(TNSTextSaveDialog* Dialog) {
@@ -47,11 +48,9 @@ bool scriptedDialog(TNSTextSaveDialog* Dialog) {
 }
 
 int scriptedCloseAll(TCloseAllForm* Dialog) {
-  ++script.CloseAllShown;
   script.Entries = Dialog->Count();
   for (int i : script.Uncheck) Dialog->SetChecked(i, false);
-  if (script.Button == 's') Dialog->actnSaveExecute(nullptr);
-  if (script.Button == 'c') Dialog->actnCancelExecute(nullptr);
+  script.Save ? Dialog->actnSaveExecute(nullptr) : Dialog->actnCancelExecute(nullptr);
   return Dialog->ModalResult();
 }
 
@@ -219,12 +218,11 @@ TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
   EXPECT_EQ(answers_.shown, std::vector<WideString>{With(saveChanges, L"b")});
   EXPECT_EQ(form.ActiveDocument(), Doc(1)) << "the document asked about comes forward";
   Type(0), Type(2);
-  script.Button = 'c';
   EXPECT_FALSE(form.CloseDocuments(nullptr));
   EXPECT_EQ(script.Entries, 3);
   EXPECT_NE(folder_.Read(L"Preferences.ini").find("[CloseAllForm]"), std::string::npos) << "its place is kept";
   Doc(1)->FileName.clear();  // Save As, cancelled
-  script.Button = 's';
+  script.Save = true;
   script.Uncheck = {2};
   form.Exiting = true;
   EXPECT_FALSE(form.CloseDocuments(nullptr));
