@@ -66,6 +66,15 @@ void TUiMultiDock::WndProc(TMessage& Message) {
   TBarDock::WndProc(Message);
 }
 
+void TUiMultiDock::Paint() {
+  TBarDock::Paint();
+  if (!ComponentState().Contains(csDesigning)) return;
+  TCanvas* c = Canvas();
+  c->Brush()->SetColor(clBtnHighlight);
+  c->Brush()->SetStyle(bsFDiagonal);
+  c->FrameRect({0, 0, Width(), Height()});
+}
+
 // ---- panel objects ----
 
 namespace {
@@ -360,14 +369,9 @@ TSize TUiTextObject::MeasureCaption() {
   // Measured on a screen-compatible memory context, so that a control without a window yet
   // (being built, or not placed) has a size too.
   TCreatedDC memory(CreateCompatibleDC(nullptr));
-  TCanvas measuring;
-  measuring.SetHandle(memory.Get());
-  TCanvas* c = &measuring;
+  TUiDCCanvas measuring(memory.Get());
+  TCanvas* c = &measuring.Canvas;
   c->Font()->Assign(Font());
-  struct TRelease {
-    TCanvas* C;
-    ~TRelease() { C->SetHandle(nullptr); }
-  } release{c};
   TRect tm = GetTextMargins();
   int horizontal = margins_->Left() + margins_->Right() + tm.Left + tm.Right;
   int vertical = margins_->Top() + margins_->Bottom() + tm.Top + tm.Bottom;

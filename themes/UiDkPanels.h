@@ -51,6 +51,8 @@ class TUiMultiDock : public TBarDock {
 
  protected:
   void WndProc(TMessage& Message) override;
+  // While designing, a hatched frame shows where the empty dock is.
+  void Paint() override;
 };
 
 // The base of themed panel-like controls: hover tracking with a timer shared by all of them,

@@ -213,11 +213,30 @@ TPoint TUiItemViewer::GetImageSize() {
 }
 
 TPoint TUiItemViewer::GetTextSize(TCanvas* Canvas, const WideString& Text, UINT Format) {
+  TFont* font = Canvas->Font();
+  TTextSizeCache& c = textSize_;
+  if (c.Valid && c.Text == Text && c.Format == Format && c.Face == font->Name() && c.Height == font->Height() &&
+      c.Style == font->Style())
+    return c.Size;
   RECT r{0, 0, 1, 1};
   WideString s = Text.empty() ? WideString(L" ") : Text;
   DrawTextW(Canvas->Handle(), s.c_str(), static_cast<int>(s.size()), &r,
             (Format & ~static_cast<UINT>(DT_WORDBREAK)) | DT_CALCRECT | DT_SINGLELINE);
-  return {Text.empty() ? 0 : static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top)};
+  c = {Text, font->Name(), font->Height(), font->Style(), Format, {}, true};
+  c.Size = {Text.empty() ? 0 : static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top)};
+  return c.Size;
+}
+
+bool UiViewerHint(TBarView* View, THintInfo* Info) {
+  auto* v = dynamic_cast<TUiItemViewer*>(View ? View->Selected() : nullptr);
+  if (!Info || !v) return false;
+  const TRect& b = v->BoundsRect();
+  WideString hint;
+  TRect r;
+  if (!v->GetHintInfo({Info->CursorPos.X - b.Left, Info->CursorPos.Y - b.Top}, hint, r)) return false;
+  Info->HintStr = hint;
+  Info->CursorRect = {r.Left + b.Left, r.Top + b.Top, r.Right + b.Left, r.Bottom + b.Top};
+  return true;
 }
 
 void TUiItemViewer::DoAdjustFont(TFont* Font, int StateFlags) {
@@ -388,6 +407,7 @@ void TUiItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsS
     theme->PaintMenuItem(Canvas, r, info);
     r = {r.Left + m.Left, r.Top + m.Top, r.Right - m.Right, r.Bottom - m.Bottom};
   } else {
+    // Asked as every themed button asks it; the face itself fills the whole rectangle.
     theme->GetMargins(1);
     if (IsSplit()) {
       int arrowWidth = theme->GetIntegerMetrics(10);
@@ -521,8 +541,9 @@ void TUiSeparatorItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect,
   info.IsVertical = vertical;
   bool menu = View()->IsPopup() && !View()->IsToolbar();
   if (menu) {
-    TUiItemViewer probe(View(), Item(), GroupLevel());
-    info.PopupMargin = probe.GetPopupMargin(Canvas);
+    TCustomImageList* images = View()->ParentItem() ? View()->ParentItem()->SubMenuImages() : nullptr;
+    info.PopupMargin =
+        TUiItemViewer::PopupMarginFor(Canvas, images ? TPoint{images->Width(), images->Height()} : TPoint{16, 16});
   }
   // A separator is a line across the row: horizontal in menus and in vertical toolbars, unless
   // the separator spans wrapped rows (drawn the other way).

@@ -102,10 +102,6 @@ class TUiCustomItem : public TBarCustomItem {
   TBarPopupWindowClass PopupWindowClass() override;
   TBarItemViewerClass ViewerClass(TBarView* AView) override;
 
- protected:
-  // Lets subclasses change the item style bits.
-  using TBarCustomItem::SetItemStyle;
-
  private:
   template <class T>
   void setField(T& Field, const T& Value) {
@@ -168,8 +164,8 @@ class TUiItemViewer : public TBarItemViewer {
 
   // ---- queries ----
   TUiCustomItem* UiItem() const;
-  // The image column of a menu item for an image of that size.
-  int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
+  // The image column of a menu item for an image of that size, in the canvas's font.
+  static int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
   // The width of the image column of a menu item.
   int GetPopupMargin(TCanvas* Canvas);
   // The layout in force: glyph-top in vertical views or with tboImageAboveCaption under uilAuto.
@@ -182,6 +178,32 @@ class TUiItemViewer : public TBarItemViewer {
   WideString ShortCutText();
   // Set by the constructor: glyph-left layouts keep a pixel between image and caption.
   uint8_t ImageGapFlag = 1;
+
+ private:
+  // The last caption measured, so long menus do not measure every caption at every layout.
+  struct TTextSizeCache {
+    WideString Text;
+    TFontName Face;
+    int Height = 0;
+    TFontStyles Style;
+    UINT Format = 0;
+    TPoint Size;
+    bool Valid = false;
+  } textSize_;
+};
+
+struct THintInfo;
+// The hint of a themed viewer that gives hints per part (the selected viewer of the view);
+// false when the viewer leaves the hint to the framework.
+bool UiViewerHint(TBarView* View, THintInfo* Info);
+
+// A canvas over a device context it does not own, let go when the canvas goes.
+struct TUiDCCanvas {
+  explicit TUiDCCanvas(HDC DC) { Canvas.SetHandle(DC); }
+  ~TUiDCCanvas() { Canvas.SetHandle(nullptr); }
+  TUiDCCanvas(const TUiDCCanvas&) = delete;
+  TUiDCCanvas& operator=(const TUiDCCanvas&) = delete;
+  TCanvas Canvas;
 };
 
 // The view type of a viewer's view, 0 without a window.
@@ -374,7 +396,6 @@ class TUiToolbar : public TBarCustomToolbar {
   TUiItemTransparency itemTransparency_ = itAuto;
   int snapDistance_ = 0;
   TColor effectiveColor_ = clNone;
-  bool colorValid_ = false;
 };
 
 // Moves a window rectangle to the edges of a work area it is within Distance of: right and

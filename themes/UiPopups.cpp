@@ -23,12 +23,6 @@ TUiPopupsUnit& popupsUnit() {
   return unit;
 }
 
-// A canvas over a device context it does not own.
-struct TBorrowedCanvas {
-  explicit TBorrowedCanvas(HDC DC) { canvas.SetHandle(DC); }
-  ~TBorrowedCanvas() { canvas.SetHandle(nullptr); }
-  TCanvas canvas;
-};
 }  // namespace
 
 TUiMenuAnimation* UiMenuAnimation() { return &popupsUnit().animation; }
@@ -182,8 +176,8 @@ void TUiPopupWindow::PaintNCArea(HDC DC) {
     info.ParentRect = {parent.Left - wr.left, parent.Top - wr.top, parent.Right - wr.left, parent.Bottom - wr.top};
   TSaveDC save(DC);
   ExcludeClipRect(DC, cr.left - wr.left, cr.top - wr.top, cr.right - wr.left, cr.bottom - wr.top);
-  TBorrowedCanvas c(DC);
-  if (CurrentTheme) CurrentTheme->PaintPopupNCArea(&c.canvas, {0, 0, wr.right - wr.left, wr.bottom - wr.top}, info);
+  TUiDCCanvas c(DC);
+  if (CurrentTheme) CurrentTheme->PaintPopupNCArea(&c.Canvas, {0, 0, wr.right - wr.left, wr.bottom - wr.top}, info);
 }
 
 void TUiPopupWindow::WMPrint(TMessage& Message) {
@@ -202,8 +196,8 @@ void TUiPopupWindow::WMEraseBkgnd(TMessage& Message) {
   TColor color = CurrentTheme->GetViewColor(vt);
   if (View()) View()->SetBackgroundColor(color);
   TRect r = ClientRect();
-  TBorrowedCanvas c(dc);
-  CurrentTheme->PaintBackgnd(&c.canvas, r, r, r, color, false, vt);
+  TUiDCCanvas c(dc);
+  CurrentTheme->PaintBackgnd(&c.Canvas, r, r, r, color, false, vt);
   Message.Result = 1;
 }
 
@@ -269,24 +263,13 @@ void TUiPopupWindow::WndProc(TMessage& Message) {
       return;
     }
     case WM_NCDESTROY: shadows_.reset(); break;
-    case CM_HINTSHOW: {
+    case CM_HINTSHOW:
       // Items that show several things (the cells of a palette) give a hint per part.
-      auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
-      auto* v = dynamic_cast<TUiItemViewer*>(View() ? View()->Selected() : nullptr);
-      if (info && v) {
-        const TRect& b = v->BoundsRect();
-        TPoint p{info->CursorPos.X - b.Left, info->CursorPos.Y - b.Top};
-        WideString hint;
-        TRect r;
-        if (v->GetHintInfo(p, hint, r)) {
-          info->HintStr = hint;
-          info->CursorRect = {r.Left + b.Left, r.Top + b.Top, r.Right + b.Left, r.Bottom + b.Top};
-          Message.Result = hint.empty();
-          return;
-        }
+      if (UiViewerHint(View(), reinterpret_cast<THintInfo*>(Message.LParam))) {
+        Message.Result = reinterpret_cast<THintInfo*>(Message.LParam)->HintStr.empty();
+        return;
       }
       break;
-    }
     default: break;
   }
   TBarPopupWindow::WndProc(Message);

@@ -274,7 +274,8 @@ void TUiToolViewer::MouseUp(int X, int Y, bool MouseWasDownOnMenu) {
   TPoint cell = CellAt(X, Y);
   if (cell.X >= 0) {
     if (TUiCustomToolPalette* p = Palette()) p->HandleClickCell(cell.X, cell.Y);
-    View()->GetRootView()->FinishWithClick(this);
+    // In an open menu the click of a cell ends the menu as a click of the palette.
+    if (View()->State().Contains(vstModal)) View()->GetRootView()->FinishWithClick(this);
   }
   TUiItemViewer::MouseUp(X, Y, MouseWasDownOnMenu);
 }

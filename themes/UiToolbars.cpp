@@ -1,6 +1,7 @@
 // Themed toolbars, their floating frames and docks: backgrounds, frames and theme notices.
 #include <algorithm>
 
+#include "framework/Application.h"
 #include "framework/GdiHandles.h"
 #include "themes/UiItems.h"
 #include "toolbars/BarCommon.h"
@@ -16,11 +17,6 @@ HV_PUBLISH(TUiDock) {
 }
 
 namespace {
-struct TBorrowedCanvas {
-  explicit TBorrowedCanvas(HDC DC) { canvas.SetHandle(DC); }
-  ~TBorrowedCanvas() { canvas.SetHandle(nullptr); }
-  TCanvas canvas;
-};
 
 TBarToolbarView* makeThemedView(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot, bool AUsePriorityList) {
   return new TUiToolbarView(AToolbar, nullptr, ARoot, AToolbar, true, false, AUsePriorityList);
@@ -113,8 +109,8 @@ void TUiToolbar::EraseBackground(HDC DC) {
     transparent = true;
   }
   if (!CurrentTheme) return;
-  TBorrowedCanvas c(DC);
-  CurrentTheme->PaintBackgnd(&c.canvas, r, r, r, EffectiveColor(), transparent, ViewType());
+  TUiDCCanvas c(DC);
+  CurrentTheme->PaintBackgnd(&c.Canvas, r, r, r, EffectiveColor(), transparent, ViewType());
 }
 
 void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
@@ -151,12 +147,11 @@ void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
       FillRect(DC, &raw, brush.Get());
     }
   }
-  TBorrowedCanvas c(DC);
-  CurrentTheme->PaintToolbarNCArea(&c.canvas, r, info);
+  TUiDCCanvas c(DC);
+  CurrentTheme->PaintToolbarNCArea(&c.Canvas, r, info);
 }
 
 void TUiToolbar::ColorChanged() {
-  colorValid_ = false;
   effectiveColor_ = EffectiveColor();
   if (View()) View()->SetBackgroundColor(effectiveColor_);
   if (HandleAllocated() && Docked())
@@ -201,6 +196,20 @@ void TUiToolbar::WndProc(TMessage& Message) {
       TBarCustomToolbar::WndProc(Message);
       ColorChanged();
       return;
+    case CM_HINTSHOW:
+      if (UiViewerHint(View(), reinterpret_cast<THintInfo*>(Message.LParam))) {
+        Message.Result = reinterpret_cast<THintInfo*>(Message.LParam)->HintStr.empty();
+        return;
+      }
+      break;
+    case WM_SIZE: {
+      TBarCustomToolbar::WndProc(Message);
+      // Over a dock background the whole toolbar shows another part of it after a resize.
+      auto* dock = dynamic_cast<TUiDock*>(CurrentDock());
+      if (dock && dock->UsingBackground() && HandleAllocated())
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
+      return;
+    }
     case CM_CONTROLLISTCHANGE:
       TBarCustomToolbar::WndProc(Message);
       if (Message.LParam && Color() == clNone) {
@@ -257,8 +266,8 @@ void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   info.PaintParts = 7;
   TSaveDC save(DC);
   ExcludeClipRect(DC, cr.left - wr.left, cr.top - wr.top, cr.right - wr.left, cr.bottom - wr.top);
-  TBorrowedCanvas c(DC);
-  CurrentTheme->PaintFloatingBorder(&c.canvas, {0, 0, wr.right - wr.left, wr.bottom - wr.top}, info);
+  TUiDCCanvas c(DC);
+  CurrentTheme->PaintFloatingBorder(&c.Canvas, {0, 0, wr.right - wr.left, wr.bottom - wr.top}, info);
 }
 
 void TUiFloatingWindowParent::WndProc(TMessage& Message) {
@@ -350,9 +359,9 @@ void TUiDock::DrawBackground(HDC DC, const TRect& DrawRect) {
     TBarDock::DrawBackground(DC, DrawRect);
     return;
   }
-  TBorrowedCanvas c(DC);
+  TUiDCCanvas c(DC);
   TRect client{0, 0, Width(), Height()};
-  CurrentTheme->PaintDock(&c.canvas, DrawRect, client, static_cast<int>(Position()));
+  CurrentTheme->PaintDock(&c.Canvas, DrawRect, client, static_cast<int>(Position()));
 }
 
 void TUiDock::PaintBackgroundInto(TControl* Child, HDC DC) {

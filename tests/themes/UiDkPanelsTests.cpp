@@ -40,33 +40,7 @@ class TRecordingText : public TUiTextObject {
   using TUiTextObject::Paint;
 };
 
-class TPressPanel : public TUiPanelObject {
- public:
-  explicit TPressPanel(TComponent* AOwner) : TUiPanelObject(AOwner) { SetPushOnSpace(true); }
-};
-
 }  // namespace
-
-TEST(UiControlMargins, ChangesNotifyTheOwnerOnce) {
-  int n = 0;
-  struct TCounter : TObject {
-    int* N;
-    void Bump(TObject*) { ++*N; }
-  } counter;
-  counter.N = &n;
-  TUiControlMargins m(TNotifyEvent(&counter, &TCounter::Bump));
-  m.SetLeft(0);
-  EXPECT_EQ(n, 0);
-  m.SetLeft(3);
-  m.SetBottom(2);
-  EXPECT_EQ(n, 2);
-  TUiControlMargins other;
-  other.SetTop(5);
-  m.Assign(&other);
-  EXPECT_EQ(n, 3);
-  EXPECT_EQ(m.Left(), 0);
-  EXPECT_EQ(m.Top(), 5);
-}
 
 TEST(UiMultiDock, RefusesEveryControlByItsClassName) {
   TForm form(nullptr, CreateNew);
@@ -81,8 +55,6 @@ TEST(UiMultiDock, RefusesEveryControlByItsClassName) {
   }
   EXPECT_EQ(panel->Parent(), nullptr);
   EXPECT_EQ(dock->ControlCount(), 0);
-  auto* toolbar = new TUiToolbar(&form);
-  EXPECT_THROW(toolbar->SetParent(dock), EInvalidOperation);
 }
 
 TEST(UiPanelObject, HoverMovesFromOnePanelToTheNextAndEndsOnTheTick) {
@@ -97,51 +69,39 @@ TEST(UiPanelObject, HoverMovesFromOnePanelToTheNextAndEndsOnTheTick) {
     panels[i]->OnMouseEnter = TNotifyEvent(&log, &TEventLog::Enter);
     panels[i]->OnMouseLeave = TNotifyEvent(&log, &TEventLog::Leave);
   }
-  EXPECT_GE(TUiPanelObject::LiveCount(), 2);
   cursorControl = panels[0];
   panels[0]->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
-  EXPECT_TRUE(panels[0]->MouseInControl());
-  EXPECT_TRUE(TUiPanelObject::HoverTimerRunning());
   TUiPanelObject::HoverTick();  // still over A
-  EXPECT_TRUE(panels[0]->MouseInControl());
+  EXPECT_TRUE(panels[0]->MouseInControl() && TUiPanelObject::HoverTimerRunning());
   cursorControl = panels[1];
   panels[1]->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
-  EXPECT_EQ(log.Text, "enter A; leave A; enter B; ");
   cursorControl = &form;
   TUiPanelObject::HoverTick();
-  EXPECT_FALSE(panels[1]->MouseInControl());
   EXPECT_FALSE(TUiPanelObject::HoverTimerRunning());
-  EXPECT_EQ(TUiPanelObject::HoverControl(), nullptr);
   EXPECT_EQ(log.Text, "enter A; leave A; enter B; leave B; ");
   cursorControl = panels[0];
   panels[0]->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
   panels[0]->SetEnabled(false);
-  EXPECT_FALSE(panels[0]->MouseInControl());
-  EXPECT_EQ(log.Text, "enter A; leave A; enter B; leave B; enter A; leave A; ");
   panels[0]->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));  // disabled: no hover
-  EXPECT_FALSE(panels[0]->MouseInControl());
+  EXPECT_EQ(log.Text, "enter A; leave A; enter B; leave B; enter A; leave A; ");
 }
 
 TEST(UiPanelObject, SpacePressesAndReleaseClicks) {
   TForm form(nullptr, CreateNew);
   TEventLog log;
-  auto* panel = new TPressPanel(&form);
+  auto* panel = new TUiPanelObject(&form);
+  panel->SetPushOnSpace(true);
   panel->SetName("P");
   panel->SetParent(&form);
   panel->OnClick = TNotifyEvent(&log, &TEventLog::Click);
   panel->Perform(WM_KEYDOWN, VK_SPACE, 0);
   EXPECT_TRUE(panel->Pushed());
   panel->Perform(WM_KEYUP, VK_SPACE, 0);
-  EXPECT_FALSE(panel->Pushed());
-  EXPECT_EQ(log.Text, "click P; ");
   panel->Perform(WM_KEYDOWN, VK_SPACE, 0);
-  panel->Perform(WM_CAPTURECHANGED, 0, 0);
+  panel->Perform(WM_CAPTURECHANGED, 0, 0);  // the press is lost: its release clicks nothing
   EXPECT_FALSE(panel->Pushed());
   panel->Perform(WM_KEYUP, VK_SPACE, 0);
-  EXPECT_EQ(log.Text, "click P; ");  // released after the press was lost
-  panel->SetPushOnSpace(false);
-  panel->Perform(WM_KEYDOWN, VK_SPACE, 0);
-  EXPECT_FALSE(panel->Pushed());
+  EXPECT_EQ(log.Text, "click P; ");
 }
 
 TEST(UiTextObject, TextFlagsFromAlignmentWrappingAndAccelerators) {
@@ -176,14 +136,14 @@ TEST(UiTextObject, AutoSizeFollowsCaptionMarginsAndWrapping) {
   form.SetBounds(0, 0, 400, 300);
   auto* text = new TUiTextObject(&form);
   text->SetParent(&form);
-  EXPECT_TRUE(text->AutoSize());
   text->SetCaption(L"Hello");
   TSize bare = text->MeasureCaption();
   EXPECT_EQ(text->Width(), bare.cx);
   EXPECT_EQ(text->Height(), bare.cy);
-  EXPECT_GT(bare.cx, 10);
-  text->Margins()->SetLeft(4);
-  text->Margins()->SetRight(6);
+  TUiControlMargins margins;
+  margins.SetLeft(4);
+  margins.SetRight(6);
+  text->SetMargins(&margins);  // one change, one re-fit
   text->Margins()->SetTop(3);
   EXPECT_EQ(text->Width(), bare.cx + 10);
   EXPECT_EQ(text->Height(), bare.cy + 3);
@@ -192,7 +152,6 @@ TEST(UiTextObject, AutoSizeFollowsCaptionMarginsAndWrapping) {
   text->SetCaption(L"");
   EXPECT_EQ(text->Height(), bare.cy + 3);
   int emptyWidth = text->Width();
-  EXPECT_LT(emptyWidth, bare.cx + 10);
   text->SetAutoSize(false);
   text->SetCaption(L"A much longer caption than before");
   EXPECT_EQ(text->Width(), emptyWidth);
@@ -226,17 +185,8 @@ TEST(UiTextObject, DisabledCaptionIsEmbossedAndCentredVertically) {
   EXPECT_EQ(text->Draws[1].first, clBtnShadow);
   EXPECT_EQ(text->Draws[0].second.Left, text->Draws[1].second.Left + 1);
   EXPECT_EQ(text->Draws[0].second.Top, text->Draws[1].second.Top + 1);
-}
-
-TEST(UiTextObject, OnlyTheBufferedEraseFillsTheBackground) {
-  TForm form(nullptr, CreateNew);
+  // Only the buffered paint's own erase (both parameters the same) fills the background.
   form.SetColor(clRed);
-  auto* text = new TUiTextObject(&form);
-  text->SetParent(&form);
-  EXPECT_TRUE(text->DoubleBuffered());
-  text->SetAutoSize(false);
-  text->SetBounds(0, 0, 20, 20);
-  TItemPicture pic(20, 20);
   HDC dc = pic.canvas.Handle();
   text->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   EXPECT_EQ(GetPixel(dc, 1, 1), 0xFFFFFFu);
@@ -245,8 +195,6 @@ TEST(UiTextObject, OnlyTheBufferedEraseFillsTheBackground) {
 }
 
 TEST(UiPageScroller, PositionsButtonsAndScrollingIntoView) {
-  EXPECT_EQ(PageScrollRange(300, 100), 200);
-  EXPECT_EQ(PageScrollRange(80, 100), 0);
   const struct {
     int Position, Total, Visible, Clamped;
   } clamps[] = {{-5, 300, 100, 0}, {250, 300, 100, 200}, {50, 300, 100, 50}, {10, 80, 100, 0}};
@@ -255,15 +203,10 @@ TEST(UiPageScroller, PositionsButtonsAndScrollingIntoView) {
   EXPECT_EQ(PageScrollChildDelta(30, 50, 12), -20);
   EXPECT_EQ(PageScrollChildDelta(50, 0, 12), 62);
   const struct {
-    int Position, Total, Visible, Button;
+    int Position, Visible;
     TUiPageScrollButtons Shown;
-  } buttons[] = {{0, 300, 100, 12, {false, true}},
-                 {50, 300, 100, 12, {true, true}},
-                 {200, 300, 100, 12, {true, false}},
-                 {50, 300, 36, 12, {false, false}},
-                 {0, 90, 100, 12, {false, false}}};
-  for (const auto& c : buttons)
-    EXPECT_EQ(PageScrollButtonsShown(c.Position, c.Total, c.Visible, c.Button), c.Shown) << c.Position << c.Visible;
+  } buttons[] = {{0, 100, {false, true}}, {50, 100, {true, true}}, {200, 100, {true, false}}, {50, 36, {}}};
+  for (const auto& c : buttons) EXPECT_EQ(PageScrollButtonsShown(c.Position, 300, c.Visible, 12), c.Shown);
   EXPECT_EQ(PageScrollPositionFor(20, 30, 0, 300, 100), 0);     // fits: unchanged
   EXPECT_EQ(PageScrollPositionFor(150, 40, 0, 300, 100), 120);  // centred
   EXPECT_EQ(PageScrollPositionFor(280, 40, 0, 300, 100), 200);  // centred, then clamped

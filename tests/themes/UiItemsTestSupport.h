@@ -21,7 +21,6 @@ class TRecordingTheme : public TUiDefaultTheme {
   std::vector<TCall> Calls;
   std::map<int, int> IntegerMetrics;
   std::map<int, bool> BooleanMetrics;
-  std::map<int, TUiMargins> Margins;
 
   std::string Names() const {
     std::string s;
@@ -42,10 +41,6 @@ class TRecordingTheme : public TUiDefaultTheme {
   bool GetBooleanMetrics(int Index) override {
     auto it = BooleanMetrics.find(Index);
     return it != BooleanMetrics.end() ? it->second : TUiDefaultTheme::GetBooleanMetrics(Index);
-  }
-  TUiMargins GetMargins(int Id) override {
-    auto it = Margins.find(Id);
-    return it != Margins.end() ? it->second : TUiDefaultTheme::GetMargins(Id);
   }
   TColor GetItemTextColor(const TUiItemInfo& I) override {
     Add("TextColor", {}, I);

