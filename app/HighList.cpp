@@ -87,8 +87,8 @@ std::vector<AnsiString> SplitExtensions(const AnsiString& Extensions) {
   while (from <= Extensions.size()) {
     size_t comma = Extensions.find(',', from);
     if (comma == AnsiString::npos) comma = Extensions.size();
-    AnsiString piece = Trim(Extensions.substr(from, comma - from));
-    if (!piece.empty()) result.push_back(piece);
+    AnsiString ext = Trim(Extensions.substr(from, comma - from));
+    if (!ext.empty()) result.push_back(ext);
     from = comma + 1;
   }
   return result;

@@ -66,7 +66,7 @@ class THighList {
   std::vector<std::unique_ptr<TTxtXmlHighlighter>> loaded_;
 };
 
-// Splits a scheme's extension list at ", " (pieces trimmed, empty ones dropped).
+// Splits a scheme's extension list at its commas (each trimmed, empty ones dropped).
 std::vector<AnsiString> SplitExtensions(const AnsiString& Extensions);
 
 // A radio item of the syntax-highlighting submenu: "No highlighting" or one scheme file.

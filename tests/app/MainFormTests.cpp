@@ -228,12 +228,12 @@ TEST_F(MainWindow, AnyCaretListGivesACaretInsideTheText) {
   const WideString file = folder_.Write(L"t.txt", "ab\ncd");
   TMainForm& form = Make();
   std::mt19937 random(3207);
-  const std::string pieces[] = {"|", "-", "0", "9", "99999999999", "t.txt", "\\", " ", "x", "\xFF"};
+  const std::string parts[] = {"|", "-", "0", "9", "99999999999", "t.txt", "\\", " ", "x", "\xFF"};
   for (int round = 0; round < 150; ++round) {
     std::string text = "[FilesPos]\r\nCount=" + std::to_string(static_cast<int>(random() % 40) - 3) + "\r\n";
     for (int i = 0; i < 5; ++i) {
       std::string entry = random() % 2 ? WideToAnsi(file) : "";
-      for (int k = random() % 8; k > 0; --k) entry += pieces[random() % 10];
+      for (int k = random() % 8; k > 0; --k) entry += parts[random() % 10];
       text += "Item" + std::to_string(random() % 6) + "=" + entry + "\r\n";
     }
     folder_.Write(L"Preferences.ini", text);

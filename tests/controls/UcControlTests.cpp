@@ -64,17 +64,6 @@ TEST_F(TShownFormTest, ControlHintIsTheFirstHintUpTheParents) {
   EXPECT_EQ(UcControl_GetHint(edit), Cyrillic);
 }
 
-TEST_F(TShownFormTest, SettingAnEqualTextAnnouncesNothing) {
-  auto* probe = Child<TTextProbe>();
-  probe->HandleNeeded();
-  UcControl_SetText(probe, Cyrillic);
-  UcControl_SetText(probe, Cyrillic);
-  EXPECT_EQ(probe->Changes, 1);
-  // Equal means equal unit by unit: a change of letter case is a change.
-  UcControl_SetText(probe, L"\x043F\x0440\x0438\x0432\x0435\x0442");
-  EXPECT_EQ(probe->Changes, 2);
-}
-
 TEST_F(TShownFormTest, WindowTextEndsWhereTheCopyEnded) {
   auto* probe = Child<TTextProbe>();
   UcControl_SetText(probe, Greek);

@@ -82,20 +82,6 @@ TEST(EditCoords, HugeColumnsDoNotOverflow) {
   EXPECT_EQ(TxtColumnToChar(tabs, INT_MAX, 256), INT_MAX - 255000);
 }
 
-TEST(EditCoords, SmallRoutines) {
-  EXPECT_EQ(MinMax(5, 1, 0), 1);  // the lower bound wins
-  EXPECT_EQ(MinBufferCoord({5, 1}, {1, 2}), (TBufferCoord{5, 1}));
-  EXPECT_EQ(MinBufferCoord({5, 2}, {1, 2}), (TBufferCoord{1, 2}));
-  EXPECT_EQ(MaxBufferCoord({5, 2}, {1, 2}), (TBufferCoord{5, 2}));
-  const char text[] = "ab\rc";
-  EXPECT_EQ(GetEOL(text, text + 4), text + 2);
-  const char zero[] = {'a', 0, 'b'};
-  EXPECT_EQ(GetEOL(zero, zero + 3), zero + 1);
-  EXPECT_EQ(GetEOL(text, text + 2), text + 2);
-  EXPECT_EQ(TxtMulDiv(10000000, 32767, 10000000), 32767);
-  EXPECT_EQ(TxtMulDiv(1, 1, 0), 0);
-}
-
 namespace {
 
 // Acts as a system whose lead bytes are 0x81..0x9F, as in the Japanese code page.

@@ -296,6 +296,7 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
       c.Setup(e);
       c.Change(e);
       const AnsiString middle = e.TextA();
+      const TBufferCoord middleBegin = e.BlockBegin(), middleEnd = e.BlockEnd();
       c.Change(e);
       const AnsiString end = e.TextA();
       ASSERT_NE(middle, end);
@@ -304,6 +305,11 @@ TEST(UndoReasons, GroupingMergesLikeChangesOnly) {
       while (e.CanUndo()) e.Undo();
       EXPECT_EQ(e.TextA(), c.Start);
       EXPECT_EQ(TextAfterRedo(e), grouping && c.Merges ? end : middle);
+      // A step redone on its own gives back the selection the change left.
+      if ((!grouping || !c.Merges) && !(middleBegin == middleEnd)) {
+        EXPECT_EQ(e.BlockBegin(), middleBegin);
+        EXPECT_EQ(e.BlockEnd(), middleEnd);
+      }
       while (e.CanRedo()) e.Redo();
       EXPECT_EQ(e.TextA(), end);
     }

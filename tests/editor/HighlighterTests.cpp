@@ -124,38 +124,6 @@ TEST(Highlighter, TokensCoverTheLineInOrderAndAnEmptyLineHasNone) {
 
 // ---- attributes ----
 
-TEST(HighlighterAttributes, WhatIsStored) {
-  TTxtHighlighterAttributes a("Comment");
-  EXPECT_TRUE(IsStoredProp(&a, FindPropInfo(&a, "Background")));  // clNone differs from 0
-  EXPECT_FALSE(IsStoredProp(&a, FindPropInfo(&a, "Style")));
-  SetOrdProp(&a, FindPropInfo(&a, "Foreground"), 0);
-  EXPECT_FALSE(IsStoredProp(&a, FindPropInfo(&a, "Foreground")));
-}
-
-TEST(HighlighterAttributes, ChangesSignalOncePerRealChange) {
-  TTxtHighlighterAttributes a("x");
-  Hooks hooks;
-  a.OnChange = TNotifyEvent(&hooks, &Hooks::Changed);
-  a.SetBackground(clNone);
-  a.SetStyle(TFontStyles{});
-  EXPECT_TRUE(hooks.senders.empty());
-  a.SetBackground(clRed);
-  ASSERT_EQ(hooks.senders.size(), 1u);
-  EXPECT_EQ(hooks.senders[0], &a);
-  TTxtHighlighterAttributes b("y");
-  b.SetBackground(clBlue);
-  b.SetForeground(clGreen);
-  b.SetStyle(TFontStyles{fsItalic});
-  a.AssignColorAndStyle(&b);
-  EXPECT_EQ(hooks.senders.size(), 2u);  // three values, one signal
-  a.AssignColorAndStyle(&b);
-  EXPECT_EQ(hooks.senders.size(), 2u);
-  EXPECT_EQ(a.Name(), "x");
-  a.Assign(&b);
-  EXPECT_EQ(a.Name(), "y");
-  EXPECT_THROW(a.Assign(nullptr), EConvertError);
-}
-
 TEST(HighlighterAttributes, StyleAsANumber) {
   TTxtHighlighterAttributes a("x");
   for (int v = 0; v < 16; ++v) {
@@ -254,14 +222,6 @@ TEST(Highlighter, ObserversCanUnhookWhenTheHighlighterIsFreed) {
   h->FreeNotification(&editor);
   delete h;
   EXPECT_EQ(editor.watched, nullptr);
-}
-
-TEST(Highlighter, TheClassRegisterKeepsOneEntryPerClass) {
-  int a = RegisterPlaceableHighlighter(TWordHighlighter::StaticClassInfo());
-  int b = RegisterPlaceableHighlighter(TOtherHighlighter::StaticClassInfo());
-  EXPECT_NE(a, b);
-  EXPECT_EQ(RegisterPlaceableHighlighter(TWordHighlighter::StaticClassInfo()), a);
-  EXPECT_EQ(GetPlaceableHighlighters().ItemClass(b), &TOtherHighlighter::StaticClassInfo());
 }
 
 // ---- the registry ----

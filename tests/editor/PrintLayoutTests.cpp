@@ -190,23 +190,6 @@ TEST_F(BandTest, PreparationKeepsRequestedLinesAndSortsStably) {
   EXPECT_EQ(header.TimeText(), TimeToStr(clock_.Now()));
 }
 
-TEST_F(BandTest, AssignReplacesItemsAndCopiesFonts) {
-  THeader a, b;
-  TFont big;
-  big.SetSize(20);
-  a.Add("one", &big, taCenter, 2);
-  a.SetRomanNumbers(true);
-  a.SetFrameTypes({ftBox, ftShaded});
-  b.Add("old", nullptr, taLeftJustify, 1);
-  b.Assign(&a);
-  b.Assign(&a);
-  ASSERT_EQ(b.Count(), 1);
-  EXPECT_EQ(b.Get(0)->Text(), "one");
-  EXPECT_TRUE(b.Get(0)->Font()->Size() == 20 && b.Get(0)->Font() != a.Get(0)->Font());
-  EXPECT_TRUE(b.RomanNumbers() && b.FrameTypes().Contains(ftShaded));
-  EXPECT_THROW(b.Get(1), EListError);
-}
-
 TEST_F(BandTest, EmptyBandPaintsNothing) {
   THeader header;
   header.SetFrameTypes({ftLine, ftBox, ftShaded});

@@ -133,14 +133,6 @@ TEST(TextBuffer, LoadingReadsTheWholeStreamWhateverItsPosition) {
   EXPECT_EQ(Lines(l), (Strings{"one", "two"}));
 }
 
-TEST(TextBuffer, LoadingFiresOneBracketAndAnInsertionPerLine) {
-  TTxtEditStringList l;
-  Fill(l, {"old"});
-  EventLog e(l);
-  Load(l, "a\nb\n");
-  EXPECT_EQ(e.Take(), "changing@1 | cleared@0 | ins 0,1@1 | ins 1,1@2 | ins 2,1@3 | change@3");
-}
-
 TEST(TextBuffer, AFailedReadLeavesTheLinesAsTheyWereAndClosesTheBracket) {
   TTxtEditStringList l;
   Fill(l, {"keep", "me"});
@@ -318,48 +310,6 @@ TEST(TextBuffer, EveryMutatorReportsItsLinesInsideOneBracket) {
   EXPECT_EQ(e.Take(), "");
 }
 
-TEST(TextBuffer, AnOuterBracketGathersTheChangeEvents) {
-  TTxtEditStringList l;
-  EventLog e(l);
-  l.BeginUpdate();
-  l.Add("a");
-  l.Add("b");
-  l.Delete(0);
-  l.EndUpdate();
-  EXPECT_EQ(e.Take(), "changing@0 | ins 0,1@1 | ins 1,1@2 | del 0,1@1 | change@1");
-}
-
-TEST(TextBuffer, PutKeepsTheRangeAndObject) {
-  TTxtEditStringList l;
-  Fill(l, {"a"});
-  TObject o;
-  l.PutRange(0, reinterpret_cast<void*>(42));
-  l.SetObjects(0, &o);
-  EventLog e(l);
-  l.SetStrings(0, "b");
-  EXPECT_EQ(l.GetRange(0), reinterpret_cast<void*>(42));
-  EXPECT_EQ(l.Objects(0), &o);
-  e.Take();
-  l.PutRange(0, nullptr);
-  EXPECT_EQ(e.Take(), "changing@1 | change@1");
-  // An exchange moves the whole record.
-  l.Add("c");
-  l.PutRange(0, reinterpret_cast<void*>(1));
-  l.Exchange(1, 0);
-  EXPECT_EQ(l.GetRange(1), reinterpret_cast<void*>(1));
-  EXPECT_EQ(l.Objects(1), &o);
-}
-
-TEST(TextBuffer, NewLinesHaveNoRangeYet) {
-  TTxtEditStringList l;
-  Load(l, "a\nb");
-  l.Add("c");
-  l.InsertLines(0, 1);
-  for (int i = 0; i < l.Count(); ++i) EXPECT_EQ(l.GetRange(i), NullRange);
-  EXPECT_EQ(l.GetRange(-1), nullptr);
-  EXPECT_EQ(l.GetRange(4), nullptr);
-}
-
 TEST(TextBuffer, InsertingMoreLinesThanMemoryHoldsIsRefused) {
   TTxtEditStringList l;
   Fill(l, {"a", "", "", "b"});
@@ -413,16 +363,6 @@ TEST(TextBuffer, BadIndexesRaiseAndChangeNothing) {
   EXPECT_EQ(l.GetExpandedStringLength(-1), 0);
 }
 
-TEST(TextBuffer, TheDestructorFiresNothing) {
-  auto* l = new TTxtEditStringList;
-  Fill(*l, {"a"});
-  {
-    EventLog e(*l);
-    delete l;
-    EXPECT_EQ(e.Take(), "");
-  }
-}
-
 // ---- tab expansion and the longest line ----
 
 TEST(TextBuffer, ExpandedStringsFollowTheTabWidth) {
@@ -436,16 +376,6 @@ TEST(TextBuffer, ExpandedStringsFollowTheTabWidth) {
       EXPECT_EQ(l.GetExpandedString(i), expected) << width;
       EXPECT_EQ(l.GetExpandedStringLength(i), static_cast<int>(expected.size())) << width;
     }
-  }
-}
-
-TEST(TextBuffer, TabWidthIsAtLeastOne) {
-  TTxtEditStringList l;
-  Fill(l, {"\t\tab"});
-  for (int width : {0, -7}) {
-    l.SetTabWidth(width);
-    EXPECT_EQ(l.GetExpandedString(0), "  ab");
-    EXPECT_EQ(l.GetLengthOfLongestLine(), 4);
   }
 }
 

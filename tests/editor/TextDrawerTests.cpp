@@ -130,47 +130,6 @@ TEST(TextDrawer, OpaqueDrawingFillsTheRectangleWithTheBackColour) {
   EXPECT_EQ(GetTextColor(surface.DC()), 0u);  // the DC given back as it was
 }
 
-TEST(TextDrawer, DrawingBracketsNestOnOneDeviceContext) {
-  auto font = MakeFont();
-  TheTextDrawer drawer(TFontStyles{}, font.get());
-  TTestSurface a(16, 16), b(16, 16);
-  HGDIOBJ original = GetCurrentObject(a.DC(), OBJ_FONT);
-  drawer.BeginDrawing(a.DC());
-  drawer.BeginDrawing(a.DC());
-  drawer.EndDrawing();
-  EXPECT_EQ(drawer.DrawingCount(), 1);
-  EXPECT_EQ(GetCurrentObject(a.DC(), OBJ_FONT), drawer.FontStock().FontHandle());
-  EXPECT_THROW(drawer.BeginDrawing(b.DC()), EAssertionFailed);
-  drawer.EndDrawing();
-  EXPECT_EQ(GetCurrentObject(a.DC(), OBJ_FONT), original);
-  EXPECT_THROW(drawer.EndDrawing(), EAssertionFailed);
-}
-
-TEST(TextDrawer, DrawersOfOneFontShareTheVariants) {
-  TheFontsInfoManager& manager = GetFontsInfoManager();
-  const int records = manager.Count();
-  auto font = MakeFont(L"Courier New", 11);
-  auto italic = MakeFont(L"Courier New", 11);
-  italic->SetStyle(TFontStyles{fsItalic, fsUnderline});
-  auto bold = MakeFont(L"Courier New", 11);
-  bold->SetStyle(TFontStyles{fsBold});
-  {
-    TheTextDrawer a(TFontStyles{fsBold}, font.get());
-    TheTextDrawer b(TFontStyles{fsBold}, italic.get());
-    EXPECT_EQ(a.FontStock().FontsInfo(), b.FontStock().FontsInfo());
-    // The weight is part of what is compared.
-    TheTextDrawer c(TFontStyles{fsBold}, bold.get());
-    EXPECT_NE(c.FontStock().FontsInfo(), a.FontStock().FontsInfo());
-    // A variant is made once for both drawers.
-    a.SetStyle(TFontStyles{fsItalic, fsStrikeOut});
-    int handles = GdiObjectCount();
-    b.SetStyle(TFontStyles{fsItalic, fsStrikeOut});
-    EXPECT_EQ(GdiObjectCount(), handles);
-    EXPECT_EQ(a.FontStock().FontHandle(), b.FontStock().FontHandle());
-  }
-  EXPECT_EQ(manager.Count(), records);
-}
-
 TEST(TextDrawer, VariantHandlesLiveOnlyWhileUsed) {
   const int before = GdiObjectCount();
   auto font = MakeFont(L"Courier New", 13);

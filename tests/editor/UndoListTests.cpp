@@ -29,50 +29,6 @@ void UndoStep(TTxtEditUndoList& l) {
 
 }  // namespace
 
-TEST(UndoList, EmptyAnswers) {
-  TTxtEditUndoList l;
-  EXPECT_FALSE(l.CanUndo());
-  EXPECT_EQ(l.PeekItem(), nullptr);
-  EXPECT_EQ(l.PopItem(), nullptr);
-  EXPECT_EQ(l.LastChangeReason(), urNothing);
-  EXPECT_TRUE(l.IsAtSavedState());
-  l.PushItem(nullptr);
-  EXPECT_EQ(l.ItemCount(), 0);
-}
-
-TEST(UndoList, RecordsAllFieldsAndAssignCopiesItems) {
-  TTxtEditUndoList l;
-  l.AddChange(urDelete, BufferCoord(3, 4), BufferCoord(5, 6), std::string("a\0b", 3), smColumn);
-  TTxtEditUndoItem* it = l.PeekItem();
-  EXPECT_EQ(it->Reason, urDelete);
-  EXPECT_EQ(it->SelMode, smColumn);
-  EXPECT_EQ(it->StartPos, BufferCoord(3, 4));
-  EXPECT_EQ(it->EndPos, BufferCoord(5, 6));
-  EXPECT_EQ(it->Text, std::string("a\0b", 3));
-
-  TTxtEditUndoItem copy;
-  copy.Assign(it);
-  EXPECT_EQ(copy.Text, it->Text);
-  EXPECT_EQ(copy.ChangeNumber, it->ChangeNumber);
-  EXPECT_THROW(copy.Assign(&l), EConvertError);
-
-  TTxtEditUndoList other;
-  other.SetMaxUndoActions(7);
-  other.Lock();
-  l.MarkSavedState(true);
-  l.Assign(&other);
-  EXPECT_EQ(l.ItemCount(), 0);
-  EXPECT_EQ(l.MaxUndoActions(), 7);
-  EXPECT_EQ(l.LockCount(), 1);
-  // The saved-state mark is the list's own and stays.
-  EXPECT_EQ(l.SavedChangeNumber(), 1);
-  other.Unlock();
-  Change(other);
-  l.Assign(&other);
-  ASSERT_EQ(l.ItemCount(), 1);
-  EXPECT_NE(l.PeekItem(), other.PeekItem());
-}
-
 TEST(UndoList, NestedBlocksShareOneNumberAndNotifyOnceAtTheOuterEnd) {
   TTxtEditUndoList l;
   Watcher w;
@@ -234,16 +190,4 @@ TEST(UndoList, LoweringTheLimitAlsoForgetsTheSavedState) {
   l.SetMaxUndoActions(1);
   UndoStep(l);
   EXPECT_FALSE(l.IsAtSavedState());
-}
-
-TEST(UndoList, PopAndPushMoveItemsBetweenLists) {
-  TTxtEditUndoList undo, redo;
-  Watcher w;
-  redo.OnAddedUndo = TNotifyEvent(&w, &Watcher::Added);
-  Change(undo, "abc");
-  TTxtEditUndoItem* raw = undo.PeekItem();
-  redo.PushItem(undo.PopItem());
-  EXPECT_EQ(redo.PeekItem(), raw);
-  EXPECT_EQ(w.added, 1);
-  EXPECT_FALSE(undo.CanUndo());
 }

@@ -65,15 +65,3 @@ TEST(ApStrHolder, AssignmentsCopy) {
   other.Add("y");
   EXPECT_EQ(copy.GetStringsByName("sOne")->Text(), "x\r\n");
 }
-
-TEST(ApStrHolder, PublishedForFormFiles) {
-  EXPECT_EQ(GetClass("TApMultiStringHolder"), &TApMultiStringHolder::StaticClassInfo());
-  TApMultiStringHolder holder(nullptr);
-  const TPropInfo* prop = GetPropInfo(&holder, "MultipleStrings");
-  ASSERT_NE(prop, nullptr);
-  auto* coll = dynamic_cast<TCollection*>(GetObjectProp(&holder, *prop));
-  ASSERT_NE(coll, nullptr);
-  TCollectionItem* item = coll->Add();
-  SetStrProp(item, FindPropInfo(item, "Name"), "sHello");
-  EXPECT_NE(holder.GetStringsByName("SHELLO"), nullptr);
-}

@@ -180,26 +180,6 @@ TEST(UcStringList, NamesCapacityAndCustomSorts) {
   EXPECT_EQ(list.IndexOfName(L"zz"), -1);
 }
 
-TEST(UcStringList, ChangesAreAnnouncedOutsideUpdates) {
-  struct Counter : TObject {
-    int Changing = 0, Changed = 0;
-    void OnChanging(TObject*) { ++Changing; }
-    void OnChanged(TObject*) { ++Changed; }
-  } counter;
-  TUcStringList list;
-  list.OnChanging = TNotifyEvent(&counter, &Counter::OnChanging);
-  list.OnChange = TNotifyEvent(&counter, &Counter::OnChanged);
-  list.Add(L"a");
-  list.Exchange(0, 0);
-  EXPECT_EQ(counter.Changed, 2);
-  list.BeginUpdate();
-  list.Add(L"b");
-  list.Delete(0);
-  list.EndUpdate();
-  EXPECT_EQ(counter.Changing, 3);
-  EXPECT_EQ(counter.Changed, 3);
-}
-
 TEST(UcStoredProperties, ReadsEveryValueForm) {
   auto read = [](const std::string& Lines) {
     auto probe = std::make_unique<TUcProbe>(nullptr);

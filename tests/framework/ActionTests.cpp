@@ -115,17 +115,6 @@ TEST(ActionLink, ClientsFollowOnlyTheValuesTheyStillShare) {
   EXPECT_EQ(linked.changes, 3);
 }
 
-TEST(ActionLink, UnchangedValuesAnnounceNothing) {
-  TAction action(nullptr);
-  TFakeClient client;
-  TFakeLink link(&client);
-  link.SetAction(&action);
-  action.SetEnabled(true);
-  action.SetCaption(L"");
-  action.SetChecked(false);
-  EXPECT_EQ(client.changes, 0);
-}
-
 TEST(ActionLink, ALinkLeavesItsActionAndAnActionItsLinks) {
   auto action = std::make_unique<TAction>(nullptr);
   TFakeClient client;
@@ -265,32 +254,6 @@ TEST(Action, HintHandlerMayChangeOrVetoTheHint) {
   EXPECT_EQ(hint, L"plain!");
   WideString secret = L"secret";
   EXPECT_FALSE(action.DoHint(secret));
-}
-
-TEST(Action, AssignCopiesTheShownValues) {
-  TAction source(nullptr), copy(nullptr);
-  source.SetCaption(L"&Find...");
-  source.SetHint(L"Find|Finds text");
-  source.SetShortCut(TextToShortCut("Ctrl+F"));
-  source.SecondaryShortCuts()->Add("F3");
-  source.SetImageIndex(4);
-  source.SetEnabled(false);
-  source.SetVisible(false);
-  source.SetChecked(true);
-  copy.Assign(&source);
-  EXPECT_EQ(copy.Caption(), L"&Find...");
-  EXPECT_EQ(copy.Hint(), L"Find|Finds text");
-  EXPECT_EQ(copy.ShortCut(), TextToShortCut("Ctrl+F"));
-  EXPECT_EQ(copy.SecondaryShortCuts()->Count(), 1);
-  EXPECT_TRUE(IsStoredProp(&copy, FindPropInfo(&copy, "SecondaryShortCuts")));
-  TAction fresh(nullptr);  // an empty list is not written
-  EXPECT_FALSE(IsStoredProp(&fresh, FindPropInfo(&fresh, "SecondaryShortCuts")));
-  EXPECT_EQ(copy.ImageIndex(), 4);
-  EXPECT_FALSE(copy.Enabled());
-  EXPECT_FALSE(copy.Visible());
-  EXPECT_TRUE(copy.Checked());
-  TComponent notAnAction(nullptr);
-  EXPECT_THROW(copy.Assign(&notAnAction), EConvertError);
 }
 
 TEST(ActionList, OrderIndexAndMembership) {

@@ -255,39 +255,6 @@ TEST(ApplicationHints, AHintWindowWrapsAtItsMaximumWidthAndStaysOnTheScreen) {
   EXPECT_FALSE(window.HandleAllocated());
 }
 
-TEST(ApplicationScreen, CursorsFontsAndMetrics) {
-  EXPECT_NE(Screen->Cursors(crDrag), nullptr);
-  EXPECT_NE(Screen->Cursors(crDrag), Screen->Cursors(crArrow));  // the program's own drawing
-  EXPECT_NE(Screen->Cursors(crMultiDrag), Screen->Cursors(crDrag));
-  EXPECT_EQ(Screen->Cursors(crArrow), LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
-  EXPECT_EQ(Screen->Cursors(TCursor(12345)), Screen->Cursors(crArrow));  // unknown numbers
-  HCURSOR own = CopyCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_CROSS)));
-  Screen->SetCursors(TCursor(1), own);
-  EXPECT_EQ(Screen->Cursors(TCursor(1)), own);
-  Screen->SetCursor(crHourGlass);
-  EXPECT_EQ(Screen->Cursor(), crHourGlass);
-  Screen->SetCursor(crDefault);
-
-  TStringsW* fonts = Screen->Fonts();
-  ASSERT_GT(fonts->Count(), 0);
-  for (int i = 1; i < fonts->Count(); ++i)
-    EXPECT_LT(_wcsicmp(fonts->Strings(i - 1).c_str(), fonts->Strings(i).c_str()), 0);
-  EXPECT_GT(Screen->PixelsPerInch(), 0);
-  EXPECT_EQ(Screen->Width(), GetSystemMetrics(SM_CXSCREEN));
-  TRect work = Screen->WorkAreaRect();
-  EXPECT_GT(work.Width(), 0);
-  EXPECT_LE(work.Height(), Screen->Height());
-
-  // Cursor names for form files.
-  int32_t value = 0;
-  EXPECT_TRUE(IdentToCursor("crIBeam", value));
-  EXPECT_EQ(value, crIBeam);
-  std::string name;
-  EXPECT_TRUE(CursorToIdent(crSizeAll, name));
-  EXPECT_EQ(name, "crSizeAll");
-  EXPECT_FALSE(IdentToCursor("crNothing", value));
-}
-
 TEST(ApplicationResources, FormsMadeAThousandTimesLeaveNothingBehind) {
   auto makeOne = [] {
     TForm* form = new TForm(nullptr, CreateNew);

@@ -295,23 +295,6 @@ TEST(Bitmap, BitmapResourcesLoadByName) {
   EXPECT_EQ(Px(b, 1, 1), red);
 }
 
-TEST(Bitmap, TransparentColourFollowsItsMode) {
-  TBitmap b;
-  PaintGlyph(b);
-  EXPECT_EQ(b.TransparentMode(), tmAuto);
-  EXPECT_EQ(b.TransparentColor(), clLime);  // the bottom-left pixel
-  b.SetTransparentColor(clRed);
-  EXPECT_EQ(b.TransparentMode(), tmFixed);
-  EXPECT_EQ(b.TransparentColor(), clRed);
-  b.SetTransparentMode(tmAuto);
-  EXPECT_EQ(b.TransparentColor(), clLime);
-  b.Canvas()->SetPixels(0, 3, clBlue);
-  EXPECT_EQ(b.TransparentColor(), clBlue);
-  b.SetTransparentMode(tmFixed);  // keeps the colour it had
-  b.Canvas()->SetPixels(0, 3, clLime);
-  EXPECT_EQ(b.TransparentColor(), clBlue);
-}
-
 TEST(Bitmap, TransparentDrawingLeavesTheKeyColourOut) {
   for (TPixelFormat format : {pf24bit, pf32bit, pf8bit}) {
     TBitmap glyph;
@@ -342,53 +325,6 @@ TEST(Bitmap, TransparentDrawingLeavesTheKeyColourOut) {
   }
 }
 
-TEST(Bitmap, AssignCopiesAndNullEmpties) {
-  TBitmap a;
-  PaintGlyph(a);
-  a.SetPixelFormat(pf8bit);
-  a.SetTransparent(true);
-  a.SetTransparentColor(clRed);
-  TBitmap b;
-  b.Assign(&a);
-  EXPECT_EQ(b.PixelFormat(), pf8bit);
-  EXPECT_TRUE(b.Transparent());
-  EXPECT_EQ(b.TransparentColor(), clRed);
-  EXPECT_EQ(Px(b, 4, 2), blue);
-  b.Canvas()->SetPixels(4, 2, clBlack);
-  EXPECT_EQ(Px(a, 4, 2), blue);  // a copy, not a share
-  b.Assign(nullptr);
-  EXPECT_TRUE(b.Empty());
-  TIcon icon;
-  EXPECT_THROW(b.Assign(&icon), EConvertError);
-}
-
-TEST(Bitmap, HandlesCanBeTakenOverAndLent) {
-  int base = GdiObjectCount();
-  {
-    TWindowDC screen;
-    HBITMAP ddb = CreateCompatibleBitmap(screen.Get(), 5, 4);
-    {
-      TCreatedDC dc(CreateCompatibleDC(screen.Get()));
-      TSelectObject selection(dc.Get(), ddb);
-      PatBlt(dc.Get(), 0, 0, 5, 4, WHITENESS);
-      SetPixel(dc.Get(), 2, 1, RGB(255, 0, 0));
-    }
-    TBitmap b;
-    b.SetHandle(ddb);
-    EXPECT_EQ(GetObjectType(ddb), 0u);  // taken over: freed once copied
-    EXPECT_EQ(b.Width(), 5);
-    EXPECT_EQ(Px(b, 2, 1), red);
-    EXPECT_EQ(Px(b, 0, 0), white);
-
-    // The handle lent out is free to be selected into another DC.
-    b.Canvas()->FillRect(Rect(0, 0, 1, 1));
-    TCreatedDC other(CreateCompatibleDC(nullptr));
-    EXPECT_NE(SelectObject(other.Get(), b.Handle()), nullptr);
-    SelectObject(other.Get(), GetStockObject(DEFAULT_GUI_FONT));
-  }
-  EXPECT_EQ(GdiObjectCount(), base);
-}
-
 TEST(Bitmap, ClipboardFormatRoundTrip) {
   TBitmap a;
   PaintGlyph(a);
@@ -406,21 +342,6 @@ TEST(Bitmap, ClipboardFormatRoundTrip) {
   DeleteObject(data);
   EXPECT_EQ(Raised<EInvalidGraphic>([&] { b.LoadFromClipboardFormat(CF_TEXT, data, palette); }),
             "Unsupported clipboard format");
-}
-
-TEST(Bitmap, ChangesAreAnnounced) {
-  TBitmap b;
-  ChangeCounter counter;
-  b.OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
-  b.SetSize(4, 4);
-  EXPECT_EQ(counter.changes, 1);
-  b.Canvas()->FillRect(Rect(0, 0, 2, 2));
-  EXPECT_GE(counter.changes, 2);
-  EXPECT_TRUE(b.Modified());
-  int before = counter.changes;
-  b.SetSize(4, 4);
-  b.Canvas()->Pixels(0, 0);  // reading is no change
-  EXPECT_EQ(counter.changes, before);
 }
 
 TEST(Bitmap, NoHandlesLeakOverAThousandCycles) {

@@ -66,20 +66,6 @@ TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
     }
 }
 
-TEST(Canvas, ClearBrushPaintsNothing) {
-  TSurfaceCanvas drawing(10, 10);
-  auto& [surface, canvas] = drawing;
-  canvas.Brush()->SetColor(clRed);
-  canvas.Brush()->SetStyle(bsClear);
-  canvas.FillRect(Rect(0, 0, 10, 10));
-  EXPECT_EQ(surface.Count(white), 100);
-  // A rectangle with a clear brush draws only its outline.
-  canvas.Pen()->SetColor(clBlue);
-  canvas.Rectangle(2, 2, 8, 8);
-  EXPECT_EQ(surface.Pixel(2, 2), blue);
-  EXPECT_EQ(surface.Pixel(5, 5), white);
-}
-
 TEST(Canvas, RectangleFrameAndInterior) {
   TSurfaceCanvas drawing(12, 12);
   auto& [surface, canvas] = drawing;
@@ -98,75 +84,6 @@ TEST(Canvas, RectangleFrameAndInterior) {
   canvas.FrameRect(Rect(1, 1, 5, 5));
   EXPECT_EQ(surface.Count(red), 12);
   EXPECT_EQ(surface.Pixel(2, 2), white);
-}
-
-TEST(Canvas, LinesStopBeforeTheirEndPoint) {
-  TSurfaceCanvas drawing(20, 20);
-  auto& [surface, canvas] = drawing;
-  canvas.Pen()->SetColor(clRed);
-  canvas.MoveTo(2, 5);
-  canvas.LineTo(12, 5);
-  EXPECT_EQ(canvas.PenPos(), Point(12, 5));
-  EXPECT_EQ(surface.Count(red, 2, 5, 12, 6), 10);
-  EXPECT_EQ(surface.Pixel(12, 5), white);
-  EXPECT_EQ(surface.Count(red), 10);
-
-  surface.Fill(white);
-  const TPoint path[] = {{1, 1}, {1, 6}, {6, 6}};
-  canvas.Polyline(path);
-  EXPECT_EQ(surface.Count(red, 1, 1, 2, 6), 5);
-  EXPECT_EQ(surface.Count(red, 1, 6, 6, 7), 5);
-  EXPECT_EQ(surface.Count(red), 10);
-  canvas.Polyline({});  // nothing to draw
-  EXPECT_EQ(surface.Count(red), 10);
-}
-
-TEST(Canvas, PenWidthAndRasterMode) {
-  TSurfaceCanvas drawing(20, 20);
-  auto& [surface, canvas] = drawing;
-  canvas.Pen()->SetColor(clWhite);
-  canvas.Pen()->SetMode(pmXor);
-  canvas.MoveTo(0, 3);
-  canvas.LineTo(10, 3);
-  EXPECT_EQ(surface.Pixel(4, 3), 0u);  // white xor white
-  canvas.MoveTo(0, 3);
-  canvas.LineTo(10, 3);
-  EXPECT_EQ(surface.Pixel(4, 3), white);  // drawn twice: back again
-
-  canvas.Pen()->SetMode(pmCopy);
-  canvas.Pen()->SetColor(clBlue);
-  canvas.Pen()->SetWidth(3);
-  canvas.MoveTo(2, 10);
-  canvas.LineTo(18, 10);
-  EXPECT_EQ(surface.Pixel(10, 9), blue);
-  EXPECT_EQ(surface.Pixel(10, 10), blue);
-  EXPECT_EQ(surface.Pixel(10, 11), blue);
-  EXPECT_EQ(surface.Pixel(10, 13), white);
-}
-
-TEST(Canvas, DrawingStaysInsideTheClipRegion) {
-  TSurfaceCanvas drawing(20, 20);
-  auto& [surface, canvas] = drawing;
-  EXPECT_EQ(canvas.ClipRect(), Rect(0, 0, 20, 20));
-  TRegionHandle region(CreateRectRgn(4, 6, 10, 8));
-  SelectClipRgn(canvas.Handle(), region.Get());
-  EXPECT_EQ(canvas.ClipRect(), Rect(4, 6, 10, 8));
-  canvas.Brush()->SetColor(clRed);
-  canvas.FillRect(Rect(0, 0, 20, 20));
-  EXPECT_EQ(surface.Count(red), 12);
-  EXPECT_EQ(surface.Count(red, 4, 6, 10, 8), 12);
-  SelectClipRgn(canvas.Handle(), nullptr);
-}
-
-TEST(Canvas, PixelsReadAndWrite) {
-  TSurfaceCanvas drawing(8, 8);
-  auto& [surface, canvas] = drawing;
-  canvas.SetPixels(3, 4, TColor(0x123456));
-  EXPECT_EQ(surface.Pixel(3, 4), 0x123456u);
-  EXPECT_EQ(canvas.Pixels(3, 4), TColor(0x123456));
-  EXPECT_EQ(canvas.Pixels(0, 0), clWhite);
-  EXPECT_EQ(canvas.Pixels(8, 0), clNone);
-  EXPECT_EQ(canvas.Pixels(-1, 3), clNone);
 }
 
 TEST(Canvas, CopyRectBetweenCanvases) {
@@ -230,39 +147,6 @@ TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
   EXPECT_EQ(height, 2 * canvas.TextHeight(L"Two"));
 }
 
-TEST(Canvas, TextMetricsComeFromTheSelectedFont) {
-  TSurfaceCanvas drawing(10, 10);
-  auto& [surface, canvas] = drawing;
-  canvas.Font()->SetName(L"Courier New");
-  canvas.Font()->SetPitch(fpFixed);
-  canvas.Font()->SetSize(10);
-  HDC dc = canvas.Handle();
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), canvas.Font()->Handle());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  EXPECT_EQ(canvas.TextHeight(L"Wg"), tm.tmHeight);
-  // Fixed pitch: every character one cell wide.
-  int cell = canvas.TextWidth(L"i");
-  EXPECT_EQ(cell, tm.tmAveCharWidth);
-  EXPECT_EQ(canvas.TextWidth(L"iiii"), 4 * cell);
-  EXPECT_EQ(canvas.TextWidth(L"WWWW"), 4 * cell);
-
-  // A font made independently from the same record measures the same.
-  LOGFONTW lf = canvas.Font()->LogFont();
-  TFontHandle twin(CreateFontIndirectW(&lf));
-  TCreatedDC other(CreateCompatibleDC(nullptr));
-  TSelectObject selection(other.Get(), twin.Get());
-  SIZE size{};
-  GetTextExtentPoint32W(other.Get(), L"Verdan", 6, &size);
-  EXPECT_EQ(canvas.TextExtent(L"Verdan"), (TSize{size.cx, size.cy}));
-
-  // A larger font is measured as soon as it changes.
-  int small = canvas.TextHeight(L"W");
-  canvas.Font()->SetSize(20);
-  EXPECT_GT(canvas.TextHeight(L"W"), small);
-  EXPECT_EQ(GetCurrentObject(canvas.Handle(), OBJ_FONT), canvas.Font()->Handle());
-}
-
 TEST(Canvas, ChangedObjectsAreTakenOutOfTheDCBeforeTheyAreFreed) {
   TTestSurface surface(40, 20);
   int base = GdiObjectCount();
@@ -290,17 +174,6 @@ TEST(Canvas, WithoutADCDrawingIsRefused) {
   EXPECT_FALSE(canvas.HandleAllocated());
   EXPECT_EQ(Raised<EInvalidOperation>([&] { canvas.FillRect(Rect(0, 0, 1, 1)); }), "Canvas does not allow drawing");
   EXPECT_THROW(canvas.TextWidth(L"x"), EInvalidOperation);
-}
-
-TEST(Canvas, ChangeEventsBracketEveryDrawing) {
-  TSurfaceCanvas drawing(4, 4);
-  auto& [surface, canvas] = drawing;
-  CanvasEvents events;
-  canvas.OnChanging = TNotifyEvent(&events, &CanvasEvents::Changing);
-  canvas.OnChange = TNotifyEvent(&events, &CanvasEvents::Changed);
-  canvas.FillRect(Rect(0, 0, 1, 1));
-  canvas.LineTo(2, 2);
-  EXPECT_EQ(events.log, "<><>");
 }
 
 TEST(Canvas, DrawAndStretchDrawHandTheRectangleToTheGraphic) {

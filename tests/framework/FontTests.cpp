@@ -1,8 +1,6 @@
 // Fonts, pens and brushes: properties, change notification, handles and their release.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "framework/Graphics.h"
 #include "tests/framework/Raised.h"
 
@@ -41,29 +39,6 @@ TEST(Font, SizeAndHeightFollowTheResolution) {
   EXPECT_EQ(font.PixelsPerInch(), 72);
 }
 
-TEST(Font, OneChangeNotificationPerChange) {
-  TFont font;
-  ChangeCounter counter;
-  font.OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
-  font.SetSize(12);
-  font.SetName(L"Courier New");
-  font.SetStyle({fsBold, fsItalic});
-  font.SetColor(clRed);
-  font.SetCharset(RUSSIAN_CHARSET);
-  font.SetPitch(fpFixed);
-  font.SetOrientation(900);
-  EXPECT_EQ(counter.changes, 7);
-  EXPECT_EQ(counter.sender, &font);
-  // Unchanged values and an empty name announce nothing.
-  font.SetSize(12);
-  font.SetName(L"Courier New");
-  font.SetName(L"");
-  font.SetStyle({fsItalic, fsBold});
-  font.SetColor(clRed);
-  EXPECT_EQ(counter.changes, 7);
-  EXPECT_EQ(font.Name(), L"Courier New");
-}
-
 TEST(Font, HandleIsMadeAgainAfterAChange) {
   TFont font;
   font.SetName(L"Courier New");
@@ -84,29 +59,6 @@ TEST(Font, HandleIsMadeAgainAfterAChange) {
   HFONT before = font.Handle();
   font.SetColor(clBlue);
   EXPECT_EQ(font.Handle(), before);
-}
-
-TEST(Font, LogicalFontRecordComparesByteForByte) {
-  TFont font;
-  font.SetName(L"Courier New");
-  font.SetPitch(fpFixed);
-  LOGFONTW lf = font.LogFont();
-  EXPECT_EQ(lf.lfPitchAndFamily, FIXED_PITCH | FF_MODERN);
-  for (size_t i = std::wcslen(lf.lfFaceName); i < LF_FACESIZE; ++i) EXPECT_EQ(lf.lfFaceName[i], 0) << i;
-  font.SetPitch(fpVariable);
-  EXPECT_EQ(font.LogFont().lfPitchAndFamily, VARIABLE_PITCH);
-
-  // A record taken over gives back the same bytes.
-  font.SetStyle({fsItalic, fsStrikeOut});
-  font.SetOrientation(450);
-  TFont copy;
-  copy.SetLogFont(font.LogFont());
-  LOGFONTW a = font.LogFont(), b = copy.LogFont();
-  EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
-
-  // A face name longer than the record holds is cut, still terminated.
-  font.SetName(std::wstring(40, L'x'));
-  EXPECT_EQ(std::wcslen(font.LogFont().lfFaceName), static_cast<size_t>(LF_FACESIZE - 1));
 }
 
 TEST(Font, AssignCopiesEverythingWithOneChange) {
@@ -143,14 +95,6 @@ TEST(Font, AssignCopiesEverythingWithOneChange) {
 
   TPen pen;
   EXPECT_EQ(Raised<EConvertError>([&] { target.Assign(&pen); }), "Cannot assign a TPen to a TFont");
-}
-
-TEST(Font, HeightIsStoredAndSizeFollowsIt) {
-  TFont font;
-  SetOrdProp(&font, FindPropInfo(&font, "Size"), 11);
-  EXPECT_EQ(font.Size(), 11);
-  EXPECT_FALSE(IsStoredProp(&font, FindPropInfo(&font, "Size")));
-  EXPECT_TRUE(IsStoredProp(&font, FindPropInfo(&font, "Height")));
 }
 
 TEST(Font, HandlesAreReleasedAfterAThousandCycles) {

@@ -73,17 +73,3 @@ TEST(GdiHandles, SaveDCScopeRestoresTheState) {
   }
   EXPECT_EQ(GetTextColor(dc.Get()), RGB(1, 2, 3));
 }
-
-TEST(GdiHandles, DeviceContextsAreCounted) {
-  int base = GdiObjectCount();
-  {
-    TWindowDC screen;
-    ASSERT_TRUE(screen);
-    TCreatedDC memory(CreateCompatibleDC(screen.Get()));
-    EXPECT_EQ(GdiObjectCount(), base + 2);
-    TWindowDC moved = std::move(screen);
-    EXPECT_FALSE(screen);
-    EXPECT_EQ(GdiObjectCount(), base + 2);
-  }
-  EXPECT_EQ(GdiObjectCount(), base);
-}

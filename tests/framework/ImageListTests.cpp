@@ -49,11 +49,6 @@ void FillThree(TImageList& list) {
 
 }  // namespace
 
-TEST(ImageList, CommonControlsSixAreInUse) {
-  // The manifest the test program carries asks for them, as the application's does.
-  EXPECT_GE(ComCtlVersion(), ComCtlVersion6);
-}
-
 TEST(ImageList, AddMaskedDrawsTheShapeOnlyAndLeavesTheBitmapAlone) {
   TImageList list(nullptr);
   TBitmap b;
@@ -214,51 +209,6 @@ TEST(ImageList, DisabledImagesAreEmbossed) {
   EXPECT_EQ(target.Canvas()->Pixels(12, 12), TColor(ColorToRGB(clBtnHighlight)));
   EXPECT_EQ(target.Canvas()->Pixels(2, 2), clYellow);
   EXPECT_EQ(target.Canvas()->Pixels(14, 14), clYellow);
-}
-
-TEST(ImageList, SizeChangesEmptyTheListOtherSettingsKeepIt) {
-  TImageList list(nullptr);
-  FillThree(list);
-  list.SetMasked(false);
-  EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(Centre(list, 1), blue);
-  list.SetColorDepth(cd24Bit);
-  EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(Centre(list, 0), red);
-  list.SetWidth(24);
-  EXPECT_EQ(list.Count(), 0);
-  list.SetHeight(0);
-  EXPECT_EQ(list.Height(), 1);
-}
-
-TEST(ImageList, ChangesAreAnnouncedOncePerOperationOrBracket) {
-  TImageList list(nullptr);
-  ChangeCounter onChange, link, removed;
-  list.OnChange = TNotifyEvent(&onChange, &ChangeCounter::Changed);
-  list.RegisterChanges(TNotifyEvent(&link, &ChangeCounter::Changed));
-  list.RegisterChanges(TNotifyEvent(&removed, &ChangeCounter::Changed));
-  list.UnRegisterChanges(TNotifyEvent(&removed, &ChangeCounter::Changed));
-  TBitmap b;
-  Glyph(b, clRed);
-  list.AddMasked(&b, clLime);
-  list.Delete(0);
-  EXPECT_EQ(onChange.changes, 2);
-  EXPECT_EQ(link.changes, 2);
-  EXPECT_EQ(removed.changes, 0);
-  list.BeginUpdate();
-  FillThree(list);
-  list.Move(0, 1);
-  list.BeginUpdate();
-  list.Delete(2);
-  list.EndUpdate();
-  EXPECT_EQ(onChange.changes, 2);
-  list.EndUpdate();
-  EXPECT_EQ(onChange.changes, 3);
-  list.BeginUpdate();
-  list.EndUpdate();  // nothing changed
-  EXPECT_EQ(onChange.changes, 3);
-  list.SetBkColor(clNone);  // unchanged
-  EXPECT_EQ(onChange.changes, 3);
 }
 
 TEST(ImageList, ImagesRoundTripThroughFormFileData) {

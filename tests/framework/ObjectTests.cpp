@@ -98,35 +98,6 @@ class TPropChild : public TPropHolder {
 
 HV_PUBLISH(TPropChild) { p.Prop("Extra", &T::Extra); }
 
-TEST(TypeInfo, EnumerationNamesAndValues) {
-  const TTypeInfo& t = TypeInfoOf<TTestColour>();
-  EXPECT_EQ(GetEnumName(t, 2), "tcBlue");
-  EXPECT_EQ(GetEnumName(t, 9), "");
-  EXPECT_EQ(GetEnumValue(t, "TCYELLOW"), 3);
-  EXPECT_EQ(GetEnumValue(t, "tcPurple"), -1);
-  EXPECT_EQ(EnumHigh<TTestColour>(), 4);
-}
-
-namespace {
-const TIdentMapEntry kTestIdents[] = {{1, "tiOne"}, {-5, "tiMinusFive"}};
-bool TestIdentToInt(std::string_view s, int32_t& v) { return IdentToIntFromMap(s, v, kTestIdents, 2); }
-bool TestIntToIdent(int32_t v, std::string& s) { return IntToIdentFromMap(v, s, kTestIdents, 2); }
-}  // namespace
-
-TEST(TypeInfo, IntegerIdentifierRegistry) {
-  EXPECT_EQ(FindIdentToInt(TypeInfoOf<TTestInt>()), nullptr);
-  RegisterIntegerConsts(TypeInfoOf<TTestInt>(), TestIdentToInt, TestIntToIdent);
-  int32_t v = 0;
-  ASSERT_NE(FindIdentToInt(TypeInfoOf<TTestInt>()), nullptr);
-  EXPECT_TRUE(FindIdentToInt(TypeInfoOf<TTestInt>())("TIMINUSFIVE", v));
-  EXPECT_EQ(v, -5);
-  std::string s;
-  EXPECT_TRUE(FindIntToIdent(TypeInfoOf<TTestInt>())(1, s));
-  EXPECT_EQ(s, "tiOne");
-  EXPECT_FALSE(FindIntToIdent(TypeInfoOf<TTestInt>())(2, s));
-  EXPECT_EQ(FindIdentToInt(TypeInfoOf<int>()), nullptr);
-}
-
 TEST(Sets, OperationsAndUntypedForm) {
   TTestColours s{tcRed, tcBlue};
   EXPECT_TRUE(s.Contains(tcBlue));
@@ -296,17 +267,6 @@ TEST(Sets, ElementsBeyondTheFirstByteByNameAndNumber) {
   EXPECT_EQ(Raised<EPropertyError>([&] { StringToSet(st, "[we1,we20]"); }), "Invalid property element: we20");
   // An enumeration's names only; an ordinal number is not one of them.
   EXPECT_THROW(StringToSet(st, "[3]"), EPropertyError);
-}
-
-TEST(PublishedProperties, StoredAndDefaultInformation) {
-  TPropHolder obj(nullptr);
-  const TPropInfo& text = FindPropInfo(&obj, "Text");
-  EXPECT_FALSE(IsStoredProp(&obj, text));
-  obj.SetText("x");
-  EXPECT_TRUE(IsStoredProp(&obj, text));
-  obj.SetText("default");
-  EXPECT_FALSE(IsStoredProp(&obj, text));
-  EXPECT_FALSE(IsStoredProp(&obj, FindPropInfo(&obj, "Name")));
 }
 
 TEST(Events, BoundComparedAndCalled) {
@@ -576,24 +536,6 @@ TEST(Components, MovedBetweenOwnersAndFreedInEitherOrder) {
   EXPECT_EQ(root.FindComponent("gamma"), a);
   delete a;
   EXPECT_EQ(root.FindComponent("Gamma"), nullptr);
-}
-
-TEST(Components, OwnerHearsAboutOwnedComponentsRemoved) {
-  TWatcher owner(nullptr);
-  auto* child = new TComponent(&owner);
-  owner.watched = child;
-  delete child;
-  EXPECT_EQ(owner.removals, 1);
-  EXPECT_EQ(owner.ComponentCount(), 0);
-}
-
-TEST(Components, StateAndLoaded) {
-  TComponent c(nullptr);
-  EXPECT_FALSE(c.ComponentState().Contains(csDesigning));
-  c.SetLoading(true);
-  EXPECT_TRUE(c.IsLoading());
-  c.Loaded();
-  EXPECT_FALSE(c.IsLoading());
 }
 
 class TTestItem : public TCollectionItem {

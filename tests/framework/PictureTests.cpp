@@ -92,20 +92,6 @@ TEST(Icon, HandleSizeAndDrawing) {
   EXPECT_EQ(GdiObjectCount(), base);
 }
 
-TEST(Icon, ResourcesLoadAtTheSystemIconSize) {
-  TIcon icon;
-  icon.LoadFromResourceName(GetModuleHandleW(nullptr), L"HVTESTICON");
-  EXPECT_EQ(icon.Width(), GetSystemMetrics(SM_CXICON));
-  TYellowSurface s;
-  s.target.Canvas()->Draw(0, 0, &icon);
-  int mid = icon.Width() / 2;
-  EXPECT_EQ(s.At(mid, mid), red);
-  EXPECT_EQ(s.At(1, 1), yellow);
-  EXPECT_EQ(Raised<EResNotFound>([&] { icon.LoadFromResourceName(GetModuleHandleW(nullptr), L"NOSUCHICON"); }),
-            "Resource NOSUCHICON not found");
-  EXPECT_FALSE(icon.Empty());
-}
-
 TEST(Icon, IcoFilesRoundTrip) {
   TIcon icon;
   icon.SetHandle(MakeRedSquareIcon());
@@ -174,22 +160,6 @@ TEST(Icon, MalformedIcoFilesAreRefusedAndTheIconKept) {
   }
 }
 
-TEST(Picture, RegistryOfFileFormats) {
-  EXPECT_EQ(TPicture::FindFileFormat(L"bmp"), &TBitmap::StaticClassInfo());
-  EXPECT_EQ(TPicture::FindFileFormat(L".BMP"), &TBitmap::StaticClassInfo());
-  EXPECT_EQ(TPicture::FindFileFormat(L"Ico"), &TIcon::StaticClassInfo());
-  EXPECT_EQ(TPicture::FindFileFormat(L"tst"), nullptr);
-  TPicture::RegisterFileFormat(L"TST", L"Test Graphics", TTestGraphic::StaticClassInfo());
-  EXPECT_EQ(TPicture::FindFileFormat(L"tst"), &TTestGraphic::StaticClassInfo());
-  bool listed = false;
-  for (const TGraphicFileFormat& f : TPicture::FileFormats())
-    if (f.Extension == L"tst") listed = f.Description == L"Test Graphics";
-  EXPECT_TRUE(listed);
-  TPicture::UnregisterGraphicClass(TTestGraphic::StaticClassInfo());
-  EXPECT_EQ(TPicture::FindFileFormat(L"tst"), nullptr);
-  EXPECT_EQ(TPicture::FindFileFormat(L"bmp"), &TBitmap::StaticClassInfo());
-}
-
 TEST(Picture, FilesLoadByTheirExtension) {
   WideString bmpFile = TempFile(L"hv_picture_test.BMP");
   WideString badFile = TempFile(L"hv_picture_bad.bmp");
@@ -220,34 +190,6 @@ TEST(Picture, FilesLoadByTheirExtension) {
 
   DeleteFileW(bmpFile.c_str());
   DeleteFileW(badFile.c_str());
-}
-
-TEST(Picture, HoldsCopiesAndSwitchesKind) {
-  TPicture picture;
-  EXPECT_EQ(picture.Graphic(), nullptr);
-  EXPECT_EQ(picture.Width(), 0);
-  TBitmap source;
-  source.SetSize(3, 3);
-  picture.SetGraphic(&source);
-  ASSERT_NE(picture.Graphic(), &source);
-  EXPECT_EQ(picture.Width(), 3);
-
-  ChangeCounter counter;
-  picture.OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
-  picture.Bitmap()->Canvas()->FillRect(Rect(0, 0, 1, 1));  // drawing on it changes the picture
-  EXPECT_GE(counter.changes, 1);
-
-  TIcon* icon = picture.Icon();  // a bitmap is no icon: replaced by an empty one
-  EXPECT_TRUE(icon->Empty());
-  icon->SetHandle(MakeRedSquareIcon());
-  EXPECT_EQ(picture.Width(), 16);
-
-  TPicture copy;
-  copy.Assign(&picture);
-  ASSERT_NE(dynamic_cast<TIcon*>(copy.Graphic()), nullptr);
-  EXPECT_NE(copy.Graphic(), picture.Graphic());
-  copy.Assign(nullptr);
-  EXPECT_EQ(copy.Graphic(), nullptr);
 }
 
 TEST(Picture, FormFileDataRoundTrip) {

@@ -65,22 +65,6 @@ TEST(ShortCut, EncodesKeyAndModifiersAndDecodesThemBack) {
   EXPECT_EQ(ShortCut(0xFF, {}), 0xFF);
 }
 
-TEST(ShortCutText, ModifiersComeInTheFixedOrder) {
-  EXPECT_EQ(ShortCutToText(ShortCut('K', {ssCtrl, ssShift})), L"Shift+Ctrl+K");
-  EXPECT_EQ(ShortCutToText(ShortCut(VK_F5, {ssAlt})), L"Alt+F5");
-  EXPECT_EQ(ShortCutToText(ShortCut(VK_F2, {ssAlt, ssCtrl})), L"Ctrl+Alt+F2");
-  EXPECT_EQ(ShortCutToText(ShortCut(VK_BACK, {ssAlt, ssCtrl, ssShift})), L"Shift+Ctrl+Alt+BkSp");
-  EXPECT_EQ(ShortCutToText(ShortCut('7', {})), L"7");
-}
-
-TEST(ShortCutText, EveryTableKeyHasItsFixedName) {
-  for (const NamedKey& k : fixedKeys) EXPECT_EQ(ShortCutToText(TShortCut(k.Key)), k.Name) << k.Key;
-  EXPECT_EQ(ShortCutToText(TShortCut(VK_F1)), L"F1");
-  EXPECT_EQ(ShortCutToText(TShortCut(VK_F12)), L"F12");
-  EXPECT_EQ(ShortCutToText(TShortCut(VK_F24)), L"F24");
-  EXPECT_EQ(ShortCutToText(TShortCut('Q')), L"Q");
-}
-
 TEST(ShortCutText, NothingForZeroOrAKeyWithoutName) {
   EXPECT_EQ(ShortCutToText(TShortCut(0)), L"");
   // Modifiers alone name no key.
@@ -121,12 +105,4 @@ TEST(ShortCutText, UnknownOrIncompleteTextGivesZero) {
   EXPECT_EQ(TextToShortCut(L"F25"), 0);
   EXPECT_EQ(TextToShortCut(L"Ctrl S"), 0);
   EXPECT_EQ(TextToShortCut(std::string("0")), TShortCut('0'));
-}
-
-TEST(ShortCutText, TheShortCutTypeIsAPublishableIntegerType) {
-  TShortCutHolder holder;
-  const TPropInfo& prop = FindPropInfo(&holder, "Key");
-  SetOrdProp(&holder, prop, 0x4053);
-  EXPECT_EQ(holder.Key(), ShortCut('S', {ssCtrl}));
-  EXPECT_EQ(GetOrdProp(&holder, prop), 0x4053);
 }

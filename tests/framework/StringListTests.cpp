@@ -196,33 +196,6 @@ TEST(StringLists, IndexErrorsNameTheIndexAndChangeNothing) {
   EXPECT_EQ(Texts(list), "a|b|c");
 }
 
-TEST(StringLists, ChangeEventsAroundChangesAndOnceForAnUpdate) {
-  TChangeCounter counter;
-  TStringList list;
-  list.OnChange = TNotifyEvent(&counter, &TChangeCounter::Changed);
-  list.OnChanging = TNotifyEvent(&counter, &TChangeCounter::Changing);
-  list.Add("a");
-  list.SetStrings(0, "b");
-  list.SetObjects(0, &counter);
-  list.Delete(0);
-  EXPECT_EQ(counter.changes, 4);
-  EXPECT_EQ(counter.changings, 4);
-  list.Clear();  // nothing to clear: no event
-  EXPECT_EQ(counter.changes, 4);
-
-  list.BeginUpdate();
-  list.BeginUpdate();
-  list.SetText("x\ny\nz");
-  list.Exchange(0, 2);
-  list.EndUpdate();
-  EXPECT_EQ(counter.changes, 4);
-  list.EndUpdate();
-  EXPECT_EQ(counter.changes, 5);
-  EXPECT_EQ(counter.changings, 5);
-  list.EndUpdate();  // an unmatched close is ignored
-  EXPECT_EQ(list.UpdateCount(), 0);
-}
-
 TEST(StringLists, SortingKeepsEqualItemsInOrderAndSurvivesAnyComparison) {
   TStringList list;
   list.SetText("b\nA\na\nB\nc");
@@ -313,28 +286,6 @@ TEST(StringLists, WideListsFollowTheSameRules) {
   EXPECT_TRUE(back.Equals(&list));
 }
 
-TEST(StringLists, WideListsGiveTheSameErrorsAndKeepTheirItems) {
-  TStringListW list;
-  list.SetText(L"b\na");
-  EXPECT_EQ(Raised<EStringListError>([&] { list.Delete(2); }), "List index out of bounds (2)");
-  EXPECT_EQ(Raised<EStringListError>([&] { list.Strings(-1); }), "List index out of bounds (-1)");
-  EXPECT_EQ(Raised<EStringListError>([&] { list.SetCapacity(1); }), "List capacity out of bounds (1)");
-  list.SetSorted(true);
-  EXPECT_EQ(list.Text(), L"a\r\nb\r\n");
-  list.SetDuplicates(dupError);
-  EXPECT_EQ(Raised<EStringListError>([&] { list.Add(L"B"); }), "String list does not allow duplicates");
-  EXPECT_EQ(Raised<EStringListError>([&] { list.Insert(1, L"c"); }), "Operation not allowed on sorted list");
-  list.SetDuplicates(dupIgnore);
-  EXPECT_EQ(list.Add(L"A"), 0);
-  EXPECT_EQ(list.Text(), L"a\r\nb\r\n");
-  // Adding a list with a duplicate in it stops there under dupError; what came before stays.
-  list.SetDuplicates(dupError);
-  TStringListW more;
-  more.SetText(L"c\nb\nd");
-  EXPECT_EQ(Raised<EStringListError>([&] { list.AddStrings(&more); }), "String list does not allow duplicates");
-  EXPECT_EQ(list.Text(), L"a\r\nb\r\nc\r\n");
-}
-
 TEST(StringLists, StreamsAndFiles) {
   TStringList list;
   list.SetText("first\nsecond");
@@ -357,17 +308,6 @@ TEST(StringLists, StreamsAndFiles) {
   // A file that cannot be read leaves the list as it was.
   EXPECT_THROW(back.LoadFromFile(folder.File(L"missing.txt")), EFOpenError);
   EXPECT_EQ(Texts(back), "a|b||c");
-}
-
-TEST(StringLists, CreatableByClassName) {
-  const TClassInfo& cls = FindClass("TStringList");
-  ASSERT_NE(cls.NewObject, nullptr);
-  std::unique_ptr<TObject> obj(cls.NewObject());
-  EXPECT_NE(dynamic_cast<TStringList*>(obj.get()), nullptr);
-  EXPECT_TRUE(obj->InheritsFrom(TStrings::StaticClassInfo()));
-  EXPECT_TRUE(FindClass("TStringListW").InheritsFrom(TStringsW::StaticClassInfo()));
-  EXPECT_EQ(TStrings::StaticClassInfo().Parent, &TPersistent::StaticClassInfo());
-  EXPECT_EQ(cls.NewComponent, nullptr);
 }
 
 TEST(StringLists, ManyItemsGrowWithoutLoss) {

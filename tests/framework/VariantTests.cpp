@@ -17,32 +17,6 @@ class VariantTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(VariantTest, EachKindOfValueGetsItsTypeCode) {
-  const std::pair<TVariant, TVarType> cases[] = {
-      {TVariant(), varEmpty},
-      {TVariant::Null(), varNull},
-      {TVariant(short(1)), varSmallint},
-      {TVariant(1), varInteger},
-      {TVariant(1.5f), varSingle},
-      {TVariant(1.5), varDouble},
-      {TVariant::FromCurrency(10000), varCurrency},
-      {TVariant::FromDateTime(1.0), varDate},
-      {TVariant(L"w"), varOleStr},
-      {TVariant(true), varBoolean},
-      {TVariant(static_cast<signed char>(-1)), varShortInt},
-      {TVariant(static_cast<unsigned char>(1)), varByte},
-      {TVariant(static_cast<unsigned short>(1)), varWord},
-      {TVariant(1u), varLongWord},
-      {TVariant(1LL), varInt64},
-      {TVariant("a"), varString},
-      {TVariant(std::vector<uint8_t>{1, 2}), varByteArray},
-  };
-  for (const auto& [value, code] : cases) EXPECT_EQ(VarType(value), code);
-  TVariant v = 5;
-  v.Clear();
-  EXPECT_TRUE(v.IsEmpty());
-}
-
 TEST_F(VariantTest, ToText) {
   EXPECT_EQ(TVariant().AsString(), "");
   EXPECT_EQ(TVariant(-42).AsString(), "-42");
