@@ -38,6 +38,10 @@ TMainForm* MainForm = nullptr;
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
   p.Method("FormShow", &T::FormShow);
+  p.Method("actnExitExecute", &T::actnExitExecute);
+  p.Method("actnCheckForUpdatesExecute", &T::actnCheckForUpdatesExecute);
+  p.ComponentField("actnExit", &T::actnExit);
+  p.ComponentField("actnCheckForUpdates", &T::actnCheckForUpdates);
   p.Method("pglstMainChange", &T::pglstMainChange);
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("actnOpenExecute", &T::actnOpenExecute);
@@ -164,6 +168,8 @@ void TMainForm::FormCreate(TObject*) {
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
   CreateTabBar();
+  // Made after the tab bar, its dock goes above it.
+  CreateMainMenu();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);
   mrlstMain = new TBarMRUList(this);
   mrlstMain->SetName("mrlstMain");

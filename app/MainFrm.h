@@ -26,6 +26,7 @@ class TDocumentFrame;
 class TDocumentItem;
 class TDocumentTabBar;
 class TSkinDock;
+class TSkinToolbar;
 class TLgLanguageController;
 class TNSTextOpenDialog;
 class TNSTextSaveDialog;
@@ -152,6 +153,16 @@ class TMainForm : public TForm {
   TCharPalette* EnsureCharPalette();
   void CharPaletteCellClick(TUiCustomToolPalette* Sender, int& ACol, int& ARow, bool& AllowChange);
   TApplicationEvents* aplctnevntsMain = nullptr;
+  // The menu bar on its dock above the tab bar: File, View, Character and Help.
+  void CreateMainMenu();
+  void actnExitExecute(TObject* Sender);
+  void actnCheckForUpdatesExecute(TObject* Sender);
+  // The "Character" submenu opens: the palette comes first, enabled for an editable document.
+  void smnitmCharacterClick(TObject* Sender);
+  TSkinDock* dckTop = nullptr;
+  TSkinToolbar* tlbrMainMenu = nullptr;
+  TAction* actnExit = nullptr;
+  TAction* actnCheckForUpdates = nullptr;
 
   // The tab remembered by a right click, until the next page change.
   TDocumentItem* ContextTab() const { return contextTab_; }
