@@ -75,10 +75,7 @@ void TMainForm::FormShow(TObject*) {
       mrlstMain->Add(document->FileName);
     if (::Options->RememberCaretPosition) document->Frame()->edtDocument->EnsureCursorPosVisibleEx(true);
   }
-  if (TDocument* active = ActiveDocument(); active && StartupDone) {
-    TTxtEdit* editor = active->Frame()->edtDocument;
-    if (editor->CanFocus()) editor->SetFocus();
-  }
+  if (TDocument* active = ActiveDocument(); active && StartupDone) FocusEditor(active);
   if (::Options->CheckForUpdatesAtStartup) CheckForUpdates(true);
 }
 
