@@ -152,6 +152,8 @@ class TMainForm : public TForm {
   TCharPalette* CharPalette() const { return charPalette_; }
   TCharPalette* EnsureCharPalette();
   void CharPaletteCellClick(TUiCustomToolPalette* Sender, int& ACol, int& ARow, bool& AllowChange);
+  // After a language switch the palette's hints take the new language's formats.
+  void lngcntrlrMainLanguageChanged(TLgLanguageController* Controller);
   TApplicationEvents* aplctnevntsMain = nullptr;
   // The menu bar on its dock above the tab bar: File, View, Character and Help.
   void CreateMainMenu();

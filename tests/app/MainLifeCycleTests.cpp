@@ -6,6 +6,7 @@
 #include "app/Shortcuts.h"
 #include "app/Startup.h"
 #include "app/Useful.h"
+#include "foundation/ApStrHolder.h"
 #include "framework/Actions.h"
 #include "framework/IniFiles.h"
 #include "framework/ShortCuts.h"
@@ -46,6 +47,8 @@ TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
             "smnitmCharacter\r\nsmnitmHelp\r\nmnitmCheckForUpdates\r\n");
   EXPECT_EQ(Keys(form.actnOpen), "Shift+Ctrl+O|F3");
   EXPECT_EQ(Keys(form.actnNew), "Ctrl+N");
+  // Locked toolbars (the default) cannot be dragged; the tab bar's dock never can.
+  EXPECT_FALSE(form.dckTop->AllowDrag());
   form.actnNew->SetShortCut(TextToShortCut(AnsiString("Alt+N")));
   Free(form_);
   form_ = nullptr;
@@ -104,6 +107,10 @@ TEST_F(MainLifeCycle, TheCharacterSubmenuAndLastChars) {
   Editor(0)->SetReadOnly(true);
   form.smnitmCharacterClick(submenu);
   EXPECT_FALSE(palette->Enabled());
+  // A language switch brings its own hint formats.
+  form.mltstrnghldrMain->GetStringsByName("sCharCode")->SetText("Code %d");
+  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  EXPECT_EQ(palette->GetCellHint(0, 0), L"Code 187\r\nShortcut keys: Alt+0187");
   Free(form_);
   form_ = nullptr;
   TMemIniFile ini(::Options->FileName());
