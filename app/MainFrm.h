@@ -17,6 +17,7 @@ class TApplicationEvents;
 class TCharPalette;
 class TUiCustomToolPalette;
 class TUpdateCheck;
+class TUiMRUListItem;
 class TStringList;
 class TApPageList;
 class TBarCustomItem;
@@ -161,6 +162,11 @@ class TMainForm : public TForm {
   void actnCheckForUpdatesExecute(TObject* Sender);
   // The "Character" submenu opens: the palette comes first, enabled for an editable document.
   void smnitmCharacterClick(TObject* Sender);
+  // The recent-documents submenu opens: entries of files gone are dropped first.
+  void smnitmRecentDocumentsClick(TObject* Sender);
+  TBarCustomItem* smnitmRecentDocuments = nullptr;
+  TUiMRUListItem* mrlstitmMain = nullptr;
+  TBarCustomItem* bmnitmEmpty = nullptr;
   TSkinDock* dckTop = nullptr;
   TSkinToolbar* tlbrMainMenu = nullptr;
   TAction* actnExit = nullptr;

@@ -15,6 +15,7 @@
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "themes/SkinToolbar.h"
+#include "themes/UiExtItems.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/IniFiles.h"
@@ -45,6 +46,7 @@ void TMainForm::StartLifeCycle() {
       dock->SetAllowDrag(!::Options->LockTheToolbars);
   if (LanguageController)
     LanguageController->OnLanguageChanged = TLgLanguageControllerEvent(this, &TMainForm::lngcntrlrMainLanguageChanged);
+  if (mrlstitmMain && mrlstMain) mrlstitmMain->SetMRUList(mrlstMain);
   commandList_ = std::make_unique<TStringList>();
   BuildCommandList();
   if (commandList_->Count() > 0) LoadShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));

@@ -6,6 +6,8 @@
 #include "framework/Actions.h"
 #include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
+#include "themes/UiExtItems.h"
+#include "toolbars/BarMRU.h"
 
 void TMainForm::CreateMainMenu() {
   dckTop = new TSkinDock(this);
@@ -18,11 +20,11 @@ void TMainForm::CreateMainMenu() {
   tlbrMainMenu->SetCaption(L"Menu bar");
   tlbrMainMenu->SetParent(dckTop);
   TBarRootItem* root = tlbrMainMenu->Items();
-  auto submenu = [&](const char* Name, const wchar_t* Caption) {
+  auto submenu = [&](TBarCustomItem* Parent, const char* Name, const wchar_t* Caption) {
     auto* item = new TSkinSubmenuItem(this);
     item->SetName(Name);
     item->SetCaption(Caption);
-    root->Add(item);
+    if (Parent) Parent->Add(item);
     return item;
   };
   auto command = [&](TBarCustomItem* Parent, const char* Name, TAction* Action) {
@@ -31,20 +33,38 @@ void TMainForm::CreateMainMenu() {
     item->SetAction(Action);
     Parent->Add(item);
   };
-  TSkinSubmenuItem* file = submenu("smnitmFile", L"&File");
+  TSkinSubmenuItem* file = submenu(root, "smnitmFile", L"&File");
   command(file, "mnitmNew", actnNew);
   command(file, "mnitmOpen", actnOpen);
+  // The recent documents: the list's entries, or "(empty)" when none is left.
+  smnitmRecentDocuments = submenu(nullptr, "smnitmRecentDocuments", L"Recent documents");
+  file->Add(smnitmRecentDocuments);
+  smnitmRecentDocuments->OnClick = TNotifyEvent(this, &TMainForm::smnitmRecentDocumentsClick);
+  mrlstitmMain = new TUiMRUListItem(this);
+  mrlstitmMain->SetName("mrlstitmMain");
+  mrlstitmMain->SetCaption(WideString());  // it shows the entries, never a caption of its own
+  smnitmRecentDocuments->Add(mrlstitmMain);
+  bmnitmEmpty = new TSkinItem(this);
+  bmnitmEmpty->SetName("bmnitmEmpty");
+  bmnitmEmpty->SetCaption(L"(empty)");
+  bmnitmEmpty->SetEnabled(false);
+  smnitmRecentDocuments->Add(bmnitmEmpty);
   auto* divider = new TSkinSeparatorItem(this);
   divider->SetName("sprtrExit");
   file->Add(divider);
   command(file, "mnitmExit", actnExit);
-  TSkinSubmenuItem* view = submenu("smnitmView", L"&View");
+  TSkinSubmenuItem* view = submenu(root, "smnitmView", L"&View");
   command(view, "mnitmPrintPreview", actnPrintPreview);
-  TSkinSubmenuItem* character = submenu("smnitmCharacter", L"&Character");
+  TSkinSubmenuItem* character = submenu(root, "smnitmCharacter", L"&Character");
   character->OnClick = TNotifyEvent(this, &TMainForm::smnitmCharacterClick);
-  TSkinSubmenuItem* help = submenu("smnitmHelp", L"&Help");
+  TSkinSubmenuItem* help = submenu(root, "smnitmHelp", L"&Help");
   command(help, "mnitmCheckForUpdates", actnCheckForUpdates);
   MainMenuRoot = root;
+}
+
+void TMainForm::smnitmRecentDocumentsClick(TObject*) {
+  if (mrlstMain && mrlstitmMain->MRUList() != mrlstMain) mrlstitmMain->SetMRUList(mrlstMain);
+  bmnitmEmpty->SetVisible(!mrlstMain || CleanRecentDocuments());
 }
 
 void TMainForm::actnExitExecute(TObject*) { Close(); }

@@ -12,6 +12,7 @@
 #include "framework/ShortCuts.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/SkinToolbar.h"
+#include "themes/UiExtItems.h"
 #include "toolbars/BarMRU.h"
 
 namespace {
@@ -43,7 +44,8 @@ TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
   ini.UpdateFile();
   TMainForm& form = Make();
   EXPECT_EQ(form.CommandList()->Text(),
-            "smnitmFile\r\nmnitmNew\r\nmnitmOpen\r\nmnitmExit\r\nsmnitmView\r\nmnitmPrintPreview\r\n"
+            "smnitmFile\r\nmnitmNew\r\nmnitmOpen\r\nsmnitmRecentDocuments\r\nmnitmExit\r\nsmnitmView\r\n"
+            "mnitmPrintPreview\r\n"
             "smnitmCharacter\r\nsmnitmHelp\r\nmnitmCheckForUpdates\r\n");
   EXPECT_EQ(Keys(form.actnOpen), "Shift+Ctrl+O|F3");
   EXPECT_EQ(Keys(form.actnNew), "Ctrl+N");
@@ -53,7 +55,7 @@ TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
   Free(form_);
   form_ = nullptr;
   TMemIniFile saved(shortcuts.name);
-  EXPECT_EQ(saved.ReadString("Shortcuts", "Count", ""), "9");
+  EXPECT_EQ(saved.ReadString("Shortcuts", "Count", ""), "10");
   EXPECT_EQ(saved.ReadString("Shortcuts", "Item1", ""), "mnitmNew, Alt+N");
   EXPECT_EQ(saved.ReadString("Shortcuts", "Item2", ""), "mnitmOpen, Shift+Ctrl+O, F3");
   EXPECT_EQ(saved.ReadString("Shortcuts", "Item0", "none"), "none");
@@ -80,12 +82,23 @@ TEST_F(MainLifeCycle, LastDocumentsThenTheCommandLineAndTheRecentListWhenShown) 
   EXPECT_GE(form.mrlstMain->Items()->IndexOf(b), 0);
 }
 
-TEST_F(MainLifeCycle, ANewDocumentStaysOffTheRecentList) {
+TEST_F(MainLifeCycle, ANewDocumentStaysOffTheRecentListAndGoneFilesLeaveIt) {
   TMainForm& form = Make();
   ASSERT_EQ(DocumentList->Count(), 1);
   EXPECT_EQ(Doc(0)->Item()->Caption(), L"Document 1");
   form.FormShow(&form);
   EXPECT_EQ(form.mrlstMain->Items()->Count(), 0);
+  form.smnitmRecentDocumentsClick(form.smnitmRecentDocuments);
+  EXPECT_TRUE(form.bmnitmEmpty->Visible());
+  const WideString kept = folder_.Write(L"kept.txt", "k"), gone = folder_.Write(L"gone.txt", "g");
+  form.mrlstMain->Add(kept);
+  form.mrlstMain->Add(gone);
+  DeleteFileW(gone.c_str());
+  form.smnitmRecentDocumentsClick(form.smnitmRecentDocuments);
+  EXPECT_FALSE(form.bmnitmEmpty->Visible());
+  ASSERT_EQ(form.mrlstMain->Items()->Count(), 1);
+  EXPECT_EQ(form.mrlstMain->Items()->Strings(0), kept);
+  EXPECT_EQ(form.mrlstitmMain->MRUList(), form.mrlstMain);
 }
 
 TEST_F(MainLifeCycle, TheCharacterSubmenuAndLastChars) {
