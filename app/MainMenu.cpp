@@ -28,6 +28,7 @@ void TMainForm::CreateMainMenu() {
     return item;
   };
   auto command = [&](TBarCustomItem* Parent, const char* Name, TAction* Action) {
+    if (!Action) return;
     auto* item = new TSkinItem(this);
     item->SetName(Name);
     item->SetAction(Action);
@@ -49,9 +50,20 @@ void TMainForm::CreateMainMenu() {
   bmnitmEmpty->SetCaption(L"(empty)");
   bmnitmEmpty->SetEnabled(false);
   smnitmRecentDocuments->Add(bmnitmEmpty);
-  auto* divider = new TSkinSeparatorItem(this);
-  divider->SetName("sprtrExit");
-  file->Add(divider);
+  auto divider = [&](TBarCustomItem* Parent, const char* Name) {
+    auto* item = new TSkinSeparatorItem(this);
+    item->SetName(Name);
+    Parent->Add(item);
+  };
+  auto named = [this](const char* Name) { return dynamic_cast<TAction*>(FindComponent(Name)); };
+  divider(file, "sprtrSave");
+  command(file, "mnitmSave", named("actnSave"));
+  command(file, "mnitmSaveAs", named("actnSaveAs"));
+  command(file, "mnitmSaveAll", named("actnSaveAll"));
+  divider(file, "sprtrClose");
+  command(file, "mnitmClose", named("actnClose"));
+  command(file, "mnitmCloseAll", named("actnCloseAll"));
+  divider(file, "sprtrExit");
   command(file, "mnitmExit", actnExit);
   TSkinSubmenuItem* view = submenu(root, "smnitmView", L"&View");
   command(view, "mnitmPrintPreview", actnPrintPreview);

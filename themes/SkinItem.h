@@ -214,11 +214,6 @@ class TSkinItemViewer : public TUiItemViewer {
   // toolbar gives an anchored item.
   TPoint AnchorSize;
   int AnchorDelta = 0;
-
- private:
-  int rotatedDraw_ = 0;
-  Cardinal drawFormat_ = 0;
-  TColor drawColor_ = clNone;
 };
 
 class TSkinLabelItemViewer : public TSkinItemViewer {

@@ -86,15 +86,15 @@ bool TSkinItemViewer::GetImageShown() {
 }
 
 TPoint TSkinItemViewer::GetTextSize(TCanvas* Canvas, const WideString& Text, UINT Format) {
-  TFont* saved = new TFont;
-  saved->Assign(Canvas->Font());
+  TFont saved;
+  saved.Assign(Canvas->Font());
   Canvas->Font()->Assign(View()->ViewFont());
   DoAdjustFont(Canvas->Font(), 0);
+  // The natural size: no wrapping, no ellipsis.
   TRect r{0, 0, 1, 1};
   int orientation = IsRotated() ? SkinTextRotated270 : SkinTextHorizontal;
   DrawWideText(Canvas, Text, r, orientation, clNone, gldNone, (Format & ~0xC030u) | DT_CALCRECT);
-  Canvas->Font()->Assign(saved);
-  delete saved;
+  Canvas->Font()->Assign(&saved);
   return {r.Width(), r.Height()};
 }
 

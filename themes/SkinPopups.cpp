@@ -92,7 +92,12 @@ TSkinCompoundItemsControl::TSkinCompoundItemsControl(TComponent* AOwner) : TCust
   SetBounds(0, 0, 200, 26);
 }
 
-TSkinCompoundItemsControl::~TSkinCompoundItemsControl() = default;
+TSkinCompoundItemsControl::~TSkinCompoundItemsControl() {
+  // The items belong to their owners; the toolbar lets go of them before anything is freed.
+  if (!toolbar_) return;
+  toolbar_->BeginUpdate();  // no layout while going away
+  for (int i = toolbar_->Items()->Count(); i-- > 0;) toolbar_->Items()->Delete(i);
+}
 
 TSkinDock* TSkinCompoundItemsControl::CreateDock() { return new TSkinDock(this); }
 TSkinToolbar* TSkinCompoundItemsControl::CreateToolbar() { return new TSkinToolbar(this); }

@@ -125,9 +125,10 @@ void TSkinToolbar::DragOver(TObject* Source, int X, int Y, TDragState State, boo
   InvalidateMark();
   dropMark_ = mark;
   if (dropMark_.IsEmpty() || !HandleAllocated()) return;
-  // An I-beam in the toolbar's brush: the bar and the serifs at both ends.
+  // An I-beam, the bar and the serifs at both ends, in the text colour of the buttons so that
+  // it stands out over any face.
   HDC dc = GetDC(Handle());
-  TBrushHandle brush(CreateSolidBrush(ColorToRGB(Color() == clNone ? clBtnText : clBtnText)));
+  TBrushHandle brush(CreateSolidBrush(ColorToRGB(clBtnText)));
   const TRect& m = dropMark_;
   bool vertical = View()->Orientation() == orVertical;
   RECT parts[5];

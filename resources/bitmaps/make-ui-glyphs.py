@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-# Draws UIGLYPHS.bmp beside this script: four 16 x 16 window-button glyphs side by side in one
-# 64 x 16 monochrome bitmap, black on white (white is transparent): 0 minimize, 1 maximize,
-# 2 restore, 3 close.
+# Draws the window-button glyphs beside this script, four 16 x 16 images side by side:
+#   UIGLYPHS.bmp    64 x 16 monochrome, black on white (white is transparent): 0 minimize,
+#                   1 maximize, 2 restore, 3 close
+#   SKINGLYPHS.bmp  64 x 16 24-bit, black on magenta (0xFF00FF is transparent): 0 close,
+#                   1 maximize, 2 minimize, 3 restore
 import os
 import struct
 
@@ -92,7 +94,28 @@ def write_mono_bmp(path, rows):
         f.write(header + info + palette + data)
 
 
-glyphs = [MINIMIZE, MAXIMIZE, RESTORE, CLOSE]
-for g in glyphs:
-    assert len(g) == 16 and all(len(r) == 16 for r in g)
-write_mono_bmp(os.path.join(HERE, "UIGLYPHS.bmp"), ["".join(g[y] for g in glyphs) for y in range(16)])
+def write_bmp24(path, rows):
+    height = len(rows)
+    width = len(rows[0])
+    stride = (width * 3 + 3) // 4 * 4
+    data = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for ch in row:
+            line += b"\x00\x00\x00" if ch == "#" else b"\xff\x00\xff"  # blue, green, red
+        data += line + bytes(stride - len(line))
+    offset = 14 + 40
+    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(header + info + data)
+
+
+def strip(glyphs):
+    for g in glyphs:
+        assert len(g) == 16 and all(len(r) == 16 for r in g)
+    return ["".join(g[y] for g in glyphs) for y in range(16)]
+
+
+write_mono_bmp(os.path.join(HERE, "UIGLYPHS.bmp"), strip([MINIMIZE, MAXIMIZE, RESTORE, CLOSE]))
+write_bmp24(os.path.join(HERE, "SKINGLYPHS.bmp"), strip([CLOSE, MAXIMIZE, MINIMIZE, RESTORE]))

@@ -44,8 +44,8 @@ TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
   ini.UpdateFile();
   TMainForm& form = Make();
   EXPECT_EQ(form.CommandList()->Text(),
-            "smnitmFile\r\nmnitmNew\r\nmnitmOpen\r\nsmnitmRecentDocuments\r\nmnitmExit\r\nsmnitmView\r\n"
-            "mnitmPrintPreview\r\n"
+            "smnitmFile\r\nmnitmNew\r\nmnitmOpen\r\nsmnitmRecentDocuments\r\nmnitmSave\r\nmnitmSaveAs\r\n"
+            "mnitmSaveAll\r\nmnitmClose\r\nmnitmCloseAll\r\nmnitmExit\r\nsmnitmView\r\nmnitmPrintPreview\r\n"
             "smnitmCharacter\r\nsmnitmHelp\r\nmnitmCheckForUpdates\r\n");
   EXPECT_EQ(Keys(form.actnOpen), "Shift+Ctrl+O|F3");
   EXPECT_EQ(Keys(form.actnNew), "Ctrl+N");
@@ -55,7 +55,7 @@ TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
   Free(form_);
   form_ = nullptr;
   TMemIniFile saved(shortcuts.name);
-  EXPECT_EQ(saved.ReadString("Shortcuts", "Count", ""), "10");
+  EXPECT_EQ(saved.ReadString("Shortcuts", "Count", ""), "15");
   EXPECT_EQ(saved.ReadString("Shortcuts", "Item1", ""), "mnitmNew, Alt+N");
   EXPECT_EQ(saved.ReadString("Shortcuts", "Item2", ""), "mnitmOpen, Shift+Ctrl+O, F3");
   EXPECT_EQ(saved.ReadString("Shortcuts", "Item0", "none"), "none");
@@ -65,9 +65,9 @@ TEST_F(MainLifeCycle, LastDocumentsThenTheCommandLineAndTheRecentListWhenShown) 
   TDataFile last(L"LastDocuments.dat");
   const WideString a = folder_.Write(L"a.txt", "a"), b = folder_.Write(L"\x0431.txt", "b");
   {
-    // As UTF-16 with its mark, so the Cyrillic name survives.
-    const WideString text = L"\xFEFF" + a + L"\r\n" + folder_.File(L"gone.txt") + L"\r\n";
-    TFileStream(last.name, fmCreate).WriteBuffer(text.data(), static_cast<int>(text.size() * 2));
+    // As UTF-8 with its mark, so a name of any script survives.
+    const std::string text = "\xEF\xBB\xBF" + WideToUtf8(a + L"\r\n" + folder_.File(L"gone.txt") + L"\r\n");
+    TFileStream(last.name, fmCreate).WriteBuffer(text.data(), static_cast<int>(text.size()));
   }
   ::Options->OpenLastDocuments = true;
   TMainForm::StartupFiles() = {b};

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "themes/Ui.h"
+#include "themes/SkinItem.h"
 #include "themes/UiDefaultTheme.h"
 
 struct TSkinThemeCall {
@@ -51,4 +51,22 @@ struct TSkinThemeScope {
     TSkinRecordingTheme::Log().clear();
   }
   ~TSkinThemeScope() { SetCurrentThemeByName("Default"); }
+};
+
+// Skinned items on a root seen by a toolbar or menu view without windows; freed with it.
+struct TSkinView {
+  explicit TSkinView(bool Toolbar) : view(nullptr, nullptr, &root, nullptr, Toolbar, false, false) {}
+  ~TSkinView() {
+    while (root.Count()) {
+      TBarCustomItem* item = root.Items(0);
+      root.Delete(0);
+      delete item;
+    }
+  }
+  TSkinItemViewer* Add(TBarCustomItem* Item) {
+    root.Add(Item);
+    return dynamic_cast<TSkinItemViewer*>(view.Find(Item));
+  }
+  TBarRootItem root{nullptr};
+  TBarView view;
 };

