@@ -51,7 +51,7 @@ TEST(CharPalette, RecentCharactersCellsAndHints) {
 TEST(CharPalette, MangledLastCharsEndInUsableCells) {
   const AnsiString seed = "[LastChars]\r\nCount=4\r\nItem0=233\r\nItem1=65\r\nItem2=171\r\nItem3=32\r\n";
   std::mt19937 random(113);
-  const char pieces[] = "0123456789-=\r\n[]x ";
+  const char inserts[] = "0123456789-=\r\n[]x ";
   for (int i = 0; i < 3000; ++i) {
     AnsiString text = seed;
     for (int m = 1 + static_cast<int>(random() % 5); m > 0; --m) {
@@ -59,7 +59,7 @@ TEST(CharPalette, MangledLastCharsEndInUsableCells) {
       if (random() % 3 == 0 && at < text.size())
         text.erase(at, 1 + random() % 3);
       else
-        text.insert(at, 1, pieces[random() % (sizeof pieces - 1)]);
+        text.insert(at, 1, inserts[random() % (sizeof inserts - 1)]);
     }
     TCharPalette palette(nullptr);
     Load(palette, text);

@@ -70,7 +70,7 @@ TEST_F(Shortcuts, EntriesApplyOnlyWhereTheirNameMatches) {
       {"mnitmOpen, Ctrl+Shift+P, Alt+Shift+F2", "Shift+Ctrl+P|Shift+Alt+F2"},  // both modifier orders
       {"mnitmOpen, 0, F5", "0"},                                               // "0" clears and ignores the rest
       {"mnitmOpen, Bogus+Key, F5", "0"},                                       // unreadable: no shortcut
-      {"mnitmOpen, F6, , Nonsense, F8", "F6|F8"},                              // empty and unreadable pieces dropped
+      {"mnitmOpen, F6, , Nonsense, F8", "F6|F8"},                              // empty and unreadable inserts dropped
       {"mnitmopen, F6", "Ctrl+O|Shift+Ctrl+O|F3"},                             // names compare with case
       {"mnitmSave, Ctrl+S", "Ctrl+O|Shift+Ctrl+O|F3"},                         // another item than the one at index 2
   };
@@ -87,7 +87,7 @@ TEST_F(Shortcuts, MangledFilesEndInShortcutsThatHold) {
   const AnsiString seed =
       "[Shortcuts]\r\nCount=8\r\nItem1=mnitmNew, Ctrl+N\r\nItem2=mnitmOpen, Ctrl+Shift+O, F3, Alt+F4\r\n"
       "Item9=mnitmExit, F7\r\n";
-  const char pieces[] = ",+= \r\n[]0Item";
+  const char inserts[] = ",+= \r\n[]0Item";
   std::mt19937 random(109);
   for (int i = 0; i < 1500; ++i) {
     AnsiString text = seed;
@@ -96,7 +96,7 @@ TEST_F(Shortcuts, MangledFilesEndInShortcutsThatHold) {
       if (kind == 0 && at < text.size())
         text.erase(at, 1 + random() % 5);
       else if (kind == 1)
-        text.insert(at, 1, pieces[random() % (sizeof pieces - 1)]);
+        text.insert(at, 1, inserts[random() % (sizeof inserts - 1)]);
       else if (at < text.size())
         text[at] = static_cast<char>(random());
     }

@@ -43,7 +43,7 @@ TEST(UpdateReply, RequestAndReplies) {
 TEST(UpdateReply, MangledRepliesEndInAnAnswerThatHolds) {
   const AnsiString seed = Reply("11.08.2008", "http://www.halcorn.com/verdan/");
   std::mt19937 random(34);
-  const char pieces[] = "\r\n.:/@ 0129HTtp";
+  const char inserts[] = "\r\n.:/@ 0129HTtp";
   for (int i = 0; i < 4000; ++i) {
     AnsiString text = seed;
     for (int m = 1 + static_cast<int>(random() % 6); m > 0; --m) {
@@ -51,7 +51,7 @@ TEST(UpdateReply, MangledRepliesEndInAnAnswerThatHolds) {
       if (kind == 0 && at < text.size())
         text.erase(at, 1 + random() % 4);
       else if (kind == 1)
-        text.insert(at, 1, pieces[random() % (sizeof pieces - 1)]);
+        text.insert(at, 1, inserts[random() % (sizeof inserts - 1)]);
       else if (at < text.size())
         text[at] = static_cast<char>(random());
     }
