@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/FormFiles.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
@@ -228,4 +229,28 @@ TEST(SkinTabs, FormFileKeepsSheetsAndHiddenTabs) {
   std::string text = WriteComponentToText(&f.Form);
   EXPECT_NE(text.find("TabItem = 'Tab1'"), std::string::npos) << text;
   EXPECT_NE(text.find("HiddenItems = ("), std::string::npos) << text;
+}
+
+// Margins realign every page at once and are stored as a nested object, like the other
+// controls' margins.
+TEST(SkinTabs, MarginsRealignEveryPageAndRoundTrip) {
+  TTabForm f(2);
+  f.Control->SetName("Tabs");
+  TPanel* fills[2];
+  for (int i = 0; i < 2; ++i) {
+    fills[i] = new TPanel(&f.Form);
+    fills[i]->SetParent(f.SheetOf(i));
+    fills[i]->SetAlign(alClient);
+  }
+  const TRect before = fills[0]->BoundsRect();
+  ReadComponentFromText("object Tabs: TSkinTabControl\n  Margins.Left = 7\n  Margins.Bottom = 3\nend\n", f.Control);
+  for (int i = 0; i < 2; ++i) {
+    f.Control->SetActiveTabIndex(i);  // a hidden page is sized once it shows
+    pump();
+    EXPECT_EQ(fills[i]->BoundsRect(), TRect(before.Left + 7, before.Top, before.Right, before.Bottom - 3)) << i;
+  }
+  std::string text = WriteComponentToText(f.Control);
+  EXPECT_NE(text.find("Margins.Left = 7"), std::string::npos) << text;
+  EXPECT_NE(text.find("Margins.Bottom = 3"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Margins.Top"), std::string::npos) << text;
 }
