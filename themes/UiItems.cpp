@@ -391,6 +391,7 @@ void TUiItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsS
   // 1. the state
   TUiItemInfo info = MakeItemInfo(IsSelected, IsPushed);
   bool toolbar = IsToolbarStyle();
+  if (!toolbar) info.PopupMargin = GetPopupMargin(Canvas);
   bool vertical = info.IsVertical != 0;
   TUiItemLayout layout = EffectiveLayout();
   bool arrow = HasDropDownArrow();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 
 #include "framework/Forms.h"
 #include "tests/framework/MessagePump.h"
@@ -41,7 +42,10 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
   bar->SetParent(dock);
   auto* colour = MenuItem(&form, L"&Colour");
   bar->Items()->Add(colour);
-  colour->Add(MenuItem(&form, L"&More colours...\tCtrl+M"));
+  TUiCustomItem* more = MenuItem(&form, L"&More colours...\tCtrl+M");
+  colour->Add(more);
+  auto* separator = new TUiSeparatorItem(&form);
+  colour->Add(separator);
   TColorCells cells;
   auto* palette = new TUiCustomToolPalette(&form);
   palette->SetPaletteOptions(TUiToolPaletteOptions{tpoCustomImages});
@@ -50,7 +54,8 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
   UiDefaultColorSet()->AttachPalette(palette);
   palette->SetSelectedCell({0, 2});
   colour->Add(palette);
-  colour->Add(MenuItem(&form, L"&No colour"));
+  TUiCustomItem* none = MenuItem(&form, L"&No colour");
+  colour->Add(none);
   form.Show();
   PumpMessagesFor(100);
   TBarPopupWindow* popup = colour->CreatePopup(bar->View(), bar->View()->Find(colour), false, false, false, {}, 0);
@@ -68,6 +73,18 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
     TRect cell = viewer->GetCellRect(viewer->BoundsRect(), c.Col, c.Row);
     TPoint p = popup->ClientToScreen({(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
     EXPECT_EQ(GetPixel(screen, p.X, p.Y), c.Color) << c.Col << "," << c.Row;
+  }
+  // Every row shows the image-column gutter alike, or none does: never in stripes.
+  auto gutterAt = [&](TBarCustomItem* Item, int Y) {
+    TRect b = popup->View()->Find(Item)->BoundsRect();
+    TPoint p = popup->ClientToScreen({b.Left + 3, b.Top + Y});
+    return GetPixel(screen, p.X, p.Y);
+  };
+  const COLORREF gutter = gutterAt(separator, 1);
+  TBarCustomItem* const rows[] = {more, palette, none};
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(gutterAt(rows[i], 1), gutter) << i;
+    EXPECT_EQ(gutterAt(rows[i], 4), gutter) << i;
   }
   ReleaseDC(nullptr, screen);
   bar->View()->CloseSubmenu();
