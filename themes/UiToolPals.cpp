@@ -391,8 +391,7 @@ void TUiToolViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsS
   if (!toolbar) {
     // The image column of the menu around the palette, as its separators measure it, so that
     // the gutter runs on through the palette's row.
-    TCustomImageList* images = View()->ParentItem() ? View()->ParentItem()->SubMenuImages() : nullptr;
-    base.PopupMargin = PopupMarginFor(Canvas, images ? TPoint{images->Width(), images->Height()} : TPoint{16, 16});
+    base.PopupMargin = MenuPopupMargin(Canvas, View());
     CurrentTheme->PaintMenuItemFrame(Canvas, ClientAreaRect, base);
   }
   TPoint image = GetImageSize();
