@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iterator>
 
+#include "framework/CodePages.h"
 #include "framework/Forms.h"
 #include "tests/framework/MessagePump.h"
 #include "themes/UiToolPals.h"
@@ -75,17 +75,13 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
     EXPECT_EQ(GetPixel(screen, p.X, p.Y), c.Color) << c.Col << "," << c.Row;
   }
   // Every row shows the image-column gutter alike, or none does: never in stripes.
-  auto gutterAt = [&](TBarCustomItem* Item, int Y) {
+  auto gutterAt = [&](TBarCustomItem* Item) {
     TRect b = popup->View()->Find(Item)->BoundsRect();
-    TPoint p = popup->ClientToScreen({b.Left + 3, b.Top + Y});
+    TPoint p = popup->ClientToScreen({b.Left + 3, b.Top + 2});
     return GetPixel(screen, p.X, p.Y);
   };
-  const COLORREF gutter = gutterAt(separator, 1);
-  TBarCustomItem* const rows[] = {more, palette, none};
-  for (size_t i = 0; i < std::size(rows); ++i) {
-    EXPECT_EQ(gutterAt(rows[i], 1), gutter) << i;
-    EXPECT_EQ(gutterAt(rows[i], 4), gutter) << i;
-  }
+  for (TBarCustomItem* row : std::initializer_list<TBarCustomItem*>{more, palette, none})
+    EXPECT_EQ(gutterAt(row), gutterAt(separator)) << WideToAnsi(row->Caption());
   ReleaseDC(nullptr, screen);
   bar->View()->CloseSubmenu();
   UiDefaultColorSet()->DetachPalette(palette);

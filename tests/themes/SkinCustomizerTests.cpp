@@ -8,7 +8,6 @@
 #include "framework/Streams.h"
 #include "tests/themes/CustomizerTestSupport.h"
 #include "themes/SkinItem.h"
-#include "themes/UiDkPanels.h"
 
 namespace {
 
@@ -338,16 +337,4 @@ TEST(SkinCustomizer, DamagedFilesFuzz) {
     ASSERT_GE(Mode(f.A), 0);
     ASSERT_LE(Mode(f.A), 3);
   }
-}
-
-// A multi-dock's panel sizes are written with the layout; plain docks write none.
-TEST(SkinCustomizer, MultiDockSizesInTheLayout) {
-  TLayoutForm f;
-  f.C->SetSaveFormState(false);
-  auto* panels = new TUiMultiDock(&f.Form);
-  panels->SetName("PanelDock");
-  panels->SetParent(&f.Form);
-  SetToolbarDisplayMode(f.A, 2);
-  EXPECT_EQ(section(f.Saved(), "LastLayout @ ExtraOptions"),
-            "Count=3\r\n0=PanelDock.DockedWidth=0\r\n1=PanelDock.DockedHeight=0\r\n2=DisplayMode=2");
 }

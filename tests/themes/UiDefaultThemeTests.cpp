@@ -261,41 +261,6 @@ TEST_P(DefaultThemeTest, ButtonsAndMenuItems) {
   EXPECT_EQ(pushedMdi.At(6, 6), Sys(clBtnText));
 }
 
-// Every row of a menu draws the image-column gutter alike (with visual styles) or not at all,
-// so that it never shows in stripes.
-TEST_P(DefaultThemeTest, MenuRowsShareTheGutter) {
-  TUiItemInfo plain = Item(VT_POPUPMENU, 0, 0);
-  plain.PopupMargin = 24;
-  TUiItemInfo disabled = plain;
-  disabled.Enabled = false;
-  TUiItemInfo submenu = plain;
-  submenu.ItemOptions = IO_SUBMENU;
-  using TRowPainter = void (*)(TUiDefaultTheme*, TCanvas*, const TUiItemInfo&);
-  const std::pair<const char*, TRowPainter> rows[] = {
-      {"plain item",
-       [](TUiDefaultTheme* T, TCanvas* C, const TUiItemInfo& I) {
-         T->PaintMenuItem(C, {0, 0, 80, 20}, I);
-       }},
-      {"separator",
-       [](TUiDefaultTheme* T, TCanvas* C, const TUiItemInfo& I) {
-         T->PaintSeparator(C, {0, 0, 80, 20}, I, true, false);
-       }},
-      {"palette row", [](TUiDefaultTheme* T, TCanvas* C, const TUiItemInfo& I) {
-         T->PaintMenuItemFrame(C, {0, 0, 80, 20}, I);
-       }}};
-  TTestPicture first(80, 20, kMagenta);
-  theme->PaintSeparator(On(first), {0, 0, 80, 20}, plain, true, false);
-  const auto gutter = first.At(2, 1);
-  for (const TUiItemInfo* info : {&plain, &disabled, &submenu})
-    for (auto [name, paint] : rows) {
-      TTestPicture pic(80, 20, kMagenta);
-      paint(theme.get(), On(pic), *info);
-      EXPECT_EQ(pic.At(2, 1), gutter) << name;
-      EXPECT_EQ(pic.At(20, 18), gutter) << name;
-      EXPECT_EQ(pic.At(40, 1), kMagenta) << name;  // the rest of an idle row stays the menu's
-    }
-}
-
 TEST_P(DefaultThemeTest, ChecksFramesAndEdits) {
   TTestPicture check(16, 16, kMagenta);
   theme->PaintFrameControl(On(check), TRect{0, 0, 13, 13}, 1, 0, nullptr);
