@@ -9,6 +9,7 @@
 #include "editor/TxtEditPrint.h"
 #include "framework/FrameworkClasses.h"
 #include "highlighting/TxtXmlHighlighter.h"
+#include "themes/SkinToolbar.h"
 
 TDocumentList* DocumentList = nullptr;
 THighList* Highlighters = nullptr;
@@ -36,4 +37,5 @@ void RegisterAppClasses() {
   RegisterTxtEditPrintClasses();
   RegisterTxtXmlHighlighterClasses();
   RegisterApControlClasses();
+  RegisterSkinClasses();
 }

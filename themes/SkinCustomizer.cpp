@@ -15,6 +15,7 @@
 #include "framework/StrRoutines.h"
 #include "themes/SkinToolbar.h"
 #include "themes/Ui.h"
+#include "themes/UiDkPanels.h"
 
 HV_PUBLISH(TSkinMenuBarShortcuts) {}
 HV_PUBLISH(TShortCutsProcessor) {}
@@ -33,12 +34,6 @@ const char* const CustomizerLastLayout = "LastLayout";
 TSkinCustomizeFormClass TSkinCustomizer::DefaultCustomizeFormClass = nullptr;
 
 namespace {
-
-bool inheritsFromName(const TObject* Obj, std::string_view ClassName) {
-  for (const TClassInfo* c = &Obj->ClassInfo(); c; c = c->Parent)
-    if (c->Name == ClassName) return true;
-  return false;
-}
 
 // The customizer's bridge to a theme change: theme listeners are receivers, not components.
 class TCustomizerThemeListener : public TUiDispatcher {
@@ -358,7 +353,7 @@ void TSkinCustomizer::SaveLayout(TCustomIniFile* Ini, const AnsiString& LayoutNa
     TComponent* c = Owner()->Components(i);
     // Dock panels are the only children a multi-dock takes, and this program has none, so
     // both sizes are always 0.
-    if (!inheritsFromName(c, "TUiMultiDock")) continue;
+    if (!dynamic_cast<TUiMultiDock*>(c)) continue;
     list.Add(c->Name() + ".DockedWidth=0");
     list.Add(c->Name() + ".DockedHeight=0");
   }

@@ -316,11 +316,3 @@ void RunSkinSystemCommand(HWND Wnd, UINT Command) {
   }
   SendMessageW(Wnd, WM_SYSCOMMAND, Command, 0);
 }
-
-void RegisterSkinClasses() {
-  RegisterClasses({&TSkinItem::StaticClassInfo(), &TSkinSubmenuItem::StaticClassInfo(),
-                   &TSkinLabelItem::StaticClassInfo(), &TSkinRightAlignSpacerItem::StaticClassInfo(),
-                   &TSkinSeparatorItem::StaticClassInfo(), &TSkinToolbar::StaticClassInfo(),
-                   &TSkinDock::StaticClassInfo(), &TSkinPopupMenu::StaticClassInfo(),
-                   &TSkinStatusToolbar::StaticClassInfo(), &TSkinCompoundItemsControl::StaticClassInfo()});
-}

@@ -167,6 +167,7 @@ HV_PUBLISH(TSkinTabSheet) {
 HV_PUBLISH(TSkinCustomTabControl) {}
 HV_PUBLISH(TSkinTabControl) {
   p.Prop("ActiveTabIndex", &T::ActiveTabIndex, &T::SetActiveTabIndex);
+  p.Prop("Margins", &T::Margins, &T::SetMargins);
   p.Prop("TabAutofit", &T::TabAutofit, &T::SetTabAutofit).Default(false);
   p.Prop("TabAutofitMaxSize", &T::TabAutofitMaxSize, &T::SetTabAutofitMaxSize);
   p.Prop("TabDragReorder", &T::TabDragReorder, &T::SetTabDragReorder).Default(false);
@@ -1075,8 +1076,8 @@ void TSkinTabSheet::AdjustClientRect(TRect& Rect) {
   else
     Rect.Top += inset;
   if (tabControl_) {
-    const TRect& m = tabControl_->Margins();
-    Rect = TRect(Rect.Left + m.Left, Rect.Top + m.Top, Rect.Right - m.Right, Rect.Bottom - m.Bottom);
+    const TUiControlMargins* m = tabControl_->Margins();
+    Rect = TRect(Rect.Left + m->Left(), Rect.Top + m->Top(), Rect.Right - m->Right(), Rect.Bottom - m->Bottom());
   }
 }
 
@@ -1143,7 +1144,9 @@ void TSkinTabSheet::WndProc(TMessage& Message) {
 
 // ---- tab control ----
 
-TSkinCustomTabControl::TSkinCustomTabControl(TComponent* AOwner) : TSkinCustomTabSet(AOwner) {
+TSkinCustomTabControl::TSkinCustomTabControl(TComponent* AOwner)
+    : TSkinCustomTabSet(AOwner), margins_(std::make_unique<TUiControlMargins>()) {
+  margins_->OnChange = TNotifyEvent(this, &TSkinCustomTabControl::MarginsChanged);
   SetControlStyle(ControlStyle() - TControlStyle{csAcceptsControls});
   emptySheet_ = new TSkinTabSheet(this);
   emptySheet_->SetParent(this);
@@ -1160,8 +1163,7 @@ TSkinCustomTabControl::~TSkinCustomTabControl() {
   pages_.clear();
 }
 
-void TSkinCustomTabControl::SetMargins(const TRect& Value) {
-  margins_ = Value;
+void TSkinCustomTabControl::MarginsChanged(TObject*) {
   for (TSkinTabSheet* s : pages_) s->Realign();
 }
 

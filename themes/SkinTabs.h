@@ -30,6 +30,7 @@ void DrawTabItemBackground(TCanvas* ACanvas, const TRect& ARect, bool Enabled, i
 #include <vector>
 
 #include "themes/SkinToolbar.h"
+#include "themes/UiDkPanels.h"
 
 class TSkinTabToolbar;
 class TSkinCustomTabSet;
@@ -273,8 +274,8 @@ class TSkinCustomTabControl : public TSkinCustomTabSet {
   TSkinTabSheet* Pages(int Index) const { return pages_[static_cast<size_t>(Index)]; }
   TSkinTabSheet* EmptySheet() const { return emptySheet_; }
   // Space kept free inside every page.
-  const TRect& Margins() const { return margins_; }
-  void SetMargins(const TRect& Value);
+  TUiControlMargins* Margins() const { return margins_.get(); }
+  void SetMargins(TUiControlMargins* Value) { margins_->Assign(Value); }
   // A new tab with its sheet.
   TSkinTabSheet* AddTab(const WideString& Caption);
 
@@ -289,7 +290,8 @@ class TSkinCustomTabControl : public TSkinCustomTabSet {
  private:
   friend class TSkinTabSheet;
   TSkinTabSheet* emptySheet_ = nullptr;
-  TRect margins_;
+  void MarginsChanged(TObject* Sender);
+  std::unique_ptr<TUiControlMargins> margins_;
   std::vector<TSkinTabSheet*> pages_;
 };
 

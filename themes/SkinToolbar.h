@@ -299,5 +299,5 @@ using TSkinViewerFilter = std::function<void(TBarItemViewer* Viewer, bool& Passe
 TBarItemViewer* StepViewer(TBarView* View, TBarItemViewer* Start, bool Forward, bool VisibleOnly, bool ShownOnly,
                            bool SameRow, bool AdjacentOnly, const TSkinViewerFilter& Filter = {});
 
-// Makes the skinned items, toolbars, docks and menus known by class name to form files.
+// Makes every skinned and themed class that a form file may name known by its class name.
 void RegisterSkinClasses();

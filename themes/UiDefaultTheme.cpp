@@ -383,7 +383,13 @@ void TUiDefaultTheme::PaintMenuItem(TCanvas* Canvas, const TRect& ARect, const T
       Edge(dc, arrow, BDR_RAISEDINNER, BF_RECT);
     r.Right -= check;
   }
-  if (ItemInfo.Enabled && (hot || ItemInfo.Pushed)) PaintMenuItemFrame(Canvas, r, ItemInfo);
+  if (ItemInfo.Enabled && (hot || ItemInfo.Pushed)) {
+    PaintMenuItemFrame(Canvas, r, ItemInfo);
+  } else if (HTHEME menu = UiIsVistaOrLater() ? MenuThemeHandle() : nullptr; menu && ItemInfo.PopupMargin > 0) {
+    // Every row of a styled menu carries the image-column gutter, as separators and the
+    // palette rows do; without it the gutter would show only in stripes.
+    DrawStyled(menu, dc, 13, 0, Rect(r.Left, r.Top, r.Left + ItemInfo.PopupMargin, r.Bottom));
+  }
   if (ItemInfo.ItemOptions & IO_SUBMENU) {
     int x = ARect.Right - check * 2 / 3;
     TRect box{x - 4, ARect.Top, x + 4, ARect.Bottom};

@@ -272,6 +272,11 @@ bool TUiItemViewer::GetHintInfo(const TPoint&, WideString&, TRect&) { return fal
 
 int TUiItemViewer::GetPopupMargin(TCanvas* Canvas) { return PopupMarginFor(Canvas, GetImageSize()); }
 
+int TUiItemViewer::MenuPopupMargin(TCanvas* Canvas, TBarView* View) {
+  TCustomImageList* images = View->ParentItem() ? View->ParentItem()->SubMenuImages() : nullptr;
+  return PopupMarginFor(Canvas, images ? TPoint{images->Width(), images->Height()} : TPoint{16, 16});
+}
+
 int TUiItemViewer::PopupMarginFor(TCanvas* Canvas, TPoint image) {
   if (image.X <= 0 || image.Y <= 0) image = {16, 16};
   TUiMargins m2 = margins(2);
@@ -391,6 +396,7 @@ void TUiItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsS
   // 1. the state
   TUiItemInfo info = MakeItemInfo(IsSelected, IsPushed);
   bool toolbar = IsToolbarStyle();
+  if (!toolbar) info.PopupMargin = GetPopupMargin(Canvas);
   bool vertical = info.IsVertical != 0;
   TUiItemLayout layout = EffectiveLayout();
   bool arrow = HasDropDownArrow();
@@ -541,9 +547,7 @@ void TUiSeparatorItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect,
   info.IsVertical = vertical;
   bool menu = View()->IsPopup() && !View()->IsToolbar();
   if (menu) {
-    TCustomImageList* images = View()->ParentItem() ? View()->ParentItem()->SubMenuImages() : nullptr;
-    info.PopupMargin =
-        TUiItemViewer::PopupMarginFor(Canvas, images ? TPoint{images->Width(), images->Height()} : TPoint{16, 16});
+    info.PopupMargin = TUiItemViewer::MenuPopupMargin(Canvas, View());
   }
   // A separator is a line across the row: horizontal in menus and in vertical toolbars, unless
   // the separator spans wrapped rows (drawn the other way).

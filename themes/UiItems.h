@@ -166,6 +166,8 @@ class TUiItemViewer : public TBarItemViewer {
   TUiCustomItem* UiItem() const;
   // The image column of a menu item for an image of that size, in the canvas's font.
   static int PopupMarginFor(TCanvas* Canvas, TPoint ImageSize);
+  // The image column of a menu view as a whole: its parent item's sub-menu images, else 16 x 16.
+  static int MenuPopupMargin(TCanvas* Canvas, TBarView* View);
   // The width of the image column of a menu item.
   int GetPopupMargin(TCanvas* Canvas);
   // The layout in force: glyph-top in vertical views or with tboImageAboveCaption under uilAuto.

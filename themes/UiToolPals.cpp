@@ -388,7 +388,12 @@ void TUiToolViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsS
   if (toolbar) base.ItemOptions |= IO_TOOLBARSTYLE;
   base.Enabled = p->Enabled() || View()->Customizing();
   base.IsVertical = View()->Orientation() == orVertical;
-  if (!toolbar) CurrentTheme->PaintMenuItemFrame(Canvas, ClientAreaRect, base);
+  if (!toolbar) {
+    // The image column of the menu around the palette, as its separators measure it, so that
+    // the gutter runs on through the palette's row.
+    base.PopupMargin = MenuPopupMargin(Canvas, View());
+    CurrentTheme->PaintMenuItemFrame(Canvas, ClientAreaRect, base);
+  }
   TPoint image = GetImageSize();
   for (int row = 0; row < rowCount_; ++row)
     for (int col = 0; col < colCount_; ++col) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "framework/CodePages.h"
 #include "framework/Forms.h"
 #include "tests/framework/MessagePump.h"
 #include "themes/UiToolPals.h"
@@ -41,7 +42,10 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
   bar->SetParent(dock);
   auto* colour = MenuItem(&form, L"&Colour");
   bar->Items()->Add(colour);
-  colour->Add(MenuItem(&form, L"&More colours...\tCtrl+M"));
+  TUiCustomItem* more = MenuItem(&form, L"&More colours...\tCtrl+M");
+  colour->Add(more);
+  auto* separator = new TUiSeparatorItem(&form);
+  colour->Add(separator);
   TColorCells cells;
   auto* palette = new TUiCustomToolPalette(&form);
   palette->SetPaletteOptions(TUiToolPaletteOptions{tpoCustomImages});
@@ -50,7 +54,8 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
   UiDefaultColorSet()->AttachPalette(palette);
   palette->SetSelectedCell({0, 2});
   colour->Add(palette);
-  colour->Add(MenuItem(&form, L"&No colour"));
+  TUiCustomItem* none = MenuItem(&form, L"&No colour");
+  colour->Add(none);
   form.Show();
   PumpMessagesFor(100);
   TBarPopupWindow* popup = colour->CreatePopup(bar->View(), bar->View()->Find(colour), false, false, false, {}, 0);
@@ -69,6 +74,14 @@ TEST(PaletteForm, ThemedMenuShowsTheColourCells) {
     TPoint p = popup->ClientToScreen({(cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2});
     EXPECT_EQ(GetPixel(screen, p.X, p.Y), c.Color) << c.Col << "," << c.Row;
   }
+  // Every row shows the image-column gutter alike, or none does: never in stripes.
+  auto gutterAt = [&](TBarCustomItem* Item) {
+    TRect b = popup->View()->Find(Item)->BoundsRect();
+    TPoint p = popup->ClientToScreen({b.Left + 3, b.Top + 2});
+    return GetPixel(screen, p.X, p.Y);
+  };
+  for (TBarCustomItem* row : std::initializer_list<TBarCustomItem*>{more, palette, none})
+    EXPECT_EQ(gutterAt(row), gutterAt(separator)) << WideToAnsi(row->Caption());
   ReleaseDC(nullptr, screen);
   bar->View()->CloseSubmenu();
   UiDefaultColorSet()->DetachPalette(palette);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/FormFiles.h"
+#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
@@ -228,4 +229,22 @@ TEST(SkinTabs, FormFileKeepsSheetsAndHiddenTabs) {
   std::string text = WriteComponentToText(&f.Form);
   EXPECT_NE(text.find("TabItem = 'Tab1'"), std::string::npos) << text;
   EXPECT_NE(text.find("HiddenItems = ("), std::string::npos) << text;
+}
+
+// Margins, read as a nested object like other controls' margins, realign every page at once.
+TEST(SkinTabs, MarginsRealignEveryPage) {
+  TTabForm f(2);
+  TPanel* fills[2];
+  for (int i = 0; i < 2; ++i) {
+    fills[i] = new TPanel(&f.Form);
+    fills[i]->SetParent(f.SheetOf(i));
+    fills[i]->SetAlign(alClient);
+  }
+  const TRect before = fills[0]->BoundsRect();
+  ReadComponentFromText("object Tabs: TSkinTabControl\n  Margins.Left = 7\n  Margins.Bottom = 3\nend\n", f.Control);
+  for (int i = 0; i < 2; ++i) {
+    f.Control->SetActiveTabIndex(i);  // a hidden page is sized once it shows
+    pump();
+    EXPECT_EQ(fills[i]->BoundsRect(), TRect(before.Left + 7, before.Top, before.Right, before.Bottom - 3)) << i;
+  }
 }
