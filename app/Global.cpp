@@ -3,6 +3,7 @@
 
 #include "app/Documents.h"
 #include "app/HighList.h"
+#include "app/NSHotKey.h"
 #include "app/Options.h"
 #include "controls/ApControlClasses.h"
 #include "editor/TxtEdit.h"
@@ -36,4 +37,5 @@ void RegisterAppClasses() {
   RegisterTxtEditPrintClasses();
   RegisterTxtXmlHighlighterClasses();
   RegisterApControlClasses();
+  RegisterClasses({&TNSHotKey::StaticClassInfo()});
 }
