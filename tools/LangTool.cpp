@@ -8,6 +8,7 @@
 
 #include "app/AboutFrm.h"
 #include "app/DocumentFrm.h"
+#include "app/KeyboardShortcutsFrm.h"
 #include "app/LinesProcessingFrm.h"
 #include "app/Global.h"
 #include "app/MainFrm.h"
@@ -114,6 +115,7 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TLinesProcessingForm>(in, out, L"TLinesProcessingForm.form");
     lng += RecordForm<TStatisticsForm>(in, out, L"TStatisticsForm.form");
     lng += RecordForm<TPageSetupForm>(in, out, L"TPageSetupForm.form");
+    lng += RecordForm<TKeyboardShortcutsForm>(in, out, L"TKeyboardShortcutsForm.form");
     lng += RecordForm<TAboutForm>(in, out, L"TAboutForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));
