@@ -13,6 +13,7 @@
 #include "app/Global.h"
 #include "app/MainFrm.h"
 #include "app/PageSetupFrm.h"
+#include "app/PreferencesFrm.h"
 #include "app/SortFrm.h"
 #include "app/StatisticsFrm.h"
 #include "editor/TxtEdit.h"
@@ -116,6 +117,7 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TStatisticsForm>(in, out, L"TStatisticsForm.form");
     lng += RecordForm<TPageSetupForm>(in, out, L"TPageSetupForm.form");
     lng += RecordForm<TKeyboardShortcutsForm>(in, out, L"TKeyboardShortcutsForm.form");
+    lng += RecordForm<TPreferencesForm>(in, out, L"TPreferencesForm.form");
     lng += RecordForm<TAboutForm>(in, out, L"TAboutForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));
