@@ -4,6 +4,7 @@
 #include "app/Documents.h"
 #include "app/HighList.h"
 #include "app/NSHotKey.h"
+#include "app/NSStringGrid.h"
 #include "app/Options.h"
 #include "controls/ApControlClasses.h"
 #include "editor/TxtEdit.h"
@@ -37,5 +38,5 @@ void RegisterAppClasses() {
   RegisterTxtEditPrintClasses();
   RegisterTxtXmlHighlighterClasses();
   RegisterApControlClasses();
-  RegisterClasses({&TNSHotKey::StaticClassInfo()});
+  RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo()});
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/AboutFrm.h"
+#include "app/CharacterFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/LinesProcessingFrm.h"
@@ -118,6 +119,7 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TPageSetupForm>(in, out, L"TPageSetupForm.form");
     lng += RecordForm<TKeyboardShortcutsForm>(in, out, L"TKeyboardShortcutsForm.form");
     lng += RecordForm<TPreferencesForm>(in, out, L"TPreferencesForm.form");
+    lng += RecordForm<TCharacterForm>(in, out, L"TCharacterForm.form");
     lng += RecordForm<TAboutForm>(in, out, L"TAboutForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));

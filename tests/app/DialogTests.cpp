@@ -1,15 +1,18 @@
-// The sort, lines processing, statistics, page setup and about dialogs, driven by posted messages as a user
-// drives them, with their results checked in the document's editor.
+// The sort, lines processing, statistics, character map, page setup and about dialogs, driven by posted messages as a
+// user drives them, with their results checked in the document's editor.
 #include "framework/Win.h"
 
 #include "app/AboutFrm.h"
+#include "app/CharacterFrm.h"
 #include "app/LinesProcessingFrm.h"
+#include "app/NSStringGrid.h"
 #include "app/PageSetupFrm.h"
 #include "app/SortFrm.h"
 #include "app/StatisticsFrm.h"
 #include "app/UsefulWindows.h"
 #include "controls/ApSpin.h"
 #include "framework/Actions.h"
+#include "framework/Clipboard.h"
 #include "framework/DateTime.h"
 #include "framework/ExtCtrls.h"
 #include "framework/ListControls.h"
@@ -151,6 +154,69 @@ TEST_F(LineDialogs, StatisticsShowTheCountsOfTheTextOrTheSelection) {
   EXPECT_EQ(form->lblPunctuationValue->Caption(), L"1");
   EXPECT_EQ(form->lblCharsNoSpacesValue->Caption(), L"5");
   delete form;
+}
+
+TEST(CharacterGrid, ColumnsAreFittedPixelByPixelToTheClientWidth) {
+  const struct {
+    std::vector<int> Widths;
+    int Client, Line;
+    std::vector<int> Expected;
+  } cases[] = {
+      {{10, 10, 10}, 40, 1, {14, 12, 12}},
+      {{20, 20}, 30, 2, {15, 13}},
+      {{5, 5}, 12, 1, {6, 5}},
+      {{}, 10, 1, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FitColumnWidths(c.Widths, c.Client, c.Line), c.Expected) << c.Client;
+}
+
+TEST_F(LineDialogs, CharacterMapInsertsCopiesAndRemembersCharacters) {
+  Make();
+  TTxtEdit* editor = Editor(0);
+  editor->Lines()->SetText("ab");
+  RecentCharacters()->Clear();
+  auto* form = New<TCharacterForm>(nullptr, Doc(0));
+  EXPECT_EQ(form->strngrdCharacter->Cells(6, 0), L"&");
+  EXPECT_EQ(form->strngrdCharacter->Cells(15, 13), L"\u00FF");
+  int total = 0;
+  for (int c = 0; c < 16; ++c) total += form->strngrdCharacter->ColWidths(c) + 1;
+  EXPECT_EQ(total, form->strngrdCharacter->ClientWidth() + 1);
+  form->strngrdCharacter->SetCurrent(233 % 16, 233 / 16 - 2);
+  EXPECT_EQ(form->lblCharCode->Caption(), L"Char code: 233 (0xe9)");
+  EXPECT_EQ(form->lblShortcutKey->Caption(), L"Shortcut keys: Alt+0233");
+  form->actnInsertHTMLCode->Execute();
+  form->actnInsertCode->Execute();
+  form->actnCopy->Execute();
+  EXPECT_EQ(Clipboard()->AsWideText(), L"\u00E9");
+  EXPECT_EQ(Drive(form, {form->btnInsert, form->btnInsert}), mrCancel);
+  EXPECT_EQ(EditorText(editor),
+            "&#233;233\xe9\xe9"
+            "ab");
+  EXPECT_EQ(RecentCharacters()->Text(), "233\r\n");
+  // Sixteen distinct characters: the oldest leaves the list of fifteen, the newest is first
+  // and the grid opens on it.
+  form = New<TCharacterForm>(nullptr, Doc(0));
+  for (int code = 65; code < 81; ++code) {
+    form->strngrdCharacter->SetCurrent(code % 16, code / 16 - 2);
+    form->actnInsert->Execute();
+  }
+  delete form;
+  EXPECT_EQ(RecentCharacters()->Count(), 15);
+  EXPECT_EQ(RecentCharacters()->Strings(0), "80");
+  EXPECT_EQ(RecentCharacters()->IndexOf("233"), -1);
+  form = New<TCharacterForm>(nullptr, Doc(0));
+  form->FormShow(nullptr);
+  EXPECT_EQ(form->CurrentCode(), 80);
+  // A read-only document takes nothing; copying still works.
+  editor->SetReadOnly(true);
+  for (TAction* a : {form->actnInsert, form->actnInsertCode, form->actnInsertHTMLCode}) {
+    a->Update();
+    EXPECT_FALSE(a->Enabled());
+  }
+  form->actnCopy->Update();
+  EXPECT_TRUE(form->actnCopy->Enabled());
+  delete form;
+  RecentCharacters()->Clear();
 }
 
 struct TPrinterAnswer {
