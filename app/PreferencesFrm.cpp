@@ -77,34 +77,6 @@ int fieldNumber(TApSpinEdit* Field, int Default) { return StrToIntDef(WideToAnsi
 
 }  // namespace
 
-void ApplyOptionsToEditor(TTxtEdit* Editor, const TOptions& Options) {
-  SetEditorOption(Editor, eoScrollPastEol, Options.ScrollPastEndOfLine);
-  SetEditorOption(Editor, eoTrimTrailingSpaces, Options.TrimTrailingSpaces);
-  SetEditorOption(Editor, eoAutoIndent, Options.AutoIndent);
-  Editor->SetRightEdge(Options.RightMargin);
-  SetEditorOption(Editor, eoGroupUndo, Options.GroupUndo);
-  TTxtGutter& gutter = *Editor->Gutter();
-  gutter.SetVisible(Options.Gutter);
-  gutter.SetShowLineNumbers(Options.ShowLineNumbers);
-  gutter.SetNumberAllLines(Options.NumberAllLines);
-  // The scroll hint tells the line only where the gutter does not show it.
-  SetEditorOption(Editor, eoShowScrollHint, !(gutter.Visible() && gutter.ShowLineNumbers()));
-  SetEditorOption(Editor, eoTabsToSpaces, Options.TabsToSpaces);
-  Editor->SetTabWidth(Options.TabWidth);
-  Editor->SetColor(Options.NormalTextBackground);
-  Editor->Font()->SetColor(Options.NormalTextForeground);
-  Editor->SetActiveLineColor(Options.CurrentLineBackground);
-  gutter.SetColor(Options.GutterBackground);
-  gutter.Font()->SetColor(Options.GutterForeground);
-  Editor->SelectedColor()->SetBackground(Options.SelectionBackground);
-  Editor->SelectedColor()->SetForeground(Options.SelectionForeground);
-  Editor->SetRightEdgeColor(Options.RightMarginBackground);
-  Editor->Font()->SetName(AnsiToWide(Options.EditorFontName));
-  gutter.Font()->SetName(Editor->Font()->Name());
-  Editor->Font()->SetSize(Options.EditorFontSize);
-  gutter.Font()->SetSize(Editor->Font()->Size());
-}
-
 TPreferencesForm::TPreferencesForm(TComponent* AOwner) : TForm(AOwner) {}
 
 void TPreferencesForm::FormCreate(TObject*) {

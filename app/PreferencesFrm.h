@@ -15,13 +15,6 @@ class TComboBox;
 class TLabel;
 class TLgLanguageController;
 class TListBox;
-class TOptions;
-class TTxtEdit;
-
-// The options of the preferences' OK on one editor: behaviour, gutter, tabs, colours and font
-// (the gutter font takes the editor font's name and size). Word wrap and nonprinting characters
-// stay as they are: they are defaults for documents opened later.
-void ApplyOptionsToEditor(TTxtEdit* Editor, const TOptions& Options);
 
 class TPreferencesForm : public TForm {
   HV_CLASS(TPreferencesForm, TForm)
