@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/DocumentFrm.h"
+#include "app/DocumentSaving.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/Global.h"
@@ -39,6 +40,15 @@ HV_PUBLISH(TMainForm) {
   p.Method("actnOpenExecute", &T::actnOpenExecute);
   p.Method("actnNewExecute", &T::actnNewExecute);
   p.Method("actnPrintPreviewExecute", &T::actnPrintPreviewExecute);
+  p.Method("FormCloseQuery", &T::FormCloseQuery);
+  p.Method("actnSaveExecute", &T::actnSaveExecute);
+  p.Method("actnSaveAsExecute", &T::actnSaveAsExecute);
+  p.Method("actnSaveAllExecute", &T::actnSaveAllExecute);
+  p.Method("actnCloseExecute", &T::actnCloseExecute);
+  p.Method("actnCloseAllExecute", &T::actnCloseAllExecute);
+  p.Method("actnCloseOtherTabsExecute", &T::actnCloseOtherTabsExecute);
+  p.Method("actnDocumentUpdate", &T::actnDocumentUpdate);
+  p.Method("actnCloseOtherTabsUpdate", &T::actnCloseOtherTabsUpdate);
   p.ComponentField("actnPrintPreview", &T::actnPrintPreview);
   p.ComponentField("LanguageController", &T::LanguageController);
   p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
@@ -169,7 +179,10 @@ void TMainForm::FormCreate(TObject*) {
   newTabButton_->SetCustomWidth(25);
   newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
   tlbrTabBar->Insert(0, newTabButton_);
-  OpenFiles(StartupFiles(), ::Options->Encoding);
+  std::vector<WideString> files;
+  if (::Options->OpenLastDocuments) files = ReadLastDocuments(LastDocumentsPath());
+  files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
+  OpenFiles(files, ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();
   StartupDone = true;
 }
@@ -301,34 +314,6 @@ void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton, TDocumentItem*) {}
 
 void TMainForm::InsertTab(TDocument* Document) { tlbrTabBar->Insert(tlbrTabBar->ItemCount() - 1, Document->Item()); }
 
-void TMainForm::CloseDocument(TDocument* Document) {
-  if (!Document) return;
-  RememberCaret(Document);
-  if (DocumentList->Count() == 1) {
-    // The last document becomes a new empty one instead of leaving the window without any.
-    TTxtEdit* editor = Document->Frame()->edtDocument;
-    editor->ClearAll();
-    editor->SetReadOnly(false);
-    Document->FileName.clear();
-    Document->Encoding = ::Options->Encoding == teAutoSelect ? teAnsi : ::Options->Encoding;
-    Document->Item()->SetCaption(NextDocumentName());
-    Document->Item()->SetImageIndex(-1);
-    ++NewDocumentNumber;
-    SetViewMode(Document, 0);
-    pglstMainChange(this);
-    return;
-  }
-  const bool wasActive = Document == ActiveDocument();
-  const int index = tlbrTabBar->IndexOf(Document->Item());
-  DocumentList->Items().Remove(Document);
-  if (wasActive) {
-    // The tab that took the closed one's place, else the one before it.
-    TDocumentItem* next = tlbrTabBar->Tab(std::min(index, tlbrTabBar->ItemCount() - 2));
-    ActivateDocument(DocumentList->FindByItem(next));
-  }
-  if (TDocument* active = ActiveDocument()) tlbrTabBar->CheckTab(active->Item());
-}
-
 void TMainForm::PreparePrinting(TDocument* Document, bool LinkText) {
   TDocumentFrame* frame = Document->Frame();
   TTxtEditPrint* print = frame->edtprntEditor;
@@ -456,6 +441,7 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   TTxtEdit* editor = Document->Frame()->edtDocument;
   bool lossy = false;
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy);
+  Document->Lossy = lossy;
   if (lossy) ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);

@@ -44,8 +44,6 @@ class TMainForm : public TForm {
   WideString NextDocumentName();
   // The name of an encoding code, as the encoding box lists it.
   WideString EncodingName(int Code);
-  // Closes the document (the last one is replaced by a new empty document).
-  void CloseDocument(TDocument* Document);
   // Shows the document's editor (0) or its print preview (1).
   void SetViewMode(TDocument* Document, int Mode);
   void ActivateDocument(TDocument* Document);
@@ -126,6 +124,39 @@ class TMainForm : public TForm {
   void BuildHighlighterMenu(TBarCustomItem* Submenu);
   // The OnClick of those items.
   void HighlighterItemClick(TObject* Sender);
+
+  // ---- saving and closing (DocumentSaving.cpp) ----
+  // Writes the text without asking: 0 saved; 1 the file cannot be opened for reading, 2 not for
+  // writing; 3 the write failed (the old file is left whole) or the code is no file encoding;
+  // -1 no document. Code 0 keeps the document's own code.
+  int SaveDocument(TDocument* Document, const WideString& FileName, TTextEncoding Encoding);
+  // To its own file, else under a name asked for; true only when the text reached a file.
+  bool Save(TDocument* Document);
+  bool SaveAs(TDocument* Document);
+  // Asks about unsaved changes; true when the document was closed (the only one is reset).
+  bool CloseDocument(TDocument* Document);
+  // Turns the document into a new empty one.
+  void ResetDocument(TDocument* Document);
+  // Closes every document but Except (null: all), asking about the modified ones; true when
+  // it went ahead. While exiting, "LastDocuments.dat" is written first.
+  bool CloseDocuments(TDocument* Except);
+  // The document of the remembered context tab, else the active one.
+  TDocument* ContextDocument() const;
+  // Where the open documents are listed at exit: LastDocumentsFile when set (tests set it), else
+  // DataPath("LastDocuments.dat").
+  static WideString& LastDocumentsFile();
+  static WideString LastDocumentsPath();
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  void actnSaveExecute(TObject* Sender);
+  void actnSaveAsExecute(TObject* Sender);
+  void actnSaveAllExecute(TObject* Sender);
+  void actnCloseExecute(TObject* Sender);
+  void actnCloseAllExecute(TObject* Sender);
+  void actnCloseOtherTabsExecute(TObject* Sender);
+  void actnDocumentUpdate(TObject* Sender);
+  void actnCloseOtherTabsUpdate(TObject* Sender);
+  // Set while the window is asked to close.
+  bool Exiting = false;
 
   // The tab remembered by a right click, until the next page change.
   TDocumentItem* ContextTab() const { return contextTab_; }

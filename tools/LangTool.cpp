@@ -8,6 +8,7 @@
 
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
+#include "app/CloseAllFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/LinesProcessingFrm.h"
@@ -113,6 +114,7 @@ int wmain(int argc, wchar_t** argv) {
         L"LANGID=1033\r\n";
     lng += RecordForm<TMainForm>(in, out, L"TMainForm.form");
     lng += RecordForm<TDocumentFrame>(in, out, L"TDocumentFrame.form");
+    lng += RecordForm<TCloseAllForm>(in, out, L"TCloseAllForm.form");
     lng += RecordForm<TSortForm>(in, out, L"TSortForm.form");
     lng += RecordForm<TLinesProcessingForm>(in, out, L"TLinesProcessingForm.form");
     lng += RecordForm<TStatisticsForm>(in, out, L"TStatisticsForm.form");

@@ -36,8 +36,9 @@ std::vector<int32_t> Ids(TLgLang_CompTranslations& T) {
 TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   TTempDirectory in, out;
   const wchar_t* const forms[] = {
-      L"TMainForm",      L"TDocumentFrame",         L"TSortForm",        L"TLinesProcessingForm", L"TStatisticsForm",
-      L"TPageSetupForm", L"TKeyboardShortcutsForm", L"TPreferencesForm", L"TCharacterForm",       L"TAboutForm"};
+      L"TMainForm",       L"TDocumentFrame", L"TCloseAllForm",          L"TSortForm",        L"TLinesProcessingForm",
+      L"TStatisticsForm", L"TPageSetupForm", L"TKeyboardShortcutsForm", L"TPreferencesForm", L"TCharacterForm",
+      L"TAboutForm"};
   for (const wchar_t* name : forms) {
     TResourceStream resource(GetModuleHandleW(nullptr), WideUpperCase(name).c_str(), RT_RCDATA);
     TFileStream(in.File(WideString(name) + L".form"), fmCreate).CopyFrom(&resource, 0);
