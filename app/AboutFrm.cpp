@@ -26,8 +26,8 @@ HV_PUBLISH(TAboutForm) {
   p.ComponentField("lngcntrlrAbout", &T::lngcntrlrAbout);
 }
 
-const wchar_t* const MakerSiteHost = L"www.halcorn.example";
-const wchar_t* const MakerSiteAddress = L"http://www.halcorn.example/";
+const wchar_t* const MakerSiteHost = L"www.halcorn.com";
+const wchar_t* const MakerSiteAddress = L"http://www.halcorn.com/";
 
 namespace {
 constexpr int firstYear = 2024;

@@ -10,6 +10,9 @@
 #include "app/Global.h"
 #include "app/HighList.h"
 #include "app/NSTextDialogs.h"
+#include "app/CharPalette.h"
+#include "app/Startup.h"
+#include "app/UpdateCheck.h"
 #include "app/Options.h"
 #include "app/TextFileOpening.h"
 #include "app/Useful.h"
@@ -35,6 +38,11 @@ TMainForm* MainForm = nullptr;
 
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
+  p.Method("FormShow", &T::FormShow);
+  p.Method("actnExitExecute", &T::actnExitExecute);
+  p.Method("actnCheckForUpdatesExecute", &T::actnCheckForUpdatesExecute);
+  p.ComponentField("actnExit", &T::actnExit);
+  p.ComponentField("actnCheckForUpdates", &T::actnCheckForUpdates);
   p.Method("pglstMainChange", &T::pglstMainChange);
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("actnOpenExecute", &T::actnOpenExecute);
@@ -120,6 +128,7 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::BeforeDestruction() {
   closing_ = true;
+  EndLifeCycle();
   if (DocumentList) {
     for (int i = 0; i < DocumentList->Count(); ++i) RememberCaret(DocumentList->Documents(i));
     if (filesPosLoaded_) {
@@ -169,6 +178,8 @@ void TMainForm::FormCreate(TObject*) {
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
   CreateTabBar();
+  // Made after the tab bar, its dock goes above it.
+  CreateMainMenu();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);
   mrlstMain = new TBarMRUList(this);
   mrlstMain->SetName("mrlstMain");
@@ -179,6 +190,7 @@ void TMainForm::FormCreate(TObject*) {
   newTabButton_->SetCustomWidth(25);
   newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
   tlbrTabBar->Insert(0, newTabButton_);
+  StartLifeCycle();
   std::vector<WideString> files;
   if (::Options->OpenLastDocuments) files = ReadLastDocuments(LastDocumentsPath());
   files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());

@@ -13,6 +13,12 @@
 class TAction;
 class TActionList;
 class TApMultiStringHolder;
+class TApplicationEvents;
+class TCharPalette;
+class TUiCustomToolPalette;
+class TUpdateCheck;
+class TUiMRUListItem;
+class TStringList;
 class TApPageList;
 class TBarCustomItem;
 class TBarMRUList;
@@ -21,6 +27,7 @@ class TDocumentFrame;
 class TDocumentItem;
 class TDocumentTabBar;
 class TSkinDock;
+class TSkinToolbar;
 class TLgLanguageController;
 class TNSTextOpenDialog;
 class TNSTextSaveDialog;
@@ -125,6 +132,44 @@ class TMainForm : public TForm {
   // The OnClick of those items.
   void HighlighterItemClick(TObject* Sender);
 
+  // ---- the life cycle beyond the documents: shown, destroyed, the application's hooks ----
+  void FormShow(TObject* Sender);
+  // The application window's hook (the framework's own shortcut relays are dropped).
+  bool AppHook(TMessage& Message);
+  // An error that reached the message loop: the update lock goes and the error is logged in
+  // the data folder; nothing is shown.
+  void aplctnevntsMainException(TObject* Sender, Exception& E);
+  // The root item of the main menu the command list is built from (none: no commands).
+  TBarCustomItem* MainMenuRoot = nullptr;
+  // The command items of the main menu by name, each with its item (Shortcuts.ini).
+  TStringList* CommandList() const { return commandList_.get(); }
+  void BuildCommandList();
+  // Starts the update check; Silent tells only of a newer release.
+  void CheckForUpdates(bool Silent);
+  TUpdateCheck* UpdateCheck() const { return updateCheck_.get(); }
+  // The palette of recent characters, made (seeded, then "LastChars" read) on first use.
+  TCharPalette* CharPalette() const { return charPalette_; }
+  TCharPalette* EnsureCharPalette();
+  void CharPaletteCellClick(TUiCustomToolPalette* Sender, int& ACol, int& ARow, bool& AllowChange);
+  // After a language switch the palette's hints take the new language's formats.
+  void lngcntrlrMainLanguageChanged(TLgLanguageController* Controller);
+  TApplicationEvents* aplctnevntsMain = nullptr;
+  // The menu bar on its dock above the tab bar: File, View, Character and Help.
+  void CreateMainMenu();
+  void actnExitExecute(TObject* Sender);
+  void actnCheckForUpdatesExecute(TObject* Sender);
+  // The "Character" submenu opens: the palette comes first, enabled for an editable document.
+  void smnitmCharacterClick(TObject* Sender);
+  // The recent-documents submenu opens: entries of files gone are dropped first.
+  void smnitmRecentDocumentsClick(TObject* Sender);
+  TBarCustomItem* smnitmRecentDocuments = nullptr;
+  TUiMRUListItem* mrlstitmMain = nullptr;
+  TBarCustomItem* bmnitmEmpty = nullptr;
+  TSkinDock* dckTop = nullptr;
+  TSkinToolbar* tlbrMainMenu = nullptr;
+  TAction* actnExit = nullptr;
+  TAction* actnCheckForUpdates = nullptr;
+
   // ---- saving and closing (DocumentSaving.cpp) ----
   // Writes the text without asking: 0 saved; 1 the file cannot be opened for reading, 2 not for
   // writing; 3 the write failed (the old file is left whole) or the code is no file encoding;
@@ -184,7 +229,13 @@ class TMainForm : public TForm {
   // The catalogue's scheme for the extension, else the default scheme, else none.
   TTxtCustomHighlighter* HighlighterFor(const WideString& Ext);
 
+  void StartLifeCycle();
+  void EndLifeCycle();
+
   std::unique_ptr<TStringListW> filesPos_;
+  std::unique_ptr<TStringList> commandList_;
+  std::unique_ptr<TUpdateCheck> updateCheck_;
+  TCharPalette* charPalette_ = nullptr;
   bool filesPosLoaded_ = false;
   TDocumentItem* newTabButton_ = nullptr;
   TDocumentItem* contextTab_ = nullptr;

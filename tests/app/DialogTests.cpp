@@ -293,11 +293,11 @@ TEST_F(LineDialogs, AboutNamesTheProductAndOpensTheSite) {
   EXPECT_EQ(form->lblProduct->Caption(), L"Halcorn Verdan 1.4");
   EXPECT_EQ(form->lblMaker->Caption(), L"\u00A9 2024\u20132030 Halcorn");
   EXPECT_EQ(MakerLine(2024), L"\u00A9 2024 Halcorn");
-  EXPECT_EQ(form->lblSite->Caption(), L"www.halcorn.example");
+  EXPECT_EQ(form->lblSite->Caption(), L"www.halcorn.com");
   form->lblSite->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
   form->lblSite->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   SetShellOpenHandler(shell);
-  EXPECT_EQ(TRecordedShell::opened, std::vector<WideString>{L"http://www.halcorn.example/"});
+  EXPECT_EQ(TRecordedShell::opened, std::vector<WideString>{L"http://www.halcorn.com/"});
   EXPECT_EQ(Drive(form, {form->btnClose}), mrCancel);
 }
 
