@@ -3,6 +3,8 @@
 
 #include "app/Documents.h"
 #include "app/HighList.h"
+#include "app/NSHotKey.h"
+#include "app/NSStringGrid.h"
 #include "app/Options.h"
 #include "controls/ApControlClasses.h"
 #include "editor/TxtEdit.h"
@@ -38,4 +40,5 @@ void RegisterAppClasses() {
   RegisterTxtXmlHighlighterClasses();
   RegisterApControlClasses();
   RegisterSkinClasses();
+  RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo()});
 }

@@ -148,9 +148,7 @@ void TOptions::WriteToFile() {
   ForEachKey(*this, TKeyWriter{ini});
 }
 
-void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options) {
-  Editor->SetWordWrap(Options.WordWrap);
-  SetEditorOption(Editor, eoShowSpecialChars, Options.ShowNonprintingCharacters);
+void ApplyOptionsToEditor(TTxtEdit* Editor, const TOptions& Options) {
   SetEditorOption(Editor, eoScrollPastEol, Options.ScrollPastEndOfLine);
   SetEditorOption(Editor, eoTrimTrailingSpaces, Options.TrimTrailingSpaces);
   SetEditorOption(Editor, eoAutoIndent, Options.AutoIndent);
@@ -160,6 +158,7 @@ void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options) {
   TTxtGutter& gutter = *Editor->Gutter();
   gutter.SetVisible(Options.Gutter);
   gutter.SetShowLineNumbers(Options.ShowLineNumbers);
+  // The scroll hint tells the line only where the gutter does not show it.
   SetEditorOption(Editor, eoShowScrollHint, !Options.Gutter || !Options.ShowLineNumbers);
   gutter.SetNumberAllLines(Options.NumberAllLines);
   SetEditorOption(Editor, eoTabsToSpaces, Options.TabsToSpaces);
@@ -178,5 +177,13 @@ void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options) {
   Editor->Font()->SetName(fontName);
   Editor->Font()->SetSize(Options.EditorFontSize);
   gutter.Font()->SetName(fontName);
-  gutter.Font()->SetSize(Options.EditorFontSize - 2);
+  gutter.Font()->SetSize(Options.EditorFontSize);
+}
+
+void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options) {
+  Editor->SetWordWrap(Options.WordWrap);
+  SetEditorOption(Editor, eoShowSpecialChars, Options.ShowNonprintingCharacters);
+  ApplyOptionsToEditor(Editor, Options);
+  // A new document's gutter is set two points below its text.
+  Editor->Gutter()->Font()->SetSize(Options.EditorFontSize - 2);
 }

@@ -78,6 +78,10 @@ class TOptions {
 
 // Applies the editor settings to a document's editor.
 void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options);
+// The options the preferences' OK gives every open editor: behaviour, gutter, tabs, colours and
+// font (the gutter font takes the editor font's name and size). Word wrap and nonprinting
+// characters stay as they are: they are defaults for documents opened later.
+void ApplyOptionsToEditor(TTxtEdit* Editor, const TOptions& Options);
 
 // Margin texts are written with a point whatever the locale and read with a point or a comma,
 // so a file moved between locales keeps its values.

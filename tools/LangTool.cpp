@@ -6,10 +6,18 @@
 #include <cstdio>
 #include <string>
 
+#include "app/AboutFrm.h"
+#include "app/CharacterFrm.h"
 #include "app/CloseAllFrm.h"
 #include "app/DocumentFrm.h"
+#include "app/KeyboardShortcutsFrm.h"
+#include "app/LinesProcessingFrm.h"
 #include "app/Global.h"
 #include "app/MainFrm.h"
+#include "app/PageSetupFrm.h"
+#include "app/PreferencesFrm.h"
+#include "app/SortFrm.h"
+#include "app/StatisticsFrm.h"
 #include "editor/TxtEdit.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Application.h"
@@ -107,6 +115,14 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TMainForm>(in, out, L"TMainForm.form");
     lng += RecordForm<TDocumentFrame>(in, out, L"TDocumentFrame.form");
     lng += RecordForm<TCloseAllForm>(in, out, L"TCloseAllForm.form");
+    lng += RecordForm<TSortForm>(in, out, L"TSortForm.form");
+    lng += RecordForm<TLinesProcessingForm>(in, out, L"TLinesProcessingForm.form");
+    lng += RecordForm<TStatisticsForm>(in, out, L"TStatisticsForm.form");
+    lng += RecordForm<TPageSetupForm>(in, out, L"TPageSetupForm.form");
+    lng += RecordForm<TKeyboardShortcutsForm>(in, out, L"TKeyboardShortcutsForm.form");
+    lng += RecordForm<TPreferencesForm>(in, out, L"TPreferencesForm.form");
+    lng += RecordForm<TCharacterForm>(in, out, L"TCharacterForm.form");
+    lng += RecordForm<TAboutForm>(in, out, L"TAboutForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));
   } catch (const std::exception& e) {

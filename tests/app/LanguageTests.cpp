@@ -35,15 +35,20 @@ std::vector<int32_t> Ids(TLgLang_CompTranslations& T) {
 // file, the shipped English one and the Russian one number the same texts.
 TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   TTempDirectory in, out;
-  for (const wchar_t* name : {L"TMainForm", L"TDocumentFrame", L"TCloseAllForm"}) {
+  const wchar_t* const forms[] = {
+      L"TMainForm",       L"TDocumentFrame", L"TCloseAllForm",          L"TSortForm",        L"TLinesProcessingForm",
+      L"TStatisticsForm", L"TPageSetupForm", L"TKeyboardShortcutsForm", L"TPreferencesForm", L"TCharacterForm",
+      L"TAboutForm"};
+  for (const wchar_t* name : forms) {
     TResourceStream resource(GetModuleHandleW(nullptr), WideUpperCase(name).c_str(), RT_RCDATA);
     TFileStream(in.File(WideString(name) + L".form"), fmCreate).CopyFrom(&resource, 0);
   }
   const std::string form = ReadBytes(in.File(L"TMainForm.form"));
   ASSERT_EQ(RunTool(in.Path(), out.Path()), 0u);
   EXPECT_EQ(ReadBytes(out.File(L"TMainForm.form")), form) << "run LangTool on resources/forms";
-  for (const wchar_t* name : {L"TDocumentFrame.form", L"TCloseAllForm.form"})
-    EXPECT_EQ(ReadBytes(out.File(name)), ReadBytes(in.File(name)));
+  for (const wchar_t* name : forms)
+    EXPECT_EQ(ReadBytes(out.File(WideString(name) + L".form")), ReadBytes(in.File(WideString(name) + L".form")))
+        << name;
   EXPECT_NE(form.find("LangData = {"), std::string::npos);
 
   TLgLang_CompTranslations made, russian;

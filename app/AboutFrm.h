@@ -1,0 +1,39 @@
+// The about dialog: the product and its version, a notice, the maker's line and its site.
+#pragma once
+
+#include "framework/Forms.h"
+
+class TAction;
+class TActionList;
+class TButton;
+class TImage;
+class TLabel;
+class TLgLanguageController;
+
+// The maker's site as the dialog shows it, and the address the link opens.
+extern const wchar_t* const MakerSiteHost;
+extern const wchar_t* const MakerSiteAddress;
+// "© <first year>–<Year> Halcorn" (one year alone when they are the same).
+WideString MakerLine(int Year);
+
+class TAboutForm : public TForm {
+  HV_CLASS(TAboutForm, TForm)
+ public:
+  explicit TAboutForm(TComponent* AOwner);
+
+  void FormCreate(TObject* Sender);
+  void lblSiteClick(TObject* Sender);
+  void actnCloseExecute(TObject* Sender);
+
+  TImage* imgIcon = nullptr;
+  TLabel* lblProduct = nullptr;
+  TLabel* lblNotice = nullptr;
+  TLabel* lblMaker = nullptr;
+  TLabel* lblSite = nullptr;
+  TButton* btnClose = nullptr;
+  TActionList* actnlstAbout = nullptr;
+  TAction* actnClose = nullptr;
+  TLgLanguageController* lngcntrlrAbout = nullptr;
+};
+
+void ExecuteAboutDialog();

@@ -1,0 +1,162 @@
+// The character map dialog over the character grid.
+#include "app/CharacterFrm.h"
+
+#include "app/Global.h"
+#include "app/NSStringGrid.h"
+#include "app/Options.h"
+#include "app/TextTools.h"
+#include "app/Useful.h"
+#include "app/UsefulWindows.h"
+#include "editor/TxtEdit.h"
+#include "foundation/ApStrHolder.h"
+#include "foundation/LgLanguage.h"
+#include "framework/Actions.h"
+#include "framework/CodePages.h"
+#include "framework/Conversions.h"
+#include "framework/Menus.h"
+#include "framework/ScopeGuards.h"
+#include "framework/StdCtrls.h"
+#include "framework/Win.h"
+
+HV_PUBLISH(TCharacterForm) {
+  p.Method("FormCreate", &T::FormCreate);
+  p.Method("FormShow", &T::FormShow);
+  p.Method("strngrdCharacterClick", &T::strngrdCharacterClick);
+  p.Method("strngrdCharacterDblClick", &T::strngrdCharacterDblClick);
+  p.Method("strngrdCharacterKeyDown", &T::strngrdCharacterKeyDown);
+  p.Method("strngrdCharacterDrawCell", &T::strngrdCharacterDrawCell);
+  p.Method("actnInsertUpdate", &T::actnInsertUpdate);
+  p.Method("actnInsertExecute", &T::actnInsertExecute);
+  p.Method("actnInsertCodeExecute", &T::actnInsertCodeExecute);
+  p.Method("actnInsertHTMLCodeExecute", &T::actnInsertHTMLCodeExecute);
+  p.Method("actnCopyExecute", &T::actnCopyExecute);
+  p.Method("actnCloseExecute", &T::actnCloseExecute);
+  p.ComponentField("strngrdCharacter", &T::strngrdCharacter);
+  p.ComponentField("lblCharCode", &T::lblCharCode);
+  p.ComponentField("lblShortcutKey", &T::lblShortcutKey);
+  p.ComponentField("btnInsert", &T::btnInsert);
+  p.ComponentField("btnClose", &T::btnClose);
+  p.ComponentField("pmnCharacter", &T::pmnCharacter);
+  p.ComponentField("actnlstCharacter", &T::actnlstCharacter);
+  p.ComponentField("actnInsert", &T::actnInsert);
+  p.ComponentField("actnInsertCode", &T::actnInsertCode);
+  p.ComponentField("actnInsertHTMLCode", &T::actnInsertHTMLCode);
+  p.ComponentField("actnCopy", &T::actnCopy);
+  p.ComponentField("actnClose", &T::actnClose);
+  p.ComponentField("mltstrnghldrCharacter", &T::mltstrnghldrCharacter);
+  p.ComponentField("lngcntrlrCharacter", &T::lngcntrlrCharacter);
+}
+
+namespace {
+
+constexpr int maxRecent = 15;
+TStrings* recentList = nullptr;
+
+// The holder's text with "%d" and "%x" replaced by the code in decimal and hexadecimal.
+WideString formatCode(const AnsiString& Format, int Code) {
+  AnsiString text = Format;
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%x", Code);
+  for (const auto& [from, to] : {std::pair<AnsiString, AnsiString>{"%d", std::to_string(Code)}, {"%x", hex}}) {
+    const size_t at = text.find(from);
+    if (at != AnsiString::npos) text.replace(at, from.size(), to);
+  }
+  return AnsiToWide(text);
+}
+
+}  // namespace
+
+TStrings* RecentCharacters() {
+  static TStringList own;
+  return recentList ? recentList : &own;
+}
+
+void SetRecentCharacters(TStrings* List) { recentList = List; }
+
+TCharacterForm::TCharacterForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {}
+
+int TCharacterForm::CurrentCode() const { return CellCode(strngrdCharacter->Col(), strngrdCharacter->Row()); }
+
+void TCharacterForm::FormCreate(TObject*) {
+  TNSStringGrid& grid = *strngrdCharacter;
+  grid.SetColCount(16);
+  grid.SetRowCount(14);
+  grid.Canvas()->SetFont(grid.Font());
+  std::vector<int> widths(16, 0);
+  for (int r = 0; r < 14; ++r)
+    for (int c = 0; c < 16; ++c) {
+      const WideString text = AnsiToWide(AnsiString(1, static_cast<char>(CellCode(c, r))));
+      grid.SetCells(c, r, text);
+      widths[c] = std::max(widths[c], grid.Canvas()->TextWidth(text) + 10);
+    }
+  widths = FitColumnWidths(widths, grid.ClientWidth(), grid.GridLineWidth());
+  for (int c = 0; c < 16; ++c) grid.SetColWidths(c, widths[c]);
+  strngrdCharacterClick(nullptr);
+}
+
+void TCharacterForm::FormShow(TObject*) {
+  TStrings* recent = RecentCharacters();
+  if (recent->Count() == 0) return;
+  const int code = StrToIntDef(recent->Strings(0), 32);
+  if (code >= 32 && code <= 255) strngrdCharacter->SetCurrent(code % 16, code / 16 - 2);
+}
+
+void TCharacterForm::strngrdCharacterClick(TObject*) {
+  const int code = CurrentCode();
+  lblCharCode->SetCaption(formatCode(GetHolderString(mltstrnghldrCharacter, "sCharCode"), code));
+  lblShortcutKey->SetCaption(formatCode(GetHolderString(mltstrnghldrCharacter, "sShortcutKeys"), code));
+}
+
+void TCharacterForm::strngrdCharacterDblClick(TObject*) { actnInsert->Execute(); }
+
+void TCharacterForm::strngrdCharacterKeyDown(TObject*, Word& Key, TShiftState) {
+  if (Key == VK_RETURN) actnInsert->Execute();
+}
+
+void TCharacterForm::strngrdCharacterDrawCell(TObject*, int ACol, int ARow, TRect Rect, bool Selected) {
+  TCanvas& c = *strngrdCharacter->Canvas();
+  const int code = CellCode(ACol, ARow);
+  if (!Selected && IndexOfExact(RecentCharacters(), std::to_string(code)) >= 0) {
+    c.Brush()->SetColor(::Options ? ::Options->CurrentLineBackground : clInfoBk);
+    c.Font()->SetColor(clInfoText);
+  }
+  c.FillRect(Rect);
+  const char ch = static_cast<char>(code);
+  RECT r = ToRECT(Rect);
+  SetBkMode(c.Handle(), TRANSPARENT);
+  ::DrawTextA(c.Handle(), &ch, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void TCharacterForm::actnInsertUpdate(TObject* Sender) {
+  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(CanEditDocument(document_));
+}
+
+void TCharacterForm::InsertText(const AnsiString& Text) {
+  if (!CanEditDocument(document_)) return;
+  DocumentEditor(document_)->SetSelText(Text);
+}
+
+void TCharacterForm::actnInsertExecute(TObject*) {
+  if (!CanEditDocument(document_)) return;
+  const int code = CurrentCode();
+  InsertText(AnsiString(1, static_cast<char>(code)));
+  AddToHistory(RecentCharacters(), std::to_string(code), maxRecent);
+  strngrdCharacter->Invalidate();
+  if (strngrdCharacter->HandleAllocated() && IsWindowVisible(strngrdCharacter->Handle())) strngrdCharacter->SetFocus();
+}
+
+void TCharacterForm::actnInsertCodeExecute(TObject*) { InsertText(std::to_string(CurrentCode())); }
+
+void TCharacterForm::actnInsertHTMLCodeExecute(TObject*) { InsertText("&#" + std::to_string(CurrentCode()) + ";"); }
+
+void TCharacterForm::actnCopyExecute(TObject*) {
+  CopyWideTextToClipboard(AnsiToWide(AnsiString(1, static_cast<char>(CurrentCode()))));
+}
+
+void TCharacterForm::actnCloseExecute(TObject*) { Close(); }
+
+void ExecuteCharacterDialog(TDocument& Document) {
+  auto* form = New<TCharacterForm>(nullptr, &Document);
+  TScopeExit free([&] { delete form; });
+  form->ShowModal();
+}

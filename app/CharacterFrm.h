@@ -1,0 +1,69 @@
+// The character map: the characters of codes 32 to 255 of the ANSI code page in a grid, inserted
+// into a document (as the character, its code or its HTML reference) or copied; the characters
+// inserted join the recent-characters list and are marked in the grid.
+#pragma once
+
+#include "framework/Forms.h"
+
+class TAction;
+class TActionList;
+class TApMultiStringHolder;
+class TButton;
+class TDocument;
+class TLabel;
+class TLgLanguageController;
+class TNSStringGrid;
+class TPopupMenu;
+class TStrings;
+
+// The recent characters, decimal codes newest first (at most 15). The character palette puts
+// its own list in place; null brings back the dialog's own.
+TStrings* RecentCharacters();
+void SetRecentCharacters(TStrings* List);
+
+class TCharacterForm : public TForm {
+  HV_CLASS(TCharacterForm, TForm)
+ public:
+  TCharacterForm(TComponent* AOwner, TDocument* Document = nullptr);
+
+  // The character code of a cell.
+  static int CellCode(int Col, int Row) { return (Row + 2) * 16 + Col; }
+  // The code of the current cell.
+  int CurrentCode() const;
+
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void strngrdCharacterClick(TObject* Sender);
+  void strngrdCharacterDblClick(TObject* Sender);
+  void strngrdCharacterKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void strngrdCharacterDrawCell(TObject* Sender, int ACol, int ARow, TRect Rect, bool Selected);
+  void actnInsertUpdate(TObject* Sender);
+  void actnInsertExecute(TObject* Sender);
+  void actnInsertCodeExecute(TObject* Sender);
+  void actnInsertHTMLCodeExecute(TObject* Sender);
+  void actnCopyExecute(TObject* Sender);
+  void actnCloseExecute(TObject* Sender);
+
+  TNSStringGrid* strngrdCharacter = nullptr;
+  TLabel* lblCharCode = nullptr;
+  TLabel* lblShortcutKey = nullptr;
+  TButton* btnInsert = nullptr;
+  TButton* btnClose = nullptr;
+  TPopupMenu* pmnCharacter = nullptr;
+  TActionList* actnlstCharacter = nullptr;
+  TAction* actnInsert = nullptr;
+  TAction* actnInsertCode = nullptr;
+  TAction* actnInsertHTMLCode = nullptr;
+  TAction* actnCopy = nullptr;
+  TAction* actnClose = nullptr;
+  TApMultiStringHolder* mltstrnghldrCharacter = nullptr;
+  TLgLanguageController* lngcntrlrCharacter = nullptr;
+
+ private:
+  void InsertText(const AnsiString& Text);
+
+  TDocument* document_;
+};
+
+// Shows the character map for the document.
+void ExecuteCharacterDialog(TDocument& Document);

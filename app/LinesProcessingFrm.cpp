@@ -1,0 +1,126 @@
+// The lines processing dialog over the line tools' insertion and numbering.
+#include "app/LinesProcessingFrm.h"
+
+#include "app/TextTools.h"
+#include "app/UsefulWindows.h"
+#include "controls/ApSpin.h"
+#include "editor/TxtEdit.h"
+#include "foundation/LgLanguage.h"
+#include "framework/Actions.h"
+#include "framework/CodePages.h"
+#include "framework/ExtCtrls.h"
+#include "framework/ListControls.h"
+#include "framework/ScopeGuards.h"
+#include "framework/StdCtrls.h"
+
+HV_PUBLISH(TLinesProcessingForm) {
+  p.Method("FormCreate", &T::FormCreate);
+  p.Method("rdbtnInsertTextClick", &T::rdbtnInsertTextClick);
+  p.Method("rdbtnNumberingClick", &T::rdbtnNumberingClick);
+  p.Method("actnProcessUpdate", &T::actnProcessUpdate);
+  p.Method("actnProcessExecute", &T::actnProcessExecute);
+  p.Method("actnCloseExecute", &T::actnCloseExecute);
+  p.ComponentField("rdbtnInsertText", &T::rdbtnInsertText);
+  p.ComponentField("lblAtLinesBegin", &T::lblAtLinesBegin);
+  p.ComponentField("cmbxAtLinesBegin", &T::cmbxAtLinesBegin);
+  p.ComponentField("lblAtLinesEnd", &T::lblAtLinesEnd);
+  p.ComponentField("cmbxAtLinesEnd", &T::cmbxAtLinesEnd);
+  p.ComponentField("rdbtnNumbering", &T::rdbtnNumbering);
+  p.ComponentField("lblPostfix", &T::lblPostfix);
+  p.ComponentField("cmbxPostfix", &T::cmbxPostfix);
+  p.ComponentField("lblNumberStart", &T::lblNumberStart);
+  p.ComponentField("spnedtNumberStart", &T::spnedtNumberStart);
+  p.ComponentField("btnProcess", &T::btnProcess);
+  p.ComponentField("btnClose", &T::btnClose);
+  p.ComponentField("pnlBanner", &T::pnlBanner);
+  p.ComponentField("lblText", &T::lblText);
+  p.ComponentField("actnlstLinesProcessing", &T::actnlstLinesProcessing);
+  p.ComponentField("actnProcess", &T::actnProcess);
+  p.ComponentField("actnClose", &T::actnClose);
+  p.ComponentField("lngcntrlrLinesProcessing", &T::lngcntrlrLinesProcessing);
+}
+
+namespace {
+
+constexpr int historySize = 15;
+
+// The text moved or put at the top of the combo's history, which keeps MaxCount entries.
+void addToHistory(TStringsW* Items, const WideString& S, int MaxCount) {
+  if (S.empty()) return;
+  for (int i = Items->Count() - 1; i >= 0; --i)
+    if (Items->Strings(i) == S) Items->Delete(i);
+  Items->Insert(0, S);
+  while (Items->Count() > MaxCount) Items->Delete(Items->Count() - 1);
+}
+
+bool isEmptyText(TTxtEdit* Editor) {
+  return Editor->Lines()->Count() == 0 || (Editor->Lines()->Count() == 1 && Editor->Lines()->Strings(0).empty());
+}
+
+}  // namespace
+
+TLinesProcessingForm::TLinesProcessingForm(TComponent* AOwner, TDocument* Document)
+    : TForm(AOwner), document_(Document) {}
+
+void TLinesProcessingForm::SetNumberingMode(bool Numbering) {
+  lblAtLinesBegin->SetEnabled(!Numbering);
+  cmbxAtLinesBegin->SetEnabled(!Numbering);
+  lblAtLinesEnd->SetEnabled(!Numbering);
+  cmbxAtLinesEnd->SetEnabled(!Numbering);
+  lblPostfix->SetEnabled(Numbering);
+  cmbxPostfix->SetEnabled(Numbering);
+  lblNumberStart->SetEnabled(Numbering);
+  spnedtNumberStart->SetEnabled(Numbering);
+}
+
+void TLinesProcessingForm::FormCreate(TObject*) {
+  SetNumberingMode(!rdbtnInsertText->Checked());
+  TTxtEdit* editor = DocumentEditor(document_);
+  pnlBanner->SetVisible(editor && editor->SelAvail());
+}
+
+void TLinesProcessingForm::rdbtnInsertTextClick(TObject*) { SetNumberingMode(false); }
+
+void TLinesProcessingForm::rdbtnNumberingClick(TObject*) { SetNumberingMode(true); }
+
+void TLinesProcessingForm::actnProcessUpdate(TObject*) {
+  bool enabled = CanEditDocument(document_) && !isEmptyText(DocumentEditor(document_));
+  if (enabled && !rdbtnNumbering->Checked())
+    enabled = !(WideToAnsi(cmbxAtLinesBegin->Text()) + WideToAnsi(cmbxAtLinesEnd->Text())).empty();
+  actnProcess->SetEnabled(enabled);
+}
+
+void TLinesProcessingForm::actnProcessExecute(TObject*) {
+  actnProcessUpdate(nullptr);
+  if (!actnProcess->Enabled()) return;
+  TTxtEdit* editor = DocumentEditor(document_);
+  const bool numbering = rdbtnNumbering->Checked();
+  const AnsiString before = WideToAnsi(cmbxAtLinesBegin->Text()), after = WideToAnsi(cmbxAtLinesEnd->Text()),
+                   postfix = WideToAnsi(cmbxPostfix->Text());
+  const double start = static_cast<double>(spnedtNumberStart->Value());
+  {
+    LockUpdate(editor->Handle());
+    TScopeExit unlock([] { LockUpdate(nullptr); });
+    ChangeEditorLines(*editor, [&](TTextLines& Lines) {
+      if (numbering)
+        NumberLines(Lines, start, postfix);
+      else
+        InsertAroundLines(Lines, before, after);
+    });
+  }
+  if (numbering) {
+    addToHistory(cmbxPostfix->Items(), cmbxPostfix->Text(), historySize);
+  } else {
+    addToHistory(cmbxAtLinesBegin->Items(), cmbxAtLinesBegin->Text(), historySize);
+    addToHistory(cmbxAtLinesEnd->Items(), cmbxAtLinesEnd->Text(), historySize);
+  }
+  SetModalResult(mrOk);
+}
+
+void TLinesProcessingForm::actnCloseExecute(TObject*) { SetModalResult(mrCancel); }
+
+bool ExecuteLinesProcessingDialog(TDocument& Document) {
+  TLinesProcessingForm* form = New<TLinesProcessingForm>(nullptr, &Document);
+  TScopeExit free([&] { delete form; });
+  return form->ShowModal() == mrOk;
+}

@@ -1,0 +1,64 @@
+// The sort dialog over the line tools' locale-aware stable sort.
+#include "app/SortFrm.h"
+
+#include "app/TextTools.h"
+#include "app/UsefulWindows.h"
+#include "editor/TxtEdit.h"
+#include "foundation/LgLanguage.h"
+#include "framework/Actions.h"
+#include "framework/ExtCtrls.h"
+#include "framework/ScopeGuards.h"
+#include "framework/StdCtrls.h"
+
+HV_PUBLISH(TSortForm) {
+  p.Method("FormCreate", &T::FormCreate);
+  p.Method("actnSortUpdate", &T::actnSortUpdate);
+  p.Method("actnSortExecute", &T::actnSortExecute);
+  p.Method("actnCloseExecute", &T::actnCloseExecute);
+  p.ComponentField("chckbxMatchCase", &T::chckbxMatchCase);
+  p.ComponentField("chckbxRemoveDuplicates", &T::chckbxRemoveDuplicates);
+  p.ComponentField("rdbtnAscending", &T::rdbtnAscending);
+  p.ComponentField("rdbtnDescending", &T::rdbtnDescending);
+  p.ComponentField("btnSort", &T::btnSort);
+  p.ComponentField("btnClose", &T::btnClose);
+  p.ComponentField("pnlBanner", &T::pnlBanner);
+  p.ComponentField("lblText", &T::lblText);
+  p.ComponentField("actnlstSort", &T::actnlstSort);
+  p.ComponentField("actnSort", &T::actnSort);
+  p.ComponentField("actnClose", &T::actnClose);
+  p.ComponentField("lngcntrlrSort", &T::lngcntrlrSort);
+}
+
+TSortForm::TSortForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {}
+
+void TSortForm::FormCreate(TObject*) {
+  TTxtEdit* editor = DocumentEditor(document_);
+  pnlBanner->SetVisible(editor && editor->SelAvail());
+}
+
+void TSortForm::actnSortUpdate(TObject*) {
+  actnSort->SetEnabled(CanEditDocument(document_) && DocumentEditor(document_)->Lines()->Count() > 1);
+}
+
+void TSortForm::actnSortExecute(TObject*) {
+  actnSortUpdate(nullptr);
+  if (!actnSort->Enabled()) return;
+  TTxtEdit* editor = DocumentEditor(document_);
+  const bool ascending = !rdbtnDescending->Checked(), matchCase = chckbxMatchCase->Checked(),
+             removeDuplicates = chckbxRemoveDuplicates->Checked();
+  {
+    LockUpdate(editor->Handle());
+    TScopeExit unlock([] { LockUpdate(nullptr); });
+    ChangeEditorLines(*editor,
+                      [&](TTextLines& Lines) { SortTextLines(Lines, ascending, matchCase, removeDuplicates); });
+  }
+  SetModalResult(mrOk);
+}
+
+void TSortForm::actnCloseExecute(TObject*) { SetModalResult(mrCancel); }
+
+bool ExecuteSortDialog(TDocument& Document) {
+  TSortForm* form = New<TSortForm>(nullptr, &Document);
+  TScopeExit free([&] { delete form; });
+  return form->ShowModal() == mrOk;
+}

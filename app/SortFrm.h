@@ -1,0 +1,44 @@
+// The sort dialog: sorts the lines of a document's editor, or of its selection, in one undo step.
+#pragma once
+
+#include "framework/Forms.h"
+
+class TAction;
+class TActionList;
+class TButton;
+class TCheckBox;
+class TDocument;
+class TLabel;
+class TLgLanguageController;
+class TPanel;
+class TRadioButton;
+
+class TSortForm : public TForm {
+  HV_CLASS(TSortForm, TForm)
+ public:
+  TSortForm(TComponent* AOwner, TDocument* Document = nullptr);
+
+  void FormCreate(TObject* Sender);
+  void actnSortUpdate(TObject* Sender);
+  void actnSortExecute(TObject* Sender);
+  void actnCloseExecute(TObject* Sender);
+
+  TCheckBox* chckbxMatchCase = nullptr;
+  TCheckBox* chckbxRemoveDuplicates = nullptr;
+  TRadioButton* rdbtnAscending = nullptr;
+  TRadioButton* rdbtnDescending = nullptr;
+  TButton* btnSort = nullptr;
+  TButton* btnClose = nullptr;
+  TPanel* pnlBanner = nullptr;
+  TLabel* lblText = nullptr;
+  TActionList* actnlstSort = nullptr;
+  TAction* actnSort = nullptr;
+  TAction* actnClose = nullptr;
+  TLgLanguageController* lngcntrlrSort = nullptr;
+
+ private:
+  TDocument* document_;
+};
+
+// Shows the sort dialog for the document; true when its lines were sorted.
+bool ExecuteSortDialog(TDocument& Document);

@@ -1,0 +1,109 @@
+// The keyboard shortcuts dialog over a small command list: the owner of a key, assigning,
+// removing and reordering, and a key taken from another command whatever its modifier order.
+#include <gtest/gtest.h>
+
+#include "app/Global.h"
+#include "app/KeyboardShortcutsFrm.h"
+#include "app/NSHotKey.h"
+#include "framework/Actions.h"
+#include "framework/CodePages.h"
+#include "framework/ListControls.h"
+#include "framework/StdCtrls.h"
+#include "toolbars/BarItem.h"
+
+namespace {
+
+class KeyboardShortcuts : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterAppClasses();
+    owner_ = New<TComponent>(nullptr);
+    menu_ = New<TBarCustomItem>(owner_);
+    menu_->SetCaption(L"File");
+    save_ = Command(L"Save", "Shift+Ctrl+S", {"F2"});
+    open_ = Command(L"Open", "Ctrl+O", {});
+    find_ = Command(L"Find", "", {});
+  }
+  void TearDown() override { delete owner_; }
+  TBarCustomItem* Command(const WideString& Caption, const char* Key, std::vector<const char*> More) {
+    auto* action = New<TAction>(owner_);
+    action->SetShortCut(TextToShortCut(AnsiString(Key)));
+    for (const char* m : More) action->SecondaryShortCuts()->Add(m);
+    auto* item = New<TBarCustomItem>(owner_);
+    item->SetAction(action);
+    item->SetCaption(Caption);
+    menu_->Add(item);
+    commands_.AddObject(WideToAnsi(Caption), item);
+    return item;
+  }
+  std::vector<WideString> Keys(TBarCustomItem* Item) { return ActionShortcuts(CommandAction(Item)); }
+
+  TComponent* owner_ = nullptr;
+  TBarCustomItem *menu_ = nullptr, *save_ = nullptr, *open_ = nullptr, *find_ = nullptr;
+  TStringList commands_;
+};
+
+using TKeys = std::vector<WideString>;
+
+TEST_F(KeyboardShortcuts, AKeyIsTakenFromItsOwnerWhateverTheOrderOfItsModifiers) {
+  EXPECT_EQ(MenuItemPath(save_), L"Save, File");
+  EXPECT_EQ(MenuItemPath(menu_), L"File");
+  EXPECT_EQ(FindShortcutOwner(&commands_, TextToShortCut(WideString(L"Ctrl+Shift+S")), find_), save_);
+  EXPECT_EQ(FindShortcutOwner(&commands_, TextToShortCut(WideString(L"F2")), save_), nullptr);
+  // Written in the other order, the key still leaves Save, which keeps F2 as its primary key.
+  AssignShortcuts(&commands_, find_, {L"Ctrl+Shift+S", L"Ctrl+O"});
+  EXPECT_EQ(Keys(save_), TKeys{L"F2"});
+  EXPECT_EQ(Keys(open_), TKeys{});
+  EXPECT_EQ(Keys(find_), (TKeys{L"Shift+Ctrl+S", L"Ctrl+O"}));
+  // An empty list takes every key away.
+  AssignShortcuts(&commands_, find_, {});
+  EXPECT_EQ(Keys(find_), TKeys{});
+  EXPECT_EQ(CommandAction(find_)->ShortCut(), 0);
+}
+
+TEST_F(KeyboardShortcuts, TheDialogAssignsDeletesAndReorders) {
+  auto* form = New<TKeyboardShortcutsForm>(nullptr, save_, &commands_);
+  form->lstbxShortcuts->HandleNeeded();
+  ASSERT_EQ(form->lstbxShortcuts->Items()->Count(), 2);
+  // The list's own key in the other modifier order is no new key.
+  form->htkShortcut->SetHotKey(TShortCut('S' | scCtrl | scShift));
+  EXPECT_EQ(form->htkShortcut->Text(), L"Ctrl+Shift+S");
+  form->actnAssign->Update();
+  EXPECT_FALSE(form->actnAssign->Enabled());
+  // Ctrl+O belongs to Open: the label says so, Assign adds it.
+  form->htkShortcut->SetHotKey(TShortCut('O' | scCtrl));
+  Word key = 'O';
+  form->htkShortcutKeyDown(nullptr, key, {});
+  EXPECT_EQ(form->lblCurrentlyAssignedTo->Caption(), L"Currently assigned to:\r\nOpen, File");
+  form->actnAssign->Execute();
+  EXPECT_EQ(form->lstbxShortcuts->Items()->Strings(2), L"Ctrl+O");
+  EXPECT_EQ(form->htkShortcut->HotKey(), 0);
+  EXPECT_EQ(form->lblCurrentlyAssignedTo->Caption(), L"");
+  // Ctrl+O dragged onto the first entry becomes the primary key.
+  form->lstbxShortcuts->SetItemIndex(2);
+  form->lstbxShortcutsDragDrop(form->lstbxShortcuts, form->lstbxShortcuts, 4, 2);
+  EXPECT_EQ(form->lstbxShortcuts->ItemIndex(), 0);
+  // F2 deleted: the selection moves to the entry before it.
+  form->lstbxShortcuts->SetItemIndex(2);
+  form->actnDelete->Execute();
+  EXPECT_EQ(form->lstbxShortcuts->ItemIndex(), 1);
+  PostMessageW(form->btnOK->Handle(), BM_CLICK, 0, 0);
+  PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(form->ShowModal(), mrOk);
+  delete form;
+  EXPECT_EQ(Keys(save_), (TKeys{L"Ctrl+O", L"Shift+Ctrl+S"}));
+  EXPECT_EQ(Keys(open_), TKeys{});
+}
+
+TEST_F(KeyboardShortcuts, EscInTheFieldIsTheKeyNotACancel) {
+  auto* form = New<TKeyboardShortcutsForm>(nullptr, find_, &commands_);
+  PostMessageW(form->htkShortcut->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(form->btnAssign->Handle(), BM_CLICK, 0, 0);
+  PostMessageW(form->btnOK->Handle(), BM_CLICK, 0, 0);
+  PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(form->ShowModal(), mrOk);
+  delete form;
+  EXPECT_EQ(Keys(find_), TKeys{L"Esc"});
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// The hot-key field: which keys it takes, how it names them, and the keys pressed in the field.
+#include <gtest/gtest.h>
+
+#include "app/NSHotKey.h"
+#include "framework/Forms.h"
+
+namespace {
+
+TShiftState Mods(const char* Held) {
+  TShiftState s;
+  for (const char* c = Held; *c; ++c) s.Include(*c == 's' ? ssShift : *c == 'c' ? ssCtrl : ssAlt);
+  return s;
+}
+
+TEST(NSHotKey, KeysAreTakenOrRefusedAndNamedCtrlFirst) {
+  const struct {
+    Word Key;
+    const char* Held;
+    int HotKey;
+    const wchar_t* Text;
+  } cases[] = {
+      {'A', "", 0, L"(None)"},  // a plain letter is no shortcut
+      {'A', "cs", 'A' | scCtrl | scShift, L"Ctrl+Shift+A"},
+      {'A', "sca", 'A' | scCtrl | scShift | scAlt, L"Ctrl+Shift+Alt+A"},
+      {VK_CONTROL, "cs", 0, L"Ctrl+Shift+"},  // only modifiers held: the text waits
+      {VK_MENU, "a", 0, L"Alt+"},
+      {VK_ESCAPE, "", VK_ESCAPE, L"Esc"},
+      {VK_F5, "", VK_F5, L"F5"},
+      {VK_F24, "", VK_F24, L"F24"},
+      {VK_TAB, "", 0, L"(None)"},
+      {VK_TAB, "c", VK_TAB | scCtrl, L"Ctrl+Tab"},
+      {VK_DELETE, "c", VK_DELETE | scCtrl, L"Ctrl+Del"},
+      {'7', "a", '7' | scAlt, L"Alt+7"},
+      {VK_MULTIPLY, "c", VK_MULTIPLY | scCtrl, nullptr},
+      {VK_SUBTRACT, "c", VK_SUBTRACT | scCtrl, nullptr},
+      {VK_ADD, "c", VK_ADD | scCtrl, nullptr},
+      {VK_OEM_1, "c", VK_OEM_1 | scCtrl, nullptr},
+      {VK_OEM_7, "c", VK_OEM_7 | scCtrl, nullptr},
+      {VK_OEM_3, "c", VK_OEM_3 | scCtrl, nullptr},
+      {VK_SEPARATOR, "c", 0, L"(None)"},  // 108 lies between the accepted ranges
+      {VK_OEM_8, "c", 0, L"(None)"},
+      {VK_CAPITAL, "c", 0, L"(None)"},
+      {VK_LWIN, "s", 0, L"(None)"},
+  };
+  for (const auto& c : cases) {
+    const THotKeyCapture r = CaptureHotKey(c.Key, Mods(c.Held), {}, {}, L"(None)");
+    EXPECT_EQ(r.HotKey, c.HotKey) << c.Key << c.Held;
+    if (c.Text) {
+      EXPECT_EQ(r.Text, c.Text) << c.Key << c.Held;
+    }
+  }
+  EXPECT_TRUE(CaptureHotKey(VK_TAB, {}, {}, {}, L"").NextControl);
+  // Shift alone is invalid here and replaced by Ctrl+Alt.
+  const THotKeyCapture r = CaptureHotKey('Q', Mods("s"), {hcShift, hcNone}, {hkCtrl, hkAlt}, L"-");
+  EXPECT_EQ(r.HotKey, 'Q' | scCtrl | scAlt);
+  EXPECT_EQ(r.Text, L"Ctrl+Alt+Q");
+  EXPECT_EQ(CaptureHotKey('Q', {}, {hcNone}, {hkCtrl}, L"-").Text, L"Ctrl+Q");
+  // The framework's own text order is read back to the same shortcut.
+  EXPECT_EQ(TextToShortCut(WideString(L"Ctrl+Shift+A")), TextToShortCut(WideString(L"Shift+Ctrl+A")));
+}
+
+TEST(NSHotKey, TheFieldShowsTheKeysPressedInIt) {
+  TForm* form = New<TForm>(nullptr);
+  auto* field = New<TNSHotKey>(form);
+  field->SetParent(form);
+  EXPECT_EQ(field->Text(), L"(None)");
+  field->SetHotKey(TShortCut('S' | scCtrl | scShift));
+  EXPECT_EQ(field->Text(), L"Ctrl+Shift+S");
+  BYTE keys[256] = {}, saved[256];
+  GetKeyboardState(saved);
+  keys[VK_CONTROL] = keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(field->Handle(), WM_KEYDOWN, VK_CONTROL, 0);
+  EXPECT_EQ(field->Text(), L"Ctrl+Shift+");
+  EXPECT_EQ(field->HotKey(), 0);
+  SendMessageW(field->Handle(), WM_KEYUP, VK_CONTROL, 0);
+  EXPECT_EQ(field->Text(), L"(None)");
+  SendMessageW(field->Handle(), WM_KEYDOWN, 'A', 0);
+  EXPECT_EQ(field->Text(), L"Ctrl+Shift+A");
+  EXPECT_EQ(field->HotKey(), 'A' | scCtrl | scShift);
+  SetKeyboardState(saved);
+  field->SetModifiers({hkAlt});
+  field->SetInvalidKeys({hcShiftCtrl});
+  EXPECT_EQ(field->Text(), L"Alt+A");
+  field->SetNoneStr(L"none");
+  field->SetHotKey(TShortCut(0));
+  EXPECT_EQ(field->Text(), L"none");
+  delete form;
+}
+
+}  // namespace
