@@ -4,11 +4,15 @@
 #include <shellapi.h>
 
 #include "app/DocumentFrm.h"
+#include "app/DocumentSaving.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/Global.h"
 #include "app/HighList.h"
 #include "app/NSTextDialogs.h"
+#include "app/CharPalette.h"
+#include "app/Startup.h"
+#include "app/UpdateCheck.h"
 #include "app/Options.h"
 #include "app/TextFileOpening.h"
 #include "app/Useful.h"
@@ -34,11 +38,25 @@ TMainForm* MainForm = nullptr;
 
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
+  p.Method("FormShow", &T::FormShow);
+  p.Method("actnExitExecute", &T::actnExitExecute);
+  p.Method("actnCheckForUpdatesExecute", &T::actnCheckForUpdatesExecute);
+  p.ComponentField("actnExit", &T::actnExit);
+  p.ComponentField("actnCheckForUpdates", &T::actnCheckForUpdates);
   p.Method("pglstMainChange", &T::pglstMainChange);
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("actnOpenExecute", &T::actnOpenExecute);
   p.Method("actnNewExecute", &T::actnNewExecute);
   p.Method("actnPrintPreviewExecute", &T::actnPrintPreviewExecute);
+  p.Method("FormCloseQuery", &T::FormCloseQuery);
+  p.Method("actnSaveExecute", &T::actnSaveExecute);
+  p.Method("actnSaveAsExecute", &T::actnSaveAsExecute);
+  p.Method("actnSaveAllExecute", &T::actnSaveAllExecute);
+  p.Method("actnCloseExecute", &T::actnCloseExecute);
+  p.Method("actnCloseAllExecute", &T::actnCloseAllExecute);
+  p.Method("actnCloseOtherTabsExecute", &T::actnCloseOtherTabsExecute);
+  p.Method("actnDocumentUpdate", &T::actnDocumentUpdate);
+  p.Method("actnCloseOtherTabsUpdate", &T::actnCloseOtherTabsUpdate);
   p.ComponentField("actnPrintPreview", &T::actnPrintPreview);
   p.ComponentField("LanguageController", &T::LanguageController);
   p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
@@ -110,6 +128,7 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::BeforeDestruction() {
   closing_ = true;
+  EndLifeCycle();
   if (DocumentList) {
     for (int i = 0; i < DocumentList->Count(); ++i) RememberCaret(DocumentList->Documents(i));
     if (filesPosLoaded_) {
@@ -159,6 +178,8 @@ void TMainForm::FormCreate(TObject*) {
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
   CreateTabBar();
+  // Made after the tab bar, its dock goes above it.
+  CreateMainMenu();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);
   mrlstMain = new TBarMRUList(this);
   mrlstMain->SetName("mrlstMain");
@@ -169,7 +190,11 @@ void TMainForm::FormCreate(TObject*) {
   newTabButton_->SetCustomWidth(25);
   newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
   tlbrTabBar->Insert(0, newTabButton_);
-  OpenFiles(StartupFiles(), ::Options->Encoding);
+  StartLifeCycle();
+  std::vector<WideString> files;
+  if (::Options->OpenLastDocuments) files = ReadLastDocuments(LastDocumentsPath());
+  files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
+  OpenFiles(files, ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();
   StartupDone = true;
 }
@@ -301,34 +326,6 @@ void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton, TDocumentItem*) {}
 
 void TMainForm::InsertTab(TDocument* Document) { tlbrTabBar->Insert(tlbrTabBar->ItemCount() - 1, Document->Item()); }
 
-void TMainForm::CloseDocument(TDocument* Document) {
-  if (!Document) return;
-  RememberCaret(Document);
-  if (DocumentList->Count() == 1) {
-    // The last document becomes a new empty one instead of leaving the window without any.
-    TTxtEdit* editor = Document->Frame()->edtDocument;
-    editor->ClearAll();
-    editor->SetReadOnly(false);
-    Document->FileName.clear();
-    Document->Encoding = ::Options->Encoding == teAutoSelect ? teAnsi : ::Options->Encoding;
-    Document->Item()->SetCaption(NextDocumentName());
-    Document->Item()->SetImageIndex(-1);
-    ++NewDocumentNumber;
-    SetViewMode(Document, 0);
-    pglstMainChange(this);
-    return;
-  }
-  const bool wasActive = Document == ActiveDocument();
-  const int index = tlbrTabBar->IndexOf(Document->Item());
-  DocumentList->Items().Remove(Document);
-  if (wasActive) {
-    // The tab that took the closed one's place, else the one before it.
-    TDocumentItem* next = tlbrTabBar->Tab(std::min(index, tlbrTabBar->ItemCount() - 2));
-    ActivateDocument(DocumentList->FindByItem(next));
-  }
-  if (TDocument* active = ActiveDocument()) tlbrTabBar->CheckTab(active->Item());
-}
-
 void TMainForm::PreparePrinting(TDocument* Document, bool LinkText) {
   TDocumentFrame* frame = Document->Frame();
   TTxtEditPrint* print = frame->edtprntEditor;
@@ -456,6 +453,7 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   TTxtEdit* editor = Document->Frame()->edtDocument;
   bool lossy = false;
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy);
+  Document->Lossy = lossy;
   if (lossy) ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);

@@ -1,0 +1,124 @@
+// The character palette (recent characters, cells, hints, "LastChars") and the hint window (kept
+// on the desktop, the animation rules under a clock of the test's own).
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "app/CharPalette.h"
+#include "framework/Application.h"
+#include "framework/IniFiles.h"
+
+namespace {
+
+AnsiString Joined(TStrings* List) {
+  AnsiString text;
+  for (int i = 0; i < List->Count(); ++i) text += (i ? "," : "") + List->Strings(i);
+  return text;
+}
+
+// A palette loaded from the text of a preferences file.
+void Load(TCharPalette& Palette, const AnsiString& Ini) {
+  TMemIniFile ini(L"");
+  TStringList lines;
+  lines.SetText(Ini);
+  ini.SetStrings(&lines);
+  LoadLastChars(&Palette, &ini);
+}
+
+TEST(CharPalette, RecentCharactersCellsAndHints) {
+  TCharPalette palette(nullptr);
+  SeedRecentChars(&palette);
+  EXPECT_EQ(Joined(palette.Chars()), "171,187,151,133,169,174,153,167,146,147,148");
+  EXPECT_EQ(palette.RowCount(), 3);
+  for (auto [col, row, code] : {std::tuple{0, 0, 171}, {4, 0, 169}, {0, 2, 148}, {1, 2, 0}, {5, 0, 0}, {-1, 0, 0}})
+    EXPECT_EQ(CharAt(&palette, col, row), code) << col << "," << row;
+  for (int code : {233, 31, 256, 151}) AddRecentChar(&palette, code);  // 151 moves to the front
+  EXPECT_EQ(Joined(palette.Chars()), "151,233,171,187,133,169,174,153,167,146,147,148");
+  for (int code = 60; code < 65; ++code) AddRecentChar(&palette, code);  // the 16th drops the last
+  EXPECT_EQ(palette.Chars()->Count(), 15);
+  EXPECT_EQ(palette.Chars()->Strings(14), "146");
+
+  Load(palette, "[LastChars]\r\nCount=4\r\nItem0=65\r\nItem1=233\r\nItem2=x\r\nItem3=300\r\n");
+  EXPECT_EQ(Joined(palette.Chars()), "65,233,300");  // "x" is no number; 300 is one, but no character
+  EXPECT_EQ(palette.RowCount(), 1);
+  EXPECT_EQ(palette.GetCellHint(0, 0), L"Char code: 65 (0x41)\r\nShortcut keys: Alt+065");
+  EXPECT_EQ(palette.GetCellHint(1, 0), L"Char code: 233 (0xE9)\r\nShortcut keys: Alt+0233");
+  EXPECT_EQ(palette.GetCellHint(2, 0) + palette.GetCellHint(3, 0), L"");
+  Load(palette, "[Other]\r\nCount=1\r\n");  // nothing stored: the list stays
+  EXPECT_EQ(Joined(palette.Chars()), "65,233,300");
+}
+
+TEST(CharPalette, MangledLastCharsEndInUsableCells) {
+  const AnsiString seed = "[LastChars]\r\nCount=4\r\nItem0=233\r\nItem1=65\r\nItem2=171\r\nItem3=32\r\n";
+  std::mt19937 random(113);
+  const char inserts[] = "0123456789-=\r\n[]x ";
+  for (int i = 0; i < 3000; ++i) {
+    AnsiString text = seed;
+    for (int m = 1 + static_cast<int>(random() % 5); m > 0; --m) {
+      const size_t at = random() % (text.size() + 1);
+      if (random() % 3 == 0 && at < text.size())
+        text.erase(at, 1 + random() % 3);
+      else
+        text.insert(at, 1, inserts[random() % (sizeof inserts - 1)]);
+    }
+    TCharPalette palette(nullptr);
+    Load(palette, text);
+    ASSERT_LE(palette.Chars()->Count(), 15) << text;
+    for (int cell = 0; cell < palette.RowCount() * 5; ++cell) {
+      const int code = CharAt(&palette, cell % 5, cell / 5);
+      EXPECT_TRUE(code == 0 || (code >= 32 && code <= 255)) << text;
+    }
+  }
+}
+
+DWORD fakeNow = 100000;
+DWORD FakeClock() { return fakeNow; }
+
+TEST(SafeHintWindow, ShownTopMostInsideTheDesktop) {
+  TSafeHintWindow::SetClock(FakeClock);
+  {
+    TSafeHintWindow hint(nullptr);
+    const int right = GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int bottom = GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    hint.ActivateHint({right - 20, bottom - 10, right + 80, bottom + 20}, L"near the corner");
+    RECT r;
+    GetWindowRect(hint.Handle(), &r);
+    EXPECT_TRUE(r.right == right && r.bottom == bottom && r.right - r.left == 100 && r.bottom - r.top == 34);
+    EXPECT_TRUE((GetWindowLongW(hint.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) && IsWindowVisible(hint.Handle()));
+    fakeNow += 200;  // within 250 ms of the last
+    hint.ActivateHint({-5000, -5000, -4900, -4970}, L"second");
+    EXPECT_EQ(hint.LastAnimation(), THintAnimation::None);
+    GetWindowRect(hint.Handle(), &r);
+    EXPECT_TRUE(r.left == GetSystemMetrics(SM_XVIRTUALSCREEN) && r.top == GetSystemMetrics(SM_YVIRTUALSCREEN));
+    fakeNow += 1000;
+    hint.ActivateHint({10, 10, 110, 40}, WideString(100, L'x'));  // too long to animate
+    EXPECT_EQ(hint.LastAnimation(), THintAnimation::None);
+    // Otherwise the system's tooltip settings choose.
+    fakeNow += 1000;
+    hint.ActivateHint({10, 10, 110, 40}, WideString(99, L'x'));
+    BOOL on = FALSE;
+    SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &on, 0);
+    EXPECT_TRUE(!on || hint.LastAnimation() != THintAnimation::None);
+    Application->SetHintColor(clRed);
+    hint.ActivateHint({10, 10, 110, 40}, L"    ");  // the colour swatch keeps its colour
+    EXPECT_EQ(Application->HintColor(), clRed);
+    hint.ActivateHint({10, 10, 110, 40}, L"text");
+    EXPECT_EQ(Application->HintColor(), clInfoBk);
+  }
+  TSafeHintWindow::SetClock(nullptr);
+  using A = THintAnimation;
+  for (auto [animation, fade, above, last, expected] :
+       {std::tuple{true, true, true, 749u, A::Blend},
+        {true, false, true, 749u, A::SlideDown},
+        {true, false, false, 749u, A::SlideUp},
+        {false, true, true, 749u, A::None},
+        {true, true, true, 750u, A::None},
+        {true, true, true, 0xFFFFFF00u, A::Blend}}) {  // the last one: the tick count wrapped
+    THintShowFacts facts;
+    facts.Now = 1000 - (last == 0xFFFFFF00u ? 995 : 0), facts.LastShown = last, facts.TextLength = 10;
+    facts.TooltipAnimation = animation, facts.TooltipFade = fade, facts.MouseAtOrAboveTop = above;
+    EXPECT_EQ(ChooseHintAnimation(facts), expected) << last;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,304 @@
+// Saving and closing documents: the result codes of a save, files that stay whole when a write
+// fails, the questions and their answers, the close-all dialog and the list of the last documents.
+#include <deque>
+#include <random>
+
+#include "app/CloseAllFrm.h"
+#include "app/DocumentSaving.h"
+#include "app/DocumentTabs.h"
+#include "app/NSTextDialogs.h"
+#include "framework/Exceptions.h"
+#include "framework/FileReplace.h"
+#include "tests/app/DocumentTestSupport.h"
+
+namespace {
+
+// Answers each box with the next answer (Cancel once they run out) and records "text|flags".
+struct TAnsweringBoxes : TMessageBoxHandler {
+  TAnsweringBoxes() : previous(Application->SetMessageBoxHandler(this)) {}
+  ~TAnsweringBoxes() override { Application->SetMessageBoxHandler(previous); }
+  int Show(HWND, const WideString& Text, const WideString&, UINT Flags) override {
+    shown.push_back(Text + L"|" + std::to_wstring(Flags));
+    if (answers.empty()) return IDCANCEL;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  TMessageBoxHandler* previous;
+  std::deque<int> answers;
+  std::vector<WideString> shown;
+};
+
+// The stand-ins of the save dialog (the names offered; the name and code answered, none when
+// Name is empty) and of the close-all dialog (which entries to uncheck, which button to press).
+struct TScript {
+  WideString Name;
+  int Encoding = teAnsi;
+  std::vector<WideString> Offered;
+  int Entries = 0;
+  std::vector<int> Uncheck;
+  bool Save = false;  // else Cancel
+} script;
+
+bool scriptedDialog(TNSTextSaveDialog* Dialog) {
+  script.Offered.push_back(Dialog->FileName() + L"|" + std::to_wstring(Dialog->EncodingIndex()));
+  Dialog->SetFileName(script.Name);
+  Dialog->SetEncodingIndex(script.Encoding);
+  return !script.Name.empty();
+}
+
+int scriptedCloseAll(TCloseAllForm* Dialog) {
+  script.Entries = Dialog->Count();
+  for (int i : script.Uncheck) Dialog->SetChecked(i, false);
+  script.Save ? Dialog->actnSaveExecute(nullptr) : Dialog->actnCancelExecute(nullptr);
+  return Dialog->ModalResult();
+}
+
+// A disk that fills up: some bytes reach the new file, then the write fails.
+bool fullDiskWriter(TCustomTxtEdit*, const WideString& FileName, TTextEncoding, bool) {
+  WriteFileReplacing(FileName, [](TStream& Stream) {
+    Stream.WriteBuffer("partial", 7);
+    throw EWriteError(L"There is not enough space on the disk.");
+  });
+  return true;
+}
+
+const WideString saveChanges = L"Save changes to \u201c%s\u201d?|51";
+
+WideString With(WideString Format, const WideString& Name) { return Format.replace(Format.find(L"%s"), 2, Name); }
+
+class Saving : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    script = TScript();
+    SetSaveDialogRunner(scriptedDialog);
+    SetCloseAllRunner(scriptedCloseAll);
+    TMainForm::LastDocumentsFile() = folder_.File(L"LastDocuments.dat");
+  }
+  void TearDown() override {
+    SetSaveDialogRunner(nullptr), SetCloseAllRunner(nullptr), SetTextFileWriter(nullptr);
+    TMainForm::LastDocumentsFile().clear();
+    DocumentTest::TearDown();
+  }
+  // The window with the files (names in the scratch folder, each holding its own name), each
+  // typed into when Modify says so.
+  TMainForm& Open(std::vector<const wchar_t*> Files, const char* Modify = "xxx") {
+    std::vector<WideString> names;
+    for (const wchar_t* name : Files) names.push_back(folder_.Write(name, WideToUtf8(name)));
+    TMainForm::StartupFiles() = names;
+    TMainForm& form = Make();
+    for (int i = 0; i < DocumentList->Count(); ++i)
+      if (Modify[i] == 'x') Type(i);
+    return form;
+  }
+  void Type(int Index) {
+    Editor(Index)->SetTextA("edited " + Editor(Index)->TextA());
+    Editor(Index)->SetModified(true);
+  }
+  void Restart() {
+    Free(form_), form_ = nullptr;
+    CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
+  }
+
+  TAnsweringBoxes answers_;
+};
+
+// Every result code; a document counts as saved only when its text reached the file.
+TEST_F(Saving, SaveDocumentResultCodes) {
+  TMainForm& form = Open({L"a"});
+  EXPECT_EQ(form.SaveDocument(nullptr, L"x", teAnsi), -1);
+  const DWORD none = 0xFFFF;
+  struct Case {
+    DWORD access, share;  // how another program holds the file
+    TTextEncoding code;
+    int result;
+    const char* onDisk;
+  } cases[] = {{GENERIC_READ, 0, teAnsi, 1, "a"},
+               {GENERIC_WRITE, FILE_SHARE_READ, teAnsi, 2, "a"},
+               {0, none, 8, 3, "a"},
+               {0, none, teAutoSelect, 0, "edited a"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.result);
+    HANDLE other = c.share == none
+                       ? INVALID_HANDLE_VALUE
+                       : CreateFileW(Doc(0)->FileName.c_str(), c.access, c.share, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(form.SaveDocument(Doc(0), Doc(0)->FileName, c.code), c.result);
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    EXPECT_EQ(folder_.Read(L"a"), c.onDisk);
+    EXPECT_EQ(Editor(0)->Modified(), c.result != 0);
+  }
+  Editor(0)->SetModified(true);
+  ASSERT_EQ(form.SaveDocument(Doc(0), folder_.File(L"b&c.txt"), teUtf8), 0);
+  EXPECT_EQ(Doc(0)->Item()->Caption(), L"b&&c.txt");
+  EXPECT_EQ(Doc(0)->Item()->Hint(), folder_.File(L"b&c.txt") + L"\r\nEncoding: UTF-8");
+}
+
+// A full disk leaves the old file whole and asks for another place; a read-only file is saved
+// and keeps its attribute.
+TEST_F(Saving, FailingWritesAndReadOnlyFiles) {
+  TMainForm& form = Open({L"a", L"ro"});
+  SetTextFileWriter(fullDiskWriter);
+  answers_.answers = {IDYES};  // Save As then offers the same name; cancelled
+  EXPECT_FALSE(form.Save(Doc(0)));
+  EXPECT_EQ(folder_.Read(L"a"), "a");
+  EXPECT_TRUE(Editor(0)->Modified());
+  ASSERT_EQ(answers_.shown.size(), 1u);
+  EXPECT_NE(answers_.shown[0].find(Doc(0)->FileName + L"\u201d. Probably, access to folder denied."), WideString::npos);
+  EXPECT_EQ(script.Offered, std::vector<WideString>{Doc(0)->FileName + L"|1"});
+  SetTextFileWriter(nullptr);
+  SetFileAttributesW(Doc(1)->FileName.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(form.Save(Doc(1)));
+  EXPECT_EQ(folder_.Read(L"ro"), "edited ro");
+  EXPECT_TRUE(GetFileAttributesW(Doc(1)->FileName.c_str()) & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(Doc(1)->FileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Save As proposes a name from the text and never writes over another tab's file, also when the
+// document saved is not the active one.
+TEST_F(Saving, SaveAsProposalsAndOtherDocumentsNames) {
+  TMainForm& form = Open({L"one", L"two"});
+  TDocument* fresh = form.NewDocument();
+  fresh->Frame()->edtDocument->SetTextA("\r\n...Hello, world!\r\nmore");
+  fresh->Encoding = teUnicode;
+  form.ActivateDocument(Doc(0));
+  for (const wchar_t* taken : {L"two", L"ONE"}) {
+    script.Name = folder_.File(taken);
+    EXPECT_FALSE(form.SaveAs(fresh));
+    EXPECT_EQ(form.ActiveDocument(), DocumentList->FindByFileName(script.Name)) << "its document comes forward";
+  }
+  EXPECT_EQ(folder_.Read(L"one") + folder_.Read(L"two"), "onetwo");
+  EXPECT_EQ(script.Offered.front(), L"Hello|2");
+  script.Name = folder_.File(L"hello.txt");
+  script.Encoding = teUtf8;
+  EXPECT_TRUE(form.SaveAs(fresh));
+  EXPECT_EQ(folder_.Read(L"hello.txt"), "\r\n...Hello, world!\r\nmore");
+}
+
+// The answers to "Save changes?"; a save that fails or is cancelled keeps the document open; the
+// only document is made new instead of closed.
+TEST_F(Saving, CloseDocumentAnswers) {
+  struct Case {
+    int answer;
+    bool named, closed;
+    const char* onDisk;
+  } cases[] = {{IDYES, true, true, "edited a"},
+               {IDYES, false, false, "a"},
+               {IDNO, true, true, "a"},
+               {IDCANCEL, true, false, "a"}};
+  for (const Case& c : cases) {
+    TMainForm& form = Open({L"a", L"b"});
+    if (!c.named) Doc(0)->FileName.clear();
+    answers_.answers = {c.answer};
+    answers_.shown.clear();
+    EXPECT_EQ(form.CloseDocument(Doc(0)), c.closed);
+    EXPECT_EQ(DocumentList->Count(), c.closed ? 1 : 2);
+    EXPECT_EQ(folder_.Read(L"a"), c.onDisk);
+    EXPECT_EQ(answers_.shown, std::vector<WideString>{With(saveChanges, L"a")});
+    if (c.answer == IDNO) {
+      const int next = form.NewDocumentNumber;
+      answers_.answers = {IDNO};
+      EXPECT_TRUE(form.CloseDocument(Doc(0)));
+      EXPECT_EQ(Doc(0)->Item()->Caption(), L"Document " + std::to_wstring(next));
+      EXPECT_TRUE(Doc(0)->FileName.empty() && Editor(0)->TextA().empty() && !Editor(0)->Modified());
+    }
+    Restart();
+  }
+}
+
+// No question without changes, one question for one document, the dialog for more; its "Save"
+// keeps what could not be saved, and then the window stays.
+TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
+  TMainForm& form = Open({L"a", L"b", L"c"}, "...");
+  EXPECT_TRUE(form.CloseDocuments(Doc(0)));
+  EXPECT_TRUE(answers_.shown.empty());
+  form.OpenFiles({folder_.File(L"b"), folder_.File(L"c")});
+  Type(1);
+  EXPECT_FALSE(form.CloseDocuments(nullptr));
+  EXPECT_EQ(answers_.shown, std::vector<WideString>{With(saveChanges, L"b")});
+  EXPECT_EQ(form.ActiveDocument(), Doc(1)) << "the document asked about comes forward";
+  Type(0), Type(2);
+  EXPECT_FALSE(form.CloseDocuments(nullptr));
+  EXPECT_EQ(script.Entries, 3);
+  EXPECT_NE(folder_.Read(L"Preferences.ini").find("[CloseAllForm]"), std::string::npos) << "its place is kept";
+  Doc(1)->FileName.clear();  // Save As, cancelled
+  script.Save = true;
+  script.Uncheck = {2};
+  form.Exiting = true;
+  EXPECT_FALSE(form.CloseDocuments(nullptr));
+  EXPECT_EQ(folder_.Read(L"a") + folder_.Read(L"c"), "edited ac");
+  ASSERT_EQ(DocumentList->Count(), 1);
+  EXPECT_EQ(Editor(0)->TextA(), "edited b");
+  EXPECT_EQ(GetFileAttributesW(TMainForm::LastDocumentsFile().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// At exit the open documents whose files exist are listed, or none when the option is off; a
+// list that cannot be written is reported and the window still closes.
+TEST_F(Saving, ExitWritesLastDocuments) {
+  for (const WideString list : {L"l.dat", L"off.dat", L"missing\\l.dat"}) {
+    TMainForm& form = Open({L"a", L"\u0436"}, "...");
+    form.NewDocument();
+    ::Options->OpenLastDocuments = list != L"off.dat";
+    TMainForm::LastDocumentsFile() = folder_.File(list);
+    answers_.shown.clear();
+    bool canClose = false;
+    form.FormCloseQuery(&form, canClose);
+    EXPECT_TRUE(canClose && !form.Exiting && DocumentList->Count() == 0);
+    EXPECT_EQ(answers_.shown.size(), list == L"missing\\l.dat" ? 1u : 0u);
+    Restart();
+  }
+  EXPECT_EQ(ReadLastDocuments(folder_.File(L"l.dat")),
+            (std::vector<WideString>{folder_.File(L"a"), folder_.File(L"\u0436")}));
+  EXPECT_NE(GetFileAttributesW(folder_.File(L"off.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+  ::Options->OpenLastDocuments = true;  // the next start opens them again
+  TMainForm::LastDocumentsFile() = folder_.File(L"l.dat");
+  EXPECT_EQ(Make().ActiveDocument()->FileName, folder_.File(L"\u0436"));
+}
+
+// The commands act on the tab of the last right click, else on the active one; "Save all"
+// leaves unmodified files alone; a document that lost characters asks first.
+TEST_F(Saving, ActionsSaveAllAndLossyDocuments) {
+  TMainForm& form = Open({L"a", L"b", L"c"}, "x.x");
+  form.tlbrTabBarMouseDown(&form, mbRight, Doc(0)->Item());
+  form.actnSaveExecute(nullptr);
+  EXPECT_EQ(folder_.Read(L"a") + folder_.Read(L"c"), "edited ac");
+  folder_.Write(L"b", "changed outside");
+  form.actnSaveAllExecute(nullptr);
+  EXPECT_EQ(folder_.Read(L"b") + folder_.Read(L"c"), "changed outsideedited c");
+  form.tlbrTabBarMouseDown(&form, mbRight, Doc(1)->Item());
+  Type(0);
+  answers_.answers = {IDNO};
+  form.actnCloseOtherTabsExecute(nullptr);
+  ASSERT_EQ(DocumentList->Count(), 1);
+  EXPECT_EQ(Doc(0)->FileName, folder_.File(L"b"));
+  Doc(0)->Lossy = true;
+  Type(0);
+  answers_.shown.clear();
+  answers_.answers = {IDNO, IDYES};
+  EXPECT_FALSE(form.Save(Doc(0)));
+  EXPECT_TRUE(form.Save(Doc(0)));
+  EXPECT_TRUE(form.Save(Doc(0)));
+  EXPECT_EQ(answers_.shown.size(), 2u) << "asked until it was saved";
+  EXPECT_EQ(folder_.Read(L"b"), "edited b");
+}
+
+// Thousands of mutated lists: names without control characters each time, never a crash.
+TEST(LastDocumentsFile, FuzzedBytes) {
+  std::mt19937 random(33);
+  const std::string seeds[] = {"C:\\a.txt\r\nD:\\b.txt\r\n", std::string("\xEF\xBB\xBF") + "C:\\\xE4\xB8\xAD.txt\r\n"};
+  for (int round = 0; round < 4000; ++round) {
+    std::string bytes = seeds[round % 2];
+    for (int edits = random() % 8; edits > 0 && !bytes.empty(); --edits) {
+      const size_t at = random() % bytes.size();
+      if (random() % 2)
+        bytes.insert(at, 1, static_cast<char>(random()));
+      else
+        bytes[at] = static_cast<char>(random());
+    }
+    for (const WideString& name : ParseLastDocuments(bytes))
+      for (wchar_t c : name) ASSERT_GE(c, 32);
+  }
+  EXPECT_EQ(ParseLastDocuments("a\r\n\r\nb\rc\nd\x01x\ne"), (std::vector<WideString>{L"a", L"b", L"c", L"e"}));
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// The main window's life beyond its documents: the command list of its menu, "Shortcuts.ini" read
+// at creation and written at the end, the recent list when shown, the character palette with "LastChars", and errors
+// logged, never shown.
+#include "app/CharPalette.h"
+#include "app/DocumentTabs.h"
+#include "app/Shortcuts.h"
+#include "app/Startup.h"
+#include "app/Useful.h"
+#include "foundation/ApStrHolder.h"
+#include "framework/Actions.h"
+#include "framework/IniFiles.h"
+#include "framework/Streams.h"
+#include "framework/ShortCuts.h"
+#include "tests/app/DocumentTestSupport.h"
+#include "themes/SkinToolbar.h"
+#include "themes/UiExtItems.h"
+#include "toolbars/BarMRU.h"
+
+namespace {
+
+using MainLifeCycle = DocumentTest;
+
+// Removes the data-folder file now and when the test ends.
+struct TDataFile {
+  explicit TDataFile(const wchar_t* Name) : name(DataPath(Name)) {
+    ForceDirectories(GetDataFolder());
+    DeleteFileW(name.c_str());
+  }
+  ~TDataFile() { DeleteFileW(name.c_str()); }
+  std::string Read() const {
+    TFileStream f(name, fmOpenRead);
+    std::string bytes(static_cast<size_t>(f.Size()), '\0');
+    f.ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
+    return bytes;
+  }
+  void Write(const std::string& Bytes) const { WriteWholeFile(name, Bytes); }
+  WideString name;
+};
+
+AnsiString Keys(TAction* Action) {
+  AnsiString keys = WideToAnsi(ShortCutToText(Action->ShortCut()));
+  for (int i = 0; i < Action->SecondaryShortCuts()->Count(); ++i)
+    keys += "|" + Action->SecondaryShortCuts()->Strings(i);
+  return keys;
+}
+
+TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
+  TDataFile shortcuts(L"Shortcuts.ini");
+  // Item1 names another item than the one at its index: ignored.
+  shortcuts.Write("[Shortcuts]\r\nItem2=mnitmOpen, Ctrl+Shift+O, F3\r\nItem1=mnitmOpen, F12\r\n");
+  TMainForm& form = Make();
+  EXPECT_EQ(form.CommandList()->Text(),
+            "smnitmFile\r\nmnitmNew\r\nmnitmOpen\r\nsmnitmRecentDocuments\r\nmnitmSave\r\nmnitmSaveAs\r\n"
+            "mnitmSaveAll\r\nmnitmClose\r\nmnitmCloseAll\r\nmnitmExit\r\nsmnitmView\r\nmnitmPrintPreview\r\n"
+            "smnitmCharacter\r\nsmnitmHelp\r\nmnitmCheckForUpdates\r\n");
+  EXPECT_EQ(Keys(form.actnOpen), "Shift+Ctrl+O|F3");
+  EXPECT_EQ(Keys(form.actnNew), "Ctrl+N");
+  // Locked toolbars (the default) cannot be dragged; the tab bar's dock never can.
+  EXPECT_FALSE(form.dckTop->AllowDrag());
+  form.FormShow(&form);  // the new empty document has no file for the recent list
+  EXPECT_EQ(form.mrlstMain->Items()->Count(), 0);
+  const WideString file = folder_.Write(L"\x0431.txt", "b");
+  form.OpenFiles({file});
+  form.FormShow(&form);  // a file opened during the start goes on it then
+  EXPECT_EQ(form.mrlstMain->Items()->Text(), file + L"\r\n");
+  form.actnNew->SetShortCut(TextToShortCut(AnsiString("Alt+N")));
+  Free(form_);
+  form_ = nullptr;
+  const std::string saved = shortcuts.Read();
+  for (const char* line : {"Item2=mnitmOpen, Shift+Ctrl+O, F3\r\n", "Item1=mnitmNew, Alt+N\r\n", "Count=15\r\n"})
+    EXPECT_NE(saved.find(line), std::string::npos) << line;
+  EXPECT_EQ(saved.find("Item0="), std::string::npos);  // a submenu without an action has no entry
+}
+
+TEST_F(MainLifeCycle, TheCharacterSubmenuAndLastChars) {
+  TMainForm& form = Make();
+  auto* submenu = dynamic_cast<TBarCustomItem*>(form.FindComponent("smnitmCharacter"));
+  ASSERT_NE(submenu, nullptr);
+  form.smnitmCharacterClick(submenu);
+  form.smnitmCharacterClick(submenu);  // opened again: still one palette
+  TCharPalette* palette = form.CharPalette();
+  ASSERT_TRUE(palette && submenu->Count() == 1 && submenu->Items(0) == palette);
+  EXPECT_TRUE(palette->RowCount() == 3 && palette->Enabled());
+  int col = 1, row = 0;
+  bool allow = true;
+  form.CharPaletteCellClick(palette, col, row, allow);
+  EXPECT_EQ(Editor(0)->Lines()->Text(), "\xBB");
+  EXPECT_EQ(palette->Chars()->Strings(0), "187");
+  Editor(0)->SetReadOnly(true);
+  form.smnitmCharacterClick(submenu);
+  EXPECT_FALSE(palette->Enabled());
+  // A language switch brings its own hint formats.
+  form.mltstrnghldrMain->GetStringsByName("sCharCode")->SetText("Code %d");
+  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  EXPECT_EQ(palette->GetCellHint(0, 0), L"Code 187\r\nShortcut keys: Alt+0187");
+  Free(form_);
+  form_ = nullptr;
+  TMemIniFile ini(::Options->FileName());
+  EXPECT_EQ(ini.ReadString("LastChars", "Item0", "") + ini.ReadString("LastChars", "Item1", ""), "187171");
+}
+
+TEST_F(MainLifeCycle, ErrorsReachingTheLoopAreLoggedNotShown) {
+  TDataFile log(L"Errors.log");
+  Make();
+  try {
+    throw EConvertError("a conversion failed");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_NE(log.Read().find("a conversion failed"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+// The update check: the request, the reading of replies (and of thousands of mangled ones), and
+// whole checks against a small server on 127.0.0.1 that answers as each case asks.
+#include <gtest/gtest.h>
+#include <winsock2.h>
+
+#include <random>
+#include <thread>
+
+#include "app/UpdateCheck.h"
+#include "app/UsefulWindows.h"
+#include "framework/Application.h"
+
+namespace {
+
+const AnsiString maker = "www.halcorn.com";
+
+AnsiString Reply(const AnsiString& Date, const AnsiString& Link, const AnsiString& Status = "HTTP/1.1 200 OK") {
+  return Status + "\r\nContent-Type: text/html\r\n\r\nVerdan 1.5\r\n" + Date + "\r\n" + Link + "\r\n";
+}
+
+TEST(UpdateReply, RequestAndReplies) {
+  EXPECT_EQ(BuildUpdateRequest("h.example"),
+            "POST /verdan/downloads/upgetver.php HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+            "Accept: text/html, */*\r\nUser-Agent: Halcorn Verdan 1.4\r\nHost: h.example\r\nConnection: Keep-Alive\r\n"
+            "Content-Length: 12\r\n\r\ngetverinfo=1");
+  const AnsiString link = "http://www.halcorn.com/";
+  for (const AnsiString& good : {Reply("11.08.2008", link), Reply("10.08.2008", "https://WWW.Halcorn.com:443/d?x=1"),
+                                 AnsiString("HTTP/1.0 200\nVerdan 1.5\n01.01.2010\nhttp://www.halcorn.com")})
+    EXPECT_TRUE(ParseUpdateReply(good, maker).Valid) << good;
+  for (const AnsiString& bad :
+       {AnsiString("HTTP/1.0 200 OK\r\n01.01.2010\r\nhttp://www.halcorn.com/"), AnsiString(),  // three lines, none
+        Reply("11.08.2008", link, "HTTP/1.1 404 Not Found"), Reply("11.08.2008", link, "HTTP/1.1 2000 OK"),
+        Reply("2008-08-11", link), Reply("32.01.2009", link), Reply("29.02.2009", link), Reply("1.8.2009", link),
+        Reply("11.08.2008", "www.setup.exe"), Reply("11.08.2008", "http://www.halcorn.com.evil.example/"),
+        Reply("11.08.2008", "http://www.halcorn.com@evil.example/"), Reply("11.08.2008", "ftp://www.halcorn.com/"),
+        Reply("11.08.2008", "http://www.halcorn.com/a b"), Reply("11.08.2008", "http://www.halcorn.com:80x/")})
+    EXPECT_FALSE(ParseUpdateReply(bad, maker).Valid) << bad;
+  const TUpdateReply good = ParseUpdateReply(Reply("11.08.2008 ", " http://www.halcorn.com/v"), maker);
+  EXPECT_EQ(good.Version + "|" + good.Address, "Verdan 1.5|http://www.halcorn.com/v");
+  EXPECT_EQ(good.Date, ReleaseDate() + 1);
+}
+
+TEST(UpdateReply, MangledRepliesEndInAnAnswerThatHolds) {
+  const AnsiString seed = Reply("11.08.2008", "http://www.halcorn.com/verdan/");
+  std::mt19937 random(34);
+  const char inserts[] = "\r\n.:/@ 0129HTtp";
+  for (int i = 0; i < 4000; ++i) {
+    AnsiString text = seed;
+    for (int m = 1 + static_cast<int>(random() % 6); m > 0; --m) {
+      const size_t at = random() % (text.size() + 1), kind = random() % 3;
+      if (kind == 0 && at < text.size())
+        text.erase(at, 1 + random() % 4);
+      else if (kind == 1)
+        text.insert(at, 1, inserts[random() % (sizeof inserts - 1)]);
+      else if (at < text.size())
+        text[at] = static_cast<char>(random());
+    }
+    const TUpdateReply reply = ParseUpdateReply(text, maker);
+    EXPECT_TRUE(!reply.Valid || (IsMakerAddress(reply.Address, maker) && reply.Date > 0)) << text;
+  }
+}
+
+// Answers one connection with the chunks, a pause between them, then closes (after HoldMs).
+struct TLoopServer {
+  TLoopServer(std::vector<AnsiString> Chunks, int HoldMs = 0) : chunks(std::move(Chunks)), hold(HoldMs) {
+    StartSockets();
+    listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = inet_addr("127.0.0.1");
+    int size = sizeof address;
+    bind(listener, reinterpret_cast<sockaddr*>(&address), size);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    port = ntohs(address.sin_port);
+    listen(listener, 1);
+    worker = std::thread([this] {
+      const SOCKET client = accept(listener, nullptr, nullptr);
+      if (client == INVALID_SOCKET) return;
+      char buffer[1024];
+      for (int got = 1; got > 0 && request.find("getverinfo=1") == AnsiString::npos;)
+        if ((got = recv(client, buffer, sizeof buffer, 0)) > 0) request.append(buffer, static_cast<size_t>(got));
+      for (const AnsiString& chunk : chunks) {
+        send(client, chunk.data(), static_cast<int>(chunk.size()), 0);
+        Sleep(60);
+      }
+      Sleep(hold);
+      closesocket(client);
+    });
+  }
+  ~TLoopServer() {
+    closesocket(listener);
+    worker.join();
+  }
+  std::vector<AnsiString> chunks;
+  int hold;
+  SOCKET listener;
+  int port = 0;
+  AnsiString request;
+  std::thread worker;
+};
+
+// Answers every question with Answer and records each box as "flags|text".
+struct TAnswerer : TMessageBoxHandler {
+  explicit TAnswerer(int A) : answer(A), previous(Application->SetMessageBoxHandler(this)) {}
+  ~TAnswerer() override { Application->SetMessageBoxHandler(previous); }
+  int Show(HWND, const WideString& Text, const WideString&, UINT Flags) override {
+    shown.push_back(std::to_wstring(Flags) + L"|" + Text);
+    return answer;
+  }
+  int answer;
+  TMessageBoxHandler* previous;
+  std::vector<WideString> shown;
+};
+
+std::vector<WideString> opened;
+void RecordOpen(const WideString& FileName, const WideString&, const WideString&) { opened.push_back(FileName); }
+
+void RunCheck(TUpdateCheck& Check, int Port, bool Silent, const AnsiString& Host = "127.0.0.1") {
+  Check.ServerHost = Host;
+  Check.ServerPort = Port;
+  Check.Start(Silent);
+  for (const DWORD until = GetTickCount() + 10000; Check.Running() && GetTickCount() < until;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+}
+
+const WideString failure =
+    L"16|Unable to check for updates. Probably, you are not connected to the Internet or the update center is "
+    L"encountering problems.";
+const WideString newer =
+    L"68|A new version is available \x2014 Verdan 1.5. Would you like to open a download page?\r\n\r\n"
+    L"http://www.halcorn.com/verdan/";
+const WideString latest = L"64|You are using the latest version of Halcorn Verdan.";
+
+TEST(UpdateCheck, AgainstALoopbackServer) {
+  const AnsiString good = Reply("11.08.2008", "http://www.halcorn.com/verdan/");
+  const AnsiString same = Reply("10.08.2008", "http://www.halcorn.com/");
+  struct {
+    std::vector<AnsiString> chunks;
+    bool silent;
+    int answer;
+    std::vector<WideString> boxes;
+    bool opens;
+  } cases[] = {
+      {{good}, false, IDYES, {newer}, true},
+      {{good}, false, IDNO, {newer}, false},
+      {{good}, true, IDYES, {newer}, true},  // a newer release is told even to a silent check
+      {{good.substr(0, 5), good.substr(5, 40), good.substr(45)}, false, IDNO, {newer}, false},
+      {{same}, false, IDYES, {latest}, false},
+      {{same}, true, IDYES, {}, false},
+      {{Reply("08/11/2008", "http://www.halcorn.com/")}, false, IDYES, {failure}, false},
+      {{Reply("11.08.2008", "www.setup.exe")}, false, IDYES, {failure}, false},
+      {{}, false, IDYES, {failure}, false},  // closed without a word
+      {{}, true, IDYES, {}, false},
+  };
+  TShellOpenHandler previousShell = SetShellOpenHandler(RecordOpen);
+  for (auto& c : cases) {
+    TAnswerer boxes(c.answer);
+    opened.clear();
+    TUpdateCheck check;
+    {
+      TLoopServer server(c.chunks);
+      RunCheck(check, server.port, c.silent);
+    }
+    EXPECT_FALSE(check.Running());
+    EXPECT_EQ(boxes.shown, c.boxes) << c.chunks.size() << c.silent;
+    EXPECT_EQ(opened, std::vector<WideString>(c.opens ? 1 : 0, L"http://www.halcorn.com/verdan/"));
+  }
+  SetShellOpenHandler(previousShell);
+}
+
+TEST(UpdateCheck, SendsTheRequestAndGivesUpOnSilenceNoServerOrNoName) {
+  TAnswerer boxes(IDNO);
+  TUpdateCheck check;
+  {
+    TLoopServer server({}, 1500);
+    check.Timeout = 300;
+    const DWORD start = GetTickCount();
+    RunCheck(check, server.port, false, "localhost");  // a name, looked up without blocking
+    EXPECT_LT(GetTickCount() - start, 1400u);          // the timeout, not the server's close, ended it
+    EXPECT_EQ(server.request, BuildUpdateRequest("localhost"));
+  }
+  const SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  int size = sizeof address;
+  bind(probe, reinterpret_cast<sockaddr*>(&address), size);
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+  closesocket(probe);  // a port where nobody listens
+  RunCheck(check, ntohs(address.sin_port), true);
+  RunCheck(check, ntohs(address.sin_port), false);
+  check.Timeout = 3000;
+  RunCheck(check, 80, false, "no-such-host.invalid");
+  EXPECT_EQ(boxes.shown, (std::vector<WideString>{failure, failure, failure}));
+}
+
+}  // namespace
