@@ -199,31 +199,6 @@ TEST(WordWrap, KnownLengthsGiveTheRowsOfTheText) {
   }
 }
 
-// A wrapped editor made with a text longer than its window has its vertical bar from the start
-// and rows for the width beside it; with bars shown only when needed, a short text gets none.
-TEST(EditWrap, AWindowMadeForALongTextWrapsBesideItsBar) {
-  for (bool hideShow : {false, true})
-    for (int count : {3, 400}) {
-      TForm form(nullptr, CreateNew);
-      auto* e = new TTxtEdit(&form);
-      e->SetScrollBars(ssBoth);
-      if (hideShow) e->SetOptions(e->Options() + eoHideShowScrollbars);
-      AnsiString text;
-      for (int i = 0; i < count; ++i) text += AnsiString(size_t(i % 3), '\t') + Words(i % 9) + "\r\n";
-      e->SetTextA(text);
-      e->SetWordWrap(true);
-      e->SetBounds(0, 0, 300, 200);
-      e->SetParent(&form);
-      form.Show();
-      EXPECT_EQ((GetWindowLongW(e->Handle(), GWL_STYLE) & WS_VSCROLL) != 0, !hideShow || count > 3) << count;
-      TFakeSource expanded;  // the rows of the expanded lines for the width the window has now
-      expanded.width = e->CharsInWindow();
-      for (int i = 0; i < e->Lines()->Count(); ++i) expanded.lines.push_back(e->Lines()->GetExpandedString(i));
-      TTxtWordWrapPlugin fromText(expanded);
-      EXPECT_EQ(AllRows(*e->WordWrapPlugin()), AllRows(fromText)) << hideShow << " " << count;
-    }
-}
-
 TEST(EditWrap, SwitchingKeepsTheTopLineAndRowsFollowEdits) {
   TEditorHost host;
   TTxtEdit& e = host.Edit();
