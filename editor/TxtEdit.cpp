@@ -380,11 +380,20 @@ int TCustomTxtEdit::ScanFrom(int Index) {
 void TCustomTxtEdit::ScanRanges() {
   if (!highlighter_ || lines_->Count() == 0) return;
   highlighter_->ResetRange();
-  for (int i = 0; i < lines_->Count(); ++i) {
-    highlighter_->SetLine(lines_->Strings(i), i);
-    highlighter_->NextToEol();
-    lines_->PutRange(i, highlighter_->GetRange());
-  }
+  // One change of the lines for the watchers, not one per line of a long text.
+  WithinUpdate(*lines_, [this] {
+    const int count = lines_->Count();
+    if (highlighter_->RangeNeverChanges()) {
+      void* range = highlighter_->GetRange();
+      for (int i = 0; i < count; ++i) lines_->PutRange(i, range);
+      return;
+    }
+    for (int i = 0; i < count; ++i) {
+      highlighter_->SetLine(lines_->Strings(i), i);
+      highlighter_->NextToEol();
+      lines_->PutRange(i, highlighter_->GetRange());
+    }
+  });
 }
 
 void TCustomTxtEdit::SetHighlighter(TTxtCustomHighlighter* Value) {
@@ -1508,6 +1517,12 @@ void TCustomTxtEdit::CreateParams(TCreateParams& Params) {
   Params.Style |= WS_CLIPCHILDREN;
   Params.Style &= ~static_cast<DWORD>(WS_BORDER);
   Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+  // A wrapped text is wrapped for the width left beside the vertical bar: when the bar is
+  // bound to show, the window is made with it, so that a long text is not wrapped once for
+  // the width without it and again when it appears.
+  if (WordWrap() && (scrollBars_ == ssVertical || scrollBars_ == ssBoth) &&
+      (!options_.Contains(eoHideShowScrollbars) || lines_->Count() > Height() / std::max(textHeight_, 1)))
+    Params.Style |= WS_VSCROLL;
   if (borderStyle_ == bsSingle) {
     if (NewStyleControls && Ctl3D())
       Params.ExStyle |= WS_EX_CLIENTEDGE;

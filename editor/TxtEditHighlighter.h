@@ -141,6 +141,9 @@ class TTxtCustomHighlighter : private highlighter_detail::TState, public TCompon
 
   // A highlighter may take the rest of a line in one loop of its own.
   virtual void NextToEol();
+  // True when no line can leave a range other than the one ResetRange gives (nothing spans
+  // lines): the editor then fills every line's range without scanning the text.
+  virtual bool RangeNeverChanges() const { return false; }
   void HookAttrChangeEvent(const TNotifyEvent& ANotifyEvent);
   void UnhookAttrChangeEvent(const TNotifyEvent& ANotifyEvent);
   // Fires the change hooks with Sender, unless the highlighter is being loaded.

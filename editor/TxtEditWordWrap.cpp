@@ -34,6 +34,7 @@ class TEditorWrapSource final : public ITxtWrapSource {
     Scratch = lines.GetExpandedString(Index);
     return Scratch;
   }
+  int ExpandedLength(int Index) override { return edit_.Lines()->GetExpandedStringLength(Index); }
   int CharsInWindow() override { return edit_.CharsInWindow(); }
   int TabWidth() override { return edit_.TabWidth(); }
   TTxtCharSet IdentChars() override { return edit_.IdentChars(); }
@@ -169,6 +170,14 @@ void TTxtWordWrapPlugin::WrapAll() {
   GrowLines(lines);
   int64_t rows = 0;
   for (int i = 0; i < lines; ++i) {
+    // Most lines fit in one row: their length is all the row needs, without the text.
+    const int known = source_->ExpandedLength(i);
+    if (known >= 0 && known <= maxRowLength_) {
+      GrowRows(rows + 1);
+      rowLengths_[size_t(rows)] = static_cast<uint8_t>(known);
+      lineOffsets_[size_t(i)] = static_cast<int32_t>(++rows);
+      continue;
+    }
     const int added = BreakLine(i);
     // The capacity is checked on every line: rows shortened by tab stops or double-byte
     // characters can outnumber any estimate.

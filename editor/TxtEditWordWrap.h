@@ -21,6 +21,8 @@ class ITxtWrapSource {
   virtual int LineCount() = 0;
   // The line (0-based) with tabs expanded; the view may point into Scratch.
   virtual std::string_view ExpandedLine(int Index, AnsiString& Scratch) = 0;
+  // The length ExpandedLine would give when it is known without the text; -1 otherwise.
+  virtual int ExpandedLength(int) { return -1; }
   virtual int CharsInWindow() = 0;
   virtual int TabWidth() = 0;
   virtual TTxtCharSet IdentChars() = 0;

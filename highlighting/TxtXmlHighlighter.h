@@ -30,6 +30,8 @@ class TTxtXmlHighlighter : public TTxtCustomHighlighter {
   void SetLine(const AnsiString& NewValue, int LineNumber) override;
   void SetRange(void* Value) override;
   void ResetRange() override;
+  // Without nested ranges the root is the only range a line can end in.
+  bool RangeNeverChanges() const override { return mainRules_->RangeCount() == 0; }
 
   // Prepares the rule tree and tells the editors.
   void Reset();

@@ -182,6 +182,23 @@ TEST(WordWrap, RandomEditsMatchAFreshWrap) {
     }
 }
 
+// Lines that fit take one row from their known length, without their text: the rows must be
+// those of the same lines wrapped from the text.
+struct TKnownLengthSource : TFakeSource {
+  int ExpandedLength(int Index) override { return static_cast<int>(lines[size_t(Index)].size()); }
+};
+
+TEST(WordWrap, KnownLengthsGiveTheRowsOfTheText) {
+  for (int width : {10, 300}) {
+    TFakeSource plain;
+    TKnownLengthSource known;
+    plain.lines = known.lines = {"", L(9), L(10), L(11), "ab cd ef gh ij", L(255), L(256), L(600)};
+    plain.width = known.width = width;
+    TTxtWordWrapPlugin fromText(plain), fromLengths(known);
+    EXPECT_EQ(AllRows(fromLengths), AllRows(fromText)) << width;
+  }
+}
+
 TEST(EditWrap, SwitchingKeepsTheTopLineAndRowsFollowEdits) {
   TEditorHost host;
   TTxtEdit& e = host.Edit();
