@@ -4,7 +4,6 @@
 
 #include "app/MainFrm.h"
 #include "foundation/ApAppInstances.h"
-#include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 
@@ -29,7 +28,4 @@ void StartSingleInstance() {
 
 }  // namespace
 
-void StartAppServices() {
-  StartSingleInstance();
-  LangManager().ScanForLanguageFiles(ExtractFilePath(Application->ExeName()) + L"Languages", L"*.lng", false);
-}
+void StartAppServices() { StartSingleInstance(); }

@@ -9,6 +9,9 @@
 #include "app/Global.h"
 #include "app/HighList.h"
 #include "app/NSTextDialogs.h"
+#include "app/CharPalette.h"
+#include "app/Startup.h"
+#include "app/UpdateCheck.h"
 #include "app/Options.h"
 #include "app/TextFileOpening.h"
 #include "app/Useful.h"
@@ -34,6 +37,7 @@ TMainForm* MainForm = nullptr;
 
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
+  p.Method("FormShow", &T::FormShow);
   p.Method("pglstMainChange", &T::pglstMainChange);
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("actnOpenExecute", &T::actnOpenExecute);
@@ -110,6 +114,7 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::BeforeDestruction() {
   closing_ = true;
+  EndLifeCycle();
   if (DocumentList) {
     for (int i = 0; i < DocumentList->Count(); ++i) RememberCaret(DocumentList->Documents(i));
     if (filesPosLoaded_) {
@@ -169,7 +174,9 @@ void TMainForm::FormCreate(TObject*) {
   newTabButton_->SetCustomWidth(25);
   newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
   tlbrTabBar->Insert(0, newTabButton_);
-  OpenFiles(StartupFiles(), ::Options->Encoding);
+  StartLifeCycle();
+  OpenFiles(StartupNames(::Options->OpenLastDocuments, DataPath(L"LastDocuments.dat"), StartupFiles()),
+            ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();
   StartupDone = true;
 }

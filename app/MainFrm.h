@@ -13,6 +13,11 @@
 class TAction;
 class TActionList;
 class TApMultiStringHolder;
+class TApplicationEvents;
+class TCharPalette;
+class TUiCustomToolPalette;
+class TUpdateCheck;
+class TStringList;
 class TApPageList;
 class TBarCustomItem;
 class TBarMRUList;
@@ -127,6 +132,27 @@ class TMainForm : public TForm {
   // The OnClick of those items.
   void HighlighterItemClick(TObject* Sender);
 
+  // ---- the life cycle beyond the documents: shown, destroyed, the application's hooks ----
+  void FormShow(TObject* Sender);
+  // The application window's hook (the framework's own shortcut relays are dropped).
+  bool AppHook(TMessage& Message);
+  // An error that reached the message loop: the update lock goes and the error is logged in
+  // the data folder; nothing is shown.
+  void aplctnevntsMainException(TObject* Sender, Exception& E);
+  // The root item of the main menu the command list is built from (none: no commands).
+  TBarCustomItem* MainMenuRoot = nullptr;
+  // The command items of the main menu by name, each with its item (Shortcuts.ini).
+  TStringList* CommandList() const { return commandList_.get(); }
+  void BuildCommandList();
+  // Starts the update check; Silent tells only of a newer release.
+  void CheckForUpdates(bool Silent);
+  TUpdateCheck* UpdateCheck() const { return updateCheck_.get(); }
+  // The palette of recent characters, made (seeded, then "LastChars" read) on first use.
+  TCharPalette* CharPalette() const { return charPalette_; }
+  TCharPalette* EnsureCharPalette();
+  void CharPaletteCellClick(TUiCustomToolPalette* Sender, int& ACol, int& ARow, bool& AllowChange);
+  TApplicationEvents* aplctnevntsMain = nullptr;
+
   // The tab remembered by a right click, until the next page change.
   TDocumentItem* ContextTab() const { return contextTab_; }
   // Set once the window has shown: later opens go on the recent list and take the focus.
@@ -153,7 +179,13 @@ class TMainForm : public TForm {
   // The catalogue's scheme for the extension, else the default scheme, else none.
   TTxtCustomHighlighter* HighlighterFor(const WideString& Ext);
 
+  void StartLifeCycle();
+  void EndLifeCycle();
+
   std::unique_ptr<TStringListW> filesPos_;
+  std::unique_ptr<TStringList> commandList_;
+  std::unique_ptr<TUpdateCheck> updateCheck_;
+  TCharPalette* charPalette_ = nullptr;
   bool filesPosLoaded_ = false;
   TDocumentItem* newTabButton_ = nullptr;
   TDocumentItem* contextTab_ = nullptr;

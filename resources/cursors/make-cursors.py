@@ -7,6 +7,8 @@
 #   CrVSplit.cur     two bars with arrows up and down: a splitter moved up or down
 #   CZMOVE.cur       the arrow with a small button: a toolbar item moved while customizing
 #   CZCANCEL.cur     the arrow with a crossed-out button: the item is taken off its toolbar
+#   ZOOMIN.cur       a magnifying glass with a plus: a click enlarges the print preview
+#   ZOOMOUT.cur      a magnifying glass with a minus: a click makes it smaller
 # Pixels: "." shows the screen, "X" black, "o" white.
 import os
 import struct
@@ -130,6 +132,32 @@ def item_cancel():
     return g, hotspot
 
 
+def magnifier(with_plus):
+    g = blank()
+    cx, cy, outer, inner = 11, 11, 9.5, 7.5
+    for y in range(SIZE):
+        for x in range(SIZE):
+            d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
+            if d <= outer:
+                g[y][x] = "X" if d > inner else "o"
+    for x in range(7, 16):  # the minus, and with it the plus
+        g[11][x] = "X"
+        if with_plus:
+            g[x + 0][11] = "X"
+    for t in range(9):  # the handle, down to the right
+        for w in (-1, 0, 1):
+            g[18 + t][18 + t + w] = "X"
+    return g, (11, 11)
+
+
+def zoom_in():
+    return magnifier(True)
+
+
+def zoom_out():
+    return magnifier(False)
+
+
 def write_cursor(path, grid, hotspot):
     xor_rows, and_rows = [], []
     for row in reversed(grid):
@@ -152,6 +180,7 @@ def write_cursor(path, grid, hotspot):
 
 
 for name, draw in (("CrDrag", drag), ("CrMultiDrag", multi_drag), ("CrNoDrop", no_drop), ("CrHSplit", h_split),
-                   ("CrVSplit", v_split), ("CZMOVE", item_move), ("CZCANCEL", item_cancel)):
+                   ("CrVSplit", v_split), ("CZMOVE", item_move), ("CZCANCEL", item_cancel),
+                   ("ZOOMIN", zoom_in), ("ZOOMOUT", zoom_out)):
     grid, hotspot = draw()
     write_cursor(os.path.join(HERE, name + ".cur"), grid, hotspot)

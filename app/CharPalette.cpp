@@ -1,0 +1,208 @@
+// The character palette of the "Character" submenu and the application's hint window.
+#include "app/CharPalette.h"
+
+#include "app/Useful.h"
+#include "editor/TxtEdit.h"
+#include "framework/Application.h"
+#include "framework/CodePages.h"
+#include "framework/Format.h"
+#include "framework/IniFiles.h"
+#include "themes/Ui.h"
+#include "themes/UiThemes.h"
+
+HV_PUBLISH(TCharPalette) {}
+HV_PUBLISH(TCharViewer) {}
+HV_PUBLISH(TSafeHintWindow) {}
+
+namespace {
+
+constexpr int maxRecentChars = 15;
+const char* const lastCharsSection = "LastChars";
+
+// The code of a decimal text, 0 for anything else.
+int CodeOf(const AnsiString& Text) {
+  if (!IsInteger(Text)) return 0;
+  const int code = std::atoi(Text.c_str());
+  return code >= 32 && code <= 255 && Text.size() <= 3 ? code : 0;
+}
+
+DWORD SystemClock() { return GetTickCount(); }
+TSafeHintWindow::TClock hintClock = SystemClock;
+
+}  // namespace
+
+TCharPalette::TCharPalette(TComponent* AOwner) : TUiCustomToolPalette(AOwner), chars_(std::make_unique<TStringList>()) {
+  SetColCount(5);
+  SetRowCount(1);
+  SetOptions(Options() + tboShowHint + tboToolbarStyle);
+  SetPaletteOptions(PaletteOptions() + tpoNoAutoSelect);
+  SetStretch(true);
+}
+
+void TCharPalette::SetChars(TStrings* Value) {
+  if (Value->Text() == chars_->Text()) return;
+  chars_->Assign(Value);
+  UpdateRows(this);
+}
+
+TBarItemViewerClass TCharPalette::ViewerClass(TBarView*) { return &MakeBarItemViewer<TCharViewer>; }
+
+WideString TCharPalette::GetCellHint(int ACol, int ARow) {
+  const int code = CharAt(this, ACol, ARow);
+  if (code == 0 || CharCodeFormat.empty() || ShortcutFormat.empty()) return WideString();
+  return AnsiToWide(Format(CharCodeFormat + "\r\n" + ShortcutFormat, code, code, code));
+}
+
+void TCharPalette::DoGetCellHint(int ACol, int ARow, WideString& HintText) {
+  HintText = GetCellHint(ACol, ARow);
+  TUiCustomToolPalette::DoGetCellHint(ACol, ARow, HintText);
+}
+
+void SeedRecentChars(TCharPalette* Palette) {
+  for (int code : {148, 147, 146, 167, 153, 174, 169, 133, 151, 187, 171}) AddRecentChar(Palette, code);
+}
+
+void AddRecentChar(TCharPalette* Palette, int Code) {
+  if (Code < 32 || Code > 255) return;
+  AddToHistory(Palette->Chars(), std::to_string(Code), maxRecentChars);
+  UpdateRows(Palette);
+}
+
+int CharAt(TCharPalette* Palette, int Col, int Row) {
+  if (Col < 0 || Row < 0 || Col >= Palette->ColCount()) return 0;
+  const int index = Row * Palette->ColCount() + Col;
+  return index < Palette->Chars()->Count() ? CodeOf(Palette->Chars()->Strings(index)) : 0;
+}
+
+void UpdateRows(TCharPalette* Palette) {
+  const int cols = std::max(Palette->ColCount(), 1);
+  Palette->SetRowCount((Palette->Chars()->Count() + cols - 1) / cols);
+}
+
+void LoadLastChars(TCharPalette* Palette, TCustomIniFile* Ini) {
+  const int count = Ini->ReadInteger(lastCharsSection, "Count", -1);
+  if (count < 0) return;
+  TStringList stored;
+  for (int i = 0; i < count && i < 1000; ++i) {
+    const AnsiString entry = Ini->ReadString(lastCharsSection, "Item" + std::to_string(i), AnsiString());
+    if (IsInteger(entry) && stored.Count() < maxRecentChars) stored.Add(entry);
+  }
+  Palette->SetChars(&stored);
+  UpdateRows(Palette);
+}
+
+void SaveLastChars(TCharPalette* Palette, TCustomIniFile* Ini) {
+  Ini->EraseSection(lastCharsSection);
+  TStrings* chars = Palette->Chars();
+  for (int i = 0; i < chars->Count(); ++i)
+    Ini->WriteString(lastCharsSection, "Item" + std::to_string(i), chars->Strings(i));
+  Ini->WriteInteger(lastCharsSection, "Count", chars->Count());
+}
+
+bool InsertPaletteChar(TCharPalette* Palette, int Col, int Row, TCustomTxtEdit* Editor) {
+  if (!Palette->Enabled() || !Editor) return false;
+  const int code = CharAt(Palette, Col, Row);
+  if (code == 0) return false;
+  Editor->SetSelText(AnsiString(1, static_cast<char>(code)));
+  AddRecentChar(Palette, code);
+  return true;
+}
+
+// ---- the viewer ----
+
+TCharViewer::TCharViewer(TBarView* AView, TBarCustomItem* AItem, int AGroupLevel)
+    : TUiToolViewer(AView, AItem, AGroupLevel) {}
+
+TPoint TCharViewer::GetCellSize() { return {21, 21}; }
+
+TPoint TCharViewer::GetImageSize() { return {15, 15}; }
+
+bool TCharViewer::IsCellVisible(const TPoint& Cell) {
+  auto* palette = dynamic_cast<TCharPalette*>(Palette());
+  return palette && Cell.X >= 0 && Cell.Y >= 0 && Cell.X < palette->ColCount() && Cell.Y < palette->RowCount() &&
+         Cell.Y * palette->ColCount() + Cell.X < palette->Chars()->Count();
+}
+
+void TCharViewer::DrawCellImage(TCanvas* Canvas, const TRect& ARect, int ACol, int ARow, const TUiItemInfo& ItemInfo) {
+  auto* palette = dynamic_cast<TCharPalette*>(Palette());
+  const int code = palette ? CharAt(palette, ACol, ARow) : 0;
+  if (code == 0) return;
+  // The character takes the whole cell, centred on one line.
+  TRect r{ARect.Left - 3, ARect.Top - 3, ARect.Right + 3, ARect.Bottom + 3};
+  Canvas->Brush()->SetStyle(bsClear);
+  if (CurrentTheme) Canvas->Font()->SetColor(CurrentTheme->GetItemTextColor(ItemInfo));
+  Canvas->DrawText(r, AnsiToWide(AnsiString(1, static_cast<char>(code))),
+                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+// ---- the hint window ----
+
+TRect KeepOnDesktop(TRect Rect, const TRect& Desktop) {
+  const int width = Rect.Width(), height = Rect.Height();
+  if (Rect.Bottom > Desktop.Bottom) Rect.Top = Desktop.Bottom - height;
+  if (Rect.Left + width > Desktop.Right) Rect.Left = Desktop.Right - width;
+  if (Rect.Left < Desktop.Left) Rect.Left = Desktop.Left;
+  if (Rect.Top < Desktop.Top) Rect.Top = Desktop.Top;
+  return {Rect.Left, Rect.Top, Rect.Left + width, Rect.Top + height};
+}
+
+THintAnimation ChooseHintAnimation(const THintShowFacts& Facts) {
+  if (Facts.Now - Facts.LastShown <= 250 || Facts.TextLength >= 100 || !Facts.CanAnimate || !Facts.TooltipAnimation)
+    return THintAnimation::None;
+  if (Facts.TooltipFade) return THintAnimation::Blend;
+  return Facts.MouseAtOrAboveTop ? THintAnimation::SlideDown : THintAnimation::SlideUp;
+}
+
+TSafeHintWindow::TSafeHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
+
+void TSafeHintWindow::SetClock(TClock Clock) { hintClock = Clock ? Clock : SystemClock; }
+
+void TSafeHintWindow::CreateParams(TCreateParams& Params) {
+  THintWindow::CreateParams(Params);
+  Params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TSafeHintWindow::ActivateHint(TRect Rect, const WideString& AHint) {
+  activating_ = true;
+  struct TDone {
+    bool& flag;
+    ~TDone() { flag = false; }
+  } done{activating_};
+  SetCaption(AHint);
+  // Four blanks ask for a colour swatch in the colour the caller set.
+  if (AHint != L"    ") Application->SetHintColor(clInfoBk);
+  SetColor(Application->HintColor());
+  Rect.Bottom += 4;
+  const TRect desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  const TRect r = KeepOnDesktop(Rect, desktop);
+  SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  SetWindowPos(Handle(), HWND_TOPMOST, r.Left, r.Top, r.Width(), r.Height(), SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  THintShowFacts facts;
+  facts.Now = hintClock();
+  facts.LastShown = shownOnce_ ? lastShown_ : facts.Now - 1000;
+  facts.TextLength = AHint.size();
+  BOOL on = FALSE;
+  SystemParametersInfoW(SPI_GETTOOLTIPANIMATION, 0, &on, 0);
+  facts.TooltipAnimation = on != FALSE;
+  on = FALSE;
+  SystemParametersInfoW(SPI_GETTOOLTIPFADE, 0, &on, 0);
+  facts.TooltipFade = on != FALSE;
+  POINT mouse{};
+  GetCursorPos(&mouse);
+  facts.MouseAtOrAboveTop = mouse.y <= r.Top;
+  lastAnimation_ = ChooseHintAnimation(facts);
+  SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
+  bool shown = false;
+  switch (lastAnimation_) {
+    case THintAnimation::Blend: shown = AnimateWindow(Handle(), 100, AW_BLEND) != FALSE; break;
+    case THintAnimation::SlideDown: shown = AnimateWindow(Handle(), 100, AW_SLIDE | AW_VER_POSITIVE) != FALSE; break;
+    case THintAnimation::SlideUp: shown = AnimateWindow(Handle(), 100, AW_SLIDE | AW_VER_NEGATIVE) != FALSE; break;
+    case THintAnimation::None: break;
+  }
+  if (!shown) ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+  Invalidate();
+  lastShown_ = hintClock();
+  shownOnce_ = true;
+}

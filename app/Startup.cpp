@@ -1,0 +1,133 @@
+// The program's start and end outside the main window.
+#include "app/Startup.h"
+
+#include "app/Associations.h"
+#include "app/CharPalette.h"
+#include "app/Global.h"
+#include "app/Options.h"
+#include "app/Useful.h"
+#include "foundation/LgLanguage.h"
+#include "framework/Application.h"
+#include "framework/CodePages.h"
+#include "framework/DateTime.h"
+#include "framework/Exceptions.h"
+#include "framework/FileRoutines.h"
+#include "framework/Screen.h"
+#include "framework/Streams.h"
+
+namespace {
+
+constexpr LONGLONG maxLogSize = 1 << 20;
+
+HCURSOR ProgramCursor(const wchar_t* Name) {
+  return static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), Name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
+}
+
+// A list of names: UTF-16 LE or UTF-8 after their byte-order marks, else ANSI text.
+WideString ReadNameListText(const WideString& FileName) {
+  TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+  const int64_t size = stream.Size();
+  if (size > 64 * 1024 * 1024) throw EReadError("Stream read error");
+  std::string bytes(static_cast<size_t>(size), '\0');
+  stream.ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
+    return WideString(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return Utf8ToWide(bytes.substr(3));
+  return AnsiToWide(bytes);
+}
+
+}  // namespace
+
+bool IsUnregisterSwitch(const std::vector<WideString>& Args) {
+  if (Args.empty()) return false;
+  WideString first = Args[0];
+  for (wchar_t& c : first) c = static_cast<wchar_t>(towlower(c));
+  return first == L"/unregisterassociations";
+}
+
+void CreateDataFolders() {
+  for (const WideString& folder : {GetDataFolder(), AppPath(L"Languages\\"), AppPath(L"Highlighters\\")}) {
+    try {
+      ForceDirectories(folder);
+    } catch (const Exception&) {
+      // A folder that cannot be made shows later, when a file in it is needed.
+    }
+  }
+}
+
+void InitializeGlobalUnit() {
+  Application->SetHintWindowClass(TSafeHintWindow::StaticClassInfo());
+  CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
+  if (HCURSOR zoomIn = ProgramCursor(L"ZOOMIN")) Screen->SetCursors(TCursor(98), zoomIn);
+  if (HCURSOR zoomOut = ProgramCursor(L"ZOOMOUT")) Screen->SetCursors(TCursor(99), zoomOut);
+  CreateDataFolders();
+  LangManager().ScanForLanguageFiles(AppPath(L"Languages"), L"*.lng", false);
+  LangManager().SetLanguageID(static_cast<LANGID>(::Options->Language & 0xFFFF));
+  if (::Options->RestoreFileAssociationsAtStartUp) {
+    try {
+      RestoreAssociations();
+    } catch (const Exception& e) {
+      // Without the rights to write them the program still starts.
+      LogError(ErrorLogFile(), e.Message());
+    }
+  }
+}
+
+void FinalizeGlobalUnit() {
+  try {
+    FreeGlobals();
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
+}
+
+std::vector<WideString> StartupNames(bool OpenLast, const WideString& LastDocuments,
+                                     const std::vector<WideString>& Args) {
+  std::vector<WideString> names;
+  if (OpenLast && FileExists(LastDocuments)) {
+    try {
+      const WideString text = ReadNameListText(LastDocuments);
+      size_t start = 0;
+      for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != L'\r' && text[i] != L'\n') continue;
+        if (i > start) names.push_back(text.substr(start, i - start));
+        start = i + 1;
+      }
+    } catch (const Exception& e) {
+      LogError(ErrorLogFile(), e.Message());
+    }
+  }
+  names.insert(names.end(), Args.begin(), Args.end());
+  return names;
+}
+
+bool AppHookMessage(TMessage& Message) {
+  if (Message.Msg == CM_APPKEYDOWN || Message.Msg == CM_APPSYSCOMMAND) Message.Msg = 0;
+  return false;
+}
+
+WideString ErrorLogFile() { return DataPath(L"Errors.log"); }
+
+void LogError(const WideString& LogFile, const WideString& Text) {
+  try {
+    HANDLE file = CreateFileW(LogFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > maxLogSize) {
+      CloseHandle(file);
+      file = CreateFileW(LogFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+      if (file == INVALID_HANDLE_VALUE) return;
+    }
+    WideString line = Text;
+    for (wchar_t& c : line)
+      if (c == L'\r' || c == L'\n') c = L' ';
+    const AnsiString bytes = FormatDateTime("yyyy-mm-dd hh:nn:ss", Now()) + "  " + WideToUtf8(line) + "\r\n";
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  } catch (...) {
+    // The log is the last resort; nothing is left to tell of its own failure.
+  }
+}

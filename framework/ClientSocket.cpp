@@ -1,0 +1,156 @@
+// The client socket over WSAAsyncSelect: the system posts connect, read, write and close
+// notices to a hidden window, so every event runs on the thread's message loop.
+#include <winsock2.h>
+
+#include "framework/ClientSocket.h"
+
+#include "framework/UtilityWindow.h"
+
+namespace {
+
+constexpr UINT socketMessage = WM_USER + 1;
+constexpr SOCKET noSocket = INVALID_SOCKET;
+
+}  // namespace
+
+void StartSockets() {
+  static const bool started = [] {
+    WSADATA data{};
+    return WSAStartup(MAKEWORD(1, 1), &data) == 0;
+  }();
+  if (!started) throw ESocketError("Windows Sockets could not start");
+}
+
+HV_PUBLISH(TClientSocket) {
+  p.Prop("Host", &T::Host, &T::SetHost);
+  p.Prop("Port", &T::Port, &T::SetPort).Default(0);
+}
+
+TClientSocket::TClientSocket(TComponent* AOwner) : TComponent(AOwner) {
+  window_ = std::make_unique<TUtilityWindow>([this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return HandleMessage(msg, wParam, lParam, result);
+  });
+}
+
+TClientSocket::~TClientSocket() { Close(); }
+
+void TClientSocket::Open() {
+  Close();
+  StartSockets();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port_));
+  address.sin_addr.s_addr = inet_addr(host_.c_str());
+  if (address.sin_addr.s_addr == INADDR_NONE) {
+    const hostent* entry = host_.empty() ? nullptr : gethostbyname(host_.c_str());
+    if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list[0]) {
+      Error(WSAGetLastError() ? WSAGetLastError() : WSAHOST_NOT_FOUND);
+      return;
+    }
+    memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof address.sin_addr);
+  }
+  const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == noSocket) {
+    Error(WSAGetLastError());
+    return;
+  }
+  socket_ = static_cast<unsigned>(s);
+  connected_ = false;
+  pendingOut_.clear();
+  received_.clear();
+  if (WSAAsyncSelect(s, window_->Handle(), socketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0 ||
+      (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && WSAGetLastError() != WSAEWOULDBLOCK)) {
+    const int code = WSAGetLastError();
+    Close();
+    Error(code);
+  }
+}
+
+void TClientSocket::Close() {
+  if (!Active()) return;
+  const SOCKET s = socket_;
+  socket_ = ~0u;
+  connected_ = false;
+  WSAAsyncSelect(s, window_->Handle(), 0, 0);
+  closesocket(s);
+  // Notices the system queued before the close must not reach a later connection.
+  MSG msg;
+  while (PeekMessageW(&msg, window_->Handle(), socketMessage, socketMessage, PM_REMOVE)) {}
+}
+
+void TClientSocket::SendText(const AnsiString& Text) {
+  pendingOut_ += Text;
+  if (connected_) Flush();
+}
+
+AnsiString TClientSocket::ReceiveText() {
+  AnsiString text;
+  text.swap(received_);
+  return text;
+}
+
+void TClientSocket::Flush() {
+  while (!pendingOut_.empty() && Active()) {
+    const int sent = send(socket_, pendingOut_.data(), static_cast<int>(pendingOut_.size()), 0);
+    if (sent == SOCKET_ERROR) {
+      const int code = WSAGetLastError();
+      if (code != WSAEWOULDBLOCK) Error(code);
+      return;
+    }
+    pendingOut_.erase(0, static_cast<size_t>(sent));
+  }
+}
+
+void TClientSocket::ReadAvailable() {
+  char buffer[4096];
+  for (;;) {
+    const int got = recv(socket_, buffer, sizeof buffer, 0);
+    if (got <= 0) return;
+    received_.append(buffer, static_cast<size_t>(got));
+  }
+}
+
+void TClientSocket::Error(int Code) {
+  int code = Code;
+  if (OnError) OnError(this, this, code);
+  if (code != 0) throw ESocketError("Windows socket error " + std::to_string(code));
+}
+
+bool TClientSocket::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result) {
+  if (Msg != socketMessage) return false;
+  Result = 0;
+  if (!Active() || WParam != socket_) return true;
+  const int event = WSAGETSELECTEVENT(LParam);
+  const int error = WSAGETSELECTERROR(LParam);
+  if (error != 0 && event != FD_CLOSE) {
+    Close();
+    Error(error);
+    return true;
+  }
+  switch (event) {
+    case FD_CONNECT: break;  // the write notice that follows tells the connection is ready
+    case FD_WRITE:
+      if (!connected_) {
+        connected_ = true;
+        if (OnWrite) OnWrite(this, this);
+      }
+      Flush();
+      break;
+    case FD_READ:
+      ReadAvailable();
+      if (!received_.empty() && OnRead) OnRead(this, this);
+      break;
+    case FD_CLOSE:
+      ReadAvailable();
+      if (!received_.empty() && OnRead) OnRead(this, this);
+      Close();
+      if (error != 0 && error != WSAECONNRESET && error != WSAECONNABORTED) {
+        Error(error);
+      } else if (OnDisconnect) {
+        OnDisconnect(this, this);
+      }
+      break;
+    default: break;
+  }
+  return true;
+}

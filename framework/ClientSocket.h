@@ -1,0 +1,69 @@
+// A non-blocking TCP client whose events arrive as window messages on the thread that made it:
+// connect, send a text, collect what arrives, and hear of errors and of the peer's close.
+#pragma once
+
+#include <memory>
+
+#include "framework/Component.h"
+#include "framework/Delegate.h"
+#include "framework/Win.h"
+
+class TUtilityWindow;
+class TClientSocket;
+
+using TSocketNotifyEvent = TEvent<void(TObject* Sender, TClientSocket* Socket)>;
+// ErrorCode is the system's error; a handler that sets it to 0 keeps the socket from raising.
+using TSocketErrorEvent = TEvent<void(TObject* Sender, TClientSocket* Socket, int& ErrorCode)>;
+
+// Errors of the socket that no handler took: the message names the system's error code.
+class ESocketError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TClientSocket : public TComponent {
+  HV_CLASS(TClientSocket, TComponent)
+ public:
+  explicit TClientSocket(TComponent* AOwner);
+  ~TClientSocket() override;
+
+  const AnsiString& Host() const { return host_; }
+  void SetHost(const AnsiString& Value) { host_ = Value; }
+  int Port() const { return port_; }
+  void SetPort(int Value) { port_ = Value; }
+  bool Active() const { return socket_ != ~0u; }
+
+  // Resolves the host and starts connecting; the outcome comes as OnWrite or OnError. A
+  // failure to resolve or to start goes to OnError at once.
+  void Open();
+  // Closes the connection without events; nothing when closed.
+  void Close();
+  // Queues the text and sends as much as the connection takes now; the rest goes as it can.
+  void SendText(const AnsiString& Text);
+  // Takes the bytes that arrived since the last call.
+  AnsiString ReceiveText();
+
+  // The connection stands and may be written to.
+  TSocketNotifyEvent OnWrite;
+  TSocketNotifyEvent OnRead;
+  TSocketErrorEvent OnError;
+  // The peer closed the connection (the socket is closed then, its last bytes read).
+  TSocketNotifyEvent OnDisconnect;
+
+ private:
+  bool HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result);
+  void Error(int Code);
+  void ReadAvailable();
+  void Flush();
+
+  std::unique_ptr<TUtilityWindow> window_;
+  AnsiString host_;
+  int port_ = 0;
+  unsigned socket_ = ~0u;
+  AnsiString pendingOut_;
+  AnsiString received_;
+  bool connected_ = false;
+};
+
+// Starts Winsock once per process (the first socket does it).
+void StartSockets();
