@@ -1,6 +1,8 @@
 // The application's global objects.
 #include "app/Global.h"
 
+#include "app/AppControls.h"
+
 #include "app/Documents.h"
 #include "app/HighList.h"
 #include "app/Options.h"
@@ -36,4 +38,5 @@ void RegisterAppClasses() {
   RegisterTxtEditPrintClasses();
   RegisterTxtXmlHighlighterClasses();
   RegisterApControlClasses();
+  RegisterClasses({&TNSInfoBar::StaticClassInfo(), &TNSBvLabel::StaticClassInfo()});
 }
