@@ -39,6 +39,8 @@ class TDocument : public TObject {
   uint8_t ViewMode = 0;     // 0 editor, 1 print preview
   uint8_t Orientation = 0;  // 0 portrait, 1 landscape
   bool PrintPageNumbers = true;
+  // The text lost characters of the file when it was loaded: saving over the file asks first.
+  bool Lossy = false;
 
   TDocumentPage* Page() const { return page_; }
   TDocumentFrame* Frame() const { return frame_; }

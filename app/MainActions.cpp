@@ -40,20 +40,12 @@ constexpr int minFontSize = 9, maxFontSize = 26;
 
 }  // namespace
 
-// Actions not named here run no handler of this unit (create new, open and print preview are
-// the form's own) and stay enabled.
+// Actions not named here are the form's own (create new, open, print preview, saving, closing,
+// exit, the update check).
 const TMainCommands::TBinding TMainCommands::bindings_[] = {
-    {"actnClose", &TMainCommands::CloseExecute, &TMainCommands::HasDocument},
-    {"actnCloseAll", &TMainCommands::CloseAllExecute, &TMainCommands::HasDocument},
-    {"actnCloseOtherTabs", &TMainCommands::CloseOtherTabsExecute, &TMainCommands::TwoDocuments},
-    // Saving lands with the save commands; until then these stay disabled.
-    {"actnSave", nullptr, &TMainCommands::Disabled},
-    {"actnSaveAs", nullptr, &TMainCommands::Disabled},
-    {"actnSaveAll", nullptr, &TMainCommands::Disabled},
     {"actnPageSetup", nullptr, &TMainCommands::Disabled},
     {"actnPrintPreview", nullptr, &TMainCommands::PrintPreviewUpdate},
     {"actnPrint", &TMainCommands::PrintExecute, &TMainCommands::PrinterDocument},
-    {"actnExit", &TMainCommands::ExitExecute, nullptr},
     {"actnUndo", &TMainCommands::UndoExecute, &TMainCommands::UndoUpdate},
     {"actnRedo", &TMainCommands::RedoExecute, &TMainCommands::RedoUpdate},
     {"actnCut", &TMainCommands::CutExecute, &TMainCommands::EditableSelection},
@@ -96,7 +88,6 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnDecrease", &TMainCommands::DecreaseExecute, &TMainCommands::DecreaseUpdate},
     {"actnNormal", &TMainCommands::NormalExecute, &TMainCommands::NormalUpdate},
     {"actnOnTheInternet", &TMainCommands::OnTheInternetExecute, nullptr},
-    {"actnCheckForUpdates", &TMainCommands::CheckForUpdatesExecute, nullptr},
     {"actnAbout", nullptr, &TMainCommands::Disabled},
     {"actnFile", &TMainCommands::FileExecute, &TMainCommands::Editable},
     {"actnStatistics", nullptr, &TMainCommands::Disabled},
@@ -141,12 +132,6 @@ TAction* TMainCommands::Action(const AnsiString& Name) const {
 TCustomTxtEdit* TMainCommands::Editor() const { return form_->ActiveEditor(); }
 
 TDocument* TMainCommands::Document() const { return form_->ActiveDocument(); }
-
-TDocument* TMainCommands::ContextDocument() const {
-  if (form_->ContextTab())
-    if (TDocument* document = DocumentList->FindByItem(form_->ContextTab())) return document;
-  return Document();
-}
 
 TCustomAction* TMainCommands::Of(TObject* Sender) { return dynamic_cast<TCustomAction*>(Sender); }
 
@@ -299,20 +284,6 @@ void TMainCommands::MatchBracketUpdate(TObject* Sender) {
 
 // ---- commands ----
 
-void TMainCommands::CloseExecute(TObject*) {
-  if (TDocument* document = ContextDocument()) form_->CloseDocument(document);
-}
-
-void TMainCommands::CloseAllExecute(TObject*) {
-  for (int i = DocumentList->Count() - 1; i >= 0; --i) form_->CloseDocument(DocumentList->Documents(i));
-}
-
-void TMainCommands::CloseOtherTabsExecute(TObject*) {
-  TDocument* keep = ContextDocument();
-  for (int i = DocumentList->Count() - 1; i >= 0; --i)
-    if (DocumentList->Documents(i) != keep) form_->CloseDocument(DocumentList->Documents(i));
-}
-
 TPrintDialog* TMainCommands::PrintDialog() {
   if (!printDialog_) {
     printDialog_ = new TPrintDialog(this);
@@ -348,8 +319,6 @@ void TMainCommands::PrintExecute(TObject*) {
     print->Print();
   print->SetSelectedOnly(false);
 }
-
-void TMainCommands::ExitExecute(TObject*) { form_->Close(); }
 
 void TMainCommands::UndoExecute(TObject*) { Editor()->Undo(); }
 
@@ -478,8 +447,6 @@ void TMainCommands::DecreaseExecute(TObject*) {
 void TMainCommands::NormalExecute(TObject*) { ChangeFontSize(::Options->EditorFontSize); }
 
 void TMainCommands::OnTheInternetExecute(TObject*) { ShellOpen(AnsiToWide(MakerWebAddress), L"", L""); }
-
-void TMainCommands::CheckForUpdatesExecute(TObject*) { form_->CheckForUpdates(false); }
 
 void TMainCommands::FileExecute(TObject*) {
   TNSTextOpenDialog* dialog = form_->txtopndlgMain;

@@ -63,8 +63,6 @@ class TMainCommands : public TComponent {
 
   TCustomTxtEdit* Editor() const;
   TDocument* Document() const;
-  // The document the context tab names, else the active one.
-  TDocument* ContextDocument() const;
   static TCustomAction* Of(TObject* Sender);
   void Enable(TObject* Sender, bool Enabled);
   void EnableCheck(TObject* Sender, bool Enabled, bool Checked);
@@ -107,11 +105,7 @@ class TMainCommands : public TComponent {
   void MatchBracketUpdate(TObject* Sender);
 
   // ---- commands ----
-  void CloseExecute(TObject*);
-  void CloseAllExecute(TObject*);
-  void CloseOtherTabsExecute(TObject*);
   void PrintExecute(TObject*);
-  void ExitExecute(TObject*);
   void UndoExecute(TObject*);
   void RedoExecute(TObject*);
   void CutExecute(TObject*);
@@ -149,7 +143,6 @@ class TMainCommands : public TComponent {
   void DecreaseExecute(TObject*);
   void NormalExecute(TObject*);
   void OnTheInternetExecute(TObject*);
-  void CheckForUpdatesExecute(TObject*);
   void FileExecute(TObject*);
   void ToggleBookmarkExecute(TObject* Sender);
   void GotoBookmarkExecute(TObject* Sender);

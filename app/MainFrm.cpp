@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/DocumentFrm.h"
+#include "app/DocumentSaving.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/Global.h"
@@ -39,11 +40,24 @@ TMainForm* MainForm = nullptr;
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
   p.Method("FormShow", &T::FormShow);
+  p.Method("actnExitExecute", &T::actnExitExecute);
+  p.Method("actnCheckForUpdatesExecute", &T::actnCheckForUpdatesExecute);
+  p.ComponentField("actnExit", &T::actnExit);
+  p.ComponentField("actnCheckForUpdates", &T::actnCheckForUpdates);
   p.Method("pglstMainChange", &T::pglstMainChange);
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("actnOpenExecute", &T::actnOpenExecute);
   p.Method("actnNewExecute", &T::actnNewExecute);
   p.Method("actnPrintPreviewExecute", &T::actnPrintPreviewExecute);
+  p.Method("FormCloseQuery", &T::FormCloseQuery);
+  p.Method("actnSaveExecute", &T::actnSaveExecute);
+  p.Method("actnSaveAsExecute", &T::actnSaveAsExecute);
+  p.Method("actnSaveAllExecute", &T::actnSaveAllExecute);
+  p.Method("actnCloseExecute", &T::actnCloseExecute);
+  p.Method("actnCloseAllExecute", &T::actnCloseAllExecute);
+  p.Method("actnCloseOtherTabsExecute", &T::actnCloseOtherTabsExecute);
+  p.Method("actnDocumentUpdate", &T::actnDocumentUpdate);
+  p.Method("actnCloseOtherTabsUpdate", &T::actnCloseOtherTabsUpdate);
   p.ComponentField("actnPrintPreview", &T::actnPrintPreview);
   p.ComponentField("LanguageController", &T::LanguageController);
   p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
@@ -165,6 +179,8 @@ void TMainForm::FormCreate(TObject*) {
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
   CreateTabBar();
+  // Made after the tab bar, its dock goes above it.
+  CreateMainMenu();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);
   mrlstMain = new TBarMRUList(this);
   mrlstMain->SetName("mrlstMain");
@@ -177,8 +193,11 @@ void TMainForm::FormCreate(TObject*) {
   tlbrTabBar->Insert(0, newTabButton_);
   Commands = new TMainCommands(this);
   StartLifeCycle();
-  OpenFiles(StartupNames(::Options->OpenLastDocuments, DataPath(L"LastDocuments.dat"), StartupFiles()),
-            ::Options->Encoding);
+  std::vector<WideString> files;
+  if (::Options->OpenLastDocuments)
+    files = ReadLastDocuments(LastDocumentsFile().empty() ? DataPath(L"LastDocuments.dat") : LastDocumentsFile());
+  files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
+  OpenFiles(files, ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();
   StartupDone = true;
 }
@@ -310,34 +329,6 @@ void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton, TDocumentItem*) {}
 
 void TMainForm::InsertTab(TDocument* Document) { tlbrTabBar->Insert(tlbrTabBar->ItemCount() - 1, Document->Item()); }
 
-void TMainForm::CloseDocument(TDocument* Document) {
-  if (!Document) return;
-  RememberCaret(Document);
-  if (DocumentList->Count() == 1) {
-    // The last document becomes a new empty one instead of leaving the window without any.
-    TTxtEdit* editor = Document->Frame()->edtDocument;
-    editor->ClearAll();
-    editor->SetReadOnly(false);
-    Document->FileName.clear();
-    Document->Encoding = ::Options->Encoding == teAutoSelect ? teAnsi : ::Options->Encoding;
-    Document->Item()->SetCaption(NextDocumentName());
-    Document->Item()->SetImageIndex(-1);
-    ++NewDocumentNumber;
-    SetViewMode(Document, 0);
-    pglstMainChange(this);
-    return;
-  }
-  const bool wasActive = Document == ActiveDocument();
-  const int index = tlbrTabBar->IndexOf(Document->Item());
-  DocumentList->Items().Remove(Document);
-  if (wasActive) {
-    // The tab that took the closed one's place, else the one before it.
-    TDocumentItem* next = tlbrTabBar->Tab(std::min(index, tlbrTabBar->ItemCount() - 2));
-    ActivateDocument(DocumentList->FindByItem(next));
-  }
-  if (TDocument* active = ActiveDocument()) tlbrTabBar->CheckTab(active->Item());
-}
-
 void TMainForm::PreparePrinting(TDocument* Document, bool LinkText) {
   TDocumentFrame* frame = Document->Frame();
   TTxtEditPrint* print = frame->edtprntEditor;
@@ -465,6 +456,7 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   TTxtEdit* editor = Document->Frame()->edtDocument;
   bool lossy = false;
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy);
+  Document->Lossy = lossy;
   if (lossy) ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);

@@ -17,6 +17,7 @@ class TApplicationEvents;
 class TCharPalette;
 class TUiCustomToolPalette;
 class TUpdateCheck;
+class TUiMRUListItem;
 class TStringList;
 class TApPageList;
 class TBarCustomItem;
@@ -26,6 +27,7 @@ class TDocumentFrame;
 class TDocumentItem;
 class TDocumentTabBar;
 class TSkinDock;
+class TSkinToolbar;
 class TLgLanguageController;
 class TMainCommands;
 class TNSTextOpenDialog;
@@ -50,8 +52,6 @@ class TMainForm : public TForm {
   WideString NextDocumentName();
   // The name of an encoding code, as the encoding box lists it.
   WideString EncodingName(int Code);
-  // Closes the document (the last one is replaced by a new empty document).
-  void CloseDocument(TDocument* Document);
   // Shows the document's editor (0) or its print preview (1).
   void SetViewMode(TDocument* Document, int Mode);
   void ActivateDocument(TDocument* Document);
@@ -154,7 +154,55 @@ class TMainForm : public TForm {
   TCharPalette* CharPalette() const { return charPalette_; }
   TCharPalette* EnsureCharPalette();
   void CharPaletteCellClick(TUiCustomToolPalette* Sender, int& ACol, int& ARow, bool& AllowChange);
+  // After a language switch the palette's hints take the new language's formats.
+  void lngcntrlrMainLanguageChanged(TLgLanguageController* Controller);
   TApplicationEvents* aplctnevntsMain = nullptr;
+  // The menu bar on its dock above the tab bar: File, View, Character and Help.
+  void CreateMainMenu();
+  void actnExitExecute(TObject* Sender);
+  void actnCheckForUpdatesExecute(TObject* Sender);
+  // The "Character" submenu opens: the palette comes first, enabled for an editable document.
+  void smnitmCharacterClick(TObject* Sender);
+  // The recent-documents submenu opens: entries of files gone are dropped first.
+  void smnitmRecentDocumentsClick(TObject* Sender);
+  TBarCustomItem* smnitmRecentDocuments = nullptr;
+  TUiMRUListItem* mrlstitmMain = nullptr;
+  TBarCustomItem* bmnitmEmpty = nullptr;
+  TSkinDock* dckTop = nullptr;
+  TSkinToolbar* tlbrMainMenu = nullptr;
+  TAction* actnExit = nullptr;
+  TAction* actnCheckForUpdates = nullptr;
+
+  // ---- saving and closing (DocumentSaving.cpp) ----
+  // Writes the text without asking: 0 saved; 1 the file cannot be opened for reading, 2 not for
+  // writing; 3 the write failed (the old file is left whole) or the code is no file encoding;
+  // -1 no document. Code 0 keeps the document's own code.
+  int SaveDocument(TDocument* Document, const WideString& FileName, TTextEncoding Encoding);
+  // To its own file, else under a name asked for; true only when the text reached a file.
+  bool Save(TDocument* Document);
+  bool SaveAs(TDocument* Document);
+  // Asks about unsaved changes; true when the document was closed (the only one is reset).
+  bool CloseDocument(TDocument* Document);
+  // Turns the document into a new empty one.
+  void ResetDocument(TDocument* Document);
+  // Closes every document but Except (null: all), asking about the modified ones; true when
+  // it went ahead. While exiting, "LastDocuments.dat" is written first.
+  bool CloseDocuments(TDocument* Except);
+  // The document of the remembered context tab, else the active one.
+  TDocument* ContextDocument() const;
+  // Where the open documents are listed at exit (DataPath("LastDocuments.dat") by default).
+  static WideString& LastDocumentsFile();
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  void actnSaveExecute(TObject* Sender);
+  void actnSaveAsExecute(TObject* Sender);
+  void actnSaveAllExecute(TObject* Sender);
+  void actnCloseExecute(TObject* Sender);
+  void actnCloseAllExecute(TObject* Sender);
+  void actnCloseOtherTabsExecute(TObject* Sender);
+  void actnDocumentUpdate(TObject* Sender);
+  void actnCloseOtherTabsUpdate(TObject* Sender);
+  // Set while the window is asked to close.
+  bool Exiting = false;
 
   // The tab remembered by a right click, until the next page change.
   TDocumentItem* ContextTab() const { return contextTab_; }

@@ -13,6 +13,9 @@
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "foundation/ApStrHolder.h"
+#include "foundation/LgLanguage.h"
+#include "themes/SkinToolbar.h"
+#include "themes/UiExtItems.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/IniFiles.h"
@@ -37,6 +40,13 @@ void TMainForm::StartLifeCycle() {
   aplctnevntsMain = new TApplicationEvents(this);
   aplctnevntsMain->SetName("aplctnevntsMain");
   aplctnevntsMain->OnException = TExceptionEvent(this, &TMainForm::aplctnevntsMainException);
+  // Toolbars move only while the options leave them unlocked; the tab bar stays where it is.
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* dock = dynamic_cast<TSkinDock*>(Components(i)); dock && dock != dckTabBar)
+      dock->SetAllowDrag(!::Options->LockTheToolbars);
+  if (LanguageController)
+    LanguageController->OnLanguageChanged = TLgLanguageControllerEvent(this, &TMainForm::lngcntrlrMainLanguageChanged);
+  if (mrlstitmMain && mrlstMain) mrlstitmMain->SetMRUList(mrlstMain);
   commandList_ = std::make_unique<TStringList>();
   BuildCommandList();
   if (commandList_->Count() > 0) LoadShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
@@ -75,10 +85,7 @@ void TMainForm::FormShow(TObject*) {
       mrlstMain->Add(document->FileName);
     if (::Options->RememberCaretPosition) document->Frame()->edtDocument->EnsureCursorPosVisibleEx(true);
   }
-  if (TDocument* active = ActiveDocument(); active && StartupDone) {
-    TTxtEdit* editor = active->Frame()->edtDocument;
-    if (editor->CanFocus()) editor->SetFocus();
-  }
+  if (TDocument* active = ActiveDocument(); active && StartupDone) FocusEditor(active);
   if (::Options->CheckForUpdatesAtStartup) CheckForUpdates(true);
 }
 
@@ -97,6 +104,12 @@ void TMainForm::CheckForUpdates(bool Silent) {
   updateCheck_->Start(Silent);
 }
 
+void TMainForm::lngcntrlrMainLanguageChanged(TLgLanguageController*) {
+  if (!charPalette_) return;
+  charPalette_->CharCodeFormat = WideToAnsi(HolderText(mltstrnghldrMain, "sCharCode", L"Char code: %d (0x%x)"));
+  charPalette_->ShortcutFormat = WideToAnsi(HolderText(mltstrnghldrMain, "sShortcutKeys", L"Shortcut keys: Alt+0%d"));
+}
+
 TCharPalette* TMainForm::EnsureCharPalette() {
   if (charPalette_) {
     UpdateRows(charPalette_);
@@ -105,8 +118,7 @@ TCharPalette* TMainForm::EnsureCharPalette() {
   charPalette_ = new TCharPalette(this);
   charPalette_->SetName("CharPalette");
   SeedRecentChars(charPalette_);
-  charPalette_->CharCodeFormat = WideToAnsi(HolderText(mltstrnghldrMain, "sCharCode", L"Char code: %d (0x%x)"));
-  charPalette_->ShortcutFormat = WideToAnsi(HolderText(mltstrnghldrMain, "sShortcutKeys", L"Shortcut keys: Alt+0%d"));
+  lngcntrlrMainLanguageChanged(LanguageController);  // the hint formats of the current language
   if (::Options) {
     TMemIniFile ini(::Options->FileName());
     LoadLastChars(charPalette_, &ini);

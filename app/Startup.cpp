@@ -13,7 +13,6 @@
 #include "framework/Exceptions.h"
 #include "framework/FileRoutines.h"
 #include "framework/Screen.h"
-#include "framework/Streams.h"
 
 namespace {
 
@@ -21,19 +20,6 @@ constexpr LONGLONG maxLogSize = 1 << 20;
 
 HCURSOR ProgramCursor(const wchar_t* Name) {
   return static_cast<HCURSOR>(LoadImageW(GetModuleHandleW(nullptr), Name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
-}
-
-// A list of names: UTF-16 LE or UTF-8 after their byte-order marks, else ANSI text.
-WideString ReadNameListText(const WideString& FileName) {
-  TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
-  const int64_t size = stream.Size();
-  if (size > 64 * 1024 * 1024) throw EReadError("Stream read error");
-  std::string bytes(static_cast<size_t>(size), '\0');
-  stream.ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
-  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
-    return WideString(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-  if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return Utf8ToWide(bytes.substr(3));
-  return AnsiToWide(bytes);
 }
 
 }  // namespace
@@ -79,26 +65,6 @@ void FinalizeGlobalUnit() {
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
   }
-}
-
-std::vector<WideString> StartupNames(bool OpenLast, const WideString& LastDocuments,
-                                     const std::vector<WideString>& Args) {
-  std::vector<WideString> names;
-  if (OpenLast && FileExists(LastDocuments)) {
-    try {
-      const WideString text = ReadNameListText(LastDocuments);
-      size_t start = 0;
-      for (size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != L'\r' && text[i] != L'\n') continue;
-        if (i > start) names.push_back(text.substr(start, i - start));
-        start = i + 1;
-      }
-    } catch (const Exception& e) {
-      LogError(ErrorLogFile(), e.Message());
-    }
-  }
-  names.insert(names.end(), Args.begin(), Args.end());
-  return names;
 }
 
 bool AppHookMessage(TMessage& Message) {

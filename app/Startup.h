@@ -1,7 +1,7 @@
 // The steps of the program's start and end that need no main window: the switch that removes
 // the file associations, the data folder and the program's folders, the global objects with
-// the cursors, languages and associations they bring, the names opened at start, the
-// application-window hook and the log of the errors the program swallows.
+// the cursors, languages and associations they bring, the application-window hook and the log of the errors the program
+// swallows.
 #pragma once
 
 #include <vector>
@@ -23,11 +23,6 @@ void CreateDataFolders();
 void InitializeGlobalUnit();
 // Frees the global objects; the options write "Preferences.ini" (a refused write is logged).
 void FinalizeGlobalUnit();
-
-// The names the main window opens at start: the lines of LastDocuments (when OpenLast and the
-// file exists; empty lines left out), then the arguments in order.
-std::vector<WideString> StartupNames(bool OpenLast, const WideString& LastDocuments,
-                                     const std::vector<WideString>& Args);
 
 // The application window's hook: the framework's own key and system-command relays
 // (CM_APPKEYDOWN, CM_APPSYSCOMMAND) become message 0. Never claims the message.

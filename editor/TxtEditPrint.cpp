@@ -450,7 +450,13 @@ void TTxtEditPrint::PrintToCanvas(TCanvas* ACanvas, int PageNumber) {
   abort_ = false;
   printing_ = false;
   SetCanvas(ACanvas);
-  if (!pagesCounted_) LayoutOnCanvas(ACanvas);
+  if (!pagesCounted_) {
+    LayoutOnCanvas(ACanvas);
+  } else {
+    // A canvas of its own (the preview makes one per paint) draws in the layout's font too.
+    SetFontPixelsPerInch(canvas_->Font(), printerInfo_.YPixPrInch());
+    canvas_->Font()->Assign(font_.get());
+  }
   PrintPage(std::clamp(PageNumber, 1, pageCount_));
 }
 

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr UINT socketMessage = WM_USER + 1;
+constexpr UINT resolvedMessage = WM_USER + 2;
 constexpr SOCKET noSocket = INVALID_SOCKET;
 
 }  // namespace
@@ -37,18 +38,36 @@ TClientSocket::~TClientSocket() { Close(); }
 void TClientSocket::Open() {
   Close();
   StartSockets();
+  const unsigned long address = inet_addr(host_.c_str());
+  if (address != INADDR_NONE) {
+    Connect(address);
+    return;
+  }
+  // A name is looked up without blocking: the answer comes as a message.
+  hostBuffer_.assign(MAXGETHOSTSTRUCT, '\0');
+  lookup_ = host_.empty() ? nullptr
+                          : WSAAsyncGetHostByName(window_->Handle(), resolvedMessage, host_.c_str(), hostBuffer_.data(),
+                                                  static_cast<int>(hostBuffer_.size()));
+  if (!lookup_) Error(host_.empty() ? WSAHOST_NOT_FOUND : WSAGetLastError());
+}
+
+void TClientSocket::Resolved(int ErrorCode) {
+  lookup_ = nullptr;
+  const auto* entry = reinterpret_cast<const hostent*>(hostBuffer_.data());
+  if (ErrorCode != 0 || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) {
+    Error(ErrorCode ? ErrorCode : WSAHOST_NOT_FOUND);
+    return;
+  }
+  unsigned long address;
+  memcpy(&address, entry->h_addr_list[0], sizeof address);
+  Connect(address);
+}
+
+void TClientSocket::Connect(unsigned long Address) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<u_short>(port_));
-  address.sin_addr.s_addr = inet_addr(host_.c_str());
-  if (address.sin_addr.s_addr == INADDR_NONE) {
-    const hostent* entry = host_.empty() ? nullptr : gethostbyname(host_.c_str());
-    if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list[0]) {
-      Error(WSAGetLastError() ? WSAGetLastError() : WSAHOST_NOT_FOUND);
-      return;
-    }
-    memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof address.sin_addr);
-  }
+  address.sin_addr.s_addr = Address;
   const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (s == noSocket) {
     Error(WSAGetLastError());
@@ -67,6 +86,12 @@ void TClientSocket::Open() {
 }
 
 void TClientSocket::Close() {
+  if (lookup_) {
+    WSACancelAsyncRequest(lookup_);
+    lookup_ = nullptr;
+    MSG msg;
+    while (PeekMessageW(&msg, window_->Handle(), resolvedMessage, resolvedMessage, PM_REMOVE)) {}
+  }
   if (!Active()) return;
   const SOCKET s = socket_;
   socket_ = ~0u;
@@ -117,6 +142,11 @@ void TClientSocket::Error(int Code) {
 }
 
 bool TClientSocket::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result) {
+  if (Msg == resolvedMessage) {
+    Result = 0;
+    if (lookup_ && reinterpret_cast<HANDLE>(WParam) == lookup_) Resolved(WSAGETASYNCERROR(LParam));
+    return true;
+  }
   if (Msg != socketMessage) return false;
   Result = 0;
   if (!Active() || WParam != socket_) return true;

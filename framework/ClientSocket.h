@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "framework/Component.h"
 #include "framework/Delegate.h"
@@ -31,10 +32,10 @@ class TClientSocket : public TComponent {
   void SetHost(const AnsiString& Value) { host_ = Value; }
   int Port() const { return port_; }
   void SetPort(int Value) { port_ = Value; }
-  bool Active() const { return socket_ != ~0u; }
+  bool Active() const { return socket_ != ~0u || lookup_ != nullptr; }
 
-  // Resolves the host and starts connecting; the outcome comes as OnWrite or OnError. A
-  // failure to resolve or to start goes to OnError at once.
+  // Looks the host up (without blocking) and connects; the outcome comes as OnWrite or OnError.
+  // A failure to start goes to OnError at once.
   void Open();
   // Closes the connection without events; nothing when closed.
   void Close();
@@ -53,6 +54,8 @@ class TClientSocket : public TComponent {
  private:
   bool HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result);
   void Error(int Code);
+  void Resolved(int ErrorCode);
+  void Connect(unsigned long Address);
   void ReadAvailable();
   void Flush();
 
@@ -60,6 +63,8 @@ class TClientSocket : public TComponent {
   AnsiString host_;
   int port_ = 0;
   unsigned socket_ = ~0u;
+  HANDLE lookup_ = nullptr;
+  std::vector<char> hostBuffer_;
   AnsiString pendingOut_;
   AnsiString received_;
   bool connected_ = false;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/CloseAllFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/Global.h"
 #include "app/MainFrm.h"
@@ -105,6 +106,7 @@ int wmain(int argc, wchar_t** argv) {
         L"LANGID=1033\r\n";
     lng += RecordForm<TMainForm>(in, out, L"TMainForm.form");
     lng += RecordForm<TDocumentFrame>(in, out, L"TDocumentFrame.form");
+    lng += RecordForm<TCloseAllForm>(in, out, L"TCloseAllForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));
   } catch (const std::exception& e) {

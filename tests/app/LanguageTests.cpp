@@ -35,14 +35,15 @@ std::vector<int32_t> Ids(TLgLang_CompTranslations& T) {
 // file, the shipped English one and the Russian one number the same texts.
 TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   TTempDirectory in, out;
-  for (const wchar_t* name : {L"TMainForm", L"TDocumentFrame"}) {
+  for (const wchar_t* name : {L"TMainForm", L"TDocumentFrame", L"TCloseAllForm"}) {
     TResourceStream resource(GetModuleHandleW(nullptr), WideUpperCase(name).c_str(), RT_RCDATA);
     TFileStream(in.File(WideString(name) + L".form"), fmCreate).CopyFrom(&resource, 0);
   }
   const std::string form = ReadBytes(in.File(L"TMainForm.form"));
   ASSERT_EQ(RunTool(in.Path(), out.Path()), 0u);
   EXPECT_EQ(ReadBytes(out.File(L"TMainForm.form")), form) << "run LangTool on resources/forms";
-  EXPECT_EQ(ReadBytes(out.File(L"TDocumentFrame.form")), ReadBytes(in.File(L"TDocumentFrame.form")));
+  for (const wchar_t* name : {L"TDocumentFrame.form", L"TCloseAllForm.form"})
+    EXPECT_EQ(ReadBytes(out.File(name)), ReadBytes(in.File(name)));
   EXPECT_NE(form.find("LangData = {"), std::string::npos);
 
   TLgLang_CompTranslations made, russian;

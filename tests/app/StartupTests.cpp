@@ -1,6 +1,5 @@
 // The start-up steps outside the main window: the removal switch, the folders, the global
-// objects with their cursors and hint window, the names opened at start, the application
-// window's hook and the error log.
+// objects with their cursors and hint window, the application window's hook and the error log.
 #include <gtest/gtest.h>
 
 #include "app/CharPalette.h"
@@ -46,31 +45,6 @@ TEST(Startup, TheRemovalSwitchIsTheFirstArgumentInAnyCase) {
       {{}, false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsUnregisterSwitch(c.args), c.removes) << c.args.size();
-}
-
-TEST(Startup, NamesOpenedAtStart) {
-  const WideString last = TempName(L"verdan-last-documents.dat");
-  struct {
-    std::string bytes;
-    bool openLast;
-    std::vector<WideString> expected;
-  } cases[] = {
-      {"C:\\a.txt\r\n\r\nC:\\b c.txt\r\n", true, {L"C:\\a.txt", L"C:\\b c.txt", L"x.txt"}},
-      {"C:\\a.txt\r\n", false, {L"x.txt"}},
-      {std::string("\xFF\xFE", 2) + std::string("C\0:\0\\\0\x16\x04.\0t\0\r\0\n\0", 16),
-       true,
-       {L"C:\\\x0416.t", L"x.txt"}},
-      {"\xEF\xBB\xBF"
-       "C:\\\xC3\xA9.txt\nD:\\d.txt",
-       true,
-       {L"C:\\\x00E9.txt", L"D:\\d.txt", L"x.txt"}},
-  };
-  for (const auto& c : cases) {
-    WriteBytes(last, c.bytes);
-    EXPECT_EQ(StartupNames(c.openLast, last, {L"x.txt"}), c.expected);
-  }
-  DeleteFileW(last.c_str());
-  EXPECT_EQ(StartupNames(true, last, {L"x.txt", L"y.txt"}), (std::vector<WideString>{L"x.txt", L"y.txt"}));
 }
 
 TEST(Startup, TheHookSilencesTheFrameworksRelaysOnly) {

@@ -141,8 +141,8 @@ struct TAnswerer : TMessageBoxHandler {
 std::vector<WideString> opened;
 void RecordOpen(const WideString& FileName, const WideString&, const WideString&) { opened.push_back(FileName); }
 
-void RunCheck(TUpdateCheck& Check, int Port, bool Silent) {
-  Check.ServerHost = "127.0.0.1";
+void RunCheck(TUpdateCheck& Check, int Port, bool Silent, const AnsiString& Host = "127.0.0.1") {
+  Check.ServerHost = Host;
   Check.ServerPort = Port;
   Check.Start(Silent);
   const DWORD until = GetTickCount() + 10000;
@@ -232,6 +232,24 @@ TEST(UpdateCheck, SendsTheRequestAndGivesUpOnNoServerOrSilence) {
     EXPECT_FALSE(check.Running());
     EXPECT_EQ(boxes.shown, silent ? std::vector<WideString>{} : std::vector<WideString>{failure});
   }
+  // A name no one knows fails (or times out) without holding up the window.
+  boxes.shown.clear();
+  check.Timeout = 3000;
+  const DWORD start = GetTickCount();
+  check.ServerHost = "no-such-host.invalid";
+  check.Start(false);
+  EXPECT_LT(GetTickCount() - start, 200u);
+  RunCheck(check, freePort, false, "no-such-host.invalid");
+  EXPECT_EQ(boxes.shown, std::vector<WideString>{failure});
+}
+
+TEST(UpdateCheck, AHostNameIsLookedUpWithoutBlocking) {
+  TAnswerer boxes(IDNO);
+  TUpdateCheck check;
+  TLoopServer server({Reply("10.08.2008", "http://www.halcorn.com/")});
+  RunCheck(check, server.port, false, "localhost");
+  EXPECT_EQ(boxes.shown, std::vector<WideString>{L"64|You are using the latest version of Halcorn Verdan."});
+  EXPECT_EQ(server.request, BuildUpdateRequest("localhost"));
 }
 
 }  // namespace

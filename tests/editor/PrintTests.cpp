@@ -226,6 +226,22 @@ TEST_F(PrintTest, PiecesLongerThanAThousandCharactersAreDrawnWhole) {
   EXPECT_LT(wide.Surface().Count(0xFFFFFF, x, 0, x + w, 100), w * 100);
 }
 
+// The preview lays out once and then draws each paint on a canvas of its own: the text of the
+// second canvas is as tall as the first's, not drawn in that canvas's default font.
+TEST_F(PrintTest, APageDrawnOnAFreshCanvasUsesTheLayoutsFont) {
+  SetLines({std::string(20, '#'), std::string(20, '#')});
+  Render(1);
+  const auto* m = print_.Margins();
+  const int rows = print_.LineHeight() * 2, cols = print_.CharWidth() * 20;
+  const int inked = page_.Count(0xFFFFFF, m->PLeft, m->PTop, m->PLeft + cols, m->PTop + rows);
+  TTestSurface second{800, 1130};
+  TCanvas fresh;
+  fresh.SetHandle(second.DC());
+  print_.PrintToCanvas(&fresh, 1);
+  fresh.SetHandle(nullptr);
+  EXPECT_EQ(second.Count(0xFFFFFF, m->PLeft, m->PTop, m->PLeft + cols, m->PTop + rows), inked);
+}
+
 TEST_F(PrintTest, HighlightedTokensUseTheirColoursOnlyWithColors) {
   TTestHighlighter hl(nullptr);
   print_.SetHighlighter(&hl);

@@ -1,0 +1,85 @@
+// The close-all dialog: the modified documents in a list whose check marks say which to save
+// before they are closed.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "framework/Forms.h"
+#include "framework/ListControls.h"
+
+class TAction;
+class TActionList;
+class TButton;
+class TDocument;
+class TImage;
+class TLabel;
+class TLgLanguageController;
+class TListBox;
+class TMainForm;
+class TSizeGripThemed;
+
+// One entry of the list: a second text shown in grey after the name, and its document.
+class TCloseFile : public TObject {
+  HV_CLASS(TCloseFile, TObject)
+ public:
+  WideString Text;
+  TDocument* Document = nullptr;
+};
+
+class TCloseAllForm : public TForm {
+  HV_CLASS(TCloseAllForm, TForm)
+ public:
+  explicit TCloseAllForm(TComponent* AOwner);
+  ~TCloseAllForm() override;
+
+  // An entry for the document, checked: its display name, and the full file name (a preview of
+  // the text for a document never saved).
+  void AddDocument(TDocument* Document);
+  TCloseFile* Entry(int Index) const;
+  int Count() const;
+  bool Checked(int Index) const;
+  void SetChecked(int Index, bool Value);
+  // Centres a dialog that was never placed (Left and Top both 0) on the screen.
+  void PlaceOnScreen();
+  // The checked documents whose save failed or was cancelled under "Save".
+  const std::vector<TDocument*>& Unsaved() const { return unsaved_; }
+  // The check box's size, from the system's check-box bitmap.
+  TSize CheckSize() const { return checkSize_; }
+
+  // Handlers of the form file.
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void lstbxCloseAllDrawItem(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
+  void lstbxCloseAllKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void actnSaveExecute(TObject* Sender);
+  void actnSaveUpdate(TObject* Sender);
+  void actnDontSaveExecute(TObject* Sender);
+  void actnCancelExecute(TObject* Sender);
+
+  TImage* imgCloseAll = nullptr;
+  TLabel* lblCloseAll = nullptr;
+  TListBox* lstbxCloseAll = nullptr;
+  TButton* btnSave = nullptr;
+  TButton* btnDontSave = nullptr;
+  TButton* btnCancel = nullptr;
+  TActionList* actnlstCloseAll = nullptr;
+  TAction* actnSave = nullptr;
+  TAction* actnDontSave = nullptr;
+  TAction* actnCancel = nullptr;
+  TAction* actnSaveAll = nullptr;
+  TSizeGripThemed* szgrpthmdCloseAll = nullptr;
+  TLgLanguageController* LanguageController = nullptr;
+
+ private:
+  TMainForm* Main() const;
+
+  std::vector<std::unique_ptr<TCloseFile>> files_;
+  std::vector<TDocument*> unsaved_;
+  TSize checkSize_{13, 13};
+};
+
+// What shows the dialog (ShowModal unless replaced), giving its modal result.
+using TCloseAllRunner = int (*)(TCloseAllForm* Dialog);
+TCloseAllRunner SetCloseAllRunner(TCloseAllRunner Runner);
+int RunCloseAllDialog(TCloseAllForm* Dialog);
