@@ -27,6 +27,7 @@
 #include "framework/Format.h"
 #include "framework/ScopeGuards.h"
 #include "highlighting/TxtXmlHighlighter.h"
+#include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
 
 const char* const MakerWebAddress = "http://www.halcorn.com/verdan/";
@@ -117,6 +118,7 @@ TMainCommands::TMainCommands(TMainForm* Form) : TComponent(Form), form_(Form) {
     internet->SetCaption(WideFormat(AnsiToWide(Text("sOnTheInternet")), productName));
   auto* events = new TApplicationEvents(this);
   events->OnIdle = TIdleEvent(this, &TMainCommands::AppIdle);
+  if (form_->MainMenuRoot) ExtendMenu(form_->MainMenuRoot);
   for (int i = 0; i <= 9; ++i) {
     bind(Action("actnToggleBookmark" + std::to_string(i)), &TMainCommands::ToggleBookmarkExecute,
          &TMainCommands::ToggleBookmarkUpdate);
@@ -578,3 +580,147 @@ void TMainCommands::UpdateEditorPopup() {
   if (TAction* open = Action("actnOpenLink")) open->SetVisible(link);
   if (TAction* copy = Action("actnCopyLinkAddress")) copy->SetVisible(link);
 }
+
+// ---- the menu bar ----
+
+namespace {
+
+// The items of a menu: an action's name, "-" for a divider, or ">Name|Caption" for a submenu
+// that the following names fill until "<".
+using TMenuEntries = std::initializer_list<const char*>;
+
+}  // namespace
+
+void TMainCommands::ExtendMenu(TBarCustomItem* Root) {
+  int dividers = 0;
+  auto submenu = [this](const AnsiString& Name, const wchar_t* Caption) {
+    auto* item = new TSkinSubmenuItem(form_);
+    item->SetName(Name);
+    item->SetCaption(Caption);
+    return item;
+  };
+  auto fill = [&](TBarCustomItem* Menu, int At, TMenuEntries Entries) {
+    std::vector<TBarCustomItem*> open{Menu};
+    std::vector<int> at{At};
+    for (const AnsiString entry : Entries) {
+      TBarCustomItem* item = nullptr;
+      if (entry == "<") {
+        open.pop_back(), at.pop_back();
+        continue;
+      }
+      if (entry == "-") {
+        item = new TSkinSeparatorItem(form_);
+        item->SetName("sprtrCommands" + std::to_string(++dividers));
+      } else if (entry[0] == '>') {
+        const size_t bar = entry.find('|');
+        item = submenu(entry.substr(1, bar - 1), AnsiToWide(entry.substr(bar + 1)).c_str());
+      } else {
+        TAction* action = Action(entry);
+        if (!action) continue;
+        item = new TSkinItem(form_);
+        item->SetName("mnitm" + entry.substr(4));
+        item->SetAction(action);
+      }
+      TBarCustomItem* parent = open.back();
+      parent->Insert(at.back() < 0 ? parent->Count() : at.back()++, item);
+      if (entry[0] == '>') open.push_back(item), at.push_back(-1);
+    }
+  };
+  auto find = [Root](const char* Name) -> TBarCustomItem* {
+    for (int i = 0; i < Root->Count(); ++i)
+      if (Root->Items(i)->Name() == Name) return Root->Items(i);
+    return nullptr;
+  };
+  if (TBarCustomItem* file = find("smnitmFile")) {
+    const int exit = file->Count() - 2;  // before the divider above "Exit"
+    fill(file, exit, {"-", "actnPageSetup", "actnPrint"});
+  }
+  auto* edit = submenu("smnitmEdit", L"&Edit");
+  Root->Insert(1, edit);
+  fill(edit, -1,
+       {"actnUndo", "actnRedo", "-", "actnCut", "actnCopy", "actnPaste", "-", "actnSelectAll", "actnCopyFilePathName",
+        "-", ">smnitmInsert|Insert", "actnDateAndTime", "actnFile", "actnOtherCharacters", "<", "actnReadOnly"});
+  auto* search = submenu("smnitmSearch", L"&Search");
+  Root->Insert(2, search);
+  fill(search, -1,
+       {"actnFind",
+        "actnFindNext",
+        "actnFindPrevious",
+        "actnReplace",
+        "-",
+        "actnGoto",
+        "actnMatchBracket",
+        "-",
+        ">smnitmToggleBookmarks|Toggle bookmark",
+        "actnToggleBookmark0",
+        "actnToggleBookmark1",
+        "actnToggleBookmark2",
+        "actnToggleBookmark3",
+        "actnToggleBookmark4",
+        "actnToggleBookmark5",
+        "actnToggleBookmark6",
+        "actnToggleBookmark7",
+        "actnToggleBookmark8",
+        "actnToggleBookmark9",
+        "<",
+        ">smnitmGotoBookmarks|Go to bookmark",
+        "actnGotoBookmark0",
+        "actnGotoBookmark1",
+        "actnGotoBookmark2",
+        "actnGotoBookmark3",
+        "actnGotoBookmark4",
+        "actnGotoBookmark5",
+        "actnGotoBookmark6",
+        "actnGotoBookmark7",
+        "actnGotoBookmark8",
+        "actnGotoBookmark9",
+        "<",
+        "actnClearBookmarks"});
+  if (auto* gotoBookmarks = dynamic_cast<TBarCustomItem*>(form_->FindComponent("smnitmGotoBookmarks")))
+    gotoBookmarks->OnClick = TNotifyEvent(this, &TMainCommands::GotoBookmarksClick);
+  auto* text = submenu("smnitmText", L"&Text");
+  Root->Insert(3, text);
+  fill(text, -1,
+       {">smnitmLines|Lines",
+        "actnSelectLine",
+        "actnDeleteLine",
+        "actnMoveLineUp",
+        "actnMoveLineDown",
+        "actnJoinLines",
+        "-",
+        "actnTrimLeadingSpaces",
+        "actnTrimTrailingSpaces",
+        "actnDeleteExcessSpaces",
+        "-",
+        "actnBlockIndent",
+        "actnBlockUnindent",
+        "-",
+        "actnSort",
+        "actnLinesProcessing",
+        "<",
+        ">smnitmChangeCase|Change case",
+        "actnSentenceCase",
+        "actnLowercase",
+        "actnUppercase",
+        "actnCapitalizeEachWord",
+        "actnToggleCase",
+        "<",
+        ">smnitmLineBreaks|Line breaks",
+        "actnDosCRLF",
+        "actnUnixLF",
+        "actnMacCR",
+        "<",
+        "-",
+        "actnStatistics"});
+  if (TBarCustomItem* view = find("smnitmView"))
+    fill(view, -1,
+         {"-", "actnWordWrap", "actnShowNonprintingCharacters", "-", ">smnitmFontSize|Font size", "actnIncrease",
+          "actnDecrease", "actnNormal", "<", "-", "actnTabBar", "actnLockTheToolbars", "actnCustomize", "-",
+          "actnPrevious", "actnNext", "-", "actnPreferences"});
+  if (TBarCustomItem* help = find("smnitmHelp")) {
+    fill(help, 0, {"actnOnTheInternet", "-"});
+    fill(help, -1, {"-", "actnAbout"});
+  }
+}
+
+void TMainCommands::GotoBookmarksClick(TObject*) { UpdateBookmarkCaptions(); }

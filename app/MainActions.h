@@ -7,6 +7,7 @@
 #include "framework/Types.h"
 
 class TAction;
+class TBarCustomItem;
 class TControl;
 class TCustomAction;
 class TCustomTxtEdit;
@@ -48,6 +49,12 @@ class TMainCommands : public TComponent {
 
   // Caption and status bar follow the active document whenever the application is idle.
   void AppIdle(TObject* Sender, bool& Done);
+
+  // The menu bar gains the Edit, Search and Text menus and the rest of the File and View
+  // commands, each item showing its action.
+  void ExtendMenu(TBarCustomItem* Root);
+  // The go-to-bookmark submenu opens.
+  void GotoBookmarksClick(TObject* Sender);
 
   // The print dialog, made on first use.
   TPrintDialog* PrintDialog();
