@@ -20,7 +20,6 @@ TEST(LineTools, EachLineTransformedAndTheFinalBreakKept) {
       {"ab\r\ncd", UpperCaseLine, "AB\r\nCD"},
       // A selection up to column 1 of the next line ends in a break: it stays, nothing is joined.
       {"ab\r\ncd\r\n", UpperCaseLine, "AB\r\nCD\r\n"},
-      {"ab\r\n", UpperCaseLine, "AB\r\n"},
       {"ab\n", UpperCaseLine, "AB\n"},
       {"\r\n", UpperCaseLine, "\r\n"},
       {"", UpperCaseLine, ""},
@@ -28,7 +27,6 @@ TEST(LineTools, EachLineTransformedAndTheFinalBreakKept) {
       {"a\nb\rc\r\n\r\nd", UpperCaseLine, "A\r\nB\r\nC\r\n\r\nD"},
       {"  x  \r\n\t y", TrimLeftLine, "x  \r\ny"},
       {"  x  \r\n y \r\n", TrimRightLine, "  x\r\n y\r\n"},
-      {"A b\r\nC", LowerCaseLine, "a b\r\nc"},
       {"a  b   c\r\n", CollapseSpaces, "a b c\r\n"},
   };
   for (const TLinesCase& c : cases) EXPECT_EQ(ApplyToLines(c.Text, c.Fn), c.Expected) << c.Text;
