@@ -525,10 +525,16 @@ void TMainCommands::UpdateCaption() {
     return;
   }
   auto* scheme = dynamic_cast<TTxtXmlHighlighter*>(document->GetHighlighter());
-  if (!scheme || scheme == Highlighters->Plain() || scheme->FileName.empty())
+  if (!scheme || scheme == Highlighters->Plain() || scheme->FileName.empty()) {
     Panels[3].Text = AnsiToWide(Text("sNoHighlighting"));
-  else
-    Panels[3].Text = AnsiToWide(EscapeAmpersands(Highlighters->ReadInfo(scheme->FileName, "Name"), true));
+  } else {
+    // Idle passes ask again and again; the scheme file is read only when the scheme changes.
+    if (scheme->FileName != schemeFile_) {
+      schemeFile_ = scheme->FileName;
+      schemeName_ = AnsiToWide(EscapeAmpersands(Highlighters->ReadInfo(scheme->FileName, "Name"), true));
+    }
+    Panels[3].Text = schemeName_;
+  }
 }
 
 void TMainCommands::UpdateStatusBar(bool Focus) {

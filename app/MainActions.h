@@ -160,6 +160,7 @@ class TMainCommands : public TComponent {
 
   TMainForm* form_;
   TPrintDialog* printDialog_ = nullptr;
+  WideString schemeFile_, schemeName_;  // the last scheme named in panel 3
 };
 
 // The maker's web site that "On the Internet" opens.
