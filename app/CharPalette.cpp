@@ -163,11 +163,6 @@ void TSafeHintWindow::CreateParams(TCreateParams& Params) {
 }
 
 void TSafeHintWindow::ActivateHint(TRect Rect, const WideString& AHint) {
-  activating_ = true;
-  struct TDone {
-    bool& flag;
-    ~TDone() { flag = false; }
-  } done{activating_};
   SetCaption(AHint);
   // Four blanks ask for a colour swatch in the colour the caller set.
   if (AHint != L"    ") Application->SetHintColor(clInfoBk);

@@ -92,7 +92,6 @@ class TSafeHintWindow : public THintWindow {
   void CreateParams(TCreateParams& Params) override;
 
  private:
-  bool activating_ = false;
   DWORD lastShown_ = 0;
   bool shownOnce_ = false;
   THintAnimation lastAnimation_ = THintAnimation::None;

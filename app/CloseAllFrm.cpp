@@ -6,7 +6,10 @@
 #include "app/MainFrm.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
+#include "controls/ApThemes.h"
 #include "controls/SizeGripThemed.h"
+#include "foundation/ApAppIniStorage.h"
+#include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/CodePages.h"
@@ -65,6 +68,14 @@ int RunCloseAllDialog(TCloseAllForm* Dialog) { return closeAllRunner(Dialog); }
 TCloseAllForm::TCloseAllForm(TComponent* AOwner) : TForm(AOwner) {}
 
 TCloseAllForm::~TCloseAllForm() {
+  if (placement_) {
+    try {
+      placement_->SaveFormPlacement();
+      storage_->Flush();
+    } catch (const Exception&) {
+      // A settings file that cannot be written costs the dialog's place, nothing more.
+    }
+  }
   // The entries go before their objects, last to first.
   if (lstbxCloseAll)
     for (int i = Count() - 1; i >= 0; --i) lstbxCloseAll->Items()->SetObjects(i, nullptr);
@@ -98,10 +109,21 @@ void TCloseAllForm::FormCreate(TObject*) {
 
 void TCloseAllForm::FormShow(TObject*) { lstbxCloseAll->Invalidate(); }
 
-void TCloseAllForm::PlaceOnScreen() {
+void TCloseAllForm::PlaceOnScreen(const WideString& SettingsFile) {
+  if (!SettingsFile.empty() && !placement_) {
+    storage_ = new TApAppIniFileStorage(this);
+    storage_->SetLocation(flCustom);
+    storage_->SetFileName(WideToAnsi(SettingsFile));
+    placement_ = new TApFormStorage(this);
+    placement_->SetAppStorage(storage_);
+    placement_->SetAppStoragePath("CloseAllForm\\");
+    placement_->SetOptions({fpSize, fpLocation});
+    placement_->RestoreFormPlacement();
+  }
   if (Left() + Top() != 0) return;
   SetLeft((Screen->Width() - Width()) / 2);
   SetTop((Screen->Height() - Height()) / 2);
+  if (placement_) placement_->SaveFormPlacement();
 }
 
 void TCloseAllForm::AddDocument(TDocument* Document) {
@@ -133,7 +155,14 @@ void TCloseAllForm::lstbxCloseAllDrawItem(TWinControl*, int Index, const TRect& 
   RECT box{x, Rect.Top + (Rect.Height() - checkSize_.cy) / 2, 0, 0};
   box.right = box.left + checkSize_.cx;
   box.bottom = box.top + checkSize_.cy;
-  DrawFrameControl(canvas->Handle(), &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
+  bool drawn = false;
+  if (ThemesActive())
+    if (HTHEME theme = ApOpenThemeData(lstbxCloseAll->Handle(), L"BUTTON")) {
+      // BP_CHECKBOX, CBS_UNCHECKEDNORMAL or CBS_CHECKEDNORMAL.
+      drawn = ApDrawThemeBackground(theme, canvas->Handle(), 3, checked ? 5 : 1, box);
+      ApCloseThemeData(theme);
+    }
+  if (!drawn) DrawFrameControl(canvas->Handle(), &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
   x += checkSize_.cx + 4;
   const WideString name = lstbxCloseAll->Items()->Strings(Index);
   canvas->Font()->SetColor(clWindowText);

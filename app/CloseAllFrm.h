@@ -9,6 +9,8 @@
 #include "framework/ListControls.h"
 
 class TAction;
+class TApAppIniFileStorage;
+class TApFormStorage;
 class TActionList;
 class TButton;
 class TDocument;
@@ -40,8 +42,10 @@ class TCloseAllForm : public TForm {
   int Count() const;
   bool Checked(int Index) const;
   void SetChecked(int Index, bool Value);
-  // Centres a dialog that was never placed (Left and Top both 0) on the screen.
-  void PlaceOnScreen();
+  // Restores the placement stored under "CloseAllForm\" of the settings file (none when it is
+  // empty), centres a dialog that was never placed (Left and Top both 0) on the screen, and
+  // stores the placement again when the dialog goes.
+  void PlaceOnScreen(const WideString& SettingsFile);
   // The checked documents whose save failed or was cancelled under "Save".
   const std::vector<TDocument*>& Unsaved() const { return unsaved_; }
   // The check box's size, from the system's check-box bitmap.
@@ -76,6 +80,8 @@ class TCloseAllForm : public TForm {
 
   std::vector<std::unique_ptr<TCloseFile>> files_;
   std::vector<TDocument*> unsaved_;
+  TApAppIniFileStorage* storage_ = nullptr;
+  TApFormStorage* placement_ = nullptr;
   TSize checkSize_{13, 13};
 };
 

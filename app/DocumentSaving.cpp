@@ -132,6 +132,10 @@ WideString& TMainForm::LastDocumentsFile() {
   return file;
 }
 
+WideString TMainForm::LastDocumentsPath() {
+  return LastDocumentsFile().empty() ? DataPath(L"LastDocuments.dat") : LastDocumentsFile();
+}
+
 TDocument* TMainForm::ContextDocument() const {
   if (contextTab_)
     if (TDocument* document = DocumentList->FindByItem(contextTab_)) return document;
@@ -274,8 +278,8 @@ bool TMainForm::CloseDocument(TDocument* Document) {
   }
   if (wasActive) {
     // The tab that took the closed one's place, else the one before it.
-    TDocumentItem* next = tlbrTabBar->Tab(std::min(index, tlbrTabBar->ItemCount() - 2));
-    pglstMain->SetActivePage(DocumentList->FindByItem(next)->Page());
+    if (TDocument* next = DocumentList->FindByItem(tlbrTabBar->Tab(std::min(index, tlbrTabBar->ItemCount() - 2))))
+      pglstMain->SetActivePage(next->Page());
   }
   pglstMainChange(this);
   return true;
@@ -294,7 +298,7 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
   if (modified.size() > 1) {
     auto* dialog = New<TCloseAllForm>(this);
     TScopeExit freeDialog([dialog] { delete dialog; });
-    dialog->PlaceOnScreen();
+    dialog->PlaceOnScreen(::Options->FileName());
     for (TDocument* document : modified) dialog->AddDocument(document);
     if (RunCloseAllDialog(dialog) != mrYes) return false;
     kept = dialog->Unsaved();
@@ -315,7 +319,7 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
     }
     // Written while the window still shows, so that a failure is seen and costs only the list.
     try {
-      WriteLastDocuments(LastDocumentsFile().empty() ? DataPath(L"LastDocuments.dat") : LastDocumentsFile(), names);
+      WriteLastDocuments(LastDocumentsPath(), names);
     } catch (const Exception& e) {
       ShowMessageBox(e.Message(), MB_ICONERROR);
     }

@@ -258,8 +258,14 @@ int DetectCyrillicCodePage(const char* Text, size_t Length) {
     for (int b : {0xC1, 0xC9, 0xCF, 0xD4, 0xE1, 0xE9, 0xEF, 0xF4}) t[static_cast<size_t>(b)] = 4;
     return t;
   }();
+  // Plain ASCII, which most large files are, belongs to no set: it is skipped a word at a time.
+  size_t start = 0;
+  for (uint32_t w[4]; Length - start >= sizeof w; start += sizeof w) {
+    std::memcpy(w, Text + start, sizeof w);
+    if ((w[0] | w[1] | w[2] | w[3]) & 0x80808080u) break;
+  }
   size_t count[5] = {};
-  for (size_t i = 0; i < Length; ++i) ++count[sets[static_cast<uint8_t>(Text[i])]];
+  for (size_t i = start; i < Length; ++i) ++count[sets[static_cast<uint8_t>(Text[i])]];
   const size_t d = count[1], iso = count[2], w = count[3], k = count[4];
   int result = 0;
   if (d > w)
@@ -639,24 +645,32 @@ TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileNam
   if (size > INT_MAX - 8) throw EReadError("Stream read error");
   TTextEncoding used = Code;
   bool lossy = false;
-  Lines->LoadFromFill(static_cast<size_t>(size), [&](char* Block, size_t Capacity) {
-    ReadExactly(stream, Block, Capacity);
-    int index = CodePageTableIndex(Code);
-    if (Detect) {
-      index = DetectCyrillicCodePage(Block, Capacity);
-      used = index == 1 ? teCyrillicKoi8 : index == 3 ? teCyrillicIso : index == 5 ? teCyrillicDos : teAnsi;
-    }
-    if (index != 0) {
-      const TByteTable load = ConversionTable(index, 0), save = ConversionTable(0, index);
-      for (size_t i = 0; i < Capacity; ++i) {
-        const uint8_t b = static_cast<uint8_t>(Block[i]);
-        const uint8_t w = load[b];
-        if (save[w] != b) lossy = true;  // a byte that saving would not give back
-        Block[i] = static_cast<char>(w);
-      }
-    }
-    return Capacity;
-  });
+  bool ascii = true;
+  // Read and split a cached chunk at a time; the code page is known only once every byte is
+  // seen, and converting changes no line break, so the split text is converted afterwards.
+  Lines->LoadFromReader(
+      static_cast<size_t>(size),
+      [&](char* Dest, size_t Room) {
+        const size_t n = std::min<size_t>(Room, 512u << 10);
+        ReadExactly(stream, Dest, n);
+        ascii = ascii && AllAscii(Dest, n);
+        return n;
+      },
+      [&](char* Text, size_t Length) {
+        int index = CodePageTableIndex(Code);
+        if (Detect) {
+          index = ascii ? 0 : DetectCyrillicCodePage(Text, Length);
+          used = index == 1 ? teCyrillicKoi8 : index == 3 ? teCyrillicIso : index == 5 ? teCyrillicDos : teAnsi;
+        }
+        if (index == 0) return;
+        const TByteTable load = ConversionTable(index, 0), save = ConversionTable(0, index);
+        for (size_t i = 0; i < Length; ++i) {
+          const uint8_t b = static_cast<uint8_t>(Text[i]);
+          const uint8_t w = load[b];
+          if (save[w] != b) lossy = true;  // a byte that saving would not give back
+          Text[i] = static_cast<char>(w);
+        }
+      });
   Lossy = lossy;
   return used;
 }

@@ -194,8 +194,7 @@ void TMainForm::FormCreate(TObject*) {
   Commands = new TMainCommands(this);
   StartLifeCycle();
   std::vector<WideString> files;
-  if (::Options->OpenLastDocuments)
-    files = ReadLastDocuments(LastDocumentsFile().empty() ? DataPath(L"LastDocuments.dat") : LastDocumentsFile());
+  if (::Options->OpenLastDocuments) files = ReadLastDocuments(LastDocumentsPath());
   files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
   OpenFiles(files, ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();

@@ -190,8 +190,10 @@ class TMainForm : public TForm {
   bool CloseDocuments(TDocument* Except);
   // The document of the remembered context tab, else the active one.
   TDocument* ContextDocument() const;
-  // Where the open documents are listed at exit (DataPath("LastDocuments.dat") by default).
+  // Where the open documents are listed at exit: LastDocumentsFile when set (tests set it), else
+  // DataPath("LastDocuments.dat").
   static WideString& LastDocumentsFile();
+  static WideString LastDocumentsPath();
   void FormCloseQuery(TObject* Sender, bool& CanClose);
   void actnSaveExecute(TObject* Sender);
   void actnSaveAsExecute(TObject* Sender);

@@ -39,14 +39,14 @@ AnsiString Trimmed(const AnsiString& S) {
   return S.substr(first, last - first);
 }
 
-std::vector<AnsiString> Pieces(const AnsiString& Value) {
-  std::vector<AnsiString> pieces;
+std::vector<AnsiString> SplitEntry(const AnsiString& Value) {
+  std::vector<AnsiString> fields;
   size_t start = 0;
   for (;;) {
     const size_t at = Value.find(", ", start);
-    const AnsiString piece = Trimmed(Value.substr(start, at == AnsiString::npos ? AnsiString::npos : at - start));
-    if (!piece.empty()) pieces.push_back(piece);
-    if (at == AnsiString::npos) return pieces;
+    const AnsiString field = Trimmed(Value.substr(start, at == AnsiString::npos ? AnsiString::npos : at - start));
+    if (!field.empty()) fields.push_back(field);
+    if (at == AnsiString::npos) return fields;
     start = at + 2;
   }
 }
@@ -85,14 +85,15 @@ void LoadShortcuts(TStrings* Commands, const WideString& FileName) {
   for (int i = 0; i < Commands->Count(); ++i) {
     TCustomAction* action = ActionOf(Commands, i);
     if (!action) continue;
-    const std::vector<AnsiString> pieces = Pieces(ini.ReadString(section, "Item" + std::to_string(i), AnsiString()));
-    if (pieces.empty() || pieces[0] != Commands->Strings(i)) continue;
-    const TShortCut main = pieces.size() > 1 && pieces[1] != "0" ? TextToShortCut(pieces[1]) : TShortCut(0);
+    const std::vector<AnsiString> fields =
+        SplitEntry(ini.ReadString(section, "Item" + std::to_string(i), AnsiString()));
+    if (fields.empty() || fields[0] != Commands->Strings(i)) continue;
+    const TShortCut main = fields.size() > 1 && fields[1] != "0" ? TextToShortCut(fields[1]) : TShortCut(0);
     action->SetShortCut(main);
     TShortCutList* more = action->SecondaryShortCuts();
     more->Clear();
     if (!main) continue;
-    for (size_t k = 2; k < pieces.size(); ++k)
-      if (const TShortCut shortCut = TextToShortCut(pieces[k])) more->Add(WideToAnsi(ShortCutToText(shortCut)));
+    for (size_t k = 2; k < fields.size(); ++k)
+      if (const TShortCut shortCut = TextToShortCut(fields[k])) more->Add(WideToAnsi(ShortCutToText(shortCut)));
   }
 }

@@ -76,3 +76,35 @@ inline TTxtEdit* ShowEditor(TForm& Form, TTxtEditorOptions Extra = {}) {
   Pump();
   return edit;
 }
+
+// Writes the large text the file benchmarks share: Lines lines of 10 to 90 characters, CR LF
+// after each; every seventh starts with tabs, every eleventh has one inside. False when the
+// file cannot be written.
+inline bool WriteLargeTextFile(const std::wstring& Name, int Lines) {
+  HANDLE h = CreateFileW(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::string chunk;
+  chunk.reserve(1 << 20);
+  unsigned seed = 1;
+  bool written = true;
+  auto flush = [&] {
+    DWORD done = 0;
+    written = WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &done, nullptr) && written;
+    chunk.clear();
+  };
+  static const char words[] = "the quick brown fox jumps over a lazy dog while 0123456789 ; { } ( ) = + - / * ";
+  for (int i = 0; i < Lines; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    int length = 10 + static_cast<int>((seed >> 16) % 81);
+    if (i % 7 == 0) chunk.append(1 + i % 3, '\t');
+    for (int k = 0; k < length; ++k) {
+      chunk.push_back(words[(static_cast<unsigned>(i) * 7u + static_cast<unsigned>(k)) % (sizeof words - 1)]);
+      if (i % 11 == 0 && k == length / 2) chunk.push_back('\t');
+    }
+    chunk.append("\r\n");
+    if (chunk.size() > (1 << 20) - 256) flush();
+  }
+  flush();
+  CloseHandle(h);
+  return written;
+}

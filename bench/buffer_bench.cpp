@@ -31,37 +31,6 @@ double MemoryMB(bool Peak) {
   return (Peak ? c.PeakWorkingSetSize : c.WorkingSetSize) / (1024.0 * 1024.0);
 }
 
-// Lines of 10 to 90 characters; every seventh starts with tabs, every eleventh has one inside.
-void Generate(const std::wstring& name) {
-  HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    std::fprintf(stderr, "cannot create the text file\n");
-    std::exit(1);
-  }
-  std::string chunk;
-  chunk.reserve(1 << 20);
-  unsigned seed = 1;
-  auto flush = [&] {
-    DWORD done = 0;
-    WriteFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &done, nullptr);
-    chunk.clear();
-  };
-  static const char words[] = "the quick brown fox jumps over a lazy dog while 0123456789 ; { } ( ) = + - / * ";
-  for (int i = 0; i < kLines; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    int length = 10 + static_cast<int>((seed >> 16) % 81);
-    if (i % 7 == 0) chunk.append(1 + i % 3, '\t');
-    for (int k = 0; k < length; ++k) {
-      chunk.push_back(words[(static_cast<unsigned>(i) * 7u + static_cast<unsigned>(k)) % (sizeof words - 1)]);
-      if (i % 11 == 0 && k == length / 2) chunk.push_back('\t');
-    }
-    chunk.append("\r\n");
-    if (chunk.size() > (1 << 20) - 256) flush();
-  }
-  flush();
-  CloseHandle(h);
-}
-
 std::string ReadAll(const std::wstring& name) {
   HANDLE h = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   LARGE_INTEGER size;
@@ -257,7 +226,10 @@ int wmain(int argc, wchar_t** argv) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   name = own ? std::wstring(temp) + L"hv_buffer_bench.txt" : std::wstring(argv[1]);
-  if (own) Generate(name);
+  if (own && !WriteLargeTextFile(name, kLines)) {
+    std::fprintf(stderr, "cannot create the text file\n");
+    return 1;
+  }
   const double fileMB = static_cast<double>(FileSize(name)) / (1024.0 * 1024.0);
   const std::wstring resultFile = std::wstring(temp) + L"hv_buffer_bench.result";
 

@@ -680,6 +680,9 @@ class TCustomTxtEdit : public TCustomControl {
   // Where the last SetSelTextPrimitive's text ended, before the caret was clamped to the
   // scroll width: what the insertion's undo item must reach.
   TBufferCoord insertedEnd_;
+  // The string that the text being inserted views, when nothing needs it afterwards: a large
+  // paste hands its storage to the lines instead of copying it again.
+  AnsiString* takeableText_ = nullptr;
 };
 
 // The editor control as form files and the application place it: TCustomTxtEdit with its

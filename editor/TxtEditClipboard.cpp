@@ -41,13 +41,15 @@ void TxtEditCopyToClipboard(const AnsiString& Text, TTxtSelectionMode Mode) {
 
 namespace {
 
-// The bytes of one format of the open clipboard; false when the block cannot be locked.
-bool ReadBlock(UINT format, std::string& bytes) {
+// Decodes the editor's block straight from the open clipboard's memory: a large text is
+// copied once. False when the block cannot be locked.
+bool ReadBlock(UINT format, TTxtClipboardContent& content) {
   HANDLE data = GetClipboardData(format);
   if (!data) return false;
   TGlobalLock lock(data);
   if (!lock.Data()) return false;
-  bytes.assign(static_cast<const char*>(lock.Data()), lock.Size());
+  if (TxtEditDecodeClipboardBlock({static_cast<const char*>(lock.Data()), lock.Size()}, content.Mode, content.Text))
+    content.Kind = TTxtClipboardContent::ckBlock;
   return true;
 }
 
@@ -58,15 +60,11 @@ TTxtClipboardContent TxtEditReadClipboard() {
   UINT format = TxtEditClipboardFormat();
   TClipboardSession session;
   if (IsClipboardFormatAvailable(format)) {
-    std::string block;
-    if (!ReadBlock(format, block)) {
+    if (!ReadBlock(format, content)) {
       content.Kind = TTxtClipboardContent::ckBlockLockFailed;
       return content;
     }
-    if (TxtEditDecodeClipboardBlock(block, content.Mode, content.Text)) {
-      content.Kind = TTxtClipboardContent::ckBlock;
-      return content;
-    }
+    if (content.Kind == TTxtClipboardContent::ckBlock) return content;
   }
   if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
     content.Text = WideToAnsi(Clipboard()->AsWideText());

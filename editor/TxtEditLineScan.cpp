@@ -6,6 +6,7 @@
 #include <cpuid.h>
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -227,4 +228,64 @@ size_t SplitLines(TLineSplitState& State, const char* Available, bool More, cons
 
 const char* FindLineBreak(const char* P, const char* End) {
   return kHasSse2 ? FindLineBreakSse2(P, End) : FindLineBreakPortable(P, End);
+}
+
+size_t CopyToLineFeedPortable(const char* P, const char* End, char* Out, size_t Room) {
+  const size_t most = std::min(static_cast<size_t>(End - P), Room);
+  const void* lf = std::memchr(P, '\n', most);
+  const size_t n = lf ? static_cast<size_t>(static_cast<const char*>(lf) - P) : most;
+  std::memcpy(Out, P, n);
+  return n;
+}
+
+// Sixteen bytes are loaded and stored at a time, whole, before the LF among them is looked
+// for; only the last few bytes before End go one by one, so that nothing past End is read.
+__attribute__((target("sse2"))) size_t CopyToLineFeedSse2(const char* P, const char* End, char* Out, size_t Room) {
+  const __m128i lf = _mm_set1_epi8('\n');
+  size_t done = 0;
+  while (done < Room && End - (P + done) >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + done));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + done), v);
+    if (const unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf))))
+      return std::min(done + static_cast<size_t>(__builtin_ctz(m)), Room);
+    done += 16;
+  }
+  while (done < Room && P + done < End && P[done] != '\n') {
+    Out[done] = P[done];
+    ++done;
+  }
+  return std::min(done, Room);
+}
+
+size_t CopyToLineFeed(const char* P, const char* End, char* Out, size_t Room) {
+  return kHasSse2 ? CopyToLineFeedSse2(P, End, Out, Room) : CopyToLineFeedPortable(P, End, Out, Room);
+}
+
+const char* FindTabOrLineBreakPortable(const char* P, const char* End) {
+  while (End - P >= 4) {
+    uint32_t w;
+    std::memcpy(&w, P, 4);
+    const uint32_t tab = w ^ 0x09090909u;
+    if (BreakBytes(w) | ((tab - 0x01010101u) & ~tab & 0x80808080u)) break;
+    P += 4;
+  }
+  while (P < End && *P != '\t' && *P != '\n' && *P != '\r') ++P;
+  return P;
+}
+
+// Unaligned loads while sixteen bytes are left, then byte by byte: nothing past End is read.
+__attribute__((target("sse2"))) const char* FindTabOrLineBreakSse2(const char* P, const char* End) {
+  const __m128i tab = _mm_set1_epi8('\t');
+  while (End - P >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+    const unsigned m = BreakMask(v) | static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab)));
+    if (m) return P + __builtin_ctz(m);
+    P += 16;
+  }
+  while (P < End && *P != '\t' && *P != '\n' && *P != '\r') ++P;
+  return P;
+}
+
+const char* FindTabOrLineBreak(const char* P, const char* End) {
+  return kHasSse2 ? FindTabOrLineBreakSse2(P, End) : FindTabOrLineBreakPortable(P, End);
 }

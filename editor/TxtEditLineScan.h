@@ -14,6 +14,20 @@ const char* FindLineBreakPortable(const char* P, const char* End);
 bool LineScanHasSse2();
 const char* FindLineBreakSse2(const char* P, const char* End);
 
+// The first tab, CR or LF in [P, End), or End: a line's end and whether it holds tabs in one
+// pass. The Portable and Sse2 paths as for FindLineBreak.
+const char* FindTabOrLineBreak(const char* P, const char* End);
+const char* FindTabOrLineBreakPortable(const char* P, const char* End);
+const char* FindTabOrLineBreakSse2(const char* P, const char* End);
+
+// Copies the bytes from P up to the first LF before End, but at most Room of them, to Out and
+// returns how many it copied: saving copies the lines of a loaded block this way, finding each
+// end in the same pass. Out must have 15 bytes to spare past Room, which may be overwritten.
+// The Portable and Sse2 paths as for FindLineBreak.
+size_t CopyToLineFeed(const char* P, const char* End, char* Out, size_t Room);
+size_t CopyToLineFeedPortable(const char* P, const char* End, char* Out, size_t Room);
+size_t CopyToLineFeedSse2(const char* P, const char* End, char* Out, size_t Room);
+
 // Splitting a text into lines as its bytes arrive. Each line found moves down to Out and is
 // followed there by one LF, so that a CR LF text gives back a byte per line and every line
 // still ends at the next CR or LF.

@@ -4,6 +4,7 @@
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditClipboard.h"
+#include "editor/TxtEditLineScan.h"
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditTextUtils.h"
 #include "framework/Clipboard.h"
@@ -64,10 +65,9 @@ AnsiString TCustomTxtEdit::SelTextEx(bool PadColumns) const {
       std::string_view first = LineAt(b.Line);
       text.append(CharsOf(first, b.Char, static_cast<int>(first.size()) + 1));
       text += "\r\n";
-      for (int line = b.Line + 1; line < e.Line; ++line) {
-        text.append(LineAt(line));
-        text += "\r\n";
-      }
+      // The whole lines between in one go: undoing a large paste copies them at the speed of
+      // saving.
+      lines_->AppendLines(b.Line, e.Line - b.Line - 1, text);
       text.append(CharsOf(LineAt(e.Line), 1, e.Char));
       return text;
     }
@@ -178,29 +178,39 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
       left.append(static_cast<size_t>(caretX_ - 1 - length), ' ');
   }
   const AnsiString right(CharsOf(line, caretX_, length + 1));
-  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, false);
-  const int extra = static_cast<int>(pieces.size()) - 1;
+  const bool trim = options_.Contains(eoTrimTrailingSpaces);
   if (caretY_ > lines_->Count()) lines_->Add(AnsiString());
 
   AnsiString last = left;
-  last.append(pieces[0]);
-  if (extra > 0) {
+  const size_t firstBreak =
+      static_cast<size_t>(FindLineBreak(Value.data(), Value.data() + Value.size()) - Value.data());
+  int extra = 0;
+  if (firstBreak < Value.size()) {
+    last.append(Value.substr(0, firstBreak));
     ProperSetLine(caretY_ - 1, last);
-    // The new lines come with their text: the watchers hear of one insertion, and word wrap
-    // moves the rows after them once rather than once per line.
-    std::vector<AnsiString> added;
-    added.reserve(static_cast<size_t>(extra));
-    for (int i = 1; i <= extra; ++i) {
-      AnsiString text(pieces[static_cast<size_t>(i)]);
-      if (i == extra) text += right;
-      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(text) : std::move(text));
+    // The lines between the first and the last chunk go in as one text (a large one into a
+    // block of its own, without a string per line); the last chunk takes the rest of the line.
+    const size_t middle = firstBreak + (Value.substr(firstBreak, 2) == "\r\n" ? 2 : 1);
+    const size_t lastStart = Value.find_last_of("\r\n") + 1;
+    const AnsiString lastText(Value.substr(lastStart));
+    if (middle < lastStart) {
+      AnsiString* takeable = takeableText_;
+      takeableText_ = nullptr;
+      if (takeable && takeable->data() == Value.data() && takeable->size() == Value.size())
+        extra = lines_->InsertText(caretY_, std::move(*takeable), middle, lastStart - middle, trim);
+      else
+        extra = lines_->InsertText(caretY_, Value.substr(middle, lastStart - middle), trim);
     }
-    lines_->InsertStrings(caretY_, added);
+    // Value may be gone now: its storage may belong to the lines.
+    const AnsiString text = lastText + right;
+    lines_->Insert(caretY_ + extra, trim ? TxtTrimTrailingBlanks(text) : text);
+    ++extra;
     caretY_ += extra;
-    last.assign(pieces[static_cast<size_t>(extra)]);
+    last = lastText;
     StatusChanged({scCaretY});
     last += right;
   } else {
+    last.append(Value);
     last += right;
     ProperSetLine(caretY_ - 1, last);
   }
@@ -257,18 +267,15 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
   caretX_ = 1;
   StatusChanged({scCaretX});
   // Whole lines end with their line break; it starts no further line.
-  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, true);
   if (insertMode_ || caretY_ >= lines_->Count()) {
     // Every piece becomes a new line: all go in as one insertion.
-    std::vector<AnsiString> added;
-    added.reserve(pieces.size());
-    for (std::string_view piece : pieces)
-      added.push_back(options_.Contains(eoTrimTrailingSpaces) ? TxtTrimTrailingBlanks(piece) : AnsiString(piece));
-    lines_->InsertStrings(std::min(caretY_ - 1, lines_->Count()), added);
-    caretY_ += static_cast<int>(pieces.size());
+    const int added =
+        lines_->InsertText(std::min(caretY_ - 1, lines_->Count()), Value, options_.Contains(eoTrimTrailingSpaces));
+    caretY_ += added;
     StatusChanged({scCaretY});
-    return static_cast<int>(pieces.size());
+    return added;
   }
+  const std::vector<std::string_view> pieces = TxtSplitPieces(Value, true);
   int inserted = 0;
   for (std::string_view piece : pieces) {
     if (caretY_ > lines_->Count()) {
@@ -409,7 +416,7 @@ AnsiString TCustomTxtEdit::GetClipboardText() {
 
 void TCustomTxtEdit::PasteFromClipboard() {
   if (!CanPaste()) return;
-  const TTxtClipboardContent content = TxtEditReadClipboard();
+  TTxtClipboardContent content = TxtEditReadClipboard();
   if (content.Kind == TTxtClipboardContent::ckBlockLockFailed) throw ETxtEditError("Clipboard paste operation failed.");
   if (content.Kind == TTxtClipboardContent::ckNone) return;
   DoOnPaintTransient(ttBefore);
@@ -433,6 +440,9 @@ void TCustomTxtEdit::PasteFromClipboard() {
           replaced += "\r\n";
         }
       }
+      // Lines and columns need the text afterwards; a normal paste may hand it to the lines.
+      if (content.Mode == smNormal) takeableText_ = &content.Text;
+      TScopeExit forget([&] { takeableText_ = nullptr; });
       SetSelTextPrimitive(content.Mode, content.Text, true);
       const TBufferCoord end = BlockEnd();
       if (content.Mode == smNormal) {
@@ -456,6 +466,8 @@ void TCustomTxtEdit::PasteFromClipboard() {
       const TBufferCoord start = InsertionStart();
       blockEnd_ = BlockEnd();
       blockBegin_ = BlockBegin();
+      if (activeSelectionMode_ == smNormal) takeableText_ = &content.Text;
+      TScopeExit forget([&] { takeableText_ = nullptr; });
       SetSelTextPrimitive(activeSelectionMode_, content.Text, true);
       if (activeSelectionMode_ != smColumn) undoList_->AddChange(urPaste, start, BlockEnd(), SelText(), smNormal);
     }

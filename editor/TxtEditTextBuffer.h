@@ -3,7 +3,8 @@
 //
 // Storage: a loaded file stays in one block, and each of its lines refers into that block until
 // the line changes; only then does the line get storage of its own. So a large file costs about
-// its own size plus one 16-byte record per line.
+// its own size plus one 16-byte record per line. A large text inserted in one go (a paste) gets
+// a block of its own in the same way.
 #pragma once
 
 #include <cstddef>
@@ -85,6 +86,16 @@ class TTxtEditStringList : public TStrings {
   void InsertLines(int Index, int NumLines);
   // Inserts Lines before Index, told to the watchers as one insertion.
   void InsertStrings(int Index, const std::vector<AnsiString>& Lines);
+  // Inserts the lines of Text before Index, split as SetText splits (CR LF, a lone CR and a
+  // lone LF each end a line; a break at the very end adds no empty line), told to the watchers
+  // as one insertion; with TrimTrailingBlanks each line loses its trailing blanks. A large text
+  // is split into a block of its own, without one allocation per line. Returns the number of
+  // lines inserted (none for an empty Text).
+  int InsertText(int Index, std::string_view Text, bool TrimTrailingBlanks = false);
+  // The same for Length bytes of Text from Offset on; a large part that ends with a line break
+  // is split where it lies, the list taking Text's storage over instead of copying it (Text is
+  // then left empty, and views of it stay valid only as long as the lines refer to it).
+  int InsertText(int Index, AnsiString&& Text, size_t Offset, size_t Length, bool TrimTrailingBlanks = false);
   void LoadFromFile(const WideString& FileName) override;
   // Reads the whole stream from its start.
   void LoadFromStream(TStream* Stream) override;
@@ -93,6 +104,13 @@ class TTxtEditStringList : public TStrings {
   // and the pages it leaves untouched are given back. An exception from Fill leaves the lines
   // as they were.
   void LoadFromFill(size_t MaxSize, const std::function<size_t(char* Block, size_t MaxSize)>& Fill);
+  // As LoadFromFill, read in chunks: Read is asked with the room left until it gives 0 or the
+  // block is full, and each chunk is split while it is fresh in the cache. Transform, when
+  // given, then sees the split text (the lines, each followed by an LF) and may change its
+  // bytes in place, but never into or out of CR or LF. An exception from either leaves the
+  // lines as they were.
+  void LoadFromReader(size_t MaxSize, const std::function<size_t(char* Dest, size_t Room)>& Read,
+                      const std::function<void(char* Text, size_t Size)>& Transform = nullptr);
   // Writes beside the file and replaces it only when everything was written: a failed save
   // raises and leaves the file as it was.
   void SaveToFile(const WideString& FileName) override;
@@ -110,6 +128,9 @@ class TTxtEditStringList : public TStrings {
   // The text of a line without copying it; valid until the line or the list changes. Empty
   // outside the list.
   std::string_view LineView(int Index) const;
+  // Appends the Count lines from Index on to Out, each followed by CR LF (lines past the end
+  // as empty ones), copying runs of loaded lines in one pass as saving does.
+  void AppendLines(int Index, int Count, AnsiString& Out) const;
 
   int TabWidth() const { return tabWidth_; }
   // Widths below 1 become 1.
@@ -141,11 +162,16 @@ class TTxtEditStringList : public TStrings {
 
  private:
   class Bracket;
+  class TSaveBuffer;
   struct LoadedBlock;
 
   [[noreturn]] static void IndexError(int Index);
   void CheckIndex(int Index) const;
-  bool IsLoaded(const char* Text) const;
+  // The block that holds Text, or null for a line with storage of its own.
+  LoadedBlock* BlockOf(const char* Text) const;
+  // Takes a block into blocks_, which must have room for it (reserved before).
+  LoadedBlock* KeepBlock(std::unique_ptr<LoadedBlock> Block);
+  void DropBlock(LoadedBlock* Block);
   std::string_view TextOf(const TTxtEditStringRec& Rec) const;
   const char* NewText(std::string_view S);
   void ReleaseText(const char* Text);
@@ -157,10 +183,18 @@ class TTxtEditStringList : public TStrings {
   int Measure(TTxtEditStringRec& Rec);
   void ForgetLongest() { longestKnown_ = false; }
   void LongestAfterChange(int Index, int Length);
+  // Measures the Number lines from Index on, just inserted, into the longest line.
+  void LongestAfterInsert(int Index, int Number);
+  int InsertSplitLines(int Index, std::string_view Text, bool Trim);
+  int InsertBlock(int Index, std::unique_ptr<LoadedBlock> Block, char* Start, std::string_view Source, bool Trim);
   // Reads Size bytes into a new block through Read (called with the room left until it gives
   // 0 or the block is full) and splits them while they are fresh in the cache; only when all
   // were read do they replace the lines.
-  void LoadText(size_t Size, bool FromFile, const std::function<size_t(char* Dest, size_t Room)>& Read);
+  // Writes the lines From..To-1, each but the last followed by the break (the last too with
+  // BreakAfterLast).
+  void WriteLines(TSaveBuffer& Out, int From, int To, bool BreakAfterLast) const;
+  void LoadText(size_t Size, bool FromFile, const std::function<size_t(char* Dest, size_t Room)>& Read,
+                const std::function<void(char* Text, size_t Size)>& Transform = nullptr);
   void NotifyDeleted(int Index, int Count);
   void NotifyInserted(int Index, int Count);
   void NotifyReplaced(int Index, int Count);
@@ -175,7 +209,8 @@ class TTxtEditStringList : public TStrings {
   int longestLength_ = 0;
   bool longestKnown_ = false;
   int tabWidth_ = 0;
-  std::unique_ptr<LoadedBlock> loaded_;
+  // The blocks that lines refer into, in the order of their addresses.
+  std::vector<std::unique_ptr<LoadedBlock>> blocks_;
   // The records a load made while reading, which the list takes over as its own while the
   // lines are announced; the load keeps them when the list must move out (see Reallocate).
   TTxtEditStringRec* adopted_ = nullptr;

@@ -26,6 +26,7 @@ HV_PUBLISH(TSkinTitleBar) {
   p.Prop("Active", &T::Active, &T::SetActive).Default(true);
   p.Prop("FixedSize", &T::FixedSize, &T::SetFixedSize).Default(false);
   p.Prop("FullScreenMaximize", &T::FullScreenMaximize, &T::SetFullScreenMaximize).Default(false);
+  p.Prop("UiStyleBackground", &T::UiStyleBackground, &T::SetUiStyleBackground).Default(false);
   p.Event("OnDrawBackground", &T::OnDrawBackground);
   p.Event("OnSystemMenuPopup", &T::OnSystemMenuPopup);
 }
@@ -46,7 +47,14 @@ void TSkinCompoundBar::DoDrawDockBackground(TCanvas* ACanvas, const TRect& ARect
 
 void TSkinCompoundBar::DockBackground(TObject*, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
                                       bool& PaintDefault) {
-  DoDrawDockBackground(ACanvas, ARect, PaintStage, PaintDefault);
+  // The bar draws both of its stages at the dock's first one, on a face-coloured brush.
+  if (PaintStage != pstPrePaint) return;
+  ACanvas->Brush()->SetColor(clBtnFace);
+  bool own = true;
+  DoDrawDockBackground(ACanvas, ARect, pstPrePaint, own);
+  PaintDefault = own;
+  bool post = true;
+  DoDrawDockBackground(ACanvas, ARect, pstPostPaint, post);
 }
 
 void TSkinCompoundBar::DockResized(TObject* Sender) {

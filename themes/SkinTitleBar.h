@@ -3,6 +3,7 @@
 // No form of the program uses it.
 #pragma once
 
+#include "framework/Bitmap.h"
 #include "themes/SkinToolbar.h"
 
 // A compound control whose dock background its owner may draw, and whose height follows its
@@ -122,10 +123,20 @@ class TSkinTitleBar : public TSkinCompoundBar {
   // Pops up the themed system menu of the form at a screen point.
   void ShowSystemMenu(const TPoint& P);
 
+  // Lays a dock background under the frame, under a theme other than "Default".
+  bool UiStyleBackground() const { return uiStyleBackground_; }
+  void SetUiStyleBackground(bool Value);
+  // The caption painted by the system, kept until the caption's size changes.
+  TBitmap* CaptionCache() const { return captionCache_.get(); }
+
   TSkinDrawEvent OnDrawBackground;
   TSkinSystemMenuPopupEvent OnSystemMenuPopup;
 
  protected:
+  void DoDrawDockBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage,
+                            bool& PaintDefault) override;
+  virtual void DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
+  void WndProc(TMessage& Message) override;
   TSkinToolbar* CreateToolbar() override;
   void CreateWnd() override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
@@ -141,4 +152,7 @@ class TSkinTitleBar : public TSkinCompoundBar {
   bool fixedSize_ = false;
   bool fullScreenMaximize_ = false;
   std::unique_ptr<TSkinTitleBarButtonOptions> options_;
+  bool uiStyleBackground_ = false;
+  std::unique_ptr<TBitmap> captionCache_;
+  int frameSize_ = GetSystemMetrics(SM_CYFRAME);
 };

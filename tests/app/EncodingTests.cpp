@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Encoding.h"
+#include "editor/TxtEditTextBuffer.h"
 #include "foundation/UcWideStrings.h"
 #include "tests/foundation/UcTestSupport.h"
 #include "tests/framework/TestFiles.h"
@@ -110,6 +111,11 @@ TEST(Cyrillic, DetectionOfTheFourCodePages) {
       {"\xE2", 5},
       {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
   for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
+  // A long plain-ASCII run before the letters, ending at every place within a word.
+  for (size_t ascii = 0; ascii < 40; ++ascii) {
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + Narrow(kRussian, 20866)), 1) << ascii;
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + "\xE2"), 5) << ascii;
+  }
 }
 
 TEST(Cyrillic, EveryLetterConvertsBothWaysAsTheSystemCodePagesSay) {
@@ -197,6 +203,21 @@ TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {
     ASSERT_TRUE(SaveTextFile(&lines, name, code, false));
     EXPECT_TRUE(Get() == bytes) << int(code);
   }
+}
+
+// The Cyrillic letters first come in a later chunk of the read; all are converted, and the
+// file comes back byte for byte.
+TEST_F(Encoding, LongCyrillicFilesAreDetectedAndConvertedAcrossTheChunks) {
+  std::string bytes;
+  for (int i = 0; i < 40000; ++i) bytes += "plain line " + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 30000; ++i) bytes += Narrow(kRussian, 20866) + "\r\n";
+  const WideString name = Put(bytes);
+  TTxtEditStringList lines;
+  bool lossy = true;
+  EXPECT_EQ(LoadTextFile(&lines, name, teAutoSelect, lossy), teCyrillicKoi8);
+  EXPECT_TRUE(!lossy && lines.Count() == 70001 && lines[69999] == Narrow(kRussian, 1251));
+  ASSERT_TRUE(SaveTextFile(&lines, name, teCyrillicKoi8, false));
+  EXPECT_TRUE(Get() == bytes);
 }
 
 TEST_F(Encoding, SavingWritesMarksAndBreaksAsAsked) {

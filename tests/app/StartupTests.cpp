@@ -7,23 +7,11 @@
 #include "app/Options.h"
 #include "app/Startup.h"
 #include "app/Useful.h"
-#include "framework/Application.h"
-#include "framework/FileRoutines.h"
 #include "framework/Screen.h"
 #include "framework/Streams.h"
+#include "tests/app/AppTestSupport.h"
 
 namespace {
-
-WideString TempName(const wchar_t* Name) {
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  return WideString(dir) + Name;
-}
-
-void WriteBytes(const WideString& Name, const std::string& Bytes) {
-  TFileStream f(Name, fmCreate);
-  f.WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
-}
 
 std::string ReadBytes(const WideString& Name) {
   TFileStream f(Name, fmOpenRead);
@@ -32,22 +20,14 @@ std::string ReadBytes(const WideString& Name) {
   return bytes;
 }
 
-TEST(Startup, TheRemovalSwitchIsTheFirstArgumentInAnyCase) {
-  struct {
-    std::vector<WideString> args;
-    bool removes;
-  } cases[] = {
-      {{L"/unregisterassociations"}, true},
-      {{L"/UnRegisterAssociations", L"a.txt"}, true},
-      {{L"a.txt", L"/unregisterassociations"}, false},
-      {{L"/unregisterassociation"}, false},
-      {{L"-unregisterassociations"}, false},
-      {{}, false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(IsUnregisterSwitch(c.args), c.removes) << c.args.size();
-}
+TEST(Startup, TheRemovalSwitchAndTheHook) {
+  EXPECT_TRUE(IsUnregisterSwitch({L"/UnRegisterAssociations", L"a.txt"}));
+  for (const auto& args : std::vector<std::vector<WideString>>{
+           {L"a.txt", L"/unregisterassociations"}, {L"/unregisterassociation"}, {L"-unregisterassociations"}, {}})
+    EXPECT_FALSE(IsUnregisterSwitch(args));
+  // The program itself ends at once, without a window to close.
+  EXPECT_EQ(TProcess(L"app\\Verdan.exe", L" /unregisterASSOCIATIONS").ExitCode(), 0u);
 
-TEST(Startup, TheHookSilencesTheFrameworksRelaysOnly) {
   for (UINT msg : {0xB016u, 0xB017u, UINT(WM_KEYDOWN), 0xB015u}) {
     TMessage m{};
     m.Msg = msg;
@@ -57,15 +37,14 @@ TEST(Startup, TheHookSilencesTheFrameworksRelaysOnly) {
 }
 
 TEST(Startup, SwallowedErrorsAreLogged) {
-  const WideString log = TempName(L"verdan-errors-test.log");
+  const WideString log = DataPath(L"Errors-test.log");
+  ForceDirectories(GetDataFolder());
   DeleteFileW(log.c_str());
   LogError(log, L"first\r\nline");
   LogError(log, L"\x0416 second");
   const std::string text = ReadBytes(log);
-  ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
-  EXPECT_EQ(text.substr(19, 17), "  first  line\r\n20");
-  EXPECT_EQ(text.substr(text.size() - 11), "\xD0\x96 second\r\n");
-  WriteBytes(log, std::string((1 << 20) + 1, 'x'));
+  EXPECT_EQ(text.substr(19, 17) + text.substr(text.size() - 11), "  first  line\r\n20\xD0\x96 second\r\n");
+  TFileStream(log, fmCreate).WriteBuffer(std::string((1 << 20) + 1, 'x').data(), (1 << 20) + 1);
   LogError(log, L"after");
   EXPECT_EQ(ReadBytes(log).size(), 28u);  // a log past its limit starts again
   DeleteFileW(log.c_str());
@@ -74,7 +53,9 @@ TEST(Startup, SwallowedErrorsAreLogged) {
 
 TEST(Startup, TheGlobalUnitMakesFoldersObjectsAndCursors) {
   const WideString data = GetDataFolder();
-  RemoveDir(data);  // only when empty; either way it must stand afterwards
+  for (const wchar_t* name : {L"Preferences.ini", L"Shortcuts.ini", L"LastDocuments.dat", L"Errors.log"})
+    DeleteFileW((data + name).c_str());
+  RemoveDir(data);  // a new user's start
   InitializeGlobalUnit();
   EXPECT_TRUE(DirectoryExists(data) && DirectoryExists(AppPath(L"Languages")) &&
               DirectoryExists(AppPath(L"Highlighters")));

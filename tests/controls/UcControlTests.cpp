@@ -8,6 +8,7 @@
 #include "framework/Bitmap.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
+#include "tests/framework/Joined.h"
 
 namespace {
 
@@ -38,18 +39,10 @@ const WideString Greek = L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1";  /
 }  // namespace
 
 TEST(UcHintTest, ShortAndLongPartsSplitAtTheFirstBar) {
-  struct Case {
-    const wchar_t *hint, *shortPart, *longPart;
-  } cases[] = {
-      {L"Save|Saves the file", L"Save", L"Saves the file"},
-      {L"|long only", L"", L"long only"},
-      {L"short only|", L"short only", L""},
-      {L"a|b|c", L"a", L"b|c"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(WideShortHint(c.hint), c.shortPart) << c.hint;
-    EXPECT_EQ(WideLongHint(c.hint), c.longPart) << c.hint;
-  }
+  EXPECT_EQ(Joined(
+                {L"Save|Saves the file", L"|long only", L"short only|", L"a|b|c"},
+                [](const wchar_t* h) { return WideShortHint(h) + L"/" + WideLongHint(h); }, ";"),
+            "Save/Saves the file;/long only;short only/;a/b|c");
 }
 
 TEST_F(TShownFormTest, ControlHintIsTheFirstHintUpTheParents) {

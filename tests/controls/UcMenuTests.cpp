@@ -5,6 +5,7 @@
 #include "controls/UcActnList.h"
 #include "controls/UcMenus.h"
 #include "framework/Bitmap.h"
+#include "tests/framework/Joined.h"
 
 namespace {
 const WideString Open = L"\x041E\x0442\x043A\x0440\x044B\x0442\x044C";  // Открыть
@@ -20,35 +21,20 @@ WideString NativeText(HMENU Menu, int Position) {
 }  // namespace
 
 TEST(UcShortCutTextTest, ModifiersInTheirOrderThenTheKey) {
-  struct Case {
-    TShortCut shortCut;
-    const wchar_t* text;
-  } cases[] = {
-      {Keys('K', scCtrl | scShift), L"Shift+Ctrl+K"}, {Keys(VK_F5, scAlt), L"Alt+F5"},
-      {Keys('7', scAlt | scCtrl), L"Ctrl+Alt+7"},     {Keys(VK_DELETE, 0), L"Del"},
-      {Keys(VK_RETURN, scCtrl), L"Ctrl+Enter"},       {Keys(VK_BACK, scAlt), L"Alt+BkSp"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ShortCutToWideText(c.shortCut), c.text) << c.text;
+  EXPECT_EQ(Joined({Keys('K', scCtrl | scShift), Keys(VK_F5, scAlt), Keys('7', scAlt | scCtrl), Keys(VK_DELETE, 0),
+                    Keys(VK_RETURN, scCtrl), Keys(VK_BACK, scAlt)},
+                   [](TShortCut s) { return ShortCutToWideText(s); }),
+            "Shift+Ctrl+K|Alt+F5|Ctrl+Alt+7|Del|Ctrl+Enter|Alt+BkSp");
   // The framework's names are the ones of its own table keys.
   EXPECT_EQ(ShortCutToWideText(Keys(VK_NEXT, scCtrl)), ShortCutToText(Keys(VK_NEXT, scCtrl)));
 }
 
 TEST(UcHotKeyTest, StripRemovesEachMarkAndKeepsADoubledOne) {
-  struct Case {
-    const wchar_t* caption;
-    bool farEast;
-    const wchar_t* stripped;
-  } cases[] = {
-      {L"Save &As...", false, L"Save As..."},
-      {L"Fish && Chips", false, L"Fish & Chips"},
-      {L"Open (&O)", true, L"Open "},
-      {L"Open (&O)", false, L"Open (O)"},
-      {L"(&O) first", true, L" first"},
-      {L"Open (&OX)", true, L"Open (OX)"},
-      {L"end&", false, L"end"},
-      {L"&&&x", false, L"&x"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(StripMenuHotKeys(c.caption, c.farEast), c.stripped) << c.caption;
+  auto strip = [](bool FarEast) { return [=](const wchar_t* c) { return StripMenuHotKeys(c, FarEast); }; };
+  EXPECT_EQ(Joined({L"Save &As...", L"Fish && Chips", L"Open (&O)", L"end&", L"&&&x"}, strip(false)),
+            "Save As...|Fish & Chips|Open (O)|end|&x");
+  // A far-eastern mark in brackets goes with its brackets.
+  EXPECT_EQ(Joined({L"Open (&O)", L"(&O) first", L"Open (&OX)"}, strip(true)), "Open | first|Open (OX)");
 }
 
 TEST(UcHotKeyTest, CaptionsCompareWithoutTheirMarks) {

@@ -5,6 +5,7 @@
 #include "editor/TxtEditTextUtils.h"
 #include "framework/Clipboard.h"
 #include "framework/CodePages.h"
+#include "tests/framework/Joined.h"
 
 TEST(ClipboardBlock, EncodesModeTextAndTerminator) {
   std::string block = TxtEditEncodeClipboardBlock(smColumn, "ab");
@@ -129,11 +130,10 @@ TEST(TextPieces, WholeLinesEndWithTheirBreak) {
 }
 
 TEST(TextBlanks, LeadingBlanksAndIndentStrings) {
-  EXPECT_EQ(TxtLeadingBlanks("  \tx", true, 4), 4);
+  // Control characters count as blanks.
+  EXPECT_EQ(Joined({"  \tx", "\x01 x", "    ", ""}, [](const char* s) { return TxtLeadingBlanks(s, true, 4); }),
+            "4|2|4|0");
   EXPECT_EQ(TxtLeadingBlanks("  \tx", false, 4), 3);
-  EXPECT_EQ(TxtLeadingBlanks("\x01 x", true, 4), 2);  // control characters count as blanks
-  EXPECT_EQ(TxtLeadingBlanks("    ", true, 4), 4);
-  EXPECT_EQ(TxtLeadingBlanks("", true, 4), 0);
   EXPECT_EQ(TxtLeadingBlanks("\t\t", true, 0), 2);
   EXPECT_EQ(TxtIndentString(10, true, 4), "\t\t  ");
   EXPECT_EQ(TxtIndentString(3, true, 4), "   ");
@@ -141,7 +141,5 @@ TEST(TextBlanks, LeadingBlanksAndIndentStrings) {
   EXPECT_EQ(TxtIndentString(0, true, 4), "");
   EXPECT_EQ(TxtTrimTrailingBlanks("a b \t "), "a b");
   EXPECT_EQ(TxtTrimTrailingBlanks(" \t"), "");
-  EXPECT_TRUE(TxtStringIsBlank(" \t "));
-  EXPECT_TRUE(TxtStringIsBlank(""));
-  EXPECT_FALSE(TxtStringIsBlank(" x"));
+  EXPECT_EQ(Joined({" \t ", "", " x"}, [](const char* s) { return TxtStringIsBlank(s); }), "true|true|false");
 }

@@ -134,6 +134,18 @@ TEST(EditCoords, DoubleByteScansNeverSplitACharacter) {
 
 namespace {
 
+// Visibility, scaling, range, page and position of a scroll bar in one text.
+std::string Bar(const TTxtScrollBarSetup& S) {
+  return std::string(S.Visible ? "shown" : "hidden") + (S.Scaled ? " scaled " : " ") + std::to_string(S.Min) + ".." +
+         std::to_string(S.Max) + " page " + std::to_string(S.Page) + " at " + std::to_string(S.Pos);
+}
+
+// Columns and rows of a paint range.
+std::string Cells(const TTxtPaintRange& R) {
+  return std::to_string(R.FirstCol) + ".." + std::to_string(R.LastCol) + " x " + std::to_string(R.FirstRow) + ".." +
+         std::to_string(R.LastRow);
+}
+
 TTxtEditView View() {
   TTxtEditView v;
   v.GutterWidth = 30;
@@ -201,13 +213,7 @@ TEST(EditCoords, LeftCharLimits) {
 }
 
 TEST(EditScrollBars, ShortTextFitsTheWindow) {
-  TTxtScrollBarSetup v = TxtVertScrollBar(10, 20, 1, TxtEditDefaultOptions);
-  EXPECT_FALSE(v.Scaled);
-  EXPECT_EQ(v.Min, 1);
-  EXPECT_EQ(v.Max, 10);
-  EXPECT_EQ(v.Page, 20);
-  EXPECT_EQ(v.Pos, 1);
-  EXPECT_TRUE(v.Visible);  // shown disabled
+  EXPECT_EQ(Bar(TxtVertScrollBar(10, 20, 1, TxtEditDefaultOptions)), "shown 1..10 page 20 at 1");  // disabled
   EXPECT_FALSE(TxtVertScrollBar(10, 20, 1, {eoHideShowScrollbars}).Visible);
   // An empty text still has a valid range.
   EXPECT_EQ(TxtVertScrollBar(0, 20, 1, {}).Max, 1);
@@ -229,22 +235,12 @@ TEST(EditScrollBars, VerticalArrows) {
 
 TEST(EditScrollBars, LongTextsAreScaledWithoutOverflow) {
   // 40000 lines: scaled, thumb in proportion.
-  TTxtScrollBarSetup v = TxtVertScrollBar(40000, 20, 20000, {});
-  EXPECT_TRUE(v.Scaled);
-  EXPECT_EQ(v.Min, 0);
-  EXPECT_EQ(v.Max, 32767);
-  EXPECT_EQ(v.Page, 20 * 32767 / 40000);
-  EXPECT_EQ(v.Pos, 20000LL * 32767 / 40000);
+  EXPECT_EQ(Bar(TxtVertScrollBar(40000, 20, 20000, {})), "shown scaled 0..32767 page 16 at 16383");
   // 70,000 and 10,000,000 lines overflow a 32-bit product; the thumb must still be where the
   // top line is.
-  v = TxtVertScrollBar(70000, 40, 35000, {});
-  EXPECT_EQ(v.Pos, 16383);
-  EXPECT_EQ(v.Page, 18);
-  v = TxtVertScrollBar(10000000, 40, 9000000, {});
-  EXPECT_EQ(v.Pos, 29490);
-  v = TxtVertScrollBar(10000000, 40, 10000000 - 39, {});
-  EXPECT_EQ(v.Pos, 32766);
-  EXPECT_TRUE(v.Visible);
+  EXPECT_EQ(Bar(TxtVertScrollBar(70000, 40, 35000, {})), "shown scaled 0..32767 page 18 at 16383");
+  EXPECT_EQ(TxtVertScrollBar(10000000, 40, 9000000, {}).Pos, 29490);
+  EXPECT_EQ(Bar(TxtVertScrollBar(10000000, 40, 10000000 - 39, {})), "shown scaled 0..32767 page 0 at 32766");
   EXPECT_TRUE(TxtVertScrollBar(70000, 40, 1, {eoHideShowScrollbars}).Visible);
 }
 
@@ -265,37 +261,23 @@ TEST(EditScrollBars, ThumbPositionsMapBackOntoTheWholeText) {
 
 TEST(EditScrollBars, Horizontal) {
   TTxtScrollBarSetup h = TxtHorzScrollBar(1024, 40, 1, TxtEditDefaultOptions);
-  EXPECT_EQ(h.Min, 1);
-  EXPECT_EQ(h.Max, 1024);
-  EXPECT_EQ(h.Page, 40);
-  EXPECT_EQ(h.Pos, 1);
+  EXPECT_EQ(Bar(h), "shown 1..1024 page 40 at 1");
   EXPECT_EQ(h.Arrows, saBothEnabled);
   EXPECT_EQ(TxtHorzScrollBar(1024, 40, 1, {eoDisableScrollArrows}).Arrows, saFirstDisabled);
   EXPECT_EQ(TxtHorzScrollBar(1024, 40, 985, {eoDisableScrollArrows}).Arrows, saSecondDisabled);
   EXPECT_EQ(TxtHorzScrollBar(30, 40, 1, {}).Arrows, saBothDisabled);
   EXPECT_FALSE(TxtHorzScrollBar(30, 40, 1, {eoHideShowScrollbars}).Visible);
   // The largest scroll width: position and page scaled in 64 bits.
-  h = TxtHorzScrollBar(2147483646, 40, 1073741823, {});
-  EXPECT_TRUE(h.Scaled);
-  EXPECT_EQ(h.Pos, 16383);
-  EXPECT_EQ(h.Page, 0);
+  EXPECT_EQ(Bar(TxtHorzScrollBar(2147483646, 40, 1073741823, {})), "shown scaled 0..32767 page 0 at 16383");
 }
 
 TEST(EditCoords, PaintRangeOfAClip) {
   TTxtEditView v = View();
   v.LeftChar = 3;
   v.TopLine = 5;
-  TTxtPaintRange r = TxtPaintRange(v, {0, 0, 352, 320}, 100);
-  EXPECT_EQ(r.FirstCol, 3);
-  EXPECT_EQ(r.LastCol, 3 + 40);
-  EXPECT_EQ(r.FirstRow, 5);
-  EXPECT_EQ(r.LastRow, 25);
+  EXPECT_EQ(Cells(TxtPaintRange(v, {0, 0, 352, 320}, 100)), "3..43 x 5..25");
   // A clip inside the text area starts at its own column and row.
-  r = TxtPaintRange(v, {32 + 17, 33, 32 + 24, 40}, 100);
-  EXPECT_EQ(r.FirstCol, 5);
-  EXPECT_EQ(r.LastCol, 6);
-  EXPECT_EQ(r.FirstRow, 7);
-  EXPECT_EQ(r.LastRow, 8);
+  EXPECT_EQ(Cells(TxtPaintRange(v, {32 + 17, 33, 32 + 24, 40}, 100)), "5..6 x 7..8");
   // The rows end with the text.
   EXPECT_EQ(TxtPaintRange(v, {0, 0, 352, 320}, 12).LastRow, 12);
 }
@@ -305,11 +287,9 @@ TEST(EditCoords, GradientBands) {
   EXPECT_EQ(TxtGradientSteps(1000), 256);
   int s = 0, e = 0;
   TxtGradientBand(0, 3, 0, 10, s, e);
-  EXPECT_EQ(s, 0);
-  EXPECT_EQ(e, 3);
+  EXPECT_EQ(std::pair(s, e), std::pair(0, 3));
   TxtGradientBand(2, 3, 0, 10, s, e);
-  EXPECT_EQ(s, 6);
-  EXPECT_EQ(e, 10);
+  EXPECT_EQ(std::pair(s, e), std::pair(6, 10));
   EXPECT_EQ(TxtGradientColor(TColor(0x000000), TColor(0xFF8040), 0, 3), TColor(0x000000));
   EXPECT_EQ(TxtGradientColor(TColor(0x000000), TColor(0xFF8040), 2, 3), TColor(0xFF8040));
   EXPECT_EQ(TxtGradientColor(TColor(0x000000), TColor(0xFF8040), 1, 3), TColor(0x7F4020));

@@ -134,14 +134,6 @@ TEST(EditInput, ClickPlacesTheCaretAndShiftClickExtends) {
   EXPECT_EQ(e.BlockEnd(), BufferCoord(7, 2));
 }
 
-TEST(EditInput, DraggingWithTheButtonSelects) {
-  TEditorHost h("abcdefgh");
-  TTxtEdit& e = h.Edit();
-  const TRect a = h.Cell(2, 1), b = h.Cell(6, 1);
-  Drag(h.Wnd(), {a.Left, a.Top + 2}, {b.Left, b.Top + 2});
-  EXPECT_EQ(e.SelText(), "bcde");
-}
-
 TEST(EditInput, AltDragSelectsAColumn) {
   TEditorHost h;
   TTxtEdit& e = h.Edit();

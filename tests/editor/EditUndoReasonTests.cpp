@@ -220,43 +220,6 @@ TEST(UndoReasons, EveryReasonUndoesAndRedoesExactly) {
   }
 }
 
-namespace {
-class TDropEdit : public TTxtEdit {
- public:
-  using TCustomTxtEdit::DragDrop;
-  using TTxtEdit::TTxtEdit;
-};
-}  // namespace
-
-TEST(UndoReasons, ADropIsUndoneAndRedoneWithItsSelection) {
-  TEditorHost h;
-  auto* drop = new TDropEdit(&h.Form());
-  drop->SetParent(&h.Form());
-  drop->SetBorderStyle(bsNone);
-  drop->SetBounds(0, 0, 300, 100);
-  h.Settle();
-  TDropEdit& e = *drop;
-  e.SetTextA("abc XYZ def");
-  // Copying with Ctrl held: the selection stays and the copy lands at the drop point.
-  BYTE saved[256], state[256];
-  GetKeyboardState(saved);
-  std::copy(saved, saved + 256, state);
-  state[VK_CONTROL] = 0x80;
-  SetKeyboardState(state);
-  Select(e, {5, 1}, {8, 1});
-  // The left half of the cell after the last character.
-  const TPoint at = e.RowColumnToPixels({12, 1});
-  e.DragDrop(&e, at.X + 1, at.Y + e.TextHeight() / 2);
-  SetKeyboardState(saved);
-  ASSERT_EQ(e.TextA(), "abc XYZ defXYZ");
-  EXPECT_EQ(Reasons(e.UndoList()), (std::vector<TTxtUndoReason>{urDragDropInsert}));
-  for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(TextAfterUndo(e), "abc XYZ def");
-    EXPECT_EQ(TextAfterRedo(e), "abc XYZ defXYZ");
-    EXPECT_EQ(e.SelText(), "XYZ");
-  }
-}
-
 // Two changes of the same kind, separated by nothing that breaks a group.
 struct TGroupCase {
   const char* Name;

@@ -56,39 +56,6 @@ TEST(EditUndo, ReadOnlyUndoesNothing) {
   EXPECT_TRUE(e.CanUndo());
 }
 
-TEST(EditUndo, EveryCommandOfALongSessionUndoesToTheStart) {
-  TTxtEdit e(nullptr);
-  const AnsiString start = "first line\r\n\tsecond\r\n   third\r\nfourth";
-  e.SetTextA(start);
-  e.SetOptions(e.Options() + eoTabIndent);
-  e.SetCaretXY({6, 1});
-  Type(e, "XX");
-  Cmd(e, ecLineBreak);
-  Type(e, "new");
-  Cmd(e, ecDeleteLastChar);
-  Cmd(e, ecDeleteWord);
-  e.SetCaretXY({2, 3});
-  Cmd(e, ecTab);
-  Cmd(e, ecShiftTab);
-  Select(e, {1, 2}, {3, 4});
-  Cmd(e, ecBlockIndent);
-  Cmd(e, ecBlockUnindent);
-  Cmd(e, ecUpperCaseBlock);
-  e.SetCaretXY({20, 5});
-  Type(e, "past");
-  Cmd(e, ecDeleteLine);
-  Cmd(e, ecDeleteEOL);
-  const AnsiString end = e.TextA();
-  int steps = 0;
-  while (e.CanUndo() && steps < 100) {
-    e.Undo();
-    ++steps;
-  }
-  EXPECT_EQ(e.TextA(), start);
-  while (e.CanRedo()) e.Redo();
-  EXPECT_EQ(e.TextA(), end);
-}
-
 TEST(EditUndo, DroppedItemsNeverLeaveAChangedTextUnmodified) {
   // Without undo every change still marks the text modified.
   TTxtEdit e(nullptr);

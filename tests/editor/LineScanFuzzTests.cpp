@@ -2,6 +2,7 @@
 // alignment, some ending right before a page that may not be read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -151,5 +152,38 @@ TEST(LineScanFuzz, SplittingInRandomPiecesGivesThePlainLines) {
     const std::vector<std::string> expected = PlainLines(text);
     for (const auto& [name, split] : splits)
       ASSERT_EQ(SplitInPieces(split, text, rng), expected) << name << " " << round;
+  }
+}
+
+// Each copy stops at the first LF or when its room is full, whichever comes first, writes
+// nothing it does not report beyond the 15 bytes it may spoil, and never reads past its end;
+// the search for a tab or a break finds what a byte loop finds.
+TEST(LineScanFuzz, CopyingToTheLineFeedAndFindingATabMatchAByteLoop) {
+  using TCopy = size_t (*)(const char*, const char*, char*, size_t);
+  std::vector<std::pair<const char*, TCopy>> copies{{"chosen", CopyToLineFeed}, {"portable", CopyToLineFeedPortable}};
+  if (LineScanHasSse2()) copies.push_back({"sse2", CopyToLineFeedSse2});
+  TGuardedPage page;
+  std::mt19937 rng(1207);
+  std::vector<char> out(4096 + 64);
+  for (int round = 0; round < 20000; ++round) {
+    const size_t length = round % 4 == 0 ? rng() % 4000 : rng() % 80;
+    char* p = page.End() - length - (round % 3 == 0 ? 0 : rng() % 40);
+    FillRandom(rng, p, length);
+    const size_t room = rng() % 2 ? length : rng() % (length + 1);
+    size_t expected = 0;
+    while (expected < room && p[expected] != '\n') ++expected;
+    const char* tabOrBreak = p;
+    while (tabOrBreak < p + length && *tabOrBreak != '\t' && *tabOrBreak != '\r' && *tabOrBreak != '\n') ++tabOrBreak;
+    ASSERT_EQ(FindTabOrLineBreakPortable(p, p + length), tabOrBreak) << "round " << round;
+    if (LineScanHasSse2()) {
+      ASSERT_EQ(FindTabOrLineBreakSse2(p, p + length), tabOrBreak) << "round " << round;
+    }
+    for (const auto& [name, copy] : copies) {
+      std::fill(out.begin(), out.end(), '#');
+      ASSERT_EQ(copy(p, p + length, out.data(), room), expected) << name << ", round " << round;
+      ASSERT_TRUE(std::equal(p, p + expected, out.data())) << name << ", round " << round;
+      ASSERT_TRUE(std::all_of(out.begin() + std::ptrdiff_t(room + 15), out.end(), [](char c) { return c == '#'; }))
+          << name << ", round " << round;
+    }
   }
 }

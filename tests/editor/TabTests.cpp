@@ -46,11 +46,6 @@ TEST(Tabs, EveryWidthAndEveryRoutineAgreeWithTheRule) {
   }
 }
 
-TEST(Tabs, PowersOfTwo) {
-  for (int v : {2, 4, 8, 16, 1024, 65536}) EXPECT_TRUE(IsPowerOfTwo(v)) << v;
-  for (int v : {-2, 0, 1, 3, 6, 100, 65535, 131072}) EXPECT_FALSE(IsPowerOfTwo(v)) << v;
-}
-
 TEST(Tabs, HasTabsCountsTheCharactersBeforeTheFirst) {
   int before = -1;
   EXPECT_FALSE(GetHasTabs("", before));

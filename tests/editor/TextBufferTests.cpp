@@ -2,6 +2,7 @@
 // faults of the classic buffer that this one must not have.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -248,6 +249,23 @@ TEST(TextBuffer, TheFileWriterReportsAFailedWriteWhenFlushed) {
   big.Write("tail");
   big.Flush();
   EXPECT_EQ(out.DataString(), "head\n" + std::string(40000, 'x') + "\ntail");
+}
+
+// Large texts are written in chunks: a line longer than a chunk, lines cut by the chunks' ends,
+// an edited line between loaded ones, and a write that fails in any chunk, which must raise.
+TEST(TextBuffer, LargeSavesComeOutWholeOrRaise) {
+  std::string tail;
+  for (int i = 0; tail.size() < (8u << 20); ++i)
+    tail += "\nline " + std::to_string(i) + std::string(size_t(i % 97), '-');
+  TTxtEditStringList l;
+  Load(l, std::string(5 << 20, 'w') + "\nold" + tail);
+  l.SetStrings(1, "edited");
+  const std::string expected = std::string(5 << 20, 'w') + "\nedited" + tail;
+  EXPECT_TRUE(Save(l) == expected);
+  for (int writable : {0, 3 << 20, (6 << 20) + 7, static_cast<int>(expected.size()) - 1}) {
+    TFailingStream failing(0, writable);
+    EXPECT_THROW(l.SaveToStream(&failing), EWriteError) << writable;
+  }
 }
 
 // ---- mutators and their events ----
@@ -552,6 +570,20 @@ TEST(TextBufferLoad, FuzzedTextsLoadAndSetLikeAPlainSplit) {
   }
 }
 
+// A reader or a transform that fails, or a reader that gives more than its room, leaves the
+// lines as they were.
+TEST(TextBufferLoad, AFailingReaderOrTransformKeepsTheLines) {
+  TTxtEditStringList l;
+  Fill(l, {"keep"});
+  auto read = [](char* Dest, size_t Room) {
+    std::memset(Dest, 'x', Room);
+    return Room;
+  };
+  EXPECT_THROW(l.LoadFromReader(4, read, [](char*, size_t) { throw EReadError("Stream read error"); }), EReadError);
+  EXPECT_THROW(l.LoadFromReader(2, [](char*, size_t Room) { return Room + 1; }), EReadError);
+  EXPECT_EQ(Lines(l), Strings{"keep"});
+}
+
 TEST(TextBufferLoad, AFillIsAskedEvenForNothingAndItsFailureKeepsTheLines) {
   TTxtEditStringList l;
   l.Add("keep");
@@ -576,4 +608,124 @@ TEST(TextBufferLoad, AFillIsAskedEvenForNothingAndItsFailureKeepsTheLines) {
     return size_t{4};
   });
   EXPECT_EQ(Lines(l), (Strings{"x", "y"}));
+}
+
+// ---- inserting a whole text ----
+
+namespace {
+
+Strings Trimmed(Strings lines) {
+  for (std::string& s : lines) s.erase(s.find_last_not_of(" \t") + 1);
+  return lines;
+}
+
+// A first line long enough that the text gets a block of its own.
+const std::string kLongLine(70000, 'p');
+
+}  // namespace
+
+TEST(TextBufferInsert, SplitsAsSetTextInOneInsertionAtEverySize) {
+  const std::string cases[] = {
+      "a",  "a\r\n", "a\r\nb", "\r\n\r\n", "a\rb\nc\r\nd\n\re", std::string("x\0y\r", 4), "a  \t\r\n \t\r\nb \t",
+      "\r", "\n\r",
+  };
+  for (const std::string& text : cases)
+    for (bool large : {false, true})
+      for (bool trim : {false, true}) {
+        const std::string all = large ? kLongLine + "\r\n" + text : text;
+        SCOPED_TRACE(testing::Message() << text << (large ? " large" : "") << (trim ? " trimmed" : ""));
+        TTxtEditStringList l;
+        Fill(l, {"first", "last"});
+        EventLog log(l);
+        Strings expected = PlainSplit(all, false);
+        if (trim) expected = Trimmed(expected);
+        const int n = static_cast<int>(expected.size());
+        EXPECT_EQ(l.InsertText(1, all, trim), n);
+        EXPECT_EQ(log.Take(), "changing@2 | ins 1," + std::to_string(n) + "@" + std::to_string(n + 2) + " | change@" +
+                                  std::to_string(n + 2));
+        expected.insert(expected.begin(), "first");
+        expected.push_back("last");
+        EXPECT_EQ(Lines(l), expected);
+        EXPECT_EQ(l.InsertText(1, ""), 0);
+        EXPECT_THROW(l.InsertText(l.Count() + 1, all), ETxtEditStringList);
+        EXPECT_EQ(log.Take(), "");
+      }
+}
+
+// A large range that ends with a break is split where it lies and the list keeps the text's
+// storage; any other range is copied and the text stays.
+TEST(TextBufferInsert, ATakenTextIsSplitWhereItLies) {
+  const std::string middle = kLongLine + "  \r\nb \n\rc\r\n";
+  const std::string text = "head\r\n" + middle + "tail";
+  TTxtEditStringList l;
+  AnsiString taken = text;
+  EXPECT_EQ(l.InsertText(0, std::move(taken), 6, middle.size(), true), 4);
+  EXPECT_EQ(Lines(l), (Strings{kLongLine, "b", "", "c"}));
+  AnsiString kept = text;
+  EXPECT_EQ(l.InsertText(0, std::move(kept), 6, middle.size() + 2), 5);  // ends inside "tail"
+  EXPECT_EQ(kept, text);
+  EXPECT_EQ(l[4], "ta");
+  EXPECT_THROW(l.InsertText(0, std::move(kept), 6, text.size()), ETxtEditStringList);
+}
+
+// Inserted texts, small and large, mixed with loading and every kind of edit, against a plain
+// list of strings; the blocks must go when their last line goes and never be read once freed.
+TEST(TextBufferInsert, FuzzedInsertionsAndEditsAgreeWithAPlainList) {
+  std::mt19937 rng(20261207);
+  static const char alphabet[] = {'\r', '\n', '\t', ' ', 0, 'a', 'b', static_cast<char>(0xE9)};
+  auto randomText = [&](size_t length) {
+    std::string text(length, 'a');
+    for (char& c : text) c = alphabet[rng() % 64 < 6 ? rng() % 2 : 2 + rng() % 6];
+    return text;
+  };
+  for (int round = 0; round < 30; ++round) {
+    TTxtEditStringList l;
+    Strings model;
+    const std::string start = randomText(rng() % 3000);
+    Load(l, start);
+    model = PlainSplit(start, true);
+    for (int step = 0; step < 30; ++step) {
+      const int count = static_cast<int>(model.size());
+      const unsigned op = rng() % 6;
+      if (op <= 2) {
+        const std::string text = randomText(rng() % 6 == 0 ? 65536 + rng() % 40000 : rng() % 300);
+        const bool trim = rng() % 3 == 0;
+        const int at = static_cast<int>(rng() % (count + 1));
+        Strings added = PlainSplit(text, false);
+        if (trim) added = Trimmed(added);
+        ASSERT_EQ(l.InsertText(at, text, trim), static_cast<int>(added.size()));
+        model.insert(model.begin() + at, added.begin(), added.end());
+      } else if (op == 3 && count > 0) {
+        const int at = static_cast<int>(rng() % count);
+        l.SetStrings(at, "put " + std::to_string(step));
+        model[size_t(at)] = "put " + std::to_string(step);
+      } else if (op == 4 && count > 0) {
+        const int at = static_cast<int>(rng() % count), n = 1 + static_cast<int>(rng() % 3000);
+        l.DeleteLines(at, n);
+        model.erase(model.begin() + at, model.begin() + std::min(count, at + n));
+      } else if (op == 5 && rng() % 4 == 0) {
+        l.Clear();
+        model.clear();
+      }
+      ASSERT_EQ(Lines(l), model) << "round " << round << " step " << step;
+    }
+    int longest = 0;
+    for (int i = 0; i < l.Count(); ++i) {
+      const int expanded = GetExpandedLength(model[size_t(i)], l.TabWidth());
+      ASSERT_EQ(l.GetExpandedStringLength(i), expanded) << "round " << round << " line " << i;
+      longest = std::max(longest, expanded);
+    }
+    ASSERT_EQ(l.GetLengthOfLongestLine(), longest) << "round " << round;
+    // Saving copies runs of lines straight from the blocks: edits between them must show.
+    l.SetLineBreakFormat(round % 2 ? lbfCRLF : lbfCR);
+    std::string joined;
+    for (size_t i = 0; i < model.size(); ++i) joined += (i ? (round % 2 ? "\r\n" : "\r") : "") + model[i];
+    ASSERT_TRUE(Save(l) == joined) << "round " << round;
+    // Any range of whole lines, also past the end, each line with a CR LF.
+    const int from = static_cast<int>(rng() % (model.size() + 2)), count = static_cast<int>(rng() % 2000);
+    std::string lines = "x", expected = "x";
+    for (int i = from; i < from + count; ++i) expected += (size_t(i) < model.size() ? model[size_t(i)] : "") + "\r\n";
+    l.AppendLines(from, count, lines);
+    ASSERT_TRUE(lines == expected) << "round " << round;
+  }
 }

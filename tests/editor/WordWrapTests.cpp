@@ -10,6 +10,7 @@
 #include "editor/TxtEditWords.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
+#include "tests/editor/TestHighlighter.h"
 
 namespace {
 
@@ -208,6 +209,35 @@ TEST(EditWrap, SwitchingKeepsTheTopLineAndRowsFollowEdits) {
   ExpectFreshRows(e, "undone, tab width");
   e.SetBounds(0, 0, e.GutterWidth() + 2 + 13 * e.CharWidth(), host.Height());
   ExpectFreshRows(e, "narrower");
+}
+
+// A paste large enough to get a block of its own, opening a comment in its middle that the
+// text after it closes: rows and highlighter states as a fresh editor with the same text has.
+TEST(EditWrap, ALargePasteKeepsRowsAndHighlighterStatesRight) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  TTestHighlighter highlighter(nullptr);
+  e.SetHighlighter(&highlighter);
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 20 * e.CharWidth(), host.Height());
+  e.SetTextA("begin\r\nab cd\r\nx */ y\r\nend");
+  e.SetWordWrap(true);
+  AnsiString text;
+  for (int i = 0; i < 3000; ++i) text += (i == 1500 ? "/* " : "") + Words(1 + i % 7) + "\n";
+  auto expectFresh = [&](const char* What) {
+    ExpectFreshRows(e, What);
+    TTxtEdit fresh(nullptr);
+    fresh.SetHighlighter(&highlighter);
+    fresh.SetTextA(e.TextA());
+    ASSERT_EQ(fresh.Lines()->Count(), e.Lines()->Count()) << What;
+    for (int i = 0; i < e.Lines()->Count(); ++i)
+      ASSERT_EQ(e.Lines()->GetRange(i), fresh.Lines()->GetRange(i)) << What << " line " << i;
+  };
+  e.SetCaretXY({3, 2});
+  e.SetSelText(text);
+  expectFresh("pasted");
+  e.Undo();
+  expectFresh("undone");
+  e.SetHighlighter(nullptr);
 }
 
 TEST(EditSelText, InsertionPastTheScrollWidthUndoesWhole) {

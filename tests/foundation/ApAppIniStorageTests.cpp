@@ -8,6 +8,7 @@
 #include "framework/DateTime.h"
 #include "framework/FileHandle.h"
 #include "framework/StrRoutines.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/Raised.h"
 
 #include <set>
@@ -212,13 +213,8 @@ TEST_F(StorageTest, BadSetTextsAreConversionErrors) {
 
 TEST_F(StorageTest, CharSetElementsKeepDistinctKeys) {
   auto s = Open();
-  EXPECT_EQ(s->CharSetElementName('!'), "Char_!");
-  EXPECT_EQ(s->CharSetElementName(' '), "Char#32");
-  EXPECT_EQ(s->CharSetElementName('{'), "Char#123");
-  EXPECT_EQ(s->CharSetElementName('A'), "Char#65");
-  EXPECT_EQ(s->CharSetElementName('a'), "Char#97");
-  EXPECT_EQ(s->CharSetElementName('='), "Char#61");
-  EXPECT_EQ(s->CharSetElementName('\\'), "Char#92");
+  EXPECT_EQ(Joined(std::string("! {Aa=\\"), [&](char c) { return s->CharSetElementName(c); }),
+            "Char_!|Char#32|Char#123|Char#65|Char#97|Char#61|Char#92");
   EXPECT_EQ(s->IntSetElementName(12), "Int_12");
   // No two element names meet in a case-insensitive file, and none breaks a key line.
   std::set<AnsiString> seen;
@@ -309,22 +305,16 @@ TEST_F(StorageTest, ReplaceCRLFOption) {
 }
 
 TEST_F(StorageTest, PreserveBlanksOption) {
+  const std::pair<const char*, AnsiString> values[] = {
+      {"Blanks", "  x "}, {"Quotes", "\"y\""}, {"Lone", "\""}, {"Plain", "z"}, {"Break", " a\r\nb"}};
   auto s = Open();
   s->IniStorageOptions()->SetPreserveLeadingTrailingBlanks(true);
-  s->WriteString("Q\\Blanks", "  x ");
-  s->WriteString("Q\\Quotes", "\"y\"");
-  s->WriteString("Q\\Lone", "\"");
-  s->WriteString("Q\\Plain", "z");
-  s->WriteString("Q\\Break", " a\r\nb");
+  for (const auto& [key, value] : values) s->WriteString(AnsiString("Q\\") + key, value);
   s->Flush();
   EXPECT_EQ(SectionText("Q"), "Blanks=\"  x \"|Quotes=\"\"y\"\"|Lone=\"\"\"|Plain=z|Break=\x7F\"\" a\\r\\nb\"\"");
   auto r = Open();
   r->IniStorageOptions()->SetPreserveLeadingTrailingBlanks(true);
-  EXPECT_EQ(r->ReadString("Q\\Blanks", ""), "  x ");
-  EXPECT_EQ(r->ReadString("Q\\Quotes", ""), "\"y\"");
-  EXPECT_EQ(r->ReadString("Q\\Lone", ""), "\"");
-  EXPECT_EQ(r->ReadString("Q\\Plain", ""), "z");
-  EXPECT_EQ(r->ReadString("Q\\Break", ""), " a\r\nb");
+  for (const auto& [key, value] : values) EXPECT_EQ(r->ReadString(AnsiString("Q\\") + key, ""), value) << key;
 }
 
 TEST(IniValueEscaping, EveryShortValueRoundTripsThroughTheFileText) {

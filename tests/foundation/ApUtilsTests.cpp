@@ -4,6 +4,7 @@
 #include "foundation/ApUtils.h"
 #include "framework/Conversions.h"
 #include "framework/Variant.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/Raised.h"
 
 TEST(ApUtilsText, BlanksAreSpacesOnly) {
@@ -84,10 +85,7 @@ TEST(ApUtilsNumbers, ValueTextForTheLocale) {
 }
 
 TEST(ApUtilsBase64, LinesOf76) {
-  EXPECT_EQ(EncodeBase64Lines(""), "");
-  EXPECT_EQ(EncodeBase64Lines("abc"), "YWJj");
-  EXPECT_EQ(EncodeBase64Lines("ab"), "YWI=");
-  EXPECT_EQ(EncodeBase64Lines("a"), "YQ==");
+  EXPECT_EQ(Joined({"", "abc", "ab", "a"}, [](const char* s) { return EncodeBase64Lines(s); }), "|YWJj|YWI=|YQ==");
   AnsiString s57(57, 'x');
   AnsiString e57 = EncodeBase64Lines(s57);
   EXPECT_EQ(e57.size(), 76u);
@@ -98,12 +96,10 @@ TEST(ApUtilsBase64, LinesOf76) {
 }
 
 TEST(ApUtilsBase64, DecodeSkipsForeignCharacters) {
-  EXPECT_EQ(DecodeBase64Text("YWJj"), "abc");
-  EXPECT_EQ(DecodeBase64Text("YW\r\nJj"), "abc");
-  EXPECT_EQ(DecodeBase64Text("YWI="), "ab");
-  EXPECT_EQ(DecodeBase64Text("YQ"), "a");
-  EXPECT_EQ(DecodeBase64Text("YWJjZ"), "abc");  // a lone leftover character gives nothing
-  EXPECT_EQ(DecodeBase64Text("*Y-W.J j!"), "abc");
+  // A lone leftover character gives nothing.
+  EXPECT_EQ(Joined({"YWJj", "YW\r\nJj", "YWI=", "YQ", "YWJjZ", "*Y-W.J j!"},
+                   [](const char* s) { return DecodeBase64Text(s); }),
+            "abc|abc|ab|a|abc|abc");
   AnsiString all;
   for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
   all += all;

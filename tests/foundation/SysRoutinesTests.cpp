@@ -4,6 +4,7 @@
 #include "foundation/SysRoutines.h"
 #include "framework/StringLists.h"
 #include "framework/Win.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/Raised.h"
 
 TEST(SysWin32Error, MessageCarriesSystemTextAndCode) {
@@ -18,15 +19,9 @@ TEST(SysWin32Error, MessageCarriesSystemTextAndCode) {
 }
 
 TEST(SysCharTables, ClassifyAndFoldAsciiAndCodePage) {
-  EXPECT_TRUE(CharIsAlpha('a'));
-  EXPECT_FALSE(CharIsAlpha('1'));
-  EXPECT_TRUE(CharIsDigit('7'));
-  EXPECT_TRUE(CharIsLower('q'));
-  EXPECT_TRUE(CharIsUpper('Q'));
+  EXPECT_TRUE(CharIsAlpha('a') && !CharIsAlpha('1') && CharIsDigit('7') && CharIsLower('q') && CharIsUpper('Q'));
   EXPECT_EQ(CharToUpper('q'), 'Q');
-  EXPECT_EQ(CharReverseCase('q'), 'Q');
-  EXPECT_EQ(CharReverseCase('Q'), 'q');
-  EXPECT_EQ(CharReverseCase('1'), '1');
+  EXPECT_EQ(Joined(std::string("qQ1"), [](char c) { return CharReverseCase(c); }), "Q|q|1");
   // Code page 1252: e acute folds to E acute.
   EXPECT_EQ(static_cast<unsigned char>(CharToUpper('\xE9')), 0xC9);
   EXPECT_EQ(CharToUpper('\0'), '\0');
@@ -49,15 +44,14 @@ TEST(SysStrings, CountsSwapsAndSlices) {
 }
 
 TEST(SysStrings, ReplaceTextFirstAllAndIgnoringCase) {
-  AnsiString s = "one Two two";
-  StrReplaceText(s, "two", "2", 0);
-  EXPECT_EQ(s, "one Two 2");
-  s = "one Two two";
-  StrReplaceText(s, "two", "2", srIgnoreCaseFlag);
-  EXPECT_EQ(s, "one 2 two");
-  s = "one Two two";
-  StrReplaceText(s, "two", "2", srIgnoreCaseFlag | srReplaceAllFlag);
-  EXPECT_EQ(s, "one 2 2");
+  auto replaced = [](int Flags) {
+    AnsiString s = "one Two two";
+    StrReplaceText(s, "two", "2", Flags);
+    return s;
+  };
+  EXPECT_EQ(Joined({0, int(srIgnoreCaseFlag), int(srIgnoreCaseFlag | srReplaceAllFlag)}, replaced),
+            "one Two 2|one 2 two|one 2 2");
+  AnsiString s;
   s = "aaa";
   StrReplaceText(s, "a", "aa", srReplaceAllFlag);  // replaced text is not scanned again
   EXPECT_EQ(s, "aaaaaa");

@@ -5,6 +5,7 @@
 
 #include "foundation/UcWideSys.h"
 #include "framework/FileRoutines.h"
+#include "tests/framework/Joined.h"
 #include "tests/foundation/UcTestSupport.h"
 
 TEST(UcCommandLine, ParametersFollowTheQuotingRules) {
@@ -129,11 +130,11 @@ TEST(UcSystemTexts, UnknownErrorsGetTheFallbackText) {
 }
 
 TEST(UcPaths, NamesAndDelimiters) {
-  EXPECT_EQ(WideExtractFileName(L"C:file.txt"), L"file.txt");
-  EXPECT_EQ(WideExtractFileName(L"C:\\dir\\file.txt"), L"file.txt");
-  EXPECT_EQ(WideExtractFileName(L"file"), L"file");
-  EXPECT_EQ(WideIncludeTrailingPathDelimiter(L"C:\\a"), L"C:\\a\\");
-  EXPECT_EQ(WideIncludeTrailingPathDelimiter(L"C:\\a\\"), L"C:\\a\\");
+  EXPECT_EQ(
+      Joined({L"C:file.txt", L"C:\\dir\\file.txt", L"file"}, [](const wchar_t* n) { return WideExtractFileName(n); }),
+      "file.txt|file.txt|file");
+  EXPECT_EQ(Joined({L"C:\\a", L"C:\\a\\"}, [](const wchar_t* n) { return WideIncludeTrailingPathDelimiter(n); }),
+            "C:\\a\\|C:\\a\\");
   EXPECT_TRUE(WideIsPathDelimiter(L"a\\b", 2));
   EXPECT_FALSE(WideIsPathDelimiter(L"a\\b", 4));
   EXPECT_EQ(WideLastDelimiter(L"\\.", L"a\\b.c"), 4);

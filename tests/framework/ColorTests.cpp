@@ -6,6 +6,7 @@
 #include "framework/Colors.h"
 #include "framework/Exceptions.h"
 #include "framework/Win.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/Raised.h"
 
 namespace {
@@ -50,9 +51,9 @@ TEST(Colors, EveryNameReadsAndWritesItsValue) {
 }
 
 TEST(Colors, ValuesWithoutANameAreHex) {
-  EXPECT_EQ(ColorToString(C(0x00FF8000)), "$00FF8000");
-  EXPECT_EQ(ColorToString(C(0x123)), "$00000123");
-  EXPECT_EQ(ColorToString(C(0xFF000019)), "$FF000019");  // system colour 25 has no name
+  // System colour 25 has no name.
+  EXPECT_EQ(Joined({0x00FF8000u, 0x123u, 0xFF000019u}, [](uint32_t v) { return ColorToString(C(v)); }),
+            "$00FF8000|$00000123|$FF000019");
   EXPECT_EQ(StringToColor("$00ff8000"), C(0x00FF8000));
   for (uint32_t v : {0x00FF8000u, 0x00000001u, 0x7FFFFFFFu, 0x80000000u, 0xFF000019u, 0xFFFFFFFFu})
     EXPECT_EQ(static_cast<uint32_t>(StringToColor(ColorToString(C(v)))), v);

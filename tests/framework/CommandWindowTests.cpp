@@ -372,47 +372,6 @@ TEST(ContextMenus, ARightClickShowsTheControlsMenu) {
   Free(form);
 }
 
-TEST(CommandFormFiles, AFormWithActionsAMenuBarAndAContextMenu) {
-  TCmdTestForm* form = New<TCmdTestForm>(nullptr);
-  ASSERT_NE(form->mnMain, nullptr);
-  EXPECT_EQ(form->Menu(), form->mnMain);
-  EXPECT_EQ(form->Button1->Action(), form->actnSave);
-  EXPECT_EQ(form->Button1->Caption(), L"&Save");
-  EXPECT_EQ(form->mnitmSave->Caption(), L"&Save");
-  EXPECT_EQ(form->mnitmSave->ShortCut(), TextToShortCut("Ctrl+S"));
-  EXPECT_EQ(form->Panel1->PopupMenu(), form->pmnPanel);
-  form->Show();
-  Pump();
-  EXPECT_EQ(form->ClientHeight(), 120);
-  EXPECT_EQ(GetMenu(form->Handle()), form->mnMain->Handle());
-
-  // Idle updates reach the button and both menu items.
-  form->canSave = false;
-  RunIdle();
-  EXPECT_GE(form->saveUpdates, 1);
-  EXPECT_FALSE(form->Button1->Enabled());
-  EXPECT_FALSE(form->mnitmSave->Enabled());
-  form->canSave = true;
-  RunIdle();
-  EXPECT_TRUE(form->mnitmSave->Enabled());
-
-  // Menu commands, shortcuts and the context menu.
-  SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(form->mnitmSave->Command(), 0), 0);
-  SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(form->mnitmExit->Command(), 0), 0);
-  form->Button1->SetFocus();
-  SetModifiers(false, true, false);
-  PostMessageW(form->Button1->Handle(), WM_KEYDOWN, 'F', 1);
-  Pump();
-  SetModifiers(false, false, false);
-  PostMessageW(form->Button1->Handle(), WM_KEYDOWN, VK_F3, 1);
-  Pump();
-  TPoint p = form->Panel1->ClientToScreen(TPoint{4, 4});
-  SendMessageW(form->Panel1->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Panel1->Handle()),
-               MAKELPARAM(p.X, p.Y));
-  EXPECT_EQ(form->log, "save;exit;find;find;popup;");
-  Free(form);
-}
-
 TEST(CommandFormFiles, FormsWithCommandsComeAndGoWithoutLeaks) {
   auto makeOne = [] {
     TCmdTestForm* form = New<TCmdTestForm>(nullptr);

@@ -6,6 +6,7 @@
 
 #include "framework/Conversions.h"
 #include "framework/Format.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/Raised.h"
 
 namespace {
@@ -19,24 +20,14 @@ class ConversionTest : public testing::Test {
 }  // namespace
 
 TEST_F(ConversionTest, IntegerTextForms) {
-  EXPECT_EQ(StrToInt("0"), 0);
-  EXPECT_EQ(StrToInt("  42"), 42);
-  EXPECT_EQ(StrToInt("+7"), 7);
-  EXPECT_EQ(StrToInt("-7"), -7);
-  EXPECT_EQ(StrToInt("$1F"), 31);
-  EXPECT_EQ(StrToInt("x1f"), 31);
-  EXPECT_EQ(StrToInt("0X10"), 16);
-  EXPECT_EQ(StrToInt("-$10"), -16);
-  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
-  EXPECT_EQ(StrToInt("-2147483648"), INT32_MIN);
-  // Eight hexadecimal digits wrap into the sign bit.
-  EXPECT_EQ(StrToInt("$FF000008"), -16777208);
-  EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
-  EXPECT_EQ(StrToInt("$000000000000001"), 1);  // leading zeros do not count
-  EXPECT_EQ(StrToInt64("$FFFFFFFFFFFFFFFF"), -1);
-  EXPECT_EQ(StrToInt64("9223372036854775807"), INT64_MAX);
-  EXPECT_EQ(StrToInt64("-9223372036854775808"), INT64_MIN);
-  EXPECT_EQ(StrToInt64("$100000000"), 4294967296LL);
+  // Eight hexadecimal digits wrap into the sign bit; leading zeros do not count.
+  EXPECT_EQ(Joined({"0", "  42", "+7", "-7", "$1F", "x1f", "0X10", "-$10", "2147483647", "-2147483648", "$FF000008",
+                    "$FFFFFFFF", "$000000000000001"},
+                   [](const char* s) { return StrToInt(s); }),
+            "0|42|7|-7|31|31|16|-16|2147483647|-2147483648|-16777208|-1|1");
+  EXPECT_EQ(Joined({"$FFFFFFFFFFFFFFFF", "9223372036854775807", "-9223372036854775808", "$100000000"},
+                   [](const char* s) { return StrToInt64(s); }),
+            "-1|9223372036854775807|-9223372036854775808|4294967296");
 }
 
 TEST_F(ConversionTest, IntegerRejectsBadTextWithExactMessage) {
@@ -70,24 +61,12 @@ TEST_F(ConversionTest, IntToStrAndHex) {
 }
 
 TEST_F(ConversionTest, FloatToStrGivesShortestGeneralForm) {
-  EXPECT_EQ(FloatToStr(0), "0");
-  EXPECT_EQ(FloatToStr(-0.0), "0");
-  EXPECT_EQ(FloatToStr(0.1), "0.1");
-  EXPECT_EQ(FloatToStr(1.5), "1.5");
-  EXPECT_EQ(FloatToStr(-2.25), "-2.25");
-  EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
-  EXPECT_EQ(FloatToStr(2.0 / 3), "0.666666666666667");
-  EXPECT_EQ(FloatToStr(100), "100");
-  EXPECT_EQ(FloatToStr(1e14), "100000000000000");
-  EXPECT_EQ(FloatToStr(1e15), "1E15");
-  EXPECT_EQ(FloatToStr(1.5e20), "1.5E20");
-  EXPECT_EQ(FloatToStr(0.0001), "0.0001");
-  EXPECT_EQ(FloatToStr(0.00001), "1E-5");
-  EXPECT_EQ(FloatToStr(-1.25e-10), "-1.25E-10");
-  EXPECT_EQ(FloatToStr(999999999999999.9), "1E15");
-  EXPECT_EQ(FloatToStr(std::numeric_limits<double>::infinity()), "INF");
-  EXPECT_EQ(FloatToStr(-std::numeric_limits<double>::infinity()), "-INF");
-  EXPECT_EQ(FloatToStr(std::nan("")), "NAN");
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(Joined({0.0, -0.0, 0.1, 1.5, -2.25, 1.0 / 3, 2.0 / 3, 100.0, 1e14, 1e15, 1.5e20, 0.0001, 0.00001, -1.25e-10,
+                    999999999999999.9, inf, -inf, std::nan("")},
+                   [](double v) { return FloatToStr(v); }),
+            "0|0|0.1|1.5|-2.25|0.333333333333333|0.666666666666667|100|100000000000000|1E15|1.5E20|0.0001|1E-5|"
+            "-1.25E-10|1E15|INF|-INF|NAN");
 }
 
 TEST_F(ConversionTest, FloatToStrFFormats) {
@@ -180,13 +159,8 @@ TEST_F(ConversionTest, Booleans) {
   EXPECT_EQ(BoolToStr(true), "-1");
   EXPECT_EQ(BoolToStr(false), "0");
   EXPECT_EQ(BoolToStr(true, true), "True");
-  EXPECT_TRUE(StrToBool("true"));
-  EXPECT_TRUE(StrToBool("TRUE"));
-  EXPECT_FALSE(StrToBool("False"));
-  EXPECT_TRUE(StrToBool("1"));
-  EXPECT_TRUE(StrToBool("-1"));
-  EXPECT_TRUE(StrToBool("0.5"));
-  EXPECT_FALSE(StrToBool("0"));
+  EXPECT_EQ(Joined({"true", "TRUE", "False", "1", "-1", "0.5", "0"}, [](const char* s) { return StrToBool(s); }),
+            "true|true|false|true|true|true|false");
   EXPECT_EQ(Raised<EConvertError>([] { StrToBool("yes"); }), "'yes' is not a valid boolean value");
   EXPECT_TRUE(StrToBoolDef("maybe", true));
 }

@@ -7,34 +7,25 @@
 #include "framework/DateTime.h"
 #include "framework/FileRoutines.h"
 #include "framework/Win.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/TestFiles.h"
 
 TEST(FileNames, Splitting) {
-  EXPECT_EQ(ExtractFilePath(L"C:\\dir\\a.txt"), L"C:\\dir\\");
-  EXPECT_EQ(ExtractFilePath(L"a.txt"), L"");
-  EXPECT_EQ(ExtractFilePath(L"C:a.txt"), L"C:");
-  EXPECT_EQ(ExtractFilePath(L"dir/sub/a.txt"), L"dir/sub/");
-  EXPECT_EQ(ExtractFileDir(L"C:\\dir\\a.txt"), L"C:\\dir");
-  EXPECT_EQ(ExtractFileDir(L"C:\\a.txt"), L"C:\\");
-  EXPECT_EQ(ExtractFileDir(L"\\a.txt"), L"\\");
-  EXPECT_EQ(ExtractFileDir(L"a.txt"), L"");
-  EXPECT_EQ(ExtractFileName(L"C:\\dir\\a.txt"), L"a.txt");
-  EXPECT_EQ(ExtractFileName(L"C:\\dir\\"), L"");
-  EXPECT_EQ(ExtractFileName(L"C:x"), L"x");
-  EXPECT_EQ(ExtractFileExt(L"C:\\dir\\a.tar.gz"), L".gz");
-  EXPECT_EQ(ExtractFileExt(L"C:\\dir.d\\readme"), L"") << "a dot in a folder name is no extension";
-  EXPECT_EQ(ExtractFileExt(L"name."), L".");
+  auto each = [](std::initializer_list<const wchar_t*> Names, WideString (*Part)(const WideString&)) {
+    return Joined(Names, [&](const wchar_t* n) { return Part(n); });
+  };
+  EXPECT_EQ(each({L"C:\\dir\\a.txt", L"a.txt", L"C:a.txt", L"dir/sub/a.txt"}, ExtractFilePath),
+            "C:\\dir\\||C:|dir/sub/");
+  EXPECT_EQ(each({L"C:\\dir\\a.txt", L"C:\\a.txt", L"\\a.txt", L"a.txt"}, ExtractFileDir), "C:\\dir|C:\\|\\|");
+  EXPECT_EQ(each({L"C:\\dir\\a.txt", L"C:\\dir\\", L"C:x"}, ExtractFileName), "a.txt||x");
+  // A dot in a folder name is no extension.
+  EXPECT_EQ(each({L"C:\\dir\\a.tar.gz", L"C:\\dir.d\\readme", L"name."}, ExtractFileExt), ".gz||.");
   EXPECT_EQ(ChangeFileExt(L"C:\\dir\\a.txt", L".bak"), L"C:\\dir\\a.bak");
   EXPECT_EQ(ChangeFileExt(L"C:\\dir.d\\a", L".ini"), L"C:\\dir.d\\a.ini");
   EXPECT_EQ(ChangeFileExt(L"a.txt", L""), L"a");
-  EXPECT_EQ(ExtractFileDrive(L"C:\\dir"), L"C:");
-  EXPECT_EQ(ExtractFileDrive(L"\\\\server\\share\\dir\\a"), L"\\\\server\\share");
-  EXPECT_EQ(ExtractFileDrive(L"dir\\a"), L"");
-  EXPECT_EQ(IncludeTrailingPathDelimiter(L"C:\\dir"), L"C:\\dir\\");
-  EXPECT_EQ(IncludeTrailingPathDelimiter(L"C:\\dir\\"), L"C:\\dir\\");
-  EXPECT_EQ(IncludeTrailingPathDelimiter(L""), L"\\");
-  EXPECT_EQ(ExcludeTrailingPathDelimiter(L"C:\\dir\\"), L"C:\\dir");
-  EXPECT_EQ(ExcludeTrailingPathDelimiter(L"C:\\dir"), L"C:\\dir");
+  EXPECT_EQ(each({L"C:\\dir", L"\\\\server\\share\\dir\\a", L"dir\\a"}, ExtractFileDrive), "C:|\\\\server\\share|");
+  EXPECT_EQ(each({L"C:\\dir", L"C:\\dir\\", L""}, IncludeTrailingPathDelimiter), "C:\\dir\\|C:\\dir\\|\\");
+  EXPECT_EQ(each({L"C:\\dir\\", L"C:\\dir"}, ExcludeTrailingPathDelimiter), "C:\\dir|C:\\dir");
   EXPECT_TRUE(IsPathDelimiter(L"a\\b", 2));
   EXPECT_FALSE(IsPathDelimiter(L"a\\b", 4));
   EXPECT_EQ(ExtractFileName(std::string("C:\\dir\\a.txt")), "a.txt");

@@ -7,6 +7,7 @@
 #include "framework/IniFiles.h"
 #include "framework/Streams.h"
 #include "framework/Win.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/Raised.h"
 
 namespace {
@@ -182,22 +183,16 @@ TEST_F(IniTest, UnstorableNamesAndValuesAreRefusedWithoutHarm) {
 TEST_F(IniTest, TypedValues) {
   TMemIniFile ini(L"");
   Load(ini, "[V]\r\nhex=$1F\r\nhex2=0x1f\r\nwrap=$FFFFFFFF\r\nbad=12abc\r\nempty=\r\nyes=7\r\n");
-  EXPECT_EQ(ini.ReadInteger("V", "hex", 0), 31);
-  EXPECT_EQ(ini.ReadInteger("V", "hex2", 0), 31);
-  EXPECT_EQ(ini.ReadInteger("V", "wrap", 0), -1);
-  EXPECT_EQ(ini.ReadInteger("V", "bad", -5), -5);
-  EXPECT_EQ(ini.ReadInteger("V", "empty", -5), -5);
-  EXPECT_EQ(ini.ReadInteger("V", "none", 9), 9);
+  EXPECT_EQ(Joined({"hex", "hex2", "wrap", "bad", "empty", "none"},
+                   [&](const char* k) { return ini.ReadInteger("V", k, -5); }),
+            "31|31|-1|-5|-5|-5");
   EXPECT_TRUE(ini.ReadBool("V", "yes", false));
   EXPECT_TRUE(ini.ReadBool("V", "bad", true)) << "unreadable text gives the default";
   ini.WriteBool("V", "on", true);
   ini.WriteBool("V", "off", false);
-  EXPECT_EQ(ini.ReadString("V", "on", ""), "1");
-  EXPECT_EQ(ini.ReadString("V", "off", ""), "0");
   ini.WriteInteger("V", "n", -120);
-  EXPECT_EQ(ini.ReadString("V", "n", ""), "-120");
   ini.WriteFloat("V", "f", 2.5);
-  EXPECT_EQ(ini.ReadString("V", "f", ""), "2.5");
+  EXPECT_EQ(Joined({"on", "off", "n", "f"}, [&](const char* k) { return ini.ReadString("V", k, ""); }), "1|0|-120|2.5");
   EXPECT_EQ(ini.ReadFloat("V", "f", 0), 2.5);
   EXPECT_EQ(ini.ReadFloat("V", "bad", 1.25), 1.25);
   TDateTime when = EncodeDate(2024, 3, 14) + EncodeTime(15, 9, 26, 0);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/StrRoutines.h"
+#include "tests/framework/Joined.h"
 
 TEST(StrRoutines, TrimTakesControlCharactersButNotAccentedLetters) {
   EXPECT_EQ(Trim(std::string(" \t\r\n x y \x01")), "x y");
@@ -27,11 +28,11 @@ TEST(StrRoutines, CasingAsciiAndSystem) {
 }
 
 TEST(StrRoutines, Comparisons) {
-  EXPECT_LT(CompareStr("a", "b"), 0);
-  EXPECT_GT(CompareStr("b", "a"), 0);
-  EXPECT_LT(CompareStr("B", "a"), 0);  // ordinal
-  EXPECT_LT(CompareStr("a", "ab"), 0);
-  EXPECT_GT(CompareStr("\xE9", "z"), 0) << "bytes compare unsigned";
+  // Ordinal, and bytes compare unsigned.
+  auto sign = [](std::pair<const char*, const char*> p) {
+    return (CompareStr(p.first, p.second) > 0) - (CompareStr(p.first, p.second) < 0);
+  };
+  EXPECT_EQ(Joined({std::pair{"a", "b"}, {"b", "a"}, {"B", "a"}, {"a", "ab"}, {"\xE9", "z"}}, sign), "-1|1|-1|-1|1");
   EXPECT_EQ(CompareText("abc", "ABC"), 0);
   EXPECT_LT(CompareText("abc", "ABD"), 0);
   EXPECT_NE(CompareText("\xE9", "\xC9"), 0) << "only ASCII letters fold";
@@ -52,12 +53,10 @@ TEST(StrRoutines, Quoting) {
   EXPECT_EQ(QuotedStr("it's"), "'it''s'");
   EXPECT_EQ(QuotedStr(""), "''");
   EXPECT_EQ(AnsiQuotedStr("say \"hi\"", '"'), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(AnsiDequotedStr("'it''s'", '\''), "it's");
-  EXPECT_EQ(AnsiDequotedStr("''", '\''), "");
-  EXPECT_EQ(AnsiDequotedStr("plain", '\''), "plain");
   // Nothing is cut off: text after the closing quote, or no closing quote, keeps the whole.
-  EXPECT_EQ(AnsiDequotedStr("'ab'cd", '\''), "'ab'cd");
-  EXPECT_EQ(AnsiDequotedStr("'open", '\''), "'open");
+  EXPECT_EQ(
+      Joined({"'it''s'", "''", "plain", "'ab'cd", "'open"}, [](const char* s) { return AnsiDequotedStr(s, '\''); }),
+      "it's||plain|'ab'cd|'open");
 
   const char* p = "'a''b' rest";
   EXPECT_EQ(AnsiExtractQuotedStr(p, '\''), "a'b");

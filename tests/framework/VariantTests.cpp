@@ -6,6 +6,7 @@
 
 #include "framework/DateTime.h"
 #include "framework/Variant.h"
+#include "tests/framework/Joined.h"
 #include "tests/framework/Raised.h"
 
 namespace {
@@ -18,18 +19,13 @@ class VariantTest : public testing::Test {
 }  // namespace
 
 TEST_F(VariantTest, ToText) {
-  EXPECT_EQ(TVariant().AsString(), "");
-  EXPECT_EQ(TVariant(-42).AsString(), "-42");
-  EXPECT_EQ(TVariant(4000000000u).AsString(), "4000000000");
-  EXPECT_EQ(TVariant(0.1f).AsString(), "0.1") << "singles show their own precision";
-  EXPECT_EQ(TVariant(2.5).AsString(), "2.5");
-  EXPECT_EQ(TVariant::FromCurrency(125000).AsString(), "12.5");
-  EXPECT_EQ(TVariant::FromCurrency(-1).AsString(), "-0.0001");
-  EXPECT_EQ(TVariant::FromCurrency(INT64_MIN).AsString(), "-922337203685477.5808");
-  EXPECT_EQ(TVariant(true).AsString(), "True");
-  EXPECT_EQ(TVariant(false).AsString(), "False");
-  EXPECT_EQ(TVariant::FromDateTime(EncodeDate(2024, 3, 14)).AsString(), "3/14/2024");
-  EXPECT_EQ(TVariant(L"caf\u00e9").AsString(), "caf\xE9");
+  // Singles show their own precision.
+  EXPECT_EQ(
+      Joined({TVariant(), TVariant(-42), TVariant(4000000000u), TVariant(0.1f), TVariant(2.5),
+              TVariant::FromCurrency(125000), TVariant::FromCurrency(-1), TVariant::FromCurrency(INT64_MIN),
+              TVariant(true), TVariant(false), TVariant::FromDateTime(EncodeDate(2024, 3, 14)), TVariant(L"caf\u00e9")},
+             [](const TVariant& v) { return v.AsString(); }),
+      "|-42|4000000000|0.1|2.5|12.5|-0.0001|-922337203685477.5808|True|False|3/14/2024|caf\xE9");
   EXPECT_EQ(TVariant("caf\xE9").AsWideString(), L"caf\u00e9");
   EXPECT_EQ(TVariant(L"\u0416").AsWideString(), L"\u0416");
   EXPECT_EQ(VarToStr(TVariant::Null()), "");
@@ -41,14 +37,11 @@ TEST_F(VariantTest, ToText) {
 }
 
 TEST_F(VariantTest, ToNumbers) {
-  EXPECT_EQ(TVariant().AsInteger(), 0);
-  EXPECT_EQ(TVariant(true).AsInteger(), -1);
-  EXPECT_EQ(TVariant("  12").AsInteger(), 12);
-  EXPECT_EQ(TVariant("$FF").AsInteger(), 255);
-  EXPECT_EQ(TVariant(L"2.5").AsInteger(), 2) << "halves round to even";
-  EXPECT_EQ(TVariant(3.5).AsInteger(), 4);
-  EXPECT_EQ(TVariant(-3.5).AsInteger(), -4);
-  EXPECT_EQ(TVariant::FromCurrency(125000).AsInteger(), 12);
+  // Halves round to even.
+  EXPECT_EQ(Joined({TVariant(), TVariant(true), TVariant("  12"), TVariant("$FF"), TVariant(L"2.5"), TVariant(3.5),
+                    TVariant(-3.5), TVariant::FromCurrency(125000)},
+                   [](const TVariant& v) { return v.AsInteger(); }),
+            "0|-1|12|255|2|4|-4|12");
   EXPECT_EQ(TVariant::FromCurrency(125000).AsDouble(), 12.5);
   EXPECT_EQ(TVariant(12.5).AsCurrency(), 125000);
   EXPECT_EQ(TVariant(INT64_MAX).AsInt64(), INT64_MAX) << "no detour through floats";

@@ -10,6 +10,8 @@
 #include "themes/UiDefaultTheme.h"
 #include "themes/UiItems.h"
 
+// Inside an unnamed namespace: the skinned painters' tests have a recording theme of that name too.
+namespace {
 class TRecordingTheme : public TUiDefaultTheme {
  public:
   TRecordingTheme() : TUiDefaultTheme("Recorder") {}
@@ -73,6 +75,7 @@ class TRecordingTheme : public TUiDefaultTheme {
     TUiDefaultTheme::PaintBackgnd(C, A, P, Clip, Color, Transparent, ViewType);
   }
 };
+}  // namespace
 
 // Makes a theme current for the length of a test and puts the old one back.
 struct TThemeSwap {

@@ -1,0 +1,340 @@
+// The toolbar customizer's layout file: written and read back, hand-edited and damaged files,
+// foreign sections, display modes, placement, display captions and separators.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "framework/FileRoutines.h"
+#include "framework/Streams.h"
+#include "tests/themes/CustomizerTestSupport.h"
+#include "themes/SkinItem.h"
+
+namespace {
+
+std::string section(const std::string& Text, const std::string& Name) {
+  size_t at = Text.find("[" + Name + "]\r\n");
+  if (at == std::string::npos) return "<none>";
+  at += Name.size() + 4;
+  return Text.substr(at, Text.find("\r\n\r\n", at) - at);
+}
+
+}  // namespace
+
+TEST(SkinCustomizer, SavedFileHoldsEveryOwnedSection) {
+  TLayoutForm f;
+  f.C->SetSaveFormState(false);
+  SetToolbarDisplayMode(f.A, 2);
+  SetToolbarDisplayMode(f.B, 3);
+  std::string text = f.Saved();
+  EXPECT_EQ(section(text, "Items"),
+            "Count=7\r\n0=TbA, Open\r\n1=TbA, Save\r\n2=TbA, Print\r\n3=Cstmzr, Spare1\r\n4=Cstmzr, Spare2\r\n"
+            "5=TbB, Cut\r\n6=TbB, Copy");
+  EXPECT_EQ(section(text, "ExtraOptions"), "Count=1\r\n0=Theme=Default");
+  EXPECT_EQ(section(text, "Layouts"), "Count=1\r\n0=LastLayout");
+  // The first customizable toolbar's mode stands for all.
+  EXPECT_EQ(section(text, "LastLayout @ ExtraOptions"), "Count=1\r\n0=DisplayMode=2");
+  EXPECT_EQ(section(text, "LastLayout @ TbB"),
+            "Rev=2000\r\nVisible=1\r\nDockedTo=LeftDock\r\nLastDock=LeftDock\r\nDockRow=0\r\nDockPos=-1\r\n"
+            "FloatLeft=0\r\nFloatTop=0\r\nFloatRightX=0");
+  EXPECT_EQ(text.find("Help"), std::string::npos);  // but not its items
+  ASSERT_EQ(f.C->Layouts()->Count(), 1);
+  // Saving again keeps one layout entry.
+  TStringList lines;
+  lines.SetText(text);
+  f.C->Save(&lines);
+  EXPECT_EQ(lines.Text(), text);
+}
+
+TEST(SkinCustomizer, ReadBackRestoresItemsPositionsAndMode) {
+  TLayoutForm f;
+  f.C->SetSaveFormState(false);
+  f.Form.Show();
+  SetToolbarDisplayMode(f.A, 1);
+  f.B->SetFloatingPosition({320, 240});
+  f.B->SetFloating(true);
+  f.B->SetFloatingWidth(60);
+  // Cut moves to the spare commands, Spare2 onto TbA.
+  f.B->Items()->Remove(f.Form.FindComponent("Cut") ? static_cast<TBarCustomItem*>(f.Form.FindComponent("Cut"))
+                                                   : nullptr);
+  f.C->Items()->Add(static_cast<TBarCustomItem*>(f.Form.FindComponent("Cut")));
+  auto* spare2 = static_cast<TBarCustomItem*>(f.Form.FindComponent("Spare2"));
+  f.C->Items()->Remove(spare2);
+  f.A->Items()->Insert(1, spare2);
+  std::string text = f.Saved();
+  // Everything put back as it was.
+  TLayoutForm g;
+  g.Form.Show();
+  g.Load(text);
+  EXPECT_EQ(TLayoutForm::Names(g.A->Items()), "Open,Spare2,Save,Print");
+  EXPECT_EQ(TLayoutForm::Names(g.B->Items()), "Copy");
+  EXPECT_EQ(TLayoutForm::Names(g.C->Items()), "Spare1,Cut");
+  EXPECT_EQ(Mode(g.A), 1);
+  EXPECT_EQ(Mode(g.B), 1);  // every customizable toolbar takes the layout's mode
+  ASSERT_TRUE(g.B->Floating());
+  EXPECT_EQ(g.B->FloatingPosition(), TPoint(320, 240));
+  EXPECT_EQ(g.B->FloatingWidth(), 60);
+  // Without the last layout only items and options are read.
+  TLayoutForm h;
+  h.Load(text, false);
+  EXPECT_FALSE(h.B->Floating());
+}
+
+TEST(SkinCustomizer, HandEditedItemLines) {
+  struct {
+    const char* Lines;
+    const char* A;
+    const char* Spare;
+  } cases[] = {
+      // A toolbar or item that no longer exists is skipped and takes no position.
+      {"TbGone, Open|TbA, Gone|TbA, Print|TbA, Open", "Print,Open,Save", "Spare1,Spare2"},
+      // The same item twice ends at the later place.
+      {"TbA, Save|TbA, Print|TbA, Save", "Print,Open,Save", "Spare1,Spare2"},
+      // Names match without regard to case; quoted fields are read as fields.
+      {"tba, \"spare2\"", "Spare2,Open,Save,Print", "Spare1"},
+      // Lines of one toolbar split by another start over at 0 (kept as the file format has it).
+      {"TbA, Print|Cstmzr, Spare2|TbA, Save", "Save,Print,Open", "Spare2,Spare1"},
+      // A line of one field, or none, is nothing.
+      {"TbA|,|TbA,", "Open,Save,Print", "Spare1,Spare2"},
+  };
+  for (auto& c : cases) {
+    TLayoutForm f;
+    std::string text, lines = std::string(c.Lines) + "|";
+    int n = 0;
+    for (size_t at = 0, bar; (bar = lines.find('|', at)) != std::string::npos; at = bar + 1)
+      text += std::to_string(n++) + "=" + lines.substr(at, bar - at) + "\r\n";
+    text = "[Items]\r\nCount=" + std::to_string(n) + "\r\n" + text;
+    f.Load(text);
+    EXPECT_EQ(TLayoutForm::Names(f.A->Items()), c.A) << c.Lines;
+    EXPECT_EQ(TLayoutForm::Names(f.C->Items()), c.Spare) << c.Lines;
+  }
+}
+
+TEST(SkinCustomizer, SeparatorsOfTheFileAreMadeOnceAndReused) {
+  TLayoutForm f;
+  std::string text =
+      "[Items]\r\nCount=4\r\n0=TbA, Open\r\n1=TbA, CustomizerUniqueSeparator7\r\n2=TbA, Save\r\n"
+      "3=TbA, CustomizerUniqueSeparator7\r\n";
+  f.Load(text);
+  f.Load(text);  // a second load finds the separator it made
+  EXPECT_EQ(TLayoutForm::Names(f.A->Items()), "Open,Save,Print,CustomizerUniqueSeparator7");
+  auto* sep = f.Form.FindComponent("CustomizerUniqueSeparator7");
+  ASSERT_NE(dynamic_cast<TBarSeparatorItem*>(sep), nullptr);
+  // A name that is no identifier, or names a component of another kind, is skipped.
+  f.Item("NotCustomizerUniqueSeparator");
+  f.Load("[Items]\r\nCount=2\r\n0=TbA, \"CustomizerUniqueSeparator 1\"\r\n1=TbA, NotCustomizerUniqueSeparator\r\n");
+  EXPECT_EQ(f.A->Items()->Count(), 4);
+  // New separators never share a name, even within one clock tick.
+  TBarCustomItem* s1 = f.C->NewUniqueSeparatorItem();
+  TBarCustomItem* s2 = f.C->NewUniqueSeparatorItem();
+  EXPECT_EQ(s1->Name().rfind("CustomizerUniqueSeparator", 0), 0u);
+  EXPECT_NE(s1->Name(), s2->Name());
+  EXPECT_EQ(TSkinCustomizer::GetItemDisplayCaption(s1), AnsiToWide(s1->Name()));
+  delete s1;
+  delete s2;
+}
+
+TEST(SkinCustomizer, DisplayModeOfTheLayout) {
+  struct {
+    const char* Value;
+    int Expected;
+  } cases[] = {{"2", 2}, {"3", 3}, {"abc", 0}, {"7", 1}, {"-1", 1}, {nullptr, 1}};
+  for (auto& c : cases) {
+    TLayoutForm f;
+    SetToolbarDisplayMode(f.A, 1);
+    SetToolbarDisplayMode(f.B, 1);
+    std::string text = "[Layouts]\r\nCount=1\r\n0=LastLayout\r\n[LastLayout @ ExtraOptions]\r\n";
+    if (c.Value) text += std::string("Count=1\r\n0=DisplayMode=") + c.Value + "\r\n";
+    f.Load(text);
+    EXPECT_EQ(Mode(f.A), c.Expected) << (c.Value ? c.Value : "absent");
+    EXPECT_EQ(Mode(f.B), c.Expected);
+    EXPECT_EQ(Mode(f.Fixed), 0);
+  }
+}
+
+TEST(SkinCustomizer, LayoutNotListedIsNotLoaded) {
+  TLayoutForm f;
+  f.Load("[LastLayout @ ExtraOptions]\r\nCount=1\r\n0=DisplayMode=2\r\n");
+  EXPECT_EQ(Mode(f.A), 0);
+}
+
+TEST(SkinCustomizer, MainFormPlacement) {
+  struct {
+    const char* Lines;
+    TRect Bounds;
+  } cases[] = {
+      {"0=MainForm.Bounds=10, 20, 300, 200", {10, 20, 310, 220}},
+      {"0=MainForm.Bounds=10, 20, 300", {50, 60, 550, 460}},  // three fields: ignored
+      {"0=MainForm.Bounds=x, 20, 300, 200", {0, 20, 300, 220}},
+      {"0=MainForm.WindowState=wsBogus", {50, 60, 550, 460}},
+  };
+  for (auto& c : cases) {
+    TLayoutForm f;
+    f.Load(std::string("[ExtraOptions]\r\nCount=1\r\n") + c.Lines);
+    EXPECT_EQ(f.Form.BoundsRect(), c.Bounds) << c.Lines;
+    EXPECT_EQ(f.Form.WindowState(), wsNormal);
+  }
+  TLayoutForm f;
+  f.Form.SetBounds(70, 80, 420, 310);
+  std::string text = f.Saved();
+  EXPECT_EQ(section(text, "ExtraOptions"),
+            "Count=4\r\n0=Theme=Default\r\n1=MainForm.WindowState=wsNormal\r\n2=MainForm.Bounds=70, 80, 420, 310\r\n"
+            "3=MainForm.RestoreBounds=70, 80, 420, 310");
+  TLayoutForm g;
+  g.Form.Show();
+  g.Load("[ExtraOptions]\r\nCount=2\r\n0=MainForm.WindowState=wsMaximized\r\n1=MainForm.RestoreBounds=5, 6, 300, 200");
+  EXPECT_EQ(g.Form.WindowState(), wsMaximized);
+  g.Form.SetWindowState(wsNormal);  // back to the restore rectangle
+  EXPECT_EQ(g.Form.BoundsRect(), TRect(5, 6, 305, 206));
+}
+
+TEST(SkinCustomizer, NumberedLists) {
+  struct {
+    const char* Section;
+    const char* Expected;
+  } cases[] = {
+      {"", ""},                                    // no Count: empty
+      {"0=a\r\n1=b", ""},                          // keys without a count are nothing
+      {"Count=2\r\n0=a=b\r\n1=c", "a=b|c"},        // entries may hold "="
+      {"Count=3\r\n0=a\r\n2=c", "a||c"},           // a missing key is an empty entry
+      {"Count=2000000000\r\n0=a\r\n1=b", "a|b|"},  // a damaged count never runs away
+      {"Count=-5\r\n0=a", ""},
+  };
+  for (auto& c : cases) {
+    TMemIniFile ini(L"");
+    TStringList lines;
+    lines.SetText(std::string("[L]\r\n") + c.Section);
+    ini.SetStrings(&lines);
+    TStringList list;
+    list.Add("old");
+    ReadNumberedList(&ini, "L", &list);
+    list.SetDelimiter('|');
+    list.SetQuoteChar('\'');
+    std::string got;
+    for (int i = 0; i < list.Count(); ++i) got += (i ? "|" : "") + list[i];
+    EXPECT_EQ(got, c.Expected) << c.Section;
+  }
+}
+
+TEST(SkinCustomizer, DisplayCaptions) {
+  struct {
+    const wchar_t* Caption;
+    const wchar_t* Shown;
+  } cases[] = {
+      {L"&Open", L"Open"},
+      {L"Save && Exit", L"Save & Exit"},  // a doubled "&" is one "&", as in menus
+      {L"&Find\tCtrl+F", L"Find"},
+  };
+  for (auto& c : cases) {
+    TBarCustomItem item(nullptr);
+    item.SetCaption(c.Caption);
+    EXPECT_EQ(TSkinCustomizer::GetItemDisplayCaption(&item), c.Shown);
+    TSkinItem skin(nullptr);  // a skinned item shows its Unicode caption
+    skin.SetCaption(c.Caption);
+    EXPECT_EQ(TSkinCustomizer::GetItemDisplayCaption(&skin), c.Shown);
+  }
+}
+
+TEST(SkinCustomizer, ShortcutListOfTheMenuBar) {
+  TLayoutForm f;
+  auto* menu = NewSkinToolbar(&f.Form);
+  menu->SetName("MenuBar");
+  SetCustomizable(menu, false);
+  auto* file = new TMenuParent(&f.Form);
+  file->SetCaption(L"&File");
+  menu->Items()->Add(file);
+  for (const wchar_t* c : {L"&New", L"&Open...", L"E&xit"}) {
+    auto* item = new TBarCustomItem(&f.Form);
+    item->SetCaption(c);
+    file->Add(item);
+  }
+  file->Add(new TBarSeparatorItem(&f.Form));
+  f.C->SetMenuBar(menu);
+  struct TFilter : TObject {
+    void Accept(TObject*, TBarCustomItem* Item, bool& Accept) { Accept = Item->Caption() != L"E&xit"; }
+  } filter;
+  f.C->OnGetShortcutsList = TSkinAcceptItemEvent(&filter, &TFilter::Accept);
+  TSkinMenuBarShortcuts list;
+  f.C->GetShortcutsList(&list);
+  EXPECT_EQ(list.Name(), "MenuBar");
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list[0], L"New");
+  EXPECT_EQ(list[1], L"Open...");
+  EXPECT_EQ(list.Item(1), file->Items(1));
+}
+
+TEST(SkinCustomizer, OnlyOneOnAFormOrFrame) {
+  TForm form(nullptr, CreateNew);
+  TComponent plain(nullptr);
+  EXPECT_THROW(TSkinCustomizer bad(&plain), EInvalidOperation);
+  EXPECT_THROW(TSkinCustomizer none(nullptr), EInvalidOperation);
+  new TSkinCustomizer(&form);
+  EXPECT_THROW(new TSkinCustomizer(&form), EInvalidOperation);
+  EXPECT_EQ(form.ComponentCount(), 1);
+}
+
+TEST(SkinCustomizer, FileReplacedWithForeignSectionsKept) {
+  TLayoutForm f;
+  f.C->SetSaveFormState(false);
+  WideString name = GetTempDir() + L"hv-customizer-test.ini";
+  {
+    TStringList old;
+    old.SetText("[Mine]\r\nKey=Value\r\n[Items]\r\nCount=1\r\n0=TbA, Gone\r\n[Other]\r\nA=1\r\n");
+    old.SaveToFile(name);
+  }
+  f.C->SaveToFile(name);
+  TStringList back;
+  back.LoadFromFile(name);
+  std::string text = back.Text();
+  EXPECT_EQ(text.rfind("[Mine]\r\nKey=Value\r\n\r\n[Items]\r\nCount=7\r\n", 0), 0u);
+  EXPECT_EQ(section(text, "Other"), "A=1");
+  EXPECT_EQ(text.find("Gone"), std::string::npos);
+  // Read back into a fresh form.
+  TLayoutForm g;
+  g.C->Items()->Move(0, 1);
+  g.C->LoadFromFile(name, true);
+  EXPECT_EQ(TLayoutForm::Names(g.C->Items()), "Spare1,Spare2");
+  DeleteFile(name);
+}
+
+// Mutated layout files: each loads what it can, never raises, and a toolbar keeps its items.
+TEST(SkinCustomizer, DamagedFilesFuzz) {
+  TLayoutForm f;
+  f.C->SetSaveFormState(false);
+  f.Form.Show();
+  SetToolbarDisplayMode(f.A, 2);
+  TStringList base;
+  f.C->Save(&base);
+  std::string seed = base.Text() + "[ExtraOptions]\r\n0=MainForm.Bounds=1, 2, 3, 4\r\n";
+  std::vector<std::string> fragments;
+  std::string list =
+      "=|,|\"|[|]|\r\n|Count=|99999999|-1|@|TbA|TbB|Cstmzr|CustomizerUniqueSeparator|+|LastLayout @ |"
+      "DisplayMode=|\x80\xff| |Rev=2000|";
+  for (size_t at = 0, bar; (bar = list.find('|', at)) != std::string::npos; at = bar + 1)
+    fragments.push_back(list.substr(at, bar - at));
+  std::mt19937 rng(30);
+  for (int round = 0; round < 700; ++round) {
+    std::string text = seed;
+    int edits = 1 + rng() % 6;
+    for (int e = 0; e < edits; ++e) {
+      size_t at = rng() % (text.size() + 1);
+      switch (rng() % 3) {
+        case 0: text.erase(at, rng() % 12); break;
+        case 1: text.insert(at, fragments[rng() % std::size(fragments)]); break;
+        default:
+          if (at < text.size()) text[at] = static_cast<char>(rng());
+      }
+    }
+    TStringList lines;
+    lines.SetText(text);
+    ASSERT_NO_THROW(f.C->Load(&lines, true)) << text;
+    int total = f.A->Items()->Count() + f.B->Items()->Count() + f.Fixed->Items()->Count() + f.C->Items()->Count();
+    // Items only move between toolbars; separators the file names may be added.
+    int separators = 0;
+    for (int i = 0; i < f.Form.ComponentCount(); ++i)
+      separators += dynamic_cast<TBarSeparatorItem*>(f.Form.Components(i)) != nullptr;
+    ASSERT_LE(total, 8 + separators) << text;
+    ASSERT_GE(total, 8) << text;
+    ASSERT_GE(Mode(f.A), 0);
+    ASSERT_LE(Mode(f.A), 3);
+  }
+}

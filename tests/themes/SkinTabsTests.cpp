@@ -1,0 +1,231 @@
+// The tab set and tab control: activation and its events, tabs inserted and deleted, sheets,
+// autofit, hidden tabs and scrolling, and moving a tab.
+#include <gtest/gtest.h>
+
+#include "framework/FormFiles.h"
+#include "framework/Forms.h"
+#include "themes/SkinTabs.h"
+#include "themes/Ui.h"
+
+namespace {
+
+void pump() {
+  MSG msg;
+  for (int i = 0; i < 100 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+struct TTabForm : TObject {
+  explicit TTabForm(int Tabs = 3, int Width = 300) : Form(nullptr, CreateNew) {
+    UiStartUp();
+    Form.SetBounds(30, 30, Width + 40, 260);
+    Control = new TSkinTabControl(&Form);
+    Control->SetParent(&Form);
+    Control->SetBounds(10, 10, Width, 200);
+    Control->OnActiveTabChange = TSkinTabChangeEvent(this, &TTabForm::Changed);
+    Control->OnActiveTabChanging = TSkinTabChangingEvent(this, &TTabForm::Changing);
+    for (int i = 0; i < Tabs; ++i) Control->AddTab(L"Tab " + std::to_wstring(i));
+    Form.Show();
+    pump();
+  }
+  void Changed(TObject*, int Index) { Log += "change " + std::to_string(Index) + ";"; }
+  void Changing(TObject*, int From, int To, bool& Allow) {
+    Log += "changing " + std::to_string(From) + ">" + std::to_string(To) + ";";
+    Allow = !Refuse;
+  }
+  TSkinTabItem* Tab(int I) { return static_cast<TSkinTabItem*>(Control->Items()->Items(I)); }
+  TSkinTabSheet* SheetOf(int I) { return static_cast<TSkinTabSheet*>(Tab(I)->Control()); }
+  int Checked() {
+    int n = 0;
+    for (int i = 0; i < Control->Items()->Count(); ++i) n += Control->Items()->Items(i)->Checked();
+    return n;
+  }
+  TForm Form;
+  TSkinTabControl* Control;
+  std::string Log;
+  bool Refuse = false;
+};
+
+}  // namespace
+
+TEST(SkinTabs, FirstTabActiveWithItsSheet) {
+  TTabForm f;
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 0);
+  EXPECT_EQ(f.Control->PageCount(), 3);
+  EXPECT_TRUE(f.Tab(0)->Checked());
+  EXPECT_TRUE(f.SheetOf(0)->Visible());
+  EXPECT_FALSE(f.SheetOf(1)->Visible());
+  EXPECT_EQ(f.SheetOf(0)->Caption(), L"Tab 0");
+}
+
+TEST(SkinTabs, ActiveIndexRequests) {
+  struct {
+    int Request;
+    int Expected;
+    const char* Log;
+  } cases[] = {
+      {2, 2, "changing 0>2;change 2;"},
+      {4, -1, "changing 0>-1;change -1;"},   // the item count
+      {-2, -1, "changing 0>-1;change -1;"},  // below zero
+      {0, 0, ""},                            // the active one: nothing
+      {3, 0, ""},                            // a separator, no tab: unchanged
+  };
+  for (auto& c : cases) {
+    TTabForm f;
+    f.Control->Items()->Add(new TSkinSeparatorItem(&f.Form));
+    f.Log.clear();
+    f.Control->SetActiveTabIndex(c.Request);
+    SCOPED_TRACE(c.Request);
+    EXPECT_EQ(f.Control->ActiveTabIndex(), c.Expected);
+    EXPECT_EQ(f.Log, c.Log);
+    EXPECT_EQ(f.Control->EmptySheet()->Visible(), c.Expected == -1);
+    EXPECT_EQ(f.Checked(), c.Expected == -1 ? 0 : 1);
+  }
+}
+
+TEST(SkinTabs, RefusedChangeKeepsEverything) {
+  TTabForm f;
+  f.Refuse = true;
+  f.Control->SetActiveTabIndex(1);
+  f.Tab(2)->Click();
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 0);
+  EXPECT_TRUE(f.Tab(0)->Checked());
+  EXPECT_FALSE(f.Tab(2)->Checked());
+  EXPECT_TRUE(f.SheetOf(0)->Visible());
+  EXPECT_FALSE(f.SheetOf(2)->Visible());
+  // Allowed, a click activates the tab and shows its sheet.
+  f.Refuse = false;
+  f.Log.clear();
+  f.Tab(2)->Click();
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 2);
+  EXPECT_TRUE(f.SheetOf(2)->Visible());
+  EXPECT_FALSE(f.SheetOf(0)->Visible());
+  EXPECT_NE(f.Log.find("change 2;"), std::string::npos);
+}
+
+TEST(SkinTabs, InsertAndDeleteShiftTheActiveIndex) {
+  TTabForm f;
+  f.Control->SetActiveTabIndex(1);
+  TSkinTabItem* active = f.Tab(1);
+  auto* before = new TSkinTabItem(&f.Form);
+  f.Control->Items()->Insert(0, before);
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 2);  // the same tab, one further
+  EXPECT_EQ(f.Tab(2), active);
+  EXPECT_EQ(f.Control->PageCount(), 4);
+  delete before;
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 1);
+  EXPECT_EQ(f.Control->PageCount(), 3);
+  // The active tab going hands over to the tab before it.
+  delete f.Tab(1);
+  pump();
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 0);
+  EXPECT_TRUE(f.Tab(0)->Checked());
+  EXPECT_EQ(f.Control->PageCount(), 2);
+  // The active first tab going hands over to the second.
+  delete f.Tab(0);
+  pump();
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 0);
+  EXPECT_TRUE(f.Tab(0)->Checked());
+  EXPECT_TRUE(f.SheetOf(0)->Visible());
+  // The only tab going leaves none, and the empty sheet shows.
+  delete f.Tab(0);
+  pump();
+  EXPECT_EQ(f.Control->ActiveTabIndex(), -1);
+  EXPECT_TRUE(f.Control->EmptySheet()->Visible());
+  EXPECT_EQ(f.Control->PageCount(), 0);
+}
+
+TEST(SkinTabs, SheetNamesSkipThoseTaken) {
+  TTabForm f(0);
+  TComponent taken(&f.Form);
+  taken.SetName("SkinTabSheet1");
+  TSkinTabSheet* sheet = f.Control->AddTab(L"One");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->Name(), "SkinTabSheet2");
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 0);  // the first page is clicked
+  EXPECT_EQ(f.Control->AddTab(L"Two")->Name(), "SkinTabSheet3");
+}
+
+TEST(SkinTabs, AutofitSharesTheWidth) {
+  struct {
+    int MaxSize;
+    int Width;
+  } cases[] = {{200, 100}, {80, 80}};
+  for (auto& c : cases) {
+    TTabForm f(4, 404);
+    TSkinTabToolbar* t = f.Control->TabToolbar();
+    // A dock of client width 404.
+    f.Control->SetWidth(404 + f.Control->Width() - t->CurrentDock()->ClientWidth());
+    pump();
+    ASSERT_EQ(t->CurrentDock()->ClientWidth(), 404);
+    f.Control->SetTabAutofitMaxSize(c.MaxSize);
+    f.Control->SetTabAutofit(true);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(f.Tab(i)->CustomWidth(), c.Width) << c.MaxSize;
+  }
+}
+
+TEST(SkinTabs, TabsThatDoNotFitAreHiddenAndScrolledIn) {
+  TTabForm f(8, 200);
+  TSkinTabToolbar* t = f.Control->TabToolbar();
+  t->FitTabs();
+  int hidden = static_cast<int>(t->HiddenTabs().size());
+  ASSERT_GT(hidden, 0);
+  EXPECT_TRUE(f.Tab(0)->Visible());
+  EXPECT_FALSE(f.Tab(7)->Visible());
+  // Activating a hidden tab scrolls it into view; the first ones give way.
+  f.Control->SetActiveTabIndex(7);
+  EXPECT_TRUE(f.Tab(7)->Visible());
+  EXPECT_TRUE(t->IsHidden(f.Tab(0)));
+  EXPECT_EQ(static_cast<int>(t->HiddenTabs().size()), hidden);
+  f.Control->SetActiveTabIndex(0);
+  EXPECT_TRUE(f.Tab(0)->Visible());
+  EXPECT_FALSE(f.Tab(7)->Visible());
+}
+
+TEST(SkinTabs, MovingATab) {
+  TTabForm f;
+  f.Control->OnActiveTabReordering = TSkinTabChangingEvent(&f, &TTabForm::Changing);
+  f.Control->OnActiveTabReorder = TSkinTabChangeEvent(&f, &TTabForm::Changed);
+  TSkinTabItem* first = f.Tab(0);
+  f.Refuse = true;
+  f.Log.clear();
+  f.Control->TabToolbar()->ReorderTab(first, 1);
+  EXPECT_EQ(f.Tab(0), first);
+  EXPECT_EQ(f.Log, "changing 0>1;");
+  f.Refuse = false;
+  f.Control->TabToolbar()->ReorderTab(first, 1);
+  EXPECT_EQ(f.Tab(1), first);
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 1);
+  // Onto itself or past the last tab: nothing.
+  f.Log.clear();
+  f.Control->TabToolbar()->ReorderTab(first, 1);
+  f.Control->TabToolbar()->ReorderTab(first, 3);
+  EXPECT_EQ(f.Log, "");
+}
+
+TEST(SkinTabs, ItemTakesTheToolbarsStyle) {
+  TTabForm f;
+  f.Control->SetThemeType(tttFlat);
+  f.Tab(1)->SetThemeType(tttNone);  // on a tab toolbar the item's own setting does nothing
+  EXPECT_EQ(f.Tab(1)->ThemeType(), tttFlat);
+  EXPECT_EQ(f.Control->Color(), clBtnFace);
+  f.Control->SetThemeType(tttUi);
+  EXPECT_EQ(f.Control->Color(), clNone);
+  f.Control->SetTabPosition(ttpBottom);
+  EXPECT_EQ(f.Tab(0)->TabPosition(), ttpBottom);
+  EXPECT_EQ(f.Control->Dock()->Align(), alBottom);
+}
+
+TEST(SkinTabs, FormFileKeepsSheetsAndHiddenTabs) {
+  TTabForm f(8, 200);
+  f.Form.SetName("TabsForm");
+  f.Control->SetName("Tabs");
+  for (int i = 0; i < 8; ++i) f.Tab(i)->SetName("Tab" + std::to_string(i));
+  f.Control->TabToolbar()->FitTabs();
+  ASSERT_FALSE(f.Control->TabToolbar()->HiddenTabs().empty());
+  std::string text = WriteComponentToText(&f.Form);
+  EXPECT_NE(text.find("TabItem = 'Tab1'"), std::string::npos) << text;
+  EXPECT_NE(text.find("HiddenItems = ("), std::string::npos) << text;
+}
