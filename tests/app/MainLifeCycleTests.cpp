@@ -51,10 +51,10 @@ TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
   TMainForm& form = Make();
   // The menu bar in order, each menu before its items (the command menus sit between File and View).
   const AnsiString commands = form.CommandList()->Text();
-  const AnsiString file =
+  const AnsiString fileMenu =
       "smnitmFile\r\nmnitmNew\r\nmnitmOpen\r\nsmnitmRecentDocuments\r\nmnitmSave\r\nmnitmSaveAs\r\n"
       "mnitmSaveAll\r\nmnitmClose\r\nmnitmCloseAll\r\nmnitmPageSetup\r\nmnitmPrint\r\nmnitmExit\r\nsmnitmEdit\r\n";
-  EXPECT_EQ(commands.substr(0, file.size()), file);
+  EXPECT_EQ(commands.substr(0, fileMenu.size()), fileMenu);
   EXPECT_NE(commands.find("\r\nsmnitmView\r\nmnitmPrintPreview\r\n"), AnsiString::npos);
   EXPECT_NE(commands.find("\r\nsmnitmCharacter\r\nsmnitmHelp\r\nmnitmOnTheInternet\r\nmnitmCheckForUpdates\r\n"),
             AnsiString::npos);
