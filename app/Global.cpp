@@ -1,6 +1,7 @@
 // The application's global objects.
 #include "app/Global.h"
 
+#include "app/AppControls.h"
 #include "app/Documents.h"
 #include "app/HighList.h"
 #include "app/NSHotKey.h"
@@ -40,5 +41,6 @@ void RegisterAppClasses() {
   RegisterTxtXmlHighlighterClasses();
   RegisterApControlClasses();
   RegisterSkinClasses();
-  RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo()});
+  RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo(), &TNSInfoBar::StaticClassInfo(),
+                   &TNSBvLabel::StaticClassInfo()});
 }

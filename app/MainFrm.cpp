@@ -9,6 +9,7 @@
 #include "app/Documents.h"
 #include "app/Global.h"
 #include "app/HighList.h"
+#include "app/MainActions.h"
 #include "app/NSTextDialogs.h"
 #include "app/CharPalette.h"
 #include "app/Startup.h"
@@ -65,7 +66,7 @@ HV_PUBLISH(TMainForm) {
   p.ComponentField("txtsvdlgMain", &T::txtsvdlgMain);
   p.ComponentField("actnlstMain", &T::actnlstMain);
   p.ComponentField("actnOpen", &T::actnOpen);
-  p.ComponentField("actnNew", &T::actnNew);
+  p.ComponentField("actnCreateNew", &T::actnNew);
 }
 
 namespace {
@@ -190,6 +191,7 @@ void TMainForm::FormCreate(TObject*) {
   newTabButton_->SetCustomWidth(25);
   newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
   tlbrTabBar->Insert(0, newTabButton_);
+  Commands = new TMainCommands(this);
   StartLifeCycle();
   std::vector<WideString> files;
   if (::Options->OpenLastDocuments) files = ReadLastDocuments(LastDocumentsPath());

@@ -29,6 +29,7 @@ class TDocumentTabBar;
 class TSkinDock;
 class TSkinToolbar;
 class TLgLanguageController;
+class TMainCommands;
 class TNSTextOpenDialog;
 class TNSTextSaveDialog;
 class TStringListW;
@@ -107,6 +108,8 @@ class TMainForm : public TForm {
   TAction* actnNew = nullptr;
   TAction* actnPrintPreview = nullptr;
   TBarMRUList* mrlstMain = nullptr;
+  // The handlers of the actions, the caption and the status bar.
+  TMainCommands* Commands = nullptr;
 
   // ---- the recent documents ----
   // Opens the file chosen from the list (a file deleted meanwhile is reported).

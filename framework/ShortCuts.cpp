@@ -138,9 +138,18 @@ TShortCut TextToShortCut(const WideString& Text) {
   if (rest.empty()) return TShortCut(0);
   WideString wanted = Upper(WideString(rest));
   const auto& names = UpperKeyNames();
-  for (Word key = 8; key < 256; ++key)
-    if (names[key] == wanted) return TShortCut(key | modifiers);
-  return TShortCut(0);
+  // Some layouts give an OEM key of a vendor range (0x92-0x96) the name of a common one ("=");
+  // the common key is the one the keyboard sends.
+  Word vendor = 0;
+  for (Word key = 8; key < 256; ++key) {
+    if (names[key] != wanted) continue;
+    if (key >= 0x92 && key <= 0x96) {
+      if (!vendor) vendor = key;
+      continue;
+    }
+    return TShortCut(key | modifiers);
+  }
+  return vendor ? TShortCut(vendor | modifiers) : TShortCut(0);
 }
 
 TShortCut TextToShortCut(const AnsiString& Text) { return TextToShortCut(AnsiToWide(Text)); }

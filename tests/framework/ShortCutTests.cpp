@@ -95,6 +95,14 @@ TEST(ShortCutText, ReadingAcceptsAnyOrderAndAnyLetterCase) {
   EXPECT_EQ(TextToShortCut(L"f12"), TShortCut(VK_F12));
 }
 
+TEST(ShortCutText, TheKeysOfCtrlPlusAndMinusKeepTheirCodes) {
+  // Wine names a vendor key (0x92) "=" as well; the text must come back to the key that is typed.
+  for (Word key : {Word(VK_OEM_PLUS), Word(VK_OEM_MINUS)}) {
+    const TShortCut sc = TShortCut(key | scCtrl);
+    EXPECT_EQ(TextToShortCut(ShortCutToText(sc)), sc) << key;
+  }
+}
+
 TEST(ShortCutText, UnknownOrIncompleteTextGivesZero) {
   EXPECT_EQ(TextToShortCut(L""), 0);
   EXPECT_EQ(TextToShortCut(L"   "), 0);

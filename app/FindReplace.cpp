@@ -1,0 +1,94 @@
+// Find, replace and go to line over an editor for the find and replace dialog.
+#include "app/FindReplace.h"
+
+#include "editor/TxtEditSearch.h"
+
+HV_PUBLISH(TFindAndReplace) {}
+
+TFindAndReplace::TFindAndReplace(TComponent* AOwner)
+    : TComponent(AOwner), plain_(new TTxtEditSearch(this)), regex_(new TTxtEditRegexSearch(this)) {}
+
+TTxtEditSearchCustom* TFindAndReplace::Engine(const TFindSettings& Settings) const {
+  if (Settings.RegularExpressions) return regex_;
+  return plain_;
+}
+
+TSearchReplaceOptions TFindAndReplace::Options(const TFindSettings& Settings) {
+  TSearchReplaceOptions options;
+  if (Settings.SearchUp) options << srBackwards;
+  if (Settings.MatchCase) options << srMatchCase;
+  if (Settings.WholeWords) options << srWholeWord;
+  return options;
+}
+
+bool TFindAndReplace::TestSearch(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings) {
+  if (Text.empty()) return false;
+  TTxtEditSearchCustom* engine = Engine(Settings);
+  TSearchReplaceOptions options;
+  if (Settings.MatchCase) options << srMatchCase;
+  if (Settings.WholeWords) options << srWholeWord;
+  engine->SetOptions(options);
+  engine->SetPattern(Text);
+  TTxtEditStringList* lines = Editor->Lines();
+  for (int i = 0; i < lines->Count(); ++i)
+    if (engine->FindAllIn(lines->Strings(i)) > 0) return true;
+  return false;
+}
+
+void TFindAndReplace::ToOtherEnd(TCustomTxtEdit* Editor, bool Backwards) {
+  if (Backwards) {
+    const int last = std::max(Editor->Lines()->Count(), 1);
+    const int length = Editor->Lines()->Count() ? static_cast<int>(Editor->Lines()->Strings(last - 1).size()) : 0;
+    Editor->SetCaretXY({length + 1, last});
+  } else {
+    Editor->SetCaretXY({1, 1});
+  }
+}
+
+TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
+                                  bool Incremental, const TBufferCoord& Saved) {
+  Editor->SetSearchEngine(Engine(Settings));
+  if (!TestSearch(Editor, Text, Settings)) {
+    Editor->SetCaretXY(Saved);
+    return Text.empty() ? frNone : frNotFound;
+  }
+  if (Incremental) Editor->SetCaretXY(Saved);
+  if (Editor->SearchReplace(Text, "", Options(Settings)) > 0) return frNone;
+  Editor->BeginUpdate();
+  ToOtherEnd(Editor, Settings.SearchUp);
+  Editor->SearchReplace(Text, "", Options(Settings));
+  Editor->EndUpdate();
+  return Incremental ? frNone : frReachedEnd;
+}
+
+TFindResult TFindAndReplace::Replace(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
+                                     const TFindSettings& Settings, bool All) {
+  Editor->SetSearchEngine(Engine(Settings));
+  if (!TestSearch(Editor, Text, Settings)) return frNotFound;
+  TSearchReplaceOptions options = Options(Settings) + srReplace;
+  if (All) {
+    options << srReplaceAll << srEntireScope;
+  } else if (Editor->SelAvail()) {
+    options << srSelectionOnly;
+  }
+  TFindResult result = frNone;
+  Editor->BeginUpdate();
+  if (Editor->SearchReplace(Text, ReplaceWith, options) == 0 && !All) {
+    result = frReachedEnd;
+    ToOtherEnd(Editor, Settings.SearchUp);
+    Editor->SearchReplace(Text, ReplaceWith, options - srSelectionOnly);
+  }
+  Editor->EndUpdate();
+  return result;
+}
+
+bool TFindAndReplace::Go(TCustomTxtEdit* Editor, int N, bool Line) {
+  if (N < 1 || N > Editor->Lines()->Count()) return false;
+  if (Line) {
+    Editor->SetCaretXY({1, N});
+    Editor->EnsureCursorPosVisibleEx(true);
+  } else {
+    Editor->SetCaretXY({N, Editor->CaretY()});
+  }
+  return true;
+}

@@ -1,0 +1,732 @@
+// The main window's commands, one execute and one update handler per action, and the caption
+// and status-bar texts that follow the active document.
+#include "app/MainActions.h"
+
+#include "app/DocumentFrm.h"
+#include "app/DocumentTabs.h"
+#include "app/Documents.h"
+#include "app/Encoding.h"
+#include "app/Global.h"
+#include "app/HighList.h"
+#include "app/LineFunctions.h"
+#include "app/MainFrm.h"
+#include "app/NSTextDialogs.h"
+#include "app/Options.h"
+#include "app/Useful.h"
+#include "app/UsefulWindows.h"
+#include "controls/ApPageList.h"
+#include "editor/TxtEditKeyCmds.h"
+#include "editor/TxtEditPrint.h"
+#include "foundation/ApStrHolder.h"
+#include "framework/Actions.h"
+#include "framework/Application.h"
+#include "framework/CodePages.h"
+#include "framework/DateTime.h"
+#include "framework/Dialogs.h"
+#include "framework/FileRoutines.h"
+#include "framework/Format.h"
+#include "framework/ScopeGuards.h"
+#include "highlighting/TxtXmlHighlighter.h"
+#include "themes/SkinItem.h"
+#include "themes/SkinToolbar.h"
+
+const char* const MakerWebAddress = "http://www.halcorn.com/verdan/";
+
+HV_PUBLISH(TMainCommands) {}
+
+namespace {
+
+const wchar_t* const productName = L"Halcorn Verdan";
+constexpr int minFontSize = 9, maxFontSize = 26;
+
+}  // namespace
+
+// Actions not named here are the form's own (create new, open, print preview, saving, closing,
+// exit, the update check).
+const TMainCommands::TBinding TMainCommands::bindings_[] = {
+    {"actnPageSetup", nullptr, &TMainCommands::Disabled},
+    {"actnPrintPreview", nullptr, &TMainCommands::PrintPreviewUpdate},
+    {"actnPrint", &TMainCommands::PrintExecute, &TMainCommands::PrinterDocument},
+    {"actnUndo", &TMainCommands::UndoExecute, &TMainCommands::UndoUpdate},
+    {"actnRedo", &TMainCommands::RedoExecute, &TMainCommands::RedoUpdate},
+    {"actnCut", &TMainCommands::CutExecute, &TMainCommands::EditableSelection},
+    {"actnCopy", &TMainCommands::CopyExecute, &TMainCommands::CopyUpdate},
+    {"actnPaste", &TMainCommands::PasteExecute, &TMainCommands::PasteUpdate},
+    {"actnCopyFilePathName", &TMainCommands::CopyFilePathNameExecute, &TMainCommands::FileNameUpdate},
+    {"actnSelectAll", &TMainCommands::SelectAllExecute, &TMainCommands::EditView},
+    {"actnPrevious", &TMainCommands::PreviousExecute, &TMainCommands::TwoDocuments},
+    {"actnNext", &TMainCommands::NextExecute, &TMainCommands::TwoDocuments},
+    {"actnDateAndTime", &TMainCommands::DateAndTimeExecute, &TMainCommands::Editable},
+    {"actnSelectLine", &TMainCommands::SelectLineExecute, &TMainCommands::EditViewLine},
+    {"actnTrimLeadingSpaces", &TMainCommands::TrimLeadingSpacesExecute, &TMainCommands::Editable},
+    {"actnTrimTrailingSpaces", &TMainCommands::TrimTrailingSpacesExecute, &TMainCommands::Editable},
+    {"actnDeleteExcessSpaces", &TMainCommands::DeleteExcessSpacesExecute, &TMainCommands::Editable},
+    {"actnJoinLines", &TMainCommands::JoinLinesExecute, &TMainCommands::Editable},
+    {"actnDeleteLine", &TMainCommands::DeleteLineExecute, &TMainCommands::EditableLine},
+    {"actnMoveLineUp", &TMainCommands::MoveLineUpExecute, &TMainCommands::MoveLineUpUpdate},
+    {"actnMoveLineDown", &TMainCommands::MoveLineDownExecute, &TMainCommands::MoveLineDownUpdate},
+    {"actnSort", nullptr, &TMainCommands::Disabled},
+    {"actnLinesProcessing", nullptr, &TMainCommands::Disabled},
+    {"actnBlockIndent", &TMainCommands::BlockIndentExecute, &TMainCommands::EditableSelection},
+    {"actnBlockUnindent", &TMainCommands::BlockUnindentExecute, &TMainCommands::EditableSelection},
+    {"actnSentenceCase", &TMainCommands::SentenceCaseExecute, &TMainCommands::Editable},
+    {"actnLowercase", &TMainCommands::LowercaseExecute, &TMainCommands::Editable},
+    {"actnUppercase", &TMainCommands::UppercaseExecute, &TMainCommands::Editable},
+    {"actnCapitalizeEachWord", &TMainCommands::CapitalizeEachWordExecute, &TMainCommands::Editable},
+    {"actnToggleCase", &TMainCommands::ToggleCaseExecute, &TMainCommands::Editable},
+    {"actnDosCRLF", &TMainCommands::LineBreakExecute, &TMainCommands::LineBreakUpdate},
+    {"actnUnixLF", &TMainCommands::LineBreakExecute, &TMainCommands::LineBreakUpdate},
+    {"actnMacCR", &TMainCommands::LineBreakExecute, &TMainCommands::LineBreakUpdate},
+    {"actnReadOnly", &TMainCommands::ReadOnlyExecute, &TMainCommands::ReadOnlyUpdate},
+    {"actnMainToolbar", &TMainCommands::MainToolbarExecute, &TMainCommands::VisibleUpdate},
+    {"actnTabBar", &TMainCommands::TabBarExecute, &TMainCommands::VisibleUpdate},
+    {"actnStatusBar", &TMainCommands::StatusBarExecute, &TMainCommands::VisibleUpdate},
+    {"actnLockTheToolbars", &TMainCommands::LockTheToolbarsExecute, &TMainCommands::LockTheToolbarsUpdate},
+    {"actnCustomize", nullptr, &TMainCommands::Disabled},
+    {"actnWordWrap", &TMainCommands::WordWrapExecute, &TMainCommands::WordWrapUpdate},
+    {"actnShowNonprintingCharacters", &TMainCommands::NonprintingExecute, &TMainCommands::NonprintingUpdate},
+    {"actnIncrease", &TMainCommands::IncreaseExecute, &TMainCommands::IncreaseUpdate},
+    {"actnDecrease", &TMainCommands::DecreaseExecute, &TMainCommands::DecreaseUpdate},
+    {"actnNormal", &TMainCommands::NormalExecute, &TMainCommands::NormalUpdate},
+    {"actnOnTheInternet", &TMainCommands::OnTheInternetExecute, nullptr},
+    {"actnAbout", nullptr, &TMainCommands::Disabled},
+    {"actnFile", &TMainCommands::FileExecute, &TMainCommands::Editable},
+    {"actnStatistics", nullptr, &TMainCommands::Disabled},
+    {"actnPreferences", nullptr, &TMainCommands::Disabled},
+    {"actnOtherCharacters", nullptr, &TMainCommands::Disabled},
+    // The find and replace dialog comes later; until then searching stays disabled.
+    {"actnFind", nullptr, &TMainCommands::Disabled},
+    {"actnFindNext", nullptr, &TMainCommands::Disabled},
+    {"actnFindPrevious", nullptr, &TMainCommands::Disabled},
+    {"actnReplace", nullptr, &TMainCommands::Disabled},
+    {"actnGoto", nullptr, &TMainCommands::Disabled},
+    {"actnMatchBracket", &TMainCommands::MatchBracketExecute, &TMainCommands::MatchBracketUpdate},
+    {"actnOpenLink", &TMainCommands::OpenLinkExecute, nullptr},
+    {"actnCopyLinkAddress", &TMainCommands::CopyLinkAddressExecute, nullptr},
+    {"actnClearBookmarks", &TMainCommands::ClearBookmarksExecute, &TMainCommands::ClearBookmarksUpdate},
+    {"actnDNDInsert", nullptr, &TMainCommands::Editable},
+};
+
+TMainCommands::TMainCommands(TMainForm* Form) : TComponent(Form), form_(Form) {
+  auto bind = [this](TAction* action, THandler execute, THandler update) {
+    if (!action) return;
+    if (execute) action->SetOnExecute(TNotifyEvent(this, execute));
+    if (update) action->OnUpdate = TNotifyEvent(this, update);
+  };
+  for (const TBinding& b : bindings_) bind(Action(b.Name), b.Execute, b.Update);
+  if (TAction* internet = Action("actnOnTheInternet"))
+    internet->SetCaption(WideFormat(AnsiToWide(Text("sOnTheInternet")), productName));
+  auto* events = new TApplicationEvents(this);
+  events->OnIdle = TIdleEvent(this, &TMainCommands::AppIdle);
+  if (form_->MainMenuRoot) ExtendMenu(form_->MainMenuRoot);
+  for (int i = 0; i <= 9; ++i) {
+    bind(Action("actnToggleBookmark" + std::to_string(i)), &TMainCommands::ToggleBookmarkExecute,
+         &TMainCommands::ToggleBookmarkUpdate);
+    bind(Action("actnGotoBookmark" + std::to_string(i)), &TMainCommands::GotoBookmarkExecute,
+         &TMainCommands::GotoBookmarkUpdate);
+  }
+}
+
+TAction* TMainCommands::Action(const AnsiString& Name) const {
+  return dynamic_cast<TAction*>(form_->FindComponent(Name));
+}
+
+TCustomTxtEdit* TMainCommands::Editor() const { return form_->ActiveEditor(); }
+
+TDocument* TMainCommands::Document() const { return form_->ActiveDocument(); }
+
+TCustomAction* TMainCommands::Of(TObject* Sender) { return dynamic_cast<TCustomAction*>(Sender); }
+
+void TMainCommands::Enable(TObject* Sender, bool Enabled) {
+  if (TCustomAction* action = Of(Sender)) action->SetEnabled(Enabled);
+}
+
+void TMainCommands::EnableCheck(TObject* Sender, bool Enabled, bool Checked) {
+  if (TCustomAction* action = Of(Sender)) {
+    action->SetEnabled(Enabled);
+    action->SetChecked(Checked);
+  }
+}
+
+AnsiString TMainCommands::Text(const AnsiString& Name) const { return GetHolderString(form_->mltstrnghldrMain, Name); }
+
+TControl* TMainCommands::NamedControl(const AnsiString& Name) const {
+  return dynamic_cast<TControl*>(form_->FindComponent(Name));
+}
+
+// ---- update rules ----
+
+void TMainCommands::Disabled(TObject* Sender) { Enable(Sender, false); }
+
+void TMainCommands::HasDocument(TObject* Sender) { Enable(Sender, form_->HasActiveDocument()); }
+
+void TMainCommands::TwoDocuments(TObject* Sender) { Enable(Sender, DocumentList && DocumentList->Count() >= 2); }
+
+void TMainCommands::EditView(TObject* Sender) { Enable(Sender, form_->ActiveInEditView()); }
+
+void TMainCommands::Editable(TObject* Sender) { Enable(Sender, form_->CanEditActive()); }
+
+void TMainCommands::EditableSelection(TObject* Sender) {
+  Enable(Sender, form_->CanEditActive() && Editor()->SelAvail());
+}
+
+void TMainCommands::EditableLine(TObject* Sender) {
+  Enable(Sender, form_->CanEditActive() && !Editor()->LineText().empty());
+}
+
+void TMainCommands::EditViewLine(TObject* Sender) {
+  Enable(Sender, form_->ActiveInEditView() && !Editor()->LineText().empty());
+}
+
+void TMainCommands::PrinterDocument(TObject* Sender) {
+  Enable(Sender, form_->HasActiveDocument() && PrinterInfoSize() > 0);
+}
+
+void TMainCommands::UndoUpdate(TObject* Sender) { Enable(Sender, form_->ActiveInEditView() && Editor()->CanUndo()); }
+
+void TMainCommands::RedoUpdate(TObject* Sender) { Enable(Sender, form_->ActiveInEditView() && Editor()->CanRedo()); }
+
+void TMainCommands::CopyUpdate(TObject* Sender) { Enable(Sender, form_->ActiveInEditView() && Editor()->SelAvail()); }
+
+void TMainCommands::PasteUpdate(TObject* Sender) { Enable(Sender, form_->ActiveInEditView() && Editor()->CanPaste()); }
+
+void TMainCommands::FileNameUpdate(TObject* Sender) {
+  Enable(Sender, form_->HasActiveDocument() && !Document()->FileName.empty());
+}
+
+void TMainCommands::PrintPreviewUpdate(TObject* Sender) {
+  EnableCheck(Sender, form_->HasActiveDocument(), form_->HasActiveDocument() && Document()->IsPrintPreview());
+}
+
+void TMainCommands::MoveLineUpUpdate(TObject* Sender) {
+  Enable(Sender, form_->CanEditActive() && Editor()->CaretY() > 1);
+}
+
+void TMainCommands::MoveLineDownUpdate(TObject* Sender) {
+  Enable(Sender, form_->CanEditActive() && Editor()->CaretY() < Editor()->Lines()->Count());
+}
+
+namespace {
+
+TTxtEditLineBreakFormat LineBreakOf(TObject* Sender) {
+  const AnsiString name = dynamic_cast<TComponent*>(Sender)->Name();
+  return name == "actnUnixLF" ? lbfLF : name == "actnMacCR" ? lbfCR : lbfCRLF;
+}
+
+}  // namespace
+
+void TMainCommands::LineBreakUpdate(TObject* Sender) {
+  const bool active = form_->HasActiveDocument();
+  EnableCheck(Sender, active, active && Editor()->Lines()->LineBreakFormat() == LineBreakOf(Sender));
+}
+
+void TMainCommands::ReadOnlyUpdate(TObject* Sender) {
+  const bool view = form_->ActiveInEditView();
+  EnableCheck(Sender, view, view && Editor()->ReadOnly());
+}
+
+void TMainCommands::VisibleUpdate(TObject* Sender) {
+  const AnsiString name = dynamic_cast<TComponent*>(Sender)->Name();
+  TControl* control = NamedControl(name == "actnMainToolbar" ? "tlbrStandard"
+                                   : name == "actnTabBar"    ? "tlbrTabBar"
+                                                             : "stsbrMain");
+  EnableCheck(Sender, control != nullptr, control && control->Visible());
+}
+
+void TMainCommands::LockTheToolbarsUpdate(TObject* Sender) {
+  for (int i = 0; i < form_->ComponentCount(); ++i)
+    if (auto* dock = dynamic_cast<TSkinDock*>(form_->Components(i))) {
+      EnableCheck(Sender, true, !dock->AllowDrag());
+      return;
+    }
+  EnableCheck(Sender, false, false);
+}
+
+void TMainCommands::WordWrapUpdate(TObject* Sender) {
+  const bool view = form_->ActiveInEditView();
+  EnableCheck(Sender, view, view && Editor()->WordWrap());
+}
+
+void TMainCommands::NonprintingUpdate(TObject* Sender) {
+  const bool view = form_->ActiveInEditView();
+  EnableCheck(Sender, view, view && Editor()->Options().Contains(eoShowSpecialChars));
+}
+
+void TMainCommands::IncreaseUpdate(TObject* Sender) {
+  Enable(Sender, form_->HasActiveDocument() && Editor()->Font()->Size() < maxFontSize);
+}
+
+void TMainCommands::DecreaseUpdate(TObject* Sender) {
+  Enable(Sender, form_->HasActiveDocument() && Editor()->Font()->Size() > minFontSize);
+}
+
+void TMainCommands::NormalUpdate(TObject* Sender) {
+  Enable(Sender, form_->HasActiveDocument() && Editor()->Font()->Size() != ::Options->EditorFontSize);
+}
+
+void TMainCommands::ToggleBookmarkUpdate(TObject* Sender) {
+  const bool view = form_->ActiveInEditView();
+  EnableCheck(Sender, view, view && Editor()->IsBookmark(Of(Sender)->Tag()));
+}
+
+void TMainCommands::GotoBookmarkUpdate(TObject* Sender) {
+  int x = 0, y = 0;
+  const bool set = form_->ActiveInEditView() && Editor()->GetBookMark(Of(Sender)->Tag(), x, y);
+  Enable(Sender, set && !(Editor()->CaretX() == x && Editor()->CaretY() == y));
+}
+
+void TMainCommands::ClearBookmarksUpdate(TObject* Sender) {
+  Enable(Sender, form_->HasActiveDocument() && Editor()->Marks()->Count() > 0);
+}
+
+void TMainCommands::MatchBracketUpdate(TObject* Sender) {
+  TBufferCoord match;
+  Enable(Sender, form_->ActiveInEditView() && Editor()->GetMatchingBracket(match));
+}
+
+// ---- commands ----
+
+TPrintDialog* TMainCommands::PrintDialog() {
+  if (!printDialog_) {
+    printDialog_ = new TPrintDialog(this);
+    printDialog_->SetName("prntdlgMain");
+  }
+  return printDialog_;
+}
+
+void TMainCommands::PrintExecute(TObject*) {
+  TDocument* document = Document();
+  if (!document) return;
+  SetWaitCursor(true);
+  TScopeExit cursor([] { SetWaitCursor(false); });
+  form_->PreparePrinting(document, true);
+  TTxtEditPrint* print = document->Frame()->edtprntEditor;
+  TPrintDialog* dialog = PrintDialog();
+  const int pages = print->PageCount();
+  dialog->SetMinPage(1);
+  dialog->SetFromPage(1);
+  dialog->SetMaxPage(pages);
+  dialog->SetToPage(pages);
+  TPrintDialogOptions options{poPageNums, poWarning};
+  if (Editor()->SelAvail()) options << poSelection;
+  dialog->SetOptions(options);
+  dialog->SetPrintRange(prAllPages);
+  SetWaitCursor(false);
+  if (!dialog->Execute()) return;
+  SetWaitCursor(true);
+  print->SetSelectedOnly(dialog->PrintRange() == prSelection);
+  if (dialog->PrintRange() == prPageNums)
+    print->PrintRange(dialog->FromPage(), dialog->ToPage());
+  else
+    print->Print();
+  print->SetSelectedOnly(false);
+}
+
+void TMainCommands::UndoExecute(TObject*) { Editor()->Undo(); }
+
+void TMainCommands::RedoExecute(TObject*) { Editor()->Redo(); }
+
+void TMainCommands::CutExecute(TObject*) { Editor()->CutToClipboard(); }
+
+void TMainCommands::CopyExecute(TObject*) { Editor()->CopyToClipboard(); }
+
+void TMainCommands::PasteExecute(TObject*) { Editor()->PasteFromClipboard(); }
+
+void TMainCommands::CopyFilePathNameExecute(TObject*) {
+  if (TDocument* document = Document()) Editor()->DoCopyToClipboard(WideToAnsi(document->FileName));
+}
+
+void TMainCommands::SelectAllExecute(TObject*) { Editor()->SelectAll(); }
+
+void TMainCommands::PreviousExecute(TObject*) {
+  LockUpdate(form_->HandleAllocated() ? form_->Handle() : nullptr);
+  TScopeExit unlock([] { LockUpdate(nullptr); });
+  form_->pglstMain->PrevPage();
+}
+
+void TMainCommands::NextExecute(TObject*) {
+  LockUpdate(form_->HandleAllocated() ? form_->Handle() : nullptr);
+  TScopeExit unlock([] { LockUpdate(nullptr); });
+  form_->pglstMain->NextPage();
+}
+
+void TMainCommands::DateAndTimeExecute(TObject*) {
+  Editor()->SetSelText(FormatDateTime(::Options->DateAndTimeFormat, Now()));
+}
+
+void TMainCommands::SelectLineExecute(TObject*) { SelectLine(Editor()); }
+
+void TMainCommands::ApplyLine(AnsiString (*Fn)(std::string_view)) {
+  LockUpdate(form_->HandleAllocated() ? form_->Handle() : nullptr);
+  TScopeExit unlock([] { LockUpdate(nullptr); });
+  ApplyLineFunction(Editor(), Fn);
+}
+
+void TMainCommands::TrimLeadingSpacesExecute(TObject*) { ApplyLine(TrimLeftLine); }
+
+void TMainCommands::TrimTrailingSpacesExecute(TObject*) { ApplyLine(TrimRightLine); }
+
+void TMainCommands::DeleteExcessSpacesExecute(TObject*) { ApplyLine(CollapseSpaces); }
+
+void TMainCommands::JoinLinesExecute(TObject*) {
+  SetWaitCursor(true);
+  TScopeExit cursor([] { SetWaitCursor(false); });
+  JoinLines(Editor());
+}
+
+void TMainCommands::DeleteLineExecute(TObject*) { Editor()->CommandProcessor(ecDeleteLine, 0, nullptr); }
+
+void TMainCommands::MoveLineUpExecute(TObject*) { MoveLineUp(Editor()); }
+
+void TMainCommands::MoveLineDownExecute(TObject*) { MoveLineDown(Editor()); }
+
+void TMainCommands::BlockIndentExecute(TObject*) { Editor()->CommandProcessor(ecBlockIndent, 0, nullptr); }
+
+void TMainCommands::BlockUnindentExecute(TObject*) { Editor()->CommandProcessor(ecBlockUnindent, 0, nullptr); }
+
+void TMainCommands::SentenceCaseExecute(TObject*) { ApplyLine(SentenceCase); }
+
+void TMainCommands::LowercaseExecute(TObject*) { ApplyLine(LowerCaseLine); }
+
+void TMainCommands::UppercaseExecute(TObject*) { ApplyLine(UpperCaseLine); }
+
+void TMainCommands::CapitalizeEachWordExecute(TObject*) { ApplyLine(CapitalizeWords); }
+
+void TMainCommands::ToggleCaseExecute(TObject*) { ApplyLine(ToggleCase); }
+
+void TMainCommands::LineBreakExecute(TObject* Sender) {
+  Editor()->Lines()->SetLineBreakFormat(LineBreakOf(Sender));
+  Editor()->SetModified(true);
+}
+
+void TMainCommands::ReadOnlyExecute(TObject*) {
+  TTxtEdit* editor = form_->ActiveEditor();
+  editor->SetReadOnly(!editor->ReadOnly());
+  Document()->Item()->SetImageIndex(editor->ReadOnly() ? 0 : -1);
+}
+
+void TMainCommands::ToggleVisible(const AnsiString& Name) {
+  if (TControl* control = NamedControl(Name)) control->SetVisible(!control->Visible());
+}
+
+void TMainCommands::MainToolbarExecute(TObject*) { ToggleVisible("tlbrStandard"); }
+
+void TMainCommands::TabBarExecute(TObject*) { ToggleVisible("tlbrTabBar"); }
+
+void TMainCommands::StatusBarExecute(TObject*) { ToggleVisible("stsbrMain"); }
+
+void TMainCommands::LockTheToolbarsExecute(TObject*) {
+  for (int i = 0; i < form_->ComponentCount(); ++i)
+    if (auto* dock = dynamic_cast<TSkinDock*>(form_->Components(i)))
+      if (dock != form_->dckTabBar) dock->SetAllowDrag(!dock->AllowDrag());
+  ::Options->LockTheToolbars = !::Options->LockTheToolbars;
+}
+
+void TMainCommands::WordWrapExecute(TObject*) { Editor()->SetWordWrap(!Editor()->WordWrap()); }
+
+void TMainCommands::NonprintingExecute(TObject*) {
+  SetEditorOption(Editor(), eoShowSpecialChars, !Editor()->Options().Contains(eoShowSpecialChars));
+}
+
+void TMainCommands::ChangeFontSize(int Size) {
+  Editor()->Font()->SetSize(Size);
+  Editor()->Gutter()->Font()->SetSize(Size - 2);
+  form_->PreparePrinting(Document(), false);
+}
+
+void TMainCommands::IncreaseExecute(TObject*) {
+  Editor()->Gutter()->Font()->SetSize(Editor()->Gutter()->Font()->Size() + 1);
+  Editor()->Font()->SetSize(Editor()->Font()->Size() + 1);
+  form_->PreparePrinting(Document(), false);
+}
+
+void TMainCommands::DecreaseExecute(TObject*) {
+  Editor()->Gutter()->Font()->SetSize(Editor()->Gutter()->Font()->Size() - 1);
+  Editor()->Font()->SetSize(Editor()->Font()->Size() - 1);
+  form_->PreparePrinting(Document(), false);
+}
+
+void TMainCommands::NormalExecute(TObject*) { ChangeFontSize(::Options->EditorFontSize); }
+
+void TMainCommands::OnTheInternetExecute(TObject*) { ShellOpen(AnsiToWide(MakerWebAddress), L"", L""); }
+
+void TMainCommands::FileExecute(TObject*) {
+  TNSTextOpenDialog* dialog = form_->txtopndlgMain;
+  if (!dialog->Execute() || !Document()) return;
+  SetWaitCursor(true);
+  TScopeExit cursor([] { SetWaitCursor(false); });
+  for (int i = 0; i < dialog->Files()->Count(); ++i) {
+    const WideString name = dialog->Files()->Strings(i);
+    if (!FileExists(name)) continue;
+    const HANDLE probe =
+        CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+      ShowMessageBox(WideFormat(AnsiToWide(Text("sAccessToFileDenied")), ExtractFileName(name)), MB_ICONERROR);
+      continue;
+    }
+    CloseHandle(probe);
+    TTxtEditStringList lines;
+    LoadTextFile(&lines, name, static_cast<TTextEncoding>(dialog->EncodingIndex()));
+    Editor()->SetSelText(lines.Text());
+  }
+}
+
+void TMainCommands::ToggleBookmarkExecute(TObject* Sender) {
+  Editor()->CommandProcessor(ecSetMarker0 + Of(Sender)->Tag(), 0, nullptr);
+  Editor()->Invalidate();
+}
+
+void TMainCommands::GotoBookmarkExecute(TObject* Sender) {
+  Editor()->CommandProcessor(ecGotoMarker0 + Of(Sender)->Tag(), 0, nullptr);
+}
+
+void TMainCommands::ClearBookmarksExecute(TObject*) {
+  for (int i = 0; i <= 9; ++i) Editor()->ClearBookMark(i);
+  Editor()->Invalidate();
+}
+
+void TMainCommands::MatchBracketExecute(TObject*) { Editor()->CommandProcessor(ecMatchBracket, 0, nullptr); }
+
+void TMainCommands::OpenLinkExecute(TObject*) {
+  if (!Editor()) return;
+  const AnsiString word = GetWordAtCaret(Editor());
+  if (IsURL(word)) OpenLink(word);
+}
+
+void TMainCommands::CopyLinkAddressExecute(TObject*) {
+  if (!Editor()) return;
+  const AnsiString word = GetWordAtCaret(Editor());
+  if (IsURL(word)) Editor()->DoCopyToClipboard(word);
+}
+
+// ---- caption, status bar, popups ----
+
+void TMainCommands::AppIdle(TObject*, bool&) {
+  UpdateCaption();
+  UpdateStatusBar(false);
+}
+
+WideString TMainCommands::WindowCaption() const {
+  TDocument* document = Document();
+  return document ? WideFormat(L"%s \u2014 %s", document->GetDisplayName(true), productName) : productName;
+}
+
+WideString TMainCommands::ApplicationTitle() const {
+  TDocument* document = Document();
+  return document ? WideFormat(L"%s \u2014 %s", document->Item()->Caption(), productName) : productName;
+}
+
+void TMainCommands::UpdateCaption() {
+  form_->SetCaption(WindowCaption());
+  Application->SetTitle(ApplicationTitle());
+  TDocument* document = Document();
+  if (!document) {
+    Panels[3].Text.clear();
+    return;
+  }
+  auto* scheme = dynamic_cast<TTxtXmlHighlighter*>(document->GetHighlighter());
+  if (!scheme || scheme == Highlighters->Plain() || scheme->FileName.empty()) {
+    Panels[3].Text = AnsiToWide(Text("sNoHighlighting"));
+  } else {
+    // Idle passes ask again and again; the scheme file is read only when the scheme changes.
+    if (scheme->FileName != schemeFile_) {
+      schemeFile_ = scheme->FileName;
+      schemeName_ = AnsiToWide(EscapeAmpersands(Highlighters->ReadInfo(scheme->FileName, "Name"), true));
+    }
+    Panels[3].Text = schemeName_;
+  }
+}
+
+void TMainCommands::UpdateStatusBar(bool Focus) {
+  TDocument* document = Document();
+  if (!document) {
+    for (TStatusPanelState& panel : Panels) panel = TStatusPanelState();
+    return;
+  }
+  if (document->IsPrintPreview()) {
+    for (int i = 0; i < 3; ++i) Panels[i] = TStatusPanelState();
+    Panels[3].Enabled = true;
+    if (Focus && form_->pglstMain->Visible() && document->Frame()->edtprntprvwDocument->CanFocus())
+      document->Frame()->edtprntprvwDocument->SetFocus();
+    return;
+  }
+  for (TStatusPanelState& panel : Panels) panel.Enabled = true;
+  TTxtEdit* editor = form_->ActiveEditor();
+  if (Focus && form_->StartupDone && editor->CanFocus()) editor->SetFocus();
+  Panels[0].Text = WideFormat(AnsiToWide(Text("sLineColumn")), editor->CaretY(), editor->CaretX());
+  const int c = std::max(CharAtCaret(editor), 0);
+  Panels[1].Text = WideFormat(L"%d (0x%x)", c, c);
+  Panels[2].Text = AnsiToWide(Text(editor->InsertMode() ? "sInsert" : "sOvertype"));
+}
+
+void TMainCommands::PanelClick(int Index) {
+  if (Index < 0 || Index > 3 || !Panels[Index].Enabled) return;
+  if (Index == 0) {
+    if (TAction* go = Action("actnGoto")) go->Execute();
+  } else if (Index == 2 && form_->ActiveInEditView()) {
+    form_->ActiveEditor()->SetInsertMode(!form_->ActiveEditor()->InsertMode());
+    UpdateStatusBar(false);
+  }
+}
+
+void TMainCommands::UpdateBookmarkCaptions() {
+  TCustomTxtEdit* editor = form_->ActiveInEditView() ? Editor() : nullptr;
+  for (int i = 0; i <= 9; ++i) {
+    TAction* action = Action("actnGotoBookmark" + std::to_string(i));
+    if (!action) continue;
+    int x = 0, y = 0;
+    const bool set = editor && editor->GetBookMark(i, x, y);
+    const AnsiString line = set && y >= 1 && y <= editor->Lines()->Count() ? editor->Lines()->Strings(y - 1) : "";
+    action->SetCaption(AnsiToWide(BookmarkCaption(i, set, line, WideToAnsi(action->Caption()))));
+  }
+}
+
+void TMainCommands::UpdateEditorPopup() {
+  const bool link = form_->ActiveInEditView() && IsURL(GetWordAtCaret(Editor()));
+  if (TAction* open = Action("actnOpenLink")) open->SetVisible(link);
+  if (TAction* copy = Action("actnCopyLinkAddress")) copy->SetVisible(link);
+}
+
+// ---- the menu bar ----
+
+namespace {
+
+// The items of a menu: an action's name, "-" for a divider, or ">Name|Caption" for a submenu
+// that the following names fill until "<".
+using TMenuEntries = std::initializer_list<const char*>;
+
+}  // namespace
+
+void TMainCommands::ExtendMenu(TBarCustomItem* Root) {
+  int dividers = 0;
+  auto submenu = [this](const AnsiString& Name, const wchar_t* Caption) {
+    auto* item = new TSkinSubmenuItem(form_);
+    item->SetName(Name);
+    item->SetCaption(Caption);
+    return item;
+  };
+  auto fill = [&](TBarCustomItem* Menu, int At, TMenuEntries Entries) {
+    std::vector<TBarCustomItem*> open{Menu};
+    std::vector<int> at{At};
+    for (const AnsiString entry : Entries) {
+      TBarCustomItem* item = nullptr;
+      if (entry == "<") {
+        open.pop_back(), at.pop_back();
+        continue;
+      }
+      if (entry == "-") {
+        item = new TSkinSeparatorItem(form_);
+        item->SetName("sprtrCommands" + std::to_string(++dividers));
+      } else if (entry[0] == '>') {
+        const size_t bar = entry.find('|');
+        item = submenu(entry.substr(1, bar - 1), AnsiToWide(entry.substr(bar + 1)).c_str());
+      } else {
+        TAction* action = Action(entry);
+        if (!action) continue;
+        item = new TSkinItem(form_);
+        item->SetName("mnitm" + entry.substr(4));
+        item->SetAction(action);
+      }
+      TBarCustomItem* parent = open.back();
+      parent->Insert(at.back() < 0 ? parent->Count() : at.back()++, item);
+      if (entry[0] == '>') open.push_back(item), at.push_back(-1);
+    }
+  };
+  auto find = [Root](const char* Name) -> TBarCustomItem* {
+    for (int i = 0; i < Root->Count(); ++i)
+      if (Root->Items(i)->Name() == Name) return Root->Items(i);
+    return nullptr;
+  };
+  if (TBarCustomItem* file = find("smnitmFile")) {
+    const int exit = file->Count() - 2;  // before the divider above "Exit"
+    fill(file, exit, {"-", "actnPageSetup", "actnPrint"});
+  }
+  auto* edit = submenu("smnitmEdit", L"&Edit");
+  Root->Insert(1, edit);
+  fill(edit, -1,
+       {"actnUndo", "actnRedo", "-", "actnCut", "actnCopy", "actnPaste", "-", "actnSelectAll", "actnCopyFilePathName",
+        "-", ">smnitmInsert|Insert", "actnDateAndTime", "actnFile", "actnOtherCharacters", "<", "actnReadOnly"});
+  auto* search = submenu("smnitmSearch", L"&Search");
+  Root->Insert(2, search);
+  fill(search, -1,
+       {"actnFind",
+        "actnFindNext",
+        "actnFindPrevious",
+        "actnReplace",
+        "-",
+        "actnGoto",
+        "actnMatchBracket",
+        "-",
+        ">smnitmToggleBookmarks|Toggle bookmark",
+        "actnToggleBookmark0",
+        "actnToggleBookmark1",
+        "actnToggleBookmark2",
+        "actnToggleBookmark3",
+        "actnToggleBookmark4",
+        "actnToggleBookmark5",
+        "actnToggleBookmark6",
+        "actnToggleBookmark7",
+        "actnToggleBookmark8",
+        "actnToggleBookmark9",
+        "<",
+        ">smnitmGotoBookmarks|Go to bookmark",
+        "actnGotoBookmark0",
+        "actnGotoBookmark1",
+        "actnGotoBookmark2",
+        "actnGotoBookmark3",
+        "actnGotoBookmark4",
+        "actnGotoBookmark5",
+        "actnGotoBookmark6",
+        "actnGotoBookmark7",
+        "actnGotoBookmark8",
+        "actnGotoBookmark9",
+        "<",
+        "actnClearBookmarks"});
+  if (auto* gotoBookmarks = dynamic_cast<TBarCustomItem*>(form_->FindComponent("smnitmGotoBookmarks")))
+    gotoBookmarks->OnClick = TNotifyEvent(this, &TMainCommands::GotoBookmarksClick);
+  auto* text = submenu("smnitmText", L"&Text");
+  Root->Insert(3, text);
+  fill(text, -1,
+       {">smnitmLines|Lines",
+        "actnSelectLine",
+        "actnDeleteLine",
+        "actnMoveLineUp",
+        "actnMoveLineDown",
+        "actnJoinLines",
+        "-",
+        "actnTrimLeadingSpaces",
+        "actnTrimTrailingSpaces",
+        "actnDeleteExcessSpaces",
+        "-",
+        "actnBlockIndent",
+        "actnBlockUnindent",
+        "-",
+        "actnSort",
+        "actnLinesProcessing",
+        "<",
+        ">smnitmChangeCase|Change case",
+        "actnSentenceCase",
+        "actnLowercase",
+        "actnUppercase",
+        "actnCapitalizeEachWord",
+        "actnToggleCase",
+        "<",
+        ">smnitmLineBreaks|Line breaks",
+        "actnDosCRLF",
+        "actnUnixLF",
+        "actnMacCR",
+        "<",
+        "-",
+        "actnStatistics"});
+  if (TBarCustomItem* view = find("smnitmView"))
+    fill(view, -1,
+         {"-", "actnWordWrap", "actnShowNonprintingCharacters", "-", ">smnitmFontSize|Font size", "actnIncrease",
+          "actnDecrease", "actnNormal", "<", "-", "actnTabBar", "actnLockTheToolbars", "actnCustomize", "-",
+          "actnPrevious", "actnNext", "-", "actnPreferences"});
+  if (TBarCustomItem* help = find("smnitmHelp")) {
+    fill(help, 0, {"actnOnTheInternet", "-"});
+    fill(help, -1, {"-", "actnAbout"});
+  }
+}
+
+void TMainCommands::GotoBookmarksClick(TObject*) { UpdateBookmarkCaptions(); }

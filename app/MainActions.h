@@ -1,0 +1,167 @@
+// The commands of the main window: each action of its action list gets its own execute handler
+// and one update handler that the application runs while idle; the window caption and the
+// texts of the status bar's panels.
+#pragma once
+
+#include "framework/Component.h"
+#include "framework/Types.h"
+
+class TAction;
+class TBarCustomItem;
+class TControl;
+class TCustomAction;
+class TCustomTxtEdit;
+class TDocument;
+class TMainForm;
+class TPrintDialog;
+
+// One panel of the status bar: its text and whether it is enabled.
+struct TStatusPanelState {
+  WideString Text;
+  bool Enabled = false;
+};
+
+class TMainCommands : public TComponent {
+  HV_CLASS(TMainCommands, TComponent)
+ public:
+  // Binds the handlers to the form's actions by name (an action the form lacks is skipped).
+  explicit TMainCommands(TMainForm* Form);
+
+  TMainForm* Form() const { return form_; }
+  // The action of the form with the name, or null.
+  TAction* Action(const AnsiString& Name) const;
+
+  // The window caption and the application title ("name — Halcorn Verdan"), and the text of
+  // panel 3 (the highlighter) as they follow the active document.
+  WideString WindowCaption() const;
+  WideString ApplicationTitle() const;
+  void UpdateCaption();
+  // The four panels: caret position, character code, insert mode, highlighter.
+  TStatusPanelState Panels[4];
+  void UpdateStatusBar(bool Focus);
+  // A left click on an enabled panel.
+  void PanelClick(int Index);
+
+  // The go-to-bookmark items' actions take the lines of their bookmarks.
+  void UpdateBookmarkCaptions();
+  // The editor popup shows "Open link" and "Copy link address" only with a link at the caret.
+  void UpdateEditorPopup();
+
+  // Caption and status bar follow the active document whenever the application is idle.
+  void AppIdle(TObject* Sender, bool& Done);
+
+  // The menu bar gains the Edit, Search and Text menus and the rest of the File and View
+  // commands, each item showing its action.
+  void ExtendMenu(TBarCustomItem* Root);
+  // The go-to-bookmark submenu opens.
+  void GotoBookmarksClick(TObject* Sender);
+
+  // The print dialog, made on first use.
+  TPrintDialog* PrintDialog();
+
+ private:
+  using THandler = void (TMainCommands::*)(TObject*);
+  struct TBinding {
+    const char* Name;
+    THandler Execute;
+    THandler Update;
+  };
+  static const TBinding bindings_[];
+
+  TCustomTxtEdit* Editor() const;
+  TDocument* Document() const;
+  static TCustomAction* Of(TObject* Sender);
+  void Enable(TObject* Sender, bool Enabled);
+  void EnableCheck(TObject* Sender, bool Enabled, bool Checked);
+  AnsiString Text(const AnsiString& Name) const;
+  void ApplyLine(AnsiString (*Fn)(std::string_view));
+  void ChangeFontSize(int Size);
+  TControl* NamedControl(const AnsiString& Name) const;
+  void ToggleVisible(const AnsiString& Name);
+
+  // ---- update rules ----
+  void Disabled(TObject* Sender);
+  void HasDocument(TObject* Sender);
+  void TwoDocuments(TObject* Sender);
+  void EditView(TObject* Sender);
+  void Editable(TObject* Sender);
+  void EditableSelection(TObject* Sender);
+  void EditableLine(TObject* Sender);
+  void EditViewLine(TObject* Sender);
+  void PrinterDocument(TObject* Sender);
+  void UndoUpdate(TObject* Sender);
+  void RedoUpdate(TObject* Sender);
+  void CopyUpdate(TObject* Sender);
+  void PasteUpdate(TObject* Sender);
+  void FileNameUpdate(TObject* Sender);
+  void PrintPreviewUpdate(TObject* Sender);
+  void MoveLineUpUpdate(TObject* Sender);
+  void MoveLineDownUpdate(TObject* Sender);
+  void LineBreakUpdate(TObject* Sender);
+  void ReadOnlyUpdate(TObject* Sender);
+  void VisibleUpdate(TObject* Sender);
+  void LockTheToolbarsUpdate(TObject* Sender);
+  void WordWrapUpdate(TObject* Sender);
+  void NonprintingUpdate(TObject* Sender);
+  void IncreaseUpdate(TObject* Sender);
+  void DecreaseUpdate(TObject* Sender);
+  void NormalUpdate(TObject* Sender);
+  void ToggleBookmarkUpdate(TObject* Sender);
+  void GotoBookmarkUpdate(TObject* Sender);
+  void ClearBookmarksUpdate(TObject* Sender);
+  void MatchBracketUpdate(TObject* Sender);
+
+  // ---- commands ----
+  void PrintExecute(TObject*);
+  void UndoExecute(TObject*);
+  void RedoExecute(TObject*);
+  void CutExecute(TObject*);
+  void CopyExecute(TObject*);
+  void PasteExecute(TObject*);
+  void CopyFilePathNameExecute(TObject*);
+  void SelectAllExecute(TObject*);
+  void PreviousExecute(TObject*);
+  void NextExecute(TObject*);
+  void DateAndTimeExecute(TObject*);
+  void SelectLineExecute(TObject*);
+  void TrimLeadingSpacesExecute(TObject*);
+  void TrimTrailingSpacesExecute(TObject*);
+  void DeleteExcessSpacesExecute(TObject*);
+  void JoinLinesExecute(TObject*);
+  void DeleteLineExecute(TObject*);
+  void MoveLineUpExecute(TObject*);
+  void MoveLineDownExecute(TObject*);
+  void BlockIndentExecute(TObject*);
+  void BlockUnindentExecute(TObject*);
+  void SentenceCaseExecute(TObject*);
+  void LowercaseExecute(TObject*);
+  void UppercaseExecute(TObject*);
+  void CapitalizeEachWordExecute(TObject*);
+  void ToggleCaseExecute(TObject*);
+  void LineBreakExecute(TObject* Sender);
+  void ReadOnlyExecute(TObject*);
+  void MainToolbarExecute(TObject*);
+  void TabBarExecute(TObject*);
+  void StatusBarExecute(TObject*);
+  void LockTheToolbarsExecute(TObject*);
+  void WordWrapExecute(TObject*);
+  void NonprintingExecute(TObject*);
+  void IncreaseExecute(TObject*);
+  void DecreaseExecute(TObject*);
+  void NormalExecute(TObject*);
+  void OnTheInternetExecute(TObject*);
+  void FileExecute(TObject*);
+  void ToggleBookmarkExecute(TObject* Sender);
+  void GotoBookmarkExecute(TObject* Sender);
+  void ClearBookmarksExecute(TObject*);
+  void MatchBracketExecute(TObject*);
+  void OpenLinkExecute(TObject*);
+  void CopyLinkAddressExecute(TObject*);
+
+  TMainForm* form_;
+  TPrintDialog* printDialog_ = nullptr;
+  WideString schemeFile_, schemeName_;  // the last scheme named in panel 3
+};
+
+// The maker's web site that "On the Internet" opens.
+extern const char* const MakerWebAddress;

@@ -1,0 +1,124 @@
+// Find, replace and go to line over the active editor: the wrap-round, the presence test over
+// the whole text, incremental search from the saved caret, replace one and all, and the bounds of
+// go to line and column.
+#include <gtest/gtest.h>
+
+#include "app/FindReplace.h"
+#include "tests/app/DocumentTestSupport.h"
+
+namespace {
+
+class FindInEditor : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    Make();
+    edit_ = form_->ActiveEditor();
+    find_ = new TFindAndReplace(form_);
+  }
+  TTxtEdit* edit_ = nullptr;
+  TFindAndReplace* find_ = nullptr;
+};
+
+TFindSettings Up() {
+  TFindSettings s;
+  s.SearchUp = true;
+  return s;
+}
+
+}  // namespace
+
+TEST_F(FindInEditor, PresenceFollowsCaseWordsAndExpressions) {
+  edit_->SetTextA("Alpha beta\r\ngammadelta");
+  struct {
+    const char* Text;
+    bool MatchCase, WholeWords, Regex;
+    bool Found;
+  } const cases[] = {
+      {"alpha", false, false, false, true}, {"alpha", true, false, false, false}, {"delta", false, false, false, true},
+      {"delta", false, true, false, false}, {"beta", false, true, false, true},   {"g.mm", false, false, true, true},
+      {"g.mm", false, false, false, false}, {"", false, false, false, false},
+  };
+  for (const auto& c : cases) {
+    TFindSettings s;
+    s.MatchCase = c.MatchCase, s.WholeWords = c.WholeWords, s.RegularExpressions = c.Regex;
+    EXPECT_EQ(find_->TestSearch(edit_, c.Text, s), c.Found) << c.Text;
+  }
+}
+
+TEST_F(FindInEditor, SearchWrapsRoundOnceAndReportsIt) {
+  edit_->SetTextA("target one\r\nplain\r\nplain");
+  edit_->SetCaretXY({1, 3});
+  // Only above the caret, searching down: the end is reached and the match above is selected.
+  EXPECT_EQ(find_->Find(edit_, "target", {}, false, {1, 3}), frReachedEnd);
+  EXPECT_EQ(edit_->SelText(), "target");
+  EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{1, 1}));
+  // Found ahead: nothing to report.
+  edit_->SetCaretXY({1, 1});
+  EXPECT_EQ(find_->Find(edit_, "plain", {}, false, {1, 1}), frNone);
+  EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{1, 2}));
+  // Searching up from the first line goes on from the end.
+  edit_->SetCaretXY({1, 1});
+  EXPECT_EQ(find_->Find(edit_, "plain", Up(), false, {1, 1}), frReachedEnd);
+  EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{1, 3}));
+}
+
+TEST_F(FindInEditor, NotFoundLeavesTheCaretWhereItWasSaved) {
+  edit_->SetTextA("abc\r\ndef");
+  edit_->SetCaretXY({2, 2});
+  EXPECT_EQ(find_->Find(edit_, "xyz", {}, false, {3, 1}), frNotFound);
+  EXPECT_EQ(edit_->CaretXY(), (TBufferCoord{3, 1}));
+  EXPECT_FALSE(edit_->SelAvail());
+  // An emptied find text clears the label.
+  EXPECT_EQ(find_->Find(edit_, "", {}, true, {3, 1}), frNone);
+}
+
+TEST_F(FindInEditor, IncrementalSearchStartsFromTheSavedCaretWithEveryKey) {
+  edit_->SetTextA("a ab abc\r\nabcd");
+  const TBufferCoord saved{2, 1};
+  std::vector<TBufferCoord> starts;
+  for (const char* typed : {"a", "ab", "abc", "abcd"}) {
+    EXPECT_EQ(find_->Find(edit_, typed, {}, true, saved), frNone) << typed;
+    starts.push_back(edit_->BlockBegin());
+  }
+  EXPECT_EQ(starts, (std::vector<TBufferCoord>{{3, 1}, {3, 1}, {6, 1}, {1, 2}}));
+}
+
+TEST_F(FindInEditor, ReplaceOneAtATimeAndAllEvenSearchingUp) {
+  edit_->SetTextA("cat dog cat\r\ncat");
+  edit_->SetCaretXY({1, 1});
+  EXPECT_EQ(find_->Replace(edit_, "cat", "fox", {}, false), frNone);
+  EXPECT_EQ(edit_->Lines()->Strings(0), "fox dog cat");
+  EXPECT_EQ(find_->Replace(edit_, "cat", "fox", Up(), true), frNone);
+  EXPECT_EQ(edit_->Lines()->Strings(0), "fox dog fox");
+  EXPECT_EQ(edit_->Lines()->Strings(1), "fox");
+  EXPECT_EQ(find_->Replace(edit_, "cat", "fox", {}, true), frNotFound);
+  // A single replace past the last match goes round to the first.
+  edit_->SetTextA("bird x\r\nx");
+  edit_->SetCaretXY({2, 2});
+  EXPECT_EQ(find_->Replace(edit_, "bird", "owl", {}, false), frReachedEnd);
+  EXPECT_EQ(edit_->Lines()->Strings(0), "owl x");
+}
+
+TEST_F(FindInEditor, GoStaysWithinTheLineCount) {
+  edit_->SetTextA("short\r\nthis line is long\r\nend");
+  edit_->SetCaretXY({1, 2});
+  struct {
+    int N;
+    bool Line, Done;
+    TBufferCoord Caret;
+  } const cases[] = {
+      {0, true, false, {1, 2}},
+      {4, true, false, {1, 2}},
+      {-1, true, false, {1, 2}},
+      {3, true, true, {1, 3}},
+      {1, true, true, {1, 1}},
+      // Columns share the line-count bound: column 5 of three lines does nothing even on a long line.
+      {5, false, false, {1, 1}},
+      {3, false, true, {3, 1}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TFindAndReplace::Go(edit_, c.N, c.Line), c.Done) << c.N;
+    EXPECT_EQ(edit_->CaretXY(), c.Caret) << c.N;
+  }
+}

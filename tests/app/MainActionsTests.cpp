@@ -1,0 +1,298 @@
+// The main window's commands: the update rules of its actions in each state of the active
+// document, the line tools through their actions, the caption and the status-bar panels.
+#include <gtest/gtest.h>
+
+#include "app/DocumentTabs.h"
+#include "app/MainActions.h"
+#include "framework/Actions.h"
+#include "framework/Application.h"
+#include "tests/app/DocumentTestSupport.h"
+
+namespace {
+
+class MainCommands : public DocumentTest {
+ protected:
+  TMainCommands& Make() {
+    TMainForm& form = DocumentTest::Make();
+    return *form.Commands;
+  }
+  TTxtEdit* Edit() { return form_->ActiveEditor(); }
+  TAction* Act(const char* Name) {
+    TAction* action = form_->Commands->Action(Name);
+    EXPECT_NE(action, nullptr) << Name;
+    return action;
+  }
+  bool Enabled(const char* Name) {
+    TAction* action = Act(Name);
+    action->Update();
+    return action->Enabled();
+  }
+  bool Checked(const char* Name) {
+    TAction* action = Act(Name);
+    action->Update();
+    return action->Checked();
+  }
+  void Run(const char* Name) { EXPECT_TRUE(Act(Name)->Execute()) << Name; }
+  std::vector<AnsiString> Lines() {
+    std::vector<AnsiString> lines;
+    for (int i = 0; i < Edit()->Lines()->Count(); ++i) lines.push_back(Edit()->Lines()->Strings(i));
+    return lines;
+  }
+  void Select(TBufferCoord From, TBufferCoord To) {
+    Edit()->SetCaretXY(To);
+    Edit()->SetBlockBegin(From);
+    Edit()->SetBlockEnd(To);
+  }
+};
+
+using TLines = std::vector<AnsiString>;
+
+}  // namespace
+
+TEST_F(MainCommands, ShortcutsReachTheirActions) {
+  Make();
+  EXPECT_GE(form_->actnlstMain->ActionCount(), 90);
+  // Main and secondary keys, the OEM keys of Ctrl+= and Ctrl+-, and the bookmark numbers.
+  const std::pair<const char*, const char*> keys[] = {
+      {"Alt+Ctrl+F2", "actnOpen"},        {"F2", "actnSave"},         {"Shift+Alt+BkSp", "actnRedo"},
+      {"Shift+Ctrl+Tab", "actnPrevious"}, {"Ctrl+R", "actnReplace"},  {"Shift+Ctrl+7", "actnToggleBookmark7"},
+      {"Ctrl+0", "actnGotoBookmark0"},    {"Ctrl+-", "actnDecrease"},
+  };
+  for (const auto& [key, name] : keys) EXPECT_TRUE(Act(name)->HasShortCut(TextToShortCut(AnsiString(key)))) << name;
+  EXPECT_EQ(Act("actnIncrease")->ShortCut(), TShortCut(scCtrl | VK_OEM_PLUS));
+  EXPECT_EQ(Act("actnGotoBookmark4")->Tag(), 4);
+  EXPECT_EQ(Act("actnOnTheInternet")->Caption(), L"Halcorn Verdan on the Internet");
+}
+
+TEST_F(MainCommands, UpdateRulesFollowTheActiveDocument) {
+  Make();
+  Edit()->SetTextA("first line\r\n\r\nthird (x)");
+  Edit()->SetCaretXY({3, 1});
+  // state: one document, caret on line 1, no selection, writable, edit view
+  struct {
+    const char* Name;
+    bool Enabled;
+  } const plain[] = {
+      {"actnCreateNew", true},
+      {"actnClose", true},
+      {"actnCloseOtherTabs", false},
+      {"actnNext", false},
+      {"actnCut", false},
+      {"actnCopy", false},
+      {"actnUndo", false},
+      {"actnSelectAll", true},
+      {"actnSelectLine", true},
+      {"actnDeleteLine", true},
+      {"actnMoveLineUp", false},
+      {"actnMoveLineDown", true},
+      {"actnBlockIndent", false},
+      {"actnUppercase", true},
+      {"actnDateAndTime", true},
+      {"actnCopyFilePathName", false},
+      {"actnGotoBookmark2", false},
+      {"actnClearBookmarks", false},
+      {"actnSort", false},
+      {"actnPreferences", false},
+      {"actnIncrease", true},
+      {"actnNormal", false},
+      {"actnMatchBracket", false},
+  };
+  for (const auto& c : plain) EXPECT_EQ(Enabled(c.Name), c.Enabled) << c.Name;
+
+  // A selection, an empty caret line and the last line.
+  Select({1, 1}, {6, 1});
+  EXPECT_TRUE(Enabled("actnCut") && Enabled("actnCopy") && Enabled("actnBlockIndent"));
+  Edit()->SetCaretXY({1, 2});
+  EXPECT_FALSE(Enabled("actnSelectLine") || Enabled("actnDeleteLine"));
+  EXPECT_TRUE(Enabled("actnMoveLineUp") && Enabled("actnMoveLineDown"));
+  Edit()->SetCaretXY({7, 3});
+  EXPECT_FALSE(Enabled("actnMoveLineDown"));
+  EXPECT_TRUE(Enabled("actnMatchBracket"));
+
+  // Read-only: editing commands go, viewing ones stay; the command itself toggles it.
+  Run("actnReadOnly");
+  EXPECT_TRUE(Edit()->ReadOnly());
+  EXPECT_TRUE(Checked("actnReadOnly"));
+  EXPECT_EQ(form_->ActiveDocument()->Item()->ImageIndex(), 0);
+  for (const char* name : {"actnUppercase", "actnDateAndTime", "actnMoveLineUp", "actnJoinLines", "actnFile"})
+    EXPECT_FALSE(Enabled(name)) << name;
+  EXPECT_TRUE(Enabled("actnSelectAll") && Enabled("actnWordWrap"));
+  Run("actnReadOnly");
+  EXPECT_EQ(form_->ActiveDocument()->Item()->ImageIndex(), -1);
+
+  // Modified: undo follows; word wrap is checked while on.
+  Run("actnUppercase");
+  EXPECT_TRUE(Enabled("actnUndo"));
+  EXPECT_TRUE(Checked("actnWordWrap"));  // documents start wrapped
+  Run("actnWordWrap");
+  EXPECT_FALSE(Checked("actnWordWrap"));
+
+  // Print preview: no edit view any more.
+  Run("actnPrintPreview");
+  EXPECT_TRUE(Checked("actnPrintPreview"));
+  for (const char* name : {"actnUndo", "actnSelectAll", "actnWordWrap", "actnReadOnly", "actnToggleBookmark1"})
+    EXPECT_FALSE(Enabled(name)) << name;
+  EXPECT_TRUE(Enabled("actnUnixLF") && Enabled("actnIncrease"));
+  Run("actnPrintPreview");
+  EXPECT_FALSE(Checked("actnPrintPreview"));
+
+  // Two documents: switching.
+  form_->NewDocument();
+  EXPECT_TRUE(Enabled("actnNext"));
+  Run("actnPrevious");
+  EXPECT_EQ(form_->ActiveDocument(), Doc(0));
+}
+
+TEST_F(MainCommands, CaseCommandsKeepTheSelectionAndTheLineAfterIt) {
+  Make();
+  Edit()->SetTextA("one two\r\nthree four\r\nfive");
+  // The selection ends at column 1 of line 2: only line 1 changes, and line 2 is not joined.
+  Select({1, 1}, {1, 2});
+  Run("actnUppercase");
+  EXPECT_EQ(Lines(), (TLines{"ONE TWO", "three four", "five"}));
+  EXPECT_EQ(Edit()->BlockBegin(), (TBufferCoord{1, 1}));
+  EXPECT_EQ(Edit()->BlockEnd(), (TBufferCoord{1, 2}));
+  // One undo step gives the text back.
+  Edit()->Undo();
+  EXPECT_EQ(Lines(), (TLines{"one two", "three four", "five"}));
+
+  // Without a selection every line changes and the caret stays.
+  Edit()->SetCaretXY({3, 2});
+  Run("actnCapitalizeEachWord");
+  EXPECT_EQ(Lines(), (TLines{"One Two", "Three Four", "Five"}));
+  EXPECT_FALSE(Edit()->SelAvail());
+  EXPECT_EQ(Edit()->CaretXY(), (TBufferCoord{3, 2}));
+  Run("actnLowercase");
+  Select({1, 2}, {6, 2});
+  Run("actnSentenceCase");
+  EXPECT_EQ(Lines()[1], "Three four");
+  EXPECT_EQ(Lines()[0], "one two");
+}
+
+TEST_F(MainCommands, SpaceCommandsAndJoinLines) {
+  Make();
+  Edit()->SetTextA("  a   b  \r\n\tc  d\r\nlast");
+  Run("actnDeleteExcessSpaces");
+  Run("actnTrimTrailingSpaces");
+  Run("actnTrimLeadingSpaces");
+  EXPECT_EQ(Lines(), (TLines{"a b", "c d", "last"}));
+  // Join keeps the break that ends the selection.
+  Select({1, 1}, {1, 3});
+  Run("actnJoinLines");
+  EXPECT_EQ(Lines(), (TLines{"a b c d", "last"}));
+  Edit()->SetCaretXY({1, 1});
+  Run("actnJoinLines");
+  EXPECT_EQ(Lines(), (TLines{"a b c d last"}));
+}
+
+TEST_F(MainCommands, SelectDeleteAndMoveLines) {
+  Make();
+  Edit()->SetTextA("alpha\r\nbeta\r\ngamma");
+  Edit()->SetCaretXY({2, 2});
+  Run("actnSelectLine");
+  EXPECT_EQ(Edit()->SelText(), "beta");
+  Edit()->SetCaretXY({3, 2});
+  Run("actnMoveLineUp");
+  EXPECT_EQ(Lines(), (TLines{"beta", "alpha", "gamma"}));
+  EXPECT_EQ(Edit()->CaretXY(), (TBufferCoord{3, 1}));
+  EXPECT_FALSE(Enabled("actnMoveLineUp"));
+  Run("actnMoveLineDown");
+  Run("actnMoveLineDown");
+  EXPECT_EQ(Lines(), (TLines{"alpha", "gamma", "beta"}));
+  EXPECT_EQ(Edit()->CaretXY(), (TBufferCoord{3, 3}));
+  EXPECT_FALSE(Enabled("actnMoveLineDown"));
+  Edit()->Undo();
+  EXPECT_EQ(Lines(), (TLines{"alpha", "beta", "gamma"}));
+  Edit()->SetCaretXY({1, 1});
+  Run("actnDeleteLine");
+  EXPECT_EQ(Lines(), (TLines{"beta", "gamma"}));
+}
+
+TEST_F(MainCommands, LineBreakStylesMarkTheDocumentModified) {
+  Make();
+  Edit()->SetTextA("a\nb");
+  Edit()->Lines()->SetLineBreakFormat(lbfLF);
+  Edit()->SetModified(false);
+  EXPECT_TRUE(Checked("actnUnixLF"));
+  EXPECT_FALSE(Checked("actnDosCRLF") || Checked("actnMacCR"));
+  Run("actnUnixLF");  // the same style still counts as a change
+  EXPECT_TRUE(Edit()->Modified());
+  Run("actnMacCR");
+  EXPECT_EQ(Edit()->Lines()->LineBreakFormat(), lbfCR);
+  EXPECT_TRUE(Checked("actnMacCR"));
+}
+
+TEST_F(MainCommands, FontSizeStopsAtTheOptionLimits) {
+  Make();
+  const int normal = Edit()->Font()->Size();
+  while (Enabled("actnIncrease")) Run("actnIncrease");
+  EXPECT_EQ(Edit()->Font()->Size(), 26);
+  EXPECT_EQ(Edit()->Gutter()->Font()->Size(), 24);
+  EXPECT_TRUE(Enabled("actnNormal"));
+  Run("actnNormal");
+  EXPECT_EQ(Edit()->Font()->Size(), normal);
+  EXPECT_FALSE(Enabled("actnNormal"));
+  while (Enabled("actnDecrease")) Run("actnDecrease");
+  EXPECT_EQ(Edit()->Font()->Size(), 9);
+}
+
+TEST_F(MainCommands, BookmarksToggleGoAndNameTheirLines) {
+  Make();
+  Edit()->SetTextA("void f();\r\n   \r\n" + AnsiString(50, 'z'));
+  Edit()->SetCaretXY({2, 1});
+  Run("actnToggleBookmark1");
+  EXPECT_TRUE(Checked("actnToggleBookmark1"));
+  EXPECT_FALSE(Enabled("actnGotoBookmark1"));  // the caret is at it already
+  Edit()->SetCaretXY({1, 2});
+  Run("actnToggleBookmark2");
+  Edit()->SetCaretXY({1, 3});
+  Run("actnToggleBookmark3");
+  EXPECT_TRUE(Enabled("actnGotoBookmark1"));
+  Run("actnGotoBookmark1");
+  EXPECT_EQ(Edit()->CaretXY(), (TBufferCoord{2, 1}));
+  form_->Commands->UpdateBookmarkCaptions();
+  EXPECT_EQ(Act("actnGotoBookmark1")->Caption(), L"1 void f();");
+  EXPECT_EQ(Act("actnGotoBookmark2")->Caption(), L"2");  // empty line: caption kept
+  EXPECT_EQ(Act("actnGotoBookmark3")->Caption(), L"3 " + WideString(40, L'z') + L"...");
+  EXPECT_EQ(Act("actnGotoBookmark5")->Caption(), L"5");
+  EXPECT_TRUE(Enabled("actnClearBookmarks"));
+  Run("actnClearBookmarks");
+  EXPECT_FALSE(Checked("actnToggleBookmark1") || Enabled("actnClearBookmarks"));
+}
+
+TEST_F(MainCommands, CaptionAndStatusPanelsFollowTheDocument) {
+  TMainForm::StartupFiles() = {folder_.Write(L"notes.txt", "ab\r\ncd")};
+  TMainCommands& commands = Make();
+  Edit()->SetTextA("ab\xe9\r\ncd");
+  commands.UpdateCaption();
+  EXPECT_EQ(form_->Caption(), form_->ActiveDocument()->FileName + L" \u2014 Halcorn Verdan");
+  EXPECT_EQ(Application->Title(), L"notes.txt \u2014 Halcorn Verdan");
+  EXPECT_EQ(commands.Panels[3].Text, L"No highlighting");
+  Edit()->SetCaretXY({3, 1});
+  commands.UpdateStatusBar(false);
+  EXPECT_EQ(commands.Panels[0].Text, L"Ln 1, col 3");
+  EXPECT_EQ(commands.Panels[1].Text, L"233 (0xE9)");
+  EXPECT_EQ(commands.Panels[2].Text, L"Insert");
+  // A click on the insert panel switches to overtype; past the line's text the code is 0.
+  commands.PanelClick(2);
+  EXPECT_EQ(commands.Panels[2].Text, L"Overtype");
+  Edit()->SetCaretXY({9, 2});
+  commands.UpdateStatusBar(false);
+  EXPECT_EQ(commands.Panels[1].Text, L"0 (0x0)");
+  // The print preview empties and disables the first three panels.
+  Run("actnPrintPreview");
+  commands.UpdateStatusBar(false);
+  EXPECT_TRUE(commands.Panels[0].Text.empty() && !commands.Panels[0].Enabled && !commands.Panels[2].Enabled);
+  EXPECT_TRUE(commands.Panels[3].Enabled);
+}
+
+TEST_F(MainCommands, LinkActionsShowOnlyOverALink) {
+  Make();
+  Edit()->SetTextA("see http://example.org/x now");
+  Edit()->SetCaretXY({8, 1});
+  form_->Commands->UpdateEditorPopup();
+  EXPECT_TRUE(Act("actnOpenLink")->Visible() && Act("actnCopyLinkAddress")->Visible());
+  Edit()->SetCaretXY({1, 1});
+  form_->Commands->UpdateEditorPopup();
+  EXPECT_FALSE(Act("actnOpenLink")->Visible() || Act("actnCopyLinkAddress")->Visible());
+}
