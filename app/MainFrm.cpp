@@ -113,6 +113,11 @@ std::vector<WideString> CommandLineFiles() {
   return files;
 }
 
+bool& TMainForm::RecordingTexts() {
+  static bool recording = false;
+  return recording;
+}
+
 std::vector<WideString>& TMainForm::StartupFiles() {
   static std::vector<WideString> files;
   return files;

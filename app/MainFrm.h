@@ -77,6 +77,9 @@ class TMainForm : public TForm {
   static std::vector<WideString>& StartupFiles();
   // Where the caret positions are kept ("FilesPos" of the preferences file by default).
   static WideString& FilesPosFile();
+  // Set while the window is made only to record its texts: it then neither reads nor writes
+  // the user's shortcuts, so what is recorded is the window as designed.
+  static bool& RecordingTexts();
 
   // The files of a drop, wide names of any length.
   static std::vector<WideString> DroppedFiles(HDROP Drop);

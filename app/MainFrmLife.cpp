@@ -49,7 +49,7 @@ void TMainForm::StartLifeCycle() {
   if (mrlstitmMain && mrlstMain) mrlstitmMain->SetMRUList(mrlstMain);
   commandList_ = std::make_unique<TStringList>();
   BuildCommandList();
-  if (commandList_->Count() > 0) LoadShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
+  if (commandList_->Count() > 0 && !RecordingTexts()) LoadShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
 }
 
 void TMainForm::EndLifeCycle() {
@@ -57,7 +57,8 @@ void TMainForm::EndLifeCycle() {
   updateCheck_.reset();
   // A data folder that refuses a file costs that file, not the rest of the exit.
   try {
-    if (commandList_ && commandList_->Count() > 0) SaveShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
+    if (commandList_ && commandList_->Count() > 0 && !RecordingTexts())
+      SaveShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
   }

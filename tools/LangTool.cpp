@@ -106,6 +106,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   try {
     RegisterAppClasses();
+    TMainForm::RecordingTexts() = true;
     const WideString in = IncludeTrailingPathDelimiter(argv[1]);
     const WideString out = IncludeTrailingPathDelimiter(argv[2]);
     WideString lng =
