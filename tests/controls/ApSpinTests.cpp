@@ -181,8 +181,6 @@ TEST_F(TSpinEditTest, FormattedTextOnlyWithoutTheFocus) {
 TEST_F(TSpinEditTest, ButtonKinds) {
   auto margin = [&] { return HIWORD(SendMessageW(edit->Handle(), EM_GETMARGINS, 0, 0)); };
   EXPECT_GE(margin(), edit->ButtonContainer()->Width());
-  edit->SetButtonKind(bkClassic);
-  EXPECT_EQ(edit->Button()->ButtonStyle(), sbsClassic);
   edit->SetButtonKind(bkStandard);
   ASSERT_TRUE(edit->Button() == nullptr && edit->UpDown() != nullptr);
   const int width = edit->UpDown()->Width();
@@ -224,7 +222,6 @@ TEST_F(TSpinEditTest, HeldButtonRepeatsAfter400ThenEvery100) {
   TWinControl* box = edit->ButtonContainer();
   // Press the top-left corner (the up part) through the container's window.
   SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button->Left() + 2, button->Top() + 2));
-  EXPECT_EQ(button->CurrentFace(), sfTopPressed);
   WideString seen = edit->Text();  // at once
   for (unsigned ms : {399, 1, 300}) clock->Advance(ms), seen += L" " + edit->Text();
   SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(button->Left() + 2, button->Top() + 2));
