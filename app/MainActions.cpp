@@ -2,6 +2,8 @@
 // and status-bar texts that follow the active document.
 #include "app/MainActions.h"
 
+#include "app/AboutFrm.h"
+#include "app/CharacterFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
@@ -9,9 +11,14 @@
 #include "app/Global.h"
 #include "app/HighList.h"
 #include "app/LineFunctions.h"
+#include "app/LinesProcessingFrm.h"
 #include "app/MainFrm.h"
 #include "app/NSTextDialogs.h"
 #include "app/Options.h"
+#include "app/PageSetupFrm.h"
+#include "app/PreferencesFrm.h"
+#include "app/SortFrm.h"
+#include "app/StatisticsFrm.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "controls/ApPageList.h"
@@ -44,7 +51,7 @@ constexpr int minFontSize = 9, maxFontSize = 26;
 // Actions not named here are the form's own (create new, open, print preview, saving, closing,
 // exit, the update check).
 const TMainCommands::TBinding TMainCommands::bindings_[] = {
-    {"actnPageSetup", nullptr, &TMainCommands::Disabled},
+    {"actnPageSetup", &TMainCommands::PageSetupExecute, &TMainCommands::PrinterDocument},
     {"actnPrintPreview", nullptr, &TMainCommands::PrintPreviewUpdate},
     {"actnPrint", &TMainCommands::PrintExecute, &TMainCommands::PrinterDocument},
     {"actnUndo", &TMainCommands::UndoExecute, &TMainCommands::UndoUpdate},
@@ -65,8 +72,8 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnDeleteLine", &TMainCommands::DeleteLineExecute, &TMainCommands::EditableLine},
     {"actnMoveLineUp", &TMainCommands::MoveLineUpExecute, &TMainCommands::MoveLineUpUpdate},
     {"actnMoveLineDown", &TMainCommands::MoveLineDownExecute, &TMainCommands::MoveLineDownUpdate},
-    {"actnSort", nullptr, &TMainCommands::Disabled},
-    {"actnLinesProcessing", nullptr, &TMainCommands::Disabled},
+    {"actnSort", &TMainCommands::SortExecute, &TMainCommands::Editable},
+    {"actnLinesProcessing", &TMainCommands::LinesProcessingExecute, &TMainCommands::Editable},
     {"actnBlockIndent", &TMainCommands::BlockIndentExecute, &TMainCommands::EditableSelection},
     {"actnBlockUnindent", &TMainCommands::BlockUnindentExecute, &TMainCommands::EditableSelection},
     {"actnSentenceCase", &TMainCommands::SentenceCaseExecute, &TMainCommands::Editable},
@@ -89,11 +96,11 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnDecrease", &TMainCommands::DecreaseExecute, &TMainCommands::DecreaseUpdate},
     {"actnNormal", &TMainCommands::NormalExecute, &TMainCommands::NormalUpdate},
     {"actnOnTheInternet", &TMainCommands::OnTheInternetExecute, nullptr},
-    {"actnAbout", nullptr, &TMainCommands::Disabled},
+    {"actnAbout", &TMainCommands::AboutExecute, &TMainCommands::Always},
     {"actnFile", &TMainCommands::FileExecute, &TMainCommands::Editable},
-    {"actnStatistics", nullptr, &TMainCommands::Disabled},
-    {"actnPreferences", nullptr, &TMainCommands::Disabled},
-    {"actnOtherCharacters", nullptr, &TMainCommands::Disabled},
+    {"actnStatistics", &TMainCommands::StatisticsExecute, &TMainCommands::HasDocument},
+    {"actnPreferences", &TMainCommands::PreferencesExecute, &TMainCommands::Always},
+    {"actnOtherCharacters", &TMainCommands::OtherCharactersExecute, &TMainCommands::Always},
     // The find and replace dialog comes later; until then searching stays disabled.
     {"actnFind", nullptr, &TMainCommands::Disabled},
     {"actnFindNext", nullptr, &TMainCommands::Disabled},
@@ -159,6 +166,8 @@ TControl* TMainCommands::NamedControl(const AnsiString& Name) const {
 void TMainCommands::Disabled(TObject* Sender) { Enable(Sender, false); }
 
 void TMainCommands::HasDocument(TObject* Sender) { Enable(Sender, form_->HasActiveDocument()); }
+
+void TMainCommands::Always(TObject* Sender) { Enable(Sender, true); }
 
 void TMainCommands::TwoDocuments(TObject* Sender) { Enable(Sender, DocumentList && DocumentList->Count() >= 2); }
 
@@ -730,3 +739,28 @@ void TMainCommands::ExtendMenu(TBarCustomItem* Root) {
 }
 
 void TMainCommands::GotoBookmarksClick(TObject*) { UpdateBookmarkCaptions(); }
+
+// ---- dialogs ----
+
+void TMainCommands::PageSetupExecute(TObject*) { ExecutePageSetupDialog(Document()); }
+
+void TMainCommands::SortExecute(TObject*) {
+  if (form_->CanEditActive()) ExecuteSortDialog(*Document());
+}
+
+void TMainCommands::LinesProcessingExecute(TObject*) {
+  if (form_->CanEditActive()) ExecuteLinesProcessingDialog(*Document());
+}
+
+void TMainCommands::StatisticsExecute(TObject*) {
+  if (form_->HasActiveDocument()) ExecuteStatisticsDialog(*Document());
+}
+
+// The character map inserts into a document; without one there is nothing to show it for.
+void TMainCommands::OtherCharactersExecute(TObject*) {
+  if (form_->HasActiveDocument()) ExecuteCharacterDialog(*Document());
+}
+
+void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(); }
+
+void TMainCommands::AboutExecute(TObject*) { ExecuteAboutDialog(); }

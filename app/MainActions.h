@@ -82,6 +82,7 @@ class TMainCommands : public TComponent {
   // ---- update rules ----
   void Disabled(TObject* Sender);
   void HasDocument(TObject* Sender);
+  void Always(TObject* Sender);
   void TwoDocuments(TObject* Sender);
   void EditView(TObject* Sender);
   void Editable(TObject* Sender);
@@ -157,6 +158,14 @@ class TMainCommands : public TComponent {
   void MatchBracketExecute(TObject*);
   void OpenLinkExecute(TObject*);
   void CopyLinkAddressExecute(TObject*);
+  // The commands that open a dialog of their own.
+  void PageSetupExecute(TObject*);
+  void SortExecute(TObject*);
+  void LinesProcessingExecute(TObject*);
+  void StatisticsExecute(TObject*);
+  void OtherCharactersExecute(TObject*);
+  void PreferencesExecute(TObject*);
+  void AboutExecute(TObject*);
 
   TMainForm* form_;
   TPrintDialog* printDialog_ = nullptr;

@@ -91,8 +91,11 @@ TEST_F(MainCommands, UpdateRulesFollowTheActiveDocument) {
       {"actnCopyFilePathName", false},
       {"actnGotoBookmark2", false},
       {"actnClearBookmarks", false},
-      {"actnSort", false},
-      {"actnPreferences", false},
+      {"actnSort", true},
+      {"actnLinesProcessing", true},
+      {"actnStatistics", true},
+      {"actnPreferences", true},
+      {"actnAbout", true},
       {"actnIncrease", true},
       {"actnNormal", false},
       {"actnMatchBracket", false},
@@ -114,9 +117,10 @@ TEST_F(MainCommands, UpdateRulesFollowTheActiveDocument) {
   EXPECT_TRUE(Edit()->ReadOnly());
   EXPECT_TRUE(Checked("actnReadOnly"));
   EXPECT_EQ(form_->ActiveDocument()->Item()->ImageIndex(), 0);
-  for (const char* name : {"actnUppercase", "actnDateAndTime", "actnMoveLineUp", "actnJoinLines", "actnFile"})
+  for (const char* name : {"actnUppercase", "actnDateAndTime", "actnMoveLineUp", "actnJoinLines", "actnFile",
+                           "actnSort", "actnLinesProcessing"})
     EXPECT_FALSE(Enabled(name)) << name;
-  EXPECT_TRUE(Enabled("actnSelectAll") && Enabled("actnWordWrap"));
+  EXPECT_TRUE(Enabled("actnSelectAll") && Enabled("actnWordWrap") && Enabled("actnStatistics"));
   Run("actnReadOnly");
   EXPECT_EQ(form_->ActiveDocument()->Item()->ImageIndex(), -1);
 
