@@ -1,5 +1,6 @@
 // The line tools' text work, kept apart from the dialogs so that it is tested without windows.
 #include "app/TextTools.h"
+#include "framework/StrRoutines.h"
 
 #include "framework/Win.h"
 
@@ -10,18 +11,7 @@
 #include "app/Documents.h"
 #include "editor/TxtEdit.h"
 
-TTextLines SplitTextLines(const AnsiString& Text) {
-  TTextLines lines;
-  size_t start = 0;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != '\r' && Text[i] != '\n') continue;
-    lines.push_back(Text.substr(start, i - start));
-    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < Text.size()) lines.push_back(Text.substr(start));
-  return lines;
-}
+TTextLines SplitTextLines(const AnsiString& Text) { return SplitLines(Text); }
 
 AnsiString JoinTextLines(const TTextLines& Lines) {
   AnsiString text;

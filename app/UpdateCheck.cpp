@@ -1,5 +1,6 @@
 // The update check: pure request and reply functions, and the check over the client socket.
 #include "app/UpdateCheck.h"
+#include "framework/StrRoutines.h"
 
 #include <cstdlib>
 #include <vector>
@@ -16,19 +17,6 @@ namespace {
 
 // Longer replies are no answer of the maker's server.
 constexpr size_t maxReplySize = 65536;
-
-std::vector<AnsiString> SplitLines(const AnsiString& Text) {
-  std::vector<AnsiString> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != '\r' && Text[i] != '\n') continue;
-    lines.push_back(Text.substr(start, i - start));
-    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < Text.size()) lines.push_back(Text.substr(start));
-  return lines;
-}
 
 AnsiString Trimmed(const AnsiString& S) {
   size_t first = 0, last = S.size();

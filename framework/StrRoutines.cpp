@@ -275,3 +275,16 @@ bool IsDelimiter(const WideString& delimiters, const WideString& s, int index) {
 
 AnsiString AdjustLineBreaks(const AnsiString& s, TTextLineBreakStyle style) { return AdjustBreaks(s, style); }
 WideString AdjustLineBreaks(const WideString& s, TTextLineBreakStyle style) { return AdjustBreaks(s, style); }
+
+std::vector<AnsiString> SplitLines(const AnsiString& Text) {
+  std::vector<AnsiString> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != '\r' && Text[i] != '\n') continue;
+    lines.push_back(Text.substr(start, i - start));
+    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < Text.size()) lines.push_back(Text.substr(start));
+  return lines;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "framework/Sets.h"
 #include "framework/Types.h"
@@ -91,4 +92,6 @@ bool IsDelimiter(const WideString& delimiters, const WideString& s, int index);
 HV_ENUM(TTextLineBreakStyle, tlbsLF, tlbsCRLF)
 // Every CR LF, lone CR and lone LF becomes the style's line break.
 AnsiString AdjustLineBreaks(const AnsiString& s, TTextLineBreakStyle style = tlbsCRLF);
+// Lines split at CR, LF or CR LF, without a last empty line.
+std::vector<AnsiString> SplitLines(const AnsiString& Text);
 WideString AdjustLineBreaks(const WideString& s, TTextLineBreakStyle style = tlbsCRLF);

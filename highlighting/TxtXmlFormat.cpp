@@ -25,19 +25,6 @@ TColor ReadColorText(const AnsiString& Text, TColor Default) { return Text.empty
 
 AnsiString BoolText(bool Value) { return Value ? "True" : "False"; }
 
-std::vector<AnsiString> SplitLines(const AnsiString& Text) {
-  std::vector<AnsiString> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != '\r' && Text[i] != '\n') continue;
-    lines.push_back(Text.substr(start, i - start));
-    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < Text.size()) lines.push_back(Text.substr(start));
-  return lines;
-}
-
 AnsiString JoinLines(const TStringList& Lines) {
   AnsiString text;
   for (int i = 0; i < Lines.Count(); ++i) {

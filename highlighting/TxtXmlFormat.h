@@ -7,6 +7,7 @@
 
 #include "highlighting/TxtXmlHighlighter.h"
 #include "highlighting/XmlDom.h"
+#include "framework/StrRoutines.h"
 
 class TTxtXmlFormat {
  public:
@@ -120,6 +121,4 @@ void ForEachElement(const IXmlNode& Node, F Visit) {
   for (int i = 0; i < list->Count(); ++i)
     if (list->RawItem(i)->NodeType() == ELEMENT_NODE) Visit(IXmlNode(list->RawItem(i)));
 }
-// Lines split at CR, LF or CR LF, without a last empty line.
-std::vector<AnsiString> SplitLines(const AnsiString& Text);
 AnsiString JoinLines(const TStringList& Lines);
