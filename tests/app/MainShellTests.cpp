@@ -455,3 +455,27 @@ TEST_F(MainShell, TheCharacterMapSelectsTheCharacterAtTheCaret) {
   EXPECT_FALSE(map->SelectCharacter(0));
   EXPECT_EQ(map->CurrentCode(), 0xFF) << "a character no cell shows leaves the selection";
 }
+
+// A tab takes its image from the tab bar's list: the padlock of a read-only document is the
+// list's golden one.
+TEST_F(MainShell, TabsDrawTheImagesOfTheirList) {
+  std::unique_ptr<TMainDataModule> module(New<TMainDataModule>(nullptr));
+  TMainForm& form = Make();
+  form.SetBounds(0, 0, 600, 300);
+  form.Show();
+  Doc(0)->Item()->SetImageIndex(0);
+  Application->ProcessMessages();
+  UpdateWindow(form.tlbrTabBar->Handle());
+  const TRect r = Doc(0)->Item()->BoundsRect();
+  HDC dc = GetDC(form.tlbrTabBar->Handle());
+  int golden = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Left + 24; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      golden += GetRValue(c) > 180 && GetGValue(c) > 120 && GetBValue(c) < 120;
+    }
+  ReleaseDC(form.tlbrTabBar->Handle(), dc);
+  EXPECT_GT(golden, 10);
+  Free(form_);
+  form_ = nullptr;
+}
