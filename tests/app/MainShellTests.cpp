@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <set>
 
+#include "app/CharPalette.h"
 #include "app/CharacterFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/MainActions.h"
 #include "app/MainDataModule.h"
 #include "controls/PngImageList.h"
+#include "editor/TxtEditKeyCmds.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
@@ -478,4 +480,29 @@ TEST_F(MainShell, TabsDrawTheImagesOfTheirList) {
   EXPECT_GT(golden, 10);
   Free(form_);
   form_ = nullptr;
+}
+
+// The submenus run their handlers as they open: the bookmarks name their lines, the schemes are
+// listed, the recent documents drop the files gone and the palette of characters comes first.
+TEST_F(MainShell, SubmenusFillThemselvesAsTheyOpen) {
+  Scheme(L"INI", L"ini.xml");
+  TMainForm& form = Make();
+  TTxtEdit* editor = form.ActiveEditor();
+  editor->SetTextA("alpha\r\nbeta");
+  editor->SetCaretXY({1, 2});
+  editor->CommandProcessor(ecSetMarker0 + 3, 0, nullptr);
+  Item(form, "smnitmGotoBookmarks")->Click();
+  EXPECT_EQ(ActionOf(form, "actnGotoBookmark3")->Caption(), L"3 beta");
+  EXPECT_EQ(ActionOf(form, "actnGotoBookmark4")->Caption(), L"4");
+  form.smnitmSyntaxHighlighting->Click();
+  ASSERT_EQ(form.smnitmSyntaxHighlighting->Count(), 3);
+  EXPECT_EQ(form.smnitmSyntaxHighlighting->Items(2)->Caption(), L"INI");
+  form.mrlstMain->Add(folder_.File(L"gone.txt"));
+  Item(form, "smnitmRecentDocuments")->Click();
+  EXPECT_EQ(form.mrlstMain->Items()->Count(), 0);
+  EXPECT_TRUE(form.bmnitmEmpty->Visible());
+  TBarCustomItem* character = Item(form, "smnitmCharacter");
+  character->Click();
+  ASSERT_EQ(character->Count(), 1);
+  EXPECT_EQ(character->Items(0), static_cast<TBarCustomItem*>(form.CharPalette()));
 }
