@@ -18,7 +18,7 @@
 #include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
 #include "framework/ScopeGuards.h"
-#include "toolbars/BarMRU.h"
+#include "themes/UiExtItems.h"
 
 namespace {
 

@@ -18,6 +18,8 @@
 HV_PUBLISH(TBarPopupWindow) {}
 HV_PUBLISH(TBarModalHandler) {}
 HV_PUBLISH(TBarPopupMenu) {
+  // The images of the menu's own items, in place of the plain menu's.
+  p.Prop("Images", &T::Images, &T::SetImages);
   p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
   p.Prop("Options", &T::Options, &T::SetOptions);
 }

@@ -14,7 +14,7 @@
 #include "framework/DateTime.h"
 #include "framework/IniFiles.h"
 #include "tests/app/DocumentTestSupport.h"
-#include "toolbars/BarMRU.h"
+#include "themes/UiExtItems.h"
 
 namespace {
 
