@@ -19,13 +19,6 @@ namespace {
 constexpr int kRuns = 5;
 constexpr int kItems = 30;
 
-// The item lines: the toolbar's items named in turn, then each again, until Lines are written.
-std::string ItemsText(int Lines) {
-  std::string text = "[Items]\r\nCount=" + std::to_string(Lines) + "\r\n";
-  for (int i = 0; i < Lines; ++i) text += std::to_string(i) + "=Tb, Item" + std::to_string(i % kItems) + "\r\n";
-  return text;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {

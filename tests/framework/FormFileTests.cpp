@@ -881,6 +881,8 @@ TEST(FormFiles, AnyValueWrittenReadsBackTheSame) {
     }
     auto* b = dynamic_cast<TFfWidget*>(back.FindComponent("W"));
     ASSERT_NE(b, nullptr);
+    // What was read is written again as the same text.
+    EXPECT_EQ(WriteComponentToText(&back), written) << "round " << round;
     bool same = b->Caption() == caption && b->Text() == text && b->Ratio() == ratio && b->Scale() == scale &&
                 b->Big() == big && b->Count() == count && b->Letter() == w->Letter();
     if (!same) {
