@@ -13,6 +13,7 @@
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/CodePages.h"
 #include "foundation/UcWideStrings.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/foundation/UcTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
@@ -212,6 +213,23 @@ TEST(ForeignCodePage, OnlyCyrillicCodesUnderAnotherCodePage) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(ShownInForeignCodePage(c.Code, c.CodePage), c.Foreign) << int(c.Code) << " " << c.CodePage;
+}
+
+// Opening a text file warns once, naming it, when its Cyrillic text shows through this process's
+// code page (1252); its lines still save back to its own bytes.
+TEST_F(Encoding, OpeningACyrillicFileUnderAnotherCodePageWarns) {
+  TRecordedBoxes boxes;
+  const std::string koi8 = "\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2! \xFC\xD4\xCF \xD4\xC5\xD3\xD4";
+  const WideString name = Put(koi8);
+  TTxtEditStringList lines;
+  EXPECT_EQ(OpenTextFile(&lines, name), teCyrillicKoi8);
+  EXPECT_EQ(boxes.shown, (std::vector<WideString>{ForeignCodePageText(name) + L"|Halcorn Verdan|" +
+                                                  std::to_wstring(MB_ICONWARNING)}));
+  EXPECT_TRUE(SaveTextFile(&lines, name, teCyrillicKoi8, false));
+  EXPECT_EQ(Get(), koi8);
+  boxes.shown.clear();
+  OpenTextFile(&lines, Put("plain\r\n"));
+  EXPECT_TRUE(boxes.shown.empty());
 }
 
 // Mixed line breaks in every encoding are told by the lines, which keep one style; the other
