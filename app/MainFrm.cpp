@@ -488,7 +488,11 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   bool lossy = false;
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy);
   Document->Lossy = lossy;
-  if (lossy) ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
+  Document->MixedLineBreaks = editor->Lines()->MixedLineBreaks();
+  if (lossy)
+    ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
+  else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage()))
+    ShowMessageBox(ForeignCodePageText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);
     editor->SetCaretXY({caret.X, caret.Y});
