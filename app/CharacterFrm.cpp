@@ -1,7 +1,11 @@
 // The character map dialog over the character grid.
 #include "app/CharacterFrm.h"
 
+#include <utility>
+
+#include "app/CharPalette.h"
 #include "app/Global.h"
+#include "app/MainFrm.h"
 #include "app/NSStringGrid.h"
 #include "app/Options.h"
 #include "app/TextTools.h"
@@ -11,10 +15,10 @@
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
+#include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/Menus.h"
-#include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
 #include "framework/Win.h"
 
@@ -73,7 +77,19 @@ TStrings* RecentCharacters() {
 
 void SetRecentCharacters(TStrings* List) { recentList = List; }
 
-TCharacterForm::TCharacterForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {}
+TCharacterForm* CharacterForm = nullptr;
+
+TCharacterForm::TCharacterForm(TComponent* AOwner, TDocument* Document, TMainForm* Main)
+    : TForm(AOwner), document_(Document), main_(Main) {}
+
+TCharacterForm::~TCharacterForm() {
+  if (CharacterForm == this) CharacterForm = nullptr;
+}
+
+TDocument* TCharacterForm::Target() const {
+  if (document_) return document_;
+  return main_ ? main_->ActiveDocument() : nullptr;
+}
 
 int TCharacterForm::CurrentCode() const { return CellCode(strngrdCharacter->Col(), strngrdCharacter->Row()); }
 
@@ -128,16 +144,15 @@ void TCharacterForm::strngrdCharacterDrawCell(TObject*, int ACol, int ARow, TRec
 }
 
 void TCharacterForm::actnInsertUpdate(TObject* Sender) {
-  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(CanEditDocument(document_));
+  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(CanEditDocument(Target()));
 }
 
 void TCharacterForm::InsertText(const AnsiString& Text) {
-  if (!CanEditDocument(document_)) return;
-  DocumentEditor(document_)->SetSelText(Text);
+  if (TDocument* document = Target(); CanEditDocument(document)) DocumentEditor(document)->SetSelText(Text);
 }
 
 void TCharacterForm::actnInsertExecute(TObject*) {
-  if (!CanEditDocument(document_)) return;
+  if (!CanEditDocument(Target())) return;
   const int code = CurrentCode();
   InsertText(AnsiString(1, static_cast<char>(code)));
   AddToHistory(RecentCharacters(), std::to_string(code), maxRecent);
@@ -167,9 +182,17 @@ bool TCharacterForm::SelectCharacter(int Code) {
   return false;
 }
 
-void ExecuteCharacterDialog(TDocument& Document, int SelectCode) {
-  auto* form = New<TCharacterForm>(nullptr, &Document);
-  TScopeExit free([&] { delete form; });
-  if (SelectCode) form->SelectCharacter(SelectCode);
-  form->ShowModal();
+TCharacterForm* ShowCharacterDialog(TMainForm& Main, int SelectCode) {
+  // The map marks and extends the palette's list, so the palette comes first.
+  SetRecentCharacters(Main.EnsureCharPalette()->Chars());
+  if (!CharacterForm) CharacterForm = New<TCharacterForm>(Application, nullptr, &Main);
+  CharacterForm->Show();
+  if (SelectCode) CharacterForm->SelectCharacter(SelectCode);
+  CharacterForm->strngrdCharacter->Invalidate();
+  return CharacterForm;
+}
+
+void FreeCharacterForm() {
+  delete std::exchange(CharacterForm, nullptr);
+  SetRecentCharacters(nullptr);
 }

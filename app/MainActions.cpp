@@ -582,9 +582,8 @@ void TMainCommands::PanelClick(int Index) {
     if (TAction* go = Action("actnGoto")) go->Execute();
   } else if (Index == 1 && form_->ActiveInEditView()) {
     // The character map opens on the character at the caret.
-    form_->EnsureCharPalette();
     const int code = CharAtCaret(form_->ActiveEditor());
-    ExecuteCharacterDialog(*Document(), code >= 32 && code <= 255 ? code : 0);
+    ShowCharacterDialog(*form_, code >= 32 && code <= 255 ? code : 0);
   } else if (Index == 2 && form_->ActiveInEditView()) {
     form_->ActiveEditor()->SetInsertMode(!form_->ActiveEditor()->InsertMode());
     UpdateStatusBar(false);
@@ -625,10 +624,7 @@ void TMainCommands::StatisticsExecute(TObject*) {
   if (form_->HasActiveDocument()) ExecuteStatisticsDialog(*Document());
 }
 
-// The character map inserts into a document; without one there is nothing to show it for.
-void TMainCommands::OtherCharactersExecute(TObject*) {
-  if (form_->HasActiveDocument()) ExecuteCharacterDialog(*Document());
-}
+void TMainCommands::OtherCharactersExecute(TObject*) { ShowCharacterDialog(*form_); }
 
 void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(); }
 

@@ -311,6 +311,9 @@ void TMainForm::pglstMainChange(TObject*) {
       const auto orientation = document->Orientation == 1 ? poLandscape : poPortrait;
       if (PrinterInfoSize() > 0 && Printer()->Orientation() != orientation) Printer()->SetOrientation(orientation);
     }
+    // The keyboard follows the document: its editor (or preview) takes the focus, also when the
+    // one that had it was closed. A window not shown has nothing to give the focus to.
+    if (Commands) Commands->UpdateStatusBar(HandleAllocated() && IsWindowVisible(Handle()));
   }
   contextTab_ = nullptr;
 }

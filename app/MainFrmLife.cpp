@@ -2,6 +2,7 @@
 // application-wide hook and error handler, the command list with "Shortcuts.ini", the update
 // check and the character palette.
 #include "app/CharPalette.h"
+#include "app/CharacterFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/DocumentFrm.h"
@@ -101,6 +102,8 @@ void TMainForm::EndLifeCycle() {
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
   }
+  // The map works on these documents and marks the palette's characters.
+  FreeCharacterForm();
   try {
     if (charPalette_ && ::Options) {
       TIniFile ini(::Options->FileName());

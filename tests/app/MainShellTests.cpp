@@ -458,6 +458,58 @@ TEST_F(MainShell, TheCharacterMapSelectsTheCharacterAtTheCaret) {
   EXPECT_EQ(map->CurrentCode(), 0xFF) << "a character no cell shows leaves the selection";
 }
 
+namespace {
+
+BOOL CALLBACK AddCharacterMap(HWND Wnd, LPARAM Maps) {
+  if (auto* map = dynamic_cast<TCharacterForm*>(FindControl(Wnd)); map && IsWindowVisible(Wnd))
+    reinterpret_cast<std::vector<TCharacterForm*>*>(Maps)->push_back(map);
+  return TRUE;
+}
+
+// The character maps this thread shows.
+std::vector<TCharacterForm*> ShownCharacterMaps() {
+  std::vector<TCharacterForm*> maps;
+  EnumThreadWindows(GetCurrentThreadId(), AddCharacterMap, reinterpret_cast<LPARAM>(&maps));
+  return maps;
+}
+
+// A map that holds the main window in a loop of its own is closed by this timer.
+void CALLBACK CloseCharacterMaps(HWND, UINT, UINT_PTR, DWORD) {
+  for (TCharacterForm* map : ShownCharacterMaps()) PostMessageW(map->Handle(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+// "Other characters..." leaves the main window usable: the map is made once, and Insert goes
+// into the document that is active when it runs, not the one the map was opened over.
+TEST_F(MainShell, TheCharacterMapLeavesTheMainWindowInUse) {
+  TMainForm& form = Make();
+  form.Show();
+  form.NewDocument();
+  Editor(0)->SetTextA("first");
+  Editor(1)->SetTextA("second");
+  const UINT_PTR timer = SetTimer(nullptr, 0, 2000, CloseCharacterMaps);
+  ActionOf(form, "actnOtherCharacters")->Execute();
+  KillTimer(nullptr, timer);
+  std::vector<TCharacterForm*> maps = ShownCharacterMaps();
+  ASSERT_EQ(maps.size(), 1u) << "the map blocked the main window until it was closed";
+  EXPECT_TRUE(IsWindowEnabled(form.Handle()));
+  ActionOf(form, "actnOtherCharacters")->Execute();
+  EXPECT_EQ(ShownCharacterMaps(), maps) << "made once";
+
+  form.ActivateDocument(Doc(0));
+  Editor(0)->SelectAll();
+  Editor(1)->SelectAll();
+  maps[0]->SelectCharacter(0xE9);
+  maps[0]->actnInsert->Execute();
+  EXPECT_EQ(Editor(0)->TextA(), "\xe9");
+  EXPECT_EQ(Editor(1)->TextA(), "second");
+  EXPECT_EQ(form.CharPalette()->Chars()->Strings(0), "233") << "the palette learns what the map inserts";
+  Free(form_);
+  form_ = nullptr;
+  EXPECT_TRUE(ShownCharacterMaps().empty());
+}
+
 // A tab takes its image from the tab bar's list: the padlock of a read-only document is the
 // list's golden one.
 TEST_F(MainShell, TabsDrawTheImagesOfTheirList) {
