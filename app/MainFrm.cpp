@@ -306,6 +306,7 @@ void TMainForm::pglstMainChange(TObject*) {
   if (!closing_) {
     if (TDocument* document = ActiveDocument()) {
       tlbrTabBar->CheckTab(document->Item());
+      tlbrTabBar->ShowActiveTab();
       document->Frame()->edtDocumentStatusChange(document->Frame()->edtDocument, {scCaretX, scInsertMode});
       // Each document keeps its own page orientation; the printer follows the active one.
       const auto orientation = document->Orientation == 1 ? poLandscape : poPortrait;

@@ -510,6 +510,62 @@ TEST_F(MainShell, TheCharacterMapLeavesTheMainWindowInUse) {
   EXPECT_TRUE(ShownCharacterMaps().empty());
 }
 
+// Whether the bar shows the whole tab of the document.
+bool TabInSight(TMainForm& Form, TDocument* Document) {
+  TBarItemViewer* viewer = Form.tlbrTabBar->View()->Find(Document->Item());
+  if (!Document->Item()->Visible() || !viewer || !viewer->Show() || viewer->OffEdge()) return false;
+  // The bar grows with its tabs; its dock shows what fits.
+  TDocumentTabBar* bar = Form.tlbrTabBar;
+  const TRect r = viewer->BoundsRect();
+  return r.Left >= 0 && r.Right <= Form.dckTabBar->ClientWidth() - bar->Left() - (bar->Width() - bar->ClientWidth());
+}
+
+int TabsOutOfSight(TMainForm& Form) {
+  int n = 0;
+  for (int i = 0; i < DocumentList->Count(); ++i) n += !TabInSight(Form, DocumentList->Documents(i));
+  return n;
+}
+
+// However many tabs there are, the active one is in sight: tabs are hidden from the left as new
+// ones come, and come back as others close or the window grows.
+TEST_F(MainShell, TheActiveTabStaysInSight) {
+  TMainForm& form = Make();
+  form.Show();
+  for (int i = 0; i < 11; ++i) {
+    form.NewDocument();
+    Application->ProcessMessages();
+    EXPECT_TRUE(TabInSight(form, form.ActiveDocument())) << "new document " << i;
+  }
+  EXPECT_FALSE(TabInSight(form, Doc(0))) << "twelve tabs do not fit";
+  const struct {
+    int Activate;  // -1: the next one (Ctrl+Tab)
+  } steps[] = {{0}, {11}, {5}, {-1}, {-1}, {-1}, {-1}, {-1}, {-1}, {-1}, {3}};
+  for (const auto& step : steps) {
+    if (step.Activate >= 0)
+      form.ActivateDocument(Doc(step.Activate));
+    else
+      ActionOf(form, "actnNext")->Execute();
+    Application->ProcessMessages();
+    EXPECT_TRUE(TabInSight(form, form.ActiveDocument())) << step.Activate;
+  }
+  // Going to the left keeps the tabs where they are as long as the active one shows.
+  form.ActivateDocument(Doc(11));
+  Application->ProcessMessages();
+  const int hidden = TabsOutOfSight(form);
+  ASSERT_GT(hidden, 0);
+  form.ActivateDocument(Doc(10));
+  Application->ProcessMessages();
+  EXPECT_EQ(TabsOutOfSight(form), hidden);
+  // A wider window, then fewer documents: every tab comes back.
+  form.SetBounds(0, 0, GetSystemMetrics(SM_CXSCREEN), form.Height());
+  Application->ProcessMessages();
+  EXPECT_LT(TabsOutOfSight(form), hidden);
+  EXPECT_TRUE(TabInSight(form, form.ActiveDocument()));
+  while (DocumentList->Count() > 4) form.CloseDocument(Doc(DocumentList->Count() - 1));
+  Application->ProcessMessages();
+  EXPECT_EQ(TabsOutOfSight(form), 0);
+}
+
 // A tab takes its image from the tab bar's list: the padlock of a read-only document is the
 // list's golden one.
 TEST_F(MainShell, TabsDrawTheImagesOfTheirList) {
