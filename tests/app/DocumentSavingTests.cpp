@@ -40,6 +40,7 @@ struct TScript {
   std::vector<int> Uncheck;
   bool Save = false;  // else Cancel
   bool DontSave = false;
+  TRect Bounds;  // where the dialog came up
 } script;
 
 bool scriptedDialog(TNSTextSaveDialog* Dialog) {
@@ -51,6 +52,7 @@ bool scriptedDialog(TNSTextSaveDialog* Dialog) {
 
 int scriptedCloseAll(TCloseAllForm* Dialog) {
   script.Entries = Dialog->Count();
+  script.Bounds = Dialog->BoundsRect();
   for (int i : script.Uncheck) Dialog->SetChecked(i, false);
   if (script.DontSave)
     Dialog->actnDontSaveExecute(nullptr);
@@ -265,6 +267,22 @@ TEST_F(Saving, ClosingLeavesTheFocusInTheActiveEditor) {
     EXPECT_EQ(GetFocus(), form.ActiveEditor()->Handle()) << c.Action << " " << c.Modify;
     Restart();
   }
+}
+
+// The close-all dialog comes up over the main window the first time, wherever that is, and
+// where it was left after that.
+TEST_F(Saving, TheCloseAllDialogComesUpOverTheMainWindow) {
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  TMainForm& form = Open({L"a", L"b"});
+  form.SetBounds(40, 30, 500, 400);
+  form.Show();
+  EXPECT_FALSE(form.CloseDocuments(nullptr));
+  const TRect first = script.Bounds;
+  EXPECT_EQ(first, CentredOver({first.Width(), first.Height()}, form.BoundsRect(), ToTRect(work)));
+  form.SetBounds(300, 200, 500, 400);
+  EXPECT_FALSE(form.CloseDocuments(nullptr));
+  EXPECT_EQ(script.Bounds, first) << "a placed dialog keeps its place";
 }
 
 // At exit the open documents whose files exist are listed, or none when the option is off; a
