@@ -313,8 +313,8 @@ void TMainForm::pglstMainChange(TObject*) {
       if (PrinterInfoSize() > 0 && Printer()->Orientation() != orientation) Printer()->SetOrientation(orientation);
     }
     // The keyboard follows the document: its editor (or preview) takes the focus, also when the
-    // one that had it was closed. A window not shown has nothing to give the focus to.
-    if (Commands) Commands->UpdateStatusBar(HandleAllocated() && IsWindowVisible(Handle()));
+    // one that had it was closed. A window not shown yet has its panels filled once it idles.
+    if (Commands && HandleAllocated() && IsWindowVisible(Handle())) Commands->UpdateStatusBar(true);
   }
   contextTab_ = nullptr;
 }

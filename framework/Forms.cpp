@@ -698,6 +698,20 @@ void TCustomForm::Dispatch(TMessage& Message) {
       if (Message.Msg == WM_MENUSELECT && Application) Application->SetHint(WideString());
       inherited::Dispatch(Message);
       break;
+    case WM_SYSCOMMAND:
+      // Alt with a letter, Alt alone and F10 go to the menu bars among the active form's
+      // toolbars, which answer through the application's window; what they leave is the
+      // system's (Alt+Space opens the window menu).
+      if ((Message.WParam & 0xFFF0) == SC_KEYMENU && Application && !forwardingMenuKey_) {
+        forwardingMenuKey_ = true;
+        TScopeExit done([this] { forwardingMenuKey_ = false; });
+        if (SendMessageW(Application->Handle(), CM_APPSYSCOMMAND, Message.WParam, Message.LParam)) {
+          Message.Result = 0;
+          break;
+        }
+      }
+      inherited::Dispatch(Message);
+      break;
     case WM_CLOSE: WMClose(Message); break;
     case WM_ACTIVATE: WMActivate(Message); break;
     case CM_ACTIVATE: CMActivate(Message); break;

@@ -208,6 +208,8 @@ class TCustomForm : public TScrollingWinControl {
   bool constructed_ = false;
   bool destroyFired_ = false;
   bool positioned_ = false;
+  // Set while a menu key goes round the menu bars, so that one coming back takes the system's way.
+  bool forwardingMenuKey_ = false;
   TFormState formState_;
   TModalResult modalResult_ = mrNone;
   TWinControl* activeControl_ = nullptr;

@@ -2,6 +2,7 @@
 // with every command, the status bar fed by the commands, the popup menus, the toolbar layout in
 // "Toolbars.ini", the stored properties, the lock of the toolbars and the data module's images.
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "app/CharPalette.h"
@@ -21,6 +22,7 @@
 #include "themes/SkinToolbar.h"
 #include "themes/UiExtItems.h"
 #include "themes/UiStatusBars.h"
+#include "toolbars/BarPopup.h"
 
 namespace {
 
@@ -564,6 +566,78 @@ TEST_F(MainShell, TheActiveTabStaysInSight) {
   while (DocumentList->Count() > 4) form.CloseDocument(Doc(DocumentList->Count() - 1));
   Application->ProcessMessages();
   EXPECT_EQ(TabsOutOfSight(form), 0);
+}
+
+// Steps run by a thread timer from inside a menu loop, each tried on every tick until it answers
+// true; a loop still running after some seconds loses the capture instead of hanging the test.
+struct TMenuSteps {
+  explicit TMenuSteps(std::vector<std::function<bool()>> ASteps) : Steps(std::move(ASteps)) {
+    Current = this;
+    Timer = SetTimer(nullptr, 0, 15, &Tick);
+  }
+  ~TMenuSteps() { KillTimer(nullptr, Timer), Current = nullptr; }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!Current) return;
+    if (Current->Next < Current->Steps.size() && Current->Steps[Current->Next]()) ++Current->Next;
+    if (++Current->Ticks == 400) ReleaseCapture(), EndMenu();
+  }
+  static inline TMenuSteps* Current = nullptr;
+  std::vector<std::function<bool()>> Steps;
+  size_t Next = 0;
+  int Ticks = 0;
+  UINT_PTR Timer = 0;
+};
+
+bool PostKey(WPARAM Key) { return PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, Key, 0); }
+
+// "Character" opened with the mouse gives its palette the arrow keys: Right moves one cell on and
+// from the last column to the next row. A palette that cannot insert (the document in its print
+// preview) leaves them to the menu bar: coming from "View", Right passes "Character" for "Help".
+TEST_F(MainShell, ThePaletteTakesTheArrowsWhenItCanInsert) {
+  TMainForm& form = Make();
+  form.Show();
+  TBarView* bar = form.tlbrMainMenu->View();
+  for (bool preview : {false, true}) {
+    form.SetViewMode(Doc(0), preview ? 1 : 0);
+    TBarItemViewer* opened = bar->Find(Item(form, preview ? "smnitmView" : "smnitmCharacter"));
+    std::vector<TPoint> cells;
+    TBarItemViewer* end = nullptr;
+    auto palette = [&]() -> TUiToolViewer* {
+      TBarView* menu = bar->OpenViewerView();
+      for (int i = 0; menu && i < menu->ViewerCount(); ++i)
+        if (menu->Viewers(i)->Item() == form.CharPalette()) return dynamic_cast<TUiToolViewer*>(menu->Viewers(i));
+      return nullptr;
+    };
+    // The button that opened the menu comes up over the item.
+    const TRect& r = opened->BoundsRect();
+    const TPoint at{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    std::vector<std::function<bool()>> steps{
+        [&] { return PostMessageW(form.tlbrMainMenu->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.X, at.Y)) != 0; },
+        [&] { return bar->OpenViewerView() != nullptr; }};
+    for (int i = 0; i < (preview ? 2 : 6); ++i) {
+      steps.push_back([&] { return PostKey(VK_RIGHT); });
+      steps.push_back([&] {
+        cells.push_back(palette() ? palette()->HotCell() : TPoint{-9, -9});
+        return true;
+      });
+    }
+    steps.push_back([&] {
+      end = bar->Selected();
+      return PostKey(VK_ESCAPE) && PostKey(VK_ESCAPE);
+    });
+    TMenuSteps script(steps);
+    const TPoint screen = form.tlbrMainMenu->ClientToScreen(at);
+    SetCursorPos(screen.X, screen.Y);
+    bar->Select(opened);
+    bar->RunToolbarMenuLoop(tbmlMouseDown);
+    if (!preview) {
+      const std::vector<TPoint> expected{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {1, 1}};
+      EXPECT_EQ(cells, expected);
+      EXPECT_EQ(end, opened);
+    } else {
+      EXPECT_EQ(end, bar->Find(Item(form, "smnitmHelp"))) << "the arrows go on along the menu bar";
+    }
+  }
 }
 
 // A tab takes its image from the tab bar's list: the padlock of a read-only document is the

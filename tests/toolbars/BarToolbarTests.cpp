@@ -88,6 +88,36 @@ TEST(BarToolbar, F10OpensTheMenuBarLoop) {
   bar->SetMenuBar(false);
 }
 
+// The keys of the menu bar reach it from its form, whichever control has the keyboard: F10 (or
+// Alt alone) opens the loop on the first item, Alt with a letter opens that item.
+TEST(BarToolbar, TheFormHandsItsMenuKeysToTheMenuBar) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* bar = f.Toolbar("Menu", 0, f.Top);
+  bar->SetMenuBar(true);
+  TCounter edit;
+  bar->Items()->Add(Button(f, L"&File"));
+  bar->Items()->Add(Button(f, L"&Edit", &edit));
+  f.Show();
+  SetActiveWindow(f.Form.Handle());
+  bool selectedFirst = false;
+  TMenuScript script({[&] {
+                        selectedFirst = bar->View()->State().Contains(vstModal) &&
+                                        bar->View()->Selected() == bar->View()->Viewers(0);
+                        return true;
+                      },
+                      [] { return PostKey(VK_ESCAPE); },
+                      // Should the key go past the menu bar, the system's menu ends here.
+                      [] { return EndMenu(), true; }});
+  f.Form.Perform(WM_SYSCOMMAND, SC_KEYMENU, 0);
+  EXPECT_TRUE(selectedFirst);
+  EXPECT_FALSE(bar->View()->State().Contains(vstModal));
+  f.Form.Perform(WM_SYSCOMMAND, SC_KEYMENU, L'e');
+  PumpMessagesFor(20);
+  EXPECT_EQ(edit.Clicks, 1);
+  bar->SetMenuBar(false);
+}
+
 TEST(BarToolbar, ShortcutsReachTheItemsOfTheActiveForm) {
   TDockForm f;
   auto* t = f.Toolbar("T", 0, f.Top);
