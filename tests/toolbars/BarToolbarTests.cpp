@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/ShortCuts.h"
+#include "framework/StdCtrls.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
 namespace {
@@ -115,6 +116,14 @@ TEST(BarToolbar, TheFormHandsItsMenuKeysToTheMenuBar) {
   f.Form.Perform(WM_SYSCOMMAND, SC_KEYMENU, L'e');
   PumpMessagesFor(20);
   EXPECT_EQ(edit.Clicks, 1);
+  // Pressed while a control of the form has the keyboard, the system hands the key to that
+  // control: it still reaches the menu bar.
+  auto* field = new TEdit(&f.Form);
+  field->SetParent(&f.Form);
+  field->SetBounds(10, 200, 100, 20);
+  SendMessageW(field->Handle(), WM_SYSCOMMAND, SC_KEYMENU, L'e');
+  PumpMessagesFor(20);
+  EXPECT_EQ(edit.Clicks, 2);
   bar->SetMenuBar(false);
 }
 
