@@ -76,8 +76,12 @@ class TRegExpr {
   bool ExecNext();
   // Searches the stored input from a 1-based offset.
   bool ExecPos(int AOffset);
-  AnsiString InputString() const { return input_; }
+  AnsiString InputString() const { return AnsiString(in_, static_cast<size_t>(inLen_)); }
+  // Stores a copy of Value as the input.
   void SetInputString(std::string_view Value);
+  // Searches Value where it lies, without a copy: it must stay unchanged as long as it is the
+  // input (until the next input is set).
+  void SetInputView(std::string_view Value);
   // 1-based start / length of group Index (0 = the whole match); -1 when not available.
   int GetMatchPos(int Index) const;
   int GetMatchLen(int Index) const;
@@ -86,6 +90,12 @@ class TRegExpr {
   int SubExprMatchCount() const;
 
   AnsiString Substitute(const AnsiString& ATemplate);
+  // Substitute with the groups given: 0-based starts and ends in Text (-1 = none) of Count
+  // entries, entry 0 the whole match.
+  static AnsiString SubstituteGroups(const AnsiString& ATemplate, std::string_view Text, const int* Starts,
+                                     const int* Ends, int Count);
+  // The number of groups of the compiled expression.
+  int GroupCount() const { return groupCount_; }
   AnsiString Replace(const AnsiString& AInputStr, const AnsiString& AReplaceStr, bool AUseSubstitution);
 
   int LastError();  // returns and clears
@@ -100,6 +110,11 @@ class TRegExpr {
   // Upper bound of matcher steps for one search from an offset: beyond it the search stops with
   // reeTooComplex. The default scales with the input; 0 restores it.
   void SetStepBudget(int64_t Value) { stepBudget_ = Value; }
+  // Whether a search remembers the states of the matcher that have failed, which lets
+  // expressions without back references answer in time that grows with nodes times positions:
+  // by default once a search has done some work; never or from its start to compare the two.
+  enum TFailureMemory { fmNever, fmWhenLong, fmAlways };
+  void SetFailureMemory(TFailureMemory Value) { failureMemory_ = Value; }
   // The compiled program (starts with the marker byte), for inspection.
   const std::vector<uint8_t>& Program() const { return program_; }
 
@@ -111,7 +126,11 @@ class TRegExpr {
   void SetModifierBit(uint32_t Bit, bool Value);
   void EnsureProgram();
   void BuildCaseTable();
-  bool SearchFrom(int Offset);
+  void AnalyseProgram();
+  void NewInput();
+  // Searches from a 1-based Offset; Continuing (ExecNext) skips what was set up for the input.
+  bool SearchFrom(int Offset, bool Continuing);
+  bool Attempts(int From);
   // The matcher's stacks, kept between searches so that each search does not allocate.
   struct TFrameStore;
   std::shared_ptr<TFrameStore> frames_;
@@ -122,13 +141,27 @@ class TRegExpr {
   uint32_t modifiers_ = RegExprDefaultModifiers;
   uint32_t progModifiers_ = 0;
   AnsiString pairedSeparator_ = "\r\n";
-  AnsiString input_;
+  AnsiString input_;          // the copy the input is when it was given as a string
+  const char* in_ = nullptr;  // the input searched: input_ or a view
+  int inLen_ = 0;
   bool hasInput_ = false;
   std::array<int, NSUBEXP> startP_{};  // 0-based, -1 = none
   std::array<int, NSUBEXP> endP_{};
   int lastError_ = 0;
   int compilerPos_ = 0;
   int64_t stepBudget_ = 0;
+  TFailureMemory failureMemory_ = fmWhenLong;
+
+  // A literal found by a skip table; matches where it compares equal (ignoring case by
+  // InvertCase when IgnoreCase).
+  struct TLiteral {
+    AnsiString Text;
+    bool IgnoreCase = false;
+    std::array<int32_t, 256> Shift{};
+    void Prepare(const std::array<uint8_t, 256>& Invert);
+    // The first 0-based position from From where it occurs in In, or -1.
+    int Find(const uint8_t* In, int Len, int From, const std::array<uint8_t, 256>& Invert) const;
+  };
 
   // The program and what the compiler learned for the start of a search.
   std::vector<uint8_t> program_;
@@ -136,9 +169,31 @@ class TRegExpr {
   std::array<bool, 256> firstCharSet_{};
   int firstChar_ = -1;  // the program starts with this exact character
   bool anchored_ = false;
-  bool canBeEmpty_ = true;  // then every position, the end too, may start a match
-  AnsiString mustLiteral_;  // every match contains it
-  bool mustIgnoreCase_ = false;
+  bool canBeEmpty_ = true;               // then every position, the end too, may start a match
+  bool startsAtWord_ = false;            // a match starts where a word starts (a leading \b before word characters)
+  bool pureLiteral_ = false;             // the whole program is must_: no matcher is needed
+  bool mustStarts_ = false;              // the program starts with must_: a match starts where it occurs
+  TLiteral must_;                        // every match contains it (empty: none known)
+  std::array<bool, 256> requiredSet_{};  // every match contains one of these characters
+  bool hasRequiredSet_ = false;
+  // Per input: where the required literal and character were last found, and how far the
+  // search for them got without finding them (-1: not yet searched).
+  int mustFrom_ = -1, mustAt_ = -1, mustNoneFrom_ = -1, requiredAt_ = -1, requiredNoneFrom_ = -1;
+
+  // What the matcher knows about each node (indexed by its offset in the program).
+  struct TNodeInfo {
+    int32_t MemoRow = -1;     // first row of its remembered states; -1: not remembered
+    int32_t LoopDepth = 0;    // counted loops around it
+    int32_t LoopList = 0;     // where their loop nodes start in loopLists_, outermost first
+    int32_t IterLoop = -1;    // with back references: the branch loop whose pass starts here
+    int32_t BackLoop = -1;    // with back references: the branch loop this back node closes
+    bool SelfMarked = false;  // a branch or loop node, which remembers its own visits
+  };
+  std::vector<TNodeInfo> nodeInfo_;
+  std::vector<int32_t> loopLists_;
+  std::vector<int32_t> iterExit_;  // per branch loop: where it goes on after a pass that matched nothing
+  bool hasBackRefs_ = false;
+  int memoRows_ = 0;                   // rows of remembered states per position; 0: no memory
   std::array<uint8_t, 256> invert_{};  // InvertCase as a table
   TRegExprInvertCaseFunction invertFor_ = nullptr;
   AnsiString separatorsFor_, wordCharsFor_, spaceCharsFor_;

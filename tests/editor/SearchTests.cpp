@@ -215,10 +215,13 @@ TEST_F(TSearchFixture, RegularExpressionReplaceAndItsErrors) {
   EXPECT_EQ(e.TextA(), "v1:k1 v2:k2\r\n9:z");
   EXPECT_THROW(Run("(a", "", {srReplaceAll, srEntireScope}), ERegExpr);
   EXPECT_EQ(e.PaintLock(), 0);
-  // An expression too complex for a line is reported, not left running.
+  // Nested repetitions answer; an expression too complex for a line is reported, not left
+  // running.
   e.SetTextA(std::string(40, 'a') + "\r\nz=9");
+  EXPECT_EQ(Run("(a|aa)+\\d", "", {srReplaceAll, srEntireScope}), 0);
+  e.SetTextA(std::string(3000, 'a') + "!1\r\nz=9");
   try {
-    Run("(a|aa)+\\d", "", {srReplaceAll, srEntireScope});
+    Run("(\\w+)\\1+\\d", "", {srReplaceAll, srEntireScope});
     ADD_FAILURE();
   } catch (const ERegExpr& x) {
     EXPECT_EQ(x.ErrorCode, TRegExpr::reeTooComplex);
