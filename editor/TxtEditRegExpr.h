@@ -38,6 +38,8 @@ using TRegExprInvertCaseFunction = char (*)(char Ch);
 // The system's upper case, or lower case where upper-casing changes nothing.
 char RegExprInvertCaseSystem(char Ch);
 
+struct TRegExprMatcher;
+
 class TRegExpr {
  public:
   // Entry 0 is the whole match; groups 1..14.
@@ -131,9 +133,13 @@ class TRegExpr {
   // Searches from a 1-based Offset; Continuing (ExecNext) skips what was set up for the input.
   bool SearchFrom(int Offset, bool Continuing);
   bool Attempts(int From);
+  // The next position from P on where a match can start, or -1.
+  int NextStart(int P) const;
   // The matcher's stacks, kept between searches so that each search does not allocate.
   struct TFrameStore;
   std::shared_ptr<TFrameStore> frames_;
+  std::shared_ptr<TRegExprMatcher> matcher_;
+  bool matcherBound_ = false;       // to the input and the program
   std::vector<int8_t> possessive_;  // per node: 0 unknown, 1 yes, -1 no
 
   AnsiString expression_;
@@ -169,10 +175,14 @@ class TRegExpr {
   std::array<bool, 256> firstCharSet_{};
   int firstChar_ = -1;  // the program starts with this exact character
   bool anchored_ = false;
-  bool canBeEmpty_ = true;               // then every position, the end too, may start a match
-  bool startsAtWord_ = false;            // a match starts where a word starts (a leading \b before word characters)
-  bool pureLiteral_ = false;             // the whole program is must_: no matcher is needed
-  bool mustStarts_ = false;              // the program starts with must_: a match starts where it occurs
+  bool canBeEmpty_ = true;     // then every position, the end too, may start a match
+  bool startsAtWord_ = false;  // a match starts where a word starts (a leading \b before word characters)
+  bool pureLiteral_ = false;   // the whole program is must_: no matcher is needed
+  bool mustStarts_ = false;    // the program starts with must_: a match starts where it occurs
+  int startNode_ = 1;          // the first node to run: past a top-level branch without alternatives
+  // With alternatives that all start with a literal of two characters or more: the pairs of
+  // characters a match can start with (a bit per pair), else empty.
+  std::vector<uint32_t> startPairs_;
   TLiteral must_;                        // every match contains it (empty: none known)
   std::array<bool, 256> requiredSet_{};  // every match contains one of these characters
   bool hasRequiredSet_ = false;

@@ -700,6 +700,7 @@ void TRegExpr::Compile() {
   startsAtWord_ = false;
   pureLiteral_ = false;
   mustStarts_ = false;
+  startPairs_.clear();
   must_ = TLiteral();
   hasRequiredSet_ = false;
   const int top = 1;
@@ -753,6 +754,23 @@ void TRegExpr::Compile() {
       requiredSet_ = set;
     }
   }
+  if (c.topBranches > 1) {
+    // Alternatives that each start with a literal of two characters or more: a match starts
+    // with one of their first pairs.
+    std::vector<uint32_t> pairs(65536 / 32, 0);
+    bool literals = true;
+    for (int br = top; literals && br >= 0 && prog[br] == opBranch; br = NextNode(prog, br)) {
+      const int lit = Operand(br);
+      literals = (prog[lit] == opExactly || prog[lit] == opExactlyCI) && LiteralLength(prog, lit) >= 2;
+      if (!literals) break;
+      const uint8_t a = LiteralText(prog, lit)[0], b = LiteralText(prog, lit)[1];
+      const bool ci = prog[lit] == opExactlyCI;
+      for (unsigned x : {a, ci ? invert_[a] : a})
+        for (unsigned y : {b, ci ? invert_[b] : b}) pairs[(x << 8 | y) >> 5] |= 1u << ((x << 8 | y) & 31);
+    }
+    if (literals) startPairs_ = std::move(pairs);
+  }
+  startNode_ = prog[top] == opBranch && prog[NextNode(prog, top)] != opBranch ? Operand(top) : top;
   program_ = std::move(prog);
   possessive_.assign(program_.size(), 0);
   AnalyseProgram();

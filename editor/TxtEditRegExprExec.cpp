@@ -24,6 +24,35 @@ constexpr int MaxLoopDepth = 10;
 constexpr int64_t MaxMemoBits = int64_t(32) << 20;
 constexpr size_t KeptMemoWords = size_t(1) << 16;
 
+// Marks the first N group positions unset. Programs have few groups: for those the stores are
+// made here rather than by a call into the C library.
+void Unset(std::array<int, TRegExpr::NSUBEXP>& A, int N) {
+  switch (N) {
+    case 3: A[2] = -1; [[fallthrough]];
+    case 2: A[1] = -1; [[fallthrough]];
+    case 1: A[0] = -1; break;
+    default: std::fill(A.begin(), A.begin() + std::min(N, TRegExpr::NSUBEXP), -1); break;
+  }
+}
+
+// Whether two short strings are equal, without a call to the C library for so few bytes.
+bool SameText(const AnsiString& A, const AnsiString& B) {
+  const size_t n = A.size();
+  if (n != B.size()) return false;
+  const char* a = A.data();
+  const char* b = B.data();
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    uint32_t x, y;
+    std::memcpy(&x, a + i, 4);
+    std::memcpy(&y, b + i, 4);
+    if (x != y) return false;
+  }
+  for (; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 }  // namespace
 
 namespace regexpr {
@@ -67,39 +96,47 @@ struct TRegExpr::TFrameStore {
 struct TRegExprMatcher {
   TRegExpr& R;
   const std::vector<uint8_t>& Prog;
-  const TRegExpr::TNodeInfo* Info;
-  const uint8_t* In;
-  int Len;
+  const TRegExpr::TNodeInfo* Info = nullptr;
+  const uint8_t* In = nullptr;
+  int Len = 0;
   int64_t Steps = 0;
-  int64_t Budget;
-  int64_t Limit;  // the budget, or earlier the point where the memory of failures starts
+  int64_t Budget = 0;
+  int64_t Limit = 0;  // the budget, or earlier the point where the memory of failures starts
   std::vector<TFrame>& stack;
   std::vector<TLoopState>& loops;
   std::vector<int32_t>& iterStart;
-  int p0 = -1, p1 = -1;    // the paired separator
-  const bool trackPasses;  // back references: a pass through a loop may match nothing
+  int p0 = -1, p1 = -1;      // the paired separator
+  bool trackPasses = false;  // back references: a pass through a loop may match nothing
   bool memoOn = false;
   uint32_t* memo = nullptr;
   int memoWords = 0;  // per row
   int32_t* runFrom = nullptr;
   int32_t* runEnd = nullptr;
 
-  TRegExprMatcher(TRegExpr& AR, int64_t ABudget, int From)
+  // Made once per expression object; bound to an input and a program, armed for each search.
+  explicit TRegExprMatcher(TRegExpr& AR)
       : R(AR),
         Prog(AR.program_),
-        Info(AR.nodeInfo_.data()),
-        In(reinterpret_cast<const uint8_t*>(AR.in_)),
-        Len(AR.inLen_),
-        Budget(ABudget),
-        Limit(ABudget),
         stack(AR.frames_->Stack),
         loops(AR.frames_->Loops),
-        iterStart(AR.frames_->IterStart),
-        trackPasses(AR.hasBackRefs_) {
+        iterStart(AR.frames_->IterStart) {}
+
+  void Bind() {
+    Info = R.nodeInfo_.data();
+    In = reinterpret_cast<const uint8_t*>(R.in_);
+    Len = R.inLen_;
+    trackPasses = R.hasBackRefs_;
+    p0 = p1 = -1;
     if (R.pairedSeparator_.size() == 2) {
       p0 = static_cast<uint8_t>(R.pairedSeparator_[0]);
       p1 = static_cast<uint8_t>(R.pairedSeparator_[1]);
     }
+  }
+
+  void Arm(int64_t ABudget, int From) {
+    Steps = 0;
+    Budget = Limit = ABudget;
+    memoOn = false;
     // Remembering costs a clear of the memory: it starts only once the search has done as
     // much work, so that short searches never pay for it.
     if (R.memoRows_ > 0 && R.failureMemory_ != TRegExpr::fmNever) {
@@ -452,7 +489,7 @@ struct TRegExprMatcher {
     stack.clear();
     loops.clear();
     if (trackPasses) iterStart.assign(R.iterExit_.size(), -1);
-    int scan = 1;
+    int scan = R.startNode_;
     for (;;) {
       Tick();
       if (trackPasses && Info[scan].IterLoop >= 0) {
@@ -679,20 +716,20 @@ struct TRegExprMatcher {
 void TRegExpr::EnsureProgram() {
   if (!program_.empty() && progModifiers_ != modifiers_) program_.clear();
   // The tables start empty, like the strings they are built from.
-  if (separatorsFor_ != LineSeparators) {
+  if (!SameText(separatorsFor_, LineSeparators)) {
     separators_.fill(false);
     for (char c : LineSeparators) separators_[static_cast<uint8_t>(c)] = true;
     separatorsFor_ = LineSeparators;
     std::fill(possessive_.begin(), possessive_.end(), 0);
   }
   // \w and \s are compiled into the program as the sets they were then.
-  if (wordCharsFor_ != WordChars) {
+  if (!SameText(wordCharsFor_, WordChars)) {
     wordTable_.fill(false);
     for (char c : WordChars) wordTable_[static_cast<uint8_t>(c)] = true;
     wordCharsFor_ = WordChars;
     program_.clear();
   }
-  if (spaceCharsFor_ != SpaceChars) {
+  if (!SameText(spaceCharsFor_, SpaceChars)) {
     spaceCharsFor_ = SpaceChars;
     program_.clear();
   }
@@ -704,7 +741,10 @@ void TRegExpr::EnsureProgram() {
   if (program_[0] != ProgramMarker) Raise(1004);
 }
 
-void TRegExpr::NewInput() { mustFrom_ = mustAt_ = mustNoneFrom_ = requiredAt_ = requiredNoneFrom_ = -1; }
+void TRegExpr::NewInput() {
+  mustFrom_ = mustAt_ = mustNoneFrom_ = requiredAt_ = requiredNoneFrom_ = -1;
+  matcherBound_ = false;
+}
 
 void TRegExpr::SetInputString(std::string_view Value) {
   input_.assign(Value);
@@ -715,8 +755,9 @@ void TRegExpr::SetInputView(std::string_view Value) {
   in_ = Value.data();
   inLen_ = static_cast<int>(Value.size());
   hasInput_ = true;
-  startP_.fill(-1);
-  endP_.fill(-1);
+  // Groups above those of the program are never set.
+  Unset(startP_, groupCount_ + 1);
+  Unset(endP_, groupCount_ + 1);
   NewInput();
 }
 
@@ -765,8 +806,12 @@ int TRegExpr::TLiteral::Find(const uint8_t* In, int Len, int From, const std::ar
       const void* hit = From < Len ? std::memchr(In + From, t[0], static_cast<size_t>(Len - From)) : nullptr;
       return hit ? static_cast<int>(static_cast<const uint8_t*>(hit) - In) : -1;
     }
-    for (int p = From; p + n <= Len; p += Shift[In[p + last]])
-      if (In[p + last] == t[last] && std::memcmp(In + p, t, static_cast<size_t>(last)) == 0) return p;
+    for (int p = From; p + n <= Len; p += Shift[In[p + last]]) {
+      if (In[p + last] != t[last]) continue;
+      int i = 0;
+      while (i < last && In[p + i] == t[i]) ++i;
+      if (i == last) return p;
+    }
     return -1;
   }
   auto same = [&](uint8_t c, uint8_t p) { return c == p || c == Invert[p]; };
@@ -781,8 +826,8 @@ int TRegExpr::TLiteral::Find(const uint8_t* In, int Len, int From, const std::ar
 
 bool TRegExpr::SearchFrom(int Offset, bool Continuing) {
   // Groups above those of the program are never set: clearing the program's is enough.
-  std::fill(startP_.begin(), startP_.begin() + std::min(groupCount_ + 1, NSUBEXP), -1);
-  std::fill(endP_.begin(), endP_.begin() + std::min(groupCount_ + 1, NSUBEXP), -1);
+  Unset(startP_, groupCount_ + 1);
+  Unset(endP_, groupCount_ + 1);
   // The character sets are checked once per input; a further search of the same input only
   // needs the program its modifiers ask for.
   if (!Continuing || program_.empty() || progModifiers_ != modifiers_) EnsureProgram();
@@ -826,11 +871,47 @@ bool TRegExpr::SearchFrom(int Offset, bool Continuing) {
   return Attempts(from);
 }
 
-bool TRegExpr::Attempts(int From) {
+int TRegExpr::NextStart(int P) const {
   const int len = inLen_;
   const auto* in = reinterpret_cast<const uint8_t*>(in_);
+  if (mustStarts_) return P <= mustAt_ && P >= mustFrom_ ? mustAt_ : must_.Find(in, len, P, invert_);
+  if (firstChar_ >= 0) {
+    const void* hit = P < len ? std::memchr(in + P, firstChar_, static_cast<size_t>(len - P)) : nullptr;
+    return hit ? static_cast<int>(static_cast<const uint8_t*>(hit) - in) : -1;
+  }
+  if (!startPairs_.empty()) {
+    for (; P + 1 < len; ++P) {
+      const unsigned pair = in[P] << 8 | in[P + 1];
+      if ((startPairs_[pair >> 5] >> (pair & 31)) & 1) return P;
+    }
+    return -1;
+  }
+  if (startsAtWord_) {
+    for (; P < len; ++P)
+      if (firstCharSet_[in[P]] && (P == 0 || !wordTable_[in[P - 1]])) return P;
+    return -1;
+  }
+  for (; P < len; ++P)
+    if (firstCharSet_[in[P]]) return P;
+  return canBeEmpty_ ? len : -1;
+}
+
+bool TRegExpr::Attempts(int From) {
+  const int len = inLen_;
+  // Where the first attempt can start is found before anything is set up for it.
+  const int first = anchored_ ? From : NextStart(From);
+  if (first < 0) return false;
   const int64_t budget = stepBudget_ > 0 ? stepBudget_ : 20000000 + int64_t(64) * (len - From);
-  if (!frames_) frames_ = std::make_shared<TFrameStore>();
+  if (!frames_) {
+    frames_ = std::make_shared<TFrameStore>();
+    matcher_ = std::make_shared<TRegExprMatcher>(*this);
+  }
+  TRegExprMatcher& m = *matcher_;
+  if (!matcherBound_) {
+    m.Bind();
+    matcherBound_ = true;
+  }
+  m.Arm(budget, From);
   struct TTrim {
     TFrameStore& Store;
     ~TTrim() {
@@ -838,39 +919,15 @@ bool TRegExpr::Attempts(int From) {
       if (Store.Memo.capacity() > KeptMemoWords) std::vector<uint32_t>().swap(Store.Memo);
     }
   } trim{*frames_};
-  TRegExprMatcher m(*this, budget, From);
-  auto attempt = [&](int p) {
-    int end;
-    if (!m.Run(p, end)) return false;
-    startP_[0] = p;
-    endP_[0] = end;
-    return true;
-  };
   try {
-    if (anchored_) return attempt(From);
-    if (mustStarts_) {
-      for (int p = mustAt_; p >= 0; p = must_.Find(in, len, p + 1, invert_))
-        if (attempt(p)) return true;
-      return false;
+    for (int p = first; p >= 0; p = anchored_ || p >= len ? -1 : NextStart(p + 1)) {
+      int end;
+      if (!m.Run(p, end)) continue;
+      startP_[0] = p;
+      endP_[0] = end;
+      return true;
     }
-    if (firstChar_ >= 0) {
-      for (int p = From; p < len;) {
-        const void* hit = std::memchr(in + p, firstChar_, static_cast<size_t>(len - p));
-        if (!hit) return false;
-        p = static_cast<int>(static_cast<const uint8_t*>(hit) - in);
-        if (attempt(p)) return true;
-        ++p;
-      }
-      return false;
-    }
-    if (startsAtWord_) {
-      for (int p = From; p < len; ++p)
-        if (firstCharSet_[in[p]] && (p == 0 || !wordTable_[in[p - 1]]) && attempt(p)) return true;
-      return false;
-    }
-    for (int p = From; p < len; ++p)
-      if (firstCharSet_[in[p]] && attempt(p)) return true;
-    return canBeEmpty_ && attempt(len);
+    return false;
   } catch (...) {
     // An attempt stopped half-way leaves no groups behind.
     startP_.fill(-1);

@@ -144,6 +144,7 @@ int TTxtEditRegexSearch::FindAllIn(std::string_view Text) {
       do {
         positions_.push_back(regex_->GetMatchPos(0));
         lengths_.push_back(regex_->GetMatchLen(0));
+        if (groups_ == 0) continue;
         const size_t at = groupPositions_.size();
         groupPositions_.resize(at + stride);
         for (int g = 0; g <= groups_; ++g) {
@@ -175,6 +176,10 @@ AnsiString TTxtEditRegexSearch::Replace(const AnsiString& AFound, const AnsiStri
     if (lengths_[i] != static_cast<int>(AFound.size()) || line_.compare(positions_[i] - 1, lengths_[i], AFound) != 0)
       continue;
     replaceCursor_ = i + 1;
+    if (groups_ == 0) {
+      const int start = positions_[i] - 1, end = start + lengths_[i];
+      return TRegExpr::SubstituteGroups(AReplace, line_, &start, &end, 1);
+    }
     const int* starts = &groupPositions_[static_cast<size_t>(i) * stride];
     return TRegExpr::SubstituteGroups(AReplace, line_, starts, starts + groups_ + 1, groups_ + 1);
   }
