@@ -40,6 +40,30 @@ char RegExprInvertCaseSystem(char Ch);
 
 struct TRegExprMatcher;
 
+// A set of characters given as the text of its characters. It changes only by assignment,
+// which counts the changes, so that the engine sees a change without comparing texts.
+class TRegExprChars {
+ public:
+  explicit TRegExprChars(const char* Text) : text_(Text) {}
+  TRegExprChars(const TRegExprChars&) = delete;
+  TRegExprChars& operator=(const AnsiString& Value) {
+    text_ = Value;
+    ++version_;
+    return *this;
+  }
+  TRegExprChars& operator=(const char* Value) { return *this = AnsiString(Value); }
+  operator const AnsiString&() const { return text_; }
+  const AnsiString& Text() const { return text_; }
+  bool empty() const { return text_.empty(); }
+  AnsiString::const_iterator begin() const { return text_.begin(); }
+  AnsiString::const_iterator end() const { return text_.end(); }
+  uint32_t Version() const { return version_; }
+
+ private:
+  AnsiString text_;
+  uint32_t version_ = 0;
+};
+
 class TRegExpr {
  public:
   // Entry 0 is the whole match; groups 1..14.
@@ -66,9 +90,9 @@ class TRegExpr {
   // Applies letters (a '-' clears the letters after it) to Mods; false on any other character.
   static bool ParseModifiersStr(const AnsiString& AModifiers, uint32_t& Mods);
 
-  AnsiString SpaceChars = " \t\n\r\f";
-  AnsiString WordChars = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
-  AnsiString LineSeparators = "\r\n";
+  TRegExprChars SpaceChars{" \t\n\r\f"};
+  TRegExprChars WordChars{"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_"};
+  TRegExprChars LineSeparators{"\r\n"};
   AnsiString LinePairedSeparator() const { return pairedSeparator_; }
   // Empty or two different characters, else error 128.
   void SetLinePairedSeparator(const AnsiString& Value);
@@ -130,8 +154,8 @@ class TRegExpr {
   void BuildCaseTable();
   void AnalyseProgram();
   void NewInput();
-  // Searches from a 1-based Offset; Continuing (ExecNext) skips what was set up for the input.
-  bool SearchFrom(int Offset, bool Continuing);
+  // Searches the input from a 1-based Offset.
+  bool SearchFrom(int Offset);
   bool Attempts(int From);
   // The next position from P on where a match can start, or -1.
   int NextStart(int P) const;
@@ -180,6 +204,12 @@ class TRegExpr {
   bool pureLiteral_ = false;   // the whole program is must_: no matcher is needed
   bool mustStarts_ = false;    // the program starts with must_: a match starts where it occurs
   int startNode_ = 1;          // the first node to run: past a top-level branch without alternatives
+  // Without back references, a program that starts with a simple repetition of an open count
+  // (past group marks): when an attempt at P fails, an attempt further on in the run of the
+  // operand from P would try a part of the same counts and fail too. -1: none.
+  int leadRepeat_ = -1;
+  // The program is one greedy simple repetition: a match is the run of its operand.
+  bool simpleRun_ = false;
   // With alternatives that all start with a literal of two characters or more: the pairs of
   // characters a match can start with (a bit per pair), else empty.
   std::vector<uint32_t> startPairs_;
@@ -206,7 +236,8 @@ class TRegExpr {
   int memoRows_ = 0;                   // rows of remembered states per position; 0: no memory
   std::array<uint8_t, 256> invert_{};  // InvertCase as a table
   TRegExprInvertCaseFunction invertFor_ = nullptr;
-  AnsiString separatorsFor_, wordCharsFor_, spaceCharsFor_;
+  // The versions of the character sets the tables and the program were built from.
+  uint32_t separatorsFor_ = UINT32_MAX, wordCharsFor_ = UINT32_MAX, spaceCharsFor_ = UINT32_MAX;
   std::array<bool, 256> separators_{};
   std::array<bool, 256> wordTable_{};
 };

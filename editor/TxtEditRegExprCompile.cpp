@@ -774,6 +774,25 @@ void TRegExpr::Compile() {
   program_ = std::move(prog);
   possessive_.assign(program_.size(), 0);
   AnalyseProgram();
+  leadRepeat_ = -1;
+  int lead = startNode_;
+  for (;;) {
+    const uint8_t op = program_[lead];
+    if (op >= opOpen && op < opOpen + NSUBEXP) {
+      lead = NextNode(program_, lead);
+    } else if (op == opBranch && program_[NextNode(program_, lead)] != opBranch) {
+      lead = Operand(lead);
+    } else {
+      break;
+    }
+  }
+  const uint8_t leadOp = program_[lead];
+  const bool braces = leadOp == opBraces || leadOp == opBracesNG;
+  if (!hasBackRefs_ && (leadOp == opStar || leadOp == opPlus || leadOp == opStarNG || leadOp == opPlusNG ||
+                        (braces && ReadInt(&program_[Operand(lead) + 4]) == InfiniteCount)))
+    leadRepeat_ = lead;
+  simpleRun_ = (program_[startNode_] == opStar || program_[startNode_] == opPlus || program_[startNode_] == opBraces) &&
+               program_[NextNode(program_, startNode_)] == opEnd;
   // A program with fewer groups leaves the others untouched: they must read as unset.
   startP_.fill(-1);
   endP_.fill(-1);

@@ -35,24 +35,6 @@ void Unset(std::array<int, TRegExpr::NSUBEXP>& A, int N) {
   }
 }
 
-// Whether two short strings are equal, without a call to the C library for so few bytes.
-bool SameText(const AnsiString& A, const AnsiString& B) {
-  const size_t n = A.size();
-  if (n != B.size()) return false;
-  const char* a = A.data();
-  const char* b = B.data();
-  size_t i = 0;
-  for (; i + 4 <= n; i += 4) {
-    uint32_t x, y;
-    std::memcpy(&x, a + i, 4);
-    std::memcpy(&y, b + i, 4);
-    if (x != y) return false;
-  }
-  for (; i < n; ++i)
-    if (a[i] != b[i]) return false;
-  return true;
-}
-
 }  // namespace
 
 namespace regexpr {
@@ -716,21 +698,21 @@ struct TRegExprMatcher {
 void TRegExpr::EnsureProgram() {
   if (!program_.empty() && progModifiers_ != modifiers_) program_.clear();
   // The tables start empty, like the strings they are built from.
-  if (!SameText(separatorsFor_, LineSeparators)) {
+  if (separatorsFor_ != LineSeparators.Version()) {
     separators_.fill(false);
     for (char c : LineSeparators) separators_[static_cast<uint8_t>(c)] = true;
-    separatorsFor_ = LineSeparators;
+    separatorsFor_ = LineSeparators.Version();
     std::fill(possessive_.begin(), possessive_.end(), 0);
   }
   // \w and \s are compiled into the program as the sets they were then.
-  if (!SameText(wordCharsFor_, WordChars)) {
+  if (wordCharsFor_ != WordChars.Version()) {
     wordTable_.fill(false);
     for (char c : WordChars) wordTable_[static_cast<uint8_t>(c)] = true;
-    wordCharsFor_ = WordChars;
+    wordCharsFor_ = WordChars.Version();
     program_.clear();
   }
-  if (!SameText(spaceCharsFor_, SpaceChars)) {
-    spaceCharsFor_ = SpaceChars;
+  if (spaceCharsFor_ != SpaceChars.Version()) {
+    spaceCharsFor_ = SpaceChars.Version();
     program_.clear();
   }
   if (invertFor_ != InvertCase) {
@@ -763,17 +745,17 @@ void TRegExpr::SetInputView(std::string_view Value) {
 
 bool TRegExpr::Exec(const AnsiString& AInputString) {
   SetInputString(AInputString);
-  return SearchFrom(1, false);
+  return SearchFrom(1);
 }
 
 bool TRegExpr::ExecNext() {
   if (!hasInput_ || startP_[0] < 0 || endP_[0] < 0) Raise(1007);
   int offset = endP_[0] + 1;
   if (endP_[0] == startP_[0]) ++offset;
-  return SearchFrom(offset, true);
+  return SearchFrom(offset);
 }
 
-bool TRegExpr::ExecPos(int AOffset) { return SearchFrom(AOffset, false); }
+bool TRegExpr::ExecPos(int AOffset) { return SearchFrom(AOffset); }
 
 void TRegExpr::TLiteral::Prepare(const std::array<uint8_t, 256>& Invert) {
   const int n = static_cast<int>(Text.size());
@@ -824,13 +806,11 @@ int TRegExpr::TLiteral::Find(const uint8_t* In, int Len, int From, const std::ar
   return -1;
 }
 
-bool TRegExpr::SearchFrom(int Offset, bool Continuing) {
+bool TRegExpr::SearchFrom(int Offset) {
   // Groups above those of the program are never set: clearing the program's is enough.
   Unset(startP_, groupCount_ + 1);
   Unset(endP_, groupCount_ + 1);
-  // The character sets are checked once per input; a further search of the same input only
-  // needs the program its modifiers ask for.
-  if (!Continuing || program_.empty() || progModifiers_ != modifiers_) EnsureProgram();
+  EnsureProgram();
   if (!hasInput_) Raise(1005);
   if (Offset < 1) Raise(1006);
   const int len = inLen_;
@@ -920,12 +900,38 @@ bool TRegExpr::Attempts(int From) {
     }
   } trim{*frames_};
   try {
-    for (int p = first; p >= 0; p = anchored_ || p >= len ? -1 : NextStart(p + 1)) {
+    if (simpleRun_) {
+      // One greedy repetition: the run of its operand at the first place where it is long enough.
+      const uint8_t op = program_[startNode_];
+      const int operand = op == opBraces ? Operand(startNode_) + 8 : Operand(startNode_);
+      const int min = op == opStar ? 0 : op == opPlus ? 1 : ReadInt(&program_[Operand(startNode_)]);
+      const int max = op == opBraces ? ReadInt(&program_[Operand(startNode_) + 4]) : InfiniteCount;
+      for (int p = first; p >= 0; p = p >= len ? -1 : NextStart(p + 1)) {
+        const int n = m.Count(operand, p, max);
+        if (n < min) continue;
+        startP_[0] = p;
+        endP_[0] = p + n;
+        return true;
+      }
+      return false;
+    }
+    const int leadOperand = leadRepeat_ < 0 ? -1
+                            : program_[leadRepeat_] == opBraces || program_[leadRepeat_] == opBracesNG
+                                ? Operand(leadRepeat_) + 8
+                                : Operand(leadRepeat_);
+    for (int p = first; p >= 0;) {
       int end;
-      if (!m.Run(p, end)) continue;
-      startP_[0] = p;
-      endP_[0] = end;
-      return true;
+      if (m.Run(p, end)) {
+        startP_[0] = p;
+        endP_[0] = end;
+        return true;
+      }
+      if (anchored_ || p >= len) break;
+      // A failed attempt that began in a run of the leading repetition's operand covers the
+      // rest of the run: the next one starts after it.
+      int next = p + 1;
+      if (leadOperand >= 0 && m.One(leadOperand, p)) next = p + m.Count(leadOperand, p, InfiniteCount) + 1;
+      p = next <= len ? NextStart(next) : -1;
     }
     return false;
   } catch (...) {

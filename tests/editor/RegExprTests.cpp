@@ -225,6 +225,14 @@ TEST(RegExpr, WordAndSpaceCharactersCanBeChanged) {
   r.WordChars = "abcdef-";
   r.SpaceChars = "+";
   EXPECT_EQ(FirstMatch(r, "ab-cd+ef"), "1:6");
+  // A change between a search and the next one on the same input counts too.
+  r.SetExpression("\\w+");
+  r.WordChars = "abcd";
+  EXPECT_EQ(FirstMatch(r, "ab-cd"), "1:2");
+  r.WordChars = "abcd-";
+  ASSERT_TRUE(r.ExecNext());
+  EXPECT_EQ(r.GetMatchPos(0), 3);
+  EXPECT_EQ(r.GetMatchLen(0), 3);
 }
 
 TEST(RegExpr, CaseInversionCanBeReplaced) {
