@@ -141,6 +141,9 @@ class TRegExpr {
   // by default once a search has done some work; never or from its start to compare the two.
   enum TFailureMemory { fmNever, fmWhenLong, fmAlways };
   void SetFailureMemory(TFailureMemory Value) { failureMemory_ = Value; }
+  // Whether a search looks for what a match needs (a literal, a character, where a match can
+  // start) before it runs the matcher; on by default, off only to compare the two.
+  void SetShortcuts(bool Value) { shortcuts_ = Value; }
   // The compiled program (starts with the marker byte), for inspection.
   const std::vector<uint8_t>& Program() const { return program_; }
 
@@ -181,6 +184,7 @@ class TRegExpr {
   int compilerPos_ = 0;
   int64_t stepBudget_ = 0;
   TFailureMemory failureMemory_ = fmWhenLong;
+  bool shortcuts_ = true;
 
   // A literal found by a skip table; matches where it compares equal (ignoring case by
   // InvertCase when IgnoreCase).

@@ -820,7 +820,7 @@ bool TRegExpr::SearchFrom(int Offset) {
 
   // What every match contains, searched once per input as far as needed: its first occurrence
   // from mustFrom_ on is at mustAt_.
-  if (!must_.Text.empty()) {
+  if (shortcuts_ && !must_.Text.empty()) {
     if (mustNoneFrom_ >= 0 && from >= mustNoneFrom_) return false;
     if (from < mustFrom_ || from > mustAt_) {
       mustFrom_ = from;
@@ -836,7 +836,7 @@ bool TRegExpr::SearchFrom(int Offset) {
       return true;
     }
   }
-  if (hasRequiredSet_) {
+  if (shortcuts_ && hasRequiredSet_) {
     if (requiredNoneFrom_ >= 0 && from >= requiredNoneFrom_) return false;
     if (requiredAt_ < from) {
       int p = from;
@@ -854,19 +854,19 @@ bool TRegExpr::SearchFrom(int Offset) {
 int TRegExpr::NextStart(int P) const {
   const int len = inLen_;
   const auto* in = reinterpret_cast<const uint8_t*>(in_);
-  if (mustStarts_) return P <= mustAt_ && P >= mustFrom_ ? mustAt_ : must_.Find(in, len, P, invert_);
+  if (shortcuts_ && mustStarts_) return P <= mustAt_ && P >= mustFrom_ ? mustAt_ : must_.Find(in, len, P, invert_);
   if (firstChar_ >= 0) {
     const void* hit = P < len ? std::memchr(in + P, firstChar_, static_cast<size_t>(len - P)) : nullptr;
     return hit ? static_cast<int>(static_cast<const uint8_t*>(hit) - in) : -1;
   }
-  if (!startPairs_.empty()) {
+  if (shortcuts_ && !startPairs_.empty()) {
     for (; P + 1 < len; ++P) {
       const unsigned pair = in[P] << 8 | in[P + 1];
       if ((startPairs_[pair >> 5] >> (pair & 31)) & 1) return P;
     }
     return -1;
   }
-  if (startsAtWord_) {
+  if (shortcuts_ && startsAtWord_) {
     for (; P < len; ++P)
       if (firstCharSet_[in[P]] && (P == 0 || !wordTable_[in[P - 1]])) return P;
     return -1;
@@ -900,22 +900,25 @@ bool TRegExpr::Attempts(int From) {
     }
   } trim{*frames_};
   try {
-    if (simpleRun_) {
+    if (shortcuts_ && simpleRun_) {
       // One greedy repetition: the run of its operand at the first place where it is long enough.
       const uint8_t op = program_[startNode_];
       const int operand = op == opBraces ? Operand(startNode_) + 8 : Operand(startNode_);
       const int min = op == opStar ? 0 : op == opPlus ? 1 : ReadInt(&program_[Operand(startNode_)]);
       const int max = op == opBraces ? ReadInt(&program_[Operand(startNode_) + 4]) : InfiniteCount;
-      for (int p = first; p >= 0; p = p >= len ? -1 : NextStart(p + 1)) {
+      // A run too short is as short from every place inside it: the next try starts after it.
+      for (int p = first; p >= 0;) {
         const int n = m.Count(operand, p, max);
-        if (n < min) continue;
-        startP_[0] = p;
-        endP_[0] = p + n;
-        return true;
+        if (n >= min) {
+          startP_[0] = p;
+          endP_[0] = p + n;
+          return true;
+        }
+        p = p + n + 1 <= len ? NextStart(p + n + 1) : -1;
       }
       return false;
     }
-    const int leadOperand = leadRepeat_ < 0 ? -1
+    const int leadOperand = !shortcuts_ || leadRepeat_ < 0 ? -1
                             : program_[leadRepeat_] == opBraces || program_[leadRepeat_] == opBracesNG
                                 ? Operand(leadRepeat_) + 8
                                 : Operand(leadRepeat_);

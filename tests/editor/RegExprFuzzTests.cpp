@@ -108,36 +108,54 @@ std::string AllMatchesAndGroups(TRegExpr& R, const std::string& Input) {
 
 }  // namespace
 
-// The memory of failed states only cuts work: with it from the start of every search, each
-// match and every group of it are those found without it.
-TEST(RegExprFuzz, RememberingFailuresNeverChangesAResult) {
+// The memory of failed states and the looks ahead for what a match needs only cut work: with
+// them as by default, and with the memory from the start of every search, each match and every
+// group of it are those the matcher alone finds trying every position.
+TEST(RegExprFuzz, ShortcutsAndTheMemoryNeverChangeAResult) {
   std::mt19937 rng(44044);
-  int compared = 0, differentWork = 0;
-  for (int i = 0; i < 8000; ++i) {
-    const std::string expr = RandomTree(rng, 3);
-    const std::string subject = RandomText(rng, i % 5 == 0 ? "ab \r\n1" : "aab b", i % 7 == 0 ? 150 : 30);
-    TRegExpr plain, remembering;
+  int compared = 0;
+  for (int i = 0; i < 10000; ++i) {
+    std::string expr = RandomTree(rng, 3);
+    // Alternatives at the top too, which have shortcuts of their own; words among them.
+    if (i % 4 == 0) expr += "|" + RandomTree(rng, 2);
+    if (i % 10 == 1) {
+      static const char* const words[] = {"ab", "ba", "aAb", "b a", "abb", "Ba"};
+      expr = words[rng() % std::size(words)];
+      for (int k = rng() % 4; k >= 0; --k) expr += std::string("|") + words[rng() % std::size(words)];
+    }
+    const std::string subject = RandomText(rng,
+                                           i % 5 == 0    ? "ab \r\n1"
+                                           : i % 10 == 1 ? "aAbB "
+                                                         : "aab b",
+                                           i % 7 == 0 ? 150 : 30);
+    TRegExpr plain, usual, remembering;
     plain.SetFailureMemory(TRegExpr::fmNever);
+    plain.SetShortcuts(false);
     remembering.SetFailureMemory(TRegExpr::fmAlways);
-    plain.SetExpression(expr);
-    remembering.SetExpression(expr);
+    const bool ignoreCase = i % 3 == 0;
+    for (TRegExpr* r : {&plain, &usual, &remembering}) {
+      r->SetModifierI(ignoreCase);
+      r->SetExpression(expr);
+    }
     try {
       plain.Compile();
     } catch (const ERegExpr&) {
       continue;
     }
-    std::string want, got;
+    std::string want;
     try {
       want = AllMatchesAndGroups(plain, subject);
     } catch (const ERegExpr& e) {
       ASSERT_EQ(e.ErrorCode, TRegExpr::reeTooComplex) << expr;
-      ++differentWork;
-      // Too much work without the memory; with it the search ends.
+      // Too much work for the matcher alone; with the memory the search ends.
       EXPECT_NO_THROW(AllMatchesAndGroups(remembering, subject)) << expr << " in " << subject;
       continue;
     }
-    ASSERT_NO_THROW(got = AllMatchesAndGroups(remembering, subject)) << expr << " in " << subject;
-    ASSERT_EQ(got, want) << expr << " in " << subject;
+    for (TRegExpr* r : {&usual, &remembering}) {
+      std::string got;
+      ASSERT_NO_THROW(got = AllMatchesAndGroups(*r, subject)) << expr << " in " << subject;
+      ASSERT_EQ(got, want) << expr << " in " << subject << (r == &usual ? " (as usual)" : " (remembering)");
+    }
     ++compared;
   }
   EXPECT_GT(compared, 4000);

@@ -280,6 +280,27 @@ TEST(RegExpr, ExecNextStepsOverEmptyMatches) {
   EXPECT_EQ(AllMatches(r, "baa"), "1:0 2:2 4:0");
 }
 
+// What a search learned about an input (where the literal a match needs stands) holds for
+// searches from later offsets only: an earlier offset looks again.
+TEST(RegExpr, SearchesFromAnyOffsetOfTheSameInput) {
+  const std::pair<const char*, std::vector<std::pair<int, int>>> cases[] = {
+      // offset, then the expected 1-based position (0: none)
+      {"ab", {{4, 4}, {1, 1}, {2, 4}, {8, 0}, {1, 1}, {7, 7}, {5, 7}}},
+      {"a+b", {{4, 4}, {1, 1}, {8, 0}, {2, 4}}},
+      {"x*b", {{3, 5}, {1, 2}, {6, 8}, {9, 0}, {2, 2}}},
+      {"\\d", {{2, 0}, {1, 0}}},
+  };
+  for (const auto& [expr, steps] : cases) {
+    TRegExpr r;
+    r.SetExpression(expr);
+    r.SetInputString("ab ab ab");
+    for (const auto& [offset, want] : steps) {
+      const bool found = r.ExecPos(offset);
+      EXPECT_EQ(found ? r.GetMatchPos(0) : 0, want) << expr << " from " << offset;
+    }
+  }
+}
+
 TEST(RegExpr, GroupPositions) {
   TRegExpr r;
   r.SetExpression("(a)|(b)");
