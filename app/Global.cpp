@@ -2,6 +2,7 @@
 #include "app/Global.h"
 
 #include "app/AppControls.h"
+#include "app/NSApColorButton.h"
 #include "app/Documents.h"
 #include "app/HighList.h"
 #include "app/NSHotKey.h"
@@ -42,5 +43,5 @@ void RegisterAppClasses() {
   RegisterApControlClasses();
   RegisterSkinClasses();
   RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo(), &TNSInfoBar::StaticClassInfo(),
-                   &TNSBvLabel::StaticClassInfo()});
+                   &TNSBvLabel::StaticClassInfo(), &TNSApColorButton::StaticClassInfo()});
 }
