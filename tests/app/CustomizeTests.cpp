@@ -276,10 +276,18 @@ TEST_F(CustomizeCommand, EnabledOnlyWithTheMainWindowsCustomizer) {
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->Customizer(), customizer);
   EXPECT_TRUE(first->Visible());
+  first->SetBounds(33, 44, 310, 290);
   first->Close();
   EXPECT_TRUE(action->Execute());
   EXPECT_EQ(CustomizeDialog(), first);
   first->Close();
+  // Made again later, it comes back where it was left.
+  Free(first);
+  EXPECT_EQ(CustomizeDialog(), nullptr);
+  EXPECT_TRUE(action->Execute());
+  ASSERT_NE(CustomizeDialog(), nullptr);
+  EXPECT_EQ(CustomizeDialog()->BoundsRect(), TRect(33, 44, 343, 334));
+  CustomizeDialog()->Close();
 }
 
 }  // namespace

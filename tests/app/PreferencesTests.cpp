@@ -352,6 +352,24 @@ TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
+TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
+  TMainForm& main = Main();
+  main.CommandList()->Clear();
+  auto* form = New<TPreferencesForm>(nullptr);
+  // No key name may be that long: the system refuses the extension's keys.
+  form->chckbxOther->SetChecked(true);
+  form->edtOther->SetText(L"." + WideString(300, L'q') + L" .hvq");
+  form->chckbxRestoreFileAssociationsAtStartup->SetChecked(true);
+  form->actnOKExecute(nullptr);
+  EXPECT_EQ(form->ModalResult(), mrOk);
+  delete form;
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].rfind(L"The file associations could not be changed", 0), 0u);
+  EXPECT_TRUE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
+  EXPECT_TRUE(::Options->RestoreFileAssociationsAtStartUp);
+  EXPECT_GT(main.CommandList()->Count(), 0);
+}
+
 // The number the program's own language file gives a component's text in a form's section.
 WideString TextNumber(const WideString& Section, const WideString& Property) {
   TFileStream file(BuildPath(L"app\\Languages\\English.lng"), fmOpenRead | fmShareDenyWrite);
