@@ -355,7 +355,14 @@ TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
 TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
   TMainForm& main = Main();
   main.CommandList()->Clear();
+  ::Options->EditorFontSize = 30;  // not in the list: no size selected, 10 written
   auto* form = New<TPreferencesForm>(nullptr);
+  EXPECT_EQ(form->cmbxEditorFontSize->ItemIndex(), -1);
+  // Fields that do not parse take their defaults.
+  form->spnedtTabWidth->SetText(L"");
+  form->spnedtNumberOfDocuments->SetText(L"");
+  form->chckbxRightMargin->SetChecked(true);
+  form->spnedtPosition->SetText(L"");
   // No key name may be that long: the system refuses the extension's keys.
   form->chckbxOther->SetChecked(true);
   form->edtOther->SetText(L"." + WideString(300, L'q') + L" .hvq");
@@ -368,6 +375,9 @@ TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
   EXPECT_TRUE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
   EXPECT_TRUE(::Options->RestoreFileAssociationsAtStartUp);
   EXPECT_GT(main.CommandList()->Count(), 0);
+  EXPECT_EQ(
+      std::tuple(::Options->EditorFontSize, ::Options->TabWidth, ::Options->NumberOfDocuments, ::Options->RightMargin),
+      std::tuple(10, 8, 15, 80));
 }
 
 // The number the program's own language file gives a component's text in a form's section.
