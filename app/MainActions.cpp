@@ -4,6 +4,7 @@
 
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
+#include "app/CustomizeFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
@@ -34,6 +35,7 @@
 #include "framework/Format.h"
 #include "framework/ScopeGuards.h"
 #include "highlighting/TxtXmlHighlighter.h"
+#include "themes/SkinCustomizer.h"
 #include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
 #include "themes/UiStatusBars.h"
@@ -90,7 +92,7 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnTabBar", &TMainCommands::TabBarExecute, &TMainCommands::VisibleUpdate},
     {"actnStatusBar", &TMainCommands::StatusBarExecute, &TMainCommands::VisibleUpdate},
     {"actnLockTheToolbars", &TMainCommands::LockTheToolbarsExecute, &TMainCommands::LockTheToolbarsUpdate},
-    {"actnCustomize", nullptr, &TMainCommands::Disabled},
+    {"actnCustomize", &TMainCommands::CustomizeExecute, &TMainCommands::CustomizeUpdate},
     {"actnWordWrap", &TMainCommands::WordWrapExecute, &TMainCommands::WordWrapUpdate},
     {"actnShowNonprintingCharacters", &TMainCommands::NonprintingExecute, &TMainCommands::NonprintingUpdate},
     {"actnIncrease", &TMainCommands::IncreaseExecute, &TMainCommands::IncreaseUpdate},
@@ -631,5 +633,13 @@ void TMainCommands::OtherCharactersExecute(TObject*) {
 }
 
 void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(); }
+
+TSkinCustomizer* TMainCommands::Customizer() const {
+  return dynamic_cast<TSkinCustomizer*>(form_->FindComponent("cstmzrMain"));
+}
+
+void TMainCommands::CustomizeUpdate(TObject* Sender) { Enable(Sender, Customizer() != nullptr); }
+
+void TMainCommands::CustomizeExecute(TObject*) { ShowCustomizeDialog(Customizer()); }
 
 void TMainCommands::AboutExecute(TObject*) { ExecuteAboutDialog(); }

@@ -13,6 +13,7 @@ class TCustomTxtEdit;
 class TDocument;
 class TMainForm;
 class TPrintDialog;
+class TSkinCustomizer;
 
 // One panel of the status bar: its text and whether it is enabled.
 struct TStatusPanelState {
@@ -161,6 +162,11 @@ class TMainCommands : public TComponent {
   void StatisticsExecute(TObject*);
   void OtherCharactersExecute(TObject*);
   void PreferencesExecute(TObject*);
+  // The customize dialog works on the window's toolbar customizer "cstmzrMain"; without one the
+  // command stays disabled.
+  TSkinCustomizer* Customizer() const;
+  void CustomizeUpdate(TObject* Sender);
+  void CustomizeExecute(TObject*);
   void AboutExecute(TObject*);
 
   TMainForm* form_;

@@ -9,6 +9,7 @@
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
 #include "app/CloseAllFrm.h"
+#include "app/CustomizeFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/LinesProcessingFrm.h"
@@ -124,6 +125,7 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TPreferencesForm>(in, out, L"TPreferencesForm.form");
     lng += RecordForm<TCharacterForm>(in, out, L"TCharacterForm.form");
     lng += RecordForm<TAboutForm>(in, out, L"TAboutForm.form");
+    lng += RecordForm<TCustomizeForm>(in, out, L"TCustomizeForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));
   } catch (const std::exception& e) {

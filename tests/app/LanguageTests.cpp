@@ -38,7 +38,7 @@ TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   const wchar_t* const forms[] = {
       L"TMainForm",       L"TDocumentFrame", L"TCloseAllForm",          L"TSortForm",        L"TLinesProcessingForm",
       L"TStatisticsForm", L"TPageSetupForm", L"TKeyboardShortcutsForm", L"TPreferencesForm", L"TCharacterForm",
-      L"TAboutForm"};
+      L"TAboutForm",      L"TCustomizeForm"};
   for (const wchar_t* name : forms) {
     TResourceStream resource(GetModuleHandleW(nullptr), WideUpperCase(name).c_str(), RT_RCDATA);
     TFileStream(in.File(WideString(name) + L".form"), fmCreate).CopyFrom(&resource, 0);
