@@ -4,6 +4,7 @@
 #include "app/CharPalette.h"
 #include "app/Documents.h"
 #include "app/DocumentFrm.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/Global.h"
 #include "app/MainFrm.h"
 #include "app/Options.h"
@@ -54,6 +55,12 @@ void TMainForm::StartLifeCycle() {
 
 void TMainForm::EndLifeCycle() {
   Application->UnhookMainWindow(TWindowHook(this, &TMainForm::AppHook));
+  // The find dialog works on this window's documents and writes its settings while it goes.
+  try {
+    FreeFindAndReplaceForm();
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
   updateCheck_.reset();
   // A data folder that refuses a file costs that file, not the rest of the exit.
   try {
