@@ -93,8 +93,9 @@ TEST_F(FindDialog, CommandsOpenTheirTabsAndFollowTheDialog) {
     EXPECT_TRUE(dialog_->Visible()) << command;
     EXPECT_EQ(dialog_->pgcntrlFindAndReplace->ActivePage()->Name(), tab);
   }
-  // Created once, with the application as owner, and kept on top.
+  // Created once, with the application as owner, and kept on top; the main window stays usable.
   EXPECT_EQ(dialog_->Owner(), Application);
+  EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
   EXPECT_TRUE(GetWindowLongW(dialog_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(dialog_->Caption(), L"Find and replace");
   // Find next and previous need a find text; the print preview disables the whole lot.
