@@ -155,8 +155,21 @@ void TCharacterForm::actnCopyExecute(TObject*) {
 
 void TCharacterForm::actnCloseExecute(TObject*) { Close(); }
 
-void ExecuteCharacterDialog(TDocument& Document) {
+bool TCharacterForm::SelectCharacter(int Code) {
+  if (Code < 1 || Code > 255) return false;
+  const WideString text = AnsiToWide(AnsiString(1, static_cast<char>(Code)));
+  for (int row = 0; row < strngrdCharacter->RowCount(); ++row)
+    for (int col = 0; col < strngrdCharacter->ColCount(); ++col)
+      if (strngrdCharacter->Cells(col, row) == text) {
+        strngrdCharacter->SetCurrent(col, row);
+        return true;
+      }
+  return false;
+}
+
+void ExecuteCharacterDialog(TDocument& Document, int SelectCode) {
   auto* form = New<TCharacterForm>(nullptr, &Document);
   TScopeExit free([&] { delete form; });
+  if (SelectCode) form->SelectCharacter(SelectCode);
   form->ShowModal();
 }

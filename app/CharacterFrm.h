@@ -30,6 +30,8 @@ class TCharacterForm : public TForm {
   static int CellCode(int Col, int Row) { return (Row + 2) * 16 + Col; }
   // The code of the current cell.
   int CurrentCode() const;
+  // Makes the first cell that shows the character of the code current; false when none does.
+  bool SelectCharacter(int Code);
 
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
@@ -65,5 +67,5 @@ class TCharacterForm : public TForm {
   TDocument* document_;
 };
 
-// Shows the character map for the document.
-void ExecuteCharacterDialog(TDocument& Document);
+// Shows the character map for the document, on the character of SelectCode when one shows it.
+void ExecuteCharacterDialog(TDocument& Document, int SelectCode = 0);

@@ -6,6 +6,7 @@
 #include "app/Documents.h"
 #include "app/Global.h"
 #include "app/MainFrm.h"
+#include "themes/SkinToolbar.h"
 #include "app/Options.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
@@ -241,6 +242,15 @@ void TDocumentFrame::edtDocumentMouseUp(TObject*, TMouseButton Button, TShiftSta
   if (Button == mbLeft && Shift.Contains(ssCtrl) && !edtDocument->SelAvail()) {
     AnsiString word;
     if (WordAtMouse(X, Y, UrlChars(), word) && IsURL(word)) OpenLink(word);
+  }
+  if (Button == mbRight) {
+    TDocument* document = DocumentList ? DocumentList->FindByFrame(this) : nullptr;
+    auto* main = document ? dynamic_cast<TMainForm*>(document->Page()->Owner()) : nullptr;
+    TPopupMenu* menu = main ? (InGutter(edtDocument, X) ? main->pmnGutter : main->pmnEditor) : nullptr;
+    if (!menu) return;
+    TPoint at;
+    GetCursorPos(reinterpret_cast<POINT*>(&at));
+    menu->Popup(at.X, at.Y);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "app/MainFrm.h"
 #include "app/NSTextDialogs.h"
 #include "app/Options.h"
+#include "app/TextFileOpening.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "framework/Actions.h"
@@ -18,7 +19,7 @@
 #include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
 #include "framework/ScopeGuards.h"
-#include "toolbars/BarMRU.h"
+#include "themes/UiExtItems.h"
 
 namespace {
 
@@ -31,9 +32,18 @@ bool runSaveDialog(TNSTextSaveDialog* Dialog) { return Dialog->Execute(); }
 TTextFileWriter textFileWriter = writeWithSaveTextFile;
 TSaveDialogRunner saveDialogRunner = runSaveDialog;
 
-constexpr UINT questionFlags = MB_YESNO | MB_ICONWARNING;             // 52
+constexpr UINT questionFlags = MB_YESNO | MB_ICONWARNING;  // 52
+
 constexpr UINT closeQuestionFlags = MB_YESNOCANCEL | MB_ICONWARNING;  // 51
 constexpr size_t maxLastDocumentsBytes = 4 << 20;
+
+// What loading changed (characters lost, line breaks made alike) reaches the file only when the
+// user says so; the questions name the file.
+bool savingOverItsFileConfirmed(const TDocument* Document, const WideString& LossyQuestion,
+                                const WideString& LineBreaksQuestion) {
+  if (Document->Lossy && ShowMessageBox(LossyQuestion, questionFlags) != IDYES) return false;
+  return !Document->MixedLineBreaks || ShowMessageBox(LineBreaksQuestion, questionFlags) == IDYES;
+}
 
 bool setReadOnly(const WideString& Name, bool ReadOnly) {
   const DWORD attributes = GetFileAttributesW(Name.c_str());
@@ -169,6 +179,7 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
   Document->FileName = FileName;
   Document->Encoding = Encoding;
   Document->Lossy = false;
+  Document->MixedLineBreaks = false;
   Document->Item()->SetHint(MessageWith("sDocItemHint", {FileName, EncodingName(Encoding)}));
   editor->SetModified(false);
   Document->Item()->SetBold(false);
@@ -178,7 +189,8 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
 bool TMainForm::Save(TDocument* Document) {
   if (!Document) return false;
   if (Document->FileName.empty()) return SaveAs(Document);
-  if (Document->Lossy && ShowMessageBox(MessageWith("sLossySave", {Document->FileName}), questionFlags) != IDYES)
+  if (!savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {Document->FileName}),
+                                  MixedLineBreaksText(Document->FileName)))
     return false;
   const int result = SaveDocument(Document, Document->FileName, Document->Encoding);
   if (result == 0) return true;
@@ -202,8 +214,8 @@ bool TMainForm::SaveAs(TDocument* Document) {
     ActivateDocument(other);
     return false;
   }
-  if (Document->Lossy && LowerFileName(chosen) == LowerFileName(Document->FileName) &&
-      ShowMessageBox(MessageWith("sLossySave", {chosen}), questionFlags) != IDYES)
+  if (LowerFileName(chosen) == LowerFileName(Document->FileName) &&
+      !savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {chosen}), MixedLineBreaksText(chosen)))
     return false;
   const int result = SaveDocument(Document, chosen, static_cast<TTextEncoding>(txtsvdlgMain->EncodingIndex()));
   if (result == 0) {
@@ -225,6 +237,7 @@ void TMainForm::ResetDocument(TDocument* Document) {
       ::Options->Encoding == teAutoSelect || ::Options->Encoding > teLastEncoding ? teAnsi : ::Options->Encoding;
   Document->Orientation = 0;
   Document->Lossy = false;
+  Document->MixedLineBreaks = false;
   Document->Item()->SetHint(
       MessageWith("sDocItemHint", {Document->GetDisplayName(false), EncodingName(Document->Encoding)}));
   Document->Item()->SetImageIndex(-1);

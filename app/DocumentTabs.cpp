@@ -5,6 +5,8 @@
 
 #include "app/UsefulWindows.h"
 #include "framework/Bitmap.h"
+#include "framework/ImageList.h"
+#include "themes/Ui.h"
 #include "themes/UiUtils.h"
 #include "themes/UiUxThemes.h"
 
@@ -96,7 +98,8 @@ namespace {
 
 TDocumentTabBar* BarOf(TBarView* View) { return View ? dynamic_cast<TDocumentTabBar*>(View->Owner()) : nullptr; }
 
-// The marks drawn for the images: a padlock for read-only documents, a plus for the new-tab button.
+// Stand-ins for the images when the bar has no image list: a padlock for read-only documents, a
+// plus for the new-tab button.
 void PaintMark(TCanvas* Canvas, int Index, int X, int Y) {
   Canvas->Pen()->SetColor(clGray);
   if (Index == 1) {
@@ -172,8 +175,16 @@ void TDocumentItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bo
   TRect text(ClientAreaRect.Left + margin + 4, ClientAreaRect.Top, rt - (closeButton == 2 ? 0 : 22),
              ClientAreaRect.Bottom);
   if (item->ImageIndex() >= 0) {
-    PaintMark(Canvas, item->ImageIndex(), ClientAreaRect.Left + margin + 2,
-              (ClientAreaRect.Top + ClientAreaRect.Bottom) / 2);
+    TCustomImageList* images = GetImageList();
+    if (images && item->ImageIndex() < images->Count()) {
+      // The image's box runs to the tab's right edge, centred vertically.
+      const int top = (ClientAreaRect.Top + ClientAreaRect.Bottom - images->Height()) / 2;
+      PaintSimpleImage(Canvas, Rect(ClientAreaRect.Left + margin + 2, top, rt, top + images->Height()), 0, images,
+                       item->ImageIndex());
+    } else {
+      PaintMark(Canvas, item->ImageIndex(), ClientAreaRect.Left + margin + 2,
+                (ClientAreaRect.Top + ClientAreaRect.Bottom) / 2);
+    }
     text.Left = ClientAreaRect.Left + margin + bar->ImageWidth() + 6;
   }
   if (item->Caption().empty()) return;
@@ -186,9 +197,15 @@ void TDocumentItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bo
 
 // ---- TDocumentTabBar ----
 
-HV_PUBLISH(TDocumentTabBar) {}
+HV_PUBLISH(TDocumentTabBar) {
+  p.Event("OnTabMouseDown", &T::OnTabMouseDown);
+  p.Event("OnTabMouseUp", &T::OnTabMouseUp);
+}
 
 TDocumentTabBar::TDocumentTabBar(TComponent* AOwner) : TSkinToolbar(AOwner) {
+  // The tabs stay where they are: no handle to drag them by, no frame.
+  SetDragHandleStyle(dhNone);
+  SetBorderStyle(bsNone);
   SetCustomizable(false);
   SetShrinkMode(tbsmNone);
   SetDisplayMode(tbdmSelectiveCaption);

@@ -41,6 +41,9 @@ class TDocument : public TObject {
   bool PrintPageNumbers = true;
   // The text lost characters of the file when it was loaded: saving over the file asks first.
   bool Lossy = false;
+  // The file broke its lines in more than one way, and the text keeps one: saving over the file
+  // asks first.
+  bool MixedLineBreaks = false;
 
   TDocumentPage* Page() const { return page_; }
   TDocumentFrame* Frame() const { return frame_; }

@@ -2,12 +2,14 @@
 #include "app/Global.h"
 
 #include "app/AppControls.h"
+#include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/HighList.h"
 #include "app/NSHotKey.h"
 #include "app/NSStringGrid.h"
 #include "app/Options.h"
 #include "controls/ApControlClasses.h"
+#include "controls/PngImageList.h"
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditPrint.h"
 #include "framework/FrameworkClasses.h"
@@ -42,5 +44,6 @@ void RegisterAppClasses() {
   RegisterApControlClasses();
   RegisterSkinClasses();
   RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo(), &TNSInfoBar::StaticClassInfo(),
-                   &TNSBvLabel::StaticClassInfo()});
+                   &TNSBvLabel::StaticClassInfo(), &TDocumentTabBar::StaticClassInfo(),
+                   &TPngImageList::StaticClassInfo()});
 }

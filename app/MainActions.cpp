@@ -37,6 +37,7 @@
 #include "highlighting/TxtXmlHighlighter.h"
 #include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
+#include "themes/UiStatusBars.h"
 
 const char* const MakerWebAddress = "http://www.halcorn.com/verdan/";
 
@@ -125,7 +126,6 @@ TMainCommands::TMainCommands(TMainForm* Form) : TComponent(Form), form_(Form) {
     internet->SetCaption(WideFormat(AnsiToWide(Text("sOnTheInternet")), productName));
   auto* events = new TApplicationEvents(this);
   events->OnIdle = TIdleEvent(this, &TMainCommands::AppIdle);
-  if (form_->MainMenuRoot) ExtendMenu(form_->MainMenuRoot);
   for (int i = 0; i <= 9; ++i) {
     bind(Action("actnToggleBookmark" + std::to_string(i)), &TMainCommands::ToggleBookmarkExecute,
          &TMainCommands::ToggleBookmarkUpdate);
@@ -242,13 +242,10 @@ void TMainCommands::VisibleUpdate(TObject* Sender) {
   EnableCheck(Sender, control != nullptr, control && control->Visible());
 }
 
+// The first dock that follows the option tells: the tab bar's keeps its own lock.
 void TMainCommands::LockTheToolbarsUpdate(TObject* Sender) {
-  for (int i = 0; i < form_->ComponentCount(); ++i)
-    if (auto* dock = dynamic_cast<TSkinDock*>(form_->Components(i))) {
-      EnableCheck(Sender, true, !dock->AllowDrag());
-      return;
-    }
-  EnableCheck(Sender, false, false);
+  const std::vector<TSkinDock*> docks = form_->ToolbarDocks();
+  EnableCheck(Sender, !docks.empty(), !docks.empty() && !docks.front()->AllowDrag());
 }
 
 void TMainCommands::WordWrapUpdate(TObject* Sender) {
@@ -429,9 +426,7 @@ void TMainCommands::TabBarExecute(TObject*) { ToggleVisible("tlbrTabBar"); }
 void TMainCommands::StatusBarExecute(TObject*) { ToggleVisible("stsbrMain"); }
 
 void TMainCommands::LockTheToolbarsExecute(TObject*) {
-  for (int i = 0; i < form_->ComponentCount(); ++i)
-    if (auto* dock = dynamic_cast<TSkinDock*>(form_->Components(i)))
-      if (dock != form_->dckTabBar) dock->SetAllowDrag(!dock->AllowDrag());
+  for (TSkinDock* dock : form_->ToolbarDocks()) dock->SetAllowDrag(!dock->AllowDrag());
   ::Options->LockTheToolbars = !::Options->LockTheToolbars;
 }
 
@@ -549,9 +544,21 @@ WideString TMainCommands::ApplicationTitle() const {
   return document ? WideFormat(L"%s \u2014 %s", document->Item()->Caption(), productName) : productName;
 }
 
+void TMainCommands::ShowPanels() {
+  TUiStatusBar* bar = form_->stsbrMain;
+  if (!bar) return;
+  for (int i = 0; i < 4 && i < bar->Panels()->Count(); ++i) {
+    TUiStatusPanel* panel = bar->Panels()->Items(i);
+    // The setters repaint: only what changed is handed over.
+    if (panel->Caption() != Panels[i].Text) panel->SetCaption(Panels[i].Text);
+    if (panel->Enabled() != Panels[i].Enabled) panel->SetEnabled(Panels[i].Enabled);
+  }
+}
+
 void TMainCommands::UpdateCaption() {
   form_->SetCaption(WindowCaption());
   Application->SetTitle(ApplicationTitle());
+  TScopeExit show([this] { ShowPanels(); });
   TDocument* document = Document();
   if (!document) {
     Panels[3].Text.clear();
@@ -571,6 +578,7 @@ void TMainCommands::UpdateCaption() {
 }
 
 void TMainCommands::UpdateStatusBar(bool Focus) {
+  TScopeExit show([this] { ShowPanels(); });
   TDocument* document = Document();
   if (!document) {
     for (TStatusPanelState& panel : Panels) panel = TStatusPanelState();
@@ -599,6 +607,11 @@ void TMainCommands::PanelClick(int Index) {
   if (Index < 0 || Index > 3 || !Panels[Index].Enabled) return;
   if (Index == 0) {
     if (TAction* go = Action("actnGoto")) go->Execute();
+  } else if (Index == 1 && form_->ActiveInEditView()) {
+    // The character map opens on the character at the caret.
+    form_->EnsureCharPalette();
+    const int code = CharAtCaret(form_->ActiveEditor());
+    ExecuteCharacterDialog(*Document(), code >= 32 && code <= 255 ? code : 0);
   } else if (Index == 2 && form_->ActiveInEditView()) {
     form_->ActiveEditor()->SetInsertMode(!form_->ActiveEditor()->InsertMode());
     UpdateStatusBar(false);
@@ -622,150 +635,6 @@ void TMainCommands::UpdateEditorPopup() {
   if (TAction* open = Action("actnOpenLink")) open->SetVisible(link);
   if (TAction* copy = Action("actnCopyLinkAddress")) copy->SetVisible(link);
 }
-
-// ---- the menu bar ----
-
-namespace {
-
-// The items of a menu: an action's name, "-" for a divider, or ">Name|Caption" for a submenu
-// that the following names fill until "<".
-using TMenuEntries = std::initializer_list<const char*>;
-
-}  // namespace
-
-void TMainCommands::ExtendMenu(TBarCustomItem* Root) {
-  int dividers = 0;
-  auto submenu = [this](const AnsiString& Name, const wchar_t* Caption) {
-    auto* item = new TSkinSubmenuItem(form_);
-    item->SetName(Name);
-    item->SetCaption(Caption);
-    return item;
-  };
-  auto fill = [&](TBarCustomItem* Menu, int At, TMenuEntries Entries) {
-    std::vector<TBarCustomItem*> open{Menu};
-    std::vector<int> at{At};
-    for (const AnsiString entry : Entries) {
-      TBarCustomItem* item = nullptr;
-      if (entry == "<") {
-        open.pop_back(), at.pop_back();
-        continue;
-      }
-      if (entry == "-") {
-        item = new TSkinSeparatorItem(form_);
-        item->SetName("sprtrCommands" + std::to_string(++dividers));
-      } else if (entry[0] == '>') {
-        const size_t bar = entry.find('|');
-        item = submenu(entry.substr(1, bar - 1), AnsiToWide(entry.substr(bar + 1)).c_str());
-      } else {
-        TAction* action = Action(entry);
-        if (!action) continue;
-        item = new TSkinItem(form_);
-        item->SetName("mnitm" + entry.substr(4));
-        item->SetAction(action);
-      }
-      TBarCustomItem* parent = open.back();
-      parent->Insert(at.back() < 0 ? parent->Count() : at.back()++, item);
-      if (entry[0] == '>') open.push_back(item), at.push_back(-1);
-    }
-  };
-  auto find = [Root](const char* Name) -> TBarCustomItem* {
-    for (int i = 0; i < Root->Count(); ++i)
-      if (Root->Items(i)->Name() == Name) return Root->Items(i);
-    return nullptr;
-  };
-  if (TBarCustomItem* file = find("smnitmFile")) {
-    const int exit = file->Count() - 2;  // before the divider above "Exit"
-    fill(file, exit, {"-", "actnPageSetup", "actnPrint"});
-  }
-  auto* edit = submenu("smnitmEdit", L"&Edit");
-  Root->Insert(1, edit);
-  fill(edit, -1,
-       {"actnUndo", "actnRedo", "-", "actnCut", "actnCopy", "actnPaste", "-", "actnSelectAll", "actnCopyFilePathName",
-        "-", ">smnitmInsert|Insert", "actnDateAndTime", "actnFile", "actnOtherCharacters", "<", "actnReadOnly"});
-  auto* search = submenu("smnitmSearch", L"&Search");
-  Root->Insert(2, search);
-  fill(search, -1,
-       {"actnFind",
-        "actnFindNext",
-        "actnFindPrevious",
-        "actnReplace",
-        "-",
-        "actnGoto",
-        "actnMatchBracket",
-        "-",
-        ">smnitmToggleBookmarks|Toggle bookmark",
-        "actnToggleBookmark0",
-        "actnToggleBookmark1",
-        "actnToggleBookmark2",
-        "actnToggleBookmark3",
-        "actnToggleBookmark4",
-        "actnToggleBookmark5",
-        "actnToggleBookmark6",
-        "actnToggleBookmark7",
-        "actnToggleBookmark8",
-        "actnToggleBookmark9",
-        "<",
-        ">smnitmGotoBookmarks|Go to bookmark",
-        "actnGotoBookmark0",
-        "actnGotoBookmark1",
-        "actnGotoBookmark2",
-        "actnGotoBookmark3",
-        "actnGotoBookmark4",
-        "actnGotoBookmark5",
-        "actnGotoBookmark6",
-        "actnGotoBookmark7",
-        "actnGotoBookmark8",
-        "actnGotoBookmark9",
-        "<",
-        "actnClearBookmarks"});
-  if (auto* gotoBookmarks = dynamic_cast<TBarCustomItem*>(form_->FindComponent("smnitmGotoBookmarks")))
-    gotoBookmarks->OnClick = TNotifyEvent(this, &TMainCommands::GotoBookmarksClick);
-  auto* text = submenu("smnitmText", L"&Text");
-  Root->Insert(3, text);
-  fill(text, -1,
-       {">smnitmLines|Lines",
-        "actnSelectLine",
-        "actnDeleteLine",
-        "actnMoveLineUp",
-        "actnMoveLineDown",
-        "actnJoinLines",
-        "-",
-        "actnTrimLeadingSpaces",
-        "actnTrimTrailingSpaces",
-        "actnDeleteExcessSpaces",
-        "-",
-        "actnBlockIndent",
-        "actnBlockUnindent",
-        "-",
-        "actnSort",
-        "actnLinesProcessing",
-        "<",
-        ">smnitmChangeCase|Change case",
-        "actnSentenceCase",
-        "actnLowercase",
-        "actnUppercase",
-        "actnCapitalizeEachWord",
-        "actnToggleCase",
-        "<",
-        ">smnitmLineBreaks|Line breaks",
-        "actnDosCRLF",
-        "actnUnixLF",
-        "actnMacCR",
-        "<",
-        "-",
-        "actnStatistics"});
-  if (TBarCustomItem* view = find("smnitmView"))
-    fill(view, -1,
-         {"-", "actnWordWrap", "actnShowNonprintingCharacters", "-", ">smnitmFontSize|Font size", "actnIncrease",
-          "actnDecrease", "actnNormal", "<", "-", "actnTabBar", "actnLockTheToolbars", "actnCustomize", "-",
-          "actnPrevious", "actnNext", "-", "actnPreferences"});
-  if (TBarCustomItem* help = find("smnitmHelp")) {
-    fill(help, 0, {"actnOnTheInternet", "-"});
-    fill(help, -1, {"-", "actnAbout"});
-  }
-}
-
-void TMainCommands::GotoBookmarksClick(TObject*) { UpdateBookmarkCaptions(); }
 
 // ---- dialogs ----
 

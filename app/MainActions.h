@@ -7,7 +7,6 @@
 #include "framework/Types.h"
 
 class TAction;
-class TBarCustomItem;
 class TControl;
 class TCustomAction;
 class TCustomTxtEdit;
@@ -39,7 +38,10 @@ class TMainCommands : public TComponent {
   // The four panels: caret position, character code, insert mode, highlighter.
   TStatusPanelState Panels[4];
   void UpdateStatusBar(bool Focus);
-  // A left click on an enabled panel.
+  // Hands the panels' texts and states to the window's status bar.
+  void ShowPanels();
+  // A left click on an enabled panel: 0 goes to a line, 1 opens the character map on the
+  // character at the caret, 2 switches insert and overtype (3 is the window's: a menu).
   void PanelClick(int Index);
 
   // The go-to-bookmark items' actions take the lines of their bookmarks.
@@ -49,12 +51,6 @@ class TMainCommands : public TComponent {
 
   // Caption and status bar follow the active document whenever the application is idle.
   void AppIdle(TObject* Sender, bool& Done);
-
-  // The menu bar gains the Edit, Search and Text menus and the rest of the File and View
-  // commands, each item showing its action.
-  void ExtendMenu(TBarCustomItem* Root);
-  // The go-to-bookmark submenu opens.
-  void GotoBookmarksClick(TObject* Sender);
 
   // The print dialog, made on first use.
   TPrintDialog* PrintDialog();

@@ -33,13 +33,57 @@
 #include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 #include "themes/SkinToolbar.h"
-#include "toolbars/BarMRU.h"
+#include "themes/UiExtItems.h"
+#include "foundation/ApAppIniStorage.h"
+#include "foundation/ApFormPlacement.h"
+#include "themes/SkinCustomizer.h"
+#include "themes/UiStatusBars.h"
 
 TMainForm* MainForm = nullptr;
 
 HV_PUBLISH(TMainForm) {
   p.Method("FormCreate", &T::FormCreate);
   p.Method("FormShow", &T::FormShow);
+  p.Method("FormDestroy", &T::FormDestroy);
+  p.Method("aplctnevntsMainException", &T::aplctnevntsMainException);
+  p.Method("tlbrStandardDockChanging", &T::tlbrStandardDockChanging);
+  p.Method("tlbrStandardDockChanged", &T::tlbrStandardDockChanged);
+  p.Method("tlbrTabBarMouseDown", &T::tlbrTabBarMouseDown);
+  p.Method("tlbrTabBarMouseUp", &T::tlbrTabBarMouseUp);
+  p.Method("dckTabBarDrawBackground", &T::dckTabBarDrawBackground);
+  p.Method("stsbrMainMouseUp", &T::stsbrMainMouseUp);
+  p.Method("pmnEditorPopup", &T::pmnEditorPopup);
+  p.Method("pmnTabBarPopup", &T::pmnTabBarPopup);
+  p.Method("smnitmRecentDocumentsClick", &T::smnitmRecentDocumentsClick);
+  p.Method("smnitmCharacterClick", &T::smnitmCharacterClick);
+  p.Method("smnitmGotoBookmarksClick", &T::smnitmGotoBookmarksClick);
+  p.Method("BuildHighlighterMenu", &T::BuildHighlighterMenuClick);
+  p.Method("mrlstMainClick", &T::mrlstMainClick);
+  p.ComponentField("dckTop", &T::dckTop);
+  p.ComponentField("dckLeft", &T::dckLeft);
+  p.ComponentField("dckRight", &T::dckRight);
+  p.ComponentField("dckBottom", &T::dckBottom);
+  p.ComponentField("dckTabBar", &T::dckTabBar);
+  p.ComponentField("tlbrTabBar", &T::tlbrTabBar);
+  p.ComponentField("tlbrMainMenu", &T::tlbrMainMenu);
+  p.ComponentField("tlbrStandard", &T::tlbrStandard);
+  p.ComponentField("stsbrMain", &T::stsbrMain);
+  p.ComponentField("pmnEditor", &T::pmnEditor);
+  p.ComponentField("pmnGutter", &T::pmnGutter);
+  p.ComponentField("pmnTabBar", &T::pmnTabBar);
+  p.ComponentField("pmnSyntaxHighlighting", &T::pmnSyntaxHighlighting);
+  p.ComponentField("smnitmSyntaxHighlighting", &T::smnitmSyntaxHighlighting);
+  p.ComponentField("smnitmRecentDocuments", &T::smnitmRecentDocuments);
+  p.ComponentField("mrlstitmMain", &T::mrlstitmMain);
+  p.ComponentField("bmnitmEmpty", &T::bmnitmEmpty);
+  p.ComponentField("mnitmSave1", &T::mnitmSave1);
+  p.ComponentField("mnitmClose1", &T::mnitmClose1);
+  p.ComponentField("mnitmSaveAs1", &T::mnitmSaveAs1);
+  p.ComponentField("mrlstMain", &T::mrlstMain);
+  p.ComponentField("cstmzrMain", &T::cstmzrMain);
+  p.ComponentField("apinflstrgMain", &T::apinflstrgMain);
+  p.ComponentField("frmstrgMain", &T::frmstrgMain);
+  p.ComponentField("aplctnevntsMain", &T::aplctnevntsMain);
   p.Method("actnExitExecute", &T::actnExitExecute);
   p.Method("actnCheckForUpdatesExecute", &T::actnCheckForUpdatesExecute);
   p.ComponentField("actnExit", &T::actnExit);
@@ -128,6 +172,11 @@ WideString& TMainForm::FilesPosFile() {
   return file;
 }
 
+WideString& TMainForm::ToolbarsFile() {
+  static WideString file;
+  return file;
+}
+
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner), filesPos_(std::make_unique<TStringListW>()) {}
 
 TMainForm::~TMainForm() {
@@ -136,22 +185,15 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BeforeDestruction() {
   closing_ = true;
-  EndLifeCycle();
-  if (DocumentList) {
-    for (int i = 0; i < DocumentList->Count(); ++i) RememberCaret(DocumentList->Documents(i));
-    if (filesPosLoaded_) {
-      try {
-        StoreFilesPos();
-      } catch (const Exception&) {
-        // A preferences file that cannot be written costs the caret positions, not the exit.
-      }
-    }
+  // The form's OnDestroy runs the placement's save, then FormDestroy; a window whose form file
+  // did not bind it still saves.
+  TForm::BeforeDestruction();
+  FormDestroy(this);
+  if (DocumentList)
     for (int i = DocumentList->Count() - 1; i >= 0; --i)
       if (DocumentList->Documents(i)->Page()->Owner() == this) DocumentList->Items().Remove(DocumentList->Documents(i));
-  }
   delete newTabButton_;
   newTabButton_ = nullptr;
-  TForm::BeforeDestruction();
 }
 
 void TMainForm::CreateWnd() {
@@ -185,14 +227,8 @@ std::vector<WideString> TMainForm::DroppedFiles(HDROP Drop) {
 void TMainForm::FormCreate(TObject*) {
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
-  CreateTabBar();
-  // Made after the tab bar, its dock goes above it.
-  CreateMainMenu();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);
-  mrlstMain = new TBarMRUList(this);
-  mrlstMain->SetName("mrlstMain");
   mrlstMain->SetMaxItems(::Options->NumberOfDocuments);
-  mrlstMain->OnClick = TBarMRUListClickEvent(this, &TMainForm::mrlstMainClick);
   newTabButton_ = new TDocumentItem(nullptr);
   newTabButton_->SetImageIndex(1);
   newTabButton_->SetCustomWidth(25);
@@ -205,23 +241,9 @@ void TMainForm::FormCreate(TObject*) {
   files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
   OpenFiles(files, ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();
+  // The texts recorded for translation are the form's own.
+  if (!RecordingTexts()) Commands->UpdateCaption();
   StartupDone = true;
-}
-
-void TMainForm::CreateTabBar() {
-  dckTabBar = new TSkinDock(this);
-  dckTabBar->SetName("dckTabBar");
-  dckTabBar->SetPosition(dpTop);
-  dckTabBar->OnDrawBackground = TSkinDrawEvent(this, &TMainForm::dckTabBarDrawBackground);
-  dckTabBar->SetParent(this);
-  tlbrTabBar = new TDocumentTabBar(this);
-  tlbrTabBar->SetName("tlbrTabBar");
-  tlbrTabBar->SetFullSize(true);
-  tlbrTabBar->SetDragHandleStyle(dhNone);
-  tlbrTabBar->SetBorderStyle(bsNone);
-  tlbrTabBar->OnTabMouseDown = TTabBarMouseEvent(this, &TMainForm::tlbrTabBarMouseDown);
-  tlbrTabBar->OnTabMouseUp = TTabBarMouseEvent(this, &TMainForm::tlbrTabBarMouseUp);
-  tlbrTabBar->SetParent(dckTabBar);
 }
 
 void TMainForm::dckTabBarDrawBackground(TObject*, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
@@ -331,7 +353,12 @@ void TMainForm::tlbrTabBarMouseDown(TObject*, TMouseButton Button, TDocumentItem
   }
 }
 
-void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton, TDocumentItem*) {}
+void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton Button, TDocumentItem*) {
+  if (Button != mbRight || !pmnTabBar) return;
+  TPoint at;
+  GetCursorPos(reinterpret_cast<POINT*>(&at));
+  pmnTabBar->Popup(at.X, at.Y);
+}
 
 void TMainForm::InsertTab(TDocument* Document) { tlbrTabBar->Insert(tlbrTabBar->ItemCount() - 1, Document->Item()); }
 
@@ -463,7 +490,11 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   bool lossy = false;
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy);
   Document->Lossy = lossy;
-  if (lossy) ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
+  Document->MixedLineBreaks = editor->Lines()->MixedLineBreaks();
+  if (lossy)
+    ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
+  else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage()))
+    ShowMessageBox(ForeignCodePageText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);
     editor->SetCaretXY({caret.X, caret.Y});
@@ -555,6 +586,10 @@ void TMainForm::BuildHighlighterMenu(TBarCustomItem* Submenu) {
     item->OnClick = TNotifyEvent(this, &TMainForm::HighlighterItemClick);
     Submenu->Add(item);
   }
+}
+
+void TMainForm::BuildHighlighterMenuClick(TObject* Sender) {
+  if (auto* submenu = dynamic_cast<TBarCustomItem*>(Sender)) BuildHighlighterMenu(submenu);
 }
 
 void TMainForm::HighlighterItemClick(TObject* Sender) {

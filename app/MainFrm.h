@@ -12,8 +12,15 @@
 
 class TAction;
 class TActionList;
+class TApAppIniFileStorage;
+class TApFormStorage;
 class TApMultiStringHolder;
 class TApplicationEvents;
+class TBarDock;
+class TSkinCustomizer;
+class TSkinPopupMenu;
+class TUiMRUList;
+class TUiStatusBar;
 class TCharPalette;
 class TUiCustomToolPalette;
 class TUpdateCheck;
@@ -21,7 +28,6 @@ class TUiMRUListItem;
 class TStringList;
 class TApPageList;
 class TBarCustomItem;
-class TBarMRUList;
 class TDocument;
 class TDocumentFrame;
 class TDocumentItem;
@@ -40,6 +46,31 @@ class TMainForm : public TForm {
   explicit TMainForm(TComponent* AOwner);
   ~TMainForm() override;
   void BeforeDestruction() override;
+
+  // The window as its form file builds it: the docks on all four sides (the tab bar's has a
+  // dock of its own), the menu bar and the main toolbar, the status bar, the popup menus, the
+  // customizer of the toolbars and the storage of the window's placement and stored properties.
+  TSkinDock* dckTop = nullptr;
+  TSkinDock* dckLeft = nullptr;
+  TSkinDock* dckRight = nullptr;
+  TSkinDock* dckBottom = nullptr;
+  TSkinToolbar* tlbrMainMenu = nullptr;
+  TSkinToolbar* tlbrStandard = nullptr;
+  TUiStatusBar* stsbrMain = nullptr;
+  TSkinPopupMenu* pmnEditor = nullptr;
+  TSkinPopupMenu* pmnGutter = nullptr;
+  TSkinPopupMenu* pmnTabBar = nullptr;
+  TSkinPopupMenu* pmnSyntaxHighlighting = nullptr;
+  TBarCustomItem* smnitmSyntaxHighlighting = nullptr;
+  TBarCustomItem* mnitmSave1 = nullptr;
+  TBarCustomItem* mnitmClose1 = nullptr;
+  TBarCustomItem* mnitmSaveAs1 = nullptr;
+  TSkinCustomizer* cstmzrMain = nullptr;
+  TApAppIniFileStorage* apinflstrgMain = nullptr;
+  TApFormStorage* frmstrgMain = nullptr;
+  // The docks whose toolbars the user may move, in component order: all but the tab bar's,
+  // which keeps its own lock.
+  std::vector<TSkinDock*> ToolbarDocks() const;
 
   // Opens the files in order (Encoding 0 detects). A file already open only activates its tab;
   // a missing or unreadable one is reported by name and skipped, a folder skipped silently; one
@@ -77,8 +108,11 @@ class TMainForm : public TForm {
   static std::vector<WideString>& StartupFiles();
   // Where the caret positions are kept ("FilesPos" of the preferences file by default).
   static WideString& FilesPosFile();
+  // Where the layout of the toolbars is kept: DataPath("Toolbars.ini") unless set (tests set it).
+  static WideString& ToolbarsFile();
+  static WideString ToolbarsPath();
   // Set while the window is made only to record its texts: it then neither reads nor writes
-  // the user's shortcuts, so what is recorded is the window as designed.
+  // the user's shortcuts and toolbars, so what is recorded is the window as designed.
   static bool& RecordingTexts();
 
   // The files of a drop, wide names of any length.
@@ -92,6 +126,9 @@ class TMainForm : public TForm {
   void DocumentItemClickAt(TDocumentItem* Item, const TPoint& At);
   void tlbrTabBarMouseDown(TObject* Sender, TMouseButton Button, TDocumentItem* Item);
   void tlbrTabBarMouseUp(TObject* Sender, TMouseButton Button, TDocumentItem* Item);
+  // The tab bar's dock: a light band behind the tabs.
+  void dckTabBarDrawBackground(TObject* Sender, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
+                               bool& PaintDefault);
   void txtopndlgMainBeforeExecute(TObject* Sender);
   void actnOpenExecute(TObject* Sender);
   void actnNewExecute(TObject* Sender);
@@ -110,7 +147,7 @@ class TMainForm : public TForm {
   TAction* actnOpen = nullptr;
   TAction* actnNew = nullptr;
   TAction* actnPrintPreview = nullptr;
-  TBarMRUList* mrlstMain = nullptr;
+  TUiMRUList* mrlstMain = nullptr;
   // The handlers of the actions, the caption and the status bar.
   TMainCommands* Commands = nullptr;
 
@@ -133,8 +170,10 @@ class TMainForm : public TForm {
   // The choice of an entry: the active document takes the scheme (or none), the print object and
   // the preview follow.
   void HighlighterItemClick(bool IsPlain, const WideString& FileName);
-  // Fills the submenu with radio items of the entries (the OnClick of the submenu).
+  // Fills the submenu with radio items of the entries.
   void BuildHighlighterMenu(TBarCustomItem* Submenu);
+  // The submenu opens (its OnClick, also when the status bar's menu shows it).
+  void BuildHighlighterMenuClick(TObject* Sender);
   // The OnClick of those items.
   void HighlighterItemClick(TObject* Sender);
 
@@ -145,8 +184,6 @@ class TMainForm : public TForm {
   // An error that reached the message loop: the update lock goes and the error is logged in
   // the data folder; nothing is shown.
   void aplctnevntsMainException(TObject* Sender, Exception& E);
-  // The root item of the main menu the command list is built from (none: no commands).
-  TBarCustomItem* MainMenuRoot = nullptr;
   // The command items of the main menu by name, each with its item (Shortcuts.ini).
   TStringList* CommandList() const { return commandList_.get(); }
   void BuildCommandList();
@@ -160,8 +197,19 @@ class TMainForm : public TForm {
   // After a language switch the palette's hints take the new language's formats.
   void lngcntrlrMainLanguageChanged(TLgLanguageController* Controller);
   TApplicationEvents* aplctnevntsMain = nullptr;
-  // The menu bar on its dock above the tab bar: File, View, Character and Help.
-  void CreateMainMenu();
+  // Saves the toolbars, the caret positions, the shortcuts and the recent characters.
+  void FormDestroy(TObject* Sender);
+  // The window is not drawn while a toolbar moves between docks.
+  void tlbrStandardDockChanging(TObject* Sender, bool Floating, TBarDock* DockingTo);
+  void tlbrStandardDockChanged(TObject* Sender);
+  // A left click on an enabled panel of the status bar (the highlighter's pops its menu up).
+  void stsbrMainMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  // The popup menus open: the editor's shows the link commands only over a link, the tab
+  // bar's the commands of one document only over a tab.
+  void pmnEditorPopup(TObject* Sender);
+  void pmnTabBarPopup(TObject* Sender);
+  // The go-to-bookmark submenu opens: its items name the bookmarked lines.
+  void smnitmGotoBookmarksClick(TObject* Sender);
   void actnExitExecute(TObject* Sender);
   void actnCheckForUpdatesExecute(TObject* Sender);
   // The "Character" submenu opens: the palette comes first, enabled for an editable document.
@@ -171,8 +219,6 @@ class TMainForm : public TForm {
   TBarCustomItem* smnitmRecentDocuments = nullptr;
   TUiMRUListItem* mrlstitmMain = nullptr;
   TBarCustomItem* bmnitmEmpty = nullptr;
-  TSkinDock* dckTop = nullptr;
-  TSkinToolbar* tlbrMainMenu = nullptr;
   TAction* actnExit = nullptr;
   TAction* actnCheckForUpdates = nullptr;
 
@@ -229,9 +275,6 @@ class TMainForm : public TForm {
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
-  void CreateTabBar();
-  void dckTabBarDrawBackground(TObject* Sender, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
-                               bool& PaintDefault);
   // The catalogue's scheme for the extension, else the default scheme, else none.
   TTxtCustomHighlighter* HighlighterFor(const WideString& Ext);
 
@@ -246,6 +289,7 @@ class TMainForm : public TForm {
   TDocumentItem* newTabButton_ = nullptr;
   TDocumentItem* contextTab_ = nullptr;
   bool closing_ = false;
+  bool destroyed_ = false;
 };
 
 extern TMainForm* MainForm;

@@ -2,10 +2,12 @@
 // application-wide hook and error handler, the command list with "Shortcuts.ini", the update
 // check and the character palette.
 #include "app/CharPalette.h"
+#include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/DocumentFrm.h"
 #include "app/FindAndReplaceFrm.h"
 #include "app/Global.h"
+#include "app/MainActions.h"
 #include "app/MainFrm.h"
 #include "app/Options.h"
 #include "app/Shortcuts.h"
@@ -13,14 +15,16 @@
 #include "app/UpdateCheck.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
+#include "foundation/ApAppIniStorage.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
-#include "themes/SkinToolbar.h"
-#include "themes/UiExtItems.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/IniFiles.h"
-#include "toolbars/BarMRU.h"
+#include "themes/SkinCustomizer.h"
+#include "themes/SkinToolbar.h"
+#include "themes/UiExtItems.h"
+#include "themes/UiStatusBars.h"
 
 namespace {
 
@@ -36,21 +40,41 @@ WideString HolderText(TApMultiStringHolder* Holder, const AnsiString& Name, cons
 
 }  // namespace
 
+WideString TMainForm::ToolbarsPath() { return ToolbarsFile().empty() ? DataPath(L"Toolbars.ini") : ToolbarsFile(); }
+
+std::vector<TSkinDock*> TMainForm::ToolbarDocks() const {
+  std::vector<TSkinDock*> docks;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* dock = dynamic_cast<TSkinDock*>(Components(i)); dock && dock != dckTabBar) docks.push_back(dock);
+  return docks;
+}
+
 void TMainForm::StartLifeCycle() {
   Application->HookMainWindow(TWindowHook(this, &TMainForm::AppHook));
-  aplctnevntsMain = new TApplicationEvents(this);
-  aplctnevntsMain->SetName("aplctnevntsMain");
-  aplctnevntsMain->OnException = TExceptionEvent(this, &TMainForm::aplctnevntsMainException);
+  // The window's placement and stored properties live beside the options.
+  apinflstrgMain->SetFileName(WideToAnsi(::Options->FileName()));
   // Toolbars move only while the options leave them unlocked; the tab bar stays where it is.
-  for (int i = 0; i < ComponentCount(); ++i)
-    if (auto* dock = dynamic_cast<TSkinDock*>(Components(i)); dock && dock != dckTabBar)
-      dock->SetAllowDrag(!::Options->LockTheToolbars);
+  for (TSkinDock* dock : ToolbarDocks()) dock->SetAllowDrag(!::Options->LockTheToolbars);
+  if (!RecordingTexts()) {
+    // A layout file that cannot be read leaves the toolbars as designed.
+    try {
+      cstmzrMain->LoadFromFile(ToolbarsPath(), true);
+    } catch (const Exception& e) {
+      LogError(ErrorLogFile(), e.Message());
+    }
+  }
   if (LanguageController)
     LanguageController->OnLanguageChanged = TLgLanguageControllerEvent(this, &TMainForm::lngcntrlrMainLanguageChanged);
-  if (mrlstitmMain && mrlstMain) mrlstitmMain->SetMRUList(mrlstMain);
   commandList_ = std::make_unique<TStringList>();
   BuildCommandList();
   if (commandList_->Count() > 0 && !RecordingTexts()) LoadShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
+}
+
+void TMainForm::FormDestroy(TObject*) {
+  if (destroyed_) return;
+  destroyed_ = true;
+  closing_ = true;
+  EndLifeCycle();
 }
 
 void TMainForm::EndLifeCycle() {
@@ -63,6 +87,21 @@ void TMainForm::EndLifeCycle() {
   }
   updateCheck_.reset();
   // A data folder that refuses a file costs that file, not the rest of the exit.
+  if (!RecordingTexts()) {
+    try {
+      cstmzrMain->SaveToFile(ToolbarsPath());
+    } catch (const Exception& e) {
+      LogError(ErrorLogFile(), e.Message());
+    }
+  }
+  if (DocumentList) {
+    for (int i = 0; i < DocumentList->Count(); ++i) RememberCaret(DocumentList->Documents(i));
+    try {
+      if (filesPosLoaded_) StoreFilesPos();
+    } catch (const Exception& e) {
+      LogError(ErrorLogFile(), e.Message());
+    }
+  }
   try {
     if (commandList_ && commandList_->Count() > 0 && !RecordingTexts())
       SaveShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
@@ -82,7 +121,7 @@ void TMainForm::EndLifeCycle() {
 
 void TMainForm::BuildCommandList() {
   if (!commandList_) commandList_ = std::make_unique<TStringList>();
-  ::BuildCommandList(MainMenuRoot, commandList_.get());
+  ::BuildCommandList(tlbrMainMenu ? tlbrMainMenu->Items() : nullptr, commandList_.get());
 }
 
 void TMainForm::FormShow(TObject*) {
@@ -139,3 +178,37 @@ TCharPalette* TMainForm::EnsureCharPalette() {
 void TMainForm::CharPaletteCellClick(TUiCustomToolPalette*, int& ACol, int& ARow, bool&) {
   if (charPalette_ && CanEditActive()) InsertPaletteChar(charPalette_, ACol, ARow, ActiveEditor());
 }
+
+// ---- toolbars, status bar and popup menus ----
+
+void TMainForm::tlbrStandardDockChanging(TObject*, bool, TBarDock*) {
+  if (HandleAllocated()) LockWindowUpdate(Handle());
+}
+
+void TMainForm::tlbrStandardDockChanged(TObject*) { LockWindowUpdate(nullptr); }
+
+void TMainForm::stsbrMainMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+  if (Button != mbLeft || !stsbrMain) return;
+  TUiStatusPanel* panel = stsbrMain->GetPanelAt(X, Y);
+  if (!panel || !panel->Enabled()) return;
+  const int index = panel->Index();
+  if (index != 3) {
+    Commands->PanelClick(index);
+    return;
+  }
+  // The scheme menu opens at the mouse, one pixel lower, so that the release that opened it
+  // does not choose its first entry.
+  TPoint at;
+  GetCursorPos(reinterpret_cast<POINT*>(&at));
+  pmnSyntaxHighlighting->Popup(at.X, at.Y + 1);
+}
+
+void TMainForm::pmnEditorPopup(TObject*) { Commands->UpdateEditorPopup(); }
+
+void TMainForm::pmnTabBarPopup(TObject*) {
+  const bool onTab = contextTab_ != nullptr;
+  for (TBarCustomItem* item : {mnitmSave1, mnitmClose1, mnitmSaveAs1})
+    if (item) item->SetVisible(onTab);
+}
+
+void TMainForm::smnitmGotoBookmarksClick(TObject*) { Commands->UpdateBookmarkCaptions(); }

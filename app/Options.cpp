@@ -5,6 +5,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <exception>
+#include <utility>
 
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
@@ -74,18 +76,33 @@ struct TKeyReader {
   // Held in a byte: only the low 8 bits of the number count.
   void operator()(const char* S, const char* K, uint8_t& V) { V = static_cast<uint8_t>(Ini.ReadInteger(S, K, V)); }
   void operator()(const char* S, const char* K, TColor& V) { V = TColor(Ini.ReadInteger(S, K, V)); }
-  void operator()(const char* S, const char* K, AnsiString& V) { V = Ini.ReadString(S, K, V); }
+  // The system's reader hands over what the file cannot hold back (a control byte at an end):
+  // such a value is out of range, or the write at exit would refuse it.
+  void operator()(const char* S, const char* K, AnsiString& V) {
+    AnsiString read = Ini.ReadString(S, K, V);
+    if (TCustomIniFile::IsStorableValue(read)) V = std::move(read);
+  }
   void operator()(const char* S, const char* K, double& V) { V = IniTextToFloat(Ini.ReadString(S, K, ""), V); }
 };
 
+// Writes every key; a refused one is kept to be raised once the others are written.
 struct TKeyWriter {
   TCustomIniFile& Ini;
-  void operator()(const char* S, const char* K, bool V) { Ini.WriteBool(S, K, V); }
-  void operator()(const char* S, const char* K, int V) { Ini.WriteInteger(S, K, V); }
-  void operator()(const char* S, const char* K, uint8_t V) { Ini.WriteInteger(S, K, V); }
-  void operator()(const char* S, const char* K, TColor V) { Ini.WriteInteger(S, K, V); }
-  void operator()(const char* S, const char* K, const AnsiString& V) { Ini.WriteString(S, K, V); }
-  void operator()(const char* S, const char* K, double V) { Ini.WriteString(S, K, FloatToIniText(V)); }
+  std::exception_ptr& Refused;
+  template <class V>
+  void operator()(const char* S, const char* K, const V& Value) {
+    try {
+      Write(S, K, Value);
+    } catch (const EIniFileException&) {
+      if (!Refused) Refused = std::current_exception();
+    }
+  }
+  void Write(const char* S, const char* K, bool V) { Ini.WriteBool(S, K, V); }
+  void Write(const char* S, const char* K, int V) { Ini.WriteInteger(S, K, V); }
+  void Write(const char* S, const char* K, uint8_t V) { Ini.WriteInteger(S, K, V); }
+  void Write(const char* S, const char* K, TColor V) { Ini.WriteInteger(S, K, V); }
+  void Write(const char* S, const char* K, const AnsiString& V) { Ini.WriteString(S, K, V); }
+  void Write(const char* S, const char* K, double V) { Ini.WriteString(S, K, FloatToIniText(V)); }
 };
 
 }  // namespace
@@ -145,7 +162,9 @@ void TOptions::ReadFromFile() {
 
 void TOptions::WriteToFile() {
   TIniFile ini(fileName_);
-  ForEachKey(*this, TKeyWriter{ini});
+  std::exception_ptr refused;
+  ForEachKey(*this, TKeyWriter{ini, refused});
+  if (refused) std::rethrow_exception(refused);
 }
 
 void ApplyOptionsToEditor(TTxtEdit* Editor, const TOptions& Options) {

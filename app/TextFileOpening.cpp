@@ -2,6 +2,7 @@
 #include "app/TextFileOpening.h"
 
 #include "framework/Application.h"
+#include "framework/CodePages.h"
 #include "framework/FileRoutines.h"
 
 WideString LossyConversionText(const WideString& FileName) {
@@ -10,9 +11,28 @@ WideString LossyConversionText(const WideString& FileName) {
          L"Saving the file would lose them.";
 }
 
+WideString ForeignCodePageText(const WideString& FileName) {
+  return L"The file \u201c" + ExtractFileName(FileName) +
+         L"\u201d is Cyrillic text that the system's code page cannot show; its letters appear as other "
+         L"characters. Saving it in its own encoding keeps them.";
+}
+
+WideString MixedLineBreaksText(const WideString& FileName) {
+  return L"The lines of \u201c" + FileName +
+         L"\u201d do not all end in the same line break. Saving makes them all the same in the file. "
+         L"Save anyway?";
+}
+
+bool ShownInForeignCodePage(TTextEncoding Code, unsigned AnsiCodePage) {
+  return Code >= teCyrillicDos && Code <= teCyrillicKoi8 && AnsiCodePage != 1251;
+}
+
 TTextEncoding OpenTextFile(TTxtEditStringList* Lines, const WideString& FileName) {
   bool lossy = false;
   const TTextEncoding code = LoadTextFile(Lines, FileName, teAutoSelect, lossy);
-  if (lossy) Application->MessageBox(LossyConversionText(FileName), L"Halcorn Verdan", MB_ICONWARNING);
+  if (lossy)
+    Application->MessageBox(LossyConversionText(FileName), L"Halcorn Verdan", MB_ICONWARNING);
+  else if (ShownInForeignCodePage(code, AnsiCodePage()))
+    Application->MessageBox(ForeignCodePageText(FileName), L"Halcorn Verdan", MB_ICONWARNING);
   return code;
 }

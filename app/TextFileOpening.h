@@ -6,8 +6,17 @@
 
 // The warning shown for such a file.
 WideString LossyConversionText(const WideString& FileName);
+// The warning shown for a file in a Cyrillic 8-bit code page while the system's ANSI code page
+// is not Windows-1251, through which the editor holds such text: it shows as other characters.
+WideString ForeignCodePageText(const WideString& FileName);
+// The question asked before a file whose lines ended in different line breaks is saved over,
+// which makes them all the same.
+WideString MixedLineBreaksText(const WideString& FileName);
+// Whether the text of a file loaded in Code is shown through another code page than its own.
+bool ShownInForeignCodePage(TTextEncoding Code, unsigned AnsiCodePage);
 
-// Loads the file with detection and returns the code found; a lossy load shows the warning
+// Loads the file with detection and returns the code found; a lossy load, or one shown through
+// a foreign code page, shows its warning
 // through the application's message box (caption "Halcorn Verdan", a warning icon). Failures
 // raise and leave the lines as they were.
 TTextEncoding OpenTextFile(TTxtEditStringList* Lines, const WideString& FileName);

@@ -2,6 +2,7 @@
 #include "app/AppServices.h"
 #include "app/Associations.h"
 #include "app/Global.h"
+#include "app/MainDataModule.h"
 #include "app/MainFrm.h"
 #include "app/Startup.h"
 #include "app/Useful.h"
@@ -29,6 +30,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     StartAppServices();
     TMainForm::StartupFiles() = args;
     Application->CreateForm(MainForm);
+    // The image lists the window's form file names come with the data module.
+    New<TMainDataModule>(Application);
     Application->Run();
   } catch (...) {
     // Nothing can run without the main window; the user hears why.

@@ -1,5 +1,6 @@
 // Settings and form-file benchmark: deleting keys and sections of an INI document, shrinking a
-// stored list, and reading a form file of many components, each at a small and a large count.
+// stored list, reading a form file of many components and parsing a float of many digits, each
+// at a small and a large count.
 // Work that grows in proportion to the count shows a ratio near the ratio of the counts; the
 // floor line shows what the caches add to that ratio for a plain hash map on this machine.
 //
@@ -14,6 +15,7 @@
 #include "foundation/ApAppIniStorage.h"
 #include "framework/Actions.h"
 #include "framework/FileRoutines.h"
+#include "framework/FormFileParser.h"
 #include "framework/FormFiles.h"
 #include "framework/IniFiles.h"
 #include "framework/StrRoutines.h"
@@ -98,6 +100,26 @@ double ReadForm(int n) {
       kRuns, [&] { root.reset(); }, [&] { root.reset(ReadComponentFromText(text, nullptr, "bench")); });
 }
 
+// A form file whose one float value is "1." followed by N zeros, parsed.
+double ParseLongFloat(int n) {
+  const std::string text = "object L: TActionList\n  Tag = 1." + std::string(static_cast<size_t>(n), '0') + "\nend\n";
+  return Median(
+      kRuns, [] {}, [&] { formfile::ParseFormText(text, "bench"); });
+}
+
+// The floor: the same text scanned for its digits, the least any reading of the number does.
+double ScanDigits(int n) {
+  const std::string text = "object L: TActionList\n  Tag = 1." + std::string(static_cast<size_t>(n), '0') + "\nend\n";
+  volatile size_t digits = 0;
+  return Median(
+      kRuns, [] {},
+      [&] {
+        size_t count = 0;
+        for (char c : text) count += c >= '0' && c <= '9';
+        digits = count;
+      });
+}
+
 void Line(const char* what, const std::function<double(int)>& run, int small, int large) {
   const double a = run(small), b = run(large);
   std::printf("%-34s %7d: %9.3f ms   %7d: %9.3f ms   ratio %6.1f (counts %d)\n", what, small, a, large, b,
@@ -114,5 +136,7 @@ int wmain() {
   Line("INI document: erase sections", EraseSections, 1000, 100000);
   Line("settings: shrink a stored list", ShrinkList, 1000, 100000);
   Line("form file: read components", ReadForm, 1600, 16000);
+  Line("floor: scan the digits of a float", ScanDigits, 20000, 200000);
+  Line("form file: parse a float of N digits", ParseLongFloat, 20000, 200000);
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "foundation/ApUtils.h"
 #include "framework/CodePages.h"
@@ -457,12 +458,19 @@ AnsiString Narrow(const WideString& S) {
   return r;
 }
 
+// The whole number nearest to Value that the text of a value can hold and be read back as:
+// clamped to the 64-bit range, 0 for a value that is not a number.
+long long RoundedInRange(long double Value) {
+  if (std::isnan(Value)) return 0;
+  const long double rounded = std::nearbyint(Value);
+  if (rounded >= 9223372036854775808.0L) return std::numeric_limits<long long>::max();
+  if (rounded <= -9223372036854775808.0L) return std::numeric_limits<long long>::min();
+  return static_cast<long long>(rounded);
+}
+
 // A whole number with or without thousands separators.
 AnsiString IntegerText(long double Value, bool Thousands) {
-  long double rounded = std::nearbyint(Value);
-  long long n = rounded >= 9.2e18L    ? 9200000000000000000LL
-                : rounded <= -9.2e18L ? -9200000000000000000LL
-                                      : static_cast<long long>(rounded);
+  const long long n = RoundedInRange(Value);
   AnsiString digits = std::to_string(n < 0 ? -static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n));
   if (Thousands)
     for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
@@ -848,7 +856,7 @@ void TApSpinEdit::SetValue(long double Value) {
       else
         text = FormatFloat(ShowFormatted() ? DisplayFormat() : PlainFormat(), Value);
       break;
-    case vtHex: text = IntToHex(static_cast<long long>(std::nearbyint(Value)), 1); break;
+    case vtHex: text = IntToHex(RoundedInRange(Value), 1); break;
     default: text = IntegerText(Value, Thousands()); break;
   }
   bool modified = HandleAllocated() && Modified();

@@ -247,15 +247,19 @@ bool TChunkPLTE::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t
   TChunk::LoadFromStream(Stream, ChunkName, Size);
   if (Size % 3 != 0 || Size / 3 > 256) throw EPNGInvalidPalette(png_io::msgInvalidPalette);
   count_ = static_cast<int>(Size / 3);
+  ApplyEntries();
+  return true;
+}
+
+void TChunkPLTE::ApplyEntries() {
   TChunkIHDR* header = Owner()->Header();
-  if (header->ColorType != 3) return true;  // only a suggestion for other images
+  if (header->ColorType != 3) return;  // only a suggestion for other images
   const uint8_t* gamma = Owner()->GammaTable;
-  for (int i = 0; i < count_; ++i) {
+  for (int i = 0; i < count_ && static_cast<size_t>(i) * 3 + 2 < Data().size(); ++i) {
     const uint8_t* e = Data().data() + i * 3;
     header->PaletteEntries()[i] = RGBQUAD{gamma[e[2]], gamma[e[1]], gamma[e[0]], 0};
   }
   header->ApplyPalette();
-  return true;
 }
 
 bool TChunkPLTE::SaveToStream(TStream* Stream) {
@@ -298,10 +302,12 @@ bool TChunkgAMA::LoadFromStream(TStream* Stream, const char* ChunkName, uint32_t
   // changed now would alter them when they are written.
   if (Size != 4 || Gamma() == 0 || Owner()->Chunks()->ItemFromClass<TChunkIDAT>()) return true;
   Owner()->InitializeGamma(Gamma());
-  // The grey levels were made with the tables of before.
+  // The grey levels, and the colours of a palette read before, were made with the tables of
+  // before: the palette is written back through the new ones.
   TChunkIHDR* header = Owner()->Header();
   header->BuildGreyPalette();
   header->ApplyPalette();
+  if (auto* palette = Owner()->Chunks()->ItemFromClass<TChunkPLTE>()) palette->ApplyEntries();
   return true;
 }
 

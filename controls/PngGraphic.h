@@ -139,6 +139,8 @@ class TChunkPLTE : public TChunk {
   bool SaveToStream(TStream* Stream) override;
   int Count() const { return count_; }
   void SetCount(int Value) { count_ = Value; }
+  // A palette image's colours from the chunk's entries through the gamma table now in force.
+  void ApplyEntries();
 
  private:
   int count_ = 0;

@@ -164,7 +164,7 @@ __attribute__((always_inline)) inline size_t SplitWith(TLineSplitState& State, c
   char* tail = State.Tail;
   const char* line = State.Line;
   const char* scan = State.Scan;
-  bool sawCR = State.SawCR, sawLF = State.SawLF;
+  bool sawCR = State.SawCR, sawLF = State.SawLF, sawCRLF = State.SawCRLF;
   size_t n = 0;
   while (n < MaxLines) {
     const char* stop = nullptr;
@@ -183,10 +183,11 @@ __attribute__((always_inline)) inline size_t SplitWith(TLineSplitState& State, c
     const char* next = stop + 1;
     if (*stop == '\r') {
       if (next == Available && More) break;
-      sawCR = true;
       if (next < Available && *next == '\n') {
-        sawLF = true;
+        sawCRLF = true;
         ++next;
+      } else {
+        sawCR = true;
       }
     } else {
       sawLF = true;
@@ -202,6 +203,7 @@ __attribute__((always_inline)) inline size_t SplitWith(TLineSplitState& State, c
   State.Scan = scan;
   State.SawCR = sawCR;
   State.SawLF = sawLF;
+  State.SawCRLF = sawCRLF;
   return n;
 }
 

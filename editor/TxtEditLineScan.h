@@ -33,12 +33,13 @@ size_t CopyToLineFeedSse2(const char* P, const char* End, char* Out, size_t Room
 // still ends at the next CR or LF.
 // The bytes of the line being read, from Line up to Scan, already stand at Out up to Tail.
 struct TLineSplitState {
-  char* Out;         // where the line being read moves to
-  char* Tail;        // where its next byte moves to
-  const char* Line;  // where it starts
-  const char* Scan;  // where the search for its end goes on
-  bool SawCR = false;
-  bool SawLF = false;
+  char* Out;             // where the line being read moves to
+  char* Tail;            // where its next byte moves to
+  const char* Line;      // where it starts
+  const char* Scan;      // where the search for its end goes on
+  bool SawCR = false;    // a CR alone
+  bool SawLF = false;    // an LF alone
+  bool SawCRLF = false;  // a CR LF pair
 };
 
 // Splits off the lines that end before Available: CR LF, a lone CR and a lone LF each end one.

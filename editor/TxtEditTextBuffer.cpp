@@ -601,8 +601,13 @@ class TLineSplitter {
   size_t Capacity() const { return capacity_; }
   // Bytes the lines take, each with its LF.
   size_t Used() const { return static_cast<size_t>(state_.Out - data_); }
-  bool SawCR() const { return state_.SawCR; }
-  bool SawLF() const { return state_.SawLF; }
+  // The line-break style of the text, and whether it broke its lines in more than one way.
+  TTxtEditLineBreakFormat LineBreakFormat() const {
+    if (state_.SawCR && !state_.SawLF && !state_.SawCRLF) return lbfCR;
+    if (state_.SawLF && !state_.SawCR && !state_.SawCRLF) return lbfLF;
+    return lbfCRLF;
+  }
+  bool MixedLineBreaks() const { return state_.SawCR + state_.SawLF + state_.SawCRLF > 1; }
 
   bool EndedWithBreak = false;
 
@@ -867,11 +872,8 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
   blocks_.reserve(blocks_.size() + 1);
   Clear();
   if (FromFile) {
-    lineBreakFormat_ = lbfCRLF;
-    if (split.SawCR() && !split.SawLF())
-      lineBreakFormat_ = lbfCR;
-    else if (split.SawLF() && !split.SawCR())
-      lineBreakFormat_ = lbfLF;
+    lineBreakFormat_ = split.LineBreakFormat();
+    mixedLineBreaks_ = split.MixedLineBreaks();
   }
   if (lines == 0) return;
   ForgetLongest();

@@ -137,6 +137,9 @@ class TTxtEditStringList : public TStrings {
   void SetTabWidth(int Value);
   TTxtEditLineBreakFormat LineBreakFormat() const { return lineBreakFormat_; }
   void SetLineBreakFormat(TTxtEditLineBreakFormat Value) { lineBreakFormat_ = Value; }
+  // Whether the text last loaded from a file broke its lines in more than one way (CR LF, CR,
+  // LF): the list keeps one style, so saving would make them the same.
+  bool MixedLineBreaks() const { return mixedLineBreaks_; }
 
   TTxtWatchers<ITxtEditLinesWatcher>& Watchers() { return watchers_; }
 
@@ -203,6 +206,7 @@ class TTxtEditStringList : public TStrings {
   int count_ = 0;
   int capacity_ = 0;
   TTxtEditLineBreakFormat lineBreakFormat_ = lbfCRLF;
+  bool mixedLineBreaks_ = false;
   TConvertTabsProcEx convertTabsProc_ = nullptr;
   // The longest line: index and expanded length, valid while longestKnown_ (index -1: none).
   int indexOfLongestLine_ = -1;

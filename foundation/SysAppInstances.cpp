@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/UcUnicodeData.h"
 #include "foundation/UcWideSys.h"
 
 namespace {
@@ -345,7 +346,9 @@ bool TSysAppInstances::SendData(const WideString& WindowClassName, int Kind, con
 
 bool TSysAppInstances::SendStrings(const WideString& WindowClassName, int Kind, TStringsW* Strings,
                                    HWND OriginatorWnd) {
-  const std::string bytes = WideStringToUTF8(Strings->Text());
+  // A lone surrogate, allowed in a Windows file name, goes as its own 3-byte sequence: strict
+  // UTF-8 would put U+FFFD in its place, and the name would no longer open.
+  const std::string bytes = EncodeWideToUtf8(Strings->Text());
   return SendData(WindowClassName, Kind, bytes.data(), static_cast<uint32_t>(bytes.size()), OriginatorWnd);
 }
 
@@ -382,7 +385,7 @@ std::unique_ptr<uint8_t[]> TSysAppInstances::ReadMessageData(const TMessage& Mes
 void TSysAppInstances::ReadMessageStrings(const TMessage& Message, TStringsW* Strings) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(Message.LParam);
   const size_t size = data && data->lpData ? data->cbData : 0;
-  Strings->SetText(size ? UTF8ToWideString(std::string(static_cast<const char*>(data->lpData), size)) : L"");
+  Strings->SetText(size ? DecodeUtf8ToWide(std::string(static_cast<const char*>(data->lpData), size)) : L"");
 }
 
 TSysAppInstances& SysAppInstances() {

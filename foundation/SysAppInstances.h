@@ -93,6 +93,8 @@ class TSysAppInstances {
   void NotifyInstances(WPARAM Code, LPARAM Param);
   void RemoveInstance(bool Notify = true);
   bool SendCmdLineParams(const WideString& WindowClassName, HWND OriginatorWnd);
+  // The lines, each followed by CR LF, in UTF-8 that carries a lone surrogate as its own 3-byte
+  // sequence, so that any Windows file name arrives whole.
   bool SendStrings(const WideString& WindowClassName, int Kind, TStringsW* Strings, HWND OriginatorWnd);
   bool SendData(const WideString& WindowClassName, int Kind, const void* Data, uint32_t Size, HWND OriginatorWnd);
 
@@ -101,7 +103,7 @@ class TSysAppInstances {
   static int ReadMessageCheck(TMessage& Message, HWND IgnoredOriginator);
   // A copy of the bytes (Size 0 gives null).
   static std::unique_ptr<uint8_t[]> ReadMessageData(const TMessage& Message, uint32_t& Size);
-  // The bytes as UTF-8 lines.
+  // The bytes as UTF-8 lines, lone surrogates in their own 3-byte sequences taken back.
   static void ReadMessageStrings(const TMessage& Message, TStringsW* Strings);
 
   UINT MessageID() const { return messageId_; }

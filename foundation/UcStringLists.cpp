@@ -363,7 +363,7 @@ void TUcStringList::QuickSort(int L, int R, const TCompare& Compare) {
 namespace {
 
 void ReadWideCharW(TReader& Reader, TObject* Instance, const TPropInfo* Prop) {
-  TValueType kind = Reader.NextValue();
+  TFormValueType kind = Reader.NextValue();
   if (kind != vaString && kind != vaLString && kind != vaWString && kind != vaUTF8String)
     throw EReadError("Invalid property value");
   WideString s = Reader.ReadWideString();

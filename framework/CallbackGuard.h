@@ -1,10 +1,12 @@
-// The body of a callback that the system calls from inside one of our calls (enumerations):
-// no exception may cross the system's code, so the first one is kept, the callback asks the
-// system to stop, and the caller raises it again once the system call has returned.
+// The bodies of callbacks that the system calls: no exception may cross the system's code. An
+// enumeration keeps the first one for its caller; a window or hook procedure, which has no
+// caller of ours, hands it to the application's handling as the message loop would.
 #pragma once
 
 #include <exception>
 #include <utility>
+
+class TObject;
 
 class TCallbackGuard {
  public:
@@ -28,3 +30,17 @@ class TCallbackGuard {
  private:
   std::exception_ptr error_;
 };
+
+// Hands the exception being handled to the application's exception handling; never raises.
+void HandleCallbackException(TObject* Sender) noexcept;
+
+// Body's answer, or Fallback once the exception it raised has gone to the application.
+template <class TBody, class TAnswer>
+TAnswer RunWindowCallback(TObject* Sender, TBody&& Body, TAnswer Fallback) noexcept {
+  try {
+    return Body();
+  } catch (...) {
+    HandleCallbackException(Sender);
+    return Fallback;
+  }
+}

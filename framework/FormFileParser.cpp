@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "framework/Conversions.h"
 #include "framework/Exceptions.h"
 
 namespace formfile {
@@ -166,8 +167,11 @@ class TParser {
     if (IsIdentChar(Peek()) || Peek() == '.') Fail("invalid number");
     std::string digits = text_.substr(start, pos_ - start);
     if (isFloat) {
-      long double v = std::strtold(digits.c_str(), nullptr);
-      if (!std::isfinite(v)) Fail("invalid number");
+      // The shared conversion keeps only the digits that can change the value: the C library's
+      // own takes time that grows with the square of the digits it is given.
+      static const TFormatSettings point = TFormatSettings::English();
+      long double v = 0;
+      if (!TryStrToFloat(digits, v, point) || !std::isfinite(v)) Fail("invalid number");
       return FloatValue(negative ? -v : v, ftExtended);
     }
     uint64_t v = 0;

@@ -568,12 +568,12 @@ const TValue& TReader::Take() {
   return *v;
 }
 
-TValueType TReader::NextValue() {
+TFormValueType TReader::NextValue() {
   const TValue* v = Peek();
   return v ? v->Kind : vaNull;
 }
 
-TValueType TReader::ReadValue() {
+TFormValueType TReader::ReadValue() {
   const TValue* v = Peek();
   if (!v) {
     ReadListEnd();
@@ -594,7 +594,7 @@ WideString TReader::ReadWideString() {
 }
 
 int32_t TReader::ReadInteger() {
-  TValueType k = NextValue();
+  TFormValueType k = NextValue();
   if (k != vaInt8 && k != vaInt16 && k != vaInt32) InvalidValue();
   return static_cast<int32_t>(Take().Int);
 }
@@ -605,21 +605,21 @@ int64_t TReader::ReadInt64() {
 }
 
 long double TReader::ReadFloat() {
-  TValueType k = NextValue();
+  TFormValueType k = NextValue();
   if (IsFloatKind(k)) return Take().Float;
   if (IsIntKind(k)) return static_cast<long double>(Take().Int);
   InvalidValue();
 }
 
 bool TReader::ReadBoolean() {
-  TValueType k = NextValue();
+  TFormValueType k = NextValue();
   if (k != vaTrue && k != vaFalse) InvalidValue();
   Take();
   return k == vaTrue;
 }
 
 std::string TReader::ReadIdent() {
-  TValueType k = NextValue();
+  TFormValueType k = NextValue();
   if (k != vaIdent && k != vaTrue && k != vaFalse && k != vaNil && k != vaNull) InvalidValue();
   return Take().Ident;
 }

@@ -27,16 +27,16 @@ std::vector<std::string> Split(const std::string& s, char separator) {
   return parts;
 }
 
-TValueType IntKind(int64_t v) {
+TFormValueType IntKind(int64_t v) {
   if (v >= -128 && v <= 127) return vaInt8;
   if (v >= -32768 && v <= 32767) return vaInt16;
   if (v >= INT32_MIN && v <= INT32_MAX) return vaInt32;
   return vaInt64;
 }
 
-bool IsIntKind(TValueType k) { return k == vaInt8 || k == vaInt16 || k == vaInt32 || k == vaInt64; }
-bool IsStringKind(TValueType k) { return k == vaString || k == vaLString || k == vaWString || k == vaUTF8String; }
-bool IsFloatKind(TValueType k) { return k == vaExtended || k == vaSingle || k == vaCurrency || k == vaDate; }
+bool IsIntKind(TFormValueType k) { return k == vaInt8 || k == vaInt16 || k == vaInt32 || k == vaInt64; }
+bool IsStringKind(TFormValueType k) { return k == vaString || k == vaLString || k == vaWString || k == vaUTF8String; }
+bool IsFloatKind(TFormValueType k) { return k == vaExtended || k == vaSingle || k == vaCurrency || k == vaDate; }
 
 TValue IntValue(int64_t v) {
   TValue r;

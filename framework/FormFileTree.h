@@ -14,7 +14,7 @@ namespace formfile {
 struct TItem;
 
 struct TValue {
-  TValueType Kind = vaNull;
+  TFormValueType Kind = vaNull;
   int64_t Int = 0;
   long double Float = 0;
   TFloatType FloatKind = ftExtended;  // how precisely a float is written
@@ -53,10 +53,10 @@ bool SameText(std::string_view a, std::string_view b);
 std::vector<std::string> Split(const std::string& s, char separator);
 
 // The smallest integer kind that holds v.
-TValueType IntKind(int64_t v);
-bool IsIntKind(TValueType k);
-bool IsStringKind(TValueType k);
-bool IsFloatKind(TValueType k);
+TFormValueType IntKind(int64_t v);
+bool IsIntKind(TFormValueType k);
+bool IsStringKind(TFormValueType k);
+bool IsFloatKind(TFormValueType k);
 
 TValue IntValue(int64_t v);
 // A string value of the narrowest kind that keeps its characters.

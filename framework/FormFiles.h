@@ -48,8 +48,8 @@
 
 class TStream;
 
-HV_ENUM(TValueType, vaNull, vaList, vaInt8, vaInt16, vaInt32, vaExtended, vaString, vaIdent, vaFalse, vaTrue, vaBinary,
-        vaSet, vaLString, vaNil, vaCollection, vaSingle, vaCurrency, vaDate, vaWString, vaInt64, vaUTF8String)
+HV_ENUM(TFormValueType, vaNull, vaList, vaInt8, vaInt16, vaInt32, vaExtended, vaString, vaIdent, vaFalse, vaTrue,
+        vaBinary, vaSet, vaLString, vaNil, vaCollection, vaSingle, vaCurrency, vaDate, vaWString, vaInt64, vaUTF8String)
 
 namespace formfile {
 struct TValue;
@@ -68,10 +68,10 @@ class TReader : public TFiler {
   ~TReader() override;
 
   // The kind of the next value; vaNull at the end of a list.
-  TValueType NextValue();
+  TFormValueType NextValue();
   // Takes the next value whole and gives its kind; a list is entered (as ReadListBegin) and
   // the end of a list left (as ReadListEnd).
-  TValueType ReadValue();
+  TFormValueType ReadValue();
   AnsiString ReadString();  // any string kind, converted to the ANSI code page
   WideString ReadWideString();
   int32_t ReadInteger();

@@ -123,6 +123,9 @@ HV_PUBLISH(TForm) {
   // A form starts with a font and a colour of its own.
   p.Prop("ParentColor", &T::ParentColor, &T::SetParentColor).Default(0);
   p.Prop("ParentFont", &T::ParentFont, &T::SetParentFont).Default(0);
+  // A form starts hidden: only a form file that shows it says so, and what was read is written
+  // back the same.
+  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(0).Stored(&T::IsVisibleStored);
   p.Prop("FormStyle", &T::FormStyle, &T::SetFormStyle).Default(fsNormal);
   p.Prop("KeyPreview", &T::KeyPreview, &T::SetKeyPreview).Default(0);
   p.Prop("Menu", &T::Menu, &T::SetMenu);

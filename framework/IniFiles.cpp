@@ -51,8 +51,10 @@ void TCustomIniFile::CheckStorable(const AnsiString& Section, const AnsiString& 
   AnsiString key = Trim(Ident);
   if (HasLineBreak(Ident) || Ident.find('=') != AnsiString::npos || (!key.empty() && (key[0] == ';' || key[0] == '[')))
     RaiseUnstorable("key name", Ident);
-  if (HasLineBreak(Value) || HasTrimmedEnds(Value)) RaiseUnstorable("value of", Ident);
+  if (!IsStorableValue(Value)) RaiseUnstorable("value of", Ident);
 }
+
+bool TCustomIniFile::IsStorableValue(const AnsiString& Value) { return !HasLineBreak(Value) && !HasTrimmedEnds(Value); }
 
 bool TCustomIniFile::SectionExists(const AnsiString& Section) {
   TStringList keys;

@@ -65,6 +65,10 @@ class TCustomIniFile : public TObject {
   virtual void DeleteKey(const AnsiString& Section, const AnsiString& Ident) = 0;
   virtual void UpdateFile() = 0;
 
+  // Whether a value reads back as written: no line break, and no blank or control character
+  // at either end (reading trims them).
+  static bool IsStorableValue(const AnsiString& Value);
+
  protected:
   void SetFileName(const WideString& FileName) { fileName_ = FileName; }
   // Raises EIniFileException when the file cannot hold the name or the value.

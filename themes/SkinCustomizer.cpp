@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "framework/Application.h"
 #include "framework/Conversions.h"
@@ -416,12 +417,40 @@ void TSkinCustomizer::ApplyItems(TStrings* Lines) {
     else if (IsCustomizableToolbar(c))
       containers.emplace_back(c, static_cast<TBarCustomToolbar*>(c)->Items());
   }
+  // The toolbars lay out once, when every line is applied, not once per line.
+  std::vector<TBarCustomToolbar*> grouped;
+  TScopeExit endUpdates([&grouped] {
+    for (TBarCustomToolbar* t : grouped) {
+      t->EndUpdate();
+      if (auto* skinned = dynamic_cast<TSkinToolbar*>(t)) {
+        skinned->RightAlignItems();
+        skinned->AnchorItems(true);
+      }
+    }
+  });
+  for (auto& [c, root] : containers)
+    if (c != this) {
+      static_cast<TBarCustomToolbar*>(c)->BeginUpdate();
+      grouped.push_back(static_cast<TBarCustomToolbar*>(c));
+    }
   std::map<AnsiString, TBarCustomItem*> byName;  // upper-case names, first match wins
   for (auto& [c, root] : containers)
     for (int k = 0; k < root->Count(); ++k)
       if (!root->Items(k)->Name().empty()) byName.emplace(UpperCase(root->Items(k)->Name()), root->Items(k));
-  TBarCustomItem* run = nullptr;
-  int position = 0;
+  // A file may name an item many times, and each move of an item in the tree remakes its
+  // viewers: the lines are played on lists of the containers' items first, and the tree then
+  // takes the final order with at most one move per item.
+  std::vector<std::vector<TBarCustomItem*>> lists;
+  std::unordered_map<TBarCustomItem*, size_t> where;  // the list an item is in
+  for (auto& [c, root] : containers) {
+    lists.emplace_back();
+    for (int k = 0; k < root->Count(); ++k) {
+      lists.back().push_back(root->Items(k));
+      where[root->Items(k)] = lists.size() - 1;
+    }
+  }
+  size_t run = containers.size();
+  size_t position = 0;
   for (int i = 0; i < Lines->Count(); ++i) {
     TStringList fields;
     fields.SetDelimitedText(Lines->Strings(i));
@@ -429,7 +458,7 @@ void TSkinCustomizer::ApplyItems(TStrings* Lines) {
     auto found = std::find_if(containers.begin(), containers.end(),
                               [&](auto& C) { return SameText(C.first->Name(), fields[0]); });
     if (found == containers.end()) continue;
-    TBarCustomItem* container = found->second;
+    const size_t container = static_cast<size_t>(found - containers.begin());
     // The position restarts at 0 whenever the line names another container than the line
     // before, so lines of one toolbar split by others start over: files written here never
     // split them.
@@ -444,16 +473,46 @@ void TSkinCustomizer::ApplyItems(TStrings* Lines) {
     } else if (auto it = byName.find(UpperCase(itemName)); it != byName.end()) {
       item = it->second;
     }
-    if (!item) continue;
-    try {
-      if (item->Parent() != container || container->IndexOf(item) != position) {
-        if (item->Parent()) item->Parent()->Remove(item);
-        container->Insert(std::min(position, container->Count()), item);
+    // A container is never placed inside itself.
+    if (!item || item == found->second) continue;
+    std::vector<TBarCustomItem*>& list = lists[container];
+    auto from = where.find(item);
+    const bool inside = from != where.end() && from->second == container;
+    // A position past the end is the end: an item already last there stays.
+    const size_t target = std::min(position, list.size() - (inside ? 1 : 0));
+    if (!inside || list[target] != item) {
+      if (from != where.end()) {
+        std::vector<TBarCustomItem*>& old = lists[from->second];
+        old.erase(std::find(old.begin(), old.end(), item));
       }
-    } catch (const Exception&) {
-      continue;  // an item the tree refuses stays where it is
+      list.insert(list.begin() + static_cast<std::ptrdiff_t>(target), item);
+      where[item] = container;
     }
     ++position;
+  }
+  // Items bound for another container, or from outside any, leave their parents first; then
+  // each container takes its order. An item the tree refuses stays where it is.
+  for (size_t k = 0; k < containers.size(); ++k)
+    for (TBarCustomItem* item : lists[k])
+      if (item->Parent() && item->Parent() != containers[k].second) item->Parent()->Remove(item);
+  for (size_t k = 0; k < containers.size(); ++k) {
+    TBarCustomItem* root = containers[k].second;
+    int at = 0;
+    for (TBarCustomItem* item : lists[k]) {
+      try {
+        if (at < root->Count() && root->Items(at) == item) {
+          ++at;
+          continue;
+        }
+        if (item->Parent() == root)
+          root->Move(root->IndexOf(item), at);
+        else
+          root->Insert(at, item);
+        ++at;
+      } catch (const Exception&) {
+        // Left where it is; the next item takes this place.
+      }
+    }
   }
 }
 

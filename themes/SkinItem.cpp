@@ -142,7 +142,7 @@ void TSkinCustomItem::DefineProperties(TFiler* Filer) {
   // written.
   auto reader = [this](void (TSkinCustomItem::*Set)(const WideString&)) {
     return [this, Set](TReader& Reader) {
-      TValueType kind = Reader.NextValue();
+      TFormValueType kind = Reader.NextValue();
       if (kind == vaString || kind == vaLString)
         (this->*Set)(AnsiToWide(Reader.ReadString()));
       else

@@ -333,6 +333,8 @@ void TSkinToolbar::ItemsChanged(TBarCustomItem* Sender, bool Relayed, TBarItemCh
   DoItemNotification(Sender, Relayed, Action, Index, Item);
   switch (Action) {
     case tbicInserted:
+      // While the view groups its changes, aligning (which lays out) waits for the end.
+      if (View()->Updating()) break;
       RightAlignItems();
       AnchorItems(true);
       break;
@@ -341,7 +343,9 @@ void TSkinToolbar::ItemsChanged(TBarCustomItem* Sender, bool Relayed, TBarItemCh
           std::remove_if(cache_.begin(), cache_.end(), [&](const TSkinItemCache& c) { return c.Item == Item; }),
           cache_.end());
       break;
-    case tbicInvalidateAndResize: RightAlignItems(); break;
+    case tbicInvalidateAndResize:
+      if (!View()->Updating()) RightAlignItems();
+      break;
     default: break;
   }
 }

@@ -2,6 +2,8 @@
 #include "themes/UiStatusBars.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "framework/Application.h"
 #include "framework/CodePages.h"
@@ -240,28 +242,30 @@ HV_PUBLISH(TUiStatusPanels) {}
 
 // ---- layout ----
 
+// Sums and edges are taken in 64 bits and clamped, so that no size, however large, wraps a
+// rectangle around; a negative size takes no room.
 void LayoutStatusPanels(TUiStatusPanels* Panels, const TRect& Content) {
-  int available = Content.Width();
+  const int available = Content.Width();
   std::vector<TUiStatusPanel*> list;
-  int total = 0;
+  int64_t total = 0;
   for (int i = 0; i < Panels->Count(); ++i) {
     TUiStatusPanel* p = Panels->Items(i);
     p->last_ = false;
     p->visible_ = p->viewPriority_ != 0;
     if (!p->visible_) continue;
-    p->width_ = p->size_;
+    p->width_ = std::max(p->size_, 0);
     list.push_back(p);
-    total += p->size_;
+    total += p->width_;
   }
   // Highest view priority first; among equals the later panel goes first.
   std::stable_sort(list.begin(), list.end(),
                    [](TUiStatusPanel* A, TUiStatusPanel* B) { return A->viewPriority_ > B->viewPriority_; });
   while (total > available && list.size() >= 2 && list.back()->viewPriority_ < 100) {
     list.back()->visible_ = false;
-    total -= list.back()->size_;
+    total -= list.back()->width_;
     list.pop_back();
   }
-  int spare = available - total;
+  int64_t spare = available - total;
   if (spare > 0) {
     std::erase_if(list, [](TUiStatusPanel* P) { return P->stretchPriority_ == 0; });
     // Highest stretch priority first; among equals the earlier panel.
@@ -269,14 +273,14 @@ void LayoutStatusPanels(TUiStatusPanels* Panels, const TRect& Content) {
                      [](TUiStatusPanel* A, TUiStatusPanel* B) { return A->stretchPriority_ > B->stretchPriority_; });
     for (TUiStatusPanel* p : list) {
       if (spare < 1) break;
-      int take = spare;
+      int64_t take = std::min<int64_t>(spare, INT_MAX - p->width_);
       // A panel at or beyond its limit already takes nothing more.
-      if (p->maxSize_ > 0) take = std::clamp(p->maxSize_ - p->width_, 0, spare);
-      p->width_ += take;
+      if (p->maxSize_ > 0) take = std::clamp<int64_t>(int64_t{p->maxSize_} - p->width_, 0, take);
+      p->width_ += static_cast<int>(take);
       spare -= take;
     }
   }
-  int x = 0;
+  int64_t x = 0;
   for (int i = 0; i < Panels->Count(); ++i) {
     TUiStatusPanel* p = Panels->Items(i);
     if (p->visible_ && x >= available) p->visible_ = false;
@@ -284,7 +288,8 @@ void LayoutStatusPanels(TUiStatusPanels* Panels, const TRect& Content) {
       p->rect_ = TRect();
       continue;
     }
-    p->rect_ = Rect(x, Content.Top, x + p->width_, Content.Bottom);
+    const int64_t right = std::min<int64_t>(x + p->width_, INT_MAX);
+    p->rect_ = Rect(static_cast<int>(x), Content.Top, static_cast<int>(right), Content.Bottom);
     x += p->width_;
     p->last_ = x == available;
   }

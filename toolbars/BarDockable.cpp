@@ -20,6 +20,15 @@ HV_PUBLISH(TBarCustomDockableWindow) {
   p.Prop("ShowCaption", &T::ShowCaption, &T::SetShowCaption).Default(true);
   p.Prop("SmoothDrag", &T::SmoothDrag, &T::SetSmoothDrag).Default(true);
   p.Prop("HideWhenInactive", &T::HideWhenInactive, &T::SetHideWhenInactive).Default(true);
+  p.Event("OnClose", &T::OnClose);
+  p.Event("OnCloseQuery", &T::OnCloseQuery);
+  p.Event("OnDockChanged", &T::OnDockChanged);
+  p.Event("OnDockChanging", &T::OnDockChanging);
+  p.Event("OnDockChangingHidden", &T::OnDockChangingHidden);
+  p.Event("OnMove", &T::OnMove);
+  p.Event("OnRecreated", &T::OnRecreated);
+  p.Event("OnRecreating", &T::OnRecreating);
+  p.Event("OnVisibleChanged", &T::OnVisibleChanged);
 }
 HV_PUBLISH(TBarFloatingWindowParent) {}
 

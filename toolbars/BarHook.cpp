@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/CallbackGuard.h"
+
 namespace {
 
 constexpr int HookTypes = 3;
@@ -85,7 +87,16 @@ void Dispatch(THookProcCode code, HWND wnd, WPARAM wParam, LPARAM lParam) {
     if (r.Events().Contains(code)) procs.push_back(r.Proc);
   for (THookHandler proc : procs) {
     Registration* r = Find(proc);
-    if (r && r->Events().Contains(code)) proc(code, wnd, wParam, lParam);
+    // Each procedure is heard on its own: one that raises neither unwinds through the system's
+    // hook chain nor keeps the others from their event.
+    if (r && r->Events().Contains(code))
+      RunWindowCallback(
+          nullptr,
+          [&] {
+            proc(code, wnd, wParam, lParam);
+            return 0;
+          },
+          0);
   }
 }
 

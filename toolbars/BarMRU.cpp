@@ -13,7 +13,9 @@ HV_PUBLISH(TBarMRUList) {
   p.Prop("HidePathExtension", &T::HidePathExtension, &T::SetHidePathExtension).Default(true);
   p.Prop("MaxItems", &T::MaxItems, &T::SetMaxItems).Default(4);
   p.Prop("Prefix", &T::Prefix, &T::SetPrefix);
+  p.Prop("Items", &T::Items, &T::SetItems);
   p.Event("OnChange", &T::OnChange);
+  p.Event("OnClick", &T::OnClick);
 }
 
 namespace {

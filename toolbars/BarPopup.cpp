@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/CallbackGuard.h"
 #include "framework/Forms.h"
 #include "framework/Screen.h"
 #include "framework/ScopeGuards.h"
@@ -18,6 +19,8 @@
 HV_PUBLISH(TBarPopupWindow) {}
 HV_PUBLISH(TBarModalHandler) {}
 HV_PUBLISH(TBarPopupMenu) {
+  // The images of the menu's own items, in place of the plain menu's.
+  p.Prop("Images", &T::Images, &T::SetImages);
   p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
   p.Prop("Options", &T::Options, &T::SetOptions);
 }
@@ -538,16 +541,22 @@ TBarModalHandler::~TBarModalHandler() {
 }
 
 LRESULT CALLBACK TBarModalHandler::OwnWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  if (Msg == WM_CANCELMODE) {
-    if (auto* self = reinterpret_cast<TBarModalHandler*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA))) {
-      if (self->rootView_) self->rootView_->CancelMenu();
-      if (self->rootPopup_ && self->rootPopup_->View())
-        for (TBarView* v : Chain(self->rootPopup_->View()))
-          if (v->Window() && v->Window()->HandleAllocated()) ShowWindow(v->Window()->Handle(), SW_HIDE);
-    }
-    return 0;
-  }
-  return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  if (Msg != WM_CANCELMODE) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  auto* self = reinterpret_cast<TBarModalHandler*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
+  return RunWindowCallback(
+      self,
+      [&]() -> LRESULT {
+        if (self) self->CancelModal();
+        return 0;
+      },
+      LRESULT(0));
+}
+
+void TBarModalHandler::CancelModal() {
+  if (rootView_) rootView_->CancelMenu();
+  if (rootPopup_ && rootPopup_->View())
+    for (TBarView* v : Chain(rootPopup_->View()))
+      if (v->Window() && v->Window()->HandleAllocated()) ShowWindow(v->Window()->Handle(), SW_HIDE);
 }
 
 void TBarModalHandler::UpdateSelections(TBarView* RootView, const TPoint& P) {

@@ -95,6 +95,8 @@ class TBarModalHandler : public TObject {
 
  private:
   static LRESULT CALLBACK OwnWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  // The system cancelled the modal state (WM_CANCELMODE): the menu ends and its popups hide.
+  void CancelModal();
   void HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRightButton);
   void UpdateSelections(TBarView* RootView, const TPoint& P);
   bool ownsWnd_ = false;

@@ -23,6 +23,7 @@ HV_PUBLISH(TBarCustomToolbar) {
   p.Prop("SystemFont", &T::SystemFont, &T::SetSystemFont).Default(true);
   p.Prop("UpdateActions", &T::UpdateActions, &T::SetUpdateActions).Default(true);
   p.Prop("Options", &T::Options, &T::SetOptions);
+  p.Prop("Images", &T::Images, &T::SetImages);
 }
 
 namespace {
@@ -242,6 +243,12 @@ bool TBarCustomToolbar::PointOnChild(const TPoint& P) {
   view_->SelectFromMouse(&screen, true);
   TBarItemViewer* v = view_->Selected();
   return v && !(v->Item()->ItemStyle() & tbisIgnoresClicks);
+}
+
+void TBarCustomToolbar::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+  for (int i = 0; i < items_->Count(); ++i)
+    if (items_->Items(i)->Owner() == Root) Proc(items_->Items(i));
+  TBarCustomDockableWindow::GetChildren(Proc, Root);
 }
 
 void TBarCustomToolbar::Loaded() {

@@ -46,7 +46,7 @@ struct TBarFloatingResizeState {
   int ZeroWidthCandidate = -1;  // the entry measured at floating width 0
 };
 
-class TBarCustomToolbar : public TBarCustomDockableWindow {
+class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemsHolder {
   HV_CLASS(TBarCustomToolbar, TBarCustomDockableWindow)
  public:
   explicit TBarCustomToolbar(TComponent* AOwner);
@@ -102,6 +102,11 @@ class TBarCustomToolbar : public TBarCustomDockableWindow {
   void SetImages(TCustomImageList* Value) { items_->SetSubMenuImages(Value); }
 
   TShortCutEvent OnShortCut;
+
+  // Form files hold the root's items inside the toolbar: an item read there joins the root, and
+  // the items the form owns are written there, before the toolbar's own controls.
+  TBarCustomItem* GetItems() override { return items_; }
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
 
  protected:
   // Subclasses give a root, a chevron and a view of their own kinds; the toolbar owns them.

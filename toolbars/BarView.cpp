@@ -286,7 +286,9 @@ void TBarView::ParentItemChanged(TBarCustomItem*, bool, TBarItemChangedAction Ac
   } else if (Action == tbicSubMenuImagesChanged && linkItem_ != parentItem_) {
     InvalidateLayout();
   }
-  if (Action != tbicNameChanged) ValidateIfIdle();
+  // An item being deleted may be half destroyed already (an item leaves its parent from its
+  // destructor): the layout waits until the link item's handler has removed its viewers.
+  if (Action != tbicNameChanged && Action != tbicDeleting) ValidateIfIdle();
 }
 
 void TBarView::LinkItemChanged(TBarCustomItem* Sender, bool Relayed, TBarItemChangedAction Action, int Index,
@@ -381,6 +383,11 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
   others([&](size_t i) {
     TBarItemViewer* v = viewers_[i];
     TBarCustomItem* item = v->Item();
+    // An item whose destruction has begun can no longer be asked for its size.
+    if (item->IsDestroying()) {
+      pos[i].Show = false;
+      return;
+    }
     if (auto* control = dynamic_cast<TBarControlItem*>(item)) {
       TControl* c = control->Control();
       pos[i].Show = !chevronPopup && c && window_ && c->Parent() == window_ && (c->Visible() || designing);

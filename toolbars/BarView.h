@@ -81,6 +81,8 @@ class TBarView : public TComponent {
   void ValidatePositions();
   void ValidateIfIdle();
   void BeginUpdate() { ++updateCount_; }
+  // Between BeginUpdate and the matching EndUpdate, which lays out once.
+  bool Updating() const { return updateCount_ > 0; }
   void EndUpdate();
   // One pass of the layout with the given settings. With AApply the result goes to the viewers
   // (and hosted controls); otherwise it is a trial that changes nothing but the measures.

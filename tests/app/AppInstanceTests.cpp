@@ -1,9 +1,12 @@
-// The program as a person starts it: Verdan.exe shows its sizeable main window with the file
-// named; a second copy hands its file to the running one and ends; closing ends with code 0.
+// The program as a person starts it: Verdan.exe shows its sizeable main window, whole, with the
+// file named; a second copy hands its file to the running one and ends; closing ends with code 0
+// and leaves the settings in the data folder.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "framework/CodePages.h"
+#include "framework/ScopeGuards.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
@@ -36,6 +39,18 @@ BOOL CALLBACK CountEditors(HWND W, LPARAM P) {
   return TRUE;
 }
 
+// The classes of the visible windows, each between ";".
+BOOL CALLBACK ListChildren(HWND W, LPARAM P) {
+  if (IsWindowVisible(W)) *reinterpret_cast<std::wstring*>(P) += ClassOf(W) + L";";
+  return TRUE;
+}
+
+int Count(const std::wstring& Text, const std::wstring& Part) {
+  int n = 0;
+  for (size_t at = Text.find(Part); at != std::wstring::npos; at = Text.find(Part, at + 1)) ++n;
+  return n;
+}
+
 HWND FindProcessWindow(DWORD ProcessId, const wchar_t* ClassName) {
   TSearch s{ProcessId, ClassName};
   EnumWindows(FindWindowOfClass, reinterpret_cast<LPARAM>(&s));
@@ -57,6 +72,11 @@ int WaitForEditors(TProcess& P, int Wanted) {
 
 TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndBothEndWithCodeZero) {
   TTestFolder folder;
+  // A data folder beside the program, empty, as a new user's is: it is the one the program uses.
+  const WideString data = BuildPath(L"app\\Data\\");
+  DeleteTree(data);
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  TScopeExit removeData([&] { DeleteTree(data); });
   const WideString first = folder.Write(L"one.txt", "one\r\ntwo\r\n");
   const WideString file = folder.Write(L"\x0444\x0430\x0439\x043B.txt", "");
   TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
@@ -67,6 +87,12 @@ TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndBothEndWithCodeZero) {
   EXPECT_NE(std::wstring(caption).find(L"Halcorn Verdan"), std::wstring::npos);
   const LONG style = GetWindowLongW(main, GWL_STYLE);
   EXPECT_TRUE((style & WS_THICKFRAME) && (style & WS_MAXIMIZEBOX)) << "the main window is sizeable";
+  // The whole window: the docks with the menu bar, the main toolbar and the tab bar, the status bar.
+  std::wstring parts = L";";
+  EnumChildWindows(main, ListChildren, reinterpret_cast<LPARAM>(&parts));
+  EXPECT_EQ(Count(parts, L";TSkinToolbar;"), 2) << WideToUtf8(parts);
+  EXPECT_EQ(Count(parts, L";TDocumentTabBar;"), 1) << WideToUtf8(parts);
+  EXPECT_EQ(Count(parts, L";TUiStatusBar;"), 1) << WideToUtf8(parts);
   // Other copies find this one by its application window.
   EXPECT_NE(FindProcessWindow(running.Info.dwProcessId, L"TApplication"), nullptr);
   TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
@@ -74,6 +100,8 @@ TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndBothEndWithCodeZero) {
   EXPECT_EQ(WaitForEditors(running, 2), 2) << "the first copy opened the handed-over file";
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(running.ExitCode(), 0u);
+  for (const wchar_t* name : {L"Preferences.ini", L"Toolbars.ini", L"Shortcuts.ini", L"LastDocuments.dat"})
+    EXPECT_TRUE(FileExists(data + name)) << WideToUtf8(name);
 }
 
 }  // namespace

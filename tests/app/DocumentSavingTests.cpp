@@ -282,6 +282,76 @@ TEST_F(Saving, ActionsSaveAllAndLossyDocuments) {
   EXPECT_EQ(folder_.Read(L"b"), "edited b");
 }
 
+// A file whose lines end in different breaks is held in one style: saving over it asks first,
+// naming it; "No" leaves its bytes as they were, "Yes" makes the breaks alike, and then nothing
+// is asked again. A file of one style, or a save under another name, asks nothing.
+TEST_F(Saving, MixedLineBreaksAskBeforeTheyAreMadeAlike) {
+  const WideString question =
+      L"The lines of \u201c%s\u201d do not all end in the same line break. Saving makes them all the same in "
+      L"the file. Save anyway?|52";
+  const struct {
+    const wchar_t* Name;
+    std::string Bytes;
+    bool Mixed;
+  } cases[] = {
+      {L"ansi.txt", "a\r\nb\nc\rd\xE9", true},
+      {L"utf8.txt",
+       "\xEF\xBB\xBF"
+       "a\nb\r\nc\xC3\xA9",
+       true},
+      {L"utf16.txt",
+       std::string("\xFF\xFE"
+                   "a\0\r\0b\0\n\0",
+                   10),
+       true},
+      {L"utf16be.txt", std::string("\xFE\xFF\0a\0\r\0\n\0b\0\r", 12), true},
+      {L"koi8.txt", "\xF0\xD2\xC9\xD7\xC5\xD4\r\n\xED\xC9\xD2\n", true},
+      {L"crlf.txt", "a\r\nb\r\n", false},
+      {L"cr.txt", "a\rb\r", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(WideToUtf8(c.Name));
+    TMainForm::StartupFiles() = {folder_.Write(c.Name, c.Bytes)};
+    TMainForm& form = Make();
+    EXPECT_EQ(Doc(0)->MixedLineBreaks, c.Mixed);
+    Type(0);
+    answers_.shown.clear();
+    answers_.answers = {IDNO};
+    EXPECT_EQ(form.Save(Doc(0)), !c.Mixed);
+    if (c.Mixed) {
+      EXPECT_EQ(answers_.shown, std::vector<WideString>{With(question, Doc(0)->FileName)});
+      EXPECT_EQ(folder_.Read(c.Name), c.Bytes);
+      answers_.answers = {IDYES};
+      EXPECT_TRUE(form.Save(Doc(0)));
+      EXPECT_NE(folder_.Read(c.Name), c.Bytes);
+      Type(0);
+      EXPECT_TRUE(form.Save(Doc(0)));
+      EXPECT_EQ(answers_.shown.size(), 2u);
+    } else {
+      EXPECT_TRUE(answers_.shown.empty());
+    }
+    Restart();
+  }
+  // Under another name the file itself is not written: nothing to ask.
+  TMainForm::StartupFiles() = {folder_.Write(L"m.txt", "a\r\nb\nc")};
+  TMainForm& form = Make();
+  script.Name = folder_.File(L"other.txt");
+  answers_.shown.clear();
+  EXPECT_TRUE(form.SaveAs(Doc(0)));
+  EXPECT_TRUE(answers_.shown.empty());
+  EXPECT_EQ(folder_.Read(L"m.txt"), "a\r\nb\nc");
+  EXPECT_EQ(folder_.Read(L"other.txt"), "a\r\nb\r\nc");
+}
+
+// The example of a mixed file: what saving makes of it once the user agreed.
+TEST_F(Saving, MixedLineBreaksBecomeTheFirstStyleOnceConfirmed) {
+  TMainForm::StartupFiles() = {folder_.Write(L"m.txt", "a\r\nb\nc\rd\xE9")};
+  TMainForm& form = Make();
+  answers_.answers = {IDYES};
+  EXPECT_TRUE(form.Save(Doc(0)));
+  EXPECT_EQ(folder_.Read(L"m.txt"), "a\r\nb\r\nc\r\nd\xE9");
+}
+
 // Thousands of mutated lists: names without control characters each time, never a crash.
 TEST(LastDocumentsFile, FuzzedBytes) {
   std::mt19937 random(33);

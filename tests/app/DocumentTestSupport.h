@@ -21,11 +21,13 @@ class DocumentTest : public testing::Test {
     CreateDirectoryW(folder_.File(L"Highlighters").c_str(), nullptr);
     CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
     TMainForm::FilesPosFile() = folder_.File(L"Preferences.ini");
+    TMainForm::ToolbarsFile() = folder_.File(L"Toolbars.ini");
   }
   void TearDown() override {
     Free(form_);
     TMainForm::StartupFiles().clear();
     TMainForm::FilesPosFile().clear();
+    TMainForm::ToolbarsFile().clear();
     FreeGlobals();
   }
   TMainForm& Make() { return *(form_ = New<TMainForm>(nullptr)); }

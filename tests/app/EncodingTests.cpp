@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "app/Encoding.h"
+#include "app/TextFileOpening.h"
 #include "editor/TxtEditTextBuffer.h"
+#include "framework/CodePages.h"
 #include "foundation/UcWideStrings.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/foundation/UcTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
@@ -185,6 +188,80 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
     const char* unicodeMark = c.found == teUnicode ? "\xFF\xFE" : c.found == teBigEndianUnicode ? "\xFE\xFF" : "";
     EXPECT_EQ(Get(), c.bytes.compare(0, 2, unicodeMark) == 0 ? c.bytes : unicodeMark + c.bytes);
   }
+}
+
+// Which loads show through a code page other than the text's own: the Cyrillic codes, held as
+// Windows-1251, under any other ANSI code page.
+TEST(ForeignCodePage, OnlyCyrillicCodesUnderAnotherCodePage) {
+  const struct {
+    TTextEncoding Code;
+    unsigned CodePage;
+    bool Foreign;
+  } cases[] = {
+      {teCyrillicKoi8, 1252, true},
+      {teCyrillicDos, 1252, true},
+      {teCyrillicIso, 1250, true},
+      {teCyrillicKoi8, 1251, false},
+      {teCyrillicDos, 1251, false},
+      {teCyrillicIso, 1251, false},
+      {teAnsi, 1252, false},
+      {teUtf8, 1252, false},
+      {teUnicode, 1251, false},
+      {teAutoSelect, 1252, false},
+      {8, 1252, false},
+      {teCyrillicKoi8, 65001, true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ShownInForeignCodePage(c.Code, c.CodePage), c.Foreign) << int(c.Code) << " " << c.CodePage;
+}
+
+// Opening a text file warns once, naming it, when its Cyrillic text shows through this process's
+// code page (1252); its lines still save back to its own bytes.
+TEST_F(Encoding, OpeningACyrillicFileUnderAnotherCodePageWarns) {
+  TRecordedBoxes boxes;
+  const std::string koi8 = "\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2! \xFC\xD4\xCF \xD4\xC5\xD3\xD4";
+  const WideString name = Put(koi8);
+  TTxtEditStringList lines;
+  EXPECT_EQ(OpenTextFile(&lines, name), teCyrillicKoi8);
+  EXPECT_EQ(boxes.shown, (std::vector<WideString>{ForeignCodePageText(name) + L"|Halcorn Verdan|" +
+                                                  std::to_wstring(MB_ICONWARNING)}));
+  EXPECT_TRUE(SaveTextFile(&lines, name, teCyrillicKoi8, false));
+  EXPECT_EQ(Get(), koi8);
+  boxes.shown.clear();
+  OpenTextFile(&lines, Put("plain\r\n"));
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Mixed line breaks in every encoding are told by the lines, which keep one style; the other
+// codes' loads agree with the ANSI one.
+TEST_F(Encoding, MixedLineBreaksAreToldInEveryCode) {
+  for (TTextEncoding code = teAnsi; code <= teLastEncoding; ++code)
+    for (const char* breaks : {"a\r\nb\nc\rd", "a\r\nb\r\nc", "a\nb\n", "a\rb\nc", "a\r\r\n"}) {
+      // The bytes of the text in the code, breaks as they stand.
+      const WideString file = folder_.File(L"m.txt");
+      std::string bytes = breaks;
+      if (code >= teUnicode && code <= teUtf8) {
+        TMemoryStream s;
+        WriteWideText(&s, AnsiToWide(bytes), code, true);
+        bytes.assign(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.Size()));
+      }
+      folder_.Write(L"m.txt", bytes);
+      TTxtEditStringList lines;
+      LoadTextFile(&lines, file, code);
+      const std::string b = breaks;
+      const bool cr = [&] {
+        for (size_t i = 0; i < b.size(); ++i)
+          if (b[i] == '\r' && (i + 1 == b.size() || b[i + 1] != '\n')) return true;
+        return false;
+      }();
+      const bool lf = [&] {
+        for (size_t i = 0; i < b.size(); ++i)
+          if (b[i] == '\n' && (i == 0 || b[i - 1] != '\r')) return true;
+        return false;
+      }();
+      const bool crlf = b.find("\r\n") != std::string::npos;
+      EXPECT_EQ(lines.MixedLineBreaks(), cr + lf + crlf > 1) << int(code) << " " << breaks;
+    }
 }
 
 TEST_F(Encoding, LongFilesCrossTheReadersChunksWhole) {

@@ -14,7 +14,7 @@
 #include "framework/DateTime.h"
 #include "framework/IniFiles.h"
 #include "tests/app/DocumentTestSupport.h"
-#include "toolbars/BarMRU.h"
+#include "themes/UiExtItems.h"
 
 namespace {
 
@@ -132,6 +132,23 @@ TEST_F(MainWindow, EncodingsAreDetectedAndLossIsNamed) {
   EXPECT_EQ(Doc(1)->Item()->Hint(), Doc(1)->FileName + L"\r\nEncoding: Big Endian Unicode");
   EXPECT_EQ(boxes_.shown, (std::vector<WideString>{LossyConversionText(chinese) + L"|Halcorn Verdan|" +
                                                    std::to_wstring(MB_ICONWARNING)}));
+}
+
+// A Cyrillic 8-bit file, held through Windows-1251, shows as other letters under this process's
+// code page (1252): the user is told, naming the file; saving in its own code gives its bytes.
+TEST_F(MainWindow, CyrillicFilesUnderAnotherCodePageAreNamed) {
+  const std::string koi8 = "\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2! \xFC\xD4\xCF \xD4\xC5\xD3\xD4\r\n";
+  const WideString name = folder_.Write(L"koi8.txt", koi8);
+  TMainForm::StartupFiles() = {name, folder_.Write(L"plain.txt", "plain\r\n")};
+  TMainForm& form = Make();
+  ASSERT_EQ(DocumentList->Count(), 2);
+  EXPECT_EQ(Doc(0)->Encoding, teCyrillicKoi8);
+  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{ForeignCodePageText(name) + L"|Halcorn Verdan|" +
+                                                   std::to_wstring(MB_ICONWARNING)}));
+  EXPECT_NE(ForeignCodePageText(name).find(L"\u201ckoi8.txt\u201d"), WideString::npos);
+  Editor(0)->SetModified(true);
+  EXPECT_TRUE(form.Save(Doc(0)));
+  EXPECT_EQ(folder_.Read(L"koi8.txt"), koi8);
 }
 
 TEST_F(MainWindow, ReadOnlyAndLogFiles) {

@@ -14,7 +14,6 @@
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/SkinToolbar.h"
 #include "themes/UiExtItems.h"
-#include "toolbars/BarMRU.h"
 
 namespace {
 
@@ -72,7 +71,7 @@ TEST_F(MainLifeCycle, CommandListAndShortcutsFile) {
   Free(form_);
   form_ = nullptr;
   const std::string saved = shortcuts.Read();
-  for (const char* line : {"Item2=mnitmOpen, Shift+Ctrl+O, F3\r\n", "Item1=mnitmNew, Alt+N\r\n", "Count=99\r\n"})
+  for (const char* line : {"Item2=mnitmOpen, Shift+Ctrl+O, F3\r\n", "Item1=mnitmNew, Alt+N\r\n", "Count=101\r\n"})
     EXPECT_NE(saved.find(line), std::string::npos) << line;
   EXPECT_EQ(saved.find("Item0="), std::string::npos);  // a submenu without an action has no entry
 }

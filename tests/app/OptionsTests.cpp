@@ -86,6 +86,48 @@ TEST(Options, ARefusedWriteAtExitIsReportedAndRaisesNothing) {
   EXPECT_NE(boxes.shown[0].find(L"|Halcorn Verdan|16"), WideString::npos);
 }
 
+// A value that the system's reader hands over with a control byte at one end cannot be written
+// back: it is read as out of range, and the write at exit still writes every key.
+TEST(Options, ValuesTheFileCannotHoldBackAreReadAsTheirDefaults) {
+  TTestFolder folder;
+  TRecordedBoxes boxes;
+  // As written in the file, and as read (blanks at the ends the system's reader trims itself).
+  const std::pair<const char*, const char*> cases[] = {
+      {"x\x01", "H:mm dd.mm.yyyy"},    {"\x01x", "H:mm dd.mm.yyyy"}, {"H:mm\x1f", "H:mm dd.mm.yyyy"},
+      {"\x02\x03", "H:mm dd.mm.yyyy"}, {"\tH:mm ", "H:mm"},          {"dd\x01mm", "dd\x01mm"}};
+  for (const auto& [bad, read] : cases) {
+    const std::wstring name =
+        folder.Write(L"p.ini", std::string("[General]\r\nDateAndTimeFormat=") + bad + "\r\n[Editor]\r\nTabWidth=4\r\n");
+    {
+      TOptions options(name);
+      EXPECT_EQ(options.DateAndTimeFormat, read) << bad;
+      options.TabWidth = 5;
+    }
+    TMemIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("General", "DateAndTimeFormat", ""), read) << bad;
+    EXPECT_EQ(ini.ReadInteger("Editor", "TabWidth", 0), 5) << bad;
+  }
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A refused value is told about, but the keys after it in the write order are written still.
+TEST(Options, ARefusedValueDoesNotStopTheOtherKeys) {
+  TTestFolder folder;
+  const std::wstring name = folder.Write(L"p.ini", "");
+  TOptions options(name);
+  options.DateAndTimeFormat = "dd ";
+  options.EditorFontName = "\x01Mono";
+  options.TabWidth = 3;
+  options.pMarginsRight = 4.5;
+  EXPECT_THROW(options.WriteToFile(), EIniFileException);
+  TMemIniFile ini(name);
+  EXPECT_EQ(ini.ReadInteger("Editor", "TabWidth", 0), 3);
+  EXPECT_EQ(ini.ReadString("PageMargins", "pMarginsRight", ""), "4.5");
+  EXPECT_EQ(ini.ReadString("General", "DateAndTimeFormat", "none"), "none");
+  options.DateAndTimeFormat = "dd";
+  options.EditorFontName = "Courier New";
+}
+
 TEST(Options, ConfigureEditorAppliesTheSettings) {
   TTestFolder folder;
   TOptions options(folder.Write(L"p.ini", ""));
@@ -121,6 +163,39 @@ TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
     ASSERT_TRUE(read.CloseButton <= 2 && read.Encoding <= teLastEncoding);
     ASSERT_TRUE(read.EditorFontSize >= 9 && read.EditorFontSize <= 26);
   }
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Control bytes at either end of every key's value: each is read as its default or as the value
+// without the byte, and the write at exit tells nothing and writes every key.
+TEST(OptionsFuzz, ControlBytesAtEitherEndOfEveryValue) {
+  TTestFolder folder;
+  TRecordedBoxes boxes;
+  const std::wstring defaults = folder.Write(L"d.ini", "");
+  TOptions{defaults};
+  TMemIniFile reference(defaults);
+  TStringList sections;
+  reference.ReadSections(&sections);
+  std::mt19937 random(346);
+  int keys = 0;
+  for (int s = 0; s < sections.Count(); ++s) {
+    TStringList idents;
+    reference.ReadSection(sections[s], &idents);
+    for (int k = 0; k < idents.Count(); ++k, ++keys)
+      for (bool front : {false, true}) {
+        std::string byte(1, static_cast<char>(1 + random() % 31));
+        if (byte == "\r" || byte == "\n") byte = "\x1b";
+        const std::string value = reference.ReadString(sections[s], idents[k], "");
+        const std::wstring name = folder.Write(
+            L"p.ini", "[" + sections[s] + "]\r\n" + idents[k] + "=" + (front ? byte + value : value + byte) + "\r\n");
+        { TOptions options(name); }
+        TMemIniFile written(name);
+        TStringList lines;
+        written.GetStrings(&lines);
+        ASSERT_EQ(lines.Count(), 46 + 6 * 2) << sections[s] << " " << idents[k] << " " << front;
+      }
+  }
+  EXPECT_EQ(keys, 46);
   EXPECT_TRUE(boxes.shown.empty());
 }
 

@@ -49,14 +49,16 @@ TEST_F(Shortcuts, TheCommandListLeavesOutWhatIsNoCommand) {
     Parent->Add(Item);
     return Item;
   };
-  add(add(view, new TSkinSubmenuItem(&form), "smnitmSyntaxHighlighting"), new TSkinItem(&form), "mnitmPlain");
+  // The scheme submenu is left out, what it holds is not.
+  add(form.smnitmSyntaxHighlighting, new TSkinItem(&form), "mnitmPlain");
   add(add(view, new TStyledItem(&form, tbisInlineGroup), "grpInline"), new TSkinItem(&form), "mnitmInner");
   add(view, new TStyledItem(&form, tbisIgnoresClicks), "lblNote");
   form.BuildCommandList();
   // Left out as well: the separators, the recent-files list and "(empty)" of the File menu.
   const AnsiString commands = form.CommandList()->Text();
   EXPECT_EQ(commands.substr(0, 56), "smnitmFile\r\nmnitmNew\r\nmnitmOpen\r\nsmnitmRecentDocuments\r\n");
-  EXPECT_NE(commands.find("\r\nmnitmPlain\r\nmnitmInner\r\nsmnitmCharacter\r\n"), AnsiString::npos);
+  EXPECT_NE(commands.find("\r\nmnitmNormal\r\nmnitmPlain\r\nmnitmMainToolbar\r\n"), AnsiString::npos);
+  EXPECT_NE(commands.find("\r\nmnitmPreferences\r\nmnitmInner\r\nsmnitmCharacter\r\n"), AnsiString::npos);
   for (const char* left : {"sprtr", "mrlstitmMain", "bmnitmEmpty", "smnitmSyntaxHighlighting", "grpInline", "lblNote"})
     EXPECT_EQ(commands.find(left), AnsiString::npos) << left;
   EXPECT_EQ(form.CommandList()->Objects(2), form.FindComponent("mnitmOpen"));

@@ -6,11 +6,14 @@
 #include "controls/ApSpin.h"
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <random>
+#include <type_traits>
 
 #include "framework/Clipboard.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
+#include "framework/FormFiles.h"
 
 namespace {
 
@@ -81,6 +84,64 @@ TEST_F(TSpinEditTest, ValuesOfEachTypeBecomeText) {
     EXPECT_EQ(edit->Text(), c.text) << static_cast<double>(c.value);
     long double back = c.type == vtFloat ? c.value : std::nearbyint(c.value);
     EXPECT_EQ(static_cast<double>(edit->GetValue()), static_cast<double>(back)) << WideToAnsi(c.text);
+  }
+}
+
+// Values at and past the ends of the 64-bit range: each display shows the nearest value it can
+// read back, and reads back what it shows.
+TEST_F(TSpinEditTest, ValuesAtTheEndsOfTheRangeReadBackAsShown) {
+  const long double two63 = 9223372036854775808.0L, huge = 1e30L, inf = std::numeric_limits<long double>::infinity();
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  struct Case {
+    TValueType type;
+    long double value;
+    const wchar_t* text;
+  } cases[] = {
+      {vtInteger, two63, L"9223372036854775807"},
+      {vtInteger, two63 - 1, L"9223372036854775807"},
+      {vtInteger, 9.2e18L + 1e16L, L"9210000000000000000"},
+      {vtInteger, huge, L"9223372036854775807"},
+      {vtInteger, inf, L"9223372036854775807"},
+      {vtInteger, -two63, L"-9223372036854775808"},
+      {vtInteger, -two63 - 4096, L"-9223372036854775808"},
+      {vtInteger, -inf, L"-9223372036854775808"},
+      {vtInteger, nan, L"0"},
+      {vtHex, two63, L"7FFFFFFFFFFFFFFF"},
+      {vtHex, two63 * 2, L"7FFFFFFFFFFFFFFF"},
+      {vtHex, huge, L"7FFFFFFFFFFFFFFF"},
+      {vtHex, two63 - 1, L"7FFFFFFFFFFFFFFF"},
+      {vtHex, -two63, L"8000000000000000"},
+      {vtHex, -huge, L"8000000000000000"},
+      {vtHex, -1, L"FFFFFFFFFFFFFFFF"},
+      {vtHex, nan, L"0"},
+  };
+  for (const Case& c : cases) {
+    edit->SetValueType(c.type);
+    edit->SetValue(c.value);
+    EXPECT_EQ(edit->Text(), c.text) << static_cast<double>(c.value);
+    const long double shown = edit->GetValue();
+    edit->SetValue(shown);
+    EXPECT_EQ(edit->Text(), c.text) << "read back as " << static_cast<double>(shown);
+  }
+}
+
+// Every display over values around the ends of the range and the limits: what is shown reads back
+// as a value that shows the same text again.
+TEST_F(TSpinEditTest, ValuesAroundTheEndsInEveryDisplayFuzz) {
+  std::mt19937 random(4140);
+  const long double ends[] = {
+      9223372036854775808.0L, 9223372036854775807.0L, 1e19L, 9.2e18L, 1.8446744073709552e19L, 0.5L, 1e300L};
+  for (int round = 0; round < 600; ++round) {
+    const TValueType type = static_cast<TValueType>(random() % 3);
+    long double v = ends[random() % std::size(ends)] * (random() % 2 ? 1 : -1);
+    v += static_cast<long double>(static_cast<int>(random() % 4097) - 2048);
+    edit->SetValueType(type);
+    edit->SetThousands(type != vtHex && random() % 2);
+    edit->SetDisplayFormat(random() % 2 ? ",0.##" : "");
+    edit->SetValue(v);
+    const WideString text = edit->Text();
+    edit->SetValue(edit->GetValue());
+    ASSERT_EQ(edit->Text(), text) << round << " " << static_cast<double>(v);
   }
 }
 
@@ -299,4 +360,12 @@ TEST(ApSpinEditFuzz, AnyTextReadsAsANumber) {
     EXPECT_NEAR(static_cast<double>(edit.GetValue()), expected, kind.type == vtFloat ? 0.006 : 0) << WideToAnsi(text);
   }
   FormatSettings = saved;
+}
+
+// The spin edit's value types and the form files' value kinds live side by side in one unit.
+TEST(SpinValueTypes, AreTheirOwnBesideTheFormFileValueKinds) {
+  static_assert(!std::is_same_v<TValueType, TFormValueType>);
+  EXPECT_STREQ(TypeInfoOf(static_cast<TValueType*>(nullptr)).Name, "TValueType");
+  EXPECT_EQ(GetEnumName(TypeInfoOf(static_cast<TValueType*>(nullptr)), vtHex), "vtHex");
+  EXPECT_STREQ(TypeInfoOf(static_cast<TFormValueType*>(nullptr)).Name, "TFormValueType");
 }

@@ -222,6 +222,36 @@ TEST(PngCodec, TextTimeAndGammaChunksReadWhatIsThereAndNoMore) {
   EXPECT_EQ(Rgb(Load(Save(*late))->Pixels(1, 0)), 0x555555u);
 }
 
+// A palette image with a gamma before or after its palette, transparency and data: what is
+// read is what is written, and writing what was read back gives the same file.
+TEST(PngCodec, GammaAnywhereKeepsThePalettesColoursThroughASave) {
+  const std::string palette("\x80\x40\xC0\x10\xF0\x00", 6),
+      gama = Chunk("gAMA", BigEndian(100000)), plte = Chunk("PLTE", palette),
+      trns = Chunk("tRNS", std::string("\xFF\x80", 2)), idat = Idat(std::string("\0\x40", 2));
+  const struct {
+    const char* Order;
+    std::vector<std::string> Chunks;
+  } cases[] = {
+      {"gAMA PLTE tRNS IDAT", {gama, plte, trns, idat}},
+      {"PLTE gAMA tRNS IDAT", {plte, gama, trns, idat}},
+      {"PLTE tRNS gAMA IDAT", {plte, trns, gama, idat}},
+      {"PLTE tRNS IDAT gAMA", {plte, trns, idat, gama}},
+      {"PLTE gAMA IDAT", {plte, gama, idat}},
+  };
+  for (const auto& c : cases) {
+    std::string bytes = Signature() + Ihdr(2, 1, 1, 3);
+    for (const std::string& chunk : c.Chunks) bytes += chunk;
+    auto png = Load(bytes + Iend());
+    const uint32_t first = Rgb(png->Pixels(0, 0)), second = Rgb(png->Pixels(1, 0));
+    const std::string saved = Save(*png);
+    auto again = Load(saved);
+    EXPECT_EQ(Rgb(again->Pixels(0, 0)), first) << c.Order;
+    EXPECT_EQ(Rgb(again->Pixels(1, 0)), second) << c.Order;
+    EXPECT_EQ(Save(*again), saved) << c.Order;
+    EXPECT_NE(Save(*again).find(palette), std::string::npos) << c.Order << ": the palette's bytes as read";
+  }
+}
+
 TEST(PngCodec, AddedChunksGoToTheirPlaces) {
   std::string palette = "\0\0\0\xFF\xFF\xFF";
   auto png = Load(File({Ihdr(2, 1, 1, 3), Chunk("PLTE", palette), Idat(std::string("\0\x40", 2)), Iend()}));

@@ -99,18 +99,24 @@ TEST(TextBuffer, LoadingDetectsEachLineBreakStyle) {
     std::string bytes;
     Strings lines;
     TTxtEditLineBreakFormat format;
+    bool mixed;  // saving cannot give the bytes back
   } cases[] = {
-      {"", {}, lbfCRLF},
-      {"a\r\nb", {"a", "b"}, lbfCRLF},
-      {"a\nb", {"a", "b"}, lbfLF},
-      {"a\rb", {"a", "b"}, lbfCR},
-      {"a\r\nb\n", {"a", "b", ""}, lbfCRLF},  // both kinds seen
-      {"a\n\rb", {"a", "", "b"}, lbfCRLF},    // LF then CR ends two lines
-      {"no break", {"no break"}, lbfCRLF},
-      {"x\n", {"x", ""}, lbfLF},
-      {"\r", {"", ""}, lbfCR},
-      {"\r\n\r\n", {"", "", ""}, lbfCRLF},
-      {std::string("a\0b\r\n\0", 6), {std::string("a\0b", 3), std::string("\0", 1)}, lbfCRLF},
+      {"", {}, lbfCRLF, false},
+      {"a\r\nb", {"a", "b"}, lbfCRLF, false},
+      {"a\nb", {"a", "b"}, lbfLF, false},
+      {"a\rb", {"a", "b"}, lbfCR, false},
+      {"a\r\nb\n", {"a", "b", ""}, lbfCRLF, true},
+      {"a\n\rb", {"a", "", "b"}, lbfCRLF, true},  // LF then CR ends two lines
+      {"no break", {"no break"}, lbfCRLF, false},
+      {"x\n", {"x", ""}, lbfLF, false},
+      {"\r", {"", ""}, lbfCR, false},
+      {"\r\n\r\n", {"", "", ""}, lbfCRLF, false},
+      {std::string("a\0b\r\n\0", 6), {std::string("a\0b", 3), std::string("\0", 1)}, lbfCRLF, false},
+      {"a\r\nb\nc\rd\xE9", {"a", "b", "c", "d\xE9"}, lbfCRLF, true},
+      {"a\r\nb\rc", {"a", "b", "c"}, lbfCRLF, true},
+      {"a\rb\nc", {"a", "b", "c"}, lbfCRLF, true},
+      {"a\r\r\nb", {"a", "", "b"}, lbfCRLF, true},
+      {"a\n\n\nb\n", {"a", "", "", "b", ""}, lbfLF, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -119,10 +125,23 @@ TEST(TextBuffer, LoadingDetectsEachLineBreakStyle) {
     Load(l, c.bytes);
     EXPECT_EQ(Lines(l), c.lines);
     EXPECT_EQ(l.LineBreakFormat(), c.format);
+    EXPECT_EQ(l.MixedLineBreaks(), c.mixed);
     // Every text comes back byte for byte, except that mixed breaks become the detected style.
-    if (c.bytes.find("\n\r") == std::string::npos && c.bytes != "a\r\nb\n") {
-      EXPECT_EQ(Save(l), c.bytes);
-    }
+    EXPECT_EQ(Save(l) == c.bytes, !c.mixed);
+  }
+}
+
+// Mixed breaks are told whatever chunk of the reading they fall in.
+TEST(TextBuffer, MixedLineBreaksFoundAcrossChunks) {
+  for (size_t at : {size_t{0}, size_t{1}, size_t{16383}, size_t{16384}, size_t{100000}}) {
+    std::string bytes;
+    while (bytes.size() < 200000) bytes += "line\r\n";
+    bytes.insert(std::min(at, bytes.size()), "\n");
+    TTxtEditStringList l;
+    Load(l, bytes);
+    EXPECT_TRUE(l.MixedLineBreaks()) << at;
+    Load(l, "only\r\n");
+    EXPECT_FALSE(l.MixedLineBreaks()) << at;
   }
 }
 

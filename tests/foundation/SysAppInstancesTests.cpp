@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "foundation/ApAppInstances.h"
+#include "foundation/UcUnicodeData.h"
 #include "foundation/UcWideSys.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
@@ -207,8 +208,28 @@ TEST(ApAppInstances, SecondCopyHandsOverItsUnicodeCommandLineAndEnds) {
   EXPECT_TRUE(receiver.Lines.empty());
 }
 
+// Names with lone surrogates, which Windows file names may hold, are handed over whole: each
+// list sent to a window of the process arrives line for line.
+TEST(ApAppInstances, NamesWithLoneSurrogatesArriveWhole) {
+  Application->Handle();
+  TApAppInstances instances(nullptr);
+  TReceiver receiver;
+  receiver.Listen(instances);
+  const WideString names[] = {L"C:\\a\xD800.txt", L"\xDC00", L"x\xDBFF\xDFFFy\xDFFF", L"\xD83D\xDE00\xD83D",
+                              L"\xDFFF\xD800",    L"plain",  L"\x0436\xFFFD"};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    TStringListW list;
+    list.Add(names[i]);
+    list.Add(names[(i + 1) % std::size(names)]);
+    receiver.Lines = {L"stale"};
+    SysAppInstances().SendStrings(TApAppInstances::WindowClassName, SysCmdLineDataKind, &list, nullptr);
+    EXPECT_EQ(receiver.Lines, (std::vector<WideString>{list[0], list[1]})) << i;
+  }
+}
+
 // Every mutated message from another copy ends in its result: the lines of a command line
-// exactly as UTF-8 gives them, other data byte for byte, nothing from the own window.
+// exactly as UTF-8 gives them (a lone surrogate's own sequence included), other data byte for byte, nothing from the
+// own window.
 TEST(ApAppInstances, FuzzedMessagesFromAnotherCopy) {
   TApAppInstances instances(nullptr);
   TReceiver sink;
@@ -218,6 +239,7 @@ TEST(ApAppInstances, FuzzedMessagesFromAnotherCopy) {
     std::string bytes(rng() % 64, '\0');
     for (char& c : bytes) c = static_cast<char>(rng() % 4 ? 'a' + rng() % 26 : rng());
     if (rng() % 3 == 0) bytes += "\r\n\xD0\x96\xF0\x9F\x98\x80\xC0";
+    if (rng() % 4 == 0) bytes.insert(rng() % (bytes.size() + 1), rng() % 2 ? "\xED\xA0\x80" : "\xED\xBF\xBF");
     COPYDATASTRUCT cds{static_cast<ULONG_PTR>(rng() % 4 == 0 ? rng() : rng() % 3), static_cast<DWORD>(bytes.size()),
                        bytes.empty() && rng() % 2 ? nullptr : bytes.data()};
     const bool own = rng() % 5 == 0;
@@ -229,7 +251,7 @@ TEST(ApAppInstances, FuzzedMessagesFromAnotherCopy) {
     const bool taken = !own && cds.dwData <= 0x7FFFFFFF;
     ASSERT_EQ(m.Result, taken ? 1 : 0);
     TStringListW expected;
-    expected.SetText(UTF8ToWideString(bytes));
+    expected.SetText(DecodeUtf8ToWide(bytes));
     if (taken && cds.dwData == 1) {
       ASSERT_EQ(sink.Lines.size(), static_cast<size_t>(expected.Count()));
       for (int i = 0; i < expected.Count(); ++i) ASSERT_EQ(sink.Lines[static_cast<size_t>(i)], expected[i]);

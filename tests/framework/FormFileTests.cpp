@@ -13,6 +13,7 @@
 #include "ProcessMemory.h"
 #include "framework/Colors.h"
 #include "framework/FormFiles.h"
+#include "framework/Forms.h"
 #include "framework/Streams.h"
 #include "framework/StringLists.h"
 #include "tests/framework/Raised.h"
@@ -291,7 +292,7 @@ class TFfProbe : public TComponent {
   HV_CLASS(TFfProbe, TComponent)
  public:
   explicit TFfProbe(TComponent* owner) : TComponent(owner) {}
-  std::vector<TValueType> kinds;
+  std::vector<TFormValueType> kinds;
   bool typedSet = false;
   int32_t i = 0;
   int64_t big = 0;
@@ -548,9 +549,9 @@ TEST(FormFiles, TypedValuesOfDefinedProperties) {
   TFfProbe probe(nullptr);
   ReadComponentFromText(text, &probe);
   EXPECT_EQ(probe.kinds,
-            (std::vector<TValueType>{vaInt8,   vaInt16,   vaInt32,   vaInt64,      vaInt16, vaExtended, vaExtended,
-                                     vaString, vaWString, vaLString, vaIdent,      vaTrue,  vaFalse,    vaNil,
-                                     vaNull,   vaSet,     vaBinary,  vaCollection, vaList,  vaInt8}));
+            (std::vector<TFormValueType>{vaInt8,   vaInt16,   vaInt32,   vaInt64,      vaInt16, vaExtended, vaExtended,
+                                         vaString, vaWString, vaLString, vaIdent,      vaTrue,  vaFalse,    vaNil,
+                                         vaNull,   vaSet,     vaBinary,  vaCollection, vaList,  vaInt8}));
   EXPECT_EQ(WriteComponentToText(&probe),
             "object P: TFfProbe\n"
             "  Typed = (\n    -7\n    123456789012\n    2.5\n    'ansi'\n    'wide \xD0\x96'\n    True\n    Ident)\n"
@@ -880,6 +881,8 @@ TEST(FormFiles, AnyValueWrittenReadsBackTheSame) {
     }
     auto* b = dynamic_cast<TFfWidget*>(back.FindComponent("W"));
     ASSERT_NE(b, nullptr);
+    // What was read is written again as the same text.
+    EXPECT_EQ(WriteComponentToText(&back), written) << "round " << round;
     bool same = b->Caption() == caption && b->Text() == text && b->Ratio() == ratio && b->Scale() == scale &&
                 b->Big() == big && b->Count() == count && b->Letter() == w->Letter();
     if (!same) {
@@ -890,5 +893,48 @@ TEST(FormFiles, AnyValueWrittenReadsBackTheSame) {
                     << (b->Letter() == w->Letter()) << "\n"
                     << written;
     }
+  }
+}
+
+// A form written, read and written again gives the same text, whether its file showed it, hid
+// it or said nothing; floats of very many digits read as their value.
+TEST(FormFiles, FormsWrittenReadAndWrittenAgainGiveTheSameText) {
+  const struct {
+    const char* Lines;
+    bool Visible;
+  } cases[] = {{"  Visible = True\n", true},
+               {"  Visible = False\n", false},
+               {"", false},
+               {"  Left = 10\n  Visible = True\n  Caption = 'x'\n", true}};
+  for (const auto& c : cases) {
+    TForm form(nullptr, CreateNew);
+    ReadComponentFromText(std::string("object F: TForm\n") + c.Lines + "end\n", &form);
+    EXPECT_EQ(form.Visible(), c.Visible) << c.Lines;
+    const std::string first = WriteComponentToText(&form);
+    TForm back(nullptr, CreateNew);
+    ReadComponentFromText(first, &back);
+    EXPECT_EQ(back.Visible(), c.Visible) << c.Lines;
+    EXPECT_EQ(WriteComponentToText(&back), first) << c.Lines;
+  }
+}
+
+TEST(FormFiles, FloatsOfVeryManyDigitsReadAsTheirValue) {
+  const struct {
+    std::string Text;
+    double Value;
+  } cases[] = {
+      {"1." + std::string(200000, '0'), 1.0},
+      {"0." + std::string(100000, '0') + "5", 0.0},
+      {"2.5" + std::string(50000, '0') + "1", 2.5},
+      {std::string(300, '9') + ".5e-300", 1e0},
+      {"12345678901234567890123456789012345678901234567890.0e-49", 1.2345678901234568},
+  };
+  for (const auto& c : cases) {
+    TFfForm form(nullptr);
+    form.SetName("F");
+    ReadComponentFromText("object F: TFfForm\n  object W: TFfWidget\n    Ratio = " + c.Text + "\n  end\nend\n", &form);
+    auto* w = dynamic_cast<TFfWidget*>(form.FindComponent("W"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_DOUBLE_EQ(w->Ratio(), c.Value) << c.Text.substr(0, 60);
   }
 }

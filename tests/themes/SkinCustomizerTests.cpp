@@ -2,6 +2,8 @@
 // foreign sections, display modes, placement, display captions and separators.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <random>
 
 #include "framework/FileRoutines.h"
@@ -10,6 +12,34 @@
 #include "themes/SkinItem.h"
 
 namespace {
+
+// An item whose viewers count how often a layout measures them.
+int measured = 0;
+
+class TCountingViewer : public TBarItemViewer {
+ public:
+  using TBarItemViewer::TBarItemViewer;
+  void CalcSize(TCanvas* Canvas, int& AWidth, int& AHeight) override {
+    ++measured;
+    TBarItemViewer::CalcSize(Canvas, AWidth, AHeight);
+  }
+};
+
+class TCountedItem : public TBarCustomItem {
+ public:
+  using TBarCustomItem::TBarCustomItem;
+  TBarItemViewerClass ViewerClass(TBarView*) override {
+    return [](TBarView* V, TBarCustomItem* I, int G) -> TBarItemViewer* { return new TCountingViewer(V, I, G); };
+  }
+};
+
+// "Items" lines naming TbA's Open, Save and Print Count times over, and then Spare1.
+std::string ItemLines(int Count) {
+  std::string text = "[Items]\r\nCount=" + std::to_string(Count * 3 + 1) + "\r\n";
+  for (int i = 0; i < Count * 3; ++i)
+    text += std::to_string(i) + "=TbA, " + (i % 3 == 0 ? "Open" : i % 3 == 1 ? "Save" : "Print") + "\r\n";
+  return text + std::to_string(Count * 3) + "=TbA, Spare1\r\n";
+}
 
 std::string section(const std::string& Text, const std::string& Name) {
   size_t at = Text.find("[" + Name + "]\r\n");
@@ -106,6 +136,26 @@ TEST(SkinCustomizer, HandEditedItemLines) {
     f.Load(text);
     EXPECT_EQ(TLayoutForm::Names(f.A->Items()), c.A) << c.Lines;
     EXPECT_EQ(TLayoutForm::Names(f.C->Items()), c.Spare) << c.Lines;
+  }
+}
+
+// However many lines the file holds, the toolbars lay out once when they are all applied.
+TEST(SkinCustomizer, ItemLinesAreAppliedWithOneLayout) {
+  TLayoutForm f;
+  f.Form.Show();
+  auto* counted = new TCountedItem(&f.Form);
+  counted->SetName("Counted");
+  counted->SetCaption(L"Counted");
+  f.A->Items()->Add(counted);
+  f.A->View()->ValidatePositions();
+  for (int count : {1, 50, 400}) {
+    measured = 0;
+    f.Load(ItemLines(count));
+    // Lines past the end push the item no line names to the front, as one line at a time does.
+    EXPECT_EQ(TLayoutForm::Names(f.A->Items()),
+              count == 1 ? "Open,Save,Print,Spare1,Counted" : "Counted,Open,Save,Print,Spare1")
+        << count;
+    EXPECT_LE(measured, 4) << count * 3 << " lines laid the toolbar out again and again";
   }
 }
 
@@ -336,5 +386,66 @@ TEST(SkinCustomizer, DamagedFilesFuzz) {
     ASSERT_GE(total, 8) << text;
     ASSERT_GE(Mode(f.A), 0);
     ASSERT_LE(Mode(f.A), 3);
+  }
+}
+
+// Random item lines end in the order that applying them one at a time gives: each line moves
+// its item to the line's position (the end when past it) in the named container.
+TEST(SkinCustomizer, ItemLinesEndAsAppliedOneAtATimeFuzz) {
+  std::mt19937 rng(6157);
+  const char* const containers[] = {"TbA", "TbB", "Cstmzr", "TbGone"};
+  const char* const names[] = {"Open", "Save", "Print", "Cut", "Copy", "Spare1", "Spare2", "Gone"};
+  for (int round = 0; round < 150; ++round) {
+    TLayoutForm f;
+    std::map<std::string, std::vector<std::string>> model{
+        {"TbA", {"Open", "Save", "Print"}}, {"TbB", {"Cut", "Copy"}}, {"Cstmzr", {"Spare1", "Spare2"}}};
+    std::string text, run;
+    size_t position = 0;
+    const int count = 1 + static_cast<int>(rng() % 40);
+    for (int i = 0; i < count; ++i) {
+      const std::string container = containers[rng() % 4], name = names[rng() % 8];
+      text += std::to_string(i) + "=" + container + ", " + name + "\r\n";
+      if (!model.count(container)) continue;
+      if (container != run) run = container, position = 0;
+      if (name == "Gone") continue;
+      for (auto& [c, items] : model) items.erase(std::remove(items.begin(), items.end(), name), items.end());
+      auto& items = model[container];
+      items.insert(items.begin() + static_cast<std::ptrdiff_t>(std::min(position, items.size())), name);
+      ++position;
+    }
+    f.Load("[Items]\r\nCount=" + std::to_string(count) + "\r\n" + text);
+    auto joined = [](const std::vector<std::string>& Items) {
+      std::string r;
+      for (const std::string& n : Items) r += (r.empty() ? "" : ",") + n;
+      return r;
+    };
+    ASSERT_EQ(TLayoutForm::Names(f.A->Items()), joined(model["TbA"])) << text;
+    ASSERT_EQ(TLayoutForm::Names(f.B->Items()), joined(model["TbB"])) << text;
+    ASSERT_EQ(TLayoutForm::Names(f.C->Items()), joined(model["Cstmzr"])) << text;
+  }
+}
+
+// A file of twenty thousand item lines, as a damaged or hand-made file may hold, is applied
+// whole: every item named ends where its last line puts it.
+TEST(SkinCustomizer, TwentyThousandItemLinesFuzz) {
+  TLayoutForm f;
+  f.C->SetSaveFormState(false);
+  f.Form.Show();
+  std::mt19937 rng(6156);
+  for (int round = 0; round < 3; ++round) {
+    std::string text = ItemLines(20000 / 3);
+    // Later rounds send some of the lines to the other toolbar or to the spare commands.
+    for (int e = 0; round > 0 && e < 300; ++e) {
+      const size_t at = text.find("=TbA, ", rng() % text.size());
+      if (at != std::string::npos) text.replace(at + 1, 3, rng() % 2 ? "TbB" : "Cstmzr");
+    }
+    TStringList lines;
+    lines.SetText(text);
+    ASSERT_NO_THROW(f.C->Load(&lines, true));
+    const int total = f.A->Items()->Count() + f.B->Items()->Count() + f.C->Items()->Count();
+    EXPECT_EQ(total, 7) << round;
+    if (round == 0) {
+      EXPECT_EQ(TLayoutForm::Names(f.A->Items()), "Open,Save,Print,Spare1");
+    }
   }
 }

@@ -1,6 +1,9 @@
 // The themed status bar: layout by priorities, painting, mouse, hints, hosted controls, size grip.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <random>
+
 #include "framework/Bitmap.h"
 #include "framework/StdCtrls.h"
 #include "tests/themes/SkinControlTestSupport.h"
@@ -38,6 +41,14 @@ const TLayoutCase layoutCases[] = {
     // Equal view priorities keep the panels' order: the later one goes first.
     {"EqualViewPrioritiesKeepTheirOrder", 250, {{100, 50}, {100, 50}, {100, 50}}, {100, 100, 0}, -1},
     {"EqualStretchFavoursTheEarlier", 200, {{50, 100, 1}, {50, 100, 1}}, {150, 50}, 1},
+    // Sizes whose sum passes the integer range: no sum wraps into room to stretch into.
+    {"HugeSizesDoNotWrap",
+     32767,
+     {{536870911, 100, 1}, {536870911, 100, 1}, {536870911, 100, 1}, {536870911, 100, 1}, {536870911, 100, 1}},
+     {536870911, 0, 0, 0, 0},
+     -1},
+    {"HugeSizeAfterASmallOne", 300, {{100, 100, 1}, {INT_MAX}, {INT_MAX}}, {100, INT_MAX - 100, 0}, -1},
+    {"NegativeSizesTakeNoRoom", 300, {{100, 100, 2}, {50}, {INT_MIN, 100, 1}}, {250, 50, 0}, 1},
 };
 
 class StatusLayoutTest : public testing::TestWithParam<TLayoutCase> {};
@@ -64,6 +75,38 @@ TEST_P(StatusLayoutTest, WidthsVisibilityAndLast) {
       x += c.Widths[i];
     } else {
       EXPECT_TRUE(p->Rect().IsEmpty());
+    }
+  }
+}
+
+// Random sizes, limits and priorities up to the ends of the integer range: every shown panel's
+// rectangle starts where the one before it ended, inside the bar, and never runs backwards.
+TEST(StatusLayoutFuzz, ExtremeSizesGiveOrderedRectangles) {
+  std::mt19937 random(46);
+  const int extremes[] = {0, 1, 50, INT_MAX, INT_MAX - 1, 536870911, 1 << 30, -1, INT_MIN};
+  TUiStatusBar bar(nullptr);
+  for (int round = 0; round < 600; ++round) {
+    bar.Panels()->BeginUpdate();
+    bar.Panels()->Clear();
+    const int count = 1 + static_cast<int>(random() % 6);
+    for (int i = 0; i < count; ++i) {
+      TUiStatusPanel* p = bar.Panels()->Add();
+      p->SetSize(random() % 3 ? extremes[random() % std::size(extremes)] : static_cast<int>(random() % 400));
+      p->SetStretchPriority(static_cast<int>(random() % 3));
+      p->SetViewPriority(random() % 4 ? 100 : static_cast<int>(random() % 100));
+      p->SetMaxSize(random() % 3 ? 0 : extremes[random() % std::size(extremes)]);
+    }
+    bar.Panels()->EndUpdate();
+    const int width = static_cast<int>(random() % 2000);
+    LayoutStatusPanels(bar.Panels(), Rect(0, 2, width, 22));
+    long long x = 0;
+    for (int i = 0; i < count; ++i) {
+      TUiStatusPanel* p = bar.Panels()->Items(i);
+      if (!p->Showing()) continue;
+      ASSERT_EQ(p->Rect().Left, std::min<long long>(x, INT_MAX)) << round << " " << i;
+      ASSERT_GE(p->Rect().Right, p->Rect().Left) << round << " " << i;
+      ASSERT_LT(p->Rect().Left, width) << round << " " << i;
+      x = p->Rect().Right;
     }
   }
 }

@@ -1,9 +1,11 @@
 // The thread hook hub: reference counts per hook type and dispatch to every interested user.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "framework/Application.h"
 #include "toolbars/BarHook.h"
 
 namespace {
@@ -77,4 +79,51 @@ TEST(BarHook, ProcedureHearsTheEventsOfEveryOneOfItsUsers) {
   DestroyWindow(wnd);
   TakeOneMessage();
   EXPECT_TRUE(calls.empty());
+}
+
+namespace {
+
+void Raiser(THookProcCode Code, HWND Wnd, WPARAM, LPARAM) {
+  if (Code == hkGetMessage || Wnd == watched) throw Exception("hook failed " + std::to_string(static_cast<int>(Code)));
+}
+
+struct TExceptionCatcher {
+  std::vector<WideString> Messages;
+  void Caught(TObject*, Exception& E) { Messages.push_back(E.Message()); }
+};
+
+}  // namespace
+
+// A raising procedure may not unwind through the system's hook chain: its exception goes to the
+// application's handling, and the other procedures of the same event still run.
+TEST(BarHook, RaisingProceduresReachTheApplicationsHandling) {
+  TExceptionCatcher catcher;
+  Application->OnException = TExceptionEvent(&catcher, &TExceptionCatcher::Caught);
+  const struct {
+    THookProcCode Code;
+    std::function<void(HWND)> Raise;
+  } cases[] = {
+      {hkGetMessage, [](HWND) { TakeOneMessage(); }},
+      {hkActivateApp, [](HWND w) { SendMessageW(w, WM_ACTIVATEAPP, 1, 0); }},
+      {hkActivate, [](HWND w) { SendMessageW(w, WM_ACTIVATE, WA_ACTIVE, 0); }},
+      {hkWindowPosChanged, [](HWND w) { SetWindowPos(w, nullptr, 1, 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER); }},
+      {hkDestroyWindow, [](HWND w) { DestroyWindow(w); }},
+  };
+  for (const auto& c : cases) {
+    catcher.Messages.clear();
+    calls.clear();
+    HWND wnd = MakeWindow();
+    InstallHookProc(&user1, Raiser, {c.Code});
+    InstallHookProc(&user2, Recorder, {c.Code});
+    c.Raise(wnd);
+    UninstallHookProc(&user1, Raiser);
+    UninstallHookProc(&user2, Recorder);
+    if (IsWindow(wnd)) DestroyWindow(wnd);
+    // The system may send the message more than once; each time both procedures hear it.
+    ASSERT_FALSE(catcher.Messages.empty()) << static_cast<int>(c.Code);
+    for (const WideString& m : catcher.Messages)
+      EXPECT_EQ(m, L"hook failed " + std::to_wstring(static_cast<int>(c.Code)));
+    EXPECT_EQ(calls.size(), catcher.Messages.size()) << static_cast<int>(c.Code);
+  }
+  Application->OnException = nullptr;
 }
