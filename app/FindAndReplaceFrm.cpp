@@ -3,9 +3,7 @@
 
 #include "app/AppControls.h"
 #include "app/Documents.h"
-#include "app/Global.h"
 #include "app/MainFrm.h"
-#include "app/Options.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "controls/ApPageList.h"
@@ -16,12 +14,10 @@
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
-#include "framework/Bitmap.h"
 #include "framework/CodePages.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Format.h"
-#include "framework/ImageList.h"
 #include "framework/ListControls.h"
 #include "framework/Messages.h"
 #include "framework/ScopeGuards.h"
@@ -101,29 +97,6 @@ constexpr int lastTop = 10000;
 
 TTxtEdit* Editor() { return MainForm ? MainForm->ActiveEditor() : nullptr; }
 
-// The settings storage of the main window; until the main window keeps one, a storage of the
-// dialog's own over the same preferences file, read before and written after every value so
-// that it never overwrites what others wrote there.
-TApCustomAppStorage* SettingsStorage(TComponent* Owner) {
-  if (MainForm)
-    if (auto* storage = dynamic_cast<TApCustomAppStorage*>(MainForm->FindComponent("apinflstrgMain"))) return storage;
-  if (!::Options || ::Options->FileName().empty()) return nullptr;
-  auto* storage = new TApAppIniFileStorage(Owner);
-  storage->SetName("apinflstrgFindAndReplace");
-  storage->SetLocation(flCustom);
-  storage->SetFileName(WideToAnsi(::Options->FileName()));
-  // The main window's choices for the file: flags as 1 and 0, unreadable values as defaults.
-  TApAppStorageOptions* options = storage->StorageOptions();
-  options->SetBooleanAsString(false);
-  options->SetDefaultIfReadConvertError(true);
-  options->SetBooleanStringTrueValues("TRUE, YES, Y");
-  options->SetBooleanStringFalseValues("FALSE, NO, N");
-  storage->SetAutoReload(true);
-  storage->SetAutoFlush(true);
-  storage->SetFlushOnDestroy(false);
-  return storage;
-}
-
 // Gives the control the focus when it can take it (the form is shown), else leaves it as is.
 void Focus(TCustomForm* Form, TWinControl* Control) {
   if (Form->Visible() && Control->CanFocus()) Form->SetActiveControl(Control);
@@ -135,17 +108,6 @@ void TrimHistory(TStringsW* Items) {
 }
 
 }  // namespace
-
-TCustomImageList* BannerIcons(TComponent* Owner) {
-  auto* images = new TImageList(Owner);
-  images->SetWidth(16);
-  images->SetHeight(16);
-  TBitmap strip;
-  strip.LoadFromResourceName(GetModuleHandleW(nullptr), L"BANNERICONS");
-  // The corner pixel's colour is the background.
-  images->AddMasked(&strip, strip.Canvas()->Pixels(0, 0));
-  return images;
-}
 
 TFindAndReplaceForm::TFindAndReplaceForm(TComponent* AOwner) : TForm(AOwner) {}
 
@@ -172,8 +134,8 @@ AnsiString TFindAndReplaceForm::FindText() const { return WideToAnsi(cmbxFindWha
 
 void TFindAndReplaceForm::FormCreate(TObject*) {
   search_ = std::make_unique<TFindAndReplace>(edtsrchFindAndReplace, edtrgxsrchFindAndReplace);
-  lblFindWhatResult->SetImages(BannerIcons(this));
-  frmstrgFindAndReplace->SetAppStorage(SettingsStorage(this));
+  // The histories and choices live in the main window's settings.
+  if (MainForm) frmstrgFindAndReplace->SetAppStorage(MainForm->apinflstrgMain);
   SetResult(-1);
   UpdateNumberLabel();
 }

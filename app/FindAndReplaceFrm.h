@@ -17,8 +17,6 @@ class TApStandardPage;
 class TButton;
 class TCheckBox;
 class TComboBox;
-class TCustomImageList;
-class TImageList;
 class TLabel;
 class TLgLanguageController;
 class TNSBvLabel;
@@ -143,7 +141,6 @@ class TFindAndReplaceForm : public TForm {
   bool EnterIn(TWinControl* Control);
 
   std::unique_ptr<TFindAndReplace> search_;
-  TImageList* bannerImages_ = nullptr;
   bool moreShown_ = false;
   bool settingText_ = false;
   int result_ = -1;
@@ -155,5 +152,3 @@ extern TFindAndReplaceForm* FindAndReplaceForm;
 TFindAndReplaceForm* EnsureFindAndReplaceForm();
 // Frees the dialog (its settings are written); the main window does it before it goes.
 void FreeFindAndReplaceForm();
-// The images of the result label: 0 the search wrapped round, 1 not found.
-TCustomImageList* BannerIcons(TComponent* Owner);
