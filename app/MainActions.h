@@ -108,6 +108,7 @@ class TMainCommands : public TComponent {
   void GotoBookmarkUpdate(TObject* Sender);
   void ClearBookmarksUpdate(TObject* Sender);
   void MatchBracketUpdate(TObject* Sender);
+  void FindNextUpdate(TObject* Sender);
 
   // ---- commands ----
   void PrintExecute(TObject*);
@@ -153,6 +154,12 @@ class TMainCommands : public TComponent {
   void GotoBookmarkExecute(TObject* Sender);
   void ClearBookmarksExecute(TObject*);
   void MatchBracketExecute(TObject*);
+  // The find and replace dialog on its find, replace and go-to tabs, and its searches.
+  void FindExecute(TObject*);
+  void FindNextExecute(TObject*);
+  void FindPreviousExecute(TObject*);
+  void ReplaceExecute(TObject*);
+  void GotoExecute(TObject*);
   void OpenLinkExecute(TObject*);
   void CopyLinkAddressExecute(TObject*);
   // The commands that open a dialog of their own.

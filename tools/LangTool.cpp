@@ -11,6 +11,7 @@
 #include "app/CloseAllFrm.h"
 #include "app/CustomizeFrm.h"
 #include "app/DocumentFrm.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/LinesProcessingFrm.h"
 #include "app/Global.h"
@@ -117,6 +118,7 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TMainForm>(in, out, L"TMainForm.form");
     lng += RecordForm<TDocumentFrame>(in, out, L"TDocumentFrame.form");
     lng += RecordForm<TCloseAllForm>(in, out, L"TCloseAllForm.form");
+    lng += RecordForm<TFindAndReplaceForm>(in, out, L"TFindAndReplaceForm.form");
     lng += RecordForm<TSortForm>(in, out, L"TSortForm.form");
     lng += RecordForm<TLinesProcessingForm>(in, out, L"TLinesProcessingForm.form");
     lng += RecordForm<TStatisticsForm>(in, out, L"TStatisticsForm.form");
