@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // The first CR or LF in [P, End), or End. Uses the fastest path this processor has.
 const char* FindLineBreak(const char* P, const char* End);
@@ -19,6 +20,13 @@ const char* FindLineBreakSse2(const char* P, const char* End);
 const char* FindTabOrLineBreak(const char* P, const char* End);
 const char* FindTabOrLineBreakPortable(const char* P, const char* End);
 const char* FindTabOrLineBreakSse2(const char* P, const char* End);
+
+// The length of [P, End) with each tab widened to the next multiple of TabWidth (at least 1),
+// every other byte counting one: a line's width, counted from its tabs alone. The Portable and
+// Sse2 paths as for FindLineBreak.
+uint64_t TabExpandedLength(const char* P, const char* End, unsigned TabWidth);
+uint64_t TabExpandedLengthPortable(const char* P, const char* End, unsigned TabWidth);
+uint64_t TabExpandedLengthSse2(const char* P, const char* End, unsigned TabWidth);
 
 // Copies the bytes from P up to the first LF before End, but at most Room of them, to Out and
 // returns how many it copied: saving copies the lines of a loaded block this way, finding each
@@ -39,14 +47,23 @@ struct TLineSplitState {
   const char* Scan;  // where the search for its end goes on
   bool SawCR = false;
   bool SawLF = false;
+  bool LineHasTabs = false;  // a tab among the bytes of the line being read so far
+};
+
+// A line split off: where it moved (null for an empty line), its length, and whether it holds
+// a tab, found in the same pass as its end, so that a loaded line's width is known without
+// reading it again.
+struct TSplitLine {
+  const char* Text;
+  size_t Length;
+  bool HasTabs;
 };
 
 // Splits off the lines that end before Available: CR LF, a lone CR and a lone LF each end one.
-// With More, a CR at Available - 1 waits for the byte after it. Stores where each moved line
-// starts (null for an empty line) in Lines, at most MaxLines of them, and returns how many;
-// fewer than MaxLines means that no further line ends before Available. A last line without
-// a break is left for the caller, moved to Out up to Tail.
-size_t SplitLines(TLineSplitState& State, const char* Available, bool More, const char** Lines, size_t MaxLines);
+// With More, a CR at Available - 1 waits for the byte after it. Stores each moved line in
+// Lines, at most MaxLines of them, and returns how many; fewer than MaxLines means that no
+// further line ends before Available. A last line without a break is left for the caller,
+// moved to Out up to Tail, with LineHasTabs telling whether it holds a tab.
+size_t SplitLines(TLineSplitState& State, const char* Available, bool More, TSplitLine* Lines, size_t MaxLines);
 // The same on every x86 processor.
-size_t SplitLinesPortable(TLineSplitState& State, const char* Available, bool More, const char** Lines,
-                          size_t MaxLines);
+size_t SplitLinesPortable(TLineSplitState& State, const char* Available, bool More, TSplitLine* Lines, size_t MaxLines);
