@@ -612,6 +612,13 @@ class TLineSplitter {
   void AddEmptyLine() { Add({nullptr, 0, false}); }
   // The lines that are not empty, which refer into the block.
   size_t TextLines() const { return textLines_; }
+  // The first of the longest lines and its expanded length (index -1 when every line is empty),
+  // or false when a line too long for its record to hold its length leaves it unknown.
+  bool Longest(int& Index, int& Length) const {
+    Index = longestIndex_;
+    Length = longestLength_;
+    return longestKnown_;
+  }
 
   TTxtEditStringRec* Records() { return records_; }
   // Hands the records over to the caller, who frees them with std::free.
@@ -643,9 +650,14 @@ class TLineSplitter {
     int flags = Line.HasTabs ? TTxtEditStringRec::LineHasTabs : TTxtEditStringRec::LineHasNoTabs;
     if (length <= static_cast<size_t>(TTxtEditStringRec::MaxCachedLength)) {
       rec.ExpandedLength = static_cast<int32_t>(length);
+      if (static_cast<int>(length) > longestLength_) {
+        longestLength_ = static_cast<int>(length);
+        longestIndex_ = static_cast<int>(count_ - 1);
+      }
     } else {
       rec.ExpandedLength = -1;
       flags |= TTxtEditStringRec::ExpandedLengthUnknown;
+      longestKnown_ = false;
     }
     rec.Flags = flags;
   }
@@ -664,6 +676,9 @@ class TLineSplitter {
   TTxtEditStringRec* records_ = nullptr;
   size_t count_ = 0;
   size_t textLines_ = 0;
+  int longestIndex_ = -1;
+  int longestLength_ = 0;
+  bool longestKnown_ = true;
   size_t capacity_ = 0;
 };
 
@@ -939,6 +954,8 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
     count_ = static_cast<int>(lines);
     capacity_ = allocated;
     loaded->Lines = static_cast<int>(split.TextLines());
+    // The split measured every line: the longest is known without a pass over the records.
+    longestKnown_ = split.Longest(indexOfLongestLine_, longestLength_);
     finish();
     const int number = count_;
     watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesLoaded(this, number); });
