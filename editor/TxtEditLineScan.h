@@ -28,6 +28,12 @@ uint64_t TabExpandedLength(const char* P, const char* End, unsigned TabWidth);
 uint64_t TabExpandedLengthPortable(const char* P, const char* End, unsigned TabWidth);
 uint64_t TabExpandedLengthSse2(const char* P, const char* End, unsigned TabWidth);
 
+// Whether every byte of [P, End) is below 0x80: whether a text reads the same in every code
+// page that extends ASCII. The Portable and Sse2 paths as for FindLineBreak.
+bool IsSevenBit(const char* P, const char* End);
+bool IsSevenBitPortable(const char* P, const char* End);
+bool IsSevenBitSse2(const char* P, const char* End);
+
 // Copies the bytes from P up to the first LF before End, but at most Room of them, to Out and
 // returns how many it copied: saving copies the lines of a loaded block this way, finding each
 // end in the same pass. Out must have 15 bytes to spare past Room, which may be overwritten.

@@ -217,3 +217,22 @@ TEST(LineScanFuzz, CopyingToTheLineFeedAndFindingATabMatchAByteLoop) {
     }
   }
 }
+
+// Seven-bit texts, half of them with one high byte anywhere, each ending right before a page
+// that may not be read: every path tells them apart as a byte loop does.
+TEST(LineScanFuzz, TheSevenBitTestFindsAHighByteAnywhere) {
+  TGuardedPage page;
+  std::mt19937 rng(4143);
+  for (int round = 0; round < 6000; ++round) {
+    const size_t length = round % 5 == 0 ? rng() % 4000 : rng() % 200;
+    char* p = page.End() - length;
+    for (size_t i = 0; i < length; ++i) p[i] = static_cast<char>(rng() % 128);
+    if (length > 0 && round % 2) p[rng() % length] = static_cast<char>(0x80 | rng());
+    const bool expected = std::all_of(p, p + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    ASSERT_EQ(IsSevenBit(p, p + length), expected) << "round " << round;
+    ASSERT_EQ(IsSevenBitPortable(p, p + length), expected) << "round " << round;
+    if (LineScanHasSse2()) {
+      ASSERT_EQ(IsSevenBitSse2(p, p + length), expected) << "round " << round;
+    }
+  }
+}
