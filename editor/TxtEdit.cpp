@@ -320,6 +320,15 @@ void TCustomTxtEdit::ListInserted(TObject*, int Index, int Count) {
   GrowMaxScrollWidth(Index);
 }
 
+// Each line inserted by itself would have grown the scroll width to its own length: together
+// they grow it to the longest.
+void TCustomTxtEdit::ListLoaded(TObject* Sender, int Count) {
+  ListInserted(Sender, 0, Count);
+  if (!options_.Contains(eoAutoSizeMaxScrollWidth)) return;
+  const int longest = lines_->GetLengthOfLongestLine();
+  if (longest > maxScrollWidth_) SetMaxScrollWidth(longest);
+}
+
 void TCustomTxtEdit::ListPutted(TObject*, int Index, int Count) {
   ++bufferStamp_;
   int endLine = Index + std::max(Count, 1);
