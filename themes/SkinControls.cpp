@@ -843,6 +843,7 @@ HV_PUBLISH(TSkinCheckBox) {
   p.Prop("Checked", &T::Checked, &T::SetChecked).Default(0);
   p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
   p.Prop("State", &T::State, &T::SetState).Default(cbUnchecked);
+  p.Prop("TabStop", &T::TabStop, &T::SetTabStop).Default(true);
   p.Prop("ThemeType", &T::ThemeType, &T::SetThemeType).Default(thtUi);
 }
 
@@ -1050,6 +1051,9 @@ HV_PUBLISH(TSkinCustomButton) {}
 
 HV_PUBLISH(TSkinButton) {
   PublishTextObject(p);
+  // A button starts centred and at its own size.
+  p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
+  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(0);
   p.Prop("Bitmap", &T::Bitmap, &T::SetBitmap);
   p.Prop("BitmapTransparent", &T::BitmapTransparent, &T::SetBitmapTransparent).Default(1);
   p.Prop("Cancel", &T::Cancel, &T::SetCancel).Default(0);
