@@ -10,6 +10,7 @@
 #include "editor/TxtEditSelectedColor.h"
 #include "editor/TxtEditTextBuffer.h"
 #include "editor/TxtEditUndo.h"
+#include "framework/FormFiles.h"
 #include "tests/framework/GraphicsTestSupport.h"
 #include "tests/framework/PublishedDefaults.h"
 
@@ -128,9 +129,6 @@ TEST(Gutter, Defaults) {
   EXPECT_EQ(g.GradientStartColor(), clWindow);
   EXPECT_EQ(g.GradientEndColor(), clBtnFace);
   EXPECT_EQ(g.GradientSteps(), 48);
-  // false is stored for NumberAllLines: its stored default is true.
-  EXPECT_EQ(FindPropInfo(&g, "NumberAllLines").Default, 1);
-  EXPECT_TRUE(IsStoredProp(&g, FindPropInfo(&g, "NumberAllLines")));
 }
 
 TEST(Gutter, PublishedDefaults) {
@@ -144,6 +142,7 @@ TEST(Gutter, PublishedDefaults) {
                                {"LeftOffset", 16},
                                {"RightOffset", 2},
                                {"ShowLineNumbers", false},
+                               {"NumberAllLines", false},
                                {"UseFontStyle", true},
                                {"Visible", true},
                                {"Width", 30},
@@ -153,6 +152,40 @@ TEST(Gutter, PublishedDefaults) {
                                {"GradientStartColor", clWindow},
                                {"GradientEndColor", clBtnFace},
                                {"GradientSteps", 48}});
+}
+
+TEST(Gutter, EveryValueOtherThanTheDefaultSurvivesAFormFile) {
+  RegisterTxtEditClasses();
+  const TPublishedDefault values[] = {{"AutoSize", true},
+                                      {"BorderStyle", gbsRight},
+                                      {"Color", clRed},
+                                      {"BorderColor", clBlue},
+                                      {"DigitCount", 7},
+                                      {"LeadingZeros", true},
+                                      {"LeftOffset", 3},
+                                      {"RightOffset", 9},
+                                      {"ShowLineNumbers", true},
+                                      {"NumberAllLines", true},
+                                      {"UseFontStyle", false},
+                                      {"Visible", false},
+                                      {"Width", 55},
+                                      {"LineNumberStart", 12},
+                                      {"Gradient", true},
+                                      {"GradientStartColor", clYellow},
+                                      {"GradientEndColor", clGreen},
+                                      {"GradientSteps", 9}};
+  for (const TPublishedDefault& v : values) {
+    TTxtEdit edit(nullptr);
+    edit.SetName("edtSource");
+    TTxtGutter* gutter = edit.Gutter();
+    SetOrdProp(gutter, FindPropInfo(gutter, v.Name), v.Value);
+    const std::string text = WriteComponentToText(&edit);
+    EXPECT_NE(text.find(std::string("Gutter.") + v.Name + " = "), std::string::npos) << text;
+    TTxtEdit back(nullptr);
+    ReadComponentFromText(text, &back);
+    EXPECT_EQ(GetOrdProp(back.Gutter(), FindPropInfo(back.Gutter(), v.Name)), v.Value) << v.Name;
+    EXPECT_EQ(WriteComponentToText(&back), text) << v.Name;
+  }
 }
 
 TEST(Gutter, SettersClampAndNotifyOnChangesOnly) {
