@@ -647,11 +647,16 @@ HV_PUBLISH(TSkinTextObjectActionLink) {}
 
 HV_PUBLISH(TSkinTextObject) {}
 
+// A button starts centred and at its own size; the other text objects left-aligned and sized to
+// their text.
 template <class T>
-void PublishTextObject(TPublisher<T>& p) {
+void PublishTextObject(TPublisher<T>& p, bool Button = false) {
   p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Alignment", &T::Alignment, &T::SetAlignment);
-  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(1);
+  if (Button)
+    p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
+  else
+    p.Prop("Alignment", &T::Alignment, &T::SetAlignment);
+  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(Button ? 0 : 1);
   p.Prop("CaptionGlow", &T::CaptionGlow, &T::SetCaptionGlow).Default(gldNone);
   p.Prop("CaptionGlowColor", &T::CaptionGlowColor, &T::SetCaptionGlowColor).Default(65535);
   p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
@@ -1050,10 +1055,7 @@ void TSkinCustomButton::Dispatch(TMessage& Message) {
 HV_PUBLISH(TSkinCustomButton) {}
 
 HV_PUBLISH(TSkinButton) {
-  PublishTextObject(p);
-  // A button starts centred and at its own size.
-  p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
-  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(0);
+  PublishTextObject(p, true);
   p.Prop("Bitmap", &T::Bitmap, &T::SetBitmap);
   p.Prop("BitmapTransparent", &T::BitmapTransparent, &T::SetBitmapTransparent).Default(1);
   p.Prop("Cancel", &T::Cancel, &T::SetCancel).Default(0);
