@@ -87,10 +87,11 @@ TEST(PngWriter, EachFilterOnItsOwnIsReadBackPixelForPixel) {
         ASSERT_TRUE(back->Width() == width && back->Height() == height);
         for (int y = 0; y < height; ++y) {
           for (int x = 0; x < width; ++x) ASSERT_EQ(back->Pixels(x, y), source->Pixels(x, y)) << x << "," << y;
-          if (uint8_t* alpha = source->Header()->AlphaRow(y))
+          if (uint8_t* alpha = source->Header()->AlphaRow(y)) {
             ASSERT_EQ(std::string(reinterpret_cast<char*>(back->Header()->AlphaRow(y)), width),
                       std::string(reinterpret_cast<char*>(alpha), width))
                 << y;
+          }
         }
       }
     }
