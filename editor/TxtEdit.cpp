@@ -51,6 +51,7 @@ HV_PUBLISH(TTxtEdit) {
   p.Prop("WordWrap", &T::WordWrap, &T::SetWordWrap).Default(false);
   p.Prop("WordWrapGlyph", &T::WordWrapGlyph, &T::SetWordWrapGlyph);
   // Framework properties whose defaults differ for the editor.
+  p.Prop("Color", &T::Color, &T::SetColor).Default(clWindow).Stored(&T::IsColorStored);
   p.Prop("ParentColor", &T::ParentColor, &T::SetParentColor).Default(false);
   p.Prop("ParentFont", &T::ParentFont, &T::SetParentFont).Default(false);
   p.Prop("TabStop", &T::TabStop, &T::SetTabStop).Default(true);
