@@ -106,6 +106,15 @@ for line in 'red cat' 'blue dog' 'X and cat' 'green cat' 'end'; do
 done
 head -n 3 "$work/printed.txt" | grep -q '1' || fail "no page number in the PDF's header"
 
-xdotool key --window "$wid" alt+F4
-wait_for eval '! kill -0 "$editor" 2>/dev/null' || fail "the program still runs"
+# A key sent while the print job still holds the window can be lost on a loaded machine: the
+# close is asked again before the run counts as failed.
+closed=""
+for _ in 1 2 3; do
+  xdotool key --window "$wid" alt+F4
+  if wait_for eval '! kill -0 "$editor" 2>/dev/null'; then
+    closed=1
+    break
+  fi
+done
+[ -n "$closed" ] || fail "the program still runs; windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|')"
 echo "passed"
