@@ -1,5 +1,5 @@
-// XML benchmark: parsing, writing and binary XML of a 20 MB document, each against a floor of
-// reading the file and scanning its bytes once, and the memory of the loaded document.
+// XML benchmark: parsing, freeing, writing and binary XML of a 20 MB document, each against a
+// floor of reading the file and scanning its bytes once, and the memory of the loaded document.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -96,7 +96,7 @@ int wmain() {
   // the floor as much as on the work measured against it.
   volatile size_t sink = 0;
   IXmlDocument binDoc;
-  std::vector<double> times[5];
+  std::vector<double> times[6];
   auto timed = [](std::vector<double>& into, const std::function<void()>& step) {
     const double t0 = Seconds();
     step();
@@ -110,22 +110,29 @@ int wmain() {
     timed(times[3], [&] { doc->SaveBinaryToFile(binary); });
     binDoc = CreateXmlDocument();
     timed(times[4], [&] { binDoc->LoadFromFile(binary); });
+    if (run + 1 < kRuns) {
+      // The last round's documents are compared below.
+      timed(times[5], [&] { doc = nullptr; });
+      binDoc = nullptr;
+    }
   }
   auto median = [&](int i) {
     std::sort(times[i].begin(), times[i].end());
     return times[i][times[i].size() / 2];
   };
-  const double floor = median(0), parse = median(1), write = median(2), binWrite = median(3), binRead = median(4);
+  const double floor = median(0), parse = median(1), write = median(2), binWrite = median(3), binRead = median(4),
+               freeing = median(5);
   const bool same = binDoc->Xml() == doc->Xml();
 
   std::printf("document: %.1f MB text, %.1f MB binary\n", fileSize / 1048576.0,
               static_cast<double>(std::filesystem::file_size(binary)) / 1048576.0);
   std::printf("floor (read file + scan for '<'): %8.1f ms\n", floor);
-  std::printf("parse from file:                  %8.1f ms  %5.1fx floor (goal 6x)\n", parse, parse / floor);
+  std::printf("parse from file:                  %8.1f ms  %5.1fx floor (goal 5x)\n", parse, parse / floor);
+  std::printf("free the parsed document:         %8.1f ms  %5.2fx parse (goal 0.2x)\n", freeing, freeing / parse);
   std::printf("write to file:                    %8.1f ms  %5.1fx floor\n", write, write / floor);
   std::printf("binary write to file:             %8.1f ms  %5.1fx floor\n", binWrite, binWrite / floor);
   std::printf("binary read from file:            %8.1f ms  %5.1fx floor\n", binRead, binRead / floor);
-  std::printf("loaded document memory:           %8.1f MB  %5.2fx file (goal below 4x)\n", memory / 1048576.0,
+  std::printf("loaded document memory:           %8.1f MB  %5.2fx file (goal 2.5x)\n", memory / 1048576.0,
               memory / fileSize);
   std::printf("binary round trip gives the same document: %s\n", same ? "yes" : "NO");
   std::filesystem::remove(text);
