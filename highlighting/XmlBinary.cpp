@@ -116,7 +116,6 @@ int TBinXmlReader::ReadNameId() {
 }
 
 void TBinXmlReader::ReadNode(TXmlNode* Node, int Depth) {
-  if (Depth > XmlMaxDepth) ReadError();
   Node->ClearAttributes();
   const int attributes = ReadCount(2);
   for (int i = 0; i < attributes; ++i) {
@@ -126,7 +125,9 @@ void TBinXmlReader::ReadNode(TXmlNode* Node, int Depth) {
   const int children = ReadCount(2);
   const IXmlNameTable& table = Node->nameTable_;
   for (int i = 0; i < children; ++i) {
-    switch (ReadRaw<uint8_t>()) {
+    const uint8_t type = ReadRaw<uint8_t>();
+    if (!XmlLevelAllowed(type, Depth + 1)) ReadError();
+    switch (type) {
       case ELEMENT_NODE: {
         auto* element = new TXmlElement(table, ReadNameId());
         Node->GetChildList()->AppendNew(element);

@@ -113,6 +113,10 @@ constexpr int DOCUMENT_NODE = 9;
 
 // Deeper trees are refused by the readers, so that no input can exhaust the stack.
 constexpr int XmlMaxDepth = 1000;
+// The one nesting rule of the text and binary readers: an element stands at most XmlMaxDepth
+// levels below the document (level 1 is the top); any other node may sit inside the deepest
+// element, one level more.
+inline bool XmlLevelAllowed(int NodeType, int Level) { return Level <= XmlMaxDepth + (NodeType == 1 ? 0 : 1); }
 
 extern AnsiString DefaultEncoding;  // "windows-1251"
 extern bool DefaultKeepWhiteSpace;  // false

@@ -113,6 +113,9 @@ class TXmlParser {
   const uint8_t* classes_;
   TXmlToken name_, value_, text_, refName_;
   TXmlAttrList attributes_;
+  // Per name id: the element (by serial number) whose attributes last used it, and where.
+  std::vector<std::pair<uint64_t, size_t>> seen_;
+  uint64_t serial_ = 0;
 };
 
 void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
@@ -134,7 +137,7 @@ void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
 }
 
 void TXmlParser::ParseElement(TXmlNode* Parent, int Depth) {
-  if (Depth > XmlMaxDepth) XmlError(kTooDeep);
+  if (!XmlLevelAllowed(ELEMENT_NODE, Depth)) XmlError(kTooDeep);
   ReadName(name_);
   if (src_.Eof()) XmlError(kUnfinishedElement);
   const char c = src_.Current();
@@ -166,6 +169,8 @@ void TXmlParser::ParseInstruction(TXmlNode* Parent) {
     ReadAttributes(pi);
     Require("?>");
   } else {
+    // One blank parts the target from the data, as the writer puts it; further blanks are data.
+    if (!src_.Eof() && IsBlank(src_.Current())) src_.Next();
     ReadUntil("?>", value_);
     pi->SetText(value_.Text());
   }
@@ -188,22 +193,27 @@ void TXmlParser::ParseDeclaration(TXmlNode* Parent) {
 }
 
 // Up to the next "<" or the end, references replaced; true when the raw bytes are all blanks
-// (a reference to a blank is content, not layout).
+// (a reference to a blank is content, not layout). The "<" is looked for once per block and
+// the references before it are decoded as they are met.
 bool TXmlParser::ReadText(TXmlToken& Token) {
   bool blank = true;
   while (!src_.Eof()) {
-    const char* p = src_.BlockStart();
+    const uint64_t block = src_.Block();
     const char* e = src_.BlockEnd();
-    const char* q = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(e - p)));
-    if (!q) q = e;
-    if (const void* amp = std::memchr(p, '&', static_cast<size_t>(q - p))) q = static_cast<const char*>(amp);
-    for (const char* b = p; blank && b < q; ++b) blank = IsBlank(*b);
-    Token.Add(p, static_cast<size_t>(q - p));
-    src_.Skip(static_cast<size_t>(q - p));
-    if (q == e) continue;
-    if (*q == '<') break;
-    blank = false;
-    ReadReference(Token);
+    const char* lt = src_.Find(src_.BlockStart(), e, '<');
+    while (src_.Block() == block) {
+      const char* p = src_.BlockStart();
+      const char* q = src_.Find(p, lt, '&');
+      for (const char* b = p; blank && b < q; ++b) blank = IsBlank(*b);
+      Token.Add(p, static_cast<size_t>(q - p));
+      src_.Skip(static_cast<size_t>(q - p));
+      if (q == lt) {
+        if (lt != e) return blank;
+        break;
+      }
+      blank = false;
+      ReadReference(Token);
+    }
   }
   return blank;
 }
@@ -301,7 +311,8 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
     if (src_.Eof()) XmlError(kExpected, AnsiString(Terminator));
     const char* p = src_.BlockStart();
     const char* e = src_.BlockEnd();
-    const char* q = static_cast<const char*>(std::memchr(p, last, static_cast<size_t>(e - p)));
+    const char* q = src_.Find(p, e, last);
+    if (q == e) q = nullptr;
     const char* stop = q ? q + 1 : e;
     Token.Add(p, static_cast<size_t>(stop - p));
     src_.Skip(static_cast<size_t>(stop - p));
@@ -313,9 +324,11 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
   }
 }
 
-// Collected apart first, so that the node's array gets exactly the size it needs.
+// Collected apart first, so that the node's array gets exactly the size it needs. A repeated
+// name is found by its id's slot, not by a search of the names before it.
 void TXmlParser::ReadAttributes(TXmlNode* Node) {
   attributes_.clear();
+  ++serial_;
   SkipBlanks();
   while (!src_.Eof() && StartsName(src_.Current())) {
     ReadName(name_);
@@ -327,11 +340,15 @@ void TXmlParser::ReadAttributes(TXmlNode* Node) {
     const char quote = src_.Current();
     if (quote != '"' && quote != '\'') XmlError(kStringExpected);
     ReadQuoted(quote, value_);
-    auto same = std::find_if(attributes_.begin(), attributes_.end(), [id](const auto& a) { return a.NameId == id; });
-    if (same != attributes_.end())
-      same->Value = TVariant(value_.Text());
-    else
+    if (static_cast<size_t>(id) >= seen_.size()) seen_.resize(static_cast<size_t>(id) + 1, {0, 0});
+    auto& [serial, index] = seen_[static_cast<size_t>(id)];
+    if (serial == serial_) {
+      attributes_[index].Value = TVariant(value_.Text());
+    } else {
+      serial = serial_;
+      index = attributes_.size();
       attributes_.push_back({id, TVariant(value_.Text())});
+    }
     SkipBlanks();
   }
   if (attributes_.empty()) return;
@@ -516,8 +533,8 @@ void TXmlProcessingInstruction::WriteXml(AnsiString& Out, int, bool) const {
   if (data_.empty()) {
     WriteAttributes(Out);
   } else {
-    // The data read from a file already starts with the blank after the target.
-    if (!IsBlank(data_[0])) Out += ' ';
+    // The reader takes this one blank as the separator, whatever the data starts with.
+    Out += ' ';
     Out += data_;
   }
   Out += "?>";
@@ -538,7 +555,8 @@ void TXmlDocument::LoadFromText(const AnsiString& Text) {
 
 void TXmlDocument::LoadFromStream(TStream* Stream) {
   Empty();
-  if (Stream->Size() - Stream->Position() >= BinXmlSignatureLength) {
+  // Only a stream longer than the signature can be binary; one of exactly its length is text.
+  if (Stream->Size() - Stream->Position() > BinXmlSignatureLength) {
     char head[BinXmlSignatureLength];
     Stream->ReadBuffer(head, BinXmlSignatureLength);
     if (std::memcmp(head, BinXmlSignature, BinXmlSignatureLength) == 0) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -23,7 +24,7 @@ class TXmlSource {
   char Current() const { return cur_ != end_ ? *cur_ : '\0'; }
   // Steps one byte; false at the end.
   bool Next() {
-    if (++cur_ == end_) Refill();
+    if (++cur_ == end_) NextBlock();
     return cur_ != end_;
   }
   // The unread rest of the current block.
@@ -32,15 +33,35 @@ class TXmlSource {
   // Steps over Count bytes of the current block.
   void Skip(size_t Count) {
     cur_ += Count;
-    if (cur_ == end_) Refill();
+    if (cur_ == end_) NextBlock();
   }
+  // Counts the blocks taken, so that a position found ahead in a block is known to still hold.
+  uint64_t Block() const { return block_; }
+  // The first C in [From, To) of the current block, or To; every look-ahead of the parser goes
+  // through here, so that Examined tells how much reading ahead a parse cost.
+  const char* Find(const char* From, const char* To, char C) {
+    const auto* at = static_cast<const char*>(std::memchr(From, C, static_cast<size_t>(To - From)));
+    examined_ += static_cast<uint64_t>((at ? at + 1 : To) - From);
+    return at ? at : To;
+  }
+  // The bytes looked at ahead of the reading position so far.
+  uint64_t Examined() const { return examined_; }
 
  protected:
   // Makes the next block current, or leaves the source at its end.
   virtual void Refill() {}
 
+ private:
+  void NextBlock() {
+    ++block_;
+    Refill();
+  }
+
+ protected:
   const char* cur_ = nullptr;
   const char* end_ = nullptr;
+  uint64_t examined_ = 0;
+  uint64_t block_ = 0;
 };
 
 // Reads a string from its first byte; the string must outlive the source.
