@@ -54,6 +54,25 @@ bool XmlNameChar(char C) { return CharClasses()[static_cast<unsigned char>(C)] &
 
 // ---------------------------------------------------------------- sources
 
+const char* XmlFindByte(const char* From, const char* To, char C) {
+  const char* p = From;
+  while (p < To && (reinterpret_cast<uintptr_t>(p) & 3u)) {
+    if (*p == C) return p;
+    ++p;
+  }
+  // A word holds C when the word XOR C in every byte has a zero byte.
+  const uint32_t pattern = 0x01010101u * static_cast<unsigned char>(C);
+  for (; To - p >= 4; p += 4) {
+    uint32_t w;
+    std::memcpy(&w, p, 4);
+    w ^= pattern;
+    if ((w - 0x01010101u) & ~w & 0x80808080u) break;
+  }
+  for (; p < To; ++p)
+    if (*p == C) return p;
+  return To;
+}
+
 TXmlStrSource::TXmlStrSource(std::string_view Text) {
   cur_ = Text.data();
   end_ = Text.data() + Text.size();
@@ -80,20 +99,25 @@ void TXmlStmSource::Refill() {
 
 // ---------------------------------------------------------------- parser
 
+// Reads into nodes of one arena. The nodes of each open element wait on a stack until its end
+// tag (or an error) gives them to it in one list; texts and values are copied into the arena
+// straight from the input where no reference changes them.
 class TXmlParser {
  public:
   TXmlParser(TXmlSource& Source, TXmlNameTable& Table, bool KeepWhiteSpace)
-      : src_(Source), table_(Table), keep_(KeepWhiteSpace), classes_(CharClasses()) {}
+      : src_(Source), builder_(Table), table_(Table), keep_(KeepWhiteSpace), classes_(CharClasses()) {}
 
   // Reads content into Parent until the input ends or an end tag begins ("/" current).
   void ParseContent(TXmlNode* Parent, int Depth);
 
  private:
-  void ParseElement(TXmlNode* Parent, int Depth);
-  void ParseInstruction(TXmlNode* Parent);
-  void ParseDeclaration(TXmlNode* Parent);
-  bool ReadText(TXmlToken& Token);
-  void ReadName(TXmlToken& Token);
+  void ParseElement(int Depth);
+  void ParseInstruction();
+  void ParseDeclaration();
+  void ReadTextRun();
+  bool ReadText(TXmlToken& Token, const char* Lt, const char* Stop);
+  std::string_view ReadName(TXmlToken& Token);
+  TXmlValue ReadValue(char Quote);
   void ReadQuoted(char Quote, TXmlToken& Token);
   void ReadReference(TXmlToken& Token);
   void ReadUntil(std::string_view Terminator, TXmlToken& Token);
@@ -104,47 +128,57 @@ class TXmlParser {
   void Require(char c);
   void Require(std::string_view Text);
   bool StartsName(char c) const { return classes_[static_cast<unsigned char>(c)] & kNameStart; }
-  static void Append(TXmlNode* Parent, TXmlNode* Node) { Parent->TXmlNode::GetChildList()->AppendNew(Node); }
+  bool NameChar(char c) const { return classes_[static_cast<unsigned char>(c)] & kNameChar; }
+  void Add(TXmlNode* Node) { pending_.push_back(Node); }
+  // Gives Parent the nodes read since Mark.
+  void Attach(TXmlNode* Parent, size_t Mark) {
+    builder_.SetChildren(Parent, pending_.data() + Mark, pending_.size() - Mark);
+    pending_.resize(Mark);
+  }
 
   TXmlSource& src_;
+  TXmlBuilder builder_;
   TXmlNameTable& table_;
-  IXmlNameTable tableRef_{&table_};
   bool keep_;
   const uint8_t* classes_;
   TXmlToken name_, value_, text_, refName_;
-  TXmlAttrList attributes_;
-  // Per name id: the element (by serial number) whose attributes last used it, and where.
-  std::vector<std::pair<uint64_t, size_t>> seen_;
-  uint64_t serial_ = 0;
+  std::vector<TXmlNode*> pending_;
 };
 
 void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
-  while (!src_.Eof()) {
-    text_.Clear();
-    const bool blank = ReadText(text_);
-    if (keep_ || !blank) Append(Parent, new TXmlText(tableRef_, TVariant(text_.Text())));
-    if (src_.Current() != '<' || !src_.Next()) continue;
-    switch (src_.Current()) {
-      case '/': return;
-      case '?': ParseInstruction(Parent); break;
-      case '!':
-        if (!src_.Next()) return;
-        ParseDeclaration(Parent);
-        break;
-      default: ParseElement(Parent, Depth + 1);
+  const size_t mark = pending_.size();
+  try {
+    while (!src_.Eof()) {
+      ReadTextRun();
+      if (src_.Current() != '<' || !src_.Next()) continue;
+      const char c = src_.Current();
+      if (c == '/') break;
+      if (c == '?') {
+        ParseInstruction();
+      } else if (c == '!') {
+        if (!src_.Next()) break;
+        ParseDeclaration();
+      } else {
+        ParseElement(Depth + 1);
+      }
     }
+  } catch (...) {
+    // What was read before the error stays in the document.
+    Attach(Parent, mark);
+    throw;
   }
+  Attach(Parent, mark);
 }
 
-void TXmlParser::ParseElement(TXmlNode* Parent, int Depth) {
+void TXmlParser::ParseElement(int Depth) {
   if (!XmlLevelAllowed(ELEMENT_NODE, Depth)) XmlError(kTooDeep);
-  ReadName(name_);
+  const std::string_view name = ReadName(name_);
   if (src_.Eof()) XmlError(kUnfinishedElement);
   const char c = src_.Current();
   // A nameless element would be written back as an end tag.
-  if (name_.Text().empty() || !(IsBlank(c) || c == '/' || c == '>')) XmlError(kBadNameChar);
-  auto* element = new TXmlElement(tableRef_, table_.InternName(name_.Text()));
-  Append(Parent, element);
+  if (name.empty() || !(IsBlank(c) || c == '/' || c == '>')) XmlError(kBadNameChar);
+  TXmlElement* element = builder_.Element(table_.InternName(name));
+  Add(element);
   ReadAttributes(element);
   if (src_.Current() == '/') {
     Require("/>");
@@ -158,13 +192,13 @@ void TXmlParser::ParseElement(TXmlNode* Parent, int Depth) {
   Require('>');
 }
 
-void TXmlParser::ParseInstruction(TXmlNode* Parent) {
+void TXmlParser::ParseInstruction() {
   src_.Next();
-  ReadName(name_);
-  if (name_.Text().empty()) XmlError(kBadNameChar);
-  const int target = table_.InternName(name_.Text());
-  auto* pi = new TXmlProcessingInstruction(tableRef_, target, AnsiString());
-  Append(Parent, pi);
+  const std::string_view name = ReadName(name_);
+  if (name.empty()) XmlError(kBadNameChar);
+  const int target = table_.InternName(name);
+  TXmlProcessingInstruction* pi = builder_.Instruction(target, TXmlValue::Borrowed(nullptr, 0));
+  Add(pi);
   if (target == table_.XmlId()) {
     ReadAttributes(pi);
     Require("?>");
@@ -172,50 +206,71 @@ void TXmlParser::ParseInstruction(TXmlNode* Parent) {
     // One blank parts the target from the data, as the writer puts it; further blanks are data.
     if (!src_.Eof() && IsBlank(src_.Current())) src_.Next();
     ReadUntil("?>", value_);
-    pi->SetText(value_.Text());
+    builder_.SetData(pi, builder_.Text(value_.Text()));
   }
 }
 
-void TXmlParser::ParseDeclaration(TXmlNode* Parent) {
+void TXmlParser::ParseDeclaration() {
   const char c = src_.Current();
   if (c == '-') {
     Require("--");
     ReadUntil("-->", value_);
-    Append(Parent, new TXmlComment(tableRef_, value_.Text()));
+    Add(builder_.Comment(builder_.Text(value_.Text())));
   } else if (c == '[') {
     Require("[CDATA[");
     ReadUntil("]]>", value_);
-    Append(Parent, new TXmlCDATASection(tableRef_, value_.Text()));
+    Add(builder_.CDataSection(builder_.Text(value_.Text())));
   } else {
     Require("DOCTYPE");
     ReadUntil(">", value_);
   }
 }
 
-// Up to the next "<" or the end, references replaced; true when the raw bytes are all blanks
-// (a reference to a blank is content, not layout). The "<" is looked for once per block and
-// the references before it are decoded as they are met.
-bool TXmlParser::ReadText(TXmlToken& Token) {
+// A run of text up to the next "<" or the end, references replaced. When white space is not
+// kept, a run whose raw bytes are all blanks is layout and makes no node (a reference to a
+// blank is content). The common run lies in one block without references and is copied once.
+void TXmlParser::ReadTextRun() {
+  const char* p = src_.BlockStart();
+  const char* e = src_.BlockEnd();
+  const char* lt = src_.Find(p, e, '<');
+  const char* amp = src_.Find(p, lt, '&');
+  if (amp == lt && lt != e) {
+    const std::string_view run(p, static_cast<size_t>(lt - p));
+    if (keep_ || !std::all_of(run.begin(), run.end(), IsBlank)) Add(builder_.TextNode(builder_.Text(run)));
+    src_.Skip(run.size());
+    return;
+  }
+  text_.Clear();
+  const bool blank = ReadText(text_, lt, amp);
+  if (keep_ || !blank) Add(builder_.TextNode(builder_.Text(text_.Text())));
+}
+
+// The general run, from the current position where Lt (the "<" of the current block, or its
+// end) and Stop (the first "&" before Lt, or Lt) are already known: the "<" is looked for
+// once per block and the references are decoded as they are met. True when the raw bytes are
+// all blanks.
+bool TXmlParser::ReadText(TXmlToken& Token, const char* Lt, const char* Stop) {
   bool blank = true;
-  while (!src_.Eof()) {
-    const uint64_t block = src_.Block();
-    const char* e = src_.BlockEnd();
-    const char* lt = src_.Find(src_.BlockStart(), e, '<');
-    while (src_.Block() == block) {
-      const char* p = src_.BlockStart();
-      const char* q = src_.Find(p, lt, '&');
-      for (const char* b = p; blank && b < q; ++b) blank = IsBlank(*b);
-      Token.Add(p, static_cast<size_t>(q - p));
-      src_.Skip(static_cast<size_t>(q - p));
-      if (q == lt) {
-        if (lt != e) return blank;
-        break;
-      }
+  uint64_t block = src_.Block();
+  const char* e = src_.BlockEnd();
+  for (;;) {
+    const char* p = src_.BlockStart();
+    for (const char* b = p; blank && b < Stop; ++b) blank = IsBlank(*b);
+    Token.Add(p, static_cast<size_t>(Stop - p));
+    src_.Skip(static_cast<size_t>(Stop - p));
+    if (Stop == Lt && Lt != e) return blank;
+    if (Stop != Lt) {
       blank = false;
       ReadReference(Token);
     }
+    if (src_.Eof()) return blank;
+    if (src_.Block() != block) {
+      block = src_.Block();
+      e = src_.BlockEnd();
+      Lt = src_.Find(src_.BlockStart(), e, '<');
+    }
+    Stop = src_.Find(src_.BlockStart(), Lt, '&');
   }
-  return blank;
 }
 
 // Takes bytes while Take holds, a block at a time, into Token (or nowhere); stops before the
@@ -233,15 +288,42 @@ void TXmlParser::Collect(TXmlToken* Token, F Take) {
   }
 }
 
-void TXmlParser::ReadName(TXmlToken& Token) {
+// The name at the current position, empty when none starts there. It stays valid until the
+// source steps again: straight from the block when the byte after it is in the block too.
+std::string_view TXmlParser::ReadName(TXmlToken& Token) {
+  if (src_.Eof() || !StartsName(src_.Current())) return std::string_view();
+  const char* p = src_.BlockStart();
+  const char* e = src_.BlockEnd();
+  const char* q = p + 1;
+  while (q < e && NameChar(*q)) ++q;
+  if (q < e) {
+    src_.Skip(static_cast<size_t>(q - p));
+    return std::string_view(p, static_cast<size_t>(q - p));
+  }
   Token.Clear();
-  if (src_.Eof() || !StartsName(src_.Current())) return;
-  Collect(&Token, [this](char c) { return (classes_[static_cast<unsigned char>(c)] & kNameChar) != 0; });
+  Collect(&Token, [this](char c) { return NameChar(c); });
+  return Token.Text();
 }
 
+// A quoted value (the quote current), references replaced; copied into the arena straight
+// from the block when it holds the whole value and no reference.
+TXmlValue TXmlParser::ReadValue(char Quote) {
+  src_.Next();
+  const char* p = src_.BlockStart();
+  const char* e = src_.BlockEnd();
+  const char* q = src_.Find(p, e, Quote);
+  if (q != e && std::none_of(p, q, [](char c) { return c == '&' || c == '<'; })) {
+    TXmlValue value = builder_.Text(std::string_view(p, static_cast<size_t>(q - p)));
+    src_.Skip(static_cast<size_t>(q - p) + 1);
+    return value;
+  }
+  ReadQuoted(Quote, value_);
+  return builder_.Text(value_.Text());
+}
+
+// The value from the current position to the closing quote, which it steps past.
 void TXmlParser::ReadQuoted(char Quote, TXmlToken& Token) {
   Token.Clear();
-  src_.Next();
   for (;;) {
     Collect(&Token, [Quote](char c) { return c != Quote && c != '&' && c != '<'; });
     if (src_.Eof()) XmlError(kExpected, AnsiString(1, Quote));
@@ -255,15 +337,16 @@ void TXmlParser::ReadQuoted(char Quote, TXmlToken& Token) {
 void TXmlParser::ReadReference(TXmlToken& Token) {
   if (!src_.Next()) XmlError(kRefExpected);
   if (src_.Current() != '#') {
-    ReadName(refName_);
+    const std::string_view name = ReadName(refName_);
+    const char c = name == "amp"    ? '&'
+                   : name == "quot" ? '"'
+                   : name == "lt"   ? '<'
+                   : name == "gt"   ? '>'
+                   : name == "apos" ? '\''
+                                    : '\0';
     Require(';');
-    const AnsiString& name = refName_.Text();
-    if (name == "amp") return Token.Add('&');
-    if (name == "quot") return Token.Add('"');
-    if (name == "lt") return Token.Add('<');
-    if (name == "gt") return Token.Add('>');
-    if (name == "apos") return Token.Add('\'');
-    XmlError(kBadRefName);
+    if (!c) XmlError(kBadRefName);
+    return Token.Add(c);
   }
   if (!src_.Next()) XmlError(kNumberExpected);
   const bool hex = src_.Current() == 'x';
@@ -312,11 +395,10 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
     const char* p = src_.BlockStart();
     const char* e = src_.BlockEnd();
     const char* q = src_.Find(p, e, last);
-    if (q == e) q = nullptr;
-    const char* stop = q ? q + 1 : e;
+    const char* stop = q != e ? q + 1 : e;
     Token.Add(p, static_cast<size_t>(stop - p));
     src_.Skip(static_cast<size_t>(stop - p));
-    if (q && text.size() >= Terminator.size() &&
+    if (q != e && text.size() >= Terminator.size() &&
         std::string_view(text).substr(text.size() - Terminator.size()) == Terminator) {
       text.resize(text.size() - Terminator.size());
       return;
@@ -324,36 +406,22 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
   }
 }
 
-// Collected apart first, so that the node's array gets exactly the size it needs. A repeated
-// name is found by its id's slot, not by a search of the names before it.
+// The builder keeps the first place of a repeated name and its last value, by the name's id:
+// no search among the names before it.
 void TXmlParser::ReadAttributes(TXmlNode* Node) {
-  attributes_.clear();
-  ++serial_;
   SkipBlanks();
   while (!src_.Eof() && StartsName(src_.Current())) {
-    ReadName(name_);
-    const int id = table_.InternName(name_.Text());
+    const int id = table_.InternName(ReadName(name_));
     SkipBlanks();
     Require('=');
     SkipBlanks();
     if (src_.Eof()) XmlError(kValueExpected);
     const char quote = src_.Current();
     if (quote != '"' && quote != '\'') XmlError(kStringExpected);
-    ReadQuoted(quote, value_);
-    if (static_cast<size_t>(id) >= seen_.size()) seen_.resize(static_cast<size_t>(id) + 1, {0, 0});
-    auto& [serial, index] = seen_[static_cast<size_t>(id)];
-    if (serial == serial_) {
-      attributes_[index].Value = TVariant(value_.Text());
-    } else {
-      serial = serial_;
-      index = attributes_.size();
-      attributes_.push_back({id, TVariant(value_.Text())});
-    }
+    builder_.AddAttribute(id, ReadValue(quote));
     SkipBlanks();
   }
-  if (attributes_.empty()) return;
-  Node->attributes_.reserve(Node->attributes_.size() + attributes_.size());
-  for (auto& attr : attributes_) Node->attributes_.push_back(std::move(attr));
+  builder_.FinishAttributes(Node);
 }
 
 void TXmlParser::SkipBlanks() {
@@ -419,34 +487,36 @@ void Indentation(AnsiString& Out, int Level) {
 
 AnsiString TXmlNodeList::Xml() const {
   AnsiString out;
-  for (TXmlNode* node : items_) out += node->Xml();
+  for (TXmlNode* node : *this) out += node->Xml();
   return out;
 }
 
 void TXmlNode::WriteAttributes(AnsiString& Out) const {
-  for (const auto& attr : attributes_) {
+  for (const TXmlAttrData& attr : Attributes()) {
     Out += ' ';
     Out += nameTable_->NameOf(attr.NameId);
     Out += "=\"";
     // Line breaks and TABs as references, so that a value stays on one line of the file;
     // the parser reads them back unchanged.
-    const AnsiString value = VarToXmlStr(attr.Value);
+    AnsiString boxed;
+    if (!attr.Value.IsText()) boxed = attr.Value.ToXmlStr();
+    const std::string_view value = attr.Value.IsText() ? attr.Value.Text() : std::string_view(boxed);
     size_t start = 0;
     for (size_t i = 0; i < value.size(); ++i) {
       const char c = value[i];
       if (c != '\r' && c != '\n' && c != '\t') continue;
-      XmlEscapeTo(Out, std::string_view(value).substr(start, i - start));
+      XmlEscapeTo(Out, value.substr(start, i - start));
       Out += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : "&#9;";
       start = i + 1;
     }
-    XmlEscapeTo(Out, std::string_view(value).substr(start));
+    XmlEscapeTo(Out, value.substr(start));
     Out += '"';
   }
 }
 
 void TXmlNode::WriteChildren(AnsiString& Out, int Level, bool Indent) const {
   if (!childList_) return;
-  for (TXmlNode* child : childList_->items_) child->WriteXml(Out, Level, Indent);
+  for (TXmlNode* child : *childList_) child->WriteXml(Out, Level, Indent);
 }
 
 void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
@@ -466,8 +536,10 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
   const bool textContent = !HasChildNodes() || HasTextChild();
   if (HasChildNodes())
     WriteChildren(Out, Level + 1, Indent && !textContent);
+  else if (value_.IsText())
+    XmlEscapeTo(Out, value_.Text());
   else
-    XmlEscapeTo(Out, VarToXmlStr(Value()));
+    XmlEscapeTo(Out, value_.ToXmlStr());
   if (Out.size() == open + 1) {
     Out[open] = '/';
     Out += '>';
@@ -487,13 +559,15 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
 
 bool TXmlNode::HasTextChild() const {
   if (childList_)
-    for (TXmlNode* child : childList_->items_)
+    for (TXmlNode* child : *childList_)
       if (child->NodeType() == TEXT_NODE || child->NodeType() == CDATA_SECTION_NODE) return true;
   return false;
 }
 
 void TXmlText::WriteXml(AnsiString& Out, int, bool) const {
-  const AnsiString text = VarToXmlStr(value_);
+  AnsiString boxed;
+  if (!value_.IsText()) boxed = value_.ToXmlStr();
+  const std::string_view text = value_.IsText() ? value_.Text() : std::string_view(boxed);
   // The parser drops runs of raw blanks as layout; blanks that are the whole text are
   // written as references so that they read back.
   if (!text.empty() && std::all_of(text.begin(), text.end(), IsBlank) && !KeepsWhiteSpace()) {
@@ -505,37 +579,40 @@ void TXmlText::WriteXml(AnsiString& Out, int, bool) const {
 
 void TXmlCDATASection::WriteXml(AnsiString& Out, int, bool) const {
   // "]]>" would end the section: it is split after its first "]".
+  const std::string_view data = DataView();
   size_t start = 0;
-  for (size_t at = data_.find("]]>"); at != AnsiString::npos; at = data_.find("]]>", at + 1)) {
+  for (size_t at = data.find("]]>"); at != std::string_view::npos; at = data.find("]]>", at + 1)) {
     Out += "<![CDATA[";
-    Out.append(data_, start, at + 1 - start);
+    Out += data.substr(start, at + 1 - start);
     Out += "]]>";
     start = at + 1;
   }
   Out += "<![CDATA[";
-  Out.append(data_, start, AnsiString::npos);
+  Out += data.substr(start);
   Out += "]]>";
 }
 
 void TXmlComment::WriteXml(AnsiString& Out, int, bool) const {
-  if (data_.find("-->") != AnsiString::npos) XmlError(kCommentEnd);
+  const std::string_view data = DataView();
+  if (data.find("-->") != std::string_view::npos) XmlError(kCommentEnd);
   Out += "<!--";
-  Out += data_;
+  Out += data;
   Out += "-->";
 }
 
 void TXmlProcessingInstruction::WriteXml(AnsiString& Out, int, bool) const {
   const AnsiString& target = NodeName();
   if (target.empty()) XmlError(kBadNameChar);
-  if (data_.find("?>") != AnsiString::npos) XmlError(kInstructionEnd);
+  const std::string_view data = data_.Text();
+  if (data.find("?>") != std::string_view::npos) XmlError(kInstructionEnd);
   Out += "<?";
   Out += target;
-  if (data_.empty()) {
+  if (data.empty()) {
     WriteAttributes(Out);
   } else {
     // The reader takes this one blank as the separator, whatever the data starts with.
     Out += ' ';
-    Out += data_;
+    Out += data;
   }
   Out += "?>";
 }

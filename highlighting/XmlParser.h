@@ -11,6 +11,9 @@
 
 class TStream;
 
+// The first C in [From, To), or To; four bytes at a time.
+const char* XmlFindByte(const char* From, const char* To, char C);
+
 // The input of the parser: the current byte (0 after the end) and a step to the next one.
 // Blocks are scanned directly where the parser can take whole runs at once.
 class TXmlSource {
@@ -40,9 +43,9 @@ class TXmlSource {
   // The first C in [From, To) of the current block, or To; every look-ahead of the parser goes
   // through here, so that Examined tells how much reading ahead a parse cost.
   const char* Find(const char* From, const char* To, char C) {
-    const auto* at = static_cast<const char*>(std::memchr(From, C, static_cast<size_t>(To - From)));
-    examined_ += static_cast<uint64_t>((at ? at + 1 : To) - From);
-    return at ? at : To;
+    const char* at = XmlFindByte(From, To, C);
+    examined_ += static_cast<uint64_t>((at != To ? at + 1 : To) - From);
+    return at;
   }
   // The bytes looked at ahead of the reading position so far.
   uint64_t Examined() const { return examined_; }
