@@ -323,11 +323,9 @@ void TBinXmlWriter::WriteNode(const TXmlNode* Node) {
     WriteInt(attr.NameId);
     WriteValue(attr.Value);
   }
-  const TXmlNodeList* list = Node->childList_;
-  const int count = list ? list->Count() : 0;
-  WriteInt(count);
-  for (int i = 0; i < count; ++i) {
-    const TXmlNode* child = list->RawItem(i);
+  const TXmlChildren children = Node->Children();
+  WriteInt(static_cast<int32_t>(children.size()));
+  for (const TXmlNode* child : children) {
     const int type = child->NodeType();
     switch (type) {
       case ELEMENT_NODE: {

@@ -62,20 +62,15 @@ TXmlNameTable::TXmlNameTable(int BucketCount) : buckets_(static_cast<size_t>(std
   for (const char* name : {"#text", "#cdata-section", "#comment", "#document", "xml"}) InternName(name);
 }
 
-int TXmlNameTable::InternName(std::string_view Name) {
+int TXmlNameTable::InternName(std::string_view Name, uint32_t h) {
   if (Name.empty()) return -1;
-  uint32_t h = 0;
-  for (unsigned char c : Name) h = h * 33 + c;
   const size_t count = buckets_.size();
   // Every table the program makes has a power of two of buckets: no division then.
   auto& bucket = buckets_[(count & (count - 1)) == 0 ? h & (count - 1) : h % count];
   for (int32_t id : bucket) {
     const AnsiString& name = names_[static_cast<size_t>(id)];
     if (name.size() != Name.size()) continue;
-    // Names are short: compared here rather than through a library call.
-    size_t i = 0;
-    while (i < Name.size() && name[i] == Name[i]) ++i;
-    if (i == Name.size()) return id;
+    if (XmlSameBytes(name.data(), Name.data(), Name.size())) return id;
   }
   const int id = static_cast<int>(names_.size());
   names_.emplace_back(Name);
@@ -199,7 +194,7 @@ void TXmlNodeList::Grow() {
   if (ownsItems_) XmlPoolFree(items_, capacity_ * sizeof(TXmlNode*));
   items_ = items;
   capacity_ = static_cast<uint32_t>(capacity);
-  ownsItems_ = true;
+  ownsItems_ = 1;
 }
 
 // Takes the node from its former parent and makes it ours; refuses cycles.
@@ -208,7 +203,7 @@ void TXmlNodeList::Adopt(TXmlNode* Node) {
   for (const TXmlNode* p = owner_; p; p = p->parent_)
     if (p == Node) XmlError(kNodeInItself);
   if (Node->parent_) {
-    TXmlNodeList* old = Node->parent_->childList_;
+    TXmlNodeList* old = Node->parent_->List();
     const int index = old ? old->IndexOf(Node) : -1;
     if (index >= 0) {
       IXmlNode keep(Node);
@@ -276,7 +271,12 @@ TXmlNode::TXmlNode(const IXmlNameTable& NameTable)
 }
 
 TXmlNode::~TXmlNode() {
-  if (childList_) {
+  if (HasChildBlock()) {
+    for (TXmlNode* child : Children()) {
+      if (child->parent_ == this) child->parent_ = nullptr;
+      child->DroppedBy(this);
+    }
+  } else if (childList_) {
     // A caller may still hold the list or a child: neither may point back to us.
     childList_->owner_ = nullptr;
     for (TXmlNode* child : *childList_)
@@ -300,7 +300,30 @@ void TXmlNode::SetNameTable(TXmlNameTable* Table) {
   if (owned) old->Release();
 }
 
+TXmlChildren TXmlNode::Children() const {
+  if (HasChildBlock()) {
+    auto* items = reinterpret_cast<TXmlNode* const*>(ChildBlock() + 1);
+    return {items, items + *ChildBlock()};
+  }
+  if (!childList_) return {nullptr, nullptr};
+  return {childList_->begin(), childList_->end()};
+}
+
+TXmlNodeList* TXmlNode::List() const {
+  if (!HasChildBlock()) return childList_;
+  uint32_t* block = ChildBlock();
+  auto* self = const_cast<TXmlNode*>(this);
+  auto* list = new (Arena()->Allocate(sizeof(TXmlNodeList))) TXmlNodeList(Arena(), self);
+  // The list takes the block's items over, and with them the references this node held.
+  list->items_ = reinterpret_cast<TXmlNode**>(block + 1);
+  list->count_ = list->capacity_ = *block;
+  list->HeldBy(self);
+  self->childList_ = list;
+  return list;
+}
+
 TXmlNodeList* TXmlNode::GetChildList() {
+  if (HasChildBlock()) return List();
   if (!childList_) {
     // A node of an arena keeps its list there too: the list holds it no reference of its own.
     childList_ =
@@ -343,7 +366,7 @@ const AnsiString& TXmlNode::NameOfId(int Id) const { return nameTable_->NameOf(I
 
 IXmlNode TXmlNode::ParentNode() const { return parent_; }
 
-bool TXmlNode::HasChildNodes() const { return childList_ && childList_->Count() > 0; }
+bool TXmlNode::HasChildNodes() const { return Children().size() > 0; }
 
 bool TXmlNode::KeepsWhiteSpace() const {
   for (const TXmlNode* p = this; p; p = p->parent_)
@@ -353,8 +376,7 @@ bool TXmlNode::KeepsWhiteSpace() const {
 
 AnsiString TXmlNode::ChildrenText() const {
   AnsiString text;
-  if (!childList_) return text;
-  for (TXmlNode* child : *childList_) {
+  for (TXmlNode* child : Children()) {
     const int type = child->NodeType();
     if (type != ELEMENT_NODE && type != TEXT_NODE && type != CDATA_SECTION_NODE) continue;
     AnsiString part = child->Text();
@@ -371,8 +393,7 @@ void TXmlNode::CopyAttributesTo(TXmlNode& Target) const {
 }
 
 void TXmlNode::CloneChildrenTo(TXmlNode& Target) const {
-  if (!childList_) return;
-  for (TXmlNode* child : *childList_) Target.AppendChild(child->CloneNode(true));
+  for (TXmlNode* child : Children()) Target.AppendChild(child->CloneNode(true));
 }
 
 void TXmlNode::MoveToNameTable(const IXmlNameTable& Table) {
@@ -384,8 +405,7 @@ void TXmlNode::MoveToNameTable(const IXmlNameTable& Table) {
   for (TXmlAttrData *a = AttrItems(), *e = a + AttributeCount(); a != e; ++a)
     a->NameId = Table->InternName(old->NameOf(a->NameId));
   SetNameTable(Table.get());
-  if (childList_)
-    for (TXmlNode* child : *childList_) child->MoveToNameTable(Table);
+  for (TXmlNode* child : Children()) child->MoveToNameTable(Table);
 }
 
 // ---- children
@@ -406,16 +426,18 @@ IXmlNode TXmlNode::InsertBefore(const IXmlNode& Node, const IXmlNode& Reference)
 }
 
 IXmlNode TXmlNode::ReplaceChild(const IXmlNode& NewNode, const IXmlNode& OldNode) {
-  if (!childList_ || !OldNode) return OldNode;
-  const int index = childList_->IndexOf(OldNode.get());
-  if (index >= 0) childList_->Replace(index, NewNode);
+  TXmlNodeList* list = List();
+  if (!list || !OldNode) return OldNode;
+  const int index = list->IndexOf(OldNode.get());
+  if (index >= 0) list->Replace(index, NewNode);
   return OldNode;
 }
 
 int TXmlNode::RemoveChild(const IXmlNode& Child) {
-  if (!childList_ || !Child) return -1;
-  const int index = childList_->IndexOf(Child.get());
-  if (index >= 0) childList_->Delete(index);
+  TXmlNodeList* list = List();
+  if (!list || !Child) return -1;
+  const int index = list->IndexOf(Child.get());
+  if (index >= 0) list->Delete(index);
   return index;
 }
 
@@ -459,10 +481,10 @@ IXmlProcessingInstruction TXmlNode::AppendProcessingInstruction(const AnsiString
 
 namespace {
 
-TXmlNode* FindChildById(const TXmlNodeList* list, int id) {
-  if (!list || id < 0) return nullptr;
-  for (int i = 0; i < list->Count(); ++i)
-    if (list->RawItem(i)->NodeNameId() == id) return list->RawItem(i);
+TXmlNode* FindChildById(TXmlChildren children, int id) {
+  if (id < 0) return nullptr;
+  for (TXmlNode* child : children)
+    if (child->NodeNameId() == id) return child;
   return nullptr;
 }
 
@@ -473,7 +495,7 @@ AnsiString TXmlNode::ReadChildText(const AnsiString& Name, const AnsiString& Def
 }
 
 AnsiString TXmlNode::ReadChildText(int NameId, const AnsiString& Default) const {
-  TXmlNode* child = FindChildById(childList_, NameId);
+  TXmlNode* child = FindChildById(Children(), NameId);
   return child ? child->Text() : Default;
 }
 
@@ -482,7 +504,7 @@ void TXmlNode::WriteChildText(const AnsiString& Name, const AnsiString& Text) { 
 void TXmlNode::WriteChildText(int NameId, const AnsiString& Text) { ObtainChild(NameId)->SetText(Text); }
 
 IXmlNode TXmlNode::RequireChild(int NameId) const {
-  TXmlNode* child = FindChildById(childList_, NameId);
+  TXmlNode* child = FindChildById(Children(), NameId);
   if (!child) XmlError(kChildNotFound, nameTable_->NameOf(NameId));
   return child;
 }
@@ -490,7 +512,8 @@ IXmlNode TXmlNode::RequireChild(int NameId) const {
 IXmlNode TXmlNode::RequireChild(const AnsiString& Name) const { return RequireChild(Intern(Name)); }
 
 IXmlNode TXmlNode::ObtainChild(int NameId) {
-  TXmlNode* child = FindChildById(GetChildList(), NameId);
+  GetChildList();
+  TXmlNode* child = FindChildById(Children(), NameId);
   if (child) return child;
   return AppendElement(NameId);
 }
@@ -498,34 +521,32 @@ IXmlNode TXmlNode::ObtainChild(int NameId) {
 IXmlNode TXmlNode::ObtainChild(const AnsiString& Name) { return ObtainChild(Intern(Name)); }
 
 void TXmlNode::ClearChildren() {
-  if (childList_) childList_->Clear();
+  if (TXmlNodeList* list = List()) list->Clear();
 }
 
 IXmlNodeList TXmlNode::FindChildrenByName(const AnsiString& Name) const {
   if (!IsPlainName(Name)) XmlError(kNotSupported);
   IXmlNodeList result(new TXmlNodeList(nullptr));
   const int id = Intern(Name);
-  if (childList_)
-    for (TXmlNode* child : *childList_)
-      if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) result->Insert(child, -1);
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) result->Insert(child, -1);
   return result;
 }
 
 IXmlNode TXmlNode::FindChildByName(const AnsiString& Name) const {
   if (!IsPlainName(Name)) XmlError(kNotSupported);
   const int id = Intern(Name);
-  if (childList_)
-    for (TXmlNode* child : *childList_)
-      if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) return child;
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) return child;
   return nullptr;
 }
 
 IXmlElement TXmlNode::FindChildByAttribute(const AnsiString& ElementName, const AnsiString& AttrName,
                                            const TVariant& Value) const {
-  if (!childList_) return nullptr;
+  if (!HasChildNodes()) return nullptr;
   const int elementId = Intern(ElementName);
   const int attrId = Intern(AttrName);
-  for (TXmlNode* child : *childList_) {
+  for (TXmlNode* child : Children()) {
     if (child->NodeType() != ELEMENT_NODE || child->NodeNameId() != elementId) continue;
     const TXmlAttrData* attr = child->FindAttr(attrId);
     if (attr && attr->Value == Value) return static_cast<TXmlElement*>(child);
@@ -549,7 +570,7 @@ void TXmlNode::AddAttr(int NameId, TXmlValue Value) {
   if (!attrs_ || count == attrs_->Capacity) {
     const size_t capacity = GrownCapacity(attrs_ ? attrs_->Capacity : 0);
     auto* block = static_cast<TAttrBlock*>(OwnMemory(sizeof(TAttrBlock) + capacity * sizeof(TXmlAttrData)));
-    *block = {count, static_cast<uint32_t>(capacity), true};
+    *block = {count, static_cast<uint32_t>(capacity), 1};
     if (count) std::memcpy(static_cast<void*>(block + 1), AttrItems(), count * sizeof(TXmlAttrData));
     if (attrs_ && attrs_->Owned) XmlPoolFree(attrs_, sizeof(TAttrBlock) + attrs_->Capacity * sizeof(TXmlAttrData));
     attrs_ = block;
@@ -906,9 +927,8 @@ void TXmlDocument::SetText(const AnsiString& Value) {
 }
 
 IXmlElement TXmlDocument::DocumentElement() const {
-  if (childList_)
-    for (TXmlNode* child : *childList_)
-      if (child->NodeType() == ELEMENT_NODE) return static_cast<TXmlElement*>(child);
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == ELEMENT_NODE) return static_cast<TXmlElement*>(child);
   return nullptr;
 }
 
@@ -1021,8 +1041,9 @@ void TXmlBuilder::FinishAttributes(TXmlNode* Node) {
   if (arena_ && Node->Arena() == arena_ && !Node->attrs_) {
     const size_t bytes = sizeof(TXmlNode::TAttrBlock) + attrs_.size() * sizeof(TXmlAttrData);
     auto* block = static_cast<TXmlNode::TAttrBlock*>(Place(bytes));
-    *block = {static_cast<uint32_t>(attrs_.size()), static_cast<uint32_t>(attrs_.size()), false};
-    std::memcpy(static_cast<void*>(block + 1), attrs_.data(), attrs_.size() * sizeof(TXmlAttrData));
+    *block = {static_cast<uint32_t>(attrs_.size()), static_cast<uint32_t>(attrs_.size()), 0};
+    XmlCopyBytes(reinterpret_cast<char*>(block + 1), reinterpret_cast<const char*>(attrs_.data()),
+                 attrs_.size() * sizeof(TXmlAttrData));
     Node->attrs_ = block;
   } else {
     // A node made elsewhere owns its values.
@@ -1039,16 +1060,15 @@ void TXmlBuilder::SetChildren(TXmlNode* Parent, TXmlNode* const* Items, size_t C
     for (size_t i = 0; i < Count; ++i) list->AppendNew(Items[i]);
     return;
   }
-  auto* list = new (Place(sizeof(TXmlNodeList))) TXmlNodeList(arena_, Parent);
-  list->items_ = static_cast<TXmlNode**>(Place(Count * sizeof(TXmlNode*)));
-  std::memcpy(list->items_, Items, Count * sizeof(TXmlNode*));
-  list->count_ = list->capacity_ = static_cast<uint32_t>(Count);
+  // A block of the count and the nodes; the list object is made only when it is asked for.
+  auto* block = static_cast<uint32_t*>(Place(sizeof(uint32_t) + Count * sizeof(TXmlNode*)));
+  *block = static_cast<uint32_t>(Count);
+  XmlCopyBytes(reinterpret_cast<char*>(block + 1), reinterpret_cast<const char*>(Items), Count * sizeof(TXmlNode*));
   for (size_t i = 0; i < Count; ++i) {
     ++Items[i]->refCount_;
     Items[i]->parent_ = Parent;
   }
-  ++list->refCount_;
-  Parent->childList_ = list;
+  Parent->childList_ = reinterpret_cast<TXmlNodeList*>(reinterpret_cast<uintptr_t>(block) | 1u);
 }
 
 // ---------------------------------------------------------------- text forms

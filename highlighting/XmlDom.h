@@ -171,7 +171,14 @@ class TXmlNameTable : public TXmlBase {
   explicit TXmlNameTable(int BucketCount = 4096);
 
   // -1 for an empty name.
-  int InternName(std::string_view Name);
+  int InternName(std::string_view Name) { return InternName(Name, HashOf(Name)); }
+  // The same, with the name's hash already taken (a reader takes it as it reads the name).
+  int InternName(std::string_view Name, uint32_t Hash);
+  static uint32_t HashOf(std::string_view Name) {
+    uint32_t h = 0;
+    for (unsigned char c : Name) h = h * 33 + c;
+    return h;
+  }
   // An empty string for an id that names nothing.
   const AnsiString& NameOf(int Id) const;
   int NameCount() const { return static_cast<int>(names_.size()); }
@@ -233,8 +240,8 @@ class TXmlNodeList : public TXmlBase {
   TXmlNode* owner_;
   TXmlNode** items_ = nullptr;
   uint32_t count_ = 0;
-  uint32_t capacity_ = 0;
-  bool ownsItems_ = false;
+  uint32_t capacity_ : 31 = 0;
+  uint32_t ownsItems_ : 1 = 0;
 };
 
 // The value of an attribute, a text node or an element, in 8 bytes: a string as bytes (in the
@@ -291,6 +298,15 @@ class TXmlAttrList {
  private:
   const TXmlAttrData* items_;
   size_t count_;
+};
+
+// A node's children as a plain range.
+struct TXmlChildren {
+  TXmlNode* const* First;
+  TXmlNode* const* Last;
+  TXmlNode* const* begin() const { return First; }
+  TXmlNode* const* end() const { return Last; }
+  size_t size() const { return static_cast<size_t>(Last - First); }
 };
 
 class TXmlNode : public TXmlBase {
@@ -415,12 +431,21 @@ class TXmlNode : public TXmlBase {
   // The attribute array: a header and the items after it.
   struct TAttrBlock {
     uint32_t Count;
-    uint32_t Capacity;
-    bool Owned;
+    uint32_t Capacity : 31;
+    uint32_t Owned : 1;
   };
   TXmlAttrData* AttrItems() const { return attrs_ ? reinterpret_cast<TXmlAttrData*>(attrs_ + 1) : nullptr; }
   TXmlAttrData* FindAttrItem(int NameId);
   void AddAttr(int NameId, TXmlValue Value);
+  // The children of a node that a reader built are a plain block in its arena (a count and the
+  // nodes) until their list object is asked for; the low bit of the pointer tells.
+  bool HasChildBlock() const { return reinterpret_cast<uintptr_t>(childList_) & 1u; }
+  uint32_t* ChildBlock() const {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<uintptr_t>(childList_) & ~uintptr_t{1});
+  }
+  TXmlChildren Children() const;
+  // The list of the children, made from the block when there is one; null when there is none.
+  TXmlNodeList* List() const;
   // Whether the node holds a reference to its name table of its own (the arena holds one for
   // the nodes on its table).
   bool OwnsTableRef() const { return !Arena() || nameTable_ != Arena()->Table(); }
@@ -444,7 +469,7 @@ class TXmlNode : public TXmlBase {
   TXmlNode* parent_ = nullptr;
   TXmlNameTable* nameTable_ = nullptr;  // counted unless the arena holds it (OwnsTableRef)
   TAttrBlock* attrs_ = nullptr;
-  TXmlNodeList* childList_ = nullptr;  // counted
+  TXmlNodeList* childList_ = nullptr;  // counted; or the block of a read node's children
 };
 
 class TXmlElement : public TXmlNode {
@@ -644,6 +669,13 @@ class TXmlBuilder {
   // A string value whose bytes are copied into the arena, or are written there by the caller.
   TXmlValue Text(std::string_view Text);
   TXmlValue Text(size_t Size, char*& Bytes);
+  // Room for a text of at most Size bytes, written by the caller; Finish makes the Used first
+  // ones the value and gives back the rest.
+  char* Reserve(size_t Size) { return Arena().Reserve(Size); }
+  TXmlValue Finish(char* Text, size_t Size, size_t Used) {
+    arena_->Unreserve(Text, Size, Used);
+    return TXmlValue::Borrowed(Text, Used);
+  }
   // Strings in the arena; any other value owned by its node.
   TXmlValue Value(const TVariant& Value);
 

@@ -116,10 +116,24 @@ class TXmlParser {
   void ParseDeclaration();
   void ReadTextRun();
   bool ReadText(TXmlToken& Token, const char* Lt, const char* Stop);
-  std::string_view ReadName(TXmlToken& Token);
+  std::string_view ReadName(TXmlToken& Token, uint32_t& Hash);
   TXmlValue ReadValue(char Quote);
   void ReadQuoted(char Quote, TXmlToken& Token);
-  void ReadReference(TXmlToken& Token);
+  // Decodes the reference at "&" into Out (room for 4 bytes; the reference itself takes at
+  // least 4) and gives the number of bytes.
+  size_t ReadReference(char* Out);
+  void ReadReference(TXmlToken& Token) {
+    char bytes[4];
+    Token.Add(bytes, ReadReference(bytes));
+  }
+  // Copies the input from the current position to At (in the current block) to Out and steps
+  // over it.
+  size_t Take(const char* At, char* Out) {
+    const size_t n = static_cast<size_t>(At - src_.BlockStart());
+    XmlCopyBytes(Out, src_.BlockStart(), n);
+    src_.Skip(n);
+    return n;
+  }
   void ReadUntil(std::string_view Terminator, TXmlToken& Token);
   void ReadAttributes(TXmlNode* Node);
   void SkipBlanks();
@@ -130,6 +144,18 @@ class TXmlParser {
   bool StartsName(char c) const { return classes_[static_cast<unsigned char>(c)] & kNameStart; }
   bool NameChar(char c) const { return classes_[static_cast<unsigned char>(c)] & kNameChar; }
   void Add(TXmlNode* Node) { pending_.push_back(Node); }
+  // The id of a name, from the names met last before the name table is asked.
+  int Intern(std::string_view Name, uint32_t Hash) {
+    TNameSlot& slot = names_[Hash & (std::size(names_) - 1)];
+    if (slot.Hash == Hash && slot.Size == Name.size() && XmlSameBytes(slot.Bytes, Name.data(), Name.size()))
+      return slot.Id;
+    const int id = table_.InternName(Name, Hash);
+    if (Name.size() <= sizeof slot.Bytes) {
+      slot = {Hash, static_cast<uint32_t>(Name.size()), id, {}};
+      XmlCopyBytes(slot.Bytes, Name.data(), Name.size());
+    }
+    return id;
+  }
   // Gives Parent the nodes read since Mark.
   void Attach(TXmlNode* Parent, size_t Mark) {
     builder_.SetChildren(Parent, pending_.data() + Mark, pending_.size() - Mark);
@@ -143,6 +169,14 @@ class TXmlParser {
   const uint8_t* classes_;
   TXmlToken name_, value_, text_, refName_;
   std::vector<TXmlNode*> pending_;
+  // Names of up to 16 bytes by their hash; an empty slot has a size that no name has.
+  struct TNameSlot {
+    uint32_t Hash;
+    uint32_t Size;
+    int Id;
+    char Bytes[16];
+  };
+  TNameSlot names_[512] = {};
 };
 
 void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
@@ -172,12 +206,13 @@ void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
 
 void TXmlParser::ParseElement(int Depth) {
   if (!XmlLevelAllowed(ELEMENT_NODE, Depth)) XmlError(kTooDeep);
-  const std::string_view name = ReadName(name_);
+  uint32_t hash;
+  const std::string_view name = ReadName(name_, hash);
   if (src_.Eof()) XmlError(kUnfinishedElement);
   const char c = src_.Current();
   // A nameless element would be written back as an end tag.
   if (name.empty() || !(IsBlank(c) || c == '/' || c == '>')) XmlError(kBadNameChar);
-  TXmlElement* element = builder_.Element(table_.InternName(name));
+  TXmlElement* element = builder_.Element(Intern(name, hash));
   Add(element);
   ReadAttributes(element);
   if (src_.Current() == '/') {
@@ -194,9 +229,10 @@ void TXmlParser::ParseElement(int Depth) {
 
 void TXmlParser::ParseInstruction() {
   src_.Next();
-  const std::string_view name = ReadName(name_);
+  uint32_t hash;
+  const std::string_view name = ReadName(name_, hash);
   if (name.empty()) XmlError(kBadNameChar);
-  const int target = table_.InternName(name);
+  const int target = Intern(name, hash);
   TXmlProcessingInstruction* pi = builder_.Instruction(target, TXmlValue::Borrowed(nullptr, 0));
   Add(pi);
   if (target == table_.XmlId()) {
@@ -238,6 +274,19 @@ void TXmlParser::ReadTextRun() {
     const std::string_view run(p, static_cast<size_t>(lt - p));
     if (keep_ || !std::all_of(run.begin(), run.end(), IsBlank)) Add(builder_.TextNode(builder_.Text(run)));
     src_.Skip(run.size());
+    return;
+  }
+  if (lt != e) {
+    // References, and the whole run in this block: decoded straight into the arena, where a
+    // reference never takes more room than its text. A run with a reference is content.
+    const size_t room = static_cast<size_t>(lt - p);
+    char* out = builder_.Reserve(room);
+    size_t n = Take(amp, out);
+    while (src_.BlockStart() != lt) {
+      n += ReadReference(out + n);
+      n += Take(src_.Find(src_.BlockStart(), lt, '&'), out + n);
+    }
+    Add(builder_.TextNode(builder_.Finish(out, room, n)));
     return;
   }
   text_.Clear();
@@ -288,20 +337,28 @@ void TXmlParser::Collect(TXmlToken* Token, F Take) {
   }
 }
 
-// The name at the current position, empty when none starts there. It stays valid until the
-// source steps again: straight from the block when the byte after it is in the block too.
-std::string_view TXmlParser::ReadName(TXmlToken& Token) {
+// The name at the current position, empty when none starts there, and its hash for the name
+// table. It stays valid until the source steps again: straight from the block when the byte
+// after it is in the block too.
+std::string_view TXmlParser::ReadName(TXmlToken& Token, uint32_t& Hash) {
+  Hash = 0;
   if (src_.Eof() || !StartsName(src_.Current())) return std::string_view();
   const char* p = src_.BlockStart();
   const char* e = src_.BlockEnd();
-  const char* q = p + 1;
-  while (q < e && NameChar(*q)) ++q;
+  const char* q = p;
+  uint32_t h = 0;
+  do {
+    h = h * 33 + static_cast<unsigned char>(*q);
+    ++q;
+  } while (q < e && NameChar(*q));
   if (q < e) {
     src_.Skip(static_cast<size_t>(q - p));
+    Hash = h;
     return std::string_view(p, static_cast<size_t>(q - p));
   }
   Token.Clear();
   Collect(&Token, [this](char c) { return NameChar(c); });
+  Hash = TXmlNameTable::HashOf(Token.Text());
   return Token.Text();
 }
 
@@ -312,13 +369,32 @@ TXmlValue TXmlParser::ReadValue(char Quote) {
   const char* p = src_.BlockStart();
   const char* e = src_.BlockEnd();
   const char* q = src_.Find(p, e, Quote);
-  if (q != e && std::none_of(p, q, [](char c) { return c == '&' || c == '<'; })) {
+  if (q == e) {
+    ReadQuoted(Quote, value_);
+    return builder_.Text(value_.Text());
+  }
+  auto special = [q](const char* at) {
+    while (at < q && *at != '&' && *at != '<') ++at;
+    return at;
+  };
+  const char* s = special(p);
+  if (s == q) {
     TXmlValue value = builder_.Text(std::string_view(p, static_cast<size_t>(q - p)));
     src_.Skip(static_cast<size_t>(q - p) + 1);
     return value;
   }
-  ReadQuoted(Quote, value_);
-  return builder_.Text(value_.Text());
+  // The whole value in this block: decoded straight into the arena. A reference cannot reach
+  // past the quote without an error, as no reference holds one.
+  const size_t room = static_cast<size_t>(q - p);
+  char* out = builder_.Reserve(room);
+  size_t n = Take(s, out);
+  while (src_.BlockStart() != q) {
+    if (src_.Current() == '<') XmlError(kLessInValue);
+    n += ReadReference(out + n);
+    n += Take(special(src_.BlockStart()), out + n);
+  }
+  src_.Next();
+  return builder_.Finish(out, room, n);
 }
 
 // The value from the current position to the closing quote, which it steps past.
@@ -334,10 +410,11 @@ void TXmlParser::ReadQuoted(char Quote, TXmlToken& Token) {
   src_.Next();
 }
 
-void TXmlParser::ReadReference(TXmlToken& Token) {
+size_t TXmlParser::ReadReference(char* Out) {
   if (!src_.Next()) XmlError(kRefExpected);
   if (src_.Current() != '#') {
-    const std::string_view name = ReadName(refName_);
+    uint32_t hash;
+    const std::string_view name = ReadName(refName_, hash);
     const char c = name == "amp"    ? '&'
                    : name == "quot" ? '"'
                    : name == "lt"   ? '<'
@@ -346,7 +423,8 @@ void TXmlParser::ReadReference(TXmlToken& Token) {
                                     : '\0';
     Require(';');
     if (!c) XmlError(kBadRefName);
-    return Token.Add(c);
+    *Out = c;
+    return 1;
   }
   if (!src_.Next()) XmlError(kNumberExpected);
   const bool hex = src_.Current() == 'x';
@@ -372,7 +450,10 @@ void TXmlParser::ReadReference(TXmlToken& Token) {
   if (!digits) XmlError(hex ? kHexExpected : kNumberExpected);
   Require(';');
   if (code == 0 || (code >= 0xD800 && code <= 0xDFFF)) XmlError(kBadCharCode);
-  if (code < 256) return Token.Add(static_cast<char>(code));
+  if (code < 256) {
+    *Out = static_cast<char>(code);
+    return 1;
+  }
   // A character beyond one byte goes through the code page ("?" where it has none), rather
   // than keeping only its low bits.
   WideString wide;
@@ -382,8 +463,11 @@ void TXmlParser::ReadReference(TXmlToken& Token) {
   } else {
     wide += static_cast<wchar_t>(code);
   }
+  // One character is at most four bytes in any code page.
   const AnsiString bytes = WideToAnsi(wide);
-  Token.Add(bytes.data(), bytes.size());
+  const size_t n = std::min<size_t>(bytes.size(), 4);
+  XmlCopyBytes(Out, bytes.data(), n);
+  return n;
 }
 
 void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
@@ -411,7 +495,9 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
 void TXmlParser::ReadAttributes(TXmlNode* Node) {
   SkipBlanks();
   while (!src_.Eof() && StartsName(src_.Current())) {
-    const int id = table_.InternName(ReadName(name_));
+    uint32_t hash;
+    const std::string_view name = ReadName(name_, hash);
+    const int id = Intern(name, hash);
     SkipBlanks();
     Require('=');
     SkipBlanks();
@@ -436,7 +522,7 @@ void TXmlParser::Require(char c) {
 // At the first difference the message names the rest of the text from there.
 void TXmlParser::Require(std::string_view Text) {
   if (static_cast<size_t>(src_.BlockEnd() - src_.BlockStart()) >= Text.size() &&
-      std::memcmp(src_.BlockStart(), Text.data(), Text.size()) == 0) {
+      XmlSameBytes(src_.BlockStart(), Text.data(), Text.size())) {
     src_.Skip(Text.size());
     return;
   }
@@ -515,8 +601,7 @@ void TXmlNode::WriteAttributes(AnsiString& Out) const {
 }
 
 void TXmlNode::WriteChildren(AnsiString& Out, int Level, bool Indent) const {
-  if (!childList_) return;
-  for (TXmlNode* child : *childList_) child->WriteXml(Out, Level, Indent);
+  for (TXmlNode* child : Children()) child->WriteXml(Out, Level, Indent);
 }
 
 void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
@@ -558,9 +643,8 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
 }
 
 bool TXmlNode::HasTextChild() const {
-  if (childList_)
-    for (TXmlNode* child : *childList_)
-      if (child->NodeType() == TEXT_NODE || child->NodeType() == CDATA_SECTION_NODE) return true;
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == TEXT_NODE || child->NodeType() == CDATA_SECTION_NODE) return true;
   return false;
 }
 
