@@ -21,6 +21,7 @@ struct TSlabStore {
   std::vector<char*> free[5];
   size_t bytes = 0;
   std::atomic_flag busy = ATOMIC_FLAG_INIT;
+  int arenas = 0;
 };
 
 TSlabStore& Store() {
@@ -85,7 +86,18 @@ void GiveSlab(char* Slab, size_t Size) noexcept {
 
 }  // namespace
 
-TXmlArena::TXmlArena(TXmlNameTable* Table) : table_(Table), nextSlab_(kFirstSlab) { table_->AddRef(); }
+TXmlArena::TXmlArena(TXmlNameTable* Table) : table_(Table), nextSlab_(kFirstSlab) {
+  table_->AddRef();
+  TSlabStore& store = Store();
+  TStoreLock lock(store);
+  ++store.arenas;
+}
+
+int XmlArenasInUse() {
+  TSlabStore& store = Store();
+  TStoreLock lock(store);
+  return store.arenas;
+}
 
 void TXmlArena::NewSlab(size_t AtLeast) {
   const size_t size = std::max(nextSlab_, AtLeast);
@@ -99,6 +111,11 @@ void TXmlArena::NewSlab(size_t AtLeast) {
 
 void TXmlArena::Free() noexcept {
   for (const auto& [slab, size] : slabs_) GiveSlab(slab, size);
+  {
+    TSlabStore& store = Store();
+    TStoreLock lock(store);
+    --store.arenas;
+  }
   TXmlNameTable* table = table_;
   delete this;
   table->Release();

@@ -8,6 +8,8 @@
 
 void* XmlPoolAlloc(size_t Size);
 void XmlPoolFree(void* Block, size_t Size) noexcept;
+// Blocks taken and not given back yet: what a leak check compares before and after.
+long XmlPoolBlocksInUse();
 
 // The allocator of the model's vectors.
 template <class T>
