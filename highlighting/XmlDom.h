@@ -12,7 +12,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -159,7 +158,9 @@ constexpr int XmlMaxDepth = 1000;
 // The one nesting rule of the text and binary readers: an element stands at most XmlMaxDepth
 // levels below the document (level 1 is the top); any other node may sit inside the deepest
 // element, one level more.
-inline bool XmlLevelAllowed(int NodeType, int Level) { return Level <= XmlMaxDepth + (NodeType == 1 ? 0 : 1); }
+inline bool XmlLevelAllowed(int NodeType, int Level) {
+  return Level <= XmlMaxDepth + (NodeType == ELEMENT_NODE ? 0 : 1);
+}
 
 extern AnsiString DefaultEncoding;  // "windows-1251"
 extern bool DefaultKeepWhiteSpace;  // false
@@ -496,7 +497,6 @@ class TXmlElement : public TXmlNode {
   AnsiString GetBase64Data() const;
   // The value the element holds directly (empty when it has children instead).
   TVariant Value() const { return value_.ToVariant(); }
-  bool HasValue() const { return !value_.IsEmpty(); }
 
  protected:
   friend class TXmlBuilder;
