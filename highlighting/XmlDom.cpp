@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
@@ -996,6 +997,8 @@ TXmlValue TXmlBuilder::Text(std::string_view Text) {
 }
 
 TXmlValue TXmlBuilder::Text(size_t Size, char*& Bytes) {
+  // A value keeps its size in 30 bits; no input this big can be read into memory anyway.
+  if (Size > 0x3FFFFFFFu) throw std::bad_alloc();
   Bytes = Arena().Reserve(Size);
   return TXmlValue::Borrowed(Bytes, Size);
 }

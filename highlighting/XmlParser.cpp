@@ -268,6 +268,15 @@ void TXmlParser::ParseDeclaration() {
 void TXmlParser::ReadTextRun() {
   const char* p = src_.BlockStart();
   const char* e = src_.BlockEnd();
+  if (!keep_) {
+    // The layout between tags: blanks up to the next "<", dropped without looking further.
+    const char* q = p;
+    while (q < e && IsBlank(*q)) ++q;
+    if (q < e && *q == '<') {
+      src_.Skip(static_cast<size_t>(q - p));
+      return;
+    }
+  }
   const char* lt = src_.Find(p, e, '<');
   const char* amp = src_.Find(p, lt, '&');
   if (amp == lt && lt != e) {
@@ -511,6 +520,8 @@ void TXmlParser::ReadAttributes(TXmlNode* Node) {
 }
 
 void TXmlParser::SkipBlanks() {
+  // Most calls meet no blank at all.
+  if (src_.Eof() || !IsBlank(src_.Current())) return;
   Collect(nullptr, [](char c) { return IsBlank(c); });
 }
 
