@@ -16,6 +16,7 @@
 #include "app/MainActions.h"
 #include "app/MainDataModule.h"
 #include "controls/PngImageList.h"
+#include "editor/TxtEditKeyCmds.h"
 #include "foundation/ApStrHolder.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
@@ -461,6 +462,29 @@ TEST_F(MainCustomize, TheSpareCommandsAreTheCommandsNotOnTheToolbarImagesFirst) 
     }
   };
   walk(form.tlbrMainMenu->Items());
+}
+
+// The spare submenus fill themselves as they open, as their counterparts in the menus do.
+TEST_F(MainCustomize, TheSpareSubmenusFillThemselvesAsTheyOpen) {
+  Scheme(L"INI", L"ini.xml");
+  TMainForm& form = Make();
+  TTxtEdit* editor = form.ActiveEditor();
+  editor->SetTextA("alpha\r\nbeta");
+  editor->SetCaretXY({1, 2});
+  editor->CommandProcessor(ecSetMarker0 + 5, 0, nullptr);
+  auto* marks = dynamic_cast<TBarCustomItem*>(form.FindComponent("tbsmnitmGotoBookmarks"));
+  auto* schemes = dynamic_cast<TBarCustomItem*>(form.FindComponent("tbsmnitmSyntaxHighlighting"));
+  ASSERT_TRUE(marks && schemes);
+  marks->Click();
+  ASSERT_EQ(marks->Count(), 10);
+  EXPECT_EQ(marks->Items(5)->Caption(), L"5 beta");
+  EXPECT_EQ(marks->Items(6)->Caption(), L"6");
+  EXPECT_EQ(schemes->Count(), 0);
+  schemes->Click();
+  ASSERT_EQ(schemes->Count(), 3);
+  EXPECT_EQ(schemes->Items(2)->Caption(), L"INI");
+  schemes->Items(2)->Click();
+  EXPECT_NE(form.ActiveDocument()->GetHighlighter(), Highlighters->Plain());
 }
 
 // The dialog lists them in their order with their captions, and draws each one's image from the
