@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <random>
 #include <set>
 
 #include "app/CustomizeFrm.h"
@@ -616,6 +617,59 @@ TEST_F(MainCustomize, ALayoutFileWithoutSpareCommandsKeepsThemAll) {
   EXPECT_EQ(lines.size() - spareLines.size(), bar.size() + 7);
   EXPECT_EQ(lines.back(), AnsiString("cstmzrMain, ") + spareNames[std::size(spareNames) - 1]);
   EXPECT_EQ(NamesOf(form->cstmzrMain->Items()), std::vector<AnsiString>(std::begin(spareNames), std::end(spareNames)));
+}
+
+// "Items" lines of every kind over the real window: its commands, spare or not, the commands
+// inside its drop-downs, separators, names of nothing, containers of nothing, quoted and cut
+// lines. No command is lost or doubled, the drop-downs keep their commands, and what is saved
+// then loads and saves again the same.
+TEST_F(MainCustomize, MixedItemLinesLoseNoCommandFuzz) {
+  TMainForm& form = Make();
+  TBarCustomItem* const roots[] = {form.tlbrMainMenu->Items(), form.tlbrStandard->Items(), form.cstmzrMain->Items()};
+  std::vector<AnsiString> names;
+  std::multiset<TBarCustomItem*> designed;
+  for (TBarCustomItem* root : roots)
+    for (int i = 0; i < root->Count(); ++i) {
+      names.push_back(root->Items(i)->Name());
+      designed.insert(root->Items(i));
+    }
+  TBarCustomItem* marks = dynamic_cast<TBarCustomItem*>(form.FindComponent("tbsmnitmToggleBookmarks"));
+  ASSERT_NE(marks, nullptr);
+  for (const char* other : {"tbitmToggleBookmark3", "mnitmOpen", "tbitmGone", "CustomizerUniqueSeparator7",
+                            "CustomizerUniqueSeparator8", "", "tlbrStandard", "cstmzrMain"})
+    names.push_back(other);
+  const char* const containers[] = {"tlbrMainMenu",   "tlbrStandard", "cstmzrMain", "tlbrTabBar", "dckTop", "",
+                                    "\"cstmzrMain\"", "CSTMZRMAIN"};
+  std::mt19937 rng(7150);
+  for (int round = 0; round < 300; ++round) {
+    std::string text = "[Items]\r\n";
+    const int count = static_cast<int>(rng() % 40);
+    text += "Count=" + std::to_string(rng() % 8 ? count : count + 5) + "\r\n";
+    for (int i = 0; i < count; ++i) {
+      std::string line = std::string(containers[rng() % std::size(containers)]) + ", " + names[rng() % names.size()];
+      if (rng() % 10 == 0) line = line.substr(0, rng() % (line.size() + 1));
+      if (rng() % 15 == 0) line += ", Ctrl+W";
+      text += std::to_string(i) + "=" + line + "\r\n";
+    }
+    TStringList lines;
+    lines.SetText(text);
+    ASSERT_NO_THROW(form.cstmzrMain->Load(&lines, false)) << text;
+    std::multiset<TBarCustomItem*> now;
+    for (TBarCustomItem* root : roots)
+      for (int i = 0; i < root->Count(); ++i)
+        if (!dynamic_cast<TBarSeparatorItem*>(root->Items(i)) || designed.count(root->Items(i)))
+          now.insert(root->Items(i));
+    ASSERT_EQ(now, designed) << text;
+    ASSERT_EQ(marks->Count(), 10) << text;
+    ASSERT_EQ(form.FindComponent("tbitmToggleBookmark3"), marks->Items(3)) << text;
+  }
+  TStringList saved;
+  form.cstmzrMain->Save(&saved);
+  const std::string first = saved.Text();
+  form.cstmzrMain->Load(&saved, true);
+  TStringList again;
+  form.cstmzrMain->Save(&again);
+  EXPECT_EQ(again.Text(), first);
 }
 
 }  // namespace
