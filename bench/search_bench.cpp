@@ -1,8 +1,14 @@
-// Search benchmark: plain search through the editor control against a memchr + memcmp floor,
-// the regular-expression engine against the plain search, replace-all of many hits, and
-// expressions with nested repetitions under the engine's step budget. Figures are medians.
+// Search benchmark: plain search through the editor control against a memchr + memcmp floor;
+// the expression engine over source-like text line by line (every match of every line, as the
+// editor's search asks for them) against the plain engine on the same literal; a replace-all
+// with group references; and expressions with nested repetitions on long subjects.
+// Each figure is the median over several processes, each process's figure the median of its
+// rounds; each ratio is taken within one process, then its median.
+//
+//   search_bench            (runs the measuring processes and prints the medians)
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,9 +17,14 @@
 
 namespace {
 
+constexpr int kProcesses = 5;
+constexpr int kRounds = 3;
 constexpr int kLines = 2000000;
-constexpr int kRuns = 3;
+constexpr int kSourceLines = 360000;  // about 12 MB
 const char* const kLiteral = "Qzf8Kw3p";
+const char* const kSourceLiteral = "length";
+const char* const kReplaceExpr = "(\\w+)\\s*=\\s*(\\w+)";
+const char* const kReplaceTemplate = "$2=$1";
 
 // The line generator of the buffer benchmark (lines of 10 to 90 characters, tabs in every
 // seventh and eleventh), with the literal in every 10,000th line.
@@ -31,6 +42,63 @@ AnsiString Generate(int Lines) {
       if (i % 11 == 0 && k == length / 2) text.push_back('\t');
     }
     if (i % 10000 == 5000) text += kLiteral;
+    text.append("\r\n");
+  }
+  return text;
+}
+
+// Source-like text: indented statements of keywords, identifiers, numbers and operators,
+// blank lines, and comments in which words are sometimes doubled and sometimes Cyrillic.
+AnsiString GenerateSource(int Lines) {
+  static const char* const keywords[] = {"if", "else", "while", "for", "return", "int", "static", "const", "auto"};
+  static const char* const names[] = {"length", "count", "buffer", "index", "value", "result", "offset", "size",
+                                      "node",   "next",  "first",  "last",  "line",  "text",   "width",  "Length"};
+  static const char* const comments[] = {"the",
+                                         "value",
+                                         "of",
+                                         "this",
+                                         "is",
+                                         "kept",
+                                         "for",
+                                         "the",
+                                         "next",
+                                         "line",
+                                         "\xEF\xF0\xE8\xEC\xE5\xF0",
+                                         "\xF1\xF2\xF0\xEE\xEA\xE0"};
+  static const char* const operators[] = {" = ", " + ", " - ", " * ", " < ", " == ", "->", "."};
+  unsigned seed = 7;
+  auto next = [&](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  AnsiString text;
+  text.reserve(static_cast<size_t>(Lines) * 44);
+  for (int i = 0; i < Lines; ++i) {
+    const unsigned kind = next(16);
+    if (kind == 0) {
+      text.append(next(3) == 0 ? "    " : "");
+    } else if (kind < 3) {
+      text.append(2 + 2 * next(4), ' ');
+      text += "// ";
+      const int n = 3 + static_cast<int>(next(8));
+      for (int w = 0; w < n; ++w) {
+        const char* word = comments[next(std::size(comments))];
+        text += word;
+        text += ' ';
+        if (next(9) == 0) (text += word) += ' ';
+      }
+    } else {
+      text.append(2 + 2 * next(4), ' ');
+      if (next(3) == 0) (text += keywords[next(std::size(keywords))]) += ' ';
+      const int n = 1 + static_cast<int>(next(4));
+      for (int w = 0; w < n; ++w) {
+        text += names[next(std::size(names))];
+        if (next(4) == 0) text += std::to_string(next(1000));
+        text += operators[next(std::size(operators))];
+      }
+      text += std::to_string(next(100000));
+      text += next(4) == 0 ? ") {" : ";";
+    }
     text.append("\r\n");
   }
   return text;
@@ -66,6 +134,20 @@ int FloorSearch(TTxtEdit* E, const char* What) {
   return hits;
 }
 
+// Every line with every match replaced through the expression engine's replace-all; the
+// total length of the results.
+int64_t ReplaceEveryLine(TTxtEdit* E, const char* Expr, const char* Template) {
+  TRegExpr r;
+  r.SetExpression(Expr);
+  AnsiString line;
+  int64_t total = 0;
+  for (int i = 0; i < E->Lines()->Count(); ++i) {
+    line.assign(E->Lines()->LineView(i));
+    total += static_cast<int64_t>(r.Replace(line, Template, true).size());
+  }
+  return total;
+}
+
 int EngineAll(TTxtEdit* E, TTxtEditSearchCustom& Engine, const char* What, TSearchReplaceOptions Options) {
   Engine.SetOptions(Options);
   Engine.SetPattern(What);
@@ -74,109 +156,242 @@ int EngineAll(TTxtEdit* E, TTxtEditSearchCustom& Engine, const char* What, TSear
   return hits;
 }
 
-void Pathological() {
-  std::printf("\nnested repetitions (one search each, budget of the engine):\n");
-  struct {
-    const char* Expr;
-    const char* Tail;  // what makes every attempt fail at the end
-  } cases[] = {{"(a+)+\\d", ""}, {"(a|aa)+\\d", ""}, {"(\\w+\\s?)+$", "!"}};
-  for (const auto& c : cases) {
-    for (int n : {20, 25, 30, 35}) {
-      TRegExpr r;
-      r.SetExpression(c.Expr);
-      const std::string subject = std::string(n, 'a') + c.Tail;
-      bool stopped = false;
-      const double t0 = Now();
-      try {
-        r.Exec(subject);
-      } catch (const ERegExpr&) {
-        stopped = true;
-      }
-      std::printf("  %-12s n=%2d  %8.1f ms  %s\n", c.Expr, n, (Now() - t0) * 1000.0,
-                  stopped ? "stopped by the budget" : "finished");
-    }
-  }
+double MedianOf(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
 }
 
-}  // namespace
+// The expressions searched line by line over the source-like text, with their keys.
+struct TWorkload {
+  const char* Key;
+  const char* Expr;
+  bool MatchCase;
+};
+const TWorkload kWorkloads[] = {
+    {"re.literal", kSourceLiteral, true},
+    {"re.literal.i", kSourceLiteral, false},
+    {"re.word", "\\w+", true},
+    {"re.repeat", "\\b(\\w+)\\s+\\1\\b", true},
+    {"re.blank", "^\\s*$", true},
+    {"re.high", "[\\xC0-\\xFF]+", true},
+    {"re.keywords", "if|else|while|for|return|int|static|const|auto|zebra", true},
+};
 
-int wmain() {
-  // A control without a window: the figures are those of searching, not of scrolling to hits.
+// Nested repetitions on subjects that make every attempt fail, with the lengths measured.
+struct TPathological {
+  const char* Key;
+  const char* Expr;
+  char Fill;
+  const char* Tail;
+};
+const TPathological kPathological[] = {
+    {"p.plus", "(a+)+\\d", 'a', "!1"},     {"p.alt", "(a|aa)+\\d", 'a', "!1"},
+    {"p.words", "(\\w+\\s?)+$", 'a', "!"}, {"p.dotstar", "(.*a){12}", 'b', "aaaaaaaaaaa"},
+    {"p.xx", "(x+x+)+y", 'x', "!y"},       {"p.backref", "(\\w+)\\1+\\d", 'a', "!1"},
+};
+const int kPathologicalLengths[] = {20, 100, 1000, 10000};
+
+// One process's figures, as "name value" lines in the result file.
+void Child(const std::wstring& resultFile) {
+  std::map<std::string, double> r;
+  std::map<std::string, std::vector<double>> times;
+  auto timed = [&](const std::string& key, const std::function<void()>& step) {
+    const double t0 = Now();
+    step();
+    times[key].push_back(Now() - t0);
+  };
   TTxtEdit control(nullptr);
   TTxtEdit* edit = &control;
   TTxtEditSearch plain(nullptr);
   TTxtEditRegexSearch regex(nullptr);
-
-  {
-    const AnsiString text = Generate(kLines);
-    std::printf("text: %d lines, %.1f MB\n", kLines, text.size() / 1048576.0);
-    edit->SetTextA(text);
-  }
   int hits = 0;
-  const double floor = Median(
-      kRuns, [] {}, [&] { hits = FloorSearch(edit, kLiteral); });
-  std::printf("floor memchr+memcmp        %8.1f ms  (%d hits)\n", floor, hits);
-  edit->SetSearchEngine(&plain);
-  const double plainCase = Median(
-      kRuns, [] {}, [&] { hits = SearchAll(edit, kLiteral, {srMatchCase}); });
-  std::printf("plain, match case          %8.1f ms  %5.2fx floor  (%d hits)\n", plainCase, plainCase / floor, hits);
-  const double plainIgnore = Median(
-      kRuns, [] {}, [&] { hits = SearchAll(edit, kLiteral, {}); });
-  std::printf("plain, ignore case         %8.1f ms  %5.2fx floor  (%d hits)\n", plainIgnore, plainIgnore / floor, hits);
-  const double plainEngine = Median(
-      kRuns, [] {}, [&] { hits = EngineAll(edit, plain, kLiteral, {srMatchCase}); });
-  std::printf("plain engine, every line   %8.1f ms  %5.2fx floor  (%d hits)\n", plainEngine, plainEngine / floor, hits);
-  const double plainEngineIgnore = Median(
-      kRuns, [] {}, [&] { hits = EngineAll(edit, plain, kLiteral, {}); });
-  std::printf("  ignoring case            %8.1f ms  %5.2fx floor  (%d hits)\n", plainEngineIgnore,
-              plainEngineIgnore / floor, hits);
 
-  std::printf("\nregular expressions, every line, against the plain engine:\n");
-  const char* const exprs[] = {
-      kLiteral,       "(?i)qzf8kw3p", "\\w+ing\\b", "^\\s*$", "quick|brown|lazy|while|jumps|over|fox|dog|the|zebra",
-      "(\\w+)\\s+\\1"};
-  for (const char* expr : exprs) {
-    const double t = Median(
-        kRuns, [] {}, [&] { hits = EngineAll(edit, regex, expr, {srMatchCase}); });
-    std::printf("  %-52s %8.1f ms  %6.2fx  (%d hits)\n", expr, t, t / plainEngine, hits);
+  // The plain search through the control on the large text.
+  edit->SetTextA(Generate(kLines));
+  for (int round = 0; round < kRounds; ++round) {
+    timed("floor", [&] { hits = FloorSearch(edit, kLiteral); });
+    r["floor.hits"] = hits;
+    edit->SetSearchEngine(&plain);
+    timed("plain.case", [&] { hits = SearchAll(edit, kLiteral, {srMatchCase}); });
+    r["plain.case.hits"] = hits;
+    timed("plain.ignore", [&] { hits = SearchAll(edit, kLiteral, {}); });
+    timed("plain.engine", [&] { hits = EngineAll(edit, plain, kLiteral, {srMatchCase}); });
+    timed("plain.engine.i", [&] { hits = EngineAll(edit, plain, kLiteral, {}); });
+    edit->SetSearchEngine(nullptr);
   }
 
-  // 200,000 lines, every other with a key=value pair: 100,000 hits.
+  // The expression engine over the source-like text, the plain engine taking turns with it.
+  edit->SetTextA(GenerateSource(kSourceLines));
+  r["source.lines"] = edit->Lines()->Count();
+  r["source.mb"] = static_cast<double>(edit->TextA().size()) / 1048576.0;
+  for (int round = 0; round < kRounds; ++round) {
+    timed("src.plain", [&] { hits = EngineAll(edit, plain, kSourceLiteral, {srMatchCase}); });
+    r["src.plain.hits"] = hits;
+    timed("src.plain.i", [&] { hits = EngineAll(edit, plain, kSourceLiteral, {}); });
+    r["src.plain.i.hits"] = hits;
+    for (const TWorkload& w : kWorkloads) {
+      timed(w.Key, [&] {
+        hits =
+            EngineAll(edit, regex, w.Expr, w.MatchCase ? TSearchReplaceOptions{srMatchCase} : TSearchReplaceOptions{});
+      });
+      r[std::string(w.Key) + ".hits"] = hits;
+    }
+    int64_t size = 0;
+    timed("re.replace", [&] { size = ReplaceEveryLine(edit, kReplaceExpr, kReplaceTemplate); });
+    r["re.replace.size"] = static_cast<double>(size);
+  }
+
+  // Replace-all with group references: 200,000 lines, every other with a key=value pair.
   AnsiString pairs;
   for (int i = 0; i < 200000; ++i)
     pairs += i % 2 ? "key" + std::to_string(i) + "=val" + std::to_string(i % 97) + " ;\r\n" : "plain text line\r\n";
-  const double pairsPlain = Median(
-      kRuns,
-      [&] {
-        edit->SetTextA(pairs);
-        edit->SetSearchEngine(&plain);
-      },
-      [&] { hits = SearchAll(edit, "=val", {srMatchCase}); });
-  std::printf("\nreplace-all on 200,000 lines: plain search of =val %8.1f ms (%d hits)\n", pairsPlain, hits);
-  const double replaceRegex = Median(
-      kRuns,
-      [&] {
-        edit->SetTextA(pairs);
-        edit->SetSearchEngine(&regex);
-      },
-      [&] {
-        hits = edit->SearchReplace("(\\w+)=(\\w+)", "$2=$1", {srReplaceAll, srEntireScope, srMatchCase});
-      });
-  std::printf("  regex replace-all $2=$1   %8.1f ms  %6.2fx plain search  (%d hits)\n", replaceRegex,
-              replaceRegex / pairsPlain, hits);
-  const double replacePlain = Median(
-      kRuns,
-      [&] {
-        edit->SetTextA(pairs);
-        edit->SetSearchEngine(&plain);
-      },
-      [&] {
-        hits = edit->SearchReplace("=val", "=>", {srReplaceAll, srEntireScope, srMatchCase});
-      });
-  std::printf("  plain replace-all         %8.1f ms  %6.2fx plain search  (%d hits)\n", replacePlain,
-              replacePlain / pairsPlain, hits);
-
-  Pathological();
+  edit->SetSearchEngine(&regex);
+  for (int round = 0; round < kRounds; ++round) {
+    edit->SetTextA(pairs);
+    timed("replace.groups", [&] {
+      hits = edit->SearchReplace("(\\w+)=(\\w+)", "$2=$1", {srReplaceAll, srEntireScope, srMatchCase});
+    });
+    r["replace.groups.hits"] = hits;
+    edit->SetTextA(pairs);
+    edit->SetSearchEngine(&plain);
+    timed("replace.plain", [&] {
+      hits = edit->SearchReplace("=val", "=>", {srReplaceAll, srEntireScope, srMatchCase});
+    });
+    edit->SetSearchEngine(&regex);
+  }
   edit->SetSearchEngine(nullptr);
+
+  // Nested repetitions: one search each; -1 when the engine stopped it as too complex.
+  for (const TPathological& p : kPathological) {
+    for (int n : kPathologicalLengths) {
+      TRegExpr e;
+      e.SetExpression(p.Expr);
+      const std::string subject = std::string(static_cast<size_t>(n), p.Fill) + p.Tail;
+      const std::string key = std::string(p.Key) + "." + std::to_string(n);
+      double outcome = 0;
+      timed(key, [&] {
+        try {
+          outcome = e.Exec(subject) ? 1 : 0;
+        } catch (const ERegExpr&) {
+          outcome = -1;
+        }
+      });
+      r[key + ".outcome"] = outcome;
+    }
+  }
+
+  for (const auto& [key, v] : times) r[key] = MedianOf(v) * 1000.0;
+  FILE* f = _wfopen(resultFile.c_str(), L"w");
+  for (const auto& [key, value] : r) std::fprintf(f, "%s %.9g\n", key.c_str(), value);
+  std::fclose(f);
+}
+
+bool RunChild(const std::wstring& resultFile) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --child \"" + resultFile + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code == 0;
+}
+
+std::map<std::string, double> ReadResults(const std::wstring& resultFile) {
+  std::map<std::string, double> r;
+  FILE* f = _wfopen(resultFile.c_str(), L"r");
+  if (!f) return r;
+  char key[64];
+  double value;
+  while (std::fscanf(f, "%63s %lf", key, &value) == 2) r[key] = value;
+  std::fclose(f);
+  return r;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 3 && std::wstring(argv[1]) == L"--child") {
+    Child(argv[2]);
+    return 0;
+  }
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring resultFile = std::wstring(temp) + L"hv_search_bench.result";
+  std::vector<std::map<std::string, double>> runs;
+  for (int i = 0; i < kProcesses; ++i) {
+    if (!RunChild(resultFile)) {
+      std::fprintf(stderr, "a measuring process failed\n");
+      return 1;
+    }
+    runs.push_back(ReadResults(resultFile));
+  }
+  DeleteFileW(resultFile.c_str());
+
+  auto median = [&](const std::string& key) {
+    std::vector<double> v;
+    for (auto& r : runs) v.push_back(r[key]);
+    return MedianOf(v);
+  };
+  auto ratio = [&](const std::string& key, const std::string& floorKey) {
+    std::vector<double> v;
+    for (auto& r : runs) v.push_back(r[key] / r[floorKey]);
+    return MedianOf(v);
+  };
+  const auto& first = runs.front();
+  std::printf("medians of %d processes (each the median of %d rounds); each ratio within one process\n\n", kProcesses,
+              kRounds);
+  std::printf("plain search, %d generated lines:\n", kLines);
+  std::printf("  %-44s %9.1f ms            (%.0f hits)\n", "floor memchr+memcmp", median("floor"),
+              first.at("floor.hits"));
+  auto row = [&](const char* what, const char* key, const char* floorKey, const char* hitsKey) {
+    std::printf("  %-44s %9.1f ms  %6.2fx    (%.0f hits)\n", what, median(key), ratio(key, floorKey),
+                first.count(hitsKey) ? first.at(hitsKey) : 0.0);
+  };
+  row("control, match case (x floor)", "plain.case", "floor", "plain.case.hits");
+  row("control, ignore case (x floor)", "plain.ignore", "floor", "plain.case.hits");
+  row("plain engine, every line (x floor)", "plain.engine", "floor", "floor.hits");
+  row("  ignoring case (x floor)", "plain.engine.i", "floor", "floor.hits");
+
+  std::printf("\nexpressions, every match of every line, %.0f lines of source-like text (%.1f MB):\n",
+              first.at("source.lines"), first.at("source.mb"));
+  std::printf("  %-56s %9.1f ms            (%.0f hits)\n", "plain engine: length, match case", median("src.plain"),
+              first.at("src.plain.hits"));
+  std::printf("  %-56s %9.1f ms            (%.0f hits)\n", "plain engine: length, ignoring case", median("src.plain.i"),
+              first.at("src.plain.i.hits"));
+  for (const TWorkload& w : kWorkloads) {
+    const std::string what = std::string(w.Expr) + (w.MatchCase ? "" : ", ignoring case");
+    const std::string key = w.Key;
+    std::printf("  %-56s %9.1f ms  %6.2fx plain  (%.0f hits)\n", what.c_str(), median(key),
+                ratio(key, w.MatchCase ? "src.plain" : "src.plain.i"), first.at(key + ".hits"));
+  }
+  {
+    const std::string what = std::string(kReplaceExpr) + " by " + kReplaceTemplate + ", replace-all of each line";
+    std::printf("  %-56s %9.1f ms            (%.0f characters)\n", what.c_str(), median("re.replace"),
+                first.at("re.replace.size"));
+  }
+  std::printf("  (goal: the literal within 1.50x of the plain engine)\n");
+
+  std::printf("\nthe control's replace-all on 200,000 lines, 100,000 hits:\n");
+  std::printf("  %-56s %9.1f ms            (%.0f hits)\n", "(\\w+)=(\\w+) by $2=$1", median("replace.groups"),
+              first.at("replace.groups.hits"));
+  std::printf("  %-56s %9.1f ms  %6.2fx\n", "plain =val by =>", median("replace.plain"),
+              ratio("replace.plain", "replace.groups"));
+
+  std::printf("\nnested repetitions, one search each (stopped = the engine's too-complex error):\n");
+  for (const TPathological& p : kPathological) {
+    std::printf("  %-14s", p.Expr);
+    for (int n : kPathologicalLengths) {
+      const std::string key = std::string(p.Key) + "." + std::to_string(n);
+      const double outcome = median(key + ".outcome");
+      std::printf("  n=%-5d %8.2f ms %-8s", n, median(key), outcome < 0 ? "stopped" : outcome > 0 ? "match" : "none");
+    }
+    std::printf("\n");
+  }
   return 0;
 }

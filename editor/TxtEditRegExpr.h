@@ -38,6 +38,32 @@ using TRegExprInvertCaseFunction = char (*)(char Ch);
 // The system's upper case, or lower case where upper-casing changes nothing.
 char RegExprInvertCaseSystem(char Ch);
 
+struct TRegExprMatcher;
+
+// A set of characters given as the text of its characters. It changes only by assignment,
+// which counts the changes, so that the engine sees a change without comparing texts.
+class TRegExprChars {
+ public:
+  explicit TRegExprChars(const char* Text) : text_(Text) {}
+  TRegExprChars(const TRegExprChars&) = delete;
+  TRegExprChars& operator=(const AnsiString& Value) {
+    text_ = Value;
+    ++version_;
+    return *this;
+  }
+  TRegExprChars& operator=(const char* Value) { return *this = AnsiString(Value); }
+  operator const AnsiString&() const { return text_; }
+  const AnsiString& Text() const { return text_; }
+  bool empty() const { return text_.empty(); }
+  AnsiString::const_iterator begin() const { return text_.begin(); }
+  AnsiString::const_iterator end() const { return text_.end(); }
+  uint32_t Version() const { return version_; }
+
+ private:
+  AnsiString text_;
+  uint32_t version_ = 0;
+};
+
 class TRegExpr {
  public:
   // Entry 0 is the whole match; groups 1..14.
@@ -64,9 +90,9 @@ class TRegExpr {
   // Applies letters (a '-' clears the letters after it) to Mods; false on any other character.
   static bool ParseModifiersStr(const AnsiString& AModifiers, uint32_t& Mods);
 
-  AnsiString SpaceChars = " \t\n\r\f";
-  AnsiString WordChars = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_";
-  AnsiString LineSeparators = "\r\n";
+  TRegExprChars SpaceChars{" \t\n\r\f"};
+  TRegExprChars WordChars{"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_"};
+  TRegExprChars LineSeparators{"\r\n"};
   AnsiString LinePairedSeparator() const { return pairedSeparator_; }
   // Empty or two different characters, else error 128.
   void SetLinePairedSeparator(const AnsiString& Value);
@@ -76,8 +102,12 @@ class TRegExpr {
   bool ExecNext();
   // Searches the stored input from a 1-based offset.
   bool ExecPos(int AOffset);
-  AnsiString InputString() const { return input_; }
+  AnsiString InputString() const { return AnsiString(in_, static_cast<size_t>(inLen_)); }
+  // Stores a copy of Value as the input.
   void SetInputString(std::string_view Value);
+  // Searches Value where it lies, without a copy: it must stay unchanged as long as it is the
+  // input (until the next input is set).
+  void SetInputView(std::string_view Value);
   // 1-based start / length of group Index (0 = the whole match); -1 when not available.
   int GetMatchPos(int Index) const;
   int GetMatchLen(int Index) const;
@@ -86,6 +116,12 @@ class TRegExpr {
   int SubExprMatchCount() const;
 
   AnsiString Substitute(const AnsiString& ATemplate);
+  // Substitute with the groups given: 0-based starts and ends in Text (-1 = none) of Count
+  // entries, entry 0 the whole match.
+  static AnsiString SubstituteGroups(const AnsiString& ATemplate, std::string_view Text, const int* Starts,
+                                     const int* Ends, int Count);
+  // The number of groups of the compiled expression.
+  int GroupCount() const { return groupCount_; }
   AnsiString Replace(const AnsiString& AInputStr, const AnsiString& AReplaceStr, bool AUseSubstitution);
 
   int LastError();  // returns and clears
@@ -100,6 +136,14 @@ class TRegExpr {
   // Upper bound of matcher steps for one search from an offset: beyond it the search stops with
   // reeTooComplex. The default scales with the input; 0 restores it.
   void SetStepBudget(int64_t Value) { stepBudget_ = Value; }
+  // Whether a search remembers the states of the matcher that have failed, which lets
+  // expressions without back references answer in time that grows with nodes times positions:
+  // by default once a search has done some work; never or from its start to compare the two.
+  enum TFailureMemory { fmNever, fmWhenLong, fmAlways };
+  void SetFailureMemory(TFailureMemory Value) { failureMemory_ = Value; }
+  // Whether a search looks for what a match needs (a literal, a character, where a match can
+  // start) before it runs the matcher; on by default, off only to compare the two.
+  void SetShortcuts(bool Value) { shortcuts_ = Value; }
   // The compiled program (starts with the marker byte), for inspection.
   const std::vector<uint8_t>& Program() const { return program_; }
 
@@ -111,10 +155,18 @@ class TRegExpr {
   void SetModifierBit(uint32_t Bit, bool Value);
   void EnsureProgram();
   void BuildCaseTable();
+  void AnalyseProgram();
+  void NewInput();
+  // Searches the input from a 1-based Offset.
   bool SearchFrom(int Offset);
+  bool Attempts(int From);
+  // The next position from P on where a match can start, or -1.
+  int NextStart(int P) const;
   // The matcher's stacks, kept between searches so that each search does not allocate.
   struct TFrameStore;
   std::shared_ptr<TFrameStore> frames_;
+  std::shared_ptr<TRegExprMatcher> matcher_;
+  bool matcherBound_ = false;       // to the input and the program
   std::vector<int8_t> possessive_;  // per node: 0 unknown, 1 yes, -1 no
 
   AnsiString expression_;
@@ -122,13 +174,28 @@ class TRegExpr {
   uint32_t modifiers_ = RegExprDefaultModifiers;
   uint32_t progModifiers_ = 0;
   AnsiString pairedSeparator_ = "\r\n";
-  AnsiString input_;
+  AnsiString input_;          // the copy the input is when it was given as a string
+  const char* in_ = nullptr;  // the input searched: input_ or a view
+  int inLen_ = 0;
   bool hasInput_ = false;
   std::array<int, NSUBEXP> startP_{};  // 0-based, -1 = none
   std::array<int, NSUBEXP> endP_{};
   int lastError_ = 0;
   int compilerPos_ = 0;
   int64_t stepBudget_ = 0;
+  TFailureMemory failureMemory_ = fmWhenLong;
+  bool shortcuts_ = true;
+
+  // A literal found by a skip table; matches where it compares equal (ignoring case by
+  // InvertCase when IgnoreCase).
+  struct TLiteral {
+    AnsiString Text;
+    bool IgnoreCase = false;
+    std::array<int32_t, 256> Shift{};
+    void Prepare(const std::array<uint8_t, 256>& Invert);
+    // The first 0-based position from From where it occurs in In, or -1.
+    int Find(const uint8_t* In, int Len, int From, const std::array<uint8_t, 256>& Invert) const;
+  };
 
   // The program and what the compiler learned for the start of a search.
   std::vector<uint8_t> program_;
@@ -136,12 +203,45 @@ class TRegExpr {
   std::array<bool, 256> firstCharSet_{};
   int firstChar_ = -1;  // the program starts with this exact character
   bool anchored_ = false;
-  bool canBeEmpty_ = true;  // then every position, the end too, may start a match
-  AnsiString mustLiteral_;  // every match contains it
-  bool mustIgnoreCase_ = false;
+  bool canBeEmpty_ = true;     // then every position, the end too, may start a match
+  bool startsAtWord_ = false;  // a match starts where a word starts (a leading \b before word characters)
+  bool pureLiteral_ = false;   // the whole program is must_: no matcher is needed
+  bool mustStarts_ = false;    // the program starts with must_: a match starts where it occurs
+  int startNode_ = 1;          // the first node to run: past a top-level branch without alternatives
+  // Without back references, a program that starts with a simple repetition of an open count
+  // (past group marks): when an attempt at P fails, an attempt further on in the run of the
+  // operand from P would try a part of the same counts and fail too. -1: none.
+  int leadRepeat_ = -1;
+  // The program is one greedy simple repetition: a match is the run of its operand.
+  bool simpleRun_ = false;
+  // With alternatives that all start with a literal of two characters or more: the pairs of
+  // characters a match can start with (a bit per pair), else empty.
+  std::vector<uint32_t> startPairs_;
+  TLiteral must_;                        // every match contains it (empty: none known)
+  std::array<bool, 256> requiredSet_{};  // every match contains one of these characters
+  bool hasRequiredSet_ = false;
+  // Per input: where the required literal and character were last found, and how far the
+  // search for them got without finding them (-1: not yet searched).
+  int mustFrom_ = -1, mustAt_ = -1, mustNoneFrom_ = -1, requiredAt_ = -1, requiredNoneFrom_ = -1;
+
+  // What the matcher knows about each node (indexed by its offset in the program).
+  struct TNodeInfo {
+    int32_t MemoRow = -1;     // first row of its remembered states; -1: not remembered
+    int32_t LoopDepth = 0;    // counted loops around it
+    int32_t LoopList = 0;     // where their loop nodes start in loopLists_, outermost first
+    int32_t IterLoop = -1;    // with back references: the branch loop whose pass starts here
+    int32_t BackLoop = -1;    // with back references: the branch loop this back node closes
+    bool SelfMarked = false;  // a branch or loop node, which remembers its own visits
+  };
+  std::vector<TNodeInfo> nodeInfo_;
+  std::vector<int32_t> loopLists_;
+  std::vector<int32_t> iterExit_;  // per branch loop: where it goes on after a pass that matched nothing
+  bool hasBackRefs_ = false;
+  int memoRows_ = 0;                   // rows of remembered states per position; 0: no memory
   std::array<uint8_t, 256> invert_{};  // InvertCase as a table
   TRegExprInvertCaseFunction invertFor_ = nullptr;
-  AnsiString separatorsFor_, wordCharsFor_, spaceCharsFor_;
+  // The versions of the character sets the tables and the program were built from.
+  uint32_t separatorsFor_ = UINT32_MAX, wordCharsFor_ = UINT32_MAX, spaceCharsFor_ = UINT32_MAX;
   std::array<bool, 256> separators_{};
   std::array<bool, 256> wordTable_{};
 };

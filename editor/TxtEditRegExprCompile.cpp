@@ -581,6 +581,9 @@ struct TRegExprCompiler {
 
 namespace {
 
+// Rows of remembered matcher states beyond this are not worth a memory.
+constexpr int64_t MaxMemoRows = int64_t(32) << 20;
+
 // Adds to Set the characters that can start a match of the chain at Node; true when the chain
 // can reach the program's end without consuming a character.
 struct TFirstChars {
@@ -694,32 +697,194 @@ void TRegExpr::Compile() {
   groupCount_ = c.NPar - 1;
   firstChar_ = -1;
   anchored_ = false;
-  mustLiteral_.clear();
-  mustIgnoreCase_ = false;
+  startsAtWord_ = false;
+  pureLiteral_ = false;
+  mustStarts_ = false;
+  startPairs_.clear();
+  must_ = TLiteral();
+  hasRequiredSet_ = false;
   const int top = 1;
+  firstCharSet_.fill(false);
+  TFirstChars fc{prog, invert_, firstCharSet_, std::vector<int8_t>(prog.size(), 0)};
+  canBeEmpty_ = fc.Walk(top, 0);
+  if (canBeEmpty_) firstCharSet_.fill(true);
   // Start optimisations only look at a single top-level branch: with alternation every one of
   // them would have to agree.
   if (c.topBranches == 1) {
     const int scan = Operand(top);
     if (prog[scan] == opExactly) firstChar_ = LiteralText(prog, scan)[0];
     if (prog[scan] == opBol) anchored_ = true;
-    if (flags & fSpStart) {
-      int bestLen = 0;
-      for (int n = scan; n >= 0; n = NextNode(prog, n)) {
-        if ((prog[n] == opExactly || prog[n] == opExactlyCI) && LiteralLength(prog, n) >= bestLen) {
-          bestLen = LiteralLength(prog, n);
-          mustLiteral_.assign(reinterpret_cast<const char*>(LiteralText(prog, n)), bestLen);
-          mustIgnoreCase_ = prog[n] == opExactlyCI;
-        }
+    // A leading word boundary before word characters: a match starts where a word does.
+    if (prog[scan] == opBound && !canBeEmpty_) {
+      startsAtWord_ = true;
+      for (int ch = 0; ch < 256; ++ch)
+        if (firstCharSet_[ch] && !wordTable_[ch]) startsAtWord_ = false;
+    }
+    // The nodes of the top-level sequence each take part in every match: its longest literal
+    // (ties: the later one) must occur, and so must a character of its smallest single-character
+    // set.
+    int bestLen = 0, bestSet = 257;
+    std::array<bool, 256> set{};
+    for (int n = scan; n >= 0; n = NextNode(prog, n)) {
+      const uint8_t op = prog[n];
+      if ((op == opExactly || op == opExactlyCI) && LiteralLength(prog, n) >= bestLen) {
+        bestLen = LiteralLength(prog, n);
+        must_.Text.assign(reinterpret_cast<const char*>(LiteralText(prog, n)), bestLen);
+        must_.IgnoreCase = op == opExactlyCI;
+        mustStarts_ = n == scan;
+        pureLiteral_ = mustStarts_ && prog[NextNode(prog, n)] == opEnd;
+      }
+      int single = -1;
+      if (op == opAnyDigit || op == opNotDigit || op == opAnyOfFullSet) single = n;
+      if (op == opPlus || op == opPlusNG) single = Operand(n);
+      if ((op == opBraces || op == opBracesNG) && ReadInt(&prog[Operand(n)]) > 0) single = Operand(n) + 8;
+      if (single < 0 || prog[single] == opAny || prog[single] == opAnyML) continue;
+      std::array<bool, 256> candidate{};
+      TFirstChars{prog, invert_, candidate, {}}.AddOperand(single);
+      const int size = static_cast<int>(std::count(candidate.begin(), candidate.end(), true));
+      if (size < bestSet) {
+        bestSet = size;
+        set = candidate;
       }
     }
+    must_.Prepare(invert_);
+    // Worth a scan of its own only when it says more than the characters a match starts with.
+    if (must_.Text.empty() && bestSet < 256 && set != firstCharSet_) {
+      hasRequiredSet_ = true;
+      requiredSet_ = set;
+    }
   }
-  firstCharSet_.fill(false);
-  TFirstChars fc{prog, invert_, firstCharSet_, std::vector<int8_t>(prog.size(), 0)};
-  canBeEmpty_ = fc.Walk(top, 0);
-  if (canBeEmpty_) firstCharSet_.fill(true);
+  if (c.topBranches > 1) {
+    // Alternatives that each start with a literal of two characters or more: a match starts
+    // with one of their first pairs.
+    std::vector<uint32_t> pairs(65536 / 32, 0);
+    bool literals = true;
+    for (int br = top; literals && br >= 0 && prog[br] == opBranch; br = NextNode(prog, br)) {
+      const int lit = Operand(br);
+      literals = (prog[lit] == opExactly || prog[lit] == opExactlyCI) && LiteralLength(prog, lit) >= 2;
+      if (!literals) break;
+      const uint8_t a = LiteralText(prog, lit)[0], b = LiteralText(prog, lit)[1];
+      const bool ci = prog[lit] == opExactlyCI;
+      for (unsigned x : {a, ci ? invert_[a] : a})
+        for (unsigned y : {b, ci ? invert_[b] : b}) pairs[(x << 8 | y) >> 5] |= 1u << ((x << 8 | y) & 31);
+    }
+    if (literals) startPairs_ = std::move(pairs);
+  }
+  startNode_ = prog[top] == opBranch && prog[NextNode(prog, top)] != opBranch ? Operand(top) : top;
   program_ = std::move(prog);
   possessive_.assign(program_.size(), 0);
+  AnalyseProgram();
+  leadRepeat_ = -1;
+  int lead = startNode_;
+  for (;;) {
+    const uint8_t op = program_[lead];
+    if (op >= opOpen && op < opOpen + NSUBEXP) {
+      lead = NextNode(program_, lead);
+    } else if (op == opBranch && program_[NextNode(program_, lead)] != opBranch) {
+      lead = Operand(lead);
+    } else {
+      break;
+    }
+  }
+  const uint8_t leadOp = program_[lead];
+  const bool braces = leadOp == opBraces || leadOp == opBracesNG;
+  if (!hasBackRefs_ && (leadOp == opStar || leadOp == opPlus || leadOp == opStarNG || leadOp == opPlusNG ||
+                        (braces && ReadInt(&program_[Operand(lead) + 4]) == InfiniteCount)))
+    leadRepeat_ = lead;
+  simpleRun_ = (program_[startNode_] == opStar || program_[startNode_] == opPlus || program_[startNode_] == opBraces) &&
+               program_[NextNode(program_, startNode_)] == opEnd;
+  // A program with fewer groups leaves the others untouched: they must read as unset.
+  startP_.fill(-1);
+  endP_.fill(-1);
+  NewInput();
+}
+
+// What the matcher keeps per node: the memory rows of the states it remembers (a branch, a
+// loop node, the node after a simple repetition), the counted loops around each node, and with
+// back references the branch loops whose passes it watches.
+void TRegExpr::AnalyseProgram() {
+  const std::vector<uint8_t>& prog = program_;
+  const int size = static_cast<int>(prog.size());
+  nodeInfo_.assign(prog.size(), TNodeInfo());
+  loopLists_.clear();
+  iterExit_.clear();
+  memoRows_ = 0;
+  hasBackRefs_ = false;
+  // The nodes the matcher can reach.
+  std::vector<bool> isNode(prog.size(), false);
+  std::vector<int> todo{1}, nodes, entries;
+  while (!todo.empty()) {
+    const int n = todo.back();
+    todo.pop_back();
+    if (n < 1 || n >= size || isNode[n]) continue;
+    isNode[n] = true;
+    nodes.push_back(n);
+    const uint8_t op = prog[n];
+    if (op == opBranch || op == opLoopEntry) todo.push_back(Operand(n));
+    if (op == opLoopEntry) entries.push_back(n);
+    if (op == opBackRef || op == opBackRefCI) hasBackRefs_ = true;
+    const int next = NextNode(prog, n);
+    if (next >= 0) todo.push_back(next);
+  }
+  std::sort(nodes.begin(), nodes.end());
+  std::sort(entries.begin(), entries.end());
+  auto isRepetition = [&](uint8_t op) {
+    return op == opStar || op == opPlus || op == opBraces || op == opStarNG || op == opPlusNG || op == opBracesNG;
+  };
+  std::vector<bool> remembered(prog.size(), false);
+  for (int n : nodes) {
+    const uint8_t op = prog[n];
+    if (op == opBranch || op == opLoop || op == opLoopNG) {
+      remembered[n] = true;
+      nodeInfo_[n].SelfMarked = true;
+    }
+    if (isRepetition(op)) {
+      const int next = NextNode(prog, n);
+      if (next >= 0) remembered[next] = true;
+    }
+  }
+  // A counted loop's body lies between its entry and its loop node, which runs with the count
+  // on the loop stack too.
+  int64_t rows = 0;
+  for (int n : nodes) {
+    TNodeInfo& info = nodeInfo_[n];
+    info.LoopList = static_cast<int32_t>(loopLists_.size());
+    int64_t states = 1;
+    for (int e : entries) {
+      const int loop = NextNode(prog, e);
+      if (loop < 0 || e >= n || n > loop) continue;
+      loopLists_.push_back(loop);
+      ++info.LoopDepth;
+      const int min = ReadInt(&prog[Operand(loop)]);
+      const int max = ReadInt(&prog[Operand(loop) + 4]);
+      states = std::min<int64_t>(states * (max == InfiniteCount ? int64_t(min) + 1 : int64_t(max) + 1), MaxMemoRows);
+    }
+    if (!remembered[n]) continue;
+    info.MemoRow = static_cast<int32_t>(std::min<int64_t>(rows, MaxMemoRows));
+    rows = std::min<int64_t>(rows + states, MaxMemoRows);
+  }
+  memoRows_ = hasBackRefs_ || rows >= MaxMemoRows ? 0 : static_cast<int>(rows);
+  if (!hasBackRefs_) return;
+  // With back references a pass through a loop can match nothing: a greedy * loop passes from
+  // its first branch to a back node that returns there; a greedy + loop from its operand to a
+  // back node, the operand of the branch after it, that returns to the operand. The second
+  // branch of each is where the loop is left.
+  for (int b : nodes) {
+    if (prog[b] != opBack) continue;
+    const int head = NextNode(prog, b);
+    int branch = head;
+    if (head < 0) continue;
+    if (prog[head] != opBranch) {
+      branch = b - NodeHeader;
+      if (branch < 1 || !isNode[branch] || prog[branch] != opBranch || Operand(branch) != b) continue;
+    }
+    const int second = NextNode(prog, branch);
+    if (second < 0 || prog[second] != opBranch) continue;
+    const auto k = static_cast<int32_t>(iterExit_.size());
+    iterExit_.push_back(Operand(second));
+    nodeInfo_[head].IterLoop = k;
+    nodeInfo_[b].BackLoop = k;
+  }
 }
 
 // ---- properties, modifiers and errors ----

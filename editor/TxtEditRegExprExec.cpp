@@ -1,12 +1,14 @@
 // The matcher: runs the node program against the input with backtracking. Choice points live
 // on a heap stack, so deep repetitions cannot overflow the thread's stack, and every search has
-// a step budget, so nested repetitions cannot freeze the program.
+// a step budget, so nested repetitions cannot freeze the program. Without back references a
+// search that grows long remembers the states that have failed, so that it ends in time that
+// grows with nodes times positions.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "editor/TxtEditRegExpr.h"
 #include "editor/TxtEditRegExprProgram.h"
-#include "framework/ScopeGuards.h"
 
 using namespace regexpr;
 
@@ -17,6 +19,21 @@ namespace {
 constexpr size_t MaxFrames = size_t(8) << 20;
 constexpr size_t KeptFrames = size_t(1) << 16;
 constexpr int MaxLoopDepth = 10;
+// The memory of failed states: at most this many bits (4 MB), and kept between searches up to
+// KeptMemoWords.
+constexpr int64_t MaxMemoBits = int64_t(32) << 20;
+constexpr size_t KeptMemoWords = size_t(1) << 16;
+
+// Marks the first N group positions unset. Programs have few groups: for those the stores are
+// made here rather than by a call into the C library.
+void Unset(std::array<int, TRegExpr::NSUBEXP>& A, int N) {
+  switch (N) {
+    case 3: A[2] = -1; [[fallthrough]];
+    case 2: A[1] = -1; [[fallthrough]];
+    case 1: A[0] = -1; break;
+    default: std::fill(A.begin(), A.begin() + std::min(N, TRegExpr::NSUBEXP), -1); break;
+  }
+}
 
 }  // namespace
 
@@ -28,11 +45,12 @@ enum TFrameKind : int32_t {
   fkStarNG,        // non-greedy simple repetition
   fkRestoreStart,  // group A's start was Pos
   fkRestoreEnd,
-  fkLoopCount,    // the innermost loop's count was A
+  fkLoopCount,    // the innermost loop's count was A and its pass start Pos
   fkLoopUnpush,   // a loop entry pushed a counter
-  fkLoopRepush,   // a loop was left with count A
+  fkLoopRepush,   // a loop was left with count A and pass start Pos
   fkLoopExit,     // greedy loop Node at Pos with count A: leave it instead
   fkLoopIterate,  // non-greedy loop Node at Pos with count A: iterate once more instead
+  fkIterStart,    // branch loop Node's pass started at Pos
 };
 
 struct TFrame {
@@ -41,35 +59,75 @@ struct TFrame {
   int32_t Pos;
   int32_t A;
 };
+
+struct TLoopState {
+  int32_t Count;
+  int32_t Start;  // where the current pass began
+};
 }  // namespace regexpr
 
 struct TRegExpr::TFrameStore {
   std::vector<TFrame> Stack;
-  std::vector<int32_t> Loops;
+  std::vector<TLoopState> Loops;
+  std::vector<int32_t> IterStart;
+  std::vector<uint32_t> Memo;
+  // Per simple repetition node: a run of its operand counted to its end, [RunFrom, RunEnd).
+  std::vector<int32_t> RunFrom, RunEnd;
 };
 
 struct TRegExprMatcher {
   TRegExpr& R;
   const std::vector<uint8_t>& Prog;
-  const uint8_t* In;
-  int Len;
+  const TRegExpr::TNodeInfo* Info = nullptr;
+  const uint8_t* In = nullptr;
+  int Len = 0;
   int64_t Steps = 0;
-  int64_t Budget;
+  int64_t Budget = 0;
+  int64_t Limit = 0;  // the budget, or earlier the point where the memory of failures starts
   std::vector<TFrame>& stack;
-  std::vector<int32_t>& loops;
-  int p0 = -1, p1 = -1;  // the paired separator
+  std::vector<TLoopState>& loops;
+  std::vector<int32_t>& iterStart;
+  int p0 = -1, p1 = -1;      // the paired separator
+  bool trackPasses = false;  // back references: a pass through a loop may match nothing
+  bool memoOn = false;
+  uint32_t* memo = nullptr;
+  int memoWords = 0;  // per row
+  int32_t* runFrom = nullptr;
+  int32_t* runEnd = nullptr;
 
-  TRegExprMatcher(TRegExpr& AR, int64_t ABudget)
+  // Made once per expression object; bound to an input and a program, armed for each search.
+  explicit TRegExprMatcher(TRegExpr& AR)
       : R(AR),
         Prog(AR.program_),
-        In(reinterpret_cast<const uint8_t*>(AR.input_.data())),
-        Len(static_cast<int>(AR.input_.size())),
-        Budget(ABudget),
         stack(AR.frames_->Stack),
-        loops(AR.frames_->Loops) {
+        loops(AR.frames_->Loops),
+        iterStart(AR.frames_->IterStart) {}
+
+  void Bind() {
+    Info = R.nodeInfo_.data();
+    In = reinterpret_cast<const uint8_t*>(R.in_);
+    Len = R.inLen_;
+    trackPasses = R.hasBackRefs_;
+    p0 = p1 = -1;
     if (R.pairedSeparator_.size() == 2) {
       p0 = static_cast<uint8_t>(R.pairedSeparator_[0]);
       p1 = static_cast<uint8_t>(R.pairedSeparator_[1]);
+    }
+  }
+
+  void Arm(int64_t ABudget, int From) {
+    Steps = 0;
+    Budget = Limit = ABudget;
+    memoOn = false;
+    // Remembering costs a clear of the memory: it starts only once the search has done as
+    // much work, so that short searches never pay for it.
+    if (R.memoRows_ > 0 && R.failureMemory_ != TRegExpr::fmNever) {
+      const int64_t words = int64_t(R.memoRows_) * ((Len + 32) / 32);
+      if (words * 32 > MaxMemoBits) return;
+      if (R.failureMemory_ == TRegExpr::fmAlways)
+        StartMemo();
+      else
+        Limit = std::min<int64_t>(Budget, 2000 + 4 * (Len - From) + words);
     }
   }
 
@@ -78,7 +136,23 @@ struct TRegExprMatcher {
     stack.push_back({Kind, Node, Pos, A});
   }
   void Tick() {
-    if (++Steps > Budget) R.Raise(TRegExpr::reeTooComplex);
+    if (++Steps > Limit) Over();
+  }
+  void Over() {
+    if (Steps > Budget || memoOn) R.Raise(TRegExpr::reeTooComplex);
+    StartMemo();
+    Limit = Budget;
+  }
+  void StartMemo() {
+    TRegExpr::TFrameStore& f = *R.frames_;
+    memoWords = (Len + 32) / 32;
+    f.Memo.assign(static_cast<size_t>(R.memoRows_) * memoWords, 0);
+    f.RunFrom.assign(Prog.size(), INT_MAX);
+    f.RunEnd.assign(Prog.size(), 0);
+    memo = f.Memo.data();
+    runFrom = f.RunFrom.data();
+    runEnd = f.RunEnd.data();
+    memoOn = true;
   }
   // Work over N characters inside one step (counting a repetition, comparing a reference) is
   // charged too, or a search that is quadratic in the line could still run for hours.
@@ -112,8 +186,29 @@ struct TRegExprMatcher {
     while (n < limit && One(Node, Pos + n)) ++n;
     return n;
   }
+  // How many times the operand of the repetition Node matches from Pos, at most Max; charged.
+  // An open repetition remembers the run it counted while failures are remembered, so that the
+  // starts inside it cost nothing.
+  int Repeats(int Node, int OperandNode, int Pos, int Max) {
+    if (memoOn && Max == InfiniteCount) {
+      int& from = runFrom[Node];
+      int& end = runEnd[Node];
+      if (Pos >= from && Pos <= end) return end - Pos;
+      // Just before the counted run: only the characters up to it need counting.
+      const bool before = Pos < from && from <= end;
+      const int n = Count(OperandNode, Pos, before ? from - Pos : InfiniteCount);
+      Charge(n);
+      if (!before || n < from - Pos) end = Pos + n;
+      from = Pos;
+      return end - Pos;
+    }
+    const int n = Count(OperandNode, Pos, Max);
+    Charge(n);
+    return n;
+  }
   // Whether what follows a repetition can start at Pos: looks through group marks to a
-  // literal or a node that needs one character of a kind. Anything else may match there.
+  // literal or a node that needs one character of a kind, or a position test. Anything else
+  // may match there.
   bool NextAllows(int Next, int Pos) const {
     while (Next >= 0 && Prog[Next] >= opOpen && Prog[Next] < opClose + TRegExpr::NSUBEXP) Next = NextNode(Prog, Next);
     if (Next < 0) return true;
@@ -127,6 +222,12 @@ struct TRegExprMatcher {
       case opAnyOfFullSet: return Pos < Len && One(Next, Pos);
       case opPlus:
       case opPlusNG: return Pos < Len && One(Operand(Next), Pos);
+      case opEol: return Pos >= Len;
+      case opBol: return Pos == 0;
+      case opEolML: return LineEnd(Pos);
+      case opBolML: return LineStart(Pos);
+      case opBound: return Boundary(Pos);
+      case opNotBound: return !Boundary(Pos);
       default: return true;
     }
   }
@@ -186,11 +287,99 @@ struct TRegExprMatcher {
     return R.separators_[In[Pos]];
   }
 
+  // ---- the memory of failed states ----
+  // A state is a node about to run at a position, with the counts of the counted loops around
+  // it (a count at or above the minimum of an open loop counts as the minimum: the loop goes on
+  // alike). Without back references the groups never change whether a state can succeed, so a
+  // state reached a second time has failed the first time (the search would have ended) and
+  // fails again: the matcher turns back at once.
+
+  // The memory row of Node in the current loop counts, or -1 when it is not remembered.
+  int RowOf(int Node) const {
+    const TRegExpr::TNodeInfo& n = Info[Node];
+    if (n.MemoRow < 0 || static_cast<int>(loops.size()) != n.LoopDepth) return -1;
+    int row = 0;
+    for (int i = 0; i < n.LoopDepth; ++i) {
+      const int loop = R.loopLists_[n.LoopList + i];
+      const int min = ReadInt(&Prog[Operand(loop)]);
+      const int max = ReadInt(&Prog[Operand(loop) + 4]);
+      const int count = max == InfiniteCount ? std::min(loops[i].Count, min) : loops[i].Count;
+      row = row * (max == InfiniteCount ? min + 1 : max + 1) + count;
+    }
+    return n.MemoRow + row;
+  }
+  bool TestAndSet(int Row, int Pos) {
+    uint32_t& w = memo[static_cast<size_t>(Row) * memoWords + (Pos >> 5)];
+    const uint32_t bit = 1u << (Pos & 31);
+    if (w & bit) return true;
+    w |= bit;
+    return false;
+  }
+  void Set(int Row, int Pos) { memo[static_cast<size_t>(Row) * memoWords + (Pos >> 5)] |= 1u << (Pos & 31); }
+  // Whether Node at Pos was reached before in this search; marks it reached.
+  bool Seen(int Node, int Pos) {
+    if (!memoOn) return false;
+    const int row = RowOf(Node);
+    return row >= 0 && TestAndSet(row, Pos);
+  }
+  // The highest / lowest position in Lo..Hi whose state in Row was not reached, or -1.
+  int HighestClear(int Row, int Lo, int Hi) {
+    const uint32_t* r = memo + static_cast<size_t>(Row) * memoWords;
+    int w = Hi >> 5;
+    uint32_t bits = ~r[w] & ((Hi & 31) == 31 ? ~0u : (2u << (Hi & 31)) - 1);
+    for (;;) {
+      if (w == Lo >> 5) bits &= ~0u << (Lo & 31);
+      if (bits) return (w << 5) + 31 - __builtin_clz(bits);
+      if (--w < Lo >> 5) return -1;
+      Tick();
+      bits = ~r[w];
+    }
+  }
+  int LowestClear(int Row, int Lo, int Hi) {
+    const uint32_t* r = memo + static_cast<size_t>(Row) * memoWords;
+    int w = Lo >> 5;
+    uint32_t bits = ~r[w] & (~0u << (Lo & 31));
+    for (;;) {
+      if (w == Hi >> 5) bits &= (Hi & 31) == 31 ? ~0u : (2u << (Hi & 31)) - 1;
+      if (bits) return (w << 5) + __builtin_ctz(bits);
+      if (++w > Hi >> 5) return -1;
+      Tick();
+      bits = ~r[w];
+    }
+  }
+  // The count Start + count in Lo..Hi (positions) that a simple repetition goes on with, going
+  // Down or up, passing over states reached before and marking those that fail at once. A node
+  // that remembers its own visits is marked when it runs.
+  int RememberedCount(int Row, int Next, int Start, int Lo, int Hi, bool Down) {
+    while (Lo <= Hi) {
+      const int p = Down ? HighestClear(Row, Lo, Hi) : LowestClear(Row, Lo, Hi);
+      if (p < 0) return -1;
+      Tick();
+      const bool allowed = NextAllows(Next, p);
+      if (!allowed || !Info[Next].SelfMarked) Set(Row, p);
+      if (allowed) return p - Start;
+      if (Down)
+        Hi = p - 1;
+      else
+        Lo = p + 1;
+    }
+    return -1;
+  }
+
   // The lowest count from C upwards the non-greedy repetition can continue with, or -1.
   int UpwardCount(int Node, int Start, int C) {
     const int operand = Prog[Node] == opBracesNG ? Operand(Node) + 8 : Operand(Node);
     const int max = Prog[Node] == opBracesNG ? ReadInt(&Prog[Operand(Node) + 4]) : InfiniteCount;
     const int next = NextNode(Prog, Node);
+    if (memoOn) {
+      const int row = RowOf(next);
+      if (row >= 0) {
+        if (C > max) return -1;
+        const int run =
+            Start + C >= Len ? 0 : Repeats(Node, operand, Start + C, max == InfiniteCount ? InfiniteCount : max - C);
+        return RememberedCount(row, next, Start, Start + C, Start + C + std::min(run, max - C), false);
+      }
+    }
     for (;;) {
       Tick();
       if (NextAllows(next, Start + C)) return C;
@@ -201,11 +390,24 @@ struct TRegExprMatcher {
   // The highest count from C downwards, not below the minimum, that the node after allows.
   int DownwardCount(int Node, int Start, int C, int Min) {
     const int next = NextNode(Prog, Node);
+    if (memoOn && C >= Min) {
+      const int row = RowOf(next);
+      if (row >= 0) return RememberedCount(row, next, Start, Start + Min, Start + C, true);
+    }
     for (; C >= Min; --C) {
       Tick();
       if (NextAllows(next, Start + C)) return C;
     }
     return -1;
+  }
+  // Whether the count C of the repetition Node at Start can go on to the node after it; marks
+  // the state reached.
+  bool Continues(int Node, int Start, int C) {
+    const int next = NextNode(Prog, Node);
+    if (!NextAllows(next, Start + C)) return false;
+    if (!memoOn || Info[next].SelfMarked) return true;
+    const int row = RowOf(next);
+    return row < 0 || !TestAndSet(row, Start + C);
   }
   // The characters a single-character node accepts.
   void Accepts(int Node, std::array<bool, 256>& Set) const {
@@ -268,9 +470,15 @@ struct TRegExprMatcher {
   bool Run(int Pos, int& EndPos) {
     stack.clear();
     loops.clear();
-    int scan = 1;
+    if (trackPasses) iterStart.assign(R.iterExit_.size(), -1);
+    int scan = R.startNode_;
     for (;;) {
       Tick();
+      if (trackPasses && Info[scan].IterLoop >= 0) {
+        const int k = Info[scan].IterLoop;
+        Push(fkIterStart, k, iterStart[k], 0);
+        iterStart[k] = Pos;
+      }
       bool ok = true;
       const uint8_t op = Prog[scan];
       int next = NextNode(Prog, scan);
@@ -283,8 +491,12 @@ struct TRegExprMatcher {
         case opBound: ok = Boundary(Pos); break;
         case opNotBound: ok = !Boundary(Pos); break;
         case opNothing:
-        case opComment:
-        case opBack: break;
+        case opComment: break;
+        case opBack:
+          // A pass that matched nothing ends the repetition: another would match nothing again.
+          if (trackPasses && Info[scan].BackLoop >= 0 && iterStart[Info[scan].BackLoop] == Pos)
+            next = R.iterExit_[Info[scan].BackLoop];
+          break;
         case opAny:
         case opAnyML:
         case opAnyDigit:
@@ -302,19 +514,21 @@ struct TRegExprMatcher {
           Charge(Pos - before);
           break;
         }
-        case opBranch: next = ChooseBranch(scan, Pos); break;
+        case opBranch:
+          if (memoOn && Seen(scan, Pos)) goto fail;
+          next = ChooseBranch(scan, Pos);
+          break;
         case opStar:
         case opPlus:
         case opBraces: {
           const bool braces = op == opBraces;
           const int operand = braces ? Operand(scan) + 8 : Operand(scan);
           const int max = braces ? ReadInt(&Prog[Operand(scan) + 4]) : InfiniteCount;
-          const int n = Count(operand, Pos, max);
-          Charge(n);
+          const int n = Repeats(scan, operand, Pos, max);
           const int min = MinOf(Prog, scan);
-          const int c = !Possessive(scan)                       ? DownwardCount(scan, Pos, n, min)
-                        : n >= min && NextAllows(next, Pos + n) ? n
-                                                                : -1;
+          const int c = !Possessive(scan)                     ? DownwardCount(scan, Pos, n, min)
+                        : n >= min && Continues(scan, Pos, n) ? n
+                                                              : -1;
           ok = c >= 0;
           if (ok) {
             Push(fkStar, scan, Pos, c);
@@ -340,11 +554,13 @@ struct TRegExprMatcher {
         case opLoopEntry:
           if (static_cast<int>(loops.size()) >= MaxLoopDepth) R.Raise(1014);
           Push(fkLoopUnpush, scan, Pos, 0);
-          loops.push_back(0);
+          loops.push_back({0, -1});
           break;
         case opLoop:
         case opLoopNG:
-          if (!Loop(scan, Pos, next)) goto fail;
+          if (loops.empty()) R.Raise(1015);
+          if (memoOn && Seen(scan, Pos)) goto fail;
+          Loop(scan, Pos, next);
           break;
         default:
           if (op >= opOpen && op < opOpen + TRegExpr::NSUBEXP) {
@@ -385,30 +601,35 @@ struct TRegExprMatcher {
 
   // A pass through a loop node: iterate the operand again or leave, as the counts and the
   // greediness say. Sets Next to the node to go on with.
-  bool Loop(int Node, int Pos, int& Next) {
-    if (loops.empty()) R.Raise(1015);
+  void Loop(int Node, int Pos, int& Next) {
     const int min = ReadInt(&Prog[Operand(Node)]);
     const int max = ReadInt(&Prog[Operand(Node) + 4]);
     const int entry = Node + ReadInt(&Prog[Operand(Node) + 8]);
-    const int cnt = loops.back();
+    TLoopState& top = loops.back();
+    const int cnt = top.Count;
+    // A pass that matched nothing ends the loop, its minimum met: another would match nothing.
+    if (trackPasses && cnt > 0 && top.Start == Pos) {
+      Leave(Node, cnt, Next);
+      return;
+    }
     if (cnt < min) {
-      Push(fkLoopCount, Node, Pos, cnt);
-      loops.back() = cnt + 1;
+      Push(fkLoopCount, Node, top.Start, cnt);
+      top = {cnt + 1, Pos};
       Next = Operand(entry);
-      return true;
+      return;
     }
     if (Prog[Node] == opLoop && cnt < max) {
       Push(fkLoopExit, Node, Pos, cnt);
-      loops.back() = cnt + 1;
+      if (trackPasses) Push(fkLoopCount, Node, top.Start, cnt);
+      top = {cnt + 1, Pos};
       Next = Operand(entry);
-      return true;
+      return;
     }
     if (Prog[Node] == opLoopNG && cnt < max) Push(fkLoopIterate, Node, Pos, cnt);
     Leave(Node, cnt, Next);
-    return true;
   }
   void Leave(int Node, int Cnt, int& Next) {
-    Push(fkLoopRepush, Node, 0, Cnt);
+    Push(fkLoopRepush, Node, loops.back().Start, Cnt);
     loops.pop_back();
     Next = NextNode(Prog, Node);
   }
@@ -422,10 +643,12 @@ struct TRegExprMatcher {
       switch (f.Kind) {
         case fkRestoreStart: R.startP_[f.A] = f.Pos; break;
         case fkRestoreEnd: R.endP_[f.A] = f.Pos; break;
-        case fkLoopCount: loops.back() = f.A; break;
+        case fkIterStart: iterStart[f.Node] = f.Pos; break;
+        case fkLoopCount: loops.back() = {f.A, f.Pos}; break;
         case fkLoopUnpush: loops.pop_back(); break;
-        case fkLoopRepush: loops.push_back(f.A); break;
+        case fkLoopRepush: loops.push_back({f.A, f.Pos}); break;
         case fkAlternative:
+          if (memoOn && Seen(f.Node, f.Pos)) break;
           Scan = ChooseBranch(f.Node, f.Pos);
           Pos = f.Pos;
           return true;
@@ -454,13 +677,13 @@ struct TRegExprMatcher {
           return true;
         }
         case fkLoopExit:
-          loops.back() = f.A;
+          loops.back().Count = f.A;
           Leave(f.Node, f.A, Scan);
           Pos = f.Pos;
           return true;
         case fkLoopIterate: {
-          Push(fkLoopCount, f.Node, f.Pos, f.A);
-          loops.back() = f.A + 1;
+          Push(fkLoopCount, f.Node, loops.back().Start, f.A);
+          loops.back() = {f.A + 1, f.Pos};
           const int entry = f.Node + ReadInt(&Prog[Operand(f.Node) + 8]);
           Scan = Operand(entry);
           Pos = f.Pos;
@@ -475,21 +698,21 @@ struct TRegExprMatcher {
 void TRegExpr::EnsureProgram() {
   if (!program_.empty() && progModifiers_ != modifiers_) program_.clear();
   // The tables start empty, like the strings they are built from.
-  if (separatorsFor_ != LineSeparators) {
+  if (separatorsFor_ != LineSeparators.Version()) {
     separators_.fill(false);
     for (char c : LineSeparators) separators_[static_cast<uint8_t>(c)] = true;
-    separatorsFor_ = LineSeparators;
+    separatorsFor_ = LineSeparators.Version();
     std::fill(possessive_.begin(), possessive_.end(), 0);
   }
   // \w and \s are compiled into the program as the sets they were then.
-  if (wordCharsFor_ != WordChars) {
+  if (wordCharsFor_ != WordChars.Version()) {
     wordTable_.fill(false);
     for (char c : WordChars) wordTable_[static_cast<uint8_t>(c)] = true;
-    wordCharsFor_ = WordChars;
+    wordCharsFor_ = WordChars.Version();
     program_.clear();
   }
-  if (spaceCharsFor_ != SpaceChars) {
-    spaceCharsFor_ = SpaceChars;
+  if (spaceCharsFor_ != SpaceChars.Version()) {
+    spaceCharsFor_ = SpaceChars.Version();
     program_.clear();
   }
   if (invertFor_ != InvertCase) {
@@ -500,11 +723,24 @@ void TRegExpr::EnsureProgram() {
   if (program_[0] != ProgramMarker) Raise(1004);
 }
 
+void TRegExpr::NewInput() {
+  mustFrom_ = mustAt_ = mustNoneFrom_ = requiredAt_ = requiredNoneFrom_ = -1;
+  matcherBound_ = false;
+}
+
 void TRegExpr::SetInputString(std::string_view Value) {
   input_.assign(Value);
+  SetInputView(input_);
+}
+
+void TRegExpr::SetInputView(std::string_view Value) {
+  in_ = Value.data();
+  inLen_ = static_cast<int>(Value.size());
   hasInput_ = true;
-  startP_.fill(-1);
-  endP_.fill(-1);
+  // Groups above those of the program are never set.
+  Unset(startP_, groupCount_ + 1);
+  Unset(endP_, groupCount_ + 1);
+  NewInput();
 }
 
 bool TRegExpr::Exec(const AnsiString& AInputString) {
@@ -521,79 +757,192 @@ bool TRegExpr::ExecNext() {
 
 bool TRegExpr::ExecPos(int AOffset) { return SearchFrom(AOffset); }
 
-namespace {
-
-// The first occurrence of Lit in Text from From, or -1; IgnoreCase folds through Invert.
-int FindLiteral(const std::string& Text, int From, const std::string& Lit, bool IgnoreCase,
-                const std::array<uint8_t, 256>& Invert) {
-  if (!IgnoreCase) {
-    const size_t at = Text.find(Lit, From);
-    return at == std::string::npos ? -1 : static_cast<int>(at);
+void TRegExpr::TLiteral::Prepare(const std::array<uint8_t, 256>& Invert) {
+  const int n = static_cast<int>(Text.size());
+  const auto* t = reinterpret_cast<const uint8_t*>(Text.data());
+  // The shift after a window whose last byte is c: to the last place before the end where c
+  // could stand in a match.
+  Shift.fill(std::max(n, 1));
+  for (int k = 0; k + 1 < n; ++k) {
+    Shift[t[k]] = n - 1 - k;
+    if (IgnoreCase) Shift[Invert[t[k]]] = std::min(Shift[Invert[t[k]]], n - 1 - k);
   }
-  const int n = static_cast<int>(Lit.size()), len = static_cast<int>(Text.size());
-  for (int p = From; p + n <= len; ++p) {
-    int i = 0;
-    while (i < n) {
-      const uint8_t a = static_cast<uint8_t>(Text[p + i]), b = static_cast<uint8_t>(Lit[i]);
-      if (a != b && a != Invert[b]) break;
-      ++i;
+  if (IgnoreCase) {
+    // A byte whose other case is a pattern byte can stand there too; later places win.
+    for (int c = 0; c < 256; ++c)
+      for (int k = n - 2; k >= 0; --k)
+        if (c == t[k] || c == Invert[t[k]]) {
+          Shift[c] = n - 1 - k;
+          break;
+        }
+  }
+}
+
+int TRegExpr::TLiteral::Find(const uint8_t* In, int Len, int From, const std::array<uint8_t, 256>& Invert) const {
+  const int n = static_cast<int>(Text.size());
+  const auto* t = reinterpret_cast<const uint8_t*>(Text.data());
+  if (n == 0) return From <= Len ? From : -1;
+  const int last = n - 1;
+  if (!IgnoreCase) {
+    if (n == 1) {
+      const void* hit = From < Len ? std::memchr(In + From, t[0], static_cast<size_t>(Len - From)) : nullptr;
+      return hit ? static_cast<int>(static_cast<const uint8_t*>(hit) - In) : -1;
     }
-    if (i == n) return p;
+    for (int p = From; p + n <= Len; p += Shift[In[p + last]]) {
+      if (In[p + last] != t[last]) continue;
+      int i = 0;
+      while (i < last && In[p + i] == t[i]) ++i;
+      if (i == last) return p;
+    }
+    return -1;
+  }
+  auto same = [&](uint8_t c, uint8_t p) { return c == p || c == Invert[p]; };
+  for (int p = From; p + n <= Len; p += Shift[In[p + last]]) {
+    if (!same(In[p + last], t[last])) continue;
+    int i = 0;
+    while (i < last && same(In[p + i], t[i])) ++i;
+    if (i == last) return p;
   }
   return -1;
 }
 
-}  // namespace
-
 bool TRegExpr::SearchFrom(int Offset) {
-  startP_.fill(-1);
-  endP_.fill(-1);
+  // Groups above those of the program are never set: clearing the program's is enough.
+  Unset(startP_, groupCount_ + 1);
+  Unset(endP_, groupCount_ + 1);
   EnsureProgram();
   if (!hasInput_) Raise(1005);
   if (Offset < 1) Raise(1006);
-  const int len = static_cast<int>(input_.size());
+  const int len = inLen_;
   if (Offset > len + 1) return false;
   const int from = Offset - 1;
-  if (!mustLiteral_.empty() && FindLiteral(input_, from, mustLiteral_, mustIgnoreCase_, invert_) < 0) return false;
+  const auto* in = reinterpret_cast<const uint8_t*>(in_);
 
-  const int64_t budget = stepBudget_ > 0 ? stepBudget_ : 20000000 + int64_t(64) * (len - from);
-  if (!frames_) frames_ = std::make_shared<TFrameStore>();
-  struct TTrim {
-    std::vector<TFrame>& Stack;
-    ~TTrim() {
-      if (Stack.capacity() > KeptFrames) std::vector<TFrame>().swap(Stack);
+  // What every match contains, searched once per input as far as needed: its first occurrence
+  // from mustFrom_ on is at mustAt_.
+  if (shortcuts_ && !must_.Text.empty()) {
+    if (mustNoneFrom_ >= 0 && from >= mustNoneFrom_) return false;
+    if (from < mustFrom_ || from > mustAt_) {
+      mustFrom_ = from;
+      mustAt_ = must_.Find(in, len, from, invert_);
+      if (mustAt_ < 0) {
+        mustNoneFrom_ = from;
+        return false;
+      }
     }
-  } trim{frames_->Stack};
-  TRegExprMatcher m(*this, budget);
-  auto attempt = [&](int p) {
-    int end;
-    {
-      // An attempt stopped half-way leaves no groups behind.
-      TScopeFail clearGroups([&] {
-        startP_.fill(-1);
-        endP_.fill(-1);
-      });
-      if (!m.Run(p, end)) return false;
+    if (pureLiteral_) {
+      startP_[0] = mustAt_;
+      endP_[0] = mustAt_ + static_cast<int>(must_.Text.size());
+      return true;
     }
-    startP_[0] = p;
-    endP_[0] = end;
-    return true;
-  };
-  if (anchored_) return attempt(from);
+  }
+  if (shortcuts_ && hasRequiredSet_) {
+    if (requiredNoneFrom_ >= 0 && from >= requiredNoneFrom_) return false;
+    if (requiredAt_ < from) {
+      int p = from;
+      while (p < len && !requiredSet_[in[p]]) ++p;
+      if (p >= len) {
+        requiredNoneFrom_ = from;
+        return false;
+      }
+      requiredAt_ = p;
+    }
+  }
+  return Attempts(from);
+}
+
+int TRegExpr::NextStart(int P) const {
+  const int len = inLen_;
+  const auto* in = reinterpret_cast<const uint8_t*>(in_);
+  if (shortcuts_ && mustStarts_) return P <= mustAt_ && P >= mustFrom_ ? mustAt_ : must_.Find(in, len, P, invert_);
   if (firstChar_ >= 0) {
-    const char* base = input_.data();
-    for (int p = from; p < len;) {
-      const void* hit = std::memchr(base + p, firstChar_, len - p);
-      if (!hit) return false;
-      p = static_cast<int>(static_cast<const char*>(hit) - base);
-      if (attempt(p)) return true;
-      ++p;
+    const void* hit = P < len ? std::memchr(in + P, firstChar_, static_cast<size_t>(len - P)) : nullptr;
+    return hit ? static_cast<int>(static_cast<const uint8_t*>(hit) - in) : -1;
+  }
+  if (shortcuts_ && !startPairs_.empty()) {
+    for (; P + 1 < len; ++P) {
+      const unsigned pair = in[P] << 8 | in[P + 1];
+      if ((startPairs_[pair >> 5] >> (pair & 31)) & 1) return P;
+    }
+    return -1;
+  }
+  if (shortcuts_ && startsAtWord_) {
+    for (; P < len; ++P)
+      if (firstCharSet_[in[P]] && (P == 0 || !wordTable_[in[P - 1]])) return P;
+    return -1;
+  }
+  for (; P < len; ++P)
+    if (firstCharSet_[in[P]]) return P;
+  return canBeEmpty_ ? len : -1;
+}
+
+bool TRegExpr::Attempts(int From) {
+  const int len = inLen_;
+  // Where the first attempt can start is found before anything is set up for it.
+  const int first = anchored_ ? From : NextStart(From);
+  if (first < 0) return false;
+  const int64_t budget = stepBudget_ > 0 ? stepBudget_ : 20000000 + int64_t(64) * (len - From);
+  if (!frames_) {
+    frames_ = std::make_shared<TFrameStore>();
+    matcher_ = std::make_shared<TRegExprMatcher>(*this);
+  }
+  TRegExprMatcher& m = *matcher_;
+  if (!matcherBound_) {
+    m.Bind();
+    matcherBound_ = true;
+  }
+  m.Arm(budget, From);
+  struct TTrim {
+    TFrameStore& Store;
+    ~TTrim() {
+      if (Store.Stack.capacity() > KeptFrames) std::vector<TFrame>().swap(Store.Stack);
+      if (Store.Memo.capacity() > KeptMemoWords) std::vector<uint32_t>().swap(Store.Memo);
+    }
+  } trim{*frames_};
+  try {
+    if (shortcuts_ && simpleRun_) {
+      // One greedy repetition: the run of its operand at the first place where it is long enough.
+      const uint8_t op = program_[startNode_];
+      const int operand = op == opBraces ? Operand(startNode_) + 8 : Operand(startNode_);
+      const int min = op == opStar ? 0 : op == opPlus ? 1 : ReadInt(&program_[Operand(startNode_)]);
+      const int max = op == opBraces ? ReadInt(&program_[Operand(startNode_) + 4]) : InfiniteCount;
+      // A run too short is as short from every place inside it: the next try starts after it.
+      for (int p = first; p >= 0;) {
+        const int n = m.Count(operand, p, max);
+        if (n >= min) {
+          startP_[0] = p;
+          endP_[0] = p + n;
+          return true;
+        }
+        p = p + n + 1 <= len ? NextStart(p + n + 1) : -1;
+      }
+      return false;
+    }
+    const int leadOperand = !shortcuts_ || leadRepeat_ < 0 ? -1
+                            : program_[leadRepeat_] == opBraces || program_[leadRepeat_] == opBracesNG
+                                ? Operand(leadRepeat_) + 8
+                                : Operand(leadRepeat_);
+    for (int p = first; p >= 0;) {
+      int end;
+      if (m.Run(p, end)) {
+        startP_[0] = p;
+        endP_[0] = end;
+        return true;
+      }
+      if (anchored_ || p >= len) break;
+      // A failed attempt that began in a run of the leading repetition's operand covers the
+      // rest of the run: the next one starts after it.
+      int next = p + 1;
+      if (leadOperand >= 0 && m.One(leadOperand, p)) next = p + m.Count(leadOperand, p, InfiniteCount) + 1;
+      p = next <= len ? NextStart(next) : -1;
     }
     return false;
+  } catch (...) {
+    // An attempt stopped half-way leaves no groups behind.
+    startP_.fill(-1);
+    endP_.fill(-1);
+    throw;
   }
-  for (int p = from; p < len; ++p)
-    if (firstCharSet_[static_cast<uint8_t>(input_[p])] && attempt(p)) return true;
-  return canBeEmpty_ && attempt(len);
 }
 
 int TRegExpr::GetMatchPos(int Index) const {
@@ -608,7 +957,7 @@ int TRegExpr::GetMatchLen(int Index) const {
 
 AnsiString TRegExpr::GetMatch(int Index) const {
   const int p = GetMatchPos(Index);
-  return p < 0 ? AnsiString() : input_.substr(p - 1, GetMatchLen(Index));
+  return p < 0 ? AnsiString() : AnsiString(in_ + p - 1, static_cast<size_t>(GetMatchLen(Index)));
 }
 
 int TRegExpr::SubExprMatchCount() const {
@@ -620,10 +969,17 @@ int TRegExpr::SubExprMatchCount() const {
 
 AnsiString TRegExpr::Substitute(const AnsiString& ATemplate) {
   if (!hasInput_) Raise(1005);
+  return SubstituteGroups(ATemplate, std::string_view(in_, static_cast<size_t>(inLen_)), startP_.data(), endP_.data(),
+                          NSUBEXP);
+}
+
+AnsiString TRegExpr::SubstituteGroups(const AnsiString& ATemplate, std::string_view Text, const int* Starts,
+                                      const int* Ends, int Count) {
   AnsiString result;
   const int n = static_cast<int>(ATemplate.size());
   auto group = [&](int64_t g) {
-    if (g >= 0 && g < NSUBEXP) result += GetMatch(static_cast<int>(g));
+    if (g < 0 || g >= Count || Starts[g] < 0 || Ends[g] < Starts[g]) return;
+    result.append(Text.substr(static_cast<size_t>(Starts[g]), static_cast<size_t>(Ends[g] - Starts[g])));
   };
   auto digit = [&](int i) { return i < n && ATemplate[i] >= '0' && ATemplate[i] <= '9'; };
   for (int i = 0; i < n;) {
@@ -685,12 +1041,13 @@ AnsiString TRegExpr::Substitute(const AnsiString& ATemplate) {
 AnsiString TRegExpr::Replace(const AnsiString& AInputStr, const AnsiString& AReplaceStr, bool AUseSubstitution) {
   AnsiString result;
   if (!Exec(AInputStr)) return AInputStr;
+  const std::string_view in(in_, static_cast<size_t>(inLen_));
   int prev = 0;
   do {
-    result.append(input_, prev, startP_[0] - prev);
+    result.append(in.substr(static_cast<size_t>(prev), static_cast<size_t>(startP_[0] - prev)));
     result += AUseSubstitution ? Substitute(AReplaceStr) : AReplaceStr;
     prev = endP_[0];
   } while (ExecNext());
-  result.append(input_, prev, std::string::npos);
+  result.append(in.substr(static_cast<size_t>(prev)));
   return result;
 }

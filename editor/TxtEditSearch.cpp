@@ -126,29 +126,62 @@ int TTxtEditRegexSearch::GetResult(int Index) {
 int TTxtEditRegexSearch::FindAllIn(std::string_view Text) {
   positions_.clear();
   lengths_.clear();
+  groupPositions_.clear();
   replaceCursor_ = 0;
-  regex_->SetInputString(Text);
-  if (regex_->ExecPos(1)) {
-    do {
-      positions_.push_back(regex_->GetMatchPos(0));
-      lengths_.push_back(regex_->GetMatchLen(0));
-    } while (regex_->ExecNext());
+  // The line is searched where it lies; the engine gets the copy only if it has matches.
+  regex_->SetInputView(Text);
+  bool found;
+  try {
+    found = regex_->ExecPos(1);
+  } catch (...) {
+    regex_->SetInputView(std::string_view());
+    throw;
   }
+  groups_ = regex_->GroupCount();
+  const int stride = 2 * (groups_ + 1);
+  if (found) {
+    try {
+      do {
+        positions_.push_back(regex_->GetMatchPos(0));
+        lengths_.push_back(regex_->GetMatchLen(0));
+        if (groups_ == 0) continue;
+        const size_t at = groupPositions_.size();
+        groupPositions_.resize(at + stride);
+        for (int g = 0; g <= groups_; ++g) {
+          const int pos = regex_->GetMatchPos(g);
+          groupPositions_[at + g] = pos < 0 ? -1 : pos - 1;
+          groupPositions_[at + groups_ + 1 + g] = pos < 0 ? -1 : pos - 1 + regex_->GetMatchLen(g);
+        }
+      } while (regex_->ExecNext());
+    } catch (...) {
+      regex_->SetInputView(std::string_view());
+      throw;
+    }
+    line_.assign(Text);
+  } else {
+    line_.clear();
+  }
+  // The engine must not keep a view of a line that may change.
+  regex_->SetInputView(line_);
   return static_cast<int>(positions_.size());
 }
 
 AnsiString TTxtEditRegexSearch::Replace(const AnsiString& AFound, const AnsiString& AReplace) {
-  // The groups of a match depend on the text around it: run the expression again on the line
-  // at the recorded match with this text, taking the matches in the order they are replaced.
-  const AnsiString& line = regex_->InputString();
+  // The groups of a match depend on the text around it: they were recorded with the match.
+  // The matches are taken in the order they are replaced.
   const int n = static_cast<int>(positions_.size());
+  const int stride = 2 * (groups_ + 1);
   for (int k = 0; k < n; ++k) {
     const int i = (replaceCursor_ + k) % n;
-    if (lengths_[i] != static_cast<int>(AFound.size()) || line.compare(positions_[i] - 1, lengths_[i], AFound) != 0)
+    if (lengths_[i] != static_cast<int>(AFound.size()) || line_.compare(positions_[i] - 1, lengths_[i], AFound) != 0)
       continue;
-    if (!regex_->ExecPos(positions_[i]) || regex_->GetMatchPos(0) != positions_[i]) break;
     replaceCursor_ = i + 1;
-    return regex_->Substitute(AReplace);
+    if (groups_ == 0) {
+      const int start = positions_[i] - 1, end = start + lengths_[i];
+      return TRegExpr::SubstituteGroups(AReplace, line_, &start, &end, 1);
+    }
+    const int* starts = &groupPositions_[static_cast<size_t>(i) * stride];
+    return TRegExpr::SubstituteGroups(AReplace, line_, starts, starts + groups_ + 1, groups_ + 1);
   }
   // Not a match of the last line: the text on its own.
   TRegExpr alone;

@@ -75,5 +75,9 @@ class TTxtEditRegexSearch : public TTxtEditSearchCustom {
   std::unique_ptr<TRegExpr> regex_;
   std::vector<int> positions_;
   std::vector<int> lengths_;
+  // The groups of each match (starts, then ends, of groups 0..groups_), for Replace.
+  std::vector<int> groupPositions_;
+  int groups_ = 0;
+  AnsiString line_;        // the last line that had matches, for Replace
   int replaceCursor_ = 0;  // where Replace looks first for the match it is given
 };

@@ -55,11 +55,12 @@ struct TTxtEditSearchRun {
 
   int LineLength(int Line) const { return static_cast<int>(E.LineAt(Line).size()); }
 
-  // Whether a match at First (already shifted by earlier replacements) lies in the scope.
-  bool InScope(int Line, int First, int Length) const {
+  // Whether a match at First (already shifted by earlier replacements) lies in the scope, whose
+  // end character is EndChar.
+  bool InScope(int Line, int First, int Length, int EndChar) const {
     if (!SelOnly || Mode == smNormal)
-      return !((Line == Start.Line && First < Start.Char) || (Line == End.Line && First + Length > End.Char));
-    if (Mode == smColumn) return End.Char - Start.Char < 1 || (First >= Start.Char && First + Length <= End.Char);
+      return !((Line == Start.Line && First < Start.Char) || (Line == End.Line && First + Length > EndChar));
+    if (Mode == smColumn) return EndChar - Start.Char < 1 || (First >= Start.Char && First + Length <= EndChar);
     return true;
   }
 
@@ -74,10 +75,18 @@ struct TTxtEditSearchRun {
     E.blockEnd_ = {First + Length, Line};
   }
 
-  // The length of what replaced a hit at First: the caret's distance from it when the
-  // replacement broke the line.
-  int InsertedLength(const AnsiString& Text, int First) const {
-    return Text.find_first_of("\r\n") == std::string::npos ? static_cast<int>(Text.size()) : E.CaretX() - First;
+  // Replaces the selected hit at First by Text and returns the replacement length: the length of
+  // Text, or, when Text broke the line, where the insertion ended on its last line less First.
+  // An empty hit selects nothing, and an insertion goes in at the caret, which stops at the
+  // scroll width: it is put at the hit itself.
+  int ReplaceHit(const AnsiString& Text, int First, int Line) {
+    if (!E.SelAvail()) {
+      E.caretX_ = First;
+      E.caretY_ = Line;
+    }
+    E.SetSelText(Text);
+    if (Text.find_first_of("\r\n") == std::string::npos) return static_cast<int>(Text.size());
+    return E.insertedEnd_.Char - First;
   }
 
   void SwitchToReplaceAll() {
@@ -101,7 +110,7 @@ struct TTxtEditSearchRun {
       const int first = Engine.GetResult(n) + offset;
       const int length = Engine.GetLength(n);
       n += Backwards ? -1 : 1;
-      if (!InScope(Line, first, length)) continue;
+      if (!InScope(Line, first, length, End.Char)) continue;
       ++Result;
       SelectHit(Line, first, length);
       if (!DoReplace && !ReplaceAll) return false;
@@ -111,11 +120,7 @@ struct TTxtEditSearchRun {
         if (action == raCancel) return false;
       }
       if (action == raReplaceAll) SwitchToReplaceAll();
-      if (action != raSkip) {
-        const AnsiString text = Engine.Replace(E.SelText(), Replacement);
-        E.SetSelText(text);
-        ReplaceLen = InsertedLength(text, first);
-      }
+      if (action != raSkip) ReplaceLen = ReplaceHit(Engine.Replace(E.SelText(), Replacement), first, Line);
       if (!Backwards) {
         E.InternalSetCaretXY({first + ReplaceLen, Line});
         if (action != raSkip && length != ReplaceLen) {
@@ -132,15 +137,18 @@ struct TTxtEditSearchRun {
   }
 
   // Replace-all forwards without asking: the line is rebuilt once from its hits and stored as
-  // one replacement, so many hits on a long line cost one copy of it.
+  // one replacement, so many hits on a long line cost one copy of it. The hits are taken as
+  // replacing them one by one takes them: each at its place after the earlier replacements,
+  // against a scope end that moves with them unless the selection mode is column.
   void LineAtOnce(int Line, int Count) {
     const std::string_view text = E.LineAt(Line);
     AnsiString middle;
     int firstStart = 0, lastEnd = 0, prev = 0, delta = 0;
     bool lengthChanged = false;
+    const bool endMoves = Mode != smColumn && Line == End.Line;
     for (int n = 0; n < Count; ++n) {
       const int first = Engine.GetResult(n), length = Engine.GetLength(n);
-      if (!InScope(Line, first, length)) continue;
+      if (!InScope(Line, first + delta, length, End.Char + (endMoves ? delta : 0))) continue;
       if (firstStart == 0) firstStart = prev = first;
       middle.append(text.substr(prev - 1, first - prev));
       const AnsiString rep = Engine.Replace(AnsiString(text.substr(first - 1, length)), Replacement);
@@ -152,10 +160,9 @@ struct TTxtEditSearchRun {
     }
     if (firstStart == 0) return;
     SelectHit(Line, firstStart, lastEnd - firstStart);
-    E.SetSelText(middle);
-    ReplaceLen = InsertedLength(middle, firstStart);
+    ReplaceLen = ReplaceHit(middle, firstStart, Line);
     E.InternalSetCaretXY({firstStart + ReplaceLen, Line});
-    if (lengthChanged && Mode != smColumn && Line == End.Line) {
+    if (lengthChanged && endMoves) {
       End.Char += delta;
       E.SetBlockEnd(End);
     }

@@ -35,6 +35,9 @@ struct TTxtEditUndoApply {
   void ApplyInsert(const TTxtEditUndoItem& item) {
     Select(item.StartPos, item.EndPos, item.SelMode);
     E.InternalSetCaretXY(item.StartPos);
+    // With nothing selected the text goes in at the caret, which stops at the scroll width: it
+    // must go in exactly where it was.
+    E.caretX_ = item.StartPos.Char;
     const AnsiString removed = E.SelText();
     E.SetSelTextPrimitive(item.SelMode, item.Text, false);
     const TBufferCoord end = E.insertedEnd_;

@@ -647,11 +647,16 @@ HV_PUBLISH(TSkinTextObjectActionLink) {}
 
 HV_PUBLISH(TSkinTextObject) {}
 
+// A button starts centred and at its own size; the other text objects left-aligned and sized to
+// their text.
 template <class T>
-void PublishTextObject(TPublisher<T>& p) {
+void PublishTextObject(TPublisher<T>& p, bool Button = false) {
   p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Alignment", &T::Alignment, &T::SetAlignment);
-  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(1);
+  if (Button)
+    p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
+  else
+    p.Prop("Alignment", &T::Alignment, &T::SetAlignment);
+  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(Button ? 0 : 1);
   p.Prop("CaptionGlow", &T::CaptionGlow, &T::SetCaptionGlow).Default(gldNone);
   p.Prop("CaptionGlowColor", &T::CaptionGlowColor, &T::SetCaptionGlowColor).Default(65535);
   p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
@@ -843,6 +848,7 @@ HV_PUBLISH(TSkinCheckBox) {
   p.Prop("Checked", &T::Checked, &T::SetChecked).Default(0);
   p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
   p.Prop("State", &T::State, &T::SetState).Default(cbUnchecked);
+  p.Prop("TabStop", &T::TabStop, &T::SetTabStop).Default(true);
   p.Prop("ThemeType", &T::ThemeType, &T::SetThemeType).Default(thtUi);
 }
 
@@ -1049,7 +1055,7 @@ void TSkinCustomButton::Dispatch(TMessage& Message) {
 HV_PUBLISH(TSkinCustomButton) {}
 
 HV_PUBLISH(TSkinButton) {
-  PublishTextObject(p);
+  PublishTextObject(p, true);
   p.Prop("Bitmap", &T::Bitmap, &T::SetBitmap);
   p.Prop("BitmapTransparent", &T::BitmapTransparent, &T::SetBitmapTransparent).Default(1);
   p.Prop("Cancel", &T::Cancel, &T::SetCancel).Default(0);

@@ -67,3 +67,119 @@ TEST(RegExprFuzz, RandomExpressionsEndInAResultOrAClearError) {
   EXPECT_GT(compiled, 1000);
   EXPECT_GT(matched, 1000);
 }
+
+namespace {
+
+// A random expression built as a tree, so that most get past the compiler: literals, classes,
+// anchors, groups, alternation and every kind of repetition, nested.
+std::string RandomTree(std::mt19937& Rng, int Depth) {
+  auto pick = [&](int N) { return std::uniform_int_distribution<int>(0, N - 1)(Rng); };
+  static const char* const atoms[] = {"a", "b", "ab", ".", "[ab]", "[^a]", "\\w", "\\s", "\\d", "\\b", "^", "$", "\\B"};
+  static const char* const quantifiers[] = {"*", "+", "?", "*?", "+?", "??", "{2}", "{1,3}", "{0,2}?", "{2,}", "{1,}?"};
+  std::string s;
+  const int pieces = 1 + pick(3);
+  for (int i = 0; i < pieces; ++i) {
+    std::string atom;
+    if (Depth > 0 && pick(3) == 0) {
+      atom = "(" + RandomTree(Rng, Depth - 1);
+      while (pick(3) == 0) atom += "|" + RandomTree(Rng, Depth - 1);
+      atom += ")";
+    } else {
+      atom = atoms[pick(static_cast<int>(std::size(atoms)))];
+    }
+    if (pick(2) == 0) atom += quantifiers[pick(static_cast<int>(std::size(quantifiers)))];
+    s += atom;
+  }
+  return s;
+}
+
+// Every match of a search and its continuations with all their groups.
+std::string AllMatchesAndGroups(TRegExpr& R, const std::string& Input) {
+  std::string all;
+  for (bool found = R.Exec(Input); found; found = R.ExecNext()) {
+    for (int g = 0; g < TRegExpr::NSUBEXP; ++g)
+      if (R.GetMatchPos(g) >= 0)
+        all +=
+            std::to_string(g) + "@" + std::to_string(R.GetMatchPos(g)) + ":" + std::to_string(R.GetMatchLen(g)) + " ";
+    all += "| ";
+  }
+  return all;
+}
+
+}  // namespace
+
+// The memory of failed states and the looks ahead for what a match needs only cut work: with
+// them as by default, and with the memory from the start of every search, each match and every
+// group of it are those the matcher alone finds trying every position.
+TEST(RegExprFuzz, ShortcutsAndTheMemoryNeverChangeAResult) {
+  std::mt19937 rng(44044);
+  int compared = 0;
+  for (int i = 0; i < 10000; ++i) {
+    std::string expr = RandomTree(rng, 3);
+    // Alternatives at the top too, which have shortcuts of their own; words among them.
+    if (i % 4 == 0) expr += "|" + RandomTree(rng, 2);
+    if (i % 10 == 1) {
+      static const char* const words[] = {"ab", "ba", "aAb", "b a", "abb", "Ba"};
+      expr = words[rng() % std::size(words)];
+      for (int k = rng() % 4; k >= 0; --k) expr += std::string("|") + words[rng() % std::size(words)];
+    }
+    const std::string subject = RandomText(rng,
+                                           i % 5 == 0    ? "ab \r\n1"
+                                           : i % 10 == 1 ? "aAbB "
+                                                         : "aab b",
+                                           i % 7 == 0 ? 150 : 30);
+    TRegExpr plain, usual, remembering;
+    plain.SetFailureMemory(TRegExpr::fmNever);
+    plain.SetShortcuts(false);
+    remembering.SetFailureMemory(TRegExpr::fmAlways);
+    const bool ignoreCase = i % 3 == 0;
+    for (TRegExpr* r : {&plain, &usual, &remembering}) {
+      r->SetModifierI(ignoreCase);
+      r->SetExpression(expr);
+    }
+    try {
+      plain.Compile();
+    } catch (const ERegExpr&) {
+      continue;
+    }
+    std::string want;
+    try {
+      want = AllMatchesAndGroups(plain, subject);
+    } catch (const ERegExpr& e) {
+      ASSERT_EQ(e.ErrorCode, TRegExpr::reeTooComplex) << expr;
+      // Too much work for the matcher alone; with the memory the search ends.
+      EXPECT_NO_THROW(AllMatchesAndGroups(remembering, subject)) << expr << " in " << subject;
+      continue;
+    }
+    for (TRegExpr* r : {&usual, &remembering}) {
+      std::string got;
+      ASSERT_NO_THROW(got = AllMatchesAndGroups(*r, subject)) << expr << " in " << subject;
+      ASSERT_EQ(got, want) << expr << " in " << subject << (r == &usual ? " (as usual)" : " (remembering)");
+    }
+    ++compared;
+  }
+  EXPECT_GT(compared, 4000);
+}
+
+// Nested repetitions over subjects that make them explode: with the memory the search answers
+// as a search without it does on the short ones, and answers on the long ones.
+TEST(RegExprFuzz, RememberingFailuresAnswersExplosiveSearches) {
+  std::mt19937 rng(4404);
+  static const char* const exprs[] = {"(a+)+b",    "(a|aa)+b",   "(a*a)+b",      "((a|ab)+)+c", "(a+a+)+b",
+                                      "(.*a){5}b", "(a|b|ab)*c", "(\\w+\\s?)+$", "(a+?)+?b",    "(a{1,2})+b"};
+  for (int i = 0; i < 300; ++i) {
+    const std::string expr = exprs[i % std::size(exprs)];
+    const int n = std::uniform_int_distribution<int>(5, i < 200 ? 16 : 2000)(rng);
+    std::string subject = RandomText(rng, "aaaaab", n);
+    subject += i % 2 ? "!" : "";
+    TRegExpr plain, remembering;
+    plain.SetFailureMemory(TRegExpr::fmNever);
+    plain.SetExpression(expr);
+    remembering.SetExpression(expr);
+    std::string got;
+    ASSERT_NO_THROW(got = AllMatchesAndGroups(remembering, subject)) << expr << " in " << subject;
+    if (i < 200) {
+      EXPECT_EQ(got, AllMatchesAndGroups(plain, subject)) << expr << " in " << subject;
+    }
+  }
+}

@@ -225,6 +225,14 @@ TEST(RegExpr, WordAndSpaceCharactersCanBeChanged) {
   r.WordChars = "abcdef-";
   r.SpaceChars = "+";
   EXPECT_EQ(FirstMatch(r, "ab-cd+ef"), "1:6");
+  // A change between a search and the next one on the same input counts too.
+  r.SetExpression("\\w+");
+  r.WordChars = "abcd";
+  EXPECT_EQ(FirstMatch(r, "ab-cd"), "1:2");
+  r.WordChars = "abcd-";
+  ASSERT_TRUE(r.ExecNext());
+  EXPECT_EQ(r.GetMatchPos(0), 3);
+  EXPECT_EQ(r.GetMatchLen(0), 3);
 }
 
 TEST(RegExpr, CaseInversionCanBeReplaced) {
@@ -270,6 +278,27 @@ TEST(RegExpr, ExecNextStepsOverEmptyMatches) {
   TRegExpr r;
   r.SetExpression("a*");
   EXPECT_EQ(AllMatches(r, "baa"), "1:0 2:2 4:0");
+}
+
+// What a search learned about an input (where the literal a match needs stands) holds for
+// searches from later offsets only: an earlier offset looks again.
+TEST(RegExpr, SearchesFromAnyOffsetOfTheSameInput) {
+  const std::pair<const char*, std::vector<std::pair<int, int>>> cases[] = {
+      // offset, then the expected 1-based position (0: none)
+      {"ab", {{4, 4}, {1, 1}, {2, 4}, {8, 0}, {1, 1}, {7, 7}, {5, 7}}},
+      {"a+b", {{4, 4}, {1, 1}, {8, 0}, {2, 4}}},
+      {"x*b", {{3, 5}, {1, 2}, {6, 8}, {9, 0}, {2, 2}}},
+      {"\\d", {{2, 0}, {1, 0}}},
+  };
+  for (const auto& [expr, steps] : cases) {
+    TRegExpr r;
+    r.SetExpression(expr);
+    r.SetInputString("ab ab ab");
+    for (const auto& [offset, want] : steps) {
+      const bool found = r.ExecPos(offset);
+      EXPECT_EQ(found ? r.GetMatchPos(0) : 0, want) << expr << " from " << offset;
+    }
+  }
 }
 
 TEST(RegExpr, GroupPositions) {
@@ -330,20 +359,21 @@ TEST(RegExpr, CyrillicRangesWidenOnlyOverTheirLetter) {
   EXPECT_FALSE(r.Exec("\xB8"));
 }
 
-TEST(RegExpr, NestedRepetitionsStopWithinTheBudget) {
+TEST(RegExpr, BackReferencesStopWithinTheBudget) {
+  // A back reference makes a state depend on the groups: such a search is only bounded.
   struct {
     const char* Expr;
     std::string Input;
   } cases[] = {
-      {"(a+)+\\d", std::string(35, 'a')},
-      {"(a|aa)+\\d", std::string(40, 'a')},
-      {"(\\w+\\s?)+$", std::string(34, 'a') + "!"},
+      {"(\\w+)\\1+\\d", std::string(3000, 'a') + "!1"},
+      {"(a|aa)+\\1\\d", std::string(3000, 'a') + "!1"},
   };
   for (const auto& c : cases) {
     TRegExpr r;
     r.SetExpression(c.Expr);
     try {
       EXPECT_FALSE(r.Exec(c.Input)) << c.Expr;
+      ADD_FAILURE() << c.Expr << " was expected to stop";
     } catch (const ERegExpr& e) {
       EXPECT_EQ(e.ErrorCode, TRegExpr::reeTooComplex) << c.Expr;
       EXPECT_NE(std::string(e.what()).find("Too Complex"), std::string::npos);
@@ -361,11 +391,87 @@ TEST(RegExpr, NestedRepetitionsStopWithinTheBudget) {
   }
   // A small budget is met for sure, and the object stays usable after it.
   TRegExpr r;
-  r.SetExpression("(a+)+\\d");
+  r.SetExpression("(\\w+)\\1+\\d");
   r.SetStepBudget(10000);
-  EXPECT_THROW(r.Exec(std::string(30, 'a')), ERegExpr);
+  EXPECT_THROW(r.Exec(std::string(300, 'a') + "!1"), ERegExpr);
   EXPECT_EQ(r.GetMatchPos(1), -1);
   EXPECT_TRUE(r.Exec("aaa1"));
+}
+
+// Nested and alternated repetitions that take a plain backtracker exponential time answer
+// within the default budget, whatever the length: the matcher remembers the states that failed.
+TEST(RegExpr, NestedRepetitionsAnswerRight) {
+  struct {
+    const char* Expr;
+    char Fill;
+    const char* Tail;
+    const char* Want;  // "none", or the whole match and group 1 as "pos:len pos:len" (n = the fill)
+  } cases[] = {
+      {"(a+)+\\d", 'a', "!1", "none"},           {"(a+)+\\d", 'a', "1", "1:n+1 1:n"},
+      {"(a|aa)+\\d", 'a', "!1", "none"},         {"(a|aa)+\\d", 'a', "1", "1:n+1 n:1"},
+      {"(\\w+\\s?)+$", 'a', "!", "none"},        {"(\\w+\\s?)+$", 'a', " b", "1:n+2 n+2:1"},
+      {"(.*a){12}", 'b', "aaaaaaaaaaa", "none"}, {"(.*a){12}", 'b', "aaaaaaaaaaaa", "1:n+12 n+12:1"},
+      {"(x+x+)+y", 'x', "!y", "none"},           {"(x+x+)+y", 'x', "y", "1:n+1 1:n"},
+  };
+  auto expand = [](std::string Want, int N) {
+    // "n+k" and "n" stand for numbers that grow with the fill.
+    if (Want == "none") return Want;
+    std::string out;
+    for (size_t i = 0; i < Want.size(); ++i) {
+      if (Want[i] != 'n') {
+        out += Want[i];
+        continue;
+      }
+      int v = N;
+      if (i + 1 < Want.size() && Want[i + 1] == '+') {
+        size_t j = i + 2;
+        int k = 0;
+        while (j < Want.size() && isdigit(static_cast<unsigned char>(Want[j]))) k = k * 10 + (Want[j++] - '0');
+        v += k;
+        i = j - 1;
+      }
+      out += std::to_string(v);
+    }
+    return out;
+  };
+  for (const auto& c : cases) {
+    for (int n : {20, 21, 100, 1000, 10000}) {
+      TRegExpr r;
+      r.SetExpression(c.Expr);
+      const std::string subject = std::string(static_cast<size_t>(n), c.Fill) + c.Tail;
+      std::string got;
+      try {
+        got = r.Exec(subject) ? std::to_string(r.GetMatchPos(0)) + ":" + std::to_string(r.GetMatchLen(0)) + " " +
+                                    std::to_string(r.GetMatchPos(1)) + ":" + std::to_string(r.GetMatchLen(1))
+                              : "none";
+      } catch (const ERegExpr& e) {
+        got = "error " + std::to_string(e.ErrorCode);
+      }
+      EXPECT_EQ(got, expand(c.Want, n)) << c.Expr << " n=" << n;
+    }
+  }
+}
+
+// A repetition whose operand matched nothing stops repeating: the operand would match nothing
+// again. Only a back reference to an empty group can do that.
+TEST(RegExpr, AnEmptyPassEndsARepetition) {
+  const TMatchCase cases[] = {
+      {"()\\1*", "abc", 1, 0},       {"()\\1+", "x", 1, 0},       {"()\\1*?x", "ab x", 4, 1}, {"()\\1{3,}", "a", 1, 0},
+      {"()\\1{2,5}?b", "b", 1, 1},   {"(a|())\\2*b", "ab", 1, 2}, {"(a|())\\2*b", "b", 1, 1}, {"(a)\\1*", "aaaa", 1, 4},
+      {"(a)\\1{1,2}", "aaaa", 1, 3}, {"(a*)\\1*b", "aaab", 1, 4}, {"(a*)(\\1)*b", "b", 1, 1}, {"x()\\1*?y", "xy", 1, 2},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    const std::string want = c.Pos ? std::to_string(c.Pos) + ":" + std::to_string(c.Len) : "none";
+    std::string got;
+    try {
+      got = FirstMatch(r, c.Input);
+    } catch (const ERegExpr& e) {
+      got = "error " + std::to_string(e.ErrorCode);
+    }
+    EXPECT_EQ(got, want) << c.Expr << " in " << c.Input;
+  }
 }
 
 TEST(RegExpr, LongRepetitionsDoNotUseTheStack) {

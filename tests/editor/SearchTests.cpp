@@ -215,10 +215,13 @@ TEST_F(TSearchFixture, RegularExpressionReplaceAndItsErrors) {
   EXPECT_EQ(e.TextA(), "v1:k1 v2:k2\r\n9:z");
   EXPECT_THROW(Run("(a", "", {srReplaceAll, srEntireScope}), ERegExpr);
   EXPECT_EQ(e.PaintLock(), 0);
-  // An expression too complex for a line is reported, not left running.
+  // Nested repetitions answer; an expression too complex for a line is reported, not left
+  // running.
   e.SetTextA(std::string(40, 'a') + "\r\nz=9");
+  EXPECT_EQ(Run("(a|aa)+\\d", "", {srReplaceAll, srEntireScope}), 0);
+  e.SetTextA(std::string(3000, 'a') + "!1\r\nz=9");
   try {
-    Run("(a|aa)+\\d", "", {srReplaceAll, srEntireScope});
+    Run("(\\w+)\\1+\\d", "", {srReplaceAll, srEntireScope});
     ADD_FAILURE();
   } catch (const ERegExpr& x) {
     EXPECT_EQ(x.ErrorCode, TRegExpr::reeTooComplex);
@@ -245,4 +248,99 @@ TEST_F(TSearchFixture, AHitPastTheScrollWidthIsReplacedExactly) {
   e.SetTextA(head + "ab cd");
   EXPECT_EQ(Run("ab", "Z", {srReplace, srEntireScope}), 1);
   EXPECT_TRUE(e.TextA() == head + "Z cd");
+}
+
+// Every edit past the scroll width lands where the text says: a redone replacement, an empty hit
+// replaced (the text goes in where the hit is, not where the caret stopped), and undo of both.
+TEST_F(TSearchFixture, RedoOfAReplacementPastTheScrollWidth) {
+  const std::string head(1030, 'y');
+  for (TTxtEditSearchCustom* engine : std::initializer_list<TTxtEditSearchCustom*>{&plain, &regex}) {
+    e.SetSearchEngine(engine);
+    for (TSearchReplaceOptions options :
+         {TSearchReplaceOptions{srReplaceAll, srEntireScope}, TSearchReplaceOptions{srReplace, srEntireScope}}) {
+      e.SetTextA(head + "ab");
+      EXPECT_EQ(Run("a", "Z", options), 1);
+      EXPECT_TRUE(e.TextA() == head + "Zb");
+      EXPECT_TRUE(TextAfterUndo(e) == head + "ab");
+      EXPECT_TRUE(TextAfterRedo(e) == head + "Zb") << e.TextA().substr(1020);
+      EXPECT_TRUE(TextAfterUndo(e) == head + "ab");
+    }
+  }
+}
+
+TEST_F(TSearchFixture, EmptyHitsPastTheScrollWidth) {
+  TPrompter p;
+  p.Answers.assign(10, raReplace);
+  e.OnReplaceText = TReplaceTextEvent(&p, &TPrompter::Handler);
+  e.SetSearchEngine(&regex);
+  const std::string head(1024, 'y');
+  struct {
+    const char* Expr;
+    const char* Replacement;
+    TSearchReplaceOptions Options;
+    std::string Text, Want;
+  } cases[] = {
+      {"$", ";", {srReplace, srEntireScope}, head + "ab", head + "ab;"},
+      {"$", ";", {srReplaceAll, srEntireScope}, head + "ab", head + "ab;"},
+      {"$", ";", {srReplaceAll, srEntireScope, srPrompt}, head + "ab", head + "ab;"},
+      {"$", ";", {srReplaceAll, srEntireScope, srBackwards}, head + "ab", head + "ab;"},
+      {"\\b",
+       "$",
+       {srReplaceAll, srEntireScope, srBackwards},
+       std::string(1020, 'y') + " ab ab",
+       "$" + std::string(1020, 'y') + "$ $ab$ $ab$"},
+      {"\\b",
+       "$",
+       {srReplaceAll, srEntireScope},
+       std::string(1020, 'y') + " ab ab",
+       "$" + std::string(1020, 'y') + "$ $ab$ $ab$"},
+      {"\\b",
+       "$",
+       {srReplaceAll, srEntireScope, srPrompt, srBackwards},
+       std::string(1020, 'y') + " ab ab",
+       "$" + std::string(1020, 'y') + "$ $ab$ $ab$"},
+      {"\\b",
+       "$",
+       {srReplaceAll, srEntireScope, srPrompt},
+       std::string(1020, 'y') + " ab ab",
+       "$" + std::string(1020, 'y') + "$ $ab$ $ab$"},
+  };
+  for (const auto& c : cases) {
+    e.SetTextA(c.Text);
+    e.UndoList()->Clear();
+    p.Asked.clear();
+    Run(c.Expr, c.Replacement, c.Options);
+    EXPECT_TRUE(e.TextA() == c.Want) << c.Expr << " " << e.TextA().substr(1000);
+    EXPECT_TRUE(TextAfterUndo(e) == c.Text) << c.Expr << " " << e.TextA().substr(1000);
+    EXPECT_TRUE(TextAfterRedo(e) == c.Want) << c.Expr << " " << e.TextA().substr(1000);
+  }
+}
+
+// With column selection mode but nothing selected, replacing every hit at once ends as answering
+// the prompt with "replace" every time: the scope's end does not move in column mode.
+TEST_F(TSearchFixture, ColumnModeWithoutASelectionReplacesAllAsPrompted) {
+  TPrompter p;
+  p.Answers.assign(10, raReplace);
+  e.OnReplaceText = TReplaceTextEvent(&p, &TPrompter::Handler);
+  // A search leaves its hit selected as characters: each run starts in column mode again.
+  auto run = [&](const char* Text, bool Prompted) {
+    e.SetSelectionMode(smNormal);
+    e.SetSelectionMode(smColumn);
+    e.SetTextA(Text);
+    p.Asked.clear();
+    return Run("a", "bb",
+               Prompted ? TSearchReplaceOptions{srReplaceAll, srPrompt, srEntireScope}
+                        : TSearchReplaceOptions{srReplaceAll, srEntireScope});
+  };
+  for (bool prompted : {false, true}) {
+    for (TTxtEditSearchCustom* engine : std::initializer_list<TTxtEditSearchCustom*>{&plain, &regex}) {
+      e.SetSearchEngine(engine);
+      EXPECT_EQ(run("aaaa", prompted), 2) << prompted;
+      EXPECT_EQ(e.TextA(), "bbbbaa") << prompted;
+      // The scope's end is the last line's end: on the other lines every hit counts.
+      EXPECT_EQ(run("aaaa\r\naaaaa", prompted), 7) << prompted;
+      EXPECT_EQ(e.TextA(), "bbbbbbbb\r\nbbbbbbaa") << prompted;
+    }
+  }
+  e.SetSelectionMode(smNormal);
 }
