@@ -1,6 +1,7 @@
 // The character map dialog over the character grid.
 #include "app/CharacterFrm.h"
 
+#include <cwchar>
 #include <utility>
 
 #include "app/CharPalette.h"
@@ -57,15 +58,15 @@ constexpr int maxRecent = 15;
 TStrings* recentList = nullptr;
 
 // The holder's text with "%d" and "%x" replaced by the code in decimal and hexadecimal.
-WideString formatCode(const AnsiString& Format, int Code) {
-  AnsiString text = Format;
-  char hex[8];
-  std::snprintf(hex, sizeof hex, "%x", Code);
-  for (const auto& [from, to] : {std::pair<AnsiString, AnsiString>{"%d", std::to_string(Code)}, {"%x", hex}}) {
+WideString formatCode(const WideString& Format, int Code) {
+  WideString text = Format;
+  wchar_t hex[8];
+  std::swprintf(hex, 8, L"%x", Code);
+  for (const auto& [from, to] : {std::pair<WideString, WideString>{L"%d", std::to_wstring(Code)}, {L"%x", hex}}) {
     const size_t at = text.find(from);
-    if (at != AnsiString::npos) text.replace(at, from.size(), to);
+    if (at != WideString::npos) text.replace(at, from.size(), to);
   }
-  return AnsiToWide(text);
+  return text;
 }
 
 }  // namespace
@@ -119,8 +120,8 @@ void TCharacterForm::FormShow(TObject*) {
 
 void TCharacterForm::strngrdCharacterClick(TObject*) {
   const int code = CurrentCode();
-  lblCharCode->SetCaption(formatCode(GetHolderString(mltstrnghldrCharacter, "sCharCode"), code));
-  lblShortcutKey->SetCaption(formatCode(GetHolderString(mltstrnghldrCharacter, "sShortcutKeys"), code));
+  lblCharCode->SetCaption(formatCode(GetHolderText(mltstrnghldrCharacter, "sCharCode"), code));
+  lblShortcutKey->SetCaption(formatCode(GetHolderText(mltstrnghldrCharacter, "sShortcutKeys"), code));
 }
 
 void TCharacterForm::strngrdCharacterDblClick(TObject*) { actnInsert->Execute(); }

@@ -32,8 +32,8 @@ namespace {
 // The holder's text, or Default when the holder has no such item.
 WideString HolderText(TApMultiStringHolder* Holder, const AnsiString& Name, const WideString& Default) {
   try {
-    const AnsiString text = Holder ? GetHolderString(Holder, Name) : AnsiString();
-    return text.empty() ? Default : AnsiToWide(text);
+    const WideString text = Holder ? GetHolderText(Holder, Name) : WideString();
+    return text.empty() ? Default : text;
   } catch (const Exception&) {
     return Default;
   }
