@@ -10,6 +10,7 @@
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/FileRoutines.h"
+#include "framework/Mnemonics.h"
 #include "framework/StrRoutines.h"
 #include "framework/Streams.h"
 
@@ -312,8 +313,7 @@ AnsiString FormatThousands(int Value, char Separator) {
 }
 
 AnsiString EscapeAmpersands(const AnsiString& S, bool Escape) {
-  if (Escape) return StringReplace(S, "&", "&&", {rfReplaceAll});
-  return StringReplace(S, "&&", "&", {rfReplaceAll});
+  return Escape ? EscapeAmpersands(S) : UnescapeAmpersands(S);
 }
 
 void SplitString(std::string_view S, char Delimiter, TStrings* List) {

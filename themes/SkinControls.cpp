@@ -7,7 +7,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/GdiHandles.h"
-#include "framework/Menus.h"
+#include "framework/Mnemonics.h"
 #include "framework/ScopeGuards.h"
 #include "themes/UiStatusBars.h"
 
@@ -278,13 +278,6 @@ TSkinShellOpen& SkinShellOpen() {
 
 namespace {
 
-bool isAccel(wchar_t Key, const WideString& Caption) {
-  wchar_t hot = GetHotkey(Caption);
-  if (!hot) return false;
-  CharUpperBuffW(&Key, 1);
-  return Key == hot;
-}
-
 TRect offset(const TRect& R, int DX, int DY) { return {R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY}; }
 
 }  // namespace
@@ -510,7 +503,7 @@ void TSkinTextObject::Click() {
 }
 
 bool TSkinTextObject::DialogChar(wchar_t Key) {
-  if (!PushOnSpace() || !ShowAccelChar() || !Enabled() || !isAccel(Key, Caption()) || !CanFocus()) return false;
+  if (!PushOnSpace() || !ShowAccelChar() || !Enabled() || !IsAccelChar(Key, Caption()) || !CanFocus()) return false;
   SetFocus();
   Click();
   return true;
@@ -716,7 +709,7 @@ void TSkinCustomLabel::PaintBackground(TCanvas* ACanvas, const TRect& ARect) {
 }
 
 bool TSkinCustomLabel::DialogChar(wchar_t Key) {
-  if (!focusControl_ || !Enabled() || !ShowAccelChar() || !isAccel(Key, Caption()) || !focusControl_->CanFocus())
+  if (!focusControl_ || !Enabled() || !ShowAccelChar() || !IsAccelChar(Key, Caption()) || !focusControl_->CanFocus())
     return false;
   focusControl_->SetFocus();
   return true;

@@ -42,11 +42,12 @@ WideString DecodeUtf8Caption(const WideString& AText);
 // The extent of AText on DC, measured unchanged ("utf8=" included), optionally after the
 // accelerator marks are removed.
 void GetWideTextSize(HDC DC, const WideString& AText, bool RemoveAccelerators, TSize& Size);
-// Each "&" deleted, the character after it kept as it is ("&&" leaves one "&").
+// Each "&" deleted, the character after it kept as it is ("&&" leaves one "&"): StripAccelChars.
 WideString RemoveAcceleratorMarks(const WideString& AText);
 // The text before the first tab character (all of it without one).
 WideString TextBeforeTab(const WideString& AText);
-// Without a trailing ":" (text longer than 1), else without a trailing "..." (longer than 3).
+// Without a trailing ":" (text longer than 1), else without a trailing "..." (longer than 3):
+// StripTrailingPunctuation.
 WideString RemoveTrailingColonOrDots(const WideString& AText);
 
 // Places a caption and an image of ImageWidth x ImageHeight in ItemRect: the image left of the

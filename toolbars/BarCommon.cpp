@@ -248,45 +248,6 @@ int GetTextHeight(HDC DC) {
   return tm.tmHeight;
 }
 
-WideString StripAccelChars(const WideString& S) {
-  WideString result;
-  result.reserve(S.size());
-  for (size_t i = 0; i < S.size(); ++i) {
-    if (S[i] == L'&') {
-      if (++i >= S.size()) break;
-    }
-    result += S[i];
-  }
-  return result;
-}
-
-WideString EscapeAmpersands(const WideString& S) {
-  WideString result;
-  result.reserve(S.size());
-  for (wchar_t c : S) {
-    result += c;
-    if (c == L'&') result += c;
-  }
-  return result;
-}
-
-WideString StripTrailingPunctuation(const WideString& S) {
-  size_t n = S.size();
-  if (n > 1 && S[n - 1] == L':') return S.substr(0, n - 1);
-  if (n > 3 && S.compare(n - 3, 3, L"...") == 0) return S.substr(0, n - 3);
-  return S;
-}
-
-wchar_t FindAccelChar(const WideString& S) {
-  wchar_t result = 0;
-  for (size_t i = 0; i + 1 < S.size(); ++i) {
-    if (S[i] != L'&') continue;
-    if (S[i + 1] != L'&') result = S[i + 1];
-    ++i;  // the character after "&" is taken, a doubled "&" included
-  }
-  return result;
-}
-
 namespace {
 
 struct FaceSearch {
@@ -337,17 +298,7 @@ void DrawRotatedText(HDC DC, WideString S, const TRect& ARect, UINT AFormat) {
   int x = ARect.Left + (ARect.Width() - tm.tmHeight) / 2;
   if (!(AFormat & DT_NOCLIP)) IntersectClipRect(DC, ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
   int accel = -1;
-  if (!(AFormat & DT_NOPREFIX)) {
-    WideString plain;
-    for (size_t i = 0; i < S.size(); ++i) {
-      if (S[i] == L'&') {
-        if (++i >= S.size()) break;
-        if (S[i] != L'&') accel = static_cast<int>(plain.size());
-      }
-      plain += S[i];
-    }
-    S = plain;
-  }
+  if (!(AFormat & DT_NOPREFIX)) S = StripAccelChars(S, &accel);
   auto extent = [&](const WideString& t, size_t count) {
     SIZE size{};
     GetTextExtentPoint32W(DC, t.c_str(), static_cast<int>(count), &size);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/FileRoutines.h"
+#include "framework/Mnemonics.h"
 
 HV_PUBLISH(TBarMRUListStrings) {}
 HV_PUBLISH(TBarMRUList) {
@@ -149,13 +150,8 @@ void TBarMRUList::RebuildItems() {
   for (int i = 0; i < container_->Count() && i < items_->Count(); ++i) {
     WideString full = items_->Strings(i);
     WideString s = hidePathExtension_ ? fileTitleProc(full) : full;
-    WideString caption;
-    for (wchar_t c : s) {
-      caption += c;
-      if (c == L'&') caption += L'&';
-    }
     TBarCustomItem* item = container_->Items(i);
-    item->SetCaption(caption);
+    item->SetCaption(EscapeAmpersands(s));
     item->SetHint(full);
     item->SetOptions(item->Options() + tboShowHint);
   }
