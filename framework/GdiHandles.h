@@ -101,9 +101,20 @@ class TWindowDC {
   explicit operator bool() const noexcept { return dc_ != nullptr; }
   void Reset() noexcept;
 
+ protected:
+  // Takes a DC of window that ReleaseDC gives back.
+  TWindowDC(HWND window, HDC dc) noexcept;
+
  private:
   HWND window_ = nullptr;
   HDC dc_ = nullptr;
+};
+
+// The DC of a whole window, frame and caption included, borrowed with GetWindowDC (non-client
+// painting, outlines drawn over the desktop) and given back with ReleaseDC.
+class TWholeWindowDC : public TWindowDC {
+ public:
+  explicit TWholeWindowDC(HWND window) noexcept;
 };
 
 // Selects objects into a DC and puts the DC's original object of that kind back when it ends,
