@@ -6,7 +6,7 @@
 
 #include "framework/Messages.h"
 #include "framework/Mnemonics.h"
-#include "themes/UiUxThemes.h"
+#include "framework/VisualStyles.h"
 
 HV_PUBLISH(TNSInfoBar) {
   p.Prop("Caption", &T::Caption, &T::SetCaption);

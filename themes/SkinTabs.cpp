@@ -8,7 +8,7 @@
 #include "framework/Colors.h"
 #include "themes/Ui.h"
 #include "themes/UiUtils.h"
-#include "themes/UiUxThemes.h"
+#include "framework/VisualStyles.h"
 #include "framework/FormFiles.h"
 #include "framework/Screen.h"
 #include "framework/ScopeGuards.h"
@@ -70,7 +70,7 @@ TUiItemInfo tabItemInfo(bool Enabled, bool Hot, bool Checked) {
 
 TSkinTabThemeType GetTabThemeTypeInUse(TSkinTabThemeType Style) {
   if (Style == tttUi && GetCurrentThemeName() == "Default") Style = tttWindows;
-  if (Style == tttWindows && !(LoadVisualStyles() && VisualStylesUsable())) Style = tttNone;
+  if (Style == tttWindows && !ThemesActive()) Style = tttNone;
   return Style;
 }
 

@@ -333,11 +333,6 @@ int RotatedFontCacheCount() { return static_cast<int>(RotatedFonts().size()); }
 // ---- visual-style handles of the skinned controls ----
 
 TSpThemeNexus::TSpThemeNexus() {
-  library_ = LoadLibraryW(L"uxtheme.dll");
-  if (library_) {
-    open_ = reinterpret_cast<decltype(open_)>(reinterpret_cast<void*>(GetProcAddress(library_, "OpenThemeData")));
-    close_ = reinterpret_cast<decltype(close_)>(reinterpret_cast<void*>(GetProcAddress(library_, "CloseThemeData")));
-  }
   Open();
   AddSystemChangeListener(this);
 }
@@ -345,7 +340,6 @@ TSpThemeNexus::TSpThemeNexus() {
 TSpThemeNexus::~TSpThemeNexus() {
   RemoveSystemChangeListener(this);
   Close();
-  if (library_) FreeLibrary(library_);
 }
 
 void TSpThemeNexus::Dispatch(TMessage& Message) {
@@ -358,15 +352,25 @@ void TSpThemeNexus::Dispatch(TMessage& Message) {
   }
 }
 
+HTHEME TSpThemeNexus::Handle(TClassId Id) {
+  if (Id < 0 || Id >= tcCount) return nullptr;
+  if (generation_ != ThemeGeneration()) {
+    Close();
+    Open();
+  }
+  return handles_[Id];
+}
+
 void TSpThemeNexus::Open() {
-  if (!open_) return;
   static const wchar_t* const kClasses[tcCount] = {L"TAB", L"PROGRESS", L"TRACKBAR"};
-  for (int i = 0; i < tcCount; ++i) handles_[i] = open_(nullptr, kClasses[i]);
+  if (ThemesActive())
+    for (int i = 0; i < tcCount; ++i) handles_[i] = UxTheme().OpenThemeData(nullptr, kClasses[i]);
+  generation_ = ThemeGeneration();
 }
 
 void TSpThemeNexus::Close() {
   for (HTHEME& h : handles_) {
-    if (h && close_) close_(h);
+    if (h && UxTheme().CloseThemeData) UxTheme().CloseThemeData(h);
     h = nullptr;
   }
 }

@@ -76,15 +76,14 @@ class TSpThemeNexus : public TUiDispatcher {
   TSpThemeNexus();
   ~TSpThemeNexus() override;
   void Dispatch(TMessage& Message) override;
-  HTHEME Handle(TClassId Id) const { return Id >= 0 && Id < tcCount ? handles_[Id] : nullptr; }
+  // The handle of that class, opened again when visual styles changed since it was opened.
+  HTHEME Handle(TClassId Id);
 
  private:
   void Open();
   void Close();
-  HMODULE library_ = nullptr;
-  HTHEME(WINAPI* open_)(HWND, LPCWSTR) = nullptr;
-  HRESULT(WINAPI* close_)(HTHEME) = nullptr;
   HTHEME handles_[tcCount] = {};
+  unsigned generation_ = 0;
 };
 
 // The nexus the unit keeps while the program runs.

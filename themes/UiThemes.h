@@ -12,7 +12,7 @@
 #include "framework/Object.h"
 #include "framework/Types.h"
 #include "framework/Win.h"
-#include "themes/UiUxThemes.h"
+#include "framework/VisualStyles.h"
 
 class TCanvas;
 class TCustomImageList;

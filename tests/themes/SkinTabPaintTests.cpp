@@ -4,7 +4,7 @@
 #include "tests/themes/SkinPictureSupport.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
-#include "themes/UiUxThemes.h"
+#include "framework/VisualStyles.h"
 
 namespace {
 
