@@ -178,7 +178,7 @@ class TApExWinControlBase : public TApExControlBase<Base> {
     RECT r;
     GetWindowRect(wnd, &r);
     OffsetRect(&r, -r.left, -r.top);
-    if (HDC dc = GetWindowDC(wnd)) {
+    if (TWholeWindowDC owner(wnd); HDC dc = owner.Get()) {
       HBRUSH outer = CreateSolidBrush(hot ? 0x733800 : 0x808080);
       FrameRect(dc, &r, outer);
       DeleteObject(outer);
@@ -189,7 +189,6 @@ class TApExWinControlBase : public TApExControlBase<Base> {
         FrameRect(dc, &inner, fill);
         DeleteObject(fill);
       }
-      ReleaseDC(wnd, dc);
     }
     if (InvalidateRing) {
       RECT outer;

@@ -245,9 +245,8 @@ void TUiPopupWindow::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_NCPAINT: {
       if (!CurrentTheme) break;
-      HDC dc = GetWindowDC(Handle());
-      PaintNCArea(dc);
-      ReleaseDC(Handle(), dc);
+      TWholeWindowDC dc(Handle());
+      PaintNCArea(dc.Get());
       Message.Result = 0;
       return;
     }

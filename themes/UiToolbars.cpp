@@ -274,9 +274,8 @@ void TUiFloatingWindowParent::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_NCPAINT:
       if (CurrentTheme) {
-        HDC dc = GetWindowDC(Handle());
-        PaintBorder(dc);
-        ReleaseDC(Handle(), dc);
+        TWholeWindowDC dc(Handle());
+        PaintBorder(dc.Get());
         Message.Result = 0;
         return;
       }
@@ -284,9 +283,8 @@ void TUiFloatingWindowParent::WndProc(TMessage& Message) {
     case WM_NCACTIVATE:
       if (CurrentTheme) {
         TBarFloatingWindowParent::WndProc(Message);
-        HDC dc = GetWindowDC(Handle());
-        PaintBorder(dc);
-        ReleaseDC(Handle(), dc);
+        TWholeWindowDC dc(Handle());
+        PaintBorder(dc.Get());
         return;
       }
       break;

@@ -8,6 +8,8 @@
 #include <cwctype>
 
 #include "framework/Controls.h"
+#include "framework/Registry.h"
+#include "framework/SystemHandles.h"
 
 namespace {
 
@@ -99,17 +101,17 @@ TBarSystemParametersProc SetBarSystemParametersProc(TBarSystemParametersProc Pro
 BOOL BarSystemParametersInfo(UINT Action, UINT Param, void* Value) { return QuerySystem(Action, Param, Value); }
 
 int ReadMenuShowDelay(HKEY Root, const WideString& SubKey) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(Root, SubKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 400;
+  TRegKey key = TRegKey::Open(Root, SubKey.c_str(), KEY_QUERY_VALUE);
+  if (!key) return 400;
   DWORD type = 0, size = 0;
-  LONG status = RegQueryValueExW(key, L"MenuShowDelay", nullptr, &type, nullptr, &size);
+  LONG status = RegQueryValueExW(key.Get(), L"MenuShowDelay", nullptr, &type, nullptr, &size);
   int result = 0;
   if (status == ERROR_FILE_NOT_FOUND) {
     result = 400;
   } else if (status == ERROR_SUCCESS && type == REG_SZ && size < 64) {
     wchar_t text[33] = {};
     DWORD bytes = sizeof text - sizeof(wchar_t);
-    if (RegQueryValueExW(key, L"MenuShowDelay", nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) ==
+    if (RegQueryValueExW(key.Get(), L"MenuShowDelay", nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) ==
         ERROR_SUCCESS) {
       wchar_t* end = nullptr;
       const wchar_t* start = text;
@@ -121,7 +123,6 @@ int ReadMenuShowDelay(HKEY Root, const WideString& SubKey) {
         result = static_cast<int>(value);
     }
   }
-  RegCloseKey(key);
   return result;
 }
 
@@ -159,12 +160,11 @@ bool AreKeyboardCuesEnabled() {
 
 bool NeedToPlaySound(const WideString& Alias) {
   WideString path = L"AppEvents\\Schemes\\Apps\\.Default\\" + Alias + L"\\.Current";
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  TRegKey key = TRegKey::Open(HKEY_CURRENT_USER, path.c_str(), KEY_QUERY_VALUE);
+  if (!key) return false;
   wchar_t buffer[4] = {};
   DWORD size = sizeof buffer;
-  LONG status = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(key);
+  LONG status = RegQueryValueExW(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
   return status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && size >= sizeof(wchar_t) && buffer[0] != 0);
 }
 
@@ -217,10 +217,8 @@ bool CallTrackMouseEvent(HWND Wnd, DWORD Flags) {
     if (HMODULE user = GetModuleHandleW(L"user32.dll"))
       fn = reinterpret_cast<TrackFn>(reinterpret_cast<void*>(GetProcAddress(user, "TrackMouseEvent")));
     if (!fn) {
-      UINT old = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-      HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-      SetErrorMode(old);
-      if (comctl) fn = reinterpret_cast<TrackFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "_TrackMouseEvent")));
+      static const TModuleHandle comctl(L"comctl32.dll");
+      fn = comctl.Proc<TrackFn>("_TrackMouseEvent");
     }
     return fn;
   }();

@@ -568,9 +568,8 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
       break;
     case WM_NCPAINT:
       if (currentDock_) {
-        HDC dc = GetWindowDC(Handle());
-        DrawNCArea(dc, false);
-        ReleaseDC(Handle(), dc);
+        TWholeWindowDC dc(Handle());
+        DrawNCArea(dc.Get(), false);
         Message.Result = 0;
         return;
       }
@@ -1252,16 +1251,14 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
           HitTest({static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam))});
       return;
     case WM_NCPAINT: {
-      HDC dc = GetWindowDC(Handle());
-      PaintFrame(Handle(), dc, this);
-      ReleaseDC(Handle(), dc);
+      TWholeWindowDC dc(Handle());
+      PaintFrame(Handle(), dc.Get(), this);
       Message.Result = 0;
       return;
     }
     case WM_NCACTIVATE: {
-      HDC dc = GetWindowDC(Handle());
-      PaintFrame(Handle(), dc, this);
-      ReleaseDC(Handle(), dc);
+      TWholeWindowDC dc(Handle());
+      PaintFrame(Handle(), dc.Get(), this);
       Message.Result = 1;
       return;
     }

@@ -13,6 +13,7 @@
 #include "framework/Forms.h"
 #include "framework/Screen.h"
 #include "framework/ScopeGuards.h"
+#include "framework/SystemHandles.h"
 #include "toolbars/BarCommon.h"
 #include "toolbars/BarDeferredClick.h"
 
@@ -117,11 +118,8 @@ TLockSetForegroundWindow LockForegroundProc() {
 
 using TImmGetVirtualKey = UINT(WINAPI*)(HWND);
 UINT MappedProcessKey(HWND Wnd) {
-  static const auto proc = [] {
-    HMODULE imm = LoadLibraryW(L"imm32.dll");
-    return imm ? reinterpret_cast<TImmGetVirtualKey>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmGetVirtualKey")))
-               : nullptr;
-  }();
+  static const TModuleHandle imm(L"imm32.dll");
+  static const auto proc = imm.Proc<TImmGetVirtualKey>("ImmGetVirtualKey");
   return proc ? proc(Wnd) : VK_PROCESSKEY;
 }
 
@@ -471,9 +469,8 @@ void TBarPopupWindow::WndProc(TMessage& Message) {
       return;
     }
     case WM_NCPAINT: {
-      HDC dc = GetWindowDC(Handle());
-      PaintBorder(Handle(), dc, this);
-      ReleaseDC(Handle(), dc);
+      TWholeWindowDC dc(Handle());
+      PaintBorder(Handle(), dc.Get(), this);
       Message.Result = 0;
       return;
     }
