@@ -8,6 +8,7 @@
 #include "themes/Ui.h"
 #include "toolbars/BarChevron.h"
 #include "toolbars/BarDock.h"
+#include "toolbars/BarFloatingFrame.h"
 #include "toolbars/BarPopup.h"
 #include "toolbars/BarToolbar.h"
 

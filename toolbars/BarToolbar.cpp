@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "toolbars/BarFloatingFrame.h"
 #include "framework/Format.h"
 #include "framework/HintWindow.h"
 #include "toolbars/BarAcc.h"
