@@ -1,6 +1,7 @@
 // The close-all dialog: which of several modified documents to save before they are closed.
 #include "app/CloseAllFrm.h"
 
+#include "app/ProductIdentity.h"
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/MainFrm.h"
@@ -88,7 +89,7 @@ TMainForm* TCloseAllForm::Main() const {
 }
 
 void TCloseAllForm::FormCreate(TObject*) {
-  SetCaption(L"Halcorn Verdan");
+  SetCaption(ProductName);
   // The system's check-box bitmap holds the box in its states, four across and three down.
   if (HBITMAP boxes = LoadBitmapW(nullptr, MAKEINTRESOURCEW(obmCheckBoxes))) {
     BITMAP info{};

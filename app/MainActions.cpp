@@ -2,6 +2,7 @@
 // and status-bar texts that follow the active document.
 #include "app/MainActions.h"
 
+#include "app/ProductIdentity.h"
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
 #include "app/DocumentFrm.h"
@@ -38,13 +39,13 @@
 #include "themes/SkinToolbar.h"
 #include "themes/UiStatusBars.h"
 
-const char* const MakerWebAddress = "http://www.halcorn.com/verdan/";
+const char* const MakerWebAddress = ProductPageUrl;
 
 HV_PUBLISH(TMainCommands) {}
 
 namespace {
 
-const wchar_t* const productName = L"Halcorn Verdan";
+const wchar_t* const productName = ProductName;
 constexpr int minFontSize = 9, maxFontSize = 26;
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The application's toolbox of free routines that need no window.
 #include "app/Useful.h"
 
+#include "app/ProductIdentity.h"
 #include "framework/Win.h"
 
 #include <memory>
@@ -67,7 +68,7 @@ WideString AppPath(const WideString& Name) { return ExtractFilePath(ProgramFileN
 WideString GetDataFolder() {
   const WideString portable = AppPath(L"Data\\");
   if (DirectoryExistsQuiet(portable)) return portable;
-  return IncludeTrailingPathDelimiter(AnsiToWide(GetAppdataFolder())) + L"Halcorn Verdan\\";
+  return IncludeTrailingPathDelimiter(AnsiToWide(GetAppdataFolder())) + WideString(ProductName) + L"\\";
 }
 
 WideString DataPath(const WideString& Name) { return GetDataFolder() + Name; }

@@ -1,6 +1,7 @@
 // The application's free routines that work on editors, windows and canvases.
 #include "app/UsefulWindows.h"
 
+#include "app/ProductIdentity.h"
 #include "framework/Win.h"
 
 #include <winspool.h>
@@ -77,9 +78,7 @@ void LockUpdate(HWND Handle) {
   SetWaitCursor(Handle != nullptr);
 }
 
-int ShowMessageBox(const WideString& Text, UINT Flags) {
-  return Application->MessageBox(Text, L"Halcorn Verdan", Flags);
-}
+int ShowMessageBox(const WideString& Text, UINT Flags) { return Application->MessageBox(Text, ProductName, Flags); }
 
 namespace {
 

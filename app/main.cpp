@@ -1,5 +1,6 @@
 // The program block of Halcorn Verdan: the application, its main window and the message loop.
 #include "app/AppServices.h"
+#include "app/ProductIdentity.h"
 #include "app/Associations.h"
 #include "app/Global.h"
 #include "app/MainDataModule.h"
@@ -24,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Application->Initialize();
     // Screen readers reach the toolbars and menus through COM objects of this thread.
     InitBarAccessibility();
-    Application->SetTitle(L"Halcorn Verdan");
+    Application->SetTitle(ProductName);
     // Hints stay as long as the mouse rests on their control.
     Application->SetHintHidePause(0x7FFFFFFF);
     StartAppServices();
