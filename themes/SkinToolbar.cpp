@@ -44,7 +44,8 @@ TBarToolbarView* makeSkinView(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot, 
 }  // namespace
 
 TSkinToolbar::TSkinToolbar(TComponent* AOwner)
-    : TUiToolbar(AOwner, new TUiRootItem(nullptr), new TSkinChevronItem(nullptr), &makeSkinView) {
+    : TUiToolbar(AOwner, std::make_unique<TUiRootItem>(nullptr), std::make_unique<TSkinChevronItem>(nullptr),
+                 &makeSkinView) {
   RegisterSkinCursors();
   Items()->RegisterNotification(TBarItemChangeHandler(this, &TSkinToolbar::ItemsChanged));
 }

@@ -387,7 +387,8 @@ class TUiToolbar : public TBarCustomToolbar {
 
  protected:
   // Subclasses give a root, a chevron and a view of their own kinds.
-  TUiToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView);
+  TUiToolbar(TComponent* AOwner, std::unique_ptr<TBarRootItem> ARoot, std::unique_ptr<TBarChevronItem> AChevron,
+             TViewMaker MakeView);
   void WndProc(TMessage& Message) override;
   TBarFloatingWindowParent* CreateFloatingParent(TCustomForm* AOwningForm) override;
 

@@ -296,4 +296,4 @@ void TUiPopupWindow::Dispatch(TMessage& Message) {
 
 // ---- the popup menu ----
 
-TUiPopupMenu::TUiPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, new TUiRootItem(nullptr)) {}
+TUiPopupMenu::TUiPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, std::make_unique<TUiRootItem>(nullptr)) {}

@@ -44,10 +44,12 @@ void PaintParentBackground(TControl* Child, HDC DC) {
 // ---- the toolbar ----
 
 TUiToolbar::TUiToolbar(TComponent* AOwner)
-    : TUiToolbar(AOwner, new TUiRootItem(nullptr), new TUiChevronItem(nullptr), &makeThemedView) {}
+    : TUiToolbar(AOwner, std::make_unique<TUiRootItem>(nullptr), std::make_unique<TUiChevronItem>(nullptr),
+                 &makeThemedView) {}
 
-TUiToolbar::TUiToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView)
-    : TBarCustomToolbar(AOwner, ARoot, AChevron, MakeView) {
+TUiToolbar::TUiToolbar(TComponent* AOwner, std::unique_ptr<TBarRootItem> ARoot,
+                       std::unique_ptr<TBarChevronItem> AChevron, TViewMaker MakeView)
+    : TBarCustomToolbar(AOwner, std::move(ARoot), std::move(AChevron), MakeView) {
   SetColor(clNone);
   RegisterThemeListener(this);
 }

@@ -102,10 +102,10 @@ int TBarMRUListStrings::IndexOf(const WideString& S) const {
 
 // ---- the list ----
 
-TBarMRUList::TBarMRUList(TComponent* AOwner) : TBarMRUList(AOwner, new TBarCustomItem(nullptr)) {}
+TBarMRUList::TBarMRUList(TComponent* AOwner) : TBarMRUList(AOwner, std::make_unique<TBarCustomItem>(nullptr)) {}
 
-TBarMRUList::TBarMRUList(TComponent* AOwner, TBarCustomItem* AContainer)
-    : TComponent(AOwner), container_(AContainer), items_(std::make_unique<TBarMRUListStrings>(this)) {}
+TBarMRUList::TBarMRUList(TComponent* AOwner, std::unique_ptr<TBarCustomItem> AContainer)
+    : TComponent(AOwner), container_(std::move(AContainer)), items_(std::make_unique<TBarMRUListStrings>(this)) {}
 
 TBarMRUList::~TBarMRUList() {
   OnChange = {};

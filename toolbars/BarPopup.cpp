@@ -830,14 +830,15 @@ void TBarView::RunToolbarMenuLoop(int Options) {
 
 // ---- the context menu ----
 
-TBarPopupMenu::TBarPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, new TBarRootItem(nullptr)) {}
+TBarPopupMenu::TBarPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, std::make_unique<TBarRootItem>(nullptr)) {}
 
-TBarPopupMenu::TBarPopupMenu(TComponent* AOwner, TBarCustomItem* ARoot) : TPopupMenu(AOwner), root_(ARoot) {
+TBarPopupMenu::TBarPopupMenu(TComponent* AOwner, std::unique_ptr<TBarCustomItem> ARoot)
+    : TPopupMenu(AOwner), root_(std::move(ARoot)) {
   root_->SetParentComponentLink(this);
   root_->OnClick = TNotifyEvent(this, &TBarPopupMenu::RootClick);
 }
 
-TBarPopupMenu::~TBarPopupMenu() { delete root_; }
+TBarPopupMenu::~TBarPopupMenu() { root_.reset(); }
 
 void TBarPopupMenu::RootClick(TObject*) { DoPopup(this); }
 
