@@ -16,6 +16,8 @@ void RemoveLive() { --liveHandles; }
 
 TWindowDC::TWindowDC(HWND window) noexcept : TWindowDC(window, GetDC(window)) {}
 
+TWindowDC::TWindowDC(HWND window, HRGN clip, DWORD flags) noexcept : TWindowDC(window, GetDCEx(window, clip, flags)) {}
+
 TWindowDC::TWindowDC(HWND window, HDC dc) noexcept : window_(window), dc_(dc) {
   if (dc_) gdi_detail::AddLive();
 }

@@ -90,6 +90,8 @@ using TImageListHandle = TGdiOwner<HIMAGELIST, gdi_detail::ImageListFree>;
 class TWindowDC {
  public:
   explicit TWindowDC(HWND window = nullptr) noexcept;
+  // A DC of window as GetDCEx gives it (the whole window, a clip region, a locked update).
+  TWindowDC(HWND window, HRGN clip, DWORD flags) noexcept;
   TWindowDC(const TWindowDC&) = delete;
   TWindowDC& operator=(const TWindowDC&) = delete;
   TWindowDC(TWindowDC&& other) noexcept

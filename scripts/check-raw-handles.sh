@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fails when a folder that keeps its system handles in owners calls GetDC, GetWindowDC,
+# Fails when a folder that keeps its system handles in owners calls GetDC, GetDCEx, GetWindowDC,
 # LoadLibrary, SetWindowsHookEx or socket itself instead of through the owners of
 # framework/GdiHandles.h and framework/SystemHandles.h. Folders not yet moved to the owners are
 # listed with their calls, without failing.
@@ -10,7 +10,7 @@ cd "$root"
 checked=(framework editor highlighting foundation controls toolbars themes)
 pending=(app)
 owners='^framework/(GdiHandles|SystemHandles)\.(h|cpp):'
-pattern='(^|[^A-Za-z0-9_])(GetDC|GetWindowDC|LoadLibrary[AW]?|LoadLibraryEx[AW]?|SetWindowsHookEx[AW]?|socket)[[:space:]]*\('
+pattern='(^|[^A-Za-z0-9_])(GetDC|GetDCEx|GetWindowDC|LoadLibrary[AW]?|LoadLibraryEx[AW]?|SetWindowsHookEx[AW]?|socket)[[:space:]]*\('
 
 # Calls outside comments, as "file:line: text".
 calls() {

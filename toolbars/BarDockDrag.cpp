@@ -56,7 +56,7 @@ struct TBarDragLoop {
   bool LastNewRow = false;
   // The outline of a drag without smooth mode: drawn inverted on the screen while the other
   // windows' drawing is held back, so that erasing it twice-inverted leaves the screen as it was.
-  HDC OutlineDC = nullptr;
+  TWindowDC OutlineDC;
   bool Locked = false;
   bool OutlineShown = false;
   TRect OutlineRect;
@@ -65,7 +65,7 @@ struct TBarDragLoop {
   void BeginOutline() {
     HWND desktop = GetDesktopWindow();
     Locked = LockWindowUpdate(desktop) != FALSE;
-    OutlineDC = GetDCEx(desktop, nullptr, DCX_WINDOW | DCX_CACHE | (Locked ? DCX_LOCKWINDOWUPDATE : 0));
+    OutlineDC = TWindowDC(desktop, nullptr, DCX_WINDOW | DCX_CACHE | (Locked ? DCX_LOCKWINDOWUPDATE : 0));
   }
   // Moves the outline to R (none when R is null or empty).
   void DrawOutline(const TRect* R, TSize Size) {
@@ -73,14 +73,14 @@ struct TBarDragLoop {
     bool show = R && !R->IsEmpty();
     if (!show && !OutlineShown) return;
     if (show && OutlineShown && *R == OutlineRect && Size.cx == OutlineSize.cx && Size.cy == OutlineSize.cy) return;
-    DrawHalftoneInvertRect(OutlineDC, show ? R : nullptr, OutlineShown ? &OutlineRect : nullptr, Size, OutlineSize);
+    DrawHalftoneInvertRect(OutlineDC.Get(), show ? R : nullptr, OutlineShown ? &OutlineRect : nullptr, Size,
+                           OutlineSize);
     OutlineShown = show;
     if (show) OutlineRect = *R, OutlineSize = Size;
   }
   void EndOutline() {
     DrawOutline(nullptr, {});
-    if (OutlineDC) ReleaseDC(GetDesktopWindow(), OutlineDC);
-    OutlineDC = nullptr;
+    OutlineDC.Reset();
     if (Locked) LockWindowUpdate(nullptr);
     Locked = false;
   }

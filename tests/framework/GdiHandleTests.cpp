@@ -92,6 +92,15 @@ TEST(GdiHandles, WholeWindowDCReachesTheFrameAndIsGivenBack) {
     TWindowDC moved = std::move(whole);
     EXPECT_FALSE(whole);
     EXPECT_EQ(GdiObjectCount(), base + 2);
+    // GetDCEx with DCX_WINDOW reaches the same corner.
+    TWindowDC ex(wnd, nullptr, DCX_WINDOW | DCX_CACHE);
+    ASSERT_TRUE(ex);
+    POINT exOrigin{};
+    GetDCOrgEx(ex.Get(), &exOrigin);
+    EXPECT_EQ(exOrigin.y, wholeOrigin.y);
+    EXPECT_EQ(GdiObjectCount(), base + 3);
+    ex.Reset();
+    EXPECT_EQ(GdiObjectCount(), base + 2);
   }
   EXPECT_EQ(GdiObjectCount(), base);
   DestroyWindow(wnd);
