@@ -1,10 +1,10 @@
 // The close-all dialog: which of several modified documents to save before they are closed.
 #include "app/CloseAllFrm.h"
 
-#include "app/ProductIdentity.h"
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/MainFrm.h"
+#include "app/ProductIdentity.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "controls/ApThemes.h"

@@ -6,9 +6,9 @@
 #include "app/UsefulWindows.h"
 #include "framework/Bitmap.h"
 #include "framework/ImageList.h"
+#include "framework/VisualStyles.h"
 #include "themes/Ui.h"
 #include "themes/UiUtils.h"
-#include "framework/VisualStyles.h"
 
 // ---- TDocumentItem ----
 

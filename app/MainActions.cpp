@@ -2,7 +2,6 @@
 // and status-bar texts that follow the active document.
 #include "app/MainActions.h"
 
-#include "app/ProductIdentity.h"
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
 #include "app/DocumentFrm.h"
@@ -18,6 +17,7 @@
 #include "app/Options.h"
 #include "app/PageSetupFrm.h"
 #include "app/PreferencesFrm.h"
+#include "app/ProductIdentity.h"
 #include "app/SortFrm.h"
 #include "app/StatisticsFrm.h"
 #include "app/Useful.h"

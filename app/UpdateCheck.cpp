@@ -1,11 +1,11 @@
 // The update check: pure request and reply functions, and the check over the client socket.
 #include "app/UpdateCheck.h"
-#include "app/ProductIdentity.h"
 #include "framework/StrRoutines.h"
 
 #include <cstdlib>
 #include <vector>
 
+#include "app/ProductIdentity.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "framework/CodePages.h"

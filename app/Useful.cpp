@@ -1,11 +1,11 @@
 // The application's toolbox of free routines that need no window.
 #include "app/Useful.h"
 
-#include "app/ProductIdentity.h"
 #include "framework/Win.h"
 
 #include <memory>
 
+#include "app/ProductIdentity.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/SysRoutines.h"
 #include "framework/CodePages.h"

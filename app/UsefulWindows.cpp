@@ -1,7 +1,6 @@
 // The application's free routines that work on editors, windows and canvases.
 #include "app/UsefulWindows.h"
 
-#include "app/ProductIdentity.h"
 #include "framework/Win.h"
 
 #include <winspool.h>
@@ -10,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ProductIdentity.h"
 #include "app/Useful.h"
 #include "framework/Application.h"
 #include "framework/Clipboard.h"

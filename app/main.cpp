@@ -1,10 +1,10 @@
 // The program block of Halcorn Verdan: the application, its main window and the message loop.
 #include "app/AppServices.h"
-#include "app/ProductIdentity.h"
 #include "app/Associations.h"
 #include "app/Global.h"
 #include "app/MainDataModule.h"
 #include "app/MainFrm.h"
+#include "app/ProductIdentity.h"
 #include "app/Startup.h"
 #include "app/Useful.h"
 #include "framework/Application.h"

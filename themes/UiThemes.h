@@ -11,8 +11,8 @@
 #include "framework/Messages.h"
 #include "framework/Object.h"
 #include "framework/Types.h"
-#include "framework/Win.h"
 #include "framework/VisualStyles.h"
+#include "framework/Win.h"
 
 class TCanvas;
 class TCustomImageList;

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "framework/Application.h"
-#include "toolbars/BarFloatingFrame.h"
 #include "framework/Format.h"
 #include "framework/HintWindow.h"
 #include "toolbars/BarAcc.h"
+#include "toolbars/BarFloatingFrame.h"
 #include "toolbars/BarHook.h"
 #include "toolbars/BarPopup.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/common/MessageBoxRecorder.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "tests/common/MessageBoxRecorder.h"
 
 // Records calls as short texts ("down L 5,6 [Shift Left]").
 std::string ShiftText(TShiftState Shift);

@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "tests/common/TestPicture.h"
 #include "framework/Bitmap.h"
 #include "framework/Icon.h"
 #include "framework/Picture.h"
 #include "framework/Streams.h"
+#include "tests/common/TestPicture.h"
 #include "tests/framework/Raised.h"
 #include "tests/framework/GraphicsTestSupport.h"
 

@@ -2,9 +2,9 @@
 // shortcut reassigned from one command to another.
 #include <gtest/gtest.h>
 
-#include "tests/common/MessageBoxRecorder.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
+#include "tests/common/MessageBoxRecorder.h"
 #include "tests/themes/CustomizerTestSupport.h"
 #include "themes/SkinCustomizerForm.h"
 #include "themes/SkinToolbar.h"
