@@ -52,11 +52,6 @@ WideString LongHint(const WideString& hint) {
   return bar == WideString::npos ? hint : hint.substr(bar + 1);
 }
 
-wchar_t UpperChar(wchar_t c) {
-  return static_cast<wchar_t>(
-      reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
-}
-
 // The font the system draws menus with.
 void SelectMenuFont(TCanvas* canvas, bool bold) {
   NONCLIENTMETRICSW metrics{};
@@ -94,7 +89,7 @@ WideString StripHotkey(const WideString& Text) { return StripAccelChars(Text); }
 
 wchar_t GetHotkey(const WideString& Text) {
   wchar_t accel = FindAccelChar(Text);
-  return accel ? UpperChar(accel) : 0;
+  return accel ? AccelCharUpper(accel) : 0;
 }
 
 bool SameCaption(const WideString& Text1, const WideString& Text2) {

@@ -27,11 +27,6 @@ String Unescape(const String& S) {
   return result;
 }
 
-wchar_t Upper(wchar_t c) {
-  CharUpperBuffW(&c, 1);
-  return c;
-}
-
 }  // namespace
 
 WideString StripAccelChars(const WideString& S, int* AccelAt) {
@@ -83,9 +78,14 @@ wchar_t FindAccelChar(const WideString& S) {
   return result;
 }
 
+wchar_t AccelCharUpper(wchar_t Ch) {
+  CharUpperBuffW(&Ch, 1);
+  return Ch;
+}
+
 bool IsAccelChar(wchar_t Ch, const WideString& Caption) {
   wchar_t accel = FindAccelChar(Caption);
-  return accel != 0 && Ch != 0 && Upper(accel) == Upper(Ch);
+  return accel != 0 && Ch != 0 && AccelCharUpper(accel) == AccelCharUpper(Ch);
 }
 
 WideString StripTrailingPunctuation(const WideString& S) {

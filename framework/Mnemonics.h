@@ -20,6 +20,8 @@ WideString UnescapeAmpersands(const WideString& S);
 AnsiString UnescapeAmpersands(const AnsiString& S);
 // The hot-key character as written: the one after the last "&" that is not doubled; 0 when none.
 wchar_t FindAccelChar(const WideString& S);
+// A hot-key character as keys are compared: letters in upper case (in the user's locale).
+wchar_t AccelCharUpper(wchar_t Ch);
 // Whether Ch is the caption's hot-key character, letters compared without regard to case.
 bool IsAccelChar(wchar_t Ch, const WideString& Caption);
 // One trailing ":" (text longer than 1) or else "..." (longer than 3) removed: captions made into

@@ -10,15 +10,6 @@
 #include "toolbars/BarDeferredClick.h"
 #include "toolbars/BarViewerKinds.h"
 
-namespace {
-
-wchar_t UpperChar(wchar_t c) {
-  return static_cast<wchar_t>(
-      reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
-}
-
-}  // namespace
-
 // ---- selection ----
 
 TPoint TBarView::MessagePos() {
@@ -164,7 +155,7 @@ TBarItemViewer* TBarView::FindByAccelerator(TBarItemViewer* Start, wchar_t Key, 
   Unique = false;
   int n = ViewerCount();
   if (n == 0 || Key == 0) return nullptr;
-  wchar_t key = UpperChar(Key);
+  wchar_t key = AccelCharUpper(Key);
   auto matches = [&](int i, int pass) {
     TBarItemViewer* v = viewers_[static_cast<size_t>(i)];
     if (!IsCandidate(v) || !v->CaptionShown()) return false;
@@ -173,8 +164,8 @@ TBarItemViewer* TBarView::FindByAccelerator(TBarItemViewer* Start, wchar_t Key, 
     bool enabled = v->Item()->Enabled();
     if (enabled != (pass == 0 || pass == 2)) return false;
     wchar_t accel = FindAccelChar(caption);
-    if (pass < 2) return accel != 0 && UpperChar(accel) == key;
-    return accel == 0 && Key != L' ' && UpperChar(caption[0]) == key;
+    if (pass < 2) return accel != 0 && AccelCharUpper(accel) == key;
+    return accel == 0 && Key != L' ' && AccelCharUpper(caption[0]) == key;
   };
   auto search = [&](int from, int pass) {
     for (int k = 1; k <= n; ++k) {

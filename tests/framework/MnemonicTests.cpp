@@ -79,6 +79,10 @@ TEST(Mnemonics, MenusLabelsAndToolbarsAgreeOnTheHotKey) {
     CharLowerBuffW(&lower, 1);
     EXPECT_TRUE(IsAccelChar(upper, c.Caption) && IsAccelChar(lower, c.Caption)) << c.Caption;
   }
+  // Keys are compared in upper case, beyond ASCII too; other characters stay as they are.
+  EXPECT_EQ(AccelCharUpper(L'\x00e9'), L'\x00c9');
+  EXPECT_EQ(AccelCharUpper(L'\x0444'), L'\x0424');
+  EXPECT_EQ(AccelCharUpper(L'&'), L'&');
   // An earlier mark is not the hot key.
   EXPECT_FALSE(IsAccelChar(L's', L"&Save &As"));
   EXPECT_FALSE(IsAccelChar(L'&', L"Fish && &Chips"));
