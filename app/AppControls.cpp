@@ -110,7 +110,7 @@ namespace {
 
 // The text colour of group boxes in the visual style, else the window text colour.
 TColor GroupBoxTextColor() {
-  if (!VisualStylesUsable() || !UxTheme().OpenThemeData || !UxTheme().GetThemeColor) return clWindowText;
+  if (!ThemesActive() || !UxTheme().GetThemeColor) return clWindowText;
   HTHEME theme = UxTheme().OpenThemeData(nullptr, L"BUTTON");
   if (!theme) return clWindowText;
   COLORREF color = 0;
