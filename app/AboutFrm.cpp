@@ -11,6 +11,7 @@
 #include "framework/Picture.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
+#include "themes/SkinControls.h"
 
 HV_PUBLISH(TAboutForm) {
   p.Method("FormCreate", &T::FormCreate);
@@ -48,7 +49,6 @@ void TAboutForm::FormCreate(TObject*) {
   DecodeDate(Now(), year, month, day);
   lblMaker->SetCaption(MakerLine(year));
   lblSite->SetCaption(MakerSiteHost);
-  lblSite->SetCursor(crHandPoint);
   lblSite->Font()->SetColor(clHotLight);
   lblSite->Font()->SetStyle(TFontStyles{fsUnderline});
   lblNotice->Font()->SetColor(clGrayText);

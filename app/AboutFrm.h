@@ -5,9 +5,9 @@
 
 class TAction;
 class TActionList;
-class TButton;
 class TImage;
-class TLabel;
+class TSkinButton;
+class TSkinLabel;
 class TLgLanguageController;
 
 // The maker's site as the dialog shows it, and the address the link opens.
@@ -26,11 +26,11 @@ class TAboutForm : public TForm {
   void actnCloseExecute(TObject* Sender);
 
   TImage* imgIcon = nullptr;
-  TLabel* lblProduct = nullptr;
-  TLabel* lblNotice = nullptr;
-  TLabel* lblMaker = nullptr;
-  TLabel* lblSite = nullptr;
-  TButton* btnClose = nullptr;
+  TSkinLabel* lblProduct = nullptr;
+  TSkinLabel* lblNotice = nullptr;
+  TSkinLabel* lblMaker = nullptr;
+  TSkinLabel* lblSite = nullptr;
+  TSkinButton* btnClose = nullptr;
   TActionList* actnlstAbout = nullptr;
   TAction* actnClose = nullptr;
   TLgLanguageController* lngcntrlrAbout = nullptr;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditLineScan.h"
 #include "foundation/UcUnicodeData.h"
 #include "foundation/UcWideStrings.h"
 #include "foundation/UcWideSys.h"
@@ -344,17 +345,8 @@ void ReadExactly(TStream& Stream, char* Buffer, size_t Count) {
   }
 }
 
-bool AllAscii(const char* P, size_t N) {
-  size_t i = 0;
-  for (; i + 4 <= N; i += 4) {
-    uint32_t w;
-    std::memcpy(&w, P + i, 4);
-    if (w & 0x80808080u) return false;
-  }
-  for (; i < N; ++i)
-    if (static_cast<uint8_t>(P[i]) >= 0x80) return false;
-  return true;
-}
+// Every byte of a file read as 8-bit text passes through here: the line scan's fastest path.
+bool AllAscii(const char* P, size_t N) { return IsSevenBit(P, P + N); }
 
 bool WellFormedUtf8(const uint8_t* P, size_t N) {
   for (size_t i = 0; i < N;) {

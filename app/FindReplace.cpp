@@ -3,11 +3,6 @@
 
 #include "editor/TxtEditSearch.h"
 
-HV_PUBLISH(TFindAndReplace) {}
-
-TFindAndReplace::TFindAndReplace(TComponent* AOwner)
-    : TComponent(AOwner), plain_(new TTxtEditSearch(this)), regex_(new TTxtEditRegexSearch(this)) {}
-
 TTxtEditSearchCustom* TFindAndReplace::Engine(const TFindSettings& Settings) const {
   if (Settings.RegularExpressions) return regex_;
   return plain_;
@@ -52,7 +47,13 @@ TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text
     Editor->SetCaretXY(Saved);
     return Text.empty() ? frNone : frNotFound;
   }
-  if (Incremental) Editor->SetCaretXY(Saved);
+  if (Incremental) {
+    Editor->SetCaretXY(Saved);
+  } else if (Editor->SelAvail()) {
+    // The search goes on past the selection (the match found last) in its direction, also
+    // when the direction changed since.
+    Editor->SetCaretXY(Settings.SearchUp ? Editor->BlockBegin() : Editor->BlockEnd());
+  }
   if (Editor->SearchReplace(Text, "", Options(Settings)) > 0) return frNone;
   Editor->BeginUpdate();
   ToOtherEnd(Editor, Settings.SearchUp);

@@ -5,9 +5,6 @@
 
 #include "editor/TxtEdit.h"
 
-class TTxtEditSearch;
-class TTxtEditRegexSearch;
-
 // What the dialog's check and radio boxes choose.
 struct TFindSettings {
   bool MatchCase = false;
@@ -19,20 +16,18 @@ struct TFindSettings {
 // What the result label shows: nothing, "reached the end" or "not found".
 enum TFindResult { frNone = -1, frReachedEnd = 0, frNotFound = 1 };
 
-class TFindAndReplace : public TComponent {
-  HV_CLASS(TFindAndReplace, TComponent)
+// Searches with the two engines it is given (the dialog's own components).
+class TFindAndReplace {
  public:
-  explicit TFindAndReplace(TComponent* AOwner);
-
-  TTxtEditSearch* PlainEngine() const { return plain_; }
-  TTxtEditRegexSearch* RegexEngine() const { return regex_; }
+  TFindAndReplace(TTxtEditSearchCustom* Plain, TTxtEditSearchCustom* Regex) : plain_(Plain), regex_(Regex) {}
 
   // Whether the text occurs anywhere in the editor's lines with the match-case and whole-word
   // choices (searched where the lines lie; nothing is copied).
   bool TestSearch(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings);
-  // Searches from the caret. An incremental search starts again from Saved (the caret when the
-  // dialog was activated) with every key; a search that runs past the end goes on from the other
-  // end. Text nowhere in the document puts the caret back to Saved.
+  // Searches from the caret, past a selection in the search's direction. An incremental search
+  // starts again from Saved (the caret when the dialog was activated) with every key; a search
+  // that runs past the end goes on from the other end. Text nowhere in the document puts the
+  // caret back to Saved.
   TFindResult Find(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings, bool Incremental,
                    const TBufferCoord& Saved);
   // One replacement from the caret (within the selection when there is one), wrapping round
@@ -48,6 +43,6 @@ class TFindAndReplace : public TComponent {
   static TSearchReplaceOptions Options(const TFindSettings& Settings);
   static void ToOtherEnd(TCustomTxtEdit* Editor, bool Backwards);
 
-  TTxtEditSearch* plain_;
-  TTxtEditRegexSearch* regex_;
+  TTxtEditSearchCustom* plain_;
+  TTxtEditSearchCustom* regex_;
 };

@@ -5,6 +5,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/HighList.h"
+#include "app/NSApColorButton.h"
 #include "app/NSHotKey.h"
 #include "app/NSStringGrid.h"
 #include "app/Options.h"
@@ -45,5 +46,5 @@ void RegisterAppClasses() {
   RegisterSkinClasses();
   RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo(), &TNSInfoBar::StaticClassInfo(),
                    &TNSBvLabel::StaticClassInfo(), &TDocumentTabBar::StaticClassInfo(),
-                   &TPngImageList::StaticClassInfo()});
+                   &TPngImageList::StaticClassInfo(), &TNSApColorButton::StaticClassInfo()});
 }

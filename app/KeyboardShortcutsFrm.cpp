@@ -8,6 +8,7 @@
 #include "framework/Actions.h"
 #include "framework/CodePages.h"
 #include "framework/ListControls.h"
+#include "framework/Menus.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
 #include "toolbars/BarItem.h"
@@ -43,9 +44,10 @@ HV_PUBLISH(TKeyboardShortcutsForm) {
 
 WideString MenuItemPath(TBarCustomItem* Item) {
   if (!Item) return WideString();
+  // Shown as plain text (window captions, labels): the menus' accelerators go.
   TBarCustomItem* parent = Item->Parent();
-  if (!parent || parent->Caption().empty()) return Item->Caption();
-  return Item->Caption() + L", " + parent->Caption();
+  if (!parent || parent->Caption().empty()) return StripHotkey(Item->Caption());
+  return StripHotkey(Item->Caption()) + L", " + StripHotkey(parent->Caption());
 }
 
 TCustomAction* CommandAction(TObject* Item) {

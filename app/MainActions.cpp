@@ -4,10 +4,12 @@
 
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
+#include "app/CustomizeFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/Encoding.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/Global.h"
 #include "app/HighList.h"
 #include "app/LineFunctions.h"
@@ -35,6 +37,7 @@
 #include "framework/Format.h"
 #include "framework/ScopeGuards.h"
 #include "highlighting/TxtXmlHighlighter.h"
+#include "themes/SkinCustomizer.h"
 #include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
 #include "themes/UiStatusBars.h"
@@ -91,7 +94,7 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnTabBar", &TMainCommands::TabBarExecute, &TMainCommands::VisibleUpdate},
     {"actnStatusBar", &TMainCommands::StatusBarExecute, &TMainCommands::VisibleUpdate},
     {"actnLockTheToolbars", &TMainCommands::LockTheToolbarsExecute, &TMainCommands::LockTheToolbarsUpdate},
-    {"actnCustomize", nullptr, &TMainCommands::Disabled},
+    {"actnCustomize", &TMainCommands::CustomizeExecute, &TMainCommands::CustomizeUpdate},
     {"actnWordWrap", &TMainCommands::WordWrapExecute, &TMainCommands::WordWrapUpdate},
     {"actnShowNonprintingCharacters", &TMainCommands::NonprintingExecute, &TMainCommands::NonprintingUpdate},
     {"actnIncrease", &TMainCommands::IncreaseExecute, &TMainCommands::IncreaseUpdate},
@@ -103,12 +106,11 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnStatistics", &TMainCommands::StatisticsExecute, &TMainCommands::HasDocument},
     {"actnPreferences", &TMainCommands::PreferencesExecute, &TMainCommands::Always},
     {"actnOtherCharacters", &TMainCommands::OtherCharactersExecute, &TMainCommands::Always},
-    // The find and replace dialog comes later; until then searching stays disabled.
-    {"actnFind", nullptr, &TMainCommands::Disabled},
-    {"actnFindNext", nullptr, &TMainCommands::Disabled},
-    {"actnFindPrevious", nullptr, &TMainCommands::Disabled},
-    {"actnReplace", nullptr, &TMainCommands::Disabled},
-    {"actnGoto", nullptr, &TMainCommands::Disabled},
+    {"actnFind", &TMainCommands::FindExecute, &TMainCommands::EditView},
+    {"actnFindNext", &TMainCommands::FindNextExecute, &TMainCommands::FindNextUpdate},
+    {"actnFindPrevious", &TMainCommands::FindPreviousExecute, &TMainCommands::FindNextUpdate},
+    {"actnReplace", &TMainCommands::ReplaceExecute, &TMainCommands::EditView},
+    {"actnGoto", &TMainCommands::GotoExecute, &TMainCommands::EditView},
     {"actnMatchBracket", &TMainCommands::MatchBracketExecute, &TMainCommands::MatchBracketUpdate},
     {"actnOpenLink", &TMainCommands::OpenLinkExecute, nullptr},
     {"actnCopyLinkAddress", &TMainCommands::CopyLinkAddressExecute, nullptr},
@@ -284,6 +286,10 @@ void TMainCommands::GotoBookmarkUpdate(TObject* Sender) {
 
 void TMainCommands::ClearBookmarksUpdate(TObject* Sender) {
   Enable(Sender, form_->HasActiveDocument() && Editor()->Marks()->Count() > 0);
+}
+
+void TMainCommands::FindNextUpdate(TObject* Sender) {
+  Enable(Sender, form_->ActiveInEditView() && FindAndReplaceForm && !FindAndReplaceForm->FindText().empty());
 }
 
 void TMainCommands::MatchBracketUpdate(TObject* Sender) {
@@ -490,6 +496,26 @@ void TMainCommands::ClearBookmarksExecute(TObject*) {
   Editor()->Invalidate();
 }
 
+void TMainCommands::FindExecute(TObject*) {
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtFind);
+}
+
+void TMainCommands::FindNextExecute(TObject*) {
+  if (FindAndReplaceForm) FindAndReplaceForm->Find(false, false);
+}
+
+void TMainCommands::FindPreviousExecute(TObject*) {
+  if (FindAndReplaceForm) FindAndReplaceForm->Find(false, true);
+}
+
+void TMainCommands::ReplaceExecute(TObject*) {
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtReplace);
+}
+
+void TMainCommands::GotoExecute(TObject*) {
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtGoTo);
+}
+
 void TMainCommands::MatchBracketExecute(TObject*) { Editor()->CommandProcessor(ecMatchBracket, 0, nullptr); }
 
 void TMainCommands::OpenLinkExecute(TObject*) {
@@ -571,6 +597,9 @@ void TMainCommands::UpdateStatusBar(bool Focus) {
   for (TStatusPanelState& panel : Panels) panel.Enabled = true;
   TTxtEdit* editor = form_->ActiveEditor();
   if (Focus && form_->StartupDone && editor->CanFocus()) editor->SetFocus();
+  // While the dialog is away, its searches start from where the user left the selection.
+  if (FindAndReplaceForm && !FindAndReplaceForm->Visible() && !FindAndReplaceForm->Busy())
+    FindAndReplaceForm->SavedCaret = editor->BlockBegin();
   Panels[0].Text = WideFormat(AnsiToWide(Text("sLineColumn")), editor->CaretY(), editor->CaretX());
   const int c = std::max(CharAtCaret(editor), 0);
   Panels[1].Text = WideFormat(L"%d (0x%x)", c, c);
@@ -632,5 +661,13 @@ void TMainCommands::OtherCharactersExecute(TObject*) {
 }
 
 void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(); }
+
+TSkinCustomizer* TMainCommands::Customizer() const {
+  return dynamic_cast<TSkinCustomizer*>(form_->FindComponent("cstmzrMain"));
+}
+
+void TMainCommands::CustomizeUpdate(TObject* Sender) { Enable(Sender, Customizer() != nullptr); }
+
+void TMainCommands::CustomizeExecute(TObject*) { ShowCustomizeDialog(Customizer()); }
 
 void TMainCommands::AboutExecute(TObject*) { ExecuteAboutDialog(); }

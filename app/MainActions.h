@@ -13,6 +13,7 @@ class TCustomTxtEdit;
 class TDocument;
 class TMainForm;
 class TPrintDialog;
+class TSkinCustomizer;
 
 // One panel of the status bar: its text and whether it is enabled.
 struct TStatusPanelState {
@@ -107,6 +108,7 @@ class TMainCommands : public TComponent {
   void GotoBookmarkUpdate(TObject* Sender);
   void ClearBookmarksUpdate(TObject* Sender);
   void MatchBracketUpdate(TObject* Sender);
+  void FindNextUpdate(TObject* Sender);
 
   // ---- commands ----
   void PrintExecute(TObject*);
@@ -152,6 +154,12 @@ class TMainCommands : public TComponent {
   void GotoBookmarkExecute(TObject* Sender);
   void ClearBookmarksExecute(TObject*);
   void MatchBracketExecute(TObject*);
+  // The find and replace dialog on its find, replace and go-to tabs, and its searches.
+  void FindExecute(TObject*);
+  void FindNextExecute(TObject*);
+  void FindPreviousExecute(TObject*);
+  void ReplaceExecute(TObject*);
+  void GotoExecute(TObject*);
   void OpenLinkExecute(TObject*);
   void CopyLinkAddressExecute(TObject*);
   // The commands that open a dialog of their own.
@@ -161,6 +169,11 @@ class TMainCommands : public TComponent {
   void StatisticsExecute(TObject*);
   void OtherCharactersExecute(TObject*);
   void PreferencesExecute(TObject*);
+  // The customize dialog works on the window's toolbar customizer "cstmzrMain"; without one the
+  // command stays disabled.
+  TSkinCustomizer* Customizer() const;
+  void CustomizeUpdate(TObject* Sender);
+  void CustomizeExecute(TObject*);
   void AboutExecute(TObject*);
 
   TMainForm* form_;

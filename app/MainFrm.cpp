@@ -180,7 +180,9 @@ WideString& TMainForm::ToolbarsFile() {
 
 TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner), filesPos_(std::make_unique<TStringListW>()) {}
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  if (MainForm == this) MainForm = nullptr;
+}
 
 void TMainForm::BeforeDestruction() {
   closing_ = true;

@@ -5,6 +5,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/DocumentFrm.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/Global.h"
 #include "app/MainActions.h"
 #include "app/MainFrm.h"
@@ -78,6 +79,12 @@ void TMainForm::FormDestroy(TObject*) {
 
 void TMainForm::EndLifeCycle() {
   Application->UnhookMainWindow(TWindowHook(this, &TMainForm::AppHook));
+  // The find dialog works on this window's documents and writes its settings while it goes.
+  try {
+    FreeFindAndReplaceForm();
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
   updateCheck_.reset();
   // A data folder that refuses a file costs that file, not the rest of the exit.
   if (!RecordingTexts()) {

@@ -1,31 +1,56 @@
-// The preferences dialog: the options shown in its controls, written back and applied on OK.
+// The preferences dialog: the options shown in its controls, written back and applied on OK in
+// eight steps; the colour pages, the command list, the recent list and the associations.
 #include "app/PreferencesFrm.h"
 
+#include "app/AppControls.h"
+#include "app/Associations.h"
 #include "app/DocumentFrm.h"
+#include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/Global.h"
+#include "app/KeyboardShortcutsFrm.h"
 #include "app/MainFrm.h"
+#include "app/NSApColorButton.h"
 #include "app/Options.h"
+#include "app/Startup.h"
+#include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "controls/ApPageList.h"
 #include "controls/ApSpin.h"
 #include "editor/TxtEdit.h"
+#include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
-#include "framework/ListControls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Menus.h"
 #include "framework/ScopeGuards.h"
 #include "framework/Screen.h"
+#include "themes/UiExtItems.h"
+#include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
+#include "themes/SkinControls.h"
+#include "themes/SkinEditors.h"
+#include "toolbars/BarItem.h"
+#include "toolbars/BarMRU.h"
 
 HV_PUBLISH(TPreferencesForm) {
   p.Method("FormCreate", &T::FormCreate);
   p.Method("FormClose", &T::FormClose);
+  p.Method("FormPaint", &T::FormPaint);
   p.Method("lstbxPreferencesClick", &T::lstbxPreferencesClick);
+  p.Method("lstbxPreferencesMouseMove", &T::lstbxPreferencesMouseMove);
+  p.Method("lstbxPreferencesDrawItem", &T::lstbxPreferencesDrawItem);
   p.Method("chckbxRightMarginClick", &T::chckbxRightMarginClick);
   p.Method("chckbxGutterClick", &T::chckbxGutterClick);
+  p.Method("cmbxCategoryClick", &T::cmbxCategoryClick);
   p.Method("cmbxEditorFontNameDropDown", &T::cmbxEditorFontNameDropDown);
+  p.Method("lstbxCommandsDrawItem", &T::lstbxCommandsDrawItem);
+  p.Method("actnEditExecute", &T::actnEditExecute);
+  p.Method("actnEditUpdate", &T::actnEditUpdate);
+  p.Method("actnClearListExecute", &T::actnClearListExecute);
+  p.Method("actnClearListUpdate", &T::actnClearListUpdate);
   p.Method("actnOKExecute", &T::actnOKExecute);
   p.Method("actnCancelExecute", &T::actnCancelExecute);
 #define HV_FIELD(N) p.ComponentField(#N, &T::N)
@@ -34,9 +59,13 @@ HV_PUBLISH(TPreferencesForm) {
   HV_FIELD(stndrdpgGeneral);
   HV_FIELD(stndrdpgEditing);
   HV_FIELD(stndrdpgDisplay);
+  HV_FIELD(stndrdpgColors);
+  HV_FIELD(stndrdpgKeyboardShortcuts);
   HV_FIELD(stndrdpgAdvanced);
+  HV_FIELD(stndrdpgIntegration);
   HV_FIELD(chckbxOpenLastDocuments);
   HV_FIELD(chckbxCheckForUpdatesAtStartup);
+  HV_FIELD(cmbxLanguage);
   HV_FIELD(cmbxDateAndTimeFormat);
   HV_FIELD(cmbxDefaultEncoding);
   HV_FIELD(chckbxIncludeUTF8SignatureBOM);
@@ -59,13 +88,40 @@ HV_PUBLISH(TPreferencesForm) {
   HV_FIELD(spnedtPosition);
   HV_FIELD(cmbxEditorFontName);
   HV_FIELD(cmbxEditorFontSize);
+  HV_FIELD(cmbxCategory);
+  HV_FIELD(pglstColors);
+  HV_FIELD(clrbtnNormalTextBackground);
+  HV_FIELD(clrbtnNormalTextForeground);
+  HV_FIELD(clrbtnGutterBackground);
+  HV_FIELD(clrbtnGutterForeground);
+  HV_FIELD(clrbtnRightMarginBackground);
+  HV_FIELD(clrbtnBracketsBackground);
+  HV_FIELD(clrbtnSelectionBackground);
+  HV_FIELD(clrbtnSelectionForeground);
+  HV_FIELD(clrbtnCurrentLineBackground);
+  HV_FIELD(clrbtnBookmarkLineBackground);
+  HV_FIELD(clrbtnBookmarkLineForeground);
+  HV_FIELD(lstbxCommands);
+  HV_FIELD(btnEdit);
   HV_FIELD(spnedtNumberOfDocuments);
+  HV_FIELD(btnClearList);
   HV_FIELD(cmbxCloseButton);
+  HV_FIELD(pnlBanner);
+  HV_FIELD(chckbxTextDocuments);
+  HV_FIELD(chckbxSetupInformation);
+  HV_FIELD(chckbxConfigurationSettings);
+  HV_FIELD(chckbxLogFiles);
+  HV_FIELD(chckbxOther);
+  HV_FIELD(edtOther);
+  HV_FIELD(chckbxRestoreFileAssociationsAtStartup);
   HV_FIELD(btnOK);
   HV_FIELD(btnCancel);
   HV_FIELD(actnlstPreferences);
   HV_FIELD(actnOK);
   HV_FIELD(actnCancel);
+  HV_FIELD(actnEdit);
+  HV_FIELD(actnClearList);
+  HV_FIELD(mltstrnghldrPreferences);
   HV_FIELD(lngcntrlrPreferences);
 #undef HV_FIELD
 }
@@ -75,20 +131,97 @@ namespace {
 // A number field's text, or the default when it does not parse.
 int fieldNumber(TApSpinEdit* Field, int Default) { return StrToIntDef(WideToAnsi(Field->Text()), Default); }
 
+constexpr int commandIndent = 14;
+
+// The shortcut a command entry shows: the action's shortcut, and ", ..." when it has more.
+WideString entryShortcut(TBarCustomItem* Item) {
+  TCustomAction* action = CommandAction(Item);
+  if (!action || action->ShortCut() == 0) return WideString();
+  WideString text = ShortCutToText(action->ShortCut());
+  if (action->SecondaryShortCuts()->Count() > 0) text += L", ...";
+  return text;
+}
+
 }  // namespace
+
+int MenuDepth(TBarCustomItem* Item) {
+  int depth = -1;
+  for (TBarCustomItem* p = Item ? Item->Parent() : nullptr; p; p = p->Parent()) ++depth;
+  return std::max(depth, 0);
+}
+
+TCommandEntryLayout CommandEntryLayout(TBarCustomItem* Item, const TRect& Rect, int TextHeight,
+                                       const std::function<int(const WideString&)>& ShortcutWidth) {
+  TCommandEntryLayout layout;
+  const int left = Rect.Left + 4;
+  const int middle = Rect.Top + (Rect.Height() - TextHeight) / 2;
+  layout.CaptionRect = TRect{left, middle, Rect.Right, middle + TextHeight};
+  if (!Item) return layout;
+  if (CommandAction(Item)) {
+    layout.CaptionRect.Left += commandIndent * MenuDepth(Item);
+    layout.Shortcut = entryShortcut(Item);
+    if (!layout.Shortcut.empty()) {
+      const int right = Rect.Right - commandIndent;
+      layout.ShortcutRect = TRect{right - ShortcutWidth(layout.Shortcut), middle, right, middle + TextHeight};
+      layout.CaptionRect.Right = layout.ShortcutRect.Left - commandIndent;
+    }
+  } else if (MenuDepth(Item) > 0) {
+    layout.CaptionRect.Left += commandIndent;
+    layout.CaptionRect.Right = Rect.Right - 10;
+    layout.Arrow = true;
+    layout.ArrowAt = TPoint{Rect.Right - 8, Rect.Top + Rect.Height() / 2};
+  }
+  return layout;
+}
+
+WideString& TPreferencesForm::LanguagesFolder() {
+  static WideString folder;
+  return folder;
+}
 
 TPreferencesForm::TPreferencesForm(TComponent* AOwner) : TForm(AOwner) {}
 
+std::vector<std::pair<TNSApColorButton*, TColor*>> TPreferencesForm::ColorFields(TOptions& O) {
+  return {{clrbtnNormalTextBackground, &O.NormalTextBackground},
+          {clrbtnNormalTextForeground, &O.NormalTextForeground},
+          {clrbtnGutterBackground, &O.GutterBackground},
+          {clrbtnGutterForeground, &O.GutterForeground},
+          {clrbtnRightMarginBackground, &O.RightMarginBackground},
+          {clrbtnBracketsBackground, &O.BracketsBackground},
+          {clrbtnSelectionBackground, &O.SelectionBackground},
+          {clrbtnSelectionForeground, &O.SelectionForeground},
+          {clrbtnCurrentLineBackground, &O.CurrentLineBackground},
+          {clrbtnBookmarkLineBackground, &O.BookmarkLineBackground},
+          {clrbtnBookmarkLineForeground, &O.BookmarkLineForeground}};
+}
+
 void TPreferencesForm::FormCreate(TObject*) {
+  SetListItemHeight(lstbxPreferences);
+  SetListItemHeight(lstbxCommands);
+  // 1. The languages found, the current one selected.
+  TLgLanguageManager& languages = LangManager();
+  const WideString folder = LanguagesFolder().empty() ? AppPath(L"Languages\\") : LanguagesFolder();
+  languages.ScanForLanguageFiles(folder, L"*.lng", false);
+  for (int i = 0; i < languages.GetLanguageCount(); ++i) cmbxLanguage->Items()->Add(languages.GetLanguageNames(i));
+  cmbxLanguage->SetItemIndex(languages.GetLanguageIndex());
+  for (int size = 9; size <= 26; ++size) cmbxEditorFontSize->Items()->Add(std::to_wstring(size));
+  for (int code = 0; code < 8; ++code)
+    cmbxDefaultEncoding->Items()->Add(MainForm ? MainForm->EncodingName(code) : WideString(1, L'0' + code));
+  if (MainForm && MainForm->CommandList()) {
+    TStringList* commands = MainForm->CommandList();
+    for (int i = 0; i < commands->Count(); ++i)
+      if (auto* item = dynamic_cast<TBarCustomItem*>(commands->Objects(i)))
+        lstbxCommands->Items()->AddObject(item->Caption(), item);
+  }
   if (!::Options) return;
-  const TOptions& o = *::Options;
+  TOptions& o = *::Options;
+  // 2. The page shown last while the program runs.
   lstbxPreferences->SetItemIndex(std::clamp(o.PreferencesPage, 0, lstbxPreferences->Items()->Count() - 1));
   pglstPreferences->SetActivePageIndex(lstbxPreferences->ItemIndex());
+  // 3. Every control from its option.
   chckbxOpenLastDocuments->SetChecked(o.OpenLastDocuments);
   chckbxCheckForUpdatesAtStartup->SetChecked(o.CheckForUpdatesAtStartup);
   cmbxDateAndTimeFormat->SetText(AnsiToWide(o.DateAndTimeFormat));
-  for (int code = 0; code < 8; ++code)
-    cmbxDefaultEncoding->Items()->Add(MainForm ? MainForm->EncodingName(code) : WideString(1, L'0' + code));
   cmbxDefaultEncoding->SetItemIndex(o.Encoding);
   chckbxIncludeUTF8SignatureBOM->SetChecked(o.IncludeUTF8SignatureBOM);
   chckbxRememberCaretPosition->SetChecked(o.RememberCaretPosition);
@@ -113,19 +246,68 @@ void TPreferencesForm::FormCreate(TObject*) {
   chckbxRightMarginClick(nullptr);
   cmbxEditorFontName->Items()->Add(AnsiToWide(o.EditorFontName));
   cmbxEditorFontName->SetItemIndex(0);
-  for (int size = 9; size <= 26; ++size) cmbxEditorFontSize->Items()->Add(std::to_wstring(size));
   cmbxEditorFontSize->SetItemIndex(cmbxEditorFontSize->Items()->IndexOf(std::to_wstring(o.EditorFontSize)));
   spnedtNumberOfDocuments->SetValue(o.NumberOfDocuments);
   cmbxCloseButton->SetItemIndex(o.CloseButton);
+  for (auto& [button, option] : ColorFields(o)) button->SetColor(*option);
+  // 5. The colour category shown last.
+  cmbxCategory->SetItemIndex(std::clamp(o.ColorCategory, 0, cmbxCategory->Items()->Count() - 1));
+  cmbxCategoryClick(nullptr);
+  // 6. The associations.
+  FillIntegration();
+  if (lstbxCommands->Items()->Count() > 0) lstbxCommands->SetItemIndex(0);
+}
+
+void TPreferencesForm::FillIntegration() {
+  TAssociationChoice fromForm;
+  fromForm.OtherText = edtOther->Text();
+  const TAssociationChoice choice = ReadAssociationChoice(*::Options, fromForm);
+  chckbxTextDocuments->SetChecked(choice.Txt);
+  chckbxSetupInformation->SetChecked(choice.Inf);
+  chckbxConfigurationSettings->SetChecked(choice.Ini);
+  chckbxLogFiles->SetChecked(choice.Log);
+  chckbxOther->SetChecked(choice.Other);
+  edtOther->SetText(choice.OtherText);
+  chckbxRestoreFileAssociationsAtStartup->SetChecked(choice.RestoreAtStartUp);
+  const bool admin = IsAdministrator();
+  pnlBanner->SetVisible(!admin);
+  for (TControl* c :
+       std::initializer_list<TControl*>{chckbxTextDocuments, chckbxSetupInformation, chckbxConfigurationSettings,
+                                        chckbxLogFiles, chckbxOther, edtOther, chckbxRestoreFileAssociationsAtStartup})
+    c->SetEnabled(admin);
 }
 
 void TPreferencesForm::FormClose(TObject*, TCloseAction&) {
-  if (::Options) ::Options->PreferencesPage = pglstPreferences->GetActivePageIndex();
+  if (!::Options) return;
+  ::Options->PreferencesPage = pglstPreferences->GetActivePageIndex();
+  ::Options->ColorCategory = pglstColors->GetActivePageIndex();
 }
+
+void TPreferencesForm::FormPaint(TObject*) { lstbxPreferences->Invalidate(); }
 
 void TPreferencesForm::lstbxPreferencesClick(TObject*) {
   const int index = lstbxPreferences->ItemIndex();
   if (index >= 0 && index != pglstPreferences->GetActivePageIndex()) pglstPreferences->SetActivePageIndex(index);
+}
+
+void TPreferencesForm::lstbxPreferencesMouseMove(TObject*, TShiftState Shift, int, int) {
+  // Dragging over the list turns the pages as the selection follows the mouse.
+  if (Shift.Contains(ssLeft)) lstbxPreferencesClick(nullptr);
+}
+
+void TPreferencesForm::lstbxPreferencesDrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState) {
+  TCanvas* canvas = lstbxPreferences->Canvas();
+  canvas->Brush()->SetStyle(bsClear);
+  TRect text{Rect.Left + 4, Rect.Top, Rect.Right, Rect.Bottom};
+  canvas->DrawText(text, lstbxPreferences->Items()->Strings(Index),
+                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  if (Index != 3) return;
+  // The pages of the options themselves end with "Colors": an etched line sets them apart.
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(clBtnShadow);
+  canvas->FillRect(TRect{Rect.Left - 1, Rect.Bottom - 2, Rect.Right, Rect.Bottom - 1});
+  canvas->Brush()->SetColor(clBtnHighlight);
+  canvas->FillRect(TRect{Rect.Left - 1, Rect.Bottom - 1, Rect.Right, Rect.Bottom});
 }
 
 void TPreferencesForm::chckbxRightMarginClick(TObject*) {
@@ -138,6 +320,11 @@ void TPreferencesForm::chckbxGutterClick(TObject*) {
   chckbxNumberAllLines->SetEnabled(chckbxGutter->Checked());
 }
 
+void TPreferencesForm::cmbxCategoryClick(TObject*) {
+  const int index = cmbxCategory->ItemIndex();
+  if (index >= 0 && index < pglstColors->GetPageCount()) pglstColors->SetActivePageIndex(index);
+}
+
 void TPreferencesForm::cmbxEditorFontNameDropDown(TObject*) {
   TStringsW* items = cmbxEditorFontName->Items();
   if (items->Count() != 1) return;
@@ -145,6 +332,8 @@ void TPreferencesForm::cmbxEditorFontNameDropDown(TObject*) {
   const TCursor saved = Screen->Cursor();
   Screen->SetCursor(crHourGlass);
   TScopeExit cursor([&] { Screen->SetCursor(saved); });
+  items->BeginUpdate();
+  TScopeExit update([&] { items->EndUpdate(); });
   TStringsW* fonts = Screen->Fonts();
   for (int i = 0; i < fonts->Count(); ++i)
     if (IsMonospacedFont(fonts->Strings(i))) items->Add(fonts->Strings(i));
@@ -159,9 +348,80 @@ void TPreferencesForm::cmbxEditorFontNameDropDown(TObject*) {
   }
 }
 
+void TPreferencesForm::lstbxCommandsDrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState State) {
+  TCanvas* canvas = lstbxCommands->Canvas();
+  auto* item = dynamic_cast<TBarCustomItem*>(lstbxCommands->Items()->Objects(Index));
+  const int height = canvas->TextHeight(WideString(L"Wg"));
+  const TCommandEntryLayout layout =
+      CommandEntryLayout(item, Rect, height, [&](const WideString& Text) { return canvas->TextWidth(Text); });
+  canvas->Brush()->SetStyle(bsClear);
+  TRect caption = layout.CaptionRect;
+  // Captions keep their accelerators in the menu; here they are plain text.
+  canvas->DrawText(caption, StripHotkey(lstbxCommands->Items()->Strings(Index)),
+                   DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  if (!layout.Shortcut.empty()) {
+    TRect keys = layout.ShortcutRect;
+    canvas->DrawText(keys, layout.Shortcut, DT_SINGLELINE | DT_NOPREFIX | DT_RIGHT);
+  }
+  if (layout.Arrow)
+    DrawSmallArrow(canvas->Handle(), layout.ArrowAt.X, layout.ArrowAt.Y, State.Contains(odSelected), false);
+}
+
+TBarCustomItem* TPreferencesForm::SelectedCommand() const {
+  const int index = lstbxCommands->ItemIndex();
+  if (index < 0 || index >= lstbxCommands->Items()->Count()) return nullptr;
+  return dynamic_cast<TBarCustomItem*>(lstbxCommands->Items()->Objects(index));
+}
+
+void TPreferencesForm::actnEditUpdate(TObject*) { actnEdit->SetEnabled(CommandAction(SelectedCommand()) != nullptr); }
+
+void TPreferencesForm::actnEditExecute(TObject*) {
+  TBarCustomItem* item = SelectedCommand();
+  if (!CommandAction(item) || !MainForm) return;
+  ExecuteKeyboardShortcutsDialog(item, MainForm->CommandList());
+  lstbxCommands->Invalidate();
+}
+
+void TPreferencesForm::actnClearListUpdate(TObject*) {
+  actnClearList->SetEnabled(MainForm && MainForm->mrlstMain && MainForm->mrlstMain->Items()->Count() > 0);
+}
+
+void TPreferencesForm::actnClearListExecute(TObject*) {
+  if (!MainForm) return;
+  if (MainForm->mrlstMain) MainForm->mrlstMain->Items()->Clear();
+  MainForm->FilesPos()->Clear();
+  // Written at once: positions read later from the file must not bring the cleared ones back.
+  try {
+    MainForm->StoreFilesPos();
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
+}
+
+bool TPreferencesForm::ApplyAssociations() {
+  TAssociationChoice choice;
+  choice.Txt = chckbxTextDocuments->Checked();
+  choice.Inf = chckbxSetupInformation->Checked();
+  choice.Ini = chckbxConfigurationSettings->Checked();
+  choice.Log = chckbxLogFiles->Checked();
+  choice.Other = chckbxOther->Checked();
+  choice.OtherText = edtOther->Text();
+  choice.RestoreAtStartUp = chckbxRestoreFileAssociationsAtStartup->Checked();
+  return ApplyAssociationChoice(choice, *::Options);
+}
+
+void TPreferencesForm::ApplyLanguage() {
+  TLgLanguageManager& languages = LangManager();
+  const int index = std::max(cmbxLanguage->ItemIndex(), 0);
+  if (index >= languages.GetLanguageCount()) return;
+  const LANGID id = languages.GetLanguageIDs(index);
+  ::Options->Language = id;
+  if (id != languages.GetLanguageID()) languages.SetLanguageID(id);
+}
+
 void TPreferencesForm::actnOKExecute(TObject*) {
   TOptions& o = *::Options;
-  if (MainForm) LockUpdate(MainForm->Handle());
+  if (MainForm && MainForm->HandleAllocated()) LockUpdate(MainForm->Handle());
   TScopeExit unlock([] { LockUpdate(nullptr); });
   // 1. General options, the recent list's length and the close button.
   o.OpenLastDocuments = chckbxOpenLastDocuments->Checked();
@@ -172,7 +432,11 @@ void TPreferencesForm::actnOKExecute(TObject*) {
   o.RememberCaretPosition = chckbxRememberCaretPosition->Checked();
   o.NumberOfDocuments = std::clamp(fieldNumber(spnedtNumberOfDocuments, 15), 1, 25);
   if (cmbxCloseButton->ItemIndex() >= 0) o.CloseButton = static_cast<uint8_t>(cmbxCloseButton->ItemIndex());
-  // 2. Editing and display options.
+  if (MainForm) {
+    if (MainForm->mrlstMain) MainForm->mrlstMain->SetMaxItems(o.NumberOfDocuments);
+    if (MainForm->tlbrTabBar) MainForm->tlbrTabBar->SetCloseButton(o.CloseButton);
+  }
+  // 2. Editing and display options and the colours.
   o.WordWrap = chckbxWordWrap->Checked();
   o.ShowNonprintingCharacters = chckbxShowNonprintingCharacters->Checked();
   o.ScrollPastEndOfLine = chckbxScrollPastEndOfLine->Checked();
@@ -192,6 +456,7 @@ void TPreferencesForm::actnOKExecute(TObject*) {
     o.EditorFontName = WideToAnsi(cmbxEditorFontName->Items()->Strings(cmbxEditorFontName->ItemIndex()));
   const int sizeIndex = cmbxEditorFontSize->ItemIndex();
   o.EditorFontSize = sizeIndex < 0 ? 10 : StrToIntDef(WideToAnsi(cmbxEditorFontSize->Items()->Strings(sizeIndex)), 10);
+  for (auto& [button, option] : ColorFields(o)) *option = button->Color();
   // 3. Every open document's editor, then its printing.
   if (DocumentList)
     for (int i = 0; i < DocumentList->Count(); ++i) {
@@ -204,6 +469,14 @@ void TPreferencesForm::actnOKExecute(TObject*) {
     TTxtEdit* editor = MainForm->ActiveEditor();
     if (editor->CanFocus()) editor->SetFocus();
   }
+  // 5 and 6. The associations and the start-up option. A refused registry write is told once
+  // and stops nothing that follows.
+  if (!ApplyAssociations())
+    ShowMessageBox(AnsiToWide(GetHolderString(mltstrnghldrPreferences, "sAssociationsFailed")), MB_ICONERROR);
+  // 7. The language: every form takes it.
+  ApplyLanguage();
+  // 8. The command list follows the menu as it is now.
+  if (MainForm) MainForm->BuildCommandList();
   SetModalResult(mrOk);
 }
 

@@ -362,23 +362,38 @@ AnsiString GetHolderString(TApMultiStringHolder* Holder, const AnsiString& Name)
 
 // ---- lists and history ----
 
-int IndexOfExact(TStrings* List, const AnsiString& S) {
-  for (int i = 0; i < List->Count(); ++i) {
-    if ((*List)[i] == S) return i;
-  }
+namespace {
+
+template <class L, class S>
+int indexOfExact(L* List, const S& Text) {
+  for (int i = 0; i < List->Count(); ++i)
+    if (List->Strings(i) == Text) return i;
   return -1;
 }
 
-void AddToHistory(TStrings* Items, const AnsiString& S, int MaxCount) {
-  if (S.empty()) return;
-  TStringList copy;
+template <class Copy, class L, class S>
+void addToHistory(L* Items, const S& Text, int MaxCount) {
+  if (Text.empty()) return;
+  Copy copy;
   copy.Assign(Items);
-  const int at = IndexOfExact(&copy, S);
+  const int at = indexOfExact(&copy, Text);
   if (at >= 0) {
     copy.Move(at, 0);
   } else {
-    copy.Insert(0, S);
+    copy.Insert(0, Text);
   }
   if (copy.Count() > MaxCount && MaxCount >= 0) copy.Delete(MaxCount);
   Items->Assign(&copy);
+}
+
+}  // namespace
+
+int IndexOfExact(TStrings* List, const AnsiString& S) { return indexOfExact(List, S); }
+
+int IndexOfExact(TStringsW* List, const WideString& S) { return indexOfExact(List, S); }
+
+void AddToHistory(TStrings* Items, const AnsiString& S, int MaxCount) { addToHistory<TStringList>(Items, S, MaxCount); }
+
+void AddToHistory(TStringsW* Items, const WideString& S, int MaxCount) {
+  addToHistory<TStringListW>(Items, S, MaxCount);
 }

@@ -79,3 +79,6 @@ AnsiString GetHolderString(TApMultiStringHolder* Holder, const AnsiString& Name)
 int IndexOfExact(TStrings* List, const AnsiString& S);
 // S moved or inserted at the top, the list kept to MaxCount entries; an empty S changes nothing.
 void AddToHistory(TStrings* Items, const AnsiString& S, int MaxCount);
+// The same for the wide lists of the dialogs' combo boxes.
+int IndexOfExact(TStringsW* List, const WideString& S);
+void AddToHistory(TStringsW* Items, const WideString& S, int MaxCount);

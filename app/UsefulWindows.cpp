@@ -67,8 +67,14 @@ bool LineHasMark(int Line, TCustomTxtEdit* Editor) {
 }
 
 void SetListItemHeight(TCustomListBox* ListBox) {
-  ListBox->Canvas()->SetFont(ListBox->Font());
-  ListBox->SetItemHeight(ListBox->Canvas()->TextHeight(WideString(L"Wg")) + 7);
+  // Measured on a screen-compatible DC: the list's own window need not exist yet.
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return;
+  HGDIOBJ old = SelectObject(dc, ListBox->Font()->Handle());
+  SIZE size{};
+  if (GetTextExtentPoint32W(dc, L"Wg", 2, &size)) ListBox->SetItemHeight(size.cy + 7);
+  SelectObject(dc, old);
+  DeleteDC(dc);
 }
 
 void SetWaitCursor(bool On) { Screen->SetCursor(On ? crHourGlass : crDefault); }

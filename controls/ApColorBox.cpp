@@ -156,6 +156,11 @@ void TApCustomDropButton::MouseUp(TMouseButton Button, TShiftState Shift, int X,
   PopupDropDown(ClientToScreen(TPoint{0, Height()}));
 }
 
+void TApCustomDropButton::CloseUp(TModalResult) {
+  pressed_ = false;
+  Invalidate();
+}
+
 void TApCustomDropButton::PopupDropDown(TPoint ScreenPos) {
   if (auto* menu = dynamic_cast<TPopupMenu*>(dropDown_))
     menu->Popup(ScreenPos.X, ScreenPos.Y);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/ApExControls.h"
+#include "framework/Forms.h"
 
 using TApColorClickEvent = TEvent<void(TObject* Sender, TMouseButton Button, TColor Color, TShiftState Shift)>;
 
@@ -51,6 +52,8 @@ class TApCustomDropButton : public TApExCustomControl {
   int ArrowWidth() const { return arrowWidth_; }
   void SetArrowWidth(int Value);
   bool Pressed() const { return pressed_; }
+  // What was dropped down closed with Result: the button shows released.
+  virtual void CloseUp(TModalResult Result);
 
  protected:
   void Paint() override;

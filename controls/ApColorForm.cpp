@@ -1,4 +1,6 @@
 // The drop-down colour palette.
+#include "framework/Win.h"
+
 #include "controls/ApColorForm.h"
 
 #include "framework/ExtCtrls.h"
@@ -13,6 +15,57 @@ HV_PUBLISH(TApColorForm) {
   p.Method("FormClose", &T::FormClose);
   p.Method("FormActivate", &T::FormActivate);
   p.Method("FormDeactivate", &T::FormDeactivate);
+}
+
+TApColorDialogRunner& ApColorDialogRunner() {
+  static TApColorDialogRunner runner;
+  return runner;
+}
+
+TApColorDialog::TApColorDialog(TComponent* AOwner)
+    : inherited(AOwner), customColorList_(std::make_unique<TStringList>()) {}
+
+TApColorDialog::~TApColorDialog() = default;
+
+std::array<COLORREF, 16> TApColorDialog::ParseCustomColors(TStrings* Lines) {
+  std::array<COLORREF, 16> colours;
+  colours.fill(0xFFFFFF);
+  if (!Lines) return colours;
+  for (int i = 0; i < 16; ++i) {
+    const AnsiString value = Lines->Values("Color" + AnsiString(1, static_cast<char>('A' + i)));
+    if (value.empty() || value.size() > 8) continue;
+    uint32_t colour = 0;
+    bool ok = true;
+    for (char c : value) {
+      int digit = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
+      if (digit < 0) {
+        ok = false;
+        break;
+      }
+      colour = colour << 4 | static_cast<uint32_t>(digit);
+    }
+    // A system colour or anything beyond 24 bits is no colour the dialog can show.
+    if (ok && colour <= 0xFFFFFF) colours[static_cast<size_t>(i)] = colour;
+  }
+  return colours;
+}
+
+bool TApColorDialog::Execute() {
+  CustomColors() = ParseCustomColors(customColorList_.get());
+  if (!ApColorDialogRunner()) return inherited::Execute();
+  DoShow();
+  bool confirmed = false;
+  try {
+    confirmed = ApColorDialogRunner()(this);
+  } catch (...) {
+    DoClose();
+    throw;
+  }
+  DoClose();
+  return confirmed;
 }
 
 void TApColorDialog::DoShow() {
@@ -98,6 +151,7 @@ void TApColorForm::CloseWith(TModalResult Result) {
   // Once closed, the deactivation that comes with the window going changes nothing.
   if (closing_ || FormState().Contains(fsModal)) return;
   closing_ = true;
+  if (colorButton_) colorButton_->CloseUp(Result);
   Close();
 }
 

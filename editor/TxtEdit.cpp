@@ -51,6 +51,7 @@ HV_PUBLISH(TTxtEdit) {
   p.Prop("WordWrap", &T::WordWrap, &T::SetWordWrap).Default(false);
   p.Prop("WordWrapGlyph", &T::WordWrapGlyph, &T::SetWordWrapGlyph);
   // Framework properties whose defaults differ for the editor.
+  p.Prop("Color", &T::Color, &T::SetColor).Default(clWindow).Stored(&T::IsColorStored);
   p.Prop("ParentColor", &T::ParentColor, &T::SetParentColor).Default(false);
   p.Prop("ParentFont", &T::ParentFont, &T::SetParentFont).Default(false);
   p.Prop("TabStop", &T::TabStop, &T::SetTabStop).Default(true);
@@ -318,6 +319,15 @@ void TCustomTxtEdit::ListInserted(TObject*, int Index, int Count) {
   InvalidateLines(Index + 1, INT_MAX);
   InvalidateGutterLines(Index + 1, INT_MAX);
   GrowMaxScrollWidth(Index);
+}
+
+// Each line inserted by itself would have grown the scroll width to its own length: together
+// they grow it to the longest.
+void TCustomTxtEdit::ListLoaded(TObject* Sender, int Count) {
+  ListInserted(Sender, 0, Count);
+  if (!options_.Contains(eoAutoSizeMaxScrollWidth)) return;
+  const int longest = lines_->GetLengthOfLongestLine();
+  if (longest > maxScrollWidth_) SetMaxScrollWidth(longest);
 }
 
 void TCustomTxtEdit::ListPutted(TObject*, int Index, int Count) {

@@ -478,6 +478,8 @@ class TCustomTxtEdit : public TCustomControl {
   void ListDeleted(TObject* Sender, int Index, int Count);
   void ListInserted(TObject* Sender, int Index, int Count);
   void ListPutted(TObject* Sender, int Index, int Count);
+  // A whole load in one report: what its lines inserted one by one would have done.
+  void ListLoaded(TObject* Sender, int Count);
   void LinesChangingHandler(TObject* Sender);
   void UndoRedoAdded(TObject* Sender);
   void GutterChanged(TObject* Sender);
@@ -536,6 +538,7 @@ class TCustomTxtEdit : public TCustomControl {
     void LinesReplaced(TTxtEditStringList* Sender, int Index, int Count) override {
       edit_.ListPutted(Sender, Index, Count);
     }
+    void LinesLoaded(TTxtEditStringList* Sender, int Count) override { edit_.ListLoaded(Sender, Count); }
     void UndoAdded(TTxtEditUndoList* Sender) override { edit_.UndoRedoAdded(Sender); }
 
    private:

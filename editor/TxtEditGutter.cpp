@@ -18,8 +18,9 @@ HV_PUBLISH(TTxtGutter) {
   p.Prop("LeftOffset", &T::LeftOffset, &T::SetLeftOffset).Default(16);
   p.Prop("RightOffset", &T::RightOffset, &T::SetRightOffset).Default(2);
   p.Prop("ShowLineNumbers", &T::ShowLineNumbers, &T::SetShowLineNumbers).Default(false);
-  // The stored default differs from the value a new gutter has, so that false is written.
-  p.Prop("NumberAllLines", &T::NumberAllLines, &T::SetNumberAllLines).Default(true);
+  // The stored default is the value a new gutter has: with true as the default a gutter that
+  // numbers all lines wrote nothing and came back numbering only some.
+  p.Prop("NumberAllLines", &T::NumberAllLines, &T::SetNumberAllLines).Default(false);
   p.Prop("UseFontStyle", &T::UseFontStyle, &T::SetUseFontStyle).Default(true);
   p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
   p.Prop("Width", &T::Width, &T::SetWidth).Default(30);

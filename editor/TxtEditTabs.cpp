@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "editor/TxtEditLineScan.h"
+
 namespace {
 
 // The common frame of the expanding routines: lines without tabs come back unchanged, the text
@@ -97,12 +99,33 @@ TConvertTabsProcEx GetBestConvertTabsProcEx(int TabWidth) {
   return IsPowerOfTwo(TabWidth) ? &ConvertTabs2nEx : &ConvertTabsEx;
 }
 
+void AppendExpandedLine(std::string_view Line, int TabWidth, AnsiString& Out) {
+  const size_t start = Out.size();
+  if (TabWidth < 2) {
+    Out.append(Line.data(), Line.size());
+    for (size_t i = start; i < Out.size(); ++i)
+      if (Out[i] == '\t') Out[i] = ' ';
+    return;
+  }
+  const auto width = static_cast<size_t>(TabWidth);
+  const char* p = Line.data();
+  const char* end = p + Line.size();
+  for (;;) {
+    // A CR or LF inside a line is an ordinary character here.
+    const char* stop = FindTabOrLineBreak(p, end);
+    Out.append(p, stop);
+    if (stop == end) break;
+    if (*stop == '\t')
+      Out.append(width - (Out.size() - start) % width, '\t');
+    else
+      Out.push_back(*stop);
+    p = stop + 1;
+  }
+}
+
+// Loading measures every line with tabs: the line scan finds the tabs sixteen bytes at a time.
 int GetExpandedLength(std::string_view Line, int TabWidth) {
-  int before = 0;
-  if (!GetHasTabs(Line, before)) return before;
-  long long width = TabWidth < 1 ? 1 : TabWidth;
-  long long length = before;
-  for (size_t i = static_cast<size_t>(before); i < Line.size(); ++i)
-    length += Line[i] == '\t' ? width - length % width : 1;
+  const uint64_t length =
+      TabExpandedLength(Line.data(), Line.data() + Line.size(), static_cast<unsigned>(TabWidth < 1 ? 1 : TabWidth));
   return length > INT_MAX ? INT_MAX : static_cast<int>(length);
 }

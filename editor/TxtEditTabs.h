@@ -27,6 +27,10 @@ AnsiString ConvertTabs2nEx(std::string_view Line, int TabWidth, bool& HasTabs);
 AnsiString ConvertTabs1(std::string_view Line, int TabWidth);
 AnsiString ConvertTabs1Ex(std::string_view Line, int TabWidth, bool& HasTabs);
 
+// Appends Line expanded as the routine of that width expands it to Out: expanding line after
+// line into one string reuses its storage.
+void AppendExpandedLine(std::string_view Line, int TabWidth, AnsiString& Out);
+
 // The length of the expanded line without building it. Widths below 1 count as 1.
 int GetExpandedLength(std::string_view Line, int TabWidth);
 

@@ -92,6 +92,8 @@ void TTxtEditStringList::DropBlock(LoadedBlock* Block) {
 
 std::string_view TTxtEditStringList::TextOf(const TTxtEditStringRec& Rec) const {
   if (!Rec.Text) return {};
+  // A line measured without tabs is as long as its expanded length: its end need not be found.
+  if (Rec.Flags == TTxtEditStringRec::LineHasNoTabs) return {Rec.Text, static_cast<size_t>(Rec.ExpandedLength)};
   if (const LoadedBlock* block = BlockOf(Rec.Text)) {
     const char* blockEnd = block->Bytes + block->Size + 1;
     return {Rec.Text, static_cast<size_t>(FindLineBreak(Rec.Text, blockEnd) - Rec.Text)};
@@ -397,6 +399,12 @@ void TTxtEditStringList::PutObject(int Index, TObject* AObject) {
 
 void TTxtEditStringList::PutRange(int Index, void* ARange) {
   CheckIndex(Index);
+  // Inside an open bracket a bracket of its own would change nothing: a scan that stores the
+  // state of every line of a large text inside one bracket pays for none.
+  if (UpdateCount() > 0) {
+    list_[Index].Range = ARange;
+    return;
+  }
   WithinUpdate(*this, [&] { list_[Index].Range = ARange; });
 }
 
@@ -523,6 +531,18 @@ int TTxtEditStringList::GetExpandedStringLength(int Index) {
   return rec.ExpandedLength;
 }
 
+void TTxtEditStringList::GetExpandedStringLengths(int From, int Count, int* Lengths) {
+  for (int i = 0; i < Count; ++i) {
+    const int64_t index = static_cast<int64_t>(From) + i;
+    if (index < 0 || index >= count_) {
+      Lengths[i] = 0;
+      continue;
+    }
+    TTxtEditStringRec& rec = list_[index];
+    Lengths[i] = (rec.Flags & TTxtEditStringRec::ExpandedLengthUnknown) ? Measure(rec) : rec.ExpandedLength;
+  }
+}
+
 int TTxtEditStringList::GetLengthOfLongestLine() {
   if (!longestKnown_) {
     int index = -1;
@@ -553,10 +573,12 @@ constexpr size_t kLoadChunk = 512 * 1024;
 // Splits a block into lines as its bytes arrive, making the line records as it goes. CR LF, a
 // lone CR and a lone LF each end a line. The lines move down as they are found so that
 // exactly one LF follows each (a CR LF text gives back a byte per line); the bytes moved are
-// the ones just scanned, still in the cache.
+// the ones just scanned, still in the cache. Each record gets its line's expanded length at
+// TabWidth then and there: the split finds the tabs, and a line with tabs is measured while
+// it is in the cache, so that nothing needs to read the text again to know its width.
 class TLineSplitter {
  public:
-  explicit TLineSplitter(char* Data) : data_(Data), state_{Data, Data, Data, Data} {}
+  TLineSplitter(char* Data, int TabWidth) : data_(Data), state_{Data, Data, Data, Data}, tabWidth_(TabWidth) {}
   ~TLineSplitter() { std::free(records_); }
   TLineSplitter(const TLineSplitter&) = delete;
   TLineSplitter& operator=(const TLineSplitter&) = delete;
@@ -564,7 +586,7 @@ class TLineSplitter {
   // Splits the bytes before Available. With More, the last line and a CR at the very end wait
   // for the bytes after them; without, the last line ends at Available.
   void Feed(const char* Available, bool More) {
-    const char* lines[4096];
+    TSplitLine lines[2048];
     size_t n;
     do {
       n = SplitLines(state_, Available, More, lines, std::size(lines));
@@ -574,7 +596,7 @@ class TLineSplitter {
       EndedWithBreak = state_.Line == Available && Available != data_;
       if (state_.Line != Available) {
         // The last line, without a break, already moved.
-        Add(state_.Out);
+        Add({state_.Out, static_cast<size_t>(state_.Tail - state_.Out), state_.LineHasTabs});
         *state_.Tail = '\n';
         state_.Out = state_.Tail = state_.Tail + 1;
         state_.Line = state_.Scan = Available;
@@ -587,7 +609,16 @@ class TLineSplitter {
     if (Lines > capacity_) Resize(Lines);
   }
 
-  void AddEmptyLine() { Add(nullptr); }
+  void AddEmptyLine() { Add({nullptr, 0, false}); }
+  // The lines that are not empty, which refer into the block.
+  size_t TextLines() const { return textLines_; }
+  // The first of the longest lines and its expanded length (index -1 when every line is empty),
+  // or false when a line too long for its record to hold its length leaves it unknown.
+  bool Longest(int& Index, int& Length) const {
+    Index = longestIndex_;
+    Length = longestLength_;
+    return longestKnown_;
+  }
 
   TTxtEditStringRec* Records() { return records_; }
   // Hands the records over to the caller, who frees them with std::free.
@@ -612,14 +643,28 @@ class TLineSplitter {
   bool EndedWithBreak = false;
 
  private:
-  void Add(const char* Text) {
+  void Add(const TSplitLine& Line) {
     if (count_ == capacity_) Resize(capacity_ < 1024 ? 1024 : capacity_ + capacity_ / 2);
     TTxtEditStringRec& rec = records_[count_++];
-    rec.Text = Text;
+    if (Line.Text) ++textLines_;
+    rec.Text = Line.Text;
     rec.Data = nullptr;
     rec.Range = NullRange;
-    rec.ExpandedLength = -1;
-    rec.Flags = TTxtEditStringRec::ExpandedLengthUnknown;
+    const size_t length =
+        Line.HasTabs ? static_cast<size_t>(GetExpandedLength({Line.Text, Line.Length}, tabWidth_)) : Line.Length;
+    int flags = Line.HasTabs ? TTxtEditStringRec::LineHasTabs : TTxtEditStringRec::LineHasNoTabs;
+    if (length <= static_cast<size_t>(TTxtEditStringRec::MaxCachedLength)) {
+      rec.ExpandedLength = static_cast<int32_t>(length);
+      if (static_cast<int>(length) > longestLength_) {
+        longestLength_ = static_cast<int>(length);
+        longestIndex_ = static_cast<int>(count_ - 1);
+      }
+    } else {
+      rec.ExpandedLength = -1;
+      flags |= TTxtEditStringRec::ExpandedLengthUnknown;
+      longestKnown_ = false;
+    }
+    rec.Flags = flags;
   }
 
   void Resize(size_t Capacity) {
@@ -632,8 +677,13 @@ class TLineSplitter {
 
   char* data_;
   TLineSplitState state_;
+  int tabWidth_;
   TTxtEditStringRec* records_ = nullptr;
   size_t count_ = 0;
+  size_t textLines_ = 0;
+  int longestIndex_ = -1;
+  int longestLength_ = 0;
+  bool longestKnown_ = true;
   size_t capacity_ = 0;
 };
 
@@ -803,7 +853,7 @@ int TTxtEditStringList::InsertSplitLines(int Index, std::string_view Text, bool 
 // loading: a paste need not wait for it.
 int TTxtEditStringList::InsertBlock(int Index, std::unique_ptr<LoadedBlock> Block, char* Start, std::string_view Source,
                                     bool Trim) {
-  TLineSplitter split(Start);
+  TLineSplitter split(Start, tabWidth_);
   size_t done = 0;
   FillAndSplit(Start, Source.size(), split, [&](char* Dest, size_t Room) {
     const size_t n = std::min(Room, kLoadChunk);
@@ -822,6 +872,11 @@ int TTxtEditStringList::InsertBlock(int Index, std::unique_ptr<LoadedBlock> Bloc
     if (Trim) {
       const char* stop = FindLineBreak(text, used);
       const std::string_view kept = WithoutTrailingBlanks({text, static_cast<size_t>(stop - text)});
+      if (kept.size() < static_cast<size_t>(stop - text)) {
+        // The width the split measured was the untrimmed line's.
+        records[i].ExpandedLength = -1;
+        records[i].Flags = TTxtEditStringRec::ExpandedLengthUnknown;
+      }
       if (kept.empty()) {
         records[i].Text = nullptr;
         continue;
@@ -855,14 +910,15 @@ int TTxtEditStringList::InsertBlock(int Index, std::unique_ptr<LoadedBlock> Bloc
 }
 
 // A file's final break adds an empty last line, so that it survives a save. Each line is its
-// own insertion, reported after the lines before it are in place. The list takes the records
+// own insertion, reported after the lines before it are in place (to the watchers, when no
+// handler of the public event hears it, all in one report). The list takes the records
 // the splitter made as its own array; while it announces them its capacity ends at the next
 // line to announce, so that a handler that changes the list can only move the list out of the
 // array (Reallocate), never overwrite a record still to come.
 void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::function<size_t(char*, size_t)>& Read,
                                   const std::function<void(char* Text, size_t Size)>& Transform) {
   auto block = std::make_unique<LoadedBlock>(Size);
-  TLineSplitter split(block->Bytes);
+  TLineSplitter split(block->Bytes, tabWidth_);
   FillAndSplit(block->Bytes, Size, split, Read);
   if (Transform) Transform(block->Bytes, split.Used());
   if (FromFile && split.EndedWithBreak) split.AddEmptyLine();
@@ -894,6 +950,19 @@ void TTxtEditStringList::LoadText(size_t Size, bool FromFile, const std::functio
     if (loaded->Lines == 0) DropBlock(loaded);
     if (list_ != records) std::free(records);
   };
+  if (list_ == records && !OnLinesInserted) {
+    // Only the watchers would hear of the lines one by one; they take the load as one report,
+    // so that a large file costs them one reaction instead of one per line.
+    count_ = static_cast<int>(lines);
+    capacity_ = allocated;
+    loaded->Lines = static_cast<int>(split.TextLines());
+    // The split measured every line: the longest is known without a pass over the records.
+    longestKnown_ = split.Longest(indexOfLongestLine_, longestLength_);
+    finish();
+    const int number = count_;
+    watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesLoaded(this, number); });
+    return;
+  }
   {
     TScopeFail dropOnFailure([&] { finish(); });
     for (size_t i = 0; i < lines; ++i) {

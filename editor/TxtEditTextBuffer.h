@@ -43,6 +43,9 @@ class ITxtEditLinesWatcher {
   virtual void LinesDeleted(TTxtEditStringList* Sender, int Index, int Count) = 0;
   virtual void LinesInserted(TTxtEditStringList* Sender, int Index, int Count) = 0;
   virtual void LinesReplaced(TTxtEditStringList* Sender, int Index, int Count) = 0;
+  // A load put its Count lines into the emptied list at once: for a watcher it stands for Count
+  // insertions of one line each, in order.
+  virtual void LinesLoaded(TTxtEditStringList* Sender, int Count) = 0;
 
  protected:
   ~ITxtEditLinesWatcher() = default;
@@ -107,8 +110,8 @@ class TTxtEditStringList : public TStrings {
   // As LoadFromFill, read in chunks: Read is asked with the room left until it gives 0 or the
   // block is full, and each chunk is split while it is fresh in the cache. Transform, when
   // given, then sees the split text (the lines, each followed by an LF) and may change its
-  // bytes in place, but never into or out of CR or LF. An exception from either leaves the
-  // lines as they were.
+  // bytes in place, but never into or out of CR, LF or tab (the lines' widths were measured
+  // in the split). An exception from either leaves the lines as they were.
   void LoadFromReader(size_t MaxSize, const std::function<size_t(char* Dest, size_t Room)>& Read,
                       const std::function<void(char* Text, size_t Size)>& Transform = nullptr);
   // Writes beside the file and replaces it only when everything was written: a failed save
@@ -121,6 +124,8 @@ class TTxtEditStringList : public TStrings {
   // The line with tabs expanded; empty outside the list.
   AnsiString GetExpandedString(int Index);
   int GetExpandedStringLength(int Index);
+  // GetExpandedStringLength of Count lines from From, into Lengths: one call for many lines.
+  void GetExpandedStringLengths(int From, int Count, int* Lengths);
   int GetLengthOfLongestLine();
   // The highlighter state at the end of a line; 0 outside the list.
   void* GetRange(int Index) const;

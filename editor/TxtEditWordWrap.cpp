@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "editor/TxtEdit.h"
 
@@ -31,10 +32,14 @@ class TEditorWrapSource final : public ITxtWrapSource {
     // Expansion with a width of 2 or more keeps tabs as tabs: an unchanged length means an
     // unchanged text, which spares the copy.
     if (lines.TabWidth() >= 2 && static_cast<size_t>(lines.GetExpandedStringLength(Index)) == view.size()) return view;
-    Scratch = lines.GetExpandedString(Index);
+    Scratch.clear();
+    AppendExpandedLine(view, lines.TabWidth(), Scratch);
     return Scratch;
   }
   int ExpandedLength(int Index) override { return edit_.Lines()->GetExpandedStringLength(Index); }
+  void ExpandedLengths(int From, int Count, int* Lengths) override {
+    edit_.Lines()->GetExpandedStringLengths(From, Count, Lengths);
+  }
   int CharsInWindow() override { return edit_.CharsInWindow(); }
   int TabWidth() override { return edit_.TabWidth(); }
   TTxtCharSet IdentChars() override { return edit_.IdentChars(); }
@@ -43,36 +48,63 @@ class TEditorWrapSource final : public ITxtWrapSource {
   TCustomTxtEdit& edit_;
 };
 
+// The first index below N at which Before (true for the indexes from 0 up to some point, false
+// from there on) is false, or N. Found by doubling steps from the start and a binary search
+// between the last two, so that the cost grows with the place found, not with N: rows and lines
+// near the top cost the same in any text.
+template <class TBefore>
+size_t FirstNotBefore(size_t N, TBefore Before) {
+  if (N == 0 || !Before(size_t(0))) return 0;
+  size_t low = 0, high = 1;  // Before(low) holds; the answer lies in (low, high]
+  while (high < N && Before(high)) {
+    low = high;
+    high *= 2;
+  }
+  high = std::min(high, N);
+  while (high - low > 1) {
+    const size_t mid = low + (high - low) / 2;
+    if (Before(mid))
+      low = mid;
+    else
+      high = mid;
+  }
+  return high;
+}
+
 }  // namespace
 
 int TxtWrapLine(std::string_view S, const TTxtWrapRules& Rules, std::vector<uint8_t>& Rows) {
-  const int64_t len = static_cast<int64_t>(S.size());
+  // Positions in machine words: a row never reaches more than MaxRow past the line's end, and
+  // lines are shorter than half the address space.
+  const size_t len = S.size();
   if (len == 0) {
     Rows.push_back(0);
     return 1;
   }
-  auto at = [&](int64_t i) -> unsigned char { return i < len ? static_cast<unsigned char>(S[size_t(i)]) : 0; };
+  auto at = [&](size_t i) -> unsigned char { return i < len ? static_cast<unsigned char>(S[i]) : 0; };
   // Which bytes are second halves of double-byte characters, found in one pass from the start.
   std::vector<char> trail;
   if (Rules.LeadByte) {
-    trail.assign(size_t(len) + 1, 0);
-    for (int64_t i = 0; i < len;) {
+    trail.assign(len + 1, 0);
+    for (size_t i = 0; i < len;) {
       if (Rules.LeadByte(at(i)) && i + 1 < len) {
-        trail[size_t(i + 1)] = 1;
+        trail[i + 1] = 1;
         i += 2;
       } else {
         ++i;
       }
     }
   }
-  const int width = std::clamp(Rules.MaxRowLength, 1, MaxRow);
-  const int tabWidth = std::max(Rules.TabWidth, 1);
+  const auto width = static_cast<size_t>(std::clamp(Rules.MaxRowLength, 1, MaxRow));
+  const auto tabWidth = static_cast<size_t>(std::max(Rules.TabWidth, 1));
+  const auto shortest = static_cast<size_t>(std::max(Rules.MinRowLength, 0));
   int count = 0;
-  int64_t rowBegin = 0, rowEnd = width;
+  size_t rowBegin = 0, rowEnd = width;
   while (rowEnd < len) {
     if (!IsBlank(at(rowEnd))) {
-      for (int64_t p = rowEnd - 1; p >= rowBegin + Rules.MinRowLength + 1; --p)
-        if (Rules.BreakChars[at(p)]) {
+      // Within the line: rowEnd lies before its end here.
+      for (size_t p = rowEnd - 1; p >= rowBegin + shortest + 1; --p)
+        if (Rules.BreakChars[static_cast<unsigned char>(S[p])]) {
           rowEnd = p + 1;
           break;
         }
@@ -82,12 +114,12 @@ int TxtWrapLine(std::string_view S, const TTxtWrapRules& Rules, std::vector<uint
     }
     if (rowEnd - rowBegin > MaxRow) {
       rowEnd = rowBegin + MaxRow;
-      const int64_t limit = rowBegin + MaxRow - MaxRow % tabWidth;
+      const size_t limit = rowBegin + MaxRow - MaxRow % tabWidth;
       while (at(rowEnd) == TabFill && rowEnd > limit) --rowEnd;
       // A tab as wide as a whole row has no stop to step back to: cut it where the row is full.
       if (rowEnd == rowBegin) rowEnd = rowBegin + MaxRow;
     }
-    if (!trail.empty() && trail[size_t(rowEnd)]) {
+    if (!trail.empty() && trail[rowEnd]) {
       // Never split a character; a row of one character takes both its bytes.
       if (rowEnd - 1 > rowBegin)
         --rowEnd;
@@ -144,57 +176,164 @@ void TTxtWordWrapPlugin::DisplayChanged() {
   if (WrapWidth() != maxRowLength_) Reset();
 }
 
-void TTxtWordWrapPlugin::GrowLines(int64_t Needed) {
-  if (Needed <= LineCapacity()) return;
-  Require(Needed < INT32_MAX - 256, "too many lines");
-  lineOffsets_.resize(size_t((Needed / 256 + 1) * 256));
+int TTxtWordWrapPlugin::BreakLine(int Index) {
+  // A line known to fit takes one row without its text being read.
+  const int known = source_->ExpandedLength(Index);
+  if (known >= 0 && known <= maxRowLength_) return 1;
+  return BreakText(Index);
 }
 
-void TTxtWordWrapPlugin::GrowRows(int64_t Needed) {
-  if (Needed <= RowCapacity()) return;
-  Require(Needed < INT32_MAX - 512, "too many rows");
-  rowLengths_.resize(size_t((Needed / 512 + 1) * 512));
+int TTxtWordWrapPlugin::BreakText(int Index) {
+  scratch_.clear();
+  return TxtWrapLine(source_->ExpandedLine(Index, lineScratch_), rules_, scratch_);
 }
+
+int TTxtWordWrapPlugin::LineLength(int Index) {
+  const int known = source_->ExpandedLength(Index);
+  if (known >= 0) return known;
+  return static_cast<int>(source_->ExpandedLine(Index, lineScratch_).size());
+}
+
+int TTxtWordWrapPlugin::LastRowLength(int Line, const uint8_t* Stored, int32_t Extra) {
+  int64_t length = LineLength(Line);
+  for (int32_t r = 0; r < Extra; ++r) length -= Stored[r];
+  return static_cast<int>(std::max<int64_t>(length, 0));
+}
+
+// ---- the entries ----
+
+int32_t TTxtWordWrapPlugin::Extra(size_t Entry) const {
+  const uint8_t extra = extraRows_[Entry];
+  if (extra < 255) return extra;
+  const int line = wrappedLines_[Entry];
+  return std::lower_bound(bigLines_.begin(), bigLines_.end(), line,
+                          [](const TBigLine& Big, int L) { return Big.Line < L; })
+      ->Extra;
+}
+
+void TTxtWordWrapPlugin::SetExtra(size_t Entry, int32_t Value) {
+  const int line = wrappedLines_[Entry];
+  auto big = std::lower_bound(bigLines_.begin(), bigLines_.end(), line,
+                              [](const TBigLine& Big, int L) { return Big.Line < L; });
+  const bool present = big != bigLines_.end() && big->Line == line;
+  if (Value >= 255) {
+    extraRows_[Entry] = 255;
+    if (present)
+      big->Extra = Value;
+    else
+      bigLines_.insert(big, {line, Value});
+  } else {
+    extraRows_[Entry] = static_cast<uint8_t>(Value);
+    if (present) bigLines_.erase(big);
+  }
+}
+
+int32_t TTxtWordWrapPlugin::ExtraBefore(size_t Entry) const {
+  if (Entry >= wrappedLines_.size()) return totalExtra_;
+  const size_t block = Entry / kBlock;
+  int32_t sum = blockExtra_[block];
+  for (size_t j = block * kBlock; j < Entry; ++j) sum += Extra(j);
+  return sum;
+}
+
+void TTxtWordWrapPlugin::RebuildSums(size_t From) {
+  const size_t n = wrappedLines_.size();
+  const size_t blocks = (n + kBlock - 1) / kBlock;
+  // The sums of the blocks before From's hold; the block before it is still whole.
+  size_t b = std::min({From / kBlock, blockExtra_.size(), blocks});
+  blockExtra_.resize(blocks);
+  int64_t sum = 0;
+  if (b > 0) {
+    sum = blockExtra_[b - 1];
+    for (size_t j = (b - 1) * kBlock; j < b * kBlock; ++j) sum += Extra(j);
+  }
+  for (; b < blocks; ++b) {
+    blockExtra_[b] = static_cast<int32_t>(sum);
+    for (size_t j = b * kBlock, end = std::min(j + kBlock, n); j < end; ++j) sum += Extra(j);
+  }
+  totalExtra_ = static_cast<int32_t>(sum);
+}
+
+void TTxtWordWrapPlugin::AdjustSums(size_t Entry, int32_t Delta) {
+  for (size_t b = Entry / kBlock + 1; b < blockExtra_.size(); ++b) blockExtra_[b] += Delta;
+  totalExtra_ += Delta;
+}
+
+void TTxtWordWrapPlugin::ShiftLines(size_t FromEntry, int Line, int Lines) {
+  for (size_t j = FromEntry; j < wrappedLines_.size(); ++j) wrappedLines_[j] += Lines;
+  for (TBigLine& big : bigLines_)
+    if (big.Line >= Line) big.Line += Lines;
+}
+
+size_t TTxtWordWrapPlugin::EntryFrom(int Line) const {
+  return FirstNotBefore(wrappedLines_.size(), [&](size_t j) { return wrappedLines_[j] < Line; });
+}
+
+// An entry's first row is its line plus the extra rows before it, which grows with the
+// entries: the block is found by the first rows of the blocks' first entries, then the entry
+// within it.
+TTxtWordWrapPlugin::TRowPlace TTxtWordWrapPlugin::PlaceOfRow(int Row) const {
+  const size_t n = wrappedLines_.size();
+  const size_t block =
+      FirstNotBefore(blockExtra_.size(), [&](size_t b) { return wrappedLines_[b * kBlock] + blockExtra_[b] <= Row; });
+  if (block == 0) return {Row, -1, 0, 0, 0};
+  size_t j = (block - 1) * kBlock;
+  int32_t before = blockExtra_[block - 1];
+  int32_t extra = Extra(j);
+  for (const size_t end = std::min(j + kBlock, n); j + 1 < end; ++j) {
+    if (wrappedLines_[j + 1] + before + extra > Row) break;
+    before += extra;
+    extra = Extra(j + 1);
+  }
+  const int first = wrappedLines_[j] + before;
+  if (Row <= first + extra) return {wrappedLines_[j], static_cast<int>(j), Row - first, before, extra};
+  // A line of one row between this entry and the next.
+  return {Row - before - extra, -1, 0, 0, 0};
+}
+
+// ---- wrapping ----
 
 void TTxtWordWrapPlugin::WrapAll() {
   lineCount_ = 0;
+  wrappedLines_.clear();
+  extraRows_.clear();
+  bigLines_.clear();
+  blockExtra_.clear();
+  totalExtra_ = 0;
+  rowLengths_.clear();
   if (maxRowLength_ == 0) {
-    lineOffsets_.clear();
-    lineOffsets_.shrink_to_fit();
-    rowLengths_.clear();
+    wrappedLines_.shrink_to_fit();
+    extraRows_.shrink_to_fit();
+    blockExtra_.shrink_to_fit();
     rowLengths_.shrink_to_fit();
     return;
   }
   const int lines = source_->LineCount();
   if (lines <= 0) return;
-  GrowLines(lines);
-  int64_t rows = 0;
-  for (int i = 0; i < lines; ++i) {
-    // Most lines fit in one row: their length is all the row needs, without the text.
-    const int known = source_->ExpandedLength(i);
-    if (known >= 0 && known <= maxRowLength_) {
-      GrowRows(rows + 1);
-      rowLengths_[size_t(rows)] = static_cast<uint8_t>(known);
-      lineOffsets_[size_t(i)] = static_cast<int32_t>(++rows);
-      continue;
+  // The lengths come a batch at a time, and a line known to fit costs one comparison.
+  int lengths[1024];
+  int64_t extra = 0;
+  for (int from = 0; from < lines; from += static_cast<int>(std::size(lengths))) {
+    const int n = std::min(lines - from, static_cast<int>(std::size(lengths)));
+    source_->ExpandedLengths(from, n, lengths);
+    for (int k = 0; k < n; ++k) {
+      if (lengths[k] >= 0 && lengths[k] <= maxRowLength_) continue;
+      // The rows go straight to the table; the last one is not kept (nor the only one).
+      const int rows = TxtWrapLine(source_->ExpandedLine(from + k, lineScratch_), rules_, rowLengths_);
+      rowLengths_.pop_back();
+      if (rows == 1) continue;
+      extra += rows - 1;
+      Require(extra < INT32_MAX - lines, "too many rows");
+      wrappedLines_.push_back(from + k);
+      extraRows_.push_back(static_cast<uint8_t>(std::min(rows - 1, 255)));
+      if (rows - 1 >= 255) bigLines_.push_back({from + k, rows - 1});
     }
-    const int added = BreakLine(i);
-    // The capacity is checked on every line: rows shortened by tab stops or double-byte
-    // characters can outnumber any estimate.
-    GrowRows(rows + added);
-    std::memcpy(rowLengths_.data() + rows, scratch_.data(), size_t(added));
-    rows += added;
-    lineOffsets_[size_t(i)] = static_cast<int32_t>(rows);
   }
+  RebuildSums(0);
   lineCount_ = lines;
 }
 
-int TTxtWordWrapPlugin::BreakLine(int Index) {
-  scratch_.clear();
-  return TxtWrapLine(source_->ExpandedLine(Index, lineScratch_), rules_, scratch_);
-}
-
-int TTxtWordWrapPlugin::RowCount() { return lineCount_ < 1 ? 0 : lineOffsets_[size_t(lineCount_ - 1)]; }
+int TTxtWordWrapPlugin::RowCount() { return lineCount_ < 1 ? 0 : lineCount_ + totalExtra_; }
 
 int TTxtWordWrapPlugin::GetRowLength(int Row) {
   if (Row < 1 || Row > RowCount()) {
@@ -202,65 +341,88 @@ int TTxtWordWrapPlugin::GetRowLength(int Row) {
     std::snprintf(text, sizeof text, "List index out of bounds (%d)", Row);
     throw EListError(text);
   }
-  return rowLengths_[size_t(Row - 1)];
-}
-
-void TTxtWordWrapPlugin::ShiftRows(int From, int Delta) {
-  const int total = RowCount();
-  if (From < total) std::memmove(rowLengths_.data() + From + Delta, rowLengths_.data() + From, size_t(total - From));
+  const TRowPlace at = PlaceOfRow(Row - 1);
+  if (at.Entry < 0) return LineLength(at.Line);
+  const uint8_t* stored = rowLengths_.data() + at.Before;
+  return at.Row < at.Extra ? stored[at.Row] : LastRowLength(at.Line, stored, at.Extra);
 }
 
 int TTxtWordWrapPlugin::RewrapLine(int Index) {
-  const int added = BreakLine(Index);
-  const int first = RowsBefore(Index);
-  const int old = lineOffsets_[size_t(Index)] - first;
-  const int delta = added - old;
-  if (delta != 0) {
-    if (delta > 0) GrowRows(int64_t(RowCount()) + delta);
-    ShiftRows(first + old, delta);
-    for (int i = Index; i < lineCount_; ++i) lineOffsets_[size_t(i)] += delta;
+  const int32_t newExtra = BreakLine(Index) - 1;
+  const size_t j = EntryFrom(Index);
+  const bool had = j < wrappedLines_.size() && wrappedLines_[j] == Index;
+  const int32_t oldExtra = had ? Extra(j) : 0;
+  if (!had && newExtra == 0) return 0;
+  const auto first = static_cast<size_t>(ExtraBefore(j));
+  const auto stored = static_cast<size_t>(oldExtra), wanted = static_cast<size_t>(newExtra);
+  if (wanted > stored)
+    rowLengths_.insert(rowLengths_.begin() + std::ptrdiff_t(first + stored), wanted - stored, uint8_t(0));
+  else if (wanted < stored)
+    rowLengths_.erase(rowLengths_.begin() + std::ptrdiff_t(first + wanted),
+                      rowLengths_.begin() + std::ptrdiff_t(first + stored));
+  if (wanted > 0) std::memcpy(rowLengths_.data() + first, scratch_.data(), wanted);
+  if (had && newExtra == 0) {
+    SetExtra(j, 0);
+    wrappedLines_.erase(wrappedLines_.begin() + std::ptrdiff_t(j));
+    extraRows_.erase(extraRows_.begin() + std::ptrdiff_t(j));
+    RebuildSums(j);
+  } else if (!had) {
+    wrappedLines_.insert(wrappedLines_.begin() + std::ptrdiff_t(j), Index);
+    extraRows_.insert(extraRows_.begin() + std::ptrdiff_t(j), uint8_t(0));
+    SetExtra(j, newExtra);
+    RebuildSums(j);
+  } else {
+    SetExtra(j, newExtra);
+    AdjustSums(j, newExtra - oldExtra);
   }
-  std::memcpy(rowLengths_.data() + first, scratch_.data(), size_t(added));
-  return delta;
+  return newExtra - oldExtra;
 }
 
 int TTxtWordWrapPlugin::LinesInserted(int Index, int Count) {
   if (maxRowLength_ == 0) return 0;
   Require(Index >= 0 && Count >= 1 && Index <= lineCount_, "lines inserted out of range");
-  // The new lines are wrapped together and the rows after them move once.
-  scratch_.clear();
-  std::vector<int32_t> ends(static_cast<size_t>(Count));
+  Require(int64_t(RowCount()) + Count < INT32_MAX, "too many rows");
+  // The new lines are wrapped together and the entries after them move once.
+  newLines_.clear();
+  newExtra_.clear();
+  newRows_.clear();
+  int64_t extra = 0;
   for (int i = 0; i < Count; ++i) {
-    TxtWrapLine(source_->ExpandedLine(Index + i, lineScratch_), rules_, scratch_);
-    ends[size_t(i)] = static_cast<int32_t>(scratch_.size());
+    const int rows = BreakLine(Index + i);
+    if (rows == 1) continue;
+    extra += rows - 1;
+    Require(int64_t(RowCount()) + Count + extra < INT32_MAX, "too many rows");
+    newLines_.push_back(Index + i);
+    newExtra_.push_back(rows - 1);
+    newRows_.insert(newRows_.end(), scratch_.begin(), scratch_.end() - 1);
   }
-  const int added = static_cast<int>(scratch_.size());
-  GrowLines(int64_t(lineCount_) + Count);
-  GrowRows(int64_t(RowCount()) + added);
-  const int first = RowsBefore(Index);
-  ShiftRows(first, added);
-  std::memcpy(rowLengths_.data() + first, scratch_.data(), size_t(added));
-  int32_t* offsets = lineOffsets_.data();
-  std::memmove(offsets + Index + Count, offsets + Index, size_t(lineCount_ - Index) * sizeof(int32_t));
-  for (int i = 0; i < Count; ++i) offsets[Index + i] = first + ends[size_t(i)];
+  const size_t at = EntryFrom(Index);
+  const auto first = static_cast<size_t>(ExtraBefore(at));
+  ShiftLines(at, Index, Count);
+  if (!newLines_.empty()) {
+    rowLengths_.insert(rowLengths_.begin() + std::ptrdiff_t(first), newRows_.begin(), newRows_.end());
+    wrappedLines_.insert(wrappedLines_.begin() + std::ptrdiff_t(at), newLines_.begin(), newLines_.end());
+    extraRows_.insert(extraRows_.begin() + std::ptrdiff_t(at), newLines_.size(), uint8_t(0));
+    for (size_t i = 0; i < newLines_.size(); ++i) SetExtra(at + i, newExtra_[i]);
+  }
+  RebuildSums(at);
   lineCount_ += Count;
-  for (int i = Index + Count; i < lineCount_; ++i) offsets[i] += added;
-  return added;
+  return Count + static_cast<int>(extra);
 }
 
 int TTxtWordWrapPlugin::LinesDeleted(int Index, int Count) {
   if (maxRowLength_ == 0) return 0;
   Require(Index >= 0 && Count >= 1 && int64_t(Index) + Count <= lineCount_, "lines deleted out of range");
-  const int startRow = RowsBefore(Index);
-  const int endRow = lineOffsets_[size_t(Index + Count - 1)];
-  const int removed = endRow - startRow;
-  const int total = RowCount();
-  std::memmove(rowLengths_.data() + startRow, rowLengths_.data() + endRow, size_t(total - endRow));
-  int32_t* offsets = lineOffsets_.data();
-  std::memmove(offsets + Index, offsets + Index + Count, size_t(lineCount_ - Index - Count) * sizeof(int32_t));
+  const size_t from = EntryFrom(Index), to = EntryFrom(Index + Count);
+  const int32_t before = ExtraBefore(from), removed = ExtraBefore(to) - before;
+  rowLengths_.erase(rowLengths_.begin() + before, rowLengths_.begin() + before + removed);
+  for (size_t j = from; j < to; ++j) SetExtra(j, 0);
+  wrappedLines_.erase(wrappedLines_.begin() + std::ptrdiff_t(from), wrappedLines_.begin() + std::ptrdiff_t(to));
+  extraRows_.erase(extraRows_.begin() + std::ptrdiff_t(from), extraRows_.begin() + std::ptrdiff_t(to));
+  ShiftLines(from, Index + Count, -Count);
+  RebuildSums(from);
   lineCount_ -= Count;
-  for (int i = Index; i < lineCount_; ++i) offsets[i] -= removed;
-  return removed;
+  return Count + removed;
 }
 
 int TTxtWordWrapPlugin::LinesPutted(int Index, int Count) {
@@ -271,38 +433,42 @@ int TTxtWordWrapPlugin::LinesPutted(int Index, int Count) {
   return delta;
 }
 
+// ---- positions ----
+
 TDisplayCoord TTxtWordWrapPlugin::BufferToDisplayPos(const TBufferCoord& Pos) {
   Require(Pos.Char >= 1 && Pos.Line >= 1, "position before the text");
   if (Pos.Line > lineCount_) return {Pos.Char, TxtClampToInt(int64_t(RowCount()) + Pos.Line - lineCount_)};
-  const int first = RowsBefore(Pos.Line - 1);
-  const int end = lineOffsets_[size_t(Pos.Line - 1)];
+  const int line = Pos.Line - 1;
+  const size_t j = EntryFrom(line);
+  const int32_t before = ExtraBefore(j);
+  const int first = line + before;
+  // In a line of one row the column is the character, wherever the line ends.
+  if (j == wrappedLines_.size() || wrappedLines_[j] != line) return {Pos.Char, first + 1};
+  const uint8_t* stored = rowLengths_.data() + before;
+  const int32_t extra = Extra(j);
   int64_t total = 0;
-  for (int row = first; row < end; ++row) {
-    const int length = rowLengths_[size_t(row)];
+  for (int32_t r = 0; r < extra; ++r) {
+    const int length = stored[r];
     total += length;
-    if (total >= Pos.Char) return {static_cast<int>(length + Pos.Char - total), row + 1};
+    if (total >= Pos.Char) return {static_cast<int>(length + Pos.Char - total), first + r + 1};
   }
-  return {TxtClampToInt(rowLengths_[size_t(end - 1)] + Pos.Char - total), end};
+  // The last row, and any place beyond it.
+  const int last = LastRowLength(line, stored, extra);
+  total += last;
+  return {TxtClampToInt(last + Pos.Char - total), first + extra + 1};
 }
 
 TBufferCoord TTxtWordWrapPlugin::DisplayToBufferPos(const TDisplayCoord& Pos) {
   Require(Pos.Column >= 1 && Pos.Row >= 1, "position before the text");
   const int rows = RowCount();
   if (Pos.Row > rows) return {Pos.Column, TxtClampToInt(int64_t(Pos.Row) - rows + lineCount_)};
-  // The first line whose row total reaches the row (every line has at least one row), found
-  // by doubling steps from the first line and a binary search between the last two: the cost
-  // grows with the row's place, so rows near the top cost the same in any text.
-  const int32_t* offsets = lineOffsets_.data();
-  int bound = 1;
-  while (bound < lineCount_ && offsets[bound] < Pos.Row) bound = bound <= lineCount_ / 2 ? bound * 2 : lineCount_;
-  const int32_t* from = offsets + bound / 2;
-  const int32_t* to = offsets + std::min(bound + 1, lineCount_);
-  const int line = static_cast<int>(std::lower_bound(from, to, Pos.Row) - offsets);
-  const int first = RowsBefore(line);
-  const int row = Pos.Row - 1;
-  const bool lastRow = row == offsets[line] - 1;
-  const int limit = lastRow ? maxRowLength_ + 1 : rowLengths_[size_t(row)] + 1;
+  const TRowPlace at = PlaceOfRow(Pos.Row - 1);
+  // A line's last row (a line of one row has no other) reaches to the width + 1; any other
+  // row to its end, which is the next row's start.
+  if (at.Entry < 0) return {std::min(Pos.Column, maxRowLength_ + 1), at.Line + 1};
+  const uint8_t* stored = rowLengths_.data() + at.Before;
+  const int limit = at.Row == at.Extra ? maxRowLength_ + 1 : stored[at.Row] + 1;
   int64_t ch = std::min(Pos.Column, limit);
-  for (int r = first; r < row; ++r) ch += rowLengths_[size_t(r)];
-  return {TxtClampToInt(ch), line + 1};
+  for (int r = 0; r < at.Row; ++r) ch += stored[r];
+  return {TxtClampToInt(ch), at.Line + 1};
 }

@@ -23,6 +23,11 @@ class ITxtWrapSource {
   virtual std::string_view ExpandedLine(int Index, AnsiString& Scratch) = 0;
   // The length ExpandedLine would give when it is known without the text; -1 otherwise.
   virtual int ExpandedLength(int) { return -1; }
+  // ExpandedLength of Count lines from From: one call for many lines, as wrapping a whole text
+  // asks.
+  virtual void ExpandedLengths(int From, int Count, int* Lengths) {
+    for (int i = 0; i < Count; ++i) Lengths[i] = ExpandedLength(From + i);
+  }
   virtual int CharsInWindow() = 0;
   virtual int TabWidth() = 0;
   virtual TTxtCharSet IdentChars() = 0;
@@ -41,6 +46,10 @@ struct TTxtWrapRules {
 // (at least one, and no row is empty unless S is).
 int TxtWrapLine(std::string_view S, const TTxtWrapRules& Rules, std::vector<uint8_t>& Rows);
 
+// The rows of most lines are known without a table: a line of one row (the common case) has
+// no entry, its row is as long as the line, and its place follows from the lines of several
+// rows before it. Only those lines have entries: the line, a byte with its rows past the first,
+// and the lengths of those rows but the last, which is what the line's length leaves.
 class TTxtWordWrapPlugin final : public ITxtEditBufferPlugin {
  public:
   // Owner must be an editor control.
@@ -62,30 +71,70 @@ class TTxtWordWrapPlugin final : public ITxtEditBufferPlugin {
   int LineCount() const { return lineCount_; }
   int MaxRowLength() const { return maxRowLength_; }
   int MinRowLength() const { return minRowLength_; }
-  int LineCapacity() const { return static_cast<int>(lineOffsets_.size()); }
-  int RowCapacity() const { return static_cast<int>(rowLengths_.size()); }
+  // The lines of more than one row, the only ones the tables hold, and the row lengths held.
+  int WrappedLineCount() const { return static_cast<int>(wrappedLines_.size()); }
+  int StoredRowCount() const { return static_cast<int>(rowLengths_.size()); }
 
  private:
+  // A line with 255 rows past its first or more: the byte says so, and this holds the number.
+  struct TBigLine {
+    int32_t Line;
+    int32_t Extra;
+  };
+  // Where a display row lies: its line and the row's place within it (0-based); for a line of
+  // several rows its entry, the rows past the first of the entries before it (where its row
+  // lengths start) and its own.
+  struct TRowPlace {
+    int Line;
+    int Entry;  // -1 for a line of one row
+    int Row;
+    int32_t Before;
+    int32_t Extra;
+  };
+  static constexpr size_t kBlock = 64;
+
   int WrapWidth();
   void ReadRules();
   void WrapAll();
-  // The rows of line Index (0-based) into scratch_.
+  // The number of rows of line Index (0-based); for more than one, their lengths are in
+  // scratch_. BreakText reads the line's text whatever its length.
   int BreakLine(int Index);
+  int BreakText(int Index);
   int RewrapLine(int Index);
-  int RowsBefore(int Index) const { return Index > 0 ? lineOffsets_[Index - 1] : 0; }
-  void GrowLines(int64_t Needed);
-  void GrowRows(int64_t Needed);
-  void ShiftRows(int From, int Delta);
+  // The expanded length of line Index.
+  int LineLength(int Index);
+  // The rows past the first of an entry, and storing them.
+  int32_t Extra(size_t Entry) const;
+  void SetExtra(size_t Entry, int32_t Value);
+  // Of the entries before Entry (Entry may be the number of entries).
+  int32_t ExtraBefore(size_t Entry) const;
+  // blockExtra_ and totalExtra_ after the entries from From on changed, or after the extra
+  // rows of Entry alone changed by Delta.
+  void RebuildSums(size_t From);
+  void AdjustSums(size_t Entry, int32_t Delta);
+  // Moves the entries of the lines from Line on by Lines.
+  void ShiftLines(size_t FromEntry, int Line, int Lines);
+  // The first entry of a line at or after Line (0-based), or the number of entries.
+  size_t EntryFrom(int Line) const;
+  TRowPlace PlaceOfRow(int Row) const;
+  // The length of the last row of an entry, whose others are at Stored.
+  int LastRowLength(int Line, const uint8_t* Stored, int32_t Extra);
 
   std::unique_ptr<ITxtWrapSource> ownSource_;
   ITxtWrapSource* source_;
-  // Row totals after each line, and the length of each row; sized by their capacities.
-  std::vector<int32_t> lineOffsets_;
-  std::vector<uint8_t> rowLengths_;
+  std::vector<int32_t> wrappedLines_;  // the lines of more than one row, in order
+  std::vector<uint8_t> extraRows_;     // their rows past the first, 255 for a big line
+  std::vector<TBigLine> bigLines_;     // by line
+  std::vector<int32_t> blockExtra_;    // the extra rows of the entries before each block of kBlock
+  int32_t totalExtra_ = 0;
+  std::vector<uint8_t> rowLengths_;  // each entry's rows but its last, entry after entry
   int lineCount_ = 0;
   int maxRowLength_ = 0;
   int minRowLength_ = 1;
   TTxtWrapRules rules_;
   std::vector<uint8_t> scratch_;
+  std::vector<int32_t> newLines_;
+  std::vector<int32_t> newExtra_;
+  std::vector<uint8_t> newRows_;
   AnsiString lineScratch_;
 };

@@ -1,9 +1,12 @@
-// The up-down control.
+// The up-down control and the page control.
 #include "framework/ComCtrls.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+
+#include "framework/Forms.h"
+#include "framework/Win.h"
 
 HV_PUBLISH(TCustomUpDown) {}
 
@@ -165,4 +168,261 @@ void TCustomUpDown::SetAssociate(TWinControl* Value) {
   associate_ = Value;
   if (Value) Value->FreeNotification(this);
   RecreateWnd();
+}
+
+// ---- TTabSheet ----
+
+HV_PUBLISH(TTabSheet) {
+  p.Prop("Caption", &T::Caption, &T::SetCaption);
+  p.Prop("PageIndex", &T::PageIndex, &T::SetPageIndex).Stored(false);
+  // The page control places and shows its pages; where it puts them depends on its tabs.
+  p.Prop("Left", &T::Left, &T::SetLeft).Stored(false);
+  p.Prop("Top", &T::Top, &T::SetTop).Stored(false);
+  p.Prop("Width", &T::Width, &T::SetWidth).Stored(false);
+  p.Prop("Height", &T::Height, &T::SetHeight).Stored(false);
+  p.Prop("Align", &T::Align, &T::SetAlign).Stored(false);
+  p.Prop("Anchors", &T::Anchors, &T::SetAnchors).Stored(false);
+  p.Prop("TabOrder", &T::TabOrder, &T::SetTabOrder).Stored(false);
+  p.Prop("Visible", &T::Visible, &T::SetVisible).Stored(false);
+}
+
+TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
+  SetAlign(alClient);
+  SetControlStyle(ControlStyle() + csAcceptsControls);
+  SetVisible(false);
+}
+
+TTabSheet::~TTabSheet() {
+  if (pageControl_) pageControl_->RemovePage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* Value) {
+  if (Value == pageControl_) return;
+  if (pageControl_) pageControl_->RemovePage(this);
+  SetParent(Value);
+  if (Value) Value->InsertPage(this);
+}
+
+int TTabSheet::PageIndex() const {
+  if (!pageControl_) return -1;
+  const auto& pages = pageControl_->pages_;
+  return static_cast<int>(std::find(pages.begin(), pages.end(), this) - pages.begin());
+}
+
+void TTabSheet::SetPageIndex(int Value) {
+  const int from = PageIndex();
+  if (from < 0 || Value < 0 || Value >= pageControl_->PageCount() || Value == from) return;
+  auto& pages = pageControl_->pages_;
+  pages.erase(pages.begin() + from);
+  pages.insert(pages.begin() + Value, this);
+  pageControl_->UpdateTabs();
+}
+
+void TTabSheet::SetParentComponent(TComponent* Value) {
+  if (auto* control = dynamic_cast<TPageControl*>(Value)) {
+    SetPageControl(control);
+    return;
+  }
+  inherited::SetParentComponent(Value);
+}
+
+TComponent* TTabSheet::GetParentComponent() const { return pageControl_; }
+
+void TTabSheet::CMTextChanged(TMessage& Message) {
+  inherited::CMTextChanged(Message);
+  if (pageControl_) pageControl_->UpdateTab(this);
+}
+
+// ---- TPageControl ----
+
+HV_PUBLISH(TPageControl) {
+  p.Prop("ActivePage", &T::ActivePage, &T::SetActivePage);
+  p.Event("OnChange", &T::OnChange);
+  p.Event("OnChanging", &T::OnChanging);
+}
+
+TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(Left(), Top(), 289, 193);
+  SetTabStop(true);
+  SetControlStyle(ControlStyle() + csAcceptsControls + csDoubleClicks);
+  INITCOMMONCONTROLSEX init{sizeof init, ICC_TAB_CLASSES};
+  InitCommonControlsEx(&init);
+}
+
+TPageControl::~TPageControl() {
+  for (TTabSheet* page : pages_) page->pageControl_ = nullptr;
+  pages_.clear();
+}
+
+TTabSheet* TPageControl::Pages(int Index) const {
+  return Index >= 0 && Index < PageCount() ? pages_[static_cast<size_t>(Index)] : nullptr;
+}
+
+void TPageControl::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, WC_TABCONTROLW);
+  Params.Style |= WS_CLIPCHILDREN;
+  Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TPageControl::CreateWnd() {
+  inherited::CreateWnd();
+  UpdateTabs();
+  Realign();
+}
+
+void TPageControl::InsertPage(TTabSheet* Page) {
+  pages_.push_back(Page);
+  Page->pageControl_ = this;
+  UpdateTabs();
+  if (!activePage_) SetActivePage(Page);
+}
+
+void TPageControl::RemovePage(TTabSheet* Page) {
+  auto it = std::find(pages_.begin(), pages_.end(), Page);
+  if (it == pages_.end()) return;
+  const auto index = it - pages_.begin();
+  pages_.erase(it);
+  Page->pageControl_ = nullptr;
+  if (activePage_ == Page) {
+    activePage_ = nullptr;
+    if (!pages_.empty()) SetActivePage(pages_[std::min<size_t>(static_cast<size_t>(index), pages_.size() - 1)]);
+  }
+  UpdateTabs();
+}
+
+void TPageControl::UpdateTab(TTabSheet* Page) {
+  const int index = Page->PageIndex();
+  if (!HandleAllocated() || index < 0) return;
+  WideString text = Page->Caption();
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text.data();
+  SendMessageW(Handle(), TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void TPageControl::UpdateTabs() {
+  if (!HandleAllocated()) return;
+  SendMessageW(Handle(), TCM_DELETEALLITEMS, 0, 0);
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    WideString text = pages_[i]->Caption();
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    SendMessageW(Handle(), TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
+  // One row of tabs more or less moves the pages.
+  Realign();
+}
+
+int TPageControl::ActivePageIndex() const { return activePage_ ? activePage_->PageIndex() : -1; }
+
+void TPageControl::SetActivePageIndex(int Value) { SetActivePage(Pages(Value)); }
+
+void TPageControl::SetActivePage(TTabSheet* Page) {
+  if (Page && Page->pageControl_ != this) return;
+  ChangeActivePage(Page);
+  if (HandleAllocated()) SendMessageW(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
+}
+
+void TPageControl::ChangeActivePage(TTabSheet* Page) {
+  if (Page == activePage_) return;
+  TTabSheet* previous = activePage_;
+  activePage_ = Page;
+  if (Page) {
+    Page->BringToFront();
+    Page->SetVisible(true);
+  }
+  if (previous) {
+    // The focus leaves with the page that hides.
+    TCustomForm* form = GetParentForm(this);
+    if (form && previous->ContainsControl(form->ActiveControl())) form->SetActiveControl(this);
+    previous->SetVisible(false);
+  }
+}
+
+bool TPageControl::CanChange() {
+  bool allow = true;
+  if (OnChanging) OnChanging(this, allow);
+  return allow;
+}
+
+void TPageControl::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TPageControl::SelectNextPage(bool GoForward) {
+  if (pages_.size() < 2) return;
+  const int count = PageCount();
+  const int next = ((std::max(ActivePageIndex(), 0) + (GoForward ? 1 : -1)) % count + count) % count;
+  if (!CanChange()) return;
+  SetActivePageIndex(next);
+  Change();
+}
+
+TRect TPageControl::DisplayRect() {
+  TRect r = Rect(0, 0, Width(), Height());
+  if (HandleAllocated()) {
+    r = ClientRect();
+    RECT display = ToRECT(r);
+    SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    return ToTRect(display);
+  }
+  // Without a window: one row of tabs of the message font and the pane's frame.
+  return Rect(4, 24, std::max(r.Right - 4, 4), std::max(r.Bottom - 4, 24));
+}
+
+void TPageControl::AdjustClientRect(TRect& Rect) {
+  inherited::AdjustClientRect(Rect);
+  const TRect display = DisplayRect();
+  Rect.Left = std::max(Rect.Left, display.Left);
+  Rect.Top = std::max(Rect.Top, display.Top);
+  Rect.Right = std::min(Rect.Right, display.Right);
+  Rect.Bottom = std::min(Rect.Bottom, display.Bottom);
+}
+
+void TPageControl::AlignControls(TControl* AControl, TRect& Rect) {
+  // Every page fills the display area, hidden ones too, so that one shown later fits.
+  for (TTabSheet* page : pages_) page->SetBounds(Rect.Left, Rect.Top, Rect.Width(), Rect.Height());
+  inherited::AlignControls(AControl, Rect);
+}
+
+void TPageControl::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_NOTIFY) {
+    auto* header = reinterpret_cast<NMHDR*>(Message.LParam);
+    if (header->code == TCN_SELCHANGING) {
+      Message.Result = CanChange() ? FALSE : TRUE;
+      return;
+    }
+    if (header->code == TCN_SELCHANGE) {
+      const auto index = static_cast<int>(SendMessageW(Handle(), TCM_GETCURSEL, 0, 0));
+      ChangeActivePage(Pages(index));
+      Change();
+      return;
+    }
+  }
+  inherited::Dispatch(Message);
+}
+
+void TPageControl::CMDialogKey(TMessage& Message) {
+  // Ctrl+Tab and Shift+Ctrl+Tab turn the pages while the focus is on them.
+  if (Message.WParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 && HandleAllocated() &&
+      (GetFocus() == Handle() || IsChild(Handle(), GetFocus()))) {
+    SelectNextPage(GetKeyState(VK_SHIFT) >= 0);
+    Message.Result = 1;
+    return;
+  }
+  inherited::CMDialogKey(Message);
+}
+
+void TPageControl::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+  for (TTabSheet* page : pages_) Proc(page);
+  std::vector<TComponent*> others;
+  inherited::GetChildren(
+      [&](TComponent* c) {
+        if (std::find(pages_.begin(), pages_.end(), c) == pages_.end()) others.push_back(c);
+      },
+      Root);
+  for (TComponent* c : others) Proc(c);
 }

@@ -1,6 +1,9 @@
-// The up-down control ("msctls_updown32"): two arrows that step a position between Min and
-// Max, optionally shown in an associated edit.
+// The common controls of the system: the up-down control ("msctls_updown32"), two arrows that
+// step a position between Min and Max, and the page control ("SysTabControl32"), a row of tabs
+// over pages of which the one of the selected tab shows.
 #pragma once
+
+#include <vector>
 
 #include "framework/Controls.h"
 
@@ -64,4 +67,83 @@ class TUpDown : public TCustomUpDown {
   HV_CLASS(TUpDown, TCustomUpDown)
  public:
   explicit TUpDown(TComponent* AOwner) : TCustomUpDown(AOwner) {}
+};
+
+class TPageControl;
+
+// One page of a page control: its caption is the tab's text; only the active page shows.
+class TTabSheet : public TWinControl {
+  HV_CLASS(TTabSheet, TWinControl)
+ public:
+  explicit TTabSheet(TComponent* AOwner);
+  ~TTabSheet() override;
+
+  TPageControl* PageControl() const { return pageControl_; }
+  // Moves the page to the end of another control's pages (null: out of any).
+  void SetPageControl(TPageControl* Value);
+  // The place among the pages; -1 without a page control.
+  int PageIndex() const;
+  void SetPageIndex(int Value);
+
+  // A page read from a form file joins the page control it is read into.
+  void SetParentComponent(TComponent* Value) override;
+  TComponent* GetParentComponent() const override;
+
+ protected:
+  void CMTextChanged(TMessage& Message) override;
+
+ private:
+  friend class TPageControl;
+  TPageControl* pageControl_ = nullptr;
+};
+
+using TTabChangingEvent = TEvent<void(TObject* Sender, bool& AllowChange)>;
+
+class TPageControl : public TWinControl {
+  HV_CLASS(TPageControl, TWinControl)
+ public:
+  explicit TPageControl(TComponent* AOwner);
+  // The pages are not freed with the control's window: the owner frees them.
+  ~TPageControl() override;
+
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+  TTabSheet* Pages(int Index) const;
+  TTabSheet* ActivePage() const { return activePage_; }
+  // Shows the page and selects its tab (a page of another control is ignored); OnChange is
+  // left to the user's choice of a tab.
+  void SetActivePage(TTabSheet* Page);
+  int ActivePageIndex() const;
+  void SetActivePageIndex(int Value);
+  // The next or previous page, wrapping round, as a user's choice (OnChanging, OnChange).
+  void SelectNextPage(bool GoForward);
+  // The area the pages fill, in client co-ordinates.
+  TRect DisplayRect();
+
+  // Pages first, in page order.
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
+
+  // A tab chosen by the user: OnChanging may keep the current page, OnChange follows a change.
+  TTabChangingEvent OnChanging;
+  TNotifyEvent OnChange;
+
+ protected:
+  friend class TTabSheet;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void AdjustClientRect(TRect& Rect) override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+  void CMDialogKey(TMessage& Message) override;
+  virtual bool CanChange();
+  virtual void Change();
+
+ private:
+  void InsertPage(TTabSheet* Page);
+  void RemovePage(TTabSheet* Page);
+  void UpdateTab(TTabSheet* Page);
+  void UpdateTabs();
+  void ChangeActivePage(TTabSheet* Page);
+
+  std::vector<TTabSheet*> pages_;
+  TTabSheet* activePage_ = nullptr;
 };

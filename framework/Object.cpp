@@ -147,6 +147,14 @@ const TClassInfo& FindClass(std::string_view name) {
   return *c;
 }
 
+std::vector<const TClassInfo*> RegisteredClasses() {
+  std::lock_guard<std::mutex> g(Registry().lock);
+  std::vector<const TClassInfo*> classes;
+  classes.reserve(Registry().byName.size());
+  for (const auto& entry : Registry().byName) classes.push_back(entry.second);
+  return classes;
+}
+
 // ---- properties ----
 
 const TPropInfo* GetPropInfo(const TObject* obj, std::string_view name) {

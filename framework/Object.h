@@ -181,6 +181,8 @@ void UnRegisterClass(const TClassInfo& cls);
 const TClassInfo* GetClass(std::string_view name);
 // As GetClass; raises EClassNotFound "Class %s not found".
 const TClassInfo& FindClass(std::string_view name);
+// Every registered class, in the order of their upper-cased names.
+std::vector<const TClassInfo*> RegisteredClasses();
 
 // ---- published properties by name ----
 const TPropInfo* GetPropInfo(const TObject* obj, std::string_view name);

@@ -11,13 +11,29 @@
 #include "framework/StdCtrls.h"
 
 void RegisterStandardClasses() {
-  RegisterClasses(
-      {&TEdit::StaticClassInfo(),        &TMemo::StaticClassInfo(),           &TLabel::StaticClassInfo(),
-       &TButton::StaticClassInfo(),      &TCheckBox::StaticClassInfo(),       &TRadioButton::StaticClassInfo(),
-       &TGroupBox::StaticClassInfo(),    &TScrollBar::StaticClassInfo(),      &TComboBox::StaticClassInfo(),
-       &TListBox::StaticClassInfo(),     &TCheckListBox::StaticClassInfo(),   &TPanel::StaticClassInfo(),
-       &TBevel::StaticClassInfo(),       &TImage::StaticClassInfo(),          &TSpeedButton::StaticClassInfo(),
-       &TUpDown::StaticClassInfo(),      &TMaskEdit::StaticClassInfo(),       &TOpenDialog::StaticClassInfo(),
-       &TSaveDialog::StaticClassInfo(),  &TColorDialog::StaticClassInfo(),    &TFontDialog::StaticClassInfo(),
-       &TPrintDialog::StaticClassInfo(), &TPageSetupDialog::StaticClassInfo()});
+  RegisterClasses({&TEdit::StaticClassInfo(),
+                   &TMemo::StaticClassInfo(),
+                   &TLabel::StaticClassInfo(),
+                   &TButton::StaticClassInfo(),
+                   &TCheckBox::StaticClassInfo(),
+                   &TRadioButton::StaticClassInfo(),
+                   &TGroupBox::StaticClassInfo(),
+                   &TScrollBar::StaticClassInfo(),
+                   &TComboBox::StaticClassInfo(),
+                   &TListBox::StaticClassInfo(),
+                   &TCheckListBox::StaticClassInfo(),
+                   &TPanel::StaticClassInfo(),
+                   &TBevel::StaticClassInfo(),
+                   &TImage::StaticClassInfo(),
+                   &TSpeedButton::StaticClassInfo(),
+                   &TUpDown::StaticClassInfo(),
+                   &TMaskEdit::StaticClassInfo(),
+                   &TOpenDialog::StaticClassInfo(),
+                   &TSaveDialog::StaticClassInfo(),
+                   &TColorDialog::StaticClassInfo(),
+                   &TFontDialog::StaticClassInfo(),
+                   &TPrintDialog::StaticClassInfo(),
+                   &TPageSetupDialog::StaticClassInfo(),
+                   &TPageControl::StaticClassInfo(),
+                   &TTabSheet::StaticClassInfo()});
 }

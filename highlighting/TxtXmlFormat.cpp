@@ -25,6 +25,19 @@ TColor ReadColorText(const AnsiString& Text, TColor Default) { return Text.empty
 
 AnsiString BoolText(bool Value) { return Value ? "True" : "False"; }
 
+BreakType ResolvedBreak(const TTxtRange& Range, bool Close) {
+  const TTxtMultiToken& token = Close ? Range.CloseTokens : Range.OpenTokens;
+  const TTxtRange& holder = Close || !Range.Parent ? Range : *Range.Parent;
+  for (int i = 0; i < token.SymbolCount(); ++i) {
+    const AnsiString symbol = token.GetSymbol(i);
+    const size_t last = symbol.find_last_not_of('\0');
+    if (last == AnsiString::npos) continue;
+    const auto c = static_cast<unsigned char>(symbol[last]);
+    return holder.Delimiters.Contains(c) || AbsoluteDelimiters.Contains(c) ? BreakType::Any : BreakType::Term;
+  }
+  return BreakType::Any;
+}
+
 AnsiString JoinLines(const TStringList& Lines) {
   AnsiString text;
   for (int i = 0; i < Lines.Count(); ++i) {
@@ -283,11 +296,15 @@ bool TTxtXmlFormatNativeXml20::ImportToken(TTxtMultiToken* Token, const IXmlNode
 }
 
 bool TTxtXmlFormatNativeXml20::ExportToken(TTxtMultiToken* Token, const IXmlNode& Node) {
+  WriteToken(Token, Node, BreakType::Any);
+  return true;
+}
+
+void TTxtXmlFormatNativeXml20::WriteToken(TTxtMultiToken* Token, const IXmlNode& Node, BreakType Resolved) {
   if (Token->FinishOnEol) Node->SetAttribute("FinishOnEol", "True");
   Node->SetAttribute("StartLine", StartLineToStr(Token->StartLine));
-  const AnsiString part = PartOfTermToStr(Token->StartType, Token->BreakType);
+  const AnsiString part = PartOfTermToStr(Token->StartType, Token->BreakType, Resolved);
   if (!part.empty()) Node->SetAttribute("PartOfTerm", part);
-  return true;
 }
 
 bool TTxtXmlFormatNativeXml20::ImportKeyList(TTxtKeyList* KeyList, const IXmlNode& Node) {
@@ -358,8 +375,8 @@ bool TTxtXmlFormatNativeXml20::ExportRange(TTxtRange* Range, const IXmlNode& Nod
   ExportAttributes(Range->Attributes.get(), Node->AppendElement("Attributes"));
   Node->AppendElement("Delimiters")->SetAttribute("Value", CharSetToStr(Range->Delimiters, false));
   if (Node->NodeName() != "MainRules") {
-    ExportToken(&Range->OpenTokens, Node->AppendElement("OpenToken"));
-    ExportToken(&Range->CloseTokens, Node->AppendElement("CloseToken"));
+    WriteToken(&Range->OpenTokens, Node->AppendElement("OpenToken"), ResolvedBreak(*Range, false));
+    WriteToken(&Range->CloseTokens, Node->AppendElement("CloseToken"), ResolvedBreak(*Range, true));
     IXmlNode props = Node->AppendElement("Properties");
     if (Range->CloseOnTerm()) props->SetAttribute("CloseOnTerm", "True");
     if (Range->CloseOnEol()) props->SetAttribute("CloseOnEol", "True");

@@ -92,6 +92,7 @@ class TTxtXmlFormatNativeXml20 : public TTxtXmlFormatNativeXml {
 
  protected:
   bool ReadRange(TTxtRange* Range, const IXmlNode& Node, int Depth) override;
+  void WriteToken(TTxtMultiToken* Token, const IXmlNode& Node, BreakType Resolved);
 };
 
 // Chooses the version by the start of the input and the exporter by the highlighter's
@@ -113,6 +114,11 @@ int ReadIntAttr(const IXmlNode& Node, const AnsiString& Name, int Default);
 // Empty gives Default; otherwise a colour name or an integer, else EConvertError.
 TColor ReadColorText(const AnsiString& Text, TColor Default);
 AnsiString BoolText(bool Value);
+// How preparing Range decides a break left Unspecified for the first symbol of its open
+// (Close false) or close token: Any when the symbol's last byte is a delimiter of the range
+// whose parser holds it (the enclosing range for an open symbol, the range itself for a close
+// one), else Term.
+BreakType ResolvedBreak(const TTxtRange& Range, bool Close);
 // Only element children count: comments and texts between them carry no rules.
 template <class F>
 void ForEachElement(const IXmlNode& Node, F Visit) {

@@ -72,8 +72,8 @@ AnsiString StartLineText(StartLine Value) {
   return text.empty() ? AnsiString("False") : text;
 }
 
-AnsiString PartOfTermText(const TTxtMultiToken& Token) {
-  const AnsiString text = PartOfTermToStr(Token.StartType, Token.BreakType);
+AnsiString PartOfTermText(const TTxtMultiToken& Token, BreakType Resolved) {
+  const AnsiString text = PartOfTermToStr(Token.StartType, Token.BreakType, Resolved);
   return text.empty() ? AnsiString("True") : text;
 }
 
@@ -234,8 +234,9 @@ bool TTxtXmlFormatNativeXml15::ExportRange(TTxtRange* Range, const IXmlNode& Nod
   Node->AppendElement("OpenSymbolStartLine")->SetText(StartLineText(Range->OpenTokens.StartLine));
   Node->AppendElement("CloseSymbolStartLine")->SetText(StartLineText(Range->CloseTokens.StartLine));
   AppendTextElement(Node, "DelimiterChars", CharSetToStr(Range->Delimiters, false));
-  Node->AppendElement("OpenSymbolPartOfTerm")->SetText(PartOfTermText(Range->OpenTokens));
-  Node->AppendElement("CloseSymbolPartOfTerm")->SetText(PartOfTermText(Range->CloseTokens));
+  Node->AppendElement("OpenSymbolPartOfTerm")->SetText(PartOfTermText(Range->OpenTokens, ResolvedBreak(*Range, false)));
+  Node->AppendElement("CloseSymbolPartOfTerm")
+      ->SetText(PartOfTermText(Range->CloseTokens, ResolvedBreak(*Range, true)));
   Node->AppendElement("CloseOnTerm")->SetText(BoolText(Range->CloseOnTerm()));
   Node->AppendElement("CloseOnEol")->SetText(BoolText(Range->CloseOnEol()));
   Node->AppendElement("AllowPredClose")->SetText(BoolText(Range->AllowPredClose()));

@@ -1,6 +1,8 @@
 // Scheme files of version 1.8, and the text passes that versions 1.8 and 1.5 share.
 #include "highlighting/TxtXmlFormat18.h"
 
+#include <algorithm>
+
 #include "framework/Conversions.h"
 #include "framework/StrRoutines.h"
 
@@ -58,13 +60,22 @@ AnsiString FinishOldSchemeText(const AnsiString& Text) {
 
 IXmlNode AppendTextElement(const IXmlNode& Parent, const AnsiString& Name, const AnsiString& Text) {
   IXmlNode e = Parent->AppendElement(Name);
-  const bool blanks = !Text.empty() && Text.find_first_not_of(" \t\r\n") == AnsiString::npos;
-  // A text child of blanks is written as references; an element's own value of blanks would
-  // read back as nothing.
-  if (blanks)
-    e->AppendText(Text);
-  else
+  auto blank = [](char c) { return static_cast<unsigned char>(c) - 1u < 32u; };
+  const bool blanks = !Text.empty() && std::all_of(Text.begin(), Text.end(), blank);
+  if (!blanks && Text.find_first_of("\r\n") == AnsiString::npos) {
     e->SetText(Text);
+    return e;
+  }
+  // The parser drops a text of bytes 1-32 as layout, and the line passes of the older formats
+  // rewrite line breaks. Text children of such bytes alone are written as references, so the
+  // text goes out as pieces, each CR and LF a piece of its own; it reads back as one text.
+  size_t start = 0;
+  for (size_t i = 0; i <= Text.size(); ++i) {
+    if (i < Text.size() && Text[i] != '\r' && Text[i] != '\n') continue;
+    if (i > start) e->AppendText(Text.substr(start, i - start));
+    if (i < Text.size()) e->AppendText(Text.substr(i, 1));
+    start = i + 1;
+  }
   return e;
 }
 
@@ -169,11 +180,11 @@ void TTxtXmlFormatNativeXml18::ImportTokenAttributes(TTxtMultiToken* Token, cons
 }
 
 void TTxtXmlFormatNativeXml18::ExportTokenAttributes(TTxtMultiToken* Token, const IXmlNode& Rule,
-                                                     const AnsiString& Prefix) {
+                                                     const AnsiString& Prefix, BreakType Resolved) {
   if (Token->FinishOnEol) Rule->SetAttribute(Prefix + "FinishOnEol", "True");
   if (Token->StartLine != StartLine::Anywhere)
     Rule->SetAttribute(Prefix + "StartLine", StartLineToStr(Token->StartLine));
-  const AnsiString part = PartOfTermToStr(Token->StartType, Token->BreakType);
+  const AnsiString part = PartOfTermToStr(Token->StartType, Token->BreakType, Resolved);
   if (!part.empty()) Rule->SetAttribute(Prefix + "PartOfTerm", part);
 }
 
@@ -246,10 +257,10 @@ bool TTxtXmlFormatNativeXml18::ExportRange(TTxtRange* Range, const IXmlNode& Nod
   IXmlNode rule = Node->AppendElement("Rule");
   if (Range->OpenTokens.SymbolCount() > 0 && !Range->OpenTokens.GetSymbol(0).empty())
     rule->SetAttribute("OpenSymbol", Range->OpenTokens.GetSymbol(0));
-  ExportTokenAttributes(&Range->OpenTokens, rule, "OpenSymbol");
+  ExportTokenAttributes(&Range->OpenTokens, rule, "OpenSymbol", ResolvedBreak(*Range, false));
   if (Range->CloseTokens.SymbolCount() > 0 && !Range->CloseTokens.GetSymbol(0).empty())
     rule->SetAttribute("CloseSymbol", Range->CloseTokens.GetSymbol(0));
-  ExportTokenAttributes(&Range->CloseTokens, rule, "CloseSymbol");
+  ExportTokenAttributes(&Range->CloseTokens, rule, "CloseSymbol", ResolvedBreak(*Range, true));
   if (Range->CloseOnTerm()) rule->SetAttribute("CloseOnTerm", "True");
   if (Range->CloseOnEol()) rule->SetAttribute("CloseOnEol", "True");
   if (Range->AllowPredClose()) rule->SetAttribute("AllowPredClose", "True");

@@ -27,7 +27,9 @@ class TTxtXmlFormatNativeXml18 : public TTxtXmlFormatNativeXml {
 
   // The three per-token attributes Prefix + "FinishOnEol", "StartLine" and "PartOfTerm".
   static void ImportTokenAttributes(TTxtMultiToken* Token, const IXmlNode& Rule, const AnsiString& Prefix);
-  static void ExportTokenAttributes(TTxtMultiToken* Token, const IXmlNode& Rule, const AnsiString& Prefix);
+  // Resolved: how the range decides the token's break when it is left Unspecified.
+  static void ExportTokenAttributes(TTxtMultiToken* Token, const IXmlNode& Rule, const AnsiString& Prefix,
+                                    BreakType Resolved = BreakType::Any);
 
   // The packed colour text "fg,bg;pf:pb.style" read into Attributes, and written from it.
   static void UnpackAttributes(const AnsiString& Text, TTxtAttributes* Attributes);
@@ -45,7 +47,8 @@ AnsiString PrepareOldSchemeText(const AnsiString& Text);
 // The written document as a 1.x file: no declaration, "Txt" gone from the root's name, lines
 // ended by CR LF.
 AnsiString FinishOldSchemeText(const AnsiString& Text);
-// Appends child Name holding Text; a text of blanks only is kept as references.
+// Appends child Name holding Text; a text of bytes 1-32 only, and every CR and LF, are written
+// as references, which neither the parser nor the line passes change.
 IXmlNode AppendTextElement(const IXmlNode& Parent, const AnsiString& Name, const AnsiString& Text);
 // History and Sample: one child element per line, or the filler text when there are none.
 void ExportLines(const IXmlNode& Node, const AnsiString& Text, const AnsiString& ChildName, const AnsiString& Filler);

@@ -94,11 +94,15 @@ BreakType StrToBreakType(const AnsiString& Text) {
   return BreakType::Unspecified;
 }
 
-AnsiString PartOfTermToStr(StartType Start, BreakType Break) {
-  if (Start == StartType::Term && Break == BreakType::Term) return "False";
-  if (Start == StartType::Any && Break == BreakType::Term) return "Left";
-  if (Start == StartType::Term && Break == BreakType::Any) return "Right";
-  return AnsiString();
+AnsiString PartOfTermToStr(StartType Start, BreakType Break, BreakType Resolved) {
+  // Only a start of Any lets a symbol begin inside a word: Unspecified behaves as Term.
+  const bool anyStart = Start == StartType::Any;
+  if (Break == BreakType::Unspecified) {
+    if (!anyStart) return "Both";
+    Break = Resolved == BreakType::Term ? BreakType::Term : BreakType::Any;
+  }
+  if (anyStart) return Break == BreakType::Term ? "Left" : AnsiString();
+  return Break == BreakType::Term ? "False" : "Right";
 }
 
 AnsiString CharSetToStr(const TTxtCharSet& Set, bool KeepBlanks) {

@@ -93,8 +93,12 @@ AnsiString StartLineToStr(StartLine Value);
 StartLine StrToStartLine(const AnsiString& Text);
 StartType StrToStartType(const AnsiString& Text);
 BreakType StrToBreakType(const AnsiString& Text);
-// Empty for every pair that has no text of its own (the attribute is then left out).
-AnsiString PartOfTermToStr(StartType Start, BreakType Break);
+// The text that reads back as a pair that colours the same; empty for (Any, Any), where the
+// attribute is left out. A start other than Any acts as Term; a break left Unspecified is
+// decided per symbol from the delimiters when the range is prepared: after a start that is not
+// Any it is written as "Both" (Unspecified on both sides), after Any as Resolved, the decision
+// for the token's symbols (see ResolvedBreak).
+AnsiString PartOfTermToStr(StartType Start, BreakType Break, BreakType Resolved = BreakType::Any);
 // The member bytes 1-255 in ascending order; TAB, LF, CR and space only when KeepBlanks is set.
 AnsiString CharSetToStr(const TTxtCharSet& Set, bool KeepBlanks);
 // The set of the text's bytes; NUL never becomes a member (it ends every line).

@@ -59,8 +59,10 @@ AnsiString TBinXmlReader::ReadOptionString() {
   return (Options & BinXmlWideStrings) ? WideToAnsi(ReadWideString()) : ReadAnsiString();
 }
 
-TVariant TBinXmlReader::ReadVariant() {
-  switch (ReadInt()) {
+TVariant TBinXmlReader::ReadVariant() { return ReadVariantOf(ReadInt()); }
+
+TVariant TBinXmlReader::ReadVariantOf(int32_t Type) {
+  switch (Type) {
     case varEmpty: return TVariant();
     case varNull: return TVariant::Null();
     case varSmallint: return TVariant(ReadRaw<int16_t>());
@@ -115,47 +117,84 @@ int TBinXmlReader::ReadNameId() {
   return id;
 }
 
+TXmlValue TBinXmlReader::ReadValue() {
+  const int32_t type = ReadInt();
+  if (type != varString) return builder_->Value(ReadVariantOf(type));
+  char* bytes;
+  const TXmlValue value = builder_->Text(static_cast<size_t>(ReadCount(1)), bytes);
+  ReadBytes(bytes, static_cast<int64_t>(value.Text().size()));
+  return value;
+}
+
+TXmlValue TBinXmlReader::ReadOptionText() {
+  if (Options & BinXmlWideStrings) return builder_->Text(WideToAnsi(ReadWideString()));
+  char* bytes;
+  const TXmlValue value = builder_->Text(static_cast<size_t>(ReadCount(1)), bytes);
+  ReadBytes(bytes, static_cast<int64_t>(value.Text().size()));
+  return value;
+}
+
+// A node's attributes and children; the children wait until all are read and are then given
+// to the node in one list (also when an error stops the reading).
 void TBinXmlReader::ReadNode(TXmlNode* Node, int Depth) {
-  if (Depth > XmlMaxDepth) ReadError();
-  Node->ClearAttributes();
   const int attributes = ReadCount(2);
   for (int i = 0; i < attributes; ++i) {
     const int id = ReadNameId();
-    Node->SetAttributeValue(id, ReadVariant());
+    builder_->AddAttribute(id, ReadValue());
   }
+  builder_->FinishAttributes(Node);
   const int children = ReadCount(2);
-  const IXmlNameTable& table = Node->nameTable_;
-  for (int i = 0; i < children; ++i) {
-    switch (ReadRaw<uint8_t>()) {
-      case ELEMENT_NODE: {
-        auto* element = new TXmlElement(table, ReadNameId());
-        Node->GetChildList()->AppendNew(element);
-        element->SetValue(ReadVariant());
-        ReadNode(element, Depth + 1);
-        break;
+  const size_t mark = pending_.size();
+  auto attach = [&] {
+    builder_->SetChildren(Node, pending_.data() + mark, pending_.size() - mark);
+    pending_.resize(mark);
+  };
+  try {
+    for (int i = 0; i < children; ++i) {
+      const uint8_t type = ReadRaw<uint8_t>();
+      if (!XmlLevelAllowed(type, Depth + 1)) ReadError();
+      switch (type) {
+        case ELEMENT_NODE: {
+          TXmlElement* element = builder_->Element(ReadNameId());
+          pending_.push_back(element);
+          builder_->SetValue(element, ReadValue());
+          ReadNode(element, Depth + 1);
+          break;
+        }
+        case TEXT_NODE: pending_.push_back(builder_->TextNode(ReadValue())); break;
+        case CDATA_SECTION_NODE: pending_.push_back(builder_->CDataSection(ReadOptionText())); break;
+        case COMMENT_NODE: pending_.push_back(builder_->Comment(ReadOptionText())); break;
+        case PROCESSING_INSTRUCTION_NODE: {
+          TXmlProcessingInstruction* pi = builder_->Instruction(ReadNameId(), TXmlValue::Borrowed(nullptr, 0));
+          pending_.push_back(pi);
+          builder_->SetData(pi, ReadOptionText());
+          ReadNode(pi, Depth + 1);
+          break;
+        }
+        default: XmlError(kNodeReadType);
       }
-      case TEXT_NODE: Node->GetChildList()->AppendNew(new TXmlText(table, ReadVariant())); break;
-      case CDATA_SECTION_NODE: Node->GetChildList()->AppendNew(new TXmlCDATASection(table, ReadOptionString())); break;
-      case COMMENT_NODE: Node->GetChildList()->AppendNew(new TXmlComment(table, ReadOptionString())); break;
-      case PROCESSING_INSTRUCTION_NODE: {
-        const int target = ReadNameId();
-        auto* pi = new TXmlProcessingInstruction(table, target, AnsiString());
-        Node->GetChildList()->AppendNew(pi);
-        pi->SetText(ReadOptionString());
-        ReadNode(pi, Depth + 1);
-        break;
-      }
-      default: XmlError(kNodeReadType);
     }
+  } catch (...) {
+    attach();
+    throw;
   }
+  attach();
 }
 
 void TBinXmlReader::ReadDocument(TXmlDocument& Document) {
   Options = ReadRaw<uint32_t>();
   IXmlNameTable table = ReadNameTable();
-  Document.nameTable_ = table;
+  Document.SetNameTable(table.get());
   table_ = table.get();
-  ReadNode(&Document, 0);
+  TXmlBuilder builder(*table_);
+  builder_ = &builder;
+  try {
+    ReadNode(&Document, 0);
+  } catch (...) {
+    builder_ = nullptr;
+    throw;
+  }
+  builder_ = nullptr;
 }
 
 TStmXmlReader::TStmXmlReader(TStream* Stream)
@@ -219,9 +258,9 @@ void TBinXmlWriter::WriteWideString(const WideString& Text) {
   Write(units.data(), static_cast<int>(units.size() * 2));
 }
 
-void TBinXmlWriter::WriteOptionString(const AnsiString& Text) {
+void TBinXmlWriter::WriteOptionString(std::string_view Text) {
   if (Options & BinXmlWideStrings)
-    WriteWideString(AnsiToWide(Text));
+    WriteWideString(AnsiToWide(AnsiString(Text)));
   else
     WriteAnsiString(Text);
 }
@@ -272,35 +311,42 @@ void TBinXmlWriter::WriteNameTable(const TXmlNameTable& Table) {
   }
 }
 
+void TBinXmlWriter::WriteValue(const TXmlValue& Value) {
+  if (!Value.IsText()) return WriteVariant(Value.ToVariant());
+  WriteInt(varString);
+  WriteAnsiString(Value.Text());
+}
+
 void TBinXmlWriter::WriteNode(const TXmlNode* Node) {
   WriteInt(Node->AttributeCount());
-  for (const auto& attr : Node->attributes_) {
+  for (const TXmlAttrData& attr : Node->Attributes()) {
     WriteInt(attr.NameId);
-    WriteVariant(attr.Value);
+    WriteValue(attr.Value);
   }
-  const TXmlNodeList* list = Node->childList_;
-  const int count = list ? list->Count() : 0;
-  WriteInt(count);
-  for (int i = 0; i < count; ++i) {
-    const TXmlNode* child = list->RawItem(i);
+  const TXmlChildren children = Node->Children();
+  WriteInt(static_cast<int32_t>(children.size()));
+  for (const TXmlNode* child : children) {
     const int type = child->NodeType();
     switch (type) {
       case ELEMENT_NODE: {
         WriteRaw<uint8_t>(static_cast<uint8_t>(type));
         const auto* element = static_cast<const TXmlElement*>(child);
         WriteInt(element->NodeNameId());
-        WriteVariant(element->HasChildNodes() ? TVariant() : element->Value());
+        if (element->HasChildNodes())
+          WriteInt(varEmpty);
+        else
+          WriteValue(element->value_);
         WriteNode(element);
         break;
       }
       case TEXT_NODE:
         WriteRaw<uint8_t>(static_cast<uint8_t>(type));
-        WriteVariant(const_cast<TXmlNode*>(child)->NodeValue());
+        WriteValue(static_cast<const TXmlText*>(child)->value_);
         break;
       case CDATA_SECTION_NODE:
       case COMMENT_NODE:
         WriteRaw<uint8_t>(static_cast<uint8_t>(type));
-        WriteOptionString(static_cast<const TXmlCharacterData*>(child)->Data());
+        WriteOptionString(static_cast<const TXmlCharacterData*>(child)->DataView());
         break;
       case PROCESSING_INSTRUCTION_NODE:
         WriteRaw<uint8_t>(static_cast<uint8_t>(type));

@@ -53,8 +53,16 @@ class TBinXmlReader {
     return v;
   }
 
+  // A value of a node being read: strings go straight into its document's arena.
+  TXmlValue ReadValue();
+  TXmlValue ReadOptionText();
+
+  TVariant ReadVariantOf(int32_t Type);
+
   int64_t remaining_;
   TXmlNameTable* table_ = nullptr;
+  TXmlBuilder* builder_ = nullptr;
+  std::vector<TXmlNode*> pending_;
 };
 
 // Reads a stream from its position to its end through a 64 KiB buffer.
@@ -95,10 +103,11 @@ class TBinXmlWriter {
   void WriteInt(int32_t Value);  // the compact form
   void WriteAnsiString(std::string_view Text);
   void WriteWideString(const WideString& Text);
-  void WriteOptionString(const AnsiString& Text);
+  void WriteOptionString(std::string_view Text);
   void WriteVariant(const TVariant& Value);
   void WriteNameTable(const TXmlNameTable& Table);
   void WriteNode(const TXmlNode* Node);
+  void WriteValue(const TXmlValue& Value);
 
   uint32_t Options = 0;
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <new>
 
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
@@ -61,13 +63,16 @@ TXmlNameTable::TXmlNameTable(int BucketCount) : buckets_(static_cast<size_t>(std
   for (const char* name : {"#text", "#cdata-section", "#comment", "#document", "xml"}) InternName(name);
 }
 
-int TXmlNameTable::InternName(std::string_view Name) {
+int TXmlNameTable::InternName(std::string_view Name, uint32_t h) {
   if (Name.empty()) return -1;
-  uint32_t h = 0;
-  for (unsigned char c : Name) h = h * 33 + c;
-  auto& bucket = buckets_[h % buckets_.size()];
-  for (int32_t id : bucket)
-    if (names_[static_cast<size_t>(id)] == Name) return id;
+  const size_t count = buckets_.size();
+  // Every table the program makes has a power of two of buckets: no division then.
+  auto& bucket = buckets_[(count & (count - 1)) == 0 ? h & (count - 1) : h % count];
+  for (int32_t id : bucket) {
+    const AnsiString& name = names_[static_cast<size_t>(id)];
+    if (name.size() != Name.size()) continue;
+    if (XmlSameBytes(name.data(), Name.data(), Name.size())) return id;
+  }
   const int id = static_cast<int>(names_.size());
   names_.emplace_back(Name);
   bucket.push_back(id);
@@ -84,27 +89,113 @@ IXmlNameTable DefaultNameTable() {
   return table;
 }
 
+// ---------------------------------------------------------------- references and values
+
+void TXmlBase::Destroy() const noexcept {
+  if (TXmlArena* arena = arena_) {
+    // The memory stays with the arena; the last object destroyed there releases it.
+    this->~TXmlBase();
+    arena->Died();
+    return;
+  }
+  delete this;
+}
+
+TXmlValue TXmlValue::Borrowed(const char* Text, size_t Size) {
+  TXmlValue v;
+  v.ptr_ = Text;
+  v.meta_ = static_cast<uint32_t>(Size);
+  return v;
+}
+
+TXmlValue TXmlValue::Owned(std::string_view Text) {
+  TXmlValue v;
+  if (Text.size() > kSize) {
+    // Past a gigabyte a string is kept as a variant.
+    v.ptr_ = new TVariant(AnsiString(Text));
+    return v;
+  }
+  char* bytes = Text.empty() ? nullptr : static_cast<char*>(XmlPoolAlloc(Text.size()));
+  if (bytes) std::memcpy(bytes, Text.data(), Text.size());
+  v.ptr_ = bytes;
+  v.meta_ = static_cast<uint32_t>(Text.size()) | kOwned;
+  return v;
+}
+
+TXmlValue TXmlValue::Owned(const TVariant& Value) {
+  if (Value.VarType() == varString) return Owned(std::string_view(Value.AsString()));
+  TXmlValue v;
+  if (!Value.IsEmpty()) v.ptr_ = new TVariant(Value);
+  return v;
+}
+
+void TXmlValue::Free() noexcept {
+  if (meta_ & kBoxed)
+    delete Box();
+  else if ((meta_ & kOwned) && ptr_)
+    XmlPoolFree(const_cast<void*>(ptr_), meta_ & kSize);
+  *this = TXmlValue();
+}
+
+TVariant TXmlValue::ToVariant() const {
+  if (IsText()) return TVariant(AnsiString(Text()));
+  return ptr_ ? *Box() : TVariant();
+}
+
+AnsiString TXmlValue::ToXmlStr() const {
+  if (IsText()) return AnsiString(Text());
+  return ptr_ ? VarToXmlStr(*Box()) : AnsiString();
+}
+
+TXmlValue TXmlValue::Copy() const { return IsText() ? Owned(Text()) : Owned(ToVariant()); }
+
+bool TXmlValue::operator==(const TVariant& Other) const {
+  if (IsText() && Other.VarType() == varString) return Text() == std::string_view(Other.AsString());
+  return ToVariant() == Other;
+}
+
 // ---------------------------------------------------------------- node lists
 
 TXmlNodeList::~TXmlNodeList() {
-  for (TXmlNode* node : items_) {
-    if (owner_ && node->parent_ == owner_) node->parent_ = nullptr;
-    node->Release();
+  ReleaseItems();
+  if (ownsItems_) XmlPoolFree(items_, capacity_ * sizeof(TXmlNode*));
+}
+
+void TXmlNodeList::ReleaseItems() noexcept {
+  TXmlArena* arena = count_ ? items_[0]->Arena() : nullptr;
+  if (arena && arena != Arena() && !arena->Tainted() && arena->Pins() == static_cast<int>(count_) &&
+      std::all_of(begin(), end(), [arena](const TXmlNode* n) { return n->Arena() == arena; })) {
+    // A document's nodes that nothing else refers to, and that hold nothing from elsewhere.
+    count_ = 0;
+    arena->Discard();
+    return;
+  }
+  // One at a time from the end, so that the list is whole while a destructor runs.
+  while (count_) {
+    TXmlNode* node = items_[--count_];
+    Disown(node);
   }
 }
 
 IXmlNode TXmlNodeList::Item(int Index) const {
   if (Index < 0 || Index >= Count()) XmlError(kIndexError);
-  return items_[static_cast<size_t>(Index)];
+  return items_[Index];
 }
 
 int TXmlNodeList::IndexOf(const TXmlNode* Node) const {
-  auto it = std::find(items_.begin(), items_.end(), Node);
-  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+  auto it = std::find(begin(), end(), Node);
+  return it == end() ? -1 : static_cast<int>(it - begin());
 }
 
 void TXmlNodeList::Grow() {
-  if (items_.size() == items_.capacity()) items_.reserve(GrownCapacity(items_.capacity()));
+  if (count_ < capacity_) return;
+  const size_t capacity = GrownCapacity(capacity_);
+  auto* items = static_cast<TXmlNode**>(OwnMemory(capacity * sizeof(TXmlNode*)));
+  if (count_) std::memcpy(items, items_, count_ * sizeof(TXmlNode*));
+  if (ownsItems_) XmlPoolFree(items_, capacity_ * sizeof(TXmlNode*));
+  items_ = items;
+  capacity_ = static_cast<uint32_t>(capacity);
+  ownsItems_ = 1;
 }
 
 // Takes the node from its former parent and makes it ours; refuses cycles.
@@ -113,19 +204,19 @@ void TXmlNodeList::Adopt(TXmlNode* Node) {
   for (const TXmlNode* p = owner_; p; p = p->parent_)
     if (p == Node) XmlError(kNodeInItself);
   if (Node->parent_) {
-    TXmlNodeList* old = Node->parent_->childList_;
+    TXmlNodeList* old = Node->parent_->List();
     const int index = old ? old->IndexOf(Node) : -1;
     if (index >= 0) {
       IXmlNode keep(Node);
       old->Delete(index);
     }
   }
-  if (Node->nameTable_ != owner_->nameTable_) Node->MoveToNameTable(owner_->nameTable_);
+  if (Node->nameTable_ != owner_->nameTable_) Node->MoveToNameTable(IXmlNameTable(owner_->nameTable_));
 }
 
 void TXmlNodeList::Disown(TXmlNode* Node) {
   if (owner_ && Node->parent_ == owner_) Node->parent_ = nullptr;
-  Node->Release();
+  Node->DroppedBy(this);
 }
 
 void TXmlNodeList::Insert(const IXmlNode& Node, int Index) {
@@ -135,63 +226,110 @@ void TXmlNodeList::Insert(const IXmlNode& Node, int Index) {
   Adopt(node);
   if (Index < 0 || Index > Count()) Index = Count();
   Grow();
-  items_.insert(items_.begin() + Index, node);
-  node->AddRef();
+  std::memmove(items_ + Index + 1, items_ + Index, (count_ - static_cast<uint32_t>(Index)) * sizeof(TXmlNode*));
+  items_[Index] = node;
+  ++count_;
+  node->HeldBy(this);
   if (owner_) node->parent_ = owner_;
 }
 
 void TXmlNodeList::AppendNew(TXmlNode* Node) {
   Grow();
-  items_.push_back(Node);
-  Node->AddRef();
+  items_[count_++] = Node;
+  Node->HeldBy(this);
   Node->parent_ = owner_;
 }
 
 void TXmlNodeList::Replace(int Index, const IXmlNode& Node) {
   if (Index < 0 || Index >= Count()) XmlError(kIndexError);
-  if (!Node || Node.get() == items_[static_cast<size_t>(Index)]) return;
+  if (!Node || Node.get() == items_[Index]) return;
   IXmlNode keep(Node);
-  IXmlNode old(items_[static_cast<size_t>(Index)]);
+  IXmlNode old(items_[Index]);
   Adopt(Node.get());
   // Taking the new node out of this same list may have moved the old one.
   Index = IndexOf(old.get());
   Disown(old.get());
-  items_[static_cast<size_t>(Index)] = Node.get();
-  Node->AddRef();
+  items_[Index] = Node.get();
+  Node->HeldBy(this);
   if (owner_) Node->parent_ = owner_;
 }
 
 void TXmlNodeList::Delete(int Index) {
   if (Index < 0 || Index >= Count()) XmlError(kIndexError);
-  TXmlNode* node = items_[static_cast<size_t>(Index)];
-  items_.erase(items_.begin() + Index);
+  TXmlNode* node = items_[Index];
+  std::memmove(items_ + Index, items_ + Index + 1, (count_ - static_cast<uint32_t>(Index) - 1) * sizeof(TXmlNode*));
+  --count_;
   Disown(node);
 }
 
-void TXmlNodeList::Clear() {
-  decltype(items_) items;
-  items.swap(items_);
-  for (TXmlNode* node : items) Disown(node);
-}
+void TXmlNodeList::Clear() { ReleaseItems(); }
 
 // ---------------------------------------------------------------- nodes
 
-TXmlNode::TXmlNode(const IXmlNameTable& NameTable) : nameTable_(NameTable ? NameTable : DefaultNameTable()) {}
+TXmlNode::TXmlNode(const IXmlNameTable& NameTable)
+    : nameTable_(NameTable ? NameTable.get() : DefaultNameTable().get()) {
+  nameTable_->AddRef();
+}
 
 TXmlNode::~TXmlNode() {
-  if (childList_) {
+  if (HasChildBlock()) {
+    for (TXmlNode* child : Children()) {
+      if (child->parent_ == this) child->parent_ = nullptr;
+      child->DroppedBy(this);
+    }
+  } else if (childList_) {
     // A caller may still hold the list or a child: neither may point back to us.
     childList_->owner_ = nullptr;
-    for (TXmlNode* child : childList_->items_)
+    for (TXmlNode* child : *childList_)
       if (child->parent_ == this) child->parent_ = nullptr;
-    childList_->Release();
+    childList_->DroppedBy(this);
   }
+  ClearAttributes();
+  if (attrs_ && attrs_->Owned) XmlPoolFree(attrs_, sizeof(TAttrBlock) + attrs_->Capacity * sizeof(TXmlAttrData));
+  if (OwnsTableRef()) nameTable_->Release();
+}
+
+void TXmlNode::SetNameTable(TXmlNameTable* Table) {
+  if (Table == nameTable_) return;
+  const bool owned = OwnsTableRef();
+  TXmlNameTable* old = nameTable_;
+  nameTable_ = Table;
+  if (OwnsTableRef()) {
+    Table->AddRef();
+    if (Arena()) Arena()->Taint();
+  }
+  if (owned) old->Release();
+}
+
+TXmlChildren TXmlNode::Children() const {
+  if (HasChildBlock()) {
+    auto* items = reinterpret_cast<TXmlNode* const*>(ChildBlock() + 1);
+    return {items, items + *ChildBlock()};
+  }
+  if (!childList_) return {nullptr, nullptr};
+  return {childList_->begin(), childList_->end()};
+}
+
+TXmlNodeList* TXmlNode::List() const {
+  if (!HasChildBlock()) return childList_;
+  uint32_t* block = ChildBlock();
+  auto* self = const_cast<TXmlNode*>(this);
+  auto* list = new (Arena()->Allocate(sizeof(TXmlNodeList))) TXmlNodeList(Arena(), self);
+  // The list takes the block's items over, and with them the references this node held.
+  list->items_ = reinterpret_cast<TXmlNode**>(block + 1);
+  list->count_ = list->capacity_ = *block;
+  list->HeldBy(self);
+  self->childList_ = list;
+  return list;
 }
 
 TXmlNodeList* TXmlNode::GetChildList() {
+  if (HasChildBlock()) return List();
   if (!childList_) {
-    childList_ = new TXmlNodeList(this);
-    childList_->AddRef();
+    // A node of an arena keeps its list there too: the list holds it no reference of its own.
+    childList_ =
+        Arena() ? new (Arena()->Allocate(sizeof(TXmlNodeList))) TXmlNodeList(Arena(), this) : new TXmlNodeList(this);
+    childList_->HeldBy(this);
   }
   return childList_;
 }
@@ -225,19 +363,21 @@ IXmlProcessingInstruction TXmlNode::AsProcessingInstruction() { return nullptr; 
 
 const AnsiString& TXmlNode::NodeName() const { return nameTable_->NameOf(NodeNameId()); }
 
+const AnsiString& TXmlNode::NameOfId(int Id) const { return nameTable_->NameOf(Id); }
+
 IXmlNode TXmlNode::ParentNode() const { return parent_; }
 
-bool TXmlNode::HasChildNodes() const { return childList_ && childList_->Count() > 0; }
+bool TXmlNode::HasChildNodes() const { return Children().size() > 0; }
 
 bool TXmlNode::KeepsWhiteSpace() const {
-  IXmlDocument doc = OwnerDocument();
-  return doc ? doc->KeepWhiteSpace() : DefaultKeepWhiteSpace;
+  for (const TXmlNode* p = this; p; p = p->parent_)
+    if (p->NodeType() == DOCUMENT_NODE) return static_cast<const TXmlDocument*>(p)->KeepWhiteSpace();
+  return DefaultKeepWhiteSpace;
 }
 
 AnsiString TXmlNode::ChildrenText() const {
   AnsiString text;
-  if (!childList_) return text;
-  for (TXmlNode* child : childList_->items_) {
+  for (TXmlNode* child : Children()) {
     const int type = child->NodeType();
     if (type != ELEMENT_NODE && type != TEXT_NODE && type != CDATA_SECTION_NODE) continue;
     AnsiString part = child->Text();
@@ -248,23 +388,25 @@ AnsiString TXmlNode::ChildrenText() const {
   return text;
 }
 
-void TXmlNode::CopyAttributesTo(TXmlNode& Target) const { Target.attributes_ = attributes_; }
+void TXmlNode::CopyAttributesTo(TXmlNode& Target) const {
+  Target.ClearAttributes();
+  for (const TXmlAttrData& attr : Attributes()) Target.AddAttr(attr.NameId, attr.Value.Copy());
+}
 
 void TXmlNode::CloneChildrenTo(TXmlNode& Target) const {
-  if (!childList_) return;
-  for (TXmlNode* child : childList_->items_) Target.AppendChild(child->CloneNode(true));
+  for (TXmlNode* child : Children()) Target.AppendChild(child->CloneNode(true));
 }
 
 void TXmlNode::MoveToNameTable(const IXmlNameTable& Table) {
-  const TXmlNameTable& old = *nameTable_;
+  TXmlNameTable* old = nameTable_;
+  IXmlNameTable keep(old);
   const int type = NodeType();
   if (type == ELEMENT_NODE || type == PROCESSING_INSTRUCTION_NODE)
-    SetNodeNameId(Table->InternName(old.NameOf(NodeNameId())));
-  for (auto& attr : attributes_) attr.NameId = Table->InternName(old.NameOf(attr.NameId));
-  IXmlNameTable keep = nameTable_;
-  nameTable_ = Table;
-  if (childList_)
-    for (TXmlNode* child : childList_->items_) child->MoveToNameTable(Table);
+    SetNodeNameId(Table->InternName(old->NameOf(NodeNameId())));
+  for (TXmlAttrData *a = AttrItems(), *e = a + AttributeCount(); a != e; ++a)
+    a->NameId = Table->InternName(old->NameOf(a->NameId));
+  SetNameTable(Table.get());
+  for (TXmlNode* child : Children()) child->MoveToNameTable(Table);
 }
 
 // ---- children
@@ -285,21 +427,23 @@ IXmlNode TXmlNode::InsertBefore(const IXmlNode& Node, const IXmlNode& Reference)
 }
 
 IXmlNode TXmlNode::ReplaceChild(const IXmlNode& NewNode, const IXmlNode& OldNode) {
-  if (!childList_ || !OldNode) return OldNode;
-  const int index = childList_->IndexOf(OldNode.get());
-  if (index >= 0) childList_->Replace(index, NewNode);
+  TXmlNodeList* list = List();
+  if (!list || !OldNode) return OldNode;
+  const int index = list->IndexOf(OldNode.get());
+  if (index >= 0) list->Replace(index, NewNode);
   return OldNode;
 }
 
 int TXmlNode::RemoveChild(const IXmlNode& Child) {
-  if (!childList_ || !Child) return -1;
-  const int index = childList_->IndexOf(Child.get());
-  if (index >= 0) childList_->Delete(index);
+  TXmlNodeList* list = List();
+  if (!list || !Child) return -1;
+  const int index = list->IndexOf(Child.get());
+  if (index >= 0) list->Delete(index);
   return index;
 }
 
 IXmlElement TXmlNode::AppendElement(int NameId) {
-  IXmlElement e(new TXmlElement(nameTable_, NameId));
+  IXmlElement e(new TXmlElement(NameTable(), NameId));
   GetChildList()->AppendNew(e.get());
   return e;
 }
@@ -307,25 +451,25 @@ IXmlElement TXmlNode::AppendElement(int NameId) {
 IXmlElement TXmlNode::AppendElement(const AnsiString& Name) { return AppendElement(Intern(Name)); }
 
 IXmlText TXmlNode::AppendText(const AnsiString& Text) {
-  IXmlText t(new TXmlText(nameTable_, TVariant(Text)));
+  IXmlText t(new TXmlText(NameTable(), TVariant(Text)));
   GetChildList()->AppendNew(t.get());
   return t;
 }
 
 IXmlCDATASection TXmlNode::AppendCDATASection(const AnsiString& Data) {
-  IXmlCDATASection c(new TXmlCDATASection(nameTable_, Data));
+  IXmlCDATASection c(new TXmlCDATASection(NameTable(), Data));
   GetChildList()->AppendNew(c.get());
   return c;
 }
 
 IXmlComment TXmlNode::AppendComment(const AnsiString& Data) {
-  IXmlComment c(new TXmlComment(nameTable_, Data));
+  IXmlComment c(new TXmlComment(NameTable(), Data));
   GetChildList()->AppendNew(c.get());
   return c;
 }
 
 IXmlProcessingInstruction TXmlNode::AppendProcessingInstruction(int TargetId, const AnsiString& Data) {
-  IXmlProcessingInstruction pi(new TXmlProcessingInstruction(nameTable_, TargetId, Data));
+  IXmlProcessingInstruction pi(new TXmlProcessingInstruction(NameTable(), TargetId, Data));
   GetChildList()->AppendNew(pi.get());
   return pi;
 }
@@ -338,10 +482,10 @@ IXmlProcessingInstruction TXmlNode::AppendProcessingInstruction(const AnsiString
 
 namespace {
 
-TXmlNode* FindChildById(const TXmlNodeList* list, int id) {
-  if (!list || id < 0) return nullptr;
-  for (int i = 0; i < list->Count(); ++i)
-    if (list->RawItem(i)->NodeNameId() == id) return list->RawItem(i);
+TXmlNode* FindChildById(TXmlChildren children, int id) {
+  if (id < 0) return nullptr;
+  for (TXmlNode* child : children)
+    if (child->NodeNameId() == id) return child;
   return nullptr;
 }
 
@@ -352,7 +496,7 @@ AnsiString TXmlNode::ReadChildText(const AnsiString& Name, const AnsiString& Def
 }
 
 AnsiString TXmlNode::ReadChildText(int NameId, const AnsiString& Default) const {
-  TXmlNode* child = FindChildById(childList_, NameId);
+  TXmlNode* child = FindChildById(Children(), NameId);
   return child ? child->Text() : Default;
 }
 
@@ -361,7 +505,7 @@ void TXmlNode::WriteChildText(const AnsiString& Name, const AnsiString& Text) { 
 void TXmlNode::WriteChildText(int NameId, const AnsiString& Text) { ObtainChild(NameId)->SetText(Text); }
 
 IXmlNode TXmlNode::RequireChild(int NameId) const {
-  TXmlNode* child = FindChildById(childList_, NameId);
+  TXmlNode* child = FindChildById(Children(), NameId);
   if (!child) XmlError(kChildNotFound, nameTable_->NameOf(NameId));
   return child;
 }
@@ -369,7 +513,8 @@ IXmlNode TXmlNode::RequireChild(int NameId) const {
 IXmlNode TXmlNode::RequireChild(const AnsiString& Name) const { return RequireChild(Intern(Name)); }
 
 IXmlNode TXmlNode::ObtainChild(int NameId) {
-  TXmlNode* child = FindChildById(GetChildList(), NameId);
+  GetChildList();
+  TXmlNode* child = FindChildById(Children(), NameId);
   if (child) return child;
   return AppendElement(NameId);
 }
@@ -377,34 +522,32 @@ IXmlNode TXmlNode::ObtainChild(int NameId) {
 IXmlNode TXmlNode::ObtainChild(const AnsiString& Name) { return ObtainChild(Intern(Name)); }
 
 void TXmlNode::ClearChildren() {
-  if (childList_) childList_->Clear();
+  if (TXmlNodeList* list = List()) list->Clear();
 }
 
 IXmlNodeList TXmlNode::FindChildrenByName(const AnsiString& Name) const {
   if (!IsPlainName(Name)) XmlError(kNotSupported);
   IXmlNodeList result(new TXmlNodeList(nullptr));
   const int id = Intern(Name);
-  if (childList_)
-    for (TXmlNode* child : childList_->items_)
-      if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) result->Insert(child, -1);
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) result->Insert(child, -1);
   return result;
 }
 
 IXmlNode TXmlNode::FindChildByName(const AnsiString& Name) const {
   if (!IsPlainName(Name)) XmlError(kNotSupported);
   const int id = Intern(Name);
-  if (childList_)
-    for (TXmlNode* child : childList_->items_)
-      if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) return child;
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == ELEMENT_NODE && child->NodeNameId() == id) return child;
   return nullptr;
 }
 
 IXmlElement TXmlNode::FindChildByAttribute(const AnsiString& ElementName, const AnsiString& AttrName,
                                            const TVariant& Value) const {
-  if (!childList_) return nullptr;
+  if (!HasChildNodes()) return nullptr;
   const int elementId = Intern(ElementName);
   const int attrId = Intern(AttrName);
-  for (TXmlNode* child : childList_->items_) {
+  for (TXmlNode* child : Children()) {
     if (child->NodeType() != ELEMENT_NODE || child->NodeNameId() != elementId) continue;
     const TXmlAttrData* attr = child->FindAttr(attrId);
     if (attr && attr->Value == Value) return static_cast<TXmlElement*>(child);
@@ -415,14 +558,37 @@ IXmlElement TXmlNode::FindChildByAttribute(const AnsiString& ElementName, const 
 // ---- attributes
 
 const TXmlAttrData* TXmlNode::FindAttr(int NameId) const {
-  for (const auto& attr : attributes_)
+  for (const TXmlAttrData& attr : Attributes())
     if (attr.NameId == NameId) return &attr;
   return nullptr;
 }
 
+TXmlAttrData* TXmlNode::FindAttrItem(int NameId) { return const_cast<TXmlAttrData*>(FindAttr(NameId)); }
+
+// Appends an attribute that the node does not have yet; the array grows like the child lists.
+void TXmlNode::AddAttr(int NameId, TXmlValue Value) {
+  const uint32_t count = attrs_ ? attrs_->Count : 0;
+  if (!attrs_ || count == attrs_->Capacity) {
+    const size_t capacity = GrownCapacity(attrs_ ? attrs_->Capacity : 0);
+    auto* block = static_cast<TAttrBlock*>(OwnMemory(sizeof(TAttrBlock) + capacity * sizeof(TXmlAttrData)));
+    *block = {count, static_cast<uint32_t>(capacity), 1};
+    if (count) std::memcpy(static_cast<void*>(block + 1), AttrItems(), count * sizeof(TXmlAttrData));
+    if (attrs_ && attrs_->Owned) XmlPoolFree(attrs_, sizeof(TAttrBlock) + attrs_->Capacity * sizeof(TXmlAttrData));
+    attrs_ = block;
+  }
+  new (AttrItems() + count) TXmlAttrData{NameId, Value};
+  ++attrs_->Count;
+}
+
+void TXmlNode::ClearAttributes() {
+  if (!attrs_) return;
+  for (TXmlAttrData *a = AttrItems(), *e = a + attrs_->Count; a != e; ++a) a->Value.Free();
+  attrs_->Count = 0;
+}
+
 int TXmlNode::AttributeNameIdAt(int Index) const {
   if (Index < 0 || Index >= AttributeCount()) XmlError(kIndexError);
-  return attributes_[static_cast<size_t>(Index)].NameId;
+  return AttrItems()[Index].NameId;
 }
 
 const AnsiString& TXmlNode::AttributeNameAt(int Index) const { return nameTable_->NameOf(AttributeNameIdAt(Index)); }
@@ -430,8 +596,12 @@ const AnsiString& TXmlNode::AttributeNameAt(int Index) const { return nameTable_
 void TXmlNode::RemoveAttribute(const AnsiString& Name) { RemoveAttribute(Intern(Name)); }
 
 void TXmlNode::RemoveAttribute(int NameId) {
-  auto it = std::find_if(attributes_.begin(), attributes_.end(), [&](const auto& a) { return a.NameId == NameId; });
-  if (it != attributes_.end()) attributes_.erase(it);
+  TXmlAttrData* attr = FindAttrItem(NameId);
+  if (!attr) return;
+  attr->Value.Free();
+  TXmlAttrData* end = AttrItems() + attrs_->Count;
+  std::memmove(static_cast<void*>(attr), attr + 1, static_cast<size_t>(end - attr - 1) * sizeof(TXmlAttrData));
+  --attrs_->Count;
 }
 
 bool TXmlNode::HasAttribute(const AnsiString& Name) const { return HasAttribute(Intern(Name)); }
@@ -445,7 +615,7 @@ TVarType TXmlNode::AttributeType(const AnsiString& Name) const { return Attribut
 
 TVariant TXmlNode::GetAttributeValue(int NameId, const TVariant& Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
-  return attr ? attr->Value : Default;
+  return attr ? attr->Value.ToVariant() : Default;
 }
 
 TVariant TXmlNode::GetAttributeValue(const AnsiString& Name, const TVariant& Default) const {
@@ -453,13 +623,19 @@ TVariant TXmlNode::GetAttributeValue(const AnsiString& Name, const TVariant& Def
 }
 
 void TXmlNode::SetAttributeValue(int NameId, TVariant Value) {
-  for (auto& attr : attributes_)
-    if (attr.NameId == NameId) {
-      attr.Value = std::move(Value);
-      return;
-    }
-  if (attributes_.size() == attributes_.capacity()) attributes_.reserve(GrownCapacity(attributes_.capacity()));
-  attributes_.push_back({NameId, std::move(Value)});
+  TXmlValue value = TXmlValue::Owned(Value);
+  if (Arena()) Arena()->Taint();
+  if (TXmlAttrData* attr = FindAttrItem(NameId)) {
+    attr->Value.Free();
+    attr->Value = value;
+    return;
+  }
+  try {
+    AddAttr(NameId, value);
+  } catch (...) {
+    value.Free();
+    throw;
+  }
 }
 
 void TXmlNode::SetAttributeValue(const AnsiString& Name, TVariant Value) {
@@ -469,14 +645,14 @@ void TXmlNode::SetAttributeValue(const AnsiString& Name, TVariant Value) {
 AnsiString TXmlNode::RequireAttribute(int NameId) const {
   const TXmlAttrData* attr = FindAttr(NameId);
   if (!attr) XmlError(kAttrNotSet, nameTable_->NameOf(NameId));
-  return VarToXmlStr(attr->Value);
+  return attr->Value.ToXmlStr();
 }
 
 AnsiString TXmlNode::RequireAttribute(const AnsiString& Name) const { return RequireAttribute(Intern(Name)); }
 
 AnsiString TXmlNode::GetAttribute(int NameId, const AnsiString& Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
-  return attr ? VarToXmlStr(attr->Value) : Default;
+  return attr ? attr->Value.ToXmlStr() : Default;
 }
 
 AnsiString TXmlNode::GetAttribute(const AnsiString& Name, const AnsiString& Default) const {
@@ -489,7 +665,7 @@ void TXmlNode::SetAttribute(const AnsiString& Name, const AnsiString& Value) { S
 
 bool TXmlNode::GetBoolAttribute(int NameId, bool Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
-  return attr ? attr->Value.AsBoolean() : Default;
+  return attr ? attr->Value.ToVariant().AsBoolean() : Default;
 }
 
 bool TXmlNode::GetBoolAttribute(const AnsiString& Name, bool Default) const {
@@ -502,7 +678,7 @@ void TXmlNode::SetBoolAttribute(const AnsiString& Name, bool Value) { SetBoolAtt
 
 int TXmlNode::GetIntAttribute(int NameId, int Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
-  return attr ? attr->Value.AsInteger() : Default;
+  return attr ? attr->Value.ToVariant().AsInteger() : Default;
 }
 
 int TXmlNode::GetIntAttribute(const AnsiString& Name, int Default) const {
@@ -516,8 +692,9 @@ void TXmlNode::SetIntAttribute(const AnsiString& Name, int Value) { SetIntAttrib
 TDateTime TXmlNode::GetDateTimeAttribute(int NameId, TDateTime Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
   if (!attr) return Default;
-  if (attr->Value.IsString()) return XmlStrToDateTime(attr->Value.AsString());
-  return attr->Value.AsDateTime();
+  const TVariant value = attr->Value.ToVariant();
+  if (value.IsString()) return XmlStrToDateTime(value.AsString());
+  return value.AsDateTime();
 }
 
 TDateTime TXmlNode::GetDateTimeAttribute(const AnsiString& Name, TDateTime Default) const {
@@ -535,8 +712,9 @@ void TXmlNode::SetDateTimeAttribute(const AnsiString& Name, TDateTime Value) {
 double TXmlNode::GetFloatAttribute(int NameId, double Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
   if (!attr) return Default;
-  if (attr->Value.IsString()) return XmlStrToFloat(attr->Value.AsString());
-  return attr->Value.AsDouble();
+  const TVariant value = attr->Value.ToVariant();
+  if (value.IsString()) return XmlStrToFloat(value.AsString());
+  return value.AsDouble();
 }
 
 double TXmlNode::GetFloatAttribute(const AnsiString& Name, double Default) const {
@@ -553,7 +731,7 @@ int TXmlNode::GetHexAttribute(const AnsiString& Name, int Default) const {
 
 int TXmlNode::GetHexAttribute(int NameId, int Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
-  return attr ? StrToInt("$" + VarToXmlStr(attr->Value)) : Default;
+  return attr ? StrToInt("$" + attr->Value.ToXmlStr()) : Default;
 }
 
 void TXmlNode::SetHexAttribute(const AnsiString& Name, int Value, int Digits) {
@@ -569,7 +747,7 @@ int TXmlNode::GetEnumAttribute(const AnsiString& Name, const std::vector<AnsiStr
 int TXmlNode::GetEnumAttribute(int NameId, const std::vector<AnsiString>& Allowed, int Default) const {
   const TXmlAttrData* attr = FindAttr(NameId);
   if (!attr) return Default;
-  const AnsiString text = VarToXmlStr(attr->Value);
+  const AnsiString text = attr->Value.ToXmlStr();
   for (size_t i = 0; i < Allowed.size(); ++i)
     if (AnsiSameText(text, Allowed[i])) return static_cast<int>(i);
   AnsiString list;
@@ -605,61 +783,59 @@ void TXmlNode::SetPathValue(const AnsiString& Path, const TVariant& Value) {
 
 // ---------------------------------------------------------------- elements
 
-const TVariant& TXmlElement::Value() const {
-  static const TVariant empty;
-  return value_ ? *value_ : empty;
-}
-
-void TXmlElement::SetValue(TVariant Value) {
-  if (Value.IsEmpty())
-    value_.reset();
-  else if (value_)
-    *value_ = std::move(Value);
-  else
-    value_ = std::make_unique<TVariant>(std::move(Value));
+void TXmlElement::SetValue(TXmlValue Value) {
+  value_.Free();
+  value_ = Value;
+  if (Arena() && !Value.IsEmpty()) Arena()->Taint();
 }
 
 TXmlNodeList* TXmlElement::GetChildList() {
   TXmlNodeList* list = TXmlNode::GetChildList();
-  if (value_ && !value_->IsNull()) {
-    std::unique_ptr<TVariant> value = std::move(value_);
-    list->AppendNew(new TXmlText(nameTable_, std::move(*value)));
+  if (!value_.IsEmpty() && !value_.IsNull()) {
+    // The text node takes the value over; one of an arena's strings is copied, as the node
+    // is not of the arena.
+    TXmlValue value = Arena() ? value_.Copy() : value_;
+    if (Arena()) value_.Free();
+    value_ = TXmlValue();
+    auto* text = new TXmlText(NameTable(), TVariant());
+    text->value_ = value;
+    list->AppendNew(text);
   }
   return list;
 }
 
 IXmlNode TXmlElement::CloneNode(bool Deep) const {
-  IXmlElement e(new TXmlElement(nameTable_, nameId_));
+  IXmlElement e(new TXmlElement(NameTable(), nameId_));
   CopyAttributesTo(*e);
   // The value an element holds directly is its content: a copy without it would lose data.
-  e->SetValue(Value());
+  e->SetValue(value_.Copy());
   if (Deep) CloneChildrenTo(*e);
   return e;
 }
 
 AnsiString TXmlElement::Text() const {
   if (HasChildNodes()) return ChildrenText();
-  return VarToXmlStr(Value());
+  return value_.ToXmlStr();
 }
 
 void TXmlElement::SetText(const AnsiString& Value) {
   ClearChildren();
-  SetValue(TVariant(Value));
+  SetValue(TXmlValue::Owned(std::string_view(Value)));
 }
 
 TVarType TXmlElement::DataType() const {
-  if (HasChildNodes() || !value_) return varString;
-  return value_->VarType();
+  if (HasChildNodes() || value_.IsEmpty()) return varString;
+  return value_.VarType();
 }
 
 TVariant TXmlElement::NodeValue() const {
   if (HasChildNodes()) return TVariant(ChildrenText());
-  return Value();
+  return value_.ToVariant();
 }
 
 void TXmlElement::SetNodeValue(const TVariant& Value) {
   ClearChildren();
-  SetValue(Value);
+  SetValue(TXmlValue::Owned(Value));
 }
 
 namespace {
@@ -695,19 +871,41 @@ AnsiString TXmlElement::GetBase64Data() const { return Base64Decode(Text()); }
 
 // ---------------------------------------------------------------- other nodes
 
-IXmlNode TXmlText::CloneNode(bool) const { return new TXmlText(nameTable_, value_); }
+void TXmlText::SetValue(TXmlValue Value) {
+  value_.Free();
+  value_ = Value;
+  if (Arena()) Arena()->Taint();
+}
 
-AnsiString TXmlText::Text() const { return VarToXmlStr(value_); }
+IXmlNode TXmlText::CloneNode(bool) const {
+  IXmlText t(new TXmlText(NameTable(), TVariant()));
+  t->value_ = value_.Copy();
+  return t;
+}
 
-AnsiString TXmlCharacterData::Text() const { return KeepsWhiteSpace() ? data_ : TrimBlanks(data_); }
+AnsiString TXmlCharacterData::Text() const { return KeepsWhiteSpace() ? Data() : TrimBlanks(Data()); }
 
-IXmlNode TXmlCDATASection::CloneNode(bool) const { return new TXmlCDATASection(nameTable_, data_); }
+void TXmlCharacterData::SetText(const AnsiString& Value) {
+  TXmlValue data = TXmlValue::Owned(std::string_view(Value));
+  data_.Free();
+  data_ = data;
+  if (Arena()) Arena()->Taint();
+}
 
-IXmlNode TXmlComment::CloneNode(bool) const { return new TXmlComment(nameTable_, data_); }
+IXmlNode TXmlCDATASection::CloneNode(bool) const { return new TXmlCDATASection(NameTable(), Data()); }
+
+IXmlNode TXmlComment::CloneNode(bool) const { return new TXmlComment(NameTable(), Data()); }
+
+void TXmlProcessingInstruction::SetText(const AnsiString& Value) {
+  TXmlValue data = TXmlValue::Owned(std::string_view(Value));
+  data_.Free();
+  data_ = data;
+  if (Arena()) Arena()->Taint();
+}
 
 IXmlNode TXmlProcessingInstruction::CloneNode(bool) const {
   // The declaration read from a file keeps its content in attributes.
-  IXmlProcessingInstruction pi(new TXmlProcessingInstruction(nameTable_, targetId_, data_));
+  IXmlProcessingInstruction pi(new TXmlProcessingInstruction(NameTable(), targetId_, Text()));
   CopyAttributesTo(*pi);
   return pi;
 }
@@ -718,7 +916,7 @@ TXmlDocument::TXmlDocument(const IXmlNameTable& NameTable)
     : TXmlNode(NameTable), keepWhiteSpace_(DefaultKeepWhiteSpace) {}
 
 IXmlNode TXmlDocument::CloneNode(bool Deep) const {
-  IXmlDocument doc(new TXmlDocument(nameTable_));
+  IXmlDocument doc(new TXmlDocument(NameTable()));
   doc->keepWhiteSpace_ = keepWhiteSpace_;
   if (Deep) CloneChildrenTo(*doc);
   return doc;
@@ -726,13 +924,12 @@ IXmlNode TXmlDocument::CloneNode(bool Deep) const {
 
 void TXmlDocument::SetText(const AnsiString& Value) {
   ClearChildren();
-  GetChildList()->Insert(IXmlNode(new TXmlText(nameTable_, TVariant(Value))), 0);
+  GetChildList()->Insert(IXmlNode(new TXmlText(NameTable(), TVariant(Value))), 0);
 }
 
 IXmlElement TXmlDocument::DocumentElement() const {
-  if (childList_)
-    for (TXmlNode* child : childList_->items_)
-      if (child->NodeType() == ELEMENT_NODE) return static_cast<TXmlElement*>(child);
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == ELEMENT_NODE) return static_cast<TXmlElement*>(child);
   return nullptr;
 }
 
@@ -753,18 +950,18 @@ IXmlElement TXmlDocument::StartDocument(const AnsiString& Version, const AnsiStr
   return StartDocument(Version, Encoding, Intern(RootName));
 }
 
-IXmlElement TXmlDocument::CreateElement(int NameId) { return new TXmlElement(nameTable_, NameId); }
+IXmlElement TXmlDocument::CreateElement(int NameId) { return new TXmlElement(NameTable(), NameId); }
 IXmlElement TXmlDocument::CreateElement(const AnsiString& Name) { return CreateElement(Intern(Name)); }
-IXmlText TXmlDocument::CreateTextNode(const AnsiString& Text) { return new TXmlText(nameTable_, TVariant(Text)); }
+IXmlText TXmlDocument::CreateTextNode(const AnsiString& Text) { return new TXmlText(NameTable(), TVariant(Text)); }
 IXmlCDATASection TXmlDocument::CreateCDATASection(const AnsiString& Data) {
-  return new TXmlCDATASection(nameTable_, Data);
+  return new TXmlCDATASection(NameTable(), Data);
 }
-IXmlComment TXmlDocument::CreateComment(const AnsiString& Data) { return new TXmlComment(nameTable_, Data); }
+IXmlComment TXmlDocument::CreateComment(const AnsiString& Data) { return new TXmlComment(NameTable(), Data); }
 IXmlProcessingInstruction TXmlDocument::CreateProcessingInstruction(const AnsiString& Target, const AnsiString& Data) {
   return CreateProcessingInstruction(Intern(Target), Data);
 }
 IXmlProcessingInstruction TXmlDocument::CreateProcessingInstruction(int TargetId, const AnsiString& Data) {
-  return new TXmlProcessingInstruction(nameTable_, TargetId, Data);
+  return new TXmlProcessingInstruction(NameTable(), TargetId, Data);
 }
 
 IXmlDocument CreateXmlDocument(const AnsiString& RootName, const AnsiString& Version, const AnsiString& Encoding,
@@ -772,6 +969,109 @@ IXmlDocument CreateXmlDocument(const AnsiString& RootName, const AnsiString& Ver
   IXmlDocument doc(new TXmlDocument(NameTable ? NameTable : DefaultNameTable()));
   if (!RootName.empty()) doc->StartDocument(Version, Encoding, RootName);
   return doc;
+}
+
+// ---------------------------------------------------------------- the builder of read documents
+
+TXmlBuilder::~TXmlBuilder() {
+  // Attributes of a node whose reading failed.
+  for (TXmlAttrData& attr : attrs_) attr.Value.Free();
+  if (arena_) {
+    arena_->Unpin();
+    arena_->Died();
+  }
+}
+
+TXmlArena& TXmlBuilder::NewArena() {
+  // The builder's own hold keeps the arena while nothing holds its nodes yet.
+  arena_ = new TXmlArena(&table_);
+  arena_->Born();
+  arena_->Pin();
+  return *arena_;
+}
+
+TXmlValue TXmlBuilder::Text(std::string_view Text) {
+  if (Text.empty()) return TXmlValue::Borrowed(nullptr, 0);
+  if (Text.size() > 0x3FFFFFFFu) return TXmlValue::Owned(TVariant(AnsiString(Text)));
+  return TXmlValue::Borrowed(Arena().Copy(Text.data(), Text.size()), Text.size());
+}
+
+TXmlValue TXmlBuilder::Text(size_t Size, char*& Bytes) {
+  // A value keeps its size in 30 bits; no input this big can be read into memory anyway.
+  if (Size > 0x3FFFFFFFu) throw std::bad_alloc();
+  Bytes = Arena().Reserve(Size);
+  return TXmlValue::Borrowed(Bytes, Size);
+}
+
+TXmlValue TXmlBuilder::Value(const TVariant& Value) {
+  if (Value.VarType() == varString) return Text(Value.AsString());
+  if (!Value.IsEmpty()) Arena().Taint();
+  return TXmlValue::Owned(Value);
+}
+
+TXmlElement* TXmlBuilder::Element(int NameId) { return new (Place(sizeof(TXmlElement))) TXmlElement(&Arena(), NameId); }
+
+TXmlText* TXmlBuilder::TextNode(TXmlValue Value) { return new (Place(sizeof(TXmlText))) TXmlText(&Arena(), Value); }
+
+TXmlCDATASection* TXmlBuilder::CDataSection(TXmlValue Data) {
+  return new (Place(sizeof(TXmlCDATASection))) TXmlCDATASection(&Arena(), Data);
+}
+
+TXmlComment* TXmlBuilder::Comment(TXmlValue Data) {
+  return new (Place(sizeof(TXmlComment))) TXmlComment(&Arena(), Data);
+}
+
+TXmlProcessingInstruction* TXmlBuilder::Instruction(int TargetId, TXmlValue Data) {
+  return new (Place(sizeof(TXmlProcessingInstruction))) TXmlProcessingInstruction(&Arena(), TargetId, Data);
+}
+
+void TXmlBuilder::AddAttribute(int NameId, TXmlValue Value) {
+  if (static_cast<size_t>(NameId) >= seen_.size()) seen_.resize(static_cast<size_t>(NameId) + 1, {0, 0});
+  auto& [set, index] = seen_[static_cast<size_t>(NameId)];
+  if (set == attrSet_) {
+    attrs_[index].Value.Free();
+    attrs_[index].Value = Value;
+    return;
+  }
+  set = attrSet_;
+  index = static_cast<uint32_t>(attrs_.size());
+  attrs_.push_back({NameId, Value});
+}
+
+void TXmlBuilder::FinishAttributes(TXmlNode* Node) {
+  ++attrSet_;
+  if (attrs_.empty()) return;
+  if (arena_ && Node->Arena() == arena_ && !Node->attrs_) {
+    const size_t bytes = sizeof(TXmlNode::TAttrBlock) + attrs_.size() * sizeof(TXmlAttrData);
+    auto* block = static_cast<TXmlNode::TAttrBlock*>(Place(bytes));
+    *block = {static_cast<uint32_t>(attrs_.size()), static_cast<uint32_t>(attrs_.size()), 0};
+    XmlCopyBytes(reinterpret_cast<char*>(block + 1), reinterpret_cast<const char*>(attrs_.data()),
+                 attrs_.size() * sizeof(TXmlAttrData));
+    Node->attrs_ = block;
+  } else {
+    // A node made elsewhere owns its values.
+    for (const TXmlAttrData& attr : attrs_) Node->SetAttributeValue(attr.NameId, attr.Value.ToVariant());
+    for (TXmlAttrData& attr : attrs_) attr.Value.Free();
+  }
+  attrs_.clear();
+}
+
+void TXmlBuilder::SetChildren(TXmlNode* Parent, TXmlNode* const* Items, size_t Count) {
+  if (!Count) return;
+  if (!arena_ || Parent->Arena() != arena_ || Parent->childList_) {
+    TXmlNodeList* list = Parent->GetChildList();
+    for (size_t i = 0; i < Count; ++i) list->AppendNew(Items[i]);
+    return;
+  }
+  // A block of the count and the nodes; the list object is made only when it is asked for.
+  auto* block = static_cast<uint32_t*>(Place(sizeof(uint32_t) + Count * sizeof(TXmlNode*)));
+  *block = static_cast<uint32_t>(Count);
+  XmlCopyBytes(reinterpret_cast<char*>(block + 1), reinterpret_cast<const char*>(Items), Count * sizeof(TXmlNode*));
+  for (size_t i = 0; i < Count; ++i) {
+    ++Items[i]->refCount_;
+    Items[i]->parent_ = Parent;
+  }
+  Parent->childList_ = reinterpret_cast<TXmlNodeList*>(reinterpret_cast<uintptr_t>(block) | 1u);
 }
 
 // ---------------------------------------------------------------- text forms

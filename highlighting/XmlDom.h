@@ -4,13 +4,14 @@
 // Each I-name is a counted reference to the object of the matching T-class (an interface in the
 // classic sense): `IXmlElement e = doc->DocumentElement(); e->GetAttribute("name", "")`.
 // A node lives while a reference or an owning child list holds it; parent links are not counted
-// and are cleared when the parent goes away. All failures raise EXmlError with a fixed text,
+// and are cleared when the parent goes away. The nodes that the readers build live in their
+// document's arena (XmlArena.h) with their texts, and go with it at once. All failures raise
+// EXmlError with a fixed text,
 // except conversions of typed attributes (EConvertError, EVariantError) and stream or file
 // errors, which pass unchanged.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -19,6 +20,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Types.h"
 #include "framework/Variant.h"
+#include "highlighting/XmlArena.h"
 #include "highlighting/XmlPool.h"
 
 class TStream;
@@ -59,7 +61,9 @@ class TXmlRef {
   T* p_ = nullptr;
 };
 
-// The reference count shared by every object of the model.
+// The reference count shared by every object of the model. An object in an arena also counts
+// the references from outside the arena there; one from an object of the same arena is an
+// inner reference.
 class TXmlBase {
  public:
   TXmlBase() = default;
@@ -67,18 +71,56 @@ class TXmlBase {
   TXmlBase& operator=(const TXmlBase&) = delete;
   virtual ~TXmlBase() = default;
 
-  void AddRef() const noexcept { ++refCount_; }
+  void AddRef() const noexcept {
+    ++refCount_;
+    if (arena_) arena_->Pin();
+  }
   void Release() const noexcept {
-    if (--refCount_ == 0) delete this;
+    if (arena_) arena_->Unpin();
+    if (--refCount_ == 0) Destroy();
   }
   int RefCount() const { return refCount_; }
   TXmlBase* GetObject() { return this; }
+  // The arena the object was placed in by a reader; null for one made on its own.
+  TXmlArena* Arena() const { return arena_; }
 
   static void* operator new(size_t Size) { return XmlPoolAlloc(Size); }
   static void operator delete(void* Block, size_t Size) noexcept { XmlPoolFree(Block, Size); }
+  static void* operator new(size_t, void* Where) noexcept { return Where; }
+  static void operator delete(void*, void*) noexcept {}
+
+ protected:
+  friend class TXmlNodeList;
+  friend class TXmlBuilder;
+  explicit TXmlBase(TXmlArena* Arena) : arena_(Arena) { Arena->Born(); }
+  // A reference held by Holder: an inner one when both live in the same arena; otherwise an
+  // outside one, which also marks Holder's arena as holding something from elsewhere.
+  void HeldBy(const TXmlBase* Holder) const noexcept {
+    if (arena_ && arena_ == Holder->arena_) {
+      ++refCount_;
+      return;
+    }
+    AddRef();
+    if (Holder->arena_) Holder->arena_->Taint();
+  }
+  void DroppedBy(const TXmlBase* Holder) const noexcept {
+    if (arena_ && arena_ == Holder->arena_) {
+      if (--refCount_ == 0) Destroy();
+      return;
+    }
+    Release();
+  }
+  // Memory from the pool for an object of an arena must be given back by its destructor.
+  void* OwnMemory(size_t Size) const {
+    if (arena_) arena_->Taint();
+    return XmlPoolAlloc(Size);
+  }
 
  private:
+  void Destroy() const noexcept;
+
   mutable int refCount_ = 0;
+  TXmlArena* arena_ = nullptr;
 };
 
 class TXmlNameTable;
@@ -113,6 +155,12 @@ constexpr int DOCUMENT_NODE = 9;
 
 // Deeper trees are refused by the readers, so that no input can exhaust the stack.
 constexpr int XmlMaxDepth = 1000;
+// The one nesting rule of the text and binary readers: an element stands at most XmlMaxDepth
+// levels below the document (level 1 is the top); any other node may sit inside the deepest
+// element, one level more.
+inline bool XmlLevelAllowed(int NodeType, int Level) {
+  return Level <= XmlMaxDepth + (NodeType == ELEMENT_NODE ? 0 : 1);
+}
 
 extern AnsiString DefaultEncoding;  // "windows-1251"
 extern bool DefaultKeepWhiteSpace;  // false
@@ -124,7 +172,14 @@ class TXmlNameTable : public TXmlBase {
   explicit TXmlNameTable(int BucketCount = 4096);
 
   // -1 for an empty name.
-  int InternName(std::string_view Name);
+  int InternName(std::string_view Name) { return InternName(Name, HashOf(Name)); }
+  // The same, with the name's hash already taken (a reader takes it as it reads the name).
+  int InternName(std::string_view Name, uint32_t Hash);
+  static uint32_t HashOf(std::string_view Name) {
+    uint32_t h = 0;
+    for (unsigned char c : Name) h = h * 33 + c;
+    return h;
+  }
   // An empty string for an id that names nothing.
   const AnsiString& NameOf(int Id) const;
   int NameCount() const { return static_cast<int>(names_.size()); }
@@ -152,10 +207,10 @@ class TXmlNodeList : public TXmlBase {
   explicit TXmlNodeList(TXmlNode* Owner = nullptr) : owner_(Owner) {}
   ~TXmlNodeList() override;
 
-  int Count() const { return static_cast<int>(items_.size()); }
+  int Count() const { return static_cast<int>(count_); }
   // Raises the index error outside 0..Count-1.
   IXmlNode Item(int Index) const;
-  TXmlNode* RawItem(int Index) const { return items_[static_cast<size_t>(Index)]; }
+  TXmlNode* RawItem(int Index) const { return items_[Index]; }
   int IndexOf(const TXmlNode* Node) const;
   AnsiString Xml() const;
   TXmlNode* Owner() const { return owner_; }
@@ -171,24 +226,89 @@ class TXmlNodeList : public TXmlBase {
   friend class TXmlNode;
   friend class TXmlElement;
   friend class TXmlDocument;
-  friend class TXmlParser;
-  friend class TBinXmlReader;
+  friend class TXmlBuilder;
+  TXmlNodeList(TXmlArena* Arena, TXmlNode* Owner) : TXmlBase(Arena), owner_(Owner) {}
   void Adopt(TXmlNode* Node);
   void Disown(TXmlNode* Node);
   void Grow();
   // Appends a node that belongs nowhere yet and uses the owner's name table.
   void AppendNew(TXmlNode* Node);
+  // Lets go of every item; a whole arena that only this list still uses goes at once.
+  void ReleaseItems() noexcept;
+  TXmlNode** begin() const { return items_; }
+  TXmlNode** end() const { return items_ + count_; }
 
   TXmlNode* owner_;
-  std::vector<TXmlNode*, TXmlAllocator<TXmlNode*>> items_;
+  TXmlNode** items_ = nullptr;
+  uint32_t count_ = 0;
+  uint32_t capacity_ : 31 = 0;
+  uint32_t ownsItems_ : 1 = 0;
+};
+
+// The value of an attribute, a text node or an element, in 8 bytes: a string as bytes (in the
+// arena of a document that was read, or owned), or any other variant kept apart. Copies share
+// what they point to; the holder frees what it owns, once.
+class TXmlValue {
+ public:
+  TXmlValue() = default;
+  // Bytes that live elsewhere (in an arena) for as long as the value is used.
+  static TXmlValue Borrowed(const char* Text, size_t Size);
+  // The holder's own copy.
+  static TXmlValue Owned(const TVariant& Value);
+  static TXmlValue Owned(std::string_view Text);
+  void Free() noexcept;
+
+  bool IsEmpty() const { return meta_ == kBoxed && !ptr_; }
+  bool IsNull() const { return meta_ == kBoxed && ptr_ && Box()->IsNull(); }
+  bool IsText() const { return !(meta_ & kBoxed); }
+  TVarType VarType() const { return IsText() ? varString : ptr_ ? Box()->VarType() : varEmpty; }
+  // The bytes of a string value.
+  std::string_view Text() const { return {static_cast<const char*>(ptr_), meta_ & kSize}; }
+  TVariant ToVariant() const;
+  // The value's text form (VarToXmlStr).
+  AnsiString ToXmlStr() const;
+  // An owned copy.
+  TXmlValue Copy() const;
+  bool operator==(const TVariant& Other) const;
+
+ private:
+  static constexpr uint32_t kBoxed = 0x80000000u;
+  static constexpr uint32_t kOwned = 0x40000000u;
+  static constexpr uint32_t kSize = 0x3FFFFFFFu;
+  const TVariant* Box() const { return static_cast<const TVariant*>(ptr_); }
+
+  const void* ptr_ = nullptr;
+  uint32_t meta_ = kBoxed;
 };
 
 struct TXmlAttrData {
   int32_t NameId = -1;
-  TVariant Value;
+  TXmlValue Value;
 };
 
-using TXmlAttrList = std::vector<TXmlAttrData, TXmlAllocator<TXmlAttrData>>;
+// A node's attributes in order of creation, as a plain range.
+class TXmlAttrList {
+ public:
+  TXmlAttrList(const TXmlAttrData* Items, size_t Count) : items_(Items), count_(Count) {}
+  const TXmlAttrData* begin() const { return items_; }
+  const TXmlAttrData* end() const { return items_ + count_; }
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  const TXmlAttrData& operator[](size_t Index) const { return items_[Index]; }
+
+ private:
+  const TXmlAttrData* items_;
+  size_t count_;
+};
+
+// A node's children as a plain range.
+struct TXmlChildren {
+  TXmlNode* const* First;
+  TXmlNode* const* Last;
+  TXmlNode* const* begin() const { return First; }
+  TXmlNode* const* end() const { return Last; }
+  size_t size() const { return static_cast<size_t>(Last - First); }
+};
 
 class TXmlNode : public TXmlBase {
  public:
@@ -215,7 +335,7 @@ class TXmlNode : public TXmlBase {
   virtual IXmlComment AsComment();
   virtual IXmlProcessingInstruction AsProcessingInstruction();
 
-  IXmlNameTable NameTable() const { return nameTable_; }
+  IXmlNameTable NameTable() const { return IXmlNameTable(nameTable_); }
   const AnsiString& NodeName() const;
   IXmlNode ParentNode() const;
   bool HasChildNodes() const;
@@ -249,12 +369,12 @@ class TXmlNode : public TXmlBase {
                                    const TVariant& Value) const;
 
   // ---- attributes ----
-  int AttributeCount() const { return static_cast<int>(attributes_.size()); }
+  int AttributeCount() const { return attrs_ ? static_cast<int>(attrs_->Count) : 0; }
   int AttributeNameIdAt(int Index) const;
   const AnsiString& AttributeNameAt(int Index) const;
   void RemoveAttribute(const AnsiString& Name);
   void RemoveAttribute(int NameId);
-  void ClearAttributes() { attributes_.clear(); }
+  void ClearAttributes();
   bool HasAttribute(int NameId) const { return FindAttr(NameId) != nullptr; }
   bool HasAttribute(const AnsiString& Name) const;
   TVarType AttributeType(int NameId) const;
@@ -298,13 +418,39 @@ class TXmlNode : public TXmlBase {
   TVariant GetPathValue(const AnsiString& Path);
   void SetPathValue(const AnsiString& Path, const TVariant& Value);
 
-  const TXmlAttrList& Attributes() const { return attributes_; }
+  TXmlAttrList Attributes() const { return {AttrItems(), static_cast<size_t>(AttributeCount())}; }
 
  protected:
   friend class TXmlNodeList;
-  friend class TXmlParser;
+  friend class TXmlBuilder;
   friend class TBinXmlReader;
   friend class TBinXmlWriter;
+
+  // A node that a reader places in Arena, on the arena's name table.
+  explicit TXmlNode(TXmlArena* Arena) : TXmlBase(Arena), nameTable_(Arena->Table()) {}
+
+  // The attribute array: a header and the items after it.
+  struct TAttrBlock {
+    uint32_t Count;
+    uint32_t Capacity : 31;
+    uint32_t Owned : 1;
+  };
+  TXmlAttrData* AttrItems() const { return attrs_ ? reinterpret_cast<TXmlAttrData*>(attrs_ + 1) : nullptr; }
+  TXmlAttrData* FindAttrItem(int NameId);
+  void AddAttr(int NameId, TXmlValue Value);
+  // The children of a node that a reader built are a plain block in its arena (a count and the
+  // nodes) until their list object is asked for; the low bit of the pointer tells.
+  bool HasChildBlock() const { return reinterpret_cast<uintptr_t>(childList_) & 1u; }
+  uint32_t* ChildBlock() const {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<uintptr_t>(childList_) & ~uintptr_t{1});
+  }
+  TXmlChildren Children() const;
+  // The list of the children, made from the block when there is one; null when there is none.
+  TXmlNodeList* List() const;
+  // Whether the node holds a reference to its name table of its own (the arena holds one for
+  // the nodes on its table).
+  bool OwnsTableRef() const { return !Arena() || nameTable_ != Arena()->Table(); }
+  void SetNameTable(TXmlNameTable* Table);
 
   // Writes the node's text form; Indent is false inside content that keeps its blanks.
   virtual void WriteXml(AnsiString& Out, int Level, bool Indent) const = 0;
@@ -316,19 +462,21 @@ class TXmlNode : public TXmlBase {
   bool KeepsWhiteSpace() const;
   const TXmlAttrData* FindAttr(int NameId) const;
   int Intern(const AnsiString& Name) const { return nameTable_->InternName(Name); }
+  const AnsiString& NameOfId(int Id) const;
   void WriteAttributes(AnsiString& Out) const;
   void WriteChildren(AnsiString& Out, int Level, bool Indent) const;
   bool HasTextChild() const;
 
   TXmlNode* parent_ = nullptr;
-  IXmlNameTable nameTable_;
-  TXmlAttrList attributes_;
-  TXmlNodeList* childList_ = nullptr;  // counted
+  TXmlNameTable* nameTable_ = nullptr;  // counted unless the arena holds it (OwnsTableRef)
+  TAttrBlock* attrs_ = nullptr;
+  TXmlNodeList* childList_ = nullptr;  // counted; or the block of a read node's children
 };
 
 class TXmlElement : public TXmlNode {
  public:
   TXmlElement(const IXmlNameTable& NameTable, int NameId) : TXmlNode(NameTable), nameId_(NameId) {}
+  ~TXmlElement() override { value_.Free(); }
 
   TXmlNodeList* GetChildList() override;
   void SetNodeNameId(int Id) override { nameId_ = Id; }
@@ -348,51 +496,65 @@ class TXmlElement : public TXmlNode {
   void SetBase64Text(const void* Bytes, int Count, int LineLength = 0);
   AnsiString GetBase64Data() const;
   // The value the element holds directly (empty when it has children instead).
-  const TVariant& Value() const;
+  TVariant Value() const { return value_.ToVariant(); }
 
  protected:
-  friend class TBinXmlReader;
+  friend class TXmlBuilder;
+  friend class TBinXmlWriter;
+  TXmlElement(TXmlArena* Arena, int NameId) : TXmlNode(Arena), nameId_(NameId) {}
   void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
 
  private:
-  void SetValue(TVariant Value);
+  void SetValue(TXmlValue Value);
 
   int nameId_;
-  // Most elements hold children, not a value: the value lives apart, only when there is one.
-  std::unique_ptr<TVariant> value_;
+  TXmlValue value_;
 };
 
 class TXmlText : public TXmlNode {
  public:
-  TXmlText(const IXmlNameTable& NameTable, TVariant Value) : TXmlNode(NameTable), value_(std::move(Value)) {}
+  TXmlText(const IXmlNameTable& NameTable, const TVariant& Value)
+      : TXmlNode(NameTable), value_(TXmlValue::Owned(Value)) {}
+  ~TXmlText() override { value_.Free(); }
 
   IXmlNode CloneNode(bool Deep) const override;
   int NodeNameId() const override { return nameTable_->TextId(); }
   int NodeType() const override { return TEXT_NODE; }
-  AnsiString Text() const override;
-  void SetText(const AnsiString& Value) override { value_ = TVariant(Value); }
+  AnsiString Text() const override { return value_.ToXmlStr(); }
+  void SetText(const AnsiString& Value) override { SetValue(TXmlValue::Owned(std::string_view(Value))); }
   TVarType DataType() const override { return value_.VarType(); }
-  TVariant NodeValue() const override { return value_; }
-  void SetNodeValue(const TVariant& Value) override { value_ = Value; }
+  TVariant NodeValue() const override { return value_.ToVariant(); }
+  void SetNodeValue(const TVariant& Value) override { SetValue(TXmlValue::Owned(Value)); }
   IXmlText AsText() override { return this; }
 
  protected:
+  friend class TXmlBuilder;
+  friend class TBinXmlWriter;
+  friend class TXmlElement;
+  TXmlText(TXmlArena* Arena, TXmlValue Value) : TXmlNode(Arena), value_(Value) {}
   void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
 
  private:
-  TVariant value_;
+  void SetValue(TXmlValue Value);
+
+  TXmlValue value_;
 };
 
 class TXmlCharacterData : public TXmlNode {
  public:
-  TXmlCharacterData(const IXmlNameTable& NameTable, const AnsiString& Data) : TXmlNode(NameTable), data_(Data) {}
+  TXmlCharacterData(const IXmlNameTable& NameTable, const AnsiString& Data)
+      : TXmlNode(NameTable), data_(TXmlValue::Owned(std::string_view(Data))) {}
+  ~TXmlCharacterData() override { data_.Free(); }
   // Trimmed of blanks unless the document keeps white space.
   AnsiString Text() const override;
-  void SetText(const AnsiString& Value) override { data_ = Value; }
-  const AnsiString& Data() const { return data_; }
+  void SetText(const AnsiString& Value) override;
+  AnsiString Data() const { return AnsiString(data_.Text()); }
+  std::string_view DataView() const { return data_.Text(); }
 
  protected:
-  AnsiString data_;
+  TXmlCharacterData(TXmlArena* Arena, TXmlValue Data) : TXmlNode(Arena), data_(Data) {}
+
+  TXmlValue data_;
 };
 
 class TXmlCDATASection : public TXmlCharacterData {
@@ -404,6 +566,7 @@ class TXmlCDATASection : public TXmlCharacterData {
   IXmlCDATASection AsCDATASection() override { return this; }
 
  protected:
+  friend class TXmlBuilder;
   void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
 };
 
@@ -416,28 +579,33 @@ class TXmlComment : public TXmlCharacterData {
   IXmlComment AsComment() override { return this; }
 
  protected:
+  friend class TXmlBuilder;
   void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
 };
 
 class TXmlProcessingInstruction : public TXmlNode {
  public:
   TXmlProcessingInstruction(const IXmlNameTable& NameTable, int TargetId, const AnsiString& Data)
-      : TXmlNode(NameTable), targetId_(TargetId), data_(Data) {}
+      : TXmlNode(NameTable), targetId_(TargetId), data_(TXmlValue::Owned(std::string_view(Data))) {}
+  ~TXmlProcessingInstruction() override { data_.Free(); }
 
   void SetNodeNameId(int Id) override { targetId_ = Id; }
   IXmlNode CloneNode(bool Deep) const override;
   int NodeNameId() const override { return targetId_; }
   int NodeType() const override { return PROCESSING_INSTRUCTION_NODE; }
-  AnsiString Text() const override { return data_; }
-  void SetText(const AnsiString& Value) override { data_ = Value; }
+  AnsiString Text() const override { return AnsiString(data_.Text()); }
+  void SetText(const AnsiString& Value) override;
   IXmlProcessingInstruction AsProcessingInstruction() override { return this; }
 
  protected:
+  friend class TXmlBuilder;
+  TXmlProcessingInstruction(TXmlArena* Arena, int TargetId, TXmlValue Data)
+      : TXmlNode(Arena), targetId_(TargetId), data_(Data) {}
   void WriteXml(AnsiString& Out, int Level, bool Indent) const override;
 
  private:
   int targetId_;
-  AnsiString data_;
+  TXmlValue data_;
 };
 
 class TXmlDocument : public TXmlNode {
@@ -486,6 +654,58 @@ class TXmlDocument : public TXmlNode {
  private:
   void Empty();
   bool keepWhiteSpace_;
+};
+
+// Builds the nodes of a document being read, in one arena: texts are copied into it, and each
+// node is given its attributes and its children at once, in arrays of their exact size.
+class TXmlBuilder {
+ public:
+  explicit TXmlBuilder(TXmlNameTable& Table) : table_(Table) {}
+  ~TXmlBuilder();
+  TXmlBuilder(const TXmlBuilder&) = delete;
+  TXmlBuilder& operator=(const TXmlBuilder&) = delete;
+
+  TXmlNameTable& Table() const { return table_; }
+  // A string value whose bytes are copied into the arena, or are written there by the caller.
+  TXmlValue Text(std::string_view Text);
+  TXmlValue Text(size_t Size, char*& Bytes);
+  // Room for a text of at most Size bytes, written by the caller; Finish makes the Used first
+  // ones the value and gives back the rest.
+  char* Reserve(size_t Size) { return Arena().Reserve(Size); }
+  TXmlValue Finish(char* Text, size_t Size, size_t Used) {
+    arena_->Unreserve(Text, Size, Used);
+    return TXmlValue::Borrowed(Text, Used);
+  }
+  // Strings in the arena; any other value owned by its node.
+  TXmlValue Value(const TVariant& Value);
+
+  TXmlElement* Element(int NameId);
+  void SetValue(TXmlElement* Element, TXmlValue Value) { Element->value_ = Value; }
+  TXmlText* TextNode(TXmlValue Value);
+  TXmlCDATASection* CDataSection(TXmlValue Data);
+  TXmlComment* Comment(TXmlValue Data);
+  TXmlProcessingInstruction* Instruction(int TargetId, TXmlValue Data);
+  void SetData(TXmlProcessingInstruction* Instruction, TXmlValue Data) { Instruction->data_ = Data; }
+
+  // The attributes of the node being read, one at a time: a name met again keeps its first
+  // place and takes the later value. Finish gives them to the node.
+  void AddAttribute(int NameId, TXmlValue Value);
+  void FinishAttributes(TXmlNode* Node);
+  // Gives Parent the children Items: in a list of their exact size for a node of this arena
+  // that has none yet, else appended one by one.
+  void SetChildren(TXmlNode* Parent, TXmlNode* const* Items, size_t Count);
+
+ private:
+  TXmlArena& Arena() { return arena_ ? *arena_ : NewArena(); }
+  TXmlArena& NewArena();
+  void* Place(size_t Size) { return Arena().Allocate(Size); }
+
+  TXmlNameTable& table_;
+  TXmlArena* arena_ = nullptr;
+  std::vector<TXmlAttrData> attrs_;
+  // Per name id: the attribute set (by number) that last used it, and its place there.
+  std::vector<std::pair<uint64_t, uint32_t>> seen_;
+  uint64_t attrSet_ = 1;
 };
 
 // A document on the name table (the shared default table when none is given); a non-empty

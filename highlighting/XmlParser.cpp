@@ -54,6 +54,25 @@ bool XmlNameChar(char C) { return CharClasses()[static_cast<unsigned char>(C)] &
 
 // ---------------------------------------------------------------- sources
 
+const char* XmlFindByte(const char* From, const char* To, char C) {
+  const char* p = From;
+  while (p < To && (reinterpret_cast<uintptr_t>(p) & 3u)) {
+    if (*p == C) return p;
+    ++p;
+  }
+  // A word holds C when the word XOR C in every byte has a zero byte.
+  const uint32_t pattern = 0x01010101u * static_cast<unsigned char>(C);
+  for (; To - p >= 4; p += 4) {
+    uint32_t w;
+    std::memcpy(&w, p, 4);
+    w ^= pattern;
+    if ((w - 0x01010101u) & ~w & 0x80808080u) break;
+  }
+  for (; p < To; ++p)
+    if (*p == C) return p;
+  return To;
+}
+
 TXmlStrSource::TXmlStrSource(std::string_view Text) {
   cur_ = Text.data();
   end_ = Text.data() + Text.size();
@@ -80,22 +99,41 @@ void TXmlStmSource::Refill() {
 
 // ---------------------------------------------------------------- parser
 
+// Reads into nodes of one arena. The nodes of each open element wait on a stack until its end
+// tag (or an error) gives them to it in one list; texts and values are copied into the arena
+// straight from the input where no reference changes them.
 class TXmlParser {
  public:
   TXmlParser(TXmlSource& Source, TXmlNameTable& Table, bool KeepWhiteSpace)
-      : src_(Source), table_(Table), keep_(KeepWhiteSpace), classes_(CharClasses()) {}
+      : src_(Source), builder_(Table), table_(Table), keep_(KeepWhiteSpace), classes_(CharClasses()) {}
 
   // Reads content into Parent until the input ends or an end tag begins ("/" current).
   void ParseContent(TXmlNode* Parent, int Depth);
 
  private:
-  void ParseElement(TXmlNode* Parent, int Depth);
-  void ParseInstruction(TXmlNode* Parent);
-  void ParseDeclaration(TXmlNode* Parent);
-  bool ReadText(TXmlToken& Token);
-  void ReadName(TXmlToken& Token);
+  void ParseElement(int Depth);
+  void ParseInstruction();
+  void ParseDeclaration();
+  void ReadTextRun();
+  bool ReadText(TXmlToken& Token, const char* Lt, const char* Stop);
+  std::string_view ReadName(TXmlToken& Token, uint32_t& Hash);
+  TXmlValue ReadValue(char Quote);
   void ReadQuoted(char Quote, TXmlToken& Token);
-  void ReadReference(TXmlToken& Token);
+  // Decodes the reference at "&" into Out (room for 4 bytes; the reference itself takes at
+  // least 4) and gives the number of bytes.
+  size_t ReadReference(char* Out);
+  void ReadReference(TXmlToken& Token) {
+    char bytes[4];
+    Token.Add(bytes, ReadReference(bytes));
+  }
+  // Copies the input from the current position to At (in the current block) to Out and steps
+  // over it.
+  size_t Take(const char* At, char* Out) {
+    const size_t n = static_cast<size_t>(At - src_.BlockStart());
+    XmlCopyBytes(Out, src_.BlockStart(), n);
+    src_.Skip(n);
+    return n;
+  }
   void ReadUntil(std::string_view Terminator, TXmlToken& Token);
   void ReadAttributes(TXmlNode* Node);
   void SkipBlanks();
@@ -104,44 +142,78 @@ class TXmlParser {
   void Require(char c);
   void Require(std::string_view Text);
   bool StartsName(char c) const { return classes_[static_cast<unsigned char>(c)] & kNameStart; }
-  static void Append(TXmlNode* Parent, TXmlNode* Node) { Parent->TXmlNode::GetChildList()->AppendNew(Node); }
+  bool NameChar(char c) const { return classes_[static_cast<unsigned char>(c)] & kNameChar; }
+  void Add(TXmlNode* Node) { pending_.push_back(Node); }
+  // The id of a name, from the names met last before the name table is asked.
+  int Intern(std::string_view Name, uint32_t Hash) {
+    TNameSlot& slot = names_[Hash & (std::size(names_) - 1)];
+    if (slot.Hash == Hash && slot.Size == Name.size() && XmlSameBytes(slot.Bytes, Name.data(), Name.size()))
+      return slot.Id;
+    const int id = table_.InternName(Name, Hash);
+    if (Name.size() <= sizeof slot.Bytes) {
+      slot = {Hash, static_cast<uint32_t>(Name.size()), id, {}};
+      XmlCopyBytes(slot.Bytes, Name.data(), Name.size());
+    }
+    return id;
+  }
+  // Gives Parent the nodes read since Mark.
+  void Attach(TXmlNode* Parent, size_t Mark) {
+    builder_.SetChildren(Parent, pending_.data() + Mark, pending_.size() - Mark);
+    pending_.resize(Mark);
+  }
 
   TXmlSource& src_;
+  TXmlBuilder builder_;
   TXmlNameTable& table_;
-  IXmlNameTable tableRef_{&table_};
   bool keep_;
   const uint8_t* classes_;
   TXmlToken name_, value_, text_, refName_;
-  TXmlAttrList attributes_;
+  std::vector<TXmlNode*> pending_;
+  // Names of up to 16 bytes by their hash; an empty slot has a size that no name has.
+  struct TNameSlot {
+    uint32_t Hash;
+    uint32_t Size;
+    int Id;
+    char Bytes[16];
+  };
+  TNameSlot names_[512] = {};
 };
 
 void TXmlParser::ParseContent(TXmlNode* Parent, int Depth) {
-  while (!src_.Eof()) {
-    text_.Clear();
-    const bool blank = ReadText(text_);
-    if (keep_ || !blank) Append(Parent, new TXmlText(tableRef_, TVariant(text_.Text())));
-    if (src_.Current() != '<' || !src_.Next()) continue;
-    switch (src_.Current()) {
-      case '/': return;
-      case '?': ParseInstruction(Parent); break;
-      case '!':
-        if (!src_.Next()) return;
-        ParseDeclaration(Parent);
-        break;
-      default: ParseElement(Parent, Depth + 1);
+  const size_t mark = pending_.size();
+  try {
+    while (!src_.Eof()) {
+      ReadTextRun();
+      if (src_.Current() != '<' || !src_.Next()) continue;
+      const char c = src_.Current();
+      if (c == '/') break;
+      if (c == '?') {
+        ParseInstruction();
+      } else if (c == '!') {
+        if (!src_.Next()) break;
+        ParseDeclaration();
+      } else {
+        ParseElement(Depth + 1);
+      }
     }
+  } catch (...) {
+    // What was read before the error stays in the document.
+    Attach(Parent, mark);
+    throw;
   }
+  Attach(Parent, mark);
 }
 
-void TXmlParser::ParseElement(TXmlNode* Parent, int Depth) {
-  if (Depth > XmlMaxDepth) XmlError(kTooDeep);
-  ReadName(name_);
+void TXmlParser::ParseElement(int Depth) {
+  if (!XmlLevelAllowed(ELEMENT_NODE, Depth)) XmlError(kTooDeep);
+  uint32_t hash;
+  const std::string_view name = ReadName(name_, hash);
   if (src_.Eof()) XmlError(kUnfinishedElement);
   const char c = src_.Current();
   // A nameless element would be written back as an end tag.
-  if (name_.Text().empty() || !(IsBlank(c) || c == '/' || c == '>')) XmlError(kBadNameChar);
-  auto* element = new TXmlElement(tableRef_, table_.InternName(name_.Text()));
-  Append(Parent, element);
+  if (name.empty() || !(IsBlank(c) || c == '/' || c == '>')) XmlError(kBadNameChar);
+  TXmlElement* element = builder_.Element(Intern(name, hash));
+  Add(element);
   ReadAttributes(element);
   if (src_.Current() == '/') {
     Require("/>");
@@ -155,57 +227,108 @@ void TXmlParser::ParseElement(TXmlNode* Parent, int Depth) {
   Require('>');
 }
 
-void TXmlParser::ParseInstruction(TXmlNode* Parent) {
+void TXmlParser::ParseInstruction() {
   src_.Next();
-  ReadName(name_);
-  if (name_.Text().empty()) XmlError(kBadNameChar);
-  const int target = table_.InternName(name_.Text());
-  auto* pi = new TXmlProcessingInstruction(tableRef_, target, AnsiString());
-  Append(Parent, pi);
+  uint32_t hash;
+  const std::string_view name = ReadName(name_, hash);
+  if (name.empty()) XmlError(kBadNameChar);
+  const int target = Intern(name, hash);
+  TXmlProcessingInstruction* pi = builder_.Instruction(target, TXmlValue::Borrowed(nullptr, 0));
+  Add(pi);
   if (target == table_.XmlId()) {
     ReadAttributes(pi);
     Require("?>");
   } else {
+    // One blank parts the target from the data, as the writer puts it; further blanks are data.
+    if (!src_.Eof() && IsBlank(src_.Current())) src_.Next();
     ReadUntil("?>", value_);
-    pi->SetText(value_.Text());
+    builder_.SetData(pi, builder_.Text(value_.Text()));
   }
 }
 
-void TXmlParser::ParseDeclaration(TXmlNode* Parent) {
+void TXmlParser::ParseDeclaration() {
   const char c = src_.Current();
   if (c == '-') {
     Require("--");
     ReadUntil("-->", value_);
-    Append(Parent, new TXmlComment(tableRef_, value_.Text()));
+    Add(builder_.Comment(builder_.Text(value_.Text())));
   } else if (c == '[') {
     Require("[CDATA[");
     ReadUntil("]]>", value_);
-    Append(Parent, new TXmlCDATASection(tableRef_, value_.Text()));
+    Add(builder_.CDataSection(builder_.Text(value_.Text())));
   } else {
     Require("DOCTYPE");
     ReadUntil(">", value_);
   }
 }
 
-// Up to the next "<" or the end, references replaced; true when the raw bytes are all blanks
-// (a reference to a blank is content, not layout).
-bool TXmlParser::ReadText(TXmlToken& Token) {
-  bool blank = true;
-  while (!src_.Eof()) {
-    const char* p = src_.BlockStart();
-    const char* e = src_.BlockEnd();
-    const char* q = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(e - p)));
-    if (!q) q = e;
-    if (const void* amp = std::memchr(p, '&', static_cast<size_t>(q - p))) q = static_cast<const char*>(amp);
-    for (const char* b = p; blank && b < q; ++b) blank = IsBlank(*b);
-    Token.Add(p, static_cast<size_t>(q - p));
-    src_.Skip(static_cast<size_t>(q - p));
-    if (q == e) continue;
-    if (*q == '<') break;
-    blank = false;
-    ReadReference(Token);
+// A run of text up to the next "<" or the end, references replaced. When white space is not
+// kept, a run whose raw bytes are all blanks is layout and makes no node (a reference to a
+// blank is content). The common run lies in one block without references and is copied once.
+void TXmlParser::ReadTextRun() {
+  const char* p = src_.BlockStart();
+  const char* e = src_.BlockEnd();
+  if (!keep_) {
+    // The layout between tags: blanks up to the next "<", dropped without looking further.
+    const char* q = p;
+    while (q < e && IsBlank(*q)) ++q;
+    if (q < e && *q == '<') {
+      src_.Skip(static_cast<size_t>(q - p));
+      return;
+    }
   }
-  return blank;
+  const char* lt = src_.Find(p, e, '<');
+  const char* amp = src_.Find(p, lt, '&');
+  if (amp == lt && lt != e) {
+    const std::string_view run(p, static_cast<size_t>(lt - p));
+    if (keep_ || !std::all_of(run.begin(), run.end(), IsBlank)) Add(builder_.TextNode(builder_.Text(run)));
+    src_.Skip(run.size());
+    return;
+  }
+  if (lt != e) {
+    // References, and the whole run in this block: decoded straight into the arena, where a
+    // reference never takes more room than its text. A run with a reference is content.
+    const size_t room = static_cast<size_t>(lt - p);
+    char* out = builder_.Reserve(room);
+    size_t n = Take(amp, out);
+    while (src_.BlockStart() != lt) {
+      n += ReadReference(out + n);
+      n += Take(src_.Find(src_.BlockStart(), lt, '&'), out + n);
+    }
+    Add(builder_.TextNode(builder_.Finish(out, room, n)));
+    return;
+  }
+  text_.Clear();
+  const bool blank = ReadText(text_, lt, amp);
+  if (keep_ || !blank) Add(builder_.TextNode(builder_.Text(text_.Text())));
+}
+
+// The general run, from the current position where Lt (the "<" of the current block, or its
+// end) and Stop (the first "&" before Lt, or Lt) are already known: the "<" is looked for
+// once per block and the references are decoded as they are met. True when the raw bytes are
+// all blanks.
+bool TXmlParser::ReadText(TXmlToken& Token, const char* Lt, const char* Stop) {
+  bool blank = true;
+  uint64_t block = src_.Block();
+  const char* e = src_.BlockEnd();
+  for (;;) {
+    const char* p = src_.BlockStart();
+    for (const char* b = p; blank && b < Stop; ++b) blank = IsBlank(*b);
+    Token.Add(p, static_cast<size_t>(Stop - p));
+    src_.Skip(static_cast<size_t>(Stop - p));
+    if (Stop == Lt && Lt != e) return blank;
+    if (Stop != Lt) {
+      blank = false;
+      ReadReference(Token);
+    }
+    if (src_.Eof()) return blank;
+    if (src_.Block() != block) {
+      block = src_.Block();
+      e = src_.BlockEnd();
+      Lt = src_.Find(src_.BlockStart(), e, '<');
+    }
+    Stop = src_.Find(src_.BlockStart(), Lt, '&');
+  }
 }
 
 // Takes bytes while Take holds, a block at a time, into Token (or nowhere); stops before the
@@ -223,15 +346,69 @@ void TXmlParser::Collect(TXmlToken* Token, F Take) {
   }
 }
 
-void TXmlParser::ReadName(TXmlToken& Token) {
+// The name at the current position, empty when none starts there, and its hash for the name
+// table. It stays valid until the source steps again: straight from the block when the byte
+// after it is in the block too.
+std::string_view TXmlParser::ReadName(TXmlToken& Token, uint32_t& Hash) {
+  Hash = 0;
+  if (src_.Eof() || !StartsName(src_.Current())) return std::string_view();
+  const char* p = src_.BlockStart();
+  const char* e = src_.BlockEnd();
+  const char* q = p;
+  uint32_t h = 0;
+  do {
+    h = h * 33 + static_cast<unsigned char>(*q);
+    ++q;
+  } while (q < e && NameChar(*q));
+  if (q < e) {
+    src_.Skip(static_cast<size_t>(q - p));
+    Hash = h;
+    return std::string_view(p, static_cast<size_t>(q - p));
+  }
   Token.Clear();
-  if (src_.Eof() || !StartsName(src_.Current())) return;
-  Collect(&Token, [this](char c) { return (classes_[static_cast<unsigned char>(c)] & kNameChar) != 0; });
+  Collect(&Token, [this](char c) { return NameChar(c); });
+  Hash = TXmlNameTable::HashOf(Token.Text());
+  return Token.Text();
 }
 
+// A quoted value (the quote current), references replaced; copied into the arena straight
+// from the block when it holds the whole value and no reference.
+TXmlValue TXmlParser::ReadValue(char Quote) {
+  src_.Next();
+  const char* p = src_.BlockStart();
+  const char* e = src_.BlockEnd();
+  const char* q = src_.Find(p, e, Quote);
+  if (q == e) {
+    ReadQuoted(Quote, value_);
+    return builder_.Text(value_.Text());
+  }
+  auto special = [q](const char* at) {
+    while (at < q && *at != '&' && *at != '<') ++at;
+    return at;
+  };
+  const char* s = special(p);
+  if (s == q) {
+    TXmlValue value = builder_.Text(std::string_view(p, static_cast<size_t>(q - p)));
+    src_.Skip(static_cast<size_t>(q - p) + 1);
+    return value;
+  }
+  // The whole value in this block: decoded straight into the arena. A reference cannot reach
+  // past the quote without an error, as no reference holds one.
+  const size_t room = static_cast<size_t>(q - p);
+  char* out = builder_.Reserve(room);
+  size_t n = Take(s, out);
+  while (src_.BlockStart() != q) {
+    if (src_.Current() == '<') XmlError(kLessInValue);
+    n += ReadReference(out + n);
+    n += Take(special(src_.BlockStart()), out + n);
+  }
+  src_.Next();
+  return builder_.Finish(out, room, n);
+}
+
+// The value from the current position to the closing quote, which it steps past.
 void TXmlParser::ReadQuoted(char Quote, TXmlToken& Token) {
   Token.Clear();
-  src_.Next();
   for (;;) {
     Collect(&Token, [Quote](char c) { return c != Quote && c != '&' && c != '<'; });
     if (src_.Eof()) XmlError(kExpected, AnsiString(1, Quote));
@@ -242,18 +419,21 @@ void TXmlParser::ReadQuoted(char Quote, TXmlToken& Token) {
   src_.Next();
 }
 
-void TXmlParser::ReadReference(TXmlToken& Token) {
+size_t TXmlParser::ReadReference(char* Out) {
   if (!src_.Next()) XmlError(kRefExpected);
   if (src_.Current() != '#') {
-    ReadName(refName_);
+    uint32_t hash;
+    const std::string_view name = ReadName(refName_, hash);
+    const char c = name == "amp"    ? '&'
+                   : name == "quot" ? '"'
+                   : name == "lt"   ? '<'
+                   : name == "gt"   ? '>'
+                   : name == "apos" ? '\''
+                                    : '\0';
     Require(';');
-    const AnsiString& name = refName_.Text();
-    if (name == "amp") return Token.Add('&');
-    if (name == "quot") return Token.Add('"');
-    if (name == "lt") return Token.Add('<');
-    if (name == "gt") return Token.Add('>');
-    if (name == "apos") return Token.Add('\'');
-    XmlError(kBadRefName);
+    if (!c) XmlError(kBadRefName);
+    *Out = c;
+    return 1;
   }
   if (!src_.Next()) XmlError(kNumberExpected);
   const bool hex = src_.Current() == 'x';
@@ -279,7 +459,10 @@ void TXmlParser::ReadReference(TXmlToken& Token) {
   if (!digits) XmlError(hex ? kHexExpected : kNumberExpected);
   Require(';');
   if (code == 0 || (code >= 0xD800 && code <= 0xDFFF)) XmlError(kBadCharCode);
-  if (code < 256) return Token.Add(static_cast<char>(code));
+  if (code < 256) {
+    *Out = static_cast<char>(code);
+    return 1;
+  }
   // A character beyond one byte goes through the code page ("?" where it has none), rather
   // than keeping only its low bits.
   WideString wide;
@@ -289,8 +472,11 @@ void TXmlParser::ReadReference(TXmlToken& Token) {
   } else {
     wide += static_cast<wchar_t>(code);
   }
+  // One character is at most four bytes in any code page.
   const AnsiString bytes = WideToAnsi(wide);
-  Token.Add(bytes.data(), bytes.size());
+  const size_t n = std::min<size_t>(bytes.size(), 4);
+  XmlCopyBytes(Out, bytes.data(), n);
+  return n;
 }
 
 void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
@@ -301,11 +487,11 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
     if (src_.Eof()) XmlError(kExpected, AnsiString(Terminator));
     const char* p = src_.BlockStart();
     const char* e = src_.BlockEnd();
-    const char* q = static_cast<const char*>(std::memchr(p, last, static_cast<size_t>(e - p)));
-    const char* stop = q ? q + 1 : e;
+    const char* q = src_.Find(p, e, last);
+    const char* stop = q != e ? q + 1 : e;
     Token.Add(p, static_cast<size_t>(stop - p));
     src_.Skip(static_cast<size_t>(stop - p));
-    if (q && text.size() >= Terminator.size() &&
+    if (q != e && text.size() >= Terminator.size() &&
         std::string_view(text).substr(text.size() - Terminator.size()) == Terminator) {
       text.resize(text.size() - Terminator.size());
       return;
@@ -313,33 +499,29 @@ void TXmlParser::ReadUntil(std::string_view Terminator, TXmlToken& Token) {
   }
 }
 
-// Collected apart first, so that the node's array gets exactly the size it needs.
+// The builder keeps the first place of a repeated name and its last value, by the name's id:
+// no search among the names before it.
 void TXmlParser::ReadAttributes(TXmlNode* Node) {
-  attributes_.clear();
   SkipBlanks();
   while (!src_.Eof() && StartsName(src_.Current())) {
-    ReadName(name_);
-    const int id = table_.InternName(name_.Text());
+    uint32_t hash;
+    const std::string_view name = ReadName(name_, hash);
+    const int id = Intern(name, hash);
     SkipBlanks();
     Require('=');
     SkipBlanks();
     if (src_.Eof()) XmlError(kValueExpected);
     const char quote = src_.Current();
     if (quote != '"' && quote != '\'') XmlError(kStringExpected);
-    ReadQuoted(quote, value_);
-    auto same = std::find_if(attributes_.begin(), attributes_.end(), [id](const auto& a) { return a.NameId == id; });
-    if (same != attributes_.end())
-      same->Value = TVariant(value_.Text());
-    else
-      attributes_.push_back({id, TVariant(value_.Text())});
+    builder_.AddAttribute(id, ReadValue(quote));
     SkipBlanks();
   }
-  if (attributes_.empty()) return;
-  Node->attributes_.reserve(Node->attributes_.size() + attributes_.size());
-  for (auto& attr : attributes_) Node->attributes_.push_back(std::move(attr));
+  builder_.FinishAttributes(Node);
 }
 
 void TXmlParser::SkipBlanks() {
+  // Most calls meet no blank at all.
+  if (src_.Eof() || !IsBlank(src_.Current())) return;
   Collect(nullptr, [](char c) { return IsBlank(c); });
 }
 
@@ -351,7 +533,7 @@ void TXmlParser::Require(char c) {
 // At the first difference the message names the rest of the text from there.
 void TXmlParser::Require(std::string_view Text) {
   if (static_cast<size_t>(src_.BlockEnd() - src_.BlockStart()) >= Text.size() &&
-      std::memcmp(src_.BlockStart(), Text.data(), Text.size()) == 0) {
+      XmlSameBytes(src_.BlockStart(), Text.data(), Text.size())) {
     src_.Skip(Text.size());
     return;
   }
@@ -402,34 +584,35 @@ void Indentation(AnsiString& Out, int Level) {
 
 AnsiString TXmlNodeList::Xml() const {
   AnsiString out;
-  for (TXmlNode* node : items_) out += node->Xml();
+  for (TXmlNode* node : *this) out += node->Xml();
   return out;
 }
 
 void TXmlNode::WriteAttributes(AnsiString& Out) const {
-  for (const auto& attr : attributes_) {
+  for (const TXmlAttrData& attr : Attributes()) {
     Out += ' ';
     Out += nameTable_->NameOf(attr.NameId);
     Out += "=\"";
     // Line breaks and TABs as references, so that a value stays on one line of the file;
     // the parser reads them back unchanged.
-    const AnsiString value = VarToXmlStr(attr.Value);
+    AnsiString boxed;
+    if (!attr.Value.IsText()) boxed = attr.Value.ToXmlStr();
+    const std::string_view value = attr.Value.IsText() ? attr.Value.Text() : std::string_view(boxed);
     size_t start = 0;
     for (size_t i = 0; i < value.size(); ++i) {
       const char c = value[i];
       if (c != '\r' && c != '\n' && c != '\t') continue;
-      XmlEscapeTo(Out, std::string_view(value).substr(start, i - start));
+      XmlEscapeTo(Out, value.substr(start, i - start));
       Out += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : "&#9;";
       start = i + 1;
     }
-    XmlEscapeTo(Out, std::string_view(value).substr(start));
+    XmlEscapeTo(Out, value.substr(start));
     Out += '"';
   }
 }
 
 void TXmlNode::WriteChildren(AnsiString& Out, int Level, bool Indent) const {
-  if (!childList_) return;
-  for (TXmlNode* child : childList_->items_) child->WriteXml(Out, Level, Indent);
+  for (TXmlNode* child : Children()) child->WriteXml(Out, Level, Indent);
 }
 
 void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
@@ -449,8 +632,10 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
   const bool textContent = !HasChildNodes() || HasTextChild();
   if (HasChildNodes())
     WriteChildren(Out, Level + 1, Indent && !textContent);
+  else if (value_.IsText())
+    XmlEscapeTo(Out, value_.Text());
   else
-    XmlEscapeTo(Out, VarToXmlStr(Value()));
+    XmlEscapeTo(Out, value_.ToXmlStr());
   if (Out.size() == open + 1) {
     Out[open] = '/';
     Out += '>';
@@ -469,14 +654,15 @@ void TXmlElement::WriteXml(AnsiString& Out, int Level, bool Indent) const {
 }
 
 bool TXmlNode::HasTextChild() const {
-  if (childList_)
-    for (TXmlNode* child : childList_->items_)
-      if (child->NodeType() == TEXT_NODE || child->NodeType() == CDATA_SECTION_NODE) return true;
+  for (TXmlNode* child : Children())
+    if (child->NodeType() == TEXT_NODE || child->NodeType() == CDATA_SECTION_NODE) return true;
   return false;
 }
 
 void TXmlText::WriteXml(AnsiString& Out, int, bool) const {
-  const AnsiString text = VarToXmlStr(value_);
+  AnsiString boxed;
+  if (!value_.IsText()) boxed = value_.ToXmlStr();
+  const std::string_view text = value_.IsText() ? value_.Text() : std::string_view(boxed);
   // The parser drops runs of raw blanks as layout; blanks that are the whole text are
   // written as references so that they read back.
   if (!text.empty() && std::all_of(text.begin(), text.end(), IsBlank) && !KeepsWhiteSpace()) {
@@ -488,37 +674,40 @@ void TXmlText::WriteXml(AnsiString& Out, int, bool) const {
 
 void TXmlCDATASection::WriteXml(AnsiString& Out, int, bool) const {
   // "]]>" would end the section: it is split after its first "]".
+  const std::string_view data = DataView();
   size_t start = 0;
-  for (size_t at = data_.find("]]>"); at != AnsiString::npos; at = data_.find("]]>", at + 1)) {
+  for (size_t at = data.find("]]>"); at != std::string_view::npos; at = data.find("]]>", at + 1)) {
     Out += "<![CDATA[";
-    Out.append(data_, start, at + 1 - start);
+    Out += data.substr(start, at + 1 - start);
     Out += "]]>";
     start = at + 1;
   }
   Out += "<![CDATA[";
-  Out.append(data_, start, AnsiString::npos);
+  Out += data.substr(start);
   Out += "]]>";
 }
 
 void TXmlComment::WriteXml(AnsiString& Out, int, bool) const {
-  if (data_.find("-->") != AnsiString::npos) XmlError(kCommentEnd);
+  const std::string_view data = DataView();
+  if (data.find("-->") != std::string_view::npos) XmlError(kCommentEnd);
   Out += "<!--";
-  Out += data_;
+  Out += data;
   Out += "-->";
 }
 
 void TXmlProcessingInstruction::WriteXml(AnsiString& Out, int, bool) const {
   const AnsiString& target = NodeName();
   if (target.empty()) XmlError(kBadNameChar);
-  if (data_.find("?>") != AnsiString::npos) XmlError(kInstructionEnd);
+  const std::string_view data = data_.Text();
+  if (data.find("?>") != std::string_view::npos) XmlError(kInstructionEnd);
   Out += "<?";
   Out += target;
-  if (data_.empty()) {
+  if (data.empty()) {
     WriteAttributes(Out);
   } else {
-    // The data read from a file already starts with the blank after the target.
-    if (!IsBlank(data_[0])) Out += ' ';
-    Out += data_;
+    // The reader takes this one blank as the separator, whatever the data starts with.
+    Out += ' ';
+    Out += data;
   }
   Out += "?>";
 }
@@ -538,7 +727,8 @@ void TXmlDocument::LoadFromText(const AnsiString& Text) {
 
 void TXmlDocument::LoadFromStream(TStream* Stream) {
   Empty();
-  if (Stream->Size() - Stream->Position() >= BinXmlSignatureLength) {
+  // Only a stream longer than the signature can be binary; one of exactly its length is text.
+  if (Stream->Size() - Stream->Position() > BinXmlSignatureLength) {
     char head[BinXmlSignatureLength];
     Stream->ReadBuffer(head, BinXmlSignatureLength);
     if (std::memcmp(head, BinXmlSignature, BinXmlSignatureLength) == 0) {

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "highlighting/XmlDom.h"
 
 class TStream;
+
+// The first C in [From, To), or To; four bytes at a time.
+const char* XmlFindByte(const char* From, const char* To, char C);
 
 // The input of the parser: the current byte (0 after the end) and a step to the next one.
 // Blocks are scanned directly where the parser can take whole runs at once.
@@ -23,7 +27,7 @@ class TXmlSource {
   char Current() const { return cur_ != end_ ? *cur_ : '\0'; }
   // Steps one byte; false at the end.
   bool Next() {
-    if (++cur_ == end_) Refill();
+    if (++cur_ == end_) NextBlock();
     return cur_ != end_;
   }
   // The unread rest of the current block.
@@ -32,15 +36,35 @@ class TXmlSource {
   // Steps over Count bytes of the current block.
   void Skip(size_t Count) {
     cur_ += Count;
-    if (cur_ == end_) Refill();
+    if (cur_ == end_) NextBlock();
   }
+  // Counts the blocks taken, so that a position found ahead in a block is known to still hold.
+  uint64_t Block() const { return block_; }
+  // The first C in [From, To) of the current block, or To; every look-ahead of the parser goes
+  // through here, so that Examined tells how much reading ahead a parse cost.
+  const char* Find(const char* From, const char* To, char C) {
+    const char* at = XmlFindByte(From, To, C);
+    examined_ += static_cast<uint64_t>((at != To ? at + 1 : To) - From);
+    return at;
+  }
+  // The bytes looked at ahead of the reading position so far.
+  uint64_t Examined() const { return examined_; }
 
  protected:
   // Makes the next block current, or leaves the source at its end.
   virtual void Refill() {}
 
+ private:
+  void NextBlock() {
+    ++block_;
+    Refill();
+  }
+
+ protected:
   const char* cur_ = nullptr;
   const char* end_ = nullptr;
+  uint64_t examined_ = 0;
+  uint64_t block_ = 0;
 };
 
 // Reads a string from its first byte; the string must outlive the source.

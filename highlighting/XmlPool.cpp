@@ -16,6 +16,7 @@ struct TFreeBlock {
 
 struct TPool {
   TFreeBlock* free[kLargest / kGrain + 1] = {};
+  long inUse = 0;
   char* chunk = nullptr;
   size_t left = 0;
   std::atomic_flag busy = ATOMIC_FLAG_INIT;
@@ -42,10 +43,16 @@ class TPoolLock {
 }  // namespace
 
 void* XmlPoolAlloc(size_t Size) {
-  if (Size > kLargest) return ::operator new(Size);
-  const size_t cls = (Size + kGrain - 1) / kGrain;
   TPool& pool = Pool();
+  if (Size > kLargest) {
+    void* block = ::operator new(Size);
+    TPoolLock lock(pool);
+    ++pool.inUse;
+    return block;
+  }
+  const size_t cls = (Size + kGrain - 1) / kGrain;
   TPoolLock lock(pool);
+  ++pool.inUse;
   if (TFreeBlock* block = pool.free[cls]) {
     pool.free[cls] = block->Next;
     return block;
@@ -63,11 +70,21 @@ void* XmlPoolAlloc(size_t Size) {
 
 void XmlPoolFree(void* Block, size_t Size) noexcept {
   if (!Block) return;
+  TPool& pool = Pool();
+  {
+    TPoolLock lock(pool);
+    --pool.inUse;
+  }
   if (Size > kLargest) return ::operator delete(Block);
   const size_t cls = (Size + kGrain - 1) / kGrain;
-  TPool& pool = Pool();
   TPoolLock lock(pool);
   auto* block = static_cast<TFreeBlock*>(Block);
   block->Next = pool.free[cls];
   pool.free[cls] = block;
+}
+
+long XmlPoolBlocksInUse() {
+  TPool& pool = Pool();
+  TPoolLock lock(pool);
+  return pool.inUse;
 }

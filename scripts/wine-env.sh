@@ -19,12 +19,19 @@ verdan_wine_prefix_setup() {
     "HKCU\\Software\\Wine\\Fonts\\Replacements|Courier New|Liberation Mono"
     "HKCU\\Software\\Wine\\WineDbg|ShowCrashDialog|0"
   )
-  local r key name val
-  for r in "${reg[@]}"; do
-    IFS='|' read -r key name val <<<"$r"
-    wine reg add "$key" /v "$name" /t REG_SZ /d "$val" /f >/dev/null 2>&1
+  # A "reg add" can fail without a word while the prefix is still settling; without these
+  # settings every window close costs seconds, so they are written until the file holds them.
+  local r key name val attempt
+  for attempt in 1 2 3 4 5; do
+    for r in "${reg[@]}"; do
+      IFS='|' read -r key name val <<<"$r"
+      wine reg add "$key" /v "$name" /t REG_SZ /d "$val" /f >/dev/null 2>&1
+    done
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+      grep -q '"Courier New"="Liberation Mono"' "$WINEPREFIX/user.reg" 2>/dev/null && break
   done
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi

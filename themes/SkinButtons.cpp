@@ -17,11 +17,16 @@ TRect inflated(const TRect& R, int D) { return {R.Left - D, R.Top - D, R.Right +
 
 }  // namespace
 
+// A button starts centred and at its own size; the other text objects left-aligned and sized to
+// their text.
 template <class T>
-void PublishTextObject(TPublisher<T>& p) {
+void PublishTextObject(TPublisher<T>& p, bool Button = false) {
   p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Alignment", &T::Alignment, &T::SetAlignment);
-  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(1);
+  if (Button)
+    p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
+  else
+    p.Prop("Alignment", &T::Alignment, &T::SetAlignment);
+  p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(Button ? 0 : 1);
   p.Prop("CaptionGlow", &T::CaptionGlow, &T::SetCaptionGlow).Default(gldNone);
   p.Prop("CaptionGlowColor", &T::CaptionGlowColor, &T::SetCaptionGlowColor).Default(65535);
   p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
@@ -213,6 +218,7 @@ HV_PUBLISH(TSkinCheckBox) {
   p.Prop("Checked", &T::Checked, &T::SetChecked).Default(0);
   p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
   p.Prop("State", &T::State, &T::SetState).Default(cbUnchecked);
+  p.Prop("TabStop", &T::TabStop, &T::SetTabStop).Default(true);
   p.Prop("ThemeType", &T::ThemeType, &T::SetThemeType).Default(thtUi);
 }
 
@@ -419,7 +425,7 @@ void TSkinCustomButton::Dispatch(TMessage& Message) {
 HV_PUBLISH(TSkinCustomButton) {}
 
 HV_PUBLISH(TSkinButton) {
-  PublishTextObject(p);
+  PublishTextObject(p, true);
   p.Prop("Bitmap", &T::Bitmap, &T::SetBitmap);
   p.Prop("BitmapTransparent", &T::BitmapTransparent, &T::SetBitmapTransparent).Default(1);
   p.Prop("Cancel", &T::Cancel, &T::SetCancel).Default(0);

@@ -206,6 +206,12 @@ std::vector<TBarCustomToolbar*> TSkinCustomizer::CustomizableToolbars() const {
   return result;
 }
 
+void TSkinCustomizer::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+  // A spare command the form does not own (made at run time by another owner) is no part of it.
+  for (int i = 0; i < items_->Count(); ++i)
+    if (items_->Items(i)->Owner() == Root) Proc(items_->Items(i));
+}
+
 WideString TSkinCustomizer::GetItemDisplayCaption(TBarCustomItem* AItem) {
   if (!AItem) return WideString();
   WideString text;

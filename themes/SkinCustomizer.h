@@ -77,7 +77,7 @@ bool IsCustomizableToolbar(TComponent* AComponent);
 int ToolbarDisplayMode(TComponent* Toolbar);
 void SetToolbarDisplayMode(TComponent* Toolbar, int Value);
 
-class TSkinCustomizer : public TComponent {
+class TSkinCustomizer : public TComponent, public IBarItemsHolder {
   HV_CLASS(TSkinCustomizer, TComponent)
  public:
   // Raises EInvalidOperation when AOwner is no form or frame, or already holds a customizer.
@@ -116,6 +116,11 @@ class TSkinCustomizer : public TComponent {
   void GetShortcutsList(TSkinMenuBarShortcuts* List);
   // Toolbars whose commands take part: the owner's customizable toolbars, in component order.
   std::vector<TBarCustomToolbar*> CustomizableToolbars() const;
+
+  // Form files hold the spare commands inside the customizer, as toolbars hold theirs: an item
+  // read there joins the spare commands, and the spare commands the form owns are written there.
+  TBarCustomItem* GetItems() override { return items_.get(); }
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
 
   void Show();
   void Close();

@@ -37,7 +37,12 @@ HV_PUBLISH(TSkinCustomItem) {
 HV_PUBLISH(TSkinCustomItemActionLink) {}
 HV_PUBLISH(TSkinItem) {}
 HV_PUBLISH(TSkinSubmenuItem) { p.Prop("DropdownCombo", &T::DropdownCombo, &T::SetDropdownCombo).Default(false); }
-HV_PUBLISH(TSkinCustomLabelItem) {}
+// A label starts left-aligned, unstretched, with its image and text: that is what its files leave out.
+HV_PUBLISH(TSkinCustomLabelItem) {
+  p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmImageAndText);
+  p.Prop("Stretch", &T::Stretch, &T::SetStretch).Default(false);
+  p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taLeftJustify);
+}
 HV_PUBLISH(TSkinLabelItem) {}
 HV_PUBLISH(TSkinRightAlignSpacerItem) {}
 HV_PUBLISH(TSkinSeparatorItem) {}

@@ -9,7 +9,9 @@
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
 #include "app/CloseAllFrm.h"
+#include "app/CustomizeFrm.h"
 #include "app/DocumentFrm.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/LinesProcessingFrm.h"
 #include "app/Global.h"
@@ -116,6 +118,7 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TMainForm>(in, out, L"TMainForm.form");
     lng += RecordForm<TDocumentFrame>(in, out, L"TDocumentFrame.form");
     lng += RecordForm<TCloseAllForm>(in, out, L"TCloseAllForm.form");
+    lng += RecordForm<TFindAndReplaceForm>(in, out, L"TFindAndReplaceForm.form");
     lng += RecordForm<TSortForm>(in, out, L"TSortForm.form");
     lng += RecordForm<TLinesProcessingForm>(in, out, L"TLinesProcessingForm.form");
     lng += RecordForm<TStatisticsForm>(in, out, L"TStatisticsForm.form");
@@ -124,6 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     lng += RecordForm<TPreferencesForm>(in, out, L"TPreferencesForm.form");
     lng += RecordForm<TCharacterForm>(in, out, L"TCharacterForm.form");
     lng += RecordForm<TAboutForm>(in, out, L"TAboutForm.form");
+    lng += RecordForm<TCustomizeForm>(in, out, L"TCustomizeForm.form");
     WriteFileBytes(out + L"English.lng",
                    "\xFF\xFE" + std::string(reinterpret_cast<const char*>(lng.data()), lng.size() * 2));
   } catch (const std::exception& e) {

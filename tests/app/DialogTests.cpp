@@ -3,6 +3,7 @@
 #include "framework/Win.h"
 
 #include "app/AboutFrm.h"
+#include "themes/SkinControls.h"
 #include "app/CharacterFrm.h"
 #include "app/LinesProcessingFrm.h"
 #include "app/NSStringGrid.h"
@@ -294,11 +295,17 @@ TEST_F(LineDialogs, AboutNamesTheProductAndOpensTheSite) {
   EXPECT_EQ(form->lblMaker->Caption(), L"\u00A9 2024\u20132030 Halcorn");
   EXPECT_EQ(MakerLine(2024), L"\u00A9 2024 Halcorn");
   EXPECT_EQ(form->lblSite->Caption(), L"www.halcorn.com");
-  form->lblSite->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-  form->lblSite->Perform(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(form->lblSite->Cursor(), crHandPoint);
+  SendMessageW(form->lblSite->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(form->lblSite->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   SetShellOpenHandler(shell);
   EXPECT_EQ(TRecordedShell::opened, std::vector<WideString>{L"http://www.halcorn.com/"});
-  EXPECT_EQ(Drive(form, {form->btnClose}), mrCancel);
+  // The skinned button closes on a press and release of the mouse.
+  EXPECT_EQ(form->ModalResult(), mrNone);
+  SendMessageW(form->btnClose->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  SendMessageW(form->btnClose->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  EXPECT_EQ(form->ModalResult(), mrCancel);
+  delete form;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FindReplace.h"
+#include "editor/TxtEditSearch.h"
 #include "tests/app/DocumentTestSupport.h"
 
 namespace {
@@ -14,10 +15,10 @@ class FindInEditor : public DocumentTest {
     DocumentTest::SetUp();
     Make();
     edit_ = form_->ActiveEditor();
-    find_ = new TFindAndReplace(form_);
+    find_ = std::make_unique<TFindAndReplace>(new TTxtEditSearch(form_), new TTxtEditRegexSearch(form_));
   }
   TTxtEdit* edit_ = nullptr;
-  TFindAndReplace* find_ = nullptr;
+  std::unique_ptr<TFindAndReplace> find_;
 };
 
 TFindSettings Up() {
@@ -61,6 +62,20 @@ TEST_F(FindInEditor, SearchWrapsRoundOnceAndReportsIt) {
   edit_->SetCaretXY({1, 1});
   EXPECT_EQ(find_->Find(edit_, "plain", Up(), false, {1, 1}), frReachedEnd);
   EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{1, 3}));
+}
+
+TEST_F(FindInEditor, ATurnOfDirectionMovesOnFromTheMatchFound) {
+  edit_->SetTextA("a x a x a");
+  edit_->SetCaretXY({2, 1});
+  EXPECT_EQ(find_->Find(edit_, "a", {}, false, {1, 1}), frNone);
+  EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{5, 1}));
+  // Back from the match: the one before it, not the same again; then forward: the one after.
+  EXPECT_EQ(find_->Find(edit_, "a", Up(), false, {1, 1}), frNone);
+  EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{1, 1}));
+  EXPECT_EQ(find_->Find(edit_, "a", {}, false, {1, 1}), frNone);
+  EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{5, 1}));
+  EXPECT_EQ(find_->Find(edit_, "a", {}, false, {1, 1}), frNone);
+  EXPECT_EQ(edit_->BlockBegin(), (TBufferCoord{9, 1}));
 }
 
 TEST_F(FindInEditor, NotFoundLeavesTheCaretWhereItWasSaved) {

@@ -48,6 +48,9 @@ using TKeys = std::vector<WideString>;
 TEST_F(KeyboardShortcuts, AKeyIsTakenFromItsOwnerWhateverTheOrderOfItsModifiers) {
   EXPECT_EQ(MenuItemPath(save_), L"Save, File");
   EXPECT_EQ(MenuItemPath(menu_), L"File");
+  menu_->SetCaption(L"&File");  // captions and labels show no accelerator marks
+  EXPECT_EQ(MenuItemPath(save_), L"Save, File");
+  menu_->SetCaption(L"File");
   EXPECT_EQ(FindShortcutOwner(&commands_, TextToShortCut(WideString(L"Ctrl+Shift+S")), find_), save_);
   EXPECT_EQ(FindShortcutOwner(&commands_, TextToShortCut(WideString(L"F2")), save_), nullptr);
   // Written in the other order, the key still leaves Save, which keeps F2 as its primary key.

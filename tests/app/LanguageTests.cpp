@@ -35,10 +35,11 @@ std::vector<int32_t> Ids(TLgLang_CompTranslations& T) {
 // file, the shipped English one and the Russian one number the same texts.
 TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   TTempDirectory in, out;
-  const wchar_t* const forms[] = {
-      L"TMainForm",       L"TDocumentFrame", L"TCloseAllForm",          L"TSortForm",        L"TLinesProcessingForm",
-      L"TStatisticsForm", L"TPageSetupForm", L"TKeyboardShortcutsForm", L"TPreferencesForm", L"TCharacterForm",
-      L"TAboutForm"};
+  const wchar_t* const forms[] = {L"TMainForm",           L"TDocumentFrame", L"TCloseAllForm",
+                                  L"TFindAndReplaceForm", L"TSortForm",      L"TLinesProcessingForm",
+                                  L"TStatisticsForm",     L"TPageSetupForm", L"TKeyboardShortcutsForm",
+                                  L"TPreferencesForm",    L"TCharacterForm", L"TAboutForm",
+                                  L"TCustomizeForm"};
   for (const wchar_t* name : forms) {
     TResourceStream resource(GetModuleHandleW(nullptr), WideUpperCase(name).c_str(), RT_RCDATA);
     TFileStream(in.File(WideString(name) + L".form"), fmCreate).CopyFrom(&resource, 0);

@@ -1,30 +1,77 @@
 // The preferences dialog: its controls filled from the options, OK applying them to every open
-// editor, and Cancel changing nothing, the font chosen in the list included.
+// editor in its eight steps (colours, the recent list and tab bar, associations, the language,
+// the command list), Cancel changing nothing, the font chosen in the list included; the command
+// list's drawing, its "Edit..." opening the keyboard shortcuts dialog, and "Clear list".
 #include "framework/Win.h"
 
+#include "app/DocumentTabs.h"
+#include "app/KeyboardShortcutsFrm.h"
+#include "app/NSApColorButton.h"
+#include "app/NSHotKey.h"
 #include "app/PreferencesFrm.h"
 #include "controls/ApPageList.h"
 #include "controls/ApSpin.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
+#include "framework/ExtCtrls.h"
 #include "framework/ListControls.h"
+#include "framework/Registry.h"
+#include "framework/Screen.h"
+#include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
+#include "framework/Streams.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "themes/SkinControls.h"
+#include "themes/SkinEditors.h"
+#include "themes/UiExtItems.h"
+#include "toolbars/BarItem.h"
+#include "toolbars/BarMRU.h"
 
 namespace {
 
-using Preferences = DocumentTest;
+class Preferences : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    registry.SetRootKey(HKEY_CLASSES_ROOT);
+    CleanRegistry();
+  }
+  void TearDown() override {
+    CleanRegistry();
+    ::MainForm = nullptr;
+    TPreferencesForm::LanguagesFolder().clear();
+    LangManager().SetLanguageID(LangManager().DefaultLanguageID());
+    LangManager().ClearLanguageFiles();
+    DocumentTest::TearDown();
+  }
+  void CleanRegistry() {
+    for (const wchar_t* key : {L"\\.hvq", L"\\hvqfile", L"\\HalcornVerdanAssociations"}) registry.DeleteKey(key);
+  }
+  TMainForm& Main() {
+    TMainForm& main = Make();
+    ::MainForm = &main;
+    return main;
+  }
+  TRegistry registry;
+};
+
+// A press and release of the left button inside the control, posted.
+void PostClick(TWinControl* Control) {
+  PostMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(Control->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+}
 
 TModalResult Drive(TPreferencesForm* Form, std::initializer_list<TWinControl*> Clicks) {
-  for (TWinControl* c : Clicks) PostMessageW(c->Handle(), BM_CLICK, 0, 0);
+  for (TWinControl* c : Clicks) PostClick(c);
   PostMessageW(Form->Handle(), WM_CLOSE, 0, 0);
   const TModalResult result = Form->ShowModal();
   delete Form;
   return result;
 }
 
-TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditor) {
+TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditorAndTheMainWindow) {
   ::Options->RightMargin = 80;
-  TMainForm& main = Make();
+  TMainForm& main = Main();
   main.NewDocument();
   ASSERT_EQ(DocumentList->Count(), 2);
   for (int i = 0; i < 2; ++i) ConfigureEditor(Editor(i), *::Options);
@@ -34,12 +81,41 @@ TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditor) {
   EXPECT_TRUE(form->chckbxRightMargin->Checked() && form->spnedtPosition->Enabled());
   form->spnedtTabWidth->SetText(L"4");
   form->cmbxEditorFontSize->SetItemIndex(form->cmbxEditorFontSize->Items()->IndexOf(L"12"));
+  form->spnedtNumberOfDocuments->SetText(L"7");
+  form->cmbxCloseButton->SetItemIndex(2);
+  struct {
+    TNSApColorButton* Button;
+    TColor Value;
+  } colours[] = {{form->clrbtnNormalTextBackground, TColor(0x00FFFF)},
+                 {form->clrbtnNormalTextForeground, clNavy},
+                 {form->clrbtnCurrentLineBackground, TColor(0x102030)},
+                 {form->clrbtnGutterBackground, clMaroon},
+                 {form->clrbtnGutterForeground, clTeal},
+                 {form->clrbtnSelectionBackground, clGreen},
+                 {form->clrbtnSelectionForeground, clPurple},
+                 {form->clrbtnRightMarginBackground, clOlive},
+                 {form->clrbtnBracketsBackground, clLime},
+                 {form->clrbtnBookmarkLineBackground, clSilver},
+                 {form->clrbtnBookmarkLineForeground, clFuchsia}};
+  for (const auto& c : colours) c.Button->SetColor(c.Value);
   EXPECT_EQ(Drive(form, {form->chckbxRightMargin, form->chckbxGutter, form->chckbxTrimTrailingSpaces, form->btnOK}),
             mrOk);
   EXPECT_EQ(::Options->RightMargin, 0);
   EXPECT_EQ(::Options->TabWidth, 4);
   EXPECT_FALSE(::Options->Gutter);
   EXPECT_TRUE(::Options->ShowLineNumbers);  // disabled with the gutter, still written as checked
+  EXPECT_EQ(::Options->NumberOfDocuments, 7);
+  EXPECT_EQ(::Options->CloseButton, 2);
+  const TColor written[] = {
+      ::Options->NormalTextBackground,   ::Options->NormalTextForeground,  ::Options->CurrentLineBackground,
+      ::Options->GutterBackground,       ::Options->GutterForeground,      ::Options->SelectionBackground,
+      ::Options->SelectionForeground,    ::Options->RightMarginBackground, ::Options->BracketsBackground,
+      ::Options->BookmarkLineBackground, ::Options->BookmarkLineForeground};
+  for (size_t i = 0; i < std::size(colours); ++i) EXPECT_EQ(written[i], colours[i].Value) << i;
+  // Step 1 reaches the recent list and the tab bar.
+  EXPECT_EQ(main.mrlstMain->MaxItems(), 7);
+  EXPECT_EQ(main.tlbrTabBar->CloseButton(), 2);
+  // Step 3: every open editor.
   for (int i = 0; i < 2; ++i) {
     TTxtEdit* e = Editor(i);
     EXPECT_EQ(e->RightEdge(), 0) << i;
@@ -49,12 +125,19 @@ TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditor) {
     EXPECT_TRUE(e->Options().Contains(eoShowScrollHint)) << i;
     EXPECT_EQ(e->Font()->Size(), 12) << i;
     EXPECT_EQ(e->Gutter()->Font()->Size(), 12) << i;
+    EXPECT_EQ(e->Color(), TColor(0x00FFFF)) << i;
+    EXPECT_EQ(e->Font()->Color(), clNavy) << i;
+    EXPECT_EQ(e->ActiveLineColor(), TColor(0x102030)) << i;
+    EXPECT_EQ(e->Gutter()->Color(), clMaroon) << i;
+    EXPECT_EQ(e->SelectedColor()->Background(), clGreen) << i;
+    EXPECT_EQ(e->RightEdgeColor(), clOlive) << i;
   }
 }
 
-TEST_F(Preferences, CancelChangesNothingNotEvenTheFontChosen) {
-  Make();
+TEST_F(Preferences, CancelChangesNothingNotEvenTheFontOrColoursChosen) {
+  TMainForm& main = Main();
   const AnsiString font = ::Options->EditorFontName;
+  const LANGID language = LangManager().GetLanguageID();
   auto* form = New<TPreferencesForm>(nullptr);
   EXPECT_EQ(form->cmbxEditorFontName->Items()->Count(), 1);
   form->cmbxEditorFontNameDropDown(nullptr);
@@ -64,27 +147,289 @@ TEST_F(Preferences, CancelChangesNothingNotEvenTheFontChosen) {
     if (WideToAnsi(fonts->Strings(i)) != font) other = i;
   ASSERT_GE(other, 0) << "no second monospaced font";
   form->cmbxEditorFontName->SetItemIndex(other);
-  PostMessageW(form->chckbxGutter->Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(Drive(form, {form->btnCancel}), mrCancel);
+  form->clrbtnNormalTextBackground->SetColor(clRed);
+  form->spnedtNumberOfDocuments->SetText(L"3");
+  form->chckbxOther->SetChecked(true);
+  form->edtOther->SetText(L".hvq");
+  EXPECT_EQ(Drive(form, {form->chckbxGutter, form->btnCancel}), mrCancel);
   EXPECT_EQ(::Options->EditorFontName, font);
   EXPECT_TRUE(::Options->Gutter);
+  EXPECT_EQ(::Options->NormalTextBackground, clWindow);
+  EXPECT_EQ(::Options->NumberOfDocuments, 15);
   EXPECT_TRUE(Editor(0)->Gutter()->Visible());
+  EXPECT_EQ(Editor(0)->Color(), clWindow);
+  EXPECT_NE(main.mrlstMain->MaxItems(), 3);
+  EXPECT_EQ(LangManager().GetLanguageID(), language);
+  EXPECT_FALSE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
 }
 
-TEST_F(Preferences, TheGutterBoxEnablesTheLineNumberBoxesAndThePageIsRemembered) {
+TEST_F(Preferences, TheGutterBoxEnablesTheLineNumberBoxesAndPagesAreRemembered) {
   Make();
   auto* form = New<TPreferencesForm>(nullptr);
   EXPECT_EQ(form->pglstPreferences->GetActivePageIndex(), 0);
+  EXPECT_EQ(form->pglstColors->GetActivePageIndex(), 0);
+  EXPECT_EQ(form->lstbxPreferences->Items()->Count(), 7);
+  EXPECT_EQ(form->pglstPreferences->GetPageCount(), 7);
   form->chckbxGutter->SetChecked(false);
   form->chckbxGutterClick(nullptr);
   EXPECT_FALSE(form->chckbxShowLineNumbers->Enabled() || form->chckbxNumberAllLines->Enabled());
+  form->chckbxRightMargin->SetChecked(false);
+  form->chckbxRightMarginClick(nullptr);
+  EXPECT_FALSE(form->spnedtPosition->Enabled() || form->lblPosition->Enabled());
+  // The list turns the pages when clicked and when the mouse is dragged over it.
   form->lstbxPreferences->SetItemIndex(2);
-  form->lstbxPreferencesClick(nullptr);
-  EXPECT_EQ(Drive(form, {form->btnCancel}), mrCancel);
-  EXPECT_EQ(::Options->PreferencesPage, 2);
-  form = New<TPreferencesForm>(nullptr);
+  form->lstbxPreferencesMouseMove(nullptr, TShiftState{}, 5, 5);
+  EXPECT_EQ(form->pglstPreferences->GetActivePageIndex(), 0);
+  form->lstbxPreferencesMouseMove(nullptr, TShiftState{ssLeft}, 5, 5);
   EXPECT_EQ(form->pglstPreferences->GetActivePageIndex(), 2);
+  form->lstbxPreferences->SetItemIndex(3);
+  form->lstbxPreferencesClick(nullptr);
+  // The colour category chooses the page of its buttons.
+  form->cmbxCategory->SetItemIndex(5);
+  form->cmbxCategoryClick(nullptr);
+  EXPECT_EQ(form->pglstColors->GetActivePageIndex(), 5);
+  EXPECT_EQ(Drive(form, {form->btnCancel}), mrCancel);
+  EXPECT_EQ(::Options->PreferencesPage, 3);
+  EXPECT_EQ(::Options->ColorCategory, 5);
+  form = New<TPreferencesForm>(nullptr);
+  EXPECT_EQ(form->pglstPreferences->GetActivePageIndex(), 3);
+  EXPECT_EQ(form->lstbxPreferences->ItemIndex(), 3);
+  EXPECT_EQ(form->cmbxCategory->ItemIndex(), 5);
+  EXPECT_EQ(form->pglstColors->GetActivePageIndex(), 5);
   delete form;
+}
+
+// A small menu: File (a menu of the bar) holding Open (Ctrl+O and F3), Save (no key), a
+// submenu "Recent" without action, and inside it "More" with Ctrl+M.
+struct TMenu {
+  TComponent Owner{nullptr};
+  TBarCustomItem* Root = New<TBarCustomItem>(&Owner);
+  TBarCustomItem* Add(TBarCustomItem* Parent, const wchar_t* Caption, const char* Key, bool Action) {
+    auto* item = New<TBarCustomItem>(&Owner);
+    item->SetCaption(Caption);
+    Parent->Add(item);
+    if (Action) {
+      auto* action = New<TAction>(&Owner);
+      action->SetShortCut(TextToShortCut(AnsiString(Key)));
+      item->SetAction(action);
+    }
+    return item;
+  }
+};
+
+TEST(CommandEntries, IndentShortcutAndArrowFollowTheMenu) {
+  TMenu menu;
+  TBarCustomItem* file = menu.Add(menu.Root, L"&File", "", false);
+  TBarCustomItem* open = menu.Add(file, L"&Open...", "Ctrl+O", true);
+  CommandAction(open)->SecondaryShortCuts()->Add("F3");
+  TBarCustomItem* save = menu.Add(file, L"&Save", "", true);
+  TBarCustomItem* recent = menu.Add(file, L"Recent", "", false);
+  TBarCustomItem* more = menu.Add(recent, L"More", "Ctrl+M", true);
+  const TRect rect{0, 20, 300, 40};
+  auto width = [](const WideString& Text) { return static_cast<int>(Text.size()) * 7; };
+  struct {
+    TBarCustomItem* Item;
+    int Depth;
+    TRect Caption;
+    const wchar_t* Shortcut;
+    TRect Keys;
+    bool Arrow;
+  } cases[] = {
+      {file, 0, {4, 23, 300, 36}, L"", {}, false},
+      // "Ctrl+O, ..." is 11 characters: 77 pixels, ending 14 pixels in.
+      {open, 1, {18, 23, 195, 36}, L"Ctrl+O, ...", {209, 23, 286, 36}, false},
+      {save, 1, {18, 23, 300, 36}, L"", {}, false},
+      {recent, 1, {18, 23, 290, 36}, L"", {}, true},
+      {more, 2, {32, 23, 230, 36}, L"Ctrl+M", {244, 23, 286, 36}, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MenuDepth(c.Item), c.Depth) << WideToAnsi(c.Item->Caption());
+    const TCommandEntryLayout layout = CommandEntryLayout(c.Item, rect, 13, width);
+    EXPECT_EQ(layout.CaptionRect, c.Caption) << WideToAnsi(c.Item->Caption());
+    EXPECT_EQ(layout.Shortcut, c.Shortcut) << WideToAnsi(c.Item->Caption());
+    if (*c.Shortcut) {
+      EXPECT_EQ(layout.ShortcutRect, c.Keys) << WideToAnsi(c.Item->Caption());
+    }
+    EXPECT_EQ(layout.Arrow, c.Arrow) << WideToAnsi(c.Item->Caption());
+  }
+  EXPECT_EQ(CommandEntryLayout(recent, rect, 13, width).ArrowAt, TPoint(292, 30));
+  EXPECT_EQ(CommandEntryLayout(nullptr, rect, 13, width).CaptionRect, TRect(4, 23, 300, 36));
+}
+
+// The keyboard shortcuts dialog, once it shows, gets a new key and is confirmed.
+TShortCut newKey = TShortCut(0);
+void CALLBACK ConfirmShortcutDialog(HWND, UINT, UINT_PTR Id, DWORD) {
+  for (int i = 0; i < Screen->FormCount(); ++i)
+    if (auto* dialog = dynamic_cast<TKeyboardShortcutsForm*>(Screen->Forms(i)); dialog && dialog->Visible()) {
+      KillTimer(nullptr, Id);
+      dialog->htkShortcut->SetHotKey(newKey);
+      dialog->actnAssignExecute(nullptr);
+      dialog->actnOKExecute(nullptr);
+      return;
+    }
+}
+
+TEST_F(Preferences, EditOpensTheKeyboardShortcutsDialogForTheSelectedCommand) {
+  TMainForm& main = Main();
+  auto* form = New<TPreferencesForm>(nullptr);
+  TStringsW* entries = form->lstbxCommands->Items();
+  ASSERT_EQ(entries->Count(), main.CommandList()->Count());
+  ASSERT_GT(entries->Count(), 2);
+  // A menu of the bar has no action: nothing to edit.
+  auto* first = dynamic_cast<TBarCustomItem*>(entries->Objects(0));
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(CommandAction(first), nullptr);
+  EXPECT_EQ(entries->Strings(0), first->Caption());
+  form->lstbxCommands->SetItemIndex(0);
+  form->actnEditUpdate(nullptr);
+  EXPECT_FALSE(form->actnEdit->Enabled());
+  int command = -1;
+  for (int i = 0; i < entries->Count() && command < 0; ++i)
+    if (CommandAction(entries->Objects(i))) command = i;
+  ASSERT_GE(command, 0);
+  form->lstbxCommands->SetItemIndex(command);
+  form->actnEditUpdate(nullptr);
+  EXPECT_TRUE(form->actnEdit->Enabled());
+  TCustomAction* action = CommandAction(entries->Objects(command));
+  newKey = ShortCut('K', TShiftState{ssCtrl, ssAlt});
+  ASSERT_TRUE(form->btnEdit->Action() == form->actnEdit);
+  SetTimer(nullptr, 0, 20, ConfirmShortcutDialog);
+  form->actnEditExecute(nullptr);
+  const std::vector<WideString> keys = ActionShortcuts(action);
+  EXPECT_NE(std::find(keys.begin(), keys.end(), WideString(L"Ctrl+Alt+K")), keys.end());
+  delete form;
+}
+
+TEST_F(Preferences, ClearListEmptiesTheRecentListAndTheRememberedCaretPositions) {
+  TMainForm& main = Main();
+  const WideString file = folder_.Write(L"a.txt", "text");
+  main.mrlstMain->Add(file);
+  main.FilesPos()->Add(file + L"|3|4");
+  auto* form = New<TPreferencesForm>(nullptr);
+  form->actnClearListUpdate(nullptr);
+  EXPECT_TRUE(form->actnClearList->Enabled());
+  form->actnClearListExecute(nullptr);
+  EXPECT_EQ(main.mrlstMain->Items()->Count(), 0);
+  EXPECT_EQ(main.FilesPos()->Count(), 0);
+  form->actnClearListUpdate(nullptr);
+  EXPECT_FALSE(form->actnClearList->Enabled());
+  delete form;
+  // Written at once: positions read back later stay cleared.
+  main.LoadFilesPos();
+  EXPECT_EQ(main.FilesPos()->Count(), 0);
+  EXPECT_EQ(main.RestoreCaret(file), TPoint(1, 1));
+}
+
+TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
+  Main();
+  auto* form = New<TPreferencesForm>(nullptr);
+  // Administrators (as here) may change them: no banner, every box enabled.
+  EXPECT_FALSE(form->pnlBanner->Visible());
+  EXPECT_TRUE(form->chckbxTextDocuments->Enabled() && form->edtOther->Enabled());
+  EXPECT_FALSE(form->chckbxOther->Checked());
+  EXPECT_EQ(form->edtOther->Text(), L".lng .todo");
+  form->chckbxOther->SetChecked(true);
+  form->edtOther->SetText(L"  .HVQ  ");
+  form->chckbxRestoreFileAssociationsAtStartup->SetChecked(true);
+  form->actnOKExecute(nullptr);
+  delete form;
+  EXPECT_TRUE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
+  EXPECT_TRUE(registry.KeyExists(L"\\hvqfile\\shell\\open\\command"));
+  EXPECT_TRUE(::Options->RestoreFileAssociationsAtStartUp);
+  // Shown again as registered.
+  form = New<TPreferencesForm>(nullptr);
+  EXPECT_TRUE(form->chckbxOther->Checked());
+  EXPECT_EQ(form->edtOther->Text(), L".hvq");
+  EXPECT_FALSE(form->chckbxTextDocuments->Checked());
+  EXPECT_TRUE(form->chckbxRestoreFileAssociationsAtStartup->Checked());
+  // Every box clear: everything undone, the start-up option off.
+  form->chckbxOther->SetChecked(false);
+  form->chckbxRestoreFileAssociationsAtStartup->SetChecked(false);
+  form->actnOKExecute(nullptr);
+  delete form;
+  EXPECT_FALSE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
+  EXPECT_FALSE(registry.KeyExists(L"\\.hvq"));
+  EXPECT_FALSE(::Options->RestoreFileAssociationsAtStartUp);
+  EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
+  TMainForm& main = Main();
+  main.CommandList()->Clear();
+  ::Options->EditorFontSize = 30;  // not in the list: no size selected, 10 written
+  auto* form = New<TPreferencesForm>(nullptr);
+  EXPECT_EQ(form->cmbxEditorFontSize->ItemIndex(), -1);
+  // Fields that do not parse take their defaults.
+  form->spnedtTabWidth->SetText(L"");
+  form->spnedtNumberOfDocuments->SetText(L"");
+  form->chckbxRightMargin->SetChecked(true);
+  form->spnedtPosition->SetText(L"");
+  // No key name may be that long: the system refuses the extension's keys.
+  form->chckbxOther->SetChecked(true);
+  form->edtOther->SetText(L"." + WideString(300, L'q') + L" .hvq");
+  form->chckbxRestoreFileAssociationsAtStartup->SetChecked(true);
+  form->actnOKExecute(nullptr);
+  EXPECT_EQ(form->ModalResult(), mrOk);
+  delete form;
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].rfind(L"The file associations could not be changed", 0), 0u);
+  EXPECT_TRUE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
+  EXPECT_TRUE(::Options->RestoreFileAssociationsAtStartUp);
+  EXPECT_GT(main.CommandList()->Count(), 0);
+  EXPECT_EQ(
+      std::tuple(::Options->EditorFontSize, ::Options->TabWidth, ::Options->NumberOfDocuments, ::Options->RightMargin),
+      std::tuple(10, 8, 15, 80));
+}
+
+// The number the program's own language file gives a component's text in a form's section.
+WideString TextNumber(const WideString& Section, const WideString& Property) {
+  TFileStream file(BuildPath(L"app\\Languages\\English.lng"), fmOpenRead | fmShareDenyWrite);
+  std::string bytes(static_cast<size_t>(file.Size()), '\0');
+  file.ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  WideString text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  size_t at = text.find(L"[" + Section + L"]");
+  at = text.find(L"; " + Property + L"\r\n", at);
+  if (at == WideString::npos) return L"";
+  at = text.find(L"\r\n", at) + 2;
+  return text.substr(at, text.find(L'=', at) - at);
+}
+
+TEST_F(Preferences, ALanguageChosenOnOkTranslatesEveryFormAndTheCommandListIsRebuilt) {
+  TMainForm& main = Main();
+  const WideString caption = TextNumber(L"PreferencesForm", L"Caption");
+  const WideString preferences = TextNumber(L"MainForm", L"actnPreferences.Caption");
+  ASSERT_FALSE(caption.empty() || preferences.empty());
+  TTestFolder languages;
+  languages.Write(L"Deutsch.lng",
+                  WideToAnsi(L"LANGID=1031\r\n[PreferencesForm]\r\n" + caption + L"=Einstellungen\r\n[MainForm]\r\n" +
+                             preferences + L"=Einstellungen...\r\n"));
+  TPreferencesForm::LanguagesFolder() = languages.Path();
+  const int commands = main.CommandList()->Count();
+  main.CommandList()->Clear();
+  auto* form = New<TPreferencesForm>(nullptr);
+  ASSERT_EQ(form->cmbxLanguage->Items()->Count(), 2);
+  EXPECT_EQ(form->cmbxLanguage->ItemIndex(), 0);
+  form->cmbxLanguage->SetItemIndex(1);
+  form->actnOKExecute(nullptr);
+  // The dialog that is open is translated too, its own lists kept.
+  EXPECT_EQ(form->Caption(), L"Einstellungen");
+  EXPECT_EQ(form->cmbxLanguage->Items()->Count(), 2);
+  delete form;
+  EXPECT_EQ(::Options->Language, 1031);
+  EXPECT_EQ(LangManager().GetLanguageID(), 1031);
+  auto* action = dynamic_cast<TAction*>(main.FindComponent("actnPreferences"));
+  ASSERT_NE(action, nullptr);
+  EXPECT_EQ(action->Caption(), L"Einstellungen...");
+  EXPECT_EQ(main.CommandList()->Count(), commands);
+  form = New<TPreferencesForm>(nullptr);
+  EXPECT_EQ(form->Caption(), L"Einstellungen");
+  EXPECT_EQ(form->cmbxLanguage->ItemIndex(), 1);
+  // Back to the first language.
+  form->cmbxLanguage->SetItemIndex(0);
+  form->actnOKExecute(nullptr);
+  delete form;
+  EXPECT_EQ(::Options->Language, 1033);
+  EXPECT_EQ(action->Caption(), L"Preferences...");
 }
 
 }  // namespace

@@ -87,6 +87,14 @@ TEST(UsefulLists, HistoryKeepsNewestFirstAndItsLimit) {
   for (const char* entry : {"new", "e5", "E5", ""}) AddToHistory(&list, entry, 10);  // "E5" is another entry
   EXPECT_EQ(list.CommaText(), "E5,e5,new,e0,e1,e2,e3,e4,e6,e7");
   EXPECT_EQ(IndexOfExact(&list, "E7"), -1);
+  // The wide lists of the dialogs' boxes follow the same rules.
+  TStringListW wide;
+  for (int i = 0; i < 15; ++i) wide.Add(L"w" + std::to_wstring(i));
+  for (const wchar_t* entry : {L"\x0436", L"w9", L"W9", L""}) AddToHistory(&wide, entry, 15);
+  EXPECT_EQ(wide.Count(), 15);
+  EXPECT_EQ(wide.Strings(0) + wide.Strings(1) + wide.Strings(2) + wide.Strings(3), L"W9w9\x0436w0");
+  EXPECT_EQ(wide.Strings(14), L"w12");
+  EXPECT_EQ(IndexOfExact(&wide, L"w13"), -1);
 }
 
 TEST(UsefulFiles, ReadFileLineAcrossBlocks) {

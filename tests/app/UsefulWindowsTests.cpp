@@ -6,6 +6,7 @@
 #include "app/UsefulWindows.h"
 #include "framework/Bitmap.h"
 #include "framework/Clipboard.h"
+#include "framework/ListControls.h"
 
 namespace {
 
@@ -31,6 +32,16 @@ TEST(UsefulWindows, WordAndByteAtTheCaret) {
   mark->SetLine(3);
   edit.Marks()->Add(mark);
   EXPECT_TRUE(LineHasMark(3, &edit) && !LineHasMark(1, &edit));
+}
+
+TEST(UsefulWindows, AListTakesItsItemHeightBeforeItHasAWindow) {
+  TListBox list(nullptr);
+  list.Font()->SetHeight(-20);
+  SetListItemHeight(&list);
+  EXPECT_FALSE(list.HandleAllocated());
+  TBitmap measure;
+  measure.Canvas()->Font()->Assign(list.Font());
+  EXPECT_EQ(list.ItemHeight(), measure.Canvas()->TextHeight(WideString(L"Wg")) + 7);
 }
 
 TEST(UsefulWindows, OnlyAddressesReachTheShellAndTextReachesTheClipboardWhole) {

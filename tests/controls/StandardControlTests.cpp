@@ -1,9 +1,13 @@
 // The framework's standard controls in real windows: typed Unicode text comes back through
 // their properties, state survives new windows, and notifications become events.
+#include "framework/Win.h"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
 #include "framework/Buttons.h"
+#include "framework/CodePages.h"
 #include "framework/ComCtrls.h"
 #include "framework/Exceptions.h"
 #include "framework/FormFiles.h"
@@ -225,4 +229,119 @@ TEST_F(StandardControl, ChosenComboItemBecomesTheTextAndASelect) {
   SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo->Handle()), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(combo->Handle()));
   EXPECT_TRUE(combo->Text() == Typed && selects == 1 && clicks == 1);
+}
+
+namespace {
+
+// The page control's tab texts as the window holds them.
+std::vector<WideString> TabTexts(TPageControl* Control) {
+  std::vector<WideString> texts;
+  const auto count = SendMessageW(Control->Handle(), TCM_GETITEMCOUNT, 0, 0);
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[64] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 64;
+    SendMessageW(Control->Handle(), TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+// A left click on a tab, as the user gives it.
+void ClickTab(TPageControl* Control, int Index) {
+  RECT r{};
+  SendMessageW(Control->Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&r));
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(Control->Handle(), WM_LBUTTONUP, 0, at);
+  Pump();
+}
+
+}  // namespace
+
+TEST_F(StandardControl, PageControlShowsThePageOfTheClickedTab) {
+  auto* pages = Make<TPageControl>();
+  pages->SetBounds(8, 8, 300, 200);
+  std::vector<TTabSheet*> sheets;
+  for (const wchar_t* caption : {L"One", L"Two", L"Three"}) {
+    auto* sheet = new TTabSheet(form);
+    sheet->SetPageControl(pages);
+    sheet->SetCaption(caption);
+    sheets.push_back(sheet);
+  }
+  // The first page shows; every page fills the area under the tabs.
+  EXPECT_EQ(pages->ActivePage(), sheets[0]);
+  EXPECT_EQ(TabTexts(pages), (std::vector<WideString>{L"One", L"Two", L"Three"}));
+  const TRect display = pages->DisplayRect();
+  EXPECT_TRUE(display.Top > 10 && display.Bottom < 200 && display.Left >= 0);
+  for (TTabSheet* sheet : sheets) {
+    EXPECT_EQ(sheet->BoundsRect(), display);
+    EXPECT_EQ(sheet->Visible(), sheet == sheets[0]);
+  }
+  std::vector<std::string> log;
+  bool allow = true;
+  TFn<void(TObject*, bool&)> onChanging([&](TObject*, bool& Allow) {
+    log.push_back("changing");
+    Allow = allow;
+  });
+  TFn<void(TObject*)> onChange(
+      [&](TObject*) { log.push_back("change " + WideToUtf8(pages->ActivePage()->Caption())); });
+  pages->OnChanging = onChanging.Event();
+  pages->OnChange = onChange.Event();
+  ClickTab(pages, 1);
+  EXPECT_EQ(log, (std::vector<std::string>{"changing", "change Two"}));
+  EXPECT_TRUE(sheets[1]->Visible() && !sheets[0]->Visible());
+  // A refused change keeps the page and its tab.
+  allow = false;
+  ClickTab(pages, 2);
+  EXPECT_EQ(pages->ActivePage(), sheets[1]);
+  EXPECT_EQ(SendMessageW(pages->Handle(), TCM_GETCURSEL, 0, 0), 1);
+  // A page set by the program tells no one; a caption and a place change the tabs.
+  log.clear();
+  pages->SetActivePage(sheets[2]);
+  EXPECT_TRUE(log.empty() && SendMessageW(pages->Handle(), TCM_GETCURSEL, 0, 0) == 2);
+  sheets[2]->SetPageIndex(0);
+  sheets[0]->SetCaption(L"First");
+  EXPECT_EQ(TabTexts(pages), (std::vector<WideString>{L"Three", L"First", L"Two"}));
+  EXPECT_EQ(SendMessageW(pages->Handle(), TCM_GETCURSEL, 0, 0), 0);
+  allow = true;
+  pages->SelectNextPage(false);  // wraps round from the first to the last
+  EXPECT_EQ(pages->ActivePage(), sheets[1]);
+  // The active page gone, a neighbour shows.
+  delete sheets[1];
+  EXPECT_EQ(pages->PageCount(), 2);
+  EXPECT_TRUE(pages->ActivePage() && pages->ActivePage()->Visible());
+  EXPECT_EQ(TabTexts(pages).size(), 2u);
+}
+
+TEST_F(StandardControl, PageControlComesBackThroughAFormFile) {
+  auto* pages = Make<TPageControl>();
+  pages->SetName("Pages");
+  for (const wchar_t* name : {L"A", L"B"}) {
+    auto* sheet = new TTabSheet(form);
+    sheet->SetName("tbsht" + WideToUtf8(name));
+    sheet->SetPageControl(pages);
+    sheet->SetCaption(name);
+    auto* edit = new TEdit(form);
+    edit->SetName("edt" + WideToUtf8(name));
+    edit->SetParent(sheet);
+  }
+  pages->SetActivePageIndex(1);
+  const std::string text = WriteComponentToText(form);
+  std::unique_ptr<TForm> copy(new TForm(nullptr, CreateNew));
+  ReadComponentFromText(text, copy.get());
+  auto* read = dynamic_cast<TPageControl*>(copy->FindComponent("Pages"));
+  ASSERT_NE(read, nullptr);
+  ASSERT_EQ(read->PageCount(), 2);
+  EXPECT_EQ(read->ActivePage(), copy->FindComponent("tbshtB"));
+  EXPECT_EQ(read->Pages(0)->Caption(), L"A");
+  EXPECT_EQ(dynamic_cast<TControl*>(copy->FindComponent("edtA"))->Parent(), read->Pages(0));
+  // Only the page control places and shows its pages. (The copy's form is not shown.)
+  const std::string pagesText = text.substr(text.find("object Pages"));
+  for (const char* placed : {"Visible", "Align", "Top = 2"})
+    EXPECT_EQ(pagesText.find(placed), std::string::npos) << pagesText;
+  const std::string again = WriteComponentToText(copy.get());
+  EXPECT_EQ(again.substr(again.find("object Pages")), pagesText);
 }

@@ -124,6 +124,21 @@ TEST(Highlighter, TokensCoverTheLineInOrderAndAnEmptyLineHasNone) {
 
 // ---- attributes ----
 
+TEST(HighlighterAttributes, DefaultsAndWhatIsStored) {
+  TTxtHighlighterAttributes a("Comment");
+  EXPECT_EQ(a.Name(), "Comment");
+  EXPECT_EQ(a.Background(), clNone);
+  EXPECT_EQ(a.Foreground(), clNone);
+  EXPECT_TRUE(a.Style().Empty());
+  EXPECT_EQ(a.BackgroundDefault(), TColor(0));
+  EXPECT_EQ(a.ForegroundDefault(), TColor(0));
+  EXPECT_TRUE(a.StyleDefault().Empty());
+  EXPECT_TRUE(IsStoredProp(&a, FindPropInfo(&a, "Background")));  // clNone differs from 0
+  EXPECT_FALSE(IsStoredProp(&a, FindPropInfo(&a, "Style")));
+  SetOrdProp(&a, FindPropInfo(&a, "Foreground"), 0);
+  EXPECT_FALSE(IsStoredProp(&a, FindPropInfo(&a, "Foreground")));
+}
+
 TEST(HighlighterAttributes, StyleAsANumber) {
   TTxtHighlighterAttributes a("x");
   for (int v = 0; v < 16; ++v) {
@@ -135,6 +150,29 @@ TEST(HighlighterAttributes, StyleAsANumber) {
 }
 
 // ---- the highlighter ----
+
+TEST(Highlighter, Defaults) {
+  TWordHighlighter h(nullptr);
+  EXPECT_TRUE(h.Enabled());
+  EXPECT_EQ(FindPropInfo(&h, "Enabled").Default, 1);
+  EXPECT_EQ(h.GetDefaultFilter(), "");
+  EXPECT_EQ(h.GetLanguageName(), "<Unknown>");
+  EXPECT_EQ(h.GetCapabilities(), 2u);
+  EXPECT_FALSE(h.IsKeyword("ab"));
+  const TTxtCharSet ident = h.GetIdentChars();
+  for (int c = 0; c < 256; ++c) EXPECT_EQ(ident.Contains(static_cast<unsigned char>(c)), c >= 33) << c;
+  const std::string breaks = "!\"'()*+,-./:;=?[\\]^{|}";
+  ASSERT_EQ(breaks.size(), 22u);
+  for (int c = 0; c < 256; ++c)
+    EXPECT_EQ(h.WordBreakChars().Contains(static_cast<unsigned char>(c)),
+              breaks.find(static_cast<char>(c)) != std::string::npos)
+        << c;
+  TStringList settings;
+  settings.Add("x");
+  h.EnumUserSettings(&settings);
+  EXPECT_EQ(settings.Count(), 0);
+  EXPECT_FALSE(h.UseUserSettings(0));
+}
 
 TEST(Highlighter, AttributesAreKeptByNameAndDuplicatesAreRefused) {
   TWordHighlighter h(nullptr);

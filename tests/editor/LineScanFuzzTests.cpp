@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "editor/TxtEditLineScan.h"
@@ -94,14 +96,26 @@ TEST(LineScanFuzz, NoScanReadsPastTheEndOfItsRange) {
 
 namespace {
 
-using TSplit = size_t (*)(TLineSplitState&, const char*, bool, const char**, size_t);
+using TSplit = size_t (*)(TLineSplitState&, const char*, bool, TSplitLine*, size_t);
+
+// A line as the split reports it: its text, whether it holds a tab, and whether an LF follows it.
+struct TLine {
+  std::string Text;
+  bool HasTabs;
+  bool EndsInLF = true;
+  bool operator==(const TLine&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& Out, const TLine& L) {
+  return Out << "\"" << L.Text << "\" tabs " << L.HasTabs << " LF " << L.EndsInLF;
+}
 
 // Splits Text as it would arrive in pieces of random sizes, the last line included.
-std::vector<std::string> SplitInPieces(TSplit split, std::string text, std::mt19937& rng) {
-  std::vector<std::string> lines;
+std::vector<TLine> SplitInPieces(TSplit split, std::string text, std::mt19937& rng) {
+  std::vector<TLine> lines;
   char* data = text.data();
   TLineSplitState state{data, data, data, data};
-  const char* found[7];
+  TSplitLine found[7];
   size_t arrived = 0;
   for (;;) {
     arrived = std::min(text.size(), arrived + 1 + rng() % 40);
@@ -110,22 +124,25 @@ std::vector<std::string> SplitInPieces(TSplit split, std::string text, std::mt19
     do {
       n = split(state, data + arrived, more, found, 7);
       for (size_t i = 0; i < n; ++i) {
-        const char* end = found[i] ? found[i] : nullptr;
-        while (end && *end != '\n') ++end;
-        lines.push_back(found[i] ? std::string(found[i], end) : std::string());
+        const TSplitLine& f = found[i];
+        if (!f.Text) {
+          lines.push_back({std::string(), f.HasTabs, f.Length == 0});
+          continue;
+        }
+        lines.push_back({std::string(f.Text, f.Length), f.HasTabs, f.Text[f.Length] == '\n'});
       }
     } while (n == 7);
     if (!more) break;
   }
-  if (state.Line != data + text.size()) lines.push_back(std::string(state.Out, state.Tail));
+  if (state.Line != data + text.size()) lines.push_back({std::string(state.Out, state.Tail), state.LineHasTabs});
   return lines;
 }
 
-std::vector<std::string> PlainLines(const std::string& text) {
-  std::vector<std::string> lines;
+std::vector<TLine> PlainLines(const std::string& text) {
+  std::vector<TLine> lines;
   for (const char *p = text.data(), *end = p + text.size(); p < end;) {
     const char* stop = ByteLoop(p, end);
-    lines.emplace_back(p, stop);
+    lines.push_back({std::string(p, stop), std::find(p, stop, '\t') != stop});
     p = stop + (stop < end && *stop == '\r' && stop + 1 < end && stop[1] == '\n' ? 2 : 1);
   }
   return lines;
@@ -143,13 +160,17 @@ TEST(LineScanFuzz, SplittingInRandomPiecesGivesThePlainLines) {
       FillRandom(rng, text.data(), text.size());
     } else {
       // Mostly CR LF lines: the moved text falls further behind with each, as in a loaded file.
+      // Some lines are long and some hold a tab, anywhere, so that the tabs of the sixteen-byte
+      // steps before the break count as well as those of the step that holds it.
       while (text.size() < 3000) {
-        text.append(rng() % 40, static_cast<char>('a' + rng() % 26));
+        const size_t start = text.size();
+        text.append(rng() % (rng() % 5 == 0 ? 200 : 40), static_cast<char>('a' + rng() % 26));
+        if (text.size() > start && rng() % 3 == 0) text[start + rng() % (text.size() - start)] = '\t';
         const unsigned r = rng() % 10;
         text += r < 8 ? "\r\n" : r == 8 ? "\n" : "\r";
       }
     }
-    const std::vector<std::string> expected = PlainLines(text);
+    const std::vector<TLine> expected = PlainLines(text);
     for (const auto& [name, split] : splits)
       ASSERT_EQ(SplitInPieces(split, text, rng), expected) << name << " " << round;
   }
@@ -157,7 +178,8 @@ TEST(LineScanFuzz, SplittingInRandomPiecesGivesThePlainLines) {
 
 // Each copy stops at the first LF or when its room is full, whichever comes first, writes
 // nothing it does not report beyond the 15 bytes it may spoil, and never reads past its end;
-// the search for a tab or a break finds what a byte loop finds.
+// the search for a tab or a break finds what a byte loop finds, and so does the width of the
+// bytes with their tabs expanded.
 TEST(LineScanFuzz, CopyingToTheLineFeedAndFindingATabMatchAByteLoop) {
   using TCopy = size_t (*)(const char*, const char*, char*, size_t);
   std::vector<std::pair<const char*, TCopy>> copies{{"chosen", CopyToLineFeed}, {"portable", CopyToLineFeedPortable}};
@@ -178,12 +200,39 @@ TEST(LineScanFuzz, CopyingToTheLineFeedAndFindingATabMatchAByteLoop) {
     if (LineScanHasSse2()) {
       ASSERT_EQ(FindTabOrLineBreakSse2(p, p + length), tabOrBreak) << "round " << round;
     }
+    const unsigned tabWidth = round % 5 == 0 ? 1 + rng() % 300 : 1 + rng() % 9;
+    uint64_t width = 0;
+    for (size_t i = 0; i < length; ++i) width += p[i] == '\t' ? tabWidth - width % tabWidth : 1;
+    ASSERT_EQ(TabExpandedLength(p, p + length, tabWidth), width) << "round " << round;
+    ASSERT_EQ(TabExpandedLengthPortable(p, p + length, tabWidth), width) << "round " << round;
+    if (LineScanHasSse2()) {
+      ASSERT_EQ(TabExpandedLengthSse2(p, p + length, tabWidth), width) << "round " << round;
+    }
     for (const auto& [name, copy] : copies) {
       std::fill(out.begin(), out.end(), '#');
       ASSERT_EQ(copy(p, p + length, out.data(), room), expected) << name << ", round " << round;
       ASSERT_TRUE(std::equal(p, p + expected, out.data())) << name << ", round " << round;
       ASSERT_TRUE(std::all_of(out.begin() + std::ptrdiff_t(room + 15), out.end(), [](char c) { return c == '#'; }))
           << name << ", round " << round;
+    }
+  }
+}
+
+// Seven-bit texts, half of them with one high byte anywhere, each ending right before a page
+// that may not be read: every path tells them apart as a byte loop does.
+TEST(LineScanFuzz, TheSevenBitTestFindsAHighByteAnywhere) {
+  TGuardedPage page;
+  std::mt19937 rng(4143);
+  for (int round = 0; round < 6000; ++round) {
+    const size_t length = round % 5 == 0 ? rng() % 4000 : rng() % 200;
+    char* p = page.End() - length;
+    for (size_t i = 0; i < length; ++i) p[i] = static_cast<char>(rng() % 128);
+    if (length > 0 && round % 2) p[rng() % length] = static_cast<char>(0x80 | rng());
+    const bool expected = std::all_of(p, p + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    ASSERT_EQ(IsSevenBit(p, p + length), expected) << "round " << round;
+    ASSERT_EQ(IsSevenBitPortable(p, p + length), expected) << "round " << round;
+    if (LineScanHasSse2()) {
+      ASSERT_EQ(IsSevenBitSse2(p, p + length), expected) << "round " << round;
     }
   }
 }

@@ -3,57 +3,12 @@
 // printer is not installed (the test script sets it up).
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "editor/TxtEditPrint.h"
 #include "framework/CodePages.h"
 #include "framework/Printers.h"
+#include "tests/common/PdfFiles.h"
 
 namespace {
-
-// A Unix path as this process sees it.
-std::wstring DosPath(std::wstring path) {
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return L"Z:" + path;
-}
-
-std::string ReadFile(const std::wstring& unixPath) {
-  std::ifstream in(DosPath(unixPath).c_str(), std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// Runs a Unix shell command and waits until it is done. Wine starts Unix programs without a
-// process to wait for, so the command ends by creating `done`, which is polled for.
-bool RunUnix(const std::wstring& command, const std::wstring& done) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"/bin/sh -c \"" + command + L" >/dev/null 2>&1; touch '" + done + L"'\"";
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  for (int i = 0; i < 300; ++i, Sleep(50))
-    if (DeleteFileW(DosPath(done).c_str())) return true;
-  return false;
-}
-
-// The job's file: its name holds the job title; ready once its size stops changing.
-std::wstring WaitForPdf(const std::wstring& dir, const std::wstring& title) {
-  long long lastSize = -1;
-  for (int i = 0; i < 300; ++i, Sleep(100)) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((DosPath(dir) + L"\\*" + title + L"*.pdf").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) continue;
-    FindClose(find);
-    const long long size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    if (size > 0 && size == lastSize) return dir + L"/" + data.cFileName;
-    lastSize = size;
-  }
-  return {};
-}
 
 TEST(PrintToPdf, TextBandsPagesAndMarginsReadBack) {
   TPrinter printer;
@@ -81,7 +36,7 @@ TEST(PrintToPdf, TextBandsPagesAndMarginsReadBack) {
   const std::wstring pdf = WaitForPdf(dir, AnsiToWide(title));
   ASSERT_FALSE(pdf.empty()) << "no PDF appeared";
   ASSERT_TRUE(RunUnix(L"pdftotext -layout '" + pdf + L"' '" + pdf + L".txt'", pdf + L".done"));
-  const std::string text = ReadFile(pdf + L".txt");
+  const std::string text = ReadUnixFile(pdf + L".txt");
   for (const std::string& expected :
        {std::string("Line number 1 of the printed text"), std::string("Line number 90 of the printed text"),
         "Header 1 of " + std::to_string(pages), "Header 2 of " + std::to_string(pages), "Footer " + title})
@@ -92,7 +47,7 @@ TEST(PrintToPdf, TextBandsPagesAndMarginsReadBack) {
   // The first page as a 50 DPI grey image: nothing left of the 25 mm margin or above the
   // header band, and text right of the margin.
   ASSERT_TRUE(RunUnix(L"pdftoppm -r 50 -f 1 -l 1 -gray -singlefile '" + pdf + L"' '" + pdf + L"'", pdf + L".done"));
-  std::istringstream pgm(ReadFile(pdf + L".pgm"));
+  std::istringstream pgm(ReadUnixFile(pdf + L".pgm"));
   std::string magic;
   int width = 0, height = 0, maxValue = 0;
   pgm >> magic >> width >> height >> maxValue;

@@ -18,8 +18,17 @@ std::string Model(const std::string& line, int width) {
   return out;
 }
 
-const char* const kLines[] = {
-    "", "abc", "\t", "a\tb", "\t\t", "ab\tc\td\t", "abcdefgh\tx", "\t x \t\ty", "12345678901234567\t"};
+const char* const kLines[] = {"",
+                              "abc",
+                              "\t",
+                              "a\tb",
+                              "\t\t",
+                              "ab\tc\td\t",
+                              "abcdefgh\tx",
+                              "\t x \t\ty",
+                              "12345678901234567\t",
+                              "abcdefghijklmnopqrstuvwxyz0123456789\tz\r\n\t",
+                              "\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\tend"};
 
 }  // namespace
 
@@ -36,6 +45,10 @@ TEST(Tabs, EveryWidthAndEveryRoutineAgreeWithTheRule) {
       EXPECT_EQ(bestEx(line, width, hasTabs), expected);
       EXPECT_EQ(hasTabs, line.find('\t') != std::string::npos);
       EXPECT_EQ(GetExpandedLength(line, width), static_cast<int>(Model(line, width < 1 ? 1 : width).size()));
+      // Appended after other text, the columns still count from the line's start.
+      std::string appended = "pre";
+      AppendExpandedLine(line, width, appended);
+      EXPECT_EQ(appended, "pre" + expected);
       if (width >= 2) {
         EXPECT_EQ(ConvertTabs(line, width), expected);
       }

@@ -560,8 +560,28 @@ TEST(TextBufferLoad, FuzzedTextsLoadAndSetLikeAPlainSplit) {
     const unsigned kinds = rng() % 3;  // CR only, LF only, or both
     for (char& c : text) c = rng() % 64 < breaks ? alphabet[kinds == 2 ? rng() % 2 : kinds] : alphabet[2 + rng() % 6];
     TTxtEditStringList l;
+    l.SetTabWidth(1 + static_cast<int>(rng() % 9));
     Load(l, text);
     ASSERT_EQ(Lines(l), PlainSplit(text, true)) << "round " << round;
+    // The widths recorded while splitting are those of the lines' expansions, and the longest
+    // line known from them is the first of the widest: removing it leaves the next widest.
+    std::vector<int> widths;
+    for (int i = 0; i < l.Count(); ++i) {
+      size_t width = 0;
+      for (char c : std::string(l.Strings(i)))
+        width += c == '\t' ? size_t(l.TabWidth()) - width % size_t(l.TabWidth()) : 1;
+      ASSERT_EQ(l.GetExpandedStringLength(i), static_cast<int>(width)) << "round " << round << " line " << i;
+      widths.push_back(static_cast<int>(width));
+    }
+    if (!widths.empty()) {
+      const auto widest = std::max_element(widths.begin(), widths.end());
+      ASSERT_EQ(l.GetLengthOfLongestLine(), *widest) << "round " << round;
+      l.Delete(static_cast<int>(widest - widths.begin()));
+      widths.erase(widest);
+      ASSERT_EQ(l.GetLengthOfLongestLine(), widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end()))
+          << "round " << round;
+      Load(l, text);
+    }
     // A text with one kind of break comes back byte for byte.
     if (text.find('\r') == std::string::npos || text.find('\n') == std::string::npos) {
       TStringStream out;

@@ -10,6 +10,7 @@
 #include "editor/TxtEditWords.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
+#include "framework/Streams.h"
 #include "tests/editor/TestHighlighter.h"
 
 namespace {
@@ -80,6 +81,89 @@ AnsiString Drag(TTxtEdit& From, TTxtEdit& To, TBufferCoord Drop, BYTE Ctrl = 0, 
   keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
   return To.TextA();
+}
+
+// The rows of every line, each broken by itself, and the conversions between positions over
+// them as the rules define them: what the plug-in's tables must give, worked out without them.
+struct TRowModel {
+  std::vector<std::vector<int>> lines;
+  int width = 0;
+
+  int RowCount() const {
+    int n = 0;
+    for (const auto& rows : lines) n += static_cast<int>(rows.size());
+    return n;
+  }
+  std::vector<int> All() const {
+    std::vector<int> all;
+    for (const auto& rows : lines) all.insert(all.end(), rows.begin(), rows.end());
+    return all;
+  }
+  TDisplayCoord ToDisplay(TBufferCoord P) const {
+    const int lineCount = static_cast<int>(lines.size());
+    if (P.Line > lineCount) return {P.Char, RowCount() + P.Line - lineCount};
+    int row = 0;
+    for (int l = 0; l < P.Line - 1; ++l) row += static_cast<int>(lines[size_t(l)].size());
+    const std::vector<int>& rows = lines[size_t(P.Line - 1)];
+    int total = 0;
+    for (size_t r = 0; r < rows.size(); ++r) {
+      total += rows[r];
+      if (total >= P.Char) return {rows[r] + P.Char - total, row + static_cast<int>(r) + 1};
+    }
+    return {rows.back() + P.Char - total, row + static_cast<int>(rows.size())};
+  }
+  TBufferCoord ToBuffer(TDisplayCoord D) const {
+    const int rowCount = RowCount();
+    if (D.Row > rowCount) return {D.Column, D.Row - rowCount + static_cast<int>(lines.size())};
+    int row = 0;
+    for (size_t l = 0;; ++l) {
+      const std::vector<int>& rows = lines[l];
+      if (D.Row <= row + static_cast<int>(rows.size())) {
+        const int r = D.Row - row - 1;
+        const bool last = r == static_cast<int>(rows.size()) - 1;
+        int ch = std::min(D.Column, last ? width + 1 : rows[size_t(r)] + 1);
+        for (int k = 0; k < r; ++k) ch += rows[size_t(k)];
+        return {ch, static_cast<int>(l) + 1};
+      }
+      row += static_cast<int>(rows.size());
+    }
+  }
+};
+
+TTxtWrapRules RulesOf(int Width, int TabWidth, TTxtCharSet Ident) {
+  TTxtWrapRules r{std::min(Width, 255),
+                  std::max(std::min(Width, 255) - std::min(Width, 255) / 3, 1),
+                  TabWidth,
+                  {},
+                  TxtEditLeadByteTest()};
+  for (int c = 0; c < 256; ++c) r.BreakChars[c] = !Ident.Contains(static_cast<unsigned char>(c));
+  return r;
+}
+
+TRowModel ModelOf(const std::vector<std::string>& Expanded, const TTxtWrapRules& Rules) {
+  TRowModel m;
+  m.width = Rules.MaxRowLength;
+  for (const std::string& line : Expanded) {
+    std::vector<uint8_t> rows;
+    TxtWrapLine(line, Rules, rows);
+    m.lines.emplace_back(rows.begin(), rows.end());
+  }
+  return m;
+}
+
+// The plug-in's rows are the model's, and positions convert as the model converts them: at
+// line starts and ends, in the middle of rows, beyond the last line and far right of rows.
+void ExpectModel(ITxtEditBufferPlugin& W, const TRowModel& M, std::mt19937& Rng, const std::string& What) {
+  ASSERT_EQ(W.RowCount(), M.RowCount()) << What;
+  ASSERT_EQ(AllRows(W), M.All()) << What;
+  const int lines = static_cast<int>(M.lines.size()), rows = M.RowCount();
+  for (int k = 0; k < 60; ++k) {
+    const TBufferCoord b{1 + static_cast<int>(Rng() % 400), 1 + static_cast<int>(Rng() % size_t(lines + 3))};
+    ASSERT_EQ(W.BufferToDisplayPos(b), M.ToDisplay(b)) << What << " char " << b.Char << " line " << b.Line;
+    const TDisplayCoord d{1 + static_cast<int>(Rng() % size_t(M.width + 40)),
+                          1 + static_cast<int>(Rng() % size_t(rows + 3))};
+    ASSERT_EQ(W.DisplayToBufferPos(d), M.ToBuffer(d)) << What << " column " << d.Column << " row " << d.Row;
+  }
 }
 
 }  // namespace
@@ -197,6 +281,171 @@ TEST(WordWrap, KnownLengthsGiveTheRowsOfTheText) {
     TTxtWordWrapPlugin fromText(plain), fromLengths(known);
     EXPECT_EQ(AllRows(fromLengths), AllRows(fromText)) << width;
   }
+}
+
+// Random lines around the width, some of hundreds of rows (more than a byte counts), lines
+// coming and going in every way: the tables hold only the lines of several rows, and every
+// row and position is the model's, whether the lengths are known beforehand or not.
+TEST(WordWrap, FuzzedEditsKeepTheRowsAndPositionsOfTheModel) {
+  std::mt19937 rng(4141);
+  auto line = [&](int Width) {
+    const unsigned kind = rng() % 20;
+    const size_t length = kind == 0  ? 2600 + rng() % 3000
+                          : kind < 3 ? rng() % 300
+                                     : size_t(std::max(0, Width + int(rng() % 9) - 4));
+    std::string s(length, 'a');
+    for (char& c : s) c = "aaab- \t"[rng() % 7];
+    return s;
+  };
+  for (int round = 0; round < 24; ++round) {
+    TFakeSource plain;
+    TKnownLengthSource known;
+    TFakeSource& src = round % 2 ? static_cast<TFakeSource&>(known) : plain;
+    src.width = round % 3 == 0 ? 1 + int(rng() % 12) : 8 + int(rng() % 80);
+    for (int i = 0, n = int(rng() % 200); i < n; ++i) src.lines.push_back(line(src.width));
+    TTxtWordWrapPlugin w(src);
+    auto model = [&] { return ModelOf(src.lines, RulesOf(src.width, 8, TxtDefaultIdentChars())); };
+    const std::string what = "round " + std::to_string(round);
+    ASSERT_NO_FATAL_FAILURE(ExpectModel(w, model(), rng, what + " wrapped"));
+    for (int step = 0; step < 40; ++step) {
+      const int n = w.LineCount(), at = int(rng() % size_t(n + 1)), k = 1 + int(rng() % 6);
+      const int before = w.RowCount();
+      int delta = 0;
+      const unsigned op = rng() % 7;
+      if (op < 2) {
+        for (int i = 0; i < k; ++i) src.lines.insert(src.lines.begin() + at, line(src.width));
+        delta = w.LinesInserted(at, k);
+      } else if (op < 4 && at + k <= n) {
+        src.lines.erase(src.lines.begin() + at, src.lines.begin() + at + k);
+        delta = -w.LinesDeleted(at, k);
+      } else if (op < 6 && at + k <= n) {
+        for (int i = at; i < at + k; ++i) src.lines[size_t(i)] = line(src.width);
+        delta = w.LinesPutted(at, k);
+      } else if (op == 6) {
+        src.width = 1 + int(rng() % 100);
+        w.DisplayChanged();
+        delta = w.RowCount() - before;
+      }
+      const std::string when = what + " step " + std::to_string(step);
+      ASSERT_EQ(w.RowCount() - before, delta) << when;
+      const TRowModel m = model();
+      ASSERT_NO_FATAL_FAILURE(ExpectModel(w, m, rng, when));
+      int wrapped = 0, stored = 0;
+      for (const auto& rows : m.lines)
+        if (rows.size() > 1) ++wrapped, stored += static_cast<int>(rows.size()) - 1;
+      ASSERT_EQ(w.WrappedLineCount(), wrapped) << when;
+      ASSERT_EQ(w.StoredRowCount(), stored) << when;
+    }
+  }
+}
+
+// The lines with tabs expanded as the buffer's width expands them, worked out apart from it.
+std::vector<std::string> ExpandedLines(TTxtEdit& E) {
+  std::vector<std::string> out;
+  const int width = E.Lines()->TabWidth();
+  for (int i = 0; i < E.Lines()->Count(); ++i) {
+    std::string x;
+    for (char c : std::string(E.Lines()->Strings(i))) {
+      if (c != '\t')
+        x.push_back(c);
+      else if (width < 2)
+        x.push_back(' ');
+      else
+        x.append(size_t(width) - x.size() % size_t(width), '\t');
+    }
+    out.push_back(x);
+  }
+  return out;
+}
+
+// A text loaded with wrap on, its widths recorded while it is split: random lines around the
+// wrap width with tabs anywhere, then edits of every kind. The rows are those of a fresh wrap
+// of the same text and of the rules applied to each line's expansion, and positions convert
+// as the model converts them.
+TEST(EditWrap, FuzzedLoadsAndEditsKeepTheRowsOfAFreshWrap) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 24 * e.CharWidth(), host.Height());
+  e.SetWordWrap(true);
+  const int width = e.CharsInWindow();
+  ASSERT_GT(width, 10);
+  std::mt19937 rng(4142);
+  auto line = [&] {
+    const unsigned kind = rng() % 25;
+    const size_t length = kind == 0 ? 6200 + rng() % 200 : kind < 3 ? rng() % 200 : size_t(width) + rng() % 13 - 6;
+    std::string s(length, 'a');
+    for (char& c : s) c = "aaaaxy  -\t"[rng() % 10];
+    return s;
+  };
+  auto check = [&](const std::string& What) {
+    ITxtEditBufferPlugin& w = *e.WordWrapPlugin();
+    TTxtWordWrapPlugin fresh(&e);
+    ASSERT_EQ(AllRows(w), AllRows(fresh)) << What;
+    const TRowModel m = ModelOf(ExpandedLines(e), RulesOf(width, e.Lines()->TabWidth(), e.IdentChars()));
+    ASSERT_NO_FATAL_FAILURE(ExpectModel(w, m, rng, What));
+  };
+  for (int round = 0; round < 30; ++round) {
+    e.SetTabWidth(1 + int(rng() % 9));
+    std::string text;
+    for (int i = 0, n = 1 + int(rng() % 300); i < n; ++i) text += line() + (rng() % 4 ? "\r\n" : "\n");
+    if (rng() % 2) text += line();
+    TStringStream stream(text);
+    e.Lines()->LoadFromStream(&stream);
+    const std::string what = "round " + std::to_string(round);
+    ASSERT_NO_FATAL_FAILURE(check(what + " loaded"));
+    TTxtEditStringList& lines = *e.Lines();
+    for (int step = 0; step < 20; ++step) {
+      const int n = lines.Count(), at = int(rng() % size_t(n + 1)), k = 1 + int(rng() % 4);
+      switch (rng() % 7) {
+        case 0: lines.Insert(at, line()); break;
+        case 1: lines.InsertText(at, line() + "\r\n" + line() + "\n" + line()); break;
+        case 2:
+          if (at < n) lines.SetStrings(at, line());
+          break;
+        case 3: lines.DeleteLines(std::min(at, std::max(n - 1, 0)), k); break;
+        case 4:
+          if (at < n && n > 1) lines.Exchange(at, int(rng() % size_t(n)));
+          break;
+        case 5: e.SetTabWidth(1 + int(rng() % 9)); break;
+        default:
+          // Typing and a replacement across lines, through the editor's own commands.
+          Select(e, {1 + int(rng() % 40), 1 + int(rng() % size_t(std::max(n, 1)))},
+                 {1 + int(rng() % 40), 1 + int(rng() % size_t(std::max(n, 1)))});
+          e.SetSelText(line() + "\r\n" + line());
+          Type(e, "ab\tc d");
+      }
+      ASSERT_NO_FATAL_FAILURE(check(what + " step " + std::to_string(step)));
+    }
+  }
+}
+
+// A load tells the editor of its lines in one report: the editor ends as adding them one by
+// one leaves it, its scroll width grown to the longest line (not only the first), every line's
+// highlighter state scanned and every row wrapped.
+TEST(EditWrap, ALoadLeavesTheEditorAsAddingItsLinesOneByOneWould) {
+  TTestHighlighter highlighter(nullptr);
+  std::vector<AnsiString> lines = {"short", "a /* comment", Words(40), AnsiString(3000, 'x'), "end */ b", ""};
+  AnsiString text;
+  for (const AnsiString& line : lines) text += (text.empty() ? "" : "\r\n") + line;
+  TEditorHost loadedHost, addedHost;
+  TTxtEdit &loaded = loadedHost.Edit(), &added = addedHost.Edit();
+  for (TTxtEdit* e : {&loaded, &added}) {
+    e->SetOptions(e->Options() + eoScrollPastEol + eoAutoSizeMaxScrollWidth);
+    e->SetHighlighter(&highlighter);
+    e->SetWordWrap(true);
+  }
+  TStringStream stream(text);
+  loaded.Lines()->LoadFromStream(&stream);
+  for (const AnsiString& line : lines) added.Lines()->Add(line);
+  // The final break gives the loaded text its empty last line.
+  EXPECT_EQ(loaded.TextA(), added.TextA());
+  EXPECT_EQ(loaded.MaxScrollWidth(), 3000);
+  EXPECT_EQ(added.MaxScrollWidth(), 3000);
+  EXPECT_EQ(AllRows(*loaded.WordWrapPlugin()), AllRows(*added.WordWrapPlugin()));
+  for (int i = 0; i < loaded.Lines()->Count(); ++i)
+    EXPECT_EQ(loaded.Lines()->GetRange(i), added.Lines()->GetRange(i)) << "line " << i;
+  EXPECT_EQ(loaded.Lines()->GetRange(3), reinterpret_cast<void*>(intptr_t(1)));  // inside the comment
+  for (TTxtEdit* e : {&loaded, &added}) e->SetHighlighter(nullptr);
 }
 
 TEST(EditWrap, SwitchingKeepsTheTopLineAndRowsFollowEdits) {

@@ -218,6 +218,25 @@ TEST_F(PlacementTest, ADialogKeepsItsSizeButMoves) {
   EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, before.Width(), before.Height()));
 }
 
+TEST_F(PlacementTest, OnlyFormsWithASizingBorderTakeTheStoredSize) {
+  const struct {
+    TFormBorderStyle Border;
+    bool Sized;
+  } cases[] = {{bsNone, false},   {bsSingle, false},     {bsSizeable, true},
+               {bsDialog, false}, {bsToolWindow, false}, {bsSizeToolWin, true}};
+  WriteFile("[Border]\r\nNormPos=300,200,900,700\r\n");
+  auto storage = Open();
+  for (const auto& c : cases) {
+    auto form = ShownForm("Border", c.Border);
+    const TRect before = WindowBounds(*form);
+    PlacementOf(*form, *storage).RestoreFormPlacement();
+    DispatchPendingMessages();
+    EXPECT_EQ(WindowBounds(*form),
+              c.Sized ? Rect(300, 200, 900, 700) : Bounds(300, 200, before.Width(), before.Height()))
+        << int(c.Border);
+  }
+}
+
 TEST_F(PlacementTest, OnlyTheLocationOrOnlyTheSize) {
   WriteFile("[F]\r\nNormPos=300,200,700,600\r\n");
   auto storage = Open();

@@ -109,6 +109,14 @@ TEST(ControlWindows, TextIsKeptInTheObjectAndSurvivesANewWindow) {
   EXPECT_EQ(control->Caption(), L"typed");
   GetWindowTextW(control->Handle(), text, 32);
   EXPECT_STREQ(text, L"typed");
+
+  // An equal text announces nothing.
+  int changes = control->TextChanges;
+  control->SetText(L"typed");
+  EXPECT_EQ(control->TextChanges, changes);
+  control->SetText(L"other");
+  EXPECT_EQ(control->TextChanges, changes + 1);
+  EXPECT_EQ(control->GetTextLen(), 5);
 }
 
 TEST(ControlMessages, MouseMessagesReachTheVirtualHandlersWithTheShiftState) {

@@ -65,6 +65,15 @@ TEST(ShortCut, EncodesKeyAndModifiersAndDecodesThemBack) {
   EXPECT_EQ(ShortCut(0xFF, {}), 0xFF);
 }
 
+TEST(ShortCutText, EveryTableKeyHasItsFixedName) {
+  for (const NamedKey& k : fixedKeys) EXPECT_EQ(ShortCutToText(TShortCut(k.Key)), k.Name) << k.Key;
+  EXPECT_EQ(ShortCutToText(TShortCut(VK_F1)), L"F1");
+  EXPECT_EQ(ShortCutToText(TShortCut(VK_F12)), L"F12");
+  EXPECT_EQ(ShortCutToText(TShortCut(VK_F24)), L"F24");
+  EXPECT_EQ(ShortCutToText(TShortCut('Q')), L"Q");
+  EXPECT_EQ(ShortCutToText(TShortCut('0')), L"0");
+}
+
 TEST(ShortCutText, NothingForZeroOrAKeyWithoutName) {
   EXPECT_EQ(ShortCutToText(TShortCut(0)), L"");
   // Modifiers alone name no key.

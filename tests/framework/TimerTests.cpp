@@ -34,6 +34,21 @@ void CountError(std::exception_ptr) { ++handledErrors; }
 
 }  // namespace
 
+TEST(Timer, DefaultsAndPublishedProperties) {
+  TTimer timer(nullptr);
+  EXPECT_TRUE(timer.Enabled());
+  EXPECT_EQ(timer.Interval(), 1000u);
+  const TPropInfo& interval = FindPropInfo(&timer, "Interval");
+  EXPECT_TRUE(interval.HasDefault);
+  EXPECT_EQ(interval.Default, 1000);
+  const TPropInfo& enabled = FindPropInfo(&timer, "Enabled");
+  EXPECT_TRUE(enabled.HasDefault);
+  EXPECT_EQ(enabled.Default, 1);
+  SetOrdProp(&timer, interval, 250);
+  EXPECT_EQ(timer.Interval(), 250u);
+  EXPECT_NE(GetPropInfo(&timer, "OnTimer"), nullptr);
+}
+
 TEST(Timer, FiresWhileTheMessageLoopRuns) {
   Ticks ticks;
   TTimer timer(nullptr);

@@ -3,6 +3,7 @@
 // of reading and writing that must not come back.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 
 #include "framework/Conversions.h"
@@ -36,6 +37,41 @@ AnsiString Scheme18(const AnsiString& Range) {
 AnsiString Scheme15(const AnsiString& Range, const AnsiString& Index = "0") {
   return "<XmlHighlighter><Info><Version><Version>1</Version><Revision>0</Revision></Version></Info><SchemeIndex>" +
          Index + "</SchemeIndex>" + Range + "</XmlHighlighter>";
+}
+
+// Per line: the token texts and foreground colours of Lines scanned one after another, the
+// state carried from line to line.
+std::vector<std::string> Coloured(TTxtXmlHighlighter& H, const std::vector<AnsiString>& Lines) {
+  std::vector<std::string> out;
+  void* state = nullptr;
+  for (const AnsiString& line : Lines) {
+    std::string tokens;
+    for (const TTok& t : Scan(H, line, state))
+      tokens += t.Text + "=" + IntToStr(t.Attr ? static_cast<int>(t.Attr->Foreground()) : -1) + "|";
+    out.push_back(tokens);
+  }
+  return out;
+}
+
+// The first line that A and B colour differently, as "line: A / B"; empty when there is none.
+std::string FirstDifference(TTxtXmlHighlighter& A, TTxtXmlHighlighter& B, const std::vector<AnsiString>& Lines) {
+  const std::vector<std::string> a = Coloured(A, Lines), b = Coloured(B, Lines);
+  for (size_t i = 0; i < Lines.size(); ++i)
+    if (a[i] != b[i]) return std::string(Lines[i]) + ": " + a[i] + " / " + b[i];
+  return std::string();
+}
+
+// Lines made of the symbols below, letters, delimiters and blanks.
+std::vector<AnsiString> SymbolLines(unsigned Seed) {
+  static const char* const pieces[] = {"ab", "cd", "(*", "*)", "x", " ", ".", "a", "d", "\t", "*", "("};
+  std::mt19937 rng(Seed);
+  std::vector<AnsiString> lines;
+  for (int i = 0; i < 300; ++i) {
+    AnsiString line;
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n) line += pieces[rng() % std::size(pieces)];
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 }  // namespace
@@ -104,7 +140,7 @@ TEST(SchemeTextForms, StylesStartLinesAndPartsOfTerms) {
       {"Left", StartType::Any, BreakType::Term, "Left"},
       {"Right", StartType::Term, BreakType::Any, "Right"},
       {"False", StartType::Term, BreakType::Term, "False"},
-      {"Both", StartType::Unspecified, BreakType::Unspecified, ""}};
+      {"Both", StartType::Unspecified, BreakType::Unspecified, "Both"}};
   for (const auto& [text, start, brk, back] : cases) {
     EXPECT_TRUE(StrToStartType(text) == start && StrToBreakType(text) == brk) << text;
     EXPECT_EQ(PartOfTermToStr(start, brk), back) << text;
@@ -391,6 +427,96 @@ TEST(Scheme15, SchemeIndexAndListsWithoutAttributes) {
   }
   EXPECT_THROW(LoadText(Auto(), &h, Scheme15("<Range><Attri><Fore>bright</Fore></Attri></Range>")), EConvertError);
   EXPECT_EQ(h.MainRules()->KeyListCount(), 1);
+}
+
+// ---- what the older formats wrote wrongly ----
+
+TEST(SchemeFormats, EveryPartOfTermPairColoursTheSameAfterASave) {
+  // Pairs without a text form of their own were written as none and read back as Any/Any.
+  const StartType starts[] = {StartType::Unspecified, StartType::Any, StartType::Term};
+  const BreakType breaks[] = {BreakType::Unspecified, BreakType::Any, BreakType::Term};
+  const std::vector<AnsiString> lines = SymbolLines(45);
+  for (TTxtXmlFormat* format : {static_cast<TTxtXmlFormat*>(&F20()), static_cast<TTxtXmlFormat*>(&F18()),
+                                static_cast<TTxtXmlFormat*>(&F15())}) {
+    for (StartType start : starts)
+      for (BreakType brk : breaks)
+        for (bool close : {false, true}) {
+          TTxtXmlHighlighter h(nullptr);
+          h.MainRules()->Attributes->SetForeground(clBlack);
+          // One symbol pair ending in a letter and one ending in a delimiter.
+          for (TTxtRange* r :
+               {AddRange(h.MainRules(), "ab", "cd", clRed), AddRange(h.MainRules(), "(*", "*)", clBlue)}) {
+            TTxtMultiToken& token = close ? r->CloseTokens : r->OpenTokens;
+            token.StartType = start;
+            token.BreakType = brk;
+          }
+          AddKeywords(h.MainRules(), "x", clGreen);
+          TTxtXmlHighlighter back(nullptr);
+          LoadText(Auto(), &back, SaveText(*format, &h));
+          EXPECT_EQ(FirstDifference(h, back, lines), "")
+              << format->ClassName() << " start " << static_cast<int>(start) << " break " << static_cast<int>(brk)
+              << (close ? " close" : " open");
+        }
+  }
+}
+
+TEST(SchemeFormats, TextsOfControlBytesSurviveTheOlderFormats) {
+  // Values made only of bytes that the parser takes for layout were written raw and lost.
+  for (TTxtXmlFormat* format : {static_cast<TTxtXmlFormat*>(&F18()), static_cast<TTxtXmlFormat*>(&F15())}) {
+    SCOPED_TRACE(format->ClassName());
+    TTxtXmlHighlighter h(nullptr);
+    h.Info()->General.Name = "\x02\x03";
+    h.Info()->General.Sample = "\x06";
+    h.Info()->General.History = "\x1F \x01\r\n\x05";
+    h.Info()->Author.Remark = " \x1F";
+    AddKeywords(h.MainRules(), "", clRed)->Words.Add("\x01 ");
+    AddSet(h.MainRules(), "\x01", clRed);
+    h.MainRules()->Delimiters = StrToCharSet("\x11");
+    AddRange(h.MainRules(), "\x0B", "\x0C", clRed);
+    const AnsiString text = SaveText(*format, &h);
+    TTxtXmlHighlighter back(nullptr);
+    LoadText(Auto(), &back, text);
+    EXPECT_EQ(back.Info()->General.Name, "\x02\x03");
+    EXPECT_EQ(back.Info()->General.Sample, "\x06\r\n");
+    EXPECT_EQ(back.Info()->General.History, "\x1F \x01\r\n\x05\r\n");
+    EXPECT_EQ(back.Info()->Author.Remark, " \x1F");
+    ASSERT_EQ(back.MainRules()->KeyLists(0)->Words.Count(), 1);
+    EXPECT_EQ(back.MainRules()->KeyLists(0)->Words.Strings(0), "\x01 ");
+    EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet("\x01"));
+    EXPECT_TRUE(back.MainRules()->Delimiters == StrToCharSet("\x11"));
+    EXPECT_EQ(back.MainRules()->Ranges(0)->OpenTokens.GetSymbol(0), "\x0B");
+    EXPECT_EQ(back.MainRules()->Ranges(0)->CloseTokens.GetSymbol(0), "\x0C");
+    EXPECT_EQ(SaveText(*format, &back), text);
+  }
+}
+
+TEST(Scheme15, LoneLineBreaksInValuesStayAsTheyWere) {
+  // The line passes of the format turned a lone CR or LF inside a value into CR LF.
+  TTxtXmlHighlighter h(nullptr);
+  AddRange(h.MainRules(), "a\rb", "x\n", clRed);
+  AddSet(h.MainRules(), "\n;", clRed);
+  AddSet(h.MainRules(), "\r", clRed);
+  AddSet(h.MainRules(), "\r\n", clRed);
+  h.Info()->General.Name = "x\ry";
+  h.Info()->Author.Remark = "l1\nl2\r\nl3\r";
+  const AnsiString text = SaveText(F15(), &h);
+  TTxtXmlHighlighter back(nullptr);
+  LoadText(Auto(), &back, text);
+  EXPECT_EQ(back.MainRules()->Ranges(0)->OpenTokens.GetSymbol(0), "a\rb");
+  EXPECT_EQ(back.MainRules()->Ranges(0)->CloseTokens.GetSymbol(0), "x\n");
+  EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet("\n;"));
+  EXPECT_TRUE(back.MainRules()->Sets(1)->Symbols == StrToCharSet("\r"));
+  EXPECT_TRUE(back.MainRules()->Sets(2)->Symbols == StrToCharSet("\r\n"));
+  EXPECT_EQ(back.Info()->General.Name, "x\ry");
+  EXPECT_EQ(back.Info()->Author.Remark, "l1\nl2\r\nl3\r");
+  EXPECT_EQ(SaveText(F15(), &back), text);
+  // Stored with LF line ends instead of CR LF, the file still reads the same values.
+  AnsiString unix;
+  for (char c : text)
+    if (c != '\r') unix += c;
+  LoadText(Auto(), &back, unix);
+  EXPECT_EQ(back.MainRules()->Ranges(0)->OpenTokens.GetSymbol(0), "a\rb");
+  EXPECT_EQ(back.Info()->Author.Remark, "l1\nl2\r\nl3\r");
 }
 
 // ---- the scheme inside form files ----

@@ -143,10 +143,25 @@ TEST(XmlBinary, LoadersDetectTheSignature) {
   EXPECT_EQ(fromStream->Xml(), doc->Xml());
 }
 
+TEST(XmlBinary, AStreamOfExactlyTheSignatureIsText) {
+  // Only a longer stream can be binary: fourteen bytes are parsed as text and fail as text.
+  const AnsiString signature(BinXmlSignature, BinXmlSignatureLength);
+  TStringStream exact(signature);
+  EXPECT_EQ(XmlErrorOf([&] { CreateXmlDocument()->LoadFromStream(&exact); }), "Некорретный символ в имени элемента");
+  TStringStream longer(signature + "x");
+  EXPECT_EQ(XmlErrorOf([&] { CreateXmlDocument()->LoadFromStream(&longer); }), kReadError);
+  TStringStream positioned("ab" + signature);
+  positioned.SetPosition(2);
+  EXPECT_EQ(XmlErrorOf([&] { CreateXmlDocument()->LoadFromStream(&positioned); }),
+            "Некорретный символ в имени элемента");
+}
+
 TEST(XmlBinary, ShortInputIsAReadError) {
   const AnsiString bin = RichDocument()->BinaryXml();
   for (size_t cut = BinXmlSignatureLength; cut < bin.size(); ++cut) {
     EXPECT_EQ(XmlErrorOf([&] { CreateXmlDocument()->LoadFromText(bin.substr(0, cut)); }), kReadError) << cut;
+    // A stream of the signature alone is text (see above).
+    if (cut == static_cast<size_t>(BinXmlSignatureLength)) continue;
     TStringStream stream(bin.substr(0, cut));
     EXPECT_EQ(XmlErrorOf([&] { CreateXmlDocument()->LoadFromStream(&stream); }), kReadError) << cut;
   }
@@ -221,6 +236,56 @@ TEST(XmlBinary, UntrustedTablesAndNodes) {
   IXmlDocument doc = CreateXmlDocument("root");
   doc->DocumentElement()->AppendChild(IXmlNode(CreateXmlDocument()));
   EXPECT_EQ(XmlErrorOf([&] { doc->BinaryXml(); }), "Ошибка записи двоичного XML: некорректный тип узла");
+}
+
+TEST(XmlBinary, TheDeepestTextDocumentReadsBackFromBinary) {
+  // The deepest nesting of elements the text parser takes, with every other kind of node
+  // innermost: the binary reader takes it too, and refuses one element more like the parser.
+  for (int depth : {XmlMaxDepth, XmlMaxDepth + 1}) {
+    AnsiString text;
+    for (int i = 0; i < depth; ++i) text += "<a>";
+    text += "<?pi d?><!--c--><![CDATA[x]]>t";
+    for (int i = 0; i < depth; ++i) text += "</a>";
+    IXmlDocument doc = CreateXmlDocument();
+    if (depth > XmlMaxDepth) {
+      EXPECT_THROW(doc->LoadFromText(text), EXmlError);
+      IXmlDocument built = CreateXmlDocument();
+      IXmlNode node = built;
+      for (int i = 0; i < depth; ++i) node = node->AppendElement("a");
+      const AnsiString bin = built->BinaryXml();
+      EXPECT_EQ(XmlErrorOf([&] { CreateXmlDocument()->LoadFromText(bin); }), kReadError);
+      continue;
+    }
+    doc->LoadFromText(text);
+    const AnsiString bin = doc->BinaryXml();
+    IXmlDocument back = CreateXmlDocument();
+    ASSERT_NO_THROW(back->LoadFromText(bin));
+    EXPECT_EQ(back->Xml(), doc->Xml());
+  }
+}
+
+TEST(XmlBinary, InstructionsCannotNestWithoutEnd) {
+  // Instructions inside instructions: only the text form's one extra level is taken.
+  for (int chain : {1, 2, XmlMaxDepth + 2}) {
+    TStrXmlWriter w;
+    w.Data = Header();
+    const char* names[] = {"#text", "#cdata-section", "#comment", "#document", "xml", "pi"};
+    w.WriteInt(6);
+    for (const char* n : names) w.WriteAnsiString(n);
+    w.WriteInt(4096);
+    w.WriteInt(0);
+    w.WriteInt(0);  // the document's attributes
+    for (int i = 0; i < chain; ++i) {
+      w.WriteInt(1);
+      w.WriteBytes("\x07", 1);
+      w.WriteInt(5);
+      w.WriteAnsiString("d");
+      w.WriteInt(0);
+    }
+    w.WriteInt(0);
+    const std::string error = XmlErrorOf([&] { CreateXmlDocument()->LoadFromText(w.Data); });
+    EXPECT_EQ(error, chain <= 2 ? "(nothing raised)" : kReadError) << chain;
+  }
 }
 
 TEST(XmlBinary, NestingIsLimited) {

@@ -46,6 +46,21 @@ class TSmallBlockSource : public TXmlSource {
 
 std::wstring TempFile(const wchar_t* name) { return (std::filesystem::temp_directory_path() / name).wstring(); }
 
+// The bytes a parse of Text looked at ahead of its reading position, per byte of the text.
+double ExaminedPerByte(const AnsiString& Text) {
+  IXmlDocument doc = CreateXmlDocument();
+  TXmlStrSource source(Text);
+  ParseChildren(doc.get(), source, false);
+  return static_cast<double>(source.Examined()) / static_cast<double>(Text.size());
+}
+
+// An element whose text is almost all references, about Bytes long.
+AnsiString ReferenceHeavy(size_t Bytes) {
+  AnsiString s = "<a>";
+  while (s.size() < Bytes) s += "&amp;x&#65;&lt;&#x42;y&gt;";
+  return s + "</a>";
+}
+
 }  // namespace
 
 TEST(XmlParser, ElementsAttributesAndText) {
@@ -123,6 +138,31 @@ TEST(XmlParser, NestingIsLimited) {
   EXPECT_THROW(ParsedXml(AnsiString(100000, '<') + "a"), EXmlError);
 }
 
+TEST(XmlParser, ReferenceHeavyTextIsReadInOnePass) {
+  // Each reference once looked ahead to the next "<" over the whole rest of the input.
+  const double small = ExaminedPerByte(ReferenceHeavy(16 << 10));
+  const double large = ExaminedPerByte(ReferenceHeavy(512 << 10));
+  EXPECT_LE(large, 2 * small);
+  EXPECT_LE(large, 3.0);
+  EXPECT_EQ(TextOf("&amp;x&#65;&lt;&#x42;y&gt;"), "&xA<By>");
+}
+
+TEST(XmlParser, RepeatedAttributeNamesAmongMany) {
+  // Many names, some repeated: the later value wins and keeps the first one's place.
+  AnsiString text = "<a";
+  for (int i = 0; i < 20000; ++i) text += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+  text += " n7='x' n19999='y' n0='z'/>";
+  // A table of its own: the shared one would carry the names into every later document.
+  IXmlDocument doc = CreateXmlDocument("", "1.0", "", IXmlNameTable(new TXmlNameTable));
+  doc->LoadFromText(text);
+  IXmlElement a = doc->DocumentElement();
+  ASSERT_EQ(a->AttributeCount(), 20000);
+  EXPECT_EQ(a->AttributeNameAt(0) + a->GetAttribute("n0"), "n0z");
+  EXPECT_EQ(a->AttributeNameAt(7) + a->GetAttribute("n7"), "n7x");
+  EXPECT_EQ(a->AttributeNameAt(19999) + a->GetAttribute("n19999"), "n19999y");
+  EXPECT_EQ(a->GetAttribute("n12345"), "12345");
+}
+
 TEST(XmlParser, References) {
   EXPECT_EQ(TextOf("&amp;&quot;&lt;&gt;&apos;"), "&\"<>'");
   EXPECT_EQ(TextOf("&#65;&#x4a;&#x4A;&#255;"), "AJJ\xFF");
@@ -140,7 +180,8 @@ TEST(XmlParser, OtherNodes) {
   EXPECT_EQ(list->Item(0)->NodeType(), COMMENT_NODE);
   EXPECT_EQ(static_cast<TXmlCharacterData*>(list->Item(1).get())->Data(), "x<y");
   EXPECT_EQ(list->Item(2)->NodeName(), "pi");
-  EXPECT_EQ(list->Item(2)->Text(), "  d");
+  // One blank parts the target from the data; the others are data.
+  EXPECT_EQ(list->Item(2)->Text(), " d");
   // The rest after the document's own end is ignored.
   EXPECT_EQ(ParsedXml("<a/></b>more")->ChildNodes()->Count(), 1);
   // Layout blanks are dropped unless white space is kept.
@@ -223,6 +264,23 @@ TEST(XmlWriter, WhatCannotBeReadBackIsRefused) {
   old->LoadFromFile(file);
   EXPECT_EQ(old->DocumentElement()->NodeName(), "old");
   std::filesystem::remove(file);
+}
+
+TEST(XmlWriter, InstructionDataOfEveryShapeComesBack) {
+  // Data that did not start with a blank came back with one after a save.
+  const char* const shapes[] = {"/x", "x", " x", "  x", "\tx", "x ", "-", "a?b", "x y", " ", "?", ">", "\xC0"};
+  for (const char* data : shapes) {
+    IXmlDocument doc = CreateXmlDocument();
+    doc->AppendProcessingInstruction("pi", data);
+    const AnsiString text = doc->Xml();
+    IXmlDocument back = ParsedXml(text);
+    ASSERT_EQ(back->ChildNodes()->Count(), 1) << data;
+    EXPECT_EQ(back->ChildNodes()->Item(0)->NodeName(), "pi") << data;
+    EXPECT_EQ(back->ChildNodes()->Item(0)->Text(), data) << data;
+    EXPECT_EQ(back->Xml(), text) << data;
+  }
+  EXPECT_EQ(ParsedXml("<?pi/x?>")->ChildNodes()->Item(0)->Text(), "/x");
+  EXPECT_EQ(ParsedXml("<?pi\r\nx?>")->ChildNodes()->Item(0)->Text(), "\nx");
 }
 
 TEST(XmlDocumentIo, StreamsFilesAndResources) {

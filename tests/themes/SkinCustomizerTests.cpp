@@ -7,9 +7,13 @@
 #include <random>
 
 #include "framework/FileRoutines.h"
+#include "framework/FormFiles.h"
+#include "framework/ImageList.h"
 #include "framework/Streams.h"
 #include "tests/themes/CustomizerTestSupport.h"
 #include "themes/SkinItem.h"
+#include "themes/SkinToolbar.h"
+#include "themes/Ui.h"
 
 namespace {
 
@@ -449,3 +453,139 @@ TEST(SkinCustomizer, TwentyThousandItemLinesFuzz) {
     }
   }
 }
+
+namespace {
+
+class TCustomizerFormHost : public TForm {
+  HV_CLASS(TCustomizerFormHost, TForm)
+ public:
+  explicit TCustomizerFormHost(TComponent* AOwner) : TForm(AOwner, CreateNew) {}
+  void MarksClick(TObject*) { ++marksClicks; }
+  int marksClicks = 0;
+};
+
+}  // namespace
+
+HV_PUBLISH(TCustomizerFormHost) { p.Method("MarksClick", &T::MarksClick); }
+
+namespace {
+
+// A toolbar and a customizer whose spare commands are a command, a separator and a submenu of
+// its own; both draw from one image list.
+const char* const customizerHostText =
+    "object Host: TCustomizerFormHost\n"
+    "  object dckTop: TSkinDock\n"
+    "    object tlbrMain: TSkinToolbar\n"
+    "      Images = imglstMain\n"
+    "      object tbitmOpen: TSkinItem\n"
+    "        Caption = 'Open'\n"
+    "        ImageIndex = 1\n"
+    "      end\n"
+    "    end\n"
+    "  end\n"
+    "  object cstmzrMain: TSkinCustomizer\n"
+    "    MenuBar = tlbrMain\n"
+    "    Images = imglstMain\n"
+    "    SaveFormState = False\n"
+    "    object tbitmClose: TSkinItem\n"
+    "      Caption = 'Close'\n"
+    "      ImageIndex = 4\n"
+    "    end\n"
+    "    object tbsprtrSpare: TSkinSeparatorItem\n"
+    "    end\n"
+    "    object tbsmnitmMarks: TSkinSubmenuItem\n"
+    "      Caption = 'Marks'\n"
+    "      OnClick = MarksClick\n"
+    "      object tbitmMark0: TSkinItem\n"
+    "        Caption = '0'\n"
+    "      end\n"
+    "      object tbitmMark1: TSkinItem\n"
+    "        Caption = '1'\n"
+    "      end\n"
+    "    end\n"
+    "  end\n"
+    "  object imglstMain: TImageList\n"
+    "  end\n"
+    "end\n";
+
+struct CustomizerFormFiles : testing::Test {
+  void SetUp() override {
+    RegisterSkinClasses();
+    RegisterClasses({&TCustomizerFormHost::StaticClassInfo(), &TImageList::StaticClassInfo()});
+    UiStartUp();
+  }
+  // Toolbars go before the items they show, as the form's own end would not order them.
+  static void FreeHost(TCustomizerFormHost* Host) {
+    for (int i = Host->ComponentCount(); i-- > 0;)
+      if (auto* t = dynamic_cast<TBarCustomToolbar*>(Host->Components(i))) {
+        for (int k = t->Items()->Count(); k-- > 0;) t->Items()->Delete(k);
+        delete t;
+      }
+    delete Host;
+  }
+  static size_t Count(const std::string& Text, const std::string& What) {
+    size_t n = 0;
+    for (size_t at = Text.find(What); at != std::string::npos; at = Text.find(What, at + 1)) ++n;
+    return n;
+  }
+};
+
+TEST_F(CustomizerFormFiles, SpareCommandsReadInsideTheCustomizerJoinItsItems) {
+  auto* host = new TCustomizerFormHost(nullptr);
+  ReadComponentFromText(customizerHostText, host);
+  auto* customizer = dynamic_cast<TSkinCustomizer*>(host->FindComponent("cstmzrMain"));
+  auto* toolbar = dynamic_cast<TSkinToolbar*>(host->FindComponent("tlbrMain"));
+  ASSERT_TRUE(customizer && toolbar);
+  EXPECT_EQ(TLayoutForm::Names(customizer->Items()), "tbitmClose,tbsprtrSpare,tbsmnitmMarks");
+  EXPECT_EQ(TLayoutForm::Names(customizer->Items()->Items(2)), "tbitmMark0,tbitmMark1");
+  EXPECT_EQ(TLayoutForm::Names(toolbar->Items()), "tbitmOpen") << "nothing of the spare ones on the toolbar";
+  EXPECT_EQ(customizer->Items()->Items(0)->GetParentComponent(), customizer);
+  EXPECT_EQ(customizer->Images(), host->FindComponent("imglstMain"));
+  EXPECT_EQ(customizer->Items()->SubMenuImages(), customizer->Images()) << "the spare items draw from its list";
+  EXPECT_EQ(customizer->MenuBar(), toolbar);
+  EXPECT_FALSE(customizer->SaveFormState());
+  customizer->Items()->Items(2)->Click();
+  EXPECT_EQ(host->marksClicks, 1);
+  // The layout file names them as spare commands, after the toolbar's.
+  TStringList lines;
+  customizer->Save(&lines);
+  TMemIniFile ini(L"");
+  ini.SetStrings(&lines);
+  TStringList items;
+  ReadNumberedList(&ini, "Items", &items);
+  EXPECT_EQ(items.CommaText(),
+            "\"tlbrMain, tbitmOpen\",\"cstmzrMain, tbitmClose\",\"cstmzrMain, tbsprtrSpare\","
+            "\"cstmzrMain, tbsmnitmMarks\"");
+  FreeHost(host);
+}
+
+// Written, read and written again: the same text; the spare commands inside the customizer,
+// once each, and a spare command the form does not own not written at all.
+TEST_F(CustomizerFormFiles, WhatIsReadIsWrittenBackTheSame) {
+  auto* host = new TCustomizerFormHost(nullptr);
+  ReadComponentFromText(customizerHostText, host);
+  auto* customizer = dynamic_cast<TSkinCustomizer*>(host->FindComponent("cstmzrMain"));
+  ASSERT_NE(customizer, nullptr);
+  TSkinItem foreign(nullptr);
+  foreign.SetName("tbitmForeign");
+  customizer->Items()->Add(&foreign);
+  const std::string first = WriteComponentToText(host);
+  customizer->Items()->Remove(&foreign);
+  EXPECT_EQ(first.find("tbitmForeign"), std::string::npos);
+  for (const char* name : {"object tbitmClose", "object tbsprtrSpare", "object tbsmnitmMarks", "object tbitmMark1"})
+    EXPECT_EQ(Count(first, name), 1u) << name;
+  const size_t owner = first.find("object cstmzrMain"), close = first.find("object tbitmClose"),
+               mark = first.find("object tbitmMark0"), images = first.find("object imglstMain");
+  EXPECT_TRUE(owner < close && close < mark && mark < images) << first;
+  EXPECT_NE(first.find("OnClick = MarksClick"), std::string::npos);
+  auto* again = new TCustomizerFormHost(nullptr);
+  ReadComponentFromText(first, again);
+  EXPECT_EQ(WriteComponentToText(again), first);
+  auto* read = dynamic_cast<TSkinCustomizer*>(again->FindComponent("cstmzrMain"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->Items()->Count(), 3);
+  FreeHost(again);
+  FreeHost(host);
+}
+
+}  // namespace

@@ -1,0 +1,358 @@
+// The find and replace dialog over the active document's editor.
+#include "app/FindAndReplaceFrm.h"
+
+#include "app/AppControls.h"
+#include "app/Documents.h"
+#include "app/MainFrm.h"
+#include "app/Useful.h"
+#include "app/UsefulWindows.h"
+#include "controls/ApPageList.h"
+#include "editor/TxtEditSearch.h"
+#include "foundation/ApAppIniStorage.h"
+#include "foundation/ApFormPlacement.h"
+#include "foundation/ApStrHolder.h"
+#include "foundation/LgLanguage.h"
+#include "framework/Actions.h"
+#include "framework/Application.h"
+#include "framework/CodePages.h"
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Format.h"
+#include "framework/ListControls.h"
+#include "framework/Messages.h"
+#include "framework/ScopeGuards.h"
+#include "framework/StdCtrls.h"
+#include "themes/SkinControls.h"
+
+TFindAndReplaceForm* FindAndReplaceForm = nullptr;
+
+HV_PUBLISH(TFindAndReplaceForm) {
+  p.Method("FormCreate", &T::FormCreate);
+  p.Method("FormShow", &T::FormShow);
+  p.Method("FormActivate", &T::FormActivate);
+  p.Method("pgcntrlFindAndReplaceChange", &T::pgcntrlFindAndReplaceChange);
+  p.Method("cmbxFindWhatChange", &T::cmbxFindWhatChange);
+  p.Method("rdbtnLineClick", &T::rdbtnLineClick);
+  p.Method("actnFindNextExecute", &T::actnFindNextExecute);
+  p.Method("actnReplaceExecute", &T::actnReplaceExecute);
+  p.Method("actnGoExecute", &T::actnGoExecute);
+  p.Method("actnMoreLessExecute", &T::actnMoreLessExecute);
+  p.Method("actnCloseExecute", &T::actnCloseExecute);
+  p.Method("actnFindNextUpdate", &T::actnFindNextUpdate);
+  p.Method("actnGoUpdate", &T::actnGoUpdate);
+  p.Method("actnMoreLessUpdate", &T::actnMoreLessUpdate);
+  p.Method("lngcntrlrFindAndReplaceLanguageChanged", &T::lngcntrlrFindAndReplaceLanguageChanged);
+  p.ComponentField("pgcntrlFindAndReplace", &T::pgcntrlFindAndReplace);
+  p.ComponentField("tbshtFind", &T::tbshtFind);
+  p.ComponentField("tbshtReplace", &T::tbshtReplace);
+  p.ComponentField("tbshtGoTo", &T::tbshtGoTo);
+  p.ComponentField("pnlFindWhat", &T::pnlFindWhat);
+  p.ComponentField("lblFindWhat", &T::lblFindWhat);
+  p.ComponentField("cmbxFindWhat", &T::cmbxFindWhat);
+  p.ComponentField("lblFindWhatResult", &T::lblFindWhatResult);
+  p.ComponentField("pnlReplaceWith", &T::pnlReplaceWith);
+  p.ComponentField("lblReplaceWith", &T::lblReplaceWith);
+  p.ComponentField("cmbxReplaceWith", &T::cmbxReplaceWith);
+  p.ComponentField("pnlSearchParameters", &T::pnlSearchParameters);
+  p.ComponentField("lblSearchParameters", &T::lblSearchParameters);
+  p.ComponentField("chckbxMatchCase", &T::chckbxMatchCase);
+  p.ComponentField("chckbxWholeWordsOnly", &T::chckbxWholeWordsOnly);
+  p.ComponentField("chckbxRegularExpressions", &T::chckbxRegularExpressions);
+  p.ComponentField("rdbtnSearchDown", &T::rdbtnSearchDown);
+  p.ComponentField("rdbtnSearchUp", &T::rdbtnSearchUp);
+  p.ComponentField("pnlButtons", &T::pnlButtons);
+  p.ComponentField("pglstFindAndReplace", &T::pglstFindAndReplace);
+  p.ComponentField("stndrdpgReplace", &T::stndrdpgReplace);
+  p.ComponentField("stndrdpgGoto", &T::stndrdpgGoto);
+  p.ComponentField("btnReplaceAll", &T::btnReplaceAll);
+  p.ComponentField("btnReplace", &T::btnReplace);
+  p.ComponentField("btnFindNext", &T::btnFindNext);
+  p.ComponentField("btnGo", &T::btnGo);
+  p.ComponentField("btnClose", &T::btnClose);
+  p.ComponentField("btnMoreLess", &T::btnMoreLess);
+  p.ComponentField("lblNumber", &T::lblNumber);
+  p.ComponentField("cmbxNumber", &T::cmbxNumber);
+  p.ComponentField("pnlGoToObject", &T::pnlGoToObject);
+  p.ComponentField("lblGoToObject", &T::lblGoToObject);
+  p.ComponentField("rdbtnLine", &T::rdbtnLine);
+  p.ComponentField("rdbtnColumn", &T::rdbtnColumn);
+  p.ComponentField("actnlstFindAndReplace", &T::actnlstFindAndReplace);
+  p.ComponentField("actnFindNext", &T::actnFindNext);
+  p.ComponentField("actnReplace", &T::actnReplace);
+  p.ComponentField("actnReplaceAll", &T::actnReplaceAll);
+  p.ComponentField("actnGo", &T::actnGo);
+  p.ComponentField("actnClose", &T::actnClose);
+  p.ComponentField("actnMoreLess", &T::actnMoreLess);
+  p.ComponentField("edtsrchFindAndReplace", &T::edtsrchFindAndReplace);
+  p.ComponentField("edtrgxsrchFindAndReplace", &T::edtrgxsrchFindAndReplace);
+  p.ComponentField("frmstrgFindAndReplace", &T::frmstrgFindAndReplace);
+  p.ComponentField("mltstrnghldrFindAndReplace", &T::mltstrnghldrFindAndReplace);
+  p.ComponentField("lngcntrlrFindAndReplace", &T::lngcntrlrFindAndReplace);
+}
+
+namespace {
+
+// Above every other panel of a page: the alignment puts a panel with this top last.
+constexpr int lastTop = 10000;
+
+TTxtEdit* Editor() { return MainForm ? MainForm->ActiveEditor() : nullptr; }
+
+// Gives the control the focus when it can take it (the form is shown), else leaves it as is.
+void Focus(TCustomForm* Form, TWinControl* Control) {
+  if (Form->Visible() && Control->CanFocus()) Form->SetActiveControl(Control);
+}
+
+// A history list of a file may hold more than the dialog keeps.
+void TrimHistory(TStringsW* Items) {
+  while (Items->Count() > FindHistoryCount) Items->Delete(Items->Count() - 1);
+}
+
+}  // namespace
+
+TFindAndReplaceForm::TFindAndReplaceForm(TComponent* AOwner) : TForm(AOwner) {}
+
+TFindAndReplaceForm::~TFindAndReplaceForm() {
+  if (FindAndReplaceForm == this) FindAndReplaceForm = nullptr;
+}
+
+AnsiString TFindAndReplaceForm::Text(const AnsiString& Name) const {
+  return GetHolderString(mltstrnghldrFindAndReplace, Name);
+}
+
+bool TFindAndReplaceForm::ActiveInEditView() { return MainForm && MainForm->ActiveInEditView(); }
+
+TFindSettings TFindAndReplaceForm::Settings() const {
+  TFindSettings s;
+  s.MatchCase = chckbxMatchCase->Checked();
+  s.WholeWords = chckbxWholeWordsOnly->Checked();
+  s.RegularExpressions = chckbxRegularExpressions->Checked();
+  s.SearchUp = rdbtnSearchUp->Checked();
+  return s;
+}
+
+AnsiString TFindAndReplaceForm::FindText() const { return WideToAnsi(cmbxFindWhat->Text()); }
+
+void TFindAndReplaceForm::FormCreate(TObject*) {
+  search_ = std::make_unique<TFindAndReplace>(edtsrchFindAndReplace, edtrgxsrchFindAndReplace);
+  // The histories and choices live in the main window's settings.
+  if (MainForm) frmstrgFindAndReplace->SetAppStorage(MainForm->apinflstrgMain);
+  SetResult(-1);
+  UpdateNumberLabel();
+}
+
+void TFindAndReplaceForm::FormShow(TObject*) {
+  SetResult(-1);
+  // The stored state came in through the form storage just before.
+  for (TComboBox* combo : {cmbxFindWhat, cmbxReplaceWith, cmbxNumber}) TrimHistory(combo->Items());
+  const bool more = pnlSearchParameters->Visible();
+  pnlSearchParameters->SetVisible(moreShown_);
+  ShowMore(more);
+  if (!ActiveInEditView()) return;
+  TTxtEdit* editor = Editor();
+  AnsiString text = editor->SelAvail() ? editor->SelText() : editor->WordAtCursor();
+  // The box holds one line; a search never matches across lines.
+  text = text.substr(0, text.find_first_of("\r\n"));
+  if (text.empty()) return;
+  TTempValue setting(settingText_, true);
+  cmbxFindWhat->SetText(AnsiToWide(text));
+}
+
+void TFindAndReplaceForm::FormActivate(TObject*) {
+  pgcntrlFindAndReplaceChange(this);
+  UpdateNumberLabel();
+  if (ActiveInEditView()) SavedCaret = Editor()->CaretXY();
+}
+
+void TFindAndReplaceForm::ShowOnPage(TTabSheet* Page) {
+  pgcntrlFindAndReplace->SetActivePage(Page);
+  pgcntrlFindAndReplaceChange(this);
+  Show();
+  if (HandleAllocated()) SetForegroundWindow(Handle());
+}
+
+void TFindAndReplaceForm::pgcntrlFindAndReplaceChange(TObject*) {
+  TTabSheet* page = pgcntrlFindAndReplace->ActivePage();
+  if (!page) return;
+  {
+    page->DisableAlign();
+    TScopeExit enable([page] { page->EnableAlign(); });
+    const bool replace = page == tbshtReplace;
+    if (page == tbshtGoTo) {
+      pglstFindAndReplace->SetActivePage(stndrdpgGoto);
+      btnFindNext->SetDefault(false);
+      btnReplace->SetDefault(false);
+      btnGo->SetDefault(true);
+    } else {
+      actnReplace->SetVisible(replace);
+      actnReplaceAll->SetVisible(replace);
+      pnlFindWhat->SetParent(page);
+      pnlSearchParameters->SetParent(page);
+      // The page aligns them by these tops: the find box first, then the replace box, then
+      // the parameters.
+      pnlFindWhat->SetTop(-2);
+      if (replace) pnlReplaceWith->SetTop(-1);
+      pnlSearchParameters->SetTop(lastTop);
+      pglstFindAndReplace->SetActivePage(stndrdpgReplace);
+      btnGo->SetDefault(false);
+      btnFindNext->SetDefault(!replace);
+      btnReplace->SetDefault(replace);
+    }
+    pnlButtons->SetParent(page);
+    pnlFindWhat->SetTabOrder(0);
+    pnlReplaceWith->SetTabOrder(1);
+    pnlButtons->SetTabOrder(2);
+    pnlSearchParameters->SetTabOrder(3);
+    pnlGoToObject->SetTabOrder(4);
+  }
+  Focus(this, page == tbshtGoTo ? cmbxNumber : cmbxFindWhat);
+}
+
+void TFindAndReplaceForm::ShowMore(bool Show) {
+  if (Show != moreShown_) {
+    moreShown_ = Show;
+    const int delta = Show ? pnlSearchParameters->Height() : -pnlSearchParameters->Height();
+    if (!Show) pnlSearchParameters->SetVisible(false);
+    SetClientHeight(ClientHeight() + delta);
+    pgcntrlFindAndReplace->SetHeight(pgcntrlFindAndReplace->Height() + delta);
+    pnlSearchParameters->SetTop(lastTop);
+  }
+  pnlSearchParameters->SetVisible(Show);
+  pnlGoToObject->SetVisible(Show);
+}
+
+void TFindAndReplaceForm::SetResult(int Result) {
+  result_ = Result;
+  lblFindWhatResult->SetImageIndex(Result);
+  lblFindWhatResult->SetCaption(Result == 0   ? AnsiToWide(Text("sReachedEnd"))
+                                : Result == 1 ? AnsiToWide(Text("sStringNotFound"))
+                                              : WideString());
+}
+
+void TFindAndReplaceForm::UpdateNumberLabel() {
+  const AnsiString format = Text("sNumber");
+  const AnsiString kind = Text(rdbtnLine->Checked() ? "sLine" : "sColumn");
+  AnsiString caption;
+  try {
+    caption = Format(format, kind);
+  } catch (const Exception&) {
+    caption = format;  // a translation whose format takes no text
+  }
+  lblNumber->SetCaption(AnsiToWide(caption));
+}
+
+void TFindAndReplaceForm::AddHistory(TComboBox* Combo, const WideString& Entry) {
+  if (Entry.empty()) return;
+  const int start = Combo->SelStart(), length = Combo->SelLength();
+  TTempValue setting(settingText_, true);
+  AddToHistory(Combo->Items(), Entry, FindHistoryCount);
+  Combo->SetItemIndex(0);
+  Combo->SetSelStart(start);
+  Combo->SetSelLength(length);
+}
+
+void TFindAndReplaceForm::Find(bool Incremental, bool Backwards) {
+  SetResult(-1);
+  const AnsiString text = FindText();
+  if (!Incremental) AddHistory(cmbxFindWhat, AnsiToWide(text));
+  if (!ActiveInEditView()) return;
+  TFindSettings settings = Settings();
+  settings.SearchUp = Backwards;
+  SetTag(1);
+  TScopeExit idle([this] { SetTag(0); });
+  SetResult(search_->Find(Editor(), text, settings, Incremental, SavedCaret));
+}
+
+void TFindAndReplaceForm::Replace(bool All) {
+  SetResult(-1);
+  const AnsiString text = FindText(), with = WideToAnsi(cmbxReplaceWith->Text());
+  AddHistory(cmbxFindWhat, cmbxFindWhat->Text());
+  AddHistory(cmbxReplaceWith, cmbxReplaceWith->Text());
+  if (!ActiveInEditView()) return;
+  SetTag(1);
+  SetWaitCursor(true);
+  TScopeExit idle([this] {
+    SetTag(0);
+    SetWaitCursor(false);
+  });
+  SetResult(search_->Replace(Editor(), text, with, Settings(), All));
+}
+
+void TFindAndReplaceForm::Go() {
+  const int n = ExtractInteger(WideToAnsi(cmbxNumber->Text()));
+  AddHistory(cmbxNumber, std::to_wstring(n));
+  if (ActiveInEditView()) TFindAndReplace::Go(Editor(), n, rdbtnLine->Checked());
+}
+
+void TFindAndReplaceForm::cmbxFindWhatChange(TObject*) {
+  if (settingText_ || !ActiveInEditView()) return;
+  Find(true, rdbtnSearchUp->Checked());
+}
+
+void TFindAndReplaceForm::rdbtnLineClick(TObject*) { UpdateNumberLabel(); }
+
+void TFindAndReplaceForm::actnFindNextExecute(TObject*) { Find(false, rdbtnSearchUp->Checked()); }
+
+void TFindAndReplaceForm::actnReplaceExecute(TObject* Sender) { Replace(Sender == actnReplaceAll); }
+
+void TFindAndReplaceForm::actnGoExecute(TObject*) { Go(); }
+
+void TFindAndReplaceForm::actnMoreLessExecute(TObject*) { ShowMore(!moreShown_); }
+
+void TFindAndReplaceForm::actnCloseExecute(TObject*) { Close(); }
+
+void TFindAndReplaceForm::actnFindNextUpdate(TObject* Sender) {
+  if (auto* action = dynamic_cast<TAction*>(Sender))
+    action->SetEnabled(ActiveInEditView() && !cmbxFindWhat->Text().empty());
+}
+
+void TFindAndReplaceForm::actnGoUpdate(TObject* Sender) {
+  const int n = ExtractInteger(WideToAnsi(cmbxNumber->Text()));
+  if (auto* action = dynamic_cast<TAction*>(Sender))
+    action->SetEnabled(ActiveInEditView() && n >= 1 && n <= Editor()->Lines()->Count());
+}
+
+void TFindAndReplaceForm::actnMoreLessUpdate(TObject* Sender) {
+  if (auto* action = dynamic_cast<TAction*>(Sender))
+    action->SetCaption(moreShown_ ? L"<< " + AnsiToWide(Text("sLess")) : AnsiToWide(Text("sMore")) + L" >>");
+}
+
+void TFindAndReplaceForm::lngcntrlrFindAndReplaceLanguageChanged(TLgLanguageController*) {
+  SetResult(result_);
+  UpdateNumberLabel();
+}
+
+bool TFindAndReplaceForm::EnterIn(TWinControl* Control) {
+  auto* combo = dynamic_cast<TComboBox*>(Control);
+  if (!combo || combo->DroppedDown() || !ActiveInEditView()) return false;
+  if (combo == cmbxFindWhat) {
+    if (!cmbxFindWhat->Text().empty()) Find(false, rdbtnSearchUp->Checked());
+  } else if (combo == cmbxReplaceWith) {
+    if (!cmbxFindWhat->Text().empty()) Replace(false);
+  } else if (combo == cmbxNumber) {
+    Go();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void TFindAndReplaceForm::Dispatch(TMessage& Message) {
+  // Enter in a box runs that box's command, whatever button is the default one.
+  if (Message.Msg == CM_CHILDKEY && Message.WParam == VK_RETURN &&
+      EnterIn(reinterpret_cast<TWinControl*>(Message.LParam))) {
+    Message.Result = 1;
+    return;
+  }
+  inherited::Dispatch(Message);
+}
+
+TFindAndReplaceForm* EnsureFindAndReplaceForm() {
+  if (!FindAndReplaceForm) FindAndReplaceForm = New<TFindAndReplaceForm>(Application);
+  return FindAndReplaceForm;
+}
+
+void FreeFindAndReplaceForm() {
+  TFindAndReplaceForm* form = FindAndReplaceForm;
+  FindAndReplaceForm = nullptr;
+  Free(form);
+}

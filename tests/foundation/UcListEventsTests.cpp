@@ -1,0 +1,102 @@
+// The change events of the Unicode string lists: one OnChanging and one OnChange around every
+// change, none when nothing changes, one pair for a whole update.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "foundation/UcStringLists.h"
+#include "foundation/UcWideStrings.h"
+
+namespace {
+
+class TEventLog : public TObject {
+ public:
+  std::string log;
+  void Changed(TObject*) { log += ">"; }
+  void Changing(TObject*) { log += "<"; }
+};
+
+template <class L>
+struct TCase {
+  const char* What;
+  std::function<void(L&)> Run;
+  const wchar_t* Expected;  // the items afterwards, joined by "|"
+  const char* Events;
+};
+
+template <class L>
+WideString Joined(const L& list) {
+  WideString r;
+  for (int i = 0; i < list.Count(); ++i) r += (i ? L"|" : L"") + list.Strings(i);
+  return r;
+}
+
+template <class L>
+void CheckEveryOperation() {
+  static TObject marker;
+  const TCase<L> cases[] = {
+      {"Add", [](L& l) { l.Add(L"d"); }, L"a|b|c|d", "<>"},
+      {"Insert at the start", [](L& l) { l.Insert(0, L"d"); }, L"d|a|b|c", "<>"},
+      {"Insert at Count", [](L& l) { l.Insert(3, L"d"); }, L"a|b|c|d", "<>"},
+      {"Put", [](L& l) { l.SetStrings(1, L"B"); }, L"a|B|c", "<>"},
+      {"PutObject", [](L& l) { l.SetObjects(1, &marker); }, L"a|b|c", "<>"},
+      {"Delete", [](L& l) { l.Delete(2); }, L"a|b", "<>"},
+      {"Exchange", [](L& l) { l.Exchange(0, 2); }, L"c|b|a", "<>"},
+      {"Clear", [](L& l) { l.Clear(); }, L"", "<>"},
+      {"Clear twice",
+       [](L& l) {
+         l.Clear();
+         l.Clear();
+       },
+       L"", "<>"},
+      {"Sort",
+       [](L& l) {
+         l.Exchange(0, 2);
+         l.Sort();
+       },
+       L"a|b|c", "<><>"},
+      {"an update",
+       [](L& l) {
+         l.BeginUpdate();
+         l.BeginUpdate();
+         l.Add(L"d");
+         l.Exchange(0, 3);
+         l.SetStrings(1, L"B");
+         l.EndUpdate();
+         l.Delete(2);
+         l.EndUpdate();
+       },
+       L"d|B|a", "<>"},
+  };
+  for (const TCase<L>& c : cases) {
+    L list;
+    list.SetText(L"a\nb\nc");
+    TEventLog events;
+    list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
+    list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
+    c.Run(list);
+    EXPECT_EQ(Joined(list), c.Expected) << c.What;
+    EXPECT_EQ(events.log, c.Events) << c.What;
+  }
+}
+
+}  // namespace
+
+TEST(UcListEvents, TheUnicodeStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TUcStringList>(); }
+
+TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TWideStringList>(); }
+
+TEST(UcListEvents, ASortedListRefusesPutAndInsertAndAnnouncesNothing) {
+  TUcStringList list;
+  list.SetText(L"b\na");
+  list.SetSorted(true);
+  TEventLog events;
+  list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
+  list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
+  EXPECT_THROW(list.SetStrings(0, L"z"), EStringListError);
+  EXPECT_THROW(list.Insert(0, L"z"), EStringListError);
+  EXPECT_THROW(list.SetStrings(2, L"z"), EStringListError);
+  EXPECT_EQ(Joined(list), L"a|b");
+  EXPECT_EQ(events.log, "");
+}
