@@ -1,6 +1,7 @@
 // The about dialog.
 #include "app/AboutFrm.h"
 
+#include "app/ProductIdentity.h"
 #include "app/UsefulWindows.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
@@ -27,8 +28,8 @@ HV_PUBLISH(TAboutForm) {
   p.ComponentField("lngcntrlrAbout", &T::lngcntrlrAbout);
 }
 
-const wchar_t* const MakerSiteHost = L"www.halcorn.com";
-const wchar_t* const MakerSiteAddress = L"http://www.halcorn.com/";
+const wchar_t* const MakerSiteHost = MakerSiteHostText;
+const wchar_t* const MakerSiteAddress = MakerSiteUrl;
 
 namespace {
 constexpr int firstYear = 2024;
@@ -37,13 +38,13 @@ constexpr int firstYear = 2024;
 WideString MakerLine(int Year) {
   WideString years = std::to_wstring(firstYear);
   if (Year > firstYear) years += L"\u2013" + std::to_wstring(Year);
-  return L"\u00A9 " + years + L" Halcorn";
+  return L"\u00A9 " + years + L" " + MakerName;
 }
 
 TAboutForm::TAboutForm(TComponent* AOwner) : TForm(AOwner) {}
 
 void TAboutForm::FormCreate(TObject*) {
-  lblProduct->SetCaption(WideString(L"Halcorn Verdan") + L" " + L"1.4");
+  lblProduct->SetCaption(WideString(ProductName) + L" " + ProductVersion);
   int year = 0, month = 0, day = 0;
   DecodeDate(Now(), year, month, day);
   lblMaker->SetCaption(MakerLine(year));

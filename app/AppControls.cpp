@@ -5,7 +5,8 @@
 #include <vssym32.h>
 
 #include "framework/Messages.h"
-#include "themes/UiUxThemes.h"
+#include "framework/Mnemonics.h"
+#include "framework/VisualStyles.h"
 
 HV_PUBLISH(TNSInfoBar) {
   p.Prop("Caption", &T::Caption, &T::SetCaption);
@@ -55,24 +56,6 @@ void TNSInfoBar::KeyPress(wchar_t& Key) {
   if (Key == L' ') Click();
 }
 
-namespace {
-
-// Whether the character is the one the caption marks with "&".
-bool IsAccelerator(wchar_t Ch, const WideString& Caption) {
-  for (size_t i = 0; i + 1 < Caption.size(); ++i) {
-    if (Caption[i] != L'&') continue;
-    if (Caption[i + 1] == L'&') {
-      ++i;
-      continue;
-    }
-    return CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(Caption[i + 1]))) ==
-           CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(Ch)));
-  }
-  return false;
-}
-
-}  // namespace
-
 void TNSInfoBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_SETFOCUS:
@@ -81,7 +64,7 @@ void TNSInfoBar::Dispatch(TMessage& Message) {
       Invalidate();
       return;
     case CM_DIALOGCHAR:
-      if (IsAccelerator(static_cast<wchar_t>(Message.WParam), Caption()) && Showing() && CanFocus()) {
+      if (IsAccelChar(static_cast<wchar_t>(Message.WParam), Caption()) && Showing() && CanFocus()) {
         SetFocus();
         Message.Result = 1;
         return;
@@ -127,7 +110,7 @@ namespace {
 
 // The text colour of group boxes in the visual style, else the window text colour.
 TColor GroupBoxTextColor() {
-  if (!VisualStylesUsable() || !UxTheme().OpenThemeData || !UxTheme().GetThemeColor) return clWindowText;
+  if (!ThemesActive() || !UxTheme().GetThemeColor) return clWindowText;
   HTHEME theme = UxTheme().OpenThemeData(nullptr, L"BUTTON");
   if (!theme) return clWindowText;
   COLORREF color = 0;

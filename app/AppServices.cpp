@@ -1,5 +1,5 @@
-// The services of the program's start: the single-instance component, which lives with the
-// application object and feeds the main form, and the registration of the language files.
+// The single-instance service of the program's start: the component lives with the application
+// object and hands the files named by later copies to the main form.
 #include "app/AppServices.h"
 
 #include "app/MainFrm.h"

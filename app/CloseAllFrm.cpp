@@ -4,6 +4,7 @@
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/MainFrm.h"
+#include "app/ProductIdentity.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "controls/ApThemes.h"
@@ -89,7 +90,7 @@ TMainForm* TCloseAllForm::Main() const {
 }
 
 void TCloseAllForm::FormCreate(TObject*) {
-  SetCaption(L"Halcorn Verdan");
+  SetCaption(ProductName);
   // The system's check-box bitmap holds the box in its states, four across and three down.
   if (HBITMAP boxes = LoadBitmapW(nullptr, MAKEINTRESOURCEW(obmCheckBoxes))) {
     BITMAP info{};

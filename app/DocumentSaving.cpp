@@ -18,6 +18,7 @@
 #include "framework/Exceptions.h"
 #include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
+#include "framework/Mnemonics.h"
 #include "framework/ScopeGuards.h"
 #include "themes/UiExtItems.h"
 
@@ -55,11 +56,6 @@ bool setReadOnly(const WideString& Name, bool ReadOnly) {
 bool isReadOnly(const WideString& Name) {
   const DWORD attributes = GetFileAttributesW(Name.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-}
-
-WideString doubledAmpersands(WideString Text) {
-  for (size_t at = Text.find(L'&'); at != WideString::npos; at = Text.find(L'&', at + 2)) Text.insert(at, 1, L'&');
-  return Text;
 }
 
 const char* blockMessage(int Result) {
@@ -175,7 +171,7 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
   } catch (const std::exception&) {
     return 3;
   }
-  Document->Item()->SetCaption(doubledAmpersands(ExtractFileName(FileName)));
+  Document->Item()->SetCaption(EscapeAmpersands(ExtractFileName(FileName)));
   Document->FileName = FileName;
   Document->Encoding = Encoding;
   Document->Lossy = false;

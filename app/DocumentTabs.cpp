@@ -6,9 +6,9 @@
 #include "app/UsefulWindows.h"
 #include "framework/Bitmap.h"
 #include "framework/ImageList.h"
+#include "framework/VisualStyles.h"
 #include "themes/Ui.h"
 #include "themes/UiUtils.h"
-#include "themes/UiUxThemes.h"
 
 // ---- TDocumentItem ----
 
@@ -63,7 +63,7 @@ TTabColors::TTabColors() : InactiveCloseColor(Sample()) {}
 
 TColor TTabColors::Sample() {
   // With visual styles the bar takes the colour of the system's band background.
-  if (!LoadVisualStyles() || !VisualStylesUsable()) return TColor(ColorToRGB(clBtnFace));
+  if (!ThemesActive()) return TColor(ColorToRGB(clBtnFace));
   TUxThemeEntries& ux = UxTheme();
   HTHEME theme = ux.OpenThemeData ? ux.OpenThemeData(nullptr, L"rebar") : nullptr;
   if (!theme) return TColor(ColorToRGB(clBtnFace));

@@ -5,6 +5,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Global.h"
 #include "app/Options.h"
+#include "framework/Mnemonics.h"
 #include "framework/StrRoutines.h"
 
 HV_PUBLISH(TDocumentPage) {}
@@ -64,9 +65,7 @@ TDocument::~TDocument() {
 
 WideString TDocument::GetDisplayName(bool UseFileName) const {
   if (UseFileName && !FileName.empty()) return FileName;
-  WideString caption = item_ ? item_->Caption() : WideString();
-  for (size_t at = caption.find(L"&&"); at != WideString::npos; at = caption.find(L"&&", at + 1)) caption.erase(at, 1);
-  return caption;
+  return item_ ? UnescapeAmpersands(item_->Caption()) : WideString();
 }
 
 TTxtCustomHighlighter* TDocument::GetHighlighter() const { return frame_->edtDocument->Highlighter(); }

@@ -19,6 +19,7 @@
 #include "app/Options.h"
 #include "app/PageSetupFrm.h"
 #include "app/PreferencesFrm.h"
+#include "app/ProductIdentity.h"
 #include "app/SortFrm.h"
 #include "app/StatisticsFrm.h"
 #include "app/Useful.h"
@@ -41,13 +42,13 @@
 #include "themes/SkinToolbar.h"
 #include "themes/UiStatusBars.h"
 
-const char* const MakerWebAddress = "http://www.halcorn.com/verdan/";
+const char* const MakerWebAddress = ProductPageUrl;
 
 HV_PUBLISH(TMainCommands) {}
 
 namespace {
 
-const wchar_t* const productName = L"Halcorn Verdan";
+const wchar_t* const productName = ProductName;
 constexpr int minFontSize = 9, maxFontSize = 26;
 
 }  // namespace

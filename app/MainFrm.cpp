@@ -29,6 +29,7 @@
 #include "framework/FileRoutines.h"
 #include "framework/Format.h"
 #include "framework/IniFiles.h"
+#include "framework/Mnemonics.h"
 #include "framework/Printers.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
@@ -471,10 +472,7 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     ShowMessageBox(MessageWith("sAccessToFileDenied", {ExtractFileName(Name)}), MB_ICONERROR);
     return nullptr;
   }
-  WideString caption = ExtractFileName(Name);
-  for (size_t at = caption.find(L'&'); at != WideString::npos; at = caption.find(L'&', at + 2))
-    caption.insert(at, 1, L'&');
-  TDocument* document = CreateDocument(caption);
+  TDocument* document = CreateDocument(EscapeAmpersands(ExtractFileName(Name)));
   document->FileName = Name;
   if (StartupDone && mrlstMain) mrlstMain->Add(Name);
   try {

@@ -1,6 +1,7 @@
 // Opening a text file into an editor's lines with detection and the lossy-conversion warning.
 #include "app/TextFileOpening.h"
 
+#include "app/ProductIdentity.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/FileRoutines.h"
@@ -31,8 +32,8 @@ TTextEncoding OpenTextFile(TTxtEditStringList* Lines, const WideString& FileName
   bool lossy = false;
   const TTextEncoding code = LoadTextFile(Lines, FileName, teAutoSelect, lossy);
   if (lossy)
-    Application->MessageBox(LossyConversionText(FileName), L"Halcorn Verdan", MB_ICONWARNING);
+    Application->MessageBox(LossyConversionText(FileName), ProductName, MB_ICONWARNING);
   else if (ShownInForeignCodePage(code, AnsiCodePage()))
-    Application->MessageBox(ForeignCodePageText(FileName), L"Halcorn Verdan", MB_ICONWARNING);
+    Application->MessageBox(ForeignCodePageText(FileName), ProductName, MB_ICONWARNING);
   return code;
 }

@@ -5,13 +5,14 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/ProductIdentity.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "framework/CodePages.h"
 #include "framework/Format.h"
 #include "framework/Timer.h"
 
-const char* const UpdateServerHost = "www.halcorn.com";
+const char* const UpdateServerHost = MakerHost;
 
 namespace {
 
@@ -69,7 +70,8 @@ AnsiString BuildUpdateRequest(const AnsiString& Host) {
   return "POST /verdan/downloads/upgetver.php HTTP/1.0\r\n"
          "Content-Type: application/x-www-form-urlencoded\r\n"
          "Accept: text/html, */*\r\n"
-         "User-Agent: Halcorn Verdan 1.4\r\n"
+         "User-Agent: " VERDAN_PRODUCT_NAME " " VERDAN_PRODUCT_VERSION
+         "\r\n"
          "Host: " +
          Host +
          "\r\n"
@@ -197,7 +199,7 @@ void TUpdateCheck::Evaluate() {
     if (ShowMessageBox(question, MB_YESNO | MB_ICONINFORMATION) == IDYES)
       ShellOpen(address, WideString(), WideString());
   } else if (!silent) {
-    ShowMessageBox(WideFormat(LatestText, WideString(L"Halcorn Verdan")), MB_ICONINFORMATION);
+    ShowMessageBox(WideFormat(LatestText, WideString(ProductName)), MB_ICONINFORMATION);
   }
 }
 

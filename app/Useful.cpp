@@ -5,12 +5,14 @@
 
 #include <memory>
 
+#include "app/ProductIdentity.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "foundation/SysRoutines.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/FileRoutines.h"
+#include "framework/Mnemonics.h"
 #include "framework/StrRoutines.h"
 #include "framework/Streams.h"
 
@@ -67,7 +69,7 @@ WideString AppPath(const WideString& Name) { return ExtractFilePath(ProgramFileN
 WideString GetDataFolder() {
   const WideString portable = AppPath(L"Data\\");
   if (DirectoryExistsQuiet(portable)) return portable;
-  return IncludeTrailingPathDelimiter(AnsiToWide(GetAppdataFolder())) + L"Halcorn Verdan\\";
+  return IncludeTrailingPathDelimiter(AnsiToWide(GetAppdataFolder())) + WideString(ProductName) + L"\\";
 }
 
 WideString DataPath(const WideString& Name) { return GetDataFolder() + Name; }
@@ -313,8 +315,7 @@ AnsiString FormatThousands(int Value, char Separator) {
 }
 
 AnsiString EscapeAmpersands(const AnsiString& S, bool Escape) {
-  if (Escape) return StringReplace(S, "&", "&&", {rfReplaceAll});
-  return StringReplace(S, "&&", "&", {rfReplaceAll});
+  return Escape ? EscapeAmpersands(S) : UnescapeAmpersands(S);
 }
 
 void SplitString(std::string_view S, char Delimiter, TStrings* List) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ProductIdentity.h"
 #include "app/Useful.h"
 #include "framework/Application.h"
 #include "framework/Clipboard.h"
@@ -83,9 +84,7 @@ void LockUpdate(HWND Handle) {
   SetWaitCursor(Handle != nullptr);
 }
 
-int ShowMessageBox(const WideString& Text, UINT Flags) {
-  return Application->MessageBox(Text, L"Halcorn Verdan", Flags);
-}
+int ShowMessageBox(const WideString& Text, UINT Flags) { return Application->MessageBox(Text, ProductName, Flags); }
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "app/Global.h"
 #include "app/MainDataModule.h"
 #include "app/MainFrm.h"
+#include "app/ProductIdentity.h"
 #include "app/Startup.h"
 #include "app/Useful.h"
 #include "framework/Application.h"
@@ -24,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Application->Initialize();
     // Screen readers reach the toolbars and menus through COM objects of this thread.
     InitBarAccessibility();
-    Application->SetTitle(L"Halcorn Verdan");
+    Application->SetTitle(ProductName);
     // Hints stay as long as the mouse rests on their control.
     Application->SetHintHidePause(0x7FFFFFFF);
     StartAppServices();

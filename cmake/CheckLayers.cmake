@@ -1,5 +1,6 @@
-# Fails when a folder includes a header of a folder it may not use. Run by CTest as
-#   cmake -DROOT=<source dir> -DLAYERS=a,b -DDEPS_a=b ... -P CheckLayers.cmake
+# Fails when a folder includes a header of a folder it may not use, or a unit one of a unit group
+# above it in its folder. Run by CTest as
+#   cmake -DROOT=<source dir> -DLAYERS=a,b -DDEPS_a=b ... -DUNIT_RULES=a/X>a/Y -P CheckLayers.cmake
 # (lists are separated by commas, which pass through CTest unchanged)
 # A layer may include its own headers and those of its dependencies; its test program may also
 # include the shared test support under tests/.
@@ -27,6 +28,22 @@ foreach(layer IN LISTS LAYERS)
           string(APPEND faults "${rel}: ${layer} may not use ${used}/ (${line})\n")
         endif()
       endforeach()
+    endforeach()
+  endforeach()
+endforeach()
+# Rules inside a folder, "a>b": a file whose path starts with a may not include a header whose
+# path starts with b (the themed layer of themes/, Ui*, stays below the skinned one, Skin*).
+string(REPLACE "," ";" UNIT_RULES "${UNIT_RULES}")
+foreach(rule IN LISTS UNIT_RULES)
+  string(REPLACE ">" ";" parts "${rule}")
+  list(GET parts 0 lower)
+  list(GET parts 1 upper)
+  file(GLOB files ${ROOT}/${lower}*.cpp ${ROOT}/${lower}*.h)
+  foreach(f IN LISTS files)
+    file(STRINGS ${f} includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"${upper}")
+    foreach(line IN LISTS includes)
+      file(RELATIVE_PATH rel ${ROOT} ${f})
+      string(APPEND faults "${rel}: ${lower}* may not use ${upper}* (${line})\n")
     endforeach()
   endforeach()
 endforeach()

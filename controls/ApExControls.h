@@ -7,6 +7,7 @@
 #include "controls/ApThemes.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/GdiHandles.h"
 
 // The message a control answers 1 to when it supports the extended interface query.
 constexpr UINT CM_APEXQUERYINTERFACE = CM_BASE + 2000;
@@ -178,18 +179,15 @@ class TApExWinControlBase : public TApExControlBase<Base> {
     RECT r;
     GetWindowRect(wnd, &r);
     OffsetRect(&r, -r.left, -r.top);
-    if (HDC dc = GetWindowDC(wnd)) {
-      HBRUSH outer = CreateSolidBrush(hot ? 0x733800 : 0x808080);
-      FrameRect(dc, &r, outer);
-      DeleteObject(outer);
+    if (TWholeWindowDC owner(wnd); HDC dc = owner.Get()) {
+      TBrushHandle outer(CreateSolidBrush(hot ? 0x733800 : 0x808080));
+      FrameRect(dc, &r, outer.Get());
       if (!hot) {
         RECT inner = r;
         InflateRect(&inner, -1, -1);
-        HBRUSH fill = CreateSolidBrush(ColorToRGB(this->Color()));
-        FrameRect(dc, &inner, fill);
-        DeleteObject(fill);
+        TBrushHandle fill(CreateSolidBrush(ColorToRGB(this->Color())));
+        FrameRect(dc, &inner, fill.Get());
       }
-      ReleaseDC(wnd, dc);
     }
     if (InvalidateRing) {
       RECT outer;
@@ -197,12 +195,10 @@ class TApExWinControlBase : public TApExControlBase<Base> {
       MapWindowPoints(nullptr, wnd, reinterpret_cast<POINT*>(&outer), 2);
       RECT inner = outer;
       InflateRect(&inner, -2, -2);
-      HRGN ring = CreateRectRgnIndirect(&outer);
-      HRGN hole = CreateRectRgnIndirect(&inner);
-      CombineRgn(ring, ring, hole, RGN_DIFF);
-      RedrawWindow(wnd, nullptr, ring, RDW_INVALIDATE | RDW_FRAME);
-      DeleteObject(hole);
-      DeleteObject(ring);
+      TRegionHandle ring(CreateRectRgnIndirect(&outer));
+      TRegionHandle hole(CreateRectRgnIndirect(&inner));
+      CombineRgn(ring.Get(), ring.Get(), hole.Get(), RGN_DIFF);
+      RedrawWindow(wnd, nullptr, ring.Get(), RDW_INVALIDATE | RDW_FRAME);
     }
   }
 

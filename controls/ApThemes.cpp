@@ -1,77 +1,42 @@
-// Visual styles for the small controls: the system's answer or a fixed one, uxtheme by name.
+// Visual styles for the small controls: theme calls that fail quietly, themed backgrounds and faces.
 #include "controls/ApThemes.h"
 
 #include <vssym32.h>
 
 namespace {
 
-int themesOverride = -1;
-unsigned generation = 0;
-
-struct TUxTheme {
-  HMODULE module = LoadLibraryW(L"uxtheme.dll");
-  template <class F>
-  F Get(const char* Name) const {
-    return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, Name))) : nullptr;
-  }
-  using IsActiveFn = BOOL(WINAPI*)();
-  using OpenFn = HTHEME(WINAPI*)(HWND, LPCWSTR);
-  using CloseFn = HRESULT(WINAPI*)(HTHEME);
-  using DrawFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
-  using PartSizeFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, THEMESIZE, SIZE*);
-  using ContentFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, RECT*);
-  using ParentFn = HRESULT(WINAPI*)(HWND, HDC, const RECT*);
-  IsActiveFn isThemeActive = Get<IsActiveFn>("IsThemeActive");
-  IsActiveFn isAppThemed = Get<IsActiveFn>("IsAppThemed");
-  OpenFn open = Get<OpenFn>("OpenThemeData");
-  CloseFn close = Get<CloseFn>("CloseThemeData");
-  DrawFn draw = Get<DrawFn>("DrawThemeBackground");
-  PartSizeFn partSize = Get<PartSizeFn>("GetThemePartSize");
-  ContentFn content = Get<ContentFn>("GetThemeBackgroundContentRect");
-  ParentFn parent = Get<ParentFn>("DrawThemeParentBackground");
-};
-
-const TUxTheme& Ux() {
-  static const TUxTheme ux;
-  return ux;
+// The table of the binding, loaded on first use.
+const TUxThemeEntries& Ux() {
+  LoadVisualStyles();
+  return UxTheme();
 }
 
 }  // namespace
 
-bool ThemesActive() {
-  if (themesOverride >= 0) return themesOverride != 0;
-  const TUxTheme& ux = Ux();
-  return ux.isThemeActive && ux.isAppThemed && ux.open && ux.isThemeActive() && ux.isAppThemed();
+HTHEME ApOpenThemeData(HWND Wnd, const wchar_t* ClassList) {
+  return Ux().OpenThemeData ? Ux().OpenThemeData(Wnd, ClassList) : nullptr;
 }
-
-void SetThemesActiveOverride(int Value) {
-  themesOverride = Value < 0 ? -1 : (Value ? 1 : 0);
-  ++generation;
-}
-
-unsigned ThemeGeneration() { return generation; }
-void NotifyThemeChanged() { ++generation; }
-
-HTHEME ApOpenThemeData(HWND Wnd, const wchar_t* ClassList) { return Ux().open ? Ux().open(Wnd, ClassList) : nullptr; }
 
 void ApCloseThemeData(HTHEME Theme) {
-  if (Theme && Ux().close) Ux().close(Theme);
+  if (Theme && Ux().CloseThemeData) Ux().CloseThemeData(Theme);
 }
 
 bool ApDrawThemeBackground(HTHEME Theme, HDC DC, int Part, int State, const RECT& Rect, const RECT* Clip) {
-  return Theme && Ux().draw && SUCCEEDED(Ux().draw(Theme, DC, Part, State, &Rect, Clip));
+  return Theme && Ux().DrawThemeBackground && SUCCEEDED(Ux().DrawThemeBackground(Theme, DC, Part, State, &Rect, Clip));
 }
 
 bool ApGetThemePartSize(HTHEME Theme, HDC DC, int Part, int State, SIZE& Size) {
-  return Theme && Ux().partSize && SUCCEEDED(Ux().partSize(Theme, DC, Part, State, nullptr, TS_TRUE, &Size));
+  return Theme && Ux().GetThemePartSize &&
+         SUCCEEDED(Ux().GetThemePartSize(Theme, DC, Part, State, nullptr, TS_TRUE, &Size));
 }
 
 bool ApGetThemeBackgroundContentRect(HTHEME Theme, HDC DC, int Part, int State, const RECT& Bounds, RECT& Content) {
-  return Theme && Ux().content && SUCCEEDED(Ux().content(Theme, DC, Part, State, &Bounds, &Content));
+  return Theme && Ux().GetThemeBackgroundContentRect &&
+         SUCCEEDED(Ux().GetThemeBackgroundContentRect(Theme, DC, Part, State, &Bounds, &Content));
 }
 
 bool ApDrawThemeParentBackground(HWND Wnd, HDC DC, const RECT* Rect) {
-  return Ux().parent && SUCCEEDED(Ux().parent(Wnd, DC, Rect));
+  return Ux().DrawThemeParentBackground && SUCCEEDED(Ux().DrawThemeParentBackground(Wnd, DC, const_cast<RECT*>(Rect)));
 }
 
 void IncludeThemeStyle(TControl* Control, uint32_t Flags) {

@@ -1,26 +1,16 @@
-// Visual styles for the small controls: whether they are active (tests may decide instead of the
-// system), the theme calls looked up by name, and the themed background and button face.
+// Visual styles for the small controls: the theme calls of the one binding as they use them,
+// failing quietly, and the themed background and button face.
 #pragma once
 
 #include <windows.h>
 
-#include <uxtheme.h>
-
 #include "framework/Controls.h"
+#include "framework/VisualStyles.h"
 
 // The two theme style flags a control keeps beside its ControlStyle.
 constexpr uint32_t tsfParentBackground = 0x20000;  // paints its parent's background under itself
 constexpr uint32_t tsfNeedsBorderPaint = 0x40000;  // draws a themed face of its own
 constexpr uint32_t tsfMask = 0x60000;
-
-// Whether visual styles are active now. SetThemesActiveOverride(0 or 1) makes the answer fixed
-// (tests of both branches), -1 asks the system again.
-bool ThemesActive();
-void SetThemesActiveOverride(int Value);
-// Counts the changes of the answer (an override set, a WM_THEMECHANGED seen): whatever was
-// drawn with an older count is drawn again.
-unsigned ThemeGeneration();
-void NotifyThemeChanged();
 
 // The uxtheme calls; each fails quietly (null, false) when the library or the entry is missing.
 HTHEME ApOpenThemeData(HWND Wnd, const wchar_t* ClassList);

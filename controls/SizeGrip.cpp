@@ -207,10 +207,7 @@ void TSizeGrip::GripWindowProc(TMessage& Message) {
       CallPrevious(Message);
       if (Message.WParam == 0 && target->HandleAllocated() && hook_) {
         HWND wnd = target->Handle();
-        if (HDC dc = GetDC(wnd)) {
-          PaintGrip(dc, gripRect_);
-          ReleaseDC(wnd, dc);
-        }
+        if (TWindowDC dc(wnd); dc) PaintGrip(dc.Get(), gripRect_);
       }
       break;
     case WM_NCHITTEST: {

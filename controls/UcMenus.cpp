@@ -4,6 +4,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
+#include "framework/Mnemonics.h"
 #include "framework/StrRoutines.h"
 #include "framework/Win.h"
 
@@ -36,22 +37,7 @@ WideString StripMenuHotKeys(const WideString& Caption) {
 }
 
 WideString StripMenuHotKeys(const WideString& Caption, bool FarEast) {
-  if (!FarEast) return StripHotkey(Caption);
-  WideString result;
-  for (size_t i = 0; i < Caption.size(); ++i) {
-    if (Caption[i] != L'&') {
-      result += Caption[i];
-      continue;
-    }
-    if (!result.empty() && result.back() == L'(' && i + 2 < Caption.size() && Caption[i + 2] == L')') {
-      // "(&F)": the opening parenthesis is already out; the hot key and ")" follow it.
-      result.pop_back();
-      i += 2;
-      continue;
-    }
-    if (i + 1 < Caption.size()) result += Caption[++i];
-  }
-  return result;
+  return FarEast ? StripAccelCharsFarEast(Caption) : StripAccelChars(Caption);
 }
 
 bool SameMenuCaption(const WideString& A, const WideString& B) {

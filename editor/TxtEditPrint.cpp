@@ -59,12 +59,9 @@ int DisplayColumn(const AnsiString& line, int Char, int tabWidth) {
 
 // Lets go of a borrowed canvas however the layout ends.
 struct TScreenCanvas {
-  TScreenCanvas() : dc(GetDC(nullptr)) { canvas.SetHandle(dc); }
-  ~TScreenCanvas() {
-    canvas.SetHandle(nullptr);
-    ReleaseDC(nullptr, dc);
-  }
-  HDC dc;
+  TScreenCanvas() { canvas.SetHandle(dc.Get()); }
+  ~TScreenCanvas() { canvas.SetHandle(nullptr); }
+  TWindowDC dc;
   TCanvas canvas;
 };
 }  // namespace

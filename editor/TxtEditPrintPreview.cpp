@@ -198,9 +198,8 @@ void TTxtEditPrintPreview::SizeChanged() {
       sheetHeight_ = MulDiv(sheetWidth_, q, p);
       break;
     default: {
-      HDC screen = GetDC(nullptr);
-      const int sx = GetDeviceCaps(screen, LOGPIXELSX), sy = GetDeviceCaps(screen, LOGPIXELSY);
-      ReleaseDC(nullptr, screen);
+      TWindowDC screen;
+      const int sx = GetDeviceCaps(screen.Get(), LOGPIXELSX), sy = GetDeviceCaps(screen.Get(), LOGPIXELSY);
       sheetWidth_ = MulDiv(MulDiv(p, sx, std::max(1, info.XPixPrInch())), scalePercent_, 100);
       sheetHeight_ = MulDiv(MulDiv(q, sy, std::max(1, info.YPixPrInch())), scalePercent_, 100);
       break;

@@ -10,6 +10,7 @@
 #include "framework/Menus.h"
 #include "framework/Screen.h"
 #include "framework/ScopeGuards.h"
+#include "framework/SystemHandles.h"
 #include "framework/UtilityWindow.h"
 
 TApplication* Application = nullptr;
@@ -37,17 +38,16 @@ void MenuHintToApplication(const WideString& hint) {
 // over the window that asks it. The box is moved as it is first activated, before it is drawn.
 struct TCentredBox {
   HWND Over = nullptr;
-  HHOOK Hook = nullptr;
+  THookHandle Hook;
 };
 thread_local TCentredBox* centredBox = nullptr;
 
 LRESULT CALLBACK centreMessageBox(int Code, WPARAM WParam, LPARAM LParam) {
   TCentredBox* box = centredBox;
-  if (!box) return CallNextHookEx(nullptr, Code, WParam, LParam);
-  const LRESULT next = CallNextHookEx(box->Hook, Code, WParam, LParam);
+  const LRESULT next = CallNextHookEx(box ? box->Hook.Get() : nullptr, Code, WParam, LParam);
   wchar_t name[8] = {};
   HWND wnd = reinterpret_cast<HWND>(WParam);
-  if (Code == HCBT_ACTIVATE && box->Over && GetClassNameW(wnd, name, 8) && lstrcmpW(name, L"#32770") == 0) {
+  if (box && Code == HCBT_ACTIVATE && box->Over && GetClassNameW(wnd, name, 8) && lstrcmpW(name, L"#32770") == 0) {
     RECT over, own;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -67,16 +67,13 @@ class TSystemMessageBox : public TMessageBoxHandler {
   int Show(HWND Owner, const WideString& Text, const WideString& Caption, UINT Flags) override {
     TCentredBox box;
     // Only over a window the user sees; a box of a hidden window keeps its own place.
-    const bool centre = !centredBox && Owner && IsWindowVisible(Owner) && !IsIconic(Owner);
-    if (centre) {
+    if (!centredBox && Owner && IsWindowVisible(Owner) && !IsIconic(Owner)) {
       box.Over = Owner;
-      box.Hook = SetWindowsHookExW(WH_CBT, centreMessageBox, nullptr, GetCurrentThreadId());
+      box.Hook = THookHandle(WH_CBT, centreMessageBox);
       if (box.Hook) centredBox = &box;
     }
-    TScopeExit unhook([&] {
-      if (centredBox != &box) return;
-      centredBox = nullptr;
-      UnhookWindowsHookEx(box.Hook);
+    TScopeExit forget([&] {
+      if (centredBox == &box) centredBox = nullptr;
     });
     return MessageBoxW(Owner, Text.c_str(), Caption.c_str(), Flags);
   }

@@ -10,7 +10,6 @@ namespace {
 
 constexpr UINT socketMessage = WM_USER + 1;
 constexpr UINT resolvedMessage = WM_USER + 2;
-constexpr SOCKET noSocket = INVALID_SOCKET;
 
 }  // namespace
 
@@ -68,17 +67,19 @@ void TClientSocket::Connect(unsigned long Address) {
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<u_short>(port_));
   address.sin_addr.s_addr = Address;
-  const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (s == noSocket) {
+  TSocketHandle s(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (!s) {
     Error(WSAGetLastError());
     return;
   }
-  socket_ = static_cast<unsigned>(s);
+  socket_ = std::move(s);
   connected_ = false;
   pendingOut_.clear();
   received_.clear();
-  if (WSAAsyncSelect(s, window_->Handle(), socketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0 ||
-      (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && WSAGetLastError() != WSAEWOULDBLOCK)) {
+  if (WSAAsyncSelect(socket_.Get(), window_->Handle(), socketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) !=
+          0 ||
+      (connect(socket_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
+       WSAGetLastError() != WSAEWOULDBLOCK)) {
     const int code = WSAGetLastError();
     Close();
     Error(code);
@@ -92,12 +93,10 @@ void TClientSocket::Close() {
     MSG msg;
     while (PeekMessageW(&msg, window_->Handle(), resolvedMessage, resolvedMessage, PM_REMOVE)) {}
   }
-  if (!Active()) return;
-  const SOCKET s = socket_;
-  socket_ = ~0u;
+  if (!socket_) return;
   connected_ = false;
-  WSAAsyncSelect(s, window_->Handle(), 0, 0);
-  closesocket(s);
+  WSAAsyncSelect(socket_.Get(), window_->Handle(), 0, 0);
+  socket_.Reset();
   // Notices the system queued before the close must not reach a later connection.
   MSG msg;
   while (PeekMessageW(&msg, window_->Handle(), socketMessage, socketMessage, PM_REMOVE)) {}
@@ -116,7 +115,7 @@ AnsiString TClientSocket::ReceiveText() {
 
 void TClientSocket::Flush() {
   while (!pendingOut_.empty() && Active()) {
-    const int sent = send(socket_, pendingOut_.data(), static_cast<int>(pendingOut_.size()), 0);
+    const int sent = send(socket_.Get(), pendingOut_.data(), static_cast<int>(pendingOut_.size()), 0);
     if (sent == SOCKET_ERROR) {
       const int code = WSAGetLastError();
       if (code != WSAEWOULDBLOCK) Error(code);
@@ -129,7 +128,7 @@ void TClientSocket::Flush() {
 void TClientSocket::ReadAvailable() {
   char buffer[4096];
   for (;;) {
-    const int got = recv(socket_, buffer, sizeof buffer, 0);
+    const int got = recv(socket_.Get(), buffer, sizeof buffer, 0);
     if (got <= 0) return;
     received_.append(buffer, static_cast<size_t>(got));
   }
@@ -149,7 +148,7 @@ bool TClientSocket::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESUL
   }
   if (Msg != socketMessage) return false;
   Result = 0;
-  if (!Active() || WParam != socket_) return true;
+  if (!Active() || WParam != socket_.Get()) return true;
   const int event = WSAGETSELECTEVENT(LParam);
   const int error = WSAGETSELECTERROR(LParam);
   if (error != 0 && event != FD_CLOSE) {

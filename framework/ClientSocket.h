@@ -7,6 +7,7 @@
 
 #include "framework/Component.h"
 #include "framework/Delegate.h"
+#include "framework/SystemHandles.h"
 #include "framework/Win.h"
 
 class TUtilityWindow;
@@ -32,7 +33,7 @@ class TClientSocket : public TComponent {
   void SetHost(const AnsiString& Value) { host_ = Value; }
   int Port() const { return port_; }
   void SetPort(int Value) { port_ = Value; }
-  bool Active() const { return socket_ != ~0u || lookup_ != nullptr; }
+  bool Active() const { return static_cast<bool>(socket_) || lookup_ != nullptr; }
 
   // Looks the host up (without blocking) and connects; the outcome comes as OnWrite or OnError.
   // A failure to start goes to OnError at once.
@@ -62,7 +63,7 @@ class TClientSocket : public TComponent {
   std::unique_ptr<TUtilityWindow> window_;
   AnsiString host_;
   int port_ = 0;
-  unsigned socket_ = ~0u;
+  TSocketHandle socket_;
   HANDLE lookup_ = nullptr;
   std::vector<char> hostBuffer_;
   AnsiString pendingOut_;

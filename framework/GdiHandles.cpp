@@ -14,9 +14,15 @@ void AddLive() { ++liveHandles; }
 void RemoveLive() { --liveHandles; }
 }  // namespace gdi_detail
 
-TWindowDC::TWindowDC(HWND window) noexcept : window_(window), dc_(GetDC(window)) {
+TWindowDC::TWindowDC(HWND window) noexcept : TWindowDC(window, GetDC(window)) {}
+
+TWindowDC::TWindowDC(HWND window, HRGN clip, DWORD flags) noexcept : TWindowDC(window, GetDCEx(window, clip, flags)) {}
+
+TWindowDC::TWindowDC(HWND window, HDC dc) noexcept : window_(window), dc_(dc) {
   if (dc_) gdi_detail::AddLive();
 }
+
+TWholeWindowDC::TWholeWindowDC(HWND window) noexcept : TWindowDC(window, GetWindowDC(window)) {}
 
 TWindowDC& TWindowDC::operator=(TWindowDC&& other) noexcept {
   if (this != &other) {

@@ -90,6 +90,8 @@ using TImageListHandle = TGdiOwner<HIMAGELIST, gdi_detail::ImageListFree>;
 class TWindowDC {
  public:
   explicit TWindowDC(HWND window = nullptr) noexcept;
+  // A DC of window as GetDCEx gives it (the whole window, a clip region, a locked update).
+  TWindowDC(HWND window, HRGN clip, DWORD flags) noexcept;
   TWindowDC(const TWindowDC&) = delete;
   TWindowDC& operator=(const TWindowDC&) = delete;
   TWindowDC(TWindowDC&& other) noexcept
@@ -101,9 +103,20 @@ class TWindowDC {
   explicit operator bool() const noexcept { return dc_ != nullptr; }
   void Reset() noexcept;
 
+ protected:
+  // Takes a DC of window that ReleaseDC gives back.
+  TWindowDC(HWND window, HDC dc) noexcept;
+
  private:
   HWND window_ = nullptr;
   HDC dc_ = nullptr;
+};
+
+// The DC of a whole window, frame and caption included, borrowed with GetWindowDC (non-client
+// painting, outlines drawn over the desktop) and given back with ReleaseDC.
+class TWholeWindowDC : public TWindowDC {
+ public:
+  explicit TWholeWindowDC(HWND window) noexcept;
 };
 
 // Selects objects into a DC and puts the DC's original object of that kind back when it ends,

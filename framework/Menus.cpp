@@ -8,6 +8,7 @@
 #include "framework/GdiHandles.h"
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
+#include "framework/Mnemonics.h"
 #include "framework/UtilityWindow.h"
 
 namespace {
@@ -51,11 +52,6 @@ WideString LongHint(const WideString& hint) {
   return bar == WideString::npos ? hint : hint.substr(bar + 1);
 }
 
-wchar_t UpperChar(wchar_t c) {
-  return static_cast<wchar_t>(
-      reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
-}
-
 // The font the system draws menus with.
 void SelectMenuFont(TCanvas* canvas, bool bold) {
   NONCLIENTMETRICSW metrics{};
@@ -89,26 +85,11 @@ TOwnerDrawState StateOf(UINT itemState) {
 
 // ---- hot keys and captions ----
 
-WideString StripHotkey(const WideString& Text) {
-  WideString result;
-  result.reserve(Text.size());
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] == L'&') {
-      if (i + 1 < Text.size()) result += Text[++i];
-    } else {
-      result += Text[i];
-    }
-  }
-  return result;
-}
+WideString StripHotkey(const WideString& Text) { return StripAccelChars(Text); }
 
 wchar_t GetHotkey(const WideString& Text) {
-  for (size_t i = 0; i + 1 < Text.size(); ++i) {
-    if (Text[i] != L'&') continue;
-    if (Text[i + 1] != L'&') return UpperChar(Text[i + 1]);
-    ++i;  // "&&" is a plain "&"
-  }
-  return 0;
+  wchar_t accel = FindAccelChar(Text);
+  return accel ? AccelCharUpper(accel) : 0;
 }
 
 bool SameCaption(const WideString& Text1, const WideString& Text2) {
@@ -893,11 +874,11 @@ bool TMenu::HandleMenuMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& R
       if (!IsOwnerDraw()) return false;
       TMenuItem* parent = FindItem(static_cast<UINT_PTR>(LParam), fkHandle);
       if (!parent) return false;
-      wchar_t key = UpperChar(static_cast<wchar_t>(LOWORD(WParam)));
+      wchar_t key = static_cast<wchar_t>(LOWORD(WParam));
       int position = 0;
       for (TMenuItem* child : parent->items_) {
         if (!child->visible_) continue;
-        if (child->enabled_ && GetHotkey(child->caption_) == key) {
+        if (child->enabled_ && IsAccelChar(key, child->caption_)) {
           Result = MAKELRESULT(position, MNC_EXECUTE);
           return true;
         }

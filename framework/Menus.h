@@ -46,9 +46,9 @@ using TMenuChangeEvent = TEvent<void(TObject* Sender, TMenuItem* Source, bool Re
 // The caption of a separator line.
 constexpr wchar_t cLineCaption[] = L"-";
 
-// The caption without its hot-key marks: each single "&" goes, "&&" leaves one "&".
+// The caption without its hot-key marks (StripAccelChars).
 WideString StripHotkey(const WideString& Text);
-// The hot-key character of a caption (upper case), or 0.
+// The hot-key character of a caption (FindAccelChar) in upper case, or 0.
 wchar_t GetHotkey(const WideString& Text);
 // Captions compared without their hot-key marks and without regard to letter case.
 bool SameCaption(const WideString& Text1, const WideString& Text2);

@@ -16,6 +16,11 @@ TRegKey& TRegKey::operator=(TRegKey&& o) noexcept {
   return *this;
 }
 
+TRegKey TRegKey::Open(HKEY Root, const wchar_t* Path, REGSAM Access) {
+  HKEY raw = nullptr;
+  return TRegKey(RegOpenKeyExW(Root, Path, 0, Access, &raw) == ERROR_SUCCESS ? raw : nullptr);
+}
+
 void TRegKey::Close() {
   if (key_) RegCloseKey(key_);
   key_ = nullptr;

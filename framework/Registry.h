@@ -23,6 +23,9 @@ class TRegKey {
   TRegKey(const TRegKey&) = delete;
   TRegKey& operator=(const TRegKey&) = delete;
 
+  // Opens an existing key (RegOpenKeyExW); the owner is empty when that failed.
+  static TRegKey Open(HKEY Root, const wchar_t* Path, REGSAM Access);
+
   HKEY Get() const { return key_; }
   explicit operator bool() const { return key_ != nullptr; }
   void Close();

@@ -7,6 +7,7 @@
 #include "framework/ScopeGuards.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/Mnemonics.h"
 
 namespace {
 
@@ -15,11 +16,7 @@ LRESULT Send(TWinControl* c, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0) {
 }
 
 bool IsAccelMessage(const TMessage& Message, const WideString& Caption) {
-  wchar_t key = GetHotkey(Caption);
-  if (!key) return false;
-  wchar_t typed = static_cast<wchar_t>(Message.WParam & 0xFFFF);
-  CharUpperBuffW(&typed, 1);
-  return typed == key;
+  return IsAccelChar(static_cast<wchar_t>(Message.WParam & 0xFFFF), Caption);
 }
 
 }  // namespace

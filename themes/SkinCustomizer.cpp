@@ -12,6 +12,7 @@
 #include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
 #include "framework/Menus.h"
+#include "framework/Mnemonics.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 #include "themes/SkinToolbar.h"
@@ -222,7 +223,7 @@ WideString TSkinCustomizer::GetItemDisplayCaption(TBarCustomItem* AItem) {
     text = AItem->Caption();
   if (size_t tab = text.find(L'\t'); tab != WideString::npos) text.resize(tab);
   // "Save && Exit" shows "Save & Exit", as menus show it.
-  return StripHotkey(text);
+  return StripAccelChars(text);
 }
 
 TBarCustomItem* TSkinCustomizer::NewUniqueSeparatorItem() {

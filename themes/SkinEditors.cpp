@@ -14,22 +14,17 @@ TRect inflated(const TRect& R, int D) { return {R.Left - D, R.Top - D, R.Right +
 class TWindowCanvas {
  public:
   TWindowCanvas(HWND Wnd, bool WholeWindow)
-      : wnd_(Wnd), dc_(WholeWindow ? GetWindowDC(Wnd) : GetDC(Wnd)), saved_(SaveDC(dc_)) {
-    canvas_.SetHandle(dc_);
+      : dc_(WholeWindow ? TWholeWindowDC(Wnd) : TWindowDC(Wnd)), saved_(dc_.Get()) {
+    canvas_.SetHandle(dc_.Get());
   }
-  ~TWindowCanvas() {
-    canvas_.SetHandle(nullptr);
-    RestoreDC(dc_, saved_);
-    ReleaseDC(wnd_, dc_);
-  }
+  ~TWindowCanvas() { canvas_.SetHandle(nullptr); }
   TCanvas* operator->() { return &canvas_; }
   TCanvas* Get() { return &canvas_; }
-  HDC DC() const { return dc_; }
+  HDC DC() const { return dc_.Get(); }
 
  private:
-  HWND wnd_;
-  HDC dc_;
-  int saved_;
+  TWindowDC dc_;
+  TSaveDC saved_;
   TCanvas canvas_;
 };
 

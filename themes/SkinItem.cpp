@@ -11,6 +11,7 @@
 #include "framework/CodePages.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
+#include "framework/Mnemonics.h"
 #include "framework/Screen.h"
 #include "themes/SkinToolbar.h"
 
@@ -259,22 +260,6 @@ TSkinCustomLabelItem::TSkinCustomLabelItem(TComponent* AOwner) : TSkinCustomItem
 TBarItemViewerClass TSkinCustomLabelItem::ViewerClass(TBarView*) { return &MakeBarItemViewer<TSkinLabelItemViewer>; }
 
 namespace {
-// Whether Ch is the accelerator of Caption (the character after a single "&").
-bool IsAccelerator(Word Ch, const WideString& Caption) {
-  for (size_t i = 0; i + 1 < Caption.size(); ++i)
-    if (Caption[i] == L'&') {
-      if (Caption[i + 1] == L'&') {
-        ++i;
-        continue;
-      }
-      wchar_t a[2] = {Caption[i + 1], 0}, b[2] = {static_cast<wchar_t>(Ch), 0};
-      CharUpperW(a);
-      CharUpperW(b);
-      if (a[0] == b[0]) return true;
-    }
-  return false;
-}
-
 // Whether a control and every parent up to its form are enabled and visible, on a shown form.
 bool CanTakeFocus(TWinControl* Control) {
   TCustomForm* form = GetParentForm(Control);
@@ -287,7 +272,8 @@ bool CanTakeFocus(TWinControl* Control) {
 
 bool TSkinCustomLabelItem::DialogChar(Word CharCode) {
   auto* control = dynamic_cast<TWinControl*>(Control());
-  if (!control || !IsAccelerator(CharCode, TUiCustomItem::Caption()) || !CanTakeFocus(control)) return false;
+  if (!control || !IsAccelChar(static_cast<wchar_t>(CharCode), TUiCustomItem::Caption()) || !CanTakeFocus(control))
+    return false;
   control->SetFocus();
   return true;
 }

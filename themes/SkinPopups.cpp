@@ -214,12 +214,11 @@ void TSkinStatusToolbar::WndProc(TMessage& Message) {
   if (Message.Msg == WM_PAINT && HandleAllocated() && CurrentTheme) {
     TRect grip = GripRect();
     if (!grip.IsEmpty()) {
-      HDC dc = GetDC(Handle());
+      TWindowDC dc(Handle());
       TCanvas canvas;
-      canvas.SetHandle(dc);
+      canvas.SetHandle(dc.Get());
       CurrentTheme->PaintStatusBar(&canvas, grip, 3);
       canvas.SetHandle(nullptr);
-      ReleaseDC(Handle(), dc);
     }
   }
 }

@@ -10,6 +10,7 @@
 #include "framework/CodePages.h"
 #include "framework/GdiHandles.h"
 #include "framework/Graphics.h"
+#include "framework/Mnemonics.h"
 #include "themes/Ui.h"
 
 HV_PUBLISH(TSpThemeNexus) {}
@@ -122,17 +123,6 @@ TSize Extent(HDC DC, const WideString& Text) {
   return {s.cx, s.cy};
 }
 
-// The accelerator marks taken out of Text; the position of the accelerator character, or -1.
-int TakeAccelerator(WideString& Text) {
-  int accel = -1;
-  for (size_t i = 0; i < Text.size(); ++i)
-    if (Text[i] == L'&') {
-      Text.erase(i, 1);
-      if (i < Text.size() && Text[i] != L'&') accel = static_cast<int>(i);
-    }
-  return accel;
-}
-
 int DrawRotatedText(TCanvas* ACanvas, const WideString& AText, TRect& ARect, int Orientation, Cardinal Format) {
   if (AText.empty()) {
     if (Format & DT_CALCRECT) ARect = {ARect.Left, ARect.Top, ARect.Left, ARect.Top};
@@ -144,8 +134,8 @@ int DrawRotatedText(TCanvas* ACanvas, const WideString& AText, TRect& ARect, int
   GetObjectW(current, sizeof(request), &request);
   TSelectObject select(dc, RotatedFont(dc, request, Orientation));
 
-  WideString text = AText;
-  int accel = (Format & DT_NOPREFIX) ? -1 : TakeAccelerator(text);
+  int accel = -1;
+  WideString text = (Format & DT_NOPREFIX) ? AText : StripAccelChars(AText, &accel);
   int height = ARect.Height();
   if ((Format & DT_END_ELLIPSIS) && text.size() > 1 && Extent(dc, text).cx > height) {
     if (height >= 3) {
@@ -251,20 +241,11 @@ void GetWideTextSize(HDC DC, const WideString& AText, bool RemoveAccelerators, T
   Size = Extent(DC, RemoveAccelerators ? RemoveAcceleratorMarks(AText) : AText);
 }
 
-WideString RemoveAcceleratorMarks(const WideString& AText) {
-  WideString text = AText;
-  TakeAccelerator(text);
-  return text;
-}
+WideString RemoveAcceleratorMarks(const WideString& AText) { return StripAccelChars(AText); }
 
 WideString TextBeforeTab(const WideString& AText) { return AText.substr(0, AText.find(L'\t')); }
 
-WideString RemoveTrailingColonOrDots(const WideString& AText) {
-  size_t n = AText.size();
-  if (n > 1 && AText[n - 1] == L':') return AText.substr(0, n - 1);
-  if (n > 3 && AText.compare(n - 3, 3, L"...") == 0) return AText.substr(0, n - 3);
-  return AText;
-}
+WideString RemoveTrailingColonOrDots(const WideString& AText) { return StripTrailingPunctuation(AText); }
 
 int CalcCaptionLayout(TCanvas* Canvas, const TRect& ItemRect, const WideString& Caption, int Orientation,
                       TRect& ImageRect, TRect& CaptionRect, bool PushedOffset, bool GlyphTop, int ImageHeight,
@@ -352,11 +333,6 @@ int RotatedFontCacheCount() { return static_cast<int>(RotatedFonts().size()); }
 // ---- visual-style handles of the skinned controls ----
 
 TSpThemeNexus::TSpThemeNexus() {
-  library_ = LoadLibraryW(L"uxtheme.dll");
-  if (library_) {
-    open_ = reinterpret_cast<decltype(open_)>(reinterpret_cast<void*>(GetProcAddress(library_, "OpenThemeData")));
-    close_ = reinterpret_cast<decltype(close_)>(reinterpret_cast<void*>(GetProcAddress(library_, "CloseThemeData")));
-  }
   Open();
   AddSystemChangeListener(this);
 }
@@ -364,7 +340,6 @@ TSpThemeNexus::TSpThemeNexus() {
 TSpThemeNexus::~TSpThemeNexus() {
   RemoveSystemChangeListener(this);
   Close();
-  if (library_) FreeLibrary(library_);
 }
 
 void TSpThemeNexus::Dispatch(TMessage& Message) {
@@ -377,15 +352,25 @@ void TSpThemeNexus::Dispatch(TMessage& Message) {
   }
 }
 
+HTHEME TSpThemeNexus::Handle(TClassId Id) {
+  if (Id < 0 || Id >= tcCount) return nullptr;
+  if (generation_ != ThemeGeneration()) {
+    Close();
+    Open();
+  }
+  return handles_[Id];
+}
+
 void TSpThemeNexus::Open() {
-  if (!open_) return;
   static const wchar_t* const kClasses[tcCount] = {L"TAB", L"PROGRESS", L"TRACKBAR"};
-  for (int i = 0; i < tcCount; ++i) handles_[i] = open_(nullptr, kClasses[i]);
+  if (ThemesActive())
+    for (int i = 0; i < tcCount; ++i) handles_[i] = UxTheme().OpenThemeData(nullptr, kClasses[i]);
+  generation_ = ThemeGeneration();
 }
 
 void TSpThemeNexus::Close() {
   for (HTHEME& h : handles_) {
-    if (h && close_) close_(h);
+    if (h && UxTheme().CloseThemeData) UxTheme().CloseThemeData(h);
     h = nullptr;
   }
 }

@@ -42,11 +42,12 @@ WideString DecodeUtf8Caption(const WideString& AText);
 // The extent of AText on DC, measured unchanged ("utf8=" included), optionally after the
 // accelerator marks are removed.
 void GetWideTextSize(HDC DC, const WideString& AText, bool RemoveAccelerators, TSize& Size);
-// Each "&" deleted, the character after it kept as it is ("&&" leaves one "&").
+// Each "&" deleted, the character after it kept as it is ("&&" leaves one "&"): StripAccelChars.
 WideString RemoveAcceleratorMarks(const WideString& AText);
 // The text before the first tab character (all of it without one).
 WideString TextBeforeTab(const WideString& AText);
-// Without a trailing ":" (text longer than 1), else without a trailing "..." (longer than 3).
+// Without a trailing ":" (text longer than 1), else without a trailing "..." (longer than 3):
+// StripTrailingPunctuation.
 WideString RemoveTrailingColonOrDots(const WideString& AText);
 
 // Places a caption and an image of ImageWidth x ImageHeight in ItemRect: the image left of the
@@ -75,15 +76,14 @@ class TSpThemeNexus : public TUiDispatcher {
   TSpThemeNexus();
   ~TSpThemeNexus() override;
   void Dispatch(TMessage& Message) override;
-  HTHEME Handle(TClassId Id) const { return Id >= 0 && Id < tcCount ? handles_[Id] : nullptr; }
+  // The handle of that class, opened again when visual styles changed since it was opened.
+  HTHEME Handle(TClassId Id);
 
  private:
   void Open();
   void Close();
-  HMODULE library_ = nullptr;
-  HTHEME(WINAPI* open_)(HWND, LPCWSTR) = nullptr;
-  HRESULT(WINAPI* close_)(HTHEME) = nullptr;
   HTHEME handles_[tcCount] = {};
+  unsigned generation_ = 0;
 };
 
 // The nexus the unit keeps while the program runs.

@@ -44,7 +44,8 @@ TBarToolbarView* makeSkinView(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot, 
 }  // namespace
 
 TSkinToolbar::TSkinToolbar(TComponent* AOwner)
-    : TUiToolbar(AOwner, new TUiRootItem(nullptr), new TSkinChevronItem(nullptr), &makeSkinView) {
+    : TUiToolbar(AOwner, std::make_unique<TUiRootItem>(nullptr), std::make_unique<TSkinChevronItem>(nullptr),
+                 &makeSkinView) {
   RegisterSkinCursors();
   Items()->RegisterNotification(TBarItemChangeHandler(this, &TSkinToolbar::ItemsChanged));
 }
@@ -127,7 +128,7 @@ void TSkinToolbar::DragOver(TObject* Source, int X, int Y, TDragState State, boo
   if (dropMark_.IsEmpty() || !HandleAllocated()) return;
   // An I-beam, the bar and the serifs at both ends, in the text colour of the buttons so that
   // it stands out over any face.
-  HDC dc = GetDC(Handle());
+  TWindowDC dc(Handle());
   TBrushHandle brush(CreateSolidBrush(ColorToRGB(clBtnText)));
   const TRect& m = dropMark_;
   bool vertical = View()->Orientation() == orVertical;
@@ -147,8 +148,7 @@ void TSkinToolbar::DragOver(TObject* Source, int X, int Y, TDragState State, boo
     parts[3] = {m.Left, m.Bottom - 1, m.Right, m.Bottom};
     parts[4] = {m.Left + 1, m.Bottom - 2, m.Right - 1, m.Bottom - 1};
   }
-  for (RECT& r : parts) FillRect(dc, &r, brush.Get());
-  ReleaseDC(Handle(), dc);
+  for (RECT& r : parts) FillRect(dc.Get(), &r, brush.Get());
 }
 
 void TSkinToolbar::DragDrop(TObject* Source, int X, int Y) {

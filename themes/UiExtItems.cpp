@@ -8,7 +8,7 @@ const char* const SBarMRUListCaption = "(MRU List)";
 HV_PUBLISH(TUiMRUList) { p.Prop("KeyShift", &T::KeyShift, &T::SetKeyShift).Default(0); }
 HV_PUBLISH(TUiMRUListItem) { p.Prop("MRUList", &T::MRUList, &T::SetMRUList); }
 
-TUiMRUList::TUiMRUList(TComponent* AOwner) : TBarMRUList(AOwner, new TUiCustomItem(nullptr)) {}
+TUiMRUList::TUiMRUList(TComponent* AOwner) : TBarMRUList(AOwner, std::make_unique<TUiCustomItem>(nullptr)) {}
 
 void TUiMRUList::SetKeyShift(int Value) {
   keyShift_ = std::max(Value, 0);

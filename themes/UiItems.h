@@ -8,6 +8,7 @@
 #include "themes/Ui.h"
 #include "toolbars/BarChevron.h"
 #include "toolbars/BarDock.h"
+#include "toolbars/BarFloatingFrame.h"
 #include "toolbars/BarPopup.h"
 #include "toolbars/BarToolbar.h"
 
@@ -386,7 +387,8 @@ class TUiToolbar : public TBarCustomToolbar {
 
  protected:
   // Subclasses give a root, a chevron and a view of their own kinds.
-  TUiToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView);
+  TUiToolbar(TComponent* AOwner, std::unique_ptr<TBarRootItem> ARoot, std::unique_ptr<TBarChevronItem> AChevron,
+             TViewMaker MakeView);
   void WndProc(TMessage& Message) override;
   TBarFloatingWindowParent* CreateFloatingParent(TCustomForm* AOwningForm) override;
 

@@ -245,9 +245,8 @@ void TUiPopupWindow::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_NCPAINT: {
       if (!CurrentTheme) break;
-      HDC dc = GetWindowDC(Handle());
-      PaintNCArea(dc);
-      ReleaseDC(Handle(), dc);
+      TWholeWindowDC dc(Handle());
+      PaintNCArea(dc.Get());
       Message.Result = 0;
       return;
     }
@@ -297,4 +296,4 @@ void TUiPopupWindow::Dispatch(TMessage& Message) {
 
 // ---- the popup menu ----
 
-TUiPopupMenu::TUiPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, new TUiRootItem(nullptr)) {}
+TUiPopupMenu::TUiPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, std::make_unique<TUiRootItem>(nullptr)) {}

@@ -237,7 +237,7 @@ void TUiThemeManager::SystemUpdate() {
   if (ThemesUsable) CloseHandles();
   FreeVisualStyles();
   ThemesUsable = false;
-  if (IsWindowsNTAtLeast(5, 1) && allowThemes_) ThemesUsable = LoadVisualStyles() && VisualStylesUsable();
+  if (IsWindowsNTAtLeast(5, 1) && allowThemes_) ThemesUsable = ThemesActive();
   if (ThemesUsable && UxTheme().OpenThemeData)
     for (int i = 0; i < ucCount; ++i) handles_[i] = UxTheme().OpenThemeData(Handle(), kThemeClassNames[i]);
   ToolbarFillColor = clBtnFace;

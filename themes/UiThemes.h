@@ -11,8 +11,8 @@
 #include "framework/Messages.h"
 #include "framework/Object.h"
 #include "framework/Types.h"
+#include "framework/VisualStyles.h"
 #include "framework/Win.h"
-#include "themes/UiUxThemes.h"
 
 class TCanvas;
 class TCustomImageList;

@@ -44,10 +44,12 @@ void PaintParentBackground(TControl* Child, HDC DC) {
 // ---- the toolbar ----
 
 TUiToolbar::TUiToolbar(TComponent* AOwner)
-    : TUiToolbar(AOwner, new TUiRootItem(nullptr), new TUiChevronItem(nullptr), &makeThemedView) {}
+    : TUiToolbar(AOwner, std::make_unique<TUiRootItem>(nullptr), std::make_unique<TUiChevronItem>(nullptr),
+                 &makeThemedView) {}
 
-TUiToolbar::TUiToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView)
-    : TBarCustomToolbar(AOwner, ARoot, AChevron, MakeView) {
+TUiToolbar::TUiToolbar(TComponent* AOwner, std::unique_ptr<TBarRootItem> ARoot,
+                       std::unique_ptr<TBarChevronItem> AChevron, TViewMaker MakeView)
+    : TBarCustomToolbar(AOwner, std::move(ARoot), std::move(AChevron), MakeView) {
   SetColor(clNone);
   RegisterThemeListener(this);
 }
@@ -274,9 +276,8 @@ void TUiFloatingWindowParent::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_NCPAINT:
       if (CurrentTheme) {
-        HDC dc = GetWindowDC(Handle());
-        PaintBorder(dc);
-        ReleaseDC(Handle(), dc);
+        TWholeWindowDC dc(Handle());
+        PaintBorder(dc.Get());
         Message.Result = 0;
         return;
       }
@@ -284,9 +285,8 @@ void TUiFloatingWindowParent::WndProc(TMessage& Message) {
     case WM_NCACTIVATE:
       if (CurrentTheme) {
         TBarFloatingWindowParent::WndProc(Message);
-        HDC dc = GetWindowDC(Handle());
-        PaintBorder(dc);
-        ReleaseDC(Handle(), dc);
+        TWholeWindowDC dc(Handle());
+        PaintBorder(dc.Get());
         return;
       }
       break;

@@ -8,6 +8,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/ImageList.h"
+#include "framework/SystemHandles.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ struct TGradientEntry {
 
 struct TUiUtilsState {
   TUiOptionalFunctions Functions;
-  HMODULE Msimg32 = nullptr;
+  TModuleHandle Msimg32;
   TDib Scratch1, Scratch2;
   TBitmapHandle MonoScratch;
   int MonoWidth = 0, MonoHeight = 0;
@@ -85,23 +86,16 @@ struct TUiUtilsState {
     if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
       Functions.UpdateLayeredWindow = reinterpret_cast<decltype(Functions.UpdateLayeredWindow)>(
           reinterpret_cast<void*>(GetProcAddress(user32, "UpdateLayeredWindow")));
-    UINT oldMode = SetErrorMode(SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS);
-    Msimg32 = LoadLibraryW(L"msimg32.dll");
-    SetErrorMode(oldMode);
-    if (Msimg32) {
-      Functions.AlphaBlend = reinterpret_cast<decltype(Functions.AlphaBlend)>(
-          reinterpret_cast<void*>(GetProcAddress(Msimg32, "AlphaBlend")));
-      if (static_cast<int32_t>(GetVersion()) >= 0)  // Windows NT only
-        Functions.GradientFill = reinterpret_cast<decltype(Functions.GradientFill)>(
-            reinterpret_cast<void*>(GetProcAddress(Msimg32, "GradientFill")));
-    }
+    Msimg32 = TModuleHandle(L"msimg32.dll");
+    Functions.AlphaBlend = Msimg32.Proc<decltype(Functions.AlphaBlend)>("AlphaBlend");
+    if (static_cast<int32_t>(GetVersion()) >= 0)  // Windows NT only
+      Functions.GradientFill = Msimg32.Proc<decltype(Functions.GradientFill)>("GradientFill");
     BuildScratch();
   }
   ~TUiUtilsState() {
     ClearGdiCache();
     for (auto& g : Gradients) g = TGradientEntry();
     NearestSelect.Restore();
-    if (Msimg32) FreeLibrary(Msimg32);
   }
 
   void BuildScratch() {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "framework/SystemHandles.h"
 #include "toolbars/BarCommon.h"
 
 namespace {
@@ -13,18 +14,10 @@ using TLresultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using TAccessibleObjectFromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
 
 struct TImports {
-  TLresultFromObject LresultFromObject = nullptr;
-  TAccessibleObjectFromWindow AccessibleObjectFromWindow = nullptr;
-  TImports() {
-    UINT mode = SetErrorMode(0x8000);
-    HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
-    SetErrorMode(mode);
-    if (!oleacc) return;
-    LresultFromObject =
-        reinterpret_cast<TLresultFromObject>(reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
-    AccessibleObjectFromWindow = reinterpret_cast<TAccessibleObjectFromWindow>(
-        reinterpret_cast<void*>(GetProcAddress(oleacc, "AccessibleObjectFromWindow")));
-  }
+  TModuleHandle Oleacc{L"oleacc.dll"};
+  TLresultFromObject LresultFromObject = Oleacc.Proc<TLresultFromObject>("LresultFromObject");
+  TAccessibleObjectFromWindow AccessibleObjectFromWindow =
+      Oleacc.Proc<TAccessibleObjectFromWindow>("AccessibleObjectFromWindow");
 };
 
 TImports& Imports() {

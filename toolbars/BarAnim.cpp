@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "framework/GdiHandles.h"
+
 namespace {
 
 using TUpdateLayeredWindow = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD);
@@ -29,10 +31,10 @@ struct TAnimation {
   DWORD StartTick = 0;  // taken when the animation starts, not when the worker gets to run
   bool Fade = false;
   std::atomic<int> Progress{0};
-  HDC WindowDC = nullptr;
-  HDC MemoryDC = nullptr;
-  HBITMAP Bitmap = nullptr;
-  HGDIOBJ OldBitmap = nullptr;
+  TWindowDC WindowDC;
+  TCreatedDC MemoryDC;
+  TBitmapHandle Bitmap;
+  TSelectObject BitmapSelection;
   RECT ClientRect{};
   int Width = 0, Height = 0;
   POINT LastCursor{};
@@ -90,7 +92,7 @@ void PushFade(TAnimation& a, int Alpha) {
   POINT source{0, 0};
   SIZE size{a.Width, a.Height};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(Alpha), 0};
-  update(a.Wnd, nullptr, nullptr, &size, a.MemoryDC, &source, 0, &blend, ULW_ALPHA);
+  update(a.Wnd, nullptr, nullptr, &size, a.MemoryDC.Get(), &source, 0, &blend, ULW_ALPHA);
 }
 
 void SetRegion(HWND Wnd, int L, int T, int R, int B) {
@@ -109,15 +111,12 @@ void Finish() {
       SetWindowLongW(wnd, GWL_EXSTYLE, GetWindowLongW(wnd, GWL_EXSTYLE) & ~WS_EX_LAYERED);
     else
       SetWindowRgn(wnd, nullptr, FALSE);
-    BitBlt(a.WindowDC, 0, 0, a.Width, a.Height, a.MemoryDC, 0, 0, SRCCOPY);
+    BitBlt(a.WindowDC.Get(), 0, 0, a.Width, a.Height, a.MemoryDC.Get(), 0, 0, SRCCOPY);
   }
-  SelectObject(a.MemoryDC, a.OldBitmap);
-  DeleteObject(a.Bitmap);
-  DeleteDC(a.MemoryDC);
-  ReleaseDC(wnd, a.WindowDC);
-  a.Bitmap = nullptr;
-  a.MemoryDC = nullptr;
-  a.WindowDC = nullptr;
+  a.BitmapSelection.Restore();
+  a.Bitmap.Reset();
+  a.MemoryDC.Reset();
+  a.WindowDC.Reset();
   if (IsWindow(wnd)) SendNotifyMessageW(wnd, WM_BAR_ANIMATIONFINISHED, 0, 0);
 }
 
@@ -169,12 +168,12 @@ void StartMenuAnimation(HWND Wnd, bool Fade, TBarAnimateDirections Directions) {
   GetWindowRect(Wnd, &window);
   a.Width = window.right - window.left;
   a.Height = window.bottom - window.top;
-  a.WindowDC = GetDCEx(Wnd, nullptr, DCX_WINDOW | DCX_CACHE);
-  a.MemoryDC = CreateCompatibleDC(a.WindowDC);
-  a.Bitmap = CreateCompatibleBitmap(a.WindowDC, a.Width, a.Height);
-  a.OldBitmap = SelectObject(a.MemoryDC, a.Bitmap);
+  a.WindowDC = TWindowDC(Wnd, nullptr, DCX_WINDOW | DCX_CACHE);
+  a.MemoryDC.Reset(CreateCompatibleDC(a.WindowDC.Get()));
+  a.Bitmap.Reset(CreateCompatibleBitmap(a.WindowDC.Get(), a.Width, a.Height));
+  a.BitmapSelection.Select(a.MemoryDC.Get(), a.Bitmap.Get());
   current.Active = true;
-  SendMessageW(Wnd, WM_PRINT, reinterpret_cast<WPARAM>(a.MemoryDC),
+  SendMessageW(Wnd, WM_PRINT, reinterpret_cast<WPARAM>(a.MemoryDC.Get()),
                PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
   if (a.Fade) {
     SetWindowLongW(Wnd, GWL_EXSTYLE, GetWindowLongW(Wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
@@ -224,7 +223,7 @@ void ProcessAnimationFrame(HWND Wnd, TMessage& Message) {
   } else {
     TPoint d = MenuSlideOffset(a.Directions, a.Width, a.Height, p);
     SetRegion(Wnd, d.X, d.Y, d.X + a.Width, d.Y + a.Height);
-    BitBlt(a.WindowDC, d.X, d.Y, a.Width, a.Height, a.MemoryDC, 0, 0, SRCCOPY);
+    BitBlt(a.WindowDC.Get(), d.X, d.Y, a.Width, a.Height, a.MemoryDC.Get(), 0, 0, SRCCOPY);
   }
   a.FramePending.store(0);
 }

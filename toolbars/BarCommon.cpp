@@ -8,6 +8,8 @@
 #include <cwctype>
 
 #include "framework/Controls.h"
+#include "framework/Registry.h"
+#include "framework/SystemHandles.h"
 
 namespace {
 
@@ -99,17 +101,17 @@ TBarSystemParametersProc SetBarSystemParametersProc(TBarSystemParametersProc Pro
 BOOL BarSystemParametersInfo(UINT Action, UINT Param, void* Value) { return QuerySystem(Action, Param, Value); }
 
 int ReadMenuShowDelay(HKEY Root, const WideString& SubKey) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(Root, SubKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 400;
+  TRegKey key = TRegKey::Open(Root, SubKey.c_str(), KEY_QUERY_VALUE);
+  if (!key) return 400;
   DWORD type = 0, size = 0;
-  LONG status = RegQueryValueExW(key, L"MenuShowDelay", nullptr, &type, nullptr, &size);
+  LONG status = RegQueryValueExW(key.Get(), L"MenuShowDelay", nullptr, &type, nullptr, &size);
   int result = 0;
   if (status == ERROR_FILE_NOT_FOUND) {
     result = 400;
   } else if (status == ERROR_SUCCESS && type == REG_SZ && size < 64) {
     wchar_t text[33] = {};
     DWORD bytes = sizeof text - sizeof(wchar_t);
-    if (RegQueryValueExW(key, L"MenuShowDelay", nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) ==
+    if (RegQueryValueExW(key.Get(), L"MenuShowDelay", nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) ==
         ERROR_SUCCESS) {
       wchar_t* end = nullptr;
       const wchar_t* start = text;
@@ -121,7 +123,6 @@ int ReadMenuShowDelay(HKEY Root, const WideString& SubKey) {
         result = static_cast<int>(value);
     }
   }
-  RegCloseKey(key);
   return result;
 }
 
@@ -159,12 +160,11 @@ bool AreKeyboardCuesEnabled() {
 
 bool NeedToPlaySound(const WideString& Alias) {
   WideString path = L"AppEvents\\Schemes\\Apps\\.Default\\" + Alias + L"\\.Current";
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  TRegKey key = TRegKey::Open(HKEY_CURRENT_USER, path.c_str(), KEY_QUERY_VALUE);
+  if (!key) return false;
   wchar_t buffer[4] = {};
   DWORD size = sizeof buffer;
-  LONG status = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
-  RegCloseKey(key);
+  LONG status = RegQueryValueExW(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
   return status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && size >= sizeof(wchar_t) && buffer[0] != 0);
 }
 
@@ -217,10 +217,8 @@ bool CallTrackMouseEvent(HWND Wnd, DWORD Flags) {
     if (HMODULE user = GetModuleHandleW(L"user32.dll"))
       fn = reinterpret_cast<TrackFn>(reinterpret_cast<void*>(GetProcAddress(user, "TrackMouseEvent")));
     if (!fn) {
-      UINT old = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-      HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-      SetErrorMode(old);
-      if (comctl) fn = reinterpret_cast<TrackFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "_TrackMouseEvent")));
+      static const TModuleHandle comctl(L"comctl32.dll");
+      fn = comctl.Proc<TrackFn>("_TrackMouseEvent");
     }
     return fn;
   }();
@@ -246,45 +244,6 @@ int GetTextHeight(HDC DC) {
   TEXTMETRICW tm{};
   GetTextMetricsW(DC, &tm);
   return tm.tmHeight;
-}
-
-WideString StripAccelChars(const WideString& S) {
-  WideString result;
-  result.reserve(S.size());
-  for (size_t i = 0; i < S.size(); ++i) {
-    if (S[i] == L'&') {
-      if (++i >= S.size()) break;
-    }
-    result += S[i];
-  }
-  return result;
-}
-
-WideString EscapeAmpersands(const WideString& S) {
-  WideString result;
-  result.reserve(S.size());
-  for (wchar_t c : S) {
-    result += c;
-    if (c == L'&') result += c;
-  }
-  return result;
-}
-
-WideString StripTrailingPunctuation(const WideString& S) {
-  size_t n = S.size();
-  if (n > 1 && S[n - 1] == L':') return S.substr(0, n - 1);
-  if (n > 3 && S.compare(n - 3, 3, L"...") == 0) return S.substr(0, n - 3);
-  return S;
-}
-
-wchar_t FindAccelChar(const WideString& S) {
-  wchar_t result = 0;
-  for (size_t i = 0; i + 1 < S.size(); ++i) {
-    if (S[i] != L'&') continue;
-    if (S[i + 1] != L'&') result = S[i + 1];
-    ++i;  // the character after "&" is taken, a doubled "&" included
-  }
-  return result;
 }
 
 namespace {
@@ -337,17 +296,7 @@ void DrawRotatedText(HDC DC, WideString S, const TRect& ARect, UINT AFormat) {
   int x = ARect.Left + (ARect.Width() - tm.tmHeight) / 2;
   if (!(AFormat & DT_NOCLIP)) IntersectClipRect(DC, ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
   int accel = -1;
-  if (!(AFormat & DT_NOPREFIX)) {
-    WideString plain;
-    for (size_t i = 0; i < S.size(); ++i) {
-      if (S[i] == L'&') {
-        if (++i >= S.size()) break;
-        if (S[i] != L'&') accel = static_cast<int>(plain.size());
-      }
-      plain += S[i];
-    }
-    S = plain;
-  }
+  if (!(AFormat & DT_NOPREFIX)) S = StripAccelChars(S, &accel);
   auto extent = [&](const WideString& t, size_t count) {
     SIZE size{};
     GetTextExtentPoint32W(DC, t.c_str(), static_cast<int>(count), &size);

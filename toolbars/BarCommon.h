@@ -10,6 +10,7 @@
 #include "framework/GdiHandles.h"
 #include "framework/Lists.h"
 #include "framework/Messages.h"
+#include "framework/Mnemonics.h"
 #include "framework/Types.h"
 #include "framework/Win.h"
 
@@ -56,10 +57,6 @@ bool CallTrackMouseEvent(HWND Wnd, DWORD Flags);
 // ---- text ----
 int GetTextWidth(HDC DC, const WideString& S, bool StripAccel);
 int GetTextHeight(HDC DC);
-WideString StripAccelChars(const WideString& S);
-WideString EscapeAmpersands(const WideString& S);
-WideString StripTrailingPunctuation(const WideString& S);
-wchar_t FindAccelChar(const WideString& S);
 // A copy of the DC's font turned to run downward; the caller owns it.
 TFontHandle CreateRotatedFont(HDC DC);
 void DrawRotatedText(HDC DC, WideString S, const TRect& ARect, UINT AFormat);

@@ -379,9 +379,8 @@ void TBarDock::WndProc(TMessage& Message) {
       return;
     }
     case WM_NCPAINT: {
-      HDC dc = GetWindowDC(Handle());
-      PaintBoundLines(Handle(), dc, this);
-      ReleaseDC(Handle(), dc);
+      TWholeWindowDC dc(Handle());
+      PaintBoundLines(Handle(), dc.Get(), this);
       Message.Result = 0;
       return;
     }

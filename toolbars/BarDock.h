@@ -374,43 +374,6 @@ class TBarCustomDockableWindow : public TCustomControl {
   TBarFloatingWindowParent* floatingParent_ = nullptr;
 };
 
-// The small tool-window frame a floating window sits in.
-class TBarFloatingWindowParent : public TCustomForm {
-  HV_CLASS(TBarFloatingWindowParent, TCustomForm)
- public:
-  TBarFloatingWindowParent(TCustomForm* AOwningForm, TBarCustomDockableWindow* AWindow);
-  ~TBarFloatingWindowParent() override;
-  TCustomForm* OwningForm() const { return owningForm_; }
-  TBarCustomDockableWindow* DockableWindow() const { return window_; }
-  TPoint NonClientSize();
-  int HitTest(const TPoint& ScreenPos);
-  bool CaptionActive();
-  bool ShouldShow() const { return shouldShow_; }
-  // Shows or hides the frame by the held window's state.
-  void UpdateVisibility();
-  void ForgetWindow() { window_ = nullptr; }
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
-  void WndProc(TMessage& Message) override;
-  void CMShowingChanged(TMessage& Message) override;
-  void Notification(TComponent* AComponent, TOperation Operation) override {
-    TCustomForm::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == owningForm_) owningForm_ = nullptr;
-  }
-
- private:
-  static void PaintFrame(HWND Wnd, HDC DC, void* AppData);
-  // The thread's activations, the owning form shown, hidden or destroyed.
-  static void HookEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
-  void OwnerEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
-  TCustomForm* owningForm_;
-  TBarCustomDockableWindow* window_;
-  bool closePushed_ = false;
-  bool shouldShow_ = false;
-  bool captionActive_ = false;
-};
-
 // The row a window dropped into a dock goes to, for the centre of its rectangle across the rows
 // (dock coordinates); NewRow tells whether it opens a row of its own there.
 int PickDockRow(const std::vector<TBarDock::TRowInfo>& Rows, int Centre, bool FullSize, bool& NewRow);

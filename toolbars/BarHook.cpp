@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/CallbackGuard.h"
+#include "framework/SystemHandles.h"
 
 namespace {
 
@@ -35,14 +36,9 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam);
 constexpr HOOKPROC HookProcs[HookTypes] = {CallWndProcHook, CbtHook, GetMessageHook};
 
 struct ThreadHooks {
-  HHOOK Handles[HookTypes] = {};
+  THookHandle Handles[HookTypes];
   int Counts[HookTypes] = {};
   std::vector<Registration> Registrations;
-
-  ~ThreadHooks() {
-    for (HHOOK& h : Handles)
-      if (h) UnhookWindowsHookEx(std::exchange(h, nullptr));
-  }
 };
 
 thread_local ThreadHooks hooks;
@@ -62,14 +58,14 @@ void InstallTypes(User& user, unsigned types) {
   user.InstalledTypes |= added;
   for (int t = 0; t < HookTypes; ++t)
     if ((user.InstalledTypes & (1u << t)) && !hooks.Handles[t])
-      hooks.Handles[t] = SetWindowsHookExW(WindowsHookIds[t], HookProcs[t], nullptr, GetCurrentThreadId());
+      hooks.Handles[t] = THookHandle(WindowsHookIds[t], HookProcs[t]);
 }
 
 void UninstallTypes(unsigned types) {
   for (int t = 0; t < HookTypes; ++t) {
     if (!(types & (1u << t))) continue;
     if (hooks.Counts[t] > 0) --hooks.Counts[t];
-    if (hooks.Counts[t] == 0 && hooks.Handles[t]) UnhookWindowsHookEx(std::exchange(hooks.Handles[t], nullptr));
+    if (hooks.Counts[t] == 0) hooks.Handles[t].Reset();
   }
 }
 
@@ -101,7 +97,7 @@ void Dispatch(THookProcCode code, HWND wnd, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
-  HHOOK self = hooks.Handles[0];
+  HHOOK self = hooks.Handles[0].Get();
   if (code == HC_ACTION) {
     const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
     switch (msg->message) {
@@ -115,13 +111,13 @@ LRESULT CALLBACK CallWndProcHook(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
-  HHOOK self = hooks.Handles[1];
+  HHOOK self = hooks.Handles[1].Get();
   if (code == HCBT_DESTROYWND) Dispatch(hkDestroyWindow, reinterpret_cast<HWND>(wParam), 0, 0);
   return CallNextHookEx(self, code, wParam, lParam);
 }
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
-  HHOOK self = hooks.Handles[2];
+  HHOOK self = hooks.Handles[2].Get();
   if (code == HC_ACTION) Dispatch(hkGetMessage, nullptr, wParam, lParam);
   return CallNextHookEx(self, code, wParam, lParam);
 }
@@ -156,5 +152,5 @@ void UninstallHookProc(void* AUser, THookHandler AProc) {
 int HookTypeRefCount(int HookType) { return HookType >= 0 && HookType < HookTypes ? hooks.Counts[HookType] : 0; }
 
 bool HookTypeInstalled(int HookType) {
-  return HookType >= 0 && HookType < HookTypes && hooks.Handles[HookType] != nullptr;
+  return HookType >= 0 && HookType < HookTypes && static_cast<bool>(hooks.Handles[HookType]);
 }

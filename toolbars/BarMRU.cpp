@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/FileRoutines.h"
+#include "framework/Mnemonics.h"
 
 HV_PUBLISH(TBarMRUListStrings) {}
 HV_PUBLISH(TBarMRUList) {
@@ -101,10 +102,10 @@ int TBarMRUListStrings::IndexOf(const WideString& S) const {
 
 // ---- the list ----
 
-TBarMRUList::TBarMRUList(TComponent* AOwner) : TBarMRUList(AOwner, new TBarCustomItem(nullptr)) {}
+TBarMRUList::TBarMRUList(TComponent* AOwner) : TBarMRUList(AOwner, std::make_unique<TBarCustomItem>(nullptr)) {}
 
-TBarMRUList::TBarMRUList(TComponent* AOwner, TBarCustomItem* AContainer)
-    : TComponent(AOwner), container_(AContainer), items_(std::make_unique<TBarMRUListStrings>(this)) {}
+TBarMRUList::TBarMRUList(TComponent* AOwner, std::unique_ptr<TBarCustomItem> AContainer)
+    : TComponent(AOwner), container_(std::move(AContainer)), items_(std::make_unique<TBarMRUListStrings>(this)) {}
 
 TBarMRUList::~TBarMRUList() {
   OnChange = {};
@@ -149,13 +150,8 @@ void TBarMRUList::RebuildItems() {
   for (int i = 0; i < container_->Count() && i < items_->Count(); ++i) {
     WideString full = items_->Strings(i);
     WideString s = hidePathExtension_ ? fileTitleProc(full) : full;
-    WideString caption;
-    for (wchar_t c : s) {
-      caption += c;
-      if (c == L'&') caption += L'&';
-    }
     TBarCustomItem* item = container_->Items(i);
-    item->SetCaption(caption);
+    item->SetCaption(EscapeAmpersands(s));
     item->SetHint(full);
     item->SetOptions(item->Options() + tboShowHint);
   }

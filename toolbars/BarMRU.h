@@ -66,7 +66,7 @@ class TBarMRUList : public TComponent {
 
  protected:
   // Subclasses give a container of their own kind; the list owns it.
-  TBarMRUList(TComponent* AOwner, TBarCustomItem* AContainer);
+  TBarMRUList(TComponent* AOwner, std::unique_ptr<TBarCustomItem> AContainer);
 
  private:
   friend class TBarMRUListStrings;

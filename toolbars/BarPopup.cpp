@@ -13,6 +13,7 @@
 #include "framework/Forms.h"
 #include "framework/Screen.h"
 #include "framework/ScopeGuards.h"
+#include "framework/SystemHandles.h"
 #include "toolbars/BarCommon.h"
 #include "toolbars/BarDeferredClick.h"
 
@@ -117,11 +118,8 @@ TLockSetForegroundWindow LockForegroundProc() {
 
 using TImmGetVirtualKey = UINT(WINAPI*)(HWND);
 UINT MappedProcessKey(HWND Wnd) {
-  static const auto proc = [] {
-    HMODULE imm = LoadLibraryW(L"imm32.dll");
-    return imm ? reinterpret_cast<TImmGetVirtualKey>(reinterpret_cast<void*>(GetProcAddress(imm, "ImmGetVirtualKey")))
-               : nullptr;
-  }();
+  static const TModuleHandle imm(L"imm32.dll");
+  static const auto proc = imm.Proc<TImmGetVirtualKey>("ImmGetVirtualKey");
   return proc ? proc(Wnd) : VK_PROCESSKEY;
 }
 
@@ -471,9 +469,8 @@ void TBarPopupWindow::WndProc(TMessage& Message) {
       return;
     }
     case WM_NCPAINT: {
-      HDC dc = GetWindowDC(Handle());
-      PaintBorder(Handle(), dc, this);
-      ReleaseDC(Handle(), dc);
+      TWholeWindowDC dc(Handle());
+      PaintBorder(Handle(), dc.Get(), this);
       Message.Result = 0;
       return;
     }
@@ -833,14 +830,15 @@ void TBarView::RunToolbarMenuLoop(int Options) {
 
 // ---- the context menu ----
 
-TBarPopupMenu::TBarPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, new TBarRootItem(nullptr)) {}
+TBarPopupMenu::TBarPopupMenu(TComponent* AOwner) : TBarPopupMenu(AOwner, std::make_unique<TBarRootItem>(nullptr)) {}
 
-TBarPopupMenu::TBarPopupMenu(TComponent* AOwner, TBarCustomItem* ARoot) : TPopupMenu(AOwner), root_(ARoot) {
+TBarPopupMenu::TBarPopupMenu(TComponent* AOwner, std::unique_ptr<TBarCustomItem> ARoot)
+    : TPopupMenu(AOwner), root_(std::move(ARoot)) {
   root_->SetParentComponentLink(this);
   root_->OnClick = TNotifyEvent(this, &TBarPopupMenu::RootClick);
 }
 
-TBarPopupMenu::~TBarPopupMenu() { delete root_; }
+TBarPopupMenu::~TBarPopupMenu() { root_.reset(); }
 
 void TBarPopupMenu::RootClick(TObject*) { DoPopup(this); }
 

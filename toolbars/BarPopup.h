@@ -3,6 +3,8 @@
 // private message loop that owns the mouse; what the menu chose runs after it closed.
 #pragma once
 
+#include <memory>
+
 #include "framework/Menus.h"
 #include "toolbars/BarAnim.h"
 #include "toolbars/BarView.h"
@@ -128,9 +130,9 @@ class TBarPopupMenu : public TPopupMenu, public IBarItemsHolder {
   TBarCustomItem* PopupAndReturn(int X, int Y, bool ReturnClickedItemOnly);
   bool IsShortCut(TShortCut ShortCut) override;
 
-  TBarCustomItem* Items() const { return root_; }
+  TBarCustomItem* Items() const { return root_.get(); }
   // Form files keep the items inside the menu.
-  TBarCustomItem* GetItems() override { return root_; }
+  TBarCustomItem* GetItems() override { return root_.get(); }
   void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
   TCustomImageList* Images() const { return root_->SubMenuImages(); }
   void SetImages(TCustomImageList* Value) { root_->SetSubMenuImages(Value); }
@@ -141,9 +143,9 @@ class TBarPopupMenu : public TPopupMenu, public IBarItemsHolder {
 
  protected:
   // Subclasses give a root of their own kind.
-  TBarPopupMenu(TComponent* AOwner, TBarCustomItem* ARoot);
+  TBarPopupMenu(TComponent* AOwner, std::unique_ptr<TBarCustomItem> ARoot);
 
  private:
   void RootClick(TObject* Sender);
-  TBarCustomItem* root_;
+  std::unique_ptr<TBarCustomItem> root_;
 };

@@ -8,6 +8,7 @@
 #include "framework/Format.h"
 #include "framework/HintWindow.h"
 #include "toolbars/BarAcc.h"
+#include "toolbars/BarFloatingFrame.h"
 #include "toolbars/BarHook.h"
 #include "toolbars/BarPopup.h"
 
@@ -118,10 +119,11 @@ TBarToolbarView* makePlainView(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot,
 }  // namespace
 
 TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner)
-    : TBarCustomToolbar(AOwner, new TBarRootItem(nullptr), new TBarChevronItem(nullptr), &makePlainView) {}
+    : TBarCustomToolbar(AOwner, std::make_unique<TBarRootItem>(nullptr), std::make_unique<TBarChevronItem>(nullptr),
+                        &makePlainView) {}
 
-TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron,
-                                     TViewMaker MakeView)
+TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner, std::unique_ptr<TBarRootItem> ARoot,
+                                     std::unique_ptr<TBarChevronItem> AChevron, TViewMaker MakeView)
     : TBarCustomDockableWindow(AOwner) {
   TControlStyle style = ControlStyle();
   style.Include(csAcceptsControls);
@@ -130,9 +132,9 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner, TBarRootItem* ARoot, TB
   SetControlStyle(style);
   resizeCorners_ = false;
   clipCursor_ = false;
-  items_ = ARoot;
+  items_ = ARoot.release();
   items_->SetParentComponentLink(this);
-  chevronItem_ = AChevron;
+  chevronItem_ = AChevron.release();
   view_ = MakeView(this, items_, !ComponentState().Contains(csDesigning));
   chevronItem_->SetSourceView(view_);
   view_->SetBackgroundColor(clBtnFace);

@@ -111,7 +111,9 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemsHolde
  protected:
   // Subclasses give a root, a chevron and a view of their own kinds; the toolbar owns them.
   using TViewMaker = TBarToolbarView* (*)(TBarCustomToolbar* AToolbar, TBarRootItem* ARoot, bool AUsePriorityList);
-  TBarCustomToolbar(TComponent* AOwner, TBarRootItem* ARoot, TBarChevronItem* AChevron, TViewMaker MakeView);
+  // Takes the root item and the chevron item, which it frees.
+  TBarCustomToolbar(TComponent* AOwner, std::unique_ptr<TBarRootItem> ARoot, std::unique_ptr<TBarChevronItem> AChevron,
+                    TViewMaker MakeView);
   void Loaded() override;
   void AlignControls(TControl* AControl, TRect& Rect) override;
   void Paint() override;

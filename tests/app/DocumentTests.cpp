@@ -9,7 +9,7 @@
 #include "framework/StdCtrls.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/UiUtils.h"
-#include "themes/UiUxThemes.h"
+#include "framework/VisualStyles.h"
 
 namespace {
 

@@ -34,7 +34,7 @@ void CALLBACK EndMenuLater(HWND, UINT, UINT_PTR Id, DWORD) {
 
 }  // namespace
 
-TEST_F(TShownFormTest, ColourSquareFramesAndHotFrame) {
+TEST_F(ShownForm, ColourSquareFramesAndHotFrame) {
   auto* square = Child<TApColorSquare>();
   square->SetLeft(10);
   square->SetTop(10);
@@ -55,7 +55,7 @@ TEST_F(TShownFormTest, ColourSquareFramesAndHotFrame) {
   EXPECT_EQ(PixelOf(form, 10, 10), 0x0000FFu);
 }
 
-TEST_F(TShownFormTest, ColourSquareReportsClicksAndChanges) {
+TEST_F(ShownForm, ColourSquareReportsClicksAndChanges) {
   auto* square = Child<TApColorSquare>();
   Pump();
   int changes = 0;
@@ -74,7 +74,7 @@ TEST_F(TShownFormTest, ColourSquareReportsClicksAndChanges) {
   EXPECT_EQ(clicked, clBlue);
 }
 
-TEST_F(TShownFormTest, DropButtonDrawsItsArrowPartAndPopsUp) {
+TEST_F(ShownForm, DropButtonDrawsItsArrowPartAndPopsUp) {
   SetThemesActiveOverride(0);
   auto* button = Child<TApCustomDropButton>();
   const int x = 42 - 13;  // the arrow part's separator
@@ -94,7 +94,7 @@ TEST_F(TShownFormTest, DropButtonDrawsItsArrowPartAndPopsUp) {
   SetThemesActiveOverride(-1);
 }
 
-TEST(ApColorFormTest, LayoutAndRebuilding) {
+TEST(ApColorForm, LayoutAndRebuilding) {
   TPaletteOwner owner;
   TApColorForm* palette = owner.Make();
   EXPECT_EQ(palette->Square(19)->BoundsRect(), Bounds(66, 88, 22, 22));  // four columns of 22 pixels
@@ -107,7 +107,7 @@ TEST(ApColorFormTest, LayoutAndRebuilding) {
   delete palette;
 }
 
-TEST(ApColorFormTest, ChoosingASquareClosesWithOk) {
+TEST(ApColorForm, ChoosingASquareClosesWithOk) {
   TPaletteOwner owner;
   TApColorForm* palette = owner.Make();
   palette->Show();
@@ -120,7 +120,7 @@ TEST(ApColorFormTest, ChoosingASquareClosesWithOk) {
   EXPECT_TRUE(owner.Gone());  // freed on closing
 }
 
-TEST(ApColorFormTest, EscapeWithoutModifiersCancels) {
+TEST(ApColorForm, EscapeWithoutModifiersCancels) {
   TPaletteOwner owner;
   TApColorForm* palette = owner.Make();
   palette->Show();
@@ -157,7 +157,7 @@ struct TDialogAnswer {
 
 }  // namespace
 
-TEST(ApColorFormTest, OtherColourDialogCancelledAndConfirmed) {
+TEST(ApColorForm, OtherColourDialogCancelledAndConfirmed) {
   for (WPARAM answer : {WPARAM(IDCANCEL), WPARAM(IDOK)}) {
     TPaletteOwner owner;
     TApColorForm* palette = owner.Make();

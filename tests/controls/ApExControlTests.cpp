@@ -46,7 +46,7 @@ class TNoFileForm : public TApForm {
 
 HV_PUBLISH(TNoFileForm) {}
 
-TEST(ApExControlTest, HintColourFollowsTheRule) {
+TEST(ApExControl, HintColourFollowsTheRule) {
   TColor saved = Application->HintColor();
   Application->SetHintColor(TColor(0x00C0FFFF));
   TProbeControl parent(nullptr);
@@ -69,7 +69,7 @@ TEST(ApExControlTest, HintColourFollowsTheRule) {
   Application->SetHintColor(saved);
 }
 
-TEST(ApExControlTest, MouseEnterAndLeaveFireOnceForTheControlItself) {
+TEST(ApExControl, MouseEnterAndLeaveFireOnceForTheControlItself) {
   TProbeControl parent(nullptr);
   TApExGraphicControl child(nullptr);
   child.SetParent(&parent);
@@ -92,7 +92,7 @@ TEST(ApExControlTest, MouseEnterAndLeaveFireOnceForTheControlItself) {
   child.SetParent(nullptr);
 }
 
-TEST(ApExControlTest, OperationsTakeTheirMessages) {
+TEST(ApExControl, OperationsTakeTheirMessages) {
   TProbeControl control(nullptr);
   control.SetText(L"a");
   control.SetText(L"a");
@@ -101,12 +101,12 @@ TEST(ApExControlTest, OperationsTakeTheirMessages) {
   EXPECT_TRUE(control.wantedKey == L'x' && control.wantedShift.Contains(ssAlt));
 }
 
-TEST(ApExControlTest, DescendantWithoutFormFileRaises) {
+TEST(ApExControl, DescendantWithoutFormFileRaises) {
   EXPECT_EQ(Raised<EResNotFound>([] { delete New<TNoFileForm>(nullptr); }), "Resource TNoFileForm not found");
   delete New<TApForm>(nullptr);  // the base itself has no form file to read
 }
 
-TEST_F(TShownFormTest, ShowNoActivateLeavesTheActiveWindow) {
+TEST_F(ShownForm, ShowNoActivateLeavesTheActiveWindow) {
   form->SetFocus();
   Pump();
   HWND active = GetActiveWindow();
@@ -138,7 +138,7 @@ class TErasingParent : public TApExCustomControl {
 
 }  // namespace
 
-TEST_F(TShownFormTest, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
+TEST_F(ShownForm, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
   auto* parent = Child<TErasingParent>();
   parent->SetBounds(0, 0, 100, 100);
   parent->SetColor(clLime);
@@ -164,7 +164,7 @@ TEST_F(TShownFormTest, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
   SetThemesActiveOverride(-1);
 }
 
-TEST_F(TShownFormTest, FlatFrameFollowsTheMouse) {
+TEST_F(ShownForm, FlatFrameFollowsTheMouse) {
   auto* control = Child<TApExCustomControl>();
   control->SetBounds(10, 10, 80, 40);
   control->SetColor(clWhite);
@@ -182,7 +182,7 @@ TEST_F(TShownFormTest, FlatFrameFollowsTheMouse) {
   EXPECT_EQ(frame(0), 0x733800u);  // the hot frame
 }
 
-TEST(ApExFormTest, KeyboardNavigationShowsTheFocusCues) {
+TEST(ApExForm, KeyboardNavigationShowsTheFocusCues) {
   TApExForm cues(nullptr, CreateNew);
   cues.SetBounds(80, 80, 200, 120);
   std::vector<WPARAM> sent;

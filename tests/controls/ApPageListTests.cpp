@@ -8,10 +8,10 @@
 
 namespace {
 
-class TPageListTest : public TShownFormTest {
+class PageList : public ShownForm {
  protected:
   void SetUp() override {
-    TShownFormTest::SetUp();
+    ShownForm::SetUp();
     list = new TApPageList(form);
     list->SetParent(form);
     list->OnChange = change.Event();
@@ -28,7 +28,7 @@ class TPageListTest : public TShownFormTest {
 
 }  // namespace
 
-TEST_F(TPageListTest, PagesKeepTheirOrderAndOnlyTheActiveOneShows) {
+TEST_F(PageList, PagesKeepTheirOrderAndOnlyTheActiveOneShows) {
   EXPECT_EQ(list->GetActivePageIndex(), -1);
   list->SetActivePageIndex(1);
   EXPECT_TRUE(list->ActivePage() == pages[1] && changes == 1);
@@ -42,7 +42,7 @@ TEST_F(TPageListTest, PagesKeepTheirOrderAndOnlyTheActiveOneShows) {
   EXPECT_TRUE(list->ActivePage() == pages[0] && !pages[1]->Visible());
 }
 
-TEST_F(TPageListTest, InvalidIndexLeavesNoPageActive) {
+TEST_F(PageList, InvalidIndexLeavesNoPageActive) {
   for (int index : {-1, 3}) {
     list->SetActivePageIndex(0);
     int before = changes;
@@ -51,7 +51,7 @@ TEST_F(TPageListTest, InvalidIndexLeavesNoPageActive) {
   }
 }
 
-TEST_F(TPageListTest, NextAndPreviousWrapRound) {
+TEST_F(PageList, NextAndPreviousWrapRound) {
   struct Case {
     int from;
     bool next;
@@ -64,7 +64,7 @@ TEST_F(TPageListTest, NextAndPreviousWrapRound) {
   }
 }
 
-TEST_F(TPageListTest, RemovingPagesKeepsOrMovesTheActivePage) {
+TEST_F(PageList, RemovingPagesKeepsOrMovesTheActivePage) {
   list->SetActivePageIndex(1);
   pages[0]->SetPageList(nullptr);  // not the active one
   EXPECT_EQ(list->ActivePage(), pages[1]);
@@ -77,7 +77,7 @@ TEST_F(TPageListTest, RemovingPagesKeepsOrMovesTheActivePage) {
   EXPECT_EQ(list->GetActivePageIndex(), -1);
 }
 
-TEST_F(TPageListTest, HideAndShowPage) {
+TEST_F(PageList, HideAndShowPage) {
   list->SetActivePageIndex(1);
   list->HidePage(pages[1]);
   EXPECT_TRUE(list->ActivePage() == pages[2] && list->GetPageCount() == 2 && list->HiddenPageCount() == 1);
@@ -91,7 +91,7 @@ TEST_F(TPageListTest, HideAndShowPage) {
   EXPECT_EQ(list->GetPageFromIndex(2), pages[0]);
 }
 
-TEST_F(TPageListTest, HidingTheOnlyPageLeavesNoneActive) {
+TEST_F(PageList, HidingTheOnlyPageLeavesNoneActive) {
   delete pages[1];
   delete pages[2];
   list->SetActivePageIndex(0);
@@ -103,13 +103,13 @@ TEST_F(TPageListTest, HidingTheOnlyPageLeavesNoneActive) {
   EXPECT_EQ(pages[0]->PageIndex(), 5);
 }
 
-TEST_F(TPageListTest, ChangingMayBeRefused) {
+TEST_F(PageList, ChangingMayBeRefused) {
   TFn<void(TObject*, int, bool&)> changing([](TObject*, int index, bool& allow) { allow = index != 2; });
   list->OnChanging = changing.Event();
   for (int i : {-1, 0, 1, 2, 3}) EXPECT_EQ(list->CanChange(i), i == 0 || i == 1) << i;
 }
 
-TEST_F(TPageListTest, FocusMovesToTheNewPage) {
+TEST_F(PageList, FocusMovesToTheNewPage) {
   auto* edit0 = new TEdit(form);
   edit0->SetParent(pages[0]);
   auto* edit1 = new TEdit(form);
@@ -124,7 +124,7 @@ TEST_F(TPageListTest, FocusMovesToTheNewPage) {
   EXPECT_EQ(form->ActiveControl(), edit1);
 }
 
-TEST_F(TPageListTest, PaintEventsComeInOrder) {
+TEST_F(PageList, PaintEventsComeInOrder) {
   std::vector<std::string> order;
   bool draw = true;
   TFn<void(TObject*, TCanvas*, const TRect&, bool&)> before(
@@ -147,7 +147,7 @@ TEST_F(TPageListTest, PaintEventsComeInOrder) {
   }
 }
 
-TEST_F(TPageListTest, EnabledIsPropagatedWhenAsked) {
+TEST_F(PageList, EnabledIsPropagatedWhenAsked) {
   auto* edit = new TEdit(form);
   edit->SetParent(pages[0]);
   list->SetEnabled(false);

@@ -20,7 +20,7 @@ class TApSmallControlsForm : public TApForm {
 
 HV_PUBLISH(TApSmallControlsForm) {}
 
-TEST(ApSmallControlsFormTest, ReadFromItsFormFileAndShown) {
+TEST(ApSmallControlsForm, ReadFromItsFormFileAndShown) {
   RegisterClass(TApSmallControlsForm::StaticClassInfo());
   std::unique_ptr<TApSmallControlsForm> form(New<TApSmallControlsForm>(nullptr));
   auto* pages = form->Get<TApPageList>("lstPages");

@@ -34,10 +34,10 @@ class TFakeRepeatTimer : public TApSpinRepeatTimer {
   unsigned interval = 0, now = 0, due = 0;
 };
 
-class TSpinEditTest : public TShownFormTest {
+class SpinEdit : public ShownForm {
  protected:
   void SetUp() override {
-    TShownFormTest::SetUp();
+    ShownForm::SetUp();
     saved = FormatSettings;
     FormatSettings = TFormatSettings::English();
     edit = new TApSpinEdit(form);
@@ -47,7 +47,7 @@ class TSpinEditTest : public TShownFormTest {
   }
   void TearDown() override {
     FormatSettings = saved;
-    TShownFormTest::TearDown();
+    ShownForm::TearDown();
   }
   void Type(const WideString& Text) {
     SendMessageW(edit->Handle(), EM_SETSEL, 0, -1);
@@ -59,7 +59,7 @@ class TSpinEditTest : public TShownFormTest {
 
 }  // namespace
 
-TEST_F(TSpinEditTest, ValuesOfEachTypeBecomeText) {
+TEST_F(SpinEdit, ValuesOfEachTypeBecomeText) {
   struct Case {
     TValueType type;
     const char* format;
@@ -89,7 +89,7 @@ TEST_F(TSpinEditTest, ValuesOfEachTypeBecomeText) {
 
 // Values at and past the ends of the 64-bit range: each display shows the nearest value it can
 // read back, and reads back what it shows.
-TEST_F(TSpinEditTest, ValuesAtTheEndsOfTheRangeReadBackAsShown) {
+TEST_F(SpinEdit, ValuesAtTheEndsOfTheRangeReadBackAsShown) {
   const long double two63 = 9223372036854775808.0L, huge = 1e30L, inf = std::numeric_limits<long double>::infinity();
   const long double nan = std::numeric_limits<long double>::quiet_NaN();
   struct Case {
@@ -127,7 +127,7 @@ TEST_F(TSpinEditTest, ValuesAtTheEndsOfTheRangeReadBackAsShown) {
 
 // Every display over values around the ends of the range and the limits: what is shown reads back
 // as a value that shows the same text again.
-TEST_F(TSpinEditTest, ValuesAroundTheEndsInEveryDisplayFuzz) {
+TEST_F(SpinEdit, ValuesAroundTheEndsInEveryDisplayFuzz) {
   std::mt19937 random(4140);
   const long double ends[] = {
       9223372036854775808.0L, 9223372036854775807.0L, 1e19L, 9.2e18L, 1.8446744073709552e19L, 0.5L, 1e300L};
@@ -145,7 +145,7 @@ TEST_F(TSpinEditTest, ValuesAroundTheEndsInEveryDisplayFuzz) {
   }
 }
 
-TEST_F(TSpinEditTest, TextThatDoesNotConvert) {
+TEST_F(SpinEdit, TextThatDoesNotConvert) {
   struct Case {
     TValueType type;
     const char* format;
@@ -169,7 +169,7 @@ TEST_F(TSpinEditTest, TextThatDoesNotConvert) {
   EXPECT_FALSE(edit->Thousands());
 }
 
-TEST_F(TSpinEditTest, TypedValuesAreCroppedToTheLimitsAsAsked) {
+TEST_F(SpinEdit, TypedValuesAreCroppedToTheLimitsAsAsked) {
   edit->SetMinValue(1);
   edit->SetMaxValue(10);
   edit->SetCheckMinValue(true);
@@ -189,7 +189,7 @@ TEST_F(TSpinEditTest, TypedValuesAreCroppedToTheLimitsAsAsked) {
   EXPECT_EQ(edit->Text(), L"10");
 }
 
-TEST_F(TSpinEditTest, SteppingByButtonsKeysAndWheel) {
+TEST_F(SpinEdit, SteppingByButtonsKeysAndWheel) {
   edit->SetIncrement(5);
   edit->SetMaxValue(12);
   edit->SetCheckMaxValue(true);
@@ -208,7 +208,7 @@ TEST_F(TSpinEditTest, SteppingByButtonsKeysAndWheel) {
   EXPECT_EQ(seen, L"5 10 12 7 2 7 7 7 ");  // the limit holds; no arrow keys; read-only does not step
 }
 
-TEST_F(TSpinEditTest, TypedCharactersAreFiltered) {
+TEST_F(SpinEdit, TypedCharactersAreFiltered) {
   edit->SetValueType(vtFloat);
   edit->SetDisplayFormat("");
   edit->SetBeepOnError(false);
@@ -225,7 +225,7 @@ TEST_F(TSpinEditTest, TypedCharactersAreFiltered) {
   EXPECT_EQ(edit->Text(), L"f9");
 }
 
-TEST_F(TSpinEditTest, FormattedTextOnlyWithoutTheFocus) {
+TEST_F(SpinEdit, FormattedTextOnlyWithoutTheFocus) {
   auto* other = Child<TEdit>();
   edit->SetValueType(vtFloat);
   edit->SetValue(1234.5L);
@@ -239,7 +239,7 @@ TEST_F(TSpinEditTest, FormattedTextOnlyWithoutTheFocus) {
   EXPECT_EQ(edit->Text(), L"9,876.13");
 }
 
-TEST_F(TSpinEditTest, ButtonKinds) {
+TEST_F(SpinEdit, ButtonKinds) {
   auto margin = [&] { return HIWORD(SendMessageW(edit->Handle(), EM_GETMARGINS, 0, 0)); };
   EXPECT_GE(margin(), edit->ButtonContainer()->Width());
   edit->SetButtonKind(bkStandard);
@@ -261,7 +261,7 @@ TEST_F(TSpinEditTest, ButtonKinds) {
   EXPECT_EQ(margin(), 0);  // the text spans the whole edit
 }
 
-TEST_F(TSpinEditTest, ButtonSurvivesARedrawnFrame) {
+TEST_F(SpinEdit, ButtonSurvivesARedrawnFrame) {
   SetThemesActiveOverride(0);
   edit->Button()->Repaint();
   HWND box = edit->ButtonContainer()->Handle();
@@ -273,7 +273,7 @@ TEST_F(TSpinEditTest, ButtonSurvivesARedrawnFrame) {
   SetThemesActiveOverride(-1);
 }
 
-TEST_F(TSpinEditTest, HeldButtonRepeatsAfter400ThenEvery100) {
+TEST_F(SpinEdit, HeldButtonRepeatsAfter400ThenEvery100) {
   TApSpinButton* button = edit->Button();
   auto timer = std::make_unique<TFakeRepeatTimer>();
   TFakeRepeatTimer* clock = timer.get();
@@ -291,7 +291,7 @@ TEST_F(TSpinEditTest, HeldButtonRepeatsAfter400ThenEvery100) {
   EXPECT_TRUE(!clock->running && button->PressedPart() == 0);
 }
 
-TEST(ApSpinButtonTest, PartsOfBothStyles) {
+TEST(ApSpinButton, PartsOfBothStyles) {
   TApSpinButton button(nullptr);
   button.SetBounds(0, 0, 20, 20);
   struct Case {
@@ -305,7 +305,7 @@ TEST(ApSpinButtonTest, PartsOfBothStyles) {
   }
 }
 
-TEST_F(TShownFormTest, ClipboardCommandsCanBeForbidden) {
+TEST_F(ShownForm, ClipboardCommandsCanBeForbidden) {
   auto* edit = Child<TApExCustomMaskEdit>();
   edit->SetText(L"abc");
   Pump();

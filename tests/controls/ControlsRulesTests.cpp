@@ -14,7 +14,7 @@
 
 using namespace png_test;
 
-TEST_F(TShownFormTest, ControlsPublishTheirDefaults) {
+TEST_F(ShownForm, ControlsPublishTheirDefaults) {
   auto* spin = Child<TApSpinEdit>();
   ExpectPublishedDefaults(spin, {{"CheckMinValue", false},
                                  {"CheckMaxValue", false},
@@ -99,10 +99,10 @@ TEST(PngWriter, EachFilterOnItsOwnIsReadBackPixelForPixel) {
 
 namespace {
 
-class TPageRemoval : public TShownFormTest {
+class PageRemoval : public ShownForm {
  protected:
   void SetUp() override {
-    TShownFormTest::SetUp();
+    ShownForm::SetUp();
     list = Child<TApPageList>();
     list->OnChange = change.Event();
     for (auto*& page : pages) {
@@ -118,7 +118,7 @@ class TPageRemoval : public TShownFormTest {
 
 }  // namespace
 
-TEST_F(TPageRemoval, AnInactivePageLeavesTheActiveOneAndTheActiveOneItsFollower) {
+TEST_F(PageRemoval, AnInactivePageLeavesTheActiveOneAndTheActiveOneItsFollower) {
   const struct {
     int Active, Removed, Shown;  // indexes into pages; -1 for none
   } cases[] = {{0, 1, 0}, {0, 2, 0}, {2, 0, 2}, {2, 1, 2}, {1, 1, 2}, {0, 0, 1}, {2, 2, 1}};

@@ -5,14 +5,14 @@
 #include "controls/UcStdCtrls.h"
 #include "framework/FrameworkClasses.h"
 
-void TShownFormTest::SetUp() {
+void ShownForm::SetUp() {
   form = new TForm(nullptr, CreateNew);
   form->SetBounds(40, 40, 420, 300);
   form->Show();
   Pump();
 }
 
-void TShownFormTest::TearDown() {
+void ShownForm::TearDown() {
   delete form;
   Pump();
 }

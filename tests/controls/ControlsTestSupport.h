@@ -26,7 +26,7 @@ class TFn<R(A...)> {
 };
 
 // A form without form file, shown at a fixed place; freed by the fixture.
-class TShownFormTest : public testing::Test {
+class ShownForm : public testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;

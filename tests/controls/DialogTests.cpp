@@ -36,7 +36,7 @@ void ExpectCancelled(D& Dialog, bool MayFailWithoutPrinter = false) {
 
 }  // namespace
 
-TEST(DialogTest, EachDialogOpensAndCancelsChangingNothing) {
+TEST(Dialog, EachDialogOpensAndCancelsChangingNothing) {
   TOpenDialog open(nullptr);
   open.SetFilter(L"\x0422\x0435\x043A\x0441\x0442 (*.txt)|*.txt|All|*.*");
   open.SetFileName(L"\x03B1.txt");
@@ -59,7 +59,7 @@ TEST(DialogTest, EachDialogOpensAndCancelsChangingNothing) {
   EXPECT_EQ(setup.MarginLeft(), 1234);
 }
 
-TEST(DialogTest, FilterBecomesPairsOfZeroEndedTexts) {
+TEST(Dialog, FilterBecomesPairsOfZeroEndedTexts) {
   struct Case {
     const wchar_t* filter;
     WideString system;
@@ -71,7 +71,7 @@ TEST(DialogTest, FilterBecomesPairsOfZeroEndedTexts) {
   for (const Case& c : cases) EXPECT_EQ(TOpenDialog::SystemFilter(c.filter), c.system) << c.filter;
 }
 
-TEST(DialogTest, AnswerNamesOneFileOrAFolderWithNames) {
+TEST(Dialog, AnswerNamesOneFileOrAFolderWithNames) {
   TStringListW files;
   TOpenDialog::ParseFileNames(WideString(L"C:\\d\0a.txt\0\x03B2.txt\0\0", 21).c_str(), &files);
   EXPECT_EQ(files.Text(), L"C:\\d\\a.txt\r\nC:\\d\\\x03B2.txt\r\n");
@@ -81,7 +81,7 @@ TEST(DialogTest, AnswerNamesOneFileOrAFolderWithNames) {
 
 // The answer buffer comes from another module: any zero-ended run of texts must parse into
 // names without reading past its double zero.
-TEST(DialogTest, AnyAnswerBufferParsesSafely) {
+TEST(Dialog, AnyAnswerBufferParsesSafely) {
   std::mt19937 random(20261206);
   TStringListW files;
   for (int round = 0; round < 5000; ++round) {

@@ -26,28 +26,28 @@ std::unique_ptr<TPngGraphic> BlackAlpha(uint8_t a0, uint8_t a1) {
 }  // namespace
 
 TEST(PngDraw, OpaqueAndSingleColourImagesStretchIntoTheRectangle) {
-  TSurfaceCanvas s(8, 4);
-  s.canvas.StretchDraw(Rect(0, 0, 8, 4), RedBlue(false).get());
-  EXPECT_EQ(s.surface.Count(0x0000FF, 0, 0, 4, 4) + s.surface.Count(0xFF0000, 4, 0, 8, 4), 32);
+  TTestPicture s(8, 4);
+  s.Canvas()->StretchDraw(Rect(0, 0, 8, 4), RedBlue(false).get());
+  EXPECT_EQ(s.Count(0x0000FF, 0, 0, 4, 4) + s.Count(0xFF0000, 4, 0, 8, 4), 32);
 
-  s.surface.Fill(0x00FF00);
-  s.canvas.StretchDraw(Rect(0, 0, 8, 4), RedBlue(true).get());
-  EXPECT_EQ(s.surface.Count(0x0000FF, 0, 0, 4, 4) + s.surface.Count(0x00FF00, 4, 0, 8, 4), 32);  // green shows through
+  s.Fill(0x00FF00);
+  s.Canvas()->StretchDraw(Rect(0, 0, 8, 4), RedBlue(true).get());
+  EXPECT_EQ(s.Count(0x0000FF, 0, 0, 4, 4) + s.Count(0x00FF00, 4, 0, 8, 4), 32);  // green shows through
 }
 
 TEST(PngDraw, PartialAlphaBlendsAtTheImagesOwnSize) {
-  TSurfaceCanvas s(4, 2);
-  s.canvas.StretchDraw(Rect(1, 0, 4, 2), BlackAlpha(128, 0).get());
+  TTestPicture s(4, 2);
+  s.Canvas()->StretchDraw(Rect(1, 0, 4, 2), BlackAlpha(128, 0).get());
   // (0 x 128 + 255 + 127 x 255) / 256 = 127 over white; alpha 0 leaves white.
-  EXPECT_EQ(s.surface.Pixel(1, 0), 0x7F7F7Fu);
-  EXPECT_TRUE(s.surface.Pixel(2, 0) == 0xFFFFFFu && s.surface.Pixel(1, 1) == 0xFFFFFFu);  // not stretched
+  EXPECT_EQ(s.Pixel(1, 0), 0x7F7F7Fu);
+  EXPECT_TRUE(s.Pixel(2, 0) == 0xFFFFFFu && s.Pixel(1, 1) == 0xFFFFFFu);  // not stretched
 
   std::string palette = std::string("\0\0\0\xFF\xFF\xFF", 6);
   auto indexed = Load(File({Ihdr(2, 1, 8, 3), Chunk("PLTE", palette), Chunk("tRNS", std::string("\x40\xFF", 2)),
                             Idat(std::string("\0\0\1", 3)), Iend()}));
-  s.surface.Fill(0xFFFFFF);
-  s.canvas.Draw(0, 0, indexed.get());
-  EXPECT_EQ(s.surface.Pixel(0, 0), 0xBFBFBFu);  // (255 + 191 x 255) / 256
+  s.Fill(0xFFFFFF);
+  s.Canvas()->Draw(0, 0, indexed.get());
+  EXPECT_EQ(s.Pixel(0, 0), 0xBFBFBFu);  // (255 + 191 x 255) / 256
 }
 
 TEST(PngDraw, BitmapsGoInAndOutWithTheirFormatAndTransparency) {
@@ -129,13 +129,13 @@ TEST(PngFunctions, GreyKeepsWithinAByteAndLeavesGreyImagesAlone) {
 }
 
 TEST(PngFunctions, DisabledDrawingBlendsToAboutHalfAndGreys) {
-  TSurfaceCanvas s(2, 1);
+  TTestPicture s(2, 1);
   auto red = RedBlue(false);
-  DrawPngImage(red.get(), &s.canvas, Rect(0, 0, 2, 1), TPngOptions{pngBlendOnDisabled});
-  EXPECT_EQ(s.surface.Pixel(0, 0), 0x7F7FFFu);  // red at alpha 128 over white
-  s.surface.Fill(0xFFFFFF);
-  DrawPngImage(red.get(), &s.canvas, Rect(0, 0, 2, 1), TPngOptions{pngBlendOnDisabled, pngGrayscaleOnDisabled});
-  const uint32_t p = s.surface.Pixel(0, 0);
+  DrawPngImage(red.get(), s.Canvas(), Rect(0, 0, 2, 1), TPngOptions{pngBlendOnDisabled});
+  EXPECT_EQ(s.Pixel(0, 0), 0x7F7FFFu);  // red at alpha 128 over white
+  s.Fill(0xFFFFFF);
+  DrawPngImage(red.get(), s.Canvas(), Rect(0, 0, 2, 1), TPngOptions{pngBlendOnDisabled, pngGrayscaleOnDisabled});
+  const uint32_t p = s.Pixel(0, 0);
   EXPECT_TRUE(p % 0x10101 == 0 && p < 0xFFFFFF) << std::hex << p;
   EXPECT_EQ(Rgb(red->Pixels(0, 0)), 0x0000FFu);  // the image itself is unchanged
 }

@@ -32,7 +32,7 @@ class PngImageList : public testing::Test {
   }
   // The native entry drawn over white.
   static uint32_t NativePixel(TPngImageList& list, int index, int x, int y) {
-    TTestSurface surface(16, 16);
+    TTestPicture surface(16, 16);
     ImageList_Draw(list.Handle(), index, surface.DC(), 0, 0, ILD_NORMAL);
     return surface.Pixel(x, y);
   }
@@ -126,9 +126,9 @@ TEST_F(PngImageList, DisabledEntriesDrawHalfOpaqueAndGrey) {
   TPngImageList list(nullptr);
   auto red = Load(File({Ihdr(1, 1, 8, 2), Idat(std::string("\0\xFF\0\0", 4)), Iend()}));
   list.PngImages()->Add()->SetPngImage(red.get());
-  TSurfaceCanvas s(16, 16);
-  TTestSurface& surface = s.surface;
-  TCanvas& canvas = s.canvas;
+  TTestPicture s(16, 16);
+  TTestPicture& surface = s;
+  TCanvas& canvas = *s.Canvas();
   list.Draw(&canvas, 0, 0, 0, false);
   EXPECT_EQ(surface.Pixel(0, 0), 0x7F7FFFu);
   list.SetPngOptions(TPngOptions{pngBlendOnDisabled, pngGrayscaleOnDisabled});

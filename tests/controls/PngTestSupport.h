@@ -65,14 +65,6 @@ inline std::string Save(TPngGraphic& png) {
   return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
 }
 
-// A canvas on a test surface.
-struct TSurfaceCanvas {
-  explicit TSurfaceCanvas(int w, int h) : surface(w, h) { canvas.SetHandle(surface.DC()); }
-  ~TSurfaceCanvas() { canvas.SetHandle(nullptr); }
-  TTestSurface surface;
-  TCanvas canvas;
-};
-
 inline uint32_t Rgb(TColor c) { return static_cast<uint32_t>(c) & 0xFFFFFF; }
 
 }  // namespace png_test

@@ -50,7 +50,7 @@ void ExpectShowcaseTexts(TUcShowcaseForm* form) {
 
 }  // namespace
 
-TEST(ShowcaseFormTest, TypedTextGoesIntoTheWrittenFormFile) {
+TEST(ShowcaseForm, TypedTextGoesIntoTheWrittenFormFile) {
   std::unique_ptr<TUcShowcaseForm> form(New<TUcShowcaseForm>(nullptr));
   form->Show();
   Pump();

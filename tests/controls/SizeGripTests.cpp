@@ -9,10 +9,10 @@
 
 namespace {
 
-class TSizeGripTest : public TShownFormTest {
+class SizeGrip : public ShownForm {
  protected:
   void SetUp() override {
-    TShownFormTest::SetUp();
+    ShownForm::SetUp();
     target = new TApExCustomControl(form);
     target->SetBounds(10, 10, 100, 80);
     target->SetParent(form);
@@ -33,7 +33,7 @@ struct TThemesOverride {
 
 }  // namespace
 
-TEST_F(TSizeGripTest, ClassicCornerAndHitTest) {
+TEST_F(SizeGrip, ClassicCornerAndHitTest) {
   TSizeGrip grip(target);
   EXPECT_EQ(grip.GripRect(), (TRect{85, 65, 100, 80}));
   EXPECT_TRUE(HitTest(85, 65) == HTBOTTOMRIGHT && HitTest(84, 70) == HTCLIENT && HitTest(90, 64) == HTCLIENT);
@@ -47,7 +47,7 @@ TEST_F(TSizeGripTest, ClassicCornerAndHitTest) {
   EXPECT_EQ(HitTest(130, 70), HTBOTTOMRIGHT);
 }
 
-TEST_F(TSizeGripTest, UnhookingKeepsALaterHook) {
+TEST_F(SizeGrip, UnhookingKeepsALaterHook) {
   auto* first = new TSizeGrip(nullptr);
   first->SetTargetControl(target);
   auto* second = new TSizeGrip(nullptr);
@@ -66,7 +66,7 @@ TEST_F(TSizeGripTest, UnhookingKeepsALaterHook) {
   Pump();
 }
 
-TEST(SizeGripTest, TargetFreedFirstLeavesTheGripUnhooked) {
+TEST(SizeGripTarget, TargetFreedFirstLeavesTheGripUnhooked) {
   auto* target = new TForm(nullptr, CreateNew);
   target->SetBounds(50, 50, 160, 120);
   target->Show();
@@ -78,7 +78,7 @@ TEST(SizeGripTest, TargetFreedFirstLeavesTheGripUnhooked) {
   EXPECT_TRUE(grip.TargetControl() == nullptr && !grip.Hooked() && grip.GripRect().IsEmpty());
 }
 
-TEST_F(TSizeGripTest, ThemedGripFollowsTheVisualStyle) {
+TEST_F(SizeGrip, ThemedGripFollowsTheVisualStyle) {
   const TRect classic{85, 65, 100, 80};
   for (int themes : {0, 1}) {
     TThemesOverride override(themes);
@@ -96,7 +96,7 @@ TEST_F(TSizeGripTest, ThemedGripFollowsTheVisualStyle) {
   }
 }
 
-TEST_F(TSizeGripTest, ClassicDrawingOfBothStyles) {
+TEST_F(SizeGrip, ClassicDrawingOfBothStyles) {
   target->SetColor(TColor(0x00404040));
   TSizeGrip grip(target);
   COLORREF shadow = ColorToRGB(clBtnShadow), highlight = ColorToRGB(clBtnHighlight);

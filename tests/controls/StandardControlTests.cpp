@@ -19,7 +19,7 @@
 namespace {
 const WideString Typed = L"\x0416\x0443\x043A \x03A9\x03BC\x03AD\x03B3\x03B1 \x4E2D\x6587";  // Жук Ωμέγα 中文
 
-class StandardControlTest : public TShownFormTest {
+class StandardControl : public ShownForm {
  protected:
   template <class T>
   T* Make(int Left = 8, int Top = 8) {
@@ -31,7 +31,7 @@ class StandardControlTest : public TShownFormTest {
 };
 }  // namespace
 
-TEST_F(StandardControlTest, EditTakesTypedUnicodeAndReportsChanges) {
+TEST_F(StandardControl, EditTakesTypedUnicodeAndReportsChanges) {
   auto* edit = Make<TEdit>();
   int changes = 0;
   TFn<void(TObject*)> onChange([&](TObject*) { ++changes; });
@@ -52,7 +52,7 @@ TEST_F(StandardControlTest, EditTakesTypedUnicodeAndReportsChanges) {
   EXPECT_EQ(edit->Text(), Typed.substr(0, 3));
 }
 
-TEST_F(StandardControlTest, MemoLinesFollowItsText) {
+TEST_F(StandardControl, MemoLinesFollowItsText) {
   auto* memo = Make<TMemo>();
   TStringsW* lines = memo->Lines();
   lines->Add(L"\x03B1");
@@ -69,7 +69,7 @@ TEST_F(StandardControlTest, MemoLinesFollowItsText) {
   EXPECT_EQ(lines->Count(), 3);
 }
 
-TEST_F(StandardControlTest, CheckBoxStepsThroughItsStatesOnClicks) {
+TEST_F(StandardControl, CheckBoxStepsThroughItsStatesOnClicks) {
   auto* check = Make<TCheckBox>();
   check->SetCaption(Typed);
   int clicks = 0;
@@ -87,7 +87,7 @@ TEST_F(StandardControlTest, CheckBoxStepsThroughItsStatesOnClicks) {
   EXPECT_EQ(clicks, 5);
 }
 
-TEST_F(StandardControlTest, RadioButtonsOfOneParentExcludeEachOther) {
+TEST_F(StandardControl, RadioButtonsOfOneParentExcludeEachOther) {
   auto* a = Make<TRadioButton>(8, 8);
   auto* b = Make<TRadioButton>(8, 30);
   auto* group = Make<TGroupBox>(150, 8);
@@ -99,7 +99,7 @@ TEST_F(StandardControlTest, RadioButtonsOfOneParentExcludeEachOther) {
   EXPECT_TRUE(c->Checked());  // another parent
 }
 
-TEST_F(StandardControlTest, ButtonsAnswerEnterEscapeAndSetTheModalResult) {
+TEST_F(StandardControl, ButtonsAnswerEnterEscapeAndSetTheModalResult) {
   auto* ok = Make<TButton>();
   ok->SetDefault(true);
   ok->SetModalResult(mrOk);
@@ -116,7 +116,7 @@ TEST_F(StandardControlTest, ButtonsAnswerEnterEscapeAndSetTheModalResult) {
   EXPECT_EQ(form->ModalResult(), mrOk);
 }
 
-TEST_F(StandardControlTest, LabelSizesToItsTextAndFocusesItsControl) {
+TEST_F(StandardControl, LabelSizesToItsTextAndFocusesItsControl) {
   auto* label = Make<TLabel>();
   auto* edit = Make<TEdit>(100, 8);
   label->SetCaption(L"&\x0424\x0430\x0439\x043B");  // &Файл
@@ -129,7 +129,7 @@ TEST_F(StandardControlTest, LabelSizesToItsTextAndFocusesItsControl) {
   EXPECT_EQ(label->FocusControl(), nullptr);
 }
 
-TEST_F(StandardControlTest, ScrollBarKeepsItsPositionInRange) {
+TEST_F(StandardControl, ScrollBarKeepsItsPositionInRange) {
   auto* bar = Make<TScrollBar>();
   int changes = 0;
   TFn<void(TObject*)> onChange([&](TObject*) { ++changes; });
@@ -150,7 +150,7 @@ TEST_F(StandardControlTest, ScrollBarKeepsItsPositionInRange) {
   EXPECT_EQ(GetScrollPos(bar->Handle(), SB_CTL), 60);
 }
 
-TEST_F(StandardControlTest, UpDownStepsItsAssociateWithinRange) {
+TEST_F(StandardControl, UpDownStepsItsAssociateWithinRange) {
   auto* edit = Make<TEdit>();
   auto* updown = Make<TUpDown>(130, 8);
   updown->SetMin(-2);
@@ -165,7 +165,7 @@ TEST_F(StandardControlTest, UpDownStepsItsAssociateWithinRange) {
   EXPECT_EQ(updown->Associate(), nullptr);
 }
 
-TEST_F(StandardControlTest, SpeedButtonsOfAGroupStayDownOneAtATime) {
+TEST_F(StandardControl, SpeedButtonsOfAGroupStayDownOneAtATime) {
   auto* a = Make<TSpeedButton>(8, 8);
   auto* b = Make<TSpeedButton>(40, 8);
   a->SetGroupIndex(1);
@@ -187,7 +187,7 @@ TEST_F(StandardControlTest, SpeedButtonsOfAGroupStayDownOneAtATime) {
 }
 
 // Typed into the window, the text comes back through the control and through a form file.
-TEST_F(StandardControlTest, TypedTextComesBackThroughAFormFile) {
+TEST_F(StandardControl, TypedTextComesBackThroughAFormFile) {
   struct Case {
     TWinControl* (*make)(TForm* Form);
     HWND (*input)(TWinControl* Control);
@@ -216,7 +216,7 @@ TEST_F(StandardControlTest, TypedTextComesBackThroughAFormFile) {
   }
 }
 
-TEST_F(StandardControlTest, ChosenComboItemBecomesTheTextAndASelect) {
+TEST_F(StandardControl, ChosenComboItemBecomesTheTextAndASelect) {
   auto* combo = Make<TComboBox>();
   combo->Items()->Add(L"\x03B1");
   combo->Items()->Add(Typed);
@@ -261,7 +261,7 @@ void ClickTab(TPageControl* Control, int Index) {
 
 }  // namespace
 
-TEST_F(StandardControlTest, PageControlShowsThePageOfTheClickedTab) {
+TEST_F(StandardControl, PageControlShowsThePageOfTheClickedTab) {
   auto* pages = Make<TPageControl>();
   pages->SetBounds(8, 8, 300, 200);
   std::vector<TTabSheet*> sheets;
@@ -316,7 +316,7 @@ TEST_F(StandardControlTest, PageControlShowsThePageOfTheClickedTab) {
   EXPECT_EQ(TabTexts(pages).size(), 2u);
 }
 
-TEST_F(StandardControlTest, PageControlComesBackThroughAFormFile) {
+TEST_F(StandardControl, PageControlComesBackThroughAFormFile) {
   auto* pages = Make<TPageControl>();
   pages->SetName("Pages");
   for (const wchar_t* name : {L"A", L"B"}) {

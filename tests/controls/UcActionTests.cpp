@@ -30,10 +30,10 @@ class TUcTestButton : public TButton {
 };
 HV_PUBLISH(TUcTestButton) {}
 
-class UcActionTest : public TShownFormTest {
+class UcAction : public ShownForm {
  protected:
   void SetUp() override {
-    TShownFormTest::SetUp();
+    ShownForm::SetUp();
     action = new TUcAction(form);
     action->SetCaption(Cyrillic);
     action->SetHint(L"short|" + Greek);
@@ -47,7 +47,7 @@ class UcActionTest : public TShownFormTest {
 
 }  // namespace
 
-TEST_F(UcActionTest, LinkedControlShowsTheExactCaptionAndHint) {
+TEST_F(UcAction, LinkedControlShowsTheExactCaptionAndHint) {
   button->SetAction(action);
   EXPECT_EQ(UcControl_GetText(button), Cyrillic);
   EXPECT_EQ(UcControl_GetHint(button), L"short|" + Greek);
@@ -62,7 +62,7 @@ TEST_F(UcActionTest, LinkedControlShowsTheExactCaptionAndHint) {
   button->SetAction(nullptr);
 }
 
-TEST_F(UcActionTest, LinkFollowsOnlyAnExactlySharedValue) {
+TEST_F(UcAction, LinkFollowsOnlyAnExactlySharedValue) {
   std::unique_ptr<TControlActionLink> link(UcControl_CreateActionLink(button));
   link->SetAction(action);
   UcControl_SetText(button, Cyrillic);
@@ -82,14 +82,14 @@ TEST_F(UcActionTest, LinkFollowsOnlyAnExactlySharedValue) {
   link->SetAction(nullptr);
 }
 
-TEST_F(UcActionTest, StoredTestsFollowTheLink) {
+TEST_F(UcAction, StoredTestsFollowTheLink) {
   button->SetAction(action);
   EXPECT_FALSE(UcControl_IsCaptionStored(button) || UcControl_IsHintStored(button));
   UcControl_SetHint(button, L"own");
   EXPECT_TRUE(UcControl_IsHintStored(button) && UcControl_IsCaptionStored(new TLabel(form)));
 }
 
-TEST_F(UcActionTest, ActionChangeWithDefaultsKeepsTextsOfTheControlsOwn) {
+TEST_F(UcAction, ActionChangeWithDefaultsKeepsTextsOfTheControlsOwn) {
   struct Case {
     const wchar_t* text;
     const wchar_t* hint;
@@ -112,7 +112,7 @@ TEST_F(UcActionTest, ActionChangeWithDefaultsKeepsTextsOfTheControlsOwn) {
   }
 }
 
-TEST_F(UcActionTest, AssignTakesTextAndHintOfAControl) {
+TEST_F(UcAction, AssignTakesTextAndHintOfAControl) {
   UcControl_SetText(button, Greek);
   UcControl_SetHint(button, Cyrillic);
   TUcAction copy(nullptr);

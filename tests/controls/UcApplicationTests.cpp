@@ -6,7 +6,7 @@
 #include "controls/UcForms.h"
 #include "framework/StdCtrls.h"
 
-TEST(UcApplicationTest, TitleIsTheApplicationWindowsText) {
+TEST(UcApplication, TitleIsTheApplicationWindowsText) {
   TUcApplication* app = UcApplication();
   WideString previous = app->Title();
   const WideString title =
@@ -18,9 +18,9 @@ TEST(UcApplicationTest, TitleIsTheApplicationWindowsText) {
   app->SetTitle(previous);
 }
 
-class UcApplicationHintTest : public TShownFormTest {};
+class UcApplicationHint : public ShownForm {};
 
-TEST_F(UcApplicationHintTest, HintIsTheLongPartOfTheHintUnderTheMouse) {
+TEST_F(UcApplicationHint, HintIsTheLongPartOfTheHintUnderTheMouse) {
   auto* edit = Child<TEdit>();
   UcControl_SetHint(form, L"\x0424\x043E\x0440\x043C\x0430|\x0414\x043B\x0438\x043D\x043D\x0430\x044F");
   SendMessageW(edit->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
@@ -34,14 +34,14 @@ TEST_F(UcApplicationHintTest, HintIsTheLongPartOfTheHintUnderTheMouse) {
   EXPECT_EQ(Application->Hint(), L"");
 }
 
-TEST(UcApplicationTest, LeavingAHookRemovedElsewhereRaisesNothing) {
+TEST(UcApplication, LeavingAHookRemovedElsewhereRaisesNothing) {
   auto* app = new TUcApplication(nullptr);
   Application->UnhookMainWindow(TWindowHook(app, &TUcApplication::MainWindowHook));
   EXPECT_NO_THROW(delete app);
 }
 
 // Through the program's own message loop, as typed keys arrive.
-TEST_F(UcApplicationHintTest, CharactersThroughTheMessageLoopArriveWhole) {
+TEST_F(UcApplicationHint, CharactersThroughTheMessageLoopArriveWhole) {
   auto* edit = Child<TEdit>();
   for (wchar_t c : WideString(L"\x0416A\x03A9\x4E2D")) PostMessageW(edit->Handle(), WM_CHAR, c, 1);
   Pump();

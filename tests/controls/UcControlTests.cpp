@@ -38,14 +38,14 @@ const WideString Greek = L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1";  /
 
 }  // namespace
 
-TEST(UcHintTest, ShortAndLongPartsSplitAtTheFirstBar) {
+TEST(UcHint, ShortAndLongPartsSplitAtTheFirstBar) {
   EXPECT_EQ(Joined(
                 {L"Save|Saves the file", L"|long only", L"short only|", L"a|b|c"},
                 [](const wchar_t* h) { return WideShortHint(h) + L"/" + WideLongHint(h); }, ";"),
             "Save/Saves the file;/long only;short only/;a/b|c");
 }
 
-TEST_F(TShownFormTest, ControlHintIsTheFirstHintUpTheParents) {
+TEST_F(ShownForm, ControlHintIsTheFirstHintUpTheParents) {
   auto* panel = Child<TPanel>();
   auto* edit = Child<TEdit>(panel);
   EXPECT_EQ(WideControlHint(edit), L"");
@@ -57,14 +57,14 @@ TEST_F(TShownFormTest, ControlHintIsTheFirstHintUpTheParents) {
   EXPECT_EQ(UcControl_GetHint(edit), Cyrillic);
 }
 
-TEST_F(TShownFormTest, WindowTextEndsWhereTheCopyEnded) {
+TEST_F(ShownForm, WindowTextEndsWhereTheCopyEnded) {
   auto* probe = Child<TTextProbe>();
   UcControl_SetText(probe, Greek);
   probe->ExtraLength = 5;
   EXPECT_EQ(UcControl_GetText(probe), Greek);
 }
 
-TEST_F(TShownFormTest, TextSetBeforeTheWindowShowsInItAndSurvivesRecreation) {
+TEST_F(ShownForm, TextSetBeforeTheWindowShowsInItAndSurvivesRecreation) {
   auto* probe = new TTextProbe(form);
   UcControl_SetText(probe, Cyrillic + Greek);
   probe->SetParent(form);
@@ -77,7 +77,7 @@ TEST_F(TShownFormTest, TextSetBeforeTheWindowShowsInItAndSurvivesRecreation) {
   EXPECT_EQ(UcControl_GetText(probe), Greek);
 }
 
-TEST(UcCharMessageTest, CharacterOfAMessage) {
+TEST(UcCharMessage, CharacterOfAMessage) {
   TMessage m;
   m.Msg = WM_CHAR;
   for (const auto& [wparam, ch] :
@@ -90,7 +90,7 @@ TEST(UcCharMessageTest, CharacterOfAMessage) {
   EXPECT_EQ(m.WParam, 0x0436u);
 }
 
-TEST_F(TShownFormTest, HintOfAControlWithAnActionShowsTheShortcut) {
+TEST_F(ShownForm, HintOfAControlWithAnActionShowsTheShortcut) {
   auto* list = Child<TUcListBox>();
   TUcAction action(form);
   action.SetHint(Cyrillic + L"|" + Greek);

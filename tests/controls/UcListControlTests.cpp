@@ -12,7 +12,7 @@ const WideString Word2 = L"\x0410\x0440\x0431\x0443\x0437";                 // �
 const WideString Alpha = L"\x0391\x03BB\x03C6\x03B1";                       // Αλφα
 const WideString Beta = L"\x0392\x03B7\x03C4\x03B1";                        // Βητα
 
-class UcListControlTest : public TShownFormTest {
+class UcListControl : public ShownForm {
  protected:
   TUcComboBox* NewCombo(TComboBoxStyle Style) {
     auto* combo = new TUcComboBox(form);
@@ -30,7 +30,7 @@ class UcListControlTest : public TShownFormTest {
 
 }  // namespace
 
-TEST_F(UcListControlTest, RecreatedComboKeepsItemsSelectionAndText) {
+TEST_F(UcListControl, RecreatedComboKeepsItemsSelectionAndText) {
   auto* combo = NewCombo(csDropDown);
   combo->SetItemIndex(2);
   combo->SetText(Alpha + L"!");
@@ -43,7 +43,7 @@ TEST_F(UcListControlTest, RecreatedComboKeepsItemsSelectionAndText) {
   EXPECT_EQ(combo->Text(), combo->Items()->Strings(combo->ItemIndex()));
 }
 
-TEST_F(UcListControlTest, SavedIndexPastTheEndSelectsTheLastItem) {
+TEST_F(UcListControl, SavedIndexPastTheEndSelectsTheLastItem) {
   struct Case {
     int items, index, expected;
   } cases[] = {{3, 10, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
@@ -58,7 +58,7 @@ TEST_F(UcListControlTest, SavedIndexPastTheEndSelectsTheLastItem) {
   }
 }
 
-TEST_F(UcListControlTest, ItemListErrorsAreExact) {
+TEST_F(UcListControl, ItemListErrorsAreExact) {
   auto* list = NewList();
   list->Items()->Add(Alpha);
   EXPECT_EQ(MessageOf<EStringListError>([&] { (void)list->Items()->Strings(5); }), L"List index out of bounds (5)");
@@ -77,7 +77,7 @@ TEST_F(UcListControlTest, ItemListErrorsAreExact) {
   EXPECT_EQ(list->Items()->Count(), 1);
 }
 
-TEST_F(UcListControlTest, TypingCompletesFromTheItemsKeepingTheTypedCase) {
+TEST_F(UcListControl, TypingCompletesFromTheItemsKeepingTheTypedCase) {
   auto* combo = NewCombo(csDropDown);
   int selects = 0;
   TFn<void(TObject*)> onSelect([&](TObject*) { ++selects; });
@@ -102,7 +102,7 @@ TEST_F(UcListControlTest, TypingCompletesFromTheItemsKeepingTheTypedCase) {
   EXPECT_TRUE(combo->Text() == L"\x0430" && combo->ItemIndex() == -1);
 }
 
-TEST_F(UcListControlTest, IncrementalSearchStartsAgainAfterAPause) {
+TEST_F(UcListControl, IncrementalSearchStartsAgainAfterAPause) {
   auto* combo = NewCombo(csDropDownList);
   combo->Items()->Add(L"\x0391\x03C1\x03C4\x03B1");  // Αρτα
   DWORD now = 1000;
@@ -123,7 +123,7 @@ TEST_F(UcListControlTest, IncrementalSearchStartsAgainAfterAPause) {
   EXPECT_EQ(combo->SearchText(), L"\x03B2");
 }
 
-TEST_F(UcListControlTest, UniqueSearchFindsOnlyASingleMatch) {
+TEST_F(UcListControl, UniqueSearchFindsOnlyASingleMatch) {
   auto* combo = NewCombo(csDropDown);
   combo->HandleNeeded();
   EXPECT_EQ(ComboFindString(combo, L"\x0430", -1), 0);
@@ -133,7 +133,7 @@ TEST_F(UcListControlTest, UniqueSearchFindsOnlyASingleMatch) {
   EXPECT_EQ(ComboFindUniqueString(combo, L"x"), -1);
 }
 
-TEST_F(UcListControlTest, ListKeepsItemsObjectsAndSelectionThroughEditsAndANewWindow) {
+TEST_F(UcListControl, ListKeepsItemsObjectsAndSelectionThroughEditsAndANewWindow) {
   auto* list = NewList();
   list->SetHeight(40);
   TObject* marks[3] = {list, form, Application};
@@ -152,7 +152,7 @@ TEST_F(UcListControlTest, ListKeepsItemsObjectsAndSelectionThroughEditsAndANewWi
   EXPECT_TRUE(list->Items()->Strings(0) == L"\x0391" && list->Items()->Objects(0) == marks[0]);
 }
 
-TEST_F(UcListControlTest, VirtualListAsksForItsTexts) {
+TEST_F(UcListControl, VirtualListAsksForItsTexts) {
   auto* list = NewList();
   list->SetStyle(lbVirtual);
   TFn<void(TWinControl*, int, WideString&)> data(
@@ -169,7 +169,7 @@ TEST_F(UcListControlTest, VirtualListAsksForItsTexts) {
   EXPECT_EQ(list->Count(), 0);
 }
 
-TEST_F(UcListControlTest, CheckListKeepsMarksThroughChangesAndANewWindow) {
+TEST_F(UcListControl, CheckListKeepsMarksThroughChangesAndANewWindow) {
   auto* check = Child<TUcCheckListBox>();
   for (const WideString& s : {Alphabet, Word2, Alpha, Beta}) check->Items()->Add(s);
   check->SetAllowGrayed(true);
@@ -192,7 +192,7 @@ TEST_F(UcListControlTest, CheckListKeepsMarksThroughChangesAndANewWindow) {
   EXPECT_TRUE(clicks == 1 && check->State(2) == cbUnchecked);
 }
 
-TEST_F(UcListControlTest, SelectionCopiesIntoAnyListControl) {
+TEST_F(UcListControl, SelectionCopiesIntoAnyListControl) {
   auto* combo = NewCombo(csDropDownList);
   combo->SetItemIndex(3);
   auto* list = NewList();
@@ -206,7 +206,7 @@ TEST_F(UcListControlTest, SelectionCopiesIntoAnyListControl) {
   EXPECT_EQ(check->Items()->Text(), Beta + L"\r\n" + Alpha + L"\r\n");
 }
 
-TEST_F(UcListControlTest, TypingOpensTheListAndAWholeItemClosesIt) {
+TEST_F(UcListControl, TypingOpensTheListAndAWholeItemClosesIt) {
   auto* combo = NewCombo(csDropDown);
   combo->SetAutoDropDown(true);
   combo->SetAutoCloseUp(true);

@@ -20,7 +20,7 @@ WideString NativeText(HMENU Menu, int Position) {
 }
 }  // namespace
 
-TEST(UcShortCutTextTest, ModifiersInTheirOrderThenTheKey) {
+TEST(UcShortCutText, ModifiersInTheirOrderThenTheKey) {
   EXPECT_EQ(Joined({Keys('K', scCtrl | scShift), Keys(VK_F5, scAlt), Keys('7', scAlt | scCtrl), Keys(VK_DELETE, 0),
                     Keys(VK_RETURN, scCtrl), Keys(VK_BACK, scAlt)},
                    [](TShortCut s) { return ShortCutToWideText(s); }),
@@ -29,7 +29,7 @@ TEST(UcShortCutTextTest, ModifiersInTheirOrderThenTheKey) {
   EXPECT_EQ(ShortCutToWideText(Keys(VK_NEXT, scCtrl)), ShortCutToText(Keys(VK_NEXT, scCtrl)));
 }
 
-TEST(UcHotKeyTest, StripRemovesEachMarkAndKeepsADoubledOne) {
+TEST(UcHotKey, StripRemovesEachMarkAndKeepsADoubledOne) {
   auto strip = [](bool FarEast) { return [=](const wchar_t* c) { return StripMenuHotKeys(c, FarEast); }; };
   EXPECT_EQ(Joined({L"Save &As...", L"Fish && Chips", L"Open (&O)", L"end&", L"&&&x"}, strip(false)),
             "Save As...|Fish & Chips|Open (O)|end|&x");
@@ -37,7 +37,7 @@ TEST(UcHotKeyTest, StripRemovesEachMarkAndKeepsADoubledOne) {
   EXPECT_EQ(Joined({L"Open (&O)", L"(&O) first", L"Open (&OX)"}, strip(true)), "Open | first|Open (OX)");
 }
 
-TEST(UcHotKeyTest, CaptionsCompareWithoutTheirMarks) {
+TEST(UcHotKey, CaptionsCompareWithoutTheirMarks) {
   EXPECT_TRUE(SameMenuCaption(L"&" + Open, Open) && SameMenuCaption(L"&File", L"fi&le"));
   EXPECT_TRUE(!SameMenuCaptionExact(L"&File", L"fi&le") && SameMenuCaptionExact(L"&File", L"Fi&le"));
   EXPECT_FALSE(SameMenuCaption(L"File", L"Files"));
@@ -49,9 +49,9 @@ TEST(UcHotKeyTest, CaptionsCompareWithoutTheirMarks) {
   EXPECT_EQ(destination, L"Other");
 }
 
-class UcMenuTest : public TShownFormTest {};
+class UcMenu : public ShownForm {};
 
-TEST_F(UcMenuTest, PopupEntriesShowTheShortcutAndMenuBarEntriesDoNot) {
+TEST_F(UcMenu, PopupEntriesShowTheShortcutAndMenuBarEntriesDoNot) {
   auto* menu = new TMainMenu(form);
   auto* top = new TUcMenuItem(menu);
   top->SetCaption(Greek);
@@ -70,7 +70,7 @@ TEST_F(UcMenuTest, PopupEntriesShowTheShortcutAndMenuBarEntriesDoNot) {
   EXPECT_EQ(NativeText(top->Handle(), 0), Greek + Open + L"\tShift+Ctrl+O");
 }
 
-TEST_F(UcMenuTest, ActionGivesItsCaptionUnlessTheItemHasOne) {
+TEST_F(UcMenu, ActionGivesItsCaptionUnlessTheItemHasOne) {
   TUcAction action(form);
   action.SetCaption(L"&" + Open);
   action.SetHint(Greek);
@@ -87,7 +87,7 @@ TEST_F(UcMenuTest, ActionGivesItsCaptionUnlessTheItemHasOne) {
   item->SetAction(nullptr);
 }
 
-TEST_F(UcMenuTest, OwnerDrawnItemDrawsItsTextAndShortcut) {
+TEST_F(UcMenu, OwnerDrawnItemDrawsItsTextAndShortcut) {
   auto* popup = new TPopupMenu(form);
   popup->SetOwnerDraw(true);
   auto* item = new TUcMenuItem(popup);
@@ -116,7 +116,7 @@ TEST_F(UcMenuTest, OwnerDrawnItemDrawsItsTextAndShortcut) {
   EXPECT_FALSE(inked(211, 220));
 }
 
-TEST_F(UcMenuTest, SelectedPopupItemGivesTheApplicationItsLongHint) {
+TEST_F(UcMenu, SelectedPopupItemGivesTheApplicationItsLongHint) {
   auto* popup = new TPopupMenu(form);
   auto* item = new TUcMenuItem(popup);
   item->SetCaption(Open);

@@ -14,12 +14,12 @@ const uint32_t White = 0xFFFFFF;
 
 // The middle of a cell, where its background shows in every row the glyph leaves free: the
 // top row of a cell is above every glyph of these fonts.
-uint32_t CellBackground(const TTestSurface& S, const TRect& Cell) {
+uint32_t CellBackground(const TTestPicture& S, const TRect& Cell) {
   return S.Pixel(Cell.Left + (Cell.Right - Cell.Left) / 2, Cell.Top);
 }
 
 // The x range of the ink in a band of rows (Left = Right = -1 without ink).
-std::pair<int, int> InkColumns(const TTestSurface& S, int Left, int Top, int Right, int Bottom, uint32_t Background) {
+std::pair<int, int> InkColumns(const TTestPicture& S, int Left, int Top, int Right, int Bottom, uint32_t Background) {
   int first = -1, last = -1;
   for (int x = Left; x < Right; ++x)
     for (int y = Top; y < Bottom; ++y)
@@ -83,7 +83,7 @@ TEST(EditPaint, EveryTenthLineAndTheCaretLineCarryNumbers) {
   edit.Gutter()->SetShowLineNumbers(true);
   const int gw = edit.GutterWidth(), th = edit.TextHeight();
   const uint32_t face = RGBOf(edit.Gutter()->Color());
-  auto width = [&](const TTestSurface& s, int line) {
+  auto width = [&](const TTestPicture& s, int line) {
     auto ink = InkColumns(s, 0, (line - 1) * th, gw - 2, line * th, face);
     return ink.first < 0 ? 0 : ink.second - ink.first + 1;
   };
@@ -395,7 +395,7 @@ TEST(EditPaint, AnItalicLastTokenKeepsItsOverhang) {
   char best = 0;
   int reach = 0;
   for (char c : std::string("fWTVYKXZ")) {
-    TTestSurface free(4 * cw, th, White);
+    TTestPicture free(4 * cw, th, White);
     TheTextDrawer& drawer = *edit.TextDrawer();
     drawer.SetStyle({fsItalic});
     drawer.BeginDrawing(free.DC());

@@ -44,11 +44,11 @@ class TEditorHost {
   }
 
   // What the screen shows of the client area.
-  std::unique_ptr<TTestSurface> Capture() {
+  std::unique_ptr<TTestPicture> Capture() {
     Settle();
     RECT client{};
     GetClientRect(Wnd(), &client);
-    auto s = std::make_unique<TTestSurface>(client.right, client.bottom, 0x123456);
+    auto s = std::make_unique<TTestPicture>(client.right, client.bottom, 0x123456);
     HDC dc = GetDC(Wnd());
     BitBlt(s->DC(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     ReleaseDC(Wnd(), dc);
@@ -87,7 +87,7 @@ class TEditorHost {
 inline uint32_t RGBOf(TColor Color) { return ColorToRGB(Color); }
 
 // Pixels in a rectangle of the surface that differ from a colour.
-inline int InkIn(const TTestSurface& S, const TRect& R, uint32_t Background) {
+inline int InkIn(const TTestPicture& S, const TRect& R, uint32_t Background) {
   int n = 0;
   for (int y = std::max(R.Top, 0); y < std::min(R.Bottom, S.Height()); ++y)
     for (int x = std::max(R.Left, 0); x < std::min(R.Right, S.Width()); ++x)
@@ -96,7 +96,7 @@ inline int InkIn(const TTestSurface& S, const TRect& R, uint32_t Background) {
 }
 
 // Pixels in a rectangle of exactly one colour.
-inline int CountIn(const TTestSurface& S, const TRect& R, uint32_t Color) {
+inline int CountIn(const TTestPicture& S, const TRect& R, uint32_t Color) {
   return S.Count(Color, std::max(R.Left, 0), std::max(R.Top, 0), std::min(R.Right, S.Width()),
                  std::min(R.Bottom, S.Height()));
 }

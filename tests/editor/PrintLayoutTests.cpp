@@ -156,7 +156,7 @@ class BandTest : public ::testing::Test {
     SetClock(previousClock_);
     canvas_.SetHandle(nullptr);
   }
-  TTestSurface surface_{2358, 600};
+  TTestPicture surface_{2358, 600};
   TCanvas canvas_;
   TFixedClock clock_;
   TClock* previousClock_ = nullptr;

@@ -47,9 +47,9 @@ class PreviewTest : public ::testing::Test {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     UpdateWindow(preview_->Handle());
   }
-  std::unique_ptr<TTestSurface> Capture() {  // what the screen shows of the client area
+  std::unique_ptr<TTestPicture> Capture() {  // what the screen shows of the client area
     Settle();
-    auto s = std::make_unique<TTestSurface>(preview_->ClientWidth(), preview_->ClientHeight());
+    auto s = std::make_unique<TTestPicture>(preview_->ClientWidth(), preview_->ClientHeight());
     HDC dc = GetDC(preview_->Handle());
     BitBlt(s->DC(), 0, 0, s->Width(), s->Height(), dc, 0, 0, SRCCOPY);
     ReleaseDC(preview_->Handle(), dc);

@@ -31,8 +31,8 @@ class TFakePrinter : public TPrinter {
       if (cap == index) return value;
     return 0;
   }
-  TTestSurface& Surface() {
-    if (!surface_) surface_ = std::make_unique<TTestSurface>(m_.PageW, m_.PageH);
+  TTestPicture& Surface() {
+    if (!surface_) surface_ = std::make_unique<TTestPicture>(m_.PageW, m_.PageH);
     return *surface_;
   }
 
@@ -53,5 +53,5 @@ class TFakePrinter : public TPrinter {
  private:
   size_t count_;
   TFakeMetrics m_;
-  std::unique_ptr<TTestSurface> surface_;
+  std::unique_ptr<TTestPicture> surface_;
 };

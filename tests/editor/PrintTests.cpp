@@ -56,7 +56,7 @@ class PrintTest : public ::testing::Test {
 
   TFakePrinter printer_;
   TTxtEditPrint print_;
-  TTestSurface page_{800, 1130};
+  TTestPicture page_{800, 1130};
   TCanvas canvas_;
   std::vector<std::string> events_;
   std::vector<std::pair<int, int>> lines_;
@@ -227,7 +227,7 @@ TEST_F(PrintTest, APageDrawnOnAFreshCanvasUsesTheLayoutsFont) {
   const auto* m = print_.Margins();
   const int rows = print_.LineHeight() * 2, cols = print_.CharWidth() * 20;
   const int inked = page_.Count(0xFFFFFF, m->PLeft, m->PTop, m->PLeft + cols, m->PTop + rows);
-  TTestSurface second{800, 1130};
+  TTestPicture second{800, 1130};
   TCanvas fresh;
   fresh.SetHandle(second.DC());
   print_.PrintToCanvas(&fresh, 1);

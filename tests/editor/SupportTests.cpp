@@ -199,17 +199,10 @@ struct NotifiedOwner : TComponent {
   }
 };
 
-// A canvas drawing on a test surface.
-struct SurfaceCanvas {
-  explicit SurfaceCanvas(TTestSurface& s) { canvas.SetHandle(s.DC()); }
-  ~SurfaceCanvas() { canvas.SetHandle(nullptr); }
-  TCanvas canvas;
-};
-
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
 // Rows of a column band that hold a colour.
-std::pair<int, int> RowsWith(const TTestSurface& s, uint32_t color) {
+std::pair<int, int> RowsWith(const TTestPicture& s, uint32_t color) {
   int first = -1, last = -1;
   for (int y = 0; y < s.Height(); ++y)
     for (int x = 0; x < s.Width(); ++x)
@@ -237,22 +230,16 @@ TEST(Glyph, TheBuiltInPictureIsDrawnCentredWithItsMaskTransparent) {
   ASSERT_NE(glyph.InternalGlyph(), nullptr);
   const int w = glyph.InternalGlyph()->Width(), h = glyph.InternalGlyph()->Height();
 
-  TTestSurface tall(w + 4, h + 10, 0xFFFFFF);
-  {
-    SurfaceCanvas sc(tall);
-    glyph.Draw(&sc.canvas, 2, 0, h + 10);
-  }
+  TTestPicture tall(w + 4, h + 10, 0xFFFFFF);
+  { glyph.Draw(tall.Canvas(), 2, 0, h + 10); }
   EXPECT_EQ(tall.Count(0x00FF00), 0);    // the mask colour shows nothing
   auto rows = RowsWith(tall, 0x800000);  // the ink: navy
   EXPECT_GE(rows.first, 5);
   EXPECT_LT(rows.second, 5 + h);
 
   // A line lower than the picture shows the middle band.
-  TTestSurface low(w + 4, h / 2, 0xFFFFFF);
-  {
-    SurfaceCanvas sc(low);
-    glyph.Draw(&sc.canvas, 0, 0, h / 2);
-  }
+  TTestPicture low(w + 4, h / 2, 0xFFFFFF);
+  { glyph.Draw(low.Canvas(), 0, 0, h / 2); }
   EXPECT_GT(low.Count(0x800000), 0);
 }
 
@@ -266,11 +253,8 @@ TEST(Glyph, AUserPictureWins) {
   glyph.SetGlyph(&own);
   glyph.SetMaskColor(clFuchsia);
 
-  TTestSurface s(8, 4, 0xFFFFFF);
-  {
-    SurfaceCanvas sc(s);
-    glyph.Draw(&sc.canvas, 0, 0, 4);
-  }
+  TTestPicture s(8, 4, 0xFFFFFF);
+  { glyph.Draw(s.Canvas(), 0, 0, 4); }
   EXPECT_EQ(s.Count(0x0000FF), 5 * 4 - 1);
   EXPECT_EQ(s.Pixel(0, 0), 0xFFFFFFu);  // the mask colour
 }
@@ -279,9 +263,8 @@ TEST(Glyph, AMissingResourceIsAnError) {
   EXPECT_THROW(TTxtGlyph(Module(), L"NoSuchBitmap", clLime), EResNotFound);
   TTxtGlyph none(Module(), L"", clLime);
   EXPECT_EQ(none.InternalGlyph(), nullptr);
-  TTestSurface s(4, 4, 0xFFFFFF);
-  SurfaceCanvas sc(s);
-  none.Draw(&sc.canvas, 0, 0, 4);  // nothing to draw
+  TTestPicture s(4, 4, 0xFFFFFF);
+  none.Draw(s.Canvas(), 0, 0, 4);  // nothing to draw
   EXPECT_EQ(s.Count(0xFFFFFF), 16);
 }
 
@@ -296,12 +279,11 @@ TEST(InternalImage, StripsOfOneResourceShareTheBitmap) {
 
   // Image 3, centred on a taller line, is the fourth cell of the strip.
   const int w = b.Width(), h = b.Height();
-  TTestSurface s(w, h + 6, 0x123456);
+  TTestPicture s(w, h + 6, 0x123456);
   {
-    SurfaceCanvas sc(s);
-    b.Draw(&sc.canvas, 3, 0, 0, h + 6);
-    b.Draw(&sc.canvas, 10, 0, 0, h + 6);  // outside the strip: nothing
-    b.Draw(&sc.canvas, -1, 0, 0, h + 6);
+    b.Draw(s.Canvas(), 3, 0, 0, h + 6);
+    b.Draw(s.Canvas(), 10, 0, 0, h + 6);  // outside the strip: nothing
+    b.Draw(s.Canvas(), -1, 0, 0, h + 6);
   }
   TCanvas* strip = b.Images()->Canvas();
   for (int y = 0; y < h; ++y)

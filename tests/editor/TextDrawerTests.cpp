@@ -31,7 +31,7 @@ int AdvanceOfM(TFont& font, TFontStyles style) {
 }
 
 // The rightmost column in a band of rows holding a pixel other than the background.
-int RightmostInk(const TTestSurface& s, int top, int bottom, uint32_t background) {
+int RightmostInk(const TTestPicture& s, int top, int bottom, uint32_t background) {
   for (int x = s.Width() - 1; x >= 0; --x)
     for (int y = top; y < bottom; ++y)
       if (s.Pixel(x, y) != background) return x;
@@ -73,7 +73,7 @@ TEST(TextDrawer, EveryStyleAdvancesByTheSameCells) {
   TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
   const int cell = drawer.GetCharWidth();
   const int row = drawer.GetCharHeight();
-  TTestSurface surface(cell * 8, row * 3);
+  TTestPicture surface(cell * 8, row * 3);
   drawer.SetForeColor(clBlack);
   drawer.SetBackColor(clWhite);
   drawer.BeginDrawing(surface.DC());
@@ -99,7 +99,7 @@ TEST(TextDrawer, ExtraSpacingWidensEveryCellOnce) {
   drawer.SetCharExtra(6);
   const int cell = drawer.GetCharWidth();
   const int row = drawer.GetCharHeight();
-  TTestSurface surface(cell * 12, row);
+  TTestPicture surface(cell * 12, row);
   drawer.SetForeColor(clBlack);
   drawer.BeginDrawing(surface.DC());
   drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), "     M", 6);
@@ -118,7 +118,7 @@ TEST(TextDrawer, OpaqueDrawingFillsTheRectangleWithTheBackColour) {
   TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
   const int cell = drawer.GetCharWidth();
   const int row = drawer.GetCharHeight();
-  TTestSurface surface(cell * 6, row);
+  TTestPicture surface(cell * 6, row);
   drawer.BeginDrawing(surface.DC());
   drawer.SetBackColor(TColor(0x0000FF));
   drawer.SetForeColor(TColor(0x00FF00));
@@ -144,7 +144,7 @@ TEST(TextDrawer, VariantHandlesLiveOnlyWhileUsed) {
     b.ReleaseTemporaryResources();
     EXPECT_LT(GdiObjectCount(), used);
     // Drawing again brings back the variant in use, with the same cell.
-    TTestSurface surface(a.GetCharWidth() * 3, a.GetCharHeight());
+    TTestPicture surface(a.GetCharWidth() * 3, a.GetCharHeight());
     a.BeginDrawing(surface.DC());
     EXPECT_EQ(GetCurrentObject(surface.DC(), OBJ_FONT), a.FontStock().FontHandle());
     a.SetForeColor(clBlack);

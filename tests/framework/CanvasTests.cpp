@@ -10,13 +10,6 @@
 
 namespace {
 
-// A canvas drawing on a test surface.
-struct TSurfaceCanvas {
-  TSurfaceCanvas(int Width, int Height) : surface(Width, Height) { canvas.SetHandle(surface.DC()); }
-  TTestSurface surface;
-  TCanvas canvas;
-};
-
 constexpr uint32_t white = 0xFFFFFF;
 constexpr uint32_t red = 0x0000FF;
 constexpr uint32_t blue = 0xFF0000;
@@ -55,8 +48,8 @@ class TRecordingGraphic : public TGraphic {
 }  // namespace
 
 TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
-  TSurfaceCanvas drawing(20, 20);
-  auto& [surface, canvas] = drawing;
+  TTestPicture surface(20, 20);
+  TCanvas& canvas = *surface.Canvas();
   canvas.Brush()->SetColor(clRed);
   canvas.FillRect(Rect(5, 5, 15, 10));
   for (int y = 0; y < 20; ++y)
@@ -67,8 +60,8 @@ TEST(Canvas, FillRectPaintsExactlyTheRectangle) {
 }
 
 TEST(Canvas, RectangleFrameAndInterior) {
-  TSurfaceCanvas drawing(12, 12);
-  auto& [surface, canvas] = drawing;
+  TTestPicture surface(12, 12);
+  TCanvas& canvas = *surface.Canvas();
   canvas.Pen()->SetColor(clBlue);
   canvas.Brush()->SetColor(clYellow);
   canvas.Rectangle(Rect(2, 3, 9, 10));
@@ -86,7 +79,7 @@ TEST(Canvas, RectangleFrameAndInterior) {
 }
 
 TEST(Canvas, CopyRectBetweenCanvases) {
-  TTestSurface from(10, 10), to(10, 10);
+  TTestPicture from(10, 10), to(10, 10);
   TCanvas source, dest;
   source.SetHandle(from.DC());
   dest.SetHandle(to.DC());
@@ -101,8 +94,8 @@ TEST(Canvas, CopyRectBetweenCanvases) {
 }
 
 TEST(Canvas, TextWithOpaqueAndClearBrush) {
-  TSurfaceCanvas drawing(120, 40);
-  auto& [surface, canvas] = drawing;
+  TTestPicture surface(120, 40);
+  TCanvas& canvas = *surface.Canvas();
   canvas.Font()->SetName(L"Tahoma");
   canvas.Font()->SetSize(12);
   canvas.Font()->SetColor(clBlack);
@@ -128,8 +121,8 @@ TEST(Canvas, TextWithOpaqueAndClearBrush) {
 }
 
 TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
-  TSurfaceCanvas drawing(100, 30);
-  auto& [surface, canvas] = drawing;
+  TTestPicture surface(100, 30);
+  TCanvas& canvas = *surface.Canvas();
   canvas.Font()->SetColor(clBlack);
   canvas.Brush()->SetColor(clYellow);
   TRect box = Rect(10, 5, 30, 20);
@@ -143,7 +136,7 @@ TEST(Canvas, TextRectClipsAndFillsItsRectangle) {
 }
 
 TEST(Canvas, ChangedObjectsAreTakenOutOfTheDCBeforeTheyAreFreed) {
-  TTestSurface surface(40, 20);
+  TTestPicture surface(40, 20);
   int base = GdiObjectCount();
   {
     TCanvas canvas;
@@ -171,8 +164,8 @@ TEST(Canvas, WithoutADCDrawingIsRefused) {
 }
 
 TEST(Canvas, DrawAndStretchDrawHandTheRectangleToTheGraphic) {
-  TSurfaceCanvas drawing(4, 4);
-  auto& [surface, canvas] = drawing;
+  TTestPicture surface(4, 4);
+  TCanvas& canvas = *surface.Canvas();
   TRecordingGraphic graphic;
   canvas.Draw(1, 1, &graphic);  // empty: not drawn
   canvas.Draw(1, 1, nullptr);

@@ -134,8 +134,8 @@ void TWcGraphic::CMMouseLeave(TMessage& Message) {
   inherited::CMMouseLeave(Message);
 }
 
-TRecordingMessageBoxes& TestMessageBoxes() {
-  static TRecordingMessageBoxes boxes;
+TMessageBoxRecorder& TestMessageBoxes() {
+  static TMessageBoxRecorder boxes;
   return boxes;
 }
 

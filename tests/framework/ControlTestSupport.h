@@ -7,6 +7,7 @@
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "tests/common/MessageBoxRecorder.h"
 
 // Records calls as short texts ("down L 5,6 [Shift Left]").
 std::string ShiftText(TShiftState Shift);
@@ -91,23 +92,8 @@ class TWcGraphic : public TGraphicControl {
   }
 };
 
-// Answers message boxes without showing them and remembers what they said.
-class TRecordingMessageBoxes : public TMessageBoxHandler {
- public:
-  int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
-    Texts.push_back(Text);
-    Captions.push_back(Caption);
-    LastFlags = Flags;
-    return Answer;
-  }
-  std::vector<WideString> Texts;
-  std::vector<WideString> Captions;
-  UINT LastFlags = 0;
-  int Answer = IDOK;
-};
-
 // The message boxes of the test program (installed for every test).
-TRecordingMessageBoxes& TestMessageBoxes();
+TMessageBoxRecorder& TestMessageBoxes();
 
 // A form without form file, shown at a fixed place, freed at the end of the test.
 TForm* NewShownForm(int Width = 300, int Height = 200);

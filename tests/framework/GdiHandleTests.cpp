@@ -73,3 +73,35 @@ TEST(GdiHandles, SaveDCScopeRestoresTheState) {
   }
   EXPECT_EQ(GetTextColor(dc.Get()), RGB(1, 2, 3));
 }
+
+TEST(GdiHandles, WholeWindowDCReachesTheFrameAndIsGivenBack) {
+  HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_BORDER | WS_CAPTION, 10, 10, 120, 80, nullptr, nullptr,
+                             nullptr, nullptr);
+  ASSERT_NE(wnd, nullptr);
+  int base = GdiObjectCount();
+  {
+    TWholeWindowDC whole(wnd);
+    TWindowDC client(wnd);
+    ASSERT_TRUE(whole && client);
+    EXPECT_EQ(GdiObjectCount(), base + 2);
+    // The whole window's DC starts at the window's corner, the client DC inside the frame.
+    POINT wholeOrigin{}, clientOrigin{};
+    GetDCOrgEx(whole.Get(), &wholeOrigin);
+    GetDCOrgEx(client.Get(), &clientOrigin);
+    EXPECT_LT(wholeOrigin.y, clientOrigin.y);
+    TWindowDC moved = std::move(whole);
+    EXPECT_FALSE(whole);
+    EXPECT_EQ(GdiObjectCount(), base + 2);
+    // GetDCEx with DCX_WINDOW reaches the same corner.
+    TWindowDC ex(wnd, nullptr, DCX_WINDOW | DCX_CACHE);
+    ASSERT_TRUE(ex);
+    POINT exOrigin{};
+    GetDCOrgEx(ex.Get(), &exOrigin);
+    EXPECT_EQ(exOrigin.y, wholeOrigin.y);
+    EXPECT_EQ(GdiObjectCount(), base + 3);
+    ex.Reset();
+    EXPECT_EQ(GdiObjectCount(), base + 2);
+  }
+  EXPECT_EQ(GdiObjectCount(), base);
+  DestroyWindow(wnd);
+}

@@ -76,7 +76,7 @@ MEASUREITEMSTRUCT MeasureRequest(TMenuItem* item) {
   return mis;
 }
 
-DRAWITEMSTRUCT DrawRequest(TMenuItem* item, const TTestSurface& surface) {
+DRAWITEMSTRUCT DrawRequest(TMenuItem* item, const TTestPicture& surface) {
   DRAWITEMSTRUCT dis{};
   dis.CtlType = ODT_MENU;
   dis.itemData = reinterpret_cast<ULONG_PTR>(item);
@@ -426,7 +426,7 @@ TEST(OwnerDrawMenu, MeasureAndDrawGoThroughTheItems) {
   mis.itemData = reinterpret_cast<ULONG_PTR>(&stranger);
   EXPECT_FALSE(Send(menu, WM_MEASUREITEM, mis));
 
-  TTestSurface surface(120, 24, 0x00FF00);
+  TTestPicture surface(120, 24, 0x00FF00);
   DRAWITEMSTRUCT dis = DrawRequest(item, surface);
   dis.itemState = ODS_SELECTED;
   ASSERT_TRUE(Send(menu, WM_DRAWITEM, dis));
@@ -463,7 +463,7 @@ TEST(OwnerDrawMenu, HandlersReplaceTheFrameworksDrawing) {
   EXPECT_EQ(mis.itemWidth, 77u);
   EXPECT_EQ(mis.itemHeight, 33u);
 
-  TTestSurface surface(40, 20);
+  TTestPicture surface(40, 20);
   DRAWITEMSTRUCT dis = DrawRequest(item, surface);
   item->OnDrawItem = TMenuDrawItemEvent(&painter, &Painter::Plain);
   dis.itemState = ODS_SELECTED;
@@ -523,7 +523,7 @@ TEST(MenuImages, AMenuWithImagesDrawsItsItemsWithThem) {
   menu->SetImages(images);
   EXPECT_EQ(Narrow(Entries(menu->Handle())), "[o]");
 
-  TTestSurface surface(100, 20);
+  TTestPicture surface(100, 20);
   DRAWITEMSTRUCT dis = DrawRequest(item, surface);
   ASSERT_TRUE(Send(*menu, WM_DRAWITEM, dis));
   EXPECT_EQ(surface.Count(0xFF0000, 0, 0, 20, 20), 16 * 16);
@@ -545,7 +545,7 @@ TEST(MenuImages, AnItemBitmapIsShownBesideTheCaption) {
   EXPECT_NE(info.hbmpItem, nullptr);
 
   menu.SetOwnerDraw(true);
-  TTestSurface surface(100, 20);
+  TTestPicture surface(100, 20);
   DRAWITEMSTRUCT dis = DrawRequest(item, surface);
   ASSERT_TRUE(Send(menu, WM_DRAWITEM, dis));
   EXPECT_EQ(surface.Count(0x0000FF, 0, 0, 20, 20), 12 * 12);

@@ -8,6 +8,7 @@
 #include "framework/Icon.h"
 #include "framework/Picture.h"
 #include "framework/Streams.h"
+#include "tests/common/TestPicture.h"
 #include "tests/framework/Raised.h"
 #include "tests/framework/GraphicsTestSupport.h"
 
@@ -31,15 +32,9 @@ HICON MakeRedSquareIcon() {
   return CreateIconIndirect(&info);
 }
 
-// Draws a graphic on yellow and reads a pixel back.
-struct TYellowSurface {
-  TBitmap target;
-  TYellowSurface() {
-    target.SetSize(40, 40);
-    target.Canvas()->Brush()->SetColor(clYellow);
-    target.Canvas()->FillRect(Rect(0, 0, 40, 40));
-  }
-  uint32_t At(int x, int y) { return static_cast<uint32_t>(target.Canvas()->Pixels(x, y)); }
+// A yellow picture to draw graphics on.
+struct TYellowSurface : TTestPicture {
+  TYellowSurface() : TTestPicture(40, 40, 0x00FFFF) {}
 };
 
 WideString TempFile(const wchar_t* name) {
@@ -71,7 +66,7 @@ TEST(Icon, HandleSizeAndDrawing) {
     EXPECT_EQ(icon.Height(), 16);
     {
       TYellowSurface s;
-      s.target.Canvas()->Draw(10, 10, &icon);
+      s.Canvas()->Draw(10, 10, &icon);
       EXPECT_EQ(s.At(14, 14), red);
       EXPECT_EQ(s.At(21, 21), red);
       EXPECT_EQ(s.At(13, 13), yellow);
@@ -111,8 +106,8 @@ TEST(Icon, IcoFilesRoundTrip) {
   EXPECT_EQ(stream.Position(), stream.Size());
   EXPECT_EQ(loaded.Width(), 16);
   TYellowSurface a, b;
-  a.target.Canvas()->Draw(0, 0, &icon);
-  b.target.Canvas()->Draw(0, 0, &loaded);
+  a.Canvas()->Draw(0, 0, &icon);
+  b.Canvas()->Draw(0, 0, &loaded);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x) ASSERT_EQ(b.At(x, y), a.At(x, y)) << x << "," << y;
 

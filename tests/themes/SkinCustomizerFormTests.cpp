@@ -4,6 +4,7 @@
 
 #include "framework/Actions.h"
 #include "framework/Application.h"
+#include "tests/common/MessageBoxRecorder.h"
 #include "tests/themes/CustomizerTestSupport.h"
 #include "themes/SkinCustomizerForm.h"
 #include "themes/SkinToolbar.h"
@@ -17,22 +18,6 @@ void pump() {
     DispatchMessageW(&msg);
   }
 }
-
-class TAnswer : public TMessageBoxHandler {
- public:
-  explicit TAnswer(int A) : answer(A) { old = Application->SetMessageBoxHandler(this); }
-  ~TAnswer() override { Application->SetMessageBoxHandler(old); }
-  int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
-    Asked.push_back(Caption + L"|" + Text);
-    EXPECT_EQ(Flags, UINT(MB_OKCANCEL | MB_ICONWARNING));
-    return answer;
-  }
-  std::vector<WideString> Asked;
-
- private:
-  int answer;
-  TMessageBoxHandler* old;
-};
 
 // The dialog as tests reach it, with the keys of the form.
 class TTestCustomizeForm : public TSkinCustomizeForm {
@@ -196,7 +181,7 @@ TEST(SkinCustomizeForm, ShortcutReassigned) {
   };
   for (auto& c : cases) {
     TDialog d;
-    TAnswer answer(c.Answer);
+    TMessageBoxRecorder answer(c.Answer);
     d.Dialog->lbShortcuts->SetItemIndex(c.Selected);
     d.Dialog->ShortcutSelected(nullptr);
     EXPECT_EQ(d.Dialog->HotKey1->HotKey(), d.MenuItem(c.Selected)->ShortCut());
@@ -208,11 +193,13 @@ TEST(SkinCustomizeForm, ShortcutReassigned) {
     EXPECT_EQ(d.MenuItem(0)->ShortCut(), c.New);
     EXPECT_EQ(d.MenuItem(1)->ShortCut(), c.Open);
     EXPECT_EQ(d.OpenAction->ShortCut(), c.Action);
-    ASSERT_EQ(static_cast<int>(answer.Asked.size()), c.Asked);
+    ASSERT_EQ(static_cast<int>(answer.Texts.size()), c.Asked);
     if (c.Asked) {
-      EXPECT_EQ(answer.Asked[0],
-                L"Change Shortcut|The shortcut is already being used by the \"Open\" command. Do you want to "
-                L"reassign it to the \"New\" command?");
+      EXPECT_EQ(answer.Captions[0], L"Change Shortcut");
+      EXPECT_EQ(answer.Texts[0],
+                L"The shortcut is already being used by the \"Open\" command. Do you want to reassign it to the "
+                L"\"New\" command?");
+      EXPECT_EQ(answer.LastFlags, UINT(MB_OKCANCEL | MB_ICONWARNING));
     }
   }
 }

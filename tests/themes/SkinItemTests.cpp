@@ -130,13 +130,13 @@ TEST(SkinItemViewer, SizesAlongAndAcrossTheToolbar) {
     item->SetCaption(L"Wide");
     TSkinItemViewer* v = f.Add(item);
     int w0, h0, w, h;
-    v->CalcSize(&pic.canvas, w0, h0);
+    v->CalcSize(pic.Canvas(), w0, h0);
     item->SetMargins(9);  // longer along a horizontal toolbar, wider across a vertical one
-    v->CalcSize(&pic.canvas, w, h);
+    v->CalcSize(pic.Canvas(), w, h);
     EXPECT_EQ(TPoint(w, h), TPoint(w0 + 9, h0)) << vertical;
     item->SetCustomWidth(50);
     item->SetCustomHeight(30);
-    v->CalcSize(&pic.canvas, w, h);
+    v->CalcSize(pic.Canvas(), w, h);
     EXPECT_EQ(TPoint(w, h), vertical ? TPoint(30, 50) : TPoint(50, 30));
   }
 }
@@ -149,9 +149,9 @@ TEST(SkinItemViewer, MenuShortcutComesFromTheTabOrTheShortcut) {
   TSkinItemViewer* v = f.Add(item);
   EXPECT_EQ(v->GetWideCaptionText() + L"|" + v->GetShortCutText(), L"Open|Alt+Q");
   int w1, h1, w2, h2;
-  v->CalcSize(&pic.canvas, w1, h1);
+  v->CalcSize(pic.Canvas(), w1, h1);
   item->SetCaption(L"Open\tAlt+QQQ&Q");
-  v->CalcSize(&pic.canvas, w2, h2);
+  v->CalcSize(pic.Canvas(), w2, h2);
   EXPECT_EQ(w2 - w1, pic.TextWidth(L"QQQ"));  // measured without the accelerator mark
   item->SetCaption(L"Open\t");                // nothing after the tab: the shortcut's own text
   item->SetShortCut(ShortCut(L'O', {ssCtrl}));
@@ -197,7 +197,7 @@ TEST(SkinItemViewer, PaintRunsTheDrawEventsAroundEveryStage) {
     log.Default = c.Default;
     TSkinItemViewer* v = f.Add(item);
     theme.Calls.clear();
-    v->Paint(&pic.canvas, {0, 0, 120, 24}, false, false, false);
+    v->Paint(pic.Canvas(), {0, 0, 120, 24}, false, false, false);
     EXPECT_EQ(theme.Names(), c.Expected) << c.Toolbar << c.Split << c.Image << c.Label;
   }
 }
@@ -224,8 +224,8 @@ TEST(SkinItemViewer, CaptionFormatAndPushedOffset) {
     item->SetAlignment(c.Alignment);
     log.Bind(item);
     TSkinItemViewer* v = f.Add(item);
-    v->Paint(&pic.canvas, {0, 0, 120, 24}, false, false, false);
-    v->Paint(&pic.canvas, {0, 0, 120, 24}, true, true, false);
+    v->Paint(pic.Canvas(), {0, 0, 120, 24}, false, false, false);
+    v->Paint(pic.Canvas(), {0, 0, 120, 24}, true, true, false);
     ASSERT_EQ(log.CaptionRects.size(), 2u);
     EXPECT_EQ(log.Formats[0] & c.Format, c.Format) << int(c.Wrapping);
     EXPECT_EQ(log.CaptionRects[1].TopLeft(),
@@ -244,13 +244,13 @@ struct TCaptionPlace {
 // The rightmost column holding ink of the text drawn at X in the font, unclipped.
 int InkEnd(TFont* Font, const WideString& Text, int X) {
   TItemPicture pic(400, 40);
-  pic.canvas.Font()->Assign(Font);
-  pic.canvas.Brush()->SetStyle(bsClear);
-  pic.canvas.TextOut(X, 5, Text);
+  pic.Canvas()->Font()->Assign(Font);
+  pic.Canvas()->Brush()->SetStyle(bsClear);
+  pic.Canvas()->TextOut(X, 5, Text);
   int end = -1;
   for (int x = 0; x < 400; ++x)
     for (int y = 0; y < 40; ++y)
-      if (GetPixel(pic.dc.Get(), x, y) != 0xFFFFFF) end = x;
+      if (GetPixel(pic.DC(), x, y) != 0xFFFFFF) end = x;
   return end;
 }
 
@@ -264,12 +264,12 @@ TEST(SkinItemViewer, MenuCaptionsAreDrawnWhole) {
     item->SetCaption(text);
     TCaptionPlace place;
     item->OnDrawCaption = TSkinDrawTextEvent(&place, &TCaptionPlace::Caption);
-    f.Add(item)->Paint(&pic.canvas, {0, 0, 300, 24}, false, false, false);
-    const COLORREF background = GetPixel(pic.dc.Get(), place.Rect.Right + 30, place.Rect.Top + 2);
+    f.Add(item)->Paint(pic.Canvas(), {0, 0, 300, 24}, false, false, false);
+    const COLORREF background = GetPixel(pic.DC(), place.Rect.Right + 30, place.Rect.Top + 2);
     int end = -1;
     for (int x = place.Rect.Left; x < place.Rect.Right + 20; ++x)
       for (int y = place.Rect.Top; y < place.Rect.Bottom; ++y)
-        if (GetPixel(pic.dc.Get(), x, y) != background) end = x;
+        if (GetPixel(pic.DC(), x, y) != background) end = x;
     EXPECT_EQ(end, InkEnd(f.view.ViewFont(), text, place.Rect.Left)) << WideToUtf8(text);
   }
 }
@@ -281,11 +281,11 @@ TEST(SkinItemViewer, SubmenuArrowSitsBesideItsOwnItem) {
   TSkinView f(false);
   auto* sub = new TSkinSubmenuItem(nullptr);
   sub->SetCaption(L"More");
-  f.Add(sub)->Paint(&pic.canvas, {0, 40, 120, 64}, false, false, false);
+  f.Add(sub)->Paint(pic.Canvas(), {0, 40, 120, 64}, false, false, false);
   auto inked = [&](int X0, int Y0, int X1, int Y1) {
     int n = 0;
     for (int y = Y0; y < Y1; ++y)
-      for (int x = X0; x < X1; ++x) n += GetPixel(pic.dc.Get(), x, y) != 0xFFFFFF;
+      for (int x = X0; x < X1; ++x) n += GetPixel(pic.DC(), x, y) != 0xFFFFFF;
     return n;
   };
   EXPECT_GT(inked(108, 48, 115, 57), 5);  // right of the item, around its middle (52)

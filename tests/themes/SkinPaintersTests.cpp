@@ -17,13 +17,9 @@
 
 namespace {
 
-struct TPaintPicture {
-  explicit TPaintPicture(int W = 60, int H = 40, COLORREF Fill = 0x00FF00) : pic(W, H, Fill) {
-    canvas.SetHandle(pic.DC());
-  }
-  ~TPaintPicture() { canvas.SetHandle(nullptr); }
-  TTestPicture pic;
-  TCanvas canvas;
+// A green picture, the colour no painter uses.
+struct TPaintPicture : TTestPicture {
+  explicit TPaintPicture(int W = 60, int H = 40, COLORREF Fill = 0x00FF00) : TTestPicture(W, H, Fill) {}
 };
 
 TEST(SkinPainters, ArrowTrianglePointsRightOrDown) {
@@ -53,7 +49,7 @@ TEST(SkinPainters, ThemedCheckBoxHandsItsFlagsToTheTheme) {
                {false, true, true, true, cbChecked, 4 | 1}};
   for (const auto& c : cases) {
     TPaintPicture p;
-    DrawSkinCheckBox(&p.canvas, {0, 0, 13, 13}, c.Enabled, thtUi, c.Focused, c.Pushed, c.Hot, c.State);
+    DrawSkinCheckBox(p.Canvas(), {0, 0, 13, 13}, c.Enabled, thtUi, c.Focused, c.Pushed, c.Hot, c.State);
     EXPECT_EQ(TSkinRecordingTheme::Log().back().Op + std::to_string(TSkinRecordingTheme::Log().back().Extra),
               "FrameControl" + std::to_string(c.Flags));
   }
@@ -66,8 +62,8 @@ TEST(SkinPainters, ClassicButtonFrames) {
   } cases[] = {{true, false, false, clBtnShadow, clBtnFace}, {false, true, true, clWindowFrame, clBtnShadow}};
   for (const auto& c : cases) {
     TPaintPicture p(40, 20);
-    DrawSkinButton(&p.canvas, {0, 0, 40, 20}, true, c.Pushed, false, c.Checked, c.Default, thtNone, SkinButtonFace);
-    EXPECT_EQ(std::tuple(p.pic.At(0, 0), p.pic.At(1, 1), p.pic.At(20, 10)),
+    DrawSkinButton(p.Canvas(), {0, 0, 40, 20}, true, c.Pushed, false, c.Checked, c.Default, thtNone, SkinButtonFace);
+    EXPECT_EQ(std::tuple(p.At(0, 0), p.At(1, 1), p.At(20, 10)),
               std::tuple(Sys(c.Corner), Sys(c.Inner), Sys(clBtnFace)));
   }
 }
@@ -75,32 +71,32 @@ TEST(SkinPainters, ClassicButtonFrames) {
 TEST(SkinPainters, ThemedButtonsGoToTheThemeAndHotOnesAreBlended) {
   TSkinThemeScope scope;
   TPaintPicture idle(40, 20), hot(40, 20);
-  DrawSkinButton(&idle.canvas, {0, 0, 40, 20}, true, true, false, false, false, thtUi, SkinButtonFace);
+  DrawSkinButton(idle.Canvas(), {0, 0, 40, 20}, true, true, false, false, false, thtUi, SkinButtonFace);
   ASSERT_EQ(TSkinRecordingTheme::Ops(), "Button");
   const TUiItemInfo& i = TSkinRecordingTheme::Log()[0].Info;
   EXPECT_EQ(std::tuple(i.ViewType, i.ItemOptions, i.HoverKind, i.Pushed, i.Selected),
             std::tuple(0x1001, 0x21u, uint8_t(2), uint8_t(1), uint8_t(1)));
   TSkinRecordingTheme::Log().clear();
-  DrawSkinButton(&hot.canvas, {0, 0, 40, 20}, true, false, true, false, false, thtUi, SkinButtonFace);
+  DrawSkinButton(hot.Canvas(), {0, 0, 40, 20}, true, false, true, false, false, thtUi, SkinButtonFace);
   ASSERT_EQ(TSkinRecordingTheme::Ops(), "Button");
   EXPECT_EQ(TSkinRecordingTheme::Log()[0].Info.Pushed, 0);
   // What the theme painted is blended towards white; the untouched green stays.
   TPaintPicture plain(40, 20);
   TUiItemInfo info = TSkinRecordingTheme::Log()[0].Info;
-  CurrentTheme->PaintButton(&plain.canvas, {0, 0, 40, 20}, info);
+  CurrentTheme->PaintButton(plain.Canvas(), {0, 0, 40, 20}, info);
   int blended = 0, kept = 0;
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 40; ++x) {
-      uint32_t a = plain.pic.At(x, y), b = hot.pic.At(x, y);
+      uint32_t a = plain.At(x, y), b = hot.At(x, y);
       if (a == 0x00FF00)
         kept += b == 0x00FF00;
       else
         blended += (b & 0xFF) >= (a & 0xFF) && b != a;
     }
   EXPECT_GT(blended, 0);
-  EXPECT_EQ(kept, plain.pic.Count({0, 0, 40, 20}, 0x00FF00));
+  EXPECT_EQ(kept, plain.Count({0, 0, 40, 20}, 0x00FF00));
   TSkinRecordingTheme::Log().clear();
-  DrawSkinButton(&hot.canvas, {0, 0, 40, 20}, true, false, false, false, false, thtUi, SkinButtonDockBackground);
+  DrawSkinButton(hot.Canvas(), {0, 0, 40, 20}, true, false, false, false, false, thtUi, SkinButtonDockBackground);
   EXPECT_EQ(TSkinRecordingTheme::Ops() + std::to_string(TSkinRecordingTheme::Log()[0].Extra), "Dock1");
 }
 
@@ -109,24 +105,24 @@ TEST(SkinPainters, EditFrameKeepsItsInsideWhenAsked) {
   for (bool hot : {false, true}) {
     TSkinRecordingTheme::Log().clear();
     TPaintPicture p(40, 20);
-    DrawSkinEditFrame(&p.canvas, {0, 0, 40, 20}, true, hot, thtUi, true);
+    DrawSkinEditFrame(p.Canvas(), {0, 0, 40, 20}, true, hot, thtUi, true);
     EXPECT_EQ(TSkinRecordingTheme::Log()[0].Op + char('0' + TSkinRecordingTheme::Log()[0].Info.HoverKind),
               hot ? "EditFrame2" : "EditFrame0");
     int inset = hot ? 1 : 2;
-    EXPECT_EQ(p.pic.Count({inset, inset, 40 - inset, 20 - inset}, 0x00FF00), (40 - 2 * inset) * (20 - 2 * inset));
-    EXPECT_NE(p.pic.At(0, 0), 0x00FF00u);
+    EXPECT_EQ(p.Count({inset, inset, 40 - inset, 20 - inset}, 0x00FF00), (40 - 2 * inset) * (20 - 2 * inset));
+    EXPECT_NE(p.At(0, 0), 0x00FF00u);
   }
 }
 
 TEST(SkinPainters, ListItems) {
   TPaintPicture sel(40, 16);
-  DrawSkinListItem(&sel.canvas, {0, 0, 40, 16}, true, thtNone, true, false);
-  EXPECT_EQ(sel.pic.At(20, 8), Sys(clHighlight));
-  EXPECT_EQ(sel.canvas.Font()->Color(), clHighlightText);
-  EXPECT_LT(sel.pic.Count({0, 0, 40, 1}, Sys(clHighlight)), 30);  // the dotted focus frame
+  DrawSkinListItem(sel.Canvas(), {0, 0, 40, 16}, true, thtNone, true, false);
+  EXPECT_EQ(sel.At(20, 8), Sys(clHighlight));
+  EXPECT_EQ(sel.Canvas()->Font()->Color(), clHighlightText);
+  EXPECT_LT(sel.Count({0, 0, 40, 1}, Sys(clHighlight)), 30);  // the dotted focus frame
   TSkinThemeScope scope;
-  DrawSkinListItem(&sel.canvas, {0, 0, 40, 16}, true, thtUi, false, false);
-  DrawSkinListItem(&sel.canvas, {0, 0, 40, 16}, false, thtUi, true, true);
+  DrawSkinListItem(sel.Canvas(), {0, 0, 40, 16}, true, thtUi, false, false);
+  DrawSkinListItem(sel.Canvas(), {0, 0, 40, 16}, false, thtUi, true, true);
   EXPECT_EQ(TSkinRecordingTheme::Ops(), "Button");  // only the selected one
 }
 
@@ -141,16 +137,16 @@ TEST(SkinPainters, ImageWithShadowStandsAboveItsShadow) {
   bmp.Canvas()->FillRect({2, 2, 6, 6});
   list.AddMasked(&bmp, clWhite);
   TPaintPicture p(20, 20, 0xFFFFFF);
-  DrawImageWithShadow(&p.canvas, {6, 6, 14, 14}, &list, 0);
-  EXPECT_EQ(p.pic.At(7, 7), 0xFF0000u);  // the image, one up and left: (5..9)
-  uint32_t shadow = p.pic.At(12, 12);    // the second shadow, one down and right: grey
+  DrawImageWithShadow(p.Canvas(), {6, 6, 14, 14}, &list, 0);
+  EXPECT_EQ(p.At(7, 7), 0xFF0000u);  // the image, one up and left: (5..9)
+  uint32_t shadow = p.At(12, 12);    // the second shadow, one down and right: grey
   EXPECT_TRUE(shadow != 0xFFFFFFu && (shadow & 0xFF) == ((shadow >> 8) & 0xFF));
 }
 
 TEST(SkinPainters, ParentBackgroundComesFromTheParent) {
   TPaintPicture orphan(10, 10);
-  DrawParentBackground(nullptr, orphan.pic.DC(), {0, 0, 10, 10});
-  EXPECT_EQ(orphan.pic.At(5, 5), Sys(clBtnFace));
+  DrawParentBackground(nullptr, orphan.DC(), {0, 0, 10, 10});
+  EXPECT_EQ(orphan.At(5, 5), Sys(clBtnFace));
 
   auto form = std::make_unique<TForm>(nullptr, CreateNew);
   form->SetColor(clRed);
@@ -158,8 +154,8 @@ TEST(SkinPainters, ParentBackgroundComesFromTheParent) {
   child->SetParent(form.get());
   child->HandleNeeded();
   TPaintPicture p(40, 30);
-  DrawParentBackground(child, p.pic.DC(), {0, 0, 40, 30});
-  EXPECT_EQ(p.pic.At(10, 10), 0x0000FFu);  // the form erased in its own red
+  DrawParentBackground(child, p.DC(), {0, 0, 40, 30});
+  EXPECT_EQ(p.At(10, 10), 0x0000FFu);  // the form erased in its own red
 }
 
 TEST(SkinPainters, WindowPlacementRoundTrip) {

@@ -151,7 +151,7 @@ TEST(SkinItemViewer, ASplitItemKeepsItsButtonPushedWhileTheMouseIsTracked) {
       for (bool tracking : {true, false}) {
         view.SetMouseTracking(tracking);
         TUiItemInfo info;
-        viewer->FillItemInfo(&pic.canvas, info);
+        viewer->FillItemInfo(pic.Canvas(), info);
         // Without an open sub-menu only tracking pushes the button.
         EXPECT_EQ(info.Pushed != 0, tracking) << index << tracking;
       }

@@ -1,10 +1,10 @@
 // The four tab styles by their pixels: the pane under the tabs and single tabs.
 #include <gtest/gtest.h>
 
+#include "framework/VisualStyles.h"
 #include "tests/themes/SkinPictureSupport.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
-#include "themes/UiUxThemes.h"
 
 namespace {
 

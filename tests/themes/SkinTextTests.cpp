@@ -15,26 +15,13 @@ namespace {
 
 const WideString kPrivet = L"\x041F\x0440\x0438\x0432\x0435\x0442";  // "Privet" in Cyrillic
 
-// A white picture with a canvas in black 10-point Tahoma on it.
-struct TTextPicture {
-  TTextPicture(int W = 200, int H = 200) : pic(W, H) {
-    canvas.SetHandle(pic.DC());
-    canvas.Font()->SetName(L"Tahoma");
-    canvas.Font()->SetSize(10);
-    canvas.Font()->SetColor(clBlack);
+// A white picture with its canvas in black 10-point Tahoma.
+struct TTextPicture : TTestPicture {
+  TTextPicture(int W = 200, int H = 200) : TTestPicture(W, H) {
+    Canvas()->Font()->SetName(L"Tahoma");
+    Canvas()->Font()->SetSize(10);
+    Canvas()->Font()->SetColor(clBlack);
   }
-  ~TTextPicture() { canvas.SetHandle(nullptr); }
-  // The bounds of the pixels of colour C (empty when there are none).
-  TRect BoundsOf(uint32_t C, const TRect& Area) const {
-    TRect b{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-    for (int y = Area.Top; y < Area.Bottom; ++y)
-      for (int x = Area.Left; x < Area.Right; ++x)
-        if (pic.At(x, y) == C)
-          b = {std::min(b.Left, x), std::min(b.Top, y), std::max(b.Right, x + 1), std::max(b.Bottom, y + 1)};
-    return b.Left == INT_MAX ? TRect{} : b;
-  }
-  TTestPicture pic;
-  TCanvas canvas;
 };
 
 // The UTF-8 bytes of a text, each widened as the ANSI code page reads it (or one unit per byte).
@@ -64,16 +51,16 @@ TEST(SkinText, Utf8CaptionsNarrowExactlyBack) {
 TEST(SkinText, Utf8PrefixDrawsTheWordAndOnlyAtTheStart) {
   TTextPicture a, b;
   TRect ra{0, 0, 200, 40}, rb = ra;
-  DrawWideText(&a.canvas, L"utf8=" + Widened(kPrivet, true), ra, 0, clNone, gldNone, DT_SINGLELINE);
-  DrawWideText(&b.canvas, kPrivet, rb, 0, clNone, gldNone, DT_SINGLELINE);
-  EXPECT_GT(a.pic.Count({0, 0, 200, 40}, 0), 0);
+  DrawWideText(a.Canvas(), L"utf8=" + Widened(kPrivet, true), ra, 0, clNone, gldNone, DT_SINGLELINE);
+  DrawWideText(b.Canvas(), kPrivet, rb, 0, clNone, gldNone, DT_SINGLELINE);
+  EXPECT_GT(a.Count({0, 0, 200, 40}, 0), 0);
   for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 200; ++x) ASSERT_EQ(a.pic.At(x, y), b.pic.At(x, y)) << x << "," << y;
+    for (int x = 0; x < 200; ++x) ASSERT_EQ(a.At(x, y), b.At(x, y)) << x << "," << y;
   // GetWideTextSize measures the text as it stands, prefix included.
   WideString marked = L"utf8=" + Widened(kPrivet, true);
   TSize size;
-  GetWideTextSize(a.canvas.Handle(), marked, false, size);
-  EXPECT_EQ(size.cx, a.canvas.TextWidth(marked));
+  GetWideTextSize(a.Canvas()->Handle(), marked, false, size);
+  EXPECT_EQ(size.cx, a.Canvas()->TextWidth(marked));
 }
 
 TEST(SkinText, GlowSurroundsTheTextInItsDirections) {
@@ -85,8 +72,8 @@ TEST(SkinText, GlowSurroundsTheTextInItsDirections) {
   for (const auto& c : cases) {
     TTextPicture t;
     TRect r{20, 20, 180, 60};
-    DrawWideText(&t.canvas, L"IIII", r, 0, clRed, c.Glow, DT_SINGLELINE);
-    EXPECT_EQ(t.canvas.Brush()->Style(), bsSolid);  // given back
+    DrawWideText(t.Canvas(), L"IIII", r, 0, clRed, c.Glow, DT_SINGLELINE);
+    EXPECT_EQ(t.Canvas()->Brush()->Style(), bsSolid);  // given back
     TRect text = t.BoundsOf(0, {0, 0, 200, 100}), glow = t.BoundsOf(0x0000FF, {0, 0, 200, 100});
     if (glow.IsEmpty()) glow = text;
     TRect all{std::min(text.Left, glow.Left), std::min(text.Top, glow.Top), std::max(text.Right, glow.Right),
@@ -100,16 +87,16 @@ TEST(SkinText, GlowSurroundsTheTextInItsDirections) {
 TEST(SkinText, RotatedTextMeasuresAcrossAndDrawsInsideItsRectangle) {
   for (int orientation : {SkinTextRotated90, SkinTextRotated270}) {
     TTextPicture t;
-    TSize flat = t.canvas.TextExtent(WideString(L"Rotate"));
+    TSize flat = t.Canvas()->TextExtent(WideString(L"Rotate"));
     TRect calc{10, 20, 11, 21};
-    int h = DrawWideText(&t.canvas, L"Rotate", calc, orientation, clNone, gldNone, DT_CALCRECT);
+    int h = DrawWideText(t.Canvas(), L"Rotate", calc, orientation, clNone, gldNone, DT_CALCRECT);
     EXPECT_EQ(calc.TopLeft(), TPoint(10, 20));
     EXPECT_NEAR(calc.Width(), flat.cy, 1) << orientation;
     EXPECT_NEAR(calc.Height(), flat.cx, 2) << orientation;
     EXPECT_EQ(h, calc.Width());
 
     TRect r{50, 30, 50 + calc.Width() + 6, 30 + calc.Height() + 40};
-    DrawWideText(&t.canvas, L"Rotate", r, orientation, clNone, gldNone, DT_CENTER);
+    DrawWideText(t.Canvas(), L"Rotate", r, orientation, clNone, gldNone, DT_CENTER);
     TRect ink = t.BoundsOf(0, {0, 0, 200, 200});
     ASSERT_FALSE(ink.IsEmpty()) << orientation;
     EXPECT_GE(ink.Left, r.Left);
@@ -120,19 +107,19 @@ TEST(SkinText, RotatedTextMeasuresAcrossAndDrawsInsideItsRectangle) {
   }
   TTextPicture t;
   TRect empty{5, 5, 5, 5};
-  EXPECT_EQ(DrawWideText(&t.canvas, L"", empty, SkinTextRotated270, clNone, gldNone, DT_CALCRECT), 0);
+  EXPECT_EQ(DrawWideText(t.Canvas(), L"", empty, SkinTextRotated270, clNone, gldNone, DT_CALCRECT), 0);
 }
 
 // The pixels the accelerator underline adds: the text drawn with and without hidden prefix.
 TRect UnderlineOf(const WideString& Text, int Orientation, const TRect& R, Cardinal Extra = 0) {
   TTextPicture with, without;
   TRect a = R, b = R;
-  DrawWideText(&with.canvas, Text, a, Orientation, clNone, gldNone, Extra);
-  DrawWideText(&without.canvas, Text, b, Orientation, clNone, gldNone, Extra | SkinDtHidePrefix);
+  DrawWideText(with.Canvas(), Text, a, Orientation, clNone, gldNone, Extra);
+  DrawWideText(without.Canvas(), Text, b, Orientation, clNone, gldNone, Extra | SkinDtHidePrefix);
   TRect diff{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
   for (int y = 0; y < 200; ++y)
     for (int x = 0; x < 200; ++x)
-      if (with.pic.At(x, y) != without.pic.At(x, y))
+      if (with.At(x, y) != without.At(x, y))
         diff = {std::min(diff.Left, x), std::min(diff.Top, y), std::max(diff.Right, x + 1),
                 std::max(diff.Bottom, y + 1)};
   return diff.Left == INT_MAX ? TRect{} : diff;
@@ -141,9 +128,9 @@ TRect UnderlineOf(const WideString& Text, int Orientation, const TRect& R, Cardi
 TEST(SkinText, RotatedAcceleratorUnderlinesItsCharacterInBothOrientations) {
   TTextPicture m;
   TRect calc{0, 0, 1, 1};
-  DrawWideText(&m.canvas, L"&Wxyz", calc, SkinTextRotated270, clNone, gldNone, DT_CALCRECT);
+  DrawWideText(m.Canvas(), L"&Wxyz", calc, SkinTextRotated270, clNone, gldNone, DT_CALCRECT);
   const int length = calc.Height();
-  const int w = m.canvas.TextWidth(WideString(L"W"));
+  const int w = m.Canvas()->TextWidth(WideString(L"W"));
   const TRect r{40, 20, 40 + calc.Width(), 20 + length};
   // Top to bottom the first character lies at the top, bottom to top at the bottom.
   TRect down = UnderlineOf(L"&Wxyz", SkinTextRotated270, r);
@@ -172,11 +159,11 @@ TEST(SkinText, RotatedFontsAreKeptPerFontAndOrientation) {
   ClearRotatedFontCache();
   TTextPicture t;
   TRect r{0, 0, 40, 100};
-  for (int orientation : {2, 2, 2, 1}) DrawWideText(&t.canvas, L"x", r, orientation, clNone, gldNone, 0);
+  for (int orientation : {2, 2, 2, 1}) DrawWideText(t.Canvas(), L"x", r, orientation, clNone, gldNone, 0);
   EXPECT_EQ(RotatedFontCacheCount(), 2);
   for (int size = 6; size < 30; ++size) {
-    t.canvas.Font()->SetSize(size);
-    DrawWideText(&t.canvas, L"x", r, SkinTextRotated90, clNone, gldNone, 0);
+    t.Canvas()->Font()->SetSize(size);
+    DrawWideText(t.Canvas(), L"x", r, SkinTextRotated90, clNone, gldNone, 0);
   }
   EXPECT_EQ(RotatedFontCacheCount(), 8);
   ClearRotatedFontCache();
@@ -184,11 +171,11 @@ TEST(SkinText, RotatedFontsAreKeptPerFontAndOrientation) {
 
 TEST(SkinText, ItalicMeasuringWidensAndEmptyRectanglesGiveZero) {
   TTextPicture t;
-  t.canvas.Font()->SetStyle(TFontStyles{fsItalic});
-  t.canvas.Font()->SetSize(17);
+  t.Canvas()->Font()->SetStyle(TFontStyles{fsItalic});
+  t.Canvas()->Font()->SetSize(17);
   TRect calc{0, 0, 1, 1}, raw{0, 0, 1, 1};
-  DrawWideText(&t.canvas, L"Slanted", calc, 0, clNone, gldNone, DT_CALCRECT | DT_SINGLELINE);
-  t.canvas.DrawText(raw, L"Slanted", DT_CALCRECT | DT_SINGLELINE);
+  DrawWideText(t.Canvas(), L"Slanted", calc, 0, clNone, gldNone, DT_CALCRECT | DT_SINGLELINE);
+  t.Canvas()->DrawText(raw, L"Slanted", DT_CALCRECT | DT_SINGLELINE);
   EXPECT_EQ(calc.Right, raw.Right + 1 + (17 / 8) * 2);
 }
 
@@ -199,14 +186,14 @@ TEST(SkinText, AcceleratorTabAndTrailingMarkHelpers) {
   EXPECT_EQ(RemoveTrailingColonOrDots(L"..."), L"...");
   TTextPicture t;
   TSize with, without;
-  GetWideTextSize(t.canvas.Handle(), L"&&Wide", false, with);
-  GetWideTextSize(t.canvas.Handle(), L"&&Wide", true, without);
-  EXPECT_EQ(with.cx - without.cx, t.canvas.TextWidth(WideString(L"&")));
+  GetWideTextSize(t.Canvas()->Handle(), L"&&Wide", false, with);
+  GetWideTextSize(t.Canvas()->Handle(), L"&&Wide", true, without);
+  EXPECT_EQ(with.cx - without.cx, t.Canvas()->TextWidth(WideString(L"&")));
 }
 
 TEST(SkinText, CaptionLayoutPlacesImageAndCaption) {
   TTextPicture t;
-  TSize text = t.canvas.TextExtent(WideString(L"Caption"));
+  TSize text = t.Canvas()->TextExtent(WideString(L"Caption"));
   const TRect item{10, 10, 210, 50};
   const int iw = 16, ih = 16;
   struct TCase {
@@ -227,7 +214,7 @@ TEST(SkinText, CaptionLayoutPlacesImageAndCaption) {
   };
   for (const TCase& c : cases) {
     TRect image, caption;
-    int h = CalcCaptionLayout(&t.canvas, item, L"Caption", 0, image, caption, c.Pushed, c.GlyphTop, ih, iw,
+    int h = CalcCaptionLayout(t.Canvas(), item, L"Caption", 0, image, caption, c.Pushed, c.GlyphTop, ih, iw,
                               DT_SINGLELINE, c.Align);
     EXPECT_EQ(h, text.cy);
     EXPECT_EQ(image.Left, c.ImageLeft) << int(c.Align) << c.GlyphTop << c.Pushed;
@@ -239,7 +226,7 @@ TEST(SkinText, CaptionLayoutPlacesImageAndCaption) {
     }
   }
   TRect image, caption;
-  EXPECT_EQ(CalcCaptionLayout(&t.canvas, item, L"", 0, image, caption, false, false, ih, iw, 0, taCenter), 0);
+  EXPECT_EQ(CalcCaptionLayout(t.Canvas(), item, L"", 0, image, caption, false, false, ih, iw, 0, taCenter), 0);
   EXPECT_TRUE(image.IsEmpty() && caption.IsEmpty());
 }
 
@@ -287,7 +274,7 @@ TEST(SkinText, FuzzedUtf8CaptionsDecodeAndDraw) {
     ASSERT_LE(d.size(), s.size() + 1);
     if (i % 10 == 0) {
       TRect r{0, 0, 40, 120};
-      DrawWideText(&t.canvas, s, r, static_cast<int>(rng() % 3), clRed, gldAll,
+      DrawWideText(t.Canvas(), s, r, static_cast<int>(rng() % 3), clRed, gldAll,
                    DT_END_ELLIPSIS | (rng() % 2 ? DT_CALCRECT : 0));
     }
   }

@@ -190,12 +190,12 @@ TEST(SkinToolbar, RightAlignSpacerAndAnchoredItemsFollowTheDock) {
   EXPECT_EQ(v->AnchorDelta, 0);
   TItemPicture pic(10, 10);
   int w0, h0, w, h;
-  v->CalcSize(&pic.canvas, w0, h0);
+  v->CalcSize(pic.Canvas(), w0, h0);
   f.Form.SetWidth(f.Form.Width() + 50);  // the dock grows: the anchored item grows with it
   f.Bar->AnchorItems(false);
   EXPECT_GT(v->AnchorDelta, 0);
   EXPECT_LE(v->AnchorDelta, 50);
-  v->CalcSize(&pic.canvas, w, h);
+  v->CalcSize(pic.Canvas(), w, h);
   EXPECT_EQ(w, w0 + v->AnchorDelta);
 }
 
@@ -269,7 +269,7 @@ TEST(SkinToolbar, DockBackgroundEventsWrapTheThemedBackground) {
   TItemPicture pic(100, 30);
   for (bool paintDefault : {true, false}) {
     bg.Default = paintDefault;
-    f.Dock->DrawBackground(pic.dc.Get(), {0, 0, 100, 30});
+    f.Dock->DrawBackground(pic.DC(), {0, 0, 100, 30});
     EXPECT_EQ(theme.Find("Dock") != nullptr, paintDefault);
     theme.Calls.clear();
   }

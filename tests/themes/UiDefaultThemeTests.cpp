@@ -29,13 +29,9 @@ class DefaultThemeTest : public testing::TestWithParam<bool> {
     UiThemeManager()->SetAllowThemes(true);
     UiThemeManager()->SystemUpdate();
   }
-  TCanvas* On(TTestPicture& pic) {
-    canvas.SetHandle(pic.DC());
-    return &canvas;
-  }
+  TCanvas* On(TTestPicture& pic) { return pic.Canvas(); }
   bool Styled() const { return GetParam(); }
   std::unique_ptr<TUiDefaultTheme> theme;
-  TCanvas canvas;
 };
 
 TUiItemInfo Item(int ViewType, int Flags, uint32_t Options = IO_TOOLBARSTYLE) {

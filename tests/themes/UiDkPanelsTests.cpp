@@ -171,7 +171,7 @@ TEST(UiTextObject, DisabledCaptionIsEmbossedAndCentredVertically) {
   text->SetCaption(L"Label");
   text->HandleNeeded();
   TItemPicture pic(120, 40);
-  text->Canvas()->SetHandle(pic.canvas.Handle());
+  text->Canvas()->SetHandle(pic.Canvas()->Handle());
   text->Paint();
   ASSERT_EQ(text->Draws.size(), 1u);
   TRect r = text->Draws[0].second;
@@ -187,7 +187,7 @@ TEST(UiTextObject, DisabledCaptionIsEmbossedAndCentredVertically) {
   EXPECT_EQ(text->Draws[0].second.Top, text->Draws[1].second.Top + 1);
   // Only the buffered paint's own erase (both parameters the same) fills the background.
   form.SetColor(clRed);
-  HDC dc = pic.canvas.Handle();
+  HDC dc = pic.Canvas()->Handle();
   text->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
   EXPECT_EQ(GetPixel(dc, 1, 1), 0xFFFFFFu);
   text->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dc));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/GdiHandles.h"
+#include "tests/common/TestPicture.h"
 #include "themes/UiDefaultTheme.h"
 #include "themes/UiItems.h"
 
@@ -84,27 +85,17 @@ struct TThemeSwap {
   TUiTheme* saved;
 };
 
-// A 32-bit bitmap with a canvas in the menu font.
-struct TItemPicture {
-  TItemPicture(int W, int H) : dc(CreateCompatibleDC(nullptr)), bitmap(CreateBitmap(W, H, 1, 32, nullptr)) {
-    select.Select(dc.Get(), bitmap.Get());
-    PatBlt(dc.Get(), 0, 0, W, H, WHITENESS);
-    canvas.SetHandle(dc.Get());
-    canvas.Font()->Assign(GetToolbarFont());
-  }
-  ~TItemPicture() { canvas.SetHandle(nullptr); }
+// A white picture with its canvas in the menu font.
+struct TItemPicture : TTestPicture {
+  TItemPicture(int W, int H) : TTestPicture(W, H) { Canvas()->Font()->Assign(GetToolbarFont()); }
   int TextWidth(const WideString& S) {
     SIZE sz{};
-    GetTextExtentPoint32W(canvas.Handle(), S.c_str(), static_cast<int>(S.size()), &sz);
+    GetTextExtentPoint32W(Canvas()->Handle(), S.c_str(), static_cast<int>(S.size()), &sz);
     return sz.cx;
   }
   int TextHeight() {
     TEXTMETRICW tm{};
-    GetTextMetricsW(canvas.Handle(), &tm);
+    GetTextMetricsW(Canvas()->Handle(), &tm);
     return tm.tmHeight;
   }
-  TCreatedDC dc;
-  TBitmapHandle bitmap;
-  TSelectObject select;
-  TCanvas canvas;
 };

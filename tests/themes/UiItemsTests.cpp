@@ -104,29 +104,29 @@ TEST(UiItemViewer, ToolbarSizeFollowsLayoutImageAndArrows) {
   TUiItemViewer* v = f.Add(item);
   int tw = pic.TextWidth(L"Save"), th = pic.TextHeight();
   int w = 0, h = 0;
-  v->CalcSize(&pic.canvas, w, h);
+  v->CalcSize(pic.Canvas(), w, h);
   EXPECT_EQ(w, 6 + tw + 4);  // no image index: caption only
   EXPECT_EQ(h, 6 + th);
   item->SetImageIndex(0);
-  v->CalcSize(&pic.canvas, w, h);
+  v->CalcSize(pic.Canvas(), w, h);
   EXPECT_EQ(w, 6 + tw + 4 + 16 + 1);
   EXPECT_EQ(h, std::max(6 + th, 16 + 6));
   item->SetLayout(uilGlyphTop);
-  v->CalcSize(&pic.canvas, w, h);
+  v->CalcSize(pic.Canvas(), w, h);
   EXPECT_EQ(w, std::max(6 + tw + 4, 16 + 7));
   EXPECT_EQ(h, 6 + th + 16);
   item->SetLayout(uilGlyphLeft);
   item->Add(new TUiCustomItem(nullptr));
   item->SetOptions(TBarItemOptions{tboDropdownArrow});
   v = dynamic_cast<TUiItemViewer*>(f.view.Find(item));
-  v->CalcSize(&pic.canvas, w, h);
+  v->CalcSize(pic.Canvas(), w, h);
   EXPECT_EQ(w, 6 + tw + 4 + 16 + 1 + 8);
   EXPECT_FALSE(v->InButtonPart(0, 0));  // a drop-down item without a split is all arrow
   item->SetToolBoxPopup(true);
   EXPECT_EQ(v->GetAccRole(), 58);
   item->SetMinWidth(200);
   item->SetMinHeight(50);
-  v->CalcSize(&pic.canvas, w, h);
+  v->CalcSize(pic.Canvas(), w, h);
   EXPECT_EQ(w, 200);
   EXPECT_EQ(h, 50);
   delete item->Items(0);
@@ -141,9 +141,9 @@ TEST(UiItemViewer, MenuWidthGrowsWithShortcutAndFontSettings) {
   item->SetCaption(L"Print");
   TUiItemViewer* v = f.Add(item);
   int w[2] = {}, h[2] = {};
-  v->CalcSize(&pic.canvas, w[0], h[0]);
+  v->CalcSize(pic.Canvas(), w[0], h[0]);
   item->SetCaption(L"Print\tCtrl+P");
-  v->CalcSize(&pic.canvas, w[1], h[1]);
+  v->CalcSize(pic.Canvas(), w[1], h[1]);
   EXPECT_GE(h[0], 16);
   EXPECT_EQ(w[1], w[0] + pic.TextWidth(L"Ctrl+P") + h[1] - 6);
 }
@@ -187,7 +187,7 @@ TEST(UiItemViewer, PaintCallsTheThemeInItsFixedOrder) {
     TRect image[2];
     for (int pushed = 1; pushed >= 0; --pushed) {
       theme.Calls.clear();
-      v->Paint(&pic.canvas, {0, 0, 120, 24}, pushed, pushed, false);
+      v->Paint(pic.Canvas(), {0, 0, 120, 24}, pushed, pushed, false);
       if (const auto* call = theme.Find("Image")) image[pushed] = call->R;
     }
     EXPECT_EQ(theme.Names(), c.Expected);
@@ -219,12 +219,12 @@ TEST(UiSeparatorViewer, SizeFromItemOrTheme) {
     f.root.Add(sep);
     TBarItemViewer* v = f.view.Find(sep);
     int w = 0, h = 0;
-    v->CalcSize(&pic.canvas, w, h);
+    v->CalcSize(pic.Canvas(), w, h);
     int fw = 0, fh = 0;
-    static_cast<TUiSeparatorItemViewer*>(v)->TBarSeparatorItemViewer::CalcSize(&pic.canvas, fw, fh);
+    static_cast<TUiSeparatorItemViewer*>(v)->TBarSeparatorItemViewer::CalcSize(pic.Canvas(), fw, fh);
     EXPECT_EQ(w, c.W < 0 ? fw : c.W) << c.Toolbar << c.Size << c.ThemeSize;
     EXPECT_EQ(h, c.H < 0 ? fh : c.H) << c.Toolbar << c.Size << c.ThemeSize;
-    v->Paint(&pic.canvas, {0, 0, 6, 6}, false, false, false);
+    v->Paint(pic.Canvas(), {0, 0, 6, 6}, false, false, false);
     EXPECT_EQ(theme.Calls.back().Name, c.Toolbar ? "SeparatorV" : "SeparatorH");
   }
 }
@@ -243,7 +243,7 @@ TEST(UiChevronViewer, HoverKindAndPushedReachTheTheme) {
   for (const auto& c : cases) {
     chevron.SetEnabled(c.Enabled);
     theme.Calls.clear();
-    v.Paint(&pic.canvas, {0, 0, 12, 20}, c.Selected, c.Pushed, false);
+    v.Paint(pic.Canvas(), {0, 0, 12, 20}, c.Selected, c.Pushed, false);
     ASSERT_EQ(theme.Names(), "Chevron");
     EXPECT_EQ(theme.Calls[0].Info.HoverKind, c.Hover);
     EXPECT_EQ(theme.Calls[0].Info.DropDownPushed, c.Pushed);

@@ -8,6 +8,7 @@
 #include "framework/Exceptions.h"
 #include "framework/StringLists.h"
 #include "tests/themes/ThemeTestSupport.h"
+#include "themes/SkinText.h"
 #include "themes/Ui.h"
 
 namespace {
@@ -214,6 +215,24 @@ TEST(UiThemeManager, SystemFactsWithVisualStylesOnAndOff) {
   m->SetAllowThemes(true);
   m->SystemUpdate();
   EXPECT_EQ(ThemesUsable, VisualStylesUsable());
+}
+
+TEST(UiThemeManager, TheThemedLayersShareOneAnswerAndFollowItsChanges) {
+  TUiThemeManager* m = UiThemeManager();
+  for (int fixed : {0, 1, -1}) {
+    SetThemesActiveOverride(fixed);
+    m->SystemUpdate();
+    // The toolbar themes, the skinned controls and the small controls ask the same binding.
+    EXPECT_EQ(ThemesUsable, ThemesActive()) << fixed;
+    EXPECT_EQ(GetSkinType(thtWindows) == thtWindows, ThemesActive()) << fixed;
+    if (fixed >= 0) {
+      EXPECT_EQ(ThemesActive(), fixed == 1);
+    }
+    // The skinned controls' handles follow the answer without being told by a broadcast.
+    EXPECT_EQ(SpThemeNexus()->Handle(TSpThemeNexus::tcTab) != nullptr, ThemesActive()) << fixed;
+  }
+  SetThemesActiveOverride(-1);
+  m->SystemUpdate();
 }
 
 // A control that answers the view-type and background queries.

@@ -49,7 +49,7 @@ struct TPaletteFixture {
     root.Remove(palette);
     delete palette;
   }
-  void Measure() { viewer->CalcSize(&pic.canvas, w, h); }
+  void Measure() { viewer->CalcSize(pic.Canvas(), w, h); }
   TRecordingTheme theme;
   TThemeSwap swap;
   TImageList images;
@@ -224,7 +224,7 @@ TEST(UiToolPalette, PaintsTheFrameThenEachVisibleCell) {
   f.viewer->SetHotCell({1, 0});
   f.palette->SetSelectedCell({0, 1});
   f.theme.Calls.clear();
-  f.viewer->Paint(&f.pic.canvas, {0, 0, f.w, f.h}, true, false, false);
+  f.viewer->Paint(f.pic.Canvas(), {0, 0, f.w, f.h}, true, false, false);
   EXPECT_EQ(f.theme.Names(), "MenuItemFrame Button Image Button Image Button Image Button Image");
   EXPECT_EQ(f.theme.Calls[3].Info.HoverKind, 1);  // the hot cell in a menu
   EXPECT_EQ(f.theme.Calls[7].Info.Selected, 1);

@@ -77,7 +77,7 @@ TEST(UiToolbar, ErasePaintsTheDockBackgroundFirstUnlessTheThemeRefuses) {
   for (const auto& c : cases) {
     f.theme.BooleanMetrics = {{5, c.DockBackground}, {7, c.Refuse}};
     f.theme.Calls.clear();
-    f.Toolbar->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.canvas.Handle()), 0);
+    f.Toolbar->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.Canvas()->Handle()), 0);
     EXPECT_EQ(f.theme.Names(), c.Expected) << c.DockBackground << c.Refuse;
   }
   f.Form.Hide();
@@ -131,7 +131,7 @@ TEST(UiDock, BackgroundFromThemeParentOrColour) {
     f.Dock->SetColor(c.Color);
     EXPECT_EQ(f.Dock->UsingBackground(), c.Using);
     f.theme.Calls.clear();
-    f.Dock->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.canvas.Handle()), 0);
+    f.Dock->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.Canvas()->Handle()), 0);
     EXPECT_EQ(f.theme.Names(), c.Using ? "Dock" : "");
   }
 }
@@ -167,7 +167,7 @@ TEST(UiPopupWindow, BorderShadowAndViewTypeFromTheTheme) {
     EXPECT_EQ(popup->Shadows() != nullptr, shadow == 2);
     theme.Calls.clear();
     TItemPicture pic(120, 60);
-    popup->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.canvas.Handle()), 0);
+    popup->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.Canvas()->Handle()), 0);
     EXPECT_EQ(theme.Names(), "Backgnd");
     EXPECT_EQ(popup->View()->BackgroundColor(), theme.GetViewColor(VT_POPUPMENU));
   }

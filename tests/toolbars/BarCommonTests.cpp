@@ -157,10 +157,10 @@ TEST(BarCommon, RotatedTextRunsDownInsideItsRectangle) {
   TFont font;
   font.SetName(L"Tahoma");
   font.SetSize(10);
-  TSelectObject f(s.dc.Get(), font.Handle());
-  SetTextColor(s.dc.Get(), RGB(0, 0, 0));
-  SetBkMode(s.dc.Get(), TRANSPARENT);
-  DrawRotatedText(s.dc.Get(), L"&Hello world", {10, 20, 50, 180}, DT_END_ELLIPSIS);
+  TSelectObject f(s.DC(), font.Handle());
+  SetTextColor(s.DC(), RGB(0, 0, 0));
+  SetBkMode(s.DC(), TRANSPARENT);
+  DrawRotatedText(s.DC(), L"&Hello world", {10, 20, 50, 180}, DT_END_ELLIPSIS);
   int inside = s.Count({10, 20, 50, 180}, RGB(0, 0, 0));
   EXPECT_GT(inside, 20);
   EXPECT_EQ(s.Count({0, 0, 60, 200}, RGB(0, 0, 0)), inside);  // clipped to the rectangle
@@ -178,13 +178,13 @@ TEST(BarCommon, RotatedTextRunsDownInsideItsRectangle) {
 TEST(BarCommon, HalftoneFrameDrawnTwiceLeavesNothing) {
   TTestPicture s(40, 40);
   TRect r{5, 5, 30, 30};
-  DrawHalftoneInvertRect(s.dc.Get(), &r, nullptr, {3, 3}, {0, 0});
+  DrawHalftoneInvertRect(s.DC(), &r, nullptr, {3, 3}, {0, 0});
   int changed = 40 * 40 - s.Count({0, 0, 40, 40}, RGB(255, 255, 255));
   EXPECT_GT(changed, 0);
   EXPECT_EQ(s.At(15, 15), RGB(255, 255, 255));  // only the frame
   TRect moved{6, 6, 31, 31};
-  DrawHalftoneInvertRect(s.dc.Get(), &moved, &r, {3, 3}, {3, 3});
-  DrawHalftoneInvertRect(s.dc.Get(), nullptr, &moved, {0, 0}, {3, 3});
+  DrawHalftoneInvertRect(s.DC(), &moved, &r, {3, 3}, {3, 3});
+  DrawHalftoneInvertRect(s.DC(), nullptr, &moved, {0, 0}, {3, 3});
   EXPECT_EQ(s.Count({0, 0, 40, 40}, RGB(255, 255, 255)), 40 * 40);
 }
 
@@ -208,7 +208,7 @@ TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
     }
   };
   int ncCalls = 0;
-  TMessage m{WM_PRINT, reinterpret_cast<WPARAM>(s.dc.Get()), PRF_CHECKVISIBLE | PRF_NONCLIENT};
+  TMessage m{WM_PRINT, reinterpret_cast<WPARAM>(s.DC()), PRF_CHECKVISIBLE | PRF_NONCLIENT};
   EXPECT_EQ(HandleWMPrint(wnd, m, &Calls::NC, &ncCalls), 1);
   EXPECT_EQ(ncCalls, 0);  // invisible: nothing
   m.LParam = PRF_NONCLIENT;

@@ -7,6 +7,7 @@
 
 #include "framework/Forms.h"
 #include "tests/toolbars/BarPopupTestSupport.h"
+#include "toolbars/BarFloatingFrame.h"
 #include "toolbars/BarToolbar.h"
 
 struct TDockForm {

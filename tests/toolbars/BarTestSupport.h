@@ -6,29 +6,15 @@
 #include <vector>
 
 #include "framework/GdiHandles.h"
+#include "tests/common/TestPicture.h"
 #include "toolbars/BarView.h"
 
-// A 32-bit bitmap, white at first, with a canvas on it in the menu font.
-struct TTestPicture {
-  TTestPicture(int W, int H) : dc(CreateCompatibleDC(nullptr)), bitmap(CreateBitmap(W, H, 1, 32, nullptr)) {
-    select.Select(dc.Get(), bitmap.Get());
-    PatBlt(dc.Get(), 0, 0, W, H, WHITENESS);
-    canvas.SetHandle(dc.Get());
-    canvas.Font()->Assign(GetToolbarFont());
-    canvas.Brush()->SetStyle(bsClear);
+// A white picture with its canvas in the menu font and a clear brush.
+struct TMenuPicture : TTestPicture {
+  TMenuPicture(int W, int H) : TTestPicture(W, H) {
+    Canvas()->Font()->Assign(GetToolbarFont());
+    Canvas()->Brush()->SetStyle(bsClear);
   }
-  ~TTestPicture() { canvas.SetHandle(nullptr); }
-  COLORREF At(int X, int Y) { return GetPixel(dc.Get(), X, Y); }
-  int Count(const TRect& R, COLORREF C) {
-    int n = 0;
-    for (int y = R.Top; y < R.Bottom; ++y)
-      for (int x = R.Left; x < R.Right; ++x) n += At(x, y) == C;
-    return n;
-  }
-  TCreatedDC dc;
-  TBitmapHandle bitmap;
-  TSelectObject select;
-  TCanvas canvas;
 };
 
 class TSizedViewer : public TBarItemViewer {

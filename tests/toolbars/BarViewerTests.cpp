@@ -99,21 +99,21 @@ TEST(BarViewer, MenuItemIsMeasuredWithItsShortCutAndArrowRoom) {
   root.Add(&item);
   root.Add(&separator);
   TTestView popup(&root, false), toolbar(&root, true);
-  TTestPicture p(10, 10);
+  TMenuPicture p(10, 10);
   TEXTMETRICW tm{};
-  GetTextMetricsW(p.canvas.Handle(), &tm);
+  GetTextMetricsW(p.Canvas()->Handle(), &tm);
   int h = tm.tmHeight + tm.tmExternalLeading + 4;
-  int text = p.canvas.TextWidth(WideString(L"Word")), shortcut = p.canvas.TextWidth(WideString(L"Ctrl+W"));
+  int text = p.Canvas()->TextWidth(WideString(L"Word")), shortcut = p.Canvas()->TextWidth(WideString(L"Ctrl+W"));
   int w = 0, hh = 0;
-  popup.Viewers(0)->CalcSize(&p.canvas, w, hh);
+  popup.Viewers(0)->CalcSize(p.Canvas(), w, hh);
   EXPECT_EQ(hh, h);
   EXPECT_EQ(w, text + h + 6 + shortcut + h - 6 + h);
-  popup.Viewers(1)->CalcSize(&p.canvas, w, hh);
+  popup.Viewers(1)->CalcSize(p.Canvas(), w, hh);
   EXPECT_EQ(w, 0);
   EXPECT_EQ(hh, DivRoundUp(tm.tmHeight * 2, 3));
-  toolbar.Viewers(1)->CalcSize(&p.canvas, w, hh);
+  toolbar.Viewers(1)->CalcSize(p.Canvas(), w, hh);
   EXPECT_EQ(TPoint(w, hh), (TPoint{6, 6}));
-  toolbar.Viewers(0)->CalcSize(&p.canvas, w, hh);
+  toolbar.Viewers(0)->CalcSize(p.Canvas(), w, hh);
   EXPECT_EQ(TPoint(w, hh), (TPoint{6 + text + 6, 6 + tm.tmHeight}));
   root.Remove(&item);
   root.Remove(&separator);
@@ -143,8 +143,8 @@ TEST(BarViewer, CheckedMenuItemDrawsTheCheckMarkOrTheRadioDot) {
   TTestView popup(&root, false);
   for (bool radio : {false, true}) {
     item.SetRadioItem(radio);
-    TTestPicture p(100, 20);
-    popup.Viewers(0)->Paint(&p.canvas, {0, 0, 100, 20}, false, false, false);
+    TMenuPicture p(100, 20);
+    popup.Viewers(0)->Paint(p.Canvas(), {0, 0, 100, 20}, false, false, false);
     // The column is 20 wide; checked contents move one pixel: the mark centres on (11, 11).
     if (radio) {
       for (TPoint at : {TPoint{10, 10}, TPoint{11, 11}, TPoint{12, 10}}) EXPECT_EQ(p.At(at.X, at.Y), Rgb(clBtnText));
@@ -165,8 +165,8 @@ TEST(BarViewer, SplitButtonPushesItsButtonPartOnlyWhileTracked) {
   TTestView toolbar(&root, true);
   for (bool tracking : {true, false}) {
     toolbar.SetMouseTracking(tracking);
-    TTestPicture p(60, 22);
-    toolbar.Viewers(0)->Paint(&p.canvas, {0, 0, 60, 22}, true, true, false);
+    TMenuPicture p(60, 22);
+    toolbar.Viewers(0)->Paint(p.Canvas(), {0, 0, 60, 22}, true, true, false);
     EXPECT_EQ(p.At(0, 0), Rgb(tracking ? clBtnShadow : clBtnHighlight)) << tracking;
     EXPECT_EQ(p.At(49, 0), Rgb(tracking ? clBtnHighlight : clBtnShadow)) << tracking;
     // The arrow: a triangle five pixels wide in the middle of the arrow part.
@@ -182,9 +182,9 @@ TEST(BarViewer, SubmenuArrowSitsAtTheRightEdgeInTheFontColour) {
   TSizedItem item(120, 24, tbisHasSubmenu, L"More");
   root.Add(&item);
   TTestView popup(&root, false);
-  TTestPicture p(120, 24);
-  p.canvas.Font()->SetColor(TColor(RGB(255, 0, 0)));
-  popup.Viewers(0)->Paint(&p.canvas, {0, 0, 120, 24}, false, false, false);
+  TMenuPicture p(120, 24);
+  p.Canvas()->Font()->SetColor(TColor(RGB(255, 0, 0)));
+  popup.Viewers(0)->Paint(p.Canvas(), {0, 0, 120, 24}, false, false, false);
   int cx = GetSystemMetrics(SM_CXMENUCHECK);
   int arrow = p.Count({120 - cx, 0, 120, 24}, RGB(255, 0, 0));
   EXPECT_GT(arrow, 3);
@@ -202,8 +202,8 @@ TEST(BarViewer, ChevronGlyphSitsInItsOwnViewerOnAnyRow) {
   TTestView toolbar(&root, true);
   for (bool vertical : {false, true}) {
     toolbar.SetOrientation(vertical ? orVertical : orHorizontal);
-    TTestPicture p(40, 60);
-    toolbar.Viewers(0)->Paint(&p.canvas, {10, 30, 22, 52}, false, false, false);
+    TMenuPicture p(40, 60);
+    toolbar.Viewers(0)->Paint(p.Canvas(), {10, 30, 22, 52}, false, false, false);
     // Rows "CC" then "66" (horizontal) or "88" then "D8" (vertical) from the viewer's corner.
     TPoint at = vertical ? TPoint{22 - 9, 32} : TPoint{12, 34};
     EXPECT_EQ(p.At(at.X, at.Y), Rgb(clBtnText)) << vertical;

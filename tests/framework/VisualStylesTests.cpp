@@ -1,7 +1,8 @@
-// The visual-styles library bound at run time: loaded, released, missing, on and off.
+// The visual-styles library bound at run time: loaded, released, missing, on and off, and the
+// one answer with its count of changes.
 #include <gtest/gtest.h>
 
-#include "themes/UiUxThemes.h"
+#include "framework/VisualStyles.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ struct UxThemesTest : testing::Test {
   void TearDown() override {
     FreeVisualStyles();
     UxThemeLibraryName() = L"uxtheme.dll";
+    SetThemesActiveOverride(-1);
   }
 };
 
@@ -59,6 +61,52 @@ TEST_F(UxThemesTest, UsableOnlyWhenBothAnswersAreYes) {
     EXPECT_EQ(VisualStylesUsable(), c.Usable);
     EXPECT_EQ(appThemedCalls, 1);
     EXPECT_EQ(themeActiveCalls, c.ActiveCalls);  // not asked when the application is not themed
+  }
+}
+
+TEST_F(UxThemesTest, OneAnswerForEveryLayer) {
+  FreeVisualStyles();
+  // The answer loads the library when nobody has yet.
+  const bool system = IsAppThemed() && IsThemeActive();
+  EXPECT_EQ(ThemesActive(), system);
+  EXPECT_NE(UxThemeModule(), nullptr);
+  const struct {
+    int Override;
+    bool Active;
+  } cases[] = {{0, false}, {1, true}, {-1, system}};
+  for (const auto& c : cases) {
+    SetThemesActiveOverride(c.Override);
+    EXPECT_EQ(ThemesActive(), c.Active) << c.Override;
+    EXPECT_EQ(VisualStylesUsable(), c.Active) << c.Override;  // the table's own answer agrees
+  }
+  // Without the library nothing is themed, whatever a test fixed.
+  FreeVisualStyles();
+  UxThemeLibraryName() = L"no-such-uxtheme-library.dll";
+  SetThemesActiveOverride(1);
+  EXPECT_FALSE(ThemesActive());
+  EXPECT_FALSE(VisualStylesUsable());
+}
+
+TEST_F(UxThemesTest, EveryChangeIsCounted) {
+  ASSERT_TRUE(LoadVisualStyles());
+  const struct {
+    const char* Change;
+    void (*Make)();
+    bool Counted;
+  } cases[] = {
+      {"load when loaded", [] { LoadVisualStyles(); }, false},
+      {"answer asked", [] { ThemesActive(); }, false},
+      {"release", [] { FreeVisualStyles(); }, true},
+      {"release when released", [] { FreeVisualStyles(); }, false},
+      {"load", [] { LoadVisualStyles(); }, true},
+      {"override", [] { SetThemesActiveOverride(0); }, true},
+      {"override lifted", [] { SetThemesActiveOverride(-1); }, true},
+      {"theme change seen", [] { NotifyThemeChanged(); }, true},
+  };
+  for (const auto& c : cases) {
+    unsigned before = ThemeGeneration();
+    c.Make();
+    EXPECT_EQ(ThemeGeneration() != before, c.Counted) << c.Change;
   }
 }
 

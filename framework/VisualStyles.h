@@ -1,5 +1,6 @@
-// The visual-styles library bound at run time: one module handle, one table of entry points,
-// and whether visual styles can be used now. The program runs on systems without the library.
+// The visual-styles library bound at run time, once for the whole program: one module, one table
+// of entry points, one answer to whether visual styles are on, and one count of their changes
+// that every cache of theme data compares with. The program runs on systems without the library.
 #pragma once
 
 #include "framework/Types.h"
@@ -39,7 +40,18 @@ WideString& UxThemeLibraryName();
 
 // Loads the library and fills the table (only reports success when it is loaded already).
 bool LoadVisualStyles();
-// The library is loaded, IsAppThemed answers non-zero and then IsThemeActive does.
+// The library is loaded, IsAppThemed answers non-zero and then IsThemeActive does (or the
+// answer tests fixed with SetThemesActiveOverride).
 bool VisualStylesUsable();
 // Releases the library and empties the table.
 void FreeVisualStyles();
+
+// The one answer to "are visual styles on": the library loaded (on first use) and usable.
+bool ThemesActive();
+// Fixes the answer (0 or 1) for tests of both branches; -1 asks the system again.
+void SetThemesActiveOverride(int Value);
+// Counts the changes of visual styles (the library reloaded or released, an override set, a
+// theme change seen): whatever was drawn or opened with an older count is stale.
+unsigned ThemeGeneration();
+// A window saw WM_THEMECHANGED.
+void NotifyThemeChanged();
