@@ -539,16 +539,14 @@ TEST_F(MainShell, TheActiveTabStaysInSight) {
     EXPECT_TRUE(TabInSight(form, form.ActiveDocument())) << "new document " << i;
   }
   EXPECT_FALSE(TabInSight(form, Doc(0))) << "twelve tabs do not fit";
-  const struct {
-    int Activate;  // -1: the next one (Ctrl+Tab)
-  } steps[] = {{0}, {11}, {5}, {-1}, {-1}, {-1}, {-1}, {-1}, {-1}, {-1}, {3}};
-  for (const auto& step : steps) {
-    if (step.Activate >= 0)
-      form.ActivateDocument(Doc(step.Activate));
-    else
+  // The first, the last, one in the middle, then Ctrl+Tab round past the end.
+  for (int index : {0, 11, 5, -1, -1, -1, -1, -1, -1, -1}) {
+    if (index < 0)
       ActionOf(form, "actnNext")->Execute();
+    else
+      form.ActivateDocument(Doc(index));
     Application->ProcessMessages();
-    EXPECT_TRUE(TabInSight(form, form.ActiveDocument())) << step.Activate;
+    EXPECT_TRUE(TabInSight(form, form.ActiveDocument())) << index;
   }
   // Going to the left keeps the tabs where they are as long as the active one shows.
   form.ActivateDocument(Doc(11));
