@@ -123,6 +123,13 @@ bool TCharViewer::IsCellVisible(const TPoint& Cell) {
          Cell.Y * palette->ColCount() + Cell.X < palette->Chars()->Count();
 }
 
+void TCharViewer::KeyDown(Word& Key, TShiftState Shift) {
+  if (Item()->Enabled())
+    TUiToolViewer::KeyDown(Key, Shift);
+  else
+    TUiItemViewer::KeyDown(Key, Shift);
+}
+
 void TCharViewer::DrawCellImage(TCanvas* Canvas, const TRect& ARect, int ACol, int ARow, const TUiItemInfo& ItemInfo) {
   auto* palette = dynamic_cast<TCharPalette*>(Palette());
   const int code = palette ? CharAt(palette, ACol, ARow) : 0;

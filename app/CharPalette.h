@@ -57,6 +57,9 @@ class TCharViewer : public TUiToolViewer {
   TPoint GetImageSize() override;
   bool IsCellVisible(const TPoint& Cell) override;
   void DrawCellImage(TCanvas* Canvas, const TRect& ARect, int ACol, int ARow, const TUiItemInfo& ItemInfo) override;
+  // A palette that cannot insert (no editable document) leaves the keys to the menu, so that the
+  // arrows go on along the menu bar.
+  void KeyDown(Word& Key, TShiftState Shift) override;
 };
 
 // ---- the hint window ----

@@ -1,7 +1,12 @@
 // The character map dialog over the character grid.
 #include "app/CharacterFrm.h"
 
+#include <cwchar>
+#include <utility>
+
+#include "app/CharPalette.h"
 #include "app/Global.h"
+#include "app/MainFrm.h"
 #include "app/NSStringGrid.h"
 #include "app/Options.h"
 #include "app/TextTools.h"
@@ -11,10 +16,10 @@
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
+#include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/Menus.h"
-#include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
 #include "framework/Win.h"
 
@@ -53,15 +58,15 @@ constexpr int maxRecent = 15;
 TStrings* recentList = nullptr;
 
 // The holder's text with "%d" and "%x" replaced by the code in decimal and hexadecimal.
-WideString formatCode(const AnsiString& Format, int Code) {
-  AnsiString text = Format;
-  char hex[8];
-  std::snprintf(hex, sizeof hex, "%x", Code);
-  for (const auto& [from, to] : {std::pair<AnsiString, AnsiString>{"%d", std::to_string(Code)}, {"%x", hex}}) {
+WideString formatCode(const WideString& Format, int Code) {
+  WideString text = Format;
+  wchar_t hex[8];
+  std::swprintf(hex, 8, L"%x", Code);
+  for (const auto& [from, to] : {std::pair<WideString, WideString>{L"%d", std::to_wstring(Code)}, {L"%x", hex}}) {
     const size_t at = text.find(from);
-    if (at != AnsiString::npos) text.replace(at, from.size(), to);
+    if (at != WideString::npos) text.replace(at, from.size(), to);
   }
-  return AnsiToWide(text);
+  return text;
 }
 
 }  // namespace
@@ -73,7 +78,19 @@ TStrings* RecentCharacters() {
 
 void SetRecentCharacters(TStrings* List) { recentList = List; }
 
-TCharacterForm::TCharacterForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {}
+TCharacterForm* CharacterForm = nullptr;
+
+TCharacterForm::TCharacterForm(TComponent* AOwner, TDocument* Document, TMainForm* Main)
+    : TForm(AOwner), document_(Document), main_(Main) {}
+
+TCharacterForm::~TCharacterForm() {
+  if (CharacterForm == this) CharacterForm = nullptr;
+}
+
+TDocument* TCharacterForm::Target() const {
+  if (document_) return document_;
+  return main_ ? main_->ActiveDocument() : nullptr;
+}
 
 int TCharacterForm::CurrentCode() const { return CellCode(strngrdCharacter->Col(), strngrdCharacter->Row()); }
 
@@ -103,8 +120,8 @@ void TCharacterForm::FormShow(TObject*) {
 
 void TCharacterForm::strngrdCharacterClick(TObject*) {
   const int code = CurrentCode();
-  lblCharCode->SetCaption(formatCode(GetHolderString(mltstrnghldrCharacter, "sCharCode"), code));
-  lblShortcutKey->SetCaption(formatCode(GetHolderString(mltstrnghldrCharacter, "sShortcutKeys"), code));
+  lblCharCode->SetCaption(formatCode(GetHolderText(mltstrnghldrCharacter, "sCharCode"), code));
+  lblShortcutKey->SetCaption(formatCode(GetHolderText(mltstrnghldrCharacter, "sShortcutKeys"), code));
 }
 
 void TCharacterForm::strngrdCharacterDblClick(TObject*) { actnInsert->Execute(); }
@@ -128,16 +145,15 @@ void TCharacterForm::strngrdCharacterDrawCell(TObject*, int ACol, int ARow, TRec
 }
 
 void TCharacterForm::actnInsertUpdate(TObject* Sender) {
-  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(CanEditDocument(document_));
+  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(CanEditDocument(Target()));
 }
 
 void TCharacterForm::InsertText(const AnsiString& Text) {
-  if (!CanEditDocument(document_)) return;
-  DocumentEditor(document_)->SetSelText(Text);
+  if (TDocument* document = Target(); CanEditDocument(document)) DocumentEditor(document)->SetSelText(Text);
 }
 
 void TCharacterForm::actnInsertExecute(TObject*) {
-  if (!CanEditDocument(document_)) return;
+  if (!CanEditDocument(Target())) return;
   const int code = CurrentCode();
   InsertText(AnsiString(1, static_cast<char>(code)));
   AddToHistory(RecentCharacters(), std::to_string(code), maxRecent);
@@ -167,9 +183,17 @@ bool TCharacterForm::SelectCharacter(int Code) {
   return false;
 }
 
-void ExecuteCharacterDialog(TDocument& Document, int SelectCode) {
-  auto* form = New<TCharacterForm>(nullptr, &Document);
-  TScopeExit free([&] { delete form; });
-  if (SelectCode) form->SelectCharacter(SelectCode);
-  form->ShowModal();
+TCharacterForm* ShowCharacterDialog(TMainForm& Main, int SelectCode) {
+  // The map marks and extends the palette's list, so the palette comes first.
+  SetRecentCharacters(Main.EnsureCharPalette()->Chars());
+  if (!CharacterForm) CharacterForm = New<TCharacterForm>(Application, nullptr, &Main);
+  CharacterForm->Show();
+  if (SelectCode) CharacterForm->SelectCharacter(SelectCode);
+  CharacterForm->strngrdCharacter->Invalidate();
+  return CharacterForm;
+}
+
+void FreeCharacterForm() {
+  delete std::exchange(CharacterForm, nullptr);
+  SetRecentCharacters(nullptr);
 }

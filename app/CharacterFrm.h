@@ -1,6 +1,6 @@
 // The character map: the characters of codes 32 to 255 of the ANSI code page in a grid, inserted
-// into a document (as the character, its code or its HTML reference) or copied; the characters
-// inserted join the recent-characters list and are marked in the grid.
+// into the active document (as the character, its code or its HTML reference) or copied; the
+// characters inserted join the recent-characters list and are marked in the grid.
 #pragma once
 
 #include "framework/Forms.h"
@@ -12,6 +12,7 @@ class TButton;
 class TDocument;
 class TLabel;
 class TLgLanguageController;
+class TMainForm;
 class TNSStringGrid;
 class TPopupMenu;
 class TStrings;
@@ -24,7 +25,11 @@ void SetRecentCharacters(TStrings* List);
 class TCharacterForm : public TForm {
   HV_CLASS(TCharacterForm, TForm)
  public:
-  TCharacterForm(TComponent* AOwner, TDocument* Document = nullptr);
+  // Without a document the map works on the main window's active one, whichever it is when a
+  // command runs.
+  TCharacterForm(TComponent* AOwner, TDocument* Document = nullptr, TMainForm* Main = nullptr);
+  ~TCharacterForm() override;
+  TDocument* Target() const;
 
   // The character code of a cell.
   static int CellCode(int Col, int Row) { return (Row + 2) * 16 + Col; }
@@ -65,7 +70,14 @@ class TCharacterForm : public TForm {
   void InsertText(const AnsiString& Text);
 
   TDocument* document_;
+  TMainForm* main_;
 };
 
-// Shows the character map for the document, on the character of SelectCode when one shows it.
-void ExecuteCharacterDialog(TDocument& Document, int SelectCode = 0);
+// The map the main window shows: made once, owned by the application, shown beside the main
+// window without blocking it; null until first shown.
+extern TCharacterForm* CharacterForm;
+// Shows that map for the main window, on the character of SelectCode when a cell shows it; its
+// recent characters are the window's palette.
+TCharacterForm* ShowCharacterDialog(TMainForm& Main, int SelectCode = 0);
+// Frees the map (the main window does so before its palette goes).
+void FreeCharacterForm();

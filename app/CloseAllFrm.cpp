@@ -13,6 +13,7 @@
 #include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
+#include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Icon.h"
@@ -122,8 +123,14 @@ void TCloseAllForm::PlaceOnScreen(const WideString& SettingsFile) {
     placement_->RestoreFormPlacement();
   }
   if (Left() + Top() != 0) return;
-  SetLeft((Screen->Width() - Width()) / 2);
-  SetTop((Screen->Height() - Height()) / 2);
+  // Never placed: over the main window when it shows, else in the middle of the screen.
+  TMainForm* main = Main();
+  RECT over{0, 0, Screen->Width(), Screen->Height()}, work = over;
+  if (main && main->HandleAllocated() && IsWindowVisible(main->Handle())) GetWindowRect(main->Handle(), &over);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const TRect place = CentredOver({Width(), Height()}, ToTRect(over), ToTRect(work));
+  SetLeft(place.Left);
+  SetTop(place.Top);
   if (placement_) placement_->SaveFormPlacement();
 }
 

@@ -43,8 +43,8 @@ class TCloseAllForm : public TForm {
   bool Checked(int Index) const;
   void SetChecked(int Index, bool Value);
   // Restores the placement stored under "CloseAllForm\" of the settings file (none when it is
-  // empty), centres a dialog that was never placed (Left and Top both 0) on the screen, and
-  // stores the placement again when the dialog goes.
+  // empty), centres a dialog that was never placed (Left and Top both 0) on the main window (on
+  // the screen while that does not show), and stores the placement again when the dialog goes.
   void PlaceOnScreen(const WideString& SettingsFile);
   // The checked documents whose save failed or was cancelled under "Save".
   const std::vector<TDocument*>& Unsaved() const { return unsaved_; }

@@ -202,8 +202,8 @@ void TCustomizeForm::lstbxCommandsDrawItem(TWinControl*, int Index, const TRect&
     if (images) images->Draw(canvas, x, Rect.Top + (Rect.Height() - images->Height()) / 2, item->ImageIndex(), true);
     x += Rect.Height();
   }
-  const WideString text = Index == 0 ? AnsiToWide(GetHolderString(mltstrnghldrCustomize, "sSeparator"))
-                                     : lstbxCommands->Items()->Strings(Index);
+  const WideString text =
+      Index == 0 ? GetHolderText(mltstrnghldrCustomize, "sSeparator") : lstbxCommands->Items()->Strings(Index);
   canvas->Brush()->SetStyle(bsClear);
   TRect r{x, Rect.Top, Rect.Right - 2, Rect.Bottom};
   canvas->DrawText(r, text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);

@@ -182,6 +182,10 @@ void TDocumentFrame::SetPrintDesign() {
 
 AnsiString TDocumentFrame::Message(const AnsiString& Name) const { return GetHolderString(mltstrnghldrDocument, Name); }
 
+WideString TDocumentFrame::WideMessage(const AnsiString& Name) const {
+  return GetHolderText(mltstrnghldrDocument, Name);
+}
+
 bool TDocumentFrame::InGutter(TCustomTxtEdit* Editor, int X) { return X <= Editor->GutterWidth() - 5; }
 
 void TDocumentFrame::ShowViewMode(int Mode) {
@@ -272,7 +276,7 @@ void TDocumentFrame::edtDocumentMouseMove(TObject*, TShiftState Shift, int X, in
     lastHintColor_ = Application->HintColor();
     edtDocument->SetHint(L"    ");
   } else if (IsURL(link)) {
-    edtDocument->SetHint(AnsiToWide(Message("sHyperlinkHint")));
+    edtDocument->SetHint(WideMessage("sHyperlinkHint"));
   } else {
     Application->CancelHint();
     edtDocument->SetHint(WideString());
@@ -351,7 +355,8 @@ void TDocumentFrame::ShowScale() {
 void TDocumentFrame::edtprntprvwDocumentPreviewPage(TObject*, int) {
   ShowScale();
   edtPage->SetText(std::to_wstring(edtprntprvwDocument->PageNumber()));
-  lblitmFrom->SetCaption(AnsiToWide(Format(Message("sPageOf"), edtprntprvwDocument->GetPageCount())));
+  lblitmFrom->SetCaption(
+      AnsiToWide(Format(Message("sPageOf"), edtprntprvwDocument->GetPageCount()), LangManager().CodePage()));
 }
 
 void TDocumentFrame::SetScalePercent(int Percent) {

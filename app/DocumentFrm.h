@@ -89,6 +89,7 @@ class TDocumentFrame : public TFrame {
   static bool InGutter(TCustomTxtEdit* Editor, int X);
   // The text of a message of the frame's string holder.
   AnsiString Message(const AnsiString& Name) const;
+  WideString WideMessage(const AnsiString& Name) const;
 
  private:
   void SetPrintDesign();

@@ -240,6 +240,7 @@ void TDocumentTabBar::CheckTab(TDocumentItem* Item) {
 }
 
 void TDocumentTabBar::Remove(TDocumentItem* Item) {
+  scrolled_.erase(std::remove(scrolled_.begin(), scrolled_.end(), Item), scrolled_.end());
   if (Items()->IndexOf(Item) >= 0) Items()->Remove(Item);
   if (Item) Item->bar_ = nullptr;
 }
@@ -258,6 +259,73 @@ void TDocumentTabBar::SetCloseButton(int Value) {
 void TDocumentTabBar::ArrangeItems() {
   for (int i = 0; i < ItemCount(); ++i) Items()->Items(i)->Changed(true);
   Arrange();
+}
+
+void TDocumentTabBar::ShowActiveTab() {
+  if (!View()->Updating() && Parent()) {
+    ScrollActiveTab();
+  } else if (HandleAllocated() && !scrollPosted_) {
+    scrollPosted_ = PostMessageW(Handle(), UM_SHOWACTIVETAB, 0, 0);
+  }
+}
+
+void TDocumentTabBar::ScrollActiveTab() {
+  if (scrolling_ || View()->Updating() || !Parent()) return;
+  const int n = ItemCount();
+  int active = -1;
+  for (int i = 0; i < n; ++i)
+    if (Items()->Items(i)->Checked() && Tab(i)) active = i;
+  scrolling_ = true;
+  // Every tab shown once, to see where each would stand; then those before the first one kept
+  // in sight are hidden again.
+  View()->BeginUpdate();
+  for (TDocumentItem* item : scrolled_) item->SetVisible(true);
+  const int firstBefore = static_cast<int>(scrolled_.size());
+  scrolled_.clear();
+  View()->EndUpdate();
+  std::vector<TRect> bounds(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i)
+    if (TBarItemViewer* viewer = View()->Find(Items()->Items(i))) bounds[static_cast<size_t>(i)] = viewer->BoundsRect();
+  int first = 0;
+  if (active >= 0 && n > 0) {
+    // The bar grows with its tabs; the dock shows what fits.
+    const int room = Parent()->ClientWidth() - Left() - (Width() - ClientWidth()), origin = bounds[0].Left;
+    // Item K's right edge once the items before First are hidden.
+    auto fits = [&](int K, int First) {
+      return bounds[static_cast<size_t>(K)].Right - (bounds[static_cast<size_t>(First)].Left - origin) <= room;
+    };
+    first = std::min(firstBefore, active);
+    while (first < active && !fits(active, first)) ++first;
+    while (first > 0 && fits(n - 1, first - 1)) --first;
+  }
+  if (first > 0) {
+    View()->BeginUpdate();
+    for (int i = 0; i < first; ++i)
+      if (TDocumentItem* tab = Tab(i)) {
+        tab->SetVisible(false);
+        scrolled_.push_back(tab);
+      }
+    View()->EndUpdate();
+  }
+  scrolling_ = false;
+}
+
+void TDocumentTabBar::WndProc(TMessage& Message) {
+  if (Message.Msg == UM_SHOWACTIVETAB) {
+    scrollPosted_ = false;
+    ScrollActiveTab();
+    return;
+  }
+  TSkinToolbar::WndProc(Message);
+}
+
+void TDocumentTabBar::Resize() {
+  TSkinToolbar::Resize();
+  // A wider bar may show tabs hidden before, a narrower one may hide the active one.
+  if (Width() != lastWidth_) {
+    lastWidth_ = Width();
+    ShowActiveTab();
+  }
 }
 
 void TDocumentTabBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

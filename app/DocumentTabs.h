@@ -3,6 +3,8 @@
 // a bold caption for a modified document) and reports the mouse buttons pressed over it.
 #pragma once
 
+#include <vector>
+
 #include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
 
@@ -63,7 +65,11 @@ void PaintTabBarBackground(TCanvas* Canvas, const TRect& R, const TTabColors& Co
 
 using TTabBarMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TDocumentItem* Item)>;
 
-// The tab-bar toolbar: the tabs in a row, the new-tab button last.
+// Posted to the tab bar: the active tab is brought into view once the bar is laid out.
+constexpr UINT UM_SHOWACTIVETAB = WM_USER + 8810;
+
+// The tab-bar toolbar: the tabs in a row, the new-tab button last. Tabs that do not fit are
+// hidden from the left so that the active one stays in sight.
 class TDocumentTabBar : public TSkinToolbar {
   HV_CLASS(TDocumentTabBar, TSkinToolbar)
  public:
@@ -86,6 +92,10 @@ class TDocumentTabBar : public TSkinToolbar {
   int ImageWidth() const { return 16; }
   // Lays the tabs out now.
   void ArrangeItems();
+  // Brings the checked tab into sight: tabs before it are hidden while it would pass the bar's
+  // right edge, and hidden ones come back while everything after them fits. Asked for while
+  // the bar is being changed, it happens once the bar is laid out again.
+  void ShowActiveTab();
   const TTabColors& Colors() const { return colors_; }
 
   // Right and middle mouse buttons over the bar, with the tab under the mouse or null; a left
@@ -96,10 +106,18 @@ class TDocumentTabBar : public TSkinToolbar {
  protected:
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void WndProc(TMessage& Message) override;
+  void Resize() override;
 
  private:
+  void ScrollActiveTab();
   void DrawBackground(TObject* Sender, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
 
   int closeButton_ = 0;
   TTabColors colors_;
+  // The tabs hidden to make room, the leftmost first.
+  std::vector<TDocumentItem*> scrolled_;
+  bool scrollPosted_ = false;
+  bool scrolling_ = false;
+  int lastWidth_ = -1;
 };

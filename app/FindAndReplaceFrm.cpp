@@ -119,6 +119,10 @@ AnsiString TFindAndReplaceForm::Text(const AnsiString& Name) const {
   return GetHolderString(mltstrnghldrFindAndReplace, Name);
 }
 
+WideString TFindAndReplaceForm::WideText(const AnsiString& Name) const {
+  return GetHolderText(mltstrnghldrFindAndReplace, Name);
+}
+
 bool TFindAndReplaceForm::ActiveInEditView() { return MainForm && MainForm->ActiveInEditView(); }
 
 TFindSettings TFindAndReplaceForm::Settings() const {
@@ -223,8 +227,8 @@ void TFindAndReplaceForm::ShowMore(bool Show) {
 void TFindAndReplaceForm::SetResult(int Result) {
   result_ = Result;
   lblFindWhatResult->SetImageIndex(Result);
-  lblFindWhatResult->SetCaption(Result == 0   ? AnsiToWide(Text("sReachedEnd"))
-                                : Result == 1 ? AnsiToWide(Text("sStringNotFound"))
+  lblFindWhatResult->SetCaption(Result == 0   ? WideText("sReachedEnd")
+                                : Result == 1 ? WideText("sStringNotFound")
                                               : WideString());
 }
 
@@ -237,7 +241,7 @@ void TFindAndReplaceForm::UpdateNumberLabel() {
   } catch (const Exception&) {
     caption = format;  // a translation whose format takes no text
   }
-  lblNumber->SetCaption(AnsiToWide(caption));
+  lblNumber->SetCaption(AnsiToWide(caption, LangManager().CodePage()));
 }
 
 void TFindAndReplaceForm::AddHistory(TComboBox* Combo, const WideString& Entry) {
@@ -313,7 +317,7 @@ void TFindAndReplaceForm::actnGoUpdate(TObject* Sender) {
 
 void TFindAndReplaceForm::actnMoreLessUpdate(TObject* Sender) {
   if (auto* action = dynamic_cast<TAction*>(Sender))
-    action->SetCaption(moreShown_ ? L"<< " + AnsiToWide(Text("sLess")) : AnsiToWide(Text("sMore")) + L" >>");
+    action->SetCaption(moreShown_ ? L"<< " + WideText("sLess") : WideText("sMore") + L" >>");
 }
 
 void TFindAndReplaceForm::lngcntrlrFindAndReplaceLanguageChanged(TLgLanguageController*) {

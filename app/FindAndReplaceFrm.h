@@ -133,6 +133,7 @@ class TFindAndReplaceForm : public TForm {
 
  private:
   AnsiString Text(const AnsiString& Name) const;
+  WideString WideText(const AnsiString& Name) const;
   void UpdateNumberLabel();
   // The combo's history takes the entry, which becomes the selected item with the caret of the
   // box where it was.

@@ -137,7 +137,7 @@ void TKeyboardShortcutsForm::ShowCurrentOwner() {
   const TShortCut key = htkShortcut->HotKey();
   TBarCustomItem* owner = FindShortcutOwner(commands_, key, item_);
   if (owner && !ListHasShortcut(key)) {
-    const WideString format = AnsiToWide(GetHolderString(mltstrnghldrKeyboardShortcuts, "sCurrentlyAssignedTo"));
+    const WideString format = GetHolderText(mltstrnghldrKeyboardShortcuts, "sCurrentlyAssignedTo");
     WideString text = format;
     const size_t at = text.find(L"%s");
     if (at != WideString::npos) text.replace(at, 2, MenuItemPath(owner));

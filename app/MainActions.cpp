@@ -126,7 +126,7 @@ TMainCommands::TMainCommands(TMainForm* Form) : TComponent(Form), form_(Form) {
   };
   for (const TBinding& b : bindings_) bind(Action(b.Name), b.Execute, b.Update);
   if (TAction* internet = Action("actnOnTheInternet"))
-    internet->SetCaption(WideFormat(AnsiToWide(Text("sOnTheInternet")), productName));
+    internet->SetCaption(WideFormat(WideText("sOnTheInternet"), productName));
   auto* events = new TApplicationEvents(this);
   events->OnIdle = TIdleEvent(this, &TMainCommands::AppIdle);
   for (int i = 0; i <= 9; ++i) {
@@ -159,6 +159,10 @@ void TMainCommands::EnableCheck(TObject* Sender, bool Enabled, bool Checked) {
 }
 
 AnsiString TMainCommands::Text(const AnsiString& Name) const { return GetHolderString(form_->mltstrnghldrMain, Name); }
+
+WideString TMainCommands::WideText(const AnsiString& Name) const {
+  return GetHolderText(form_->mltstrnghldrMain, Name);
+}
 
 TControl* TMainCommands::NamedControl(const AnsiString& Name) const {
   return dynamic_cast<TControl*>(form_->FindComponent(Name));
@@ -472,7 +476,7 @@ void TMainCommands::FileExecute(TObject*) {
     const HANDLE probe =
         CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
-      ShowMessageBox(WideFormat(AnsiToWide(Text("sAccessToFileDenied")), ExtractFileName(name)), MB_ICONERROR);
+      ShowMessageBox(WideFormat(WideText("sAccessToFileDenied"), ExtractFileName(name)), MB_ICONERROR);
       continue;
     }
     CloseHandle(probe);
@@ -569,7 +573,7 @@ void TMainCommands::UpdateCaption() {
   }
   auto* scheme = dynamic_cast<TTxtXmlHighlighter*>(document->GetHighlighter());
   if (!scheme || scheme == Highlighters->Plain() || scheme->FileName.empty()) {
-    Panels[3].Text = AnsiToWide(Text("sNoHighlighting"));
+    Panels[3].Text = WideText("sNoHighlighting");
   } else {
     // Idle passes ask again and again; the scheme file is read only when the scheme changes.
     if (scheme->FileName != schemeFile_) {
@@ -600,10 +604,10 @@ void TMainCommands::UpdateStatusBar(bool Focus) {
   // While the dialog is away, its searches start from where the user left the selection.
   if (FindAndReplaceForm && !FindAndReplaceForm->Visible() && !FindAndReplaceForm->Busy())
     FindAndReplaceForm->SavedCaret = editor->BlockBegin();
-  Panels[0].Text = WideFormat(AnsiToWide(Text("sLineColumn")), editor->CaretY(), editor->CaretX());
+  Panels[0].Text = WideFormat(WideText("sLineColumn"), editor->CaretY(), editor->CaretX());
   const int c = std::max(CharAtCaret(editor), 0);
   Panels[1].Text = WideFormat(L"%d (0x%x)", c, c);
-  Panels[2].Text = AnsiToWide(Text(editor->InsertMode() ? "sInsert" : "sOvertype"));
+  Panels[2].Text = WideText(editor->InsertMode() ? "sInsert" : "sOvertype");
 }
 
 void TMainCommands::PanelClick(int Index) {
@@ -612,9 +616,8 @@ void TMainCommands::PanelClick(int Index) {
     if (TAction* go = Action("actnGoto")) go->Execute();
   } else if (Index == 1 && form_->ActiveInEditView()) {
     // The character map opens on the character at the caret.
-    form_->EnsureCharPalette();
     const int code = CharAtCaret(form_->ActiveEditor());
-    ExecuteCharacterDialog(*Document(), code >= 32 && code <= 255 ? code : 0);
+    ShowCharacterDialog(*form_, code >= 32 && code <= 255 ? code : 0);
   } else if (Index == 2 && form_->ActiveInEditView()) {
     form_->ActiveEditor()->SetInsertMode(!form_->ActiveEditor()->InsertMode());
     UpdateStatusBar(false);
@@ -655,10 +658,7 @@ void TMainCommands::StatisticsExecute(TObject*) {
   if (form_->HasActiveDocument()) ExecuteStatisticsDialog(*Document());
 }
 
-// The character map inserts into a document; without one there is nothing to show it for.
-void TMainCommands::OtherCharactersExecute(TObject*) {
-  if (form_->HasActiveDocument()) ExecuteCharacterDialog(*Document());
-}
+void TMainCommands::OtherCharactersExecute(TObject*) { ShowCharacterDialog(*form_); }
 
 void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(); }
 

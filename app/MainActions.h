@@ -71,6 +71,7 @@ class TMainCommands : public TComponent {
   void Enable(TObject* Sender, bool Enabled);
   void EnableCheck(TObject* Sender, bool Enabled, bool Checked);
   AnsiString Text(const AnsiString& Name) const;
+  WideString WideText(const AnsiString& Name) const;
   void ApplyLine(AnsiString (*Fn)(std::string_view));
   void ChangeFontSize(int Size);
   TControl* NamedControl(const AnsiString& Name) const;

@@ -256,8 +256,10 @@ void TMainForm::dckTabBarDrawBackground(TObject*, TCanvas* ACanvas, TRect ARect,
 
 AnsiString TMainForm::Message(const AnsiString& Name) const { return GetHolderString(mltstrnghldrMain, Name); }
 
+WideString TMainForm::WideMessage(const AnsiString& Name) const { return GetHolderText(mltstrnghldrMain, Name); }
+
 WideString TMainForm::MessageWith(const AnsiString& Name, std::initializer_list<WideString> Args) const {
-  WideString text = AnsiToWide(Message(Name));
+  WideString text = WideMessage(Name);
   size_t from = 0;
   for (const WideString& arg : Args) {
     const size_t at = text.find(L"%s", from);
@@ -268,7 +270,7 @@ WideString TMainForm::MessageWith(const AnsiString& Name, std::initializer_list<
   return text;
 }
 
-WideString TMainForm::NextDocumentName() { return WideFormat(AnsiToWide(Message("sDocument")), NewDocumentNumber); }
+WideString TMainForm::NextDocumentName() { return WideFormat(WideMessage("sDocument"), NewDocumentNumber); }
 
 WideString TMainForm::EncodingName(int Code) {
   TStrings* names = mltstrnghldrMain->GetStringsByName("sEncodings");
@@ -309,11 +311,15 @@ void TMainForm::pglstMainChange(TObject*) {
   if (!closing_) {
     if (TDocument* document = ActiveDocument()) {
       tlbrTabBar->CheckTab(document->Item());
+      tlbrTabBar->ShowActiveTab();
       document->Frame()->edtDocumentStatusChange(document->Frame()->edtDocument, {scCaretX, scInsertMode});
       // Each document keeps its own page orientation; the printer follows the active one.
       const auto orientation = document->Orientation == 1 ? poLandscape : poPortrait;
       if (PrinterInfoSize() > 0 && Printer()->Orientation() != orientation) Printer()->SetOrientation(orientation);
     }
+    // The keyboard follows the document: its editor (or preview) takes the focus, also when the
+    // one that had it was closed. A window not shown yet has its panels filled once it idles.
+    if (Commands && HandleAllocated() && IsWindowVisible(Handle())) Commands->UpdateStatusBar(true);
   }
   contextTab_ = nullptr;
 }
@@ -545,7 +551,7 @@ std::vector<TMainForm::THighlighterEntry> TMainForm::HighlighterMenuEntries() {
   const bool enabled = document != nullptr;
   std::vector<THighlighterEntry> entries;
   THighlighterEntry plain;
-  plain.Caption = AnsiToWide(Message("sNoHighlighting"));
+  plain.Caption = WideMessage("sNoHighlighting");
   plain.Enabled = enabled;
   plain.Checked = enabled && (!active || active->FileName.empty() || !FileExists(active->FileName));
   plain.IsPlain = true;
@@ -679,9 +685,9 @@ void TMainForm::txtopndlgMainBeforeExecute(TObject* Sender) {
   if (!dialog) return;
   if (TDocument* document = ActiveDocument())
     if (!document->FileName.empty()) dialog->SetInitialDir(ExtractFilePath(document->FileName));
-  dialog->SetFilter(AnsiToWide(Message("sFilter")) + Highlighters->BuildFilter());
+  dialog->SetFilter(WideMessage("sFilter") + Highlighters->BuildFilter());
   if (dialog == txtopndlgMain) dialog->SetEncodingIndex(::Options->Encoding);
-  dialog->SetEncodingsCaption(AnsiToWide(Message("sEncoding")));
+  dialog->SetEncodingsCaption(WideMessage("sEncoding"));
   TStrings* names = mltstrnghldrMain->GetStringsByName("sEncodings");
   std::vector<WideString> encodings;
   for (int i = 0; i < names->Count(); ++i) encodings.push_back(AnsiToWide(names->Strings(i)));

@@ -267,6 +267,7 @@ class TMainForm : public TForm {
 
  private:
   AnsiString Message(const AnsiString& Name) const;
+  WideString WideMessage(const AnsiString& Name) const;
   // The holder's text with each "%s" replaced by the next argument.
   WideString MessageWith(const AnsiString& Name, std::initializer_list<WideString> Args) const;
   TDocument* CreateDocument(const WideString& Caption);

@@ -2,6 +2,7 @@
 // application-wide hook and error handler, the command list with "Shortcuts.ini", the update
 // check and the character palette.
 #include "app/CharPalette.h"
+#include "app/CharacterFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/DocumentFrm.h"
@@ -31,8 +32,8 @@ namespace {
 // The holder's text, or Default when the holder has no such item.
 WideString HolderText(TApMultiStringHolder* Holder, const AnsiString& Name, const WideString& Default) {
   try {
-    const AnsiString text = Holder ? GetHolderString(Holder, Name) : AnsiString();
-    return text.empty() ? Default : AnsiToWide(text);
+    const WideString text = Holder ? GetHolderText(Holder, Name) : WideString();
+    return text.empty() ? Default : text;
   } catch (const Exception&) {
     return Default;
   }
@@ -108,6 +109,8 @@ void TMainForm::EndLifeCycle() {
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
   }
+  // The map works on these documents and marks the palette's characters.
+  FreeCharacterForm();
   try {
     if (charPalette_ && ::Options) {
       TIniFile ini(::Options->FileName());

@@ -471,8 +471,7 @@ void TPreferencesForm::actnOKExecute(TObject*) {
   }
   // 5 and 6. The associations and the start-up option. A refused registry write is told once
   // and stops nothing that follows.
-  if (!ApplyAssociations())
-    ShowMessageBox(AnsiToWide(GetHolderString(mltstrnghldrPreferences, "sAssociationsFailed")), MB_ICONERROR);
+  if (!ApplyAssociations()) ShowMessageBox(GetHolderText(mltstrnghldrPreferences, "sAssociationsFailed"), MB_ICONERROR);
   // 7. The language: every form takes it.
   ApplyLanguage();
   // 8. The command list follows the menu as it is now.

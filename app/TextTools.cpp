@@ -72,6 +72,8 @@ TTextCounts CountText(const AnsiString& T) {
   TTextCounts counts;
   const size_t len = T.size();
   int spaces = 0, breaks = 0;
+  // A word that opens the text has nothing before it to be counted by.
+  if (len && !isSeparator(T[0])) ++counts.Words;
   // Each position but the last is looked at with the one after it.
   for (size_t i = 0; i + 1 < len; ++i) {
     if (T[i] == '\r' && T[i + 1] == '\n') {

@@ -28,9 +28,9 @@ void NumberLines(TTextLines& Lines, double Start, const AnsiString& Postfix);
 // A number as general floating-point text: 1 gives "1", 2.5 gives "2.5", 1e6 gives "1000000".
 AnsiString FormatGeneralNumber(double Value);
 
-// What the statistics dialog shows. Words are counted where a word follows a space or a line
-// break, so the first word of the text is not counted and a tab separates nothing; the last
-// byte is never taken as a space.
+// What the statistics dialog shows. Words are counted where a word starts: at the start of the
+// text or after a space or a line break (a tab separates nothing); the last byte is never taken
+// as a space.
 struct TTextCounts {
   int Words = 0;
   int Punctuation = 0;

@@ -7,6 +7,7 @@
 
 #include "app/ProductIdentity.h"
 #include "foundation/ApStrHolder.h"
+#include "foundation/LgLanguage.h"
 #include "foundation/SysRoutines.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
@@ -358,6 +359,10 @@ AnsiString GetHolderString(TApMultiStringHolder* Holder, const AnsiString& Name)
     r += (*lines)[i];
   }
   return r;
+}
+
+WideString GetHolderText(TApMultiStringHolder* Holder, const AnsiString& Name) {
+  return AnsiToWide(GetHolderString(Holder, Name), LangManager().CodePage());
 }
 
 // ---- lists and history ----

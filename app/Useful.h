@@ -74,6 +74,9 @@ void SplitString(std::string_view S, char Delimiter, TStrings* List);
 void SplitStringAll(std::string_view S, char Delimiter, TStrings* List);
 // The named string list of the holder as one text, lines joined by CR LF.
 AnsiString GetHolderString(TApMultiStringHolder* Holder, const AnsiString& Name);
+// The same text widened: a translation is held in the code page of its language, which need not
+// be the system's (Russian texts on a Western system).
+WideString GetHolderText(TApMultiStringHolder* Holder, const AnsiString& Name);
 
 // ---- lists and history ----
 int IndexOfExact(TStrings* List, const AnsiString& S);

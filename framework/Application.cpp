@@ -10,6 +10,7 @@
 #include "framework/Menus.h"
 #include "framework/Screen.h"
 #include "framework/ScopeGuards.h"
+#include "framework/SystemHandles.h"
 #include "framework/UtilityWindow.h"
 
 TApplication* Application = nullptr;
@@ -33,9 +34,47 @@ void MenuHintToApplication(const WideString& hint) {
   if (Application) Application->SetHint(hint);
 }
 
+// The system puts a message box in the middle of the screen whatever asks it; a prompt belongs
+// over the window that asks it. The box is moved as it is first activated, before it is drawn.
+struct TCentredBox {
+  HWND Over = nullptr;
+  THookHandle Hook;
+};
+thread_local TCentredBox* centredBox = nullptr;
+
+LRESULT CALLBACK centreMessageBox(int Code, WPARAM WParam, LPARAM LParam) {
+  TCentredBox* box = centredBox;
+  const LRESULT next = CallNextHookEx(box ? box->Hook.Get() : nullptr, Code, WParam, LParam);
+  wchar_t name[8] = {};
+  HWND wnd = reinterpret_cast<HWND>(WParam);
+  if (box && Code == HCBT_ACTIVATE && box->Over && GetClassNameW(wnd, name, 8) && lstrcmpW(name, L"#32770") == 0) {
+    RECT over, own;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetWindowRect(box->Over, &over) && GetWindowRect(wnd, &own) &&
+        GetMonitorInfoW(MonitorFromWindow(box->Over, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      const TRect place =
+          CentredOver({own.right - own.left, own.bottom - own.top}, ToTRect(over), ToTRect(monitor.rcWork));
+      SetWindowPos(wnd, nullptr, place.Left, place.Top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    box->Over = nullptr;  // once: later activations are the user's
+  }
+  return next;
+}
+
 class TSystemMessageBox : public TMessageBoxHandler {
  public:
   int Show(HWND Owner, const WideString& Text, const WideString& Caption, UINT Flags) override {
+    TCentredBox box;
+    // Only over a window the user sees; a box of a hidden window keeps its own place.
+    if (!centredBox && Owner && IsWindowVisible(Owner) && !IsIconic(Owner)) {
+      box.Over = Owner;
+      box.Hook = THookHandle(WH_CBT, centreMessageBox);
+      if (box.Hook) centredBox = &box;
+    }
+    TScopeExit forget([&] {
+      if (centredBox == &box) centredBox = nullptr;
+    });
     return MessageBoxW(Owner, Text.c_str(), Caption.c_str(), Flags);
   }
 };
@@ -75,6 +114,14 @@ struct TFormsUnit {
 } formsUnit;
 
 }  // namespace
+
+TRect CentredOver(const TSize& Box, const TRect& Over, const TRect& WorkArea) {
+  const int w = static_cast<int>(Box.cx), h = static_cast<int>(Box.cy);
+  int left = Over.Left + (Over.Width() - w) / 2, top = Over.Top + (Over.Height() - h) / 2;
+  left = std::max(std::min(left, WorkArea.Right - w), WorkArea.Left);
+  top = std::max(std::min(top, WorkArea.Bottom - h), WorkArea.Top);
+  return {left, top, left + w, top + h};
+}
 
 WideString GetShortHint(const WideString& Hint) {
   size_t bar = Hint.find(L'|');

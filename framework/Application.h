@@ -39,6 +39,10 @@ using TWindowHook = TEvent<bool(TMessage& Message)>;
 WideString GetShortHint(const WideString& Hint);
 WideString GetLongHint(const WideString& Hint);
 
+// Where a message box of size Box goes over the window Over: centred on it, moved inside the
+// work area of Over's monitor (its left and top edges win when it is larger).
+TRect CentredOver(const TSize& Box, const TRect& Over, const TRect& WorkArea);
+
 // Where message boxes are shown; tests install one that answers by itself.
 class TMessageBoxHandler {
  public:

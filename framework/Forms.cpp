@@ -685,6 +685,36 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
   inherited::CMDialogKey(Message);
 }
 
+namespace {
+
+// The first visible, enabled control below Parent, depth first, that takes menu keys.
+TWinControl* findMenuControl(TWinControl* Parent) {
+  for (int i = 0; i < Parent->ControlCount(); ++i) {
+    auto* control = dynamic_cast<TWinControl*>(Parent->Controls(i));
+    if (!control || !control->Visible() || !control->Enabled()) continue;
+    if (control->ControlStyle().Contains(csMenuEvents)) return control;
+    if (TWinControl* found = findMenuControl(control)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool TCustomForm::MenuKey(TMessage& Message) {
+  // Alt with a letter, Alt alone and F10 go to a menu bar among the form's controls, whichever
+  // control has the keyboard; Alt+Space stays the window menu's, and while the mouse is captured
+  // the keys are not the menu's.
+  if ((Message.WParam & 0xFFF0) != SC_KEYMENU || Message.LParam == L' ' || GetCapture() || forwardingMenuKey_)
+    return false;
+  TWinControl* menu = findMenuControl(this);
+  if (!menu || !menu->HandleAllocated()) return false;
+  forwardingMenuKey_ = true;
+  TScopeExit done([this] { forwardingMenuKey_ = false; });
+  if (!SendMessageW(menu->Handle(), WM_SYSCOMMAND, Message.WParam, Message.LParam)) return false;
+  Message.Result = 0;
+  return true;
+}
+
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_COMMAND:
@@ -696,6 +726,10 @@ void TCustomForm::Dispatch(TMessage& Message) {
       if (menu_ && menu_->HandleMenuMessage(Message.Msg, Message.WParam, Message.LParam, Message.Result)) break;
       // Leaving the menu, or an entry of the system menu: no item's hint any more.
       if (Message.Msg == WM_MENUSELECT && Application) Application->SetHint(WideString());
+      inherited::Dispatch(Message);
+      break;
+    case WM_SYSCOMMAND:
+      if (MenuKey(Message)) break;
       inherited::Dispatch(Message);
       break;
     case WM_CLOSE: WMClose(Message); break;

@@ -203,11 +203,15 @@ class TCustomForm : public TScrollingWinControl {
   void SetActive(bool Value);
   void SetWindowFocus();
   void DoEnterExit(TWinControl* From, TWinControl* To);
+  // A menu key of WM_SYSCOMMAND handed to a menu bar among the controls; true when it took it.
+  bool MenuKey(TMessage& Message);
 
   bool createNew_ = false;
   bool constructed_ = false;
   bool destroyFired_ = false;
   bool positioned_ = false;
+  // Set while a menu key is with the menu bar, so that one coming back takes the system's way.
+  bool forwardingMenuKey_ = false;
   TFormState formState_;
   TModalResult modalResult_ = mrNone;
   TWinControl* activeControl_ = nullptr;

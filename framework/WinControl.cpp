@@ -811,6 +811,20 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_SYSKEYDOWN: WMSysKeyDown(Message); break;
     case WM_KEYUP: WMKeyUp(Message); break;
     case WM_SYSKEYUP: WMSysKeyUp(Message); break;
+    case WM_SYSCOMMAND:
+      // Alt with a letter pressed while a control has the keyboard comes here; it belongs to the
+      // control's window, whose menu bar takes it (from here the system would track the
+      // window's own menu and pass the menu bar by).
+      if ((Message.WParam & 0xFFF0) == SC_KEYMENU && HandleAllocated() &&
+          (GetWindowLongW(Handle(), GWL_STYLE) & WS_CHILD)) {
+        HWND root = GetAncestor(Handle(), GA_ROOT);
+        if (root && root != Handle()) {
+          Message.Result = SendMessageW(root, WM_SYSCOMMAND, Message.WParam, Message.LParam);
+          break;
+        }
+      }
+      inherited::Dispatch(Message);
+      break;
     case WM_CHAR: WMChar(Message); break;
     case WM_GETDLGCODE: WMGetDlgCode(Message); break;
     case WM_SETCURSOR: WMSetCursor(Message); break;

@@ -332,7 +332,9 @@ void TSkinItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool, 
       format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
       captionRect = r;
     } else {
-      format |= DT_VCENTER;
+      // The rectangle is as wide as the text measures, but a font may draw the last glyph a
+      // pixel or two further (dots of "Sort..." under some renderers): nothing is cut there.
+      format |= DT_VCENTER | DT_NOCLIP;
       captionRect = r;
       captionRect.Left += theme->GetIntegerMetrics(32) + info.PopupMargin + theme->GetIntegerMetrics(33);
       adjustToMargins(captionRect);

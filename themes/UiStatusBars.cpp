@@ -676,9 +676,37 @@ void TUiCustomStatusBar::Dispatch(TMessage& Message) {
         RealignPanels();
       }
       return;
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH: {
+      // What the bar shows, for screen readers and other programs: the simple text, or the
+      // captions of the panels separated by tabs.
+      const WideString text = ShownText();
+      if (Message.Msg == WM_GETTEXTLENGTH) {
+        Message.Result = static_cast<LRESULT>(text.size());
+        return;
+      }
+      auto* buffer = reinterpret_cast<wchar_t*>(Message.LParam);
+      const size_t room = static_cast<size_t>(Message.WParam);
+      if (!buffer || room == 0) {
+        Message.Result = 0;
+        return;
+      }
+      const size_t n = std::min(text.size(), room - 1);
+      std::copy_n(text.data(), n, buffer);
+      buffer[n] = L'\0';
+      Message.Result = static_cast<LRESULT>(n);
+      return;
+    }
     default: break;
   }
   inherited::Dispatch(Message);
+}
+
+WideString TUiCustomStatusBar::ShownText() const {
+  if (simplePanel_) return simpleText_;
+  WideString text;
+  for (int i = 0; i < panels_->Count(); ++i) text += (i ? L"\t" : L"") + panels_->Items(i)->Caption();
+  return text;
 }
 
 HV_PUBLISH(TUiCustomStatusBar) {}

@@ -156,6 +156,9 @@ class TUiCustomStatusBar : public TCustomControl {
   TRect SizeGripRect();
   // The margins the theme keeps inside a framed panel.
   const TUiMargins& PanelMargins() const { return margins_; }
+  // The text the bar shows, also its window text: the simple text, or the captions of the
+  // panels separated by tabs.
+  WideString ShownText() const;
 
   // Lays the panels out again (nothing without panels).
   virtual void UpdatePanels();

@@ -138,7 +138,7 @@ TEST_F(LineDialogs, StatisticsShowTheCountsOfTheTextOrTheSelection) {
   TTxtEdit* editor = Editor(0);
   editor->Lines()->SetText("one two, three.\r\nfour");
   auto* form = New<TStatisticsForm>(nullptr, Doc(0));
-  EXPECT_EQ(form->lblWordsValue->Caption(), L"3");
+  EXPECT_EQ(form->lblWordsValue->Caption(), L"4");
   EXPECT_EQ(form->lblPunctuationValue->Caption(), L"2");
   EXPECT_EQ(form->lblCharsWithSpacesValue->Caption(), L"19");
   EXPECT_EQ(form->lblCharsNoSpacesValue->Caption(), L"17");
@@ -151,7 +151,7 @@ TEST_F(LineDialogs, StatisticsShowTheCountsOfTheTextOrTheSelection) {
   editor->SetBlockEnd({7, 1});
   form = New<TStatisticsForm>(nullptr, Doc(0));
   EXPECT_TRUE(form->pnlBanner->Visible());
-  EXPECT_EQ(form->lblWordsValue->Caption(), L"1");
+  EXPECT_EQ(form->lblWordsValue->Caption(), L"2");
   EXPECT_EQ(form->lblPunctuationValue->Caption(), L"1");
   EXPECT_EQ(form->lblCharsNoSpacesValue->Caption(), L"5");
   delete form;

@@ -7,6 +7,7 @@
 #include "app/DocumentSaving.h"
 #include "app/DocumentTabs.h"
 #include "app/NSTextDialogs.h"
+#include "framework/Actions.h"
 #include "framework/Exceptions.h"
 #include "framework/FileReplace.h"
 #include "tests/app/DocumentTestSupport.h"
@@ -38,6 +39,8 @@ struct TScript {
   int Entries = 0;
   std::vector<int> Uncheck;
   bool Save = false;  // else Cancel
+  bool DontSave = false;
+  TRect Bounds;  // where the dialog came up
 } script;
 
 bool scriptedDialog(TNSTextSaveDialog* Dialog) {
@@ -49,8 +52,12 @@ bool scriptedDialog(TNSTextSaveDialog* Dialog) {
 
 int scriptedCloseAll(TCloseAllForm* Dialog) {
   script.Entries = Dialog->Count();
+  script.Bounds = Dialog->BoundsRect();
   for (int i : script.Uncheck) Dialog->SetChecked(i, false);
-  script.Save ? Dialog->actnSaveExecute(nullptr) : Dialog->actnCancelExecute(nullptr);
+  if (script.DontSave)
+    Dialog->actnDontSaveExecute(nullptr);
+  else
+    script.Save ? Dialog->actnSaveExecute(nullptr) : Dialog->actnCancelExecute(nullptr);
   return Dialog->ModalResult();
 }
 
@@ -230,6 +237,52 @@ TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
   ASSERT_EQ(DocumentList->Count(), 1);
   EXPECT_EQ(Editor(0)->TextA(), "edited b");
   EXPECT_EQ(GetFileAttributesW(TMainForm::LastDocumentsFile().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Whatever closes documents, typing goes on in the editor of the document active afterwards,
+// also when the one that had the keyboard was closed.
+TEST_F(Saving, ClosingLeavesTheFocusInTheActiveEditor) {
+  script.DontSave = true;
+  const struct {
+    const char* Modify;
+    const char* Action;
+  } cases[] = {
+      {"xx.", "actnCloseAll"},        // the close-all dialog, "Don't save"
+      {"x..", "actnCloseAll"},        // one question, "No"
+      {"...", "actnCloseAll"},        // nothing asked
+      {"..x", "actnClose"},           // the active one, asked about
+      {"...", "actnClose"},           // the active one, not asked
+      {"xx.", "actnCloseOtherTabs"},  // the active one stays
+  };
+  for (const auto& c : cases) {
+    TMainForm& form = Open({L"a", L"b", L"c"}, c.Modify);
+    form.Show();
+    form.StartupDone = true;
+    form.ActivateDocument(Doc(2));
+    Editor(2)->SetFocus();
+    answers_.answers = {IDNO};
+    dynamic_cast<TAction*>(form.FindComponent(c.Action))->Execute();
+    Application->ProcessMessages();
+    ASSERT_NE(form.ActiveEditor(), nullptr);
+    EXPECT_EQ(GetFocus(), form.ActiveEditor()->Handle()) << c.Action << " " << c.Modify;
+    Restart();
+  }
+}
+
+// The close-all dialog comes up over the main window the first time, wherever that is, and
+// where it was left after that.
+TEST_F(Saving, TheCloseAllDialogComesUpOverTheMainWindow) {
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  TMainForm& form = Open({L"a", L"b"});
+  form.SetBounds(40, 30, 500, 400);
+  form.Show();
+  EXPECT_FALSE(form.CloseDocuments(nullptr));
+  const TRect first = script.Bounds;
+  EXPECT_EQ(first, CentredOver({first.Width(), first.Height()}, form.BoundsRect(), ToTRect(work)));
+  form.SetBounds(300, 200, 500, 400);
+  EXPECT_FALSE(form.CloseDocuments(nullptr));
+  EXPECT_EQ(script.Bounds, first) << "a placed dialog keeps its place";
 }
 
 // At exit the open documents whose files exist are listed, or none when the option is off; a

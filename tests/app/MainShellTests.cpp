@@ -2,6 +2,7 @@
 // with every command, the status bar fed by the commands, the popup menus, the toolbar layout in
 // "Toolbars.ini", the stored properties, the lock of the toolbars and the data module's images.
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "app/CharPalette.h"
@@ -21,6 +22,7 @@
 #include "themes/SkinToolbar.h"
 #include "themes/UiExtItems.h"
 #include "themes/UiStatusBars.h"
+#include "toolbars/BarPopup.h"
 
 namespace {
 
@@ -456,6 +458,184 @@ TEST_F(MainShell, TheCharacterMapSelectsTheCharacterAtTheCaret) {
   EXPECT_FALSE(map->SelectCharacter(10));
   EXPECT_FALSE(map->SelectCharacter(0));
   EXPECT_EQ(map->CurrentCode(), 0xFF) << "a character no cell shows leaves the selection";
+}
+
+namespace {
+
+BOOL CALLBACK AddCharacterMap(HWND Wnd, LPARAM Maps) {
+  if (auto* map = dynamic_cast<TCharacterForm*>(FindControl(Wnd)); map && IsWindowVisible(Wnd))
+    reinterpret_cast<std::vector<TCharacterForm*>*>(Maps)->push_back(map);
+  return TRUE;
+}
+
+// The character maps this thread shows.
+std::vector<TCharacterForm*> ShownCharacterMaps() {
+  std::vector<TCharacterForm*> maps;
+  EnumThreadWindows(GetCurrentThreadId(), AddCharacterMap, reinterpret_cast<LPARAM>(&maps));
+  return maps;
+}
+
+// A map that holds the main window in a loop of its own is closed by this timer.
+void CALLBACK CloseCharacterMaps(HWND, UINT, UINT_PTR, DWORD) {
+  for (TCharacterForm* map : ShownCharacterMaps()) PostMessageW(map->Handle(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+// "Other characters..." leaves the main window usable: the map is made once, and Insert goes
+// into the document that is active when it runs, not the one the map was opened over.
+TEST_F(MainShell, TheCharacterMapLeavesTheMainWindowInUse) {
+  TMainForm& form = Make();
+  form.Show();
+  form.NewDocument();
+  Editor(0)->SetTextA("first");
+  Editor(1)->SetTextA("second");
+  const UINT_PTR timer = SetTimer(nullptr, 0, 2000, CloseCharacterMaps);
+  ActionOf(form, "actnOtherCharacters")->Execute();
+  KillTimer(nullptr, timer);
+  std::vector<TCharacterForm*> maps = ShownCharacterMaps();
+  ASSERT_EQ(maps.size(), 1u) << "the map blocked the main window until it was closed";
+  EXPECT_TRUE(IsWindowEnabled(form.Handle()));
+  ActionOf(form, "actnOtherCharacters")->Execute();
+  EXPECT_EQ(ShownCharacterMaps(), maps) << "made once";
+
+  form.ActivateDocument(Doc(0));
+  Editor(0)->SelectAll();
+  Editor(1)->SelectAll();
+  maps[0]->SelectCharacter(0xE9);
+  maps[0]->actnInsert->Execute();
+  EXPECT_EQ(Editor(0)->TextA(), "\xe9");
+  EXPECT_EQ(Editor(1)->TextA(), "second");
+  EXPECT_EQ(form.CharPalette()->Chars()->Strings(0), "233") << "the palette learns what the map inserts";
+  Free(form_);
+  form_ = nullptr;
+  EXPECT_TRUE(ShownCharacterMaps().empty());
+}
+
+// Whether the bar shows the whole tab of the document.
+bool TabInSight(TMainForm& Form, TDocument* Document) {
+  TBarItemViewer* viewer = Form.tlbrTabBar->View()->Find(Document->Item());
+  if (!Document->Item()->Visible() || !viewer || !viewer->Show() || viewer->OffEdge()) return false;
+  // The bar grows with its tabs; its dock shows what fits.
+  TDocumentTabBar* bar = Form.tlbrTabBar;
+  const TRect r = viewer->BoundsRect();
+  return r.Left >= 0 && r.Right <= Form.dckTabBar->ClientWidth() - bar->Left() - (bar->Width() - bar->ClientWidth());
+}
+
+int TabsOutOfSight(TMainForm& Form) {
+  int n = 0;
+  for (int i = 0; i < DocumentList->Count(); ++i) n += !TabInSight(Form, DocumentList->Documents(i));
+  return n;
+}
+
+// However many tabs there are, the active one is in sight: tabs are hidden from the left as new
+// ones come, and come back as others close or the window grows.
+TEST_F(MainShell, TheActiveTabStaysInSight) {
+  TMainForm& form = Make();
+  form.Show();
+  for (int i = 0; i < 11; ++i) {
+    form.NewDocument();
+    Application->ProcessMessages();
+    EXPECT_TRUE(TabInSight(form, form.ActiveDocument())) << "new document " << i;
+  }
+  EXPECT_FALSE(TabInSight(form, Doc(0))) << "twelve tabs do not fit";
+  // The first, the last, one in the middle, then Ctrl+Tab round past the end.
+  for (int index : {0, 11, 5, -1, -1, -1, -1, -1, -1, -1}) {
+    if (index < 0)
+      ActionOf(form, "actnNext")->Execute();
+    else
+      form.ActivateDocument(Doc(index));
+    Application->ProcessMessages();
+    EXPECT_TRUE(TabInSight(form, form.ActiveDocument())) << index;
+  }
+  // Going to the left keeps the tabs where they are as long as the active one shows.
+  form.ActivateDocument(Doc(11));
+  Application->ProcessMessages();
+  const int hidden = TabsOutOfSight(form);
+  ASSERT_GT(hidden, 0);
+  form.ActivateDocument(Doc(10));
+  Application->ProcessMessages();
+  EXPECT_EQ(TabsOutOfSight(form), hidden);
+  // A wider window, then fewer documents: every tab comes back.
+  form.SetBounds(0, 0, GetSystemMetrics(SM_CXSCREEN), form.Height());
+  Application->ProcessMessages();
+  EXPECT_LT(TabsOutOfSight(form), hidden);
+  EXPECT_TRUE(TabInSight(form, form.ActiveDocument()));
+  while (DocumentList->Count() > 4) form.CloseDocument(Doc(DocumentList->Count() - 1));
+  Application->ProcessMessages();
+  EXPECT_EQ(TabsOutOfSight(form), 0);
+}
+
+// Steps run by a thread timer from inside a menu loop, each tried on every tick until it answers
+// true; a loop still running after some seconds loses the capture instead of hanging the test.
+struct TMenuSteps {
+  explicit TMenuSteps(std::vector<std::function<bool()>> ASteps) : Steps(std::move(ASteps)) {
+    Current = this;
+    Timer = SetTimer(nullptr, 0, 15, &Tick);
+  }
+  ~TMenuSteps() { KillTimer(nullptr, Timer), Current = nullptr; }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!Current) return;
+    if (Current->Next < Current->Steps.size() && Current->Steps[Current->Next]()) ++Current->Next;
+    if (++Current->Ticks == 400) ReleaseCapture(), EndMenu();
+  }
+  static inline TMenuSteps* Current = nullptr;
+  std::vector<std::function<bool()>> Steps;
+  size_t Next = 0;
+  int Ticks = 0;
+  UINT_PTR Timer = 0;
+};
+
+bool PostKey(WPARAM Key) { return PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, Key, 0); }
+
+// "Character" opened with the mouse gives its palette the arrow keys: Right moves one cell on and
+// from the last column to the next row. A palette that cannot insert (the document in its print
+// preview) leaves them to the menu bar: coming from "View", Right passes "Character" for "Help".
+TEST_F(MainShell, ThePaletteTakesTheArrowsWhenItCanInsert) {
+  TMainForm& form = Make();
+  form.Show();
+  TBarView* bar = form.tlbrMainMenu->View();
+  for (bool preview : {false, true}) {
+    form.SetViewMode(Doc(0), preview ? 1 : 0);
+    TBarItemViewer* opened = bar->Find(Item(form, preview ? "smnitmView" : "smnitmCharacter"));
+    std::vector<TPoint> cells;
+    TBarItemViewer* end = nullptr;
+    auto palette = [&]() -> TUiToolViewer* {
+      TBarView* menu = bar->OpenViewerView();
+      for (int i = 0; menu && i < menu->ViewerCount(); ++i)
+        if (menu->Viewers(i)->Item() == form.CharPalette()) return dynamic_cast<TUiToolViewer*>(menu->Viewers(i));
+      return nullptr;
+    };
+    // The button that opened the menu comes up over the item.
+    const TRect& r = opened->BoundsRect();
+    const TPoint at{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    std::vector<std::function<bool()>> steps{
+        [&] { return PostMessageW(form.tlbrMainMenu->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.X, at.Y)) != 0; },
+        [&] { return bar->OpenViewerView() != nullptr; }};
+    for (int i = 0; i < (preview ? 2 : 6); ++i) {
+      steps.push_back([&] { return PostKey(VK_RIGHT); });
+      steps.push_back([&] {
+        cells.push_back(palette() ? palette()->HotCell() : TPoint{-9, -9});
+        return true;
+      });
+    }
+    steps.push_back([&] {
+      end = bar->Selected();
+      return PostKey(VK_ESCAPE) && PostKey(VK_ESCAPE);
+    });
+    TMenuSteps script(steps);
+    const TPoint screen = form.tlbrMainMenu->ClientToScreen(at);
+    SetCursorPos(screen.X, screen.Y);
+    bar->Select(opened);
+    bar->RunToolbarMenuLoop(tbmlMouseDown);
+    if (!preview) {
+      const std::vector<TPoint> expected{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {0, 1}, {1, 1}};
+      EXPECT_EQ(cells, expected);
+      EXPECT_EQ(end, opened);
+    } else {
+      EXPECT_EQ(end, bar->Find(Item(form, "smnitmHelp"))) << "the arrows go on along the menu bar";
+    }
+  }
 }
 
 // A tab takes its image from the tab bar's list: the padlock of a read-only document is the

@@ -5,6 +5,7 @@
 #include "framework/Win.h"
 
 #include "app/DocumentTabs.h"
+#include "app/MainActions.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/NSApColorButton.h"
 #include "app/NSHotKey.h"
@@ -23,6 +24,7 @@
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/SkinControls.h"
 #include "themes/SkinEditors.h"
+#include "themes/UiStatusBars.h"
 #include "themes/UiExtItems.h"
 #include "toolbars/BarItem.h"
 #include "toolbars/BarMRU.h"
@@ -430,6 +432,24 @@ TEST_F(Preferences, ALanguageChosenOnOkTranslatesEveryFormAndTheCommandListIsReb
   delete form;
   EXPECT_EQ(::Options->Language, 1033);
   EXPECT_EQ(action->Caption(), L"Preferences...");
+}
+
+// Russian chosen on a Western system: the texts the main window takes from its string list (the
+// status bar, the close question) read in Russian, not as Western letters of their bytes.
+TEST_F(Preferences, TranslatedMessagesKeepTheirLettersOnAnotherSystemCodePage) {
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  LangManager().SetLanguageID(1049);
+  TMainForm& main = Main();
+  main.Show();
+  main.Commands->UpdateStatusBar(false);
+  EXPECT_EQ(main.stsbrMain->Panels()->Items(0)->Caption(), L"\u0421\u0442\u0440 1, \u0441\u0442\u043B\u0431 1");
+  EXPECT_EQ(main.stsbrMain->Panels()->Items(2)->Caption(), L"\u0412\u0441\u0442\u0430\u0432\u043A\u0430");
+  Editor(0)->SetTextA("x");
+  Editor(0)->SetModified(true);
+  boxes_.shown.clear();
+  main.CloseDocument(Doc(0));
+  ASSERT_EQ(boxes_.shown.size(), 1u);
+  EXPECT_EQ(boxes_.shown[0].substr(0, 11), L"\u0421\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C \u0438");
 }
 
 }  // namespace

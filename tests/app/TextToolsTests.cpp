@@ -80,18 +80,24 @@ TEST(TextTools, StatisticsKeepTheirCountingRules) {
     const char* Text;
     int Words, Punctuation, WithSpaces, NoSpaces, Lines;
   } cases[] = {
-      {"one two", 1, 0, 7, 6, 1},
-      {"a, b.", 1, 2, 5, 4, 1},
-      {"x\r\ny", 1, 0, 2, 2, 2},
+      {"one two", 2, 0, 7, 6, 1},
+      {"a, b.", 2, 2, 5, 4, 1},
+      {"x\r\ny", 2, 0, 2, 2, 2},
       {"", 0, 0, 0, 0, 1},
-      // The first word is not counted, a tab separates nothing, a trailing space is no space.
-      {"word", 0, 0, 4, 4, 1},
-      {"a\tb c", 1, 0, 5, 4, 1},
-      {"a ", 0, 0, 2, 2, 1},
+      // The first word counts; a tab separates nothing, a trailing space is no space.
+      {"word", 1, 0, 4, 4, 1},
+      {"\tword", 1, 0, 5, 5, 1},
+      {"a\tb c", 2, 0, 5, 4, 1},
+      {"a ", 1, 0, 2, 2, 1},
+      // Separators at the start open no word of their own.
+      {" a", 1, 0, 2, 1, 1},
+      {"\r\na", 1, 0, 1, 1, 2},
+      {"-x", 1, 1, 2, 2, 1},
       // Runs of separators start one word; every mark counts, the last byte too.
-      {"a  b\r\n\r\n c", 2, 0, 6, 3, 3},
-      {"(x)-y?!", 0, 5, 7, 7, 1},
+      {"a  b\r\n\r\n c", 3, 0, 6, 3, 3},
+      {"(x)-y?!", 1, 5, 7, 7, 1},
       {"\r\n", 0, 0, 0, 0, 2},
+      {" ", 0, 0, 1, 1, 1},
   };
   for (const auto& c : cases) {
     const TTextCounts n = CountText(c.Text);

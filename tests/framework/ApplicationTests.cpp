@@ -167,6 +167,69 @@ TEST(ApplicationMessages, MessageBoxesGoThroughTheInstalledHandler) {
   TestMessageBoxes().Answer = IDOK;
 }
 
+TEST(ApplicationMessages, BoxesAreCentredOverTheirWindowInsideTheWorkArea) {
+  const TRect work{0, 0, 1280, 994};
+  const struct {
+    TRect Over;
+    TPoint At;
+  } cases[] = {
+      {{400, 300, 800, 600}, {500, 400}},      // centred on the window
+      {{401, 300, 800, 601}, {500, 400}},      // odd sizes round down
+      {{0, 0, 160, 90}, {0, 0}},               // a small window at the corner: the box stays whole
+      {{1200, 900, 1400, 1100}, {1080, 894}},  // past the bottom right: pushed back inside
+  };
+  for (const auto& c : cases) {
+    const TRect r = CentredOver({200, 100}, c.Over, work);
+    EXPECT_EQ(r.TopLeft(), c.At) << c.Over.Left << "," << c.Over.Top;
+    EXPECT_EQ(r.Width() * 1000 + r.Height(), 200100);
+  }
+  // A box larger than the work area keeps its left and top edges inside.
+  EXPECT_EQ(CentredOver({2000, 1200}, {400, 300, 800, 600}, work).TopLeft(), TPoint(0, 0));
+}
+
+// The boxes this thread shows, each answered with OK as soon as it is seen.
+std::vector<TRect>& SeenBoxes() {
+  static std::vector<TRect> seen;
+  return seen;
+}
+
+BOOL CALLBACK answerBox(HWND Wnd, LPARAM) {
+  wchar_t name[8] = {};
+  if (IsWindowVisible(Wnd) && GetClassNameW(Wnd, name, 8) && lstrcmpW(name, L"#32770") == 0) {
+    RECT r;
+    GetWindowRect(Wnd, &r);
+    SeenBoxes().push_back(ToTRect(r));
+    PostMessageW(Wnd, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
+}
+
+void CALLBACK answerBoxes(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), answerBox, 0); }
+
+// The system's own box comes up over the active window, wherever that is on the screen.
+TEST(ApplicationMessages, TheSystemsBoxComesUpOverTheActiveWindow) {
+  TMessageBoxHandler* handler = Application->SetMessageBoxHandler(nullptr);
+  for (const TRect& bounds : {TRect{0, 0, 220, 120}, TRect{600, 500, 1100, 900}}) {
+    TForm* form = new TForm(nullptr, CreateNew);
+    form->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+    form->Show();
+    SetActiveWindow(form->Handle());
+    Pump();
+    SeenBoxes().clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, answerBoxes);
+    EXPECT_EQ(Application->MessageBox(L"Save changes?", L"Halcorn Verdan", MB_OK), IDOK);
+    KillTimer(nullptr, timer);
+    ASSERT_FALSE(SeenBoxes().empty());
+    const TRect box = SeenBoxes().front();
+    RECT over, work;
+    GetWindowRect(form->Handle(), &over);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(box, CentredOver({box.Width(), box.Height()}, ToTRect(over), ToTRect(work))) << bounds.Left;
+    delete form;
+  }
+  Application->SetMessageBoxHandler(handler);
+}
+
 TEST(ApplicationHints, TheShortHintShowsAndTheLongOneIsTheApplicationsHint) {
   EXPECT_EQ(GetShortHint(L"Open|Opens a file"), L"Open");
   EXPECT_EQ(GetLongHint(L"Open|Opens a file"), L"Opens a file");

@@ -5,6 +5,7 @@
 #include "controls/UcActnList.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
+#include "framework/CodePages.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
@@ -229,6 +230,47 @@ TEST(SkinItemViewer, CaptionFormatAndPushedOffset) {
     EXPECT_EQ(log.Formats[0] & c.Format, c.Format) << int(c.Wrapping);
     EXPECT_EQ(log.CaptionRects[1].TopLeft(),
               TPoint(log.CaptionRects[0].Left + c.Shift, log.CaptionRects[0].Top + c.Shift));
+  }
+}
+
+// Where a menu caption's rectangle ends, taken as it is drawn.
+struct TCaptionPlace {
+  TRect Rect;
+  void Caption(TObject*, TCanvas*, TRect, WideString&, TRect& R, Cardinal&, bool, TSkinPaintStage S, bool&) {
+    if (S == pstPostPaint) Rect = R;
+  }
+};
+
+// The rightmost column holding ink of the text drawn at X in the font, unclipped.
+int InkEnd(TFont* Font, const WideString& Text, int X) {
+  TItemPicture pic(400, 40);
+  pic.Canvas()->Font()->Assign(Font);
+  pic.Canvas()->Brush()->SetStyle(bsClear);
+  pic.Canvas()->TextOut(X, 5, Text);
+  int end = -1;
+  for (int x = 0; x < 400; ++x)
+    for (int y = 0; y < 40; ++y)
+      if (GetPixel(pic.DC(), x, y) != 0xFFFFFF) end = x;
+  return end;
+}
+
+// A menu caption is drawn whole, its last dot too, also where the font draws a text wider than
+// it measures it.
+TEST(SkinItemViewer, MenuCaptionsAreDrawnWhole) {
+  for (const wchar_t* text : {L"Sort...", L"Go to...", L"Open...", L"Lines processing...", L"W"}) {
+    TItemPicture pic(300, 30);
+    TSkinView f(false);
+    auto* item = new TSkinItem(nullptr);
+    item->SetCaption(text);
+    TCaptionPlace place;
+    item->OnDrawCaption = TSkinDrawTextEvent(&place, &TCaptionPlace::Caption);
+    f.Add(item)->Paint(pic.Canvas(), {0, 0, 300, 24}, false, false, false);
+    const COLORREF background = GetPixel(pic.DC(), place.Rect.Right + 30, place.Rect.Top + 2);
+    int end = -1;
+    for (int x = place.Rect.Left; x < place.Rect.Right + 20; ++x)
+      for (int y = place.Rect.Top; y < place.Rect.Bottom; ++y)
+        if (GetPixel(pic.DC(), x, y) != background) end = x;
+    EXPECT_EQ(end, InkEnd(f.view.ViewFont(), text, place.Rect.Left)) << WideToUtf8(text);
   }
 }
 

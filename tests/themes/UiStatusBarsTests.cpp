@@ -219,6 +219,27 @@ TEST_F(StatusBarTest, SimpleTextReplacesThePanels) {
   EXPECT_GT(dark, 10);
 }
 
+// Other programs (screen readers, scripted runs) read what the bar shows as its window text:
+// the panels' captions between tabs, or the simple text; a short buffer gets what fits.
+TEST_F(StatusBarTest, TheWindowTextIsWhatTheBarShows) {
+  auto windowText = [&](int Room) {
+    std::vector<wchar_t> buffer(static_cast<size_t>(Room) + 1, L'#');
+    const LRESULT n = SendMessageW(bar->Handle(), WM_GETTEXT, Room, reinterpret_cast<LPARAM>(buffer.data()));
+    return WideString(buffer.data(), static_cast<size_t>(n)) + (buffer[static_cast<size_t>(n)] ? L"!" : L"");
+  };
+  P(0)->SetCaption(L"Ln 3, col 7");
+  P(2)->SetCaption(L"Insert");
+  const WideString shown = L"Ln 3, col 7\t\tInsert\t";
+  EXPECT_EQ(bar->ShownText(), shown);
+  EXPECT_EQ(SendMessageW(bar->Handle(), WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(shown.size()));
+  EXPECT_EQ(windowText(64), shown);
+  EXPECT_EQ(windowText(4), L"Ln ") << "cut to the room, always ended";
+  EXPECT_EQ(SendMessageW(bar->Handle(), WM_GETTEXT, 0, 0), 0);
+  bar->SetSimpleText(L"Ready");
+  bar->SetSimplePanel(true);
+  EXPECT_EQ(windowText(64), L"Ready");
+}
+
 TEST_F(StatusBarTest, SizeGripOnlyWhereItIsDrawn) {
   Repaint();
   TRect grip = bar->SizeGripRect();

@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/ShortCuts.h"
+#include "framework/StdCtrls.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
 namespace {
@@ -85,6 +86,44 @@ TEST(BarToolbar, F10OpensTheMenuBarLoop) {
   EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, 0), 1);
   EXPECT_TRUE(selectedFirst);
   EXPECT_FALSE(bar->View()->State().Contains(vstModal));
+  bar->SetMenuBar(false);
+}
+
+// The keys of the menu bar reach it from its form, whichever control has the keyboard: F10 (or
+// Alt alone) opens the loop on the first item, Alt with a letter opens that item.
+TEST(BarToolbar, TheFormHandsItsMenuKeysToTheMenuBar) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* bar = f.Toolbar("Menu", 0, f.Top);
+  bar->SetMenuBar(true);
+  TCounter edit;
+  bar->Items()->Add(Button(f, L"&File"));
+  bar->Items()->Add(Button(f, L"&Edit", &edit));
+  f.Show();
+  SetActiveWindow(f.Form.Handle());
+  bool selectedFirst = false;
+  TMenuScript script({[&] {
+                        selectedFirst = bar->View()->State().Contains(vstModal) &&
+                                        bar->View()->Selected() == bar->View()->Viewers(0);
+                        return true;
+                      },
+                      [] { return PostKey(VK_ESCAPE); },
+                      // Should the key go past the menu bar, the system's menu ends here.
+                      [] { return EndMenu(), true; }});
+  f.Form.Perform(WM_SYSCOMMAND, SC_KEYMENU, 0);
+  EXPECT_TRUE(selectedFirst);
+  EXPECT_FALSE(bar->View()->State().Contains(vstModal));
+  f.Form.Perform(WM_SYSCOMMAND, SC_KEYMENU, L'e');
+  PumpMessagesFor(20);
+  EXPECT_EQ(edit.Clicks, 1);
+  // Pressed while a control of the form has the keyboard, the system hands the key to that
+  // control: it still reaches the menu bar.
+  auto* field = new TEdit(&f.Form);
+  field->SetParent(&f.Form);
+  field->SetBounds(10, 200, 100, 20);
+  SendMessageW(field->Handle(), WM_SYSCOMMAND, SC_KEYMENU, L'e');
+  PumpMessagesFor(20);
+  EXPECT_EQ(edit.Clicks, 2);
   bar->SetMenuBar(false);
 }
 

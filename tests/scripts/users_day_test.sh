@@ -1,0 +1,231 @@
+#!/usr/bin/env bash
+# A user's day, typed as a user types it: two files opened, text typed, a word found, a pattern
+# replaced everywhere, a line gone to, a character taken from the character map, the text saved
+# as UTF-8 and as UTF-16, a recent file opened again, a new document from a middle click, the
+# print preview, the language switched to Russian and back, everything closed with one question
+# answered twice, and a second copy handing its file to the first. Each step is checked in the
+# files' bytes, the window's caption or the status bar's text.
+#   users_day_test.sh <scratch build folder> <Verdan.exe> <WinText.exe>
+. "$(dirname "$0")/../../scripts/wine-env.sh"
+work="$(mktemp -d)"
+mkdir -p "$1" && verdan_wine_start "$1" tests && trap 'verdan_wine_stop; rm -rf "$work"' EXIT
+# A day starts with the program's first start: no settings, no recent files, no language chosen.
+rm -rf "$WINEPREFIX/drive_c/users/"*/AppData/Roaming/"Halcorn Verdan"
+printf 'alpha beta\r\ngamma delta\r\n' >"$work/one.txt"
+printf 'one two three\r\nfour five six\r\n' >"$work/two.txt"
+printf 'third\r\n' >"$work/three.txt"
+WINTEXT="$3"
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+fail() {
+  echo "FAILED: $*"
+  echo "windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|')"
+  exit 1
+}
+# Runs the command until it succeeds, for 20 seconds at most.
+wait_for() {
+  local _
+  for _ in $(seq 1 200); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+hidden() { ! visible "$1"; }
+# The main window's caption, and the status bar's text with its panels joined by "|" (the
+# output goes to a file: the persistent wine server must not inherit a pipe).
+caption() { xdotool getwindowname "$wid" 2>/dev/null; }
+caption_is() { [ "$(caption)" = "$(winpath "$work/$1") — Halcorn Verdan" ]; }
+status() {
+  wine "$WINTEXT" texts "$(caption)" TUiStatusBar >"$work/status" 2>/dev/null </dev/null || return 1
+  tr -d '\r' <"$work/status" | tr '\t' '|'
+}
+status_is() { [ "$(status)" = "$1" ]; }
+expect_status() { wait_for status_is "$1" || fail "$2: the status bar reads '$(status)'"; }
+# A file's bytes in hexadecimal, from the file or from standard input.
+hex() { od -An -tx1 -v "$@" | tr -s ' \n' ' '; }
+holds() { [ -f "$work/$1" ] && [ "$(hex "$work/$1")" = "$2" ]; }
+expect_file() { wait_for holds "$1" "$2" || fail "$3: $1 holds:$(hex "$work/$1" 2>/dev/null)"; }
+clear_box() { xdotool key End $(printf 'BackSpace %.0s' $(seq 1 12)); }
+# Clicks the visible control that shows the text in the window of the title.
+click_text() {
+  wine "$WINTEXT" center "$1" "$2" >"$work/at" 2>/dev/null </dev/null || return 1
+  read -r x y <"$work/at"
+  xdotool mousemove "$x" "$y" click 1
+}
+combo_shows() {
+  wine "$WINTEXT" texts "$1" ComboBox >"$work/combo" 2>/dev/null </dev/null && tr -d '\r' <"$work/combo" | grep -qx "$2"
+}
+# The save dialog: its encoding box, showing the document's encoding, set to another with the
+# arrow keys, then the name typed.
+save_as() {
+  local name="$1" shown="$2" encoding="$3" keys="$4"
+  xdotool key F12
+  wait_for visible '^Save As$' || fail "F12 showed no save dialog"
+  wait_for click_text "Save As" "$shown" || fail "no encoding box showing $shown in the save dialog"
+  xdotool key $keys Return
+  wait_for combo_shows "Save As" "$encoding" || fail "the encoding box does not show $encoding"
+  xdotool key alt+n
+  xdotool type --delay 20 "$(winpath "$work/$name")"
+  xdotool key Return
+  wait_for hidden '^Save As$' || fail "the save dialog stayed"
+  wait_for caption_is "$name" || fail "saved as $name, the caption reads '$(caption)'"
+}
+# The menu command through the keyboard: Alt with the menu's letter, then the item's keys.
+menu() {
+  xdotool key "alt+$1"
+  shift
+  xdotool key "$@"
+}
+ok_pressed() {
+  hidden '^Preferences$' && return 0
+  click_text "Preferences" "OK"
+  wait_for hidden '^Preferences$'
+}
+# The preferences dialog: the language box set with the arrow key given, then OK.
+choose_language() {
+  local shown="$1" key="$2"
+  wait_for visible '^Preferences$' || fail "no preferences dialog"
+  wait_for click_text "Preferences" "$shown" || fail "no language box showing $shown"
+  xdotool key "$key" Return
+  # The Return that closes the list may reach the default button, OK, too; else OK is clicked.
+  wait_for ok_pressed || fail "the preferences dialog stayed"
+}
+
+# Two files on the command line: both open, the last one shows.
+wine "$2" "$(winpath "$work/one.txt")" "$(winpath "$work/two.txt")" >/dev/null 2>&1 </dev/null &
+editor=$!
+wait_for visible 'two\.txt' || fail "the editor did not show its files"
+wid=$(xdotool search --onlyvisible --name 'two\.txt' | head -n1)
+caption_is two.txt || fail "the caption reads '$(caption)'"
+expect_status 'Ln 1, col 1|111 (0x6F)|Insert|No highlighting' "at the start"
+xdotool mousemove --window "$wid" 300 200 click 1
+
+# Typing at the end.
+xdotool key ctrl+End
+xdotool type --delay 30 'seven eight'
+expect_status 'Ln 3, col 12|0 (0x0)|Insert|No highlighting' "after typing"
+
+# Ctrl+F finds a word from the top as it is typed: the caret stands after it.
+xdotool key ctrl+Home ctrl+f
+wait_for visible '^Find and replace$' || fail "Ctrl+F showed no dialog"
+clear_box
+xdotool type --delay 30 five
+expect_status 'Ln 2, col 10|32 (0x20)|Insert|No highlighting' "after finding 'five'"
+xdotool key Escape
+wait_for hidden '^Find and replace$' || fail "Esc left the find dialog open"
+
+# Ctrl+H: every word that starts with f becomes X, as a regular expression.
+xdotool key ctrl+h
+wait_for visible '^Find and replace$' || fail "Ctrl+H showed no dialog"
+clear_box
+xdotool type --delay 30 'f[a-z]+'
+xdotool key Tab
+xdotool type --delay 30 X
+click_text "Find and replace" "More >>" || true
+wait_for click_text "Find and replace" "Regular expressions" || fail "no regular-expression box"
+click_text "Find and replace" "Replace all" || fail "no Replace all button"
+xdotool key Escape
+wait_for hidden '^Find and replace$' || fail "Esc left the replace dialog open"
+
+# Ctrl+G to line 1.
+xdotool key ctrl+g
+wait_for visible '^Find and replace$' || fail "Ctrl+G showed no dialog"
+xdotool type --delay 30 1
+xdotool key Return Escape
+wait_for hidden '^Find and replace$' || fail "Esc left the go-to dialog open"
+expect_status 'Ln 1, col 1|111 (0x6F)|Insert|No highlighting' "after going to line 1"
+
+# "Other characters..." from the Edit menu: é (233) taken from the map goes in at the caret,
+# and the editor goes on taking the typing once the map is closed.
+menu e i o
+wait_for visible '^Character$' || fail "no character map"
+xdotool key $(printf 'Up %.0s' $(seq 1 14)) Home $(printf 'Down %.0s' $(seq 1 12)) $(printf 'Right %.0s' $(seq 1 9))
+xdotool key Return
+xdotool key Escape
+wait_for hidden '^Character$' || fail "Esc left the character map open"
+xdotool type --delay 30 Z
+expect_status 'Ln 1, col 3|111 (0x6F)|Insert|No highlighting' "after the character map"
+
+# Saved as UTF-8 (no signature by default), then as UTF-16 with its byte-order mark.
+text='\xe9Zone two three\r\nX X six\r\nseven eight'
+save_as u8.txt ANSI UTF-8 "Down Down Down"
+expect_file u8.txt "$(printf "$text" | iconv -f latin1 -t UTF-8 | hex)" "UTF-8"
+save_as u16.txt UTF-8 Unicode "Up Up"
+expect_file u16.txt "$({
+  printf '\xff\xfe'
+  printf "$text" | iconv -f latin1 -t UTF-16LE
+} | hex)" "UTF-16"
+
+# one.txt closed, then opened again from File, Recent documents, where it is the newest entry.
+xdotool key ctrl+shift+Tab
+wait_for caption_is one.txt || fail "Shift+Ctrl+Tab reads '$(caption)'"
+xdotool key ctrl+w
+wait_for caption_is u16.txt || fail "after closing one.txt the caption reads '$(caption)'"
+menu f r Return
+wait_for caption_is one.txt || fail "the recent file did not open: '$(caption)'"
+expect_status 'Ln 1, col 1|97 (0x61)|Insert|No highlighting' "the recent file"
+
+# A middle click on the empty part of the tab bar makes a new document, which becomes the active
+# one; the next left click, on the first tab, is taken at once.
+xdotool mousemove --window "$wid" 700 87 click 2
+wait_for eval '[[ "$(caption)" == "Document "*" — Halcorn Verdan" ]]' || fail "a middle click gave '$(caption)'"
+expect_status 'Ln 1, col 1|0 (0x0)|Insert|No highlighting' "in the new document"
+xdotool mousemove --window "$wid" 30 87 click 1
+wait_for caption_is u16.txt || fail "a click on the first tab gave '$(caption)'"
+xdotool key ctrl+Tab
+wait_for caption_is one.txt || fail "Ctrl+Tab gave '$(caption)'"
+
+# The print preview empties the editor's panels and gives them back.
+xdotool key ctrl+F2
+expect_status '|||No highlighting' "in the print preview"
+xdotool key ctrl+F2
+expect_status 'Ln 1, col 1|97 (0x61)|Insert|No highlighting' "back from the print preview"
+
+# Russian from the preferences, then English again (the View menu reached with F10 and arrows).
+menu v End Return
+choose_language "English (United States)" Down
+expect_status 'Стр 1, стлб 1|97 (0x61)|Вставка|Без подсветки' "in Russian"
+xdotool key F10 Right Right Right Right Down End Return
+choose_language "Russian (Russia)" Up
+expect_status 'Ln 1, col 1|97 (0x61)|Insert|No highlighting' "in English again"
+
+# One document changed: Close all asks once over the main window; Cancel keeps everything, Yes
+# saves it and closes them all.
+xdotool type --delay 30 'x'
+xdotool key ctrl+alt+w
+wait_for visible '^Halcorn Verdan$' || fail "Close all asked nothing"
+box=$(xdotool search --onlyvisible --name '^Halcorn Verdan$' | head -n1)
+eval "$(xdotool getwindowgeometry --shell "$box" | sed 's/^/BOX_/')"
+eval "$(xdotool getwindowgeometry --shell "$wid" | sed 's/^/MAIN_/')"
+[ $((BOX_X + BOX_WIDTH / 2 - MAIN_X - MAIN_WIDTH / 2)) -le 20 ] &&
+  [ $((MAIN_X + MAIN_WIDTH / 2 - BOX_X - BOX_WIDTH / 2)) -le 20 ] ||
+  fail "the question stands at $BOX_X,$BOX_Y, the window at $MAIN_X,$MAIN_Y"
+xdotool key Escape
+wait_for hidden '^Halcorn Verdan$' || fail "Cancel left the question open"
+caption_is one.txt || fail "Cancel closed something: '$(caption)'"
+xdotool key ctrl+alt+w
+wait_for visible '^Halcorn Verdan$' || fail "Close all asked nothing the second time"
+xdotool key Return
+expect_file one.txt "$(printf 'xalpha beta\r\ngamma delta\r\n' | hex)" "Yes in the question"
+wait_for eval '[[ "$(caption)" == "Document "*" — Halcorn Verdan" ]]' || fail "after Close all: '$(caption)'"
+expect_status 'Ln 1, col 1|0 (0x0)|Insert|No highlighting' "after Close all"
+
+# A second copy hands its file to the first and ends.
+wine "$2" "$(winpath "$work/three.txt")" >/dev/null 2>&1 </dev/null &
+second=$!
+wait_for eval '! kill -0 "$second" 2>/dev/null' || fail "the second copy still runs"
+wait_for caption_is three.txt || fail "the first copy did not open the file: '$(caption)'"
+
+# Nothing changed: the program ends without a question.
+closed=""
+for _ in 1 2 3; do
+  xdotool key --window "$wid" alt+F4
+  if wait_for eval '! kill -0 "$editor" 2>/dev/null'; then
+    closed=1
+    break
+  fi
+done
+[ -n "$closed" ] || fail "the program still runs"
+echo "passed"
