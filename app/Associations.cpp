@@ -4,7 +4,8 @@
 #include "framework/Win.h"
 
 #include "app/Options.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
+#include "app/TextRoutines.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"
 #include "framework/Registry.h"

@@ -5,7 +5,7 @@
 #include "app/CharPalette.h"
 #include "app/Global.h"
 #include "app/Options.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"

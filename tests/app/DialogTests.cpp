@@ -10,7 +10,7 @@
 #include "app/PageSetupFrm.h"
 #include "app/SortFrm.h"
 #include "app/StatisticsFrm.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
 #include "framework/Actions.h"
 #include "framework/Clipboard.h"

@@ -7,7 +7,7 @@
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/Global.h"
-#include "app/HighList.h"
+#include "app/SchemeCatalogue.h"
 #include "app/MainFrm.h"
 #include "app/Options.h"
 #include "highlighting/TxtXmlBundledSchemes.h"

@@ -1,7 +1,7 @@
 // Documents, their tabs and their frames: look-ups in the document list, tab sizes and the close
 // area, colour codes and brackets, the frame's additions to the editor and the preview's boxes.
 #include "app/DocumentTabs.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "foundation/ApStrHolder.h"
 #include "framework/Bitmap.h"
 #include "framework/Printers.h"

@@ -5,7 +5,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Shortcuts.h"
 #include "app/Startup.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
 #include "foundation/ApStrHolder.h"
 #include "framework/Actions.h"
 #include "framework/IniFiles.h"

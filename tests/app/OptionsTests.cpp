@@ -9,7 +9,7 @@
 #include <random>
 
 #include "app/Options.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
 #include "editor/TxtEdit.h"
 #include "tests/app/AppTestSupport.h"
 #include "framework/IniFiles.h"

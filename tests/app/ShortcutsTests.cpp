@@ -3,7 +3,7 @@
 #include <random>
 
 #include "app/Shortcuts.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
 #include "framework/Actions.h"
 #include "framework/ShortCuts.h"
 #include "tests/app/DocumentTestSupport.h"

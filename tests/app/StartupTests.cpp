@@ -6,7 +6,7 @@
 #include "app/Global.h"
 #include "app/Options.h"
 #include "app/Startup.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
 #include "framework/Screen.h"
 #include "framework/Streams.h"
 #include "tests/app/AppTestSupport.h"

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "app/UpdateCheck.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "framework/Application.h"
 
 namespace {

@@ -1,9 +1,8 @@
-// The routines on editors and canvases: the word and byte at the caret, marks, links handed to
-// the shell, fonts, the clipboard, and the gradients and arrows read back by pixels.
+// The routines on windows and canvases: list item heights, links handed to the shell, fonts, the
+// clipboard, and the gradients and arrows read back by pixels.
 #include <gtest/gtest.h>
 
-#include "app/Useful.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "framework/Bitmap.h"
 #include "framework/Clipboard.h"
 #include "framework/ListControls.h"
@@ -13,28 +12,7 @@ namespace {
 std::vector<WideString> opened;
 void RecordOpen(const WideString& FileName, const WideString&, const WideString&) { opened.push_back(FileName); }
 
-TEST(UsefulWindows, WordAndByteAtTheCaret) {
-  TTxtEdit edit(nullptr);
-  edit.Lines()->SetText("see www.example.org/a?b=1, ok\r\n\r\nend");
-  edit.SetCaretXY({8, 1});
-  EXPECT_EQ(GetWordAtCaret(&edit) + char(CharAtCaret(&edit)), "www.example.org/a?b=1.");
-  edit.SetCaretXY({4, 1});  // just behind "see"
-  EXPECT_EQ(GetWordAtCaret(&edit), "see");
-  TTxtCharSet letters;
-  for (char c = 'a'; c <= 'z'; ++c) letters.Include(static_cast<unsigned char>(c));
-  EXPECT_EQ(GetWordAt(&edit, {30, 1}, letters, true), "ok");
-  for (const TBufferCoord& outside : {TBufferCoord{31, 1}, TBufferCoord{1, 2}, TBufferCoord{1, 4}})
-    EXPECT_EQ(GetWordAt(&edit, outside, letters, true), "");
-  edit.SetCaretXY({4, 3});
-  EXPECT_EQ(CharAtCaret(&edit), -1);
-
-  auto* mark = new TTxtEditMark;
-  mark->SetLine(3);
-  edit.Marks()->Add(mark);
-  EXPECT_TRUE(LineHasMark(3, &edit) && !LineHasMark(1, &edit));
-}
-
-TEST(UsefulWindows, AListTakesItsItemHeightBeforeItHasAWindow) {
+TEST(WindowRoutines, AListTakesItsItemHeightBeforeItHasAWindow) {
   TListBox list(nullptr);
   list.Font()->SetHeight(-20);
   SetListItemHeight(&list);
@@ -44,7 +22,7 @@ TEST(UsefulWindows, AListTakesItsItemHeightBeforeItHasAWindow) {
   EXPECT_EQ(list.ItemHeight(), measure.Canvas()->TextHeight(WideString(L"Wg")) + 7);
 }
 
-TEST(UsefulWindows, OnlyAddressesReachTheShellAndTextReachesTheClipboardWhole) {
+TEST(WindowRoutines, OnlyAddressesReachTheShellAndTextReachesTheClipboardWhole) {
   TShellOpenHandler previous = SetShellOpenHandler(RecordOpen);
   EXPECT_TRUE(OpenLink("www.setup.exe"));
   EXPECT_FALSE(OpenLink("setup.exe"));
@@ -66,7 +44,7 @@ struct TPicture {
   TCanvas& canvas = *bitmap.Canvas();
 };
 
-TEST(UsefulWindows, GradientsAndArrowsByPixels) {
+TEST(WindowRoutines, GradientsAndArrowsByPixels) {
   EXPECT_EQ(RGBClamped(-5, 300, 128), TColor(0x80FF00));
   TPicture p;
   p.canvas.Brush()->SetColor(clBlue);
