@@ -3,8 +3,8 @@
 
 #include "framework/Win.h"
 
-#include "app/Options.h"
 #include "app/FilePaths.h"
+#include "app/Options.h"
 #include "app/TextRoutines.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"

@@ -8,8 +8,8 @@
 #include <exception>
 #include <utility>
 
-#include "app/FilePaths.h"
 #include "app/EditorQueries.h"
+#include "app/FilePaths.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
 #include "framework/CodePages.h"

@@ -14,19 +14,18 @@
 #include "framework/Application.h"
 #include "framework/Clipboard.h"
 #include "framework/CodePages.h"
+#include "framework/GdiHandles.h"
 #include "framework/ListControls.h"
 #include "framework/Screen.h"
 #include "themes/UiUtils.h"
 
 void SetListItemHeight(TCustomListBox* ListBox) {
   // Measured on a screen-compatible DC: the list's own window need not exist yet.
-  HDC dc = CreateCompatibleDC(nullptr);
+  const TCreatedDC dc(CreateCompatibleDC(nullptr));
   if (!dc) return;
-  HGDIOBJ old = SelectObject(dc, ListBox->Font()->Handle());
+  const TSelectObject font(dc.Get(), ListBox->Font()->Handle());
   SIZE size{};
-  if (GetTextExtentPoint32W(dc, L"Wg", 2, &size)) ListBox->SetItemHeight(size.cy + 7);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  if (GetTextExtentPoint32W(dc.Get(), L"Wg", 2, &size)) ListBox->SetItemHeight(size.cy + 7);
 }
 
 void SetWaitCursor(bool On) { Screen->SetCursor(On ? crHourGlass : crDefault); }
@@ -67,12 +66,10 @@ bool OpenLink(const AnsiString& Text) {
 bool IsMonospacedFont(const WideString& FontName) {
   TFont font;
   font.SetName(FontName);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font.Handle());
+  const TWindowDC screen;
+  const TSelectObject selected(screen.Get(), font.Handle());
   TEXTMETRICW metrics{};
-  const bool measured = GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  const bool measured = GetTextMetricsW(screen.Get(), &metrics);
   return measured && (metrics.tmPitchAndFamily & 1) == 0 && (metrics.tmPitchAndFamily & 0x30) != 0;
 }
 

@@ -111,7 +111,7 @@ TEST_F(MainLifeCycle, ErrorsReachingTheLoopAreLoggedNotShown) {
   } catch (...) {
     Application->HandleException(nullptr);
   }
-  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_TRUE(boxes_.Shown.empty());
   EXPECT_NE(log.Read().find("a conversion failed"), std::string::npos);
 }
 

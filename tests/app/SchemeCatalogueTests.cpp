@@ -5,7 +5,6 @@
 #include "app/SchemeCatalogue.h"
 #include "framework/StrRoutines.h"
 #include "highlighting/TxtXmlBundledSchemes.h"
-#include "tests/app/AppTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Clipboard.h"
 #include "framework/ListControls.h"
+#include "tests/common/TestPicture.h"
 
 namespace {
 
@@ -36,31 +37,23 @@ TEST(WindowRoutines, OnlyAddressesReachTheShellAndTextReachesTheClipboardWhole) 
   EXPECT_EQ(Clipboard()->AsWideText(), L"\u0416\u00e9 x");
 }
 
-// A 31 x 10 picture with a canvas on it.
-struct TPicture {
-  TPicture() { bitmap.SetSize(31, 10); }
-  COLORREF Pixel(int X, int Y) { return static_cast<COLORREF>(canvas.Pixels(X, Y)); }
-  TBitmap bitmap;
-  TCanvas& canvas = *bitmap.Canvas();
-};
-
 TEST(WindowRoutines, GradientsAndArrowsByPixels) {
   EXPECT_EQ(RGBClamped(-5, 300, 128), TColor(0x80FF00));
-  TPicture p;
-  p.canvas.Brush()->SetColor(clBlue);
-  GradientBand(&p.canvas, TRect{0, 0, 31, 10}, 0, 10, 10, TColor(0x000000), TColor(0x0000FF), false);
-  EXPECT_TRUE(p.Pixel(5, 5) == RGB(127, 0, 0) && p.canvas.Brush()->Color() == clBlue);
+  TTestPicture p(31, 10);
+  p.Canvas()->Brush()->SetColor(clBlue);
+  GradientBand(p.Canvas(), TRect{0, 0, 31, 10}, 0, 10, 10, TColor(0x000000), TColor(0x0000FF), false);
+  EXPECT_TRUE(p.Pixel(5, 5) == RGB(127, 0, 0) && p.Canvas()->Brush()->Color() == clBlue);
   // Steps 0 counts as 1: the second row already reaches the end colour, the rest clamps.
-  GradientBand(&p.canvas, TRect{0, 0, 31, 10}, 0, 3, 0, TColor(0x000000), TColor(0x00FF00), true);
+  GradientBand(p.Canvas(), TRect{0, 0, 31, 10}, 0, 3, 0, TColor(0x000000), TColor(0x00FF00), true);
   EXPECT_TRUE(p.Pixel(20, 0) == RGB(0, 0, 0) && p.Pixel(20, 3) == RGB(0, 255, 0));
   // Width 31: extent 30, bands of 10 through white, red, green and blue.
-  FourColorGradient(&p.canvas, TRect{0, 0, 31, 10}, clWhite, clRed, clLime, clBlue, false);
+  FourColorGradient(p.Canvas(), TRect{0, 0, 31, 10}, clWhite, clRed, clLime, clBlue, false);
   EXPECT_TRUE(p.Pixel(30, 0) == RGB(0, 0, 255) && p.Pixel(15, 0) == RGB(128, 127, 0));
-  p.canvas.Brush()->SetColor(clWhite);
-  p.canvas.FillRect(TRect{0, 0, 31, 10});
-  DrawSmallArrow(p.canvas.Handle(), 10, 4, false, true);
+  p.Canvas()->Brush()->SetColor(clWhite);
+  p.Canvas()->FillRect(TRect{0, 0, 31, 10});
+  DrawSmallArrow(p.DC(), 10, 4, false, true);
   EXPECT_TRUE(p.Pixel(8, 4) == ColorToRGB(clWindowText) && p.Pixel(10, 3) == RGB(255, 255, 255));
-  DrawSmallArrow(p.canvas.Handle(), 20, 4, true, false);
+  DrawSmallArrow(p.DC(), 20, 4, true, false);
   EXPECT_TRUE(p.Pixel(20, 2) == ColorToRGB(clHighlightText) && p.Pixel(19, 4) == RGB(255, 255, 255));
 }
 
