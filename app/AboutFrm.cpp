@@ -2,7 +2,7 @@
 #include "app/AboutFrm.h"
 
 #include "app/ProductIdentity.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/DateTime.h"

@@ -1,5 +1,5 @@
-// The single-instance service of the program's start: the component lives with the application
-// object and hands the files named by later copies to the main form.
+// The single-instance start: the instances component, owned by the application object, and the
+// hand-over of the files named by later copies to the main form.
 #include "app/AppServices.h"
 
 #include "app/MainFrm.h"

@@ -1,5 +1,5 @@
-// Services the program starts before its main window: it runs once (a later copy hands its
-// command line to the running one and ends).
+// The program's single-instance start: only one copy runs; a later copy hands its command line
+// to the running one and ends, and the running one opens the files named in it.
 #pragma once
 
 // Call before the main form is created. A copy that finds an earlier one ends here; in the

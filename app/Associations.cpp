@@ -3,8 +3,9 @@
 
 #include "framework/Win.h"
 
+#include "app/FilePaths.h"
 #include "app/Options.h"
-#include "app/Useful.h"
+#include "app/TextRoutines.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"
 #include "framework/Registry.h"

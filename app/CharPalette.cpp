@@ -1,7 +1,7 @@
 // The character palette of the "Character" submenu and the application's hint window.
 #include "app/CharPalette.h"
 
-#include "app/Useful.h"
+#include "app/TextRoutines.h"
 #include "editor/TxtEdit.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"

@@ -4,8 +4,8 @@
 
 #include "app/Options.h"
 #include "app/Global.h"
-#include "app/Useful.h"
-#include "app/UsefulWindows.h"
+#include "app/TextRoutines.h"
+#include "app/WindowRoutines.h"
 #include "controls/SizeGripThemed.h"
 #include "foundation/ApAppIniStorage.h"
 #include "foundation/ApFormPlacement.h"

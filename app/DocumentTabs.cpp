@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "framework/Bitmap.h"
 #include "framework/ImageList.h"
 #include "framework/VisualStyles.h"

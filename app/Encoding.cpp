@@ -131,41 +131,13 @@ int CodePageTableIndex(TTextEncoding Code) {
   }
 }
 
-// ---- the file stream ----
-
 namespace {
-
-HANDLE OpenWideFile(const WideString& FileName, uint16_t Mode) {
-  if (Mode == fmCreate)
-    return CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-  static const DWORD access[] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
-  static const DWORD share[] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
-  const unsigned accessIndex = Mode & 3u;
-  const unsigned shareIndex = (Mode & 0xF0u) >> 4;
-  if (accessIndex > 2 || shareIndex > 4) return INVALID_HANDLE_VALUE;
-  return CreateFileW(FileName.c_str(), access[accessIndex], share[shareIndex], nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-[[noreturn]] void RaiseOpenError(const WideString& FileName, DWORD Error) {
-  throw EFOpenError(L"Cannot open file \"" + ExpandFileName(FileName) + L"\". " + SysErrorMessage(Error));
-}
 
 // Readers let others read and write the file meanwhile: a file that another program holds open
 // still loads instead of coming out empty.
 constexpr uint16_t kReadMode = fmOpenRead | fmShareDenyNone;
 
 }  // namespace
-
-TWideFileStream::TWideFileStream(const WideString& FileName, uint16_t Mode)
-    : THandleStream(OpenWideFile(FileName, Mode)) {}
-
-TWideFileStream::~TWideFileStream() {
-  if (Opened()) CloseHandle(handle_);
-}
-
-HV_PUBLISH(TWideFileStream) {}
 
 // ---- detection ----
 
@@ -245,8 +217,12 @@ TTextEncoding DetectEncoding(TStream* Stream) {
 }
 
 TTextEncoding DetectFileEncoding(const WideString& FileName) {
-  TWideFileStream stream(FileName, kReadMode);
-  return DetectEncoding(&stream);
+  try {
+    TFileStream stream(FileName, kReadMode);
+    return DetectEncoding(&stream);
+  } catch (const EFOpenError&) {
+    return teAnsi;
+  }
 }
 
 int DetectCyrillicCodePage(const char* Text, size_t Length) {
@@ -599,15 +575,10 @@ void SkipMark(TStream& Stream, TTextEncoding Code) {
   if (StartsWith(PeekBytes(&Stream, length), mark, length)) Stream.Seek(static_cast<int64_t>(length), soCurrent);
 }
 
-void OpenForReading(TWideFileStream& Stream, const WideString& FileName) {
-  if (!Stream.Opened()) RaiseOpenError(FileName, GetLastError());
-}
-
 int64_t Remaining(TStream& Stream) { return std::max<int64_t>(0, Stream.Size() - Stream.Position()); }
 
 void LoadUnicodeLines(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code, bool& Lossy) {
-  TWideFileStream stream(FileName, kReadMode);
-  OpenForReading(stream, FileName);
+  TFileStream stream(FileName, kReadMode);
   SkipMark(stream, Code);
   const int64_t remaining = Remaining(stream);
   const size_t perUnit = AnsiBytesPerUnit();
@@ -631,8 +602,7 @@ void LoadUnicodeLines(TTxtEditStringList* Lines, const WideString& FileName, TTe
 // by itself. Returns the code to report.
 TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code, bool Detect,
                             bool& Lossy) {
-  TWideFileStream stream(FileName, kReadMode);
-  OpenForReading(stream, FileName);
+  TFileStream stream(FileName, kReadMode);
   const int64_t size = Remaining(stream);
   if (size > INT_MAX - 8) throw EReadError("Stream read error");
   TTextEncoding used = Code;
@@ -784,8 +754,7 @@ bool SaveTextFile(TCustomTxtEdit* Editor, const WideString& FileName, TTextEncod
 // ---- wide lists ----
 
 void LoadWideStrings(TWideStringList* List, const WideString& FileName, TTextEncoding Code, TWideTextLayout* Layout) {
-  TWideFileStream stream(FileName, kReadMode);
-  OpenForReading(stream, FileName);
+  TFileStream stream(FileName, kReadMode);
   const bool unicode = Code >= teUnicode && Code <= teUtf8;
   if (unicode) SkipMark(stream, Code);
   const int64_t remaining = Remaining(stream);

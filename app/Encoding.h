@@ -44,19 +44,6 @@ extern const TCodePageMap ToWin1251[9];
 // The table index of a document code: 5 -> 5, 6 -> 3, 7 -> 1, any other code -> 0.
 int CodePageTableIndex(TTextEncoding Code);
 
-// A file stream with a wide name that never raises when the file cannot be opened: its handle
-// is then INVALID_HANDLE_VALUE and its size and position read as -1. Mode 0xFFFF creates or
-// truncates the file without sharing; other modes open an existing one, the low two bits
-// giving the access (0 read, 1 write, 2 both) and bits 4-7 the sharing (0x00 and 0x10 none, 0x20
-// others may read, 0x30 others may write, 0x40 both); an invalid mode opens nothing.
-class TWideFileStream : public THandleStream {
-  HV_CLASS(TWideFileStream, THandleStream)
- public:
-  TWideFileStream(const WideString& FileName, uint16_t Mode);
-  ~TWideFileStream() override;
-  bool Opened() const { return handle_ != INVALID_HANDLE_VALUE; }
-};
-
 // Whether the next 16384 bytes of the stream (fewer at its end) look like UTF-8: a UTF-8 mark,
 // or a first multi-byte sequence that is well formed. The position is kept.
 bool IsUTF8Text(TStream* Stream);

@@ -2,7 +2,7 @@
 #include "app/KeyboardShortcutsFrm.h"
 
 #include "app/NSHotKey.h"
-#include "app/Useful.h"
+#include "app/TextRoutines.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"

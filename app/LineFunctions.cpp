@@ -1,7 +1,7 @@
 // The editor's line tools over the selection or the whole text.
 #include "app/LineFunctions.h"
 
-#include "app/Useful.h"
+#include "app/TextRoutines.h"
 #include "framework/StrRoutines.h"
 
 namespace {

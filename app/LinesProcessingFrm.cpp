@@ -2,7 +2,7 @@
 #include "app/LinesProcessingFrm.h"
 
 #include "app/TextTools.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
 #include "editor/TxtEdit.h"
 #include "foundation/LgLanguage.h"

@@ -8,8 +8,9 @@
 #include <exception>
 #include <utility>
 
-#include "app/Useful.h"
-#include "app/UsefulWindows.h"
+#include "app/EditorQueries.h"
+#include "app/FilePaths.h"
+#include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
 #include "framework/CodePages.h"
 #include "framework/IniFiles.h"

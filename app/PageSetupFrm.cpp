@@ -7,7 +7,7 @@
 #include "app/Global.h"
 #include "app/MainFrm.h"
 #include "app/Options.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
 #include "editor/TxtEditPrint.h"
 #include "foundation/LgLanguage.h"

@@ -2,7 +2,7 @@
 #include "app/SortFrm.h"
 
 #include "app/TextTools.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"

@@ -3,14 +3,15 @@
 
 #include "app/Associations.h"
 #include "app/CharPalette.h"
+#include "app/FilePaths.h"
 #include "app/Global.h"
 #include "app/Options.h"
-#include "app/Useful.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/DateTime.h"
 #include "framework/Exceptions.h"
+#include "framework/FileHandle.h"
 #include "framework/FileRoutines.h"
 #include "framework/Screen.h"
 
@@ -76,23 +77,21 @@ WideString ErrorLogFile() { return DataPath(L"Errors.log"); }
 
 void LogError(const WideString& LogFile, const WideString& Text) {
   try {
-    HANDLE file = CreateFileW(LogFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    TFileHandle file =
+        TFileHandle::Open(LogFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
+    if (!file) return;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > maxLogSize) {
-      CloseHandle(file);
-      file = CreateFileW(LogFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-      if (file == INVALID_HANDLE_VALUE) return;
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > maxLogSize) {
+      file.Reset();  // closed first: the new handle shares no writing
+      file = TFileHandle::Open(LogFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS);
+      if (!file) return;
     }
     WideString line = Text;
     for (wchar_t& c : line)
       if (c == L'\r' || c == L'\n') c = L' ';
     const AnsiString bytes = FormatDateTime("yyyy-mm-dd hh:nn:ss", Now()) + "  " + WideToUtf8(line) + "\r\n";
     DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   } catch (...) {
     // The log is the last resort; nothing is left to tell of its own failure.
   }

@@ -4,7 +4,7 @@
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/TextTools.h"
-#include "app/Useful.h"
+#include "app/TextRoutines.h"
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditPrint.h"
 #include "foundation/LgLanguage.h"

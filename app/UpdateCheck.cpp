@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/ProductIdentity.h"
-#include "app/Useful.h"
-#include "app/UsefulWindows.h"
+#include "app/TextRoutines.h"
+#include "app/WindowRoutines.h"
 #include "framework/CodePages.h"
 #include "framework/Format.h"
 #include "framework/Timer.h"

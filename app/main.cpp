@@ -6,7 +6,6 @@
 #include "app/MainFrm.h"
 #include "app/ProductIdentity.h"
 #include "app/Startup.h"
-#include "app/Useful.h"
 #include "framework/Application.h"
 #include "framework/FileRoutines.h"
 #include "toolbars/BarAcc.h"

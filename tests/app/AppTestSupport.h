@@ -1,23 +1,10 @@
-// What the application tests share: message boxes recorded instead of shown, and the build's programs.
+// What the application tests share: the build's programs and paths under the build folder.
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "framework/Application.h"
 #include "framework/FileRoutines.h"
-
-// Records each message box as "text|caption|flags" while it lives.
-struct TRecordedBoxes : TMessageBoxHandler {
-  TRecordedBoxes() : previous(Application->SetMessageBoxHandler(this)) {}
-  ~TRecordedBoxes() override { Application->SetMessageBoxHandler(previous); }
-  int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
-    shown.push_back(Text + L"|" + Caption + L"|" + std::to_wstring(Flags));
-    return IDOK;
-  }
-  TMessageBoxHandler* previous;
-  std::vector<WideString> shown;
-};
+#include "framework/Win.h"
 
 // A path under the build folder (the test program's parent folder).
 inline WideString BuildPath(const WideString& Relative) {

@@ -10,7 +10,7 @@
 #include "app/PageSetupFrm.h"
 #include "app/SortFrm.h"
 #include "app/StatisticsFrm.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
 #include "framework/Actions.h"
 #include "framework/Clipboard.h"
@@ -20,23 +20,13 @@
 #include "framework/Printers.h"
 #include "framework/StdCtrls.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "tests/common/ModalForms.h"
 
 namespace {
 
 using LineDialogs = DocumentTest;
 
 AnsiString EditorText(TTxtEdit* Editor) { return Editor->Lines()->Text(); }
-
-// Posts a click to each control in turn and runs the dialog; a close follows, so a dialog that
-// stays open cannot hang the test.
-template <class F>
-TModalResult Drive(F* Form, std::initializer_list<TWinControl*> Clicks) {
-  for (TWinControl* c : Clicks) PostMessageW(c->Handle(), BM_CLICK, 0, 0);
-  PostMessageW(Form->Handle(), WM_CLOSE, 0, 0);
-  const TModalResult result = Form->ShowModal();
-  delete Form;
-  return result;
-}
 
 TEST_F(LineDialogs, SortOrdersTheWholeTextAsOneUndoStep) {
   const struct {
@@ -59,7 +49,7 @@ TEST_F(LineDialogs, SortOrdersTheWholeTextAsOneUndoStep) {
     if (c.MatchCase) clicks.push_back(form->chckbxMatchCase);
     if (c.RemoveDuplicates) clicks.push_back(form->chckbxRemoveDuplicates);
     for (TWinControl* w : clicks) PostMessageW(w->Handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(Drive(form, {form->btnSort}), mrOk);
+    EXPECT_EQ(ShowModalForm(form, {form->btnSort}), mrOk);
     EXPECT_EQ(EditorText(editor), c.Expected) << c.Descending << c.MatchCase << c.RemoveDuplicates;
     editor->Undo();
     EXPECT_EQ(EditorText(editor), "b\r\nA\r\nc\r\na");
@@ -75,7 +65,7 @@ TEST_F(LineDialogs, SortOfASelectionKeepsItsFinalBreakAndTheLineAfter) {
   editor->SetBlockEnd({1, 4});
   auto* form = New<TSortForm>(nullptr, Doc(0));
   EXPECT_TRUE(form->pnlBanner->Visible());
-  EXPECT_EQ(Drive(form, {form->btnSort}), mrOk);
+  EXPECT_EQ(ShowModalForm(form, {form->btnSort}), mrOk);
   EXPECT_EQ(EditorText(editor), "x\r\ny\r\nz\r\nlast");
 }
 
@@ -88,12 +78,12 @@ TEST_F(LineDialogs, SortIsRefusedForOneLineOrAReadOnlyDocument) {
     EXPECT_FALSE(form->pnlBanner->Visible());
     form->actnSort->Update();
     EXPECT_FALSE(form->actnSort->Enabled()) << text;
-    EXPECT_EQ(Drive(form, {form->btnSort}), mrCancel);
+    EXPECT_EQ(ShowModalForm(form, {form->btnSort}), mrCancel);
   }
   editor->Lines()->SetText("b\r\na");
   editor->SetReadOnly(true);
   auto* form = New<TSortForm>(nullptr, Doc(0));
-  EXPECT_EQ(Drive(form, {form->btnSort}), mrCancel);
+  EXPECT_EQ(ShowModalForm(form, {form->btnSort}), mrCancel);
   EXPECT_EQ(EditorText(editor), "b\r\na");
 }
 
@@ -106,7 +96,7 @@ TEST_F(LineDialogs, LinesProcessingInsertsOrNumbersAndKeepsItsHistory) {
   form->actnProcess->Update();
   EXPECT_FALSE(form->actnProcess->Enabled());  // both texts empty
   form->cmbxAtLinesEnd->SetText(L",");
-  EXPECT_EQ(Drive(form, {form->btnProcess}), mrOk);
+  EXPECT_EQ(ShowModalForm(form, {form->btnProcess}), mrOk);
   EXPECT_EQ(EditorText(editor), "one,\r\n,\r\nthree,");
   editor->Undo();
   EXPECT_EQ(EditorText(editor), "one\r\n\r\nthree");
@@ -116,7 +106,7 @@ TEST_F(LineDialogs, LinesProcessingInsertsOrNumbersAndKeepsItsHistory) {
   form->cmbxPostfix->SetText(L") ");
   form->spnedtNumberStart->SetValue(9);
   PostMessageW(form->rdbtnNumbering->Handle(), BM_CLICK, 0, 0);
-  EXPECT_EQ(Drive(form, {form->btnProcess}), mrOk);
+  EXPECT_EQ(ShowModalForm(form, {form->btnProcess}), mrOk);
   EXPECT_EQ(EditorText(editor), "9) a\r\n10) b\r\n11) c");
 }
 
@@ -129,7 +119,7 @@ TEST_F(LineDialogs, NumberingASelectionThatEndsInsideALineNumbersTheFragment) {
   auto* form = New<TLinesProcessingForm>(nullptr, Doc(0));
   form->spnedtNumberStart->SetValue(2.5);
   EXPECT_TRUE(form->pnlBanner->Visible());
-  EXPECT_EQ(Drive(form, {form->rdbtnNumbering, form->btnProcess}), mrOk);
+  EXPECT_EQ(ShowModalForm(form, {form->rdbtnNumbering, form->btnProcess}), mrOk);
   EXPECT_EQ(EditorText(editor), "al2.5. pha\r\n3.5. beta\r\ngamma");
 }
 
@@ -144,7 +134,7 @@ TEST_F(LineDialogs, StatisticsShowTheCountsOfTheTextOrTheSelection) {
   EXPECT_EQ(form->lblCharsNoSpacesValue->Caption(), L"17");
   EXPECT_EQ(form->lblLinesValue->Caption(), L"2");
   EXPECT_FALSE(form->pnlBanner->Visible());
-  EXPECT_EQ(Drive(form, {form->btnClose}), mrCancel);
+  EXPECT_EQ(ShowModalForm(form, {form->btnClose}), mrCancel);
 
   editor->Lines()->SetText("ab cd. ef");
   editor->SetBlockBegin({1, 1});
@@ -189,7 +179,7 @@ TEST_F(LineDialogs, CharacterMapInsertsCopiesAndRemembersCharacters) {
   form->actnInsertCode->Execute();
   form->actnCopy->Execute();
   EXPECT_EQ(Clipboard()->AsWideText(), L"\u00E9");
-  EXPECT_EQ(Drive(form, {form->btnInsert, form->btnInsert}), mrCancel);
+  EXPECT_EQ(ShowModalForm(form, {form->btnInsert, form->btnInsert}), mrCancel);
   EXPECT_EQ(EditorText(editor),
             "&#233;233\xe9\xe9"
             "ab");
@@ -233,7 +223,7 @@ TEST_F(LineDialogs, PageSetupOkNeedsAPrinter) {
   auto* form = New<TPageSetupForm>(nullptr, Doc(0));
   form->actnOK->Update();
   EXPECT_FALSE(form->actnOK->Enabled());
-  EXPECT_EQ(Drive(form, {form->btnOK}), mrCancel);
+  EXPECT_EQ(ShowModalForm(form, {form->btnOK}), mrCancel);
 }
 
 TEST_F(LineDialogs, PageSetupAppliesToTheDocumentAndKeepsMarginsPerOrientation) {
@@ -257,7 +247,7 @@ TEST_F(LineDialogs, PageSetupAppliesToTheDocumentAndKeepsMarginsPerOrientation) 
   form->infbrLandscapeClick(nullptr);
   EXPECT_DOUBLE_EQ(static_cast<double>(form->spnedtTop->Value()), 4.5);
   // Cancelled: the remembered margins and the document stay as they were.
-  EXPECT_EQ(Drive(form, {form->btnCancel}), mrCancel);
+  EXPECT_EQ(ShowModalForm(form, {form->btnCancel}), mrCancel);
   EXPECT_EQ(::Options->lMarginsTop, 3);
   EXPECT_EQ(doc->Orientation, 0);
 
@@ -266,7 +256,7 @@ TEST_F(LineDialogs, PageSetupAppliesToTheDocumentAndKeepsMarginsPerOrientation) 
   form->infbrLandscape->SetChecked(true);
   form->infbrLandscapeClick(nullptr);
   form->spnedtTop->SetValue(4.5);
-  EXPECT_EQ(Drive(form, {form->chckbxLineNumbers, form->chckbxPageNumbers, form->btnOK}), mrOk);
+  EXPECT_EQ(ShowModalForm(form, {form->chckbxLineNumbers, form->chckbxPageNumbers, form->btnOK}), mrOk);
   EXPECT_EQ(::Options->lMarginsTop, 4.5);
   EXPECT_EQ(::Options->pMarginsTop, 2);
   EXPECT_EQ(doc->Orientation, 1);

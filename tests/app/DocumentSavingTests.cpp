@@ -1,6 +1,5 @@
 // Saving and closing documents: the result codes of a save, files that stay whole when a write
 // fails, the questions and their answers, the close-all dialog and the list of the last documents.
-#include <deque>
 #include <random>
 
 #include "app/CloseAllFrm.h"
@@ -11,24 +10,9 @@
 #include "framework/Exceptions.h"
 #include "framework/FileReplace.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "tests/common/MessageBoxRecorder.h"
 
 namespace {
-
-// Answers each box with the next answer (Cancel once they run out) and records "text|flags".
-struct TAnsweringBoxes : TMessageBoxHandler {
-  TAnsweringBoxes() : previous(Application->SetMessageBoxHandler(this)) {}
-  ~TAnsweringBoxes() override { Application->SetMessageBoxHandler(previous); }
-  int Show(HWND, const WideString& Text, const WideString&, UINT Flags) override {
-    shown.push_back(Text + L"|" + std::to_wstring(Flags));
-    if (answers.empty()) return IDCANCEL;
-    const int answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  TMessageBoxHandler* previous;
-  std::deque<int> answers;
-  std::vector<WideString> shown;
-};
 
 // The stand-ins of the save dialog (the names offered; the name and code answered, none when
 // Name is empty) and of the close-all dialog (which entries to uncheck, which button to press).
@@ -70,7 +54,7 @@ bool fullDiskWriter(TCustomTxtEdit*, const WideString& FileName, TTextEncoding, 
   return true;
 }
 
-const WideString saveChanges = L"Save changes to \u201c%s\u201d?|51";
+const WideString saveChanges = L"Save changes to \u201c%s\u201d?|Halcorn Verdan|51";
 
 WideString With(WideString Format, const WideString& Name) { return Format.replace(Format.find(L"%s"), 2, Name); }
 
@@ -108,7 +92,8 @@ class Saving : public DocumentTest {
     CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
   }
 
-  TAnsweringBoxes answers_;
+  // Each box answered in turn, Cancel once the answers have run out.
+  TMessageBoxRecorder answers_{IDCANCEL};
 };
 
 // Every result code; a document counts as saved only when its text reached the file.
@@ -146,12 +131,12 @@ TEST_F(Saving, SaveDocumentResultCodes) {
 TEST_F(Saving, FailingWritesAndReadOnlyFiles) {
   TMainForm& form = Open({L"a", L"ro"});
   SetTextFileWriter(fullDiskWriter);
-  answers_.answers = {IDYES};  // Save As then offers the same name; cancelled
+  answers_.Answers = {IDYES};  // Save As then offers the same name; cancelled
   EXPECT_FALSE(form.Save(Doc(0)));
   EXPECT_EQ(folder_.Read(L"a"), "a");
   EXPECT_TRUE(Editor(0)->Modified());
-  ASSERT_EQ(answers_.shown.size(), 1u);
-  EXPECT_NE(answers_.shown[0].find(Doc(0)->FileName + L"\u201d. Probably, access to folder denied."), WideString::npos);
+  ASSERT_EQ(answers_.Shown.size(), 1u);
+  EXPECT_NE(answers_.Shown[0].find(Doc(0)->FileName + L"\u201d. Probably, access to folder denied."), WideString::npos);
   EXPECT_EQ(script.Offered, std::vector<WideString>{Doc(0)->FileName + L"|1"});
   SetTextFileWriter(nullptr);
   SetFileAttributesW(Doc(1)->FileName.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -196,15 +181,15 @@ TEST_F(Saving, CloseDocumentAnswers) {
   for (const Case& c : cases) {
     TMainForm& form = Open({L"a", L"b"});
     if (!c.named) Doc(0)->FileName.clear();
-    answers_.answers = {c.answer};
-    answers_.shown.clear();
+    answers_.Answers = {c.answer};
+    answers_.Clear();
     EXPECT_EQ(form.CloseDocument(Doc(0)), c.closed);
     EXPECT_EQ(DocumentList->Count(), c.closed ? 1 : 2);
     EXPECT_EQ(folder_.Read(L"a"), c.onDisk);
-    EXPECT_EQ(answers_.shown, std::vector<WideString>{With(saveChanges, L"a")});
+    EXPECT_EQ(answers_.Shown, std::vector<WideString>{With(saveChanges, L"a")});
     if (c.answer == IDNO) {
       const int next = form.NewDocumentNumber;
-      answers_.answers = {IDNO};
+      answers_.Answers = {IDNO};
       EXPECT_TRUE(form.CloseDocument(Doc(0)));
       EXPECT_EQ(Doc(0)->Item()->Caption(), L"Document " + std::to_wstring(next));
       EXPECT_TRUE(Doc(0)->FileName.empty() && Editor(0)->TextA().empty() && !Editor(0)->Modified());
@@ -218,11 +203,11 @@ TEST_F(Saving, CloseDocumentAnswers) {
 TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
   TMainForm& form = Open({L"a", L"b", L"c"}, "...");
   EXPECT_TRUE(form.CloseDocuments(Doc(0)));
-  EXPECT_TRUE(answers_.shown.empty());
+  EXPECT_TRUE(answers_.Shown.empty());
   form.OpenFiles({folder_.File(L"b"), folder_.File(L"c")});
   Type(1);
   EXPECT_FALSE(form.CloseDocuments(nullptr));
-  EXPECT_EQ(answers_.shown, std::vector<WideString>{With(saveChanges, L"b")});
+  EXPECT_EQ(answers_.Shown, std::vector<WideString>{With(saveChanges, L"b")});
   EXPECT_EQ(form.ActiveDocument(), Doc(1)) << "the document asked about comes forward";
   Type(0), Type(2);
   EXPECT_FALSE(form.CloseDocuments(nullptr));
@@ -260,7 +245,7 @@ TEST_F(Saving, ClosingLeavesTheFocusInTheActiveEditor) {
     form.StartupDone = true;
     form.ActivateDocument(Doc(2));
     Editor(2)->SetFocus();
-    answers_.answers = {IDNO};
+    answers_.Answers = {IDNO};
     dynamic_cast<TAction*>(form.FindComponent(c.Action))->Execute();
     Application->ProcessMessages();
     ASSERT_NE(form.ActiveEditor(), nullptr);
@@ -293,11 +278,11 @@ TEST_F(Saving, ExitWritesLastDocuments) {
     form.NewDocument();
     ::Options->OpenLastDocuments = list != L"off.dat";
     TMainForm::LastDocumentsFile() = folder_.File(list);
-    answers_.shown.clear();
+    answers_.Clear();
     bool canClose = false;
     form.FormCloseQuery(&form, canClose);
     EXPECT_TRUE(canClose && !form.Exiting && DocumentList->Count() == 0);
-    EXPECT_EQ(answers_.shown.size(), list == L"missing\\l.dat" ? 1u : 0u);
+    EXPECT_EQ(answers_.Shown.size(), list == L"missing\\l.dat" ? 1u : 0u);
     Restart();
   }
   EXPECT_EQ(ReadLastDocuments(folder_.File(L"l.dat")),
@@ -320,18 +305,18 @@ TEST_F(Saving, ActionsSaveAllAndLossyDocuments) {
   EXPECT_EQ(folder_.Read(L"b") + folder_.Read(L"c"), "changed outsideedited c");
   form.tlbrTabBarMouseDown(&form, mbRight, Doc(1)->Item());
   Type(0);
-  answers_.answers = {IDNO};
+  answers_.Answers = {IDNO};
   form.actnCloseOtherTabsExecute(nullptr);
   ASSERT_EQ(DocumentList->Count(), 1);
   EXPECT_EQ(Doc(0)->FileName, folder_.File(L"b"));
   Doc(0)->Lossy = true;
   Type(0);
-  answers_.shown.clear();
-  answers_.answers = {IDNO, IDYES};
+  answers_.Clear();
+  answers_.Answers = {IDNO, IDYES};
   EXPECT_FALSE(form.Save(Doc(0)));
   EXPECT_TRUE(form.Save(Doc(0)));
   EXPECT_TRUE(form.Save(Doc(0)));
-  EXPECT_EQ(answers_.shown.size(), 2u) << "asked until it was saved";
+  EXPECT_EQ(answers_.Shown.size(), 2u) << "asked until it was saved";
   EXPECT_EQ(folder_.Read(L"b"), "edited b");
 }
 
@@ -341,7 +326,7 @@ TEST_F(Saving, ActionsSaveAllAndLossyDocuments) {
 TEST_F(Saving, MixedLineBreaksAskBeforeTheyAreMadeAlike) {
   const WideString question =
       L"The lines of \u201c%s\u201d do not all end in the same line break. Saving makes them all the same in "
-      L"the file. Save anyway?|52";
+      L"the file. Save anyway?|Halcorn Verdan|52";
   const struct {
     const wchar_t* Name;
     std::string Bytes;
@@ -368,20 +353,20 @@ TEST_F(Saving, MixedLineBreaksAskBeforeTheyAreMadeAlike) {
     TMainForm& form = Make();
     EXPECT_EQ(Doc(0)->MixedLineBreaks, c.Mixed);
     Type(0);
-    answers_.shown.clear();
-    answers_.answers = {IDNO};
+    answers_.Clear();
+    answers_.Answers = {IDNO};
     EXPECT_EQ(form.Save(Doc(0)), !c.Mixed);
     if (c.Mixed) {
-      EXPECT_EQ(answers_.shown, std::vector<WideString>{With(question, Doc(0)->FileName)});
+      EXPECT_EQ(answers_.Shown, std::vector<WideString>{With(question, Doc(0)->FileName)});
       EXPECT_EQ(folder_.Read(c.Name), c.Bytes);
-      answers_.answers = {IDYES};
+      answers_.Answers = {IDYES};
       EXPECT_TRUE(form.Save(Doc(0)));
       EXPECT_NE(folder_.Read(c.Name), c.Bytes);
       Type(0);
       EXPECT_TRUE(form.Save(Doc(0)));
-      EXPECT_EQ(answers_.shown.size(), 2u);
+      EXPECT_EQ(answers_.Shown.size(), 2u);
     } else {
-      EXPECT_TRUE(answers_.shown.empty());
+      EXPECT_TRUE(answers_.Shown.empty());
     }
     Restart();
   }
@@ -389,9 +374,9 @@ TEST_F(Saving, MixedLineBreaksAskBeforeTheyAreMadeAlike) {
   TMainForm::StartupFiles() = {folder_.Write(L"m.txt", "a\r\nb\nc")};
   TMainForm& form = Make();
   script.Name = folder_.File(L"other.txt");
-  answers_.shown.clear();
+  answers_.Clear();
   EXPECT_TRUE(form.SaveAs(Doc(0)));
-  EXPECT_TRUE(answers_.shown.empty());
+  EXPECT_TRUE(answers_.Shown.empty());
   EXPECT_EQ(folder_.Read(L"m.txt"), "a\r\nb\nc");
   EXPECT_EQ(folder_.Read(L"other.txt"), "a\r\nb\r\nc");
 }
@@ -400,7 +385,7 @@ TEST_F(Saving, MixedLineBreaksAskBeforeTheyAreMadeAlike) {
 TEST_F(Saving, MixedLineBreaksBecomeTheFirstStyleOnceConfirmed) {
   TMainForm::StartupFiles() = {folder_.Write(L"m.txt", "a\r\nb\nc\rd\xE9")};
   TMainForm& form = Make();
-  answers_.answers = {IDYES};
+  answers_.Answers = {IDYES};
   EXPECT_TRUE(form.Save(Doc(0)));
   EXPECT_EQ(folder_.Read(L"m.txt"), "a\r\nb\r\nc\r\nd\xE9");
 }

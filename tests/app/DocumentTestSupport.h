@@ -7,11 +7,11 @@
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/Global.h"
-#include "app/HighList.h"
 #include "app/MainFrm.h"
 #include "app/Options.h"
+#include "app/SchemeCatalogue.h"
 #include "highlighting/TxtXmlBundledSchemes.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/common/MessageBoxRecorder.h"
 #include "tests/framework/TestFiles.h"
 
 class DocumentTest : public testing::Test {
@@ -38,7 +38,7 @@ class DocumentTest : public testing::Test {
   TDocument* Doc(int Index) { return DocumentList->Documents(Index); }
   TTxtEdit* Editor(int Index) { return Doc(Index)->Frame()->edtDocument; }
 
-  TRecordedBoxes boxes_;
+  TMessageBoxRecorder boxes_;
   TMainForm* form_ = nullptr;
   TTestFolder folder_;
 };

@@ -1,7 +1,7 @@
 // Documents, their tabs and their frames: look-ups in the document list, tab sizes and the close
 // area, colour codes and brackets, the frame's additions to the editor and the preview's boxes.
 #include "app/DocumentTabs.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "foundation/ApStrHolder.h"
 #include "framework/Bitmap.h"
 #include "framework/Printers.h"
@@ -10,6 +10,7 @@
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/UiUtils.h"
 #include "framework/VisualStyles.h"
+#include "tests/common/TestPicture.h"
 
 namespace {
 
@@ -189,17 +190,15 @@ TEST_F(Documents, MatchingBracketsAreHighlighted) {
   TTxtEdit* e = frame->edtDocument;
   form.ActiveDocument()->SetHighlighter(Highlighters->GetByFileName(Scheme(L"CLIKE", L"c.xml")));
   e->SetTextA("f(x) + y;");
-  TBitmap bitmap;
-  bitmap.SetSize(400, 60);
+  TTestPicture picture(400, 60);
   auto backgroundAt = [&](int Char) {
     const TPoint p = e->RowColumnToPixels(e->BufferToDisplayPos({Char, 1}));
-    return TColor(static_cast<int32_t>(GetPixel(bitmap.Canvas()->Handle(), p.X + 1, p.Y + 1)));
+    return TColor(static_cast<int32_t>(picture.At(p.X + 1, p.Y + 1)));
   };
   for (int caret : {5, 4, 2, 7}) {
-    bitmap.Canvas()->Brush()->SetColor(clWhite);
-    bitmap.Canvas()->FillRect(Rect(0, 0, 400, 60));
+    picture.Fill(0xFFFFFF);
     e->SetCaretXY({caret, 1});
-    frame->edtDocumentPaintTransient(e, bitmap.Canvas(), ttAfter);
+    frame->edtDocumentPaintTransient(e, picture.Canvas(), ttAfter);
     const bool pair = caret != 7;
     EXPECT_EQ(backgroundAt(2) == TColor(ColorToRGB(::Options->BracketsBackground)), pair) << caret;
     EXPECT_EQ(backgroundAt(4) == TColor(ColorToRGB(::Options->BracketsBackground)), pair) << caret;

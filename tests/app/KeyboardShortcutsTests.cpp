@@ -10,6 +10,7 @@
 #include "framework/ListControls.h"
 #include "framework/StdCtrls.h"
 #include "toolbars/BarItem.h"
+#include "tests/common/ModalForms.h"
 
 namespace {
 
@@ -90,10 +91,7 @@ TEST_F(KeyboardShortcuts, TheDialogAssignsDeletesAndReorders) {
   form->lstbxShortcuts->SetItemIndex(2);
   form->actnDelete->Execute();
   EXPECT_EQ(form->lstbxShortcuts->ItemIndex(), 1);
-  PostMessageW(form->btnOK->Handle(), BM_CLICK, 0, 0);
-  PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(form->ShowModal(), mrOk);
-  delete form;
+  EXPECT_EQ(ShowModalForm(form, {form->btnOK}), mrOk);
   EXPECT_EQ(Keys(save_), (TKeys{L"Ctrl+O", L"Shift+Ctrl+S"}));
   EXPECT_EQ(Keys(open_), TKeys{});
 }
@@ -101,11 +99,7 @@ TEST_F(KeyboardShortcuts, TheDialogAssignsDeletesAndReorders) {
 TEST_F(KeyboardShortcuts, EscInTheFieldIsTheKeyNotACancel) {
   auto* form = New<TKeyboardShortcutsForm>(nullptr, find_, &commands_);
   PostMessageW(form->htkShortcut->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-  PostMessageW(form->btnAssign->Handle(), BM_CLICK, 0, 0);
-  PostMessageW(form->btnOK->Handle(), BM_CLICK, 0, 0);
-  PostMessageW(form->Handle(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(form->ShowModal(), mrOk);
-  delete form;
+  EXPECT_EQ(ShowModalForm(form, {form->btnAssign, form->btnOK}), mrOk);
   EXPECT_EQ(Keys(find_), TKeys{L"Esc"});
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/LineFunctions.h"
-#include "app/Useful.h"
+#include "app/TextRoutines.h"
 
 namespace {
 

@@ -69,7 +69,7 @@ TEST_F(MainWindow, NamesThatCannotOpenAreReportedByFileNameAlone) {
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   EXPECT_EQ(form.OpenFiles({folder_.File(L"missing.txt"), sub, locked}, 0), 0);
   CloseHandle(lock);
-  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{L"File \u201cmissing.txt\u201d not found." + errorBox,
+  EXPECT_EQ(boxes_.Shown, (std::vector<WideString>{L"File \u201cmissing.txt\u201d not found." + errorBox,
                                                    L"Access to file \u201clocked.txt\u201d denied. Contact the "
                                                    L"administrator to obtain permission." +
                                                        errorBox}));
@@ -116,8 +116,8 @@ TEST_F(MainWindow, AFileThatFailsToLoadLeavesNoDocument) {
   EXPECT_EQ(DocumentList->FindByFileName(big), nullptr);
   EXPECT_EQ(DocumentList->Count(), 2);
   EXPECT_EQ(form.tlbrTabBar->ItemCount(), 3);
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_NE(boxes_.shown[0].find(L"|Halcorn Verdan|" + std::to_wstring(MB_ICONERROR)), WideString::npos);
+  ASSERT_EQ(boxes_.Shown.size(), 1u);
+  EXPECT_NE(boxes_.Shown[0].find(L"|Halcorn Verdan|" + std::to_wstring(MB_ICONERROR)), WideString::npos);
   EXPECT_NE(form.ActiveDocument(), before);
 }
 
@@ -130,7 +130,7 @@ TEST_F(MainWindow, EncodingsAreDetectedAndLossIsNamed) {
   EXPECT_EQ(Editor(0)->TextA() + Editor(1)->TextA() + Editor(2)->TextA(), "caf\xE9\r\n\xFC??\r\n");
   EXPECT_EQ(Doc(0)->Encoding * 10 + Doc(1)->Encoding, 43);
   EXPECT_EQ(Doc(1)->Item()->Hint(), Doc(1)->FileName + L"\r\nEncoding: Big Endian Unicode");
-  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{LossyConversionText(chinese) + L"|Halcorn Verdan|" +
+  EXPECT_EQ(boxes_.Shown, (std::vector<WideString>{LossyConversionText(chinese) + L"|Halcorn Verdan|" +
                                                    std::to_wstring(MB_ICONWARNING)}));
 }
 
@@ -143,7 +143,7 @@ TEST_F(MainWindow, CyrillicFilesUnderAnotherCodePageAreNamed) {
   TMainForm& form = Make();
   ASSERT_EQ(DocumentList->Count(), 2);
   EXPECT_EQ(Doc(0)->Encoding, teCyrillicKoi8);
-  EXPECT_EQ(boxes_.shown, (std::vector<WideString>{ForeignCodePageText(name) + L"|Halcorn Verdan|" +
+  EXPECT_EQ(boxes_.Shown, (std::vector<WideString>{ForeignCodePageText(name) + L"|Halcorn Verdan|" +
                                                    std::to_wstring(MB_ICONWARNING)}));
   EXPECT_NE(ForeignCodePageText(name).find(L"\u201ckoi8.txt\u201d"), WideString::npos);
   Editor(0)->SetModified(true);
@@ -272,7 +272,7 @@ TEST_F(MainWindow, DroppedFilesOpenWithWideNamesAndFoldersAreSkipped) {
   const WideString sub = folder_.File(L"sub");
   CreateDirectoryW(sub.c_str(), nullptr);
   SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({sub, longName})), 0);
-  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_TRUE(boxes_.Shown.empty());
   EXPECT_EQ(DocumentList->Count(), 2);
   EXPECT_EQ(form.ActiveDocument()->FileName, longName);
 }
@@ -380,7 +380,7 @@ TEST_F(MainWindow, TheRecentDocuments) {
   form.CloseDocument(DocumentList->FindByFileName(gone));
   DeleteFileW(gone.c_str());
   form.mrlstMainClick(nullptr, gone);
-  EXPECT_EQ(boxes_.shown.back(), L"File \u201cgone.txt\u201d not found." + errorBox);
+  EXPECT_EQ(boxes_.Shown.back(), L"File \u201cgone.txt\u201d not found." + errorBox);
   EXPECT_FALSE(form.CleanRecentDocuments());
   EXPECT_EQ(form.mrlstMain->Items()->Count(), 1);
   EXPECT_EQ(form.mrlstMain->Items()->Strings(0), kept);

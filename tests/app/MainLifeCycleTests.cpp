@@ -5,7 +5,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Shortcuts.h"
 #include "app/Startup.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
 #include "foundation/ApStrHolder.h"
 #include "framework/Actions.h"
 #include "framework/IniFiles.h"
@@ -111,7 +111,7 @@ TEST_F(MainLifeCycle, ErrorsReachingTheLoopAreLoggedNotShown) {
   } catch (...) {
     Application->HandleException(nullptr);
   }
-  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_TRUE(boxes_.Shown.empty());
   EXPECT_NE(log.Read().find("a conversion failed"), std::string::npos);
 }
 

@@ -8,9 +8,9 @@
 #include "app/NSApColorButton.h"
 #include "controls/ApColorForm.h"
 #include "framework/Application.h"
-#include "framework/Bitmap.h"
 #include "framework/Messages.h"
 #include "framework/StdCtrls.h"
+#include "tests/common/TestPicture.h"
 
 namespace {
 
@@ -69,10 +69,9 @@ class ColorButton : public testing::Test {
     SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, 5));
   }
   COLORREF Pixel(int X, int Y) {
-    TBitmap bitmap;
-    bitmap.SetSize(button->Width(), button->Height());
-    button->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
-    return GetPixel(bitmap.Canvas()->Handle(), X, Y);
+    TTestPicture picture(button->Width(), button->Height());
+    button->PaintTo(picture.DC(), 0, 0);
+    return picture.At(X, Y);
   }
 
   TForm* form = nullptr;

@@ -9,9 +9,9 @@
 #include <random>
 
 #include "app/Options.h"
-#include "app/Useful.h"
+#include "app/FilePaths.h"
 #include "editor/TxtEdit.h"
-#include "tests/app/AppTestSupport.h"
+#include "tests/common/MessageBoxRecorder.h"
 #include "framework/IniFiles.h"
 #include "tests/framework/TestFiles.h"
 
@@ -37,7 +37,7 @@ TEST(Options, ValuesAreBroughtIntoRangeWhenRead) {
                                               {"25", "2", "26", "7", "25 2 26 7"},
                                               {"x", "-1", "9", "-1", "15 0 9 0"}};
   TTestFolder folder;
-  TRecordedBoxes boxes;
+  TMessageBoxRecorder boxes;
   for (const auto& [documents, button, size, encoding, expected] : cases) {
     TOptions o(folder.Write(L"p.ini", std::string("[Interface]\nNumberOfDocuments=") + documents +
                                           "\nCloseButton=" + button + "\n[Fonts]\nEditorFontSize=" + size +
@@ -78,19 +78,19 @@ TEST(Options, HandEditedFilesKeepTheirOwnPartsAndMarginsReadInEitherForm) {
 
 TEST(Options, ARefusedWriteAtExitIsReportedAndRaisesNothing) {
   TTestFolder folder;
-  TRecordedBoxes boxes;
+  TMessageBoxRecorder boxes;
   auto options = std::make_unique<TOptions>(folder.File(L"missing\\Preferences.ini"));
   EXPECT_THROW(options->WriteToFile(), EIniFileException);
   EXPECT_NO_THROW(options.reset());
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_NE(boxes.shown[0].find(L"|Halcorn Verdan|16"), WideString::npos);
+  ASSERT_EQ(boxes.Shown.size(), 1u);
+  EXPECT_NE(boxes.Shown[0].find(L"|Halcorn Verdan|16"), WideString::npos);
 }
 
 // A value that the system's reader hands over with a control byte at one end cannot be written
 // back: it is read as out of range, and the write at exit still writes every key.
 TEST(Options, ValuesTheFileCannotHoldBackAreReadAsTheirDefaults) {
   TTestFolder folder;
-  TRecordedBoxes boxes;
+  TMessageBoxRecorder boxes;
   // As written in the file, and as read (blanks at the ends the system's reader trims itself).
   const std::pair<const char*, const char*> cases[] = {
       {"x\x01", "H:mm dd.mm.yyyy"},    {"\x01x", "H:mm dd.mm.yyyy"}, {"H:mm\x1f", "H:mm dd.mm.yyyy"},
@@ -107,7 +107,7 @@ TEST(Options, ValuesTheFileCannotHoldBackAreReadAsTheirDefaults) {
     EXPECT_EQ(ini.ReadString("General", "DateAndTimeFormat", ""), read) << bad;
     EXPECT_EQ(ini.ReadInteger("Editor", "TabWidth", 0), 5) << bad;
   }
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.Shown.empty());
 }
 
 // A refused value is told about, but the keys after it in the write order are written still.
@@ -148,7 +148,7 @@ TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
       "[Interface]\r\nNumberOfDocuments=20\r\nCloseButton=1\r\n[General]\r\nEncoding=4\r\n"
       "[Fonts]\r\nEditorFontSize=12\r\n[PageMargins]\r\npMarginsTop=2.5\r\n";
   std::mt19937 random(103);
-  TRecordedBoxes boxes;
+  TMessageBoxRecorder boxes;
   for (int round = 0; round < 70; ++round) {
     std::string bytes = good;
     for (int n = 1 + random() % 6; n > 0 && bytes.size() > 4; --n) {
@@ -163,14 +163,14 @@ TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {
     ASSERT_TRUE(read.CloseButton <= 2 && read.Encoding <= teLastEncoding);
     ASSERT_TRUE(read.EditorFontSize >= 9 && read.EditorFontSize <= 26);
   }
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.Shown.empty());
 }
 
 // Control bytes at either end of every key's value: each is read as its default or as the value
 // without the byte, and the write at exit tells nothing and writes every key.
 TEST(OptionsFuzz, ControlBytesAtEitherEndOfEveryValue) {
   TTestFolder folder;
-  TRecordedBoxes boxes;
+  TMessageBoxRecorder boxes;
   const std::wstring defaults = folder.Write(L"d.ini", "");
   TOptions{defaults};
   TMemIniFile reference(defaults);
@@ -196,7 +196,7 @@ TEST(OptionsFuzz, ControlBytesAtEitherEndOfEveryValue) {
       }
   }
   EXPECT_EQ(keys, 46);
-  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(boxes.Shown.empty());
 }
 
 }  // namespace

@@ -21,7 +21,9 @@
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "framework/Streams.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "tests/common/ModalForms.h"
 #include "themes/SkinControls.h"
 #include "themes/SkinEditors.h"
 #include "themes/UiStatusBars.h"
@@ -57,20 +59,6 @@ class Preferences : public DocumentTest {
   TRegistry registry;
 };
 
-// A press and release of the left button inside the control, posted.
-void PostClick(TWinControl* Control) {
-  PostMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  PostMessageW(Control->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-}
-
-TModalResult Drive(TPreferencesForm* Form, std::initializer_list<TWinControl*> Clicks) {
-  for (TWinControl* c : Clicks) PostClick(c);
-  PostMessageW(Form->Handle(), WM_CLOSE, 0, 0);
-  const TModalResult result = Form->ShowModal();
-  delete Form;
-  return result;
-}
-
 TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditorAndTheMainWindow) {
   ::Options->RightMargin = 80;
   TMainForm& main = Main();
@@ -100,8 +88,10 @@ TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditorAndTheMainWindow) {
                  {form->clrbtnBookmarkLineBackground, clSilver},
                  {form->clrbtnBookmarkLineForeground, clFuchsia}};
   for (const auto& c : colours) c.Button->SetColor(c.Value);
-  EXPECT_EQ(Drive(form, {form->chckbxRightMargin, form->chckbxGutter, form->chckbxTrimTrailingSpaces, form->btnOK}),
-            mrOk);
+  EXPECT_EQ(
+      ShowModalForm(form, {form->chckbxRightMargin, form->chckbxGutter, form->chckbxTrimTrailingSpaces, form->btnOK},
+                    PostMouseClick),
+      mrOk);
   EXPECT_EQ(::Options->RightMargin, 0);
   EXPECT_EQ(::Options->TabWidth, 4);
   EXPECT_FALSE(::Options->Gutter);
@@ -153,7 +143,7 @@ TEST_F(Preferences, CancelChangesNothingNotEvenTheFontOrColoursChosen) {
   form->spnedtNumberOfDocuments->SetText(L"3");
   form->chckbxOther->SetChecked(true);
   form->edtOther->SetText(L".hvq");
-  EXPECT_EQ(Drive(form, {form->chckbxGutter, form->btnCancel}), mrCancel);
+  EXPECT_EQ(ShowModalForm(form, {form->chckbxGutter, form->btnCancel}, PostMouseClick), mrCancel);
   EXPECT_EQ(::Options->EditorFontName, font);
   EXPECT_TRUE(::Options->Gutter);
   EXPECT_EQ(::Options->NormalTextBackground, clWindow);
@@ -190,7 +180,7 @@ TEST_F(Preferences, TheGutterBoxEnablesTheLineNumberBoxesAndPagesAreRemembered) 
   form->cmbxCategory->SetItemIndex(5);
   form->cmbxCategoryClick(nullptr);
   EXPECT_EQ(form->pglstColors->GetActivePageIndex(), 5);
-  EXPECT_EQ(Drive(form, {form->btnCancel}), mrCancel);
+  EXPECT_EQ(ShowModalForm(form, {form->btnCancel}, PostMouseClick), mrCancel);
   EXPECT_EQ(::Options->PreferencesPage, 3);
   EXPECT_EQ(::Options->ColorCategory, 5);
   form = New<TPreferencesForm>(nullptr);
@@ -352,7 +342,7 @@ TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
   EXPECT_FALSE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
   EXPECT_FALSE(registry.KeyExists(L"\\.hvq"));
   EXPECT_FALSE(::Options->RestoreFileAssociationsAtStartUp);
-  EXPECT_TRUE(boxes_.shown.empty());
+  EXPECT_TRUE(boxes_.Shown.empty());
 }
 
 TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
@@ -373,8 +363,8 @@ TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
   form->actnOKExecute(nullptr);
   EXPECT_EQ(form->ModalResult(), mrOk);
   delete form;
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].rfind(L"The file associations could not be changed", 0), 0u);
+  ASSERT_EQ(boxes_.Shown.size(), 1u);
+  EXPECT_EQ(boxes_.Shown[0].rfind(L"The file associations could not be changed", 0), 0u);
   EXPECT_TRUE(registry.KeyExists(L"\\HalcornVerdanAssociations\\hvq"));
   EXPECT_TRUE(::Options->RestoreFileAssociationsAtStartUp);
   EXPECT_GT(main.CommandList()->Count(), 0);
@@ -446,10 +436,10 @@ TEST_F(Preferences, TranslatedMessagesKeepTheirLettersOnAnotherSystemCodePage) {
   EXPECT_EQ(main.stsbrMain->Panels()->Items(2)->Caption(), L"\u0412\u0441\u0442\u0430\u0432\u043A\u0430");
   Editor(0)->SetTextA("x");
   Editor(0)->SetModified(true);
-  boxes_.shown.clear();
+  boxes_.Clear();
   main.CloseDocument(Doc(0));
-  ASSERT_EQ(boxes_.shown.size(), 1u);
-  EXPECT_EQ(boxes_.shown[0].substr(0, 11), L"\u0421\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C \u0438");
+  ASSERT_EQ(boxes_.Shown.size(), 1u);
+  EXPECT_EQ(boxes_.Shown[0].substr(0, 11), L"\u0421\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C \u0438");
 }
 
 }  // namespace

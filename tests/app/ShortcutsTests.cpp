@@ -2,8 +2,8 @@
 // by matching names and read in thousands of mangled forms.
 #include <random>
 
+#include "app/FilePaths.h"
 #include "app/Shortcuts.h"
-#include "app/Useful.h"
 #include "framework/Actions.h"
 #include "framework/ShortCuts.h"
 #include "tests/app/DocumentTestSupport.h"

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "app/CharPalette.h"
+#include "app/FilePaths.h"
 #include "app/Global.h"
 #include "app/Options.h"
 #include "app/Startup.h"
-#include "app/Useful.h"
+#include "framework/Application.h"
 #include "framework/Screen.h"
 #include "framework/Streams.h"
 #include "tests/app/AppTestSupport.h"

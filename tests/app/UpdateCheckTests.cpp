@@ -7,8 +7,9 @@
 #include <thread>
 
 #include "app/UpdateCheck.h"
-#include "app/UsefulWindows.h"
+#include "app/WindowRoutines.h"
 #include "framework/Application.h"
+#include "tests/common/MessageBoxRecorder.h"
 
 namespace {
 
@@ -99,19 +100,6 @@ struct TLoopServer {
   std::thread worker;
 };
 
-// Answers every question with Answer and records each box as "flags|text".
-struct TAnswerer : TMessageBoxHandler {
-  explicit TAnswerer(int A) : answer(A), previous(Application->SetMessageBoxHandler(this)) {}
-  ~TAnswerer() override { Application->SetMessageBoxHandler(previous); }
-  int Show(HWND, const WideString& Text, const WideString&, UINT Flags) override {
-    shown.push_back(std::to_wstring(Flags) + L"|" + Text);
-    return answer;
-  }
-  int answer;
-  TMessageBoxHandler* previous;
-  std::vector<WideString> shown;
-};
-
 std::vector<WideString> opened;
 void RecordOpen(const WideString& FileName, const WideString&, const WideString&) { opened.push_back(FileName); }
 
@@ -127,12 +115,12 @@ void RunCheck(TUpdateCheck& Check, int Port, bool Silent, const AnsiString& Host
 }
 
 const WideString failure =
-    L"16|Unable to check for updates. Probably, you are not connected to the Internet or the update center is "
-    L"encountering problems.";
+    L"Unable to check for updates. Probably, you are not connected to the Internet or the update center is "
+    L"encountering problems.|Halcorn Verdan|16";
 const WideString newer =
-    L"68|A new version is available \x2014 Verdan 1.5. Would you like to open a download page?\r\n\r\n"
-    L"http://www.halcorn.com/verdan/";
-const WideString latest = L"64|You are using the latest version of Halcorn Verdan.";
+    L"A new version is available \x2014 Verdan 1.5. Would you like to open a download page?\r\n\r\n"
+    L"http://www.halcorn.com/verdan/|Halcorn Verdan|68";
+const WideString latest = L"You are using the latest version of Halcorn Verdan.|Halcorn Verdan|64";
 
 TEST(UpdateCheck, AgainstALoopbackServer) {
   const AnsiString good = Reply("11.08.2008", "http://www.halcorn.com/verdan/");
@@ -157,7 +145,7 @@ TEST(UpdateCheck, AgainstALoopbackServer) {
   };
   TShellOpenHandler previousShell = SetShellOpenHandler(RecordOpen);
   for (auto& c : cases) {
-    TAnswerer boxes(c.answer);
+    TMessageBoxRecorder boxes(c.answer);
     opened.clear();
     TUpdateCheck check;
     {
@@ -165,14 +153,14 @@ TEST(UpdateCheck, AgainstALoopbackServer) {
       RunCheck(check, server.port, c.silent);
     }
     EXPECT_FALSE(check.Running());
-    EXPECT_EQ(boxes.shown, c.boxes) << c.chunks.size() << c.silent;
+    EXPECT_EQ(boxes.Shown, c.boxes) << c.chunks.size() << c.silent;
     EXPECT_EQ(opened, std::vector<WideString>(c.opens ? 1 : 0, L"http://www.halcorn.com/verdan/"));
   }
   SetShellOpenHandler(previousShell);
 }
 
 TEST(UpdateCheck, SendsTheRequestAndGivesUpOnSilenceNoServerOrNoName) {
-  TAnswerer boxes(IDNO);
+  TMessageBoxRecorder boxes(IDNO);
   TUpdateCheck check;
   {
     TLoopServer server({}, 1500);
@@ -194,7 +182,7 @@ TEST(UpdateCheck, SendsTheRequestAndGivesUpOnSilenceNoServerOrNoName) {
   RunCheck(check, ntohs(address.sin_port), false);
   check.Timeout = 3000;
   RunCheck(check, 80, false, "no-such-host.invalid");
-  EXPECT_EQ(boxes.shown, (std::vector<WideString>{failure, failure, failure}));
+  EXPECT_EQ(boxes.Shown, (std::vector<WideString>{failure, failure, failure}));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // back when it goes.
 #pragma once
 
+#include <deque>
+#include <string>
 #include <vector>
 
 #include "framework/Application.h"
@@ -23,19 +25,28 @@ class TMessageBoxRecorder : public TMessageBoxHandler {
     Captions.push_back(Caption);
     AllFlags.push_back(Flags);
     LastFlags = Flags;
-    return Answer;
+    Shown.push_back(Text + L"|" + Caption + L"|" + std::to_wstring(Flags));
+    if (Answers.empty()) return Answer;
+    const int answer = Answers.front();
+    Answers.pop_front();
+    return answer;
   }
   void Clear() {
     Texts.clear();
     Captions.clear();
     AllFlags.clear();
+    Shown.clear();
     LastFlags = 0;
   }
 
   std::vector<WideString> Texts;
   std::vector<WideString> Captions;
   std::vector<UINT> AllFlags;
+  // Each box as "text|caption|flags", to compare a whole run of boxes at once.
+  std::vector<WideString> Shown;
   UINT LastFlags = 0;
+  // The answers to the next boxes in turn; Answer once they have run out.
+  std::deque<int> Answers;
   int Answer;
 
  private:

@@ -4,17 +4,16 @@
 
 #include "ControlsTestSupport.h"
 #include "controls/ApColorForm.h"
-#include "framework/Bitmap.h"
 #include "framework/Menus.h"
+#include "tests/common/TestPicture.h"
 
 namespace {
 
 // The colour of a pixel of the form as painted now.
 COLORREF PixelOf(TWinControl* Control, int X, int Y) {
-  TBitmap bitmap;
-  bitmap.SetSize(Control->Width(), Control->Height());
-  Control->PaintTo(bitmap.Canvas()->Handle(), 0, 0);
-  return GetPixel(bitmap.Canvas()->Handle(), X, Y);
+  TTestPicture picture(Control->Width(), Control->Height());
+  Control->PaintTo(picture.DC(), 0, 0);
+  return picture.At(X, Y);
 }
 
 // Frees itself with what it owns; tells whether the palette is still there.

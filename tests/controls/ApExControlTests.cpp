@@ -5,7 +5,7 @@
 
 #include "ControlsTestSupport.h"
 #include "controls/ApExForms.h"
-#include "framework/Bitmap.h"
+#include "tests/common/TestPicture.h"
 #include "tests/framework/Raised.h"
 
 namespace {
@@ -153,13 +153,12 @@ TEST_F(ShownForm, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
   for (const Case& c : cases) {
     SetThemesActiveOverride(c.themes);
     parent->erased = 0;
-    TBitmap bitmap;
-    bitmap.SetSize(20, 20);
-    bitmap.Canvas()->Brush()->SetColor(clBlue);
-    DrawThemedBackground(child, bitmap.Canvas(), TRect{0, 0, 20, 20}, false, c.colour);
+    TTestPicture picture(20, 20);
+    picture.Canvas()->Brush()->SetColor(clBlue);
+    DrawThemedBackground(child, picture.Canvas(), TRect{0, 0, 20, 20}, false, c.colour);
     EXPECT_EQ(parent->erased, c.erased) << c.themes;
-    EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 5, 5), ColorToRGB(c.colour));  // filled, or the parent's
-    EXPECT_EQ(bitmap.Canvas()->Brush()->Color(), clBlue);                        // the brush is put back
+    EXPECT_EQ(picture.At(5, 5), ColorToRGB(c.colour));      // filled, or the parent's
+    EXPECT_EQ(picture.Canvas()->Brush()->Color(), clBlue);  // the brush is put back
   }
   SetThemesActiveOverride(-1);
 }

@@ -5,7 +5,7 @@
 #include "ControlsTestSupport.h"
 #include "controls/ApExControls.h"
 #include "controls/SizeGripThemed.h"
-#include "framework/Bitmap.h"
+#include "tests/common/TestPicture.h"
 
 namespace {
 
@@ -110,12 +110,9 @@ TEST_F(SizeGrip, ClassicDrawingOfBothStyles) {
       {sgsWinXP, -4, -4, shadow},   {sgsWinXP, -3, -3, middle},   {sgsWinXP, -2, -2, highlight},
   };
   for (const Case& c : cases) {
-    TBitmap bitmap;
-    bitmap.SetSize(20, 20);
-    PatBlt(bitmap.Canvas()->Handle(), 0, 0, 20, 20, BLACKNESS);  // not a colour of the grip
+    TTestPicture picture(20, 20, 0x000000);  // black: not a colour of the grip
     grip.SetStyle(c.style);
-    grip.PaintGrip(bitmap.Canvas()->Handle(), TRect{5, 5, 20, 20});
-    EXPECT_EQ(GetPixel(bitmap.Canvas()->Handle(), 20 + c.dx, 20 + c.dy), c.colour)
-        << c.style << " " << c.dx << "," << c.dy;
+    grip.PaintGrip(picture.DC(), TRect{5, 5, 20, 20});
+    EXPECT_EQ(picture.At(20 + c.dx, 20 + c.dy), c.colour) << c.style << " " << c.dx << "," << c.dy;
   }
 }

@@ -1,5 +1,5 @@
 // The catalogue of scheme files and the highlighters loaded from them.
-#include "app/HighList.h"
+#include "app/SchemeCatalogue.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
-// The application's toolbox of free routines that need no window: paths and quiet file tests,
-// file-name proposals from text, the text transforms of the case and line commands, history lists.
+// The application's text routines that need no window: the text transforms of the case and line
+// commands, links, numbers, file-name proposals from text, history lists and holder strings.
 #pragma once
 
 #include <string_view>
@@ -16,29 +16,7 @@ bool IsURLChar(unsigned char Ch);
 // The reserved device names ("CON", "PRN", "AUX", "NUL", COM0-COM9, LPT0-LPT9).
 extern const char* const DeviceNames[24];
 
-// ---- files and paths (wide names throughout, so no name is cut to the ANSI code page) ----
-// The full name of the running executable.
-WideString ProgramFileName();
-// The folder of the running executable, with its trailing "\", followed by Name.
-WideString AppPath(const WideString& Name);
-// The program's "Data\" folder when it exists beside the executable, else the per-user
-// application-data folder's "Halcorn Verdan\"; with its trailing "\".
-WideString GetDataFolder();
-WideString DataPath(const WideString& Name);
-// File tests that never bring up the system's critical-error boxes (a drive not ready).
-bool FileExistsQuiet(const WideString& FileName);
-bool DirectoryExistsQuiet(const WideString& Path);
-// Whether the process could change into the folder; the current folder is kept.
-bool CanEnterFolder(const WideString& Path);
-WideString ExpandPath(const WideString& FileName);
-// The path with every existing short (8.3) component replaced by its long name.
-WideString LongPathName(const WideString& Path);
-// Whether the file cannot be opened: Mode 0 read with others free to do anything, 1 read and
-// write likewise, 2 read and write alone; other modes as 0.
-bool IsFileBlocked(const WideString& FileName, int Mode);
-// Line N (1-based, LF-separated, a CR before the LF kept) of the file; empty past the end or
-// for N below 1. A file that cannot be opened raises EFOpenError.
-AnsiString ReadFileLine(const WideString& FileName, int N);
+// ---- names ----
 // A file-name stem from the letters, digits and spaces at the start of the text.
 AnsiString MakeValidFileName(std::string_view Text);
 // Name with "1" appended when it is a reserved device name, so the shell can create it.

@@ -1,20 +1,14 @@
-// The application's toolbox of free routines that need no window.
-#include "app/Useful.h"
+// The application's text routines that need no window.
+#include "app/TextRoutines.h"
 
 #include "framework/Win.h"
 
-#include <memory>
-
-#include "app/ProductIdentity.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
-#include "foundation/SysRoutines.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
-#include "framework/FileRoutines.h"
 #include "framework/Mnemonics.h"
 #include "framework/StrRoutines.h"
-#include "framework/Streams.h"
 
 const char* const DeviceNames[24] = {"CON",  "PRN",  "AUX",  "NUL",  "COM0", "COM1", "COM2", "COM3",
                                      "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "LPT0", "LPT1",
@@ -27,18 +21,6 @@ bool IsURLChar(unsigned char Ch) {
 }
 
 namespace {
-
-// Keeps the system's critical-error boxes away for the life of the object.
-class TQuietErrorMode {
- public:
-  explicit TQuietErrorMode(UINT Mode) : previous_(SetErrorMode(Mode)) {}
-  ~TQuietErrorMode() { SetErrorMode(previous_); }
-  TQuietErrorMode(const TQuietErrorMode&) = delete;
-  TQuietErrorMode& operator=(const TQuietErrorMode&) = delete;
-
- private:
-  UINT previous_;
-};
 
 bool IsBlank(char Ch) { return Ch == 9 || Ch == 10 || Ch == 11 || Ch == 12 || Ch == 13 || Ch == 32; }
 bool IsSentenceEnd(char Ch) { return Ch == '!' || Ch == '.' || Ch == ':' || Ch == ';' || Ch == '?'; }
@@ -53,103 +35,7 @@ AnsiString LowerText(std::string_view S) {
 
 }  // namespace
 
-// ---- files and paths ----
-
-WideString ProgramFileName() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n < buffer.size()) return buffer.substr(0, n);
-    buffer.resize(buffer.size() * 2);  // a long path: ask again with room for it
-  }
-}
-
-WideString AppPath(const WideString& Name) { return ExtractFilePath(ProgramFileName()) + Name; }
-
-WideString GetDataFolder() {
-  const WideString portable = AppPath(L"Data\\");
-  if (DirectoryExistsQuiet(portable)) return portable;
-  return IncludeTrailingPathDelimiter(AnsiToWide(GetAppdataFolder())) + WideString(ProductName) + L"\\";
-}
-
-WideString DataPath(const WideString& Name) { return GetDataFolder() + Name; }
-
-bool FileExistsQuiet(const WideString& FileName) {
-  TQuietErrorMode quiet(SEM_FAILCRITICALERRORS);
-  return FileExists(FileName);
-}
-
-bool DirectoryExistsQuiet(const WideString& Path) {
-  TQuietErrorMode quiet(SEM_FAILCRITICALERRORS);
-  return DirectoryExists(Path);
-}
-
-bool CanEnterFolder(const WideString& Path) {
-  TQuietErrorMode quiet(SEM_NOOPENFILEERRORBOX);
-  const WideString current = GetCurrentDir();
-  const bool entered = !Path.empty() && SetCurrentDir(Path);
-  SetCurrentDir(current);
-  return entered;
-}
-
-WideString ExpandPath(const WideString& FileName) {
-  TQuietErrorMode quiet(SEM_FAILCRITICALERRORS);
-  return ExpandFileName(LongPathName(FileName));
-}
-
-WideString LongPathName(const WideString& Path) {
-  if (Path.empty() || GetFileAttributesW(Path.c_str()) == INVALID_FILE_ATTRIBUTES) return Path;
-  const WideString folder = ExtractFilePath(Path);
-  const WideString rest = Path.substr(1);
-  if (folder.empty() || rest == L":" || rest == L"\\") return Path;
-  const WideString name = ExtractFileName(Path);
-  WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW((folder + L"*.*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return Path;
-  WideString result = Path;
-  do {
-    if (name == data.cFileName || name == data.cAlternateFileName) {
-      result = LongPathName(ExcludeTrailingPathDelimiter(folder)) + L"\\" + data.cFileName;
-      break;
-    }
-  } while (FindNextFileW(search, &data));
-  FindClose(search);
-  return result;
-}
-
-bool IsFileBlocked(const WideString& FileName, int Mode) {
-  uint16_t mode = fmOpenRead | fmShareDenyNone;
-  if (Mode == 1) mode = fmOpenReadWrite | fmShareDenyNone;
-  if (Mode == 2) mode = fmOpenReadWrite | fmShareExclusive;
-  try {
-    TFileStream stream(FileName, mode);
-    return false;
-  } catch (...) {
-    return true;
-  }
-}
-
-AnsiString ReadFileLine(const WideString& FileName, int N) {
-  TFileStream stream(FileName, fmOpenRead | fmShareDenyNone);
-  AnsiString line;
-  if (N < 1) return line;
-  int breaksToSkip = N - 1;
-  char block[4096];
-  for (;;) {
-    const int32_t got = stream.Read(block, sizeof block);
-    if (got <= 0) break;
-    for (int32_t i = 0; i < got; ++i) {
-      if (breaksToSkip > 0) {
-        if (block[i] == '\n') --breaksToSkip;
-      } else if (block[i] == '\n') {
-        return line;
-      } else {
-        line += block[i];
-      }
-    }
-  }
-  return breaksToSkip > 0 ? AnsiString() : line;
-}
+// ---- names ----
 
 AnsiString MakeValidFileName(std::string_view Text) {
   AnsiString stem;

@@ -2,10 +2,9 @@
 // format, look-ups by extension with their cache, shared highlighters and the dialogs' filter.
 #include <random>
 
-#include "app/HighList.h"
+#include "app/SchemeCatalogue.h"
 #include "framework/StrRoutines.h"
 #include "highlighting/TxtXmlBundledSchemes.h"
-#include "tests/app/AppTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,14 +1,9 @@
-// The application's free routines: text transforms, file-name proposals, links, numbers, lists,
-// files and paths (blocked files held by another handle). ANSI is code page 1252.
+// The application's text routines: text transforms, file-name proposals, links, numbers and
+// history lists. ANSI is code page 1252.
 #include <gtest/gtest.h>
 
-#include <random>
-
-#include "app/Useful.h"
-#include "framework/FileRoutines.h"
+#include "app/TextRoutines.h"
 #include "framework/StrRoutines.h"
-#include "framework/Streams.h"
-#include "tests/framework/TestFiles.h"
 
 namespace {
 
@@ -33,7 +28,7 @@ AnsiString Pieces(std::string_view S) {
   return StringReplace(list.Text(), "\r\n", "|", {rfReplaceAll});
 }
 
-TEST(UsefulText, TransformsKeepTheirEdgeCases) {
+TEST(TextRoutines, TransformsKeepTheirEdgeCases) {
   const struct {
     TTransform Transform;
     AnsiString Input;
@@ -73,7 +68,7 @@ TEST(UsefulText, TransformsKeepTheirEdgeCases) {
   for (unsigned char c : std::string_view(" \t()[]\",;!$*<>\\^`{|}\xA7\xBF")) EXPECT_FALSE(IsURLChar(c)) << c;
 }
 
-TEST(UsefulText, NameFromTextLooksAtTheFirst255Lines) {
+TEST(TextRoutines, NameFromTextLooksAtTheFirst255Lines) {
   AnsiString text;
   for (int i = 0; i < 300; ++i) text += i == 255 ? "late\r\n" : "--\r\n";
   EXPECT_EQ(NameFromText(text, 0), "");
@@ -81,7 +76,7 @@ TEST(UsefulText, NameFromTextLooksAtTheFirst255Lines) {
   EXPECT_EQ(NameFromText(text, 0), "x");
 }
 
-TEST(UsefulLists, HistoryKeepsNewestFirstAndItsLimit) {
+TEST(TextRoutines, HistoryKeepsNewestFirstAndItsLimit) {
   TStringList list;
   for (int i = 0; i < 10; ++i) list.Add("e" + std::to_string(i));
   for (const char* entry : {"new", "e5", "E5", ""}) AddToHistory(&list, entry, 10);  // "E5" is another entry
@@ -95,62 +90,6 @@ TEST(UsefulLists, HistoryKeepsNewestFirstAndItsLimit) {
   EXPECT_EQ(wide.Strings(0) + wide.Strings(1) + wide.Strings(2) + wide.Strings(3), L"W9w9\x0436w0");
   EXPECT_EQ(wide.Strings(14), L"w12");
   EXPECT_EQ(IndexOfExact(&wide, L"w13"), -1);
-}
-
-TEST(UsefulFiles, ReadFileLineAcrossBlocks) {
-  TTestFolder folder;
-  // Line 2 starts the second block and runs on into the third; a CR before an LF stays.
-  const std::wstring big = folder.Write(L"b.txt", std::string(4095, 'a') + "\n" + std::string(5000, 'x') + "\r\nz");
-  EXPECT_EQ(ReadFileLine(big, 2) + ReadFileLine(big, 3) + ReadFileLine(big, 4), std::string(5000, 'x') + "\rz");
-  EXPECT_THROW(ReadFileLine(folder.File(L"missing.txt"), 1), EFOpenError);
-}
-
-TEST(UsefulFiles, BlockedFilesByMode) {
-  TTestFolder folder;
-  const std::wstring name = folder.Write(L"f.txt", "x");
-  EXPECT_TRUE(IsFileBlocked(folder.File(L"missing"), 0));
-  for (int mode : {0, 1, 2, 7}) EXPECT_FALSE(IsFileBlocked(name, mode));
-  // Blocked in the modes 0, 1, 2 and 7 while another handle holds the file with this sharing.
-  for (const auto& [share, blocked] : {std::pair<DWORD, const char*>{0, "1111"},
-                                       {FILE_SHARE_READ, "0110"},
-                                       {FILE_SHARE_READ | FILE_SHARE_WRITE, "0010"}}) {
-    HANDLE held = CreateFileW(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(IsFileBlocked(name, i == 3 ? 7 : i), blocked[i] == '1') << share << i;
-    CloseHandle(held);
-  }
-}
-
-TEST(UsefulFiles, PathsAndFolders) {
-  TTestFolder folder;
-  const std::wstring exe = AppPath(L"");
-  const WideString before = GetCurrentDir();
-  EXPECT_TRUE(CanEnterFolder(folder.Path()) && !CanEnterFolder(folder.File(L"none")));
-  EXPECT_EQ(GetCurrentDir(), before);
-  EXPECT_NE(DataPath(L"Preferences.ini").find(L"\\Halcorn Verdan\\Preferences.ini"), WideString::npos);
-  CreateDirectoryW((exe + L"Data").c_str(), nullptr);  // a portable copy keeps its data beside it
-  EXPECT_EQ(DataPath(L"x"), exe + L"Data\\x");
-  RemoveDirectoryW((exe + L"Data").c_str());
-  CreateDirectoryW(folder.File(L"A long folder name").c_str(), nullptr);
-  const std::wstring file = folder.Write(L"A long folder name\\Some long file.text", "x");
-  wchar_t shortName[MAX_PATH];
-  ASSERT_GT(GetShortPathNameW(file.c_str(), shortName, MAX_PATH), 0u);
-  EXPECT_TRUE(SameFileName(LongPathName(shortName), file));
-  for (const std::wstring& same : {std::wstring(L"C:"), std::wstring(), folder.File(L"missing")})
-    EXPECT_EQ(LongPathName(same), same);
-}
-
-TEST(UsefulFuzz, ReadFileLineOnRandomFiles) {
-  TTestFolder folder;
-  std::mt19937 random(31);
-  for (int round = 0; round < 300; ++round) {
-    std::string bytes(random() % 9000, '\0');
-    for (char& c : bytes) c = random() % 5 == 0 ? '\n' : static_cast<char>(random());
-    const std::wstring name = folder.Write(L"r.bin", bytes);
-    TStringList lines;
-    SplitStringAll(bytes, '\n', &lines);
-    const int n = static_cast<int>(random() % 40);
-    ASSERT_EQ(ReadFileLine(name, n), n >= 1 && n <= lines.Count() ? lines[n - 1] : "") << round;
-  }
 }
 
 }  // namespace

@@ -1,24 +1,12 @@
-// The application's free routines that work on editors, windows and canvases: the word and
-// character under the caret, wait cursor and update lock, message boxes, links and files handed
-// to the shell, font and printer queries, the clipboard, colour gradients and small arrows.
+// The application's free routines that work on windows and canvases: list item heights, wait
+// cursor and update lock, message boxes, links and files handed to the shell, font and printer
+// queries, the clipboard, colour gradients and small arrows.
 #pragma once
 
-#include "editor/TxtEdit.h"
 #include "framework/Graphics.h"
 
 class TCustomListBox;
 
-void SetEditorOption(TCustomTxtEdit* Editor, TTxtEditorOption Option, bool On);
-// The byte at the caret, or -1 when the caret stands outside its line's text.
-int CharAtCaret(TCustomTxtEdit* Editor);
-// The run of word characters around the position (1-based column and line); a position just
-// behind a word still finds it. The highlighter's identifier characters count unless the editor
-// has none or UseGivenSet.
-AnsiString GetWordAt(TCustomTxtEdit* Editor, const TBufferCoord& Position, const TTxtCharSet& CharSet,
-                     bool UseGivenSet);
-// The link or word at the caret, of the bytes IsURLChar accepts.
-AnsiString GetWordAtCaret(TCustomTxtEdit* Editor);
-bool LineHasMark(int Line, TCustomTxtEdit* Editor);
 // Lists drawn by the program take the height of "Wg" in their font plus 7.
 void SetListItemHeight(TCustomListBox* ListBox);
 void SetWaitCursor(bool On);

@@ -1,5 +1,5 @@
-// The application's free routines that work on editors, windows and canvases.
-#include "app/UsefulWindows.h"
+// The application's free routines that work on windows and canvases.
+#include "app/WindowRoutines.h"
 
 #include "framework/Win.h"
 
@@ -10,71 +10,22 @@
 #include <vector>
 
 #include "app/ProductIdentity.h"
-#include "app/Useful.h"
+#include "app/TextRoutines.h"
 #include "framework/Application.h"
 #include "framework/Clipboard.h"
 #include "framework/CodePages.h"
+#include "framework/GdiHandles.h"
 #include "framework/ListControls.h"
 #include "framework/Screen.h"
 #include "themes/UiUtils.h"
 
-void SetEditorOption(TCustomTxtEdit* Editor, TTxtEditorOption Option, bool On) {
-  TTxtEditorOptions options = Editor->Options();
-  if (On) {
-    options.Include(Option);
-  } else {
-    options.Exclude(Option);
-  }
-  Editor->SetOptions(options);
-}
-
-int CharAtCaret(TCustomTxtEdit* Editor) {
-  const std::string_view line = Editor->Lines()->LineView(Editor->CaretY() - 1);
-  const int x = Editor->CaretX();
-  if (x < 1 || x > static_cast<int>(line.size())) return -1;
-  return static_cast<unsigned char>(line[x - 1]);
-}
-
-AnsiString GetWordAt(TCustomTxtEdit* Editor, const TBufferCoord& Position, const TTxtCharSet& CharSet,
-                     bool UseGivenSet) {
-  TTxtEditStringList* lines = Editor->Lines();
-  if (Position.Line < 1 || Position.Line > lines->Count()) return AnsiString();
-  const std::string_view line = lines->LineView(Position.Line - 1);
-  if (Position.Char < 1 || Position.Char > static_cast<int>(line.size()) + 1) return AnsiString();
-  const TTxtCharSet chars = UseGivenSet || !Editor->Highlighter() ? CharSet : Editor->Highlighter()->GetIdentChars();
-  auto isWordChar = [&](size_t i) { return chars.Contains(static_cast<unsigned char>(line[i])); };
-  size_t end = Position.Char - 1;
-  while (end < line.size() && isWordChar(end)) ++end;
-  size_t start = Position.Char - 1;
-  while (start > 0 && isWordChar(start - 1)) --start;
-  return end > start ? AnsiString(line.substr(start, end - start)) : AnsiString();
-}
-
-AnsiString GetWordAtCaret(TCustomTxtEdit* Editor) {
-  TTxtCharSet urlChars;
-  for (int c = 0; c < 256; ++c) {
-    if (IsURLChar(static_cast<unsigned char>(c))) urlChars.Include(static_cast<unsigned char>(c));
-  }
-  return GetWordAt(Editor, Editor->CaretXY(), urlChars, true);
-}
-
-bool LineHasMark(int Line, TCustomTxtEdit* Editor) {
-  TTxtEditMarkList* marks = Editor->Marks();
-  for (int i = 0; i < marks->Count(); ++i) {
-    if (marks->Items(i)->Line() == Line) return true;
-  }
-  return false;
-}
-
 void SetListItemHeight(TCustomListBox* ListBox) {
   // Measured on a screen-compatible DC: the list's own window need not exist yet.
-  HDC dc = CreateCompatibleDC(nullptr);
+  const TCreatedDC dc(CreateCompatibleDC(nullptr));
   if (!dc) return;
-  HGDIOBJ old = SelectObject(dc, ListBox->Font()->Handle());
+  const TSelectObject font(dc.Get(), ListBox->Font()->Handle());
   SIZE size{};
-  if (GetTextExtentPoint32W(dc, L"Wg", 2, &size)) ListBox->SetItemHeight(size.cy + 7);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  if (GetTextExtentPoint32W(dc.Get(), L"Wg", 2, &size)) ListBox->SetItemHeight(size.cy + 7);
 }
 
 void SetWaitCursor(bool On) { Screen->SetCursor(On ? crHourGlass : crDefault); }
@@ -115,12 +66,10 @@ bool OpenLink(const AnsiString& Text) {
 bool IsMonospacedFont(const WideString& FontName) {
   TFont font;
   font.SetName(FontName);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font.Handle());
+  const TWindowDC screen;
+  const TSelectObject selected(screen.Get(), font.Handle());
   TEXTMETRICW metrics{};
-  const bool measured = GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  const bool measured = GetTextMetricsW(screen.Get(), &metrics);
   return measured && (metrics.tmPitchAndFamily & 1) == 0 && (metrics.tmPitchAndFamily & 0x30) != 0;
 }
 
