@@ -3,7 +3,6 @@
 #include "app/CustomizeFrm.h"
 
 #include "app/Options.h"
-#include "app/Global.h"
 #include "app/Useful.h"
 #include "app/UsefulWindows.h"
 #include "controls/SizeGripThemed.h"

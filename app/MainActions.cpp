@@ -316,7 +316,7 @@ void TMainCommands::PrintExecute(TObject*) {
   if (!document) return;
   SetWaitCursor(true);
   TScopeExit cursor([] { SetWaitCursor(false); });
-  form_->PreparePrinting(document, true);
+  document->PreparePrinting(true);
   TTxtEditPrint* print = document->Frame()->edtprntEditor;
   TPrintDialog* dialog = PrintDialog();
   const int pages = print->PageCount();
@@ -446,19 +446,19 @@ void TMainCommands::NonprintingExecute(TObject*) {
 void TMainCommands::ChangeFontSize(int Size) {
   Editor()->Font()->SetSize(Size);
   Editor()->Gutter()->Font()->SetSize(Size - 2);
-  form_->PreparePrinting(Document(), false);
+  Document()->PreparePrinting(false);
 }
 
 void TMainCommands::IncreaseExecute(TObject*) {
   Editor()->Gutter()->Font()->SetSize(Editor()->Gutter()->Font()->Size() + 1);
   Editor()->Font()->SetSize(Editor()->Font()->Size() + 1);
-  form_->PreparePrinting(Document(), false);
+  Document()->PreparePrinting(false);
 }
 
 void TMainCommands::DecreaseExecute(TObject*) {
   Editor()->Gutter()->Font()->SetSize(Editor()->Gutter()->Font()->Size() - 1);
   Editor()->Font()->SetSize(Editor()->Font()->Size() - 1);
-  form_->PreparePrinting(Document(), false);
+  Document()->PreparePrinting(false);
 }
 
 void TMainCommands::NormalExecute(TObject*) { ChangeFontSize(::Options->EditorFontSize); }
@@ -501,7 +501,7 @@ void TMainCommands::ClearBookmarksExecute(TObject*) {
 }
 
 void TMainCommands::FindExecute(TObject*) {
-  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtFind);
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm(*form_)->ShowOnPage(FindAndReplaceForm->tbshtFind);
 }
 
 void TMainCommands::FindNextExecute(TObject*) {
@@ -513,11 +513,11 @@ void TMainCommands::FindPreviousExecute(TObject*) {
 }
 
 void TMainCommands::ReplaceExecute(TObject*) {
-  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtReplace);
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm(*form_)->ShowOnPage(FindAndReplaceForm->tbshtReplace);
 }
 
 void TMainCommands::GotoExecute(TObject*) {
-  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtGoTo);
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm(*form_)->ShowOnPage(FindAndReplaceForm->tbshtGoTo);
 }
 
 void TMainCommands::MatchBracketExecute(TObject*) { Editor()->CommandProcessor(ecMatchBracket, 0, nullptr); }
@@ -660,7 +660,7 @@ void TMainCommands::StatisticsExecute(TObject*) {
 
 void TMainCommands::OtherCharactersExecute(TObject*) { ShowCharacterDialog(*form_); }
 
-void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(); }
+void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(form_); }
 
 TSkinCustomizer* TMainCommands::Customizer() const {
   return dynamic_cast<TSkinCustomizer*>(form_->FindComponent("cstmzrMain"));
