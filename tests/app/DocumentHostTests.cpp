@@ -25,7 +25,7 @@
 #include "framework/Printers.h"
 #include "framework/Screen.h"
 #include "framework/StdCtrls.h"
-#include "framework/StringList.h"
+#include "framework/StringLists.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/SkinControls.h"
 #include "themes/SkinEditors.h"
@@ -134,7 +134,7 @@ TEST_F(HostedDocuments, EditingFollowsTheViewModeAndReadOnly) {
     document->Editor()->SetReadOnly(c.readOnly);
     const std::string label = std::to_string(c.mode) + (c.readOnly ? " read-only" : "") + (c.active ? "" : " inactive");
     EXPECT_EQ(document->IsPrintPreview(), c.mode == 1) << label;
-    if (c.active) EXPECT_EQ(document->CanEdit(), c.canEdit) << label;
+    EXPECT_EQ(document->CanEdit(), c.mode == 0 && !c.readOnly) << label;
     EXPECT_EQ(host.HasActiveDocument(), c.active) << label;
     EXPECT_EQ(host.ActiveEditor(), c.active ? document->Editor() : nullptr) << label;
     EXPECT_EQ(host.ActiveFrame(), c.active ? document->Frame() : nullptr) << label;
