@@ -5,11 +5,10 @@
 #include <utility>
 
 #include "app/CharPalette.h"
-#include "app/Global.h"
-#include "app/MainFrm.h"
+#include "app/DocumentHost.h"
+#include "app/Documents.h"
 #include "app/NSStringGrid.h"
 #include "app/Options.h"
-#include "app/TextTools.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
@@ -80,8 +79,8 @@ void SetRecentCharacters(TStrings* List) { recentList = List; }
 
 TCharacterForm* CharacterForm = nullptr;
 
-TCharacterForm::TCharacterForm(TComponent* AOwner, TDocument* Document, TMainForm* Main)
-    : TForm(AOwner), document_(Document), main_(Main) {}
+TCharacterForm::TCharacterForm(TComponent* AOwner, TDocument* Document, TDocumentHost* Host)
+    : TForm(AOwner), document_(Document), host_(Host) {}
 
 TCharacterForm::~TCharacterForm() {
   if (CharacterForm == this) CharacterForm = nullptr;
@@ -89,7 +88,7 @@ TCharacterForm::~TCharacterForm() {
 
 TDocument* TCharacterForm::Target() const {
   if (document_) return document_;
-  return main_ ? main_->ActiveDocument() : nullptr;
+  return host_ ? host_->ActiveDocument() : nullptr;
 }
 
 int TCharacterForm::CurrentCode() const { return CellCode(strngrdCharacter->Col(), strngrdCharacter->Row()); }
@@ -145,15 +144,15 @@ void TCharacterForm::strngrdCharacterDrawCell(TObject*, int ACol, int ARow, TRec
 }
 
 void TCharacterForm::actnInsertUpdate(TObject* Sender) {
-  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(CanEditDocument(Target()));
+  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(Target() && Target()->CanEdit());
 }
 
 void TCharacterForm::InsertText(const AnsiString& Text) {
-  if (TDocument* document = Target(); CanEditDocument(document)) DocumentEditor(document)->SetSelText(Text);
+  if (TDocument* document = Target(); document && document->CanEdit()) document->Editor()->SetSelText(Text);
 }
 
 void TCharacterForm::actnInsertExecute(TObject*) {
-  if (!CanEditDocument(Target())) return;
+  if (!Target() || !Target()->CanEdit()) return;
   const int code = CurrentCode();
   InsertText(AnsiString(1, static_cast<char>(code)));
   AddToHistory(RecentCharacters(), std::to_string(code), maxRecent);
@@ -183,10 +182,10 @@ bool TCharacterForm::SelectCharacter(int Code) {
   return false;
 }
 
-TCharacterForm* ShowCharacterDialog(TMainForm& Main, int SelectCode) {
+TCharacterForm* ShowCharacterDialog(TDocumentHost& Host, int SelectCode) {
   // The map marks and extends the palette's list, so the palette comes first.
-  SetRecentCharacters(Main.EnsureCharPalette()->Chars());
-  if (!CharacterForm) CharacterForm = New<TCharacterForm>(Application, nullptr, &Main);
+  SetRecentCharacters(Host.PaletteCharacters());
+  if (!CharacterForm) CharacterForm = New<TCharacterForm>(Application, nullptr, &Host);
   CharacterForm->Show();
   if (SelectCode) CharacterForm->SelectCharacter(SelectCode);
   CharacterForm->strngrdCharacter->Invalidate();

@@ -10,9 +10,9 @@ class TActionList;
 class TApMultiStringHolder;
 class TButton;
 class TDocument;
+class TDocumentHost;
 class TLabel;
 class TLgLanguageController;
-class TMainForm;
 class TNSStringGrid;
 class TPopupMenu;
 class TStrings;
@@ -25,9 +25,9 @@ void SetRecentCharacters(TStrings* List);
 class TCharacterForm : public TForm {
   HV_CLASS(TCharacterForm, TForm)
  public:
-  // Without a document the map works on the main window's active one, whichever it is when a
-  // command runs.
-  TCharacterForm(TComponent* AOwner, TDocument* Document = nullptr, TMainForm* Main = nullptr);
+  // Without a document the map works on the host's active one, whichever it is when a command
+  // runs.
+  TCharacterForm(TComponent* AOwner, TDocument* Document = nullptr, TDocumentHost* Host = nullptr);
   ~TCharacterForm() override;
   TDocument* Target() const;
 
@@ -70,14 +70,14 @@ class TCharacterForm : public TForm {
   void InsertText(const AnsiString& Text);
 
   TDocument* document_;
-  TMainForm* main_;
+  TDocumentHost* host_;
 };
 
 // The map the main window shows: made once, owned by the application, shown beside the main
 // window without blocking it; null until first shown.
 extern TCharacterForm* CharacterForm;
-// Shows that map for the main window, on the character of SelectCode when a cell shows it; its
-// recent characters are the window's palette.
-TCharacterForm* ShowCharacterDialog(TMainForm& Main, int SelectCode = 0);
+// Shows that map for the host's documents, on the character of SelectCode when a cell shows it;
+// its recent characters are the host's palette.
+TCharacterForm* ShowCharacterDialog(TDocumentHost& Host, int SelectCode = 0);
 // Frees the map (the main window does so before its palette goes).
 void FreeCharacterForm();

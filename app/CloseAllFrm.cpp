@@ -1,14 +1,14 @@
 // The close-all dialog: which of several modified documents to save before they are closed.
 #include "app/CloseAllFrm.h"
 
-#include "app/DocumentFrm.h"
+#include "app/DocumentHost.h"
 #include "app/Documents.h"
-#include "app/MainFrm.h"
 #include "app/ProductIdentity.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApThemes.h"
 #include "controls/SizeGripThemed.h"
+#include "editor/TxtEdit.h"
 #include "foundation/ApAppIniStorage.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
@@ -67,7 +67,7 @@ TCloseAllRunner SetCloseAllRunner(TCloseAllRunner Runner) {
 
 int RunCloseAllDialog(TCloseAllForm* Dialog) { return closeAllRunner(Dialog); }
 
-TCloseAllForm::TCloseAllForm(TComponent* AOwner) : TForm(AOwner) {}
+TCloseAllForm::TCloseAllForm(TComponent* AOwner, TDocumentHost* Host) : TForm(AOwner), host_(Host) {}
 
 TCloseAllForm::~TCloseAllForm() {
   if (placement_) {
@@ -82,11 +82,6 @@ TCloseAllForm::~TCloseAllForm() {
   if (lstbxCloseAll)
     for (int i = Count() - 1; i >= 0; --i) lstbxCloseAll->Items()->SetObjects(i, nullptr);
   while (!files_.empty()) files_.pop_back();
-}
-
-TMainForm* TCloseAllForm::Main() const {
-  auto* main = dynamic_cast<TMainForm*>(Owner());
-  return main ? main : MainForm;
 }
 
 void TCloseAllForm::FormCreate(TObject*) {
@@ -124,9 +119,9 @@ void TCloseAllForm::PlaceOnScreen(const WideString& SettingsFile) {
   }
   if (Left() + Top() != 0) return;
   // Never placed: over the main window when it shows, else in the middle of the screen.
-  TMainForm* main = Main();
+  const HWND window = host_ ? host_->WindowHandle() : nullptr;
   RECT over{0, 0, Screen->Width(), Screen->Height()}, work = over;
-  if (main && main->HandleAllocated() && IsWindowVisible(main->Handle())) GetWindowRect(main->Handle(), &over);
+  if (window && IsWindowVisible(window)) GetWindowRect(window, &over);
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const TRect place = CentredOver({Width(), Height()}, ToTRect(over), ToTRect(work));
   SetLeft(place.Left);
@@ -137,8 +132,8 @@ void TCloseAllForm::PlaceOnScreen(const WideString& SettingsFile) {
 void TCloseAllForm::AddDocument(TDocument* Document) {
   auto file = std::make_unique<TCloseFile>();
   file->Document = Document;
-  file->Text = Document->FileName.empty() ? AnsiToWide(NameFromText(Document->Frame()->edtDocument->TextA(), 1))
-                                          : Document->FileName;
+  file->Text =
+      Document->FileName.empty() ? AnsiToWide(NameFromText(Document->Editor()->TextA(), 1)) : Document->FileName;
   lstbxCloseAll->Items()->AddObject(Document->GetDisplayName(false), file.get());
   files_.push_back(std::move(file));
   SetChecked(Count() - 1, true);
@@ -207,9 +202,8 @@ void TCloseAllForm::lstbxCloseAllKeyDown(TObject*, Word& Key, TShiftState Shift)
 
 void TCloseAllForm::actnSaveExecute(TObject*) {
   unsaved_.clear();
-  TMainForm* main = Main();
   for (int i = 0; i < Count(); ++i)
-    if (Checked(i) && (!main || !main->Save(Entry(i)->Document))) unsaved_.push_back(Entry(i)->Document);
+    if (Checked(i) && (!host_ || !host_->Save(Entry(i)->Document))) unsaved_.push_back(Entry(i)->Document);
   SetModalResult(mrYes);
 }
 

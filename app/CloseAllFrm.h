@@ -14,11 +14,11 @@ class TApFormStorage;
 class TActionList;
 class TButton;
 class TDocument;
+class TDocumentHost;
 class TImage;
 class TLabel;
 class TLgLanguageController;
 class TListBox;
-class TMainForm;
 class TSizeGripThemed;
 
 // One entry of the list: a second text shown in grey after the name, and its document.
@@ -32,7 +32,8 @@ class TCloseFile : public TObject {
 class TCloseAllForm : public TForm {
   HV_CLASS(TCloseAllForm, TForm)
  public:
-  explicit TCloseAllForm(TComponent* AOwner);
+  // The host saves the documents checked under "Save" and is the window the dialog centres on.
+  explicit TCloseAllForm(TComponent* AOwner, TDocumentHost* Host = nullptr);
   ~TCloseAllForm() override;
 
   // An entry for the document, checked: its display name, and the full file name (a preview of
@@ -43,7 +44,7 @@ class TCloseAllForm : public TForm {
   bool Checked(int Index) const;
   void SetChecked(int Index, bool Value);
   // Restores the placement stored under "CloseAllForm\" of the settings file (none when it is
-  // empty), centres a dialog that was never placed (Left and Top both 0) on the main window (on
+  // empty), centres a dialog that was never placed (Left and Top both 0) on the host's window (on
   // the screen while that does not show), and stores the placement again when the dialog goes.
   void PlaceOnScreen(const WideString& SettingsFile);
   // The checked documents whose save failed or was cancelled under "Save".
@@ -76,9 +77,8 @@ class TCloseAllForm : public TForm {
   TLgLanguageController* LanguageController = nullptr;
 
  private:
-  TMainForm* Main() const;
-
   std::vector<std::unique_ptr<TCloseFile>> files_;
+  TDocumentHost* host_;
   std::vector<TDocument*> unsaved_;
   TApAppIniFileStorage* storage_ = nullptr;
   TApFormStorage* placement_ = nullptr;

@@ -3,7 +3,6 @@
 #include "app/CustomizeFrm.h"
 
 #include "app/Options.h"
-#include "app/Global.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "controls/SizeGripThemed.h"

@@ -2,11 +2,6 @@
 #include "app/DocumentFrm.h"
 
 #include "app/DocumentEditor.h"
-#include "app/DocumentTabs.h"
-#include "app/Documents.h"
-#include "app/Global.h"
-#include "app/MainFrm.h"
-#include "themes/SkinToolbar.h"
 #include "app/Options.h"
 #include "app/TextRoutines.h"
 #include "app/EditorQueries.h"
@@ -248,15 +243,7 @@ void TDocumentFrame::edtDocumentMouseUp(TObject*, TMouseButton Button, TShiftSta
     AnsiString word;
     if (WordAtMouse(X, Y, UrlChars(), word) && IsURL(word)) OpenLink(word);
   }
-  if (Button == mbRight) {
-    TDocument* document = DocumentList ? DocumentList->FindByFrame(this) : nullptr;
-    auto* main = document ? dynamic_cast<TMainForm*>(document->Page()->Owner()) : nullptr;
-    TPopupMenu* menu = main ? (InGutter(edtDocument, X) ? main->pmnGutter : main->pmnEditor) : nullptr;
-    if (!menu) return;
-    TPoint at;
-    GetCursorPos(reinterpret_cast<POINT*>(&at));
-    menu->Popup(at.X, at.Y);
-  }
+  if (Button == mbRight && OnEditorMenu) OnEditorMenu(this, InGutter(edtDocument, X));
 }
 
 void TDocumentFrame::edtDocumentMouseMove(TObject*, TShiftState Shift, int X, int Y) {
@@ -295,9 +282,7 @@ void TDocumentFrame::edtDocumentSpecialLineColors(TObject*, int Line, bool& Spec
 
 void TDocumentFrame::edtDocumentStatusChange(TObject*, TTxtStatusChanges Changes) {
   if (!Changes.Contains(scModified) && !Changes.Contains(scAll)) return;
-  if (!DocumentList) return;
-  if (TDocument* document = DocumentList->FindByFrame(this))
-    if (document->Item()) document->Item()->SetBold(edtDocument->Modified());
+  if (OnModifiedChange) OnModifiedChange(this);
 }
 
 void TDocumentFrame::DrawBracket(TCanvas* Canvas, const TBufferCoord& Position, TTxtHighlighterAttributes* Attri) {
@@ -410,10 +395,8 @@ void TDocumentFrame::actnNextPageExecute(TObject*) { edtprntprvwDocument->NextPa
 void TDocumentFrame::actnLastPageExecute(TObject*) { edtprntprvwDocument->LastPage(); }
 
 void TDocumentFrame::actnCloseExecute(TObject*) {
-  TDocument* document = DocumentList ? DocumentList->FindByFrame(this) : nullptr;
-  auto* main = document ? dynamic_cast<TMainForm*>(document->Page()->Owner()) : nullptr;
-  if (main)
-    main->SetViewMode(document, 0);
+  if (OnClosePreview)
+    OnClosePreview(this);
   else
     ShowViewMode(0);
 }

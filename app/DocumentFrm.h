@@ -22,6 +22,9 @@ class TLgLanguageController;
 class TPanel;
 class TSpeedButton;
 
+// A right click in the editor asks for its context menu; InGutter: the click was over the gutter.
+using TEditorMenuEvent = TEvent<void(TObject* Sender, bool InGutter)>;
+
 // No colour: what ParseColorCode gives for a text that is none.
 constexpr TColor NoColorCode = TColor(0x1FFFFFFF);
 // The colour a code names ("$BBGGRR", "0xBBGGRR", "#RGB", "#RRGGBB", "&H00BBGGRR&", "clName"),
@@ -57,6 +60,13 @@ class TDocumentFrame : public TFrame {
   TComboBox* cmbxScale = nullptr;
   TEdit* edtPage = nullptr;
   TTxtEditPrint* edtprntEditor = nullptr;
+
+  // What the frame asks of those who hold it: the document, when the editor's modified flag may
+  // have changed and when the preview's Close asks for the editor again (unassigned, the frame
+  // shows its editor itself); the window, for the editor's context menu.
+  TNotifyEvent OnModifiedChange;
+  TNotifyEvent OnClosePreview;
+  TEditorMenuEvent OnEditorMenu;
 
   void edtDocumentKeyPress(TObject* Sender, wchar_t& Key);
   void edtDocumentKeyUp(TObject* Sender, Word& Key, TShiftState Shift);

@@ -143,6 +143,11 @@ WideString TMainForm::LastDocumentsPath() {
   return LastDocumentsFile().empty() ? DataPath(L"LastDocuments.dat") : LastDocumentsFile();
 }
 
+std::vector<WideString> TMainForm::LastDocuments() const {
+  if (!::Options || !::Options->OpenLastDocuments) return {};
+  return ReadLastDocuments(LastDocumentsPath());
+}
+
 TDocument* TMainForm::ContextDocument() const {
   if (contextTab_)
     if (TDocument* document = DocumentList->FindByItem(contextTab_)) return document;
@@ -245,7 +250,7 @@ void TMainForm::ResetDocument(TDocument* Document) {
   editor->Lines()->SetLineBreakFormat(lbfCRLF);
   editor->SetReadOnly(false);
   Document->Item()->SetBold(false);
-  SetViewMode(Document, 0);
+  Document->SetViewMode(0);
   ++NewDocumentNumber;
 }
 
@@ -306,7 +311,7 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
   // Documents whose save failed stay open, and then the window does not close either.
   std::vector<TDocument*> kept;
   if (modified.size() > 1) {
-    auto* dialog = New<TCloseAllForm>(this);
+    auto* dialog = New<TCloseAllForm>(this, this);
     TScopeExit freeDialog([dialog] { delete dialog; });
     dialog->PlaceOnScreen(::Options->FileName());
     for (TDocument* document : modified) dialog->AddDocument(document);

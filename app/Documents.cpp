@@ -3,9 +3,12 @@
 
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
-#include "app/Global.h"
 #include "app/Options.h"
+#include "app/WindowRoutines.h"
+#include "editor/TxtEditPrintHeaderFooter.h"
+#include "framework/CodePages.h"
 #include "framework/Mnemonics.h"
+#include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 
 HV_PUBLISH(TDocumentPage) {}
@@ -16,6 +19,11 @@ const bool registered = [] {
   RegisterClass(TDocumentPage::StaticClassInfo());
   return true;
 }();
+
+TDocument* documentOfPage(TApCustomPage* Page) {
+  auto* page = dynamic_cast<TDocumentPage*>(Page);
+  return page ? page->Document : nullptr;
+}
 
 }  // namespace
 
@@ -36,6 +44,8 @@ TDocument::TDocument(TComponent* Owner, TApCustomPageList* PageList) {
   frame_ = New<TDocumentFrame>(page_);
   frame_->SetParent(page_);
   frame_->SetAlign(alClient);
+  frame_->OnModifiedChange = TNotifyEvent(this, &TDocument::FrameModifiedChange);
+  frame_->OnClosePreview = TNotifyEvent(this, &TDocument::FrameClosePreview);
   item_ = new TDocumentItem(nullptr);
   if (::Options) {
     TTxtEditPrintMargins& margins = *frame_->edtprntEditor->Margins();
@@ -44,7 +54,6 @@ TDocument::TDocument(TComponent* Owner, TApCustomPageList* PageList) {
     margins.SetBottom(::Options->pMarginsBottom);
     margins.SetRight(::Options->pMarginsRight);
   }
-  if (DocumentList) DocumentList->Items().Add(this);
 }
 
 TDocument::~TDocument() {
@@ -53,8 +62,8 @@ TDocument::~TDocument() {
   Free(frame_);
   TApCustomPageList* list = page_->PageList();
   Free(page_);
-  if (list && DocumentList)
-    if (TDocument* active = DocumentList->FindByPage(list->ActivePage()))
+  if (list)
+    if (TDocument* active = documentOfPage(list->ActivePage()))
       if (active != this && active->Item()) {
         if (TDocumentTabBar* bar = active->Item()->Bar())
           bar->CheckTab(active->Item());
@@ -68,11 +77,51 @@ WideString TDocument::GetDisplayName(bool UseFileName) const {
   return item_ ? UnescapeAmpersands(item_->Caption()) : WideString();
 }
 
+TTxtEdit* TDocument::Editor() const { return frame_->edtDocument; }
+
+bool TDocument::CanEdit() const { return InEditView() && !Editor()->ReadOnly(); }
+
 TTxtCustomHighlighter* TDocument::GetHighlighter() const { return frame_->edtDocument->Highlighter(); }
 
 void TDocument::SetHighlighter(TTxtCustomHighlighter* Value) {
   if (frame_->edtDocument->Highlighter() != Value) frame_->edtDocument->SetHighlighter(Value);
 }
+
+void TDocument::SwitchHighlighter(TTxtCustomHighlighter* Value) {
+  SetHighlighter(Value);
+  frame_->edtprntEditor->SetHighlighter(GetHighlighter());
+  if (IsPrintPreview())
+    frame_->edtprntprvwDocument->UpdatePreview();
+  else
+    frame_->edtDocument->Invalidate();
+}
+
+void TDocument::PreparePrinting(bool LinkText) {
+  TTxtEditPrint* print = frame_->edtprntEditor;
+  if (LinkText) print->SetTxtEdit(frame_->edtDocument);
+  print->Header()->Clear();
+  if (PrintPageNumbers) print->Header()->Add("$PageNum$", nullptr, taRightJustify, 1);
+  print->SetTitle(WideToAnsi(GetDisplayName(true)));
+  // Linking the editor gave the print object the editor's font, measured for the printer.
+  if (print->Header()->Count() > 0) print->Header()->Get(0)->SetFont(print->Font());
+  if (frame_->pglstDocument->ActivePage() == frame_->stndrdpgPrintPreview) frame_->edtprntprvwDocument->UpdatePreview();
+}
+
+void TDocument::SetViewMode(int Mode) {
+  // The document area is not drawn while its page changes.
+  TApCustomPageList* list = page_->PageList();
+  LockUpdate(list && list->HandleAllocated() ? list->Handle() : nullptr);
+  TScopeExit unlock([] { LockUpdate(nullptr); });
+  ViewMode = static_cast<uint8_t>(Mode);
+  if (Mode == 1) PreparePrinting(true);
+  frame_->ShowViewMode(Mode);
+}
+
+void TDocument::FrameModifiedChange(TObject*) {
+  if (item_) item_->SetBold(frame_->edtDocument->Modified());
+}
+
+void TDocument::FrameClosePreview(TObject*) { SetViewMode(0); }
 
 // ---- TDocObjList ----
 
@@ -101,10 +150,13 @@ void TDocObjList::Clear() {
 
 TDocumentList::~TDocumentList() { list_.Clear(); }
 
-TDocument* TDocumentList::FindByPage(TApCustomPage* Page) const {
-  auto* page = dynamic_cast<TDocumentPage*>(Page);
-  return page ? page->Document : nullptr;
+TDocument* TDocumentList::Add(std::unique_ptr<TDocument> Document) {
+  TDocument* document = Document.release();
+  list_.Add(document);
+  return document;
 }
+
+TDocument* TDocumentList::FindByPage(TApCustomPage* Page) const { return documentOfPage(Page); }
 
 TDocument* TDocumentList::FindByFrame(TDocumentFrame* Frame) const {
   for (int i = 0; i < Count(); ++i)

@@ -2,8 +2,7 @@
 #include "app/FindAndReplaceFrm.h"
 
 #include "app/AppControls.h"
-#include "app/Documents.h"
-#include "app/MainFrm.h"
+#include "app/DocumentHost.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApPageList.h"
@@ -95,8 +94,6 @@ namespace {
 // Above every other panel of a page: the alignment puts a panel with this top last.
 constexpr int lastTop = 10000;
 
-TTxtEdit* Editor() { return MainForm ? MainForm->ActiveEditor() : nullptr; }
-
 // Gives the control the focus when it can take it (the form is shown), else leaves it as is.
 void Focus(TCustomForm* Form, TWinControl* Control) {
   if (Form->Visible() && Control->CanFocus()) Form->SetActiveControl(Control);
@@ -109,7 +106,7 @@ void TrimHistory(TStringsW* Items) {
 
 }  // namespace
 
-TFindAndReplaceForm::TFindAndReplaceForm(TComponent* AOwner) : TForm(AOwner) {}
+TFindAndReplaceForm::TFindAndReplaceForm(TComponent* AOwner, TDocumentHost* Host) : TForm(AOwner), host_(Host) {}
 
 TFindAndReplaceForm::~TFindAndReplaceForm() {
   if (FindAndReplaceForm == this) FindAndReplaceForm = nullptr;
@@ -123,7 +120,9 @@ WideString TFindAndReplaceForm::WideText(const AnsiString& Name) const {
   return GetHolderText(mltstrnghldrFindAndReplace, Name);
 }
 
-bool TFindAndReplaceForm::ActiveInEditView() { return MainForm && MainForm->ActiveInEditView(); }
+bool TFindAndReplaceForm::ActiveInEditView() const { return host_ && host_->ActiveInEditView(); }
+
+TTxtEdit* TFindAndReplaceForm::Editor() const { return host_ ? host_->ActiveEditor() : nullptr; }
 
 TFindSettings TFindAndReplaceForm::Settings() const {
   TFindSettings s;
@@ -139,7 +138,7 @@ AnsiString TFindAndReplaceForm::FindText() const { return WideToAnsi(cmbxFindWha
 void TFindAndReplaceForm::FormCreate(TObject*) {
   search_ = std::make_unique<TFindAndReplace>(edtsrchFindAndReplace, edtrgxsrchFindAndReplace);
   // The histories and choices live in the main window's settings.
-  if (MainForm) frmstrgFindAndReplace->SetAppStorage(MainForm->apinflstrgMain);
+  if (host_) frmstrgFindAndReplace->SetAppStorage(host_->SettingsStorage());
   SetResult(-1);
   UpdateNumberLabel();
 }
@@ -350,8 +349,8 @@ void TFindAndReplaceForm::Dispatch(TMessage& Message) {
   inherited::Dispatch(Message);
 }
 
-TFindAndReplaceForm* EnsureFindAndReplaceForm() {
-  if (!FindAndReplaceForm) FindAndReplaceForm = New<TFindAndReplaceForm>(Application);
+TFindAndReplaceForm* EnsureFindAndReplaceForm(TDocumentHost& Host) {
+  if (!FindAndReplaceForm) FindAndReplaceForm = New<TFindAndReplaceForm>(Application, &Host);
   return FindAndReplaceForm;
 }
 

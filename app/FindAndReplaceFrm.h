@@ -16,6 +16,7 @@ class TApPageList;
 class TApStandardPage;
 class TButton;
 class TCheckBox;
+class TDocumentHost;
 class TComboBox;
 class TLabel;
 class TLgLanguageController;
@@ -26,6 +27,7 @@ class TRadioButton;
 class TSkinLabel;
 class TTabSheet;
 class TTxtEditRegexSearch;
+class TTxtEdit;
 class TTxtEditSearch;
 
 // The entries each history keeps.
@@ -34,7 +36,8 @@ constexpr int FindHistoryCount = 15;
 class TFindAndReplaceForm : public TForm {
   HV_CLASS(TFindAndReplaceForm, TForm)
  public:
-  explicit TFindAndReplaceForm(TComponent* AOwner);
+  // The dialog searches the host's active document and keeps its settings in the host's storage.
+  explicit TFindAndReplaceForm(TComponent* AOwner, TDocumentHost* Host = nullptr);
   ~TFindAndReplaceForm() override;
 
   // The caret the searches start from again (a buffer position), taken at activation and, while
@@ -61,8 +64,9 @@ class TFindAndReplaceForm : public TForm {
   TFindSettings Settings() const;
   // The find text as the editor's 8-bit text.
   AnsiString FindText() const;
-  // Whether the active document shows its editor (every action needs it).
-  static bool ActiveInEditView();
+  // Whether the active document shows its editor (every action needs it), and that editor.
+  bool ActiveInEditView() const;
+  TTxtEdit* Editor() const;
 
   // Handlers of the form file.
   void FormCreate(TObject* Sender);
@@ -145,11 +149,12 @@ class TFindAndReplaceForm : public TForm {
   bool moreShown_ = false;
   bool settingText_ = false;
   int result_ = -1;
+  TDocumentHost* host_;
 };
 
 // The dialog, made with the application as owner on first use and kept; null before.
 extern TFindAndReplaceForm* FindAndReplaceForm;
-// Makes the dialog when there is none yet.
-TFindAndReplaceForm* EnsureFindAndReplaceForm();
+// Makes the dialog for the host when there is none yet.
+TFindAndReplaceForm* EnsureFindAndReplaceForm(TDocumentHost& Host);
 // Frees the dialog (its settings are written); the main window does it before it goes.
 void FreeFindAndReplaceForm();

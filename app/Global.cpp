@@ -19,7 +19,6 @@
 
 TDocumentList* DocumentList = nullptr;
 THighList* Highlighters = nullptr;
-TOptions* Options = nullptr;
 
 void CreateGlobals(const WideString& PreferencesFile, const WideString& HighlightersFolder) {
   FreeGlobals();

@@ -1,16 +1,15 @@
 // The application's global objects: the open documents, the catalogue of highlighting schemes and
-// the user's options, alive from the program's start to its end (tests make their own).
+// the user's options (declared with their class in app/Options.h), alive from the program's start
+// to its end (tests make their own).
 #pragma once
 
 #include "framework/Types.h"
 
 class TDocumentList;
 class THighList;
-class TOptions;
 
 extern TDocumentList* DocumentList;
 extern THighList* Highlighters;
-extern TOptions* Options;
 
 // Creates the three objects: the options read from PreferencesFile, the catalogue over the scheme
 // files of HighlightersFolder. Objects that exist already are freed first.

@@ -1,6 +1,7 @@
 // The lines processing dialog over the line tools' insertion and numbering.
 #include "app/LinesProcessingFrm.h"
 
+#include "app/Documents.h"
 #include "app/TextTools.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
@@ -75,7 +76,7 @@ void TLinesProcessingForm::SetNumberingMode(bool Numbering) {
 
 void TLinesProcessingForm::FormCreate(TObject*) {
   SetNumberingMode(!rdbtnInsertText->Checked());
-  TTxtEdit* editor = DocumentEditor(document_);
+  TTxtEdit* editor = document_ ? document_->Editor() : nullptr;
   pnlBanner->SetVisible(editor && editor->SelAvail());
 }
 
@@ -84,7 +85,7 @@ void TLinesProcessingForm::rdbtnInsertTextClick(TObject*) { SetNumberingMode(fal
 void TLinesProcessingForm::rdbtnNumberingClick(TObject*) { SetNumberingMode(true); }
 
 void TLinesProcessingForm::actnProcessUpdate(TObject*) {
-  bool enabled = CanEditDocument(document_) && !isEmptyText(DocumentEditor(document_));
+  bool enabled = document_ && document_->CanEdit() && !isEmptyText(document_->Editor());
   if (enabled && !rdbtnNumbering->Checked())
     enabled = !(WideToAnsi(cmbxAtLinesBegin->Text()) + WideToAnsi(cmbxAtLinesEnd->Text())).empty();
   actnProcess->SetEnabled(enabled);
@@ -93,7 +94,7 @@ void TLinesProcessingForm::actnProcessUpdate(TObject*) {
 void TLinesProcessingForm::actnProcessExecute(TObject*) {
   actnProcessUpdate(nullptr);
   if (!actnProcess->Enabled()) return;
-  TTxtEdit* editor = DocumentEditor(document_);
+  TTxtEdit* editor = document_->Editor();
   const bool numbering = rdbtnNumbering->Checked();
   const AnsiString before = WideToAnsi(cmbxAtLinesBegin->Text()), after = WideToAnsi(cmbxAtLinesEnd->Text()),
                    postfix = WideToAnsi(cmbxPostfix->Text());

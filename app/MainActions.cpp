@@ -317,7 +317,7 @@ void TMainCommands::PrintExecute(TObject*) {
   if (!document) return;
   SetWaitCursor(true);
   TScopeExit cursor([] { SetWaitCursor(false); });
-  form_->PreparePrinting(document, true);
+  document->PreparePrinting(true);
   TTxtEditPrint* print = document->Frame()->edtprntEditor;
   TPrintDialog* dialog = PrintDialog();
   const int pages = print->PageCount();
@@ -447,19 +447,19 @@ void TMainCommands::NonprintingExecute(TObject*) {
 void TMainCommands::ChangeFontSize(int Size) {
   Editor()->Font()->SetSize(Size);
   Editor()->Gutter()->Font()->SetSize(Size - 2);
-  form_->PreparePrinting(Document(), false);
+  Document()->PreparePrinting(false);
 }
 
 void TMainCommands::IncreaseExecute(TObject*) {
   Editor()->Gutter()->Font()->SetSize(Editor()->Gutter()->Font()->Size() + 1);
   Editor()->Font()->SetSize(Editor()->Font()->Size() + 1);
-  form_->PreparePrinting(Document(), false);
+  Document()->PreparePrinting(false);
 }
 
 void TMainCommands::DecreaseExecute(TObject*) {
   Editor()->Gutter()->Font()->SetSize(Editor()->Gutter()->Font()->Size() - 1);
   Editor()->Font()->SetSize(Editor()->Font()->Size() - 1);
-  form_->PreparePrinting(Document(), false);
+  Document()->PreparePrinting(false);
 }
 
 void TMainCommands::NormalExecute(TObject*) { ChangeFontSize(::Options->EditorFontSize); }
@@ -502,7 +502,7 @@ void TMainCommands::ClearBookmarksExecute(TObject*) {
 }
 
 void TMainCommands::FindExecute(TObject*) {
-  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtFind);
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm(*form_)->ShowOnPage(FindAndReplaceForm->tbshtFind);
 }
 
 void TMainCommands::FindNextExecute(TObject*) {
@@ -514,11 +514,11 @@ void TMainCommands::FindPreviousExecute(TObject*) {
 }
 
 void TMainCommands::ReplaceExecute(TObject*) {
-  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtReplace);
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm(*form_)->ShowOnPage(FindAndReplaceForm->tbshtReplace);
 }
 
 void TMainCommands::GotoExecute(TObject*) {
-  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm()->ShowOnPage(FindAndReplaceForm->tbshtGoTo);
+  if (form_->ActiveInEditView()) EnsureFindAndReplaceForm(*form_)->ShowOnPage(FindAndReplaceForm->tbshtGoTo);
 }
 
 void TMainCommands::MatchBracketExecute(TObject*) { Editor()->CommandProcessor(ecMatchBracket, 0, nullptr); }
@@ -661,7 +661,7 @@ void TMainCommands::StatisticsExecute(TObject*) {
 
 void TMainCommands::OtherCharactersExecute(TObject*) { ShowCharacterDialog(*form_); }
 
-void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(); }
+void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(form_); }
 
 TSkinCustomizer* TMainCommands::Customizer() const {
   return dynamic_cast<TSkinCustomizer*>(form_->FindComponent("cstmzrMain"));

@@ -4,7 +4,6 @@
 #include <shellapi.h>
 
 #include "app/DocumentFrm.h"
-#include "app/DocumentSaving.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/Global.h"
@@ -22,7 +21,6 @@
 #include "controls/ApPageList.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
-#include "editor/TxtEditPrintHeaderFooter.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
@@ -238,8 +236,7 @@ void TMainForm::FormCreate(TObject*) {
   tlbrTabBar->Insert(0, newTabButton_);
   Commands = new TMainCommands(this);
   StartLifeCycle();
-  std::vector<WideString> files;
-  if (::Options->OpenLastDocuments) files = ReadLastDocuments(LastDocumentsPath());
+  std::vector<WideString> files = LastDocuments();
   files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
   OpenFiles(files, ::Options->Encoding);
   if (DocumentList->Count() == 0) NewDocument();
@@ -278,28 +275,33 @@ WideString TMainForm::EncodingName(int Code) {
   return Code >= 0 && Code < names->Count() ? AnsiToWide(names->Strings(Code)) : WideString();
 }
 
-// ---- the active document ----
+// ---- the host of the documents ----
+
+TDocumentList* TMainForm::Documents() const { return DocumentList; }
 
 TDocument* TMainForm::ActiveDocument() const {
   return DocumentList && pglstMain ? DocumentList->FindByPage(pglstMain->ActivePage()) : nullptr;
 }
 
-TDocumentFrame* TMainForm::ActiveFrame() const {
-  TDocument* document = ActiveDocument();
-  return document ? document->Frame() : nullptr;
+HWND TMainForm::WindowHandle() { return HandleAllocated() ? Handle() : nullptr; }
+
+TApCustomAppStorage* TMainForm::SettingsStorage() const { return apinflstrgMain; }
+
+int TMainForm::RecentDocumentCount() const { return mrlstMain ? mrlstMain->Items()->Count() : 0; }
+
+void TMainForm::ClearRecentDocuments() {
+  if (mrlstMain) mrlstMain->Items()->Clear();
+  filesPos_->Clear();
+  // Written at once: positions read later from the file must not bring the cleared ones back.
+  StoreFilesPos();
 }
 
-TTxtEdit* TMainForm::ActiveEditor() const {
-  TDocumentFrame* frame = ActiveFrame();
-  return frame ? frame->edtDocument : nullptr;
+void TMainForm::ApplyWindowOptions(const TOptions& Options) {
+  if (mrlstMain) mrlstMain->SetMaxItems(Options.NumberOfDocuments);
+  if (tlbrTabBar) tlbrTabBar->SetCloseButton(Options.CloseButton);
 }
 
-bool TMainForm::ActiveInEditView() const {
-  TDocument* document = ActiveDocument();
-  return document && !document->IsPrintPreview();
-}
-
-bool TMainForm::CanEditActive() const { return ActiveInEditView() && !ActiveEditor()->ReadOnly(); }
+TStrings* TMainForm::PaletteCharacters() { return EnsureCharPalette()->Chars(); }
 
 void TMainForm::ActivateDocument(TDocument* Document) {
   if (!Document) return;
@@ -370,39 +372,27 @@ void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton Button, TDocumentItem*)
 
 void TMainForm::InsertTab(TDocument* Document) { tlbrTabBar->Insert(tlbrTabBar->ItemCount() - 1, Document->Item()); }
 
-void TMainForm::PreparePrinting(TDocument* Document, bool LinkText) {
-  TDocumentFrame* frame = Document->Frame();
-  TTxtEditPrint* print = frame->edtprntEditor;
-  if (LinkText) print->SetTxtEdit(frame->edtDocument);
-  print->Header()->Clear();
-  if (Document->PrintPageNumbers) print->Header()->Add("$PageNum$", nullptr, taRightJustify, 1);
-  print->SetTitle(WideToAnsi(Document->GetDisplayName(true)));
-  // Linking the editor gave the print object the editor's font, measured for the printer.
-  if (print->Header()->Count() > 0) print->Header()->Get(0)->SetFont(print->Font());
-  if (frame->pglstDocument->ActivePage() == frame->stndrdpgPrintPreview) frame->edtprntprvwDocument->UpdatePreview();
-}
-
-void TMainForm::SetViewMode(TDocument* Document, int Mode) {
-  if (!Document) return;
-  LockUpdate(HandleAllocated() ? Handle() : nullptr);
-  TScopeExit unlock([] { LockUpdate(nullptr); });
-  Document->ViewMode = static_cast<uint8_t>(Mode);
-  if (Mode == 1) PreparePrinting(Document, true);
-  Document->Frame()->ShowViewMode(Mode);
-}
-
 void TMainForm::actnPrintPreviewExecute(TObject*) {
-  if (TDocument* document = ActiveDocument()) SetViewMode(document, document->IsPrintPreview() ? 0 : 1);
+  if (TDocument* document = ActiveDocument()) document->SetViewMode(document->IsPrintPreview() ? 0 : 1);
+}
+
+void TMainForm::DocumentEditorMenu(TObject*, bool InGutter) {
+  TSkinPopupMenu* menu = InGutter ? pmnGutter : pmnEditor;
+  if (!menu) return;
+  TPoint at;
+  GetCursorPos(reinterpret_cast<POINT*>(&at));
+  menu->Popup(at.X, at.Y);
 }
 
 // ---- creating and opening ----
 
 TDocument* TMainForm::CreateDocument(const WideString& Caption) {
-  auto* document = new TDocument(this, pglstMain);
+  TDocument* document = DocumentList->Add(std::make_unique<TDocument>(this, pglstMain));
   document->Page()->SetVisible(true);
   document->Frame()->SetVisible(true);
   ConfigureEditor(document->Frame()->edtDocument, *::Options);
   document->Item()->OnClick = TNotifyEvent(this, &TMainForm::DocumentItemClick);
+  document->Frame()->OnEditorMenu = TEditorMenuEvent(this, &TMainForm::DocumentEditorMenu);
   document->Item()->SetCaption(Caption);
   return document;
 }
@@ -605,15 +595,11 @@ void TMainForm::HighlighterItemClick(bool IsPlain, const WideString& FileName) {
   TDocument* document = ActiveDocument();
   if (!document) return;
   if (IsPlain)
-    document->SetHighlighter(Highlighters->Plain());
+    document->SwitchHighlighter(Highlighters->Plain());
   else if (FileExists(FileName))
-    document->SetHighlighter(Highlighters->GetByFileName(FileName));
-  TDocumentFrame* frame = document->Frame();
-  frame->edtprntEditor->SetHighlighter(document->GetHighlighter());
-  if (document->IsPrintPreview())
-    frame->edtprntprvwDocument->UpdatePreview();
+    document->SwitchHighlighter(Highlighters->GetByFileName(FileName));
   else
-    frame->edtDocument->Invalidate();
+    document->SwitchHighlighter(document->GetHighlighter());
 }
 
 // ---- caret positions ----

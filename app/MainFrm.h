@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "app/DocumentHost.h"
 #include "app/Encoding.h"
 #include "editor/TxtEdit.h"
 #include "framework/Forms.h"
@@ -40,7 +41,8 @@ class TNSTextOpenDialog;
 class TNSTextSaveDialog;
 class TStringListW;
 
-class TMainForm : public TForm {
+// The window is the documents' host: the commands and dialogs reach it through TDocumentHost.
+class TMainForm : public TForm, public TDocumentHost {
   HV_CLASS(TMainForm, TForm)
  public:
   explicit TMainForm(TComponent* AOwner);
@@ -81,18 +83,21 @@ class TMainForm : public TForm {
   // Appends an empty document named "Document N" and activates it.
   TDocument* NewDocument();
   WideString NextDocumentName();
-  // The name of an encoding code, as the encoding box lists it.
-  WideString EncodingName(int Code);
-  // Shows the document's editor (0) or its print preview (1).
-  void SetViewMode(TDocument* Document, int Mode);
-  void ActivateDocument(TDocument* Document);
 
-  TDocument* ActiveDocument() const;
-  bool HasActiveDocument() const { return ActiveDocument() != nullptr; }
-  TDocumentFrame* ActiveFrame() const;
-  TTxtEdit* ActiveEditor() const;
-  bool ActiveInEditView() const;
-  bool CanEditActive() const;
+  // ---- the host of the documents ----
+  TDocumentList* Documents() const override;
+  TDocument* ActiveDocument() const override;
+  void ActivateDocument(TDocument* Document) override;
+  bool Save(TDocument* Document) override;
+  WideString EncodingName(int Code) override;
+  HWND WindowHandle() override;
+  TApCustomAppStorage* SettingsStorage() const override;
+  TStringList* CommandList() const override { return commandList_.get(); }
+  void BuildCommandList() override;
+  int RecentDocumentCount() const override;
+  void ClearRecentDocuments() override;
+  void ApplyWindowOptions(const TOptions& Options) override;
+  TStrings* PaletteCharacters() override;
 
   // ---- remembered caret positions: "name|line|column", newest first, at most 30 ----
   TStringListW* FilesPos() const { return filesPos_.get(); }
@@ -133,8 +138,8 @@ class TMainForm : public TForm {
   void actnOpenExecute(TObject* Sender);
   void actnNewExecute(TObject* Sender);
   void actnPrintPreviewExecute(TObject* Sender);
-  // The print object of the document takes its text (LinkText), title, font and page numbers.
-  void PreparePrinting(TDocument* Document, bool LinkText);
+  // A right click in a document's editor: the gutter's menu or the editor's pops up at the mouse.
+  void DocumentEditorMenu(TObject* Sender, bool InGutter);
 
   TLgLanguageController* LanguageController = nullptr;
   TApMultiStringHolder* mltstrnghldrMain = nullptr;
@@ -184,9 +189,7 @@ class TMainForm : public TForm {
   // An error that reached the message loop: the update lock goes and the error is logged in
   // the data folder; nothing is shown.
   void aplctnevntsMainException(TObject* Sender, Exception& E);
-  // The command items of the main menu by name, each with its item (Shortcuts.ini).
-  TStringList* CommandList() const { return commandList_.get(); }
-  void BuildCommandList();
+  // The command items of the main menu by name (CommandList), each with its item (Shortcuts.ini).
   // Starts the update check; Silent tells only of a newer release.
   void CheckForUpdates(bool Silent);
   TUpdateCheck* UpdateCheck() const { return updateCheck_.get(); }
@@ -227,8 +230,7 @@ class TMainForm : public TForm {
   // writing; 3 the write failed (the old file is left whole) or the code is no file encoding;
   // -1 no document. Code 0 keeps the document's own code.
   int SaveDocument(TDocument* Document, const WideString& FileName, TTextEncoding Encoding);
-  // To its own file, else under a name asked for; true only when the text reached a file.
-  bool Save(TDocument* Document);
+  // Save: to its own file, else under a name asked for; true only when the text reached a file.
   bool SaveAs(TDocument* Document);
   // Asks about unsaved changes; true when the document was closed (the only one is reset).
   bool CloseDocument(TDocument* Document);
@@ -243,6 +245,8 @@ class TMainForm : public TForm {
   // DataPath("LastDocuments.dat").
   static WideString& LastDocumentsFile();
   static WideString LastDocumentsPath();
+  // The files to open at start-up from that list: none unless the options ask for them.
+  std::vector<WideString> LastDocuments() const;
   void FormCloseQuery(TObject* Sender, bool& CanClose);
   void actnSaveExecute(TObject* Sender);
   void actnSaveAsExecute(TObject* Sender);

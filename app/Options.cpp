@@ -17,6 +17,8 @@
 #include "framework/StrRoutines.h"
 #include "themes/UiUtils.h"
 
+TOptions* Options = nullptr;
+
 namespace {
 
 // Visits every stored key in the order the file is written, with its section and field.

@@ -76,6 +76,9 @@ class TOptions {
   WideString fileName_;
 };
 
+// The program's options, made with the other global objects (app/Global.h) and null before.
+extern TOptions* Options;
+
 // Applies the editor settings to a document's editor.
 void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options);
 // The options the preferences' OK gives every open editor: behaviour, gutter, tabs, colours and

@@ -4,8 +4,6 @@
 
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
-#include "app/Global.h"
-#include "app/MainFrm.h"
 #include "app/Options.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
@@ -112,7 +110,7 @@ void TPageSetupForm::actnOKExecute(TObject*) {
     m.SetRight(static_cast<double>(spnedtRight->Value()));
     document_->PrintPageNumbers = chckbxPageNumbers->Checked();
     print->SetLineNumbers(chckbxLineNumbers->Checked());
-    if (MainForm) MainForm->PreparePrinting(document_, false);
+    document_->PreparePrinting(false);
   }
   SetModalResult(mrOk);
 }

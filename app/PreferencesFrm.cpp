@@ -4,12 +4,9 @@
 
 #include "app/AppControls.h"
 #include "app/Associations.h"
-#include "app/DocumentFrm.h"
-#include "app/DocumentTabs.h"
+#include "app/DocumentHost.h"
 #include "app/Documents.h"
-#include "app/Global.h"
 #include "app/KeyboardShortcutsFrm.h"
-#include "app/MainFrm.h"
 #include "app/NSApColorButton.h"
 #include "app/Options.h"
 #include "app/Startup.h"
@@ -34,7 +31,6 @@
 #include "themes/SkinControls.h"
 #include "themes/SkinEditors.h"
 #include "toolbars/BarItem.h"
-#include "toolbars/BarMRU.h"
 
 HV_PUBLISH(TPreferencesForm) {
   p.Method("FormCreate", &T::FormCreate);
@@ -180,7 +176,7 @@ WideString& TPreferencesForm::LanguagesFolder() {
   return folder;
 }
 
-TPreferencesForm::TPreferencesForm(TComponent* AOwner) : TForm(AOwner) {}
+TPreferencesForm::TPreferencesForm(TComponent* AOwner, TDocumentHost* Host) : TForm(AOwner), host_(Host) {}
 
 std::vector<std::pair<TNSApColorButton*, TColor*>> TPreferencesForm::ColorFields(TOptions& O) {
   return {{clrbtnNormalTextBackground, &O.NormalTextBackground},
@@ -207,9 +203,9 @@ void TPreferencesForm::FormCreate(TObject*) {
   cmbxLanguage->SetItemIndex(languages.GetLanguageIndex());
   for (int size = 9; size <= 26; ++size) cmbxEditorFontSize->Items()->Add(std::to_wstring(size));
   for (int code = 0; code < 8; ++code)
-    cmbxDefaultEncoding->Items()->Add(MainForm ? MainForm->EncodingName(code) : WideString(1, L'0' + code));
-  if (MainForm && MainForm->CommandList()) {
-    TStringList* commands = MainForm->CommandList();
+    cmbxDefaultEncoding->Items()->Add(host_ ? host_->EncodingName(code) : WideString(1, L'0' + code));
+  if (host_ && host_->CommandList()) {
+    TStringList* commands = host_->CommandList();
     for (int i = 0; i < commands->Count(); ++i)
       if (auto* item = dynamic_cast<TBarCustomItem*>(commands->Objects(i)))
         lstbxCommands->Items()->AddObject(item->Caption(), item);
@@ -378,22 +374,19 @@ void TPreferencesForm::actnEditUpdate(TObject*) { actnEdit->SetEnabled(CommandAc
 
 void TPreferencesForm::actnEditExecute(TObject*) {
   TBarCustomItem* item = SelectedCommand();
-  if (!CommandAction(item) || !MainForm) return;
-  ExecuteKeyboardShortcutsDialog(item, MainForm->CommandList());
+  if (!CommandAction(item) || !host_) return;
+  ExecuteKeyboardShortcutsDialog(item, host_->CommandList());
   lstbxCommands->Invalidate();
 }
 
 void TPreferencesForm::actnClearListUpdate(TObject*) {
-  actnClearList->SetEnabled(MainForm && MainForm->mrlstMain && MainForm->mrlstMain->Items()->Count() > 0);
+  actnClearList->SetEnabled(host_ && host_->RecentDocumentCount() > 0);
 }
 
 void TPreferencesForm::actnClearListExecute(TObject*) {
-  if (!MainForm) return;
-  if (MainForm->mrlstMain) MainForm->mrlstMain->Items()->Clear();
-  MainForm->FilesPos()->Clear();
-  // Written at once: positions read later from the file must not bring the cleared ones back.
+  if (!host_) return;
   try {
-    MainForm->StoreFilesPos();
+    host_->ClearRecentDocuments();
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
   }
@@ -422,7 +415,8 @@ void TPreferencesForm::ApplyLanguage() {
 
 void TPreferencesForm::actnOKExecute(TObject*) {
   TOptions& o = *::Options;
-  if (MainForm && MainForm->HandleAllocated()) LockUpdate(MainForm->Handle());
+  const HWND window = host_ ? host_->WindowHandle() : nullptr;
+  if (window) LockUpdate(window);
   TScopeExit unlock([] { LockUpdate(nullptr); });
   // 1. General options, the recent list's length and the close button.
   o.OpenLastDocuments = chckbxOpenLastDocuments->Checked();
@@ -433,10 +427,7 @@ void TPreferencesForm::actnOKExecute(TObject*) {
   o.RememberCaretPosition = chckbxRememberCaretPosition->Checked();
   o.NumberOfDocuments = std::clamp(fieldNumber(spnedtNumberOfDocuments, 15), 1, 25);
   if (cmbxCloseButton->ItemIndex() >= 0) o.CloseButton = static_cast<uint8_t>(cmbxCloseButton->ItemIndex());
-  if (MainForm) {
-    if (MainForm->mrlstMain) MainForm->mrlstMain->SetMaxItems(o.NumberOfDocuments);
-    if (MainForm->tlbrTabBar) MainForm->tlbrTabBar->SetCloseButton(o.CloseButton);
-  }
+  if (host_) host_->ApplyWindowOptions(o);
   // 2. Editing and display options and the colours.
   o.WordWrap = chckbxWordWrap->Checked();
   o.ShowNonprintingCharacters = chckbxShowNonprintingCharacters->Checked();
@@ -459,15 +450,15 @@ void TPreferencesForm::actnOKExecute(TObject*) {
   o.EditorFontSize = sizeIndex < 0 ? 10 : StrToIntDef(WideToAnsi(cmbxEditorFontSize->Items()->Strings(sizeIndex)), 10);
   for (auto& [button, option] : ColorFields(o)) *option = button->Color();
   // 3. Every open document's editor, then its printing.
-  if (DocumentList)
-    for (int i = 0; i < DocumentList->Count(); ++i) {
-      TDocument* document = DocumentList->Documents(i);
-      ApplyOptionsToEditor(document->Frame()->edtDocument, o);
-      if (MainForm) MainForm->PreparePrinting(document, false);
+  if (TDocumentList* documents = host_ ? host_->Documents() : nullptr)
+    for (int i = 0; i < documents->Count(); ++i) {
+      TDocument* document = documents->Documents(i);
+      ApplyOptionsToEditor(document->Editor(), o);
+      document->PreparePrinting(false);
     }
   // 4. The active document's editor takes the focus back.
-  if (MainForm && MainForm->ActiveInEditView() && MainForm->Visible()) {
-    TTxtEdit* editor = MainForm->ActiveEditor();
+  if (host_ && host_->ActiveInEditView() && window && IsWindowVisible(window)) {
+    TTxtEdit* editor = host_->ActiveEditor();
     if (editor->CanFocus()) editor->SetFocus();
   }
   // 5 and 6. The associations and the start-up option. A refused registry write is told once
@@ -476,14 +467,14 @@ void TPreferencesForm::actnOKExecute(TObject*) {
   // 7. The language: every form takes it.
   ApplyLanguage();
   // 8. The command list follows the menu as it is now.
-  if (MainForm) MainForm->BuildCommandList();
+  if (host_) host_->BuildCommandList();
   SetModalResult(mrOk);
 }
 
 void TPreferencesForm::actnCancelExecute(TObject*) { SetModalResult(mrCancel); }
 
-bool ExecutePreferencesDialog() {
-  auto* form = New<TPreferencesForm>(nullptr);
+bool ExecutePreferencesDialog(TDocumentHost* Host) {
+  auto* form = New<TPreferencesForm>(nullptr, Host);
   TScopeExit free([&] { delete form; });
   return form->ShowModal() == mrOk;
 }

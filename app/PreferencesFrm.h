@@ -17,6 +17,7 @@ class TApPageList;
 class TApSpinEdit;
 class TApStandardPage;
 class TBarCustomItem;
+class TDocumentHost;
 class TEdit;
 class TLabel;
 class TLgLanguageController;
@@ -50,7 +51,9 @@ int MenuDepth(TBarCustomItem* Item);
 class TPreferencesForm : public TForm {
   HV_CLASS(TPreferencesForm, TForm)
  public:
-  explicit TPreferencesForm(TComponent* AOwner);
+  // OK applies the options to the host's documents and window; without a host only the options
+  // themselves, the associations and the language change.
+  explicit TPreferencesForm(TComponent* AOwner, TDocumentHost* Host = nullptr);
 
   // Where the language files are looked for (AppPath("Languages\") unless tests set another).
   static WideString& LanguagesFolder();
@@ -160,7 +163,9 @@ class TPreferencesForm : public TForm {
   void ApplyLanguage();
   // The menu item of the command list's selected entry, or null.
   TBarCustomItem* SelectedCommand() const;
+
+  TDocumentHost* host_;
 };
 
-// Shows the preferences; true when they were applied.
-bool ExecutePreferencesDialog();
+// Shows the preferences for the host; true when they were applied.
+bool ExecutePreferencesDialog(TDocumentHost* Host);

@@ -1,6 +1,7 @@
 // The sort dialog over the line tools' locale-aware stable sort.
 #include "app/SortFrm.h"
 
+#include "app/Documents.h"
 #include "app/TextTools.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
@@ -32,18 +33,18 @@ HV_PUBLISH(TSortForm) {
 TSortForm::TSortForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {}
 
 void TSortForm::FormCreate(TObject*) {
-  TTxtEdit* editor = DocumentEditor(document_);
+  TTxtEdit* editor = document_ ? document_->Editor() : nullptr;
   pnlBanner->SetVisible(editor && editor->SelAvail());
 }
 
 void TSortForm::actnSortUpdate(TObject*) {
-  actnSort->SetEnabled(CanEditDocument(document_) && DocumentEditor(document_)->Lines()->Count() > 1);
+  actnSort->SetEnabled(document_ && document_->CanEdit() && document_->Editor()->Lines()->Count() > 1);
 }
 
 void TSortForm::actnSortExecute(TObject*) {
   actnSortUpdate(nullptr);
   if (!actnSort->Enabled()) return;
-  TTxtEdit* editor = DocumentEditor(document_);
+  TTxtEdit* editor = document_->Editor();
   const bool ascending = !rdbtnDescending->Checked(), matchCase = chckbxMatchCase->Checked(),
              removeDuplicates = chckbxRemoveDuplicates->Checked();
   {

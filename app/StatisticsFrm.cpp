@@ -47,7 +47,7 @@ void showCount(TLabel* Label, int Value) { Label->SetCaption(AnsiToWide(FormatTh
 TStatisticsForm::TStatisticsForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {}
 
 int TStatisticsForm::CountPages(const AnsiString& Text) {
-  TTxtEdit* editor = DocumentEditor(document_);
+  TTxtEdit* editor = document_->Editor();
   TTxtEditPrint* print = document_->Frame()->edtprntEditor;
   auto* scratch = New<TTxtEdit>(this);
   TScopeExit restore([&] {
@@ -67,7 +67,7 @@ int TStatisticsForm::CountPages(const AnsiString& Text) {
 }
 
 void TStatisticsForm::FormCreate(TObject*) {
-  TTxtEdit* editor = DocumentEditor(document_);
+  TTxtEdit* editor = document_ ? document_->Editor() : nullptr;
   if (!editor) return;
   const TCursor saved = Screen->Cursor();
   Screen->SetCursor(crHourGlass);

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/DocumentFrm.h"
-#include "app/Documents.h"
 #include "editor/TxtEdit.h"
 
 TTextLines SplitTextLines(const AnsiString& Text) { return SplitLines(Text); }
@@ -101,10 +99,4 @@ void ReplaceEditorLines(TCustomTxtEdit& Editor, void (*Change)(TTextLines&, void
   AnsiString result = JoinTextLines(lines);
   if (!text.empty() && (text.back() == '\n' || text.back() == '\r')) result += "\r\n";
   if (result != text) Editor.SetSelText(result);
-}
-
-TTxtEdit* DocumentEditor(const TDocument* Document) { return Document ? Document->Frame()->edtDocument : nullptr; }
-
-bool CanEditDocument(const TDocument* Document) {
-  return Document && !Document->IsPrintPreview() && !DocumentEditor(Document)->ReadOnly();
 }

@@ -53,10 +53,3 @@ void ChangeEditorLines(TCustomTxtEdit& Editor, F Change) {
   ReplaceEditorLines(
       Editor, [](TTextLines& Lines, void* Data) { (*static_cast<F*>(Data))(Lines); }, &Change);
 }
-
-class TDocument;
-class TTxtEdit;
-// The document's editor, or null without a document.
-TTxtEdit* DocumentEditor(const TDocument* Document);
-// A document the text tools may change: shown in its editor and not read-only.
-bool CanEditDocument(const TDocument* Document);

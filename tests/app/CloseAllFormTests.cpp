@@ -12,7 +12,7 @@ TEST_F(CloseAllDialog, EntriesKeysAndButtons) {
   TMainForm::StartupFiles() = {folder_.Write(L"a&b.txt", "a"), folder_.Write(L"c.txt", "c")};
   TMainForm& form = Make();
   form.NewDocument()->Frame()->edtDocument->SetTextA("first line\r\n\r\n second ");
-  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form));
+  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
   for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
   auto marks = [&] {
     std::string m;

@@ -229,7 +229,7 @@ TEST_F(Documents, ColourHintsFollowTheWordUnderTheMouse) {
 TEST_F(Documents, ThePreviewScaleBoxAndClicks) {
   TMainForm& form = Make();
   form.ActiveEditor()->SetTextA("text to print");
-  form.SetViewMode(form.ActiveDocument(), 1);
+  form.ActiveDocument()->SetViewMode(1);
   TDocumentFrame* frame = form.ActiveFrame();
   TTxtEditPrintPreview* preview = frame->edtprntprvwDocument;
   EXPECT_EQ(frame->cmbxScale->Items()->Count(), 10);

@@ -29,14 +29,11 @@ class FindDialog : public DocumentTest {
     DocumentTest::SetUp();
     module_.reset(New<TMainDataModule>(nullptr));
     Make();
-    // The dialog works on the program's main window.
-    MainForm = form_;
     edit_ = form_->ActiveEditor();
   }
   void TearDown() override {
     FreeFindAndReplaceForm();
     DocumentTest::TearDown();
-    MainForm = nullptr;
     module_.reset();
   }
   TAction* Act(const char* Name) { return form_->Commands->Action(Name); }

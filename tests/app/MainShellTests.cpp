@@ -205,7 +205,7 @@ TEST_F(MainShell, TheMainToolbarFollowsTheUpdateRules) {
   EXPECT_TRUE(undo->Enabled());
   EXPECT_TRUE(wrap->Checked());
   EXPECT_TRUE(wrap->Enabled());
-  form.SetViewMode(form.ActiveDocument(), 1);  // no editing in the print preview
+  form.ActiveDocument()->SetViewMode(1);  // no editing in the print preview
   update();
   EXPECT_FALSE(undo->Enabled() || wrap->Enabled() || wrap->Checked());
 }
@@ -596,7 +596,7 @@ TEST_F(MainShell, ThePaletteTakesTheArrowsWhenItCanInsert) {
   form.Show();
   TBarView* bar = form.tlbrMainMenu->View();
   for (bool preview : {false, true}) {
-    form.SetViewMode(Doc(0), preview ? 1 : 0);
+    Doc(0)->SetViewMode(preview ? 1 : 0);
     TBarItemViewer* opened = bar->Find(Item(form, preview ? "smnitmView" : "smnitmCharacter"));
     std::vector<TPoint> cells;
     TBarItemViewer* end = nullptr;

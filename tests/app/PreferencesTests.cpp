@@ -42,7 +42,7 @@ class Preferences : public DocumentTest {
   }
   void TearDown() override {
     CleanRegistry();
-    ::MainForm = nullptr;
+    host_ = nullptr;
     TPreferencesForm::LanguagesFolder().clear();
     LangManager().SetLanguageID(LangManager().DefaultLanguageID());
     LangManager().ClearLanguageFiles();
@@ -53,9 +53,11 @@ class Preferences : public DocumentTest {
   }
   TMainForm& Main() {
     TMainForm& main = Make();
-    ::MainForm = &main;
+    host_ = &main;
     return main;
   }
+  // The window the dialogs apply to: the main window once made.
+  TDocumentHost* host_ = nullptr;
   TRegistry registry;
 };
 
@@ -67,7 +69,7 @@ TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditorAndTheMainWindow) {
   for (int i = 0; i < 2; ++i) ConfigureEditor(Editor(i), *::Options);
   EXPECT_EQ(Editor(0)->RightEdge(), 80);
 
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   EXPECT_TRUE(form->chckbxRightMargin->Checked() && form->spnedtPosition->Enabled());
   form->spnedtTabWidth->SetText(L"4");
   form->cmbxEditorFontSize->SetItemIndex(form->cmbxEditorFontSize->Items()->IndexOf(L"12"));
@@ -130,7 +132,7 @@ TEST_F(Preferences, CancelChangesNothingNotEvenTheFontOrColoursChosen) {
   TMainForm& main = Main();
   const AnsiString font = ::Options->EditorFontName;
   const LANGID language = LangManager().GetLanguageID();
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   EXPECT_EQ(form->cmbxEditorFontName->Items()->Count(), 1);
   form->cmbxEditorFontNameDropDown(nullptr);
   TStringsW* fonts = form->cmbxEditorFontName->Items();
@@ -157,7 +159,7 @@ TEST_F(Preferences, CancelChangesNothingNotEvenTheFontOrColoursChosen) {
 
 TEST_F(Preferences, TheGutterBoxEnablesTheLineNumberBoxesAndPagesAreRemembered) {
   Make();
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   EXPECT_EQ(form->pglstPreferences->GetActivePageIndex(), 0);
   EXPECT_EQ(form->pglstColors->GetActivePageIndex(), 0);
   EXPECT_EQ(form->lstbxPreferences->Items()->Count(), 7);
@@ -183,7 +185,7 @@ TEST_F(Preferences, TheGutterBoxEnablesTheLineNumberBoxesAndPagesAreRemembered) 
   EXPECT_EQ(ShowModalForm(form, {form->btnCancel}, PostMouseClick), mrCancel);
   EXPECT_EQ(::Options->PreferencesPage, 3);
   EXPECT_EQ(::Options->ColorCategory, 5);
-  form = New<TPreferencesForm>(nullptr);
+  form = New<TPreferencesForm>(nullptr, host_);
   EXPECT_EQ(form->pglstPreferences->GetActivePageIndex(), 3);
   EXPECT_EQ(form->lstbxPreferences->ItemIndex(), 3);
   EXPECT_EQ(form->cmbxCategory->ItemIndex(), 5);
@@ -263,7 +265,7 @@ void CALLBACK ConfirmShortcutDialog(HWND, UINT, UINT_PTR Id, DWORD) {
 
 TEST_F(Preferences, EditOpensTheKeyboardShortcutsDialogForTheSelectedCommand) {
   TMainForm& main = Main();
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   TStringsW* entries = form->lstbxCommands->Items();
   ASSERT_EQ(entries->Count(), main.CommandList()->Count());
   ASSERT_GT(entries->Count(), 2);
@@ -297,7 +299,7 @@ TEST_F(Preferences, ClearListEmptiesTheRecentListAndTheRememberedCaretPositions)
   const WideString file = folder_.Write(L"a.txt", "text");
   main.mrlstMain->Add(file);
   main.FilesPos()->Add(file + L"|3|4");
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   form->actnClearListUpdate(nullptr);
   EXPECT_TRUE(form->actnClearList->Enabled());
   form->actnClearListExecute(nullptr);
@@ -314,7 +316,7 @@ TEST_F(Preferences, ClearListEmptiesTheRecentListAndTheRememberedCaretPositions)
 
 TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
   Main();
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   // Administrators (as here) may change them: no banner, every box enabled.
   EXPECT_FALSE(form->pnlBanner->Visible());
   EXPECT_TRUE(form->chckbxTextDocuments->Enabled() && form->edtOther->Enabled());
@@ -329,7 +331,7 @@ TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
   EXPECT_TRUE(registry.KeyExists(L"\\hvqfile\\shell\\open\\command"));
   EXPECT_TRUE(::Options->RestoreFileAssociationsAtStartUp);
   // Shown again as registered.
-  form = New<TPreferencesForm>(nullptr);
+  form = New<TPreferencesForm>(nullptr, host_);
   EXPECT_TRUE(form->chckbxOther->Checked());
   EXPECT_EQ(form->edtOther->Text(), L".hvq");
   EXPECT_FALSE(form->chckbxTextDocuments->Checked());
@@ -349,7 +351,7 @@ TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
   TMainForm& main = Main();
   main.CommandList()->Clear();
   ::Options->EditorFontSize = 30;  // not in the list: no size selected, 10 written
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   EXPECT_EQ(form->cmbxEditorFontSize->ItemIndex(), -1);
   // Fields that do not parse take their defaults.
   form->spnedtTabWidth->SetText(L"");
@@ -398,7 +400,7 @@ TEST_F(Preferences, ALanguageChosenOnOkTranslatesEveryFormAndTheCommandListIsReb
   TPreferencesForm::LanguagesFolder() = languages.Path();
   const int commands = main.CommandList()->Count();
   main.CommandList()->Clear();
-  auto* form = New<TPreferencesForm>(nullptr);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
   ASSERT_EQ(form->cmbxLanguage->Items()->Count(), 2);
   EXPECT_EQ(form->cmbxLanguage->ItemIndex(), 0);
   form->cmbxLanguage->SetItemIndex(1);
@@ -413,7 +415,7 @@ TEST_F(Preferences, ALanguageChosenOnOkTranslatesEveryFormAndTheCommandListIsReb
   ASSERT_NE(action, nullptr);
   EXPECT_EQ(action->Caption(), L"Einstellungen...");
   EXPECT_EQ(main.CommandList()->Count(), commands);
-  form = New<TPreferencesForm>(nullptr);
+  form = New<TPreferencesForm>(nullptr, host_);
   EXPECT_EQ(form->Caption(), L"Einstellungen");
   EXPECT_EQ(form->cmbxLanguage->ItemIndex(), 1);
   // Back to the first language.

@@ -70,7 +70,7 @@ TEST_F(SaveEncodings, AnyOneCheckedEntryEnablesSave) {
   TMainForm::StartupFiles() = {folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b"),
                                folder_.Write(L"c.txt", "c")};
   TMainForm& form = Make();
-  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form));
+  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
   for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
   for (int alone = -1; alone < 3; ++alone) {
     for (int i = 0; i < 3; ++i) dialog->SetChecked(i, i == alone);

@@ -1,0 +1,4 @@
+// A planted tree for the include-circle check: outside every circle.
+#pragma once
+
+#include "one/Gamma.h"

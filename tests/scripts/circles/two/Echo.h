@@ -1,0 +1,2 @@
+// A planted tree for the include-circle check.
+#pragma once
