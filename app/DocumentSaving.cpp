@@ -14,7 +14,6 @@
 #include "app/TextFileOpening.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
-#include "framework/Actions.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"
 #include "framework/FileReplace.h"
@@ -371,32 +370,4 @@ void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
   Exiting = true;
   TScopeExit done([this] { Exiting = false; });
   CanClose = CloseDocuments(nullptr);
-}
-
-// ---- actions ----
-
-void TMainForm::actnSaveExecute(TObject*) { Save(ContextDocument()); }
-
-void TMainForm::actnSaveAsExecute(TObject*) { SaveAs(ContextDocument()); }
-
-void TMainForm::actnSaveAllExecute(TObject*) {
-  // Unchanged documents are left alone: writing them again could only change their files.
-  for (int i = 0; i < DocumentList->Count(); ++i) {
-    TDocument* document = DocumentList->Documents(i);
-    if (document->Frame()->edtDocument->Modified()) Save(document);
-  }
-}
-
-void TMainForm::actnCloseExecute(TObject*) { CloseDocument(ContextDocument()); }
-
-void TMainForm::actnCloseAllExecute(TObject*) { CloseDocuments(nullptr); }
-
-void TMainForm::actnCloseOtherTabsExecute(TObject*) { CloseDocuments(ContextDocument()); }
-
-void TMainForm::actnDocumentUpdate(TObject* Sender) {
-  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(HasActiveDocument());
-}
-
-void TMainForm::actnCloseOtherTabsUpdate(TObject* Sender) {
-  if (auto* action = dynamic_cast<TAction*>(Sender)) action->SetEnabled(DocumentList && DocumentList->Count() >= 2);
 }

@@ -2,6 +2,9 @@
 // and status-bar texts that follow the active document.
 #include "app/MainActions.h"
 
+#include <map>
+#include <set>
+
 #include "app/AboutFrm.h"
 #include "app/CharacterFrm.h"
 #include "app/CustomizeFrm.h"
@@ -54,12 +57,22 @@ constexpr int minFontSize = 9, maxFontSize = 26;
 
 }  // namespace
 
-// Actions not named here are the form's own (create new, open, print preview, saving, closing,
-// exit, the update check).
+// The command table: every action of the window's form file has its row here, and only here do
+// its handlers get bound. A new command is an action (with its menu or toolbar item) in the
+// form file, a row below and its handlers in this file.
 const TMainCommands::TBinding TMainCommands::bindings_[] = {
+    {"actnCreateNew", &TMainCommands::NewExecute, nullptr},
+    {"actnOpen", &TMainCommands::OpenExecute, nullptr},
+    {"actnClose", &TMainCommands::CloseExecute, &TMainCommands::HasDocument},
+    {"actnCloseAll", &TMainCommands::CloseAllExecute, &TMainCommands::HasDocument},
+    {"actnCloseOtherTabs", &TMainCommands::CloseOtherTabsExecute, &TMainCommands::TwoDocuments},
+    {"actnSave", &TMainCommands::SaveExecute, &TMainCommands::HasDocument},
+    {"actnSaveAs", &TMainCommands::SaveAsExecute, &TMainCommands::HasDocument},
+    {"actnSaveAll", &TMainCommands::SaveAllExecute, &TMainCommands::HasDocument},
     {"actnPageSetup", &TMainCommands::PageSetupExecute, &TMainCommands::PrinterDocument},
-    {"actnPrintPreview", nullptr, &TMainCommands::PrintPreviewUpdate},
+    {"actnPrintPreview", &TMainCommands::PrintPreviewExecute, &TMainCommands::PrintPreviewUpdate},
     {"actnPrint", &TMainCommands::PrintExecute, &TMainCommands::PrinterDocument},
+    {"actnExit", &TMainCommands::ExitExecute, nullptr},
     {"actnUndo", &TMainCommands::UndoExecute, &TMainCommands::UndoUpdate},
     {"actnRedo", &TMainCommands::RedoExecute, &TMainCommands::RedoUpdate},
     {"actnCut", &TMainCommands::CutExecute, &TMainCommands::EditableSelection},
@@ -67,9 +80,10 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnPaste", &TMainCommands::PasteExecute, &TMainCommands::PasteUpdate},
     {"actnCopyFilePathName", &TMainCommands::CopyFilePathNameExecute, &TMainCommands::FileNameUpdate},
     {"actnSelectAll", &TMainCommands::SelectAllExecute, &TMainCommands::EditView},
-    {"actnPrevious", &TMainCommands::PreviousExecute, &TMainCommands::TwoDocuments},
-    {"actnNext", &TMainCommands::NextExecute, &TMainCommands::TwoDocuments},
+    {"actnReadOnly", &TMainCommands::ReadOnlyExecute, &TMainCommands::ReadOnlyUpdate},
     {"actnDateAndTime", &TMainCommands::DateAndTimeExecute, &TMainCommands::Editable},
+    {"actnFile", &TMainCommands::FileExecute, &TMainCommands::Editable},
+    {"actnOtherCharacters", &TMainCommands::OtherCharactersExecute, &TMainCommands::Always},
     {"actnSelectLine", &TMainCommands::SelectLineExecute, &TMainCommands::EditViewLine},
     {"actnTrimLeadingSpaces", &TMainCommands::TrimLeadingSpacesExecute, &TMainCommands::Editable},
     {"actnTrimTrailingSpaces", &TMainCommands::TrimTrailingSpacesExecute, &TMainCommands::Editable},
@@ -90,7 +104,8 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnDosCRLF", &TMainCommands::LineBreakExecute, &TMainCommands::LineBreakUpdate},
     {"actnUnixLF", &TMainCommands::LineBreakExecute, &TMainCommands::LineBreakUpdate},
     {"actnMacCR", &TMainCommands::LineBreakExecute, &TMainCommands::LineBreakUpdate},
-    {"actnReadOnly", &TMainCommands::ReadOnlyExecute, &TMainCommands::ReadOnlyUpdate},
+    {"actnPrevious", &TMainCommands::PreviousExecute, &TMainCommands::TwoDocuments},
+    {"actnNext", &TMainCommands::NextExecute, &TMainCommands::TwoDocuments},
     {"actnMainToolbar", &TMainCommands::MainToolbarExecute, &TMainCommands::VisibleUpdate},
     {"actnTabBar", &TMainCommands::TabBarExecute, &TMainCommands::VisibleUpdate},
     {"actnStatusBar", &TMainCommands::StatusBarExecute, &TMainCommands::VisibleUpdate},
@@ -101,42 +116,81 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnIncrease", &TMainCommands::IncreaseExecute, &TMainCommands::IncreaseUpdate},
     {"actnDecrease", &TMainCommands::DecreaseExecute, &TMainCommands::DecreaseUpdate},
     {"actnNormal", &TMainCommands::NormalExecute, &TMainCommands::NormalUpdate},
-    {"actnOnTheInternet", &TMainCommands::OnTheInternetExecute, nullptr},
-    {"actnAbout", &TMainCommands::AboutExecute, &TMainCommands::Always},
-    {"actnFile", &TMainCommands::FileExecute, &TMainCommands::Editable},
     {"actnStatistics", &TMainCommands::StatisticsExecute, &TMainCommands::HasDocument},
     {"actnPreferences", &TMainCommands::PreferencesExecute, &TMainCommands::Always},
-    {"actnOtherCharacters", &TMainCommands::OtherCharactersExecute, &TMainCommands::Always},
     {"actnFind", &TMainCommands::FindExecute, &TMainCommands::EditView},
     {"actnFindNext", &TMainCommands::FindNextExecute, &TMainCommands::FindNextUpdate},
     {"actnFindPrevious", &TMainCommands::FindPreviousExecute, &TMainCommands::FindNextUpdate},
     {"actnReplace", &TMainCommands::ReplaceExecute, &TMainCommands::EditView},
     {"actnGoto", &TMainCommands::GotoExecute, &TMainCommands::EditView},
     {"actnMatchBracket", &TMainCommands::MatchBracketExecute, &TMainCommands::MatchBracketUpdate},
+    {"actnToggleBookmark0", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark1", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark2", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark3", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark4", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark5", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark6", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark7", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark8", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnToggleBookmark9", &TMainCommands::ToggleBookmarkExecute, &TMainCommands::ToggleBookmarkUpdate},
+    {"actnGotoBookmark0", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark1", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark2", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark3", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark4", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark5", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark6", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark7", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark8", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnGotoBookmark9", &TMainCommands::GotoBookmarkExecute, &TMainCommands::GotoBookmarkUpdate},
+    {"actnClearBookmarks", &TMainCommands::ClearBookmarksExecute, &TMainCommands::ClearBookmarksUpdate},
+    {"actnOnTheInternet", &TMainCommands::OnTheInternetExecute, nullptr},
+    {"actnCheckForUpdates", &TMainCommands::CheckForUpdatesExecute, nullptr},
+    {"actnAbout", &TMainCommands::AboutExecute, &TMainCommands::Always},
+    {"actnDNDOpen", nullptr, nullptr},
+    {"actnDNDInsert", nullptr, &TMainCommands::Editable},
     {"actnOpenLink", &TMainCommands::OpenLinkExecute, nullptr},
     {"actnCopyLinkAddress", &TMainCommands::CopyLinkAddressExecute, nullptr},
-    {"actnClearBookmarks", &TMainCommands::ClearBookmarksExecute, &TMainCommands::ClearBookmarksUpdate},
-    {"actnDNDInsert", nullptr, &TMainCommands::Editable},
 };
 
+std::span<const TMainCommands::TBinding> TMainCommands::Bindings() { return bindings_; }
+
+std::vector<AnsiString> TMainCommands::CheckBindings(const TActionList& Actions, std::span<const TBinding> Rows) {
+  std::vector<AnsiString> problems;
+  std::map<AnsiString, int> rows;
+  for (const TBinding& row : Rows) ++rows[row.Name ? row.Name : ""];
+  std::set<AnsiString> actions;
+  for (int i = 0; i < Actions.ActionCount(); ++i) {
+    const AnsiString name = Actions.Actions(i)->Name();
+    actions.insert(name);
+    if (!rows.count(name)) problems.push_back("The action \"" + name + "\" has no row in the command table");
+  }
+  for (const auto& [name, count] : rows) {
+    if (!actions.count(name))
+      problems.push_back("The row \"" + name + "\" of the command table names no action of the list");
+    if (count > 1)
+      problems.push_back("The action \"" + name + "\" has " + std::to_string(count) + " rows in the command table");
+  }
+  return problems;
+}
+
 TMainCommands::TMainCommands(TMainForm* Form) : TComponent(Form), form_(Form) {
-  auto bind = [this](TAction* action, THandler execute, THandler update) {
-    if (!action) return;
-    if (execute) action->SetOnExecute(TNotifyEvent(this, execute));
-    if (update) action->OnUpdate = TNotifyEvent(this, update);
-  };
-  for (const TBinding& b : bindings_) bind(Action(b.Name), b.Execute, b.Update);
+  for (const TBinding& row : bindings_) {
+    TAction* action = Action(row.Name);
+    if (!action) continue;
+    if (row.Execute) action->SetOnExecute(TNotifyEvent(this, row.Execute));
+    if (row.Update) action->OnUpdate = TNotifyEvent(this, row.Update);
+  }
   if (TAction* internet = Action("actnOnTheInternet"))
     internet->SetCaption(WideFormat(WideText("sOnTheInternet"), productName));
   auto* events = new TApplicationEvents(this);
   events->OnIdle = TIdleEvent(this, &TMainCommands::AppIdle);
-  for (int i = 0; i <= 9; ++i) {
-    bind(Action("actnToggleBookmark" + std::to_string(i)), &TMainCommands::ToggleBookmarkExecute,
-         &TMainCommands::ToggleBookmarkUpdate);
-    bind(Action("actnGotoBookmark" + std::to_string(i)), &TMainCommands::GotoBookmarkExecute,
-         &TMainCommands::GotoBookmarkUpdate);
-  }
 }
+
+TMainFormCommands* MakeMainCommands(TMainForm* Form) { return new TMainCommands(Form); }
+
+TMainCommands& CommandsOf(const TMainForm& Form) { return dynamic_cast<TMainCommands&>(*Form.Commands); }
 
 TAction* TMainCommands::Action(const AnsiString& Name) const {
   return dynamic_cast<TAction*>(form_->FindComponent(Name));
@@ -303,6 +357,42 @@ void TMainCommands::MatchBracketUpdate(TObject* Sender) {
 }
 
 // ---- commands ----
+
+void TMainCommands::NewExecute(TObject*) { form_->NewDocument(); }
+
+void TMainCommands::OpenExecute(TObject*) {
+  TNSTextOpenDialog* dialog = form_->txtopndlgMain;
+  if (!dialog->Execute()) return;
+  std::vector<WideString> files;
+  for (int i = 0; i < dialog->Files()->Count(); ++i) files.push_back(dialog->Files()->Strings(i));
+  form_->OpenFiles(files, static_cast<TTextEncoding>(dialog->EncodingIndex()));
+}
+
+void TMainCommands::CloseExecute(TObject*) { form_->CloseDocument(form_->ContextDocument()); }
+
+void TMainCommands::CloseAllExecute(TObject*) { form_->CloseDocuments(nullptr); }
+
+void TMainCommands::CloseOtherTabsExecute(TObject*) { form_->CloseDocuments(form_->ContextDocument()); }
+
+void TMainCommands::SaveExecute(TObject*) { form_->Save(form_->ContextDocument()); }
+
+void TMainCommands::SaveAsExecute(TObject*) { form_->SaveAs(form_->ContextDocument()); }
+
+void TMainCommands::SaveAllExecute(TObject*) {
+  // Unchanged documents are left alone: writing them again could only change their files.
+  for (int i = 0; i < DocumentList->Count(); ++i) {
+    TDocument* document = DocumentList->Documents(i);
+    if (document->Frame()->edtDocument->Modified()) form_->Save(document);
+  }
+}
+
+void TMainCommands::PrintPreviewExecute(TObject*) {
+  if (TDocument* document = Document()) document->SetViewMode(document->IsPrintPreview() ? 0 : 1);
+}
+
+void TMainCommands::ExitExecute(TObject*) { form_->Close(); }
+
+void TMainCommands::CheckForUpdatesExecute(TObject*) { form_->CheckForUpdates(false); }
 
 TPrintDialog* TMainCommands::PrintDialog() {
   if (!printDialog_) {

@@ -1,17 +1,21 @@
-// The commands of the main window: each action of its action list gets its own execute handler
-// and one update handler that the application runs while idle; the window caption and the
-// texts of the status bar's panels.
+// The commands of the main window: one table binds each action of its action list to its execute
+// handler and its update handler (which the application runs while idle); the window caption
+// and the texts of the status bar's panels.
 #pragma once
 
+#include <span>
+#include <vector>
+
+#include "app/MainFrm.h"
 #include "framework/Component.h"
 #include "framework/Types.h"
 
 class TAction;
+class TActionList;
 class TControl;
 class TCustomAction;
 class TCustomTxtEdit;
 class TDocument;
-class TMainForm;
 class TPrintDialog;
 class TSkinCustomizer;
 
@@ -21,34 +25,49 @@ struct TStatusPanelState {
   bool Enabled = false;
 };
 
-class TMainCommands : public TComponent {
+class TMainCommands : public TComponent, public TMainFormCommands {
   HV_CLASS(TMainCommands, TComponent)
  public:
-  // Binds the handlers to the form's actions by name (an action the form lacks is skipped).
+  using THandler = void (TMainCommands::*)(TObject*);
+  // One row of the command table: the action's name in the form file, what it does, and the
+  // rule that keeps its enabled and checked state; null where the action has none.
+  struct TBinding {
+    const char* Name;
+    THandler Execute;
+    THandler Update;
+  };
+  // The table, one row for each action of the window's action list, in the form file's order.
+  static std::span<const TBinding> Bindings();
+  // Where an action list and a table disagree, one line each: an action without a row, a row
+  // that names no action of the list, a name with more than one row. Empty when they agree.
+  static std::vector<AnsiString> CheckBindings(const TActionList& Actions, std::span<const TBinding> Rows);
+
+  // Binds the table's handlers to the form's actions by name (a row whose action the form
+  // lacks is skipped).
   explicit TMainCommands(TMainForm* Form);
 
   TMainForm* Form() const { return form_; }
   // The action of the form with the name, or null.
-  TAction* Action(const AnsiString& Name) const;
+  TAction* Action(const AnsiString& Name) const override;
 
   // The window caption and the application title ("name — Halcorn Verdan"), and the text of
   // panel 3 (the highlighter) as they follow the active document.
   WideString WindowCaption() const;
   WideString ApplicationTitle() const;
-  void UpdateCaption();
+  void UpdateCaption() override;
   // The four panels: caret position, character code, insert mode, highlighter.
   TStatusPanelState Panels[4];
-  void UpdateStatusBar(bool Focus);
+  void UpdateStatusBar(bool Focus) override;
   // Hands the panels' texts and states to the window's status bar.
   void ShowPanels();
   // A left click on an enabled panel: 0 goes to a line, 1 opens the character map on the
   // character at the caret, 2 switches insert and overtype (3 is the window's: a menu).
-  void PanelClick(int Index);
+  void PanelClick(int Index) override;
 
   // The go-to-bookmark items' actions take the lines of their bookmarks.
-  void UpdateBookmarkCaptions();
+  void UpdateBookmarkCaptions() override;
   // The editor popup shows "Open link" and "Copy link address" only with a link at the caret.
-  void UpdateEditorPopup();
+  void UpdateEditorPopup() override;
 
   // Caption and status bar follow the active document whenever the application is idle.
   void AppIdle(TObject* Sender, bool& Done);
@@ -57,12 +76,6 @@ class TMainCommands : public TComponent {
   TPrintDialog* PrintDialog();
 
  private:
-  using THandler = void (TMainCommands::*)(TObject*);
-  struct TBinding {
-    const char* Name;
-    THandler Execute;
-    THandler Update;
-  };
   static const TBinding bindings_[];
 
   TCustomTxtEdit* Editor() const;
@@ -112,6 +125,18 @@ class TMainCommands : public TComponent {
   void FindNextUpdate(TObject* Sender);
 
   // ---- commands ----
+  void NewExecute(TObject*);
+  void OpenExecute(TObject*);
+  // Saving and closing act on the tab of the last right click, else on the active document.
+  void CloseExecute(TObject*);
+  void CloseAllExecute(TObject*);
+  void CloseOtherTabsExecute(TObject*);
+  void SaveExecute(TObject*);
+  void SaveAsExecute(TObject*);
+  void SaveAllExecute(TObject*);
+  void PrintPreviewExecute(TObject*);
+  void ExitExecute(TObject*);
+  void CheckForUpdatesExecute(TObject*);
   void PrintExecute(TObject*);
   void UndoExecute(TObject*);
   void RedoExecute(TObject*);
@@ -181,6 +206,9 @@ class TMainCommands : public TComponent {
   TPrintDialog* printDialog_ = nullptr;
   WideString schemeFile_, schemeName_;  // the last scheme named in panel 3
 };
+
+// The commands object of a window made from its form file.
+TMainCommands& CommandsOf(const TMainForm& Form);
 
 // The maker's web site that "On the Internet" opens.
 extern const char* const MakerWebAddress;

@@ -8,7 +8,6 @@
 #include "app/Documents.h"
 #include "app/Global.h"
 #include "app/SchemeCatalogue.h"
-#include "app/MainActions.h"
 #include "app/NSTextDialogs.h"
 #include "app/CharPalette.h"
 #include "app/Startup.h"
@@ -84,24 +83,11 @@ HV_PUBLISH(TMainForm) {
   p.ComponentField("apinflstrgMain", &T::apinflstrgMain);
   p.ComponentField("frmstrgMain", &T::frmstrgMain);
   p.ComponentField("aplctnevntsMain", &T::aplctnevntsMain);
-  p.Method("actnExitExecute", &T::actnExitExecute);
-  p.Method("actnCheckForUpdatesExecute", &T::actnCheckForUpdatesExecute);
   p.ComponentField("actnExit", &T::actnExit);
   p.ComponentField("actnCheckForUpdates", &T::actnCheckForUpdates);
   p.Method("pglstMainChange", &T::pglstMainChange);
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
-  p.Method("actnOpenExecute", &T::actnOpenExecute);
-  p.Method("actnNewExecute", &T::actnNewExecute);
-  p.Method("actnPrintPreviewExecute", &T::actnPrintPreviewExecute);
   p.Method("FormCloseQuery", &T::FormCloseQuery);
-  p.Method("actnSaveExecute", &T::actnSaveExecute);
-  p.Method("actnSaveAsExecute", &T::actnSaveAsExecute);
-  p.Method("actnSaveAllExecute", &T::actnSaveAllExecute);
-  p.Method("actnCloseExecute", &T::actnCloseExecute);
-  p.Method("actnCloseAllExecute", &T::actnCloseAllExecute);
-  p.Method("actnCloseOtherTabsExecute", &T::actnCloseOtherTabsExecute);
-  p.Method("actnDocumentUpdate", &T::actnDocumentUpdate);
-  p.Method("actnCloseOtherTabsUpdate", &T::actnCloseOtherTabsUpdate);
   p.ComponentField("actnPrintPreview", &T::actnPrintPreview);
   p.ComponentField("LanguageController", &T::LanguageController);
   p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
@@ -232,9 +218,9 @@ void TMainForm::FormCreate(TObject*) {
   newTabButton_ = new TDocumentItem(nullptr);
   newTabButton_->SetImageIndex(1);
   newTabButton_->SetCustomWidth(25);
-  newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::actnNewExecute);
+  newTabButton_->OnClick = TNotifyEvent(this, &TMainForm::NewTabButtonClick);
   tlbrTabBar->Insert(0, newTabButton_);
-  Commands = new TMainCommands(this);
+  Commands = MakeMainCommands(this);
   StartLifeCycle();
   std::vector<WideString> files = LastDocuments();
   files.insert(files.end(), StartupFiles().begin(), StartupFiles().end());
@@ -371,10 +357,6 @@ void TMainForm::tlbrTabBarMouseUp(TObject*, TMouseButton Button, TDocumentItem*)
 }
 
 void TMainForm::InsertTab(TDocument* Document) { tlbrTabBar->Insert(tlbrTabBar->ItemCount() - 1, Document->Item()); }
-
-void TMainForm::actnPrintPreviewExecute(TObject*) {
-  if (TDocument* document = ActiveDocument()) document->SetViewMode(document->IsPrintPreview() ? 0 : 1);
-}
 
 void TMainForm::DocumentEditorMenu(TObject*, bool InGutter) {
   TSkinPopupMenu* menu = InGutter ? pmnGutter : pmnEditor;
@@ -681,11 +663,4 @@ void TMainForm::txtopndlgMainBeforeExecute(TObject* Sender) {
   dialog->SetEncodings(encodings);
 }
 
-void TMainForm::actnOpenExecute(TObject*) {
-  if (!txtopndlgMain->Execute()) return;
-  std::vector<WideString> files;
-  for (int i = 0; i < txtopndlgMain->Files()->Count(); ++i) files.push_back(txtopndlgMain->Files()->Strings(i));
-  OpenFiles(files, static_cast<TTextEncoding>(txtopndlgMain->EncodingIndex()));
-}
-
-void TMainForm::actnNewExecute(TObject*) { NewDocument(); }
+void TMainForm::NewTabButtonClick(TObject*) { NewDocument(); }

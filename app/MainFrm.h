@@ -36,10 +36,31 @@ class TDocumentTabBar;
 class TSkinDock;
 class TSkinToolbar;
 class TLgLanguageController;
-class TMainCommands;
+class TMainForm;
 class TNSTextOpenDialog;
 class TNSTextSaveDialog;
 class TStringListW;
+
+// What the window asks of its commands: the caption and the status bar follow the active
+// document, a click on a panel, the popups and submenus that change as they open, an action by
+// name. The command table (app/MainActions.h) implements it; the window gets it from
+// MakeMainCommands, so that the window's own files need not know the table.
+class TMainFormCommands {
+ public:
+  virtual TAction* Action(const AnsiString& Name) const = 0;
+  virtual void UpdateCaption() = 0;
+  virtual void UpdateStatusBar(bool Focus) = 0;
+  virtual void PanelClick(int Index) = 0;
+  virtual void UpdateEditorPopup() = 0;
+  virtual void UpdateBookmarkCaptions() = 0;
+
+ protected:
+  // The commands are a component of the window: the window frees them, never this interface.
+  ~TMainFormCommands() = default;
+};
+
+// Makes the window's commands (owned by the window) and binds its actions to their handlers.
+TMainFormCommands* MakeMainCommands(TMainForm* Form);
 
 // The window is the documents' host: the commands and dialogs reach it through TDocumentHost.
 class TMainForm : public TForm, public TDocumentHost {
@@ -135,9 +156,6 @@ class TMainForm : public TForm, public TDocumentHost {
   void dckTabBarDrawBackground(TObject* Sender, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
                                bool& PaintDefault);
   void txtopndlgMainBeforeExecute(TObject* Sender);
-  void actnOpenExecute(TObject* Sender);
-  void actnNewExecute(TObject* Sender);
-  void actnPrintPreviewExecute(TObject* Sender);
   // A right click in a document's editor: the gutter's menu or the editor's pops up at the mouse.
   void DocumentEditorMenu(TObject* Sender, bool InGutter);
 
@@ -154,7 +172,7 @@ class TMainForm : public TForm, public TDocumentHost {
   TAction* actnPrintPreview = nullptr;
   TUiMRUList* mrlstMain = nullptr;
   // The handlers of the actions, the caption and the status bar.
-  TMainCommands* Commands = nullptr;
+  TMainFormCommands* Commands = nullptr;
 
   // ---- the recent documents ----
   // Opens the file chosen from the list (a file deleted meanwhile is reported).
@@ -213,8 +231,6 @@ class TMainForm : public TForm, public TDocumentHost {
   void pmnTabBarPopup(TObject* Sender);
   // The go-to-bookmark submenu opens: its items name the bookmarked lines.
   void smnitmGotoBookmarksClick(TObject* Sender);
-  void actnExitExecute(TObject* Sender);
-  void actnCheckForUpdatesExecute(TObject* Sender);
   // The "Character" submenu opens: the palette comes first, enabled for an editable document.
   void smnitmCharacterClick(TObject* Sender);
   // The recent-documents submenu opens: entries of files gone are dropped first.
@@ -248,14 +264,6 @@ class TMainForm : public TForm, public TDocumentHost {
   // The files to open at start-up from that list: none unless the options ask for them.
   std::vector<WideString> LastDocuments() const;
   void FormCloseQuery(TObject* Sender, bool& CanClose);
-  void actnSaveExecute(TObject* Sender);
-  void actnSaveAsExecute(TObject* Sender);
-  void actnSaveAllExecute(TObject* Sender);
-  void actnCloseExecute(TObject* Sender);
-  void actnCloseAllExecute(TObject* Sender);
-  void actnCloseOtherTabsExecute(TObject* Sender);
-  void actnDocumentUpdate(TObject* Sender);
-  void actnCloseOtherTabsUpdate(TObject* Sender);
   // Set while the window is asked to close.
   bool Exiting = false;
 
@@ -280,6 +288,8 @@ class TMainForm : public TForm, public TDocumentHost {
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
+  // The tab bar's new-tab button.
+  void NewTabButtonClick(TObject* Sender);
   // The catalogue's scheme for the extension, else the default scheme, else none.
   TTxtCustomHighlighter* HighlighterFor(const WideString& Ext);
 

@@ -8,7 +8,6 @@
 #include "app/DocumentFrm.h"
 #include "app/FindAndReplaceFrm.h"
 #include "app/Global.h"
-#include "app/MainActions.h"
 #include "app/MainFrm.h"
 #include "app/Options.h"
 #include "app/Shortcuts.h"

@@ -1,8 +1,7 @@
-// The handlers of the main menu's submenus as they open (the recent documents, the recent
-// characters) and of the commands that only the main window runs (exit, the update check).
+// The main menu's submenus that fill themselves as they open: the recent documents and the
+// palette of recent characters.
 #include "app/CharPalette.h"
 #include "app/MainFrm.h"
-#include "framework/Actions.h"
 #include "themes/SkinItem.h"
 #include "themes/UiExtItems.h"
 
@@ -11,15 +10,14 @@ void TMainForm::smnitmRecentDocumentsClick(TObject*) {
   bmnitmEmpty->SetVisible(!mrlstMain || CleanRecentDocuments());
 }
 
-void TMainForm::actnExitExecute(TObject*) { Close(); }
-
-void TMainForm::actnCheckForUpdatesExecute(TObject*) { CheckForUpdates(false); }
-
 void TMainForm::smnitmCharacterClick(TObject* Sender) {
   auto* submenu = dynamic_cast<TBarCustomItem*>(Sender);
   if (!submenu) return;
   TCharPalette* palette = EnsureCharPalette();
-  if (submenu->IndexOf(palette) < 0) submenu->Insert(0, palette);
+  // The palette joins the submenu once, on its first opening; it is found again by its name.
+  bool present = false;
+  for (int i = 0; i < submenu->Count() && !present; ++i) present = submenu->Items(i)->Name() == palette->Name();
+  if (!present) submenu->Add(palette);
   palette->SetEnabled(CanEditActive());
   UpdateRows(palette);
 }

@@ -298,15 +298,15 @@ TEST_F(Saving, ExitWritesLastDocuments) {
 TEST_F(Saving, ActionsSaveAllAndLossyDocuments) {
   TMainForm& form = Open({L"a", L"b", L"c"}, "x.x");
   form.tlbrTabBarMouseDown(&form, mbRight, Doc(0)->Item());
-  form.actnSaveExecute(nullptr);
+  ASSERT_TRUE(form.Commands->Action("actnSave")->Execute());
   EXPECT_EQ(folder_.Read(L"a") + folder_.Read(L"c"), "edited ac");
   folder_.Write(L"b", "changed outside");
-  form.actnSaveAllExecute(nullptr);
+  ASSERT_TRUE(form.Commands->Action("actnSaveAll")->Execute());
   EXPECT_EQ(folder_.Read(L"b") + folder_.Read(L"c"), "changed outsideedited c");
   form.tlbrTabBarMouseDown(&form, mbRight, Doc(1)->Item());
   Type(0);
   answers_.Answers = {IDNO};
-  form.actnCloseOtherTabsExecute(nullptr);
+  ASSERT_TRUE(form.Commands->Action("actnCloseOtherTabs")->Execute());
   ASSERT_EQ(DocumentList->Count(), 1);
   EXPECT_EQ(Doc(0)->FileName, folder_.File(L"b"));
   Doc(0)->Lossy = true;

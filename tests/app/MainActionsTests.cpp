@@ -14,7 +14,7 @@ class MainCommands : public DocumentTest {
  protected:
   TMainCommands& Make() {
     TMainForm& form = DocumentTest::Make();
-    return *form.Commands;
+    return CommandsOf(form);
   }
   TTxtEdit* Edit() { return form_->ActiveEditor(); }
   TAction* Act(const char* Name) {

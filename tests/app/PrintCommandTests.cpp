@@ -48,7 +48,7 @@ class PrintCommand : public DocumentTest {
   }
   // Runs the print command; Answer sees the dialog window once it shows and answers it.
   void Print(const std::function<void(HWND)>& Answer) {
-    TPrintDialog* dialog = form_->Commands->PrintDialog();
+    TPrintDialog* dialog = CommandsOf(*form_).PrintDialog();
     TShownHandler shown{[&] { Answer(dialog->Handle()); }};
     dialog->OnShow = shown.Event();
     ASSERT_TRUE(form_->Commands->Action("actnPrint")->Execute());
@@ -81,7 +81,7 @@ TEST_F(PrintCommand, ThePagesChosenPrintWithTheirPageNumbers) {
     Ok(dialog);
   });
   // The dialog offered every page and, without a selection, no selection.
-  TPrintDialog* dialog = form_->Commands->PrintDialog();
+  TPrintDialog* dialog = CommandsOf(*form_).PrintDialog();
   ASSERT_GE(Pages(), 2);
   EXPECT_EQ(dialog->MinPage(), 1);
   EXPECT_EQ(dialog->MaxPage(), Pages());
