@@ -366,14 +366,6 @@ void TWideStringList::Clear() {
   Changed();
 }
 
-void TWideStringList::Exchange(int Index1, int Index2) {
-  items_.Check(Index1);
-  items_.Check(Index2);
-  Changing();
-  items_.Exchange(Index1, Index2);
-  Changed();
-}
-
 int TWideStringList::IndexOf(const WideString& S) {
   if (!sorted_) return TWideStrings::IndexOf(S);
   int index = -1;

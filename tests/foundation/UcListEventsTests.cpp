@@ -1,5 +1,5 @@
 // The change events of the Unicode string lists: one OnChanging and one OnChange around every
-// change, none when nothing changes, one pair for a whole update.
+// change, none when nothing changes, and for a whole update what each list's bracket announces.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -32,9 +32,13 @@ WideString Joined(const L& list) {
   return r;
 }
 
+// What a whole update announces: the Unicode string list sets its updating flag before it
+// announces, so the opening of the bracket is silent; the wide string list counts its brackets
+// and announces both ends.
 template <class L>
-void CheckEveryOperation() {
+void CheckEveryOperation(const char* UpdateEvents, const char* ExchangeEvents) {
   static TObject marker;
+  const std::string sortEvents = std::string(ExchangeEvents) + "<>";
   const TCase<L> cases[] = {
       {"Add", [](L& l) { l.Add(L"d"); }, L"a|b|c|d", "<>"},
       {"Insert at the start", [](L& l) { l.Insert(0, L"d"); }, L"d|a|b|c", "<>"},
@@ -42,7 +46,7 @@ void CheckEveryOperation() {
       {"Put", [](L& l) { l.SetStrings(1, L"B"); }, L"a|B|c", "<>"},
       {"PutObject", [](L& l) { l.SetObjects(1, &marker); }, L"a|b|c", "<>"},
       {"Delete", [](L& l) { l.Delete(2); }, L"a|b", "<>"},
-      {"Exchange", [](L& l) { l.Exchange(0, 2); }, L"c|b|a", "<>"},
+      {"Exchange", [](L& l) { l.Exchange(0, 2); }, L"c|b|a", ExchangeEvents},
       {"Clear", [](L& l) { l.Clear(); }, L"", "<>"},
       {"Clear twice",
        [](L& l) {
@@ -55,7 +59,7 @@ void CheckEveryOperation() {
          l.Exchange(0, 2);
          l.Sort();
        },
-       L"a|b|c", "<><>"},
+       L"a|b|c", sortEvents.c_str()},
       {"an update",
        [](L& l) {
          l.BeginUpdate();
@@ -67,7 +71,8 @@ void CheckEveryOperation() {
          l.Delete(2);
          l.EndUpdate();
        },
-       L"d|B|a", "<>"},
+       L"d|B|a", UpdateEvents},
+      {"SetText", [](L& l) { l.SetText(L"x\ny"); }, L"x|y", UpdateEvents},
   };
   for (const TCase<L>& c : cases) {
     L list;
@@ -83,9 +88,37 @@ void CheckEveryOperation() {
 
 }  // namespace
 
-TEST(UcListEvents, TheUnicodeStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TUcStringList>(); }
+TEST(UcListEvents, TheUnicodeStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TUcStringList>(">", "<>"); }
 
-TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TWideStringList>(); }
+// The wide string list exchanges through its Put and PutObject, each announced.
+TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) {
+  CheckEveryOperation<TWideStringList>("<>", "<><><><>");
+}
+
+TEST(UcListEvents, ASortedWideStringListRefusesExchange) {
+  TWideStringList list;
+  list.SetText(L"b\na");
+  list.SetSorted(true);
+  TEventLog events;
+  list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
+  list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
+  const std::pair<std::pair<int, int>, const char*> cases[] = {
+      {{0, 1}, "Operation not allowed on sorted list"},
+      {{0, 2}, "List index out of bounds (2)"},
+      {{-1, 0}, "List index out of bounds (-1)"},
+  };
+  for (const auto& [pair, message] : cases) {
+    std::string got = "(nothing raised)";
+    try {
+      list.Exchange(pair.first, pair.second);
+    } catch (const EStringListError& e) {
+      got = e.what();
+    }
+    EXPECT_EQ(got, message) << pair.first << "," << pair.second;
+  }
+  EXPECT_EQ(list.Strings(0) + L"|" + list.Strings(1), L"a|b");
+  EXPECT_EQ(events.log, "");
+}
 
 TEST(UcListEvents, ASortedListRefusesPutAndInsertAndAnnouncesNothing) {
   TUcStringList list;
