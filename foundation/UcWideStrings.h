@@ -45,7 +45,8 @@ class TWideStrings : public TPersistent {
   void EndUpdate();
   virtual void Clear() = 0;
   virtual void Delete(int Index) = 0;
-  // Swaps the strings and objects through Get and Put (so a sorted list refuses it).
+  // Swaps the strings and objects through Get and Put (so a sorted list refuses it), in one
+  // update.
   virtual void Exchange(int Index1, int Index2);
   virtual int IndexOf(const WideString& S);
   virtual void Insert(int Index, const WideString& S) = 0;
