@@ -203,10 +203,13 @@ void TUcStringList::Changing() {
 }
 
 void TUcStringList::SetUpdateState(bool Updating) {
-  // Changing is announced before the bracket opens, Changed after it closed.
-  if (Updating) Changing();
+  // The flag is set first: a bracket that opens announces nothing, one that closes announces
+  // the change once.
   updating_ = Updating;
-  if (!Updating) Changed();
+  if (Updating)
+    Changing();
+  else
+    Changed();
 }
 
 WideString TUcStringList::Get(int Index) const {

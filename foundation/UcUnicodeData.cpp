@@ -266,6 +266,8 @@ void SwapWideCharBytes(wchar_t* P, size_t Count) { WideSwapByteOrder(P, Count); 
 
 void SwapWideCharBytes(WideString& S) { WideSwapByteOrder(S.data(), S.size()); }
 
+void SwapWideCharBytes(wchar_t* P) { WideSwapByteOrder(P); }
+
 std::vector<uint32_t> UnicodeDecompose(uint16_t Code, bool Compatible) {
   const TMapping* m = Compatible ? FindMapping(Code, true) : nullptr;
   if (!m) m = FindMapping(Code, false);

@@ -25,6 +25,8 @@ std::string EncodeWideToUtf8(const WideString& S);
 // Swaps the two bytes of Count units in place, zero units included.
 void SwapWideCharBytes(wchar_t* P, size_t Count);
 void SwapWideCharBytes(WideString& S);
+// The same over a zero-terminated buffer, stopping at its first zero unit.
+void SwapWideCharBytes(wchar_t* P);
 
 // The character's one-step mapping: with Compatible the compatibility mapping first, then the
 // canonical one; without it the canonical one only. Empty when there is none.

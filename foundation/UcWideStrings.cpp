@@ -124,12 +124,14 @@ void TWideStrings::DoConfirmConversion(bool& Allowed) {
 }
 
 void TWideStrings::Exchange(int Index1, int Index2) {
-  WideString s = Get(Index1);
-  TObject* o = GetObject(Index1);
-  Put(Index1, Get(Index2));
-  PutObject(Index1, GetObject(Index2));
-  Put(Index2, s);
-  PutObject(Index2, o);
+  WithinUpdate(*this, [&] {
+    WideString s = Get(Index1);
+    TObject* o = GetObject(Index1);
+    Put(Index1, Get(Index2));
+    PutObject(Index1, GetObject(Index2));
+    Put(Index2, s);
+    PutObject(Index2, o);
+  });
 }
 
 int TWideStrings::IndexOf(const WideString& S) {
@@ -363,14 +365,6 @@ void TWideStringList::Clear() {
   if (items_.Count() == 0) return;
   Changing();
   items_.Clear();
-  Changed();
-}
-
-void TWideStringList::Exchange(int Index1, int Index2) {
-  items_.Check(Index1);
-  items_.Check(Index2);
-  Changing();
-  items_.Exchange(Index1, Index2);
   Changed();
 }
 

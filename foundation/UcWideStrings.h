@@ -45,6 +45,8 @@ class TWideStrings : public TPersistent {
   void EndUpdate();
   virtual void Clear() = 0;
   virtual void Delete(int Index) = 0;
+  // Swaps the strings and objects through Get and Put (so a sorted list refuses it), in one
+  // update.
   virtual void Exchange(int Index1, int Index2);
   virtual int IndexOf(const WideString& S);
   virtual void Insert(int Index, const WideString& S) = 0;
@@ -126,7 +128,6 @@ class TWideStringList : public TWideStrings {
   int Add(const WideString& S) override;
   void Clear() override;
   void Delete(int Index) override;
-  void Exchange(int Index1, int Index2) override;
   int IndexOf(const WideString& S) override;
   void Insert(int Index, const WideString& S) override;
   void SetCapacity(int NewCapacity) override;

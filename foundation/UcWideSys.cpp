@@ -324,6 +324,10 @@ void WideSwapByteOrder(wchar_t* P, size_t Count) {
 
 void WideSwapByteOrder(WideString& S) { WideSwapByteOrder(S.data(), S.size()); }
 
+void WideSwapByteOrder(wchar_t* P) {
+  if (P) WideSwapByteOrder(P, std::char_traits<wchar_t>::length(P));
+}
+
 // ---- wrappers ----
 
 BOOL WideSetWindowText(HWND Wnd, const WideString& Text) { return SetWindowTextW(Wnd, Text.c_str()); }

@@ -53,6 +53,8 @@ uint32_t LCIDToCodePage(LCID Locale);
 // zero units are swapped like any other.
 void WideSwapByteOrder(wchar_t* P, size_t Count);
 void WideSwapByteOrder(WideString& S);
+// The same over a zero-terminated text, up to its first zero unit.
+void WideSwapByteOrder(wchar_t* P);
 
 // ---- system-call wrappers: they return what the system returns and never raise ----
 BOOL WideSetWindowText(HWND Wnd, const WideString& Text);

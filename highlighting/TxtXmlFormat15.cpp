@@ -54,10 +54,8 @@ AnsiString ChildText(const IXmlNode& Node, const AnsiString& Name) { return Node
 
 bool ChildBool(const IXmlNode& Node, const AnsiString& Name) { return StrToSchemeBool(ChildText(Node, Name), false); }
 
-int ChildInt(const IXmlNode& Node, const AnsiString& Name) {
-  int value = 0;
-  return TryStrToInt(ChildText(Node, Name), value) ? value : 0;
-}
+// A missing or malformed number fails the import.
+int ChildInt(const IXmlNode& Node, const AnsiString& Name) { return StrToInt(ChildText(Node, Name)); }
 
 IXmlNode FirstElement(const IXmlNode& Node) {
   IXmlNode first;
@@ -65,6 +63,14 @@ IXmlNode FirstElement(const IXmlNode& Node) {
     if (!first) first = e;
   });
   return first;
+}
+
+// The attributes block of a keyword list or set: its first element. An element with no child
+// node at all has no block, and reading it raises the node list's index error.
+IXmlNode AttributesBlock(const IXmlNode& Node) {
+  if (IXmlNode first = FirstElement(Node)) return first;
+  if (!Node->HasChildNodes()) Node->ChildNodes()->Item(0);
+  return IXmlNode();
 }
 
 AnsiString StartLineText(StartLine Value) {
@@ -174,8 +180,7 @@ void TTxtXmlFormatNativeXml15::ImportTokenAttributes(TTxtMultiToken* Token, cons
 
 bool TTxtXmlFormatNativeXml15::ImportKeyList(TTxtKeyList* KeyList, const IXmlNode& Node) {
   KeyList->Name = Node->GetAttribute("Name");
-  // A list without an attributes block keeps its colours instead of failing the whole file.
-  if (IXmlNode first = FirstElement(Node)) ImportAttributes(KeyList->Attributes.get(), first);
+  if (IXmlNode block = AttributesBlock(Node)) ImportAttributes(KeyList->Attributes.get(), block);
   ForEachElement(Node, [&](const IXmlNode& w) {
     if (w->NodeName() == "W") KeyList->Words.Add(w->Text());
   });
@@ -191,7 +196,7 @@ bool TTxtXmlFormatNativeXml15::ExportKeyList(TTxtKeyList* KeyList, const IXmlNod
 
 bool TTxtXmlFormatNativeXml15::ImportSet(TTxtSet* Set, const IXmlNode& Node) {
   Set->Name = Node->GetAttribute("Name");
-  if (IXmlNode first = FirstElement(Node)) ImportAttributes(Set->Attributes.get(), first);
+  if (IXmlNode block = AttributesBlock(Node)) ImportAttributes(Set->Attributes.get(), block);
   Set->Symbols = StrToCharSet(ChildText(Node, "S"));
   return true;
 }
@@ -250,8 +255,12 @@ bool TTxtXmlFormatNativeXml15::ExportRange(TTxtRange* Range, const IXmlNode& Nod
 bool TTxtXmlFormatNativeXml15::ImportHighlighter(TTxtXmlHighlighter* Highlighter, const IXmlNode& Node) {
   Highlighter->Clear();
   ImportInfo(Highlighter->Info(), Node->ObtainChild("Info"));
-  // The index names no scheme of ours: a malformed one is passed over like an absent one.
-  ImportSchemes(Highlighter->Schemes(), Node->ObtainChild("Schemes"));
+  // The index itself names no scheme of ours, but it must be a number when it is there.
+  const AnsiString index = ChildText(Node, "SchemeIndex");
+  if (!index.empty()) {
+    StrToInt(index);
+    ImportSchemes(Highlighter->Schemes(), Node->ObtainChild("Schemes"));
+  }
   ImportRange(Highlighter->MainRules(), Node->ObtainChild("Range"));
   Highlighter->FormatVersion = "1.5";
   return true;

@@ -142,10 +142,10 @@ bool TTxtXmlFormatNativeXml18::ImportInfo(TTxtInfo* Info, const IXmlNode& Node) 
   Info->Author.Copyright = a->GetAttribute("Copyright");
   Info->Author.Company = a->GetAttribute("Company");
   Info->Author.Remark = a->GetAttribute("Remark");
-  // Numbers of the header only: a malformed one is taken as 0 rather than losing the rules.
+  // Both numbers are required: a missing or malformed one fails the import.
   IXmlNode v = Node->ObtainChild("Version");
-  Info->General.Version = IntOr(v->GetAttribute("Version"), 0);
-  Info->General.Revision = IntOr(v->GetAttribute("Revision"), 0);
+  Info->General.Version = StrToInt(v->GetAttribute("Version"));
+  Info->General.Revision = StrToInt(v->GetAttribute("Revision"));
   Info->General.Sample = ImportLines(Node->ObtainChild("Sample"));
   Info->General.History = ImportLines(Node->ObtainChild("History"));
   return true;

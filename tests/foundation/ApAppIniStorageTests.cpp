@@ -225,6 +225,12 @@ TEST_F(StorageTest, CharSetElementsKeepDistinctKeys) {
   EXPECT_EQ(r->ReadSet("Chars", TSet<char>{}), chars);
 }
 
+TEST_F(StorageTest, IntegerSetElementsAreNamedByTheirDecimalValue) {
+  auto s = Open();
+  const std::pair<int, const char*> cases[] = {{0, "Int_0"}, {7, "Int_7"}, {255, "Int_255"}, {-3, "Int_-3"}};
+  for (const auto& [value, name] : cases) EXPECT_EQ(s->IntSetElementName(value), name) << value;
+}
+
 TEST_F(StorageTest, BinaryAsUpperCaseHex) {
   auto s = Open();
   const unsigned char data[] = {0x00, 0xFF, 0x10, 0xab};

@@ -248,8 +248,20 @@ TEST(ApUtilWindow, RoutesMessagesToItsMethod) {
   ASSERT_NE(w.Handle(), nullptr);
   EXPECT_EQ(SendMessageW(w.Handle(), WM_USER + 1, 0, 0), 5);
   EXPECT_EQ(r.last, WM_USER + 1u);
+  // A message the method leaves alone answers 0, not what the default procedure would say.
+  EXPECT_EQ(SendMessageW(w.Handle(), WM_QUERYOPEN, 0, 0), 0);
   TApUtilWindow plain{TApUtilWindowMethod()};
   EXPECT_EQ(SendMessageW(plain.Handle(), WM_USER + 1, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(plain.Handle(), WM_QUERYOPEN, 0, 0), 1);
+  // Both are hidden pop-up tool windows of the one class.
+  for (HWND wnd : {w.Handle(), plain.Handle()}) {
+    wchar_t name[64] = {};
+    GetClassNameW(wnd, name, 64);
+    EXPECT_STREQ(name, L"TPUtilWindowEx");
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    EXPECT_TRUE(GetWindowLongW(wnd, GWL_STYLE) & WS_POPUP);
+    EXPECT_TRUE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  }
   HWND h = w.Handle();
   w.Reset();
   EXPECT_FALSE(IsWindow(h));

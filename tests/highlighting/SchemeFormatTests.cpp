@@ -372,15 +372,35 @@ TEST(Scheme18, HistoryAndSampleLines) {
   EXPECT_EQ(back.Info()->General.Sample, "x \"y\"\r\n");
 }
 
-TEST(Scheme18, MalformedHeaderNumbersDoNotCostTheRules) {
-  TTxtXmlHighlighter h(nullptr);
-  LoadText(Auto(), &h,
-           "<XmlHighlighter version=\"1.8.3\"><Info><Version Version='x' Revision=''/></Info>"
-           "<Range><Keywords Attributes='255,0;False:False.'><word value='kw'/><!-- c --></Keywords></Range>"
-           "</XmlHighlighter>");
-  EXPECT_EQ(h.Info()->General.Version, 0);
-  EXPECT_EQ(h.MainRules()->KeyLists(0)->Words.Count(), 1);
-  EXPECT_EQ(ColorOf(Scan(h, "kw"), "kw"), TColor(255));
+TEST(Scheme18, HeaderNumbersAreRequiredIntegers) {
+  // The Version element's attributes: what the numbers read as, or the conversion error.
+  const std::pair<const char*, std::string> cases[] = {
+      {"Version='7' Revision='-2'", "7 -2"},
+      {"Version=' 7' Revision='+3'", "7 3"},
+      {"Version='$1F' Revision='0x10'", "31 16"},
+      {"Version='x1f' Revision='0X0'", "31 0"},
+      {"Revision='0'", "error"},
+      {"Version='' Revision='0'", "error"},
+      {"Version='1' Revision='x'", "error"},
+      {"Version='7 ' Revision='0'", "error"},
+      {"Version='1.5' Revision='0'", "error"},
+  };
+  for (const auto& [attributes, expected] : cases) {
+    TTxtXmlHighlighter h(nullptr);
+    std::string got;
+    try {
+      LoadText(Auto(), &h,
+               AnsiString("<XmlHighlighter version=\"1.8.3\"><Info><Version ") + attributes +
+                   "/></Info><Range><Keywords Attributes='255,0;False:False.'><word value='kw'/></Keywords></Range>"
+                   "</XmlHighlighter>");
+      got = IntToStr(h.Info()->General.Version) + " " + IntToStr(h.Info()->General.Revision);
+      EXPECT_EQ(h.MainRules()->KeyListCount(), 1) << attributes;
+    } catch (const EConvertError&) {
+      got = "error";
+      EXPECT_EQ(h.MainRules()->KeyListCount(), 0) << attributes;
+    }
+    EXPECT_EQ(got, expected) << attributes;
+  }
 }
 
 // ---- format 1.5 ----
@@ -417,16 +437,56 @@ TEST(Scheme15, ARangeWithoutSymbolsAndTheDefBlock) {
   EXPECT_TRUE(a.Foreground() == TColor(255) && a.Background() == clWindow && a.ParentForeground);
 }
 
-TEST(Scheme15, SchemeIndexAndListsWithoutAttributes) {
-  TTxtXmlHighlighter h(nullptr);
-  for (const char* index : {"", "x", "3"}) {
-    LoadText(Auto(), &h, Scheme15("<Schemes><S>Default</S></Schemes><Range><KW Name='k'/><Set/></Range>", index));
-    EXPECT_EQ(h.Schemes()->Count(), 0) << index;
-    EXPECT_EQ(h.MainRules()->KeyListCount(), 1) << index;
-    EXPECT_EQ(h.MainRules()->KeyLists(0)->Attributes->Foreground(), clWindowText) << index;
+TEST(Scheme15, SchemeIndexAndHeaderNumbersMustBeIntegers) {
+  // The scheme index, the version and the revision texts: "ok" or the conversion error.
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"0", "1", "0", "ok"},    {"", "1", "0", "ok"},     {"3", "1", "0", "ok"},
+      {"x", "1", "0", "error"}, {"0", "x", "0", "error"}, {"0", "1", "", "error"},
+      {"0", "", "0", "error"},  {"0", "$A", "2", "ok"},   {"1.0", "1", "0", "error"},
+  };
+  for (const auto& [index, version, revision, expected] : cases) {
+    TTxtXmlHighlighter h(nullptr);
+    const AnsiString text = AnsiString("<XmlHighlighter><Info><Version><Version>") + version + "</Version><Revision>" +
+                            revision + "</Revision></Version></Info><SchemeIndex>" + index +
+                            "</SchemeIndex><Schemes><S>Default</S></Schemes><Range><KW Name='k'><Attri/><W>w</W></KW>"
+                            "</Range></XmlHighlighter>";
+    std::string got = "ok";
+    try {
+      LoadText(Auto(), &h, text);
+    } catch (const EConvertError&) {
+      got = "error";
+    }
+    EXPECT_EQ(got, expected) << index << "/" << version << "/" << revision;
+    EXPECT_EQ(h.Schemes()->Count(), got == "ok" ? 0 : 1) << index;
+    EXPECT_EQ(h.MainRules()->KeyListCount(), got == "ok" ? 1 : 0) << index;
   }
+}
+
+TEST(Scheme15, ListsAndSetsNeedTheirAttributesBlock) {
+  const char kIndexError[] = "Ошибка получения элемента списка: индекс выходит за пределы";
+  // The rule inside the main range, and the foreground its list or set reads, or the error.
+  const std::pair<const char*, std::string> cases[] = {
+      {"<KW Name='k'/>", kIndexError},
+      {"<Set Name='s'></Set>", kIndexError},
+      {"<KW Name='k'><Attri><Fore>255</Fore></Attri></KW>", "255"},
+      {"<Set Name='s'><Attri><Fore>255</Fore></Attri><S>0</S></Set>", "255"},
+      // A comment is a child node: no attributes block, and no error either.
+      {"<KW Name='k'><!-- none --></KW>", IntToStr(static_cast<int>(clWindowText))},
+  };
+  for (const auto& [rule, expected] : cases) {
+    TTxtXmlHighlighter h(nullptr);
+    // The range's own attributes block first: a range reads its first child as one.
+    std::string got =
+        ErrorOf([&] { LoadText(Auto(), &h, Scheme15(AnsiString("<Range><Attri/>") + rule + "</Range>")); });
+    if (got == "(nothing raised)") {
+      TTxtRule* r = h.MainRules()->KeyListCount() ? static_cast<TTxtRule*>(h.MainRules()->KeyLists(0))
+                                                  : static_cast<TTxtRule*>(h.MainRules()->Sets(0));
+      got = IntToStr(static_cast<int>(r->Attributes->Foreground()));
+    }
+    EXPECT_EQ(got, expected) << rule;
+  }
+  TTxtXmlHighlighter h(nullptr);
   EXPECT_THROW(LoadText(Auto(), &h, Scheme15("<Range><Attri><Fore>bright</Fore></Attri></Range>")), EConvertError);
-  EXPECT_EQ(h.MainRules()->KeyListCount(), 1);
 }
 
 // ---- what the older formats wrote wrongly ----
