@@ -97,8 +97,9 @@ wchar_t WideCharOfCharMessage(const TMessage& Message) {
 }
 
 void SetWideCharOfCharMessage(TMessage& Message, wchar_t Ch) {
-  // The window procedures here are all wide: the character travels unpacked.
-  Message.WParam = static_cast<WPARAM>(static_cast<WORD>(Ch));
+  // Packed the way an 8-bit path carries it: above 255 the character moves to the high word.
+  auto ch = static_cast<WORD>(Ch);
+  Message.WParam = ch > 255 ? MAKEWPARAM(255, ch) : static_cast<WPARAM>(ch);
 }
 
 // The canvas draws and measures with the wide calls already, by the same rules.

@@ -85,9 +85,14 @@ TEST(UcCharMessage, CharacterOfAMessage) {
     m.WParam = wparam;
     EXPECT_EQ(WideCharOfCharMessage(m), ch) << std::hex << wparam;
   }
-  m.WParam = 0x041600FF;
-  SetWideCharOfCharMessage(m, 0x0436);
-  EXPECT_EQ(m.WParam, 0x0436u);
+  // Stored in the low word, high word cleared, then packed: 255 below, the character above.
+  for (const auto& [ch, wparam] :
+       {std::pair<wchar_t, WPARAM>{0x0436, 0x043600FF}, {L'A', 0x41}, {0xFF, 0xFF}, {0x100, 0x010000FF}, {0, 0}}) {
+    m.WParam = 0x041600FF;
+    SetWideCharOfCharMessage(m, ch);
+    EXPECT_EQ(m.WParam, wparam) << std::hex << int(ch);
+    EXPECT_EQ(WideCharOfCharMessage(m), ch) << std::hex << int(ch);
+  }
 }
 
 TEST_F(ShownForm, HintOfAControlWithAnActionShowsTheShortcut) {
