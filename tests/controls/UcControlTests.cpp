@@ -113,3 +113,52 @@ TEST_F(ShownForm, HintOfAControlWithAnActionShowsTheShortcut) {
   Application->SetHintShortCuts(saved);
   list->SetAction(nullptr);
 }
+
+namespace {
+
+WideString WindowClassOf(HWND Wnd) {
+  wchar_t name[256] = {};
+  int n = GetClassNameW(Wnd, name, 256);
+  return WideString(name, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+}  // namespace
+
+// The windows of the Unicode controls are of classes named after the control's class with
+// ".UnicodeClass" after it; a window re-created keeps the class.
+TEST_F(ShownForm, UnicodeControlsHaveUnicodeClasses) {
+  const struct {
+    TWinControl* Control;
+    const wchar_t* Class;
+  } cases[] = {{Child<TUcListBox>(), L"TUcListBox.UnicodeClass"},
+               {Child<TUcComboBox>(), L"TUcComboBox.UnicodeClass"},
+               {Child<TUcCheckListBox>(), L"TUcCheckListBox.UnicodeClass"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(WindowClassOf(c.Control->Handle()), c.Class);
+    EXPECT_TRUE(IsWindowUnicode(c.Control->Handle())) << c.Class;
+  }
+  auto* list = static_cast<TUcListBox*>(cases[0].Control);
+  list->Items()->Add(Cyrillic);
+  list->SetSorted(true);  // a style change makes a new window
+  EXPECT_EQ(WindowClassOf(list->Handle()), L"TUcListBox.UnicodeClass");
+  EXPECT_EQ(list->Items()->Strings(0), Cyrillic);
+  // A plain list box keeps its own class name.
+  EXPECT_EQ(WindowClassOf(Child<TListBox>()->Handle()), L"TListBox");
+}
+
+TEST(UcUnicodeClass, TheSuffixIsAddedOnce) {
+  const struct {
+    const wchar_t *In, *Out;
+  } cases[] = {{L"TUcListBox", L"TUcListBox.UnicodeClass"},
+               {L"TUcListBox.UnicodeClass", L"TUcListBox.UnicodeClass"},
+               {L"", L".UnicodeClass"},
+               {L"X.UnicodeClas", L"X.UnicodeClas.UnicodeClass"}};
+  for (const auto& c : cases) {
+    TCreateParams params;
+    params.WinClassName = c.In;
+    UnicodeClassParams(params);
+    EXPECT_EQ(params.WinClassName, c.Out) << c.In;
+    UnicodeClassParams(params);
+    EXPECT_EQ(params.WinClassName, c.Out) << c.In;
+  }
+}
