@@ -72,12 +72,36 @@ void UcControl_PrepareHint(TControl* Control, THintInfo& Info) {
   Info.HintStr = UcControl_HintText(Control);
 }
 
+const wchar_t* const UnicodeClassSuffix = L".UnicodeClass";
+
+void UnicodeClassParams(TCreateParams& Params) {
+  const WideString suffix = UnicodeClassSuffix;
+  WideString& name = Params.WinClassName;
+  if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    name += suffix;
+}
+
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, const WideString& SubClass) {
   WNDCLASSW system{};
   if (!SubClass.empty() && GetClassInfoW(nullptr, SubClass.c_str(), &system))
     Control->SetDefWndProc(system.lpfnWndProc);
+  // The Unicode class is a copy of the class the framework registered under the plain name.
+  TCreateParams unicode = Params;
+  UnicodeClassParams(unicode);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW plain{}, existing{};
+  if (GetClassInfoW(instance, Params.WinClassName.c_str(), &plain)) {
+    if (GetClassInfoW(instance, unicode.WinClassName.c_str(), &existing) && existing.lpfnWndProc != plain.lpfnWndProc &&
+        !UnregisterClassW(unicode.WinClassName.c_str(), instance))
+      RaiseLastOSError();
+    if (!GetClassInfoW(instance, unicode.WinClassName.c_str(), &existing)) {
+      plain.hInstance = instance;
+      plain.lpszClassName = unicode.WinClassName.c_str();
+      if (!RegisterClassW(&plain)) RaiseLastOSError();
+    }
+  }
   // The control is handed over at WM_NCCREATE, where the framework links window and control.
-  HWND wnd = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style,
+  HWND wnd = CreateWindowExW(unicode.ExStyle, unicode.WinClassName.c_str(), Params.Caption.c_str(), Params.Style,
                              Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,
                              GetModuleHandleW(nullptr), Control);
   if (!wnd) RaiseLastOSError();
@@ -97,8 +121,9 @@ wchar_t WideCharOfCharMessage(const TMessage& Message) {
 }
 
 void SetWideCharOfCharMessage(TMessage& Message, wchar_t Ch) {
-  // The window procedures here are all wide: the character travels unpacked.
-  Message.WParam = static_cast<WPARAM>(static_cast<WORD>(Ch));
+  // Packed the way an 8-bit path carries it: above 255 the character moves to the high word.
+  auto ch = static_cast<WORD>(Ch);
+  Message.WParam = ch > 255 ? MAKEWPARAM(255, ch) : static_cast<WPARAM>(ch);
 }
 
 // The canvas draws and measures with the wide calls already, by the same rules.
@@ -123,6 +148,11 @@ TRect TUcCustomHintWindow::CalcHintRect(int MaxWidth, const WideString& AHint, v
   canvas.DrawText(r, AHint, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   canvas.SetHandle(nullptr);
   return TRect(0, 0, r.Right + 6, r.Bottom + 2);
+}
+
+void TUcCustomHintWindow::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  UnicodeClassParams(Params);
 }
 
 void TUcCustomHintWindow::Paint() {

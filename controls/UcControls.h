@@ -35,9 +35,14 @@ WideString UcControl_HintText(TControl* Control);
 // and the text is UcControl_HintText.
 void UcControl_PrepareHint(TControl* Control, THintInfo& Info);
 
+// The window class of a Unicode control is named after its creation class name followed by
+// UnicodeClassSuffix; this gives the creation parameters that name (once).
+extern const wchar_t* const UnicodeClassSuffix;
+void UnicodeClassParams(TCreateParams& Params);
 // Creates the window of a control from its creation parameters (called from a control's
-// CreateWindowHandle); with a system class name the control's default procedure becomes that
-// class's. Raises the system's error when the window cannot be made.
+// CreateWindowHandle) in the Unicode class of that name; with a system class name the
+// control's default procedure becomes that class's. Raises the system's error when the window
+// cannot be made.
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, const WideString& SubClass);
 // Gives a control's new window its text: the control's own text, else Caption.
 void SubClassUnicodeControl(TWinControl* Control, const WideString& Caption);
@@ -62,5 +67,6 @@ class TUcCustomHintWindow : public THintWindow {
   TRect CalcHintRect(int MaxWidth, const WideString& AHint, void* AData) override;
 
  protected:
+  void CreateParams(TCreateParams& Params) override;
   void Paint() override;
 };

@@ -51,6 +51,11 @@ HV_PUBLISH(TUcCustomComboBox) {}
 
 HV_PUBLISH(TUcComboBox) { PublishComboBox(p); }
 
+void TUcCustomComboBox::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  UnicodeClassParams(Params);
+}
+
 TUcCustomComboBox::TUcCustomComboBox(TComponent* AOwner)
     : TCustomComboBox(AOwner), tick_([] { return GetTickCount(); }) {}
 
@@ -160,6 +165,11 @@ HV_PUBLISH(TUcCustomListBox) {}
 
 HV_PUBLISH(TUcListBox) { PublishListBox(p); }
 
+void TUcCustomListBox::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  UnicodeClassParams(Params);
+}
+
 void TUcCustomListBox::AddItem(const WideString& Item, TObject* AObject) { TCustomListBox::AddItem(Item, AObject); }
 
 void TUcCustomListBox::CopySelection(TWinControl* Destination) {
@@ -191,6 +201,11 @@ HV_PUBLISH(TUcCheckListBox) {
   p.Prop("Sorted", &T::Sorted, &T::SetSorted).Default(0);
   p.Prop("Items", &T::Items, &T::SetItems);
   p.Event("OnClickCheck", &T::OnClickCheck);
+}
+
+void TUcCheckListBox::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  UnicodeClassParams(Params);
 }
 
 void TUcCheckListBox::AddItem(const WideString& Item, TObject* AObject) { TCheckListBox::AddItem(Item, AObject); }

@@ -53,6 +53,7 @@ class TUcCustomComboBox : public TCustomComboBox, public IUcListControl {
   const WideString& SearchText() const { return searchText_; }
 
  protected:
+  void CreateParams(TCreateParams& Params) override;
   bool EditCharacter(TMessage& Message) override;
   void WMChar(TMessage& Message) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
@@ -86,6 +87,7 @@ class TUcCustomListBox : public TCustomListBox, public IUcListControl {
   void CopySelection(TWinControl* Destination);
 
  protected:
+  void CreateParams(TCreateParams& Params) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
   void CMHintShow(TMessage& Message) override;
@@ -106,6 +108,7 @@ class TUcCheckListBox : public TCheckListBox, public IUcListControl {
   void CopySelection(TWinControl* Destination);
 
  protected:
+  void CreateParams(TCreateParams& Params) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;
   void CMHintShow(TMessage& Message) override;

@@ -297,6 +297,9 @@ class TBarCustomDockableWindow : public TCustomControl {
   void SetUseLastDock(bool Value);
   // Forms other than the own one whose docks the window may enter while dragged.
   std::vector<TCustomForm*>& DockForms() { return dockForms_; }
+  // The form file it came from was written by the running program (not by hand or a designer):
+  // its floating position is already in screen coordinates.
+  bool SavedAtRunTime() const { return savedAtRunTime_; }
 
   TNotifyEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
@@ -309,6 +312,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   TNotifyEvent OnVisibleChanged;
 
  protected:
+  void DefineProperties(TFiler* Filer) override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void WndProc(TMessage& Message) override;
@@ -355,6 +359,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   std::vector<TCustomForm*> dockForms_;
 
   bool floating_ = false;
+  bool savedAtRunTime_ = false;
   int computedRow_ = -1;
   int computedPos_ = 0;
   int allotted_ = 0;

@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "framework/Format.h"
+#include "framework/FormFiles.h"
 #include "framework/ScopeGuards.h"
 #include "toolbars/BarDockableParts.h"
 #include "toolbars/BarFloatingFrame.h"
@@ -370,8 +371,20 @@ void TBarCustomDockableWindow::SetHideWhenInactive(bool Value) {
   if (floatingParent_) floatingParent_->UpdateVisibility();
 }
 
+void TBarCustomDockableWindow::DefineProperties(TFiler* Filer) {
+  TCustomControl::DefineProperties(Filer);
+  Filer->DefineProperty(
+      "SavedAtRunTime", [this](TReader& Reader) { savedAtRunTime_ = Reader.ReadBoolean(); },
+      [](TWriter& Writer) { Writer.WriteBoolean(true); }, !ComponentState().Contains(csDesigning));
+}
+
 void TBarCustomDockableWindow::Loaded() {
   TCustomControl::Loaded();
+  // A floating window placed by hand has its position in the form's client coordinates.
+  if (floating_ && !savedAtRunTime_) {
+    if (TCustomForm* form = OwningForm()) SetFloatingPosition(form->ClientToScreen(floatingPosition_));
+    MoveOnScreen(false);
+  }
   Arrange();
 }
 

@@ -85,9 +85,14 @@ TEST(UcCharMessage, CharacterOfAMessage) {
     m.WParam = wparam;
     EXPECT_EQ(WideCharOfCharMessage(m), ch) << std::hex << wparam;
   }
-  m.WParam = 0x041600FF;
-  SetWideCharOfCharMessage(m, 0x0436);
-  EXPECT_EQ(m.WParam, 0x0436u);
+  // Stored in the low word, high word cleared, then packed: 255 below, the character above.
+  for (const auto& [ch, wparam] :
+       {std::pair<wchar_t, WPARAM>{0x0436, 0x043600FF}, {L'A', 0x41}, {0xFF, 0xFF}, {0x100, 0x010000FF}, {0, 0}}) {
+    m.WParam = 0x041600FF;
+    SetWideCharOfCharMessage(m, ch);
+    EXPECT_EQ(m.WParam, wparam) << std::hex << int(ch);
+    EXPECT_EQ(WideCharOfCharMessage(m), ch) << std::hex << int(ch);
+  }
 }
 
 TEST_F(ShownForm, HintOfAControlWithAnActionShowsTheShortcut) {
@@ -107,4 +112,53 @@ TEST_F(ShownForm, HintOfAControlWithAnActionShowsTheShortcut) {
   EXPECT_EQ(UcControl_HintText(list), Cyrillic);
   Application->SetHintShortCuts(saved);
   list->SetAction(nullptr);
+}
+
+namespace {
+
+WideString WindowClassOf(HWND Wnd) {
+  wchar_t name[256] = {};
+  int n = GetClassNameW(Wnd, name, 256);
+  return WideString(name, static_cast<size_t>(n > 0 ? n : 0));
+}
+
+}  // namespace
+
+// The windows of the Unicode controls are of classes named after the control's class with
+// ".UnicodeClass" after it; a window re-created keeps the class.
+TEST_F(ShownForm, UnicodeControlsHaveUnicodeClasses) {
+  const struct {
+    TWinControl* Control;
+    const wchar_t* Class;
+  } cases[] = {{Child<TUcListBox>(), L"TUcListBox.UnicodeClass"},
+               {Child<TUcComboBox>(), L"TUcComboBox.UnicodeClass"},
+               {Child<TUcCheckListBox>(), L"TUcCheckListBox.UnicodeClass"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(WindowClassOf(c.Control->Handle()), c.Class);
+    EXPECT_TRUE(IsWindowUnicode(c.Control->Handle())) << c.Class;
+  }
+  auto* list = static_cast<TUcListBox*>(cases[0].Control);
+  list->Items()->Add(Cyrillic);
+  list->SetSorted(true);  // a style change makes a new window
+  EXPECT_EQ(WindowClassOf(list->Handle()), L"TUcListBox.UnicodeClass");
+  EXPECT_EQ(list->Items()->Strings(0), Cyrillic);
+  // A plain list box keeps its own class name.
+  EXPECT_EQ(WindowClassOf(Child<TListBox>()->Handle()), L"TListBox");
+}
+
+TEST(UcUnicodeClass, TheSuffixIsAddedOnce) {
+  const struct {
+    const wchar_t *In, *Out;
+  } cases[] = {{L"TUcListBox", L"TUcListBox.UnicodeClass"},
+               {L"TUcListBox.UnicodeClass", L"TUcListBox.UnicodeClass"},
+               {L"", L".UnicodeClass"},
+               {L"X.UnicodeClas", L"X.UnicodeClas.UnicodeClass"}};
+  for (const auto& c : cases) {
+    TCreateParams params;
+    params.WinClassName = c.In;
+    UnicodeClassParams(params);
+    EXPECT_EQ(params.WinClassName, c.Out) << c.In;
+    UnicodeClassParams(params);
+    EXPECT_EQ(params.WinClassName, c.Out) << c.In;
+  }
 }

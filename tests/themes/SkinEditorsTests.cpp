@@ -1,4 +1,5 @@
-// Skinned combo, list and check-list boxes: always owner-drawn, hot tracking, themed frames.
+// Skinned combo, list and check-list boxes: always owner-drawn, hot tracking, themed frames, the
+// Unicode window classes.
 #include <gtest/gtest.h>
 
 #include "tests/themes/SkinControlTestSupport.h"
@@ -15,6 +16,21 @@ struct TDrawLog {
   std::vector<std::pair<int, TRect>> Items;
   void Draw(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState) { Items.push_back({Index, Rect}); }
 };
+
+// Being Unicode combo and list boxes, their windows are of the Unicode classes named after them.
+TEST_F(SkinEditorsTest, WindowsOfTheUnicodeClasses) {
+  const struct {
+    TWinControl* Control;
+    const wchar_t* Class;
+  } cases[] = {{Child<TSkinComboBox>(), L"TSkinComboBox.UnicodeClass"},
+               {Child<TSkinListBox>(), L"TSkinListBox.UnicodeClass"},
+               {Child<TSkinCheckListBox>(), L"TSkinCheckListBox.UnicodeClass"}};
+  for (const auto& c : cases) {
+    wchar_t name[256] = {};
+    GetClassNameW(c.Control->Handle(), name, 256);
+    EXPECT_STREQ(name, c.Class);
+  }
+}
 
 TEST_F(SkinEditorsTest, ItemsGetBackgroundThenTextMovedInwards) {
   auto* list = Child<TSkinListBox>();

@@ -119,6 +119,28 @@ TEST(BarDock, NonClientAreaHitCodes) {
   EXPECT_EQ(f.Top->Height(), 0);
 }
 
+// The running program marks what it writes, so that a reader knows the floating position is in
+// screen coordinates already; a file without the mark was not written by it.
+TEST(BarDock, FormFilesWrittenAtRunTimeAreMarked) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 1, f.Top);
+  EXPECT_FALSE(t->SavedAtRunTime());
+  const std::string text = WriteComponentToText(t);
+  EXPECT_NE(text.find("SavedAtRunTime = True"), std::string::npos) << text;
+  const struct {
+    const char* Text;
+    bool Marked;
+  } cases[] = {{"object R: TBarCustomToolbar\nend\n", false},
+               {"object R: TBarCustomToolbar\n  SavedAtRunTime = True\nend\n", true},
+               {"object R: TBarCustomToolbar\n  SavedAtRunTime = False\nend\n", false}};
+  for (const auto& c : cases) {
+    auto* read = f.Toolbar("R", 0, f.Top);
+    ReadComponentFromText(c.Text, read);
+    EXPECT_EQ(read->SavedAtRunTime(), c.Marked) << c.Text;
+    delete read;
+  }
+}
+
 TEST(BarDock, DoubleClickFloatsAndDocksBack) {
   TDockForm f;
   auto* t = f.Toolbar("T", 3, f.Top);
