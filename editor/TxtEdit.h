@@ -356,6 +356,7 @@ class TCustomTxtEdit : public TCustomControl {
   virtual TBufferCoord PrevWordPosEx(const TBufferCoord& XY);
   AnsiString GetWordAtRowCol(const TBufferCoord& XY);
   AnsiString WordAtCursor() { return GetWordAtRowCol(CaretXY()); }
+  AnsiString GetWordAtCursor() { return WordAtCursor(); }
   // The bracket matching the one at the caret, over the whole text.
   bool GetMatchingBracket(TBufferCoord& Result) { return GetMatchingBracketEx(CaretXY(), Result, false); }
   virtual bool GetMatchingBracketEx(const TBufferCoord& APoint, TBufferCoord& Result, bool VisibleOnly);
