@@ -658,6 +658,28 @@ TDisplayCoord TCustomTxtEdit::DisplayXY() const {
   return p;
 }
 
+void TCustomTxtEdit::SetInternalDisplayXY(const TDisplayCoord& Value) {
+  TTxtEditLock lock(*this);
+  InternalSetCaretXY(DisplayToBufferPos(Value));
+  // The end of a wrapped row and the start of the next are one buffer position: the caret
+  // shows at the end of the row the position was on.
+  if (wordWrapPlugin_ && BufferToDisplayPos(CaretXY()).Row != Value.Row) {
+    caretAtEOL_ = true;
+    stateFlags_.Include(sfCaretChanged);
+  }
+  UpdateLastCaretX();
+}
+
+bool TCustomTxtEdit::GetPositionOfMouse(TBufferCoord& Position) {
+  if (!HandleAllocated()) return false;
+  POINT p{};
+  if (!::GetCursorPos(&p) || !::ScreenToClient(Handle(), &p)) return false;
+  const TRect client = ClientRect();
+  if (p.x < client.Left || p.x >= client.Right || p.y < client.Top || p.y >= client.Bottom) return false;
+  Position = DisplayToBufferPos(PixelsToRowColumn(p.x, p.y));
+  return true;
+}
+
 void TCustomTxtEdit::UpdateLastCaretX() {
   caretAtDbcsTrail_ = false;
   lastCaretX_ = DisplayX();

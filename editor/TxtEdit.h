@@ -116,6 +116,11 @@ class TCustomTxtEdit : public TCustomControl {
   virtual void InternalSetCaretXY(const TBufferCoord& Value);
   // The caret's display position (the end of the row above when it stands at a wrapped row's end).
   TDisplayCoord DisplayXY() const;
+  // Moves the caret to the buffer position shown at a display position, keeping the selection;
+  // a position right of a wrapped row's end leaves the caret at the end of that row.
+  void SetInternalDisplayXY(const TDisplayCoord& Value);
+  // The buffer position under the mouse; false when the mouse is outside the client area.
+  bool GetPositionOfMouse(TBufferCoord& Position);
   int DisplayX() const { return DisplayXY().Column; }
   int DisplayY() const { return DisplayXY().Row; }
   int LastCaretX() const { return lastCaretX_; }
@@ -285,6 +290,7 @@ class TCustomTxtEdit : public TCustomControl {
   void CutToClipboard();
   void PasteFromClipboard();
   bool CanPaste();
+  bool GetCanPaste() { return CanPaste(); }
   void DoCopyToClipboard(const AnsiString& Text);
   // The clipboard's text in the ANSI code page.
   AnsiString GetClipboardText();
@@ -336,6 +342,8 @@ class TCustomTxtEdit : public TCustomControl {
   void Redo();
   bool CanUndo() const;
   bool CanRedo() const;
+  bool GetCanUndo() const { return CanUndo(); }
+  bool GetCanRedo() const { return CanRedo(); }
 
   // ---- words and brackets ----
   TBufferCoord NextWordPos() { return NextWordPosEx(CaretXY()); }
@@ -348,6 +356,7 @@ class TCustomTxtEdit : public TCustomControl {
   virtual TBufferCoord PrevWordPosEx(const TBufferCoord& XY);
   AnsiString GetWordAtRowCol(const TBufferCoord& XY);
   AnsiString WordAtCursor() { return GetWordAtRowCol(CaretXY()); }
+  AnsiString GetWordAtCursor() { return WordAtCursor(); }
   // The bracket matching the one at the caret, over the whole text.
   bool GetMatchingBracket(TBufferCoord& Result) { return GetMatchingBracketEx(CaretXY(), Result, false); }
   virtual bool GetMatchingBracketEx(const TBufferCoord& APoint, TBufferCoord& Result, bool VisibleOnly);

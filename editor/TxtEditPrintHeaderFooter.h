@@ -23,10 +23,13 @@ class THeaderFooterItem {
   void SetText(const AnsiString& Value) { text_ = Value; }
   TFont* Font() const { return font_.get(); }
   void SetFont(TFont* Value);  // copies
-  // The band line the item was asked for (kept as given).
-  int LineNumber() const { return lineNumber_; }
-  void SetLineNumber(int Value) { lineNumber_ = Value; }
-  // After preparation, the 1-based index of the item's line among the band's lines.
+  // The item's line: as given until the band is prepared, then the 1-based index of its line
+  // among the band's lines.
+  int LineNumber() const { return bandLine_; }
+  void SetLineNumber(int Value) { lineNumber_ = bandLine_ = Value; }
+  // The line as given, which orders the items at every preparation: renumbering must not
+  // move an item added later for an earlier line behind the ones already numbered.
+  int RequestedLineNumber() const { return lineNumber_; }
   int BandLine() const { return bandLine_; }
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value) { alignment_ = Value; }

@@ -359,3 +359,31 @@ TEST(EditInput, GutterClicksNameTheLineAndTheMark) {
   ASSERT_NE(log.mark, nullptr);
   EXPECT_EQ(log.mark->BookmarkNumber(), 1);
 }
+
+TEST(EditInput, PositionOfTheMouse) {
+  TEditorHost host("abc\r\ndefgh");
+  TTxtEdit& e = host.Edit();
+  TBufferCoord p{7, 7};
+  struct TCase {
+    POINT at;  // client pixels
+    bool inside;
+    TBufferCoord expected;
+  };
+  const TCase cases[] = {
+      {CellCenter(host, 2, 2), true, {2, 2}},
+      {CellCenter(host, 1, 1), true, {1, 1}},
+      {{host.Width() - 1, host.Height() - 1},
+       true,
+       e.DisplayToBufferPos(e.PixelsToRowColumn(host.Width() - 1, host.Height() - 1))},
+      {{-5, 10}, false, {7, 7}},
+      {{10, host.Height() + 3}, false, {7, 7}},
+  };
+  for (const TCase& c : cases) {
+    MoveCursorTo(host.Wnd(), c.at);
+    p = {7, 7};
+    EXPECT_EQ(e.GetPositionOfMouse(p), c.inside) << c.at.x << "," << c.at.y;
+    EXPECT_EQ(p, c.expected) << c.at.x << "," << c.at.y;
+  }
+  TTxtEdit windowless(nullptr);
+  EXPECT_FALSE(windowless.GetPositionOfMouse(p));
+}

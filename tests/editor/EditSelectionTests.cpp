@@ -208,6 +208,11 @@ TEST(EditClipboard, ReadOnlyCutAndPasteChangeNothing) {
   EXPECT_EQ(e.TextA(), "text");
   EXPECT_EQ(Clipboard()->AsWideText(), L"clip");
   EXPECT_FALSE(e.CanPaste());
+  EXPECT_FALSE(e.GetCanPaste());
+  e.SetReadOnly(false);
+  EXPECT_TRUE(e.GetCanPaste());
+  Clipboard()->Clear();
+  EXPECT_FALSE(e.GetCanPaste());
 }
 
 TEST(EditClipboard, CutDeletesNothingWhenTheClipboardIsHeld) {

@@ -51,9 +51,18 @@ TEST(EditUndo, ReadOnlyUndoesNothing) {
   Type(e, "ab");
   e.SetReadOnly(true);
   EXPECT_FALSE(e.CanUndo());
+  EXPECT_FALSE(e.GetCanUndo());
   EXPECT_EQ(TextAfterUndo(e), "ab");
   e.SetReadOnly(false);
   EXPECT_TRUE(e.CanUndo());
+  EXPECT_TRUE(e.GetCanUndo());
+  EXPECT_FALSE(e.GetCanRedo());
+  e.Undo();
+  EXPECT_TRUE(e.GetCanRedo());
+  e.SetReadOnly(true);
+  EXPECT_FALSE(e.GetCanRedo());
+  const AnsiString undone = e.TextA();
+  EXPECT_EQ(TextAfterRedo(e), undone);
 }
 
 TEST(EditUndo, DroppedItemsNeverLeaveAChangedTextUnmodified) {

@@ -2,6 +2,8 @@
 // header and footer macros and bands.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "editor/TxtEditPrintHeaderFooter.h"
 #include "editor/TxtEditPrinterInfo.h"
 #include "framework/DateTime.h"
@@ -179,7 +181,8 @@ TEST_F(BandTest, PreparationKeepsRequestedLinesAndSortsStably) {
     return s;
   };
   EXPECT_EQ(order(), "a5:1 c5:1 b9:2 ");
-  EXPECT_EQ(header.Get(2)->LineNumber(), 9);
+  EXPECT_EQ(header.Get(2)->LineNumber(), 2);
+  EXPECT_EQ(header.Get(2)->RequestedLineNumber(), 9);
   // An item added later for line 3 goes first, not after the renumbered ones.
   header.Add("z3", nullptr, taCenter, 3);
   header.PrepareForPrint(&canvas_, 1, &margins_, "T");
@@ -188,6 +191,33 @@ TEST_F(BandTest, PreparationKeepsRequestedLinesAndSortsStably) {
   EXPECT_EQ(header.FrameHeight(), 3 * canvas_.TextHeight(AnsiString("W")) + 2 * margins_.PHFInternalMargin);
   EXPECT_EQ(header.DateText(), DateToStr(clock_.Now()));
   EXPECT_EQ(header.TimeText(), TimeToStr(clock_.Now()));
+}
+
+TEST_F(BandTest, PreparedItemsCarryTheirBandLine) {
+  struct TCase {
+    std::vector<int> requested;  // in the order the items are added
+    int lines;                   // band lines after preparation
+    std::vector<int> shown;      // LineNumber of the items, in their sorted order
+  };
+  const TCase cases[] = {
+      {{5, 5, 9}, 2, {1, 1, 2}},
+      {{9, 5, 5}, 2, {1, 1, 2}},
+      {{3}, 1, {1}},
+      {{0, -4, 7, 7, 100}, 4, {1, 2, 3, 3, 4}},
+  };
+  for (const TCase& c : cases) {
+    THeader header;
+    for (int line : c.requested) header.Add("x", nullptr, taLeftJustify, line);
+    EXPECT_EQ(header.Get(0)->LineNumber(), c.requested[0]);  // as given until prepared
+    header.PrepareForPrint(&canvas_, 1, &margins_, "");
+    EXPECT_EQ(header.LineCount(), c.lines);
+    std::vector<int> shown;
+    for (int i = 0; i < header.Count(); ++i) shown.push_back(header.Get(i)->LineNumber());
+    EXPECT_EQ(shown, c.shown);
+    // Preparing again gives the same lines.
+    header.PrepareForPrint(&canvas_, 1, &margins_, "");
+    EXPECT_EQ(header.LineCount(), c.lines);
+  }
 }
 
 TEST_F(BandTest, EmptyBandPaintsNothing) {

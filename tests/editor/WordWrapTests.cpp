@@ -549,3 +549,39 @@ TEST(EditDrag, WithinAndBetweenEditorsMovesOrCopiesAsOneStep) {
   EXPECT_EQ(Drag(a, b, {1, 1}, 0, 0x80), "xbeta yz");
   EXPECT_EQ(a.TextA(), text);
 }
+
+TEST(EditWrap, ADisplayPositionRightOfARowsEndKeepsTheCaretOnThatRow) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), host.Height());
+  e.SetOptions(e.Options() - eoScrollPastEol);
+  e.SetTextA("aaaa bbbb cccc\r\nxy");
+  e.SetWordWrap(true);
+  ASSERT_EQ(e.WordWrapPlugin()->GetRowLength(1), 10);
+  struct TCase {
+    TDisplayCoord at;
+    TBufferCoord caret;
+    TDisplayCoord shown;
+    bool atEol;
+  };
+  const TCase cases[] = {
+      {{3, 1}, {3, 1}, {3, 1}, false},    // inside a row
+      {{11, 1}, {11, 1}, {11, 1}, true},  // just past the first row's end
+      {{30, 1}, {11, 1}, {11, 1}, true},  // far right of it
+      {{1, 2}, {11, 1}, {1, 2}, false},   // the start of the next row: the same buffer position
+      {{30, 2}, {15, 1}, {5, 2}, false},  // right of a line's last row stays on it
+      {{9, 3}, {3, 2}, {3, 3}, false},    // the next line
+  };
+  for (const TCase& c : cases) {
+    e.SetInternalDisplayXY(c.at);
+    EXPECT_EQ(e.CaretXY(), c.caret) << c.at.Column << "," << c.at.Row;
+    EXPECT_EQ(e.DisplayXY(), c.shown) << c.at.Column << "," << c.at.Row;
+    EXPECT_EQ(e.CaretAtEOL(), c.atEol) << c.at.Column << "," << c.at.Row;
+    EXPECT_EQ(e.LastCaretX(), c.shown.Column) << c.at.Column << "," << c.at.Row;
+  }
+  // Without word wrap the display position is simply the buffer position.
+  e.SetWordWrap(false);
+  e.SetInternalDisplayXY({3, 2});
+  EXPECT_EQ(e.CaretXY(), (TBufferCoord{3, 2}));
+  EXPECT_FALSE(e.CaretAtEOL());
+}

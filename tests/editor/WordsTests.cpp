@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <utility>
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditWords.h"
@@ -238,4 +239,17 @@ TEST(BracketMatching, TheEditorSkipsQuotedAndCommentedBracketsOfEveryKind) {
     EXPECT_EQ(e.CaretXY(), p.Open);
   }
   e.SetHighlighter(nullptr);
+}
+
+TEST(WordPositions, TheWordAtTheCaret) {
+  TTextEdit e("call(foo_bar, 2)\r\n\r\nx");
+  const std::pair<TBufferCoord, const char*> cases[] = {
+      {{1, 1}, "call"}, {{5, 1}, "call"}, {{9, 1}, "foo_bar"}, {{13, 1}, "foo_bar"},
+      {{14, 1}, ""},    {{15, 1}, "2"},   {{1, 2}, ""},        {{2, 3}, "x"},
+  };
+  for (const auto& [caret, word] : cases) {
+    e.InternalSetCaretXY(caret);
+    EXPECT_EQ(e.GetWordAtCursor(), word) << caret.Char << "," << caret.Line;
+    EXPECT_EQ(e.GetWordAtCursor(), e.GetWordAtRowCol(caret));
+  }
 }
