@@ -348,18 +348,18 @@ class TCustomTxtEdit : public TCustomControl {
   bool CanRedo() const;
 
   // ---- words and brackets ----
-  TBufferCoord NextWordPos() { return NextWordPosEx(CaretXY()); }
+  virtual TBufferCoord NextWordPos() { return NextWordPosEx(CaretXY()); }
   virtual TBufferCoord NextWordPosEx(const TBufferCoord& XY);
-  TBufferCoord WordStart() { return WordStartEx(CaretXY()); }
+  virtual TBufferCoord WordStart() { return WordStartEx(CaretXY()); }
   virtual TBufferCoord WordStartEx(const TBufferCoord& XY);
-  TBufferCoord WordEnd() { return WordEndEx(CaretXY()); }
+  virtual TBufferCoord WordEnd() { return WordEndEx(CaretXY()); }
   virtual TBufferCoord WordEndEx(const TBufferCoord& XY);
-  TBufferCoord PrevWordPos() { return PrevWordPosEx(CaretXY()); }
+  virtual TBufferCoord PrevWordPos() { return PrevWordPosEx(CaretXY()); }
   virtual TBufferCoord PrevWordPosEx(const TBufferCoord& XY);
   AnsiString GetWordAtRowCol(const TBufferCoord& XY);
   AnsiString WordAtCursor() { return GetWordAtRowCol(CaretXY()); }
   // The bracket matching the one at the caret, over the whole text.
-  bool GetMatchingBracket(TBufferCoord& Result) { return GetMatchingBracketEx(CaretXY(), Result, false); }
+  virtual bool GetMatchingBracket(TBufferCoord& Result) { return GetMatchingBracketEx(CaretXY(), Result, false); }
   virtual bool GetMatchingBracketEx(const TBufferCoord& APoint, TBufferCoord& Result, bool VisibleOnly);
   // Moves the caret to the matching bracket.
   virtual void FindMatchingBracket();
