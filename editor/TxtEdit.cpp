@@ -6,12 +6,16 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
+#include <cmath>
 
 #include "editor/TxtEditLocks.h"
 #include "editor/TxtEditPaint.h"
 #include "editor/TxtEditSearch.h"
 #include "editor/TxtEditWordWrap.h"
+#include "framework/Application.h"
 #include "framework/CodePages.h"
+#include "framework/Format.h"
+#include "framework/HintWindow.h"
 #include "framework/ImageList.h"
 #include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
@@ -1611,6 +1615,77 @@ void TCustomTxtEdit::WMKillFocus(TMessage& Message) {
   if (hideSelection_ && SelAvail()) InvalidateSelection();
 }
 
+// ---- the scroll hint ----
+
+namespace {
+
+// Keeps the one scroll hint of all editors, and forgets it when its owner frees it.
+class TScrollHintKeeper : public TComponent {
+ public:
+  TScrollHintKeeper() : TComponent(nullptr) {}
+  THintWindow* Hint = nullptr;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == Hint) Hint = nullptr;
+  }
+};
+
+TScrollHintKeeper& ScrollHintKeeper() {
+  static TScrollHintKeeper keeper;
+  return keeper;
+}
+
+}  // namespace
+
+THintWindow* TCustomTxtEdit::ScrollHint() { return ScrollHintKeeper().Hint; }
+
+WideString TCustomTxtEdit::ScrollHintText() const {
+  const int top = RowToLine(topLine_);
+  if (scrollHintFormat_ == shfTopToBottom) {
+    const int64_t lastRow =
+        int64_t(topLine_) + std::min<int64_t>(linesInWindow_, int64_t(DisplayLineCount()) - topLine_);
+    return AnsiToWide(FormatArgs("%d - %d", {top, RowToLine(TxtClampToInt(lastRow))}));
+  }
+  // The format is a translatable text: one that does not fit a line number falls back to ours.
+  try {
+    return AnsiToWide(FormatArgs(scrollHintFormatText_, {top}));
+  } catch (const EConvertError&) {
+    return AnsiToWide(FormatArgs(ScrollHintFormatTextDefault, {top}));
+  }
+}
+
+void TCustomTxtEdit::ShowScrollHint() {
+  TScrollHintKeeper& keeper = ScrollHintKeeper();
+  if (!keeper.Hint) {
+    TComponent* owner = Application ? static_cast<TComponent*>(Application) : &keeper;
+    const TClassInfo* cls = Application ? &Application->HintWindowClass() : &THintWindow::StaticClassInfo();
+    if (!cls->InheritsFrom(THintWindow::StaticClassInfo()) || !cls->NewComponent) cls = &THintWindow::StaticClassInfo();
+    keeper.Hint = static_cast<THintWindow*>(cls->NewComponent(owner));
+    if (owner != &keeper) keeper.Hint->FreeNotification(&keeper);
+  }
+  THintWindow* hint = keeper.Hint;
+  hint->SetColor(scrollHintColor_);
+  const WideString text = ScrollHintText();
+  const TRect size = hint->CalcHintRect(200, text, nullptr);
+  const TRect client = ClientRect();
+  int y = 10;
+  if (options_.Contains(eoScrollHintFollows)) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_TRACKPOS;
+    GetScrollInfo(Handle(), SB_VERT, &info);
+    const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+    const double track = info.nMax > 0 ? double(info.nTrackPos) / info.nMax : 0.0;
+    y = size.Height() / 2 + static_cast<int>(std::lround(track * (client.Height() - 2 * arrow))) + arrow;
+  }
+  POINT origin{client.Right - 4 - size.Width(), y};
+  ::ClientToScreen(Handle(), &origin);
+  hint->ActivateHint(TRect{origin.x, origin.y, origin.x + size.Width(), origin.y + size.Height()}, text);
+  hint->Update();
+}
+
 void TCustomTxtEdit::WMVScroll(TMessage& Message) {
   Message.Result = 0;
   const int page = linesInWindow_ - (options_.Contains(eoScrollByOneLess) ? 1 : 0);
@@ -1621,11 +1696,17 @@ void TCustomTxtEdit::WMVScroll(TMessage& Message) {
     case SB_PAGEDOWN: SetTopLine(topLine_ + page); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
+      isScrolling_ = true;
       SetTopLine(TxtThumbToTopLine(HIWORD(Message.WParam), DisplayLineCount(), linesInWindow_,
                                    options_.Contains(eoScrollPastEof)));
+      if (options_.Contains(eoShowScrollHint)) ShowScrollHint();
       break;
     case SB_TOP: SetTopLine(1); break;
     case SB_BOTTOM: SetTopLine(DisplayLineCount()); break;
+    case SB_ENDSCROLL:
+      isScrolling_ = false;
+      if (options_.Contains(eoShowScrollHint) && ScrollHint()) ScrollHint()->ReleaseHandle();
+      break;
     default: break;
   }
   Update();
@@ -1643,6 +1724,7 @@ void TCustomTxtEdit::WMHScroll(TMessage& Message) {
     case SB_PAGERIGHT: SetLeftChar(leftChar_ + page); break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
+      isScrolling_ = true;
       const int width = pastEol ? maxScrollWidth_ : std::max(lines_->GetLengthOfLongestLine(), 1);
       SetLeftChar(TxtThumbToLeftChar(HIWORD(Message.WParam), width));
       break;
@@ -1651,6 +1733,7 @@ void TCustomTxtEdit::WMHScroll(TMessage& Message) {
     case SB_RIGHT:
       SetLeftChar(pastEol ? maxScrollWidth_ - charsInWindow_ + 1 : lines_->GetLengthOfLongestLine());
       break;
+    case SB_ENDSCROLL: isScrolling_ = false; break;
     default: break;
   }
   if (OnScroll) OnScroll(this, sbHorizontal);

@@ -36,6 +36,7 @@
 #include "framework/Timer.h"
 
 class TCustomImageList;
+class THintWindow;
 class TTxtEditPainter;
 class TCustomTxtEdit;
 
@@ -220,6 +221,15 @@ class TCustomTxtEdit : public TCustomControl {
   void SetScrollHintColor(TColor Value) { scrollHintColor_ = Value; }
   TScrollHintFormat ScrollHintFormat() const { return scrollHintFormat_; }
   void SetScrollHintFormat(TScrollHintFormat Value) { scrollHintFormat_ = Value; }
+  // The format of the top-line hint, with one "%d" for the line ("Top Line: %d").
+  const AnsiString& ScrollHintFormatText() const { return scrollHintFormatText_; }
+  void SetScrollHintFormatText(const AnsiString& Value) { scrollHintFormatText_ = Value; }
+  // The text the scroll hint shows for the rows in the window now.
+  WideString ScrollHintText() const;
+  // The hint window of the scroll hint, one for all editors; null until a hint was first shown.
+  static THintWindow* ScrollHint();
+  // Whether the user drags a scroll-bar thumb.
+  bool IsScrolling() const { return isScrolling_; }
 
   TTxtGutter* Gutter() const { return gutter_.get(); }
   void SetGutter(TTxtGutter* Value) { gutter_->Assign(Value); }
@@ -346,19 +356,19 @@ class TCustomTxtEdit : public TCustomControl {
   bool GetCanRedo() const { return CanRedo(); }
 
   // ---- words and brackets ----
-  TBufferCoord NextWordPos() { return NextWordPosEx(CaretXY()); }
+  virtual TBufferCoord NextWordPos() { return NextWordPosEx(CaretXY()); }
   virtual TBufferCoord NextWordPosEx(const TBufferCoord& XY);
-  TBufferCoord WordStart() { return WordStartEx(CaretXY()); }
+  virtual TBufferCoord WordStart() { return WordStartEx(CaretXY()); }
   virtual TBufferCoord WordStartEx(const TBufferCoord& XY);
-  TBufferCoord WordEnd() { return WordEndEx(CaretXY()); }
+  virtual TBufferCoord WordEnd() { return WordEndEx(CaretXY()); }
   virtual TBufferCoord WordEndEx(const TBufferCoord& XY);
-  TBufferCoord PrevWordPos() { return PrevWordPosEx(CaretXY()); }
+  virtual TBufferCoord PrevWordPos() { return PrevWordPosEx(CaretXY()); }
   virtual TBufferCoord PrevWordPosEx(const TBufferCoord& XY);
   AnsiString GetWordAtRowCol(const TBufferCoord& XY);
   AnsiString WordAtCursor() { return GetWordAtRowCol(CaretXY()); }
   AnsiString GetWordAtCursor() { return WordAtCursor(); }
   // The bracket matching the one at the caret, over the whole text.
-  bool GetMatchingBracket(TBufferCoord& Result) { return GetMatchingBracketEx(CaretXY(), Result, false); }
+  virtual bool GetMatchingBracket(TBufferCoord& Result) { return GetMatchingBracketEx(CaretXY(), Result, false); }
   virtual bool GetMatchingBracketEx(const TBufferCoord& APoint, TBufferCoord& Result, bool VisibleOnly);
   // Moves the caret to the matching bracket.
   virtual void FindMatchingBracket();
@@ -506,6 +516,8 @@ class TCustomTxtEdit : public TCustomControl {
   void ScrollTextArea(int DX, int DY);
   void SetWordWrapPluginInternal(std::unique_ptr<ITxtEditBufferPlugin> Plugin);
   void RemoveLinesPointer();
+  // Shows the scroll hint beside the vertical scroll bar while its thumb is dragged.
+  void ShowScrollHint();
   TRect LinesRect(int FirstLine, int LastLine, int Left, int Right) const;
   void InvalidateOrCollect(const TRect& Rect);
 
@@ -603,6 +615,7 @@ class TCustomTxtEdit : public TCustomControl {
   TTxtStatusChanges statusChanges_;
   int paintTransientLock_ = 0;
   int mouseWheelAccumulator_ = 0;
+  bool isScrolling_ = false;
   bool updatingScrollBars_ = false;
   // The last character converted to a column on a line, for as long as nothing changed the
   // text or the tab width (bufferStamp_ counts those changes).

@@ -272,18 +272,25 @@ AnsiString TTxtEditStringList::GetTextStr() const {
 // ---- the update bracket ----
 
 void TTxtEditStringList::SetUpdateState(bool Updating) {
+  const bool quiet = quietPublicBracket_;
   if (Updating) {
     watchers_.Notify([this](ITxtEditLinesWatcher& w) { w.LinesChanging(this); });
-    if (OnChanging) OnChanging(this);
+    if (!quiet && OnChanging) OnChanging(this);
   } else {
+    // A bracket that a watcher opens while this one closes is told to everyone again.
+    quietPublicBracket_ = false;
     watchers_.Notify([this](ITxtEditLinesWatcher& w) { w.LinesChanged(this); });
-    if (OnChange) OnChange(this);
+    if (!quiet && OnChange) OnChange(this);
   }
 }
 
 void TTxtEditStringList::NotifyDeleted(int Index, int Count) {
   watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesDeleted(this, Index, Count); });
   if (OnLinesDeleted) OnLinesDeleted(this, Index, Count);
+}
+
+void TTxtEditStringList::NotifyReplacedToWatchers(int Index, int Count) {
+  watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesReplaced(this, Index, Count); });
 }
 
 void TTxtEditStringList::NotifyInserted(int Index, int Count) {
@@ -329,7 +336,12 @@ void TTxtEditStringList::AddStrings(TStringsT<char>* Strings) {
   ForgetLongest();
   WithinUpdate(*this, [&] {
     int first = count_;
-    Grow((static_cast<int64_t>(count_) + n + 15) / 16 * 16);
+    // Too little room grows to the lines needed, rounded up to a multiple of 16.
+    const int64_t needed = static_cast<int64_t>(count_) + n;
+    if (needed > capacity_) {
+      if (needed > static_cast<int64_t>(INT_MAX / sizeof(TTxtEditStringRec)) - 16) throw std::bad_alloc();
+      Reallocate(static_cast<int>((needed + 15) / 16 * 16));
+    }
     for (int i = 0; i < n; ++i) {
       Grow(count_ + 1);
       const char* text = NewText(Strings->Strings(i));
@@ -344,6 +356,10 @@ void TTxtEditStringList::InsertLines(int Index, int NumLines) {
   if (Index < 0 || Index > count_) IndexError(Index);
   if (NumLines <= 0) return;
   WithinUpdate(*this, [&] {
+    // Room for exactly these lines.
+    const int64_t needed = static_cast<int64_t>(count_) + NumLines;
+    if (needed > static_cast<int64_t>(INT_MAX / sizeof(TTxtEditStringRec))) throw std::bad_alloc();
+    Reallocate(static_cast<int>(needed));
     InsertRecords(Index, NumLines);
     for (int i = Index; i < Index + NumLines; ++i) InitRecord(list_[i], nullptr, nullptr);
     count_ += NumLines;
@@ -424,14 +440,22 @@ void TTxtEditStringList::Delete(int Index) {
   });
 }
 
-// One bracket round the whole removal, also when it reaches the end of the list: the editor
-// relies on the bracket to update its scroll bars and caret, and must see the new count when
-// the bracket closes.
+// The watchers (the editors) hear the whole removal inside one bracket: they update their
+// scroll bars and caret when it closes and must see the new count then. The public events keep
+// the order that users of the list know: OnChanging and OnChange round the moving of the lines
+// that follow the removed ones (none when nothing follows), then OnLinesDeleted on its own.
 void TTxtEditStringList::DeleteLines(int Index, int NumLines) {
   if (NumLines <= 0) return;
   if (Index < 0 || Index > count_) IndexError(Index);
   int removed = std::min(NumLines, count_ - Index);
   if (removed == 0) return;
+  const bool outermost = UpdateCount() == 0;
+  if (outermost && Index + removed < count_) {
+    if (OnChanging) OnChanging(this);
+    if (OnChange) OnChange(this);
+  }
+  quietPublicBracket_ = outermost;
+  TScopeExit unquiet([&] { quietPublicBracket_ = false; });
   WithinUpdate(*this, [&] {
     for (int i = Index; i < Index + removed; ++i) ReleaseText(list_[i].Text);
     std::memmove(list_ + Index, list_ + Index + removed,
@@ -443,8 +467,9 @@ void TTxtEditStringList::DeleteLines(int Index, int NumLines) {
       else if (indexOfLongestLine_ >= Index)
         ForgetLongest();
     }
-    NotifyDeleted(Index, removed);
+    watchers_.Notify([&](ITxtEditLinesWatcher& w) { w.LinesDeleted(this, Index, removed); });
   });
+  if (OnLinesDeleted) OnLinesDeleted(this, Index, removed);
 }
 
 void TTxtEditStringList::Clear() {
@@ -464,8 +489,9 @@ void TTxtEditStringList::Clear() {
   longestKnown_ = true;
 }
 
-// Both lines are reported as replaced: the editor repaints them and rescans the highlighter
-// states, which depend on the lines above and are stale after the swap.
+// The watchers hear of both lines as replaced: the editor repaints them and rescans the
+// highlighter states, which depend on the lines above and are stale after the swap. The public
+// events tell only the bracket.
 void TTxtEditStringList::Exchange(int Index1, int Index2) {
   CheckIndex(Index1);
   CheckIndex(Index2);
@@ -475,8 +501,8 @@ void TTxtEditStringList::Exchange(int Index1, int Index2) {
       indexOfLongestLine_ = Index2;
     else if (indexOfLongestLine_ == Index2)
       indexOfLongestLine_ = Index1;
-    NotifyReplaced(std::min(Index1, Index2), 1);
-    if (Index1 != Index2) NotifyReplaced(std::max(Index1, Index2), 1);
+    NotifyReplacedToWatchers(std::min(Index1, Index2), 1);
+    if (Index1 != Index2) NotifyReplacedToWatchers(std::max(Index1, Index2), 1);
   });
 }
 

@@ -206,11 +206,14 @@ class TTxtEditStringList : public TStrings {
   void NotifyDeleted(int Index, int Count);
   void NotifyInserted(int Index, int Count);
   void NotifyReplaced(int Index, int Count);
+  void NotifyReplacedToWatchers(int Index, int Count);
 
   TTxtEditStringRec* list_ = nullptr;
   int count_ = 0;
   int capacity_ = 0;
   TTxtEditLineBreakFormat lineBreakFormat_ = lbfCRLF;
+  // The bracket being opened or closed is told to the watchers only (DeleteLines).
+  bool quietPublicBracket_ = false;
   bool mixedLineBreaks_ = false;
   TConvertTabsProcEx convertTabsProc_ = nullptr;
   // The longest line: index and expanded length, valid while longestKnown_ (index -1: none).

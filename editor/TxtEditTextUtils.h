@@ -22,3 +22,7 @@ AnsiString TxtIndentString(int Count, bool UseTabs, int TabWidth);
 bool TxtIsBlank(char C);
 AnsiString TxtTrimTrailingBlanks(std::string_view Text);
 bool TxtStringIsBlank(std::string_view Text);
+// The same two under the names the editing commands know them by: the text without trailing
+// spaces and tabs, and whether a text is empty or holds only spaces and tabs.
+inline AnsiString TrimTrailingSpaces(std::string_view Text) { return TxtTrimTrailingBlanks(Text); }
+inline bool StringIsBlank(std::string_view Text) { return TxtStringIsBlank(Text); }

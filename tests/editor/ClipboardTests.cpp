@@ -143,3 +143,27 @@ TEST(TextBlanks, LeadingBlanksAndIndentStrings) {
   EXPECT_EQ(TxtTrimTrailingBlanks(" \t"), "");
   EXPECT_EQ(Joined({" \t ", "", " x"}, [](const char* s) { return TxtStringIsBlank(s); }), "true|true|false");
 }
+
+TEST(TextBlanks, TrailingSpacesAndBlankStrings) {
+  const struct {
+    const char* Text;
+    const char* Trimmed;
+    bool Blank;
+  } cases[] = {
+      {"", "", true},
+      {" ", "", true},
+      {"\t \t", "", true},
+      {"a", "a", false},
+      {"a  ", "a", false},
+      {"a\t", "a", false},
+      {" a b \t", " a b", false},
+      // Other control characters are not blanks here.
+      {"a\x01", "a\x01", false},
+      {"\x01", "\x01", false},
+      {"a \r", "a \r", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TrimTrailingSpaces(c.Text), c.Trimmed) << c.Text;
+    EXPECT_EQ(StringIsBlank(c.Text), c.Blank) << c.Text;
+  }
+}

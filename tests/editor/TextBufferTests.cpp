@@ -288,7 +288,7 @@ TEST(TextBuffer, LargeSavesComeOutWholeOrRaise) {
 
 // Each change on the lines "0" to "4": the events it fires, with the count at each, and the lines
 // it leaves.
-TEST(TextBuffer, EveryMutatorReportsItsLinesInsideOneBracket) {
+TEST(TextBuffer, EveryMutatorReportsItsEventsInTheirOrder) {
   using L = TTxtEditStringList;
   const struct {
     const char* Name;
@@ -304,9 +304,15 @@ TEST(TextBuffer, EveryMutatorReportsItsLinesInsideOneBracket) {
        "changing@5 | ins 5,1@6 | change@6",
        {"0", "1", "2", "3", "4", "d"}},
       {"delete", [](L& l) { l.Delete(1); }, "changing@5 | del 1,1@4 | change@4", {"0", "2", "3", "4"}},
-      {"delete lines", [](L& l) { l.DeleteLines(0, 2); }, "changing@5 | del 0,2@3 | change@3", {"2", "3", "4"}},
-      // More asked than there are: the same bracket, the real number.
-      {"delete past the end", [](L& l) { l.DeleteLines(3, 10); }, "changing@5 | del 3,2@3 | change@3", {"0", "1", "2"}},
+      // The bracket goes round moving the lines that follow, before the deletion is told.
+      {"delete lines", [](L& l) { l.DeleteLines(0, 2); }, "changing@5 | change@5 | del 0,2@3", {"2", "3", "4"}},
+      {"delete lines in the middle",
+       [](L& l) { l.DeleteLines(1, 3); },
+       "changing@5 | change@5 | del 1,3@2",
+       {"0", "4"}},
+      // More asked than there are: nothing follows, so no bracket; the real number.
+      {"delete past the end", [](L& l) { l.DeleteLines(3, 10); }, "del 3,2@3", {"0", "1", "2"}},
+      {"delete the last line", [](L& l) { l.DeleteLines(4, 1); }, "del 4,1@4", {"0", "1", "2", "3"}},
       {"delete nothing",
        [](L& l) {
          l.DeleteLines(5, 3);
@@ -319,14 +325,9 @@ TEST(TextBuffer, EveryMutatorReportsItsLinesInsideOneBracket) {
        "changing@5 | ins 1,2@7 | change@7",
        {"0", "", "", "1", "2", "3", "4"}},
       {"insert no lines", [](L& l) { l.InsertLines(5, 0); }, "", {"0", "1", "2", "3", "4"}},
-      {"exchange",
-       [](L& l) { l.Exchange(4, 0); },
-       "changing@5 | rep 0,1@5 | rep 4,1@5 | change@5",
-       {"4", "1", "2", "3", "0"}},
-      {"exchange with itself",
-       [](L& l) { l.Exchange(1, 1); },
-       "changing@5 | rep 1,1@5 | change@5",
-       {"0", "1", "2", "3", "4"}},
+      // An exchange tells only its bracket.
+      {"exchange", [](L& l) { l.Exchange(4, 0); }, "changing@5 | change@5", {"4", "1", "2", "3", "0"}},
+      {"exchange with itself", [](L& l) { l.Exchange(1, 1); }, "changing@5 | change@5", {"0", "1", "2", "3", "4"}},
       {"clear", [](L& l) { l.Clear(); }, "changing@5 | cleared@0 | change@0", {}},
   };
   for (const auto& c : cases) {
@@ -338,6 +339,107 @@ TEST(TextBuffer, EveryMutatorReportsItsLinesInsideOneBracket) {
     EXPECT_EQ(e.Take(), c.Events);
     EXPECT_EQ(Lines(l), c.After);
   }
+}
+
+// The editors watching a list hear every removal and exchange inside one bracket, and see the
+// new count when it closes, whatever order the public events keep.
+TEST(TextBuffer, WatchersHearEachChangeInsideOneBracket) {
+  struct Watch final : ITxtEditLinesWatcher {
+    std::vector<std::string> log;
+    void Add(TTxtEditStringList* l, const std::string& what) { log.push_back(what + "@" + std::to_string(l->Count())); }
+    void LinesChanging(TTxtEditStringList* l) override { Add(l, "changing"); }
+    void LinesChanged(TTxtEditStringList* l) override { Add(l, "change"); }
+    void LinesCleared(TTxtEditStringList* l) override { Add(l, "cleared"); }
+    void LinesDeleted(TTxtEditStringList* l, int i, int n) override {
+      Add(l, "del " + std::to_string(i) + "," + std::to_string(n));
+    }
+    void LinesInserted(TTxtEditStringList* l, int i, int n) override {
+      Add(l, "ins " + std::to_string(i) + "," + std::to_string(n));
+    }
+    void LinesReplaced(TTxtEditStringList* l, int i, int n) override {
+      Add(l, "rep " + std::to_string(i) + "," + std::to_string(n));
+    }
+    void LinesLoaded(TTxtEditStringList* l, int n) override { Add(l, "load " + std::to_string(n)); }
+    std::string Take() {
+      std::string all;
+      for (const std::string& s : log) all += (all.empty() ? "" : " | ") + s;
+      log.clear();
+      return all;
+    }
+  };
+  using L = TTxtEditStringList;
+  const struct {
+    const char* Name;
+    std::function<void(L&)> Change;
+    const char* Heard;
+    const char* Public;
+  } cases[] = {
+      {"delete lines", [](L& l) { l.DeleteLines(1, 2); }, "changing@5 | del 1,2@3 | change@3",
+       "changing@5 | change@5 | del 1,2@3"},
+      {"delete to the end", [](L& l) { l.DeleteLines(3, 9); }, "changing@5 | del 3,2@3 | change@3", "del 3,2@3"},
+      {"exchange", [](L& l) { l.Exchange(3, 1); }, "changing@5 | rep 1,1@5 | rep 3,1@5 | change@5",
+       "changing@5 | change@5"},
+      // Inside a bracket of the caller's nobody hears a bracket of the change's own.
+      {"delete lines inside a bracket",
+       [](L& l) {
+         l.BeginUpdate();
+         l.DeleteLines(0, 1);
+         l.EndUpdate();
+       },
+       "changing@5 | del 0,1@4 | change@4", "changing@5 | del 0,1@4 | change@4"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    L l;
+    Fill(l, {"0", "1", "2", "3", "4"});
+    Watch w;
+    l.Watchers().Join(&w);
+    EventLog e(l);
+    c.Change(l);
+    EXPECT_EQ(w.Take(), c.Heard);
+    EXPECT_EQ(e.Take(), c.Public);
+    // A change made after the removal is told to everyone again.
+    l.Add("x");
+    EXPECT_EQ(e.Take().substr(0, 8), "changing");
+    l.Watchers().Leave(&w);
+  }
+}
+
+// Adding grows the room by 16 lines up to 64, then by a quarter; AddStrings rounds what it needs
+// up to a multiple of 16; InsertLines makes room for exactly its lines.
+TEST(TextBuffer, CapacityGrowsByItsRules) {
+  TTxtEditStringList l;
+  EXPECT_EQ(l.Capacity(), 0);
+  const struct {
+    int Lines;
+    int Capacity;
+  } adds[] = {{1, 16}, {16, 16}, {17, 32}, {48, 48}, {49, 64}, {64, 64}, {65, 80}, {81, 100}, {101, 125}};
+  for (const auto& a : adds) {
+    while (l.Count() < a.Lines) l.Add("x");
+    EXPECT_EQ(l.Capacity(), a.Capacity) << a.Lines;
+  }
+  l.Clear();
+  EXPECT_EQ(l.Capacity(), 0);
+
+  TStringList source;
+  for (int i = 0; i < 20; ++i) source.Add("s");
+  l.AddStrings(&source);
+  EXPECT_EQ(l.Capacity(), 32);
+  l.AddStrings(&source);  // 40 lines fit in 48
+  EXPECT_EQ(l.Capacity(), 48);
+  l.AddStrings(&source);  // 60 fit in the 48 no longer
+  EXPECT_EQ(l.Capacity(), 64);
+
+  TTxtEditStringList m;
+  m.InsertLines(0, 3);
+  EXPECT_EQ(m.Capacity(), 3);
+  m.InsertLines(1, 2);
+  EXPECT_EQ(m.Capacity(), 5);
+  EXPECT_EQ(m.Count(), 5);
+  m.SetCapacity(40);
+  EXPECT_EQ(m.Capacity(), 40);
+  m.SetCapacity(5);
+  EXPECT_EQ(m.Capacity(), 5);
 }
 
 TEST(TextBuffer, InsertingMoreLinesThanMemoryHoldsIsRefused) {

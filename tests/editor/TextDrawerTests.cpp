@@ -2,6 +2,8 @@
 // sharing and release of the style variants.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "editor/TxtEditTextDrawer.h"
 #include "tests/framework/GraphicsTestSupport.h"
 #include "tests/framework/Raised.h"
@@ -155,4 +157,84 @@ TEST(TextDrawer, VariantHandlesLiveOnlyWhileUsed) {
   }
   font.reset();
   EXPECT_EQ(GdiObjectCount(), before);
+}
+
+// Stocks of fonts that differ only in italic, underline or strike-out share one record; another
+// face, size, weight or character set gets a record of its own.
+TEST(TextDrawer, FontsOfOneFaceSizeAndWeightShareOneRecord) {
+  auto base = MakeFont(L"Courier New", 11);
+  TheTextDrawer first(TFontStyles{fsBold}, base.get());
+  SharedFontsInfo* shared = first.FontStock().FontsInfo();
+  ASSERT_NE(shared, nullptr);
+  EXPECT_EQ(shared->RefCount, 1);
+  const struct {
+    const char* Name;
+    std::function<void(TFont&)> Change;
+    bool Shares;
+  } cases[] = {
+      {"the same font", [](TFont&) {}, true},
+      {"italic", [](TFont& f) { f.SetStyle(TFontStyles{fsItalic}); }, true},
+      {"underline", [](TFont& f) { f.SetStyle(TFontStyles{fsUnderline}); }, true},
+      {"strike-out", [](TFont& f) { f.SetStyle(TFontStyles{fsStrikeOut}); }, true},
+      {"bold", [](TFont& f) { f.SetStyle(TFontStyles{fsBold}); }, false},
+      {"another size", [](TFont& f) { f.SetSize(12); }, false},
+      {"another face", [](TFont& f) { f.SetName(L"Arial"); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto font = MakeFont(L"Courier New", 11);
+    c.Change(*font);
+    const int records = GetFontsInfoManager().Count();
+    {
+      TheTextDrawer second(TFontStyles{fsBold}, font.get());
+      EXPECT_EQ(second.FontStock().FontsInfo() == shared, c.Shares);
+      EXPECT_EQ(shared->RefCount, c.Shares ? 2 : 1);
+      EXPECT_EQ(GetFontsInfoManager().Count(), records + (c.Shares ? 0 : 1));
+    }
+    // The last holder of a record lets it go.
+    EXPECT_EQ(shared->RefCount, 1);
+    EXPECT_EQ(GetFontsInfoManager().Count(), records);
+  }
+}
+
+// The advances grow in steps of 64 entries and keep the cell width; a new base style starts them
+// again.
+TEST(TextDrawer, SpacingArrayGrowsInStepsOf64) {
+  auto font = MakeFont();
+  TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
+  TTestPicture surface(200, 40);
+  const std::string text(200, 'x');
+  const struct {
+    int Length;
+    int Size;
+  } steps[] = {{0, 0}, {10, 64}, {64, 64}, {65, 128}, {3, 128}, {128, 128}, {129, 192}};
+  drawer.BeginDrawing(surface.DC());
+  for (const auto& s : steps) {
+    drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), text.data(), s.Length);
+    EXPECT_EQ(drawer.SpacingArraySize(), s.Size) << s.Length;
+  }
+  drawer.EndDrawing();
+  drawer.SetBaseStyle(TFontStyles{});
+  EXPECT_EQ(drawer.SpacingArraySize(), 0);
+  // A fresh array of exactly 64 characters already needs the second step.
+  drawer.BeginDrawing(surface.DC());
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), text.data(), 64);
+  EXPECT_EQ(drawer.SpacingArraySize(), 128);
+  drawer.EndDrawing();
+}
+
+TEST(TextDrawer, NestedBracketsOnOneContext) {
+  auto font = MakeFont();
+  TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
+  TTestPicture surface(40, 20);
+  drawer.BeginDrawing(surface.DC());
+  drawer.BeginDrawing(surface.DC());
+  EXPECT_EQ(drawer.DrawingCount(), 2);
+  drawer.EndDrawing();
+  EXPECT_EQ(drawer.DrawingCount(), 1);
+  // Still drawing on the context: the font stays selected.
+  EXPECT_EQ(GetCurrentObject(surface.DC(), OBJ_FONT), drawer.FontStock().FontHandle());
+  drawer.EndDrawing();
+  EXPECT_EQ(drawer.DrawingCount(), 0);
+  EXPECT_NE(GetCurrentObject(surface.DC(), OBJ_FONT), drawer.FontStock().FontHandle());
 }
