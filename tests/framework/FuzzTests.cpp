@@ -1,6 +1,7 @@
 // Seeded fuzzing of what reads outside input: form files, INI documents, streams, Format and the
-// number conversions. Each case ends in a result or an error of the framework's family within a
-// second, and a second pass over the same cases leaves no more blocks behind than the first.
+// number conversions. Each case ends in a result or an error of the framework's family without
+// hanging (no case near ten seconds, even on a loaded machine), and a second pass over the same
+// cases leaves no more blocks behind than the first.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -63,7 +64,7 @@ void Fuzz(const char* what, const std::vector<std::string>& seeds, const std::ve
     }
   }
   EXPECT_EQ(LiveAllocations(), before) << what << ": blocks left behind by the second pass";
-  EXPECT_LT(slowest, 1.0) << what;
+  EXPECT_LT(slowest, 10.0) << what << ": a case that takes this long is a hang, not a slow machine";
   EXPECT_GT(results, count / 25) << what << ": too few cases get past the first error";
 }
 
