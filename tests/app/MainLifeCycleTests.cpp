@@ -14,6 +14,7 @@
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/SkinToolbar.h"
 #include "themes/UiExtItems.h"
+#include "themes/UiStatusBars.h"
 
 namespace {
 
@@ -101,6 +102,25 @@ TEST_F(MainLifeCycle, TheCharacterSubmenuAndLastChars) {
   form_ = nullptr;
   TMemIniFile ini(::Options->FileName());
   EXPECT_EQ(ini.ReadString("LastChars", "Item0", "") + ini.ReadString("LastChars", "Item1", ""), "187171");
+}
+
+TEST_F(MainLifeCycle, ALanguageSwitchFormatsTheCombinedTextsAgain) {
+  TMainForm& form = Make();
+  auto* internet = dynamic_cast<TCustomAction*>(form.FindComponent("actnOnTheInternet"));
+  ASSERT_NE(internet, nullptr);
+  // What a language file puts in place: the texts alone, before they are put together.
+  struct TCase {
+    const char* Item;
+    const char* Text;
+  };
+  const TCase cases[] = {{"sOnTheInternet", "%s im Internet"}, {"sInsert", "Einf"}, {"sLineColumn", "Z %d, S %d"}};
+  for (const TCase& c : cases) form.mltstrnghldrMain->GetStringsByName(c.Item)->SetText(c.Text);
+  internet->SetCaption(L"%s im Internet");
+  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  EXPECT_EQ(internet->Caption(), L"Halcorn Verdan im Internet");
+  TUiStatusPanels* panels = form.stsbrMain->Panels();
+  EXPECT_EQ(panels->Items(0)->Caption(), L"Z 1, S 1");
+  EXPECT_EQ(panels->Items(2)->Caption(), L"Einf");
 }
 
 TEST_F(MainLifeCycle, ErrorsReachingTheLoopAreLoggedNotShown) {
