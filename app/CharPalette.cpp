@@ -5,6 +5,7 @@
 #include "editor/TxtEdit.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
+#include "framework/Conversions.h"
 #include "framework/Format.h"
 #include "framework/IniFiles.h"
 #include "themes/Ui.h"
@@ -22,8 +23,8 @@ const char* const lastCharsSection = "LastChars";
 // The code of a decimal text, 0 for anything else.
 int CodeOf(const AnsiString& Text) {
   if (!IsInteger(Text)) return 0;
-  const int code = std::atoi(Text.c_str());
-  return code >= 32 && code <= 255 && Text.size() <= 3 ? code : 0;
+  const int code = StrToIntDef(Text, 0);
+  return code >= 32 && code <= 255 ? code : 0;
 }
 
 DWORD SystemClock() { return GetTickCount(); }

@@ -122,6 +122,38 @@ const TCodePageMap ToWin1251[9] = {
     IdentityMap("MacGreek"),
 };
 
+HV_PUBLISH(TWideFileStream) {}
+
+bool TWideFileStream::ModeFlags(uint16_t Mode, DWORD& Access, DWORD& Share) {
+  static const DWORD access[] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
+  static const DWORD share[] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE};
+  const unsigned accessBits = Mode & 3u, shareBits = (Mode & 0xF0u) >> 4;
+  if (accessBits > 2 || shareBits > 4) return false;
+  Access = access[accessBits];
+  Share = share[shareBits];
+  return true;
+}
+
+namespace {
+
+HANDLE OpenWideFile(const WideString& FileName, uint16_t Mode) {
+  if (Mode == TWideFileStream::CreateMode)
+    return CreateFileW(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  DWORD access = 0, share = 0;
+  if (!TWideFileStream::ModeFlags(Mode, access, share)) return INVALID_HANDLE_VALUE;
+  return CreateFileW(FileName.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+TWideFileStream::TWideFileStream(const WideString& FileName, uint16_t Mode)
+    : THandleStream(OpenWideFile(FileName, Mode)) {}
+
+TWideFileStream::~TWideFileStream() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
 int CodePageTableIndex(TTextEncoding Code) {
   switch (Code) {
     case teCyrillicDos: return 5;

@@ -41,6 +41,25 @@ struct TCodePageMap {
 // their places with identity maps.
 extern const TCodePageMap FromWin1251[9];
 extern const TCodePageMap ToWin1251[9];
+// A file stream over a handle opened by a wide name. CreateMode creates or truncates the file
+// (reading and writing, no sharing); any other mode opens an existing file: the low two bits
+// give the access (0 read, 1 write, 2 both; 3 is invalid), bits 4-7 the sharing (0x00 and 0x10
+// none, 0x20 others may read, 0x30 others may write, 0x40 both; above is invalid). Nothing is
+// raised when the mode is invalid or the file cannot be opened: the handle is then invalid,
+// size and position read as -1, a read gives nothing and a write raises the stream's write
+// error.
+class TWideFileStream : public THandleStream {
+  HV_CLASS(TWideFileStream, THandleStream)
+ public:
+  static constexpr uint16_t CreateMode = 0xFFFF;
+  TWideFileStream(const WideString& FileName, uint16_t Mode);
+  ~TWideFileStream() override;
+  TWideFileStream(const TWideFileStream&) = delete;
+  TWideFileStream& operator=(const TWideFileStream&) = delete;
+  // The access and sharing flags of a mode other than CreateMode; false for an invalid one.
+  static bool ModeFlags(uint16_t Mode, DWORD& Access, DWORD& Share);
+};
+
 // The table index of a document code: 5 -> 5, 6 -> 3, 7 -> 1, any other code -> 0.
 int CodePageTableIndex(TTextEncoding Code);
 

@@ -298,17 +298,20 @@ void TMainForm::ActivateDocument(TDocument* Document) {
 
 void TMainForm::pglstMainChange(TObject*) {
   if (!closing_) {
+    // The texts recorded for translation are the form's own.
+    const bool showTexts = Commands && !RecordingTexts();
     if (TDocument* document = ActiveDocument()) {
       tlbrTabBar->CheckTab(document->Item());
       tlbrTabBar->ShowActiveTab();
+      if (showTexts) Commands->UpdateCaption();
       document->Frame()->edtDocumentStatusChange(document->Frame()->edtDocument, {scCaretX, scInsertMode});
       // Each document keeps its own page orientation; the printer follows the active one.
       const auto orientation = document->Orientation == 1 ? poLandscape : poPortrait;
       if (PrinterInfoSize() > 0 && Printer()->Orientation() != orientation) Printer()->SetOrientation(orientation);
     }
     // The keyboard follows the document: its editor (or preview) takes the focus, also when the
-    // one that had it was closed. A window not shown yet has its panels filled once it idles.
-    if (Commands && HandleAllocated() && IsWindowVisible(Handle())) Commands->UpdateStatusBar(true);
+    // one that had it was closed. A window not shown yet takes no focus.
+    if (showTexts) Commands->UpdateStatusBar(HandleAllocated() && IsWindowVisible(Handle()));
   }
   contextTab_ = nullptr;
 }

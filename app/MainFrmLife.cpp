@@ -21,7 +21,10 @@
 #include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
+#include "framework/Actions.h"
+#include "framework/Format.h"
 #include "framework/IniFiles.h"
+#include "app/ProductIdentity.h"
 #include "themes/SkinCustomizer.h"
 #include "themes/SkinToolbar.h"
 #include "themes/UiExtItems.h"
@@ -154,10 +157,25 @@ void TMainForm::CheckForUpdates(bool Silent) {
   updateCheck_->Start(Silent);
 }
 
+namespace {
+
+void FetchPaletteFormats(TCharPalette* Palette, TApMultiStringHolder* Holder) {
+  Palette->CharCodeFormat = WideToAnsi(HolderText(Holder, "sCharCode", L"Char code: %d (0x%x)"));
+  Palette->ShortcutFormat = WideToAnsi(HolderText(Holder, "sShortcutKeys", L"Shortcut keys: Alt+0%d"));
+}
+
+}  // namespace
+
 void TMainForm::lngcntrlrMainLanguageChanged(TLgLanguageController*) {
-  if (!charPalette_) return;
-  charPalette_->CharCodeFormat = WideToAnsi(HolderText(mltstrnghldrMain, "sCharCode", L"Char code: %d (0x%x)"));
-  charPalette_->ShortcutFormat = WideToAnsi(HolderText(mltstrnghldrMain, "sShortcutKeys", L"Shortcut keys: Alt+0%d"));
+  // The texts the language file just replaced are put together again from the new ones.
+  if (Commands) {
+    Commands->UpdateStatusBar(false);
+    Commands->UpdateCaption();
+  }
+  if (auto* internet = dynamic_cast<TCustomAction*>(FindComponent("actnOnTheInternet")))
+    internet->SetCaption(
+        WideFormat(HolderText(mltstrnghldrMain, "sOnTheInternet", L"%s on the Internet"), WideString(ProductName)));
+  if (charPalette_) FetchPaletteFormats(charPalette_, mltstrnghldrMain);
 }
 
 TCharPalette* TMainForm::EnsureCharPalette() {
@@ -168,7 +186,7 @@ TCharPalette* TMainForm::EnsureCharPalette() {
   charPalette_ = new TCharPalette(this);
   charPalette_->SetName("CharPalette");
   SeedRecentChars(charPalette_);
-  lngcntrlrMainLanguageChanged(LanguageController);  // the hint formats of the current language
+  FetchPaletteFormats(charPalette_, mltstrnghldrMain);  // the hint formats of the current language
   if (::Options) {
     TMemIniFile ini(::Options->FileName());
     LoadLastChars(charPalette_, &ini);

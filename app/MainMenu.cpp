@@ -17,7 +17,7 @@ void TMainForm::smnitmCharacterClick(TObject* Sender) {
   // The palette joins the submenu once, on its first opening; it is found again by its name.
   bool present = false;
   for (int i = 0; i < submenu->Count() && !present; ++i) present = submenu->Items(i)->Name() == palette->Name();
-  if (!present) submenu->Add(palette);
+  if (!present) submenu->Insert(0, palette);
   palette->SetEnabled(CanEditActive());
   UpdateRows(palette);
 }

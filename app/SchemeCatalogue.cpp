@@ -38,12 +38,49 @@ AnsiString ChildText(const IXmlNode& Node, const char* Name) {
   return child ? child->Text() : AnsiString();
 }
 
+// Line 5 of a scheme (counted from 1 at LF bytes) holds its general information element.
+AnsiString FifthLine(const AnsiString& Text) {
+  size_t start = 0;
+  for (int line = 1; line < 5; ++line) {
+    const size_t lf = Text.find('\n', start);
+    if (lf == AnsiString::npos) return AnsiString();
+    start = lf + 1;
+  }
+  const size_t lf = Text.find('\n', start);
+  return Text.substr(start, lf == AnsiString::npos ? AnsiString::npos : lf - start);
+}
+
+// The general information element of line 5 alone, read inside the scheme's own frame; false when
+// that line holds no such element with the attributes.
+bool ParseFifthLine(const AnsiString& Text, THighInfo& Info) {
+  const AnsiString line = FifthLine(Text);
+  if (Trim(line).empty() || line.find("<General") == AnsiString::npos) return false;
+  const AnsiString framed = "<TxtXmlHighlighter>  <SyntaxColoring>    <Info>      " + line +
+                            "    </Info>  </SyntaxColoring></TxtXmlHighlighter>";
+  try {
+    IXmlDocument document = CreateXmlDocument();
+    document->LoadFromText(framed);
+    IXmlElement root = document->DocumentElement();
+    if (!root) return false;
+    IXmlNode coloring = root->FindChildByName("SyntaxColoring");
+    IXmlNode info = coloring ? coloring->FindChildByName("Info") : IXmlNode();
+    IXmlNode general = info ? info->FindChildByName("General") : IXmlNode();
+    if (!general || !(general->HasAttribute("Name") || general->HasAttribute("Extensions"))) return false;
+    Info.Name = general->GetAttribute("Name");
+    Info.Extensions = general->GetAttribute("Extensions");
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 HV_PUBLISH(THighUiItem) {}
 
 THighInfo ParseSchemeInfo(const AnsiString& Text) {
   THighInfo info;
+  if (ParseFifthLine(Text, info)) return info;
   const size_t start = FindElementStart(Text, "Info", 0);
   if (start == AnsiString::npos) return info;
   const size_t end = Text.find("</Info>", start);

@@ -16,10 +16,11 @@ struct THighInfo {
   AnsiString Extensions;  // without dots, joined by ", "
 };
 
-// Reads the information element of a scheme file in any of its formats: the attributes "Name"
-// and "Extensions" of Info/General, or the child elements "Name" and "FileTypeName" of the oldest
-// format. Only the head of the file up to the end of that element is read and parsed. Empty on any
-// failure (no file, no element, bad XML).
+// Reads the information element of a scheme file in any of its formats: first the general
+// element on line 5, as the current format writes it, read inside the scheme's frame; otherwise
+// the attributes "Name" and "Extensions" of Info/General wherever it stands, or the child elements
+// "Name" and "FileTypeName" of the oldest format. Only the head of the file up to the end of that element is read and
+// parsed. Empty on any failure (no file, no element, bad XML).
 THighInfo ReadSchemeInfo(const WideString& FileName);
 // The same for the text of a scheme file.
 THighInfo ParseSchemeInfo(const AnsiString& Text);

@@ -20,7 +20,7 @@ constexpr int UpdateServerPort = 80;
 TDateTime ReleaseDate();
 
 // The HTTP/1.0 POST of the check, lines ended by CR LF, the body "getverinfo=1" last.
-AnsiString BuildUpdateRequest(const AnsiString& Host);
+AnsiString BuildUpdateRequest(const AnsiString& Host = UpdateServerHost);
 
 // A date written "dd.mm.yyyy" (two, two and four digits; a real day); false for anything else.
 bool ParseUpdateDate(const AnsiString& Text, TDateTime& Date);
@@ -36,7 +36,7 @@ struct TUpdateReply {
 };
 // Reads the whole reply: a status line "HTTP/1.x 200", more than three lines in all, the last
 // three the version text, its date ("dd.mm.yyyy") and the address of the download page on Host.
-TUpdateReply ParseUpdateReply(const AnsiString& Reply, const AnsiString& Host);
+TUpdateReply ParseUpdateReply(const AnsiString& Reply, const AnsiString& Host = UpdateServerHost);
 
 // One check at a time: Start closes a running one. The reply is collected until the server
 // closes the connection, or the check gives up after Timeout milliseconds.

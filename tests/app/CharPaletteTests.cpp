@@ -48,6 +48,21 @@ TEST(CharPalette, RecentCharactersCellsAndHints) {
   EXPECT_EQ(Joined(palette.Chars()), "65,233,300");
 }
 
+TEST(CharPalette, ACellHoldsEveryIntegerTextFrom32To255) {
+  const struct {
+    const char* Text;
+    int Code;
+  } cases[] = {{"32", 32}, {"255", 255}, {"31", 0},   {"256", 0},        {"0065", 65},
+               {"-65", 0}, {"0", 0},     {"$41", 65}, {"9999999999", 0}, {"", 0}};
+  for (const auto& c : cases) {
+    TCharPalette palette(nullptr);
+    TStringList chars;
+    chars.Add(c.Text);
+    palette.SetChars(&chars);
+    EXPECT_EQ(CharAt(&palette, 0, 0), c.Code) << c.Text;
+  }
+}
+
 TEST(CharPalette, MangledLastCharsEndInUsableCells) {
   const AnsiString seed = "[LastChars]\r\nCount=4\r\nItem0=233\r\nItem1=65\r\nItem2=171\r\nItem3=32\r\n";
   std::mt19937 random(113);

@@ -12,6 +12,7 @@
 #include "app/TextFileOpening.h"
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/CodePages.h"
+#include "framework/Exceptions.h"
 #include "foundation/UcWideStrings.h"
 #include "tests/common/MessageBoxRecorder.h"
 #include "tests/foundation/UcTestSupport.h"
@@ -433,4 +434,63 @@ TEST(Utf8Test, FuzzedSamplesKeepThePositionAndAgreeWithTheWholeFileCheck) {
       ASSERT_EQ(code, teUtf8) << testing::PrintToString(bytes);
     }
   }
+}
+
+TEST(WideFileStreamModes, AccessAndSharingOfEveryMode) {
+  struct TCase {
+    uint16_t Mode;
+    bool Valid;
+    DWORD Access, Share;
+  };
+  const DWORD rw = GENERIC_READ | GENERIC_WRITE, both = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  const TCase cases[] = {
+      {0x0000, true, GENERIC_READ, 0},
+      {0x0001, true, GENERIC_WRITE, 0},
+      {0x0002, true, rw, 0},
+      {0x0003, false, 0, 0},
+      {0x0010, true, GENERIC_READ, 0},
+      {0x0020, true, GENERIC_READ, FILE_SHARE_READ},
+      {0x0030, true, GENERIC_READ, FILE_SHARE_WRITE},
+      {0x0040, true, GENERIC_READ, both},
+      {0x0042, true, rw, both},
+      {0x0050, false, 0, 0},
+      {0x00F0, false, 0, 0},
+      {0x0033, false, 0, 0},
+  };
+  for (const TCase& c : cases) {
+    DWORD access = 0, share = 0;
+    EXPECT_EQ(TWideFileStream::ModeFlags(c.Mode, access, share), c.Valid) << c.Mode;
+    if (!c.Valid) continue;
+    EXPECT_EQ(access, c.Access) << c.Mode;
+    EXPECT_EQ(share, c.Share) << c.Mode;
+  }
+}
+
+TEST_F(Encoding, AWideFileStreamThatCannotOpenRaisesNothingAndReadsMinusOne) {
+  const WideString file = Put("abc");
+  for (const WideString& name : {folder_.File(L"missing.txt"), file}) {
+    // A missing file, and an existing one under an invalid mode.
+    TWideFileStream stream(name, name == file ? 0x0003 : 0x0030);
+    EXPECT_EQ(stream.Handle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(stream.Size(), -1);
+    EXPECT_EQ(stream.Position(), -1);
+    char byte = 0;
+    EXPECT_EQ(stream.Read(&byte, 1), 0);
+    EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
+  }
+  {
+    TWideFileStream reader(file, 0x0030);
+    ASSERT_NE(reader.Handle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(reader.Size(), 3);
+    // Others may write while it reads, but not read.
+    TWideFileStream second(file, 0x0040);
+    EXPECT_EQ(second.Handle(), INVALID_HANDLE_VALUE);
+  }
+  {
+    TWideFileStream writer(file, TWideFileStream::CreateMode);
+    ASSERT_NE(writer.Handle(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(writer.Size(), 0);  // truncated
+    writer.WriteBuffer("\xFF\xFE", 2);
+  }
+  EXPECT_EQ(Get(), "\xFF\xFE");
 }

@@ -12,8 +12,10 @@
 #include "framework/Streams.h"
 #include "framework/ShortCuts.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
 #include "themes/UiExtItems.h"
+#include "themes/UiStatusBars.h"
 
 namespace {
 
@@ -101,6 +103,59 @@ TEST_F(MainLifeCycle, TheCharacterSubmenuAndLastChars) {
   form_ = nullptr;
   TMemIniFile ini(::Options->FileName());
   EXPECT_EQ(ini.ReadString("LastChars", "Item0", "") + ini.ReadString("LastChars", "Item1", ""), "187171");
+}
+
+TEST_F(MainLifeCycle, ALanguageSwitchFormatsTheCombinedTextsAgain) {
+  TMainForm& form = Make();
+  auto* internet = dynamic_cast<TCustomAction*>(form.FindComponent("actnOnTheInternet"));
+  ASSERT_NE(internet, nullptr);
+  // What a language file puts in place: the texts alone, before they are put together.
+  struct TCase {
+    const char* Item;
+    const char* Text;
+  };
+  const TCase cases[] = {{"sOnTheInternet", "%s im Internet"}, {"sInsert", "Einf"}, {"sLineColumn", "Z %d, S %d"}};
+  for (const TCase& c : cases) form.mltstrnghldrMain->GetStringsByName(c.Item)->SetText(c.Text);
+  internet->SetCaption(L"%s im Internet");
+  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  EXPECT_EQ(internet->Caption(), L"Halcorn Verdan im Internet");
+  TUiStatusPanels* panels = form.stsbrMain->Panels();
+  EXPECT_EQ(panels->Items(0)->Caption(), L"Z 1, S 1");
+  EXPECT_EQ(panels->Items(2)->Caption(), L"Einf");
+}
+
+TEST_F(MainLifeCycle, APageChangeBringsCaptionAndPanelsUpToDateAtOnce) {
+  TMainForm& form = Make();
+  const WideString first = folder_.Write(L"first.txt", "one\r\ntwo");
+  const WideString second = folder_.Write(L"se&cond.txt", "x");
+  form.OpenFiles({first, second});
+  ASSERT_EQ(DocumentList->Count(), 3);
+  Editor(1)->SetCaretXY({3, 2});
+  // No idle pass runs between the change and the checks.
+  const struct {
+    int Document;
+    const wchar_t* Caption;
+    const wchar_t* Panel0;
+  } cases[] = {
+      {1, L"first.txt", L"Ln 2, col 3"}, {2, L"se&cond.txt", L"Ln 1, col 1"}, {1, L"first.txt", L"Ln 2, col 3"}};
+  for (const auto& c : cases) {
+    form.pglstMain->SetActivePage(Doc(c.Document)->Page());
+    EXPECT_EQ(form.Caption(), folder_.File(c.Caption) + L" \u2014 Halcorn Verdan");
+    EXPECT_EQ(form.stsbrMain->Panels()->Items(0)->Caption(), c.Panel0);
+  }
+}
+
+TEST_F(MainLifeCycle, ThePaletteIsTheFirstItemOfTheCharacterSubmenu) {
+  TMainForm& form = Make();
+  auto* submenu = dynamic_cast<TBarCustomItem*>(form.FindComponent("smnitmCharacter"));
+  ASSERT_NE(submenu, nullptr);
+  auto* other = new TSkinItem(&form);
+  submenu->Add(other);
+  form.smnitmCharacterClick(submenu);
+  form.smnitmCharacterClick(submenu);
+  ASSERT_EQ(submenu->Count(), 2);
+  EXPECT_EQ(submenu->Items(0), form.CharPalette());
+  EXPECT_EQ(submenu->Items(1), other);
 }
 
 TEST_F(MainLifeCycle, ErrorsReachingTheLoopAreLoggedNotShown) {

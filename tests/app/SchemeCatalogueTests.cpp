@@ -31,6 +31,14 @@ const TInfoCase infoCases[] = {
     {"<Info><General Name=\"Bad></Info>", "", ""},
     {"<Info><Author Name=\"x\"/></Info>", "", ""},
     {"", "", ""},
+    // Line 5 alone names the scheme, with or without the enclosing element around it.
+    {"1\n2\n3\n4\n<General Name=\"Notes\" Extensions=\"nts, note\"/>\n", "Notes", "nts, note"},
+    {"1\r\n2\r\n3\r\n4\r\n\t<General Name=\"Crlf\" Extensions=\"c\"/>\r\n6", "Crlf", "c"},
+    {"1\n2\n3\n4\n<General Name=\"Last\"/>", "Last", ""},
+    {"1\n2\n3\n4\n<General Name=\"Broken\"\n", "", ""},
+    {"1\n2\n3\n<General Name=\"Fourth\"/>\n5\n", "", ""},
+    {"1\n2\n3\n4\n5\n<General Name=\"Sixth\"/>\n", "", ""},
+    {"1\n2\n3\n4\n<General Name=\"Fifth\"/>\n<Info><General Name=\"Other\"/></Info>", "Fifth", ""},
 };
 
 class Catalogue : public testing::Test {

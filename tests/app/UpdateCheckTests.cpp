@@ -24,6 +24,9 @@ TEST(UpdateReply, RequestAndReplies) {
             "POST /verdan/downloads/upgetver.php HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\n"
             "Accept: text/html, */*\r\nUser-Agent: Halcorn Verdan 1.4\r\nHost: h.example\r\nConnection: Keep-Alive\r\n"
             "Content-Length: 12\r\n\r\ngetverinfo=1");
+  // Without a host named, the request goes to the maker's server.
+  EXPECT_EQ(BuildUpdateRequest(), BuildUpdateRequest(maker));
+  EXPECT_TRUE(ParseUpdateReply(Reply("11.08.2008", "http://www.halcorn.com/")).Valid);
   const AnsiString link = "http://www.halcorn.com/";
   for (const AnsiString& good : {Reply("11.08.2008", link), Reply("10.08.2008", "https://WWW.Halcorn.com:443/d?x=1"),
                                  AnsiString("HTTP/1.0 200\nVerdan 1.5\n01.01.2010\nhttp://www.halcorn.com")})
