@@ -9,9 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/DocumentTabs.h"
-#include "toolbars/BarItemViewer.h"
-#include "toolbars/BarToolbar.h"
 #include "app/ProductIdentity.h"
 #include "app/TextRoutines.h"
 #include "framework/Application.h"
@@ -88,12 +85,6 @@ void CopyWideTextToClipboard(const WideString& W) {
   // Set as Unicode text always: the system makes the ANSI form for readers that ask for it,
   // while an ANSI-only copy would lose every character outside the code page.
   Clipboard()->SetAsWideText(W);
-}
-
-TDocumentItem* DocumentItemAt(TBarCustomToolbar* Toolbar, const TPoint& Point) {
-  if (!Toolbar || !Toolbar->View()) return nullptr;
-  TBarItemViewer* viewer = Toolbar->View()->ViewerFromPoint(Point);
-  return viewer ? dynamic_cast<TDocumentItem*>(viewer->Item()) : nullptr;
 }
 
 void GetRGB(TColor Color, int& R, int& G, int& B) {

@@ -5,9 +5,7 @@
 
 #include "framework/Graphics.h"
 
-class TBarCustomToolbar;
 class TCustomListBox;
-class TDocumentItem;
 
 // Lists drawn by the program take the height of "Wg" in their font plus 7.
 void SetListItemHeight(TCustomListBox* ListBox);
@@ -42,9 +40,5 @@ void GradientBand(TCanvas* Canvas, const TRect& Rect, int Start, int Stop, int S
 // Three bands through four colours across the rectangle.
 void FourColorGradient(TCanvas* Canvas, const TRect& Rect, TColor First, TColor Second, TColor Third, TColor Fourth,
                        bool Vertical);
-// The document tab of the toolbar's first shown item that holds the point (client co-ordinates);
-// null over no item, over an item of another kind, or without a toolbar.
-TDocumentItem* DocumentItemAt(TBarCustomToolbar* Toolbar, const TPoint& Point);
-
 // A small filled triangle pointing down (Down) or right.
 void DrawSmallArrow(HDC DC, int X, int Y, bool Selected, bool Down);

@@ -79,8 +79,10 @@ TEST_F(TabBarRoutines, DocumentItemAtFindsTheTabUnderThePoint) {
     const TRect r = bar->View()->Find(Item)->BoundsRect();
     return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
   };
-  for (int i = 0; i < bar->ItemCount() - 1; ++i) EXPECT_EQ(DocumentItemAt(bar, centre(bar->Tab(i))), bar->Tab(i)) << i;
-  TBarCustomItem* newTab = bar->Items()->Items(bar->ItemCount() - 1);
+  for (int i = 0; i < bar->ItemCount(); ++i) {
+    ASSERT_NE(bar->Tab(i), nullptr);
+    EXPECT_EQ(DocumentItemAt(bar, centre(bar->Tab(i))), bar->Tab(i)) << i;
+  }
   const struct {
     TBarCustomToolbar* Toolbar;
     TPoint Point;
