@@ -12,6 +12,7 @@
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
+#include "foundation/ApFormPlacement.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
@@ -48,6 +49,7 @@ HV_PUBLISH(TCharacterForm) {
   p.ComponentField("actnCopy", &T::actnCopy);
   p.ComponentField("actnClose", &T::actnClose);
   p.ComponentField("mltstrnghldrCharacter", &T::mltstrnghldrCharacter);
+  p.ComponentField("frmstrgCharacter", &T::frmstrgCharacter);
   p.ComponentField("lngcntrlrCharacter", &T::lngcntrlrCharacter);
 }
 
@@ -94,6 +96,8 @@ TDocument* TCharacterForm::Target() const {
 int TCharacterForm::CurrentCode() const { return CellCode(strngrdCharacter->Col(), strngrdCharacter->Row()); }
 
 void TCharacterForm::FormCreate(TObject*) {
+  // The map's place is kept in the main window's settings.
+  if (host_) frmstrgCharacter->SetAppStorage(host_->SettingsStorage());
   TNSStringGrid& grid = *strngrdCharacter;
   grid.SetColCount(16);
   grid.SetRowCount(14);

@@ -7,6 +7,7 @@
 
 class TAction;
 class TActionList;
+class TApFormStorage;
 class TApMultiStringHolder;
 class TButton;
 class TDocument;
@@ -64,6 +65,7 @@ class TCharacterForm : public TForm {
   TAction* actnCopy = nullptr;
   TAction* actnClose = nullptr;
   TApMultiStringHolder* mltstrnghldrCharacter = nullptr;
+  TApFormStorage* frmstrgCharacter = nullptr;
   TLgLanguageController* lngcntrlrCharacter = nullptr;
 
  private:

@@ -250,6 +250,12 @@ TDocumentItem* TDocumentTabBar::ItemAt(int X, int Y) {
   return viewer ? dynamic_cast<TDocumentItem*>(viewer->Item()) : nullptr;
 }
 
+TDocumentItem* DocumentItemAt(TBarCustomToolbar* Toolbar, const TPoint& Point) {
+  if (!Toolbar || !Toolbar->View()) return nullptr;
+  TBarItemViewer* viewer = Toolbar->View()->ViewerFromPoint(Point);
+  return viewer ? dynamic_cast<TDocumentItem*>(viewer->Item()) : nullptr;
+}
+
 void TDocumentTabBar::SetCloseButton(int Value) {
   if (closeButton_ == Value) return;
   closeButton_ = Value;

@@ -63,6 +63,10 @@ struct TTabColors {
 // The tab bar's background: a light band over the sampled colour with two lines at the bottom.
 void PaintTabBarBackground(TCanvas* Canvas, const TRect& R, const TTabColors& Colors);
 
+// The document tab of the toolbar's first shown item that holds the point (client co-ordinates);
+// null over no item, over an item of another kind, or without a toolbar.
+TDocumentItem* DocumentItemAt(TBarCustomToolbar* Toolbar, const TPoint& Point);
+
 using TTabBarMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TDocumentItem* Item)>;
 
 // Posted to the tab bar: the active tab is brought into view once the bar is laid out.

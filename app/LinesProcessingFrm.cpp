@@ -6,6 +6,7 @@
 #include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
 #include "editor/TxtEdit.h"
+#include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/CodePages.h"
@@ -38,6 +39,7 @@ HV_PUBLISH(TLinesProcessingForm) {
   p.ComponentField("actnlstLinesProcessing", &T::actnlstLinesProcessing);
   p.ComponentField("actnProcess", &T::actnProcess);
   p.ComponentField("actnClose", &T::actnClose);
+  p.ComponentField("frmstrgLinesProcessing", &T::frmstrgLinesProcessing);
   p.ComponentField("lngcntrlrLinesProcessing", &T::lngcntrlrLinesProcessing);
 }
 
@@ -60,8 +62,8 @@ bool isEmptyText(TTxtEdit* Editor) {
 
 }  // namespace
 
-TLinesProcessingForm::TLinesProcessingForm(TComponent* AOwner, TDocument* Document)
-    : TForm(AOwner), document_(Document) {}
+TLinesProcessingForm::TLinesProcessingForm(TComponent* AOwner, TDocument* Document, TApCustomAppStorage* Storage)
+    : TForm(AOwner), document_(Document), storage_(Storage) {}
 
 void TLinesProcessingForm::SetNumberingMode(bool Numbering) {
   lblAtLinesBegin->SetEnabled(!Numbering);
@@ -75,6 +77,7 @@ void TLinesProcessingForm::SetNumberingMode(bool Numbering) {
 }
 
 void TLinesProcessingForm::FormCreate(TObject*) {
+  if (storage_) frmstrgLinesProcessing->SetAppStorage(storage_);
   SetNumberingMode(!rdbtnInsertText->Checked());
   TTxtEdit* editor = document_ ? document_->Editor() : nullptr;
   pnlBanner->SetVisible(editor && editor->SelAvail());
@@ -120,8 +123,8 @@ void TLinesProcessingForm::actnProcessExecute(TObject*) {
 
 void TLinesProcessingForm::actnCloseExecute(TObject*) { SetModalResult(mrCancel); }
 
-bool ExecuteLinesProcessingDialog(TDocument& Document) {
-  TLinesProcessingForm* form = New<TLinesProcessingForm>(nullptr, &Document);
+bool ExecuteLinesProcessingDialog(TDocument& Document, TApCustomAppStorage* Storage) {
+  TLinesProcessingForm* form = New<TLinesProcessingForm>(nullptr, &Document, Storage);
   TScopeExit free([&] { delete form; });
   return form->ShowModal() == mrOk;
 }

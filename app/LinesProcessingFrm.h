@@ -6,6 +6,8 @@
 
 class TAction;
 class TActionList;
+class TApCustomAppStorage;
+class TApFormStorage;
 class TApSpinEdit;
 class TButton;
 class TComboBox;
@@ -18,7 +20,8 @@ class TRadioButton;
 class TLinesProcessingForm : public TForm {
   HV_CLASS(TLinesProcessingForm, TForm)
  public:
-  TLinesProcessingForm(TComponent* AOwner, TDocument* Document = nullptr);
+  // With a Storage the dialog's mode, texts and histories are kept there between runs.
+  TLinesProcessingForm(TComponent* AOwner, TDocument* Document = nullptr, TApCustomAppStorage* Storage = nullptr);
 
   // Enables the fields of one mode and disables those of the other.
   void SetNumberingMode(bool Numbering);
@@ -47,11 +50,13 @@ class TLinesProcessingForm : public TForm {
   TActionList* actnlstLinesProcessing = nullptr;
   TAction* actnProcess = nullptr;
   TAction* actnClose = nullptr;
+  TApFormStorage* frmstrgLinesProcessing = nullptr;
   TLgLanguageController* lngcntrlrLinesProcessing = nullptr;
 
  private:
   TDocument* document_;
+  TApCustomAppStorage* storage_;
 };
 
 // Shows the lines processing dialog for the document; true when its lines were processed.
-bool ExecuteLinesProcessingDialog(TDocument& Document);
+bool ExecuteLinesProcessingDialog(TDocument& Document, TApCustomAppStorage* Storage = nullptr);

@@ -738,11 +738,11 @@ void TMainCommands::UpdateEditorPopup() {
 void TMainCommands::PageSetupExecute(TObject*) { ExecutePageSetupDialog(Document()); }
 
 void TMainCommands::SortExecute(TObject*) {
-  if (form_->CanEditActive()) ExecuteSortDialog(*Document());
+  if (form_->CanEditActive()) ExecuteSortDialog(*Document(), form_->SettingsStorage());
 }
 
 void TMainCommands::LinesProcessingExecute(TObject*) {
-  if (form_->CanEditActive()) ExecuteLinesProcessingDialog(*Document());
+  if (form_->CanEditActive()) ExecuteLinesProcessingDialog(*Document(), form_->SettingsStorage());
 }
 
 void TMainCommands::StatisticsExecute(TObject*) {

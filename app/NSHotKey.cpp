@@ -2,7 +2,9 @@
 #include "app/NSHotKey.h"
 
 #include "framework/Forms.h"
+#include "framework/GdiHandles.h"
 #include "framework/Graphics.h"
+#include "framework/Messages.h"
 #include "framework/Screen.h"
 
 HV_PUBLISH(TNSHotKey) {
@@ -87,9 +89,17 @@ TNSHotKey::TNSHotKey(TComponent* AOwner) : TCustomControl(AOwner) {
   AdjustHeight();
 }
 
+int TNSHotKey::FontTextHeight() const {
+  const TWindowDC screen;
+  const TSelectObject font(screen.Get(), Font()->Handle());
+  TEXTMETRICW metrics{};
+  if (!GetTextMetricsW(screen.Get(), &metrics)) return std::abs(Font()->Height());
+  return metrics.tmHeight;
+}
+
 void TNSHotKey::AdjustHeight() {
-  const int fontHeight = std::abs(Font()->Height());
-  SetHeight(fontHeight + (borderStyle_ == bsSingle ? 8 : 6) * GetSystemMetrics(SM_CYBORDER));
+  // The sunken 3-D edge takes two border widths more than the flat frame.
+  SetHeight(FontTextHeight() + (Ctl3D() ? 8 : 6) * GetSystemMetrics(SM_CYBORDER));
 }
 
 void TNSHotKey::SetHotKey(TShortCut Value) {
@@ -120,16 +130,21 @@ void TNSHotKey::SetNoneStr(const WideString& Value) {
 void TNSHotKey::SetBorderStyle(TBorderStyle Value) {
   if (Value == borderStyle_) return;
   borderStyle_ = Value;
-  AdjustHeight();
   if (HandleAllocated()) RecreateWnd();
+  AdjustHeight();
 }
 
 void TNSHotKey::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
   Params.Style |= WS_CLIPCHILDREN;
-  // New-style controls draw a sunken client edge instead of the flat border.
-  if (borderStyle_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  // A 3-D control draws a sunken client edge instead of the flat border.
+  if (borderStyle_ == bsSingle) {
+    if (Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
 }
 
 void TNSHotKey::ShowText(const WideString& Text) {
@@ -166,6 +181,18 @@ void TNSHotKey::WndProc(TMessage& Message) {
     case WM_KILLFOCUS:
       DestroyCaret();
       TCustomControl::WndProc(Message);
+      return;
+    case CM_FONTCHANGED:
+      TCustomControl::WndProc(Message);
+      AdjustHeight();
+      return;
+    case CM_CTL3DCHANGED:
+      TCustomControl::WndProc(Message);
+      if (borderStyle_ == bsSingle) {
+        // The frame's style changes with the look: a new window first, then its height.
+        if (HandleAllocated()) RecreateWnd();
+        AdjustHeight();
+      }
       return;
     default: TCustomControl::WndProc(Message);
   }

@@ -60,6 +60,7 @@ class TNSHotKey : public TCustomControl {
   void ShowText(const WideString& Text);
   void PlaceCaret();
   void AdjustHeight();
+  int FontTextHeight() const;
 
   TShortCut hotKey_{};
   THKInvalidKeys invalidKeys_;

@@ -5,6 +5,7 @@
 #include "app/TextTools.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
+#include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/ExtCtrls.h"
@@ -27,12 +28,15 @@ HV_PUBLISH(TSortForm) {
   p.ComponentField("actnlstSort", &T::actnlstSort);
   p.ComponentField("actnSort", &T::actnSort);
   p.ComponentField("actnClose", &T::actnClose);
+  p.ComponentField("frmstrgSort", &T::frmstrgSort);
   p.ComponentField("lngcntrlrSort", &T::lngcntrlrSort);
 }
 
-TSortForm::TSortForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {}
+TSortForm::TSortForm(TComponent* AOwner, TDocument* Document, TApCustomAppStorage* Storage)
+    : TForm(AOwner), document_(Document), storage_(Storage) {}
 
 void TSortForm::FormCreate(TObject*) {
+  if (storage_) frmstrgSort->SetAppStorage(storage_);
   TTxtEdit* editor = document_ ? document_->Editor() : nullptr;
   pnlBanner->SetVisible(editor && editor->SelAvail());
 }
@@ -58,8 +62,8 @@ void TSortForm::actnSortExecute(TObject*) {
 
 void TSortForm::actnCloseExecute(TObject*) { SetModalResult(mrCancel); }
 
-bool ExecuteSortDialog(TDocument& Document) {
-  TSortForm* form = New<TSortForm>(nullptr, &Document);
+bool ExecuteSortDialog(TDocument& Document, TApCustomAppStorage* Storage) {
+  TSortForm* form = New<TSortForm>(nullptr, &Document, Storage);
   TScopeExit free([&] { delete form; });
   return form->ShowModal() == mrOk;
 }

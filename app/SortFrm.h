@@ -5,6 +5,8 @@
 
 class TAction;
 class TActionList;
+class TApCustomAppStorage;
+class TApFormStorage;
 class TButton;
 class TCheckBox;
 class TDocument;
@@ -16,7 +18,8 @@ class TRadioButton;
 class TSortForm : public TForm {
   HV_CLASS(TSortForm, TForm)
  public:
-  TSortForm(TComponent* AOwner, TDocument* Document = nullptr);
+  // With a Storage the dialog's choices are kept there between runs.
+  TSortForm(TComponent* AOwner, TDocument* Document = nullptr, TApCustomAppStorage* Storage = nullptr);
 
   void FormCreate(TObject* Sender);
   void actnSortUpdate(TObject* Sender);
@@ -34,11 +37,13 @@ class TSortForm : public TForm {
   TActionList* actnlstSort = nullptr;
   TAction* actnSort = nullptr;
   TAction* actnClose = nullptr;
+  TApFormStorage* frmstrgSort = nullptr;
   TLgLanguageController* lngcntrlrSort = nullptr;
 
  private:
   TDocument* document_;
+  TApCustomAppStorage* storage_;
 };
 
 // Shows the sort dialog for the document; true when its lines were sorted.
-bool ExecuteSortDialog(TDocument& Document);
+bool ExecuteSortDialog(TDocument& Document, TApCustomAppStorage* Storage = nullptr);

@@ -12,10 +12,12 @@
 #include "app/StatisticsFrm.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
+#include "foundation/ApFormPlacement.h"
 #include "framework/Actions.h"
 #include "framework/Clipboard.h"
 #include "framework/DateTime.h"
 #include "framework/ExtCtrls.h"
+#include "framework/IniFiles.h"
 #include "framework/ListControls.h"
 #include "framework/Printers.h"
 #include "framework/StdCtrls.h"
@@ -108,6 +110,53 @@ TEST_F(LineDialogs, LinesProcessingInsertsOrNumbersAndKeepsItsHistory) {
   PostMessageW(form->rdbtnNumbering->Handle(), BM_CLICK, 0, 0);
   EXPECT_EQ(ShowModalForm(form, {form->btnProcess}), mrOk);
   EXPECT_EQ(EditorText(editor), "9) a\r\n10) b\r\n11) c");
+}
+
+// The sort and lines dialogs keep their choices in the main window's settings: written on
+// closing under their own sections, shown again by the next dialog.
+TEST_F(LineDialogs, SortAndLinesChoicesAreKeptBetweenRuns) {
+  TMainForm& main = Make();
+  TTxtEdit* editor = Editor(0);
+  editor->Lines()->SetText("b\r\nA\r\nc\r\na");
+  auto* sort = New<TSortForm>(nullptr, Doc(0), main.SettingsStorage());
+  EXPECT_EQ(sort->frmstrgSort->AppStoragePath(), "SortForm\\");
+  EXPECT_EQ(ShowModalForm(sort, {sort->rdbtnDescending, sort->chckbxRemoveDuplicates, sort->btnSort}), mrOk);
+  EXPECT_EQ(EditorText(editor), "c\r\nb\r\nA");
+
+  editor->Lines()->SetText("x\r\ny");
+  auto* lines = New<TLinesProcessingForm>(nullptr, Doc(0), main.SettingsStorage());
+  EXPECT_EQ(lines->frmstrgLinesProcessing->AppStoragePath(), "LinesFormattingForm\\");
+  lines->cmbxPostfix->SetText(L") ");
+  lines->spnedtNumberStart->SetValue(7);
+  EXPECT_EQ(ShowModalForm(lines, {lines->rdbtnNumbering, lines->btnProcess}), mrOk);
+  EXPECT_EQ(EditorText(editor), "7) x\r\n8) y");
+
+  TMemIniFile ini(folder_.File(L"Preferences.ini"));
+  const struct {
+    const char* Section;
+    const char* Key;
+    const char* Value;
+  } stored[] = {
+      {"SortForm", "rdbtnAscending_Checked", "0"},
+      {"SortForm", "rdbtnDescending_Checked", "1"},
+      {"SortForm", "chckbxMatchCase_Checked", "0"},
+      {"SortForm", "chckbxRemoveDuplicates_Checked", "1"},
+      {"LinesFormattingForm", "rdbtnInsertText_Checked", "0"},
+      {"LinesFormattingForm", "rdbtnNumbering_Checked", "1"},
+      {"LinesFormattingForm\\cmbxPostfix_Items", "Count", "2"},
+  };
+  for (const auto& v : stored) EXPECT_EQ(ini.ReadString(v.Section, v.Key, "?"), v.Value) << v.Section << " " << v.Key;
+  EXPECT_EQ(ini.ReadString("SortForm", "NormPos", ""), "") << "no placement is kept";
+
+  // The next dialogs start as these were left.
+  editor->Lines()->SetText("a\r\nb\r\nB");
+  sort = New<TSortForm>(nullptr, Doc(0), main.SettingsStorage());
+  EXPECT_EQ(ShowModalForm(sort, {sort->btnSort}), mrOk);
+  EXPECT_EQ(EditorText(editor), "b\r\na");
+  editor->Lines()->SetText("p\r\nq");
+  lines = New<TLinesProcessingForm>(nullptr, Doc(0), main.SettingsStorage());
+  EXPECT_EQ(ShowModalForm(lines, {lines->btnProcess}), mrOk);
+  EXPECT_EQ(EditorText(editor), "7) p\r\n8) q");
 }
 
 TEST_F(LineDialogs, NumberingASelectionThatEndsInsideALineNumbersTheFragment) {
@@ -208,6 +257,22 @@ TEST_F(LineDialogs, CharacterMapInsertsCopiesAndRemembersCharacters) {
   EXPECT_TRUE(form->actnCopy->Enabled());
   delete form;
   RecentCharacters()->Clear();
+}
+
+// The map shown by the main window keeps its place in the main window's settings.
+TEST_F(LineDialogs, CharacterMapKeepsItsPlace) {
+  TMainForm& main = Make();
+  TCharacterForm* map = ShowCharacterDialog(main);
+  EXPECT_EQ(map->frmstrgCharacter->AppStoragePath(), "CharacterForm\\");
+  EXPECT_TRUE(map->frmstrgCharacter->Options() == TPlacementOptions{fpLocation});
+  map->SetLeft(map->Left() + 17);
+  const int left = map->Left();
+  map->actnClose->Execute();
+  EXPECT_NE(TMemIniFile(folder_.File(L"Preferences.ini")).ReadString("CharacterForm", "NormPos", ""), "");
+  FreeCharacterForm();
+  map = ShowCharacterDialog(main);
+  EXPECT_EQ(map->Left(), left);
+  FreeCharacterForm();
 }
 
 struct TPrinterAnswer {

@@ -88,4 +88,48 @@ TEST(NSHotKey, TheFieldShowsTheKeysPressedInIt) {
   delete form;
 }
 
+// The field is as high as its font's text plus the frame: a sunken edge with 3-D, a flat
+// border without; its window style follows.
+TEST(NSHotKey, HeightAndFrameFollowTheFontAndTheThreeDLook) {
+  TForm* form = New<TForm>(nullptr);
+  auto* field = New<TNSHotKey>(form);
+  field->SetParent(form);
+  EXPECT_EQ(field->Width(), 121);
+  EXPECT_EQ(field->BorderStyle(), bsSingle);
+  EXPECT_TRUE(field->TabStop());
+  EXPECT_EQ(field->Color(), clWindow);
+  const auto textHeight = [&] {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, field->Font()->Handle());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return static_cast<int>(tm.tmHeight);
+  };
+  const int border = GetSystemMetrics(SM_CYBORDER);
+  const struct {
+    int FontHeight;
+    bool Ctl3D;
+    TBorderStyle Border;
+    int Frame;  // border widths added to the text height
+    bool Edge, Flat;
+  } cases[] = {
+      {-11, true, bsSingle, 8, true, false},  {-20, true, bsSingle, 8, true, false},
+      {-20, false, bsSingle, 6, false, true}, {-11, false, bsNone, 6, false, false},
+      {-14, true, bsNone, 8, false, false},
+  };
+  for (const auto& c : cases) {
+    field->SetBorderStyle(c.Border);
+    field->SetCtl3D(c.Ctl3D);
+    field->Font()->SetHeight(c.FontHeight);
+    EXPECT_EQ(field->Height(), textHeight() + c.Frame * border) << c.FontHeight << c.Ctl3D << c.Border;
+    const LONG_PTR style = GetWindowLongPtrW(field->Handle(), GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(field->Handle(), GWL_EXSTYLE);
+    EXPECT_EQ((exStyle & WS_EX_CLIENTEDGE) != 0, c.Edge) << c.FontHeight << c.Ctl3D << c.Border;
+    EXPECT_EQ((style & WS_BORDER) != 0, c.Flat) << c.FontHeight << c.Ctl3D << c.Border;
+  }
+  delete form;
+}
+
 }  // namespace

@@ -3,6 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "app/WindowRoutines.h"
+#include "app/DocumentTabs.h"
+#include "app/Documents.h"
+#include "app/MainFrm.h"
+#include "framework/Application.h"
+#include "tests/app/DocumentTestSupport.h"
+#include "toolbars/BarItemViewer.h"
+#include "toolbars/BarToolbar.h"
 #include "framework/Bitmap.h"
 #include "framework/Clipboard.h"
 #include "framework/ListControls.h"
@@ -55,6 +62,36 @@ TEST(WindowRoutines, GradientsAndArrowsByPixels) {
   EXPECT_TRUE(p.Pixel(8, 4) == ColorToRGB(clWindowText) && p.Pixel(10, 3) == RGB(255, 255, 255));
   DrawSmallArrow(p.DC(), 20, 4, true, false);
   EXPECT_TRUE(p.Pixel(20, 2) == ColorToRGB(clHighlightText) && p.Pixel(19, 4) == RGB(255, 255, 255));
+}
+
+using TabBarRoutines = DocumentTest;
+
+// The tab under a point of the tab bar: each tab (the new-tab button is one too) at its own
+// place, nothing beside the tabs or without a bar.
+TEST_F(TabBarRoutines, DocumentItemAtFindsTheTabUnderThePoint) {
+  TMainForm& form = Make();
+  form.OpenFiles({folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b")}, 0);
+  form.Show();
+  Application->ProcessMessages();
+  TDocumentTabBar* bar = form.tlbrTabBar;
+  ASSERT_GE(bar->ItemCount(), 3);
+  const auto centre = [&](TBarCustomItem* Item) {
+    const TRect r = bar->View()->Find(Item)->BoundsRect();
+    return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  };
+  for (int i = 0; i < bar->ItemCount(); ++i) {
+    ASSERT_NE(bar->Tab(i), nullptr);
+    EXPECT_EQ(DocumentItemAt(bar, centre(bar->Tab(i))), bar->Tab(i)) << i;
+  }
+  const struct {
+    TBarCustomToolbar* Toolbar;
+    TPoint Point;
+  } none[] = {
+      {bar, {-5, -5}},
+      {bar, {bar->ClientWidth() + 10, 1}},
+      {nullptr, {1, 1}},
+  };
+  for (const auto& c : none) EXPECT_EQ(DocumentItemAt(c.Toolbar, c.Point), nullptr) << c.Point.X;
 }
 
 }  // namespace
