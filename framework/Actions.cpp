@@ -5,6 +5,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/ImageList.h"
+#include "framework/ImageListLink.h"
 #include "framework/ScopeGuards.h"
 
 namespace {
@@ -329,13 +330,7 @@ TCustomActionList::~TCustomActionList() {
 }
 
 void TCustomActionList::SetImages(TCustomImageList* Value) {
-  if (images_ == Value) return;
-  if (images_) images_->UnRegisterChanges(TNotifyEvent(this, &TCustomActionList::ImageListChange));
-  images_ = Value;
-  if (images_) {
-    images_->RegisterChanges(TNotifyEvent(this, &TCustomActionList::ImageListChange));
-    images_->FreeNotification(this);
-  }
+  if (!LinkImageList(images_, Value, TNotifyEvent(this, &TCustomActionList::ImageListChange), this)) return;
   Change();
 }
 

@@ -8,6 +8,7 @@
 #include "framework/GdiHandles.h"
 #include "framework/Graphics.h"
 #include "framework/ImageList.h"
+#include "framework/ImageListLink.h"
 #include "framework/Mnemonics.h"
 #include "framework/UtilityWindow.h"
 
@@ -707,13 +708,7 @@ void TMenu::RebuildAll() {
 }
 
 void TMenu::SetImages(TCustomImageList* Value) {
-  if (images_ == Value) return;
-  if (images_) images_->UnRegisterChanges(TNotifyEvent(this, &TMenu::ImageListChange));
-  images_ = Value;
-  if (images_) {
-    images_->RegisterChanges(TNotifyEvent(this, &TMenu::ImageListChange));
-    images_->FreeNotification(this);
-  }
+  if (!LinkImageList(images_, Value, TNotifyEvent(this, &TMenu::ImageListChange), this)) return;
   RebuildAll();
   MenuChanged(this, nullptr, true);
 }

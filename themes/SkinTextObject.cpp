@@ -8,6 +8,7 @@
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "framework/GdiHandles.h"
+#include "framework/ImageListLink.h"
 #include "framework/Mnemonics.h"
 #include "framework/ScopeGuards.h"
 #include "themes/UiStatusBars.h"
@@ -76,17 +77,7 @@ void TSkinTextObject::SetImageIndex(int Value) {
 }
 
 void TSkinTextObject::SetImages(TCustomImageList* Value) {
-  if (Value == images_) return;
-  TNotifyEvent link(this, &TSkinTextObject::ImagesChanged);
-  if (images_) {
-    images_->UnRegisterChanges(link);
-    images_->RemoveFreeNotification(this);
-  }
-  images_ = Value;
-  if (images_) {
-    images_->RegisterChanges(link);
-    images_->FreeNotification(this);
-  }
+  if (!LinkImageList(images_, Value, TNotifyEvent(this, &TSkinTextObject::ImagesChanged), this)) return;
   AdjustBounds();
   Invalidate();
 }

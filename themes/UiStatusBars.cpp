@@ -10,6 +10,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
 #include "framework/GdiHandles.h"
+#include "framework/ImageListLink.h"
 #include "themes/Ui.h"
 
 namespace {
@@ -342,17 +343,7 @@ void TUiCustomStatusBar::CreateParams(TCreateParams& Params) {
 void TUiCustomStatusBar::FetchMargins() { margins_ = CurrentTheme ? CurrentTheme->GetMargins(3) : TUiMargins{}; }
 
 void TUiCustomStatusBar::SetImages(TCustomImageList* Value) {
-  if (Value == images_) return;
-  TNotifyEvent link(this, &TUiCustomStatusBar::ImagesChanged);
-  if (images_) {
-    images_->UnRegisterChanges(link);
-    images_->RemoveFreeNotification(this);
-  }
-  images_ = Value;
-  if (images_) {
-    images_->RegisterChanges(link);
-    images_->FreeNotification(this);
-  }
+  if (!LinkImageList(images_, Value, TNotifyEvent(this, &TUiCustomStatusBar::ImagesChanged), this)) return;
   Invalidate();
 }
 

@@ -4,6 +4,7 @@
 # bytes, the dialog's control texts or the printed PDF's text.
 #   find_replace_print_test.sh <scratch build folder> <Verdan.exe> <WinText.exe>
 . "$(dirname "$0")/../../scripts/wine-env.sh"
+. "$(dirname "$0")/ui_waits.sh"
 work="$(mktemp -d)"
 mkdir -p "$1" && verdan_wine_start "$1" tests && trap 'verdan_wine_stop; rm -rf "$work"' EXIT
 doc="$work/doc.txt"
@@ -14,17 +15,6 @@ fail() {
   echo "FAILED: $*"
   exit 1
 }
-# Runs the command until it succeeds, for 20 seconds at most.
-wait_for() {
-  local _
-  for _ in $(seq 1 200); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-hidden() { ! visible "$1"; }
 holds() { [ "$(od -An -c "$doc" | tr -s ' ')" = "$(printf "$1" | od -An -c | tr -s ' ')" ]; }
 # The texts of the dialog's edit boxes, one per line (the output goes to a file: the persistent
 # wine server must not inherit a pipe).

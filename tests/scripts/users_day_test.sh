@@ -7,6 +7,7 @@
 # files' bytes, the window's caption or the status bar's text.
 #   users_day_test.sh <scratch build folder> <Verdan.exe> <WinText.exe>
 . "$(dirname "$0")/../../scripts/wine-env.sh"
+. "$(dirname "$0")/ui_waits.sh"
 work="$(mktemp -d)"
 mkdir -p "$1" && verdan_wine_start "$1" tests && trap 'verdan_wine_stop; rm -rf "$work"' EXIT
 # A day starts with the program's first start: no settings, no recent files, no language chosen.
@@ -22,17 +23,6 @@ fail() {
   echo "windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|')"
   exit 1
 }
-# Runs the command until it succeeds, for 20 seconds at most.
-wait_for() {
-  local _
-  for _ in $(seq 1 200); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-hidden() { ! visible "$1"; }
 # The main window's caption, and the status bar's text with its panels joined by "|" (the
 # output goes to a file: the persistent wine server must not inherit a pipe).
 caption() { xdotool getwindowname "$wid" 2>/dev/null; }
