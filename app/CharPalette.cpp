@@ -51,7 +51,8 @@ TBarItemViewerClass TCharPalette::ViewerClass(TBarView*) { return &MakeBarItemVi
 WideString TCharPalette::GetCellHint(int ACol, int ARow) {
   const int code = CharAt(this, ACol, ARow);
   if (code == 0 || CharCodeFormat.empty() || ShortcutFormat.empty()) return WideString();
-  return AnsiToWide(Format(CharCodeFormat + "\r\n" + ShortcutFormat, code, code, code));
+  return FormatTranslated(CharCodeFormat, "sCharCode", {code, code}) + L"\r\n" +
+         FormatTranslated(ShortcutFormat, "sShortcutKeys", {code});
 }
 
 void TCharPalette::DoGetCellHint(int ACol, int ARow, WideString& HintText) {

@@ -19,8 +19,8 @@ class TCharPalette : public TUiCustomToolPalette {
   TStrings* Chars() const { return chars_.get(); }
   // Copies a different list and recomputes the rows.
   void SetChars(TStrings* Value);
-  AnsiString CharCodeFormat = "Char code: %d (0x%x)";
-  AnsiString ShortcutFormat = "Shortcut keys: Alt+0%d";
+  WideString CharCodeFormat = L"Char code: %d (0x%x)";
+  WideString ShortcutFormat = L"Shortcut keys: Alt+0%d";
 
   TBarItemViewerClass ViewerClass(TBarView* AView) override;
   void DoGetCellHint(int ACol, int ARow, WideString& HintText) override;

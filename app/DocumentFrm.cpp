@@ -341,8 +341,7 @@ void TDocumentFrame::ShowScale() {
 void TDocumentFrame::edtprntprvwDocumentPreviewPage(TObject*, int) {
   ShowScale();
   edtPage->SetText(std::to_wstring(edtprntprvwDocument->PageNumber()));
-  lblitmFrom->SetCaption(
-      AnsiToWide(Format(Message("sPageOf"), edtprntprvwDocument->GetPageCount()), LangManager().CodePage()));
+  lblitmFrom->SetCaption(FormatHolderText(mltstrnghldrDocument, "sPageOf", {edtprntprvwDocument->GetPageCount()}));
 }
 
 void TDocumentFrame::SetScalePercent(int Percent) {

@@ -232,15 +232,8 @@ void TFindAndReplaceForm::SetResult(int Result) {
 }
 
 void TFindAndReplaceForm::UpdateNumberLabel() {
-  const AnsiString format = Text("sNumber");
-  const AnsiString kind = Text(rdbtnLine->Checked() ? "sLine" : "sColumn");
-  AnsiString caption;
-  try {
-    caption = Format(format, kind);
-  } catch (const Exception&) {
-    caption = format;  // a translation whose format takes no text
-  }
-  lblNumber->SetCaption(AnsiToWide(caption, LangManager().CodePage()));
+  lblNumber->SetCaption(
+      FormatHolderText(mltstrnghldrFindAndReplace, "sNumber", {WideText(rdbtnLine->Checked() ? "sLine" : "sColumn")}));
 }
 
 void TFindAndReplaceForm::AddHistory(TComboBox* Combo, const WideString& Entry) {

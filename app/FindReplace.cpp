@@ -2,6 +2,7 @@
 #include "app/FindReplace.h"
 
 #include "editor/TxtEditSearch.h"
+#include "framework/UpdateBracket.h"
 
 TTxtEditSearchCustom* TFindAndReplace::Engine(const TFindSettings& Settings) const {
   if (Settings.RegularExpressions) return regex_;
@@ -55,10 +56,11 @@ TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text
     Editor->SetCaretXY(Settings.SearchUp ? Editor->BlockBegin() : Editor->BlockEnd());
   }
   if (Editor->SearchReplace(Text, "", Options(Settings)) > 0) return frNone;
-  Editor->BeginUpdate();
-  ToOtherEnd(Editor, Settings.SearchUp);
-  Editor->SearchReplace(Text, "", Options(Settings));
-  Editor->EndUpdate();
+  // An error of the search (an expression too complex) must not leave the editor unpainted.
+  WithinUpdate(*Editor, [&] {
+    ToOtherEnd(Editor, Settings.SearchUp);
+    Editor->SearchReplace(Text, "", Options(Settings));
+  });
   return Incremental ? frNone : frReachedEnd;
 }
 
@@ -73,13 +75,13 @@ TFindResult TFindAndReplace::Replace(TCustomTxtEdit* Editor, const AnsiString& T
     options << srSelectionOnly;
   }
   TFindResult result = frNone;
-  Editor->BeginUpdate();
-  if (Editor->SearchReplace(Text, ReplaceWith, options) == 0 && !All) {
-    result = frReachedEnd;
-    ToOtherEnd(Editor, Settings.SearchUp);
-    Editor->SearchReplace(Text, ReplaceWith, options - srSelectionOnly);
-  }
-  Editor->EndUpdate();
+  WithinUpdate(*Editor, [&] {
+    if (Editor->SearchReplace(Text, ReplaceWith, options) == 0 && !All) {
+      result = frReachedEnd;
+      ToOtherEnd(Editor, Settings.SearchUp);
+      Editor->SearchReplace(Text, ReplaceWith, options - srSelectionOnly);
+    }
+  });
   return result;
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/TextRoutines.h"
 #include "framework/StrRoutines.h"
+#include "framework/UpdateBracket.h"
 
 namespace {
 
@@ -52,15 +53,15 @@ void ApplyLineFunction(TCustomTxtEdit* Editor, TLineFunction Fn) {
   const TBufferCoord caret = Editor->CaretXY();
   const TBufferCoord blockBegin = Editor->BlockBegin(), blockEnd = Editor->BlockEnd();
   const bool selected = Editor->SelAvail();
-  Editor->BeginUpdate();
-  if (!selected) Editor->SelectAll();
-  ReplaceSelection(Editor, ApplyToLines(Editor->SelText(), Fn));
-  Editor->SetCaretXY(caret);
-  if (selected) {
-    Editor->SetBlockBegin(blockBegin);
-    Editor->SetBlockEnd(blockEnd);
-  }
-  Editor->EndUpdate();
+  WithinUpdate(*Editor, [&] {
+    if (!selected) Editor->SelectAll();
+    ReplaceSelection(Editor, ApplyToLines(Editor->SelText(), Fn));
+    Editor->SetCaretXY(caret);
+    if (selected) {
+      Editor->SetBlockBegin(blockBegin);
+      Editor->SetBlockEnd(blockEnd);
+    }
+  });
 }
 
 void SelectLine(TCustomTxtEdit* Editor) {

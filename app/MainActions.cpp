@@ -183,7 +183,7 @@ TMainCommands::TMainCommands(TMainForm* Form) : TComponent(Form), form_(Form) {
     if (row.Update) action->OnUpdate = TNotifyEvent(this, row.Update);
   }
   if (TAction* internet = Action("actnOnTheInternet"))
-    internet->SetCaption(WideFormat(WideText("sOnTheInternet"), productName));
+    internet->SetCaption(FormatTranslated(WideText("sOnTheInternet"), "sOnTheInternet", {productName}));
   auto* events = new TApplicationEvents(this);
   events->OnIdle = TIdleEvent(this, &TMainCommands::AppIdle);
 }
@@ -567,7 +567,8 @@ void TMainCommands::FileExecute(TObject*) {
     const HANDLE probe =
         CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
-      ShowMessageBox(WideFormat(WideText("sAccessToFileDenied"), ExtractFileName(name)), MB_ICONERROR);
+      ShowMessageBox(FormatTranslated(WideText("sAccessToFileDenied"), "sAccessToFileDenied", {ExtractFileName(name)}),
+                     MB_ICONERROR);
       continue;
     }
     CloseHandle(probe);
@@ -695,7 +696,7 @@ void TMainCommands::UpdateStatusBar(bool Focus) {
   // While the dialog is away, its searches start from where the user left the selection.
   if (FindAndReplaceForm && !FindAndReplaceForm->Visible() && !FindAndReplaceForm->Busy())
     FindAndReplaceForm->SavedCaret = editor->BlockBegin();
-  Panels[0].Text = WideFormat(WideText("sLineColumn"), editor->CaretY(), editor->CaretX());
+  Panels[0].Text = FormatTranslated(WideText("sLineColumn"), "sLineColumn", {editor->CaretY(), editor->CaretX()});
   const int c = std::max(CharAtCaret(editor), 0);
   Panels[1].Text = WideFormat(L"%d (0x%x)", c, c);
   Panels[2].Text = WideText(editor->InsertMode() ? "sInsert" : "sOvertype");

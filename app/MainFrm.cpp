@@ -254,11 +254,13 @@ WideString TMainForm::MessageWith(const AnsiString& Name, std::initializer_list<
   return text;
 }
 
-WideString TMainForm::NextDocumentName() { return WideFormat(WideMessage("sDocument"), NewDocumentNumber); }
+WideString TMainForm::NextDocumentName() {
+  return FormatHolderText(mltstrnghldrMain, "sDocument", {NewDocumentNumber});
+}
 
 WideString TMainForm::EncodingName(int Code) {
-  TStrings* names = mltstrnghldrMain->GetStringsByName("sEncodings");
-  return Code >= 0 && Code < names->Count() ? AnsiToWide(names->Strings(Code)) : WideString();
+  const std::vector<WideString> names = GetHolderTexts(mltstrnghldrMain, "sEncodings");
+  return Code >= 0 && Code < static_cast<int>(names.size()) ? names[static_cast<size_t>(Code)] : WideString();
 }
 
 // ---- the host of the documents ----
@@ -660,10 +662,7 @@ void TMainForm::txtopndlgMainBeforeExecute(TObject* Sender) {
   dialog->SetFilter(WideMessage("sFilter") + Highlighters->BuildFilter());
   if (dialog == txtopndlgMain) dialog->SetEncodingIndex(::Options->Encoding);
   dialog->SetEncodingsCaption(WideMessage("sEncoding"));
-  TStrings* names = mltstrnghldrMain->GetStringsByName("sEncodings");
-  std::vector<WideString> encodings;
-  for (int i = 0; i < names->Count(); ++i) encodings.push_back(AnsiToWide(names->Strings(i)));
-  dialog->SetEncodings(encodings);
+  dialog->SetEncodings(GetHolderTexts(mltstrnghldrMain, "sEncodings"));
 }
 
 void TMainForm::NewTabButtonClick(TObject*) { NewDocument(); }

@@ -160,8 +160,8 @@ void TMainForm::CheckForUpdates(bool Silent) {
 namespace {
 
 void FetchPaletteFormats(TCharPalette* Palette, TApMultiStringHolder* Holder) {
-  Palette->CharCodeFormat = WideToAnsi(HolderText(Holder, "sCharCode", L"Char code: %d (0x%x)"));
-  Palette->ShortcutFormat = WideToAnsi(HolderText(Holder, "sShortcutKeys", L"Shortcut keys: Alt+0%d"));
+  Palette->CharCodeFormat = HolderText(Holder, "sCharCode", EnglishFormat("sCharCode"));
+  Palette->ShortcutFormat = HolderText(Holder, "sShortcutKeys", EnglishFormat("sShortcutKeys"));
 }
 
 }  // namespace
@@ -174,7 +174,8 @@ void TMainForm::lngcntrlrMainLanguageChanged(TLgLanguageController*) {
   }
   if (auto* internet = dynamic_cast<TCustomAction*>(FindComponent("actnOnTheInternet")))
     internet->SetCaption(
-        WideFormat(HolderText(mltstrnghldrMain, "sOnTheInternet", L"%s on the Internet"), WideString(ProductName)));
+        FormatTranslated(HolderText(mltstrnghldrMain, "sOnTheInternet", EnglishFormat("sOnTheInternet")),
+                         "sOnTheInternet", {WideString(ProductName)}));
   if (charPalette_) FetchPaletteFormats(charPalette_, mltstrnghldrMain);
 }
 

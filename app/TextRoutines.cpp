@@ -251,6 +251,61 @@ WideString GetHolderText(TApMultiStringHolder* Holder, const AnsiString& Name) {
   return AnsiToWide(GetHolderString(Holder, Name), LangManager().CodePage());
 }
 
+std::vector<WideString> GetHolderTexts(TApMultiStringHolder* Holder, const AnsiString& Name) {
+  TStrings* lines = Holder->GetStringsByName(Name);
+  std::vector<WideString> texts;
+  for (int i = 0; i < lines->Count(); ++i) texts.push_back(AnsiToWide((*lines)[i], LangManager().CodePage()));
+  return texts;
+}
+
+// ---- translated formats ----
+
+namespace {
+
+struct TEnglishFormat {
+  const char* Name;
+  const wchar_t* Text;
+};
+
+const TEnglishFormat englishFormats[] = {
+    {"sDocument", L"Document %d"},
+    {"sLineColumn", L"Ln %d, col %d"},
+    {"sOnTheInternet", L"%s on the Internet"},
+    {"sAccessToFileDenied", L"Access to file \x201C%s\x201D denied. Contact the administrator to obtain permission."},
+    {"sANewVersion", L"A new version is available \x2014 %s. Would you like to open a download page?"},
+    {"sYouAreUsing", L"You are using the latest version of %s."},
+    {"sCharCode", L"Char code: %d (0x%x)"},
+    {"sShortcutKeys", L"Shortcut keys: Alt+0%d"},
+    {"sPageOf", L"of %d"},
+    {"sNumber", L"%s number:"},
+};
+
+}  // namespace
+
+WideString EnglishFormat(const AnsiString& Name) {
+  for (const TEnglishFormat& f : englishFormats)
+    if (Name == f.Name) return f.Text;
+  return WideString();
+}
+
+WideString FormatTranslated(const WideString& Translated, const AnsiString& Name,
+                            std::initializer_list<TFormatArg> Args) {
+  try {
+    return WideFormatArgs(Translated, Args);
+  } catch (const Exception&) {}
+  try {
+    return WideFormatArgs(EnglishFormat(Name), Args);
+  } catch (const Exception&) {
+    // Only a caller that passes arguments the English text does not take gets here.
+    return Translated;
+  }
+}
+
+WideString FormatHolderText(TApMultiStringHolder* Holder, const AnsiString& Name,
+                            std::initializer_list<TFormatArg> Args) {
+  return FormatTranslated(GetHolderText(Holder, Name), Name, Args);
+}
+
 // ---- lists and history ----
 
 namespace {

@@ -2,9 +2,12 @@
 // commands, links, numbers, file-name proposals from text, history lists and holder strings.
 #pragma once
 
+#include <initializer_list>
 #include <string_view>
+#include <vector>
 
 #include "editor/TxtEditTextBuffer.h"
+#include "framework/Format.h"
 #include "framework/StringLists.h"
 #include "framework/Types.h"
 
@@ -55,6 +58,21 @@ AnsiString GetHolderString(TApMultiStringHolder* Holder, const AnsiString& Name)
 // The same text widened: a translation is held in the code page of its language, which need not
 // be the system's (Russian texts on a Western system).
 WideString GetHolderText(TApMultiStringHolder* Holder, const AnsiString& Name);
+// Each line of the holder's named list, widened as GetHolderText widens (the encoding names).
+std::vector<WideString> GetHolderTexts(TApMultiStringHolder* Holder, const AnsiString& Name);
+
+// ---- translated formats ----
+// The English text of a translatable format (as the form files hold it), empty for a name that
+// is not one.
+WideString EnglishFormat(const AnsiString& Name);
+// Translated, the translation of the format Name, formatted with Args. A language file is outside
+// input: a translation that does not take the arguments (a bad directive, one too many, one of
+// another kind) gives the English text formatted instead, and never an error.
+WideString FormatTranslated(const WideString& Translated, const AnsiString& Name,
+                            std::initializer_list<TFormatArg> Args);
+// The holder's text Name formatted so.
+WideString FormatHolderText(TApMultiStringHolder* Holder, const AnsiString& Name,
+                            std::initializer_list<TFormatArg> Args);
 
 // ---- lists and history ----
 int IndexOfExact(TStrings* List, const AnsiString& S);

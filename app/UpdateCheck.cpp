@@ -75,7 +75,7 @@ AnsiString BuildUpdateRequest(const AnsiString& Host) {
          "Host: " +
          Host +
          "\r\n"
-         "Connection: Keep-Alive\r\n"
+         "Connection: close\r\n"
          "Content-Length: " +
          std::to_string(body.size()) + "\r\n\r\n" + body;
 }
@@ -120,6 +120,31 @@ bool IsMakerAddress(const AnsiString& Address, const AnsiString& Host) {
   return true;
 }
 
+bool IsUpdateReplyComplete(const AnsiString& Reply) {
+  size_t bodyAt = Reply.find("\r\n\r\n");
+  if (bodyAt != AnsiString::npos) bodyAt += 4;
+  const size_t bare = Reply.find("\n\n");
+  if (bare != AnsiString::npos && (bodyAt == AnsiString::npos || bare + 2 < bodyAt)) bodyAt = bare + 2;
+  if (bodyAt == AnsiString::npos) return false;
+  // The length header among the headers, any letter case; a reply without one ends at the close.
+  for (size_t at = 0; at < bodyAt;) {
+    size_t end = Reply.find('\n', at);
+    if (end == AnsiString::npos || end > bodyAt) end = bodyAt;
+    const AnsiString line = Trimmed(Reply.substr(at, end - at));
+    at = end + 1;
+    if (!StartsWithNoCase(line, "content-length:")) continue;
+    const AnsiString value = Trimmed(line.substr(15));
+    if (value.empty() || value.size() > 9) return false;
+    size_t length = 0;
+    for (char c : value) {
+      if (!IsDigit(c)) return false;
+      length = length * 10 + static_cast<size_t>(c - '0');
+    }
+    return Reply.size() - bodyAt >= length;
+  }
+  return false;
+}
+
 TUpdateReply ParseUpdateReply(const AnsiString& Reply, const AnsiString& Host) {
   TUpdateReply result;
   const std::vector<AnsiString> lines = SplitLines(Reply);
@@ -137,6 +162,7 @@ TUpdateReply ParseUpdateReply(const AnsiString& Reply, const AnsiString& Host) {
 TUpdateCheck::TUpdateCheck() : ServerHost(UpdateServerHost), MakerHost(UpdateServerHost) {
   ServerOverride(ServerHost, ServerPort);
   socket_ = std::make_unique<TClientSocket>(nullptr);
+  socket_->SetReceiveLimit(maxReplySize);
   socket_->OnWrite = TSocketNotifyEvent(this, &TUpdateCheck::SocketWrite);
   socket_->OnRead = TSocketNotifyEvent(this, &TUpdateCheck::SocketRead);
   socket_->OnError = TSocketErrorEvent(this, &TUpdateCheck::SocketError);
@@ -170,6 +196,8 @@ void TUpdateCheck::SocketRead(TObject*, TClientSocket* Socket) {
     return;
   }
   reply_ += part;
+  // A server that keeps the connection open after a whole answer is not waited for.
+  if (IsUpdateReplyComplete(reply_)) Evaluate();
 }
 
 void TUpdateCheck::SocketError(TObject*, TClientSocket*, int& ErrorCode) {
@@ -190,16 +218,18 @@ void TUpdateCheck::Evaluate() {
   const TUpdateReply reply = ParseUpdateReply(reply_, MakerHost);
   // The outcome may be a modal box; the check is over before it shows.
   const bool silent = silent_;
+  socket_->Close();
   Finish();
   if (!reply.Valid) {
     if (!silent) ShowMessageBox(FailureText, MB_ICONERROR);
   } else if (reply.Date > ReleaseDate()) {
     const WideString address = AnsiToWide(reply.Address);
-    const WideString question = WideFormat(NewVersionText, AnsiToWide(reply.Version)) + L"\r\n\r\n" + address;
+    const WideString question =
+        FormatTranslated(NewVersionText, "sANewVersion", {AnsiToWide(reply.Version)}) + L"\r\n\r\n" + address;
     if (ShowMessageBox(question, MB_YESNO | MB_ICONINFORMATION) == IDYES)
       ShellOpen(address, WideString(), WideString());
   } else if (!silent) {
-    ShowMessageBox(WideFormat(LatestText, WideString(ProductName)), MB_ICONINFORMATION);
+    ShowMessageBox(FormatTranslated(LatestText, "sYouAreUsing", {WideString(ProductName)}), MB_ICONINFORMATION);
   }
 }
 

@@ -28,6 +28,10 @@ bool ParseUpdateDate(const AnsiString& Text, TDateTime& Date);
 // nothing but printable ASCII, no user part before the host.
 bool IsMakerAddress(const AnsiString& Address, const AnsiString& Host);
 
+// Whether the reply is whole before the server closes: its headers ended and its body as long as
+// its "Content-Length" says (a reply without that header is whole only at the close).
+bool IsUpdateReplyComplete(const AnsiString& Reply);
+
 struct TUpdateReply {
   bool Valid = false;
   AnsiString Version;
@@ -38,8 +42,9 @@ struct TUpdateReply {
 // three the version text, its date ("dd.mm.yyyy") and the address of the download page on Host.
 TUpdateReply ParseUpdateReply(const AnsiString& Reply, const AnsiString& Host = UpdateServerHost);
 
-// One check at a time: Start closes a running one. The reply is collected until the server
-// closes the connection, or the check gives up after Timeout milliseconds.
+// One check at a time: Start closes a running one. The reply is collected until it is whole (by
+// its length) or the server closes the connection; the check gives up after Timeout milliseconds
+// or when the reply grows past 64 KB.
 class TUpdateCheck {
  public:
   TUpdateCheck();

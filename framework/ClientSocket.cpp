@@ -2,6 +2,8 @@
 // notices to a hidden window, so every event runs on the thread's message loop.
 #include <winsock2.h>
 
+#include <algorithm>
+
 #include "framework/ClientSocket.h"
 
 #include "framework/UtilityWindow.h"
@@ -76,6 +78,7 @@ void TClientSocket::Connect(unsigned long Address) {
   connected_ = false;
   pendingOut_.clear();
   received_.clear();
+  receivedTotal_ = 0;
   if (WSAAsyncSelect(socket_.Get(), window_->Handle(), socketMessage, FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) !=
           0 ||
       (connect(socket_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
@@ -125,13 +128,25 @@ void TClientSocket::Flush() {
   }
 }
 
-void TClientSocket::ReadAvailable() {
+bool TClientSocket::ReadAvailable() {
   char buffer[4096];
   for (;;) {
-    const int got = recv(socket_.Get(), buffer, sizeof buffer, 0);
-    if (got <= 0) return;
+    size_t want = sizeof buffer;
+    // One byte past the limit is enough to know the peer went past it.
+    if (receiveLimit_ > 0) want = std::min(want, receiveLimit_ - receivedTotal_ + 1);
+    const int got = recv(socket_.Get(), buffer, static_cast<int>(want), 0);
+    if (got <= 0) return true;
+    receivedTotal_ += static_cast<size_t>(got);
+    if (receiveLimit_ > 0 && receivedTotal_ > receiveLimit_) return false;
     received_.append(buffer, static_cast<size_t>(got));
   }
+}
+
+bool TClientSocket::Overflowed() {
+  received_.clear();
+  Close();
+  Error(WSAEMSGSIZE);
+  return true;
 }
 
 void TClientSocket::Error(int Code) {
@@ -166,11 +181,11 @@ bool TClientSocket::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESUL
       Flush();
       break;
     case FD_READ:
-      ReadAvailable();
+      if (!ReadAvailable()) return Overflowed();
       if (!received_.empty() && OnRead) OnRead(this, this);
       break;
     case FD_CLOSE:
-      ReadAvailable();
+      if (!ReadAvailable()) return Overflowed();
       if (!received_.empty() && OnRead) OnRead(this, this);
       Close();
       if (error != 0 && error != WSAECONNRESET && error != WSAECONNABORTED) {

@@ -33,6 +33,11 @@ class TClientSocket : public TComponent {
   void SetHost(const AnsiString& Value) { host_ = Value; }
   int Port() const { return port_; }
   void SetPort(int Value) { port_ = Value; }
+  // The most bytes one connection may bring (0: no limit). A peer that sends more is cut off at
+  // the limit: reading stops, the connection closes and OnError hears WSAEMSGSIZE, so that a
+  // flood never holds the thread or its memory.
+  size_t ReceiveLimit() const { return receiveLimit_; }
+  void SetReceiveLimit(size_t Value) { receiveLimit_ = Value; }
   bool Active() const { return static_cast<bool>(socket_) || lookup_ != nullptr; }
 
   // Looks the host up (without blocking) and connects; the outcome comes as OnWrite or OnError.
@@ -55,9 +60,12 @@ class TClientSocket : public TComponent {
  private:
   bool HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result);
   void Error(int Code);
+  // Drops the connection of a peer that went past the receive limit; true (the notice handled).
+  bool Overflowed();
   void Resolved(int ErrorCode);
   void Connect(unsigned long Address);
-  void ReadAvailable();
+  // Reads what arrived; false when the peer went past the receive limit.
+  bool ReadAvailable();
   void Flush();
 
   std::unique_ptr<TUtilityWindow> window_;
@@ -68,6 +76,8 @@ class TClientSocket : public TComponent {
   std::vector<char> hostBuffer_;
   AnsiString pendingOut_;
   AnsiString received_;
+  size_t receiveLimit_ = 0;
+  size_t receivedTotal_ = 0;
   bool connected_ = false;
 };
 

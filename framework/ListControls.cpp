@@ -446,6 +446,14 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
         default: break;
       }
       return;
+    case CM_WANTSPECIALKEY:
+      // Enter and Escape on an open list close the list; only a closed one leaves them to the
+      // form (its default and cancel buttons).
+      if ((Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE) && DroppedDown()) {
+        Message.Result = 1;
+        return;
+      }
+      break;
     case CN_DRAWITEM:
     case CN_MEASUREITEM:
       OwnerDrawMessage(

@@ -383,7 +383,9 @@ void TUiDefaultTheme::PaintMenuItem(TCanvas* Canvas, const TRect& ARect, const T
       Edge(dc, arrow, BDR_RAISEDINNER, BF_RECT);
     r.Right -= check;
   }
-  if (ItemInfo.Enabled && (hot || ItemInfo.Pushed)) {
+  // A selected item is a checked one: a menu item whose image stands in the place of the check
+  // mark shows that it is on by its frame.
+  if (ItemInfo.Enabled && (hot || ItemInfo.Pushed || ItemInfo.Selected)) {
     PaintMenuItemFrame(Canvas, r, ItemInfo);
   } else if (HTHEME menu = UiIsVistaOrLater() ? MenuThemeHandle() : nullptr; menu && ItemInfo.PopupMargin > 0) {
     // Every row of a styled menu carries the image-column gutter, as separators and the
@@ -408,10 +410,19 @@ void TUiDefaultTheme::PaintMenuItemFrame(TCanvas* Canvas, const TRect& ARect, co
   if (menu) {
     if (ItemInfo.PopupMargin > 0)
       DrawStyled(menu, dc, 13, 0, Rect(ARect.Left, ARect.Top, ARect.Left + ItemInfo.PopupMargin, ARect.Bottom));
-    if (IsHot(ItemInfo) && DrawStyled(menu, dc, 14, 2, ARect)) return;
-    if (!IsHot(ItemInfo)) return;
+    if (!IsHot(ItemInfo) || !DrawStyled(menu, dc, 14, 2, ARect)) {
+      if (IsHot(ItemInfo)) FillRectEx(dc, ARect, clHighlight);
+    }
+  } else if (IsHot(ItemInfo)) {
+    FillRectEx(dc, ARect, clHighlight);
   }
-  if (IsHot(ItemInfo)) FillRectEx(dc, ARect, clHighlight);
+  if (!ItemInfo.Selected || ItemInfo.PopupMargin <= 0 || (ItemInfo.ItemOptions & IO_TOOLBARSTYLE)) return;
+  // The image column of a checked item: a sunken frame, over the style's check background where
+  // there is one (which alone may look like the hot fill or like nothing).
+  const int left = ARect.Left + GetIntegerMetrics(32);
+  const TRect cell{left, ARect.Top, left + ItemInfo.PopupMargin, ARect.Bottom};
+  if (menu) DrawStyled(menu, dc, 12, 2, cell);
+  Edge(dc, cell, BDR_SUNKENOUTER, BF_RECT);
 }
 
 void TUiDefaultTheme::PaintSeparator(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo, bool Horizontal,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FindReplace.h"
+#include "app/LineFunctions.h"
 #include "editor/TxtEditSearch.h"
 #include "tests/app/DocumentTestSupport.h"
 
@@ -135,5 +136,67 @@ TEST_F(FindInEditor, GoStaysWithinTheLineCount) {
   for (const auto& c : cases) {
     EXPECT_EQ(TFindAndReplace::Go(edit_, c.N, c.Line), c.Done) << c.N;
     EXPECT_EQ(edit_->CaretXY(), c.Caret) << c.N;
+  }
+}
+
+namespace {
+
+// A plain search that fails on its Nth line searched, as an expression too complex does.
+class TFailingSearch : public TTxtEditSearch {
+ public:
+  TFailingSearch(TComponent* AOwner, int FailAt) : TTxtEditSearch(AOwner), left_(FailAt) {}
+  int FindAllIn(std::string_view Text) override {
+    if (--left_ == 0) throw Exception("Expression too complex");
+    return TTxtEditSearch::FindAllIn(Text);
+  }
+
+ private:
+  int left_;
+};
+
+}  // namespace
+
+TEST_F(FindInEditor, AFailedSearchLeavesTheEditorPainting) {
+  // Each command fails once at every line it searches in turn; the editor's paint lock is back
+  // at zero after each error.
+  struct {
+    const char* Name;
+    TFindResult (*Run)(TFindAndReplace&, TTxtEdit*);
+  } const commands[] = {
+      {"find",
+       [](TFindAndReplace& F, TTxtEdit* E) {
+         return F.Find(E, "target", {}, false, {1, 3});
+       }},
+      {"find up",
+       [](TFindAndReplace& F, TTxtEdit* E) {
+         return F.Find(E, "target", Up(), false, {1, 1});
+       }},
+      {"replace", [](TFindAndReplace& F, TTxtEdit* E) { return F.Replace(E, "target", "x", {}, false); }},
+      {"replace all", [](TFindAndReplace& F, TTxtEdit* E) { return F.Replace(E, "target", "x", {}, true); }},
+  };
+  for (const auto& c : commands)
+    for (int failAt = 1; failAt <= 12; ++failAt) {
+      edit_->SetTextA("target one\r\nplain\r\nplain\r\ntarget");
+      edit_->SetCaretXY({1, 3});
+      TFindAndReplace failing(new TFailingSearch(form_, failAt), new TTxtEditRegexSearch(form_));
+      try {
+        c.Run(failing, edit_);
+      } catch (const Exception&) {}
+      EXPECT_EQ(edit_->PaintLock(), 0) << c.Name << " failing at line " << failAt;
+    }
+}
+
+TEST_F(FindInEditor, AFailedLineToolLeavesTheEditorPainting) {
+  edit_->SetTextA("one\r\ntwo");
+  for (bool selected : {false, true}) {
+    if (selected) {
+      edit_->SetBlockBegin({1, 1});
+      edit_->SetBlockEnd({2, 2});
+    }
+    EXPECT_THROW(ApplyLineFunction(edit_, [](std::string_view) -> AnsiString { throw Exception("failed"); }),
+                 Exception);
+    EXPECT_EQ(edit_->PaintLock(), 0) << selected;
+    EXPECT_EQ(edit_->Lines()->Strings(0), "one");
+    EXPECT_EQ(edit_->Lines()->Strings(1), "two");
   }
 }

@@ -22,7 +22,7 @@ AnsiString Reply(const AnsiString& Date, const AnsiString& Link, const AnsiStrin
 TEST(UpdateReply, RequestAndReplies) {
   EXPECT_EQ(BuildUpdateRequest("h.example"),
             "POST /verdan/downloads/upgetver.php HTTP/1.0\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-            "Accept: text/html, */*\r\nUser-Agent: Halcorn Verdan 1.4\r\nHost: h.example\r\nConnection: Keep-Alive\r\n"
+            "Accept: text/html, */*\r\nUser-Agent: Halcorn Verdan 1.4\r\nHost: h.example\r\nConnection: close\r\n"
             "Content-Length: 12\r\n\r\ngetverinfo=1");
   // Without a host named, the request goes to the maker's server.
   EXPECT_EQ(BuildUpdateRequest(), BuildUpdateRequest(maker));
@@ -64,9 +64,68 @@ TEST(UpdateReply, MangledRepliesEndInAnAnswerThatHolds) {
   }
 }
 
-// Answers one connection with the chunks, a pause between them, then closes (after HoldMs).
+// A reply whose length header counts its body.
+AnsiString SizedReply(const AnsiString& Date, const AnsiString& Link) {
+  const AnsiString body = "Verdan 1.5\r\n" + Date + "\r\n" + Link + "\r\n";
+  return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+         body;
+}
+
+TEST(UpdateReply, AReplyIsWholeByItsLengthHeader) {
+  struct {
+    const char* Reply;
+    bool Whole;
+  } const cases[] = {
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc", true},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabcd", true},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nab", false},
+      {"HTTP/1.1 200 OK\r\ncontent-LENGTH:0\r\n\r\n", true},
+      {"HTTP/1.0 200\nContent-Length:  2 \n\nab", true},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n", false},  // the headers go on
+      {"HTTP/1.1 200 OK\r\n\r\nabc", false},                // no length: whole at the close
+      {"HTTP/1.1 200 OK\r\nContent-Length: x\r\n\r\nabc", false},
+      {"HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\nabc", false},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 9999999999\r\n\r\nabc", false},
+      {"HTTP/1.1 200 OK\r\nX-Content-Length: 0\r\n\r\nabc", false},
+      {"HTTP/1.1 200 OK\r\n\r\nContent-Length: 0\r\n\r\n", false},  // in the body, no header
+      {"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsUpdateReplyComplete(c.Reply), c.Whole) << c.Reply;
+}
+
+TEST(UpdateReply, AReplyCutAtEveryByteIsWholeOnlyAtItsEnd) {
+  // Every cut of sized replies, and thousands of mangled ones: never whole before the length
+  // says, never an error.
+  const AnsiString full = SizedReply("11.08.2008", "http://www.halcorn.com/verdan/");
+  for (size_t cut = 0; cut <= full.size(); ++cut)
+    EXPECT_EQ(IsUpdateReplyComplete(full.substr(0, cut)), cut == full.size()) << cut;
+  std::mt19937 random(53);
+  for (int i = 0; i < 4000; ++i) {
+    AnsiString text = full;
+    for (int m = 1 + static_cast<int>(random() % 4); m > 0; --m) {
+      const size_t at = random() % (text.size() + 1);
+      if (random() % 2 && at < text.size())
+        text[at] = "0123456789:\r\n x"[random() % 16];
+      else
+        text.insert(at, 1, static_cast<char>(random()));
+    }
+    // More bytes never make a whole reply unwhole: the check may evaluate at the first read
+    // that completes it.
+    bool whole = false;
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+      const bool now = IsUpdateReplyComplete(text.substr(0, cut));
+      ASSERT_TRUE(now || !whole) << text << " at " << cut;
+      whole = now;
+    }
+    ParseUpdateReply(text, maker);
+  }
+}
+
+// Answers one connection with the chunks, a pause between them, then closes (after HoldMs, or
+// once the client closed when HoldMs is negative), having sent Flood bytes more.
 struct TLoopServer {
-  TLoopServer(std::vector<AnsiString> Chunks, int HoldMs = 0) : chunks(std::move(Chunks)), hold(HoldMs) {
+  TLoopServer(std::vector<AnsiString> Chunks, int HoldMs = 0, size_t Flood = 0)
+      : chunks(std::move(Chunks)), hold(HoldMs), flood(Flood) {
     StartSockets();
     listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address{};
@@ -87,7 +146,20 @@ struct TLoopServer {
         send(client, chunk.data(), static_cast<int>(chunk.size()), 0);
         Sleep(60);
       }
-      Sleep(hold);
+      const std::string block(65536, 'x');
+      for (size_t left = flood; left > 0;) {
+        const int sent = send(client, block.data(), static_cast<int>(std::min(left, block.size())), 0);
+        if (sent <= 0) break;
+        left -= static_cast<size_t>(sent);
+      }
+      if (hold >= 0) {
+        Sleep(static_cast<DWORD>(hold));
+      } else {
+        // Held open until the client lets go (at most half a minute).
+        const DWORD wait = 30000;
+        setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+        while (recv(client, buffer, sizeof buffer, 0) > 0) {}
+      }
       closesocket(client);
     });
   }
@@ -97,6 +169,7 @@ struct TLoopServer {
   }
   std::vector<AnsiString> chunks;
   int hold;
+  size_t flood;
   SOCKET listener;
   int port = 0;
   AnsiString request;
@@ -186,6 +259,52 @@ TEST(UpdateCheck, SendsTheRequestAndGivesUpOnSilenceNoServerOrNoName) {
   check.Timeout = 3000;
   RunCheck(check, 80, false, "no-such-host.invalid");
   EXPECT_EQ(boxes.Shown, (std::vector<WideString>{failure, failure, failure}));
+}
+
+TEST(UpdateCheck, AWholeReplyIsAnsweredWhileTheServerKeepsTheConnection) {
+  // The server never closes: the answer comes from the length header, long before the timeout
+  // (a check that waited for the close would end in the failure box).
+  const AnsiString good = SizedReply("11.08.2008", "http://www.halcorn.com/verdan/");
+  const AnsiString same = SizedReply("10.08.2008", "http://www.halcorn.com/");
+  struct {
+    std::vector<AnsiString> chunks;
+    std::vector<WideString> boxes;
+  } const cases[] = {
+      {{good}, {newer}},
+      {{good.substr(0, 30), good.substr(30, 50), good.substr(80)}, {newer}},
+      {{same}, {latest}},
+      {{same.substr(0, same.size() - 1)}, {failure}},  // one byte short: the timeout ends it
+  };
+  TShellOpenHandler previousShell = SetShellOpenHandler(RecordOpen);
+  for (const auto& c : cases) {
+    TMessageBoxRecorder boxes(IDNO);
+    TUpdateCheck check;
+    check.Timeout = 6000;
+    {
+      TLoopServer server(c.chunks, -1);
+      RunCheck(check, server.port, false);
+      EXPECT_EQ(server.request, BuildUpdateRequest("127.0.0.1"));
+    }
+    EXPECT_FALSE(check.Running());
+    EXPECT_EQ(boxes.Shown, c.boxes) << c.chunks.size();
+  }
+  SetShellOpenHandler(previousShell);
+}
+
+TEST(UpdateCheck, AFloodingReplyIsCutOffAtTheCap) {
+  // 48 MB after a good start, with and without closing: the check fails, the socket stops
+  // reading at the cap and lets the server go.
+  for (int hold : {0, -1}) {
+    TMessageBoxRecorder boxes(IDNO);
+    TUpdateCheck check;
+    check.Timeout = 20000;
+    {
+      TLoopServer server({"HTTP/1.1 200 OK\r\n\r\n"}, hold, 48u << 20);
+      RunCheck(check, server.port, false);
+    }
+    EXPECT_FALSE(check.Running());
+    EXPECT_EQ(boxes.Shown, std::vector<WideString>{failure}) << hold;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "ControlTestSupport.h"
+#include "framework/ListControls.h"
 #include "framework/Screen.h"
+#include "framework/StdCtrls.h"
 
 namespace {
 
@@ -147,4 +149,51 @@ TEST(ControlFocus, DialogKeysAndCharactersReachTheForm) {
   PostMessageW(GetFocus(), WM_CHAR, L'q', 1);
   Pump();
   EXPECT_TRUE(recorder->seen.empty());
+}
+
+TEST(ControlFocus, EnterAndEscapeCloseAnOpenDropDownListBeforeTheForm) {
+  // Each key on an open list of either style closes only the list; on the closed list it is the
+  // form's and pushes its default or cancel button.
+  struct {
+    TComboBoxStyle Style;
+    Word Key;
+    TModalResult Button;
+  } const cases[] = {
+      {csDropDownList, VK_ESCAPE, mrCancel},
+      {csDropDownList, VK_RETURN, mrOk},
+      {csDropDown, VK_ESCAPE, mrCancel},
+      {csDropDown, VK_RETURN, mrOk},
+  };
+  for (const auto& c : cases) {
+    auto* form = new TForm(nullptr, CreateNew);
+    form->SetBounds(60, 60, 300, 200);
+    auto* combo = new TComboBox(form);
+    combo->SetStyle(c.Style);
+    combo->SetParent(form);
+    combo->SetBounds(10, 10, 150, 24);
+    for (const wchar_t* item : {L"one", L"two", L"three"}) combo->Items()->Add(item);
+    auto* ok = new TButton(form);
+    ok->SetParent(form);
+    ok->SetBounds(10, 100, 75, 25);
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    auto* cancel = new TButton(form);
+    cancel->SetParent(form);
+    cancel->SetBounds(100, 100, 75, 25);
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    form->Show();
+    Pump();
+    combo->SetFocus();
+    Pump();
+    combo->SetDroppedDown(true);
+    Pump();
+    ASSERT_TRUE(combo->DroppedDown()) << c.Style;
+    PressKey(c.Key);
+    EXPECT_FALSE(combo->DroppedDown()) << c.Style << " " << c.Key;
+    EXPECT_EQ(form->ModalResult(), mrNone) << c.Style << " " << c.Key;
+    PressKey(c.Key);
+    EXPECT_EQ(form->ModalResult(), c.Button) << c.Style << " " << c.Key;
+    Free(form);
+  }
 }

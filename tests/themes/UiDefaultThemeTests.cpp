@@ -403,3 +403,32 @@ INSTANTIATE_TEST_SUITE_P(Paths, DefaultThemeTest, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& p) { return p.param ? "Styled" : "Classic"; });
 
 }  // namespace
+
+TEST_P(DefaultThemeTest, ACheckedMenuItemWithAnImageIsFramedHotOrNot) {
+  // The same menu row painted unchecked and checked (selected), idle and hot: the checked one
+  // differs in its image column and only there; a disabled one stays as it was.
+  auto paint = [&](int Flags, bool Enabled) {
+    auto pic = std::make_unique<TTestPicture>(120, 22, kMagenta);
+    TUiItemInfo info = Item(VT_POPUPMENU, Flags, 0);
+    info.Enabled = Enabled;
+    info.ImageShown = 1;
+    info.ImageWidth = info.ImageHeight = 16;
+    info.PopupMargin = 22;
+    theme->PaintMenuItem(On(*pic), TRect{0, 0, 120, 22}, info);
+    return pic;
+  };
+  auto differing = [](const TTestPicture& A, const TTestPicture& B, int Left, int Right) {
+    int n = 0;
+    for (int y = 0; y < A.Height(); ++y)
+      for (int x = Left; x < Right; ++x) n += A.At(x, y) != B.At(x, y);
+    return n;
+  };
+  const int column = theme->GetIntegerMetrics(32) + 22;
+  for (int hot : {0, ISF_HOT}) {
+    auto off = paint(hot, true), on = paint(hot | ISF_SELECTED, true);
+    EXPECT_GT(differing(*off, *on, 0, column), 20) << hot;
+    EXPECT_EQ(differing(*off, *on, column + 1, 120), 0) << hot;
+  }
+  auto offDisabled = paint(0, false), onDisabled = paint(ISF_SELECTED, false);
+  EXPECT_EQ(differing(*offDisabled, *onDisabled, 0, 120), 0);
+}
