@@ -291,14 +291,16 @@ WideString EnglishFormat(const AnsiString& Name) {
 WideString FormatTranslated(const WideString& Translated, const AnsiString& Name,
                             std::initializer_list<TFormatArg> Args) {
   try {
-    return WideFormatArgs(Translated, Args);
+    if (!Translated.empty()) return WideFormatArgs(Translated, Args);
   } catch (const Exception&) {}
+  const WideString english = EnglishFormat(Name);
   try {
-    return WideFormatArgs(EnglishFormat(Name), Args);
+    if (!english.empty()) return WideFormatArgs(english, Args);
   } catch (const Exception&) {
-    // Only a caller that passes arguments the English text does not take gets here.
-    return Translated;
   }
+  // Only a caller that names no format, or passes arguments the English text does not take,
+  // gets here.
+  return Translated;
 }
 
 WideString FormatHolderText(TApMultiStringHolder* Holder, const AnsiString& Name,

@@ -67,7 +67,7 @@ std::vector<WideString> GetHolderTexts(TApMultiStringHolder* Holder, const AnsiS
 WideString EnglishFormat(const AnsiString& Name);
 // Translated, the translation of the format Name, formatted with Args. A language file is outside
 // input: a translation that does not take the arguments (a bad directive, one too many, one of
-// another kind) gives the English text formatted instead, and never an error.
+// another kind) or is empty gives the English text formatted instead, and never an error.
 WideString FormatTranslated(const WideString& Translated, const AnsiString& Name,
                             std::initializer_list<TFormatArg> Args);
 // The holder's text Name formatted so.

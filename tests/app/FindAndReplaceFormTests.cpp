@@ -448,8 +448,14 @@ TEST_F(FindDialog, TheLabelsFollowALanguageChange) {
   EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), L"Am Ende angekommen.");
   EXPECT_EQ(dialog_->lblFindWhatResult->ImageIndex(), 0);
   EXPECT_EQ(dialog_->lblNumber->Caption(), L"Zeilen-Nummer:");
-  // A translation whose format takes no text shows as it is.
-  holder->GetStringsByName("sNumber")->SetText("Nummer %d:");
+  // A translation whose format does not take the text gives the English one.
+  for (const char* hostile : {"Nummer %d:", "%s %s", "%", "%1:s", "%x"}) {
+    holder->GetStringsByName("sNumber")->SetText(hostile);
+    dialog_->lngcntrlrFindAndReplaceLanguageChanged(dialog_->lngcntrlrFindAndReplace);
+    EXPECT_EQ(dialog_->lblNumber->Caption(), L"Zeilen number:") << hostile;
+  }
+  // One without a directive is shown as it is.
+  holder->GetStringsByName("sNumber")->SetText("Nummer:");
   dialog_->lngcntrlrFindAndReplaceLanguageChanged(dialog_->lngcntrlrFindAndReplace);
-  EXPECT_EQ(dialog_->lblNumber->Caption(), L"Nummer %d:");
+  EXPECT_EQ(dialog_->lblNumber->Caption(), L"Nummer:");
 }

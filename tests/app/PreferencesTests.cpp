@@ -9,6 +9,7 @@
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/NSApColorButton.h"
 #include "app/NSHotKey.h"
+#include "app/NSTextDialogs.h"
 #include "app/PreferencesFrm.h"
 #include "controls/ApPageList.h"
 #include "controls/ApSpin.h"
@@ -442,6 +443,26 @@ TEST_F(Preferences, TranslatedMessagesKeepTheirLettersOnAnotherSystemCodePage) {
   main.CloseDocument(Doc(0));
   ASSERT_EQ(boxes_.Shown.size(), 1u);
   EXPECT_EQ(boxes_.Shown[0].substr(0, 11), L"\u0421\u043E\u0445\u0440\u0430\u043D\u0438\u0442\u044C \u0438");
+}
+
+// The encoding names are translated texts like the others: on a Western system they read in
+// Russian, in the names the main window gives and in the open dialog's encoding row.
+TEST_F(Preferences, TranslatedEncodingNamesKeepTheirLettersOnAnotherSystemCodePage) {
+  ASSERT_EQ(GetACP(), 1252u);
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  LangManager().SetLanguageID(1049);
+  TMainForm& main = Main();
+  const WideString autoSelect = L"\u0410\u0432\u0442\u043E\u0432\u044B\u0431\u043E\u0440";
+  const WideString dos = L"\u041A\u0438\u0440\u0438\u043B\u043B\u0438\u0446\u0430 (DOS)";
+  EXPECT_EQ(main.EncodingName(0), autoSelect);
+  EXPECT_EQ(main.EncodingName(1), L"ANSI");
+  EXPECT_EQ(main.EncodingName(5), dos);
+  EXPECT_EQ(main.EncodingName(8), L"");
+  main.txtopndlgMainBeforeExecute(main.txtopndlgMain);
+  const std::vector<WideString>& row = main.txtopndlgMain->Encodings();
+  ASSERT_EQ(row.size(), 8u);
+  EXPECT_EQ(row[0], autoSelect);
+  EXPECT_EQ(row[5], dos);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/UpdateCheck.h"
 #include "app/WindowRoutines.h"
 #include "framework/Application.h"
+#include "framework/CodePages.h"
 #include "tests/common/MessageBoxRecorder.h"
 
 namespace {
@@ -304,6 +305,25 @@ TEST(UpdateCheck, AFloodingReplyIsCutOffAtTheCap) {
     }
     EXPECT_FALSE(check.Running());
     EXPECT_EQ(boxes.Shown, std::vector<WideString>{failure}) << hold;
+  }
+}
+
+TEST(UpdateCheck, HostileTranslationsOfTheOutcomesShowTheEnglishText) {
+  // The question of a newer release is not lost to a translation that does not take the version.
+  const AnsiString good = Reply("11.08.2008", "http://www.halcorn.com/verdan/");
+  const AnsiString same = Reply("10.08.2008", "http://www.halcorn.com/");
+  for (const wchar_t* hostile : {L"%d", L"%s %s", L"%", L"%1:s", L"%*d"}) {
+    for (const AnsiString* reply : {&good, &same}) {
+      TMessageBoxRecorder boxes(IDNO);
+      TUpdateCheck check;
+      check.NewVersionText = hostile;
+      check.LatestText = hostile;
+      {
+        TLoopServer server({*reply});
+        RunCheck(check, server.port, false);
+      }
+      EXPECT_EQ(boxes.Shown, std::vector<WideString>{reply == &good ? newer : latest}) << WideToUtf8(hostile);
+    }
   }
 }
 
