@@ -5,6 +5,7 @@
 #include "app/WindowRoutines.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
+#include "framework/Application.h"
 #include "framework/DateTime.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Icon.h"
@@ -52,7 +53,7 @@ void TAboutForm::FormCreate(TObject*) {
   lblSite->Font()->SetColor(clHotLight);
   lblSite->Font()->SetStyle(TFontStyles{fsUnderline});
   lblNotice->Font()->SetColor(clGrayText);
-  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  HICON icon = Application->Icon(false);
   imgIcon->Picture()->Icon()->SetHandle(CopyIcon(icon ? icon : LoadIconW(nullptr, IDI_APPLICATION)));
 }
 

@@ -296,8 +296,7 @@ WideString FormatTranslated(const WideString& Translated, const AnsiString& Name
   const WideString english = EnglishFormat(Name);
   try {
     if (!english.empty()) return WideFormatArgs(english, Args);
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   // Only a caller that names no format, or passes arguments the English text does not take,
   // gets here.
   return Translated;

@@ -159,6 +159,13 @@ WideString TApplication::ExeName() const {
   return WideString(path, n);
 }
 
+HICON TApplication::Icon(bool Small) const {
+  // Shared icons of the module: the system keeps them for the process's life.
+  const int cx = GetSystemMetrics(Small ? SM_CXSMICON : SM_CXICON),
+            cy = GetSystemMetrics(Small ? SM_CYSMICON : SM_CYICON);
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, cx, cy, LR_SHARED));
+}
+
 HWND TApplication::Handle() {
   if (handle_) return handle_;
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -169,6 +176,7 @@ HWND TApplication::Handle() {
     wc.cbWndExtra = sizeof(TApplication*);
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = Icon(false);
     wc.lpszClassName = kWindowClass;
     if (!RegisterClassW(&wc)) RaiseLastOSError();
   }

@@ -94,6 +94,9 @@ class TApplication : public TComponent {
   WideString Title();
   void SetTitle(const WideString& Value);
   WideString ExeName() const;
+  // The program's icon, the icon resource "MAINICON" of the executable at the system's large or
+  // small icon size; null when the executable has none. The windows of the program show it.
+  HICON Icon(bool Small) const;
   // True while one of the program's windows is active.
   bool Active() const { return active_; }
   // A dialog window whose keys IsDialogMessageW handles.

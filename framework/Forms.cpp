@@ -313,6 +313,13 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 void TCustomForm::CreateWnd() {
   CheckConstructed();
   inherited::CreateWnd();
+  // A top-level window shows the program's icon in its caption and on the task bar.
+  if (Application && !Parent() && !(GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_CHILD)) {
+    if (HICON large = Application->Icon(false))
+      SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
+    if (HICON little = Application->Icon(true))
+      SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+  }
   if (menu_) {
     // The menu bar takes its height from the window, not from the client area.
     int width = ClientWidth(), height = ClientHeight();

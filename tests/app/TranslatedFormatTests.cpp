@@ -25,12 +25,31 @@ struct TFormatCase {
 
 // Hostile translations of a format: fixed ones that broke the program, then generated ones.
 std::vector<WideString> HostileTexts(unsigned Seed, int Count) {
-  std::vector<WideString> texts = {L"%s",    L"%d %d %d", L"%",       L"%z",    L"%*d",       L"%-*.*d",
-                                   L"%1:s",  L"%99:d",    L"%d%",     L"%.",    L"%x%s%p%e",  L"%%%",
-                                   L"%0:s",  L"%e",       L"%s %s",   L"%d",    L"%*:d",      L"%-",
-                                   L"%999999999999d", L"%.999999999s", L"%2147483647:d", L"\x0416 %s \x0416", L""};
+  std::vector<WideString> texts = {L"%s",
+                                   L"%d %d %d",
+                                   L"%",
+                                   L"%z",
+                                   L"%*d",
+                                   L"%-*.*d",
+                                   L"%1:s",
+                                   L"%99:d",
+                                   L"%d%",
+                                   L"%.",
+                                   L"%x%s%p%e",
+                                   L"%%%",
+                                   L"%0:s",
+                                   L"%e",
+                                   L"%s %s",
+                                   L"%d",
+                                   L"%*:d",
+                                   L"%-",
+                                   L"%999999999999d",
+                                   L"%.999999999s",
+                                   L"%2147483647:d",
+                                   L"\x0416 %s \x0416",
+                                   L""};
   std::mt19937 random(Seed);
-  const wchar_t* const pieces[] = {L"%", L"d", L"s", L"x", L"*", L":", L"-", L".", L"9", L"0", L"1",
+  const wchar_t* const pieces[] = {L"%",  L"d",     L"s",      L"x", L"*", L":", L"-", L".", L"9", L"0", L"1",
                                    L"%%", L"text ", L"\x0436", L"u", L"e", L"f", L"n", L"m", L"p", L"g"};
   for (int i = 0; i < Count; ++i) {
     WideString text;
@@ -51,7 +70,9 @@ TEST(TranslatedFormats, EveryFormatTakesEveryHostileTranslationWithoutAnError) {
       {"sAccessToFileDenied",
        {file},
        L"Access to file \x201Cnotes.txt\x201D denied. Contact the administrator to obtain permission."},
-      {"sANewVersion", {version}, L"A new version is available \x2014 Verdan 1.5. Would you like to open a download page?"},
+      {"sANewVersion",
+       {version},
+       L"A new version is available \x2014 Verdan 1.5. Would you like to open a download page?"},
       {"sYouAreUsing", {product}, L"You are using the latest version of Halcorn Verdan."},
       {"sCharCode", {233, 233}, L"Char code: 233 (0xE9)"},
       {"sShortcutKeys", {233}, L"Shortcut keys: Alt+0233"},
