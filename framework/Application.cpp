@@ -396,7 +396,15 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
 }
 
 bool TApplication::IsHintMsg(MSG& Msg) {
-  if (hintWindow_ && hintActive_ && hintWindow_->IsHintMsg(Msg)) CancelHint();
+  // A hint still waiting for its pause ends as a shown one does: a click on a button must not
+  // bring its hint up after the click.
+  if (!hintActive_ && !hintTimer_) return false;
+  if (!(hintWindow_ ? hintWindow_->IsHintMsg(Msg) : THintWindow::EndsHint(Msg))) return false;
+  CancelHint();
+  // The hint stays away until the mouse moves; the move the system makes up after a click, at
+  // the same place, does not count.
+  hintHeld_ = true;
+  hintHeldAt_ = MousePos();
   return false;
 }
 
@@ -557,6 +565,10 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
     CancelHint();
     return;
   }
+  if (hintHeld_) {
+    if (pos == hintHeldAt_) return;
+    hintHeld_ = false;
+  }
   if (control == hintControl_ && hintCursorRect_.Contains(pos)) return;
   // A hint that was up makes the next one come sooner.
   bool wasActive = hintActive_;
@@ -625,6 +637,7 @@ void TApplication::CancelHint() {
   HideHint();
   hintControl_ = nullptr;
   hintCursorRect_ = TRect();
+  hintHeld_ = false;
 }
 
 // ---- application events ----

@@ -197,6 +197,9 @@ class TApplication : public TComponent {
   THintWindow* hintWindow_ = nullptr;
   TControl* hintControl_ = nullptr;
   TRect hintCursorRect_;
+  // Where the mouse stood when a click or key ended the hint; none comes until it moves.
+  TPoint hintHeldAt_;
+  bool hintHeld_ = false;
   bool hintActive_ = false;
   UINT_PTR hintTimer_ = 0;
   TControl* mouseControl_ = nullptr;

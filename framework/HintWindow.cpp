@@ -60,7 +60,9 @@ void THintWindow::ActivateHintData(TRect Rect, const WideString& AHint, void*) {
 
 void THintWindow::ReleaseHandle() { DestroyHandle(); }
 
-bool THintWindow::IsHintMsg(const MSG& Msg) {
+bool THintWindow::IsHintMsg(const MSG& Msg) { return EndsHint(Msg); }
+
+bool THintWindow::EndsHint(const MSG& Msg) {
   UINT m = Msg.message;
   return (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m > WM_MOUSEMOVE && m <= WM_MOUSELAST) ||
          (m >= WM_NCLBUTTONDOWN && m <= WM_NCMBUTTONDBLCLK) || m == WM_ACTIVATE || m == WM_ACTIVATEAPP ||

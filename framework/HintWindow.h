@@ -19,6 +19,8 @@ class THintWindow : public TCustomControl {
   void ReleaseHandle();
   // Whether the message (a key, a click) makes a shown hint go away.
   virtual bool IsHintMsg(const MSG& Msg);
+  // The messages that end a hint by default: keys, clicks, activation and commands.
+  static bool EndsHint(const MSG& Msg);
 
  protected:
   void CreateParams(TCreateParams& Params) override;

@@ -444,3 +444,57 @@ TEST(ApplicationLoop, ATimerTicksWhileRunWaitsForMessagesAndCanEndTheProgram) {
   Application->Initialize();
   delete main;
 }
+
+TEST(ApplicationHints, AClickKeepsTheHintAwayUntilTheMouseMoves) {
+  TForm* form = NewShownForm();
+  auto* control = new TWcControl(form);
+  control->SetBounds(10, 10, 80, 30);
+  control->SetParent(form);
+  control->SetHint(L"Button");
+  control->SetShowHint(true);
+  const int pause = Application->HintPause();
+  Application->SetHintPause(10);
+  struct TNoWait {
+    void Idle(TObject*, bool& done) { done = false; }
+  } noWait;
+  Application->OnIdle = TIdleEvent(&noWait, &TNoWait::Idle);
+  auto shown = [] {
+    return Application->HintWindow() && Application->HintWindow()->HandleAllocated() &&
+           IsWindowVisible(Application->HintWindow()->Handle());
+  };
+  // Runs the loop until the hint shows or Ms milliseconds passed (far past the pause).
+  auto runFor = [&](DWORD Ms) {
+    for (const DWORD start = GetTickCount(); !shown() && GetTickCount() - start < Ms;) Application->HandleMessage();
+    return shown();
+  };
+  auto click = [&](int X) {
+    PostMessageW(control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, 5));
+    PostMessageW(control->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, 5));
+    // What the system makes up after a click: a move to where the mouse already is.
+    PostMessageW(control->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(X, 5));
+    Application->ProcessMessages();
+  };
+  // Clicked while the hint waits for its pause, and clicked while it shows: it stays away.
+  for (bool showFirst : {false, true}) {
+    Application->CancelHint();
+    const int x = showFirst ? 20 : 5;
+    const TPoint at = control->ClientToScreen({x, 5});
+    SetCursorPos(at.X, at.Y);
+    SendMouse(control->Handle(), WM_MOUSEMOVE, x, 5, 0);
+    if (showFirst) {
+      ASSERT_TRUE(runFor(2000));
+    }
+    click(x);
+    EXPECT_FALSE(runFor(300)) << showFirst;
+    // A real move brings it back.
+    const TPoint next = control->ClientToScreen({x + 3, 6});
+    SetCursorPos(next.X, next.Y);
+    SendMouse(control->Handle(), WM_MOUSEMOVE, x + 3, 6, 0);
+    EXPECT_TRUE(runFor(2000)) << showFirst;
+  }
+  Application->OnIdle = nullptr;
+  Application->SetHintPause(pause);
+  Application->CancelHint();
+  SetCursorPos(0, 0);
+  Free(form);
+}
