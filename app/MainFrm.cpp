@@ -153,6 +153,17 @@ std::vector<WideString>& TMainForm::StartupFiles() {
   return files;
 }
 
+bool& TMainForm::HoldStartupWarnings() {
+  static bool hold = false;
+  return hold;
+}
+
+void TMainForm::ShowStartupWarnings() {
+  if (!MessageBoxesHeld()) return;
+  HoldMessageBoxes(false);
+  ShowHeldMessageBoxes();
+}
+
 WideString& TMainForm::FilesPosFile() {
   static WideString file;
   return file;
@@ -188,6 +199,10 @@ void TMainForm::CreateWnd() {
 }
 
 void TMainForm::WndProc(TMessage& Message) {
+  if (Message.Msg == UM_STARTUPWARNINGS) {
+    ShowStartupWarnings();
+    return;
+  }
   if (Message.Msg != WM_DROPFILES) {
     TForm::WndProc(Message);
     return;
@@ -211,6 +226,7 @@ std::vector<WideString> TMainForm::DroppedFiles(HDROP Drop) {
 }
 
 void TMainForm::FormCreate(TObject*) {
+  if (HoldStartupWarnings()) HoldMessageBoxes(true);
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
   tlbrTabBar->SetCloseButton(::Options->CloseButton);

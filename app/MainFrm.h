@@ -132,6 +132,12 @@ class TMainForm : public TForm, public TDocumentHost {
   // The files the window opens when it is created: the program sets them from its command
   // line before it creates the window.
   static std::vector<WideString>& StartupFiles();
+  // Set by the program before it creates the window: what the start-up tells (files not found,
+  // lossy loads) waits until the window is shown and comes up over it, not before it over
+  // nothing.
+  static bool& HoldStartupWarnings();
+  // Posted when the window is shown: the held warnings come up once it is painted and active.
+  static constexpr UINT UM_STARTUPWARNINGS = WM_USER + 8811;
   // Where the caret positions are kept ("FilesPos" of the preferences file by default).
   static WideString& FilesPosFile();
   // Where the layout of the toolbars is kept: DataPath("Toolbars.ini") unless set (tests set it).
@@ -275,6 +281,7 @@ class TMainForm : public TForm, public TDocumentHost {
 
  protected:
   void WndProc(TMessage& Message) override;
+  void ShowStartupWarnings();
   void CreateWnd() override;
 
  private:

@@ -139,6 +139,7 @@ void TMainForm::FormShow(TObject*) {
     if (::Options->RememberCaretPosition) document->Frame()->edtDocument->EnsureCursorPosVisibleEx(true);
   }
   if (TDocument* active = ActiveDocument(); active && StartupDone) FocusEditor(active);
+  if (MessageBoxesHeld()) PostMessageW(Handle(), UM_STARTUPWARNINGS, 0, 0);
   if (::Options->CheckForUpdatesAtStartup) CheckForUpdates(true);
 }
 

@@ -35,7 +35,30 @@ void LockUpdate(HWND Handle) {
   SetWaitCursor(Handle != nullptr);
 }
 
-int ShowMessageBox(const WideString& Text, UINT Flags) { return Application->MessageBox(Text, ProductName, Flags); }
+namespace {
+
+bool boxesHeld = false;
+std::vector<std::pair<WideString, UINT>> heldBoxes;
+
+}  // namespace
+
+int ShowMessageBox(const WideString& Text, UINT Flags) {
+  if (boxesHeld && (Flags & MB_TYPEMASK) == MB_OK) {
+    heldBoxes.emplace_back(Text, Flags);
+    return IDOK;
+  }
+  return Application->MessageBox(Text, ProductName, Flags);
+}
+
+void HoldMessageBoxes(bool Hold) { boxesHeld = Hold; }
+
+bool MessageBoxesHeld() { return boxesHeld; }
+
+void ShowHeldMessageBoxes() {
+  // Taken first: a box may run a loop that holds or shows again.
+  const std::vector<std::pair<WideString, UINT>> boxes = std::exchange(heldBoxes, {});
+  for (const auto& [text, flags] : boxes) ShowMessageBox(text, flags);
+}
 
 namespace {
 

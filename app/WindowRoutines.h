@@ -14,6 +14,12 @@ void SetWaitCursor(bool On);
 void LockUpdate(HWND Handle);
 // The application's message box with the caption "Halcorn Verdan"; the button pressed.
 int ShowMessageBox(const WideString& Text, UINT Flags);
+// While held, a box that only tells (an OK button alone) waits and ShowMessageBox gives IDOK at
+// once; a question still comes up. ShowHeldMessageBoxes shows the waiting ones in turn: what the
+// start-up has to say comes up over the main window once it is up.
+void HoldMessageBoxes(bool Hold);
+bool MessageBoxesHeld();
+void ShowHeldMessageBoxes();
 
 // Everything the program hands to the shell goes through one replaceable call.
 using TShellOpenHandler = void (*)(const WideString& FileName, const WideString& Parameters,

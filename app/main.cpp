@@ -29,6 +29,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Application->SetHintHidePause(0x7FFFFFFF);
     StartAppServices();
     TMainForm::StartupFiles() = args;
+    TMainForm::HoldStartupWarnings() = true;
     Application->CreateForm(MainForm);
     // The image lists the window's form file names come with the data module.
     New<TMainDataModule>(Application);

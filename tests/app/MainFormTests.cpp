@@ -10,6 +10,7 @@
 
 #include "app/DocumentTabs.h"
 #include "app/TextFileOpening.h"
+#include "app/WindowRoutines.h"
 #include "framework/Application.h"
 #include "framework/DateTime.h"
 #include "framework/IniFiles.h"
@@ -386,4 +387,31 @@ TEST_F(MainWindow, TheRecentDocuments) {
   EXPECT_EQ(form.mrlstMain->Items()->Strings(0), kept);
   DeleteFileW(kept.c_str());
   EXPECT_TRUE(form.CleanRecentDocuments());
+}
+
+// The program holds what its start-up has to say until the main window is up: the boxes then
+// come up over it, in turn; a question is never held.
+TEST_F(MainWindow, StartupWarningsComeUpOverTheShownMainWindow) {
+  const WideString chinese = folder_.Write(L"\u4e2d\u6587.txt", "\xE4\xB8\xAD\xE6\x96\x87\r\n");
+  TMainForm::StartupFiles() = {folder_.File(L"missing.txt"), chinese};
+  TMainForm::HoldStartupWarnings() = true;
+  TMainForm& form = Make();
+  TMainForm::HoldStartupWarnings() = false;
+  EXPECT_TRUE(boxes_.Shown.empty());
+  EXPECT_TRUE(MessageBoxesHeld());
+  // A question asked meanwhile is not held.
+  boxes_.Answer = IDNO;
+  EXPECT_EQ(ShowMessageBox(L"Question?", MB_YESNO), IDNO);
+  ASSERT_EQ(boxes_.Shown.size(), 1u);
+  boxes_.Clear();
+  form.Show();
+  for (int i = 0; i < 20 && boxes_.Shown.size() < 2; ++i) Application->ProcessMessages();
+  EXPECT_EQ(boxes_.Shown, (std::vector<WideString>{
+                              L"File \u201cmissing.txt\u201d not found." + errorBox,
+                              LossyConversionText(chinese) + L"|Halcorn Verdan|" + std::to_wstring(MB_ICONWARNING)}));
+  for (HWND owner : boxes_.Owners) EXPECT_EQ(owner, form.Handle());
+  EXPECT_FALSE(MessageBoxesHeld());
+  // Later boxes come at once.
+  ShowMessageBox(L"Later", MB_OK);
+  EXPECT_EQ(boxes_.Shown.size(), 3u);
 }

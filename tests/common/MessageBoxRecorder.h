@@ -20,7 +20,8 @@ class TMessageBoxRecorder : public TMessageBoxHandler {
     if (Application) Application->SetMessageBoxHandler(previous_);
   }
 
-  int Show(HWND, const WideString& Text, const WideString& Caption, UINT Flags) override {
+  int Show(HWND Owner, const WideString& Text, const WideString& Caption, UINT Flags) override {
+    Owners.push_back(Owner);
     Texts.push_back(Text);
     Captions.push_back(Caption);
     AllFlags.push_back(Flags);
@@ -32,6 +33,7 @@ class TMessageBoxRecorder : public TMessageBoxHandler {
     return answer;
   }
   void Clear() {
+    Owners.clear();
     Texts.clear();
     Captions.clear();
     AllFlags.clear();
@@ -39,6 +41,7 @@ class TMessageBoxRecorder : public TMessageBoxHandler {
     LastFlags = 0;
   }
 
+  std::vector<HWND> Owners;  // the window each box came up over
   std::vector<WideString> Texts;
   std::vector<WideString> Captions;
   std::vector<UINT> AllFlags;
