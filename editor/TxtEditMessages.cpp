@@ -32,6 +32,16 @@ void TCustomTxtEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     mouseDownY_ = Y;
     hadSelection = true;
   }
+  if (Shift.Contains(ssAlt)) {
+    // Alt held for a column selection: letting it go is then no press of Alt alone, which the
+    // system would turn into the menu key. A key pressed under Alt tells it so, as it would for
+    // Alt+letter; no key has this code.
+    TMessage other;
+    other.Msg = WM_SYSKEYDOWN;
+    other.WParam = 0xFF;
+    other.LParam = (KF_ALTDOWN << 16) | 1;
+    DefaultHandler(other);
+  }
   inherited::MouseDown(Button, Shift, X, Y);
   if (Button == mbLeft && Shift.Contains(ssDouble)) return;
   kbdHandler_.ExecuteMouseDown(this, Button, Shift, X, Y);

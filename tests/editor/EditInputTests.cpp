@@ -387,3 +387,59 @@ TEST(EditInput, PositionOfTheMouse) {
   TTxtEdit windowless(nullptr);
   EXPECT_FALSE(windowless.GetPositionOfMouse(p));
 }
+
+namespace {
+
+// Counts the menu-key commands that reach the editor's top-level window, and keeps them from
+// opening anything.
+int menuKeys = 0;
+WNDPROC formProc = nullptr;
+LRESULT CALLBACK CountMenuKey(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == WM_SYSCOMMAND && (WParam & 0xFFF0) == SC_KEYMENU) {
+    ++menuKeys;
+    return 0;
+  }
+  return CallWindowProcW(formProc, Wnd, Msg, WParam, LParam);
+}
+
+}  // namespace
+
+TEST(EditInput, LettingAltGoAfterAnAltDragOpensNoMenu) {
+  // Alt alone still asks for the menu; Alt held for a column drag or a click does not, and the
+  // next Alt alone asks again.
+  struct {
+    const char* Name;
+    bool Click, Move;
+    int MenuKeys;
+  } const cases[] = {
+      {"alone", false, false, 1},
+      {"drag", true, true, 0},
+      {"click", true, false, 0},
+  };
+  TEditorHost h;
+  TTxtEdit& e = h.Edit();
+  e.SetOptions(e.Options() + eoAltSetsColumnMode);
+  e.SetTextA("abcdef\r\nghijkl");
+  const HWND form = h.Form().Handle();
+  formProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountMenuKey)));
+  const TRect a = h.Cell(2, 1), b = h.Cell(4, 2);
+  auto altPress = [&](bool Click, bool Move) {
+    {
+      THeldKeys alt{VK_MENU};
+      SendMessageW(h.Wnd(), WM_SYSKEYDOWN, VK_MENU, 0x20380001);
+      if (Click) Drag(h.Wnd(), {a.Left, a.Top + 2}, Move ? POINT{b.Left, b.Top + 2} : POINT{a.Left, a.Top + 2});
+    }
+    SendMessageW(h.Wnd(), WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0380001));
+  };
+  for (const auto& c : cases) {
+    menuKeys = 0;
+    altPress(c.Click, c.Move);
+    EXPECT_EQ(menuKeys, c.MenuKeys) << c.Name;
+    menuKeys = 0;
+    altPress(false, false);
+    EXPECT_EQ(menuKeys, 1) << c.Name << ", then Alt alone";
+  }
+  EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
+  SetWindowLongPtrW(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+}
