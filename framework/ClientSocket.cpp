@@ -133,7 +133,8 @@ bool TClientSocket::ReadAvailable() {
   for (;;) {
     size_t want = sizeof buffer;
     // One byte past the limit is enough to know the peer went past it.
-    if (receiveLimit_ > 0) want = std::min(want, receiveLimit_ - receivedTotal_ + 1);
+    if (receiveLimit_ > 0)
+      want = std::min(want, receivedTotal_ < receiveLimit_ ? receiveLimit_ - receivedTotal_ + 1 : size_t{1});
     const int got = recv(socket_.Get(), buffer, static_cast<int>(want), 0);
     if (got <= 0) return true;
     receivedTotal_ += static_cast<size_t>(got);
