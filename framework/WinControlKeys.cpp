@@ -127,9 +127,15 @@ void TWinControl::WMGetDlgCode(TMessage& Message) { DefaultHandler(Message); }
 // them (WM_GETDLGCODE). A non-zero result means the key was taken.
 void TWinControl::CNKeyDown(TMessage& Message) {
   Message.Result = 1;
+  Word key = static_cast<Word>(Message.WParam);
+  // Enter or Escape that the control takes for itself now (an open drop-down list closes on
+  // them) is the control's before the form's shortcuts and dialog keys (a Cancel action on Esc).
+  if ((key == VK_RETURN || key == VK_ESCAPE) && Perform(CM_WANTSPECIALKEY, key, Message.LParam) != 0) {
+    Message.Result = 0;
+    return;
+  }
   TCustomForm* form = GetParentForm(this);
   if (form && form->IsShortCut(Message)) return;
-  Word key = static_cast<Word>(Message.WParam);
   LRESULT mask = 0;
   switch (key) {
     case VK_TAB: mask = DLGC_WANTTAB; break;

@@ -465,4 +465,31 @@ TEST_F(Preferences, TranslatedEncodingNamesKeepTheirLettersOnAnotherSystemCodePa
   EXPECT_EQ(row[5], dos);
 }
 
+// Esc or Enter on an open drop-down list of the dialog closes the list, not the dialog with its
+// changes; on the closed list Esc cancels as before.
+TEST_F(Preferences, EscapeOnAnOpenListClosesOnlyTheList) {
+  Main();
+  auto* form = New<TPreferencesForm>(nullptr, host_);
+  form->Show();
+  Application->ProcessMessages();
+  auto press = [](Word Key) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, Key, 1);
+    PostMessageW(GetFocus(), WM_KEYUP, Key, static_cast<LPARAM>(0xC0000001));
+    Application->ProcessMessages();
+  };
+  for (Word key : {VK_ESCAPE, VK_RETURN}) {
+    form->cmbxDefaultEncoding->SetFocus();
+    Application->ProcessMessages();
+    form->cmbxDefaultEncoding->SetDroppedDown(true);
+    Application->ProcessMessages();
+    ASSERT_TRUE(form->cmbxDefaultEncoding->DroppedDown());
+    press(key);
+    EXPECT_FALSE(form->cmbxDefaultEncoding->DroppedDown()) << key;
+    EXPECT_EQ(form->ModalResult(), mrNone) << key;
+  }
+  press(VK_ESCAPE);
+  EXPECT_EQ(form->ModalResult(), mrCancel);
+  Free(form);
+}
+
 }  // namespace

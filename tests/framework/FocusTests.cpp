@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "ControlTestSupport.h"
+#include "framework/Actions.h"
 #include "framework/ListControls.h"
 #include "framework/Screen.h"
+#include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 
 namespace {
@@ -151,21 +153,39 @@ TEST(ControlFocus, DialogKeysAndCharactersReachTheForm) {
   EXPECT_TRUE(recorder->seen.empty());
 }
 
+namespace {
+
+// An action of the form on a key, as dialogs put Cancel on Esc; it counts its runs.
+struct TKeyAction {
+  void Execute(TObject*) { ++Runs; }
+  int Runs = 0;
+};
+
+}  // namespace
+
 TEST(ControlFocus, EnterAndEscapeCloseAnOpenDropDownListBeforeTheForm) {
   // Each key on an open list of either style closes only the list; on the closed list it is the
-  // form's and pushes its default or cancel button.
+  // form's and pushes its default or cancel button, or runs the form's action on that key.
   struct {
     TComboBoxStyle Style;
     Word Key;
+    bool Action;
     TModalResult Button;
   } const cases[] = {
-      {csDropDownList, VK_ESCAPE, mrCancel},
-      {csDropDownList, VK_RETURN, mrOk},
-      {csDropDown, VK_ESCAPE, mrCancel},
-      {csDropDown, VK_RETURN, mrOk},
+      {csDropDownList, VK_ESCAPE, false, mrCancel}, {csDropDownList, VK_RETURN, false, mrOk},
+      {csDropDown, VK_ESCAPE, false, mrCancel},     {csDropDown, VK_RETURN, false, mrOk},
+      {csDropDownList, VK_ESCAPE, true, mrNone},    {csDropDown, VK_RETURN, true, mrNone},
   };
   for (const auto& c : cases) {
+    TKeyAction run;
     auto* form = new TForm(nullptr, CreateNew);
+    if (c.Action) {
+      auto* list = new TActionList(form);
+      auto* action = new TAction(form);
+      action->SetActionList(list);
+      action->SetShortCut(ShortCut(c.Key, {}));
+      action->SetOnExecute(TNotifyEvent(&run, &TKeyAction::Execute));
+    }
     form->SetBounds(60, 60, 300, 200);
     auto* combo = new TComboBox(form);
     combo->SetStyle(c.Style);
@@ -192,8 +212,10 @@ TEST(ControlFocus, EnterAndEscapeCloseAnOpenDropDownListBeforeTheForm) {
     PressKey(c.Key);
     EXPECT_FALSE(combo->DroppedDown()) << c.Style << " " << c.Key;
     EXPECT_EQ(form->ModalResult(), mrNone) << c.Style << " " << c.Key;
+    EXPECT_EQ(run.Runs, 0) << c.Style << " " << c.Key;
     PressKey(c.Key);
     EXPECT_EQ(form->ModalResult(), c.Button) << c.Style << " " << c.Key;
+    EXPECT_EQ(run.Runs, c.Action ? 1 : 0) << c.Style << " " << c.Key;
     Free(form);
   }
 }
