@@ -446,7 +446,8 @@ TEST_F(Preferences, TranslatedMessagesKeepTheirLettersOnAnotherSystemCodePage) {
 }
 
 // The encoding names are translated texts like the others: on a Western system they read in
-// Russian, in the names the main window gives and in the open dialog's encoding row.
+// Russian, in the names the main window gives, the open dialog's encoding row and the
+// preferences' list.
 TEST_F(Preferences, TranslatedEncodingNamesKeepTheirLettersOnAnotherSystemCodePage) {
   ASSERT_EQ(GetACP(), 1252u);
   ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
@@ -463,6 +464,12 @@ TEST_F(Preferences, TranslatedEncodingNamesKeepTheirLettersOnAnotherSystemCodePa
   ASSERT_EQ(row.size(), 8u);
   EXPECT_EQ(row[0], autoSelect);
   EXPECT_EQ(row[5], dos);
+  // The preferences' "Default encoding" list, where the garbled names were seen.
+  auto* form = New<TPreferencesForm>(nullptr, host_);
+  ASSERT_EQ(form->cmbxDefaultEncoding->Items()->Count(), 8);
+  EXPECT_EQ(form->cmbxDefaultEncoding->Items()->Strings(0), autoSelect);
+  EXPECT_EQ(form->cmbxDefaultEncoding->Items()->Strings(5), dos);
+  Free(form);
 }
 
 // Esc or Enter on an open drop-down list of the dialog closes the list, not the dialog with its
