@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winsock2.h>
 
+#include <algorithm>
 #include <random>
 #include <thread>
 
@@ -288,6 +289,35 @@ TEST(UpdateCheck, AWholeReplyIsAnsweredWhileTheServerKeepsTheConnection) {
     }
     EXPECT_FALSE(check.Running());
     EXPECT_EQ(boxes.Shown, c.boxes) << c.chunks.size();
+  }
+  SetShellOpenHandler(previousShell);
+}
+
+TEST(UpdateCheck, AWholeReplyCutAnywhereIsAnsweredOnceWhileHeldOpen) {
+  // The same sized reply sent in pieces cut at random places, the connection held open: one
+  // question each time, asked when the last piece arrives.
+  const AnsiString good = SizedReply("11.08.2008", "http://www.halcorn.com/verdan/");
+  std::mt19937 random(110);
+  TShellOpenHandler previousShell = SetShellOpenHandler(RecordOpen);
+  for (int run = 0; run < 10; ++run) {
+    std::vector<size_t> cuts;
+    for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) cuts.push_back(1 + random() % (good.size() - 1));
+    std::sort(cuts.begin(), cuts.end());
+    std::vector<AnsiString> chunks;
+    size_t from = 0;
+    for (size_t cut : cuts) {
+      chunks.push_back(good.substr(from, cut - from));
+      from = cut;
+    }
+    chunks.push_back(good.substr(from));
+    TMessageBoxRecorder boxes(IDNO);
+    TUpdateCheck check;
+    check.Timeout = 6000;
+    {
+      TLoopServer server(chunks, -1);
+      RunCheck(check, server.port, false);
+    }
+    EXPECT_EQ(boxes.Shown, std::vector<WideString>{newer}) << run;
   }
   SetShellOpenHandler(previousShell);
 }
