@@ -271,17 +271,18 @@ TEST(UpdateCheck, AWholeReplyIsAnsweredWhileTheServerKeepsTheConnection) {
   struct {
     std::vector<AnsiString> chunks;
     std::vector<WideString> boxes;
+    unsigned timeout;
   } const cases[] = {
-      {{good}, {newer}},
-      {{good.substr(0, 30), good.substr(30, 50), good.substr(80)}, {newer}},
-      {{same}, {latest}},
-      {{same.substr(0, same.size() - 1)}, {failure}},  // one byte short: the timeout ends it
+      {{good}, {newer}, 8000},
+      {{good.substr(0, 30), good.substr(30, 50), good.substr(80)}, {newer}, 8000},
+      {{same}, {latest}, 8000},
+      {{same.substr(0, same.size() - 1)}, {failure}, 1000},  // one byte short: the timeout ends it
   };
   TShellOpenHandler previousShell = SetShellOpenHandler(RecordOpen);
   for (const auto& c : cases) {
     TMessageBoxRecorder boxes(IDNO);
     TUpdateCheck check;
-    check.Timeout = 6000;
+    check.Timeout = c.timeout;
     {
       TLoopServer server(c.chunks, -1);
       RunCheck(check, server.port, false);
