@@ -382,7 +382,7 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("(stopped = the engine's too-complex error; x floor = times one pass over the subject):\n");
   for (int n : kPathologicalLengths) {
     std::printf("  n=%d\n", n);
-    std::printf("    %-36s %10.4f ms\n", "floor: one pass over n characters", median("floor." + std::to_string(n)));
+    std::printf("    %-36s %10.6f ms\n", "floor: one pass over n characters", median("floor." + std::to_string(n)));
     for (const TPathological& p : kPathological) {
       const std::string key = std::string(p.Key) + "." + std::to_string(n);
       const double outcome = median(key + ".outcome");

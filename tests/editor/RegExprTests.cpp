@@ -445,21 +445,57 @@ TEST(RegExpr, NestedRepetitionsAnswerRight) {
     }
     return out;
   };
+  // Without the looks ahead for what a match needs the memory alone answers, as long as no back
+  // reference makes the states depend on the groups, and within work that grows with the line
+  // as fast as the line does.
   for (const auto& c : cases) {
     for (int n : {20, 21, 100, 1000, 10000, 40000, 100000}) {
-      TRegExpr r;
-      r.SetExpression(c.Expr);
-      const std::string subject = std::string(static_cast<size_t>(n), c.Fill) + c.Tail;
-      std::string got;
-      try {
-        got = r.Exec(subject) ? std::to_string(r.GetMatchPos(0)) + ":" + std::to_string(r.GetMatchLen(0)) + " " +
-                                    std::to_string(r.GetMatchPos(1)) + ":" + std::to_string(r.GetMatchLen(1))
-                              : "none";
-      } catch (const ERegExpr& e) {
-        got = "error " + std::to_string(e.ErrorCode);
+      for (const bool shortcuts : {true, false}) {
+        if (!shortcuts && std::string(c.Expr).find("\\1") != std::string::npos) continue;
+        TRegExpr r;
+        r.SetExpression(c.Expr);
+        r.SetShortcuts(shortcuts);
+        if (!shortcuts) r.SetStepBudget(1000000 + int64_t(1000) * n);
+        const std::string subject = std::string(static_cast<size_t>(n), c.Fill) + c.Tail;
+        std::string got;
+        try {
+          got = r.Exec(subject) ? std::to_string(r.GetMatchPos(0)) + ":" + std::to_string(r.GetMatchLen(0)) + " " +
+                                      std::to_string(r.GetMatchPos(1)) + ":" + std::to_string(r.GetMatchLen(1))
+                                : "none";
+        } catch (const ERegExpr& e) {
+          got = "error " + std::to_string(e.ErrorCode);
+        }
+        EXPECT_EQ(got, expand(c.Want, n)) << c.Expr << " n=" << n << (shortcuts ? "" : " (the memory alone)");
       }
-      EXPECT_EQ(got, expand(c.Want, n)) << c.Expr << " n=" << n;
     }
+  }
+}
+
+// A start inside the run of a counted loop's leading repetition is covered by the failed start
+// at the head of the run, when the loop must pass at least once: without the memory of failures
+// such a search still needs work that grows only as fast as the line.
+TEST(RegExpr, ALeadingRepetitionInsideACountedLoopCoversItsRun) {
+  const struct {
+    const char* Expr;
+    std::string Input;
+    const char* Want;
+  } cases[] = {
+      {"(.*a){2}", std::string(100000, 'b') + "a", "none"},
+      {"((.*a){2}){2}", std::string(100000, 'b') + "aaa", "none"},
+      {"(b*a){2,}?c", std::string(100000, 'b') + "ac", "none"},
+      {"(.*a){2}", std::string(100000, 'b') + "aa", "1:100002"},
+      // A loop that may pass no time at all starts a match anywhere.
+      {"(.*a){0,2}x", "bbx", "3:1"},
+      {"(.*a){0,2}?x", "bbbx", "4:1"},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    r.SetFailureMemory(TRegExpr::fmNever);
+    r.SetStepBudget(1000000 + int64_t(100) * static_cast<int64_t>(c.Input.size()));
+    std::string got;
+    ASSERT_NO_THROW(got = FirstMatch(r, c.Input)) << c.Expr;
+    EXPECT_EQ(got, c.Want) << c.Expr;
   }
 }
 
