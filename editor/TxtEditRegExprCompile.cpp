@@ -903,8 +903,10 @@ void TRegExpr::AnalyseProgram() {
       default: a.fill(true); break;
     }
   };
+  bool otherCase = false;
   for (int n : nodes) {
     const uint8_t op = prog[n];
+    otherCase = otherCase || op == opBackRefCI;
     if (op == opStar || op == opStarNG || op == opPlus || op == opPlusNG)
       take(Operand(n));
     else if (op == opBraces || op == opBracesNG)
@@ -913,6 +915,12 @@ void TRegExpr::AnalyseProgram() {
              op == opNotDigit || (op >= opAnyOf && op <= opAnyBut) || op == opAnyOfCI || op == opAnyButCI ||
              op == opAnyOfTinySet || op == opAnyButTinySet || op == opAnyOfFullSet)
       take(n);
+  }
+  // A reference that ignores case takes the other case of what the group took, and so on.
+  for (bool grown = otherCase; grown;) {
+    grown = false;
+    for (int ch = 0; ch < 256; ++ch)
+      if (alphabet_[ch] && !alphabet_[invert_[ch]]) grown = alphabet_[invert_[ch]] = true;
   }
   if (!hasBackRefs_) return;
   // With back references a pass through a loop can match nothing: a greedy * loop passes from

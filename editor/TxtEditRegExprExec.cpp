@@ -212,7 +212,11 @@ struct TRegExprMatcher {
       ++levels;
       if (words == 1 || levels == MaxLevels) break;
     }
-    f.Memo.assign(total, 0);
+    try {
+      f.Memo.assign(total, 0);
+    } catch (const std::bad_alloc&) {
+      R.Raise(TRegExpr::reeTooComplex);
+    }
     f.RunFrom.assign(Prog.size(), INT_MAX);
     f.RunEnd.assign(Prog.size(), 0);
     memo = f.Memo.data();

@@ -520,6 +520,9 @@ TEST(RegExpr, RepeatedReferenceBeforeADigitAnswersAtEveryLength) {
       {100000, " 111", "100002:3 100002:1"},
       {99999, "!aa1", "100001:3 100001:1"},
   };
+  // A reference that ignores case can take characters no node of the expression takes.
+  EXPECT_EQ(FirstMatch("([a-z])(?i)\\1\\d", "bA aA1"), "4:3");
+  EXPECT_EQ(FirstMatch("(?i)([a-z]+)\\1+\\d", "abcABCAbc1"), "1:10");
   for (const auto& c : cases) {
     TRegExpr r;
     r.SetExpression("(\\w+)\\1+\\d");
