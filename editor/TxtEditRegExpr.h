@@ -209,8 +209,9 @@ class TRegExpr {
   bool mustStarts_ = false;    // the program starts with must_: a match starts where it occurs
   int startNode_ = 1;          // the first node to run: past a top-level branch without alternatives
   // Without back references, a program that starts with a simple repetition of an open count
-  // (past group marks and the entries of counted loops that pass at least once): when an attempt at P fails, an attempt
-  // further on in the run of the operand from P would try a part of the same counts and fail too. -1: none.
+  // (past group marks and the entries of counted loops that pass at least once): when an
+  // attempt at P fails, an attempt further on in the run of the operand from P would try a part
+  // of the same counts and fail too. -1: none.
   int leadRepeat_ = -1;
   // The program is one greedy simple repetition: a match is the run of its operand.
   bool simpleRun_ = false;

@@ -971,8 +971,8 @@ bool TRegExpr::Attempts(int From) {
   // Where the first attempt can start is found before anything is set up for it.
   const int first = anchored_ ? From : NextStart(From);
   if (first < 0) return false;
-  // About two seconds of work, and more on a longer line, before a search counts as too complex:
-  // a search that a plain backtracking matcher ends within a second is always answered.
+  // About two seconds of work, and more on a longer line, before a search counts as too complex,
+  // so that a search that a plain backtracking matcher ends within a second is answered.
   const int64_t budget = stepBudget_ > 0 ? stepBudget_ : BaseStepBudget + StepsPerCharacter * (len - From);
   if (!frames_) {
     frames_ = std::make_shared<TFrameStore>();
