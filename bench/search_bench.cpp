@@ -1,11 +1,14 @@
 // Search benchmark: plain search through the editor control against a memchr + memcmp floor;
 // the expression engine over source-like text line by line (every match of every line, as the
 // editor's search asks for them) against the plain engine on the same literal; a replace-all
-// with group references; and expressions with nested repetitions on long subjects.
-// Each figure is the median over several processes, each process's figure the median of its
-// rounds; each ratio is taken within one process, then its median.
+// with group references; and expressions with nested repetitions and back references on long
+// subjects, against a floor of one pass over the subject. Each figure is the median over several
+// processes, each process's figure the median of its rounds; each ratio is taken within one
+// process, then its median.
 //
 //   search_bench            (runs the measuring processes and prints the medians)
+//   search_bench explosive  (only the expressions with nested repetitions)
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -185,14 +188,25 @@ struct TPathological {
   const char* Tail;
 };
 const TPathological kPathological[] = {
-    {"p.plus", "(a+)+\\d", 'a', "!1"},     {"p.alt", "(a|aa)+\\d", 'a', "!1"},
-    {"p.words", "(\\w+\\s?)+$", 'a', "!"}, {"p.dotstar", "(.*a){12}", 'b', "aaaaaaaaaaa"},
-    {"p.xx", "(x+x+)+y", 'x', "!y"},       {"p.backref", "(\\w+)\\1+\\d", 'a', "!1"},
+    {"p.plus", "(a+)+\\d", 'a', "!1"},
+    {"p.alt", "(a|aa)+\\d", 'a', "!1"},
+    {"p.words", "(\\w+\\s?)+$", 'a', "!"},
+    {"p.dotstar", "(.*a){12}", 'b', "aaaaaaaaaaa"},
+    {"p.xx", "(x+x+)+y", 'x', "!y"},
+    {"p.backref", "(\\w+)\\1+\\d", 'a', "!1"},
+    {"p.dotstar.m", "(.*a){12}", 'b', "aaaaaaaaaaaa"},
+    {"p.backref.m", "(\\w+)\\1+\\d", 'a', "1"},
+    {"p.backref.alt", "(a|aa)+\\1\\d", 'a', "!1"},
 };
-const int kPathologicalLengths[] = {20, 100, 1000, 10000};
+const int kPathologicalLengths[] = {20, 100, 1000, 10000, 100000};
+
+// The floor of a search over a subject: one pass that looks at every character.
+int FloorPass(const std::string& Subject, char Fill) {
+  return static_cast<int>(std::count(Subject.begin(), Subject.end(), Fill));
+}
 
 // One process's figures, as "name value" lines in the result file.
-void Child(const std::wstring& resultFile) {
+void Child(const std::wstring& resultFile, bool explosiveOnly) {
   std::map<std::string, double> r;
   std::map<std::string, std::vector<double>> times;
   auto timed = [&](const std::string& key, const std::function<void()>& step) {
@@ -200,6 +214,45 @@ void Child(const std::wstring& resultFile) {
     step();
     times[key].push_back(Now() - t0);
   };
+  auto write = [&] {
+    for (const auto& [key, v] : times) r[key] = MedianOf(v) * 1000.0;
+    FILE* f = _wfopen(resultFile.c_str(), L"w");
+    for (const auto& [key, value] : r) std::fprintf(f, "%s %.9g\n", key.c_str(), value);
+    std::fclose(f);
+  };
+
+  // Nested repetitions: one search each; -1 when the engine stopped it as too complex. The
+  // floor of each length is taken in the same rounds.
+  for (int round = 0; round < kRounds; ++round) {
+    for (int n : kPathologicalLengths) {
+      const std::string subject(static_cast<size_t>(n), 'a');
+      int counted = 0;
+      timed("floor." + std::to_string(n), [&] {
+        for (int k = 0; k < 100; ++k) counted += FloorPass(subject, static_cast<char>('a' + (k & 1)));
+      });
+      times["floor." + std::to_string(n)].back() /= 100;
+      r["floor.count"] = counted;
+    }
+    for (const TPathological& p : kPathological) {
+      for (int n : kPathologicalLengths) {
+        TRegExpr e;
+        e.SetExpression(p.Expr);
+        const std::string subject = std::string(static_cast<size_t>(n), p.Fill) + p.Tail;
+        const std::string key = std::string(p.Key) + "." + std::to_string(n);
+        double outcome = 0;
+        timed(key, [&] {
+          try {
+            outcome = e.Exec(subject) ? 1 : 0;
+          } catch (const ERegExpr&) {
+            outcome = -1;
+          }
+        });
+        r[key + ".outcome"] = outcome;
+      }
+    }
+  }
+  if (explosiveOnly) return write();
+
   TTxtEdit control(nullptr);
   TTxtEdit* edit = &control;
   TTxtEditSearch plain(nullptr);
@@ -260,36 +313,14 @@ void Child(const std::wstring& resultFile) {
     edit->SetSearchEngine(&regex);
   }
   edit->SetSearchEngine(nullptr);
-
-  // Nested repetitions: one search each; -1 when the engine stopped it as too complex.
-  for (const TPathological& p : kPathological) {
-    for (int n : kPathologicalLengths) {
-      TRegExpr e;
-      e.SetExpression(p.Expr);
-      const std::string subject = std::string(static_cast<size_t>(n), p.Fill) + p.Tail;
-      const std::string key = std::string(p.Key) + "." + std::to_string(n);
-      double outcome = 0;
-      timed(key, [&] {
-        try {
-          outcome = e.Exec(subject) ? 1 : 0;
-        } catch (const ERegExpr&) {
-          outcome = -1;
-        }
-      });
-      r[key + ".outcome"] = outcome;
-    }
-  }
-
-  for (const auto& [key, v] : times) r[key] = MedianOf(v) * 1000.0;
-  FILE* f = _wfopen(resultFile.c_str(), L"w");
-  for (const auto& [key, value] : r) std::fprintf(f, "%s %.9g\n", key.c_str(), value);
-  std::fclose(f);
+  write();
 }
 
-bool RunChild(const std::wstring& resultFile) {
+bool RunChild(const std::wstring& resultFile, bool explosiveOnly) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring command = L"\"" + std::wstring(self) + L"\" --child \"" + resultFile + L"\"";
+  if (explosiveOnly) command += L" explosive";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -316,16 +347,17 @@ std::map<std::string, double> ReadResults(const std::wstring& resultFile) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc == 3 && std::wstring(argv[1]) == L"--child") {
-    Child(argv[2]);
+  if (argc >= 3 && std::wstring(argv[1]) == L"--child") {
+    Child(argv[2], argc == 4 && std::wstring(argv[3]) == L"explosive");
     return 0;
   }
+  const bool explosiveOnly = argc == 2 && std::wstring(argv[1]) == L"explosive";
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   const std::wstring resultFile = std::wstring(temp) + L"hv_search_bench.result";
   std::vector<std::map<std::string, double>> runs;
   for (int i = 0; i < kProcesses; ++i) {
-    if (!RunChild(resultFile)) {
+    if (!RunChild(resultFile, explosiveOnly)) {
       std::fprintf(stderr, "a measuring process failed\n");
       return 1;
     }
@@ -346,6 +378,24 @@ int wmain(int argc, wchar_t** argv) {
   const auto& first = runs.front();
   std::printf("medians of %d processes (each the median of %d rounds); each ratio within one process\n\n", kProcesses,
               kRounds);
+  std::printf("nested repetitions and back references, one search each on n characters of the fill and the tail\n");
+  std::printf("(stopped = the engine's too-complex error; x floor = times one pass over the subject):\n");
+  for (int n : kPathologicalLengths) {
+    std::printf("  n=%d\n", n);
+    std::printf("    %-36s %10.6f ms\n", "floor: one pass over n characters", median("floor." + std::to_string(n)));
+    for (const TPathological& p : kPathological) {
+      const std::string key = std::string(p.Key) + "." + std::to_string(n);
+      const double outcome = median(key + ".outcome");
+      const std::string what = std::string(p.Expr) + " on " + std::string(1, p.Fill) + "*n " + p.Tail;
+      std::printf("    %-36s %10.4f ms %10.0fx floor  %s\n", what.c_str(), median(key),
+                  ratio(key, "floor." + std::to_string(n)),
+                  outcome < 0   ? "stopped"
+                  : outcome > 0 ? "match"
+                                : "none");
+    }
+  }
+  if (explosiveOnly) return 0;
+  std::printf("\n");
   std::printf("plain search, %d generated lines:\n", kLines);
   std::printf("  %-44s %9.1f ms            (%.0f hits)\n", "floor memchr+memcmp", median("floor"),
               first.at("floor.hits"));
@@ -383,15 +433,5 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("  %-56s %9.1f ms  %6.2fx\n", "plain =val by =>", median("replace.plain"),
               ratio("replace.plain", "replace.groups"));
 
-  std::printf("\nnested repetitions, one search each (stopped = the engine's too-complex error):\n");
-  for (const TPathological& p : kPathological) {
-    std::printf("  %-14s", p.Expr);
-    for (int n : kPathologicalLengths) {
-      const std::string key = std::string(p.Key) + "." + std::to_string(n);
-      const double outcome = median(key + ".outcome");
-      std::printf("  n=%-5d %8.2f ms %-8s", n, median(key), outcome < 0 ? "stopped" : outcome > 0 ? "match" : "none");
-    }
-    std::printf("\n");
-  }
   return 0;
 }

@@ -209,14 +209,19 @@ class TRegExpr {
   bool mustStarts_ = false;    // the program starts with must_: a match starts where it occurs
   int startNode_ = 1;          // the first node to run: past a top-level branch without alternatives
   // Without back references, a program that starts with a simple repetition of an open count
-  // (past group marks): when an attempt at P fails, an attempt further on in the run of the
-  // operand from P would try a part of the same counts and fail too. -1: none.
+  // (past group marks and the entries of counted loops that pass at least once): when an
+  // attempt at P fails, an attempt further on in the run of the operand from P would try a part
+  // of the same counts and fail too. -1: none.
   int leadRepeat_ = -1;
   // The program is one greedy simple repetition: a match is the run of its operand.
   bool simpleRun_ = false;
   // With alternatives that all start with a literal of two characters or more: the pairs of
   // characters a match can start with (a bit per pair), else empty.
   std::vector<uint32_t> startPairs_;
+  // Every character of a match is one of alphabet_, and one at least is one of needed_: no
+  // start inside a run of alphabet_ characters that holds none of needed_ can begin a match.
+  std::array<bool, 256> alphabet_{}, needed_{};
+  bool runSkip_ = false;
   TLiteral must_;                        // every match contains it (empty: none known)
   std::array<bool, 256> requiredSet_{};  // every match contains one of these characters
   bool hasRequiredSet_ = false;

@@ -782,6 +782,9 @@ void TRegExpr::Compile() {
       lead = NextNode(program_, lead);
     } else if (op == opBranch && program_[NextNode(program_, lead)] != opBranch) {
       lead = Operand(lead);
+    } else if (op == opLoopEntry && ReadInt(&program_[Operand(NextNode(program_, lead))]) > 0) {
+      // A counted loop that must pass once: a match starts with its operand.
+      lead = Operand(lead);
     } else {
       break;
     }
@@ -791,6 +794,16 @@ void TRegExpr::Compile() {
   if (!hasBackRefs_ && (leadOp == opStar || leadOp == opPlus || leadOp == opStarNG || leadOp == opPlusNG ||
                         (braces && ReadInt(&program_[Operand(lead) + 4]) == InfiniteCount)))
     leadRepeat_ = lead;
+  // A character every match needs, which the alphabet of matches does not always hold.
+  needed_.fill(false);
+  if (hasRequiredSet_) needed_ = requiredSet_;
+  if (!must_.Text.empty()) {
+    const auto ch = static_cast<uint8_t>(must_.Text[0]);
+    needed_[ch] = true;
+    if (must_.IgnoreCase) needed_[invert_[ch]] = true;
+  }
+  runSkip_ = !anchored_ && !canBeEmpty_ && (hasRequiredSet_ || !must_.Text.empty()) &&
+             std::count(alphabet_.begin(), alphabet_.end(), true) < 256 && alphabet_ != needed_;
   simpleRun_ = (program_[startNode_] == opStar || program_[startNode_] == opPlus || program_[startNode_] == opBraces) &&
                program_[NextNode(program_, startNode_)] == opEnd;
   // A program with fewer groups leaves the others untouched: they must read as unset.
@@ -864,6 +877,51 @@ void TRegExpr::AnalyseProgram() {
     rows = std::min<int64_t>(rows + states, MaxMemoRows);
   }
   memoRows_ = hasBackRefs_ || rows >= MaxMemoRows ? 0 : static_cast<int>(rows);
+  // The characters a match can hold: those of the nodes that take one. A back reference takes
+  // again what other nodes took.
+  alphabet_.fill(false);
+  auto take = [&](int Node) {
+    std::array<bool, 256>& a = alphabet_;
+    switch (prog[Node]) {
+      case opExactly:
+      case opExactlyCI:
+        for (int i = 0; i < LiteralLength(prog, Node); ++i) {
+          const uint8_t ch = LiteralText(prog, Node)[i];
+          a[ch] = true;
+          if (prog[Node] == opExactlyCI) a[invert_[ch]] = true;
+        }
+        break;
+      case opAnyDigit:
+        for (int ch = '0'; ch <= '9'; ++ch) a[ch] = true;
+        break;
+      case opNotDigit:
+        for (int ch = 0; ch < 256; ++ch) a[ch] = a[ch] || ch < '0' || ch > '9';
+        break;
+      case opAnyOfFullSet:
+        for (int ch = 0; ch < 256; ++ch) a[ch] = a[ch] || SetHas(&prog[Operand(Node)], static_cast<uint8_t>(ch));
+        break;
+      default: a.fill(true); break;
+    }
+  };
+  bool otherCase = false;
+  for (int n : nodes) {
+    const uint8_t op = prog[n];
+    otherCase = otherCase || op == opBackRefCI;
+    if (op == opStar || op == opStarNG || op == opPlus || op == opPlusNG)
+      take(Operand(n));
+    else if (op == opBraces || op == opBracesNG)
+      take(Operand(n) + 8);
+    else if (op == opExactly || op == opExactlyCI || op == opAny || op == opAnyML || op == opAnyDigit ||
+             op == opNotDigit || (op >= opAnyOf && op <= opAnyBut) || op == opAnyOfCI || op == opAnyButCI ||
+             op == opAnyOfTinySet || op == opAnyButTinySet || op == opAnyOfFullSet)
+      take(n);
+  }
+  // A reference that ignores case takes the other case of what the group took, and so on.
+  for (bool grown = otherCase; grown;) {
+    grown = false;
+    for (int ch = 0; ch < 256; ++ch)
+      if (alphabet_[ch] && !alphabet_[invert_[ch]]) grown = alphabet_[invert_[ch]] = true;
+  }
   if (!hasBackRefs_) return;
   // With back references a pass through a loop can match nothing: a greedy * loop passes from
   // its first branch to a back node that returns there; a greedy + loop from its operand to a

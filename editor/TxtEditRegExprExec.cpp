@@ -5,7 +5,10 @@
 // grows with nodes times positions.
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "editor/TxtEditRegExpr.h"
 #include "editor/TxtEditRegExprProgram.h"
@@ -14,14 +17,19 @@ using namespace regexpr;
 
 namespace {
 
-// More choice points than this on one attempt count as too complex (128 MB); a stack that
-// grew beyond KeptFrames is given back after the search.
-constexpr size_t MaxFrames = size_t(8) << 20;
+// Choice points on one attempt: at least this many (128 MB), more as the input is longer, as far
+// as memory allows; beyond that the search is too complex. A stack that grew beyond KeptFrames
+// is given back after the search.
+constexpr size_t MinMaxFrames = size_t(8) << 20;
+constexpr size_t FramesPerCharacter = 32;
 constexpr size_t KeptFrames = size_t(1) << 16;
 constexpr int MaxLoopDepth = 10;
-// The memory of failed states: at most this many bits (4 MB), and kept between searches up to
+// The default step budget of a search: a base and a part per character searched.
+constexpr int64_t BaseStepBudget = 1000000000;
+constexpr int64_t StepsPerCharacter = 1024;
+// The memory of failed states: at most this many bits (32 MB), and kept between searches up to
 // KeptMemoWords.
-constexpr int64_t MaxMemoBits = int64_t(32) << 20;
+constexpr int64_t MaxMemoBits = int64_t(256) << 20;
 constexpr size_t KeptMemoWords = size_t(1) << 16;
 
 // Marks the first N group positions unset. Programs have few groups: for those the stores are
@@ -64,10 +72,50 @@ struct TLoopState {
   int32_t Count;
   int32_t Start;  // where the current pass began
 };
+
+// The choice points, in blocks: a deep stack grows without moving what it holds and without
+// asking for one large piece of memory.
+class TFrameStack {
+ public:
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return size_; }
+  void clear() { size_ = 0; }
+  // False when there is no memory for another block.
+  bool Push(const TFrame& F) {
+    const size_t block = size_ >> BlockBits;
+    if (block == blocks_.size() && !Grow()) return false;
+    blocks_[block][size_ & BlockMask] = F;
+    ++size_;
+    return true;
+  }
+  TFrame Pop() {
+    --size_;
+    return blocks_[size_ >> BlockBits][size_ & BlockMask];
+  }
+  // Gives back the blocks beyond those that hold Frames.
+  void Trim(size_t Frames) {
+    const size_t keep = (Frames + BlockMask) >> BlockBits;
+    if (blocks_.size() > keep) blocks_.resize(keep);
+  }
+
+ private:
+  static constexpr int BlockBits = 14;
+  static constexpr size_t BlockMask = (size_t(1) << BlockBits) - 1;
+  bool Grow() {
+    try {
+      blocks_.push_back(std::make_unique<TFrame[]>(BlockMask + 1));
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  std::vector<std::unique_ptr<TFrame[]>> blocks_;
+  size_t size_ = 0;
+};
 }  // namespace regexpr
 
 struct TRegExpr::TFrameStore {
-  std::vector<TFrame> Stack;
+  TFrameStack Stack;
   std::vector<TLoopState> Loops;
   std::vector<int32_t> IterStart;
   std::vector<uint32_t> Memo;
@@ -84,7 +132,8 @@ struct TRegExprMatcher {
   int64_t Steps = 0;
   int64_t Budget = 0;
   int64_t Limit = 0;  // the budget, or earlier the point where the memory of failures starts
-  std::vector<TFrame>& stack;
+  TFrameStack& stack;
+  size_t maxFrames = MinMaxFrames;
   std::vector<TLoopState>& loops;
   std::vector<int32_t>& iterStart;
   int p0 = -1, p1 = -1;      // the paired separator
@@ -92,6 +141,13 @@ struct TRegExprMatcher {
   bool memoOn = false;
   uint32_t* memo = nullptr;
   int memoWords = 0;  // per row
+  // Above the bits of the states, levels of summaries: a bit of a level is set when the word
+  // below it has all its bits set, up to a level of one word per row. A search for a clear bit
+  // then costs a few words per level, whatever the length of the line.
+  static constexpr int MaxLevels = 8;
+  int levels = 0;
+  int levelWords[MaxLevels] = {};  // per row
+  size_t levelBase[MaxLevels] = {};
   int32_t* runFrom = nullptr;
   int32_t* runEnd = nullptr;
 
@@ -107,6 +163,8 @@ struct TRegExprMatcher {
     Info = R.nodeInfo_.data();
     In = reinterpret_cast<const uint8_t*>(R.in_);
     Len = R.inLen_;
+    maxFrames = static_cast<size_t>(std::min<uint64_t>(
+        SIZE_MAX, std::max<uint64_t>(MinMaxFrames, uint64_t(FramesPerCharacter) * (uint64_t(Len) + 1))));
     trackPasses = R.hasBackRefs_;
     p0 = p1 = -1;
     if (R.pairedSeparator_.size() == 2) {
@@ -132,8 +190,7 @@ struct TRegExprMatcher {
   }
 
   void Push(TFrameKind Kind, int Node, int Pos, int A) {
-    if (stack.size() >= MaxFrames) R.Raise(TRegExpr::reeTooComplex);
-    stack.push_back({Kind, Node, Pos, A});
+    if (stack.size() >= maxFrames || !stack.Push({Kind, Node, Pos, A})) R.Raise(TRegExpr::reeTooComplex);
   }
   void Tick() {
     if (++Steps > Limit) Over();
@@ -146,7 +203,20 @@ struct TRegExprMatcher {
   void StartMemo() {
     TRegExpr::TFrameStore& f = *R.frames_;
     memoWords = (Len + 32) / 32;
-    f.Memo.assign(static_cast<size_t>(R.memoRows_) * memoWords, 0);
+    size_t total = 0;
+    levels = 0;
+    for (int words = memoWords;; words = (words + 31) / 32) {
+      levelWords[levels] = words;
+      levelBase[levels] = total;
+      total += static_cast<size_t>(R.memoRows_) * words;
+      ++levels;
+      if (words == 1 || levels == MaxLevels) break;
+    }
+    try {
+      f.Memo.assign(total, 0);
+    } catch (const std::bad_alloc&) {
+      R.Raise(TRegExpr::reeTooComplex);
+    }
     f.RunFrom.assign(Prog.size(), INT_MAX);
     f.RunEnd.assign(Prog.size(), 0);
     memo = f.Memo.data();
@@ -308,45 +378,62 @@ struct TRegExprMatcher {
     }
     return n.MemoRow + row;
   }
+  uint32_t* Words(int Level, int Row) { return memo + levelBase[Level] + static_cast<size_t>(Row) * levelWords[Level]; }
+  // Sets the bit of Pos in Row, and the summaries above it of the words it fills.
+  void SetBit(int Row, int Pos) {
+    for (int level = 0; level < levels; ++level) {
+      uint32_t& w = Words(level, Row)[Pos >> 5];
+      w |= 1u << (Pos & 31);
+      if (w != ~0u) return;
+      Pos >>= 5;
+    }
+  }
   bool TestAndSet(int Row, int Pos) {
-    uint32_t& w = memo[static_cast<size_t>(Row) * memoWords + (Pos >> 5)];
-    const uint32_t bit = 1u << (Pos & 31);
-    if (w & bit) return true;
-    w |= bit;
+    if ((Words(0, Row)[Pos >> 5] >> (Pos & 31)) & 1) return true;
+    SetBit(Row, Pos);
     return false;
   }
-  void Set(int Row, int Pos) { memo[static_cast<size_t>(Row) * memoWords + (Pos >> 5)] |= 1u << (Pos & 31); }
+  void Set(int Row, int Pos) { SetBit(Row, Pos); }
   // Whether Node at Pos was reached before in this search; marks it reached.
   bool Seen(int Node, int Pos) {
     if (!memoOn) return false;
     const int row = RowOf(Node);
     return row >= 0 && TestAndSet(row, Pos);
   }
-  // The highest / lowest position in Lo..Hi whose state in Row was not reached, or -1.
-  int HighestClear(int Row, int Lo, int Hi) {
-    const uint32_t* r = memo + static_cast<size_t>(Row) * memoWords;
+  static uint32_t AtMost(int Bit) { return Bit == 31 ? ~0u : (2u << Bit) - 1; }
+  static uint32_t AtLeast(int Bit) { return ~0u << Bit; }
+  // The highest / lowest index in Lo..Hi of Level whose bit in Row is clear, or -1: the word
+  // of the end, then the summaries find the nearest word that is not full.
+  int HighestClearAt(int Level, int Row, int Lo, int Hi) {
+    if (Lo > Hi) return -1;
+    const uint32_t* r = Words(Level, Row);
+    const int first = Lo >> 5;
     int w = Hi >> 5;
-    uint32_t bits = ~r[w] & ((Hi & 31) == 31 ? ~0u : (2u << (Hi & 31)) - 1);
-    for (;;) {
-      if (w == Lo >> 5) bits &= ~0u << (Lo & 31);
-      if (bits) return (w << 5) + 31 - __builtin_clz(bits);
-      if (--w < Lo >> 5) return -1;
-      Tick();
+    uint32_t bits = ~r[w] & AtMost(Hi & 31);
+    if (w > first && !bits) {
+      w = Level + 1 < levels ? HighestClearAt(Level + 1, Row, first, w - 1) : -1;
+      if (w < 0) return -1;
       bits = ~r[w];
     }
+    if (w == first) bits &= AtLeast(Lo & 31);
+    return bits ? (w << 5) + 31 - __builtin_clz(bits) : -1;
   }
-  int LowestClear(int Row, int Lo, int Hi) {
-    const uint32_t* r = memo + static_cast<size_t>(Row) * memoWords;
+  int LowestClearAt(int Level, int Row, int Lo, int Hi) {
+    if (Lo > Hi) return -1;
+    const uint32_t* r = Words(Level, Row);
+    const int last = Hi >> 5;
     int w = Lo >> 5;
-    uint32_t bits = ~r[w] & (~0u << (Lo & 31));
-    for (;;) {
-      if (w == Hi >> 5) bits &= (Hi & 31) == 31 ? ~0u : (2u << (Hi & 31)) - 1;
-      if (bits) return (w << 5) + __builtin_ctz(bits);
-      if (++w > Hi >> 5) return -1;
-      Tick();
+    uint32_t bits = ~r[w] & AtLeast(Lo & 31);
+    if (w < last && !bits) {
+      w = Level + 1 < levels ? LowestClearAt(Level + 1, Row, w + 1, last) : -1;
+      if (w < 0) return -1;
       bits = ~r[w];
     }
+    if (w == last) bits &= AtMost(Hi & 31);
+    return bits ? (w << 5) + __builtin_ctz(bits) : -1;
   }
+  int HighestClear(int Row, int Lo, int Hi) { return HighestClearAt(0, Row, Lo, Hi); }
+  int LowestClear(int Row, int Lo, int Hi) { return LowestClearAt(0, Row, Lo, Hi); }
   // The count Start + count in Lo..Hi (positions) that a simple repetition goes on with, going
   // Down or up, passing over states reached before and marking those that fail at once. A node
   // that remembers its own visits is marked when it runs.
@@ -595,6 +682,9 @@ struct TRegExprMatcher {
       Branch = next;
       next = NextNode(Prog, Branch);
     }
+    // The choice point names the first later alternative that can match here: none is left
+    // when none can, so that a long repetition of alternatives keeps fewer of them.
+    while (next >= 0 && Prog[next] == opBranch && AlternativeFails(Operand(next), Pos)) next = NextNode(Prog, next);
     if (next >= 0 && Prog[next] == opBranch) Push(fkAlternative, next, Pos, 0);
     return Operand(Branch);
   }
@@ -607,8 +697,9 @@ struct TRegExprMatcher {
     const int entry = Node + ReadInt(&Prog[Operand(Node) + 8]);
     TLoopState& top = loops.back();
     const int cnt = top.Count;
-    // A pass that matched nothing ends the loop, its minimum met: another would match nothing.
-    if (trackPasses && cnt > 0 && top.Start == Pos) {
+    // Once the minimum is met, a pass that matched nothing ends the loop: another would match
+    // nothing again. Below it the passes the count asks for are made, empty or not.
+    if (trackPasses && cnt > 0 && cnt >= min && top.Start == Pos) {
       Leave(Node, cnt, Next);
       return;
     }
@@ -637,8 +728,7 @@ struct TRegExprMatcher {
   // Returns to the latest choice point; false when there is none.
   bool Backtrack(int& Scan, int& Pos) {
     while (!stack.empty()) {
-      const TFrame f = stack.back();
-      stack.pop_back();
+      const TFrame f = stack.Pop();
       Tick();
       switch (f.Kind) {
         case fkRestoreStart: R.startP_[f.A] = f.Pos; break;
@@ -881,7 +971,9 @@ bool TRegExpr::Attempts(int From) {
   // Where the first attempt can start is found before anything is set up for it.
   const int first = anchored_ ? From : NextStart(From);
   if (first < 0) return false;
-  const int64_t budget = stepBudget_ > 0 ? stepBudget_ : 20000000 + int64_t(64) * (len - From);
+  // About two seconds of work, and more on a longer line, before a search counts as too complex,
+  // so that a search that a plain backtracking matcher ends within a second is answered.
+  const int64_t budget = stepBudget_ > 0 ? stepBudget_ : BaseStepBudget + StepsPerCharacter * (len - From);
   if (!frames_) {
     frames_ = std::make_shared<TFrameStore>();
     matcher_ = std::make_shared<TRegExprMatcher>(*this);
@@ -895,7 +987,7 @@ bool TRegExpr::Attempts(int From) {
   struct TTrim {
     TFrameStore& Store;
     ~TTrim() {
-      if (Store.Stack.capacity() > KeptFrames) std::vector<TFrame>().swap(Store.Stack);
+      Store.Stack.Trim(KeptFrames);
       if (Store.Memo.capacity() > KeptMemoWords) std::vector<uint32_t>().swap(Store.Memo);
     }
   } trim{*frames_};
@@ -922,7 +1014,21 @@ bool TRegExpr::Attempts(int From) {
                             : program_[leadRepeat_] == opBraces || program_[leadRepeat_] == opBracesNG
                                 ? Operand(leadRepeat_) + 8
                                 : Operand(leadRepeat_);
+    // Where the run of the alphabet of matches from the current start ends, and where the next
+    // character that every match needs is.
+    const auto* in = reinterpret_cast<const uint8_t*>(in_);
+    int outAt = -1, neededAt = -1;
     for (int p = first; p >= 0;) {
+      if (shortcuts_ && runSkip_) {
+        if (p > outAt)
+          for (outAt = p; outAt < len && alphabet_[in[outAt]];) ++outAt;
+        if (p > neededAt)
+          for (neededAt = p; neededAt < len && !needed_[in[neededAt]];) ++neededAt;
+        if (neededAt >= outAt) {
+          p = outAt + 1 <= len ? NextStart(outAt + 1) : -1;
+          continue;
+        }
+      }
       int end;
       if (m.Run(p, end)) {
         startP_[0] = p;

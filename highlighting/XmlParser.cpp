@@ -239,8 +239,7 @@ void TXmlParser::ParseInstruction() {
     ReadAttributes(pi);
     Require("?>");
   } else {
-    // One blank parts the target from the data, as the writer puts it; further blanks are data.
-    if (!src_.Eof() && IsBlank(src_.Current())) src_.Next();
+    // The data is everything after the target, its leading blanks too.
     ReadUntil("?>", value_);
     builder_.SetData(pi, builder_.Text(value_.Text()));
   }
@@ -705,8 +704,10 @@ void TXmlProcessingInstruction::WriteXml(AnsiString& Out, int, bool) const {
   if (data.empty()) {
     WriteAttributes(Out);
   } else {
-    // The reader takes this one blank as the separator, whatever the data starts with.
-    Out += ' ';
+    // The reader takes everything after the target as data: a blank parts them only where the
+    // data would otherwise continue the target's name. Data read from a file never starts with a
+    // name character, so it is written back as it was read.
+    if (XmlNameChar(data.front())) Out += ' ';
     Out += data;
   }
   Out += "?>";

@@ -131,6 +131,8 @@ TEST(RegExprFuzz, ShortcutsAndTheMemoryNeverChangeAResult) {
     TRegExpr plain, usual, remembering;
     plain.SetFailureMemory(TRegExpr::fmNever);
     plain.SetShortcuts(false);
+    // The matcher alone only has to answer the searches a short budget allows.
+    plain.SetStepBudget(20000000);
     remembering.SetFailureMemory(TRegExpr::fmAlways);
     const bool ignoreCase = i % 3 == 0;
     for (TRegExpr* r : {&plain, &usual, &remembering}) {
@@ -181,5 +183,44 @@ TEST(RegExprFuzz, RememberingFailuresAnswersExplosiveSearches) {
     if (i < 200) {
       EXPECT_EQ(got, AllMatchesAndGroups(plain, subject)) << expr << " in " << subject;
     }
+  }
+}
+
+// The explosive forms at seeded lengths from 20 to 100,000 characters: each is answered, never
+// "too complex", and right: a failed line answers no match; a line that matches gives the match
+// the rule of the form says.
+TEST(RegExprFuzz, ExplosiveFormsAnswerRightAtAnyLength) {
+  std::mt19937 rng(5252);
+  for (int i = 0; i < 60; ++i) {
+    const int n = i < 3 ? 20 + i : std::uniform_int_distribution<int>(20, 100000)(rng) & ~1;
+    const bool matches = i % 2 == 0;
+    std::string expr, subject, want;
+    switch (i % 6 / 2) {
+      case 0:
+        // n times b, then eleven or twelve a: twelve passes end at the last a.
+        expr = "(.*a){12}";
+        subject = std::string(static_cast<size_t>(n), 'b') + std::string(matches ? 12 : 11, 'a');
+        want = matches ? "1:" + std::to_string(n + 12) : "none";
+        break;
+      case 1:
+        expr = "(a+)+\\d";
+        subject = std::string(static_cast<size_t>(n), 'a') + (matches ? "1" : "!1");
+        want = matches ? "1:" + std::to_string(n + 1) : "none";
+        break;
+      default:
+        // An even run before the digit is its half twice.
+        expr = "(\\w+)\\1+\\d";
+        subject = std::string(static_cast<size_t>(n), 'a') + (matches ? "1" : "!1");
+        want = matches ? "1:" + std::to_string(n + 1) + " 1:" + std::to_string(n / 2) : "none";
+        break;
+    }
+    TRegExpr r;
+    r.SetExpression(expr);
+    std::string got;
+    ASSERT_NO_THROW(got = r.Exec(subject) ? std::to_string(r.GetMatchPos(0)) + ":" + std::to_string(r.GetMatchLen(0))
+                                          : "none")
+        << expr << " n=" << n;
+    if (expr.find("\\1") != std::string::npos && got != "none") got += " 1:" + std::to_string(r.GetMatchLen(1));
+    EXPECT_EQ(got, want) << expr << " n=" << n;
   }
 }

@@ -360,17 +360,19 @@ TEST(RegExpr, CyrillicRangesWidenOnlyOverTheirLetter) {
 }
 
 TEST(RegExpr, BackReferencesStopWithinTheBudget) {
-  // A back reference makes a state depend on the groups: such a search is only bounded.
+  // A back reference makes a state depend on the groups: such a search is only bounded. Here
+  // every start in a long run of word characters tries every length of the group.
   struct {
     const char* Expr;
     std::string Input;
   } cases[] = {
-      {"(\\w+)\\1+\\d", std::string(3000, 'a') + "!1"},
-      {"(a|aa)+\\1\\d", std::string(3000, 'a') + "!1"},
+      {"(\\w+)\\1+\\d", std::string(3000, 'a') + "b1"},
+      {"(a|aa)+\\1\\d\\d", std::string(3000, 'a') + "1"},
   };
   for (const auto& c : cases) {
     TRegExpr r;
     r.SetExpression(c.Expr);
+    r.SetStepBudget(20000000);
     try {
       EXPECT_FALSE(r.Exec(c.Input)) << c.Expr;
       ADD_FAILURE() << c.Expr << " was expected to stop";
@@ -393,7 +395,7 @@ TEST(RegExpr, BackReferencesStopWithinTheBudget) {
   TRegExpr r;
   r.SetExpression("(\\w+)\\1+\\d");
   r.SetStepBudget(10000);
-  EXPECT_THROW(r.Exec(std::string(300, 'a') + "!1"), ERegExpr);
+  EXPECT_THROW(r.Exec(std::string(300, 'a') + "b1"), ERegExpr);
   EXPECT_EQ(r.GetMatchPos(1), -1);
   EXPECT_TRUE(r.Exec("aaa1"));
 }
@@ -407,14 +409,23 @@ TEST(RegExpr, NestedRepetitionsAnswerRight) {
     const char* Tail;
     const char* Want;  // "none", or the whole match and group 1 as "pos:len pos:len" (n = the fill)
   } cases[] = {
-      {"(a+)+\\d", 'a', "!1", "none"},           {"(a+)+\\d", 'a', "1", "1:n+1 1:n"},
-      {"(a|aa)+\\d", 'a', "!1", "none"},         {"(a|aa)+\\d", 'a', "1", "1:n+1 n:1"},
-      {"(\\w+\\s?)+$", 'a', "!", "none"},        {"(\\w+\\s?)+$", 'a', " b", "1:n+2 n+2:1"},
-      {"(.*a){12}", 'b', "aaaaaaaaaaa", "none"}, {"(.*a){12}", 'b', "aaaaaaaaaaaa", "1:n+12 n+12:1"},
-      {"(x+x+)+y", 'x', "!y", "none"},           {"(x+x+)+y", 'x', "y", "1:n+1 1:n"},
+      {"(a+)+\\d", 'a', "!1", "none"},
+      {"(a+)+\\d", 'a', "1", "1:n+1 1:n"},
+      {"(a|aa)+\\d", 'a', "!1", "none"},
+      {"(a|aa)+\\d", 'a', "1", "1:n+1 n:1"},
+      {"(\\w+\\s?)+$", 'a', "!", "none"},
+      {"(\\w+\\s?)+$", 'a', " b", "1:n+2 n+2:1"},
+      {"(.*a){12}", 'b', "aaaaaaaaaaa", "none"},
+      {"(.*a){12}", 'b', "aaaaaaaaaaaa", "1:n+12 n+12:1"},
+      {"(x+x+)+y", 'x', "!y", "none"},
+      {"(x+x+)+y", 'x', "y", "1:n+1 1:n"},
+      {"(\\w+)\\1+\\d", 'a', "!1", "none"},
+      {"(a|aa)+\\1\\d", 'a', "!1", "none"},
+      {"(a|aa)+\\1\\d", 'a', "1", "1:n+1 n-1:1"},
+      {"(.*a){12}", 'a', "!", "1:n n:1"},
   };
   auto expand = [](std::string Want, int N) {
-    // "n+k" and "n" stand for numbers that grow with the fill.
+    // "n+k", "n-k" and "n" stand for numbers that grow with the fill.
     if (Want == "none") return Want;
     std::string out;
     for (size_t i = 0; i < Want.size(); ++i) {
@@ -423,32 +434,128 @@ TEST(RegExpr, NestedRepetitionsAnswerRight) {
         continue;
       }
       int v = N;
-      if (i + 1 < Want.size() && Want[i + 1] == '+') {
+      if (i + 1 < Want.size() && (Want[i + 1] == '+' || Want[i + 1] == '-')) {
         size_t j = i + 2;
         int k = 0;
         while (j < Want.size() && isdigit(static_cast<unsigned char>(Want[j]))) k = k * 10 + (Want[j++] - '0');
-        v += k;
+        v += Want[i + 1] == '+' ? k : -k;
         i = j - 1;
       }
       out += std::to_string(v);
     }
     return out;
   };
+  // Without the looks ahead for what a match needs the memory alone answers, as long as no back
+  // reference makes the states depend on the groups, and within work that grows with the line
+  // as fast as the line does.
   for (const auto& c : cases) {
-    for (int n : {20, 21, 100, 1000, 10000}) {
-      TRegExpr r;
-      r.SetExpression(c.Expr);
-      const std::string subject = std::string(static_cast<size_t>(n), c.Fill) + c.Tail;
-      std::string got;
-      try {
-        got = r.Exec(subject) ? std::to_string(r.GetMatchPos(0)) + ":" + std::to_string(r.GetMatchLen(0)) + " " +
-                                    std::to_string(r.GetMatchPos(1)) + ":" + std::to_string(r.GetMatchLen(1))
-                              : "none";
-      } catch (const ERegExpr& e) {
-        got = "error " + std::to_string(e.ErrorCode);
+    for (int n : {20, 21, 100, 1000, 10000, 40000, 100000}) {
+      for (const bool shortcuts : {true, false}) {
+        if (!shortcuts && std::string(c.Expr).find("\\1") != std::string::npos) continue;
+        TRegExpr r;
+        r.SetExpression(c.Expr);
+        r.SetShortcuts(shortcuts);
+        if (!shortcuts) r.SetStepBudget(1000000 + int64_t(1000) * n);
+        const std::string subject = std::string(static_cast<size_t>(n), c.Fill) + c.Tail;
+        std::string got;
+        try {
+          got = r.Exec(subject) ? std::to_string(r.GetMatchPos(0)) + ":" + std::to_string(r.GetMatchLen(0)) + " " +
+                                      std::to_string(r.GetMatchPos(1)) + ":" + std::to_string(r.GetMatchLen(1))
+                                : "none";
+        } catch (const ERegExpr& e) {
+          got = "error " + std::to_string(e.ErrorCode);
+        }
+        EXPECT_EQ(got, expand(c.Want, n)) << c.Expr << " n=" << n << (shortcuts ? "" : " (the memory alone)");
       }
-      EXPECT_EQ(got, expand(c.Want, n)) << c.Expr << " n=" << n;
     }
+  }
+}
+
+// A start inside the run of a counted loop's leading repetition is covered by the failed start
+// at the head of the run, when the loop must pass at least once: without the memory of failures
+// such a search still needs work that grows only as fast as the line.
+TEST(RegExpr, ALeadingRepetitionInsideACountedLoopCoversItsRun) {
+  const struct {
+    const char* Expr;
+    std::string Input;
+    const char* Want;
+  } cases[] = {
+      {"(.*a){2}", std::string(100000, 'b') + "a", "none"},
+      {"((.*a){2}){2}", std::string(100000, 'b') + "aaa", "none"},
+      {"(b*a){2,}?c", std::string(100000, 'b') + "ac", "none"},
+      {"(.*a){2}", std::string(100000, 'b') + "aa", "1:100002"},
+      // A loop that may pass no time at all starts a match anywhere.
+      {"(.*a){0,2}x", "bbx", "3:1"},
+      {"(.*a){0,2}?x", "bbbx", "4:1"},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    r.SetFailureMemory(TRegExpr::fmNever);
+    r.SetStepBudget(1000000 + int64_t(100) * static_cast<int64_t>(c.Input.size()));
+    std::string got;
+    ASSERT_NO_THROW(got = FirstMatch(r, c.Input)) << c.Expr;
+    EXPECT_EQ(got, c.Want) << c.Expr;
+  }
+}
+
+// A back reference to a group of word characters repeated before a digit, which is explosive
+// for a backtracker: without a digit among the word characters no start can match, and with one
+// at the end of the run the group is the longest part the run is a repetition of.
+TEST(RegExpr, RepeatedReferenceBeforeADigitAnswersAtEveryLength) {
+  const struct {
+    int N;
+    const char* Tail;
+    const char* Want;
+  } cases[] = {
+      {20, "1", "1:21 1:10"},
+      {21, "1", "1:22 1:7"},
+      {100, "1", "1:101 1:50"},
+      {1000, "1", "1:1001 1:500"},
+      {10000, "1", "1:10001 1:5000"},
+      {100000, "1", "1:100001 1:50000"},
+      {20, "!1", "none"},
+      {100000, "!1", "none"},
+      {20, " 111", "22:3 22:1"},
+      {100000, " 111", "100002:3 100002:1"},
+      {99999, "!aa1", "100001:3 100001:1"},
+  };
+  // A reference that ignores case can take characters no node of the expression takes.
+  EXPECT_EQ(FirstMatch("([a-z])(?i)\\1\\d", "bA aA1"), "4:3");
+  EXPECT_EQ(FirstMatch("(?i)([a-z]+)\\1+\\d", "abcABCAbc1"), "1:10");
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression("(\\w+)\\1+\\d");
+    const std::string subject = std::string(static_cast<size_t>(c.N), 'a') + c.Tail;
+    std::string got;
+    ASSERT_NO_THROW(got = r.Exec(subject)
+                              ? std::to_string(r.GetMatchPos(0)) + ":" + std::to_string(r.GetMatchLen(0)) + " " +
+                                    std::to_string(r.GetMatchPos(1)) + ":" + std::to_string(r.GetMatchLen(1))
+                              : "none")
+        << c.N << c.Tail;
+    EXPECT_EQ(got, c.Want) << c.N << c.Tail;
+  }
+}
+
+// A line of millions of characters gets the choice points its repetition needs.
+TEST(RegExpr, AVeryLongLineHasTheChoicePointsItNeeds) {
+  std::string ab;
+  for (int i = 0; i < 2000000; ++i) ab += "ab";
+  const struct {
+    const char* Expr;
+    const char* Tail;
+    int Pos, Len;
+  } cases[] = {
+      {"(a|b)*c", "c", 1, 4000001},
+      {"(a|b)*c", "xc", 4000002, 1},
+      {"(ab|b)+c", "c", 1, 4000001},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    std::string got;
+    ASSERT_NO_THROW(got = FirstMatch(r, ab + c.Tail)) << c.Expr << " ..." << c.Tail;
+    EXPECT_EQ(got, std::to_string(c.Pos) + ":" + std::to_string(c.Len)) << c.Expr << " ..." << c.Tail;
   }
 }
 
@@ -471,6 +578,22 @@ TEST(RegExpr, AnEmptyPassEndsARepetition) {
       got = "error " + std::to_string(e.ErrorCode);
     }
     EXPECT_EQ(got, want) << c.Expr << " in " << c.Input;
+  }
+}
+
+// Below its minimum a counted repetition makes every pass its count asks for, empty or not;
+// only once the minimum is met does an empty pass end it.
+TEST(RegExpr, AnEmptyPassBelowTheMinimumGoesOn) {
+  const TMatchCase cases[] = {
+      {"()(\\S.|\\1\\B){2,4}?.", "ab c", 2, 3}, {"()(\\S.|\\1\\B){2,4}.", "ab c", 2, 3},
+      {"()(\\1\\B|\\S.){2}.", "ab c", 2, 1},    {"()(\\S.|\\1\\B){3}", "ab c", 2, 2},
+      {"()(\\1\\B|a){2,}?b", "ab", 1, 2},       {"()(\\1|x){3}", "a", 1, 0},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    const std::string want = c.Pos ? std::to_string(c.Pos) + ":" + std::to_string(c.Len) : "none";
+    EXPECT_EQ(FirstMatch(r, c.Input), want) << c.Expr << " in " << c.Input;
   }
 }
 

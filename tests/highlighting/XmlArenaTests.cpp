@@ -6,7 +6,10 @@
 #include <random>
 
 #include "highlighting/XmlBinary.h"
+#include "highlighting/XmlPool.h"
 #include "XmlTestSupport.h"
+
+long long AllocatedBytesSoFar();
 
 namespace {
 
@@ -245,4 +248,52 @@ TEST(XmlFuzz, EditsOfReadDocumentsMatchACopyAndLeakNothing) {
   }
   EXPECT_EQ(edits, 3000);
   EXPECT_EQ(Shown(TInUse()), Shown(before));
+}
+
+// Freed slabs wait in a store for the next document: reading a large document again and again
+// takes them from there, so that a read allocates a small part of what its document holds,
+// however many reads there are (the store's count of what it keeps must stay right).
+TEST(XmlArena, SlabsOfAFreedDocumentServeTheNextReads) {
+  IXmlNameTable table = OwnTable();
+  AnsiString big = "<r>";
+  for (int i = 0; i < 20000; ++i)
+    big += "<item n='" + std::to_string(i) + "' v='value of the item'>text of item " + std::to_string(i) + "</item>";
+  big += "</r>";
+  auto bytesOfRead = [&] {
+    const long long before = AllocatedBytesSoFar();
+    Read(big, table);
+    return AllocatedBytesSoFar() - before;
+  };
+  const long long first = bytesOfRead();
+  for (int i = 0; i < 45; ++i) {
+    const long long got = bytesOfRead();
+    ASSERT_LT(got, static_cast<long long>(big.size()) / 4) << "read " << i << ", the first took " << first;
+  }
+}
+
+// The pool of the blocks made in code hands a freed block back for the next request of its
+// size class, and a block of another class never.
+TEST(XmlPool, AFreedBlockServesTheNextRequestOfItsSize) {
+  const struct {
+    size_t Freed, Asked;
+    bool Same;
+  } cases[] = {
+      {8, 8, true},   {8, 1, true},   {16, 9, true},   {40, 33, true},    {256, 249, true},  {24, 24, true},
+      {8, 16, false}, {16, 8, false}, {40, 48, false}, {256, 248, false}, {248, 256, false}, {1, 9, false},
+  };
+  const long inUse = XmlPoolBlocksInUse();
+  for (const auto& c : cases) {
+    void* a = XmlPoolAlloc(c.Freed);
+    EXPECT_EQ(XmlPoolBlocksInUse(), inUse + 1);
+    XmlPoolFree(a, c.Freed);
+    EXPECT_EQ(XmlPoolBlocksInUse(), inUse);
+    void* b = XmlPoolAlloc(c.Asked);
+    EXPECT_EQ(a == b, c.Same) << c.Freed << " then " << c.Asked;
+    XmlPoolFree(b, c.Asked);
+  }
+  // Large blocks come from the heap and are counted alike.
+  void* large = XmlPoolAlloc(1000);
+  EXPECT_EQ(XmlPoolBlocksInUse(), inUse + 1);
+  XmlPoolFree(large, 1000);
+  EXPECT_EQ(XmlPoolBlocksInUse(), inUse);
 }
