@@ -3,6 +3,7 @@
 #include "framework/Win.h"
 
 #include "app/AboutFrm.h"
+#include "app/AppControls.h"
 #include "themes/SkinControls.h"
 #include "app/CharacterFrm.h"
 #include "app/LinesProcessingFrm.h"
