@@ -1,9 +1,6 @@
 // The character map dialog over the character grid.
 #include "app/CharacterFrm.h"
 
-#include <cwchar>
-#include <utility>
-
 #include "app/CharPalette.h"
 #include "app/DocumentHost.h"
 #include "app/Documents.h"
@@ -19,9 +16,11 @@
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
+#include "framework/Format.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/Win.h"
+#include "themes/SkinToolbar.h"
 
 HV_PUBLISH(TCharacterForm) {
   p.Method("FormCreate", &T::FormCreate);
@@ -57,18 +56,6 @@ namespace {
 
 constexpr int maxRecent = 15;
 TStrings* recentList = nullptr;
-
-// The holder's text with "%d" and "%x" replaced by the code in decimal and hexadecimal.
-WideString formatCode(const WideString& Format, int Code) {
-  WideString text = Format;
-  wchar_t hex[8];
-  std::swprintf(hex, 8, L"%x", Code);
-  for (const auto& [from, to] : {std::pair<WideString, WideString>{L"%d", std::to_wstring(Code)}, {L"%x", hex}}) {
-    const size_t at = text.find(from);
-    if (at != WideString::npos) text.replace(at, from.size(), to);
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -123,8 +110,9 @@ void TCharacterForm::FormShow(TObject*) {
 
 void TCharacterForm::strngrdCharacterClick(TObject*) {
   const int code = CurrentCode();
-  lblCharCode->SetCaption(formatCode(GetHolderText(mltstrnghldrCharacter, "sCharCode"), code));
-  lblShortcutKey->SetCaption(formatCode(GetHolderText(mltstrnghldrCharacter, "sShortcutKeys"), code));
+  // Formatted as the status bar formats the same text, so that both show "0xE9".
+  lblCharCode->SetCaption(WideFormat(GetHolderText(mltstrnghldrCharacter, "sCharCode"), code, code));
+  lblShortcutKey->SetCaption(WideFormat(GetHolderText(mltstrnghldrCharacter, "sShortcutKeys"), code));
 }
 
 void TCharacterForm::strngrdCharacterDblClick(TObject*) { actnInsert->Execute(); }

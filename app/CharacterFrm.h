@@ -15,7 +15,7 @@ class TDocumentHost;
 class TLabel;
 class TLgLanguageController;
 class TNSStringGrid;
-class TPopupMenu;
+class TSkinPopupMenu;
 class TStrings;
 
 // The recent characters, decimal codes newest first (at most 15). The character palette puts
@@ -57,7 +57,7 @@ class TCharacterForm : public TForm {
   TLabel* lblShortcutKey = nullptr;
   TButton* btnInsert = nullptr;
   TButton* btnClose = nullptr;
-  TPopupMenu* pmnCharacter = nullptr;
+  TSkinPopupMenu* pmnCharacter = nullptr;
   TActionList* actnlstCharacter = nullptr;
   TAction* actnInsert = nullptr;
   TAction* actnInsertCode = nullptr;

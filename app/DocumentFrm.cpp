@@ -19,6 +19,8 @@
 #include "framework/ListControls.h"
 #include "framework/StdCtrls.h"
 #include "framework/StrRoutines.h"
+#include "themes/SkinItem.h"
+#include "themes/SkinToolbar.h"
 #include "themes/UiUtils.h"
 
 HV_PUBLISH(TDocumentFrame) {
@@ -29,12 +31,25 @@ HV_PUBLISH(TDocumentFrame) {
   p.ComponentField("edtprntprvwDocument", &T::edtprntprvwDocument);
   p.ComponentField("lngcntrlrDocument", &T::lngcntrlrDocument);
   p.ComponentField("dckPrintPreview", &T::dckPrintPreview);
+  p.ComponentField("tlbrPrintPreview", &T::tlbrPrintPreview);
   p.ComponentField("actnlstDocument", &T::actnlstDocument);
   p.ComponentField("actnFirstPage", &T::actnFirstPage);
   p.ComponentField("actnPreviousPage", &T::actnPreviousPage);
   p.ComponentField("actnNextPage", &T::actnNextPage);
   p.ComponentField("actnLastPage", &T::actnLastPage);
   p.ComponentField("actnClose", &T::actnClose);
+  p.ComponentField("spcritmPrintPreview", &T::spcritmPrintPreview);
+  p.ComponentField("tbitmFirstPage", &T::tbitmFirstPage);
+  p.ComponentField("tbitmPreviousPage", &T::tbitmPreviousPage);
+  p.ComponentField("tbsprtrPage", &T::tbsprtrPage);
+  p.ComponentField("cntrlitmPage", &T::cntrlitmPage);
+  p.ComponentField("tbsprtrFrom", &T::tbsprtrFrom);
+  p.ComponentField("tbitmNextPage", &T::tbitmNextPage);
+  p.ComponentField("tbitmLastPage", &T::tbitmLastPage);
+  p.ComponentField("tbsprtrScale", &T::tbsprtrScale);
+  p.ComponentField("cntrlitmScale", &T::cntrlitmScale);
+  p.ComponentField("tbsprtrClose", &T::tbsprtrClose);
+  p.ComponentField("tbitmClose", &T::tbitmClose);
   p.ComponentField("mltstrnghldrDocument", &T::mltstrnghldrDocument);
   p.ComponentField("lblitmPage", &T::lblitmPage);
   p.ComponentField("lblitmFrom", &T::lblitmFrom);

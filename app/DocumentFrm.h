@@ -1,5 +1,5 @@
 // The frame of one document: the editor page with the document's editor, and the print-preview
-// page with the preview under its bar of page and scale controls, plus the print object. The frame
+// page with the preview under its skinned bar of page and scale items, plus the print object. The frame
 // adds to the editor bracket matching and closing, bookmark-line colours, column selection with
 // the middle button, line selection by a double click in the gutter, Ctrl+click on links and
 // colour hints for colour codes under the mouse.
@@ -17,10 +17,14 @@ class TApPageList;
 class TApStandardPage;
 class TComboBox;
 class TEdit;
-class TLabel;
+class TBarControlItem;
 class TLgLanguageController;
-class TPanel;
-class TSpeedButton;
+class TSkinDock;
+class TSkinItem;
+class TSkinLabelItem;
+class TSkinRightAlignSpacerItem;
+class TSkinSeparatorItem;
+class TSkinToolbar;
 
 // A right click in the editor asks for its context menu; InGutter: the click was over the gutter.
 using TEditorMenuEvent = TEvent<void(TObject* Sender, bool InGutter)>;
@@ -46,17 +50,31 @@ class TDocumentFrame : public TFrame {
   TTxtEdit* edtDocument = nullptr;
   TTxtEditPrintPreview* edtprntprvwDocument = nullptr;
   TLgLanguageController* lngcntrlrDocument = nullptr;
-  TPanel* dckPrintPreview = nullptr;
+  TSkinDock* dckPrintPreview = nullptr;
+  TSkinToolbar* tlbrPrintPreview = nullptr;
   TActionList* actnlstDocument = nullptr;
   TAction* actnFirstPage = nullptr;
   TAction* actnPreviousPage = nullptr;
   TAction* actnNextPage = nullptr;
   TAction* actnLastPage = nullptr;
   TAction* actnClose = nullptr;
+  // The preview bar's items, in their order on it (the labels below stand between them).
+  TSkinRightAlignSpacerItem* spcritmPrintPreview = nullptr;
+  TSkinItem* tbitmFirstPage = nullptr;
+  TSkinItem* tbitmPreviousPage = nullptr;
+  TSkinSeparatorItem* tbsprtrPage = nullptr;
+  TBarControlItem* cntrlitmPage = nullptr;
+  TSkinSeparatorItem* tbsprtrFrom = nullptr;
+  TSkinItem* tbitmNextPage = nullptr;
+  TSkinItem* tbitmLastPage = nullptr;
+  TSkinSeparatorItem* tbsprtrScale = nullptr;
+  TBarControlItem* cntrlitmScale = nullptr;
+  TSkinSeparatorItem* tbsprtrClose = nullptr;
+  TSkinItem* tbitmClose = nullptr;
   TApMultiStringHolder* mltstrnghldrDocument = nullptr;
-  TLabel* lblitmPage = nullptr;
-  TLabel* lblitmFrom = nullptr;
-  TLabel* lblitmScale = nullptr;
+  TSkinLabelItem* lblitmPage = nullptr;
+  TSkinLabelItem* lblitmFrom = nullptr;
+  TSkinLabelItem* lblitmScale = nullptr;
   TComboBox* cmbxScale = nullptr;
   TEdit* edtPage = nullptr;
   TTxtEditPrint* edtprntEditor = nullptr;

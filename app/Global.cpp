@@ -16,6 +16,7 @@
 #include "framework/FrameworkClasses.h"
 #include "highlighting/TxtXmlHighlighter.h"
 #include "themes/SkinToolbar.h"
+#include "toolbars/BarItem.h"
 
 TDocumentList* DocumentList = nullptr;
 THighList* Highlighters = nullptr;
@@ -45,5 +46,6 @@ void RegisterAppClasses() {
   RegisterSkinClasses();
   RegisterClasses({&TNSHotKey::StaticClassInfo(), &TNSStringGrid::StaticClassInfo(), &TNSInfoBar::StaticClassInfo(),
                    &TNSBvLabel::StaticClassInfo(), &TDocumentTabBar::StaticClassInfo(),
-                   &TPngImageList::StaticClassInfo(), &TNSApColorButton::StaticClassInfo()});
+                   &TPngImageList::StaticClassInfo(), &TNSApColorButton::StaticClassInfo(),
+                   &TBarControlItem::StaticClassInfo()});
 }

@@ -11,6 +11,8 @@ HV_PUBLISH(TMainDataModule) {
   p.ComponentField("pngmglstMain", &T::pngmglstMain);
   p.ComponentField("pngmglstTabs", &T::pngmglstTabs);
   p.ComponentField("pngmglstBanner", &T::pngmglstBanner);
+  p.ComponentField("pngmglstPrintPreview", &T::pngmglstPrintPreview);
+  p.ComponentField("pngmglstBookmarks", &T::pngmglstBookmarks);
 }
 
 namespace {

@@ -1,6 +1,6 @@
-// The main data module: the image lists of the main window's menus, toolbars and tab bar and of
-// the find dialog's banner, read from its form file. Forms name them as
-// "MainDataModule.<list>"; such references resolve once the module is made.
+// The main data module: the image lists of the main window's menus, toolbars and tab bar, of
+// the find dialog's banner, the print preview's bar and the editor's bookmarks, read from its form file. Forms name
+// them as "MainDataModule.<list>"; such references resolve once the module is made.
 #pragma once
 
 #include "framework/Component.h"
@@ -21,6 +21,10 @@ class TMainDataModule : public TComponent {
   TPngImageList* pngmglstTabs = nullptr;
   // The find dialog's banner: 0 the search wrapped around, 1 nothing found.
   TPngImageList* pngmglstBanner = nullptr;
+  // The print preview's bar: 0 first, 1 previous, 2 next, 3 last page.
+  TPngImageList* pngmglstPrintPreview = nullptr;
+  // The editor's gutter: the images of bookmarks 0 to 9.
+  TPngImageList* pngmglstBookmarks = nullptr;
 
  private:
   bool constructed_ = false;

@@ -2,22 +2,27 @@
 // a cancelled dialog leaves the remembered margins as they were.
 #include "app/PageSetupFrm.h"
 
+#include "app/AppControls.h"
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/Options.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
+#include "controls/PngImageList.h"
 #include "editor/TxtEditPrint.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
+#include "framework/ImageList.h"
 #include "framework/Printers.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
+#include "framework/Win.h"
 
 HV_PUBLISH(TPageSetupForm) {
   p.Method("FormCreate", &T::FormCreate);
   p.Method("infbrPortraitClick", &T::infbrPortraitClick);
   p.Method("infbrLandscapeClick", &T::infbrLandscapeClick);
+  p.Method("infbrPortraitPaint", &T::infbrPortraitPaint);
   p.Method("spnedtMarginChange", &T::spnedtMarginChange);
   p.Method("actnOKUpdate", &T::actnOKUpdate);
   p.Method("actnOKExecute", &T::actnOKExecute);
@@ -41,7 +46,34 @@ HV_PUBLISH(TPageSetupForm) {
   p.ComponentField("actnlstPageSetup", &T::actnlstPageSetup);
   p.ComponentField("actnOK", &T::actnOK);
   p.ComponentField("actnCancel", &T::actnCancel);
+  p.ComponentField("imglstOrientation", &T::imglstOrientation);
   p.ComponentField("lngcntrlrPageSetup", &T::lngcntrlrPageSetup);
+}
+
+TRect OrientationTileCaptionBand(const TRect& Client, int TextHeight) {
+  TRect band{Client.Left + 6, Client.Top + 6, Client.Right - 6, Client.Bottom - 6};
+  band.Top = band.Bottom - TextHeight - 12;
+  return band;
+}
+
+void PaintOrientationTile(TCanvas* Canvas, const TRect& Client, const WideString& Caption, bool Checked, bool Focused,
+                          TCustomImageList* Images, int Index) {
+  Canvas->Brush()->SetColor(clWindow);
+  Canvas->Brush()->SetStyle(bsSolid);
+  TPen* pen = Canvas->Pen();
+  pen->SetColor(Checked ? clHighlight : clBtnShadow);
+  pen->SetStyle(Checked ? psInsideFrame : psSolid);
+  pen->SetWidth(Checked ? 3 : 1);
+  Canvas->Rectangle(Client);
+  if (Focused) Canvas->DrawFocusRect({Client.Left + 4, Client.Top + 4, Client.Right - 4, Client.Bottom - 4});
+  if (Images && Index >= 0 && Index < Images->Count())
+    Images->Draw(Canvas, Client.Left + (Client.Width() - Images->Width()) / 2,
+                 Client.Top + Client.Height() / 2 - Images->Height() / 2 - 6, Index);
+  TRect band = OrientationTileCaptionBand(Client, Canvas->TextHeight(WideString(L"Wg")));
+  Canvas->Brush()->SetStyle(bsClear);
+  RECT r = ToRECT(band);
+  DrawTextW(Canvas->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &r,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 TPageSetupForm::TPageSetupForm(TComponent* AOwner, TDocument* Document) : TForm(AOwner), document_(Document) {
@@ -79,6 +111,12 @@ void TPageSetupForm::FormCreate(TObject*) {
 void TPageSetupForm::infbrPortraitClick(TObject*) { ShowMargins(portrait_); }
 
 void TPageSetupForm::infbrLandscapeClick(TObject*) { ShowMargins(landscape_); }
+
+void TPageSetupForm::infbrPortraitPaint(TObject* Sender) {
+  auto* tile = static_cast<TNSInfoBar*>(Sender);
+  PaintOrientationTile(tile->Canvas(), tile->ClientRect(), tile->Caption(), tile->Checked(), tile->Focused(),
+                       imglstOrientation, tile->Tag());
+}
 
 void TPageSetupForm::spnedtMarginChange(TObject* Sender) {
   if (showing_) return;

@@ -9,10 +9,23 @@ class TActionList;
 class TApSpinEdit;
 class TButton;
 class TCheckBox;
+class TCustomImageList;
 class TDocument;
 class TLabel;
 class TLgLanguageController;
-class TRadioButton;
+class TNSBvLabel;
+class TNSInfoBar;
+class TPngImageList;
+
+// Paints an orientation tile on Canvas over its client rectangle: a window-coloured face in a
+// frame (3 pixels of the highlight colour inside the edge when checked, 1 pixel of the shadow
+// colour otherwise), the focus rectangle 4 pixels inside, the picture Index of Images centred
+// above the middle, and the caption centred in a band at the bottom.
+void PaintOrientationTile(TCanvas* Canvas, const TRect& Client, const WideString& Caption, bool Checked, bool Focused,
+                          TCustomImageList* Images, int Index);
+// The caption band of a tile: the client rectangle 6 pixels in, only its last TextHeight + 12
+// pixels.
+TRect OrientationTileCaptionBand(const TRect& Client, int TextHeight);
 
 class TPageSetupForm : public TForm {
   HV_CLASS(TPageSetupForm, TForm)
@@ -25,15 +38,16 @@ class TPageSetupForm : public TForm {
   void FormCreate(TObject* Sender);
   void infbrPortraitClick(TObject* Sender);
   void infbrLandscapeClick(TObject* Sender);
+  void infbrPortraitPaint(TObject* Sender);
   void spnedtMarginChange(TObject* Sender);
   void actnOKUpdate(TObject* Sender);
   void actnOKExecute(TObject* Sender);
   void actnCancelExecute(TObject* Sender);
 
-  TLabel* lblOrientation = nullptr;
-  TLabel* lblMargins = nullptr;
-  TRadioButton* infbrPortrait = nullptr;
-  TRadioButton* infbrLandscape = nullptr;
+  TNSBvLabel* lblOrientation = nullptr;
+  TNSBvLabel* lblMargins = nullptr;
+  TNSInfoBar* infbrPortrait = nullptr;
+  TNSInfoBar* infbrLandscape = nullptr;
   TLabel* lblTop = nullptr;
   TLabel* lblLeft = nullptr;
   TLabel* lblBottom = nullptr;
@@ -49,6 +63,7 @@ class TPageSetupForm : public TForm {
   TActionList* actnlstPageSetup = nullptr;
   TAction* actnOK = nullptr;
   TAction* actnCancel = nullptr;
+  TPngImageList* imglstOrientation = nullptr;
   TLgLanguageController* lngcntrlrPageSetup = nullptr;
 
  private:

@@ -11,6 +11,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
+#include "themes/SkinControls.h"
 
 HV_PUBLISH(TSortForm) {
   p.Method("FormCreate", &T::FormCreate);

@@ -10,7 +10,7 @@ class TApFormStorage;
 class TButton;
 class TCheckBox;
 class TDocument;
-class TLabel;
+class TSkinLabel;
 class TLgLanguageController;
 class TPanel;
 class TRadioButton;
@@ -33,7 +33,7 @@ class TSortForm : public TForm {
   TButton* btnSort = nullptr;
   TButton* btnClose = nullptr;
   TPanel* pnlBanner = nullptr;
-  TLabel* lblText = nullptr;
+  TSkinLabel* lblText = nullptr;
   TActionList* actnlstSort = nullptr;
   TAction* actnSort = nullptr;
   TAction* actnClose = nullptr;

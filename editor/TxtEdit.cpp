@@ -45,6 +45,8 @@ HV_PUBLISH(TTxtEdit) {
   p.Prop("RightEdgeColor", &T::RightEdgeColor, &T::SetRightEdgeColor).Default(clSilver);
   p.Prop("ScrollHintColor", &T::ScrollHintColor, &T::SetScrollHintColor).Default(clInfoBk);
   p.Prop("ScrollHintFormat", &T::ScrollHintFormat, &T::SetScrollHintFormat).Default(shfTopLineOnly);
+  p.Prop("ScrollHintFormatText", &T::ScrollHintFormatText, &T::SetScrollHintFormatText)
+      .Stored(&T::IsScrollHintFormatTextStored);
   p.Prop("ScrollBars", &T::ScrollBars, &T::SetScrollBars).Default(ssBoth);
   p.Prop("SearchEngine", &T::SearchEngine, &T::SetSearchEngine);
   p.Prop("SelectedColor", &T::SelectedColor, &T::SetSelectedColor);

@@ -224,6 +224,7 @@ class TCustomTxtEdit : public TCustomControl {
   // The format of the top-line hint, with one "%d" for the line ("Top Line: %d").
   const AnsiString& ScrollHintFormatText() const { return scrollHintFormatText_; }
   void SetScrollHintFormatText(const AnsiString& Value) { scrollHintFormatText_ = Value; }
+  bool IsScrollHintFormatTextStored() const { return scrollHintFormatText_ != ScrollHintFormatTextDefault; }
   // The text the scroll hint shows for the rows in the window now.
   WideString ScrollHintText() const;
   // The hint window of the scroll hint, one for all editors; null until a hint was first shown.

@@ -4,6 +4,8 @@
 #   pngmglstMain    the commands of the menus and toolbars (the actions' ImageIndex)
 #   pngmglstTabs    the tab bar: 0 a read-only document, 1 the new-tab button
 #   pngmglstBanner  the find dialog's banner: 0 the search wrapped around, 1 nothing found
+#   pngmglstPrintPreview  the print preview's bar: 0 first, 1 previous, 2 next, 3 last page
+#   pngmglstBookmarks     the editor's gutter: bookmarks 0 to 9
 # With "--sheet FILE" it also writes an enlarged sheet of every image, to look at them.
 #
 # The shapes are drawn with 8 x 8 samples per pixel, so that edges are smooth; outlines sit on
@@ -622,6 +624,57 @@ def img_not_found(c):
     c.ellipse(8.0, 12.3, 1.1, 1.1, DARK)
 
 
+def page_arrow(c, forward, bar):
+    """A triangle pointing to the next or previous page; with `bar` a stop line at its tip."""
+    def m(p):
+        return p if forward else (SIZE - p[0], p[1])
+    tip = 11.5 if bar else 12.0
+    if bar:
+        x0, x1 = sorted((m((12.5, 0))[0], m((14.5, 0))[0]))
+        c.rect(x0, 3.0, x1, 13.0, BLUE)
+        c.outline(x0 + 0.5, 3.5, x1 - 0.5, 12.5, BLUE_EDGE)
+    left = 3.5 if bar else 4.0
+    pts = [m((left, 2.5)), m((tip, 8.0)), m((left, 13.5))]
+    c.polygon(pts, BLUE)
+    c.line(pts, 1.0, BLUE_EDGE, closed=True)
+
+
+def img_first_page(c):
+    page_arrow(c, False, True)
+
+
+def img_previous_page(c):
+    page_arrow(c, False, False)
+
+
+def img_next_page(c):
+    page_arrow(c, True, False)
+
+
+def img_last_page(c):
+    page_arrow(c, True, True)
+
+
+# Digits of 3 x 5 cells for the bookmark images, rows from the top.
+DIGITS = {
+    0: ["111", "101", "101", "101", "111"], 1: ["010", "110", "010", "010", "111"],
+    2: ["111", "001", "111", "100", "111"], 3: ["111", "001", "111", "001", "111"],
+    4: ["101", "101", "111", "001", "001"], 5: ["111", "100", "111", "001", "111"],
+    6: ["111", "100", "111", "101", "111"], 7: ["111", "001", "010", "010", "010"],
+    8: ["111", "101", "111", "101", "111"], 9: ["111", "101", "111", "001", "111"],
+}
+
+
+def numbered_bookmark(number):
+    def draw_it(c):
+        bookmark(c, 3.5, 0.5, 12.5, 15.5, BLUE, BLUE_EDGE)
+        for row, cells in enumerate(DIGITS[number]):
+            for col, cell in enumerate(cells):
+                if cell == "1":
+                    c.rect(6.0 + col * 1.5, 2.5 + row * 1.5, 7.5 + col * 1.5, 4.0 + row * 1.5, WHITE)
+    return draw_it
+
+
 # The order is the index each action's ImageIndex names in the main window's form.
 MAIN = [
     ("New", img_new), ("Open", img_open), ("Save", img_save), ("SaveAll", img_save_all), ("Close", img_close),
@@ -637,6 +690,9 @@ MAIN = [
 ]
 TABS = [("ReadOnly", img_lock_tab), ("NewTab", img_new_tab)]
 BANNER = [("Wrapped", img_wrapped), ("NotFound", img_not_found)]
+PRINT_PREVIEW = [("FirstPage", img_first_page), ("PreviousPage", img_previous_page), ("NextPage", img_next_page),
+                 ("LastPage", img_last_page)]
+BOOKMARKS = [("Bookmark%d" % n, numbered_bookmark(n)) for n in range(10)]
 
 
 # ---- output ----
@@ -702,7 +758,8 @@ def sheet(path, groups):
 
 
 def main():
-    lists = [("pngmglstMain", MAIN), ("pngmglstTabs", TABS), ("pngmglstBanner", BANNER)]
+    lists = [("pngmglstMain", MAIN), ("pngmglstTabs", TABS), ("pngmglstBanner", BANNER),
+             ("pngmglstPrintPreview", PRINT_PREVIEW), ("pngmglstBookmarks", BOOKMARKS)]
     drawn = [[(title, draw(fn)) for title, fn in images] for _, images in lists]
     out = ["object MainDataModule: TMainDataModule"]
     for (name, _), images in zip(lists, drawn):

@@ -3,6 +3,7 @@
 #include "framework/Win.h"
 
 #include "app/AboutFrm.h"
+#include "app/AppControls.h"
 #include "themes/SkinControls.h"
 #include "app/CharacterFrm.h"
 #include "app/LinesProcessingFrm.h"
@@ -222,7 +223,8 @@ TEST_F(LineDialogs, CharacterMapInsertsCopiesAndRemembersCharacters) {
   for (int c = 0; c < 16; ++c) total += form->strngrdCharacter->ColWidths(c) + 1;
   EXPECT_EQ(total, form->strngrdCharacter->ClientWidth() + 1);
   form->strngrdCharacter->SetCurrent(233 % 16, 233 / 16 - 2);
-  EXPECT_EQ(form->lblCharCode->Caption(), L"Char code: 233 (0xe9)");
+  // The label writes the code as the status bar does: hexadecimal digits in capitals.
+  EXPECT_EQ(form->lblCharCode->Caption(), L"Char code: 233 (0xE9)");
   EXPECT_EQ(form->lblShortcutKey->Caption(), L"Shortcut keys: Alt+0233");
   form->actnInsertHTMLCode->Execute();
   form->actnInsertCode->Execute();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/AppControls.h"
 #include "app/CharacterFrm.h"
 #include "app/CloseAllFrm.h"
 #include "app/DocumentHost.h"

@@ -117,3 +117,17 @@ TEST(EditScrollHint, TheHorizontalThumbTellsItIsDragged) {
   Scroll(e, WM_HSCROLL, SB_ENDSCROLL);
   EXPECT_FALSE(e.IsScrolling());
 }
+
+// The hint's format is a published text, stored in a form file only when it differs from the
+// editor's own, so that a form can name the line otherwise (and a language file translate it).
+TEST(EditScrollHint, TheFormatTextIsPublishedAndStoredWhenChanged) {
+  TTxtEdit e(nullptr);
+  const TPropInfo& prop = FindPropInfo(&e, "ScrollHintFormatText");
+  EXPECT_FALSE(IsStoredProp(&e, prop));
+  SetStrProp(&e, prop, "Line: %d");
+  EXPECT_EQ(e.ScrollHintFormatText(), "Line: %d");
+  EXPECT_TRUE(IsStoredProp(&e, prop));
+  EXPECT_EQ(GetStrProp(&e, prop), "Line: %d");
+  e.SetScrollHintFormatText("Top Line: %d");
+  EXPECT_FALSE(IsStoredProp(&e, prop));
+}
