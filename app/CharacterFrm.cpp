@@ -111,8 +111,8 @@ void TCharacterForm::FormShow(TObject*) {
 void TCharacterForm::strngrdCharacterClick(TObject*) {
   const int code = CurrentCode();
   // Formatted as the status bar formats the same text, so that both show "0xE9".
-  lblCharCode->SetCaption(WideFormat(GetHolderText(mltstrnghldrCharacter, "sCharCode"), code, code));
-  lblShortcutKey->SetCaption(WideFormat(GetHolderText(mltstrnghldrCharacter, "sShortcutKeys"), code));
+  lblCharCode->SetCaption(FormatHolderText(mltstrnghldrCharacter, "sCharCode", {code, code}));
+  lblShortcutKey->SetCaption(FormatHolderText(mltstrnghldrCharacter, "sShortcutKeys", {code}));
 }
 
 void TCharacterForm::strngrdCharacterDblClick(TObject*) { actnInsert->Execute(); }

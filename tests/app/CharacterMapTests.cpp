@@ -3,6 +3,7 @@
 // the map's actions on the current cell.
 #include "app/CharacterFrm.h"
 #include "app/NSStringGrid.h"
+#include "foundation/ApStrHolder.h"
 #include "framework/Actions.h"
 #include "framework/StdCtrls.h"
 #include "tests/app/DocumentTestSupport.h"
@@ -36,6 +37,21 @@ TEST_F(CharacterMap, TheLabelsWriteTheCodeAsTheStatusBarDoes) {
     EXPECT_EQ(form->CurrentCode(), c.Code);
     EXPECT_EQ(form->lblCharCode->Caption(), c.CharCode);
     EXPECT_EQ(form->lblShortcutKey->Caption(), c.ShortcutKeys);
+  }
+}
+
+// A language file is outside input: a translation that does not take the code falls back to the
+// English text instead of raising.
+TEST_F(CharacterMap, HostileTranslationsOfTheLabelsShowTheEnglishText) {
+  Make();
+  std::unique_ptr<TCharacterForm> form(New<TCharacterForm>(nullptr, Doc(0)));
+  for (const char* hostile : {"%s", "%d %d %d", "%", "%-*.*s", "%.99999999d"}) {
+    form->mltstrnghldrCharacter->GetStringsByName("sCharCode")->SetText(hostile);
+    form->mltstrnghldrCharacter->GetStringsByName("sShortcutKeys")->SetText(hostile);
+    form->strngrdCharacter->SetCurrent(233 % 16, 233 / 16 - 2);
+    EXPECT_EQ(form->lblCharCode->Caption(), L"Char code: 233 (0xE9)") << hostile;
+    EXPECT_EQ(form->lblShortcutKey->Caption(), L"Shortcut keys: Alt+0233") << hostile;
+    form->strngrdCharacter->SetCurrent(0, 0);
   }
 }
 
