@@ -9,7 +9,7 @@
 #include "controls/ApThemes.h"
 #include "controls/SizeGripThemed.h"
 #include "editor/TxtEdit.h"
-#include "foundation/ApAppIniStorage.h"
+#include "foundation/ApAppStorage.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
@@ -106,11 +106,9 @@ void TCloseAllForm::FormCreate(TObject*) {
 
 void TCloseAllForm::FormShow(TObject*) { lstbxCloseAll->Invalidate(); }
 
-void TCloseAllForm::PlaceOnScreen(const WideString& SettingsFile) {
-  if (!SettingsFile.empty() && !placement_) {
-    storage_ = new TApAppIniFileStorage(this);
-    storage_->SetLocation(flCustom);
-    storage_->SetFileName(WideToAnsi(SettingsFile));
+void TCloseAllForm::PlaceOnScreen(TApCustomAppStorage* Storage) {
+  if (Storage && !placement_) {
+    storage_ = Storage;
     placement_ = new TApFormStorage(this);
     placement_->SetAppStorage(storage_);
     placement_->SetAppStoragePath("CloseAllForm\\");

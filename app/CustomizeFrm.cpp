@@ -2,11 +2,11 @@
 // list and the toolbars, and the display style of every toolbar.
 #include "app/CustomizeFrm.h"
 
-#include "app/Options.h"
+#include "app/DocumentHost.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "controls/SizeGripThemed.h"
-#include "foundation/ApAppIniStorage.h"
+#include "foundation/ApAppStorage.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
@@ -148,10 +148,11 @@ void TCustomizeForm::FillLists() {
 void TCustomizeForm::FormCreate(TObject*) {
   if (szgrpthmdCustomize) szgrpthmdCustomize->SetTargetControl(this);
   FillLists();
-  if (!::Options) return;
-  storage_ = new TApAppIniFileStorage(this);
-  storage_->SetLocation(flCustom);
-  storage_->SetFileName(WideToAnsi(::Options->FileName()));
+  // The main window's storage keeps the file: a copy of its own would write back, when it went,
+  // what the file held when the dialog opened.
+  auto* host = dynamic_cast<TDocumentHost*>(MainWindow());
+  storage_ = host ? host->SettingsStorage() : nullptr;
+  if (!storage_) return;
   placement_ = new TApFormStorage(this);
   placement_->SetAppStorage(storage_);
   placement_->SetAppStoragePath("CustomizeForm\\");

@@ -10,7 +10,7 @@
 
 class TAction;
 class TActionList;
-class TApAppIniFileStorage;
+class TApCustomAppStorage;
 class TApFormStorage;
 class TApMultiStringHolder;
 class TBarCustomItem;
@@ -88,7 +88,7 @@ class TCustomizeForm : public TForm {
   int draggedEntry_ = -1;
   TBarCustomItem* dragged_ = nullptr;
   bool customizing_ = false;
-  TApAppIniFileStorage* storage_ = nullptr;
+  TApCustomAppStorage* storage_ = nullptr;
   TApFormStorage* placement_ = nullptr;
 };
 

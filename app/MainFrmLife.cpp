@@ -56,7 +56,7 @@ std::vector<TSkinDock*> TMainForm::ToolbarDocks() const {
 void TMainForm::StartLifeCycle() {
   Application->HookMainWindow(TWindowHook(this, &TMainForm::AppHook));
   // The window's placement and stored properties live beside the options.
-  apinflstrgMain->SetFileName(WideToAnsi(::Options->FileName()));
+  apinflstrgMain->SetWideFileName(::Options->FileName());
   // Toolbars move only while the options leave them unlocked; the tab bar stays where it is.
   for (TSkinDock* dock : ToolbarDocks()) dock->SetAllowDrag(!::Options->LockTheToolbars);
   if (!RecordingTexts()) {
@@ -116,8 +116,9 @@ void TMainForm::EndLifeCycle() {
   FreeCharacterForm();
   try {
     if (charPalette_ && ::Options) {
-      TIniFile ini(::Options->FileName());
+      TMemIniFile ini(::Options->FileName());
       SaveLastChars(charPalette_, &ini);
+      ini.UpdateFile();
     }
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
