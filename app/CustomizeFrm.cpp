@@ -185,6 +185,8 @@ void TCustomizeForm::FormClose(TObject*, TCloseAction&) {
       // A settings file that refuses the write costs the dialog's place, nothing more.
     }
   }
+  // The toolbars as customized are written now, not only at exit.
+  if (auto* host = dynamic_cast<TDocumentHost*>(MainWindow())) host->SaveSettings();
 }
 
 void TCustomizeForm::FormPaint(TObject*) {

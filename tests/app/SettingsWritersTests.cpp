@@ -5,6 +5,11 @@
 #include "app/CloseAllFrm.h"
 #include "app/CustomizeFrm.h"
 #include "app/FilePaths.h"
+#include "app/PreferencesFrm.h"
+#include "controls/ApSpin.h"
+#include "framework/Actions.h"
+#include "framework/FileRoutines.h"
+#include "framework/ShortCuts.h"
 #include "editor/TxtEdit.h"
 #include "foundation/ApAppIniStorage.h"
 #include "framework/Application.h"
@@ -99,6 +104,88 @@ TEST_F(SettingsWriters, DialogsOpenedInARunLeaveTheRunsChangesInTheFile) {
     next.OnShow(&next);
     EXPECT_EQ(next.mrlstMain->Items()->Count(), 5) << WideToUtf8(name);
   }
+}
+
+// The settings a dialog changed are in their files as soon as it closes with OK, so that a
+// process killed before its exit loses none of them.
+TEST_F(SettingsWriters, ADialogsOkWritesTheSettingsFilesAtOnce) {
+  const WideString shortcuts = DataPath(L"Shortcuts.ini");
+  ForceDirectories(GetDataFolder());
+  DeleteFileW(shortcuts.c_str());
+  TMainForm& form = Make();
+  form.OnShow(&form);
+  form.SetBounds(33, 44, 640, 480);
+  form.actnNew->SetShortCut(TextToShortCut(AnsiString("Alt+N")));
+  const std::vector<WideString> recent = Recent(2);
+  for (const WideString& name : recent) form.mrlstMain->Add(name);
+  auto* preferences = New<TPreferencesForm>(nullptr, &form);
+  preferences->spnedtTabWidth->SetText(L"6");
+  preferences->actnOKExecute(nullptr);
+  delete preferences;
+  // Nothing of the exit has run: the files already hold the changes.
+  TMemIniFile ini(::Options->FileName());
+  EXPECT_EQ(ini.ReadString("Editor", "TabWidth", ""), "6");
+  EXPECT_EQ(ini.ReadString("MainForm", "NormPos", ""), "33,44,673,524");
+  EXPECT_NE(folder_.Read(L"Preferences.ini").find(WideToAnsi(recent[1])), std::string::npos);
+  EXPECT_NE(folder_.Read(L"Toolbars.ini"), "");
+  EXPECT_NE(TMemIniFile(shortcuts).ReadString("Shortcuts", "Item1", ""), "");
+  EXPECT_NE(ReadFileLine(shortcuts, 1), "");
+  // The customize dialog, closed: the toolbars as they are now.
+  DeleteFileW(folder_.File(L"Toolbars.ini").c_str());
+  TCustomizeForm* customize = ShowCustomizeDialog(form.cstmzrMain);
+  ASSERT_NE(customize, nullptr);
+  customize->Close();
+  Application->ProcessMessages();
+  EXPECT_NE(folder_.Read(L"Toolbars.ini"), "") << "written when the dialog closed";
+  Free(form_);
+  form_ = nullptr;
+  DeleteFileW(shortcuts.c_str());
+}
+
+// The end of the session writes what the exit writes, once: the exit after it leaves the files
+// alone. Its cancelling, after the close query closed every document and hid the window, brings
+// the window back with a new document instead of a copy running unseen.
+TEST_F(SettingsWriters, TheSessionsEndWritesTheSettingsOnceAndItsCancellingShowsTheWindowAgain) {
+  TMainForm::LastDocumentsFile() = folder_.File(L"LastDocuments.dat");
+  const WideString shortcuts = DataPath(L"Shortcuts.ini");
+  ForceDirectories(GetDataFolder());
+  for (bool cancelled : {false, true}) {
+    DeleteFileW(shortcuts.c_str());
+    DeleteFileW(folder_.File(L"Toolbars.ini").c_str());
+    TMainForm& form = Make();
+    form.Show();
+    form.StartupDone = true;
+    ::Options->TabWidth = cancelled ? 3 : 9;
+    bool canClose = false;
+    form.FormCloseQuery(&form, canClose);
+    ASSERT_TRUE(canClose);
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    TMessage end{};
+    end.Msg = WM_ENDSESSION;
+    end.WParam = cancelled ? 0 : 1;
+    EXPECT_FALSE(form.AppHook(end));
+    if (cancelled) {
+      EXPECT_TRUE(IsWindowVisible(form.Handle()));
+      EXPECT_EQ(DocumentList->Count(), 1);
+      EXPECT_EQ(TMemIniFile(::Options->FileName()).ReadString("Editor", "TabWidth", ""), "9") << "nothing written";
+    } else {
+      EXPECT_EQ(TMemIniFile(::Options->FileName()).ReadString("Editor", "TabWidth", ""), "9");
+      EXPECT_NE(folder_.Read(L"Toolbars.ini"), "");
+      EXPECT_NE(ReadFileLine(shortcuts, 1), "");
+      // Written once: the exit that may still follow writes none of them again.
+      folder_.Write(L"Toolbars.ini", "kept");
+      DeleteFileW(shortcuts.c_str());
+      EXPECT_FALSE(form.AppHook(end));
+      Free(form_);
+      form_ = nullptr;
+      EXPECT_EQ(folder_.Read(L"Toolbars.ini"), "kept");
+      EXPECT_EQ(GetFileAttributesW(shortcuts.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    Free(form_);
+    form_ = nullptr;
+  }
+  TMainForm::LastDocumentsFile().clear();
+  DeleteFileW(shortcuts.c_str());
 }
 
 }  // namespace
