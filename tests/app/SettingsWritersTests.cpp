@@ -106,6 +106,28 @@ TEST_F(SettingsWriters, DialogsOpenedInARunLeaveTheRunsChangesInTheFile) {
   }
 }
 
+// A zero byte in a section or key name of "Preferences.ini" costs none of the window's entries
+// at the exit, and the damaged name comes through as it was read.
+TEST_F(SettingsWriters, ZeroBytesInTheFileCostNoneOfTheWindowsEntries) {
+  using namespace std::string_literals;
+  const std::string files[] = {"[LinesFormattingForm\\cmbx\0AtLinesBegin_Items]\r\n"s, "[Sec\0tion]\r\n"s,
+                               "[S]\r\nKe\0y=1\r\n"s};
+  for (const std::string& before : files) {
+    folder_.Write(L"Preferences.ini", before);
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    form.mrlstMain->Add(Recent(1)[0]);
+    Exit();
+    CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
+    TMemIniFile ini(folder_.File(L"Preferences.ini"));
+    for (const char* key : {"ShowCmd", "NormPos", "MinMaxPos", "stsbrMain_Visible", "PixelsPerInch", "FormVersion"})
+      EXPECT_NE(ini.ReadString("MainForm", key, ""), "") << key << " after " << before;
+    EXPECT_EQ(ini.ReadString("MainForm\\mrlstMain_Items", "Count", ""), "1") << before;
+    const std::string name = before.substr(0, before.find('\n') - 1);
+    EXPECT_NE(folder_.Read(L"Preferences.ini").find(name), std::string::npos) << before;
+  }
+}
+
 // The settings a dialog changed are in their files as soon as it closes with OK, so that a
 // process killed before its exit loses none of them.
 TEST_F(SettingsWriters, ADialogsOkWritesTheSettingsFilesAtOnce) {
