@@ -73,7 +73,8 @@ TCloseAllForm::~TCloseAllForm() {
   if (placement_) {
     try {
       placement_->SaveFormPlacement();
-      storage_->Flush();
+      // The storage may have gone before the dialog (it tells the placement so).
+      if (TApCustomAppStorage* storage = placement_->AppStorage()) storage->Flush();
     } catch (const Exception&) {
       // A settings file that cannot be written costs the dialog's place, nothing more.
     }
@@ -108,9 +109,8 @@ void TCloseAllForm::FormShow(TObject*) { lstbxCloseAll->Invalidate(); }
 
 void TCloseAllForm::PlaceOnScreen(TApCustomAppStorage* Storage) {
   if (Storage && !placement_) {
-    storage_ = Storage;
     placement_ = new TApFormStorage(this);
-    placement_->SetAppStorage(storage_);
+    placement_->SetAppStorage(Storage);
     placement_->SetAppStoragePath("CloseAllForm\\");
     placement_->SetOptions({fpSize, fpLocation});
     placement_->RestoreFormPlacement();

@@ -80,7 +80,6 @@ class TCloseAllForm : public TForm {
   std::vector<std::unique_ptr<TCloseFile>> files_;
   TDocumentHost* host_;
   std::vector<TDocument*> unsaved_;
-  TApCustomAppStorage* storage_ = nullptr;
   TApFormStorage* placement_ = nullptr;
   TSize checkSize_{13, 13};
 };

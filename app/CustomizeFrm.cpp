@@ -151,14 +151,14 @@ void TCustomizeForm::FormCreate(TObject*) {
   // The main window's storage keeps the file: a copy of its own would write back, when it went,
   // what the file held when the dialog opened.
   auto* host = dynamic_cast<TDocumentHost*>(MainWindow());
-  storage_ = host ? host->SettingsStorage() : nullptr;
-  if (!storage_) return;
+  TApCustomAppStorage* storage = host ? host->SettingsStorage() : nullptr;
+  if (!storage) return;
   placement_ = new TApFormStorage(this);
-  placement_->SetAppStorage(storage_);
+  placement_->SetAppStorage(storage);
   placement_->SetAppStoragePath("CustomizeForm\\");
   placement_->SetOptions({fpSize, fpLocation});
   // Placed once by the user, the dialog comes back there rather than centred again.
-  if (!ReadPositionString(storage_, "CustomizeForm\\NormPos").empty()) {
+  if (!ReadPositionString(storage, "CustomizeForm\\NormPos").empty()) {
     SetPosition(poDesigned);
     placement_->RestoreFormPlacement();
   }
