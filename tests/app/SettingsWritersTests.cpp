@@ -29,6 +29,7 @@ class SettingsWriters : public DocumentTest {
  protected:
   void TearDown() override {
     SetCloseAllRunner(nullptr);
+    TMainForm::LastDocumentsFile().clear();
     DocumentTest::TearDown();
   }
   // Fresh globals over a data folder of that name inside the scratch folder.
@@ -41,6 +42,7 @@ class SettingsWriters : public DocumentTest {
     CreateGlobals(data + L"Preferences.ini", folder_.File(L"Highlighters"));
     TMainForm::FilesPosFile() = data + L"Preferences.ini";
     TMainForm::ToolbarsFile() = data + L"Toolbars.ini";
+    TMainForm::LastDocumentsFile() = data + L"LastDocuments.dat";
     return data;
   }
   // The window as a user ends it: the close query, then the window and the options go.
@@ -93,6 +95,7 @@ TEST_F(SettingsWriters, DialogsOpenedInARunLeaveTheRunsChangesInTheFile) {
 
     const WideString file = data + L"Preferences.ini";
     ASSERT_TRUE(FileExists(file)) << WideToUtf8(name);
+    EXPECT_TRUE(FileExists(data + L"Toolbars.ini") && FileExists(data + L"LastDocuments.dat")) << WideToUtf8(name);
     TMemIniFile ini(file);
     EXPECT_EQ(ini.ReadString("MainForm", "NormPos", ""), "61,52,674,484") << WideToUtf8(name);
     EXPECT_EQ(ini.ReadString("Editor", "TabWidth", ""), "7");
