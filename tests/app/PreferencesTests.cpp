@@ -4,6 +4,7 @@
 // list's drawing, its "Edit..." opening the keyboard shortcuts dialog, and "Clear list".
 #include "framework/Win.h"
 
+#include "app/Associations.h"
 #include "app/DocumentTabs.h"
 #include "app/MainActions.h"
 #include "app/KeyboardShortcutsFrm.h"
@@ -345,6 +346,32 @@ TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
   EXPECT_FALSE(registry.KeyExists(L"\\.hvq"));
   EXPECT_FALSE(::Options->RestoreFileAssociationsAtStartUp);
   EXPECT_TRUE(boxes_.Shown.empty());
+}
+
+bool notAnAdministrator() { return false; }
+
+// For a user who may not change the associations the boxes are disabled, and OK leaves the
+// registry as it is (a command planted in the program's keys stays) and tells of no failure.
+TEST_F(Preferences, OkForAUserWhoIsNotAnAdministratorLeavesTheAssociationsAlone) {
+  Main();
+  ASSERT_TRUE(RegisterAssociation(L"hvq", true));
+  registry.OpenKey(L"\\hvqfile\\shell\\open\\command", true);
+  registry.WriteString(L"", L"planted %1");
+  registry.CloseKey();
+  const TAdministratorCheck previous = SetAdministratorCheck(notAnAdministrator);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
+  EXPECT_TRUE(form->pnlBanner->Visible());
+  EXPECT_FALSE(form->chckbxOther->Enabled() || form->edtOther->Enabled());
+  EXPECT_TRUE(form->chckbxOther->Checked());
+  const bool restore = ::Options->RestoreFileAssociationsAtStartUp;
+  form->actnOKExecute(nullptr);
+  delete form;
+  SetAdministratorCheck(previous);
+  EXPECT_TRUE(boxes_.Shown.empty());
+  registry.OpenKey(L"\\hvqfile\\shell\\open\\command", false);
+  EXPECT_EQ(registry.ReadString(L""), L"planted %1");
+  registry.CloseKey();
+  EXPECT_EQ(::Options->RestoreFileAssociationsAtStartUp, restore);
 }
 
 TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {
