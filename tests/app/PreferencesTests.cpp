@@ -6,6 +6,9 @@
 
 #include "app/Associations.h"
 #include "app/DocumentTabs.h"
+#include "framework/FileRoutines.h"
+#include "framework/IniFiles.h"
+#include "app/FilePaths.h"
 #include "app/MainActions.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/NSApColorButton.h"
@@ -288,10 +291,18 @@ TEST_F(Preferences, EditOpensTheKeyboardShortcutsDialogForTheSelectedCommand) {
   TCustomAction* action = CommandAction(entries->Objects(command));
   newKey = ShortCut('K', TShiftState{ssCtrl, ssAlt});
   ASSERT_TRUE(form->btnEdit->Action() == form->actnEdit);
+  const WideString shortcuts = DataPath(L"Shortcuts.ini");
+  ForceDirectories(GetDataFolder());
+  DeleteFileW(shortcuts.c_str());
   SetTimer(nullptr, 0, 20, ConfirmShortcutDialog);
   form->actnEditExecute(nullptr);
   const std::vector<WideString> keys = ActionShortcuts(action);
   EXPECT_NE(std::find(keys.begin(), keys.end(), WideString(L"Ctrl+Alt+K")), keys.end());
+  // The new key is in the file as soon as the shortcuts dialog closed with OK.
+  TStringList lines;
+  TMemIniFile(shortcuts).ReadSectionValues("Shortcuts", &lines);
+  EXPECT_NE(lines.Text().find("Ctrl+Alt+K"), AnsiString::npos);
+  DeleteFileW(shortcuts.c_str());
   delete form;
 }
 
