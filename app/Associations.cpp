@@ -1,6 +1,8 @@
 // File associations in the registry, their backup and the preferences page's logic.
 #include "app/Associations.h"
 
+#include <algorithm>
+
 #include "framework/Win.h"
 
 #include "app/FilePaths.h"
@@ -225,7 +227,29 @@ bool IsGroupMember(uint32_t RID) {
   return member;
 }
 
-bool IsAdministrator() { return IsGroupMember(DOMAIN_ALIAS_RID_ADMINS); }
+namespace {
+
+bool systemAdministratorCheck() { return IsGroupMember(DOMAIN_ALIAS_RID_ADMINS); }
+
+TAdministratorCheck administratorCheck = systemAdministratorCheck;
+
+// The extensions without regard to their order, letter case or repetition.
+std::vector<WideString> ExtensionSet(std::vector<WideString> Extensions) {
+  for (WideString& ext : Extensions) ext = WideLowerCase(ext);
+  std::sort(Extensions.begin(), Extensions.end());
+  Extensions.erase(std::unique(Extensions.begin(), Extensions.end()), Extensions.end());
+  return Extensions;
+}
+
+}  // namespace
+
+bool IsAdministrator() { return administratorCheck(); }
+
+TAdministratorCheck SetAdministratorCheck(TAdministratorCheck Check) {
+  const TAdministratorCheck previous = administratorCheck;
+  administratorCheck = Check ? Check : systemAdministratorCheck;
+  return previous;
+}
 
 std::vector<WideString> ChosenExtensions(const TAssociationChoice& Choice) {
   std::vector<WideString> words;
@@ -248,9 +272,16 @@ std::vector<WideString> ChosenExtensions(const TAssociationChoice& Choice) {
 }
 
 bool ApplyAssociationChoice(const TAssociationChoice& Choice, TOptions& Options) {
+  if (!IsAdministrator()) return true;
+  Options.RestoreFileAssociationsAtStartUp = Choice.RestoreAtStartUp;
+  TStringListW registered;
+  GetAssociatedExtensions(&registered);
+  std::vector<WideString> current;
+  for (int i = 0; i < registered.Count(); ++i) current.push_back(registered[i]);
+  // Undoing and redoing the same ones would only put the registry at risk.
+  if (ExtensionSet(ChosenExtensions(Choice)) == ExtensionSet(current)) return true;
   bool ok = UnregisterAllAssociations();
   for (const WideString& ext : ChosenExtensions(Choice)) ok = RegisterAssociation(ext, true) && ok;
-  Options.RestoreFileAssociationsAtStartUp = Choice.RestoreAtStartUp;
   return ok;
 }
 

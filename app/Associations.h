@@ -32,7 +32,12 @@ bool RestoreAssociations();
 void GetAssociatedExtensions(TStringsW* List);
 
 bool IsGroupMember(uint32_t RID);
+// Whether the user may change the associations: membership of the administrators' group, or
+// what a check put in its place says.
 bool IsAdministrator();
+// Replaces the check IsAdministrator makes (null puts the system's back); gives the one before.
+using TAdministratorCheck = bool (*)();
+TAdministratorCheck SetAdministratorCheck(TAdministratorCheck Check);
 
 // The preferences page's association settings.
 struct TAssociationChoice {
@@ -44,8 +49,10 @@ struct TAssociationChoice {
 // The extensions a choice registers, in order: the "Other" words first, then txt, inf, ini and
 // log; words without letters or digits are dropped.
 std::vector<WideString> ChosenExtensions(const TAssociationChoice& Choice);
-// The page's OK: every association undone, the chosen ones registered, the start-up option set.
-// False when some registry write was refused; every step is still tried.
+// The page's OK: for a user who may change them (the page's boxes are disabled for others, and
+// then nothing is touched) and a choice other than what is registered, every association
+// undone and the chosen ones registered; the start-up option set. False when some registry
+// write was refused; every step is still tried.
 bool ApplyAssociationChoice(const TAssociationChoice& Choice, TOptions& Options);
 // What the page shows: the registered extensions, and the start-up option. FormChoice carries
 // the page's texts as its form has them.

@@ -9,7 +9,7 @@
 #include "controls/ApThemes.h"
 #include "controls/SizeGripThemed.h"
 #include "editor/TxtEdit.h"
-#include "foundation/ApAppIniStorage.h"
+#include "foundation/ApAppStorage.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
@@ -73,7 +73,8 @@ TCloseAllForm::~TCloseAllForm() {
   if (placement_) {
     try {
       placement_->SaveFormPlacement();
-      storage_->Flush();
+      // The storage may have gone before the dialog (it tells the placement so).
+      if (TApCustomAppStorage* storage = placement_->AppStorage()) storage->Flush();
     } catch (const Exception&) {
       // A settings file that cannot be written costs the dialog's place, nothing more.
     }
@@ -106,13 +107,10 @@ void TCloseAllForm::FormCreate(TObject*) {
 
 void TCloseAllForm::FormShow(TObject*) { lstbxCloseAll->Invalidate(); }
 
-void TCloseAllForm::PlaceOnScreen(const WideString& SettingsFile) {
-  if (!SettingsFile.empty() && !placement_) {
-    storage_ = new TApAppIniFileStorage(this);
-    storage_->SetLocation(flCustom);
-    storage_->SetFileName(WideToAnsi(SettingsFile));
+void TCloseAllForm::PlaceOnScreen(TApCustomAppStorage* Storage) {
+  if (Storage && !placement_) {
     placement_ = new TApFormStorage(this);
-    placement_->SetAppStorage(storage_);
+    placement_->SetAppStorage(Storage);
     placement_->SetAppStoragePath("CloseAllForm\\");
     placement_->SetOptions({fpSize, fpLocation});
     placement_->RestoreFormPlacement();

@@ -9,7 +9,7 @@
 #include "framework/ListControls.h"
 
 class TAction;
-class TApAppIniFileStorage;
+class TApCustomAppStorage;
 class TApFormStorage;
 class TActionList;
 class TButton;
@@ -43,10 +43,11 @@ class TCloseAllForm : public TForm {
   int Count() const;
   bool Checked(int Index) const;
   void SetChecked(int Index, bool Value);
-  // Restores the placement stored under "CloseAllForm\" of the settings file (none when it is
-  // empty), centres a dialog that was never placed (Left and Top both 0) on the host's window (on
-  // the screen while that does not show), and stores the placement again when the dialog goes.
-  void PlaceOnScreen(const WideString& SettingsFile);
+  // Restores the placement stored under "CloseAllForm\" of the settings storage (the host's:
+  // one writer keeps the file; none when it is null), centres a dialog that was never placed
+  // (Left and Top both 0) on the host's window (on the screen while that does not show), and
+  // stores the placement again when the dialog goes.
+  void PlaceOnScreen(TApCustomAppStorage* Storage);
   // The checked documents whose save failed or was cancelled under "Save".
   const std::vector<TDocument*>& Unsaved() const { return unsaved_; }
   // The check box's size, from the system's check-box bitmap.
@@ -80,7 +81,6 @@ class TCloseAllForm : public TForm {
   std::vector<std::unique_ptr<TCloseFile>> files_;
   TDocumentHost* host_;
   std::vector<TDocument*> unsaved_;
-  TApAppIniFileStorage* storage_ = nullptr;
   TApFormStorage* placement_ = nullptr;
   TSize checkSize_{13, 13};
 };

@@ -2,11 +2,11 @@
 // list and the toolbars, and the display style of every toolbar.
 #include "app/CustomizeFrm.h"
 
-#include "app/Options.h"
+#include "app/DocumentHost.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "controls/SizeGripThemed.h"
-#include "foundation/ApAppIniStorage.h"
+#include "foundation/ApAppStorage.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
@@ -148,16 +148,17 @@ void TCustomizeForm::FillLists() {
 void TCustomizeForm::FormCreate(TObject*) {
   if (szgrpthmdCustomize) szgrpthmdCustomize->SetTargetControl(this);
   FillLists();
-  if (!::Options) return;
-  storage_ = new TApAppIniFileStorage(this);
-  storage_->SetLocation(flCustom);
-  storage_->SetFileName(WideToAnsi(::Options->FileName()));
+  // The main window's storage keeps the file: a copy of its own would write back, when it went,
+  // what the file held when the dialog opened.
+  auto* host = dynamic_cast<TDocumentHost*>(MainWindow());
+  TApCustomAppStorage* storage = host ? host->SettingsStorage() : nullptr;
+  if (!storage) return;
   placement_ = new TApFormStorage(this);
-  placement_->SetAppStorage(storage_);
+  placement_->SetAppStorage(storage);
   placement_->SetAppStoragePath("CustomizeForm\\");
   placement_->SetOptions({fpSize, fpLocation});
   // Placed once by the user, the dialog comes back there rather than centred again.
-  if (!ReadPositionString(storage_, "CustomizeForm\\NormPos").empty()) {
+  if (!ReadPositionString(storage, "CustomizeForm\\NormPos").empty()) {
     SetPosition(poDesigned);
     placement_->RestoreFormPlacement();
   }
@@ -184,6 +185,8 @@ void TCustomizeForm::FormClose(TObject*, TCloseAction&) {
       // A settings file that refuses the write costs the dialog's place, nothing more.
     }
   }
+  // The toolbars as customized are written now, not only at exit.
+  if (auto* host = dynamic_cast<TDocumentHost*>(MainWindow())) host->SaveSettings();
 }
 
 void TCustomizeForm::FormPaint(TObject*) {

@@ -10,7 +10,6 @@
 
 class TAction;
 class TActionList;
-class TApAppIniFileStorage;
 class TApFormStorage;
 class TApMultiStringHolder;
 class TBarCustomItem;
@@ -88,7 +87,6 @@ class TCustomizeForm : public TForm {
   int draggedEntry_ = -1;
   TBarCustomItem* dragged_ = nullptr;
   bool customizing_ = false;
-  TApAppIniFileStorage* storage_ = nullptr;
   TApFormStorage* placement_ = nullptr;
 };
 

@@ -52,6 +52,9 @@ class TDocumentHost {
   virtual void ApplyWindowOptions(const TOptions& Options) = 0;
   // The recent characters of the character palette, made on first use.
   virtual TStrings* PaletteCharacters() = 0;
+  // Writes the settings files now ("Preferences.ini", "Toolbars.ini", "Shortcuts.ini"), after a
+  // dialog changed them, so that they outlive a crash; a failure is logged, not raised.
+  virtual void SaveSettings() {}
 
   // ---- the active document's parts: null or false without one ----
   bool HasActiveDocument() const { return ActiveDocument() != nullptr; }

@@ -312,7 +312,7 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
   if (modified.size() > 1) {
     auto* dialog = New<TCloseAllForm>(this, this);
     TScopeExit freeDialog([dialog] { delete dialog; });
-    dialog->PlaceOnScreen(::Options->FileName());
+    dialog->PlaceOnScreen(SettingsStorage());
     for (TDocument* document : modified) dialog->AddDocument(document);
     if (RunCloseAllDialog(dialog) != mrYes) return false;
     kept = dialog->Unsaved();

@@ -39,7 +39,7 @@ WideString AppPath(const WideString& Name) { return ExtractFilePath(ProgramFileN
 WideString GetDataFolder() {
   const WideString portable = AppPath(L"Data\\");
   if (DirectoryExistsQuiet(portable)) return portable;
-  return IncludeTrailingPathDelimiter(AnsiToWide(GetAppdataFolder())) + WideString(ProductName) + L"\\";
+  return IncludeTrailingPathDelimiter(GetAppdataFolderW()) + WideString(ProductName) + L"\\";
 }
 
 WideString DataPath(const WideString& Name) { return GetDataFolder() + Name; }

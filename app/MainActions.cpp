@@ -736,7 +736,10 @@ void TMainCommands::UpdateEditorPopup() {
 
 // ---- dialogs ----
 
-void TMainCommands::PageSetupExecute(TObject*) { ExecutePageSetupDialog(Document()); }
+void TMainCommands::PageSetupExecute(TObject*) {
+  // The margins live in the options: written at once, not only at exit.
+  if (ExecutePageSetupDialog(Document())) form_->SaveSettings();
+}
 
 void TMainCommands::SortExecute(TObject*) {
   if (form_->CanEditActive()) ExecuteSortDialog(*Document(), form_->SettingsStorage());

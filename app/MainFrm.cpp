@@ -620,7 +620,7 @@ void TMainForm::LoadFilesPos() {
 
 void TMainForm::StoreFilesPos() {
   if (FilesPosFile().empty()) return;
-  TIniFile ini(FilesPosFile());
+  TMemIniFile ini(FilesPosFile());
   ini.EraseSection(filesPosSection);
   int stored = 0;
   for (int i = 0; i < filesPos_->Count(); ++i) {
@@ -630,6 +630,7 @@ void TMainForm::StoreFilesPos() {
     if (!lossy) ini.WriteString(filesPosSection, "Item" + std::to_string(stored++), entry);
   }
   ini.WriteInteger(filesPosSection, "Count", stored);
+  ini.UpdateFile();
 }
 
 int TMainForm::FindFilesPos(const WideString& Name) const {

@@ -119,6 +119,7 @@ class TMainForm : public TForm, public TDocumentHost {
   void ClearRecentDocuments() override;
   void ApplyWindowOptions(const TOptions& Options) override;
   TStrings* PaletteCharacters() override;
+  void SaveSettings() override;
 
   // ---- remembered caret positions: "name|line|column", newest first, at most 30 ----
   TStringListW* FilesPos() const { return filesPos_.get(); }
@@ -208,8 +209,11 @@ class TMainForm : public TForm, public TDocumentHost {
 
   // ---- the life cycle beyond the documents: shown, destroyed, the application's hooks ----
   void FormShow(TObject* Sender);
-  // The application window's hook (the framework's own shortcut relays are dropped).
+  // The application window's hook (the framework's own shortcut relays are dropped; the end of
+  // the session writes the settings, its cancelling brings a window that closed for it back).
   bool AppHook(TMessage& Message);
+  // The session ends (Ending) or its end was cancelled after the close query let it go.
+  void SessionEnd(bool Ending);
   // An error that reached the message loop: the update lock goes and the error is logged in
   // the data folder; nothing is shown.
   void aplctnevntsMainException(TObject* Sender, Exception& E);
@@ -302,6 +306,9 @@ class TMainForm : public TForm, public TDocumentHost {
 
   void StartLifeCycle();
   void EndLifeCycle();
+  // What the exit writes: the toolbars, the caret positions, the shortcuts, the palette's
+  // characters; each file's failure is logged and costs only that file.
+  void WriteExitSettings();
 
   std::unique_ptr<TStringListW> filesPos_;
   std::unique_ptr<TStringList> commandList_;
@@ -312,6 +319,8 @@ class TMainForm : public TForm, public TDocumentHost {
   TDocumentItem* contextTab_ = nullptr;
   bool closing_ = false;
   bool destroyed_ = false;
+  // The end of the session wrote the exit's settings already.
+  bool exitSettingsWritten_ = false;
 };
 
 extern TMainForm* MainForm;

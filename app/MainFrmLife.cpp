@@ -17,6 +17,7 @@
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "foundation/ApAppIniStorage.h"
+#include "foundation/ApFormPlacement.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Application.h"
@@ -56,7 +57,7 @@ std::vector<TSkinDock*> TMainForm::ToolbarDocks() const {
 void TMainForm::StartLifeCycle() {
   Application->HookMainWindow(TWindowHook(this, &TMainForm::AppHook));
   // The window's placement and stored properties live beside the options.
-  apinflstrgMain->SetFileName(WideToAnsi(::Options->FileName()));
+  apinflstrgMain->SetWideFileName(::Options->FileName());
   // Toolbars move only while the options leave them unlocked; the tab bar stays where it is.
   for (TSkinDock* dock : ToolbarDocks()) dock->SetAllowDrag(!::Options->LockTheToolbars);
   if (!RecordingTexts()) {
@@ -90,6 +91,14 @@ void TMainForm::EndLifeCycle() {
     LogError(ErrorLogFile(), e.Message());
   }
   updateCheck_.reset();
+  // The end of the session wrote them already: once is enough.
+  if (!exitSettingsWritten_) WriteExitSettings();
+  // The map works on these documents and marks the palette's characters.
+  FreeCharacterForm();
+  commandList_.reset();
+}
+
+void TMainForm::WriteExitSettings() {
   // A data folder that refuses a file costs that file, not the rest of the exit.
   if (!RecordingTexts()) {
     try {
@@ -112,17 +121,55 @@ void TMainForm::EndLifeCycle() {
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
   }
-  // The map works on these documents and marks the palette's characters.
-  FreeCharacterForm();
   try {
     if (charPalette_ && ::Options) {
-      TIniFile ini(::Options->FileName());
+      TMemIniFile ini(::Options->FileName());
       SaveLastChars(charPalette_, &ini);
+      ini.UpdateFile();
     }
   } catch (const Exception& e) {
     LogError(ErrorLogFile(), e.Message());
   }
-  commandList_.reset();
+}
+
+void TMainForm::SaveSettings() {
+  if (destroyed_) return;
+  try {
+    if (::Options) ::Options->WriteToFile();
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
+  // The recent list and the other stored properties; the place only once the window has one.
+  try {
+    if (frmstrgMain && frmstrgMain->AppStorage() && frmstrgMain->IsRestored()) frmstrgMain->SavePlacement();
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
+  WriteExitSettings();
+}
+
+void TMainForm::SessionEnd(bool Ending) {
+  if (destroyed_) return;
+  if (Ending) {
+    // The system ends the process without waiting for the message loop to end: what the exit
+    // would write is written now, and the exit does not write it again.
+    if (exitSettingsWritten_) return;
+    WriteExitSettings();
+    try {
+      if (::Options) ::Options->WriteToFile();
+    } catch (const Exception& e) {
+      LogError(ErrorLogFile(), e.Message());
+    }
+    exitSettingsWritten_ = true;
+    return;
+  }
+  // The close query hid the window and closed the documents for an end that did not come: the
+  // program would run on unseen, holding the place of the one running copy.
+  if (HandleAllocated() && !IsWindowVisible(Handle()) && DocumentList && DocumentList->Count() == 0) {
+    exitSettingsWritten_ = false;
+    NewDocument();
+    Show();
+  }
 }
 
 void TMainForm::BuildCommandList() {
@@ -143,7 +190,10 @@ void TMainForm::FormShow(TObject*) {
   if (::Options->CheckForUpdatesAtStartup) CheckForUpdates(true);
 }
 
-bool TMainForm::AppHook(TMessage& Message) { return AppHookMessage(Message); }
+bool TMainForm::AppHook(TMessage& Message) {
+  if (Message.Msg == WM_ENDSESSION) SessionEnd(Message.WParam != 0);
+  return AppHookMessage(Message);
+}
 
 void TMainForm::aplctnevntsMainException(TObject*, Exception& E) {
   LockUpdate(nullptr);

@@ -164,9 +164,19 @@ void TOptions::ReadFromFile() {
 }
 
 void TOptions::WriteToFile() {
-  TIniFile ini(fileName_);
+  // Read, changed and written back whole by the INI document, as the window's storage writes
+  // the same file: the system's profile functions stop at a zero byte in a name and would
+  // write the entries after it back changed.
+  TMemIniFile ini(fileName_);
   std::exception_ptr refused;
   ForEachKey(*this, TKeyWriter{ini, refused});
+  try {
+    ini.UpdateFile();
+  } catch (const EIniFileException&) {
+    throw;
+  } catch (const Exception&) {
+    throw EIniFileException(L"Unable to write to " + fileName_);
+  }
   if (refused) std::rethrow_exception(refused);
 }
 

@@ -375,7 +375,8 @@ void TPreferencesForm::actnEditUpdate(TObject*) { actnEdit->SetEnabled(CommandAc
 void TPreferencesForm::actnEditExecute(TObject*) {
   TBarCustomItem* item = SelectedCommand();
   if (!CommandAction(item) || !host_) return;
-  ExecuteKeyboardShortcutsDialog(item, host_->CommandList());
+  // The shortcuts take effect at once, so their file is written at once too.
+  if (ExecuteKeyboardShortcutsDialog(item, host_->CommandList())) host_->SaveSettings();
   lstbxCommands->Invalidate();
 }
 
@@ -468,6 +469,8 @@ void TPreferencesForm::actnOKExecute(TObject*) {
   ApplyLanguage();
   // 8. The command list follows the menu as it is now.
   if (host_) host_->BuildCommandList();
+  // 9. Written now, not only at exit: a crash later loses none of it.
+  if (host_) host_->SaveSettings();
   SetModalResult(mrOk);
 }
 

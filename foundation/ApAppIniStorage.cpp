@@ -165,6 +165,11 @@ void TApCustomAppMemoryFileStorage::SetFileName(const AnsiString& Value) {
   ChangeFile([&] { fileName_ = name; });
 }
 
+void TApCustomAppMemoryFileStorage::SetWideFileName(const WideString& Value) {
+  if (Value == wideFileName_) return;
+  ChangeFile([&] { wideFileName_ = Value; });
+}
+
 void TApCustomAppMemoryFileStorage::SetLocation(TFileLocation Value) {
   if (Value == location_) return;
   ChangeFile([&] { location_ = Value; });
@@ -195,9 +200,26 @@ AnsiString TApCustomAppMemoryFileStorage::FullFileName() {
   return AnsiString();
 }
 
+WideString TApCustomAppMemoryFileStorage::FullWideFileName() {
+  if (!wideFileName_.empty()) return wideFileName_;
+  if (fileName_.empty() && location_ != flCustom) return WideString();
+  const WideString name = AnsiToWide(fileName_), namePart = ExtractFileName(name);
+  auto within = [](const WideString& folder, const WideString& rest) {
+    return folder.empty() || folder.back() == L'\\' ? folder + rest : folder + L"\\" + rest;
+  };
+  switch (location_) {
+    case flCustom: return AnsiToWide(DoGetFileName());
+    case flWindows: return within(WindowsDirectoryW(), namePart);
+    case flTemp: return within(TempDirectoryW(), namePart);
+    case flExeFile: return within(ExtractFilePath(ModuleFileNameW(nullptr)), namePart);
+    case flUserFolder: return within(GetAppdataFolderW(), PathIsAbsolute(fileName_) ? namePart : name);
+  }
+  return WideString();
+}
+
 void TApCustomAppMemoryFileStorage::UpdatePhysicalReadOnly() {
-  AnsiString name = FullFileName();
-  int attr = name.empty() ? -1 : FileGetAttr(AnsiToWide(name));
+  const WideString name = FullWideFileName();
+  int attr = name.empty() ? -1 : FileGetAttr(name);
   physicalReadOnly_ = attr != -1 && (attr & FILE_ATTRIBUTE_READONLY) && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -458,10 +480,9 @@ TApAppIniFileStorage::~TApAppIniFileStorage() {
 }
 
 void TApAppIniFileStorage::Flush() {
-  const AnsiString name = FullFileName();
+  const WideString wide = FullWideFileName();
   // A document that was never read from its file would write over what the file holds.
-  if (name.empty() || ReadOnly() || !LoadedOnce()) return;
-  const WideString wide = AnsiToWide(name);
+  if (wide.empty() || ReadOnly() || !LoadedOnce()) return;
   const WideString folder = ExtractFileDir(wide);
   if (!folder.empty()) ForceDirectories(folder);
   IniFile().Rename(wide, false);
@@ -471,11 +492,11 @@ void TApAppIniFileStorage::Flush() {
 
 void TApAppIniFileStorage::Reload() {
   TApCustomAppIniStorage::Reload();
-  const AnsiString name = FullFileName();
+  const WideString name = FullWideFileName();
   if (name.empty())
     IniFile().Clear();
   else
-    IniFile().Rename(AnsiToWide(name), true);
+    IniFile().Rename(name, true);
   MarkLoaded();
 }
 

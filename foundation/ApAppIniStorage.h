@@ -29,6 +29,13 @@ class TApCustomAppMemoryFileStorage : public TApCustomAppStorage {
   // The file the storage reads and writes: empty when FileName is empty (except with
   // flCustom, where OnGetFileName may still name one).
   AnsiString FullFileName();
+  // The file named in full in UTF-16, so that a folder named outside the ANSI code page keeps
+  // its name; while set, it is the file the storage reads and writes, whatever FileName and
+  // Location say. A new name flushes the old file first and reloads from the new one.
+  const WideString& WideFileName() const { return wideFileName_; }
+  void SetWideFileName(const WideString& Value);
+  // The file the storage reads and writes, with every folder in UTF-16.
+  WideString FullWideFileName();
 
   // The whole content as text.
   virtual AnsiString GetAsString() = 0;
@@ -51,6 +58,7 @@ class TApCustomAppMemoryFileStorage : public TApCustomAppStorage {
 
  private:
   AnsiString fileName_;
+  WideString wideFileName_;
   TFileLocation location_ = flExeFile;
   TApGetFileNameEvent onGetFileName_;
   bool physicalReadOnly_ = false;

@@ -47,6 +47,22 @@ BOOL CALLBACK FindAppWndProc(HWND Wnd, LPARAM LParam) {
   return TRUE;
 }
 
+// The main window of an application window's thread: a captioned window it owns.
+struct TFindOwnedMain {
+  HWND Owner;
+  HWND Found;
+};
+
+BOOL CALLBACK FindOwnedMainProc(HWND Wnd, LPARAM LParam) {
+  auto* f = reinterpret_cast<TFindOwnedMain*>(LParam);
+  const LONG_PTR style = GetWindowLongPtrW(Wnd, GWL_STYLE), exStyle = GetWindowLongPtrW(Wnd, GWL_EXSTYLE);
+  if (GetWindow(Wnd, GW_OWNER) == f->Owner && (style & WS_CAPTION) == WS_CAPTION && !(exStyle & WS_EX_TOOLWINDOW)) {
+    f->Found = Wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 struct TSendToThread {
   UINT Msg;
   WPARAM WParam;
@@ -260,6 +276,11 @@ HWND TSysAppInstances::AppWnds(int Index) {
 void TSysAppInstances::SwitchTo(int Index) {
   HWND wnd = AppWnds(Index);
   if (!wnd) return;
+  // A copy whose main window was hidden (closed for a session end that did not come) is shown:
+  // the running copy must never be one the user cannot see.
+  TFindOwnedMain main{wnd, nullptr};
+  EnumThreadWindows(GetWindowThreadProcessId(wnd, nullptr), &FindOwnedMainProc, reinterpret_cast<LPARAM>(&main));
+  if (main.Found && !IsWindowVisible(main.Found)) ShowWindow(main.Found, SW_SHOW);
   if (IsIconic(wnd)) {
     DWORD_PTR r = 0;
     SendMessageTimeoutW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_ABORTIFHUNG, SendTimeout, &r);

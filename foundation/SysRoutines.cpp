@@ -293,33 +293,45 @@ bool FileExistsNotDir(std::string_view Name) {
   return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-AnsiString ModuleFileName(void* Module) {
+WideString ModuleFileNameW(void* Module) {
   wchar_t buf[MAX_PATH + 1] = {};
   DWORD n = GetModuleFileNameW(static_cast<HMODULE>(Module), buf, MAX_PATH + 1);
-  return WideToPath(WideString(buf, std::min<DWORD>(n, MAX_PATH + 1)));
+  return WideString(buf, std::min<DWORD>(n, MAX_PATH + 1));
 }
 
-AnsiString WindowsDirectory() {
+AnsiString ModuleFileName(void* Module) { return WideToPath(ModuleFileNameW(Module)); }
+
+WideString WindowsDirectoryW() {
   wchar_t buf[MAX_PATH + 1] = {};
   UINT n = GetWindowsDirectoryW(buf, MAX_PATH + 1);
-  return n && n <= MAX_PATH ? WideToPath(WideString(buf, n)) : AnsiString();
+  return n && n <= MAX_PATH ? WideString(buf, n) : WideString();
 }
 
-AnsiString TempDirectory() {
+AnsiString WindowsDirectory() { return WideToPath(WindowsDirectoryW()); }
+
+WideString TempDirectoryW() {
   wchar_t buf[MAX_PATH + 2] = {};
   DWORD n = GetTempPathW(MAX_PATH + 2, buf);
-  if (n == 0 || n > MAX_PATH + 1) return AnsiString();
-  return PathWithoutDelimiter(WideToPath(WideString(buf, n)));
+  if (n == 0 || n > MAX_PATH + 1) return WideString();
+  WideString path(buf, n);
+  if (!path.empty() && path.back() == L'\\') path.pop_back();
+  return path;
 }
 
-AnsiString SpecialFolderPath(int FolderId) {
+AnsiString TempDirectory() { return WideToPath(TempDirectoryW()); }
+
+WideString SpecialFolderPathW(int FolderId) {
   LPITEMIDLIST list = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, FolderId, &list)) || !list) return AnsiString();
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, FolderId, &list)) || !list) return WideString();
   wchar_t buf[MAX_PATH + 1] = {};
   BOOL ok = SHGetPathFromIDListW(list, buf);
   CoTaskMemFree(list);
-  return ok ? WideToPath(buf) : AnsiString();
+  return ok ? WideString(buf) : WideString();
 }
+
+AnsiString SpecialFolderPath(int FolderId) { return WideToPath(SpecialFolderPathW(FolderId)); }
+
+WideString GetAppdataFolderW() { return SpecialFolderPathW(CSIDL_APPDATA); }
 
 AnsiString GetAppdataFolder() { return SpecialFolderPath(CSIDL_APPDATA); }
 

@@ -97,6 +97,13 @@ AnsiString WindowsDirectory();
 AnsiString TempDirectory();
 AnsiString SpecialFolderPath(int FolderId);
 AnsiString GetAppdataFolder();
+// The same folders as the system gives them, in UTF-16: a folder named outside the ANSI code
+// page (a user name in Cyrillic under code page 1252) keeps its name.
+WideString ModuleFileNameW(void* Module);
+WideString WindowsDirectoryW();
+WideString TempDirectoryW();
+WideString SpecialFolderPathW(int FolderId);
+WideString GetAppdataFolderW();
 
 // ---- system figures, read once ----
 int SysProcessorCount();

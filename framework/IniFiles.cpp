@@ -227,10 +227,22 @@ bool Utf16Units(const std::string& bytes, size_t from, bool bigEndian, WideStrin
   return true;
 }
 
-// A text the document can write back and read again as it was: no zero characters, and no
-// UTF-8 mark inside, which would mark the file when a line holding it came first.
-bool Understandable(const std::string& text) {
-  return text.find('\0') == std::string::npos && text.find(kUtf8Mark) == std::string::npos;
+// A text the document can write back and read again as it was: no UTF-8 mark inside, which
+// would mark the file when a line holding it came first. Zero bytes are kept as they are, inside
+// names and values alike, so that a damaged entry neither stops the file being written nor
+// takes the entries after it along.
+bool Understandable(const std::string& text) { return text.find(kUtf8Mark) == std::string::npos; }
+
+// Text in UTF-16 that lost its mark: a zero byte in every other place of the first line's worth
+// of characters. Read as 8-bit text it would be nothing the document could write back.
+bool LooksLikeUnmarkedUtf16(const std::string& bytes) {
+  const size_t n = std::min<size_t>(bytes.size(), 256);
+  if (n < 2) return false;
+  size_t zeros[2] = {0, 0};
+  for (size_t i = 0; i < n; ++i)
+    if (bytes[i] == '\0') ++zeros[i % 2];
+  const size_t most = std::max(zeros[0], zeros[1]), least = std::min(zeros[0], zeros[1]);
+  return most * 4 >= n && most >= 4 * least;
 }
 
 // The file's bytes as 8-bit text in the ANSI code page, the form they came in, and whether the
@@ -250,9 +262,8 @@ AnsiString DecodeIniBytes(const std::string& bytes, TIniEncoding& encoding, bool
     encoding = TIniEncoding::Utf8;
     wide = Utf8ToWide(bytes);
   } else {
-    // Zero bytes belong to no 8-bit text: UTF-16 without its mark, or no text at all.
     encoding = TIniEncoding::Ansi;
-    understood = Understandable(bytes);
+    understood = Understandable(bytes) && !LooksLikeUnmarkedUtf16(bytes);
     return bytes;
   }
   bool lossy = false;

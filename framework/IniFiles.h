@@ -84,10 +84,11 @@ enum class TIniEncoding { Ansi, Utf8, Utf8Marked, Utf16LE, Utf16BE };
 class TMemIniFile : public TCustomIniFile {
   HV_CLASS(TMemIniFile, TCustomIniFile)
  public:
-  // Reads the file when it exists; a missing file is an empty document. A file whose text
-  // cannot be held as it is (zero bytes, broken UTF-8 or UTF-16, characters the ANSI code page
-  // lacks) is read as far as it goes, but is never written back: UpdateFile and SaveToFile
-  // raise EIniFileException until the document is loaded, cleared or set anew.
+  // Reads the file when it exists; a missing file is an empty document. Zero bytes inside names
+  // and values are kept and written back as they are. A file whose text cannot be held as it
+  // is (UTF-16 without its mark, broken UTF-8 or UTF-16, characters the ANSI code page lacks)
+  // is read as far as it goes, but is never written back: UpdateFile and SaveToFile raise
+  // EIniFileException until the document is loaded, cleared or set anew.
   explicit TMemIniFile(const WideString& FileName);
   ~TMemIniFile() override;
 

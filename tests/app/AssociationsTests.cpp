@@ -101,6 +101,51 @@ TEST_F(AssociationsTest, ThePreferencesChoiceRegistersWhatIsCheckedAndReadsItBac
   EXPECT_TRUE(!empty.Other && empty.OtherText == L".lng .todo");
 }
 
+bool notAdministrator() { return false; }
+bool administrator() { return true; }
+
+// OK on the preferences page touches the registry only for a user who may change it and a
+// choice other than what is registered: a command planted in the program's own keys shows
+// whether they were undone and written again.
+TEST_F(AssociationsTest, TheChoiceTouchesTheRegistryOnlyWhenAllowedAndChanged) {
+  TTestFolder folder;
+  TOptions options(folder.Write(L"p.ini", ""));
+  const struct {
+    bool admin;
+    const wchar_t* other;  // the "Other" text, checked; null: nothing checked
+    bool restore;
+    bool rewritten;             // the planted command replaced
+    const wchar_t* registered;  // afterwards
+  } cases[] = {
+      {true, L".hvq", true, false, L"hvq\r\n"},
+      {true, L" .HVQ  .hvq ", false, false, L"hvq\r\n"},
+      {false, nullptr, false, false, L"hvq\r\n"},
+      {false, L".hvn", false, false, L"hvq\r\n"},
+      {true, L".hvq .hvn", true, true, L"hvn\r\nhvq\r\n"},
+      {true, nullptr, false, true, L""},
+  };
+  for (const auto& c : cases) {
+    Clean();
+    ASSERT_TRUE(RegisterAssociation(L"hvq", true));
+    Set(L"\\hvqfile\\shell\\open\\command", L"planted %1");
+    options.RestoreFileAssociationsAtStartUp = !c.restore;
+    const TAdministratorCheck previous = SetAdministratorCheck(c.admin ? administrator : notAdministrator);
+    TAssociationChoice choice;
+    choice.Other = c.other != nullptr;
+    if (c.other) choice.OtherText = c.other;
+    choice.RestoreAtStartUp = c.restore;
+    EXPECT_TRUE(ApplyAssociationChoice(choice, options)) << c.other;
+    EXPECT_EQ(IsAdministrator(), c.admin);
+    SetAdministratorCheck(previous);
+    EXPECT_EQ(Value(L"\\hvqfile\\shell\\open\\command") != L"planted %1", c.rewritten) << c.other;
+    EXPECT_EQ(options.RestoreFileAssociationsAtStartUp, c.admin ? c.restore : !c.restore) << c.other;
+    TStringListW list;
+    GetAssociatedExtensions(&list);
+    EXPECT_EQ(list.Text(), c.registered) << c.other;
+  }
+  EXPECT_TRUE(IsAdministrator()) << "the system's check is back";
+}
+
 // Backup entries edited by hand or by other programs: values of any type, or missing.
 TEST_F(AssociationsTest, DamagedBackupsEndInAResultNeverACrash) {
   std::mt19937 random(141);

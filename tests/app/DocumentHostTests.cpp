@@ -338,7 +338,7 @@ TEST_F(HostedDocuments, CloseAllComesUpOverTheHostsWindow) {
     std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(nullptr, &host));
     dialog->SetLeft(0);
     dialog->SetTop(0);
-    dialog->PlaceOnScreen(WideString());
+    dialog->PlaceOnScreen(nullptr);
     const TRect over = c == shown ? window->BoundsRect() : TRect{0, 0, Screen->Width(), Screen->Height()};
     const TRect expected = CentredOver({dialog->Width(), dialog->Height()}, over, ToTRect(work));
     EXPECT_EQ(dialog->BoundsRect(), expected) << c;

@@ -54,6 +54,34 @@ TEST(FilePaths, PathsAndFolders) {
     EXPECT_EQ(LongPathName(same), same);
 }
 
+// A user whose folder is named outside the ANSI code page (Cyrillic or CJK letters under code
+// page 1252): the data folder keeps the name the system gives, letter for letter.
+TEST(FilePaths, TheDataFolderKeepsAUserFolderNamedOutsideTheCodePage) {
+  TTestFolder folder;
+  const WideString key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  HKEY shellFolders = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &shellFolders,
+                            nullptr),
+            ERROR_SUCCESS);
+  wchar_t before[MAX_PATH * 2] = {};
+  DWORD type = 0, size = sizeof before;
+  const bool had = RegQueryValueExW(shellFolders, L"AppData", nullptr, &type, reinterpret_cast<BYTE*>(before), &size) ==
+                   ERROR_SUCCESS;
+  for (const WideString name : {L"\u0416\u0443\u0440\u043D\u0430\u043B", L"\u8A2D\u5B9A", L"Caf\u00E9"}) {
+    const WideString appdata = folder.File(name);
+    CreateDirectoryW(appdata.c_str(), nullptr);
+    RegSetValueExW(shellFolders, L"AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(appdata.c_str()),
+                   static_cast<DWORD>((appdata.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(GetDataFolder(), appdata + L"\\Halcorn Verdan\\");
+    EXPECT_EQ(DataPath(L"Preferences.ini"), appdata + L"\\Halcorn Verdan\\Preferences.ini");
+  }
+  if (had)
+    RegSetValueExW(shellFolders, L"AppData", 0, type, reinterpret_cast<const BYTE*>(before), size);
+  else
+    RegDeleteValueW(shellFolders, L"AppData");
+  RegCloseKey(shellFolders);
+}
+
 TEST(FilePathsFuzz, ReadFileLineOnRandomFiles) {
   TTestFolder folder;
   std::mt19937 random(31);

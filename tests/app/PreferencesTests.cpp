@@ -4,7 +4,11 @@
 // list's drawing, its "Edit..." opening the keyboard shortcuts dialog, and "Clear list".
 #include "framework/Win.h"
 
+#include "app/Associations.h"
 #include "app/DocumentTabs.h"
+#include "framework/FileRoutines.h"
+#include "framework/IniFiles.h"
+#include "app/FilePaths.h"
 #include "app/MainActions.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/NSApColorButton.h"
@@ -288,10 +292,18 @@ TEST_F(Preferences, EditOpensTheKeyboardShortcutsDialogForTheSelectedCommand) {
   TCustomAction* action = CommandAction(entries->Objects(command));
   newKey = ShortCut('K', TShiftState{ssCtrl, ssAlt});
   ASSERT_TRUE(form->btnEdit->Action() == form->actnEdit);
+  const WideString shortcuts = DataPath(L"Shortcuts.ini");
+  ForceDirectories(GetDataFolder());
+  DeleteFileW(shortcuts.c_str());
   SetTimer(nullptr, 0, 20, ConfirmShortcutDialog);
   form->actnEditExecute(nullptr);
   const std::vector<WideString> keys = ActionShortcuts(action);
   EXPECT_NE(std::find(keys.begin(), keys.end(), WideString(L"Ctrl+Alt+K")), keys.end());
+  // The new key is in the file as soon as the shortcuts dialog closed with OK.
+  TStringList lines;
+  TMemIniFile(shortcuts).ReadSectionValues("Shortcuts", &lines);
+  EXPECT_NE(lines.Text().find("Ctrl+Alt+K"), AnsiString::npos);
+  DeleteFileW(shortcuts.c_str());
   delete form;
 }
 
@@ -346,6 +358,32 @@ TEST_F(Preferences, AssociationsAreRegisteredShownAndUndoneOnOk) {
   EXPECT_FALSE(registry.KeyExists(L"\\.hvq"));
   EXPECT_FALSE(::Options->RestoreFileAssociationsAtStartUp);
   EXPECT_TRUE(boxes_.Shown.empty());
+}
+
+bool notAnAdministrator() { return false; }
+
+// For a user who may not change the associations the boxes are disabled, and OK leaves the
+// registry as it is (a command planted in the program's keys stays) and tells of no failure.
+TEST_F(Preferences, OkForAUserWhoIsNotAnAdministratorLeavesTheAssociationsAlone) {
+  Main();
+  ASSERT_TRUE(RegisterAssociation(L"hvq", true));
+  registry.OpenKey(L"\\hvqfile\\shell\\open\\command", true);
+  registry.WriteString(L"", L"planted %1");
+  registry.CloseKey();
+  const TAdministratorCheck previous = SetAdministratorCheck(notAnAdministrator);
+  auto* form = New<TPreferencesForm>(nullptr, host_);
+  EXPECT_TRUE(form->pnlBanner->Visible());
+  EXPECT_FALSE(form->chckbxOther->Enabled() || form->edtOther->Enabled());
+  EXPECT_TRUE(form->chckbxOther->Checked());
+  const bool restore = ::Options->RestoreFileAssociationsAtStartUp;
+  form->actnOKExecute(nullptr);
+  delete form;
+  SetAdministratorCheck(previous);
+  EXPECT_TRUE(boxes_.Shown.empty());
+  registry.OpenKey(L"\\hvqfile\\shell\\open\\command", false);
+  EXPECT_EQ(registry.ReadString(L""), L"planted %1");
+  registry.CloseKey();
+  EXPECT_EQ(::Options->RestoreFileAssociationsAtStartUp, restore);
 }
 
 TEST_F(Preferences, ARefusedRegistryWriteIsToldOnceAndTheStepsAfterItStillRun) {

@@ -418,7 +418,7 @@ TEST_F(StorageTest, FoldersAndValuesAreEnumerated) {
 
 // ---- the file ----
 
-TEST_F(StorageTest, CorruptFileLoadsWhatItCanAndIsNotWrittenOver) {
+TEST_F(StorageTest, CorruptFileLoadsWhatItCanAndIsWrittenBackWithNothingLost) {
   AnsiString junk = "[Good]\r\nkept=1\r\n[Broken\r\nno equals sign\r\n=novalue\r\n\x01\x02\xFF=\xFE\r\n; comment\r\n";
   junk += AnsiString(2, '\0');
   junk += "[Later]\r\n  spaced  =  value  \r\n";
@@ -427,11 +427,20 @@ TEST_F(StorageTest, CorruptFileLoadsWhatItCanAndIsNotWrittenOver) {
   EXPECT_EQ(s->ReadInteger("Good\\kept", 0), 1);
   EXPECT_EQ(s->ReadString("Later\\spaced", ""), "value");
   s->WriteString("Good\\added", "2");
-  // Zero bytes are no text: the file is not written over, and the change stays in memory.
-  EXPECT_THROW(s->Flush(), EIniFileException);
-  EXPECT_EQ(FileText(), junk);
-  EXPECT_EQ(s->ReadString("Good\\added", ""), "2");
+  // Zero bytes stop no write: every entry read comes back, the change with them, and the lines
+  // as the document reads them (blanks and control bytes at their ends trimmed).
+  s->Flush();
+  EXPECT_EQ(FileText(),
+            "[Good]\r\nkept=1\r\n[Broken=\r\nno equals sign=\r\n=novalue\r\n\xFF=\xFE\r\nadded=2\r\n\r\n[Later]\r\n"
+            "spaced=value\r\n\r\n");
   s->SetFlushOnDestroy(false);
+  const AnsiString written = FileText();
+  auto again = Open();
+  EXPECT_EQ(again->ReadString("Good\\added", ""), "2");
+  EXPECT_EQ(again->ReadString("Later\\spaced", ""), "value");
+  again->Flush();
+  EXPECT_EQ(FileText(), written) << "written again unchanged";
+  again->SetFlushOnDestroy(false);
 }
 
 TEST_F(StorageTest, AFileSavedWithAUtf8MarkKeepsItsFirstSection) {

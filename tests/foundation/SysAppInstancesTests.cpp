@@ -89,6 +89,27 @@ TEST_F(SysAppInstancesList, FirstCopyAndEndedProcesses) {
   EXPECT_EQ(registry.InstanceCount(), 2);
 }
 
+// Switching to a copy shows its main window (the captioned window its application window owns)
+// when it was hidden; its other hidden windows stay hidden.
+TEST_F(SysAppInstancesList, SwitchingShowsAHiddenMainWindow) {
+  ASSERT_TRUE(registry.CheckInstance(1));
+  const HWND app = Application->Handle();  // the window of class "TApplication"
+  ASSERT_EQ(registry.AppWnds(0), app);
+  HWND popup =
+      CreateWindowExW(0, L"STATIC", L"hint", WS_POPUP | WS_BORDER, 0, 0, 20, 20, app, nullptr, nullptr, nullptr);
+  HWND main = CreateWindowExW(0, L"STATIC", L"main", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 200, 100, app, nullptr,
+                              nullptr, nullptr);
+  ASSERT_TRUE(popup && main);
+  ASSERT_FALSE(IsWindowVisible(main));
+  registry.SwitchTo(0);
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_FALSE(IsWindowVisible(popup));
+  registry.SwitchTo(0);  // shown already: nothing changes
+  EXPECT_TRUE(IsWindowVisible(main));
+  DestroyWindow(main), DestroyWindow(popup);
+  registry.RemoveInstance();
+}
+
 TEST_F(SysAppInstancesList, AFullOrDamagedListIsNeverWrittenPast) {
   data->MaxInst = 65535;
   for (uint32_t& pid : data->ProcessIDs) pid = GetCurrentProcessId();

@@ -392,7 +392,8 @@ TEST_F(IniTest, TextFormsAreWrittenBackAsTheyCameAndOthersNeverWrittenOver) {
       {Utf16(L"[S]\r\nk=\u0416", false), "", TIniEncoding::Utf16LE, "?"},  // not in the code page
       {Utf16(L"[S]\r\nk=v", false, false), "", TIniEncoding::Ansi, nullptr},
       {"\xEF\xBB\xBF[S]\r\nk=\xC3", "", TIniEncoding::Utf8Marked, nullptr},
-      {std::string("[S]\nk=v\0w", 10), "", TIniEncoding::Ansi, nullptr},
+      // A zero byte is kept where it stands.
+      {std::string("[S]\nk=v\0w", 10), std::string("[S]\r\nk=v\0w\r\nn=\xE8\r\n\r\n", 19), TIniEncoding::Ansi, nullptr},
   };
   WideString name = tmp_.File(L"forms.ini");
   for (const auto& c : cases) {

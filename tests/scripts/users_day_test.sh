@@ -208,6 +208,19 @@ second=$!
 wait_for eval '! kill -0 "$second" 2>/dev/null' || fail "the second copy still runs"
 wait_for caption_is three.txt || fail "the first copy did not open the file: '$(caption)'"
 
+# Customize opened and closed from the View menu, then the recent list changed by a file handed
+# over: the dialog's place is kept through the main window's storage, and the list as it is at
+# exit reaches "Preferences.ini" (a copy the dialog read when it opened must not write it back).
+printf 'fourth\r\n' >"$work/four.txt"
+menu v End Up Up Up Return
+wait_for visible '^Customize$' || fail "View, Customize... showed no dialog"
+wait_for click_text "Customize" "Close" || fail "no Close button in the customize dialog"
+wait_for hidden '^Customize$' || fail "Close left the customize dialog open"
+wine "$2" "$(winpath "$work/four.txt")" >/dev/null 2>&1 </dev/null &
+fourth=$!
+wait_for eval '! kill -0 "$fourth" 2>/dev/null' || fail "the copy with four.txt still runs"
+wait_for caption_is four.txt || fail "four.txt was not handed over: '$(caption)'"
+
 # Nothing changed: the program ends without a question.
 closed=""
 for _ in 1 2 3; do
@@ -218,4 +231,11 @@ for _ in 1 2 3; do
   fi
 done
 [ -n "$closed" ] || fail "the program still runs"
+
+# The recent list written at exit holds the file handed over after Customize was opened.
+prefs=$(ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/"Halcorn Verdan"/Preferences.ini 2>/dev/null | head -n1)
+[ -n "$prefs" ] || fail "no Preferences.ini after the exit"
+recent() { tr -d '\000\r' <"$prefs" | awk 'tolower($0) ~ /^\[mainform\\mrlstmain_items\]$/ {on = 1; next} /^\[/ {on = 0} on'; }
+recent | grep -qi '^Item[0-9]*=.*four\.txt$' || fail "the recent list lost four.txt: $(recent | tr '\n' '|')"
+grep -qi '^\[CustomizeForm\]' "$prefs" || fail "the customize dialog's place is not in Preferences.ini"
 echo "passed"

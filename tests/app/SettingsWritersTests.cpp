@@ -1,0 +1,216 @@
+// Who writes "Preferences.ini": the main window's storage for every form's place and stored
+// properties, in data folders named in any script, with dialogs opened and closed in between.
+#include <gtest/gtest.h>
+
+#include "app/CloseAllFrm.h"
+#include "app/CustomizeFrm.h"
+#include "app/FilePaths.h"
+#include "app/PreferencesFrm.h"
+#include "controls/ApSpin.h"
+#include "framework/Actions.h"
+#include "framework/FileRoutines.h"
+#include "framework/ShortCuts.h"
+#include "editor/TxtEdit.h"
+#include "foundation/ApAppIniStorage.h"
+#include "framework/Application.h"
+#include "framework/IniFiles.h"
+#include "tests/app/DocumentTestSupport.h"
+#include "themes/SkinCustomizer.h"
+#include "themes/UiExtItems.h"
+
+namespace {
+
+int cancelCloseAll(TCloseAllForm* Dialog) {
+  Dialog->actnCancelExecute(nullptr);
+  return Dialog->ModalResult();
+}
+
+class SettingsWriters : public DocumentTest {
+ protected:
+  void TearDown() override {
+    SetCloseAllRunner(nullptr);
+    TMainForm::LastDocumentsFile().clear();
+    DocumentTest::TearDown();
+  }
+  // Fresh globals over a data folder of that name inside the scratch folder.
+  WideString UseDataFolder(const WideString& Name) {
+    Free(form_);
+    form_ = nullptr;
+    const WideString data = folder_.File(Name) + L"\\";
+    CreateDirectoryW(data.c_str(), nullptr);
+    FreeGlobals();
+    CreateGlobals(data + L"Preferences.ini", folder_.File(L"Highlighters"));
+    TMainForm::FilesPosFile() = data + L"Preferences.ini";
+    TMainForm::ToolbarsFile() = data + L"Toolbars.ini";
+    TMainForm::LastDocumentsFile() = data + L"LastDocuments.dat";
+    return data;
+  }
+  // The window as a user ends it: the close query, then the window and the options go.
+  void Exit() {
+    bool canClose = false;
+    form_->FormCloseQuery(form_, canClose);
+    Free(form_);
+    form_ = nullptr;
+    FreeGlobals();
+  }
+  std::vector<WideString> Recent(int Count) {
+    std::vector<WideString> names;
+    for (int i = 0; i < Count; ++i) names.push_back(folder_.Write(L"r" + std::to_wstring(i) + L".txt", "r"));
+    return names;
+  }
+};
+
+// The customize and close-all dialogs opened in a run, in data folders named in Latin,
+// Cyrillic and CJK letters under code page 1252: the recent list, the window's place and the
+// options changed meanwhile are in the file after the exit, and each dialog's place beside them.
+TEST_F(SettingsWriters, DialogsOpenedInARunLeaveTheRunsChangesInTheFile) {
+  for (const WideString name : {L"plain", L"\u0416\u0443\u0440\u043D\u0430\u043B", L"\u8A2D\u5B9A"}) {
+    const WideString data = UseDataFolder(name);
+    const std::vector<WideString> recent = Recent(5);
+    TMainForm& first = Make();
+    for (int i = 0; i < 3; ++i) first.mrlstMain->Add(recent[i]);
+    Exit();
+
+    CreateGlobals(data + L"Preferences.ini", folder_.File(L"Highlighters"));
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    ASSERT_EQ(form.mrlstMain->Items()->Count(), 3) << "the first run's list came back";
+    TCustomizeForm* customize = ShowCustomizeDialog(form.cstmzrMain);
+    ASSERT_NE(customize, nullptr);
+    customize->SetBounds(20, 30, customize->Width(), customize->Height());
+    // The close-all dialog, cancelled: two modified documents.
+    form.NewDocument();
+    Editor(0)->SetModified(true);
+    Editor(1)->SetModified(true);
+    SetCloseAllRunner(cancelCloseAll);
+    EXPECT_FALSE(form.CloseDocuments(nullptr));
+    Editor(0)->SetModified(false);
+    Editor(1)->SetModified(false);
+    customize->Close();
+    Application->ProcessMessages();
+    for (int i = 3; i < 5; ++i) form.mrlstMain->Add(recent[i]);
+    form.SetBounds(61, 52, 613, 432);
+    ::Options->TabWidth = 7;
+    Exit();
+
+    const WideString file = data + L"Preferences.ini";
+    ASSERT_TRUE(FileExists(file)) << WideToUtf8(name);
+    EXPECT_TRUE(FileExists(data + L"Toolbars.ini") && FileExists(data + L"LastDocuments.dat")) << WideToUtf8(name);
+    TMemIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("MainForm", "NormPos", ""), "61,52,674,484") << WideToUtf8(name);
+    EXPECT_EQ(ini.ReadString("Editor", "TabWidth", ""), "7");
+    EXPECT_NE(ini.ReadString("CustomizeForm", "NormPos", ""), "");
+    EXPECT_NE(ini.ReadString("CloseAllForm", "NormPos", ""), "");
+    CreateGlobals(file, folder_.File(L"Highlighters"));
+    EXPECT_EQ(::Options->TabWidth, 7);
+    TMainForm& next = Make();
+    next.OnShow(&next);
+    EXPECT_EQ(next.mrlstMain->Items()->Count(), 5) << WideToUtf8(name);
+  }
+}
+
+// A zero byte in a section or key name of "Preferences.ini" costs none of the window's entries
+// at the exit, and the damaged name comes through as it was read.
+TEST_F(SettingsWriters, ZeroBytesInTheFileCostNoneOfTheWindowsEntries) {
+  using namespace std::string_literals;
+  const std::string files[] = {"[LinesFormattingForm\\cmbx\0AtLinesBegin_Items]\r\n"s, "[Sec\0tion]\r\n"s,
+                               "[S]\r\nKe\0y=1\r\n"s};
+  for (const std::string& before : files) {
+    folder_.Write(L"Preferences.ini", before);
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    form.mrlstMain->Add(Recent(1)[0]);
+    Exit();
+    CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
+    TMemIniFile ini(folder_.File(L"Preferences.ini"));
+    for (const char* key : {"ShowCmd", "NormPos", "MinMaxPos", "stsbrMain_Visible", "PixelsPerInch", "FormVersion"})
+      EXPECT_NE(ini.ReadString("MainForm", key, ""), "") << key << " after " << before;
+    EXPECT_EQ(ini.ReadString("MainForm\\mrlstMain_Items", "Count", ""), "1") << before;
+    const std::string name = before.substr(0, before.find('\n') - 1);
+    EXPECT_NE(folder_.Read(L"Preferences.ini").find(name), std::string::npos) << before;
+  }
+}
+
+// The settings a dialog changed are in their files as soon as it closes with OK, so that a
+// process killed before its exit loses none of them.
+TEST_F(SettingsWriters, ADialogsOkWritesTheSettingsFilesAtOnce) {
+  const WideString shortcuts = DataPath(L"Shortcuts.ini");
+  ForceDirectories(GetDataFolder());
+  DeleteFileW(shortcuts.c_str());
+  TMainForm& form = Make();
+  form.OnShow(&form);
+  form.SetBounds(33, 44, 640, 480);
+  form.actnNew->SetShortCut(TextToShortCut(AnsiString("Alt+N")));
+  const std::vector<WideString> recent = Recent(2);
+  for (const WideString& name : recent) form.mrlstMain->Add(name);
+  auto* preferences = New<TPreferencesForm>(nullptr, &form);
+  preferences->spnedtTabWidth->SetText(L"6");
+  preferences->actnOKExecute(nullptr);
+  delete preferences;
+  // Nothing of the exit has run: the files already hold the changes.
+  TMemIniFile ini(::Options->FileName());
+  EXPECT_EQ(ini.ReadString("Editor", "TabWidth", ""), "6");
+  EXPECT_EQ(ini.ReadString("MainForm", "NormPos", ""), "33,44,673,524");
+  EXPECT_NE(folder_.Read(L"Preferences.ini").find(WideToAnsi(recent[1])), std::string::npos);
+  EXPECT_NE(folder_.Read(L"Toolbars.ini"), "");
+  EXPECT_NE(TMemIniFile(shortcuts).ReadString("Shortcuts", "Item1", ""), "");
+  EXPECT_NE(ReadFileLine(shortcuts, 1), "");
+  // The customize dialog, closed: the toolbars as they are now.
+  DeleteFileW(folder_.File(L"Toolbars.ini").c_str());
+  TCustomizeForm* customize = ShowCustomizeDialog(form.cstmzrMain);
+  ASSERT_NE(customize, nullptr);
+  customize->Close();
+  Application->ProcessMessages();
+  EXPECT_NE(folder_.Read(L"Toolbars.ini"), "") << "written when the dialog closed";
+  Free(form_);
+  form_ = nullptr;
+  DeleteFileW(shortcuts.c_str());
+}
+
+// The end of the session writes what the exit writes, once: the exit after it leaves the files
+// alone. Its cancelling, after the close query closed every document and hid the window, brings
+// the window back with a new document instead of a copy running unseen.
+TEST_F(SettingsWriters, TheSessionsEndWritesTheSettingsOnceAndItsCancellingShowsTheWindowAgain) {
+  TMainForm::LastDocumentsFile() = folder_.File(L"LastDocuments.dat");
+  const WideString shortcuts = DataPath(L"Shortcuts.ini");
+  ForceDirectories(GetDataFolder());
+  for (bool cancelled : {false, true}) {
+    DeleteFileW(shortcuts.c_str());
+    DeleteFileW(folder_.File(L"Toolbars.ini").c_str());
+    TMainForm& form = Make();
+    form.Show();
+    form.StartupDone = true;
+    ::Options->TabWidth = cancelled ? 3 : 9;
+    bool canClose = false;
+    form.FormCloseQuery(&form, canClose);
+    ASSERT_TRUE(canClose);
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    TMessage end{};
+    end.Msg = WM_ENDSESSION;
+    end.WParam = cancelled ? 0 : 1;
+    EXPECT_FALSE(form.AppHook(end));
+    if (cancelled) {
+      EXPECT_TRUE(IsWindowVisible(form.Handle()));
+      EXPECT_EQ(DocumentList->Count(), 1);
+      EXPECT_EQ(TMemIniFile(::Options->FileName()).ReadString("Editor", "TabWidth", ""), "9") << "nothing written";
+    } else {
+      EXPECT_EQ(TMemIniFile(::Options->FileName()).ReadString("Editor", "TabWidth", ""), "9");
+      EXPECT_NE(folder_.Read(L"Toolbars.ini"), "");
+      EXPECT_NE(ReadFileLine(shortcuts, 1), "");
+      // Written once: the exit that may still follow writes none of them again.
+      folder_.Write(L"Toolbars.ini", "kept");
+      DeleteFileW(shortcuts.c_str());
+      EXPECT_FALSE(form.AppHook(end));
+      Free(form_);
+      form_ = nullptr;
+      EXPECT_EQ(folder_.Read(L"Toolbars.ini"), "kept");
+      EXPECT_EQ(GetFileAttributesW(shortcuts.c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    Free(form_);
+    form_ = nullptr;
+  }
+  TMainForm::LastDocumentsFile().clear();
+  DeleteFileW(shortcuts.c_str());
+}
+
+}  // namespace
