@@ -7,8 +7,16 @@
 # there (another editor of the same prefix) and never ends it, so that a test run or a second
 # start never takes an open editor and its edits down. Nothing here touches other prefixes.
 
+# The settings the harness depends on are in the prefix's registry file.
+verdan_wine_prefix_has_settings() {
+  grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+    grep -q '"Courier New"="Liberation Mono"' "$WINEPREFIX/user.reg" 2>/dev/null
+}
+
 verdan_wine_prefix_setup() {
-  [ -f "$WINEPREFIX/.verdan-ready" ] && return
+  # A prefix counts as ready only while its registry still holds the settings: a server ended
+  # by force can leave the file without them, and then the prefix is made again.
+  [ -f "$WINEPREFIX/.verdan-ready" ] && verdan_wine_prefix_has_settings && return
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
@@ -22,21 +30,26 @@ verdan_wine_prefix_setup() {
   # A "reg add" can fail without a word while the prefix is still settling; without these
   # settings every window close costs seconds, so they are written until the file holds them.
   local r key name val attempt
-  for attempt in 1 2 3 4 5; do
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
     for r in "${reg[@]}"; do
       IFS='|' read -r key name val <<<"$r"
       wine reg add "$key" /v "$name" /t REG_SZ /d "$val" /f >/dev/null 2>&1
     done
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
-    grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
-      grep -q '"Courier New"="Liberation Mono"' "$WINEPREFIX/user.reg" 2>/dev/null && break
+    verdan_wine_prefix_has_settings && break
+    sleep 1
   done
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
   wineserver -w
-  touch "$WINEPREFIX/.verdan-ready"
+  # Without its settings the prefix is not marked ready, so the next start makes it again.
+  if verdan_wine_prefix_has_settings; then
+    touch "$WINEPREFIX/.verdan-ready"
+  else
+    echo "warning: the Wine prefix $WINEPREFIX did not take its registry settings" >&2
+  fi
 }
 
 verdan_wine_start() {
