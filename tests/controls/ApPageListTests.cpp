@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <set>
 
 #include "ControlsTestSupport.h"
 #include "controls/ApPageList.h"
@@ -219,23 +221,26 @@ TEST_F(PageList, DesignCaptionsArePlacedWhereTheListSays) {
       {sdcCenter, 'c', 'c'},      {sdcRightCenter, 'r', 'c'}, {sdcBottomLeft, 'l', 'b'}, {sdcBottomCenter, 'c', 'b'},
       {sdcBottomRight, 'r', 'b'}, {sdcRunTime, 'l', 't'},
   };
+  // Where the ink starts, per placement: the same for every case of a placement, and the
+  // centred one halfway between the other two (measured, as the font's own margins vary).
+  std::map<char, std::set<int>> across, down;
   for (const Case& c : cases) {
     list->SetShowDesignCaption(c.Where);
     TInk ink = PaintPage(page, W, H);
     ASSERT_GT(ink.Dark, 0) << int(c.Where);
     EXPECT_GT(ink.Frame, W);  // the dotted frame
-    const int left = ink.Box.Left - 4, right = W - 4 - ink.Box.Right;
-    const int top = ink.Box.Top - 4, bottom = H - 4 - ink.Box.Bottom;
-    switch (c.Horz) {
-      case 'l': EXPECT_LE(left, 2) << int(c.Where); break;
-      case 'r': EXPECT_LE(right, 2) << int(c.Where); break;
-      default: EXPECT_LE(std::abs(left - right), 3) << int(c.Where);
-    }
-    switch (c.Vert) {
-      case 't': EXPECT_LE(top, 4) << int(c.Where); break;
-      case 'b': EXPECT_LE(bottom, 4) << int(c.Where); break;
-      default: EXPECT_LE(std::abs(top - bottom), 4) << int(c.Where);
-    }
+    across[c.Horz].insert(ink.Box.Left);
+    down[c.Vert].insert(ink.Box.Top);
+  }
+  for (auto* placements : {&across, &down}) {
+    auto& p = *placements;
+    ASSERT_EQ(p.size(), 3u);
+    const char first = placements == &across ? 'l' : 't', last = placements == &across ? 'r' : 'b';
+    for (char k : {first, 'c', last}) EXPECT_EQ(p[k].size(), 1u) << k;
+    const int a = *p[first].begin(), m = *p['c'].begin(), z = *p[last].begin();
+    EXPECT_LE(a - 4, placements == &across ? 2 : 4) << first;  // at the inset edge (above: the font's leading)
+    EXPECT_GT(z - a, 40) << last;
+    EXPECT_LE(std::abs(2 * m - a - z), 2);
   }
   // The caption when there is one, else the name; none at all with sdcNone.
   list->SetShowDesignCaption(sdcCenter);
