@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "framework/FormFiles.h"
 #include "framework/Forms.h"
 
 HV_PUBLISH(TApCustomPage) {}
@@ -366,6 +367,35 @@ void TApCustomPageList::MovePage(int FromIndex, int ToIndex) {
 }
 
 void TApCustomPageList::DeletePage(int Index) { delete GetPageFromIndex(Index); }
+
+namespace {
+
+// A designer's name for a new component of a class: the class name without its first letter
+// and the first number from 1 that no component of the owner (of any root, without owner) has.
+std::string NewComponentName(const std::string& ClassName, TComponent* Owner) {
+  const std::string stem = ClassName.size() > 1 ? ClassName.substr(1) : ClassName;
+  for (int i = 1;; ++i) {
+    std::string name = stem + std::to_string(i);
+    if (Owner ? !Owner->FindComponent(name) : !FindGlobalComponent(name)) return name;
+  }
+}
+
+}  // namespace
+
+TApCustomPage* TApCustomPageList::NewPage() {
+  const TClassInfo& cls = GetPageClass();
+  if (!cls.NewComponent) return nullptr;
+  auto* page = dynamic_cast<TApCustomPage*>(cls.NewComponent(Owner()));
+  if (!page) return nullptr;
+  try {
+    if (ComponentState().Contains(csDesigning)) page->SetName(NewComponentName(cls.Name, Owner()));
+    page->SetPageList(this);
+  } catch (...) {
+    delete page;
+    throw;
+  }
+  return page;
+}
 
 void TApCustomPageList::SetPropagateEnable(bool Value) {
   if (Value == propagateEnable_) return;

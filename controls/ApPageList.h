@@ -100,6 +100,9 @@ class TApCustomPageList : public TApExCustomControl {
   void MovePage(int FromIndex, int ToIndex);
   // Frees the page at Index.
   void DeletePage(int Index);
+  // Adds a page of GetPageClass owned by the list's owner; a designer's page is named after
+  // its class ("ApStandardPage1", the first number free among the owner's components).
+  TApCustomPage* NewPage();
 
   // Whether Enabled is copied to every control inside the list.
   bool PropagateEnable() const { return propagateEnable_; }

@@ -1,8 +1,11 @@
 // Unicode actions and their links.
 #include "controls/UcActnList.h"
 
+#include <iterator>
+
 #include "controls/UcControls.h"
 #include "framework/Buttons.h"
+#include "framework/ComCtrls.h"
 #include "framework/StdCtrls.h"
 
 bool IsUnicodeAction(const TBasicAction* Action) { return dynamic_cast<const IUcUnicodeAction*>(Action) != nullptr; }
@@ -84,25 +87,55 @@ void UcControl_ActionChange(TControl* Control, TObject* Sender, bool CheckDefaul
   if (!CheckDefaults || UcControl_GetHint(Control).empty()) UcControl_SetHint(Control, UcAction_GetHint(action));
 }
 
-const TClassInfo& UcControl_GetActionLinkClass(TControl* Control) {
-  if (dynamic_cast<TSpeedButton*>(Control)) return TUcSpeedButtonActionLink::StaticClassInfo();
-  if (dynamic_cast<TButtonControl*>(Control)) return TUcButtonActionLink::StaticClassInfo();
-  if (dynamic_cast<TWinControl*>(Control)) return TUcWinControlActionLink::StaticClassInfo();
-  return TUcControlActionLink::StaticClassInfo();
+namespace {
+
+// The kinds of client in the order they are tried: the first that the control is decides.
+template <class Client, class Link>
+struct TLinkKind {
+  static bool Matches(TControl* Control) { return dynamic_cast<Client*>(Control) != nullptr; }
+  static const TClassInfo& Class() { return Link::StaticClassInfo(); }
+  static TControlActionLink* Make(TControl* Control) { return new Link(Control); }
+};
+
+struct TLinkChoice {
+  bool (*Matches)(TControl*);
+  const TClassInfo& (*Class)();
+  TControlActionLink* (*Make)(TControl*);
+};
+
+template <class Client, class Link>
+constexpr TLinkChoice Choice() {
+  using K = TLinkKind<Client, Link>;
+  return {&K::Matches, &K::Class, &K::Make};
 }
 
-TControlActionLink* UcControl_CreateActionLink(TControl* Control) {
-  const TClassInfo& cls = UcControl_GetActionLinkClass(Control);
-  if (&cls == &TUcSpeedButtonActionLink::StaticClassInfo()) return new TUcSpeedButtonActionLink(Control);
-  if (&cls == &TUcButtonActionLink::StaticClassInfo()) return new TUcButtonActionLink(Control);
-  if (&cls == &TUcWinControlActionLink::StaticClassInfo()) return new TUcWinControlActionLink(Control);
-  return new TUcControlActionLink(Control);
+constexpr TLinkChoice linkChoices[] = {
+    Choice<TListView, TUcListViewActionLink>(),       Choice<TComboBoxEx, TUcComboBoxExActionLink>(),
+    Choice<TSpeedButton, TUcSpeedButtonActionLink>(), Choice<TBitBtn, TUcBitBtnActionLink>(),
+    Choice<TToolButton, TUcToolButtonActionLink>(),   Choice<TButtonControl, TUcButtonActionLink>(),
+    Choice<TWinControl, TUcWinControlActionLink>(),   Choice<TControl, TUcControlActionLink>(),
+};
+
+const TLinkChoice& ChoiceFor(TControl* Control) {
+  for (const TLinkChoice& c : linkChoices)
+    if (c.Matches(Control)) return c;
+  return linkChoices[std::size(linkChoices) - 1];
 }
+
+}  // namespace
+
+const TClassInfo& UcControl_GetActionLinkClass(TControl* Control) { return ChoiceFor(Control).Class(); }
+
+TControlActionLink* UcControl_CreateActionLink(TControl* Control) { return ChoiceFor(Control).Make(Control); }
 
 HV_PUBLISH(TUcControlActionLink) {}
 HV_PUBLISH(TUcWinControlActionLink) {}
 HV_PUBLISH(TUcButtonActionLink) {}
 HV_PUBLISH(TUcSpeedButtonActionLink) {}
+HV_PUBLISH(TUcListViewActionLink) {}
+HV_PUBLISH(TUcComboBoxExActionLink) {}
+HV_PUBLISH(TUcBitBtnActionLink) {}
+HV_PUBLISH(TUcToolButtonActionLink) {}
 
 bool TUcControlActionLink::IsCaptionLinked() {
   return UcActionLink_IsCaptionLinked(inherited::IsCaptionLinked(), Action(), Client());
@@ -121,3 +154,14 @@ void TUcControlActionLink::SetHint(const WideString& Value) {
 }
 
 bool TUcSpeedButtonActionLink::IsImageIndexLinked() { return dynamic_cast<TCustomAction*>(Action()) != nullptr; }
+
+bool TUcBitBtnActionLink::IsImageIndexLinked() { return dynamic_cast<TCustomAction*>(Action()) != nullptr; }
+
+bool TUcToolButtonActionLink::IsImageIndexLinked() {
+  auto* button = dynamic_cast<TToolButton*>(Client());
+  return inherited::IsImageIndexLinked() && button && button->ImageIndex() == CustomAction()->ImageIndex();
+}
+
+void TUcToolButtonActionLink::SetImageIndex(int Value) {
+  if (IsImageIndexLinked()) static_cast<TToolButton*>(Client())->SetImageIndex(Value);
+}

@@ -53,7 +53,8 @@ void UcActionLink_SetHint(bool IsLinked, TBasicAction* Action, TControl* Client,
 // the control shows a text of its own (not empty and not its Name); the hint unless
 // CheckDefaults and the control has one.
 void UcControl_ActionChange(TControl* Control, TObject* Sender, bool CheckDefaults);
-// The Unicode link class for a kind of control (speed button, button, windowed, any).
+// The Unicode link class for a kind of control (list view, extended combo box, speed button,
+// bitmap button, tool button, button, windowed, any).
 const TClassInfo& UcControl_GetActionLinkClass(TControl* Control);
 // A new link of that class for the control.
 TControlActionLink* UcControl_CreateActionLink(TControl* Control);
@@ -78,6 +79,36 @@ class TUcButtonActionLink : public TUcWinControlActionLink {
   HV_CLASS(TUcButtonActionLink, TUcWinControlActionLink)
  public:
   using TUcWinControlActionLink::TUcWinControlActionLink;
+};
+
+class TUcListViewActionLink : public TUcWinControlActionLink {
+  HV_CLASS(TUcListViewActionLink, TUcWinControlActionLink)
+ public:
+  using TUcWinControlActionLink::TUcWinControlActionLink;
+};
+
+class TUcComboBoxExActionLink : public TUcWinControlActionLink {
+  HV_CLASS(TUcComboBoxExActionLink, TUcWinControlActionLink)
+ public:
+  using TUcWinControlActionLink::TUcWinControlActionLink;
+};
+
+// A bitmap button keeps its own picture: the action's image is never pushed to it.
+class TUcBitBtnActionLink : public TUcButtonActionLink {
+  HV_CLASS(TUcBitBtnActionLink, TUcButtonActionLink)
+ public:
+  using TUcButtonActionLink::TUcButtonActionLink;
+  bool IsImageIndexLinked() override;
+  void SetImageIndex(int) override {}
+};
+
+// A tool button shows the action's image while it still shows the same one.
+class TUcToolButtonActionLink : public TUcControlActionLink {
+  HV_CLASS(TUcToolButtonActionLink, TUcControlActionLink)
+ public:
+  using TUcControlActionLink::TUcControlActionLink;
+  bool IsImageIndexLinked() override;
+  void SetImageIndex(int Value) override;
 };
 
 // A speed button keeps its own glyph: the action's image is never pushed to it.

@@ -18,6 +18,7 @@
 #include "framework/HintWindow.h"
 #include "framework/ImageList.h"
 #include "framework/ScopeGuards.h"
+#include "framework/StrRoutines.h"
 #include "framework/UpdateBracket.h"
 
 const char* const TCustomTxtEdit::ScrollHintFormatTextDefault = "Top Line: %d";
@@ -169,6 +170,14 @@ void TCustomTxtEdit::Loaded() {
   inherited::Loaded();
   GutterChanged(gutter_.get());
   UpdateScrollBars();
+}
+
+void TCustomTxtEdit::SetName(const std::string& NewName) {
+  // A designer shows a new editor's name as its text; renaming it keeps the two together,
+  // unless someone typed other text in the meantime.
+  const bool follow = ComponentState().Contains(csDesigning) && !IsLoading() && TrimRight(TextA()) == TrimRight(Name());
+  inherited::SetName(NewName);
+  if (follow) SetTextA(NewName);
 }
 
 // ---- the update lock and status reports ----

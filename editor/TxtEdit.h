@@ -66,6 +66,7 @@ class TCustomTxtEdit : public TCustomControl {
   ~TCustomTxtEdit() override;
 
   void Loaded() override;
+  void SetName(const std::string& NewName) override;
 
   // ---- batches ----
   void BeginUpdate() { IncPaintLock(); }

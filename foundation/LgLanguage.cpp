@@ -326,6 +326,8 @@ TLgLanguageController::TLgLanguageController(TComponent* AOwner)
     list->SetDuplicates(dupIgnore);
   }
   if (!AOwner || !AOwner->IsLoading()) root_->Bind(AOwner);
+  // A controller on a form being designed records texts; it translates nothing.
+  if (ComponentState().Contains(csDesigning)) return;
   LangManager().AddLangController(this);
   registered_ = true;
 }
@@ -356,7 +358,7 @@ void TLgLanguageController::Loaded() {
   if (!Owner()) return;
   root_->Bind(Owner());
   UpdateEntries(false);
-  LangManager().TranslateOneController(this);
+  if (!ComponentState().Contains(csDesigning)) LangManager().TranslateOneController(this);
 }
 
 void TLgLanguageController::Notification(TComponent* AComponent, TOperation Operation) {
@@ -484,6 +486,7 @@ TLgLanguageManager::TLgLanguageManager() : codePage_(LCIDToCodePage(1033)) {
 }
 
 TLgLanguageManager& LangManager() {
+  if (DesignTimeProcess()) throw ELgLangError("Call to LangManager() is allowed at runtime only");
   static TLgLanguageManager manager;
   return manager;
 }

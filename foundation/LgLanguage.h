@@ -177,5 +177,6 @@ class TLgLanguageManager {
   LANGID languageID_ = 1033;
 };
 
-// The manager, created on first use.
+// The manager, created on first use; a design tool (DesignTimeProcess) may not ask for it:
+// ELgLangError "Call to LangManager() is allowed at runtime only".
 TLgLanguageManager& LangManager();

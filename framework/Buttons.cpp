@@ -1,4 +1,4 @@
-// The speed button.
+// The speed button and the bitmap button.
 #include "framework/Buttons.h"
 
 #include <algorithm>
@@ -17,6 +17,8 @@ HV_PUBLISH(TSpeedButton) {
   p.Prop("NumGlyphs", &T::NumGlyphs, &T::SetNumGlyphs).Default(1);
   p.Prop("Spacing", &T::Spacing, &T::SetSpacing).Default(4);
 }
+
+HV_PUBLISH(TBitBtn) {}
 
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()) {
   glyph_->OnChange = TNotifyEvent(this, &TSpeedButton::GlyphChanged);

@@ -1,11 +1,13 @@
 // The speed button: a flat or raised button painted on its parent, with a glyph and a
-// caption, that stays down as a member of a group (GroupIndex) or clicks like a push button.
+// caption, that stays down as a member of a group (GroupIndex) or clicks like a push button;
+// and the bitmap button, a push button of its own kind for the action links.
 #pragma once
 
 #include <memory>
 
 #include "framework/Bitmap.h"
 #include "framework/Controls.h"
+#include "framework/StdCtrls.h"
 
 HV_ENUM(TButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom)
 HV_ENUM(TButtonState, bsUp, bsDisabled, bsDown, bsExclusive)
@@ -66,4 +68,12 @@ class TSpeedButton : public TGraphicControl {
   TButtonState state_ = bsUp;
   bool dragging_ = false;
   bool mouseInControl_ = false;
+};
+
+// A push button that its action links treat as a bitmap button: the button keeps its own
+// picture, so an action's image never reaches it.
+class TBitBtn : public TButton {
+  HV_CLASS(TBitBtn, TButton)
+ public:
+  explicit TBitBtn(TComponent* AOwner) : TButton(AOwner) {}
 };

@@ -1,10 +1,12 @@
-// The up-down control and the page control.
+// The up-down control, the page control, the list view, the extended combo box and the tool
+// button.
 #include "framework/ComCtrls.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
+#include "framework/Actions.h"
 #include "framework/Forms.h"
 #include "framework/Win.h"
 
@@ -425,4 +427,165 @@ void TPageControl::GetChildren(const std::function<void(TComponent*)>& Proc, TCo
       },
       Root);
   for (TComponent* c : others) Proc(c);
+}
+
+namespace {
+
+void InitCommonClass(DWORD Classes) {
+  INITCOMMONCONTROLSEX init{sizeof init, Classes};
+  InitCommonControlsEx(&init);
+}
+
+[[noreturn]] void IndexError(int Index) {
+  throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+}
+
+}  // namespace
+
+// ---- list view ----
+
+HV_PUBLISH(TListView) {}
+
+TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(Left(), Top(), 121, 97);
+  InitCommonClass(ICC_LISTVIEW_CLASSES);
+}
+
+WideString TListView::Items(int Index) const {
+  if (Index < 0 || Index >= ItemCount()) IndexError(Index);
+  return items_[static_cast<size_t>(Index)];
+}
+
+void TListView::AddItem(const WideString& Caption) {
+  items_.push_back(Caption);
+  if (HandleAllocated()) InsertIntoWindow(ItemCount() - 1);
+}
+
+void TListView::Clear() {
+  items_.clear();
+  if (HandleAllocated()) SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+void TListView::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, WC_LISTVIEWW);
+  Params.Style |= LVS_LIST | LVS_SHOWSELALWAYS | WS_TABSTOP;
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListView::CreateWnd() {
+  inherited::CreateWnd();
+  for (int i = 0; i < ItemCount(); ++i) InsertIntoWindow(i);
+}
+
+void TListView::InsertIntoWindow(int Index) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = Index;
+  item.pszText = const_cast<wchar_t*>(items_[static_cast<size_t>(Index)].c_str());
+  SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// ---- extended combo box ----
+
+HV_PUBLISH(TComboBoxEx) {}
+
+TComboBoxEx::TComboBoxEx(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(Left(), Top(), 145, 150);  // the window's height holds the dropped list
+  InitCommonClass(ICC_USEREX_CLASSES);
+}
+
+const TComboBoxEx::TItem& TComboBoxEx::Item(int Index) const {
+  if (Index < 0 || Index >= ItemCount()) IndexError(Index);
+  return items_[static_cast<size_t>(Index)];
+}
+
+WideString TComboBoxEx::Items(int Index) const { return Item(Index).Caption; }
+
+int TComboBoxEx::ItemImageIndex(int Index) const { return Item(Index).ImageIndex; }
+
+void TComboBoxEx::AddItem(const WideString& Caption, int ImageIndex) {
+  items_.push_back({Caption, ImageIndex});
+  if (HandleAllocated()) InsertIntoWindow(ItemCount() - 1);
+}
+
+void TComboBoxEx::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, WC_COMBOBOXEXW);
+  Params.Style |= CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP;
+}
+
+void TComboBoxEx::CreateWnd() {
+  inherited::CreateWnd();
+  for (int i = 0; i < ItemCount(); ++i) InsertIntoWindow(i);
+}
+
+void TComboBoxEx::InsertIntoWindow(int Index) {
+  const TItem& source = items_[static_cast<size_t>(Index)];
+  COMBOBOXEXITEMW item{};
+  item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+  item.iItem = Index;
+  item.pszText = const_cast<wchar_t*>(source.Caption.c_str());
+  item.iImage = item.iSelectedImage = source.ImageIndex;
+  SendMessageW(Handle(), CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// ---- tool button ----
+
+namespace {
+constexpr int toolButtonId = 1;
+}  // namespace
+
+HV_PUBLISH(TToolButton) { p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1); }
+
+TToolButton::TToolButton(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(Left(), Top(), 23, 22);
+  InitCommonClass(ICC_BAR_CLASSES);
+}
+
+void TToolButton::SetImageIndex(int Value) {
+  if (Value == imageIndex_) return;
+  imageIndex_ = Value;
+  UpdateButton();
+}
+
+void TToolButton::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, TOOLBARCLASSNAMEW);
+  Params.Style |= TBSTYLE_FLAT | TBSTYLE_LIST | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN;
+}
+
+void TToolButton::CreateWnd() {
+  inherited::CreateWnd();
+  SendMessageW(Handle(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  const WideString text = GetText();
+  TBBUTTON button{};
+  button.iBitmap = imageIndex_ >= 0 ? imageIndex_ : I_IMAGENONE;
+  button.idCommand = toolButtonId;
+  button.fsState = TBSTATE_ENABLED;
+  button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+  button.iString = reinterpret_cast<INT_PTR>(text.c_str());
+  SendMessageW(Handle(), TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+}
+
+void TToolButton::CMTextChanged(TMessage& Message) {
+  inherited::CMTextChanged(Message);
+  UpdateButton();
+}
+
+void TToolButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  inherited::ActionChange(Sender, CheckDefaults);
+  if (auto* action = dynamic_cast<TCustomAction*>(Sender); action && (!CheckDefaults || imageIndex_ == -1))
+    SetImageIndex(action->ImageIndex());
+}
+
+void TToolButton::UpdateButton() {
+  if (!HandleAllocated()) return;
+  WideString text = GetText();
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_TEXT | TBIF_IMAGE;
+  info.pszText = text.data();
+  info.iImage = imageIndex_ >= 0 ? imageIndex_ : I_IMAGENONE;
+  SendMessageW(Handle(), TB_SETBUTTONINFOW, toolButtonId, reinterpret_cast<LPARAM>(&info));
 }

@@ -1,6 +1,8 @@
 // The common controls of the system: the up-down control ("msctls_updown32"), two arrows that
 // step a position between Min and Max, and the page control ("SysTabControl32"), a row of tabs
-// over pages of which the one of the selected tab shows.
+// over pages of which the one of the selected tab shows; the list view ("SysListView32"), the
+// extended combo box ("ComboBoxEx32") and the tool button (a "ToolbarWindow32" of one button),
+// each as thin as the action links that serve them need.
 #pragma once
 
 #include <vector>
@@ -146,4 +148,73 @@ class TPageControl : public TWinControl {
 
   std::vector<TTabSheet*> pages_;
   TTabSheet* activePage_ = nullptr;
+};
+
+// A list view in list style: a column of item captions.
+class TListView : public TWinControl {
+  HV_CLASS(TListView, TWinControl)
+ public:
+  explicit TListView(TComponent* AOwner);
+
+  int ItemCount() const { return static_cast<int>(items_.size()); }
+  // The caption of the item at Index; EListError outside the items.
+  WideString Items(int Index) const;
+  void AddItem(const WideString& Caption);
+  void Clear();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  void InsertIntoWindow(int Index);
+  // Kept here, so that the items outlive a new window.
+  std::vector<WideString> items_;
+};
+
+// An extended combo box: items of a caption and an image index, and an edit box for the text.
+class TComboBoxEx : public TWinControl {
+  HV_CLASS(TComboBoxEx, TWinControl)
+ public:
+  explicit TComboBoxEx(TComponent* AOwner);
+
+  int ItemCount() const { return static_cast<int>(items_.size()); }
+  // EListError outside the items.
+  WideString Items(int Index) const;
+  int ItemImageIndex(int Index) const;
+  void AddItem(const WideString& Caption, int ImageIndex = -1);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  struct TItem {
+    WideString Caption;
+    int ImageIndex;
+  };
+  void InsertIntoWindow(int Index);
+  const TItem& Item(int Index) const;
+  std::vector<TItem> items_;
+};
+
+// A tool button: one button of a toolbar window, showing the control's text and the image
+// ImageIndex of the toolbar's images (-1: none). An action gives it its image index too.
+class TToolButton : public TWinControl {
+  HV_CLASS(TToolButton, TWinControl)
+ public:
+  explicit TToolButton(TComponent* AOwner);
+
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void CMTextChanged(TMessage& Message) override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+
+ private:
+  void UpdateButton();
+  int imageIndex_ = -1;
 };

@@ -118,6 +118,7 @@ void TComponent::InsertComponent(TComponent* AComponent) {
   // Two owners would both free it.
   if (AComponent->owner_) AComponent->owner_->RemoveComponent(AComponent);
   Insert(AComponent);
+  if (state_.Contains(csDesigning)) AComponent->SetDesigning(true);
   Notification(AComponent, opInsert);
 }
 
@@ -211,6 +212,22 @@ void TComponent::SetInline(bool isInline) {
 }
 
 void TComponent::Loaded() { state_.Exclude(csLoading); }
+
+void TComponent::SetDesigning(bool Value, bool SetChildren) {
+  if (Value)
+    state_.Include(csDesigning);
+  else
+    state_.Exclude(csDesigning);
+  if (SetChildren)
+    for (TComponent* c : components_) c->SetDesigning(Value);
+}
+
+namespace {
+bool designTimeProcess = false;
+}  // namespace
+
+bool DesignTimeProcess() { return designTimeProcess; }
+void SetDesignTimeProcess(bool Value) { designTimeProcess = Value; }
 
 std::string TComponent::GetNamePath() { return name_; }
 

@@ -59,6 +59,10 @@ class TComponent : public TPersistent {
   void SetInline(bool isInline);
   // Called once the component and its siblings have been read from a form file.
   virtual void Loaded();
+  // The design state (csDesigning) of a component that a form designer edits: its owned
+  // components take it too (with SetChildren), as does every component inserted later, so
+  // that whatever the designer adds behaves as designed, not as running.
+  void SetDesigning(bool Value, bool SetChildren = true);
 
   std::string GetNamePath() override;
 
@@ -79,7 +83,6 @@ class TComponent : public TPersistent {
   virtual void Destroying();
   virtual void ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName);
   virtual void ValidateInsert(TComponent* AComponent);
-  void SetDesigning(bool) {}  // there is no designer; csDesigning is never set
 
  private:
   void Insert(TComponent* AComponent);
@@ -99,5 +102,10 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> freeNotifies_;
   TComponentState state_;
 };
+
+// Whether this process is a design tool rather than the program itself: services that exist
+// only at run time refuse to start in such a process.
+bool DesignTimeProcess();
+void SetDesignTimeProcess(bool Value);
 
 bool IsValidIdent(std::string_view ident);

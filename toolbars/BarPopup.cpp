@@ -14,6 +14,7 @@
 #include "framework/Screen.h"
 #include "framework/ScopeGuards.h"
 #include "framework/SystemHandles.h"
+#include "toolbars/BarAcc.h"
 #include "toolbars/BarCommon.h"
 #include "toolbars/BarDeferredClick.h"
 
@@ -483,6 +484,12 @@ void TBarPopupWindow::WndProc(TMessage& Message) {
     case WM_BAR_ANIMATIONFRAME: ProcessAnimationFrame(Handle(), Message); return;
     case WM_BAR_ANIMATIONFINISHED: PostMessageW(Handle(), WM_BAR_POPUPNOTICE, 2, 0); return;
     case WM_BAR_POPUPNOTICE: Message.Result = 0; return;
+    case WM_GETOBJECT:
+      if (LRESULT r = view_ ? AnswerBarGetObject(view_, Message.WParam, Message.LParam) : 0) {
+        Message.Result = r;
+        return;
+      }
+      break;
     case CM_HINTSHOW: {
       auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
       TBarItemViewer* v = view_ ? view_->Selected() : nullptr;

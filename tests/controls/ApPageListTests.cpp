@@ -2,8 +2,15 @@
 // list read from a form file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <set>
+
 #include "ControlsTestSupport.h"
 #include "controls/ApPageList.h"
+#include "framework/Bitmap.h"
 #include "framework/StdCtrls.h"
 
 namespace {
@@ -156,4 +163,121 @@ TEST_F(PageList, EnabledIsPropagatedWhenAsked) {
   EXPECT_FALSE(edit->Enabled() || pages[2]->Enabled());
   list->SetEnabled(true);
   EXPECT_TRUE(edit->Enabled());
+}
+
+namespace {
+
+// A page painted on a bitmap: where its dark pixels lie, inside the frame a designer sees.
+struct TDesignPage : TApStandardPage {
+  using TApStandardPage::DoPaint;
+  using TApStandardPage::TApStandardPage;
+};
+
+struct TInk {
+  TRect Box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};  // of the dark pixels 2 px inside the edges
+  int Dark = 0, Gray = 0, Frame = 0;              // dark inside, grey-text pixels, dark on the edge
+  std::vector<TColor> Pixels;
+};
+
+TInk PaintPage(TDesignPage* Page, int W = 240, int H = 120) {
+  TBitmap bmp;
+  bmp.SetSize(W, H);
+  Page->DoPaint(bmp.Canvas(), {0, 0, W, H});
+  TInk ink;
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      TColor c = bmp.Canvas()->Pixels(x, y);
+      ink.Pixels.push_back(c);
+      const bool dark = GetRValue(c) + GetGValue(c) + GetBValue(c) < 150;
+      ink.Gray += c == static_cast<TColor>(ColorToRGB(clGrayText));
+      if (x < 2 || y < 2 || x >= W - 2 || y >= H - 2) {
+        ink.Frame += dark;
+      } else if (dark) {
+        ++ink.Dark;
+        ink.Box = {std::min(ink.Box.Left, x), std::min(ink.Box.Top, y), std::max(ink.Box.Right, x + 1),
+                   std::max(ink.Box.Bottom, y + 1)};
+      }
+    }
+  return ink;
+}
+
+}  // namespace
+
+// A designed page shows a dotted frame and its name (or caption) where the list says; a
+// running page shows neither.
+TEST_F(PageList, DesignCaptionsArePlacedWhereTheListSays) {
+  auto* page = new TDesignPage(form);
+  page->SetName("ApStandardPage9");
+  page->SetPageList(list);
+  page->Font()->SetColor(clBlack);
+  EXPECT_EQ(PaintPage(page).Dark + PaintPage(page).Frame, 0);  // running
+  form->SetDesigning(true);
+  const int W = 240, H = 120;
+  struct Case {
+    TApShowDesignCaption Where;
+    char Horz, Vert;  // l, c, r and t, c, b
+  } cases[] = {
+      {sdcTopLeft, 'l', 't'},     {sdcTopCenter, 'c', 't'},   {sdcTopRight, 'r', 't'},   {sdcLeftCenter, 'l', 'c'},
+      {sdcCenter, 'c', 'c'},      {sdcRightCenter, 'r', 'c'}, {sdcBottomLeft, 'l', 'b'}, {sdcBottomCenter, 'c', 'b'},
+      {sdcBottomRight, 'r', 'b'}, {sdcRunTime, 'l', 't'},
+  };
+  // Where the ink starts, per placement: the same for every case of a placement, and the
+  // centred one halfway between the other two (measured, as the font's own margins vary).
+  std::map<char, std::set<int>> across, down;
+  for (const Case& c : cases) {
+    list->SetShowDesignCaption(c.Where);
+    TInk ink = PaintPage(page, W, H);
+    ASSERT_GT(ink.Dark, 0) << int(c.Where);
+    EXPECT_GT(ink.Frame, W);  // the dotted frame
+    across[c.Horz].insert(ink.Box.Left);
+    down[c.Vert].insert(ink.Box.Top);
+  }
+  for (auto* placements : {&across, &down}) {
+    auto& p = *placements;
+    ASSERT_EQ(p.size(), 3u);
+    const char first = placements == &across ? 'l' : 't', last = placements == &across ? 'r' : 'b';
+    for (char k : {first, 'c', last}) EXPECT_EQ(p[k].size(), 1u) << k;
+    const int a = *p[first].begin(), m = *p['c'].begin(), z = *p[last].begin();
+    EXPECT_LE(a - 4, placements == &across ? 2 : 4) << first;  // at the inset edge (above: the font's leading)
+    EXPECT_GT(z - a, 40) << last;
+    EXPECT_LE(std::abs(2 * m - a - z), 2);
+  }
+  // The caption when there is one, else the name; none at all with sdcNone.
+  list->SetShowDesignCaption(sdcCenter);
+  const TInk byName = PaintPage(page);
+  page->SetCaption(L"ApStandardPage9");
+  EXPECT_EQ(PaintPage(page).Pixels, byName.Pixels);
+  page->SetCaption(L"x");
+  EXPECT_LT(PaintPage(page).Dark, byName.Dark);
+  list->SetShowDesignCaption(sdcNone);
+  EXPECT_EQ(PaintPage(page).Dark, 0);
+  EXPECT_GT(PaintPage(page).Frame, 0);
+  // A disabled page embosses its caption: light, then grey text.
+  list->SetShowDesignCaption(sdcCenter);
+  page->SetEnabled(false);
+  EXPECT_GT(PaintPage(page).Gray, 0);
+  form->SetDesigning(false);
+}
+
+// A designer adds pages of the list's page class, owned by the list's owner and named after
+// the class with the first number no component of that owner has; at run time they are unnamed.
+TEST_F(PageList, NewPagesOfADesignerAreNamedAfterTheirClass) {
+  auto* taken = new TComponent(form);
+  taken->SetName("ApStandardPage2");
+  TApCustomPage* running = list->NewPage();
+  ASSERT_NE(running, nullptr);
+  EXPECT_EQ(running->Name(), "");
+  form->SetDesigning(true);
+  std::vector<std::string> names;
+  for (int i = 0; i < 3; ++i) {
+    TApCustomPage* page = list->NewPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(std::string(page->ClassName()), "TApStandardPage");
+    EXPECT_EQ(page->Owner(), form);
+    EXPECT_EQ(page->PageList(), list);
+    names.push_back(page->Name());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"ApStandardPage1", "ApStandardPage3", "ApStandardPage4"}));
+  EXPECT_EQ(list->GetPageCount(), 3 + 1 + 3);
+  form->SetDesigning(false);
 }

@@ -1,10 +1,14 @@
 // Unicode actions and the links that carry their captions and hints to controls.
+#include "framework/Win.h"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
 #include "controls/UcActnList.h"
 #include "controls/UcControls.h"
 #include "framework/Buttons.h"
+#include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 
@@ -121,4 +125,136 @@ TEST_F(UcAction, AssignTakesTextAndHintOfAControl) {
   TUcHintAction hint(nullptr);
   hint.Assign(action);
   EXPECT_EQ(hint.Hint(), action->Hint());
+}
+
+namespace {
+
+// A control of the framework that takes the Unicode links, as the Unicode controls do.
+template <class Base>
+class TUcLinked : public Base {
+ public:
+  explicit TUcLinked(TComponent* AOwner) : Base(AOwner) {}
+
+ protected:
+  TControlActionLink* CreateActionLink() override { return UcControl_CreateActionLink(this); }
+};
+
+// The text the tool button's one button shows, and its image.
+WideString ToolButtonText(TToolButton* B) {
+  wchar_t text[64] = {};
+  SendMessageW(B->Handle(), TB_GETBUTTONTEXTW, 1, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+int ToolButtonImage(TToolButton* B) {
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_IMAGE;
+  SendMessageW(B->Handle(), TB_GETBUTTONINFOW, 1, reinterpret_cast<LPARAM>(&info));
+  return info.iImage;
+}
+
+}  // namespace
+
+// The first kind a control is decides its link: a bitmap button is a button, but gets the
+// bitmap button's link; a tool button gets its own, not the windowed control's.
+TEST_F(UcAction, LinkClassFollowsTheKindOfClient) {
+  struct Case {
+    TControl* Control;
+    const char* Link;
+  } cases[] = {
+      {new TListView(form), "TUcListViewActionLink"},       {new TComboBoxEx(form), "TUcComboBoxExActionLink"},
+      {new TSpeedButton(form), "TUcSpeedButtonActionLink"}, {new TBitBtn(form), "TUcBitBtnActionLink"},
+      {new TToolButton(form), "TUcToolButtonActionLink"},   {new TButton(form), "TUcButtonActionLink"},
+      {new TCheckBox(form), "TUcButtonActionLink"},         {new TEdit(form), "TUcWinControlActionLink"},
+      {new TLabel(form), "TUcControlActionLink"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(UcControl_GetActionLinkClass(c.Control).Name, c.Link);
+    std::unique_ptr<TControlActionLink> link(UcControl_CreateActionLink(c.Control));
+    EXPECT_EQ(std::string(link->ClassName()), c.Link);
+  }
+}
+
+// Each of the four clients shows the action's exact Unicode caption and hint, and follows a
+// change while it still shows the action's value.
+TEST_F(UcAction, ListViewComboBoxExBitBtnAndToolButtonShowTheUnicodeCaptionAndHint) {
+  auto* list = new TUcLinked<TListView>(form);
+  auto* combo = new TUcLinked<TComboBoxEx>(form);
+  auto* bitBtn = new TUcLinked<TBitBtn>(form);
+  auto* tool = new TUcLinked<TToolButton>(form);
+  list->AddItem(Greek);
+  combo->AddItem(Greek, 2);
+  TWinControl* clients[] = {list, combo, bitBtn, tool};
+  for (TWinControl* c : clients) {
+    c->SetParent(form);
+    c->HandleNeeded();
+    c->SetAction(action);
+    EXPECT_EQ(UcControl_GetText(c), Cyrillic) << c->ClassName();
+    EXPECT_EQ(UcControl_GetHint(c), L"short|" + Greek) << c->ClassName();
+  }
+  EXPECT_EQ(ToolButtonText(tool), Cyrillic);
+  action->SetCaption(Greek);
+  action->SetHint(Cyrillic);
+  for (TWinControl* c : clients) {
+    EXPECT_EQ(UcControl_GetText(c), Greek) << c->ClassName();
+    EXPECT_EQ(UcControl_GetHint(c), Cyrillic) << c->ClassName();
+  }
+  EXPECT_EQ(ToolButtonText(tool), Greek);
+  // A link whose client shows a text of its own leaves it.
+  for (TWinControl* c : clients) {
+    std::unique_ptr<TControlActionLink> link(UcControl_CreateActionLink(c));
+    link->SetAction(action);
+    UcControl_SetText(c, L"own");
+    link->SetCaption(Cyrillic);
+    EXPECT_EQ(UcControl_GetText(c), L"own") << c->ClassName();
+    UcControl_SetText(c, Greek);
+    link->SetCaption(Cyrillic);
+    EXPECT_EQ(UcControl_GetText(c), Cyrillic) << c->ClassName();
+    link->SetAction(nullptr);
+  }
+  EXPECT_EQ(ToolButtonText(tool), Cyrillic);
+  // The items stay as they were given.
+  EXPECT_EQ(list->Items(0), Greek);
+  EXPECT_EQ(combo->Items(0) + std::to_wstring(combo->ItemImageIndex(0)), Greek + L"2");
+  for (TWinControl* c : clients) c->SetAction(nullptr);
+}
+
+// The tool button shows the action's image while it shows the same one; the bitmap button's
+// link never passes an image on, yet counts the image as linked for any full action.
+TEST_F(UcAction, ToolButtonTakesTheActionsImageAndTheBitmapButtonKeepsItsOwn) {
+  auto* tool = new TUcLinked<TToolButton>(form);
+  tool->SetParent(form);
+  tool->HandleNeeded();
+  action->SetImageIndex(3);
+  tool->SetAction(action);
+  EXPECT_EQ(tool->ImageIndex(), 3);
+  action->SetImageIndex(4);
+  EXPECT_EQ(tool->ImageIndex(), 4);
+  EXPECT_EQ(ToolButtonImage(tool), 4);
+  tool->SetAction(nullptr);
+  // The link passes an image on only while the button shows the action's own.
+  TUcToolButtonActionLink toolLink(tool);
+  toolLink.SetAction(action);
+  tool->SetImageIndex(7);
+  EXPECT_FALSE(toolLink.IsImageIndexLinked());
+  toolLink.SetImageIndex(5);
+  EXPECT_EQ(tool->ImageIndex(), 7);
+  tool->SetImageIndex(4);
+  EXPECT_TRUE(toolLink.IsImageIndexLinked());
+  toolLink.SetImageIndex(5);
+  EXPECT_EQ(tool->ImageIndex(), 5);
+  EXPECT_EQ(ToolButtonImage(tool), 5);
+  toolLink.SetAction(nullptr);
+  action->SetImageIndex(5);
+
+  auto* bitBtn = new TBitBtn(form);
+  TUcBitBtnActionLink link(bitBtn);
+  link.SetAction(action);
+  EXPECT_TRUE(link.IsImageIndexLinked());
+  link.SetImageIndex(9);  // nothing to pass it to, and nothing happens
+  EXPECT_EQ(action->ImageIndex(), 5);
+  TBasicAction bare(form);
+  link.SetAction(&bare);
+  EXPECT_FALSE(link.IsImageIndexLinked());
+  link.SetAction(nullptr);
 }

@@ -54,6 +54,36 @@ TEST(EditControl, LineTextOfAnEmptyBuffer) {
   EXPECT_EQ(edit.LineText(), "first");
 }
 
+// While designed, an editor whose text is its name (trailing blanks aside) keeps the two
+// together on a rename; other text, a running editor and one being read keep their text.
+TEST(EditControl, DesignedEditorsTextFollowsItsName) {
+  struct Case {
+    bool Designing, Loading;
+    const char* Text;
+    const char* After;
+  } cases[] = {
+      {true, false, "", "Renamed"},
+      {true, false, "Edit1", "Renamed"},
+      {true, false, "Edit1  \r\n", "Renamed"},
+      {true, false, "Edit1x", "Edit1x"},
+      {true, false, "Edit1\r\nmore", "Edit1\r\nmore"},
+      {true, true, "Edit1", "Edit1"},
+      {false, false, "Edit1", "Edit1"},
+  };
+  for (const Case& c : cases) {
+    TComponent owner(nullptr);
+    owner.SetDesigning(c.Designing);
+    auto* edit = new TTxtEdit(&owner);
+    if (*c.Text) {
+      edit->SetName("Edit1");
+      edit->SetTextA(c.Text);
+    }
+    if (c.Loading) edit->SetLoading(true);
+    edit->SetName("Renamed");
+    EXPECT_EQ(edit->TextA(), c.After) << c.Text << c.Designing << c.Loading;
+  }
+}
+
 TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   TEditorHost host("if 12 /* x */");
   TTxtEdit& edit = host.Edit();

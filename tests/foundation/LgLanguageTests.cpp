@@ -14,6 +14,7 @@
 #include "framework/Graphics.h"
 #include "framework/Lists.h"
 #include "UcTestSupport.h"
+#include "tests/framework/Raised.h"
 
 namespace {
 
@@ -214,6 +215,36 @@ TEST_F(LgLanguage, SwitchingLiveFormsAndBack) {
   Widget(root.get(), "Widget1")->Caption = L"changed by code";
   LoadForm(DesignedFormText());
   EXPECT_EQ(w->Caption, L"changed by code");
+}
+
+// A form being designed keeps the texts it is designed with: its controller does not join the
+// manager, so neither loading nor a change of language translates it. A design tool may not
+// start the manager at all.
+TEST_F(LgLanguage, DesignedFormsAreNotTranslatedAndDesignToolsHaveNoManager) {
+  WriteLanguageFiles();
+  LangManager().ScanForLanguageFiles(dir.Path(), L"*.lng", false);
+  LangManager().SetLanguageID(1031);
+  TLgTestRoot designed(nullptr);
+  designed.SetDesigning(true);
+  ReadComponentFromText(DesignedFormText(), &designed);
+  auto running = LoadForm(DesignedFormText());
+  EXPECT_EQ(designed.Caption, L"Settings");
+  EXPECT_EQ(RootCaption(running), L"Einstellungen");
+  struct Counter {
+    int n = 0;
+    void Hit(TLgLanguageController*) { ++n; }
+  } heard;
+  Controller(&designed)->OnLanguageChanged = TLgLanguageControllerEvent(&heard, &Counter::Hit);
+  LangManager().SetLanguageID(1049);
+  EXPECT_EQ(designed.Caption, L"Settings");
+  EXPECT_EQ(RootCaption(running), kRuTitle);
+  EXPECT_EQ(heard.n, 0);
+  // In a design tool the manager refuses; designed controllers still come and go.
+  SetDesignTimeProcess(true);
+  EXPECT_EQ(Raised<ELgLangError>([] { LangManager(); }), "Call to LangManager() is allowed at runtime only");
+  delete new TLgLanguageController(&designed);
+  SetDesignTimeProcess(false);
+  EXPECT_EQ(LangManager().GetLanguageID(), 1049);
 }
 
 TEST_F(LgLanguage, BrokenOrLaterFiles) {

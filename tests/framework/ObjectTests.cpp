@@ -386,6 +386,34 @@ TEST(Components, NamesAreIdentifiersAndUniquePerOwner) {
 }
 
 // A removed free notification is not sent.
+// The design state goes down the ownership tree, to what is owned now and what comes later;
+// a component inserted into an owner that runs stays running, and the state can be taken back.
+TEST(Components, DesignStateReachesEveryOwnedComponent) {
+  auto designing = [](TComponent* C) { return C->ComponentState().Contains(csDesigning); };
+  TComponent root(nullptr);
+  auto* child = new TComponent(&root);
+  auto* grandchild = new TComponent(child);
+  TComponent outsider(nullptr);
+  EXPECT_FALSE(designing(&root));
+  root.SetDesigning(true);
+  for (TComponent* c : {&root, child, grandchild}) EXPECT_TRUE(designing(c));
+  EXPECT_FALSE(designing(&outsider));
+  auto* later = new TComponent(grandchild);  // made inside a designed tree
+  EXPECT_TRUE(designing(later));
+  auto* moved = new TComponent(nullptr);
+  root.InsertComponent(moved);
+  EXPECT_TRUE(designing(moved));
+  root.SetDesigning(false, false);  // the root alone
+  EXPECT_FALSE(designing(&root));
+  EXPECT_TRUE(designing(child));
+  auto* runtime = new TComponent(&root);
+  EXPECT_FALSE(designing(runtime));
+  root.SetDesigning(false);
+  for (TComponent* c : {child, grandchild, later, moved}) EXPECT_FALSE(designing(c));
+  // The process-wide flag of a design tool is separate and off in a program.
+  EXPECT_FALSE(DesignTimeProcess());
+}
+
 TEST(Components, RemovingAFreeNotificationStopsIt) {
   TWatcher w(nullptr);
   auto* t = new TComponent(nullptr);

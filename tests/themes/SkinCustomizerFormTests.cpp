@@ -161,6 +161,37 @@ TEST(SkinCustomizeForm, SeparatorsAndCommandsDragged) {
   EXPECT_EQ(d.A->Items()->IndexOf(sep), -1);
 }
 
+// A drag from the list that ends nowhere, or back on the list, takes nothing out of it: the
+// command stays listed and the spare separator stays spare.
+TEST(SkinCustomizeForm, DragEndingWhereTheItemCannotGoLeavesTheListAsItWas) {
+  TDialog d;
+  TSkinListBox* list = d.Dialog->lbCommands;
+  d.Dialog->CommandDragStart(0);  // makes the one spare separator
+  d.Dialog->CommandDragEnd(false);
+  ASSERT_EQ(d.Dialog->SeparatorsList()->Count(), 1);
+  const WideString before = list->Items()->Text();
+  struct {
+    int Index;
+    bool OnTheList;
+  } cases[] = {{1, false}, {1, true}, {2, false}, {0, false}, {0, true}};
+  for (auto c : cases) {
+    list->SetItemIndex(c.Index);
+    TDragObject* drag = nullptr;
+    list->OnStartDrag(list, drag);
+    ASSERT_NE(drag, nullptr) << c.Index;
+    list->OnEndDrag(list, c.OnTheList ? list : nullptr, 5, 5);
+    EXPECT_EQ(list->Items()->Text(), before) << c.Index << c.OnTheList;
+    EXPECT_EQ(d.Dialog->SeparatorsList()->Count(), 1) << c.Index << c.OnTheList;
+    EXPECT_EQ(d.Dialog->DraggedItem(), nullptr);
+  }
+  // A drop on a toolbar does take the command out.
+  list->SetItemIndex(1);
+  TDragObject* drag = nullptr;
+  list->OnStartDrag(list, drag);
+  list->OnEndDrag(list, d.A, 5, 5);
+  EXPECT_EQ(list->Items()->Count(), 2);
+}
+
 TEST(SkinCustomizeForm, ShortcutReassigned) {
   const TShortCut ctrlO = ShortCut('O', TShiftState{ssCtrl}), ctrlN = ShortCut('N', TShiftState{ssCtrl});
   struct {

@@ -72,6 +72,33 @@ TEST(SkinToolbarFreeing, FormFreedWithItsToolbarInEveryModeShownOrNot) {
       }
 }
 
+// The items a form frees with its toolbar leave the toolbar without a word to the toolbar's
+// handler: the form that would hear it is half gone.
+struct TNoticeCounter {
+  int Count = 0;
+  void Heard(TObject*, TBarCustomItem*, bool, TBarItemChangedAction, int, TBarCustomItem*) { ++Count; }
+};
+
+TEST(SkinToolbarFreeing, ToolbarFreedWithItsFormSendsNoItemNotification) {
+  for (bool itemsFirst : {false, true})
+    for (bool shown : {false, true}) {
+      TOwnedBar f(tbdmTextOnly, itemsFirst);
+      TNoticeCounter counter;
+      auto* bar = static_cast<TSkinToolbar*>(f.Form->FindComponent("Bar"));
+      bar->OnItemNotification = TSkinItemNotificationEvent(&counter, &TNoticeCounter::Heard);
+      bar->Items()->Remove(bar->Items()->Items(1));  // heard while the form lives
+      bar->Items()->Add(static_cast<TSkinItem*>(f.Form->FindComponent("Second")));
+      ASSERT_GT(counter.Count, 0);
+      if (shown) {
+        f.Form->Show();
+        PumpMessagesFor(20);
+      }
+      counter.Count = 0;
+      delete f.Form;
+      EXPECT_EQ(counter.Count, 0) << itemsFirst << shown;
+    }
+}
+
 // Every order of freeing some of the parts one by one, then the form: each sequence of distinct
 // parts, in every mode on a form never shown, and in text-only mode on a shown one.
 TEST(SkinToolbarFreeing, PartsFreedInEveryOrderBeforeTheirForm) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolbars/BarDockTestSupport.h"
+#include "tests/toolbars/BarPopupTestSupport.h"
 #include "toolbars/BarAcc.h"
 
 namespace {
@@ -27,6 +28,36 @@ WideString Name(IAccessible* A,
   WideString s = b ? WideString(b, SysStringLen(b)) : WideString();
   SysFreeString(b);
   return s;
+}
+
+long State(IAccessible* A) {
+  VARIANT r;
+  VariantInit(&r);
+  return A->get_accState(Id(CHILDID_SELF), &r) == S_OK ? r.lVal : -1;
+}
+
+IAccessible* FromWindow(HWND Wnd) {
+  using TFromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  static auto fromWindow = reinterpret_cast<TFromWindow>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
+  IAccessible* acc = nullptr;
+  if (fromWindow(Wnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&acc)) != S_OK) return nullptr;
+  return acc;
+}
+
+// The object a navigation or hit test handed back, as IAccessible (null for S_FALSE or a child id).
+IAccessible* Dispatched(HRESULT Hr, VARIANT& V) {
+  if (Hr != S_OK || V.vt != VT_DISPATCH || !V.pdispVal) return nullptr;
+  IAccessible* acc = nullptr;
+  V.pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&acc));
+  V.pdispVal->Release();
+  return acc;
+}
+
+IAccessible* Navigate(IAccessible* A, long Dir) {
+  VARIANT v;
+  VariantInit(&v);
+  return Dispatched(A->accNavigate(Dir, Id(CHILDID_SELF), &v), v);
 }
 
 IAccessible* Child(IAccessible* A, long I) {
@@ -106,5 +137,120 @@ TEST(BarAcc, ToolbarsAndTheirButtonsAnswerScreenReaders) {
   EXPECT_EQ(acc->get_accChildCount(&count), E_FAIL);
   EXPECT_EQ(save->get_accName(Id(CHILDID_SELF), nullptr), E_FAIL);
   for (IAccessible* a : {save, print, open, acc}) a->Release();
+  EXPECT_EQ(BarViewAccObjectCount(), 0);
+}
+
+// A popup menu seen by a screen reader while it is open: the popup window answers with its
+// view's object, whose children are the menu's items; a sub-menu hangs below the item that
+// opened it, and its default action runs the chosen item.
+TEST(BarAcc, PopupMenusAndTheirItemsAnswerScreenReaders) {
+  InitBarAccessibility();
+  ASSERT_TRUE(BarAccessibilityAvailable());
+  TMenuSettings settings;
+  TBarRootItem root(nullptr);
+  TSizedItem *open = MenuItem(L"&Open"), *one = MenuItem(L"O&ne"), *two = MenuItem(L"&Two");
+  TSizedItem *recent = MenuItem(L"&Recent", {one, two}), *quit = MenuItem(L"&Quit");
+  open->SetShortCut(ShortCut('O', TShiftState{ssCtrl}));
+  quit->SetEnabled(false);
+  two->SetChecked(true);
+  for (TBarCustomItem* i : std::initializer_list<TBarCustomItem*>{open, recent, new TSizedSeparator(6), quit})
+    root.Add(i);
+  struct TSeen {
+    long Role = 0, Count = 0, State = 0;
+    WideString Name, Key, Action;
+  };
+  std::vector<TSeen> seen;  // the root popup, its four items, the sub-menu, its two items
+  std::vector<std::wstring> nav;
+  HRESULT disabledRun = S_OK, chose = E_FAIL;
+  bool parentIsOpener = false, windowGivesSameView = false;
+  auto see = [&](IAccessible* A) {
+    VARIANT role;
+    VariantInit(&role);
+    A->get_accRole(Id(CHILDID_SELF), &role);
+    long count = -1;
+    A->get_accChildCount(&count);
+    seen.push_back({role.lVal, count, State(A), Name(A), Name(A, &IAccessible::get_accKeyboardShortcut),
+                    Name(A, &IAccessible::get_accDefaultAction)});
+  };
+  TMenuScript script({
+      [&] { return PostKey(VK_DOWN) && PostKey(VK_DOWN) && PostKey(VK_RIGHT); },
+      [&] { return OpenMenus().size() == 2; },
+      [&] {
+        IAccessible* menu = FromWindow(OpenMenus()[0]->Window()->Handle());
+        IAccessible* opener = menu ? Child(menu, 2) : nullptr;
+        IAccessible* sub = opener ? Child(opener, 1) : nullptr;
+        if (!sub) {  // not the menu's own objects: close the menu and let the checks below fail
+          for (IAccessible* a : {opener, menu})
+            if (a) a->Release();
+          return PostKey(VK_ESCAPE) && PostKey(VK_ESCAPE);
+        }
+        see(menu);
+        for (long i = 1; i <= 4; ++i)
+          if (IAccessible* item = Child(menu, i)) see(item), item->Release();
+        see(sub);
+        for (long i = 1; i <= 2; ++i)
+          if (IAccessible* item = Child(sub, i)) see(item), item->Release();
+        IDispatch* parent = nullptr;
+        sub->get_accParent(&parent);
+        parentIsOpener = parent == static_cast<IDispatch*>(opener);
+        if (parent) parent->Release();
+        IAccessible* subFromWindow = FromWindow(OpenMenus()[1]->Window()->Handle());
+        windowGivesSameView = subFromWindow == sub;
+        if (subFromWindow) subFromWindow->Release();
+        // Walks: first and last child of the menu, next and previous item, past the first.
+        IAccessible* first = Navigate(menu, NAVDIR_FIRSTCHILD);
+        IAccessible* last = Navigate(menu, NAVDIR_LASTCHILD);
+        IAccessible* next = first ? Navigate(first, NAVDIR_NEXT) : nullptr;
+        IAccessible* back = next ? Navigate(next, NAVDIR_PREVIOUS) : nullptr;
+        IAccessible* before = first ? Navigate(first, NAVDIR_PREVIOUS) : nullptr;
+        IAccessible* down = Navigate(opener, NAVDIR_FIRSTCHILD);
+        for (IAccessible* a : {first, last, next, back, before, down}) {
+          nav.push_back(a ? Name(a) : L"-");
+          if (a) a->Release();
+        }
+        if (IAccessible* disabled = Child(menu, 4)) {
+          disabledRun = disabled->accDoDefaultAction(Id(CHILDID_SELF));
+          disabled->Release();
+        }
+        IAccessible* chosen = Child(sub, 2);
+        chose = chosen ? chosen->accDoDefaultAction(Id(CHILDID_SELF)) : E_FAIL;
+        for (IAccessible* a : {chosen, sub, opener, menu})
+          if (a) a->Release();
+        if (chose != S_OK) PostKey(VK_ESCAPE), PostKey(VK_ESCAPE);
+        return true;
+      },
+  });
+  EXPECT_EQ(root.ShowPopup(300, 200, false, 0, true), two);
+  ASSERT_EQ(script.Next, script.Steps.size());
+  const long sel = STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE;
+  struct Row {
+    long Role, Count, State;
+    const wchar_t *Name, *Key, *Action;
+  } expected[] = {
+      {ROLE_SYSTEM_MENUPOPUP, 4, 0, L"", L"", L""},
+      {ROLE_SYSTEM_MENUITEM, 0, STATE_SYSTEM_FOCUSABLE, L"Open\tCtrl+O", L"o", L"Execute"},
+      {ROLE_SYSTEM_MENUITEM, 1, sel | STATE_SYSTEM_HASPOPUP, L"Recent", L"r", L"Close"},
+      {ROLE_SYSTEM_SEPARATOR, 0, STATE_SYSTEM_UNAVAILABLE, L"", L"", L""},
+      {ROLE_SYSTEM_MENUITEM, 0, STATE_SYSTEM_UNAVAILABLE, L"Quit", L"q", L""},
+      {ROLE_SYSTEM_MENUPOPUP, 2, 0, L"Recent", L"", L""},
+      {ROLE_SYSTEM_MENUITEM, 0, sel, L"One", L"n", L"Execute"},
+      {ROLE_SYSTEM_MENUITEM, 0, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, L"Two", L"t", L"Execute"},
+  };
+  ASSERT_EQ(seen.size(), std::size(expected));
+  for (size_t i = 0; i < seen.size(); ++i) {
+    const Row& e = expected[i];
+    EXPECT_EQ(seen[i].Role, e.Role) << i;
+    EXPECT_EQ(seen[i].Count, e.Count) << i;
+    EXPECT_EQ(seen[i].State, e.State) << i;
+    EXPECT_EQ(seen[i].Name, e.Name) << i;
+    EXPECT_EQ(seen[i].Key, e.Key) << i;
+    EXPECT_EQ(seen[i].Action, e.Action) << i;
+  }
+  EXPECT_EQ(nav, (std::vector<std::wstring>{L"Open\tCtrl+O", L"Quit", L"Recent", L"Open\tCtrl+O", L"-", L"Recent"}));
+  EXPECT_TRUE(parentIsOpener);
+  EXPECT_TRUE(windowGivesSameView);
+  EXPECT_EQ(disabledRun, E_FAIL);
+  EXPECT_EQ(chose, S_OK);
+  EXPECT_TRUE(OpenMenus().empty());
   EXPECT_EQ(BarViewAccObjectCount(), 0);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/FormFiles.h"
+#include "framework/StdCtrls.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
 TEST(BarDock, ToolbarsInRowsWithExactBounds) {
@@ -88,6 +89,26 @@ TEST(BarDock, EmptyDocksAndEmptyToolbars) {
   auto* inner = new TBarDock(&f.Form);
   EXPECT_THROW(inner->SetParent(f.Top), EInvalidOperation);
   EXPECT_THROW(inner->SetParent(t), EInvalidOperation);
+}
+
+// On a designed form an empty dock keeps 9 pixels to be seen and dropped on, and controls
+// put on a toolbar get items named for the designer, the first free number first.
+TEST(BarDock, DesignedDocksShowWhenEmptyAndControlItemsAreNamed) {
+  TDockForm f;
+  f.Show();
+  auto* t = f.Toolbar("T", 1, f.Left);
+  f.Form.SetDesigning(true);
+  f.Top->ArrangeToolbars();
+  EXPECT_EQ(f.Top->Height(), 9);
+  auto* taken = new TComponent(&f.Form);
+  taken->SetName("BarControlItem1");
+  std::vector<std::string> names;
+  for (int i = 0; i < 2; ++i) names.push_back(t->CreateControlItem(0, new TEdit(&f.Form))->Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"BarControlItem2", "BarControlItem3"}));
+  f.Form.SetDesigning(false);
+  f.Top->ArrangeToolbars();
+  EXPECT_EQ(f.Top->Height(), 0);
+  EXPECT_EQ(t->CreateControlItem(0, new TEdit(&f.Form))->Name(), "");
 }
 
 TEST(BarDock, NonClientAreaHitCodes) {
