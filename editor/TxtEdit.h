@@ -655,6 +655,10 @@ class TCustomTxtEdit : public TCustomControl {
   void DeleteSelectionText(TBufferCoord B, TBufferCoord E);
   // Records the selection's text as deleted (whole lines as the characters they cover).
   void RecordSelectionDelete(TTxtUndoReason Reason);
+  // Records how one line changed from Old to New as the characters that went (DeleteReason)
+  // and those that came (InsertReason), so that undo gives back exactly Old.
+  void RecordLineChange(int Line, std::string_view Old, std::string_view New, TTxtUndoReason DeleteReason,
+                        TTxtUndoReason InsertReason);
   // Where text that replaces the selection begins (a line selection: at its first line's start).
   TBufferCoord InsertionStart() const;
   int InsertTextNormal(std::string_view Value);

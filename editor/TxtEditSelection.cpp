@@ -233,17 +233,20 @@ int TCustomTxtEdit::InsertTextColumn(std::string_view Value, bool AddToUndo) {
       ++caretY_;
       StatusChanged({scCaretY});
     }
-    AnsiString text;
+    AnsiString before, text;
     if (caretY_ <= lines_->Count()) {
       if (piece.empty()) continue;  // nothing to put there: the line stays as it is
-      text.assign(LineAt(caretY_));
+      before.assign(LineAt(caretY_));
+      text = before;
       if (static_cast<int>(text.size()) < column - 1) text.append(static_cast<size_t>(column - 1) - text.size(), ' ');
       int at = column;
       if (TxtIsTrailByte(text, at)) ++at;
       text.insert(static_cast<size_t>(at - 1), piece);
       ProperSetLine(caretY_ - 1, text);
     } else {
-      if (AddToUndo) {
+      // A line added below the text: a break after the line above (none in an empty text),
+      // then the blanks and the piece as the line's new characters.
+      if (AddToUndo && caretY_ > 1) {
         const int previous = static_cast<int>(LineAt(caretY_ - 1).size()) + 1;
         undoList_->AddChange(urLineBreak, {previous, caretY_ - 1}, {previous, caretY_ - 1}, AnsiString(), smNormal);
       }
@@ -253,10 +256,8 @@ int TCustomTxtEdit::InsertTextColumn(std::string_view Value, bool AddToUndo) {
       ProperSetLine(caretY_ - 1, text);
       ++inserted;
     }
-    if (AddToUndo) {
-      const int end = column + static_cast<int>(piece.size());
-      undoList_->AddChange(urPaste, {column, caretY_}, {end, caretY_}, AnsiString(), activeSelectionMode_);
-    }
+    // The blanks that carry a short line out to the column are part of the change.
+    if (AddToUndo) RecordLineChange(caretY_, before, LineAt(caretY_), urDelete, urPaste);
   }
   caretX_ = column + static_cast<int>(pieces.back().size());
   StatusChanged({scCaretX});
@@ -324,9 +325,46 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
   });
 }
 
+void TCustomTxtEdit::RecordLineChange(int Line, std::string_view Old, std::string_view New, TTxtUndoReason DeleteReason,
+                                      TTxtUndoReason InsertReason) {
+  size_t prefix = 0;
+  while (prefix < Old.size() && prefix < New.size() && Old[prefix] == New[prefix]) ++prefix;
+  size_t suffix = 0;
+  while (suffix < Old.size() - prefix && suffix < New.size() - prefix &&
+         Old[Old.size() - 1 - suffix] == New[New.size() - 1 - suffix])
+    ++suffix;
+  const std::string_view gone = Old.substr(prefix, Old.size() - prefix - suffix);
+  const std::string_view came = New.substr(prefix, New.size() - prefix - suffix);
+  const int at = static_cast<int>(prefix) + 1;
+  if (!gone.empty())
+    undoList_->AddChange(DeleteReason, {at, Line}, {at + static_cast<int>(gone.size()), Line}, AnsiString(gone),
+                         smNormal);
+  if (!came.empty())
+    undoList_->AddChange(InsertReason, {at, Line}, {at + static_cast<int>(came.size()), Line}, AnsiString(), smNormal);
+}
+
 void TCustomTxtEdit::RecordSelectionDelete(TTxtUndoReason Reason) {
+  if (activeSelectionMode_ == smColumn) {
+    // A column is cut in display columns, so its characters lie at other places on each line
+    // (tabs, short lines): each line records what it loses. The block itself comes back last.
+    undoList_->AddChange(urSelection, blockBegin_, blockEnd_, AnsiString(), smColumn);
+    const TBufferCoord b = BlockBegin(), e = BlockEnd();
+    int left = BufferToDisplayPos(b).Column;
+    int right = BufferToDisplayPos(e).Column;
+    if (left > right) std::swap(left, right);
+    for (int line = b.Line; line <= std::min(e.Line, lines_->Count()); ++line) {
+      const std::string_view s = LineAt(line);
+      const int from = DisplayToBufferPos({left, line}).Char;
+      const int to = DisplayToBufferPos({right, line}).Char;
+      if (from > static_cast<int>(s.size())) continue;
+      AnsiString changed(CharsOf(s, 1, from));
+      changed.append(CharsOf(s, to, static_cast<int>(s.size()) + 1));
+      if (options_.Contains(eoTrimTrailingSpaces)) changed = TxtTrimTrailingBlanks(changed);
+      RecordLineChange(line, s, changed, Reason, urInsert);
+    }
+    return;
+  }
   if (activeSelectionMode_ != smLine) {
-    // A column block is recorded as the characters it held, without padding.
     undoList_->AddChange(Reason, blockBegin_, blockEnd_, SelTextEx(false), activeSelectionMode_);
     return;
   }
@@ -347,12 +385,15 @@ TBufferCoord TCustomTxtEdit::InsertionStart() const {
 
 void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
   TTxtUndoBlock block(undoList_);
-  if (!SelAvail())
+  const bool selected = SelAvail();
+  if (!selected)
     SetActiveSelectionMode(selectionMode_);
   else
     RecordSelectionDelete(urDelete);
   const TBufferCoord start = InsertionStart();
-  blockEnd_ = BlockEnd();
+  // Without a selection nothing is replaced: moving the start of an empty line selection to
+  // the line's first character must not make a selection of it.
+  blockEnd_ = selected ? BlockEnd() : start;
   blockBegin_ = start;
   // A column insertion records its own items; any other is one insertion.
   const bool column = activeSelectionMode_ == smColumn;
