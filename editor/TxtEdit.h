@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "editor/TxtEditBookMarkOpt.h"
 #include "editor/TxtEditBufferPlugin.h"
@@ -653,6 +654,12 @@ class TCustomTxtEdit : public TCustomControl {
   AnsiString SelTextEx(bool PadColumns) const;
   TTxtWordFinder Words() const;
   void DeleteSelectionText(TBufferCoord B, TBufferCoord E);
+  // The characters From..To-1 that a column block from B to E covers on each of its lines of
+  // the text, all taken before any line changes, so that the deletion and its undo item agree.
+  struct TColumnSpan {
+    int Line, From, To;
+  };
+  std::vector<TColumnSpan> ColumnSpans(TBufferCoord B, TBufferCoord E) const;
   // Records the selection's text as deleted (whole lines as the characters they cover).
   void RecordSelectionDelete(TTxtUndoReason Reason);
   // Records how one line changed from Old to New as the characters that went (DeleteReason)
@@ -709,6 +716,12 @@ class TCustomTxtEdit : public TCustomControl {
   // Where the last SetSelTextPrimitive's text ended, before the caret was clamped to the
   // scroll width: what the insertion's undo item must reach.
   TBufferCoord insertedEnd_;
+  // Where the last SetSelTextPrimitive's new characters began (the end of the line above for
+  // lines added below the text, the line's end for blanks that reach a caret past it) and the
+  // whole lines it wrote over: what the insertion's undo item must cover and give back.
+  TBufferCoord insertedStart_;
+  AnsiString overwritten_;
+  bool appendedLines_ = false;
   // The string that the text being inserted views, when nothing needs it afterwards: a large
   // paste hands its storage to the lines instead of copying it again.
   AnsiString* takeableText_ = nullptr;
