@@ -99,23 +99,32 @@ TEST(UndoExact, LineModeWithoutSelectionKeepsTheLine) {
   }
 }
 
-// With word wrap on at the narrowest width, a block indent and typing past a line's end.
+// With word wrap on at the narrowest width, a block indent and typing past a line's end: the
+// blanks that carry the insertion out are counted in characters, not in the columns of a row.
 TEST(UndoExact, IndentAndTypingWithWrapAtWidthOne) {
   TEditorHost host;
   TTxtEdit& e = host.Edit();
   e.SetBounds(0, 0, e.GutterWidth() + 2 + 1 * e.CharWidth(), host.Height());
   e.SetWordWrap(true);
   ASSERT_EQ(e.CharsInWindow(), 1);
-  e.SetTextA("\r\n\xE0");
-  const AnsiString before = e.TextA();
-  Select(e, {5, 3}, {2, 1});
-  Cmd(e, ecBlockIndent);
-  e.SetSelectionMode(smNormal);
-  e.SetCaretXY({10, 1});
-  e.SetBlockBegin(e.CaretXY());
-  Type(e, "c");
-  const AnsiString after = e.TextA();
-  ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, before, after));
+  for (bool tabsToSpaces : {true, false}) {
+    for (TTxtSelectionMode mode : {smNormal, smLine, smColumn}) {
+      SCOPED_TRACE(std::to_string(tabsToSpaces) + " mode " + std::to_string(mode));
+      e.SetOptions(tabsToSpaces ? e.Options() + eoTabsToSpaces : e.Options() - eoTabsToSpaces);
+      e.SetTextA("\r\n\xE0\r\n");
+      e.UndoList()->Clear();
+      e.RedoList()->Clear();
+      const AnsiString before = e.TextA();
+      Select(e, {5, 3}, {2, 1}, mode);
+      Cmd(e, ecBlockIndent);
+      Select(e, {10, 1}, {10, 1}, mode);
+      Type(e, "c");
+      Select(e, {7, 2}, {7, 2}, mode);
+      e.SetSelText("d");
+      const AnsiString after = e.TextA();
+      ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, before, after));
+    }
+  }
 }
 
 // Replace-all inside a selection that reaches past the scroll width, backwards: an expression
