@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "editor/TxtEditBookMarkOpt.h"
 #include "editor/TxtEditBufferPlugin.h"
@@ -655,8 +656,18 @@ class TCustomTxtEdit : public TCustomControl {
   AnsiString SelTextEx(bool PadColumns) const;
   TTxtWordFinder Words() const;
   void DeleteSelectionText(TBufferCoord B, TBufferCoord E);
+  // The characters From..To-1 that a column block from B to E covers on each of its lines of
+  // the text, all taken before any line changes, so that the deletion and its undo item agree.
+  struct TColumnSpan {
+    int Line, From, To;
+  };
+  std::vector<TColumnSpan> ColumnSpans(TBufferCoord B, TBufferCoord E) const;
   // Records the selection's text as deleted (whole lines as the characters they cover).
   void RecordSelectionDelete(TTxtUndoReason Reason);
+  // Records how one line changed from Old to New as the characters that went (DeleteReason)
+  // and those that came (InsertReason), so that undo gives back exactly Old.
+  void RecordLineChange(int Line, std::string_view Old, std::string_view New, TTxtUndoReason DeleteReason,
+                        TTxtUndoReason InsertReason);
   // Where text that replaces the selection begins (a line selection: at its first line's start).
   TBufferCoord InsertionStart() const;
   int InsertTextNormal(std::string_view Value);
@@ -707,6 +718,12 @@ class TCustomTxtEdit : public TCustomControl {
   // Where the last SetSelTextPrimitive's text ended, before the caret was clamped to the
   // scroll width: what the insertion's undo item must reach.
   TBufferCoord insertedEnd_;
+  // Where the last SetSelTextPrimitive's new characters began (the end of the line above for
+  // lines added below the text, the line's end for blanks that reach a caret past it) and the
+  // whole lines it wrote over: what the insertion's undo item must cover and give back.
+  TBufferCoord insertedStart_;
+  AnsiString overwritten_;
+  bool appendedLines_ = false;
   // The string that the text being inserted views, when nothing needs it afterwards: a large
   // paste hands its storage to the lines instead of copying it again.
   AnsiString* takeableText_ = nullptr;

@@ -87,10 +87,9 @@ void TCustomTxtEdit::InsertCharacter(char AChar) {
   if (SelAvail()) {
     TTxtUndoBlock block(undoList_);
     RecordSelectionDelete(urDelete);
-    const TBufferCoord start = InsertionStart();
     const bool column = activeSelectionMode_ == smColumn;
     SetSelTextPrimitive(activeSelectionMode_, std::string_view(&AChar, 1), column);
-    if (!column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
+    if (!column) undoList_->AddChange(urInsert, insertedStart_, insertedEnd_, overwritten_, smNormal);
     return;
   }
   // Past the scroll width nothing can be typed; the line is left as it is.
@@ -133,10 +132,9 @@ void TCustomTxtEdit::InsertImeString(const AnsiString& S) {
   if (SelAvail()) {
     TTxtUndoBlock block(undoList_);
     RecordSelectionDelete(urDelete);
-    const TBufferCoord start = InsertionStart();
     const bool column = activeSelectionMode_ == smColumn;
     SetSelTextPrimitive(activeSelectionMode_, S, column);
-    if (!column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
+    if (!column) undoList_->AddChange(urInsert, insertedStart_, insertedEnd_, overwritten_, smNormal);
     InvalidateGutter();
     return;
   }

@@ -55,6 +55,10 @@ struct TTxtEditSearchRun {
 
   int LineLength(int Line) const { return static_cast<int>(E.LineAt(Line).size()); }
 
+  // Only a column's end stays where it is; any other scope's end moves with the replacements
+  // before it on its line, whatever the selection mode of a caret without a selection.
+  bool ColumnScope() const { return SelOnly && Mode == smColumn; }
+
   // Whether a match at First (already shifted by earlier replacements) lies in the scope, whose
   // end character is EndChar.
   bool InScope(int Line, int First, int Length, int EndChar) const {
@@ -125,7 +129,7 @@ struct TTxtEditSearchRun {
         E.InternalSetCaretXY({first + ReplaceLen, Line});
         if (action != raSkip && length != ReplaceLen) {
           offset += ReplaceLen - length;
-          if (Mode != smColumn && E.CaretY() == End.Line) {
+          if (!ColumnScope() && E.CaretY() == End.Line) {
             End.Char += ReplaceLen - length;
             E.SetBlockEnd(End);
           }
@@ -139,13 +143,13 @@ struct TTxtEditSearchRun {
   // Replace-all forwards without asking: the line is rebuilt once from its hits and stored as
   // one replacement, so many hits on a long line cost one copy of it. The hits are taken as
   // replacing them one by one takes them: each at its place after the earlier replacements,
-  // against a scope end that moves with them unless the selection mode is column.
+  // against a scope end that moves with them unless the scope is a column.
   void LineAtOnce(int Line, int Count) {
     const std::string_view text = E.LineAt(Line);
     AnsiString middle;
     int firstStart = 0, lastEnd = 0, prev = 0, delta = 0;
     bool lengthChanged = false;
-    const bool endMoves = Mode != smColumn && Line == End.Line;
+    const bool endMoves = !ColumnScope() && Line == End.Line;
     for (int n = 0; n < Count; ++n) {
       const int first = Engine.GetResult(n), length = Engine.GetLength(n);
       if (!InScope(Line, first + delta, length, End.Char + (endMoves ? delta : 0))) continue;
@@ -179,7 +183,7 @@ struct TTxtEditSearchRun {
     int line = Backwards ? End.Line : Start.Line;
     while (line >= Start.Line && line <= End.Line) {
       const int count = Engine.FindAllIn(E.LineAt(line));
-      const bool atOnce = ReplaceAll && !Prompt && !Backwards && !(SelOnly && Mode == smColumn);
+      const bool atOnce = ReplaceAll && !Prompt && !Backwards && !ColumnScope();
       if (count > 0) {
         if (atOnce)
           LineAtOnce(line, count);

@@ -113,6 +113,20 @@ void TCustomTxtEdit::SetCaretAndSelection(const TBufferCoord& ACaret, const TBuf
   });
 }
 
+std::vector<TCustomTxtEdit::TColumnSpan> TCustomTxtEdit::ColumnSpans(TBufferCoord B, TBufferCoord E) const {
+  int left = BufferToDisplayPos(B).Column;
+  int right = BufferToDisplayPos(E).Column;
+  if (left > right) std::swap(left, right);
+  std::vector<TColumnSpan> spans;
+  for (int line = B.Line; line <= std::min(E.Line, lines_->Count()); ++line) {
+    const int from = DisplayToBufferPos({left, line}).Char;
+    const int to = DisplayToBufferPos({right, line}).Char;
+    if (from > static_cast<int>(LineAt(line).size())) continue;
+    spans.push_back({line, from, to});
+  }
+  return spans;
+}
+
 void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
   const int count = lines_->Count();
   switch (activeSelectionMode_) {
@@ -135,14 +149,11 @@ void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
       int left = BufferToDisplayPos(B).Column;
       int right = BufferToDisplayPos(E).Column;
       if (left > right) std::swap(left, right);
-      for (int line = B.Line; line <= std::min(E.Line, count); ++line) {
-        const std::string_view s = LineAt(line);
-        const int from = DisplayToBufferPos({left, line}).Char;
-        const int to = DisplayToBufferPos({right, line}).Char;
-        if (from > static_cast<int>(s.size())) continue;
-        AnsiString changed(CharsOf(s, 1, from));
-        changed.append(CharsOf(s, to, static_cast<int>(s.size()) + 1));
-        ProperSetLine(line - 1, changed);
+      for (const TColumnSpan& span : ColumnSpans(B, E)) {
+        const std::string_view s = LineAt(span.Line);
+        AnsiString changed(CharsOf(s, 1, span.From));
+        changed.append(CharsOf(s, span.To, static_cast<int>(s.size()) + 1));
+        ProperSetLine(span.Line - 1, changed);
       }
       const TBufferCoord caret = DisplayToBufferPos({left, blockEnd_.Line});
       caretX_ = caret.Char;
@@ -171,15 +182,25 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
   const int length = static_cast<int>(line.size());
   AnsiString left(CharsOf(line, 1, caretX_));
   if (caretX_ - 1 > length) {
-    // The caret stands past the line's end: fill up to it.
-    if (TxtStringIsBlank(left) && !options_.Contains(eoTabsToSpaces))
+    // The caret stands past the line's end: fill up to it. Blanks that become tabs are
+    // replaced, so the change begins at the line's start and gives them back on undo.
+    if (TxtStringIsBlank(left) && !options_.Contains(eoTabsToSpaces)) {
+      insertedStart_.Char = 1;
+      overwritten_.assign(line);
       left = GetLeftSpacing(BufferToDisplayPos(CaretXY()).Column - 1, true);
-    else
+    } else {
+      insertedStart_.Char = length + 1;
       left.append(static_cast<size_t>(caretX_ - 1 - length), ' ');
+    }
   }
   const AnsiString right(CharsOf(line, caretX_, length + 1));
   const bool trim = options_.Contains(eoTrimTrailingSpaces);
-  if (caretY_ > lines_->Count()) lines_->Add(AnsiString());
+  if (caretY_ > lines_->Count()) {
+    // A line below the text: the change begins with the break at the end of the last line.
+    const int count = lines_->Count();
+    if (count > 0) insertedStart_ = {static_cast<int>(LineAt(count).size()) + 1, count};
+    lines_->Add(AnsiString());
+  }
 
   AnsiString last = left;
   const size_t firstBreak =
@@ -233,17 +254,20 @@ int TCustomTxtEdit::InsertTextColumn(std::string_view Value, bool AddToUndo) {
       ++caretY_;
       StatusChanged({scCaretY});
     }
-    AnsiString text;
+    AnsiString before, text;
     if (caretY_ <= lines_->Count()) {
       if (piece.empty()) continue;  // nothing to put there: the line stays as it is
-      text.assign(LineAt(caretY_));
+      before.assign(LineAt(caretY_));
+      text = before;
       if (static_cast<int>(text.size()) < column - 1) text.append(static_cast<size_t>(column - 1) - text.size(), ' ');
       int at = column;
       if (TxtIsTrailByte(text, at)) ++at;
       text.insert(static_cast<size_t>(at - 1), piece);
       ProperSetLine(caretY_ - 1, text);
     } else {
-      if (AddToUndo) {
+      // A line added below the text: a break after the line above (none in an empty text),
+      // then the blanks and the piece as the line's new characters.
+      if (AddToUndo && caretY_ > 1) {
         const int previous = static_cast<int>(LineAt(caretY_ - 1).size()) + 1;
         undoList_->AddChange(urLineBreak, {previous, caretY_ - 1}, {previous, caretY_ - 1}, AnsiString(), smNormal);
       }
@@ -253,10 +277,8 @@ int TCustomTxtEdit::InsertTextColumn(std::string_view Value, bool AddToUndo) {
       ProperSetLine(caretY_ - 1, text);
       ++inserted;
     }
-    if (AddToUndo) {
-      const int end = column + static_cast<int>(piece.size());
-      undoList_->AddChange(urPaste, {column, caretY_}, {end, caretY_}, AnsiString(), activeSelectionMode_);
-    }
+    // The blanks that carry a short line out to the column are part of the change.
+    if (AddToUndo) RecordLineChange(caretY_, before, LineAt(caretY_), urDelete, urPaste);
   }
   caretX_ = column + static_cast<int>(pieces.back().size());
   StatusChanged({scCaretX});
@@ -267,8 +289,15 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
   caretX_ = 1;
   StatusChanged({scCaretX});
   // Whole lines end with their line break; it starts no further line.
+  insertedStart_ = {1, std::min(caretY_, lines_->Count() + 1)};
   if (insertMode_ || caretY_ >= lines_->Count()) {
-    // Every piece becomes a new line: all go in as one insertion.
+    // Every piece becomes a new line: all go in as one insertion; lines that go in after the
+    // last one begin with the break at its end.
+    const int count = lines_->Count();
+    if (caretY_ > count) {
+      insertedStart_ = count > 0 ? TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count} : TBufferCoord{1, 1};
+      appendedLines_ = true;
+    }
     const int added =
         lines_->InsertText(std::min(caretY_ - 1, lines_->Count()), Value, options_.Contains(eoTrimTrailingSpaces));
     caretY_ += added;
@@ -284,6 +313,9 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
     } else if (caretY_ == lines_->Count() || insertMode_) {
       lines_->Insert(caretY_ - 1, AnsiString());
       ++inserted;
+    } else {
+      overwritten_ += LineAt(caretY_);
+      overwritten_ += "\r\n";
     }
     ProperSetLine(caretY_ - 1, AnsiString(piece));
     ++caretY_;
@@ -301,6 +333,9 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
         DeleteSelectionText(b, e);
         StatusChanged({scCaretX, scCaretY});
       }
+      insertedStart_ = CaretXY();
+      overwritten_.clear();
+      appendedLines_ = false;
       if (!Value.empty()) {
         const int startLine = caretY_, startChar = caretX_;
         int inserted = 0;
@@ -316,6 +351,7 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
       // the caret was and clamps where it ends.
       const TBufferCoord caret = CaretXY();
       insertedEnd_ = caret;
+      if (appendedLines_) insertedEnd_ = {static_cast<int>(LineAt(lines_->Count()).size()) + 1, lines_->Count()};
       caretX_ = caretBefore.Char;
       caretY_ = caretBefore.Line;
       InternalSetCaretXY(caret);
@@ -324,14 +360,45 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
   });
 }
 
+void TCustomTxtEdit::RecordLineChange(int Line, std::string_view Old, std::string_view New, TTxtUndoReason DeleteReason,
+                                      TTxtUndoReason InsertReason) {
+  size_t prefix = 0;
+  while (prefix < Old.size() && prefix < New.size() && Old[prefix] == New[prefix]) ++prefix;
+  size_t suffix = 0;
+  while (suffix < Old.size() - prefix && suffix < New.size() - prefix &&
+         Old[Old.size() - 1 - suffix] == New[New.size() - 1 - suffix])
+    ++suffix;
+  const std::string_view gone = Old.substr(prefix, Old.size() - prefix - suffix);
+  const std::string_view came = New.substr(prefix, New.size() - prefix - suffix);
+  const int at = static_cast<int>(prefix) + 1;
+  if (!gone.empty())
+    undoList_->AddChange(DeleteReason, {at, Line}, {at + static_cast<int>(gone.size()), Line}, AnsiString(gone),
+                         smNormal);
+  if (!came.empty())
+    undoList_->AddChange(InsertReason, {at, Line}, {at + static_cast<int>(came.size()), Line}, AnsiString(), smNormal);
+}
+
 void TCustomTxtEdit::RecordSelectionDelete(TTxtUndoReason Reason) {
+  if (activeSelectionMode_ == smColumn) {
+    // A column is cut in display columns, so its characters lie at other places on each line
+    // (tabs, short lines): each line records what it loses. The block itself comes back last.
+    undoList_->AddChange(urSelection, blockBegin_, blockEnd_, AnsiString(), smColumn);
+    for (const TColumnSpan& span : ColumnSpans(BlockBegin(), BlockEnd())) {
+      const std::string_view s = LineAt(span.Line);
+      AnsiString changed(CharsOf(s, 1, span.From));
+      changed.append(CharsOf(s, span.To, static_cast<int>(s.size()) + 1));
+      if (options_.Contains(eoTrimTrailingSpaces)) changed = TxtTrimTrailingBlanks(changed);
+      RecordLineChange(span.Line, s, changed, Reason, urInsert);
+    }
+    return;
+  }
   if (activeSelectionMode_ != smLine) {
-    // A column block is recorded as the characters it held, without padding.
     undoList_->AddChange(Reason, blockBegin_, blockEnd_, SelTextEx(false), activeSelectionMode_);
     return;
   }
   // Whole lines are recorded as the characters they cover, so that undo puts back exactly
   // those: up to the start of the line after the last one, or to the end of the last line.
+  if (lines_->Count() == 0) return;  // an empty text loses nothing
   const TBufferCoord b = BlockBegin(), e = BlockEnd();
   const int last = std::min(e.Line, lines_->Count());
   const TBufferCoord end = last < lines_->Count() ? TBufferCoord{1, last + 1}
@@ -347,17 +414,20 @@ TBufferCoord TCustomTxtEdit::InsertionStart() const {
 
 void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
   TTxtUndoBlock block(undoList_);
-  if (!SelAvail())
+  const bool selected = SelAvail();
+  if (!selected)
     SetActiveSelectionMode(selectionMode_);
   else
     RecordSelectionDelete(urDelete);
   const TBufferCoord start = InsertionStart();
-  blockEnd_ = BlockEnd();
+  // Without a selection nothing is replaced: moving the start of an empty line selection to
+  // the line's first character must not make a selection of it.
+  blockEnd_ = selected ? BlockEnd() : start;
   blockBegin_ = start;
   // A column insertion records its own items; any other is one insertion.
   const bool column = activeSelectionMode_ == smColumn;
   SetSelTextPrimitive(activeSelectionMode_, Value, column);
-  if (!Value.empty() && !column) undoList_->AddChange(urInsert, start, insertedEnd_, AnsiString(), smNormal);
+  if (!Value.empty() && !column) undoList_->AddChange(urInsert, insertedStart_, insertedEnd_, overwritten_, smNormal);
 }
 
 void TCustomTxtEdit::ClearSelection() {
@@ -424,52 +494,28 @@ void TCustomTxtEdit::PasteFromClipboard() {
     TTxtUndoBlock block(undoList_);
     undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), AnsiString(), smNormal);
     if (content.Kind == TTxtClipboardContent::ckBlock) {
-      const bool hadSelection = SelAvail();
-      if (hadSelection) RecordSelectionDelete(urDelete);
-      TBufferCoord start = hadSelection ? BlockBegin() : CaretXY();
-      if (hadSelection && content.Mode == smLine) start.Char = 1;
-      // Whole lines pasted in overwrite mode replace the lines they land on (never the last
-      // one); the replaced text goes into the undo item so that undo brings it back.
-      AnsiString replaced;
-      const int countBefore = lines_->Count();
-      if (content.Mode == smLine && !insertMode_) {
-        const int pieces = static_cast<int>(TxtSplitPieces(content.Text, true).size());
-        const int last = std::min(start.Line + pieces - 1, countBefore - 1);
-        for (int line = start.Line; line <= last; ++line) {
-          replaced += LineAt(line);
-          replaced += "\r\n";
-        }
-      }
+      if (SelAvail()) RecordSelectionDelete(urDelete);
       // Lines and columns need the text afterwards; a normal paste may hand it to the lines.
       if (content.Mode == smNormal) takeableText_ = &content.Text;
       TScopeExit forget([&] { takeableText_ = nullptr; });
       SetSelTextPrimitive(content.Mode, content.Text, true);
-      const TBufferCoord end = BlockEnd();
-      if (content.Mode == smNormal) {
-        undoList_->AddChange(urPaste, start, end, SelText(), smNormal);
-      } else if (content.Mode == smLine) {
-        // The pasted lines as the characters they cover, from the start of the first to the
-        // start of the line after the last (or the end of the last line of the text): undo and
-        // redo then take back and put in exactly these lines, however often they alternate.
-        const int count = lines_->Count();
-        const int pasted = static_cast<int>(TxtSplitPieces(content.Text, true).size());
-        const int after = start.Line + pasted;
-        const TBufferCoord stop =
-            after <= count ? TBufferCoord{1, after} : TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count};
-        undoList_->AddChange(urPaste, {1, start.Line}, stop, replaced, smNormal);
-      }
+      // The pasted text as the characters it covers, from where it began to where it ended;
+      // whole lines pasted in overwrite mode replace the lines they land on (never the last
+      // one), and those go into the item so that undo brings them back. A column insertion
+      // recorded its own items.
+      if (content.Mode != smColumn) undoList_->AddChange(urPaste, insertedStart_, insertedEnd_, overwritten_, smNormal);
     } else {
       if (SelAvail())
         RecordSelectionDelete(urDelete);
       else
         SetActiveSelectionMode(selectionMode_);
-      const TBufferCoord start = InsertionStart();
       blockEnd_ = BlockEnd();
       blockBegin_ = BlockBegin();
       if (activeSelectionMode_ == smNormal) takeableText_ = &content.Text;
       TScopeExit forget([&] { takeableText_ = nullptr; });
       SetSelTextPrimitive(activeSelectionMode_, content.Text, true);
-      if (activeSelectionMode_ != smColumn) undoList_->AddChange(urPaste, start, BlockEnd(), SelText(), smNormal);
+      if (activeSelectionMode_ != smColumn)
+        undoList_->AddChange(urPaste, insertedStart_, insertedEnd_, overwritten_, smNormal);
     }
     undoList_->AddChange(urPasteEnd, BlockBegin(), BlockEnd(), AnsiString(), smNormal);
   }

@@ -73,6 +73,7 @@ void TTxtEditUndoList::Unlock() {
 
 void TTxtEditUndoList::Clear() {
   items_.clear();
+  actions_ = 0;
   fullUndoImpossible_ = false;
 }
 
@@ -87,12 +88,14 @@ std::unique_ptr<TTxtEditUndoItem> TTxtEditUndoList::PopItem() {
   if (items_.empty()) return nullptr;
   std::unique_ptr<TTxtEditUndoItem> item = std::move(items_.back());
   items_.pop_back();
+  if (items_.empty() || items_.back()->ChangeNumber != item->ChangeNumber) --actions_;
   return item;
 }
 
 void TTxtEditUndoList::PushItem(std::unique_ptr<TTxtEditUndoItem> Item) {
   if (!Item) return;
   TTxtUndoReason reason = Item->Reason;
+  if (items_.empty() || items_.back()->ChangeNumber != Item->ChangeNumber) ++actions_;
   items_.push_back(std::move(Item));
   EnsureMaxEntries();
   if (reason != urGroupBreak) NotifyAdded();
@@ -105,17 +108,25 @@ void TTxtEditUndoList::NotifyAdded() {
 
 TTxtUndoReason TTxtEditUndoList::LastChangeReason() const { return items_.empty() ? urNothing : items_.back()->Reason; }
 
-// Drops the oldest items beyond the limit. A dropped change can no longer be undone, so a
-// saved state that lay at or below it is unreachable from now on: without forgetting it, undoing
-// everything that is left would report a text that still holds the dropped change as saved.
+// Drops the oldest actions beyond the limit. The limit counts actions, the runs of items that
+// share a change number, not the items: one command of thousands of changes (a replace-all, a
+// sort, a paste) is undone whole or not at all, and the action being recorded is never cut.
+// A dropped change can no longer be undone, so a saved state that lay at or below it is
+// unreachable from now on: without forgetting it, undoing everything that is left would report
+// a text that still holds the dropped change as saved.
 void TTxtEditUndoList::EnsureMaxEntries() {
-  if (ItemCount() <= maxUndoActions_) return;
+  if (actions_ <= maxUndoActions_) return;
   fullUndoImpossible_ = true;
-  while (ItemCount() > maxUndoActions_) {
-    const TTxtEditUndoItem& dropped = *items_.front();
-    bool changesText = dropped.Reason != urGroupBreak;
-    if (dropped.ChangeNumber == savedChangeNumber_ || (savedChangeNumber_ == 0 && changesText)) savedChangeNumber_ = -1;
-    items_.pop_front();
+  while (actions_ > maxUndoActions_) {
+    const int32_t number = items_.front()->ChangeNumber;
+    while (!items_.empty() && items_.front()->ChangeNumber == number) {
+      const TTxtEditUndoItem& dropped = *items_.front();
+      bool changesText = dropped.Reason != urGroupBreak;
+      if (dropped.ChangeNumber == savedChangeNumber_ || (savedChangeNumber_ == 0 && changesText))
+        savedChangeNumber_ = -1;
+      items_.pop_front();
+    }
+    --actions_;
   }
 }
 
@@ -146,6 +157,7 @@ void TTxtEditUndoList::Assign(TPersistent* Source) {
   }
   if (src == this) return;
   items_.clear();
+  actions_ = src->actions_;
   for (const auto& item : src->items_) {
     auto copy = std::make_unique<TTxtEditUndoItem>();
     copy->Assign(item.get());

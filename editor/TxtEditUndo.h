@@ -73,6 +73,8 @@ class TTxtEditUndoList : public TPersistent {
   void Clear();
   bool CanUndo() const { return !items_.empty(); }
   int ItemCount() const { return static_cast<int>(items_.size()); }
+  // The actions the list holds: runs of items that share a change number.
+  int ActionCount() const { return actions_; }
   // The item at Index, 0 being the oldest; null outside the list.
   TTxtEditUndoItem* Items(int Index) const;
   TTxtEditUndoItem* PeekItem() const;
@@ -111,6 +113,7 @@ class TTxtEditUndoList : public TPersistent {
   bool fullUndoImpossible_ = false;
   // A deque, because trimming at the limit drops from the bottom on every push.
   std::deque<std::unique_ptr<TTxtEditUndoItem>> items_;
+  int actions_ = 0;  // runs of items with one change number: what the limit counts
   int lockCount_ = 0;
   int maxUndoActions_ = 1024;
   int nextChangeNumber_ = 1;

@@ -177,6 +177,13 @@ struct TTxtEditUndoApply {
     // Undone in the reverse order: the paint lock ends last, with the options restored.
     TTxtEditLock paintLock(edit);
     TPastEol pastEol(edit.options_);
+    // Blanks that carry an insertion out to its place are spaces: tabs would replace blanks
+    // that are already there.
+    const bool tabsToSpaces = edit.options_.Contains(eoTabsToSpaces);
+    edit.options_.Include(eoTabsToSpaces);
+    TScopeExit restoreTabs([&] {
+      if (!tabsToSpaces) edit.options_.Exclude(eoTabsToSpaces);
+    });
     TTxtUndoLock sourceLock(source);
     TTxtEditUndoApply{edit, target, redoing}.Apply(*item);
   }
@@ -250,7 +257,7 @@ void RunStep(TTxtEditUndoList* source, TTxtEditUndoList* target, bool groupUndo,
   if (source->LastChangeReason() == urGroupBreak) target->PushItem(source->PopItem());
   TTxtEditUndoItem* top = source->PeekItem();
   if (!top) return;
-  const int number = top->ChangeNumber;
+  int number = top->ChangeNumber;
   const bool bracket = top->Reason == bracketOpen;
   const int savedBlock = target->BlockChangeNumber();
   target->SetBlockChangeNumber(number);
@@ -265,7 +272,12 @@ void RunStep(TTxtEditUndoList* source, TTxtEditUndoList* target, bool groupUndo,
       continue;
     }
     if (top->ChangeNumber == number) continue;
-    if (groupUndo && Groups(top->Reason, done)) continue;
+    // A like change before joins the step, and with it the rest of its own action: a command's
+    // items are never parted.
+    if (groupUndo && Groups(top->Reason, done)) {
+      number = top->ChangeNumber;
+      continue;
+    }
     break;
   }
   if (bracket && top && top->Reason == bracketClose) apply();

@@ -200,3 +200,38 @@ TEST_F(FindInEditor, AFailedLineToolLeavesTheEditorPainting) {
     EXPECT_EQ(edit_->Lines()->Strings(1), "two");
   }
 }
+
+// An incremental search starts from the saved caret whatever the caret and the selection are
+// now (a hit found by the last key, the caret moved away), takes the next hit in its direction
+// and never shows the "reached the end" note, also when it has to wrap round for it; the same
+// search made with the find button does show it.
+TEST_F(FindInEditor, IncrementalSearchFromASavedCaretInsideTheText) {
+  const struct {
+    TBufferCoord Saved;
+    bool Up;
+    const char* Text;
+    TBufferCoord Hit;
+    TFindResult Button;  // the same search, not incremental, from the saved caret
+  } cases[] = {
+      {{5, 1}, false, "one", {9, 1}, frNone},  {{9, 1}, false, "one", {9, 1}, frNone},
+      {{10, 1}, false, "one", {1, 2}, frNone}, {{4, 2}, false, "one", {1, 1}, frReachedEnd},
+      {{9, 1}, true, "one", {1, 1}, frNone},   {{2, 1}, true, "one", {1, 2}, frReachedEnd},
+      {{6, 1}, false, "tw", {13, 1}, frNone},  {{1, 2}, true, "two", {13, 1}, frNone},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Text) + (c.Up ? " up" : " down") + " from " + std::to_string(c.Saved.Char) + "," +
+                 std::to_string(c.Saved.Line));
+    const TFindSettings settings = c.Up ? Up() : TFindSettings{};
+    edit_->SetTextA("one two one two\r\none");
+    // The caret and a selection elsewhere, as the keys typed before left them.
+    edit_->SetCaretXY({4, 2});
+    edit_->SetBlockBegin({1, 2});
+    edit_->SetBlockEnd({4, 2});
+    EXPECT_EQ(find_->Find(edit_, c.Text, settings, true, c.Saved), frNone);
+    EXPECT_EQ(edit_->BlockBegin(), c.Hit);
+    EXPECT_EQ(edit_->SelText(), c.Text);
+    edit_->SetCaretXY(c.Saved);
+    EXPECT_EQ(find_->Find(edit_, c.Text, settings, false, c.Saved), c.Button);
+    EXPECT_EQ(edit_->BlockBegin(), c.Hit);
+  }
+}

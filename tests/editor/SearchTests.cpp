@@ -317,7 +317,8 @@ TEST_F(TSearchFixture, EmptyHitsPastTheScrollWidth) {
 }
 
 // With column selection mode but nothing selected, replacing every hit at once ends as answering
-// the prompt with "replace" every time: the scope's end does not move in column mode.
+// the prompt with "replace" every time, and both take every hit: the scope is the text, whose
+// end moves with the replacements before it (only a column selection's end stays).
 TEST_F(TSearchFixture, ColumnModeWithoutASelectionReplacesAllAsPrompted) {
   TPrompter p;
   p.Answers.assign(10, raReplace);
@@ -335,11 +336,22 @@ TEST_F(TSearchFixture, ColumnModeWithoutASelectionReplacesAllAsPrompted) {
   for (bool prompted : {false, true}) {
     for (TTxtEditSearchCustom* engine : std::initializer_list<TTxtEditSearchCustom*>{&plain, &regex}) {
       e.SetSearchEngine(engine);
-      EXPECT_EQ(run("aaaa", prompted), 2) << prompted;
-      EXPECT_EQ(e.TextA(), "bbbbaa") << prompted;
-      // The scope's end is the last line's end: on the other lines every hit counts.
-      EXPECT_EQ(run("aaaa\r\naaaaa", prompted), 7) << prompted;
-      EXPECT_EQ(e.TextA(), "bbbbbbbb\r\nbbbbbbaa") << prompted;
+      EXPECT_EQ(run("aaaa", prompted), 4) << prompted;
+      EXPECT_EQ(e.TextA(), "bbbbbbbb") << prompted;
+      EXPECT_EQ(run("aaaa\r\naaaaa", prompted), 9) << prompted;
+      EXPECT_EQ(e.TextA(), "bbbbbbbb\r\nbbbbbbbbbb") << prompted;
+      // A column selection keeps its end: hits pushed past it by the replacements stay.
+      e.SetTextA("aaaa\r\naaaaa");
+      e.SetSelectionMode(smColumn);
+      e.SetCaretXY({1, 1});
+      e.SetBlockBegin({1, 1});
+      e.SetBlockEnd({4, 2});
+      p.Asked.clear();
+      const int inColumn = Run("a", "bb",
+                               prompted ? TSearchReplaceOptions{srReplaceAll, srPrompt, srSelectionOnly}
+                                        : TSearchReplaceOptions{srReplaceAll, srSelectionOnly});
+      EXPECT_EQ(inColumn, 4) << prompted;
+      EXPECT_EQ(e.TextA(), "bbbbaa\r\nbbbbaaa") << prompted;
     }
   }
   e.SetSelectionMode(smNormal);

@@ -1,6 +1,9 @@
 // Undo list: change numbers, blocks, group breaks, the limit and the saved-state mark.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "editor/TxtEditUndo.h"
 
 namespace {
@@ -190,4 +193,68 @@ TEST(UndoList, LoweringTheLimitAlsoForgetsTheSavedState) {
   l.SetMaxUndoActions(1);
   UndoStep(l);
   EXPECT_FALSE(l.IsAtSavedState());
+}
+
+// The limit counts actions (the items of one block are one action), not items: a block is
+// never cut, however large, and an older action goes whole when a newer one needs the room.
+TEST(UndoList, TheLimitCountsActionsAndNeverCutsABlock) {
+  const struct {
+    int Limit;
+    std::vector<int> Actions;  // items per action, oldest first (1 = outside any block)
+    int Kept;                  // actions left
+    bool Lost;                 // FullUndoImpossible
+  } cases[] = {
+      {2, {5000}, 1, false},   {2, {3, 1}, 2, false}, {2, {3, 1, 1}, 2, true}, {2, {1, 1, 2000}, 2, true},
+      {1, {2000, 3}, 1, true}, {0, {3}, 0, true},     {1024, {1}, 1, false},   {3, {2, 2, 2, 2}, 3, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("limit " + std::to_string(c.Limit) + ", " + std::to_string(c.Actions.size()) + " actions");
+    TTxtEditUndoList l;
+    l.SetMaxUndoActions(c.Limit);
+    int expectedItems = 0;
+    for (size_t a = 0; a < c.Actions.size(); ++a) {
+      const int n = c.Actions[a];
+      if (n > 1) l.BeginBlock();
+      for (int i = 0; i < n; ++i) Change(l, std::to_string(a).c_str());
+      if (n > 1) l.EndBlock();
+      if (a + static_cast<size_t>(c.Kept) >= c.Actions.size()) expectedItems += n;
+    }
+    EXPECT_EQ(l.ActionCount(), c.Kept);
+    EXPECT_EQ(l.ItemCount(), expectedItems);
+    EXPECT_EQ(l.FullUndoImpossible(), c.Lost);
+    // Undoing step by step takes each kept action whole, newest first.
+    for (int k = 0; k < c.Kept; ++k) {
+      const std::string newest = std::to_string(c.Actions.size() - 1 - static_cast<size_t>(k));
+      ASSERT_TRUE(l.CanUndo());
+      EXPECT_EQ(l.PeekItem()->Text, newest);
+      UndoStep(l);
+      EXPECT_EQ(l.ActionCount(), c.Kept - k - 1);
+    }
+    EXPECT_FALSE(l.CanUndo());
+  }
+}
+
+// A saved state inside the dropped action is gone with it; one after it stays reachable.
+TEST(UndoList, DroppingABlockForgetsASavedStateInIt) {
+  TTxtEditUndoList l;
+  l.SetMaxUndoActions(1);
+  l.BeginBlock();
+  Change(l);
+  Change(l);
+  l.EndBlock();
+  l.MarkSavedState(true);
+  Change(l);  // drops the block, and the saved state with it
+  UndoStep(l);
+  EXPECT_FALSE(l.IsAtSavedState());
+
+  TTxtEditUndoList m;
+  m.SetMaxUndoActions(1);
+  m.BeginBlock();
+  Change(m);
+  Change(m);
+  m.EndBlock();
+  Change(m);
+  m.MarkSavedState(true);
+  EXPECT_EQ(m.ItemCount(), 1);
+  EXPECT_TRUE(m.IsAtSavedState());
 }

@@ -1,0 +1,168 @@
+// Undo and redo give back every byte: column blocks padded to their column, column deletions
+// over tabs, whole-line changes of an empty selection, edits with word wrap on, replace-all
+// inside a selection on long lines, and one command of more changes than the undo limit.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditSearch.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
+
+namespace {
+
+// Undoes everything, checks the text, redoes everything, checks again, twice.
+void ExpectRoundTrips(TCustomTxtEdit& e, const AnsiString& Before, const AnsiString& After) {
+  for (int round = 0; round < 2; ++round) {
+    while (e.CanUndo()) e.Undo();
+    ASSERT_EQ(e.TextA(), Before) << "undone, round " << round;
+    while (e.CanRedo()) e.Redo();
+    ASSERT_EQ(e.TextA(), After) << "redone, round " << round;
+  }
+}
+
+}  // namespace
+
+// The blanks that carry a column block out to its column belong to the change.
+TEST(UndoExact, ColumnInsertionUndoesItsPadding) {
+  const struct {
+    const char* Name;
+    const char* Start;
+    TBufferCoord From, To;
+    const char* Value;
+  } cases[] = {
+      {"empty text, block below it", "", {6, 2}, {17, 1}, " "},
+      {"short lines", "ab\r\n\r\nx", {5, 1}, {7, 3}, "1\r\n2\r\n3"},
+      {"one short line", "abc\r\nabcdefgh", {6, 2}, {8, 1}, "Z"},
+      {"past the last line", "a", {4, 1}, {6, 1}, "p\r\nq\r\nr"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTextEdit e(c.Start);
+    const AnsiString before = e.TextA();
+    Select(e, c.From, c.To, smColumn);
+    e.SetSelText(c.Value);
+    const AnsiString after = e.TextA();
+    ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, before, after));
+  }
+}
+
+// A column is cut in display columns: on lines with tabs its characters lie elsewhere on each
+// line, and undo puts them back there.
+TEST(UndoExact, ColumnDeletionOverTabsAndShortLines) {
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+  } cases[] = {
+      {"\tabcdef\r\nabcdefghijkl", {3, 1}, {7, 2}},
+      {"abcdefghijkl\r\nab", {4, 1}, {9, 2}},
+      {"a\tb\tc\r\nabcdefghijklmnop\r\n\t\tx", {2, 1}, {12, 3}},
+      {"0123456789\r\n\tx", {12, 2}, {3, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Start);
+    TTextEdit e(c.Start);
+    e.SetTabWidth(4);
+    Select(e, c.From, c.To, smColumn);
+    e.SetSelText("");
+    const AnsiString after = e.TextA();
+    ASSERT_NE(after, AnsiString(c.Start));
+    ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
+  }
+}
+
+// Whole-line mode with nothing selected replaces nothing: the line stays, and text goes in as
+// lines that undo takes out again.
+TEST(UndoExact, LineModeWithoutSelectionKeepsTheLine) {
+  const struct {
+    const char* Start;
+    TBufferCoord At;
+    const char* Value;
+    const char* After;
+  } cases[] = {
+      {"b", {8, 2}, "", "b"},
+      {"b", {1, 1}, "", "b"},
+      {"a\r\nb", {3, 1}, "", "a\r\nb"},
+      {"a\r\nb", {3, 1}, "x\r\n", "x\r\na\r\nb"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Start) + " + " + c.Value);
+    TTextEdit e(c.Start);
+    e.SetSelectionMode(smLine);
+    e.SetCaretXY(c.At);
+    e.SetBlockBegin(c.At);  // both ends there
+    e.SetSelText(c.Value);
+    ASSERT_EQ(e.TextA(), c.After);
+    ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
+  }
+}
+
+// With word wrap on at the narrowest width, a block indent and typing past a line's end: the
+// blanks that carry the insertion out are counted in characters, not in the columns of a row.
+TEST(UndoExact, IndentAndTypingWithWrapAtWidthOne) {
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 1 * e.CharWidth(), host.Height());
+  e.SetWordWrap(true);
+  ASSERT_EQ(e.CharsInWindow(), 1);
+  for (bool tabsToSpaces : {true, false}) {
+    for (TTxtSelectionMode mode : {smNormal, smLine, smColumn}) {
+      SCOPED_TRACE(std::to_string(tabsToSpaces) + " mode " + std::to_string(mode));
+      e.SetOptions(tabsToSpaces ? e.Options() + eoTabsToSpaces : e.Options() - eoTabsToSpaces);
+      e.SetTextA("\r\n\xE0\r\n");
+      e.UndoList()->Clear();
+      e.RedoList()->Clear();
+      const AnsiString before = e.TextA();
+      Select(e, {5, 3}, {2, 1}, mode);
+      Cmd(e, ecBlockIndent);
+      Select(e, {10, 1}, {10, 1}, mode);
+      Type(e, "c");
+      Select(e, {7, 2}, {7, 2}, mode);
+      e.SetSelText("d");
+      const AnsiString after = e.TextA();
+      ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, before, after));
+    }
+  }
+}
+
+// Replace-all inside a selection that reaches past the scroll width, backwards: an expression
+// that matches the empty string hits nearly every place of the long first line.
+TEST(UndoExact, BackwardsReplaceAllInALongSelection) {
+  std::string long1, long2(1100, 'y');
+  for (int i = 0; i < 2245; ++i) long1 += "_aay"[i % 7 % 4];
+  const AnsiString text = long1 + "\r\n" + long2;
+  TTextEdit e(text);
+  TTxtEditRegexSearch regex(nullptr);
+  e.SetSearchEngine(&regex);
+  Select(e, {15, 1}, {1025, 2});
+  const int hits = e.SearchReplace("(_aa)*", "\\$", {srReplaceAll, srBackwards, srSelectionOnly});
+  ASSERT_GT(hits, 0);
+  const AnsiString after = e.TextA();
+  ASSERT_NE(after, text);
+  ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, text, after));
+}
+
+// One replace-all of more hits than the undo list keeps items is undone whole, and the list
+// says nothing was lost.
+TEST(UndoExact, AReplaceAllLargerThanTheLimitIsUndoneWhole) {
+  for (bool backwards : {false, true}) {
+    SCOPED_TRACE(backwards ? "backwards" : "forwards");
+    AnsiString text;
+    for (int i = 0; i < 513; ++i) text += i % 3 == 0 ? "b\r\n" : "ab";
+    TTextEdit e(text);
+    TTxtEditSearch plain(nullptr);
+    e.SetSearchEngine(&plain);
+    TSearchReplaceOptions options{srReplaceAll, srEntireScope};
+    if (backwards) options.Include(srBackwards);
+    ASSERT_EQ(e.SearchReplace("b", "xyz", options), 513);
+    const AnsiString after = e.TextA();
+    EXPECT_FALSE(e.UndoList()->FullUndoImpossible());
+    e.Undo();
+    EXPECT_EQ(e.TextA(), text);
+    EXPECT_FALSE(e.CanUndo());
+    e.Redo();
+    EXPECT_EQ(e.TextA(), after);
+  }
+}
