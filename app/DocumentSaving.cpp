@@ -46,6 +46,15 @@ bool savingOverItsFileConfirmed(const TDocument* Document, const WideString& Los
   return !Document->MixedLineBreaks || ShowMessageBox(LineBreaksQuestion, questionFlags) == IDYES;
 }
 
+// Asks before a save in an encoding that cannot keep every character of the document, naming
+// them: IDYES when there are none.
+int unkeptCharactersAnswer(TTxtEditStringList* Lines, const WideString& FileName, const WideString& EncodingName,
+                           TTextEncoding Encoding) {
+  const AnsiString unkept = UnkeptCharacters(Lines, Encoding);
+  if (unkept.empty()) return IDYES;
+  return ShowMessageBox(UnkeptCharactersText(FileName, EncodingName, unkept), closeQuestionFlags);
+}
+
 bool setReadOnly(const WideString& Name, bool ReadOnly) {
   const DWORD attributes = GetFileAttributesW(Name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
@@ -193,6 +202,12 @@ bool TMainForm::Save(TDocument* Document) {
   if (!savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {Document->FileName}),
                                   MixedLineBreaksText(Document->FileName)))
     return false;
+  switch (unkeptCharactersAnswer(Document->Frame()->edtDocument->Lines(), Document->FileName,
+                                 EncodingName(Document->Encoding), Document->Encoding)) {
+    case IDYES: break;
+    case IDNO: return SaveAs(Document);
+    default: return false;
+  }
   const int result = SaveDocument(Document, Document->FileName, Document->Encoding);
   if (result == 0) return true;
   if (result > 0 && ShowMessageBox(MessageWith(blockMessage(result), {Document->FileName}), questionFlags) == IDYES)
@@ -218,6 +233,13 @@ bool TMainForm::SaveAs(TDocument* Document) {
   if (LowerFileName(chosen) == LowerFileName(Document->FileName) &&
       !savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {chosen}), MixedLineBreaksText(chosen)))
     return false;
+  TTextEncoding encoding = static_cast<TTextEncoding>(txtsvdlgMain->EncodingIndex());
+  if (encoding == teAutoSelect) encoding = Document->Encoding;
+  switch (unkeptCharactersAnswer(Document->Frame()->edtDocument->Lines(), chosen, EncodingName(encoding), encoding)) {
+    case IDYES: break;
+    case IDNO: return SaveAs(Document);
+    default: return false;
+  }
   const int result = SaveDocument(Document, chosen, static_cast<TTextEncoding>(txtsvdlgMain->EncodingIndex()));
   if (result == 0) {
     if (mrlstMain) mrlstMain->Add(chosen);

@@ -257,8 +257,12 @@ TTextEncoding DetectFileEncoding(const WideString& FileName) {
   }
 }
 
-int DetectCyrillicCodePage(const char* Text, size_t Length) {
-  // Each byte belongs to at most one of the sets: 1 DOS866, 2 ISO 8859-5, 3 Windows-1251, 4 KOI8-R.
+namespace {
+
+// The counts of frequent letters of each Cyrillic code page in the text: 1 DOS866, 2 ISO 8859-5,
+// 3 Windows-1251, 4 KOI8-R (0 counts the other bytes).
+std::array<size_t, 5> CyrillicLetterCounts(const char* Text, size_t Length) {
+  // Each byte belongs to at most one of the sets.
   static const auto sets = [] {
     std::array<uint8_t, 256> t{};
     for (int b : {0x80, 0x88, 0x8E, 0xA0, 0xA8, 0xAE, 0xE2}) t[static_cast<size_t>(b)] = 1;
@@ -273,9 +277,13 @@ int DetectCyrillicCodePage(const char* Text, size_t Length) {
     std::memcpy(w, Text + start, sizeof w);
     if ((w[0] | w[1] | w[2] | w[3]) & 0x80808080u) break;
   }
-  size_t count[5] = {};
+  std::array<size_t, 5> count{};
   for (size_t i = start; i < Length; ++i) ++count[sets[static_cast<uint8_t>(Text[i])]];
-  const size_t d = count[1], iso = count[2], w = count[3], k = count[4];
+  return count;
+}
+
+int CyrillicCodePageOf(const std::array<size_t, 5>& Count) {
+  const size_t d = Count[1], iso = Count[2], w = Count[3], k = Count[4];
   int result = 0;
   if (d > w)
     result = d < k ? 1 : 5;
@@ -283,6 +291,17 @@ int DetectCyrillicCodePage(const char* Text, size_t Length) {
     result = 1;
   if (w < iso) result = 3;
   return result;
+}
+
+}  // namespace
+
+int DetectCyrillicCodePage(const char* Text, size_t Length) {
+  return CyrillicCodePageOf(CyrillicLetterCounts(Text, Length));
+}
+
+bool IsCyrillicWin1251Text(const char* Text, size_t Length) {
+  const std::array<size_t, 5> count = CyrillicLetterCounts(Text, Length);
+  return count[3] > 0 && CyrillicCodePageOf(count) == 0;
 }
 
 int DetectCyrillicCodePage(const AnsiString& Text) { return DetectCyrillicCodePage(Text.data(), Text.size()); }
@@ -336,6 +355,45 @@ void ConvertLines(TStrings* Lines, int From, int To) {
       Lines->SetStrings(i, line);
     }
   });
+}
+
+namespace {
+
+// The system's code page of a table index (Windows-1251 for 0).
+UINT TableCodePage(int Index) { return Index == 1 ? 20866 : Index == 3 ? 28595 : Index == 5 ? 866 : 1251; }
+
+wchar_t CharOf(UINT CodePage, uint8_t Byte) {
+  const char c = static_cast<char>(Byte);
+  wchar_t w = 0;
+  return MultiByteToWideChar(CodePage, 0, &c, 1, &w, 1) == 1 ? w : 0;
+}
+
+// Which bytes of Windows-1251 text become another character through the table of the index: the
+// code page has no place for their character (or none the system knows).
+std::array<bool, 256> UnkeptBytes(int Index) {
+  const TByteTable save = ConversionTable(0, Index);
+  std::array<bool, 256> unkept{};
+  for (int b = 0x80; b < 256; ++b) {
+    const wchar_t was = CharOf(1251, static_cast<uint8_t>(b));
+    unkept[static_cast<size_t>(b)] = was == 0 || CharOf(TableCodePage(Index), save[static_cast<size_t>(b)]) != was;
+  }
+  return unkept;
+}
+
+}  // namespace
+
+AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding Code) {
+  const int index = CodePageTableIndex(Code);
+  if (index == 0 || !Lines) return AnsiString();
+  static const std::array<bool, 256> unkeptOf[3] = {UnkeptBytes(1), UnkeptBytes(3), UnkeptBytes(5)};
+  const std::array<bool, 256>& unkept = unkeptOf[index / 2];
+  std::array<bool, 256> seen{};
+  for (int i = 0, n = Lines->Count(); i < n; ++i)
+    for (char c : Lines->LineView(i)) seen[static_cast<uint8_t>(c)] = true;
+  AnsiString found;
+  for (int b = 0x80; b < 256; ++b)
+    if (unkept[static_cast<size_t>(b)] && seen[static_cast<size_t>(b)]) found += static_cast<char>(b);
+  return found;
 }
 
 // ---- loading ----
@@ -633,7 +691,7 @@ void LoadUnicodeLines(TTxtEditStringList* Lines, const WideString& FileName, TTe
 // The bytes as they are, or through Windows-1251 from a Cyrillic code page, which Detect finds
 // by itself. Returns the code to report.
 TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code, bool Detect,
-                            bool& Lossy) {
+                            bool& Lossy, bool* Cyrillic1251) {
   TFileStream stream(FileName, kReadMode);
   const int64_t size = Remaining(stream);
   if (size > INT_MAX - 8) throw EReadError("Stream read error");
@@ -653,8 +711,10 @@ TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileNam
       [&](char* Text, size_t Length) {
         int index = CodePageTableIndex(Code);
         if (Detect) {
-          index = ascii ? 0 : DetectCyrillicCodePage(Text, Length);
+          const std::array<size_t, 5> count = ascii ? std::array<size_t, 5>{} : CyrillicLetterCounts(Text, Length);
+          index = CyrillicCodePageOf(count);
           used = index == 1 ? teCyrillicKoi8 : index == 3 ? teCyrillicIso : index == 5 ? teCyrillicDos : teAnsi;
+          if (Cyrillic1251) *Cyrillic1251 = index == 0 && count[3] > 0;
         }
         if (index == 0) return;
         const TByteTable load = ConversionTable(index, 0), save = ConversionTable(0, index);
@@ -671,14 +731,16 @@ TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileNam
 
 }  // namespace
 
-TTextEncoding LoadTextFile(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code, bool& Lossy) {
+TTextEncoding LoadTextFile(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code, bool& Lossy,
+                           bool* Cyrillic1251) {
   Lossy = false;
+  if (Cyrillic1251) *Cyrillic1251 = false;
   const TTextEncoding used = Code == teAutoSelect ? DetectFileEncoding(FileName) : Code;
   if (used >= teUnicode && used <= teUtf8) {
     LoadUnicodeLines(Lines, FileName, used, Lossy);
     return used;
   }
-  return LoadByteLines(Lines, FileName, used, Code == teAutoSelect, Lossy);
+  return LoadByteLines(Lines, FileName, used, Code == teAutoSelect, Lossy, Cyrillic1251);
 }
 
 TTextEncoding LoadTextFile(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code) {

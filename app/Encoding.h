@@ -75,15 +75,24 @@ TTextEncoding DetectFileEncoding(const WideString& FileName);
 // table index 0 (Windows-1251 or not Cyrillic), 1, 3 or 5.
 int DetectCyrillicCodePage(const AnsiString& Text);
 int DetectCyrillicCodePage(const char* Text, size_t Length);
+// Whether the text holds Cyrillic letters and the count finds them in Windows-1251 (index 0 for
+// a text that has letters of it).
+bool IsCyrillicWin1251Text(const char* Text, size_t Length);
 // Byte conversion between table indexes: through Windows-1251, bytes below 0x80 unchanged.
 AnsiString ConvertString(const AnsiString& S, int From, int To);
 void ConvertLines(TStrings* Lines, int From, int To);
+// The distinct characters of the lines (their bytes, ascending) that saving in Code cannot keep:
+// read as Windows-1251, through which the Cyrillic code pages are converted, they have no place
+// in Code's code page, whose table writes another character instead. Empty for the other codes.
+AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding Code);
 
 // Fills the lines from the file; Code 0 detects. Returns the code used, which the caller keeps
 // for the document. Lossy tells that the lines do not hold everything the file holds, so that
 // saving would change the file. Failures raise (EFOpenError when the file cannot be opened)
-// and leave the lines as they were.
-TTextEncoding LoadTextFile(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code, bool& Lossy);
+// and leave the lines as they were. Cyrillic1251, when given, tells that detection found
+// Cyrillic text in Windows-1251 (loaded as ANSI, which shows it only under that code page).
+TTextEncoding LoadTextFile(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code, bool& Lossy,
+                           bool* Cyrillic1251 = nullptr);
 TTextEncoding LoadTextFile(TTxtEditStringList* Lines, const WideString& FileName, TTextEncoding Code);
 
 // Writes the lines in Code, with their line-break style; WithBOM matters only for code 4. The

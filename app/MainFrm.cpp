@@ -485,13 +485,13 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
 
 void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding) {
   TTxtEdit* editor = Document->Frame()->edtDocument;
-  bool lossy = false;
-  Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy);
+  bool lossy = false, cyrillic1251 = false;
+  Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy, &cyrillic1251);
   Document->Lossy = lossy;
   Document->MixedLineBreaks = editor->Lines()->MixedLineBreaks();
   if (lossy)
     ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
-  else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage()))
+  else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage(), cyrillic1251))
     ShowMessageBox(ForeignCodePageText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);

@@ -24,16 +24,30 @@ WideString MixedLineBreaksText(const WideString& FileName) {
          L"Save anyway?";
 }
 
-bool ShownInForeignCodePage(TTextEncoding Code, unsigned AnsiCodePage) {
-  return Code >= teCyrillicDos && Code <= teCyrillicKoi8 && AnsiCodePage != 1251;
+WideString UnkeptCharactersText(const WideString& FileName, const WideString& EncodingName,
+                                const AnsiString& Characters) {
+  WideString shown;
+  for (char c : Characters) {
+    if (!shown.empty()) shown += L' ';
+    shown += AnsiToWide(AnsiString(1, c));
+  }
+  return L"\u201c" + ExtractFileName(FileName) + L"\u201d holds characters that " + EncodingName +
+         L" has no place for: " + shown +
+         L". Saving in this encoding writes other characters in their place.\n\nSave anyway? (No chooses another "
+         L"encoding.)";
+}
+
+bool ShownInForeignCodePage(TTextEncoding Code, unsigned AnsiCodePage, bool Cyrillic1251) {
+  const bool cyrillic = (Code >= teCyrillicDos && Code <= teCyrillicKoi8) || (Code == teAnsi && Cyrillic1251);
+  return cyrillic && AnsiCodePage != 1251;
 }
 
 TTextEncoding OpenTextFile(TTxtEditStringList* Lines, const WideString& FileName) {
-  bool lossy = false;
-  const TTextEncoding code = LoadTextFile(Lines, FileName, teAutoSelect, lossy);
+  bool lossy = false, cyrillic1251 = false;
+  const TTextEncoding code = LoadTextFile(Lines, FileName, teAutoSelect, lossy, &cyrillic1251);
   if (lossy)
     Application->MessageBox(LossyConversionText(FileName), ProductName, MB_ICONWARNING);
-  else if (ShownInForeignCodePage(code, AnsiCodePage()))
+  else if (ShownInForeignCodePage(code, AnsiCodePage(), cyrillic1251))
     Application->MessageBox(ForeignCodePageText(FileName), ProductName, MB_ICONWARNING);
   return code;
 }

@@ -616,7 +616,7 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
     case lbVirtualOwnerDraw: Params.Style |= LBS_NODATA | LBS_OWNERDRAWFIXED; break;
   }
   if (sorted_ && !IsVirtual()) Params.Style |= LBS_SORT;
-  if (multiSelect_) Params.Style |= LBS_EXTENDEDSEL;
+  if (multiSelect_) Params.Style |= extendedSelect_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (!integralHeight_) Params.Style |= LBS_NOINTEGRALHEIGHT;
 }
 
@@ -785,6 +785,12 @@ void TCustomListBox::SetMultiSelect(bool Value) {
   if (multiSelect_ == Value) return;
   multiSelect_ = Value;
   RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool Value) {
+  if (extendedSelect_ == Value) return;
+  extendedSelect_ = Value;
+  if (multiSelect_) RecreateWnd();
 }
 
 void TCustomListBox::SetSorted(bool Value) {

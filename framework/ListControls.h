@@ -210,6 +210,10 @@ class TCustomListBox : public TWinControl {
   bool IsVirtual() const { return style_ == lbVirtual || style_ == lbVirtualOwnerDraw; }
   bool MultiSelect() const { return multiSelect_; }
   void SetMultiSelect(bool Value);
+  // With MultiSelect: a click selects the item alone and Shift and Ctrl extend the selection;
+  // without it a click toggles the one item clicked (a list of check marks).
+  bool ExtendedSelect() const { return extendedSelect_; }
+  void SetExtendedSelect(bool Value);
   bool Sorted() const { return sorted_; }
   void SetSorted(bool Value);
   int ItemHeight() const { return itemHeight_; }
@@ -276,6 +280,7 @@ class TCustomListBox : public TWinControl {
   int waitingCount_ = 0;
   TListBoxStyle style_ = lbStandard;
   bool multiSelect_ = false;
+  bool extendedSelect_ = true;
   bool sorted_ = false;
   int itemHeight_ = 16;
   bool integralHeight_ = false;
@@ -312,6 +317,7 @@ void PublishComboBox(TPublisher<T>& p) {
 
 template <class T>
 void PublishListBox(TPublisher<T>& p) {
+  p.Prop("ExtendedSelect", &T::ExtendedSelect, &T::SetExtendedSelect).Default(1);
   p.Prop("IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).Default(0);
   p.Prop("ItemHeight", &T::ItemHeight, &T::SetItemHeight).Default(16);
   p.Prop("MultiSelect", &T::MultiSelect, &T::SetMultiSelect).Default(0);

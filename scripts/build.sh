@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds everything into ./build (or $VERDAN_BUILD_DIR).
+# Configures and builds into ./build (or $VERDAN_BUILD_DIR): everything, or only the targets
+# named (the run command names the program, whose target brings its Languages and Highlighters).
+#   build.sh [target ...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build_dir="${VERDAN_BUILD_DIR:-$root/build}"
@@ -8,4 +10,6 @@ if [ ! -f "$build_dir/build.ninja" ]; then
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE="${VERDAN_BUILD_TYPE:-Release}" >/dev/null
 fi
-cmake --build "$build_dir" -- ${VERDAN_NINJA_FLAGS:-}
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$build_dir" ${targets[@]+"${targets[@]}"} -- ${VERDAN_NINJA_FLAGS:-}

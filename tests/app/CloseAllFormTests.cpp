@@ -1,6 +1,7 @@
 // The close-all dialog: its entries, the keys that check, clear and invert the marks, and the
 // answers of its buttons.
 #include "app/CloseAllFrm.h"
+#include "editor/TxtEdit.h"
 #include "framework/Actions.h"
 #include "tests/app/DocumentTestSupport.h"
 
@@ -43,6 +44,47 @@ TEST_F(CloseAllDialog, EntriesKeysAndButtons) {
   EXPECT_EQ(dialog->ModalResult(), mrNo);
   dialog->actnDontSaveExecute(nullptr);
   EXPECT_EQ(dialog->ModalResult(), mrYes);
+}
+
+// A click on an entry toggles that entry's mark and no other, whatever was clicked before, and
+// "Save" saves exactly the documents left checked.
+TEST_F(CloseAllDialog, ClicksToggleOneEntryAndSaveTheCheckedOnes) {
+  const WideString names[] = {L"a.txt", L"b.txt", L"c.txt"};
+  for (const WideString& name : names) TMainForm::StartupFiles().push_back(folder_.Write(name, "old"));
+  TMainForm& form = Make();
+  for (int i = 0; i < 3; ++i) Editor(i)->SetTextA("new" + std::to_string(i));
+  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
+  for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
+  dialog->Show();
+  const HWND list = dialog->lstbxCloseAll->Handle();
+  auto click = [&](int Index) {
+    const TRect r = dialog->lstbxCloseAll->ItemRect(Index);
+    const LPARAM at = MAKELPARAM((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+  };
+  // Each entry alone, each pair in both orders, and one entry twice.
+  const std::vector<std::vector<int>> cases = {{0}, {1}, {2}, {0, 1}, {1, 0}, {0, 2}, {2, 0}, {1, 2}, {2, 1}, {1, 1}};
+  for (const std::vector<int>& clicks : cases) {
+    std::string label, expected = "xxx";
+    for (int i : clicks) {
+      label += char('0' + i);
+      expected[static_cast<size_t>(i)] = expected[static_cast<size_t>(i)] == 'x' ? '.' : 'x';
+    }
+    for (int i = 0; i < 3; ++i) {
+      dialog->SetChecked(i, true);
+      folder_.Write(names[i], "old");
+    }
+    for (int i : clicks) click(i);
+    std::string marks;
+    for (int i = 0; i < 3; ++i) marks += dialog->Checked(i) ? 'x' : '.';
+    EXPECT_EQ(marks, expected) << "clicked " << label;
+    dialog->actnSaveExecute(nullptr);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(folder_.Read(names[i]), expected[static_cast<size_t>(i)] == 'x' ? "new" + std::to_string(i) : "old")
+          << "clicked " << label << ", document " << i;
+  }
+  dialog->Hide();
 }
 
 }  // namespace

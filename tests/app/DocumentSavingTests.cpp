@@ -1,11 +1,15 @@
 // Saving and closing documents: the result codes of a save, files that stay whole when a write
 // fails, the questions and their answers, the close-all dialog and the list of the last documents.
+#include <algorithm>
 #include <random>
 
 #include "app/CloseAllFrm.h"
 #include "app/DocumentSaving.h"
 #include "app/DocumentTabs.h"
+#include "app/Encoding.h"
+#include "app/FilePaths.h"
 #include "app/NSTextDialogs.h"
+#include "app/TextFileOpening.h"
 #include "framework/Actions.h"
 #include "framework/Exceptions.h"
 #include "framework/FileReplace.h"
@@ -407,6 +411,154 @@ TEST(LastDocumentsFile, FuzzedBytes) {
       for (wchar_t c : name) ASSERT_GE(c, 32);
   }
   EXPECT_EQ(ParseLastDocuments("a\r\n\r\nb\rc\nd\x01x\ne"), (std::vector<WideString>{L"a", L"b", L"c", L"e"}));
+}
+
+// Save all saves every edited document, the first one too.
+TEST_F(Saving, SaveAllSavesEveryEditedDocument) {
+  TMainForm& form = Open({L"a", L"b", L"c"}, "xxx");
+  ASSERT_TRUE(form.Commands->Action("actnSaveAll")->Execute());
+  EXPECT_EQ(folder_.Read(L"a") + "|" + folder_.Read(L"b") + "|" + folder_.Read(L"c"), "edited a|edited b|edited c");
+  EXPECT_TRUE(answers_.Shown.empty());
+}
+
+// A character the Cyrillic code page has no place for (the micro sign, B5) is named before the
+// save, with the file and the encoding: Cancel saves nothing, No chooses another encoding in the
+// save dialog, Yes writes what the code page's table gives. Codes that keep every byte, and text
+// the code page holds whole, ask nothing.
+TEST_F(Saving, CharactersTheCodePageCannotKeepAreNamedBeforeTheSave) {
+  const struct {
+    TTextEncoding Code;
+    const char* Text;
+    bool Asks;
+  } cases[] = {{teCyrillicDos,
+                "a\xB5"
+                "b",
+                true},
+               {teCyrillicIso,
+                "a\xB5"
+                "b",
+                true},
+               {teCyrillicKoi8,
+                "a\xB5"
+                "b",
+                true},
+               {teCyrillicKoi8, "\xCF\xF0\xE8\xB8", false},
+               {teAnsi,
+                "a\xB5"
+                "b",
+                false},
+               {teUtf8,
+                "a\xB5"
+                "b",
+                false},
+               {teUnicode,
+                "a\xB5"
+                "b",
+                false},
+               {teCyrillicDos, "\xB5\xB6\xA7\xE0", true}};
+  TMainForm& form = Open({L"a"}, ".");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Code) + " " + c.Text);
+    folder_.Write(L"a", "old");
+    Doc(0)->Encoding = c.Code;
+    Editor(0)->SetTextA(c.Text);
+    Editor(0)->SetModified(true);
+    answers_.Clear();
+    answers_.Answers = {IDCANCEL};
+    EXPECT_EQ(form.Save(Doc(0)), !c.Asks);
+    if (!c.Asks) {
+      EXPECT_TRUE(answers_.Shown.empty());
+      continue;
+    }
+    const AnsiString unkept = UnkeptCharacters(Editor(0)->Lines(), c.Code);
+    EXPECT_EQ(answers_.Shown,
+              (std::vector<WideString>{UnkeptCharactersText(Doc(0)->FileName, form.EncodingName(c.Code), unkept) +
+                                       L"|Halcorn Verdan|51"}));
+    EXPECT_EQ(folder_.Read(L"a"), "old") << "Cancel";
+    answers_.Answers = {IDYES};
+    EXPECT_TRUE(form.Save(Doc(0)));
+    EXPECT_EQ(folder_.Read(L"a"), ConvertString(c.Text, 0, CodePageTableIndex(c.Code))) << "Yes";
+  }
+  EXPECT_NE(
+      UnkeptCharactersText(L"C:\\x\\a.txt", L"KOI8", "\xB5").find(L"\u201ca.txt\u201d holds characters that KOI8"),
+      WideString::npos);
+  EXPECT_NE(UnkeptCharactersText(L"a", L"KOI8", "\xB5\xB6").find(L"\u00b5 \u00b6"), WideString::npos);
+  // No: the save dialog, where UTF-8 keeps the character; a dialog cancelled saves nothing.
+  Doc(0)->Encoding = teCyrillicKoi8;
+  Editor(0)->SetTextA("a\xB5");
+  folder_.Write(L"a", "old");
+  answers_.Answers = {IDNO};
+  EXPECT_FALSE(form.Save(Doc(0)));
+  EXPECT_EQ(script.Offered.size(), 1u);
+  EXPECT_EQ(folder_.Read(L"a"), "old");
+  answers_.Answers = {IDNO};
+  script.Name = folder_.File(L"a");
+  script.Encoding = teUtf8;
+  EXPECT_TRUE(form.Save(Doc(0)));
+  EXPECT_EQ(folder_.Read(L"a"), "a\xC2\xB5");
+  EXPECT_EQ(Doc(0)->Encoding, teUtf8);
+  // Save as in a code page that cannot keep it asks the same; Cancel writes no new file.
+  answers_.Clear();
+  answers_.Answers = {IDCANCEL};
+  script.Name = folder_.File(L"koi8.txt");
+  script.Encoding = teCyrillicKoi8;
+  EXPECT_FALSE(form.SaveAs(Doc(0)));
+  EXPECT_EQ(answers_.Shown.size(), 1u);
+  EXPECT_FALSE(FileExistsQuiet(folder_.File(L"koi8.txt")));
+}
+
+std::wstring Decoded(UINT CodePage, const std::string& Bytes) {
+  std::wstring text(Bytes.size(), L'\0');
+  const int n = MultiByteToWideChar(CodePage, 0, Bytes.data(), static_cast<int>(Bytes.size()), text.data(),
+                                    static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(std::max(n, 0)));
+  return text;
+}
+
+// Generated texts saved in every code: in the Unicode codes and ANSI every byte reads back as it
+// was; in a Cyrillic code page the characters of the file, read in that code page, are those of
+// the text read as Windows-1251, except exactly the ones UnkeptCharacters named. No save loses a
+// character without the question.
+TEST(UnkeptCharacters, NoSaveLosesACharacterUnnamed) {
+  TTestFolder folder;
+  const WideString name = folder.File(L"fuzz.txt");
+  std::mt19937 random(52);
+  for (int round = 0; round < 1500; ++round) {
+    const auto code = static_cast<TTextEncoding>(teAnsi + random() % teLastEncoding);
+    TTxtEditStringList lines;
+    std::string joined;
+    for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
+      AnsiString line;
+      for (int k = 1 + static_cast<int>(random() % 24); k > 0; --k) {
+        char c = static_cast<char>(random() % 3 ? 0x80 + random() % 128 : 1 + random() % 127);
+        if (c == '\r' || c == '\n') c = 'x';
+        line += c;
+      }
+      lines.Add(line);
+      joined += (joined.empty() ? "" : "\r\n") + line;
+    }
+    SCOPED_TRACE("round " + std::to_string(round) + ", code " + std::to_string(code));
+    const AnsiString unkept = UnkeptCharacters(&lines, code);
+    ASSERT_TRUE(SaveTextFile(&lines, name, code, false));
+    const int index = CodePageTableIndex(code);
+    if (index == 0) {
+      EXPECT_EQ(unkept, "");
+      TTxtEditStringList back;
+      LoadTextFile(&back, name, code);
+      ASSERT_EQ(back.Text(), lines.Text());
+      continue;
+    }
+    std::string file = folder.Read(L"fuzz.txt");
+    while (!file.empty() && (file.back() == '\n' || file.back() == '\r')) file.pop_back();
+    const std::wstring was = Decoded(1251, joined);
+    const std::wstring saved = Decoded(index == 1 ? 20866 : index == 3 ? 28595 : 866, file);
+    ASSERT_EQ(saved.size(), was.size());
+    std::string changed;
+    for (size_t k = 0; k < was.size(); ++k)
+      if (saved[k] != was[k] && changed.find(joined[k]) == std::string::npos) changed += joined[k];
+    std::sort(changed.begin(), changed.end(), [](char a, char b) { return uint8_t(a) < uint8_t(b); });
+    ASSERT_EQ(changed, std::string(unkept));
+  }
 }
 
 }  // namespace

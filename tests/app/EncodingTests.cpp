@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <tuple>
 #include <string>
@@ -214,6 +215,32 @@ TEST(ForeignCodePage, OnlyCyrillicCodesUnderAnotherCodePage) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(ShownInForeignCodePage(c.Code, c.CodePage), c.Foreign) << int(c.Code) << " " << c.CodePage;
+  // Text found to be Cyrillic Windows-1251 is held as ANSI: foreign under any other code page.
+  const struct {
+    TTextEncoding Code;
+    unsigned CodePage;
+    bool Foreign;
+  } win1251[] = {{teAnsi, 1252, true},         {teAnsi, 1251, false}, {teAnsi, 65001, true},
+                 {teCyrillicKoi8, 1252, true}, {teUtf8, 1252, false}, {teUnicode, 1252, false}};
+  for (const auto& c : win1251)
+    EXPECT_EQ(ShownInForeignCodePage(c.Code, c.CodePage, true), c.Foreign) << int(c.Code) << " " << c.CodePage;
+}
+
+// Windows-1251 is found only where its letters win the count and there are some.
+TEST(ForeignCodePage, CyrillicWin1251TextIsTheOneWhoseLettersWin) {
+  const struct {
+    const char* Text;
+    bool Win1251;
+  } cases[] = {
+      {"\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!", true},   // Windows-1251
+      {"\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2!", false},  // KOI8-R
+      {"plain", false},
+      {"\xFC\xFC", false},  // high bytes that are no frequent letter
+      {"\xE0", true},
+      {"\xE0\xE1", true},  // a tie goes to Windows-1251
+      {"\xE0\xE1\xE1", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsCyrillicWin1251Text(c.Text, strlen(c.Text)), c.Win1251) << c.Text;
 }
 
 // Opening a text file warns once, naming it, when its Cyrillic text shows through this process's
@@ -231,6 +258,26 @@ TEST_F(Encoding, OpeningACyrillicFileUnderAnotherCodePageWarns) {
   boxes.Clear();
   OpenTextFile(&lines, Put("plain\r\n"));
   EXPECT_TRUE(boxes.Shown.empty());
+}
+
+// Windows-1251 text, held as ANSI, shows as Latin letters under code page 1252: the same warning,
+// naming the file; saving it back as ANSI gives its bytes. High bytes of no Cyrillic letter, or
+// Latin text, warn of nothing.
+TEST_F(Encoding, OpeningWin1251TextUnderAnotherCodePageWarns) {
+  TMessageBoxRecorder boxes;
+  const std::string win1251 = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0! \xDD\xF2\xEE \xF2\xE5\xF1\xF2\r\n";
+  const WideString name = Put(win1251);
+  TTxtEditStringList lines;
+  EXPECT_EQ(OpenTextFile(&lines, name), teAnsi);
+  EXPECT_EQ(boxes.Shown, (std::vector<WideString>{ForeignCodePageText(name) + L"|Halcorn Verdan|" +
+                                                  std::to_wstring(MB_ICONWARNING)}));
+  EXPECT_TRUE(SaveTextFile(&lines, name, teAnsi, false));
+  EXPECT_EQ(Get(), win1251);
+  for (const char* other : {"M\xFCller \xFC\xFC\r\n", "plain\r\n"}) {
+    boxes.Clear();
+    OpenTextFile(&lines, Put(other));
+    EXPECT_TRUE(boxes.Shown.empty()) << other;
+  }
 }
 
 // Mixed line breaks in every encoding are told by the lines, which keep one style; the other

@@ -412,6 +412,16 @@ TEST_F(FindDialog, ShowingTakesTheSelectionOrTheWordAtTheCaret) {
   EXPECT_EQ(dialog_->cmbxFindWhat->Text(), L"second");
 }
 
+// A selection of several words goes into the find box whole, not the word at the caret.
+TEST_F(FindDialog, ShowingTakesASelectionOfSeveralWords) {
+  edit_->SetTextA("one two three\r\nfour");
+  edit_->SetCaretXY({8, 1});
+  edit_->SetBlockBegin({1, 1});
+  edit_->SetBlockEnd({8, 1});
+  Open("actnFind");
+  EXPECT_EQ(dialog_->cmbxFindWhat->Text(), L"one two");
+}
+
 TEST_F(FindDialog, TheHiddenDialogStartsFromTheSelection) {
   edit_->SetTextA("abc abc\r\nabc");
   Open("actnFind");

@@ -1,10 +1,15 @@
 // The program's language files: the tool that records the forms' texts agrees with the form
-// files and language files shipped.
+// files and language files shipped, and every language translates every text English has.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include <algorithm>
+#include <cwctype>
 
 #include "foundation/LgLanguage.h"
+#include "framework/CodePages.h"
 #include "framework/FileRoutines.h"
 #include "framework/StrRoutines.h"
 #include "framework/Streams.h"
@@ -60,6 +65,123 @@ TEST(ProgramLanguages, ToolOutputMatchesTheShippedFiles) {
   EXPECT_EQ(*made.Find("MainForm")->Find(1), L"Halcorn Verdan");
   EXPECT_EQ(Ids(russian), Ids(made));
   EXPECT_EQ(ReadBytes(BuildPath(L"app\\Languages\\Russian.lng")).substr(0, 2), "\xFF\xFE");
+}
+
+// The format directives of a text in order, each as its type letter ("%%" is no directive; a
+// directive without a type gives "?").
+std::string Directives(const WideString& Text) {
+  std::string found;
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] != L'%') continue;
+    size_t j = i + 1;
+    if (j < Text.size() && Text[j] == L'%') {
+      i = j;
+      continue;
+    }
+    while (j < Text.size() &&
+           (iswdigit(Text[j]) || Text[j] == L':' || Text[j] == L'-' || Text[j] == L'.' || Text[j] == L'*'))
+      ++j;
+    found += j < Text.size() && iswalpha(Text[j]) ? static_cast<char>(towlower(Text[j])) : '?';
+    i = j;
+  }
+  return found;
+}
+
+// What a language lacks against English: a missing section or text, a text English does not
+// have, a text whose format directives differ in number, order or type, or whose list of lines
+// has another length.
+std::vector<std::string> Gaps(const TLgLang_CompTranslations& English, const TLgLang_CompTranslations& Other) {
+  std::vector<std::string> gaps;
+  for (int s = 0; s < English.Count(); ++s) {
+    const TLgLang_CompTranslation& section = English.Items(s);
+    const TLgLang_CompTranslation* other = Other.Find(section.Name());
+    if (!other) {
+      gaps.push_back("[" + section.Name() + "] missing");
+      continue;
+    }
+    for (int i = 0; i < section.Count(); ++i) {
+      const TLgLang_PropValueTranslation& item = section.Items(i);
+      const std::string where = section.Name() + " " + std::to_string(item.ID);
+      const WideString* text = other->Find(item.ID);
+      if (!text)
+        gaps.push_back(where + " missing");
+      else if (Directives(*text) != Directives(item.Value))
+        gaps.push_back(where + " directives " + Directives(*text) + " for " + Directives(item.Value));
+      else if (std::count(text->begin(), text->end(), L'\n') != std::count(item.Value.begin(), item.Value.end(), L'\n'))
+        gaps.push_back(where + " lines");
+    }
+    for (int i = 0; i < other->Count(); ++i)
+      if (!section.Find(other->Items(i).ID))
+        gaps.push_back(section.Name() + " " + std::to_string(other->Items(i).ID) + " extra");
+  }
+  for (int s = 0; s < Other.Count(); ++s)
+    if (!English.Find(Other.Items(s).Name())) gaps.push_back("[" + Other.Items(s).Name() + "] extra");
+  return gaps;
+}
+
+TEST(ProgramLanguages, GapsFindsEveryDifference) {
+  TLgLang_CompTranslations english;
+  TLgLang_CompTranslation& main = english.FindOrAdd("MainForm");
+  main.Add(1, L"File %s, line %d\n");
+  main.Add(2, L"100%% done");
+  main.Add(3, L"One\nTwo\n");
+  english.FindOrAdd("SortForm").Add(1, L"Sort");
+  struct Case {
+    const wchar_t *one, *two, *three;
+    bool sort;
+    std::vector<std::string> gaps;
+  } cases[] = {
+      {L"Файл %s, строка %d\n", L"100%% готово", L"Раз\nДва\n", true, {}},
+      {L"Файл %s, строка %-4d\n", L"готово", L"Раз\nДва\n", true, {}},
+      {L"Строка %d, файл %s\n", L"100%% готово", L"Раз\nДва\n", true, {"MainForm 1 directives ds for sd"}},
+      {L"Файл %s\n",
+       L"100% готово",
+       L"Раз\nДва\n",
+       true,
+       {"MainForm 1 directives s for sd", "MainForm 2 directives ? for "}},
+      {L"Файл %s, строка %s\n",
+       L"100%% готово",
+       L"Раз\n",
+       true,
+       {"MainForm 1 directives ss for sd", "MainForm 3 lines"}},
+      {nullptr, L"100%% готово", L"Раз\nДва\n", false, {"MainForm 1 missing", "[SortForm] missing"}},
+  };
+  for (const Case& c : cases) {
+    TLgLang_CompTranslations other;
+    TLgLang_CompTranslation& section = other.FindOrAdd("MainForm");
+    if (c.one) section.Add(1, c.one);
+    section.Add(2, c.two);
+    section.Add(3, c.three);
+    if (c.sort) other.FindOrAdd("SortForm").Add(1, L"Сортировка");
+    EXPECT_EQ(Gaps(english, other), c.gaps) << WideToUtf8(c.one ? c.one : L"");
+  }
+  TLgLang_CompTranslations extra;
+  extra.FindOrAdd("MainForm").Add(1, L"%s %d\n");
+  extra.Items(0).Add(2, L"%%");
+  extra.Items(0).Add(3, L"\n\n");
+  extra.Items(0).Add(4, L"more");
+  extra.FindOrAdd("SortForm").Add(1, L"x");
+  extra.FindOrAdd("OldForm").Add(1, L"x");
+  EXPECT_EQ(Gaps(english, extra), (std::vector<std::string>{"MainForm 4 extra", "[OldForm] extra"}));
+}
+
+// Every language file shipped beside the program translates every section and text of
+// English.lng, with the same format directives.
+TEST(ProgramLanguages, EveryLanguageTranslatesEveryText) {
+  TLgLang_CompTranslations english;
+  LoadTranslationFile(english, BuildPath(L"app\\Languages\\English.lng"), false);
+  ASSERT_GT(english.Count(), 10);
+  int languages = 0;
+  TSearchRec rec;
+  for (int r = FindFirst(BuildPath(L"app\\Languages\\*.lng"), 0, rec); r == 0; r = FindNext(rec)) {
+    if (WideUpperCase(rec.Name) == L"ENGLISH.LNG") continue;
+    ++languages;
+    TLgLang_CompTranslations other;
+    LoadTranslationFile(other, BuildPath(L"app\\Languages\\" + rec.Name), false);
+    EXPECT_EQ(Gaps(english, other), std::vector<std::string>()) << WideToUtf8(rec.Name);
+  }
+  FindClose(rec);
+  EXPECT_GE(languages, 1);
 }
 
 }  // namespace

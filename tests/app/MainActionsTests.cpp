@@ -240,6 +240,30 @@ TEST_F(MainCommands, FontSizeStopsAtTheOptionLimits) {
   EXPECT_EQ(Edit()->Font()->Size(), 9);
 }
 
+// Normal size gives the editor the option's size and the gutter its own, two points smaller,
+// from a larger and from a smaller size alike.
+TEST_F(MainCommands, NormalFontSizePutsTheGutterBackAtItsOptionSize) {
+  Make();
+  const int normal = ::Options->EditorFontSize;
+  for (const char* change : {"actnIncrease", "actnDecrease"}) {
+    for (int i = 0; i < 2 && Enabled(change); ++i) Run(change);
+    if (!Enabled("actnNormal")) continue;  // the option's size is the smallest already
+    Run("actnNormal");
+    EXPECT_EQ(Edit()->Font()->Size(), normal) << change;
+    EXPECT_EQ(Edit()->Gutter()->Font()->Size(), normal - 2) << change;
+  }
+}
+
+// Clear bookmarks clears every one, the first (0) and the last (9) too.
+TEST_F(MainCommands, ClearBookmarksClearsTheFirstAndTheLast) {
+  Make();
+  Edit()->SetTextA("a\r\nb\r\nc");
+  for (int i : {0, 5, 9}) Edit()->SetBookMark(i, 1, 1 + i % 3);
+  Run("actnClearBookmarks");
+  for (int i = 0; i <= 9; ++i) EXPECT_FALSE(Edit()->IsBookmark(i)) << i;
+  EXPECT_EQ(Edit()->Marks()->Count(), 0);
+}
+
 TEST_F(MainCommands, BookmarksToggleGoAndNameTheirLines) {
   Make();
   Edit()->SetTextA("void f();\r\n   \r\n" + AnsiString(50, 'z'));

@@ -152,6 +152,22 @@ TEST_F(MainWindow, CyrillicFilesUnderAnotherCodePageAreNamed) {
   EXPECT_EQ(folder_.Read(L"koi8.txt"), koi8);
 }
 
+// The same for Windows-1251 text, which is held as ANSI: named in the warning, saved back as it was.
+TEST_F(MainWindow, Win1251FilesUnderAnotherCodePageAreNamed) {
+  const std::string win1251 = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0! \xDD\xF2\xEE \xF2\xE5\xF1\xF2\r\n";
+  const WideString name = folder_.Write(L"win1251.txt", win1251);
+  TMainForm::StartupFiles() = {name, folder_.Write(L"plain.txt", "plain\r\n")};
+  TMainForm& form = Make();
+  ASSERT_EQ(DocumentList->Count(), 2);
+  EXPECT_EQ(Doc(0)->Encoding, teAnsi);
+  EXPECT_EQ(boxes_.Shown, (std::vector<WideString>{ForeignCodePageText(name) + L"|Halcorn Verdan|" +
+                                                   std::to_wstring(MB_ICONWARNING)}));
+  EXPECT_NE(ForeignCodePageText(name).find(L"\u201cwin1251.txt\u201d"), WideString::npos);
+  Editor(0)->SetModified(true);
+  EXPECT_TRUE(form.Save(Doc(0)));
+  EXPECT_EQ(folder_.Read(L"win1251.txt"), win1251);
+}
+
 TEST_F(MainWindow, ReadOnlyAndLogFiles) {
   TFixedClock clock;
   TClock* previous = SetClock(&clock);

@@ -1,6 +1,9 @@
 // Unicode combo, list and check-list boxes in real windows.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "ControlsTestSupport.h"
 #include "controls/UcStdCtrls.h"
 #include "framework/Exceptions.h"
@@ -221,4 +224,37 @@ TEST_F(UcListControl, TypingOpensTheListAndAWholeItemClosesIt) {
   EXPECT_TRUE(combo->DroppedDown());
   TypeChars(edit, L"\x03B1");  // the whole of Αλφα
   EXPECT_TRUE(!combo->DroppedDown() && combo->ItemIndex() == 2);
+}
+
+// A multi-select list with extended select (the default) selects the clicked item alone; without
+// it each click toggles the item clicked and leaves the others (a list of check marks). The
+// switch recreates the window and keeps the items.
+TEST_F(UcListControl, ExtendedSelectDecidesWhatAClickDoes) {
+  auto* list = NewList();
+  EXPECT_TRUE(list->ExtendedSelect());
+  list->SetMultiSelect(true);
+  const struct {
+    bool Extended;
+    std::vector<int> Clicks;
+    const char* Marks;
+    LONG_PTR Style;
+  } cases[] = {{true, {0}, "x...", LBS_EXTENDEDSEL},        {true, {0, 2}, "..x.", LBS_EXTENDEDSEL},
+               {false, {0}, "x...", LBS_MULTIPLESEL},       {false, {0, 2}, "x.x.", LBS_MULTIPLESEL},
+               {false, {0, 2, 0}, "..x.", LBS_MULTIPLESEL}, {false, {3, 3}, "....", LBS_MULTIPLESEL}};
+  for (const auto& c : cases) {
+    list->SetExtendedSelect(c.Extended);
+    list->Items()->Clear();
+    for (const WideString& s : {Alphabet, Word2, Alpha, Beta}) list->Items()->Add(s);
+    const LONG_PTR style = GetWindowLongPtrW(list->Handle(), GWL_STYLE);
+    EXPECT_EQ(style & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL), c.Style) << c.Marks;
+    for (int i : c.Clicks) {
+      const TRect r = list->ItemRect(i);
+      const LPARAM at = MAKELPARAM(r.Left + 4, (r.Top + r.Bottom) / 2);
+      SendMessageW(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+      SendMessageW(list->Handle(), WM_LBUTTONUP, 0, at);
+    }
+    std::string marks;
+    for (int i = 0; i < 4; ++i) marks += list->Selected(i) ? 'x' : '.';
+    EXPECT_EQ(marks, c.Marks) << (c.Extended ? "extended" : "toggling");
+  }
 }

@@ -4,6 +4,10 @@
 //                                           class, one per line
 //   WinText.exe center "<title>" "<text>"   the screen centre "x y" of the visible control that
 //                                           shows the text
+//   WinText.exe items "<title>" <class>     the items of the title's first visible list box of
+//                                           that class, one per line: the screen "x y" of the
+//                                           item's left end, halfway down, and 1 when it is
+//                                           selected, else 0
 // The title may be a leading part of the window's title. Exit code 1 when nothing matched.
 #include <windows.h>
 
@@ -63,6 +67,20 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"texts" && lstrcmpiW(className, match.c_str()) == 0) {
       Print(TextOf(child));
       ++matched;
+    } else if (command == L"items" && lstrcmpiW(className, match.c_str()) == 0) {
+      // Messages without pointers only: they cross into the other process as they are.
+      auto ask = [child](UINT Message, WPARAM W) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(child, Message, W, 0, SMTO_ABORTIFHUNG, 5000, &result);
+        return static_cast<long>(result);
+      };
+      const long count = ask(LB_GETCOUNT, 0), top = ask(LB_GETTOPINDEX, 0), height = ask(LB_GETITEMHEIGHT, 0);
+      POINT origin{0, 0};
+      ClientToScreen(child, &origin);
+      for (long i = 0; i < count; ++i)
+        std::printf("%ld %ld %d\n", origin.x, origin.y + (i - top) * height + height / 2,
+                    ask(LB_GETSEL, static_cast<WPARAM>(i)) > 0 ? 1 : 0);
+      return 0;
     } else if (command == L"center" && TextOf(child) == match) {
       RECT r{};
       GetWindowRect(child, &r);

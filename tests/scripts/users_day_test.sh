@@ -3,8 +3,9 @@
 # replaced everywhere, a line gone to, a character taken from the character map, the text saved
 # as UTF-8 and as UTF-16, a recent file opened again, a new document from a middle click, the
 # print preview, the language switched to Russian and back, everything closed with one question
-# answered twice, and a second copy handing its file to the first. Each step is checked in the
-# files' bytes, the window's caption or the status bar's text.
+# answered twice, a second copy handing its file to the first, and the close-all dialog's
+# check boxes clicked one by one. Each step is checked in the files' bytes, the window's caption
+# or the status bar's text.
 #   users_day_test.sh <scratch build folder> <Verdan.exe> <WinText.exe>
 . "$(dirname "$0")/../../scripts/wine-env.sh"
 . "$(dirname "$0")/ui_waits.sh"
@@ -69,18 +70,20 @@ menu() {
   xdotool key "$@"
 }
 ok_pressed() {
-  hidden '^Preferences$' && return 0
-  click_text "Preferences" "OK"
-  wait_for hidden '^Preferences$'
+  local title="$1" ok="$2"
+  hidden "^$title\$" && return 0
+  click_text "$title" "$ok"
+  wait_for hidden "^$title\$"
 }
-# The preferences dialog: the language box set with the arrow key given, then OK.
+# The preferences dialog (its caption and OK button in the language shown): the language box set
+# with the arrow key given, then OK.
 choose_language() {
-  local shown="$1" key="$2"
-  wait_for visible '^Preferences$' || fail "no preferences dialog"
-  wait_for click_text "Preferences" "$shown" || fail "no language box showing $shown"
+  local shown="$1" key="$2" title="${3:-Preferences}" ok="${4:-OK}"
+  wait_for visible "^$title\$" || fail "no preferences dialog"
+  wait_for click_text "$title" "$shown" || fail "no language box showing $shown"
   xdotool key "$key" Return
   # The Return that closes the list may reach the default button, OK, too; else OK is clicked.
-  wait_for ok_pressed || fail "the preferences dialog stayed"
+  wait_for ok_pressed "$title" "$ok" || fail "the preferences dialog stayed"
 }
 
 # Two files on the command line: both open, the last one shows.
@@ -178,7 +181,7 @@ menu v End Return
 choose_language "English (United States)" Down
 expect_status 'Стр 1, стлб 1|97 (0x61)|Вставка|Без подсветки' "in Russian"
 xdotool key F10 Right Right Right Right Down End Return
-choose_language "Russian (Russia)" Up
+choose_language "Russian (Russia)" Up "Параметры" "ОК"
 expect_status 'Ln 1, col 1|97 (0x61)|Insert|No highlighting' "in English again"
 
 # One document changed: Close all asks once over the main window; Cancel keeps everything, Yes
@@ -208,18 +211,59 @@ second=$!
 wait_for eval '! kill -0 "$second" 2>/dev/null' || fail "the second copy still runs"
 wait_for caption_is three.txt || fail "the first copy did not open the file: '$(caption)'"
 
+# The close-all dialog driven by clicks: three documents edited, a click on an entry's check box
+# toggles that entry alone (first, last, then the first again; two clicks on one entry in a row
+# would be a double click), and Save saves exactly the checked documents; the one left unchecked
+# keeps its file as it was.
+printf 'four\r\n' >"$work/four.txt"
+printf 'five\r\n' >"$work/five.txt"
+printf 'six\r\n' >"$work/six.txt"
+wine "$2" "$(winpath "$work/four.txt")" "$(winpath "$work/five.txt")" "$(winpath "$work/six.txt")" >/dev/null 2>&1 </dev/null &
+wait_for caption_is six.txt || fail "the handed-over files did not open: '$(caption)'"
+xdotool type --delay 30 c
+xdotool key ctrl+shift+Tab
+wait_for caption_is five.txt || fail "Shift+Ctrl+Tab reads '$(caption)'"
+xdotool type --delay 30 b
+xdotool key ctrl+shift+Tab
+wait_for caption_is four.txt || fail "Shift+Ctrl+Tab reads '$(caption)'"
+xdotool type --delay 30 a
+xdotool key ctrl+alt+w
+wait_for visible '^Halcorn Verdan$' || fail "Close all showed no dialog"
+entries() {
+  wine "$WINTEXT" items "Halcorn Verdan" TListBox >"$work/entries" 2>/dev/null </dev/null || return 1
+  tr -d '\r' <"$work/entries"
+}
+marks() { entries | awk '{printf "%s", $3}'; }
+marks_are() { [ "$(marks)" = "$1" ]; }
+click_entry() {
+  local x y
+  read -r x y _ < <(entries | sed -n "$(($1 + 1))p")
+  xdotool mousemove $((x + 12)) "$y" click 1
+}
+wait_for marks_are 111 || fail "the dialog's entries read '$(marks)'"
+for step in "0 011" "2 010" "0 110"; do
+  read -r entry want <<<"$step"
+  click_entry "$entry"
+  wait_for marks_are "$want" || fail "a click on entry $entry gave '$(marks)', not '$want'"
+done
+click_text "Halcorn Verdan" "Save" || fail "no Save button in the close-all dialog"
+expect_file four.txt "$(printf 'afour\r\n' | hex)" "the checked four.txt"
+expect_file five.txt "$(printf 'bfive\r\n' | hex)" "the checked five.txt"
+wait_for eval '[[ "$(caption)" == "Document "*" — Halcorn Verdan" ]]' || fail "after Close all: '$(caption)'"
+holds six.txt "$(printf 'six\r\n' | hex)" || fail "the unchecked six.txt was saved: $(hex "$work/six.txt")"
+
 # Customize opened and closed from the View menu, then the recent list changed by a file handed
 # over: the dialog's place is kept through the main window's storage, and the list as it is at
 # exit reaches "Preferences.ini" (a copy the dialog read when it opened must not write it back).
-printf 'fourth\r\n' >"$work/four.txt"
+printf 'handed\r\n' >"$work/handed.txt"
 menu v End Up Up Up Return
 wait_for visible '^Customize$' || fail "View, Customize... showed no dialog"
 wait_for click_text "Customize" "Close" || fail "no Close button in the customize dialog"
 wait_for hidden '^Customize$' || fail "Close left the customize dialog open"
-wine "$2" "$(winpath "$work/four.txt")" >/dev/null 2>&1 </dev/null &
-fourth=$!
-wait_for eval '! kill -0 "$fourth" 2>/dev/null' || fail "the copy with four.txt still runs"
-wait_for caption_is four.txt || fail "four.txt was not handed over: '$(caption)'"
+wine "$2" "$(winpath "$work/handed.txt")" >/dev/null 2>&1 </dev/null &
+handed=$!
+wait_for eval '! kill -0 "$handed" 2>/dev/null' || fail "the copy with handed.txt still runs"
+wait_for caption_is handed.txt || fail "handed.txt was not handed over: '$(caption)'"
 
 # Nothing changed: the program ends without a question.
 closed=""
@@ -236,6 +280,6 @@ done
 prefs=$(ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/"Halcorn Verdan"/Preferences.ini 2>/dev/null | head -n1)
 [ -n "$prefs" ] || fail "no Preferences.ini after the exit"
 recent() { tr -d '\000\r' <"$prefs" | awk 'tolower($0) ~ /^\[mainform\\mrlstmain_items\]$/ {on = 1; next} /^\[/ {on = 0} on'; }
-recent | grep -qi '^Item[0-9]*=.*four\.txt$' || fail "the recent list lost four.txt: $(recent | tr '\n' '|')"
+recent | grep -qi '^Item[0-9]*=.*handed\.txt$' || fail "the recent list lost handed.txt: $(recent | tr '\n' '|')"
 grep -qi '^\[CustomizeForm\]' "$prefs" || fail "the customize dialog's place is not in Preferences.ini"
 echo "passed"
