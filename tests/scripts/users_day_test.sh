@@ -218,4 +218,49 @@ for _ in 1 2 3; do
   fi
 done
 [ -n "$closed" ] || fail "the program still runs"
+# Tabs hidden off the left of the tab bar: f01.txt and four UTF-16 files with long names in a
+# narrow window, a character typed into each UTF-16 document, Exit, Save in the close-all dialog
+# and No to each "Save anyway?": f01.txt, whose tab is hidden, is closed while the others stay,
+# and the program goes on running; Exit again with "Don't save" ends it and keeps its settings.
+printf 'f01\r\n' >"$work/f01.txt"
+hidden_tabs=("$(winpath "$work/f01.txt")")
+for i in 1 2 3 4; do
+  name="a UTF-16 document with a long name, number $i.txt"
+  { printf '\xff\xfe'; printf '\xd0\xb6 %s\r\n' "$i" | iconv -f UTF-8 -t UTF-16LE; } >"$work/$name"
+  hidden_tabs+=("$(winpath "$work/$name")")
+done
+wine "$2" "${hidden_tabs[@]}" >/dev/null 2>&1 </dev/null &
+editor=$!
+# Each UTF-16 file holds a character outside the code page: four warnings, answered with OK.
+for i in 1 2 3 4; do
+  wait_for visible '^Halcorn Verdan$' || fail "no warning for UTF-16 file $i"
+  xdotool key Return
+  sleep 0.3
+done
+wait_for visible 'number 4\.txt' || fail "the editor did not show the UTF-16 files"
+wid=$(xdotool search --onlyvisible --name 'number 4\.txt' | head -n1)
+xdotool windowsize "$wid" 620 480
+sleep 1
+for i in 4 3 2 1; do
+  wait_for eval '[[ "$(caption)" == *"number $i.txt — Halcorn Verdan" ]]' || fail "tab $i: the caption reads '$(caption)'"
+  xdotool type --delay 30 'x'
+  [ "$i" = 1 ] || xdotool key ctrl+shift+Tab
+done
+xdotool key --window "$wid" alt+F4
+wait_for visible '^Halcorn Verdan$' || fail "Exit showed no close-all dialog"
+xdotool key Return
+for i in 1 2 3 4; do
+  wait_for visible '^Halcorn Verdan$' || fail "no question 'Save anyway?' ($i)"
+  xdotool key n
+  sleep 0.5
+done
+sleep 2
+kill -0 "$editor" 2>/dev/null || fail "the program ended when f01.txt, whose tab was hidden, was closed"
+wait_for eval '[[ "$(caption)" == *"number "*".txt — Halcorn Verdan" ]]' || fail "after Exit the caption reads '$(caption)'"
+xdotool key --window "$wid" alt+F4
+wait_for click_text "Halcorn Verdan" "Don’t save" || fail "the close-all dialog did not come again"
+wait_for eval '! kill -0 "$editor" 2>/dev/null' || fail "the program still runs after Don't save"
+wait "$editor" || fail "the program ended with code $?"
+grep -aq "f01" "$WINEPREFIX/drive_c/users/"*/AppData/Roaming/"Halcorn Verdan"/Preferences.ini ||
+  fail "f01.txt is not on the recent list of Preferences.ini"
 echo "passed"
