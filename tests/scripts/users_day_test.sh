@@ -229,15 +229,24 @@ for i in 1 2 3 4; do
   { printf '\xff\xfe'; printf '\xd0\xb6 %s\r\n' "$i" | iconv -f UTF-8 -t UTF-16LE; } >"$work/$name"
   hidden_tabs+=("$(winpath "$work/$name")")
 done
+# A copy started the moment the one before has ended can still find it in the list of running
+# copies and hand its files to nobody: it starts a little later.
+sleep 3
 wine "$2" "${hidden_tabs[@]}" >/dev/null 2>&1 </dev/null &
 editor=$!
-# Each UTF-16 file holds a character outside the code page: four warnings, answered with OK.
-for i in 1 2 3 4; do
-  wait_for visible '^Halcorn Verdan$' || fail "no warning for UTF-16 file $i"
-  xdotool key Return
-  sleep 0.3
+# Each UTF-16 file holds a character outside the code page: a warning each, answered with OK.
+# Presses the button of the box or dialog that shows now.
+answer_box() {
+  visible '^Halcorn Verdan$' && click_text "Halcorn Verdan" "$1" && sleep 0.5
+}
+warnings=0
+for _ in $(seq 1 100); do
+  visible 'number 4\.txt' && break
+  answer_box OK && warnings=$((warnings + 1))
+  sleep 0.2
 done
-wait_for visible 'number 4\.txt' || fail "the editor did not show the UTF-16 files"
+visible 'number 4\.txt' || fail "the editor did not show the UTF-16 files"
+[ "$warnings" -ge 4 ] || fail "$warnings warnings for four UTF-16 files"
 wid=$(xdotool search --onlyvisible --name 'number 4\.txt' | head -n1)
 xdotool windowsize "$wid" 620 480
 sleep 1
@@ -246,19 +255,34 @@ for i in 4 3 2 1; do
   xdotool type --delay 30 'x'
   [ "$i" = 1 ] || xdotool key ctrl+shift+Tab
 done
-xdotool key --window "$wid" alt+F4
-wait_for visible '^Halcorn Verdan$' || fail "Exit showed no close-all dialog"
-xdotool key Return
+# A lost Alt+F4 leaves the menu bar active: Esc, and the close is asked again.
+exit_asked=""
+for _ in 1 2 3; do
+  xdotool key Escape
+  xdotool key --window "$wid" alt+F4
+  if wait_for visible '^Halcorn Verdan$'; then
+    exit_asked=1
+    break
+  fi
+done
+[ -n "$exit_asked" ] || fail "Exit showed no close-all dialog"
+wait_for answer_box Save || fail "no Save button in the close-all dialog"
 for i in 1 2 3 4; do
-  wait_for visible '^Halcorn Verdan$' || fail "no question 'Save anyway?' ($i)"
-  xdotool key n
-  sleep 0.5
+  wait_for answer_box "&No" || fail "no question 'Save anyway?' ($i)"
 done
 sleep 2
 kill -0 "$editor" 2>/dev/null || fail "the program ended when f01.txt, whose tab was hidden, was closed"
 wait_for eval '[[ "$(caption)" == *"number "*".txt — Halcorn Verdan" ]]' || fail "after Exit the caption reads '$(caption)'"
-xdotool key --window "$wid" alt+F4
-wait_for click_text "Halcorn Verdan" "Don’t save" || fail "the close-all dialog did not come again"
+exit_asked=""
+for _ in 1 2 3; do
+  xdotool key Escape
+  xdotool key --window "$wid" alt+F4
+  if wait_for click_text "Halcorn Verdan" "Don’t save"; then
+    exit_asked=1
+    break
+  fi
+done
+[ -n "$exit_asked" ] || fail "the close-all dialog did not come again"
 wait_for eval '! kill -0 "$editor" 2>/dev/null' || fail "the program still runs after Don't save"
 wait "$editor" || fail "the program ended with code $?"
 tr -d '\000' <"$(ls "$WINEPREFIX/drive_c/users/"*/AppData/Roaming/"Halcorn Verdan"/Preferences.ini)" | grep -q 'f01\.txt' ||
