@@ -2,6 +2,7 @@
 // hand-over of the files named by later copies to the main form.
 #include "app/AppServices.h"
 
+#include "app/FilePaths.h"
 #include "app/MainFrm.h"
 #include "foundation/ApAppInstances.h"
 #include "framework/Application.h"
@@ -16,6 +17,15 @@ struct TCmdLineOpener {
     for (int i = 0; i < CmdLine->Count(); ++i) files.push_back((*CmdLine)[i]);
     MainForm->OpenFiles(files);
   }
+  // A copy that hands its files over names them in full: the running copy's current folder is
+  // not this one's.
+  void Rejected(TObject* Sender) {
+    auto* instances = dynamic_cast<TApAppInstances*>(Sender);
+    TStringListW files;
+    for (const WideString& file : CommandLineFiles()) files.Add(file.empty() ? file : ExpandPath(file));
+    SysAppInstances().SendStrings(TApAppInstances::WindowClassName, SysCmdLineDataKind, &files,
+                                  instances ? instances->Handle() : nullptr);
+  }
 } opener;
 
 void StartSingleInstance() {
@@ -23,9 +33,25 @@ void StartSingleInstance() {
   auto* instances = new TApAppInstances(Application);
   instances->SetName("AppInstances");
   instances->OnCmdLineReceived = TCmdLineReceivedEvent(&opener, &TCmdLineOpener::CmdLineReceived);
+  instances->SetSendCmdLine(false);
+  instances->OnRejected = TNotifyEvent(&opener, &TCmdLineOpener::Rejected);
   instances->Loaded();
 }
 
 }  // namespace
 
 void StartAppServices() { StartSingleInstance(); }
+
+void LeaveSingleInstance() {
+  auto* instances = Application ? dynamic_cast<TApAppInstances*>(Application->FindComponent("AppInstances")) : nullptr;
+  if (!instances || !instances->Active()) return;
+  instances->SetActive(false);
+  SysAppInstances().RemoveInstance();
+}
+
+void RejoinSingleInstance() {
+  auto* instances = Application ? dynamic_cast<TApAppInstances*>(Application->FindComponent("AppInstances")) : nullptr;
+  if (!instances || instances->Active()) return;
+  instances->SetActive(true);
+  SysAppInstances().CheckInstance(65535);
+}

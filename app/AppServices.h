@@ -5,3 +5,9 @@
 // Call before the main form is created. A copy that finds an earlier one ends here; in the
 // copy that goes on, files named by later copies open in the main form.
 void StartAppServices();
+
+// While the main window closes, a copy started meanwhile must become the first and open its files
+// itself: the running copy leaves the registry of copies, and joins it again when the close is
+// cancelled. Nothing happens without the single-instance start.
+void LeaveSingleInstance();
+void RejoinSingleInstance();

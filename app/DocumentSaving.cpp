@@ -2,6 +2,7 @@
 // with the questions that keep unsaved work from being lost.
 #include "app/DocumentSaving.h"
 
+#include "app/AppServices.h"
 #include "app/CloseAllFrm.h"
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
@@ -180,8 +181,16 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
   });
   if (exists && IsFileBlocked(FileName, 1)) return 2;
   TTxtEdit* editor = Document->Frame()->edtDocument;
+  saveError_ = 0;
   try {
     if (!textFileWriter(editor, FileName, Encoding, ::Options->IncludeUTF8SignatureBOM)) return 3;
+  } catch (const EFileReplaceError& e) {
+    // The user hears what the system said (a full disk is no denied folder).
+    saveError_ = e.ErrorCode;
+    return 3;
+  } catch (const EOSError& e) {
+    saveError_ = e.ErrorCode;
+    return 3;
   } catch (const std::exception&) {
     return 3;
   }
@@ -194,6 +203,11 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
   editor->SetModified(false);
   Document->Item()->SetBold(false);
   return 0;
+}
+
+WideString TMainForm::SaveFailureText(int Result, const WideString& FileName) const {
+  if (Result == 3 && saveError_ != 0) return MessageWith("sSaveFailed", {FileName, SysErrorMessage(saveError_)});
+  return MessageWith(blockMessage(Result), {FileName});
 }
 
 bool TMainForm::Save(TDocument* Document) {
@@ -210,7 +224,7 @@ bool TMainForm::Save(TDocument* Document) {
   }
   const int result = SaveDocument(Document, Document->FileName, Document->Encoding);
   if (result == 0) return true;
-  if (result > 0 && ShowMessageBox(MessageWith(blockMessage(result), {Document->FileName}), questionFlags) == IDYES)
+  if (result > 0 && ShowMessageBox(SaveFailureText(result, Document->FileName), questionFlags) == IDYES)
     return SaveAs(Document);
   return false;
 }
@@ -245,8 +259,7 @@ bool TMainForm::SaveAs(TDocument* Document) {
     if (mrlstMain) mrlstMain->Add(chosen);
     return true;
   }
-  if (result > 0 && ShowMessageBox(MessageWith(blockMessage(result), {chosen}), questionFlags) == IDYES)
-    return SaveAs(Document);
+  if (result > 0 && ShowMessageBox(SaveFailureText(result, chosen), questionFlags) == IDYES) return SaveAs(Document);
   return false;
 }
 
@@ -391,5 +404,11 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
 void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
   Exiting = true;
   TScopeExit done([this] { Exiting = false; });
+  // Files handed over from here on would go down with this window's documents.
+  LeaveSingleInstance();
+  CanClose = false;
+  TScopeExit rejoin([&] {
+    if (!CanClose) RejoinSingleInstance();
+  });
   CanClose = CloseDocuments(nullptr);
 }

@@ -2,10 +2,13 @@
 #include "app/DocumentTabs.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/WindowRoutines.h"
 #include "framework/Bitmap.h"
 #include "framework/ImageList.h"
+#include "framework/ScopeGuards.h"
+#include "framework/UpdateBracket.h"
 #include "framework/VisualStyles.h"
 #include "themes/Ui.h"
 #include "themes/UiUtils.h"
@@ -26,9 +29,22 @@ TBarItemViewerClass TDocumentItem::ViewerClass(TBarView*) { return &MakeBarItemV
 
 TDocumentTabBar* TDocumentItem::Bar() const { return Parent() ? bar_ : nullptr; }
 
+namespace {
+
+// The view's viewer of the item, or null: the view's own lookup raises for an item it does not
+// show (one that joined the bar while the view was being torn down, say).
+TBarItemViewer* viewerOf(const TBarView* View, const TBarCustomItem* Item) {
+  if (!View) return nullptr;
+  for (int i = 0; i < View->ViewerCount(); ++i)
+    if (View->Viewers(i)->Item() == Item) return View->Viewers(i);
+  return nullptr;
+}
+
+}  // namespace
+
 TRect TDocumentItem::BoundsRect() const {
   TDocumentTabBar* bar = Bar();
-  TBarItemViewer* viewer = bar ? bar->View()->Find(const_cast<TDocumentItem*>(this)) : nullptr;
+  TBarItemViewer* viewer = bar ? viewerOf(bar->View(), this) : nullptr;
   return viewer ? viewer->BoundsRect() : TRect();
 }
 
@@ -210,11 +226,22 @@ TDocumentTabBar::TDocumentTabBar(TComponent* AOwner) : TSkinToolbar(AOwner) {
   SetShrinkMode(tbsmNone);
   SetDisplayMode(tbdmSelectiveCaption);
   OnDrawBackground = TSkinDrawEvent(this, &TDocumentTabBar::DrawBackground);
+  Items()->RegisterNotification(TBarItemChangeHandler(this, &TDocumentTabBar::TabsChanged));
 }
 
 TDocumentTabBar::~TDocumentTabBar() {
   // The tabs belong to their documents: they only leave the bar.
   while (Items()->Count() > 0) Items()->Delete(Items()->Count() - 1);
+  Items()->UnregisterNotification(TBarItemChangeHandler(this, &TDocumentTabBar::TabsChanged));
+}
+
+void TDocumentTabBar::TabsChanged(TBarCustomItem* Sender, bool Relayed, TBarItemChangedAction Action, int,
+                                  TBarCustomItem* Item) {
+  // A tab leaves the bar however it goes (its document freed it, the bar let it go): the bar
+  // keeps no word of it, so that no later scroll shows a freed tab again.
+  if (Relayed || Sender != Items() || Action != tbicDeleting || !Item) return;
+  scrolled_.erase(std::remove(scrolled_.begin(), scrolled_.end(), Item), scrolled_.end());
+  if (auto* tab = dynamic_cast<TDocumentItem*>(Item); tab && tab->bar_ == this) tab->bar_ = nullptr;
 }
 
 void TDocumentTabBar::DrawBackground(TObject*, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage,
@@ -240,9 +267,7 @@ void TDocumentTabBar::CheckTab(TDocumentItem* Item) {
 }
 
 void TDocumentTabBar::Remove(TDocumentItem* Item) {
-  scrolled_.erase(std::remove(scrolled_.begin(), scrolled_.end(), Item), scrolled_.end());
   if (Items()->IndexOf(Item) >= 0) Items()->Remove(Item);
-  if (Item) Item->bar_ = nullptr;
 }
 
 TDocumentItem* TDocumentTabBar::ItemAt(int X, int Y) {
@@ -282,16 +307,17 @@ void TDocumentTabBar::ScrollActiveTab() {
   for (int i = 0; i < n; ++i)
     if (Items()->Items(i)->Checked() && Tab(i)) active = i;
   scrolling_ = true;
+  TScopeExit notScrolling([this] { scrolling_ = false; });
   // Every tab shown once, to see where each would stand; then those before the first one kept
-  // in sight are hidden again.
-  View()->BeginUpdate();
-  for (TDocumentItem* item : scrolled_) item->SetVisible(true);
+  // in sight are hidden again. The view's update count ends also when a step raises.
   const int firstBefore = static_cast<int>(scrolled_.size());
-  scrolled_.clear();
-  View()->EndUpdate();
+  WithinUpdate(*View(), [&] {
+    for (TDocumentItem* item : std::exchange(scrolled_, {})) item->SetVisible(true);
+  });
   std::vector<TRect> bounds(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i)
-    if (TBarItemViewer* viewer = View()->Find(Items()->Items(i))) bounds[static_cast<size_t>(i)] = viewer->BoundsRect();
+    if (TBarItemViewer* viewer = viewerOf(View(), Items()->Items(i)))
+      bounds[static_cast<size_t>(i)] = viewer->BoundsRect();
   int first = 0;
   if (active >= 0 && n > 0) {
     // The bar grows with its tabs; the dock shows what fits.
@@ -305,15 +331,14 @@ void TDocumentTabBar::ScrollActiveTab() {
     while (first > 0 && fits(n - 1, first - 1)) --first;
   }
   if (first > 0) {
-    View()->BeginUpdate();
-    for (int i = 0; i < first; ++i)
-      if (TDocumentItem* tab = Tab(i)) {
-        tab->SetVisible(false);
-        scrolled_.push_back(tab);
-      }
-    View()->EndUpdate();
+    WithinUpdate(*View(), [&] {
+      for (int i = 0; i < first; ++i)
+        if (TDocumentItem* tab = Tab(i)) {
+          tab->SetVisible(false);
+          scrolled_.push_back(tab);
+        }
+    });
   }
-  scrolling_ = false;
 }
 
 void TDocumentTabBar::WndProc(TMessage& Message) {

@@ -101,6 +101,8 @@ class TDocumentTabBar : public TSkinToolbar {
   // the bar is being changed, it happens once the bar is laid out again.
   void ShowActiveTab();
   const TTabColors& Colors() const { return colors_; }
+  // The tabs hidden to make room, the leftmost first: always tabs of the bar.
+  const std::vector<TDocumentItem*>& HiddenTabs() const { return scrolled_; }
 
   // Right and middle mouse buttons over the bar, with the tab under the mouse or null; a left
   // click on a tab runs the tab's OnClick.
@@ -115,6 +117,7 @@ class TDocumentTabBar : public TSkinToolbar {
 
  private:
   void ScrollActiveTab();
+  void TabsChanged(TBarCustomItem* Sender, bool Relayed, TBarItemChangedAction Action, int Index, TBarCustomItem* Item);
   void DrawBackground(TObject* Sender, TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
 
   int closeButton_ = 0;

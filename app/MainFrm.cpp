@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
@@ -434,23 +436,34 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Enc
     LoadFilesPos();
   }
   int opened = 0;
-  TDocument* toActivate = nullptr;
-  tlbrTabBar->BeginUpdate();
-  LockUpdate(HandleAllocated() ? Handle() : nullptr);
-  TScopeExit finish([&] {
-    if (toActivate) pglstMain->SetActivePage(toActivate->Page());
-    if (TDocument* active = ActiveDocument()) {
-      tlbrTabBar->CheckTab(active->Item());
-      if (StartupDone) FocusEditor(active);
+  {
+    TDocument* toActivate = nullptr;
+    tlbrTabBar->BeginUpdate();
+    LockUpdate(HandleAllocated() ? Handle() : nullptr);
+    TScopeExit finish([&] {
+      if (toActivate) pglstMain->SetActivePage(toActivate->Page());
+      if (TDocument* active = ActiveDocument()) {
+        tlbrTabBar->CheckTab(active->Item());
+        if (StartupDone) FocusEditor(active);
+      }
+      tlbrTabBar->EndUpdate();
+      LockUpdate(nullptr);
+    });
+    for (const WideString& file : Files) {
+      if (file.empty()) continue;
+      if (OpenFile(ExpandPath(file), Encoding, toActivate)) ++opened;
     }
-    tlbrTabBar->EndUpdate();
-    LockUpdate(nullptr);
-  });
-  for (const WideString& file : Files) {
-    if (file.empty()) continue;
-    if (OpenFile(ExpandPath(file), Encoding, toActivate)) ++opened;
   }
+  ShowOpenNotes();
   return opened;
+}
+
+void TMainForm::NoteOnOpen(const WideString& Text, UINT Flags) { openNotes_.emplace_back(Text, Flags); }
+
+void TMainForm::ShowOpenNotes() {
+  // A box may leave the window usable (one owned by the hidden application window): whatever
+  // is closed meanwhile, nothing of the opening is left to go on with.
+  for (const auto& [text, flags] : std::exchange(openNotes_, {})) ShowMessageBox(text, flags);
 }
 
 TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate) {
@@ -459,11 +472,11 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     return nullptr;
   }
   if (!FileExists(Name)) {
-    if (!DirectoryExists(Name)) ShowMessageBox(MessageWith("sFileNotFound", {ExtractFileName(Name)}), MB_ICONERROR);
+    if (!DirectoryExists(Name)) NoteOnOpen(MessageWith("sFileNotFound", {ExtractFileName(Name)}), MB_ICONERROR);
     return nullptr;
   }
   if (IsFileBlocked(Name, 0)) {
-    ShowMessageBox(MessageWith("sAccessToFileDenied", {ExtractFileName(Name)}), MB_ICONERROR);
+    NoteOnOpen(MessageWith("sAccessToFileDenied", {ExtractFileName(Name)}), MB_ICONERROR);
     return nullptr;
   }
   TDocument* document = CreateDocument(EscapeAmpersands(ExtractFileName(Name)));
@@ -475,7 +488,7 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     // A file that fails while it is read leaves no half-filled document that a later save
     // could write over the real file.
     DocumentList->Items().Remove(document);
-    ShowMessageBox(e.Message(), MB_ICONERROR);
+    NoteOnOpen(e.Message(), MB_ICONERROR);
     return nullptr;
   }
   InsertTab(document);
@@ -489,10 +502,11 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy, &cyrillic1251);
   Document->Lossy = lossy;
   Document->MixedLineBreaks = editor->Lines()->MixedLineBreaks();
+  // The warnings come once the document is whole and in its tab.
   if (lossy)
-    ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
+    NoteOnOpen(LossyConversionText(Name), MB_ICONWARNING);
   else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage(), cyrillic1251))
-    ShowMessageBox(ForeignCodePageText(Name), MB_ICONWARNING);
+    NoteOnOpen(ForeignCodePageText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);
     editor->SetCaretXY({caret.X, caret.Y});

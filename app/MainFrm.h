@@ -3,6 +3,7 @@
 // their encodings, remembered caret positions, ".LOG" stamps and a highlighter by extension.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "app/DocumentHost.h"
@@ -256,6 +257,9 @@ class TMainForm : public TForm, public TDocumentHost {
   // writing; 3 the write failed (the old file is left whole) or the code is no file encoding;
   // -1 no document. Code 0 keeps the document's own code.
   int SaveDocument(TDocument* Document, const WideString& FileName, TTextEncoding Encoding);
+  // The question after a failed save (Result of SaveDocument): what the system said when it
+  // said something, else the likely reason.
+  WideString SaveFailureText(int Result, const WideString& FileName) const;
   // Save: to its own file, else under a name asked for; true only when the text reached a file.
   bool SaveAs(TDocument* Document);
   // Asks about unsaved changes; true when the document was closed (the only one is reset).
@@ -297,6 +301,10 @@ class TMainForm : public TForm, public TDocumentHost {
   // Steps of opening one file; the document made, or null.
   TDocument* OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate);
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
+  // What opening has to tell (files not found, lossy or foreign-code-page files) waits until
+  // every document of the call is complete: a box can let the user close documents.
+  void NoteOnOpen(const WideString& Text, UINT Flags);
+  void ShowOpenNotes();
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
   // The tab bar's new-tab button.
@@ -311,6 +319,7 @@ class TMainForm : public TForm, public TDocumentHost {
   void WriteExitSettings();
 
   std::unique_ptr<TStringListW> filesPos_;
+  std::vector<std::pair<WideString, UINT>> openNotes_;
   std::unique_ptr<TStringList> commandList_;
   std::unique_ptr<TUpdateCheck> updateCheck_;
   TCharPalette* charPalette_ = nullptr;
@@ -321,6 +330,8 @@ class TMainForm : public TForm, public TDocumentHost {
   bool destroyed_ = false;
   // The end of the session wrote the exit's settings already.
   bool exitSettingsWritten_ = false;
+  // The system's error code of the last failed save, 0 when it gave none.
+  unsigned long saveError_ = 0;
 };
 
 extern TMainForm* MainForm;

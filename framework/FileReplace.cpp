@@ -19,12 +19,12 @@ WideString FullPathOf(const WideString& name) {
 }
 
 [[noreturn]] void RaiseCreateError(const WideString& fileName, DWORD error) {
-  throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error));
+  throw EFileReplaceError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error), error);
 }
 
 // Reserves a fresh name beside Target (same folder, hence same volume, so that replacing is a
-// rename and not a copy).
-WideString CreateSiblingFile(const WideString& target) {
+// rename and not a copy). Target is in its long form: the suffix may take it past MAX_PATH.
+WideString CreateSiblingFile(const WideString& target, const WideString& shownName) {
   static unsigned counter = 0;
   DWORD error = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -35,14 +35,31 @@ WideString CreateSiblingFile(const WideString& target) {
     error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
   }
-  RaiseCreateError(target, error);
+  RaiseCreateError(shownName, error);
+}
+
+// The system's last error, or a general one where a failing step set none.
+DWORD LastErrorOr(DWORD fallback) {
+  const DWORD error = GetLastError();
+  return error ? error : fallback;
 }
 
 }  // namespace
 
+WideString LongPathForm(const WideString& FullPath) {
+  // Names of that length pass the plain form's limit once a suffix is added.
+  if (FullPath.size() < MAX_PATH - 40 || FullPath.compare(0, 4, L"\\\\?\\") == 0 ||
+      FullPath.compare(0, 4, L"\\\\.\\") == 0)
+    return FullPath;
+  if (FullPath.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + FullPath.substr(2);
+  if (FullPath.size() >= 3 && FullPath[1] == L':' && FullPath[2] == L'\\') return L"\\\\?\\" + FullPath;
+  return FullPath;
+}
+
 // A full disk or a failing device leaves the old file whole and raises.
 void WriteFileReplacing(const WideString& FileName, const std::function<void(TStream& Stream)>& Write) {
-  WideString target = FullPathOf(FileName);
+  const WideString shown = FullPathOf(FileName);
+  const WideString target = LongPathForm(shown);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists) {
@@ -50,23 +67,38 @@ void WriteFileReplacing(const WideString& FileName, const std::function<void(TSt
     // denies writing), before any work is done.
     TFileHandle probe = TFileHandle::Open(target.c_str(), GENERIC_WRITE,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
-    if (!probe) RaiseCreateError(target, GetLastError());
+    if (!probe) RaiseCreateError(shown, GetLastError());
   }
-  WideString temp = CreateSiblingFile(target);
-  UndoOnFailure(
-      [&] {
-        TFileStream stream(temp, fmCreate);
-        Write(stream);
-        stream.FlushAndClose();
-      },
-      [&] { DeleteFileW(temp.c_str()); });
-  BOOL replaced =
-      exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-             : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!replaced) {
-    DWORD error = GetLastError();
+  WideString temp = CreateSiblingFile(target, shown);
+  try {
+    TFileStream stream(temp, fmCreate);
+    SetLastError(0);
+    try {
+      Write(stream);
+      stream.FlushAndClose();
+    } catch (const EWriteError&) {
+      // A write the system refused (a full disk): its reason, not the stream's.
+      const DWORD error = GetLastError();
+      if (!error) throw;
+      RaiseCreateError(shown, error);
+    } catch (const EOSError& e) {
+      RaiseCreateError(shown, e.ErrorCode);
+    }
+  } catch (...) {
     DeleteFileW(temp.c_str());
-    RaiseCreateError(target, error);
+    throw;
+  }
+  // The system's replace keeps more of the old file (its creation time, its security), but
+  // Wine's breaks down on names past MAX_PATH: those are moved over the old file instead.
+  const bool useReplace = exists && target.size() < MAX_PATH;
+  BOOL replaced =
+      useReplace
+          ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+          : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!replaced) {
+    DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
+    DeleteFileW(temp.c_str());
+    RaiseCreateError(shown, error);
   }
   // The file keeps its attributes (hidden, say), as the system's replace does where it can.
   if (exists) SetFileAttributesW(target.c_str(), attributes);

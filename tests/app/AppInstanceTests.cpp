@@ -3,7 +3,9 @@
 // and leaves the settings in the data folder.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
+#include <vector>
 
 #include "framework/CodePages.h"
 #include "framework/ScopeGuards.h"
@@ -102,6 +104,84 @@ TEST(ProgramInstance, ASecondCopyHandsItsFileToTheFirstAndBothEndWithCodeZero) {
   EXPECT_EQ(running.ExitCode(), 0u);
   for (const wchar_t* name : {L"Preferences.ini", L"Toolbars.ini", L"Shortcuts.ini", L"LastDocuments.dat"})
     EXPECT_TRUE(FileExists(data + name)) << WideToUtf8(name);
+}
+
+BOOL CALLBACK AddEditor(HWND W, LPARAM P) {
+  if (ClassOf(W) == L"TTxtEdit") reinterpret_cast<std::vector<HWND>*>(P)->push_back(W);
+  return TRUE;
+}
+
+// The edit windows of the process's visible main window, or none.
+std::vector<HWND> EditorsOf(DWORD ProcessId) {
+  std::vector<HWND> editors;
+  HWND main = FindProcessWindow(ProcessId, L"TMainForm");
+  if (!main) return editors;
+  EnumChildWindows(main, AddEditor, reinterpret_cast<LPARAM>(&editors));
+  return editors;
+}
+
+// Waits until a visible message box of the process shows; null when none came within 20 s.
+HWND WaitForBox(TProcess& P) {
+  for (int i = 0; i < 400; ++i) {
+    if (HWND box = FindProcessWindow(P.Info.dwProcessId, L"#32770")) return box;
+    if (WaitForSingleObject(P.Info.hProcess, 50) == WAIT_OBJECT_0) break;
+  }
+  return nullptr;
+}
+
+// A data folder beside the program, empty, as a new user's is: it is the one the program uses.
+struct TFreshDataFolder {
+  WideString Path = BuildPath(L"app\\Data\\");
+  TFreshDataFolder() {
+    DeleteTree(Path);
+    CreateDirectoryW(Path.c_str(), nullptr);
+  }
+  ~TFreshDataFolder() { DeleteTree(Path); }
+};
+
+// A second copy started in another folder names its file relative to that folder: the running
+// copy, whose current folder is another, opens that very file.
+TEST(ProgramInstance, ASecondCopyInAnotherFolderHandsOverItsOwnFile) {
+  TFreshDataFolder data;
+  TTestFolder folder;
+  const WideString first = folder.Write(L"one.txt", "one");
+  const WideString other = folder.File(L"other");
+  ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+  folder.Write(L"other\\two.txt", "two");
+  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"", folder.Path());
+  ASSERT_EQ(WaitForEditors(running, 1), 1);
+  TProcess second(L"app\\Verdan.exe", L" two.txt", other);
+  EXPECT_EQ(second.ExitCode(), 0u) << "the second copy ends";
+  EXPECT_EQ(WaitForEditors(running, 2), 2) << "the running copy opened other\\two.txt";
+  HWND main = FindProcessWindow(running.Info.dwProcessId, L"TMainForm");
+  // The caption follows the active document once the window is idle.
+  wchar_t caption[256] = {};
+  for (int i = 0; i < 400 && !std::wcsstr(caption, L"two.txt"); ++i) {
+    if (i) Sleep(50);
+    GetWindowTextW(main, caption, 256);
+  }
+  EXPECT_NE(std::wstring(caption).find(L"two.txt"), std::wstring::npos) << WideToUtf8(caption);
+  EXPECT_EQ(FindProcessWindow(running.Info.dwProcessId, L"#32770"), nullptr) << "no box: nothing was missing";
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(running.ExitCode(), 0u);
+}
+
+// A copy started while the running one is closing (here held by its question about unsaved
+// changes) does not hand its file to a window that is going: it runs as the first copy itself.
+TEST(ProgramInstance, ACopyStartedWhileTheFirstClosesOpensItsFileItself) {
+  TFreshDataFolder data;
+  TTestFolder folder;
+  const WideString first = folder.Write(L"one.txt", "one"), file = folder.Write(L"two.txt", "two");
+  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
+  ASSERT_EQ(WaitForEditors(running, 1), 1);
+  const std::vector<HWND> editors = EditorsOf(running.Info.dwProcessId);
+  ASSERT_EQ(editors.size(), 1u);
+  PostMessageW(editors[0], WM_CHAR, L'x', 0);
+  PostMessageW(FindProcessWindow(running.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+  ASSERT_NE(WaitForBox(running), nullptr) << "the running copy asks about the change";
+  TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
+  EXPECT_EQ(WaitForEditors(second, 1), 1) << "the new copy shows its own file";
+  EXPECT_EQ(EditorsOf(running.Info.dwProcessId).size(), 1u) << "nothing was handed to the closing copy";
 }
 
 }  // namespace

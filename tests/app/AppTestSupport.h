@@ -16,11 +16,13 @@ inline WideString BuildPath(const WideString& Relative) {
 // A program of the build started with the arguments, ended by force if it still runs at the end.
 struct TProcess {
   PROCESS_INFORMATION Info{};
-  TProcess(const WideString& Program, const WideString& Arguments) {
+  // Folder: the program's current folder, the caller's when empty.
+  TProcess(const WideString& Program, const WideString& Arguments, const WideString& Folder = WideString()) {
     WideString cmd = L"\"" + BuildPath(Program) + L"\"" + Arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &Info);
+    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, Folder.empty() ? nullptr : Folder.c_str(),
+                   &si, &Info);
   }
   ~TProcess() {
     if (Info.hProcess && WaitForSingleObject(Info.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(Info.hProcess, 99);

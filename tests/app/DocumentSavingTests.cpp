@@ -58,6 +58,17 @@ bool fullDiskWriter(TCustomTxtEdit*, const WideString& FileName, TTextEncoding, 
   return true;
 }
 
+// A write that the system refuses with the code below, after some bytes reached the new file.
+DWORD refusal = ERROR_DISK_FULL;
+bool refusingWriter(TCustomTxtEdit*, const WideString& FileName, TTextEncoding, bool) {
+  WriteFileReplacing(FileName, [](TStream& Stream) {
+    Stream.WriteBuffer("partial", 7);
+    SetLastError(refusal);
+    throw EWriteError("Stream write error");
+  });
+  return true;
+}
+
 const WideString saveChanges = L"Save changes to \u201c%s\u201d?|Halcorn Verdan|51";
 
 WideString With(WideString Format, const WideString& Name) { return Format.replace(Format.find(L"%s"), 2, Name); }
@@ -128,6 +139,39 @@ TEST_F(Saving, SaveDocumentResultCodes) {
   ASSERT_EQ(form.SaveDocument(Doc(0), folder_.File(L"b&c.txt"), teUtf8), 0);
   EXPECT_EQ(Doc(0)->Item()->Caption(), L"b&&c.txt");
   EXPECT_EQ(Doc(0)->Item()->Hint(), folder_.File(L"b&c.txt") + L"\r\nEncoding: UTF-8");
+}
+
+// A failed save says what the system said (a full disk is no denied folder), naming the file;
+// the old file stays whole and no temporary file is left.
+TEST_F(Saving, AFailedSaveSaysWhatTheSystemSaid) {
+  TMainForm& form = Open({L"a"});
+  const WideString missingFolder = folder_.File(L"gone\\a.txt");
+  struct Case {
+    DWORD code;
+    bool missing;  // the document's folder is gone: the system's own refusal
+  } cases[] = {{ERROR_DISK_FULL, false},
+               {ERROR_HANDLE_DISK_FULL, false},
+               {ERROR_WRITE_FAULT, false},
+               {ERROR_PATH_NOT_FOUND, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    answers_.Clear();
+    refusal = c.code;
+    SetTextFileWriter(c.missing ? nullptr : refusingWriter);
+    if (c.missing) Doc(0)->FileName = missingFolder;
+    answers_.Answers = {IDNO};
+    EXPECT_FALSE(form.Save(Doc(0)));
+    ASSERT_EQ(answers_.Texts.size(), 1u);
+    EXPECT_EQ(answers_.Texts[0], L"Unable to save \u201c" + Doc(0)->FileName + L"\u201d. " + SysErrorMessage(c.code) +
+                                     L" Would you like to save the document in another location?");
+    EXPECT_FALSE(SysErrorMessage(c.code).empty());
+    EXPECT_TRUE(Editor(0)->Modified());
+  }
+  EXPECT_EQ(folder_.Read(L"a"), "a");
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(folder_.File(L"a.*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file is left";
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 // A full disk leaves the old file whole and asks for another place; a read-only file is saved

@@ -168,6 +168,64 @@ TEST_F(MainWindow, Win1251FilesUnderAnotherCodePageAreNamed) {
   EXPECT_EQ(folder_.Read(L"win1251.txt"), win1251);
 }
 
+// A warning box of the opening can leave the window usable (a box owned by the hidden
+// application window): by the time it shows, the document it names is whole and in its tab, and
+// closing it (alone, with all, or all the others) from inside the box ends cleanly.
+TEST_F(MainWindow, DocumentsClosedWhileAnOpeningWarningIsUpEndCleanly) {
+  const WideString lossy = folder_.Write(L"lossy.txt", "\xE4\xB8\xAD\xE6\x96\x87\r\n");
+  const WideString koi8 = folder_.Write(L"koi8.txt", "\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2! \xFC\xD4\xCF\r\n");
+  const WideString missing = folder_.File(L"missing.txt");
+  enum TWay { closeIt, closeAll, closeOthers, keep };
+  for (TWay way : {closeIt, closeAll, closeOthers, keep}) {
+    SCOPED_TRACE(int(way));
+    TMainForm& form = Make();
+    TDocument* first = form.ActiveDocument();
+    boxes_.Clear();
+    int box = 0;
+    boxes_.OnShow = [&](const WideString& Text) {
+      // Every document of the opening is complete by now, whichever box comes.
+      for (int i = 0; i < DocumentList->Count(); ++i) {
+        EXPECT_GE(form.tlbrTabBar->IndexOf(Doc(i)->Item()), 0) << "every document is in its tab";
+        EXPECT_NE(Doc(i)->GetHighlighter(), nullptr);
+      }
+      if (box++ != 0) return;
+      TDocument* named = DocumentList->FindByFileName(lossy);
+      ASSERT_NE(named, nullptr);
+      EXPECT_NE(Text.find(L"lossy.txt"), WideString::npos);
+      EXPECT_EQ(form.ActiveDocument(), DocumentList->FindByFileName(koi8)) << "the last file opened is active";
+      if (way == closeIt) {
+        EXPECT_TRUE(form.CloseDocument(named));
+      }
+      if (way == closeAll) {
+        EXPECT_TRUE(form.CloseDocuments(nullptr));
+      }
+      if (way == closeOthers) {
+        EXPECT_TRUE(form.CloseDocuments(named));
+      }
+    };
+    EXPECT_EQ(form.OpenFiles({lossy, missing, koi8}, 0), 2);
+    boxes_.OnShow = nullptr;
+    EXPECT_EQ(boxes_.Texts.size(), 3u);
+    const int left[] = {2, 1, 1, 3};
+    ASSERT_EQ(DocumentList->Count(), left[way]);
+    EXPECT_EQ(form.tlbrTabBar->ItemCount(), left[way] + 1);
+    for (int i = 0; i < DocumentList->Count(); ++i) EXPECT_GE(form.tlbrTabBar->IndexOf(Doc(i)->Item()), 0);
+    ASSERT_NE(form.ActiveDocument(), nullptr);
+    EXPECT_TRUE(form.ActiveDocument()->Item()->Checked());
+    if (way == closeIt) {
+      EXPECT_EQ(DocumentList->FindByFileName(lossy), nullptr);
+    }
+    if (way == closeOthers) {
+      EXPECT_EQ(form.ActiveDocument()->FileName, lossy);
+    }
+    if (way == keep) {
+      EXPECT_EQ(DocumentList->Documents(0), first);
+    }
+    Free(form_);
+    form_ = nullptr;
+  }
+}
+
 TEST_F(MainWindow, ReadOnlyAndLogFiles) {
   TFixedClock clock;
   TClock* previous = SetClock(&clock);
@@ -311,6 +369,88 @@ TEST_F(MainWindow, AnyDroppedListOpensOnlyWhatExists) {
     SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
     for (int i = 0; i < DocumentList->Count(); ++i) ASSERT_FALSE(Doc(i)->Item()->Caption().empty());
     ASSERT_LE(DocumentList->Count(), 2);
+  }
+}
+
+// A window freed without ever showing, with any number of documents, goes quietly; so does a
+// shown one whose first tabs are hidden to make room.
+TEST_F(MainWindow, AWindowIsFreedWithAnyNumberOfDocuments) {
+  for (bool shown : {false, true})
+    for (int n = 1; n <= 40; ++n) {
+      // Shown windows cost more: a few counts stand for the rest.
+      if (shown && n != 1 && n != 21 && n != 22 && n != 40) continue;
+      SCOPED_TRACE(std::to_string(n) + (shown ? " shown" : " never shown"));
+      TMainForm& form = Make();
+      if (shown) {
+        form.SetBounds(0, 0, 400, 300);
+        form.Show();
+      }
+      while (DocumentList->Count() < n) form.NewDocument();
+      // The bar scrolls once its posted message arrives, shown or not.
+      Application->ProcessMessages();
+      for (TDocumentItem* tab : form.tlbrTabBar->HiddenTabs()) EXPECT_GE(form.tlbrTabBar->IndexOf(tab), 0);
+      if (n == 40) {
+        EXPECT_FALSE(form.tlbrTabBar->HiddenTabs().empty());
+      }
+      // The first documents closed, their tabs hidden or not, then the window freed.
+      for (int i = 0; i < n / 2; ++i) EXPECT_TRUE(form.CloseDocument(Doc(0)));
+      for (TDocumentItem* tab : form.tlbrTabBar->HiddenTabs()) EXPECT_GE(form.tlbrTabBar->IndexOf(tab), 0);
+      Application->ProcessMessages();
+      EXPECT_NO_THROW(Free(form_));
+      form_ = nullptr;
+      EXPECT_EQ(DocumentList->Count(), 0);
+      Application->ProcessMessages();
+    }
+}
+
+// Closing a document whose tab is hidden off the left of the bar, on every path (Close, Close
+// all, Close other tabs, exit): the bar keeps no word of the freed tab, the show-active-tab
+// message posted meanwhile finds only live tabs, and the bar's update count comes back to zero.
+TEST_F(MainWindow, ClosingDocumentsWithHiddenTabsOnEveryPath) {
+  enum TWay { closeOne, closeAll, closeOthers, exitWindow, narrower };
+  for (TWay way : {closeOne, closeAll, closeOthers, exitWindow, narrower}) {
+    SCOPED_TRACE(int(way));
+    TMainForm& form = Make();
+    form.SetBounds(0, 0, 560, 400);
+    form.Show();
+    std::vector<WideString> files;
+    for (int i = 0; i < 6; ++i)
+      files.push_back(folder_.Write(L"a document with a rather long name, number " + std::to_wstring(i) + L".txt",
+                                    std::string("\xFF\xFEx\0", 4)));
+    form.OpenFiles(files, 0);
+    Application->ProcessMessages();
+    const std::vector<TDocumentItem*> hidden = form.tlbrTabBar->HiddenTabs();
+    ASSERT_GE(hidden.size(), 2u) << "the first tabs make room for the active one";
+    TDocument* gone = DocumentList->FindByItem(hidden.back());
+    ASSERT_NE(gone, nullptr);
+    TDocument* active = form.ActiveDocument();
+    switch (way) {
+      case closeOne: EXPECT_TRUE(form.CloseDocument(gone)); break;
+      case closeAll: EXPECT_TRUE(form.CloseDocuments(nullptr)); break;
+      case closeOthers: EXPECT_TRUE(form.CloseDocuments(active)); break;
+      case exitWindow: {
+        bool canClose = false;
+        form.FormCloseQuery(nullptr, canClose);
+        EXPECT_TRUE(canClose);
+        break;
+      }
+      case narrower:
+        // The bar's width changes before the posted message arrives: the resize scrolls at once.
+        EXPECT_TRUE(form.CloseDocument(gone));
+        form.SetBounds(0, 0, 500, 400);
+        break;
+    }
+    for (TDocumentItem* tab : form.tlbrTabBar->HiddenTabs())
+      EXPECT_GE(form.tlbrTabBar->IndexOf(tab), 0) << "a hidden tab is a tab of the bar";
+    Application->ProcessMessages();
+    form.tlbrTabBar->ShowActiveTab();
+    EXPECT_FALSE(form.tlbrTabBar->View()->Updating());
+    for (TDocumentItem* tab : form.tlbrTabBar->HiddenTabs()) EXPECT_GE(form.tlbrTabBar->IndexOf(tab), 0);
+    if (way != exitWindow && form.ActiveDocument()) {
+      EXPECT_TRUE(form.ActiveDocument()->Item()->Visible());
+    }
+    EXPECT_NO_THROW(Free(form_));
+    form_ = nullptr;
   }
 }
 

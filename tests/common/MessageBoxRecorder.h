@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class TMessageBoxRecorder : public TMessageBoxHandler {
     AllFlags.push_back(Flags);
     LastFlags = Flags;
     Shown.push_back(Text + L"|" + Caption + L"|" + std::to_wstring(Flags));
+    // What a user could do while the box is up.
+    if (OnShow) OnShow(Text);
     if (Answers.empty()) return Answer;
     const int answer = Answers.front();
     Answers.pop_front();
@@ -50,6 +53,8 @@ class TMessageBoxRecorder : public TMessageBoxHandler {
   UINT LastFlags = 0;
   // The answers to the next boxes in turn; Answer once they have run out.
   std::deque<int> Answers;
+  // Runs while each box is up, after it was recorded.
+  std::function<void(const WideString& Text)> OnShow;
   int Answer;
 
  private:

@@ -282,4 +282,74 @@ prefs=$(ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/"Halcorn Verdan"/Prefer
 recent() { tr -d '\000\r' <"$prefs" | awk 'tolower($0) ~ /^\[mainform\\mrlstmain_items\]$/ {on = 1; next} /^\[/ {on = 0} on'; }
 recent | grep -qi '^Item[0-9]*=.*handed\.txt$' || fail "the recent list lost handed.txt: $(recent | tr '\n' '|')"
 grep -qi '^\[CustomizeForm\]' "$prefs" || fail "the customize dialog's place is not in Preferences.ini"
+
+# Tabs hidden off the left of the tab bar: f01.txt and four UTF-16 files with long names in a
+# narrow window, a character typed into each UTF-16 document, Exit, Save in the close-all dialog
+# and No to each "Save anyway?": f01.txt, whose tab is hidden, is closed while the others stay,
+# and the program goes on running; Exit again with "Don't save" ends it and keeps its settings.
+printf 'f01\r\n' >"$work/f01.txt"
+hidden_tabs=("$(winpath "$work/f01.txt")")
+for i in 1 2 3 4; do
+  name="a UTF-16 document with a long name, number $i.txt"
+  { printf '\xff\xfe'; printf '\xd0\xb6 %s\r\n' "$i" | iconv -f UTF-8 -t UTF-16LE; } >"$work/$name"
+  hidden_tabs+=("$(winpath "$work/$name")")
+done
+# A copy started the moment the one before has ended can still find it in the list of running
+# copies and hand its files to nobody: it starts a little later.
+sleep 3
+wine "$2" "${hidden_tabs[@]}" >/dev/null 2>&1 </dev/null &
+editor=$!
+# Each UTF-16 file holds a character outside the code page: a warning each, answered with OK.
+# Presses the button of the box or dialog that shows now.
+answer_box() {
+  visible '^Halcorn Verdan$' && click_text "Halcorn Verdan" "$1" && sleep 0.5
+}
+warnings=0
+for _ in $(seq 1 100); do
+  visible 'number 4\.txt' && break
+  answer_box OK && warnings=$((warnings + 1))
+  sleep 0.2
+done
+visible 'number 4\.txt' || fail "the editor did not show the UTF-16 files"
+[ "$warnings" -ge 4 ] || fail "$warnings warnings for four UTF-16 files"
+wid=$(xdotool search --onlyvisible --name 'number 4\.txt' | head -n1)
+xdotool windowsize "$wid" 620 480
+sleep 1
+for i in 4 3 2 1; do
+  wait_for eval '[[ "$(caption)" == *"number $i.txt — Halcorn Verdan" ]]' || fail "tab $i: the caption reads '$(caption)'"
+  xdotool type --delay 30 'x'
+  [ "$i" = 1 ] || xdotool key ctrl+shift+Tab
+done
+# A lost Alt+F4 leaves the menu bar active: Esc, and the close is asked again.
+exit_asked=""
+for _ in 1 2 3; do
+  xdotool key Escape
+  xdotool key --window "$wid" alt+F4
+  if wait_for visible '^Halcorn Verdan$'; then
+    exit_asked=1
+    break
+  fi
+done
+[ -n "$exit_asked" ] || fail "Exit showed no close-all dialog"
+wait_for answer_box Save || fail "no Save button in the close-all dialog"
+for i in 1 2 3 4; do
+  wait_for answer_box "&No" || fail "no question 'Save anyway?' ($i)"
+done
+sleep 2
+kill -0 "$editor" 2>/dev/null || fail "the program ended when f01.txt, whose tab was hidden, was closed"
+wait_for eval '[[ "$(caption)" == *"number "*".txt — Halcorn Verdan" ]]' || fail "after Exit the caption reads '$(caption)'"
+exit_asked=""
+for _ in 1 2 3; do
+  xdotool key Escape
+  xdotool key --window "$wid" alt+F4
+  if wait_for click_text "Halcorn Verdan" "Don’t save"; then
+    exit_asked=1
+    break
+  fi
+done
+[ -n "$exit_asked" ] || fail "the close-all dialog did not come again"
+wait_for eval '! kill -0 "$editor" 2>/dev/null' || fail "the program still runs after Don't save"
+wait "$editor" || fail "the program ended with code $?"
+tr -d '\000' <"$(ls "$WINEPREFIX/drive_c/users/"*/AppData/Roaming/"Halcorn Verdan"/Preferences.ini)" | grep -q 'f01\.txt' ||
+  fail "Preferences.ini keeps nothing of f01.txt (its caret position)"
 echo "passed"
