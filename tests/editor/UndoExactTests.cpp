@@ -166,3 +166,51 @@ TEST(UndoExact, AReplaceAllLargerThanTheLimitIsUndoneWhole) {
     EXPECT_EQ(e.TextA(), after);
   }
 }
+
+// With trailing blanks trimmed, the blanks a change trims away (its own or those the line had)
+// belong to the change: undo gives them back, redo trims them again.
+TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
+  const struct {
+    const char* Name;
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtSelectionMode Mode;
+    TTxtEditorCommand Command;  // ecNone: the selection is replaced by Value
+    const char* Value;
+    const char* After;
+  } cases[] = {
+      {"delete line", "a  \r\nb \t\r\nc", {1, 2}, {1, 2}, smNormal, ecDeleteLine, "", "a  \r\nc"},
+      {"delete the last line", "a\r\nb  ", {2, 2}, {2, 2}, smNormal, ecDeleteLine, "", "a\r\n"},
+      {"unindent", "  a  \r\n  b\t\r\nc", {1, 1}, {3, 2}, smNormal, ecBlockUnindent, "", "a\r\nb\r\nc"},
+      {"unindent a column", "  a \r\n  b", {1, 1}, {3, 2}, smColumn, ecBlockUnindent, "", "a\r\nb"},
+      {"line break after a blank", "ab cd  ", {4, 1}, {4, 1}, smNormal, ecLineBreak, "", "ab\r\ncd"},
+      {"line break in blanks", "ab \t x", {4, 1}, {4, 1}, smNormal, ecLineBreak, "", "ab\r\n\t x"},
+      {"typing before blanks", "a \t\r\nz", {2, 1}, {2, 1}, smNormal, ecChar, "b", "ab\r\nz"},
+      {"overwriting before blanks", "ax \t", {2, 1}, {2, 1}, smNormal, ecChar, "b", "ab"},
+      {"deleting before blanks", "ab  \r\ncd", {2, 1}, {2, 1}, smNormal, ecDeleteChar, "", "a\r\ncd"},
+      {"backspace joining a line with blanks", "a\r\nb \t", {1, 2}, {1, 2}, smNormal, ecDeleteLastChar, "", "ab"},
+      {"pasting lines with blanks", "ab  ", {3, 1}, {3, 1}, smNormal, ecNone, "x \r\ny\t\r\nz ", "abx\r\ny\r\nz"},
+      {"replacing before blanks", "abc \t", {2, 1}, {3, 1}, smNormal, ecNone, "X", "aXc"},
+      {"deleting a column", "ab  \r\ncd \t", {1, 1}, {3, 2}, smColumn, ecNone, "", "\r\n"},
+      {"deleting whole lines", "a \r\nb\r\nc  ", {1, 2}, {1, 2}, smLine, ecNone, "q  ", "a \r\nq\r\nc  "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTextEdit e(c.Start);
+    e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+    // Loaded text keeps its blanks; only lines a change touches lose theirs.
+    e.SetTextA(c.Start);
+    e.UndoList()->Clear();
+    const bool overwrite = std::string(c.Name).starts_with("overwriting");
+    e.SetInsertMode(!overwrite);
+    Select(e, c.From, c.To, c.Mode);
+    if (c.Command == ecNone)
+      e.SetSelText(c.Value);
+    else if (c.Command == ecChar)
+      Type(e, c.Value);
+    else
+      Cmd(e, c.Command);
+    ASSERT_EQ(e.TextA(), AnsiString(c.After));
+    ASSERT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
+  }
+}
