@@ -215,3 +215,52 @@ TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
     EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
   }
 }
+
+namespace {
+
+// An editor whose drop can be called as the drag machinery calls it.
+class TDropEdit : public TTxtEdit {
+ public:
+  using TTxtEdit::TTxtEdit;
+  void DropAt(TBufferCoord At) {
+    const TPoint p = RowColumnToPixels(BufferToDisplayPos(At));
+    DragDrop(this, p.X + 1, p.Y + 3);
+  }
+};
+
+}  // namespace
+
+// A block dragged inside its editor and dropped elsewhere is undone and redone byte for byte:
+// a column block pads the short lines it lands on, trimming drops the blanks left behind.
+TEST(UndoExact, DroppedBlocksUndoExactly) {
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtSelectionMode Mode;
+    TBufferCoord Drop;
+    bool Trim;
+  } cases[] = {
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, false},
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, true},
+      {"a\tbc\r\nefgh\r\nij", {1, 1}, {3, 2}, smColumn, {2, 3}, false},
+      {"ab  cd  \r\nx  ", {3, 1}, {5, 1}, smNormal, {2, 2}, true},
+      {"ab  \r\ncd \r\nef", {2, 1}, {2, 2}, smNormal, {3, 3}, true},
+  };
+  TEditorHost host;
+  TDropEdit& e = *new TDropEdit(&host.Form());
+  e.SetParent(&host.Form());
+  e.SetBounds(0, 0, 300, 150);
+  e.SetOptions(e.Options() + eoDragDropEditing);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Start) + (c.Trim ? " trimming" : ""));
+    e.SetOptions(c.Trim ? e.Options() + eoTrimTrailingSpaces : e.Options() - eoTrimTrailingSpaces);
+    e.SetTextA(c.Start);
+    e.UndoList()->Clear();
+    e.RedoList()->Clear();
+    Select(e, c.From, c.To, c.Mode);
+    e.DropAt(c.Drop);
+    const AnsiString after = e.TextA();
+    ASSERT_NE(after, AnsiString(c.Start));
+    EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
+  }
+}
