@@ -188,6 +188,7 @@ TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
       {"line break in blanks", "ab \t x", {4, 1}, {4, 1}, smNormal, ecLineBreak, "", "ab\r\n\t x"},
       {"typing before blanks", "a \t\r\nz", {2, 1}, {2, 1}, smNormal, ecChar, "b", "ab\r\nz"},
       {"overwriting before blanks", "ax \t", {2, 1}, {2, 1}, smNormal, ecChar, "b", "ab"},
+      {"composed text before blanks", "ab \t", {2, 1}, {2, 1}, smNormal, ecImeStr, "xy", "axyb"},
       {"deleting before blanks", "ab  \r\ncd", {2, 1}, {2, 1}, smNormal, ecDeleteChar, "", "a\r\ncd"},
       {"backspace joining a line with blanks", "a\r\nb \t", {1, 2}, {1, 2}, smNormal, ecDeleteLastChar, "", "ab"},
       {"pasting lines with blanks", "ab  ", {3, 1}, {3, 1}, smNormal, ecNone, "x \r\ny\t\r\nz ", "abx\r\ny\r\nz"},
@@ -209,6 +210,8 @@ TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
       e.SetSelText(c.Value);
     else if (c.Command == ecChar)
       Type(e, c.Value);
+    else if (c.Command == ecImeStr)
+      Cmd(e, c.Command, '\0', const_cast<char*>(c.Value));
     else
       Cmd(e, c.Command);
     EXPECT_EQ(e.TextA(), AnsiString(c.After));
