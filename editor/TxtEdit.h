@@ -313,6 +313,14 @@ class TCustomTxtEdit : public TCustomControl {
   AnsiString GetLeftSpacing(int CharCount, bool WantTabs) const;
   // Stores line Index (0-based), without trailing blanks with eoTrimTrailingSpaces.
   void ProperSetLine(int Index, const AnsiString& Text);
+  // While a change is being made, lines keep their trailing blanks and are noted; when the
+  // outermost change ends the blanks go, each trim recorded in the change's own undo action,
+  // so that undo gives them back and redo takes them again. Returns false (nothing noted)
+  // when trimming is off or not deferred.
+  bool NoteTrim(int Index);
+  void BeginTrimDeferral() { ++trimDeferral_; }
+  void EndTrimDeferral();
+  bool TrimDeferred() const { return trimDeferral_ > 0 && options_.Contains(eoTrimTrailingSpaces); }
 
   // ---- commands ----
   // The way every command goes: the application's callback, hooked handlers, execution, and
@@ -727,6 +735,8 @@ class TCustomTxtEdit : public TCustomControl {
   // The string that the text being inserted views, when nothing needs it afterwards: a large
   // paste hands its storage to the lines instead of copying it again.
   AnsiString* takeableText_ = nullptr;
+  int trimDeferral_ = 0;
+  std::vector<int> pendingTrims_;  // 0-based lines whose trailing blanks go when the change ends
 };
 
 // The editor control as form files and the application place it: TCustomTxtEdit with its

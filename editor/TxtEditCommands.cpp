@@ -263,6 +263,7 @@ void TCustomTxtEdit::UnhookCommandHandler(const THookedCommandEvent& AHandler) {
 
 void TCustomTxtEdit::ExecuteCommand(TTxtEditorCommand Command, char AChar, void* Data) {
   TTxtEditLock lock(*this);
+  TTxtTrimDeferral trims(*this);
   if (TTxtEditCommandHandlers::THandler handler = TTxtEditCommandHandlers::Find(Command))
     handler(*this, Command, AChar, Data);
 }

@@ -250,7 +250,7 @@ void TCustomTxtEdit::DeleteLastChar() {
     if (y == 1) return;
     const AnsiString previous(LineAt(y - 1));
     AnsiString moved = line;
-    if (options_.Contains(eoTrimTrailingSpaces)) moved = TxtTrimTrailingBlanks(moved);
+    if (options_.Contains(eoTrimTrailingSpaces) && !NoteTrim(y - 2)) moved = TxtTrimTrailingBlanks(moved);
     WithinUpdate(*lines_, [&] {
       lines_->SetStrings(y - 2, previous + moved);
       lines_->Delete(y - 1);

@@ -63,6 +63,21 @@ class TPastEol {
   bool had_;
 };
 
+// Defers trimming trailing blanks to the end of the change, where it is recorded for undo.
+class TTxtTrimDeferral {
+ public:
+  explicit TTxtTrimDeferral(TCustomTxtEdit& AEdit) : edit_(AEdit) { edit_.BeginTrimDeferral(); }
+  ~TTxtTrimDeferral() noexcept(false) {
+    EndOfScope(pending_, [this] { edit_.EndTrimDeferral(); });
+  }
+  TTxtTrimDeferral(const TTxtTrimDeferral&) = delete;
+  TTxtTrimDeferral& operator=(const TTxtTrimDeferral&) = delete;
+
+ private:
+  TCustomTxtEdit& edit_;
+  const int pending_ = std::uncaught_exceptions();
+};
+
 // Hides the caret while something else draws over the text.
 class TTxtCaretHide {
  public:

@@ -368,13 +368,19 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
     TPastEol pastEol(options_);
     SetCaretXY(p);
     activeSelectionMode_ = mode;
-    {
-      TTxtUndoLock lockUndo(undoList_);
-      TTxtUndoLock lockRedo(redoList_);
+    if (mode == smColumn || options_.Contains(eoTrimTrailingSpaces)) {
+      // A column block pads short lines out to its column and trimming drops blanks: the
+      // insertion records those itself, so that undo gives back every byte.
       SetSelText(text);
+    } else {
+      {
+        TTxtUndoLock lockUndo(undoList_);
+        TTxtUndoLock lockRedo(redoList_);
+        SetSelText(text);
+      }
+      undoList_->AddChange(same ? urDragDropInsert : urInsert, p, insertedEnd_, AnsiString(), mode);
     }
     const TBufferCoord end = insertedEnd_;
-    undoList_->AddChange(same ? urDragDropInsert : urInsert, p, end, AnsiString(), mode);
     SetCaretAndSelection(p, end, p);
   }
 }

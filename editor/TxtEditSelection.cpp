@@ -1,6 +1,7 @@
 // The editor control's selected text: reading it in the three selection modes, replacing it
 // (delete, then insert in a mode), selecting everything, and the clipboard commands.
 #include <algorithm>
+#include <optional>
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditClipboard.h"
@@ -26,10 +27,56 @@ std::string_view CharsOf(std::string_view line, int from, int to) {
 std::string_view TCustomTxtEdit::LineAt(int Line) const { return lines_->LineView(Line - 1); }
 
 void TCustomTxtEdit::ProperSetLine(int Index, const AnsiString& Text) {
-  if (options_.Contains(eoTrimTrailingSpaces))
+  if (options_.Contains(eoTrimTrailingSpaces) && !TrimDeferred())
     lines_->SetStrings(Index, TxtTrimTrailingBlanks(Text));
   else
     lines_->SetStrings(Index, Text);
+  NoteTrim(Index);
+}
+
+bool TCustomTxtEdit::NoteTrim(int Index) {
+  if (!TrimDeferred()) return false;
+  pendingTrims_.push_back(Index);
+  return true;
+}
+
+void TCustomTxtEdit::EndTrimDeferral() {
+  if (trimDeferral_ == 0 || --trimDeferral_ > 0) return;
+  std::vector<int> lines;
+  lines.swap(pendingTrims_);
+  if (!options_.Contains(eoTrimTrailingSpaces)) return;
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  // The trims join the action on top of the list: undoing it gives the blanks back first.
+  const TTxtEditUndoItem* top = undoList_->PeekItem();
+  const int savedBlock = undoList_->BlockChangeNumber();
+  if (top && savedBlock == 0) undoList_->SetBlockChangeNumber(top->ChangeNumber);
+  TScopeExit restore([&] { undoList_->SetBlockChangeNumber(savedBlock); });
+  const TBufferCoord caret = CaretXY();
+  int caretColumn = 0;
+  WithinUpdate(*lines_, [&] {
+    for (int index : lines) {
+      if (index < 0 || index >= lines_->Count()) continue;
+      const AnsiString line(lines_->LineView(index));
+      const AnsiString kept = TxtTrimTrailingBlanks(line);
+      if (kept.size() == line.size()) continue;
+      // A caret the trimming leaves past the line's end keeps its column.
+      if (caret.Line == index + 1 && caret.Char > static_cast<int>(kept.size()) + 1)
+        caretColumn = GetExpandedLength(std::string_view(line).substr(0, std::min<size_t>(line.size(), caret.Char - 1)),
+                                        tabWidth_) +
+                      std::max(0, caret.Char - 1 - static_cast<int>(line.size())) + 1;
+      lines_->SetStrings(index, kept);
+      const int from = static_cast<int>(kept.size()) + 1;
+      undoList_->AddChange(urSilentDelete, {from, index + 1}, {static_cast<int>(line.size()) + 1, index + 1},
+                           line.substr(kept.size()), smNormal);
+    }
+  });
+  if (caretColumn > 0) {
+    TPastEol pastEol(options_);
+    const std::string_view stored = LineAt(caret.Line);
+    InternalSetCaretXY(
+        {static_cast<int>(stored.size()) + caretColumn - GetExpandedLength(stored, tabWidth_), caret.Line});
+  }
 }
 
 int TCustomTxtEdit::LeftSpacesEx(std::string_view Line, bool WantTabs) const {
@@ -137,8 +184,8 @@ void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
       const std::string_view last = LineAt(E.Line);
       joined.append(CharsOf(last, E.Char, static_cast<int>(last.size()) + 1));
       if (E.Line > B.Line) lines_->DeleteLines(B.Line, std::min(E.Line, count) - B.Line);
-      if (options_.Contains(eoScrollPastEol) && options_.Contains(eoTrimTrailingSpaces))
-        joined = TxtTrimTrailingBlanks(joined);
+      const bool trimJoined = options_.Contains(eoScrollPastEol) && options_.Contains(eoTrimTrailingSpaces);
+      if (trimJoined && !NoteTrim(B.Line - 1)) joined = TxtTrimTrailingBlanks(joined);
       lines_->SetStrings(B.Line - 1, joined);
       caretX_ = B.Char;
       caretY_ = B.Line;
@@ -194,7 +241,8 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
     }
   }
   const AnsiString right(CharsOf(line, caretX_, length + 1));
-  const bool trim = options_.Contains(eoTrimTrailingSpaces);
+  const bool deferred = TrimDeferred();
+  const bool trim = options_.Contains(eoTrimTrailingSpaces) && !deferred;
   if (caretY_ > lines_->Count()) {
     // A line below the text: the change begins with the break at the end of the last line.
     const int count = lines_->Count();
@@ -221,10 +269,12 @@ int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
         extra = lines_->InsertText(caretY_, std::move(*takeable), middle, lastStart - middle, trim);
       else
         extra = lines_->InsertText(caretY_, Value.substr(middle, lastStart - middle), trim);
+      for (int k = 0; k < extra; ++k) NoteTrim(caretY_ + k);
     }
     // Value may be gone now: its storage may belong to the lines.
     const AnsiString text = lastText + right;
     lines_->Insert(caretY_ + extra, trim ? TxtTrimTrailingBlanks(text) : text);
+    NoteTrim(caretY_ + extra);
     ++extra;
     caretY_ += extra;
     last = lastText;
@@ -298,8 +348,9 @@ int TCustomTxtEdit::InsertTextLine(std::string_view Value) {
       insertedStart_ = count > 0 ? TBufferCoord{static_cast<int>(LineAt(count).size()) + 1, count} : TBufferCoord{1, 1};
       appendedLines_ = true;
     }
-    const int added =
-        lines_->InsertText(std::min(caretY_ - 1, lines_->Count()), Value, options_.Contains(eoTrimTrailingSpaces));
+    const int at = std::min(caretY_ - 1, lines_->Count());
+    const int added = lines_->InsertText(at, Value, options_.Contains(eoTrimTrailingSpaces) && !TrimDeferred());
+    for (int k = 0; k < added; ++k) NoteTrim(at + k);
     caretY_ += added;
     StatusChanged({scCaretY});
     return added;
@@ -387,7 +438,7 @@ void TCustomTxtEdit::RecordSelectionDelete(TTxtUndoReason Reason) {
       const std::string_view s = LineAt(span.Line);
       AnsiString changed(CharsOf(s, 1, span.From));
       changed.append(CharsOf(s, span.To, static_cast<int>(s.size()) + 1));
-      if (options_.Contains(eoTrimTrailingSpaces)) changed = TxtTrimTrailingBlanks(changed);
+      if (options_.Contains(eoTrimTrailingSpaces) && !TrimDeferred()) changed = TxtTrimTrailingBlanks(changed);
       RecordLineChange(span.Line, s, changed, Reason, urInsert);
     }
     return;
@@ -414,6 +465,7 @@ TBufferCoord TCustomTxtEdit::InsertionStart() const {
 
 void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
   TTxtUndoBlock block(undoList_);
+  TTxtTrimDeferral trims(*this);
   const bool selected = SelAvail();
   if (!selected)
     SetActiveSelectionMode(selectionMode_);
@@ -493,6 +545,7 @@ void TCustomTxtEdit::PasteFromClipboard() {
   {
     TTxtUndoBlock block(undoList_);
     undoList_->AddChange(urPasteBegin, BlockBegin(), BlockEnd(), AnsiString(), smNormal);
+    std::optional<TTxtTrimDeferral> trims(std::in_place, *this);
     if (content.Kind == TTxtClipboardContent::ckBlock) {
       if (SelAvail()) RecordSelectionDelete(urDelete);
       // Lines and columns need the text afterwards; a normal paste may hand it to the lines.
@@ -517,6 +570,7 @@ void TCustomTxtEdit::PasteFromClipboard() {
       if (activeSelectionMode_ != smColumn)
         undoList_->AddChange(urPaste, insertedStart_, insertedEnd_, overwritten_, smNormal);
     }
+    trims.reset();  // the trims belong inside the paste's bracket
     undoList_->AddChange(urPasteEnd, BlockBegin(), BlockEnd(), AnsiString(), smNormal);
   }
   if (options_.Contains(eoHideShowScrollbars)) {

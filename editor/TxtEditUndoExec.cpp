@@ -184,6 +184,13 @@ struct TTxtEditUndoApply {
     TScopeExit restoreTabs([&] {
       if (!tabsToSpaces) edit.options_.Exclude(eoTabsToSpaces);
     });
+    // An item gives back the text as it was, blanks at line ends too: trimming them here would
+    // lose what the change being undone had kept, and what a trim the change made put away.
+    const bool trimming = edit.options_.Contains(eoTrimTrailingSpaces);
+    edit.options_.Exclude(eoTrimTrailingSpaces);
+    TScopeExit restoreTrim([&] {
+      if (trimming) edit.options_.Include(eoTrimTrailingSpaces);
+    });
     TTxtUndoLock sourceLock(source);
     TTxtEditUndoApply{edit, target, redoing}.Apply(*item);
   }

@@ -1,6 +1,7 @@
 // Undo and redo give back every byte: column blocks padded to their column, column deletions
-// over tabs, whole-line changes of an empty selection, edits with word wrap on, replace-all
-// inside a selection on long lines, and one command of more changes than the undo limit.
+// over tabs, whole-line changes of an empty selection, edits with word wrap on, blanks trimmed
+// at line ends, replace-all inside a selection on long lines, and one command of more changes
+// than the undo limit.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -164,5 +165,105 @@ TEST(UndoExact, AReplaceAllLargerThanTheLimitIsUndoneWhole) {
     EXPECT_FALSE(e.CanUndo());
     e.Redo();
     EXPECT_EQ(e.TextA(), after);
+  }
+}
+
+// With trailing blanks trimmed, the blanks a change trims away (its own or those the line had)
+// belong to the change: undo gives them back, redo trims them again.
+TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
+  const struct {
+    const char* Name;
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtSelectionMode Mode;
+    TTxtEditorCommand Command;  // ecNone: the selection is replaced by Value
+    const char* Value;
+    const char* After;
+  } cases[] = {
+      {"delete line", "a  \r\nb \t\r\nc", {1, 2}, {1, 2}, smNormal, ecDeleteLine, "", "a  \r\nc"},
+      {"delete the last line", "a\r\nb  ", {2, 2}, {2, 2}, smNormal, ecDeleteLine, "", "a\r\n"},
+      {"unindent", "  a  \r\n  b\t\r\nc", {1, 1}, {3, 2}, smNormal, ecBlockUnindent, "", "a  \r\nb\t\r\nc"},
+      {"unindent a column", "  a \r\n  b", {1, 1}, {3, 2}, smColumn, ecBlockUnindent, "", "a \r\nb"},
+      {"line break after a blank", "ab cd  ", {4, 1}, {4, 1}, smNormal, ecLineBreak, "", "ab\r\ncd  "},
+      {"line break in blanks", "ab \t x", {4, 1}, {4, 1}, smNormal, ecLineBreak, "", "ab\r\n\t x"},
+      {"typing before blanks", "a \t\r\nz", {2, 1}, {2, 1}, smNormal, ecChar, "b", "ab\r\nz"},
+      {"overwriting before blanks", "ax \t", {2, 1}, {2, 1}, smNormal, ecChar, "b", "ab"},
+      {"composed text before blanks", "ab \t", {2, 1}, {2, 1}, smNormal, ecImeStr, "xy", "axyb"},
+      {"deleting before blanks", "ab  \r\ncd", {2, 1}, {2, 1}, smNormal, ecDeleteChar, "", "a\r\ncd"},
+      {"backspace joining a line with blanks", "a\r\nb \t", {1, 2}, {1, 2}, smNormal, ecDeleteLastChar, "", "ab"},
+      {"pasting lines with blanks", "ab  ", {3, 1}, {3, 1}, smNormal, ecNone, "x \r\ny\t\r\nz ", "abx\r\ny\r\nz"},
+      {"replacing before blanks", "abc \t", {2, 1}, {3, 1}, smNormal, ecNone, "X", "aXc"},
+      {"deleting a column", "ab  \r\ncd \t", {1, 1}, {3, 2}, smColumn, ecNone, "", "\r\n"},
+      {"deleting whole lines", "a \r\nb\r\nc  ", {1, 2}, {2, 2}, smLine, ecNone, "q  ", "a \r\nq\r\nc  "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTextEdit e(c.Start);
+    e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+    // Loaded text keeps its blanks; only lines a change touches lose theirs.
+    e.SetTextA(c.Start);
+    e.UndoList()->Clear();
+    const bool overwrite = std::string(c.Name).starts_with("overwriting");
+    e.SetInsertMode(!overwrite);
+    Select(e, c.From, c.To, c.Mode);
+    if (c.Command == ecNone)
+      e.SetSelText(c.Value);
+    else if (c.Command == ecChar)
+      Type(e, c.Value);
+    else if (c.Command == ecImeStr)
+      Cmd(e, c.Command, '\0', const_cast<char*>(c.Value));
+    else
+      Cmd(e, c.Command);
+    EXPECT_EQ(e.TextA(), AnsiString(c.After));
+    EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
+  }
+}
+
+namespace {
+
+// An editor whose drop can be called as the drag machinery calls it.
+class TDropEdit : public TTxtEdit {
+ public:
+  using TTxtEdit::TTxtEdit;
+  void DropAt(TBufferCoord At) {
+    const TPoint p = RowColumnToPixels(BufferToDisplayPos(At));
+    DragDrop(this, p.X + 1, p.Y + 3);
+  }
+};
+
+}  // namespace
+
+// A block dragged inside its editor and dropped elsewhere is undone and redone byte for byte:
+// a column block pads the short lines it lands on, trimming drops the blanks left behind.
+TEST(UndoExact, DroppedBlocksUndoExactly) {
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtSelectionMode Mode;
+    TBufferCoord Drop;
+    bool Trim;
+  } cases[] = {
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, false},
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, true},
+      {"a\tbc\r\nefgh\r\nij", {1, 1}, {3, 2}, smColumn, {2, 3}, false},
+      {"ab  cd  \r\nx  ", {3, 1}, {5, 1}, smNormal, {2, 2}, true},
+      {"ab  \r\ncd \r\nef", {2, 1}, {2, 2}, smNormal, {3, 3}, true},
+  };
+  TEditorHost host;
+  TDropEdit& e = *new TDropEdit(&host.Form());
+  e.SetParent(&host.Form());
+  e.SetBounds(0, 0, 300, 150);
+  e.SetOptions(e.Options() + eoDragDropEditing);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Start) + (c.Trim ? " trimming" : ""));
+    e.SetOptions(c.Trim ? e.Options() + eoTrimTrailingSpaces : e.Options() - eoTrimTrailingSpaces);
+    e.SetTextA(c.Start);
+    e.UndoList()->Clear();
+    e.RedoList()->Clear();
+    Select(e, c.From, c.To, c.Mode);
+    e.DropAt(c.Drop);
+    const AnsiString after = e.TextA();
+    ASSERT_NE(after, AnsiString(c.Start));
+    EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
   }
 }

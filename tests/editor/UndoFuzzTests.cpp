@@ -1,5 +1,6 @@
 // Seeded edits of every kind in the three selection modes, with word wrap on at widths 1 to 80
-// and off, tabs kept or made spaces, insert and overwrite, grouping on and off: after each edit
+// and off, tabs kept or made spaces, insert and overwrite, grouping on and off, trailing blanks
+// trimmed or kept: after each edit
 // the text is kept as the model's state; undoing step by step passes back through those states
 // to the first (a step may take several), redoing forward to the last, byte for byte.
 #include <gtest/gtest.h>
@@ -145,12 +146,16 @@ void RunSessions(TTxtEdit& e, TEditFuzz& f, int Sessions, const std::string& Wha
     e.SetTabWidth(f.Pick(1, 8));
     e.SetOptions(f.Chance(30) ? e.Options() - eoTabsToSpaces : e.Options() + eoTabsToSpaces);
     e.SetOptions(f.Chance(50) ? e.Options() - eoGroupUndo : e.Options() + eoGroupUndo);
+    // Trimming is set before the text, so that the first state is the text as loaded with it.
+    e.SetOptions(f.Chance(40) ? e.Options() + eoTrimTrailingSpaces : e.Options() - eoTrimTrailingSpaces);
     e.SetTextA(f.Text());
     e.UndoList()->Clear();
     e.RedoList()->Clear();
     std::vector<AnsiString> states{e.TextA()};
     std::string log = What + " session " + std::to_string(session) + " tab " + std::to_string(e.TabWidth()) +
-                      (e.Options().Contains(eoTabsToSpaces) ? "" : " tabs") + "\n  start [" + Shown(states[0]) + "]";
+                      (e.Options().Contains(eoTabsToSpaces) ? "" : " tabs") +
+                      (e.Options().Contains(eoTrimTrailingSpaces) ? " trimming" : "") + "\n  start [" +
+                      Shown(states[0]) + "]";
     for (int step = 0, n = f.Pick(1, 8); step < n; ++step) {
       log += "\n  " + f.Edit(e);
       if (e.TextA() != states.back()) {
