@@ -23,8 +23,14 @@ struct TCmdLineOpener {
     auto* instances = dynamic_cast<TApAppInstances*>(Sender);
     TStringListW files;
     for (const WideString& file : CommandLineFiles()) files.Add(file.empty() ? file : ExpandPath(file));
+    // The running copy comes to the front before it opens the files, so that its editor keeps
+    // the focus they get (activating it afterwards would take the focus from the editor).
+    SysAppInstances().SwitchTo(0);
+    int delivered = 0;
     SysAppInstances().SendStrings(TApAppInstances::WindowClassName, SysCmdLineDataKind, &files,
-                                  instances ? instances->Handle() : nullptr);
+                                  instances ? instances->Handle() : nullptr, &delivered);
+    // The copy found is ending and took nothing: this one opens the files itself.
+    if (delivered == 0 && instances) instances->KeepRunning();
   }
 } opener;
 
@@ -34,6 +40,7 @@ void StartSingleInstance() {
   instances->SetName("AppInstances");
   instances->OnCmdLineReceived = TCmdLineReceivedEvent(&opener, &TCmdLineOpener::CmdLineReceived);
   instances->SetSendCmdLine(false);
+  instances->SetAutoActivate(false);  // the hand-over activates the running copy itself
   instances->OnRejected = TNotifyEvent(&opener, &TCmdLineOpener::Rejected);
   instances->Loaded();
 }

@@ -116,9 +116,17 @@ void TApAppInstances::Loaded() {
   if (!active_ || maxInstances_ < 1) return;
   TSysAppInstances& registry = SysAppInstances();
   if (registry.InstanceCount() <= maxInstances_ || !QueryOthersActive()) return;
+  keepRunning_ = false;
   DoRejected();
+  // A hand-over that reached nobody (the copy found was ending) leaves this copy running.
+  if (keepRunning_) {
+    keepRunning_ = false;
+    return;
+  }
   if (autoActivate_) registry.SwitchTo(0);
-  if (sendCmdLine_) registry.SendCmdLineParams(WindowClassName, wnd_);
+  int delivered = 1;
+  if (sendCmdLine_) registry.SendCmdLineParams(WindowClassName, wnd_, &delivered);
+  if (delivered == 0) return;
   // Nobody was told of this copy; its entry goes with it.
   registry.RemoveInstance(false);
   Terminate();

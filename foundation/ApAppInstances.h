@@ -35,6 +35,9 @@ class TApAppInstances : public TComponent {
   bool SendCmdLine() const { return sendCmdLine_; }
   void SetSendCmdLine(bool Value) { sendCmdLine_ = Value; }
   HWND Handle() const { return wnd_; }
+  // Called from OnRejected when the hand-over reached no running copy (the one found was
+  // ending): this copy then runs as the first, so that the files it was given are not lost.
+  void KeepRunning() { keepRunning_ = true; }
 
   virtual void WndProc(TMessage& Message);
 
@@ -65,4 +68,5 @@ class TApAppInstances : public TComponent {
   bool autoActivate_ = true;
   int maxInstances_ = 1;
   bool sendCmdLine_ = true;
+  bool keepRunning_ = false;
 };

@@ -338,6 +338,7 @@ struct TSendDataCtx {
   const WideString* ClassName;
   COPYDATASTRUCT Data;
   HWND Originator;
+  int Delivered = 0;
 };
 
 BOOL CALLBACK SendDataProc(HWND Wnd, LPARAM LParam) {
@@ -349,38 +350,45 @@ BOOL CALLBACK SendDataProc(HWND Wnd, LPARAM LParam) {
   for (int i = 0, n = c->Self->InstanceCount(); i < n && !listed; ++i) listed = c->Self->ProcessIDs(i) == pid;
   if (listed) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(Wnd, WM_COPYDATA, reinterpret_cast<WPARAM>(c->Originator), reinterpret_cast<LPARAM>(&c->Data),
-                        SMTO_ABORTIFHUNG | SMTO_NORMAL, TSysAppInstances::SendTimeout, &result);
+    SetLastError(0);
+    const bool answered = SendMessageTimeoutW(Wnd, WM_COPYDATA, reinterpret_cast<WPARAM>(c->Originator),
+                                              reinterpret_cast<LPARAM>(&c->Data), SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                                              TSysAppInstances::SendTimeout, &result) != 0;
+    // A copy that is busy (opening what it was sent, a box up) may still take the data: only a
+    // window that is gone or refused it counts as not reached.
+    if ((answered && result != 0) || (!answered && GetLastError() == ERROR_TIMEOUT)) ++c->Delivered;
   }
   return TRUE;
 }
 }  // namespace
 
 bool TSysAppInstances::SendData(const WideString& WindowClassName, int Kind, const void* Data, uint32_t Size,
-                                HWND OriginatorWnd) {
+                                HWND OriginatorWnd, int* Delivered) {
   TSendDataCtx ctx{this, &WindowClassName, {}, OriginatorWnd};
   ctx.Data.dwData = static_cast<ULONG_PTR>(Kind);
   ctx.Data.cbData = Size;
   ctx.Data.lpData = const_cast<void*>(Data);
-  return EnumWindows(&SendDataProc, reinterpret_cast<LPARAM>(&ctx)) != FALSE;
+  const bool result = EnumWindows(&SendDataProc, reinterpret_cast<LPARAM>(&ctx)) != FALSE;
+  if (Delivered) *Delivered = ctx.Delivered;
+  return result;
 }
 
-bool TSysAppInstances::SendStrings(const WideString& WindowClassName, int Kind, TStringsW* Strings,
-                                   HWND OriginatorWnd) {
+bool TSysAppInstances::SendStrings(const WideString& WindowClassName, int Kind, TStringsW* Strings, HWND OriginatorWnd,
+                                   int* Delivered) {
   // A lone surrogate, allowed in a Windows file name, goes as its own 3-byte sequence: strict
   // UTF-8 would put U+FFFD in its place, and the name would no longer open.
   const std::string bytes = EncodeWideToUtf8(Strings->Text());
-  return SendData(WindowClassName, Kind, bytes.data(), static_cast<uint32_t>(bytes.size()), OriginatorWnd);
+  return SendData(WindowClassName, Kind, bytes.data(), static_cast<uint32_t>(bytes.size()), OriginatorWnd, Delivered);
 }
 
-bool TSysAppInstances::SendCmdLineParams(const WideString& WindowClassName, HWND OriginatorWnd) {
+bool TSysAppInstances::SendCmdLineParams(const WideString& WindowClassName, HWND OriginatorWnd, int* Delivered) {
   TStringListW params;
   for (int i = 1;; ++i) {
     const WideString p = WideParamStr(i);
     if (p.empty()) break;
     params.Add(p);
   }
-  return SendStrings(WindowClassName, SysCmdLineDataKind, &params, OriginatorWnd);
+  return SendStrings(WindowClassName, SysCmdLineDataKind, &params, OriginatorWnd, Delivered);
 }
 
 int TSysAppInstances::ReadMessageCheck(TMessage& Message, HWND IgnoredOriginator) {

@@ -92,11 +92,15 @@ class TSysAppInstances {
   void SwitchTo(int Index);
   void NotifyInstances(WPARAM Code, LPARAM Param);
   void RemoveInstance(bool Notify = true);
-  bool SendCmdLineParams(const WideString& WindowClassName, HWND OriginatorWnd);
+  // Delivered, when given, counts the listed windows that took the data: a copy that is ending
+  // may still be listed while its windows are gone, and then nobody has the data.
+  bool SendCmdLineParams(const WideString& WindowClassName, HWND OriginatorWnd, int* Delivered = nullptr);
   // The lines, each followed by CR LF, in UTF-8 that carries a lone surrogate as its own 3-byte
   // sequence, so that any Windows file name arrives whole.
-  bool SendStrings(const WideString& WindowClassName, int Kind, TStringsW* Strings, HWND OriginatorWnd);
-  bool SendData(const WideString& WindowClassName, int Kind, const void* Data, uint32_t Size, HWND OriginatorWnd);
+  bool SendStrings(const WideString& WindowClassName, int Kind, TStringsW* Strings, HWND OriginatorWnd,
+                   int* Delivered = nullptr);
+  bool SendData(const WideString& WindowClassName, int Kind, const void* Data, uint32_t Size, HWND OriginatorWnd,
+                int* Delivered = nullptr);
 
   // Receiving in a window procedure: the data kind of a WM_COPYDATA not sent by
   // IgnoredOriginator (its result set to 1), else -1 (result 0).

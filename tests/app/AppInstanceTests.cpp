@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/SysAppInstances.h"
 #include "framework/CodePages.h"
 #include "framework/ScopeGuards.h"
 #include "tests/app/AppTestSupport.h"
@@ -182,6 +183,23 @@ TEST(ProgramInstance, ACopyStartedWhileTheFirstClosesOpensItsFileItself) {
   TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
   EXPECT_EQ(WaitForEditors(second, 1), 1) << "the new copy shows its own file";
   EXPECT_EQ(EditorsOf(running.Info.dwProcessId).size(), 1u) << "nothing was handed to the closing copy";
+}
+
+// A copy started the moment the first one ended can still find it listed, with no window left to
+// take its files: it opens them itself instead of ending with nothing shown.
+TEST(ProgramInstance, ACopyWhoseHandOverReachesNobodyOpensItsFileItself) {
+  TFreshDataFolder data;
+  TTestFolder folder;
+  const WideString file = folder.Write(L"alone.txt", "alone");
+  // This process stands for the ending copy: listed under the program's name, without windows
+  // that take a hand-over.
+  TSysAppInstances ending(BuildPath(L"app\\Verdan.exe"));
+  ASSERT_TRUE(ending.CheckInstance(65535));
+  TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
+  EXPECT_EQ(WaitForEditors(second, 1), 1) << "the new copy shows its own file";
+  ending.RemoveInstance(false);
+  PostMessageW(FindProcessWindow(second.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+  EXPECT_EQ(second.ExitCode(), 0u);
 }
 
 }  // namespace

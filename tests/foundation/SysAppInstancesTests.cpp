@@ -229,6 +229,28 @@ TEST(ApAppInstances, SecondCopyHandsOverItsUnicodeCommandLineAndEnds) {
   EXPECT_TRUE(receiver.Lines.empty());
 }
 
+// A copy that is listed but has no window to take the hand-over (it is ending): the second copy
+// reaches nobody with its command line, and runs itself instead of ending with its files lost.
+TEST(ApAppInstances, ASecondCopyWhoseHandOverReachesNobodyRuns) {
+  Application->Handle();  // listed and with its application window, but no instances window
+  bool listed = false;
+  for (int i = 0; i < SysAppInstances().InstanceCount(); ++i)
+    listed = listed || SysAppInstances().ProcessIDs(i) == GetCurrentProcessId();
+  if (!listed) SysAppInstances().CheckInstance(65535);
+  const UINT saved = std::exchange(TSysAppInstances::SendTimeout, 300);
+  DWORD child = 0;
+  EXPECT_EQ(RunSecondCopy(child), 3u) << "the copy runs on (0: it ended, its files handed to nobody)";
+  TSysAppInstances::SendTimeout = saved;
+  int delivered = -1;
+  TStringListW list;
+  list.Add(L"x");
+  SysAppInstances().SendStrings(TApAppInstances::WindowClassName, SysCmdLineDataKind, &list, nullptr, &delivered);
+  EXPECT_EQ(delivered, 0);
+  TApAppInstances instances(nullptr);
+  SysAppInstances().SendStrings(TApAppInstances::WindowClassName, SysCmdLineDataKind, &list, nullptr, &delivered);
+  EXPECT_EQ(delivered, 1) << "the window of a listed copy takes the data";
+}
+
 // Names with lone surrogates, which Windows file names may hold, are handed over whole: each
 // list sent to a window of the process arrives line for line.
 TEST(ApAppInstances, NamesWithLoneSurrogatesArriveWhole) {

@@ -294,9 +294,8 @@ for i in 1 2 3 4; do
   { printf '\xff\xfe'; printf '\xd0\xb6 %s\r\n' "$i" | iconv -f UTF-8 -t UTF-16LE; } >"$work/$name"
   hidden_tabs+=("$(winpath "$work/$name")")
 done
-# A copy started the moment the one before has ended can still find it in the list of running
-# copies and hand its files to nobody: it starts a little later.
-sleep 3
+# Started the moment the copy before has ended, which can still be listed as running: a hand-over
+# that reaches nobody leaves this copy running with its files.
 wine "$2" "${hidden_tabs[@]}" >/dev/null 2>&1 </dev/null &
 editor=$!
 # Each UTF-16 file holds a character outside the code page: a warning each, answered with OK.
