@@ -12,6 +12,7 @@
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "tests/common/MessageBoxRecorder.h"
+#include "tests/common/LoopbackListener.h"
 
 namespace {
 
@@ -128,16 +129,7 @@ TEST(UpdateReply, AReplyCutAtEveryByteIsWholeOnlyAtItsEnd) {
 struct TLoopServer {
   TLoopServer(std::vector<AnsiString> Chunks, int HoldMs = 0, size_t Flood = 0)
       : chunks(std::move(Chunks)), hold(HoldMs), flood(Flood) {
-    StartSockets();
-    listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = inet_addr("127.0.0.1");
-    int size = sizeof address;
-    bind(listener, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-    port = ntohs(address.sin_port);
-    listen(listener, 1);
+    listener = ListenOnLoopback(port);
     worker = std::thread([this] {
       const SOCKET client = accept(listener, nullptr, nullptr);
       if (client == INVALID_SOCKET) return;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/ClientSocket.h"
+#include "tests/common/LoopbackListener.h"
 
 namespace {
 
@@ -17,16 +18,7 @@ namespace {
 // client goes. Sent tells how much it could hand over.
 struct TFloodServer {
   explicit TFloodServer(size_t Total) : total(Total) {
-    StartSockets();
-    listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = inet_addr("127.0.0.1");
-    int size = sizeof address;
-    bind(listener, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-    port = ntohs(address.sin_port);
-    listen(listener, 1);
+    listener = ListenOnLoopback(port);
     worker = std::thread([this] {
       const SOCKET client = accept(listener, nullptr, nullptr);
       if (client == INVALID_SOCKET) return;
