@@ -3,8 +3,6 @@
 
 #include <shellapi.h>
 
-#include <utility>
-
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
@@ -436,7 +434,12 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Enc
     LoadFilesPos();
   }
   int opened = 0;
+  // The warnings of the opening wait until every document is whole and in its tab: a box may
+  // leave the window usable, and whatever is closed meanwhile leaves nothing half-made behind.
+  const bool held = MessageBoxesHeld();
+  HoldMessageBoxes(true);
   {
+    TScopeExit release([&] { HoldMessageBoxes(held); });
     TDocument* toActivate = nullptr;
     tlbrTabBar->BeginUpdate();
     LockUpdate(HandleAllocated() ? Handle() : nullptr);
@@ -454,16 +457,8 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Enc
       if (OpenFile(ExpandPath(file), Encoding, toActivate)) ++opened;
     }
   }
-  ShowOpenNotes();
+  if (!held) ShowHeldMessageBoxes();
   return opened;
-}
-
-void TMainForm::NoteOnOpen(const WideString& Text, UINT Flags) { openNotes_.emplace_back(Text, Flags); }
-
-void TMainForm::ShowOpenNotes() {
-  // A box may leave the window usable (one owned by the hidden application window): whatever
-  // is closed meanwhile, nothing of the opening is left to go on with.
-  for (const auto& [text, flags] : std::exchange(openNotes_, {})) ShowMessageBox(text, flags);
 }
 
 TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate) {
@@ -472,11 +467,11 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     return nullptr;
   }
   if (!FileExists(Name)) {
-    if (!DirectoryExists(Name)) NoteOnOpen(MessageWith("sFileNotFound", {ExtractFileName(Name)}), MB_ICONERROR);
+    if (!DirectoryExists(Name)) ShowMessageBox(MessageWith("sFileNotFound", {ExtractFileName(Name)}), MB_ICONERROR);
     return nullptr;
   }
   if (IsFileBlocked(Name, 0)) {
-    NoteOnOpen(MessageWith("sAccessToFileDenied", {ExtractFileName(Name)}), MB_ICONERROR);
+    ShowMessageBox(MessageWith("sAccessToFileDenied", {ExtractFileName(Name)}), MB_ICONERROR);
     return nullptr;
   }
   TDocument* document = CreateDocument(EscapeAmpersands(ExtractFileName(Name)));
@@ -488,7 +483,7 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     // A file that fails while it is read leaves no half-filled document that a later save
     // could write over the real file.
     DocumentList->Items().Remove(document);
-    NoteOnOpen(e.Message(), MB_ICONERROR);
+    ShowMessageBox(e.Message(), MB_ICONERROR);
     return nullptr;
   }
   InsertTab(document);
@@ -502,11 +497,10 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy, &cyrillic1251);
   Document->Lossy = lossy;
   Document->MixedLineBreaks = editor->Lines()->MixedLineBreaks();
-  // The warnings come once the document is whole and in its tab.
   if (lossy)
-    NoteOnOpen(LossyConversionText(Name), MB_ICONWARNING);
+    ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
   else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage(), cyrillic1251))
-    NoteOnOpen(ForeignCodePageText(Name), MB_ICONWARNING);
+    ShowMessageBox(ForeignCodePageText(Name), MB_ICONWARNING);
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);
     editor->SetCaretXY({caret.X, caret.Y});

@@ -301,10 +301,6 @@ class TMainForm : public TForm, public TDocumentHost {
   // Steps of opening one file; the document made, or null.
   TDocument* OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate);
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
-  // What opening has to tell (files not found, lossy or foreign-code-page files) waits until
-  // every document of the call is complete: a box can let the user close documents.
-  void NoteOnOpen(const WideString& Text, UINT Flags);
-  void ShowOpenNotes();
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
   // The tab bar's new-tab button.
@@ -319,7 +315,6 @@ class TMainForm : public TForm, public TDocumentHost {
   void WriteExitSettings();
 
   std::unique_ptr<TStringListW> filesPos_;
-  std::vector<std::pair<WideString, UINT>> openNotes_;
   std::unique_ptr<TStringList> commandList_;
   std::unique_ptr<TUpdateCheck> updateCheck_;
   TCharPalette* charPalette_ = nullptr;

@@ -186,19 +186,8 @@ AnsiString TApCustomAppMemoryFileStorage::DoGetFileName() {
   return name;
 }
 
-AnsiString TApCustomAppMemoryFileStorage::FullFileName() {
-  if (fileName_.empty() && location_ != flCustom) return AnsiString();
-  const AnsiString namePart = ExtractFileName(fileName_);
-  switch (location_) {
-    case flCustom: return DoGetFileName();
-    case flWindows: return PathWithDelimiter(WindowsDirectory()) + namePart;
-    case flTemp: return PathWithDelimiter(TempDirectory()) + namePart;
-    case flExeFile: return PathWithDelimiter(ExtractFilePath(ModuleFileName(nullptr))) + namePart;
-    case flUserFolder:
-      return PathWithDelimiter(GetAppdataFolder()) + (PathIsAbsolute(fileName_) ? namePart : fileName_);
-  }
-  return AnsiString();
-}
+// The same name in the ANSI code page, for callers that still take one.
+AnsiString TApCustomAppMemoryFileStorage::FullFileName() { return WideToAnsi(FullWideFileName()); }
 
 WideString TApCustomAppMemoryFileStorage::FullWideFileName() {
   if (!wideFileName_.empty()) return wideFileName_;

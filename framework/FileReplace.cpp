@@ -70,24 +70,23 @@ void WriteFileReplacing(const WideString& FileName, const std::function<void(TSt
     if (!probe) RaiseCreateError(shown, GetLastError());
   }
   WideString temp = CreateSiblingFile(target, shown);
-  try {
-    TFileStream stream(temp, fmCreate);
-    SetLastError(0);
-    try {
-      Write(stream);
-      stream.FlushAndClose();
-    } catch (const EWriteError&) {
-      // A write the system refused (a full disk): its reason, not the stream's.
-      const DWORD error = GetLastError();
-      if (!error) throw;
-      RaiseCreateError(shown, error);
-    } catch (const EOSError& e) {
-      RaiseCreateError(shown, e.ErrorCode);
-    }
-  } catch (...) {
-    DeleteFileW(temp.c_str());
-    throw;
-  }
+  UndoOnFailure(
+      [&] {
+        TFileStream stream(temp, fmCreate);
+        SetLastError(0);
+        try {
+          Write(stream);
+          stream.FlushAndClose();
+        } catch (const EWriteError&) {
+          // A write the system refused (a full disk): its reason, not the stream's.
+          const DWORD error = GetLastError();
+          if (!error) throw;
+          RaiseCreateError(shown, error);
+        } catch (const EOSError& e) {
+          RaiseCreateError(shown, e.ErrorCode);
+        }
+      },
+      [&] { DeleteFileW(temp.c_str()); });
   // The system's replace keeps more of the old file (its creation time, its security), but
   // Wine's breaks down on names past MAX_PATH: those are moved over the old file instead.
   const bool useReplace = exists && target.size() < MAX_PATH;
