@@ -4,6 +4,7 @@
 #include <vsstyle.h>
 #include <vssym32.h>
 
+#include "framework/DesignFrame.h"
 #include "framework/Messages.h"
 #include "framework/Mnemonics.h"
 #include "framework/VisualStyles.h"
@@ -43,6 +44,13 @@ void TNSInfoBar::Click() {
 void TNSInfoBar::Paint() {
   Canvas()->Font()->Assign(Font());
   Canvas()->Brush()->SetColor(Color());
+  // The tile draws nothing of its own; a designer still sees where it lies.
+  if (ComponentState().Contains(csDesigning)) {
+    DrawDesignFrame(Canvas(), ClientRect(), psDash, clBlack);
+    // The painting handler gets the canvas it gets at run time.
+    Canvas()->Pen()->SetStyle(psSolid);
+    Canvas()->Brush()->SetStyle(bsSolid);
+  }
   if (OnPaint) OnPaint(this);
 }
 

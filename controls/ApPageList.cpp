@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "framework/DesignFrame.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
 
@@ -136,10 +137,7 @@ void TApCustomPage::DoPaint(TCanvas* ACanvas, const TRect& ARect) {
   ACanvas->Brush()->SetColor(Color());
   DrawThemedBackground(this, ACanvas, ARect, ParentBackground(), Color());
   if (ComponentState().Contains(csDesigning)) {
-    ACanvas->Pen()->SetStyle(psDot);
-    ACanvas->Pen()->SetColor(clBlack);
-    ACanvas->Brush()->SetStyle(bsClear);
-    ACanvas->Rectangle(ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
+    DrawDesignFrame(ACanvas, ARect, psDot, clBlack);
     if (pageList_ && pageList_->ShowDesignCaption() != sdcNone) {
       WideString text = Caption().empty() ? WideString(Name().begin(), Name().end()) : Caption();
       TRect r{ARect.Left + 4, ARect.Top + 4, ARect.Right - 4, ARect.Bottom - 4};
@@ -446,9 +444,5 @@ void TApCustomPageList::GetChildren(const std::function<void(TComponent*)>& Proc
 
 void TApCustomPageList::Paint() {
   if (!ComponentState().Contains(csDesigning) || !pages_.empty()) return;
-  Canvas()->Pen()->SetStyle(psDot);
-  Canvas()->Pen()->SetColor(clBlack);
-  Canvas()->Brush()->SetStyle(bsClear);
-  TRect r = ClientRect();
-  Canvas()->Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+  DrawDesignFrame(Canvas(), ClientRect(), psDot, clBlack);
 }

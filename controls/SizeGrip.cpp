@@ -103,6 +103,8 @@ void TSizeGrip::SetStyle(TSizeGripStyle Value) {
 
 void TSizeGrip::Hook() {
   if (hook_ || !enabled_ || !targetControl_ || IsDestroying() || targetControl_->IsDestroying()) return;
+  // A designer owns the messages of the forms it edits.
+  if (ComponentState().Contains(csDesigning) || targetControl_->ComponentState().Contains(csDesigning)) return;
   hook_ = new TSizeGripHook(this, targetControl_);
   targetControl_->WindowProc = hook_->Method();
   UpdateGripRect();

@@ -861,7 +861,8 @@ void TCustomTxtEdit::SetAlwaysShowCaret(bool Value) {
 void TCustomTxtEdit::SetInsertMode(bool Value) {
   if (Value == insertMode_) return;
   insertMode_ = Value;
-  InitializeCaret();
+  // A designed editor has no caret of its own to show the mode with.
+  if (!ComponentState().Contains(csDesigning)) InitializeCaret();
   StatusChanged({scInsertMode});
 }
 

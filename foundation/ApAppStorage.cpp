@@ -219,7 +219,11 @@ void TApCustomAppStorage::SetSubStorages(TApAppSubStorages* Value) {
   if (Value && Value != subStorages_.get()) subStorages_->Assign(Value);
 }
 
-bool TApCustomAppStorage::ReadOnly() { return readOnly_ || GetPhysicalReadOnly(); }
+bool TApCustomAppStorage::ReadOnly() {
+  // A designer edits the storage's settings, not the place it stores in.
+  if (ComponentState().Contains(csDesigning)) return readOnly_;
+  return readOnly_ || GetPhysicalReadOnly();
+}
 
 void TApCustomAppStorage::Loaded() {
   TComponent::Loaded();

@@ -391,11 +391,17 @@ TApWindowHook::~TApWindowHook() {
   SetControl(nullptr);
 }
 
+// A designed hook keeps its settings but hooks nothing: the designer owns the messages of the
+// forms it edits. Taking handlers out stays allowed, so none outlives the hook.
+bool TApWindowHook::MayRegister() const { return !ComponentState().Contains(csDesigning); }
+
 void TApWindowHook::SetActive(bool Value) {
   if (Value == active_) return;
   if (Value) {
-    if (afterMessage_) RegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
-    if (beforeMessage_) RegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
+    if (MayRegister()) {
+      if (afterMessage_) RegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
+      if (beforeMessage_) RegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
+    }
   } else {
     if (afterMessage_) UnRegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
     if (beforeMessage_) UnRegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
@@ -405,7 +411,7 @@ void TApWindowHook::SetActive(bool Value) {
 
 void TApWindowHook::SetBeforeMessage(const TApHookMessageEvent& Value) {
   if (active_) {
-    if (Value && !beforeMessage_)
+    if (Value && !beforeMessage_ && MayRegister())
       RegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
     else if (!Value && beforeMessage_)
       UnRegisterWndProcHook(control_, BeforeHandler(), hoBeforeMsg);
@@ -415,7 +421,7 @@ void TApWindowHook::SetBeforeMessage(const TApHookMessageEvent& Value) {
 
 void TApWindowHook::SetAfterMessage(const TApHookMessageEvent& Value) {
   if (active_) {
-    if (Value && !afterMessage_)
+    if (Value && !afterMessage_ && MayRegister())
       RegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);
     else if (!Value && afterMessage_)
       UnRegisterWndProcHook(control_, AfterHandler(), hoAfterMsg);

@@ -162,6 +162,7 @@ class TApWindowHook : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  bool MayRegister() const;
   TApHookHandler BeforeHandler() { return TApHookHandler(this, &TApWindowHook::DoBeforeMessage); }
   TApHookHandler AfterHandler() { return TApHookHandler(this, &TApWindowHook::DoAfterMessage); }
 

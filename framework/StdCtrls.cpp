@@ -2,6 +2,7 @@
 #include "framework/StdCtrls.h"
 
 #include <algorithm>
+#include <cwctype>
 
 #include "framework/Exceptions.h"
 #include "framework/ScopeGuards.h"
@@ -318,6 +319,7 @@ HV_PUBLISH(TLabel) {
   p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taLeftJustify);
   p.Prop("AutoSize", &T::AutoSize, &T::SetAutoSize).Default(1);
   p.Prop("Caption", &T::Caption, &T::SetCaption).Stored(&T::IsCaptionStored);
+  p.Prop("EllipsisPosition", &T::EllipsisPosition, &T::SetEllipsisPosition).Default(epNone);
   p.Prop("FocusControl", &T::FocusControl, &T::SetFocusControl);
   p.Prop("Layout", &T::Layout, &T::SetLayout).Default(tlTop);
   p.Prop("ShowAccelChar", &T::ShowAccelChar, &T::SetShowAccelChar).Default(1);
@@ -336,7 +338,54 @@ unsigned TCustomLabel::DrawFlags() const {
   if (!showAccelChar_) flags |= DT_NOPREFIX;
   if (alignment_ == taRightJustify) flags |= DT_RIGHT;
   if (alignment_ == taCenter) flags |= DT_CENTER;
+  switch (ellipsisPosition_) {
+    case epPathEllipsis: flags |= DT_PATH_ELLIPSIS; break;
+    case epEndEllipsis: flags |= DT_END_ELLIPSIS; break;
+    case epWordEllipsis: flags |= DT_WORD_ELLIPSIS; break;
+    case epNone: break;
+  }
   return flags;
+}
+
+namespace {
+
+constexpr unsigned ellipsisFlags = DT_PATH_ELLIPSIS | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
+
+}  // namespace
+
+WideString TCustomLabel::FittedCaption(TCanvas* Canvas, const TRect& Rect) {
+  WideString text = Caption();
+  // Without word wrap the system shortens each line itself; with it, it only shortens single
+  // words wider than a line, and lines below the bottom would simply be cut.
+  if (!wordWrap_ || ellipsisPosition_ != epEndEllipsis) return text;
+  const unsigned measure = (DrawFlags() & ~ellipsisFlags) | DT_CALCRECT;
+  auto fits = [&](const WideString& s) {
+    TRect m = Rect;
+    Canvas->DrawText(m, s, measure);
+    return m.Height() <= Rect.Height();
+  };
+  if (fits(text)) return text;
+  auto shortened = [&](size_t n) {
+    WideString s = text.substr(0, n);
+    while (!s.empty() && iswspace(s.back())) s.pop_back();
+    // A lone accelerator mark would underline the first dot.
+    if (showAccelChar_) {
+      size_t marks = 0;
+      while (marks < s.size() && s[s.size() - 1 - marks] == L'&') ++marks;
+      if (marks % 2) s.pop_back();
+    }
+    return s + L"...";
+  };
+  // The longest beginning that fits with the ellipsis; a longer beginning never takes fewer lines.
+  size_t lo = 0, hi = text.size();
+  while (hi - lo > 1) {
+    size_t mid = lo + (hi - lo) / 2;
+    if (fits(shortened(mid)))
+      lo = mid;
+    else
+      hi = mid;
+  }
+  return shortened(lo);
 }
 
 void TCustomLabel::Paint() {
@@ -349,10 +398,10 @@ void TCustomLabel::Paint() {
   }
   canvas->Brush()->SetStyle(bsClear);
   canvas->Font()->Assign(Font());
-  WideString text = Caption();
+  WideString text = FittedCaption(canvas, r);
   if (layout_ != tlTop) {
     TRect measured = r;
-    canvas->DrawText(measured, text, DrawFlags() | DT_CALCRECT);
+    canvas->DrawText(measured, text, (DrawFlags() & ~ellipsisFlags) | DT_CALCRECT);
     int offset = r.Height() - measured.Height();
     if (layout_ == tlCenter) offset /= 2;
     r.Top += offset;
@@ -379,7 +428,7 @@ void TCustomLabel::AdjustBounds() {
   TRect r(0, 0, wordWrap_ ? Width() : 0, 0);
   WideString text = Caption();
   if (text.empty()) text = L" ";
-  canvas.DrawText(r, text, DrawFlags() | DT_CALCRECT);
+  canvas.DrawText(r, text, (DrawFlags() & ~ellipsisFlags) | DT_CALCRECT);
   canvas.SetHandle(nullptr);
   int left = Left();
   if (alignment_ == taRightJustify && !wordWrap_) left += Width() - r.Width();
@@ -429,6 +478,12 @@ void TCustomLabel::SetAutoSize(bool Value) {
   if (autoSize_ == Value) return;
   autoSize_ = Value;
   AdjustBounds();
+}
+
+void TCustomLabel::SetEllipsisPosition(TEllipsisPosition Value) {
+  if (ellipsisPosition_ == Value) return;
+  ellipsisPosition_ = Value;
+  Invalidate();
 }
 
 void TCustomLabel::SetFocusControl(TWinControl* Value) {

@@ -12,6 +12,7 @@
 #include "framework/StringLists.h"
 
 HV_ENUM(TTextLayout, tlTop, tlCenter, tlBottom)
+HV_ENUM(TEllipsisPosition, epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis)
 HV_ENUM(TEditCharCase, ccNormal, ccUpperCase, ccLowerCase)
 HV_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed)
 
@@ -161,6 +162,11 @@ class TCustomLabel : public TGraphicControl {
   // The label takes the size of its text (not with WordWrap: then only the height).
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool Value);
+  // Where a text that does not fit loses its part and shows "..." instead: at the end, inside a
+  // path, or per word; epNone cuts it. With WordWrap, epEndEllipsis shortens the text so that
+  // its lines fit the height and the last shown one ends in "...".
+  TEllipsisPosition EllipsisPosition() const { return ellipsisPosition_; }
+  void SetEllipsisPosition(TEllipsisPosition Value);
   TWinControl* FocusControl() const { return focusControl_; }
   void SetFocusControl(TWinControl* Value);
   TTextLayout Layout() const { return layout_; }
@@ -181,11 +187,15 @@ class TCustomLabel : public TGraphicControl {
   void Loaded() override;
   // The flags the text is drawn with.
   unsigned DrawFlags() const;
+  // The caption as drawn in Rect with the canvas's font: shortened to the height when the
+  // end ellipsis meets word wrap, else the caption itself.
+  WideString FittedCaption(TCanvas* Canvas, const TRect& Rect);
   void AdjustBounds();
 
  private:
   TAlignment alignment_ = taLeftJustify;
   bool autoSize_ = true;
+  TEllipsisPosition ellipsisPosition_ = epNone;
   TWinControl* focusControl_ = nullptr;
   TTextLayout layout_ = tlTop;
   bool showAccelChar_ = true;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/DesignFrame.h"
 
 const char* const SBarDockParentNotAllowed =
     "A TBarDock control cannot be placed inside a tool window or another TBarDock";
@@ -181,7 +182,13 @@ void TBarDock::AlignControls(TControl*, TRect&) { ArrangeToolbars(); }
 
 void TBarDock::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+  // A running dock repaints only what a new size uncovers; a designed one shows its frame
+  // again at every size.
+  if (!ComponentState().Contains(csDesigning)) Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TBarDock::Paint() {
+  if (ComponentState().Contains(csDesigning)) DrawDesignFrame(Canvas(), ClientRect(), psDot, clBtnShadow);
 }
 
 TRect TBarDock::GetClientRect() {

@@ -147,6 +147,8 @@ class TBarDock : public TCustomControl {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void AlignControls(TControl* AControl, TRect& Rect) override;
   void CreateParams(TCreateParams& Params) override;
+  // At design time a dotted frame shows the dock's bounds.
+  void Paint() override;
   TRect GetClientRect() override;
   void WndProc(TMessage& Message) override;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/DesignFrame.h"
 #include "framework/Format.h"
 #include "framework/HintWindow.h"
 #include "toolbars/BarAcc.h"
@@ -274,7 +275,11 @@ void TBarCustomToolbar::AlignControls(TControl*, TRect&) {
   if (updateNesting_ == 0) Arrange();
 }
 
-void TBarCustomToolbar::Paint() { view_->PaintViewers(Canvas()); }
+void TBarCustomToolbar::Paint() {
+  // A designer sees the bounds of a toolbar that no dock frames.
+  if (ComponentState().Contains(csDesigning) && !Docked()) DrawDesignFrame(Canvas(), ClientRect(), psDot, clBtnShadow);
+  view_->PaintViewers(Canvas());
+}
 
 TBarControlItem* TBarCustomToolbar::CreateControlItem(int Index, TControl* AControl) {
   auto* item = new TBarControlItem(Owner(), AControl);

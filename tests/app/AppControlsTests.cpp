@@ -5,6 +5,7 @@
 #include "app/AppControls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
+#include "tests/common/TestPicture.h"
 
 namespace {
 
@@ -41,6 +42,46 @@ TEST(InfoBar, ATileChecksAloneAmongItsSiblingsOnly) {
   b->SetChecked(false);
   EXPECT_EQ(changes.Count, 1);
   delete form;
+}
+
+// A designed tile shows a dashed frame round its bounds before its painting handler runs, and
+// hands the handler a solid pen and brush as at run time; a running tile draws no frame.
+TEST(InfoBar, ADesignedTileShowsADashedFrame) {
+  std::unique_ptr<TForm> form(new TForm(nullptr, CreateNew));
+  auto* tile = new TNSInfoBar(form.get());
+  tile->SetParent(form.get());
+  tile->SetColor(clWhite);
+  tile->HandleNeeded();
+  struct TPaintLog : TObject {
+    void Paint(TObject* Sender) {
+      auto* c = static_cast<TNSInfoBar*>(Sender)->Canvas();
+      Solid = c->Pen()->Style() == psSolid && c->Brush()->Style() == bsSolid;
+      ++Calls;
+    }
+    bool Solid = false;
+    int Calls = 0;
+  } log;
+  tile->OnPaint = TNotifyEvent(&log, &TPaintLog::Paint);
+  auto ring = [&] {
+    TTestPicture p(tile->Width(), tile->Height());
+    tile->PaintTo(p.DC(), 0, 0);
+    int black = 0, inside = 0;
+    for (int y = 0; y < p.Height(); ++y)
+      for (int x = 0; x < p.Width(); ++x) {
+        const bool edge = x == 0 || y == 0 || x == p.Width() - 1 || y == p.Height() - 1;
+        (edge ? black : inside) += p.At(x, y) == 0;
+      }
+    EXPECT_EQ(inside, 0);
+    return black;
+  };
+  const int ringPixels = 2 * (tile->Width() + tile->Height()) - 4;
+  EXPECT_EQ(ring(), 0);
+  form->SetDesigning(true);
+  const int dashes = ring();
+  EXPECT_GT(dashes, ringPixels / 2);
+  EXPECT_LT(dashes, ringPixels);  // dashed, not solid
+  EXPECT_TRUE(log.Solid);
+  EXPECT_EQ(log.Calls, 2);
 }
 
 TEST(BvLabel, TheLineRunsBesideAroundOrAcrossTheCaption) {

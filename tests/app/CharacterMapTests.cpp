@@ -7,6 +7,7 @@
 #include "framework/Actions.h"
 #include "framework/StdCtrls.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "tests/common/LabelPicture.h"
 #include "themes/SkinItem.h"
 #include "themes/SkinToolbar.h"
 
@@ -38,6 +39,31 @@ TEST_F(CharacterMap, TheLabelsWriteTheCodeAsTheStatusBarDoes) {
     EXPECT_EQ(form->lblCharCode->Caption(), c.CharCode);
     EXPECT_EQ(form->lblShortcutKey->Caption(), c.ShortcutKeys);
   }
+}
+
+// Translations too long for the room beside the buttons end in "..." there; the English texts
+// are shown whole.
+TEST_F(CharacterMap, CodeLabelsTooLongForTheirRoomEndInAnEllipsis) {
+  Make();
+  std::unique_ptr<TCharacterForm> form(New<TCharacterForm>(nullptr, Doc(0)));
+  form->strngrdCharacter->SetCurrent(233 % 16, 233 / 16 - 2);
+  auto paint = [&](TLabel* Label, bool Shortened) {
+    EXPECT_LE(Label->Left() + Label->Width(), form->btnInsert->Left());
+    Label->SetColor(clWhite);
+    TLabelFont font(*Label);
+    EXPECT_EQ(font.Width(Label->Caption()) > Label->Width(), Shortened);
+    TLabelPicture picture(*Label);
+    EXPECT_EQ(picture.EndsInDots(font.Width(L"..."), 0, Label->Height()), Shortened) << Label->Name();
+    EXPECT_LT(picture.RightmostInk(0, Label->Height()), Label->Width());
+  };
+  for (TLabel* label : {form->lblCharCode, form->lblShortcutKey}) paint(label, false);
+  form->mltstrnghldrCharacter->GetStringsByName("sCharCode")
+      ->SetText("Code of this character in the ANSI code page of the system: %d (0x%x)");
+  form->mltstrnghldrCharacter->GetStringsByName("sShortcutKeys")
+      ->SetText("Keys that type it in any program with the numeric keypad: Alt+0%d");
+  form->strngrdCharacter->SetCurrent(0, 0);
+  form->strngrdCharacter->SetCurrent(233 % 16, 233 / 16 - 2);
+  for (TLabel* label : {form->lblCharCode, form->lblShortcutKey}) paint(label, true);
 }
 
 // A language file is outside input: a translation that does not take the code falls back to the

@@ -10,6 +10,7 @@
 #include "framework/ListControls.h"
 #include "framework/StdCtrls.h"
 #include "toolbars/BarItem.h"
+#include "tests/common/LabelPicture.h"
 #include "tests/common/ModalForms.h"
 
 namespace {
@@ -94,6 +95,32 @@ TEST_F(KeyboardShortcuts, TheDialogAssignsDeletesAndReorders) {
   EXPECT_EQ(ShowModalForm(form, {form->btnOK}), mrOk);
   EXPECT_EQ(Keys(save_), (TKeys{L"Ctrl+O", L"Shift+Ctrl+S"}));
   EXPECT_EQ(Keys(open_), TKeys{});
+}
+
+// The owner of a key named by a long command path: the label's last line that fits ends in
+// "..." and nothing is drawn below it.
+TEST_F(KeyboardShortcuts, ALongOwnerPathEndsTheLastShownLineInAnEllipsis) {
+  Command(L"Reopen every document of the last session with its caret and its selection", "Ctrl+R", {});
+  std::unique_ptr<TKeyboardShortcutsForm> form(New<TKeyboardShortcutsForm>(nullptr, find_, &commands_));
+  form->htkShortcut->SetHotKey(TShortCut('R' | scCtrl));
+  Word key = 'R';
+  form->htkShortcutKeyDown(nullptr, key, {});
+  TLabel* label = form->lblCurrentlyAssignedTo;
+  ASSERT_EQ(label->Caption().rfind(L"Currently assigned to:\r\nReopen every", 0), 0u);
+  label->SetColor(clWhite);
+  TLabelFont font(*label);
+  const int line = font.LineHeight(), shown = label->Height() / line;
+  ASSERT_GE(shown, 2);
+  TLabelPicture picture(*label);
+  EXPECT_TRUE(picture.EndsInDots(font.Width(L"..."), (shown - 1) * line, shown * line));
+  EXPECT_EQ(picture.TopInk(0, label->Width(), shown * line, label->Height()), INT_MAX);
+  // A short owner is shown whole.
+  form->htkShortcut->SetHotKey(TShortCut('O' | scCtrl));
+  key = 'O';
+  form->htkShortcutKeyDown(nullptr, key, {});
+  TLabelPicture whole(*label);
+  EXPECT_FALSE(whole.EndsInDots(font.Width(L"..."), line, 2 * line));
+  EXPECT_GE(whole.RightmostInk(line, 2 * line), 0);
 }
 
 TEST_F(KeyboardShortcuts, EscInTheFieldIsTheKeyNotACancel) {

@@ -47,6 +47,34 @@ TEST_F(SizeGrip, ClassicCornerAndHitTest) {
   EXPECT_EQ(HitTest(130, 70), HTBOTTOMRIGHT);
 }
 
+// A designer owns the messages of the window it edits: a grip does not hook a designed target,
+// nor does a designed grip hook any; each hooks once running again and re-targeted or enabled.
+TEST_F(SizeGrip, NoHookWhileTheGripOrItsTargetIsDesigned) {
+  const TWndMethod own = target->WindowProc;
+  for (bool designGrip : {false, true}) {
+    TComponent designer(nullptr);
+    auto* grip = designGrip ? new TSizeGrip(&designer) : new TSizeGrip(nullptr);
+    if (designGrip)
+      designer.SetDesigning(true);
+    else
+      target->SetDesigning(true);
+    grip->SetTargetControl(target);
+    grip->SetEnabled(false);
+    grip->SetEnabled(true);
+    EXPECT_EQ(grip->TargetControl(), target);
+    EXPECT_TRUE(!grip->Hooked() && grip->GripRect().IsEmpty()) << designGrip;
+    EXPECT_TRUE(target->WindowProc == own);
+    EXPECT_EQ(HitTest(90, 70), HTCLIENT);
+    (designGrip ? static_cast<TComponent&>(designer) : *target).SetDesigning(false);
+    grip->SetEnabled(false);
+    grip->SetEnabled(true);
+    EXPECT_TRUE(grip->Hooked()) << designGrip;
+    EXPECT_EQ(HitTest(90, 70), HTBOTTOMRIGHT);
+    delete grip;
+    EXPECT_TRUE(target->WindowProc == own);
+  }
+}
+
 TEST_F(SizeGrip, UnhookingKeepsALaterHook) {
   auto* first = new TSizeGrip(nullptr);
   first->SetTargetControl(target);

@@ -84,6 +84,27 @@ TEST(EditControl, DesignedEditorsTextFollowsItsName) {
   }
 }
 
+// A designed editor shows no caret: switching its mode reports the change but leaves the caret
+// shape as it was; running, the caret takes the shape of the new mode.
+TEST(EditControl, ADesignedEditorKeepsItsCaretShapeWhenTheModeChanges) {
+  for (bool designing : {false, true}) {
+    TComponent owner(nullptr);
+    owner.SetDesigning(designing);
+    auto* edit = new TTxtEdit(&owner);
+    edit->SetInsertCaret(ctHorizontalLine);
+    const TPoint insertShape = edit->CaretOffset();
+    edit->SetOverwriteCaret(ctVerticalLine);
+    ASSERT_EQ(edit->CaretOffset(), insertShape);
+    TStatusLog log;
+    edit->OnStatusChange = TStatusChangeEvent(&log, &TStatusLog::Changed);
+    edit->SetInsertMode(false);
+    EXPECT_EQ(log.calls, 1);
+    EXPECT_TRUE(log.last.Contains(scInsertMode));
+    EXPECT_EQ(edit->CaretOffset() == insertShape, designing);
+    EXPECT_EQ(edit->CaretOffset() == (TPoint{-1, 0}), !designing);
+  }
+}
+
 TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   TEditorHost host("if 12 /* x */");
   TTxtEdit& edit = host.Edit();

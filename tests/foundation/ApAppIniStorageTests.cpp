@@ -519,6 +519,32 @@ TEST_F(StorageTest, ReadOnlyFileTakesNoWrites) {
   EXPECT_EQ(s->ReadInteger("S\\x", 0), 1);
 }
 
+// A designer edits the storage's settings, not its file: designed, only the storage's own flag
+// makes it read-only, and writes reach it in memory.
+TEST_F(StorageTest, ADesignedStorageIsReadOnlyByItsFlagAlone) {
+  WriteFile("[S]\r\nx=1\r\n");
+  FileSetAttr(AnsiToWide(FileOf("settings.ini")), FILE_ATTRIBUTE_READONLY);
+  {
+    auto s = Open();
+    s->SetFlushOnDestroy(false);
+    EXPECT_EQ(s->ReadInteger("S\\x", 0), 1);
+    const struct {
+      bool Designing, Flag, ReadOnly;
+    } cases[] = {{false, false, true}, {true, false, false}, {true, true, true}, {false, true, true}};
+    for (const auto& c : cases) {
+      s->SetDesigning(c.Designing);
+      s->SetReadOnly(c.Flag);
+      EXPECT_EQ(s->ReadOnly(), c.ReadOnly) << c.Designing << c.Flag;
+    }
+    s->SetDesigning(true);
+    s->SetReadOnly(false);
+    s->WriteInteger("S\\x", 2);
+    EXPECT_EQ(s->ReadInteger("S\\x", 0), 2);
+  }
+  FileSetAttr(AnsiToWide(FileOf("settings.ini")), 0);
+  EXPECT_EQ(FileText(), "[S]\r\nx=1\r\n");
+}
+
 TEST_F(StorageTest, UnwritableFileIsAClearErrorOnFlush) {
   CreateDir(AnsiToWide(FileOf("blocked.ini")));  // a folder where the file should go
   auto s = Open("blocked.ini");

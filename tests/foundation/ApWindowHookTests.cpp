@@ -162,6 +162,48 @@ TEST(ApWindowHook, HandlersFollowActiveAndControl) {
   FinalizeWndProcHooks();
 }
 
+// A designed hook keeps its settings but hooks nothing; running again, it hooks as set. A hook
+// made designed while it runs still takes its handlers out.
+TEST(ApWindowHook, ADesignedHookRegistersNoHandlers) {
+  auto form = std::make_unique<TLoggingForm>();
+  const TWndMethod own(form.get(), &TControl::WndProc);
+  TComponent designer(nullptr);
+  designer.SetDesigning(true);
+  auto* hook = new TApWindowHook(&designer);
+  struct Sink {
+    int Calls = 0;
+    void Handle(TObject*, TMessage& m, bool&) { Calls += m.Msg == kCtlMsg; }
+  } sink;
+  hook->SetControl(form.get());
+  hook->SetBeforeMessage(TApHookMessageEvent(&sink, &Sink::Handle));
+  hook->SetAfterMessage(TApHookMessageEvent(&sink, &Sink::Handle));
+  hook->SetActive(false);
+  hook->SetActive(true);
+  EXPECT_TRUE(hook->Active());
+  EXPECT_TRUE(form->WindowProc == own);
+  form->Perform(kCtlMsg);
+  EXPECT_EQ(sink.Calls, 0);
+  // Running: the next activation registers both.
+  designer.SetDesigning(false);
+  hook->SetActive(false);
+  hook->SetActive(true);
+  form->Perform(kCtlMsg);
+  EXPECT_EQ(sink.Calls, 2);
+  EXPECT_FALSE(form->WindowProc == own);
+  // Designed while hooked: switching off still unhooks, switching on does not hook again.
+  designer.SetDesigning(true);
+  hook->SetActive(false);
+  EXPECT_TRUE(form->WindowProc == own);
+  hook->SetActive(true);
+  hook->SetAfterMessage(nullptr);
+  hook->SetAfterMessage(TApHookMessageEvent(&sink, &Sink::Handle));
+  EXPECT_TRUE(form->WindowProc == own);
+  TakeLog();
+  delete hook;
+  DispatchPendingMessages();
+  FinalizeWndProcHooks();
+}
+
 TEST(ApWindowHook, IsFormGoesThroughFormFiles) {
   TForm form(nullptr, CreateNew);
   form.SetName("HookForm");

@@ -202,6 +202,29 @@ TEST(SkinItemViewer, PaintRunsTheDrawEventsAroundEveryStage) {
   }
 }
 
+// A designed skinned item tells the theme and its draw handlers so; running, it does not.
+TEST(SkinItemViewer, ADesignedItemTellsTheThemeItIsDesigned) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TItemPicture pic(200, 40);
+  TEventLog log(&theme);
+  for (bool designing : {false, true}) {
+    TSkinView f(true);
+    auto* item = new TSkinItem(nullptr);
+    item->SetCaption(L"Open");
+    item->SetDesigning(designing);
+    log.Bind(item);
+    TSkinItemViewer* v = f.Add(item);
+    theme.Calls.clear();
+    v->Paint(pic.Canvas(), {0, 0, 120, 24}, false, false, false);
+    for (const char* name : {"Item<", "Button"}) {
+      const auto* call = theme.Find(name);
+      ASSERT_NE(call, nullptr) << name;
+      EXPECT_EQ((call->Info.ItemOptions & IO_DESIGNING) != 0, designing) << name;
+    }
+  }
+}
+
 TEST(SkinItemViewer, CaptionFormatAndPushedOffset) {
   TItemPicture pic(200, 40);
   TRecordingTheme recorder;

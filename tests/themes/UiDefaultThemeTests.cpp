@@ -283,6 +283,20 @@ TEST_P(DefaultThemeTest, ChecksFramesAndEdits) {
   }
 }
 
+// A designed edit item's frame is drawn as a hot one, so that a designer sees the field.
+TEST_P(DefaultThemeTest, ADesignedFrameIsDrawnAsAHotOne) {
+  auto frame = [&](uint32_t Options, int Flags) {
+    auto pic = std::make_unique<TTestPicture>(60, 20, kMagenta);
+    theme->PaintFrame(On(*pic), TRect{0, 0, 60, 20}, Item(VT_TOOLBAR, Flags, Options));
+    return pic;
+  };
+  auto idle = frame(IO_TOOLBARSTYLE, 0);
+  auto designed = frame(IO_TOOLBARSTYLE | IO_DESIGNING, 0);
+  auto hot = frame(IO_TOOLBARSTYLE, ISF_HOT);
+  EXPECT_TRUE(designed->Matches(*hot, false));
+  EXPECT_FALSE(designed->Matches(*idle, false));
+}
+
 TEST_P(DefaultThemeTest, ToolbarFrameAndHandle) {
   TTestPicture pic(60, 24, kMagenta);
   TCanvas* c = On(pic);

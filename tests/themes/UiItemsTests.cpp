@@ -249,3 +249,28 @@ TEST(UiChevronViewer, HoverKindAndPushedReachTheTheme) {
     EXPECT_EQ(theme.Calls[0].Info.DropDownPushed, c.Pushed);
   }
 }
+
+// A designed item and a designed separator tell the theme so (it draws their frames as hot
+// ones); running, they do not.
+TEST(UiItemViewer, DesignedItemsAndSeparatorsTellTheThemeTheyAreDesigned) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TItemPicture pic(60, 30);
+  for (bool designing : {false, true}) {
+    TViewFixture f(true);
+    auto* item = new TUiCustomItem(nullptr);
+    item->SetCaption(L"Open");
+    auto* separator = new TUiSeparatorItem(nullptr);
+    for (TBarCustomItem* i : std::initializer_list<TBarCustomItem*>{item, separator}) i->SetDesigning(designing);
+    TUiItemViewer* v = f.Add(item);
+    f.root.Add(separator);
+    theme.Calls.clear();
+    v->Paint(pic.Canvas(), {0, 0, 40, 24}, false, false, false);
+    f.view.Find(separator)->Paint(pic.Canvas(), {0, 0, 6, 24}, false, false, false);
+    const auto* button = theme.Find("Button");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ((button->Info.ItemOptions & IO_DESIGNING) != 0, designing);
+    ASSERT_EQ(theme.Calls.back().Name, "SeparatorV");
+    EXPECT_EQ((theme.Calls.back().Info.ItemOptions & IO_DESIGNING) != 0, designing);
+  }
+}

@@ -3,6 +3,7 @@
 
 #include "framework/FormFiles.h"
 #include "framework/StdCtrls.h"
+#include "tests/common/TestPicture.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
 TEST(BarDock, ToolbarsInRowsWithExactBounds) {
@@ -109,6 +110,94 @@ TEST(BarDock, DesignedDocksShowWhenEmptyAndControlItemsAreNamed) {
   f.Top->ArrangeToolbars();
   EXPECT_EQ(f.Top->Height(), 0);
   EXPECT_EQ(t->CreateControlItem(0, new TEdit(&f.Form))->Name(), "");
+}
+
+namespace {
+
+// A control's client area painted off screen: how many pixels of its outermost ring, from
+// column FromX on, are of the shadow colour, and how many pixels that part of the ring has.
+struct TRingInk {
+  int Shadow = 0, Ring = 0;
+};
+
+TRingInk ShadowOnRing(TWinControl* C, int FromX = 0) {
+  TTestPicture p(C->ClientWidth(), C->ClientHeight());
+  C->PaintTo(p.DC(), 0, 0);
+  const uint32_t shadow = ColorToRGB(clBtnShadow);
+  TRingInk ink;
+  for (int y = 0; y < p.Height(); ++y)
+    for (int x = FromX; x < p.Width(); ++x)
+      if (x == 0 || y == 0 || x == p.Width() - 1 || y == p.Height() - 1) {
+        ++ink.Ring;
+        ink.Shadow += p.At(x, y) == shadow;
+      }
+  return ink;
+}
+
+// An item that draws nothing, so that only the toolbar's own painting shows.
+class TBlankViewer : public TSizedViewer {
+ public:
+  using TSizedViewer::TSizedViewer;
+  void Paint(TCanvas*, const TRect&, bool, bool, bool) override {}
+};
+class TBlankItem : public TSizedItem {
+ public:
+  TBlankItem() : TSizedItem(40, 22) {}
+  TBarItemViewerClass ViewerClass(TBarView*) override { return &MakeBarItemViewer<TBlankViewer>; }
+};
+
+// A dotted frame: a good part of the ring in the shadow colour, but not all of it.
+bool Dotted(const TRingInk& Ink) { return Ink.Ring > 20 && Ink.Shadow * 4 > Ink.Ring && Ink.Shadow * 4 < Ink.Ring * 3; }
+
+}  // namespace
+
+// A designer sees the bounds of every dock and of a toolbar that no dock frames as dotted
+// frames in the shadow colour; a docked toolbar has its dock's. Running, none shows.
+TEST(BarDock, DesignedDocksAndLooseToolbarsShowDottedFrames) {
+  TBlankItem blankDocked, blankLoose;  // outlive the toolbars, which let them go first
+  TDockForm f;
+  auto* docked = f.Toolbar("D", 0, nullptr);
+  docked->Items()->Add(&blankDocked);
+  docked->SetParent(f.Top);
+  auto* full = f.Toolbar("F", 3, f.Top);
+  auto* loose = f.Toolbar("L", 0, nullptr);
+  loose->Items()->Add(&blankLoose);
+  loose->SetParent(&f.Form);
+  loose->SetBounds(100, 150, 60, 30);
+  f.Show();
+  const int dockFree = full->Left() + full->Width();  // the dock's own part, right of its toolbars
+  for (TWinControl* c : std::initializer_list<TWinControl*>{f.Top, docked, loose})
+    EXPECT_EQ(ShadowOnRing(c, c == f.Top ? dockFree : 0).Shadow, 0) << c->Name();
+  f.Form.SetDesigning(true);
+  f.Top->ArrangeToolbars();
+  f.Left->ArrangeToolbars();
+  ASSERT_GT(loose->ClientWidth(), 10);
+  EXPECT_TRUE(Dotted(ShadowOnRing(f.Top, dockFree)));
+  EXPECT_TRUE(Dotted(ShadowOnRing(f.Left)));  // empty, 9 pixels wide
+  EXPECT_TRUE(Dotted(ShadowOnRing(loose)));
+  EXPECT_EQ(ShadowOnRing(docked).Shadow, 0);
+  f.Form.SetDesigning(false);
+  f.Top->ArrangeToolbars();
+  EXPECT_EQ(ShadowOnRing(loose).Shadow, 0);
+  EXPECT_EQ(ShadowOnRing(f.Top, dockFree).Shadow, 0);
+}
+
+// At design time the dock keeps the window class styles that repaint it whole at a new size,
+// so that its frame follows; running, it drops them.
+TEST(BarDock, OnlyARunningDockDropsTheRedrawClassStyles) {
+  struct TParamsDock : TBarDock {
+    using TBarDock::TBarDock;
+    UINT ClassStyle() {
+      TCreateParams params;
+      CreateParams(params);
+      return params.WindowClass.style & (CS_HREDRAW | CS_VREDRAW);
+    }
+  };
+  TForm form(nullptr, CreateNew);
+  auto* dock = new TParamsDock(&form);
+  EXPECT_EQ(dock->ClassStyle(), 0u);
+  form.SetDesigning(true);
+  EXPECT_EQ(dock->ClassStyle(), static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
 }
 
 TEST(BarDock, NonClientAreaHitCodes) {

@@ -213,3 +213,30 @@ TEST(BarViewer, ChevronGlyphSitsInItsOwnViewerOnAnyRow) {
   }
   root.Remove(&chevron);
 }
+
+// A designed toolbar button is drawn raised even when idle, so that a designer sees every
+// button; running, an idle button has no edge. Menus draw no edges either way.
+TEST(BarViewer, DesignedToolbarButtonsShowTheirEdgesWhenIdle) {
+  TBarRootItem root(nullptr);
+  TSizedItem item(30, 22);
+  root.Add(&item);
+  TTestView toolbar(&root, true), popup(&root, false);
+  const struct {
+    bool Designing;
+    TTestView* View;
+    uint32_t TopLeft, BottomRight;
+  } cases[] = {
+      {false, &toolbar, 0xFFFFFF, 0xFFFFFF},
+      {true, &toolbar, Rgb(clBtnHighlight), Rgb(clBtnShadow)},
+      {true, &popup, 0xFFFFFF, 0xFFFFFF},
+  };
+  for (const auto& c : cases) {
+    item.SetDesigning(c.Designing);
+    TMenuPicture p(30, 22);
+    c.View->Viewers(0)->Paint(p.Canvas(), {0, 0, 30, 22}, false, false, false);
+    EXPECT_EQ(p.At(0, 0), c.TopLeft) << c.Designing;
+    EXPECT_EQ(p.At(29, 21), c.BottomRight) << c.Designing;
+    EXPECT_EQ(p.At(15, 0), c.TopLeft) << c.Designing;
+  }
+  root.Remove(&item);
+}
