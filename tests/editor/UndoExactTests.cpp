@@ -267,3 +267,46 @@ TEST(UndoExact, DroppedBlocksUndoExactly) {
     EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
   }
 }
+
+// A drop of whole lines, and one past a line's end, gives back every byte on undo: the line the
+// lines went in before stays, and the blanks that carried the text out go again.
+TEST(UndoExact, DroppedLinesAndDropsPastTheLineEndUndoExactly) {
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtSelectionMode Mode;
+    TBufferCoord Drop;
+    bool Trim;
+    const char* After;
+  } cases[] = {
+      {"xbx\r\n ab -xa   \r\n- \r\nx-   a -a",
+       {1, 3},
+       {1, 4},
+       smLine,
+       {1, 2},
+       false,
+       "xbx\r\n- \r\nx-   a -a\r\n ab -xa   \r\n"},
+      {"abc\r\nxyz", {1, 1}, {3, 1}, smNormal, {12, 2}, false, "c\r\nxyz        ab"},
+      {"abc\r\nxyz", {1, 1}, {3, 1}, smNormal, {12, 2}, true, "c\r\nxyz        ab"},
+      {"a\r\nb\r\nc\r\nd", {1, 1}, {1, 2}, smLine, {1, 4}, false, "c\r\na\r\nb\r\nd"},
+      {"a\r\nb\r\nc\r\nd", {1, 2}, {1, 3}, smLine, {1, 1}, true, "b\r\nc\r\na\r\nd"},
+  };
+  TEditorHost host;
+  TDropEdit& e = *new TDropEdit(&host.Form());
+  e.SetParent(&host.Form());
+  e.SetBounds(0, 0, 300, 150);
+  e.SetOptions(e.Options() + eoDragDropEditing + eoScrollPastEol);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Start) + (c.Trim ? " trimming" : ""));
+    e.SetOptions(c.Trim ? e.Options() + eoTrimTrailingSpaces : e.Options() - eoTrimTrailingSpaces);
+    e.SetTextA(c.Start);
+    e.UndoList()->Clear();
+    e.RedoList()->Clear();
+    Select(e, c.From, c.To, c.Mode);
+    e.DropAt(c.Drop);
+    EXPECT_EQ(e.TextA(), AnsiString(c.After));
+    e.Undo();
+    EXPECT_EQ(e.TextA(), AnsiString(c.Start)) << "one undo step";
+    EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
+  }
+}
