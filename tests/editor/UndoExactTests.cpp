@@ -219,20 +219,6 @@ TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
   }
 }
 
-namespace {
-
-// An editor whose drop can be called as the drag machinery calls it.
-class TDropEdit : public TTxtEdit {
- public:
-  using TTxtEdit::TTxtEdit;
-  void DropAt(TBufferCoord At) {
-    const TPoint p = RowColumnToPixels(BufferToDisplayPos(At));
-    DragDrop(this, p.X + 1, p.Y + 3);
-  }
-};
-
-}  // namespace
-
 // A block dragged inside its editor and dropped elsewhere is undone and redone byte for byte:
 // a column block pads the short lines it lands on, trimming drops the blanks left behind.
 TEST(UndoExact, DroppedBlocksUndoExactly) {
@@ -250,7 +236,7 @@ TEST(UndoExact, DroppedBlocksUndoExactly) {
       {"ab  \r\ncd \r\nef", {2, 1}, {2, 2}, smNormal, {3, 3}, true},
   };
   TEditorHost host;
-  TDropEdit& e = *new TDropEdit(&host.Form());
+  TTxtEdit& e = *new TTxtEdit(&host.Form());
   e.SetParent(&host.Form());
   e.SetBounds(0, 0, 300, 150);
   e.SetOptions(e.Options() + eoDragDropEditing);
@@ -261,7 +247,7 @@ TEST(UndoExact, DroppedBlocksUndoExactly) {
     e.UndoList()->Clear();
     e.RedoList()->Clear();
     Select(e, c.From, c.To, c.Mode);
-    e.DropAt(c.Drop);
+    DropAt(e, e, c.Drop);
     const AnsiString after = e.TextA();
     ASSERT_NE(after, AnsiString(c.Start));
     EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
@@ -292,7 +278,7 @@ TEST(UndoExact, DroppedLinesAndDropsPastTheLineEndUndoExactly) {
       {"a\r\nb\r\nc\r\nd", {1, 2}, {1, 3}, smLine, {1, 1}, true, "b\r\nc\r\na\r\nd"},
   };
   TEditorHost host;
-  TDropEdit& e = *new TDropEdit(&host.Form());
+  TTxtEdit& e = *new TTxtEdit(&host.Form());
   e.SetParent(&host.Form());
   e.SetBounds(0, 0, 300, 150);
   e.SetOptions(e.Options() + eoDragDropEditing + eoScrollPastEol);
@@ -303,7 +289,7 @@ TEST(UndoExact, DroppedLinesAndDropsPastTheLineEndUndoExactly) {
     e.UndoList()->Clear();
     e.RedoList()->Clear();
     Select(e, c.From, c.To, c.Mode);
-    e.DropAt(c.Drop);
+    DropAt(e, e, c.Drop);
     EXPECT_EQ(e.TextA(), AnsiString(c.After));
     e.Undo();
     EXPECT_EQ(e.TextA(), AnsiString(c.Start)) << "one undo step";
