@@ -296,3 +296,60 @@ TEST(UndoExact, DroppedLinesAndDropsPastTheLineEndUndoExactly) {
     EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
   }
 }
+
+// A drop onto the dragged text itself is refused and records nothing: whole lines by their lines
+// (moved onto the line after them they would stay where they were), a column block by its
+// columns on its own lines; copied, the text may go in at its edges.
+TEST(UndoExact, DropsOntoTheDraggedTextAreRefused) {
+  const char* lines = "ab\r\ncd\r\nef\r\ngh";
+  const char* columns = "abcd\r\nefgh\r\nijkl";
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtSelectionMode Mode;
+    bool Copy;
+    TBufferCoord Drop;
+    const char* After;  // nullptr: refused
+  } cases[] = {
+      {lines, {1, 2}, {1, 3}, smLine, false, {1, 2}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, false, {2, 3}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, false, {1, 4}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, false, {2, 1}, "cd\r\nef\r\nab\r\ngh"},
+      {lines, {1, 2}, {1, 3}, smLine, true, {1, 2}, "ab\r\ncd\r\nef\r\ncd\r\nef\r\ngh"},
+      {lines, {1, 2}, {1, 3}, smLine, true, {1, 3}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, true, {3, 4}, "ab\r\ncd\r\nef\r\ncd\r\nef\r\ngh"},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {3, 2}, nullptr},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {4, 1}, nullptr},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {5, 1}, "adbc\r\nehfg\r\nijkl"},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {2, 3}, "ad\r\neh\r\nibcjkl\r\n fg"},
+      {columns, {2, 1}, {4, 2}, smColumn, true, {3, 1}, nullptr},
+      {columns, {2, 1}, {4, 2}, smColumn, true, {2, 2}, "abcd\r\nebcfgh\r\nifgjkl"},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, false, {3, 1}, nullptr},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, false, {4, 1}, nullptr},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, true, {3, 1}, nullptr},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, true, {4, 1}, "abcbcdef"},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, true, {2, 1}, "abcbcdef"},
+  };
+  TEditorHost host;
+  TTxtEdit& e = *new TTxtEdit(&host.Form());
+  e.SetParent(&host.Form());
+  e.SetBounds(0, 0, 300, 150);
+  e.SetOptions(e.Options() + eoDragDropEditing - eoTrimTrailingSpaces);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Start) + " mode " + std::to_string(c.Mode) + (c.Copy ? " copied to " : " moved to ") +
+                 std::to_string(c.Drop.Char) + "," + std::to_string(c.Drop.Line));
+    e.SetTextA(c.Start);
+    e.UndoList()->Clear();
+    e.RedoList()->Clear();
+    Select(e, c.From, c.To, c.Mode);
+    {
+      THeldKeys keys(c.Copy ? std::initializer_list<int>{VK_CONTROL} : std::initializer_list<int>{});
+      DropAt(e, e, c.Drop);
+    }
+    EXPECT_EQ(e.TextA(), AnsiString(c.After ? c.After : c.Start));
+    EXPECT_EQ(e.CanUndo(), c.After != nullptr);
+    if (c.After) {
+      EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
+    }
+  }
+}
