@@ -219,8 +219,23 @@ TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
   }
 }
 
-// A block dragged inside its editor and dropped elsewhere is undone and redone byte for byte:
-// a column block pads the short lines it lands on, trimming drops the blanks left behind.
+namespace {
+
+// An editor of its own on the host's form that drags text, with room for the drops below.
+TTxtEdit& DraggingEditor(TEditorHost& Host) {
+  TTxtEdit& e = *new TTxtEdit(&Host.Form());
+  e.SetParent(&Host.Form());
+  e.SetBounds(0, 0, 300, 150);
+  e.SetOptions(e.Options() + eoDragDropEditing + eoScrollPastEol);
+  return e;
+}
+
+}  // namespace
+
+// A block dragged inside its editor and dropped elsewhere is undone in one step and redone byte
+// for byte: a column block pads the short lines it lands on, trimming drops the blanks left
+// behind, whole lines leave the line they went in before, a drop past a line's end takes back the
+// blanks that carried it out.
 TEST(UndoExact, DroppedBlocksUndoExactly) {
   const struct {
     const char* Start;
@@ -228,43 +243,13 @@ TEST(UndoExact, DroppedBlocksUndoExactly) {
     TTxtSelectionMode Mode;
     TBufferCoord Drop;
     bool Trim;
+    const char* After;  // nullptr: any other text
   } cases[] = {
-      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, false},
-      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, true},
-      {"a\tbc\r\nefgh\r\nij", {1, 1}, {3, 2}, smColumn, {2, 3}, false},
-      {"ab  cd  \r\nx  ", {3, 1}, {5, 1}, smNormal, {2, 2}, true},
-      {"ab  \r\ncd \r\nef", {2, 1}, {2, 2}, smNormal, {3, 3}, true},
-  };
-  TEditorHost host;
-  TTxtEdit& e = *new TTxtEdit(&host.Form());
-  e.SetParent(&host.Form());
-  e.SetBounds(0, 0, 300, 150);
-  e.SetOptions(e.Options() + eoDragDropEditing);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.Start) + (c.Trim ? " trimming" : ""));
-    e.SetOptions(c.Trim ? e.Options() + eoTrimTrailingSpaces : e.Options() - eoTrimTrailingSpaces);
-    e.SetTextA(c.Start);
-    e.UndoList()->Clear();
-    e.RedoList()->Clear();
-    Select(e, c.From, c.To, c.Mode);
-    DropAt(e, e, c.Drop);
-    const AnsiString after = e.TextA();
-    ASSERT_NE(after, AnsiString(c.Start));
-    EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
-  }
-}
-
-// A drop of whole lines, and one past a line's end, gives back every byte on undo: the line the
-// lines went in before stays, and the blanks that carried the text out go again.
-TEST(UndoExact, DroppedLinesAndDropsPastTheLineEndUndoExactly) {
-  const struct {
-    const char* Start;
-    TBufferCoord From, To;
-    TTxtSelectionMode Mode;
-    TBufferCoord Drop;
-    bool Trim;
-    const char* After;
-  } cases[] = {
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, false, nullptr},
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, true, nullptr},
+      {"a\tbc\r\nefgh\r\nij", {1, 1}, {3, 2}, smColumn, {2, 3}, false, nullptr},
+      {"ab  cd  \r\nx  ", {3, 1}, {5, 1}, smNormal, {2, 2}, true, nullptr},
+      {"ab  \r\ncd \r\nef", {2, 1}, {2, 2}, smNormal, {3, 3}, true, nullptr},
       {"xbx\r\n ab -xa   \r\n- \r\nx-   a -a",
        {1, 3},
        {1, 4},
@@ -278,10 +263,7 @@ TEST(UndoExact, DroppedLinesAndDropsPastTheLineEndUndoExactly) {
       {"a\r\nb\r\nc\r\nd", {1, 2}, {1, 3}, smLine, {1, 1}, true, "b\r\nc\r\na\r\nd"},
   };
   TEditorHost host;
-  TTxtEdit& e = *new TTxtEdit(&host.Form());
-  e.SetParent(&host.Form());
-  e.SetBounds(0, 0, 300, 150);
-  e.SetOptions(e.Options() + eoDragDropEditing + eoScrollPastEol);
+  TTxtEdit& e = DraggingEditor(host);
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Start) + (c.Trim ? " trimming" : ""));
     e.SetOptions(c.Trim ? e.Options() + eoTrimTrailingSpaces : e.Options() - eoTrimTrailingSpaces);
@@ -290,10 +272,14 @@ TEST(UndoExact, DroppedLinesAndDropsPastTheLineEndUndoExactly) {
     e.RedoList()->Clear();
     Select(e, c.From, c.To, c.Mode);
     DropAt(e, e, c.Drop);
-    EXPECT_EQ(e.TextA(), AnsiString(c.After));
+    const AnsiString after = e.TextA();
+    ASSERT_NE(after, AnsiString(c.Start));
+    if (c.After) {
+      EXPECT_EQ(after, AnsiString(c.After));
+    }
     e.Undo();
     EXPECT_EQ(e.TextA(), AnsiString(c.Start)) << "one undo step";
-    EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
+    EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
   }
 }
 
@@ -331,10 +317,7 @@ TEST(UndoExact, DropsOntoTheDraggedTextAreRefused) {
       {"abcdef", {2, 1}, {4, 1}, smNormal, true, {2, 1}, "abcbcdef"},
   };
   TEditorHost host;
-  TTxtEdit& e = *new TTxtEdit(&host.Form());
-  e.SetParent(&host.Form());
-  e.SetBounds(0, 0, 300, 150);
-  e.SetOptions(e.Options() + eoDragDropEditing - eoTrimTrailingSpaces);
+  TTxtEdit& e = DraggingEditor(host);
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Start) + " mode " + std::to_string(c.Mode) + (c.Copy ? " copied to " : " moved to ") +
                  std::to_string(c.Drop.Char) + "," + std::to_string(c.Drop.Line));
