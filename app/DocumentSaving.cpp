@@ -182,11 +182,14 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
   if (exists && IsFileBlocked(FileName, 1)) return 2;
   TTxtEdit* editor = Document->Frame()->edtDocument;
   saveError_ = 0;
+  saveKeptFile_.clear();
   try {
     if (!textFileWriter(editor, FileName, Encoding, ::Options->IncludeUTF8SignatureBOM)) return 3;
   } catch (const EFileReplaceError& e) {
-    // The user hears what the system said (a full disk is no denied folder).
+    // The user hears what the system said (a full disk is no denied folder), and where the text
+    // is when the old file was lost on the way.
     saveError_ = e.ErrorCode;
+    saveKeptFile_ = e.KeptFile;
     return 3;
   } catch (const EOSError& e) {
     saveError_ = e.ErrorCode;
@@ -206,7 +209,11 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
 }
 
 WideString TMainForm::SaveFailureText(int Result, const WideString& FileName) const {
-  if (Result == 3 && saveError_ != 0) return MessageWith("sSaveFailed", {FileName, SysErrorMessage(saveError_)});
+  if (Result == 3 && saveError_ != 0) {
+    WideString said = SysErrorMessage(saveError_);
+    if (!saveKeptFile_.empty()) said += L" " + MessageWith("sSaveKeptIn", {saveKeptFile_});
+    return MessageWith("sSaveFailed", {FileName, said});
+  }
   return MessageWith(blockMessage(Result), {FileName});
 }
 

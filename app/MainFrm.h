@@ -325,8 +325,10 @@ class TMainForm : public TForm, public TDocumentHost {
   bool destroyed_ = false;
   // The end of the session wrote the exit's settings already.
   bool exitSettingsWritten_ = false;
-  // The system's error code of the last failed save, 0 when it gave none.
+  // The system's error code of the last failed save, 0 when it gave none, and the file that
+  // holds the text it could not put in place (empty when none does).
   unsigned long saveError_ = 0;
+  WideString saveKeptFile_;
 };
 
 extern TMainForm* MainForm;

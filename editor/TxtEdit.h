@@ -678,6 +678,13 @@ class TCustomTxtEdit : public TCustomControl {
                         TTxtUndoReason InsertReason);
   // Where text that replaces the selection begins (a line selection: at its first line's start).
   TBufferCoord InsertionStart() const;
+  // SetSelText with the insertion recorded under Reason (a column insertion records its own).
+  void ReplaceSelText(const AnsiString& Value, TTxtUndoReason Reason);
+  // Whether a drop of the selection's own text at P would land inside it; a move onto its
+  // edges counts too, since it would give back the text as it was.
+  bool DropInsideSelection(const TBufferCoord& P, bool Copying) const;
+  // Where P, behind the selection, comes to lie once the selection is deleted.
+  TBufferCoord PointAfterSelectionDeleted(TBufferCoord P) const;
   int InsertTextNormal(std::string_view Value);
   int InsertTextColumn(std::string_view Value, bool AddToUndo);
   int InsertTextLine(std::string_view Value);

@@ -332,6 +332,54 @@ void TCustomTxtEdit::DragOver(TObject* Source, int X, int Y, TDragState State, b
   InternalSetCaretXY(DisplayToBufferPos(p));
 }
 
+namespace {
+
+bool Before(const TBufferCoord& A, const TBufferCoord& B) {
+  return A.Line < B.Line || (A.Line == B.Line && A.Char < B.Char);
+}
+
+}  // namespace
+
+bool TCustomTxtEdit::DropInsideSelection(const TBufferCoord& P, bool Copying) const {
+  const TBufferCoord b = BlockBegin(), e = BlockEnd();
+  switch (activeSelectionMode_) {
+    case smLine: {
+      // Whole lines go in before P's line: onto the first line or the one after the last they
+      // are copied beside themselves, and moved they stay where they were.
+      const int last = std::min(e.Line, std::max(lines_->Count(), 1));
+      return Copying ? P.Line > b.Line && P.Line <= last : P.Line >= b.Line && P.Line <= last + 1;
+    }
+    case smColumn: {
+      if (P.Line < b.Line || P.Line > e.Line) return false;
+      int left = BufferToDisplayPos(b).Column, right = BufferToDisplayPos(e).Column;
+      if (left > right) std::swap(left, right);
+      const int column = BufferToDisplayPos(P).Column;
+      return Copying ? column > left && column < right : column >= left && column <= right;
+    }
+    default: return Copying ? Before(b, P) && Before(P, e) : !Before(P, b) && !Before(e, P);
+  }
+}
+
+TBufferCoord TCustomTxtEdit::PointAfterSelectionDeleted(TBufferCoord P) const {
+  const TBufferCoord b = BlockBegin(), e = BlockEnd();
+  switch (activeSelectionMode_) {
+    case smLine:
+      if (P.Line > e.Line) P.Line -= std::min(e.Line, lines_->Count()) - b.Line + 1;
+      break;
+    case smColumn:
+      // Only the block's own lines lose characters, those of the block.
+      for (const TColumnSpan& span : ColumnSpans(b, e))
+        if (span.Line == P.Line && P.Char >= span.To) P.Char -= span.To - span.From;
+      break;
+    default:
+      if (Before(P, e)) break;
+      if (P.Line == e.Line) P.Char = b.Char + (P.Char - e.Char);
+      P.Line -= e.Line - b.Line;
+      break;
+  }
+  return P;
+}
+
 void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
   auto* source = dynamic_cast<TCustomTxtEdit*>(Source);
   if (ReadOnly() || !source || !source->SelAvail()) {
@@ -345,12 +393,7 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
   const bool same = source == this;
   const bool copying = GetKeyState(VK_CONTROL) < 0;
   const bool moving = same ? !copying : GetKeyState(VK_SHIFT) < 0;
-  const TBufferCoord b = source->BlockBegin(), e = source->BlockEnd();
-  if (same) {
-    const bool after = MaxBufferCoord(p, e) == p && (copying || !(p == e));
-    const bool before = MinBufferCoord(p, b) == p && (copying || !(p == b));
-    if (!after && !before) return;  // onto the selection itself
-  }
+  if (same && DropInsideSelection(p, copying)) return;
   // A drop is a step of its own: grouping must not join it to the like changes before it.
   for (TCustomTxtEdit* e : {this, source})
     if (e->options_.Contains(eoGroupUndo) && e->undoList_->CanUndo()) e->undoList_->AddGroupBreak();
@@ -358,31 +401,16 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
   const AnsiString text = source->SelText();
   const TTxtSelectionMode mode = source->ActiveSelectionMode();
   if (moving) {
+    if (same) p = PointAfterSelectionDeleted(p);
     source->SetSelText(AnsiString());
-    if (same && MaxBufferCoord(p, e) == p) {
-      if (p.Line == e.Line) p.Char = b.Char + (p.Char - e.Char);
-      p.Line -= e.Line - b.Line;
-    }
   }
-  {
-    TPastEol pastEol(options_);
-    SetCaretXY(p);
-    activeSelectionMode_ = mode;
-    if (mode == smColumn || options_.Contains(eoTrimTrailingSpaces)) {
-      // A column block pads short lines out to its column and trimming drops blanks: the
-      // insertion records those itself, so that undo gives back every byte.
-      SetSelText(text);
-    } else {
-      {
-        TTxtUndoLock lockUndo(undoList_);
-        TTxtUndoLock lockRedo(redoList_);
-        SetSelText(text);
-      }
-      undoList_->AddChange(same ? urDragDropInsert : urInsert, p, insertedEnd_, AnsiString(), mode);
-    }
-    const TBufferCoord end = insertedEnd_;
-    SetCaretAndSelection(p, end, p);
-  }
+  TPastEol pastEol(options_);
+  SetCaretXY(p);
+  activeSelectionMode_ = mode;
+  // The insertion records what it changed as it is: the blanks that carry it out past a
+  // line's end, the lines it writes over, a column block's padding, the blanks trimming drops.
+  ReplaceSelText(text, same ? urDragDropInsert : urInsert);
+  SetCaretAndSelection(p, insertedEnd_, p);
 }
 
 void TCustomTxtEdit::DoEndDrag(TObject* Target, int X, int Y) {

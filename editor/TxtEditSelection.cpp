@@ -463,7 +463,9 @@ TBufferCoord TCustomTxtEdit::InsertionStart() const {
   return start;
 }
 
-void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
+void TCustomTxtEdit::SetSelText(const AnsiString& Value) { ReplaceSelText(Value, urInsert); }
+
+void TCustomTxtEdit::ReplaceSelText(const AnsiString& Value, TTxtUndoReason Reason) {
   TTxtUndoBlock block(undoList_);
   TTxtTrimDeferral trims(*this);
   const bool selected = SelAvail();
@@ -479,7 +481,7 @@ void TCustomTxtEdit::SetSelText(const AnsiString& Value) {
   // A column insertion records its own items; any other is one insertion.
   const bool column = activeSelectionMode_ == smColumn;
   SetSelTextPrimitive(activeSelectionMode_, Value, column);
-  if (!Value.empty() && !column) undoList_->AddChange(urInsert, insertedStart_, insertedEnd_, overwritten_, smNormal);
+  if (!Value.empty() && !column) undoList_->AddChange(Reason, insertedStart_, insertedEnd_, overwritten_, smNormal);
 }
 
 void TCustomTxtEdit::ClearSelection() {

@@ -22,6 +22,22 @@ WideString FullPathOf(const WideString& name) {
   throw EFileReplaceError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error), error);
 }
 
+[[noreturn]] void RaiseKeptError(const WideString& fileName, DWORD error, const WideString& kept) {
+  throw EFileReplaceError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error) +
+                              L" The new contents are kept in \"" + kept + L"\".",
+                          error, kept);
+}
+
+TFileReplaceCalls systemCalls;
+TFileReplaceCalls* currentCalls = &systemCalls;
+
+// The replace went wrong half way: the old file may be gone (the system could not move the new
+// one to its name) while the new contents are whole in the temporary file.
+bool OldFileMayBeGone(DWORD error, const WideString& target) {
+  return error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 ||
+         GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 // Reserves a fresh name beside Target (same folder, hence same volume, so that replacing is a
 // rename and not a copy). Target is in its long form: the suffix may take it past MAX_PATH.
 WideString CreateSiblingFile(const WideString& target, const WideString& shownName) {
@@ -45,6 +61,20 @@ DWORD LastErrorOr(DWORD fallback) {
 }
 
 }  // namespace
+
+bool TFileReplaceCalls::Replace(const WideString& Target, const WideString& Replacement) {
+  return ReplaceFileW(Target.c_str(), Replacement.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+}
+
+bool TFileReplaceCalls::Move(const WideString& Source, const WideString& Target) {
+  return MoveFileExW(Source.c_str(), Target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+TFileReplaceCalls* SetFileReplaceCalls(TFileReplaceCalls* Calls) {
+  TFileReplaceCalls* previous = currentCalls == &systemCalls ? nullptr : currentCalls;
+  currentCalls = Calls ? Calls : &systemCalls;
+  return previous;
+}
 
 WideString LongPathForm(const WideString& FullPath) {
   // Names of that length pass the plain form's limit once a suffix is added.
@@ -90,14 +120,15 @@ void WriteFileReplacing(const WideString& FileName, const std::function<void(TSt
   // The system's replace keeps more of the old file (its creation time, its security), but
   // Wine's breaks down on names past MAX_PATH: those are moved over the old file instead.
   const bool useReplace = exists && target.size() < MAX_PATH;
-  BOOL replaced =
-      useReplace
-          ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-          : MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!replaced) {
-    DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
-    DeleteFileW(temp.c_str());
-    RaiseCreateError(shown, error);
+  if (!(useReplace ? currentCalls->Replace(target, temp) : currentCalls->Move(temp, target))) {
+    const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
+    // The temporary file goes only while the old file stands as it was: where the replace may
+    // have lost it, the new contents are moved to its name, and kept when that fails too.
+    if (!useReplace || !OldFileMayBeGone(error, target)) {
+      DeleteFileW(temp.c_str());
+      RaiseCreateError(shown, error);
+    }
+    if (!currentCalls->Move(temp, target)) RaiseKeptError(shown, error, shown + temp.substr(target.size()));
   }
   // The file keeps its attributes (hidden, say), as the system's replace does where it can.
   if (exists) SetFileAttributesW(target.c_str(), attributes);

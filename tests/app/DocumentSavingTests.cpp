@@ -13,6 +13,7 @@
 #include "framework/Actions.h"
 #include "framework/Exceptions.h"
 #include "framework/FileReplace.h"
+#include "framework/ScopeGuards.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "tests/common/MessageBoxRecorder.h"
 
@@ -172,6 +173,63 @@ TEST_F(Saving, AFailedSaveSaysWhatTheSystemSaid) {
   HANDLE search = FindFirstFileW(folder_.File(L"a.*.tmp").c_str(), &found);
   EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file is left";
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+// The system's replace lost the old file (it could not move the new one to its name) and the
+// move after it fails too: the text stays in the temporary file, which the question names after
+// what the system said; the document keeps its edits and its name, and saves once the system
+// works again.
+TEST_F(Saving, ASaveThatLostTheOldFileSaysWhereTheTextIs) {
+  TMainForm& form = Open({L"a"});
+  struct TLosingCalls : TFileReplaceCalls {
+    DWORD Code = ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+    bool Replace(const WideString& Target, const WideString&) override {
+      DeleteFileW(Target.c_str());
+      SetLastError(Code);
+      return false;
+    }
+    bool Move(const WideString&, const WideString&) override {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return false;
+    }
+  } calls;
+  TFileReplaceCalls* previous = SetFileReplaceCalls(&calls);
+  TScopeExit restore([&] { SetFileReplaceCalls(previous); });
+  const WideString name = Doc(0)->FileName;
+  for (DWORD code : {ERROR_UNABLE_TO_MOVE_REPLACEMENT, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}) {
+    SCOPED_TRACE(code);
+    folder_.Write(L"a", "a");
+    calls.Code = code;
+    answers_.Clear();
+    answers_.Answers = {IDNO};
+    EXPECT_FALSE(form.Save(Doc(0)));
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(folder_.File(L"a.*.tmp").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << "the text is kept";
+    FindClose(search);
+    const WideString kept = folder_.File(found.cFileName);
+    EXPECT_EQ(folder_.Read(found.cFileName), "edited a");
+    ASSERT_EQ(answers_.Texts.size(), 1u);
+    EXPECT_EQ(answers_.Texts[0], L"Unable to save \u201c" + name + L"\u201d. " + SysErrorMessage(code) +
+                                     L" The new text is kept in \u201c" + kept +
+                                     L"\u201d. Would you like to save the document in another location?");
+    EXPECT_TRUE(Editor(0)->Modified());
+    EXPECT_EQ(Doc(0)->FileName, name);
+    DeleteFileW(kept.c_str());
+  }
+  // A failure that says nothing of a kept file does not repeat the last one's.
+  answers_.Clear();
+  answers_.Answers = {IDNO};
+  refusal = ERROR_DISK_FULL;
+  SetTextFileWriter(refusingWriter);
+  EXPECT_FALSE(form.Save(Doc(0)));
+  ASSERT_EQ(answers_.Texts.size(), 1u);
+  EXPECT_EQ(answers_.Texts[0].find(L"kept"), WideString::npos);
+  SetTextFileWriter(nullptr);
+  SetFileReplaceCalls(previous);
+  EXPECT_TRUE(form.Save(Doc(0)));
+  EXPECT_EQ(folder_.Read(L"a"), "edited a");
+  EXPECT_FALSE(Editor(0)->Modified());
 }
 
 // A full disk leaves the old file whole and asks for another place; a read-only file is saved

@@ -14,22 +14,6 @@
 
 namespace {
 
-// Holds modifier keys down in the thread's keyboard state for the lifetime of the object.
-class THeldKeys {
- public:
-  explicit THeldKeys(std::initializer_list<int> keys) {
-    GetKeyboardState(saved_);
-    BYTE state[256];
-    std::memcpy(state, saved_, sizeof state);
-    for (int k : keys) state[k] = 0x80;
-    SetKeyboardState(state);
-  }
-  ~THeldKeys() { SetKeyboardState(saved_); }
-
- private:
-  BYTE saved_[256];
-};
-
 // A key pressed and released while the modifier keys are held.
 void Key(HWND wnd, WORD vk, std::initializer_list<int> held = {}) {
   THeldKeys keys(held);

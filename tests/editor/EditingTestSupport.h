@@ -2,6 +2,8 @@
 // line, the reasons an undo list holds.
 #pragma once
 
+#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,31 @@ inline void Select(TCustomTxtEdit& e, TBufferCoord Anchor, TBufferCoord End, TTx
   e.SetBlockBegin(Anchor);
   e.SetBlockEnd(End);
   e.InternalSetCaretXY(End);
+}
+
+// Holds modifier keys down in the thread's keyboard state for the lifetime of the object.
+class THeldKeys {
+ public:
+  explicit THeldKeys(std::initializer_list<int> keys) {
+    GetKeyboardState(saved_);
+    BYTE state[256];
+    std::memcpy(state, saved_, sizeof state);
+    for (int k : keys) state[k] = 0x80;
+    SetKeyboardState(state);
+  }
+  ~THeldKeys() { SetKeyboardState(saved_); }
+
+ private:
+  BYTE saved_[256];
+};
+
+// Drops Source's selection on Target where Target shows the buffer position At, as the drag
+// machinery calls the drop (At must lie on a row in the window); gives the point dropped on.
+inline TPoint DropAt(TCustomTxtEdit& Target, TCustomTxtEdit& Source, TBufferCoord At) {
+  const TPoint p = Target.RowColumnToPixels(Target.BufferToDisplayPos(At));
+  const TPoint at{p.X + 1, p.Y + 3};
+  static_cast<TControl&>(Target).DragDrop(&Source, at.X, at.Y);
+  return at;
 }
 
 inline std::string Line(const TCustomTxtEdit& e, int L) { return e.Lines()->Strings(L - 1); }

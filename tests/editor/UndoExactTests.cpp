@@ -221,20 +221,21 @@ TEST(UndoExact, TrimmedBlanksComeBackOnUndo) {
 
 namespace {
 
-// An editor whose drop can be called as the drag machinery calls it.
-class TDropEdit : public TTxtEdit {
- public:
-  using TTxtEdit::TTxtEdit;
-  void DropAt(TBufferCoord At) {
-    const TPoint p = RowColumnToPixels(BufferToDisplayPos(At));
-    DragDrop(this, p.X + 1, p.Y + 3);
-  }
-};
+// An editor of its own on the host's form that drags text, with room for the drops below.
+TTxtEdit& DraggingEditor(TEditorHost& Host) {
+  TTxtEdit& e = *new TTxtEdit(&Host.Form());
+  e.SetParent(&Host.Form());
+  e.SetBounds(0, 0, 300, 150);
+  e.SetOptions(e.Options() + eoDragDropEditing + eoScrollPastEol);
+  return e;
+}
 
 }  // namespace
 
-// A block dragged inside its editor and dropped elsewhere is undone and redone byte for byte:
-// a column block pads the short lines it lands on, trimming drops the blanks left behind.
+// A block dragged inside its editor and dropped elsewhere is undone in one step and redone byte
+// for byte: a column block pads the short lines it lands on, trimming drops the blanks left
+// behind, whole lines leave the line they went in before, a drop past a line's end takes back the
+// blanks that carried it out.
 TEST(UndoExact, DroppedBlocksUndoExactly) {
   const struct {
     const char* Start;
@@ -242,18 +243,27 @@ TEST(UndoExact, DroppedBlocksUndoExactly) {
     TTxtSelectionMode Mode;
     TBufferCoord Drop;
     bool Trim;
+    const char* After;  // nullptr: any other text
   } cases[] = {
-      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, false},
-      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, true},
-      {"a\tbc\r\nefgh\r\nij", {1, 1}, {3, 2}, smColumn, {2, 3}, false},
-      {"ab  cd  \r\nx  ", {3, 1}, {5, 1}, smNormal, {2, 2}, true},
-      {"ab  \r\ncd \r\nef", {2, 1}, {2, 2}, smNormal, {3, 3}, true},
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, false, nullptr},
+      {"abcd\r\nefgh\r\n\r\nx", {2, 1}, {4, 2}, smColumn, {3, 4}, true, nullptr},
+      {"a\tbc\r\nefgh\r\nij", {1, 1}, {3, 2}, smColumn, {2, 3}, false, nullptr},
+      {"ab  cd  \r\nx  ", {3, 1}, {5, 1}, smNormal, {2, 2}, true, nullptr},
+      {"ab  \r\ncd \r\nef", {2, 1}, {2, 2}, smNormal, {3, 3}, true, nullptr},
+      {"xbx\r\n ab -xa   \r\n- \r\nx-   a -a",
+       {1, 3},
+       {1, 4},
+       smLine,
+       {1, 2},
+       false,
+       "xbx\r\n- \r\nx-   a -a\r\n ab -xa   \r\n"},
+      {"abc\r\nxyz", {1, 1}, {3, 1}, smNormal, {12, 2}, false, "c\r\nxyz        ab"},
+      {"abc\r\nxyz", {1, 1}, {3, 1}, smNormal, {12, 2}, true, "c\r\nxyz        ab"},
+      {"a\r\nb\r\nc\r\nd", {1, 1}, {1, 2}, smLine, {1, 4}, false, "c\r\na\r\nb\r\nd"},
+      {"a\r\nb\r\nc\r\nd", {1, 2}, {1, 3}, smLine, {1, 1}, true, "b\r\nc\r\na\r\nd"},
   };
   TEditorHost host;
-  TDropEdit& e = *new TDropEdit(&host.Form());
-  e.SetParent(&host.Form());
-  e.SetBounds(0, 0, 300, 150);
-  e.SetOptions(e.Options() + eoDragDropEditing);
+  TTxtEdit& e = DraggingEditor(host);
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.Start) + (c.Trim ? " trimming" : ""));
     e.SetOptions(c.Trim ? e.Options() + eoTrimTrailingSpaces : e.Options() - eoTrimTrailingSpaces);
@@ -261,9 +271,68 @@ TEST(UndoExact, DroppedBlocksUndoExactly) {
     e.UndoList()->Clear();
     e.RedoList()->Clear();
     Select(e, c.From, c.To, c.Mode);
-    e.DropAt(c.Drop);
+    DropAt(e, e, c.Drop);
     const AnsiString after = e.TextA();
     ASSERT_NE(after, AnsiString(c.Start));
+    if (c.After) {
+      EXPECT_EQ(after, AnsiString(c.After));
+    }
+    e.Undo();
+    EXPECT_EQ(e.TextA(), AnsiString(c.Start)) << "one undo step";
     EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, after));
+  }
+}
+
+// A drop onto the dragged text itself is refused and records nothing: whole lines by their lines
+// (moved onto the line after them they would stay where they were), a column block by its
+// columns on its own lines; copied, the text may go in at its edges.
+TEST(UndoExact, DropsOntoTheDraggedTextAreRefused) {
+  const char* lines = "ab\r\ncd\r\nef\r\ngh";
+  const char* columns = "abcd\r\nefgh\r\nijkl";
+  const struct {
+    const char* Start;
+    TBufferCoord From, To;
+    TTxtSelectionMode Mode;
+    bool Copy;
+    TBufferCoord Drop;
+    const char* After;  // nullptr: refused
+  } cases[] = {
+      {lines, {1, 2}, {1, 3}, smLine, false, {1, 2}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, false, {2, 3}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, false, {1, 4}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, false, {2, 1}, "cd\r\nef\r\nab\r\ngh"},
+      {lines, {1, 2}, {1, 3}, smLine, true, {1, 2}, "ab\r\ncd\r\nef\r\ncd\r\nef\r\ngh"},
+      {lines, {1, 2}, {1, 3}, smLine, true, {1, 3}, nullptr},
+      {lines, {1, 2}, {1, 3}, smLine, true, {3, 4}, "ab\r\ncd\r\nef\r\ncd\r\nef\r\ngh"},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {3, 2}, nullptr},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {4, 1}, nullptr},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {5, 1}, "adbc\r\nehfg\r\nijkl"},
+      {columns, {2, 1}, {4, 2}, smColumn, false, {2, 3}, "ad\r\neh\r\nibcjkl\r\n fg"},
+      {columns, {2, 1}, {4, 2}, smColumn, true, {3, 1}, nullptr},
+      {columns, {2, 1}, {4, 2}, smColumn, true, {2, 2}, "abcd\r\nebcfgh\r\nifgjkl"},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, false, {3, 1}, nullptr},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, false, {4, 1}, nullptr},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, true, {3, 1}, nullptr},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, true, {4, 1}, "abcbcdef"},
+      {"abcdef", {2, 1}, {4, 1}, smNormal, true, {2, 1}, "abcbcdef"},
+  };
+  TEditorHost host;
+  TTxtEdit& e = DraggingEditor(host);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.Start) + " mode " + std::to_string(c.Mode) + (c.Copy ? " copied to " : " moved to ") +
+                 std::to_string(c.Drop.Char) + "," + std::to_string(c.Drop.Line));
+    e.SetTextA(c.Start);
+    e.UndoList()->Clear();
+    e.RedoList()->Clear();
+    Select(e, c.From, c.To, c.Mode);
+    {
+      THeldKeys keys(c.Copy ? std::initializer_list<int>{VK_CONTROL} : std::initializer_list<int>{});
+      DropAt(e, e, c.Drop);
+    }
+    EXPECT_EQ(e.TextA(), AnsiString(c.After ? c.After : c.Start));
+    EXPECT_EQ(e.CanUndo(), c.After != nullptr);
+    if (c.After) {
+      EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
+    }
   }
 }

@@ -1,9 +1,13 @@
 // Writing a file through a sibling that replaces it: the old contents stay when writing fails
-// and no temporary file is left either way; memory blocks that give back their tail.
+// and no temporary file is left either way, unless a replace lost the old file, when the new
+// contents reach its name or stay in the named temporary file; memory blocks that give back their
+// tail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/FileHandle.h"
 #include "framework/CodePages.h"
@@ -152,6 +156,147 @@ TEST(FileReplace, RefusalsCarryTheSystemsCode) {
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(Contents(ro), "ro");
   EXPECT_EQ(FilesIn(folder), 1);
+}
+
+namespace {
+
+// The system's calls failing as a test tells them: the replace, after doing to the old file what
+// the system may have done when it answers that code, and the move that follows it.
+struct TFailingCalls : TFileReplaceCalls {
+  DWORD ReplaceError = 0;
+  bool OldFileGone = false;  // the replace took the old file away (to its own name with 1177)
+  DWORD MoveError = 0;       // 0: the move works
+  int Moves = 0;
+  bool Replace(const WideString& Target, const WideString& Replacement) override {
+    if (!ReplaceError) return TFileReplaceCalls::Replace(Target, Replacement);
+    if (OldFileGone && ReplaceError == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+      MoveFileW(Target.c_str(), (Target + L"~replaced").c_str());
+    else if (OldFileGone)
+      DeleteFileW(Target.c_str());
+    SetLastError(ReplaceError);
+    return false;
+  }
+  bool Move(const WideString& Source, const WideString& Target) override {
+    ++Moves;
+    if (!MoveError) return TFileReplaceCalls::Move(Source, Target);
+    SetLastError(MoveError);
+    return false;
+  }
+};
+
+// Puts the calls in place for the lifetime of the object.
+class TCallsInPlace {
+ public:
+  explicit TCallsInPlace(TFileReplaceCalls* Calls) : previous_(SetFileReplaceCalls(Calls)) {}
+  ~TCallsInPlace() { SetFileReplaceCalls(previous_); }
+
+ private:
+  TFileReplaceCalls* previous_;
+};
+
+// The names of the files of a folder but the one given, sorted.
+std::vector<WideString> OtherFiles(TTempDirectory& folder, const WideString& but) {
+  std::vector<WideString> names;
+  TSearchRec found;
+  for (int rc = FindFirst(folder.File(L"*"), faAnyFile, found); rc == 0; rc = FindNext(found))
+    if (found.Name != L"." && found.Name != L".." && found.Name != but) names.push_back(found.Name);
+  FindClose(found);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+// When the system's replace fails half way, losing the old file, the new contents are moved to
+// its name; when that fails too, they stay in the temporary file, which the error names. The
+// temporary file goes only where the old file stands whole or the new one took its name.
+TEST(FileReplace, AReplaceThatLostTheOldFileLeavesTheNewContents) {
+  const DWORD moved = ERROR_UNABLE_TO_MOVE_REPLACEMENT, moved2 = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+  const DWORD denied = ERROR_ACCESS_DENIED, notRemoved = ERROR_UNABLE_TO_REMOVE_REPLACED;
+  const struct {
+    DWORD replaceError;
+    bool oldFileGone;
+    DWORD moveError;
+    const char* target;  // what the target holds afterwards; nullptr: it is gone
+    bool kept;           // the new contents stay in the temporary file, which the error names
+    bool raises;
+  } cases[] = {
+      {moved, true, denied, nullptr, true, true},
+      {moved2, true, denied, nullptr, true, true},
+      {moved, true, 0, "new", false, false},
+      {moved2, true, 0, "new", false, false},
+      // Wine's replace answers the code with the old file still in place.
+      {moved, false, denied, "old", true, true},
+      {moved, false, 0, "new", false, false},
+      // Any other failure that took the old file away.
+      {ERROR_SHARING_VIOLATION, true, denied, nullptr, true, true},
+      {ERROR_SHARING_VIOLATION, true, 0, "new", false, false},
+      // The old file stands as it was: nothing is moved, the temporary file goes.
+      {notRemoved, false, 0, "old", false, true},
+      {denied, false, 0, "old", false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.replaceError) + (c.oldFileGone ? " old file gone" : "") + " move " +
+                 std::to_string(c.moveError));
+    TTempDirectory folder;
+    const WideString name = folder.File(L"doc.txt");
+    WriteText(name, "old");
+    TFailingCalls calls;
+    calls.ReplaceError = c.replaceError;
+    calls.OldFileGone = c.oldFileGone;
+    calls.MoveError = c.moveError;
+    TCallsInPlace inPlace(&calls);
+    WideString kept;
+    try {
+      WriteText(name, "new");
+      EXPECT_FALSE(c.raises) << "no error";
+    } catch (const EFileReplaceError& e) {
+      EXPECT_TRUE(c.raises) << WideToUtf8(e.Message());
+      EXPECT_EQ(e.ErrorCode, c.replaceError);
+      kept = e.KeptFile;
+      const WideString said = L"Cannot create file \"" + name + L"\". " + SysErrorMessage(c.replaceError);
+      EXPECT_EQ(e.Message(), c.kept ? said + L" The new contents are kept in \"" + kept + L"\"." : said);
+    }
+    EXPECT_EQ(calls.Moves, c.oldFileGone || c.replaceError == moved ? 1 : 0);
+    if (c.target)
+      EXPECT_EQ(Contents(name), c.target);
+    else
+      EXPECT_EQ(GetFileAttributesW(name.c_str()), INVALID_FILE_ATTRIBUTES);
+    std::vector<WideString> others = OtherFiles(folder, L"doc.txt");
+    if (c.oldFileGone && c.replaceError == moved2) {
+      // The system's replace left the old file under another name.
+      ASSERT_FALSE(others.empty());
+      EXPECT_EQ(others.back(), L"doc.txt~replaced");
+      others.pop_back();
+    }
+    if (c.kept) {
+      ASSERT_EQ(others.size(), 1u);
+      EXPECT_EQ(kept, folder.File(others[0]));
+      EXPECT_TRUE(others[0].starts_with(L"doc.txt.") && others[0].ends_with(L".tmp")) << WideToUtf8(others[0]);
+      EXPECT_EQ(Contents(kept), "new");
+    } else {
+      EXPECT_EQ(kept, L"");
+      EXPECT_TRUE(others.empty()) << "no temporary file is left";
+    }
+  }
+}
+
+// A new file whose move to its name fails leaves nothing behind: there was no old file to lose.
+TEST(FileReplace, ANewFileThatCannotTakeItsNameLeavesNothing) {
+  TTempDirectory folder;
+  const WideString name = folder.File(L"new.txt");
+  TFailingCalls calls;
+  calls.MoveError = ERROR_ACCESS_DENIED;
+  TCallsInPlace inPlace(&calls);
+  try {
+    WriteText(name, "new");
+    ADD_FAILURE() << "no error";
+  } catch (const EFileReplaceError& e) {
+    EXPECT_EQ(e.ErrorCode, static_cast<unsigned long>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(e.KeptFile, L"");
+  }
+  EXPECT_EQ(calls.Moves, 1);
+  EXPECT_EQ(FilesIn(folder), 0);
 }
 
 TEST(PageBlock, TheTailGoesBackToTheSystemAndTheRestStays) {
