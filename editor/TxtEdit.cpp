@@ -93,6 +93,11 @@ namespace {
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
+// The smallest rectangle holding two non-empty ones.
+TRect UnionOf(const TRect& A, const TRect& B) {
+  return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right), std::max(A.Bottom, B.Bottom)};
+}
+
 }  // namespace
 
 // ---- construction and destruction ----
@@ -187,7 +192,11 @@ void TCustomTxtEdit::IncPaintLock() { ++paintLock_; }
 void TCustomTxtEdit::DecPaintLock() {
   assert(paintLock_ > 0);
   if (paintLock_ <= 0) return;
-  if (--paintLock_ != 0 || !HandleAllocated()) return;
+  if (--paintLock_ != 0) return;
+  if (!HandleAllocated()) {
+    ReleaseHeldRepaint(false);
+    return;
+  }
   if (stateFlags_.Contains(sfScrollbarChanged)) UpdateScrollBars();
   if (WordWrap() && (statusChanges_.Contains(scCaretX) || statusChanges_.Contains(scCaretY))) {
     // A caret past the visible end of a wrapped row goes back to the row's end.
@@ -204,8 +213,32 @@ void TCustomTxtEdit::DecPaintLock() {
       stateFlags_.Include(sfCaretChanged);
     }
   }
+  ReleaseHeldRepaint(true);
   if (stateFlags_.Contains(sfCaretChanged)) UpdateCaret();
   if (!statusChanges_.Empty()) DoOnStatusChange(statusChanges_);
+}
+
+// One invalidation for everything the lock held back, and one transient paint in place of those
+// the caret's moves skipped; without a window there is nothing to tell.
+void TCustomTxtEdit::ReleaseHeldRepaint(bool Tell) {
+  const bool all = heldAll_, erase = heldErase_, transient = heldTransient_;
+  const TRect part = heldInvalid_;
+  heldAll_ = heldErase_ = heldTransient_ = false;
+  heldInvalid_ = TRect();
+  if (!Tell) return;
+  if (all)
+    Invalidate();
+  else
+    InvalidateRect(part, erase);
+  if (transient) DoOnPaintTransient(ttAfter);
+}
+
+void TCustomTxtEdit::Invalidate() {
+  if (paintLock_ > 0 && HandleAllocated()) {
+    heldAll_ = true;
+    return;
+  }
+  inherited::Invalidate();
 }
 
 void TCustomTxtEdit::StatusChanged(TTxtStatusChanges Changes) {
@@ -254,7 +287,19 @@ void TCustomTxtEdit::UndoRedoAdded(TObject* Sender) {
     TTxtEditUndoItem* top = undoList_->PeekItem();
     if (top && top->Reason != urGroupBreak) redoList_->Clear();
   }
-  if (list->BlockCount() == 0) DoChange();
+  if (list->BlockCount() != 0) return;
+  if (changeHold_ > 0)
+    changeOwed_ = true;
+  else
+    DoChange();
+}
+
+void TCustomTxtEdit::HoldChange() { ++changeHold_; }
+
+void TCustomTxtEdit::ReleaseChange() {
+  if (changeHold_ <= 0 || --changeHold_ != 0 || !changeOwed_) return;
+  changeOwed_ = false;
+  DoChange();
 }
 
 // ---- text ----
@@ -718,7 +763,10 @@ void TCustomTxtEdit::SetCaretXY(const TBufferCoord& Value) {
 
 void TCustomTxtEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value) {
   caretAtEOL_ = false;
-  if (HandleAllocated()) DoOnPaintTransient(ttBefore);
+  // A transient drawing follows the caret; under the update lock it is drawn once at its end.
+  const bool transient = HandleAllocated() && paintLock_ == 0;
+  if (transient) DoOnPaintTransient(ttBefore);
+  if (HandleAllocated() && paintLock_ > 0) heldTransient_ = true;
   const bool pastEol = options_.Contains(eoScrollPastEol);
   int64_t maxChar = WordWrap() ? INT_MAX : int64_t(maxScrollWidth_) + 1;
   if (Value.Line > lines_->Count()) Value.Line = lines_->Count();
@@ -760,7 +808,7 @@ void TCustomTxtEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value) 
       stateFlags_.Include(sfScrollbarChanged);
     });
   }
-  if (HandleAllocated()) DoOnPaintTransient(ttAfter);
+  if (transient) DoOnPaintTransient(ttAfter);
 }
 
 bool TCustomTxtEdit::CaretInView() const {
@@ -983,6 +1031,11 @@ bool TCustomTxtEdit::IsPointInSelection(const TBufferCoord& Value) const {
 // ---- scrolling ----
 
 void TCustomTxtEdit::ScrollTextArea(int DX, int DY) {
+  // Under the update lock the text is not moved on the screen: it is repainted once at the end.
+  if (paintLock_ > 0) {
+    heldAll_ = true;
+    return;
+  }
   const TRect client = ClientRect();
   RECT area = ToRECT(client);
   if (DX != 0) area.left = gutterWidth_ + 2;
@@ -1415,6 +1468,11 @@ TColor TCustomTxtEdit::EditorBackground(int Line) const {
 
 void TCustomTxtEdit::InvalidateRect(const TRect& ARect, bool AErase) {
   if (!HandleAllocated() || ARect.IsEmpty()) return;
+  if (paintLock_ > 0) {
+    heldInvalid_ = heldInvalid_.IsEmpty() ? ARect : UnionOf(heldInvalid_, ARect);
+    heldErase_ = heldErase_ || AErase;
+    return;
+  }
   const RECT r = ToRECT(ARect);
   ::InvalidateRect(Handle(), &r, AErase);
 }
@@ -1422,14 +1480,7 @@ void TCustomTxtEdit::InvalidateRect(const TRect& ARect, bool AErase) {
 void TCustomTxtEdit::InvalidateOrCollect(const TRect& Rect) {
   if (Rect.IsEmpty()) return;
   if (stateFlags_.Contains(sfLinesChanging)) {
-    if (invalidRect_.IsEmpty()) {
-      invalidRect_ = Rect;
-    } else {
-      invalidRect_.Left = std::min(invalidRect_.Left, Rect.Left);
-      invalidRect_.Top = std::min(invalidRect_.Top, Rect.Top);
-      invalidRect_.Right = std::max(invalidRect_.Right, Rect.Right);
-      invalidRect_.Bottom = std::max(invalidRect_.Bottom, Rect.Bottom);
-    }
+    invalidRect_ = invalidRect_.IsEmpty() ? Rect : UnionOf(invalidRect_, Rect);
   } else {
     InvalidateRect(Rect, false);
   }

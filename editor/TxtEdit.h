@@ -195,6 +195,9 @@ class TCustomTxtEdit : public TCustomControl {
   void InvalidateLine(int Line);
   void InvalidateSelection();
   virtual void InvalidateRect(const TRect& ARect, bool AErase);
+  // While the update lock is raised, the window is told nothing: what needs repainting is
+  // gathered and invalidated once when the lock ends.
+  void Invalidate() override;
 
   // ---- options and appearance ----
   TTxtEditorOptions Options() const { return options_; }
@@ -439,6 +442,10 @@ class TCustomTxtEdit : public TCustomControl {
 
   void IncPaintLock();
   void DecPaintLock();
+  void ReleaseHeldRepaint(bool Tell);
+  // An undo or redo step tells OnChange once, after its last item.
+  void HoldChange();
+  void ReleaseChange();
   void StatusChanged(TTxtStatusChanges Changes);
   void RecalcCharExtent();
   void FontChanged();
@@ -597,6 +604,15 @@ class TCustomTxtEdit : public TCustomControl {
   int leftChar_ = 1;
   int maxScrollWidth_ = 1024;
   int paintLock_ = 0;
+  // Window work held while the update lock is raised: the part to repaint (all of it once the
+  // text was scrolled), whether a transient paint was skipped, and whether an undo or redo step
+  // holds back its change notice (and owes one).
+  TRect heldInvalid_;
+  bool heldAll_ = false;
+  bool heldErase_ = false;
+  bool heldTransient_ = false;
+  int changeHold_ = 0;
+  bool changeOwed_ = false;
   bool readOnly_ = false;
   int rightEdge_ = 80;
   TColor rightEdgeColor_ = clSilver;
@@ -658,6 +674,7 @@ class TCustomTxtEdit : public TCustomControl {
   friend struct TTxtEditInput;
   friend struct TTxtEditUndoApply;
   friend struct TTxtEditLock;
+  friend struct TTxtChangeHold;
   friend class TTxtCaretHide;
   std::string_view LineAt(int Line) const;  // 1-based; "" outside the buffer
   // The selected text; PadColumns fills the short lines of a column block with blanks.
