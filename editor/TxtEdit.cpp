@@ -222,14 +222,14 @@ void TCustomTxtEdit::DecPaintLock() {
 // the caret's moves skipped; without a window there is nothing to tell.
 void TCustomTxtEdit::ReleaseHeldRepaint(bool Tell) {
   const bool all = heldAll_, erase = heldErase_, transient = heldTransient_;
-  const TRect part = heldInvalid_;
+  std::vector<TRect> parts;
+  parts.swap(heldInvalid_);
   heldAll_ = heldErase_ = heldTransient_ = false;
-  heldInvalid_ = TRect();
   if (!Tell) return;
   if (all)
     Invalidate();
   else
-    InvalidateRect(part, erase);
+    for (const TRect& part : parts) InvalidateRect(part, erase);
   if (transient) DoOnPaintTransient(ttAfter);
 }
 
@@ -1469,8 +1469,16 @@ TColor TCustomTxtEdit::EditorBackground(int Line) const {
 void TCustomTxtEdit::InvalidateRect(const TRect& ARect, bool AErase) {
   if (!HandleAllocated() || ARect.IsEmpty()) return;
   if (paintLock_ > 0) {
-    heldInvalid_ = heldInvalid_.IsEmpty() ? ARect : UnionOf(heldInvalid_, ARect);
+    // A few parts are kept apart, so that a caret's move repaints its two lines only; more
+    // become the one rectangle that holds them all.
     heldErase_ = heldErase_ || AErase;
+    if (heldInvalid_.size() < kHeldParts) {
+      heldInvalid_.push_back(ARect);
+      return;
+    }
+    TRect all = ARect;
+    for (const TRect& part : heldInvalid_) all = UnionOf(all, part);
+    heldInvalid_.assign(1, all);
     return;
   }
   const RECT r = ToRECT(ARect);
@@ -1504,8 +1512,11 @@ TRect TCustomTxtEdit::LinesRect(int FirstLine, int LastLine, int Left, int Right
   return {Left, TxtClampToInt((firstRow - topLine_) * th), Right, TxtClampToInt((lastRow - topLine_ + 1) * th)};
 }
 
+// Once the update lock holds a repaint of everything, no part needs working out.
+bool TCustomTxtEdit::AllRepaintHeld() const { return paintLock_ > 0 && heldAll_; }
+
 void TCustomTxtEdit::InvalidateLines(int FirstLine, int LastLine) {
-  if (!Visible() || !HandleAllocated()) return;
+  if (!Visible() || !HandleAllocated() || AllRepaintHeld()) return;
   // Lines out of sight cost no question to the window: a load announces millions of them.
   if (FirstLine != -1 && LinesRect(FirstLine, LastLine, 0, 1).IsEmpty()) return;
   const int right = ClientWidth();
@@ -1517,7 +1528,7 @@ void TCustomTxtEdit::InvalidateLines(int FirstLine, int LastLine) {
 }
 
 void TCustomTxtEdit::InvalidateGutterLines(int FirstLine, int LastLine) {
-  if (!Visible() || !HandleAllocated() || gutterWidth_ <= 0) return;
+  if (!Visible() || !HandleAllocated() || gutterWidth_ <= 0 || AllRepaintHeld()) return;
   if (FirstLine == -1 && LastLine == -1) {
     InvalidateOrCollect({0, 0, gutterWidth_, ClientHeight()});
     return;
@@ -1526,7 +1537,7 @@ void TCustomTxtEdit::InvalidateGutterLines(int FirstLine, int LastLine) {
 }
 
 void TCustomTxtEdit::InvalidateLine(int Line) {
-  if (!HandleAllocated() || Line < 1 || Line > std::max(lines_->Count(), 1)) return;
+  if (!HandleAllocated() || Line < 1 || Line > std::max(lines_->Count(), 1) || AllRepaintHeld()) return;
   const TRect r = LinesRect(Line, Line, gutterWidth_, ClientWidth());
   // A single line never stretches to the window's bottom.
   if (!wordWrapPlugin_ && !r.IsEmpty())

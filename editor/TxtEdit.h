@@ -443,6 +443,7 @@ class TCustomTxtEdit : public TCustomControl {
   void IncPaintLock();
   void DecPaintLock();
   void ReleaseHeldRepaint(bool Tell);
+  bool AllRepaintHeld() const;
   // An undo or redo step tells OnChange once, after its last item.
   void HoldChange();
   void ReleaseChange();
@@ -607,7 +608,8 @@ class TCustomTxtEdit : public TCustomControl {
   // Window work held while the update lock is raised: the part to repaint (all of it once the
   // text was scrolled), whether a transient paint was skipped, and whether an undo or redo step
   // holds back its change notice (and owes one).
-  TRect heldInvalid_;
+  static constexpr size_t kHeldParts = 4;
+  std::vector<TRect> heldInvalid_;
   bool heldAll_ = false;
   bool heldErase_ = false;
   bool heldTransient_ = false;

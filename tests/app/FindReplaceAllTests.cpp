@@ -57,7 +57,7 @@ TEST_F(FindReplaceAllInWindow, TheWindowHearsOfEachCommandOnce) {
     EXPECT_EQ(find_->Replace(edit_, "lambda", "LAMBDA", settings, true), frNone);
     auto few = [&](const char* What) {
       const TWindowCalls& calls = counter.Calls();
-      EXPECT_LE(calls.Invalidates, 2) << What << expressions;
+      EXPECT_LE(calls.Invalidates, 4) << What << expressions;
       EXPECT_EQ(calls.Scrolls, 0) << What << expressions;
       EXPECT_LE(calls.ScrollBars, 8) << What << expressions;
       EXPECT_LE(calls.Carets, 4) << What << expressions;

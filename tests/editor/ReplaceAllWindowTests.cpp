@@ -67,7 +67,7 @@ std::string Expected(const std::string& With, int First, int FromChar, int Last,
 // At most this many calls of each kind reach the window for one command, whatever the number
 // of hits.
 void ExpectFewWindowCalls(const TWindowCalls& Calls, const TNotices& Notices, const std::string& What) {
-  EXPECT_LE(Calls.Invalidates, 2) << What;
+  EXPECT_LE(Calls.Invalidates, 4) << What;
   EXPECT_EQ(Calls.Scrolls, 0) << What;
   EXPECT_LE(Calls.ScrollBars, 8) << What;
   EXPECT_LE(Calls.Carets, 3) << What;
