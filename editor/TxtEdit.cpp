@@ -763,10 +763,7 @@ void TCustomTxtEdit::SetCaretXY(const TBufferCoord& Value) {
 
 void TCustomTxtEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value) {
   caretAtEOL_ = false;
-  // A transient drawing follows the caret; under the update lock it is drawn once at its end.
-  const bool transient = HandleAllocated() && paintLock_ == 0;
-  if (transient) DoOnPaintTransient(ttBefore);
-  if (HandleAllocated() && paintLock_ > 0) heldTransient_ = true;
+  if (HandleAllocated()) DoOnPaintTransient(ttBefore);
   const bool pastEol = options_.Contains(eoScrollPastEol);
   int64_t maxChar = WordWrap() ? INT_MAX : int64_t(maxScrollWidth_) + 1;
   if (Value.Line > lines_->Count()) Value.Line = lines_->Count();
@@ -808,7 +805,7 @@ void TCustomTxtEdit::SetCaretXYEx(bool CallEnsureCursorPos, TBufferCoord Value) 
       stateFlags_.Include(sfScrollbarChanged);
     });
   }
-  if (transient) DoOnPaintTransient(ttAfter);
+  if (HandleAllocated()) DoOnPaintTransient(ttAfter);
 }
 
 bool TCustomTxtEdit::CaretInView() const {
@@ -1596,6 +1593,11 @@ void TCustomTxtEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Loc
     }
   }
   if (!paint || !OnPaintTransient) return;
+  // Under the update lock the drawing over the text is done once, when the lock ends.
+  if (paintLock_ > 0 && HandleAllocated()) {
+    heldTransient_ = true;
+    return;
+  }
   Canvas()->SetFont(Font());
   Canvas()->Brush()->SetColor(Color());
   TTxtCaretHide hidden(*this);
