@@ -27,16 +27,11 @@ AnsiString Generate(int Lines) {
   AnsiString text;
   text.reserve(static_cast<size_t>(Lines) * 64);
   unsigned seed = 1;
-  static const char words[] = "the quick brown fox jumps over a lazy dog while 0123456789 ; { } ( ) = + - / * ";
   for (int i = 0; i < Lines; ++i) {
     seed = seed * 1103515245u + 12345u;
     const int length = 20 + static_cast<int>((seed >> 16) % 81);
-    if (i % 7 == 0) text.append(1 + i % 3, '\t');
-    const int at = i % 6 == 0 ? -1 : static_cast<int>((seed >> 8) % static_cast<unsigned>(length));
-    for (int k = 0; k < length; ++k) {
-      if (k == at) text += kFind;
-      text.push_back(words[(static_cast<unsigned>(i) * 7u + static_cast<unsigned>(k)) % (sizeof words - 1)]);
-    }
+    AppendSampleLine(text, i, length, i % 6 == 0 ? -1 : static_cast<int>((seed >> 8) % static_cast<unsigned>(length)),
+                     kFind);
     if (i + 1 < Lines) text.append("\r\n");
   }
   return text;

@@ -98,6 +98,12 @@ TEST(ReplaceAllWindow, ReplaceUndoAndRedoTellTheWindowOnceAndStayExact) {
     TTxtEditSearch engine(nullptr);
     edit.SetSearchEngine(&engine);
     TSearchReplaceOptions options{srReplace, srReplaceAll, srMatchCase};
+    auto select = [&](TTxtSelectionMode Mode, TBufferCoord From, TBufferCoord To) {
+      options << srSelectionOnly;
+      edit.SetSelectionMode(Mode);
+      edit.SetBlockBegin(From);
+      edit.SetBlockEnd(To);
+    };
     std::string expected;
     switch (c.Scope) {
       case rsDocument:
@@ -109,23 +115,15 @@ TEST(ReplaceAllWindow, ReplaceUndoAndRedoTellTheWindowOnceAndStayExact) {
         expected = Expected(c.With, 40, 5, kLines, INT_MAX, false);
         break;
       case rsSelection:
-        options << srSelectionOnly;
-        edit.SetBlockBegin({5, 30});
-        edit.SetBlockEnd({9, 1200});
+        select(smNormal, {5, 30}, {9, 1200});
         expected = Expected(c.With, 30, 5, 1200, 9, false);
         break;
       case rsLines:
-        options << srSelectionOnly;
-        edit.SetSelectionMode(smLine);
-        edit.SetBlockBegin({5, 30});
-        edit.SetBlockEnd({3, 1200});
+        select(smLine, {5, 30}, {3, 1200});
         expected = Expected(c.With, 30, 1, 1200, INT_MAX, false);
         break;
       case rsColumn:
-        options << srSelectionOnly;
-        edit.SetSelectionMode(smColumn);
-        edit.SetBlockBegin({3, 20});
-        edit.SetBlockEnd({13, 1300});
+        select(smColumn, {3, 20}, {13, 1300});
         expected = Expected(c.With, 20, 3, 1300, 13, true);
         break;
     }
