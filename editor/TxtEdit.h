@@ -682,7 +682,11 @@ class TCustomTxtEdit : public TCustomControl {
   // The selected text; PadColumns fills the short lines of a column block with blanks.
   AnsiString SelTextEx(bool PadColumns) const;
   TTxtWordFinder Words() const;
-  void DeleteSelectionText(TBufferCoord B, TBufferCoord E);
+  // With Keep, a deletion within one line whose result an insertion at B then changes again
+  // leaves the line to that insertion: Keep gets the line as the deletion left it, and the
+  // buffer (with its watchers, the word wrap and the highlighter) sees one change, not two.
+  // True when the line was kept back so.
+  bool DeleteSelectionText(TBufferCoord B, TBufferCoord E, AnsiString* Keep = nullptr);
   // The characters From..To-1 that a column block from B to E covers on each of its lines of
   // the text, all taken before any line changes, so that the deletion and its undo item agree.
   struct TColumnSpan {
@@ -697,7 +701,8 @@ class TCustomTxtEdit : public TCustomControl {
                         TTxtUndoReason InsertReason);
   // Where text that replaces the selection begins (a line selection: at its first line's start).
   TBufferCoord InsertionStart() const;
-  int InsertTextNormal(std::string_view Value);
+  // Kept: the caret line as a deletion kept it back, in place of the stored one.
+  int InsertTextNormal(std::string_view Value, const AnsiString* Kept = nullptr);
   int InsertTextColumn(std::string_view Value, bool AddToUndo);
   int InsertTextLine(std::string_view Value);
   void CollapseSelectionAtCaret();
