@@ -193,3 +193,46 @@ TEST(ReplaceAllWindow, TheWindowShowsTheTextAsItNowIs) {
     edit.SetSearchEngine(nullptr);
   }
 }
+
+namespace {
+
+struct TReplacedCounter {
+  void Replaced(TObject*, int, int Count) { lines += Count; }
+  int lines = 0;
+};
+
+}  // namespace
+
+// A part of one line replaced by text without a line break changes the line once, so that the
+// word wrap and the highlighter work it out once; text with a break, or nothing, as before.
+TEST(ReplaceAllWindow, APartOfOneLineReplacedChangesTheLineOnce) {
+  const struct {
+    const char* Text;
+    TBufferCoord From, To;
+    const char* With;
+    const char* Expected;
+    int Replaced;
+  } cases[] = {
+      {"a lambda b", {3, 1}, {9, 1}, "LAMBDA", "a LAMBDA b", 1},
+      {"a lambda b", {1, 1}, {11, 1}, "xy", "xy", 1},
+      {"a lambda b", {3, 1}, {9, 1}, "", "a  b", 1},
+      {"a lambda b\r\nnext", {3, 1}, {9, 1}, "x\r\ny", "a x\r\ny b\r\nnext", 2},
+      {"one\r\ntwo", {2, 1}, {2, 2}, "X", "oXwo", 2},
+  };
+  for (const auto& c : cases)
+    for (bool wrap : {false, true}) {
+      TEditorHost host(c.Text);
+      TTxtEdit& edit = host.Edit();
+      edit.SetWordWrap(wrap);
+      TReplacedCounter counter;
+      edit.Lines()->OnLinesReplaced = TTxtEditLinesEvent(&counter, &TReplacedCounter::Replaced);
+      edit.SetBlockBegin(c.From);
+      edit.SetBlockEnd(c.To);
+      edit.SetSelText(c.With);
+      EXPECT_EQ(edit.TextA(), c.Expected) << c.Text << " / " << c.With;
+      EXPECT_EQ(counter.lines, c.Replaced) << c.Text << " / " << c.With;
+      edit.Undo();
+      EXPECT_EQ(edit.TextA(), c.Text) << c.Text << " / " << c.With;
+      edit.Lines()->OnLinesReplaced = TTxtEditLinesEvent();
+    }
+}
