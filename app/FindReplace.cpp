@@ -27,7 +27,7 @@ bool TFindAndReplace::TestSearch(TCustomTxtEdit* Editor, const AnsiString& Text,
   engine->SetPattern(Text);
   TTxtEditStringList* lines = Editor->Lines();
   for (int i = 0; i < lines->Count(); ++i)
-    if (engine->FindAllIn(lines->Strings(i)) > 0) return true;
+    if (engine->FindAllIn(lines->LineView(i)) > 0) return true;
   return false;
 }
 

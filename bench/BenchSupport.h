@@ -77,6 +77,17 @@ inline TTxtEdit* ShowEditor(TForm& Form, TTxtEditorOptions Extra = {}) {
   return edit;
 }
 
+// Line I of the file benchmarks' text, Length characters of a cycle of words after the tabs of
+// every seventh line, with Insert put in before character InsertAt (none when it is -1).
+inline void AppendSampleLine(std::string& Out, int I, int Length, int InsertAt = -1, const char* Insert = "") {
+  static const char words[] = "the quick brown fox jumps over a lazy dog while 0123456789 ; { } ( ) = + - / * ";
+  if (I % 7 == 0) Out.append(1 + I % 3, '\t');
+  for (int k = 0; k < Length; ++k) {
+    if (k == InsertAt) Out += Insert;
+    Out.push_back(words[(static_cast<unsigned>(I) * 7u + static_cast<unsigned>(k)) % (sizeof words - 1)]);
+  }
+}
+
 // Writes the large text the file benchmarks share: Lines lines of 10 to 90 characters, CR LF
 // after each; every seventh starts with tabs, every eleventh has one inside. False when the
 // file cannot be written.

@@ -93,6 +93,11 @@ namespace {
 
 HINSTANCE ModuleInstance() { return GetModuleHandleW(nullptr); }
 
+// The smallest rectangle holding two non-empty ones.
+TRect UnionOf(const TRect& A, const TRect& B) {
+  return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right), std::max(A.Bottom, B.Bottom)};
+}
+
 }  // namespace
 
 // ---- construction and destruction ----
@@ -187,7 +192,11 @@ void TCustomTxtEdit::IncPaintLock() { ++paintLock_; }
 void TCustomTxtEdit::DecPaintLock() {
   assert(paintLock_ > 0);
   if (paintLock_ <= 0) return;
-  if (--paintLock_ != 0 || !HandleAllocated()) return;
+  if (--paintLock_ != 0) return;
+  if (!HandleAllocated()) {
+    ReleaseHeldRepaint(false);
+    return;
+  }
   if (stateFlags_.Contains(sfScrollbarChanged)) UpdateScrollBars();
   if (WordWrap() && (statusChanges_.Contains(scCaretX) || statusChanges_.Contains(scCaretY))) {
     // A caret past the visible end of a wrapped row goes back to the row's end.
@@ -204,8 +213,32 @@ void TCustomTxtEdit::DecPaintLock() {
       stateFlags_.Include(sfCaretChanged);
     }
   }
+  ReleaseHeldRepaint(true);
   if (stateFlags_.Contains(sfCaretChanged)) UpdateCaret();
   if (!statusChanges_.Empty()) DoOnStatusChange(statusChanges_);
+}
+
+// One invalidation for everything the lock held back, and one transient paint in place of those
+// the caret's moves skipped; without a window there is nothing to tell.
+void TCustomTxtEdit::ReleaseHeldRepaint(bool Tell) {
+  const bool all = heldAll_, erase = heldErase_, transient = heldTransient_;
+  std::vector<TRect> parts;
+  parts.swap(heldInvalid_);
+  heldAll_ = heldErase_ = heldTransient_ = false;
+  if (!Tell) return;
+  if (all)
+    Invalidate();
+  else
+    for (const TRect& part : parts) InvalidateRect(part, erase);
+  if (transient) DoOnPaintTransient(ttAfter);
+}
+
+void TCustomTxtEdit::Invalidate() {
+  if (paintLock_ > 0 && HandleAllocated()) {
+    heldAll_ = true;
+    return;
+  }
+  inherited::Invalidate();
 }
 
 void TCustomTxtEdit::StatusChanged(TTxtStatusChanges Changes) {
@@ -254,7 +287,19 @@ void TCustomTxtEdit::UndoRedoAdded(TObject* Sender) {
     TTxtEditUndoItem* top = undoList_->PeekItem();
     if (top && top->Reason != urGroupBreak) redoList_->Clear();
   }
-  if (list->BlockCount() == 0) DoChange();
+  if (list->BlockCount() != 0) return;
+  if (changeHold_ > 0)
+    changeOwed_ = true;
+  else
+    DoChange();
+}
+
+void TCustomTxtEdit::HoldChange() { ++changeHold_; }
+
+void TCustomTxtEdit::ReleaseChange() {
+  if (changeHold_ <= 0 || --changeHold_ != 0 || !changeOwed_) return;
+  changeOwed_ = false;
+  DoChange();
 }
 
 // ---- text ----
@@ -984,6 +1029,11 @@ bool TCustomTxtEdit::IsPointInSelection(const TBufferCoord& Value) const {
 // ---- scrolling ----
 
 void TCustomTxtEdit::ScrollTextArea(int DX, int DY) {
+  // Under the update lock the text is not moved on the screen: it is repainted once at the end.
+  if (paintLock_ > 0) {
+    heldAll_ = true;
+    return;
+  }
   const TRect client = ClientRect();
   RECT area = ToRECT(client);
   if (DX != 0) area.left = gutterWidth_ + 2;
@@ -1416,6 +1466,19 @@ TColor TCustomTxtEdit::EditorBackground(int Line) const {
 
 void TCustomTxtEdit::InvalidateRect(const TRect& ARect, bool AErase) {
   if (!HandleAllocated() || ARect.IsEmpty()) return;
+  if (paintLock_ > 0) {
+    // A few parts are kept apart, so that a caret's move repaints its two lines only; more
+    // become the one rectangle that holds them all.
+    heldErase_ = heldErase_ || AErase;
+    if (heldInvalid_.size() < kHeldParts) {
+      heldInvalid_.push_back(ARect);
+      return;
+    }
+    TRect all = ARect;
+    for (const TRect& part : heldInvalid_) all = UnionOf(all, part);
+    heldInvalid_.assign(1, all);
+    return;
+  }
   const RECT r = ToRECT(ARect);
   ::InvalidateRect(Handle(), &r, AErase);
 }
@@ -1423,14 +1486,7 @@ void TCustomTxtEdit::InvalidateRect(const TRect& ARect, bool AErase) {
 void TCustomTxtEdit::InvalidateOrCollect(const TRect& Rect) {
   if (Rect.IsEmpty()) return;
   if (stateFlags_.Contains(sfLinesChanging)) {
-    if (invalidRect_.IsEmpty()) {
-      invalidRect_ = Rect;
-    } else {
-      invalidRect_.Left = std::min(invalidRect_.Left, Rect.Left);
-      invalidRect_.Top = std::min(invalidRect_.Top, Rect.Top);
-      invalidRect_.Right = std::max(invalidRect_.Right, Rect.Right);
-      invalidRect_.Bottom = std::max(invalidRect_.Bottom, Rect.Bottom);
-    }
+    invalidRect_ = invalidRect_.IsEmpty() ? Rect : UnionOf(invalidRect_, Rect);
   } else {
     InvalidateRect(Rect, false);
   }
@@ -1454,8 +1510,11 @@ TRect TCustomTxtEdit::LinesRect(int FirstLine, int LastLine, int Left, int Right
   return {Left, TxtClampToInt((firstRow - topLine_) * th), Right, TxtClampToInt((lastRow - topLine_ + 1) * th)};
 }
 
+// Once the update lock holds a repaint of everything, no part needs working out.
+bool TCustomTxtEdit::AllRepaintHeld() const { return paintLock_ > 0 && heldAll_; }
+
 void TCustomTxtEdit::InvalidateLines(int FirstLine, int LastLine) {
-  if (!Visible() || !HandleAllocated()) return;
+  if (!Visible() || !HandleAllocated() || AllRepaintHeld()) return;
   // Lines out of sight cost no question to the window: a load announces millions of them.
   if (FirstLine != -1 && LinesRect(FirstLine, LastLine, 0, 1).IsEmpty()) return;
   const int right = ClientWidth();
@@ -1467,7 +1526,7 @@ void TCustomTxtEdit::InvalidateLines(int FirstLine, int LastLine) {
 }
 
 void TCustomTxtEdit::InvalidateGutterLines(int FirstLine, int LastLine) {
-  if (!Visible() || !HandleAllocated() || gutterWidth_ <= 0) return;
+  if (!Visible() || !HandleAllocated() || gutterWidth_ <= 0 || AllRepaintHeld()) return;
   if (FirstLine == -1 && LastLine == -1) {
     InvalidateOrCollect({0, 0, gutterWidth_, ClientHeight()});
     return;
@@ -1476,7 +1535,7 @@ void TCustomTxtEdit::InvalidateGutterLines(int FirstLine, int LastLine) {
 }
 
 void TCustomTxtEdit::InvalidateLine(int Line) {
-  if (!HandleAllocated() || Line < 1 || Line > std::max(lines_->Count(), 1)) return;
+  if (!HandleAllocated() || Line < 1 || Line > std::max(lines_->Count(), 1) || AllRepaintHeld()) return;
   const TRect r = LinesRect(Line, Line, gutterWidth_, ClientWidth());
   // A single line never stretches to the window's bottom.
   if (!wordWrapPlugin_ && !r.IsEmpty())
@@ -1535,6 +1594,11 @@ void TCustomTxtEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Loc
     }
   }
   if (!paint || !OnPaintTransient) return;
+  // Under the update lock the drawing over the text is done once, when the lock ends.
+  if (paintLock_ > 0 && HandleAllocated()) {
+    heldTransient_ = true;
+    return;
+  }
   Canvas()->SetFont(Font());
   Canvas()->Brush()->SetColor(Color());
   TTxtCaretHide hidden(*this);

@@ -195,6 +195,9 @@ class TCustomTxtEdit : public TCustomControl {
   void InvalidateLine(int Line);
   void InvalidateSelection();
   virtual void InvalidateRect(const TRect& ARect, bool AErase);
+  // While the update lock is raised, the window is told nothing: what needs repainting is
+  // gathered and invalidated once when the lock ends.
+  void Invalidate() override;
 
   // ---- options and appearance ----
   TTxtEditorOptions Options() const { return options_; }
@@ -439,6 +442,11 @@ class TCustomTxtEdit : public TCustomControl {
 
   void IncPaintLock();
   void DecPaintLock();
+  void ReleaseHeldRepaint(bool Tell);
+  bool AllRepaintHeld() const;
+  // An undo or redo step tells OnChange once, after its last item.
+  void HoldChange();
+  void ReleaseChange();
   void StatusChanged(TTxtStatusChanges Changes);
   void RecalcCharExtent();
   void FontChanged();
@@ -597,6 +605,16 @@ class TCustomTxtEdit : public TCustomControl {
   int leftChar_ = 1;
   int maxScrollWidth_ = 1024;
   int paintLock_ = 0;
+  // Window work held while the update lock is raised: the part to repaint (all of it once the
+  // text was scrolled), whether a transient paint was skipped, and whether an undo or redo step
+  // holds back its change notice (and owes one).
+  static constexpr size_t kHeldParts = 4;
+  std::vector<TRect> heldInvalid_;
+  bool heldAll_ = false;
+  bool heldErase_ = false;
+  bool heldTransient_ = false;
+  int changeHold_ = 0;
+  bool changeOwed_ = false;
   bool readOnly_ = false;
   int rightEdge_ = 80;
   TColor rightEdgeColor_ = clSilver;
@@ -658,12 +676,17 @@ class TCustomTxtEdit : public TCustomControl {
   friend struct TTxtEditInput;
   friend struct TTxtEditUndoApply;
   friend struct TTxtEditLock;
+  friend struct TTxtChangeHold;
   friend class TTxtCaretHide;
   std::string_view LineAt(int Line) const;  // 1-based; "" outside the buffer
   // The selected text; PadColumns fills the short lines of a column block with blanks.
   AnsiString SelTextEx(bool PadColumns) const;
   TTxtWordFinder Words() const;
-  void DeleteSelectionText(TBufferCoord B, TBufferCoord E);
+  // With Keep, a deletion within one line whose result an insertion at B then changes again
+  // leaves the line to that insertion: Keep gets the line as the deletion left it, and the
+  // buffer (with its watchers, the word wrap and the highlighter) sees one change, not two.
+  // True when the line was kept back so.
+  bool DeleteSelectionText(TBufferCoord B, TBufferCoord E, AnsiString* Keep = nullptr);
   // The characters From..To-1 that a column block from B to E covers on each of its lines of
   // the text, all taken before any line changes, so that the deletion and its undo item agree.
   struct TColumnSpan {
@@ -685,7 +708,8 @@ class TCustomTxtEdit : public TCustomControl {
   bool DropInsideSelection(const TBufferCoord& P, bool Copying) const;
   // Where P, behind the selection, comes to lie once the selection is deleted.
   TBufferCoord PointAfterSelectionDeleted(TBufferCoord P) const;
-  int InsertTextNormal(std::string_view Value);
+  // Kept: the caret line as a deletion kept it back, in place of the stored one.
+  int InsertTextNormal(std::string_view Value, const AnsiString* Kept = nullptr);
   int InsertTextColumn(std::string_view Value, bool AddToUndo);
   int InsertTextLine(std::string_view Value);
   void CollapseSelectionAtCaret();

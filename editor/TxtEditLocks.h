@@ -1,7 +1,7 @@
-// Scoped helpers of the editor control's own units: the paint lock, an undo block, a locked undo
-// list, scrolling past the line ends and a hidden caret, each held for the lifetime of an
-// object, also when an exception passes. Ending some of them runs the control's events; an
-// exception from those reaches the caller as it would without the guard.
+// Scoped helpers of the editor control's own units: the paint lock, a held change notice, an
+// undo block, a locked undo list, scrolling past the line ends and a hidden caret, each held for
+// the lifetime of an object, also when an exception passes. Ending some of them runs the
+// control's events; an exception from those reaches the caller as it would without the guard.
 #pragma once
 
 #include <exception>
@@ -16,6 +16,18 @@ struct TTxtEditLock {
   }
   TTxtEditLock(const TTxtEditLock&) = delete;
   TTxtEditLock& operator=(const TTxtEditLock&) = delete;
+  TCustomTxtEdit& Edit;
+  const int Pending = std::uncaught_exceptions();
+};
+
+// Holds the control's change notice back until the end of a step of many changes.
+struct TTxtChangeHold {
+  explicit TTxtChangeHold(TCustomTxtEdit& AEdit) : Edit(AEdit) { Edit.HoldChange(); }
+  ~TTxtChangeHold() noexcept(false) {
+    EndOfScope(Pending, [this] { Edit.ReleaseChange(); });
+  }
+  TTxtChangeHold(const TTxtChangeHold&) = delete;
+  TTxtChangeHold& operator=(const TTxtChangeHold&) = delete;
   TCustomTxtEdit& Edit;
   const int Pending = std::uncaught_exceptions();
 };

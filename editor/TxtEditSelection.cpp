@@ -174,7 +174,7 @@ std::vector<TCustomTxtEdit::TColumnSpan> TCustomTxtEdit::ColumnSpans(TBufferCoor
   return spans;
 }
 
-void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
+bool TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E, AnsiString* Keep) {
   const int count = lines_->Count();
   switch (activeSelectionMode_) {
     case smNormal: {
@@ -186,9 +186,14 @@ void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
       if (E.Line > B.Line) lines_->DeleteLines(B.Line, std::min(E.Line, count) - B.Line);
       const bool trimJoined = options_.Contains(eoScrollPastEol) && options_.Contains(eoTrimTrailingSpaces);
       if (trimJoined && !NoteTrim(B.Line - 1)) joined = TxtTrimTrailingBlanks(joined);
-      lines_->SetStrings(B.Line - 1, joined);
       caretX_ = B.Char;
       caretY_ = B.Line;
+      // An insertion past the kept line's end would measure it in the buffer: it is stored.
+      if (Keep && E.Line == B.Line && B.Char - 1 <= static_cast<int>(joined.size())) {
+        *Keep = std::move(joined);
+        return true;
+      }
+      lines_->SetStrings(B.Line - 1, joined);
       if (E.Line > B.Line) DoLinesDeleted(B.Line, E.Line - B.Line);
       break;
     }
@@ -222,10 +227,11 @@ void TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E) {
       break;
     }
   }
+  return false;
 }
 
-int TCustomTxtEdit::InsertTextNormal(std::string_view Value) {
-  const std::string_view line = LineAt(caretY_);
+int TCustomTxtEdit::InsertTextNormal(std::string_view Value, const AnsiString* Kept) {
+  const std::string_view line = Kept ? std::string_view(*Kept) : LineAt(caretY_);
   const int length = static_cast<int>(line.size());
   AnsiString left(CharsOf(line, 1, caretX_));
   if (caretX_ - 1 > length) {
@@ -380,8 +386,13 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
     WithinUpdate(*lines_, [&] {
       const TBufferCoord caretBefore = CaretXY();
       const TBufferCoord b = BlockBegin(), e = BlockEnd();
+      // A replacement within one line by text without a line break changes the line once.
+      const bool oneLine = PasteMode == smNormal && b.Line == e.Line && !Value.empty() &&
+                           Value.find_first_of("\r\n") == std::string_view::npos;
+      AnsiString kept;
+      bool keptBack = false;
       if (SelAvail()) {
-        DeleteSelectionText(b, e);
+        keptBack = DeleteSelectionText(b, e, oneLine ? &kept : nullptr);
         StatusChanged({scCaretX, scCaretY});
       }
       insertedStart_ = CaretXY();
@@ -391,7 +402,7 @@ void TCustomTxtEdit::SetSelTextPrimitive(TTxtSelectionMode PasteMode, std::strin
         const int startLine = caretY_, startChar = caretX_;
         int inserted = 0;
         switch (PasteMode) {
-          case smNormal: inserted = InsertTextNormal(Value); break;
+          case smNormal: inserted = InsertTextNormal(Value, keptBack ? &kept : nullptr); break;
           case smColumn: inserted = InsertTextColumn(Value, AddToUndo); break;
           case smLine: inserted = InsertTextLine(Value); break;
         }

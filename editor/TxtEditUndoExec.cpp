@@ -294,6 +294,7 @@ void RunStep(TTxtEditUndoList* source, TTxtEditUndoList* target, bool groupUndo,
 
 void TCustomTxtEdit::Undo() {
   if (ReadOnly()) return;
+  TTxtChangeHold hold(*this);
   TTxtEditLock lock(*this);
   RunStep(undoList_, redoList_, options_.Contains(eoGroupUndo), urPasteEnd, urPasteBegin, [this] { UndoItem(); });
   const bool modified = !undoList_->IsAtSavedState();
@@ -305,6 +306,7 @@ void TCustomTxtEdit::Undo() {
 
 void TCustomTxtEdit::Redo() {
   if (ReadOnly()) return;
+  TTxtChangeHold hold(*this);
   TTxtEditLock lock(*this);
   {
     // A group break left on top belongs to the undo side now.

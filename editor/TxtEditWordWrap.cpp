@@ -259,6 +259,31 @@ void TTxtWordWrapPlugin::AdjustSums(size_t Entry, int32_t Delta) {
   totalExtra_ += Delta;
 }
 
+// One entry came in at Entry: every later block now starts one entry earlier in the old order,
+// so it gains the new entry's rows and gives up those of the entry that now starts it. A line
+// that starts or stops wrapping costs a step per block, not per entry.
+void TTxtWordWrapPlugin::SumsAfterInsert(size_t Entry) {
+  const size_t n = wrappedLines_.size(), blocks = (n + kBlock - 1) / kBlock, old = blockExtra_.size();
+  const int32_t added = Extra(Entry);
+  for (size_t b = Entry / kBlock + 1; b < std::min(old, blocks); ++b) blockExtra_[b] += added - Extra(b * kBlock);
+  blockExtra_.resize(blocks);
+  for (size_t b = std::max<size_t>(old, 1); b < blocks; ++b) {
+    int32_t sum = blockExtra_[b - 1];
+    for (size_t j = (b - 1) * kBlock; j < b * kBlock; ++j) sum += Extra(j);
+    blockExtra_[b] = sum;
+  }
+  totalExtra_ += added;
+}
+
+// The entry at Entry, of Removed rows, went: every later block starts one entry later in the old
+// order.
+void TTxtWordWrapPlugin::SumsAfterErase(size_t Entry, int32_t Removed) {
+  const size_t n = wrappedLines_.size(), blocks = (n + kBlock - 1) / kBlock;
+  blockExtra_.resize(blocks);
+  for (size_t b = Entry / kBlock + 1; b < blocks; ++b) blockExtra_[b] += Extra(b * kBlock - 1) - Removed;
+  totalExtra_ -= Removed;
+}
+
 void TTxtWordWrapPlugin::ShiftLines(size_t FromEntry, int Line, int Lines) {
   for (size_t j = FromEntry; j < wrappedLines_.size(); ++j) wrappedLines_[j] += Lines;
   for (TBigLine& big : bigLines_)
@@ -365,13 +390,13 @@ int TTxtWordWrapPlugin::RewrapLine(int Index) {
     SetExtra(j, 0);
     wrappedLines_.erase(wrappedLines_.begin() + std::ptrdiff_t(j));
     extraRows_.erase(extraRows_.begin() + std::ptrdiff_t(j));
-    RebuildSums(j);
+    SumsAfterErase(j, oldExtra);
   } else if (!had) {
     wrappedLines_.insert(wrappedLines_.begin() + std::ptrdiff_t(j), Index);
     extraRows_.insert(extraRows_.begin() + std::ptrdiff_t(j), uint8_t(0));
     SetExtra(j, newExtra);
-    RebuildSums(j);
-  } else {
+    SumsAfterInsert(j);
+  } else if (newExtra != oldExtra) {
     SetExtra(j, newExtra);
     AdjustSums(j, newExtra - oldExtra);
   }

@@ -112,6 +112,8 @@ class TTxtWordWrapPlugin final : public ITxtEditBufferPlugin {
   // rows of Entry alone changed by Delta.
   void RebuildSums(size_t From);
   void AdjustSums(size_t Entry, int32_t Delta);
+  void SumsAfterInsert(size_t Entry);
+  void SumsAfterErase(size_t Entry, int32_t Removed);
   // Moves the entries of the lines from Line on by Lines.
   void ShiftLines(size_t FromEntry, int Line, int Lines);
   // The first entry of a line at or after Line (0-based), or the number of entries.

@@ -266,6 +266,33 @@ TEST(WordWrap, RandomEditsMatchAFreshWrap) {
     }
 }
 
+// Thousands of wrapped lines, many blocks of them, each put line starting or stopping to wrap
+// (as a replacement's deletion and insertion make it) or changing its rows: the rows and the
+// positions are those of a fresh wrap after every change.
+TEST(WordWrap, LinesThatStartOrStopWrappingAmongManyKeepAFreshWrap) {
+  std::mt19937 rng(2027);
+  TFakeSource src;
+  auto line = [&] { return L(rng() % 4 == 0 ? 5 : 11 + int(rng() % 40), "ab -"[rng() % 4]); };
+  for (int i = 0; i < 3000; ++i) src.lines.push_back(line());
+  TTxtWordWrapPlugin w(src);
+  for (int step = 0; step < 400; ++step) {
+    const int at = int(rng() % src.lines.size());
+    const int before = w.RowCount();
+    src.lines[size_t(at)] = step % 5 == 0 ? L(2600) : line();
+    const int delta = w.LinesPutted(at, 1);
+    ASSERT_EQ(w.RowCount() - before, delta) << step;
+    if (step % 20 != 19) continue;
+    TTxtWordWrapPlugin fresh(src);
+    ASSERT_EQ(AllRows(w), AllRows(fresh)) << step;
+    for (int k = 0; k < 50; ++k) {
+      const TBufferCoord p{1 + int(rng() % 12), 1 + int(rng() % src.lines.size())};
+      ASSERT_EQ(w.BufferToDisplayPos(p), fresh.BufferToDisplayPos(p)) << step;
+      const TDisplayCoord d{1 + int(rng() % 8), 1 + int(rng() % size_t(fresh.RowCount()))};
+      ASSERT_EQ(w.DisplayToBufferPos(d), fresh.DisplayToBufferPos(d)) << step;
+    }
+  }
+}
+
 // Lines that fit take one row from their known length, without their text: the rows must be
 // those of the same lines wrapped from the text.
 struct TKnownLengthSource : TFakeSource {

@@ -1,0 +1,238 @@
+// A replace-all of many hits in a shown editor, and the undo and redo of it: the window hears of
+// the whole command once (one invalidation, one scroll-bar and caret update, no scrolling, one
+// change and one status notice), and the text is exact after each, in every scope, with and
+// without word wrap.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditSearch.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/common/WindowCallCounter.h"
+
+namespace {
+
+struct TNotices {
+  void Changed(TObject*) { ++changes; }
+  void Status(TObject*, TTxtStatusChanges) { ++statuses; }
+  int changes = 0;
+  int statuses = 0;
+};
+
+enum TReplaceScope { rsDocument, rsFromCaret, rsSelection, rsLines, rsColumn };
+
+struct TReplaceCase {
+  const char* Name;
+  TReplaceScope Scope;
+  bool Wrap;
+  const char* With;
+};
+
+const int kLines = 1500;
+
+// Every line holds the word twice, at columns that drift, so that hits are spread over the
+// whole text and many of them fall in any column.
+std::string LineOf(int I) {
+  return std::string(static_cast<size_t>(I % 5), ' ') + "a lambda b" + std::string(static_cast<size_t>(I % 3), '-') +
+         "lambda" + (I % 4 == 0 ? " tail" : "");
+}
+
+// The text as a plain loop makes it: on lines First..Last, every hit that starts at or after
+// FromChar on the first line, ends by ToChar on the last line, and, in a column, lies in the
+// column.
+std::string Expected(const std::string& With, int First, int FromChar, int Last, int ToChar, bool Column) {
+  std::string text;
+  for (int i = 1; i <= kLines; ++i) {
+    std::string line = LineOf(i);
+    if (i >= First && i <= Last) {
+      std::string out;
+      size_t at = 0;
+      for (size_t hit; (hit = line.find("lambda", at)) != std::string::npos; at = hit + 6) {
+        const int start = static_cast<int>(hit) + 1, end = start + 6;
+        const bool in = Column ? start >= FromChar && end <= ToChar
+                               : !(i == First && start < FromChar) && !(i == Last && end > ToChar);
+        out.append(line, at, hit - at);
+        out += in ? With : "lambda";
+      }
+      out.append(line, at, std::string::npos);
+      line = out;
+    }
+    text += (i > 1 ? "\r\n" : "") + line;
+  }
+  return text;
+}
+
+// At most this many calls of each kind reach the window for one command, whatever the number
+// of hits.
+void ExpectFewWindowCalls(const TWindowCalls& Calls, const TNotices& Notices, const std::string& What) {
+  EXPECT_LE(Calls.Invalidates, 4) << What;
+  EXPECT_EQ(Calls.Scrolls, 0) << What;
+  EXPECT_LE(Calls.ScrollBars, 8) << What;
+  EXPECT_LE(Calls.Carets, 3) << What;
+  EXPECT_EQ(Notices.changes, 1) << What;
+  EXPECT_EQ(Notices.statuses, 1) << What;
+}
+
+}  // namespace
+
+TEST(ReplaceAllWindow, ReplaceUndoAndRedoTellTheWindowOnceAndStayExact) {
+  const TReplaceCase cases[] = {
+      {"document", rsDocument, false, "LAMBDA"},     {"document, wrapped", rsDocument, true, "LAMBDA"},
+      {"longer", rsDocument, false, "<lambda>"},     {"longer, wrapped", rsDocument, true, "<lambda>"},
+      {"shorter", rsDocument, false, "L"},           {"from the caret", rsFromCaret, false, "LAMBDA"},
+      {"selection", rsSelection, false, "LA"},       {"selection, wrapped", rsSelection, true, "LAMBDA!"},
+      {"lines", rsLines, false, "LAMBDA"},           {"column", rsColumn, false, "LAMBDA"},
+      {"column, wrapped", rsColumn, true, "LAMBDA"},
+  };
+  std::string original;
+  for (int i = 1; i <= kLines; ++i) original += (i > 1 ? "\r\n" : "") + LineOf(i);
+  for (const TReplaceCase& c : cases) {
+    TEditorHost host(original);
+    TTxtEdit& edit = host.Edit();
+    edit.SetScrollBars(ssBoth);
+    edit.SetAlwaysShowCaret(true);
+    edit.Gutter()->SetShowLineNumbers(true);
+    edit.SetWordWrap(c.Wrap);
+    TTxtEditSearch engine(nullptr);
+    edit.SetSearchEngine(&engine);
+    TSearchReplaceOptions options{srReplace, srReplaceAll, srMatchCase};
+    auto select = [&](TTxtSelectionMode Mode, TBufferCoord From, TBufferCoord To) {
+      options << srSelectionOnly;
+      edit.SetSelectionMode(Mode);
+      edit.SetBlockBegin(From);
+      edit.SetBlockEnd(To);
+    };
+    std::string expected;
+    switch (c.Scope) {
+      case rsDocument:
+        options << srEntireScope;
+        expected = Expected(c.With, 1, 1, kLines, INT_MAX, false);
+        break;
+      case rsFromCaret:
+        edit.SetCaretXY({5, 40});
+        expected = Expected(c.With, 40, 5, kLines, INT_MAX, false);
+        break;
+      case rsSelection:
+        select(smNormal, {5, 30}, {9, 1200});
+        expected = Expected(c.With, 30, 5, 1200, 9, false);
+        break;
+      case rsLines:
+        select(smLine, {5, 30}, {3, 1200});
+        expected = Expected(c.With, 30, 1, 1200, INT_MAX, false);
+        break;
+      case rsColumn:
+        select(smColumn, {3, 20}, {13, 1300});
+        expected = Expected(c.With, 20, 3, 1300, 13, true);
+        break;
+    }
+    host.Settle();
+    TNotices notices;
+    edit.OnChange = TNotifyEvent(&notices, &TNotices::Changed);
+    edit.OnStatusChange = TStatusChangeEvent(&notices, &TNotices::Status);
+    TWindowCallCounter counter;
+    ASSERT_TRUE(counter.Hooked());
+
+    const int hits = edit.SearchReplace("lambda", c.With, options);
+    EXPECT_GT(hits, 500) << c.Name;
+    ExpectFewWindowCalls(counter.Calls(), notices, std::string(c.Name) + ": replace-all");
+    EXPECT_EQ(edit.TextA(), expected) << c.Name;
+
+    for (const char* step : {"undo", "redo", "undo again"}) {
+      host.Settle();
+      counter.Reset();
+      notices = TNotices();
+      if (std::string(step) == "redo")
+        edit.Redo();
+      else
+        edit.Undo();
+      ExpectFewWindowCalls(counter.Calls(), notices, std::string(c.Name) + ": " + step);
+      EXPECT_EQ(edit.TextA(), std::string(step) == "redo" ? expected : original) << c.Name << ": " << step;
+    }
+    edit.OnChange = TNotifyEvent();
+    edit.OnStatusChange = TStatusChangeEvent();
+    edit.SetSearchEngine(nullptr);
+  }
+}
+
+// What the window shows after each command is what a fresh window shows of the same text at
+// the same place, though no line was repainted on its own while the command ran.
+TEST(ReplaceAllWindow, TheWindowShowsTheTextAsItNowIs) {
+  std::string original;
+  for (int i = 1; i <= kLines; ++i) original += (i > 1 ? "\r\n" : "") + LineOf(i);
+  auto sameAsFresh = [](TEditorHost& Host, bool Wrap) {
+    TTxtEdit& edit = Host.Edit();
+    TEditorHost fresh(edit.TextA());
+    fresh.Edit().SetWordWrap(Wrap);
+    fresh.Edit().SetCaretXY(edit.CaretXY());
+    if (edit.SelAvail()) {
+      fresh.Edit().SetBlockBegin(edit.BlockBegin());
+      fresh.Edit().SetBlockEnd(edit.BlockEnd());
+    }
+    fresh.Edit().SetTopLine(edit.TopLine());
+    fresh.Edit().SetLeftChar(edit.LeftChar());
+    return Host.Capture()->Matches(*fresh.Capture(), false);
+  };
+  for (bool wrap : {false, true}) {
+    TEditorHost host(original);
+    TTxtEdit& edit = host.Edit();
+    edit.SetWordWrap(wrap);
+    TTxtEditSearch engine(nullptr);
+    edit.SetSearchEngine(&engine);
+    edit.SetCaretXY({1, 700});
+    edit.EnsureCursorPosVisibleEx(true);
+    host.Settle();
+    edit.SearchReplace("lambda", "XXXXXXXX", {srReplace, srReplaceAll, srEntireScope, srMatchCase});
+    EXPECT_GT(edit.TopLine(), 1) << wrap;
+    EXPECT_TRUE(sameAsFresh(host, wrap)) << wrap << ": replace-all";
+    edit.Undo();
+    EXPECT_TRUE(sameAsFresh(host, wrap)) << wrap << ": undo";
+    edit.Redo();
+    EXPECT_TRUE(sameAsFresh(host, wrap)) << wrap << ": redo";
+    edit.SetSearchEngine(nullptr);
+  }
+}
+
+namespace {
+
+struct TReplacedCounter {
+  void Replaced(TObject*, int, int Count) { lines += Count; }
+  int lines = 0;
+};
+
+}  // namespace
+
+// A part of one line replaced by text without a line break changes the line once, so that the
+// word wrap and the highlighter work it out once; text with a break, or nothing, as before.
+TEST(ReplaceAllWindow, APartOfOneLineReplacedChangesTheLineOnce) {
+  const struct {
+    const char* Text;
+    TBufferCoord From, To;
+    const char* With;
+    const char* Expected;
+    int Replaced;
+  } cases[] = {
+      {"a lambda b", {3, 1}, {9, 1}, "LAMBDA", "a LAMBDA b", 1},
+      {"a lambda b", {1, 1}, {11, 1}, "xy", "xy", 1},
+      {"a lambda b", {3, 1}, {9, 1}, "", "a  b", 1},
+      {"a lambda b\r\nnext", {3, 1}, {9, 1}, "x\r\ny", "a x\r\ny b\r\nnext", 2},
+      {"one\r\ntwo", {2, 1}, {2, 2}, "X", "oXwo", 2},
+  };
+  for (const auto& c : cases)
+    for (bool wrap : {false, true}) {
+      TEditorHost host(c.Text);
+      TTxtEdit& edit = host.Edit();
+      edit.SetWordWrap(wrap);
+      TReplacedCounter counter;
+      edit.Lines()->OnLinesReplaced = TTxtEditLinesEvent(&counter, &TReplacedCounter::Replaced);
+      edit.SetBlockBegin(c.From);
+      edit.SetBlockEnd(c.To);
+      edit.SetSelText(c.With);
+      EXPECT_EQ(edit.TextA(), c.Expected) << c.Text << " / " << c.With;
+      EXPECT_EQ(counter.lines, c.Replaced) << c.Text << " / " << c.With;
+      edit.Undo();
+      EXPECT_EQ(edit.TextA(), c.Text) << c.Text << " / " << c.With;
+      edit.Lines()->OnLinesReplaced = TTxtEditLinesEvent();
+    }
+}
