@@ -2,6 +2,7 @@
 #include "app/FindReplace.h"
 
 #include "editor/TxtEditSearch.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 
 TTxtEditSearchCustom* TFindAndReplace::Engine(const TFindSettings& Settings) const {
@@ -41,48 +42,80 @@ void TFindAndReplace::ToOtherEnd(TCustomTxtEdit* Editor, bool Backwards) {
   }
 }
 
+void TFindAndReplace::Compile(const AnsiString& Text, const TFindSettings& Settings) {
+  // A bad expression is told even when the document has no line to search.
+  if (auto* regex = dynamic_cast<TTxtEditRegexSearch*>(regex_)) {
+    regex->SetOptions(Options(Settings));
+    regex->SetPattern(Text);
+    regex->RegExpr()->Compile();
+  }
+}
+
+template <typename F>
+TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const TFindSettings& Settings, bool Typing, F&& Command) {
+  errorText_.clear();
+  Editor->SetSearchEngine(Engine(Settings));
+  TTxtEditSearchCustom* engine = Engine(Settings);
+  TRegExprBudget budget(Typing ? TypingMilliseconds : CommandMilliseconds, Typing ? TypingSteps : CommandSteps, Clock);
+  engine->SetBudget(&budget);
+  TScopeExit release([engine] { engine->SetBudget(nullptr); });
+  try {
+    return Command();
+  } catch (const ERegExpr& e) {
+    errorText_ = e.Message();
+    return e.ErrorCode == TRegExpr::reeTooComplex ? frTooComplex : frBadExpression;
+  }
+}
+
 TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
                                   bool Incremental, const TBufferCoord& Saved) {
-  Editor->SetSearchEngine(Engine(Settings));
-  if (!TestSearch(Editor, Text, Settings)) {
-    Editor->SetCaretXY(Saved);
-    return Text.empty() ? frNone : frNotFound;
-  }
-  if (Incremental) {
-    Editor->SetCaretXY(Saved);
-  } else if (Editor->SelAvail()) {
-    // The search goes on past the selection (the match found last) in its direction, also
-    // when the direction changed since.
-    Editor->SetCaretXY(Settings.SearchUp ? Editor->BlockBegin() : Editor->BlockEnd());
-  }
-  if (Editor->SearchReplace(Text, "", Options(Settings)) > 0) return frNone;
-  // An error of the search (an expression too complex) must not leave the editor unpainted.
-  WithinUpdate(*Editor, [&] {
-    ToOtherEnd(Editor, Settings.SearchUp);
-    Editor->SearchReplace(Text, "", Options(Settings));
+  const TFindResult result = Guarded(Editor, Settings, Incremental, [&] {
+    if (Settings.RegularExpressions && !Text.empty()) Compile(Text, Settings);
+    if (!TestSearch(Editor, Text, Settings)) {
+      Editor->SetCaretXY(Saved);
+      return Text.empty() ? frNone : frNotFound;
+    }
+    if (Incremental) {
+      Editor->SetCaretXY(Saved);
+    } else if (Editor->SelAvail()) {
+      // The search goes on past the selection (the match found last) in its direction, also
+      // when the direction changed since.
+      Editor->SetCaretXY(Settings.SearchUp ? Editor->BlockBegin() : Editor->BlockEnd());
+    }
+    if (Editor->SearchReplace(Text, "", Options(Settings)) > 0) return frNone;
+    // An error of the search (an expression too complex) must not leave the editor unpainted.
+    WithinUpdate(*Editor, [&] {
+      ToOtherEnd(Editor, Settings.SearchUp);
+      Editor->SearchReplace(Text, "", Options(Settings));
+    });
+    return Incremental ? frNone : frReachedEnd;
   });
-  return Incremental ? frNone : frReachedEnd;
+  // A search as the user types that could not answer leaves the caret where typing started.
+  if (Incremental && (result == frTooComplex || result == frBadExpression)) Editor->SetCaretXY(Saved);
+  return result;
 }
 
 TFindResult TFindAndReplace::Replace(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
                                      const TFindSettings& Settings, bool All) {
-  Editor->SetSearchEngine(Engine(Settings));
-  if (!TestSearch(Editor, Text, Settings)) return frNotFound;
-  TSearchReplaceOptions options = Options(Settings) + srReplace;
-  if (All) {
-    options << srReplaceAll << srEntireScope;
-  } else if (Editor->SelAvail()) {
-    options << srSelectionOnly;
-  }
-  TFindResult result = frNone;
-  WithinUpdate(*Editor, [&] {
-    if (Editor->SearchReplace(Text, ReplaceWith, options) == 0 && !All) {
-      result = frReachedEnd;
-      ToOtherEnd(Editor, Settings.SearchUp);
-      Editor->SearchReplace(Text, ReplaceWith, options - srSelectionOnly);
+  return Guarded(Editor, Settings, false, [&] {
+    if (Settings.RegularExpressions && !Text.empty()) Compile(Text, Settings);
+    if (!TestSearch(Editor, Text, Settings)) return frNotFound;
+    TSearchReplaceOptions options = Options(Settings) + srReplace;
+    if (All) {
+      options << srReplaceAll << srEntireScope;
+    } else if (Editor->SelAvail()) {
+      options << srSelectionOnly;
     }
+    TFindResult result = frNone;
+    WithinUpdate(*Editor, [&] {
+      if (Editor->SearchReplace(Text, ReplaceWith, options) == 0 && !All) {
+        result = frReachedEnd;
+        ToOtherEnd(Editor, Settings.SearchUp);
+        Editor->SearchReplace(Text, ReplaceWith, options - srSelectionOnly);
+      }
+    });
+    return result;
   });
-  return result;
 }
 
 bool TFindAndReplace::Go(TCustomTxtEdit* Editor, int N, bool Line) {
