@@ -515,8 +515,9 @@ int wmain(int argc, wchar_t** argv) {
           "  %-44s %10.1f ms  %s\n", c.What, median(c.Key),
           outcome < 0 ? "stopped: too complex" : ("answered, " + std::to_string(int(outcome)) + " hits").c_str());
     }
-    std::printf("  %-44s %10.1f ms  %s, peak working set +%.0f MB\n", "((a)|(b))*c on 16 MB of a and c", median("b.frames"),
-                median("b.frames.outcome") < 0 ? "stopped: too complex" : "answered", median("b.frames.mb"));
+    std::printf("  %-44s %10.1f ms  %s, peak working set +%.0f MB\n", "((a)|(b))*c on 16 MB of a and c",
+                median("b.frames"), median("b.frames.outcome") < 0 ? "stopped: too complex" : "answered",
+                median("b.frames.mb"));
   }
   if (budgetOnly) return 0;
   std::printf("\n");
