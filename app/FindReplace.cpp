@@ -52,7 +52,8 @@ void TFindAndReplace::Compile(const AnsiString& Text, const TFindSettings& Setti
 }
 
 template <typename F>
-TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const TFindSettings& Settings, bool Typing, F&& Command) {
+TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
+                                     bool Typing, F&& Command) {
   errorText_.clear();
   Editor->SetSearchEngine(Engine(Settings));
   TTxtEditSearchCustom* engine = Engine(Settings);
@@ -60,6 +61,7 @@ TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const TFindSettings
   engine->SetBudget(&budget);
   TScopeExit release([engine] { engine->SetBudget(nullptr); });
   try {
+    if (Settings.RegularExpressions && !Text.empty()) Compile(Text, Settings);
     return Command();
   } catch (const ERegExpr& e) {
     errorText_ = e.Message();
@@ -69,27 +71,8 @@ TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const TFindSettings
 
 TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
                                   bool Incremental, const TBufferCoord& Saved) {
-  const TFindResult result = Guarded(Editor, Settings, Incremental, [&] {
-    if (Settings.RegularExpressions && !Text.empty()) Compile(Text, Settings);
-    if (!TestSearch(Editor, Text, Settings)) {
-      Editor->SetCaretXY(Saved);
-      return Text.empty() ? frNone : frNotFound;
-    }
-    if (Incremental) {
-      Editor->SetCaretXY(Saved);
-    } else if (Editor->SelAvail()) {
-      // The search goes on past the selection (the match found last) in its direction, also
-      // when the direction changed since.
-      Editor->SetCaretXY(Settings.SearchUp ? Editor->BlockBegin() : Editor->BlockEnd());
-    }
-    if (Editor->SearchReplace(Text, "", Options(Settings)) > 0) return frNone;
-    // An error of the search (an expression too complex) must not leave the editor unpainted.
-    WithinUpdate(*Editor, [&] {
-      ToOtherEnd(Editor, Settings.SearchUp);
-      Editor->SearchReplace(Text, "", Options(Settings));
-    });
-    return Incremental ? frNone : frReachedEnd;
-  });
+  const TFindResult result =
+      Guarded(Editor, Text, Settings, Incremental, [&] { return FindIn(Editor, Text, Settings, Incremental, Saved); });
   // A search as the user types that could not answer leaves the caret where typing started.
   if (Incremental && (result == frTooComplex || result == frBadExpression)) Editor->SetCaretXY(Saved);
   return result;
@@ -97,25 +80,49 @@ TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text
 
 TFindResult TFindAndReplace::Replace(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
                                      const TFindSettings& Settings, bool All) {
-  return Guarded(Editor, Settings, false, [&] {
-    if (Settings.RegularExpressions && !Text.empty()) Compile(Text, Settings);
-    if (!TestSearch(Editor, Text, Settings)) return frNotFound;
-    TSearchReplaceOptions options = Options(Settings) + srReplace;
-    if (All) {
-      options << srReplaceAll << srEntireScope;
-    } else if (Editor->SelAvail()) {
-      options << srSelectionOnly;
-    }
-    TFindResult result = frNone;
-    WithinUpdate(*Editor, [&] {
-      if (Editor->SearchReplace(Text, ReplaceWith, options) == 0 && !All) {
-        result = frReachedEnd;
-        ToOtherEnd(Editor, Settings.SearchUp);
-        Editor->SearchReplace(Text, ReplaceWith, options - srSelectionOnly);
-      }
-    });
-    return result;
+  return Guarded(Editor, Text, Settings, false, [&] { return ReplaceIn(Editor, Text, ReplaceWith, Settings, All); });
+}
+
+TFindResult TFindAndReplace::FindIn(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
+                                    bool Incremental, const TBufferCoord& Saved) {
+  if (!TestSearch(Editor, Text, Settings)) {
+    Editor->SetCaretXY(Saved);
+    return Text.empty() ? frNone : frNotFound;
+  }
+  if (Incremental) {
+    Editor->SetCaretXY(Saved);
+  } else if (Editor->SelAvail()) {
+    // The search goes on past the selection (the match found last) in its direction, also
+    // when the direction changed since.
+    Editor->SetCaretXY(Settings.SearchUp ? Editor->BlockBegin() : Editor->BlockEnd());
+  }
+  if (Editor->SearchReplace(Text, "", Options(Settings)) > 0) return frNone;
+  // An error of the search (an expression too complex) must not leave the editor unpainted.
+  WithinUpdate(*Editor, [&] {
+    ToOtherEnd(Editor, Settings.SearchUp);
+    Editor->SearchReplace(Text, "", Options(Settings));
   });
+  return Incremental ? frNone : frReachedEnd;
+}
+
+TFindResult TFindAndReplace::ReplaceIn(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
+                                       const TFindSettings& Settings, bool All) {
+  if (!TestSearch(Editor, Text, Settings)) return frNotFound;
+  TSearchReplaceOptions options = Options(Settings) + srReplace;
+  if (All) {
+    options << srReplaceAll << srEntireScope;
+  } else if (Editor->SelAvail()) {
+    options << srSelectionOnly;
+  }
+  TFindResult result = frNone;
+  WithinUpdate(*Editor, [&] {
+    if (Editor->SearchReplace(Text, ReplaceWith, options) == 0 && !All) {
+      result = frReachedEnd;
+      ToOtherEnd(Editor, Settings.SearchUp);
+      Editor->SearchReplace(Text, ReplaceWith, options - srSelectionOnly);
+    }
+  });
+  return result;
 }
 
 bool TFindAndReplace::Go(TCustomTxtEdit* Editor, int N, bool Line) {

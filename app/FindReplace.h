@@ -57,7 +57,13 @@ class TFindAndReplace {
   // Runs a command's searches under one budget; an error of the expression engine ends it
   // with its result, any other error passes.
   template <typename F>
-  TFindResult Guarded(TCustomTxtEdit* Editor, const TFindSettings& Settings, bool Typing, F&& Command);
+  TFindResult Guarded(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings, bool Typing,
+                      F&& Command);
+  // Find and Replace within the command's budget.
+  TFindResult FindIn(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings, bool Incremental,
+                     const TBufferCoord& Saved);
+  TFindResult ReplaceIn(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
+                        const TFindSettings& Settings, bool All);
   TTxtEditSearchCustom* Engine(const TFindSettings& Settings) const;
   static TSearchReplaceOptions Options(const TFindSettings& Settings);
   void Compile(const AnsiString& Text, const TFindSettings& Settings);
