@@ -223,12 +223,30 @@ void TFindAndReplaceForm::ShowMore(bool Show) {
   pnlGoToObject->SetVisible(Show);
 }
 
+WideString TFindAndReplaceForm::ResultText(int Result) const {
+  switch (Result) {
+    case frReachedEnd: return WideText("sReachedEnd");
+    case frNotFound: return WideText("sStringNotFound");
+    case frTooComplex: return WideText("sTooComplex");
+    case frBadExpression:
+      return FormatHolderText(mltstrnghldrFindAndReplace, "sBadExpression", {search_ ? search_->ErrorText() : L""});
+    default: return WideString();
+  }
+}
+
 void TFindAndReplaceForm::SetResult(int Result) {
   result_ = Result;
-  lblFindWhatResult->SetImageIndex(Result);
-  lblFindWhatResult->SetCaption(Result == 0   ? WideText("sReachedEnd")
-                                : Result == 1 ? WideText("sStringNotFound")
-                                              : WideString());
+  // A search that could not answer shows the image of one that found nothing.
+  lblFindWhatResult->SetImageIndex(Result > frNotFound ? frNotFound : Result);
+  lblFindWhatResult->SetCaption(ResultText(Result));
+}
+
+void TFindAndReplaceForm::Report(TFindResult Result, bool Quietly) {
+  SetResult(Result);
+  // A command the user gave is told why it stopped where the user looks, once; a search as the
+  // user types only says so in the label.
+  if (!Quietly && (Result == frTooComplex || Result == frBadExpression))
+    ShowMessageBox(ResultText(Result), MB_ICONERROR);
 }
 
 void TFindAndReplaceForm::UpdateNumberLabel() {
@@ -253,9 +271,13 @@ void TFindAndReplaceForm::Find(bool Incremental, bool Backwards) {
   if (!ActiveInEditView()) return;
   TFindSettings settings = Settings();
   settings.SearchUp = Backwards;
-  SetTag(1);
-  TScopeExit idle([this] { SetTag(0); });
-  SetResult(search_->Find(Editor(), text, settings, Incremental, SavedCaret));
+  TFindResult result;
+  {
+    SetTag(1);
+    TScopeExit idle([this] { SetTag(0); });
+    result = search_->Find(Editor(), text, settings, Incremental, SavedCaret);
+  }
+  Report(result, Incremental);
 }
 
 void TFindAndReplaceForm::Replace(bool All) {
@@ -264,13 +286,17 @@ void TFindAndReplaceForm::Replace(bool All) {
   AddHistory(cmbxFindWhat, cmbxFindWhat->Text());
   AddHistory(cmbxReplaceWith, cmbxReplaceWith->Text());
   if (!ActiveInEditView()) return;
-  SetTag(1);
-  SetWaitCursor(true);
-  TScopeExit idle([this] {
-    SetTag(0);
-    SetWaitCursor(false);
-  });
-  SetResult(search_->Replace(Editor(), text, with, Settings(), All));
+  TFindResult result;
+  {
+    SetTag(1);
+    SetWaitCursor(true);
+    TScopeExit idle([this] {
+      SetTag(0);
+      SetWaitCursor(false);
+    });
+    result = search_->Replace(Editor(), text, with, Settings(), All);
+  }
+  Report(result, false);
 }
 
 void TFindAndReplaceForm::Go() {

@@ -57,9 +57,12 @@ class TFindAndReplaceForm : public TForm {
   // Shows or hides the search parameters, the form growing or shrinking with them.
   void ShowMore(bool Show);
   bool MoreShown() const { return moreShown_; }
-  // The result label: -1 nothing, 0 the end was reached, 1 not found.
+  // The result label (a TFindResult): -1 nothing, 0 the end was reached, 1 not found, 2 the
+  // expression was too complex, 3 the expression is bad (with the engine's text).
   void SetResult(int Result);
   int Result() const { return result_; }
+  // The searches the dialog runs (their budgets can be set).
+  TFindAndReplace* Search() const { return search_.get(); }
   // The settings the check and radio boxes choose.
   TFindSettings Settings() const;
   // The find text as the editor's 8-bit text.
@@ -137,6 +140,10 @@ class TFindAndReplaceForm : public TForm {
 
  private:
   AnsiString Text(const AnsiString& Name) const;
+  WideString ResultText(int Result) const;
+  // Shows the result in the label, and in a message box when a command stopped on an error of
+  // the expression, unless Quietly.
+  void Report(TFindResult Result, bool Quietly);
   WideString WideText(const AnsiString& Name) const;
   void UpdateNumberLabel();
   // The combo's history takes the entry, which becomes the selected item with the caret of the

@@ -2,6 +2,7 @@
 #include "app/FindReplace.h"
 
 #include "editor/TxtEditSearch.h"
+#include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
 
 TTxtEditSearchCustom* TFindAndReplace::Engine(const TFindSettings& Settings) const {
@@ -41,9 +42,49 @@ void TFindAndReplace::ToOtherEnd(TCustomTxtEdit* Editor, bool Backwards) {
   }
 }
 
+void TFindAndReplace::Compile(const AnsiString& Text, const TFindSettings& Settings) {
+  // A bad expression is told even when the document has no line to search.
+  if (auto* regex = dynamic_cast<TTxtEditRegexSearch*>(regex_)) {
+    regex->SetOptions(Options(Settings));
+    regex->SetPattern(Text);
+    regex->RegExpr()->Compile();
+  }
+}
+
+template <typename F>
+TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
+                                     bool Typing, F&& Command) {
+  errorText_.clear();
+  Editor->SetSearchEngine(Engine(Settings));
+  TTxtEditSearchCustom* engine = Engine(Settings);
+  TRegExprBudget budget(Typing ? TypingMilliseconds : CommandMilliseconds, Typing ? TypingSteps : CommandSteps, Clock);
+  engine->SetBudget(&budget);
+  TScopeExit release([engine] { engine->SetBudget(nullptr); });
+  try {
+    if (Settings.RegularExpressions && !Text.empty()) Compile(Text, Settings);
+    return Command();
+  } catch (const ERegExpr& e) {
+    errorText_ = e.Message();
+    return e.ErrorCode == TRegExpr::reeTooComplex ? frTooComplex : frBadExpression;
+  }
+}
+
 TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
                                   bool Incremental, const TBufferCoord& Saved) {
-  Editor->SetSearchEngine(Engine(Settings));
+  const TFindResult result =
+      Guarded(Editor, Text, Settings, Incremental, [&] { return FindIn(Editor, Text, Settings, Incremental, Saved); });
+  // A search as the user types that could not answer leaves the caret where typing started.
+  if (Incremental && (result == frTooComplex || result == frBadExpression)) Editor->SetCaretXY(Saved);
+  return result;
+}
+
+TFindResult TFindAndReplace::Replace(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
+                                     const TFindSettings& Settings, bool All) {
+  return Guarded(Editor, Text, Settings, false, [&] { return ReplaceIn(Editor, Text, ReplaceWith, Settings, All); });
+}
+
+TFindResult TFindAndReplace::FindIn(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
+                                    bool Incremental, const TBufferCoord& Saved) {
   if (!TestSearch(Editor, Text, Settings)) {
     Editor->SetCaretXY(Saved);
     return Text.empty() ? frNone : frNotFound;
@@ -64,9 +105,8 @@ TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text
   return Incremental ? frNone : frReachedEnd;
 }
 
-TFindResult TFindAndReplace::Replace(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
-                                     const TFindSettings& Settings, bool All) {
-  Editor->SetSearchEngine(Engine(Settings));
+TFindResult TFindAndReplace::ReplaceIn(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
+                                       const TFindSettings& Settings, bool All) {
   if (!TestSearch(Editor, Text, Settings)) return frNotFound;
   TSearchReplaceOptions options = Options(Settings) + srReplace;
   if (All) {

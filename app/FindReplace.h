@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditRegExpr.h"
 
 // What the dialog's check and radio boxes choose.
 struct TFindSettings {
@@ -13,8 +14,9 @@ struct TFindSettings {
   bool SearchUp = false;
 };
 
-// What the result label shows: nothing, "reached the end" or "not found".
-enum TFindResult { frNone = -1, frReachedEnd = 0, frNotFound = 1 };
+// What the result label shows: nothing, "reached the end", "not found", or why the search
+// stopped: the expression was too complex for the text, or is not a valid expression.
+enum TFindResult { frNone = -1, frReachedEnd = 0, frNotFound = 1, frTooComplex = 2, frBadExpression = 3 };
 
 // Searches with the two engines it is given (the dialog's own components).
 class TFindAndReplace {
@@ -38,11 +40,36 @@ class TFindAndReplace {
   // false (nothing done) otherwise.
   static bool Go(TCustomTxtEdit* Editor, int N, bool Line);
 
+  // The engine's text of the error that stopped the last command (frTooComplex,
+  // frBadExpression), empty after one that ended normally.
+  const WideString& ErrorText() const { return errorText_; }
+
+  // The work one command may do before it answers "too complex": a find next, a replacement or
+  // a replace-all a couple of seconds, a search as the user types much less, so that a key is
+  // never held up long. Steps (0: no limit) and the clock are there for tests to set.
+  int64_t CommandMilliseconds = 2000;
+  int64_t TypingMilliseconds = 200;
+  int64_t CommandSteps = 0;
+  int64_t TypingSteps = 0;
+  TRegExprBudget::TClock Clock = TRegExprBudget::SystemClock;
+
  private:
+  // Runs a command's searches under one budget; an error of the expression engine ends it
+  // with its result, any other error passes.
+  template <typename F>
+  TFindResult Guarded(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings, bool Typing,
+                      F&& Command);
+  // Find and Replace within the command's budget.
+  TFindResult FindIn(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings, bool Incremental,
+                     const TBufferCoord& Saved);
+  TFindResult ReplaceIn(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
+                        const TFindSettings& Settings, bool All);
   TTxtEditSearchCustom* Engine(const TFindSettings& Settings) const;
   static TSearchReplaceOptions Options(const TFindSettings& Settings);
+  void Compile(const AnsiString& Text, const TFindSettings& Settings);
   static void ToOtherEnd(TCustomTxtEdit* Editor, bool Backwards);
 
   TTxtEditSearchCustom* plain_;
   TTxtEditSearchCustom* regex_;
+  WideString errorText_;
 };

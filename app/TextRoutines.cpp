@@ -278,6 +278,7 @@ const TEnglishFormat englishFormats[] = {
     {"sShortcutKeys", L"Shortcut keys: Alt+0%d"},
     {"sPageOf", L"of %d"},
     {"sNumber", L"%s number:"},
+    {"sBadExpression", L"Error in the regular expression: %s"},
 };
 
 }  // namespace

@@ -8,6 +8,13 @@
 //
 //   search_bench            (runs the measuring processes and prints the medians)
 //   search_bench explosive  (only the expressions with nested repetitions)
+//   search_bench budget     (only the commands over exploding lines under a command's budget)
+//   search_bench unbudgeted (one command over exploding lines without a command's budget, once:
+//                            every line has a budget of its own, as before the command's one)
+#include "framework/Win.h"
+
+#include <psapi.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -205,8 +212,117 @@ int FloorPass(const std::string& Subject, char Fill) {
   return static_cast<int>(std::count(Subject.begin(), Subject.end(), Fill));
 }
 
+// The budgets of the find dialog's commands: a command a user gives, and a search as the user
+// types.
+constexpr int64_t kCommandMs = 2000;
+constexpr int64_t kTypingMs = 200;
+const char* const kExploding = "(\\w+\\s?)+\\1$";
+
+// Lines of Fill characters and a '!', on which kExploding tries every split of the run.
+AnsiString ExplodingLines(int Lines, int Fill) {
+  AnsiString text;
+  for (int i = 0; i < Lines; ++i) text += AnsiString(static_cast<size_t>(Fill), 'a') + "!\r\n";
+  return text;
+}
+
+// The commands of the budget cases, each over the editor's text as the dialog runs them.
+struct TBudgetCase {
+  const char* Key;
+  const char* What;
+  int Lines, Fill;
+  int64_t Ms;
+  int Command;  // 0 find next, 1 count over every line, 2 replace-all
+};
+const TBudgetCase kBudgetCases[] = {
+    {"b.find", "find next, 10 lines of 24 a + !", 10, 24, kCommandMs, 0},
+    {"b.count", "count, 10 lines of 24 a + !", 10, 24, kCommandMs, 1},
+    {"b.replace", "replace-all, 10 lines of 24 a + !", 10, 24, kCommandMs, 2},
+    {"b.find26", "find next, 1 line of 26 a + !", 1, 26, kCommandMs, 0},
+    {"b.typing", "as the user types, 10 lines of 24 a + !", 10, 24, kTypingMs, 0},
+};
+
+// Runs one command; its outcome: -1 stopped as too complex, else the hits.
+double RunCommand(TTxtEdit& Edit, TTxtEditRegexSearch& Regex, const TBudgetCase& C, TRegExprBudget* Budget) {
+  Regex.SetBudget(Budget);
+  double outcome = 0;
+  try {
+    if (C.Command == 0) {
+      Edit.SetCaretXY({1, 1});
+      outcome = Edit.SearchReplace(kExploding, "", {srEntireScope});
+    } else if (C.Command == 1) {
+      outcome = EngineAll(&Edit, Regex, kExploding, {});
+    } else {
+      outcome = Edit.SearchReplace(kExploding, "x", {srReplace, srReplaceAll, srEntireScope});
+    }
+  } catch (const ERegExpr&) {
+    outcome = -1;
+  }
+  Regex.SetBudget(nullptr);
+  return outcome;
+}
+
+double PeakMemoryMb() {
+  PROCESS_MEMORY_COUNTERS c{};
+  c.cb = sizeof c;
+  GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
+  return static_cast<double>(c.PeakWorkingSetSize) / 1048576.0;
+}
+
+// The commands over exploding lines under their budgets, and a search whose choice points the
+// cap stops on a 16 MB line, with the peak memory of the process around it.
+void BudgetCases(const std::function<void(const std::string&, const std::function<void()>&)>& Timed,
+                 std::map<std::string, double>& R) {
+  TTxtEdit edit(nullptr);
+  TTxtEditRegexSearch regex(nullptr);
+  edit.SetSearchEngine(&regex);
+  for (int round = 0; round < kRounds; ++round) {
+    for (const TBudgetCase& c : kBudgetCases) {
+      edit.SetTextA(ExplodingLines(c.Lines, c.Fill));
+      double outcome = 0;
+      Timed(c.Key, [&] {
+        TRegExprBudget budget(c.Ms);
+        outcome = RunCommand(edit, regex, c, &budget);
+      });
+      R[std::string(c.Key) + ".outcome"] = outcome;
+    }
+  }
+  edit.SetSearchEngine(nullptr);
+  const std::string huge = std::string(16 << 20, 'a') + "c";
+  const double before = PeakMemoryMb();
+  TRegExpr r;
+  r.SetExpression("((a)|(b))*c");
+  double outcome = 0;
+  Timed("b.frames", [&] {
+    TRegExprBudget budget(kCommandMs);
+    r.SetBudget(&budget);
+    try {
+      outcome = r.Exec(huge) ? 1 : 0;
+    } catch (const ERegExpr&) {
+      outcome = -1;
+    }
+  });
+  R["b.frames.outcome"] = outcome;
+  R["b.frames.mb"] = PeakMemoryMb() - before;
+}
+
+// One command over ten exploding lines without a command's budget, each line with the engine's
+// own budget: what every command cost before the command's budget.
+void Unbudgeted() {
+  TTxtEdit edit(nullptr);
+  TTxtEditRegexSearch regex(nullptr);
+  edit.SetSearchEngine(&regex);
+  for (const TBudgetCase& c : kBudgetCases) {
+    if (c.Command != 0) continue;
+    edit.SetTextA(ExplodingLines(c.Lines, c.Fill));
+    const double t0 = Now();
+    const double outcome = RunCommand(edit, regex, c, nullptr);
+    std::printf("  %-44s %10.1f ms  %s\n", c.What, (Now() - t0) * 1000.0, outcome < 0 ? "stopped" : "answered");
+  }
+  edit.SetSearchEngine(nullptr);
+}
+
 // One process's figures, as "name value" lines in the result file.
-void Child(const std::wstring& resultFile, bool explosiveOnly) {
+void Child(const std::wstring& resultFile, bool explosiveOnly, bool budgetOnly) {
   std::map<std::string, double> r;
   std::map<std::string, std::vector<double>> times;
   auto timed = [&](const std::string& key, const std::function<void()>& step) {
@@ -221,6 +337,10 @@ void Child(const std::wstring& resultFile, bool explosiveOnly) {
     std::fclose(f);
   };
 
+  if (budgetOnly) {
+    BudgetCases(timed, r);
+    return write();
+  }
   // Nested repetitions: one search each; -1 when the engine stopped it as too complex. The
   // floor of each length is taken in the same rounds.
   for (int round = 0; round < kRounds; ++round) {
@@ -252,6 +372,7 @@ void Child(const std::wstring& resultFile, bool explosiveOnly) {
     }
   }
   if (explosiveOnly) return write();
+  BudgetCases(timed, r);
 
   TTxtEdit control(nullptr);
   TTxtEdit* edit = &control;
@@ -316,11 +437,11 @@ void Child(const std::wstring& resultFile, bool explosiveOnly) {
   write();
 }
 
-bool RunChild(const std::wstring& resultFile, bool explosiveOnly) {
+bool RunChild(const std::wstring& resultFile, const std::wstring& mode) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring command = L"\"" + std::wstring(self) + L"\" --child \"" + resultFile + L"\"";
-  if (explosiveOnly) command += L" explosive";
+  if (!mode.empty()) command += L" " + mode;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -348,16 +469,23 @@ std::map<std::string, double> ReadResults(const std::wstring& resultFile) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc >= 3 && std::wstring(argv[1]) == L"--child") {
-    Child(argv[2], argc == 4 && std::wstring(argv[3]) == L"explosive");
+    const std::wstring mode = argc == 4 ? argv[3] : L"";
+    Child(argv[2], mode == L"explosive", mode == L"budget");
     return 0;
   }
-  const bool explosiveOnly = argc == 2 && std::wstring(argv[1]) == L"explosive";
+  const std::wstring mode = argc == 2 ? argv[1] : L"";
+  if (mode == L"unbudgeted") {
+    std::printf("one command over exploding lines, each line with the engine's own budget:\n");
+    Unbudgeted();
+    return 0;
+  }
+  const bool explosiveOnly = mode == L"explosive", budgetOnly = mode == L"budget";
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   const std::wstring resultFile = std::wstring(temp) + L"hv_search_bench.result";
   std::vector<std::map<std::string, double>> runs;
   for (int i = 0; i < kProcesses; ++i) {
-    if (!RunChild(resultFile, explosiveOnly)) {
+    if (!RunChild(resultFile, mode)) {
       std::fprintf(stderr, "a measuring process failed\n");
       return 1;
     }
@@ -378,6 +506,21 @@ int wmain(int argc, wchar_t** argv) {
   const auto& first = runs.front();
   std::printf("medians of %d processes (each the median of %d rounds); each ratio within one process\n\n", kProcesses,
               kRounds);
+  if (!explosiveOnly) {
+    std::printf("commands over exploding lines with %s, each under one budget (%lld ms, as the user types %lld ms):\n",
+                kExploding, static_cast<long long>(kCommandMs), static_cast<long long>(kTypingMs));
+    for (const TBudgetCase& c : kBudgetCases) {
+      const double outcome = median(std::string(c.Key) + ".outcome");
+      std::printf(
+          "  %-44s %10.1f ms  %s\n", c.What, median(c.Key),
+          outcome < 0 ? "stopped: too complex" : ("answered, " + std::to_string(int(outcome)) + " hits").c_str());
+    }
+    std::printf("  %-44s %10.1f ms  %s, peak working set +%.0f MB\n", "((a)|(b))*c on 16 MB of a and c",
+                median("b.frames"), median("b.frames.outcome") < 0 ? "stopped: too complex" : "answered",
+                median("b.frames.mb"));
+  }
+  if (budgetOnly) return 0;
+  std::printf("\n");
   std::printf("nested repetitions and back references, one search each on n characters of the fill and the tail\n");
   std::printf("(stopped = the engine's too-complex error; x floor = times one pass over the subject):\n");
   for (int n : kPathologicalLengths) {

@@ -40,6 +40,42 @@ char RegExprInvertCaseSystem(char Ch);
 
 struct TRegExprMatcher;
 
+// The work that one command may spend on all its searches, over however many lines: a number of
+// matcher steps and a time on a clock, whichever runs out first. Once it has run out, every
+// search that draws on it stops at once with the "too complex" error, so a command over many
+// lines that each explode stops once, with the whole command's work bounded.
+class TRegExprBudget {
+ public:
+  // Milliseconds from an arbitrary start; tests put a clock of their own in.
+  using TClock = int64_t (*)();
+  static int64_t SystemClock();
+  // Milliseconds <= 0: no time limit; Steps <= 0: no limit of steps.
+  explicit TRegExprBudget(int64_t Milliseconds, int64_t Steps = 0, TClock Clock = SystemClock);
+
+  // The steps a search may still take (INT64_MAX without a limit of steps).
+  int64_t StepsLeft() const;
+  void Charge(int64_t Steps);
+  // Asks the clock: true (and from then on) once the time is up or the steps are spent.
+  bool Spent();
+  // The same, asking the clock only once Steps more than those charged reach the next time to
+  // ask it, so that a command of many small searches does not ask it for each of them.
+  bool SpentAfter(int64_t Steps);
+  // The steps beyond those charged at which SpentAfter asks the clock next.
+  int64_t NextLook() const { return lookAt_ - used_; }
+  // Under a time limit the clock is asked every this many steps (well under a millisecond).
+  static constexpr int64_t ClockStride = 1 << 16;
+  bool Timed() const { return deadline_ != INT64_MAX; }
+  int64_t StepsUsed() const { return used_; }
+
+ private:
+  TClock clock_;
+  int64_t deadline_ = INT64_MAX;
+  int64_t steps_ = 0;
+  int64_t used_ = 0;
+  int64_t lookAt_ = ClockStride;
+  bool spent_ = false;
+};
+
 // A set of characters given as the text of its characters. It changes only by assignment,
 // which counts the changes, so that the engine sees a change without comparing texts.
 class TRegExprChars {
@@ -136,6 +172,14 @@ class TRegExpr {
   // Upper bound of matcher steps for one search from an offset: beyond it the search stops with
   // reeTooComplex. The default scales with the input; 0 restores it.
   void SetStepBudget(int64_t Value) { stepBudget_ = Value; }
+  // The budget of the command the searches belong to (not owned; null: none): each search also
+  // stops when it runs out, and charges it with the steps it took.
+  void SetBudget(TRegExprBudget* Value) { budget_ = Value; }
+  TRegExprBudget* Budget() const { return budget_; }
+  // The most choice points one attempt may hold, whatever the length of the input (0 restores
+  // the default, a few hundred megabytes of them): beyond it the search is too complex, so that
+  // a search on a huge line leaves the memory to the document and its undo.
+  void SetFrameLimit(size_t Value);
   // Whether a search remembers the states of the matcher that have failed, which lets
   // expressions without back references answer in time that grows with nodes times positions:
   // by default once a search has done some work; never or from its start to compare the two.
@@ -183,6 +227,8 @@ class TRegExpr {
   int lastError_ = 0;
   int compilerPos_ = 0;
   int64_t stepBudget_ = 0;
+  TRegExprBudget* budget_ = nullptr;
+  size_t frameLimit_ = 0;
   TFailureMemory failureMemory_ = fmWhenLong;
   bool shortcuts_ = true;
 

@@ -12,15 +12,18 @@
 
 #include "editor/TxtEditRegExpr.h"
 #include "editor/TxtEditRegExprProgram.h"
+#include "framework/Win.h"
 
 using namespace regexpr;
 
 namespace {
 
-// Choice points on one attempt: at least this many (128 MB), more as the input is longer, as far
-// as memory allows; beyond that the search is too complex. A stack that grew beyond KeptFrames
-// is given back after the search.
+// Choice points on one attempt: at least this many (128 MB), more as the input is longer, up to
+// MaxFrames (256 MB), so that a search on a huge line never takes the memory the document and
+// its undo need; beyond that the search is too complex. A stack that grew beyond KeptFrames is
+// given back after the search.
 constexpr size_t MinMaxFrames = size_t(8) << 20;
+constexpr size_t MaxFrames = size_t(16) << 20;
 constexpr size_t FramesPerCharacter = 32;
 constexpr size_t KeptFrames = size_t(1) << 16;
 constexpr int MaxLoopDepth = 10;
@@ -131,7 +134,9 @@ struct TRegExprMatcher {
   int Len = 0;
   int64_t Steps = 0;
   int64_t Budget = 0;
-  int64_t Limit = 0;  // the budget, or earlier the point where the memory of failures starts
+  int64_t Limit = 0;                  // the least of the budget, MemoAt and the next look at the clock
+  int64_t MemoAt = INT64_MAX;         // where the memory of failures starts, unless on already
+  TRegExprBudget* Command = nullptr;  // with a time limit: the clock to ask
   TFrameStack& stack;
   size_t maxFrames = MinMaxFrames;
   std::vector<TLoopState>& loops;
@@ -163,8 +168,11 @@ struct TRegExprMatcher {
     Info = R.nodeInfo_.data();
     In = reinterpret_cast<const uint8_t*>(R.in_);
     Len = R.inLen_;
-    maxFrames = static_cast<size_t>(std::min<uint64_t>(
-        SIZE_MAX, std::max<uint64_t>(MinMaxFrames, uint64_t(FramesPerCharacter) * (uint64_t(Len) + 1))));
+    maxFrames =
+        R.frameLimit_ > 0
+            ? R.frameLimit_
+            : static_cast<size_t>(std::min<uint64_t>(
+                  MaxFrames, std::max<uint64_t>(MinMaxFrames, uint64_t(FramesPerCharacter) * (uint64_t(Len) + 1))));
     trackPasses = R.hasBackRefs_;
     p0 = p1 = -1;
     if (R.pairedSeparator_.size() == 2) {
@@ -175,18 +183,26 @@ struct TRegExprMatcher {
 
   void Arm(int64_t ABudget, int From) {
     Steps = 0;
-    Budget = Limit = ABudget;
+    Budget = ABudget;
+    MemoAt = INT64_MAX;
     memoOn = false;
+    Command = R.budget_ && R.budget_->Timed() ? R.budget_ : nullptr;
     // Remembering costs a clear of the memory: it starts only once the search has done as
     // much work, so that short searches never pay for it.
     if (R.memoRows_ > 0 && R.failureMemory_ != TRegExpr::fmNever) {
       const int64_t words = int64_t(R.memoRows_) * ((Len + 32) / 32);
-      if (words * 32 > MaxMemoBits) return;
-      if (R.failureMemory_ == TRegExpr::fmAlways)
-        StartMemo();
-      else
-        Limit = std::min<int64_t>(Budget, 2000 + 4 * (Len - From) + words);
+      if (words * 32 <= MaxMemoBits) {
+        if (R.failureMemory_ == TRegExpr::fmAlways)
+          StartMemo();
+        else
+          MemoAt = 2000 + 4 * int64_t(Len - From) + words;
+      }
     }
+    SetLimit();
+  }
+  void SetLimit() {
+    Limit = std::min(Budget, memoOn ? INT64_MAX : MemoAt);
+    if (Command) Limit = std::min(Limit, std::max(Command->NextLook(), Steps));
   }
 
   void Push(TFrameKind Kind, int Node, int Pos, int A) {
@@ -196,9 +212,9 @@ struct TRegExprMatcher {
     if (++Steps > Limit) Over();
   }
   void Over() {
-    if (Steps > Budget || memoOn) R.Raise(TRegExpr::reeTooComplex);
-    StartMemo();
-    Limit = Budget;
+    if (Steps > Budget || (Command && Command->SpentAfter(Steps))) R.Raise(TRegExpr::reeTooComplex);
+    if (!memoOn && Steps > MemoAt) StartMemo();
+    SetLimit();
   }
   void StartMemo() {
     TRegExpr::TFrameStore& f = *R.frames_;
@@ -973,7 +989,12 @@ bool TRegExpr::Attempts(int From) {
   if (first < 0) return false;
   // About two seconds of work, and more on a longer line, before a search counts as too complex,
   // so that a search that a plain backtracking matcher ends within a second is answered.
-  const int64_t budget = stepBudget_ > 0 ? stepBudget_ : BaseStepBudget + StepsPerCharacter * (len - From);
+  int64_t budget = stepBudget_ > 0 ? stepBudget_ : BaseStepBudget + StepsPerCharacter * (len - From);
+  if (budget_) {
+    // The command's budget ran out on an earlier search: this one does not start.
+    if (budget_->SpentAfter(0)) Raise(reeTooComplex);
+    budget = std::min(budget, budget_->StepsLeft());
+  }
   if (!frames_) {
     frames_ = std::make_shared<TFrameStore>();
     matcher_ = std::make_shared<TRegExprMatcher>(*this);
@@ -986,11 +1007,14 @@ bool TRegExpr::Attempts(int From) {
   m.Arm(budget, From);
   struct TTrim {
     TFrameStore& Store;
+    TRegExprMatcher& M;
+    TRegExprBudget* Budget;
     ~TTrim() {
       Store.Stack.Trim(KeptFrames);
       if (Store.Memo.capacity() > KeptMemoWords) std::vector<uint32_t>().swap(Store.Memo);
+      if (Budget) Budget->Charge(M.Steps);
     }
-  } trim{*frames_};
+  } trim{*frames_, m, budget_};
   try {
     if (shortcuts_ && simpleRun_) {
       // One greedy repetition: the run of its operand at the first place where it is long enough.
@@ -1049,6 +1073,45 @@ bool TRegExpr::Attempts(int From) {
     endP_.fill(-1);
     throw;
   }
+}
+
+void TRegExpr::SetFrameLimit(size_t Value) {
+  frameLimit_ = Value;
+  matcherBound_ = false;
+}
+
+int64_t TRegExprBudget::SystemClock() {
+  static const int64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<int64_t>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<int64_t>(t.QuadPart / (frequency / 1000));
+}
+
+TRegExprBudget::TRegExprBudget(int64_t Milliseconds, int64_t Steps, TClock Clock)
+    : clock_(Clock), steps_(Steps > 0 ? Steps : INT64_MAX) {
+  if (Milliseconds > 0) deadline_ = clock_() + Milliseconds;
+}
+
+int64_t TRegExprBudget::StepsLeft() const {
+  return steps_ == INT64_MAX ? INT64_MAX : std::max<int64_t>(steps_ - used_, 0);
+}
+
+void TRegExprBudget::Charge(int64_t Steps) { used_ += Steps; }
+
+bool TRegExprBudget::SpentAfter(int64_t Steps) {
+  if (spent_ || used_ + Steps >= steps_) return spent_ = true;
+  if (used_ + Steps < lookAt_) return false;
+  lookAt_ = used_ + Steps + ClockStride;
+  return Spent();
+}
+
+bool TRegExprBudget::Spent() {
+  if (!spent_) spent_ = used_ >= steps_ || (deadline_ != INT64_MAX && clock_() >= deadline_);
+  return spent_;
 }
 
 int TRegExpr::GetMatchPos(int Index) const {

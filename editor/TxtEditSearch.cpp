@@ -187,6 +187,7 @@ AnsiString TTxtEditRegexSearch::Replace(const AnsiString& AFound, const AnsiStri
   TRegExpr alone;
   alone.SetModifiers(regex_->Modifiers());
   alone.SetExpression(regex_->GetExpression());
+  alone.SetBudget(regex_->Budget());
   alone.Exec(AFound);
   return alone.Substitute(AReplace);
 }

@@ -68,6 +68,7 @@ class TTxtEditRegexSearch : public TTxtEditSearchCustom {
   int FindAll(const AnsiString& NewText) override { return FindAllIn(NewText); }
   int FindAllIn(std::string_view Text) override;
   AnsiString Replace(const AnsiString& AFound, const AnsiString& AReplace) override;
+  void SetBudget(TRegExprBudget* Budget) override { regex_->SetBudget(Budget); }
 
   TRegExpr* RegExpr() const { return regex_.get(); }
 

@@ -6,6 +6,8 @@
 #include "editor/TxtEditTypes.h"
 #include "framework/Component.h"
 
+class TRegExprBudget;
+
 // What the editor's search and replace needs from a search engine.
 class TTxtEditSearchCustom : public TComponent {
   HV_CLASS(TTxtEditSearchCustom, TComponent)
@@ -26,4 +28,7 @@ class TTxtEditSearchCustom : public TComponent {
   // FindAll over text that is not a string of its own (a line of the buffer); an engine that
   // can search it where it lies saves the copy.
   virtual int FindAllIn(std::string_view Text) { return FindAll(AnsiString(Text)); }
+  // The budget of the command whose searches follow (null: none); an engine whose searches
+  // cannot explode ignores it.
+  virtual void SetBudget(TRegExprBudget*) {}
 };

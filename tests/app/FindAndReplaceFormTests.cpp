@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FindAndReplaceFrm.h"
+#include "app/Startup.h"
 #include "app/MainDataModule.h"
 #include "app/MainActions.h"
 #include "controls/ApPageList.h"
@@ -468,4 +469,55 @@ TEST_F(FindDialog, TheLabelsFollowALanguageChange) {
   holder->GetStringsByName("sNumber")->SetText("Nummer:");
   dialog_->lngcntrlrFindAndReplaceLanguageChanged(dialog_->lngcntrlrFindAndReplace);
   EXPECT_EQ(dialog_->lblNumber->Caption(), L"Nummer:");
+}
+
+// An expression the engine cannot use: typing says so in the label only, with no box and nothing
+// in "Errors.log"; Find next and Replace all each say it once in a box, with the engine's text
+// and position. An expression too complex for the text the same way, within the budgets.
+TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
+  const WideString log = ErrorLogFile();
+  DeleteFileW(log.c_str());
+  edit_->SetTextA("abc 123\r\nabc 456");
+  const AnsiString small = Text();
+  Open("actnReplace");
+  SendMessageW(dialog_->chckbxRegularExpressions->Handle(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(dialog_->chckbxRegularExpressions->Checked());
+  Type(dialog_->cmbxFindWhat, L"(abc[0-9");
+  const WideString bad = L"Error in the regular expression: TRegExpr(comp): Unmatched [] (pos 8)";
+  EXPECT_TRUE(boxes_.Shown.empty());
+  EXPECT_EQ(dialog_->Result(), frBadExpression);
+  EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), bad);
+  EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
+  for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll, dialog_->btnReplace}) {
+    boxes_.Clear();
+    Click(button);
+    EXPECT_EQ(boxes_.Shown, std::vector<WideString>{bad + L"|Halcorn Verdan|16"}) << WideToAnsi(button->Caption());
+    EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), bad);
+  }
+  EXPECT_EQ(Text(), small);
+
+  AnsiString text;
+  for (int i = 0; i < 10; ++i) text += AnsiString(24, 'a') + "!\r\n";
+  edit_->SetTextA(text);
+  const AnsiString exploding = Text();
+  dialog_->Search()->CommandSteps = 3000000;
+  dialog_->Search()->TypingSteps = 300000;
+  dialog_->cmbxFindWhat->SetText(L"");
+  boxes_.Clear();
+  Type(dialog_->cmbxFindWhat, L"(\\w+\\s?)+\\1$");
+  const WideString tooComplex = L"The expression is too complex for this text: the search was stopped.";
+  EXPECT_TRUE(boxes_.Shown.empty());
+  EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), tooComplex);
+  for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll}) {
+    boxes_.Clear();
+    Click(button);
+    EXPECT_EQ(boxes_.Shown, std::vector<WideString>{tooComplex + L"|Halcorn Verdan|16"})
+        << WideToAnsi(button->Caption());
+  }
+  EXPECT_TRUE(Text() == exploding);
+  EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
+  // The label's texts follow a language change.
+  dialog_->mltstrnghldrFindAndReplace->GetStringsByName("sTooComplex")->SetText("Zu komplex.");
+  dialog_->lngcntrlrFindAndReplaceLanguageChanged(dialog_->lngcntrlrFindAndReplace);
+  EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), L"Zu komplex.");
 }

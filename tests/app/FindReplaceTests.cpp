@@ -235,3 +235,87 @@ TEST_F(FindInEditor, IncrementalSearchFromASavedCaretInsideTheText) {
     EXPECT_EQ(edit_->BlockBegin(), c.Hit);
   }
 }
+
+namespace {
+
+TFindSettings Expressions(bool Up = false) {
+  TFindSettings s;
+  s.RegularExpressions = true;
+  s.SearchUp = Up;
+  return s;
+}
+
+// Each command of the dialog, as the dialog runs it.
+struct TCommand {
+  const char* Name;
+  TFindResult (*Run)(TFindAndReplace&, TTxtEdit*, const AnsiString&);
+};
+const TCommand kCommands[] = {
+    {"find next",
+     [](TFindAndReplace& F, TTxtEdit* E, const AnsiString& T) {
+       return F.Find(E, T, Expressions(), false, {2, 3});
+     }},
+    {"find up",
+     [](TFindAndReplace& F, TTxtEdit* E, const AnsiString& T) {
+       return F.Find(E, T, Expressions(true), false, {2, 3});
+     }},
+    {"typing",
+     [](TFindAndReplace& F, TTxtEdit* E, const AnsiString& T) {
+       return F.Find(E, T, Expressions(), true, {2, 3});
+     }},
+    {"replace",
+     [](TFindAndReplace& F, TTxtEdit* E, const AnsiString& T) { return F.Replace(E, T, "x", Expressions(), false); }},
+    {"replace all",
+     [](TFindAndReplace& F, TTxtEdit* E, const AnsiString& T) { return F.Replace(E, T, "x", Expressions(), true); }},
+};
+
+}  // namespace
+
+// Ten lines on which the expression explodes: every command stops as too complex within its
+// budget (set in steps here), with the engine's text, the text untouched, the editor painting,
+// and a search as the user types back at the caret it started from.
+TEST_F(FindInEditor, ACommandOverManyExplodingLinesAnswersTooComplex) {
+  AnsiString text;
+  for (int i = 0; i < 10; ++i) text += AnsiString(24, 'a') + "!\r\n";
+  edit_->SetTextA(text);
+  const AnsiString before = edit_->TextA();
+  find_->CommandSteps = 3000000;
+  find_->TypingSteps = 300000;
+  for (const TCommand& c : kCommands) {
+    edit_->SetCaretXY({5, 4});
+    EXPECT_EQ(c.Run(*find_, edit_, "(\\w+\\s?)+\\1$"), frTooComplex) << c.Name;
+    EXPECT_EQ(find_->ErrorText(), L"TRegExpr(exec): Expression Too Complex For This Input") << c.Name;
+    EXPECT_TRUE(edit_->TextA() == before) << c.Name;
+    EXPECT_EQ(edit_->PaintLock(), 0) << c.Name;
+    EXPECT_EQ(edit_->CaretXY(), (std::string(c.Name) == "typing" ? TBufferCoord{2, 3} : TBufferCoord{5, 4})) << c.Name;
+  }
+  // The next command has a budget of its own and answers.
+  EXPECT_EQ(find_->Find(edit_, "a+!", Expressions(), false, {1, 1}), frNone);
+  EXPECT_TRUE(find_->ErrorText().empty());
+}
+
+// A bad expression is told with the engine's text and position by every command, also on a
+// document without a line to search, and changes nothing.
+TEST_F(FindInEditor, ABadExpressionIsToldWithItsPosition) {
+  const struct {
+    const char* Expr;
+    const wchar_t* Error;
+  } cases[] = {
+      {"(abc[0-9", L"TRegExpr(comp): Unmatched [] (pos 8)"},
+      {"(abc", L"TRegExpr(comp): ParseReg Unmatched () (pos 4)"},
+      {"a**", L"TRegExpr(comp): Nested *?+ (pos 2)"},
+  };
+  for (const char* text : {"abc 123\r\nabc 456", ""})
+    for (const auto& e : cases)
+      for (const TCommand& c : kCommands) {
+        edit_->SetTextA(text);
+        const AnsiString before = edit_->TextA();
+        EXPECT_EQ(c.Run(*find_, edit_, e.Expr), frBadExpression) << c.Name << " " << e.Expr;
+        EXPECT_EQ(find_->ErrorText(), e.Error) << c.Name << " " << e.Expr;
+        EXPECT_TRUE(edit_->TextA() == before) << c.Name;
+      }
+  // A plain search takes the same text as it stands.
+  edit_->SetTextA("x (abc[0-9 y");
+  EXPECT_EQ(find_->Find(edit_, "(abc[0-9", {}, false, {1, 1}), frNone);
+  EXPECT_EQ(edit_->SelText(), "(abc[0-9");
+}

@@ -1,0 +1,192 @@
+// The budget of a search command: one budget of steps and time shared by every search of the
+// command, over however many lines, so that a command over many exploding lines stops once; and
+// the cap on the choice points of one attempt. Limits are injected, never timed.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "editor/TxtEdit.h"
+#include "editor/TxtEditSearch.h"
+
+namespace {
+
+// The expression of the issue that explodes on a run of word characters ending in a non-word
+// one: every split of the run into words is tried.
+const char* const kExploding = "(\\w+\\s?)+\\1$";
+
+// A clock that moves one millisecond each time it is asked.
+int64_t clockNow = 0;
+int clockAsked = 0;
+int64_t SteppingClock() {
+  ++clockAsked;
+  return ++clockNow;
+}
+
+// Counts the lines the editor asks the engine to search.
+class TCountingRegexSearch : public TTxtEditRegexSearch {
+ public:
+  using TTxtEditRegexSearch::TTxtEditRegexSearch;
+  int FindAllIn(std::string_view Text) override {
+    ++Lines;
+    return TTxtEditRegexSearch::FindAllIn(Text);
+  }
+  int Lines = 0;
+};
+
+std::string Repeated(const std::string& S, int N) {
+  std::string r;
+  for (int i = 0; i < N; ++i) r += S;
+  return r;
+}
+
+int CodeOf(const std::function<void()>& Run) {
+  try {
+    Run();
+  } catch (const ERegExpr& e) {
+    return e.ErrorCode;
+  }
+  return 0;
+}
+
+}  // namespace
+
+TEST(SearchBudget, IsSharedByTheSearchesOfACommand) {
+  // What one search of a small exploding line costs, measured through a budget without limits.
+  TRegExpr r;
+  r.SetExpression(kExploding);
+  const std::string line = std::string(10, 'a') + "!";
+  TRegExprBudget probe(0);
+  r.SetBudget(&probe);
+  EXPECT_FALSE(r.Exec(line));
+  const int64_t one = probe.StepsUsed();
+  ASSERT_GT(one, 1000);
+  // A budget of three and a half searches answers three, stops the fourth and refuses the rest
+  // without searching.
+  const struct {
+    int64_t Steps;
+    int Answered;
+  } cases[] = {
+      {one * 7 / 2, 3},
+      {one / 2, 0},
+      {one * 10 + 1, 10},
+  };
+  for (const auto& c : cases) {
+    TRegExprBudget budget(0, c.Steps);
+    r.SetBudget(&budget);
+    int answered = 0, stopped = 0;
+    for (int i = 0; i < 10; ++i) {
+      const int code = CodeOf([&] { EXPECT_FALSE(r.Exec(line)); });
+      if (code == 0) ++answered;
+      if (code == TRegExpr::reeTooComplex) ++stopped;
+    }
+    EXPECT_EQ(answered, c.Answered) << c.Steps;
+    EXPECT_EQ(stopped, 10 - c.Answered) << c.Steps;
+    EXPECT_LE(budget.StepsUsed(), std::min(c.Steps + one, one * 10)) << c.Steps;
+    EXPECT_EQ(budget.Spent(), c.Answered < 10) << c.Steps;
+  }
+  // Without a budget again the engine answers as before, and a search that needs no matcher
+  // work answers under a spent budget's successor.
+  r.SetBudget(nullptr);
+  EXPECT_FALSE(r.Exec(line));
+  EXPECT_TRUE(r.Exec("abab"));
+}
+
+TEST(SearchBudget, OneCommandOverManyExplodingLinesStopsOnce) {
+  // Ten lines of 24 word characters and a '!': each alone would take seconds. Find next,
+  // replace-all and a count over every line (as the presence test makes) all stop on the first
+  // line, once, and leave the text and the paint lock as they were.
+  std::string text;
+  for (int i = 0; i < 10; ++i) text += std::string(24, 'a') + "!\r\n";
+  const struct {
+    const char* Name;
+    TSearchReplaceOptions Options;
+  } commands[] = {
+      {"find next", {srEntireScope}},
+      {"replace all", {srReplace, srReplaceAll, srEntireScope}},
+      {"find up", {srBackwards, srEntireScope}},
+  };
+  for (const auto& c : commands) {
+    TTxtEdit e(nullptr);
+    TCountingRegexSearch regex(nullptr);
+    e.SetSearchEngine(&regex);
+    e.SetTextA(text);
+    const AnsiString before = e.TextA();
+    TRegExprBudget budget(0, 2000000);
+    regex.SetBudget(&budget);
+    const int code = CodeOf([&] { e.SearchReplace(kExploding, "x", c.Options); });
+    EXPECT_EQ(code, TRegExpr::reeTooComplex) << c.Name;
+    EXPECT_EQ(regex.Lines, 1) << c.Name;
+    EXPECT_LE(budget.StepsUsed(), 2000000 + 100000) << c.Name;
+    EXPECT_TRUE(e.TextA() == before) << c.Name;
+    EXPECT_EQ(e.PaintLock(), 0) << c.Name;
+    // The spent budget stops the next search at once, without any work.
+    const int64_t used = budget.StepsUsed();
+    EXPECT_EQ(CodeOf([&] { e.SearchReplace("(a|b)+!", "x", c.Options); }), TRegExpr::reeTooComplex) << c.Name;
+    EXPECT_EQ(budget.StepsUsed(), used) << c.Name;
+    EXPECT_TRUE(e.TextA() == before) << c.Name;
+    regex.SetBudget(nullptr);
+  }
+  // A count over every line, as the find dialog's presence test makes it.
+  TCountingRegexSearch regex(nullptr);
+  regex.SetPattern(kExploding);
+  TRegExprBudget budget(0, 2000000);
+  regex.SetBudget(&budget);
+  int stopped = 0, searched = 0;
+  for (int i = 0; i < 10; ++i) {
+    ++searched;
+    if (CodeOf([&] { regex.FindAll(std::string(24, 'a') + "!"); }) == TRegExpr::reeTooComplex) {
+      ++stopped;
+      break;
+    }
+  }
+  EXPECT_EQ(stopped, 1);
+  EXPECT_EQ(searched, 1);
+}
+
+TEST(SearchBudget, TheClockStopsASearchAndIsAskedSparingly) {
+  // With a time limit the clock is asked now and then as the matcher works: a search of a line of
+  // 26 word characters stops once the clock passes the limit.
+  clockNow = 0;
+  clockAsked = 0;
+  TRegExpr r;
+  r.SetExpression(kExploding);
+  TRegExprBudget budget(40, 0, SteppingClock);
+  r.SetBudget(&budget);
+  EXPECT_EQ(CodeOf([&] { r.Exec(std::string(26, 'a') + "!"); }), TRegExpr::reeTooComplex);
+  EXPECT_GE(clockAsked, 40);
+  EXPECT_LE(clockAsked, 44);
+  // The matcher did tens of thousands of steps between two looks at the clock.
+  EXPECT_GE(budget.StepsUsed(), int64_t(30) << 16);
+  // A search that answers in time does not look at the clock at all beyond its start.
+  clockAsked = 0;
+  TRegExprBudget ample(1000000, 0, SteppingClock);
+  r.SetBudget(&ample);
+  EXPECT_FALSE(r.Exec("aaaa!"));
+  EXPECT_LE(clockAsked, 1);
+  EXPECT_FALSE(ample.Spent());
+}
+
+TEST(SearchBudget, TheChoicePointsOfAnAttemptAreCapped) {
+  // Every character of a long run pushes choice points: a small cap answers "too complex" where
+  // the default answers, and leaves the object usable.
+  const struct {
+    const char* Expr;
+    std::string Input;
+    bool Match;
+  } cases[] = {
+      {"((a)|(b))*c", std::string(2000, 'a') + "c", true},
+      {"((a)|(b))*c", Repeated("ab", 1000) + "c", true},
+      {"(a|b)*c", std::string(2000, 'b') + "c", true},
+      {"((a)|(b))*", std::string(2000, 'a'), true},
+  };
+  for (const auto& c : cases) {
+    TRegExpr r;
+    r.SetExpression(c.Expr);
+    r.SetFrameLimit(1000);
+    EXPECT_EQ(CodeOf([&] { r.Exec(c.Input); }), TRegExpr::reeTooComplex) << c.Expr;
+    EXPECT_TRUE(r.Exec("abc")) << c.Expr;
+    r.SetFrameLimit(0);
+    EXPECT_EQ(r.Exec(c.Input), c.Match) << c.Expr;
+  }
+}
