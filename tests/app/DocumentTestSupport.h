@@ -2,7 +2,13 @@
 // scratch folder (preferences file and scheme folder), message boxes recorded, a main window.
 #pragma once
 
+#include "framework/Win.h"
+
 #include <gtest/gtest.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
@@ -13,6 +19,20 @@
 #include "highlighting/TxtXmlBundledSchemes.h"
 #include "tests/common/MessageBoxRecorder.h"
 #include "tests/framework/TestFiles.h"
+
+// A drop of the names as the shell hands it over (wide names, one zero after each, two at the end).
+inline HGLOBAL MakeDrop(const std::vector<WideString>& Names) {
+  std::wstring list;
+  for (const WideString& n : Names) list += n + L'\0';
+  list += L'\0';
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * 2);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * 2);
+  GlobalUnlock(memory);
+  return memory;
+}
 
 class DocumentTest : public testing::Test {
  protected:
