@@ -429,7 +429,14 @@ TDocument* TMainForm::NewDocument() {
   pglstMain->SetActivePage(document->Page());
   ++NewDocumentNumber;
   if (StartupDone) FocusEditor(document);
+  ShowActiveCaption();
   return document;
+}
+
+void TMainForm::ShowActiveCaption() {
+  // The page change that made the document active came before it had its name; the idle update
+  // that would follow waits behind a warning box or the menu bar's keyboard loop.
+  if (Commands && !RecordingTexts()) Commands->UpdateCaption();
 }
 
 int TMainForm::OpenFiles(const std::vector<WideString>& Files) {
@@ -460,6 +467,7 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Enc
       }
       tlbrTabBar->EndUpdate();
       LockUpdate(nullptr);
+      ShowActiveCaption();
     });
     for (const WideString& file : Files) {
       if (file.empty()) continue;

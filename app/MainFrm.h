@@ -302,6 +302,8 @@ class TMainForm : public TForm, public TDocumentHost {
   TDocument* CreateDocument(const WideString& Caption);
   // Steps of opening one file; the document made, or null.
   TDocument* OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate);
+  // The caption and the application's title name the active document now.
+  void ShowActiveCaption();
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
