@@ -13,9 +13,11 @@
 #include "app/DocumentFrm.h"
 #include "app/Documents.h"
 #include "app/Global.h"
+#include "app/MainDataModule.h"
 #include "app/MainFrm.h"
 #include "app/Options.h"
 #include "app/SchemeCatalogue.h"
+#include "framework/Application.h"
 #include "highlighting/TxtXmlBundledSchemes.h"
 #include "tests/common/MessageBoxRecorder.h"
 #include "tests/framework/TestFiles.h"
@@ -61,4 +63,26 @@ class DocumentTest : public testing::Test {
   TMessageBoxRecorder boxes_;
   TMainForm* form_ = nullptr;
   TTestFolder folder_;
+};
+
+// The document tests of a main window on the screen: the data module's images, and the window
+// shown and painted.
+class ShownWindowTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    module_.reset(New<TMainDataModule>(nullptr));
+  }
+  void TearDown() override {
+    DocumentTest::TearDown();
+    module_.reset();
+  }
+  TMainForm& Shown() {
+    TMainForm& form = Make();
+    form.Show();
+    for (int i = 0; i < 5; ++i) Application->ProcessMessages();
+    return form;
+  }
+
+  std::unique_ptr<TMainDataModule> module_;
 };

@@ -6,7 +6,6 @@
 #include <map>
 #include <string>
 
-#include "app/MainDataModule.h"
 #include "app/PreferencesFrm.h"
 #include "editor/TxtEditBufferPlugin.h"
 #include "framework/Application.h"
@@ -92,19 +91,17 @@ class TFirstPaints {
   std::map<HWND, std::string> faults_;
 };
 
-class EditorSettings : public DocumentTest {
+class EditorSettings : public ShownWindowTest {
  protected:
   void SetUp() override {
-    DocumentTest::SetUp();
-    module_.reset(New<TMainDataModule>(nullptr));
+    ShownWindowTest::SetUp();
     ::Options->WordWrap = true;
     // Plain text, shown through the catalogue's plain scheme, which nothing has scanned yet.
     file_ = folder_.Write(L"wide.txt", wideText());
   }
   void TearDown() override {
     TMainForm::LastDocumentsFile().clear();
-    DocumentTest::TearDown();
-    module_.reset();
+    ShownWindowTest::TearDown();
   }
   void Settle() {
     for (int i = 0; i < 5; ++i) Application->ProcessMessages();
@@ -119,15 +116,6 @@ class EditorSettings : public DocumentTest {
     EXPECT_EQ(wrapFault(e), "");
     EXPECT_GT(e->DisplayLineCount(), e->Lines()->Count());
   }
-  // A main window shown and painted before anything is opened.
-  TMainForm& Shown() {
-    TMainForm& form = Make();
-    form.Show();
-    Settle();
-    return form;
-  }
-
-  std::unique_ptr<TMainDataModule> module_;
   WideString file_;
 };
 

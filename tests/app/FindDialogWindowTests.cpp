@@ -6,7 +6,6 @@
 
 #include "app/FindAndReplaceFrm.h"
 #include "app/MainActions.h"
-#include "app/MainDataModule.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/ListControls.h"
@@ -65,19 +64,15 @@ class TWindowMoves {
   int count_ = 0;
 };
 
-class FindDialogWindow : public DocumentTest {
+class FindDialogWindow : public ShownWindowTest {
  protected:
   void SetUp() override {
-    DocumentTest::SetUp();
-    module_.reset(New<TMainDataModule>(nullptr));
-    Make().Show();
-    Application->ProcessMessages();
-    form_->ActiveEditor()->SetTextA("one two one");
+    ShownWindowTest::SetUp();
+    Shown().ActiveEditor()->SetTextA("one two one");
   }
   void TearDown() override {
     FreeFindAndReplaceForm();
-    DocumentTest::TearDown();
-    module_.reset();
+    ShownWindowTest::TearDown();
   }
   // The dialog opened on its Replace tab, every "one" replaced by "1".
   TFindAndReplaceForm* ReplaceAll() {
@@ -101,8 +96,6 @@ class FindDialogWindow : public DocumentTest {
     const TRect r = viewer->BoundsRect();
     ClickAt(bar, {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
   }
-
-  std::unique_ptr<TMainDataModule> module_;
 };
 
 }  // namespace

@@ -3,31 +3,26 @@
 // the idle update away for as long as the user likes.
 #include "framework/Win.h"
 
-#include "app/MainDataModule.h"
 #include "app/TextFileOpening.h"
 #include "framework/Application.h"
 #include "tests/app/DocumentTestSupport.h"
 
 namespace {
 
-class WindowCaption : public DocumentTest {
+class WindowCaption : public ShownWindowTest {
  protected:
   void SetUp() override {
-    DocumentTest::SetUp();
-    module_.reset(New<TMainDataModule>(nullptr));
-    Make().Show();
-    Application->ProcessMessages();
+    ShownWindowTest::SetUp();
+    Shown();
     // What the caption said while each box was up.
     boxes_.OnShow = [this](const WideString&) { shown_.push_back(form_->Caption()); };
   }
   void TearDown() override {
     boxes_.OnShow = nullptr;
-    DocumentTest::TearDown();
-    module_.reset();
+    ShownWindowTest::TearDown();
   }
   static WideString Named(const WideString& Name) { return Name + L" \u2014 Halcorn Verdan"; }
 
-  std::unique_ptr<TMainDataModule> module_;
   std::vector<WideString> shown_;
 };
 
