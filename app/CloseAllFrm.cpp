@@ -147,7 +147,7 @@ bool TCloseAllForm::Checked(int Index) const { return lstbxCloseAll->Selected(In
 
 void TCloseAllForm::SetChecked(int Index, bool Value) { lstbxCloseAll->SetSelected(Index, Value); }
 
-void TCloseAllForm::lstbxCloseAllDrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState) {
+void TCloseAllForm::lstbxCloseAllDrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState State) {
   TCanvas* canvas = lstbxCloseAll->Canvas();
   const bool checked = Checked(Index);
   canvas->Brush()->SetColor(clWindow);
@@ -176,6 +176,13 @@ void TCloseAllForm::lstbxCloseAllDrawItem(TWinControl*, int Index, const TRect& 
       if (!checked) canvas->Font()->SetColor(clGrayText);
       canvas->DrawText(second, file->Text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
+  }
+  // The keyboard walks the entries: the one it stands on shows it (the entry is drawn whole each
+  // time, so the rectangle is drawn once over a fresh background).
+  if (State.Contains(odFocused) && !State.Contains(odNoFocusRect)) {
+    canvas->Font()->SetColor(clWindowText);
+    canvas->Brush()->SetColor(clWindow);
+    canvas->DrawFocusRect(Rect);
   }
 }
 

@@ -179,7 +179,8 @@ void TDocumentItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bo
                       ShiftColorChannels(sample, s[3]), true);
   }
   const int rt = ClientAreaRect.Right;
-  if (closeButton == 1 || (closeButton == 0 && active)) {
+  // Only a document's tab closes: the new-tab button, the one tab without a caption, has no cross.
+  if (!item->Caption().empty() && (closeButton == 1 || (closeButton == 0 && active))) {
     Canvas->Pen()->SetColor(ShiftColorChannels(active ? colors.ActiveCloseColor : colors.InactiveCloseColor, -60));
     const int lines[4][4] = {{-14, 16, -7, 9}, {-13, 16, -6, 9}, {-8, 16, -15, 9}, {-7, 16, -14, 9}};
     for (const auto& l : lines) {

@@ -108,6 +108,11 @@ void TrimHistory(TStringsW* Items) {
 
 TFindAndReplaceForm::TFindAndReplaceForm(TComponent* AOwner, TDocumentHost* Host) : TForm(AOwner), host_(Host) {}
 
+void TFindAndReplaceForm::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  if (HWND main = host_ ? host_->WindowHandle() : nullptr) Params.WndParent = main;
+}
+
 TFindAndReplaceForm::~TFindAndReplaceForm() {
   if (FindAndReplaceForm == this) FindAndReplaceForm = nullptr;
 }
@@ -377,4 +382,15 @@ void FreeFindAndReplaceForm() {
   TFindAndReplaceForm* form = FindAndReplaceForm;
   FindAndReplaceForm = nullptr;
   Free(form);
+}
+
+void KeepFindAndReplaceFormInFront() {
+  TFindAndReplaceForm* form = FindAndReplaceForm;
+  if (!form || !form->HandleAllocated() || !IsWindowVisible(form->Handle())) return;
+  // The window system may raise the main window over the dialog when a click activates it, while
+  // the windows' order still has the dialog on top, where a move to the top changes nothing. So
+  // the dialog steps behind its owner first and then to the top, without taking the activation.
+  const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+  if (HWND owner = GetWindow(form->Handle(), GW_OWNER)) SetWindowPos(form->Handle(), owner, 0, 0, 0, 0, flags);
+  SetWindowPos(form->Handle(), form->FormStyle() == fsStayOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, flags);
 }

@@ -137,6 +137,8 @@ class TFindAndReplaceForm : public TForm {
 
  protected:
   void Dispatch(TMessage& Message) override;
+  // The window is owned by the host's main window, so that it stays in front of it.
+  void CreateParams(TCreateParams& Params) override;
 
  private:
   AnsiString Text(const AnsiString& Name) const;
@@ -165,3 +167,6 @@ extern TFindAndReplaceForm* FindAndReplaceForm;
 TFindAndReplaceForm* EnsureFindAndReplaceForm(TDocumentHost& Host);
 // Frees the dialog (its settings are written); the main window does it before it goes.
 void FreeFindAndReplaceForm();
+// Puts the shown dialog in front of its main window again; the main window calls it when it is
+// activated or moved up the z-order.
+void KeepFindAndReplaceFormInFront();

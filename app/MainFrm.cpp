@@ -5,6 +5,7 @@
 
 #include "app/DocumentFrm.h"
 #include "app/DocumentTabs.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/Documents.h"
 #include "app/Global.h"
 #include "app/SchemeCatalogue.h"
@@ -203,8 +204,16 @@ void TMainForm::WndProc(TMessage& Message) {
     ShowStartupWarnings();
     return;
   }
+  if (Message.Msg == UM_FINDDIALOGINFRONT) {
+    KeepFindAndReplaceFormInFront();
+    return;
+  }
   if (Message.Msg != WM_DROPFILES) {
     TForm::WndProc(Message);
+    // The find dialog comes back in front of the window once the activation is through: the
+    // window system may raise the window over it when a click activates it.
+    if (Message.Msg == WM_ACTIVATE && LOWORD(Message.WParam) != WA_INACTIVE)
+      PostMessageW(Handle(), UM_FINDDIALOGINFRONT, 0, 0);
     return;
   }
   const std::vector<WideString> dropped = DroppedFiles(reinterpret_cast<HDROP>(Message.WParam));
@@ -420,7 +429,14 @@ TDocument* TMainForm::NewDocument() {
   pglstMain->SetActivePage(document->Page());
   ++NewDocumentNumber;
   if (StartupDone) FocusEditor(document);
+  ShowActiveCaption();
   return document;
+}
+
+void TMainForm::ShowActiveCaption() {
+  // The page change that made the document active came before it had its name; the idle update
+  // that would follow waits behind a warning box or the menu bar's keyboard loop.
+  if (Commands && !RecordingTexts()) Commands->UpdateCaption();
 }
 
 int TMainForm::OpenFiles(const std::vector<WideString>& Files) {
@@ -451,6 +467,7 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Enc
       }
       tlbrTabBar->EndUpdate();
       LockUpdate(nullptr);
+      ShowActiveCaption();
     });
     for (const WideString& file : Files) {
       if (file.empty()) continue;

@@ -140,6 +140,8 @@ class TMainForm : public TForm, public TDocumentHost {
   static bool& HoldStartupWarnings();
   // Posted when the window is shown: the held warnings come up once it is painted and active.
   static constexpr UINT UM_STARTUPWARNINGS = WM_USER + 8811;
+  // Posted when the window was activated: the find dialog is put in front of it again.
+  static constexpr UINT UM_FINDDIALOGINFRONT = WM_USER + 8812;
   // Where the caret positions are kept ("FilesPos" of the preferences file by default).
   static WideString& FilesPosFile();
   // Where the layout of the toolbars is kept: DataPath("Toolbars.ini") unless set (tests set it).
@@ -300,6 +302,8 @@ class TMainForm : public TForm, public TDocumentHost {
   TDocument* CreateDocument(const WideString& Caption);
   // Steps of opening one file; the document made, or null.
   TDocument* OpenFile(const WideString& Name, TTextEncoding Encoding, TDocument*& ToActivate);
+  // The caption and the application's title name the active document now.
+  void ShowActiveCaption();
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);

@@ -209,13 +209,13 @@ void ApplyOptionsToEditor(TTxtEdit* Editor, const TOptions& Options) {
   Editor->Font()->SetName(fontName);
   Editor->Font()->SetSize(Options.EditorFontSize);
   gutter.Font()->SetName(fontName);
-  gutter.Font()->SetSize(Options.EditorFontSize);
+  // The gutter's numbers are two points below the text, in a new document and after the
+  // preferences alike: the gutter keeps its width when nothing changed.
+  gutter.Font()->SetSize(Options.EditorFontSize - 2);
 }
 
 void ConfigureEditor(TTxtEdit* Editor, const TOptions& Options) {
   Editor->SetWordWrap(Options.WordWrap);
   SetEditorOption(Editor, eoShowSpecialChars, Options.ShowNonprintingCharacters);
   ApplyOptionsToEditor(Editor, Options);
-  // A new document's gutter is set two points below its text.
-  Editor->Gutter()->Font()->SetSize(Options.EditorFontSize - 2);
 }

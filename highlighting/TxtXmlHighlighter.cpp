@@ -145,9 +145,13 @@ TTxtHighlighterAttributes* TTxtXmlHighlighter::GetDefaultAttribute(int Index) co
 }
 
 TTxtCharSet TTxtXmlHighlighter::GetIdentChars() const {
+  // A range takes the blank among its delimiters only when it is prepared, with the first line
+  // scanned; the answer must not wait for that (a wrapped editor breaks its rows by it before
+  // its first paint).
   TTxtCharSet chars;
   for (int c = 32; c < 256; ++c)
-    if (!current_.Range->Delimiters.Contains(static_cast<unsigned char>(c)))
+    if (!current_.Range->Delimiters.Contains(static_cast<unsigned char>(c)) &&
+        !AbsoluteDelimiters.Contains(static_cast<unsigned char>(c)))
       chars.Include(static_cast<unsigned char>(c));
   return chars;
 }

@@ -313,17 +313,29 @@ TBitmap* SkinHintBitmap() {
 
 TBitmapHint::TBitmapHint(TComponent* AOwner) : THintWindow(AOwner) {}
 
+namespace {
+
+// The window of a hint bitmap: the bitmap's margin beside the text is cut on the right, while the
+// window's client area, inside its border, holds the bitmap's whole height, so that no line of
+// the text (the tab hints have two) loses its bottom.
+TRect bitmapHintRect(const TBitmap& Bitmap) {
+  return {0, 0, Bitmap.Width() - 2, Bitmap.Height() + 2 * GetSystemMetrics(SM_CYBORDER)};
+}
+
+}  // namespace
+
 void TBitmapHint::ActivateHintData(TRect Rect, const WideString& AHint, void* AData) {
   bitmap_ = static_cast<TBitmap*>(AData);
   if (bitmap_) {
-    Rect.Right = Rect.Left + bitmap_->Width() - 2;
-    Rect.Bottom = Rect.Top + bitmap_->Height() - 2;
+    const TRect size = bitmapHintRect(*bitmap_);
+    Rect.Right = Rect.Left + size.Right;
+    Rect.Bottom = Rect.Top + size.Bottom;
   }
   THintWindow::ActivateHintData(Rect, AHint, AData);
 }
 
 TRect TBitmapHint::CalcHintRect(int MaxWidth, const WideString& AHint, void* AData) {
-  if (auto* bitmap = static_cast<TBitmap*>(AData)) return {0, 0, bitmap->Width() - 2, bitmap->Height() - 2};
+  if (auto* bitmap = static_cast<TBitmap*>(AData)) return bitmapHintRect(*bitmap);
   return THintWindow::CalcHintRect(MaxWidth, AHint, AData);
 }
 

@@ -3,6 +3,8 @@
 #include "app/CloseAllFrm.h"
 #include "editor/TxtEdit.h"
 #include "framework/Actions.h"
+#include "framework/Application.h"
+#include "framework/ListControls.h"
 #include "tests/app/DocumentTestSupport.h"
 
 namespace {
@@ -83,6 +85,40 @@ TEST_F(CloseAllDialog, ClicksToggleOneEntryAndSaveTheCheckedOnes) {
     for (int i = 0; i < 3; ++i)
       EXPECT_EQ(folder_.Read(names[i]), expected[static_cast<size_t>(i)] == 'x' ? "new" + std::to_string(i) : "old")
           << "clicked " << label << ", document " << i;
+  }
+  dialog->Hide();
+}
+
+// The entry the keyboard stands on shows a focus rectangle along its edges; the others do not.
+TEST_F(CloseAllDialog, TheFocusedEntryDrawsAFocusRectangle) {
+  TMainForm::StartupFiles() = {folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b"),
+                               folder_.Write(L"c.txt", "c")};
+  TMainForm& form = Make();
+  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
+  for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
+  dialog->Show();
+  TWinControl* list = dialog->lstbxCloseAll;
+  // Ink on an entry's top row, right of its texts, where only a focus rectangle draws.
+  auto edgeInk = [&](int Index) {
+    const TRect r = dialog->lstbxCloseAll->ItemRect(Index);
+    UpdateWindow(list->Handle());
+    HDC dc = GetDC(list->Handle());
+    const COLORREF window = ColorToRGB(clWindow);
+    int ink = 0;
+    for (int x = r.Right - 40; x < r.Right - 1; ++x) ink += GetPixel(dc, x, r.Top) != window;
+    ReleaseDC(list->Handle(), dc);
+    return ink;
+  };
+  for (int focused : {1, 2, 0}) {
+    list->SetFocus();
+    SendMessageW(list->Handle(), LB_SETCARETINDEX, static_cast<WPARAM>(focused), FALSE);
+    Application->ProcessMessages();
+    for (int i = 0; i < 3; ++i) {
+      if (i == focused)
+        EXPECT_GT(edgeInk(i), 10) << "entry " << i << " focused";
+      else
+        EXPECT_EQ(edgeInk(i), 0) << "entry " << i << ", " << focused << " focused";
+    }
   }
   dialog->Hide();
 }

@@ -27,20 +27,6 @@ struct TFixedClock : TClock {
   TDateTime Now() const override { return EncodeDate(2024, 3, 9) + EncodeTime(14, 5, 0, 0); }
 };
 
-// A drop of the names as the shell hands it over (wide names, one zero after each, two at the end).
-HGLOBAL MakeDrop(const std::vector<WideString>& Names) {
-  std::wstring list;
-  for (const WideString& n : Names) list += n + L'\0';
-  list += L'\0';
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * 2);
-  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-  drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = TRUE;
-  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * 2);
-  GlobalUnlock(memory);
-  return memory;
-}
-
 }  // namespace
 
 TEST_F(MainWindow, StartupFilesOpenInTabsBeforeTheNewTabButton) {

@@ -123,7 +123,7 @@ TEST_F(Preferences, OkAppliesTheOptionsToEveryOpenEditorAndTheMainWindow) {
     EXPECT_TRUE(e->Options().Contains(eoTrimTrailingSpaces)) << i;
     EXPECT_TRUE(e->Options().Contains(eoShowScrollHint)) << i;
     EXPECT_EQ(e->Font()->Size(), 12) << i;
-    EXPECT_EQ(e->Gutter()->Font()->Size(), 12) << i;
+    EXPECT_EQ(e->Gutter()->Font()->Size(), 10) << i;  // two points below the text, as in a new document
     EXPECT_EQ(e->Color(), TColor(0x00FFFF)) << i;
     EXPECT_EQ(e->Font()->Color(), clNavy) << i;
     EXPECT_EQ(e->ActiveLineColor(), TColor(0x102030)) << i;

@@ -2,6 +2,7 @@
 // gives, whether the editor scanned or, for a scheme without ranges over lines, filled them.
 #include <gtest/gtest.h>
 
+#include "framework/CodePages.h"
 #include "highlighting/TxtXmlBundledSchemes.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/highlighting/HighlightTestSupport.h"
@@ -24,5 +25,18 @@ TEST(HighlighterRanges, EveryLineHoldsTheScannedRange) {
       h->NextToEol();
       EXPECT_EQ(lines.GetRange(i), h->GetRange()) << scheme << ", line " << i + 1;
     }
+  }
+}
+
+// Identifier characters do not change with the first scan: a wrapped editor breaks its rows by
+// them before anything was painted.
+TEST(HighlighterRanges, IdentifierCharactersAreTheSameBeforeTheFirstScan) {
+  for (const wchar_t* scheme : {L"", L"CLIKE", L"INI"}) {
+    TTxtXmlHighlighter h(nullptr);
+    if (*scheme) LoadText(TTxtXmlFormatNativeXmlAuto::Instance(), &h, BundledSchemeText(scheme));
+    const TTxtCharSet before = h.GetIdentChars();
+    for (unsigned char c : {' ', '\t', '\0', '\r', '\n'}) EXPECT_FALSE(before.Contains(c)) << int(c);
+    Scan(h, "word another");
+    EXPECT_TRUE(h.GetIdentChars() == before) << WideToUtf8(scheme);
   }
 }

@@ -341,9 +341,37 @@ TEST(SkinItemViewer, BitmapHintIsMeasuredAndDrawnForTheItem) {
       EXPECT_EQ(GetPixel(bitmap->Canvas()->Handle(), 0, 0), COLORREF(ColorToRGB(clInfoBk)));
     }
     EXPECT_EQ(TBitmapHint(nullptr).CalcHintRect(300, L"", bitmap),
-              TRect(0, 0, bitmap->Width() - 2, bitmap->Height() - 2));
+              TRect(0, 0, bitmap->Width() - 2, bitmap->Height() + 2 * GetSystemMetrics(SM_CYBORDER)));
   }
   Application->SetHintShortCuts(saved);
+}
+
+// A hint of two lines (a document tab's name and encoding) shows both whole: the window's client
+// area holds the bitmap's height, measured in the font the bitmap is drawn in.
+TEST(SkinItemViewer, BitmapHintWindowHoldsEveryLine) {
+  TSkinView f(true);
+  auto* item = new TSkinItem(nullptr);
+  item->SetCaption(L"file.txt");
+  TSkinItemViewer* v = f.Add(item);
+  for (const wchar_t* hint : {L"C:\\folder\\file.txt\r\nEncoding: ANSI", L"One line", L"a\r\nb\r\nEncoding: UTF-8"}) {
+    item->SetHint(hint);
+    THintInfo info;
+    v->HintShow(info);
+    auto* bitmap = static_cast<TBitmap*>(info.HintData);
+    ASSERT_TRUE(bitmap);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(bitmap->Canvas()->Handle(), &tm);
+    int lines = 1;
+    for (const wchar_t* c = hint; *c; ++c) lines += *c == L'\n';
+    EXPECT_GE(bitmap->Height(), lines * tm.tmHeight + 4) << WideToUtf8(hint);
+    TBitmapHint window(nullptr);
+    window.ActivateHintData(Bounds(20, 20, 10, 10), info.HintStr, bitmap);
+    // The text starts where the bitmap's painting puts it and ends inside the client area.
+    EXPECT_GE(window.ClientHeight(), 2 + lines * tm.tmHeight) << WideToUtf8(hint);
+    EXPECT_EQ(window.ClientHeight(), bitmap->Height()) << WideToUtf8(hint);
+    EXPECT_EQ(window.ClientWidth(), bitmap->Width() - 4) << WideToUtf8(hint);
+    window.ReleaseHandle();
+  }
 }
 
 }  // namespace
