@@ -445,6 +445,52 @@ void TMemIniFile::SaveToFile(const WideString& Name) {
   });
 }
 
+namespace {
+
+// Whether the text, written in the form and read again, comes back as it was.
+bool ReadsBack(const AnsiString& Text, TIniEncoding Encoding) {
+  TIniEncoding read = Encoding;
+  bool understood = true;
+  const AnsiString back = DecodeIniBytes(EncodeIniText(Text, Encoding), read, understood);
+  return understood && back == Text;
+}
+
+}  // namespace
+
+void TMemIniFile::KeepWhatReadsBack() {
+  if (understood_) return;
+  const char* const lineBreak = "\r\n";
+  auto title = [&](const TSection& s) { return s.Name.empty() ? AnsiString() : "[" + s.Name + "]" + lineBreak; };
+  // Each section and entry on its own first, then the whole; zero bytes next, when the whole
+  // still looks like something else; nothing at last.
+  auto drop = [&](auto&& Unkept) {
+    for (auto s = sections_.begin(); s != sections_.end();) {
+      if (Unkept(title(*s))) {
+        sectionIndex_.erase(NameIndex(s->Name));
+        s = sections_.erase(s);
+        continue;
+      }
+      std::vector<AnsiString> unkept;
+      for (const auto& [key, value] : s->Keys)
+        if (Unkept(title(*s) + key + "=" + value + lineBreak)) unkept.push_back(key);
+      for (const AnsiString& key : unkept) s->Remove(key);
+      ++s;
+    }
+  };
+  auto whole = [&] {
+    TStringList lines;
+    GetStrings(&lines);
+    return ReadsBack(lines.Text(), encoding_);
+  };
+  drop([&](const AnsiString& Text) { return !ReadsBack(Text, encoding_); });
+  if (!whole()) drop([](const AnsiString& Text) { return Text.find('\0') != AnsiString::npos; });
+  if (!whole()) {
+    sections_.clear();
+    sectionIndex_.clear();
+  }
+  understood_ = true;
+}
+
 void TMemIniFile::Rename(const WideString& FileName, bool Reload) {
   SetFileName(FileName);
   if (Reload) LoadValues();

@@ -108,6 +108,12 @@ class TMemIniFile : public TCustomIniFile {
   TIniEncoding Encoding() const { return encoding_; }
   // False when the file read last held text that the document could not keep as it was.
   bool Understood() const { return understood_; }
+  // Makes a document read from a file it did not understand one that can be written: of what
+  // was read it keeps every section and entry that reads back as it is when written in the
+  // file's text form, and drops the rest (a UTF-8 mark inside a name or value; zero bytes that
+  // made the text look like UTF-16 without its mark). Characters the file's form could not
+  // bring into the code page were already read as their replacements and stay so.
+  void KeepWhatReadsBack();
 
   void Clear();
   // The document as lines: "[Section]", "key=value" lines and an empty line after each
