@@ -430,21 +430,6 @@ void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) 
   if (TSection* s = FindSection(Section)) s->Remove(Ident);
 }
 
-void TMemIniFile::UpdateFile() { SaveToFile(FileName()); }
-
-void TMemIniFile::SaveToFile(const WideString& Name) {
-  if (!understood_)
-    throw EIniFileException(L"The file \"" + FileName() +
-                            L"\" holds text that cannot be kept as it is; it is not written over");
-  TStringList lines;
-  GetStrings(&lines);
-  const std::string bytes = EncodeIniText(lines.Text(), encoding_);
-  // Through a file beside it: a write that fails half-way leaves what the file held before.
-  WriteFileReplacing(Name, [&](TStream& file) {
-    if (!bytes.empty()) file.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
-  });
-}
-
 namespace {
 
 // Whether the text, written in the form and read again, comes back as it was.
@@ -455,7 +440,37 @@ bool ReadsBack(const AnsiString& Text, TIniEncoding Encoding) {
   return understood && back == Text;
 }
 
+// The form in which the text reads back as it was: the one given, or UTF-8 after its mark for
+// 8-bit text that would read as something else (letters that happen to make UTF-8, zero bytes
+// that look like UTF-16). False when neither does.
+bool FormThatReadsBack(const AnsiString& Text, TIniEncoding& Encoding) {
+  if (ReadsBack(Text, Encoding)) return true;
+  if (Encoding != TIniEncoding::Ansi || !ReadsBack(Text, TIniEncoding::Utf8Marked)) return false;
+  Encoding = TIniEncoding::Utf8Marked;
+  return true;
+}
+
 }  // namespace
+
+void TMemIniFile::UpdateFile() { SaveToFile(FileName()); }
+
+void TMemIniFile::SaveToFile(const WideString& Name) {
+  if (!understood_)
+    throw EIniFileException(L"The file \"" + FileName() +
+                            L"\" holds text that cannot be kept as it is; it is not written over");
+  TStringList lines;
+  GetStrings(&lines);
+  const AnsiString text = lines.Text();
+  // 8-bit text that would read back as other text goes into UTF-8, where it reads back whole.
+  TIniEncoding form = encoding_;
+  if (FormThatReadsBack(text, form)) encoding_ = form;
+  const std::string bytes = EncodeIniText(text, encoding_);
+  // Through a file beside it: a write that fails half-way leaves what the file held before.
+  WriteFileReplacing(Name, [&](TStream& file) {
+    if (!bytes.empty()) file.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  });
+}
+
 
 void TMemIniFile::KeepWhatReadsBack() {
   if (understood_) return;
@@ -480,9 +495,13 @@ void TMemIniFile::KeepWhatReadsBack() {
   auto whole = [&] {
     TStringList lines;
     GetStrings(&lines);
-    return ReadsBack(lines.Text(), encoding_);
+    TIniEncoding form = encoding_;
+    return FormThatReadsBack(lines.Text(), form);
   };
-  drop([&](const AnsiString& Text) { return !ReadsBack(Text, encoding_); });
+  drop([&](const AnsiString& Text) {
+    TIniEncoding form = encoding_;
+    return !FormThatReadsBack(Text, form);
+  });
   if (!whole()) drop([](const AnsiString& Text) { return Text.find('\0') != AnsiString::npos; });
   if (!whole()) {
     sections_.clear();

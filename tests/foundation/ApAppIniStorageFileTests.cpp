@@ -67,11 +67,10 @@ const char* const windowKeys[] = {"MAINFORM|SHOWCMD",
                                   "MAINFORM\\MRLSTMAIN_ITEMS|COUNT",
                                   "MAINFORM|PIXELSPERINCH"};
 
-// An entry of a damaged file that no file in its text form could hold: a UTF-8 mark inside (its
-// first byte is upper-cased in the entry's name) or a zero byte.
+// An entry of a damaged file that no file could hold as it was read: a UTF-8 mark inside (its
+// first byte is upper-cased in the entry's name).
 bool Unkeepable(const std::string& Key, const std::string& Value) {
-  return Key.find("\xBB\xBF") != std::string::npos || Value.find("\xEF\xBB\xBF") != std::string::npos ||
-         (Key + Value).find('\0') != std::string::npos;
+  return Key.find("\xBB\xBF") != std::string::npos || Value.find("\xEF\xBB\xBF") != std::string::npos;
 }
 
 // A file the storage writes after reading it: nothing it held is lost, the window's entries are
@@ -168,9 +167,9 @@ TEST_F(StorageFile, FuzzedFilesAreWrittenReadAndWrittenAgainUnchanged) {
   const std::string forms[] = {"\xEF\xBB\xBF" + seed + "[Find]\r\nText=caf\xC3\xA9 \xD0\x91\r\n",
                                seed + "[Find]\r\nText=\xD0\x91\xD0\xB2\r\n", Utf16(seed)};
   for (const std::string& form : forms) {
-    for (size_t cut = form.size() > 120 ? form.size() - 120 : 0; cut <= form.size(); ++cut)
+    for (size_t cut = form.size() > 60 ? form.size() - 60 : 0; cut <= form.size(); ++cut)
       CheckRoundTrip(file, form.substr(0, cut));
-    for (int i = 0; i < 150 && !HasFailure(); ++i) {
+    for (int i = 0; i < 100 && !HasFailure(); ++i) {
       std::string input = form;
       for (int edits = 1 + static_cast<int>(below(3)); edits > 0; --edits) {
         const size_t at = below(input.size() + 1);
@@ -199,13 +198,13 @@ TEST_F(StorageFile, DamagedFilesOfEveryKindAreKeptWholeAndWrittenAnew) {
       {"a stray byte in UTF-8 with its mark", "\xEF\xBB\xBF" + body + "[Find]\r\nText=caf\xE9\r\n", nullptr},
       {"Cyrillic UTF-8 under code page 1252", body + "[Find]\r\nText=\xD0\x91\xD0\xB2\r\n", nullptr},
       {"UTF-8 cut inside a letter", "\xEF\xBB\xBF" + body + "[Find]\r\nText=\xC3", nullptr},
-      {"UTF-16 with a lone surrogate", Utf16(body + "[Find]\r\nText=") + "\x00\xD8", nullptr},
+      {"UTF-16 with a lone surrogate", Utf16(body + "[Find]\r\nText=") + std::string("\x00\xD8", 2), nullptr},
       {"UTF-16 with an odd byte", Utf16(body) + "x", nullptr},
       {"a UTF-8 mark inside an 8-bit value",
        body + "[Find]\r\nText=a\xEF\xBB\xBF"
               "b\r\n",
        "FIND|TEXT"},
-      {"UTF-16 without its mark", Utf16(body, false), "EDITOR|TABWIDTH"},
+      {"UTF-16 without its mark", Utf16(body, false), nullptr},
   };
   for (const TCase& c : cases) {
     Put(file, c.Bytes);
@@ -226,10 +225,10 @@ TEST_F(StorageFile, DamagedFilesOfEveryKindAreKeptWholeAndWrittenAnew) {
     const auto after = Entries(file);
     for (const auto& [key, value] : before) {
       if (c.Lost && key == c.Lost) continue;
-      if (key.find('\0') != std::string::npos) continue;
       EXPECT_EQ(after.count(key) ? after.at(key) : "<lost>", value) << key << " of " << c.Kind;
     }
-    if (c.Lost == nullptr) EXPECT_EQ(after.at("EDITOR|TABWIDTH"), "7") << c.Kind;
+    // Read as 8-bit text, UTF-16 without its mark gives names with zero bytes, kept as they are.
+    EXPECT_EQ(before.count("EDITOR|TABWIDTH"), c.Bytes[1] != '\0') << c.Kind;
     for (const char* key : windowKeys) EXPECT_EQ(after.count(key), 1u) << key << " of " << c.Kind;
     const std::string written = Bytes(file);
     {
