@@ -471,7 +471,6 @@ void TMemIniFile::SaveToFile(const WideString& Name) {
   });
 }
 
-
 void TMemIniFile::KeepWhatReadsBack() {
   if (understood_) return;
   const char* const lineBreak = "\r\n";
