@@ -129,10 +129,14 @@ void TCharacterForm::strngrdCharacterDrawCell(TObject*, int ACol, int ARow, TRec
     c.Font()->SetColor(clInfoText);
   }
   c.FillRect(Rect);
-  const char ch = static_cast<char>(code);
+  // The cell's character as the ANSI code page reads the code, which is what inserting it puts
+  // into the document: 8-bit drawing would read it in the grid font's character set instead
+  // (Cyrillic letters over Western codes).
+  const WideString text = AnsiToWide(AnsiString(1, static_cast<char>(code)));
   RECT r = ToRECT(Rect);
   SetBkMode(c.Handle(), TRANSPARENT);
-  ::DrawTextA(c.Handle(), &ch, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::DrawTextW(c.Handle(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 void TCharacterForm::actnInsertUpdate(TObject* Sender) {

@@ -121,6 +121,8 @@ class TMainForm : public TForm, public TDocumentHost {
   void ApplyWindowOptions(const TOptions& Options) override;
   TStrings* PaletteCharacters() override;
   void SaveSettings() override;
+  // Tells the user of each settings file that was kept and written anew, or could not be read.
+  void TellSettingsFileNotices();
 
   // ---- remembered caret positions: "name|line|column", newest first, at most 30 ----
   TStringListW* FilesPos() const { return filesPos_.get(); }

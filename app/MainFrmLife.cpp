@@ -61,6 +61,9 @@ void TMainForm::StartLifeCycle() {
   // Toolbars move only while the options leave them unlocked; the tab bar stays where it is.
   for (TSkinDock* dock : ToolbarDocks()) dock->SetAllowDrag(!::Options->LockTheToolbars);
   if (!RecordingTexts()) {
+    CheckSettingsFile(ToolbarsPath());
+    CheckSettingsFile(DataPath(L"Shortcuts.ini"));
+    TellSettingsFileNotices();
     // A layout file that cannot be read leaves the toolbars as designed.
     try {
       cstmzrMain->LoadFromFile(ToolbarsPath(), true);
@@ -73,6 +76,18 @@ void TMainForm::StartLifeCycle() {
   commandList_ = std::make_unique<TStringList>();
   BuildCommandList();
   if (commandList_->Count() > 0 && !RecordingTexts()) LoadShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
+}
+
+void TMainForm::TellSettingsFileNotices() {
+  for (const TSettingsFileNotice& notice : TakeSettingsFileNotices()) {
+    const WideString text =
+        notice.Unreadable ? FormatTranslated(HolderText(mltstrnghldrMain, "sSettingsFileUnreadable", WideString()),
+                                             "sSettingsFileUnreadable", {notice.File})
+                          : FormatTranslated(HolderText(mltstrnghldrMain, "sSettingsFileKept", WideString()),
+                                             "sSettingsFileKept", {notice.File, notice.KeptAs});
+    LogError(ErrorLogFile(), text);
+    ShowMessageBox(text, MB_ICONWARNING);
+  }
 }
 
 void TMainForm::FormDestroy(TObject*) {

@@ -13,6 +13,8 @@
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
 #include "framework/CodePages.h"
+#include "foundation/ApAppIniStorage.h"
+#include "framework/Exceptions.h"
 #include "framework/IniFiles.h"
 #include "framework/StrRoutines.h"
 #include "themes/UiUtils.h"
@@ -147,7 +149,33 @@ TOptions::~TOptions() {
   } catch (...) {}
 }
 
+namespace {
+
+std::vector<TSettingsFileNotice>& settingsFileNotices() {
+  static std::vector<TSettingsFileNotice> notices;
+  return notices;
+}
+
+}  // namespace
+
+void CheckSettingsFile(const WideString& FileName) {
+  TSettingsFileNotice notice{FileName, WideString(), false};
+  try {
+    notice.KeptAs = KeepDamagedSettingsFile(FileName);
+  } catch (const Exception&) {
+    // Not readable, or neither kept nor written anew: the file stays as it was.
+    notice.Unreadable = true;
+  }
+  if (notice.KeptAs.empty() && !notice.Unreadable) return;
+  for (const TSettingsFileNotice& told : settingsFileNotices())
+    if (WideSameText(told.File, FileName)) return;
+  settingsFileNotices().push_back(notice);
+}
+
+std::vector<TSettingsFileNotice> TakeSettingsFileNotices() { return std::exchange(settingsFileNotices(), {}); }
+
 void TOptions::ReadFromFile() {
+  CheckSettingsFile(fileName_);
   TIniFile ini(fileName_);
   ForEachKey(*this, TKeyReader{ini});
   const AnsiString scheme = ini.ReadString("Document", "SyntaxHighlighting", "");

@@ -7,8 +7,24 @@
 #include "framework/Colors.h"
 #include "framework/Types.h"
 
+#include <vector>
+
 class TCustomIniFile;
 class TTxtEdit;
+
+// What became of a settings file that could not be used as it was when the program read it:
+// kept beside it and written anew (KeptAs), or not readable at all (Unreadable, left alone).
+struct TSettingsFileNotice {
+  WideString File;
+  WideString KeptAs;
+  bool Unreadable = false;
+};
+// Checks a settings file ("Preferences.ini", "Toolbars.ini", "Shortcuts.ini") before it is
+// first read: a file the INI document cannot hold is kept and written anew; what was found is
+// recorded for the user, once per file.
+void CheckSettingsFile(const WideString& FileName);
+// The notices recorded and not yet told; taking them clears them.
+std::vector<TSettingsFileNotice> TakeSettingsFileNotices();
 
 class TOptions {
  public:

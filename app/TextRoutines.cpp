@@ -279,6 +279,12 @@ const TEnglishFormat englishFormats[] = {
     {"sPageOf", L"of %d"},
     {"sNumber", L"%s number:"},
     {"sBadExpression", L"Error in the regular expression: %s"},
+    {"sSettingsFileKept",
+     L"The settings file \x201C%s\x201D held text that could not be kept as it is. It was kept whole "
+     L"as \x201C%s\x201D, and the settings read from it were written anew."},
+    {"sSettingsFileUnreadable",
+     L"The settings file \x201C%s\x201D could not be read. The program starts with its "
+     L"default settings and leaves the file as it is."},
 };
 
 }  // namespace

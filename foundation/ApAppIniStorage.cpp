@@ -482,11 +482,44 @@ void TApAppIniFileStorage::Flush() {
 void TApAppIniFileStorage::Reload() {
   TApCustomAppIniStorage::Reload();
   const WideString name = FullWideFileName();
-  if (name.empty())
+  if (name.empty()) {
     IniFile().Clear();
-  else
+  } else {
     IniFile().Rename(name, true);
+    if (!IniFile().Understood() && !ReadOnly()) {
+      keptFileName_ = KeepDamagedSettingsFile(name);
+      IniFile().Rename(name, true);
+    }
+  }
   MarkLoaded();
+}
+
+WideString DamagedSettingsFileName(const WideString& FileName) {
+  const WideString extension = ExtractFileExt(FileName);
+  const WideString stem = FileName.substr(0, FileName.size() - extension.size());
+  for (int n = 1;; ++n) {
+    const WideString name = stem + L" (damaged" + (n > 1 ? L" " + std::to_wstring(n) : WideString()) + L")" + extension;
+    if (GetFileAttributesW(name.c_str()) == INVALID_FILE_ATTRIBUTES) return name;
+  }
+}
+
+WideString KeepDamagedSettingsFile(const WideString& FileName) {
+  if (FileName.empty() || !FileExists(FileName)) return WideString();
+  TMemIniFile ini(FileName);  // raises when the file cannot be read
+  if (ini.Understood()) return WideString();
+  // Copied, not moved: until the new file is whole the settings file stays as it was.
+  const WideString kept = DamagedSettingsFileName(FileName);
+  if (!CopyFileW(FileName.c_str(), kept.c_str(), TRUE))
+    throw EIniFileException(L"The settings file \"" + FileName + L"\" could not be kept as \"" + kept + L"\": " +
+                            SysErrorMessage(GetLastError()));
+  ini.KeepWhatReadsBack();
+  try {
+    ini.UpdateFile();
+  } catch (const Exception& e) {
+    DeleteFileW(kept.c_str());
+    throw EIniFileException(L"The settings file \"" + FileName + L"\" could not be written anew: " + e.Message());
+  }
+  return kept;
 }
 
 HV_PUBLISH(TApAppIniFileStorage) {

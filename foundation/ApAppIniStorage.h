@@ -145,6 +145,16 @@ class TApCustomAppIniStorage : public TApCustomAppMemoryFileStorage {
   AnsiString defaultSection_;
 };
 
+// A settings file that the INI document cannot hold as it is (a stray byte in UTF-8, text of
+// another code page) is kept whole beside it, under the name DamagedSettingsFileName gives, and
+// written anew with what could be read from it, so that the settings are not refused at every
+// later write. Gives the kept copy's name; empty when the file is missing or sound, which is
+// never touched. A file that cannot be read raises EFOpenError and stays as it is; one that
+// cannot be kept or written anew raises EIniFileException and stays as it is.
+WideString KeepDamagedSettingsFile(const WideString& FileName);
+// "Name (damaged).ini" beside "Name.ini", or "Name (damaged 2).ini" and so on when taken.
+WideString DamagedSettingsFileName(const WideString& FileName);
+
 // The application's INI storage: flushed to and reloaded from its file.
 class TApAppIniFileStorage : public TApCustomAppIniStorage {
   HV_CLASS(TApAppIniFileStorage, TApCustomAppIniStorage)
@@ -158,6 +168,12 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   // or has no file; raises EFCreateError when the file cannot be written and
   // EIniFileException when the file held text the document could not keep (it stays as it is).
   void Flush() override;
-  // Reads the file again; a missing file empties the document.
+  // Reads the file again; a missing file empties the document, and a damaged one is kept
+  // beside it and written anew (KeepDamagedSettingsFile).
   void Reload() override;
+  // Where the damaged file read last was kept; empty when none was.
+  const WideString& KeptFileName() const { return keptFileName_; }
+
+ private:
+  WideString keptFileName_;
 };

@@ -430,6 +430,28 @@ void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) 
   if (TSection* s = FindSection(Section)) s->Remove(Ident);
 }
 
+namespace {
+
+// Whether the text, written in the form and read again, comes back as it was.
+bool ReadsBack(const AnsiString& Text, TIniEncoding Encoding) {
+  TIniEncoding read = Encoding;
+  bool understood = true;
+  const AnsiString back = DecodeIniBytes(EncodeIniText(Text, Encoding), read, understood);
+  return understood && back == Text;
+}
+
+// The form in which the text reads back as it was: the one given, or UTF-8 after its mark for
+// 8-bit text that would read as something else (letters that happen to make UTF-8, zero bytes
+// that look like UTF-16). False when neither does.
+bool FormThatReadsBack(const AnsiString& Text, TIniEncoding& Encoding) {
+  if (ReadsBack(Text, Encoding)) return true;
+  if (Encoding != TIniEncoding::Ansi || !ReadsBack(Text, TIniEncoding::Utf8Marked)) return false;
+  Encoding = TIniEncoding::Utf8Marked;
+  return true;
+}
+
+}  // namespace
+
 void TMemIniFile::UpdateFile() { SaveToFile(FileName()); }
 
 void TMemIniFile::SaveToFile(const WideString& Name) {
@@ -438,11 +460,53 @@ void TMemIniFile::SaveToFile(const WideString& Name) {
                             L"\" holds text that cannot be kept as it is; it is not written over");
   TStringList lines;
   GetStrings(&lines);
-  const std::string bytes = EncodeIniText(lines.Text(), encoding_);
+  const AnsiString text = lines.Text();
+  // 8-bit text that would read back as other text goes into UTF-8, where it reads back whole.
+  TIniEncoding form = encoding_;
+  if (FormThatReadsBack(text, form)) encoding_ = form;
+  const std::string bytes = EncodeIniText(text, encoding_);
   // Through a file beside it: a write that fails half-way leaves what the file held before.
   WriteFileReplacing(Name, [&](TStream& file) {
     if (!bytes.empty()) file.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
   });
+}
+
+void TMemIniFile::KeepWhatReadsBack() {
+  if (understood_) return;
+  const char* const lineBreak = "\r\n";
+  auto title = [&](const TSection& s) { return s.Name.empty() ? AnsiString() : "[" + s.Name + "]" + lineBreak; };
+  // Each section and entry on its own first, then the whole; zero bytes next, when the whole
+  // still looks like something else; nothing at last.
+  auto drop = [&](auto&& Unkept) {
+    for (auto s = sections_.begin(); s != sections_.end();) {
+      if (Unkept(title(*s))) {
+        sectionIndex_.erase(NameIndex(s->Name));
+        s = sections_.erase(s);
+        continue;
+      }
+      std::vector<AnsiString> unkept;
+      for (const auto& [key, value] : s->Keys)
+        if (Unkept(title(*s) + key + "=" + value + lineBreak)) unkept.push_back(key);
+      for (const AnsiString& key : unkept) s->Remove(key);
+      ++s;
+    }
+  };
+  auto whole = [&] {
+    TStringList lines;
+    GetStrings(&lines);
+    TIniEncoding form = encoding_;
+    return FormThatReadsBack(lines.Text(), form);
+  };
+  drop([&](const AnsiString& Text) {
+    TIniEncoding form = encoding_;
+    return !FormThatReadsBack(Text, form);
+  });
+  if (!whole()) drop([](const AnsiString& Text) { return Text.find('\0') != AnsiString::npos; });
+  if (!whole()) {
+    sections_.clear();
+    sectionIndex_.clear();
+  }
+  understood_ = true;
 }
 
 void TMemIniFile::Rename(const WideString& FileName, bool Reload) {

@@ -9,7 +9,6 @@
 #include "framework/Application.h"
 #include "framework/Conversions.h"
 #include "framework/DateTime.h"
-#include "framework/FileReplace.h"
 #include "framework/FileRoutines.h"
 #include "framework/Menus.h"
 #include "framework/Mnemonics.h"
@@ -306,11 +305,13 @@ TSkinCustomizeFormClass TSkinCustomizer::GetCustomizeFormClass() {
 
 // ---- the file ----
 
+// The file goes through the INI document, which reads it in its text form (8-bit, UTF-8 or
+// UTF-16) and writes it back in the same, and never writes over text it could not hold.
 void TSkinCustomizer::LoadFromFile(const WideString& FileName, bool LoadLastLayout) {
   if (!FileExists(FileName)) return;
   TStringList lines;
   try {
-    lines.LoadFromFile(FileName);
+    TMemIniFile(FileName).GetStrings(&lines);
   } catch (const Exception&) {
     return;  // an unreadable file is no layout: the toolbars keep their places
   }
@@ -318,10 +319,15 @@ void TSkinCustomizer::LoadFromFile(const WideString& FileName, bool LoadLastLayo
 }
 
 void TSkinCustomizer::SaveToFile(const WideString& FileName) {
+  TMemIniFile ini(FileName);
   TStringList lines;
-  if (FileExists(FileName)) lines.LoadFromFile(FileName);
+  ini.GetStrings(&lines);
   Save(&lines);
-  WriteFileReplacing(FileName, [&](TStream& Stream) { lines.SaveToStream(&Stream); });
+  // Set anew, the document forgets that it did not understand the file: its refusal to write
+  // over such a file is raised first.
+  if (!ini.Understood()) ini.UpdateFile();
+  ini.SetStrings(&lines);
+  ini.UpdateFile();
 }
 
 void TSkinCustomizer::Save(TStrings* Lines) {

@@ -5,15 +5,20 @@
 #include "app/CloseAllFrm.h"
 #include "app/CustomizeFrm.h"
 #include "app/FilePaths.h"
+#include "app/PageSetupFrm.h"
 #include "app/PreferencesFrm.h"
+#include "app/Startup.h"
 #include "controls/ApSpin.h"
 #include "framework/Actions.h"
 #include "framework/FileRoutines.h"
 #include "framework/ShortCuts.h"
 #include "editor/TxtEdit.h"
 #include "foundation/ApAppIniStorage.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
+#include "framework/Screen.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/SkinCustomizer.h"
 #include "themes/UiExtItems.h"
@@ -165,6 +170,174 @@ TEST_F(SettingsWriters, ADialogsOkWritesTheSettingsFilesAtOnce) {
   Free(form_);
   form_ = nullptr;
   DeleteFileW(shortcuts.c_str());
+}
+
+// Page setup answered from inside its modal loop: the margins typed, then OK.
+struct TPageSetupAnswer {
+  static inline double top = 0, left = 0;
+  static inline bool answered = false;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR Timer, DWORD) {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* dialog = dynamic_cast<TPageSetupForm*>(Screen->Forms(i)); dialog && dialog->HandleAllocated()) {
+        KillTimer(nullptr, Timer);
+        dialog->spnedtTop->SetValue(top);
+        dialog->spnedtLeft->SetValue(left);
+        answered = true;
+        dialog->actnOKExecute(nullptr);
+        return;
+      }
+  }
+};
+
+bool aPrinterIsThere() { return true; }
+
+// Page setup's OK writes the margins into "Preferences.ini" at once, as every dialog's OK does.
+TEST_F(SettingsWriters, PageSetupsOkWritesTheMarginsAtOnce) {
+  TPageSetupForm::PrinterPresent = &aPrinterIsThere;
+  TMainForm& form = Make();
+  form.OnShow(&form);
+  TPageSetupAnswer::top = 4.5;
+  TPageSetupAnswer::left = 1.25;
+  TPageSetupAnswer::answered = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, &TPageSetupAnswer::Tick);
+  form.Commands->Action("actnPageSetup")->OnExecute()(nullptr);
+  KillTimer(nullptr, timer);
+  TPageSetupForm::PrinterPresent = nullptr;
+  ASSERT_TRUE(TPageSetupAnswer::answered);
+  EXPECT_EQ(::Options->pMarginsTop, 4.5);
+  // Nothing of the exit has run: the file already holds them.
+  TMemIniFile ini(::Options->FileName());
+  EXPECT_EQ(ini.ReadString("PageMargins", "pMarginsTop", ""), "4.5");
+  EXPECT_EQ(ini.ReadString("PageMargins", "pMarginsLeft", ""), "1.25");
+}
+
+std::string bytesOf(const WideString& File) {
+  if (!FileExists(File)) return "<none>";
+  TMemoryStream m;
+  m.LoadFromFile(File);
+  return std::string(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
+}
+
+// Every entry of an INI file as the document reads it: "section|key=value", in order.
+std::vector<std::string> entriesOf(const WideString& File) {
+  TMemIniFile ini(File);
+  std::vector<std::string> entries;
+  TStringList sections, keys;
+  ini.ReadSections(&sections);
+  for (int i = 0; i < sections.Count(); ++i) {
+    ini.ReadSection(sections[i], &keys);
+    for (int k = 0; k < keys.Count(); ++k)
+      entries.push_back(sections[i] + "|" + keys[k] + "=" + ini.ReadString(sections[i], keys[k], ""));
+  }
+  return entries;
+}
+
+// The damage done to a settings file that the INI document cannot hold as it is.
+struct TDamage {
+  const char* Kind;
+  std::string (*Of)(const std::string& Sound);
+};
+const TDamage damages[] = {
+    {"a stray byte in UTF-8 with its mark",
+     [](const std::string& Sound) { return "\xEF\xBB\xBF" + Sound + "[Damage]\r\nText=caf\xE9\r\n"; }},
+    {"a value in Cyrillic UTF-8 under code page 1252",
+     [](const std::string& Sound) { return Sound + "[Damage]\r\nText=\xD0\x91\xD0\xB2\r\n"; }},
+    {"UTF-16 with a lone surrogate",
+     [](const std::string& Sound) {
+       std::string bytes = "\xFF\xFE";
+       for (char c : Sound + "[Damage]\r\nText=") bytes += std::string{c, '\0'};
+       return bytes + std::string("\x00\xD8", 2);
+     }},
+};
+
+// Each settings file damaged in each way the INI document cannot hold: kept whole beside it
+// under its new name, the settings read from it written anew, the user told once where the
+// old file went (in the language chosen), and neither a dialog's OK nor the exit fails; the
+// next run reads the new file without a word.
+TEST_F(SettingsWriters, ADamagedSettingsFileIsKeptBesideItAndWrittenAnew) {
+  const WideString shortcuts = DataPath(L"Shortcuts.ini"), log = ErrorLogFile();
+  ForceDirectories(GetDataFolder());
+  const WideString files[] = {folder_.File(L"Preferences.ini"), folder_.File(L"Toolbars.ini"), shortcuts};
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  for (const WideString& file : files)
+    for (const TDamage& damage : damages) {
+      const std::string what = WideToUtf8(ExtractFileName(file)) + " with " + damage.Kind;
+      const bool russian = &damage == &damages[1];
+      // A sound run first: the three files with a setting of each.
+      DeleteFileW(shortcuts.c_str());
+      DeleteFileW(folder_.File(L"Toolbars.ini").c_str());
+      DeleteFileW(folder_.File(L"Preferences.ini").c_str());
+      FreeGlobals();
+      CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
+      ::Options->TabWidth = 7;
+      TMainForm& first = Make();
+      first.actnNew->SetShortCut(TextToShortCut(AnsiString("Alt+N")));
+      Exit();
+      const std::string damaged = damage.Of(bytesOf(file));
+      WriteWholeFile(file, damaged);
+      const std::vector<std::string> read = entriesOf(file);
+      ASSERT_FALSE(TMemIniFile(file).Understood()) << what;
+      const WideString kept = DamagedSettingsFileName(file);
+
+      LangManager().SetLanguageID(russian ? 1049 : 1033);
+      boxes_.Clear();
+      CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
+      TMainForm& form = Make();
+      form.OnShow(&form);
+      EXPECT_EQ(bytesOf(kept), damaged) << what;
+      ASSERT_EQ(boxes_.Texts.size(), 1u) << what;
+      EXPECT_NE(boxes_.Texts[0].find(kept), WideString::npos) << WideToUtf8(boxes_.Texts[0]);
+      EXPECT_EQ(boxes_.Texts[0].substr(0, 4), russian ? L"\u0424\u0430\u0439\u043B" : L"The ") << what;
+      // What was read is all there, in the new file and in the program.
+      const std::vector<std::string> fresh = entriesOf(file);
+      for (const std::string& entry : read)
+        EXPECT_NE(std::find(fresh.begin(), fresh.end(), entry), fresh.end()) << entry << " of " << what;
+      EXPECT_EQ(::Options->TabWidth, 7) << what;
+      EXPECT_EQ(WideToAnsi(ShortCutToText(form.actnNew->ShortCut())), "Alt+N") << what;
+      const std::string logBefore = bytesOf(log);
+      // A dialog's OK and the exit write every file without a failure.
+      auto* preferences = New<TPreferencesForm>(nullptr, &form);
+      preferences->actnOKExecute(nullptr);
+      delete preferences;
+      Exit();
+      EXPECT_EQ(boxes_.Texts.size(), 1u) << what;
+      EXPECT_EQ(bytesOf(log), logBefore) << what;
+      EXPECT_EQ(TMemIniFile(folder_.File(L"Preferences.ini")).ReadString("Editor", "TabWidth", ""), "7") << what;
+      LangManager().SetLanguageID(1033);
+
+      // The next run: nothing to tell, nothing kept again.
+      boxes_.Clear();
+      CreateGlobals(folder_.File(L"Preferences.ini"), folder_.File(L"Highlighters"));
+      TMainForm& next = Make();
+      next.OnShow(&next);
+      EXPECT_TRUE(boxes_.Texts.empty()) << what;
+      EXPECT_EQ(WideToAnsi(ShortCutToText(next.actnNew->ShortCut())), "Alt+N") << what;
+      Exit();
+      EXPECT_FALSE(FileExists(file.substr(0, file.size() - 4) + L" (damaged 2).ini")) << what;
+      DeleteFileW(kept.c_str());
+    }
+  LangManager().SetLanguageID(LangManager().DefaultLanguageID());
+  LangManager().ClearLanguageFiles();
+  DeleteFileW(shortcuts.c_str());
+}
+
+// A settings file that cannot be read at all is neither kept nor replaced: the user is told
+// which file it is.
+TEST_F(SettingsWriters, AnUnreadableSettingsFileIsNamedAndLeftAlone) {
+  const std::string damaged = "\xEF\xBB\xBF[Editor]\r\nTabWidth=5\r\nx=\xE9\r\n";
+  const WideString file = folder_.Write(L"Toolbars.ini", damaged);
+  HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  boxes_.Clear();
+  TMainForm& form = Make();
+  form.OnShow(&form);
+  ASSERT_EQ(boxes_.Texts.size(), 1u);
+  EXPECT_NE(boxes_.Texts[0].find(L"\u201C" + file + L"\u201D"), WideString::npos) << WideToUtf8(boxes_.Texts[0]);
+  Free(form_);
+  form_ = nullptr;
+  CloseHandle(held);
+  EXPECT_EQ(bytesOf(file), damaged);
+  EXPECT_FALSE(FileExists(DamagedSettingsFileName(file)));
 }
 
 // The end of the session writes what the exit writes, once: the exit after it leaves the files

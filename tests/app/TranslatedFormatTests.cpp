@@ -105,8 +105,9 @@ using TranslatedTexts = DocumentTest;
 
 TEST_F(TranslatedTexts, TheEnglishFormatsAreTheFormFilesOwn) {
   TMainForm& form = Make();
-  for (const char* name : {"sDocument", "sLineColumn", "sOnTheInternet", "sAccessToFileDenied", "sANewVersion",
-                           "sYouAreUsing", "sCharCode", "sShortcutKeys"})
+  for (const char* name :
+       {"sDocument", "sLineColumn", "sOnTheInternet", "sAccessToFileDenied", "sANewVersion", "sYouAreUsing",
+        "sCharCode", "sShortcutKeys", "sSettingsFileKept", "sSettingsFileUnreadable"})
     EXPECT_EQ(GetHolderText(form.mltstrnghldrMain, name), EnglishFormat(name)) << name;
   EXPECT_EQ(GetHolderText(form.ActiveDocument()->Frame()->mltstrnghldrDocument, "sPageOf"), EnglishFormat("sPageOf"));
 }

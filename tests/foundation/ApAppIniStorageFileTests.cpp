@@ -37,6 +37,13 @@ void Put(const WideString& File, const std::string& Bytes) {
   if (!Bytes.empty()) f.WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
 }
 
+// UTF-16 LE bytes of 8-bit text, with or without the mark.
+std::string Utf16(const std::string& Text, bool Mark = true) {
+  std::string bytes = Mark ? "\xFF\xFE" : "";
+  for (char c : Text) bytes += std::string{c, '\0'};
+  return bytes;
+}
+
 // The main window's entries, as the window writes them at exit.
 void WriteWindowEntries(TApCustomAppStorage& S) {
   S.WriteInteger("MainForm\\FormVersion", 0);
@@ -60,20 +67,19 @@ const char* const windowKeys[] = {"MAINFORM|SHOWCMD",
                                   "MAINFORM\\MRLSTMAIN_ITEMS|COUNT",
                                   "MAINFORM|PIXELSPERINCH"};
 
+// An entry of a damaged file that no file could hold as it was read: a UTF-8 mark inside (its
+// first byte is upper-cased in the entry's name).
+bool Unkeepable(const std::string& Key, const std::string& Value) {
+  return Key.find("\xBB\xBF") != std::string::npos || Value.find("\xEF\xBB\xBF") != std::string::npos;
+}
+
 // A file the storage writes after reading it: nothing it held is lost, the window's entries are
 // there, and reading and writing it again changes no byte.
 void CheckRoundTrip(const WideString& File, const std::string& Input) {
   Put(File, Input);
-  if (!TMemIniFile(File).Understood()) {
-    // Text the document cannot keep (characters the code page lacks): never written over.
-    TApAppIniFileStorage s(nullptr);
-    s.SetAutoFlush(true);
-    s.SetFlushOnDestroy(false);
-    s.SetWideFileName(File);
-    EXPECT_THROW(WriteWindowEntries(s), EIniFileException);
-    EXPECT_EQ(Bytes(File), Input);
-    return;
-  }
+  const WideString kept = DamagedSettingsFileName(File);
+  DeleteFileW(kept.c_str());
+  const bool damaged = !TMemIniFile(File).Understood();
   const auto before = Entries(File);
   {
     TApAppIniFileStorage s(nullptr);
@@ -82,11 +88,16 @@ void CheckRoundTrip(const WideString& File, const std::string& Input) {
     s.SetFlushOnDestroy(false);
     s.SetWideFileName(File);
     WriteWindowEntries(s);
+    // A file the document can hold is never renamed; a damaged one is kept whole beside it.
+    EXPECT_EQ(s.KeptFileName(), damaged ? kept : WideString()) << Input.substr(0, 200);
   }
+  EXPECT_EQ(FileExists(kept), damaged) << Input.substr(0, 200);
+  if (damaged) EXPECT_EQ(Bytes(kept), Input);
   const std::string written = Bytes(File);
   const auto after = Entries(File);
   for (const auto& [key, value] : before)
-    if (key.compare(0, 9, "MAINFORM|") != 0 && key.compare(0, 10, "MAINFORM\\M") != 0) {
+    if (key.compare(0, 9, "MAINFORM|") != 0 && key.compare(0, 10, "MAINFORM\\M") != 0 &&
+        !(damaged && Unkeepable(key, value))) {
       auto found = after.find(key);
       ASSERT_TRUE(found != after.end()) << "lost: " << key << " of " << Input.substr(0, 200);
       EXPECT_EQ(found->second, value) << key;
@@ -97,8 +108,10 @@ void CheckRoundTrip(const WideString& File, const std::string& Input) {
     s.SetLocation(flCustom);
     s.SetWideFileName(File);
     EXPECT_EQ(s.ReadString("MainForm\\NormPos", ""), "10,20,650,500");
+    EXPECT_EQ(s.KeptFileName(), WideString()) << "the next run reads the new file as it is";
     s.Flush();
   }
+  DeleteFileW(kept.c_str());
   EXPECT_EQ(Bytes(File), written) << "written again unchanged: " << Input.substr(0, 200);
 }
 
@@ -149,6 +162,121 @@ TEST_F(StorageFile, FuzzedFilesAreWrittenReadAndWrittenAgainUnchanged) {
     CheckRoundTrip(file, input);
     if (HasFailure()) break;
   }
+  // The same in the other text forms, whose cuts and edits damage them: a letter cut in half, a
+  // stray byte, a lone surrogate, an odd byte.
+  const std::string forms[] = {"\xEF\xBB\xBF" + seed + "[Find]\r\nText=caf\xC3\xA9 \xD0\x91\r\n",
+                               seed + "[Find]\r\nText=\xD0\x91\xD0\xB2\r\n", Utf16(seed)};
+  for (const std::string& form : forms) {
+    for (size_t cut = form.size() > 60 ? form.size() - 60 : 0; cut <= form.size(); ++cut)
+      CheckRoundTrip(file, form.substr(0, cut));
+    for (int i = 0; i < 100 && !HasFailure(); ++i) {
+      std::string input = form;
+      for (int edits = 1 + static_cast<int>(below(3)); edits > 0; --edits) {
+        const size_t at = below(input.size() + 1);
+        if (below(2) == 0 && at < input.size())
+          input[at] = static_cast<char>(below(256));
+        else
+          input.insert(at, tokens[below(std::size(tokens) - 1)]);
+      }
+      CheckRoundTrip(file, input);
+    }
+  }
+}
+
+// Every kind of file the document cannot hold as it is: each is kept whole under its new name,
+// the entries read from it are in the file written anew (the window's beside them), and the
+// next storage reads that file without keeping anything.
+TEST_F(StorageFile, DamagedFilesOfEveryKindAreKeptWholeAndWrittenAnew) {
+  const WideString file = dir.File(L"Preferences.ini");
+  const std::string body = "[Editor]\r\nTabWidth=7\r\n[FilesPos]\r\nCount=1\r\nItem0=C:\\x.txt|3|4\r\n";
+  struct TCase {
+    const char* Kind;
+    std::string Bytes;
+    const char* Lost;  // the entry that no file could hold, or null
+  };
+  const TCase cases[] = {
+      {"a stray byte in UTF-8 with its mark", "\xEF\xBB\xBF" + body + "[Find]\r\nText=caf\xE9\r\n", nullptr},
+      {"Cyrillic UTF-8 under code page 1252", body + "[Find]\r\nText=\xD0\x91\xD0\xB2\r\n", nullptr},
+      {"UTF-8 cut inside a letter", "\xEF\xBB\xBF" + body + "[Find]\r\nText=\xC3", nullptr},
+      {"UTF-16 with a lone surrogate", Utf16(body + "[Find]\r\nText=") + std::string("\x00\xD8", 2), nullptr},
+      {"UTF-16 with an odd byte", Utf16(body) + "x", nullptr},
+      {"a UTF-8 mark inside an 8-bit value",
+       body + "[Find]\r\nText=a\xEF\xBB\xBF"
+              "b\r\n",
+       "FIND|TEXT"},
+      {"UTF-16 without its mark", Utf16(body, false), nullptr},
+  };
+  for (const TCase& c : cases) {
+    Put(file, c.Bytes);
+    ASSERT_FALSE(TMemIniFile(file).Understood()) << c.Kind;
+    const auto before = Entries(file);
+    // A copy kept from an earlier run keeps its name: the new one takes the next.
+    Put(dir.File(L"Preferences (damaged).ini"), "older");
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetAutoFlush(true);
+      s.SetFlushOnDestroy(false);
+      s.SetWideFileName(file);
+      EXPECT_EQ(s.KeptFileName(), dir.File(L"Preferences (damaged 2).ini")) << c.Kind;
+      EXPECT_NO_THROW(WriteWindowEntries(s)) << c.Kind;
+    }
+    EXPECT_EQ(Bytes(dir.File(L"Preferences (damaged 2).ini")), c.Bytes) << c.Kind;
+    EXPECT_EQ(Bytes(dir.File(L"Preferences (damaged).ini")), "older");
+    const auto after = Entries(file);
+    for (const auto& [key, value] : before) {
+      if (c.Lost && key == c.Lost) continue;
+      EXPECT_EQ(after.count(key) ? after.at(key) : "<lost>", value) << key << " of " << c.Kind;
+    }
+    // Read as 8-bit text, UTF-16 without its mark gives names with zero bytes, kept as they are.
+    EXPECT_EQ(before.count("EDITOR|TABWIDTH"), c.Bytes[1] != '\0') << c.Kind;
+    for (const char* key : windowKeys) EXPECT_EQ(after.count(key), 1u) << key << " of " << c.Kind;
+    const std::string written = Bytes(file);
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetWideFileName(file);
+      EXPECT_EQ(s.KeptFileName(), WideString()) << c.Kind;
+      EXPECT_EQ(s.ReadString("MainForm\\NormPos", ""), "10,20,650,500") << c.Kind;
+    }
+    EXPECT_EQ(Bytes(file), written) << "written again unchanged: " << c.Kind;
+    EXPECT_FALSE(FileExists(dir.File(L"Preferences (damaged 3).ini"))) << c.Kind;
+    DeleteFileW(dir.File(L"Preferences (damaged).ini").c_str());
+    DeleteFileW(dir.File(L"Preferences (damaged 2).ini").c_str());
+  }
+}
+
+// Files the document holds as they are, however odd, are never renamed; a file that cannot be
+// read at all is neither kept nor replaced: the error says what is wrong.
+TEST_F(StorageFile, SoundAndUnreadableFilesAreNeverReplaced) {
+  const WideString file = dir.File(L"Toolbars.ini");
+  const std::string sound[] = {"",
+                               "[A]\r\nk=caf\xE9\r\n",
+                               "\xEF\xBB\xBF[A]\r\nk=caf\xC3\xA9\r\n",
+                               Utf16("[A]\r\nk=v\r\n"),
+                               "[Sec\0tion]\r\nKe\0y=1\r\n"s,
+                               "no section"};
+  for (const std::string& bytes : sound) {
+    Put(file, bytes);
+    EXPECT_EQ(KeepDamagedSettingsFile(file), WideString()) << bytes;
+    EXPECT_EQ(Bytes(file), bytes);
+    EXPECT_FALSE(FileExists(DamagedSettingsFileName(file))) << bytes;
+  }
+  DeleteFileW(file.c_str());
+  EXPECT_EQ(KeepDamagedSettingsFile(file), WideString()) << "a missing file";
+  EXPECT_FALSE(FileExists(file));
+  // Held open by another program that shares nothing.
+  const std::string damaged = "\xEF\xBB\xBF[A]\r\nk=\xE9\r\n";
+  Put(file, damaged);
+  HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_THROW(KeepDamagedSettingsFile(file), EFOpenError);
+  {
+    TApAppIniFileStorage s(nullptr);
+    s.SetFlushOnDestroy(false);
+    EXPECT_THROW(s.SetWideFileName(file), EFOpenError);
+  }
+  CloseHandle(held);
+  EXPECT_EQ(Bytes(file), damaged);
+  EXPECT_FALSE(FileExists(DamagedSettingsFileName(file)));
 }
 
 // A storage named in UTF-16 writes into folders named in Cyrillic and CJK letters, which the

@@ -467,6 +467,46 @@ TEST(FormsPlacing, TheWindowStateIsTheWindowsAndBorderIconsItsButtons) {
   Free(form);
 }
 
+// The width of an icon's image.
+int iconWidth(HICON Icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(Icon, &info)) return 0;
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
+// A top-level form's window shows the program's icon at both sizes, in its caption (small) and
+// when switching tasks (big), also once its window was made anew; a form inside another has none.
+TEST(FormsPlacing, ATopLevelFormsWindowHasTheProgramsBigAndSmallIcon) {
+  const HICON big = Application->Icon(false), small = Application->Icon(true);
+  ASSERT_NE(big, nullptr) << "the test program carries the program's icon";
+  ASSERT_NE(small, nullptr);
+  EXPECT_NE(big, small);
+  EXPECT_EQ(iconWidth(big), GetSystemMetrics(SM_CXICON));
+  EXPECT_EQ(iconWidth(small), GetSystemMetrics(SM_CXSMICON));
+  TForm* form = new TForm(nullptr, CreateNew);
+  TForm* inner = new TForm(form, CreateNew);
+  inner->SetParent(form);
+  form->SetBorderStyle(bsSizeable);
+  form->Show();
+  inner->Show();
+  Pump();
+  auto iconOf = [](HWND Window, WPARAM Kind) {
+    return reinterpret_cast<HICON>(SendMessageW(Window, WM_GETICON, Kind, 0));
+  };
+  for (const char* step : {"made", "made anew"}) {
+    EXPECT_EQ(iconOf(form->Handle(), ICON_BIG), big) << step;
+    EXPECT_EQ(iconOf(form->Handle(), ICON_SMALL), small) << step;
+    EXPECT_EQ(iconOf(inner->Handle(), ICON_BIG), nullptr) << step;
+    EXPECT_EQ(iconOf(inner->Handle(), ICON_SMALL), nullptr) << step;
+    form->SetBorderStyle(bsSingle);  // a new window
+  }
+  Free(form);
+}
+
 TEST(FormsScreen, TheScreenKnowsTheFormsAndTheActiveOne) {
   int before = Screen->FormCount();
   TForm* a = NewShownForm();

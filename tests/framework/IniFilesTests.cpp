@@ -409,3 +409,69 @@ TEST_F(IniTest, TextFormsAreWrittenBackAsTheyCameAndOthersNeverWrittenOver) {
     EXPECT_EQ(ini.ReadString("S", "n", ""), "\xE8") << "the document keeps its changes";
   }
 }
+
+// 8-bit text that would read back as other text once written (letters that make UTF-8 when a
+// comment no longer breaks it, zero bytes that look like UTF-16) is written in UTF-8 after its
+// mark, where it reads back whole, and stays in that form.
+TEST_F(IniTest, EightBitTextThatWouldReadAsOtherTextIsWrittenInUtf8) {
+  WideString name = tmp_.File(L"eight.ini");
+  PutBytes(name, "[S]\r\n;\xE9\r\nk=\xC3\xA9\r\n");
+  TMemIniFile ini(name);
+  ASSERT_TRUE(ini.Understood());
+  EXPECT_EQ(ini.Encoding(), TIniEncoding::Ansi);
+  ini.UpdateFile();
+  EXPECT_EQ(ini.Encoding(), TIniEncoding::Utf8Marked);
+  EXPECT_EQ(GetBytes(name), "\xEF\xBB\xBF[S]\r\nk=\xC3\x83\xC2\xA9\r\n\r\n");
+  EXPECT_EQ(TMemIniFile(name).ReadString("S", "k", ""), "\xC3\xA9");
+  std::string zeros = "a";
+  for (int i = 0; i < 60; ++i) zeros += std::string("\0a", 2);
+  TMemIniFile fresh(name);
+  fresh.Clear();
+  fresh.WriteString("S", "k", zeros);
+  fresh.UpdateFile();
+  TMemIniFile again(name);
+  EXPECT_TRUE(again.Understood());
+  EXPECT_EQ(again.ReadString("S", "k", ""), zeros);
+}
+
+// A document read from a file it did not understand keeps, to be written, every section and
+// entry that reads back as it is, and drops those that cannot (a UTF-8 mark inside 8-bit text).
+TEST_F(IniTest, WhatADamagedFileHeldIsKeptWhereItReadsBack) {
+  const struct {
+    std::string file;
+    const char* kept;  // the sections and entries left, "section|key=value;"
+  } cases[] = {
+      // 8-bit, for the comment's letter is no UTF-8.
+      {";\xE9\r\n[S]\r\nk=a\xEF\xBB\xBF"
+       "b\r\nm=1\r\n",
+       "S|m=1;"},
+      {";\xE9\r\n[S\xEF\xBB\xBF]\r\nk=1\r\n[T]\r\nm=2\r\n", "T|m=2;"},
+      // UTF-8 as a whole: the mark inside is a character the code page lacks.
+      {"[S]\r\nk=a\xEF\xBB\xBF"
+       "b\r\nm=1\r\n",
+       "S|k=a?b;S|m=1;"},
+      {"\xEF\xBB\xBF[S]\r\nk=caf\xE9\r\nm=2\r\n", "S|k=caf?;S|m=2;"},
+      {"[S]\r\nk=\xD0\x91\xD0\xB2 x\r\n", "S|k=?? x;"},
+      {Utf16(L"[S]\r\nk=v\xD800\r\nm=3", false), "S|k=v?;S|m=3;"},
+  };
+  WideString name = tmp_.File(L"damaged.ini");
+  for (const auto& c : cases) {
+    PutBytes(name, c.file);
+    TMemIniFile ini(name);
+    ASSERT_FALSE(ini.Understood()) << c.file;
+    ini.KeepWhatReadsBack();
+    EXPECT_TRUE(ini.Understood());
+    ini.UpdateFile();
+    TMemIniFile again(name);
+    EXPECT_TRUE(again.Understood()) << c.file;
+    std::string entries;
+    TStringList sections, keys;
+    again.ReadSections(&sections);
+    for (int i = 0; i < sections.Count(); ++i) {
+      again.ReadSection(sections[i], &keys);
+      for (int k = 0; k < keys.Count(); ++k)
+        entries += sections[i] + "|" + keys[k] + "=" + again.ReadString(sections[i], keys[k], "") + ";";
+    }
+    EXPECT_EQ(entries, c.kept) << c.file;
+  }
+}
