@@ -497,10 +497,13 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy, &cyrillic1251);
   Document->Lossy = lossy;
   Document->MixedLineBreaks = editor->Lines()->MixedLineBreaks();
-  if (lossy)
-    ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
-  else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage(), cyrillic1251))
-    ShowMessageBox(ForeignCodePageText(Name), MB_ICONWARNING);
+  switch (OpeningWarning(Document->Encoding, lossy, cyrillic1251, AnsiCodePage())) {
+    case owLossy: ShowMessageBox(LossyConversionText(Name, WideMessage("sLossyOpen")), MB_ICONWARNING); break;
+    case owForeignCodePage:
+      ShowMessageBox(ForeignCodePageText(Name, WideMessage("sForeignCodePage")), MB_ICONWARNING);
+      break;
+    case owNone: break;
+  }
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);
     editor->SetCaretXY({caret.X, caret.Y});

@@ -10,6 +10,7 @@
 
 #include "app/EditorQueries.h"
 #include "app/FilePaths.h"
+#include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
 #include "framework/CodePages.h"
@@ -142,7 +143,7 @@ TOptions::~TOptions() {
     WriteToFile();
   } catch (const Exception& e) {
     try {
-      ShowMessageBox(L"The settings could not be saved.\r\n" + e.Message(), MB_ICONERROR);
+      ShowMessageBox(FormatTranslated(SaveFailureFormat, "sSettingsNotSaved", {e.Message()}), MB_ICONERROR);
     } catch (...) {}
   } catch (...) {}
 }

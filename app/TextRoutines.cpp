@@ -278,6 +278,16 @@ const TEnglishFormat englishFormats[] = {
     {"sShortcutKeys", L"Shortcut keys: Alt+0%d"},
     {"sPageOf", L"of %d"},
     {"sNumber", L"%s number:"},
+    {"sLossyOpen", L"The file \x201C%s\x201D holds characters that the system's code page cannot show; they were "
+                   L"replaced. Saving the file would lose them."},
+    {"sForeignCodePage", L"The file \x201C%s\x201D is Cyrillic text that the system's code page cannot show; its "
+                         L"letters appear as other characters. Saving it in its own encoding keeps them."},
+    {"sMixedLineBreaks", L"The lines of \x201C%s\x201D do not all end in the same line break. Saving makes them all "
+                         L"the same in the file. Save anyway?"},
+    {"sSettingsNotSaved", L"The settings could not be saved.\r\n%s"},
+    {"sUnkeptCharacters", L"\x201C%s\x201D holds characters that %s has no place for: %s. Saving in this encoding "
+                          L"writes other characters in their place.\r\n\r\nSave anyway? (No chooses another "
+                          L"encoding.)"},
 };
 
 }  // namespace

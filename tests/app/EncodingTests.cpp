@@ -105,21 +105,22 @@ TEST(Utf8Test, EveryRuleOfTheSample) {
 }
 
 TEST(Cyrillic, DetectionOfTheFourCodePages) {
-  // The last two are the heuristics' known misses: a lone Windows-1251 "v" counts for DOS866,
-  // and this short ISO 8859-5 greeting has too few of its frequent letters.
+  // A lone high byte is no Russian word (it is as likely a Latin letter and is kept as it is);
+  // a short ISO 8859-5 greeting is.
   const std::pair<std::string, int> cases[] = {
       {"", 0},
       {Narrow(kRussian, 1251), 0},
       {Narrow(kRussian, 20866), 1},
       {Narrow(kRussian, 866), 5},
       {Narrow(kIsoRich, 28595), 3},
-      {"\xE2", 5},
-      {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
+      {"\xE2", 0},
+      {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 3}};
   for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
-  // A long plain-ASCII run before the letters, ending at every place within a word.
+  // A long plain-ASCII run before the letters, ending at every place within a word: a high byte
+  // right after a plain letter belongs to a Latin word.
   for (size_t ascii = 0; ascii < 40; ++ascii) {
-    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + Narrow(kRussian, 20866)), 1) << ascii;
-    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + "\xE2"), 5) << ascii;
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + " " + Narrow(kRussian, 20866)), 1) << ascii;
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + "\xE2"), 0) << ascii;
   }
 }
 
@@ -168,7 +169,7 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
       {"\xFE\xFE", teAutoSelect, teAnsi, "\xFE\xFE", false},
       {Bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), teAutoSelect, teUnicode, "A", true},  // half a unit cannot be kept
       {"\xFF", teUnicode, teUnicode, "", true},
-      {"\xEF\xBB", teAutoSelect, teCyrillicKoi8, "\xCE\xBB", false},  // a cut mark is text
+      {"\xEF\xBB", teAutoSelect, teAnsi, "\xEF\xBB", false},  // a cut mark is text
       {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true},
       {"text", 8, 8, "text", false},
       {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},               // Chinese under 1252
@@ -226,7 +227,8 @@ TEST(ForeignCodePage, OnlyCyrillicCodesUnderAnotherCodePage) {
     EXPECT_EQ(ShownInForeignCodePage(c.Code, c.CodePage, true), c.Foreign) << int(c.Code) << " " << c.CodePage;
 }
 
-// Windows-1251 is found only where its letters win the count and there are some.
+// Windows-1251 is found only where its letters read as Russian words, better than in the other
+// code pages, and Latin words do not outweigh them.
 TEST(ForeignCodePage, CyrillicWin1251TextIsTheOneWhoseLettersWin) {
   const struct {
     const char* Text;
@@ -235,10 +237,11 @@ TEST(ForeignCodePage, CyrillicWin1251TextIsTheOneWhoseLettersWin) {
       {"\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!", true},   // Windows-1251
       {"\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2!", false},  // KOI8-R
       {"plain", false},
-      {"\xFC\xFC", false},  // high bytes that are no frequent letter
-      {"\xE0", true},
-      {"\xE0\xE1", true},  // a tie goes to Windows-1251
-      {"\xE0\xE1\xE1", false},
+      {"\xFC\xFC", false},  // no Russian word
+      {"\xE0", false},       // a lone letter: "a" in Russian, "a grave" in French
+      {"\xEC\xE8\xF0", true},
+      {"M\xFCller \xEC\xE8\xF0", true},                               // the Russian word weighs more
+      {"caf\xE9 na\xEFve r\xE9sum\xE9 \xEC\xE8\xF0", false},  // Latin letters outweigh it
   };
   for (const auto& c : cases) EXPECT_EQ(IsCyrillicWin1251Text(c.Text, strlen(c.Text)), c.Win1251) << c.Text;
 }
