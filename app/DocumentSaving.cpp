@@ -248,7 +248,8 @@ bool TMainForm::SaveAs(TDocument* Document) {
     return false;
   }
   if (LowerFileName(chosen) == LowerFileName(Document->FileName) &&
-      !savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {chosen}), MixedLineBreaksText(chosen, WideMessage("sMixedLineBreaks"))))
+      !savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {chosen}),
+                                  MixedLineBreaksText(chosen, WideMessage("sMixedLineBreaks"))))
     return false;
   TTextEncoding encoding = static_cast<TTextEncoding>(txtsvdlgMain->EncodingIndex());
   if (encoding == teAutoSelect) encoding = Document->Encoding;

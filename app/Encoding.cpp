@@ -221,22 +221,32 @@ bool StartsWith(const std::string& Bytes, const uint8_t* Mark, size_t Length) {
 
 }  // namespace
 
-// The first multi-byte sequence decides; a sequence that ends right at the end of the sample
-// counts too, so that a short file such as "é" and a line break is still UTF-8.
+// Every multi-byte sequence of the sample must be well formed, and there must be one. 8-bit text
+// often holds a pair or a triple of bytes that happens to be UTF-8 (a DOS866 word, a Latin letter
+// before a sign), and taking such a file for UTF-8 would replace its other letters. A sequence
+// that ends right at the end of the sample counts, so that a short file such as "é" and a line
+// break is still UTF-8; one cut off by the end of a sample that is not the end of the stream
+// does not speak against it.
 bool IsUTF8Text(TStream* Stream) {
+  const int64_t remaining = Stream->Size() - Stream->Position();
   const std::string sample = PeekBytes(Stream, kSampleSize);
   if (sample.empty()) return false;
   if (StartsWith(sample, BomUtf8, 3)) return true;
+  const bool cut = remaining > static_cast<int64_t>(sample.size());
   const auto* p = reinterpret_cast<const uint8_t*>(sample.data());
   const size_t n = sample.size();
-  for (size_t i = 0; i < n; ++i) {
-    if (p[i] < 0x80) continue;
+  bool sequence = false;
+  for (size_t i = 0; i < n;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
     const size_t length = Utf8SequenceLength(p + i, n - i);
-    if (length == 0) return false;
-    // One continuation byte too many is as wrong as one too few.
-    return i + length == n || !IsContinuation(p[i + length]);
+    if (length == 0) return cut && n - i < 4 && sequence;
+    sequence = true;
+    i += length;
   }
-  return false;
+  return sequence;
 }
 
 TTextEncoding DetectEncoding(TStream* Stream) {
@@ -509,8 +519,10 @@ AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding HeldI
                                                      UnkeptBytes(1251, teCyrillicIso, 1251),
                                                      UnkeptBytes(1251, teCyrillicDos, 1251)};
   const int index = CodePageTableIndex(Code);
-  const std::array<bool, 256> unkept =
-      held == 1251 && index != 0 ? ownUnkept[index == 1 ? 0 : index == 3 ? 1 : 2] : UnkeptBytes(held, Code, AnsiCodePage);
+  const std::array<bool, 256> unkept = held == 1251 && index != 0 ? ownUnkept[index == 1   ? 0
+                                                                              : index == 3 ? 1
+                                                                                           : 2]
+                                                                  : UnkeptBytes(held, Code, AnsiCodePage);
   if (std::none_of(unkept.begin(), unkept.end(), [](bool b) { return b; })) return AnsiString();
   std::array<bool, 256> seen{};
   for (int i = 0, n = Lines->Count(); i < n; ++i)

@@ -44,9 +44,7 @@ TTextEncoding OpenTextFile(TTxtEditStringList* Lines, const WideString& FileName
   const TTextEncoding code = LoadTextFile(Lines, FileName, teAutoSelect, lossy, &cyrillic1251);
   switch (OpeningWarning(code, lossy, cyrillic1251, AnsiCodePage())) {
     case owLossy: Application->MessageBox(LossyConversionText(FileName), ProductName, MB_ICONWARNING); break;
-    case owForeignCodePage:
-      Application->MessageBox(ForeignCodePageText(FileName), ProductName, MB_ICONWARNING);
-      break;
+    case owForeignCodePage: Application->MessageBox(ForeignCodePageText(FileName), ProductName, MB_ICONWARNING); break;
     case owNone: break;
   }
   return code;

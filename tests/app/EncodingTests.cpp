@@ -74,14 +74,17 @@ bool Utf8(const std::string& Sample, int64_t From = 0) {
 }  // namespace
 
 TEST(Utf8Test, EveryRuleOfTheSample) {
-  // A mark or the first well-formed sequence decides, also one that ends the sample; too few or too many
-  // continuation bytes, overlong forms, surrogates, beyond U+10FFFF and cut sequences do not count.
-  const char* utf8[] = {"EF BB BF",       "EF BB BF FF C0", "41 C3 A9 41 41 FF", "C3 A9 41 41",
+  // A mark, or a sample whose multi-byte sequences are all well formed (one that ends the sample too);
+  // too few or too many continuation bytes, overlong forms, surrogates, beyond U+10FFFF and cut
+  // sequences do not count, wherever they come.
+  const char* utf8[] = {"EF BB BF",       "EF BB BF FF C0", "41 C3 A9 41 C3 A9", "C3 A9 41 41",
                         "E0 A0 80 41 41", "ED 9F BF 41 41", "EE 80 80 41 41",    "F0 90 80 80 41 41",
                         "F4 8F BF BF 41", "C3 A9",          "C3 A9 0A",          "41 F0 9F 98 80"};
   const char* notUtf8[] = {"",
                            "41 42 0D 0A",
                            "41 FF C3 A9 41 41",
+                           "41 C3 A9 41 41 FF",
+                           "E1 AF A0 E1 A8 A1 AE",  // a DOS866 word whose first letters look like UTF-8
                            "C3 A9 A9 41 41",
                            "C3 41 41",
                            "C0 80 41 41",
@@ -238,9 +241,9 @@ TEST(ForeignCodePage, CyrillicWin1251TextIsTheOneWhoseLettersWin) {
       {"\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2!", false},  // KOI8-R
       {"plain", false},
       {"\xFC\xFC", false},  // no Russian word
-      {"\xE0", false},       // a lone letter: "a" in Russian, "a grave" in French
+      {"\xE0", false},      // a lone letter: "a" in Russian, "a grave" in French
       {"\xEC\xE8\xF0", true},
-      {"M\xFCller \xEC\xE8\xF0", true},                               // the Russian word weighs more
+      {"M\xFCller \xEC\xE8\xF0", true},                       // the Russian word weighs more
       {"caf\xE9 na\xEFve r\xE9sum\xE9 \xEC\xE8\xF0", false},  // Latin letters outweigh it
   };
   for (const auto& c : cases) EXPECT_EQ(IsCyrillicWin1251Text(c.Text, strlen(c.Text)), c.Win1251) << c.Text;
