@@ -14,19 +14,13 @@
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"
+#include "tests/app/AppTestSupport.h"
 #include "foundation/UcWideStrings.h"
 #include "tests/common/MessageBoxRecorder.h"
 #include "tests/foundation/UcTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
-
-std::string Narrow(const WideString& W, UINT CodePage) {
-  std::string s(W.size() * 4 + 1, '\0');
-  s.resize(static_cast<size_t>(WideCharToMultiByte(CodePage, 0, W.data(), static_cast<int>(W.size()), s.data(),
-                                                   static_cast<int>(s.size()), nullptr, nullptr)));
-  return s;
-}
 
 // Bytes written as hexadecimal pairs: "41 C3 A9".
 std::string Hex(const char* Pairs) {

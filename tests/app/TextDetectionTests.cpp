@@ -26,13 +26,6 @@
 
 namespace {
 
-std::string Narrow(const WideString& W, UINT CodePage) {
-  std::string s(W.size() * 4 + 1, '\0');
-  s.resize(static_cast<size_t>(WideCharToMultiByte(CodePage, 0, W.data(), static_cast<int>(W.size()), s.data(),
-                                                   static_cast<int>(s.size()), nullptr, nullptr)));
-  return s;
-}
-
 // French, Italian, Portuguese, German, Spanish and Nordic text, with the signs Western text uses.
 const wchar_t* const kWestern[] = {
     L"Café naïve résumé © 2024",
