@@ -60,7 +60,6 @@ void TAboutForm::FormCreate(TObject*) {
   lblNotice->OnDrawCaption = TSkinDrawTextEvent(this, &TAboutForm::lblNoticeDrawCaption);
   HICON icon = Application->Icon(false);
   imgIcon->Picture()->Icon()->SetHandle(CopyIcon(icon ? icon : LoadIconW(nullptr, IDI_APPLICATION)));
-  FitNotice();
 }
 
 namespace {
@@ -133,6 +132,7 @@ void TAboutForm::actnCloseExecute(TObject*) { SetModalResult(mrCancel); }
 void ExecuteAboutDialog() {
   TAboutForm* form = New<TAboutForm>(nullptr);
   TScopeExit free([&] { delete form; });
-  form->FitNotice();  // the texts of the language in use are in place now
+  // Only the dialog shown is fitted: the texts recorded for translation are the form's own.
+  form->FitNotice();
   form->ShowModal();
 }

@@ -12,6 +12,7 @@
 #include "app/MainFrm.h"
 #include "app/NSTextDialogs.h"
 #include "app/Options.h"
+#include "app/Startup.h"
 #include "app/TextFileOpening.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
@@ -375,7 +376,8 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
     try {
       WriteLastDocuments(LastDocumentsPath(), names);
     } catch (const Exception& e) {
-      ShowMessageBox(e.Message(), MB_ICONERROR);
+      LogError(ErrorLogFile(), e.Message());
+      ShowMessageBox(MessageWith("sLastDocumentsNotSaved", {LastDocumentsPath()}), MB_ICONERROR);
     }
     if (HandleAllocated()) Hide();
   }

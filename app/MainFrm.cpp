@@ -483,7 +483,9 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     // A file that fails while it is read leaves no half-filled document that a later save
     // could write over the real file.
     DocumentList->Items().Remove(document);
-    ShowMessageBox(e.Message(), MB_ICONERROR);
+    // What went wrong goes to the error log; the user hears of it in the language in use.
+    LogError(ErrorLogFile(), e.Message());
+    ShowMessageBox(MessageWith("sOpenFailed", {ExtractFileName(Name)}), MB_ICONERROR);
     return nullptr;
   }
   InsertTab(document);

@@ -141,9 +141,9 @@ TOptions::~TOptions() {
   // This runs while the process ends: a refused write is told, and nothing more happens.
   try {
     WriteToFile();
-  } catch (const Exception& e) {
+  } catch (const Exception&) {
     try {
-      ShowMessageBox(FormatTranslated(SaveFailureFormat, "sSettingsNotSaved", {e.Message()}), MB_ICONERROR);
+      ShowMessageBox(FormatTranslated(SaveFailureFormat, "sSettingsNotSaved", {fileName_}), MB_ICONERROR);
     } catch (...) {}
   } catch (...) {}
 }

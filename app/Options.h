@@ -37,7 +37,7 @@ class TOptions {
   TTextEncoding Encoding = teAutoSelect;
   // The full path of the default scheme file, or empty.
   WideString SyntaxHighlighting;
-  // The message shown when the settings cannot be written at the end ("%s": why), in the
+  // The message shown when the settings cannot be written at the end ("%s": the file), in the
   // language in use; the main window sets it. Empty gives the English text.
   WideString SaveFailureFormat;
   int NumberOfDocuments = 15;

@@ -287,7 +287,7 @@ const TEnglishFormat englishFormats[] = {
     {"sMixedLineBreaks",
      L"The lines of \x201C%s\x201D do not all end in the same line break. Saving makes them all "
      L"the same in the file. Save anyway?"},
-    {"sSettingsNotSaved", L"The settings could not be saved.\r\n%s"},
+    {"sSettingsNotSaved", L"The settings could not be saved to \x201C%s\x201D."},
     {"sUnkeptCharacters",
      L"\x201C%s\x201D holds characters that %s has no place for: %s. Saving in this encoding "
      L"writes other characters in their place.\r\n\r\nSave anyway? (No chooses another "

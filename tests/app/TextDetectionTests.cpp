@@ -343,3 +343,26 @@ TEST_F(TextDetectionWindow, OpeningAndSavingWarningsReadInTheLanguageInUse) {
   EXPECT_EQ(boxes_.Texts[1], text(375, {L"mixed.txt", form.EncodingName(teCyrillicKoi8), L"\u00b5"}));
   EXPECT_EQ(form.EncodingName(teCyrillicKoi8), L"\u041a\u0438\u0440\u0438\u043b\u043b\u0438\u0446\u0430 (KOI8-R)");
 }
+
+// A file that fails while it is read is told in the language in use, naming it; what the system
+// said goes to the error log.
+TEST_F(TextDetectionWindow, AFileThatCannotBeReadIsToldInTheLanguageInUse) {
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  LangManager().SetLanguageID(1049);
+  const WideString big = folder_.File(L"big.txt");
+  HANDLE h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  LARGE_INTEGER size;
+  size.QuadPart = 0x90000000LL;  // too large for the editor; sparse, so it costs no disk
+  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+  SetEndOfFile(h);
+  CloseHandle(h);
+  TMainForm& form = Make();
+  boxes_.Clear();
+  EXPECT_EQ(form.OpenFiles({big}, teAnsi), 0);
+  DeleteFileW(big.c_str());
+  ASSERT_EQ(boxes_.Texts.size(), 1u);
+  EXPECT_EQ(boxes_.Texts[0],
+            L"\u041d\u0435 \u0443\u0434\u0430\u043b\u043e\u0441\u044c \u043e\u0442\u043a\u0440\u044b\u0442\u044c "
+            L"\u00abbig.txt\u00bb: \u043e\u0448\u0438\u0431\u043a\u0430 \u0447\u0442\u0435\u043d\u0438\u044f "
+            L"\u0444\u0430\u0439\u043b\u0430.");
+}
