@@ -381,8 +381,8 @@ TTextScript DetectTextScript(const char* Text, size_t Length) {
     if ((w[0] | w[1] | w[2] | w[3]) & 0x80808080u) break;
   }
   constexpr unsigned kLetter = 6;  // about what a letter of a common word weighs
-  unsigned latin = 0;
-  unsigned cyrillic[4] = {};
+  uint64_t latin = 0;              // wide enough for the largest file the editor holds
+  uint64_t cyrillic[4] = {};
   for (size_t i = start; i < Length;) {
     if (p[i] < 0x80) {
       ++i;
@@ -392,7 +392,7 @@ TTextScript DetectTextScript(const char* Text, size_t Length) {
     while (end < Length && p[end] >= 0x80) ++end;
     const bool besideLatin = (i > 0 && IsAsciiLetter(p[i - 1])) || (end < Length && IsAsciiLetter(p[end]));
     if (besideLatin) {
-      latin += kLetter * static_cast<unsigned>(std::min<size_t>(end - i, 2));
+      latin += kLetter * std::min<uint64_t>(end - i, 2);
     } else {
       for (int r = 0; r < 4; ++r) {
         const TReading& reading = ReadingOf(kReadingIndexes[r]);
