@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Forms.h"
+#include "themes/SkinItem.h"
 
 class TAction;
 class TActionList;
@@ -24,6 +25,12 @@ class TAboutForm : public TForm {
   void FormCreate(TObject* Sender);
   void lblSiteClick(TObject* Sender);
   void actnCloseExecute(TObject* Sender);
+  // Gives the notice, in the language in use, the height its lines take, moving what lies
+  // below it down and the dialog's edge with it.
+  void FitNotice();
+  void lblNoticeDrawCaption(TObject* Sender, TCanvas* ACanvas, TRect ClientAreaRect, WideString& ACaption,
+                            TRect& CaptionRect, Cardinal& CaptionFormat, bool IsTextRotated, TSkinPaintStage PaintStage,
+                            bool& PaintDefault);
 
   TImage* imgIcon = nullptr;
   TSkinLabel* lblProduct = nullptr;

@@ -12,6 +12,7 @@
 #include "app/MainFrm.h"
 #include "app/NSTextDialogs.h"
 #include "app/Options.h"
+#include "app/Startup.h"
 #include "app/TextFileOpening.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
@@ -47,13 +48,15 @@ bool savingOverItsFileConfirmed(const TDocument* Document, const WideString& Los
   return !Document->MixedLineBreaks || ShowMessageBox(LineBreaksQuestion, questionFlags) == IDYES;
 }
 
-// Asks before a save in an encoding that cannot keep every character of the document, naming
-// them: IDYES when there are none.
+// Asks before a save that would change characters of the document (held as its encoding HeldIn
+// holds them), naming them: IDYES when there are none.
 int unkeptCharactersAnswer(TTxtEditStringList* Lines, const WideString& FileName, const WideString& EncodingName,
-                           TTextEncoding Encoding) {
-  const AnsiString unkept = UnkeptCharacters(Lines, Encoding);
+                           TTextEncoding HeldIn, TTextEncoding Encoding, const WideString& Format) {
+  const AnsiString unkept = UnkeptCharacters(Lines, HeldIn, Encoding, AnsiCodePage());
   if (unkept.empty()) return IDYES;
-  return ShowMessageBox(UnkeptCharactersText(FileName, EncodingName, unkept), closeQuestionFlags);
+  return ShowMessageBox(
+      UnkeptCharactersText(FileName, EncodingName, unkept, Format, HeldCodePage(HeldIn, AnsiCodePage())),
+      closeQuestionFlags);
 }
 
 bool setReadOnly(const WideString& Name, bool ReadOnly) {
@@ -221,10 +224,11 @@ bool TMainForm::Save(TDocument* Document) {
   if (!Document) return false;
   if (Document->FileName.empty()) return SaveAs(Document);
   if (!savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {Document->FileName}),
-                                  MixedLineBreaksText(Document->FileName)))
+                                  MixedLineBreaksText(Document->FileName, WideMessage("sMixedLineBreaks"))))
     return false;
   switch (unkeptCharactersAnswer(Document->Frame()->edtDocument->Lines(), Document->FileName,
-                                 EncodingName(Document->Encoding), Document->Encoding)) {
+                                 EncodingName(Document->Encoding), Document->Encoding, Document->Encoding,
+                                 WideMessage("sUnkeptCharacters"))) {
     case IDYES: break;
     case IDNO: return SaveAs(Document);
     default: return false;
@@ -252,11 +256,13 @@ bool TMainForm::SaveAs(TDocument* Document) {
     return false;
   }
   if (LowerFileName(chosen) == LowerFileName(Document->FileName) &&
-      !savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {chosen}), MixedLineBreaksText(chosen)))
+      !savingOverItsFileConfirmed(Document, MessageWith("sLossySave", {chosen}),
+                                  MixedLineBreaksText(chosen, WideMessage("sMixedLineBreaks"))))
     return false;
   TTextEncoding encoding = static_cast<TTextEncoding>(txtsvdlgMain->EncodingIndex());
   if (encoding == teAutoSelect) encoding = Document->Encoding;
-  switch (unkeptCharactersAnswer(Document->Frame()->edtDocument->Lines(), chosen, EncodingName(encoding), encoding)) {
+  switch (unkeptCharactersAnswer(Document->Frame()->edtDocument->Lines(), chosen, EncodingName(encoding),
+                                 Document->Encoding, encoding, WideMessage("sUnkeptCharacters"))) {
     case IDYES: break;
     case IDNO: return SaveAs(Document);
     default: return false;
@@ -377,7 +383,8 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
     try {
       WriteLastDocuments(LastDocumentsPath(), names);
     } catch (const Exception& e) {
-      ShowMessageBox(e.Message(), MB_ICONERROR);
+      LogError(ErrorLogFile(), e.Message());
+      ShowMessageBox(MessageWith("sLastDocumentsNotSaved", {LastDocumentsPath()}), MB_ICONERROR);
     }
     if (HandleAllocated()) Hide();
   }

@@ -221,22 +221,32 @@ bool StartsWith(const std::string& Bytes, const uint8_t* Mark, size_t Length) {
 
 }  // namespace
 
-// The first multi-byte sequence decides; a sequence that ends right at the end of the sample
-// counts too, so that a short file such as "é" and a line break is still UTF-8.
+// Every multi-byte sequence of the sample must be well formed, and there must be one. 8-bit text
+// often holds a pair or a triple of bytes that happens to be UTF-8 (a DOS866 word, a Latin letter
+// before a sign), and taking such a file for UTF-8 would replace its other letters. A sequence
+// that ends right at the end of the sample counts, so that a short file such as "é" and a line
+// break is still UTF-8; one cut off by the end of a sample that is not the end of the stream
+// does not speak against it.
 bool IsUTF8Text(TStream* Stream) {
+  const int64_t remaining = Stream->Size() - Stream->Position();
   const std::string sample = PeekBytes(Stream, kSampleSize);
   if (sample.empty()) return false;
   if (StartsWith(sample, BomUtf8, 3)) return true;
+  const bool cut = remaining > static_cast<int64_t>(sample.size());
   const auto* p = reinterpret_cast<const uint8_t*>(sample.data());
   const size_t n = sample.size();
-  for (size_t i = 0; i < n; ++i) {
-    if (p[i] < 0x80) continue;
+  bool sequence = false;
+  for (size_t i = 0; i < n;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
     const size_t length = Utf8SequenceLength(p + i, n - i);
-    if (length == 0) return false;
-    // One continuation byte too many is as wrong as one too few.
-    return i + length == n || !IsContinuation(p[i + length]);
+    if (length == 0) return cut && n - i < 4 && sequence;
+    sequence = true;
+    i += length;
   }
-  return false;
+  return sequence;
 }
 
 TTextEncoding DetectEncoding(TStream* Stream) {
@@ -259,49 +269,159 @@ TTextEncoding DetectFileEncoding(const WideString& FileName) {
 
 namespace {
 
-// The counts of frequent letters of each Cyrillic code page in the text: 1 DOS866, 2 ISO 8859-5,
-// 3 Windows-1251, 4 KOI8-R (0 counts the other bytes).
-std::array<size_t, 5> CyrillicLetterCounts(const char* Text, size_t Length) {
-  // Each byte belongs to at most one of the sets.
-  static const auto sets = [] {
-    std::array<uint8_t, 256> t{};
-    for (int b : {0x80, 0x88, 0x8E, 0xA0, 0xA8, 0xAE, 0xE2}) t[static_cast<size_t>(b)] = 1;
-    for (int b : {0xB0, 0xB8, 0xBE, 0xC2, 0xD0, 0xD8, 0xDE}) t[static_cast<size_t>(b)] = 2;
-    for (int b : {0xC0, 0xC8, 0xCE, 0xD2, 0xE0, 0xE8, 0xEE, 0xF2}) t[static_cast<size_t>(b)] = 3;
-    for (int b : {0xC1, 0xC9, 0xCF, 0xD4, 0xE1, 0xE9, 0xEF, 0xF4}) t[static_cast<size_t>(b)] = 4;
-    return t;
-  }();
-  // Plain ASCII, which most large files are, belongs to no set: it is skipped a word at a time.
+// How often each Russian letter follows another inside words, on a scale of 0 (never, or too
+// seldom to count) to 9 (each step doubles the frequency). Rows and columns are а-я, ё and the
+// edge of the word (row: the first letter; column: the last). Made by
+// scripts/make-russian-letter-pairs.py from Russian text.
+constexpr int kEdge = 33;
+const char kLetterPairs[34][35] = {
+    "3897887949898928989546785500006889",  // а
+    "7100370160780680841705500668000375",  // б
+    "9050390280785894776705003309300499",  // в
+    "7124560070054690720700010000000067",  // г
+    "9063695280693796762703233005101397",  // д
+    "4688967768999977999445666700013369",  // е
+    "6300780080401820020400000000000083",  // ж
+    "9470750060548880530700210007000657",  // з
+    "6887794888889967999176776300007999",  // и
+    "0010520010493440177000121000000029",  // й
+    "9240073090281590788701701000030078",  // к
+    "9613197090651790042710060006908998",  // л
+    "9570090080436696040600000007000799",  // м
+    "9035890590610990078763442009504798",  // н
+    "2999988868999969999335688400020689",  // о
+    "9000090080460495944800400005201496",  // п
+    "9376497190637894677836226008300698",  // р
+    "7563484090996699589725345026801988",  // с
+    "9380290290754894992721050007921399",  // т
+    "4646886525867717788042064700027288",  // у
+    "9000050070050070513640000000100052",  // ф
+    "4030050060001370520200000000010059",  // х
+    "6040070090400043000400000006000075",  // ц
+    "8000090080520730007300001000200095",  // ч
+    "6020070080630540323200000000100074",  // ш
+    "6000080070000000000300000000400080",  // щ
+    "0000060000000000000000000000000260",  // ъ
+    "0572581509667106647008055000000089",  // ы
+    "0111130800603810065000305000005339",  // ь
+    "0002000001562301227030003000000001",  // э
+    "0300103000100200216000080700002008",  // ю
+    "0060570601125601437004420400005579",  // я
+    "4688967768999977999445666700013369",  // ё
+    "9997975992979999999996686202083770",  // the start of a word
+};
+
+// What each byte is in one Cyrillic reading of a text: a Russian letter (its place in the rows
+// above) or not, and its case.
+struct TLetterInfo {
+  bool Letter = false, Upper = false;
+  uint8_t Code = 0;
+};
+using TReading = std::array<TLetterInfo, 256>;
+
+// The readings in the order a tie is settled: Windows-1251 first, which loads unconverted.
+constexpr int kReadingIndexes[] = {0, 1, 5, 3};
+
+// A byte is a letter of a reading when the reading's table takes it to a Russian letter of
+// Windows-1251 and the way back gives the same byte (the tables keep bytes they do not know).
+TReading MakeReading(int Index) {
+  TReading reading{};
+  for (int b = 0x80; b < 256; ++b) {
+    const uint8_t w = ToWin1251[Index].Map[static_cast<size_t>(b - 0x80)];
+    if (FromWin1251[Index].Map[static_cast<size_t>(w - 0x80)] != b) continue;
+    TLetterInfo& info = reading[static_cast<size_t>(b)];
+    if (w == 0xA8 || w == 0xB8)
+      info = {true, w == 0xA8, 32};
+    else if (w >= 0xC0)
+      info = {true, w < 0xE0, static_cast<uint8_t>(w & 0x1F)};
+  }
+  return reading;
+}
+
+const TReading& ReadingOf(int Index) {
+  static const TReading readings[4] = {MakeReading(0), MakeReading(1), MakeReading(3), MakeReading(5)};
+  return readings[Index == 0 ? 0 : Index == 1 ? 1 : Index == 3 ? 2 : 3];
+}
+
+bool IsAsciiLetter(uint8_t B) { return (B | 0x20) >= 'a' && (B | 0x20) <= 'z'; }
+
+// How much a run of letters of a reading speaks for it: nothing unless it reads as a Russian word
+// (two letters or more, written in small letters, in capitals or with a capital first, and no
+// pair of letters that Russian does not have); else how common its pairs of letters are.
+unsigned WordWeight(const TReading& Reading, const uint8_t* P, size_t N) {
+  if (N < 2) return 0;
+  bool laterUpper = false, laterLower = false;
+  for (size_t i = 1; i < N; ++i) (Reading[P[i]].Upper ? laterUpper : laterLower) = true;
+  if (laterUpper && (laterLower || !Reading[P[0]].Upper)) return 0;
+  unsigned sum = 0;
+  int previous = kEdge;
+  for (size_t i = 0; i <= N; ++i) {
+    const int next = i < N ? Reading[P[i]].Code : kEdge;
+    const int pair = kLetterPairs[previous][next] - '0';
+    if (pair == 0) return 0;
+    sum += static_cast<unsigned>(pair);
+    previous = next;
+  }
+  return sum;
+}
+
+}  // namespace
+
+// Latin text in the ANSI code page has its accented letters inside words of plain letters
+// ("caf\xE9"); Cyrillic text in any of the code pages has whole words of high bytes. A high byte
+// beside a plain letter speaks for Latin text; a run of high bytes that reads as a Russian word in
+// one of the code pages speaks for that one. Only a clear lead for Cyrillic converts anything:
+// text left as it is keeps its bytes.
+TTextScript DetectTextScript(const char* Text, size_t Length) {
+  const auto* p = reinterpret_cast<const uint8_t*>(Text);
+  // Plain ASCII, which most large files are, decides nothing: it is skipped a word at a time.
   size_t start = 0;
   for (uint32_t w[4]; Length - start >= sizeof w; start += sizeof w) {
     std::memcpy(w, Text + start, sizeof w);
     if ((w[0] | w[1] | w[2] | w[3]) & 0x80808080u) break;
   }
-  std::array<size_t, 5> count{};
-  for (size_t i = start; i < Length; ++i) ++count[sets[static_cast<uint8_t>(Text[i])]];
-  return count;
-}
-
-int CyrillicCodePageOf(const std::array<size_t, 5>& Count) {
-  const size_t d = Count[1], iso = Count[2], w = Count[3], k = Count[4];
-  int result = 0;
-  if (d > w)
-    result = d < k ? 1 : 5;
-  else if (w < k)
-    result = 1;
-  if (w < iso) result = 3;
+  constexpr unsigned kLetter = 6;  // about what a letter of a common word weighs
+  uint64_t latin = 0;              // wide enough for the largest file the editor holds
+  uint64_t cyrillic[4] = {};
+  for (size_t i = start; i < Length;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    while (end < Length && p[end] >= 0x80) ++end;
+    const bool besideLatin = (i > 0 && IsAsciiLetter(p[i - 1])) || (end < Length && IsAsciiLetter(p[end]));
+    if (besideLatin) {
+      latin += kLetter * std::min<uint64_t>(end - i, 2);
+    } else {
+      for (int r = 0; r < 4; ++r) {
+        const TReading& reading = ReadingOf(kReadingIndexes[r]);
+        for (size_t k = i; k < end;) {
+          size_t run = k;
+          while (run < end && reading[p[run]].Letter) ++run;
+          cyrillic[r] += WordWeight(reading, p + k, run - k);
+          k = run == k ? k + 1 : run;
+        }
+      }
+    }
+    i = end;
+  }
+  int best = 0;
+  for (int r = 1; r < 4; ++r)
+    if (cyrillic[r] > cyrillic[best]) best = r;
+  TTextScript result;
+  if (cyrillic[best] >= kLetter && cyrillic[best] > 2 * latin) {
+    result.Cyrillic = true;
+    result.Index = kReadingIndexes[best];
+  }
   return result;
 }
 
-}  // namespace
-
-int DetectCyrillicCodePage(const char* Text, size_t Length) {
-  return CyrillicCodePageOf(CyrillicLetterCounts(Text, Length));
-}
+int DetectCyrillicCodePage(const char* Text, size_t Length) { return DetectTextScript(Text, Length).Index; }
 
 bool IsCyrillicWin1251Text(const char* Text, size_t Length) {
-  const std::array<size_t, 5> count = CyrillicLetterCounts(Text, Length);
-  return count[3] > 0 && CyrillicCodePageOf(count) == 0;
+  const TTextScript script = DetectTextScript(Text, Length);
+  return script.Cyrillic && script.Index == 0;
 }
 
 int DetectCyrillicCodePage(const AnsiString& Text) { return DetectCyrillicCodePage(Text.data(), Text.size()); }
@@ -368,25 +488,42 @@ wchar_t CharOf(UINT CodePage, uint8_t Byte) {
   return MultiByteToWideChar(CodePage, 0, &c, 1, &w, 1) == 1 ? w : 0;
 }
 
-// Which bytes of Windows-1251 text become another character through the table of the index: the
-// code page has no place for their character (or none the system knows).
-std::array<bool, 256> UnkeptBytes(int Index) {
-  const TByteTable save = ConversionTable(0, Index);
+// Which bytes of text held in the code page Held become another character when saved in Code:
+// through the table of a Cyrillic code page, which has no place for some characters (or none
+// the system knows); in any other code the byte is written, or widened, in the ANSI code page.
+std::array<bool, 256> UnkeptBytes(unsigned Held, TTextEncoding Code, unsigned AnsiCodePage) {
   std::array<bool, 256> unkept{};
+  const int index = CodePageTableIndex(Code);
+  if (index == 0 && Held == AnsiCodePage) return unkept;
+  const TByteTable save = ConversionTable(0, index);
+  const UINT target = index == 0 ? AnsiCodePage : TableCodePage(index);
   for (int b = 0x80; b < 256; ++b) {
-    const wchar_t was = CharOf(1251, static_cast<uint8_t>(b));
-    unkept[static_cast<size_t>(b)] = was == 0 || CharOf(TableCodePage(Index), save[static_cast<size_t>(b)]) != was;
+    const wchar_t was = CharOf(Held, static_cast<uint8_t>(b));
+    unkept[static_cast<size_t>(b)] = was == 0 || CharOf(target, save[static_cast<size_t>(b)]) != was;
   }
   return unkept;
 }
 
 }  // namespace
 
-AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding Code) {
+unsigned HeldCodePage(TTextEncoding Code, unsigned AnsiCodePage) {
+  return CodePageTableIndex(Code) != 0 ? 1251 : AnsiCodePage;
+}
+
+AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding HeldIn, TTextEncoding Code,
+                            unsigned AnsiCodePage) {
+  if (!Lines || Code < teAnsi || Code > teLastEncoding) return AnsiString();
+  const unsigned held = HeldCodePage(HeldIn, AnsiCodePage);
+  // Most saves keep the document's own code: their tables are made once.
+  static const std::array<bool, 256> ownUnkept[3] = {UnkeptBytes(1251, teCyrillicKoi8, 1251),
+                                                     UnkeptBytes(1251, teCyrillicIso, 1251),
+                                                     UnkeptBytes(1251, teCyrillicDos, 1251)};
   const int index = CodePageTableIndex(Code);
-  if (index == 0 || !Lines) return AnsiString();
-  static const std::array<bool, 256> unkeptOf[3] = {UnkeptBytes(1), UnkeptBytes(3), UnkeptBytes(5)};
-  const std::array<bool, 256>& unkept = unkeptOf[index / 2];
+  const std::array<bool, 256> unkept = held == 1251 && index != 0 ? ownUnkept[index == 1   ? 0
+                                                                              : index == 3 ? 1
+                                                                                           : 2]
+                                                                  : UnkeptBytes(held, Code, AnsiCodePage);
+  if (std::none_of(unkept.begin(), unkept.end(), [](bool b) { return b; })) return AnsiString();
   std::array<bool, 256> seen{};
   for (int i = 0, n = Lines->Count(); i < n; ++i)
     for (char c : Lines->LineView(i)) seen[static_cast<uint8_t>(c)] = true;
@@ -394,6 +531,10 @@ AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding Code)
   for (int b = 0x80; b < 256; ++b)
     if (unkept[static_cast<size_t>(b)] && seen[static_cast<size_t>(b)]) found += static_cast<char>(b);
   return found;
+}
+
+AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding Code) {
+  return UnkeptCharacters(Lines, Code, Code, AnsiCodePage());
 }
 
 // ---- loading ----
@@ -711,10 +852,10 @@ TTextEncoding LoadByteLines(TTxtEditStringList* Lines, const WideString& FileNam
       [&](char* Text, size_t Length) {
         int index = CodePageTableIndex(Code);
         if (Detect) {
-          const std::array<size_t, 5> count = ascii ? std::array<size_t, 5>{} : CyrillicLetterCounts(Text, Length);
-          index = CyrillicCodePageOf(count);
+          const TTextScript script = ascii ? TTextScript{} : DetectTextScript(Text, Length);
+          index = script.Index;
           used = index == 1 ? teCyrillicKoi8 : index == 3 ? teCyrillicIso : index == 5 ? teCyrillicDos : teAnsi;
-          if (Cyrillic1251) *Cyrillic1251 = index == 0 && count[3] > 0;
+          if (Cyrillic1251) *Cyrillic1251 = script.Cyrillic && index == 0;
         }
         if (index == 0) return;
         const TByteTable load = ConversionTable(index, 0), save = ConversionTable(0, index);

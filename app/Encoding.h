@@ -71,19 +71,34 @@ TTextEncoding DetectEncoding(TStream* Stream);
 // The same for a file; a file that cannot be opened gives 1.
 TTextEncoding DetectFileEncoding(const WideString& FileName);
 
-// Which Cyrillic code page an 8-bit text is most likely in, by counting frequent letters:
-// table index 0 (Windows-1251 or not Cyrillic), 1, 3 or 5.
+// What an 8-bit text read with detection is: Cyrillic text and the table index of its code page
+// (0 Windows-1251, 1, 3 or 5), or text to keep as it is (index 0, not Cyrillic): Latin text in
+// the ANSI code page, ASCII, and whatever does not clearly read as Russian words. Loading, its
+// warning and the queries below all ask this one routine.
+struct TTextScript {
+  int Index = 0;
+  bool Cyrillic = false;
+};
+TTextScript DetectTextScript(const char* Text, size_t Length);
+// The table index DetectTextScript finds.
 int DetectCyrillicCodePage(const AnsiString& Text);
 int DetectCyrillicCodePage(const char* Text, size_t Length);
-// Whether the text holds Cyrillic letters and the count finds them in Windows-1251 (index 0 for
-// a text that has letters of it).
+// Whether DetectTextScript finds Cyrillic text in Windows-1251.
 bool IsCyrillicWin1251Text(const char* Text, size_t Length);
 // Byte conversion between table indexes: through Windows-1251, bytes below 0x80 unchanged.
 AnsiString ConvertString(const AnsiString& S, int From, int To);
 void ConvertLines(TStrings* Lines, int From, int To);
-// The distinct characters of the lines (their bytes, ascending) that saving in Code cannot keep:
-// read as Windows-1251, through which the Cyrillic code pages are converted, they have no place
-// in Code's code page, whose table writes another character instead. Empty for the other codes.
+// The code page the lines of a document loaded in Code hold their characters in: Windows-1251,
+// through which the Cyrillic code pages are converted, or the ANSI code page.
+unsigned HeldCodePage(TTextEncoding Code, unsigned AnsiCodePage);
+// The distinct characters of the lines (their bytes, ascending) that saving in Code changes:
+// read in the code page of a document loaded in HeldIn, they come out of the save as other
+// characters, because Code's code page has no place for them (its table writes another
+// character) or because the bytes are written, or widened, in an ANSI code page that reads them
+// otherwise. Empty when the save keeps every character.
+AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding HeldIn, TTextEncoding Code,
+                            unsigned AnsiCodePage);
+// The same for lines held in Code itself, under the process's ANSI code page.
 AnsiString UnkeptCharacters(const TTxtEditStringList* Lines, TTextEncoding Code);
 
 // Fills the lines from the file; Code 0 detects. Returns the code used, which the caller keeps

@@ -500,7 +500,9 @@ TDocument* TMainForm::OpenFile(const WideString& Name, TTextEncoding Encoding, T
     // A file that fails while it is read leaves no half-filled document that a later save
     // could write over the real file.
     DocumentList->Items().Remove(document);
-    ShowMessageBox(e.Message(), MB_ICONERROR);
+    // What went wrong goes to the error log; the user hears of it in the language in use.
+    LogError(ErrorLogFile(), e.Message());
+    ShowMessageBox(MessageWith("sOpenFailed", {ExtractFileName(Name)}), MB_ICONERROR);
     return nullptr;
   }
   InsertTab(document);
@@ -514,10 +516,13 @@ void TMainForm::LoadDocument(TDocument* Document, const WideString& Name, TTextE
   Document->Encoding = LoadTextFile(editor->Lines(), Name, Encoding, lossy, &cyrillic1251);
   Document->Lossy = lossy;
   Document->MixedLineBreaks = editor->Lines()->MixedLineBreaks();
-  if (lossy)
-    ShowMessageBox(LossyConversionText(Name), MB_ICONWARNING);
-  else if (ShownInForeignCodePage(Document->Encoding, AnsiCodePage(), cyrillic1251))
-    ShowMessageBox(ForeignCodePageText(Name), MB_ICONWARNING);
+  switch (OpeningWarning(Document->Encoding, lossy, cyrillic1251, AnsiCodePage())) {
+    case owLossy: ShowMessageBox(LossyConversionText(Name, WideMessage("sLossyOpen")), MB_ICONWARNING); break;
+    case owForeignCodePage:
+      ShowMessageBox(ForeignCodePageText(Name, WideMessage("sForeignCodePage")), MB_ICONWARNING);
+      break;
+    case owNone: break;
+  }
   if (::Options->RememberCaretPosition) {
     const TPoint caret = RestoreCaret(Name);
     editor->SetCaretXY({caret.X, caret.Y});

@@ -73,6 +73,7 @@ void TMainForm::StartLifeCycle() {
   }
   if (LanguageController)
     LanguageController->OnLanguageChanged = TLgLanguageControllerEvent(this, &TMainForm::lngcntrlrMainLanguageChanged);
+  ::Options->SaveFailureFormat = WideMessage("sSettingsNotSaved");
   commandList_ = std::make_unique<TStringList>();
   BuildCommandList();
   if (commandList_->Count() > 0 && !RecordingTexts()) LoadShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
@@ -243,6 +244,7 @@ void TMainForm::lngcntrlrMainLanguageChanged(TLgLanguageController*) {
         FormatTranslated(HolderText(mltstrnghldrMain, "sOnTheInternet", EnglishFormat("sOnTheInternet")),
                          "sOnTheInternet", {WideString(ProductName)}));
   if (charPalette_) FetchPaletteFormats(charPalette_, mltstrnghldrMain);
+  if (::Options) ::Options->SaveFailureFormat = WideMessage("sSettingsNotSaved");
 }
 
 TCharPalette* TMainForm::EnsureCharPalette() {

@@ -10,6 +10,7 @@
 
 #include "app/EditorQueries.h"
 #include "app/FilePaths.h"
+#include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
 #include "framework/CodePages.h"
@@ -142,9 +143,9 @@ TOptions::~TOptions() {
   // This runs while the process ends: a refused write is told, and nothing more happens.
   try {
     WriteToFile();
-  } catch (const Exception& e) {
+  } catch (const Exception&) {
     try {
-      ShowMessageBox(L"The settings could not be saved.\r\n" + e.Message(), MB_ICONERROR);
+      ShowMessageBox(FormatTranslated(SaveFailureFormat, "sSettingsNotSaved", {fileName_}), MB_ICONERROR);
     } catch (...) {}
   } catch (...) {}
 }

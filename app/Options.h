@@ -53,6 +53,9 @@ class TOptions {
   TTextEncoding Encoding = teAutoSelect;
   // The full path of the default scheme file, or empty.
   WideString SyntaxHighlighting;
+  // The message shown when the settings cannot be written at the end ("%s": the file), in the
+  // language in use; the main window sets it. Empty gives the English text.
+  WideString SaveFailureFormat;
   int NumberOfDocuments = 15;
   uint8_t CloseButton = 0;  // 0 on the active tab, 1 on each tab, 2 none
   bool WordWrap = true;

@@ -2,39 +2,31 @@
 #include "app/TextFileOpening.h"
 
 #include "app/ProductIdentity.h"
+#include "app/TextRoutines.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/FileRoutines.h"
 
-WideString LossyConversionText(const WideString& FileName) {
-  return L"The file \u201c" + ExtractFileName(FileName) +
-         L"\u201d holds characters that the system's code page cannot show; they were replaced. "
-         L"Saving the file would lose them.";
+WideString LossyConversionText(const WideString& FileName, const WideString& Format) {
+  return FormatTranslated(Format, "sLossyOpen", {ExtractFileName(FileName)});
 }
 
-WideString ForeignCodePageText(const WideString& FileName) {
-  return L"The file \u201c" + ExtractFileName(FileName) +
-         L"\u201d is Cyrillic text that the system's code page cannot show; its letters appear as other "
-         L"characters. Saving it in its own encoding keeps them.";
+WideString ForeignCodePageText(const WideString& FileName, const WideString& Format) {
+  return FormatTranslated(Format, "sForeignCodePage", {ExtractFileName(FileName)});
 }
 
-WideString MixedLineBreaksText(const WideString& FileName) {
-  return L"The lines of \u201c" + FileName +
-         L"\u201d do not all end in the same line break. Saving makes them all the same in the file. "
-         L"Save anyway?";
+WideString MixedLineBreaksText(const WideString& FileName, const WideString& Format) {
+  return FormatTranslated(Format, "sMixedLineBreaks", {FileName});
 }
 
 WideString UnkeptCharactersText(const WideString& FileName, const WideString& EncodingName,
-                                const AnsiString& Characters) {
+                                const AnsiString& Characters, const WideString& Format, unsigned CodePage) {
   WideString shown;
   for (char c : Characters) {
     if (!shown.empty()) shown += L' ';
-    shown += AnsiToWide(AnsiString(1, c));
+    shown += AnsiToWide(AnsiString(1, c), CodePage);
   }
-  return L"\u201c" + ExtractFileName(FileName) + L"\u201d holds characters that " + EncodingName +
-         L" has no place for: " + shown +
-         L". Saving in this encoding writes other characters in their place.\n\nSave anyway? (No chooses another "
-         L"encoding.)";
+  return FormatTranslated(Format, "sUnkeptCharacters", {ExtractFileName(FileName), EncodingName, shown});
 }
 
 bool ShownInForeignCodePage(TTextEncoding Code, unsigned AnsiCodePage, bool Cyrillic1251) {
@@ -42,12 +34,18 @@ bool ShownInForeignCodePage(TTextEncoding Code, unsigned AnsiCodePage, bool Cyri
   return cyrillic && AnsiCodePage != 1251;
 }
 
+TOpeningWarning OpeningWarning(TTextEncoding Code, bool Lossy, bool Cyrillic1251, unsigned AnsiCodePage) {
+  if (Lossy) return owLossy;
+  return ShownInForeignCodePage(Code, AnsiCodePage, Cyrillic1251) ? owForeignCodePage : owNone;
+}
+
 TTextEncoding OpenTextFile(TTxtEditStringList* Lines, const WideString& FileName) {
   bool lossy = false, cyrillic1251 = false;
   const TTextEncoding code = LoadTextFile(Lines, FileName, teAutoSelect, lossy, &cyrillic1251);
-  if (lossy)
-    Application->MessageBox(LossyConversionText(FileName), ProductName, MB_ICONWARNING);
-  else if (ShownInForeignCodePage(code, AnsiCodePage(), cyrillic1251))
-    Application->MessageBox(ForeignCodePageText(FileName), ProductName, MB_ICONWARNING);
+  switch (OpeningWarning(code, lossy, cyrillic1251, AnsiCodePage())) {
+    case owLossy: Application->MessageBox(LossyConversionText(FileName), ProductName, MB_ICONWARNING); break;
+    case owForeignCodePage: Application->MessageBox(ForeignCodePageText(FileName), ProductName, MB_ICONWARNING); break;
+    case owNone: break;
+  }
   return code;
 }

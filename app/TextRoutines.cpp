@@ -285,6 +285,20 @@ const TEnglishFormat englishFormats[] = {
     {"sSettingsFileUnreadable",
      L"The settings file \x201C%s\x201D could not be read. The program starts with its "
      L"default settings and leaves the file as it is."},
+    {"sLossyOpen",
+     L"The file \x201C%s\x201D holds characters that the system's code page cannot show; they were "
+     L"replaced. Saving the file would lose them."},
+    {"sForeignCodePage",
+     L"The file \x201C%s\x201D is Cyrillic text that the system's code page cannot show; its "
+     L"letters appear as other characters. Saving it in its own encoding keeps them."},
+    {"sMixedLineBreaks",
+     L"The lines of \x201C%s\x201D do not all end in the same line break. Saving makes them all "
+     L"the same in the file. Save anyway?"},
+    {"sSettingsNotSaved", L"The settings could not be saved to \x201C%s\x201D."},
+    {"sUnkeptCharacters",
+     L"\x201C%s\x201D holds characters that %s has no place for: %s. Saving in this encoding "
+     L"writes other characters in their place.\r\n\r\nSave anyway? (No chooses another "
+     L"encoding.)"},
 };
 
 }  // namespace
@@ -293,6 +307,12 @@ WideString EnglishFormat(const AnsiString& Name) {
   for (const TEnglishFormat& f : englishFormats)
     if (Name == f.Name) return f.Text;
   return WideString();
+}
+
+std::vector<AnsiString> EnglishFormatNames() {
+  std::vector<AnsiString> names;
+  for (const TEnglishFormat& f : englishFormats) names.push_back(f.Name);
+  return names;
 }
 
 WideString FormatTranslated(const WideString& Translated, const AnsiString& Name,

@@ -65,6 +65,8 @@ std::vector<WideString> GetHolderTexts(TApMultiStringHolder* Holder, const AnsiS
 // The English text of a translatable format (as the form files hold it), empty for a name that
 // is not one.
 WideString EnglishFormat(const AnsiString& Name);
+// The names of the texts EnglishFormat knows, each also an entry of the language files.
+std::vector<AnsiString> EnglishFormatNames();
 // Translated, the translation of the format Name, formatted with Args. A language file is outside
 // input: a translation that does not take the arguments (a bad directive, one too many, one of
 // another kind) or is empty gives the English text formatted instead, and never an error.

@@ -16,7 +16,7 @@ fi
 for p in g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 \
          wine wine32:i386 xvfb xdotool cmake ninja-build googletest \
          libz-mingw-w64-dev imagemagick fonts-liberation fonts-wine x11-utils \
-         unicode-data bzip2 clang-format cups printer-driver-cups-pdf libcups2:i386 poppler-utils; do
+         unicode-data bzip2 clang-format cups printer-driver-cups-pdf libcups2:i386 poppler-utils locales; do
   have_pkg "$p" || need+=("$p")
 done
 

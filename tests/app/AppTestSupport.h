@@ -13,6 +13,14 @@ inline WideString BuildPath(const WideString& Relative) {
   return ExtractFilePath(ExcludeTrailingPathDelimiter(ExtractFilePath(self))) + Relative;
 }
 
+// Wide text in the bytes of a code page.
+inline std::string Narrow(const WideString& W, UINT CodePage) {
+  std::string s(W.size() * 4 + 1, '\0');
+  s.resize(static_cast<size_t>(WideCharToMultiByte(CodePage, 0, W.data(), static_cast<int>(W.size()), s.data(),
+                                                   static_cast<int>(s.size()), nullptr, nullptr)));
+  return s;
+}
+
 // A program of the build started with the arguments, ended by force if it still runs at the end.
 struct TProcess {
   PROCESS_INFORMATION Info{};

@@ -14,19 +14,13 @@
 #include "editor/TxtEditTextBuffer.h"
 #include "framework/CodePages.h"
 #include "framework/Exceptions.h"
+#include "tests/app/AppTestSupport.h"
 #include "foundation/UcWideStrings.h"
 #include "tests/common/MessageBoxRecorder.h"
 #include "tests/foundation/UcTestSupport.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
-
-std::string Narrow(const WideString& W, UINT CodePage) {
-  std::string s(W.size() * 4 + 1, '\0');
-  s.resize(static_cast<size_t>(WideCharToMultiByte(CodePage, 0, W.data(), static_cast<int>(W.size()), s.data(),
-                                                   static_cast<int>(s.size()), nullptr, nullptr)));
-  return s;
-}
 
 // Bytes written as hexadecimal pairs: "41 C3 A9".
 std::string Hex(const char* Pairs) {
@@ -74,14 +68,17 @@ bool Utf8(const std::string& Sample, int64_t From = 0) {
 }  // namespace
 
 TEST(Utf8Test, EveryRuleOfTheSample) {
-  // A mark or the first well-formed sequence decides, also one that ends the sample; too few or too many
-  // continuation bytes, overlong forms, surrogates, beyond U+10FFFF and cut sequences do not count.
-  const char* utf8[] = {"EF BB BF",       "EF BB BF FF C0", "41 C3 A9 41 41 FF", "C3 A9 41 41",
+  // A mark, or a sample whose multi-byte sequences are all well formed (one that ends the sample too);
+  // too few or too many continuation bytes, overlong forms, surrogates, beyond U+10FFFF and cut
+  // sequences do not count, wherever they come.
+  const char* utf8[] = {"EF BB BF",       "EF BB BF FF C0", "41 C3 A9 41 C3 A9", "C3 A9 41 41",
                         "E0 A0 80 41 41", "ED 9F BF 41 41", "EE 80 80 41 41",    "F0 90 80 80 41 41",
                         "F4 8F BF BF 41", "C3 A9",          "C3 A9 0A",          "41 F0 9F 98 80"};
   const char* notUtf8[] = {"",
                            "41 42 0D 0A",
                            "41 FF C3 A9 41 41",
+                           "41 C3 A9 41 41 FF",
+                           "E1 AF A0 E1 A8 A1 AE",  // a DOS866 word whose first letters look like UTF-8
                            "C3 A9 A9 41 41",
                            "C3 41 41",
                            "C0 80 41 41",
@@ -105,21 +102,22 @@ TEST(Utf8Test, EveryRuleOfTheSample) {
 }
 
 TEST(Cyrillic, DetectionOfTheFourCodePages) {
-  // The last two are the heuristics' known misses: a lone Windows-1251 "v" counts for DOS866,
-  // and this short ISO 8859-5 greeting has too few of its frequent letters.
+  // A lone high byte is no Russian word (it is as likely a Latin letter and is kept as it is);
+  // a short ISO 8859-5 greeting is.
   const std::pair<std::string, int> cases[] = {
       {"", 0},
       {Narrow(kRussian, 1251), 0},
       {Narrow(kRussian, 20866), 1},
       {Narrow(kRussian, 866), 5},
       {Narrow(kIsoRich, 28595), 3},
-      {"\xE2", 5},
-      {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 0}};
+      {"\xE2", 0},
+      {Narrow(L"\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440", 28595), 3}};
   for (const auto& [text, index] : cases) EXPECT_EQ(DetectCyrillicCodePage(text), index) << text;
-  // A long plain-ASCII run before the letters, ending at every place within a word.
+  // A long plain-ASCII run before the letters, ending at every place within a word: a high byte
+  // right after a plain letter belongs to a Latin word.
   for (size_t ascii = 0; ascii < 40; ++ascii) {
-    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + Narrow(kRussian, 20866)), 1) << ascii;
-    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + "\xE2"), 5) << ascii;
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + " " + Narrow(kRussian, 20866)), 1) << ascii;
+    EXPECT_EQ(DetectCyrillicCodePage(std::string(ascii, 'a') + "\xE2"), 0) << ascii;
   }
 }
 
@@ -168,7 +166,7 @@ TEST_F(Encoding, FilesLoadAndComeBackByteForByteInTheirOwnCode) {
       {"\xFE\xFE", teAutoSelect, teAnsi, "\xFE\xFE", false},
       {Bytes({0xFF, 0xFE, 0x41, 0x00, 0x42}), teAutoSelect, teUnicode, "A", true},  // half a unit cannot be kept
       {"\xFF", teUnicode, teUnicode, "", true},
-      {"\xEF\xBB", teAutoSelect, teCyrillicKoi8, "\xCE\xBB", false},  // a cut mark is text
+      {"\xEF\xBB", teAutoSelect, teAnsi, "\xEF\xBB", false},  // a cut mark is text
       {"\xEF\xBB", teUtf8, teUtf8, "?\xBB", true},
       {"text", 8, 8, "text", false},
       {"\xE4\xB8\xAD\xE6\x96\x87\n", teAutoSelect, teUtf8, "??|", true},               // Chinese under 1252
@@ -226,7 +224,8 @@ TEST(ForeignCodePage, OnlyCyrillicCodesUnderAnotherCodePage) {
     EXPECT_EQ(ShownInForeignCodePage(c.Code, c.CodePage, true), c.Foreign) << int(c.Code) << " " << c.CodePage;
 }
 
-// Windows-1251 is found only where its letters win the count and there are some.
+// Windows-1251 is found only where its letters read as Russian words, better than in the other
+// code pages, and Latin words do not outweigh them.
 TEST(ForeignCodePage, CyrillicWin1251TextIsTheOneWhoseLettersWin) {
   const struct {
     const char* Text;
@@ -235,10 +234,11 @@ TEST(ForeignCodePage, CyrillicWin1251TextIsTheOneWhoseLettersWin) {
       {"\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!", true},   // Windows-1251
       {"\xF0\xD2\xC9\xD7\xC5\xD4, \xED\xC9\xD2!", false},  // KOI8-R
       {"plain", false},
-      {"\xFC\xFC", false},  // high bytes that are no frequent letter
-      {"\xE0", true},
-      {"\xE0\xE1", true},  // a tie goes to Windows-1251
-      {"\xE0\xE1\xE1", false},
+      {"\xFC\xFC", false},  // no Russian word
+      {"\xE0", false},      // a lone letter: "a" in Russian, "a grave" in French
+      {"\xEC\xE8\xF0", true},
+      {"M\xFCller \xEC\xE8\xF0", true},                       // the Russian word weighs more
+      {"caf\xE9 na\xEFve r\xE9sum\xE9 \xEC\xE8\xF0", false},  // Latin letters outweigh it
   };
   for (const auto& c : cases) EXPECT_EQ(IsCyrillicWin1251Text(c.Text, strlen(c.Text)), c.Win1251) << c.Text;
 }

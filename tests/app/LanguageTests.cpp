@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "app/TextRoutines.h"
 #include "foundation/LgLanguage.h"
 #include "framework/CodePages.h"
 #include "framework/FileRoutines.h"
@@ -184,4 +185,105 @@ TEST(ProgramLanguages, EveryLanguageTranslatesEveryText) {
   EXPECT_GE(languages, 1);
 }
 
+// The source folder of the build, from its cache, as this process names it.
+WideString SourceFolder() {
+  const std::string cache = ReadBytes(BuildPath(L"CMakeCache.txt"));
+  const std::string key = "CMAKE_HOME_DIRECTORY:INTERNAL=";
+  const size_t at = cache.find(key);
+  if (at == std::string::npos) return WideString();
+  std::string path = cache.substr(at + key.size(), cache.find_first_of("\r\n", at) - at - key.size());
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return L"Z:" + Utf8ToWide(path);
+}
+
+// The quotation mark that ends the literal opened at Open, past escaped ones; npos when none.
+size_t ClosingQuote(const std::string& S, size_t Open) {
+  for (size_t k = Open + 1; k < S.size(); ++k) {
+    if (S[k] == '\\')
+      ++k;
+    else if (S[k] == '"')
+      return k;
+  }
+  return std::string::npos;
+}
+
+// The message-box calls of a source text whose text is written out in it: a literal with a
+// letter, other than the name of a language entry ("sFileNotFound"), within the call's brackets.
+std::vector<std::string> LiteralMessages(const std::string& Source) {
+  std::vector<std::string> found;
+  for (size_t at = Source.find("MessageBox("); at != std::string::npos; at = Source.find("MessageBox(", at + 1)) {
+    size_t end = at + 11;
+    for (int depth = 1; end < Source.size() && depth > 0; ++end) {
+      if (Source[end] == '"') end = ClosingQuote(Source, end);
+      if (end == std::string::npos) break;
+      depth += Source[end] == '(' ? 1 : Source[end] == ')' ? -1 : 0;
+    }
+    const std::string call = Source.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    for (size_t q = call.find('"'); q != std::string::npos; q = call.find('"', q + 1)) {
+      const size_t close = ClosingQuote(call, q);
+      if (close == std::string::npos) break;
+      // Escapes (line breaks, quotation marks by their numbers) are no letters of a text.
+      std::string literal;
+      for (size_t k = q + 1; k < close; ++k) {
+        if (call[k] != '\\') {
+          literal += call[k];
+          continue;
+        }
+        ++k;
+        if (k < close && (call[k] == 'x' || call[k] == 'u'))
+          while (k + 1 < close && isxdigit(static_cast<unsigned char>(call[k + 1]))) ++k;
+      }
+      const bool name = literal.size() > 1 && literal[0] == 's' && isupper(static_cast<unsigned char>(literal[1])) &&
+                        literal.find(' ') == std::string::npos;
+      const bool letters = std::any_of(literal.begin(), literal.end(), [](char c) { return isalpha(c); });
+      if (letters && !name) found.push_back(call.substr(0, 80));
+      q = close;
+    }
+  }
+  return found;
+}
+
 }  // namespace
+
+TEST(ProgramLanguages, LiteralMessagesFindsTextsWrittenIntoTheCall) {
+  EXPECT_EQ(LiteralMessages("ShowMessageBox(MessageWith(\"sFileNotFound\", {n}), MB_ICONERROR);"
+                            "Application->MessageBox(Text, ProductName, Flags);"
+                            "ShowMessageBox(question + L\"\\r\\n\\x201C\\\"\", 0);"),
+            std::vector<std::string>());
+  EXPECT_EQ(LiteralMessages("x; ShowMessageBox(L\"Could not (really) save.\" + e.Message(), 16);").size(), 1u);
+  EXPECT_EQ(LiteralMessages("Application->MessageBox(text, L\"Change Shortcut\", MB_OK);").size(), 1u);
+}
+
+// A message the program builds in code comes from the language files: no message box of the
+// program is given a text written out in its call, and every text the code falls back on when a
+// translation is missing is an entry of English.lng (which every language translates).
+TEST(ProgramLanguages, EveryMessageBuiltInCodeHasItsLanguageEntry) {
+  const WideString source = SourceFolder();
+  ASSERT_FALSE(source.empty());
+  int files = 0;
+  TSearchRec rec;
+  for (int r = FindFirst(source + L"\\app\\*.cpp", 0, rec); r == 0; r = FindNext(rec)) {
+    ++files;
+    EXPECT_EQ(LiteralMessages(ReadBytes(source + L"\\app\\" + rec.Name)), std::vector<std::string>())
+        << WideToUtf8(rec.Name);
+  }
+  FindClose(rec);
+  EXPECT_GT(files, 40);
+
+  TLgLang_CompTranslations english;
+  LoadTranslationFile(english, BuildPath(L"app\\Languages\\English.lng"), false);
+  std::vector<WideString> texts;
+  for (int s = 0; s < english.Count(); ++s)
+    for (int i = 0; i < english.Items(s).Count(); ++i) {
+      WideString text = english.Items(s).Items(i).Value;
+      text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
+      texts.push_back(text);
+    }
+  for (const AnsiString& name : EnglishFormatNames()) {
+    // A holder's lines are joined by CR LF; the language file ends each with a line break.
+    WideString text = EnglishFormat(name);
+    text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), text + L"\n"), texts.end()) << name;
+  }
+}

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The encoding tests of the app once more under the ANSI code page 1251 of a Russian system, where
+# Windows-1251 text needs no warning and Western text still opens as it is. Wine takes the code
+# page from the locale; the Russian one is made once, in the build folder.
+#   cp1251_test.sh BUILD_DIR
+set -euo pipefail
+build_dir="$1"
+locales="$build_dir/locale"
+if [ ! -f "$locales/ru_RU.UTF-8/LC_CTYPE" ]; then
+  mkdir -p "$locales"
+  localedef -i ru_RU -f UTF-8 "$locales/ru_RU.UTF-8" || [ -f "$locales/ru_RU.UTF-8/LC_CTYPE" ]
+fi
+cd "$build_dir/tests"
+LOCPATH="$locales" LC_ALL=ru_RU.UTF-8 VERDAN_EXPECT_ACP=1251 wine app_tests.exe \
+  --gtest_filter='TextDetection*:Cyrillic*:ForeignCodePage*:UnkeptCharacters*:Utf8Test*'
