@@ -49,6 +49,11 @@ class TFindAndReplace {
   // never held up long. Steps (0: no limit) and the clock are there for tests to set.
   int64_t CommandMilliseconds = 2000;
   int64_t TypingMilliseconds = 200;
+  // A search that does not explode still takes time in proportion to the text (and a replace-all
+  // its replacements too): a timed command gets a millisecond more for each this many characters
+  // of the document, so that a large file's searches answer and only the exploding ones stop.
+  int64_t CommandCharsPerMillisecond = 10000;
+  int64_t TypingCharsPerMillisecond = 50000;
   int64_t CommandSteps = 0;
   int64_t TypingSteps = 0;
   TRegExprBudget::TClock Clock = TRegExprBudget::SystemClock;
@@ -68,6 +73,8 @@ class TFindAndReplace {
   static TSearchReplaceOptions Options(const TFindSettings& Settings);
   void Compile(const AnsiString& Text, const TFindSettings& Settings);
   static void ToOtherEnd(TCustomTxtEdit* Editor, bool Backwards);
+  // The time a command may take over the editor's text: its base and the text's share.
+  int64_t Milliseconds(TCustomTxtEdit* Editor, bool Typing) const;
 
   TTxtEditSearchCustom* plain_;
   TTxtEditSearchCustom* regex_;

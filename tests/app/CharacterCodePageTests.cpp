@@ -56,7 +56,9 @@ TEST_F(CharacterCodePage, TheMapAndThePaletteInsertTheCharacterTheirCellsShow) {
   const UINT codePage = GetACP();
   ASSERT_TRUE(codePage == 1252 || codePage == 1251) << codePage;
   // Started by the test below: under the code page it asked for.
-  if (const wchar_t* expected = _wgetenv(L"VERDAN_EXPECTED_CODE_PAGE")) ASSERT_EQ(codePage, UINT(_wtoi(expected)));
+  if (const wchar_t* expected = _wgetenv(L"VERDAN_EXPECTED_CODE_PAGE")) {
+    ASSERT_EQ(codePage, UINT(_wtoi(expected)));
+  }
   Make();
   TTxtEdit* editor = Editor(0);
   std::unique_ptr<TCharacterForm> map(New<TCharacterForm>(nullptr, Doc(0)));
