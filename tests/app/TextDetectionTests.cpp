@@ -323,8 +323,8 @@ TEST_F(TextDetectionWindow, OpeningAndSavingWarningsReadInTheLanguageInUse) {
                                folder_.Write(L"koi8.txt", "\xD4\xC5\xD3\xD4")};
   TMainForm& form = Make();
   ASSERT_EQ(DocumentList->Count(), 2);
-  std::vector<WideString> expected = {Warned(text(372, {L"cn.txt"}))};
-  if (AnsiCodePage() != 1251) expected.push_back(Warned(text(373, {L"koi8.txt"})));
+  std::vector<WideString> expected = {Warned(text(375, {L"cn.txt"}))};
+  if (AnsiCodePage() != 1251) expected.push_back(Warned(text(376, {L"koi8.txt"})));
   EXPECT_EQ(boxes_.Shown, expected);
   EXPECT_EQ(boxes_.Texts[0].substr(0, 6), L"\u0424\u0430\u0439\u043b \u00ab");
   // Mixed line breaks, then characters KOI8-R has no place for.
@@ -339,8 +339,8 @@ TEST_F(TextDetectionWindow, OpeningAndSavingWarningsReadInTheLanguageInUse) {
   document->Frame()->edtDocument->SetModified(true);
   EXPECT_FALSE(form.Save(document));
   ASSERT_EQ(boxes_.Texts.size(), 2u);
-  EXPECT_EQ(boxes_.Texts[0], text(374, {mixed}));
-  EXPECT_EQ(boxes_.Texts[1], text(375, {L"mixed.txt", form.EncodingName(teCyrillicKoi8), L"\u00b5"}));
+  EXPECT_EQ(boxes_.Texts[0], text(377, {mixed}));
+  EXPECT_EQ(boxes_.Texts[1], text(378, {L"mixed.txt", form.EncodingName(teCyrillicKoi8), L"\u00b5"}));
   EXPECT_EQ(form.EncodingName(teCyrillicKoi8), L"\u041a\u0438\u0440\u0438\u043b\u043b\u0438\u0446\u0430 (KOI8-R)");
 }
 
