@@ -185,6 +185,83 @@ TEST(ProgramInstance, ACopyStartedWhileTheFirstClosesOpensItsFileItself) {
   EXPECT_EQ(EditorsOf(running.Info.dwProcessId).size(), 1u) << "nothing was handed to the closing copy";
 }
 
+// A change typed into the copy's only document and the window closed: the question about the
+// change that shows, or null.
+HWND AskToClose(TProcess& P) {
+  const std::vector<HWND> editors = EditorsOf(P.Info.dwProcessId);
+  if (editors.size() != 1) return nullptr;
+  PostMessageW(editors[0], WM_CHAR, L'x', 0);
+  PostMessageW(FindProcessWindow(P.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+  return WaitForBox(P);
+}
+
+// The question answered Cancel: the window stays with its document.
+void CancelTheClose(TProcess& P, HWND Box) {
+  PostMessageW(Box, WM_COMMAND, IDCANCEL, 0);
+  for (int i = 0; i < 400 && IsWindow(Box); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindow(Box));
+  EXPECT_EQ(WaitForEditors(P, 1), 1) << "the cancelled exit keeps the window and its document";
+}
+
+// A file opened from the shell after a cancelled exit goes to the window again.
+TEST(ProgramInstance, AfterExitIsCancelledTheWindowTakesHandOversAgain) {
+  TFreshDataFolder data;
+  TTestFolder folder;
+  const WideString first = folder.Write(L"one.txt", "one"), file = folder.Write(L"two.txt", "two");
+  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
+  ASSERT_EQ(WaitForEditors(running, 1), 1);
+  HWND box = AskToClose(running);
+  ASSERT_NE(box, nullptr) << "the copy asks about the change";
+  CancelTheClose(running, box);
+  TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
+  EXPECT_EQ(second.ExitCode(), 0u) << "the second copy hands its file over and ends";
+  EXPECT_EQ(WaitForEditors(running, 2), 2);
+}
+
+// A copy started while the exit's question was up runs as the first; after the question is
+// cancelled the window stays with its unsaved document, and a file opened later goes to that
+// copy alone: two windows never hold the same file unawares.
+TEST(ProgramInstance, ACancelledExitLeavesTheFirstPlaceToTheCopyStartedMeanwhile) {
+  TFreshDataFolder data;
+  TTestFolder folder;
+  const WideString first = folder.Write(L"one.txt", "one"), meanwhile = folder.Write(L"two.txt", "two"),
+                   later = folder.Write(L"three.txt", "three");
+  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
+  ASSERT_EQ(WaitForEditors(running, 1), 1);
+  HWND box = AskToClose(running);
+  ASSERT_NE(box, nullptr) << "the copy asks about the change";
+  TProcess second(L"app\\Verdan.exe", L" \"" + meanwhile + L"\"");
+  ASSERT_EQ(WaitForEditors(second, 1), 1) << "the copy started meanwhile runs";
+  CancelTheClose(running, box);
+  TProcess third(L"app\\Verdan.exe", L" \"" + later + L"\"");
+  EXPECT_EQ(third.ExitCode(), 0u) << "the third copy hands its file over and ends";
+  EXPECT_EQ(WaitForEditors(second, 2), 2) << "the first copy in the list took the file";
+  EXPECT_EQ(EditorsOf(running.Info.dwProcessId).size(), 1u) << "the window with unsaved work took nothing";
+  PostMessageW(FindProcessWindow(second.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+  EXPECT_EQ(second.ExitCode(), 0u);
+}
+
+// A session end that is cancelled after the close query agreed shows the window again, and it
+// takes files opened from the shell as before.
+TEST(ProgramInstance, AfterACancelledSessionEndTheWindowTakesHandOversAgain) {
+  TFreshDataFolder data;
+  TTestFolder folder;
+  const WideString first = folder.Write(L"one.txt", "one"), file = folder.Write(L"two.txt", "two");
+  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
+  ASSERT_EQ(WaitForEditors(running, 1), 1);
+  HWND app = FindProcessWindow(running.Info.dwProcessId, L"TApplication");
+  ASSERT_NE(app, nullptr);
+  DWORD_PTR agreed = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &agreed));
+  ASSERT_EQ(agreed, 1u) << "nothing unsaved: the copy agrees to end";
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(app, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, 20000, &ignored));
+  ASSERT_EQ(WaitForEditors(running, 1), 1) << "the window shows again";
+  TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
+  EXPECT_EQ(second.ExitCode(), 0u) << "the second copy hands its file over and ends";
+  EXPECT_EQ(WaitForEditors(running, 2), 2);
+}
+
 // A copy started the moment the first one ended can still find it listed, with no window left to
 // take its files: it opens them itself instead of ending with nothing shown.
 TEST(ProgramInstance, ACopyWhoseHandOverReachesNobodyOpensItsFileItself) {

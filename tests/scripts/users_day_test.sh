@@ -265,6 +265,19 @@ handed=$!
 wait_for eval '! kill -0 "$handed" 2>/dev/null' || fail "the copy with handed.txt still runs"
 wait_for caption_is handed.txt || fail "handed.txt was not handed over: '$(caption)'"
 
+# A file handed over while the preferences dialog is open opens behind it: the dialog stays in
+# front and keeps the keyboard (Esc closes it).
+printf 'behind\r\n' >"$work/behind.txt"
+menu v End Return
+wait_for visible '^Preferences$' || fail "View, Preferences... showed no dialog"
+wine "$2" "$(winpath "$work/behind.txt")" >/dev/null 2>&1 </dev/null &
+behind=$!
+wait_for eval '! kill -0 "$behind" 2>/dev/null' || fail "the copy with behind.txt still runs"
+visible '^Preferences$' || fail "the hand-over closed the preferences dialog"
+xdotool key Escape
+wait_for hidden '^Preferences$' || fail "the preferences dialog lost the keyboard to the window behind it"
+wait_for caption_is behind.txt || fail "behind.txt was not handed over: '$(caption)'"
+
 # Nothing changed: the program ends without a question.
 closed=""
 for _ in 1 2 3; do
