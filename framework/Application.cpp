@@ -360,6 +360,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     terminated_ = true;
     return true;
   }
+  if (IsStaleKeyRepeat(Msg)) return true;
   bool handled = false;
   try {
     if (OnMessage) OnMessage(Msg, handled);
@@ -375,6 +376,26 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     DispatchMessageW(&Msg);
   }
   return true;
+}
+
+// Under Wine a keystroke whose key-up went to a window that ended without reading it stays
+// down in the keyboard state all windows share: the next window with the focus gets key-downs
+// marked as repeats of a press it never saw (the Alt+F4 that closed the copy before closes a
+// copy started right after it). A repeat counts only once this program saw the key go down.
+bool TApplication::IsStaleKeyRepeat(const MSG& Msg) {
+  const bool down = Msg.message == WM_KEYDOWN || Msg.message == WM_SYSKEYDOWN;
+  if (!down && Msg.message != WM_KEYUP && Msg.message != WM_SYSKEYUP) return false;
+  const size_t key = Msg.wParam & 0xFF;
+  constexpr LPARAM kWasDown = 1 << 30;
+  if (!down) {
+    keysDown_.reset(key);
+    return false;
+  }
+  if (!(Msg.lParam & kWasDown)) {
+    keysDown_.set(key);
+    return false;
+  }
+  return !keysDown_.test(key);
 }
 
 // Key messages go to the control they are for first (CN_ messages), which takes dialog keys

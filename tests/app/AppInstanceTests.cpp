@@ -262,6 +262,33 @@ TEST(ProgramInstance, AfterACancelledSessionEndTheWindowTakesHandOversAgain) {
   EXPECT_EQ(WaitForEditors(running, 2), 2);
 }
 
+// A copy started right after the one before ended by Alt+F4 opens its files and stays. Under
+// Wine the key-up of that Alt+F4 can be lost with the ended copy, and the new copy's window then
+// gets the keys as repeats of a press it never saw; they must not close it.
+TEST(ProgramInstance, AQuickRestartAfterAltF4OpensItsFilesAndStays) {
+  TFreshDataFolder data;
+  TTestFolder folder;
+  const WideString first = folder.Write(L"one.txt", "one"), file = folder.Write(L"two.txt", "two");
+  constexpr LPARAM fresh = 0x203E0001, repeat = 0x603E0001;
+  TProcess before(L"app\\Verdan.exe", L" \"" + first + L"\"");
+  ASSERT_EQ(WaitForEditors(before, 1), 1);
+  PostMessageW(EditorsOf(before.Info.dwProcessId)[0], WM_SYSKEYDOWN, VK_F4, fresh);
+  ASSERT_EQ(before.ExitCode(), 0u) << "Alt+F4 ends the copy";
+  TProcess after(L"app\\Verdan.exe", L" \"" + file + L"\"");
+  ASSERT_EQ(WaitForEditors(after, 1), 1) << "the new copy shows its file";
+  HWND editor = EditorsOf(after.Info.dwProcessId)[0];
+  PostMessageW(editor, WM_SYSKEYDOWN, VK_MENU, repeat);
+  PostMessageW(editor, WM_SYSKEYDOWN, VK_F4, repeat);
+  // A change typed after the keys: the close asked next has a question to ask only if the
+  // keys left the window open.
+  PostMessageW(editor, WM_CHAR, L'x', 0);
+  PostMessageW(FindProcessWindow(after.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+  HWND box = WaitForBox(after);
+  ASSERT_NE(box, nullptr) << "the keys of the copy before closed the new one";
+  PostMessageW(box, WM_COMMAND, IDNO, 0);
+  EXPECT_EQ(after.ExitCode(), 0u);
+}
+
 // A copy started the moment the first one ended can still find it listed, with no window left to
 // take its files: it opens them itself instead of ending with nothing shown.
 TEST(ProgramInstance, ACopyWhoseHandOverReachesNobodyOpensItsFileItself) {

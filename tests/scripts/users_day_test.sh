@@ -3,7 +3,8 @@
 # replaced everywhere, a line gone to, a character taken from the character map, the text saved
 # as UTF-8 and as UTF-16, a recent file opened again, a new document from a middle click, the
 # print preview, the language switched to Russian and back, everything closed with one question
-# answered twice, a second copy handing its file to the first, and the close-all dialog's
+# answered twice, a second copy handing its file to the first (also while the preferences
+# dialog is open), a copy started the moment the one before ended, and the close-all dialog's
 # check boxes clicked one by one. Each step is checked in the files' bytes, the window's caption
 # or the status bar's text.
 #   users_day_test.sh <scratch build folder> <Verdan.exe> <WinText.exe>
@@ -307,9 +308,8 @@ for i in 1 2 3 4; do
   { printf '\xff\xfe'; printf '\xd0\xb6 %s\r\n' "$i" | iconv -f UTF-8 -t UTF-16LE; } >"$work/$name"
   hidden_tabs+=("$(winpath "$work/$name")")
 done
-# A copy started the very moment the one before has ended can, under Wine, still be turned away:
-# this one starts a little later.
-sleep 3
+# This copy starts the very moment the one before has ended: the Alt+F4 that ended that one
+# must not end this one too.
 wine "$2" "${hidden_tabs[@]}" >/dev/null 2>&1 </dev/null &
 editor=$!
 # Each UTF-16 file holds a character outside the code page: a warning each, answered with OK.
