@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 
 #include <algorithm>
+#include <bitset>
 
 #include "framework/DragDrop.h"
 #include "framework/Forms.h"
@@ -137,8 +138,40 @@ WideString GetLongHint(const WideString& Hint) {
 
 HV_PUBLISH(TApplication) {}
 
+namespace {
+
+// Under Wine a keystroke whose key-up went to a window that ended without reading it stays
+// down in the keyboard state all windows share: the next window with the focus gets key-downs
+// marked as repeats of a press it never saw (the Alt+F4 that closed the copy before closes a
+// copy started right after it, and every message box it shows). A repeat counts only once this
+// thread saw the key go down; the hook sees the messages of every loop, the system's boxes too.
+std::bitset<256> keysDown;
+THookHandle staleKeyHook;
+
+bool IsStaleKeyRepeat(const MSG& Msg, bool Removed) {
+  const bool down = Msg.message == WM_KEYDOWN || Msg.message == WM_SYSKEYDOWN;
+  if (!down && Msg.message != WM_KEYUP && Msg.message != WM_SYSKEYUP) return false;
+  const size_t key = Msg.wParam & 0xFF;
+  constexpr LPARAM kWasDown = 1 << 30;
+  if (down && (Msg.lParam & kWasDown)) return !keysDown.test(key);
+  if (Removed) keysDown.set(key, down);
+  return false;
+}
+
+LRESULT CALLBACK StaleKeyFilter(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HC_ACTION) {
+    auto* msg = reinterpret_cast<MSG*>(LParam);
+    if (IsStaleKeyRepeat(*msg, WParam == PM_REMOVE)) msg->message = WM_NULL;
+  }
+  return CallNextHookEx(nullptr, Code, WParam, LParam);
+}
+
+}  // namespace
+
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner), hintWindowClass_(&THintWindow::StaticClassInfo()) {
   title_ = FileTitle(ExeName());
+  keysDown.reset();
+  staleKeyHook = THookHandle(WH_GETMESSAGE, &StaleKeyFilter);
   SetWindowExceptionHandler(&WindowExceptionToApplication);
   SetMenuHintHandler(&MenuHintToApplication);
 }
@@ -151,6 +184,7 @@ TApplication::~TApplication() {
   if (handle_) DestroyWindow(handle_);
   SetMenuHintHandler(nullptr);
   SetWindowExceptionHandler(nullptr);
+  staleKeyHook.Reset();
 }
 
 WideString TApplication::ExeName() const {
@@ -360,7 +394,6 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     terminated_ = true;
     return true;
   }
-  if (IsStaleKeyRepeat(Msg)) return true;
   bool handled = false;
   try {
     if (OnMessage) OnMessage(Msg, handled);
@@ -376,26 +409,6 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     DispatchMessageW(&Msg);
   }
   return true;
-}
-
-// Under Wine a keystroke whose key-up went to a window that ended without reading it stays
-// down in the keyboard state all windows share: the next window with the focus gets key-downs
-// marked as repeats of a press it never saw (the Alt+F4 that closed the copy before closes a
-// copy started right after it). A repeat counts only once this program saw the key go down.
-bool TApplication::IsStaleKeyRepeat(const MSG& Msg) {
-  const bool down = Msg.message == WM_KEYDOWN || Msg.message == WM_SYSKEYDOWN;
-  if (!down && Msg.message != WM_KEYUP && Msg.message != WM_SYSKEYUP) return false;
-  const size_t key = Msg.wParam & 0xFF;
-  constexpr LPARAM kWasDown = 1 << 30;
-  if (!down) {
-    keysDown_.reset(key);
-    return false;
-  }
-  if (!(Msg.lParam & kWasDown)) {
-    keysDown_.set(key);
-    return false;
-  }
-  return !keysDown_.test(key);
 }
 
 // Key messages go to the control they are for first (CN_ messages), which takes dialog keys

@@ -4,7 +4,6 @@
 // and message boxes. One object, the global Application, lives as long as the program.
 #pragma once
 
-#include <bitset>
 #include <functional>
 #include <vector>
 
@@ -162,7 +161,6 @@ class TApplication : public TComponent {
   void ConstructForm(TCustomForm* Form, const std::function<void()>& Forget);
   bool ProcessMessage(MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
-  bool IsStaleKeyRepeat(const MSG& Msg);
   bool IsHintMsg(MSG& Msg);
   bool IsDlgMsg(MSG& Msg);
   void Idle(const MSG& Msg);
@@ -184,8 +182,6 @@ class TApplication : public TComponent {
   TCustomForm* mainForm_ = nullptr;
   bool showMainForm_ = true;
   bool terminated_ = false;
-  // The keys this program saw go down and not yet up.
-  std::bitset<256> keysDown_;
   bool active_ = false;
   bool running_ = false;
   HWND dialogHandle_ = nullptr;
