@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -262,32 +263,44 @@ TEST(ProgramInstance, AfterACancelledSessionEndTheWindowTakesHandOversAgain) {
   EXPECT_EQ(WaitForEditors(running, 2), 2);
 }
 
-// A copy started right after the one before ended by Alt+F4 opens its files and stays. Under
-// Wine the key-up of that Alt+F4 can be lost with the ended copy, and the new copy's window then
-// gets the keys as repeats of a press it never saw; they must not close it nor its boxes.
+// Presses (Down) or lets go of the keys, as the keyboard would, for the window in front.
+void PressKeys(std::initializer_list<WORD> Keys, bool Down) {
+  std::vector<INPUT> inputs;
+  for (WORD key : Keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = Down ? 0 : KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A copy started right after the one before was ended by Alt+F4 opens its files and stays.
+// Under Wine the key-ups of that Alt+F4 can be lost with the ended copy's window, and the new
+// copy's window then gets the keys as repeats of a press it never saw; they must not close it
+// nor its boxes.
 TEST(ProgramInstance, AQuickRestartAfterAltF4OpensItsFilesAndStays) {
   TFreshDataFolder data;
   TTestFolder folder;
   const WideString first = folder.Write(L"one.txt", "one"), file = folder.Write(L"two.txt", "two");
-  constexpr LPARAM fresh = 0x203E0001, repeat = 0x603E0001;
   TProcess before(L"app\\Verdan.exe", L" \"" + first + L"\"");
   ASSERT_EQ(WaitForEditors(before, 1), 1);
-  PostMessageW(EditorsOf(before.Info.dwProcessId)[0], WM_SYSKEYDOWN, VK_F4, fresh);
+  TScopeExit letGo([] { PressKeys({VK_F4, VK_MENU}, false); });
+  PressKeys({VK_MENU, VK_F4}, true);  // held: the key-ups are lost
   ASSERT_EQ(before.ExitCode(), 0u) << "Alt+F4 ends the copy";
   TProcess after(L"app\\Verdan.exe", L" \"" + file + L"\"");
   ASSERT_EQ(WaitForEditors(after, 1), 1) << "the new copy shows its file";
-  HWND editor = EditorsOf(after.Info.dwProcessId)[0];
-  PostMessageW(editor, WM_SYSKEYDOWN, VK_MENU, repeat);
-  PostMessageW(editor, WM_SYSKEYDOWN, VK_F4, repeat);
+  PressKeys({VK_F4}, true);  // a repeat, as the held key gives
   // A change typed after the keys: the close asked next has a question to ask only if the
   // keys left the window open.
+  HWND editor = EditorsOf(after.Info.dwProcessId)[0];
   PostMessageW(editor, WM_CHAR, L'x', 0);
   PostMessageW(FindProcessWindow(after.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
   HWND box = WaitForBox(after);
   ASSERT_NE(box, nullptr) << "the keys of the copy before closed the new one";
-  // The same keys reach its boxes, whose own loop must drop them too (an Alt+F4 would answer
-  // Cancel).
-  PostMessageW(box, WM_SYSKEYDOWN, VK_F4, repeat);
+  // The box in front gets the held key too; Alt+F4 would answer it Cancel.
+  PressKeys({VK_F4}, true);
   PostMessageW(box, WM_COMMAND, IDNO, 0);
   EXPECT_EQ(after.ExitCode(), 0u);
 }
