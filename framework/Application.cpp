@@ -140,11 +140,12 @@ HV_PUBLISH(TApplication) {}
 
 namespace {
 
-// Under Wine a keystroke whose key-up went to a window that ended without reading it stays
-// down in the keyboard state all windows share: the next window with the focus gets key-downs
-// marked as repeats of a press it never saw (the Alt+F4 that closed the copy before closes a
-// copy started right after it, and every message box it shows). A repeat counts only once this
-// thread saw the key go down; the hook sees the messages of every loop, the system's boxes too.
+// A key still held when the window that took its press is gone (the Alt+F4 that closed the copy
+// before; under Wine its key-ups may even be lost with that window, and the key repeats on)
+// reaches the next window with the focus as repeats of a press it never saw: a copy started
+// right after would close at once, and every message box it shows with it. A repeat counts only
+// once this thread saw the key go down; the hook sees the messages of every loop, the system's
+// boxes too.
 std::bitset<256> keysDown;
 THookHandle staleKeyHook;
 

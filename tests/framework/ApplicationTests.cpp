@@ -511,9 +511,8 @@ LRESULT CALLBACK CountKeys(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 }  // namespace
 
-// A key-down marked as a repeat of a press the program never saw (left down in the shared
-// keyboard state by a window that ended without reading its key-up) reaches no window; real
-// presses and their repeats do, until the key goes up.
+// A key-down marked as a repeat of a press the program never saw (a key still held from a window
+// that is gone) reaches no window; real presses and their repeats do, until the key goes up.
 TEST(ApplicationLoop, RepeatsOfAKeyPressThatWentElsewhereReachNoWindow) {
   Application->Initialize();
   WNDCLASSW wc{};
