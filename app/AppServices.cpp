@@ -59,6 +59,8 @@ void LeaveSingleInstance() {
 void RejoinSingleInstance() {
   auto* instances = Application ? dynamic_cast<TApAppInstances*>(Application->FindComponent("AppInstances")) : nullptr;
   if (!instances || instances->Active()) return;
-  instances->SetActive(true);
-  SysAppInstances().CheckInstance(65535);
+  // A copy started while this one was closing runs as the first: files opened from the shell go
+  // to it alone. This one keeps its documents and runs on outside the registry, so that it
+  // never shares a hand-over; a later cancelled exit tries again.
+  if (SysAppInstances().RegisterIfAlone()) instances->SetActive(true);
 }

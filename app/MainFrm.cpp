@@ -410,9 +410,12 @@ TDocument* TMainForm::CreateDocument(const WideString& Caption) {
 }
 
 void TMainForm::FocusEditor(TDocument* Document) {
-  // A window that does not show yet (or no longer) cannot take the focus.
+  // A window that does not show yet (or no longer) cannot take the focus; one disabled behind a
+  // modal dialog must not take it either: the dialog would lose the keyboard to a window that
+  // ignores it.
   TTxtEdit* editor = Document->Frame()->edtDocument;
-  if (HandleAllocated() && IsWindowVisible(Handle()) && editor->CanFocus()) editor->SetFocus();
+  if (HandleAllocated() && IsWindowVisible(Handle()) && IsWindowEnabled(Handle()) && editor->CanFocus())
+    editor->SetFocus();
 }
 
 TDocument* TMainForm::NewDocument() {

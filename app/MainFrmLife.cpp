@@ -1,6 +1,7 @@
 // The main window's life beyond its documents: what it does once shown and before it goes, the
 // application-wide hook and error handler, the command list with "Shortcuts.ini", the update
 // check and the character palette.
+#include "app/AppServices.h"
 #include "app/CharPalette.h"
 #include "app/CharacterFrm.h"
 #include "app/DocumentTabs.h"
@@ -186,6 +187,9 @@ void TMainForm::SessionEnd(bool Ending) {
     NewDocument();
     Show();
   }
+  // The close query left the single-instance registry for an end that did not come: the window
+  // takes files opened from the shell again.
+  RejoinSingleInstance();
 }
 
 void TMainForm::BuildCommandList() {

@@ -63,6 +63,18 @@ BOOL CALLBACK FindOwnedMainProc(HWND Wnd, LPARAM LParam) {
   return TRUE;
 }
 
+// The window a modal dialog of the thread disabled the main window for: the topmost visible,
+// enabled captioned window of the thread other than the main one.
+BOOL CALLBACK FindModalProc(HWND Wnd, LPARAM LParam) {
+  auto* f = reinterpret_cast<TFindOwnedMain*>(LParam);
+  const LONG_PTR style = GetWindowLongPtrW(Wnd, GWL_STYLE);
+  if (Wnd != f->Owner && (style & WS_CAPTION) == WS_CAPTION && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
+    f->Found = Wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 struct TSendToThread {
   UINT Msg;
   WPARAM WParam;
@@ -256,6 +268,19 @@ bool TSysAppInstances::CheckInstance(uint16_t MaxInstances) {
   return result;
 }
 
+bool TSysAppInstances::RegisterIfAlone() {
+  {
+    TOptexGuard guard(*optex_);
+    TInstanceData& d = Data();
+    DropEndedLocked();
+    for (int i = 0, n = CountLocked(); i < n; ++i)
+      if (d.ProcessIDs[i] != processId_) return false;
+    if (d.Count == 0) d.ProcessIDs[d.Count++] = processId_;
+  }
+  NotifyInstances(aiInstanceCreated, static_cast<LPARAM>(processId_));
+  return true;
+}
+
 int TSysAppInstances::InstanceCount() {
   TOptexGuard guard(*optex_);
   return CountLocked();
@@ -284,6 +309,13 @@ void TSysAppInstances::SwitchTo(int Index) {
   if (IsIconic(wnd)) {
     DWORD_PTR r = 0;
     SendMessageTimeoutW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0, SMTO_ABORTIFHUNG, SendTimeout, &r);
+  }
+  // While a modal dialog is open its window comes to the front, with the keyboard: the disabled
+  // window behind it would take neither.
+  if (main.Found && !IsWindowEnabled(main.Found)) {
+    TFindOwnedMain modal{main.Found, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(wnd, nullptr), &FindModalProc, reinterpret_cast<LPARAM>(&modal));
+    if (modal.Found) wnd = modal.Found;
   }
   HWND foreground = GetForegroundWindow();
   if (foreground == wnd) return;

@@ -85,6 +85,9 @@ class TSysAppInstances {
   // first copy recorded. Entries of ended processes are dropped first; a full list takes no
   // entry and gives false.
   bool CheckInstance(uint16_t MaxInstances);
+  // Registers this process again only when no other running copy is listed (one started while
+  // this one was away holds the place of the first); true when it did.
+  bool RegisterIfAlone();
   int InstanceCount();
   DWORD ProcessIDs(int Index);
   // The "TApplication" window of the process at Index, or 0.

@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 
 #include <algorithm>
+#include <bitset>
 
 #include "framework/DragDrop.h"
 #include "framework/Forms.h"
@@ -137,8 +138,41 @@ WideString GetLongHint(const WideString& Hint) {
 
 HV_PUBLISH(TApplication) {}
 
+namespace {
+
+// A key still held when the window that took its press is gone (the Alt+F4 that closed the copy
+// before; under Wine its key-ups may even be lost with that window, and the key repeats on)
+// reaches the next window with the focus as repeats of a press it never saw: a copy started
+// right after would close at once, and every message box it shows with it. A repeat counts only
+// once this thread saw the key go down; the hook sees the messages of every loop, the system's
+// boxes too.
+std::bitset<256> keysDown;
+THookHandle staleKeyHook;
+
+bool IsStaleKeyRepeat(const MSG& Msg, bool Removed) {
+  const bool down = Msg.message == WM_KEYDOWN || Msg.message == WM_SYSKEYDOWN;
+  if (!down && Msg.message != WM_KEYUP && Msg.message != WM_SYSKEYUP) return false;
+  const size_t key = Msg.wParam & 0xFF;
+  constexpr LPARAM kWasDown = 1 << 30;
+  if (down && (Msg.lParam & kWasDown)) return !keysDown.test(key);
+  if (Removed) keysDown.set(key, down);
+  return false;
+}
+
+LRESULT CALLBACK StaleKeyFilter(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code == HC_ACTION) {
+    auto* msg = reinterpret_cast<MSG*>(LParam);
+    if (IsStaleKeyRepeat(*msg, WParam == PM_REMOVE)) msg->message = WM_NULL;
+  }
+  return CallNextHookEx(nullptr, Code, WParam, LParam);
+}
+
+}  // namespace
+
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner), hintWindowClass_(&THintWindow::StaticClassInfo()) {
   title_ = FileTitle(ExeName());
+  keysDown.reset();
+  staleKeyHook = THookHandle(WH_GETMESSAGE, &StaleKeyFilter);
   SetWindowExceptionHandler(&WindowExceptionToApplication);
   SetMenuHintHandler(&MenuHintToApplication);
 }
@@ -151,6 +185,7 @@ TApplication::~TApplication() {
   if (handle_) DestroyWindow(handle_);
   SetMenuHintHandler(nullptr);
   SetWindowExceptionHandler(nullptr);
+  staleKeyHook.Reset();
 }
 
 WideString TApplication::ExeName() const {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -167,22 +168,127 @@ TEST(ProgramInstance, ASecondCopyInAnotherFolderHandsOverItsOwnFile) {
   EXPECT_EQ(running.ExitCode(), 0u);
 }
 
+// A fresh data folder, a test folder, and a copy of the program showing the folder's "one.txt".
+struct TRunningCopy {
+  TFreshDataFolder Data;
+  TTestFolder Folder;
+  TProcess Running;
+  TRunningCopy() : Running(L"app\\Verdan.exe", L" \"" + Folder.Write(L"one.txt", "one") + L"\"") {}
+  // The command line of a copy started with a new file of the folder.
+  WideString Opening(const wchar_t* Name) { return L" \"" + Folder.Write(Name, "text") + L"\""; }
+};
+
+// A change typed into the copy's only document and the window closed: the question about the
+// change that shows, or null.
+HWND AskToClose(TProcess& P) {
+  const std::vector<HWND> editors = EditorsOf(P.Info.dwProcessId);
+  if (editors.size() != 1) return nullptr;
+  PostMessageW(editors[0], WM_CHAR, L'x', 0);
+  PostMessageW(FindProcessWindow(P.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+  return WaitForBox(P);
+}
+
+// The question answered Cancel: the window stays with its document.
+void CancelTheClose(TProcess& P, HWND Box) {
+  PostMessageW(Box, WM_COMMAND, IDCANCEL, 0);
+  for (int i = 0; i < 400 && IsWindow(Box); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindow(Box));
+  EXPECT_EQ(WaitForEditors(P, 1), 1) << "the cancelled exit keeps the window and its document";
+}
+
 // A copy started while the running one is closing (here held by its question about unsaved
 // changes) does not hand its file to a window that is going: it runs as the first copy itself.
 TEST(ProgramInstance, ACopyStartedWhileTheFirstClosesOpensItsFileItself) {
-  TFreshDataFolder data;
-  TTestFolder folder;
-  const WideString first = folder.Write(L"one.txt", "one"), file = folder.Write(L"two.txt", "two");
-  TProcess running(L"app\\Verdan.exe", L" \"" + first + L"\"");
-  ASSERT_EQ(WaitForEditors(running, 1), 1);
-  const std::vector<HWND> editors = EditorsOf(running.Info.dwProcessId);
-  ASSERT_EQ(editors.size(), 1u);
-  PostMessageW(editors[0], WM_CHAR, L'x', 0);
-  PostMessageW(FindProcessWindow(running.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
-  ASSERT_NE(WaitForBox(running), nullptr) << "the running copy asks about the change";
-  TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
+  TRunningCopy copy;
+  ASSERT_EQ(WaitForEditors(copy.Running, 1), 1);
+  ASSERT_NE(AskToClose(copy.Running), nullptr) << "the running copy asks about the change";
+  TProcess second(L"app\\Verdan.exe", copy.Opening(L"two.txt"));
   EXPECT_EQ(WaitForEditors(second, 1), 1) << "the new copy shows its own file";
-  EXPECT_EQ(EditorsOf(running.Info.dwProcessId).size(), 1u) << "nothing was handed to the closing copy";
+  EXPECT_EQ(EditorsOf(copy.Running.Info.dwProcessId).size(), 1u) << "nothing was handed to the closing copy";
+}
+
+// A file opened from the shell after a cancelled exit goes to the window again.
+TEST(ProgramInstance, AfterExitIsCancelledTheWindowTakesHandOversAgain) {
+  TRunningCopy copy;
+  ASSERT_EQ(WaitForEditors(copy.Running, 1), 1);
+  HWND box = AskToClose(copy.Running);
+  ASSERT_NE(box, nullptr) << "the copy asks about the change";
+  CancelTheClose(copy.Running, box);
+  TProcess second(L"app\\Verdan.exe", copy.Opening(L"two.txt"));
+  EXPECT_EQ(second.ExitCode(), 0u) << "the second copy hands its file over and ends";
+  EXPECT_EQ(WaitForEditors(copy.Running, 2), 2);
+}
+
+// A copy started while the exit's question was up runs as the first; after the question is
+// cancelled the window stays with its unsaved document, and a file opened later goes to that
+// copy alone: two windows never hold the same file unawares.
+TEST(ProgramInstance, ACancelledExitLeavesTheFirstPlaceToTheCopyStartedMeanwhile) {
+  TRunningCopy copy;
+  ASSERT_EQ(WaitForEditors(copy.Running, 1), 1);
+  HWND box = AskToClose(copy.Running);
+  ASSERT_NE(box, nullptr) << "the copy asks about the change";
+  TProcess second(L"app\\Verdan.exe", copy.Opening(L"two.txt"));
+  ASSERT_EQ(WaitForEditors(second, 1), 1) << "the copy started meanwhile runs";
+  CancelTheClose(copy.Running, box);
+  TProcess third(L"app\\Verdan.exe", copy.Opening(L"three.txt"));
+  EXPECT_EQ(third.ExitCode(), 0u) << "the third copy hands its file over and ends";
+  EXPECT_EQ(WaitForEditors(second, 2), 2) << "the first copy in the list took the file";
+  EXPECT_EQ(EditorsOf(copy.Running.Info.dwProcessId).size(), 1u) << "the window with unsaved work took nothing";
+  PostMessageW(FindProcessWindow(second.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+  EXPECT_EQ(second.ExitCode(), 0u);
+}
+
+// A session end that is cancelled after the close query agreed shows the window again, and it
+// takes files opened from the shell as before.
+TEST(ProgramInstance, AfterACancelledSessionEndTheWindowTakesHandOversAgain) {
+  TRunningCopy copy;
+  ASSERT_EQ(WaitForEditors(copy.Running, 1), 1);
+  HWND app = FindProcessWindow(copy.Running.Info.dwProcessId, L"TApplication");
+  ASSERT_NE(app, nullptr);
+  DWORD_PTR agreed = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(app, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 20000, &agreed));
+  ASSERT_EQ(agreed, 1u) << "nothing unsaved: the copy agrees to end";
+  DWORD_PTR ignored = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(app, WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, 20000, &ignored));
+  ASSERT_EQ(WaitForEditors(copy.Running, 1), 1) << "the window shows again";
+  TProcess second(L"app\\Verdan.exe", copy.Opening(L"two.txt"));
+  EXPECT_EQ(second.ExitCode(), 0u) << "the second copy hands its file over and ends";
+  EXPECT_EQ(WaitForEditors(copy.Running, 2), 2);
+}
+
+// Presses (Down) or lets go of the keys, as the keyboard would, for the window in front.
+void PressKeys(std::initializer_list<WORD> Keys, bool Down) {
+  std::vector<INPUT> inputs;
+  for (WORD key : Keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = Down ? 0 : KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A copy started right after the one before was ended by Alt+F4 opens its files and stays.
+// Under Wine the key-ups of that Alt+F4 can be lost with the ended copy's window, and the new
+// copy's window then gets the keys as repeats of a press it never saw; they must not close it
+// nor its boxes.
+TEST(ProgramInstance, AQuickRestartAfterAltF4OpensItsFilesAndStays) {
+  TRunningCopy copy;
+  ASSERT_EQ(WaitForEditors(copy.Running, 1), 1);
+  TScopeExit letGo([] { PressKeys({VK_F4, VK_MENU}, false); });
+  PressKeys({VK_MENU, VK_F4}, true);  // held: the key-ups are lost
+  ASSERT_EQ(copy.Running.ExitCode(), 0u) << "Alt+F4 ends the copy";
+  TProcess after(L"app\\Verdan.exe", copy.Opening(L"two.txt"));
+  ASSERT_EQ(WaitForEditors(after, 1), 1) << "the new copy shows its file";
+  PressKeys({VK_F4}, true);  // a repeat, as the held key gives
+  // A change typed after the keys: the close asked next has a question to ask only if the
+  // keys left the window open.
+  ASSERT_NE(AskToClose(after), nullptr) << "the keys of the copy before closed the new one";
+  // The box in front gets the held key too; Alt+F4 would answer it Cancel.
+  PressKeys({VK_F4}, true);
+  PostMessageW(FindProcessWindow(after.Info.dwProcessId, L"#32770"), WM_COMMAND, IDNO, 0);
+  EXPECT_EQ(after.ExitCode(), 0u);
 }
 
 // A copy started the moment the first one ended can still find it listed, with no window left to

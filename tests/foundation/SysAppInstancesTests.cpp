@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "foundation/ApAppInstances.h"
 #include "foundation/UcUnicodeData.h"
@@ -107,6 +108,60 @@ TEST_F(SysAppInstancesList, SwitchingShowsAHiddenMainWindow) {
   registry.SwitchTo(0);  // shown already: nothing changes
   EXPECT_TRUE(IsWindowVisible(main));
   DestroyWindow(main), DestroyWindow(popup);
+  registry.RemoveInstance();
+}
+
+// Registering again after leaving: only when no other running copy took the place of the first
+// meanwhile, else a file opened from the shell would go to both.
+TEST_F(SysAppInstancesList, RegisteringAgainOnlyWhenNoOtherCopyIsListed) {
+  // A running process that is not this one: this test program, held before it starts.
+  PROCESS_INFORMATION other{};
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  WideString cmd = L"\"" + WideGetModuleFileName(nullptr) + L"\" --gtest_filter=None.None";
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &other));
+  const uint32_t me = GetCurrentProcessId(), running = other.dwProcessId, ended = 0x7FFFFFFC;
+  struct TCase {
+    std::vector<uint32_t> Listed;
+    bool Registered;
+    std::vector<uint32_t> After;
+  } cases[] = {
+      {{}, true, {me}},
+      {{ended}, true, {me}},
+      {{me}, true, {me}},  // never listed twice
+      {{running}, false, {running}},
+      {{ended, running}, false, {running}},
+      {{running, me}, false, {running, me}},
+  };
+  data->MaxInst = 65535;
+  for (const TCase& c : cases) {
+    data->Count = static_cast<uint16_t>(c.Listed.size());
+    std::copy(c.Listed.begin(), c.Listed.end(), data->ProcessIDs);
+    EXPECT_EQ(registry.RegisterIfAlone(), c.Registered) << c.Listed.size();
+    EXPECT_EQ(std::vector<uint32_t>(data->ProcessIDs, data->ProcessIDs + data->Count), c.After) << c.Listed.size();
+  }
+  TerminateProcess(other.hProcess, 0);
+  CloseHandle(other.hThread), CloseHandle(other.hProcess);
+  data->Count = 0;
+}
+
+// While a modal dialog of the copy is open, switching to it brings the dialog forward: the main
+// window behind it is disabled and would leave the keyboard nowhere.
+TEST_F(SysAppInstancesList, SwitchingBringsAnOpenModalDialogForward) {
+  ASSERT_TRUE(registry.CheckInstance(1));
+  const HWND app = Application->Handle();
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+  HWND main = CreateWindowExW(0, L"STATIC", L"main", style, 0, 0, 300, 200, app, nullptr, nullptr, nullptr);
+  HWND dialog = CreateWindowExW(0, L"STATIC", L"dialog", style, 20, 20, 200, 100, main, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(main && dialog);
+  for (bool modal : {true, false}) {
+    EnableWindow(main, !modal);
+    SetForegroundWindow(modal ? main : dialog);
+    registry.SwitchTo(0);
+    EXPECT_EQ(GetForegroundWindow(), modal ? dialog : app) << modal;
+  }
+  DestroyWindow(dialog), DestroyWindow(main);
   registry.RemoveInstance();
 }
 

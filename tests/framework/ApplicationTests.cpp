@@ -498,3 +498,49 @@ TEST(ApplicationHints, AClickKeepsTheHintAwayUntilTheMouseMoves) {
   SetCursorPos(0, 0);
   Free(form);
 }
+
+namespace {
+
+int keysReached = 0;
+
+LRESULT CALLBACK CountKeys(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == WM_KEYDOWN || Msg == WM_SYSKEYDOWN) ++keysReached;
+  if (Msg == WM_SYSKEYDOWN) return 0;  // no Alt+F4 close of the test window
+  return DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+}  // namespace
+
+// A key-down marked as a repeat of a press the program never saw (a key still held from a window
+// that is gone) reaches no window; real presses and their repeats do, until the key goes up.
+TEST(ApplicationLoop, RepeatsOfAKeyPressThatWentElsewhereReachNoWindow) {
+  Application->Initialize();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &CountKeys;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"HvKeyCounter";
+  RegisterClassW(&wc);
+  HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(wnd, nullptr);
+  constexpr LPARAM fresh = 0x203E0001, repeat = 0x603E0001, up = static_cast<LPARAM>(0xE03E0001);
+  const struct {
+    UINT Msg;
+    WPARAM Key;
+    LPARAM LParam;
+    int Reached;
+  } steps[] = {
+      {WM_SYSKEYDOWN, VK_F4, repeat, 0},  // the Alt+F4 that closed the copy before
+      {WM_KEYDOWN, 'X', repeat, 0},       // a letter typed into it
+      {WM_SYSKEYDOWN, VK_F4, fresh, 1},  {WM_SYSKEYDOWN, VK_F4, repeat, 1}, {WM_SYSKEYUP, VK_F4, up, 0},
+      {WM_SYSKEYDOWN, VK_F4, repeat, 0}, {WM_KEYDOWN, 'X', fresh, 1},       {WM_KEYDOWN, 'X', repeat, 1},
+      {WM_KEYDOWN, 'Y', repeat, 0},
+  };
+  for (const auto& step : steps) {
+    keysReached = 0;
+    PostMessageW(wnd, step.Msg, step.Key, step.LParam);
+    Application->ProcessMessages();
+    EXPECT_EQ(keysReached, step.Reached) << std::hex << step.Msg << " " << step.Key << " " << step.LParam;
+  }
+  DestroyWindow(wnd);
+  UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
