@@ -35,6 +35,8 @@ void FreeGlobals() {
   Highlighters = nullptr;
   delete Options;
   Options = nullptr;
+  // The last of the settings writers has run: what they could not write is told now, once.
+  TellSettingsFailures(true);
 }
 
 void RegisterAppClasses() {

@@ -313,6 +313,9 @@ class TMainForm : public TForm, public TDocumentHost {
   // What the exit writes: the toolbars, the caret positions, the shortcuts, the palette's
   // characters; each file's failure is logged and costs only that file.
   void WriteExitSettings();
+  // The close query let the window go: its place is written here, once, and no refused write
+  // stops the close any more.
+  void ClosingForGood();
 
   std::unique_ptr<TStringListW> filesPos_;
   std::unique_ptr<TStringList> commandList_;

@@ -43,6 +43,15 @@ WideString HolderText(TApMultiStringHolder* Holder, const AnsiString& Name, cons
   }
 }
 
+// A settings file that refused its write at exit is logged, and told with the others once every
+// writer has run.
+void settingsRefused(const WideString& FileName, const Exception& E) {
+  LogError(ErrorLogFile(), E.Message());
+  GatherSettingsFailure(FileName, E.Message());
+}
+
+WideString preferencesFile() { return ::Options ? ::Options->FileName() : WideString(); }
+
 }  // namespace
 
 WideString TMainForm::ToolbarsPath() { return ToolbarsFile().empty() ? DataPath(L"Toolbars.ini") : ToolbarsFile(); }
@@ -88,7 +97,7 @@ void TMainForm::EndLifeCycle() {
   try {
     FreeFindAndReplaceForm();
   } catch (const Exception& e) {
-    LogError(ErrorLogFile(), e.Message());
+    settingsRefused(preferencesFile(), e);
   }
   updateCheck_.reset();
   // The end of the session wrote them already: once is enough.
@@ -104,7 +113,7 @@ void TMainForm::WriteExitSettings() {
     try {
       cstmzrMain->SaveToFile(ToolbarsPath());
     } catch (const Exception& e) {
-      LogError(ErrorLogFile(), e.Message());
+      settingsRefused(ToolbarsPath(), e);
     }
   }
   if (DocumentList) {
@@ -112,14 +121,14 @@ void TMainForm::WriteExitSettings() {
     try {
       if (filesPosLoaded_) StoreFilesPos();
     } catch (const Exception& e) {
-      LogError(ErrorLogFile(), e.Message());
+      settingsRefused(FilesPosFile(), e);
     }
   }
   try {
     if (commandList_ && commandList_->Count() > 0 && !RecordingTexts())
       SaveShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
   } catch (const Exception& e) {
-    LogError(ErrorLogFile(), e.Message());
+    settingsRefused(DataPath(L"Shortcuts.ini"), e);
   }
   try {
     if (charPalette_ && ::Options) {
@@ -128,7 +137,7 @@ void TMainForm::WriteExitSettings() {
       ini.UpdateFile();
     }
   } catch (const Exception& e) {
-    LogError(ErrorLogFile(), e.Message());
+    settingsRefused(preferencesFile(), e);
   }
 }
 
@@ -158,18 +167,39 @@ void TMainForm::SessionEnd(bool Ending) {
     try {
       if (::Options) ::Options->WriteToFile();
     } catch (const Exception& e) {
-      LogError(ErrorLogFile(), e.Message());
+      settingsRefused(preferencesFile(), e);
     }
     exitSettingsWritten_ = true;
+    // The process may be ended any moment now: what could not be written is told at once, and
+    // not again by the writers of the exit that may still follow.
+    TellSettingsFailures(false);
     return;
   }
   // The close query hid the window and closed the documents for an end that did not come: the
   // program would run on unseen, holding the place of the one running copy.
   if (HandleAllocated() && !IsWindowVisible(Handle()) && DocumentList && DocumentList->Count() == 0) {
     exitSettingsWritten_ = false;
+    if (frmstrgMain) frmstrgMain->SetActive(true);
     NewDocument();
     Show();
+    TellSettingsFailures(true);
   }
+}
+
+void TMainForm::ClosingForGood() {
+  // From here on the window goes whatever a settings file says: the documents are closed and the
+  // window hidden, and a refusal that stopped the close would leave the process running unseen.
+  GatherSettingsFailures();
+  // A window never made has no place yet: the storage writes it when the window goes.
+  if (!frmstrgMain || !frmstrgMain->Active() || !HandleAllocated()) return;
+  try {
+    frmstrgMain->SaveFormPlacement();
+  } catch (const Exception& e) {
+    settingsRefused(apinflstrgMain->FullWideFileName(), e);
+  }
+  // Saved, or refused and told: neither the storage's own close query nor the window's end
+  // writes the place again.
+  frmstrgMain->SetActive(false);
 }
 
 void TMainForm::BuildCommandList() {

@@ -3,10 +3,12 @@
 
 #include "framework/Win.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <exception>
 #include <utility>
+#include <vector>
 
 #include "app/EditorQueries.h"
 #include "app/FilePaths.h"
@@ -136,13 +138,70 @@ TOptions::TOptions(const WideString& FileName)
   ReadFromFile();
 }
 
+namespace {
+
+const wchar_t settingsNotSaved[] = L"The settings could not be saved.";
+
+bool gatheringFailures = false;
+
+struct TRefusedFile {
+  WideString FileName, Message;
+};
+
+// What was gathered and not told yet, and what was told already while gathering.
+std::vector<TRefusedFile>& gatheredFailures() {
+  static std::vector<TRefusedFile> failures;
+  return failures;
+}
+
+std::vector<TRefusedFile>& toldFailures() {
+  static std::vector<TRefusedFile> failures;
+  return failures;
+}
+
+bool names(const std::vector<TRefusedFile>& List, const WideString& FileName) {
+  return std::any_of(List.begin(), List.end(),
+                     [&](const TRefusedFile& F) { return lstrcmpiW(F.FileName.c_str(), FileName.c_str()) == 0; });
+}
+
+}  // namespace
+
+void GatherSettingsFailures() {
+  gatheringFailures = true;
+  toldFailures().clear();
+}
+
+bool GatherSettingsFailure(const WideString& FileName, const WideString& Message) {
+  if (!gatheringFailures) return false;
+  if (!names(gatheredFailures(), FileName) && !names(toldFailures(), FileName))
+    gatheredFailures().push_back({FileName, Message});
+  return true;
+}
+
+void TellSettingsFailures(bool Finish) {
+  std::vector<TRefusedFile> failures;
+  failures.swap(gatheredFailures());
+  toldFailures().insert(toldFailures().end(), failures.begin(), failures.end());
+  if (Finish) {
+    gatheringFailures = false;
+    toldFailures().clear();
+  }
+  if (failures.empty()) return;
+  WideString text = settingsNotSaved;
+  for (const TRefusedFile& failure : failures) text += L"\r\n" + failure.Message;
+  try {
+    ShowMessageBox(text, MB_ICONERROR);
+  } catch (...) {}
+}
+
 TOptions::~TOptions() {
   // This runs while the process ends: a refused write is told, and nothing more happens.
   try {
     WriteToFile();
   } catch (const Exception& e) {
     try {
-      ShowMessageBox(L"The settings could not be saved.\r\n" + e.Message(), MB_ICONERROR);
+      if (!GatherSettingsFailure(fileName_, e.Message()))
+        ShowMessageBox(WideString(settingsNotSaved) + L"\r\n" + e.Message(), MB_ICONERROR);
     } catch (...) {}
   } catch (...) {}
 }
