@@ -197,8 +197,8 @@ void TMainForm::ClosingForGood() {
   } catch (const Exception& e) {
     settingsRefused(apinflstrgMain->FullWideFileName(), e);
   }
-  // Saved, or refused and told: neither the storage's own close query nor the window's end
-  // writes the place again.
+  // Saved, or refused and kept to be told: neither the storage's own close query nor the
+  // window's end writes the place again.
   frmstrgMain->SetActive(false);
 }
 
