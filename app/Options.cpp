@@ -142,21 +142,19 @@ namespace {
 
 const wchar_t settingsNotSaved[] = L"The settings could not be saved.";
 
-bool gatheringFailures = false;
-
 struct TRefusedFile {
   WideString FileName, Message;
 };
 
-// What was gathered and not told yet, and what was told already while gathering.
-std::vector<TRefusedFile>& gatheredFailures() {
-  static std::vector<TRefusedFile> failures;
-  return failures;
-}
+// Whether the exit gathers refusals, what it gathered and not told yet, and what it told.
+struct TRefusals {
+  bool Gathering = false;
+  std::vector<TRefusedFile> Gathered, Told;
+};
 
-std::vector<TRefusedFile>& toldFailures() {
-  static std::vector<TRefusedFile> failures;
-  return failures;
+TRefusals& refusals() {
+  static TRefusals r;
+  return r;
 }
 
 bool names(const std::vector<TRefusedFile>& List, const WideString& FileName) {
@@ -167,24 +165,24 @@ bool names(const std::vector<TRefusedFile>& List, const WideString& FileName) {
 }  // namespace
 
 void GatherSettingsFailures() {
-  gatheringFailures = true;
-  toldFailures().clear();
+  refusals().Gathering = true;
+  refusals().Told.clear();
 }
 
 bool GatherSettingsFailure(const WideString& FileName, const WideString& Message) {
-  if (!gatheringFailures) return false;
-  if (!names(gatheredFailures(), FileName) && !names(toldFailures(), FileName))
-    gatheredFailures().push_back({FileName, Message});
+  TRefusals& r = refusals();
+  if (!r.Gathering) return false;
+  if (!names(r.Gathered, FileName) && !names(r.Told, FileName)) r.Gathered.push_back({FileName, Message});
   return true;
 }
 
 void TellSettingsFailures(bool Finish) {
-  std::vector<TRefusedFile> failures;
-  failures.swap(gatheredFailures());
-  toldFailures().insert(toldFailures().end(), failures.begin(), failures.end());
+  TRefusals& r = refusals();
+  const std::vector<TRefusedFile> failures = std::exchange(r.Gathered, {});
+  r.Told.insert(r.Told.end(), failures.begin(), failures.end());
   if (Finish) {
-    gatheringFailures = false;
-    toldFailures().clear();
+    r.Gathering = false;
+    r.Told.clear();
   }
   if (failures.empty()) return;
   WideString text = settingsNotSaved;
