@@ -4,6 +4,7 @@
 #include "app/AppControls.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
+#include "app/ExitSettings.h"
 #include "app/SchemeCatalogue.h"
 #include "app/NSApColorButton.h"
 #include "app/NSHotKey.h"

@@ -6,6 +6,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/DocumentFrm.h"
+#include "app/ExitSettings.h"
 #include "app/FindAndReplaceFrm.h"
 #include "app/Global.h"
 #include "app/MainFrm.h"

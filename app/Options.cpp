@@ -3,14 +3,13 @@
 
 #include "framework/Win.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <exception>
 #include <utility>
-#include <vector>
 
 #include "app/EditorQueries.h"
+#include "app/ExitSettings.h"
 #include "app/FilePaths.h"
 #include "app/WindowRoutines.h"
 #include "editor/TxtEdit.h"
@@ -138,60 +137,6 @@ TOptions::TOptions(const WideString& FileName)
   ReadFromFile();
 }
 
-namespace {
-
-const wchar_t settingsNotSaved[] = L"The settings could not be saved.";
-
-struct TRefusedFile {
-  WideString FileName, Message;
-};
-
-// Whether the exit gathers refusals, what it gathered and not told yet, and what it told.
-struct TRefusals {
-  bool Gathering = false;
-  std::vector<TRefusedFile> Gathered, Told;
-};
-
-TRefusals& refusals() {
-  static TRefusals r;
-  return r;
-}
-
-bool names(const std::vector<TRefusedFile>& List, const WideString& FileName) {
-  return std::any_of(List.begin(), List.end(),
-                     [&](const TRefusedFile& F) { return lstrcmpiW(F.FileName.c_str(), FileName.c_str()) == 0; });
-}
-
-}  // namespace
-
-void GatherSettingsFailures() {
-  refusals().Gathering = true;
-  refusals().Told.clear();
-}
-
-bool GatherSettingsFailure(const WideString& FileName, const WideString& Message) {
-  TRefusals& r = refusals();
-  if (!r.Gathering) return false;
-  if (!names(r.Gathered, FileName) && !names(r.Told, FileName)) r.Gathered.push_back({FileName, Message});
-  return true;
-}
-
-void TellSettingsFailures(bool Finish) {
-  TRefusals& r = refusals();
-  const std::vector<TRefusedFile> failures = std::exchange(r.Gathered, {});
-  r.Told.insert(r.Told.end(), failures.begin(), failures.end());
-  if (Finish) {
-    r.Gathering = false;
-    r.Told.clear();
-  }
-  if (failures.empty()) return;
-  WideString text = settingsNotSaved;
-  for (const TRefusedFile& failure : failures) text += L"\r\n" + failure.Message;
-  try {
-    ShowMessageBox(text, MB_ICONERROR);
-  } catch (...) {}
-}
-
 TOptions::~TOptions() {
   // This runs while the process ends: a refused write is told, and nothing more happens.
   try {
@@ -199,7 +144,7 @@ TOptions::~TOptions() {
   } catch (const Exception& e) {
     try {
       if (!GatherSettingsFailure(fileName_, e.Message()))
-        ShowMessageBox(WideString(settingsNotSaved) + L"\r\n" + e.Message(), MB_ICONERROR);
+        ShowMessageBox(L"The settings could not be saved.\r\n" + e.Message(), MB_ICONERROR);
     } catch (...) {}
   } catch (...) {}
 }

@@ -10,15 +10,6 @@
 class TCustomIniFile;
 class TTxtEdit;
 
-// While the program ends, the settings writes that were refused are gathered and told together
-// once every write was tried: one message naming each file, and then the program ends.
-void GatherSettingsFailures();
-// True when gathered: the first refusal of each file, however many writers share it, and none
-// of a file told already. The message names the file and says what the system said.
-bool GatherSettingsFailure(const WideString& FileName, const WideString& Message);
-// One message with what was gathered and not told yet, if anything; Finish stops gathering.
-void TellSettingsFailures(bool Finish);
-
 class TOptions {
  public:
   // Defaults, then the file (a missing file or key keeps the default). Values out of range are
