@@ -425,4 +425,5 @@ void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
     if (!CanClose) RejoinSingleInstance();
   });
   CanClose = CloseDocuments(nullptr);
+  if (CanClose) ClosingForGood();
 }

@@ -4,6 +4,7 @@
 #include "app/AppControls.h"
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
+#include "app/ExitSettings.h"
 #include "app/SchemeCatalogue.h"
 #include "app/NSApColorButton.h"
 #include "app/NSHotKey.h"
@@ -35,6 +36,8 @@ void FreeGlobals() {
   Highlighters = nullptr;
   delete Options;
   Options = nullptr;
+  // The last of the settings writers has run: what they could not write is told now, once.
+  TellSettingsFailures(true);
 }
 
 void RegisterAppClasses() {

@@ -317,8 +317,11 @@ class TMainForm : public TForm, public TDocumentHost {
   void StartLifeCycle();
   void EndLifeCycle();
   // What the exit writes: the toolbars, the caret positions, the shortcuts, the palette's
-  // characters; each file's failure is logged and costs only that file.
+  // characters; each file's failure is logged and costs only that file (at exit it is also told).
   void WriteExitSettings();
+  // The close query let the window go: its place is written here, once, and no refused write
+  // stops the close any more.
+  void ClosingForGood();
 
   std::unique_ptr<TStringListW> filesPos_;
   std::unique_ptr<TStringList> commandList_;

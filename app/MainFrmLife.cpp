@@ -7,6 +7,7 @@
 #include "app/DocumentTabs.h"
 #include "app/Documents.h"
 #include "app/DocumentFrm.h"
+#include "app/ExitSettings.h"
 #include "app/FindAndReplaceFrm.h"
 #include "app/Global.h"
 #include "app/MainFrm.h"
@@ -43,6 +44,17 @@ WideString HolderText(TApMultiStringHolder* Holder, const AnsiString& Name, cons
     return Default;
   }
 }
+
+// A settings file that refused its write at exit is logged, and told with the others once every
+// writer has run.
+// The system's reason goes to the log; the user reads the file's name in the language in use.
+void settingsRefused(const WideString& FileName, const Exception& E) {
+  LogError(ErrorLogFile(), E.Message());
+  GatherSettingsFailure(FileName, FormatTranslated(::Options ? ::Options->SaveFailureFormat : WideString(),
+                                                   "sSettingsNotSaved", {FileName}));
+}
+
+WideString preferencesFile() { return ::Options ? ::Options->FileName() : WideString(); }
 
 }  // namespace
 
@@ -105,7 +117,7 @@ void TMainForm::EndLifeCycle() {
   try {
     FreeFindAndReplaceForm();
   } catch (const Exception& e) {
-    LogError(ErrorLogFile(), e.Message());
+    settingsRefused(preferencesFile(), e);
   }
   updateCheck_.reset();
   // The end of the session wrote them already: once is enough.
@@ -121,7 +133,7 @@ void TMainForm::WriteExitSettings() {
     try {
       cstmzrMain->SaveToFile(ToolbarsPath());
     } catch (const Exception& e) {
-      LogError(ErrorLogFile(), e.Message());
+      settingsRefused(ToolbarsPath(), e);
     }
   }
   if (DocumentList) {
@@ -129,14 +141,14 @@ void TMainForm::WriteExitSettings() {
     try {
       if (filesPosLoaded_) StoreFilesPos();
     } catch (const Exception& e) {
-      LogError(ErrorLogFile(), e.Message());
+      settingsRefused(FilesPosFile(), e);
     }
   }
   try {
     if (commandList_ && commandList_->Count() > 0 && !RecordingTexts())
       SaveShortcuts(commandList_.get(), DataPath(L"Shortcuts.ini"));
   } catch (const Exception& e) {
-    LogError(ErrorLogFile(), e.Message());
+    settingsRefused(DataPath(L"Shortcuts.ini"), e);
   }
   try {
     if (charPalette_ && ::Options) {
@@ -145,7 +157,7 @@ void TMainForm::WriteExitSettings() {
       ini.UpdateFile();
     }
   } catch (const Exception& e) {
-    LogError(ErrorLogFile(), e.Message());
+    settingsRefused(preferencesFile(), e);
   }
 }
 
@@ -175,21 +187,42 @@ void TMainForm::SessionEnd(bool Ending) {
     try {
       if (::Options) ::Options->WriteToFile();
     } catch (const Exception& e) {
-      LogError(ErrorLogFile(), e.Message());
+      settingsRefused(preferencesFile(), e);
     }
     exitSettingsWritten_ = true;
+    // The process may be ended any moment now: what could not be written is told at once, and
+    // not again by the writers of the exit that may still follow.
+    TellSettingsFailures(false);
     return;
   }
   // The close query hid the window and closed the documents for an end that did not come: the
   // program would run on unseen, holding the place of the one running copy.
   if (HandleAllocated() && !IsWindowVisible(Handle()) && DocumentList && DocumentList->Count() == 0) {
     exitSettingsWritten_ = false;
+    if (frmstrgMain) frmstrgMain->SetActive(true);
     NewDocument();
     Show();
+    TellSettingsFailures(true);
   }
   // The close query left the single-instance registry for an end that did not come: the window
   // takes files opened from the shell again.
   RejoinSingleInstance();
+}
+
+void TMainForm::ClosingForGood() {
+  // From here on the window goes whatever a settings file says: the documents are closed and the
+  // window hidden, and a refusal that stopped the close would leave the process running unseen.
+  GatherSettingsFailures();
+  // A window never made has no place yet: the storage writes it when the window goes.
+  if (!frmstrgMain || !frmstrgMain->Active() || !HandleAllocated()) return;
+  try {
+    frmstrgMain->SaveFormPlacement();
+  } catch (const Exception& e) {
+    settingsRefused(apinflstrgMain->FullWideFileName(), e);
+  }
+  // Saved, or refused and kept to be told: neither the storage's own close query nor the
+  // window's end writes the place again.
+  frmstrgMain->SetActive(false);
 }
 
 void TMainForm::BuildCommandList() {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "app/EditorQueries.h"
+#include "app/ExitSettings.h"
 #include "app/FilePaths.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
@@ -145,7 +146,8 @@ TOptions::~TOptions() {
     WriteToFile();
   } catch (const Exception&) {
     try {
-      ShowMessageBox(FormatTranslated(SaveFailureFormat, "sSettingsNotSaved", {fileName_}), MB_ICONERROR);
+      const WideString told = FormatTranslated(SaveFailureFormat, "sSettingsNotSaved", {fileName_});
+      if (!GatherSettingsFailure(fileName_, told)) ShowMessageBox(told, MB_ICONERROR);
     } catch (...) {}
   } catch (...) {}
 }

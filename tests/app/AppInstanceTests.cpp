@@ -308,4 +308,35 @@ TEST(ProgramInstance, ACopyWhoseHandOverReachesNobodyOpensItsFileItself) {
   EXPECT_EQ(second.ExitCode(), 0u);
 }
 
+// The text of a message box of the process.
+std::wstring BoxText(HWND Box) {
+  wchar_t text[2048] = {};
+  GetDlgItemTextW(Box, 0xFFFF, text, 2048);
+  return text;
+}
+
+// The program as a person ends it, with each file the exit writes refused in turn (a folder of its
+// name stands in the data folder): one message names the file, and after its OK the process
+// ends instead of running on without a window.
+TEST(ProgramInstance, ARefusedSettingsFileAtExitIsToldOnceAndTheProgramEnds) {
+  for (const wchar_t* refused : {L"LastDocuments.dat", L"Preferences.ini", L"Toolbars.ini", L"Shortcuts.ini"}) {
+    TFreshDataFolder data;
+    ASSERT_TRUE(CreateDirectoryW((data.Path + refused).c_str(), nullptr));
+    TTestFolder folder;
+    TProcess running(L"app\\Verdan.exe", L" \"" + folder.Write(L"one.txt", "one") + L"\"");
+    ASSERT_EQ(WaitForEditors(running, 1), 1) << WideToUtf8(refused);
+    PostMessageW(FindProcessWindow(running.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
+    int told = 0;
+    while (HWND box = WaitForBox(running)) {
+      const std::wstring text = BoxText(box);
+      told += Count(text, refused);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+    }
+    EXPECT_EQ(told, 1) << WideToUtf8(refused);
+    EXPECT_EQ(WaitForSingleObject(running.Info.hProcess, 0), WAIT_OBJECT_0) << WideToUtf8(refused) << " ended";
+    EXPECT_EQ(running.ExitCode(), 0u) << WideToUtf8(refused);
+  }
+}
+
 }  // namespace

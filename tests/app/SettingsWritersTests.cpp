@@ -386,4 +386,80 @@ TEST_F(SettingsWriters, TheSessionsEndWritesTheSettingsOnceAndItsCancellingShows
   DeleteFileW(shortcuts.c_str());
 }
 
+// A file held open by another program that shares nothing with it.
+struct TLockedFile {
+  HANDLE Handle = INVALID_HANDLE_VALUE;
+  explicit TLockedFile(const WideString& Name) {
+    Handle = CreateFileW(Name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  }
+  ~TLockedFile() {
+    if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
+  }
+};
+
+// Every settings file the exit writes, each in turn refused (a folder of its name stands in its
+// place, or another program holds it open; the caret positions in a file of their own), through
+// the close as the window's close
+// button, Exit and the end of the session ask for it: the close query lets the window go, its
+// life ends, and one message names the refused file once. A cancelled end of the session shows
+// the window again.
+TEST_F(SettingsWriters, ARefusedSettingsFileIsToldOnceAndTheWindowStillGoes) {
+  const WideString shortcuts = DataPath(L"Shortcuts.ini");
+  ForceDirectories(GetDataFolder());
+  enum TWay { wClose, wSessionEnd, wSessionCancelled };
+  int rows = 0;
+  for (const WideString refused :
+       {L"LastDocuments.dat", L"Preferences.ini", L"Toolbars.ini", L"Shortcuts.ini", L"Positions.ini"})
+    for (TWay way : {wClose, wSessionEnd, wSessionCancelled})
+      for (bool locked : {false, true}) {
+        const std::string row = WideToUtf8(refused) + " way " + std::to_string(way) + (locked ? " locked" : " folder");
+        const WideString data = UseDataFolder(L"refused" + std::to_wstring(++rows));
+        TMainForm::FilesPosFile() = data + (refused == L"Positions.ini" ? refused : L"Preferences.ini");
+        const WideString blocked = refused == L"Shortcuts.ini" ? shortcuts : data + refused;
+        DeleteFileW(shortcuts.c_str());
+        ASSERT_TRUE(locked || CreateDirectoryW(blocked.c_str(), nullptr)) << row;
+        TMainForm& form = Make();
+        form.Show();
+        form.StartupDone = true;
+        ::Options->OpenLastDocuments = true;
+        form.OpenFiles({Recent(1)[0]});
+        form.ActiveDocument()->Frame()->edtDocument->SetCaretXY({2, 1});
+        std::unique_ptr<TLockedFile> lock;
+        if (locked) lock = std::make_unique<TLockedFile>(blocked);
+        ASSERT_TRUE(!locked || lock->Handle != INVALID_HANDLE_VALUE) << row;
+        boxes_.Clear();
+        bool closes = false;
+        EXPECT_NO_THROW(closes = form.CloseQuery()) << row;
+        EXPECT_TRUE(closes) << row;
+        EXPECT_FALSE(IsWindowVisible(form.Handle())) << row;
+        if (way != wClose) {
+          TMessage end{};
+          end.Msg = WM_ENDSESSION;
+          end.WParam = way == wSessionEnd;
+          form.AppHook(end);
+        }
+        if (way == wSessionCancelled) {
+          // The window is back, and the exit that follows is told what it could not write.
+          EXPECT_TRUE(IsWindowVisible(form.Handle())) << row;
+          EXPECT_EQ(DocumentList->Count(), 1) << row;
+          boxes_.Clear();
+          EXPECT_NO_THROW(closes = form.CloseQuery()) << row;
+          EXPECT_TRUE(closes && !IsWindowVisible(form.Handle())) << row;
+        }
+        Free(form_);
+        form_ = nullptr;
+        FreeGlobals();
+        lock.reset();
+        // Told once, with the whole name; the list of last documents while the window still shows.
+        size_t told = 0;
+        for (const WideString& box : boxes_.Shown)
+          for (size_t at = box.find(blocked); at != WideString::npos; at = box.find(blocked, at + 1)) ++told;
+        EXPECT_EQ(told, 1u) << row << (boxes_.Shown.empty() ? "" : WideToUtf8(boxes_.Shown[0]));
+        EXPECT_EQ(boxes_.Shown.size(), 1u) << row;
+        RemoveDirectoryW(blocked.c_str());
+        DeleteFileW(blocked.c_str());
+      }
+  DeleteFileW(shortcuts.c_str());
+}
+
 }  // namespace

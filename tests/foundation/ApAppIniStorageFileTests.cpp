@@ -92,7 +92,9 @@ void CheckRoundTrip(const WideString& File, const std::string& Input) {
     EXPECT_EQ(s.KeptFileName(), damaged ? kept : WideString()) << Input.substr(0, 200);
   }
   EXPECT_EQ(FileExists(kept), damaged) << Input.substr(0, 200);
-  if (damaged) EXPECT_EQ(Bytes(kept), Input);
+  if (damaged) {
+    EXPECT_EQ(Bytes(kept), Input);
+  }
   const std::string written = Bytes(File);
   const auto after = Entries(File);
   for (const auto& [key, value] : before)
