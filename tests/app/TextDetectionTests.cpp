@@ -220,7 +220,7 @@ class TextDetectionWindow : public DocumentTest {
 
 }  // namespace
 
-// The file: Windows-1252 text opens as ANSI without a warning in the window, shows its
+// A user's file: Windows-1252 text opens as ANSI without a warning in the window, shows its
 // letters, and saving it as ANSI writes its own bytes (E9 for the e acute, EF for the i
 // diaeresis).
 TEST_F(TextDetectionWindow, WesternTextOpensAsAnsiAndSavesItsOwnBytes) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-// The expression of the issue that explodes on a run of word characters ending in a non-word
+// The expression a user met that explodes on a run of word characters ending in a non-word
 // one: every split of the run into words is tried.
 const char* const kExploding = "(\\w+\\s?)+\\1$";
 
