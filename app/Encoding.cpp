@@ -224,25 +224,24 @@ bool StartsWith(const std::string& Bytes, const uint8_t* Mark, size_t Length) {
 // Every multi-byte sequence of the sample must be well formed, and there must be one. 8-bit text
 // often holds a pair or a triple of bytes that happens to be UTF-8 (a DOS866 word, a Latin letter
 // before a sign), and taking such a file for UTF-8 would replace its other letters. A sequence
-// that ends right at the end of the sample counts, so that a short file such as "é" and a line
-// break is still UTF-8; one cut off by the end of a sample that is not the end of the stream
-// does not speak against it.
+// that starts inside the sample is read whole, past the sample's end where it reaches beyond: the
+// first letter of a file may stand right at that end, and a stray byte there is as wrong as
+// anywhere else. A sequence that ends right at the end of the file counts, so that a short file
+// such as "é" and a line break is still UTF-8.
 bool IsUTF8Text(TStream* Stream) {
-  const int64_t remaining = Stream->Size() - Stream->Position();
-  const std::string sample = PeekBytes(Stream, kSampleSize);
+  const std::string sample = PeekBytes(Stream, kSampleSize + 3);
   if (sample.empty()) return false;
   if (StartsWith(sample, BomUtf8, 3)) return true;
-  const bool cut = remaining > static_cast<int64_t>(sample.size());
   const auto* p = reinterpret_cast<const uint8_t*>(sample.data());
-  const size_t n = sample.size();
+  const size_t n = sample.size(), scanned = std::min(n, kSampleSize);
   bool sequence = false;
-  for (size_t i = 0; i < n;) {
+  for (size_t i = 0; i < scanned;) {
     if (p[i] < 0x80) {
       ++i;
       continue;
     }
     const size_t length = Utf8SequenceLength(p + i, n - i);
-    if (length == 0) return cut && n - i < 4 && sequence;
+    if (length == 0) return false;
     sequence = true;
     i += length;
   }
@@ -350,6 +349,11 @@ bool IsAsciiLetter(uint8_t B) { return (B | 0x20) >= 'a' && (B | 0x20) <= 'z'; }
 // pair of letters that Russian does not have); else how common its pairs of letters are.
 unsigned WordWeight(const TReading& Reading, const uint8_t* P, size_t N) {
   if (N < 2) return 0;
+  // One letter over and over is no word, and two or three capitals are at most an abbreviation:
+  // read in the code pages, such runs are mostly Western signs ("\x80\x80" is two euro signs in
+  // the ANSI code page, the quotes and dashes of 0x91-0x97 are DOS866 capitals).
+  if (std::all_of(P + 1, P + N, [&](uint8_t B) { return B == P[0]; })) return 0;
+  if (N <= 3 && std::all_of(P, P + N, [&](uint8_t B) { return Reading[B].Upper; })) return 0;
   bool laterUpper = false, laterLower = false;
   for (size_t i = 1; i < N; ++i) (Reading[P[i]].Upper ? laterUpper : laterLower) = true;
   if (laterUpper && (laterLower || !Reading[P[0]].Upper)) return 0;
@@ -381,7 +385,11 @@ TTextScript DetectTextScript(const char* Text, size_t Length) {
     if ((w[0] | w[1] | w[2] | w[3]) & 0x80808080u) break;
   }
   constexpr unsigned kLetter = 6;  // about what a letter of a common word weighs
-  uint64_t latin = 0;              // wide enough for the largest file the editor holds
+  // The least a text must weigh as Cyrillic: about a common word of four letters. A lone shorter
+  // run of high bytes ("\xC5\xC4\xD6", "\xA9\xAE") reads as some Russian pair or triple in one code
+  // page or another far more often than it is one.
+  constexpr unsigned kWord = 30;
+  uint64_t latin = 0;  // wide enough for the largest file the editor holds
   uint64_t cyrillic[4] = {};
   for (size_t i = start; i < Length;) {
     if (p[i] < 0x80) {
@@ -410,7 +418,7 @@ TTextScript DetectTextScript(const char* Text, size_t Length) {
   for (int r = 1; r < 4; ++r)
     if (cyrillic[r] > cyrillic[best]) best = r;
   TTextScript result;
-  if (cyrillic[best] >= kLetter && cyrillic[best] > 2 * latin) {
+  if (cyrillic[best] >= kWord && cyrillic[best] > 2 * latin) {
     result.Cyrillic = true;
     result.Index = kReadingIndexes[best];
   }

@@ -101,6 +101,28 @@ TEST(Utf8Test, EveryRuleOfTheSample) {
   EXPECT_TRUE(Utf8(Bytes({0xC3, 0xA9}) + std::string(16382, 'a') + "\xFF\xFF"));
 }
 
+// A sequence that starts inside the sample is read whole, also where it reaches past the sample's
+// end: the first letter of a UTF-8 file may stand right there, and a stray byte there is no UTF-8.
+TEST(Utf8Test, ASequenceAtTheSamplesEndIsReadWhole) {
+  const std::pair<std::string, bool> cases[] = {
+      {std::string(16383, 'a') + Bytes({0xC3, 0xA9}) + "bc", true},
+      {std::string(16382, 'a') + Bytes({0xE2, 0x82, 0xAC}) + "bc", true},
+      {std::string(16381, 'a') + Bytes({0xF0, 0x9F, 0x98, 0x80}) + "bc", true},
+      {std::string(16383, 'a') + Narrow(L"Привет", CP_UTF8), true},
+      {std::string(16383, 'a') + Bytes({0xC3}), false},  // the file ends inside the letter
+      {Bytes({0xC3, 0xA9}) + std::string(16381, 'a') + "\xFF" + "bc", false},
+      {Bytes({0xC3, 0xA9}) + std::string(16380, 'a') + "\xE9" + "xyz", false},
+      {Bytes({0xC3, 0xA9}) + std::string(16379, 'a') + Bytes({0xE2, 0x82, 0x41}), false},
+      {Bytes({0xC3, 0xA9}) + std::string(16379, 'a') + Bytes({0xED, 0xA0, 0x80}), false},  // a surrogate
+      {Bytes({0xC3, 0xA9}) + std::string(16380, 'a') + Bytes({0xC0, 0xAF}), false},        // overlong
+  };
+  for (const auto& [bytes, utf8] : cases) {
+    EXPECT_EQ(Utf8(bytes), utf8) << testing::PrintToString(bytes.substr(16370));
+    TStringStream s(bytes);
+    EXPECT_EQ(DetectEncoding(&s) == teUtf8, utf8);
+  }
+}
+
 TEST(Cyrillic, DetectionOfTheFourCodePages) {
   // A lone high byte is no Russian word (it is as likely a Latin letter and is kept as it is);
   // a short ISO 8859-5 greeting is.

@@ -131,6 +131,69 @@ TEST_F(TextDetection, RealSentencesOpenAsTheirTextSays) {
     }
 }
 
+// Western files whose high bytes stand apart from any plain letter: signs side by side, a price
+// tier, the Nordic letters on their own, an English text with typographic quotes and dashes. Read
+// in some Cyrillic code page each run is a Russian-looking pair or triple, but none is a word:
+// they open as they are, without a warning, and save back byte for byte. Text of the Central
+// European code page, which the ANSI code page here is not, is never made Cyrillic without a
+// warning.
+TEST_F(TextDetection, SignsAndLetterGroupsApartFromWordsOpenAsTheyAre) {
+  const wchar_t* const western[] = {
+      L"\u20ac\u20ac",
+      L"Price: \u20ac\u20ac or \u20ac\u20ac\u20ac",
+      L"Restaurants\r\nLa Piazza \u20ac\u20ac\r\nChez Paul \u20ac\u20ac\u20ac\r\nThe Ivy \u20ac\u20ac\u20ac\u20ac\r\n",
+      L"\u00a9\u00ae",
+      L"\u00b1\u00d7",
+      L"\u2026\u2026",
+      L"\u00c6\u00d8\u00c5",
+      L"\u00e6\u00f8\u00e5",
+      L"\u00c5\u00c4\u00d6",
+      L"\u00e5\u00e4\u00f6",
+      L"The Swedish alphabet ends in \u00c5\u00c4\u00d6.",
+      L"\u00c9\u00c0",
+      L"\u00df\u00df",
+      L"He said \u201c\u2026\u201d and left \u2014 \u201cfine\u2019\u201d \u2013 ok.",
+      L"\u00a7\u00a7 12-14 \u00b1\u00b1 \u00bd\u00bc",
+  };
+  TMessageBoxRecorder boxes;
+  for (const wchar_t* text : western) {
+    SCOPED_TRACE(WideToUtf8(text));
+    const std::string bytes = Narrow(text, 1252);
+    const TTextScript script = DetectTextScript(bytes.data(), bytes.size());
+    EXPECT_TRUE(!script.Cyrillic && script.Index == 0) << script.Index;
+    boxes.Clear();
+    TTxtEditStringList lines;
+    const WideString name = Put(bytes);
+    EXPECT_EQ(OpenTextFile(&lines, name), teAnsi);
+    EXPECT_TRUE(boxes.Shown.empty());
+    ASSERT_TRUE(SaveTextFile(&lines, name, teAnsi, false));
+    EXPECT_EQ(Get(), bytes);
+  }
+  const wchar_t* const central[] = {L"\u017b\u00f3\u0142\u0107", L"\u016f\u0148",
+                                    L"Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144",
+                                    L"P\u0159\u00edli\u0161 \u017elu\u0165ou\u010dk\u00fd k\u016f\u0148"};
+  for (const wchar_t* text : central) {
+    SCOPED_TRACE(WideToUtf8(text));
+    const std::string bytes = Narrow(text, 1250);
+    boxes.Clear();
+    TTxtEditStringList lines;
+    const WideString name = Put(bytes);
+    const TTextEncoding found = OpenTextFile(&lines, name);
+    if (found != teAnsi || DetectTextScript(bytes.data(), bytes.size()).Cyrillic) {
+      EXPECT_FALSE(boxes.Shown.empty()) << "made Cyrillic without a word";
+    }
+    ASSERT_TRUE(SaveTextFile(&lines, name, found, false));
+    EXPECT_EQ(Get(), bytes);
+  }
+  // Short Russian words still open as Russian in every code page once they weigh as a word.
+  for (const wchar_t* text : {L"\u0434\u043e\u043c\u0430", L"\u043c\u0438\u0440 \u0438 \u0434\u043e\u043c"})
+    for (const TPage& page : kPages) {
+      const std::string bytes = Narrow(text, page.CodePage);
+      const TTextScript script = DetectTextScript(bytes.data(), bytes.size());
+      EXPECT_TRUE(script.Cyrillic && script.Index == CodePageTableIndex(page.Code)) << page.CodePage;
+    }
+}
+
 // Generated files of Western and Russian text in every code page, UTF-8 and stray bytes, cut
 // anywhere and with long lines: the load's own findings agree with the detection routine, and
 // whatever loaded whole saves, unedited, into the same bytes.
