@@ -191,7 +191,7 @@ void TOptions::ReadFromFile() {
   CheckSettingsFile(fileName_);
   // A file there that cannot be read (held by another program) holds settings that the values
   // read here, the defaults, must not replace later.
-  if (FileExists(fileName_) && IsFileBlocked(fileName_, 0)) unread_ = true;
+  if (FileExistsQuiet(fileName_) && IsFileBlocked(fileName_, 0)) unread_ = true;
   TIniFile ini(fileName_);
   ForEachKey(*this, TKeyReader{ini});
   const AnsiString scheme = ini.ReadString("Document", "SyntaxHighlighting", "");
