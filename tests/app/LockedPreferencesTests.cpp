@@ -61,7 +61,9 @@ TEST_F(LockedPreferences, DocumentsOpenSaveAndCloseWhileThePositionsFileIsHeld) 
     form->StartupDone = true;
     boxes_.Clear();
     for (const WideString& name : {a, b}) {
-      if (way == wHandOver || way == wOpenDialog) EXPECT_NO_THROW(EXPECT_EQ(form->OpenFiles({name}), 1)) << row;
+      if (way == wHandOver || way == wOpenDialog) {
+        EXPECT_NO_THROW(EXPECT_EQ(form->OpenFiles({name}), 1)) << row;
+      }
       if (way == wDropped) SendMessageW(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({name})), 0);
     }
     ASSERT_NE(DocumentList->FindByFileName(a), nullptr) << row;
