@@ -246,7 +246,14 @@ TApCustomAppIniStorage::TApCustomAppIniStorage(TComponent* AOwner)
 TApCustomAppIniStorage::~TApCustomAppIniStorage() = default;
 
 void TApCustomAppIniStorage::ReloadIfNeeded() {
-  if (AutoReloadActive()) Reload();
+  if (!AutoReloadActive()) return;
+  try {
+    Reload();
+  } catch (const EFOpenError&) {
+    // A file never read that cannot be opened yet (another program holds it) leaves the reads on
+    // their defaults and the writes in memory, instead of failing whatever asked.
+    if (LoadedOnce()) throw;
+  }
 }
 
 void TApCustomAppIniStorage::FlushIfNeeded() {
@@ -491,11 +498,11 @@ void TApAppIniFileStorage::Reload() {
     } catch (const EFOpenError&) {
       if (WideSameText(readName_, name)) throw;
       // Held by another program before it was ever read: the storage goes on with its defaults,
-      // writes nothing over it, and reads it once it can; the program tells the user.
+      // writes nothing over it, and reads it at the next read or write that can.
       IniFile().Clear();
       MarkUnread();
       unreadFirst_ = true;
-      return;
+      throw;
     }
     readName_ = name;
     if (unreadFirst_ && !fileValues_) {

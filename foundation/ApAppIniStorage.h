@@ -131,7 +131,8 @@ class TApCustomAppIniStorage : public TApCustomAppMemoryFileStorage {
   int DoReadBinary(const AnsiString& Path, void* Buf, int Count) override;
   void DoWriteBinary(const AnsiString& Path, const void* Buf, int Count) override;
 
-  // Reloads first when the storage asks for it; flushes after a change when it asks for it.
+  // Reloads first when the storage asks for it (a file never read that cannot be opened leaves
+  // the document as it is); flushes after a change when it asks for it.
   void ReloadIfNeeded();
   void FlushIfNeeded();
 
@@ -170,8 +171,9 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   // EIniFileException when the file held text the document could not keep (it stays as it is).
   void Flush() override;
   // Reads the file again; a missing file empties the document, and a damaged one is kept
-  // beside it and written anew (KeepDamagedSettingsFile). A file that cannot be read before it
-  // was ever read leaves the document as it is, and is tried again at the next read or write.
+  // beside it and written anew (KeepDamagedSettingsFile). A file that cannot be opened before it
+  // was ever read raises EFOpenError, leaves the document empty and is read at the next read or
+  // write that can; until then the storage writes nothing into it.
   void Reload() override;
   // Where the damaged file read last was kept; empty when none was.
   const WideString& KeptFileName() const { return keptFileName_; }

@@ -26,6 +26,21 @@ struct THeldFile {
   }
 };
 
+// How often the text stands in the file.
+int Occurrences(const WideString& File, const std::string& Text) {
+  std::string bytes;
+  HANDLE h =
+      CreateFileW(File.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[4096];
+  DWORD done = 0;
+  while (h != INVALID_HANDLE_VALUE && ReadFile(h, buffer, sizeof buffer, &done, nullptr) && done > 0)
+    bytes.append(buffer, done);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  int count = 0;
+  for (size_t at = bytes.find(Text); at != std::string::npos; at = bytes.find(Text, at + 1)) ++count;
+  return count;
+}
+
 class LockedPreferences : public DocumentTest {
  protected:
   WideString Preferences() const { return folder_.File(L"Preferences.ini"); }
@@ -44,8 +59,10 @@ class LockedPreferences : public DocumentTest {
 // before the exit, the file keeps the places it held and gains the ones of this run.
 TEST_F(LockedPreferences, DocumentsOpenSaveAndCloseWhileThePositionsFileIsHeld) {
   enum TWay { wCommandLine, wHandOver, wOpenDialog, wDropped };
+  ForceDirectories(GetDataFolder());
   for (TWay way : {wCommandLine, wHandOver, wOpenDialog, wDropped}) {
     const std::string row = "way " + std::to_string(way);
+    DeleteFileW(ErrorLogFile().c_str());
     const WideString old = folder_.File(L"old.txt");
     FreeGlobals();
     folder_.Write(L"Preferences.ini", "[FilesPos]\r\nCount=1\r\nItem0=" + WideToAnsi(old) + "|3|4\r\n");
@@ -79,6 +96,9 @@ TEST_F(LockedPreferences, DocumentsOpenSaveAndCloseWhileThePositionsFileIsHeld) 
     EXPECT_TRUE(form->CloseDocument(other)) << row;
     EXPECT_EQ(DocumentList->FindByFileName(b), nullptr) << row;
     EXPECT_TRUE(boxes_.Texts.empty()) << row;
+    // Logged once by the window's storage and once by the caret positions, however many
+    // openings found the file held.
+    EXPECT_EQ(Occurrences(ErrorLogFile(), "Sharing violation"), 2) << row;
     held.Release();
     Exit();
     TMemIniFile ini(Preferences());
