@@ -44,14 +44,6 @@ int Occurrences(const WideString& File, const std::string& Text) {
 class LockedPreferences : public DocumentTest {
  protected:
   WideString Preferences() const { return folder_.File(L"Preferences.ini"); }
-  // The window as a user ends it: the close query, then the window and the options go.
-  void Exit() {
-    bool canClose = false;
-    form_->FormCloseQuery(form_, canClose);
-    Free(form_);
-    form_ = nullptr;
-    FreeGlobals();
-  }
 };
 
 // Each way a file is opened, while the file of the caret positions is held: the document opens
