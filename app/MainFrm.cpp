@@ -305,8 +305,14 @@ int TMainForm::RecentDocumentCount() const { return mrlstMain ? mrlstMain->Items
 void TMainForm::ClearRecentDocuments() {
   if (mrlstMain) mrlstMain->Items()->Clear();
   filesPos_->Clear();
-  // Written at once: positions read later from the file must not bring the cleared ones back.
-  StoreFilesPos();
+  // The cleared list is the whole list: positions read later from the file must not bring the
+  // cleared ones back. Written at once, else at the exit when the file refuses it now.
+  filesPosRead_ = filesPosLoaded_ = true;
+  try {
+    StoreFilesPos();
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
 }
 
 void TMainForm::ApplyWindowOptions(const TOptions& Options) {
@@ -448,10 +454,8 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files) {
 
 int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Encoding) {
   if (Files.empty()) return 0;
-  if (!filesPosLoaded_) {
-    filesPosLoaded_ = true;
-    LoadFilesPos();
-  }
+  filesPosLoaded_ = true;
+  if (!filesPosRead_) ReadFilesPos();
   int opened = 0;
   // The warnings of the opening wait until every document is whole and in its tab: a box may
   // leave the window usable, and whatever is closed meanwhile leaves nothing half-made behind.
@@ -642,18 +646,44 @@ void TMainForm::HighlighterItemClick(bool IsPlain, const WideString& FileName) {
 
 void TMainForm::LoadFilesPos() {
   filesPos_->Clear();
+  filesPosRead_ = false;
   if (FilesPosFile().empty()) return;
   TMemIniFile ini(FilesPosFile());
-  const int count = std::clamp(ini.ReadInteger(filesPosSection, "Count", 0), 0, maxFilesPos);
-  for (int i = 0; i < count; ++i) {
-    const AnsiString entry = ini.ReadString(filesPosSection, "Item" + std::to_string(i), AnsiString());
-    if (!entry.empty()) filesPos_->Add(AnsiToWide(entry));
+  MergeFilesPos(ini);
+}
+
+void TMainForm::ReadFilesPos() {
+  try {
+    if (!FilesPosFile().empty()) {
+      TMemIniFile ini(FilesPosFile());
+      MergeFilesPos(ini);
+    }
+  } catch (const Exception& e) {
+    // A file held by another program costs the documents their remembered places, not their
+    // opening; the reading is tried again at the next opening and at the exit, and the log hears
+    // of it once.
+    if (!filesPosFailureLogged_) LogError(ErrorLogFile(), e.Message());
+    filesPosFailureLogged_ = true;
   }
+}
+
+void TMainForm::MergeFilesPos(TMemIniFile& Ini) {
+  // The places remembered before the file could be read are the newer ones.
+  const int count = std::clamp(Ini.ReadInteger(filesPosSection, "Count", 0), 0, maxFilesPos);
+  for (int i = 0; i < count && filesPos_->Count() < maxFilesPos; ++i) {
+    const WideString entry = AnsiToWide(Ini.ReadString(filesPosSection, "Item" + std::to_string(i), AnsiString()));
+    WideString name, line, column;
+    if (entry.empty() || (SplitFilesPos(entry, name, line, column) && FindFilesPos(name) >= 0)) continue;
+    filesPos_->Add(entry);
+  }
+  filesPosRead_ = true;
 }
 
 void TMainForm::StoreFilesPos() {
   if (FilesPosFile().empty()) return;
   TMemIniFile ini(FilesPosFile());
+  // Places the file held while it could not be read are kept beside the ones of this run.
+  if (!filesPosRead_) MergeFilesPos(ini);
   ini.EraseSection(filesPosSection);
   int stored = 0;
   for (int i = 0; i < filesPos_->Count(); ++i) {

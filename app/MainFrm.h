@@ -18,6 +18,7 @@ class TApAppIniFileStorage;
 class TApFormStorage;
 class TApMultiStringHolder;
 class TApplicationEvents;
+class TMemIniFile;
 class TBarDock;
 class TSkinCustomizer;
 class TSkinPopupMenu;
@@ -126,7 +127,9 @@ class TMainForm : public TForm, public TDocumentHost {
 
   // ---- remembered caret positions: "name|line|column", newest first, at most 30 ----
   TStringListW* FilesPos() const { return filesPos_.get(); }
+  // The file's list in place of the one held; raises when the file cannot be read.
   void LoadFilesPos();
+  // Writes the list; the entries of a file not read yet are kept after the list's own.
   void StoreFilesPos();
   int FindFilesPos(const WideString& Name) const;
   void RememberCaret(TDocument* Document);
@@ -307,6 +310,9 @@ class TMainForm : public TForm, public TDocumentHost {
   // The caption and the application's title name the active document now.
   void ShowActiveCaption();
   void LoadDocument(TDocument* Document, const WideString& Name, TTextEncoding Encoding);
+  // The file's entries added to the list once; a file that cannot be read is logged once.
+  void ReadFilesPos();
+  void MergeFilesPos(TMemIniFile& Ini);
   void InsertTab(TDocument* Document);
   void FocusEditor(TDocument* Document);
   // The tab bar's new-tab button.
@@ -327,7 +333,11 @@ class TMainForm : public TForm, public TDocumentHost {
   std::unique_ptr<TStringList> commandList_;
   std::unique_ptr<TUpdateCheck> updateCheck_;
   TCharPalette* charPalette_ = nullptr;
+  // The caret positions are in use (a file was opened); the file's entries are in the list; a
+  // failure to read them was logged.
   bool filesPosLoaded_ = false;
+  bool filesPosRead_ = false;
+  bool filesPosFailureLogged_ = false;
   TDocumentItem* newTabButton_ = nullptr;
   TDocumentItem* contextTab_ = nullptr;
   bool closing_ = false;

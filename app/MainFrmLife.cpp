@@ -70,7 +70,13 @@ std::vector<TSkinDock*> TMainForm::ToolbarDocks() const {
 void TMainForm::StartLifeCycle() {
   Application->HookMainWindow(TWindowHook(this, &TMainForm::AppHook));
   // The window's placement and stored properties live beside the options.
-  apinflstrgMain->SetWideFileName(::Options->FileName());
+  // A file another program holds is told at start (the options read it first); the storage
+  // reads it when it can, and the window starts on its defaults meanwhile.
+  try {
+    apinflstrgMain->SetWideFileName(::Options->FileName());
+  } catch (const Exception& e) {
+    LogError(ErrorLogFile(), e.Message());
+  }
   // Toolbars move only while the options leave them unlocked; the tab bar stays where it is.
   for (TSkinDock* dock : ToolbarDocks()) dock->SetAllowDrag(!::Options->LockTheToolbars);
   if (!RecordingTexts()) {

@@ -112,6 +112,16 @@ struct TKeyWriter {
   void Write(const char* S, const char* K, double V) { Ini.WriteString(S, K, FloatToIniText(V)); }
 };
 
+// Each key's text as the file holds it, in the order the keys are visited.
+std::vector<AnsiString> KeyTexts(TOptions& O) {
+  TMemIniFile scratch{WideString()};
+  std::exception_ptr refused;
+  ForEachKey(O, TKeyWriter{scratch, refused});
+  std::vector<AnsiString> texts;
+  ForEachKey(O, [&](const char* S, const char* K, const auto&) { texts.push_back(scratch.ReadString(S, K, "")); });
+  return texts;
+}
+
 }  // namespace
 
 AnsiString FloatToIniText(double Value) {
@@ -179,6 +189,9 @@ std::vector<TSettingsFileNotice> TakeSettingsFileNotices() { return std::exchang
 
 void TOptions::ReadFromFile() {
   CheckSettingsFile(fileName_);
+  // A file there that cannot be read (held by another program) holds settings that the values
+  // read here, the defaults, must not replace later.
+  if (FileExistsQuiet(fileName_) && IsFileBlocked(fileName_, 0)) unread_ = true;
   TIniFile ini(fileName_);
   ForEachKey(*this, TKeyReader{ini});
   const AnsiString scheme = ini.ReadString("Document", "SyntaxHighlighting", "");
@@ -192,6 +205,7 @@ void TOptions::ReadFromFile() {
   if (Encoding > teLastEncoding) Encoding = teAutoSelect;
   if (EditorFontName.empty() || !IsMonospacedFont(AnsiToWide(EditorFontName))) EditorFontName = "Courier New";
   if (EditorFontSize < 9 || EditorFontSize > 26) EditorFontSize = 9;
+  if (unread_) asStarted_ = KeyTexts(*this);
 }
 
 void TOptions::WriteToFile() {
@@ -200,7 +214,19 @@ void TOptions::WriteToFile() {
   // write the entries after it back changed.
   TMemIniFile ini(fileName_);
   std::exception_ptr refused;
-  ForEachKey(*this, TKeyWriter{ini, refused});
+  TKeyWriter writer{ini, refused};
+  std::vector<AnsiString> now;
+  if (unread_) {
+    // The file was never read: only what this run changed goes in, the rest stays the user's.
+    now = KeyTexts(*this);
+    size_t key = 0;
+    ForEachKey(*this, [&](const char* S, const char* K, const auto& Value) {
+      if (now[key] != asStarted_[key]) writer(S, K, Value);
+      ++key;
+    });
+  } else {
+    ForEachKey(*this, writer);
+  }
   try {
     ini.UpdateFile();
   } catch (const EIniFileException&) {
@@ -208,6 +234,8 @@ void TOptions::WriteToFile() {
   } catch (const Exception&) {
     throw EIniFileException(L"Unable to write to " + fileName_);
   }
+  // Written: what changes from here on is what the next write takes.
+  if (unread_) asStarted_ = std::move(now);
   if (refused) std::rethrow_exception(refused);
 }
 

@@ -93,6 +93,9 @@ class TOptions {
  private:
   void ReadFromFile();
   WideString fileName_;
+  // The file could not be read at start: the keys' texts then, and since the last write.
+  bool unread_ = false;
+  std::vector<AnsiString> asStarted_;
 };
 
 // The program's options, made with the other global objects (app/Global.h) and null before.

@@ -5,6 +5,7 @@
 
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
+#include "framework/Exceptions.h"
 #include "framework/FileRoutines.h"
 #include "framework/StrRoutines.h"
 #include "framework/UpdateBracket.h"
@@ -245,7 +246,14 @@ TApCustomAppIniStorage::TApCustomAppIniStorage(TComponent* AOwner)
 TApCustomAppIniStorage::~TApCustomAppIniStorage() = default;
 
 void TApCustomAppIniStorage::ReloadIfNeeded() {
-  if (AutoReloadActive()) Reload();
+  if (!AutoReloadActive()) return;
+  try {
+    Reload();
+  } catch (const EFOpenError&) {
+    // A file never read that cannot be opened yet (another program holds it) leaves the reads on
+    // their defaults and the writes in memory, instead of failing whatever asked.
+    if (LoadedOnce()) throw;
+  }
 }
 
 void TApCustomAppIniStorage::FlushIfNeeded() {
@@ -485,13 +493,50 @@ void TApAppIniFileStorage::Reload() {
   if (name.empty()) {
     IniFile().Clear();
   } else {
-    IniFile().Rename(name, true);
+    try {
+      IniFile().Rename(name, true);
+    } catch (const EFOpenError&) {
+      if (WideSameText(readName_, name)) throw;
+      // Held by another program before it was ever read: the storage goes on with its defaults,
+      // writes nothing over it, and reads it at the next read or write that can.
+      IniFile().Clear();
+      MarkUnread();
+      unreadFirst_ = true;
+      throw;
+    }
+    readName_ = name;
+    if (unreadFirst_ && !fileValues_) {
+      TStringList lines;
+      IniFile().GetStrings(&lines);
+      fileValues_ = std::make_unique<TMemIniFile>(WideString());
+      fileValues_->SetStrings(&lines);
+    }
     if (!IniFile().Understood() && !ReadOnly()) {
       keptFileName_ = KeepDamagedSettingsFile(name);
       IniFile().Rename(name, true);
     }
   }
   MarkLoaded();
+}
+
+bool TApAppIniFileStorage::FileHolds(const AnsiString& Section, const AnsiString& Key) {
+  ReloadIfNeeded();
+  return fileValues_ && fileValues_->ValueExists(Section.empty() ? DefaultSection() : Section, Key);
+}
+
+void TApAppIniFileStorage::WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) {
+  if (!FileHolds(Section, Key)) TApCustomAppIniStorage::WriteValue(Section, Key, Value);
+}
+
+void TApAppIniFileStorage::RemoveValue(const AnsiString& Section, const AnsiString& Key) {
+  // A list of that name in the file is held as well as a value.
+  if (FileHolds(Section, Key) || (fileValues_ && fileValues_->SectionExists(Section + "\\" + Key))) return;
+  TApCustomAppIniStorage::RemoveValue(Section, Key);
+}
+
+void TApAppIniFileStorage::DeleteSubTreeInt(const AnsiString& Path) {
+  ReloadIfNeeded();
+  if (!fileValues_) TApCustomAppIniStorage::DeleteSubTreeInt(Path);
 }
 
 WideString DamagedSettingsFileName(const WideString& FileName) {

@@ -51,6 +51,7 @@ class TApCustomAppMemoryFileStorage : public TApCustomAppStorage {
   bool AutoReloadActive() override { return !loadedOnce_ || AutoReload(); }
   void UpdatePhysicalReadOnly();
   void MarkLoaded() { loadedOnce_ = true; }
+  void MarkUnread() { loadedOnce_ = false; }
   bool LoadedOnce() const { return loadedOnce_; }
   // Flushes, applies the change, recomputes the read-only state and reloads.
   template <class F>
@@ -130,7 +131,8 @@ class TApCustomAppIniStorage : public TApCustomAppMemoryFileStorage {
   int DoReadBinary(const AnsiString& Path, void* Buf, int Count) override;
   void DoWriteBinary(const AnsiString& Path, const void* Buf, int Count) override;
 
-  // Reloads first when the storage asks for it; flushes after a change when it asks for it.
+  // Reloads first when the storage asks for it (a file never read that cannot be opened leaves
+  // the document as it is); flushes after a change when it asks for it.
   void ReloadIfNeeded();
   void FlushIfNeeded();
 
@@ -169,11 +171,28 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   // EIniFileException when the file held text the document could not keep (it stays as it is).
   void Flush() override;
   // Reads the file again; a missing file empties the document, and a damaged one is kept
-  // beside it and written anew (KeepDamagedSettingsFile).
+  // beside it and written anew (KeepDamagedSettingsFile). A file that cannot be opened before it
+  // was ever read raises EFOpenError, leaves the document empty and is read at the next read or
+  // write that can; until then the storage writes nothing into it.
   void Reload() override;
   // Where the damaged file read last was kept; empty when none was.
   const WideString& KeptFileName() const { return keptFileName_; }
 
+ protected:
+  // A file that could not be read when first asked (another program held it) holds the user's
+  // settings, where this storage holds only defaults: once it is read, the values it holds stay
+  // as they are, and only values it lacks are written.
+  void WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) override;
+  void RemoveValue(const AnsiString& Section, const AnsiString& Key) override;
+  void DeleteSubTreeInt(const AnsiString& Path) override;
+
  private:
+  bool FileHolds(const AnsiString& Section, const AnsiString& Key);
+
   WideString keptFileName_;
+  // The file read last, and whether the one named now could not be read at first.
+  WideString readName_;
+  bool unreadFirst_ = false;
+  // What the file held when it was read after all.
+  std::unique_ptr<TMemIniFile> fileValues_;
 };

@@ -53,6 +53,14 @@ class DocumentTest : public testing::Test {
     FreeGlobals();
   }
   TMainForm& Make() { return *(form_ = New<TMainForm>(nullptr)); }
+  // The window as a user ends it: the close query, then the window and the options go.
+  void Exit() {
+    bool canClose = false;
+    form_->FormCloseQuery(form_, canClose);
+    Free(form_);
+    form_ = nullptr;
+    FreeGlobals();
+  }
   // A bundled scheme written into the catalogue's folder under another name.
   WideString Scheme(const WideString& Bundled, const WideString& As) {
     return folder_.Write(L"Highlighters\\" + As, BundledSchemeText(Bundled));

@@ -50,14 +50,6 @@ class SettingsWriters : public DocumentTest {
     TMainForm::LastDocumentsFile() = data + L"LastDocuments.dat";
     return data;
   }
-  // The window as a user ends it: the close query, then the window and the options go.
-  void Exit() {
-    bool canClose = false;
-    form_->FormCloseQuery(form_, canClose);
-    Free(form_);
-    form_ = nullptr;
-    FreeGlobals();
-  }
   std::vector<WideString> Recent(int Count) {
     std::vector<WideString> names;
     for (int i = 0; i < Count; ++i) names.push_back(folder_.Write(L"r" + std::to_wstring(i) + L".txt", "r"));

@@ -281,6 +281,46 @@ TEST_F(StorageFile, SoundAndUnreadableFilesAreNeverReplaced) {
   EXPECT_FALSE(FileExists(DamagedSettingsFileName(file)));
 }
 
+// A file held by another program when the storage first names it: the reads give their
+// defaults and nothing is written over it while it stays unread, a value written meanwhile
+// waits in memory. Once it can be read, the values it holds stay, whatever this run wrote over
+// them (defaults, as far as the storage can tell), and only the keys it lacks are added; a list
+// it holds keeps its items.
+TEST_F(StorageFile, AFileHeldBeforeItWasReadKeepsItsValuesOnceRead) {
+  const WideString file = dir.File(L"Preferences.ini");
+  const std::string users =
+      "[MainForm]\r\nNormPos=61,52,674,484\r\n[MainForm\\List]\r\nCount=2\r\nItem0=a\r\nItem1=b\r\n";
+  for (bool releasedBeforeWrites : {false, true}) {
+    Put(file, users);
+    HANDLE held = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetFlushOnDestroy(false);
+      EXPECT_THROW(s.SetWideFileName(file), EFOpenError);
+      EXPECT_EQ(s.ReadString("MainForm\\NormPos", "none"), "none");
+      EXPECT_NO_THROW(s.Flush());
+      if (releasedBeforeWrites) CloseHandle(held);
+      EXPECT_NO_THROW(s.WriteString("MainForm\\NormPos", "0,0,808,587"));
+      EXPECT_NO_THROW(s.WriteString("MainForm\\Added", "x"));
+      TStringList empty;
+      EXPECT_NO_THROW(s.WriteStoredStringList("MainForm\\List", empty));
+      if (!releasedBeforeWrites) {
+        EXPECT_NO_THROW(s.Flush()) << "nothing written while held";
+        CloseHandle(held);
+        s.WriteString("MainForm\\Added", "x");
+      }
+      EXPECT_EQ(s.ReadString("MainForm\\NormPos", ""), "61,52,674,484");
+      s.Flush();
+    }
+    const auto entries = Entries(file);
+    EXPECT_EQ(entries.at("MAINFORM|NORMPOS"), "61,52,674,484") << releasedBeforeWrites;
+    EXPECT_EQ(entries.at("MAINFORM|ADDED"), "x") << releasedBeforeWrites;
+    EXPECT_EQ(entries.at("MAINFORM\\LIST|COUNT"), "2") << releasedBeforeWrites;
+    EXPECT_EQ(entries.at("MAINFORM\\LIST|ITEM1"), "b") << releasedBeforeWrites;
+  }
+}
+
 // A storage named in UTF-16 writes into folders named in Cyrillic and CJK letters, which the
 // ANSI code page (1252 here) cannot hold, and reads its values back from there.
 TEST_F(StorageFile, WideFileNamesReachFoldersOutsideTheCodePage) {
