@@ -1612,18 +1612,11 @@ void TCustomTxtEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Loc
     }
   }
   if (!paint || !OnPaintTransient) return;
-  // Under the update lock the drawing over the text is done once, when the lock ends. What the
-  // last drawing put on the screen stays until a call before a change takes it away: the first
-  // such call under the lock is made at once, while the state it was drawn for holds; later
-  // ones find nothing drawn since.
+  // Under the update lock the drawing over the text is done once, when the lock ends.
   if (paintLock_ > 0 && HandleAllocated()) {
-    if (TransientType == ttAfter) {
-      heldTransient_ = true;
-      return;
-    }
-    if (heldTransient_ || transientCleared_) return;
+    heldTransient_ = true;
+    return;
   }
-  transientCleared_ = TransientType == ttBefore;
   Canvas()->SetFont(Font());
   Canvas()->Brush()->SetColor(Color());
   TTxtCaretHide hidden(*this);

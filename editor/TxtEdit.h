@@ -614,7 +614,6 @@ class TCustomTxtEdit : public TCustomControl {
   bool heldAll_ = false;
   bool heldErase_ = false;
   bool heldTransient_ = false;
-  bool transientCleared_ = false;  // the last transient paint was the one before a change
   int changeHold_ = 0;
   bool changeOwed_ = false;
   bool readOnly_ = false;

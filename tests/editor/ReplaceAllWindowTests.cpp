@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
 #include <string>
 
 #include "editor/TxtEdit.h"
@@ -305,62 +304,6 @@ TEST(ReplaceAllWindow, ACaretCoveredByABarThatCameUpIsScrolledBackIntoView) {
     EXPECT_LE(edit.DisplayY(), edit.TopLine() + edit.LinesInWindow() - 1) << c.Name;
     EXPECT_GE(edit.DisplayX(), edit.LeftChar()) << c.Name;
     EXPECT_LE(edit.DisplayX(), edit.LeftChar() + edit.CharsInWindow()) << c.Name;
-    edit.SetSearchEngine(nullptr);
-  }
-}
-
-namespace {
-
-// The drawing over the text as a handler of the transient paint sees it: each call with the
-// caret it was made at.
-struct TTransientLog {
-  explicit TTransientLog(TTxtEdit& AEdit) : Edit(AEdit) {}
-  // A call like the one before it draws nothing new: it is counted once.
-  void Paint(TObject*, TCanvas*, TTransientType Type) {
-    const std::string call = (Type == ttBefore ? "before " : "after ") + std::to_string(Edit.CaretX()) + "," +
-                             std::to_string(Edit.CaretY()) + ";";
-    if (call != last) Calls += call;
-    last = call;
-  }
-  std::string last;
-  TTxtEdit& Edit;
-  std::string Calls;
-};
-
-}  // namespace
-
-// A drawing over the text (a matching bracket's mark) is taken away before a change under the
-// lock, while the caret is where it was drawn for, and drawn once again at the end: a command,
-// an undo step or a replace-all of many hits leaves no mark behind at the old place.
-TEST(ReplaceAllWindow, TheDrawingOverTheTextIsTakenAwayBeforeALockedChange) {
-  const struct {
-    const char* Name;
-    std::function<void(TTxtEdit&)> Step;
-    const char* Calls;
-  } cases[] = {
-      {"a caret move", [](TTxtEdit& E) { E.CommandProcessor(ecRight, 0, nullptr); }, "before 2,1;after 3,1;"},
-      {"a typed character", [](TTxtEdit& E) { E.CommandProcessor(ecChar, 'q', nullptr); }, "before 2,1;after 3,1;"},
-      {"an undo", [](TTxtEdit& E) { E.Undo(); }, "before 2,1;after 1,1;"},
-      {"a replace-all",
-       [](TTxtEdit& E) {
-         E.SearchReplace("b", "BB", {srReplace, srReplaceAll, srEntireScope});
-       },
-       "before 2,1;after 4,3;"},
-  };
-  for (const auto& c : cases) {
-    TEditorHost host("ab\r\nb\r\nab");
-    TTxtEdit& edit = host.Edit();
-    TTxtEditSearch engine(nullptr);
-    edit.SetSearchEngine(&engine);
-    edit.CommandProcessor(ecChar, 'x', nullptr);
-    edit.SetCaretXY({2, 1});
-    host.Settle();
-    TTransientLog log(edit);
-    edit.OnPaintTransient = TPaintTransient(&log, &TTransientLog::Paint);
-    c.Step(edit);
-    // A repaint ends with the drawing again; only what the step itself asked for counts.
-    EXPECT_EQ(log.Calls, c.Calls) << c.Name;
-    edit.OnPaintTransient = TPaintTransient();
     edit.SetSearchEngine(nullptr);
   }
 }
