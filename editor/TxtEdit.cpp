@@ -193,11 +193,21 @@ void TCustomTxtEdit::DecPaintLock() {
   assert(paintLock_ > 0);
   if (paintLock_ <= 0) return;
   if (--paintLock_ != 0) return;
+  // Without a window there is nothing to tell.
   if (!HandleAllocated()) {
-    ReleaseHeldRepaint(false);
+    ReleaseHeldInvalidation(false);
     return;
   }
-  if (stateFlags_.Contains(sfScrollbarChanged)) UpdateScrollBars();
+  // The held parts reach the window before anything scrolls it, so that a scroll moves them
+  // with the text they belong to.
+  const bool transient = ReleaseHeldInvalidation();
+  if (stateFlags_.Contains(sfScrollbarChanged)) {
+    // A bar that comes up narrows the text area: it may cover the caret that the locked work
+    // scrolled into view.
+    const bool caretShown = CaretWithinTextArea();
+    UpdateScrollBars();
+    if (caretShown && !CaretWithinTextArea()) EnsureCursorPosVisible();
+  }
   if (WordWrap() && (statusChanges_.Contains(scCaretX) || statusChanges_.Contains(scCaretY))) {
     // A caret past the visible end of a wrapped row goes back to the row's end.
     TDisplayCoord p = DisplayXY();
@@ -213,24 +223,32 @@ void TCustomTxtEdit::DecPaintLock() {
       stateFlags_.Include(sfCaretChanged);
     }
   }
-  ReleaseHeldRepaint(true);
+  if (transient) DoOnPaintTransient(ttAfter);
   if (stateFlags_.Contains(sfCaretChanged)) UpdateCaret();
   if (!statusChanges_.Empty()) DoOnStatusChange(statusChanges_);
 }
 
-// One invalidation for everything the lock held back, and one transient paint in place of those
-// the caret's moves skipped; without a window there is nothing to tell.
-void TCustomTxtEdit::ReleaseHeldRepaint(bool Tell) {
+// One invalidation for everything the lock held back; true when a transient paint was skipped,
+// which is owed once in place of those the caret's moves skipped.
+bool TCustomTxtEdit::ReleaseHeldInvalidation(bool Tell) {
   const bool all = heldAll_, erase = heldErase_, transient = heldTransient_;
   std::vector<TRect> parts;
   parts.swap(heldInvalid_);
   heldAll_ = heldErase_ = heldTransient_ = false;
-  if (!Tell) return;
+  if (!Tell) return false;
   if (all)
     Invalidate();
   else
     for (const TRect& part : parts) InvalidateRect(part, erase);
-  if (transient) DoOnPaintTransient(ttAfter);
+  return transient;
+}
+
+// The caret's row wholly inside the text area, its column at most just past the last whole
+// cell, where the caret after the longest line stays once the text is scrolled to its end.
+bool TCustomTxtEdit::CaretWithinTextArea() const {
+  const TDisplayCoord p = DisplayXY();
+  return p.Column >= leftChar_ && int64_t(p.Column) <= int64_t(leftChar_) + charsInWindow_ && p.Row >= topLine_ &&
+         int64_t(p.Row) <= int64_t(topLine_) + linesInWindow_ - 1;
 }
 
 void TCustomTxtEdit::Invalidate() {

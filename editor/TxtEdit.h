@@ -442,7 +442,8 @@ class TCustomTxtEdit : public TCustomControl {
 
   void IncPaintLock();
   void DecPaintLock();
-  void ReleaseHeldRepaint(bool Tell);
+  bool ReleaseHeldInvalidation(bool Tell = true);
+  bool CaretWithinTextArea() const;
   bool AllRepaintHeld() const;
   // An undo or redo step tells OnChange once, after its last item.
   void HoldChange();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditKeyCmds.h"
 #include "editor/TxtEditSearch.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/common/WindowCallCounter.h"
@@ -235,4 +236,74 @@ TEST(ReplaceAllWindow, APartOfOneLineReplacedChangesTheLineOnce) {
       EXPECT_EQ(edit.TextA(), c.Text) << c.Text << " / " << c.With;
       edit.Lines()->OnLinesReplaced = TTxtEditLinesEvent();
     }
+}
+
+// A scroll bar that comes up when the lock ends narrows the text area: the caret that the locked
+// work had just scrolled into view is scrolled back into view, not left under the bar.
+TEST(ReplaceAllWindow, ACaretCoveredByABarThatCameUpIsScrolledBackIntoView) {
+  enum TStep { stType, stReplaceAll, stUndo, stRedo };
+  const struct {
+    const char* Name;
+    TStep Step;
+  } cases[] = {
+      {"typing at the bottom past the right edge", stType},
+      {"a replace-all that makes the bottom line long", stReplaceAll},
+      {"an undo that brings a long bottom line back", stUndo},
+      {"a redo that makes the bottom line long again", stRedo},
+  };
+  for (const auto& c : cases) {
+    TEditorHost host(300, 200);
+    TTxtEdit& edit = host.Edit();
+    edit.SetOptions(edit.Options() + eoHideShowScrollbars - eoScrollPastEol);
+    edit.SetScrollBars(ssBoth);
+    host.Settle();
+    // Short lines that fill the window to its last row, no bar shown; the caret on the last.
+    const int rows = edit.LinesInWindow(), columns = edit.CharsInWindow();
+    ASSERT_GT(rows, 3) << c.Name;
+    std::string text;
+    for (int i = 1; i <= rows; ++i) text += (i > 1 ? "\r\n" : "") + std::string(i == rows ? 3 : 1, 'x');
+    edit.SetTextA(text);
+    TTxtEditSearch engine(nullptr);
+    edit.SetSearchEngine(&engine);
+    edit.SetCaretXY({4, rows});
+    const std::string wide(static_cast<size_t>(columns), 'w');
+    switch (c.Step) {
+      case stType:
+        // The line fills the window: typing scrolls it by one, and the next character brings
+        // the bar up.
+        edit.SetSelText(std::string(static_cast<size_t>(columns - 4), 'w'));
+        edit.CommandProcessor(ecChar, 'q', nullptr);
+        break;
+      case stReplaceAll: break;
+      case stUndo:
+        edit.SetSelText(wide);
+        edit.SetBlockBegin({4, rows});
+        edit.SetBlockEnd({4 + columns, rows});
+        edit.SetSelText("");
+        break;
+      case stRedo:
+        edit.SetSelText(wide);
+        edit.Undo();
+        break;
+    }
+    host.Settle();
+    ASSERT_LE(edit.DisplayY(), edit.TopLine() + edit.LinesInWindow() - 1) << c.Name;
+    ASSERT_LE(edit.DisplayX(), edit.LeftChar() + edit.CharsInWindow()) << c.Name;
+    switch (c.Step) {
+      case stType: edit.CommandProcessor(ecChar, 'q', nullptr); break;
+      case stReplaceAll:
+        edit.SearchReplace("xxx", std::string(static_cast<size_t>(columns + 5), 'L'),
+                           {srReplace, srReplaceAll, srEntireScope});
+        break;
+      case stUndo: edit.Undo(); break;
+      case stRedo: edit.Redo(); break;
+    }
+    host.Settle();
+    ASSERT_GT(edit.Lines()->GetLengthOfLongestLine(), columns) << c.Name << ": no bar came up";
+    EXPECT_GE(edit.DisplayY(), edit.TopLine()) << c.Name;
+    EXPECT_LE(edit.DisplayY(), edit.TopLine() + edit.LinesInWindow() - 1) << c.Name;
+    EXPECT_GE(edit.DisplayX(), edit.LeftChar()) << c.Name;
+    EXPECT_LE(edit.DisplayX(), edit.LeftChar() + edit.CharsInWindow()) << c.Name;
+    edit.SetSearchEngine(nullptr);
+  }
 }
