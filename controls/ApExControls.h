@@ -172,8 +172,9 @@ class TApExWinControlBase : public TApExControlBase<Base> {
   }
 
  private:
+  // Not at design time: a designed control shows its plain bounds.
   void PaintFlatFrame(bool InvalidateRing) {
-    if (!dotNetHighlighting_ || !this->HandleAllocated()) return;
+    if (!dotNetHighlighting_ || !this->HandleAllocated() || this->ComponentState().Contains(csDesigning)) return;
     HWND wnd = this->Handle();
     bool hot = this->Focused() || this->MouseOver();
     RECT r;

@@ -22,7 +22,8 @@ class TApExForm : public TApExWinControlBase<TForm> {
 class TApForm : public TApExForm {
   HV_CLASS(TApForm, TApExForm)
  public:
-  // Reads the form files of its classes below TApForm ("Resource %s not found" without any).
+  // Reads the form files of its classes below TApForm ("Resource %s not found" without any),
+  // unless it is designed.
   explicit TApForm(TComponent* AOwner) : inherited(AOwner) {}
   TApForm(TComponent* AOwner, TCreateNew) : inherited(AOwner, CreateNew) {}
 
@@ -38,7 +39,10 @@ class TApForm : public TApExForm {
   HWND ChooseOwnerWindow();
 
  protected:
-  const TClassInfo& FormFileRoot() const override { return TApForm::StaticClassInfo(); }
+  // A designed form reads no form file: the designer fills it.
+  const TClassInfo& FormFileRoot() const override {
+    return ComponentState().Contains(csDesigning) ? ClassInfo() : TApForm::StaticClassInfo();
+  }
   void Dispatch(TMessage& Message) override;
   void CMShowingChanged(TMessage& Message) override;
 

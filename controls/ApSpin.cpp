@@ -679,7 +679,9 @@ void TApCustomSpinEdit::DownClick(TObject*) {
 }
 
 void TApCustomSpinEdit::Change() {
-  if (checkOptions_.Contains(coCheckOnChange) && !changing_ && !IsLoading()) {
+  // A designed edit keeps the text it is given: the limits may be set after it.
+  if (checkOptions_.Contains(coCheckOnChange) && !ComponentState().Contains(csDesigning) && !changing_ &&
+      !IsLoading()) {
     changing_ = true;
     try {
       long double v = GetValue();

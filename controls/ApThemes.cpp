@@ -50,6 +50,9 @@ uint32_t GetThemeStyle(TControl* Control) {
 
 namespace {
 
+// A designed control is drawn plainly, without the theme's look.
+bool Designing(TControl* Control) { return Control->ComponentState().Contains(csDesigning); }
+
 // The parent erases the part of its background that lies under Control, in Control's coordinates.
 void EraseThroughParent(TControl* Control, HDC DC, const TRect& Rect) {
   TWinControl* parent = Control->Parent();
@@ -73,8 +76,8 @@ void DrawThemedBackground(TControl* Control, TCanvas* Canvas, const TRect& Rect,
                           TColor Color) {
   if (Color == clNone) Color = Canvas->Brush()->Color();
   TWinControl* parent = Control->Parent();
-  bool parentDraws = parent && ColorToRGB(parent->Color()) == ColorToRGB(Color) && ThemesActive() &&
-                     !(NeedsParentBackground && (GetThemeStyle(Control) & tsfNeedsBorderPaint));
+  bool parentDraws = !Designing(Control) && parent && ColorToRGB(parent->Color()) == ColorToRGB(Color) &&
+                     ThemesActive() && !(NeedsParentBackground && (GetThemeStyle(Control) & tsfNeedsBorderPaint));
   if (parentDraws) {
     auto* windowed = dynamic_cast<TWinControl*>(Control);
     RECT r = ToRECT(Rect);
@@ -99,7 +102,7 @@ TRect DrawThemedButtonFace(TControl* Control, TCanvas* Canvas, const TRect& Rect
     wnd = windowed->Handle();
   else if (Control->Parent() && Control->Parent()->HandleAllocated())
     wnd = Control->Parent()->Handle();
-  if (ThemesActive()) {
+  if (ThemesActive() && !Designing(Control)) {
     if (HTHEME theme = ApOpenThemeData(wnd, L"BUTTON")) {
       int state = !Control->Enabled() ? PBS_DISABLED
                   : IsDown            ? PBS_PRESSED

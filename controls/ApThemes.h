@@ -34,11 +34,12 @@ void IncludeThemeStyle(TControl* Control, uint32_t Flags);
 uint32_t GetThemeStyle(TControl* Control);
 
 // Fills Rect of Control's canvas with Color (clNone: the canvas brush's colour), or, when visual
-// styles are active and the parent has that colour, draws the parent's background there.
+// styles are active, the parent has that colour and Control is not designed, draws the parent's
+// background there.
 void DrawThemedBackground(TControl* Control, TCanvas* Canvas, const TRect& Rect, bool NeedsParentBackground,
                           TColor Color = clNone);
-// A push-button face in Rect: the themed one when visual styles are active, else the classic
-// one. Gives the area inside the face's border.
+// A push-button face in Rect: the themed one when visual styles are active and Control is not
+// designed, else the classic one. Gives the area inside the face's border.
 TRect DrawThemedButtonFace(TControl* Control, TCanvas* Canvas, const TRect& Rect, int BevelWidth, bool IsDown,
                            bool IsFocused, bool IsHot);
 // Whether the mouse is over Control's client area.

@@ -1413,7 +1413,9 @@ void TCustomTxtEdit::SetOptions(TTxtEditorOptions Value) {
     SetBlockBegin(anchor);
     SetBlockEnd(end);
   }
-  if (old.Contains(eoDropFiles) != Value.Contains(eoDropFiles) && HandleAllocated())
+  // A designed editor's window takes no dropped files: the form designer's drops are not the text's.
+  if (old.Contains(eoDropFiles) != Value.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning) &&
+      HandleAllocated())
     DragAcceptFiles(Handle(), Value.Contains(eoDropFiles));
   // The window may now reach past the text where the new options forbid it.
   if (!Value.Contains(eoScrollPastEol)) SetLeftChar(leftChar_);
@@ -1665,13 +1667,14 @@ void TCustomTxtEdit::CreateWnd() {
   appliedBars_[0] = appliedBars_[1] = TAppliedBar();
   redrawPosted_ = false;
   inherited::CreateWnd();
-  if (options_.Contains(eoDropFiles)) DragAcceptFiles(Handle(), TRUE);
+  if (options_.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning)) DragAcceptFiles(Handle(), TRUE);
   SizeOrFontChanged(false);
   UpdateScrollBars();
 }
 
 void TCustomTxtEdit::DestroyWnd() {
-  if (options_.Contains(eoDropFiles) && HandleAllocated()) DragAcceptFiles(Handle(), FALSE);
+  if (options_.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning) && HandleAllocated())
+    DragAcceptFiles(Handle(), FALSE);
   inherited::DestroyWnd();
 }
 

@@ -137,6 +137,20 @@ void TBarCustomDockableWindow::EndUpdate() {
 }
 
 void TBarCustomDockableWindow::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (currentDock_ && settingBounds_ == 0 && ComponentState().Contains(csDesigning) && !IsLoading() &&
+      (ALeft != Left() || ATop != Top())) {
+    // Moved by a form designer, not by its dock: the new place names the row at its centre
+    // across the rows and the position along the row, and the dock puts the window there.
+    bool vertical = currentDock_->Vertical();
+    int centre = vertical ? ALeft + AWidth / 2 : ATop + AHeight / 2;
+    std::vector<TBarDock::TRowInfo> rows = currentDock_->RowInfo();
+    size_t row = 0;
+    for (int start = 0; row < rows.size() && centre >= start + rows[row].Thickness; ++row) start += rows[row].Thickness;
+    dockRow_ = static_cast<int>(row);
+    dockPos_ = vertical ? ATop : ALeft;
+    currentDock_->ArrangeToolbars();
+    return;
+  }
   bool sizeChanged = AWidth != Width() || AHeight != Height();
   if (floating_ && floatingParent_) {
     TPoint nc = floatingParent_->NonClientSize();

@@ -25,6 +25,8 @@ bool AppActive() { return appActiveHint >= 0 ? appActiveHint != 0 : ApplicationI
 TBarFloatingWindowParent::TBarFloatingWindowParent(TCustomForm* AOwningForm, TBarCustomDockableWindow* AWindow)
     : TCustomForm(nullptr, CreateNew), owningForm_(AOwningForm), window_(AWindow) {
   SetBorderStyle(bsToolWindow);
+  // Nothing owns the frame; it is part of the window it holds, and designed with it.
+  if (window_ && window_->ComponentState().Contains(csDesigning)) SetDesigning(true);
   owningForm_->FreeNotification(this);
   floatingFrames.push_back(this);
   InstallHookProc(this, &TBarFloatingWindowParent::HookEvent,
@@ -73,7 +75,15 @@ void TBarFloatingWindowParent::OwnerEvent(THookProcCode Code, HWND Wnd, WPARAM W
 
 void TBarFloatingWindowParent::CreateParams(TCreateParams& Params) {
   TCustomForm::CreateParams(Params);
-  Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+  // Running, the frame repaints its parts itself at a new size. Designed, it keeps the windowed
+  // controls' whole repaint on every size change, under a class of its own: the class carries
+  // the style, and a running frame may have registered the other one first.
+  if (ComponentState().Contains(csDesigning)) {
+    Params.WindowClass.style |= CS_HREDRAW | CS_VREDRAW;
+    Params.WinClassName += L".Designed";
+  } else {
+    Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+  }
   Params.Style = WS_POPUP | WS_CLIPCHILDREN | (window_ && window_->Resizable() ? WS_THICKFRAME : 0);
   Params.ExStyle = WS_EX_TOOLWINDOW;
   if (owningForm_ && owningForm_->HandleAllocated()) Params.WndParent = owningForm_->Handle();

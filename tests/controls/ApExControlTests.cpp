@@ -104,6 +104,9 @@ TEST(ApExControl, OperationsTakeTheirMessages) {
 TEST(ApExControl, DescendantWithoutFormFileRaises) {
   EXPECT_EQ(Raised<EResNotFound>([] { delete New<TNoFileForm>(nullptr); }), "Resource TNoFileForm not found");
   delete New<TApForm>(nullptr);  // the base itself has no form file to read
+  TComponent designer(nullptr);  // nor does a designed form: the designer fills it
+  designer.SetDesigning(true);
+  EXPECT_EQ(Raised<EResNotFound>([&] { delete New<TNoFileForm>(&designer); }), "(nothing raised)");
 }
 
 TEST_F(ShownForm, ShowNoActivateLeavesTheActiveWindow) {
@@ -179,6 +182,59 @@ TEST_F(ShownForm, FlatFrameFollowsTheMouse) {
   EXPECT_EQ(frame(0), 0x808080u);
   control->Perform(CM_MOUSEENTER);
   EXPECT_EQ(frame(0), 0x733800u);  // the hot frame
+}
+
+// A designed control shows no flat frame: what lies in its window stays, and leaving it
+// invalidates nothing.
+TEST_F(ShownForm, FlatFrameOnlyOutsideDesignTime) {
+  auto* control = Child<TApExCustomControl>();
+  control->SetBounds(10, 10, 80, 40);
+  control->SetDotNetHighlighting(true);
+  Pump();
+  HWND wnd = control->Handle();
+  const COLORREF marker = 0x00FF00;
+  for (bool designing : {false, true}) {
+    control->SetDesigning(designing);
+    for (const auto& [message, frame] :
+         {std::pair<UINT, COLORREF>{WM_NCPAINT, 0x808080}, {CM_MOUSEENTER, 0x733800}, {CM_MOUSELEAVE, 0x808080}}) {
+      ValidateRect(wnd, nullptr);
+      HDC dc = GetWindowDC(wnd);
+      SetPixel(dc, 0, 0, marker);
+      control->Perform(message, 1, 0);
+      EXPECT_EQ(GetPixel(dc, 0, 0), designing ? marker : frame) << designing << message;
+      ReleaseDC(wnd, dc);
+      if (message == CM_MOUSELEAVE) {
+        EXPECT_EQ(GetUpdateRect(wnd, nullptr, FALSE) != 0, !designing);
+      }
+    }
+  }
+}
+
+// With visual styles active, a designed control takes neither themed path: the background is
+// filled with its colour and the button face is the plain one.
+TEST_F(ShownForm, ThemedDrawingOnlyOutsideDesignTime) {
+  auto* parent = Child<TErasingParent>();
+  parent->SetBounds(0, 0, 100, 100);
+  parent->SetColor(clLime);
+  auto* child = Child<TApExGraphicControl>(parent);
+  child->SetBounds(10, 10, 40, 24);
+  Pump();
+  SetThemesActiveOverride(1);
+  TTestPicture plain(40, 24);
+  RECT r{0, 0, 40, 24};
+  DrawFrameControl(plain.DC(), &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+  for (bool designing : {false, true}) {
+    child->SetDesigning(designing);
+    parent->erased = 0;
+    TTestPicture background(20, 20);
+    DrawThemedBackground(child, background.Canvas(), TRect{0, 0, 20, 20}, false, clLime);
+    EXPECT_EQ(parent->erased, designing ? 0 : 1);
+    EXPECT_EQ(background.At(5, 5), ColorToRGB(clLime));
+    TTestPicture face(40, 24);
+    DrawThemedButtonFace(child, face.Canvas(), TRect{0, 0, 40, 24}, 1, false, false, false);
+    EXPECT_EQ(face.Matches(plain, false), designing);
+  }
+  SetThemesActiveOverride(-1);
 }
 
 TEST(ApExForm, KeyboardNavigationShowsTheFocusCues) {

@@ -189,6 +189,23 @@ TEST_F(SpinEdit, TypedValuesAreCroppedToTheLimitsAsAsked) {
   EXPECT_EQ(edit->Text(), L"10");
 }
 
+// A designed edit keeps a typed text beyond the limits; running, it is cropped as it changes.
+TEST_F(SpinEdit, TextChangesAreCheckedOnlyOutsideDesignTime) {
+  edit->SetMinValue(1);
+  edit->SetMaxValue(10);
+  edit->SetCheckMinValue(true);
+  edit->SetCheckMaxValue(true);
+  struct Case {
+    bool designing;
+    const wchar_t *typed, *shown;
+  } cases[] = {{true, L"15", L"15"}, {true, L"0", L"0"}, {false, L"15", L"10"}, {false, L"0", L"1"}};
+  for (const Case& c : cases) {
+    edit->SetDesigning(c.designing);
+    Type(c.typed);
+    EXPECT_EQ(edit->Text(), c.shown) << c.designing;
+  }
+}
+
 TEST_F(SpinEdit, SteppingByButtonsKeysAndWheel) {
   edit->SetIncrement(5);
   edit->SetMaxValue(12);

@@ -105,6 +105,59 @@ TEST(EditControl, ADesignedEditorKeepsItsCaretShapeWhenTheModeChanges) {
   }
 }
 
+namespace {
+
+bool AcceptsFiles(HWND Wnd) { return (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; }
+
+// Whether the window still took dropped files when it was destroyed.
+struct TDestroyWatch {
+  void Proc(TMessage& Message) {
+    if (Message.Msg == WM_DESTROY) acceptedAtDestroy = AcceptsFiles(wnd);
+    previous(Message);
+  }
+  HWND wnd;
+  TWndMethod previous;
+  bool acceptedAtDestroy = false;
+};
+
+}  // namespace
+
+// Only a running editor registers its window for dropped files (when it is made, when
+// eoDropFiles is set) and unregisters it (when the option is cleared, before the window goes); a
+// designed one leaves the registration as it finds it.
+TEST(EditControl, OnlyARunningEditorRegistersForDroppedFiles) {
+  enum TStep { Create, SetOption, ClearOption, Destroy };
+  struct Case {
+    bool Designing;
+    TStep Step;
+    bool Accepts;
+  } cases[] = {
+      {false, Create, true},       {true, Create, false},     {false, SetOption, true}, {true, SetOption, false},
+      {false, ClearOption, false}, {true, ClearOption, true}, {false, Destroy, false},  {true, Destroy, true},
+  };
+  for (const Case& c : cases) {
+    TForm form(nullptr, CreateNew);
+    form.SetDesigning(c.Designing);
+    auto* edit = new TTxtEdit(&form);
+    if (c.Step != SetOption) edit->SetOptions(edit->Options() + eoDropFiles);
+    edit->SetParent(&form);
+    HWND wnd = edit->Handle();
+    // Registered by whoever owns the window, for the steps that may unregister it.
+    if (c.Step >= ClearOption) DragAcceptFiles(wnd, TRUE);
+    if (c.Step == SetOption) edit->SetOptions(edit->Options() + eoDropFiles);
+    if (c.Step == ClearOption) edit->SetOptions(edit->Options() - eoDropFiles);
+    bool accepts = AcceptsFiles(wnd);
+    if (c.Step == Destroy) {
+      TDestroyWatch watch{wnd, edit->WindowProc};
+      edit->WindowProc = TWndMethod(&watch, &TDestroyWatch::Proc);
+      edit->SetParent(nullptr);
+      edit->WindowProc = watch.previous;
+      accepts = watch.acceptedAtDestroy;
+    }
+    EXPECT_EQ(accepts, c.Accepts) << c.Designing << c.Step;
+  }
+}
+
 TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   TEditorHost host("if 12 /* x */");
   TTxtEdit& edit = host.Edit();

@@ -200,6 +200,46 @@ TEST(BarDock, OnlyARunningDockDropsTheRedrawClassStyles) {
   EXPECT_EQ(dock->ClassStyle(), static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
 }
 
+// The frame of a floating window keeps the redraw class styles only while designed; a designed
+// and a running frame in one program each get their own.
+TEST(BarDock, OnlyARunningFloatingFrameDropsTheRedrawClassStyles) {
+  for (bool designing : {true, false, true}) {
+    TDockForm f;
+    f.Form.SetDesigning(designing);
+    auto* t = f.Toolbar("T", 2, f.Top);
+    f.Show();
+    t->SetFloating(true);
+    ASSERT_TRUE(t->FloatingParent());
+    auto style = static_cast<UINT>(GetClassLongW(t->FloatingParent()->Handle(), GCL_STYLE));
+    EXPECT_EQ(style & (CS_HREDRAW | CS_VREDRAW), designing ? static_cast<UINT>(CS_HREDRAW | CS_VREDRAW) : 0u);
+  }
+}
+
+// A designer that moves a docked toolbar chooses its row (the one at the toolbar's centre) and
+// its position along the row, and the dock places it; running, the dock keeps it where it was.
+TEST(BarDock, ADesignedToolbarMovedInItsDockTakesTheRowAndPlace) {
+  struct Case {
+    bool designing;
+    int left, top;
+    int row;
+    TRect bounds;
+  } cases[] = {
+      {true, 150, 2, 0, Bounds(150, 0, 56, 26)},  // along its row
+      {true, 10, 20, 1, Bounds(10, 26, 56, 26)},  // centre below the first row: a new row
+      {false, 10, 20, 0, Bounds(79, 0, 56, 26)},
+  };
+  for (const Case& c : cases) {
+    TDockForm f;
+    f.Form.SetDesigning(c.designing);
+    f.Toolbar("A", 3, f.Top);
+    auto* b = f.Toolbar("B", 2, f.Top);
+    f.Show();
+    b->SetBounds(c.left, c.top, b->Width(), b->Height());
+    EXPECT_EQ(b->DockRow(), c.row) << c.designing << c.top;
+    EXPECT_EQ(b->BoundsRect(), c.bounds) << c.designing << c.top;
+  }
+}
+
 TEST(BarDock, NonClientAreaHitCodes) {
   TDockForm f;
   auto* t = f.Toolbar("T", 3, f.Top);
