@@ -141,6 +141,8 @@ class TErasingParent : public TApExCustomControl {
 
 }  // namespace
 
+// The themed paths (the parent's background, the themed button face) are taken only with visual
+// styles and outside design time.
 TEST_F(ShownForm, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
   auto* parent = Child<TErasingParent>();
   parent->SetBounds(0, 0, 100, 100);
@@ -150,11 +152,16 @@ TEST_F(ShownForm, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
   Pump();
   struct Case {
     int themes;
+    bool designing;
     TColor colour;
     int erased;
-  } cases[] = {{0, clLime, 0}, {1, clLime, 1}, {1, clRed, 0}};
+  } cases[] = {{0, false, clLime, 0}, {1, false, clLime, 1}, {1, false, clRed, 0}, {1, true, clLime, 0}};
+  TTestPicture plainFace(20, 20);
+  RECT r{0, 0, 20, 20};
+  DrawFrameControl(plainFace.DC(), &r, DFC_BUTTON, DFCS_BUTTONPUSH);
   for (const Case& c : cases) {
     SetThemesActiveOverride(c.themes);
+    child->SetDesigning(c.designing);
     parent->erased = 0;
     TTestPicture picture(20, 20);
     picture.Canvas()->Brush()->SetColor(clBlue);
@@ -162,6 +169,9 @@ TEST_F(ShownForm, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
     EXPECT_EQ(parent->erased, c.erased) << c.themes;
     EXPECT_EQ(picture.At(5, 5), ColorToRGB(c.colour));      // filled, or the parent's
     EXPECT_EQ(picture.Canvas()->Brush()->Color(), clBlue);  // the brush is put back
+    TTestPicture face(20, 20);
+    DrawThemedButtonFace(child, face.Canvas(), TRect{0, 0, 20, 20}, 1, false, false, false);
+    EXPECT_EQ(face.Matches(plainFace, false), c.themes == 0 || c.designing) << c.themes;
   }
   SetThemesActiveOverride(-1);
 }
@@ -208,33 +218,6 @@ TEST_F(ShownForm, FlatFrameOnlyOutsideDesignTime) {
       }
     }
   }
-}
-
-// With visual styles active, a designed control takes neither themed path: the background is
-// filled with its colour and the button face is the plain one.
-TEST_F(ShownForm, ThemedDrawingOnlyOutsideDesignTime) {
-  auto* parent = Child<TErasingParent>();
-  parent->SetBounds(0, 0, 100, 100);
-  parent->SetColor(clLime);
-  auto* child = Child<TApExGraphicControl>(parent);
-  child->SetBounds(10, 10, 40, 24);
-  Pump();
-  SetThemesActiveOverride(1);
-  TTestPicture plain(40, 24);
-  RECT r{0, 0, 40, 24};
-  DrawFrameControl(plain.DC(), &r, DFC_BUTTON, DFCS_BUTTONPUSH);
-  for (bool designing : {false, true}) {
-    child->SetDesigning(designing);
-    parent->erased = 0;
-    TTestPicture background(20, 20);
-    DrawThemedBackground(child, background.Canvas(), TRect{0, 0, 20, 20}, false, clLime);
-    EXPECT_EQ(parent->erased, designing ? 0 : 1);
-    EXPECT_EQ(background.At(5, 5), ColorToRGB(clLime));
-    TTestPicture face(40, 24);
-    DrawThemedButtonFace(child, face.Canvas(), TRect{0, 0, 40, 24}, 1, false, false, false);
-    EXPECT_EQ(face.Matches(plain, false), designing);
-  }
-  SetThemesActiveOverride(-1);
 }
 
 TEST(ApExForm, KeyboardNavigationShowsTheFocusCues) {
