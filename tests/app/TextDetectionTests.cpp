@@ -75,6 +75,20 @@ class TextDetection : public testing::Test {
  protected:
   WideString Put(const std::string& Bytes) { return folder_.Write(L"file.txt", Bytes); }
   std::string Get() { return folder_.Read(L"file.txt"); }
+  // Western bytes are no Cyrillic text: they open as ANSI without a warning, as they are, and
+  // save back byte for byte.
+  void ExpectOpensAsItIs(const std::string& Bytes) {
+    const TTextScript script = DetectTextScript(Bytes.data(), Bytes.size());
+    EXPECT_TRUE(!script.Cyrillic && script.Index == 0) << script.Index;
+    TMessageBoxRecorder boxes;
+    TTxtEditStringList lines;
+    const WideString name = Put(Bytes);
+    EXPECT_EQ(OpenTextFile(&lines, name), teAnsi);
+    EXPECT_TRUE(boxes.Shown.empty());
+    EXPECT_EQ(UnkeptCharacters(&lines, teAnsi), "");
+    ASSERT_TRUE(SaveTextFile(&lines, name, teAnsi, false));
+    EXPECT_EQ(Get(), Bytes);
+  }
   TTestFolder folder_;
 };
 
@@ -155,20 +169,11 @@ TEST_F(TextDetection, SignsAndLetterGroupsApartFromWordsOpenAsTheyAre) {
       L"He said \u201c\u2026\u201d and left \u2014 \u201cfine\u2019\u201d \u2013 ok.",
       L"\u00a7\u00a7 12-14 \u00b1\u00b1 \u00bd\u00bc",
   };
-  TMessageBoxRecorder boxes;
   for (const wchar_t* text : western) {
     SCOPED_TRACE(WideToUtf8(text));
-    const std::string bytes = Narrow(text, 1252);
-    const TTextScript script = DetectTextScript(bytes.data(), bytes.size());
-    EXPECT_TRUE(!script.Cyrillic && script.Index == 0) << script.Index;
-    boxes.Clear();
-    TTxtEditStringList lines;
-    const WideString name = Put(bytes);
-    EXPECT_EQ(OpenTextFile(&lines, name), teAnsi);
-    EXPECT_TRUE(boxes.Shown.empty());
-    ASSERT_TRUE(SaveTextFile(&lines, name, teAnsi, false));
-    EXPECT_EQ(Get(), bytes);
+    ExpectOpensAsItIs(Narrow(text, 1252));
   }
+  TMessageBoxRecorder boxes;
   const wchar_t* const central[] = {L"\u017b\u00f3\u0142\u0107", L"\u016f\u0148",
                                     L"Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144",
                                     L"P\u0159\u00edli\u0161 \u017elu\u0165ou\u010dk\u00fd k\u016f\u0148"};
@@ -192,6 +197,57 @@ TEST_F(TextDetection, SignsAndLetterGroupsApartFromWordsOpenAsTheyAre) {
       const TTextScript script = DetectTextScript(bytes.data(), bytes.size());
       EXPECT_TRUE(script.Cyrillic && script.Index == CodePageTableIndex(page.Code)) << page.CodePage;
     }
+}
+
+// Western text with signs and one-letter words standing alone between blanks (a degree sign, a
+// section sign, French quotes with blanks inside, a bullet or a dash, an a or e with a grave
+// accent as a word) and with one sign over and over (the dots of a form's blanks). Read in some
+// Cyrillic code page many of them are single Russian letters or one letter repeated, which are
+// no word: each line, the line over and over, and all of them in one file open as they are and
+// save back byte for byte.
+TEST_F(TextDetection, LoneSignsAndLettersBetweenBlanksOpenAsTheyAre) {
+  const wchar_t* const western[] = {
+      L"20 \u00b0 C",
+      L"\u00a7 3",
+      L"\u00ab x \u00bb",
+      L"\u00b1 5 %",
+      L"\u00d7 2",
+      L"Tel. \u00b7 Fax",
+      L"a \u00f7 b \u00d7 c",
+      L"\u00bc \u00bd \u00be",
+      L"\u00b9 \u00b2 \u00b3",
+      L"\u00a9 \u00ae \u2122",
+      L"\u00a2 \u00a3 \u00a4 \u00a5 \u20ac",
+      L"\u00b6 1 \u00a7 2 \u2020 3 \u2021 4 \u2030",
+      L"n. \u00ba 5 / 1. \u00aa",
+      L"\u201e x \u201c \u2018 y \u2019 \u201a z \u2039 w \u203a",
+      L"Siehe \u00a7 3 Abs. 2 und \u00a7 5, Satz 1 \u00b7 Stand 2024",
+      L"Il a dit \u00ab oui \u00bb puis \u00ab non \u00bb \u00e0 Paris.",
+      L"Il va \u00e0 Paris et \u00e0 Rome \u2013 puis \u00e0 Lyon.",
+      L"La citt\u00e0 \u00e8 bella e il mare \u00e8 blu.",
+      L"Ele \u00e9 bom e ela \u00e9 boa.",
+      L"Der er en \u00f8 i fjorden.",
+      L"Mix 2 \u00d7 3 cm, \u00b1 0,5 mm; 1 \u00bd cups at 180 \u00b0 C.",
+      L"Paris \u2013 Berlin \u2014 Rome \u2026 and back",
+      L"\u2022 one\r\n\u2022 two\r\n\u2022 three",
+      L"Price 3,50 \u20ac \u2013 4,00 \u20ac",
+      L"5 \u00b5 m \u00b7 10 \u00b5 s \u00b7 \u00b0 \u00b4 \u00a8 \u00b8 \u00af",
+      L"\u00bf Qu\u00e9 ? \u00a1 S\u00ed !",
+      L"Name: \u2026\u2026\u2026\u2026\u2026\u2026 Date: \u2026\u2026\u2026\u2026",
+      L"\u00a1\u00a1\u00a1 Hola !!! \u00ab\u00ab x \u00bb\u00bb \u20ac\u20ac\u20ac\u20ac\u20ac",
+  };
+  std::string all;
+  for (const wchar_t* text : western) {
+    SCOPED_TRACE(WideToUtf8(text));
+    const std::string bytes = Narrow(text, 1252);
+    ASSERT_EQ(AnsiToWide(bytes.data(), bytes.size(), 1252), text);
+    ExpectOpensAsItIs(bytes);
+    std::string lines;
+    for (int n = 0; n < 8; ++n) lines += bytes + "\r\n";
+    ExpectOpensAsItIs(lines);
+    all += bytes + "\r\n";
+  }
+  ExpectOpensAsItIs(all);
 }
 
 // Generated files of Western and Russian text in every code page, UTF-8 and stray bytes, cut

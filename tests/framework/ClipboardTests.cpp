@@ -207,9 +207,9 @@ TEST(Clipboard, TextAndAPrivateBlockPassToAnotherProcessAndBack) {
   }
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring commandLine =
-      std::wstring(L"\"") + self +
-      L"\" --gtest_also_run_disabled_tests --gtest_filter=ClipboardOtherProcess.DISABLED_ReadAndAnswer";
+  std::wstring commandLine = std::wstring(L"\"") + self +
+                             L"\" --gtest_also_run_disabled_tests --gtest_repeat=1 "
+                             L"--gtest_filter=ClipboardOtherProcess.DISABLED_ReadAndAnswer";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};

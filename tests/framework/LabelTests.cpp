@@ -2,6 +2,7 @@
 // the font the label really selects, and its setting in form files.
 #include <gtest/gtest.h>
 
+#include "framework/CodePages.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -137,4 +138,37 @@ TEST(Label, ShortenedWrappedTextDropsTrailingBlanksAndLoneAcceleratorMarks) {
     label.SetEllipsisPosition(p);
     EXPECT_EQ(label.FittedCaption(font.Canvas(), label.ClientRect()), label.Caption()) << int(p);
   }
+}
+
+// The edge of fitting, measured in the font the label selects: a wrapped text exactly as tall as
+// the label is drawn whole, as a taller label draws it; one pixel less and its last shown line
+// ends in dots.
+TEST(Label, WrappedTextExactlyAsTallAsTheLabelIsShownWholeAndOnePixelLessIsShortened) {
+  TTestLabel label;
+  label.SetWordWrap(true);
+  label.SetEllipsisPosition(epEndEllipsis);
+  label.SetCaption(L"Reopen the documents of the last session when the program starts");
+  TLabelFont font(label);
+  const int line = font.LineHeight(), dots = font.Width(L"...");
+  TRect wrapped(0, 0, 140, 0);
+  font.Canvas()->DrawText(wrapped, label.Caption(), DT_WORDBREAK | DT_EXPANDTABS | DT_CALCRECT);
+  ASSERT_GE(wrapped.Height(), 3 * line) << "wraps into three lines or more";
+  ASSERT_EQ(wrapped.Height() % line, 0);
+  const int lines = wrapped.Height() / line;
+  label.SetBounds(0, 0, 140, 2 * wrapped.Height());
+  TLabelPicture tall(label);
+  label.SetHeight(wrapped.Height());
+  EXPECT_EQ(label.FittedCaption(font.Canvas(), label.ClientRect()), label.Caption());
+  TLabelPicture exact(label);
+  EXPECT_FALSE(exact.EndsInDots(dots, (lines - 1) * line, lines * line));
+  for (int y = 0; y < label.Height(); ++y)
+    for (int x = 0; x < label.Width(); ++x) ASSERT_EQ(exact.At(x, y), tall.At(x, y)) << x << "," << y;
+  label.SetHeight(wrapped.Height() - 1);
+  const WideString shown = label.FittedCaption(font.Canvas(), label.ClientRect());
+  ASSERT_GT(shown.size(), 3u);
+  EXPECT_EQ(shown.substr(shown.size() - 3), L"...");
+  EXPECT_EQ(label.Caption().compare(0, shown.size() - 3, shown, 0, shown.size() - 3), 0) << WideToUtf8(shown);
+  TLabelPicture shorter(label);
+  EXPECT_TRUE(shorter.EndsInDots(dots, (lines - 2) * line, (lines - 1) * line));
+  EXPECT_EQ(shorter.TopInk(0, label.Width(), (lines - 1) * line, label.Height()), INT_MAX);
 }
