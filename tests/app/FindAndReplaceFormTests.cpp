@@ -13,13 +13,17 @@
 #include "controls/PngImageList.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/ApStrHolder.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
+#include "framework/GdiHandles.h"
+#include "framework/Graphics.h"
 #include "framework/IniFiles.h"
 #include "framework/ListControls.h"
 #include "framework/StdCtrls.h"
 #include "themes/SkinControls.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
 
 namespace {
@@ -520,4 +524,56 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
   dialog_->mltstrnghldrFindAndReplace->GetStringsByName("sTooComplex")->SetText("Zu komplex.");
   dialog_->lngcntrlrFindAndReplaceLanguageChanged(dialog_->lngcntrlrFindAndReplace);
   EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), L"Zu komplex.");
+}
+
+// The result line shows its whole text in each language, where the user looks: an expression
+// error (the engine's text with its position, up to three digits), the too-complex, not-found and
+// wrapped texts. The drawn text lies inside the label, needs no more room than it gets, and the
+// label inside its panel.
+TEST_F(FindDialog, TheResultLineShowsItsWholeTextInEachLanguage) {
+  struct Restore {
+    ~Restore() { LangManager().SetLanguageID(LangManager().DefaultLanguageID()); }
+  } restore;
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  edit_->SetTextA("abc");
+  Open("actnReplace");
+  SendMessageW(dialog_->chckbxRegularExpressions->Handle(), BM_CLICK, 0, 0);
+  const AnsiString lead(120, 'a');
+  const WideString bad[] = {
+      L"(ab", L"[b-a]", L"(?#note", L"a{3,2}", AnsiToWide(lead + "(ab"), AnsiToWide(lead + "a{3,2}")};
+  TSkinLabel* label = dialog_->lblFindWhatResult;
+  auto expectWhole = [&](const std::string& What) {
+    TWindowDC screen;
+    TCanvas canvas;
+    canvas.SetHandle(screen.Get());
+    canvas.Font()->Assign(label->Font());
+    TRect image, caption;
+    label->CalcLayout(&canvas, image, caption);
+    const WideString text = label->Caption();
+    RECT need{0, 0, caption.Width(), 0};
+    DrawTextW(canvas.Handle(), text.c_str(), static_cast<int>(text.size()), &need,
+              label->CaptionFormat() | DT_CALCRECT);
+    canvas.SetHandle(nullptr);
+    EXPECT_TRUE(caption.Left >= 0 && caption.Top >= 0 && caption.Right <= label->ClientWidth() &&
+                caption.Bottom <= label->ClientHeight())
+        << What << ": " << caption.Right << "x" << caption.Bottom << " in " << label->ClientWidth() << "x"
+        << label->ClientHeight();
+    EXPECT_TRUE(need.right <= caption.Width() && need.bottom <= caption.Height()) << What;
+    EXPECT_LE(label->Top() + label->Height(), dialog_->pnlFindWhat->ClientHeight()) << What;
+    EXPECT_LE(label->Left() + label->Width(), dialog_->pnlFindWhat->ClientWidth()) << What;
+  };
+  for (LANGID language : {LANGID(1049), LANGID(1033)}) {
+    LangManager().SetLanguageID(language);
+    for (const WideString& pattern : bad) {
+      dialog_->cmbxFindWhat->SetText(pattern);
+      dialog_->Find(true, false);
+      ASSERT_EQ(dialog_->Result(), frBadExpression) << WideToAnsi(pattern);
+      EXPECT_EQ(label->Caption()[0], language == 1049 ? L'\u041e' : L'E');
+      expectWhole(WideToAnsi(label->Caption()));
+    }
+    for (int result : {frReachedEnd, frNotFound, frTooComplex}) {
+      dialog_->SetResult(result);
+      expectWhole(WideToAnsi(label->Caption()));
+    }
+  }
 }
