@@ -21,6 +21,7 @@
 #include "framework/Graphics.h"
 #include "framework/IniFiles.h"
 #include "framework/ListControls.h"
+#include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
 #include "themes/SkinControls.h"
 #include "tests/app/AppTestSupport.h"
@@ -531,49 +532,45 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
 // wrapped texts. The drawn text lies inside the label, needs no more room than it gets, and the
 // label inside its panel.
 TEST_F(FindDialog, TheResultLineShowsItsWholeTextInEachLanguage) {
-  struct Restore {
-    ~Restore() { LangManager().SetLanguageID(LangManager().DefaultLanguageID()); }
-  } restore;
+  TScopeExit restore([] { LangManager().SetLanguageID(LangManager().DefaultLanguageID()); });
   ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
-  edit_->SetTextA("abc");
   Open("actnReplace");
   SendMessageW(dialog_->chckbxRegularExpressions->Handle(), BM_CLICK, 0, 0);
   const AnsiString lead(120, 'a');
-  const WideString bad[] = {
-      L"(ab", L"[b-a]", L"(?#note", L"a{3,2}", AnsiToWide(lead + "(ab"), AnsiToWide(lead + "a{3,2}")};
+  const AnsiString bad[] = {"(ab", "[b-a]", "(?#note", "a{3,2}", lead + "(ab", lead + "a{3,2}"};
   TSkinLabel* label = dialog_->lblFindWhatResult;
-  auto expectWhole = [&](const std::string& What) {
+  auto expectWhole = [&] {
     TWindowDC screen;
     TCanvas canvas;
     canvas.SetHandle(screen.Get());
     canvas.Font()->Assign(label->Font());
-    TRect image, caption;
-    label->CalcLayout(&canvas, image, caption);
+    TRect image, drawn;
+    label->CalcLayout(&canvas, image, drawn);
     const WideString text = label->Caption();
-    RECT need{0, 0, caption.Width(), 0};
+    RECT need{0, 0, drawn.Width(), 0};
     DrawTextW(canvas.Handle(), text.c_str(), static_cast<int>(text.size()), &need,
               label->CaptionFormat() | DT_CALCRECT);
     canvas.SetHandle(nullptr);
-    EXPECT_TRUE(caption.Left >= 0 && caption.Top >= 0 && caption.Right <= label->ClientWidth() &&
-                caption.Bottom <= label->ClientHeight())
-        << What << ": " << caption.Right << "x" << caption.Bottom << " in " << label->ClientWidth() << "x"
-        << label->ClientHeight();
-    EXPECT_TRUE(need.right <= caption.Width() && need.bottom <= caption.Height()) << What;
-    EXPECT_LE(label->Top() + label->Height(), dialog_->pnlFindWhat->ClientHeight()) << What;
-    EXPECT_LE(label->Left() + label->Width(), dialog_->pnlFindWhat->ClientWidth()) << What;
+    const TRect bounds = label->BoundsRect();
+    EXPECT_TRUE(drawn.Left >= 0 && drawn.Top >= 0 && drawn.Right <= label->ClientWidth() &&
+                drawn.Bottom <= label->ClientHeight() && need.right <= drawn.Width() && need.bottom <= drawn.Height() &&
+                bounds.Right <= dialog_->pnlFindWhat->ClientWidth() &&
+                bounds.Bottom <= dialog_->pnlFindWhat->ClientHeight())
+        << WideToUtf8(text) << ": " << drawn.Right << "x" << drawn.Bottom << " in " << bounds.Width() << "x"
+        << bounds.Height();
   };
   for (LANGID language : {LANGID(1049), LANGID(1033)}) {
     LangManager().SetLanguageID(language);
-    for (const WideString& pattern : bad) {
-      dialog_->cmbxFindWhat->SetText(pattern);
+    for (const AnsiString& pattern : bad) {
+      dialog_->cmbxFindWhat->SetText(AnsiToWide(pattern));
       dialog_->Find(true, false);
-      ASSERT_EQ(dialog_->Result(), frBadExpression) << WideToAnsi(pattern);
+      ASSERT_EQ(dialog_->Result(), frBadExpression) << pattern;
       EXPECT_EQ(label->Caption()[0], language == 1049 ? L'\u041e' : L'E');
-      expectWhole(WideToAnsi(label->Caption()));
+      expectWhole();
     }
     for (int result : {frReachedEnd, frNotFound, frTooComplex}) {
       dialog_->SetResult(result);
-      expectWhole(WideToAnsi(label->Caption()));
+      expectWhole();
     }
   }
 }
