@@ -17,6 +17,8 @@
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Format.h"
+#include "framework/GdiHandles.h"
+#include "framework/Graphics.h"
 #include "framework/ListControls.h"
 #include "framework/Messages.h"
 #include "framework/ScopeGuards.h"
@@ -144,8 +146,27 @@ void TFindAndReplaceForm::FormCreate(TObject*) {
   search_ = std::make_unique<TFindAndReplace>(edtsrchFindAndReplace, edtrgxsrchFindAndReplace);
   // The histories and choices live in the main window's settings.
   if (host_) frmstrgFindAndReplace->SetAppStorage(host_->SettingsStorage());
+  FitResultLine();
   SetResult(-1);
   UpdateNumberLabel();
+}
+
+void TFindAndReplaceForm::FitResultLine() {
+  // A bad expression is told with the engine's text after the dialog's words: longer than one
+  // line of the label in every language. The label wraps and takes the height of its text; the
+  // find panel (and with it the dialog) gets room for two lines, so that nothing below moves
+  // while the user types.
+  TWindowDC screen;
+  TCanvas canvas;
+  canvas.SetHandle(screen.Get());
+  canvas.Font()->Assign(lblFindWhatResult->Font());
+  const int twoLines = 2 * canvas.TextHeight(L"Wg");
+  canvas.SetHandle(nullptr);
+  const int grow = lblFindWhatResult->Top() + twoLines + 3 - pnlFindWhat->Height();
+  if (grow <= 0) return;
+  pnlFindWhat->SetHeight(pnlFindWhat->Height() + grow);
+  pgcntrlFindAndReplace->SetHeight(pgcntrlFindAndReplace->Height() + grow);
+  SetClientHeight(ClientHeight() + grow);
 }
 
 void TFindAndReplaceForm::FormShow(TObject*) {

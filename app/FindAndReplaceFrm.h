@@ -60,6 +60,8 @@ class TFindAndReplaceForm : public TForm {
   // The result label (a TFindResult): -1 nothing, 0 the end was reached, 1 not found, 2 the
   // expression was too complex, 3 the expression is bad (with the engine's text).
   void SetResult(int Result);
+  // Gives the result line room for two lines of its font (run once, at creation).
+  void FitResultLine();
   int Result() const { return result_; }
   // The searches the dialog runs (their budgets can be set).
   TFindAndReplace* Search() const { return search_.get(); }

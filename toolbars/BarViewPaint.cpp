@@ -56,7 +56,11 @@ void TBarView::PaintViewer(TCanvas* Canvas, TBarItemViewer* V) {
   bool shadow = UseDisabledShadowFor(V, selected);
   HDC dc = Canvas->Handle();
   if ((V->drawFlags_ & 1) && window_) {
-    V->drawFlags_ &= ~1u;
+    // The window's own paint is drawn without erasing: the mark alone brings the background
+    // back under a viewer whose state changed. A picture of the window in another device
+    // context (a print, a snapshot) leaves the mark for that paint, which would otherwise draw
+    // the new state over the old one.
+    if (window_->HandleAllocated() && WindowFromDC(dc) == window_->Handle()) V->drawFlags_ &= ~1u;
     TCreatedDC memory(CreateCompatibleDC(dc));
     TBitmapHandle bitmap(CreateCompatibleBitmap(dc, r.Width(), r.Height()));
     TSelectObject select(memory.Get(), bitmap.Get());

@@ -13,13 +13,18 @@
 #include "controls/PngImageList.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/ApStrHolder.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
+#include "framework/GdiHandles.h"
+#include "framework/Graphics.h"
 #include "framework/IniFiles.h"
 #include "framework/ListControls.h"
+#include "framework/ScopeGuards.h"
 #include "framework/StdCtrls.h"
 #include "themes/SkinControls.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
 
 namespace {
@@ -520,4 +525,52 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
   dialog_->mltstrnghldrFindAndReplace->GetStringsByName("sTooComplex")->SetText("Zu komplex.");
   dialog_->lngcntrlrFindAndReplaceLanguageChanged(dialog_->lngcntrlrFindAndReplace);
   EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), L"Zu komplex.");
+}
+
+// The result line shows its whole text in each language, where the user looks: an expression
+// error (the engine's text with its position, up to three digits), the too-complex, not-found and
+// wrapped texts. The drawn text lies inside the label, needs no more room than it gets, and the
+// label inside its panel.
+TEST_F(FindDialog, TheResultLineShowsItsWholeTextInEachLanguage) {
+  TScopeExit restore([] { LangManager().SetLanguageID(LangManager().DefaultLanguageID()); });
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  Open("actnReplace");
+  SendMessageW(dialog_->chckbxRegularExpressions->Handle(), BM_CLICK, 0, 0);
+  const AnsiString lead(120, 'a');
+  const AnsiString bad[] = {"(ab", "[b-a]", "(?#note", "a{3,2}", lead + "(ab", lead + "a{3,2}"};
+  TSkinLabel* label = dialog_->lblFindWhatResult;
+  auto expectWhole = [&] {
+    TWindowDC screen;
+    TCanvas canvas;
+    canvas.SetHandle(screen.Get());
+    canvas.Font()->Assign(label->Font());
+    TRect image, drawn;
+    label->CalcLayout(&canvas, image, drawn);
+    const WideString text = label->Caption();
+    RECT need{0, 0, drawn.Width(), 0};
+    DrawTextW(canvas.Handle(), text.c_str(), static_cast<int>(text.size()), &need,
+              label->CaptionFormat() | DT_CALCRECT);
+    canvas.SetHandle(nullptr);
+    const TRect bounds = label->BoundsRect();
+    EXPECT_TRUE(drawn.Left >= 0 && drawn.Top >= 0 && drawn.Right <= label->ClientWidth() &&
+                drawn.Bottom <= label->ClientHeight() && need.right <= drawn.Width() && need.bottom <= drawn.Height() &&
+                bounds.Right <= dialog_->pnlFindWhat->ClientWidth() &&
+                bounds.Bottom <= dialog_->pnlFindWhat->ClientHeight())
+        << WideToUtf8(text) << ": " << drawn.Right << "x" << drawn.Bottom << " in " << bounds.Width() << "x"
+        << bounds.Height();
+  };
+  for (LANGID language : {LANGID(1049), LANGID(1033)}) {
+    LangManager().SetLanguageID(language);
+    for (const AnsiString& pattern : bad) {
+      dialog_->cmbxFindWhat->SetText(AnsiToWide(pattern));
+      dialog_->Find(true, false);
+      ASSERT_EQ(dialog_->Result(), frBadExpression) << pattern;
+      EXPECT_EQ(label->Caption()[0], language == 1049 ? L'\u041e' : L'E');
+      expectWhole();
+    }
+    for (int result : {frReachedEnd, frNotFound, frTooComplex}) {
+      dialog_->SetResult(result);
+      expectWhole();
+    }
+  }
 }

@@ -2,7 +2,9 @@
 // control items.
 #include <gtest/gtest.h>
 
+#include "framework/Actions.h"
 #include "framework/Application.h"
+#include "framework/GdiHandles.h"
 #include "framework/ShortCuts.h"
 #include "framework/StdCtrls.h"
 #include "tests/toolbars/BarDockTestSupport.h"
@@ -215,4 +217,41 @@ TEST(BarToolbar, ControlsOnAToolbarBecomeItems) {
   EXPECT_FALSE(t->IsChevronHintStored());
   t->SetChevronHint(L"More && more|");
   EXPECT_TRUE(t->IsChevronHintStored());
+}
+
+// A button shows its action's new state at the toolbar's next paint, without a mouse move, and
+// drawn as a full repaint draws it, also when a print of the toolbar (a snapshot) came between.
+TEST(BarToolbar, AButtonShowsItsActionsStateAtTheNextPaint) {
+  TDockForm f;
+  auto* t = f.Captioned("T", f.Top, 0, {L"Cut", L"Copy"});
+  TAction action(nullptr);
+  action.SetCaption(L"Cut");
+  t->Items()->Items(0)->SetAction(&action);
+  f.Show();
+  const HWND wnd = t->Handle();
+  const TRect button = t->View()->Viewers(0)->BoundsRect();
+  auto picture = [&] {
+    TWindowDC dc(wnd);
+    std::vector<COLORREF> pixels;
+    for (int y = button.Top; y < button.Bottom; ++y)
+      for (int x = button.Left; x < button.Right; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
+    return pixels;
+  };
+  auto print = [&] {
+    TCreatedDC memory(CreateCompatibleDC(nullptr));
+    TBitmapHandle bitmap(CreateCompatibleBitmap(TWindowDC(wnd).Get(), t->ClientWidth(), t->ClientHeight()));
+    TSelectObject select(memory.Get(), bitmap.Get());
+    SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT | PRF_ERASEBKGND);
+  };
+  for (bool printed : {false, true})
+    for (bool enabled : {false, true}) {
+      const std::vector<COLORREF> before = picture();
+      action.SetEnabled(enabled);
+      if (printed) print();
+      UpdateWindow(wnd);
+      const std::vector<COLORREF> shown = picture();
+      RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      EXPECT_NE(shown, before) << printed << enabled;
+      EXPECT_EQ(shown, picture()) << printed << enabled;
+    }
 }
