@@ -229,12 +229,15 @@ void TFindAndReplaceForm::ShowMore(bool Show) {
 }
 
 WideString TFindAndReplaceForm::ResultText(int Result) const {
+  // A replace-all that stopped changed nothing: that comes first, where the label shows it.
+  const WideString nothing = replaceAll_ ? WideText("sNothingReplaced") + L" " : WideString();
   switch (Result) {
     case frReachedEnd: return WideText("sReachedEnd");
     case frNotFound: return WideText("sStringNotFound");
-    case frTooComplex: return WideText("sTooComplex");
+    case frTooComplex: return nothing + WideText("sTooComplex");
     case frBadExpression:
-      return FormatHolderText(mltstrnghldrFindAndReplace, "sBadExpression", {search_ ? search_->ErrorText() : L""});
+      return nothing +
+             FormatHolderText(mltstrnghldrFindAndReplace, "sBadExpression", {search_ ? search_->ErrorText() : L""});
     default: return WideString();
   }
 }
@@ -276,6 +279,7 @@ void TFindAndReplaceForm::Find(bool Incremental, bool Backwards) {
   if (!ActiveInEditView()) return;
   TFindSettings settings = Settings();
   settings.SearchUp = Backwards;
+  replaceAll_ = false;
   TFindResult result;
   {
     SetTag(1);
@@ -301,6 +305,7 @@ void TFindAndReplaceForm::Replace(bool All) {
     });
     result = search_->Replace(Editor(), text, with, Settings(), All);
   }
+  replaceAll_ = All;
   Report(result, false);
 }
 

@@ -51,23 +51,14 @@ void TFindAndReplace::Compile(const AnsiString& Text, const TFindSettings& Setti
   }
 }
 
-int64_t TFindAndReplace::Milliseconds(TCustomTxtEdit* Editor, bool Typing) const {
-  const int64_t base = Typing ? TypingMilliseconds : CommandMilliseconds;
-  const int64_t rate = Typing ? TypingCharsPerMillisecond : CommandCharsPerMillisecond;
-  if (base <= 0 || rate <= 0) return base;
-  int64_t characters = 0;
-  TTxtEditStringList* lines = Editor->Lines();
-  for (int i = 0; i < lines->Count(); ++i) characters += static_cast<int64_t>(lines->LineView(i).size()) + 2;
-  return base + characters / rate;
-}
-
 template <typename F>
 TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
                                      bool Typing, F&& Command) {
   errorText_.clear();
   Editor->SetSearchEngine(Engine(Settings));
   TTxtEditSearchCustom* engine = Engine(Settings);
-  TRegExprBudget budget(Milliseconds(Editor, Typing), Typing ? TypingSteps : CommandSteps, Clock);
+  TRegExprBudget budget(0, Typing ? TypingSteps : CommandSteps);
+  budget.SetShares(StepsPerSearch, StepsPerCharacter);
   engine->SetBudget(&budget);
   TScopeExit release([engine] { engine->SetBudget(nullptr); });
   try {
