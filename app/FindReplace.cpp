@@ -51,14 +51,19 @@ void TFindAndReplace::Compile(const AnsiString& Text, const TFindSettings& Setti
   }
 }
 
+TRegExprBudget TFindAndReplace::Budget(bool Typing) const {
+  TRegExprBudget budget(0, Typing ? TypingSteps : CommandSteps);
+  budget.SetShares(StepsPerSearch, StepsPerCharacter);
+  return budget;
+}
+
 template <typename F>
 TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings,
                                      bool Typing, F&& Command) {
   errorText_.clear();
   Editor->SetSearchEngine(Engine(Settings));
   TTxtEditSearchCustom* engine = Engine(Settings);
-  TRegExprBudget budget(0, Typing ? TypingSteps : CommandSteps);
-  budget.SetShares(StepsPerSearch, StepsPerCharacter);
+  TRegExprBudget budget = Budget(Typing);
   engine->SetBudget(&budget);
   TScopeExit release([engine] { engine->SetBudget(nullptr); });
   try {

@@ -55,6 +55,8 @@ class TFindAndReplace {
   // document's searches answer, whatever its size, and only the exploding ones stop.
   int64_t StepsPerSearch = 4096;
   int64_t StepsPerCharacter = 64;
+  // The budget of one command as these make it.
+  TRegExprBudget Budget(bool Typing) const;
 
  private:
   // Runs a command's searches under one budget; an error of the expression engine ends it
