@@ -246,7 +246,11 @@ void TFindAndReplaceForm::SetResult(int Result) {
   result_ = Result;
   // A search that could not answer shows the image of one that found nothing.
   lblFindWhatResult->SetImageIndex(Result > frNotFound ? frNotFound : Result);
-  lblFindWhatResult->SetCaption(ResultText(Result));
+  const WideString text = ResultText(Result);
+  lblFindWhatResult->SetCaption(text);
+  // A long text (a replace-all's stop) may not fit the label: the whole of it shows as its hint.
+  lblFindWhatResult->SetHint(text);
+  lblFindWhatResult->SetShowHint(!text.empty());
 }
 
 void TFindAndReplaceForm::Report(TFindResult Result, bool Quietly) {

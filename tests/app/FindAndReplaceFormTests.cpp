@@ -517,6 +517,8 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
     const WideString told = (button == dialog_->btnReplaceAll ? nothing : L"") + tooComplex;
     EXPECT_EQ(boxes_.Shown, std::vector<WideString>{told + L"|Halcorn Verdan|16"}) << WideToAnsi(button->Caption());
     EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), told);
+    // The label may be too narrow for it: the whole text is its hint.
+    EXPECT_EQ(dialog_->lblFindWhatResult->Hint(), told);
   }
   EXPECT_TRUE(Text() == exploding);
   EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
