@@ -323,17 +323,14 @@ void BudgetCases(const std::function<void(const std::string&, const std::functio
 
 // The doubled words replaced through the find dialog's command (the presence test, then the
 // replace-all) on 5.7 MB and on 45 MB, and looked for as the user types on 19 MB where only the
-// last line has them: each answers,
-// whatever the size. Once per process: they are long.
+// last line has them: each answers, whatever the size. Once per process: they are long.
 void IssueCases(const std::function<void(const std::string&, const std::function<void()>&)>& Timed,
                 std::map<std::string, double>& R) {
   TTxtEdit edit(nullptr);
   TTxtEditSearch plain(nullptr);
   TTxtEditRegexSearch regex(nullptr);
   TFindAndReplace dialog(&plain, &regex);
-  TFindSettings settings;
-  settings.RegularExpressions = true;
-  settings.MatchCase = true;
+  const TFindSettings settings{.MatchCase = true, .RegularExpressions = true};
   for (int lines : {100000, 800000}) {
     const std::string key = "i.replace." + std::to_string(lines);
     edit.SetTextA(IssueLines(lines));

@@ -8,23 +8,13 @@
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditSearch.h"
+#include "tests/editor/SearchTestSupport.h"
 
 namespace {
 
 // Explodes on a run of word characters ending in a non-word one; on an ordinary line it finds
 // the doubled letter at its end ("dogg" -> "gg").
 const char* const kExploding = "(\\w+\\s?)+\\1$";
-
-// Counts the lines the editor asks the engine to search.
-class TCountingRegexSearch : public TTxtEditRegexSearch {
- public:
-  using TTxtEditRegexSearch::TTxtEditRegexSearch;
-  int FindAllIn(std::string_view Text) override {
-    ++Lines;
-    return TTxtEditRegexSearch::FindAllIn(Text);
-  }
-  int Lines = 0;
-};
 
 // A plain engine that fails on the Nth line it is asked to search, as any error would.
 class TFailingSearch : public TTxtEditSearch {

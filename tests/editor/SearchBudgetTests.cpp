@@ -14,6 +14,7 @@
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditSearch.h"
+#include "tests/editor/SearchTestSupport.h"
 
 namespace {
 
@@ -29,30 +30,10 @@ int64_t SteppingClock() {
   return ++clockNow;
 }
 
-// Counts the lines the editor asks the engine to search.
-class TCountingRegexSearch : public TTxtEditRegexSearch {
- public:
-  using TTxtEditRegexSearch::TTxtEditRegexSearch;
-  int FindAllIn(std::string_view Text) override {
-    ++Lines;
-    return TTxtEditRegexSearch::FindAllIn(Text);
-  }
-  int Lines = 0;
-};
-
 std::string Repeated(const std::string& S, int N) {
   std::string r;
   for (int i = 0; i < N; ++i) r += S;
   return r;
-}
-
-int CodeOf(const std::function<void()>& Run) {
-  try {
-    Run();
-  } catch (const ERegExpr& e) {
-    return e.ErrorCode;
-  }
-  return 0;
 }
 
 }  // namespace
