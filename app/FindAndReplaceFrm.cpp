@@ -250,12 +250,15 @@ void TFindAndReplaceForm::ShowMore(bool Show) {
 }
 
 WideString TFindAndReplaceForm::ResultText(int Result) const {
+  // A replace-all that stopped changed nothing: that comes first, where the label shows it.
+  const WideString nothing = replaceAll_ ? WideText("sNothingReplaced") + L" " : WideString();
   switch (Result) {
     case frReachedEnd: return WideText("sReachedEnd");
     case frNotFound: return WideText("sStringNotFound");
-    case frTooComplex: return WideText("sTooComplex");
+    case frTooComplex: return nothing + WideText("sTooComplex");
     case frBadExpression:
-      return FormatHolderText(mltstrnghldrFindAndReplace, "sBadExpression", {search_ ? search_->ErrorText() : L""});
+      return nothing +
+             FormatHolderText(mltstrnghldrFindAndReplace, "sBadExpression", {search_ ? search_->ErrorText() : L""});
     default: return WideString();
   }
 }
@@ -264,7 +267,11 @@ void TFindAndReplaceForm::SetResult(int Result) {
   result_ = Result;
   // A search that could not answer shows the image of one that found nothing.
   lblFindWhatResult->SetImageIndex(Result > frNotFound ? frNotFound : Result);
-  lblFindWhatResult->SetCaption(ResultText(Result));
+  const WideString text = ResultText(Result);
+  lblFindWhatResult->SetCaption(text);
+  // A long text (a replace-all's stop) may not fit the label: the whole of it shows as its hint.
+  lblFindWhatResult->SetHint(text);
+  lblFindWhatResult->SetShowHint(!text.empty());
 }
 
 void TFindAndReplaceForm::Report(TFindResult Result, bool Quietly) {
@@ -297,6 +304,7 @@ void TFindAndReplaceForm::Find(bool Incremental, bool Backwards) {
   if (!ActiveInEditView()) return;
   TFindSettings settings = Settings();
   settings.SearchUp = Backwards;
+  replaceAll_ = false;
   TFindResult result;
   {
     SetTag(1);
@@ -322,6 +330,7 @@ void TFindAndReplaceForm::Replace(bool All) {
     });
     result = search_->Replace(Editor(), text, with, Settings(), All);
   }
+  replaceAll_ = All;
   Report(result, false);
 }
 

@@ -51,14 +51,10 @@ void TFindAndReplace::Compile(const AnsiString& Text, const TFindSettings& Setti
   }
 }
 
-int64_t TFindAndReplace::Milliseconds(TCustomTxtEdit* Editor, bool Typing) const {
-  const int64_t base = Typing ? TypingMilliseconds : CommandMilliseconds;
-  const int64_t rate = Typing ? TypingCharsPerMillisecond : CommandCharsPerMillisecond;
-  if (base <= 0 || rate <= 0) return base;
-  int64_t characters = 0;
-  TTxtEditStringList* lines = Editor->Lines();
-  for (int i = 0; i < lines->Count(); ++i) characters += static_cast<int64_t>(lines->LineView(i).size()) + 2;
-  return base + characters / rate;
+TRegExprBudget TFindAndReplace::Budget(bool Typing) const {
+  TRegExprBudget budget(0, Typing ? TypingSteps : CommandSteps);
+  budget.SetShares(StepsPerSearch, StepsPerCharacter);
+  return budget;
 }
 
 template <typename F>
@@ -67,7 +63,7 @@ TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const AnsiString& T
   errorText_.clear();
   Editor->SetSearchEngine(Engine(Settings));
   TTxtEditSearchCustom* engine = Engine(Settings);
-  TRegExprBudget budget(Milliseconds(Editor, Typing), Typing ? TypingSteps : CommandSteps, Clock);
+  TRegExprBudget budget = Budget(Typing);
   engine->SetBudget(&budget);
   TScopeExit release([engine] { engine->SetBudget(nullptr); });
   try {

@@ -44,19 +44,19 @@ class TFindAndReplace {
   // frBadExpression), empty after one that ended normally.
   const WideString& ErrorText() const { return errorText_; }
 
-  // The work one command may do before it answers "too complex": a find next, a replacement or
-  // a replace-all a couple of seconds, a search as the user types much less, so that a key is
-  // never held up long. Steps (0: no limit) and the clock are there for tests to set.
-  int64_t CommandMilliseconds = 2000;
-  int64_t TypingMilliseconds = 200;
-  // A search that does not explode still takes time in proportion to the text (and a replace-all
-  // its replacements too): a timed command gets a millisecond more for each this many characters
-  // of the document, so that a large file's searches answer and only the exploding ones stop.
-  int64_t CommandCharsPerMillisecond = 10000;
-  int64_t TypingCharsPerMillisecond = 50000;
-  int64_t CommandSteps = 0;
-  int64_t TypingSteps = 0;
-  TRegExprBudget::TClock Clock = TRegExprBudget::SystemClock;
+  // The work one command may do before it answers "too complex", in steps of the expression
+  // engine: its own work, never the replacing, the painting or the undo records, and the same
+  // on a loaded machine. A find next, a replacement or a replace-all about two seconds of it, a
+  // search as the user types a tenth of that, so that a key is never held up long.
+  int64_t CommandSteps = 400000000;
+  int64_t TypingSteps = 40000000;
+  // A search that does not explode works in proportion to the text: every search and every
+  // character searched bring these steps on top (TRegExprBudget::SetShares), so that a large
+  // document's searches answer, whatever its size, and only the exploding ones stop.
+  int64_t StepsPerSearch = 4096;
+  int64_t StepsPerCharacter = 64;
+  // The budget of one command as these make it.
+  TRegExprBudget Budget(bool Typing) const;
 
  private:
   // Runs a command's searches under one budget; an error of the expression engine ends it
@@ -73,8 +73,6 @@ class TFindAndReplace {
   static TSearchReplaceOptions Options(const TFindSettings& Settings);
   void Compile(const AnsiString& Text, const TFindSettings& Settings);
   static void ToOtherEnd(TCustomTxtEdit* Editor, bool Backwards);
-  // The time a command may take over the editor's text: its base and the text's share.
-  int64_t Milliseconds(TCustomTxtEdit* Editor, bool Typing) const;
 
   TTxtEditSearchCustom* plain_;
   TTxtEditSearchCustom* regex_;

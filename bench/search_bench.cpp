@@ -8,7 +8,8 @@
 //
 //   search_bench            (runs the measuring processes and prints the medians)
 //   search_bench explosive  (only the expressions with nested repetitions)
-//   search_bench budget     (only the commands over exploding lines under a command's budget)
+//   search_bench budget     (only the commands over exploding lines under the find dialog's budget,
+//                            and the doubled words it must answer on 5.7, 19 and 45 MB)
 //   search_bench unbudgeted (one command over exploding lines without a command's budget, once:
 //                            every line has a budget of its own, as before the command's one)
 #include "framework/Win.h"
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FindReplace.h"
 #include "bench/BenchSupport.h"
 #include "editor/TxtEditSearch.h"
 
@@ -212,33 +214,46 @@ int FloorPass(const std::string& Subject, char Fill) {
   return static_cast<int>(std::count(Subject.begin(), Subject.end(), Fill));
 }
 
-// The budgets of the find dialog's commands: a command a user gives, and a search as the user
-// types.
+// The frame cap's case runs under a command's time on the engine's own clock.
 constexpr int64_t kCommandMs = 2000;
-constexpr int64_t kTypingMs = 200;
 const char* const kExploding = "(\\w+\\s?)+\\1$";
 
-// Lines of Fill characters and a '!', on which kExploding tries every split of the run.
-AnsiString ExplodingLines(int Lines, int Fill) {
+// The line of the doubled words the find dialog's users met, 57 characters with its break (53
+// without the doubled word); with Last the last word is given a doubled letter, which kExploding
+// finds.
+AnsiString IssueLines(int Lines, const char* Last = "dog", const char* Doubled = "the the") {
   AnsiString text;
+  text.reserve(static_cast<size_t>(Lines) * 58);
+  for (int i = 0; i < Lines; ++i)
+    text += "key" + std::to_string(i % 10) + " = the quick brown fox jumps over " + Doubled + " lazy " + Last + "\r\n";
+  return text;
+}
+
+// Ordinary lines, then lines of Fill characters and a '!', on which kExploding tries every split
+// of the run.
+AnsiString ExplodingLines(int Lines, int Fill, int Ordinary = 0) {
+  AnsiString text = IssueLines(Ordinary, "dogg");
   for (int i = 0; i < Lines; ++i) text += AnsiString(static_cast<size_t>(Fill), 'a') + "!\r\n";
   return text;
 }
 
-// The commands of the budget cases, each over the editor's text as the dialog runs them.
+// The commands of the budget cases, each over the editor's text as the dialog runs them, under
+// the dialog's budget of a command or of a search as the user types.
 struct TBudgetCase {
   const char* Key;
   const char* What;
   int Lines, Fill;
-  int64_t Ms;
+  bool Typing;
   int Command;  // 0 find next, 1 count over every line, 2 replace-all
+  int Ordinary = 0;
 };
 const TBudgetCase kBudgetCases[] = {
-    {"b.find", "find next, 10 lines of 24 a + !", 10, 24, kCommandMs, 0},
-    {"b.count", "count, 10 lines of 24 a + !", 10, 24, kCommandMs, 1},
-    {"b.replace", "replace-all, 10 lines of 24 a + !", 10, 24, kCommandMs, 2},
-    {"b.find26", "find next, 1 line of 26 a + !", 1, 26, kCommandMs, 0},
-    {"b.typing", "as the user types, 10 lines of 24 a + !", 10, 24, kTypingMs, 0},
+    {"b.find", "find next, 10 lines of 24 a + !", 10, 24, false, 0},
+    {"b.count", "count, 10 lines of 24 a + !", 10, 24, false, 1},
+    {"b.replace", "replace-all, 10 lines of 24 a + !", 10, 24, false, 2},
+    {"b.find26", "find next, 1 line of 26 a + !", 1, 26, false, 0},
+    {"b.typing", "as the user types, 10 lines of 24 a + !", 10, 24, true, 0},
+    {"b.after", "replace-all, 100,000 hits, then 10 of 24 a + !", 10, 24, false, 2, 100000},
 };
 
 // Runs one command; its outcome: -1 stopped as too complex, else the hits.
@@ -252,7 +267,7 @@ double RunCommand(TTxtEdit& Edit, TTxtEditRegexSearch& Regex, const TBudgetCase&
     } else if (C.Command == 1) {
       outcome = EngineAll(&Edit, Regex, kExploding, {});
     } else {
-      outcome = Edit.SearchReplace(kExploding, "x", {srReplace, srReplaceAll, srEntireScope});
+      outcome = Edit.SearchReplace(kExploding, "$1", {srReplace, srReplaceAll, srEntireScope});
     }
   } catch (const ERegExpr&) {
     outcome = -1;
@@ -275,12 +290,13 @@ void BudgetCases(const std::function<void(const std::string&, const std::functio
   TTxtEdit edit(nullptr);
   TTxtEditRegexSearch regex(nullptr);
   edit.SetSearchEngine(&regex);
+  const TFindAndReplace dialog(nullptr, nullptr);
   for (int round = 0; round < kRounds; ++round) {
     for (const TBudgetCase& c : kBudgetCases) {
-      edit.SetTextA(ExplodingLines(c.Lines, c.Fill));
+      edit.SetTextA(ExplodingLines(c.Lines, c.Fill, c.Ordinary));
       double outcome = 0;
       Timed(c.Key, [&] {
-        TRegExprBudget budget(c.Ms);
+        TRegExprBudget budget = dialog.Budget(c.Typing);
         outcome = RunCommand(edit, regex, c, &budget);
       });
       R[std::string(c.Key) + ".outcome"] = outcome;
@@ -303,6 +319,35 @@ void BudgetCases(const std::function<void(const std::string&, const std::functio
   });
   R["b.frames.outcome"] = outcome;
   R["b.frames.mb"] = PeakMemoryMb() - before;
+}
+
+// The doubled words replaced through the find dialog's command (the presence test, then the
+// replace-all) on 5.7 MB and on 45 MB, and looked for as the user types on 19 MB where only the
+// last line has them: each answers, whatever the size. Once per process: they are long.
+void IssueCases(const std::function<void(const std::string&, const std::function<void()>&)>& Timed,
+                std::map<std::string, double>& R) {
+  TTxtEdit edit(nullptr);
+  TTxtEditSearch plain(nullptr);
+  TTxtEditRegexSearch regex(nullptr);
+  TFindAndReplace dialog(&plain, &regex);
+  const TFindSettings settings{.MatchCase = true, .RegularExpressions = true};
+  for (int lines : {100000, 800000}) {
+    const std::string key = "i.replace." + std::to_string(lines);
+    edit.SetTextA(IssueLines(lines));
+    TFindResult result = frNone;
+    Timed(key, [&] { result = dialog.Replace(&edit, "\\b(\\w+) \\1\\b", "$1", settings, true); });
+    int changed = 0;
+    for (int i = 0; i < edit.Lines()->Count(); ++i)
+      changed += edit.Lines()->LineView(i).find("the the") == std::string_view::npos;
+    R[key + ".outcome"] = result;
+    R[key + ".changed"] = changed;
+  }
+  // As the user types, over 19 MB without a doubled word but on the last line.
+  edit.SetTextA(IssueLines(360000, "dog", "the") + "the the");
+  TFindResult result = frNone;
+  Timed("i.typing", [&] { result = dialog.Find(&edit, "(\\w+) \\1", settings, true, {1, 1}); });
+  R["i.typing.outcome"] = result;
+  R["i.typing.found"] = edit.SelAvail();
 }
 
 // One command over ten exploding lines without a command's budget, each line with the engine's
@@ -339,6 +384,7 @@ void Child(const std::wstring& resultFile, bool explosiveOnly, bool budgetOnly) 
 
   if (budgetOnly) {
     BudgetCases(timed, r);
+    IssueCases(timed, r);
     return write();
   }
   // Nested repetitions: one search each; -1 when the engine stopped it as too complex. The
@@ -507,8 +553,12 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("medians of %d processes (each the median of %d rounds); each ratio within one process\n\n", kProcesses,
               kRounds);
   if (!explosiveOnly) {
-    std::printf("commands over exploding lines with %s, each under one budget (%lld ms, as the user types %lld ms):\n",
-                kExploding, static_cast<long long>(kCommandMs), static_cast<long long>(kTypingMs));
+    const TFindAndReplace dialog(nullptr, nullptr);
+    std::printf(
+        "commands over exploding lines with %s, each under the find dialog's budget (%lld million steps, as the user "
+        "types %lld million, and %lld for each character searched):\n",
+        kExploding, static_cast<long long>(dialog.CommandSteps / 1000000),
+        static_cast<long long>(dialog.TypingSteps / 1000000), static_cast<long long>(dialog.StepsPerCharacter));
     for (const TBudgetCase& c : kBudgetCases) {
       const double outcome = median(std::string(c.Key) + ".outcome");
       std::printf(
@@ -518,6 +568,21 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("  %-44s %10.1f ms  %s, peak working set +%.0f MB\n", "((a)|(b))*c on 16 MB of a and c",
                 median("b.frames"), median("b.frames.outcome") < 0 ? "stopped: too complex" : "answered",
                 median("b.frames.mb"));
+    if (budgetOnly) {
+      std::printf("\nthe doubled words through the find dialog, which must answer whatever the size:\n");
+      auto told = [](double Result) {
+        const int r = static_cast<int>(Result);
+        return r == frNone ? "answered" : r == frTooComplex ? "WRONG: too complex" : "WRONG: other";
+      };
+      for (int lines : {100000, 800000}) {
+        const std::string key = "i.replace." + std::to_string(lines);
+        const std::string what = "\\b(\\w+) \\1\\b by $1, replace-all, " + std::to_string(lines) + " lines";
+        std::printf("  %-44s %10.1f ms  %s, %.0f lines changed\n", what.c_str(), median(key),
+                    told(median(key + ".outcome")), median(key + ".changed"));
+      }
+      std::printf("  %-44s %10.1f ms  %s%s\n", "(\\w+) \\1 as the user types, 19 MB", median("i.typing"),
+                  told(median("i.typing.outcome")), median("i.typing.found") > 0 ? ", found" : ", NOT found");
+    }
   }
   if (budgetOnly) return 0;
   std::printf("\n");

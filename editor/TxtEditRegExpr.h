@@ -41,9 +41,12 @@ char RegExprInvertCaseSystem(char Ch);
 struct TRegExprMatcher;
 
 // The work that one command may spend on all its searches, over however many lines: a number of
-// matcher steps and a time on a clock, whichever runs out first. Once it has run out, every
-// search that draws on it stops at once with the "too complex" error, so a command over many
-// lines that each explode stops once, with the whole command's work bounded.
+// matcher steps and a time on a clock, whichever runs out first. Both measure the engine's own
+// work only: steps are counted by the matcher, and the clock runs only while a search is under
+// way, so that what the command does between its searches (replacing, painting, recording the
+// undo) and a loaded machine never count against it. Once it has run out, every search that
+// draws on it stops at once with the "too complex" error, so a command over many lines that each
+// explode stops once, with the whole command's work bounded.
 class TRegExprBudget {
  public:
   // Milliseconds from an arbitrary start; tests put a clock of their own in.
@@ -52,25 +55,47 @@ class TRegExprBudget {
   // Milliseconds <= 0: no time limit; Steps <= 0: no limit of steps.
   explicit TRegExprBudget(int64_t Milliseconds, int64_t Steps = 0, TClock Clock = SystemClock);
 
+  // Under a limit of steps, what the text searched brings on top of it: every search PerSearch
+  // steps and every input (a line) PerCharacter steps for each of its characters, so that a
+  // search that does not explode, whose work grows with the text, answers over a text of any
+  // size. What earlier inputs left unused is kept only up to the limit itself, so that an
+  // exploding line after many ordinary ones still stops within the limit and its own share.
+  void SetShares(int64_t PerSearch, int64_t PerCharacter);
+  // The engine tells of each search, and with Characters >= 0 of a new input of that length,
+  // whose characters bring Weight times the share each: the work of an expression that
+  // remembers its failed states grows with the states it remembers per character.
+  void Credit(int Characters, int Weight = 1);
+
   // The steps a search may still take (INT64_MAX without a limit of steps).
   int64_t StepsLeft() const;
   void Charge(int64_t Steps);
-  // Asks the clock: true (and from then on) once the time is up or the steps are spent.
+  // True (and from then on) once the time is up or the steps are spent; asks no clock.
   bool Spent();
   // The same, asking the clock only once Steps more than those charged reach the next time to
   // ask it, so that a command of many small searches does not ask it for each of them.
   bool SpentAfter(int64_t Steps);
   // The steps beyond those charged at which SpentAfter asks the clock next.
   int64_t NextLook() const { return lookAt_ - used_; }
-  // Under a time limit the clock is asked every this many steps (well under a millisecond).
+  // The engine tells when a search ends: the time since the clock was first asked during it
+  // counts as the engine's.
+  void SearchEnded();
+  // Under a time limit the clock is asked every this many steps (well under a millisecond); a
+  // search counts its time from the first look on, so that searches shorter than this never ask.
   static constexpr int64_t ClockStride = 1 << 16;
-  bool Timed() const { return deadline_ != INT64_MAX; }
+  bool Timed() const { return milliseconds_ > 0; }
   int64_t StepsUsed() const { return used_; }
+  // The time counted so far, in the clock's milliseconds.
+  int64_t MillisecondsUsed() const { return inside_; }
 
  private:
   TClock clock_;
-  int64_t deadline_ = INT64_MAX;
-  int64_t steps_ = 0;
+  int64_t milliseconds_ = 0;
+  int64_t inside_ = 0;        // time of the searches that have ended
+  int64_t searchStart_ = -1;  // the clock's first reading in the search under way, or -1
+  int64_t steps_ = INT64_MAX;
+  int64_t left_ = INT64_MAX;
+  int64_t perSearch_ = 0;
+  int64_t perCharacter_ = 0;
   int64_t used_ = 0;
   int64_t lookAt_ = ClockStride;
   bool spent_ = false;
@@ -231,6 +256,7 @@ class TRegExpr {
   size_t frameLimit_ = 0;
   TFailureMemory failureMemory_ = fmWhenLong;
   bool shortcuts_ = true;
+  bool credited_ = false;  // the budget has heard of the current input
 
   // A literal found by a skip table; matches where it compares equal (ignoring case by
   // InvertCase when IgnoreCase).

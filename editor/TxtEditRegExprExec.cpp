@@ -830,6 +830,7 @@ void TRegExpr::EnsureProgram() {
 }
 
 void TRegExpr::NewInput() {
+  credited_ = false;
   mustFrom_ = mustAt_ = mustNoneFrom_ = requiredAt_ = requiredNoneFrom_ = -1;
   matcherBound_ = false;
 }
@@ -920,6 +921,13 @@ bool TRegExpr::SearchFrom(int Offset) {
   if (!hasInput_) Raise(1005);
   if (Offset < 1) Raise(1006);
   const int len = inLen_;
+  if (budget_) {
+    // Past a few thousand steps a search without back references remembers its failed states,
+    // and then works at most a few steps per state: its input's share grows with its rows.
+    const int weight = memoRows_ > 0 && failureMemory_ != fmNever ? 1 + memoRows_ / 16 : 1;
+    budget_->Credit(credited_ ? -1 : len, weight);
+    credited_ = true;
+  }
   if (Offset > len + 1) return false;
   const int from = Offset - 1;
   const auto* in = reinterpret_cast<const uint8_t*>(in_);
@@ -1012,7 +1020,10 @@ bool TRegExpr::Attempts(int From) {
     ~TTrim() {
       Store.Stack.Trim(KeptFrames);
       if (Store.Memo.capacity() > KeptMemoWords) std::vector<uint32_t>().swap(Store.Memo);
-      if (Budget) Budget->Charge(M.Steps);
+      if (Budget) {
+        Budget->Charge(M.Steps);
+        Budget->SearchEnded();
+      }
     }
   } trim{*frames_, m, budget_};
   try {
@@ -1092,25 +1103,46 @@ int64_t TRegExprBudget::SystemClock() {
 }
 
 TRegExprBudget::TRegExprBudget(int64_t Milliseconds, int64_t Steps, TClock Clock)
-    : clock_(Clock), steps_(Steps > 0 ? Steps : INT64_MAX) {
-  if (Milliseconds > 0) deadline_ = clock_() + Milliseconds;
+    : clock_(Clock), milliseconds_(std::max<int64_t>(Milliseconds, 0)) {
+  if (Steps > 0) steps_ = left_ = Steps;
 }
 
-int64_t TRegExprBudget::StepsLeft() const {
-  return steps_ == INT64_MAX ? INT64_MAX : std::max<int64_t>(steps_ - used_, 0);
+void TRegExprBudget::SetShares(int64_t PerSearch, int64_t PerCharacter) {
+  perSearch_ = std::max<int64_t>(PerSearch, 0);
+  perCharacter_ = std::max<int64_t>(PerCharacter, 0);
 }
 
-void TRegExprBudget::Charge(int64_t Steps) { used_ += Steps; }
+void TRegExprBudget::Credit(int Characters, int Weight) {
+  if (spent_ || steps_ == INT64_MAX) return;
+  if (Characters >= 0) left_ = std::min(left_, steps_) + perCharacter_ * std::max(Weight, 1) * Characters;
+  left_ += perSearch_;
+}
+
+int64_t TRegExprBudget::StepsLeft() const { return std::max<int64_t>(left_, 0); }
+
+void TRegExprBudget::Charge(int64_t Steps) {
+  used_ += Steps;
+  if (left_ != INT64_MAX) left_ -= Steps;
+}
 
 bool TRegExprBudget::SpentAfter(int64_t Steps) {
-  if (spent_ || used_ + Steps >= steps_) return spent_ = true;
-  if (used_ + Steps < lookAt_) return false;
+  if (spent_ || Steps >= left_) return spent_ = true;
+  if (!Timed() || used_ + Steps < lookAt_) return false;
   lookAt_ = used_ + Steps + ClockStride;
-  return Spent();
+  const int64_t now = clock_();
+  if (searchStart_ < 0) searchStart_ = now;
+  if (inside_ + (now - searchStart_) >= milliseconds_) spent_ = true;
+  return spent_;
+}
+
+void TRegExprBudget::SearchEnded() {
+  if (searchStart_ < 0) return;
+  inside_ += clock_() - searchStart_;
+  searchStart_ = -1;
 }
 
 bool TRegExprBudget::Spent() {
-  if (!spent_) spent_ = used_ >= steps_ || (deadline_ != INT64_MAX && clock_() >= deadline_);
+  if (!spent_) spent_ = left_ <= 0 || (Timed() && inside_ >= milliseconds_);
   return spent_;
 }
 

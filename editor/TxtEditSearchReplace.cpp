@@ -1,7 +1,10 @@
 // Search and replace in the editor control: walks the lines of the scope in the chosen
 // direction, asks the search engine for the matches of each line, selects the hits and replaces
-// them, asking the application first when it wants to be asked.
+// them, asking the application first when it wants to be asked. A replace-all that asks nothing
+// finds every hit before it replaces one, so that an error of the search changes nothing.
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "editor/TxtEdit.h"
 #include "framework/ScopeGuards.h"
@@ -20,6 +23,23 @@ struct TTxtEditSearchRun {
   bool LockRaised = false;
   bool BlockOpen = false;
   TTxtSelectionMode UserMode = smNormal;
+
+  // The hits of a replace-all found before anything is replaced: per line the range of its hits,
+  // each hit with where its replacement lies in Texts (Size == Template: the replacement text as
+  // given, as the plain engine has it for every hit).
+  struct TRecordedLine {
+    int Line, First, Count;
+  };
+  struct TRecordedHit {
+    int Pos, Len;
+    uint32_t At, Size;
+  };
+  static constexpr uint32_t Template = UINT32_MAX;
+  std::vector<TRecordedLine> RecordedLines;
+  std::vector<TRecordedHit> RecordedHits;
+  AnsiString Texts;
+  // The recorded hits of the line in hand; null: the engine's last search.
+  const TRecordedHit* Recorded = nullptr;
 
   TTxtEditSearchRun(TCustomTxtEdit& AEdit, const AnsiString& ASearch, const AnsiString& AReplace,
                     TSearchReplaceOptions& Options)
@@ -54,6 +74,19 @@ struct TTxtEditSearchRun {
   }
 
   int LineLength(int Line) const { return static_cast<int>(E.LineAt(Line).size()); }
+
+  int HitPos(int N) { return Recorded ? Recorded[N].Pos : Engine.GetResult(N); }
+  int HitLen(int N) { return Recorded ? Recorded[N].Len : Engine.GetLength(N); }
+  // Appends the text that replaces hit N, which is Found.
+  void AppendReplacement(AnsiString& To, int N, std::string_view Found) {
+    if (!Recorded) {
+      To += Engine.Replace(AnsiString(Found), Replacement);
+    } else if (Recorded[N].Size == Template) {
+      To += Replacement;
+    } else {
+      To.append(Texts, Recorded[N].At, Recorded[N].Size);
+    }
+  }
 
   // Only a column's end stays where it is; any other scope's end moves with the replacements
   // before it on its line, whatever the selection mode of a caret without a selection.
@@ -111,8 +144,9 @@ struct TTxtEditSearchRun {
     int offset = 0;
     int n = Backwards ? Count - 1 : 0;
     for (int left = Count; left > 0; --left) {
-      const int first = Engine.GetResult(n) + offset;
-      const int length = Engine.GetLength(n);
+      const int hit = n;
+      const int first = HitPos(hit) + offset;
+      const int length = HitLen(hit);
       n += Backwards ? -1 : 1;
       if (!InScope(Line, first, length, End.Char)) continue;
       ++Result;
@@ -124,7 +158,11 @@ struct TTxtEditSearchRun {
         if (action == raCancel) return false;
       }
       if (action == raReplaceAll) SwitchToReplaceAll();
-      if (action != raSkip) ReplaceLen = ReplaceHit(Engine.Replace(E.SelText(), Replacement), first, Line);
+      if (action != raSkip) {
+        AnsiString with;
+        AppendReplacement(with, hit, E.SelText());
+        ReplaceLen = ReplaceHit(with, first, Line);
+      }
       if (!Backwards) {
         E.InternalSetCaretXY({first + ReplaceLen, Line});
         if (action != raSkip && length != ReplaceLen) {
@@ -151,15 +189,16 @@ struct TTxtEditSearchRun {
     bool lengthChanged = false;
     const bool endMoves = !ColumnScope() && Line == End.Line;
     for (int n = 0; n < Count; ++n) {
-      const int first = Engine.GetResult(n), length = Engine.GetLength(n);
+      const int first = HitPos(n), length = HitLen(n);
       if (!InScope(Line, first + delta, length, End.Char + (endMoves ? delta : 0))) continue;
       if (firstStart == 0) firstStart = prev = first;
       middle.append(text.substr(prev - 1, first - prev));
-      const AnsiString rep = Engine.Replace(AnsiString(text.substr(first - 1, length)), Replacement);
-      middle += rep;
+      const size_t at = middle.size();
+      AppendReplacement(middle, n, text.substr(first - 1, length));
+      const int size = static_cast<int>(middle.size() - at);
       prev = lastEnd = first + length;
-      delta += static_cast<int>(rep.size()) - length;
-      lengthChanged = lengthChanged || static_cast<int>(rep.size()) != length;
+      delta += size - length;
+      lengthChanged = lengthChanged || size != length;
       ++Result;
     }
     if (firstStart == 0) return;
@@ -179,19 +218,69 @@ struct TTxtEditSearchRun {
     UserMode = E.selectionMode_;
     E.selectionMode_ = smNormal;
     TScopeExit finish([this] { Finish(); });
-    if (ReplaceAll && !Prompt) SwitchToReplaceAll();
+    if (ReplaceAll && !Prompt) {
+      Record();
+      ReplaceRecorded();
+      return;
+    }
     int line = Backwards ? End.Line : Start.Line;
     while (line >= Start.Line && line <= End.Line) {
       const int count = Engine.FindAllIn(E.LineAt(line));
-      const bool atOnce = ReplaceAll && !Prompt && !Backwards && !ColumnScope();
-      if (count > 0) {
-        if (atOnce)
-          LineAtOnce(line, count);
-        else if (!LineByHit(line, count))
-          break;
-      }
+      if (count > 0 && !HandleLine(line, count)) break;
       line += Backwards ? -1 : 1;
     }
+  }
+
+  // Handles the hits of one line; false ends the whole operation.
+  bool HandleLine(int Line, int Count) {
+    if (ReplaceAll && !Prompt && !Backwards && !ColumnScope()) {
+      LineAtOnce(Line, Count);
+      return true;
+    }
+    return LineByHit(Line, Count);
+  }
+
+  // Finds every hit of the scope, in the order they are replaced, with its replacement, and
+  // changes nothing: a search that fails here (an expression too complex for the text) leaves
+  // the text, the caret, the selection and the undo as they were.
+  void Record() {
+    for (int line = Backwards ? End.Line : Start.Line; line >= Start.Line && line <= End.Line;
+         line += Backwards ? -1 : 1) {
+      const std::string_view text = E.LineAt(line);
+      const int count = Engine.FindAllIn(text);
+      if (count == 0) continue;
+      RecordedLines.push_back({line, static_cast<int>(RecordedHits.size()), count});
+      AnsiString with;
+      for (int n = 0; n < count; ++n) {
+        const int pos = Engine.GetResult(n), len = Engine.GetLength(n);
+        with = Engine.Replace(AnsiString(text.substr(pos - 1, len)), Replacement);
+        if (with == Replacement) {
+          RecordedHits.push_back({pos, len, 0, Template});
+        } else {
+          RecordedHits.push_back({pos, len, static_cast<uint32_t>(Texts.size()), static_cast<uint32_t>(with.size())});
+          Texts += with;
+        }
+      }
+    }
+  }
+
+  // Replaces the recorded hits as one undo step. A replacement that breaks its line moves the
+  // lines after it: forwards, the recorded lines still to come and the scope's end move with
+  // them.
+  void ReplaceRecorded() {
+    SwitchToReplaceAll();
+    int moved = 0;
+    for (const TRecordedLine& l : RecordedLines) {
+      const int count = E.lines_->Count();
+      Recorded = &RecordedHits[l.First];
+      HandleLine(l.Line + moved, l.Count);
+      if (!Backwards) {
+        const int added = E.lines_->Count() - count;
+        moved += added;
+        End.Line += added;
+      }
+    }
+    Recorded = nullptr;
   }
 
   void Finish() {

@@ -493,11 +493,14 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
   EXPECT_EQ(dialog_->Result(), frBadExpression);
   EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), bad);
   EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
+  // A replace-all that stops says first that it replaced nothing.
+  const WideString nothing = L"Nothing was replaced. ";
   for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll, dialog_->btnReplace}) {
     boxes_.Clear();
     Click(button);
-    EXPECT_EQ(boxes_.Shown, std::vector<WideString>{bad + L"|Halcorn Verdan|16"}) << WideToAnsi(button->Caption());
-    EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), bad);
+    const WideString told = (button == dialog_->btnReplaceAll ? nothing : L"") + bad;
+    EXPECT_EQ(boxes_.Shown, std::vector<WideString>{told + L"|Halcorn Verdan|16"}) << WideToAnsi(button->Caption());
+    EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), told);
   }
   EXPECT_EQ(Text(), small);
 
@@ -516,15 +519,20 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
   for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll}) {
     boxes_.Clear();
     Click(button);
-    EXPECT_EQ(boxes_.Shown, std::vector<WideString>{tooComplex + L"|Halcorn Verdan|16"})
-        << WideToAnsi(button->Caption());
+    const WideString told = (button == dialog_->btnReplaceAll ? nothing : L"") + tooComplex;
+    EXPECT_EQ(boxes_.Shown, std::vector<WideString>{told + L"|Halcorn Verdan|16"}) << WideToAnsi(button->Caption());
+    EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), told);
+    // The label may be too narrow for it: the whole text is its hint.
+    EXPECT_EQ(dialog_->lblFindWhatResult->Hint(), told);
   }
   EXPECT_TRUE(Text() == exploding);
   EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
   // The label's texts follow a language change.
-  dialog_->mltstrnghldrFindAndReplace->GetStringsByName("sTooComplex")->SetText("Zu komplex.");
+  TApMultiStringHolder* holder = dialog_->mltstrnghldrFindAndReplace;
+  holder->GetStringsByName("sTooComplex")->SetText("Zu komplex.");
+  holder->GetStringsByName("sNothingReplaced")->SetText("Nichts ersetzt.");
   dialog_->lngcntrlrFindAndReplaceLanguageChanged(dialog_->lngcntrlrFindAndReplace);
-  EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), L"Zu komplex.");
+  EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), L"Nichts ersetzt. Zu komplex.");
 }
 
 // The result line shows its whole text in each language, where the user looks: an expression

@@ -294,43 +294,41 @@ TEST_F(FindInEditor, ACommandOverManyExplodingLinesAnswersTooComplex) {
   EXPECT_TRUE(find_->ErrorText().empty());
 }
 
-namespace {
-// A clock whose first reading starts the command and whose every later one lies just past the
-// command's base time (or far past everything, when told so).
-int64_t clockReads = 0;
-int64_t clockLater = 0;
-int64_t StepClock() { return clockReads++ == 0 ? 0 : clockLater; }
-}  // namespace
-
-// A large document's searches that do not explode take longer than the base time: each of its
-// characters adds to the command's time, so they answer; an exploding line among them still
-// stops the command once even that time is up.
-TEST_F(FindInEditor, ALargeDocumentsCommandsTakeTheTimeItsTextNeeds) {
+// A large document's searches that do not explode answer whatever the command's base: every
+// search and every character searched bring their share of steps, so the work may grow with the
+// text (the doubled words a user met among them); an exploding line among them still stops the
+// command.
+TEST_F(FindInEditor, ALargeDocumentsCommandsTakeTheWorkItsTextNeeds) {
   AnsiString text;
-  for (int i = 0; i < 20000; ++i) text += "a lambda and a longer line of text after it, lambda\r\n";
-  edit_->SetTextA(text);
-  find_->Clock = StepClock;
-  for (const TCommand& c : kCommands) {
-    // 1,060,000 characters give 106 ms over the base to a command and 21 ms to a search as the user
-    // types: a clock 1 ms past the base leaves every command its answer.
-    clockReads = 0;
-    clockLater = (std::string(c.Name) == "typing" ? find_->TypingMilliseconds : find_->CommandMilliseconds) + 1;
-    edit_->SetTextA(text);
-    edit_->SetCaretXY({1, 1});
-    const TFindResult result = c.Run(*find_, edit_, "l[a-z]mbda");
-    EXPECT_TRUE(result == frNone || result == frReachedEnd) << c.Name << " " << result;
-    EXPECT_TRUE(find_->ErrorText().empty()) << c.Name;
-    if (std::string(c.Name) == "replace all") {
-      EXPECT_EQ(edit_->TextA().find("lambda"), AnsiString::npos) << "every hit is replaced";
+  for (int i = 0; i < 20000; ++i)
+    text += i % 2 ? "a lambda and a longer line of text after it, lambda\r\n"
+                  : "key" + std::to_string(i % 10) + " = the quick brown fox jumps over the the lazy dog\r\n";
+  find_->CommandSteps = 1000;
+  find_->TypingSteps = 100;
+  const struct {
+    const char* Expr;
+    const char* Gone;  // after replace-all with x
+  } cases[] = {
+      {"l[a-z]mbda", "lambda"},
+      {"(\\w+) \\1", "the the"},
+      {"\\b(\\w+) \\1\\b", "the the"},
+  };
+  for (const auto& e : cases) {
+    for (const TCommand& c : kCommands) {
+      edit_->SetTextA(text);
+      edit_->SetCaretXY({1, 1});
+      const TFindResult result = c.Run(*find_, edit_, e.Expr);
+      EXPECT_TRUE(result == frNone || result == frReachedEnd) << c.Name << " " << e.Expr << " " << result;
+      EXPECT_TRUE(find_->ErrorText().empty()) << c.Name;
+      if (std::string(c.Name) == "replace all") {
+        EXPECT_EQ(edit_->TextA().find(e.Gone), AnsiString::npos) << e.Expr;
+      }
     }
   }
-  // An exploding line at the end stops the command once the clock is past all of it.
+  // An exploding line at the end stops the command.
   edit_->SetTextA(text + AnsiString(24, 'a') + "!");
-  clockReads = 0;
-  clockLater = 1000000;
   edit_->SetCaretXY({1, 1});
   EXPECT_EQ(find_->Replace(edit_, "(\\w+\\s?)+\\1$", "x", Expressions(), true), frTooComplex);
-  find_->Clock = TRegExprBudget::SystemClock;
 }
 
 // A bad expression is told with the engine's text and position by every command, also on a
@@ -357,4 +355,74 @@ TEST_F(FindInEditor, ABadExpressionIsToldWithItsPosition) {
   edit_->SetTextA("x (abc[0-9 y");
   EXPECT_EQ(find_->Find(edit_, "(abc[0-9", {}, false, {1, 1}), frNone);
   EXPECT_EQ(edit_->SelText(), "(abc[0-9");
+}
+
+// A replace-all that an exploding line stops after many lines of hits changes nothing: the text,
+// the caret, the selection, the modified mark and the undo and redo lists are as they were.
+TEST_F(FindInEditor, AReplaceAllStoppedAfterManyHitsChangesNothing) {
+  AnsiString text;
+  for (int i = 0; i < 3000; ++i) text += "key" + std::to_string(i) + " = the the lazy dogg\r\n";
+  for (int i = 0; i < 5; ++i) text += AnsiString(24, 'a') + "!\r\n";
+  edit_->SetTextA(text);
+  edit_->SetCaretXY({1, 2});
+  edit_->SetSelText("x");
+  edit_->UndoList()->AddGroupBreak();
+  edit_->SetSelText("y");
+  edit_->Undo();
+  edit_->SetBlockBegin({2, 5});
+  edit_->SetBlockEnd({4, 7});
+  const AnsiString before = edit_->TextA();
+  const TBufferCoord caret = edit_->CaretXY(), begin = edit_->BlockBegin(), end = edit_->BlockEnd();
+  const int undo = edit_->UndoList()->ItemCount(), redo = edit_->RedoList()->ItemCount();
+  ASSERT_TRUE(edit_->Modified() && undo > 0 && redo > 0);
+  find_->CommandSteps = 3000000;
+  for (const char* with : {"$1", "x\r\ny"}) {
+    EXPECT_EQ(find_->Replace(edit_, "(\\w+\\s?)+\\1$", with, Expressions(), true), frTooComplex) << with;
+    EXPECT_TRUE(edit_->TextA() == before) << with;
+    EXPECT_EQ(edit_->CaretXY(), caret) << with;
+    EXPECT_EQ(edit_->BlockBegin(), begin) << with;
+    EXPECT_EQ(edit_->BlockEnd(), end) << with;
+    EXPECT_TRUE(edit_->Modified()) << with;
+    EXPECT_EQ(edit_->UndoList()->ItemCount(), undo) << with;
+    EXPECT_EQ(edit_->RedoList()->ItemCount(), redo) << with;
+    EXPECT_EQ(edit_->PaintLock(), 0) << with;
+  }
+  // Without the exploding lines every hit is replaced, as one undo step.
+  edit_->SetTextA(text.substr(0, text.find("aaaa")));
+  EXPECT_EQ(find_->Replace(edit_, "(\\w+\\s?)+\\1$", "$1", Expressions(), true), frNone);
+  EXPECT_EQ(edit_->TextA().find("dogg"), AnsiString::npos);
+  edit_->Undo();
+  EXPECT_EQ(edit_->Lines()->Strings(2999), "key2999 = the the lazy dogg");
+}
+
+// The budgets of a command and of a search as the user types are kept apart: an expression that
+// needs more steps than the one and fewer than the other is too complex while typing and is found
+// by Find next; by default typing has a tenth of a command's steps.
+TEST_F(FindInEditor, TypingAndCommandBudgetsAreKeptApart) {
+  const std::string slow = std::string(16, 'a') + "!";
+  // What the slow line costs the expression.
+  TRegExpr probe;
+  probe.SetExpression("(\\w+\\s?)+\\1$");
+  TRegExprBudget counted(0);
+  probe.SetBudget(&counted);
+  EXPECT_FALSE(probe.Exec(slow));
+  const int64_t steps = counted.StepsUsed();
+  ASSERT_GT(steps, 100000);
+  const TFindAndReplace defaults(nullptr, nullptr);
+  EXPECT_EQ(defaults.TypingSteps * 10, defaults.CommandSteps);
+  find_->StepsPerSearch = 0;
+  find_->StepsPerCharacter = 0;
+  find_->TypingSteps = steps / 2;
+  find_->CommandSteps = steps * 4;
+  edit_->SetTextA(AnsiString(slow) + "\r\nbb\r\n");
+  const struct {
+    bool Typing;
+    TFindResult Result;
+    const char* Selected;
+  } cases[] = {{true, frTooComplex, ""}, {false, frNone, "bb"}, {true, frTooComplex, ""}};
+  for (const auto& c : cases) {
+    edit_->SetCaretXY({1, 1});
+    EXPECT_EQ(find_->Find(edit_, "(\\w+\\s?)+\\1$", Expressions(), c.Typing, {1, 1}), c.Result) << c.Typing;
+    EXPECT_EQ(edit_->SelText(), c.Selected) << c.Typing;
+  }
 }

@@ -3,11 +3,18 @@
 // the cap on the choice points of one attempt. Limits are injected, never timed.
 #include <gtest/gtest.h>
 
+#include "framework/Win.h"
+
+#include <psapi.h>
+
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditSearch.h"
+#include "tests/editor/SearchTestSupport.h"
 
 namespace {
 
@@ -23,30 +30,10 @@ int64_t SteppingClock() {
   return ++clockNow;
 }
 
-// Counts the lines the editor asks the engine to search.
-class TCountingRegexSearch : public TTxtEditRegexSearch {
- public:
-  using TTxtEditRegexSearch::TTxtEditRegexSearch;
-  int FindAllIn(std::string_view Text) override {
-    ++Lines;
-    return TTxtEditRegexSearch::FindAllIn(Text);
-  }
-  int Lines = 0;
-};
-
 std::string Repeated(const std::string& S, int N) {
   std::string r;
   for (int i = 0; i < N; ++i) r += S;
   return r;
-}
-
-int CodeOf(const std::function<void()>& Run) {
-  try {
-    Run();
-  } catch (const ERegExpr& e) {
-    return e.ErrorCode;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -189,4 +176,129 @@ TEST(SearchBudget, TheChoicePointsOfAnAttemptAreCapped) {
     r.SetFrameLimit(0);
     EXPECT_EQ(r.Exec(c.Input), c.Match) << c.Expr;
   }
+}
+
+namespace {
+// A clock the test moves: between searches by a lot (the replacing, the painting, a loaded
+// machine), inside them by Inside at every look.
+int64_t movedNow = 0;
+int64_t movedInside = 0;
+int64_t MovedClock() { return movedNow += movedInside; }
+
+// The working set of the process now, sampled by a clock that never moves.
+size_t largestWorkingSet = 0;
+size_t WorkingSet() {
+  PROCESS_MEMORY_COUNTERS c{};
+  c.cb = sizeof c;
+  GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
+  return c.WorkingSetSize;
+}
+int64_t MemoryClock() {
+  largestWorkingSet = std::max(largestWorkingSet, WorkingSet());
+  return 0;
+}
+
+// The doubled words the find dialog's users met, and source-like lines.
+std::vector<std::string> OrdinaryLines(int N) {
+  std::vector<std::string> lines;
+  static const char* const source[] = {"  if (length < 10) count = buffer[index] + 1;", "    return value;", "",
+                                       "  // the value of this is kept for the next line", "}"};
+  for (int i = 0; i < N; ++i)
+    lines.push_back(i % 2 ? "key" + std::to_string(i % 10) + " = the quick brown fox jumps over the the lazy dog"
+                          : source[i / 2 % std::size(source)]);
+  return lines;
+}
+}  // namespace
+
+// The time of a timed budget counts only while the matcher works: a clock that moves a lot
+// between searches, never inside them, never stops many ordinary searches, while an exploding
+// search still stops once its own time is up.
+TEST(SearchBudget, TimeCountsOnlyWhileTheMatcherWorks) {
+  movedNow = 1000;
+  movedInside = 0;
+  TRegExpr r;
+  r.SetExpression("(\\w+\\s?)+$");
+  TRegExprBudget budget(50, 0, MovedClock);
+  r.SetBudget(&budget);
+  const std::vector<std::string> lines = OrdinaryLines(2000);
+  for (const std::string& line : lines) {
+    ASSERT_EQ(CodeOf([&] { r.Exec(line); }), 0) << "after " << budget.StepsUsed() << " steps";
+    movedNow += 1000;
+  }
+  // The ordinary searches did enough work for the clock to be asked many times.
+  EXPECT_GT(budget.StepsUsed(), 10 * TRegExprBudget::ClockStride);
+  EXPECT_FALSE(budget.Spent());
+  // Inside a search the clock moves a millisecond at each look: an exploding search stops at
+  // about the fiftieth look.
+  movedInside = 1;
+  r.SetExpression(kExploding);
+  const int64_t before = budget.StepsUsed();
+  EXPECT_EQ(CodeOf([&] { r.Exec(std::string(26, 'a') + "!"); }), TRegExpr::reeTooComplex);
+  EXPECT_LE(budget.StepsUsed() - before, 53 * TRegExprBudget::ClockStride);
+  EXPECT_GE(budget.MillisecondsUsed(), 50);
+  EXPECT_TRUE(budget.Spent());
+}
+
+// Under a limit of steps every search and every character searched bring their share: ordinary
+// expressions answer over far more lines than the limit alone would pay for, one that explodes
+// after them stops within the limit and its own line's share, and without the shares the limit
+// alone stops the first line.
+TEST(SearchBudget, EachSearchAndCharacterBringTheirShare) {
+  const std::vector<std::string> lines = OrdinaryLines(2000);
+  const char* const ordinary[] = {
+      "\\b(\\w+) \\1\\b",
+      "(\\w+) \\1",
+      "(\\w+\\s?)+$",
+      "(.*)(.*)(.*)x",
+      "(\\w+\\s?){20}x",
+      "(.*a){12}",
+      "(\\w+)\\s(\\w+)\\s(\\w+)\\s\\1",
+      "l[a-z]mbda|lazy",
+  };
+  for (const char* expr : ordinary) {
+    TTxtEditRegexSearch regex(nullptr);
+    regex.SetPattern(expr);
+    TRegExprBudget budget(0, 1000);
+    budget.SetShares(4096, 64);
+    regex.SetBudget(&budget);
+    for (const std::string& line : lines) ASSERT_EQ(CodeOf([&] { regex.FindAllIn(line); }), 0) << expr;
+    EXPECT_FALSE(budget.Spent()) << expr;
+    // What the lines left over is kept only up to the limit: an exploding line stops within it
+    // and its own share.
+    regex.SetPattern(kExploding);
+    const std::string exploding = std::string(24, 'a') + "!";
+    const int64_t before = budget.StepsUsed();
+    EXPECT_EQ(CodeOf([&] { regex.FindAllIn(exploding); }), TRegExpr::reeTooComplex) << expr;
+    EXPECT_LE(budget.StepsUsed() - before, 1000 + 4096 + 64 * 25 + 100) << expr;
+    EXPECT_TRUE(budget.Spent()) << expr;
+  }
+  // Without the shares the limit alone pays for less than a line.
+  TTxtEditRegexSearch regex(nullptr);
+  regex.SetPattern("(.*)(.*)(.*)x");
+  TRegExprBudget budget(0, 1000);
+  regex.SetBudget(&budget);
+  EXPECT_EQ(CodeOf([&] { regex.FindAllIn(lines[1]); }), TRegExpr::reeTooComplex);
+}
+
+// Without a limit set, the choice points of one attempt are capped by the length of the line up to
+// a most: a backtracking expression on a line of more than 512K characters stops as too complex
+// there, and the memory of the process stays under the cap while it searches.
+TEST(SearchBudget, TheChoicePointsOfALongLineStopAtTheCap) {
+  const std::string line = std::string(8 << 20, 'a') + "c";
+  TRegExpr r;
+  r.SetExpression("((a)|(b))*c");
+  // The clock samples the memory every few tens of thousands of steps.
+  TRegExprBudget budget(INT64_MAX / 2, 0, MemoryClock);
+  r.SetBudget(&budget);
+  const size_t before = WorkingSet();
+  largestWorkingSet = before;
+  EXPECT_EQ(CodeOf([&] { r.Exec(line); }), TRegExpr::reeTooComplex);
+  // 16M choice points of 16 bytes, and a little for the memory of failed states.
+  EXPECT_LE(largestWorkingSet - before, (size_t(256) + 32) << 20) << (largestWorkingSet - before) / 1048576 << " MB";
+  // It was the cap, far below the steps a search of this line may take.
+  EXPECT_LT(budget.StepsUsed(), 200000000);
+  EXPECT_GT(budget.StepsUsed(), 1000000);
+  // The object answers again, on a line within the cap.
+  r.SetBudget(nullptr);
+  EXPECT_TRUE(r.Exec(std::string(1000, 'a') + "c"));
 }
