@@ -171,6 +171,17 @@ std::vector<TSettingsFileNotice>& settingsFileNotices() {
 
 }  // namespace
 
+namespace {
+
+// Recorded once per file until told.
+void noteSettingsFile(const TSettingsFileNotice& Notice) {
+  for (const TSettingsFileNotice& told : settingsFileNotices())
+    if (WideSameText(told.File, Notice.File) && told.Unreadable == Notice.Unreadable) return;
+  settingsFileNotices().push_back(Notice);
+}
+
+}  // namespace
+
 void CheckSettingsFile(const WideString& FileName) {
   TSettingsFileNotice notice{FileName, WideString(), false};
   try {
@@ -179,10 +190,11 @@ void CheckSettingsFile(const WideString& FileName) {
     // Not readable, or neither kept nor written anew: the file stays as it was.
     notice.Unreadable = true;
   }
-  if (notice.KeptAs.empty() && !notice.Unreadable) return;
-  for (const TSettingsFileNotice& told : settingsFileNotices())
-    if (WideSameText(told.File, FileName)) return;
-  settingsFileNotices().push_back(notice);
+  if (!notice.KeptAs.empty() || notice.Unreadable) noteSettingsFile(notice);
+}
+
+void NoteSettingsFileKept(const WideString& FileName, const WideString& KeptAs) {
+  if (!KeptAs.empty()) noteSettingsFile({FileName, KeptAs, false});
 }
 
 std::vector<TSettingsFileNotice> TakeSettingsFileNotices() { return std::exchange(settingsFileNotices(), {}); }
