@@ -502,6 +502,8 @@ void TApAppIniFileStorage::Flush() {
 }
 
 void TApAppIniFileStorage::Reload() {
+  // The program is telling what it starts with: the file is not read halfway through.
+  if (recordingStart_) return;
   TApCustomAppIniStorage::Reload();
   const WideString name = FullWideFileName();
   // What the run started with belongs to the file that could not be read then.
@@ -643,39 +645,39 @@ bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
   if (starting_.empty()) return true;
   const AnsiString section = NameKey(C.Section), key = NameKey(C.Key);
   const AnsiString below = C.Kind == TIniChangeKind::RemoveTree ? section : section + "\\" + key;
-  if (Owned(section, key) ||
-      (C.Kind != TIniChangeKind::Write &&
-       std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return IsBelow(r, below); })))
-    return true;
+  auto ownedBelow = [&] {
+    return std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return IsBelow(r, below); });
+  };
+  if (Owned(section, key) || (C.Kind != TIniChangeKind::Write && ownedBelow())) return true;
   const AnsiString list = ListRoot(section);
   auto values = starting_.find(section);
-  const bool known = values != starting_.end() || !list.empty() ||
-                     (C.Kind == TIniChangeKind::RemoveTree && starting_.count(ParentSection(section)));
-  bool startedWith = false, same = false;
-  switch (C.Kind) {
-    case TIniChangeKind::Write: {
-      if (values == starting_.end()) break;
+  if (C.Kind == TIniChangeKind::Write) {
+    if (values != starting_.end()) {
       auto value = values->second.find(key);
-      same = value != values->second.end() && value->second == C.Value;
-      break;
+      if (value != values->second.end() && value->second == C.Value) return false;
     }
-    case TIniChangeKind::Remove:
-      startedWith = (values != starting_.end() && values->second.count(key)) || StartedBelow(below);
-      same = !startedWith;
-      break;
-    case TIniChangeKind::RemoveTree:
-      startedWith = StartedBelow(section);
-      same = !startedWith;
-      break;
+    // A value of a section the run did not start with is the run's as it stands.
+    if (values == starting_.end() && list.empty()) return true;
+    if (list.empty())
+      ownKeys_.insert(section + '\x01' + key);
+    else
+      OwnList(list);
+    return true;
   }
-  if (!known) return true;
-  if (same) return false;
-  if (!list.empty())
+  const bool startedWith =
+      (C.Kind == TIniChangeKind::Remove && values != starting_.end() && values->second.count(key)) ||
+      StartedBelow(below);
+  if (!startedWith) {
+    // Removing what the run started without changes nothing, where the run's start tells.
+    const bool known = values != starting_.end() || !list.empty() || starting_.count(ParentSection(below));
+    return !known;
+  }
+  if (!list.empty()) {
     OwnList(list);
-  else if (C.Kind == TIniChangeKind::Write)
+  } else {
     ownKeys_.insert(section + '\x01' + key);
-  else
     ownRoots_.insert(below);
+  }
   return true;
 }
 

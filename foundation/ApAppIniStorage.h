@@ -180,12 +180,13 @@ WideString DamagedSettingsFileName(const WideString& FileName);
 //
 // A file another program held when the storage first named it holds the user's settings,
 // while the program started on its defaults. What the program holds as it starts is recorded
-// (RecordStartingValues), and once the file is read, as the options do with theirs, only what
-// the run changed goes over the file's values: a value written as it started leaves the file's
-// own, a value written otherwise (before the file could be read or after) is written, a removal
-// of what the run never held leaves the file's; a list is one value, so one the run changed is
-// written whole, with no item of the file's left past its end. A value the program read from
-// the file once it could be read is its own from then on, whatever it writes.
+// (RecordStartingValues), and once the file is read only what the run changed goes over the
+// file's values: a value written as it started leaves the file's own, a value written otherwise
+// (before the file could be read or after) is written, a removal of what the run started
+// without leaves the file's; a list is one value, so one the run changed is written whole, with
+// no item of the file's left past its end. A value the program read from the file once it could
+// be read is its own from then on, whatever it writes. Without a recorded start, every value the
+// run writes is written and the rest stays the file's.
 class TApAppIniFileStorage : public TApCustomAppIniStorage {
   HV_CLASS(TApAppIniFileStorage, TApCustomAppIniStorage)
  public:

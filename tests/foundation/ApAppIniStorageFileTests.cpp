@@ -183,6 +183,54 @@ TEST_F(StorageFile, FuzzedFilesAreWrittenReadAndWrittenAgainUnchanged) {
       CheckRoundTrip(file, input);
     }
   }
+  // Values of any bytes, as the program writes them: the bytes of the text forms' marks at their
+  // start and inside, lone high bytes, zero bytes, line breaks, all 256 bytes. Written into a
+  // file of each form, each reads back as it was, nothing is kept as damaged, and the file is
+  // written again unchanged.
+  std::string every;
+  for (int c = 0; c < 256; ++c) every += static_cast<char>(c);
+  const std::string pieces[] = {
+      "\xEF\xBB\xBF",       "\xFF\xFE", "\xFE\xFF", "\xEF\xBB", "\xBF", "a",        " ",  "\r\n",
+      std::string(1, '\0'), "=",        "\"",       "\x7F\"",   "\\n",  "\xC3\xA9", every};
+  const std::string starts[] = {"",
+                                seed,
+                                "[Find]\r\nText=caf\xE9\r\n",
+                                "[Find]\r\nText=caf\xC3\xA9\r\n",
+                                "\xEF\xBB\xBF[Find]\r\nText=caf\xC3\xA9\r\n",
+                                Utf16("[Find]\r\nText=v\r\n")};
+  for (int i = 0; i < 150 && !HasFailure(); ++i) {
+    const std::string& start = starts[below(std::size(starts))];
+    Put(file, start);
+    std::vector<std::string> values;
+    for (int n = 1 + static_cast<int>(below(4)); n > 0; --n) {
+      std::string value;
+      for (int p = 1 + static_cast<int>(below(4)); p > 0; --p)
+        value += below(4) == 0 ? std::string(1, static_cast<char>(0x80 + below(128)))
+                               : pieces[below(std::size(pieces) - (below(10) == 0 ? 0 : 1))];
+      values.push_back(value);
+    }
+    const std::string what = "start " + start.substr(0, 12) + " value " + values[0].substr(0, 40);
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetFlushOnDestroy(false);
+      s.SetWideFileName(file);
+      for (size_t v = 0; v < values.size(); ++v) s.WriteString("Fuzz\\Value" + std::to_string(v), values[v]);
+      s.Flush();
+    }
+    const std::string written = Bytes(file);
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetFlushOnDestroy(false);
+      s.SetWideFileName(file);
+      EXPECT_EQ(s.KeptFileName(), WideString()) << what;
+      for (size_t v = 0; v < values.size(); ++v)
+        EXPECT_EQ(s.ReadString("Fuzz\\Value" + std::to_string(v), "<none>"), values[v]) << what;
+      s.Flush();
+    }
+    EXPECT_FALSE(FileExists(DamagedSettingsFileName(file))) << what;
+    EXPECT_EQ(Bytes(file), written) << "written again unchanged: " << what;
+    DeleteFileW(DamagedSettingsFileName(file).c_str());
+  }
 }
 
 // Every kind of file the document cannot hold as it is: each is kept whole under its new name,
