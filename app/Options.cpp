@@ -169,11 +169,7 @@ std::vector<TSettingsFileNotice>& settingsFileNotices() {
   return notices;
 }
 
-}  // namespace
-
-namespace {
-
-// Recorded once per file until told.
+// Recorded once per file and kind until told.
 void noteSettingsFile(const TSettingsFileNotice& Notice) {
   for (const TSettingsFileNotice& told : settingsFileNotices())
     if (WideSameText(told.File, Notice.File) && told.Unreadable == Notice.Unreadable) return;

@@ -554,20 +554,20 @@ void TApAppIniFileStorage::RecordStartingValues(const std::function<void()>& Wri
 
 namespace {
 
-AnsiString NameKey(const AnsiString& Name) { return AnsiUpperCase(Trim(Name)); }
+AnsiString nameKey(const AnsiString& Name) { return AnsiUpperCase(Trim(Name)); }
 
-bool IsBelow(const AnsiString& Section, const AnsiString& Root) {
+bool isBelow(const AnsiString& Section, const AnsiString& Root) {
   return Root.empty() || Section == Root || Section.compare(0, Root.size() + 1, Root + "\\") == 0;
 }
 
-AnsiString ParentSection(const AnsiString& Section) {
+AnsiString parentSection(const AnsiString& Section) {
   const size_t at = Section.rfind('\\');
   return at == AnsiString::npos ? AnsiString() : Section.substr(0, at);
 }
 
 // "Count", and "Item" followed by digits: the names a list keeps in its section.
-bool IsListName(const AnsiString& Key) {
-  const AnsiString k = NameKey(Key);
+bool isListName(const AnsiString& Key) {
+  const AnsiString k = nameKey(Key);
   if (k == "COUNT") return true;
   return k.size() > 4 && k.compare(0, 4, "ITEM") == 0 &&
          std::all_of(k.begin() + 4, k.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -577,7 +577,7 @@ bool IsListName(const AnsiString& Key) {
 
 void TApAppIniFileStorage::Change(const TIniChange& C) {
   if (recordingStart_) {
-    if (C.Kind == TIniChangeKind::Write) starting_[NameKey(C.Section)].emplace(NameKey(C.Key), C.Value);
+    if (C.Kind == TIniChangeKind::Write) starting_[nameKey(C.Section)].emplace(nameKey(C.Key), C.Value);
     return;
   }
   if (!LoadedOnce()) {
@@ -595,18 +595,18 @@ void TApAppIniFileStorage::ReplayPending() {
     if (!RunChanged(c)) continue;
     // The run wrote its list without the file's at hand, so it removed none of the file's items:
     // the list it writes replaces the file's whole.
-    if (c.Kind == TIniChangeKind::Write && NameKey(c.Key) == "COUNT") {
-      const AnsiString list = NameKey(c.Section);
+    if (c.Kind == TIniChangeKind::Write && nameKey(c.Key) == "COUNT") {
+      const AnsiString list = nameKey(c.Section);
       TStringList names;
       IniFile().ReadSection(c.Section, &names);
       for (int i = 0; i < names.Count(); ++i)
-        if (IsListName(names[i])) IniFile().DeleteKey(c.Section, names[i]);
+        if (isListName(names[i])) IniFile().DeleteKey(c.Section, names[i]);
       IniFile().ReadSections(&names);
       for (int i = 0; i < names.Count(); ++i) {
-        const AnsiString name = NameKey(names[i]);
-        if (name.size() <= list.size() || !IsBelow(name, list)) continue;
+        const AnsiString name = nameKey(names[i]);
+        if (name.size() <= list.size() || !isBelow(name, list)) continue;
         const AnsiString child = name.substr(list.size() + 1);
-        if (IsListName(child.substr(0, child.find('\\')))) IniFile().EraseSection(names[i]);
+        if (isListName(child.substr(0, child.find('\\')))) IniFile().EraseSection(names[i]);
       }
     }
     Apply(c);
@@ -614,7 +614,7 @@ void TApAppIniFileStorage::ReplayPending() {
 }
 
 AnsiString TApAppIniFileStorage::ListRoot(const AnsiString& Section) const {
-  for (AnsiString s = Section;; s = ParentSection(s)) {
+  for (AnsiString s = Section;; s = parentSection(s)) {
     auto it = starting_.find(s);
     if (it != starting_.end() && it->second.count("COUNT")) return s;
     if (s.empty()) return AnsiString();
@@ -622,12 +622,12 @@ AnsiString TApAppIniFileStorage::ListRoot(const AnsiString& Section) const {
 }
 
 bool TApAppIniFileStorage::StartedBelow(const AnsiString& Root) const {
-  return std::any_of(starting_.begin(), starting_.end(), [&](const auto& s) { return IsBelow(s.first, Root); });
+  return std::any_of(starting_.begin(), starting_.end(), [&](const auto& s) { return isBelow(s.first, Root); });
 }
 
 bool TApAppIniFileStorage::Owned(const AnsiString& Section, const AnsiString& Key) const {
   return ownKeys_.count(Section + '\x01' + Key) > 0 ||
-         std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return IsBelow(Section, r); });
+         std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return isBelow(Section, r); });
 }
 
 void TApAppIniFileStorage::OwnList(const AnsiString& Root) {
@@ -635,18 +635,18 @@ void TApAppIniFileStorage::OwnList(const AnsiString& Root) {
   TStringList sections;
   IniFile().ReadSections(&sections);
   for (int i = 0; i < sections.Count(); ++i)
-    if (IsBelow(NameKey(sections[i]), Root)) IniFile().EraseSection(sections[i]);
+    if (isBelow(nameKey(sections[i]), Root)) IniFile().EraseSection(sections[i]);
   for (const auto& [section, values] : starting_)
-    if (IsBelow(section, Root))
+    if (isBelow(section, Root))
       for (const auto& [key, value] : values) Apply({TIniChangeKind::Write, section, key, value});
 }
 
 bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
   if (starting_.empty()) return true;
-  const AnsiString section = NameKey(C.Section), key = NameKey(C.Key);
+  const AnsiString section = nameKey(C.Section), key = nameKey(C.Key);
   const AnsiString below = C.Kind == TIniChangeKind::RemoveTree ? section : section + "\\" + key;
   auto ownedBelow = [&] {
-    return std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return IsBelow(r, below); });
+    return std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return isBelow(r, below); });
   };
   if (Owned(section, key) || (C.Kind != TIniChangeKind::Write && ownedBelow())) return true;
   const AnsiString list = ListRoot(section);
@@ -669,7 +669,7 @@ bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
       StartedBelow(below);
   if (!startedWith) {
     // Removing what the run started without changes nothing, where the run's start tells.
-    const bool known = values != starting_.end() || !list.empty() || starting_.count(ParentSection(below));
+    const bool known = values != starting_.end() || !list.empty() || starting_.count(parentSection(below));
     return !known;
   }
   if (!list.empty()) {
@@ -684,12 +684,12 @@ bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
 void TApAppIniFileStorage::ValueRead(const AnsiString& Section, const AnsiString& Key) {
   // Read from the file, the value is the program's own: what it writes of it later is the run's.
   if (!LoadedOnce() || starting_.empty()) return;
-  const AnsiString section = NameKey(Section);
+  const AnsiString section = nameKey(Section);
   const AnsiString list = ListRoot(section);
   if (!list.empty())
     ownRoots_.insert(list);
   else if (starting_.count(section))
-    ownKeys_.insert(section + '\x01' + NameKey(Key));
+    ownKeys_.insert(section + '\x01' + nameKey(Key));
 }
 
 WideString DamagedSettingsFileName(const WideString& FileName) {

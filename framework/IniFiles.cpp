@@ -236,7 +236,7 @@ bool Understandable(const std::string& text) { return text.compare(0, 3, kUtf8Ma
 
 // The text with an empty line first when it starts with the mark's bytes (a key of the untitled
 // section named so): reading skips the empty line and keeps the bytes.
-AnsiString Unmistakable(const AnsiString& text) { return text.compare(0, 3, kUtf8Mark) == 0 ? "\r\n" + text : text; }
+AnsiString unmistakable(const AnsiString& text) { return text.compare(0, 3, kUtf8Mark) == 0 ? "\r\n" + text : text; }
 
 // Text in UTF-16 that lost its mark: a zero byte in every other place of the first line's worth
 // of characters. Read as 8-bit text it would be nothing the document could write back.
@@ -466,7 +466,7 @@ void TMemIniFile::SaveToFile(const WideString& Name) {
                             L"\" holds text that cannot be kept as it is; it is not written over");
   TStringList lines;
   GetStrings(&lines);
-  const AnsiString text = Unmistakable(lines.Text());
+  const AnsiString text = unmistakable(lines.Text());
   // 8-bit text that would read back as other text goes into UTF-8, where it reads back whole.
   TIniEncoding form = encoding_;
   if (FormThatReadsBack(text, form)) encoding_ = form;
@@ -501,11 +501,11 @@ void TMemIniFile::KeepWhatReadsBack() {
     TStringList lines;
     GetStrings(&lines);
     TIniEncoding form = encoding_;
-    return FormThatReadsBack(Unmistakable(lines.Text()), form);
+    return FormThatReadsBack(unmistakable(lines.Text()), form);
   };
   drop([&](const AnsiString& Text) {
     TIniEncoding form = encoding_;
-    return !FormThatReadsBack(Unmistakable(Text), form);
+    return !FormThatReadsBack(unmistakable(Text), form);
   });
   if (!whole()) drop([](const AnsiString& Text) { return Text.find('\0') != AnsiString::npos; });
   if (!whole()) {
