@@ -208,6 +208,10 @@ void TMainForm::WndProc(TMessage& Message) {
     KeepFindAndReplaceFormInFront();
     return;
   }
+  if (Message.Msg == UM_SETTINGSNOTICES) {
+    TellSettingsFileNotices();
+    return;
+  }
   if (Message.Msg != WM_DROPFILES) {
     TForm::WndProc(Message);
     // The find dialog comes back in front of the window once the activation is through: the

@@ -124,6 +124,8 @@ class TMainForm : public TForm, public TDocumentHost {
   void SaveSettings() override;
   // Tells the user of each settings file that was kept and written anew, or could not be read.
   void TellSettingsFileNotices();
+  // The window's storage kept the file it read late (another program held it at start).
+  void SettingsFileKept(TObject* Sender);
 
   // ---- remembered caret positions: "name|line|column", newest first, at most 30 ----
   TStringListW* FilesPos() const { return filesPos_.get(); }
@@ -147,6 +149,8 @@ class TMainForm : public TForm, public TDocumentHost {
   static constexpr UINT UM_STARTUPWARNINGS = WM_USER + 8811;
   // Posted when the window was activated: the find dialog is put in front of it again.
   static constexpr UINT UM_FINDDIALOGINFRONT = WM_USER + 8812;
+  // Posted when the window's storage kept a damaged file: told once the storage's work is done.
+  static constexpr UINT UM_SETTINGSNOTICES = WM_USER + 8813;
   // Where the caret positions are kept ("FilesPos" of the preferences file by default).
   static WideString& FilesPosFile();
   // Where the layout of the toolbars is kept: DataPath("Toolbars.ini") unless set (tests set it).

@@ -72,6 +72,7 @@ void TMainForm::StartLifeCycle() {
   // The window's placement and stored properties live beside the options.
   // A file another program holds is told at start (the options read it first); the storage
   // reads it when it can, and the window starts on its defaults meanwhile.
+  apinflstrgMain->OnFileKept = TNotifyEvent(this, &TMainForm::SettingsFileKept);
   try {
     apinflstrgMain->SetWideFileName(::Options->FileName());
   } catch (const Exception& e) {
@@ -110,6 +111,12 @@ void TMainForm::TellSettingsFileNotices() {
   }
 }
 
+void TMainForm::SettingsFileKept(TObject*) {
+  NoteSettingsFileKept(apinflstrgMain->FullWideFileName(), apinflstrgMain->KeptFileName());
+  // Not from inside the storage's read: a box's message loop could reach the storage again.
+  if (HandleAllocated() && !closing_) PostMessageW(Handle(), UM_SETTINGSNOTICES, 0, 0);
+}
+
 void TMainForm::FormDestroy(TObject*) {
   if (destroyed_) return;
   destroyed_ = true;
@@ -131,6 +138,8 @@ void TMainForm::EndLifeCycle() {
   // The map works on these documents and marks the palette's characters.
   FreeCharacterForm();
   commandList_.reset();
+  // A file the exit's writes found damaged and kept, or one whose notice never came through.
+  if (!RecordingTexts()) TellSettingsFileNotices();
 }
 
 void TMainForm::WriteExitSettings() {

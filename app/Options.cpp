@@ -169,6 +169,13 @@ std::vector<TSettingsFileNotice>& settingsFileNotices() {
   return notices;
 }
 
+// Recorded once per file and kind until told.
+void noteSettingsFile(const TSettingsFileNotice& Notice) {
+  for (const TSettingsFileNotice& told : settingsFileNotices())
+    if (WideSameText(told.File, Notice.File) && told.Unreadable == Notice.Unreadable) return;
+  settingsFileNotices().push_back(Notice);
+}
+
 }  // namespace
 
 void CheckSettingsFile(const WideString& FileName) {
@@ -179,10 +186,11 @@ void CheckSettingsFile(const WideString& FileName) {
     // Not readable, or neither kept nor written anew: the file stays as it was.
     notice.Unreadable = true;
   }
-  if (notice.KeptAs.empty() && !notice.Unreadable) return;
-  for (const TSettingsFileNotice& told : settingsFileNotices())
-    if (WideSameText(told.File, FileName)) return;
-  settingsFileNotices().push_back(notice);
+  if (!notice.KeptAs.empty() || notice.Unreadable) noteSettingsFile(notice);
+}
+
+void NoteSettingsFileKept(const WideString& FileName, const WideString& KeptAs) {
+  if (!KeptAs.empty()) noteSettingsFile({FileName, KeptAs, false});
 }
 
 std::vector<TSettingsFileNotice> TakeSettingsFileNotices() { return std::exchange(settingsFileNotices(), {}); }

@@ -23,6 +23,9 @@ struct TSettingsFileNotice {
 // first read: a file the INI document cannot hold is kept and written anew; what was found is
 // recorded for the user, once per file.
 void CheckSettingsFile(const WideString& FileName);
+// Records that a settings file the program read later (another program held it at start) was
+// kept as KeptAs and written anew, to be told with the others.
+void NoteSettingsFileKept(const WideString& FileName, const WideString& KeptAs);
 // The notices recorded and not yet told; taking them clears them.
 std::vector<TSettingsFileNotice> TakeSettingsFileNotices();
 

@@ -1,12 +1,14 @@
 // The INI back end: file names and locations, the value texts, escaping, flush and reload.
 #include "foundation/ApAppIniStorage.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/Exceptions.h"
 #include "framework/FileRoutines.h"
+#include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 #include "framework/UpdateBracket.h"
 #include "framework/UtilityWindow.h"
@@ -283,32 +285,46 @@ AnsiString TApCustomAppIniStorage::ReadValue(const AnsiString& Section, const An
 void TApCustomAppIniStorage::WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) {
   const AnsiString section = CheckSection(Section);
   ReloadIfNeeded();
-  ini_->WriteString(
-      section, Key,
-      IniEncodeValue(Value, IniStorageOptions()->ReplaceCRLF(), IniStorageOptions()->PreserveLeadingTrailingBlanks()));
+  Change({TIniChangeKind::Write, section, Key, Value});
   FlushIfNeeded();
 }
 
 void TApCustomAppIniStorage::RemoveValue(const AnsiString& Section, const AnsiString& Key) {
   const AnsiString section = CheckSection(Section);
   ReloadIfNeeded();
-  if (ini_->ValueExists(section, Key)) {
-    ini_->DeleteKey(section, Key);
-  } else {
-    // A list or object stored under that name: its section and everything below it.
-    const AnsiString below = section + "\\" + Key;
+  Change({TIniChangeKind::Remove, section, Key, AnsiString()});
+  FlushIfNeeded();
+}
+
+void TApCustomAppIniStorage::Apply(const TIniChange& C) {
+  auto eraseBelow = [&](const AnsiString& root) {
     TStringList sections;
     ini_->ReadSections(&sections);
     for (int i = 0; i < sections.Count(); ++i)
-      if (SameText(sections[i], below) || StartsWithText(sections[i], below + "\\")) ini_->EraseSection(sections[i]);
+      if (root.empty() || SameText(sections[i], root) || StartsWithText(sections[i], root + "\\"))
+        ini_->EraseSection(sections[i]);
+  };
+  switch (C.Kind) {
+    case TIniChangeKind::Write:
+      ini_->WriteString(C.Section, C.Key,
+                        IniEncodeValue(C.Value, IniStorageOptions()->ReplaceCRLF(),
+                                       IniStorageOptions()->PreserveLeadingTrailingBlanks()));
+      break;
+    case TIniChangeKind::Remove:
+      if (ini_->ValueExists(C.Section, C.Key))
+        ini_->DeleteKey(C.Section, C.Key);
+      else
+        eraseBelow(C.Section + "\\" + C.Key);  // a list or object stored under that name
+      break;
+    case TIniChangeKind::RemoveTree: eraseBelow(C.Section); break;
   }
-  FlushIfNeeded();
 }
 
 bool TApCustomAppIniStorage::KeyExists(const AnsiString& Path) {
   AnsiString section, key;
   MapPath(Path, section, key);
   ReloadIfNeeded();
+  ValueRead(section, key);
   return ini_->ValueExists(section, key);
 }
 
@@ -335,11 +351,7 @@ void TApCustomAppIniStorage::DeleteValueInt(const AnsiString& Path) {
 void TApCustomAppIniStorage::DeleteSubTreeInt(const AnsiString& Path) {
   const AnsiString root = NormalizeStoragePath(Path);
   ReloadIfNeeded();
-  TStringList sections;
-  ini_->ReadSections(&sections);
-  for (int i = 0; i < sections.Count(); ++i)
-    if (root.empty() || SameText(sections[i], root) || StartsWithText(sections[i], root + "\\"))
-      ini_->EraseSection(sections[i]);
+  Change({TIniChangeKind::RemoveTree, root, AnsiString(), AnsiString()});
   FlushIfNeeded();
 }
 
@@ -485,58 +497,199 @@ void TApAppIniFileStorage::Flush() {
   IniFile().Rename(wide, false);
   // The INI file writes beside the old file and replaces it, so a failed write loses nothing.
   IniFile().SaveToFile(wide);
+  // What the run changed while the file could not be read is in it now.
+  pending_.clear();
 }
 
 void TApAppIniFileStorage::Reload() {
+  // The program is telling what it starts with: the file is not read halfway through.
+  if (recordingStart_) return;
   TApCustomAppIniStorage::Reload();
   const WideString name = FullWideFileName();
+  // What the run started with belongs to the file that could not be read then.
+  if (!awaitedName_.empty() && !WideSameText(name, awaitedName_)) ForgetRunsStart();
   if (name.empty()) {
     IniFile().Clear();
-  } else {
-    try {
-      IniFile().Rename(name, true);
-    } catch (const EFOpenError&) {
-      if (WideSameText(readName_, name)) throw;
-      // Held by another program before it was ever read: the storage goes on with its defaults,
-      // writes nothing over it, and reads it at the next read or write that can.
-      IniFile().Clear();
-      MarkUnread();
-      unreadFirst_ = true;
-      throw;
-    }
-    readName_ = name;
-    if (unreadFirst_ && !fileValues_) {
-      TStringList lines;
-      IniFile().GetStrings(&lines);
-      fileValues_ = std::make_unique<TMemIniFile>(WideString());
-      fileValues_->SetStrings(&lines);
-    }
-    if (!IniFile().Understood() && !ReadOnly()) {
-      keptFileName_ = KeepDamagedSettingsFile(name);
-      IniFile().Rename(name, true);
-    }
+    MarkLoaded();
+    return;
+  }
+  try {
+    IniFile().Rename(name, true);
+  } catch (const EFOpenError&) {
+    if (WideSameText(readName_, name)) throw;
+    // Held by another program before it was ever read: the storage goes on with what the run
+    // writes, writes nothing over the file, and reads it at the next read or write that can.
+    if (!WideSameText(awaitedName_, name)) IniFile().Clear();
+    awaitedName_ = name;
+    MarkUnread();
+    throw;
+  }
+  readName_ = name;
+  bool kept = false;
+  if (!IniFile().Understood() && !ReadOnly()) {
+    keptFileName_ = KeepDamagedSettingsFile(name);
+    IniFile().Rename(name, true);
+    kept = !keptFileName_.empty();
   }
   MarkLoaded();
+  ReplayPending();
+  if (kept && OnFileKept) OnFileKept(this);
 }
 
-bool TApAppIniFileStorage::FileHolds(const AnsiString& Section, const AnsiString& Key) {
-  ReloadIfNeeded();
-  return fileValues_ && fileValues_->ValueExists(Section.empty() ? DefaultSection() : Section, Key);
+void TApAppIniFileStorage::ForgetRunsStart() {
+  awaitedName_.clear();
+  starting_.clear();
+  ownKeys_.clear();
+  ownRoots_.clear();
+  pending_.clear();
 }
 
-void TApAppIniFileStorage::WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) {
-  if (!FileHolds(Section, Key)) TApCustomAppIniStorage::WriteValue(Section, Key, Value);
+void TApAppIniFileStorage::RecordStartingValues(const std::function<void()>& Write) {
+  // Once the file was read, what the program holds came from it; values written past a
+  // sub-storage would be written for real.
+  if (LoadedOnce() || awaitedName_.empty() || SubStorages()->Count() > 0) return;
+  TTempValue recording(recordingStart_, true);
+  Write();
 }
 
-void TApAppIniFileStorage::RemoveValue(const AnsiString& Section, const AnsiString& Key) {
-  // A list of that name in the file is held as well as a value.
-  if (FileHolds(Section, Key) || (fileValues_ && fileValues_->SectionExists(Section + "\\" + Key))) return;
-  TApCustomAppIniStorage::RemoveValue(Section, Key);
+namespace {
+
+AnsiString nameKey(const AnsiString& Name) { return AnsiUpperCase(Trim(Name)); }
+
+bool isBelow(const AnsiString& Section, const AnsiString& Root) {
+  return Root.empty() || Section == Root || Section.compare(0, Root.size() + 1, Root + "\\") == 0;
 }
 
-void TApAppIniFileStorage::DeleteSubTreeInt(const AnsiString& Path) {
-  ReloadIfNeeded();
-  if (!fileValues_) TApCustomAppIniStorage::DeleteSubTreeInt(Path);
+AnsiString parentSection(const AnsiString& Section) {
+  const size_t at = Section.rfind('\\');
+  return at == AnsiString::npos ? AnsiString() : Section.substr(0, at);
+}
+
+// "Count", and "Item" followed by digits: the names a list keeps in its section.
+bool isListName(const AnsiString& Key) {
+  const AnsiString k = nameKey(Key);
+  if (k == "COUNT") return true;
+  return k.size() > 4 && k.compare(0, 4, "ITEM") == 0 &&
+         std::all_of(k.begin() + 4, k.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+void TApAppIniFileStorage::Change(const TIniChange& C) {
+  if (recordingStart_) {
+    if (C.Kind == TIniChangeKind::Write) starting_[nameKey(C.Section)].emplace(nameKey(C.Key), C.Value);
+    return;
+  }
+  if (!LoadedOnce()) {
+    // The file could not be read: the document keeps what the run writes, and the change waits
+    // to be done over the file's values once it is read.
+    Apply(C);
+    pending_.push_back(C);
+    return;
+  }
+  if (awaitedName_.empty() || RunChanged(C)) Apply(C);
+}
+
+void TApAppIniFileStorage::ReplayPending() {
+  for (const TIniChange& c : pending_) {
+    if (!RunChanged(c)) continue;
+    // The run wrote its list without the file's at hand, so it removed none of the file's items:
+    // the list it writes replaces the file's whole.
+    if (c.Kind == TIniChangeKind::Write && nameKey(c.Key) == "COUNT") {
+      const AnsiString list = nameKey(c.Section);
+      TStringList names;
+      IniFile().ReadSection(c.Section, &names);
+      for (int i = 0; i < names.Count(); ++i)
+        if (isListName(names[i])) IniFile().DeleteKey(c.Section, names[i]);
+      IniFile().ReadSections(&names);
+      for (int i = 0; i < names.Count(); ++i) {
+        const AnsiString name = nameKey(names[i]);
+        if (name.size() <= list.size() || !isBelow(name, list)) continue;
+        const AnsiString child = name.substr(list.size() + 1);
+        if (isListName(child.substr(0, child.find('\\')))) IniFile().EraseSection(names[i]);
+      }
+    }
+    Apply(c);
+  }
+}
+
+AnsiString TApAppIniFileStorage::ListRoot(const AnsiString& Section) const {
+  for (AnsiString s = Section;; s = parentSection(s)) {
+    auto it = starting_.find(s);
+    if (it != starting_.end() && it->second.count("COUNT")) return s;
+    if (s.empty()) return AnsiString();
+  }
+}
+
+bool TApAppIniFileStorage::StartedBelow(const AnsiString& Root) const {
+  return std::any_of(starting_.begin(), starting_.end(), [&](const auto& s) { return isBelow(s.first, Root); });
+}
+
+bool TApAppIniFileStorage::Owned(const AnsiString& Section, const AnsiString& Key) const {
+  return ownKeys_.count(Section + '\x01' + Key) > 0 ||
+         std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return isBelow(Section, r); });
+}
+
+void TApAppIniFileStorage::OwnList(const AnsiString& Root) {
+  ownRoots_.insert(Root);
+  TStringList sections;
+  IniFile().ReadSections(&sections);
+  for (int i = 0; i < sections.Count(); ++i)
+    if (isBelow(nameKey(sections[i]), Root)) IniFile().EraseSection(sections[i]);
+  for (const auto& [section, values] : starting_)
+    if (isBelow(section, Root))
+      for (const auto& [key, value] : values) Apply({TIniChangeKind::Write, section, key, value});
+}
+
+bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
+  if (starting_.empty()) return true;
+  const AnsiString section = nameKey(C.Section), key = nameKey(C.Key);
+  const AnsiString below = C.Kind == TIniChangeKind::RemoveTree ? section : section + "\\" + key;
+  auto ownedBelow = [&] {
+    return std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return isBelow(r, below); });
+  };
+  if (Owned(section, key) || (C.Kind != TIniChangeKind::Write && ownedBelow())) return true;
+  const AnsiString list = ListRoot(section);
+  auto values = starting_.find(section);
+  if (C.Kind == TIniChangeKind::Write) {
+    if (values != starting_.end()) {
+      auto value = values->second.find(key);
+      if (value != values->second.end() && value->second == C.Value) return false;
+    }
+    // A value of a section the run did not start with is the run's as it stands.
+    if (values == starting_.end() && list.empty()) return true;
+    if (list.empty())
+      ownKeys_.insert(section + '\x01' + key);
+    else
+      OwnList(list);
+    return true;
+  }
+  const bool startedWith =
+      (C.Kind == TIniChangeKind::Remove && values != starting_.end() && values->second.count(key)) ||
+      StartedBelow(below);
+  if (!startedWith) {
+    // Removing what the run started without changes nothing, where the run's start tells.
+    const bool known = values != starting_.end() || !list.empty() || starting_.count(parentSection(below));
+    return !known;
+  }
+  if (!list.empty()) {
+    OwnList(list);
+  } else {
+    ownKeys_.insert(section + '\x01' + key);
+    ownRoots_.insert(below);
+  }
+  return true;
+}
+
+void TApAppIniFileStorage::ValueRead(const AnsiString& Section, const AnsiString& Key) {
+  // Read from the file, the value is the program's own: what it writes of it later is the run's.
+  if (!LoadedOnce() || starting_.empty()) return;
+  const AnsiString section = nameKey(Section);
+  const AnsiString list = ListRoot(section);
+  if (!list.empty())
+    ownRoots_.insert(list);
+  else if (starting_.count(section))
+    ownKeys_.insert(section + '\x01' + nameKey(Key));
 }
 
 WideString DamagedSettingsFileName(const WideString& FileName) {

@@ -3,7 +3,11 @@
 // read and written at once.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "foundation/ApAppStorage.h"
 #include "framework/IniFiles.h"
@@ -117,6 +121,23 @@ class TApCustomAppIniStorage : public TApCustomAppMemoryFileStorage {
   virtual void WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value);
   virtual void RemoveValue(const AnsiString& Section, const AnsiString& Key);
 
+  // One change of the document: a value written (Value as the program gave it), a value or the
+  // list stored under Key removed, or Section with every section below it removed.
+  enum class TIniChangeKind { Write, Remove, RemoveTree };
+  struct TIniChange {
+    TIniChangeKind Kind;
+    AnsiString Section, Key, Value;
+  };
+  // Every change of the document passes here, after the reload and before the flush they ask
+  // for; the file storage weighs it first against what the run started with.
+  virtual void Change(const TIniChange& C) { Apply(C); }
+  // Makes the change in the document.
+  void Apply(const TIniChange& C);
+  // Told of every value the program reads or looks for (Section already made whole).
+  virtual void ValueRead(const AnsiString& /*Section*/, const AnsiString& /*Key*/) {}
+  // Raises "TApAppIniFileStorage.ReadValue: Section undefined" when no section can be made.
+  AnsiString CheckSection(const AnsiString& Section) const;
+
   bool IsFolderInt(const AnsiString& Path, bool ListIsValue) override;
   bool PathExistsInt(const AnsiString& Path) override;
   bool ValueStoredInt(const AnsiString& Path) override;
@@ -139,8 +160,6 @@ class TApCustomAppIniStorage : public TApCustomAppMemoryFileStorage {
  private:
   // The section and key of a path (an empty section is the default one).
   void MapPath(const AnsiString& Path, AnsiString& Section, AnsiString& Key);
-  // Raises "TApAppIniFileStorage.ReadValue: Section undefined" when no section can be made.
-  AnsiString CheckSection(const AnsiString& Section) const;
   bool KeyExists(const AnsiString& Path);
 
   std::unique_ptr<TMemIniFile> ini_;
@@ -158,6 +177,16 @@ WideString KeepDamagedSettingsFile(const WideString& FileName);
 WideString DamagedSettingsFileName(const WideString& FileName);
 
 // The application's INI storage: flushed to and reloaded from its file.
+//
+// A file another program held when the storage first named it holds the user's settings,
+// while the program started on its defaults. What the program holds as it starts is recorded
+// (RecordStartingValues), and once the file is read only what the run changed goes over the
+// file's values: a value written as it started leaves the file's own, a value written otherwise
+// (before the file could be read or after) is written, a removal of what the run started
+// without leaves the file's; a list is one value, so one the run changed is written whole, with
+// no item of the file's left past its end. A value the program read from the file once it could
+// be read is its own from then on, whatever it writes. Without a recorded start, every value the
+// run writes is written and the rest stays the file's.
 class TApAppIniFileStorage : public TApCustomAppIniStorage {
   HV_CLASS(TApAppIniFileStorage, TApCustomAppIniStorage)
  public:
@@ -171,28 +200,50 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   // EIniFileException when the file held text the document could not keep (it stays as it is).
   void Flush() override;
   // Reads the file again; a missing file empties the document, and a damaged one is kept
-  // beside it and written anew (KeepDamagedSettingsFile). A file that cannot be opened before it
-  // was ever read raises EFOpenError, leaves the document empty and is read at the next read or
-  // write that can; until then the storage writes nothing into it.
+  // beside it and written anew (KeepDamagedSettingsFile), and OnFileKept is called. A file that
+  // cannot be opened before it was ever read raises EFOpenError, leaves the document on what
+  // the run writes and is read at the next read or write that can; until then the storage
+  // writes nothing into it, and what the run changed meanwhile goes over what it holds then.
   void Reload() override;
   // Where the damaged file read last was kept; empty when none was.
   const WideString& KeptFileName() const { return keptFileName_; }
+  // Records what Write writes as the values the program starts with, while the file could not
+  // be read yet (nothing is written); a value keeps the first one recorded.
+  void RecordStartingValues(const std::function<void()>& Write) override;
+
+  // Called when the storage has kept a damaged file beside it (KeptFileName), so that the user
+  // is told.
+  TNotifyEvent OnFileKept;
 
  protected:
-  // A file that could not be read when first asked (another program held it) holds the user's
-  // settings, where this storage holds only defaults: once it is read, the values it holds stay
-  // as they are, and only values it lacks are written.
-  void WriteValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& Value) override;
-  void RemoveValue(const AnsiString& Section, const AnsiString& Key) override;
-  void DeleteSubTreeInt(const AnsiString& Path) override;
+  void Change(const TIniChange& C) override;
+  void ValueRead(const AnsiString& Section, const AnsiString& Key) override;
 
  private:
-  bool FileHolds(const AnsiString& Section, const AnsiString& Key);
+  // Whether the change alters what the run started with (or what the storage cannot tell);
+  // a list the change alters first becomes the run's list again in the document.
+  bool RunChanged(const TIniChange& C);
+  // The section, at or above Section, of a list the run started with; empty when none is.
+  AnsiString ListRoot(const AnsiString& Section) const;
+  bool StartedBelow(const AnsiString& Root) const;
+  bool Owned(const AnsiString& Section, const AnsiString& Key) const;
+  // The list below Root is the run's from now on; the document gets the items the run held as
+  // it started, which the writes of it so far left alone as unchanged.
+  void OwnList(const AnsiString& Root);
+  // What the run changed before the file could be read, done over what the file holds.
+  void ReplayPending();
+  void ForgetRunsStart();
 
+  using TValues = std::map<AnsiString, AnsiString>;
   WideString keptFileName_;
-  // The file read last, and whether the one named now could not be read at first.
-  WideString readName_;
-  bool unreadFirst_ = false;
-  // What the file held when it was read after all.
-  std::unique_ptr<TMemIniFile> fileValues_;
+  // The file read last, and the one that could not be read when first named.
+  WideString readName_, awaitedName_;
+  bool recordingStart_ = false;
+  // By section and key, upper case: what the program held as it started without its file.
+  std::map<AnsiString, TValues> starting_;
+  // Values ("SECTION\x01KEY") and subtrees (sections) that the run changed or read from the
+  // file: every later write of them is the run's.
+  std::set<AnsiString> ownKeys_, ownRoots_;
+  // The changes made while the file could not be read, until a flush writes them.
+  std::vector<TIniChange> pending_;
 };

@@ -3,6 +3,7 @@
 // end (the INI file) supplies the primitive operations.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -241,6 +242,11 @@ class TApCustomAppStorage : public TComponent {
 
   virtual void Flush() {}
   virtual void Reload() {}
+  // Runs Write so that what it writes tells the values the program starts with rather than
+  // changes of them: a storage that could not read its file yet (another program held it) keeps
+  // them, so that once the file is read only what the run changed goes over the file's values.
+  // Other storages have no use for them and neither run Write nor write anything.
+  virtual void RecordStartingValues(const std::function<void()>& /*Write*/) {}
   void Loaded() override;
 
   TApTranslatePropertyNameEvent OnTranslatePropertyName;

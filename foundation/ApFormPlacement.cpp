@@ -312,6 +312,14 @@ void TApFormPlacement::UnhookForm() {
 void TApFormPlacement::FormShow(TObject* Sender) {
   if (active_ && appStorage_) RestoreFormPlacement();
   if (savedShow_) savedShow_(Sender);
+  // Restored and shown, the form holds what it starts with: a storage still waiting for its file
+  // (another program holds it) weighs what the form writes later against it, so that only what
+  // the run changed goes over the file's values.
+  if (active_ && appStorage_)
+    appStorage_->RecordStartingValues([this] {
+      appStorage_->WriteInteger(ValuePath("FormVersion", false), version_);
+      SavePlacement();
+    });
 }
 
 void TApFormPlacement::FormCloseQuery(TObject* Sender, bool& CanClose) {

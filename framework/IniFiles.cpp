@@ -227,11 +227,16 @@ bool Utf16Units(const std::string& bytes, size_t from, bool bigEndian, WideStrin
   return true;
 }
 
-// A text the document can write back and read again as it was: no UTF-8 mark inside, which
-// would mark the file when a line holding it came first. Zero bytes are kept as they are, inside
-// names and values alike, so that a damaged entry neither stops the file being written nor
-// takes the entries after it along.
-bool Understandable(const std::string& text) { return text.find(kUtf8Mark) == std::string::npos; }
+// A text the document can write back and read again as it was: the bytes of the UTF-8 mark
+// anywhere but at its very start, where the first line would lose them, taken for the file's mark
+// (an 8-bit "\xEF\xBB\xBF" inside a value is a stray mark's letters, searched for like any
+// other text). Zero bytes are kept as they are, inside names and values alike, so that a damaged
+// entry neither stops the file being written nor takes the entries after it along.
+bool Understandable(const std::string& text) { return text.compare(0, 3, kUtf8Mark) != 0; }
+
+// The text with an empty line first when it starts with the mark's bytes (a key of the untitled
+// section named so): reading skips the empty line and keeps the bytes.
+AnsiString unmistakable(const AnsiString& text) { return text.compare(0, 3, kUtf8Mark) == 0 ? "\r\n" + text : text; }
 
 // Text in UTF-16 that lost its mark: a zero byte in every other place of the first line's worth
 // of characters. Read as 8-bit text it would be nothing the document could write back.
@@ -262,8 +267,9 @@ AnsiString DecodeIniBytes(const std::string& bytes, TIniEncoding& encoding, bool
     encoding = TIniEncoding::Utf8;
     wide = Utf8ToWide(bytes);
   } else {
+    // Bytes that start with the mark were taken for UTF-8 above.
     encoding = TIniEncoding::Ansi;
-    understood = Understandable(bytes) && !LooksLikeUnmarkedUtf16(bytes);
+    understood = !LooksLikeUnmarkedUtf16(bytes);
     return bytes;
   }
   bool lossy = false;
@@ -460,7 +466,7 @@ void TMemIniFile::SaveToFile(const WideString& Name) {
                             L"\" holds text that cannot be kept as it is; it is not written over");
   TStringList lines;
   GetStrings(&lines);
-  const AnsiString text = lines.Text();
+  const AnsiString text = unmistakable(lines.Text());
   // 8-bit text that would read back as other text goes into UTF-8, where it reads back whole.
   TIniEncoding form = encoding_;
   if (FormThatReadsBack(text, form)) encoding_ = form;
@@ -495,11 +501,11 @@ void TMemIniFile::KeepWhatReadsBack() {
     TStringList lines;
     GetStrings(&lines);
     TIniEncoding form = encoding_;
-    return FormThatReadsBack(lines.Text(), form);
+    return FormThatReadsBack(unmistakable(lines.Text()), form);
   };
   drop([&](const AnsiString& Text) {
     TIniEncoding form = encoding_;
-    return !FormThatReadsBack(Text, form);
+    return !FormThatReadsBack(unmistakable(Text), form);
   });
   if (!whole()) drop([](const AnsiString& Text) { return Text.find('\0') != AnsiString::npos; });
   if (!whole()) {

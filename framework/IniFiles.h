@@ -104,17 +104,19 @@ class TMemIniFile : public TCustomIniFile {
   // Writes the whole document to FileName.
   void UpdateFile() override;
   // Writes the whole document to the named file, in the text form the document was read in;
-  // 8-bit text that would read back as other text (letters that make UTF-8, zero bytes that look
-  // like UTF-16) is written in UTF-8 after its mark instead, and the document keeps that form.
+  // 8-bit text that would read back as other text (letters that make UTF-8, the bytes of a
+  // UTF-8 mark amid text that is UTF-8 otherwise, zero bytes that look like UTF-16) is written
+  // in UTF-8 after its mark instead, and the document keeps that form. Whatever the document
+  // holds reads back byte for byte.
   void SaveToFile(const WideString& Name);
   TIniEncoding Encoding() const { return encoding_; }
   // False when the file read last held text that the document could not keep as it was.
   bool Understood() const { return understood_; }
   // Makes a document read from a file it did not understand one that can be written: of what
   // was read it keeps every section and entry that reads back as it is when written in the
-  // file's text form (or in UTF-8, for 8-bit text, as SaveToFile writes it), and drops the rest
-  // (a UTF-8 mark inside an 8-bit name or value). Characters the file's form could not bring
-  // into the code page were already read as their replacements and stay so.
+  // file's text form (or in UTF-8, for 8-bit text, as SaveToFile writes it), and drops the rest.
+  // Characters the file's form could not bring into the code page were already read as their
+  // replacements and stay so.
   void KeepWhatReadsBack();
 
   void Clear();

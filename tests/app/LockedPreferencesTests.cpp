@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include "app/FilePaths.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/Startup.h"
 #include "editor/TxtEdit.h"
 #include "foundation/ApAppIniStorage.h"
+#include "foundation/LgLanguage.h"
+#include "framework/Application.h"
 #include "framework/FileRoutines.h"
 #include "framework/IniFiles.h"
+#include "framework/ListControls.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/UiExtItems.h"
+#include "themes/UiStatusBars.h"
 
 namespace {
 
@@ -145,6 +151,108 @@ TEST_F(LockedPreferences, AFileHeldAtStartKeepsTheUsersSettingsThroughTheExit) {
   CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
   EXPECT_EQ(::Options->TabWidth, 5);
   EXPECT_EQ(::Options->RightMargin, 40);
+}
+
+// The items of a list of the file.
+std::vector<std::string> ListOf(TMemIniFile& Ini, const char* Section) {
+  std::vector<std::string> items;
+  for (int i = 0; i < Ini.ReadInteger(Section, "Count", 0); ++i)
+    items.push_back(Ini.ReadString(Section, "Item" + std::to_string(i), "<none>"));
+  return items;
+}
+
+// "Preferences.ini" held while the program starts and released during the run, early or only
+// before the exit: the window's place, the status bar and the find history changed in the run,
+// before the file could be read or after, are in the file after the exit; what the run left as
+// it started is still the user's.
+TEST_F(LockedPreferences, WhatTheRunChangesAfterAFileHeldAtStartReachesTheFile) {
+  const std::string users =
+      "[MainForm]\r\nNormPos=61,52,674,484\r\nstsbrMain_Visible=1\r\ntxtopndlgMain_FilterIndex=3\r\n"
+      "[FindAndReplaceForm]\r\nchckbxMatchCase_Checked=1\r\n"
+      "[FindAndReplaceForm\\cmbxFindWhat_Items]\r\nCount=2\r\nItem0=x\r\nItem1=y\r\n";
+  for (bool releasedEarly : {true, false}) {
+    FreeGlobals();
+    folder_.Write(L"Preferences.ini", users);
+    THeldFile held(Preferences());
+    ASSERT_NE(held.Handle, INVALID_HANDLE_VALUE);
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    if (releasedEarly) held.Release();
+    TFindAndReplaceForm* find = EnsureFindAndReplaceForm(form);
+    find->Show();
+    find->cmbxFindWhat->Items()->Insert(0, L"foo");
+    FreeFindAndReplaceForm();
+    form.stsbrMain->SetVisible(false);
+    form.SetBounds(20, 30, 613, 432);
+    held.Release();
+    Exit();
+    TMemIniFile ini(Preferences());
+    const std::string row = releasedEarly ? "released early" : "released at the end";
+    EXPECT_EQ(ini.ReadString("MainForm", "NormPos", ""), "20,30,633,462") << row;
+    EXPECT_EQ(ini.ReadString("MainForm", "stsbrMain_Visible", ""), "0") << row;
+    EXPECT_EQ(ini.ReadString("MainForm", "txtopndlgMain_FilterIndex", ""), "3") << row;
+    EXPECT_EQ(ini.ReadString("FindAndReplaceForm", "chckbxMatchCase_Checked", ""), "1") << row;
+    // The dialog opened after the file was read showed its history; one opened before showed
+    // none, and its history is the run's.
+    const std::vector<std::string> history =
+        releasedEarly ? std::vector<std::string>{"foo", "x", "y"} : std::vector<std::string>{"foo"};
+    EXPECT_EQ(ListOf(ini, "FindAndReplaceForm\\cmbxFindWhat_Items"), history) << row;
+    EXPECT_FALSE(FileExists(DamagedSettingsFileName(Preferences()))) << row;
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+  }
+}
+
+// A damaged "Preferences.ini" held while the program starts: the window's storage keeps it
+// beside it once it can read it, and the user is told once, in the language chosen, whether the
+// storage read it during the run or only at the exit; the next run tells nothing.
+TEST_F(LockedPreferences, ADamagedFileReadLateIsKeptAndToldOnce) {
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  const std::string damaged = "\xEF\xBB\xBF[Editor]\r\nTabWidth=5\r\n[MainForm]\r\nx=caf\xE9\r\n";
+  const WideString kept = DamagedSettingsFileName(Preferences());
+  for (bool russian : {false, true}) {
+    FreeGlobals();
+    DeleteFileW(kept.c_str());
+    folder_.Write(L"Preferences.ini", damaged);
+    LangManager().SetLanguageID(russian ? 1049 : 1033);
+    THeldFile held(Preferences());
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    boxes_.Clear();
+    held.Release();
+    auto told = [&] {
+      size_t boxes = 0;
+      for (const WideString& box : boxes_.Texts)
+        if (box.find(kept) != WideString::npos) {
+          ++boxes;
+          EXPECT_EQ(box.substr(0, 4), russian ? L"\u0424\u0430\u0439\u043B" : L"The ") << WideToUtf8(box);
+        }
+      return boxes;
+    };
+    if (!russian) {
+      // Read during the run, by the find dialog: told then, once its read is through.
+      EnsureFindAndReplaceForm(form)->Show();
+      EXPECT_EQ(told(), 0u) << "not from inside the read";
+      for (int i = 0; i < 3; ++i) Application->ProcessMessages();
+      EXPECT_EQ(told(), 1u);
+      FreeFindAndReplaceForm();
+    }
+    Exit();
+    EXPECT_EQ(folder_.Read(L"Preferences (damaged).ini"), damaged) << russian;
+    EXPECT_EQ(told(), 1u) << russian;
+    EXPECT_EQ(TMemIniFile(Preferences()).ReadString("Editor", "TabWidth", ""), "5") << russian;
+    boxes_.Clear();
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    TMainForm& next = Make();
+    next.OnShow(&next);
+    Exit();
+    EXPECT_TRUE(boxes_.Texts.empty()) << russian;
+    EXPECT_FALSE(FileExists(folder_.File(L"Preferences (damaged 2).ini"))) << russian;
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+  }
+  LangManager().SetLanguageID(LangManager().DefaultLanguageID());
+  LangManager().ClearLanguageFiles();
 }
 
 // Held through the whole run, exit included: the program starts and ends, the refusal is told

@@ -4,6 +4,7 @@
 
 #include "app/CloseAllFrm.h"
 #include "app/CustomizeFrm.h"
+#include "app/FindAndReplaceFrm.h"
 #include "app/FilePaths.h"
 #include "app/PageSetupFrm.h"
 #include "app/PreferencesFrm.h"
@@ -17,6 +18,7 @@
 #include "foundation/LgLanguage.h"
 #include "framework/Application.h"
 #include "framework/IniFiles.h"
+#include "framework/ListControls.h"
 #include "framework/Screen.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
@@ -452,6 +454,54 @@ TEST_F(SettingsWriters, ARefusedSettingsFileIsToldOnceAndTheWindowStillGoes) {
         DeleteFileW(blocked.c_str());
       }
   DeleteFileW(shortcuts.c_str());
+}
+
+// Settings whose bytes look like a mark of the file's text form: "\xEF\xBB\xBF" is what a stray
+// UTF-8 mark looks like in 8-bit text ("\u00EF\u00BB\u00BF" under code page 1252,
+// "\u043F\u00BB\u0457" under 1251), and users search for it. Three runs, each with such entries in
+// the find history and the date format: every file the program writes reads back as written,
+// none is ever set aside as damaged, nothing is told, and the entries come back exactly. The
+// program runs them under code page 1252 here and under 1251 once more (app_tests_cp1251).
+class StrayMarkSettings : public SettingsWriters {};
+
+TEST_F(StrayMarkSettings, EntriesOfAMarksBytesComeBackThroughThreeRunsAndNothingIsKeptAsDamaged) {
+  const WideString file = folder_.File(L"Preferences.ini");
+  const std::string entries[] = {"\xEF\xBB\xBF",
+                                 "a\xEF\xBB\xBF"
+                                 "b",
+                                 "\xEF\xBB\xBF\xEF\xBB\xBF",
+                                 "\xFF\xFE",
+                                 "x\xFE\xFF",
+                                 "\xEF\xBB"};
+  const AnsiString format = "H:mm \xEF\xBB\xBF";
+  for (int run = 1; run <= 3; ++run) {
+    const std::string row = "run " + std::to_string(run);
+    boxes_.Clear();
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    TFindAndReplaceForm* find = EnsureFindAndReplaceForm(form);
+    find->Show();
+    std::vector<std::string> shown;
+    for (int i = 0; i < find->cmbxFindWhat->Items()->Count(); ++i)
+      shown.push_back(WideToAnsi(find->cmbxFindWhat->Items()->Strings(i)));
+    if (run == 1) {
+      for (const std::string& entry : entries) find->cmbxFindWhat->Items()->Add(AnsiToWide(entry));
+      ::Options->DateAndTimeFormat = format;
+    } else {
+      EXPECT_EQ(shown, std::vector<std::string>(std::begin(entries), std::end(entries))) << row;
+      EXPECT_EQ(::Options->DateAndTimeFormat, format) << row;
+    }
+    FreeFindAndReplaceForm();
+    Exit();
+    EXPECT_TRUE(boxes_.Texts.empty()) << row << ": " << (boxes_.Texts.empty() ? "" : WideToUtf8(boxes_.Texts[0]));
+    EXPECT_FALSE(FileExists(DamagedSettingsFileName(file))) << row;
+    TMemIniFile ini(file);
+    EXPECT_TRUE(ini.Understood()) << row;
+    for (size_t i = 0; i < std::size(entries); ++i)
+      EXPECT_EQ(ini.ReadString("FindAndReplaceForm\\cmbxFindWhat_Items", "Item" + std::to_string(i), ""), entries[i])
+          << row;
+    CreateGlobals(file, folder_.File(L"Highlighters"));
+  }
 }
 
 }  // namespace

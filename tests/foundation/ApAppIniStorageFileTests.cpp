@@ -183,6 +183,54 @@ TEST_F(StorageFile, FuzzedFilesAreWrittenReadAndWrittenAgainUnchanged) {
       CheckRoundTrip(file, input);
     }
   }
+  // Values of any bytes, as the program writes them: the bytes of the text forms' marks at their
+  // start and inside, lone high bytes, zero bytes, line breaks, all 256 bytes. Written into a
+  // file of each form, each reads back as it was, nothing is kept as damaged, and the file is
+  // written again unchanged.
+  std::string every;
+  for (int c = 0; c < 256; ++c) every += static_cast<char>(c);
+  const std::string pieces[] = {
+      "\xEF\xBB\xBF",       "\xFF\xFE", "\xFE\xFF", "\xEF\xBB", "\xBF", "a",        " ",  "\r\n",
+      std::string(1, '\0'), "=",        "\"",       "\x7F\"",   "\\n",  "\xC3\xA9", every};
+  const std::string starts[] = {"",
+                                seed,
+                                "[Find]\r\nText=caf\xE9\r\n",
+                                "[Find]\r\nText=caf\xC3\xA9\r\n",
+                                "\xEF\xBB\xBF[Find]\r\nText=caf\xC3\xA9\r\n",
+                                Utf16("[Find]\r\nText=v\r\n")};
+  for (int i = 0; i < 150 && !HasFailure(); ++i) {
+    const std::string& start = starts[below(std::size(starts))];
+    Put(file, start);
+    std::vector<std::string> values;
+    for (int n = 1 + static_cast<int>(below(4)); n > 0; --n) {
+      std::string value;
+      for (int p = 1 + static_cast<int>(below(4)); p > 0; --p)
+        value += below(4) == 0 ? std::string(1, static_cast<char>(0x80 + below(128)))
+                               : pieces[below(std::size(pieces) - (below(10) == 0 ? 0 : 1))];
+      values.push_back(value);
+    }
+    const std::string what = "start " + start.substr(0, 12) + " value " + values[0].substr(0, 40);
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetFlushOnDestroy(false);
+      s.SetWideFileName(file);
+      for (size_t v = 0; v < values.size(); ++v) s.WriteString("Fuzz\\Value" + std::to_string(v), values[v]);
+      s.Flush();
+    }
+    const std::string written = Bytes(file);
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetFlushOnDestroy(false);
+      s.SetWideFileName(file);
+      EXPECT_EQ(s.KeptFileName(), WideString()) << what;
+      for (size_t v = 0; v < values.size(); ++v)
+        EXPECT_EQ(s.ReadString("Fuzz\\Value" + std::to_string(v), "<none>"), values[v]) << what;
+      s.Flush();
+    }
+    EXPECT_FALSE(FileExists(DamagedSettingsFileName(file))) << what;
+    EXPECT_EQ(Bytes(file), written) << "written again unchanged: " << what;
+    DeleteFileW(DamagedSettingsFileName(file).c_str());
+  }
 }
 
 // Every kind of file the document cannot hold as it is: each is kept whole under its new name,
@@ -281,43 +329,113 @@ TEST_F(StorageFile, SoundAndUnreadableFilesAreNeverReplaced) {
   EXPECT_FALSE(FileExists(DamagedSettingsFileName(file)));
 }
 
+// A list of the items given.
+void PutList(TApCustomAppStorage& S, const AnsiString& Path, std::initializer_list<const char*> Items) {
+  TStringList list;
+  for (const char* item : Items) list.Add(item);
+  S.WriteStoredStringList(Path, list);
+}
+
 // A file held by another program when the storage first names it: the reads give their
-// defaults and nothing is written over it while it stays unread, a value written meanwhile
-// waits in memory. Once it can be read, the values it holds stay, whatever this run wrote over
-// them (defaults, as far as the storage can tell), and only the keys it lacks are added; a list
-// it holds keeps its items.
-TEST_F(StorageFile, AFileHeldBeforeItWasReadKeepsItsValuesOnceRead) {
+// defaults, nothing is written over it while it stays unread, and what the run writes meanwhile
+// waits. Once it can be read, what the run changed from what it started with goes over the
+// file's values, before the late read or after it; what the run left as it started, and what
+// it never held, stays the file's. A list is one value: one the run changed is the run's whole.
+TEST_F(StorageFile, AFileHeldBeforeItWasReadTakesWhatTheRunChangedOnceRead) {
   const WideString file = dir.File(L"Preferences.ini");
   const std::string users =
-      "[MainForm]\r\nNormPos=61,52,674,484\r\n[MainForm\\List]\r\nCount=2\r\nItem0=a\r\nItem1=b\r\n";
-  for (bool releasedBeforeWrites : {false, true}) {
+      "[MainForm]\r\nNormPos=61,52,674,484\r\nShowCmd=3\r\nFlags=2\r\nGone=user\r\nStays=user\r\n"
+      "Unheld=user\r\nRead=user\r\n[MainForm\\Shrink]\r\nCount=3\r\nItem0=x\r\nItem1=y\r\nItem2=z\r\n"
+      "[MainForm\\Grow]\r\nCount=1\r\nItem0=g\r\n[MainForm\\Same]\r\nCount=2\r\nItem0=p\r\nItem1=q\r\n"
+      "[MainForm\\Mixed]\r\nCount=4\r\nItem0=x\r\nItem1=y\r\nItem2=z\r\nItem3=w\r\n"
+      "[MainForm\\Unstarted]\r\nCount=2\r\nItem0=x\r\nItem1=y\r\n[MainForm\\Tree\\Sub]\r\na=1\r\n[MainForm\\Other\\Sub]"
+      "\r\nb=1\r\n[Untouched]\r\nk=file\r\n";
+  const struct {
+    const char* Entry;  // "SECTION|KEY", as Entries gives it
+    const char* Value;  // null: not in the file
+    const char* Why;
+  } expected[] = {
+      {"MAINFORM|NORMPOS", "10,20,650,500", "changed before the late read"},
+      {"MAINFORM|SHOWCMD", "3", "written as it started, after the late read"},
+      {"MAINFORM|FLAGS", "2", "written as it started, before the late read"},
+      {"MAINFORM|GONE", nullptr, "removed: the run started with it"},
+      {"MAINFORM|STAYS", "user", "never touched"},
+      {"MAINFORM|UNHELD", "user", "removed, but the run never held it"},
+      {"MAINFORM|READ", "r0", "read from the file, then written"},
+      {"MAINFORM|ADDED", "new", "written, the run never started with it"},
+      {"MAINFORM|LATE", "late", "changed after the late read"},
+      {"MAINFORM\\SHRINK|COUNT", "1", "a list shrunk after the late read"},
+      {"MAINFORM\\SHRINK|ITEM0", "foo", ""},
+      {"MAINFORM\\SHRINK|ITEM1", nullptr, ""},
+      {"MAINFORM\\SHRINK|ITEM2", nullptr, ""},
+      {"MAINFORM\\GROW|COUNT", "3", "a list grown before the late read"},
+      {"MAINFORM\\GROW|ITEM2", "c", ""},
+      {"MAINFORM\\SAME|COUNT", "2", "a list written as it started"},
+      {"MAINFORM\\SAME|ITEM1", "q", ""},
+      {"MAINFORM\\MIXED|COUNT", "3", "a list changed in its last item only"},
+      {"MAINFORM\\MIXED|ITEM0", "a", ""},
+      {"MAINFORM\\MIXED|ITEM2", "d", ""},
+      {"MAINFORM\\MIXED|ITEM3", nullptr, ""},
+      {"MAINFORM\\UNSTARTED|COUNT", "1", "a list the run did not start with, shrunk before the late read"},
+      {"MAINFORM\\UNSTARTED|ITEM0", "e", ""},
+      {"MAINFORM\\UNSTARTED|ITEM1", nullptr, ""},
+      {"MAINFORM\\TREE\\SUB|A", nullptr, "a subtree the run started with, deleted"},
+      {"MAINFORM\\OTHER\\SUB|B", "1", "a subtree the run never held, deleted"},
+      {"UNTOUCHED|K", "file", "a section the run never held"},
+  };
+  for (bool automatic : {false, true}) {
     Put(file, users);
     HANDLE held = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     {
       TApAppIniFileStorage s(nullptr);
       s.SetFlushOnDestroy(false);
+      s.SetAutoFlush(automatic);
+      s.SetAutoReload(automatic);
       EXPECT_THROW(s.SetWideFileName(file), EFOpenError);
       EXPECT_EQ(s.ReadString("MainForm\\NormPos", "none"), "none");
-      EXPECT_NO_THROW(s.Flush());
-      if (releasedBeforeWrites) CloseHandle(held);
-      EXPECT_NO_THROW(s.WriteString("MainForm\\NormPos", "0,0,808,587"));
-      EXPECT_NO_THROW(s.WriteString("MainForm\\Added", "x"));
-      TStringList empty;
-      EXPECT_NO_THROW(s.WriteStoredStringList("MainForm\\List", empty));
-      if (!releasedBeforeWrites) {
-        EXPECT_NO_THROW(s.Flush()) << "nothing written while held";
-        CloseHandle(held);
-        s.WriteString("MainForm\\Added", "x");
-      }
-      EXPECT_EQ(s.ReadString("MainForm\\NormPos", ""), "61,52,674,484");
+      s.RecordStartingValues([&] {
+        s.WriteString("MainForm\\NormPos", "0,0,808,587");
+        s.WriteInteger("MainForm\\ShowCmd", 1);
+        s.WriteInteger("MainForm\\Flags", 0);
+        s.WriteString("MainForm\\Gone", "d");
+        s.WriteString("MainForm\\Read", "r0");
+        for (const char* list : {"MainForm\\Shrink", "MainForm\\Grow", "MainForm\\Same"}) PutList(s, list, {});
+        PutList(s, "MainForm\\Mixed", {"a", "b", "c"});
+        s.WriteString("MainForm\\Tree\\Sub\\a", "0");
+      });
+      EXPECT_EQ(s.ReadString("MainForm\\NormPos", "none"), "none") << "starting values are not written";
+      // While the file is held.
+      EXPECT_NO_THROW(s.WriteString("MainForm\\NormPos", "10,20,650,500"));
+      EXPECT_NO_THROW(s.WriteInteger("MainForm\\Flags", 0));
+      EXPECT_NO_THROW(s.DeleteValue("MainForm\\Gone"));
+      EXPECT_NO_THROW(s.DeleteValue("MainForm\\Unheld"));
+      EXPECT_NO_THROW(PutList(s, "MainForm\\Grow", {"a", "b", "c"}));
+      EXPECT_NO_THROW(PutList(s, "MainForm\\Unstarted", {"e"}));
+      EXPECT_NO_THROW(s.Flush()) << "nothing written while held";
+      EXPECT_EQ(s.ReadString("MainForm\\NormPos", ""), "10,20,650,500") << "the run's own value, meanwhile";
+      CloseHandle(held);
+      // Read now.
+      EXPECT_EQ(s.ReadString("Untouched\\k", ""), "file");
+      EXPECT_EQ(s.ReadString("MainForm\\Read", ""), "user");
+      s.WriteString("MainForm\\Read", "r0");
+      s.WriteInteger("MainForm\\ShowCmd", 1);
+      s.WriteString("MainForm\\Added", "new");
+      s.WriteString("MainForm\\Late", "late");
+      PutList(s, "MainForm\\Shrink", {"foo"});
+      PutList(s, "MainForm\\Same", {});
+      PutList(s, "MainForm\\Mixed", {"a", "b", "d"});
+      s.DeleteSubTree("MainForm\\Tree");
+      s.DeleteSubTree("MainForm\\Other");
       s.Flush();
     }
     const auto entries = Entries(file);
-    EXPECT_EQ(entries.at("MAINFORM|NORMPOS"), "61,52,674,484") << releasedBeforeWrites;
-    EXPECT_EQ(entries.at("MAINFORM|ADDED"), "x") << releasedBeforeWrites;
-    EXPECT_EQ(entries.at("MAINFORM\\LIST|COUNT"), "2") << releasedBeforeWrites;
-    EXPECT_EQ(entries.at("MAINFORM\\LIST|ITEM1"), "b") << releasedBeforeWrites;
+    for (const auto& e : expected) {
+      auto found = entries.find(e.Entry);
+      EXPECT_EQ(found == entries.end() ? "<none>" : found->second, e.Value ? e.Value : "<none>")
+          << e.Entry << ": " << e.Why << (automatic ? " (automatic)" : "");
+    }
+    EXPECT_FALSE(FileExists(DamagedSettingsFileName(file)));
   }
 }
 

@@ -134,7 +134,7 @@ TEST(Fuzz, IniDocuments) {
        {"[Main]\r\nWidth=640\r\nCaption=Caf\xE9\r\n; note\r\n[Other]\r\nx = 1 \r\n",
         "\xEF\xBB\xBF[S]\r\nk=\xC3\xA9\r\nk=2\r\n", std::string("\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0", 18),
         std::string("\xFE\xFF\0[\0S\0]\0\r\0\n\0k\0=\0v", 18)},
-       {"[", "]", "=", ";", "\r\n", "\n", " ", "\t", "\xEF\xBB\xBF", "\xFF\xFE", "\xC3\xA9", "\xE9",
+       {"[", "]", "=", ";", "\r\n", "\n", " ", "\t", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "\xC3\xA9", "\xE9",
         std::string(1, '\0')},
        500, [&](const std::string& bytes, uint32_t r) {
          {
@@ -159,8 +159,10 @@ TEST(Fuzz, IniDocuments) {
            return;
          }
          ini.UpdateFile();
+         // Whatever the document holds is written in a form that reads back as it was.
          TMemIniFile back(file);
-         EXPECT_TRUE(back.Encoding() != ini.Encoding() || Lines(back) == Lines(ini));
+         EXPECT_TRUE(back.Understood()) << Lines(ini);
+         EXPECT_EQ(Lines(back), Lines(ini));
        });
 }
 

@@ -434,18 +434,92 @@ TEST_F(IniTest, EightBitTextThatWouldReadAsOtherTextIsWrittenInUtf8) {
   EXPECT_EQ(again.ReadString("S", "k", ""), zeros);
 }
 
+// Every section and entry of a document, "section|key=value;".
+std::string Entries(TMemIniFile& ini) {
+  std::string entries;
+  TStringList sections, keys;
+  ini.ReadSections(&sections);
+  sections.Insert(0, "");
+  for (int i = 0; i < sections.Count(); ++i) {
+    ini.ReadSection(sections[i], &keys);
+    for (int k = 0; k < keys.Count(); ++k)
+      entries += sections[i] + "|" + keys[k] + "=" + ini.ReadString(sections[i], keys[k], "") + ";";
+  }
+  return entries;
+}
+
+// The bytes of a UTF-8 mark, or of a UTF-16 one, in 8-bit text are letters ("\xEF\xBB\xBF" is
+// what a stray mark looks like under code pages 1252 and 1251, and users search for it): a file
+// holding them in a name or value reads as it is, and whatever the document holds is written in
+// a form that reads back byte for byte (a key of the untitled section that starts with them
+// too) and is written again unchanged.
+TEST_F(IniTest, TheBytesOfAMarkInsideTextAreLettersThatReadBackAsWritten) {
+  // Files of 8-bit text (the comment's letter is no UTF-8) read as they are.
+  const struct {
+    std::string file, entries;
+  } files[] = {
+      {";\xE9\r\n[S]\r\nk=a\xEF\xBB\xBF"
+       "b\r\nm=1\r\n",
+       "S|k=a\xEF\xBB\xBF"
+       "b;S|m=1;"},
+      {";\xE9\r\n[S\xEF\xBB\xBF]\r\nk=1\r\n[T]\r\nm=2\r\n", "S\xEF\xBB\xBF|k=1;T|m=2;"},
+      {";\xE9\r\n[S]\r\nk=\xFF\xFE\xEF\xBB\xBF\r\n", "S|k=\xFF\xFE\xEF\xBB\xBF;"},
+  };
+  const WideString name = tmp_.File(L"marks.ini");
+  for (const auto& f : files) {
+    PutBytes(name, f.file);
+    TMemIniFile ini(name);
+    EXPECT_TRUE(ini.Understood()) << f.file;
+    EXPECT_EQ(Entries(ini), f.entries) << f.file;
+  }
+  // Documents written: in the form each came in, or in UTF-8 after its mark when that form would
+  // read as something else.
+  std::string every;
+  for (int c = 1; c < 256; ++c) every += static_cast<char>(c);
+  const std::string texts[] = {"\xEF\xBB\xBF",
+                               "\xEF\xBB\xBFx",
+                               "a\xEF\xBB\xBF",
+                               "\xFF\xFE",
+                               "\xFE\xFFz",
+                               "x\xFF\xFEy\xFE\xFF",
+                               "\xEF\xBB\xBF\xEF\xBB\xBF",
+                               "\xEF\xBB",
+                               "\xBF",
+                               "\xC3\xA9\xEF\xBB\xBF",
+                               "caf\xE9\xEF\xBB\xBF",
+                               every.substr(33, 200)};
+  const std::string forms[] = {"", "[Other]\r\nk=caf\xE9\r\n", "\xEF\xBB\xBF[Other]\r\nk=\xC3\xA9\r\n",
+                               Utf16(L"[Other]\r\nk=v\r\n", false)};
+  for (const std::string& form : forms)
+    for (const std::string& text : texts)
+      for (int place = 0; place < (text.size() > 100 ? 1 : 4); ++place) {  // "=" ends a name
+        PutBytes(name, form);
+        TMemIniFile ini(name);
+        ASSERT_TRUE(ini.Understood());
+        const TIniEncoding came = ini.Encoding();
+        if (place == 0) ini.WriteString("S", "k", text);
+        if (place == 1) ini.WriteString("S", text, "v");
+        if (place == 2) ini.WriteString("S" + text, "k", "v");
+        if (place == 3) ini.WriteString("", text, text);  // the first line of the file
+        const std::string entries = Entries(ini), what = form.substr(0, 4) + " " + text + " " + std::to_string(place);
+        ini.UpdateFile();
+        EXPECT_TRUE(ini.Encoding() == came || ini.Encoding() == TIniEncoding::Utf8Marked) << what;
+        const std::string written = GetBytes(name);
+        TMemIniFile back(name);
+        EXPECT_TRUE(back.Understood()) << what;
+        EXPECT_EQ(Entries(back), entries) << what;
+        back.UpdateFile();
+        EXPECT_EQ(GetBytes(name), written) << "written again unchanged: " << what;
+      }
+}
+
 // A document read from a file it did not understand keeps, to be written, every section and
-// entry that reads back as it is, and drops those that cannot (a UTF-8 mark inside 8-bit text).
+// entry that reads back as it is, and drops those that cannot.
 TEST_F(IniTest, WhatADamagedFileHeldIsKeptWhereItReadsBack) {
   const struct {
     std::string file;
     const char* kept;  // the sections and entries left, "section|key=value;"
   } cases[] = {
-      // 8-bit, for the comment's letter is no UTF-8.
-      {";\xE9\r\n[S]\r\nk=a\xEF\xBB\xBF"
-       "b\r\nm=1\r\n",
-       "S|m=1;"},
-      {";\xE9\r\n[S\xEF\xBB\xBF]\r\nk=1\r\n[T]\r\nm=2\r\n", "T|m=2;"},
       // UTF-8 as a whole: the mark inside is a character the code page lacks.
       {"[S]\r\nk=a\xEF\xBB\xBF"
        "b\r\nm=1\r\n",
