@@ -1,0 +1,242 @@
+// The line tools' sort: lines ordered as the user's locale compares them, through one sort key
+// per line, made and sorted on several threads when the lines are many.
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "app/TextTools.h"
+#include "framework/Win.h"
+
+namespace {
+
+int compareInLocale(std::string_view A, std::string_view B, bool MatchCase) {
+  const int result = CompareStringA(LOCALE_USER_DEFAULT, MatchCase ? 0 : NORM_IGNORECASE, A.data(),
+                                    static_cast<int>(A.size()), B.data(), static_cast<int>(B.size()));
+  // A failed comparison (0) falls back to the bytes, so the order stays a strict one.
+  if (result == 0) return A < B ? -1 : (B < A ? 1 : 0);
+  return result - 2;
+}
+
+// A line's sort key: its bytes compare as CompareStringA compares the lines, so a sort asks the
+// locale once per line instead of at every comparison.
+struct TKeyedLine {
+  uint64_t Head;  // the key's first eight bytes, the first most significant, zeros past its end
+  const char* Key;
+  uint32_t Size;
+  uint32_t Index;  // the line's place in the list
+
+  // Shorter first where one key begins the other. Zeros past a key's end never make two heads
+  // differ where the whole keys would not, so the heads decide alone when they differ.
+  static int Compare(const TKeyedLine& A, const TKeyedLine& B) {
+    if (A.Head != B.Head) return A.Head < B.Head ? -1 : 1;
+    if (const int c = std::memcmp(A.Key, B.Key, std::min(A.Size, B.Size))) return c;
+    return A.Size < B.Size ? -1 : (A.Size > B.Size ? 1 : 0);
+  }
+};
+
+// Sort keys made one after another into large blocks rather than into an allocation each.
+class TKeyArena {
+ public:
+  // False when the locale makes no key of the text.
+  bool Append(const char* Text, int Length, DWORD Flags, TKeyedLine& Line) {
+    const DWORD how = LCMAP_SORTKEY | Flags;
+    int size = left_ ? LCMapStringA(LOCALE_USER_DEFAULT, how, Text, Length, free_, static_cast<int>(left_)) : 0;
+    if (size <= 0) {
+      if (left_ && GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
+      const int needed = LCMapStringA(LOCALE_USER_DEFAULT, how, Text, Length, nullptr, 0);
+      if (needed <= 0) return false;
+      left_ = std::max(kBlockSize, static_cast<size_t>(needed));
+      blocks_.push_back(std::make_unique<char[]>(left_));
+      free_ = blocks_.back().get();
+      size = LCMapStringA(LOCALE_USER_DEFAULT, how, Text, Length, free_, static_cast<int>(left_));
+      if (size <= 0) return false;
+    }
+    Line.Key = free_;
+    Line.Size = static_cast<uint32_t>(size);
+    Line.Head = 0;
+    for (int k = 0; k < 8; ++k) Line.Head = Line.Head << 8 | (k < size ? static_cast<unsigned char>(free_[k]) : 0u);
+    free_ += size;
+    left_ -= static_cast<size_t>(size);
+    return true;
+  }
+
+ private:
+  static constexpr size_t kBlockSize = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* free_ = nullptr;
+  size_t left_ = 0;
+};
+
+// How many threads share the work on Count lines: one for few lines.
+unsigned partsFor(size_t Count) {
+  const size_t cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+  return static_cast<unsigned>(std::min(cores, Count / 20000 + 1));
+}
+
+// Runs Work(0) to Work(Parts - 1) side by side, the first on this thread (and any for which no
+// thread can be started), and rethrows the first failure once all have ended.
+template <class F>
+void runSideBySide(unsigned Parts, F Work) {
+  std::vector<std::exception_ptr> failures(Parts);
+  auto guarded = [&](unsigned Part) {
+    try {
+      Work(Part);
+    } catch (...) {
+      failures[Part] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  threads.reserve(Parts);
+  for (unsigned part = 1; part < Parts; ++part) {
+    try {
+      threads.emplace_back(guarded, part);
+    } catch (const std::system_error&) {
+      guarded(part);
+    }
+  }
+  guarded(0);
+  for (std::thread& t : threads) t.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+}
+
+using TLineOrder = std::vector<uint32_t>;
+
+// The range of Part of Parts equal shares of Count.
+size_t shareStart(size_t Count, unsigned Part, unsigned Parts) {
+  return static_cast<size_t>(static_cast<uint64_t>(Count) * Part / Parts);
+}
+
+// The sort keys of all lines, each share of them made on a thread into an arena of its own.
+// False when the locale makes no key for some line.
+bool makeKeys(const TTextLineViews& Lines, DWORD Flags, unsigned Parts, std::vector<TKeyArena>& Arenas,
+              std::vector<TKeyedLine>& Keyed) {
+  std::atomic<bool> failed{false};
+  try {
+    Keyed.resize(Lines.size());
+    Arenas.resize(Parts);
+    runSideBySide(Parts, [&](unsigned Part) {
+      const size_t end = shareStart(Lines.size(), Part + 1, Parts);
+      for (size_t i = shareStart(Lines.size(), Part, Parts); i < end && !failed; ++i) {
+        // The locale ignores a NUL as it ignores nothing at all: an empty line takes the key of a
+        // lone NUL, equal to every line of ignored characters only, as CompareStringA has it.
+        static const char nul = '\0';
+        const std::string_view line = Lines[i];
+        Keyed[i].Index = static_cast<uint32_t>(i);
+        if (!Arenas[Part].Append(line.empty() ? &nul : line.data(), line.empty() ? 1 : static_cast<int>(line.size()),
+                                 Flags, Keyed[i]))
+          failed = true;
+      }
+    });
+  } catch (const std::bad_alloc&) {
+    // Keys too large for the memory left: the comparisons one by one need none.
+    failed = true;
+  }
+  if (failed) {
+    std::vector<TKeyArena>().swap(Arenas);
+    std::vector<TKeyedLine>().swap(Keyed);
+  }
+  return !failed;
+}
+
+// Sorts the shares of Items side by side, then merges neighbouring runs, pairs side by side.
+template <class T, class L>
+void sortSideBySide(std::vector<T>& Items, unsigned Parts, L Less) {
+  const size_t n = Items.size();
+  runSideBySide(Parts, [&](unsigned Part) {
+    std::sort(Items.begin() + shareStart(n, Part, Parts), Items.begin() + shareStart(n, Part + 1, Parts), Less);
+  });
+  std::vector<T> merged(Parts > 1 ? n : 0);
+  for (unsigned width = 1; width < Parts; width *= 2) {
+    const unsigned pairs = (Parts + 2 * width - 1) / (2 * width);
+    runSideBySide(pairs, [&](unsigned Pair) {
+      const unsigned first = Pair * 2 * width;
+      const size_t lo = shareStart(n, first, Parts), mid = shareStart(n, std::min(first + width, Parts), Parts),
+                   hi = shareStart(n, std::min(first + 2 * width, Parts), Parts);
+      std::merge(Items.begin() + lo, Items.begin() + mid, Items.begin() + mid, Items.begin() + hi, merged.begin() + lo,
+                 Less);
+    });
+    Items.swap(merged);
+  }
+}
+
+// The places of the lines in their sorted order, by CompareStringA at every comparison.
+TLineOrder orderByComparison(const TTextLineViews& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
+  TLineOrder order(Lines.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+  const int sign = Ascending ? 1 : -1;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](uint32_t A, uint32_t B) { return sign * compareInLocale(Lines[A], Lines[B], MatchCase) < 0; });
+  if (!RemoveDuplicates) return order;
+  TLineOrder kept;
+  for (size_t i = 0; i < order.size(); ++i)
+    if (i == 0 || compareInLocale(Lines[order[i - 1]], Lines[order[i]], MatchCase) != 0) kept.push_back(order[i]);
+  return kept;
+}
+
+// The places of the lines in their sorted order, through their sort keys.
+TLineOrder sortedOrder(const TTextLineViews& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
+  const unsigned parts = partsFor(Lines.size());
+  std::vector<TKeyArena> arenas;
+  std::vector<TKeyedLine> keyed;
+  if (!makeKeys(Lines, MatchCase ? 0 : NORM_IGNORECASE, parts, arenas, keyed))
+    return orderByComparison(Lines, Ascending, MatchCase, RemoveDuplicates);
+  // Equal lines keep their order in either direction.
+  sortSideBySide(keyed, parts, [Ascending](const TKeyedLine& A, const TKeyedLine& B) {
+    const int c = TKeyedLine::Compare(A, B);
+    if (c) return Ascending ? c < 0 : c > 0;
+    return A.Index < B.Index;
+  });
+  // The first of equal neighbours stays: one pass, whatever the number of duplicates.
+  TLineOrder order;
+  order.reserve(keyed.size());
+  for (size_t i = 0; i < keyed.size(); ++i)
+    if (!RemoveDuplicates || i == 0 || TKeyedLine::Compare(keyed[i - 1], keyed[i]) != 0)
+      order.push_back(keyed[i].Index);
+  return order;
+}
+
+// Lines becomes its lines in Order.
+void takeInOrder(TTextLines& Lines, const TLineOrder& Order) {
+  TTextLines sorted;
+  sorted.reserve(Order.size());
+  for (uint32_t i : Order) sorted.push_back(std::move(Lines[i]));
+  Lines.swap(sorted);
+}
+
+}  // namespace
+
+int CompareLinesInLocale(const AnsiString& A, const AnsiString& B, bool MatchCase) {
+  return compareInLocale(A, B, MatchCase);
+}
+
+void SortTextLinesByComparison(TTextLines& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
+  takeInOrder(Lines,
+              orderByComparison(TTextLineViews(Lines.begin(), Lines.end()), Ascending, MatchCase, RemoveDuplicates));
+}
+
+void SortTextLines(TTextLines& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
+  takeInOrder(Lines, sortedOrder(TTextLineViews(Lines.begin(), Lines.end()), Ascending, MatchCase, RemoveDuplicates));
+}
+
+void SortEditorLines(TCustomTxtEdit& Editor, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
+  struct TChoice {
+    bool Ascending, MatchCase, RemoveDuplicates;
+  } choice{Ascending, MatchCase, RemoveDuplicates};
+  ReplaceEditorText(
+      Editor,
+      [](std::string_view Text, void* Data) {
+        const auto& c = *static_cast<TChoice*>(Data);
+        const TTextLineViews lines = SplitTextLineViews(Text);
+        TTextLineViews sorted;
+        for (uint32_t i : sortedOrder(lines, c.Ascending, c.MatchCase, c.RemoveDuplicates)) sorted.push_back(lines[i]);
+        return JoinTextLines(sorted);
+      },
+      &choice);
+}
