@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditLineScan.h"
 
 TTextLines SplitTextLines(const AnsiString& Text) {
   const TTextLineViews lines = SplitTextLineViews(Text);
@@ -12,14 +13,13 @@ TTextLines SplitTextLines(const AnsiString& Text) {
 
 TTextLineViews SplitTextLineViews(std::string_view Text) {
   TTextLineViews lines;
-  size_t start = 0;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != '\r' && Text[i] != '\n') continue;
-    lines.push_back(Text.substr(start, i - start));
-    if (Text[i] == '\r' && i + 1 < Text.size() && Text[i + 1] == '\n') ++i;
-    start = i + 1;
+  const char *p = Text.data(), *end = p + Text.size();
+  while (p < end) {
+    const char* lineEnd = FindLineBreak(p, end);
+    lines.emplace_back(p, static_cast<size_t>(lineEnd - p));
+    if (lineEnd == end) break;
+    p = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
   }
-  if (start < Text.size()) lines.push_back(Text.substr(start));
   return lines;
 }
 

@@ -191,13 +191,17 @@ TEST(TextTools, LinesSplitAtEveryBreakKindWithoutAFinalEmptyLine) {
     const char* Text;
     size_t Count;
     const char* Last;
-  } cases[] = {{"a\r\nb", 2, "b"}, {"a\nb\rc", 3, "c"}, {"a\r\n", 1, "a"}, {"a\r\n\r\n", 2, ""}, {"", 0, ""}};
+  } cases[] = {{"a\r\nb", 2, "b"}, {"a\nb\rc", 3, "c"}, {"a\r\n", 1, "a"},  {"a\r\n\r\n", 2, ""},
+               {"", 0, ""},        {"\n", 1, ""},       {"\r\r\n", 2, ""},  {"a\n\rb", 3, "b"},
+               {"a\r", 1, "a"},    {"\r\nx", 2, "x"},   {"a\tb\nc", 2, "c"}};
   for (const auto& c : cases) {
     const TTextLines lines = SplitTextLines(c.Text);
     ASSERT_EQ(lines.size(), c.Count) << c.Text;
     if (c.Count) {
       EXPECT_EQ(lines.back(), c.Last) << c.Text;
     }
+    const TTextLineViews views = SplitTextLineViews(c.Text);
+    EXPECT_EQ(TTextLines(views.begin(), views.end()), lines) << c.Text;
   }
 }
 
