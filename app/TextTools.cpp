@@ -23,26 +23,7 @@ TTextLineViews SplitTextLineViews(std::string_view Text) {
   return lines;
 }
 
-namespace {
-
-template <class TLines>
-AnsiString joinLines(const TLines& Lines) {
-  size_t size = Lines.empty() ? 0 : 2 * (Lines.size() - 1);
-  for (const auto& line : Lines) size += line.size();
-  AnsiString text;
-  text.reserve(size);
-  for (size_t i = 0; i < Lines.size(); ++i) {
-    if (i) text += "\r\n";
-    text += Lines[i];
-  }
-  return text;
-}
-
-}  // namespace
-
-AnsiString JoinTextLines(const TTextLines& Lines) { return joinLines(Lines); }
-
-AnsiString JoinTextLines(const TTextLineViews& Lines) { return joinLines(Lines); }
+AnsiString JoinTextLines(const TTextLines& Lines) { return JoinTextLines(TTextLineViews(Lines.begin(), Lines.end())); }
 
 void InsertAroundLines(TTextLines& Lines, const AnsiString& Before, const AnsiString& After) {
   for (AnsiString& line : Lines) line = Before + line + After;

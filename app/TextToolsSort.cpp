@@ -26,15 +26,26 @@ int compareInLocale(std::string_view A, std::string_view B, bool MatchCase) {
 // A line's sort key: its bytes compare as CompareStringA compares the lines, so a sort asks the
 // locale once per line instead of at every comparison.
 struct TKeyedLine {
-  uint64_t Head;  // the key's first eight bytes, the first most significant, zeros past its end
+  // The key's first sixteen bytes, the first most significant, zeros past its end: most
+  // comparisons end there, without reading the key itself.
+  uint64_t Head[2];
   const char* Key;
   uint32_t Size;
   uint32_t Index;  // the line's place in the list
 
+  void SetKey(const char* Bytes, uint32_t Length) {
+    Key = Bytes;
+    Size = Length;
+    Head[0] = Head[1] = 0;
+    for (uint32_t k = 0; k < 16; ++k)
+      Head[k / 8] = Head[k / 8] << 8 | (k < Length ? static_cast<unsigned char>(Bytes[k]) : 0u);
+  }
+
   // Shorter first where one key begins the other. Zeros past a key's end never make two heads
   // differ where the whole keys would not, so the heads decide alone when they differ.
   static int Compare(const TKeyedLine& A, const TKeyedLine& B) {
-    if (A.Head != B.Head) return A.Head < B.Head ? -1 : 1;
+    for (int h = 0; h < 2; ++h)
+      if (A.Head[h] != B.Head[h]) return A.Head[h] < B.Head[h] ? -1 : 1;
     if (const int c = std::memcmp(A.Key, B.Key, std::min(A.Size, B.Size))) return c;
     return A.Size < B.Size ? -1 : (A.Size > B.Size ? 1 : 0);
   }
@@ -57,10 +68,7 @@ class TKeyArena {
       size = LCMapStringA(LOCALE_USER_DEFAULT, how, Text, Length, free_, static_cast<int>(left_));
       if (size <= 0) return false;
     }
-    Line.Key = free_;
-    Line.Size = static_cast<uint32_t>(size);
-    Line.Head = 0;
-    for (int k = 0; k < 8; ++k) Line.Head = Line.Head << 8 | (k < size ? static_cast<unsigned char>(free_[k]) : 0u);
+    Line.SetKey(free_, static_cast<uint32_t>(size));
     free_ += size;
     left_ -= static_cast<size_t>(size);
     return true;
@@ -73,7 +81,10 @@ class TKeyArena {
   size_t left_ = 0;
 };
 
-// How many threads share the work on Count lines: one for few lines.
+// Items looked at for each range a parallel sort deals its items into.
+constexpr size_t kSamplesPerPart = 64;
+
+// How many threads share the work on Count lines: one for few lines, at most 8.
 unsigned partsFor(size_t Count) {
   const size_t cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
   return static_cast<unsigned>(std::min(cores, Count / 20000 + 1));
@@ -145,25 +156,50 @@ bool makeKeys(const TTextLineViews& Lines, DWORD Flags, unsigned Parts, std::vec
   return !failed;
 }
 
-// Sorts the shares of Items side by side, then merges neighbouring runs, pairs side by side.
+// Sorts Items by Less, a strict total order, on Parts threads: the items are dealt into Parts
+// ranges of the order, split at a sample of them, and the ranges are sorted side by side.
 template <class T, class L>
 void sortSideBySide(std::vector<T>& Items, unsigned Parts, L Less) {
   const size_t n = Items.size();
-  runSideBySide(Parts, [&](unsigned Part) {
-    std::sort(Items.begin() + shareStart(n, Part, Parts), Items.begin() + shareStart(n, Part + 1, Parts), Less);
-  });
-  std::vector<T> merged(Parts > 1 ? n : 0);
-  for (unsigned width = 1; width < Parts; width *= 2) {
-    const unsigned pairs = (Parts + 2 * width - 1) / (2 * width);
-    runSideBySide(pairs, [&](unsigned Pair) {
-      const unsigned first = Pair * 2 * width;
-      const size_t lo = shareStart(n, first, Parts), mid = shareStart(n, std::min(first + width, Parts), Parts),
-                   hi = shareStart(n, std::min(first + 2 * width, Parts), Parts);
-      std::merge(Items.begin() + lo, Items.begin() + mid, Items.begin() + mid, Items.begin() + hi, merged.begin() + lo,
-                 Less);
-    });
-    Items.swap(merged);
+  if (Parts <= 1 || n < Parts * kSamplesPerPart) {
+    std::sort(Items.begin(), Items.end(), Less);
+    return;
   }
+  std::vector<T> samples;
+  for (size_t i = 0; i < Parts * kSamplesPerPart; ++i) samples.push_back(Items[i * n / (Parts * kSamplesPerPart)]);
+  std::sort(samples.begin(), samples.end(), Less);
+  std::vector<T> splitters;
+  for (unsigned range = 1; range < Parts; ++range) splitters.push_back(samples[range * kSamplesPerPart]);
+  // Each share of the items counts, then places, its items of each range.
+  std::vector<unsigned char> rangeOf(n);
+  std::vector<std::vector<size_t>> counts(Parts, std::vector<size_t>(Parts));
+  runSideBySide(Parts, [&](unsigned Part) {
+    for (size_t i = shareStart(n, Part, Parts), end = shareStart(n, Part + 1, Parts); i < end; ++i) {
+      rangeOf[i] = static_cast<unsigned char>(std::upper_bound(splitters.begin(), splitters.end(), Items[i], Less) -
+                                              splitters.begin());
+      ++counts[Part][rangeOf[i]];
+    }
+  });
+  std::vector<size_t> rangeStart(Parts + 1);
+  std::vector<std::vector<size_t>> places(Parts, std::vector<size_t>(Parts));
+  size_t place = 0;
+  for (unsigned range = 0; range < Parts; ++range) {
+    rangeStart[range] = place;
+    for (unsigned part = 0; part < Parts; ++part) {
+      places[part][range] = place;
+      place += counts[part][range];
+    }
+  }
+  rangeStart[Parts] = n;
+  std::vector<T> dealt(n);
+  runSideBySide(Parts, [&](unsigned Part) {
+    for (size_t i = shareStart(n, Part, Parts), end = shareStart(n, Part + 1, Parts); i < end; ++i)
+      dealt[places[Part][rangeOf[i]]++] = Items[i];
+  });
+  runSideBySide(Parts, [&](unsigned Range) {
+    std::sort(dealt.begin() + rangeStart[Range], dealt.begin() + rangeStart[Range + 1], Less);
+  });
+  Items.swap(dealt);
 }
 
 // The places of the lines in their sorted order, by CompareStringA at every comparison.
@@ -211,6 +247,29 @@ void takeInOrder(TTextLines& Lines, const TLineOrder& Order) {
 }
 
 }  // namespace
+
+AnsiString JoinTextLines(const TTextLineViews& Lines) {
+  // Each share of the lines is copied on a thread of its own, from where the shares before it end.
+  const unsigned parts = partsFor(Lines.size());
+  std::vector<size_t> shareAt(parts + 1);
+  for (unsigned part = 0; part < parts; ++part) {
+    size_t size = shareAt[part];
+    for (size_t i = shareStart(Lines.size(), part, parts), end = shareStart(Lines.size(), part + 1, parts); i < end;
+         ++i)
+      size += Lines[i].size() + (i ? 2 : 0);
+    shareAt[part + 1] = size;
+  }
+  AnsiString text(shareAt[parts], '\0');
+  runSideBySide(parts, [&](unsigned Part) {
+    char* out = text.data() + shareAt[Part];
+    for (size_t i = shareStart(Lines.size(), Part, parts), end = shareStart(Lines.size(), Part + 1, parts); i < end;
+         ++i) {
+      if (i) out = std::copy_n("\r\n", 2, out);
+      out = std::copy(Lines[i].begin(), Lines[i].end(), out);
+    }
+  });
+  return text;
+}
 
 int CompareLinesInLocale(const AnsiString& A, const AnsiString& B, bool MatchCase) {
   return compareInLocale(A, B, MatchCase);

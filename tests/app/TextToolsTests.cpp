@@ -136,6 +136,19 @@ TEST(TextToolsSort, ManyLinesSortAsFewDo) {
   }
 }
 
+TEST(TextToolsSort, ManyLinesJoinAndSplitBack) {
+  // Enough lines to be joined on several threads.
+  TTextLines lines = RandomLines(60000, 3);
+  lines.push_back("last");
+  AnsiString expected;
+  for (const AnsiString& line : lines) expected += line + "\r\n";
+  expected.resize(expected.size() - 2);
+  const AnsiString joined = JoinTextLines(lines);
+  EXPECT_TRUE(joined == expected);
+  EXPECT_TRUE(SplitTextLines(joined) == lines);
+  EXPECT_TRUE(JoinTextLines(SplitTextLineViews(joined)) == expected);
+}
+
 TEST(TextToolsSort, LinesThatEachStandTwiceLeaveOneOfEach) {
   const TTextLines once = RandomLines(3000, 5);
   TTextLines twice = once;
