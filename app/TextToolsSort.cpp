@@ -1,5 +1,8 @@
 // The line tools' sort: lines ordered as the user's locale compares them, through one sort key
-// per line, made and sorted on several threads when the lines are many.
+// per line, made and sorted on several threads when the lines are many; and the joining of lines
+// back into a text, which a sort of many lines ends with.
+#include "app/TextTools.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -10,7 +13,6 @@
 #include <system_error>
 #include <thread>
 
-#include "app/TextTools.h"
 #include "framework/Win.h"
 
 namespace {
@@ -293,8 +295,10 @@ void SortEditorLines(TCustomTxtEdit& Editor, bool Ascending, bool MatchCase, boo
       [](std::string_view Text, void* Data) {
         const auto& c = *static_cast<TChoice*>(Data);
         const TTextLineViews lines = SplitTextLineViews(Text);
+        const TLineOrder order = sortedOrder(lines, c.Ascending, c.MatchCase, c.RemoveDuplicates);
         TTextLineViews sorted;
-        for (uint32_t i : sortedOrder(lines, c.Ascending, c.MatchCase, c.RemoveDuplicates)) sorted.push_back(lines[i]);
+        sorted.reserve(order.size());
+        for (uint32_t i : order) sorted.push_back(lines[i]);
         return JoinTextLines(sorted);
       },
       &choice);
