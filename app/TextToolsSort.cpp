@@ -1,17 +1,12 @@
 // The line tools' sort: lines ordered as the user's locale compares them, through one sort key
-// per line, made and sorted on several threads when the lines are many; and the joining of lines
-// back into a text, which a sort of many lines ends with.
+// per line; and the joining of lines back into a text, which a sort of many lines ends with.
 #include "app/TextTools.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "framework/Win.h"
 
@@ -83,125 +78,28 @@ class TKeyArena {
   size_t left_ = 0;
 };
 
-// Items looked at for each range a parallel sort deals its items into.
-constexpr size_t kSamplesPerPart = 64;
-
-// How many threads share the work on Count lines: one for few lines, at most 8.
-unsigned partsFor(size_t Count) {
-  const size_t cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-  return static_cast<unsigned>(std::min(cores, Count / 20000 + 1));
-}
-
-// Runs Work(0) to Work(Parts - 1) side by side, the first on this thread (and any for which no
-// thread can be started), and rethrows the first failure once all have ended.
-template <class F>
-void runSideBySide(unsigned Parts, F Work) {
-  std::vector<std::exception_ptr> failures(Parts);
-  auto guarded = [&](unsigned Part) {
-    try {
-      Work(Part);
-    } catch (...) {
-      failures[Part] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> threads;
-  threads.reserve(Parts);
-  for (unsigned part = 1; part < Parts; ++part) {
-    try {
-      threads.emplace_back(guarded, part);
-    } catch (const std::system_error&) {
-      guarded(part);
-    }
-  }
-  guarded(0);
-  for (std::thread& t : threads) t.join();
-  for (const std::exception_ptr& failure : failures)
-    if (failure) std::rethrow_exception(failure);
-}
-
 using TLineOrder = std::vector<uint32_t>;
 
-// The range of Part of Parts equal shares of Count.
-size_t shareStart(size_t Count, unsigned Part, unsigned Parts) {
-  return static_cast<size_t>(static_cast<uint64_t>(Count) * Part / Parts);
-}
-
-// The sort keys of all lines, each share of them made on a thread into an arena of its own.
-// False when the locale makes no key for some line.
-bool makeKeys(const TTextLineViews& Lines, DWORD Flags, unsigned Parts, std::vector<TKeyArena>& Arenas,
-              std::vector<TKeyedLine>& Keyed) {
-  std::atomic<bool> failed{false};
+// The sort keys of all lines, in one arena. False when the locale makes no key for some line.
+bool makeKeys(const TTextLineViews& Lines, DWORD Flags, TKeyArena& Arena, std::vector<TKeyedLine>& Keyed) {
+  bool made = true;
   try {
     Keyed.resize(Lines.size());
-    Arenas.resize(Parts);
-    runSideBySide(Parts, [&](unsigned Part) {
-      const size_t end = shareStart(Lines.size(), Part + 1, Parts);
-      for (size_t i = shareStart(Lines.size(), Part, Parts); i < end && !failed; ++i) {
-        // The locale ignores a NUL as it ignores nothing at all: an empty line takes the key of a
-        // lone NUL, equal to every line of ignored characters only, as CompareStringA has it.
-        static const char nul = '\0';
-        const std::string_view line = Lines[i];
-        Keyed[i].Index = static_cast<uint32_t>(i);
-        if (!Arenas[Part].Append(line.empty() ? &nul : line.data(), line.empty() ? 1 : static_cast<int>(line.size()),
-                                 Flags, Keyed[i]))
-          failed = true;
-      }
-    });
+    for (size_t i = 0; i < Lines.size() && made; ++i) {
+      // The locale ignores a NUL as it ignores nothing at all: an empty line takes the key of a
+      // lone NUL, equal to every line of ignored characters only, as CompareStringA has it.
+      static const char nul = '\0';
+      const std::string_view line = Lines[i];
+      Keyed[i].Index = static_cast<uint32_t>(i);
+      made = Arena.Append(line.empty() ? &nul : line.data(), line.empty() ? 1 : static_cast<int>(line.size()), Flags,
+                          Keyed[i]);
+    }
   } catch (const std::bad_alloc&) {
     // Keys too large for the memory left: the comparisons one by one need none.
-    failed = true;
+    made = false;
   }
-  if (failed) {
-    std::vector<TKeyArena>().swap(Arenas);
-    std::vector<TKeyedLine>().swap(Keyed);
-  }
-  return !failed;
-}
-
-// Sorts Items by Less, a strict total order, on Parts threads: the items are dealt into Parts
-// ranges of the order, split at a sample of them, and the ranges are sorted side by side.
-template <class T, class L>
-void sortSideBySide(std::vector<T>& Items, unsigned Parts, L Less) {
-  const size_t n = Items.size();
-  if (Parts <= 1 || n < Parts * kSamplesPerPart) {
-    std::sort(Items.begin(), Items.end(), Less);
-    return;
-  }
-  std::vector<T> samples;
-  for (size_t i = 0; i < Parts * kSamplesPerPart; ++i) samples.push_back(Items[i * n / (Parts * kSamplesPerPart)]);
-  std::sort(samples.begin(), samples.end(), Less);
-  std::vector<T> splitters;
-  for (unsigned range = 1; range < Parts; ++range) splitters.push_back(samples[range * kSamplesPerPart]);
-  // Each share of the items counts, then places, its items of each range.
-  std::vector<unsigned char> rangeOf(n);
-  std::vector<std::vector<size_t>> counts(Parts, std::vector<size_t>(Parts));
-  runSideBySide(Parts, [&](unsigned Part) {
-    for (size_t i = shareStart(n, Part, Parts), end = shareStart(n, Part + 1, Parts); i < end; ++i) {
-      rangeOf[i] = static_cast<unsigned char>(std::upper_bound(splitters.begin(), splitters.end(), Items[i], Less) -
-                                              splitters.begin());
-      ++counts[Part][rangeOf[i]];
-    }
-  });
-  std::vector<size_t> rangeStart(Parts + 1);
-  std::vector<std::vector<size_t>> places(Parts, std::vector<size_t>(Parts));
-  size_t place = 0;
-  for (unsigned range = 0; range < Parts; ++range) {
-    rangeStart[range] = place;
-    for (unsigned part = 0; part < Parts; ++part) {
-      places[part][range] = place;
-      place += counts[part][range];
-    }
-  }
-  rangeStart[Parts] = n;
-  std::vector<T> dealt(n);
-  runSideBySide(Parts, [&](unsigned Part) {
-    for (size_t i = shareStart(n, Part, Parts), end = shareStart(n, Part + 1, Parts); i < end; ++i)
-      dealt[places[Part][rangeOf[i]]++] = Items[i];
-  });
-  runSideBySide(Parts, [&](unsigned Range) {
-    std::sort(dealt.begin() + rangeStart[Range], dealt.begin() + rangeStart[Range + 1], Less);
-  });
-  Items.swap(dealt);
+  if (!made) std::vector<TKeyedLine>().swap(Keyed);
+  return made;
 }
 
 // The places of the lines in their sorted order, by CompareStringA at every comparison.
@@ -220,13 +118,12 @@ TLineOrder orderByComparison(const TTextLineViews& Lines, bool Ascending, bool M
 
 // The places of the lines in their sorted order, through their sort keys.
 TLineOrder sortedOrder(const TTextLineViews& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
-  const unsigned parts = partsFor(Lines.size());
-  std::vector<TKeyArena> arenas;
+  TKeyArena arena;
   std::vector<TKeyedLine> keyed;
-  if (!makeKeys(Lines, MatchCase ? 0 : NORM_IGNORECASE, parts, arenas, keyed))
+  if (!makeKeys(Lines, MatchCase ? 0 : NORM_IGNORECASE, arena, keyed))
     return orderByComparison(Lines, Ascending, MatchCase, RemoveDuplicates);
   // Equal lines keep their order in either direction.
-  sortSideBySide(keyed, parts, [Ascending](const TKeyedLine& A, const TKeyedLine& B) {
+  std::sort(keyed.begin(), keyed.end(), [Ascending](const TKeyedLine& A, const TKeyedLine& B) {
     const int c = TKeyedLine::Compare(A, B);
     if (c) return Ascending ? c < 0 : c > 0;
     return A.Index < B.Index;
@@ -251,25 +148,14 @@ void takeInOrder(TTextLines& Lines, const TLineOrder& Order) {
 }  // namespace
 
 AnsiString JoinTextLines(const TTextLineViews& Lines) {
-  // Each share of the lines is copied on a thread of its own, from where the shares before it end.
-  const unsigned parts = partsFor(Lines.size());
-  std::vector<size_t> shareAt(parts + 1);
-  for (unsigned part = 0; part < parts; ++part) {
-    size_t size = shareAt[part];
-    for (size_t i = shareStart(Lines.size(), part, parts), end = shareStart(Lines.size(), part + 1, parts); i < end;
-         ++i)
-      size += Lines[i].size() + (i ? 2 : 0);
-    shareAt[part + 1] = size;
+  size_t size = 0;
+  for (size_t i = 0; i < Lines.size(); ++i) size += Lines[i].size() + (i ? 2 : 0);
+  AnsiString text(size, '\0');
+  char* out = text.data();
+  for (size_t i = 0; i < Lines.size(); ++i) {
+    if (i) out = std::copy_n("\r\n", 2, out);
+    out = std::copy(Lines[i].begin(), Lines[i].end(), out);
   }
-  AnsiString text(shareAt[parts], '\0');
-  runSideBySide(parts, [&](unsigned Part) {
-    char* out = text.data() + shareAt[Part];
-    for (size_t i = shareStart(Lines.size(), Part, parts), end = shareStart(Lines.size(), Part + 1, parts); i < end;
-         ++i) {
-      if (i) out = std::copy_n("\r\n", 2, out);
-      out = std::copy(Lines[i].begin(), Lines[i].end(), out);
-    }
-  });
   return text;
 }
 

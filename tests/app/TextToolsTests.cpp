@@ -128,7 +128,7 @@ TEST(TextToolsSort, EveryPairOfSortedLinesStandsInTheLocalesOrder) {
 }
 
 TEST(TextToolsSort, ManyLinesSortAsFewDo) {
-  // Enough lines for the work to be shared between threads, with shares that do not pair up.
+  // Enough lines for their keys to fill several blocks.
   const TTextLines lines = RandomLines(50000, 11);
   for (const TSortWay& way : {kSortWays[0], kSortWays[3], kSortWays[5], kSortWays[6]}) {
     SCOPED_TRACE(testing::Message() << way.Ascending << way.MatchCase << way.RemoveDuplicates);
@@ -137,7 +137,7 @@ TEST(TextToolsSort, ManyLinesSortAsFewDo) {
 }
 
 TEST(TextToolsSort, ManyLinesJoinAndSplitBack) {
-  // Enough lines to be joined on several threads.
+  // Many lines, the last without a break after it.
   TTextLines lines = RandomLines(60000, 3);
   lines.push_back("last");
   AnsiString expected;
