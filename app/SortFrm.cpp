@@ -55,8 +55,7 @@ void TSortForm::actnSortExecute(TObject*) {
   {
     LockUpdate(editor->Handle());
     TScopeExit unlock([] { LockUpdate(nullptr); });
-    ChangeEditorLines(*editor,
-                      [&](TTextLines& Lines) { SortTextLines(Lines, ascending, matchCase, removeDuplicates); });
+    SortEditorLines(*editor, ascending, matchCase, removeDuplicates);
   }
   SetModalResult(mrOk);
 }

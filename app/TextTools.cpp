@@ -1,42 +1,29 @@
 // The line tools' text work, kept apart from the dialogs so that it is tested without windows.
 #include "app/TextTools.h"
-#include "framework/StrRoutines.h"
 
-#include "framework/Win.h"
-
-#include <algorithm>
 #include <cstdio>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditLineScan.h"
 
-TTextLines SplitTextLines(const AnsiString& Text) { return SplitLines(Text); }
+TTextLines SplitTextLines(const AnsiString& Text) {
+  const TTextLineViews lines = SplitTextLineViews(Text);
+  return TTextLines(lines.begin(), lines.end());
+}
 
-AnsiString JoinTextLines(const TTextLines& Lines) {
-  AnsiString text;
-  for (size_t i = 0; i < Lines.size(); ++i) {
-    if (i) text += "\r\n";
-    text += Lines[i];
+TTextLineViews SplitTextLineViews(std::string_view Text) {
+  TTextLineViews lines;
+  const char *p = Text.data(), *end = p + Text.size();
+  while (p < end) {
+    const char* lineEnd = FindLineBreak(p, end);
+    lines.emplace_back(p, static_cast<size_t>(lineEnd - p));
+    if (lineEnd == end) break;
+    p = lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
   }
-  return text;
+  return lines;
 }
 
-int CompareLinesInLocale(const AnsiString& A, const AnsiString& B, bool MatchCase) {
-  const int result = CompareStringA(LOCALE_USER_DEFAULT, MatchCase ? 0 : NORM_IGNORECASE, A.data(),
-                                    static_cast<int>(A.size()), B.data(), static_cast<int>(B.size()));
-  // A failed comparison (0) falls back to the bytes, so the order stays a strict one.
-  if (result == 0) return A < B ? -1 : (B < A ? 1 : 0);
-  return result - 2;
-}
-
-void SortTextLines(TTextLines& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
-  const int sign = Ascending ? 1 : -1;
-  std::stable_sort(Lines.begin(), Lines.end(), [&](const AnsiString& A, const AnsiString& B) {
-    return sign * CompareLinesInLocale(A, B, MatchCase) < 0;
-  });
-  if (!RemoveDuplicates) return;
-  for (size_t i = Lines.size(); i-- > 1;)
-    if (CompareLinesInLocale(Lines[i - 1], Lines[i], MatchCase) == 0) Lines.erase(Lines.begin() + i);
-}
+AnsiString JoinTextLines(const TTextLines& Lines) { return JoinTextLines(TTextLineViews(Lines.begin(), Lines.end())); }
 
 void InsertAroundLines(TTextLines& Lines, const AnsiString& Before, const AnsiString& After) {
   for (AnsiString& line : Lines) line = Before + line + After;
@@ -91,12 +78,27 @@ TTextCounts CountText(const AnsiString& T) {
   return counts;
 }
 
-void ReplaceEditorLines(TCustomTxtEdit& Editor, void (*Change)(TTextLines&, void*), void* Data) {
+void ReplaceEditorText(TCustomTxtEdit& Editor, AnsiString (*Change)(std::string_view Text, void*), void* Data) {
   if (!Editor.SelAvail()) Editor.SelectAll();
   const AnsiString text = Editor.SelText();
-  TTextLines lines = SplitTextLines(text);
-  Change(lines, Data);
-  AnsiString result = JoinTextLines(lines);
+  AnsiString result = Change(text, Data);
   if (!text.empty() && (text.back() == '\n' || text.back() == '\r')) result += "\r\n";
   if (result != text) Editor.SetSelText(result);
+}
+
+void ReplaceEditorLines(TCustomTxtEdit& Editor, void (*Change)(TTextLines&, void*), void* Data) {
+  struct TLinesChange {
+    void (*Change)(TTextLines&, void*);
+    void* Data;
+  } change{Change, Data};
+  ReplaceEditorText(
+      Editor,
+      [](std::string_view Text, void* Data) {
+        const auto& c = *static_cast<TLinesChange*>(Data);
+        const TTextLineViews views = SplitTextLineViews(Text);
+        TTextLines lines(views.begin(), views.end());
+        c.Change(lines, c.Data);
+        return JoinTextLines(lines);
+      },
+      &change);
 }

@@ -2,6 +2,7 @@
 // numbers around them, counting words and characters, and replacing an editor's lines in one step.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "framework/Types.h"
@@ -9,17 +10,28 @@
 class TCustomTxtEdit;
 
 using TTextLines = std::vector<AnsiString>;
+// Lines as views into a text that outlives them.
+using TTextLineViews = std::vector<std::string_view>;
 
 // The lines of a text split at CR LF, LF or CR; a final break gives no empty last line.
 TTextLines SplitTextLines(const AnsiString& Text);
+TTextLineViews SplitTextLineViews(std::string_view Text);
 // The lines joined by CR LF, none after the last.
 AnsiString JoinTextLines(const TTextLines& Lines);
+AnsiString JoinTextLines(const TTextLineViews& Lines);
 
 // Lines compared in the user's locale (with or without case): -1, 0 or 1.
 int CompareLinesInLocale(const AnsiString& A, const AnsiString& B, bool MatchCase);
 // Sorts in the user's locale; lines that compare equal keep their order, in either direction.
-// RemoveDuplicates then drops every line equal (by the same rule) to the one before it.
+// RemoveDuplicates then drops every line equal (by the same rule) to the one before it. The
+// order is CompareLinesInLocale's, found through the locale's sort key of each line.
 void SortTextLines(TTextLines& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates);
+// The same sort by CompareLinesInLocale at every comparison: what SortTextLines falls back to
+// when the locale makes no sort key for a line.
+void SortTextLinesByComparison(TTextLines& Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates);
+// The editor's lines (as ChangeEditorLines takes them) sorted by SortTextLines' rules, in one
+// undoable edit, without a string of its own for each line.
+void SortEditorLines(TCustomTxtEdit& Editor, bool Ascending, bool MatchCase, bool RemoveDuplicates);
 
 // Each line between Before and After.
 void InsertAroundLines(TTextLines& Lines, const AnsiString& Before, const AnsiString& After);
@@ -47,6 +59,8 @@ TTextCounts CountText(const AnsiString& Text);
 template <class F>
 void ChangeEditorLines(TCustomTxtEdit& Editor, F Change);
 void ReplaceEditorLines(TCustomTxtEdit& Editor, void (*Change)(TTextLines&, void*), void* Data);
+// The same for a Change that takes that text whole and gives its lines back joined by CR LF.
+void ReplaceEditorText(TCustomTxtEdit& Editor, AnsiString (*Change)(std::string_view Text, void*), void* Data);
 
 template <class F>
 void ChangeEditorLines(TCustomTxtEdit& Editor, F Change) {

@@ -1,8 +1,14 @@
 // The line tools' text work: the locale's stable sort, insertion and numbering, and the
-// statistics' counting rules (ANSI is code page 1252, the user locale English).
+// statistics' counting rules (ANSI is code page 1252, the user locale English; the TextToolsSort
+// tests also run under code page 1251 and the Russian locale).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
 #include "app/TextTools.h"
+#include "framework/Win.h"
 
 namespace {
 
@@ -38,18 +44,177 @@ TEST(TextTools, SortFollowsTheLocaleAndKeepsEqualLinesInOrder) {
         << c.Text << " " << c.Ascending << c.MatchCase << c.RemoveDuplicates;
 }
 
+// Pieces of random lines. The bytes above 127 are accented Latin letters under code page 1252
+// and Cyrillic ones under 1251; the word sort treats hyphens and apostrophes apart, ignores a
+// soft hyphen (AD) and a NUL, and expands "\xe6" to "ae" under 1252.
+const char* const kPieces[] = {
+    "a",    "b",    "e",    "z",    "A",    "E",    "Z",    "0",     "1",    "9",     "10",   " ",    ".",    ",",
+    "!",    "_",    "~",    "(",    "\t",   "-",    "'",    "co-op", "coop", "don't", "dont", "ae",   "\xe0", "\xc0",
+    "\xe9", "\xc9", "\xff", "\xdf", "\xb8", "\xa8", "\xe6", "\xc6",  "\xfc", "\xdc",  "\xf1", "\xad",
+};
+
+// Count random lines of up to six pieces; about one in four repeats an earlier line, as it
+// stands, in upper case, or with an ignored character put in.
+TTextLines RandomLines(size_t Count, unsigned Seed) {
+  auto next = [&] {
+    Seed = Seed * 1103515245u + 12345u;
+    return Seed >> 8;
+  };
+  TTextLines lines;
+  while (lines.size() < Count) {
+    AnsiString line;
+    if (!lines.empty() && next() % 4 == 0) {
+      line = lines[next() % lines.size()];
+      if (next() % 2)
+        std::transform(line.begin(), line.end(), line.begin(),
+                       [](char c) { return std::toupper(static_cast<unsigned char>(c)); });
+      if (next() % 3 == 0) line.insert(next() % (line.size() + 1), next() % 2 ? std::string(1, '\0') : "\xad");
+    } else {
+      for (unsigned n = next() % 7; n; --n) line += kPieces[next() % (sizeof kPieces / sizeof *kPieces)];
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+int LocaleOrder(const AnsiString& A, const AnsiString& B, bool MatchCase) {
+  return CompareStringA(LOCALE_USER_DEFAULT, MatchCase ? 0 : NORM_IGNORECASE, A.data(), static_cast<int>(A.size()),
+                        B.data(), static_cast<int>(B.size())) -
+         2;
+}
+
+// What the sort must give: CompareStringA's order with equal lines in their order, then the
+// first of each run of equal lines alone when duplicates go.
+TTextLines ExpectedSort(TTextLines Lines, bool Ascending, bool MatchCase, bool RemoveDuplicates) {
+  const int sign = Ascending ? 1 : -1;
+  std::stable_sort(Lines.begin(), Lines.end(),
+                   [&](const AnsiString& A, const AnsiString& B) { return sign * LocaleOrder(A, B, MatchCase) < 0; });
+  if (RemoveDuplicates)
+    Lines.erase(
+        std::unique(Lines.begin(), Lines.end(),
+                    [&](const AnsiString& A, const AnsiString& B) { return LocaleOrder(A, B, MatchCase) == 0; }),
+        Lines.end());
+  return Lines;
+}
+
+struct TSortWay {
+  bool Ascending, MatchCase, RemoveDuplicates;
+};
+const TSortWay kSortWays[] = {{true, false, false}, {true, true, false}, {false, false, false}, {false, true, false},
+                              {true, false, true},  {true, true, true},  {false, false, true},  {false, true, true}};
+
+TTextLines Sorted(TTextLines Lines, const TSortWay& Way) {
+  SortTextLines(Lines, Way.Ascending, Way.MatchCase, Way.RemoveDuplicates);
+  return Lines;
+}
+
+TEST(TextToolsSort, EveryPairOfSortedLinesStandsInTheLocalesOrder) {
+  const TTextLines lines = RandomLines(2000, 7);
+  for (const TSortWay& way : kSortWays) {
+    SCOPED_TRACE(testing::Message() << way.Ascending << way.MatchCase << way.RemoveDuplicates);
+    const TTextLines sorted = Sorted(lines, way);
+    EXPECT_EQ(sorted, ExpectedSort(lines, way.Ascending, way.MatchCase, way.RemoveDuplicates));
+    TTextLines compared = lines;
+    SortTextLinesByComparison(compared, way.Ascending, way.MatchCase, way.RemoveDuplicates);
+    EXPECT_EQ(compared, sorted);
+    int wrong = 0;
+    for (size_t i = 0; i < sorted.size(); ++i)
+      for (size_t j = i + 1; j < sorted.size(); ++j) {
+        const int order = LocaleOrder(sorted[i], sorted[j], way.MatchCase) * (way.Ascending ? 1 : -1);
+        wrong += order > 0 || (way.RemoveDuplicates && order == 0);
+      }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+TEST(TextToolsSort, ManyLinesSortAsFewDo) {
+  // Enough lines for their keys to fill several blocks.
+  const TTextLines lines = RandomLines(50000, 11);
+  for (const TSortWay& way : {kSortWays[0], kSortWays[3], kSortWays[5], kSortWays[6]}) {
+    SCOPED_TRACE(testing::Message() << way.Ascending << way.MatchCase << way.RemoveDuplicates);
+    EXPECT_TRUE(Sorted(lines, way) == ExpectedSort(lines, way.Ascending, way.MatchCase, way.RemoveDuplicates));
+  }
+}
+
+TEST(TextToolsSort, ManyLinesJoinAndSplitBack) {
+  // Many lines, the last without a break after it.
+  TTextLines lines = RandomLines(60000, 3);
+  lines.push_back("last");
+  AnsiString expected;
+  for (const AnsiString& line : lines) expected += line + "\r\n";
+  expected.resize(expected.size() - 2);
+  const AnsiString joined = JoinTextLines(lines);
+  EXPECT_TRUE(joined == expected);
+  EXPECT_TRUE(SplitTextLines(joined) == lines);
+  EXPECT_TRUE(JoinTextLines(SplitTextLineViews(joined)) == expected);
+}
+
+TEST(TextToolsSort, LinesThatEachStandTwiceLeaveOneOfEach) {
+  const TTextLines once = RandomLines(3000, 5);
+  TTextLines twice = once;
+  twice.insert(twice.end(), once.begin(), once.end());
+  for (const TSortWay& way : kSortWays) {
+    if (!way.RemoveDuplicates) continue;
+    SCOPED_TRACE(testing::Message() << way.Ascending << way.MatchCase);
+    const TTextLines unique = Sorted(once, way);
+    EXPECT_EQ(Sorted(twice, way), unique);
+    EXPECT_EQ(unique, ExpectedSort(once, way.Ascending, way.MatchCase, true));
+  }
+}
+
+TEST(TextToolsSort, EqualLinesKeepTheirOrder) {
+  const AnsiString nul(1, '\0'), shy = "\xad";
+  const struct {
+    TTextLines Lines;
+    TSortWay Way;
+    TTextLines Expected;
+  } cases[] = {
+      // Equal without case: by their places, in both directions; the first of them stays.
+      {{"b", "B", "a", "A", "b"}, {true, false, false}, {"a", "A", "b", "B", "b"}},
+      {{"b", "B", "a", "A", "b"}, {false, false, false}, {"b", "B", "b", "a", "A"}},
+      {{"B", "b", "a", "A", "b"}, {true, false, true}, {"a", "B"}},
+      {{"B", "b", "a", "A", "b"}, {false, false, true}, {"B", "a"}},
+      // With case only the same letters are equal.
+      {{"b", "B", "a", "A", "b"}, {true, true, false}, {"a", "A", "b", "b", "B"}},
+      {{"b", "B", "a", "A", "b"}, {true, true, true}, {"a", "A", "b", "B"}},
+      // Ignored characters: an empty line equals one of a soft hyphen or a NUL, with case too.
+      {{"x", shy, "", nul, "w"}, {true, true, false}, {shy, "", nul, "w", "x"}},
+      {{"x", "", shy, nul, "w"}, {false, true, true}, {"x", "w", ""}},
+      {{"a" + shy + "b", "ab", "a" + nul + "b"}, {true, true, true}, {"a" + shy + "b"}},
+      // The word sort puts "co-op" apart from "coop", after it, with case or without.
+      {{"co-op", "coop", "coop"}, {true, false, true}, {"coop", "co-op"}},
+      {{}, {true, true, true}, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Sorted(c.Lines, c.Way), c.Expected)
+        << JoinTextLines(c.Lines) << " " << c.Way.Ascending << c.Way.MatchCase << c.Way.RemoveDuplicates;
+  }
+}
+
+TEST(TextToolsSort, CyrillicLinesFollowTheRussianAlphabet) {
+  // Under code page 1251: "я", "Б", "ж", "ё", "а", "е", "А".
+  if (GetACP() != 1251) GTEST_SKIP() << "Cyrillic needs code page 1251";
+  const TTextLines lines{"\xff", "\xc1", "\xe6", "\xb8", "\xe0", "\xe5", "\xc0"};
+  EXPECT_EQ(JoinTextLines(Sorted(lines, {true, false, false})), "\xe0\r\n\xc0\r\n\xc1\r\n\xe5\r\n\xb8\r\n\xe6\r\n\xff");
+  EXPECT_EQ(JoinTextLines(Sorted(lines, {false, true, true})), "\xff\r\n\xe6\r\n\xb8\r\n\xe5\r\n\xc1\r\n\xc0\r\n\xe0");
+}
+
 TEST(TextTools, LinesSplitAtEveryBreakKindWithoutAFinalEmptyLine) {
   const struct {
     const char* Text;
     size_t Count;
     const char* Last;
-  } cases[] = {{"a\r\nb", 2, "b"}, {"a\nb\rc", 3, "c"}, {"a\r\n", 1, "a"}, {"a\r\n\r\n", 2, ""}, {"", 0, ""}};
+  } cases[] = {{"a\r\nb", 2, "b"}, {"a\nb\rc", 3, "c"}, {"a\r\n", 1, "a"},  {"a\r\n\r\n", 2, ""},
+               {"", 0, ""},        {"\n", 1, ""},       {"\r\r\n", 2, ""},  {"a\n\rb", 3, "b"},
+               {"a\r", 1, "a"},    {"\r\nx", 2, "x"},   {"a\tb\nc", 2, "c"}};
   for (const auto& c : cases) {
     const TTextLines lines = SplitTextLines(c.Text);
     ASSERT_EQ(lines.size(), c.Count) << c.Text;
     if (c.Count) {
       EXPECT_EQ(lines.back(), c.Last) << c.Text;
     }
+    const TTextLineViews views = SplitTextLineViews(c.Text);
+    EXPECT_EQ(TTextLines(views.begin(), views.end()), lines) << c.Text;
   }
 }
 
