@@ -76,7 +76,15 @@ function(verdan_test_program layer)
   target_link_libraries(${name} PRIVATE ${layer} gtest)
   verdan_add_resources(${name} ${CMAKE_SOURCE_DIR}/resources ${dir})
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  verdan_gtest_verdict(${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 1200)
+endfunction()
+
+# A test program passes only when GoogleTest printed its summary and no failure: a crash on
+# another thread can end the process under Wine with exit code 0 before any test reported.
+function(verdan_gtest_verdict name)
+  set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+                                          FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
 
 # One console program per source file of the calling folder, linked with every layer library and
