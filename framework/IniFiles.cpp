@@ -206,6 +206,18 @@ bool HasHighBytes(const std::string& bytes) {
   return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
+// 8-bit text whose only high bytes are those of UTF-8 marks ("\xEF\xBB\xBF", a stray mark's
+// letters that users search for): UTF-8 would make them a character no text holds inside it,
+// and earlier runs wrote such values into files of 8-bit text.
+bool OnlyStrayMarks(const std::string& bytes) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) continue;
+    if (bytes.compare(i, 3, kUtf8Mark) != 0) return false;
+    i += 2;
+  }
+  return true;
+}
+
 // UTF-16 code units from bytes in either order; false when a byte is left over or a
 // surrogate stands without its partner.
 bool Utf16Units(const std::string& bytes, size_t from, bool bigEndian, WideString& text) {
@@ -263,7 +275,7 @@ AnsiString DecodeIniBytes(const std::string& bytes, TIniEncoding& encoding, bool
     encoding = TIniEncoding::Utf8Marked;
     understood = IsUtf8(bytes.substr(3)) || bytes.size() == 3;
     wide = Utf8ToWide(bytes.substr(3));
-  } else if (HasHighBytes(bytes) && IsUtf8(bytes)) {
+  } else if (HasHighBytes(bytes) && IsUtf8(bytes) && !OnlyStrayMarks(bytes)) {
     encoding = TIniEncoding::Utf8;
     wide = Utf8ToWide(bytes);
   } else {
