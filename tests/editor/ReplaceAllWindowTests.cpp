@@ -239,23 +239,30 @@ TEST(ReplaceAllWindow, APartOfOneLineReplacedChangesTheLineOnce) {
 }
 
 // A scroll bar that comes up when the lock ends narrows the text area: the caret that the locked
-// work had just scrolled into view is scrolled back into view, not left under the bar.
+// work had just scrolled into view is scrolled back into view, not left under the bar. With the
+// horizontal bar alone only the row is covered: the caret stood on the last whole row, which the
+// bar makes the part row below the last whole one.
 TEST(ReplaceAllWindow, ACaretCoveredByABarThatCameUpIsScrolledBackIntoView) {
   enum TStep { stType, stReplaceAll, stUndo, stRedo };
   const struct {
     const char* Name;
     TStep Step;
+    TScrollStyle Bars;
   } cases[] = {
-      {"typing at the bottom past the right edge", stType},
-      {"a replace-all that makes the bottom line long", stReplaceAll},
-      {"an undo that brings a long bottom line back", stUndo},
-      {"a redo that makes the bottom line long again", stRedo},
+      {"typing at the bottom past the right edge", stType, ssBoth},
+      {"a replace-all that makes the bottom line long", stReplaceAll, ssBoth},
+      {"an undo that brings a long bottom line back", stUndo, ssBoth},
+      {"a redo that makes the bottom line long again", stRedo, ssBoth},
+      {"typing, the horizontal bar alone", stType, ssHorizontal},
+      {"a replace-all, the horizontal bar alone", stReplaceAll, ssHorizontal},
+      {"an undo, the horizontal bar alone", stUndo, ssHorizontal},
+      {"a redo, the horizontal bar alone", stRedo, ssHorizontal},
   };
   for (const auto& c : cases) {
     TEditorHost host(300, 200);
     TTxtEdit& edit = host.Edit();
     edit.SetOptions(edit.Options() + eoHideShowScrollbars - eoScrollPastEol);
-    edit.SetScrollBars(ssBoth);
+    edit.SetScrollBars(c.Bars);
     host.Settle();
     // Short lines that fill the window to its last row, no bar shown; the caret on the last.
     const int rows = edit.LinesInWindow(), columns = edit.CharsInWindow();
@@ -300,6 +307,7 @@ TEST(ReplaceAllWindow, ACaretCoveredByABarThatCameUpIsScrolledBackIntoView) {
     }
     host.Settle();
     ASSERT_GT(edit.Lines()->GetLengthOfLongestLine(), columns) << c.Name << ": no bar came up";
+    ASSERT_LT(edit.LinesInWindow(), rows) << c.Name << ": the bar took no row";
     EXPECT_GE(edit.DisplayY(), edit.TopLine()) << c.Name;
     EXPECT_LE(edit.DisplayY(), edit.TopLine() + edit.LinesInWindow() - 1) << c.Name;
     EXPECT_GE(edit.DisplayX(), edit.LeftChar()) << c.Name;
