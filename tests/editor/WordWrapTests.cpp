@@ -366,6 +366,82 @@ TEST(WordWrap, FuzzedEditsKeepTheRowsAndPositionsOfTheModel) {
   }
 }
 
+// Edits inside an update, most of them puts that change the rows of lines near the width, some
+// lines of hundreds of rows, lines inserted and deleted among those kept aside, the width
+// changed: every row and position is the model's in the middle of the update, a run of puts
+// leaves the tables as they were, and when the update ends they hold exactly the lines of
+// several rows again.
+TEST(WordWrap, EditsInsideAnUpdateKeepThePositionsAndSettleWhenItEnds) {
+  std::mt19937 rng(5151);
+  auto line = [&](int Width) {
+    const unsigned kind = rng() % 30;
+    const size_t length = kind == 0  ? 2600 + rng() % 3000
+                          : kind < 3 ? rng() % 300
+                                     : size_t(std::max(0, Width + int(rng() % 9) - 4));
+    std::string s(length, 'a');
+    for (char& c : s) c = "aaab- \t"[rng() % 7];
+    return s;
+  };
+  size_t mostAside = 0;
+  for (int round = 0; round < 16; ++round) {
+    TFakeSource plain;
+    TKnownLengthSource known;
+    TFakeSource& src = round % 2 ? static_cast<TFakeSource&>(known) : plain;
+    src.width = round % 4 == 0 ? 1 + int(rng() % 12) : 8 + int(rng() % 80);
+    for (int i = 0, n = 150 + int(rng() % 300); i < n; ++i) src.lines.push_back(line(src.width));
+    TTxtWordWrapPlugin w(src);
+    auto model = [&] { return ModelOf(src.lines, RulesOf(src.width, 8, TxtDefaultIdentChars())); };
+    const std::string what = "round " + std::to_string(round);
+    w.BeginUpdate();
+    int wrapped = w.WrappedLineCount(), stored = w.StoredRowCount();
+    for (int step = 0; step < 150; ++step) {
+      const int n = w.LineCount(), at = int(rng() % size_t(n)), k = 1 + int(rng() % 3);
+      const int before = w.RowCount();
+      const unsigned op = rng() % 30;
+      int delta = 0;
+      if (op == 0) {
+        for (int i = 0; i < k; ++i) src.lines.insert(src.lines.begin() + at, line(src.width));
+        delta = w.LinesInserted(at, k);
+      } else if (op == 1 && at + k < n) {
+        src.lines.erase(src.lines.begin() + at, src.lines.begin() + at + k);
+        delta = -w.LinesDeleted(at, k);
+      } else if (op == 2 && round % 3 == 0) {
+        src.width = 1 + int(rng() % 100);
+        w.DisplayChanged();
+        delta = w.RowCount() - before;
+      } else if (at + k <= n) {
+        for (int i = at; i < at + k; ++i) src.lines[size_t(i)] = line(src.width);
+        delta = w.LinesPutted(at, k);
+        ASSERT_EQ(w.WrappedLineCount(), wrapped) << what << " step " << step << ": the tables moved";
+        ASSERT_EQ(w.StoredRowCount(), stored) << what << " step " << step << ": the tables moved";
+      }
+      wrapped = w.WrappedLineCount();
+      stored = w.StoredRowCount();
+      mostAside = std::max(mostAside, size_t(w.AsideLineCount()));
+      const std::string when = what + " step " + std::to_string(step);
+      ASSERT_EQ(w.RowCount() - before, delta) << when;
+      if (op < 3 || step % 10 == 9) {
+        ASSERT_NO_FATAL_FAILURE(ExpectModel(w, model(), rng, when));
+      }
+    }
+    // The last line's place, asked for just before the tables take the lines aside and after.
+    const TBufferCoord last{1, w.LineCount()};
+    const TDisplayCoord shown = w.BufferToDisplayPos(last);
+    w.EndUpdate();
+    EXPECT_EQ(w.AsideLineCount(), 0) << what;
+    EXPECT_EQ(w.BufferToDisplayPos(last), shown) << what;
+    const TRowModel m = model();
+    ASSERT_NO_FATAL_FAILURE(ExpectModel(w, m, rng, what + " settled"));
+    int wrappedLines = 0, storedRows = 0;
+    for (const auto& rows : m.lines)
+      if (rows.size() > 1) ++wrappedLines, storedRows += static_cast<int>(rows.size()) - 1;
+    ASSERT_EQ(w.WrappedLineCount(), wrappedLines) << what;
+    ASSERT_EQ(w.StoredRowCount(), storedRows) << what;
+  }
+  // Enough lines were aside at once for their sums to be kept in a tree and merged in one pass.
+  EXPECT_GT(mostAside, size_t(16));
+}
+
 // The lines with tabs expanded as the buffer's width expands them, worked out apart from it.
 std::vector<std::string> ExpandedLines(TTxtEdit& E) {
   std::vector<std::string> out;
