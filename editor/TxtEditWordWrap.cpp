@@ -294,10 +294,15 @@ size_t TTxtWordWrapPlugin::EntryFrom(int Line) const {
   return FirstNotBefore(wrappedLines_.size(), [&](size_t j) { return wrappedLines_[j] < Line; });
 }
 
-TTxtWordWrapPlugin::TTablePlace TTxtWordWrapPlugin::TablePlace(int Line) const {
+const TTxtWordWrapPlugin::TTablePlace& TTxtWordWrapPlugin::TablePlace(int Line) const {
   if (placeCache_.Line == Line && placeCache_.Stamp == tablesStamp_) return placeCache_.Place;
   const size_t j = EntryFrom(Line);
-  placeCache_ = {Line, tablesStamp_, {j, ExtraBefore(j)}};
+  const TAside* aside = nullptr;
+  if (!aside_.empty()) {
+    const auto a = aside_.find(Line);
+    if (a != aside_.end()) aside = &a->second;
+  }
+  placeCache_ = {Line, tablesStamp_, {j, ExtraBefore(j), AsideBefore(Line), aside}};
   return placeCache_.Place;
 }
 
@@ -338,13 +343,11 @@ TTxtWordWrapPlugin::TRowPlace TTxtWordWrapPlugin::PlaceOfRow(int Row) const {
 }
 
 TTxtWordWrapPlugin::TLineRows TTxtWordWrapPlugin::RowsOfLine(int Line) const {
-  const auto [j, tables] = TablePlace(Line);
-  const int first = Line + tables + AsideBefore(Line);
-  if (!aside_.empty()) {
-    const auto a = aside_.find(Line);
-    if (a != aside_.end()) return {first, a->second.Extra, a->second.Rows.data()};
-  }
-  if (j < wrappedLines_.size() && wrappedLines_[j] == Line) return {first, Extra(j), rowLengths_.data() + tables};
+  const TTablePlace& at = TablePlace(Line);
+  const int first = Line + at.Before + at.AsideBefore;
+  if (at.Aside) return {first, at.Aside->Extra, at.Aside->Rows.data()};
+  const size_t j = at.Entry;
+  if (j < wrappedLines_.size() && wrappedLines_[j] == Line) return {first, Extra(j), rowLengths_.data() + at.Before};
   return {first, 0, nullptr};
 }
 
@@ -397,25 +400,27 @@ void TTxtWordWrapPlugin::AddAside(int Line, int32_t Change) {
 
 int TTxtWordWrapPlugin::PutAside(int Index) {
   const int32_t newExtra = BreakLine(Index) - 1;
-  const auto [j, before] = TablePlace(Index);
+  const TTablePlace& at = TablePlace(Index);  // remembered for Index from here on
+  const size_t j = at.Entry;
   const bool had = j < wrappedLines_.size() && wrappedLines_[j] == Index;
   const int32_t tableExtra = had ? Extra(j) : 0;
-  auto a = aside_.find(Index);
-  const int32_t oldExtra = a != aside_.end() ? a->second.Extra : tableExtra;
+  const int32_t oldExtra = at.Aside ? at.Aside->Extra : tableExtra;
   if (newExtra == tableExtra) {
     // The tables' place holds the rows: they are written over there, and no place moves.
-    if (newExtra > 0) std::memcpy(rowLengths_.data() + before, scratch_.data(), static_cast<size_t>(newExtra));
-    if (a != aside_.end()) {
-      const int32_t gone = a->second.Delta;
-      aside_.erase(a);
+    if (newExtra > 0) std::memcpy(rowLengths_.data() + at.Before, scratch_.data(), static_cast<size_t>(newExtra));
+    if (at.Aside) {
+      const int32_t gone = at.Aside->Delta;
+      aside_.erase(Index);
+      placeCache_.Place.Aside = nullptr;
       AddAside(Index, -gone);
     }
     return newExtra - oldExtra;
   }
-  if (a == aside_.end()) a = aside_.emplace(Index, TAside()).first;
-  a->second.Extra = newExtra;
-  a->second.Delta = newExtra - tableExtra;
-  a->second.Rows.assign(scratch_.data(), scratch_.data() + newExtra);
+  TAside& aside = aside_[Index];
+  placeCache_.Place.Aside = &aside;
+  aside.Extra = newExtra;
+  aside.Delta = newExtra - tableExtra;
+  aside.Rows.assign(scratch_.data(), scratch_.data() + newExtra);
   AddAside(Index, newExtra - oldExtra);
   return newExtra - oldExtra;
 }
@@ -477,6 +482,7 @@ void TTxtWordWrapPlugin::MergeAside() {
 }
 
 void TTxtWordWrapPlugin::ClearAside() {
+  ++tablesStamp_;  // the places remembered counted the lines aside
   aside_.clear();
   asideDelta_ = 0;
   std::vector<int32_t>().swap(asideSums_);
@@ -546,7 +552,7 @@ int TTxtWordWrapPlugin::RewrapLine(int Index) {
 }
 
 int TTxtWordWrapPlugin::SetRows(int Index, int32_t newExtra, const uint8_t* Rows) {
-  const auto [j, before] = TablePlace(Index);
+  const auto [j, before, asideBefore, aside] = TablePlace(Index);
   const bool had = j < wrappedLines_.size() && wrappedLines_[j] == Index;
   const int32_t oldExtra = had ? Extra(j) : 0;
   if (!had && newExtra == 0) return 0;

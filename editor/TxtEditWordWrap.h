@@ -106,7 +106,7 @@ class TTxtWordWrapPlugin final : public ITxtEditBufferPlugin {
     int Row;
   };
   // A line kept aside: its rows past the first, how many more that is than the tables hold for
-  // it, and the lengths of its rows but the last.
+  // it, and the lengths of its rows but the last. Entries keep their place in the map.
   struct TAside {
     int32_t Extra = 0;
     int32_t Delta = 0;
@@ -157,13 +157,18 @@ class TTxtWordWrapPlugin final : public ITxtEditBufferPlugin {
   void ShiftLines(size_t FromEntry, int Line, int Lines);
   // The first entry of a line at or after Line (0-based), or the number of entries.
   size_t EntryFrom(int Line) const;
-  // That entry and the extra rows of the entries before it; the last line asked is remembered
-  // while the tables keep their places (an edit asks of its line many times).
+  // That entry, the extra rows of the entries before it, the extra rows that the lines aside
+  // before it add and the line's own entry aside, if any. The last line asked is remembered
+  // while the tables keep their places (an edit asks of its line many times); a line put aside
+  // is asked first, and changes no line's place but those after it.
+  struct TAside;
   struct TTablePlace {
     size_t Entry;
     int32_t Before;
+    int32_t AsideBefore;
+    const TAside* Aside;
   };
-  TTablePlace TablePlace(int Line) const;
+  const TTablePlace& TablePlace(int Line) const;
   TRowPlace PlaceOfRow(int Row) const;
   TRowPlace PlaceOfRowInTables(int Row) const;
   // The length of the last row of an entry, whose others are at Stored.

@@ -397,6 +397,9 @@ TEST(WordWrap, EditsInsideAnUpdateKeepThePositionsAndSettleWhenItEnds) {
     for (int step = 0; step < 150; ++step) {
       const int n = w.LineCount(), at = int(rng() % size_t(n)), k = 1 + int(rng() % 3);
       const int before = w.RowCount();
+      // A line after the change, asked for before it and after it.
+      const TBufferCoord probe{1, std::min(n, at + k + 1 + int(rng() % 4))};
+      w.BufferToDisplayPos(probe);
       const unsigned op = rng() % 30;
       int delta = 0;
       if (op == 0) {
@@ -420,6 +423,9 @@ TEST(WordWrap, EditsInsideAnUpdateKeepThePositionsAndSettleWhenItEnds) {
       mostAside = std::max(mostAside, size_t(w.AsideLineCount()));
       const std::string when = what + " step " + std::to_string(step);
       ASSERT_EQ(w.RowCount() - before, delta) << when;
+      if (probe.Line <= w.LineCount()) {
+        ASSERT_EQ(w.BufferToDisplayPos(probe), model().ToDisplay(probe)) << when << " line " << probe.Line;
+      }
       if (op < 3 || step % 10 == 9) {
         ASSERT_NO_FATAL_FAILURE(ExpectModel(w, model(), rng, when));
       }
