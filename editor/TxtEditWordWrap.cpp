@@ -422,6 +422,8 @@ int TTxtWordWrapPlugin::PutAside(int Index) {
   aside.Delta = newExtra - tableExtra;
   aside.Rows.assign(scratch_.data(), scratch_.data() + newExtra);
   AddAside(Index, newExtra - oldExtra);
+  // A pass over the tables now and then keeps what is aside small, whatever the update changes.
+  if (aside_.size() >= kMostAside) Settle();
   return newExtra - oldExtra;
 }
 

@@ -113,8 +113,10 @@ class TTxtWordWrapPlugin final : public ITxtEditBufferPlugin {
     std::vector<uint8_t> Rows;
   };
   static constexpr size_t kBlock = 64;
-  // Up to this many lines aside are summed one by one and each taken into the tables by itself.
+  // Up to this many lines aside are summed one by one and each taken into the tables by itself;
+  // at most that many are kept aside.
   static constexpr size_t kFewAside = 16;
+  static constexpr size_t kMostAside = 65536;
 
   int WrapWidth();
   void ReadRules();

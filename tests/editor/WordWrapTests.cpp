@@ -448,6 +448,26 @@ TEST(WordWrap, EditsInsideAnUpdateKeepThePositionsAndSettleWhenItEnds) {
   EXPECT_GT(mostAside, size_t(16));
 }
 
+// More lines change their rows in one update than are kept aside: the tables take them in on
+// the way, positions stay exact, and the rows end as a fresh wrap's.
+TEST(WordWrap, AnUpdateOfMoreLinesThanAreKeptAsideSettlesOnTheWay) {
+  TFakeSource src;
+  src.lines.assign(70000, L(9));
+  TTxtWordWrapPlugin w(src);
+  w.BeginUpdate();
+  for (int i = 0; i < 70000; ++i) {
+    src.lines[size_t(i)] = L(11);
+    ASSERT_EQ(w.LinesPutted(i, 1), 1) << i;
+  }
+  EXPECT_LT(w.AsideLineCount(), 70000);
+  EXPECT_EQ(w.RowCount(), 140000);
+  EXPECT_EQ(w.BufferToDisplayPos({11, 70000}), (TDisplayCoord{1, 140000}));
+  EXPECT_EQ(w.DisplayToBufferPos({1, 139999}), (TBufferCoord{1, 70000}));
+  w.EndUpdate();
+  TTxtWordWrapPlugin fresh(src);
+  EXPECT_EQ(AllRows(w), AllRows(fresh));
+}
+
 // The lines with tabs expanded as the buffer's width expands them, worked out apart from it.
 std::vector<std::string> ExpandedLines(TTxtEdit& E) {
   std::vector<std::string> out;
