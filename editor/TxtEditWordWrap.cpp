@@ -554,13 +554,14 @@ int TTxtWordWrapPlugin::RewrapLine(int Index) {
 }
 
 int TTxtWordWrapPlugin::SetRows(int Index, int32_t newExtra, const uint8_t* Rows) {
-  const auto [j, before, asideBefore, aside] = TablePlace(Index);
+  const TTablePlace place = TablePlace(Index);
+  const size_t j = place.Entry;
   const bool had = j < wrappedLines_.size() && wrappedLines_[j] == Index;
   const int32_t oldExtra = had ? Extra(j) : 0;
   if (!had && newExtra == 0) return 0;
   // Rows as many as before take the same room: no place moves.
   if (newExtra != oldExtra) ++tablesStamp_;
-  const auto first = static_cast<size_t>(before);
+  const auto first = static_cast<size_t>(place.Before);
   const auto stored = static_cast<size_t>(oldExtra), wanted = static_cast<size_t>(newExtra);
   if (wanted > stored)
     rowLengths_.insert(rowLengths_.begin() + std::ptrdiff_t(first + stored), wanted - stored, uint8_t(0));
