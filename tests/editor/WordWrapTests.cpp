@@ -310,20 +310,28 @@ TEST(WordWrap, KnownLengthsGiveTheRowsOfTheText) {
   }
 }
 
+namespace {
+
+// A line of letters, breaks, blanks and tabs: one in Kinds of thousands of characters (hundreds
+// of rows), two in Kinds of up to 300, the others within 4 characters of Width.
+std::string FuzzedLine(std::mt19937& Rng, int Width, unsigned Kinds) {
+  const unsigned kind = Rng() % Kinds;
+  const size_t length = kind == 0  ? 2600 + Rng() % 3000
+                        : kind < 3 ? Rng() % 300
+                                   : size_t(std::max(0, Width + int(Rng() % 9) - 4));
+  std::string s(length, 'a');
+  for (char& c : s) c = "aaab- \t"[Rng() % 7];
+  return s;
+}
+
+}  // namespace
+
 // Random lines around the width, some of hundreds of rows (more than a byte counts), lines
 // coming and going in every way: the tables hold only the lines of several rows, and every
 // row and position is the model's, whether the lengths are known beforehand or not.
 TEST(WordWrap, FuzzedEditsKeepTheRowsAndPositionsOfTheModel) {
   std::mt19937 rng(4141);
-  auto line = [&](int Width) {
-    const unsigned kind = rng() % 20;
-    const size_t length = kind == 0  ? 2600 + rng() % 3000
-                          : kind < 3 ? rng() % 300
-                                     : size_t(std::max(0, Width + int(rng() % 9) - 4));
-    std::string s(length, 'a');
-    for (char& c : s) c = "aaab- \t"[rng() % 7];
-    return s;
-  };
+  auto line = [&](int Width) { return FuzzedLine(rng, Width, 20); };
   for (int round = 0; round < 24; ++round) {
     TFakeSource plain;
     TKnownLengthSource known;
@@ -373,15 +381,7 @@ TEST(WordWrap, FuzzedEditsKeepTheRowsAndPositionsOfTheModel) {
 // several rows again.
 TEST(WordWrap, EditsInsideAnUpdateKeepThePositionsAndSettleWhenItEnds) {
   std::mt19937 rng(5151);
-  auto line = [&](int Width) {
-    const unsigned kind = rng() % 30;
-    const size_t length = kind == 0  ? 2600 + rng() % 3000
-                          : kind < 3 ? rng() % 300
-                                     : size_t(std::max(0, Width + int(rng() % 9) - 4));
-    std::string s(length, 'a');
-    for (char& c : s) c = "aaab- \t"[rng() % 7];
-    return s;
-  };
+  auto line = [&](int Width) { return FuzzedLine(rng, Width, 30); };
   size_t mostAside = 0;
   for (int round = 0; round < 16; ++round) {
     TFakeSource plain;
