@@ -4,6 +4,10 @@
 // Then the same replace-all as the find dialog gives it, with the expression engine and under
 // the command's time budget, which must answer with every hit replaced, not "too complex".
 //
+// With word wrap on it runs in the wide window, where no line wraps, and in a window narrower
+// than most lines, where the lines really wrap and a hit near a row's end changes the rows of its
+// line: there with a word of the same length and with a longer one.
+//
 //   replace_bench           (the 50 MB text, medians of 3 runs, word wrap off and on)
 //   replace_bench 10        (a tenth of the text, for code that takes long per hit)
 #include <algorithm>
@@ -25,6 +29,9 @@ constexpr int kRuns = 3;
 constexpr int kLines = 796000;
 const char* const kFind = "lambda";
 const char* const kReplace = "LAMBDA";
+// Longer: a line near a row's end gains a row, and its undo takes it back.
+const char* const kReplaceLonger = "LAMBDA_";
+constexpr int kNarrowColumns = 60;
 
 // Lines of 20 to 100 characters like the file benchmarks' text, five of every six with the
 // word looked for somewhere inside.
@@ -59,11 +66,12 @@ AnsiString ReplaceByStrings(const AnsiString& Text, const char* From, const char
 struct TFigures {
   double Load = 0, Replace = 0, Undo = 0, Redo = 0, Floor = 0;
   int Hits = 0;
+  int Rows = 0;  // of the replaced text, with word wrap
   bool Exact = true;
 };
 
 // Wnd is null for a control without a window.
-TFigures Measure(TTxtEdit* Edit, HWND Wnd, const AnsiString& Text, bool Wrap) {
+TFigures Measure(TTxtEdit* Edit, HWND Wnd, const AnsiString& Text, bool Wrap, const char* With = kReplace) {
   TTxtEditSearch engine(nullptr);
   Edit->SetSearchEngine(&engine);
   Edit->SetWordWrap(Wrap);
@@ -76,7 +84,7 @@ TFigures Measure(TTxtEdit* Edit, HWND Wnd, const AnsiString& Text, bool Wrap) {
     Into.push_back((Now() - t0) * 1000.0);
   };
   for (int run = 0; run < kRuns; ++run) {
-    timed(floor, [&] { expected = ReplaceByStrings(Text, kFind, kReplace); });
+    timed(floor, [&] { expected = ReplaceByStrings(Text, kFind, With); });
     timed(load, [&] {
       Edit->SetTextA(Text);
       if (Wnd) UpdateWindow(Wnd);
@@ -84,7 +92,7 @@ TFigures Measure(TTxtEdit* Edit, HWND Wnd, const AnsiString& Text, bool Wrap) {
     Edit->SetCaretXY({1, 1});
     Pump();
     timed(replace, [&] {
-      f.Hits = Edit->SearchReplace(kFind, kReplace, {srReplace, srReplaceAll, srEntireScope, srMatchCase});
+      f.Hits = Edit->SearchReplace(kFind, With, {srReplace, srReplaceAll, srEntireScope, srMatchCase});
       if (Wnd) UpdateWindow(Wnd);
     });
     f.Exact = f.Exact && Edit->TextA() == expected;
@@ -100,6 +108,7 @@ TFigures Measure(TTxtEdit* Edit, HWND Wnd, const AnsiString& Text, bool Wrap) {
       if (Wnd) UpdateWindow(Wnd);
     });
     f.Exact = f.Exact && Edit->TextA() == expected;
+    f.Rows = Edit->DisplayLineCount();
     Pump();
   }
   Edit->SetSearchEngine(nullptr);
@@ -150,7 +159,8 @@ void MeasureCommand(TTxtEdit* Edit, HWND Wnd, const AnsiString& Text) {
 }
 
 void Report(const char* What, const TFigures& f) {
-  std::printf("%s (%d hits, text %s after replace, undo and redo):\n", What, f.Hits, f.Exact ? "exact" : "WRONG");
+  std::printf("%s (%d hits, %d rows, text %s after replace, undo and redo):\n", What, f.Hits, f.Rows,
+              f.Exact ? "exact" : "WRONG");
   auto row = [&](const char* name, double ms) {
     std::printf("  %-34s %10.1f ms  %8.2fx floor  %6.2fx load\n", name, ms, ms / f.Floor, ms / f.Load);
   };
@@ -172,6 +182,17 @@ int wmain(int argc, wchar_t** argv) {
   TTxtEdit* edit = ShowEditor(*form);
   Report("word wrap off", Measure(edit, edit->Handle(), text, false));
   Report("word wrap on", Measure(edit, edit->Handle(), text, true));
+  // Narrower than most lines: 20 to 100 characters wrap at 60 columns.
+  const int wide = form->Width();
+  form->SetWidth(wide - (edit->CharsInWindow() - kNarrowColumns) * edit->CharWidth());
+  Pump();
+  char what[64];
+  std::snprintf(what, sizeof what, "word wrap on, %d columns", edit->CharsInWindow());
+  Report(what, Measure(edit, edit->Handle(), text, true));
+  std::snprintf(what, sizeof what, "word wrap on, %d columns, a longer word", edit->CharsInWindow());
+  Report(what, Measure(edit, edit->Handle(), text, true, kReplaceLonger));
+  form->SetWidth(wide);
+  Pump();
   MeasureCommand(edit, edit->Handle(), text);
   // The same control's work without a window, for comparison.
   TTxtEdit headless(nullptr);

@@ -187,12 +187,17 @@ void TCustomTxtEdit::SetName(const std::string& NewName) {
 
 // ---- the update lock and status reports ----
 
-void TCustomTxtEdit::IncPaintLock() { ++paintLock_; }
+// The wrap keeps the work of the lock's changes for its end: a line a replace-all or an undo
+// step changes many times has its rows settled once.
+void TCustomTxtEdit::IncPaintLock() {
+  if (++paintLock_ == 1 && wordWrapPlugin_) wordWrapPlugin_->BeginUpdate();
+}
 
 void TCustomTxtEdit::DecPaintLock() {
   assert(paintLock_ > 0);
   if (paintLock_ <= 0) return;
   if (--paintLock_ != 0) return;
+  if (wordWrapPlugin_) wordWrapPlugin_->EndUpdate();
   // Without a window there is nothing to tell.
   if (!HandleAllocated()) {
     ReleaseHeldInvalidation(false);
@@ -625,7 +630,10 @@ void TCustomTxtEdit::SetWordWrapPluginInternal(std::unique_ptr<ITxtEditBufferPlu
   Invalidate();
   const bool caretShown = CaretInView();
   const int topBufferLine = RowToLine(topLine_);
+  // Only the plug-in attached is inside the update lock.
+  if (paintLock_ > 0 && wordWrapPlugin_) wordWrapPlugin_->EndUpdate();
   wordWrapPlugin_ = std::move(Plugin);
+  if (paintLock_ > 0 && wordWrapPlugin_) wordWrapPlugin_->BeginUpdate();
   if (wordWrapPlugin_) SetLeftChar(1);
   SetTopLine(LineToRow(topBufferLine));
   UpdateScrollBars();

@@ -23,4 +23,9 @@ class ITxtEditBufferPlugin {
   virtual void DisplayChanged() = 0;
   // Everything may have changed: wrap all lines again.
   virtual void Reset() = 0;
+  // The editor's update lock begins and ends (each told once; a plug-in put back inside the
+  // lock is told again): a plug-in may keep the work of many changes for the end, as long as
+  // every position it answers meanwhile is that of the text as it is.
+  virtual void BeginUpdate() {}
+  virtual void EndUpdate() {}
 };

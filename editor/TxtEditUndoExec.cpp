@@ -257,13 +257,13 @@ namespace {
 
 // Runs the items of one step from Source: those of the top item's change number, a whole
 // paste bracket, and with grouping the like changes before them. Each item goes through Apply,
-// which records it in Target, all under the step's change number.
+// which records it in Target, all under the step's change number. False when there was none.
 template <class ApplyFn>
-void RunStep(TTxtEditUndoList* source, TTxtEditUndoList* target, bool groupUndo, TTxtUndoReason bracketOpen,
+bool RunStep(TTxtEditUndoList* source, TTxtEditUndoList* target, bool groupUndo, TTxtUndoReason bracketOpen,
              TTxtUndoReason bracketClose, ApplyFn apply) {
   if (source->LastChangeReason() == urGroupBreak) target->PushItem(source->PopItem());
   TTxtEditUndoItem* top = source->PeekItem();
-  if (!top) return;
+  if (!top) return false;
   int number = top->ChangeNumber;
   const bool bracket = top->Reason == bracketOpen;
   const int savedBlock = target->BlockChangeNumber();
@@ -288,15 +288,19 @@ void RunStep(TTxtEditUndoList* source, TTxtEditUndoList* target, bool groupUndo,
     break;
   }
   if (bracket && top && top->Reason == bracketClose) apply();
+  return true;
 }
 
 }  // namespace
 
+// A step shows its caret as an edit does, though its last item may leave the caret where it was
+// while the window shows another part of the text.
 void TCustomTxtEdit::Undo() {
   if (ReadOnly()) return;
   TTxtChangeHold hold(*this);
   TTxtEditLock lock(*this);
-  RunStep(undoList_, redoList_, options_.Contains(eoGroupUndo), urPasteEnd, urPasteBegin, [this] { UndoItem(); });
+  if (RunStep(undoList_, redoList_, options_.Contains(eoGroupUndo), urPasteEnd, urPasteBegin, [this] { UndoItem(); }))
+    EnsureCursorPosVisible();
   const bool modified = !undoList_->IsAtSavedState();
   if (modified != modified_) {
     modified_ = modified;
@@ -313,7 +317,8 @@ void TCustomTxtEdit::Redo() {
     TScopeExit finish([this] {
       if (redoList_->LastChangeReason() == urGroupBreak) undoList_->PushItem(redoList_->PopItem());
     });
-    RunStep(redoList_, undoList_, options_.Contains(eoGroupUndo), urPasteBegin, urPasteEnd, [this] { RedoItem(); });
+    if (RunStep(redoList_, undoList_, options_.Contains(eoGroupUndo), urPasteBegin, urPasteEnd, [this] { RedoItem(); }))
+      EnsureCursorPosVisible();
   }
   const bool modified = !undoList_->IsAtSavedState();
   if (modified != modified_) {

@@ -294,14 +294,26 @@ size_t TTxtWordWrapPlugin::EntryFrom(int Line) const {
   return FirstNotBefore(wrappedLines_.size(), [&](size_t j) { return wrappedLines_[j] < Line; });
 }
 
+const TTxtWordWrapPlugin::TTablePlace& TTxtWordWrapPlugin::TablePlace(int Line) const {
+  if (placeCache_.Line == Line && placeCache_.Stamp == tablesStamp_) return placeCache_.Place;
+  const size_t j = EntryFrom(Line);
+  const TAside* aside = nullptr;
+  if (!aside_.empty()) {
+    const auto a = aside_.find(Line);
+    if (a != aside_.end()) aside = &a->second;
+  }
+  placeCache_ = {Line, tablesStamp_, {j, ExtraBefore(j), AsideBefore(Line), aside}};
+  return placeCache_.Place;
+}
+
 // An entry's first row is its line plus the extra rows before it, which grows with the
 // entries: the block is found by the first rows of the blocks' first entries, then the entry
 // within it.
-TTxtWordWrapPlugin::TRowPlace TTxtWordWrapPlugin::PlaceOfRow(int Row) const {
+TTxtWordWrapPlugin::TRowPlace TTxtWordWrapPlugin::PlaceOfRowInTables(int Row) const {
   const size_t n = wrappedLines_.size();
   const size_t block =
       FirstNotBefore(blockExtra_.size(), [&](size_t b) { return wrappedLines_[b * kBlock] + blockExtra_[b] <= Row; });
-  if (block == 0) return {Row, -1, 0, 0, 0};
+  if (block == 0) return {Row, {Row, 0, nullptr}, 0};
   size_t j = (block - 1) * kBlock;
   int32_t before = blockExtra_[block - 1];
   int32_t extra = Extra(j);
@@ -311,14 +323,178 @@ TTxtWordWrapPlugin::TRowPlace TTxtWordWrapPlugin::PlaceOfRow(int Row) const {
     extra = Extra(j + 1);
   }
   const int first = wrappedLines_[j] + before;
-  if (Row <= first + extra) return {wrappedLines_[j], static_cast<int>(j), Row - first, before, extra};
+  if (Row <= first + extra) return {wrappedLines_[j], {first, extra, rowLengths_.data() + before}, Row - first};
   // A line of one row between this entry and the next.
-  return {Row - before - extra, -1, 0, 0, 0};
+  return {Row - before - extra, {Row, 0, nullptr}, 0};
+}
+
+TTxtWordWrapPlugin::TRowPlace TTxtWordWrapPlugin::PlaceOfRow(int Row) const {
+  if (aside_.empty()) return PlaceOfRowInTables(Row);
+  // The last line that starts at or before Row, its first row counting the lines aside.
+  const int line =
+      static_cast<int>(FirstNotBefore(static_cast<size_t>(lineCount_),
+                                      [&](size_t L) {
+                                        const int l = static_cast<int>(L);
+                                        return int64_t(l) + ExtraBefore(EntryFrom(l)) + AsideBefore(l) <= Row;
+                                      })) -
+      1;
+  const TLineRows rows = RowsOfLine(line);
+  return {line, rows, Row - rows.First};
+}
+
+TTxtWordWrapPlugin::TLineRows TTxtWordWrapPlugin::RowsOfLine(int Line) const {
+  const TTablePlace& at = TablePlace(Line);
+  const int first = Line + at.Before + at.AsideBefore;
+  if (at.Aside) return {first, at.Aside->Extra, at.Aside->Rows.data()};
+  const size_t j = at.Entry;
+  if (j < wrappedLines_.size() && wrappedLines_[j] == Line) return {first, Extra(j), rowLengths_.data() + at.Before};
+  return {first, 0, nullptr};
+}
+
+// ---- lines kept aside during an update ----
+
+// A flag, not a count: a plug-in the editor takes off and puts back inside one lock is told
+// of it twice.
+void TTxtWordWrapPlugin::BeginUpdate() { updating_ = true; }
+
+void TTxtWordWrapPlugin::EndUpdate() {
+  if (!updating_) return;
+  updating_ = false;
+  Settle();
+}
+
+int32_t TTxtWordWrapPlugin::AsideBefore(int Line) const {
+  if (aside_.empty()) return 0;
+  int32_t sum = 0;
+  if (asideSums_.empty()) {
+    for (auto a = aside_.begin(); a != aside_.end() && a->first < Line; ++a) sum += a->second.Delta;
+    return sum;
+  }
+  for (size_t i = std::min(static_cast<size_t>(std::max(Line, 0)), asideSums_.size() - 1); i > 0; i &= i - 1)
+    sum += asideSums_[i];
+  return sum;
+}
+
+// The tree leaves room for lines to come, and is built again when one comes past it.
+void TTxtWordWrapPlugin::BuildAsideSums() {
+  const size_t n = static_cast<size_t>(lineCount_) + static_cast<size_t>(lineCount_) / 4 + 64;
+  asideSums_.assign(n + 1, 0);
+  for (const auto& [line, a] : aside_)
+    for (size_t i = static_cast<size_t>(line) + 1; i <= n; i += i & (~i + 1)) asideSums_[i] += a.Delta;
+}
+
+// Line's Delta changed by Change (or the line left the map, taking Change away).
+void TTxtWordWrapPlugin::AddAside(int Line, int32_t Change) {
+  asideDelta_ += Change;
+  if (asideSums_.empty()) {
+    if (aside_.size() > kFewAside) BuildAsideSums();
+    return;
+  }
+  const size_t n = asideSums_.size() - 1;
+  if (static_cast<size_t>(Line) >= n) {
+    BuildAsideSums();
+    return;
+  }
+  for (size_t i = static_cast<size_t>(Line) + 1; i <= n; i += i & (~i + 1)) asideSums_[i] += Change;
+}
+
+int TTxtWordWrapPlugin::PutAside(int Index) {
+  const int32_t newExtra = BreakLine(Index) - 1;
+  const TTablePlace& at = TablePlace(Index);  // remembered for Index from here on
+  const size_t j = at.Entry;
+  const bool had = j < wrappedLines_.size() && wrappedLines_[j] == Index;
+  const int32_t tableExtra = had ? Extra(j) : 0;
+  const int32_t oldExtra = at.Aside ? at.Aside->Extra : tableExtra;
+  if (newExtra == tableExtra) {
+    // The tables' place holds the rows: they are written over there, and no place moves.
+    if (newExtra > 0) std::memcpy(rowLengths_.data() + at.Before, scratch_.data(), static_cast<size_t>(newExtra));
+    if (at.Aside) {
+      const int32_t gone = at.Aside->Delta;
+      aside_.erase(Index);
+      placeCache_.Place.Aside = nullptr;
+      AddAside(Index, -gone);
+    }
+    return newExtra - oldExtra;
+  }
+  TAside& aside = aside_[Index];
+  placeCache_.Place.Aside = &aside;
+  aside.Extra = newExtra;
+  aside.Delta = newExtra - tableExtra;
+  aside.Rows.assign(scratch_.data(), scratch_.data() + newExtra);
+  AddAside(Index, newExtra - oldExtra);
+  // A pass over the tables now and then keeps what is aside small, whatever the update changes.
+  if (aside_.size() >= kMostAside) Settle();
+  return newExtra - oldExtra;
+}
+
+void TTxtWordWrapPlugin::SettleFrom(int Line) {
+  if (!aside_.empty() && aside_.rbegin()->first >= Line) Settle();
+}
+
+void TTxtWordWrapPlugin::Settle() {
+  if (aside_.empty()) return;
+  if (aside_.size() <= kFewAside) {
+    for (const auto& [line, a] : aside_) SetRows(line, a.Extra, a.Rows.data());
+  } else {
+    MergeAside();
+  }
+  ClearAside();
+}
+
+// The tables built anew in one pass: the runs of entries between the lines aside are copied
+// whole, each line aside takes its place with its rows.
+void TTxtWordWrapPlugin::MergeAside() {
+  const size_t n = wrappedLines_.size();
+  size_t added = 0;
+  for (const auto& entry : aside_) added += static_cast<size_t>(entry.second.Extra);
+  std::vector<int32_t> lines;
+  std::vector<uint8_t> extras, rows;
+  lines.reserve(n + aside_.size());
+  extras.reserve(n + aside_.size());
+  rows.reserve(rowLengths_.size() + added);
+  size_t j = 0;
+  auto keepUpTo = [&](size_t To) {
+    const auto from = static_cast<size_t>(ExtraBefore(j)), to = static_cast<size_t>(ExtraBefore(To));
+    lines.insert(lines.end(), wrappedLines_.begin() + std::ptrdiff_t(j), wrappedLines_.begin() + std::ptrdiff_t(To));
+    extras.insert(extras.end(), extraRows_.begin() + std::ptrdiff_t(j), extraRows_.begin() + std::ptrdiff_t(To));
+    rows.insert(rows.end(), rowLengths_.begin() + std::ptrdiff_t(from), rowLengths_.begin() + std::ptrdiff_t(to));
+    j = To;
+  };
+  std::vector<TBigLine> bigs;
+  for (const TBigLine& big : bigLines_)
+    if (!aside_.count(big.Line)) bigs.push_back(big);
+  for (const auto& [line, a] : aside_) {
+    keepUpTo(EntryFrom(line));
+    if (j < n && wrappedLines_[j] == line) ++j;
+    if (a.Extra == 0) continue;
+    lines.push_back(line);
+    extras.push_back(static_cast<uint8_t>(std::min<int32_t>(a.Extra, 255)));
+    if (a.Extra >= 255) bigs.push_back({line, a.Extra});
+    rows.insert(rows.end(), a.Rows.begin(), a.Rows.end());
+  }
+  keepUpTo(n);
+  std::sort(bigs.begin(), bigs.end(), [](const TBigLine& A, const TBigLine& B) { return A.Line < B.Line; });
+  wrappedLines_.swap(lines);
+  extraRows_.swap(extras);
+  rowLengths_.swap(rows);
+  bigLines_.swap(bigs);
+  blockExtra_.clear();
+  RebuildSums(0);
+  ++tablesStamp_;
+}
+
+void TTxtWordWrapPlugin::ClearAside() {
+  ++tablesStamp_;  // the places remembered counted the lines aside
+  aside_.clear();
+  asideDelta_ = 0;
+  std::vector<int32_t>().swap(asideSums_);
 }
 
 // ---- wrapping ----
 
 void TTxtWordWrapPlugin::WrapAll() {
+  ClearAside();
+  ++tablesStamp_;
   lineCount_ = 0;
   wrappedLines_.clear();
   extraRows_.clear();
@@ -358,7 +534,7 @@ void TTxtWordWrapPlugin::WrapAll() {
   lineCount_ = lines;
 }
 
-int TTxtWordWrapPlugin::RowCount() { return lineCount_ < 1 ? 0 : lineCount_ + totalExtra_; }
+int TTxtWordWrapPlugin::RowCount() { return lineCount_ < 1 ? 0 : lineCount_ + totalExtra_ + asideDelta_; }
 
 int TTxtWordWrapPlugin::GetRowLength(int Row) {
   if (Row < 1 || Row > RowCount()) {
@@ -367,25 +543,32 @@ int TTxtWordWrapPlugin::GetRowLength(int Row) {
     throw EListError(text);
   }
   const TRowPlace at = PlaceOfRow(Row - 1);
-  if (at.Entry < 0) return LineLength(at.Line);
-  const uint8_t* stored = rowLengths_.data() + at.Before;
-  return at.Row < at.Extra ? stored[at.Row] : LastRowLength(at.Line, stored, at.Extra);
+  const TLineRows& rows = at.Rows;
+  if (rows.Extra == 0) return LineLength(at.Line);
+  return at.Row < rows.Extra ? rows.Stored[at.Row] : LastRowLength(at.Line, rows.Stored, rows.Extra);
 }
 
 int TTxtWordWrapPlugin::RewrapLine(int Index) {
-  const int32_t newExtra = BreakLine(Index) - 1;
-  const size_t j = EntryFrom(Index);
+  const int32_t extra = BreakLine(Index) - 1;  // fills scratch_ first
+  return SetRows(Index, extra, scratch_.data());
+}
+
+int TTxtWordWrapPlugin::SetRows(int Index, int32_t newExtra, const uint8_t* Rows) {
+  const TTablePlace place = TablePlace(Index);
+  const size_t j = place.Entry;
   const bool had = j < wrappedLines_.size() && wrappedLines_[j] == Index;
   const int32_t oldExtra = had ? Extra(j) : 0;
   if (!had && newExtra == 0) return 0;
-  const auto first = static_cast<size_t>(ExtraBefore(j));
+  // Rows as many as before take the same room: no place moves.
+  if (newExtra != oldExtra) ++tablesStamp_;
+  const auto first = static_cast<size_t>(place.Before);
   const auto stored = static_cast<size_t>(oldExtra), wanted = static_cast<size_t>(newExtra);
   if (wanted > stored)
     rowLengths_.insert(rowLengths_.begin() + std::ptrdiff_t(first + stored), wanted - stored, uint8_t(0));
   else if (wanted < stored)
     rowLengths_.erase(rowLengths_.begin() + std::ptrdiff_t(first + wanted),
                       rowLengths_.begin() + std::ptrdiff_t(first + stored));
-  if (wanted > 0) std::memcpy(rowLengths_.data() + first, scratch_.data(), wanted);
+  if (wanted > 0) std::memcpy(rowLengths_.data() + first, Rows, wanted);
   if (had && newExtra == 0) {
     SetExtra(j, 0);
     wrappedLines_.erase(wrappedLines_.begin() + std::ptrdiff_t(j));
@@ -407,6 +590,8 @@ int TTxtWordWrapPlugin::LinesInserted(int Index, int Count) {
   if (maxRowLength_ == 0) return 0;
   Require(Index >= 0 && Count >= 1 && Index <= lineCount_, "lines inserted out of range");
   Require(int64_t(RowCount()) + Count < INT32_MAX, "too many rows");
+  SettleFrom(Index);
+  ++tablesStamp_;
   // The new lines are wrapped together and the entries after them move once.
   newLines_.clear();
   newExtra_.clear();
@@ -438,6 +623,8 @@ int TTxtWordWrapPlugin::LinesInserted(int Index, int Count) {
 int TTxtWordWrapPlugin::LinesDeleted(int Index, int Count) {
   if (maxRowLength_ == 0) return 0;
   Require(Index >= 0 && Count >= 1 && int64_t(Index) + Count <= lineCount_, "lines deleted out of range");
+  SettleFrom(Index);
+  ++tablesStamp_;
   const size_t from = EntryFrom(Index), to = EntryFrom(Index + Count);
   const int32_t before = ExtraBefore(from), removed = ExtraBefore(to) - before;
   rowLengths_.erase(rowLengths_.begin() + before, rowLengths_.begin() + before + removed);
@@ -454,7 +641,7 @@ int TTxtWordWrapPlugin::LinesPutted(int Index, int Count) {
   if (maxRowLength_ == 0) return 0;
   Require(Index >= 0 && Count >= 1 && int64_t(Index) + Count <= lineCount_, "lines put out of range");
   int delta = 0;
-  for (int i = Index; i < Index + Count; ++i) delta += RewrapLine(i);
+  for (int i = Index; i < Index + Count; ++i) delta += updating_ ? PutAside(i) : RewrapLine(i);
   return delta;
 }
 
@@ -464,23 +651,19 @@ TDisplayCoord TTxtWordWrapPlugin::BufferToDisplayPos(const TBufferCoord& Pos) {
   Require(Pos.Char >= 1 && Pos.Line >= 1, "position before the text");
   if (Pos.Line > lineCount_) return {Pos.Char, TxtClampToInt(int64_t(RowCount()) + Pos.Line - lineCount_)};
   const int line = Pos.Line - 1;
-  const size_t j = EntryFrom(line);
-  const int32_t before = ExtraBefore(j);
-  const int first = line + before;
+  const TLineRows rows = RowsOfLine(line);
   // In a line of one row the column is the character, wherever the line ends.
-  if (j == wrappedLines_.size() || wrappedLines_[j] != line) return {Pos.Char, first + 1};
-  const uint8_t* stored = rowLengths_.data() + before;
-  const int32_t extra = Extra(j);
+  if (rows.Extra == 0) return {Pos.Char, rows.First + 1};
   int64_t total = 0;
-  for (int32_t r = 0; r < extra; ++r) {
-    const int length = stored[r];
+  for (int32_t r = 0; r < rows.Extra; ++r) {
+    const int length = rows.Stored[r];
     total += length;
-    if (total >= Pos.Char) return {static_cast<int>(length + Pos.Char - total), first + r + 1};
+    if (total >= Pos.Char) return {static_cast<int>(length + Pos.Char - total), rows.First + r + 1};
   }
   // The last row, and any place beyond it.
-  const int last = LastRowLength(line, stored, extra);
+  const int last = LastRowLength(line, rows.Stored, rows.Extra);
   total += last;
-  return {TxtClampToInt(last + Pos.Char - total), first + extra + 1};
+  return {TxtClampToInt(last + Pos.Char - total), rows.First + rows.Extra + 1};
 }
 
 TBufferCoord TTxtWordWrapPlugin::DisplayToBufferPos(const TDisplayCoord& Pos) {
@@ -490,9 +673,8 @@ TBufferCoord TTxtWordWrapPlugin::DisplayToBufferPos(const TDisplayCoord& Pos) {
   const TRowPlace at = PlaceOfRow(Pos.Row - 1);
   // A line's last row (a line of one row has no other) reaches to the width + 1; any other
   // row to its end, which is the next row's start.
-  if (at.Entry < 0) return {std::min(Pos.Column, maxRowLength_ + 1), at.Line + 1};
-  const uint8_t* stored = rowLengths_.data() + at.Before;
-  const int limit = at.Row == at.Extra ? maxRowLength_ + 1 : stored[at.Row] + 1;
+  const uint8_t* stored = at.Rows.Stored;
+  const int limit = at.Row == at.Rows.Extra ? maxRowLength_ + 1 : stored[at.Row] + 1;
   int64_t ch = std::min(Pos.Column, limit);
   for (int r = 0; r < at.Row; ++r) ch += stored[r];
   return {TxtClampToInt(ch), at.Line + 1};

@@ -1,8 +1,12 @@
 // Undo and redo beyond the single reasons: the selection a step gives back, caret and selection
-// items, read-only controls, long sessions and the modified flag when items are dropped.
+// items, read-only controls, long sessions and the modified flag when items are dropped, and the
+// caret shown in the window after each step.
 #include <gtest/gtest.h>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditClipboard.h"
+#include "framework/Streams.h"
+#include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 
 // After one undo step: the text back, and the selection and caret the change started from.
@@ -108,4 +112,71 @@ TEST(EditUndo, AnExceptionFromTheChangeEventReachesTheCaller) {
   e.OnChange = {};
   EXPECT_EQ(TextAfterUndo(e), "");
   EXPECT_EQ(e.Options(), TxtEditDefaultOptions);  // scrolling past the line ends is off again
+}
+
+// After an undo or a redo the caret is inside the text and its cell wholly in the window, as after
+// an edit, wherever the window was scrolled to before the step: for a replacement of the whole
+// text (read like a file that ends with a line break, so that its last line is empty), a
+// deletion at the end, a paste far from the top and a character deleted after the caret, whose
+// redo leaves the caret where it was, with word wrap off and on.
+TEST(EditUndo, AfterEachStepTheCaretIsInTheWindow) {
+  enum TChange { chWholeText, chEndDeleted, chPasteFarAway, chDeletedAfterCaret };
+  const struct {
+    const char* Name;
+    TChange Change;
+  } changes[] = {
+      {"the whole text replaced", chWholeText},
+      {"the end deleted", chEndDeleted},
+      {"a paste far away", chPasteFarAway},
+      {"a character deleted after the caret", chDeletedAfterCaret},
+  };
+  AnsiString text;
+  for (int i = 1; i <= 3000; ++i) text += "line " + std::to_string(i) + " of the text, with words enough to wrap\r\n";
+  for (bool wrap : {false, true})
+    for (const auto& c : changes) {
+      SCOPED_TRACE(std::string(c.Name) + (wrap ? ", wrapped" : ""));
+      TEditorHost host;
+      TTxtEdit& e = host.Edit();
+      e.SetScrollBars(ssBoth);
+      e.SetWordWrap(wrap);
+      TStringStream stream(text);
+      e.Lines()->LoadFromStream(&stream);
+      const int count = e.Lines()->Count();
+      switch (c.Change) {
+        case chWholeText:
+          e.SelectAll();
+          e.SetSelText("sorted\r\n" + e.SelText());
+          break;
+        case chEndDeleted:
+          e.SetBlockBegin({5, count - 30});
+          e.SetBlockEnd({1, count});
+          e.SetSelText("");
+          break;
+        case chPasteFarAway:
+          e.SetCaretXY({5, 2500});
+          TxtEditCopyToClipboard("pasted\r\nlines\r\n", smNormal);
+          Cmd(e, ecPaste);
+          break;
+        case chDeletedAfterCaret:
+          e.SetCaretXY({3, 2500});
+          Cmd(e, ecDeleteChar);
+          break;
+      }
+      for (const char* step : {"undo", "redo", "undo again", "redo again"}) {
+        // The window elsewhere: at the top when the caret is low, at the bottom when it is high.
+        e.SetTopLine(e.DisplayY() > e.DisplayLineCount() / 2 ? 1 : e.DisplayLineCount());
+        host.Settle();
+        if (step[0] == 'u')
+          e.Undo();
+        else
+          e.Redo();
+        host.Settle();
+        EXPECT_GE(e.CaretY(), 1) << step;
+        EXPECT_LE(e.CaretY(), e.Lines()->Count()) << step;
+        EXPECT_GE(e.DisplayY(), e.TopLine()) << step;
+        EXPECT_LE(e.DisplayY(), e.TopLine() + e.LinesInWindow() - 1) << step;
+        EXPECT_GE(e.DisplayX(), e.LeftChar()) << step;
+        EXPECT_LE(e.DisplayX(), e.LeftChar() + e.CharsInWindow()) << step;
+      }
+    }
 }

@@ -10,6 +10,7 @@
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditKeyCmds.h"
 #include "editor/TxtEditSearch.h"
+#include "editor/TxtEditWordWrap.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/common/WindowCallCounter.h"
 
@@ -157,6 +158,94 @@ TEST(ReplaceAllWindow, ReplaceUndoAndRedoTellTheWindowOnceAndStayExact) {
   }
 }
 
+namespace {
+
+// A word wrap of the editor that counts what the editor tells it: the updates, the lines put
+// outside one, and the most lines it kept aside at once.
+struct TToldWrap final : ITxtEditBufferPlugin {
+  explicit TToldWrap(TComponent* Owner) : Wrap(Owner) {}
+  TDisplayCoord BufferToDisplayPos(const TBufferCoord& P) override { return Wrap.BufferToDisplayPos(P); }
+  TBufferCoord DisplayToBufferPos(const TDisplayCoord& P) override { return Wrap.DisplayToBufferPos(P); }
+  int RowCount() override { return Wrap.RowCount(); }
+  int GetRowLength(int Row) override { return Wrap.GetRowLength(Row); }
+  int LinesInserted(int Index, int Count) override { return Wrap.LinesInserted(Index, Count); }
+  int LinesDeleted(int Index, int Count) override { return Wrap.LinesDeleted(Index, Count); }
+  int LinesPutted(int Index, int Count) override {
+    if (!Inside) ++PutOutside;
+    const int delta = Wrap.LinesPutted(Index, Count);
+    MostAside = std::max(MostAside, Wrap.AsideLineCount());
+    return delta;
+  }
+  void DisplayChanged() override { Wrap.DisplayChanged(); }
+  void Reset() override { Wrap.Reset(); }
+  void BeginUpdate() override {
+    ++Updates;
+    Inside = true;
+    Wrap.BeginUpdate();
+  }
+  void EndUpdate() override {
+    Inside = false;
+    Wrap.EndUpdate();
+  }
+
+  TTxtWordWrapPlugin Wrap;
+  bool Inside = false;
+  int Updates = 0, PutOutside = 0, MostAside = 0;
+};
+
+std::vector<int> RowLengths(ITxtEditBufferPlugin& W) {
+  std::vector<int> rows;
+  for (int r = 1; r <= W.RowCount(); ++r) rows.push_back(W.GetRowLength(r));
+  return rows;
+}
+
+}  // namespace
+
+// A replace-all, its undo and its redo over lines that really wrap, at several widths, with
+// replacements that change the rows of many lines: each command is one update of the word wrap,
+// which keeps the lines whose rows changed aside and takes them all in when it ends. The rows
+// are then those of a fresh wrap, the text is exact and the caret's row is in the window.
+TEST(ReplaceAllWindow, WrappedRowsAreSettledOncePerCommandAsAFreshWrap) {
+  std::string original;
+  for (int i = 1; i <= kLines; ++i) original += (i > 1 ? "\r\n" : "") + LineOf(i);
+  for (int columns : {9, 17, 23})
+    for (const char* with : {"<lambda>", "L"}) {
+      const std::string name = std::to_string(columns) + " columns, " + with;
+      TEditorHost host(original);
+      TTxtEdit& edit = host.Edit();
+      edit.SetBounds(0, 0, edit.GutterWidth() + 2 + columns * edit.CharWidth(), host.Height());
+      auto* told = new TToldWrap(&edit);
+      edit.SetWordWrapPlugin(std::unique_ptr<ITxtEditBufferPlugin>(told));
+      ASSERT_EQ(edit.CharsInWindow(), columns) << name;
+      TTxtEditSearch engine(nullptr);
+      edit.SetSearchEngine(&engine);
+      const std::string replaced = Expected(with, 1, 1, kLines, INT_MAX, false);
+      for (const char* step : {"replace-all", "undo", "redo", "undo again"}) {
+        const std::string what = name + ": " + step;
+        host.Settle();
+        told->Updates = told->PutOutside = told->MostAside = 0;
+        const bool redo = std::string(step) == "redo";
+        if (std::string(step) == "replace-all")
+          edit.SearchReplace("lambda", with, {srReplace, srReplaceAll, srEntireScope, srMatchCase});
+        else if (redo)
+          edit.Redo();
+        else
+          edit.Undo();
+        EXPECT_EQ(told->Updates, 1) << what;
+        EXPECT_EQ(told->PutOutside, 0) << what;
+        EXPECT_GT(told->MostAside, 16) << what;
+        EXPECT_EQ(told->Wrap.AsideLineCount(), 0) << what;
+        EXPECT_EQ(edit.TextA(), std::string(step) == "replace-all" || redo ? replaced : original) << what;
+        TTxtWordWrapPlugin fresh(&edit);
+        EXPECT_EQ(RowLengths(told->Wrap), RowLengths(fresh)) << what;
+        host.Settle();
+        EXPECT_GE(edit.DisplayY(), edit.TopLine()) << what;
+        EXPECT_LE(edit.DisplayY(), edit.TopLine() + edit.LinesInWindow() - 1) << what;
+      }
+      edit.SetSearchEngine(nullptr);
+    }
+}
+
 // What the window shows after each command is what a fresh window shows of the same text at
 // the same place, though no line was repainted on its own while the command ran.
 TEST(ReplaceAllWindow, TheWindowShowsTheTextAsItNowIs) {
@@ -239,23 +328,30 @@ TEST(ReplaceAllWindow, APartOfOneLineReplacedChangesTheLineOnce) {
 }
 
 // A scroll bar that comes up when the lock ends narrows the text area: the caret that the locked
-// work had just scrolled into view is scrolled back into view, not left under the bar.
+// work had just scrolled into view is scrolled back into view, not left under the bar. With the
+// horizontal bar alone only the row is covered: the caret stood on the last whole row, which the
+// bar makes the part row below the last whole one.
 TEST(ReplaceAllWindow, ACaretCoveredByABarThatCameUpIsScrolledBackIntoView) {
   enum TStep { stType, stReplaceAll, stUndo, stRedo };
   const struct {
     const char* Name;
     TStep Step;
+    TScrollStyle Bars;
   } cases[] = {
-      {"typing at the bottom past the right edge", stType},
-      {"a replace-all that makes the bottom line long", stReplaceAll},
-      {"an undo that brings a long bottom line back", stUndo},
-      {"a redo that makes the bottom line long again", stRedo},
+      {"typing at the bottom past the right edge", stType, ssBoth},
+      {"a replace-all that makes the bottom line long", stReplaceAll, ssBoth},
+      {"an undo that brings a long bottom line back", stUndo, ssBoth},
+      {"a redo that makes the bottom line long again", stRedo, ssBoth},
+      {"typing, the horizontal bar alone", stType, ssHorizontal},
+      {"a replace-all, the horizontal bar alone", stReplaceAll, ssHorizontal},
+      {"an undo, the horizontal bar alone", stUndo, ssHorizontal},
+      {"a redo, the horizontal bar alone", stRedo, ssHorizontal},
   };
   for (const auto& c : cases) {
     TEditorHost host(300, 200);
     TTxtEdit& edit = host.Edit();
     edit.SetOptions(edit.Options() + eoHideShowScrollbars - eoScrollPastEol);
-    edit.SetScrollBars(ssBoth);
+    edit.SetScrollBars(c.Bars);
     host.Settle();
     // Short lines that fill the window to its last row, no bar shown; the caret on the last.
     const int rows = edit.LinesInWindow(), columns = edit.CharsInWindow();
@@ -300,6 +396,7 @@ TEST(ReplaceAllWindow, ACaretCoveredByABarThatCameUpIsScrolledBackIntoView) {
     }
     host.Settle();
     ASSERT_GT(edit.Lines()->GetLengthOfLongestLine(), columns) << c.Name << ": no bar came up";
+    ASSERT_LT(edit.LinesInWindow(), rows) << c.Name << ": the bar took no row";
     EXPECT_GE(edit.DisplayY(), edit.TopLine()) << c.Name;
     EXPECT_LE(edit.DisplayY(), edit.TopLine() + edit.LinesInWindow() - 1) << c.Name;
     EXPECT_GE(edit.DisplayX(), edit.LeftChar()) << c.Name;

@@ -4,6 +4,7 @@
 // than the undo limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -334,5 +335,46 @@ TEST(UndoExact, DropsOntoTheDraggedTextAreRefused) {
     if (c.After) {
       EXPECT_NO_FATAL_FAILURE(ExpectRoundTrips(e, c.Start, c.After));
     }
+  }
+}
+
+// A drop records what it was: within its editor a drag and drop, whose redo selects the dropped
+// text again; from another editor an insertion, whose redo leaves the caret after it. Undo puts
+// the text back in one step either way.
+TEST(UndoExact, ADropRecordsItsKindAndItsRedoSelectsAsTheKindSays) {
+  const struct {
+    const char* Name;
+    bool FromOther, Copy;
+    const char* After;
+    TBufferCoord SelBegin, SelEnd;  // after the redo
+  } cases[] = {
+      {"moved within the editor", false, false, "one three two four", {11, 1}, {15, 1}},
+      {"copied within the editor", false, true, "one two three two four", {15, 1}, {19, 1}},
+      {"from another editor", true, false, "one two three two four", {19, 1}, {19, 1}},
+  };
+  TEditorHost host;
+  TTxtEdit& e = DraggingEditor(host);
+  TTxtEdit other(nullptr);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const AnsiString start = "one two three four";
+    e.SetTextA(start);
+    other.SetTextA(start);
+    TTxtEdit& source = c.FromOther ? other : e;
+    Select(source, {5, 1}, {9, 1});  // "two "
+    {
+      THeldKeys keys(c.Copy ? std::initializer_list<int>{VK_CONTROL} : std::initializer_list<int>{});
+      DropAt(e, source, {15, 1});  // before "four"
+    }
+    ASSERT_EQ(e.TextA(), AnsiString(c.After));
+    const std::vector<TTxtUndoReason> reasons = Reasons(e.UndoList());
+    const auto count = [&](TTxtUndoReason R) { return std::count(reasons.begin(), reasons.end(), R); };
+    EXPECT_EQ(count(urDragDropInsert), c.FromOther ? 0 : 1);
+    EXPECT_EQ(count(urInsert), c.FromOther ? 1 : 0);
+    EXPECT_EQ(TextAfterUndo(e), start);
+    EXPECT_EQ(TextAfterRedo(e), AnsiString(c.After));
+    EXPECT_EQ(e.BlockBegin(), c.SelBegin);
+    EXPECT_EQ(e.BlockEnd(), c.SelEnd);
+    EXPECT_EQ(e.SelText(), c.FromOther ? "" : "two ");
   }
 }

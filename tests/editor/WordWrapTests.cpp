@@ -310,20 +310,28 @@ TEST(WordWrap, KnownLengthsGiveTheRowsOfTheText) {
   }
 }
 
+namespace {
+
+// A line of letters, breaks, blanks and tabs: one in Kinds of thousands of characters (hundreds
+// of rows), two in Kinds of up to 300, the others within 4 characters of Width.
+std::string FuzzedLine(std::mt19937& Rng, int Width, unsigned Kinds) {
+  const unsigned kind = Rng() % Kinds;
+  const size_t length = kind == 0  ? 2600 + Rng() % 3000
+                        : kind < 3 ? Rng() % 300
+                                   : size_t(std::max(0, Width + int(Rng() % 9) - 4));
+  std::string s(length, 'a');
+  for (char& c : s) c = "aaab- \t"[Rng() % 7];
+  return s;
+}
+
+}  // namespace
+
 // Random lines around the width, some of hundreds of rows (more than a byte counts), lines
 // coming and going in every way: the tables hold only the lines of several rows, and every
 // row and position is the model's, whether the lengths are known beforehand or not.
 TEST(WordWrap, FuzzedEditsKeepTheRowsAndPositionsOfTheModel) {
   std::mt19937 rng(4141);
-  auto line = [&](int Width) {
-    const unsigned kind = rng() % 20;
-    const size_t length = kind == 0  ? 2600 + rng() % 3000
-                          : kind < 3 ? rng() % 300
-                                     : size_t(std::max(0, Width + int(rng() % 9) - 4));
-    std::string s(length, 'a');
-    for (char& c : s) c = "aaab- \t"[rng() % 7];
-    return s;
-  };
+  auto line = [&](int Width) { return FuzzedLine(rng, Width, 20); };
   for (int round = 0; round < 24; ++round) {
     TFakeSource plain;
     TKnownLengthSource known;
@@ -364,6 +372,100 @@ TEST(WordWrap, FuzzedEditsKeepTheRowsAndPositionsOfTheModel) {
       ASSERT_EQ(w.StoredRowCount(), stored) << when;
     }
   }
+}
+
+// Edits inside an update, most of them puts that change the rows of lines near the width, some
+// lines of hundreds of rows, lines inserted and deleted among those kept aside, the width
+// changed: every row and position is the model's in the middle of the update, a run of puts
+// leaves the tables as they were, and when the update ends they hold exactly the lines of
+// several rows again.
+TEST(WordWrap, EditsInsideAnUpdateKeepThePositionsAndSettleWhenItEnds) {
+  std::mt19937 rng(5151);
+  auto line = [&](int Width) { return FuzzedLine(rng, Width, 30); };
+  size_t mostAside = 0;
+  for (int round = 0; round < 16; ++round) {
+    TFakeSource plain;
+    TKnownLengthSource known;
+    TFakeSource& src = round % 2 ? static_cast<TFakeSource&>(known) : plain;
+    src.width = round % 4 == 0 ? 1 + int(rng() % 12) : 8 + int(rng() % 80);
+    for (int i = 0, n = 150 + int(rng() % 300); i < n; ++i) src.lines.push_back(line(src.width));
+    TTxtWordWrapPlugin w(src);
+    auto model = [&] { return ModelOf(src.lines, RulesOf(src.width, 8, TxtDefaultIdentChars())); };
+    const std::string what = "round " + std::to_string(round);
+    w.BeginUpdate();
+    int wrapped = w.WrappedLineCount(), stored = w.StoredRowCount();
+    for (int step = 0; step < 150; ++step) {
+      const int n = w.LineCount(), at = int(rng() % size_t(n)), k = 1 + int(rng() % 3);
+      const int before = w.RowCount();
+      // A line after the change, asked for before it and after it.
+      const TBufferCoord probe{1, std::min(n, at + k + 1 + int(rng() % 4))};
+      w.BufferToDisplayPos(probe);
+      const unsigned op = rng() % 30;
+      int delta = 0;
+      if (op == 0) {
+        for (int i = 0; i < k; ++i) src.lines.insert(src.lines.begin() + at, line(src.width));
+        delta = w.LinesInserted(at, k);
+      } else if (op == 1 && at + k < n) {
+        src.lines.erase(src.lines.begin() + at, src.lines.begin() + at + k);
+        delta = -w.LinesDeleted(at, k);
+      } else if (op == 2 && round % 3 == 0) {
+        src.width = 1 + int(rng() % 100);
+        w.DisplayChanged();
+        delta = w.RowCount() - before;
+      } else if (at + k <= n) {
+        for (int i = at; i < at + k; ++i) src.lines[size_t(i)] = line(src.width);
+        delta = w.LinesPutted(at, k);
+        ASSERT_EQ(w.WrappedLineCount(), wrapped) << what << " step " << step << ": the tables moved";
+        ASSERT_EQ(w.StoredRowCount(), stored) << what << " step " << step << ": the tables moved";
+      }
+      wrapped = w.WrappedLineCount();
+      stored = w.StoredRowCount();
+      mostAside = std::max(mostAside, size_t(w.AsideLineCount()));
+      const std::string when = what + " step " + std::to_string(step);
+      ASSERT_EQ(w.RowCount() - before, delta) << when;
+      if (probe.Line <= w.LineCount()) {
+        ASSERT_EQ(w.BufferToDisplayPos(probe), model().ToDisplay(probe)) << when << " line " << probe.Line;
+      }
+      if (op < 3 || step % 10 == 9) {
+        ASSERT_NO_FATAL_FAILURE(ExpectModel(w, model(), rng, when));
+      }
+    }
+    // The last line's place, asked for just before the tables take the lines aside and after.
+    const TBufferCoord last{1, w.LineCount()};
+    const TDisplayCoord shown = w.BufferToDisplayPos(last);
+    w.EndUpdate();
+    EXPECT_EQ(w.AsideLineCount(), 0) << what;
+    EXPECT_EQ(w.BufferToDisplayPos(last), shown) << what;
+    const TRowModel m = model();
+    ASSERT_NO_FATAL_FAILURE(ExpectModel(w, m, rng, what + " settled"));
+    int wrappedLines = 0, storedRows = 0;
+    for (const auto& rows : m.lines)
+      if (rows.size() > 1) ++wrappedLines, storedRows += static_cast<int>(rows.size()) - 1;
+    ASSERT_EQ(w.WrappedLineCount(), wrappedLines) << what;
+    ASSERT_EQ(w.StoredRowCount(), storedRows) << what;
+  }
+  // Enough lines were aside at once for their sums to be kept in a tree and merged in one pass.
+  EXPECT_GT(mostAside, size_t(16));
+}
+
+// More lines change their rows in one update than are kept aside: the tables take them in on
+// the way, positions stay exact, and the rows end as a fresh wrap's.
+TEST(WordWrap, AnUpdateOfMoreLinesThanAreKeptAsideSettlesOnTheWay) {
+  TFakeSource src;
+  src.lines.assign(70000, L(9));
+  TTxtWordWrapPlugin w(src);
+  w.BeginUpdate();
+  for (int i = 0; i < 70000; ++i) {
+    src.lines[size_t(i)] = L(11);
+    ASSERT_EQ(w.LinesPutted(i, 1), 1) << i;
+  }
+  EXPECT_LT(w.AsideLineCount(), 70000);
+  EXPECT_EQ(w.RowCount(), 140000);
+  EXPECT_EQ(w.BufferToDisplayPos({11, 70000}), (TDisplayCoord{1, 140000}));
+  EXPECT_EQ(w.DisplayToBufferPos({1, 139999}), (TBufferCoord{1, 70000}));
+  w.EndUpdate();
+  TTxtWordWrapPlugin fresh(src);
+  EXPECT_EQ(AllRows(w), AllRows(fresh));
 }
 
 // The lines with tabs expanded as the buffer's width expands them, worked out apart from it.
