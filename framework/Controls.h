@@ -484,6 +484,11 @@ class TWinControl : public TControl {
   void SetDefWndProc(WNDPROC Value) { defWndProc_ = Value; }
   // Whether the control and all its parents are visible and its window exists.
   bool Showing() const { return showing_; }
+  // Whether the window's own paint (a WM_PAINT without a DC) being handled began by painting
+  // the background, its WM_ERASEBKGND answered on the paint's DC. False outside such a paint and
+  // when the update region was invalidated without erasing: its pixels then still show the
+  // picture drawn before, for a control that draws parts of itself without a background.
+  bool PaintErased() const { return paintErased_; }
 
   // ---- children ----
   int ControlCount() const { return static_cast<int>(controls_.size()); }
@@ -687,6 +692,8 @@ class TWinControl : public TControl {
   bool parentBackground_ = false;
   bool tabStop_ = false;
   bool mouseTracking_ = false;
+  bool inOwnPaint_ = false;
+  bool paintErased_ = false;
 };
 
 // The control (with or without window) under a screen point, or null.

@@ -104,6 +104,14 @@ TWinControl::~TWinControl() {
 }
 
 void TWinControl::MainWndProc(TMessage& Message) {
+  // The window's own paint notes whether the erase that BeginPaint sends painted the background.
+  const bool ownPaint = Message.Msg == WM_PAINT && !Message.WParam;
+  const bool outerPaint = inOwnPaint_;
+  const bool outerErased = paintErased_;
+  if (ownPaint) {
+    inOwnPaint_ = true;
+    paintErased_ = false;
+  }
   try {
     if (IsDestroying())
       DefaultHandler(Message);  // the object is being torn down: the window's own behaviour only
@@ -113,6 +121,13 @@ void TWinControl::MainWndProc(TMessage& Message) {
       WndProc(Message);
   } catch (...) {
     if (Application) Application->HandleException(this);
+  }
+  if (Message.Msg == WM_ERASEBKGND && inOwnPaint_ && Message.Result != 0 && handle_ &&
+      WindowFromDC(reinterpret_cast<HDC>(Message.WParam)) == handle_)
+    paintErased_ = true;
+  if (ownPaint) {
+    inOwnPaint_ = outerPaint;
+    paintErased_ = outerErased;
   }
 }
 

@@ -422,7 +422,10 @@ void TSkinToolbar::EraseBackground(TMessage& Message) {
   if (auto* dock = dynamic_cast<TSkinDock*>(CurrentDock()); dock && dock->OnDrawBackground) {
     TSaveDC saved(dc);
     TPoint offset = dock->ScreenToClient(ClientToScreen({0, 0}));
-    SetWindowOrgEx(dc, offset.X, offset.Y, nullptr);
+    // Added to the origin the caller gave: a bitmap of one viewer starts at the viewer.
+    POINT origin{};
+    GetWindowOrgEx(dc, &origin);
+    SetWindowOrgEx(dc, origin.x + offset.X, origin.y + offset.Y, nullptr);
     TRect r = Bounds(offset.X, offset.Y, client.Width(), client.Height());
     bool paintDefault = true;
     dock->DoDrawBackground(&canvas, r, pstPrePaint, paintDefault);

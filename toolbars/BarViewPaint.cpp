@@ -19,11 +19,14 @@ bool TBarView::ShowingAccelerators() {
 
 void TBarView::ShowAccelerators(bool AShow) {
   if (state_.Contains(vstAccelsShown) == AShow) return;
+  const bool showing = ShowingAccelerators();
   if (AShow)
     state_.Include(vstAccelsShown);
   else
     state_.Exclude(vstAccelsShown);
-  if (window_ && window_->HandleAllocated()) InvalidateRect(window_->Handle(), nullptr, FALSE);
+  // Only the underlines change, and only where they are drawn at all.
+  if (ShowingAccelerators() != showing && window_ && window_->HandleAllocated())
+    InvalidateRect(window_->Handle(), nullptr, FALSE);
 }
 
 bool TBarView::UseDisabledShadowFor(TBarItemViewer* V, bool Selected) {
@@ -55,27 +58,28 @@ void TBarView::PaintViewer(TCanvas* Canvas, TBarItemViewer* V) {
   };
   bool shadow = UseDisabledShadowFor(V, selected);
   HDC dc = Canvas->Handle();
-  if ((V->drawFlags_ & 1) && window_) {
-    // The window's own paint is drawn without erasing: the mark alone brings the background
-    // back under a viewer whose state changed. A picture of the window in another device
-    // context (a print, a snapshot) leaves the mark for that paint, which would otherwise draw
-    // the new state over the old one.
-    if (window_->HandleAllocated() && WindowFromDC(dc) == window_->Handle()) V->drawFlags_ &= ~1u;
+  RECT bounds{r.Left, r.Top, r.Right, r.Bottom};
+  // A viewer outside what this paint may touch keeps its mark for the paint that shows it.
+  if (!RectVisible(dc, &bounds)) return;
+  // In the window's own paint the pixels under a viewer are its background only when the paint
+  // began by erasing; otherwise (its state changed, or the window was invalidated without erase)
+  // they still show the picture drawn before, and drawing over it would blend the new state into
+  // the old one. Such a viewer is drawn over its background in a bitmap, which also spares it the
+  // flicker of an erase. A picture of the window in another device context (a print, a buffer)
+  // was erased by whoever made it, and leaves the mark for the window's own paint.
+  const bool ownPaint = window_ && window_->HandleAllocated() && WindowFromDC(dc) == window_->Handle();
+  if (window_ && ((V->drawFlags_ & 1) || (ownPaint && !window_->PaintErased()))) {
+    if (ownPaint) V->drawFlags_ &= ~1u;
     TCreatedDC memory(CreateCompatibleDC(dc));
     TBitmapHandle bitmap(CreateCompatibleBitmap(dc, r.Width(), r.Height()));
     TSelectObject select(memory.Get(), bitmap.Get());
     TCanvas offscreen;
     offscreen.SetHandle(memory.Get());
-    if (window_->Color() == clNone) {
-      // A window without a colour of its own (a themed one) paints its background itself,
-      // shifted so that the bitmap gets the part behind the viewer.
-      SetWindowOrgEx(memory.Get(), r.Left, r.Top, nullptr);
-      window_->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), reinterpret_cast<LPARAM>(memory.Get()));
-      SetWindowOrgEx(memory.Get(), 0, 0, nullptr);
-    } else {
-      offscreen.Brush()->SetColor(window_->Color());
-      offscreen.FillRect({0, 0, r.Width(), r.Height()});
-    }
+    // The window's own erase paints the background (its colour, or a themed or dock background),
+    // shifted so that the bitmap gets the part behind the viewer.
+    SetWindowOrgEx(memory.Get(), r.Left, r.Top, nullptr);
+    window_->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), reinterpret_cast<LPARAM>(memory.Get()));
+    SetWindowOrgEx(memory.Get(), 0, 0, nullptr);
     SetBrushOrgEx(memory.Get(), (8 - r.Left % 8) % 8, (8 - r.Top % 8) % 8, nullptr);
     prepare(&offscreen);
     V->Paint(&offscreen, {0, 0, r.Width(), r.Height()}, selected, pushed, shadow);

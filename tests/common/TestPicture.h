@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <vector>
 
 #include "framework/GdiHandles.h"
 #include "framework/Graphics.h"
@@ -85,3 +86,23 @@ class TTestPicture {
   uint32_t* bits_ = nullptr;
   TCanvas canvas_;
 };
+
+// The client area of a window as the screen shows it now, row by row.
+inline std::vector<uint32_t> ClientPixels(HWND Wnd) {
+  RECT client{};
+  GetClientRect(Wnd, &client);
+  TTestPicture picture(client.right, client.bottom);
+  BitBlt(picture.DC(), 0, 0, client.right, client.bottom, TWindowDC(Wnd).Get(), 0, 0, SRCCOPY);
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) pixels.push_back(picture.At(x, y));
+  return pixels;
+}
+
+// How many pixels differ between two pictures of one size (all of them when the sizes differ).
+inline size_t DifferingPixels(const std::vector<uint32_t>& A, const std::vector<uint32_t>& B) {
+  if (A.size() != B.size()) return std::max(A.size(), B.size());
+  size_t n = 0;
+  for (size_t i = 0; i < A.size(); ++i) n += A[i] != B[i];
+  return n;
+}

@@ -3,6 +3,7 @@
 // replaceable window procedures, texts that survive a new window, painting.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -328,6 +329,66 @@ TEST(ControlPainting, ControlsPaintTheirPartAndGraphicChildrenOnTop) {
   control->SetDoubleBuffered(true);
   control->Repaint();
   EXPECT_EQ(control->Paints, before + 1);
+}
+
+namespace {
+// Notes at each paint whether the window's own paint began by erasing; its erase can be told to
+// leave the background alone.
+class TEraseWatcher : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::vector<bool> Seen;
+  bool LeaveBackground = false;
+
+ protected:
+  void Paint() override { Seen.push_back(PaintErased()); }
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_ERASEBKGND && LeaveBackground) {
+      Message.Result = 0;
+      return;
+    }
+    TCustomControl::WndProc(Message);
+  }
+};
+}  // namespace
+
+// A control that draws parts of itself without a background learns whether the pixels under its
+// paint are the background or still the picture before: only its own paint erased by its own
+// erase says so.
+TEST(ControlPainting, APaintKnowsWhetherItBeganByErasing) {
+  TFormScope scope;
+  auto* control = Child<TEraseWatcher>(scope.Form, 0, 0, 60, 40);
+  const HWND wnd = control->Handle();
+  RECT left{0, 0, 10, 10}, right{30, 0, 40, 10};
+  TBitmap bitmap;
+  bitmap.SetSize(60, 40);
+  const HDC dc = bitmap.Canvas()->Handle();
+  const struct {
+    const char* Name;
+    bool LeaveBackground;
+    std::function<void()> Ask;
+    bool Erased;
+  } cases[] = {
+      {"invalidated with erase", false, [&] { InvalidateRect(wnd, nullptr, TRUE); }, true},
+      {"invalidated without erase", false, [&] { InvalidateRect(wnd, nullptr, FALSE); }, false},
+      {"one part with erase, one without", false,
+       [&] { InvalidateRect(wnd, &left, FALSE), InvalidateRect(wnd, &right, TRUE); }, true},
+      {"an erase that leaves the background", true, [&] { InvalidateRect(wnd, nullptr, TRUE); }, false},
+      {"erased at once, painted later", false,
+       [&] { RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW); }, false},
+      {"printed", false,
+       [&] { SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND); }, false},
+  };
+  for (const auto& c : cases) {
+    UpdateWindow(wnd);
+    control->Seen.clear();
+    control->LeaveBackground = c.LeaveBackground;
+    c.Ask();
+    EXPECT_FALSE(control->PaintErased()) << c.Name;  // only while the paint runs
+    UpdateWindow(wnd);
+    EXPECT_EQ(control->Seen, std::vector<bool>{c.Erased}) << c.Name;
+    EXPECT_FALSE(control->PaintErased()) << c.Name;
+  }
 }
 
 TEST(ControlMessages, TheWheelCountsWholeNotchesForItsUpAndDownEvents) {

@@ -3,6 +3,7 @@
 // the popup menu, the status toolbar's grip, the system menu and viewer stepping.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "framework/Application.h"
@@ -11,7 +12,9 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "tests/common/TestPicture.h"
 #include "tests/framework/MessagePump.h"
+#include "tests/themes/SkinControlTestSupport.h"
 #include "tests/themes/SkinTestSupport.h"
 #include "tests/themes/UiItemsTestSupport.h"
 #include "themes/SkinToolbar.h"
@@ -274,6 +277,85 @@ TEST(SkinToolbar, DockBackgroundEventsWrapTheThemedBackground) {
     theme.Calls.clear();
   }
   EXPECT_EQ(bg.Stages, "<><>");
+}
+
+// However a paint reaches the buttons after their state changed, or a second time in the same
+// state, the toolbar shows what a full repaint shows: never a new picture drawn over an old one.
+// The dock paints its theme's background, or stripes across it from its background event (the
+// toolbar's own event then keeps them), so that a background drawn at the wrong place shows too.
+TEST(SkinToolbar, EveryPaintDrawsTheButtonsOverTheirBackground) {
+  struct TStripes {
+    void Draw(TObject*, TCanvas* C, TRect R, TSkinPaintStage S, bool& Default) {
+      if (S != pstPrePaint) return;
+      Default = false;
+      for (int x = R.Left; x < R.Right; ++x) {
+        C->Brush()->SetColor(TColor(x / 3 % 2 ? 0xE0E0E0 : 0xF0D0C0));
+        C->FillRect(TRect{x, R.Top, x + 1, R.Bottom});
+      }
+    }
+    void Keep(TObject*, TCanvas*, TRect, TSkinPaintStage, bool& Default) { Default = false; }
+  } stripes;
+  TImageList images(nullptr);
+  AddRedImage(images);
+  for (bool striped : {false, true}) {
+    TSkinForm f;
+    if (striped) {
+      f.Dock->OnDrawBackground = TSkinDrawEvent(&stripes, &TStripes::Draw);
+      f.Bar->OnDrawBackground = TSkinDrawEvent(&stripes, &TStripes::Keep);
+    }
+    std::vector<TSkinItem*> buttons{f.Button(L"Cut"), f.Button(L"Copy"), f.Button(L"Paste")};
+    for (TSkinItem* b : buttons) {
+      b->SetImages(&images);
+      b->SetImageIndex(0);
+    }
+    f.Show();
+    const HWND bar = f.Bar->Handle();
+    RECT overBar{0, 0, f.Bar->Width(), f.Bar->Height()};
+    MapWindowPoints(bar, f.Form.Handle(), reinterpret_cast<POINT*>(&overBar), 2);
+    auto setEnabled = [&](bool Enabled) {
+      for (TSkinItem* b : buttons) b->SetEnabled(Enabled);
+    };
+    auto repaintWhole = [&] {
+      RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+      return ClientPixels(bar);
+    };
+    setEnabled(true);
+    const std::vector<uint32_t> enabledPicture = repaintWhole();
+    setEnabled(false);
+    ASSERT_NE(repaintWhole(), enabledPicture);
+    const struct {
+      const char* Name;
+      bool From, To;
+      std::function<void()> Between;
+    } cases[] = {
+        // State changes: the buttons' own paint.
+        {"disabled", true, false, [] {}},
+        {"enabled", false, true, [] {}},
+        {"disabled and enabled again", true, true, [&] { setEnabled(false), setEnabled(true); }},
+        // Other invalidations of the toolbar before that paint.
+        {"disabled, the toolbar invalidated", true, false, [&] { InvalidateRect(bar, nullptr, FALSE); }},
+        {"disabled, the toolbar invalidated with erase", true, false, [&] { InvalidateRect(bar, nullptr, TRUE); }},
+        {"disabled, a closing popup uncovers the toolbar", true, false,
+         [&] { RedrawWindow(f.Form.Handle(), &overBar, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN); }},
+        {"disabled, the form invalidated without erase", true, false,
+         [&] { RedrawWindow(f.Form.Handle(), &overBar, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN); }},
+        // Repaints in the same state.
+        {"disabled buttons repainted twice", false, false,
+         [&] { InvalidateRect(bar, nullptr, FALSE), UpdateWindow(bar), InvalidateRect(bar, nullptr, FALSE); }},
+        {"an Alt+letter of no button", false, false,
+         [&] { f.Bar->View()->ShowAccelerators(false), f.Bar->Perform(CM_DIALOGCHAR, L'q', 0); }},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.Name) + (striped ? ", striped dock" : ""));
+      setEnabled(c.From);
+      repaintWhole();
+      setEnabled(c.To);
+      c.Between();
+      UpdateWindow(bar);
+      const std::vector<uint32_t> shown = ClientPixels(bar);
+      EXPECT_EQ(DifferingPixels(shown, repaintWhole()), 0u);
+    }
+  }
 }
 
 TEST(SkinPopupMenu, PopupRunsTheChosenItemAndTellsItsControl) {

@@ -255,3 +255,33 @@ TEST(BarToolbar, AButtonShowsItsActionsStateAtTheNextPaint) {
       EXPECT_EQ(shown, picture()) << printed << enabled;
     }
 }
+
+// The underlines are all that showing accelerators changes: the toolbar is repainted for them
+// only where they come and go, on a menu bar while the system hides keyboard cues. A toolbar
+// always shows them, and every Alt+letter of the form reaches it.
+TEST(BarToolbar, AcceleratorsRepaintOnlyWhenTheirUnderlinesComeOrGo) {
+  TDockForm f;
+  auto* t = f.Captioned("T", f.Top, 0, {L"&Cut", L"Copy"});
+  f.Show();
+  static BOOL cues = FALSE;
+  TBarSystemParametersProc old = SetBarSystemParametersProc([](UINT Action, UINT, void* Value, UINT) -> BOOL {
+    if (Action != SPI_GETKEYBOARDCUES) return FALSE;
+    *static_cast<BOOL*>(Value) = cues;
+    return TRUE;
+  });
+  const struct {
+    bool MenuBar;
+    BOOL Cues;
+    bool Repaints;
+  } cases[] = {{false, FALSE, false}, {false, TRUE, false}, {true, TRUE, false}, {true, FALSE, true}};
+  for (const auto& c : cases) {
+    t->SetMenuBar(c.MenuBar);
+    cues = c.Cues;
+    for (bool show : {true, false}) {
+      UpdateWindow(t->Handle());
+      t->View()->ShowAccelerators(show);
+      EXPECT_EQ(GetUpdateRect(t->Handle(), nullptr, FALSE) != FALSE, c.Repaints) << c.MenuBar << c.Cues << show;
+    }
+  }
+  SetBarSystemParametersProc(old);
+}
