@@ -17,8 +17,6 @@
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Format.h"
-#include "framework/GdiHandles.h"
-#include "framework/Graphics.h"
 #include "framework/ListControls.h"
 #include "framework/Messages.h"
 #include "framework/ScopeGuards.h"
@@ -156,12 +154,7 @@ void TFindAndReplaceForm::FitResultLine() {
   // line of the label in every language. The label wraps and takes the height of its text; the
   // find panel (and with it the dialog) gets room for two lines, so that nothing below moves
   // while the user types.
-  TWindowDC screen;
-  TCanvas canvas;
-  canvas.SetHandle(screen.Get());
-  canvas.Font()->Assign(lblFindWhatResult->Font());
-  const int twoLines = 2 * canvas.TextHeight(L"Wg");
-  canvas.SetHandle(nullptr);
+  const int twoLines = 2 * TextLineHeight(lblFindWhatResult->Font());
   const int grow = lblFindWhatResult->Top() + twoLines + 3 - pnlFindWhat->Height();
   if (grow <= 0) return;
   pnlFindWhat->SetHeight(pnlFindWhat->Height() + grow);

@@ -19,13 +19,16 @@
 #include "framework/Screen.h"
 #include "themes/UiUtils.h"
 
-void SetListItemHeight(TCustomListBox* ListBox) {
-  // Measured on a screen-compatible DC: the list's own window need not exist yet.
+int TextLineHeight(TFont* Font) {
   const TCreatedDC dc(CreateCompatibleDC(nullptr));
-  if (!dc) return;
-  const TSelectObject font(dc.Get(), ListBox->Font()->Handle());
+  if (!dc) return 0;
+  const TSelectObject font(dc.Get(), Font->Handle());
   SIZE size{};
-  if (GetTextExtentPoint32W(dc.Get(), L"Wg", 2, &size)) ListBox->SetItemHeight(size.cy + 7);
+  return GetTextExtentPoint32W(dc.Get(), L"Wg", 2, &size) ? size.cy : 0;
+}
+
+void SetListItemHeight(TCustomListBox* ListBox) {
+  if (const int height = TextLineHeight(ListBox->Font())) ListBox->SetItemHeight(height + 7);
 }
 
 void SetWaitCursor(bool On) { Screen->SetCursor(On ? crHourGlass : crDefault); }

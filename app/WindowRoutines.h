@@ -7,6 +7,9 @@
 
 class TCustomListBox;
 
+// The height of a line of text in Font ("Wg"), measured on a screen-compatible DC, so that no
+// window need exist yet; 0 when it cannot be measured.
+int TextLineHeight(TFont* Font);
 // Lists drawn by the program take the height of "Wg" in their font plus 7.
 void SetListItemHeight(TCustomListBox* ListBox);
 void SetWaitCursor(bool On);

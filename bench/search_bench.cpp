@@ -221,7 +221,7 @@ const char* const kExploding = "(\\w+\\s?)+\\1$";
 // The line of the doubled words the find dialog's users met, 57 characters with its break (53
 // without the doubled word); with Last the last word is given a doubled letter, which kExploding
 // finds.
-AnsiString IssueLines(int Lines, const char* Last = "dog", const char* Doubled = "the the") {
+AnsiString DoubledWordLines(int Lines, const char* Last = "dog", const char* Doubled = "the the") {
   AnsiString text;
   text.reserve(static_cast<size_t>(Lines) * 58);
   for (int i = 0; i < Lines; ++i)
@@ -232,7 +232,7 @@ AnsiString IssueLines(int Lines, const char* Last = "dog", const char* Doubled =
 // Ordinary lines, then lines of Fill characters and a '!', on which kExploding tries every split
 // of the run.
 AnsiString ExplodingLines(int Lines, int Fill, int Ordinary = 0) {
-  AnsiString text = IssueLines(Ordinary, "dogg");
+  AnsiString text = DoubledWordLines(Ordinary, "dogg");
   for (int i = 0; i < Lines; ++i) text += AnsiString(static_cast<size_t>(Fill), 'a') + "!\r\n";
   return text;
 }
@@ -324,8 +324,8 @@ void BudgetCases(const std::function<void(const std::string&, const std::functio
 // The doubled words replaced through the find dialog's command (the presence test, then the
 // replace-all) on 5.7 MB and on 45 MB, and looked for as the user types on 19 MB where only the
 // last line has them: each answers, whatever the size. Once per process: they are long.
-void IssueCases(const std::function<void(const std::string&, const std::function<void()>&)>& Timed,
-                std::map<std::string, double>& R) {
+void DoubledWordCases(const std::function<void(const std::string&, const std::function<void()>&)>& Timed,
+                      std::map<std::string, double>& R) {
   TTxtEdit edit(nullptr);
   TTxtEditSearch plain(nullptr);
   TTxtEditRegexSearch regex(nullptr);
@@ -333,7 +333,7 @@ void IssueCases(const std::function<void(const std::string&, const std::function
   const TFindSettings settings{.MatchCase = true, .RegularExpressions = true};
   for (int lines : {100000, 800000}) {
     const std::string key = "i.replace." + std::to_string(lines);
-    edit.SetTextA(IssueLines(lines));
+    edit.SetTextA(DoubledWordLines(lines));
     TFindResult result = frNone;
     Timed(key, [&] { result = dialog.Replace(&edit, "\\b(\\w+) \\1\\b", "$1", settings, true); });
     int changed = 0;
@@ -343,7 +343,7 @@ void IssueCases(const std::function<void(const std::string&, const std::function
     R[key + ".changed"] = changed;
   }
   // As the user types, over 19 MB without a doubled word but on the last line.
-  edit.SetTextA(IssueLines(360000, "dog", "the") + "the the");
+  edit.SetTextA(DoubledWordLines(360000, "dog", "the") + "the the");
   TFindResult result = frNone;
   Timed("i.typing", [&] { result = dialog.Find(&edit, "(\\w+) \\1", settings, true, {1, 1}); });
   R["i.typing.outcome"] = result;
@@ -384,7 +384,7 @@ void Child(const std::wstring& resultFile, bool explosiveOnly, bool budgetOnly) 
 
   if (budgetOnly) {
     BudgetCases(timed, r);
-    IssueCases(timed, r);
+    DoubledWordCases(timed, r);
     return write();
   }
   // Nested repetitions: one search each; -1 when the engine stopped it as too complex. The

@@ -163,7 +163,6 @@ class TTxtWordWrapPlugin final : public ITxtEditBufferPlugin {
   // before it add and the line's own entry aside, if any. The last line asked is remembered
   // while the tables keep their places (an edit asks of its line many times); a line put aside
   // is asked first, and changes no line's place but those after it.
-  struct TAside;
   struct TTablePlace {
     size_t Entry;
     int32_t Before;

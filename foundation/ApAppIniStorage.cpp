@@ -632,10 +632,7 @@ bool TApAppIniFileStorage::Owned(const AnsiString& Section, const AnsiString& Ke
 
 void TApAppIniFileStorage::OwnList(const AnsiString& Root) {
   ownRoots_.insert(Root);
-  TStringList sections;
-  IniFile().ReadSections(&sections);
-  for (int i = 0; i < sections.Count(); ++i)
-    if (isBelow(nameKey(sections[i]), Root)) IniFile().EraseSection(sections[i]);
+  Apply({TIniChangeKind::RemoveTree, Root, AnsiString(), AnsiString()});
   for (const auto& [section, values] : starting_)
     if (isBelow(section, Root))
       for (const auto& [key, value] : values) Apply({TIniChangeKind::Write, section, key, value});
