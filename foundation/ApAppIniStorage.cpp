@@ -489,6 +489,8 @@ TApAppIniFileStorage::~TApAppIniFileStorage() {
 }
 
 void TApAppIniFileStorage::Flush() {
+  // A designer edits the storage's settings, not the file it names.
+  if (ComponentState().Contains(csDesigning)) return;
   const WideString wide = FullWideFileName();
   // A document that was never read from its file would write over what the file holds.
   if (wide.empty() || ReadOnly() || !LoadedOnce()) return;
@@ -503,7 +505,7 @@ void TApAppIniFileStorage::Flush() {
 
 void TApAppIniFileStorage::Reload() {
   // The program is telling what it starts with: the file is not read halfway through.
-  if (recordingStart_) return;
+  if (recordingStart_ || ComponentState().Contains(csDesigning)) return;
   TApCustomAppIniStorage::Reload();
   const WideString name = FullWideFileName();
   // What the run started with belongs to the file that could not be read then.

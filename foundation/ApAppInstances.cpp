@@ -23,13 +23,16 @@ void RegisterWindowClass() {
 }  // namespace
 
 TApAppInstances::TApAppInstances(TComponent* AOwner) : TComponent(AOwner) {
-  RegisterWindowClass();
-  // A hidden top-level window, so that the other copies find it when they enumerate windows.
-  wnd_ = CreateWindowExW(0, WindowClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
-                         nullptr);
-  if (!wnd_) RaiseLastOSError();
-  SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TApAppInstances::WindowProc));
+  // A designed component takes no messages of other copies: its form is only being edited.
+  if (!ComponentState().Contains(csDesigning)) {
+    RegisterWindowClass();
+    // A hidden top-level window, so that the other copies find it when they enumerate windows.
+    wnd_ = CreateWindowExW(0, WindowClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+    if (!wnd_) RaiseLastOSError();
+    SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TApAppInstances::WindowProc));
+  }
   if (firstComponent) {
     firstComponent = false;
     SysAppInstances().CheckInstance(65535);
@@ -113,7 +116,8 @@ bool TApAppInstances::QueryOthersActive() {
 
 void TApAppInstances::Loaded() {
   inherited::Loaded();
-  if (!active_ || maxInstances_ < 1) return;
+  // A form being edited never ends the process that edits it.
+  if (!active_ || maxInstances_ < 1 || ComponentState().Contains(csDesigning)) return;
   TSysAppInstances& registry = SysAppInstances();
   if (registry.InstanceCount() <= maxInstances_ || !QueryOthersActive()) return;
   keepRunning_ = false;

@@ -645,11 +645,10 @@ const TTypeInfo& SetElementType(const TTypeInfo& setType) {
 }  // namespace
 
 AnsiString TApCustomAppStorage::CharSetElementName(unsigned char Ch) const {
-  // Letters would meet their other case in a case-insensitive back end, and "=", "\" and ";"
-  // mean something in key names: those go by their code, like everything outside '!'..'z'.
+  // Letters would meet their other case in a case-insensitive back end, "=" would end the key
+  // and "\" would start a section: those go by their code, like everything outside '!'..'z'.
   const bool letter = (Ch >= 'A' && Ch <= 'Z') || (Ch >= 'a' && Ch <= 'z');
-  if (Ch >= 33 && Ch <= 122 && !letter && Ch != '=' && Ch != '\\' && Ch != ';')
-    return AnsiString("Char_") + static_cast<char>(Ch);
+  if (Ch >= 33 && Ch <= 122 && !letter && Ch != '=' && Ch != '\\') return AnsiString("Char_") + static_cast<char>(Ch);
   return "Char#" + IntToStr(static_cast<int>(Ch));
 }
 

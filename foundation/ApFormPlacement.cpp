@@ -154,13 +154,14 @@ void ReadFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const An
         r.bottom = r.top + Form->Height();
       }
       if (r.right > r.left) {
-        AdjustPosition(Form, Options);
+        if (!Form->ComponentState().Contains(csDesigning)) AdjustPosition(Form, Options);
         SetWindowPlacement(Form->Handle(), &wp);
       }
     }
   }
   if (Options.Contains(fpState)) {
-    const TWindowState fallback = IsMainForm(Form) && Form->Position() == poDefault ? wsMaximized : wsNormal;
+    const TWindowState fallback =
+        IsMainForm(Form) && Form->FormStyle() == fsNormal && Form->Position() == poDefault ? wsMaximized : wsNormal;
     TWindowState state = StateOfShowCmd(Storage->ReadInteger(Path + "ShowCmd", 0), fallback);
     if (state == wsMinimized && Application && Form == Application->MainForm()) {
       Form->SetWindowState(wsNormal);
@@ -252,7 +253,8 @@ void TApFormPlacement::SetAppStorage(TApCustomAppStorage* Value) {
 
 AnsiString TApFormPlacement::ExpandPath(const AnsiString& Path) const {
   TCustomForm* form = Form();
-  if (!form || IsLoading()) return Path;
+  // A designer keeps the macro, so that every form the placement is copied to finds its own.
+  if (!form || IsLoading() || ComponentState().Contains(csDesigning)) return Path;
   AnsiString result = Path;
   for (size_t at = 0; (at = UpperCase(result).find(kFormNameMacro, at)) != AnsiString::npos;) {
     result.replace(at, sizeof kFormNameMacro - 1, form->Name());
@@ -275,7 +277,8 @@ AnsiString TApFormPlacement::ValuePath(const AnsiString& Name, bool Reading) {
 void TApFormPlacement::Loaded() {
   TComponent::Loaded();
   appStoragePath_ = ExpandPath(appStoragePath_);
-  HookForm();
+  // A designed form is not shown, closed or destroyed by its user: there is nothing to keep.
+  if (!ComponentState().Contains(csDesigning)) HookForm();
   UpdateWinHook();
 }
 

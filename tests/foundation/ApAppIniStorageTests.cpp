@@ -1,6 +1,7 @@
 // The INI back end: the exact text of every value type, escaping, sections and keys, the file.
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "StorageTestSupport.h"
@@ -209,14 +210,14 @@ TEST_F(StorageTest, BadSetTextsAreConversionErrors) {
 
 TEST_F(StorageTest, CharSetElementsKeepDistinctKeys) {
   auto s = Open();
-  EXPECT_EQ(Joined(std::string("! {Aa=\\"), [&](char c) { return s->CharSetElementName(c); }),
-            "Char_!|Char#32|Char#123|Char#65|Char#97|Char#61|Char#92");
+  EXPECT_EQ(Joined(std::string("! {Aa=\\;0z"), [&](char c) { return s->CharSetElementName(c); }),
+            "Char_!|Char#32|Char#123|Char#65|Char#97|Char#61|Char#92|Char_;|Char_0|Char#122");
   // No two element names meet in a case-insensitive file, and none breaks a key line.
   std::set<AnsiString> seen;
   for (int c = 0; c < 256; ++c) {
     AnsiString name = UpperCase(s->CharSetElementName(static_cast<unsigned char>(c)));
     EXPECT_TRUE(seen.insert(name).second) << c;
-    EXPECT_EQ(name.find_first_of("=\\;"), AnsiString::npos) << c;
+    EXPECT_EQ(name.find_first_of("=\\"), AnsiString::npos) << c;
   }
   TSet<char> chars{'A', 'a', '=', '\\', ';', '!', ' ', '{', '0'};
   s->WriteSet("Chars", chars);
@@ -547,6 +548,30 @@ TEST_F(StorageTest, ADesignedStorageIsReadOnlyByItsFlagAlone) {
   EXPECT_EQ(FileText(), "[S]\r\nx=1\r\n");
 }
 
+// Designed, the storage neither reads the file it names nor writes it.
+TEST_F(StorageTest, ADesignedStorageLeavesItsFileAlone) {
+  const struct {
+    bool Designing;
+    int Read;
+    const char* Section;
+  } cases[] = {{false, 1, "x=2"}, {true, 0, "x=1"}};
+  for (const auto& c : cases) {
+    WriteFile("[S]\r\nx=1\r\n");
+    {
+      TApAppIniFileStorage s(nullptr);
+      s.SetDesigning(c.Designing);
+      s.SetLocation(flCustom);
+      s.SetFileName(FileOf("settings.ini"));
+      EXPECT_EQ(s.ReadInteger("S\\x", 0), c.Read) << c.Designing;
+      s.WriteInteger("S\\x", 2);
+      s.Flush();
+      s.Reload();
+      EXPECT_EQ(s.ReadInteger("S\\x", 0), 2) << c.Designing;
+    }
+    EXPECT_EQ(SectionText("S"), c.Section) << c.Designing;
+  }
+}
+
 TEST_F(StorageTest, UnwritableFileIsAClearErrorOnFlush) {
   CreateDir(AnsiToWide(FileOf("blocked.ini")));  // a folder where the file should go
   auto s = Open("blocked.ini");
@@ -600,6 +625,28 @@ TEST_F(StorageTest, ChangingTheFileFlushesTheOldOneAndReadsTheNew) {
   EXPECT_EQ(s->GetAsString(), "[S]\r\nwhich=second\r\n\r\n");
   s->SetAsString("[T]\r\n a = b \r\n");
   EXPECT_EQ(s->ReadString("T\\a", ""), "b");
+}
+
+// Whatever names another file, what was written for the old one reaches it first, however the
+// storage is held, so that no setting is lost by the change.
+TEST_F(StorageTest, EveryWayOfNamingAnotherFileFlushesTheOldOne) {
+  struct Namer {
+    AnsiString name;
+    void Get(TObject*, AnsiString& n) { n = name; }
+  } namer{FileOf("named.ini")};
+  const std::pair<const char*, std::function<void(TApAppIniFileStorage&)>> cases[] = {
+      {"FileName", [&](TApAppIniFileStorage& s) { s.SetFileName(FileOf("second")); }},
+      {"WideFileName", [&](TApAppIniFileStorage& s) { s.SetWideFileName(AnsiToWide(FileOf("second.ini"))); }},
+      {"OnGetFileName", [&](TApAppIniFileStorage& s) { s.SetOnGetFileName(TApGetFileNameEvent(&namer, &Namer::Get)); }},
+  };
+  for (const auto& [name, rename] : cases) {
+    WriteFile("[S]\r\nx=1\r\n");
+    auto s = Open();
+    s->SetFlushOnDestroy(false);
+    s->WriteInteger("S\\x", 2);
+    rename(*s);
+    EXPECT_EQ(SectionText("S"), "x=2") << name;
+  }
 }
 
 TEST_F(StorageTest, FileNamesByLocation) {

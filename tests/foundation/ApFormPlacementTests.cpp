@@ -266,6 +266,53 @@ TEST_F(PlacementTest, OnlyTheLocationOrOnlyTheSize) {
   }
 }
 
+// Designed, a placement keeps the form-name macro of its path, leaves the form's events and
+// its position mode alone, and still reads the stored bounds.
+TEST_F(PlacementTest, ADesignedFormKeepsItsMacroEventsAndPositionMode) {
+  WriteFile("[F]\r\nNormPos=300,200,700,600\r\n");
+  auto storage = Open();
+  const struct {
+    bool Designing;
+    const char* Path;
+    bool Hooked;
+    TPosition Position;
+  } cases[] = {{false, "F\\", true, poDesigned}, {true, "%FORM_NAME%\\", false, poDefault}};
+  for (const auto& c : cases) {
+    auto form = MakeForm("F");
+    form->SetDesigning(c.Designing);
+    form->SetPosition(poDefault);
+    form->Show();
+    DispatchPendingMessages();
+    TApFormPlacement& p = PlacementOf(*form, *storage);
+    EXPECT_EQ(p.AppStoragePath(), c.Path) << c.Designing;
+    p.Loaded();
+    EXPECT_EQ(static_cast<bool>(form->OnShow), c.Hooked) << c.Designing;
+    ReadFormPlacement(form.get(), storage.get(), "F\\", {fpSize, fpLocation});
+    DispatchPendingMessages();
+    EXPECT_EQ(WindowBounds(*form), Bounds(300, 200, 400, 400)) << c.Designing;
+    EXPECT_EQ(form->Position(), c.Position) << c.Designing;
+  }
+}
+
+// Without a stored state, only a main form of the normal style that places itself by default
+// starts maximized.
+TEST_F(PlacementTest, TheDefaultStateOfAFormWithoutAStoredOne) {
+  auto storage = Open();
+  const struct {
+    TFormStyle Style;
+    TPosition Position;
+    TWindowState State;
+  } cases[] = {
+      {fsNormal, poDefault, wsMaximized}, {fsStayOnTop, poDefault, wsNormal}, {fsNormal, poDesigned, wsNormal}};
+  for (const auto& c : cases) {
+    auto form = MakeForm("F");
+    form->SetFormStyle(c.Style);
+    form->SetPosition(c.Position);
+    ReadFormPlacement(form.get(), storage.get(), "F\\", {fpState});
+    EXPECT_EQ(form->WindowState(), c.State) << static_cast<int>(c.Style) << static_cast<int>(c.Position);
+  }
+}
+
 TEST_F(PlacementTest, VersionCheckSkipsPlacementButMarksRestored) {
   WriteFile("[F]\r\nFormVersion=2\r\nNormPos=300,200,700,600\r\n");
   auto storage = Open();

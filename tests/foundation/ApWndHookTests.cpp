@@ -14,8 +14,11 @@ namespace {
 
 const UINT kTestMsg = WM_USER + 77;
 std::vector<std::string>* gLog = nullptr;
+bool gLogLastMessages = false;
 
 LRESULT CALLBACK OwnProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if ((msg == WM_DESTROY || msg == WM_NCDESTROY) && gLog && gLogLastMessages)
+    gLog->push_back(msg == WM_DESTROY ? "destroy" : "ncdestroy");
   if (msg == kTestMsg) {
     if (gLog) gLog->push_back("own");
     return 42;
@@ -217,6 +220,21 @@ TEST_F(ApWndHookTest, AHandlerThatDestroysTheWindowEndsTheWalkSafely) {
   DispatchPendingMessages();
   EXPECT_EQ(TApHookInfos::LiveCount(), before);
   EXPECT_FALSE(UnRegisterWndProcHook(wnd, next.Event(), hoBeforeMsg));
+}
+
+// The window's own procedure still gets its last messages through a hook, so that it can
+// let go of what it holds; the record goes after them.
+TEST_F(ApWndHookTest, TheOwnProcedureSeesTheWindowsLastMessages) {
+  const int before = TApHookInfos::LiveCount();
+  Handler h{"h"};
+  RegisterWndProcHook(wnd, h.Event(), hoBeforeMsg);
+  gLogLastMessages = true;
+  DestroyWindow(wnd);
+  gLogLastMessages = false;
+  EXPECT_EQ(Log(), "destroy,ncdestroy");
+  EXPECT_EQ(WndProcHookRegistry().Find(wnd), nullptr);
+  DispatchPendingMessages();
+  EXPECT_EQ(TApHookInfos::LiveCount(), before);
 }
 
 TEST_F(ApWndHookTest, FinalizingGivesProceduresBackAndFreesEverything) {

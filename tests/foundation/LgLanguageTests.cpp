@@ -172,6 +172,17 @@ TEST_F(LgLanguage, ScanRegistersByLanguageAndSkipsFilesWithoutOne) {
   EXPECT_FALSE(LangManager().RegisterLanguageFile(dir.File(L"missing.lng")));
 }
 
+// A language file another program holds declares no language, and the scan goes on past it.
+TEST_F(LgLanguage, AFileThatCannotBeReadDeclaresNoLanguage) {
+  WriteLanguageFiles();
+  HANDLE held = CreateFileW(dir.File(L"de.lng").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(LangManager().RegisterLanguageFile(dir.File(L"de.lng")));
+  EXPECT_EQ(LangManager().ScanForLanguageFiles(dir.Path(), L"*.lng", false), 2);  // ru, en
+  EXPECT_EQ(LangManager().GetLanguageCount(), 2);
+  CloseHandle(held);
+}
+
 TEST_F(LgLanguage, SwitchingLiveFormsAndBack) {
   WriteLanguageFiles();
   LangManager().ScanForLanguageFiles(dir.Path(), L"*.lng", false);

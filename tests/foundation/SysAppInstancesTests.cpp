@@ -325,6 +325,35 @@ TEST(ApAppInstances, NamesWithLoneSurrogatesArriveWhole) {
   }
 }
 
+// A component on a designed form has no window for the other copies and never rejects the
+// process that edits the form, even past its limit of copies.
+TEST(ApAppInstances, ADesignedComponentNeitherListensNorRejects) {
+  struct TProbe : TApAppInstances {
+    using TApAppInstances::TApAppInstances;
+    int Rejected = 0;
+    void DoRejected() override {
+      ++Rejected;
+      KeepRunning();
+    }
+  };
+  TSysAppInstances& registry = SysAppInstances();
+  const int before = registry.InstanceCount();
+  while (registry.InstanceCount() < 2) registry.CheckInstance(65535);  // this process listed twice
+  const struct {
+    bool Designing, Window;
+    int Rejected;
+  } cases[] = {{false, true, 1}, {true, false, 0}};
+  for (const auto& c : cases) {
+    TComponent form(nullptr);
+    form.SetDesigning(c.Designing);
+    auto* probe = new TProbe(&form);  // the form frees it
+    EXPECT_EQ(probe->Handle() != nullptr, c.Window) << c.Designing;
+    probe->Loaded();
+    EXPECT_EQ(probe->Rejected, c.Rejected) << c.Designing;
+  }
+  while (registry.InstanceCount() > before) registry.RemoveInstance(false);
+}
+
 // Every mutated message from another copy ends in its result: the lines of a command line
 // exactly as UTF-8 gives them (a lone surrogate's own sequence included), other data byte for byte, nothing from the
 // own window.
