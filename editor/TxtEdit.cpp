@@ -1421,7 +1421,8 @@ void TCustomTxtEdit::SetOptions(TTxtEditorOptions Value) {
     SetBlockBegin(anchor);
     SetBlockEnd(end);
   }
-  // A designed editor's window takes no dropped files: the form designer's drops are not the text's.
+  // A designed editor leaves its window's registration for dropped files as it finds it: the form
+  // designer's drops are not the text's.
   if (old.Contains(eoDropFiles) != Value.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning) &&
       HandleAllocated())
     DragAcceptFiles(Handle(), Value.Contains(eoDropFiles));
