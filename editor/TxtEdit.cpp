@@ -756,6 +756,12 @@ void TCustomTxtEdit::SetInternalDisplayXY(const TDisplayCoord& Value) {
   UpdateLastCaretX();
 }
 
+void TCustomTxtEdit::ComputeCaret(int X, int Y) {
+  TDisplayCoord p = PixelsToNearestRowColumn(X, Y);
+  p.Row = MinMax(p.Row, 1, DisplayLineCount());
+  SetInternalDisplayXY(p);
+}
+
 bool TCustomTxtEdit::GetPositionOfMouse(TBufferCoord& Position) {
   if (!HandleAllocated()) return false;
   POINT p{};
