@@ -226,6 +226,8 @@ TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {
   TTextEdit e(std::string("a\0b", 3));
   e.SelectAll();
   e.CopyToClipboard();
+  // The editor's own block gives the text as it was; its Unicode copy ends at the zero byte.
+  EXPECT_EQ(e.GetClipboardText(), std::string("a\0b", 3));
   e.SetCaretXY({4, 1});
   e.PasteFromClipboard();
   EXPECT_EQ(e.TextA(), std::string("a\0ba\0b", 6));
