@@ -756,6 +756,12 @@ void TCustomTxtEdit::SetInternalDisplayXY(const TDisplayCoord& Value) {
   UpdateLastCaretX();
 }
 
+void TCustomTxtEdit::ComputeCaret(int X, int Y) {
+  TDisplayCoord p = PixelsToNearestRowColumn(X, Y);
+  p.Row = MinMax(p.Row, 1, DisplayLineCount());
+  SetInternalDisplayXY(p);
+}
+
 bool TCustomTxtEdit::GetPositionOfMouse(TBufferCoord& Position) {
   if (!HandleAllocated()) return false;
   POINT p{};
@@ -1421,7 +1427,8 @@ void TCustomTxtEdit::SetOptions(TTxtEditorOptions Value) {
     SetBlockBegin(anchor);
     SetBlockEnd(end);
   }
-  // A designed editor's window takes no dropped files: the form designer's drops are not the text's.
+  // A designed editor leaves its window's registration for dropped files as it finds it: the form
+  // designer's drops are not the text's.
   if (old.Contains(eoDropFiles) != Value.Contains(eoDropFiles) && !ComponentState().Contains(csDesigning) &&
       HandleAllocated())
     DragAcceptFiles(Handle(), Value.Contains(eoDropFiles));

@@ -122,6 +122,9 @@ class TCustomTxtEdit : public TCustomControl {
   // Moves the caret to the buffer position shown at a display position, keeping the selection;
   // a position right of a wrapped row's end leaves the caret at the end of that row.
   void SetInternalDisplayXY(const TDisplayCoord& Value);
+  // Moves the caret, keeping the selection, to the cell boundary nearest the client point, on
+  // the row clicked (or the last row below the text).
+  void ComputeCaret(int X, int Y);
   // The buffer position under the mouse; false when the mouse is outside the client area.
   bool GetPositionOfMouse(TBufferCoord& Position);
   int DisplayX() const { return DisplayXY().Column; }

@@ -46,16 +46,15 @@ void TCustomTxtEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
   if (Button == mbLeft && Shift.Contains(ssDouble)) return;
   kbdHandler_.ExecuteMouseDown(this, Button, Shift, X, Y);
   const TBufferCoord under = DisplayToBufferPos(PixelsToRowColumn(X, Y));
-  auto placeCaret = [&] { InternalSetCaretXY(DisplayToBufferPos(PixelsToNearestRowColumn(X, Y))); };
   if (Button == mbLeft) {
-    placeCaret();
+    ComputeCaret(X, Y);
   } else if (Button == mbRight) {
     if (!options_.Contains(eoRightMouseMovesCursor)) return;
     // A right click inside the selection keeps it for the context menu.
     if (SelAvail() && IsPointInSelection(under)) return;
     InvalidateSelection();
     blockEnd_ = blockBegin_;
-    placeCaret();
+    ComputeCaret(X, Y);
   }
   if (Button == mbLeft) {
     blockBegin_ = oldBegin;
@@ -120,7 +119,7 @@ void TCustomTxtEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
     DoOnGutterClick(Button, X, Y);
   } else if (stateFlags_.Contains(sfWaitForDragging) && !stateFlags_.Contains(sfDblClicked)) {
     // A press inside the selection that never became a drag: an ordinary click there.
-    InternalSetCaretXY(DisplayToBufferPos(PixelsToNearestRowColumn(X, Y)));
+    ComputeCaret(X, Y);
     if (!Shift.Contains(ssShift)) SetBlockBegin(CaretXY());
     SetBlockEnd(CaretXY());
     stateFlags_.Exclude(sfWaitForDragging);

@@ -312,7 +312,6 @@ int TCustomTxtEdit::InsertTextColumn(std::string_view Value, bool AddToUndo) {
     }
     AnsiString before, text;
     if (caretY_ <= lines_->Count()) {
-      if (piece.empty()) continue;  // nothing to put there: the line stays as it is
       before.assign(LineAt(caretY_));
       text = before;
       if (static_cast<int>(text.size()) < column - 1) text.append(static_cast<size_t>(column - 1) - text.size(), ' ');

@@ -448,7 +448,12 @@ void TTxtEditStringList::DeleteLines(int Index, int NumLines) {
   if (NumLines <= 0) return;
   if (Index < 0 || Index > count_) IndexError(Index);
   int removed = std::min(NumLines, count_ - Index);
-  if (removed == 0) return;
+  // Nothing after Index: nothing moves and the watchers hear nothing, but the list's users are
+  // told of the deletion all the same, with the number it removed.
+  if (removed == 0) {
+    if (OnLinesDeleted) OnLinesDeleted(this, Index, 0);
+    return;
+  }
   const bool outermost = UpdateCount() == 0;
   if (outermost && Index + removed < count_) {
     if (OnChanging) OnChanging(this);

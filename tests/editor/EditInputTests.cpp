@@ -117,6 +117,41 @@ TEST(EditInput, ClickPlacesTheCaretAndShiftClickExtends) {
   EXPECT_EQ(e.BlockEnd(), BufferCoord(7, 2));
 }
 
+// A click places the caret on the row clicked: right of a wrapped row's end it stays at that
+// row's end, below the text it goes to the last row at the column clicked (a tab's cells
+// mapping to the tab), and the right button moves it too with eoRightMouseMovesCursor.
+TEST(EditInput, AClickPlacesTheCaretOnTheRowClicked) {
+  const std::string wrapped = std::string(40, 'a') + " " + std::string(20, 'b');
+  struct Case {
+    const char* Name;
+    std::string Text;
+    bool Wrap;
+    UINT Message;
+    TDisplayCoord Cell;
+    TBufferCoord Caret;
+    TDisplayCoord Shown;
+  } cases[] = {
+      {"right of a wrapped row", wrapped, true, WM_LBUTTONDOWN, {44, 1}, {42, 1}, {42, 1}},
+      {"on the next row", wrapped, true, WM_LBUTTONDOWN, {1, 2}, {42, 1}, {1, 2}},
+      {"below the text", "ab\r\n\tx", false, WM_LBUTTONDOWN, {5, 6}, {1, 2}, {1, 2}},
+      {"below wrapped text", wrapped, true, WM_LBUTTONDOWN, {5, 6}, {46, 1}, {5, 2}},
+      {"the right button", wrapped, true, WM_RBUTTONDOWN, {44, 1}, {42, 1}, {42, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEditorHost h(c.Text);
+    TTxtEdit& e = h.Edit();
+    e.SetOptions(e.Options() + eoRightMouseMovesCursor);
+    e.SetWordWrap(c.Wrap);
+    const TRect r = h.Cell(c.Cell.Column, c.Cell.Row);
+    SendMessageW(h.Wnd(), c.Message, c.Message == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON,
+                 MAKELPARAM(r.Left, r.Top + 2));
+    SendMessageW(h.Wnd(), c.Message + 1, 0, MAKELPARAM(r.Left, r.Top + 2));
+    EXPECT_EQ(e.CaretXY(), c.Caret);
+    EXPECT_EQ(e.DisplayXY(), c.Shown);
+  }
+}
+
 TEST(EditInput, AltDragSelectsAColumn) {
   TEditorHost h;
   TTxtEdit& e = h.Edit();

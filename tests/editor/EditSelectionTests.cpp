@@ -105,6 +105,33 @@ TEST(EditSelection, ColumnInsertPadsAndAppendsLines) {
   EXPECT_EQ(reasons, (std::vector<TTxtUndoReason>{urPaste, urPaste, urLineBreak, urPaste}));
 }
 
+// A short line is carried out to the insert column even where its piece is empty, so that the
+// block keeps its shape; trimming takes the blanks away again, and undo gives the line back.
+TEST(EditSelection, ColumnInsertPadsShortLinesForEmptyPieces) {
+  struct Case {
+    const char* Name;
+    const char* Text;
+    const char* Block;
+    bool Trim;
+    const char* After;
+  } cases[] = {
+      {"empty middle piece", "abcdef\r\nx\r\nghijkl", "12\r\n\r\n34", false, "abc12def\r\nx  \r\nghi34jkl"},
+      {"empty last piece", "abcdef\r\nx", "12\r\n", false, "abc12def\r\nx  "},
+      {"line long enough", "abcdef\r\nxyzw", "12\r\n", false, "abc12def\r\nxyzw"},
+      {"trimmed away", "abcdef\r\nx", "12\r\n", true, "abc12def\r\nx"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTextEdit e(c.Text);
+    if (c.Trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+    e.SetCaretXY({4, 1});
+    e.SetSelTextPrimitive(smColumn, c.Block, true);
+    EXPECT_EQ(e.TextA(), c.After);
+    while (e.CanUndo()) e.Undo();
+    EXPECT_EQ(e.TextA(), c.Text);
+  }
+}
+
 TEST(EditSelection, LinePasteOfNWholeLinesInsertsNLines) {
   TTextEdit e("one\r\ntwo\r\nthree\r\nfour");
   Select(e, {1, 2}, {1, 3}, smLine);
@@ -149,6 +176,28 @@ TEST(EditSelection, TypingOverAColumnBlockUndoesExactly) {
   EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh");
 }
 
+// Text that replaces a column block goes in at the block's left column on its last line, however
+// the block was drawn: never past the end of a line the deletion shortened.
+TEST(EditSelection, ReplacingAColumnBlockStartsAtItsLeftColumn) {
+  struct Case {
+    const char* Name;
+    TBufferCoord Anchor, End;
+    const char* After;
+  } cases[] = {
+      {"drawn down to the right", {2, 1}, {4, 2}, "ad\r\neXh"},
+      {"drawn down to the left", {4, 1}, {2, 2}, "ad\r\neXh"},
+      {"drawn up to the right", {2, 2}, {4, 1}, "ad\r\neXh"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTextEdit e("abcd\r\nefgh");
+    Select(e, c.Anchor, c.End, smColumn);
+    e.SetSelText("X");
+    EXPECT_EQ(e.TextA(), c.After);
+    EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh");
+  }
+}
+
 TEST(EditSelection, ReplacingWholeLinesUndoesExactly) {
   for (int last : {2, 3}) {
     SCOPED_TRACE(last);
@@ -177,6 +226,8 @@ TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {
   TTextEdit e(std::string("a\0b", 3));
   e.SelectAll();
   e.CopyToClipboard();
+  // The editor's own block gives the text as it was; its Unicode copy ends at the zero byte.
+  EXPECT_EQ(e.GetClipboardText(), std::string("a\0b", 3));
   e.SetCaretXY({4, 1});
   e.PasteFromClipboard();
   EXPECT_EQ(e.TextA(), std::string("a\0ba\0b", 6));

@@ -313,12 +313,13 @@ TEST(TextBuffer, EveryMutatorReportsItsEventsInTheirOrder) {
       // More asked than there are: nothing follows, so no bracket; the real number.
       {"delete past the end", [](L& l) { l.DeleteLines(3, 10); }, "del 3,2@3", {"0", "1", "2"}},
       {"delete the last line", [](L& l) { l.DeleteLines(4, 1); }, "del 4,1@4", {"0", "1", "2", "3"}},
+      // From the end nothing goes, and that is told; no lines asked for is no deletion.
       {"delete nothing",
        [](L& l) {
          l.DeleteLines(5, 3);
          l.DeleteLines(0, 0);
        },
-       "",
+       "del 5,0@5",
        {"0", "1", "2", "3", "4"}},
       {"insert empty lines",
        [](L& l) { l.InsertLines(1, 2); },
