@@ -406,6 +406,11 @@ void TMainForm::DocumentEditorMenu(TObject*, bool InGutter) {
   menu->Popup(at.X, at.Y);
 }
 
+void TMainForm::DocumentCaretStatusChange(TObject*) {
+  // While documents go, the status bar is brought up to date once they are gone.
+  if (Commands && !closing_ && !RecordingTexts()) Commands->UpdateStatusBar(false);
+}
+
 // ---- creating and opening ----
 
 TDocument* TMainForm::CreateDocument(const WideString& Caption) {
@@ -415,6 +420,7 @@ TDocument* TMainForm::CreateDocument(const WideString& Caption) {
   ConfigureEditor(document->Frame()->edtDocument, *::Options);
   document->Item()->OnClick = TNotifyEvent(this, &TMainForm::DocumentItemClick);
   document->Frame()->OnEditorMenu = TEditorMenuEvent(this, &TMainForm::DocumentEditorMenu);
+  document->Frame()->OnCaretStatusChange = TNotifyEvent(this, &TMainForm::DocumentCaretStatusChange);
   document->Item()->SetCaption(Caption);
   return document;
 }

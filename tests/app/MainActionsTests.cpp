@@ -2,10 +2,13 @@
 // document, the line tools through their actions, the caption and the status-bar panels.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/DocumentTabs.h"
 #include "app/MainActions.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
+#include "themes/UiStatusBars.h"
 #include "tests/app/DocumentTestSupport.h"
 
 namespace {
@@ -312,6 +315,55 @@ TEST_F(MainCommands, CaptionAndStatusPanelsFollowTheDocument) {
   commands.UpdateStatusBar(false);
   EXPECT_TRUE(commands.Panels[0].Text.empty() && !commands.Panels[0].Enabled && !commands.Panels[2].Enabled);
   EXPECT_TRUE(commands.Panels[3].Enabled);
+}
+
+// A caret move or a switch of the insert mode shows on the status bar at once, before the
+// application is idle again (a key held down repeats without idle time between).
+TEST_F(MainCommands, TheStatusBarFollowsTheCaretAtOnce) {
+  Make();
+  Edit()->SetTextA("ab\xe9\r\ncd");
+  // An editor tells of its changes once it has a window.
+  ASSERT_NE(Edit()->Handle(), nullptr);
+  TUiStatusBar* bar = form_->stsbrMain;
+  ASSERT_NE(bar, nullptr);
+  auto panel = [bar](int Index) { return bar->Panels()->Items(Index)->Caption(); };
+  struct {
+    const char* Change;
+    std::function<void(TTxtEdit*)> Make;
+    const wchar_t* Position;
+    const wchar_t* Code;
+    const wchar_t* Mode;
+  } const cases[] = {
+      {"column",
+       [](TTxtEdit* e) {
+         e->SetCaretXY({3, 1});
+       },
+       L"Ln 1, col 3", L"233 (0xE9)", L"Insert"},
+      {"line",
+       [](TTxtEdit* e) {
+         e->SetCaretXY({3, 2});
+       },
+       L"Ln 2, col 3", L"0 (0x0)", L"Insert"},
+      {"line and column",
+       [](TTxtEdit* e) {
+         e->SetCaretXY({2, 1});
+       },
+       L"Ln 1, col 2", L"98 (0x62)", L"Insert"},
+      {"insert mode", [](TTxtEdit* e) { e->SetInsertMode(false); }, L"Ln 1, col 2", L"98 (0x62)", L"Overtype"},
+      {"insert mode back", [](TTxtEdit* e) { e->SetInsertMode(true); }, L"Ln 1, col 2", L"98 (0x62)", L"Insert"},
+  };
+  for (const auto& c : cases) {
+    c.Make(Edit());
+    EXPECT_EQ(panel(0), c.Position) << c.Change;
+    EXPECT_EQ(panel(1), c.Code) << c.Change;
+    EXPECT_EQ(panel(2), c.Mode) << c.Change;
+  }
+  // A deletion at the caret moves no caret but changes the character under it: the idle
+  // update shows that one.
+  Edit()->CommandProcessor(ecDeleteChar, 0, nullptr);
+  bool done = true;
+  CommandsOf(*form_).AppIdle(nullptr, done);
+  EXPECT_EQ(panel(1), L"233 (0xE9)");
 }
 
 TEST_F(MainCommands, LinkActionsShowOnlyOverALink) {
