@@ -311,7 +311,7 @@ void TMainForm::ClearRecentDocuments() {
   filesPos_->Clear();
   // The cleared list is the whole list: positions read later from the file must not bring the
   // cleared ones back. Written at once, else at the exit when the file refuses it now.
-  filesPosRead_ = filesPosLoaded_ = true;
+  filesPosRead_ = true;
   try {
     StoreFilesPos();
   } catch (const Exception& e) {
@@ -464,7 +464,6 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files) {
 
 int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Encoding) {
   if (Files.empty()) return 0;
-  filesPosLoaded_ = true;
   if (!filesPosRead_) ReadFilesPos();
   int opened = 0;
   // The warnings of the opening wait until every document is whole and in its tab: a box may

@@ -338,9 +338,7 @@ class TMainForm : public TForm, public TDocumentHost {
   std::unique_ptr<TStringList> commandList_;
   std::unique_ptr<TUpdateCheck> updateCheck_;
   TCharPalette* charPalette_ = nullptr;
-  // The caret positions are in use (a file was opened); the file's entries are in the list; a
-  // failure to read them was logged.
-  bool filesPosLoaded_ = false;
+  // The file's caret positions are in the list; a failure to read them was logged.
   bool filesPosRead_ = false;
   bool filesPosFailureLogged_ = false;
   TDocumentItem* newTabButton_ = nullptr;
