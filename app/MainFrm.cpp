@@ -649,6 +649,8 @@ void TMainForm::HighlighterItemClick(bool IsPlain, const WideString& FileName) {
     document->SwitchHighlighter(Highlighters->GetByFileName(FileName));
   else
     document->SwitchHighlighter(document->GetHighlighter());
+  // The status bar's scheme panel is part of the caption's update.
+  ShowActiveCaption();
 }
 
 // ---- caret positions ----

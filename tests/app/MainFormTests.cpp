@@ -15,6 +15,7 @@
 #include "framework/DateTime.h"
 #include "framework/IniFiles.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "themes/UiStatusBars.h"
 #include "themes/UiExtItems.h"
 
 namespace {
@@ -511,7 +512,11 @@ TEST_F(MainWindow, TheHighlighterSubmenu) {
   EXPECT_TRUE(entries[1].Caption.empty());
   EXPECT_TRUE(entries[2].Caption == L"C-like" && !entries[2].Checked);
   EXPECT_TRUE(entries[3].Caption == L"INI" && entries[3].Checked && entries[3].FileName == ini);
+  // The status bar names the scheme chosen at once.
+  auto schemePanel = [&form] { return form.stsbrMain->Panels()->Items(3)->Caption(); };
+  EXPECT_EQ(schemePanel(), L"INI");
   form.HighlighterItemClick(true, WideString());
+  EXPECT_EQ(schemePanel(), L"No highlighting");
   EXPECT_EQ(form.ActiveDocument()->GetHighlighter(), Highlighters->Plain());
   EXPECT_EQ(form.ActiveFrame()->edtprntEditor->Highlighter(), Highlighters->Plain());
   EXPECT_TRUE(form.HighlighterMenuEntries()[0].Checked);
@@ -525,6 +530,7 @@ TEST_F(MainWindow, TheHighlighterSubmenu) {
   EXPECT_TRUE(submenu.Items(0)->Checked());
   clike->Click();
   EXPECT_TRUE(form.HighlighterMenuEntries()[2].Checked);
+  EXPECT_EQ(schemePanel(), L"C-like");
   submenu.Clear();
 }
 
