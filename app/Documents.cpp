@@ -108,13 +108,16 @@ void TDocument::PreparePrinting(bool LinkText) {
 }
 
 void TDocument::SetViewMode(int Mode) {
-  // The document area is not drawn while its page changes.
-  TApCustomPageList* list = page_->PageList();
-  LockUpdate(list && list->HandleAllocated() ? list->Handle() : nullptr);
-  TScopeExit unlock([] { LockUpdate(nullptr); });
-  ViewMode = static_cast<uint8_t>(Mode);
-  if (Mode == 1) PreparePrinting(true);
-  frame_->ShowViewMode(Mode);
+  {
+    // The document area is not drawn while its page changes.
+    TApCustomPageList* list = page_->PageList();
+    LockUpdate(list && list->HandleAllocated() ? list->Handle() : nullptr);
+    TScopeExit unlock([] { LockUpdate(nullptr); });
+    ViewMode = static_cast<uint8_t>(Mode);
+    if (Mode == 1) PreparePrinting(true);
+    frame_->ShowViewMode(Mode);
+  }
+  if (OnViewModeChange) OnViewModeChange(this);
 }
 
 void TDocument::FrameModifiedChange(TObject*) {

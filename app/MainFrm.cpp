@@ -411,6 +411,12 @@ void TMainForm::DocumentCaretStatusChange(TObject*) {
   if (Commands && !closing_ && !RecordingTexts()) Commands->UpdateStatusBar(false);
 }
 
+void TMainForm::DocumentViewModeChange(TObject*) {
+  // The page shown takes the keyboard; a window not shown yet takes no focus.
+  if (Commands && !closing_ && !RecordingTexts())
+    Commands->UpdateStatusBar(HandleAllocated() && IsWindowVisible(Handle()));
+}
+
 // ---- creating and opening ----
 
 TDocument* TMainForm::CreateDocument(const WideString& Caption) {
@@ -421,6 +427,7 @@ TDocument* TMainForm::CreateDocument(const WideString& Caption) {
   document->Item()->OnClick = TNotifyEvent(this, &TMainForm::DocumentItemClick);
   document->Frame()->OnEditorMenu = TEditorMenuEvent(this, &TMainForm::DocumentEditorMenu);
   document->Frame()->OnCaretStatusChange = TNotifyEvent(this, &TMainForm::DocumentCaretStatusChange);
+  document->OnViewModeChange = TNotifyEvent(this, &TMainForm::DocumentViewModeChange);
   document->Item()->SetCaption(Caption);
   return document;
 }

@@ -178,6 +178,7 @@ class TMainForm : public TForm, public TDocumentHost {
   // A right click in a document's editor: the gutter's menu or the editor's pops up at the mouse.
   void DocumentEditorMenu(TObject* Sender, bool InGutter);
   void DocumentCaretStatusChange(TObject* Sender);
+  void DocumentViewModeChange(TObject* Sender);
 
   TLgLanguageController* LanguageController = nullptr;
   TApMultiStringHolder* mltstrnghldrMain = nullptr;

@@ -286,6 +286,13 @@ TEST_F(MainCommands, BookmarksToggleGoAndNameTheirLines) {
   EXPECT_EQ(Act("actnGotoBookmark2")->Caption(), L"2");  // empty line: caption kept
   EXPECT_EQ(Act("actnGotoBookmark3")->Caption(), L"3 " + WideString(40, L'z') + L"...");
   EXPECT_EQ(Act("actnGotoBookmark5")->Caption(), L"5");
+  // The print preview keeps the names; the items are only disabled there.
+  Act("actnGotoBookmark1")->SetCaption(L"1");
+  Run("actnPrintPreview");
+  form_->Commands->UpdateBookmarkCaptions();
+  EXPECT_EQ(Act("actnGotoBookmark1")->Caption(), L"1 void f();");
+  EXPECT_FALSE(Enabled("actnGotoBookmark3"));
+  Run("actnPrintPreview");
   EXPECT_TRUE(Enabled("actnClearBookmarks"));
   Run("actnClearBookmarks");
   EXPECT_FALSE(Checked("actnToggleBookmark1") || Enabled("actnClearBookmarks"));
@@ -364,6 +371,35 @@ TEST_F(MainCommands, TheStatusBarFollowsTheCaretAtOnce) {
   bool done = true;
   CommandsOf(*form_).AppIdle(nullptr, done);
   EXPECT_EQ(panel(1), L"233 (0xE9)");
+}
+
+// Switching between the editor and the print preview hands the keyboard to the page shown and
+// brings the panels up to date at once, from the command and from the preview's Close alike.
+TEST_F(MainCommands, TheViewShownTakesTheKeyboardAndThePanels) {
+  Make();
+  form_->Show();
+  form_->StartupDone = true;
+  Edit()->SetTextA("ab");
+  Edit()->SetFocus();
+  TDocumentFrame* frame = form_->ActiveFrame();
+  auto panel = [this] { return form_->stsbrMain->Panels()->Items(0)->Caption(); };
+  struct {
+    const char* Step;
+    std::function<void()> Run;
+    TWinControl* Focus;
+    const wchar_t* Position;
+  } const steps[] = {
+      {"preview", [this] { Run("actnPrintPreview"); }, frame->edtprntprvwDocument, L""},
+      {"editor", [this] { Run("actnPrintPreview"); }, frame->edtDocument, L"Ln 1, col 1"},
+      {"preview again", [this] { Run("actnPrintPreview"); }, frame->edtprntprvwDocument, L""},
+      {"the preview's Close", [frame] { frame->actnCloseExecute(nullptr); }, frame->edtDocument, L"Ln 1, col 1"},
+  };
+  for (const auto& step : steps) {
+    step.Run();
+    EXPECT_EQ(GetFocus(), step.Focus->Handle()) << step.Step;
+    EXPECT_EQ(panel(), step.Position) << step.Step;
+  }
+  form_->Hide();
 }
 
 TEST_F(MainCommands, LinkActionsShowOnlyOverALink) {
