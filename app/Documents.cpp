@@ -102,7 +102,8 @@ void TDocument::PreparePrinting(bool LinkText) {
   print->Header()->Clear();
   if (PrintPageNumbers) print->Header()->Add("$PageNum$", nullptr, taRightJustify, 1);
   print->SetTitle(WideToAnsi(GetDisplayName(true)));
-  // Linking the editor gave the print object the editor's font, measured for the printer.
+  // Also without linking: a font size changed since takes effect in the pages.
+  print->SetFont(frame_->edtDocument->Font());
   if (print->Header()->Count() > 0) print->Header()->Get(0)->SetFont(print->Font());
   if (frame_->pglstDocument->ActivePage() == frame_->stndrdpgPrintPreview) frame_->edtprntprvwDocument->UpdatePreview();
 }

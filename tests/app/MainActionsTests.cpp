@@ -6,6 +6,7 @@
 
 #include "app/DocumentTabs.h"
 #include "app/MainActions.h"
+#include "editor/TxtEditPrintHeaderFooter.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
 #include "themes/UiStatusBars.h"
@@ -254,6 +255,20 @@ TEST_F(MainCommands, NormalFontSizePutsTheGutterBackAtItsOptionSize) {
     Run("actnNormal");
     EXPECT_EQ(Edit()->Font()->Size(), normal) << change;
     EXPECT_EQ(Edit()->Gutter()->Font()->Size(), normal - 2) << change;
+  }
+}
+
+// A font size changed in the print preview reaches the print object and its page number at
+// once: the preview shows the new size.
+TEST_F(MainCommands, FontSizesReachThePrintObject) {
+  Make();
+  Run("actnPrintPreview");
+  TTxtEditPrint* print = form_->ActiveFrame()->edtprntEditor;
+  for (const char* change : {"actnIncrease", "actnIncrease", "actnDecrease", "actnNormal"}) {
+    Run(change);
+    EXPECT_EQ(print->Font()->Size(), Edit()->Font()->Size()) << change;
+    ASSERT_EQ(print->Header()->Count(), 1);
+    EXPECT_EQ(print->Header()->Get(0)->Font()->Size(), Edit()->Font()->Size()) << change;
   }
 }
 
