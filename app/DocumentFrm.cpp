@@ -296,8 +296,11 @@ void TDocumentFrame::edtDocumentSpecialLineColors(TObject*, int Line, bool& Spec
 }
 
 void TDocumentFrame::edtDocumentStatusChange(TObject*, TTxtStatusChanges Changes) {
-  if (!Changes.Contains(scModified) && !Changes.Contains(scAll)) return;
-  if (OnModifiedChange) OnModifiedChange(this);
+  const bool all = Changes.Contains(scAll);
+  if ((all || Changes.Contains(scCaretX) || Changes.Contains(scCaretY) || Changes.Contains(scInsertMode)) &&
+      OnCaretStatusChange)
+    OnCaretStatusChange(this);
+  if ((all || Changes.Contains(scModified)) && OnModifiedChange) OnModifiedChange(this);
 }
 
 void TDocumentFrame::DrawBracket(TCanvas* Canvas, const TBufferCoord& Position, TTxtHighlighterAttributes* Attri) {

@@ -81,10 +81,12 @@ class TDocumentFrame : public TFrame {
 
   // What the frame asks of those who hold it: the document, when the editor's modified flag may
   // have changed and when the preview's Close asks for the editor again (unassigned, the frame
-  // shows its editor itself); the window, for the editor's context menu.
+  // shows its editor itself); the window, for the editor's context menu and when the caret's
+  // line or column or the insert mode changed (its status bar shows them).
   TNotifyEvent OnModifiedChange;
   TNotifyEvent OnClosePreview;
   TEditorMenuEvent OnEditorMenu;
+  TNotifyEvent OnCaretStatusChange;
 
   void edtDocumentKeyPress(TObject* Sender, wchar_t& Key);
   void edtDocumentKeyUp(TObject* Sender, Word& Key, TShiftState Shift);

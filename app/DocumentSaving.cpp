@@ -208,6 +208,8 @@ int TMainForm::SaveDocument(TDocument* Document, const WideString& FileName, TTe
   Document->Item()->SetHint(MessageWith("sDocItemHint", {FileName, EncodingName(Encoding)}));
   editor->SetModified(false);
   Document->Item()->SetBold(false);
+  // The window's caption names the file now, not once the application is idle again.
+  ShowActiveCaption();
   return 0;
 }
 

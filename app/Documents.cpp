@@ -102,19 +102,23 @@ void TDocument::PreparePrinting(bool LinkText) {
   print->Header()->Clear();
   if (PrintPageNumbers) print->Header()->Add("$PageNum$", nullptr, taRightJustify, 1);
   print->SetTitle(WideToAnsi(GetDisplayName(true)));
-  // Linking the editor gave the print object the editor's font, measured for the printer.
+  // Also without linking: a font size changed since takes effect in the pages.
+  print->SetFont(frame_->edtDocument->Font());
   if (print->Header()->Count() > 0) print->Header()->Get(0)->SetFont(print->Font());
   if (frame_->pglstDocument->ActivePage() == frame_->stndrdpgPrintPreview) frame_->edtprntprvwDocument->UpdatePreview();
 }
 
 void TDocument::SetViewMode(int Mode) {
-  // The document area is not drawn while its page changes.
-  TApCustomPageList* list = page_->PageList();
-  LockUpdate(list && list->HandleAllocated() ? list->Handle() : nullptr);
-  TScopeExit unlock([] { LockUpdate(nullptr); });
-  ViewMode = static_cast<uint8_t>(Mode);
-  if (Mode == 1) PreparePrinting(true);
-  frame_->ShowViewMode(Mode);
+  {
+    // The document area is not drawn while its page changes.
+    TApCustomPageList* list = page_->PageList();
+    LockUpdate(list && list->HandleAllocated() ? list->Handle() : nullptr);
+    TScopeExit unlock([] { LockUpdate(nullptr); });
+    ViewMode = static_cast<uint8_t>(Mode);
+    if (Mode == 1) PreparePrinting(true);
+    frame_->ShowViewMode(Mode);
+  }
+  if (OnViewModeChange) OnViewModeChange(this);
 }
 
 void TDocument::FrameModifiedChange(TObject*) {

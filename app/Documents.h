@@ -68,8 +68,11 @@ class TDocument : public TObject {
   // The print object of the frame takes the editor's text (LinkText), the title, the font and
   // the page numbers; a preview that shows is built again.
   void PreparePrinting(bool LinkText);
-  // Shows the editor (0) or the print preview (1), prepared for printing first.
+  // Shows the editor (0) or the print preview (1), prepared for printing first; then tells
+  // OnViewModeChange.
   void SetViewMode(int Mode);
+  // The view mode was set: the window's status bar and keyboard follow the page shown.
+  TNotifyEvent OnViewModeChange;
 
  private:
   // The frame's requests: its modified flag changed, its preview's Close was chosen.

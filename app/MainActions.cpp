@@ -717,7 +717,8 @@ void TMainCommands::PanelClick(int Index) {
 }
 
 void TMainCommands::UpdateBookmarkCaptions() {
-  TCustomTxtEdit* editor = form_->ActiveInEditView() ? Editor() : nullptr;
+  // The print preview keeps the document's editor and its marks: the names stay.
+  TCustomTxtEdit* editor = Editor();
   for (int i = 0; i <= 9; ++i) {
     TAction* action = Action("actnGotoBookmark" + std::to_string(i));
     if (!action) continue;

@@ -311,7 +311,7 @@ void TMainForm::ClearRecentDocuments() {
   filesPos_->Clear();
   // The cleared list is the whole list: positions read later from the file must not bring the
   // cleared ones back. Written at once, else at the exit when the file refuses it now.
-  filesPosRead_ = filesPosLoaded_ = true;
+  filesPosRead_ = true;
   try {
     StoreFilesPos();
   } catch (const Exception& e) {
@@ -406,6 +406,17 @@ void TMainForm::DocumentEditorMenu(TObject*, bool InGutter) {
   menu->Popup(at.X, at.Y);
 }
 
+void TMainForm::DocumentCaretStatusChange(TObject*) {
+  // While documents go, the status bar is brought up to date once they are gone.
+  if (Commands && !closing_ && !RecordingTexts()) Commands->UpdateStatusBar(false);
+}
+
+void TMainForm::DocumentViewModeChange(TObject*) {
+  // The page shown takes the keyboard; a window not shown yet takes no focus.
+  if (Commands && !closing_ && !RecordingTexts())
+    Commands->UpdateStatusBar(HandleAllocated() && IsWindowVisible(Handle()));
+}
+
 // ---- creating and opening ----
 
 TDocument* TMainForm::CreateDocument(const WideString& Caption) {
@@ -415,6 +426,8 @@ TDocument* TMainForm::CreateDocument(const WideString& Caption) {
   ConfigureEditor(document->Frame()->edtDocument, *::Options);
   document->Item()->OnClick = TNotifyEvent(this, &TMainForm::DocumentItemClick);
   document->Frame()->OnEditorMenu = TEditorMenuEvent(this, &TMainForm::DocumentEditorMenu);
+  document->Frame()->OnCaretStatusChange = TNotifyEvent(this, &TMainForm::DocumentCaretStatusChange);
+  document->OnViewModeChange = TNotifyEvent(this, &TMainForm::DocumentViewModeChange);
   document->Item()->SetCaption(Caption);
   return document;
 }
@@ -458,7 +471,6 @@ int TMainForm::OpenFiles(const std::vector<WideString>& Files) {
 
 int TMainForm::OpenFiles(const std::vector<WideString>& Files, TTextEncoding Encoding) {
   if (Files.empty()) return 0;
-  filesPosLoaded_ = true;
   if (!filesPosRead_) ReadFilesPos();
   int opened = 0;
   // The warnings of the opening wait until every document is whole and in its tab: a box may
@@ -644,6 +656,8 @@ void TMainForm::HighlighterItemClick(bool IsPlain, const WideString& FileName) {
     document->SwitchHighlighter(Highlighters->GetByFileName(FileName));
   else
     document->SwitchHighlighter(document->GetHighlighter());
+  // The status bar's scheme panel is part of the caption's update.
+  ShowActiveCaption();
 }
 
 // ---- caret positions ----

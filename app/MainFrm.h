@@ -177,6 +177,8 @@ class TMainForm : public TForm, public TDocumentHost {
   void txtopndlgMainBeforeExecute(TObject* Sender);
   // A right click in a document's editor: the gutter's menu or the editor's pops up at the mouse.
   void DocumentEditorMenu(TObject* Sender, bool InGutter);
+  void DocumentCaretStatusChange(TObject* Sender);
+  void DocumentViewModeChange(TObject* Sender);
 
   TLgLanguageController* LanguageController = nullptr;
   TApMultiStringHolder* mltstrnghldrMain = nullptr;
@@ -337,9 +339,7 @@ class TMainForm : public TForm, public TDocumentHost {
   std::unique_ptr<TStringList> commandList_;
   std::unique_ptr<TUpdateCheck> updateCheck_;
   TCharPalette* charPalette_ = nullptr;
-  // The caret positions are in use (a file was opened); the file's entries are in the list; a
-  // failure to read them was logged.
-  bool filesPosLoaded_ = false;
+  // The file's caret positions are in the list; a failure to read them was logged.
   bool filesPosRead_ = false;
   bool filesPosFailureLogged_ = false;
   TDocumentItem* newTabButton_ = nullptr;

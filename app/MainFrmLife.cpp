@@ -153,8 +153,9 @@ void TMainForm::WriteExitSettings() {
   }
   if (DocumentList) {
     for (int i = 0; i < DocumentList->Count(); ++i) RememberCaret(DocumentList->Documents(i));
+    // Also when no file was opened this run: a document saved under a name has its place too.
     try {
-      if (filesPosLoaded_) StoreFilesPos();
+      StoreFilesPos();
     } catch (const Exception& e) {
       settingsRefused(FilesPosFile(), e);
     }

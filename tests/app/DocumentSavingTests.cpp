@@ -523,6 +523,26 @@ TEST_F(Saving, SaveAllSavesEveryEditedDocument) {
   EXPECT_TRUE(answers_.Shown.empty());
 }
 
+// A save under a name names the window at once, before the application is idle again.
+TEST_F(Saving, ASaveNamesTheWindowAtOnce) {
+  TMainForm& form = Open({});
+  form.ActiveEditor()->SetTextA("text");
+  script.Name = folder_.File(L"named.txt");
+  ASSERT_TRUE(form.SaveAs(form.ActiveDocument()));
+  EXPECT_EQ(form.Caption(), script.Name + L" \u2014 Halcorn Verdan");
+}
+
+// Save all leaves unchanged documents alone: the file of one that another program changed
+// meanwhile keeps that change, and a new empty document asks for no name.
+TEST_F(Saving, SaveAllLeavesUnchangedDocumentsAlone) {
+  TMainForm& form = Open({L"a", L"b"}, "x.");
+  form.NewDocument();
+  folder_.Write(L"b", "changed outside");
+  ASSERT_TRUE(form.Commands->Action("actnSaveAll")->Execute());
+  EXPECT_EQ(folder_.Read(L"a") + "|" + folder_.Read(L"b"), "edited a|changed outside");
+  EXPECT_TRUE(script.Offered.empty());
+}
+
 // A character the Cyrillic code page has no place for (the micro sign, B5) is named before the
 // save, with the file and the encoding: Cancel saves nothing, No chooses another encoding in the
 // save dialog, Yes writes what the code page's table gives. Codes that keep every byte, and text

@@ -2,10 +2,14 @@
 // document, the line tools through their actions, the caption and the status-bar panels.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/DocumentTabs.h"
 #include "app/MainActions.h"
+#include "editor/TxtEditPrintHeaderFooter.h"
 #include "framework/Actions.h"
 #include "framework/Application.h"
+#include "themes/UiStatusBars.h"
 #include "tests/app/DocumentTestSupport.h"
 
 namespace {
@@ -254,6 +258,20 @@ TEST_F(MainCommands, NormalFontSizePutsTheGutterBackAtItsOptionSize) {
   }
 }
 
+// A font size changed in the print preview reaches the print object and its page number at
+// once: the preview shows the new size.
+TEST_F(MainCommands, FontSizesReachThePrintObject) {
+  Make();
+  Run("actnPrintPreview");
+  TTxtEditPrint* print = form_->ActiveFrame()->edtprntEditor;
+  for (const char* change : {"actnIncrease", "actnIncrease", "actnDecrease", "actnNormal"}) {
+    Run(change);
+    EXPECT_EQ(print->Font()->Size(), Edit()->Font()->Size()) << change;
+    ASSERT_EQ(print->Header()->Count(), 1);
+    EXPECT_EQ(print->Header()->Get(0)->Font()->Size(), Edit()->Font()->Size()) << change;
+  }
+}
+
 // Clear bookmarks clears every one, the first (0) and the last (9) too.
 TEST_F(MainCommands, ClearBookmarksClearsTheFirstAndTheLast) {
   Make();
@@ -283,6 +301,13 @@ TEST_F(MainCommands, BookmarksToggleGoAndNameTheirLines) {
   EXPECT_EQ(Act("actnGotoBookmark2")->Caption(), L"2");  // empty line: caption kept
   EXPECT_EQ(Act("actnGotoBookmark3")->Caption(), L"3 " + WideString(40, L'z') + L"...");
   EXPECT_EQ(Act("actnGotoBookmark5")->Caption(), L"5");
+  // The print preview keeps the names; the items are only disabled there.
+  Act("actnGotoBookmark1")->SetCaption(L"1");
+  Run("actnPrintPreview");
+  form_->Commands->UpdateBookmarkCaptions();
+  EXPECT_EQ(Act("actnGotoBookmark1")->Caption(), L"1 void f();");
+  EXPECT_FALSE(Enabled("actnGotoBookmark3"));
+  Run("actnPrintPreview");
   EXPECT_TRUE(Enabled("actnClearBookmarks"));
   Run("actnClearBookmarks");
   EXPECT_FALSE(Checked("actnToggleBookmark1") || Enabled("actnClearBookmarks"));
@@ -312,6 +337,84 @@ TEST_F(MainCommands, CaptionAndStatusPanelsFollowTheDocument) {
   commands.UpdateStatusBar(false);
   EXPECT_TRUE(commands.Panels[0].Text.empty() && !commands.Panels[0].Enabled && !commands.Panels[2].Enabled);
   EXPECT_TRUE(commands.Panels[3].Enabled);
+}
+
+// A caret move or a switch of the insert mode shows on the status bar at once, before the
+// application is idle again (a key held down repeats without idle time between).
+TEST_F(MainCommands, TheStatusBarFollowsTheCaretAtOnce) {
+  Make();
+  Edit()->SetTextA("ab\xe9\r\ncd");
+  // An editor tells of its changes once it has a window.
+  ASSERT_NE(Edit()->Handle(), nullptr);
+  TUiStatusBar* bar = form_->stsbrMain;
+  ASSERT_NE(bar, nullptr);
+  auto panel = [bar](int Index) { return bar->Panels()->Items(Index)->Caption(); };
+  struct {
+    const char* Change;
+    std::function<void(TTxtEdit*)> Make;
+    const wchar_t* Position;
+    const wchar_t* Code;
+    const wchar_t* Mode;
+  } const cases[] = {
+      {"column",
+       [](TTxtEdit* e) {
+         e->SetCaretXY({3, 1});
+       },
+       L"Ln 1, col 3", L"233 (0xE9)", L"Insert"},
+      {"line",
+       [](TTxtEdit* e) {
+         e->SetCaretXY({3, 2});
+       },
+       L"Ln 2, col 3", L"0 (0x0)", L"Insert"},
+      {"line and column",
+       [](TTxtEdit* e) {
+         e->SetCaretXY({2, 1});
+       },
+       L"Ln 1, col 2", L"98 (0x62)", L"Insert"},
+      {"insert mode", [](TTxtEdit* e) { e->SetInsertMode(false); }, L"Ln 1, col 2", L"98 (0x62)", L"Overtype"},
+      {"insert mode back", [](TTxtEdit* e) { e->SetInsertMode(true); }, L"Ln 1, col 2", L"98 (0x62)", L"Insert"},
+  };
+  for (const auto& c : cases) {
+    c.Make(Edit());
+    EXPECT_EQ(panel(0), c.Position) << c.Change;
+    EXPECT_EQ(panel(1), c.Code) << c.Change;
+    EXPECT_EQ(panel(2), c.Mode) << c.Change;
+  }
+  // A deletion at the caret moves no caret but changes the character under it: the idle
+  // update shows that one.
+  Edit()->CommandProcessor(ecDeleteChar, 0, nullptr);
+  bool done = true;
+  CommandsOf(*form_).AppIdle(nullptr, done);
+  EXPECT_EQ(panel(1), L"233 (0xE9)");
+}
+
+// Switching between the editor and the print preview hands the keyboard to the page shown and
+// brings the panels up to date at once, from the command and from the preview's Close alike.
+TEST_F(MainCommands, TheViewShownTakesTheKeyboardAndThePanels) {
+  Make();
+  form_->Show();
+  form_->StartupDone = true;
+  Edit()->SetTextA("ab");
+  Edit()->SetFocus();
+  TDocumentFrame* frame = form_->ActiveFrame();
+  auto panel = [this] { return form_->stsbrMain->Panels()->Items(0)->Caption(); };
+  struct {
+    const char* Step;
+    std::function<void()> Run;
+    TWinControl* Focus;
+    const wchar_t* Position;
+  } const steps[] = {
+      {"preview", [this] { Run("actnPrintPreview"); }, frame->edtprntprvwDocument, L""},
+      {"editor", [this] { Run("actnPrintPreview"); }, frame->edtDocument, L"Ln 1, col 1"},
+      {"preview again", [this] { Run("actnPrintPreview"); }, frame->edtprntprvwDocument, L""},
+      {"the preview's Close", [frame] { frame->actnCloseExecute(nullptr); }, frame->edtDocument, L"Ln 1, col 1"},
+  };
+  for (const auto& step : steps) {
+    step.Run();
+    EXPECT_EQ(GetFocus(), step.Focus->Handle()) << step.Step;
+    EXPECT_EQ(panel(), step.Position) << step.Step;
+  }
+  form_->Hide();
 }
 
 TEST_F(MainCommands, LinkActionsShowOnlyOverALink) {

@@ -15,6 +15,7 @@
 #include "framework/DateTime.h"
 #include "framework/IniFiles.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "themes/UiStatusBars.h"
 #include "themes/UiExtItems.h"
 
 namespace {
@@ -273,6 +274,23 @@ TEST_F(MainWindow, CaretPositionsAreRememberedAndRestored) {
   EXPECT_EQ(form.FindFilesPos(file), -1) << "line 1, column 1 leaves no entry";
 }
 
+// A run that opened no file still writes the places at exit: a new document saved under a name
+// keeps its caret, beside the entries the file held.
+TEST_F(MainWindow, ASavedNewDocumentKeepsItsCaretAtExit) {
+  const WideString old = folder_.Write(L"old.txt", "a\nb\nc");
+  folder_.Write(L"Preferences.ini", "[FilesPos]\r\nCount=1\r\nItem0=" + WideToAnsi(old) + "|3|1\r\n");
+  TMainForm& form = Make();
+  const WideString saved = folder_.File(L"saved.txt");
+  form.ActiveEditor()->SetTextA("one\r\ntwo\r\nthree");
+  ASSERT_EQ(form.SaveDocument(Doc(0), saved, teAnsi), 0);
+  form.ActiveEditor()->SetCaretXY({2, 3});
+  Exit();
+  TMemIniFile ini(folder_.File(L"Preferences.ini"));
+  EXPECT_EQ(ini.ReadInteger("FilesPos", "Count", 0), 2);
+  EXPECT_EQ(ini.ReadString("FilesPos", "Item0", ""), WideToAnsi(saved) + "|3|2");
+  EXPECT_EQ(ini.ReadString("FilesPos", "Item1", ""), WideToAnsi(old) + "|3|1");
+}
+
 // Thirty entries at most: a new one goes on top and the last drops out; an entry updated in place
 // keeps its place; the list survives the preferences file.
 TEST_F(MainWindow, TheCaretListKeepsThirtyEntries) {
@@ -494,7 +512,11 @@ TEST_F(MainWindow, TheHighlighterSubmenu) {
   EXPECT_TRUE(entries[1].Caption.empty());
   EXPECT_TRUE(entries[2].Caption == L"C-like" && !entries[2].Checked);
   EXPECT_TRUE(entries[3].Caption == L"INI" && entries[3].Checked && entries[3].FileName == ini);
+  // The status bar names the scheme chosen at once.
+  auto schemePanel = [&form] { return form.stsbrMain->Panels()->Items(3)->Caption(); };
+  EXPECT_EQ(schemePanel(), L"INI");
   form.HighlighterItemClick(true, WideString());
+  EXPECT_EQ(schemePanel(), L"No highlighting");
   EXPECT_EQ(form.ActiveDocument()->GetHighlighter(), Highlighters->Plain());
   EXPECT_EQ(form.ActiveFrame()->edtprntEditor->Highlighter(), Highlighters->Plain());
   EXPECT_TRUE(form.HighlighterMenuEntries()[0].Checked);
@@ -508,6 +530,7 @@ TEST_F(MainWindow, TheHighlighterSubmenu) {
   EXPECT_TRUE(submenu.Items(0)->Checked());
   clike->Click();
   EXPECT_TRUE(form.HighlighterMenuEntries()[2].Checked);
+  EXPECT_EQ(schemePanel(), L"C-like");
   submenu.Clear();
 }
 
