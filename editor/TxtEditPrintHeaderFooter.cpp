@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "framework/DateTime.h"
+#include "framework/StrRoutines.h"
 
 HV_PUBLISH(THeaderFooter) {
   p.Prop("FrameTypes", &T::FrameTypes, &T::SetFrameTypes);
@@ -33,7 +34,7 @@ void THeaderFooterItem::SetFont(TFont* Value) { font_->Assign(Value); }
 
 AnsiString THeaderFooterItem::ExpandText(int PageCount, int PageNum, bool Roman, const AnsiString& Title,
                                          const AnsiString& ATime, const AnsiString& ADate) const {
-  if (text_.find_first_not_of(" \t") == AnsiString::npos) return {};
+  if (Trim(text_).empty()) return {};
   auto number = [Roman](int n) { return Roman ? IntToRoman(n) : std::to_string(n); };
   AnsiString result;
   size_t i = 0;

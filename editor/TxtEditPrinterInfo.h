@@ -39,8 +39,9 @@ class TTxtEditPrinterInfo {
   int BottomGutter() { return Get(bottomGutter_); }
   int XPixPrInch() { return Get(xPixPrInch_); }
   int YPixPrInch() { return Get(yPixPrInch_); }
-  float XPixPrmm() { return static_cast<float>(Get(xPixPrInch_)) / 25.4f; }
-  float YPixPrmm() { return static_cast<float>(Get(yPixPrInch_)) / 25.4f; }
+  // Worked out in double and kept in single precision.
+  float XPixPrmm() { return static_cast<float>(Get(xPixPrInch_) / 25.4); }
+  float YPixPrmm() { return static_cast<float>(Get(yPixPrInch_) / 25.4); }
   bool IsUpdated() const { return isUpdated_; }
 
   // Millimetres from the paper's edge to pixels from the printable area's edge.

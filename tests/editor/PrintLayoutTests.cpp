@@ -23,6 +23,16 @@ TEST(PrinterInfo, NoPrinterOrAUselessOneGivesA4At300Dpi) {
   }
 }
 
+TEST(PrinterInfo, DotsPerMillimetreAreTheDpiOver25Point4KeptInSinglePrecision) {
+  // At these resolutions a division in single precision lands one step away.
+  for (int dpi : {7, 17, 47, 300}) {
+    TFakePrinter printer(1, {2000, 3000, 1900, 2900, 45, 35, dpi});
+    TTxtEditPrinterInfo info(&printer);
+    EXPECT_EQ(info.XPixPrmm(), static_cast<float>(dpi / 25.4)) << dpi;
+    EXPECT_EQ(info.YPixPrmm(), static_cast<float>(dpi / 25.4)) << dpi;
+  }
+}
+
 TEST(PrinterInfo, MillimetresToPixelsRoundHalfToEven) {
   // 1 inch = 25.4 mm; at 254 DPI one millimetre is exactly 10 pixels, so halves are exact.
   TFakePrinter printer(1, {2000, 3000, 1900, 2900, 45, 35, 254});
@@ -137,6 +147,7 @@ TEST(HeaderFooterMacros, Expansion) {
       {"cost $5 $PAGENUM$", false, "cost $5 3"},
       {"$$PAGENUM$$", false, "$3$"},
       {"   ", false, ""},
+      {" \t\r\n\x01", false, ""},
       {"", false, ""},
       {"no macros", false, "no macros"},
   };
@@ -191,6 +202,22 @@ TEST_F(BandTest, PreparationKeepsRequestedLinesAndSortsStably) {
   EXPECT_EQ(header.FrameHeight(), 3 * canvas_.TextHeight(AnsiString("W")) + 2 * margins_.PHFInternalMargin);
   EXPECT_EQ(header.DateText(), DateToStr(clock_.Now()));
   EXPECT_EQ(header.TimeText(), TimeToStr(clock_.Now()));
+}
+
+TEST_F(BandTest, AssigningABandReplacesItsItems) {
+  THeader source, target;
+  source.Add("one", nullptr, taLeftJustify, 1);
+  source.Add("two", nullptr, taRightJustify, 2);
+  source.SetRomanNumbers(true);
+  target.Add("old", nullptr, taCenter, 1);
+  for (int round = 0; round < 2; ++round) {
+    target.Assign(&source);
+    ASSERT_EQ(target.Count(), 2) << round;
+    EXPECT_EQ(target.Get(0)->Text() + target.Get(1)->Text(), "onetwo");
+    EXPECT_TRUE(target.RomanNumbers());
+  }
+  target.Assign(&target);
+  EXPECT_EQ(target.Count(), 2);
 }
 
 TEST_F(BandTest, PreparedItemsCarryTheirBandLine) {

@@ -83,6 +83,19 @@ TEST_F(PreviewTest, WithoutPrintObjectShowsTheSampleSheet) {
             (std::vector<uint32_t>{workspace, 0xFFFFFF, workspace}));
 }
 
+TEST_F(PreviewTest, ADesignedPreviewShowsTheSampleSheetWhateverItIsGiven) {
+  Attach(2);
+  const uint32_t workspace = ColorToRGB(clAppWorkSpace);
+  for (bool designing : {false, true}) {
+    preview_->SetDesigning(designing);
+    preview_->Invalidate();
+    auto shot = Capture();
+    // The sample sheet ends at (42, 55); the page of a print object reaches further.
+    EXPECT_EQ(shot->Pixel(25, 30), 0xFFFFFFu) << designing;
+    EXPECT_EQ(shot->Pixel(50, 70) == workspace, designing) << designing;
+  }
+}
+
 TEST_F(PreviewTest, WholePageKeepsProportionsAndIsCentred) {
   Attach(3);
   preview_->SetScaleMode(pscWholePage);

@@ -116,6 +116,11 @@ TEST(RegExpr, Syntax) {
       {"(?i)a*?B", "ab", 1, 2},
       {"(?i)[a-z]*Z", "abz", 1, 3},
       {"(?i)(ab)*C", "ababc", 1, 5},
+      // A zero byte is a character like any other, and the end of the input is none.
+      {"a\\x00b", std::string("xa\0b", 4), 2, 3},
+      {"a\\x00", "ab", 0, 0},
+      {"[\\x00]", "ab", 0, 0},
+      {"b[^a]", "ab", 0, 0},
   };
   for (const auto& c : cases) {
     const std::string want = c.Pos ? std::to_string(c.Pos) + ":" + std::to_string(c.Len) : "none";

@@ -241,7 +241,7 @@ TEST(Scheme20, AFailedImportLeavesTheHighlighterAsItWas) {
   LoadText(Auto(), &h, Fixture(L"MINI20"));
   for (const AnsiString& bad :
        {Scheme20("<Attributes Foreground='not a colour'/>"),
-        AnsiString("<TxtXmlHighlighter><Other/></TxtXmlHighlighter>"),
+        AnsiString("<TxtXmlHighlighter><Other/></TxtXmlHighlighter>"), AnsiString("<?xml version=\"1.0\"?>"),
         Scheme20("<SubRules><Range><MultiTokens><Tokens Open='('/></MultiTokens></Range></SubRules>").substr(0, 60)}) {
     EXPECT_THROW(LoadText(Auto(), &h, bad), Exception) << bad;
     EXPECT_EQ(h.Info()->General.Name, "Mini");
