@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/FilePaths.h"
+#include "app/CharPalette.h"
 #include "app/FindAndReplaceFrm.h"
+#include "app/LinesProcessingFrm.h"
 #include "app/Startup.h"
 #include "editor/TxtEdit.h"
 #include "foundation/ApAppIniStorage.h"
@@ -14,6 +16,7 @@
 #include "framework/ListControls.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "tests/common/ModalForms.h"
 #include "themes/UiExtItems.h"
 #include "themes/UiStatusBars.h"
 
@@ -194,12 +197,104 @@ TEST_F(LockedPreferences, WhatTheRunChangesAfterAFileHeldAtStartReachesTheFile) 
     EXPECT_EQ(ini.ReadString("MainForm", "txtopndlgMain_FilterIndex", ""), "3") << row;
     EXPECT_EQ(ini.ReadString("FindAndReplaceForm", "chckbxMatchCase_Checked", ""), "1") << row;
     // The dialog opened after the file was read showed its history; one opened before showed
-    // none, and its history is the run's.
-    const std::vector<std::string> history =
-        releasedEarly ? std::vector<std::string>{"foo", "x", "y"} : std::vector<std::string>{"foo"};
-    EXPECT_EQ(ListOf(ini, "FindAndReplaceForm\\cmbxFindWhat_Items"), history) << row;
+    // none, and the entry the run added goes in front of the file's.
+    EXPECT_EQ(ListOf(ini, "FindAndReplaceForm\\cmbxFindWhat_Items"), (std::vector<std::string>{"foo", "x", "y"}))
+        << row;
     EXPECT_FALSE(FileExists(DamagedSettingsFileName(Preferences()))) << row;
     CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+  }
+}
+
+// A list with Count items named by the prefix and their numbers.
+std::vector<std::string> Numbered(const std::string& Prefix, int Count) {
+  std::vector<std::string> items;
+  for (int i = 0; i < Count; ++i) items.push_back(Prefix + std::to_string(i));
+  return items;
+}
+
+// The entry in front of the items, the last of which makes room.
+std::vector<std::string> InFront(const std::string& Entry, std::vector<std::string> Items) {
+  Items.insert(Items.begin(), Entry);
+  Items.pop_back();
+  return Items;
+}
+
+// Every list the window stores, changed in a run that began while "Preferences.ini" was held,
+// released while the window runs or only before the exit: the entries the run added go in front
+// of the file's, which stay in their order, within the list's own limit.
+TEST_F(LockedPreferences, TheWindowsListsKeepTheFilesEntriesTheRunNeverTouched) {
+  using L = std::vector<std::string>;
+  std::vector<std::string> recent;
+  for (int i = 0; i < 15; ++i) recent.push_back(WideToAnsi(folder_.Write(L"r" + std::to_wstring(i) + L".txt", "r")));
+  const WideString x = folder_.Write(L"x.txt", "x");
+  auto findDialog = [](TMainForm& Form) {
+    TFindAndReplaceForm* find = EnsureFindAndReplaceForm(Form);
+    find->Show();
+    return find;
+  };
+  const struct {
+    const char* Section;
+    L File;
+    std::function<void(TMainForm&)> Change;
+    L Expected;
+  } rows[] = {
+      {"MainForm\\mrlstMain_Items", recent, [&](TMainForm& f) { f.OpenFiles({x}); }, InFront(WideToAnsi(x), recent)},
+      {"FindAndReplaceForm\\cmbxFindWhat_Items", Numbered("h", 15),
+       [&](TMainForm& f) {
+         TFindAndReplaceForm* find = findDialog(f);
+         find->cmbxFindWhat->SetText(L"foo");
+         find->Find(false, false);
+         FreeFindAndReplaceForm();
+       },
+       InFront("foo", Numbered("h", 15))},
+      {"FindAndReplaceForm\\cmbxReplaceWith_Items",
+       {"r1", "r2"},
+       [&](TMainForm& f) {
+         TFindAndReplaceForm* find = findDialog(f);
+         find->cmbxFindWhat->SetText(L"zzz");
+         find->cmbxReplaceWith->SetText(L"bar");
+         find->Replace(true);
+         FreeFindAndReplaceForm();
+       },
+       {"bar", "r1", "r2"}},
+      {"LinesFormattingForm\\cmbxAtLinesEnd_Items", Numbered("p", 15),
+       [&](TMainForm& f) {
+         f.ActiveEditor()->Lines()->SetText("a");
+         auto* lines = New<TLinesProcessingForm>(nullptr, f.ActiveDocument(), f.SettingsStorage());
+         lines->cmbxAtLinesEnd->SetText(L",");
+         ShowModalForm(lines, {lines->btnProcess});
+       },
+       InFront(",", Numbered("p", 15))},
+      {"LastChars",
+       {"65", "66"},
+       [&](TMainForm& f) {
+         auto* submenu = dynamic_cast<TBarCustomItem*>(f.FindComponent("smnitmCharacter"));
+         f.smnitmCharacterClick(submenu);
+         AddRecentChar(f.CharPalette(), 200);
+       },
+       {"200", "65", "66"}},
+  };
+  for (const auto& row : rows) {
+    for (bool releasedEarly : {true, false}) {
+      const std::string why = row.Section + std::string(releasedEarly ? ", released early" : ", released at the end");
+      std::string text = "[" + std::string(row.Section) + "]\r\nCount=" + std::to_string(row.File.size()) + "\r\n";
+      for (size_t i = 0; i < row.File.size(); ++i) text += "Item" + std::to_string(i) + "=" + row.File[i] + "\r\n";
+      FreeGlobals();
+      folder_.Write(L"Preferences.ini", text + "[Other]\r\nk=file\r\n");
+      THeldFile held(Preferences());
+      ASSERT_NE(held.Handle, INVALID_HANDLE_VALUE);
+      CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+      TMainForm& form = Make();
+      form.OnShow(&form);
+      if (releasedEarly) held.Release();
+      row.Change(form);
+      held.Release();
+      Exit();
+      TMemIniFile ini(Preferences());
+      EXPECT_EQ(ListOf(ini, row.Section), row.Expected) << why;
+      EXPECT_EQ(ini.ReadString("Other", "k", ""), "file") << why;
+      CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    }
   }
 }
 
