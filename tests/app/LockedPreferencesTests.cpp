@@ -298,6 +298,65 @@ TEST_F(LockedPreferences, TheWindowsListsKeepTheFilesEntriesTheRunNeverTouched) 
   }
 }
 
+// Started while another program holds "Preferences.ini": the box says, in the language chosen,
+// that the program starts with its defaults and, once the file can be read, keeps the file's
+// settings and writes only this run's changes; the toolbar under the box shows the empty
+// document's commands as they stand from the first: nothing to cut, copy, paste, undo or redo,
+// and word wrap pressed.
+TEST_F(LockedPreferences, TheBoxAboutAFileHeldAtStartTellsWhatHappensOverTheToolbarAsItStands) {
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  const struct {
+    LANGID Language;
+    WideString Start, Says;
+  } rows[] = {
+      {1033, L"The settings file \u201C",
+       L"\u201D could not be read. The program starts with its default settings; once the file can be read, it "
+       L"keeps the settings in the file and writes only the changes made in this run."},
+      {1049,
+       L"\u041D\u0435 \u0443\u0434\u0430\u043B\u043E\u0441\u044C "
+       L"\u043F\u0440\u043E\u0447\u0438\u0442\u0430\u0442\u044C",
+       L"\u0442\u043E\u043B\u044C\u043A\u043E \u0438\u0437\u043C\u0435\u043D\u0435\u043D\u0438\u044F"},
+  };
+  const char* const items[] = {"tbitmCut", "tbitmCopy", "tbitmPaste", "tbitmUndo", "tbitmRedo", "tbitmWordWrap"};
+  for (const auto& row : rows) {
+    FreeGlobals();
+    folder_.Write(L"Preferences.ini", "[Editor]\r\nTabWidth=5\r\n");
+    LangManager().SetLanguageID(row.Language);
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+    THeldFile held(Preferences());
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    boxes_.Clear();
+    std::vector<std::string> seen;
+    boxes_.OnShow = [&](const WideString&) {
+      for (const char* name : items)
+        if (auto* item = dynamic_cast<TBarCustomItem*>(form_->FindComponent(name)))
+          seen.push_back(std::string(name) + (item->Enabled() ? " on" : " off") + (item->Checked() ? ", pressed" : ""));
+    };
+    TMainForm::HoldStartupWarnings() = true;
+    TMainForm& form = Make();
+    TMainForm::HoldStartupWarnings() = false;
+    form.Show();
+    for (int i = 0; i < 20 && boxes_.Texts.empty(); ++i) Application->ProcessMessages();
+    boxes_.OnShow = nullptr;
+    ASSERT_EQ(boxes_.Texts.size(), 1u) << row.Language;
+    const WideString& box = boxes_.Texts[0];
+    EXPECT_EQ(box.substr(0, row.Start.size()), row.Start) << WideToUtf8(box);
+    EXPECT_NE(box.find(Preferences()), WideString::npos) << WideToUtf8(box);
+    EXPECT_NE(box.find(row.Says), WideString::npos) << WideToUtf8(box);
+    EXPECT_EQ(seen, (std::vector<std::string>{"tbitmCut off", "tbitmCopy off", "tbitmPaste off", "tbitmUndo off",
+                                              "tbitmRedo off", "tbitmWordWrap on, pressed"}))
+        << row.Language;
+    held.Release();
+    Exit();
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+  }
+  LangManager().SetLanguageID(LangManager().DefaultLanguageID());
+  LangManager().ClearLanguageFiles();
+}
+
 // A damaged "Preferences.ini" held while the program starts: the window's storage keeps it
 // beside it once it can read it, and the user is told once, in the language chosen, whether the
 // storage read it during the run or only at the exit; the next run tells nothing.
