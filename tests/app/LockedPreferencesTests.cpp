@@ -5,7 +5,6 @@
 #include "app/FilePaths.h"
 #include "app/CharPalette.h"
 #include "app/FindAndReplaceFrm.h"
-#include "app/LinesProcessingFrm.h"
 #include "app/Startup.h"
 #include "editor/TxtEdit.h"
 #include "foundation/ApAppIniStorage.h"
@@ -16,7 +15,6 @@
 #include "framework/ListControls.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
-#include "tests/common/ModalForms.h"
 #include "themes/UiExtItems.h"
 #include "themes/UiStatusBars.h"
 
@@ -25,10 +23,13 @@ namespace {
 // A file held open by another program that shares nothing with it.
 struct THeldFile {
   HANDLE Handle = INVALID_HANDLE_VALUE;
-  explicit THeldFile(const WideString& Name) {
+  THeldFile() = default;
+  explicit THeldFile(const WideString& Name) { Hold(Name); }
+  ~THeldFile() { Release(); }
+  void Hold(const WideString& Name) {
+    Release();
     Handle = CreateFileW(Name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
   }
-  ~THeldFile() { Release(); }
   void Release() {
     if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
     Handle = INVALID_HANDLE_VALUE;
@@ -53,6 +54,19 @@ int Occurrences(const WideString& File, const std::string& Text) {
 class LockedPreferences : public DocumentTest {
  protected:
   WideString Preferences() const { return folder_.File(L"Preferences.ini"); }
+  // The window started and shown on a preferences file of the text, which another program holds
+  // (held_) from before the options read it.
+  TMainForm& StartHeld(const std::string& Text) {
+    FreeGlobals();
+    folder_.Write(L"Preferences.ini", Text);
+    held_.Hold(Preferences());
+    EXPECT_NE(held_.Handle, INVALID_HANDLE_VALUE);
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    return form;
+  }
+  THeldFile held_;
 };
 
 // Each way a file is opened, while the file of the caret positions is held: the document opens
@@ -174,21 +188,15 @@ TEST_F(LockedPreferences, WhatTheRunChangesAfterAFileHeldAtStartReachesTheFile) 
       "[FindAndReplaceForm]\r\nchckbxMatchCase_Checked=1\r\n"
       "[FindAndReplaceForm\\cmbxFindWhat_Items]\r\nCount=2\r\nItem0=x\r\nItem1=y\r\n";
   for (bool releasedEarly : {true, false}) {
-    FreeGlobals();
-    folder_.Write(L"Preferences.ini", users);
-    THeldFile held(Preferences());
-    ASSERT_NE(held.Handle, INVALID_HANDLE_VALUE);
-    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
-    TMainForm& form = Make();
-    form.OnShow(&form);
-    if (releasedEarly) held.Release();
+    TMainForm& form = StartHeld(users);
+    if (releasedEarly) held_.Release();
     TFindAndReplaceForm* find = EnsureFindAndReplaceForm(form);
     find->Show();
     find->cmbxFindWhat->Items()->Insert(0, L"foo");
     FreeFindAndReplaceForm();
     form.stsbrMain->SetVisible(false);
     form.SetBounds(20, 30, 613, 432);
-    held.Release();
+    held_.Release();
     Exit();
     TMemIniFile ini(Preferences());
     const std::string row = releasedEarly ? "released early" : "released at the end";
@@ -247,24 +255,6 @@ TEST_F(LockedPreferences, TheWindowsListsKeepTheFilesEntriesTheRunNeverTouched) 
          FreeFindAndReplaceForm();
        },
        InFront("foo", Numbered("h", 15))},
-      {"FindAndReplaceForm\\cmbxReplaceWith_Items",
-       {"r1", "r2"},
-       [&](TMainForm& f) {
-         TFindAndReplaceForm* find = findDialog(f);
-         find->cmbxFindWhat->SetText(L"zzz");
-         find->cmbxReplaceWith->SetText(L"bar");
-         find->Replace(true);
-         FreeFindAndReplaceForm();
-       },
-       {"bar", "r1", "r2"}},
-      {"LinesFormattingForm\\cmbxAtLinesEnd_Items", Numbered("p", 15),
-       [&](TMainForm& f) {
-         f.ActiveEditor()->Lines()->SetText("a");
-         auto* lines = New<TLinesProcessingForm>(nullptr, f.ActiveDocument(), f.SettingsStorage());
-         lines->cmbxAtLinesEnd->SetText(L",");
-         ShowModalForm(lines, {lines->btnProcess});
-       },
-       InFront(",", Numbered("p", 15))},
       {"LastChars",
        {"65", "66"},
        [&](TMainForm& f) {
@@ -279,16 +269,10 @@ TEST_F(LockedPreferences, TheWindowsListsKeepTheFilesEntriesTheRunNeverTouched) 
       const std::string why = row.Section + std::string(releasedEarly ? ", released early" : ", released at the end");
       std::string text = "[" + std::string(row.Section) + "]\r\nCount=" + std::to_string(row.File.size()) + "\r\n";
       for (size_t i = 0; i < row.File.size(); ++i) text += "Item" + std::to_string(i) + "=" + row.File[i] + "\r\n";
-      FreeGlobals();
-      folder_.Write(L"Preferences.ini", text + "[Other]\r\nk=file\r\n");
-      THeldFile held(Preferences());
-      ASSERT_NE(held.Handle, INVALID_HANDLE_VALUE);
-      CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
-      TMainForm& form = Make();
-      form.OnShow(&form);
-      if (releasedEarly) held.Release();
+      TMainForm& form = StartHeld(text + "[Other]\r\nk=file\r\n");
+      if (releasedEarly) held_.Release();
       row.Change(form);
-      held.Release();
+      held_.Release();
       Exit();
       TMemIniFile ini(Preferences());
       EXPECT_EQ(ListOf(ini, row.Section), row.Expected) << why;

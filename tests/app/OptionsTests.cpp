@@ -174,10 +174,8 @@ TEST(Options, SettingsFileNoticesAreRecordedOncePerFileAndKind) {
       {{{"u", a, L""}, {"k", a, L"a1"}}, {L"u " + a, L"k " + a + L" a1"}, "unreadable, then kept"},
       {{{"k", a, L"a1"}, {"u", a, L""}}, {L"k " + a + L" a1", L"u " + a}, "kept, then unreadable"},
       {{{"u", a, L""}, {"u", a, L""}}, {L"u " + a}, "unreadable twice"},
-      {{{"k", a, L"a1"}, {"k", a, L"a2"}}, {L"k " + a + L" a1"}, "kept twice"},
       {{{"u", a, L""}, {"u", b, L""}}, {L"u " + a, L"u " + b}, "two files"},
       {{{"k", a, L"a1"}, {"k", WideUpperCase(a), L"a2"}}, {L"k " + a + L" a1"}, "the name in other letter case"},
-      {{{"k", a, L""}}, {}, "nothing kept"},
   };
   TakeSettingsFileNotices();
   for (const auto& row : rows) {
