@@ -188,10 +188,11 @@ WideString DamagedSettingsFileName(const WideString& FileName);
 // list: the items the run added (new to its start, or moved ahead of another item of its start,
 // as a history does with an item used again) go in front in the run's order, the items of its
 // start that it dropped go, every other item of the file's list stays in its order; no item is
-// listed twice, and the list keeps to its limit (LimitList). An item is its value with whatever is stored
-// below it. A value or list the program read from the file once it could be read is its own
-// from then on, whatever it writes. Without a recorded start, every value the run writes is
-// written and the rest stays the file's.
+// listed twice, and the list keeps to its limit (LimitList). An item is its value with whatever
+// is stored below it. A value or list the program read from the file once it could be read is
+// its own from then on, whatever it writes. Without a recorded start, every value the run
+// writes is written (a list written before the file could be read is still put together with
+// the file's) and the rest stays the file's.
 class TApAppIniFileStorage : public TApCustomAppIniStorage {
   HV_CLASS(TApAppIniFileStorage, TApCustomAppIniStorage)
  public:
