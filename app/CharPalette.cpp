@@ -3,11 +3,11 @@
 
 #include "app/TextRoutines.h"
 #include "editor/TxtEdit.h"
+#include "foundation/ApAppStorage.h"
 #include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/Conversions.h"
 #include "framework/Format.h"
-#include "framework/IniFiles.h"
 #include "themes/Ui.h"
 #include "themes/UiThemes.h"
 
@@ -81,24 +81,21 @@ void UpdateRows(TCharPalette* Palette) {
   Palette->SetRowCount((Palette->Chars()->Count() + cols - 1) / cols);
 }
 
-void LoadLastChars(TCharPalette* Palette, TCustomIniFile* Ini) {
-  const int count = Ini->ReadInteger(lastCharsSection, "Count", -1);
-  if (count < 0) return;
-  TStringList stored;
-  for (int i = 0; i < count && i < 1000; ++i) {
-    const AnsiString entry = Ini->ReadString(lastCharsSection, "Item" + std::to_string(i), AnsiString());
-    if (IsInteger(entry) && stored.Count() < maxRecentChars) stored.Add(entry);
+void LoadLastChars(TCharPalette* Palette, TApCustomAppStorage& Storage) {
+  Storage.LimitList(lastCharsSection, maxRecentChars);
+  if (Storage.ListStored(lastCharsSection)) {
+    TStringList read, stored;
+    Storage.ReadStoredStringList(lastCharsSection, read);
+    for (int i = 0; i < read.Count(); ++i)
+      if (IsInteger(read[i]) && stored.Count() < maxRecentChars) stored.Add(read[i]);
+    Palette->SetChars(&stored);
+    UpdateRows(Palette);
   }
-  Palette->SetChars(&stored);
-  UpdateRows(Palette);
+  Storage.RecordStartingValues([&] { SaveLastChars(Palette, Storage); });
 }
 
-void SaveLastChars(TCharPalette* Palette, TCustomIniFile* Ini) {
-  Ini->EraseSection(lastCharsSection);
-  TStrings* chars = Palette->Chars();
-  for (int i = 0; i < chars->Count(); ++i)
-    Ini->WriteString(lastCharsSection, "Item" + std::to_string(i), chars->Strings(i));
-  Ini->WriteInteger(lastCharsSection, "Count", chars->Count());
+void SaveLastChars(TCharPalette* Palette, TApCustomAppStorage& Storage) {
+  Storage.WriteStoredStringList(lastCharsSection, *Palette->Chars());
 }
 
 bool InsertPaletteChar(TCharPalette* Palette, int Col, int Row, TCustomTxtEdit* Editor) {

@@ -6,7 +6,7 @@
 #include "framework/StringLists.h"
 #include "themes/UiToolPals.h"
 
-class TCustomIniFile;
+class TApCustomAppStorage;
 class TCustomTxtEdit;
 
 // Five columns of the recent characters (codes 32-255 as decimal texts, newest first, at most
@@ -41,9 +41,11 @@ int CharAt(TCharPalette* Palette, int Col, int Row);
 // RowCount: the entries over the column count, rounded up.
 void UpdateRows(TCharPalette* Palette);
 // "LastChars" of the preferences: Count and Item0.. in a section of that name. Reading replaces
-// the list only when something is stored, and drops entries that are no integers.
-void LoadLastChars(TCharPalette* Palette, TCustomIniFile* Ini);
-void SaveLastChars(TCharPalette* Palette, TCustomIniFile* Ini);
+// the list only when something is stored, and drops entries that are no integers. A storage
+// that could not read its file yet takes what the palette holds then as the run's start, and
+// keeps the list within the palette's 15.
+void LoadLastChars(TCharPalette* Palette, TApCustomAppStorage& Storage);
+void SaveLastChars(TCharPalette* Palette, TApCustomAppStorage& Storage);
 // A click of a cell of an enabled palette: its character replaces the editor's selection and
 // moves to the front. False when nothing was inserted.
 bool InsertPaletteChar(TCharPalette* Palette, int Col, int Row, TCustomTxtEdit* Editor);

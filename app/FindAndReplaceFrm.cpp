@@ -144,6 +144,8 @@ void TFindAndReplaceForm::FormCreate(TObject*) {
   search_ = std::make_unique<TFindAndReplace>(edtsrchFindAndReplace, edtrgxsrchFindAndReplace);
   // The histories and choices live in the main window's settings.
   if (host_) frmstrgFindAndReplace->SetAppStorage(host_->SettingsStorage());
+  for (TComboBox* combo : {cmbxFindWhat, cmbxReplaceWith, cmbxNumber})
+    frmstrgFindAndReplace->LimitStoredList(combo, "Items", FindHistoryCount);
   FitResultLine();
   SetResult(-1);
   UpdateNumberLabel();

@@ -78,6 +78,8 @@ void TLinesProcessingForm::SetNumberingMode(bool Numbering) {
 
 void TLinesProcessingForm::FormCreate(TObject*) {
   if (storage_) frmstrgLinesProcessing->SetAppStorage(storage_);
+  for (TComboBox* combo : {cmbxAtLinesBegin, cmbxAtLinesEnd, cmbxPostfix})
+    frmstrgLinesProcessing->LimitStoredList(combo, "Items", historySize);
   SetNumberingMode(!rdbtnInsertText->Checked());
   TTxtEdit* editor = document_ ? document_->Editor() : nullptr;
   pnlBanner->SetVisible(editor && editor->SelAvail());

@@ -242,8 +242,7 @@ void TMainForm::FormCreate(TObject*) {
   if (HoldStartupWarnings()) HoldMessageBoxes(true);
   if (!DocumentList) CreateGlobals(DataPath(L"Preferences.ini"), AppPath(L"Highlighters\\"));
   if (FilesPosFile().empty()) FilesPosFile() = ::Options->FileName();
-  tlbrTabBar->SetCloseButton(::Options->CloseButton);
-  mrlstMain->SetMaxItems(::Options->NumberOfDocuments);
+  ApplyWindowOptions(*::Options);
   newTabButton_ = new TDocumentItem(nullptr);
   newTabButton_->SetImageIndex(1);
   newTabButton_->SetCustomWidth(25);
@@ -321,6 +320,8 @@ void TMainForm::ClearRecentDocuments() {
 
 void TMainForm::ApplyWindowOptions(const TOptions& Options) {
   if (mrlstMain) mrlstMain->SetMaxItems(Options.NumberOfDocuments);
+  // A recent list the storage puts together with a file's keeps the same number.
+  if (mrlstMain && frmstrgMain) frmstrgMain->LimitStoredList(mrlstMain, "Items", Options.NumberOfDocuments);
   if (tlbrTabBar) tlbrTabBar->SetCloseButton(Options.CloseButton);
 }
 

@@ -26,7 +26,6 @@
 #include "framework/CodePages.h"
 #include "framework/Actions.h"
 #include "framework/Format.h"
-#include "framework/IniFiles.h"
 #include "app/ProductIdentity.h"
 #include "themes/SkinCustomizer.h"
 #include "themes/SkinToolbar.h"
@@ -167,11 +166,7 @@ void TMainForm::WriteExitSettings() {
     settingsRefused(DataPath(L"Shortcuts.ini"), e);
   }
   try {
-    if (charPalette_ && ::Options) {
-      TMemIniFile ini(::Options->FileName());
-      SaveLastChars(charPalette_, &ini);
-      ini.UpdateFile();
-    }
+    if (charPalette_ && apinflstrgMain) SaveLastChars(charPalette_, *apinflstrgMain);
   } catch (const Exception& e) {
     settingsRefused(preferencesFile(), e);
   }
@@ -309,10 +304,8 @@ TCharPalette* TMainForm::EnsureCharPalette() {
   charPalette_->SetName("CharPalette");
   SeedRecentChars(charPalette_);
   FetchPaletteFormats(charPalette_, mltstrnghldrMain);  // the hint formats of the current language
-  if (::Options) {
-    TMemIniFile ini(::Options->FileName());
-    LoadLastChars(charPalette_, &ini);
-  }
+  // Read through the window's storage, which waits for a file another program holds.
+  if (apinflstrgMain) LoadLastChars(charPalette_, *apinflstrgMain);
   charPalette_->OnCellClick = TTPCellClick(this, &TMainForm::CharPaletteCellClick);
   charPalette_->SetEnabled(CanEditActive());
   return charPalette_;

@@ -284,7 +284,8 @@ const TEnglishFormat englishFormats[] = {
      L"as \x201C%s\x201D, and the settings read from it were written anew."},
     {"sSettingsFileUnreadable",
      L"The settings file \x201C%s\x201D could not be read. The program starts with its "
-     L"default settings and leaves the file as it is."},
+     L"default settings; once the file can be read, it keeps the settings in the file and writes "
+     L"only the changes made in this run."},
     {"sLossyOpen",
      L"The file \x201C%s\x201D holds characters that the system's code page cannot show; they were "
      L"replaced. Saving the file would lose them."},

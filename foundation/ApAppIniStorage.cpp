@@ -2,6 +2,8 @@
 #include "foundation/ApAppIniStorage.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "framework/CodePages.h"
@@ -544,6 +546,7 @@ void TApAppIniFileStorage::ForgetRunsStart() {
   ownKeys_.clear();
   ownRoots_.clear();
   pending_.clear();
+  merges_.clear();
 }
 
 void TApAppIniFileStorage::RecordStartingValues(const std::function<void()>& Write) {
@@ -567,12 +570,54 @@ AnsiString parentSection(const AnsiString& Section) {
   return at == AnsiString::npos ? AnsiString() : Section.substr(0, at);
 }
 
-// "Count", and "Item" followed by digits: the names a list keeps in its section.
-bool isListName(const AnsiString& Key) {
-  const AnsiString k = nameKey(Key);
-  if (k == "COUNT") return true;
-  return k.size() > 4 && k.compare(0, 4, "ITEM") == 0 &&
-         std::all_of(k.begin() + 4, k.end(), [](char c) { return c >= '0' && c <= '9'; });
+// The number of an item's name ("Item" and its digits, as a list writes them); -1 for others.
+int itemIndex(const AnsiString& Name) {
+  const AnsiString k = nameKey(Name);
+  if (k.size() <= 4 || k.size() > 13 || k.compare(0, 4, "ITEM") != 0 || (k.size() > 5 && k[4] == '0')) return -1;
+  if (!std::all_of(k.begin() + 4, k.end(), [](char c) { return c >= '0' && c <= '9'; })) return -1;
+  return std::stoi(k.substr(4));
+}
+
+// "Count", and the items' names: the names a list keeps in its section.
+bool isListName(const AnsiString& Key) { return nameKey(Key) == "COUNT" || itemIndex(Key) >= 0; }
+
+void eraseBelow(std::map<AnsiString, std::map<AnsiString, AnsiString>>& Tree, const AnsiString& Root) {
+  for (auto it = Tree.begin(); it != Tree.end();) it = isBelow(it->first, Root) ? Tree.erase(it) : std::next(it);
+}
+
+// An item of a list: its value, and the values stored below it by their sections' paths below
+// the item's ("" for the item's own section).
+struct TListItem {
+  bool HasValue = false;
+  AnsiString Value;
+  std::map<AnsiString, std::map<AnsiString, AnsiString>> Below;
+  auto operator<=>(const TListItem&) const = default;
+};
+
+// The items of the list at Root in the tree, in the order of their numbers: those below its
+// Count, or every one there when Count is no number.
+std::vector<TListItem> listItems(const std::map<AnsiString, std::map<AnsiString, AnsiString>>& Tree,
+                                 const AnsiString& Root) {
+  auto own = Tree.find(Root);
+  if (own == Tree.end() || !own->second.count("COUNT")) return {};
+  int count = 0;
+  if (!TryStrToInt(Trim(own->second.at("COUNT")), count) || count < 0) count = INT_MAX;
+  std::map<int, TListItem> items;
+  for (const auto& [key, value] : own->second)
+    if (const int at = itemIndex(key); at >= 0 && at < count) {
+      items[at].HasValue = true;
+      items[at].Value = value;
+    }
+  const AnsiString below = Root + "\\";
+  for (auto it = Tree.lower_bound(below); it != Tree.end() && it->first.compare(0, below.size(), below) == 0; ++it) {
+    const AnsiString path = it->first.substr(Root.size() + 1);
+    const size_t end = std::min(path.find('\\'), path.size());
+    if (const int at = itemIndex(path.substr(0, end)); at >= 0 && at < count)
+      items[at].Below[path.substr(end)] = it->second;
+  }
+  std::vector<TListItem> list;
+  for (auto& [at, item] : items) list.push_back(std::move(item));
+  return list;
 }
 
 }  // namespace
@@ -589,29 +634,139 @@ void TApAppIniFileStorage::Change(const TIniChange& C) {
     pending_.push_back(C);
     return;
   }
-  if (awaitedName_.empty() || RunChanged(C)) Apply(C);
+  if (awaitedName_.empty()) {
+    Apply(C);
+    return;
+  }
+  if (!MergeList(C, {}) && RunChanged(C)) Apply(C);
 }
 
 void TApAppIniFileStorage::ReplayPending() {
-  for (const TIniChange& c : pending_) {
-    if (!RunChanged(c)) continue;
-    // The run wrote its list without the file's at hand, so it removed none of the file's items:
-    // the list it writes replaces the file's whole.
-    if (c.Kind == TIniChangeKind::Write && nameKey(c.Key) == "COUNT") {
-      const AnsiString list = nameKey(c.Section);
-      TStringList names;
-      IniFile().ReadSection(c.Section, &names);
-      for (int i = 0; i < names.Count(); ++i)
-        if (isListName(names[i])) IniFile().DeleteKey(c.Section, names[i]);
-      IniFile().ReadSections(&names);
-      for (int i = 0; i < names.Count(); ++i) {
-        const AnsiString name = nameKey(names[i]);
-        if (name.size() <= list.size() || !isBelow(name, list)) continue;
-        const AnsiString child = name.substr(list.size() + 1);
-        if (isListName(child.substr(0, child.find('\\')))) IniFile().EraseSection(names[i]);
-      }
+  // A list the run wrote before the file could be read was written without the file's at hand.
+  std::set<AnsiString> lists;
+  for (const TIniChange& c : pending_)
+    if (c.Kind == TIniChangeKind::Write && nameKey(c.Key) == "COUNT") lists.insert(nameKey(c.Section));
+  for (const TIniChange& c : pending_)
+    if (!MergeList(c, lists) && RunChanged(c)) Apply(c);
+}
+
+void TApAppIniFileStorage::LimitList(const AnsiString& Path, int MaxCount) {
+  limits_[nameKey(NormalizeStoragePath(Path))] = std::max(MaxCount, 0);
+}
+
+bool TApAppIniFileStorage::MergeList(const TIniChange& C, const std::set<AnsiString>& Lists) {
+  if (merges_.empty() && starting_.empty() && Lists.empty()) return false;
+  const AnsiString section = nameKey(C.Section);
+  // What a removal takes: a list it takes whole is the run's from then on, not merged.
+  const AnsiString taken = C.Kind == TIniChangeKind::RemoveTree ? section
+                           : C.Kind == TIniChangeKind::Remove   ? section + "\\" + nameKey(C.Key)
+                                                                : AnsiString();
+  if (!taken.empty()) OwnMergedLists([&](const AnsiString& Root) { return isBelow(Root, taken); });
+  auto within = [&](const AnsiString& Root) {
+    return !Root.empty() && isBelow(section, Root) && (taken.empty() || !isBelow(Root, taken));
+  };
+  AnsiString root;
+  for (const auto& m : merges_)
+    if (within(m.first) && m.first.size() > root.size()) root = m.first;
+  if (root.empty()) {
+    if (const AnsiString started = ListRoot(section); within(started)) root = started;
+    for (const AnsiString& list : Lists)
+      if (within(list) && list.size() > root.size()) root = list;
+    if (root.empty() || Owned(root, AnsiString())) return false;
+  }
+  auto [at, made] = merges_.try_emplace(root);
+  TListMerge& m = at->second;
+  if (made) {
+    // The run's list is what it started with until it writes otherwise.
+    m.Name = Trim(C.Section).substr(0, root.size());
+    for (const auto& [name, values] : starting_)
+      if (isBelow(name, root)) m.Run[name] = values;
+    m.File = DocumentBelow(root);
+  }
+  const AnsiString key = nameKey(C.Key);
+  switch (C.Kind) {
+    case TIniChangeKind::Write: m.Run[section][key] = C.Value; break;
+    case TIniChangeKind::Remove:
+      if (auto values = m.Run.find(section); values == m.Run.end() || !values->second.erase(key))
+        eraseBelow(m.Run, taken);
+      break;
+    case TIniChangeKind::RemoveTree: eraseBelow(m.Run, section); break;
+  }
+  PutMergedList(root);
+  return true;
+}
+
+void TApAppIniFileStorage::OwnMergedLists(const std::function<bool(const AnsiString& Root)>& Which) {
+  for (auto it = merges_.begin(); it != merges_.end();) {
+    if (!Which(it->first)) {
+      ++it;
+      continue;
     }
-    Apply(c);
+    ownRoots_.insert(it->first);
+    it = merges_.erase(it);
+  }
+}
+
+TApAppIniFileStorage::TTree TApAppIniFileStorage::DocumentBelow(const AnsiString& Root) {
+  TTree tree;
+  TStringList sections, keys;
+  IniFile().ReadSections(&sections);
+  for (int i = 0; i < sections.Count(); ++i) {
+    const AnsiString name = nameKey(sections[i]);
+    if (!isBelow(name, Root)) continue;
+    IniFile().ReadSection(sections[i], &keys);
+    for (int k = 0; k < keys.Count(); ++k)
+      tree[name][nameKey(keys[k])] =
+          IniDecodeValue(IniFile().ReadString(sections[i], keys[k], AnsiString()), IniStorageOptions()->ReplaceCRLF(),
+                         IniStorageOptions()->PreserveLeadingTrailingBlanks());
+  }
+  return tree;
+}
+
+void TApAppIniFileStorage::PutMergedList(const AnsiString& Root) {
+  TListMerge& m = merges_.at(Root);
+  const std::vector<TListItem> started = listItems(starting_, Root), run = listItems(m.Run, Root);
+  std::map<TListItem, size_t> startAt;
+  for (size_t i = 0; i < started.size(); ++i) startAt.emplace(started[i], i);
+  const std::set<TListItem> kept(run.begin(), run.end());
+  // The run added an item new to its start, or one of its start that it moved ahead of another
+  // (as a history does with an item used again).
+  std::vector<bool> added(run.size());
+  for (size_t i = run.size(), lowest = SIZE_MAX; i-- > 0;) {
+    auto at = startAt.find(run[i]);
+    added[i] = at == startAt.end() || at->second > lowest;
+    if (at != startAt.end()) lowest = std::min(lowest, at->second);
+  }
+  std::set<TListItem> listed;
+  std::vector<TListItem> list;
+  for (size_t i = 0; i < run.size(); ++i)
+    if (added[i] && listed.insert(run[i]).second) list.push_back(run[i]);
+  const bool dropped = std::any_of(started.begin(), started.end(), [&](const TListItem& i) { return !kept.count(i); });
+  // Written as it started, the list stays the file's as it is.
+  if (!m.Changed && list.empty() && !dropped) return;
+  m.Changed = true;
+  for (const TListItem& item : listItems(m.File, Root))
+    if ((!startAt.count(item) || kept.count(item)) && listed.insert(item).second) list.push_back(item);
+  if (auto limit = limits_.find(Root); limit != limits_.end() && list.size() > static_cast<size_t>(limit->second))
+    list.resize(static_cast<size_t>(limit->second));
+  // The list's own names go, with the sections of its items; the rest of its section stays.
+  TStringList names;
+  IniFile().ReadSection(m.Name, &names);
+  for (int i = 0; i < names.Count(); ++i)
+    if (isListName(names[i])) IniFile().DeleteKey(m.Name, names[i]);
+  IniFile().ReadSections(&names);
+  for (int i = 0; i < names.Count(); ++i) {
+    const AnsiString name = nameKey(names[i]);
+    if (name.size() <= Root.size() || !isBelow(name, Root)) continue;
+    const AnsiString child = name.substr(Root.size() + 1);
+    if (isListName(child.substr(0, child.find('\\')))) IniFile().EraseSection(names[i]);
+  }
+  Apply({TIniChangeKind::Write, m.Name, "Count", IntToStr(static_cast<int>(list.size()))});
+  for (size_t i = 0; i < list.size(); ++i) {
+    const AnsiString item = "Item" + IntToStr(static_cast<int>(i));
+    if (list[i].HasValue) Apply({TIniChangeKind::Write, m.Name, item, list[i].Value});
+    for (const auto& [below, values] : list[i].Below)
+      for (const auto& [key, value] : values) Apply({TIniChangeKind::Write, m.Name + "\\" + item + below, key, value});
   }
 }
 
@@ -632,14 +787,6 @@ bool TApAppIniFileStorage::Owned(const AnsiString& Section, const AnsiString& Ke
          std::any_of(ownRoots_.begin(), ownRoots_.end(), [&](const AnsiString& r) { return isBelow(Section, r); });
 }
 
-void TApAppIniFileStorage::OwnList(const AnsiString& Root) {
-  ownRoots_.insert(Root);
-  Apply({TIniChangeKind::RemoveTree, Root, AnsiString(), AnsiString()});
-  for (const auto& [section, values] : starting_)
-    if (isBelow(section, Root))
-      for (const auto& [key, value] : values) Apply({TIniChangeKind::Write, section, key, value});
-}
-
 bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
   if (starting_.empty()) return true;
   const AnsiString section = nameKey(C.Section), key = nameKey(C.Key);
@@ -656,11 +803,7 @@ bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
       if (value != values->second.end() && value->second == C.Value) return false;
     }
     // A value of a section the run did not start with is the run's as it stands.
-    if (values == starting_.end() && list.empty()) return true;
-    if (list.empty())
-      ownKeys_.insert(section + '\x01' + key);
-    else
-      OwnList(list);
+    if (values != starting_.end()) ownKeys_.insert(section + '\x01' + key);
     return true;
   }
   const bool startedWith =
@@ -672,7 +815,7 @@ bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
     return !known;
   }
   if (!list.empty()) {
-    OwnList(list);
+    ownRoots_.insert(list);
   } else {
     ownKeys_.insert(section + '\x01' + key);
     ownRoots_.insert(below);
@@ -682,8 +825,11 @@ bool TApAppIniFileStorage::RunChanged(const TIniChange& C) {
 
 void TApAppIniFileStorage::ValueRead(const AnsiString& Section, const AnsiString& Key) {
   // Read from the file, the value is the program's own: what it writes of it later is the run's.
-  if (!LoadedOnce() || starting_.empty()) return;
+  if (!LoadedOnce()) return;
   const AnsiString section = nameKey(Section);
+  // A list read now holds the file's items with the run's changes.
+  OwnMergedLists([&](const AnsiString& Root) { return isBelow(section, Root); });
+  if (starting_.empty()) return;
   const AnsiString list = ListRoot(section);
   if (!list.empty())
     ownRoots_.insert(list);

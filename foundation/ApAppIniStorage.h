@@ -183,10 +183,16 @@ WideString DamagedSettingsFileName(const WideString& FileName);
 // (RecordStartingValues), and once the file is read only what the run changed goes over the
 // file's values: a value written as it started leaves the file's own, a value written otherwise
 // (before the file could be read or after) is written, a removal of what the run started
-// without leaves the file's; a list is one value, so one the run changed is written whole, with
-// no item of the file's left past its end. A value the program read from the file once it could
-// be read is its own from then on, whatever it writes. Without a recorded start, every value the
-// run writes is written and the rest stays the file's.
+// without leaves the file's. A list ("Count" and its items) the run changed, one it started
+// with or one it wrote before the file could be read, takes the run's changes over the file's
+// list: the items the run added (new to its start, or moved ahead of another item of its start,
+// as a history does with an item used again) go in front in the run's order, the items of its
+// start that it dropped go, every other item of the file's list stays in its order; no item is
+// listed twice, and the list keeps to its limit (LimitList). An item is its value with whatever
+// is stored below it. A value or list the program read from the file once it could be read is
+// its own from then on, whatever it writes. Without a recorded start, every value the run
+// writes is written (a list written before the file could be read is still put together with
+// the file's) and the rest stays the file's.
 class TApAppIniFileStorage : public TApCustomAppIniStorage {
   HV_CLASS(TApAppIniFileStorage, TApCustomAppIniStorage)
  public:
@@ -210,6 +216,7 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   // Records what Write writes as the values the program starts with, while the file could not
   // be read yet (nothing is written); a value keeps the first one recorded.
   void RecordStartingValues(const std::function<void()>& Write) override;
+  void LimitList(const AnsiString& Path, int MaxCount) override;
 
   // Called when the storage has kept a damaged file beside it (KeptFileName), so that the user
   // is told.
@@ -220,30 +227,49 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   void ValueRead(const AnsiString& Section, const AnsiString& Key) override;
 
  private:
-  // Whether the change alters what the run started with (or what the storage cannot tell);
-  // a list the change alters first becomes the run's list again in the document.
+  using TValues = std::map<AnsiString, AnsiString>;
+  // Values by section and key, upper case.
+  using TTree = std::map<AnsiString, TValues>;
+  // A list whose items the run changes over the file's: its section as the program names it,
+  // what the run wrote of it (over what it started with), and the file's as the late read found
+  // it; Changed once the run's items first differed from its start.
+  struct TListMerge {
+    AnsiString Name;
+    TTree Run, File;
+    bool Changed = false;
+  };
+
+  // Whether the change alters what the run started with (or what the storage cannot tell).
   bool RunChanged(const TIniChange& C);
   // The section, at or above Section, of a list the run started with; empty when none is.
   AnsiString ListRoot(const AnsiString& Section) const;
   bool StartedBelow(const AnsiString& Root) const;
   bool Owned(const AnsiString& Section, const AnsiString& Key) const;
-  // The list below Root is the run's from now on; the document gets the items the run held as
-  // it started, which the writes of it so far left alone as unchanged.
-  void OwnList(const AnsiString& Root);
+  // Takes a change of the items of a list whose items the run puts over the file's (one it
+  // started with, or among Lists, those it wrote before the file could be read), and puts the
+  // list together anew in the document; false for any other change.
+  bool MergeList(const TIniChange& C, const std::set<AnsiString>& Lists);
+  // The merged lists Which picks are the run's own from now on, as a whole.
+  void OwnMergedLists(const std::function<bool(const AnsiString& Root)>& Which);
+  // The document's sections at or below Root, with their values as the program wrote them.
+  TTree DocumentBelow(const AnsiString& Root);
+  void PutMergedList(const AnsiString& Root);
   // What the run changed before the file could be read, done over what the file holds.
   void ReplayPending();
   void ForgetRunsStart();
 
-  using TValues = std::map<AnsiString, AnsiString>;
   WideString keptFileName_;
   // The file read last, and the one that could not be read when first named.
   WideString readName_, awaitedName_;
   bool recordingStart_ = false;
   // By section and key, upper case: what the program held as it started without its file.
-  std::map<AnsiString, TValues> starting_;
+  TTree starting_;
   // Values ("SECTION\x01KEY") and subtrees (sections) that the run changed or read from the
   // file: every later write of them is the run's.
   std::set<AnsiString> ownKeys_, ownRoots_;
   // The changes made while the file could not be read, until a flush writes them.
   std::vector<TIniChange> pending_;
+  // By list section, upper case.
+  std::map<AnsiString, TListMerge> merges_;
+  std::map<AnsiString, int> limits_;
 };

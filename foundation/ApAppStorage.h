@@ -247,6 +247,10 @@ class TApCustomAppStorage : public TComponent {
   // them, so that once the file is read only what the run changed goes over the file's values.
   // Other storages have no use for them and neither run Write nor write anything.
   virtual void RecordStartingValues(const std::function<void()>& /*Write*/) {}
+  // The most items the list stored at Path keeps. A storage that puts a list together itself
+  // (the run's changes over the list of a file it could read only late) cuts it there; the
+  // others have no use for it.
+  virtual void LimitList(const AnsiString& /*Path*/, int /*MaxCount*/) {}
   void Loaded() override;
 
   TApTranslatePropertyNameEvent OnTranslatePropertyName;

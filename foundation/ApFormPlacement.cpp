@@ -677,11 +677,22 @@ void TApFormStorage::Notification(TComponent* AComponent, TOperation Operation) 
     if (storedProps_->Objects(i) == AComponent) storedProps_->Delete(i);
 }
 
+void TApFormStorage::Prepare(TApPropertyStorage& Storage) {
+  Storage.SetAppStorage(AppStorage());
+  Storage.SetAppStoragePath(TApCustomAppStorage::NormalizeStoragePath({AppStoragePath(), storedPropsPath_}));
+}
+
+void TApFormStorage::LimitStoredList(TComponent* Component, const AnsiString& PropName, int MaxCount) {
+  if (!AppStorage() || !Component) return;
+  TApPropertyStorage ps;
+  Prepare(ps);
+  AppStorage()->LimitList(ps.PropertyPath(Component, PropName, false), MaxCount);
+}
+
 void TApFormStorage::SaveProperties() {
   if (!AppStorage() || !Form()) return;
   TApPropertyStorage ps;
-  ps.SetAppStorage(AppStorage());
-  ps.SetAppStoragePath(TApCustomAppStorage::NormalizeStoragePath({AppStoragePath(), storedPropsPath_}));
+  Prepare(ps);
   TTempValue relinking(relinking_, true);  // storing rewrites entries with their components' current names
   ps.StoreComponentProperties(Form(), *storedProps_);
 }
@@ -689,8 +700,7 @@ void TApFormStorage::SaveProperties() {
 void TApFormStorage::RestoreProperties() {
   if (!AppStorage() || !Form()) return;
   TApPropertyStorage ps;
-  ps.SetAppStorage(AppStorage());
-  ps.SetAppStoragePath(TApCustomAppStorage::NormalizeStoragePath({AppStoragePath(), storedPropsPath_}));
+  Prepare(ps);
   TTempValue relinking(relinking_, true);
   ps.LoadComponentProperties(Form(), *storedProps_);
 }

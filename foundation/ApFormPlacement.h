@@ -34,6 +34,7 @@ void ReadFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const An
 void RegisterApCursors();
 
 class TApFormPlacement;
+class TApPropertyStorage;
 
 // Limits for WM_GETMINMAXINFO; 0 leaves a value as the system has it.
 class TApWinMinMaxInfo : public TPersistent {
@@ -234,6 +235,8 @@ class TApFormStorage : public TApFormPlacement {
 
   void SavePlacement() override;
   void RestorePlacement() override;
+  // Tells the storage the most items the list property of the component keeps.
+  void LimitStoredList(TComponent* Component, const AnsiString& PropName, int MaxCount);
   virtual void SaveProperties();
   virtual void RestoreProperties();
 
@@ -246,6 +249,8 @@ class TApFormStorage : public TApFormPlacement {
 
  private:
   friend class TApStoredValue;
+  // Points the property storage at this storage's stored properties.
+  void Prepare(TApPropertyStorage& Storage);
   std::unique_ptr<TApFormStorageStringList> storedProps_;
   std::unique_ptr<TApStoredValues> storedValues_;
   AnsiString storedPropsPath_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 
+#include "framework/ScopeGuards.h"
 #include "framework/StrRoutines.h"
 #include "framework/UpdateBracket.h"
 
@@ -95,15 +96,21 @@ void TApPropertyStorage::Process(TComponent* Form, TStrings& List, bool Storing)
     if (it == props.end()) it = props.emplace(comp, TApPropInfoList(comp)).first;
     const TPropInfo* prop = it->second.FindProperty(propName);
     if (!prop) continue;
-    component_ = comp;
-    prefix_ = comp->Name() + "_";
-    const AnsiString path = ItemPath(appStoragePath_, PrefixedName(prop->Name), !Storing);
+    const AnsiString path = PropertyPath(comp, prop->Name, !Storing);
     if (Storing) {
       appStorage_->WriteStoredProperty(path, comp, prop->Name, true);
     } else if (appStorage_->ValueStored(path) || appStorage_->IsFolder(path, false)) {
       appStorage_->ReadStoredProperty(path, comp, prop->Name, true, true);
     }
   }
-  component_ = nullptr;
-  prefix_.clear();
+}
+
+AnsiString TApPropertyStorage::PropertyPath(TComponent* Component, const AnsiString& PropName, bool Reading) {
+  component_ = Component;
+  prefix_ = Component->Name() + "_";
+  TScopeExit forget([this] {
+    component_ = nullptr;
+    prefix_.clear();
+  });
+  return ItemPath(appStoragePath_, PrefixedName(PropName), Reading);
 }

@@ -50,6 +50,9 @@ class TApPropertyStorage {
   virtual AnsiString PrefixedName(const AnsiString& Name) const { return prefix_ + Name; }
   virtual std::unique_ptr<TApPropertyStorage> CloneStorage() const;
 
+  // Where the property of the component is stored.
+  AnsiString PropertyPath(TComponent* Component, const AnsiString& PropName, bool Reading);
+
   void StoreComponentProperties(TComponent* Form, TStrings& List);
   // A property is read only when its path holds a value or a folder; otherwise it keeps its
   // current value.

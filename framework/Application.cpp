@@ -532,6 +532,14 @@ void TApplication::DoException(TObject* Sender, Exception& E) {
 void TApplication::ShowException(const Exception& E) { MessageBox(E.Message(), Title(), MB_OK | MB_ICONSTOP); }
 
 int TApplication::MessageBox(const WideString& Text, const WideString& Caption, UINT Flags) {
+  if (!boxUpdate_) {
+    TTempValue updating(boxUpdate_, true);
+    try {
+      DoActionIdle();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
   WideString caption = Caption.empty() ? Title() : Caption;
   HWND owner = GetActiveWindow();
   if (!owner) owner = Handle();

@@ -86,7 +86,9 @@ class TApplication : public TComponent {
   // application and of every TApplicationEvents) or shows it; EAbort shows nothing.
   void HandleException(TObject* Sender);
   void ShowException(const Exception& E);
-  // A message box with the application's title when Caption is empty.
+  // A message box with the application's title when Caption is empty. The box's loop is the
+  // system's and gives no idle time: the shown forms' actions are brought up to date first, so
+  // that the windows it paints show their commands as they stand.
   int MessageBox(const WideString& Text, const WideString& Caption = WideString(), UINT Flags = MB_OK);
   // Replaces where message boxes go (null: the system's); gives the previous handler.
   TMessageBoxHandler* SetMessageBoxHandler(TMessageBoxHandler* Handler);
@@ -206,6 +208,9 @@ class TApplication : public TComponent {
   std::vector<TWindowHook> hooks_;
   std::vector<TApplicationEvents*> eventsList_;
   TMessageBoxHandler* messageBoxHandler_ = nullptr;
+  // The actions are being brought up to date for a message box (a box about a failure there
+  // does not do it again).
+  bool boxUpdate_ = false;
 };
 
 // Lets a form or data module take part in the application's events; several may exist, and

@@ -436,6 +436,9 @@ void TCustomForm::CMShowingChanged(TMessage&) {
   if (Showing()) {
     try {
       if (!formState_.Contains(fsVisible)) DoShow();
+      // The window paints its commands as they stand from its first paint on, before any idle
+      // time (a box may come up first, whose loop has none).
+      UpdateActions();
     } catch (...) {
       if (Application) Application->HandleException(this);
     }

@@ -6,6 +6,7 @@
 
 #include "app/CharPalette.h"
 #include "framework/Application.h"
+#include "foundation/ApAppIniStorage.h"
 #include "framework/IniFiles.h"
 
 namespace {
@@ -18,11 +19,10 @@ AnsiString Joined(TStrings* List) {
 
 // A palette loaded from the text of a preferences file.
 void Load(TCharPalette& Palette, const AnsiString& Ini) {
-  TMemIniFile ini(L"");
-  TStringList lines;
-  lines.SetText(Ini);
-  ini.SetStrings(&lines);
-  LoadLastChars(&Palette, &ini);
+  TApAppIniFileStorage storage(nullptr);
+  storage.SetFlushOnDestroy(false);
+  storage.SetAsString(Ini);
+  LoadLastChars(&Palette, storage);
 }
 
 TEST(CharPalette, RecentCharactersCellsAndHints) {

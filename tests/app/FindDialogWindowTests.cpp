@@ -109,6 +109,8 @@ TEST_F(FindDialogWindow, TheDialogIsOwnedByTheMainWindowAndStaysInFrontOfIt) {
   for (const auto& [item, text] : clicks) {
     SetForegroundWindow(dialog->Handle());
     Application->ProcessMessages();
+    // What the loop's idle time does before the user's click: the item has something to do.
+    form_->UpdateActions();
     ClickItem(item);
     EXPECT_EQ(form_->ActiveEditor()->TextA(), text) << item;
     EXPECT_EQ(GetActiveWindow(), form_->Handle()) << item;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/FilePaths.h"
+#include "app/CharPalette.h"
 #include "app/FindAndReplaceFrm.h"
 #include "app/Startup.h"
 #include "editor/TxtEdit.h"
@@ -22,10 +23,13 @@ namespace {
 // A file held open by another program that shares nothing with it.
 struct THeldFile {
   HANDLE Handle = INVALID_HANDLE_VALUE;
-  explicit THeldFile(const WideString& Name) {
+  THeldFile() = default;
+  explicit THeldFile(const WideString& Name) { Hold(Name); }
+  ~THeldFile() { Release(); }
+  void Hold(const WideString& Name) {
+    Release();
     Handle = CreateFileW(Name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
   }
-  ~THeldFile() { Release(); }
   void Release() {
     if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
     Handle = INVALID_HANDLE_VALUE;
@@ -50,6 +54,19 @@ int Occurrences(const WideString& File, const std::string& Text) {
 class LockedPreferences : public DocumentTest {
  protected:
   WideString Preferences() const { return folder_.File(L"Preferences.ini"); }
+  // The window started and shown on a preferences file of the text, which another program holds
+  // (held_) from before the options read it.
+  TMainForm& StartHeld(const std::string& Text) {
+    FreeGlobals();
+    folder_.Write(L"Preferences.ini", Text);
+    held_.Hold(Preferences());
+    EXPECT_NE(held_.Handle, INVALID_HANDLE_VALUE);
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    TMainForm& form = Make();
+    form.OnShow(&form);
+    return form;
+  }
+  THeldFile held_;
 };
 
 // Each way a file is opened, while the file of the caret positions is held: the document opens
@@ -171,21 +188,15 @@ TEST_F(LockedPreferences, WhatTheRunChangesAfterAFileHeldAtStartReachesTheFile) 
       "[FindAndReplaceForm]\r\nchckbxMatchCase_Checked=1\r\n"
       "[FindAndReplaceForm\\cmbxFindWhat_Items]\r\nCount=2\r\nItem0=x\r\nItem1=y\r\n";
   for (bool releasedEarly : {true, false}) {
-    FreeGlobals();
-    folder_.Write(L"Preferences.ini", users);
-    THeldFile held(Preferences());
-    ASSERT_NE(held.Handle, INVALID_HANDLE_VALUE);
-    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
-    TMainForm& form = Make();
-    form.OnShow(&form);
-    if (releasedEarly) held.Release();
+    TMainForm& form = StartHeld(users);
+    if (releasedEarly) held_.Release();
     TFindAndReplaceForm* find = EnsureFindAndReplaceForm(form);
     find->Show();
     find->cmbxFindWhat->Items()->Insert(0, L"foo");
     FreeFindAndReplaceForm();
     form.stsbrMain->SetVisible(false);
     form.SetBounds(20, 30, 613, 432);
-    held.Release();
+    held_.Release();
     Exit();
     TMemIniFile ini(Preferences());
     const std::string row = releasedEarly ? "released early" : "released at the end";
@@ -194,13 +205,140 @@ TEST_F(LockedPreferences, WhatTheRunChangesAfterAFileHeldAtStartReachesTheFile) 
     EXPECT_EQ(ini.ReadString("MainForm", "txtopndlgMain_FilterIndex", ""), "3") << row;
     EXPECT_EQ(ini.ReadString("FindAndReplaceForm", "chckbxMatchCase_Checked", ""), "1") << row;
     // The dialog opened after the file was read showed its history; one opened before showed
-    // none, and its history is the run's.
-    const std::vector<std::string> history =
-        releasedEarly ? std::vector<std::string>{"foo", "x", "y"} : std::vector<std::string>{"foo"};
-    EXPECT_EQ(ListOf(ini, "FindAndReplaceForm\\cmbxFindWhat_Items"), history) << row;
+    // none, and the entry the run added goes in front of the file's.
+    EXPECT_EQ(ListOf(ini, "FindAndReplaceForm\\cmbxFindWhat_Items"), (std::vector<std::string>{"foo", "x", "y"}))
+        << row;
     EXPECT_FALSE(FileExists(DamagedSettingsFileName(Preferences()))) << row;
     CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
   }
+}
+
+// A list with Count items named by the prefix and their numbers.
+std::vector<std::string> Numbered(const std::string& Prefix, int Count) {
+  std::vector<std::string> items;
+  for (int i = 0; i < Count; ++i) items.push_back(Prefix + std::to_string(i));
+  return items;
+}
+
+// The entry in front of the items, the last of which makes room.
+std::vector<std::string> InFront(const std::string& Entry, std::vector<std::string> Items) {
+  Items.insert(Items.begin(), Entry);
+  Items.pop_back();
+  return Items;
+}
+
+// Every list the window stores, changed in a run that began while "Preferences.ini" was held,
+// released while the window runs or only before the exit: the entries the run added go in front
+// of the file's, which stay in their order, within the list's own limit.
+TEST_F(LockedPreferences, TheWindowsListsKeepTheFilesEntriesTheRunNeverTouched) {
+  using L = std::vector<std::string>;
+  std::vector<std::string> recent;
+  for (int i = 0; i < 15; ++i) recent.push_back(WideToAnsi(folder_.Write(L"r" + std::to_wstring(i) + L".txt", "r")));
+  const WideString x = folder_.Write(L"x.txt", "x");
+  auto findDialog = [](TMainForm& Form) {
+    TFindAndReplaceForm* find = EnsureFindAndReplaceForm(Form);
+    find->Show();
+    return find;
+  };
+  const struct {
+    const char* Section;
+    L File;
+    std::function<void(TMainForm&)> Change;
+    L Expected;
+  } rows[] = {
+      {"MainForm\\mrlstMain_Items", recent, [&](TMainForm& f) { f.OpenFiles({x}); }, InFront(WideToAnsi(x), recent)},
+      {"FindAndReplaceForm\\cmbxFindWhat_Items", Numbered("h", 15),
+       [&](TMainForm& f) {
+         TFindAndReplaceForm* find = findDialog(f);
+         find->cmbxFindWhat->SetText(L"foo");
+         find->Find(false, false);
+         FreeFindAndReplaceForm();
+       },
+       InFront("foo", Numbered("h", 15))},
+      {"LastChars",
+       {"65", "66"},
+       [&](TMainForm& f) {
+         auto* submenu = dynamic_cast<TBarCustomItem*>(f.FindComponent("smnitmCharacter"));
+         f.smnitmCharacterClick(submenu);
+         AddRecentChar(f.CharPalette(), 200);
+       },
+       {"200", "65", "66"}},
+  };
+  for (const auto& row : rows) {
+    for (bool releasedEarly : {true, false}) {
+      const std::string why = row.Section + std::string(releasedEarly ? ", released early" : ", released at the end");
+      std::string text = "[" + std::string(row.Section) + "]\r\nCount=" + std::to_string(row.File.size()) + "\r\n";
+      for (size_t i = 0; i < row.File.size(); ++i) text += "Item" + std::to_string(i) + "=" + row.File[i] + "\r\n";
+      TMainForm& form = StartHeld(text + "[Other]\r\nk=file\r\n");
+      if (releasedEarly) held_.Release();
+      row.Change(form);
+      held_.Release();
+      Exit();
+      TMemIniFile ini(Preferences());
+      EXPECT_EQ(ListOf(ini, row.Section), row.Expected) << why;
+      EXPECT_EQ(ini.ReadString("Other", "k", ""), "file") << why;
+      CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    }
+  }
+}
+
+// Started while another program holds "Preferences.ini": the box says, in the language chosen,
+// that the program starts with its defaults and, once the file can be read, keeps the file's
+// settings and writes only this run's changes; the toolbar under the box shows the empty
+// document's commands as they stand from the first: nothing to cut, copy, paste, undo or redo,
+// and word wrap pressed.
+TEST_F(LockedPreferences, TheBoxAboutAFileHeldAtStartTellsWhatHappensOverTheToolbarAsItStands) {
+  ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
+  const struct {
+    LANGID Language;
+    WideString Start, Says;
+  } rows[] = {
+      {1033, L"The settings file \u201C",
+       L"\u201D could not be read. The program starts with its default settings; once the file can be read, it "
+       L"keeps the settings in the file and writes only the changes made in this run."},
+      {1049,
+       L"\u041D\u0435 \u0443\u0434\u0430\u043B\u043E\u0441\u044C "
+       L"\u043F\u0440\u043E\u0447\u0438\u0442\u0430\u0442\u044C",
+       L"\u0442\u043E\u043B\u044C\u043A\u043E \u0438\u0437\u043C\u0435\u043D\u0435\u043D\u0438\u044F"},
+  };
+  const char* const items[] = {"tbitmCut", "tbitmCopy", "tbitmPaste", "tbitmUndo", "tbitmRedo", "tbitmWordWrap"};
+  for (const auto& row : rows) {
+    FreeGlobals();
+    folder_.Write(L"Preferences.ini", "[Editor]\r\nTabWidth=5\r\n");
+    LangManager().SetLanguageID(row.Language);
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+    THeldFile held(Preferences());
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+    boxes_.Clear();
+    std::vector<std::string> seen;
+    boxes_.OnShow = [&](const WideString&) {
+      for (const char* name : items)
+        if (auto* item = dynamic_cast<TBarCustomItem*>(form_->FindComponent(name)))
+          seen.push_back(std::string(name) + (item->Enabled() ? " on" : " off") + (item->Checked() ? ", pressed" : ""));
+    };
+    TMainForm::HoldStartupWarnings() = true;
+    TMainForm& form = Make();
+    TMainForm::HoldStartupWarnings() = false;
+    form.Show();
+    for (int i = 0; i < 20 && boxes_.Texts.empty(); ++i) Application->ProcessMessages();
+    boxes_.OnShow = nullptr;
+    ASSERT_EQ(boxes_.Texts.size(), 1u) << row.Language;
+    const WideString& box = boxes_.Texts[0];
+    EXPECT_EQ(box.substr(0, row.Start.size()), row.Start) << WideToUtf8(box);
+    EXPECT_NE(box.find(Preferences()), WideString::npos) << WideToUtf8(box);
+    EXPECT_NE(box.find(row.Says), WideString::npos) << WideToUtf8(box);
+    EXPECT_EQ(seen, (std::vector<std::string>{"tbitmCut off", "tbitmCopy off", "tbitmPaste off", "tbitmUndo off",
+                                              "tbitmRedo off", "tbitmWordWrap on, pressed"}))
+        << row.Language;
+    held.Release();
+    Exit();
+    CreateGlobals(Preferences(), folder_.File(L"Highlighters"));
+  }
+  LangManager().SetLanguageID(LangManager().DefaultLanguageID());
+  LangManager().ClearLanguageFiles();
 }
 
 // A damaged "Preferences.ini" held while the program starts: the window's storage keeps it

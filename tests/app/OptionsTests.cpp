@@ -13,6 +13,7 @@
 #include "editor/TxtEdit.h"
 #include "tests/common/MessageBoxRecorder.h"
 #include "framework/IniFiles.h"
+#include "framework/StrRoutines.h"
 #include "tests/framework/TestFiles.h"
 
 namespace {
@@ -143,6 +144,47 @@ TEST(Options, ConfigureEditorAppliesTheSettings) {
   EXPECT_TRUE((edit.Options() * TTxtEditorOptions{eoShowSpecialChars, eoAutoIndent, eoTabsToSpaces, eoShowScrollHint} ==
                TTxtEditorOptions{eoShowSpecialChars, eoTabsToSpaces, eoShowScrollHint}));
   EXPECT_TRUE(edit.TabWidth() == 3 && edit.Font()->Size() == 14 && edit.Gutter()->Font()->Size() == 12);
+}
+
+// What became of the settings files is recorded once per file and kind until it is told: a
+// file found unreadable and then kept (read late, once another program let it go) is told both
+// ways; the same kind again is told once.
+TEST(Options, SettingsFileNoticesAreRecordedOncePerFileAndKind) {
+  TTestFolder folder;
+  const WideString a = folder.Write(L"a.ini", "[x]\r\nk=1\r\n"), b = folder.Write(L"b.ini", "[x]\r\nk=1\r\n");
+  // "u": found unreadable (held by another program); "k": kept as the name given.
+  auto record = [](const char* Kind, const WideString& File, const WideString& KeptAs) {
+    if (*Kind == 'k') {
+      NoteSettingsFileKept(File, KeptAs);
+      return;
+    }
+    HANDLE held = CreateFileW(File.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    CheckSettingsFile(File);
+    CloseHandle(held);
+  };
+  struct TStep {
+    const char* Kind;
+    WideString File, KeptAs;
+  };
+  const struct {
+    std::vector<TStep> Steps;
+    std::vector<WideString> Told;  // "u " or "k " and the file (and what it was kept as)
+    const char* Why;
+  } rows[] = {
+      {{{"u", a, L""}, {"k", a, L"a1"}}, {L"u " + a, L"k " + a + L" a1"}, "unreadable, then kept"},
+      {{{"k", a, L"a1"}, {"u", a, L""}}, {L"k " + a + L" a1", L"u " + a}, "kept, then unreadable"},
+      {{{"u", a, L""}, {"u", a, L""}}, {L"u " + a}, "unreadable twice"},
+      {{{"u", a, L""}, {"u", b, L""}}, {L"u " + a, L"u " + b}, "two files"},
+      {{{"k", a, L"a1"}, {"k", WideUpperCase(a), L"a2"}}, {L"k " + a + L" a1"}, "the name in other letter case"},
+  };
+  TakeSettingsFileNotices();
+  for (const auto& row : rows) {
+    for (const TStep& step : row.Steps) record(step.Kind, step.File, step.KeptAs);
+    std::vector<WideString> told;
+    for (const TSettingsFileNotice& n : TakeSettingsFileNotices())
+      told.push_back(n.Unreadable ? L"u " + n.File : L"k " + n.File + L" " + n.KeptAs);
+    EXPECT_EQ(told, row.Told) << row.Why;
+  }
 }
 
 TEST(OptionsFuzz, DamagedFilesGiveValuesInRange) {

@@ -2,6 +2,7 @@
 // zero bytes, cut short or with long lines, written and read again without an entry lost.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "foundation/SysRoutines.h"
@@ -327,6 +328,14 @@ TEST_F(StorageFile, SoundAndUnreadableFilesAreNeverReplaced) {
   EXPECT_FALSE(FileExists(DamagedSettingsFileName(file)));
 }
 
+// The storage names the file while another program holds it, so that it cannot read it yet.
+void NameHeldFile(TApAppIniFileStorage& S, const WideString& File, bool Automatic) {
+  S.SetFlushOnDestroy(false);
+  S.SetAutoFlush(Automatic);
+  S.SetAutoReload(Automatic);
+  EXPECT_THROW(S.SetWideFileName(File), EFOpenError);
+}
+
 // A list of the items given.
 void PutList(TApCustomAppStorage& S, const AnsiString& Path, std::initializer_list<const char*> Items) {
   TStringList list;
@@ -338,7 +347,8 @@ void PutList(TApCustomAppStorage& S, const AnsiString& Path, std::initializer_li
 // defaults, nothing is written over it while it stays unread, and what the run writes meanwhile
 // waits. Once it can be read, what the run changed from what it started with goes over the
 // file's values, before the late read or after it; what the run left as it started, and what
-// it never held, stays the file's. A list is one value: one the run changed is the run's whole.
+// it never held, stays the file's. A list the run changed takes the run's changes over the
+// file's items.
 TEST_F(StorageFile, AFileHeldBeforeItWasReadTakesWhatTheRunChangedOnceRead) {
   const WideString file = dir.File(L"Preferences.ini");
   const std::string users =
@@ -362,21 +372,23 @@ TEST_F(StorageFile, AFileHeldBeforeItWasReadTakesWhatTheRunChangedOnceRead) {
       {"MAINFORM|READ", "r0", "read from the file, then written"},
       {"MAINFORM|ADDED", "new", "written, the run never started with it"},
       {"MAINFORM|LATE", "late", "changed after the late read"},
-      {"MAINFORM\\SHRINK|COUNT", "1", "a list shrunk after the late read"},
+      {"MAINFORM\\SHRINK|COUNT", "4", "a list written shorter than the file's after the late read"},
       {"MAINFORM\\SHRINK|ITEM0", "foo", ""},
-      {"MAINFORM\\SHRINK|ITEM1", nullptr, ""},
-      {"MAINFORM\\SHRINK|ITEM2", nullptr, ""},
-      {"MAINFORM\\GROW|COUNT", "3", "a list grown before the late read"},
+      {"MAINFORM\\SHRINK|ITEM1", "x", ""},
+      {"MAINFORM\\SHRINK|ITEM3", "z", ""},
+      {"MAINFORM\\GROW|COUNT", "4", "a list grown before the late read"},
       {"MAINFORM\\GROW|ITEM2", "c", ""},
+      {"MAINFORM\\GROW|ITEM3", "g", ""},
       {"MAINFORM\\SAME|COUNT", "2", "a list written as it started"},
       {"MAINFORM\\SAME|ITEM1", "q", ""},
-      {"MAINFORM\\MIXED|COUNT", "3", "a list changed in its last item only"},
-      {"MAINFORM\\MIXED|ITEM0", "a", ""},
-      {"MAINFORM\\MIXED|ITEM2", "d", ""},
-      {"MAINFORM\\MIXED|ITEM3", nullptr, ""},
-      {"MAINFORM\\UNSTARTED|COUNT", "1", "a list the run did not start with, shrunk before the late read"},
+      {"MAINFORM\\MIXED|COUNT", "5", "a list changed in its last item only: the run's start is not the file's"},
+      {"MAINFORM\\MIXED|ITEM0", "d", ""},
+      {"MAINFORM\\MIXED|ITEM1", "x", ""},
+      {"MAINFORM\\MIXED|ITEM4", "w", ""},
+      {"MAINFORM\\MIXED|ITEM5", nullptr, ""},
+      {"MAINFORM\\UNSTARTED|COUNT", "3", "a list the run did not start with, written before the late read"},
       {"MAINFORM\\UNSTARTED|ITEM0", "e", ""},
-      {"MAINFORM\\UNSTARTED|ITEM1", nullptr, ""},
+      {"MAINFORM\\UNSTARTED|ITEM2", "y", ""},
       {"MAINFORM\\TREE\\SUB|A", nullptr, "a subtree the run started with, deleted"},
       {"MAINFORM\\OTHER\\SUB|B", "1", "a subtree the run never held, deleted"},
       {"UNTOUCHED|K", "file", "a section the run never held"},
@@ -387,10 +399,7 @@ TEST_F(StorageFile, AFileHeldBeforeItWasReadTakesWhatTheRunChangedOnceRead) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     {
       TApAppIniFileStorage s(nullptr);
-      s.SetFlushOnDestroy(false);
-      s.SetAutoFlush(automatic);
-      s.SetAutoReload(automatic);
-      EXPECT_THROW(s.SetWideFileName(file), EFOpenError);
+      NameHeldFile(s, file, automatic);
       EXPECT_EQ(s.ReadString("MainForm\\NormPos", "none"), "none");
       s.RecordStartingValues([&] {
         s.WriteString("MainForm\\NormPos", "0,0,808,587");
@@ -434,6 +443,140 @@ TEST_F(StorageFile, AFileHeldBeforeItWasReadTakesWhatTheRunChangedOnceRead) {
           << e.Entry << ": " << e.Why << (automatic ? " (automatic)" : "");
     }
     EXPECT_FALSE(FileExists(DamagedSettingsFileName(file)));
+  }
+}
+
+// A list as a file holds it: items that are values, or ("/" before the text) sections with a
+// "Name" value.
+std::string ListText(const std::vector<std::string>& Items) {
+  std::string text = "[MainForm\\List]\r\nCount=" + std::to_string(Items.size()) + "\r\n", folders;
+  for (size_t i = 0; i < Items.size(); ++i) {
+    const std::string item = "Item" + std::to_string(i);
+    if (Items[i][0] == '/')
+      folders += "[MainForm\\List\\" + item + "]\r\nName=" + Items[i].substr(1) + "\r\n";
+    else
+      text += item + "=" + Items[i] + "\r\n";
+  }
+  return text + folders + "[Other]\r\nk=file\r\n";
+}
+
+// Written as the storage writes a list of strings or of objects.
+void WriteItems(TApCustomAppStorage& S, const std::vector<std::string>& Items) {
+  if (Items.empty() || Items[0][0] != '/') {
+    TStringList list;
+    for (const std::string& item : Items) list.Add(item);
+    S.WriteStoredStringList("MainForm\\List", list);
+    return;
+  }
+  S.WriteInteger("MainForm\\List\\Count", static_cast<int>(Items.size()));
+  for (size_t i = 0; i < Items.size(); ++i)
+    S.WriteString("MainForm\\List\\Item" + std::to_string(i) + "\\Name", Items[i].substr(1));
+  TStringList folders;
+  S.EnumFolders("MainForm\\List", folders, false);
+  for (int i = 0; i < folders.Count(); ++i)
+    if (std::stoi(folders[i].substr(4)) >= static_cast<int>(Items.size()))
+      S.DeleteSubTree("MainForm\\List\\" + folders[i]);
+}
+
+std::vector<std::string> ItemsOf(const WideString& File) {
+  TMemIniFile ini(File);
+  std::vector<std::string> items;
+  for (int i = 0; i < ini.ReadInteger("MainForm\\List", "Count", 0); ++i) {
+    const AnsiString item = "Item" + std::to_string(i);
+    items.push_back(ini.ValueExists("MainForm\\List", item)
+                        ? ini.ReadString("MainForm\\List", item, "")
+                        : "/" + ini.ReadString("MainForm\\List\\" + item, "Name", "?"));
+  }
+  return items;
+}
+
+// A list changed by a run that began while another program held the file takes the run's changes
+// over the file's list once the file is read: the items the run added in front in the run's
+// order, the items of its start that it dropped gone, the file's other items in their order,
+// none twice, within the list's limit. A list the program reads after the late read is its own.
+TEST_F(StorageFile, AListTheRunChangedKeepsTheFilesItemsTheRunNeverTouched) {
+  using L = std::vector<std::string>;
+  const L none{"<none>"};
+  const struct {
+    L File, Started, Held, Read;  // none: not recorded, not written
+    int Limit;                    // 0: none
+    bool ReadFirst;               // the list read after the late read, before Read is written
+    L Expected;
+    const char* Why;
+  } rows[] = {
+      {{"r1", "r2", "r3"}, {}, none, {"x"}, 0, false, {"x", "r1", "r2", "r3"}, "opened after the late read"},
+      {{"r1", "r2", "r3"}, {}, {"x"}, none, 0, false, {"x", "r1", "r2", "r3"}, "opened while held"},
+      {{"r1", "r2", "r3"}, {}, none, {"r3", "x"}, 0, false, {"r3", "x", "r1", "r2"}, "one of the file's again"},
+      {{"r1", "r2", "r3"}, {}, none, {"x", "y"}, 4, false, {"x", "y", "r1", "r2"}, "the limit"},
+      {{"b", "c", "a"}, {"a", "b"}, none, {"b"}, 0, false, {"b", "c"}, "dropped from the start"},
+      {{"c", "d"}, {"a", "b"}, none, {"a", "b", "x"}, 0, false, {"x", "c", "d"}, "the start is no item of the file"},
+      {{"x", "a", "y"}, {"a", "b", "c"}, none, {"c", "a", "b"}, 0, false, {"c", "x", "a", "y"}, "used again"},
+      {{"c", "d"}, {"a"}, {"a"}, {"a"}, 0, false, {"c", "d"}, "written as it started"},
+      {{"c", "d"}, none, {"e"}, none, 0, false, {"e", "c", "d"}, "no start, written while held"},
+      {{"c", "d"}, none, none, {"x"}, 0, false, {"x"}, "no start, written only once read"},
+      {{"c", "d"}, {}, {"x"}, {"y"}, 0, true, {"y"}, "read once the file was read"},
+      {{"/c", "/d"}, {}, none, {"/x", "/c"}, 0, false, {"/x", "/c", "/d"}, "items that are sections"},
+      {{"/c", "/d"}, {}, {"/x"}, none, 1, false, {"/x"}, "sections past the limit"},
+  };
+  const WideString file = dir.File(L"Preferences.ini");
+  for (const auto& row : rows) {
+    for (bool automatic : {false, true}) {
+      const std::string why = row.Why + std::string(automatic ? " (automatic)" : "");
+      Put(file, ListText(row.File));
+      HANDLE held = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+      {
+        TApAppIniFileStorage s(nullptr);
+        if (row.Limit) s.LimitList("MainForm\\List", row.Limit);
+        NameHeldFile(s, file, automatic);
+        if (row.Started != none) s.RecordStartingValues([&] { WriteItems(s, row.Started); });
+        if (row.Held != none) WriteItems(s, row.Held);
+        CloseHandle(held);
+        EXPECT_EQ(s.ReadString("Other\\k", ""), "file") << why;
+        if (row.ReadFirst) {
+          TStringList read;
+          s.ReadStoredStringList("MainForm\\List", read);
+        }
+        if (row.Read != none) WriteItems(s, row.Read);
+        s.Flush();
+      }
+      EXPECT_EQ(ItemsOf(file), row.Expected) << why;
+      EXPECT_EQ(TMemIniFile(file).ReadString("Other", "k", ""), "file") << why;
+    }
+  }
+}
+
+// A value changed while the file was held and changed again once it was read keeps the newer
+// value through whatever the storage does next, the file read again included.
+TEST_F(StorageFile, AValueChangedAgainAfterTheLateReadKeepsTheNewerValue) {
+  const struct {
+    bool Automatic;
+    std::function<void(TApAppIniFileStorage&)> Next;
+    const char* Why;
+  } rows[] = {
+      {true, [](TApAppIniFileStorage& s) { s.WriteString("Other\\j", "1"); }, "another value written"},
+      {true, [](TApAppIniFileStorage& s) { PutList(s, "Other\\List", {"x"}); }, "a list written"},
+      {false, [](TApAppIniFileStorage& s) { s.Reload(); }, "read again by hand"},
+  };
+  const WideString file = dir.File(L"Preferences.ini");
+  for (const auto& row : rows) {
+    Put(file, "[MainForm]\r\nValue=file\r\n[Other]\r\nk=file\r\n");
+    HANDLE held = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+      TApAppIniFileStorage s(nullptr);
+      NameHeldFile(s, file, row.Automatic);
+      s.RecordStartingValues([&] { s.WriteString("MainForm\\Value", "start"); });
+      s.WriteString("MainForm\\Value", "held");
+      CloseHandle(held);
+      EXPECT_EQ(s.ReadString("MainForm\\Value", ""), "held") << row.Why;
+      s.WriteString("MainForm\\Value", "newer");
+      s.Flush();
+      row.Next(s);
+      s.Flush();
+      EXPECT_EQ(s.ReadString("MainForm\\Value", ""), "newer") << row.Why;
+    }
+    EXPECT_EQ(TMemIniFile(file).ReadString("MainForm", "Value", ""), "newer") << row.Why;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "framework/GdiHandles.h"
 #include "framework/HintWindow.h"
 #include "framework/Screen.h"
+#include "framework/StdCtrls.h"
 #include "framework/Timer.h"
 #include "framework/Win.h"
 
@@ -228,6 +229,56 @@ TEST(ApplicationMessages, TheSystemsBoxComesUpOverTheActiveWindow) {
     delete form;
   }
   Application->SetMessageBoxHandler(handler);
+}
+
+// A window shows its commands as they stand from its first paint on and while a message box is
+// up, before any idle time: the update handlers run as the form is shown and again before the
+// box's loop, which gives none. A handler that fails then is told once, and the box still comes.
+TEST(ApplicationActions, CommandsAreUpToDateAsAFormShowsAndUnderAMessageBox) {
+  struct TCondition {
+    bool Enabled = false, Fails = false;
+    void Update(TObject* Sender) {
+      if (Fails) throw Exception(L"update failed");
+      static_cast<TAction*>(Sender)->SetEnabled(Enabled);
+    }
+  };
+  const struct {
+    bool Box;      // a box comes up after the condition changed, with no idle time between
+    bool Enabled;  // the condition, then
+    bool Fails;
+    std::vector<WideString> Boxes;
+    const char* Why;
+  } rows[] = {
+      {false, false, false, {}, "shown, before any idle time"},
+      {true, true, false, {L"Saved."}, "a box after the condition changed"},
+      {true, true, true, {L"update failed", L"Saved."}, "a box whose update fails"},
+  };
+  for (const auto& row : rows) {
+    TCondition condition;
+    TForm* form = new TForm(nullptr, CreateNew);
+    auto* action = new TAction(form);
+    action->OnUpdate = TNotifyEvent(&condition, &TCondition::Update);
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    button->SetAction(action);
+    form->SetBounds(40, 40, 200, 100);
+    form->Show();
+    EXPECT_FALSE(button->Enabled()) << row.Why;
+    EXPECT_FALSE(IsWindowEnabled(button->Handle())) << row.Why;
+    if (row.Box) {
+      condition.Enabled = row.Enabled;
+      condition.Fails = row.Fails;
+      TMessageBoxRecorder boxes;
+      bool enabledUnderBox = !row.Enabled;
+      boxes.OnShow = [&](const WideString&) { enabledUnderBox = button->Enabled(); };
+      Application->MessageBox(L"Saved.");
+      EXPECT_EQ(boxes.Texts, row.Boxes) << row.Why;
+      if (!row.Fails) {
+        EXPECT_EQ(enabledUnderBox, row.Enabled) << row.Why;
+      }
+    }
+    delete form;
+  }
 }
 
 TEST(ApplicationHints, TheShortHintShowsAndTheLongOneIsTheApplicationsHint) {
