@@ -261,6 +261,17 @@ TEST(BarDock, ADesignedToolbarMovedInItsDockTakesTheRowAndPlace) {
       {true, 150, 2, 0, Bounds(150, 0, 56, 26)},  // along its row
       {true, 10, 20, 1, Bounds(10, 26, 56, 26)},  // centre below the first row: a new row
       {false, 10, 20, 0, Bounds(79, 0, 56, 26)},
+      // Around the boundary of the first row, 26 pixels thick: the centre (top + 13) on the
+      // boundary belongs to the row below it.
+      {true, 150, -13, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 0, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 11, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 12, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 13, 1, Bounds(150, 26, 56, 26)},
+      {true, 150, 14, 1, Bounds(150, 26, 56, 26)},
+      {true, 150, 26, 1, Bounds(150, 26, 56, 26)},
+      {true, 150, 60, 1, Bounds(150, 26, 56, 26)},  // far below: still only the next row
+      {false, 150, 13, 0, Bounds(79, 0, 56, 26)},
   };
   for (const Case& c : cases) {
     TDockForm f;
