@@ -75,16 +75,21 @@ function(verdan_test_program layer)
   target_compile_options(${name} PRIVATE ${VERDAN_WARNINGS})
   target_link_libraries(${name} PRIVATE ${layer} gtest)
   verdan_add_resources(${name} ${CMAKE_SOURCE_DIR}/resources ${dir})
-  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  verdan_gtest_verdict(${name})
+  verdan_gtest(${name} ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 1200)
 endfunction()
 
-# A test program passes only when GoogleTest printed its summary and no failure: a crash on
-# another thread can end the process under Wine with exit code 0 before any test reported.
-function(verdan_gtest_verdict name)
-  set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
-                                          FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+# The test NAME runs the GoogleTest program of the target PROGRAM (extra arguments go to it) in
+# BINARY_DIR/tests. It passes only when the program ended with code 0 and the report of its own
+# run is whole, with every test and no failure (cmake/GTestVerdict.cmake): a crash on another
+# thread can end the process under Wine with code 0 before any test reported, and a copy of the
+# program started by a test prints a summary of its own.
+function(verdan_gtest name program)
+  list(JOIN ARGN "," args)
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_COMMAND} "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" "-DPROGRAM=$<TARGET_FILE:${program}>"
+                   -DREPORT=${name}.xml "-DARGS=${args}" -P ${CMAKE_SOURCE_DIR}/cmake/GTestVerdict.cmake
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endfunction()
 
 # One console program per source file of the calling folder, linked with every layer library and

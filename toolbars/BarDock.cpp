@@ -182,8 +182,8 @@ void TBarDock::AlignControls(TControl*, TRect&) { ArrangeToolbars(); }
 
 void TBarDock::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  // A running dock repaints only what a new size uncovers; a designed one shows its frame
-  // again at every size.
+  // A running dock shrinks without a repaint (it grows with a whole one, see WM_SIZE); a
+  // designed one shows its frame again at every size.
   if (!ComponentState().Contains(csDesigning)) Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
@@ -412,6 +412,17 @@ void TBarDock::WndProc(TMessage& Message) {
       TCustomControl::WndProc(Message);
       if (UsingBackground()) BackgroundChanged(nullptr);
       return;
+    case WM_SIZE: {
+      // A dock that grows is painted anew whole, its bound lines and its rows' toolbars too: its
+      // background spans its whole size, and the erase of what the new size uncovered comes
+      // before the dock knows that size, so it leaves that part unpainted.
+      const TPoint size{LOWORD(Message.LParam), HIWORD(Message.LParam)};
+      const bool grew = size.X > clientSize_.X || size.Y > clientSize_.Y;
+      clientSize_ = size;
+      TCustomControl::WndProc(Message);
+      if (grew) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      return;
+    }
     case CM_SYSCOLORCHANGE:
       TCustomControl::WndProc(Message);
       if (background_) background_->SysColorChanged();

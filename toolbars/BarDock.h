@@ -176,6 +176,7 @@ class TBarDock : public TCustomControl {
   bool arrangePending_ = false;
   int ncWidth_ = 0;
   int ncHeight_ = 0;
+  TPoint clientSize_;  // the client size of the last WM_SIZE
   std::vector<TBarCustomDockableWindow*> windows_;
   std::vector<TBarCustomDockableWindow*> visible_;
 };

@@ -199,22 +199,47 @@ TEST(TextToolsSort, CyrillicLinesFollowTheRussianAlphabet) {
   EXPECT_EQ(JoinTextLines(Sorted(lines, {false, true, true})), "\xff\r\n\xe6\r\n\xb8\r\n\xe5\r\n\xc1\r\n\xc0\r\n\xe0");
 }
 
+// Both splits against lines written out by hand: every break form and their mixes, the empty
+// line a doubled break leaves at the end, and a lone CR at the end that ends the line before it.
 TEST(TextTools, LinesSplitAtEveryBreakKindWithoutAFinalEmptyLine) {
   const struct {
-    const char* Text;
-    size_t Count;
-    const char* Last;
-  } cases[] = {{"a\r\nb", 2, "b"}, {"a\nb\rc", 3, "c"}, {"a\r\n", 1, "a"},  {"a\r\n\r\n", 2, ""},
-               {"", 0, ""},        {"\n", 1, ""},       {"\r\r\n", 2, ""},  {"a\n\rb", 3, "b"},
-               {"a\r", 1, "a"},    {"\r\nx", 2, "x"},   {"a\tb\nc", 2, "c"}};
+    std::string Text;
+    TTextLines Lines;
+  } cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {"a\r\nb", {"a", "b"}},
+      {"a\nb", {"a", "b"}},
+      {"a\rb", {"a", "b"}},
+      {"a\nb\rc", {"a", "b", "c"}},
+      {"one\r\ntwo\nthree\rfour", {"one", "two", "three", "four"}},
+      // A final break ends its line and opens none; a doubled one leaves an empty last line.
+      {"a\r\n", {"a"}},
+      {"a\n", {"a"}},
+      {"a\r\n\r\n", {"a", ""}},
+      {"a\n\n", {"a", ""}},
+      {"a\r\r", {"a", ""}},
+      {"\n", {""}},
+      {"\r\n\r\n\r\n", {"", "", ""}},
+      // A lone CR at the end, after a CR LF or alone; LF CR is two breaks, CR CR LF too.
+      {"a\r", {"a"}},
+      {"a\r\nb\r", {"a", "b"}},
+      {"\r", {""}},
+      {"a\n\rb", {"a", "", "b"}},
+      {"\r\r\n", {"", ""}},
+      {"a\r\r\nb", {"a", "", "b"}},
+      {"\r\nx", {"", "x"}},
+      // Tabs, spaces and other control characters stay in their line.
+      {"a\tb \x01\nc\v\f", {"a\tb \x01", "c\v\f"}},
+      {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
+  };
   for (const auto& c : cases) {
-    const TTextLines lines = SplitTextLines(c.Text);
-    ASSERT_EQ(lines.size(), c.Count) << c.Text;
-    if (c.Count) {
-      EXPECT_EQ(lines.back(), c.Last) << c.Text;
-    }
+    EXPECT_EQ(SplitTextLines(c.Text), c.Lines) << c.Text;
     const TTextLineViews views = SplitTextLineViews(c.Text);
-    EXPECT_EQ(TTextLines(views.begin(), views.end()), lines) << c.Text;
+    EXPECT_EQ(TTextLines(views.begin(), views.end()), c.Lines) << c.Text;
+    // The views lie inside the text they were split from.
+    for (std::string_view v : views)
+      EXPECT_TRUE(v.data() >= c.Text.data() && v.data() + v.size() <= c.Text.data() + c.Text.size()) << c.Text;
   }
 }
 

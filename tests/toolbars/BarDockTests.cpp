@@ -200,6 +200,40 @@ TEST(BarDock, OnlyARunningDockDropsTheRedrawClassStyles) {
   EXPECT_EQ(dock->ClassStyle(), static_cast<UINT>(CS_HREDRAW | CS_VREDRAW));
 }
 
+// A running dock that grows is painted anew whole, with the toolbars of its rows; one that
+// shrinks is not (nothing of it came into sight).
+TEST(BarDock, AGrowingDockIsPaintedAnewWhole) {
+  TDockForm f;
+  auto* top = f.Toolbar("T", 3, f.Top);
+  auto* side = f.Toolbar("S", 2, f.Left);
+  f.Show();
+  auto whole = [](TWinControl* C) {
+    TRegionHandle update(CreateRectRgn(0, 0, 0, 0)), client(CreateRectRgn(0, 0, C->ClientWidth(), C->ClientHeight()));
+    GetUpdateRgn(C->Handle(), update.Get(), FALSE);
+    return EqualRgn(update.Get(), client.Get()) != FALSE;
+  };
+  auto touched = [](TWinControl* C) { return GetUpdateRect(C->Handle(), nullptr, FALSE) != FALSE; };
+  const struct {
+    int Width, Height;
+    bool TopAnew, LeftAnew;
+  } steps[] = {
+      {300, 300, false, false},  // narrower: the top dock shrinks, the left one keeps its size
+      {500, 300, true, false},   // wider
+      {500, 200, false, false},  // lower: the left dock shrinks
+      {500, 420, false, true},   // higher
+      {640, 500, true, true},    // both
+      {641, 500, true, false},   // one pixel is growth too
+  };
+  for (const auto& s : steps) {
+    RedrawWindow(f.Form.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    f.Form.SetBounds(f.Form.Left(), f.Form.Top(), s.Width, s.Height);
+    EXPECT_EQ(whole(f.Top), s.TopAnew) << s.Width << "x" << s.Height;
+    EXPECT_EQ(whole(f.Left), s.LeftAnew) << s.Width << "x" << s.Height;
+    EXPECT_TRUE(touched(top) || !s.TopAnew) << s.Width << "x" << s.Height;
+    EXPECT_TRUE(touched(side) || !s.LeftAnew) << s.Width << "x" << s.Height;
+  }
+}
+
 // The frame of a floating window keeps the redraw class styles only while designed; a designed
 // and a running frame in one program each get their own.
 TEST(BarDock, OnlyARunningFloatingFrameDropsTheRedrawClassStyles) {
@@ -227,6 +261,17 @@ TEST(BarDock, ADesignedToolbarMovedInItsDockTakesTheRowAndPlace) {
       {true, 150, 2, 0, Bounds(150, 0, 56, 26)},  // along its row
       {true, 10, 20, 1, Bounds(10, 26, 56, 26)},  // centre below the first row: a new row
       {false, 10, 20, 0, Bounds(79, 0, 56, 26)},
+      // Around the boundary of the first row, 26 pixels thick: the centre (top + 13) on the
+      // boundary belongs to the row below it.
+      {true, 150, -13, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 0, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 11, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 12, 0, Bounds(150, 0, 56, 26)},
+      {true, 150, 13, 1, Bounds(150, 26, 56, 26)},
+      {true, 150, 14, 1, Bounds(150, 26, 56, 26)},
+      {true, 150, 26, 1, Bounds(150, 26, 56, 26)},
+      {true, 150, 60, 1, Bounds(150, 26, 56, 26)},  // far below: still only the next row
+      {false, 150, 13, 0, Bounds(79, 0, 56, 26)},
   };
   for (const Case& c : cases) {
     TDockForm f;
