@@ -270,13 +270,18 @@ TEST(BarDock, NonClientAreaHitCodes) {
 }
 
 // The running program marks what it writes, so that a reader knows the floating position is in
-// screen coordinates already; a file without the mark was not written by it.
+// screen coordinates already; a file without the mark was not written by it (a designed one
+// holds the form's client coordinates).
 TEST(BarDock, FormFilesWrittenAtRunTimeAreMarked) {
   TDockForm f;
   auto* t = f.Toolbar("T", 1, f.Top);
   EXPECT_FALSE(t->SavedAtRunTime());
-  const std::string text = WriteComponentToText(t);
-  EXPECT_NE(text.find("SavedAtRunTime = True"), std::string::npos) << text;
+  for (bool designing : {false, true}) {
+    f.Form.SetDesigning(designing);
+    const std::string text = WriteComponentToText(t);
+    EXPECT_EQ(text.find("SavedAtRunTime") != std::string::npos, !designing) << text;
+  }
+  f.Form.SetDesigning(false);
   const struct {
     const char* Text;
     bool Marked;
