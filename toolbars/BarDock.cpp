@@ -243,6 +243,8 @@ void TBarDock::ArrangeToolbars() {
   int available = std::max(vertical ? Height() - ncHeight_ : Width() - ncWidth_, 0);
   for (size_t i = windows_.size(); i-- > 0;)
     if (windows_[i]->IsDestroying()) RemoveWindow(windows_[i]);
+  if (limitToOneRow_)
+    for (auto* w : windows_) w->dockRow_ = 0;
 
   std::vector<TBarRowWindow> rows;
   for (auto* w : windows_) {

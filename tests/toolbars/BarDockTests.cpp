@@ -18,6 +18,9 @@ TEST(BarDock, ToolbarsInRowsWithExactBounds) {
   EXPECT_EQ(f.Top->Height(), 26);
   EXPECT_EQ(a->ClientWidth(), 69);
   EXPECT_EQ(a->ClientHeight(), 22);
+  f.Top->SetAllowDrag(false);  // the toolbars lose their drag handles and close up
+  EXPECT_EQ(b->BoundsRect(), Bounds(73, 0, 50, 26));
+  f.Top->SetAllowDrag(true);
   // A row of its own; then one pixel per bound line.
   b->SetDockRow(1);
   EXPECT_EQ(b->BoundsRect(), Bounds(0, 26, 56, 26));
@@ -45,11 +48,12 @@ TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
   f.Form.SetClientWidth(150);
   f.Top->SetLimitToOneRow(true);
   auto* a = f.Toolbar("A", 5, f.Top);
-  auto* b = f.Toolbar("B", 2, f.Top);
+  auto* b = f.Toolbar("B", 2, f.Top, 3);
   f.Show();
   // Both chevron toolbars fit by their minimum; the first gives up what the second overlaps.
   EXPECT_EQ(a->BoundsRect(), Bounds(0, 0, 94, 26));
   EXPECT_EQ(b->BoundsRect(), Bounds(94, 0, 56, 26));
+  EXPECT_EQ(b->DockRow(), 0);  // the one row is every toolbar's
   TBarView* view = a->View();
   view->ValidatePositions();
   int shown = 0;
