@@ -373,6 +373,14 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
   TRect start = WindowRectOf(frame);
   TPoint startCursor = CursorPoint();
   TRect current = start;
+  // Without smooth mode the new size shows as an outline until the button is let go.
+  TBarDragLoop outline;
+  outline.W = this;
+  TPoint border = GetFloatingBorderSize();
+  if (!smoothDrag_) {
+    outline.BeginOutline();
+    outline.DrawOutline(&current, {border.X, border.Y});
+  }
   SetCapture(frame);
   bool accepted = false;
   MSG msg;
@@ -413,10 +421,14 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
       if (smoothDrag_) {
         floatingParent_->SetBounds(r.Left, r.Top, r.Width(), r.Height());
         SetBounds(0, 0, r.Width() - nc.X, r.Height() - nc.Y);
+        MoveOnScreen(true);
+      } else {
+        outline.DrawOutline(&current, {border.X, border.Y});
       }
     }
   }
   if (GetCapture() == frame) ReleaseCapture();
+  outline.EndOutline();
   if (clipCursor_) ClipCursor(nullptr);
   if (accepted && !smoothDrag_)
     floatingParent_->SetBounds(current.Left, current.Top, current.Width(), current.Height());

@@ -490,7 +490,7 @@ void TBarCustomToolbar::ResizeBegin(int Edge) {
     ::ClientToScreen(frame->Handle(), &origin);
     state->LeftBorder = origin.x - r.left;
   }
-  state->FloatingWidth = floatRightX_;
+  state->FloatingWidth = state->StartFloatingWidth = floatRightX_;
   int saved = floatRightX_;
   floatRightX_ = 0;
   TPoint nc = frame ? frame->NonClientSize() : TPoint{};
@@ -583,16 +583,17 @@ bool TBarCustomToolbar::ResizeTrack(TRect& R, int Edge, const TPoint& Cursor) {
   bool changed = n != R;
   s.LastChanged = changed;
   R = n;
-  if (changed) {
+  // A smooth resize shows each step's wrapping at once; an outline shows it when let go.
+  if (changed && SmoothDrag()) {
     floatRightX_ = s.FloatingWidth;
     SetViewOffsets();
   }
   return changed;
 }
 
-void TBarCustomToolbar::ResizeEnd(bool) {
+void TBarCustomToolbar::ResizeEnd(bool Accepted) {
   if (!resize_) return;
-  int width = resize_->FloatingWidth;
+  int width = Accepted || SmoothDrag() ? resize_->FloatingWidth : resize_->StartFloatingWidth;
   resize_.reset();
   floatRightX_ = -1;
   SetFloatingWidth(width);

@@ -40,6 +40,7 @@ struct TBarFloatingResizeState {
   int OrigLeft = 0, OrigTop = 0, OrigWidth = 0, OrigHeight = 0;
   int LeftBorder = 0;
   int FloatingWidth = 0;
+  int StartFloatingWidth = 0;  // what an outline resize let go of with Escape keeps
   bool LastChanged = false;
   bool LastBelow = false;
   int DeadZone = 12;

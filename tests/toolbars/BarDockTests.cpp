@@ -70,6 +70,46 @@ TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
   EXPECT_EQ(f.Top->Height(), 48);
 }
 
+// A dock's background goes on through its toolbars, in their frames and behind their buttons,
+// and a toolbar that moves shows the part of the picture at its new place.
+TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
+  struct TStripes : TBarBasicBackground {  // red left of x 100 of the form, blue from there
+    using TBarBasicBackground::TBarBasicBackground;
+    void Draw(HDC DC, const TRect& R) override {
+      for (auto [l, r, c] : {std::tuple{R.Left, std::min(R.Right, 100), RGB(255, 0, 0)},
+                             std::tuple{std::max(R.Left, 100), R.Right, RGB(0, 0, 255)}}) {
+        TBrushHandle brush(CreateSolidBrush(c));
+        RECT box{l, R.Top, r, R.Bottom};
+        if (l < r) FillRect(DC, &box, brush.Get());
+      }
+    }
+    HPALETTE GetPalette() override { return nullptr; }
+    void RegisterChanges(const TNotifyEvent&) override {}
+    void SysColorChanged() override {}
+    void UnregisterChanges(const TNotifyEvent&) override {}
+    bool UsingBackground() override { return true; }
+  };
+  TDockForm f;
+  TStripes stripes(nullptr);
+  f.Top->SetBackground(&stripes);
+  auto* t = f.Toolbar("T", 3, f.Top, 0, 60);  // its client area starts at x 68 of the form
+  f.Show();
+  auto pixel = [&](int X, int Y, bool Client) {
+    t->Update();
+    TWindowDC dc = Client ? TWindowDC(t->Handle()) : TWholeWindowDC(t->Handle());
+    return GetPixel(dc.Get(), X, Y);
+  };
+  EXPECT_EQ(pixel(31, 10, true), RGB(255, 0, 0));
+  EXPECT_EQ(pixel(32, 10, true), RGB(0, 0, 255));
+  EXPECT_EQ(pixel(1, 1, false), RGB(255, 0, 0));  // the frame's inner ring
+  t->SetDockPos(80);
+  PumpMessagesFor(20);
+  EXPECT_EQ(pixel(15, 10, true), RGB(0, 0, 255));
+  f.Top->SetBackgroundOnToolbars(false);
+  EXPECT_EQ(pixel(10, 10, true), ColorToRGB(clBtnFace));
+  f.Top->SetBackground(nullptr);
+}
+
 TEST(BarDock, EmptyDocksAndEmptyToolbars) {
   TDockForm f;
   f.Show();
@@ -496,6 +536,40 @@ TEST(BarDock, OutlineDragDrawsOnTheScreenAndMovesOnlyAtTheEnd) {
   EXPECT_EQ(t->LastDock(), f.Left);
   EXPECT_EQ(f.Left->WindowList(), std::vector<TBarCustomDockableWindow*>{t});
   EXPECT_EQ(f.Top->Height(), 0);
+}
+
+// Without smooth mode an edge of a floating frame drags an outline, and the frame takes the size
+// only when the button is let go.
+TEST(BarDock, OutlineResizeOfAFloatingFrame) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 4, f.Top);
+  t->SetSmoothDrag(false);
+  f.Show();
+  t->SetFloating(true);
+  auto* frame = t->FloatingParent();
+  PumpMessagesFor(30);
+  TRect r = f.ScreenRect(frame);
+  TRect area{r.Left - 10, r.Top - 10, r.Right + 10, r.Bottom + 60};
+  std::vector<DWORD> before = ScreenPixels(area), during;
+  int widthDuring = 0;
+  DragFrom(frame->Handle(), HTRIGHT, {r.Right - 1, r.Top + 15},
+           {MoveMouseTo({r.Right - 41, r.Top + 15}),
+            [&] {
+              during = ScreenPixels(area);
+              widthDuring = frame->Width();
+              return true;
+            },
+            PostToCapture(WM_LBUTTONUP)});
+  EXPECT_NE(during, before);
+  EXPECT_EQ(widthDuring, r.Width());
+  EXPECT_EQ(frame->Width(), 54 + frame->NonClientSize().X);  // two lines of two
+  // Escape leaves the frame as it was.
+  r = f.ScreenRect(frame);
+  DragFrom(frame->Handle(), HTRIGHT, {r.Right - 1, r.Top + 15},
+           {MoveMouseTo({r.Right + 60, r.Top + 15}), PostToCapture(WM_KEYDOWN, VK_ESCAPE)});
+  PumpMessagesFor(20);
+  EXPECT_EQ(frame->Width(), r.Width());
 }
 
 TEST(BarDock, FormWithMenuBarDockedAndFloatingToolbarsIsDrawn) {
