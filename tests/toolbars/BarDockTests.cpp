@@ -259,6 +259,43 @@ TEST(BarDock, OnlyARunningFloatingFrameDropsTheRedrawClassStyles) {
   }
 }
 
+// The frame of a floating toolbar is a bordered tool window that keeps its form's caption
+// active while it is active, and hands the activation to the form when it came from elsewhere.
+TEST(BarDock, AnActivatedFloatingFrameLeavesTheActivationWithItsForm) {
+  static WNDPROC formProc = nullptr;
+  static std::vector<WPARAM> ncActivate;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 2, f.Top);
+  f.Show();
+  t->SetFloating(true);
+  HWND frame = t->FloatingParent()->Handle(), form = f.Form.Handle();
+  EXPECT_EQ(GetWindowLongW(frame, GWL_STYLE) & (WS_POPUP | WS_BORDER | WS_THICKFRAME),
+            WS_POPUP | WS_BORDER | WS_THICKFRAME);
+  formProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND W, UINT M, WPARAM WP, LPARAM LP) -> LRESULT WINAPI {
+        if (M == WM_NCACTIVATE) ncActivate.push_back(WP);
+        return CallWindowProcW(formProc, W, M, WP, LP);
+      })));
+  TForm other(nullptr, CreateNew);
+  other.SetBounds(500, 40, 100, 100);
+  other.Show();
+  const struct {
+    HWND From;
+    HWND Active;
+  } cases[] = {{form, frame}, {other.Handle(), form}};
+  for (const auto& c : cases) {
+    SetActiveWindow(c.From);
+    ncActivate.clear();
+    SetActiveWindow(frame);
+    PumpMessagesFor(20);
+    EXPECT_EQ(GetActiveWindow(), c.Active);
+    ASSERT_FALSE(ncActivate.empty());
+    EXPECT_NE(ncActivate.back(), 0u);
+  }
+  SetWindowLongPtrW(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+  other.Hide();
+}
+
 // A designer that moves a docked toolbar chooses its row (the one at the toolbar's centre) and
 // its position along the row, and the dock places it; running, the dock keeps it where it was.
 TEST(BarDock, ADesignedToolbarMovedInItsDockTakesTheRowAndPlace) {
