@@ -562,7 +562,14 @@ void TBarCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift,
     DoubleClick();
     return;
   }
-  if ((currentDock_ && currentDock_->AllowDragging()) || floating_) BeginMoving(X, Y);
+  if ((currentDock_ && currentDock_->AllowDragging()) || floating_) {
+    BeginMoving(X, Y);
+    // The drag took the button's release; the window still hears of it.
+    POINT p = {};
+    GetCursorPos(&p);
+    if (HandleAllocated()) ::ScreenToClient(Handle(), &p);
+    MouseUp(mbLeft, Shift - ssLeft, p.x, p.y);
+  }
 }
 
 void TBarCustomDockableWindow::WndProc(TMessage& Message) {

@@ -542,6 +542,26 @@ TEST(BarDock, FloatingToolbarIsDrawnAndDraggedHomeByItsCaption) {
   EXPECT_GT(InkIn(t), 10);
 }
 
+// A drag started in the client area (where no button is) ends with the window's mouse-up.
+TEST(BarDock, ADragFromTheClientAreaEndsWithAMouseUp) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 2, f.Top);
+  t->SetFullSize(true);
+  f.Show();
+  struct {
+    int Ups = 0;
+    void Up(TObject*, TMouseButton Button, TShiftState, int, int) { Ups += Button == mbLeft; }
+  } log;
+  t->OnMouseUp = TMouseEvent(&log, &decltype(log)::Up);
+  TPoint grab = t->ClientToScreen({150, 10});
+  SetCursorPos(grab.X, grab.Y);
+  TMenuScript script({PostToCapture(WM_LBUTTONUP)});
+  SendMessageW(t->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
+  EXPECT_EQ(log.Ups, 1);
+  EXPECT_EQ(t->CurrentDock(), f.Top);
+}
+
 TEST(BarDock, OutlineDragDrawsOnTheScreenAndMovesOnlyAtTheEnd) {
   TMenuSettings settings;
   TDockForm f;
