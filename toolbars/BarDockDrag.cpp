@@ -213,7 +213,10 @@ struct TBarDragLoop {
     } else {
       row = PickDockRow(T->Rows, centre, W->fullSize_, newRow);
       int moved = vertical ? P.Y - StartCursor.Y : P.X - StartCursor.X;
-      if (dock == StartDock && row == StartRow && !newRow && std::abs(moved) >= 10) W->keepOrder_ = true;
+      if (dock == StartDock && row == StartRow && !newRow && std::abs(moved) >= 10) {
+        W->keepOrder_ = true;
+        ::SetCursor(LoadCursorW(nullptr, vertical ? IDC_SIZENS : IDC_SIZEWE));
+      }
     }
     W->dockRow_ = row;
     W->dockPos_ = vertical ? tl.y : tl.x;
@@ -296,6 +299,9 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
           }
         } else if (msg.wParam == VK_ESCAPE && msg.message == WM_KEYDOWN) {
           done = true;
+        } else {
+          TranslateMessage(&msg);
+          DispatchMessageW(&msg);
         }
         break;
       case WM_LBUTTONDOWN:

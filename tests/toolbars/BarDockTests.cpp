@@ -554,11 +554,21 @@ TEST(BarDock, ADragFromTheClientAreaEndsWithAMouseUp) {
     void Up(TObject*, TMouseButton Button, TShiftState, int, int) { Ups += Button == mbLeft; }
   } log;
   t->OnMouseUp = TMouseEvent(&log, &decltype(log)::Up);
+  // Keys other than Ctrl and Escape go on to their window meanwhile.
+  struct {
+    int Keys = 0;
+    void Down(TObject*, Word& Key, TShiftState) { Keys += Key == 'A'; }
+  } keys;
+  auto* field = new TCustomControl(&f.Form);
+  field->SetParent(&f.Form);
+  field->OnKeyDown = TKeyEvent(&keys, &decltype(keys)::Down);
   TPoint grab = t->ClientToScreen({150, 10});
   SetCursorPos(grab.X, grab.Y);
-  TMenuScript script({PostToCapture(WM_LBUTTONUP)});
+  TMenuScript script(
+      {[&] { return PostMessageW(field->Handle(), WM_KEYDOWN, 'A', 0) != FALSE; }, PostToCapture(WM_LBUTTONUP)});
   SendMessageW(t->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
   EXPECT_EQ(log.Ups, 1);
+  EXPECT_EQ(keys.Keys, 1);
   EXPECT_EQ(t->CurrentDock(), f.Top);
 }
 
