@@ -461,6 +461,22 @@ void TBarCustomToolbar::MouseDown(TMouseButton Button, TShiftState Shift, int X,
   mouseDown_ = false;
 }
 
+void TBarCustomToolbar::DoContextPopup(TPoint MousePos, bool& Handled) {
+  ClearHot();
+  TBarCustomDockableWindow::DoContextPopup(MousePos, Handled);
+}
+
+void TBarCustomToolbar::GetTabOrderList(std::vector<TWinControl*>& List) {
+  size_t first = List.size();
+  TBarCustomDockableWindow::GetTabOrderList(List);
+  std::vector<TWinControl*> hidden;
+  view_->AddTabStops(hidden);
+  auto behindChevron = [&](TWinControl* C) {
+    return std::any_of(hidden.begin(), hidden.end(), [&](TWinControl* H) { return H == C || H->ContainsControl(C); });
+  };
+  List.erase(std::remove_if(List.begin() + static_cast<std::ptrdiff_t>(first), List.end(), behindChevron), List.end());
+}
+
 void TBarCustomToolbar::GetMinMaxSize(TPoint& AMin, TPoint& AMax) { AMin = AMax = TPoint{}; }
 
 void TBarCustomToolbar::PositionDataExtra(const std::string& Name, TPositionData& Data) {
@@ -620,7 +636,7 @@ void TBarCustomToolbar::WndProc(TMessage& Message) {
       break;
     case CM_CONTROLCHANGE:
       TBarCustomDockableWindow::WndProc(Message);
-      if (Message.LParam && !IsLoading() && !view_->State().Contains(vstModal)) {
+      if (Message.LParam && !IsLoading() && !view_->Updating()) {
         auto* c = reinterpret_cast<TControl*>(Message.WParam);
         for (int k = 0; k < items_->Count(); ++k)
           if (auto* ci = dynamic_cast<TBarControlItem*>(items_->Items(k)); ci && ci->Control() == c) return;

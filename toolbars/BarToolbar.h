@@ -120,7 +120,12 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemsHolde
   void Paint() override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DoContextPopup(TPoint MousePos, bool& Handled) override;
   void WndProc(TMessage& Message) override;
+
+ public:
+  // Controls behind the chevron take no focus from the Tab key.
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
 
  private:
   friend class TBarToolbarView;
