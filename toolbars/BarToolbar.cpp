@@ -136,6 +136,8 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner, std::unique_ptr<TBarRoo
   items_ = ARoot.release();
   items_->SetParentComponentLink(this);
   chevronItem_ = AChevron.release();
+  // The chevron's menu shows the toolbar's own items.
+  chevronItem_->SetLinkSubitems(items_);
   view_ = MakeView(this, items_, !ComponentState().Contains(csDesigning));
   chevronItem_->SetSourceView(view_);
   view_->SetBackgroundColor(clBtnFace);

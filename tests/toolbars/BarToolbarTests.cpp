@@ -219,6 +219,7 @@ TEST(BarToolbar, ControlsOnAToolbarBecomeItems) {
   edit->SetParent(nullptr);
   t->EndUpdate();
   delete edit;
+  EXPECT_EQ(t->ChevronItem()->LinkSubitems(), t->Items());
   EXPECT_FALSE(t->IsChevronHintStored());
   t->SetChevronHint(L"More && more|");
   EXPECT_TRUE(t->IsChevronHintStored());
