@@ -518,7 +518,7 @@ class TWinControl : public TControl {
   int TabOrder() const;
   void SetTabOrder(int Value);
   // The windowed children and their children, in tab order.
-  void GetTabOrderList(std::vector<TWinControl*>& List);
+  virtual void GetTabOrderList(std::vector<TWinControl*>& List);
   // The next (or previous) control after CurControl that can take the focus, among this
   // control's descendants; CheckTabStop skips those without TabStop, CheckParent those that are
   // not direct children.

@@ -28,7 +28,6 @@ struct TAnimation {
   int Sequence = 0;
   HWND Wnd = nullptr;
   int Duration = 0;
-  DWORD StartTick = 0;  // taken when the animation starts, not when the worker gets to run
   bool Fade = false;
   std::atomic<int> Progress{0};
   TWindowDC WindowDC;
@@ -56,7 +55,7 @@ thread_local TThreadAnimation current;
 
 DWORD WINAPI AnimationWorker(void* Param) {
   auto* a = static_cast<TAnimation*>(Param);
-  DWORD start = a->StartTick;
+  DWORD start = Ticks();
   DWORD last = start;
   int startProgress = a->Progress.load();
   while (!a->StopRequest.load()) {
@@ -187,10 +186,9 @@ void StartMenuAnimation(HWND Wnd, bool Fade, TBarAnimateDirections Directions) {
   }
   SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW |
-                   SWP_NOSENDCHANGING | SWP_ASYNCWINDOWPOS);
+                   SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS);
   // Frames draw the picture from now on; a paint would end the animation before it began.
   ValidateRect(Wnd, nullptr);
-  a.StartTick = Ticks();
   DWORD id = 0;
   current.Worker = CreateThread(nullptr, 0, AnimationWorker, &a, CREATE_SUSPENDED, &id);
   if (!current.Worker) {

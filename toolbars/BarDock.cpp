@@ -121,6 +121,18 @@ void TBarDock::DrawBackground(HDC DC, const TRect& DrawRect) {
 
 bool TBarDock::UsingBackground() { return background_ && background_->UsingBackground(); }
 
+void TBarDock::PaintBackgroundAt(HDC DC, const TPoint& Origin, int W, int H) {
+  TPoint start = Parent() ? Parent()->ClientOrigin() : TPoint{};
+  TPoint at{Origin.X - start.X, Origin.Y - start.Y};
+  TSaveDC save(DC);
+  IntersectClipRect(DC, 0, 0, W, H);
+  // The caller may have moved the origin already (a part of the window drawn off screen).
+  POINT old{};
+  GetWindowOrgEx(DC, &old);
+  SetWindowOrgEx(DC, old.x + at.X, old.y + at.Y, nullptr);
+  DrawBackground(DC, Rect(at.X, at.Y, at.X + W, at.Y + H));
+}
+
 void TBarDock::EndUpdate() {
   if (arrangeLock_ > 0) --arrangeLock_;
   if (arrangeLock_ == 0 && arrangePending_) ArrangeToolbars();
@@ -243,6 +255,8 @@ void TBarDock::ArrangeToolbars() {
   int available = std::max(vertical ? Height() - ncHeight_ : Width() - ncWidth_, 0);
   for (size_t i = windows_.size(); i-- > 0;)
     if (windows_[i]->IsDestroying()) RemoveWindow(windows_[i]);
+  if (limitToOneRow_)
+    for (auto* w : windows_) w->dockRow_ = 0;
 
   std::vector<TBarRowWindow> rows;
   for (auto* w : windows_) {
@@ -396,14 +410,7 @@ void TBarDock::WndProc(TMessage& Message) {
       if (UsingBackground()) {
         RECT cr{};
         ::GetClientRect(Handle(), &cr);
-        TPoint origin = Parent() ? Parent()->ClientOrigin() : TPoint{};
-        TPoint mine = ClientOrigin();
-        HDC dc = reinterpret_cast<HDC>(Message.WParam);
-        TSaveDC save(dc);
-        IntersectClipRect(dc, cr.left, cr.top, cr.right, cr.bottom);
-        SetWindowOrgEx(dc, mine.X - origin.X, mine.Y - origin.Y, nullptr);
-        DrawBackground(dc, Rect(mine.X - origin.X, mine.Y - origin.Y, mine.X - origin.X + cr.right,
-                                mine.Y - origin.Y + cr.bottom));
+        PaintBackgroundAt(reinterpret_cast<HDC>(Message.WParam), ClientOrigin(), cr.right, cr.bottom);
         Message.Result = 1;
         return;
       }

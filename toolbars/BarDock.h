@@ -99,6 +99,9 @@ class TBarDock : public TCustomControl {
   virtual void DrawBackground(HDC DC, const TRect& DrawRect);
   virtual bool UsingBackground();
   virtual void ArrangeToolbars();
+  // Paints the background into a W x H area of DC whose corner is at Origin on the screen, as
+  // the part of one picture that starts at the dock's parent's client corner.
+  void PaintBackgroundAt(HDC DC, const TPoint& Origin, int W, int H);
 
   TBarDockPosition Position() const { return position_; }
   void SetPosition(TBarDockPosition Value);
@@ -336,6 +339,10 @@ class TBarCustomDockableWindow : public TCustomControl {
   static void PaintNC(HWND Wnd, HDC DC, void* AppData);
   bool TrackCloseButton(HWND Wnd, const std::function<TRect()>& ButtonRect);
   void UpdateFloatingFrame();
+  // The dock shows its background through this docked window.
+  bool DockBackgroundShown();
+  // A move shows another part of that background at once, drawn off screen.
+  void RepaintOverDockBackground();
 
   bool activateParent_ = true;
   bool autoResize_ = true;

@@ -213,7 +213,10 @@ struct TBarDragLoop {
     } else {
       row = PickDockRow(T->Rows, centre, W->fullSize_, newRow);
       int moved = vertical ? P.Y - StartCursor.Y : P.X - StartCursor.X;
-      if (dock == StartDock && row == StartRow && !newRow && std::abs(moved) >= 10) W->keepOrder_ = true;
+      if (dock == StartDock && row == StartRow && !newRow && std::abs(moved) >= 10) {
+        W->keepOrder_ = true;
+        ::SetCursor(LoadCursorW(nullptr, vertical ? IDC_SIZENS : IDC_SIZEWE));
+      }
     }
     W->dockRow_ = row;
     W->dockPos_ = vertical ? tl.y : tl.x;
@@ -296,6 +299,9 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
           }
         } else if (msg.wParam == VK_ESCAPE && msg.message == WM_KEYDOWN) {
           done = true;
+        } else {
+          TranslateMessage(&msg);
+          DispatchMessageW(&msg);
         }
         break;
       case WM_LBUTTONDOWN:
@@ -373,6 +379,14 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
   TRect start = WindowRectOf(frame);
   TPoint startCursor = CursorPoint();
   TRect current = start;
+  // Without smooth mode the new size shows as an outline until the button is let go.
+  TBarDragLoop outline;
+  outline.W = this;
+  TPoint border = GetFloatingBorderSize();
+  if (!smoothDrag_) {
+    outline.BeginOutline();
+    outline.DrawOutline(&current, {border.X, border.Y});
+  }
   SetCapture(frame);
   bool accepted = false;
   MSG msg;
@@ -413,10 +427,14 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
       if (smoothDrag_) {
         floatingParent_->SetBounds(r.Left, r.Top, r.Width(), r.Height());
         SetBounds(0, 0, r.Width() - nc.X, r.Height() - nc.Y);
+        MoveOnScreen(true);
+      } else {
+        outline.DrawOutline(&current, {border.X, border.Y});
       }
     }
   }
   if (GetCapture() == frame) ReleaseCapture();
+  outline.EndOutline();
   if (clipCursor_) ClipCursor(nullptr);
   if (accepted && !smoothDrag_)
     floatingParent_->SetBounds(current.Left, current.Top, current.Width(), current.Height());

@@ -473,9 +473,15 @@ void TBarCustomDockableWindow::DrawNCArea(HDC DC, bool) {
   else
     FrameRect(DC, &r, face.Get());
   InflateRect(&r, -1, -1);
-  FrameRect(DC, &r, face.Get());
-  InflateRect(&r, -1, -1);
-  FillRect(DC, &r, face.Get());
+  if (DockBackgroundShown()) {
+    TSaveDC inner(DC);
+    IntersectClipRect(DC, r.left, r.top, r.right, r.bottom);
+    currentDock_->PaintBackgroundAt(DC, wr.TopLeft(), wr.Width(), wr.Height());
+  } else {
+    FrameRect(DC, &r, face.Get());
+    InflateRect(&r, -1, -1);
+    FillRect(DC, &r, face.Get());
+  }
   if (!currentDock_->AllowDragging()) return;
   bool vertical = currentDock_->Vertical();
   int bars = dragHandleStyle_ == dhDouble ? 2 : dragHandleStyle_ == dhSingle ? 1 : 0;
@@ -488,6 +494,23 @@ void TBarCustomDockableWindow::DrawNCArea(HDC DC, bool) {
     DrawEdge(DC, &bar, BDR_RAISEDINNER, BF_RECT);
   }
   if (closeButtonWhenDocked_) DrawCloseButton(DC, CloseButtonRect(), closePushed_, closeHot_);
+}
+
+bool TBarCustomDockableWindow::DockBackgroundShown() {
+  return currentDock_ && currentDock_->BackgroundOnToolbars() && currentDock_->UsingBackground();
+}
+
+void TBarCustomDockableWindow::RepaintOverDockBackground() {
+  if (!HandleAllocated() || !IsWindowVisible(Handle())) return;
+  TRect wr = WindowRectOf(Handle());
+  if (wr.IsEmpty()) return;
+  TWholeWindowDC dc(Handle());
+  TCreatedDC memory(CreateCompatibleDC(dc.Get()));
+  TBitmapHandle bitmap(CreateCompatibleBitmap(dc.Get(), wr.Width(), wr.Height()));
+  TSelectObject select(memory.Get(), bitmap.Get());
+  Perform(WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()), PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT);
+  BitBlt(dc.Get(), 0, 0, wr.Width(), wr.Height(), memory.Get(), 0, 0, SRCCOPY);
+  ValidateRect(Handle(), nullptr);
 }
 
 void TBarCustomDockableWindow::PaintNC(HWND, HDC DC, void* AppData) {
@@ -539,7 +562,14 @@ void TBarCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift,
     DoubleClick();
     return;
   }
-  if ((currentDock_ && currentDock_->AllowDragging()) || floating_) BeginMoving(X, Y);
+  if ((currentDock_ && currentDock_->AllowDragging()) || floating_) {
+    BeginMoving(X, Y);
+    // The drag took the button's release; the window still hears of it.
+    POINT p = {};
+    GetCursorPos(&p);
+    if (HandleAllocated()) ::ScreenToClient(Handle(), &p);
+    MouseUp(mbLeft, Shift - ssLeft, p.x, p.y);
+  }
 }
 
 void TBarCustomDockableWindow::WndProc(TMessage& Message) {
@@ -621,8 +651,17 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
         }
       }
       break;
+    case WM_ERASEBKGND:
+      if (DockBackgroundShown()) {
+        currentDock_->PaintBackgroundAt(reinterpret_cast<HDC>(Message.WParam), ClientOrigin(), ClientWidth(),
+                                        ClientHeight());
+        Message.Result = 1;
+        return;
+      }
+      break;
     case WM_MOVE:
       TCustomControl::WndProc(Message);
+      if (DockBackgroundShown()) RepaintOverDockBackground();
       if (OnMove) OnMove(this);
       return;
     default: break;

@@ -84,7 +84,7 @@ void TBarFloatingWindowParent::CreateParams(TCreateParams& Params) {
   } else {
     Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
   }
-  Params.Style = WS_POPUP | WS_CLIPCHILDREN | (window_ && window_->Resizable() ? WS_THICKFRAME : 0);
+  Params.Style = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN | (window_ && window_->Resizable() ? WS_THICKFRAME : 0);
   Params.ExStyle = WS_EX_TOOLWINDOW;
   if (owningForm_ && owningForm_->HandleAllocated()) Params.WndParent = owningForm_->Handle();
 }
@@ -165,6 +165,37 @@ void TBarFloatingWindowParent::UpdateVisibility() {
 
 void TBarFloatingWindowParent::CMShowingChanged(TMessage&) {
   SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, Showing() && shouldShow_ ? 0x57 : 0x97);
+}
+
+void TBarFloatingWindowParent::Activated(WPARAM State, HWND Other) {
+  HWND owner = owningForm_ && owningForm_->HandleAllocated() ? owningForm_->Handle() : nullptr;
+  // The form keeps an active caption while its frame is active.
+  if (owner) SendMessageW(owner, WM_NCACTIVATE, LOWORD(State) != WA_INACTIVE, 0);
+  if (LOWORD(State) == WA_INACTIVE) return;
+  if (IsWindowVisible(Handle())) {
+    if (owner && owner != Other) SetActiveWindow(owner);
+    return;
+  }
+  // A hidden frame cannot keep the activation: the thread's first window that can takes it.
+  struct Search {
+    HWND Frame, Found;
+    bool Tools;
+  } search{Handle(), nullptr, false};
+  for (bool tools : {false, true}) {
+    search.Tools = tools;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND W, LPARAM P) -> BOOL WINAPI {
+          auto* s = reinterpret_cast<Search*>(P);
+          bool tool = GetWindowLongW(W, GWL_EXSTYLE) & WS_EX_TOOLWINDOW;
+          if (W == s->Frame || !IsWindowVisible(W) || !IsWindowEnabled(W) || (tool && !s->Tools)) return TRUE;
+          s->Found = W;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (search.Found) break;
+  }
+  if (search.Found) SetActiveWindow(search.Found);
 }
 
 void TBarFloatingWindowParent::PaintFrame(HWND Wnd, HDC DC, void* AppData) {
@@ -277,6 +308,10 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
       return;
     case WM_CLOSE:
       if (owningForm_ && owningForm_->HandleAllocated()) PostMessageW(owningForm_->Handle(), WM_CLOSE, 0, 0);
+      return;
+    case WM_ACTIVATE:
+      TCustomForm::WndProc(Message);
+      Activated(Message.WParam, reinterpret_cast<HWND>(Message.LParam));
       return;
     case WM_MOUSEACTIVATE:
       SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, 0x13);

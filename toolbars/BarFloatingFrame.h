@@ -33,6 +33,7 @@ class TBarFloatingWindowParent : public TCustomForm {
   // The thread's activations, the owning form shown, hidden or destroyed.
   static void HookEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
   void OwnerEvent(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
+  void Activated(WPARAM State, HWND Other);
   TCustomForm* owningForm_;
   TBarCustomDockableWindow* window_;
   bool closePushed_ = false;

@@ -826,6 +826,11 @@ void TBarView::RunToolbarMenuLoop(int Options) {
       SetState(State() - vstModal);
       StopAllTimers();
       CloseAllSubmenus();
+      POINT cursor{};
+      if (GetCursorPos(&cursor)) {
+        TPoint p{cursor.x, cursor.y};
+        SelectFromMouse(&p, true);
+      }
       ShowAccelerators(false);
       Select(nullptr);
     }};

@@ -136,6 +136,8 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner, std::unique_ptr<TBarRoo
   items_ = ARoot.release();
   items_->SetParentComponentLink(this);
   chevronItem_ = AChevron.release();
+  // The chevron's menu shows the toolbar's own items.
+  chevronItem_->SetLinkSubitems(items_);
   view_ = MakeView(this, items_, !ComponentState().Contains(csDesigning));
   chevronItem_->SetSourceView(view_);
   view_->SetBackgroundColor(clBtnFace);
@@ -461,6 +463,22 @@ void TBarCustomToolbar::MouseDown(TMouseButton Button, TShiftState Shift, int X,
   mouseDown_ = false;
 }
 
+void TBarCustomToolbar::DoContextPopup(TPoint MousePos, bool& Handled) {
+  ClearHot();
+  TBarCustomDockableWindow::DoContextPopup(MousePos, Handled);
+}
+
+void TBarCustomToolbar::GetTabOrderList(std::vector<TWinControl*>& List) {
+  size_t first = List.size();
+  TBarCustomDockableWindow::GetTabOrderList(List);
+  std::vector<TWinControl*> hidden;
+  view_->AddTabStops(hidden);
+  auto behindChevron = [&](TWinControl* C) {
+    return std::any_of(hidden.begin(), hidden.end(), [&](TWinControl* H) { return H == C || H->ContainsControl(C); });
+  };
+  List.erase(std::remove_if(List.begin() + static_cast<std::ptrdiff_t>(first), List.end(), behindChevron), List.end());
+}
+
 void TBarCustomToolbar::GetMinMaxSize(TPoint& AMin, TPoint& AMax) { AMin = AMax = TPoint{}; }
 
 void TBarCustomToolbar::PositionDataExtra(const std::string& Name, TPositionData& Data) {
@@ -490,7 +508,7 @@ void TBarCustomToolbar::ResizeBegin(int Edge) {
     ::ClientToScreen(frame->Handle(), &origin);
     state->LeftBorder = origin.x - r.left;
   }
-  state->FloatingWidth = floatRightX_;
+  state->FloatingWidth = state->StartFloatingWidth = floatRightX_;
   int saved = floatRightX_;
   floatRightX_ = 0;
   TPoint nc = frame ? frame->NonClientSize() : TPoint{};
@@ -583,16 +601,17 @@ bool TBarCustomToolbar::ResizeTrack(TRect& R, int Edge, const TPoint& Cursor) {
   bool changed = n != R;
   s.LastChanged = changed;
   R = n;
-  if (changed) {
+  // A smooth resize shows each step's wrapping at once; an outline shows it when let go.
+  if (changed && SmoothDrag()) {
     floatRightX_ = s.FloatingWidth;
     SetViewOffsets();
   }
   return changed;
 }
 
-void TBarCustomToolbar::ResizeEnd(bool) {
+void TBarCustomToolbar::ResizeEnd(bool Accepted) {
   if (!resize_) return;
-  int width = resize_->FloatingWidth;
+  int width = Accepted || SmoothDrag() ? resize_->FloatingWidth : resize_->StartFloatingWidth;
   resize_.reset();
   floatRightX_ = -1;
   SetFloatingWidth(width);
@@ -619,7 +638,7 @@ void TBarCustomToolbar::WndProc(TMessage& Message) {
       break;
     case CM_CONTROLCHANGE:
       TBarCustomDockableWindow::WndProc(Message);
-      if (Message.LParam && !IsLoading() && !view_->State().Contains(vstModal)) {
+      if (Message.LParam && !IsLoading() && !view_->Updating()) {
         auto* c = reinterpret_cast<TControl*>(Message.WParam);
         for (int k = 0; k < items_->Count(); ++k)
           if (auto* ci = dynamic_cast<TBarControlItem*>(items_->Items(k)); ci && ci->Control() == c) return;

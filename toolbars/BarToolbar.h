@@ -40,6 +40,7 @@ struct TBarFloatingResizeState {
   int OrigLeft = 0, OrigTop = 0, OrigWidth = 0, OrigHeight = 0;
   int LeftBorder = 0;
   int FloatingWidth = 0;
+  int StartFloatingWidth = 0;  // what an outline resize let go of with Escape keeps
   bool LastChanged = false;
   bool LastBelow = false;
   int DeadZone = 12;
@@ -119,7 +120,12 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemsHolde
   void Paint() override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void DoContextPopup(TPoint MousePos, bool& Handled) override;
   void WndProc(TMessage& Message) override;
+
+ public:
+  // Controls behind the chevron take no focus from the Tab key.
+  void GetTabOrderList(std::vector<TWinControl*>& List) override;
 
  private:
   friend class TBarToolbarView;

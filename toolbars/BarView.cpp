@@ -71,6 +71,9 @@ TBarView::~TBarView() {
       parentView_->openViewer_ = nullptr;
       if (open) parentView_->Invalidate(open);
     }
+    // A screen reader follows the focus back to the menu this one came from.
+    TBarItemViewer* back = parentView_->selected_;
+    if (back && parentView_->window_ && parentView_->window_->HandleAllocated()) QueueClick(back, 1);
   }
   SetLinkItem(nullptr);
   if (parentItem_) {
@@ -548,11 +551,13 @@ void TBarView::HandleWheel(int WheelDelta, int, int) {
   int magnitude = wheelAccumulator_ < 0 ? -wheelAccumulator_ : wheelAccumulator_;
   int sign = wheelAccumulator_ < 0 ? -1 : 1;
   bool down = WheelDelta < 0;
-  if (down ? !showDownArrow_ : !showUpArrow_) return;
+  // A turn is used up whether or not there is room to scroll that way, so that it does not
+  // swallow the next turn the other way.
   if (lines == WHEEL_PAGESCROLL) {
     int notches = magnitude / WHEEL_DELTA;
     if (notches == 0) return;
     wheelAccumulator_ -= sign * notches * WHEEL_DELTA;
+    if (down ? !showDownArrow_ : !showUpArrow_) return;
     CloseSubmenu();
     int page = std::max(1, maxHeight_ - 2 * BarScrollStripHeight);
     ScrollBy((down ? 1 : -1) * notches * page);
@@ -560,9 +565,12 @@ void TBarView::HandleWheel(int WheelDelta, int, int) {
   }
   int steps = static_cast<int>(static_cast<long long>(magnitude) * lines / WHEEL_DELTA);
   if (steps <= 0) return;
-  wheelAccumulator_ -= sign * static_cast<int>(static_cast<long long>(steps) * WHEEL_DELTA / lines);
+  // Beyond one line per unit of the turn the whole turn is used up at once.
+  int perLine = static_cast<int>(WHEEL_DELTA / lines);
+  wheelAccumulator_ = perLine > 0 ? wheelAccumulator_ - sign * steps * perLine : 0;
+  if (down ? !showDownArrow_ : !showUpArrow_) return;
   CloseSubmenu();
-  for (int i = 0; i < steps; ++i) ScrollByItem(down);
+  for (int i = 0; i < std::min(steps, ViewerCount()); ++i) ScrollByItem(down);
 }
 
 // ---- accessibility ----

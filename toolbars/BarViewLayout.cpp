@@ -34,7 +34,6 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
   std::vector<Pos> pos(n);
   const bool vertical = AOrientation == orVertical;
   const bool chevronPopup = chevronParentView_ != nullptr;
-  const bool designing = ComponentState().Contains(csDesigning);
   TBarCustomItem* chevronItem = GetOverflowItem();
   int chevron = -1;
   if (chevronItem)
@@ -57,7 +56,8 @@ TBarLayoutResult TBarView::CalculatePositions(bool AApply, TBarViewOrientation A
     }
     if (auto* control = dynamic_cast<TBarControlItem*>(item)) {
       TControl* c = control->Control();
-      pos[i].Show = !chevronPopup && c && window_ && c->Parent() == window_ && (c->Visible() || designing);
+      pos[i].Show = !chevronPopup && c && window_ && c->Parent() == window_ &&
+                    (c->Visible() || c->ComponentState().Contains(csDesigning));
       return;
     }
     pos[i].Show = item->Visible() && (!(item->ItemStyle() & tbisInlineGroup) || customizing_);
@@ -424,9 +424,15 @@ void TBarView::LayoutViewers(TPoint& ASize) {
   // The caller's size is a minimum: a toolbar shares its row's thickness this way.
   ASize = {std::max(r.TotalSize.X, ASize.X), std::max(r.TotalSize.Y, ASize.Y)};
   bool handle = window_ && window_->HandleAllocated();
-  if (r.Changed && handle) ValidateRect(window_->Handle(), nullptr);
+  // A designed view repaints through its window's own paint; a running one at once, off screen.
+  bool designing = ComponentState().Contains(csDesigning);
+  if (r.Changed && handle && !designing) ValidateRect(window_->Handle(), nullptr);
   FitWindow(ASize.X, ASize.Y);
-  if (r.Changed && handle) RepaintWindowNow();
+  if (!r.Changed || !handle) return;
+  if (designing)
+    InvalidateRect(window_->Handle(), nullptr, TRUE);
+  else
+    RepaintWindowNow();
 }
 
 void TBarView::RepaintWindowNow() {

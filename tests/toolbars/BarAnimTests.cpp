@@ -9,15 +9,27 @@
 namespace {
 
 std::atomic<DWORD> fakeNow{0};
-DWORD FakeTicks() { return fakeNow.load(); }
+// Who asked the clock: the worker keeps the time, the window's thread never needs it.
+std::atomic<int> ticksAsked{0}, ticksAskedByWindowThread{0};
+std::atomic<DWORD> windowThread{0};
+DWORD FakeTicks() {
+  ++ticksAsked;
+  if (GetCurrentThreadId() == windowThread.load()) ++ticksAskedByWindowThread;
+  return fakeNow.load();
+}
 
 // A popup that records the notices it gets.
 class TNoticePopup : public TBarPopupWindow {
  public:
   using TBarPopupWindow::TBarPopupWindow;
-  unsigned Notices = 0;  // bit N: notice N arrived
+  unsigned Notices = 0;   // bit N: notice N arrived
+  UINT ShowingFlags = 0;  // of the move that shows the window, as the window is asked about it
   bool Noticed(unsigned N) { return Notices >> N & 1; }
   void WndProc(TMessage& M) override {
+    if (M.Msg == WM_WINDOWPOSCHANGING) {
+      auto* pos = reinterpret_cast<WINDOWPOS*>(M.LParam);
+      if (pos->flags & SWP_SHOWWINDOW) ShowingFlags = pos->flags;
+    }
     if (M.Msg != WM_BAR_POPUPNOTICE) return TBarPopupWindow::WndProc(M);
     Notices |= 1u << M.WParam;
     M.Result = 0;
@@ -30,14 +42,20 @@ struct TAnimatedMenu : TSizedItem {
     Add(MenuItem(L"A"));
     Add(MenuItem(L"B"));
     fakeNow = 0;
+    windowThread = GetCurrentThreadId();
     SetBarAnimationClock(&FakeTicks);
     SetCursorPos(2, 2);  // reaching the menu ends an animation
   }
   ~TAnimatedMenu() override { SetBarAnimationClock(nullptr); }
   TBarPopupWindowClass PopupWindowClass() override { return &MakeBarPopupWindow<TNoticePopup>; }
+  // Returns once the worker of an animated popup took its start time, so that the test's moves
+  // of the clock count from there.
   std::unique_ptr<TNoticePopup> Open(TPoint P, bool SelectFirst = false) {
-    return std::unique_ptr<TNoticePopup>(
+    ticksAsked = 0, ticksAskedByWindowThread = 0;
+    std::unique_ptr<TNoticePopup> popup(
         static_cast<TNoticePopup*>(CreatePopup(nullptr, nullptr, false, SelectFirst, false, P, 0)));
+    if (MenuAnimationRunning(popup->Handle())) PumpMessagesUntil([] { return ticksAsked.load() > 0; });
+    return popup;
   }
 };
 
@@ -62,6 +80,10 @@ TEST(BarAnim, SlideGrowsTheRegionFrameByFrameAndFadeEndsWhenTheMouseArrives) {
     HWND w = popup->Handle();
     ASSERT_TRUE(MenuAnimationRunning(w));
     EXPECT_EQ(Region(w), "1: 0,0,0,0");
+    EXPECT_EQ(ticksAskedByWindowThread, 0);  // the worker's own start time
+    // Shown without the owner's z-order change, and the window is asked first.
+    EXPECT_EQ(popup->ShowingFlags & (SWP_NOOWNERZORDER | SWP_NOSENDCHANGING | SWP_NOACTIVATE | SWP_NOREDRAW),
+              UINT(SWP_NOOWNERZORDER | SWP_NOACTIVATE | SWP_NOREDRAW));
     fakeNow = 75;  // half of 150 ms: progress 127 slides the 126 x 46 window in from the top left
     EXPECT_TRUE(PumpMessagesUntil([&] { return Region(w) == "2: -63,-23,63,23"; }));
     fakeNow = 150;

@@ -18,6 +18,9 @@ TEST(BarDock, ToolbarsInRowsWithExactBounds) {
   EXPECT_EQ(f.Top->Height(), 26);
   EXPECT_EQ(a->ClientWidth(), 69);
   EXPECT_EQ(a->ClientHeight(), 22);
+  f.Top->SetAllowDrag(false);  // the toolbars lose their drag handles and close up
+  EXPECT_EQ(b->BoundsRect(), Bounds(73, 0, 50, 26));
+  f.Top->SetAllowDrag(true);
   // A row of its own; then one pixel per bound line.
   b->SetDockRow(1);
   EXPECT_EQ(b->BoundsRect(), Bounds(0, 26, 56, 26));
@@ -45,11 +48,12 @@ TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
   f.Form.SetClientWidth(150);
   f.Top->SetLimitToOneRow(true);
   auto* a = f.Toolbar("A", 5, f.Top);
-  auto* b = f.Toolbar("B", 2, f.Top);
+  auto* b = f.Toolbar("B", 2, f.Top, 3);
   f.Show();
   // Both chevron toolbars fit by their minimum; the first gives up what the second overlaps.
   EXPECT_EQ(a->BoundsRect(), Bounds(0, 0, 94, 26));
   EXPECT_EQ(b->BoundsRect(), Bounds(94, 0, 56, 26));
+  EXPECT_EQ(b->DockRow(), 0);  // the one row is every toolbar's
   TBarView* view = a->View();
   view->ValidatePositions();
   int shown = 0;
@@ -64,6 +68,46 @@ TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
   a->SetShrinkMode(tbsmWrap);
   EXPECT_EQ(a->Height(), 48);
   EXPECT_EQ(f.Top->Height(), 48);
+}
+
+// A dock's background goes on through its toolbars, in their frames and behind their buttons,
+// and a toolbar that moves shows the part of the picture at its new place.
+TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
+  struct TStripes : TBarBasicBackground {  // red left of x 100 of the form, blue from there
+    using TBarBasicBackground::TBarBasicBackground;
+    void Draw(HDC DC, const TRect& R) override {
+      for (auto [l, r, c] : {std::tuple{R.Left, std::min(R.Right, 100), RGB(255, 0, 0)},
+                             std::tuple{std::max(R.Left, 100), R.Right, RGB(0, 0, 255)}}) {
+        TBrushHandle brush(CreateSolidBrush(c));
+        RECT box{l, R.Top, r, R.Bottom};
+        if (l < r) FillRect(DC, &box, brush.Get());
+      }
+    }
+    HPALETTE GetPalette() override { return nullptr; }
+    void RegisterChanges(const TNotifyEvent&) override {}
+    void SysColorChanged() override {}
+    void UnregisterChanges(const TNotifyEvent&) override {}
+    bool UsingBackground() override { return true; }
+  };
+  TDockForm f;
+  TStripes stripes(nullptr);
+  f.Top->SetBackground(&stripes);
+  auto* t = f.Toolbar("T", 3, f.Top, 0, 60);  // its client area starts at x 68 of the form
+  f.Show();
+  auto pixel = [&](int X, int Y, bool Client) {
+    t->Update();
+    TWindowDC dc = Client ? TWindowDC(t->Handle()) : TWholeWindowDC(t->Handle());
+    return GetPixel(dc.Get(), X, Y);
+  };
+  EXPECT_EQ(pixel(31, 10, true), RGB(255, 0, 0));
+  EXPECT_EQ(pixel(32, 10, true), RGB(0, 0, 255));
+  EXPECT_EQ(pixel(1, 1, false), RGB(255, 0, 0));  // the frame's inner ring
+  t->SetDockPos(80);
+  PumpMessagesFor(20);
+  EXPECT_EQ(pixel(15, 10, true), RGB(0, 0, 255));
+  f.Top->SetBackgroundOnToolbars(false);
+  EXPECT_EQ(pixel(10, 10, true), ColorToRGB(clBtnFace));
+  f.Top->SetBackground(nullptr);
 }
 
 TEST(BarDock, EmptyDocksAndEmptyToolbars) {
@@ -249,6 +293,43 @@ TEST(BarDock, OnlyARunningFloatingFrameDropsTheRedrawClassStyles) {
   }
 }
 
+// The frame of a floating toolbar is a bordered tool window that keeps its form's caption
+// active while it is active, and hands the activation to the form when it came from elsewhere.
+TEST(BarDock, AnActivatedFloatingFrameLeavesTheActivationWithItsForm) {
+  static WNDPROC formProc = nullptr;
+  static std::vector<WPARAM> ncActivate;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 2, f.Top);
+  f.Show();
+  t->SetFloating(true);
+  HWND frame = t->FloatingParent()->Handle(), form = f.Form.Handle();
+  EXPECT_EQ(GetWindowLongW(frame, GWL_STYLE) & (WS_POPUP | WS_BORDER | WS_THICKFRAME),
+            WS_POPUP | WS_BORDER | WS_THICKFRAME);
+  formProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND W, UINT M, WPARAM WP, LPARAM LP) -> LRESULT WINAPI {
+        if (M == WM_NCACTIVATE) ncActivate.push_back(WP);
+        return CallWindowProcW(formProc, W, M, WP, LP);
+      })));
+  TForm other(nullptr, CreateNew);
+  other.SetBounds(500, 40, 100, 100);
+  other.Show();
+  const struct {
+    HWND From;
+    HWND Active;
+  } cases[] = {{form, frame}, {other.Handle(), form}};
+  for (const auto& c : cases) {
+    SetActiveWindow(c.From);
+    ncActivate.clear();
+    SetActiveWindow(frame);
+    PumpMessagesFor(20);
+    EXPECT_EQ(GetActiveWindow(), c.Active);
+    ASSERT_FALSE(ncActivate.empty());
+    EXPECT_NE(ncActivate.back(), 0u);
+  }
+  SetWindowLongPtrW(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
+  other.Hide();
+}
+
 // A designer that moves a docked toolbar chooses its row (the one at the toolbar's centre) and
 // its position along the row, and the dock places it; running, the dock keeps it where it was.
 TEST(BarDock, ADesignedToolbarMovedInItsDockTakesTheRowAndPlace) {
@@ -315,13 +396,18 @@ TEST(BarDock, NonClientAreaHitCodes) {
 }
 
 // The running program marks what it writes, so that a reader knows the floating position is in
-// screen coordinates already; a file without the mark was not written by it.
+// screen coordinates already; a file without the mark was not written by it (a designed one
+// holds the form's client coordinates).
 TEST(BarDock, FormFilesWrittenAtRunTimeAreMarked) {
   TDockForm f;
   auto* t = f.Toolbar("T", 1, f.Top);
   EXPECT_FALSE(t->SavedAtRunTime());
-  const std::string text = WriteComponentToText(t);
-  EXPECT_NE(text.find("SavedAtRunTime = True"), std::string::npos) << text;
+  for (bool designing : {false, true}) {
+    f.Form.SetDesigning(designing);
+    const std::string text = WriteComponentToText(t);
+    EXPECT_EQ(text.find("SavedAtRunTime") != std::string::npos, !designing) << text;
+  }
+  f.Form.SetDesigning(false);
   const struct {
     const char* Text;
     bool Marked;
@@ -501,6 +587,36 @@ TEST(BarDock, FloatingToolbarIsDrawnAndDraggedHomeByItsCaption) {
   EXPECT_GT(InkIn(t), 10);
 }
 
+// A drag started in the client area (where no button is) ends with the window's mouse-up.
+TEST(BarDock, ADragFromTheClientAreaEndsWithAMouseUp) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 2, f.Top);
+  t->SetFullSize(true);
+  f.Show();
+  struct {
+    int Ups = 0;
+    void Up(TObject*, TMouseButton Button, TShiftState, int, int) { Ups += Button == mbLeft; }
+  } log;
+  t->OnMouseUp = TMouseEvent(&log, &decltype(log)::Up);
+  // Keys other than Ctrl and Escape go on to their window meanwhile.
+  struct {
+    int Keys = 0;
+    void Down(TObject*, Word& Key, TShiftState) { Keys += Key == 'A'; }
+  } keys;
+  auto* field = new TCustomControl(&f.Form);
+  field->SetParent(&f.Form);
+  field->OnKeyDown = TKeyEvent(&keys, &decltype(keys)::Down);
+  TPoint grab = t->ClientToScreen({150, 10});
+  SetCursorPos(grab.X, grab.Y);
+  TMenuScript script(
+      {[&] { return PostMessageW(field->Handle(), WM_KEYDOWN, 'A', 0) != FALSE; }, PostToCapture(WM_LBUTTONUP)});
+  SendMessageW(t->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
+  EXPECT_EQ(log.Ups, 1);
+  EXPECT_EQ(keys.Keys, 1);
+  EXPECT_EQ(t->CurrentDock(), f.Top);
+}
+
 TEST(BarDock, OutlineDragDrawsOnTheScreenAndMovesOnlyAtTheEnd) {
   TMenuSettings settings;
   TDockForm f;
@@ -532,6 +648,40 @@ TEST(BarDock, OutlineDragDrawsOnTheScreenAndMovesOnlyAtTheEnd) {
   EXPECT_EQ(t->LastDock(), f.Left);
   EXPECT_EQ(f.Left->WindowList(), std::vector<TBarCustomDockableWindow*>{t});
   EXPECT_EQ(f.Top->Height(), 0);
+}
+
+// Without smooth mode an edge of a floating frame drags an outline, and the frame takes the size
+// only when the button is let go.
+TEST(BarDock, OutlineResizeOfAFloatingFrame) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* t = f.Toolbar("T", 4, f.Top);
+  t->SetSmoothDrag(false);
+  f.Show();
+  t->SetFloating(true);
+  auto* frame = t->FloatingParent();
+  PumpMessagesFor(30);
+  TRect r = f.ScreenRect(frame);
+  TRect area{r.Left - 10, r.Top - 10, r.Right + 10, r.Bottom + 60};
+  std::vector<DWORD> before = ScreenPixels(area), during;
+  int widthDuring = 0;
+  DragFrom(frame->Handle(), HTRIGHT, {r.Right - 1, r.Top + 15},
+           {MoveMouseTo({r.Right - 41, r.Top + 15}),
+            [&] {
+              during = ScreenPixels(area);
+              widthDuring = frame->Width();
+              return true;
+            },
+            PostToCapture(WM_LBUTTONUP)});
+  EXPECT_NE(during, before);
+  EXPECT_EQ(widthDuring, r.Width());
+  EXPECT_EQ(frame->Width(), 54 + frame->NonClientSize().X);  // two lines of two
+  // Escape leaves the frame as it was.
+  r = f.ScreenRect(frame);
+  DragFrom(frame->Handle(), HTRIGHT, {r.Right - 1, r.Top + 15},
+           {MoveMouseTo({r.Right + 60, r.Top + 15}), PostToCapture(WM_KEYDOWN, VK_ESCAPE)});
+  PumpMessagesFor(20);
+  EXPECT_EQ(frame->Width(), r.Width());
 }
 
 TEST(BarDock, FormWithMenuBarDockedAndFloatingToolbarsIsDrawn) {

@@ -257,6 +257,18 @@ TEST(BarPopup, MenuBarLoopDropsDownBelowTheItemAndRunsTheChoiceAfterwards) {
   EXPECT_EQ(dropped.TopLeft(), bar->ClientToScreen({0, 20}));  // below File
   EXPECT_EQ(run({VK_RIGHT, VK_ESCAPE}), L"-");                 // Right moves on to Edit
   EXPECT_EQ(run({}, true), L"&Edit");                          // another button of the bar clicked
+  // Once the loop ended, the selection follows the mouse (over File) before it clears.
+  struct {
+    std::string Events;
+    void OnSelect(TBarCustomItem*, TBarItemViewer*, bool Selecting) { Events += Selecting ? "+" : "-"; }
+  } file;
+  root.Items(0)->OnSelect = TBarSelectEvent(&file, &decltype(file)::OnSelect);
+  TPoint overFile = ViewerCentre(view.get(), 0);
+  SetCursorPos(overFile.X, overFile.Y);
+  view->Select(view->Viewers(1));
+  view->RunToolbarMenuLoop(tbmlExecuteSelected);
+  EXPECT_EQ(file.Events, "+-");
+  PumpMessagesFor(30);
   form.Hide();
 }
 

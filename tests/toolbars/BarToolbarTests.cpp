@@ -213,10 +213,41 @@ TEST(BarToolbar, ControlsOnAToolbarBecomeItems) {
   EXPECT_EQ(t->ClientWidth(), 23 + 50);
   edit->SetParent(nullptr);  // the item goes, the control stays
   EXPECT_EQ(t->Items()->Count(), 1);
+  t->BeginUpdate();  // one that places its controls itself meanwhile makes their items too
+  edit->SetParent(t);
+  EXPECT_EQ(t->Items()->Count(), 1);
+  edit->SetParent(nullptr);
+  t->EndUpdate();
   delete edit;
+  EXPECT_EQ(t->ChevronItem()->LinkSubitems(), t->Items());
   EXPECT_FALSE(t->IsChevronHintStored());
   t->SetChevronHint(L"More && more|");
   EXPECT_TRUE(t->IsChevronHintStored());
+}
+
+// A control behind the chevron is out of the Tab key's way; a context menu clears the hot button.
+TEST(BarToolbar, ControlsBehindTheChevronTakeNoTabStopAndAContextMenuClearsTheHotButton) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 3, f.Top);
+  t->SetChevronMoveItems(false);  // the last item goes first
+  auto* edit = new TCustomControl(&f.Form);
+  edit->SetBounds(0, 0, 50, 20);
+  edit->SetTabStop(true);
+  edit->SetParent(t);
+  f.Show();
+  auto tabStops = [&] {
+    std::vector<TWinControl*> list;
+    f.Form.GetTabOrderList(list);
+    return std::count(list.begin(), list.end(), edit);
+  };
+  EXPECT_EQ(tabStops(), 1);
+  f.Form.SetClientWidth(110);
+  EXPECT_EQ(tabStops(), 0);
+  t->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(12, 10));
+  ASSERT_NE(t->View()->Selected(), nullptr);
+  TPoint p = t->ClientToScreen({12, 10});
+  t->Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(t->Handle()), MAKELPARAM(p.X, p.Y));
+  EXPECT_EQ(t->View()->Selected(), nullptr);
 }
 
 // A button shows its action's new state at the toolbar's next paint, without a mouse move, and

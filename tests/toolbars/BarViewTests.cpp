@@ -219,6 +219,39 @@ TEST(BarView, WheelWithoutLinesOrWithPagesDoesTheSensibleThing) {
   SetBarSystemParametersProc(old);
 }
 
+// A turn gives back a whole number of lines of 120 / lines each, also when the menu cannot scroll
+// that way (at its top a turn up is used up and the next turn down scrolls at once).
+TEST(BarView, WheelTurnsAreUsedUpLineByLine) {
+  static UINT lines = 0;
+  TBarSystemParametersProc old = SetBarSystemParametersProc([](UINT Action, UINT, void* Value, UINT) -> BOOL {
+    if (Action != SPI_GETWHEELSCROLLLINES) return FALSE;
+    *static_cast<UINT*>(Value) = lines;
+    return TRUE;
+  });
+  const struct {
+    UINT Lines;
+    std::vector<int> Turns;
+    int Left;
+    bool Scrolled;
+  } cases[] = {
+      {3, {120}, 0, false},   {3, {120, -120}, 0, true},
+      {3, {-40}, 0, true},    {7, {-120}, -1, true},  // seven lines of 17
+      {7, {-10}, -10, false}, {200, {-120}, 0, true},
+  };
+  for (const auto& c : cases) {
+    Menu m{};
+    for (int i = 0; i < 10; ++i) m.Root.Add(new TSizedItem(50, 20));
+    TTestView view(&m.Root, false);
+    view.SetMaxHeight(100);
+    view.UpdatePositions();
+    lines = c.Lines;
+    for (int turn : c.Turns) view.HandleWheel(turn, 0, 0);
+    EXPECT_EQ(view.WheelAccumulator(), c.Left) << c.Lines << " " << c.Turns.size();
+    EXPECT_EQ(view.ScrollOffset() > 0, c.Scrolled) << c.Lines << " " << c.Turns.size();
+  }
+  SetBarSystemParametersProc(old);
+}
+
 TEST(BarView, ToolbarButtonClicksOnlyWhenPressedAndReleasedOnIt) {
   auto* off = Item(L"Off");
   off->SetEnabled(false);
