@@ -317,6 +317,29 @@ TEST(SearchBudget, TheTextsShareIsTheSameForEveryExpression) {
   }
 }
 
+// A line's characters bring their share once, however many searches find its hits: on a line of
+// 4,000 characters where every search runs to its end, the searches stop after the line's own
+// share; a short line of the same kind answers every hit.
+TEST(SearchBudget, ALinesShareComesOnceForAllItsSearches) {
+  const struct {
+    int Length;
+    int Hits;  // -1: stopped
+  } cases[] = {{4000, -1}, {40, 20}};
+  for (const auto& c : cases) {
+    std::string line;
+    while (static_cast<int>(line.size()) < c.Length) line += "x ";
+    TTxtEditRegexSearch regex(nullptr);
+    regex.SetPattern("x.*z|x");
+    TRegExprBudget budget(0, 1000);
+    budget.SetShares(16, 8);
+    regex.SetBudget(&budget);
+    int hits = 0;
+    const int code = CodeOf([&] { hits = regex.FindAllIn(line); });
+    EXPECT_EQ(code == 0 ? hits : -1, c.Hits) << c.Length;
+    EXPECT_LE(budget.StepsUsed(), 1000 + 8 * c.Length + 16 * (c.Length / 2 + 1) + 1) << c.Length;
+  }
+}
+
 // Without a limit set, the choice points of one attempt are capped by the length of the line up to
 // a most: a backtracking expression on a line of more than 512K characters stops as too complex
 // there, and the memory of the process stays under the cap while it searches.
