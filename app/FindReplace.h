@@ -50,11 +50,13 @@ class TFindAndReplace {
   // search as the user types a tenth of that, so that a key is never held up long.
   int64_t CommandSteps = 400000000;
   int64_t TypingSteps = 40000000;
-  // A search that does not explode works in proportion to the text: every search and every
-  // character searched bring these steps on top (TRegExprBudget::SetShares), so that a large
-  // document's searches answer, whatever its size, and only the exploding ones stop.
-  int64_t StepsPerSearch = 4096;
-  int64_t StepsPerCharacter = 64;
+  // An ordinary search works in proportion to the text, a few steps a character: every search
+  // and every character searched bring these steps on top (TRegExprBudget::SetShares), so that
+  // such a search answers over a large document, while any other stops within the base and a
+  // few steps a character, whatever the expression: on 20 MB a search as the user types within
+  // about a second, a command within a few.
+  int64_t StepsPerSearch = 16;
+  int64_t StepsPerCharacter = 8;
   // The budget of one command as these make it.
   TRegExprBudget Budget(bool Typing) const;
 

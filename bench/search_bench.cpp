@@ -9,7 +9,8 @@
 //   search_bench            (runs the measuring processes and prints the medians)
 //   search_bench explosive  (only the expressions with nested repetitions)
 //   search_bench budget     (only the commands over exploding lines under the find dialog's budget,
-//                            and the doubled words it must answer on 5.7, 19 and 45 MB)
+//                            the doubled words it must answer on 5.7, 19 and 45 MB, and counted
+//                            groups that never match on 5.8 and 19.4 MB of prose)
 //   search_bench unbudgeted (one command over exploding lines without a command's budget, once:
 //                            every line has a budget of its own, as before the command's one)
 #include "framework/Win.h"
@@ -321,16 +322,24 @@ void BudgetCases(const std::function<void(const std::string&, const std::functio
   R["b.frames.mb"] = PeakMemoryMb() - before;
 }
 
+// An editor and the find dialog's searches over it, with expressions matching case.
+struct TDialogSearch {
+  TTxtEdit Edit{nullptr};
+  TTxtEditSearch Plain{nullptr};
+  TTxtEditRegexSearch Regex{nullptr};
+  TFindAndReplace Dialog{&Plain, &Regex};
+  const TFindSettings Settings{.MatchCase = true, .RegularExpressions = true};
+};
+
 // The doubled words replaced through the find dialog's command (the presence test, then the
 // replace-all) on 5.7 MB and on 45 MB, and looked for as the user types on 19 MB where only the
 // last line has them: each answers, whatever the size. Once per process: they are long.
 void DoubledWordCases(const std::function<void(const std::string&, const std::function<void()>&)>& Timed,
                       std::map<std::string, double>& R) {
-  TTxtEdit edit(nullptr);
-  TTxtEditSearch plain(nullptr);
-  TTxtEditRegexSearch regex(nullptr);
-  TFindAndReplace dialog(&plain, &regex);
-  const TFindSettings settings{.MatchCase = true, .RegularExpressions = true};
+  TDialogSearch d;
+  TTxtEdit& edit = d.Edit;
+  TFindAndReplace& dialog = d.Dialog;
+  const TFindSettings& settings = d.Settings;
   for (int lines : {100000, 800000}) {
     const std::string key = "i.replace." + std::to_string(lines);
     edit.SetTextA(DoubledWordLines(lines));
@@ -348,6 +357,66 @@ void DoubledWordCases(const std::function<void(const std::string&, const std::fu
   Timed("i.typing", [&] { result = dialog.Find(&edit, "(\\w+) \\1", settings, true, {1, 1}); });
   R["i.typing.outcome"] = result;
   R["i.typing.found"] = edit.SelAvail();
+}
+
+// Prose: lines of 100 characters of words, spaces and now and then a comma, each ending in "7.",
+// so that an expression that wants two digits in a row is nowhere answered.
+AnsiString ProseLines(int Lines) {
+  static const char* const words[] = {"the",   "river", "ran",   "past",  "a",     "mill",  "where", "old",
+                                      "men",   "sat",   "and",   "spoke", "of",    "rain",  "corn",  "horses",
+                                      "while", "their", "wives", "baked", "bread", "under", "slow",  "clouds"};
+  unsigned seed = 11;
+  AnsiString text, line;
+  text.reserve(static_cast<size_t>(Lines) * 102);
+  for (int i = 0; i < Lines; ++i) {
+    line.clear();
+    while (line.size() < 98) {
+      seed = seed * 1103515245u + 12345u;
+      line += words[(seed >> 16) % std::size(words)];
+      line += (seed >> 8) % 7 == 0 ? ", " : " ";
+    }
+    line.resize(98);
+    line.back() = ' ';
+    text += line + "7.\r\n";
+  }
+  return text;
+}
+
+// Counted groups that never match on prose: each runs to the end of the document unless the
+// budget stops it. Their keys, and the documents' sizes in lines of prose (5.8 and 19.4 MB).
+struct TCountedCase {
+  const char* Key;
+  const char* Expr;
+};
+const TCountedCase kCountedCases[] = {
+    {"c.words", "(\\w+\\s?){2,50}\\d\\d"},
+    {"c.commas", "(\\w+,?\\s?){3,40}\\d\\d"},
+};
+const int kProseSizes[] = {57000, 190000};
+
+// A key typed into the find box, Find next and Replace all, as the dialog runs them, for each
+// counted group on each size of prose. Once per process: without a bound they are long.
+void CountedCases(const std::function<void(const std::string&, const std::function<void()>&)>& Timed,
+                  std::map<std::string, double>& R) {
+  TDialogSearch d;
+  TTxtEdit& edit = d.Edit;
+  TFindAndReplace& dialog = d.Dialog;
+  const TFindSettings& settings = d.Settings;
+  for (int lines : kProseSizes) {
+    edit.SetTextA(ProseLines(lines));
+    R["c.mb." + std::to_string(lines)] = static_cast<double>(edit.TextA().size()) / 1e6;
+    for (const TCountedCase& c : kCountedCases) {
+      for (const char* kind : {"typing", "find", "replace"}) {
+        const std::string key = std::string(c.Key) + "." + std::to_string(lines) + "." + kind;
+        TFindResult result = frNone;
+        Timed(key, [&] {
+          result = kind[0] == 'r' ? dialog.Replace(&edit, c.Expr, "x", settings, true)
+                                  : dialog.Find(&edit, c.Expr, settings, kind[0] == 't', {1, 1});
+        });
+        R[key + ".outcome"] = result;
+      }
+    }
+  }
 }
 
 // One command over ten exploding lines without a command's budget, each line with the engine's
@@ -385,6 +454,7 @@ void Child(const std::wstring& resultFile, bool explosiveOnly, bool budgetOnly) 
   if (budgetOnly) {
     BudgetCases(timed, r);
     DoubledWordCases(timed, r);
+    CountedCases(timed, r);
     return write();
   }
   // Nested repetitions: one search each; -1 when the engine stopped it as too complex. The
@@ -582,6 +652,28 @@ int wmain(int argc, wchar_t** argv) {
       }
       std::printf("  %-44s %10.1f ms  %s%s\n", "(\\w+) \\1 as the user types, 19 MB", median("i.typing"),
                   told(median("i.typing.outcome")), median("i.typing.found") > 0 ? ", found" : ", NOT found");
+      std::printf(
+          "\ncounted groups that never match, on prose lines of 100 characters ending in \"7.\" (a typed key "
+          "must stop within about a second, a command within a few):\n");
+      auto outcome = [](double Result) {
+        const int r = static_cast<int>(Result);
+        return r == frTooComplex ? "stopped: too complex" : r == frNotFound ? "answered: not found" : "answered";
+      };
+      for (int lines : kProseSizes) {
+        const std::string size = std::to_string(lines);
+        char mb[32];
+        std::snprintf(mb, sizeof mb, "%.1f MB", median("c.mb." + size));
+        for (const TCountedCase& c : kCountedCases) {
+          for (const char* kind : {"typing", "find", "replace"}) {
+            const std::string key = std::string(c.Key) + "." + size + "." + kind;
+            const std::string what = std::string(c.Expr) + ", " + mb + ", " +
+                                     (kind[0] == 't'   ? "typed key"
+                                      : kind[0] == 'f' ? "find next"
+                                                       : "replace all");
+            std::printf("  %-44s %10.1f ms  %s\n", what.c_str(), median(key), outcome(median(key + ".outcome")));
+          }
+        }
+      }
     }
   }
   if (budgetOnly) return 0;

@@ -57,14 +57,15 @@ class TRegExprBudget {
 
   // Under a limit of steps, what the text searched brings on top of it: every search PerSearch
   // steps and every input (a line) PerCharacter steps for each of its characters, so that a
-  // search that does not explode, whose work grows with the text, answers over a text of any
-  // size. What earlier inputs left unused is kept only up to the limit itself, so that an
-  // exploding line after many ordinary ones still stops within the limit and its own share.
+  // search whose work grows with the text no faster than that answers over a text of any size.
+  // The share is the same for every expression: however many states an expression remembers,
+  // the work of a command grows with the text by at most these steps, so that it stops within a
+  // bound the text's size sets. What earlier inputs left unused is kept only up to the limit
+  // itself, so that an exploding line after many ordinary ones still stops within the limit and
+  // its own share.
   void SetShares(int64_t PerSearch, int64_t PerCharacter);
-  // The engine tells of each search, and with Characters >= 0 of a new input of that length,
-  // whose characters bring Weight times the share each: the work of an expression that
-  // remembers its failed states grows with the states it remembers per character.
-  void Credit(int Characters, int Weight = 1);
+  // The engine tells of each search, and with Characters >= 0 of a new input of that length.
+  void Credit(int Characters);
 
   // The steps a search may still take (INT64_MAX without a limit of steps).
   int64_t StepsLeft() const;

@@ -922,10 +922,8 @@ bool TRegExpr::SearchFrom(int Offset) {
   if (Offset < 1) Raise(1006);
   const int len = inLen_;
   if (budget_) {
-    // Past a few thousand steps a search without back references remembers its failed states,
-    // and then works at most a few steps per state: its input's share grows with its rows.
-    const int weight = memoRows_ > 0 && failureMemory_ != fmNever ? 1 + memoRows_ / 16 : 1;
-    budget_->Credit(credited_ ? -1 : len, weight);
+    // An input's characters bring their share once, however many searches it takes.
+    budget_->Credit(credited_ ? -1 : len);
     credited_ = true;
   }
   if (Offset > len + 1) return false;
@@ -1112,9 +1110,9 @@ void TRegExprBudget::SetShares(int64_t PerSearch, int64_t PerCharacter) {
   perCharacter_ = std::max<int64_t>(PerCharacter, 0);
 }
 
-void TRegExprBudget::Credit(int Characters, int Weight) {
+void TRegExprBudget::Credit(int Characters) {
   if (spent_ || steps_ == INT64_MAX) return;
-  if (Characters >= 0) left_ = std::min(left_, steps_) + perCharacter_ * std::max(Weight, 1) * Characters;
+  if (Characters >= 0) left_ = std::min(left_, steps_) + perCharacter_ * Characters;
   left_ += perSearch_;
 }
 

@@ -493,9 +493,10 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
   EXPECT_EQ(dialog_->Result(), frBadExpression);
   EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), bad);
   EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
-  // A replace-all that stops says first that it replaced nothing.
+  // A replace-all that stops says first that it replaced nothing; the commands after it do not.
   const WideString nothing = L"Nothing was replaced. ";
-  for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll, dialog_->btnReplace}) {
+  for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll, dialog_->btnFindNext, dialog_->btnReplace,
+                          dialog_->btnReplaceAll, dialog_->btnReplace}) {
     boxes_.Clear();
     Click(button);
     const WideString told = (button == dialog_->btnReplaceAll ? nothing : L"") + bad;
@@ -516,7 +517,7 @@ TEST_F(FindDialog, ExpressionErrorsAreToldOncePerCommandAndQuietlyWhileTyping) {
   const WideString tooComplex = L"The expression is too complex for this text: the search was stopped.";
   EXPECT_TRUE(boxes_.Shown.empty());
   EXPECT_EQ(dialog_->lblFindWhatResult->Caption(), tooComplex);
-  for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll}) {
+  for (TButton* button : {dialog_->btnFindNext, dialog_->btnReplaceAll, dialog_->btnFindNext, dialog_->btnReplaceAll}) {
     boxes_.Clear();
     Click(button);
     const WideString told = (button == dialog_->btnReplaceAll ? nothing : L"") + tooComplex;

@@ -331,6 +331,43 @@ TEST_F(FindInEditor, ALargeDocumentsCommandsTakeTheWorkItsTextNeeds) {
   EXPECT_EQ(find_->Replace(edit_, "(\\w+\\s?)+\\1$", "x", Expressions(), true), frTooComplex);
 }
 
+// A counted group that never matches on prose works more a character the more states it
+// remembers: every command and a key typed over a large document stop as too complex within the
+// base and the few steps a character any expression gets, and change nothing. The default budget
+// of 20 MB of lines of 100 characters stays within about a second of the engine's work for a key
+// typed and a few seconds for a command.
+TEST_F(FindInEditor, ACountedGroupThatNeverMatchesStopsWithinTheTextsShare) {
+  AnsiString text;
+  for (int i = 0; i < 2000; ++i)
+    text += "the river ran past a mill where old men, sat and spoke of rain and corn, horses while wives baked 7.\r\n";
+  find_->CommandSteps = 1000;
+  find_->TypingSteps = 100;
+  for (const char* expr : {"(\\w+\\s?){2,50}\\d\\d", "(\\w+,?\\s?){3,40}\\d\\d"}) {
+    for (const TCommand& c : kCommands) {
+      edit_->SetTextA(text);
+      const AnsiString before = edit_->TextA();
+      EXPECT_EQ(c.Run(*find_, edit_, expr), frTooComplex) << c.Name << " " << expr;
+      EXPECT_TRUE(edit_->TextA() == before) << c.Name << " " << expr;
+    }
+  }
+  const TFindAndReplace defaults(nullptr, nullptr);
+  const struct {
+    bool Typing;
+    int64_t Most;
+  } bounds[] = {{true, 250000000}, {false, 650000000}};
+  for (const auto& b : bounds) {
+    // Each line's search takes every step it may.
+    TRegExprBudget budget = defaults.Budget(b.Typing);
+    int64_t taken = 0;
+    for (int i = 0; i < 200000; ++i) {
+      budget.Credit(100);
+      taken += budget.StepsLeft();
+      budget.Charge(budget.StepsLeft());
+    }
+    EXPECT_LE(taken, b.Most) << b.Typing;
+  }
+}
+
 // A bad expression is told with the engine's text and position by every command, also on a
 // document without a line to search, and changes nothing.
 TEST_F(FindInEditor, ABadExpressionIsToldWithItsPosition) {
@@ -387,7 +424,9 @@ TEST_F(FindInEditor, AReplaceAllStoppedAfterManyHitsChangesNothing) {
     EXPECT_EQ(edit_->RedoList()->ItemCount(), redo) << with;
     EXPECT_EQ(edit_->PaintLock(), 0) << with;
   }
-  // Without the exploding lines every hit is replaced, as one undo step.
+  // Without the exploding lines every hit is replaced, as one undo step (the expression takes
+  // hundreds of steps on each of these lines: the command has its default base).
+  find_->CommandSteps = TFindAndReplace(nullptr, nullptr).CommandSteps;
   edit_->SetTextA(text.substr(0, text.find("aaaa")));
   EXPECT_EQ(find_->Replace(edit_, "(\\w+\\s?)+\\1$", "$1", Expressions(), true), frNone);
   EXPECT_EQ(edit_->TextA().find("dogg"), AnsiString::npos);

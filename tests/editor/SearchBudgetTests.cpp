@@ -244,6 +244,9 @@ TEST(SearchBudget, TimeCountsOnlyWhileTheMatcherWorks) {
 // after them stops within the limit and its own line's share, and without the shares the limit
 // alone stops the first line.
 TEST(SearchBudget, EachSearchAndCharacterBringTheirShare) {
+  // Shares ample for the heaviest of these on the doubled words, where it takes about 200 steps
+  // a character.
+  const int64_t perSearch = 4096, perCharacter = 256;
   const std::vector<std::string> lines = OrdinaryLines(2000);
   const char* const ordinary[] = {
       "\\b(\\w+) \\1\\b",
@@ -259,7 +262,7 @@ TEST(SearchBudget, EachSearchAndCharacterBringTheirShare) {
     TTxtEditRegexSearch regex(nullptr);
     regex.SetPattern(expr);
     TRegExprBudget budget(0, 1000);
-    budget.SetShares(4096, 64);
+    budget.SetShares(perSearch, perCharacter);
     regex.SetBudget(&budget);
     for (const std::string& line : lines) ASSERT_EQ(CodeOf([&] { regex.FindAllIn(line); }), 0) << expr;
     EXPECT_FALSE(budget.Spent()) << expr;
@@ -269,7 +272,7 @@ TEST(SearchBudget, EachSearchAndCharacterBringTheirShare) {
     const std::string exploding = std::string(24, 'a') + "!";
     const int64_t before = budget.StepsUsed();
     EXPECT_EQ(CodeOf([&] { regex.FindAllIn(exploding); }), TRegExpr::reeTooComplex) << expr;
-    EXPECT_LE(budget.StepsUsed() - before, 1000 + 4096 + 64 * 25 + 100) << expr;
+    EXPECT_LE(budget.StepsUsed() - before, 1000 + perSearch + perCharacter * 25 + 100) << expr;
     EXPECT_TRUE(budget.Spent()) << expr;
   }
   // Without the shares the limit alone pays for less than a line.
@@ -278,6 +281,63 @@ TEST(SearchBudget, EachSearchAndCharacterBringTheirShare) {
   TRegExprBudget budget(0, 1000);
   regex.SetBudget(&budget);
   EXPECT_EQ(CodeOf([&] { regex.FindAllIn(lines[1]); }), TRegExpr::reeTooComplex);
+}
+
+// The share of the text is the same for every expression, however many states it remembers: a
+// counted group that never matches stops within the limit and the shares of what it searched,
+// while ordinary expressions answer on the same text under the same shares.
+TEST(SearchBudget, TheTextsShareIsTheSameForEveryExpression) {
+  // Prose of 100 characters ending in "7.", where two digits in a row are nowhere.
+  const std::vector<std::string> lines(
+      300, "the river ran past a mill where old men, sat and spoke of rain and corn, horses while wives baked 7.");
+  const int64_t perSearch = 16, perCharacter = 64;
+  const struct {
+    const char* Expr;
+    bool Stops;
+  } cases[] = {
+      {"(\\w+\\s?){2,50}\\d\\d", true},   {"(\\w+,?\\s?){3,40}\\d\\d", true},
+      {"([a-z]+,? ?){3,40}\\d\\d", true}, {"(\\w+) \\1", false},
+      {"\\b(\\w+) \\1\\b", false},        {"(\\w+\\s?)+\\d", false},
+      {"(\\w+ ){2,5}\\d\\d", false},
+  };
+  for (const auto& c : cases) {
+    TTxtEditRegexSearch regex(nullptr);
+    regex.SetPattern(c.Expr);
+    TRegExprBudget budget(0, 1000);
+    budget.SetShares(perSearch, perCharacter);
+    regex.SetBudget(&budget);
+    int code = 0, searched = 0, hits = 0;
+    for (const std::string& line : lines) {
+      ++searched;
+      code = CodeOf([&] { hits += regex.FindAllIn(line); });
+      if (code != 0) break;
+    }
+    EXPECT_EQ(code, c.Stops ? TRegExpr::reeTooComplex : 0) << c.Expr;
+    EXPECT_LE(budget.StepsUsed(), 1000 + (searched + hits) * perSearch + searched * 100 * perCharacter + 1) << c.Expr;
+  }
+}
+
+// A line's characters bring their share once, however many searches find its hits: on a line of
+// 4,000 characters where every search runs to its end, the searches stop after the line's own
+// share; a short line of the same kind answers every hit.
+TEST(SearchBudget, ALinesShareComesOnceForAllItsSearches) {
+  const struct {
+    int Length;
+    int Hits;  // -1: stopped
+  } cases[] = {{4000, -1}, {40, 20}};
+  for (const auto& c : cases) {
+    std::string line;
+    while (static_cast<int>(line.size()) < c.Length) line += "x ";
+    TTxtEditRegexSearch regex(nullptr);
+    regex.SetPattern("x.*z|x");
+    TRegExprBudget budget(0, 1000);
+    budget.SetShares(16, 8);
+    regex.SetBudget(&budget);
+    int hits = 0;
+    const int code = CodeOf([&] { hits = regex.FindAllIn(line); });
+    EXPECT_EQ(code == 0 ? hits : -1, c.Hits) << c.Length;
+    EXPECT_LE(budget.StepsUsed(), 1000 + 8 * c.Length + 16 * (c.Length / 2 + 1) + 1) << c.Length;
+  }
 }
 
 // Without a limit set, the choice points of one attempt are capped by the length of the line up to
