@@ -4,18 +4,30 @@
 // Then the same replace-all as the find dialog gives it, with the expression engine and under
 // the command's time budget, which must answer with every hit replaced, not "too complex".
 //
+// First of all, while the process holds little else, a replace-all in which every character is
+// a hit ("a" by "b", and the expression "." by "b") over 40 MB of text without a window: the
+// most memory the process holds while it runs (its working set, sampled by a thread every few
+// milliseconds), beside the text's size and the memory held before and after it, with its time
+// and its undo's.
+//
 // With word wrap on it runs in the wide window, where no line wraps, and in a window narrower
 // than most lines, where the lines really wrap and a hit near a row's end changes the rows of its
 // line: there with a word of the same length and with a longer one.
 //
 //   replace_bench           (the 50 MB text, medians of 3 runs, word wrap off and on)
-//   replace_bench 10        (a tenth of the text, for code that takes long per hit)
+//   replace_bench 10        (a tenth of the texts, for code that takes long per hit)
+#include "framework/Win.h"
+
+#include <psapi.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/FindReplace.h"
@@ -158,6 +170,89 @@ void MeasureCommand(TTxtEdit* Edit, HWND Wnd, const AnsiString& Text) {
                                        : "WRONG text");
 }
 
+// The working set of the process in MB, now and the most of it while a watch runs.
+double WorkingSetMB() {
+  PROCESS_MEMORY_COUNTERS c{};
+  c.cb = sizeof c;
+  GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c);
+  return static_cast<double>(c.WorkingSetSize) / 1048576.0;
+}
+
+class TMemoryWatch {
+ public:
+  TMemoryWatch()
+      : most_(WorkingSetMB()), thread_([this] {
+          while (!stop_) {
+            most_ = std::max(most_.load(), WorkingSetMB());
+            Sleep(2);
+          }
+        }) {}
+  double Stop() {
+    stop_ = true;
+    thread_.join();
+    return std::max(most_.load(), WorkingSetMB());
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<double> most_;
+  std::thread thread_;
+};
+
+// Every character a hit, over Megabytes of lines of 100 characters, in a control without a
+// window; one run each (a second would only measure the heap the first left behind).
+void MeasureEveryCharacter(int Megabytes) {
+  const size_t lines = static_cast<size_t>(Megabytes) * 1048576 / 102;
+  AnsiString text;
+  text.reserve(lines * 102);
+  for (size_t i = 0; i < lines; ++i) text.append(100, 'a').append(i + 1 < lines ? "\r\n" : "");
+  std::printf("every character a hit, %.1f MB of text (%zu lines), no window, one run:\n",
+              static_cast<double>(text.size()) / 1048576.0, lines);
+  std::printf("  %-22s %10s %10s %10s %10s %10s %10s\n", "", "held", "peak", "after", "replace", "undo", "");
+  TTxtEditSearch plain(nullptr);
+  TTxtEditRegexSearch regex(nullptr);
+  const struct {
+    const char* Name;
+    TTxtEditSearchCustom* Engine;
+    const char* Find;
+  } kinds[] = {{"plain a -> b", &plain, "a"}, {"expression . -> b", &regex, "."}};
+  for (const auto& k : kinds) {
+    bool exact = true;
+    double held = 0, peak = 0, after = 0, replace = 0, undo = 0;
+    {
+      TTxtEdit edit(nullptr);
+      edit.SetSearchEngine(k.Engine);
+      edit.SetTextA(text);
+      edit.SetCaretXY({1, 1});
+      held = WorkingSetMB();
+      int hits = 0;
+      try {
+        TMemoryWatch watch;
+        const double t0 = Now();
+        hits = edit.SearchReplace(k.Find, "b", {srReplace, srReplaceAll, srEntireScope, srMatchCase});
+        replace = (Now() - t0) * 1000.0;
+        peak = watch.Stop();
+      } catch (const std::exception& x) {
+        std::printf("  %-22s FAILED: %s\n", k.Name, x.what());
+        continue;
+      }
+      after = WorkingSetMB();
+      exact = hits == static_cast<int>(lines) * 100 && edit.Lines()->Count() == static_cast<int>(lines) &&
+              edit.Lines()->Strings(static_cast<int>(lines) - 1) == AnsiString(100, 'b');
+      const double t0 = Now();
+      edit.Undo();
+      undo = (Now() - t0) * 1000.0;
+      exact = exact && edit.TextA() == text;
+      edit.SetSearchEngine(nullptr);
+    }
+    std::printf("  %-22s %7.0f MB %7.0f MB %7.0f MB %7.0f ms %7.0f ms  (%s)\n", k.Name, held, peak, after, replace,
+                undo, exact ? "every character replaced, undo exact" : "WRONG");
+  }
+  std::printf(
+      "  (held: the process with the text loaded; peak: the most during the replace-all;\n"
+      "   after: once it is done, with its undo step)\n\n");
+}
+
 void Report(const char* What, const TFigures& f) {
   std::printf("%s (%d hits, %d rows, text %s after replace, undo and redo):\n", What, f.Hits, f.Rows,
               f.Exact ? "exact" : "WRONG");
@@ -175,6 +270,7 @@ void Report(const char* What, const TFigures& f) {
 
 int wmain(int argc, wchar_t** argv) {
   const int divisor = argc >= 2 ? std::max(1, static_cast<int>(std::wcstol(argv[1], nullptr, 10))) : 1;
+  MeasureEveryCharacter(std::max(1, 40 / divisor));
   const AnsiString text = Generate(kLines / divisor);
   std::printf("%d lines, %.1f MB, medians of %d runs, each step timed up to the repainted window\n\n", kLines / divisor,
               static_cast<double>(text.size()) / 1048576.0, kRuns);

@@ -740,6 +740,9 @@ class TCustomTxtEdit : public TCustomControl {
   static std::unique_ptr<TTxtEditKeyStrokes> DefaultKeystrokes(TCustomTxtEdit* Owner);
   void DoDropFiles(TMessage& Message);
   void DoImeComposition(TMessage& Message);
+  // Takes back the changes recorded in the undo list above its first Count items and records
+  // them nowhere: what a command that cannot complete had changed.
+  void TakeBackUndo(int Count);
   friend struct TTxtEditSearchRun;
 
   std::unique_ptr<TTxtEditKeyStrokes> keystrokes_ = DefaultKeystrokes(this);

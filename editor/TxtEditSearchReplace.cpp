@@ -1,10 +1,9 @@
 // Search and replace in the editor control: walks the lines of the scope in the chosen
 // direction, asks the search engine for the matches of each line, selects the hits and replaces
 // them, asking the application first when it wants to be asked. A replace-all that asks nothing
-// finds every hit before it replaces one, so that an error of the search changes nothing.
+// replaces every hit or none: a search that fails on the way takes back what it had replaced.
 #include <algorithm>
-#include <cstdint>
-#include <vector>
+#include <climits>
 
 #include "editor/TxtEdit.h"
 #include "framework/ScopeGuards.h"
@@ -23,23 +22,6 @@ struct TTxtEditSearchRun {
   bool LockRaised = false;
   bool BlockOpen = false;
   TTxtSelectionMode UserMode = smNormal;
-
-  // The hits of a replace-all found before anything is replaced: per line the range of its hits,
-  // each hit with where its replacement lies in Texts (Size == Template: the replacement text as
-  // given, as the plain engine has it for every hit).
-  struct TRecordedLine {
-    int Line, First, Count;
-  };
-  struct TRecordedHit {
-    int Pos, Len;
-    uint32_t At, Size;
-  };
-  static constexpr uint32_t Template = UINT32_MAX;
-  std::vector<TRecordedLine> RecordedLines;
-  std::vector<TRecordedHit> RecordedHits;
-  AnsiString Texts;
-  // The recorded hits of the line in hand; null: the engine's last search.
-  const TRecordedHit* Recorded = nullptr;
 
   TTxtEditSearchRun(TCustomTxtEdit& AEdit, const AnsiString& ASearch, const AnsiString& AReplace,
                     TSearchReplaceOptions& Options)
@@ -74,19 +56,6 @@ struct TTxtEditSearchRun {
   }
 
   int LineLength(int Line) const { return static_cast<int>(E.LineAt(Line).size()); }
-
-  int HitPos(int N) { return Recorded ? Recorded[N].Pos : Engine.GetResult(N); }
-  int HitLen(int N) { return Recorded ? Recorded[N].Len : Engine.GetLength(N); }
-  // Appends the text that replaces hit N, which is Found.
-  void AppendReplacement(AnsiString& To, int N, std::string_view Found) {
-    if (!Recorded) {
-      To += Engine.Replace(AnsiString(Found), Replacement);
-    } else if (Recorded[N].Size == Template) {
-      To += Replacement;
-    } else {
-      To.append(Texts, Recorded[N].At, Recorded[N].Size);
-    }
-  }
 
   // Only a column's end stays where it is; any other scope's end moves with the replacements
   // before it on its line, whatever the selection mode of a caret without a selection.
@@ -144,9 +113,8 @@ struct TTxtEditSearchRun {
     int offset = 0;
     int n = Backwards ? Count - 1 : 0;
     for (int left = Count; left > 0; --left) {
-      const int hit = n;
-      const int first = HitPos(hit) + offset;
-      const int length = HitLen(hit);
+      const int first = Engine.GetResult(n) + offset;
+      const int length = Engine.GetLength(n);
       n += Backwards ? -1 : 1;
       if (!InScope(Line, first, length, End.Char)) continue;
       ++Result;
@@ -158,11 +126,7 @@ struct TTxtEditSearchRun {
         if (action == raCancel) return false;
       }
       if (action == raReplaceAll) SwitchToReplaceAll();
-      if (action != raSkip) {
-        AnsiString with;
-        AppendReplacement(with, hit, E.SelText());
-        ReplaceLen = ReplaceHit(with, first, Line);
-      }
+      if (action != raSkip) ReplaceLen = ReplaceHit(Engine.Replace(E.SelText(), Replacement), first, Line);
       if (!Backwards) {
         E.InternalSetCaretXY({first + ReplaceLen, Line});
         if (action != raSkip && length != ReplaceLen) {
@@ -189,16 +153,15 @@ struct TTxtEditSearchRun {
     bool lengthChanged = false;
     const bool endMoves = !ColumnScope() && Line == End.Line;
     for (int n = 0; n < Count; ++n) {
-      const int first = HitPos(n), length = HitLen(n);
+      const int first = Engine.GetResult(n), length = Engine.GetLength(n);
       if (!InScope(Line, first + delta, length, End.Char + (endMoves ? delta : 0))) continue;
       if (firstStart == 0) firstStart = prev = first;
       middle.append(text.substr(prev - 1, first - prev));
-      const size_t at = middle.size();
-      AppendReplacement(middle, n, text.substr(first - 1, length));
-      const int size = static_cast<int>(middle.size() - at);
+      const AnsiString rep = Engine.Replace(AnsiString(text.substr(first - 1, length)), Replacement);
+      middle += rep;
       prev = lastEnd = first + length;
-      delta += size - length;
-      lengthChanged = lengthChanged || size != length;
+      delta += static_cast<int>(rep.size()) - length;
+      lengthChanged = lengthChanged || static_cast<int>(rep.size()) != length;
       ++Result;
     }
     if (firstStart == 0) return;
@@ -219,8 +182,7 @@ struct TTxtEditSearchRun {
     E.selectionMode_ = smNormal;
     TScopeExit finish([this] { Finish(); });
     if (ReplaceAll && !Prompt) {
-      Record();
-      ReplaceRecorded();
+      ReplaceEveryHitOrNone();
       return;
     }
     int line = Backwards ? End.Line : Start.Line;
@@ -240,47 +202,75 @@ struct TTxtEditSearchRun {
     return LineByHit(Line, Count);
   }
 
-  // Finds every hit of the scope, in the order they are replaced, with its replacement, and
-  // changes nothing: a search that fails here (an expression too complex for the text) leaves
-  // the text, the caret, the selection and the undo as they were.
-  void Record() {
-    for (int line = Backwards ? End.Line : Start.Line; line >= Start.Line && line <= End.Line;
-         line += Backwards ? -1 : 1) {
-      const std::string_view text = E.LineAt(line);
-      const int count = Engine.FindAllIn(text);
-      if (count == 0) continue;
-      RecordedLines.push_back({line, static_cast<int>(RecordedHits.size()), count});
-      AnsiString with;
-      for (int n = 0; n < count; ++n) {
-        const int pos = Engine.GetResult(n), len = Engine.GetLength(n);
-        with = Engine.Replace(AnsiString(text.substr(pos - 1, len)), Replacement);
-        if (with == Replacement) {
-          RecordedHits.push_back({pos, len, 0, Template});
-        } else {
-          RecordedHits.push_back({pos, len, static_cast<uint32_t>(Texts.size()), static_cast<uint32_t>(with.size())});
-          Texts += with;
-        }
+  // What a replace-all that cannot complete gives back as it found it, besides the text.
+  struct TBefore {
+    TBufferCoord Caret, Begin, End;
+    int LastCaretX, TopLine, LeftChar, UndoItems;
+    bool AtEol, Modified;
+    TTxtSelectionMode Mode;
+  };
+
+  // Replaces the hits line by line as the search finds them, as one undo step. The memory it
+  // takes is that of the step, whatever the number of hits. A search that fails on the way (an
+  // expression too complex for the text, any error) takes the replacements back, leaving the
+  // text, the caret, the selection, the view, the modified mark and the undo and redo lists as
+  // they were, and the error goes on to the caller.
+  void ReplaceEveryHitOrNone() {
+    TTxtEditUndoList& undo = *E.undoList_;
+    const TBefore before{E.CaretXY(), E.blockBegin_,    E.blockEnd_,   E.lastCaretX_, E.topLine_,
+                         E.leftChar_, undo.ItemCount(), E.caretAtEOL_, E.modified_,   E.activeSelectionMode_};
+    // The step may not push an older one off the list while it can still be taken back, and
+    // the redo list goes only with a step that stays: when the step is closed.
+    const int most = undo.MaxUndoActions();
+    const bool insideRedo = undo.InsideRedo();
+    undo.SetMaxUndoActions(most < INT_MAX ? most + 1 : most);
+    undo.SetInsideRedo(true);
+    TScopeExit restore([&] {
+      undo.SetInsideRedo(insideRedo);
+      undo.SetMaxUndoActions(most);
+    });
+    try {
+      ReplaceLines();
+    } catch (...) {
+      TakeBack(before);
+      throw;
+    }
+  }
+
+  // Forwards, a replacement that breaks its line moves the lines after it and the scope's end:
+  // the search goes on after the lines it made.
+  void ReplaceLines() {
+    SwitchToReplaceAll();
+    for (int line = Backwards ? End.Line : Start.Line; line >= Start.Line && line <= End.Line;) {
+      const int count = Engine.FindAllIn(E.LineAt(line));
+      const int lines = E.lines_->Count();
+      if (count > 0) HandleLine(line, count);
+      if (Backwards) {
+        --line;
+      } else {
+        const int added = E.lines_->Count() - lines;
+        End.Line += added;
+        line += 1 + added;
       }
     }
   }
 
-  // Replaces the recorded hits as one undo step. A replacement that breaks its line moves the
-  // lines after it: forwards, the recorded lines still to come and the scope's end move with
-  // them.
-  void ReplaceRecorded() {
-    SwitchToReplaceAll();
-    int moved = 0;
-    for (const TRecordedLine& l : RecordedLines) {
-      const int count = E.lines_->Count();
-      Recorded = &RecordedHits[l.First];
-      HandleLine(l.Line + moved, l.Count);
-      if (!Backwards) {
-        const int added = E.lines_->Count() - count;
-        moved += added;
-        End.Line += added;
-      }
+  void TakeBack(const TBefore& Before) {
+    E.TakeBackUndo(Before.UndoItems);
+    E.SetTopLine(Before.TopLine);
+    E.SetLeftChar(Before.LeftChar);
+    E.SetCaretAndSelection(Before.Caret, Before.Begin, Before.End);
+    // Exactly as they were: the setters take the selection by the run's own mode.
+    E.lastCaretX_ = Before.LastCaretX;
+    E.caretAtEOL_ = Before.AtEol;
+    E.blockBegin_ = Before.Begin;
+    E.blockEnd_ = Before.End;
+    E.activeSelectionMode_ = Before.Mode;
+    if (E.modified_ != Before.Modified) {
+      E.modified_ = Before.Modified;
+      E.StatusChanged({scModified});
     }
-    Recorded = nullptr;
+    Result = 0;
   }
 
   void Finish() {

@@ -253,6 +253,12 @@ void TCustomTxtEdit::RedoItem() {
   TTxtEditUndoApply::ApplyTop(*this, redoList_, undoList_, true);
 }
 
+void TCustomTxtEdit::TakeBackUndo(int Count) {
+  TTxtEditUndoList nowhere;
+  TTxtUndoLock recordsNothing(&nowhere);
+  while (undoList_->ItemCount() > Count) TTxtEditUndoApply::ApplyTop(*this, undoList_, &nowhere, false);
+}
+
 namespace {
 
 // Runs the items of one step from Source: those of the top item's change number, a whole

@@ -8,6 +8,8 @@
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditSearch.h"
+#include "tests/editor/EditTestSupport.h"
+#include "tests/editor/HeapCounter.h"
 #include "tests/editor/SearchTestSupport.h"
 
 namespace {
@@ -28,40 +30,57 @@ class TFailingSearch : public TTxtEditSearch {
   int FailAt = 0;
 };
 
+// What a stopped replace-all meets besides its scope: the undo list holding as many steps as it
+// may, the caret past its line's end, the document unmodified, the caret moved up onto a
+// shorter line.
+enum : unsigned { kFullUndo = 1, kPastEol = 2, kSaved = 4, kUp = 8 };
+
 // What a stopped command must leave as it found it.
 struct TState {
   AnsiString Text;
   TBufferCoord Caret, Begin, End;
-  TTxtSelectionMode Mode;
+  TTxtSelectionMode Mode, Active;
   bool Modified;
   int Undo, Redo;
+  int LastCaretX, TopLine, LeftChar;
+  int MarkX = 0, MarkY = 0;  // of bookmark 1
   bool operator==(const TState&) const = default;
 };
 
 TState StateOf(TTxtEdit& E) {
-  return {E.TextA(),
-          E.CaretXY(),
-          E.BlockBegin(),
-          E.BlockEnd(),
-          E.SelectionMode(),
-          E.Modified(),
-          E.UndoList()->ItemCount(),
-          E.RedoList()->ItemCount()};
+  TState s{E.TextA(),
+           E.CaretXY(),
+           E.BlockBegin(),
+           E.BlockEnd(),
+           E.SelectionMode(),
+           E.ActiveSelectionMode(),
+           E.Modified(),
+           E.UndoList()->ItemCount(),
+           E.RedoList()->ItemCount(),
+           E.LastCaretX(),
+           E.TopLine(),
+           E.LeftChar()};
+  E.GetBookMark(1, s.MarkX, s.MarkY);
+  return s;
 }
 
 std::string Describe(const TState& S) {
   return "caret " + std::to_string(S.Caret.Char) + "," + std::to_string(S.Caret.Line) + " block " +
          std::to_string(S.Begin.Char) + "," + std::to_string(S.Begin.Line) + "-" + std::to_string(S.End.Char) + "," +
-         std::to_string(S.End.Line) + " mode " + std::to_string(S.Mode) + " modified " + std::to_string(S.Modified) +
-         " undo " + std::to_string(S.Undo) + " redo " + std::to_string(S.Redo) + " text " +
-         std::to_string(S.Text.size());
+         std::to_string(S.End.Line) + " mode " + std::to_string(S.Mode) + "/" + std::to_string(S.Active) +
+         " modified " + std::to_string(S.Modified) + " view " + std::to_string(S.TopLine) + "," +
+         std::to_string(S.LeftChar) + " last x " + std::to_string(S.LastCaretX) + " undo " + std::to_string(S.Undo) +
+         " redo " + std::to_string(S.Redo) + " mark " + std::to_string(S.MarkX) + "," + std::to_string(S.MarkY) +
+         " text " + std::to_string(S.Text.size());
 }
 
 }  // namespace
 
 // 200 ordinary lines with a hit each, then lines on which the expression explodes, then 200 more:
 // whichever the scope and direction, the stop comes after many hits were found, and changes
-// nothing at all; the undo and redo lists still work as before.
+// nothing at all, also when the replacements broke lines, when the undo list was full, with the
+// caret past its line's end and in a document just saved; the view stays where it was, and the
+// undo and redo lists work on as before. One that completes is a new step: the redo list goes.
 TEST(ReplaceAllStop, AStopAfterManyHitsChangesNothing) {
   AnsiString text;
   for (int i = 0; i < 405; ++i)
@@ -72,7 +91,9 @@ TEST(ReplaceAllStop, AStopAfterManyHitsChangesNothing) {
     TSearchReplaceOptions Options;
     TBufferCoord From, To;  // the selection; the caret alone when equal
     TTxtSelectionMode Mode;
-    bool Failing;  // the plain engine failing on its 150th line instead
+    bool Failing;                // the plain engine failing on its 150th line instead
+    const char* With = nullptr;  // other than "dog" or "$1"
+    unsigned Setup = 0;
   } cases[] = {
       {"entire", all + srEntireScope, {3, 1}, {3, 1}, smNormal, false},
       {"entire backwards", all + srEntireScope + srBackwards, {3, 1}, {3, 1}, smNormal, false},
@@ -84,15 +105,28 @@ TEST(ReplaceAllStop, AStopAfterManyHitsChangesNothing) {
       {"column selection", all + srSelectionOnly, {1, 2}, {40, 300}, smColumn, false},
       {"any error", all + srEntireScope, {3, 1}, {3, 1}, smNormal, true},
       {"any error backwards", all + srEntireScope + srBackwards, {3, 1}, {3, 1}, smNormal, true},
+      {"breaking lines", all + srEntireScope, {3, 1}, {3, 1}, smNormal, false, "$1\r\n\r\n"},
+      {"any error, breaking lines", all, {3, 2}, {3, 2}, smNormal, true, "do\r\ng"},
+      {"breaking lines backwards", all + srEntireScope + srBackwards, {3, 1}, {3, 1}, smNormal, false, "\r\n$1"},
+      {"a full undo list", all + srEntireScope, {3, 1}, {3, 1}, smNormal, false, nullptr, kFullUndo},
+      {"any error, a full undo list", all + srEntireScope, {3, 1}, {3, 1}, smNormal, true, nullptr, kFullUndo},
+      {"past the line's end", all, {40, 3}, {40, 3}, smNormal, false, nullptr, kPastEol},
+      {"selection past the line's end", all + srSelectionOnly, {3, 2}, {60, 300}, smNormal, true, nullptr, kPastEol},
+      {"saved", all + srEntireScope, {3, 1}, {3, 1}, smNormal, false, nullptr, kSaved},
+      {"any error, saved, backwards", all + srBackwards, {3, 300}, {3, 300}, smNormal, true, nullptr, kSaved},
+      {"caret moved up", all, {22, 11}, {22, 11}, smNormal, false, nullptr, kUp},
   };
   for (const auto& c : cases) {
-    TTxtEdit e(nullptr);
+    TEditorHost host;
+    TTxtEdit& e = host.Edit();
     TCountingRegexSearch regex(nullptr);
     TFailingSearch failing(nullptr);
     failing.FailAt = 150;
     e.SetSearchEngine(c.Failing ? static_cast<TTxtEditSearchCustom*>(&failing) : &regex);
+    if (c.Setup & kPastEol) e.SetOptions(e.Options() + eoScrollPastEol);
     e.SetTextA(text);
     const AnsiString loaded = e.TextA();
+    e.SetBookMark(1, 5, 300);
     // Something to undo and something to redo, and the document modified.
     e.SetCaretXY({1, 1});
     e.SetSelText("x");
@@ -101,8 +135,15 @@ TEST(ReplaceAllStop, AStopAfterManyHitsChangesNothing) {
     e.SetSelText("y");
     e.Undo();
     ASSERT_TRUE(e.CanUndo() && e.CanRedo() && e.Modified()) << c.Name;
+    if (c.Setup & kSaved) e.SetModified(false);
+    if (c.Setup & kFullUndo) e.SetMaxUndo(e.UndoList()->ActionCount());
     e.SetSelectionMode(c.Mode);
     e.SetCaretXY(c.To);
+    if (c.Setup & kUp) {
+      e.SetOptions(e.Options() + eoKeepCaretX - eoScrollPastEol);
+      e.CommandProcessor(ecUp, 0, nullptr);
+      ASSERT_EQ(e.LastCaretX(), e.CaretX() + 1) << c.Name;
+    }
     if (!(c.From == c.To)) {
       e.SetBlockBegin(c.From);
       e.SetBlockEnd(c.To);
@@ -113,7 +154,7 @@ TEST(ReplaceAllStop, AStopAfterManyHitsChangesNothing) {
     regex.SetBudget(&budget);
     int code = 0;
     try {
-      e.SearchReplace(c.Failing ? "dogg" : kExploding, c.Failing ? "dog" : "$1", c.Options);
+      e.SearchReplace(c.Failing ? "dogg" : kExploding, c.With ? c.With : c.Failing ? "dog" : "$1", c.Options);
     } catch (const ERegExpr& x) {
       code = x.ErrorCode;
     } catch (const Exception&) {
@@ -126,37 +167,97 @@ TEST(ReplaceAllStop, AStopAfterManyHitsChangesNothing) {
     const TState after = StateOf(e);
     EXPECT_TRUE(after == before) << c.Name << ": " << Describe(after) << " was " << Describe(before);
     EXPECT_EQ(e.PaintLock(), 0) << c.Name;
-    // The undo and redo lists go on as they were.
+    // The undo and redo lists go on as they were (the redo is a step more).
+    e.SetMaxUndo(1024);
     e.Redo();
     EXPECT_EQ(e.Lines()->Strings(1).substr(0, 4), "ykey") << c.Name;
     e.Undo();
     e.Undo();
     EXPECT_TRUE(e.TextA() == loaded) << c.Name;
     EXPECT_FALSE(e.CanUndo()) << c.Name;
+    TTxtEditSearch plain(nullptr);
+    e.SetSearchEngine(&plain);
+    ASSERT_TRUE(e.CanRedo()) << c.Name;
+    EXPECT_EQ(e.SearchReplace("dogg", "dog", all + srEntireScope), 400) << c.Name;
+    EXPECT_FALSE(e.CanRedo()) << c.Name;
+    e.SetSearchEngine(nullptr);
   }
 }
 
 // Replacements that break their lines: every hit of the scope is replaced, in both directions and
-// with both engines, as one undo step.
+// with both engines, as one undo step; the search goes on after the lines a replacement made,
+// never into them.
 TEST(ReplaceAllStop, ReplacementsThatBreakLinesReachEveryLine) {
-  const AnsiString text = "a\r\nb a\r\na\r\nc";
-  const AnsiString want = "x\r\ny\r\nb x\r\ny\r\nx\r\ny\r\nc";
-  for (bool backwards : {false, true})
-    for (bool expressions : {false, true}) {
-      TTxtEdit e(nullptr);
-      TTxtEditSearch plain(nullptr);
-      TTxtEditRegexSearch regex(nullptr);
-      e.SetSearchEngine(expressions ? static_cast<TTxtEditSearchCustom*>(&regex) : &plain);
-      e.SetTextA(text);
-      TSearchReplaceOptions options{srReplace, srReplaceAll, srEntireScope};
-      if (backwards) options << srBackwards;
-      const std::string what = std::string(backwards ? "backwards" : "forwards") + (expressions ? " expressions" : "");
-      EXPECT_EQ(e.SearchReplace(expressions ? "a+" : "a", "x\r\ny", options), 3) << what;
-      EXPECT_TRUE(e.TextA() == want) << what << ": " << e.TextA();
-      e.Undo();
-      EXPECT_TRUE(e.TextA() == text) << what;
-      EXPECT_FALSE(e.CanUndo()) << what;
-      e.Redo();
-      EXPECT_TRUE(e.TextA() == want) << what;
+  const struct {
+    const char *Text, *Find, *Expression, *With, *Want;
+    int Hits;
+  } cases[] = {
+      {"a\r\nb a\r\na\r\nc", "a", "a+", "x\r\ny", "x\r\ny\r\nb x\r\ny\r\nx\r\ny\r\nc", 3},
+      {"aaa\r\nb\r\naa", "aa", "aa", "a\r\na", "a\r\naa\r\nb\r\na\r\na", 2},
+  };
+  for (const auto& c : cases)
+    for (bool backwards : {false, true})
+      for (bool expressions : {false, true}) {
+        TTxtEdit e(nullptr);
+        TTxtEditSearch plain(nullptr);
+        TTxtEditRegexSearch regex(nullptr);
+        e.SetSearchEngine(expressions ? static_cast<TTxtEditSearchCustom*>(&regex) : &plain);
+        e.SetTextA(c.Text);
+        TSearchReplaceOptions options{srReplace, srReplaceAll, srEntireScope};
+        if (backwards) options << srBackwards;
+        const std::string what =
+            std::string(c.Find) + (backwards ? " backwards" : " forwards") + (expressions ? " expressions" : "");
+        EXPECT_EQ(e.SearchReplace(expressions ? c.Expression : c.Find, c.With, options), c.Hits) << what;
+        EXPECT_TRUE(e.TextA() == c.Want) << what << ": " << e.TextA();
+        e.Undo();
+        EXPECT_TRUE(e.TextA() == c.Text) << what;
+        EXPECT_FALSE(e.CanUndo()) << what;
+        e.Redo();
+        EXPECT_TRUE(e.TextA() == c.Want) << what;
+      }
+}
+
+// Every character a hit: whatever the number of hits, a replace-all holds while it runs little
+// more than what it leaves, the replaced text and its undo step, and that step holds no more
+// per line than the line's text and a few records. Forwards, backwards, in a selection, with
+// longer replacements and ones that break lines; the undo gives the text back exactly.
+TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
+  const TSearchReplaceOptions all{srReplace, srReplaceAll, srEntireScope};
+  const struct {
+    const char* Name;
+    bool Expressions;
+    const char* Find;
+    const char* With;
+    TSearchReplaceOptions Options;
+    int Lines, Hits;
+  } cases[] = {
+      {"plain", false, "a", "b", all, 2000, 200000},
+      {"expression", true, ".", "b", all, 2000, 200000},
+      {"longer", false, "a", "bcd", all, 2000, 200000},
+      {"breaking lines", true, "a", "b\r\n", all, 100, 10000},
+      {"backwards", false, "a", "b", all + srBackwards, 200, 20000},
+      {"selection", true, ".", "b", TSearchReplaceOptions{srReplace, srReplaceAll, srSelectionOnly}, 2000, 199998},
+  };
+  for (const auto& c : cases) {
+    TTxtEdit e(nullptr);
+    TTxtEditSearch plain(nullptr);
+    TTxtEditRegexSearch regex(nullptr);
+    e.SetSearchEngine(c.Expressions ? static_cast<TTxtEditSearchCustom*>(&regex) : &plain);
+    AnsiString text;
+    for (int i = 0; i < c.Lines; ++i) text += AnsiString(100, 'a') + (i + 1 < c.Lines ? "\r\n" : "");
+    e.SetTextA(text);
+    if (c.Options.Contains(srSelectionOnly)) {
+      e.SetBlockBegin({2, 1});
+      e.SetBlockEnd({100, c.Lines});
     }
+    const long long before = HeapBytes();
+    MarkHeapPeak();
+    EXPECT_EQ(e.SearchReplace(c.Find, c.With, c.Options), c.Hits) << c.Name;
+    const long long peak = HeapPeak(), after = HeapBytes();
+    EXPECT_LE(peak - after, 64 * 1024) << c.Name << ": held " << peak - before << " bytes, kept " << after - before;
+    // Backwards, each hit is a step item of its own.
+    EXPECT_LE(after - before, c.Options.Contains(srBackwards) ? 128LL * c.Hits : 300LL * c.Lines) << c.Name;
+    e.Undo();
+    EXPECT_TRUE(e.TextA() == text) << c.Name;
+  }
 }

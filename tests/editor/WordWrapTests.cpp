@@ -6,6 +6,7 @@
 #include <numeric>
 #include <random>
 
+#include "editor/TxtEditSearch.h"
 #include "editor/TxtEditWordWrap.h"
 #include "editor/TxtEditWords.h"
 #include "tests/editor/EditTestSupport.h"
@@ -713,4 +714,46 @@ TEST(EditWrap, ADisplayPositionRightOfARowsEndKeepsTheCaretOnThatRow) {
   e.SetInternalDisplayXY({3, 2});
   EXPECT_EQ(e.CaretXY(), (TBufferCoord{3, 2}));
   EXPECT_FALSE(e.CaretAtEOL());
+}
+
+// A replace-all whose replacements break lines and change the rows of the lines they leave, in
+// a 9-column editor: each replacement puts its line aside inside the command's update and
+// inserts lines next to it. The rows end as a fresh wrap's, and so do they after undo and redo.
+TEST(EditWrap, AReplaceAllThatBreaksLinesKeepsTheRowsOfAFreshWrap) {
+  const struct {
+    const char* Find;
+    const char* With;
+    bool Backwards;
+  } cases[] = {
+      {"b", "\r\nxxxxxxxxxxxx\r\n", true},
+      {"b", "\r\nxxxxxxxxxxxx\r\n", false},
+      {"bb", "\r\n", true},
+      {"bb", "\r\n", false},
+      {"a", "yyyyyyyyy\r\n", true},
+      {"c", "\r\n\r\n", true},
+  };
+  TEditorHost host;
+  TTxtEdit& e = host.Edit();
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 9 * e.CharWidth(), host.Height());
+  e.SetWordWrap(true);
+  ASSERT_EQ(e.CharsInWindow(), 9);
+  TTxtEditSearch engine(nullptr);
+  e.SetSearchEngine(&engine);
+  AnsiString text;
+  for (int i = 0; i < 30; ++i) text += AnsiString(size_t(i % 4), 'a') + "bb cc" + L(i % 23, 'c') + "bb a\r\n";
+  for (const auto& c : cases) {
+    const std::string what = std::string(c.Find) + (c.Backwards ? " backwards" : " forwards");
+    e.SetTextA(text);
+    const AnsiString loaded = e.TextA();
+    TSearchReplaceOptions options{srReplace, srReplaceAll, srEntireScope};
+    if (c.Backwards) options << srBackwards;
+    ASSERT_GT(e.SearchReplace(c.Find, c.With, options), 30) << what;
+    ExpectFreshRows(e, (what + ", replaced").c_str());
+    e.Undo();
+    ASSERT_EQ(e.TextA(), loaded) << what;
+    ExpectFreshRows(e, (what + ", undone").c_str());
+    e.Redo();
+    ExpectFreshRows(e, (what + ", redone").c_str());
+  }
+  e.SetSearchEngine(nullptr);
 }

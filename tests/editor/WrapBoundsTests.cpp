@@ -99,3 +99,86 @@ TEST(WordWrapBounds, AnEditedLineOfExactly255Or256Rows) {
   wrap.LinesDeleted(1, 1);
   ASSERT_NO_FATAL_FAILURE(ExpectAsFresh(wrap, source, "deleted"));
 }
+
+namespace {
+
+// Lines of Rows rows each at ten characters a row, none with a break character.
+std::string RowsLong(int Rows, char C = 'a') { return std::string(static_cast<size_t>(10 * Rows), C); }
+
+}  // namespace
+
+// Inside an update, lines whose rows changed are kept aside by their index; lines inserted or
+// deleted at or before such a line move it. Whatever lines are aside, before, at or after the
+// place of the insertion or deletion, the rows and positions stay those of a fresh wrap, during
+// the update and after it.
+TEST(WordWrapBounds, LinesInsertedOrDeletedAtALineKeptAside) {
+  const struct {
+    const char* Name;
+    std::vector<int> Aside;  // the lines given other rows first
+    bool Insert;
+    int At, Count;
+  } cases[] = {
+      {"insert at the only line aside", {4}, true, 4, 1},
+      {"insert at the last line aside", {1, 4}, true, 4, 2},
+      {"insert at the first of two", {4, 7}, true, 4, 1},
+      {"insert before the line aside", {4}, true, 3, 1},
+      {"insert after the lines aside", {1, 4}, true, 5, 2},
+      {"delete the only line aside", {4}, false, 4, 1},
+      {"delete from the last line aside", {1, 4}, false, 4, 2},
+      {"delete across a line aside", {4}, false, 3, 3},
+      {"delete after the lines aside", {1, 4}, false, 5, 2},
+      {"delete the line before the one aside", {5}, false, 4, 1},
+  };
+  for (const auto& c : cases) {
+    TLines source;
+    for (int i = 0; i < 10; ++i) source.lines.push_back(RowsLong(1 + i % 3, char('a' + i)));
+    TTxtWordWrapPlugin wrap(source);
+    wrap.BeginUpdate();
+    for (int line : c.Aside) {
+      source.lines[static_cast<size_t>(line)] = RowsLong(5 + line);
+      wrap.LinesPutted(line, 1);
+    }
+    ASSERT_EQ(wrap.AsideLineCount(), static_cast<int>(c.Aside.size())) << c.Name;
+    const auto at = source.lines.begin() + c.At;
+    if (c.Insert) {
+      source.lines.insert(at, static_cast<size_t>(c.Count), RowsLong(2, 'n'));
+      wrap.LinesInserted(c.At, c.Count);
+    } else {
+      source.lines.erase(at, at + c.Count);
+      wrap.LinesDeleted(c.At, c.Count);
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectAsFresh(wrap, source, std::string(c.Name) + ", in the update"));
+    wrap.EndUpdate();
+    ASSERT_NO_FATAL_FAILURE(ExpectAsFresh(wrap, source, std::string(c.Name) + ", settled"));
+  }
+}
+
+// More lines are aside than are taken one by one when the update ends, so the tables are built
+// anew in one pass; one of them needs exactly as many rows as a byte holds or one more or less,
+// coming from a line of one row or a big one. It settles to the rows of a fresh wrap, and the
+// line can be edited on from there.
+TEST(WordWrapBounds, ManyLinesAsideWithOneOfExactly255Or256Rows) {
+  const struct {
+    int From, To;  // the rows of the line in the middle
+  } cases[] = {{1, 255}, {1, 256}, {1, 257}, {256, 255}, {255, 256}, {257, 256}, {300, 255}, {256, 1}, {256, 256}};
+  for (const auto& c : cases) {
+    const std::string what = std::to_string(c.From) + " rows to " + std::to_string(c.To);
+    TLines source;
+    for (int i = 0; i < 41; ++i) source.lines.push_back(RowsLong(i == 20 ? c.From : 1 + i % 2));
+    TTxtWordWrapPlugin wrap(source);
+    wrap.BeginUpdate();
+    for (int i = 0; i < 41; i += 2) {
+      source.lines[static_cast<size_t>(i)] = i == 20 ? RowsLong(c.To) : RowsLong(3 + i % 5);
+      wrap.LinesPutted(i, 1);
+    }
+    ASSERT_GT(wrap.AsideLineCount(), 16) << what;
+    ASSERT_NO_FATAL_FAILURE(ExpectAsFresh(wrap, source, what + ", in the update"));
+    wrap.EndUpdate();
+    ASSERT_NO_FATAL_FAILURE(ExpectAsFresh(wrap, source, what + ", settled"));
+    for (int rows : {c.To + 1, 2, c.To}) {
+      source.lines[20] = RowsLong(rows);
+      wrap.LinesPutted(20, 1);
+      ASSERT_NO_FATAL_FAILURE(ExpectAsFresh(wrap, source, what + ", then " + std::to_string(rows)));
+    }
+  }
+}
