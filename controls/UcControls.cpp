@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "controls/UcMenus.h"
+#include "foundation/UcWideSys.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
-#include "foundation/UcWideSys.h"
 #include "framework/Win.h"
 
 WideString UcControl_GetText(TControl* Control) {
