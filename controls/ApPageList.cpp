@@ -143,6 +143,8 @@ void TApCustomPage::DoPaint(TCanvas* ACanvas, const TRect& ARect) {
       TRect r{ARect.Left + 4, ARect.Top + 4, ARect.Right - 4, ARect.Bottom - 4};
       unsigned flags = DT_SINGLELINE | CaptionPlacement(pageList_->ShowDesignCaption());
       if (!Enabled()) {
+        // Embossed: the grey text lies over the light one without hiding it.
+        ACanvas->Brush()->SetStyle(bsClear);
         ACanvas->Font()->SetColor(clHighlightText);
         ACanvas->DrawText(r, text, flags);
         TRect up{r.Left - 1, r.Top - 1, r.Right - 1, r.Bottom - 1};

@@ -59,11 +59,10 @@ void EraseThroughParent(TControl* Control, HDC DC, const TRect& Rect) {
   TSaveDC save(DC);
   POINT origin;
   GetWindowOrgEx(DC, &origin);
-  bool windowed = dynamic_cast<TWinControl*>(Control) != nullptr;
-  // A graphic control draws on its parent's DC, already moved to the control's place.
-  int dx = windowed ? Control->Left() : -Control->Left();
-  int dy = windowed ? Control->Top() : -Control->Top();
-  if (!windowed) dx = dy = 0;
+  // The parent draws in its own coordinates. A windowed control's DC starts at the control, and
+  // the framework paints a graphic control on its parent's DC with the viewport moved to the
+  // control: either way the window origin moves by the control's position.
+  int dx = Control->Left(), dy = Control->Top();
   SetWindowOrgEx(DC, origin.x + dx, origin.y + dy, nullptr);
   if (!(Rect.Left == 0x7FFFFFFF && Rect.Top == 0x7FFFFFFF && Rect.Right == 0x7FFFFFFF && Rect.Bottom == 0x7FFFFFFF))
     IntersectClipRect(DC, Rect.Left + dx, Rect.Top + dy, Rect.Right + dx, Rect.Bottom + dy);
@@ -104,11 +103,7 @@ TRect DrawThemedButtonFace(TControl* Control, TCanvas* Canvas, const TRect& Rect
     wnd = Control->Parent()->Handle();
   if (ThemesActive() && !Designing(Control)) {
     if (HTHEME theme = ApOpenThemeData(wnd, L"BUTTON")) {
-      int state = !Control->Enabled() ? PBS_DISABLED
-                  : IsDown            ? PBS_PRESSED
-                  : IsFocused         ? PBS_DEFAULTED
-                  : IsHot             ? PBS_HOT
-                                      : PBS_NORMAL;
+      int state = IsDown ? PBS_PRESSED : IsFocused ? PBS_DEFAULTED : IsHot ? PBS_HOT : PBS_NORMAL;
       bool drawn = ApDrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, r);
       RECT content = r;
       ApGetThemeBackgroundContentRect(theme, dc, BP_PUSHBUTTON, state, r, content);

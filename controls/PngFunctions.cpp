@@ -129,7 +129,8 @@ void BlendPngImage(TPngGraphic* Png, uint8_t Amount) {
         row[x * 3] = p.B;
         row[x * 3 + 1] = p.G;
         row[x * 3 + 2] = p.R;
-        alpha[x] = static_cast<uint8_t>(RoundScaled(p.A, Amount + 1));
+        // An opaque pixel takes the amount itself; a partly clear palette entry keeps its share.
+        alpha[x] = p.A == 255 ? Amount : static_cast<uint8_t>(RoundScaled(p.A, Amount + 1));
       }
     }
     Png->Assign(&rgba);

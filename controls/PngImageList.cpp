@@ -102,17 +102,15 @@ void TPngImageList::Assign(TPersistent* Source) {
   WithinUpdate(*this, [&] {
     Locked([&] { images_->Clear(); });
     TImageList::Assign(Source);  // the settings, and the images through AddImages
-    if (auto* png = dynamic_cast<TPngImageList*>(Source)) {
-      images_->Assign(png->images_.get());
-      SetEnabledImages(png->enabledImages_);
-      SetPngOptions(png->options_);
-    }
+    // The items whole: with their names and the backgrounds their icons are made on.
+    if (auto* png = dynamic_cast<TPngImageList*>(Source)) images_->Assign(png->images_.get());
   });
 }
 
 void TPngImageList::AssignTo(TPersistent* Dest) {
   if (auto* list = dynamic_cast<TPngImageList*>(Dest)) {
     list->Assign(this);
+    list->SetEnabledImages(enabledImages_);
     return;
   }
   TImageList::AssignTo(Dest);

@@ -58,8 +58,9 @@ class TPngImageList : public TImageList {
   explicit TPngImageList(TComponent* AOwner);
   ~TPngImageList() override;
   // From any image list: its settings and images (the list's own are dropped first); from a
-  // PNG image list also the items' names and backgrounds and EnabledImages.
+  // PNG image list also the items' names and backgrounds.
   void Assign(TPersistent* Source) override;
+  // A PNG image list takes this one's images and EnabledImages.
   void AssignTo(TPersistent* Dest) override;
   void DefineProperties(TFiler* Filer) override;
   void Loaded() override;

@@ -78,8 +78,9 @@ void UcActionLink_SetHint(bool IsLinked, TBasicAction* Action, TControl* Client,
 }
 
 void UcControl_ActionChange(TControl* Control, TObject* Sender, bool CheckDefaults) {
+  // A plain action's caption and hint are the framework's own ActionChange's to give.
   auto* action = dynamic_cast<TCustomAction*>(Sender);
-  if (!action) return;
+  if (!action || !IsUnicodeAction(action)) return;
   WideString text = UcControl_GetText(Control);
   const std::string& name = Control->Name();
   if (!CheckDefaults || text.empty() || text == WideString(name.begin(), name.end()))

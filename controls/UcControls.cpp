@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "controls/UcMenus.h"
+#include "foundation/UcWideSys.h"
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Win.h"
@@ -101,15 +102,18 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, cons
     }
   }
   // The control is handed over at WM_NCCREATE, where the framework links window and control.
-  HWND wnd = CreateWindowExW(unicode.ExStyle, unicode.WinClassName.c_str(), Params.Caption.c_str(), Params.Style,
-                             Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,
-                             GetModuleHandleW(nullptr), Control);
+  // The window is made without a title: it gets its text below, as a re-created window does.
+  HWND wnd =
+      CreateWindowExW(unicode.ExStyle, unicode.WinClassName.c_str(), nullptr, Params.Style, Params.X, Params.Y,
+                      Params.Width, Params.Height, Params.WndParent, nullptr, GetModuleHandleW(nullptr), Control);
   if (!wnd) RaiseLastOSError();
   SubClassUnicodeControl(Control, Params.Caption);
 }
 
 void SubClassUnicodeControl(TWinControl* Control, const WideString& Caption) {
   if (!Control->HandleAllocated()) return;
+  if (!IsWindowUnicode(Control->Handle()))
+    throw EUcInternalError("Internal Error: SubClassUnicodeControl.Control is not Unicode.");
   WideString own = Control->Caption();
   UcControl_SetText(Control, own.empty() ? Caption : own);
 }

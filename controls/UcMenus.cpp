@@ -247,11 +247,9 @@ void TUcMenuItem::DrawCaption(TCanvas* ACanvas, const TRect& ARect, TOwnerDrawSt
 HV_PUBLISH(TUcMenuActionLink) {}
 
 bool TUcMenuActionLink::IsCaptionLinked() {
-  auto* action = dynamic_cast<TCustomAction*>(Action());
-  return action && SameMenuCaption(Client()->Caption(), action->Caption());
+  return inherited::IsCaptionLinked() && SameMenuCaption(Client()->Caption(), CustomAction()->Caption());
 }
 
 bool TUcMenuActionLink::IsHintLinked() {
-  auto* action = dynamic_cast<TCustomAction*>(Action());
-  return action && Client()->Hint() == action->Hint();
+  return inherited::IsHintLinked() && Client()->Hint() == CustomAction()->Hint();
 }

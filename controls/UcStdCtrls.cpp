@@ -147,6 +147,16 @@ void TUcCustomComboBox::WMChar(TMessage& Message) {
   DefaultHandler(Message);
 }
 
+void TUcCustomComboBox::ChildMessage(HWND Child, WNDPROC Previous, TMessage& Message) {
+  // A character from the input method comes as a typed one, so that the key handlers and the
+  // auto-complete see it too (the edit would otherwise take it in directly).
+  if (Message.Msg == WM_IME_CHAR) {
+    Message.Result = SendMessageW(Child, WM_CHAR, Message.WParam, Message.LParam);
+    return;
+  }
+  inherited::ChildMessage(Child, Previous, Message);
+}
+
 void TUcCustomComboBox::ActionChange(TObject* Sender, bool CheckDefaults) {
   inherited::ActionChange(Sender, CheckDefaults);
   UcControl_ActionChange(this, Sender, CheckDefaults);
@@ -172,14 +182,20 @@ void TUcCustomListBox::CreateParams(TCreateParams& Params) {
 
 void TUcCustomListBox::AddItem(const WideString& Item, TObject* AObject) { TCustomListBox::AddItem(Item, AObject); }
 
-void TUcCustomListBox::CopySelection(TWinControl* Destination) {
-  if (MultiSelect()) {
-    for (int i = 0; i < Items()->Count(); ++i)
-      if (Selected(i)) UcAddItemTo(Destination, Items()->Strings(i), Items()->Objects(i));
-  } else if (int index = ItemIndex(); index != -1) {
-    UcAddItemTo(Destination, Items()->Strings(index), Items()->Objects(index));
+namespace {
+// A list's selection: every selected item with MultiSelect, else the item at the item index.
+void CopyListSelection(TCustomListBox* List, TWinControl* Destination) {
+  TStringsW* items = List->Items();
+  if (List->MultiSelect()) {
+    for (int i = 0; i < items->Count(); ++i)
+      if (List->Selected(i)) UcAddItemTo(Destination, items->Strings(i), items->Objects(i));
+  } else if (int index = List->ItemIndex(); index != -1) {
+    UcAddItemTo(Destination, items->Strings(index), items->Objects(index));
   }
 }
+}  // namespace
+
+void TUcCustomListBox::CopySelection(TWinControl* Destination) { CopyListSelection(this, Destination); }
 
 void TUcCustomListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
   inherited::ActionChange(Sender, CheckDefaults);
@@ -210,9 +226,7 @@ void TUcCheckListBox::CreateParams(TCreateParams& Params) {
 
 void TUcCheckListBox::AddItem(const WideString& Item, TObject* AObject) { TCheckListBox::AddItem(Item, AObject); }
 
-void TUcCheckListBox::CopySelection(TWinControl* Destination) {
-  if (int index = ItemIndex(); index != -1) UcAddItemTo(Destination, Items()->Strings(index), Items()->Objects(index));
-}
+void TUcCheckListBox::CopySelection(TWinControl* Destination) { CopyListSelection(this, Destination); }
 
 void TUcCheckListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
   inherited::ActionChange(Sender, CheckDefaults);

@@ -55,6 +55,7 @@ class TUcCustomComboBox : public TCustomComboBox, public IUcListControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   bool EditCharacter(TMessage& Message) override;
+  void ChildMessage(HWND Child, WNDPROC Previous, TMessage& Message) override;
   void WMChar(TMessage& Message) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLink* CreateActionLink() override;

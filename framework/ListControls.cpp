@@ -351,8 +351,8 @@ void TCustomComboBox::CreateWnd() {
   }
   int count = waiting_->Count();
   waiting_->Clear();
-  // A saved index past the end would select nothing: the last item is as near as it gets.
-  int index = std::min(waitingIndex_, count - 1);
+  // A saved index past the end selects nothing, as it would in the window.
+  int index = std::min(waitingIndex_, count);
   if (index >= 0) SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   if (IsEditable() && !text.empty()) SetWindowTextW(wnd, text.c_str());
 }

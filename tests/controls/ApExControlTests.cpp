@@ -131,11 +131,17 @@ class TErasingParent : public TApExCustomControl {
  public:
   using TApExCustomControl::TApExCustomControl;
   int erased = 0;
+  bool marked = false;  // a green stripe at x 10..15 of the parent's own coordinates
 
  protected:
   bool DoEraseBackground(TCanvas* Canvas, LPARAM Param) override {
     ++erased;
-    return TApExCustomControl::DoEraseBackground(Canvas, Param);
+    bool done = TApExCustomControl::DoEraseBackground(Canvas, Param);
+    if (marked) {
+      Canvas->Brush()->SetColor(clGreen);
+      Canvas->FillRect(TRect{10, 0, 15, 100});
+    }
+    return done;
   }
 };
 
@@ -173,6 +179,23 @@ TEST_F(ShownForm, ThemedBackgroundComesFromTheParentOnlyWithVisualStyles) {
     DrawThemedButtonFace(child, face.Canvas(), TRect{0, 0, 20, 20}, 1, false, false, false);
     EXPECT_EQ(face.Matches(plainFace, false), c.themes == 0 || c.designing) << c.themes;
   }
+  // The parent's background lines up with the parent: the framework paints a graphic control
+  // with the viewport of the parent's DC moved to the control.
+  SetThemesActiveOverride(1);
+  child->SetDesigning(false);
+  parent->marked = true;
+  TTestPicture onParent(40, 40);
+  SetViewportOrgEx(onParent.DC(), 10, 10, nullptr);
+  DrawThemedBackground(child, onParent.Canvas(), TRect{0, 0, 20, 20}, false, clLime);
+  EXPECT_EQ(onParent.At(12, 15), ColorToRGB(clGreen));
+  EXPECT_EQ(onParent.At(22, 15), ColorToRGB(clLime));
+  EXPECT_EQ(onParent.At(5, 15), 0xFFFFFFu);  // outside the control: untouched
+  // A disabled control's face is the normal one: the face has four states only.
+  TTestPicture enabledFace(20, 20), disabledFace(20, 20);
+  DrawThemedButtonFace(child, enabledFace.Canvas(), TRect{0, 0, 20, 20}, 1, false, false, false);
+  child->SetEnabled(false);
+  DrawThemedButtonFace(child, disabledFace.Canvas(), TRect{0, 0, 20, 20}, 1, false, false, false);
+  EXPECT_TRUE(disabledFace.Matches(enabledFace, false));
   SetThemesActiveOverride(-1);
 }
 

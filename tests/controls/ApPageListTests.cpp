@@ -261,6 +261,29 @@ TEST_F(PageList, DesignCaptionsArePlacedWhereTheListSays) {
 
 // A designer adds pages of the list's page class, owned by the list's owner and named after
 // the class with the first number no component of that owner has; at run time they are unnamed.
+// Only a designed list without pages marks its bounds with a dotted frame.
+TEST_F(PageList, AnEmptyListShowsItsFrameOnlyToADesigner) {
+  auto* empty = new TApPageList(form);
+  empty->SetParent(form);
+  empty->SetBounds(0, 0, 60, 40);
+  empty->SetColor(clWhite);
+  auto darkOnTheTopRow = [&] {
+    empty->Repaint();
+    HDC dc = GetDC(empty->Handle());
+    int dark = 0;
+    for (int x = 0; x < 60; ++x) {
+      COLORREF c = GetPixel(dc, x, 0);
+      dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 150;
+    }
+    ReleaseDC(empty->Handle(), dc);
+    return dark;
+  };
+  EXPECT_EQ(darkOnTheTopRow(), 0);
+  form->SetDesigning(true);
+  EXPECT_GT(darkOnTheTopRow(), 10);
+  form->SetDesigning(false);
+}
+
 TEST_F(PageList, NewPagesOfADesignerAreNamedAfterTheirClass) {
   auto* taken = new TComponent(form);
   taken->SetName("ApStandardPage2");

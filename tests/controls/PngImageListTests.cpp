@@ -113,12 +113,18 @@ TEST_F(PngImageList, ImagesComeFromOtherListsAndAPlainListKeepsWorking) {
   ASSERT_EQ(copy.PngImages()->Count(), 1);  // the alpha comes along
   EXPECT_EQ(copy.PngImages()->Items(0)->PngImage()->AlphaScanline(0)[0], 128);
 
-  // Assigning replaces the images and takes names, backgrounds and the enabled flag along.
+  // Assigning replaces the images with names and backgrounds; the enabled flag comes along only
+  // when the list assigns itself to another, and the disabled look never.
   list.PngImages()->Items(0)->SetName("Open");
   list.SetEnabledImages(false);
+  list.SetPngOptions(TPngOptions{pngGrayscaleOnDisabled});
   copy.Assign(&list);
   ASSERT_TRUE(copy.PngImages()->Count() == 1 && copy.Count() == 1);
-  EXPECT_TRUE(copy.PngImages()->Items(0)->Name() == "Open" && !copy.EnabledImages());
+  EXPECT_TRUE(copy.PngImages()->Items(0)->Name() == "Open" && copy.EnabledImages());
+  TPngImageList other(nullptr);
+  list.AssignTo(&other);
+  EXPECT_TRUE(other.PngImages()->Items(0)->Name() == "Open" && !other.EnabledImages());
+  EXPECT_TRUE(copy.PngOptions() == TPngOptions{pngBlendOnDisabled} && other.PngOptions() == copy.PngOptions());
 }
 
 TEST_F(PngImageList, DisabledEntriesDrawHalfOpaqueAndGrey) {

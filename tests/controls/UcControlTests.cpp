@@ -5,6 +5,7 @@
 #include "controls/UcActnList.h"
 #include "controls/UcControls.h"
 #include "controls/UcStdCtrls.h"
+#include "foundation/UcWideSys.h"
 #include "framework/Bitmap.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
@@ -32,6 +33,22 @@ class TTextProbe : public TCustomControl {
   }
 };
 HV_PUBLISH(TTextProbe) {}
+
+// A probe whose window is made the way every Unicode control's is.
+class TUnicodeProbe : public TTextProbe {
+  HV_CLASS(TUnicodeProbe, TTextProbe)
+ public:
+  using TTextProbe::TTextProbe;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override { CreateUnicodeHandle(this, Params, WideString()); }
+};
+HV_PUBLISH(TUnicodeProbe) {}
+
+LRESULT CALLBACK AnsiPassThrough(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto previous = reinterpret_cast<WNDPROC>(GetPropW(Wnd, L"Test.Previous"));
+  return CallWindowProcA(previous, Wnd, Msg, WParam, LParam);
+}
 
 const WideString Cyrillic = L"\x041F\x0440\x0438\x0432\x0435\x0442";           // Привет
 const WideString Greek = L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1";  // Καλημέρα
@@ -161,4 +178,27 @@ TEST(UcUnicodeClass, TheSuffixIsAddedOnce) {
     UnicodeClassParams(params);
     EXPECT_EQ(params.WinClassName, c.Out) << c.In;
   }
+}
+
+// A Unicode window is made without a title and then given its text, so that the control hears
+// of it; a window that is no Unicode window cannot be taken over.
+TEST_F(ShownForm, AUnicodeWindowGetsItsTitleAfterItIsMade) {
+  auto* probe = new TUnicodeProbe(form);
+  UcControl_SetText(probe, Cyrillic);
+  probe->Changes = 0;
+  probe->SetParent(form);
+  HWND wnd = probe->Handle();
+  EXPECT_EQ(WindowClassOf(wnd), L"TUnicodeProbe.UnicodeClass");
+  EXPECT_EQ(UcControl_GetText(probe), Cyrillic);
+  EXPECT_EQ(probe->Changes, 1);
+  EXPECT_EQ(MessageOf<EUcInternalError>([&] { SubClassUnicodeControl(probe, Greek); }), L"");
+  EXPECT_EQ(probe->Changes, 1);  // the same text again: no change
+  SetPropW(wnd, L"Test.Previous", reinterpret_cast<HANDLE>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)));
+  LONG_PTR own = GetWindowLongPtrW(wnd, GWLP_WNDPROC);
+  SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AnsiPassThrough));
+  ASSERT_FALSE(IsWindowUnicode(wnd));
+  EXPECT_EQ(MessageOf<EUcInternalError>([&] { SubClassUnicodeControl(probe, Greek); }),
+            L"Internal Error: SubClassUnicodeControl.Control is not Unicode.");
+  SetWindowLongPtrW(wnd, GWLP_WNDPROC, own);
+  RemovePropW(wnd, L"Test.Previous");
 }

@@ -46,10 +46,10 @@ TEST_F(UcListControl, RecreatedComboKeepsItemsSelectionAndText) {
   EXPECT_EQ(combo->Text(), combo->Items()->Strings(combo->ItemIndex()));
 }
 
-TEST_F(UcListControl, SavedIndexPastTheEndSelectsTheLastItem) {
+TEST_F(UcListControl, SavedIndexPastTheEndSelectsNothing) {
   struct Case {
     int items, index, expected;
-  } cases[] = {{3, 10, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
+  } cases[] = {{3, 10, -1}, {3, 3, -1}, {3, 2, 2}, {3, 1, 1}, {0, 4, -1}, {2, -1, -1}};
   for (const Case& c : cases) {
     auto* combo = new TUcComboBox(form);
     for (int i = 0; i < c.items; ++i) combo->Items()->Add(Alpha + WideString(1, L'0' + i));
@@ -207,6 +207,25 @@ TEST_F(UcListControl, SelectionCopiesIntoAnyListControl) {
   list->SetSelected(1, true);
   list->CopySelection(check);
   EXPECT_EQ(check->Items()->Text(), Beta + L"\r\n" + Alpha + L"\r\n");
+  // A check list copies like a list: every selected item with MultiSelect.
+  check->Items()->Add(Word2);
+  check->SetMultiSelect(true);
+  check->SetSelected(0, true);
+  check->SetSelected(2, true);
+  auto* other = NewList();
+  check->CopySelection(other);
+  EXPECT_EQ(other->Items()->Text(), Beta + L"\r\n" + Word2 + L"\r\n");
+}
+
+// A character of the input method reaches the key handlers and the auto-complete at once.
+TEST_F(UcListControl, InputMethodCharactersAreTypedCharacters) {
+  auto* combo = NewCombo(csDropDown);
+  std::vector<wchar_t> pressed;
+  TFn<void(TObject*, wchar_t&)> onKeyPress([&](TObject*, wchar_t& Key) { pressed.push_back(Key); });
+  combo->OnKeyPress = onKeyPress.Event();
+  SendMessageW(combo->EditHandle(), WM_IME_CHAR, 0x0430, 1);  // а
+  EXPECT_EQ(pressed, std::vector<wchar_t>{0x0430});
+  EXPECT_EQ(combo->Text(), L"\x0430" + Alphabet.substr(1));
 }
 
 TEST_F(UcListControl, TypingOpensTheListAndAWholeItemClosesIt) {

@@ -303,6 +303,31 @@ TEST(BarItem, ShortCutDispatchGivesUpWhenPopupHandlersKeepChangingTheTree) {
   EXPECT_LE(mover.Popups, 30);
 }
 
+// A designed item runs its own click handler rather than its action, and a designed tree's
+// shortcut dispatch brings no action up to date.
+TEST(BarItem, ADesignedItemNeitherExecutesItsActionNorUpdatesActions) {
+  for (bool designing : {false, true}) {
+    TComponent owner(nullptr);
+    TAction action(nullptr);
+    action.SetName("act");
+    Clicks clicks;
+    int updates = 0;
+    action.SetOnExecute(TNotifyEvent(&clicks, &Clicks::Click));
+    action.OnUpdate = TNotifyEvent::FromFunction([](void* n, TObject*) { ++*static_cast<int*>(n); }, &updates);
+    TBarRootItem root(nullptr);
+    TBarCustomItem* refresh = Named(&owner, "refresh", &root);
+    refresh->SetAction(&action);
+    refresh->SetShortCut(ShortCut(VK_F5, {}));
+    root.SetDesigning(designing);
+    refresh->SetDesigning(designing);
+    TWMKey key;
+    key.CharCode = VK_F5;
+    EXPECT_TRUE(root.DispatchShortCut(key)) << designing;
+    EXPECT_EQ(clicks.Log, std::vector<std::string>{designing ? "click refresh" : "click act"});
+    EXPECT_EQ(updates > 0, !designing);
+  }
+}
+
 TEST(BarItem, ControlItemFreesItsControlUnlessToldToKeepIt) {
   for (bool keep : {false, true}) {
     TComponent owner(nullptr);
