@@ -158,6 +158,40 @@ TEST(EditControl, OnlyARunningEditorRegistersForDroppedFiles) {
   }
 }
 
+namespace {
+
+struct TCursorAsks {
+  void Ask(TObject*, const TBufferCoord&, TCursor&) { ++count; }
+  int count = 0;
+};
+
+}  // namespace
+
+// The cursor over a running editor's text is the editor's to choose (and its handler's); a
+// designed editor, another hit area or a message about a child window go to the framework.
+TEST(EditControl, OnlyARunningEditorChoosesTheCursorOverItsText) {
+  struct Case {
+    bool Designing;
+    WORD HitTest;
+    bool OwnWindow;
+    bool Asked;
+  } cases[] = {
+      {false, HTCLIENT, true, true},   {true, HTCLIENT, true, false},   {false, HTVSCROLL, true, false},
+      {false, HTCLIENT, false, false}, {true, HTVSCROLL, false, false},
+  };
+  for (const Case& c : cases) {
+    TForm form(nullptr, CreateNew);
+    form.SetDesigning(c.Designing);
+    auto* edit = new TTxtEdit(&form);
+    edit->SetParent(&form);
+    TCursorAsks asks;
+    edit->OnMouseCursor = TMouseCursorEvent(&asks, &TCursorAsks::Ask);
+    const HWND about = c.OwnWindow ? edit->Handle() : form.Handle();
+    SendMessageW(edit->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(about), MAKELPARAM(c.HitTest, WM_MOUSEMOVE));
+    EXPECT_EQ(asks.count, c.Asked ? 1 : 0) << c.Designing << c.HitTest << c.OwnWindow;
+  }
+}
+
 TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   TEditorHost host("if 12 /* x */");
   TTxtEdit& edit = host.Edit();
