@@ -481,6 +481,26 @@ TEST(EditControl, UnchangedSettersRepaintNothing) {
   EXPECT_FALSE(host.PendingAt(x + 5, 5));
 }
 
+// Options that stop scrolling past the text's end or its longest line bring a window scrolled
+// there back over the text, as the scroll bars can show it.
+TEST(EditControl, OptionsThatForbidScrollingPastTheTextBringTheWindowBack) {
+  struct Case {
+    TTxtEditorOption Option;
+    bool Vertical;
+  } cases[] = {{eoScrollPastEof, true}, {eoScrollPastEol, false}};
+  for (const Case& c : cases) {
+    TEditorHost host(NumberedLines(20));
+    TTxtEdit& edit = host.Edit();
+    edit.SetOptions(edit.Options() + eoScrollPastEof + eoScrollPastEol);
+    edit.SetTopLine(18);
+    edit.SetLeftChar(30);
+    ASSERT_EQ(c.Vertical ? edit.TopLine() : edit.LeftChar(), c.Vertical ? 18 : 30);
+    edit.SetOptions(edit.Options() - c.Option);
+    // The last line at the window's bottom; the lines are shorter than the window is wide.
+    EXPECT_EQ(c.Vertical ? edit.TopLine() : edit.LeftChar(), c.Vertical ? 21 - edit.LinesInWindow() : 1);
+  }
+}
+
 TEST(EditControl, CaretLineNumberIsRepaintedWithoutAStatusHandler) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
