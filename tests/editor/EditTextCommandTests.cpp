@@ -171,9 +171,9 @@ TEST(EditDeleting, BackspaceAfterLeadingBlanks) {
     const char* Text;
     const char* Last;
   } cases[] = {
-      {true, true, "if\r\n  a\r\n      b", "  b"},  {true, false, "if\r\n  a\r\n      b", "    b"},
+      {true, true, "if\r\n  a\r\n      b", "  b"},     {true, false, "if\r\n  a\r\n      b", "    b"},
       {false, true, "if\r\n  a\r\n      b", "     b"}, {false, false, "if\r\n  a\r\n      b", "     b"},
-      {true, true, "  a\r\n\r\n      b", "  b"},        {true, true, "  a\r\n  \r\n      b", "  b"},
+      {true, true, "  a\r\n\r\n      b", "  b"},       {true, true, "  a\r\n  \r\n      b", "  b"},
   };
   for (const Case& c : cases) {
     TTextEdit e(c.Text);
@@ -235,6 +235,11 @@ TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
   e.SetTextA("abcd");
   e.SetCaretXY({5, 1});
   EXPECT_EQ(TextAfter(e, ecShiftTab), "abcd");
+  // Nor when a word of the line above starts left of the caret's text.
+  e.SetOptions(e.Options() + eoSmartTabs);
+  e.SetTextA("ab cd ef\r\nwxyzuv");
+  e.SetCaretXY({7, 2});
+  EXPECT_EQ(TextAfter(e, ecShiftTab), "ab cd ef\r\nwxyzuv");
 }
 
 TEST(EditTabs, TabIndentWorksOnABlock) {
