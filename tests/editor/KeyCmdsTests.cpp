@@ -159,6 +159,9 @@ TEST(KeyStrokes, AssignCopiesInOrderAndSameAsCompares) {
   b.Assign(&a);
   b.Delete(81);
   EXPECT_FALSE(b.SameAs(a));
+  // A map given itself keeps its strokes.
+  b.Assign(&b);
+  EXPECT_EQ(b.Count(), 81);
 }
 
 TEST(KeyTranslation, SingleKeysAndTheirModifiers) {
