@@ -259,7 +259,8 @@ void TCustomTxtEdit::DeleteLastChar() {
     caret = {static_cast<int>(previous.size()) + 1, y - 1};
     deleted = "\r\n";
   } else {
-    const int blanks = TxtLeadingBlanks(line, false, tabWidth_);
+    // Without auto-indentation a line has no indentation to go back to: one blank goes.
+    const int blanks = LeftSpacesEx(line, false);
     const unsigned char before = static_cast<unsigned char>(line[static_cast<size_t>(x - 2)]);
     int from = x - 1;
     if (before > 0x20 || x - 1 != blanks) {

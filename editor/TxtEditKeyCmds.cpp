@@ -427,7 +427,7 @@ bool TTxtEditKeyStrokes::SameAs(const TTxtEditKeyStrokes& Other) const {
 TTxtEditorCommand TranslateKeyStroke(const TTxtEditKeyStrokes& Strokes, Word Key, TShiftState Shift, Word& LastKey,
                                      TShiftState& LastShift) {
   TTxtEditorCommand result = ecNone;
-  int i = LastKey != 0 ? Strokes.FindKeyPair(LastKey, LastShift, Key, Shift) : -1;
+  int i = Strokes.FindKeyPair(LastKey, LastShift, Key, Shift);
   if (i >= 0) {
     result = Strokes.Items(i)->Command();
   } else {

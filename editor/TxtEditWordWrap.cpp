@@ -108,10 +108,9 @@ int TxtWrapLine(std::string_view S, const TTxtWrapRules& Rules, std::vector<uint
           rowEnd = p + 1;
           break;
         }
-    } else {
-      // Blanks hang at the end of the row they start in.
-      while (IsBlank(at(rowEnd))) ++rowEnd;
     }
+    // Blanks hang at the end of the row they start in, also after a break that ends before them.
+    while (IsBlank(at(rowEnd))) ++rowEnd;
     if (rowEnd - rowBegin > MaxRow) {
       rowEnd = rowBegin + MaxRow;
       const size_t limit = rowBegin + MaxRow - MaxRow % tabWidth;

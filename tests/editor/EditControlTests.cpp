@@ -158,6 +158,40 @@ TEST(EditControl, OnlyARunningEditorRegistersForDroppedFiles) {
   }
 }
 
+namespace {
+
+struct TCursorAsks {
+  void Ask(TObject*, const TBufferCoord&, TCursor&) { ++count; }
+  int count = 0;
+};
+
+}  // namespace
+
+// The cursor over a running editor's text is the editor's to choose (and its handler's); a
+// designed editor, another hit area or a message about a child window go to the framework.
+TEST(EditControl, OnlyARunningEditorChoosesTheCursorOverItsText) {
+  struct Case {
+    bool Designing;
+    WORD HitTest;
+    bool OwnWindow;
+    bool Asked;
+  } cases[] = {
+      {false, HTCLIENT, true, true},   {true, HTCLIENT, true, false},   {false, HTVSCROLL, true, false},
+      {false, HTCLIENT, false, false}, {true, HTVSCROLL, false, false},
+  };
+  for (const Case& c : cases) {
+    TForm form(nullptr, CreateNew);
+    form.SetDesigning(c.Designing);
+    auto* edit = new TTxtEdit(&form);
+    edit->SetParent(&form);
+    TCursorAsks asks;
+    edit->OnMouseCursor = TMouseCursorEvent(&asks, &TCursorAsks::Ask);
+    const HWND about = c.OwnWindow ? edit->Handle() : form.Handle();
+    SendMessageW(edit->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(about), MAKELPARAM(c.HitTest, WM_MOUSEMOVE));
+    EXPECT_EQ(asks.count, c.Asked ? 1 : 0) << c.Designing << c.HitTest << c.OwnWindow;
+  }
+}
+
 TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   TEditorHost host("if 12 /* x */");
   TTxtEdit& edit = host.Edit();
@@ -445,6 +479,26 @@ TEST(EditControl, UnchangedSettersRepaintNothing) {
   const int x = 10 * edit.CharWidth() + edit.TextOffset();
   EXPECT_TRUE(host.PendingAt(x, 5));
   EXPECT_FALSE(host.PendingAt(x + 5, 5));
+}
+
+// Options that stop scrolling past the text's end or its longest line bring a window scrolled
+// there back over the text, as the scroll bars can show it.
+TEST(EditControl, OptionsThatForbidScrollingPastTheTextBringTheWindowBack) {
+  struct Case {
+    TTxtEditorOption Option;
+    bool Vertical;
+  } cases[] = {{eoScrollPastEof, true}, {eoScrollPastEol, false}};
+  for (const Case& c : cases) {
+    TEditorHost host(NumberedLines(20));
+    TTxtEdit& edit = host.Edit();
+    edit.SetOptions(edit.Options() + eoScrollPastEof + eoScrollPastEol);
+    edit.SetTopLine(18);
+    edit.SetLeftChar(30);
+    ASSERT_EQ(c.Vertical ? edit.TopLine() : edit.LeftChar(), c.Vertical ? 18 : 30);
+    edit.SetOptions(edit.Options() - c.Option);
+    // The last line at the window's bottom; the lines are shorter than the window is wide.
+    EXPECT_EQ(c.Vertical ? edit.TopLine() : edit.LeftChar(), c.Vertical ? 21 - edit.LinesInWindow() : 1);
+  }
 }
 
 TEST(EditControl, CaretLineNumberIsRepaintedWithoutAStatusHandler) {

@@ -112,6 +112,28 @@ TEST(EditLineBreaks, TheFourPlacesOfTheCaret) {
   EXPECT_EQ(TextAfterRedo(e), "ab\r\ncd");
 }
 
+// A bookmark stays with the text of its line: it moves down when the break puts its whole line
+// below (at the line's start, on an empty line), and stays for a break inside or after it.
+TEST(EditLineBreaks, BookmarksStayWithTheTextOfTheirLine) {
+  struct Case {
+    const char* Text;
+    TBufferCoord Caret;
+    int Line;
+  } cases[] = {
+      {"a\r\nbcd\r\ne", {1, 2}, 3}, {"a\r\nbcd\r\ne", {2, 2}, 2}, {"a\r\nbcd\r\ne", {9, 2}, 2},
+      {"a\r\n\r\ne", {1, 2}, 3},    {"a\r\nbcd\r\ne", {2, 1}, 3}, {"a\r\nbcd\r\ne", {1, 3}, 2},
+  };
+  for (const Case& c : cases) {
+    TTextEdit e(c.Text);
+    e.SetBookMark(0, 1, 2);
+    e.SetCaretXY(c.Caret);
+    Cmd(e, ecLineBreak);
+    int x = 0, y = 0;
+    ASSERT_TRUE(e.GetBookMark(0, x, y));
+    EXPECT_EQ(y, c.Line) << c.Text << " " << c.Caret.Char << "," << c.Caret.Line;
+  }
+}
+
 TEST(EditDeleting, BackspaceAndDelete) {
   TTextEdit e("abc\r\ndef");
   e.SetCaretXY({1, 2});
@@ -138,6 +160,32 @@ TEST(EditDeleting, SmartBackspaceGoesToTheIndentationAbove) {
   e.SetCaretXY({7, 3});
   Cmd(e, ecDeleteLastChar);
   EXPECT_EQ(Line(e, 3), "    b");
+}
+
+// Right after a line's leading blanks Backspace takes them back to an indentation, which only
+// auto-indentation gives a line (without it a line has none, and one blank goes); lines of
+// blanks alone above are passed over.
+TEST(EditDeleting, BackspaceAfterLeadingBlanks) {
+  struct Case {
+    bool AutoIndent, Smart;
+    const char* Text;
+    const char* Last;
+  } cases[] = {
+      {true, true, "if\r\n  a\r\n      b", "  b"},     {true, false, "if\r\n  a\r\n      b", "    b"},
+      {false, true, "if\r\n  a\r\n      b", "     b"}, {false, false, "if\r\n  a\r\n      b", "     b"},
+      {true, true, "  a\r\n\r\n      b", "  b"},       {true, true, "  a\r\n  \r\n      b", "  b"},
+  };
+  for (const Case& c : cases) {
+    TTextEdit e(c.Text);
+    e.SetTabWidth(4);
+    TTxtEditorOptions options = e.Options() - eoAutoIndent - eoSmartTabDelete;
+    if (c.AutoIndent) options.Include(eoAutoIndent);
+    if (c.Smart) options.Include(eoSmartTabDelete);
+    e.SetOptions(options);
+    e.SetCaretXY({7, 3});
+    Cmd(e, ecDeleteLastChar);
+    EXPECT_EQ(Line(e, 3), c.Last) << c.AutoIndent << c.Smart << c.Text;
+  }
 }
 
 TEST(EditDeleting, WordsLinesAndLineParts) {
@@ -187,6 +235,11 @@ TEST(EditTabs, ShiftTabRemovesBlanksBackToTheStop) {
   e.SetTextA("abcd");
   e.SetCaretXY({5, 1});
   EXPECT_EQ(TextAfter(e, ecShiftTab), "abcd");
+  // Nor when a word of the line above starts left of the caret's text.
+  e.SetOptions(e.Options() + eoSmartTabs);
+  e.SetTextA("ab cd ef\r\nwxyzuv");
+  e.SetCaretXY({7, 2});
+  EXPECT_EQ(TextAfter(e, ecShiftTab), "ab cd ef\r\nwxyzuv");
 }
 
 TEST(EditTabs, TabIndentWorksOnABlock) {

@@ -159,6 +159,9 @@ TEST(KeyStrokes, AssignCopiesInOrderAndSameAsCompares) {
   b.Assign(&a);
   b.Delete(81);
   EXPECT_FALSE(b.SameAs(a));
+  // A map given itself keeps its strokes.
+  b.Assign(&b);
+  EXPECT_EQ(b.Count(), 81);
 }
 
 TEST(KeyTranslation, SingleKeysAndTheirModifiers) {
@@ -194,6 +197,13 @@ TEST(KeyTranslation, ChordsAndTheRangeThatStartsThem) {
 
   // Without the first key, B alone does nothing.
   EXPECT_EQ(TranslateKeyStroke(map, 'B', TShiftState(), lastKey, lastShift), ecNone);
+
+  // With nothing remembered the press is still looked up as a chord first: a stroke whose first
+  // key is none answers its second key before the single-key binding of that key.
+  lastKey = 0;
+  TTxtEditKeyStroke* secondOnly = map.AddKeyStroke(ecSelWord, 0, TShiftState());
+  secondOnly->SetShortCut2(SC("Shift+BkSp"));
+  EXPECT_EQ(TranslateKeyStroke(map, VK_BACK, TShiftState{ssShift}, lastKey, lastShift), ecSelWord);
 
   // Bounds: 0x1E and 0x91 are remembered, 0x1D and 0x92 clear the memory.
   lastKey = 0;

@@ -105,10 +105,14 @@ TEST(MethodChain, TheExceptionHandlerDecidesWhetherTheWalkGoesOn) {
             "TTxtNotifyEventChain.DoHandleException : MUST NOT occur any kind of exception in ExceptionHandler");
 }
 
+// Adding, removing and clearing tell the owner (a clear once); deleting one and the destructor
+// do not: the owner that frees the list is going itself.
 TEST(MarkList, OwnsItsMarks) {
   int freed = 0;
+  Recorder owner;
   {
     TTxtEditMarkList marks;
+    marks.OnChange = TNotifyEvent(&owner, &Recorder::B);
     auto* a = new CountedMark(&freed, 1);
     EXPECT_EQ(marks.Add(a), 0);
     marks.Add(new CountedMark(&freed, 2));
@@ -121,8 +125,10 @@ TEST(MarkList, OwnsItsMarks) {
     marks.Clear();
     EXPECT_EQ(freed, 4);
     marks.Add(new CountedMark(&freed, 5));
+    EXPECT_EQ(owner.log, "BBBBBBB");
   }
   EXPECT_EQ(freed, 5);  // the destructor frees what is left
+  EXPECT_EQ(owner.log, "BBBBBBB");
 }
 
 TEST(MarkList, RemovingAMarkThatIsNotInTheListFailsAndChangesNothing) {

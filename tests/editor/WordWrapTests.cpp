@@ -202,6 +202,13 @@ TEST(WordWrap, BreakRules) {
                  "b",
                  1, 8, Lead81),
             (std::vector<int>{2, 2}));
+  // Blanks that break nothing (a highlighter's word characters) still hang at the end of the row
+  // that a break before them ends: the next row starts with the word.
+  TTxtWrapRules rules{10, 7, 8, {}, nullptr};
+  rules.BreakChars[int('-')] = true;
+  std::vector<uint8_t> rows;
+  TxtWrapLine("abcdefgh- jklmnop", rules, rows);
+  EXPECT_EQ(std::vector<int>(rows.begin(), rows.end()), (std::vector<int>{10, 7}));
 }
 
 TEST(WordWrap, FuzzedLinesAreCoveredByRowsThatAdvance) {

@@ -191,6 +191,24 @@ TEST(BracketMatching, StringsAndCommentsAreSkippedThroughTheHighlighter) {
   EXPECT_EQ(r, BufferCoord(2, 1));
 }
 
+// A highlighter without a string attribute whose plain tokens have no attribute either: a
+// missing attribute is no string, so the brackets of such tokens still pair.
+TEST(BracketMatching, TokensWithoutAnAttributeAreNoStrings) {
+  struct TBareHighlighter : TQuoteHighlighter {
+    using TQuoteHighlighter::TQuoteHighlighter;
+    TTxtHighlighterAttributes* GetDefaultAttribute(int Index) const override { return Index == 0 ? Attr(0) : nullptr; }
+    TTxtHighlighterAttributes* GetTokenAttribute() const override {
+      return GetTokenKind() == 1 ? nullptr : TQuoteHighlighter::GetTokenAttribute();
+    }
+  } hl(nullptr);
+  TTxtEditStringList l;
+  Fill(l, {"(a) // )"});
+  TTxtWordFinder f(l, &hl, nullptr);
+  TBufferCoord r;
+  ASSERT_TRUE(f.MatchingBracket(BufferCoord(1, 1), r, 1, 1));
+  EXPECT_EQ(r, BufferCoord(3, 1));
+}
+
 TEST(BracketMatching, DoubleByteTrailBytesAreNotBrackets) {
   TTxtEditStringList l;
   Fill(l, {"(\x81)x)"});
