@@ -416,17 +416,13 @@ void SetSyncedWideText(const WideString& Value, WideString& WideText, const Ansi
 // ---- streams ----
 
 TUcFileStream::TUcFileStream(const WideString& FileName, uint16_t Mode) : THandleStream(INVALID_HANDLE_VALUE) {
-  if (Mode == fmCreate) {
-    handle_ = WideFileCreate(FileName);
-    if (handle_ == INVALID_HANDLE_VALUE)
-      throw EFCreateError(L"Cannot create file \"" + WideExpandFileName(FileName) + L"\". " +
-                          WideSysErrorMessage(GetLastError()));
-  } else {
-    handle_ = WideFileOpen(FileName, Mode);
-    if (handle_ == INVALID_HANDLE_VALUE)
-      throw EFOpenError(L"Cannot open file \"" + WideExpandFileName(FileName) + L"\". " +
-                        WideSysErrorMessage(GetLastError()));
-  }
+  handle_ = Mode == fmCreate ? WideFileCreate(FileName) : WideFileOpen(FileName, Mode);
+  if (handle_ != INVALID_HANDLE_VALUE) return;
+  // Taken before the name is expanded, which may set an error of its own.
+  const WideString reason = WideSysErrorMessage(GetLastError());
+  const WideString name = WideExpandFileName(FileName);
+  if (Mode == fmCreate) throw EFCreateError(L"Cannot create file \"" + name + L"\". " + reason);
+  throw EFOpenError(L"Cannot open file \"" + name + L"\". " + reason);
 }
 
 TUcFileStream::~TUcFileStream() {

@@ -183,6 +183,19 @@ TEST_F(LgLanguage, AFileThatCannotBeReadDeclaresNoLanguage) {
   CloseHandle(held);
 }
 
+// A language id is 16 bits wide: a file naming one outside that declares no language, rather
+// than one cut to 16 bits (66569 would pass for 1033, -1 for 65535).
+TEST_F(LgLanguage, AnIdOutsideSixteenBitsDeclaresNoLanguage) {
+  for (const char* id : {"0", "-1", "65536", "66569", "x1049"}) {
+    WriteFile(dir.File(L"x.lng"), std::string("LANGID=") + id + "\r\n[LgTestRoot]\r\n1=x\r\n");
+    EXPECT_FALSE(LangManager().RegisterLanguageFile(dir.File(L"x.lng"))) << id;
+  }
+  EXPECT_EQ(LangManager().GetLanguageCount(), 1);
+  WriteFile(dir.File(L"x.lng"), "LANGID=65535\r\n");
+  EXPECT_TRUE(LangManager().RegisterLanguageFile(dir.File(L"x.lng")));
+  EXPECT_EQ(LangManager().GetLanguageIDs(1), 65535);
+}
+
 TEST_F(LgLanguage, SwitchingLiveFormsAndBack) {
   WriteLanguageFiles();
   LangManager().ScanForLanguageFiles(dir.Path(), L"*.lng", false);
