@@ -292,6 +292,15 @@ TEST_F(BandTest, EmptyBandPaintsNothing) {
   EXPECT_EQ(header.FrameHeight(), -1);
   header.PaintBand(&canvas_, 1);
   EXPECT_EQ(surface_.Count(0xFFFFFF), surface_.Width() * surface_.Height());
+  // A band that had items and was cleared has none again, before it is prepared anew.
+  header.Add("gone", nullptr, taLeftJustify, 1);
+  header.PrepareForPrint(&canvas_, 1, &margins_, "");
+  ASSERT_GT(header.FrameHeight(), 0);
+  header.Clear();
+  EXPECT_EQ(header.FrameHeight(), -1);
+  header.Add("later", nullptr, taLeftJustify, 5);
+  header.PaintBand(&canvas_, 1);
+  EXPECT_EQ(surface_.Count(0xFFFFFF), surface_.Width() * surface_.Height());
 }
 
 TEST_F(BandTest, FramesAndMirroredAlignment) {
