@@ -8,7 +8,7 @@
 #include "framework/StrRoutines.h"
 
 HV_PUBLISH(THeaderFooter) {
-  p.Prop("FrameTypes", &T::FrameTypes, &T::SetFrameTypes);
+  p.Prop("FrameTypes", &T::FrameTypes, &T::SetFrameTypes).Default(TFrameTypes{ftLine});
   p.Prop("ShadedColor", &T::ShadedColor, &T::SetShadedColor).Default(clSilver);
   p.Prop("LineColor", &T::LineColor, &T::SetLineColor).Default(clBlack);
   p.Prop("DefaultFont", &T::DefaultFont, &T::SetDefaultFont);

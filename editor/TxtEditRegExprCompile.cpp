@@ -267,7 +267,14 @@ struct TRegExprCompiler {
       Flags = atomFlags;
       return ret;
     }
-    if (ret < 0) Fail(115);
+    if (ret < 0) {
+      // Nothing before it: a brace is an ordinary character then, which the next atom takes.
+      if (counted) {
+        Flags = atomFlags;
+        return ret;
+      }
+      Fail(115);
+    }
     if (!(atomFlags & fHasWidth) && op != '?') Fail(106);
     int32_t minCount = 0, maxCount = InfiniteCount;
     if (counted) {
@@ -555,8 +562,10 @@ struct TRegExprCompiler {
         }
         if (hi < lo) Fail(109);
         for (int x = lo; x <= hi; ++x) set[x] = true;
-        if (Mods & rmRussianRanges) {
-          // The yo letters sort beside ye but lie outside the block of the other letters.
+        if ((Mods & rmRussianRanges) && lo >= 0xC0) {
+          // The yo letters sort between ye and zhe but lie outside the block of the other
+          // letters: a range of letters that reaches over that place takes them in, and no other
+          // (a range that starts below the letters is a range of bytes).
           if (lo <= 0xE5 && hi >= 0xE6) set[0xB8] = true;
           if (lo <= 0xC5 && hi >= 0xC6) set[0xA8] = true;
         }

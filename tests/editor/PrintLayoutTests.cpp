@@ -4,12 +4,50 @@
 
 #include <vector>
 
+#include "editor/TxtEditPrint.h"
 #include "editor/TxtEditPrintHeaderFooter.h"
+#include "editor/TxtEditPrintPreview.h"
 #include "editor/TxtEditPrinterInfo.h"
 #include "framework/DateTime.h"
 #include "tests/editor/PrintTestSupport.h"
+#include "tests/framework/PublishedDefaults.h"
 
 namespace {
+
+// What a form file leaves out: each value a new object starts with, declared as its default.
+TEST(PrintDefaults, PublishedDefaultsOfThePrintClasses) {
+  THeader header;
+  TFooter footer;
+  for (THeaderFooter* band : {static_cast<THeaderFooter*>(&header), static_cast<THeaderFooter*>(&footer)}) {
+    ExpectPublishedSetDefaults(band, {{"FrameTypes", "ftLine"}});
+    ExpectPublishedDefaults(
+        band, {{"ShadedColor", clSilver}, {"LineColor", clBlack}, {"RomanNumbers", 0}, {"MirrorPosition", 0}});
+  }
+  TTxtEditPrintMargins margins;
+  ExpectPublishedDefaults(&margins, {{"UnitSystem", usMM}, {"MirrorMargins", 0}});
+  TTxtEditPrint print(nullptr);
+  ExpectPublishedDefaults(&print, {{"Copies", 1},
+                                   {"Wrap", 1},
+                                   {"Highlight", 1},
+                                   {"SelectedOnly", 0},
+                                   {"Colors", 0},
+                                   {"LineNumbers", 0},
+                                   {"LineOffset", 0},
+                                   {"PageOffset", 0},
+                                   {"LineNumbersInMargin", 0},
+                                   {"TabWidth", 8},
+                                   {"Color", clWhite}});
+  TTxtEditPrintPreview preview(nullptr);
+  ExpectPublishedDefaults(&preview, {{"Align", alClient},
+                                     {"BorderStyle", bsSingle},
+                                     {"Color", clAppWorkSpace},
+                                     {"PageBGColor", clWhite},
+                                     {"ScaleMode", pscUserScaled},
+                                     {"ScalePercent", 100},
+                                     {"ShowScrollHint", 1},
+                                     {"Width", 200},
+                                     {"Height", 120}});
+}
 
 TEST(PrinterInfo, NoPrinterOrAUselessOneGivesA4At300Dpi) {
   TFakePrinter none(0), useless(1, {0, 0, 0, 0, 0, 0, 0});
@@ -252,6 +290,15 @@ TEST_F(BandTest, EmptyBandPaintsNothing) {
   header.SetFrameTypes({ftLine, ftBox, ftShaded});
   header.PrepareForPrint(&canvas_, 1, &margins_, "");
   EXPECT_EQ(header.FrameHeight(), -1);
+  header.PaintBand(&canvas_, 1);
+  EXPECT_EQ(surface_.Count(0xFFFFFF), surface_.Width() * surface_.Height());
+  // A band that had items and was cleared has none again, before it is prepared anew.
+  header.Add("gone", nullptr, taLeftJustify, 1);
+  header.PrepareForPrint(&canvas_, 1, &margins_, "");
+  ASSERT_GT(header.FrameHeight(), 0);
+  header.Clear();
+  EXPECT_EQ(header.FrameHeight(), -1);
+  header.Add("later", nullptr, taLeftJustify, 5);
   header.PaintBand(&canvas_, 1);
   EXPECT_EQ(surface_.Count(0xFFFFFF), surface_.Width() * surface_.Height());
 }

@@ -61,6 +61,8 @@ TEST(RegExpr, Syntax) {
       {"a{,3}", "a{,3}", 1, 5},
       {"x{", "x{", 1, 2},
       {"{2}", "a{2}", 2, 3},
+      {"x(?i){2}", "x{2}", 1, 4},
+      {"x|{2}", "{2}", 1, 3},
       {"a.*b", "a1b2b", 1, 5},
       {"a.*?b", "a1b2b", 1, 3},
       {"a+?", "aaa", 1, 1},
@@ -356,7 +358,14 @@ TEST(RegExpr, CyrillicRangesWidenOnlyOverTheirLetter) {
                                  {"[\\xC0-\\xFF]", "\xB8", true},
                                  {"[\\xF0-\\xF1]", "\xB8", false},
                                  {"[\\xE0-\\xE5]", "\xB8", false},
-                                 {"[\\xC6-\\xDF]", "\xA8", false}})
+                                 {"[\\xC6-\\xDF]", "\xA8", false},
+                                 // A range that starts below the letters is a range of bytes.
+                                 {"[\\xBF-\\xFF]", "\xB8", false},
+                                 {"[\\xB9-\\xE6]", "\xB8", false},
+                                 {"[\\xA9-\\xDF]", "\xA8", false},
+                                 {"[\\xC0-\\xE6]", "\xB8", true},
+                                 {"[\\xC5-\\xE5]", "\xA8", true},
+                                 {"[\\xC5-\\xE5]", "\xB8", false}})
     EXPECT_EQ(FirstMatch(expr, yo) != "none", found) << expr << yo;
   TRegExpr r;
   r.SetExpression("[\\xE0-\\xFF]");

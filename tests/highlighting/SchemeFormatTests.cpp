@@ -341,6 +341,27 @@ TEST(Scheme18, RulesAndTheirDefaults) {
             AnsiString::npos);
 }
 
+// The older formats read a range over what it held: a range read again must not hold its
+// sub-rules twice.
+TEST(SchemeFormats, ARangeReadAgainHoldsItsRulesOnce) {
+  const std::tuple<TTxtXmlFormat*, AnsiString> cases[] = {
+      {&F18(),
+       "<Range Name='r'><Rule OpenSymbol='('/><Keywords><word value='a'/></Keywords><Set Symbols='1'/>"
+       "<Range Name='in'/></Range>"},
+      {&F15(),
+       "<Range Name='r'><Attri/><OpenSymbol>(</OpenSymbol><KW><Attri/><W>a</W></KW><Set><Attri/><S>1</S>"
+       "</Set><Range Name='in'><Attri/></Range></Range>"}};
+  for (const auto& [format, text] : cases) {
+    TTxtRange r;
+    LoadText(*format, &r, text);
+    LoadText(*format, &r, text);
+    EXPECT_EQ(IntToStr(r.RangeCount()) + IntToStr(r.KeyListCount()) + IntToStr(r.SetCount()) +
+                  IntToStr(r.OpenTokens.SymbolCount()) + IntToStr(r.KeyLists(0)->Words.Count()),
+              "11111")
+        << text;
+  }
+}
+
 TEST(Scheme18, WhatTheFormatCannotHold) {
   TTxtXmlHighlighter h(nullptr);
   AddRange(h.MainRules(), "(", ")", clRed)->AddCoupleTags("[", "]");
