@@ -257,6 +257,11 @@ void TBarDock::ArrangeToolbars() {
     if (windows_[i]->IsDestroying()) RemoveWindow(windows_[i]);
   if (limitToOneRow_)
     for (auto* w : windows_) w->dockRow_ = 0;
+  // The shown windows are listed in the order of their rows and places, as the arrangement
+  // takes them.
+  std::stable_sort(visible_.begin(), visible_.end(), [](TBarCustomDockableWindow* A, TBarCustomDockableWindow* B) {
+    return A->dockRow_ != B->dockRow_ ? A->dockRow_ < B->dockRow_ : A->dockPos_ < B->dockPos_;
+  });
 
   std::vector<TBarRowWindow> rows;
   for (auto* w : windows_) {

@@ -105,11 +105,12 @@ int TBarFloatingWindowParent::HitTest(const TPoint& ScreenPos) {
   if (client.Contains(p)) return HTCLIENT;
   if (cap) {
     TRect band{b.X, b.Y, wr.Width() - b.X, b.Y + cap - 1};
-    if (band.Contains(p)) {
-      int h = cap - 1;
-      TRect close{band.Right - h + 1, band.Top + 1, band.Right - 1, band.Bottom - 1};
-      return window_->CloseButton() && close.Contains(p) ? HTBARCLOSEBUTTON : HTBARCAPTION;
-    }
+    int h = cap - 1;
+    TRect close{band.Right - h + 1, band.Top + 1, band.Right - 1, band.Bottom - 1};
+    if (band.Contains(p)) return window_->CloseButton() && close.Contains(p) ? HTBARCLOSEBUTTON : HTBARCAPTION;
+    // The line under the band is drawn with the caption and moves the window as the caption
+    // does; it is no edge to resize by.
+    if (p.Y == band.Bottom && p.X >= band.Left && p.X < band.Right) return HTBARCAPTION;
   }
   if (!window_->Resizable()) return HTBARCAPTION;
   if (window_->resizeCorners_) {

@@ -43,6 +43,22 @@ TEST(BarDock, ToolbarsInRowsWithExactBounds) {
   EXPECT_EQ(bottom->BoundsRect(), Bounds(0, 100, 300, 52));
 }
 
+// The dock lists its shown windows by wanted row, then wanted place, whatever order they came in.
+TEST(BarDock, TheShownListFollowsRowsAndPlaces) {
+  TDockForm f;
+  auto* a = f.Toolbar("A", 1, f.Top, 2);
+  auto* b = f.Toolbar("B", 1, f.Top, 0, 60);
+  auto* c = f.Toolbar("C", 1, f.Top, 0, 0);
+  auto order = [&] {
+    std::vector<TBarCustomDockableWindow*> list;
+    for (int i = 0; i < f.Top->GetWindowCount(); ++i) list.push_back(f.Top->GetWindow(i));
+    return list;
+  };
+  EXPECT_EQ(order(), (std::vector<TBarCustomDockableWindow*>{c, b, a}));
+  a->SetDockRow(0);  // the place decides within a row; -1 goes first
+  EXPECT_EQ(order(), (std::vector<TBarCustomDockableWindow*>{a, c, b}));
+}
+
 TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
   TDockForm f;
   f.Form.SetClientWidth(150);
@@ -452,6 +468,8 @@ TEST(BarDock, DoubleClickFloatsAndDocksBack) {
   EXPECT_EQ(frame->HitTest({fr.Left + 1, fr.Top + 1}), HTLEFT);  // no corners on toolbars
   EXPECT_EQ(frame->HitTest({fr.Left + 20, fr.Bottom - 1}), HTBOTTOM);
   EXPECT_EQ(frame->HitTest({fr.Left + b.X + 3, fr.Top + b.Y + cap + 3}), HTCLIENT);
+  // The line under the caption band belongs to the caption, not to the bottom edge.
+  EXPECT_EQ(frame->HitTest({fr.Left + b.X + 3, fr.Top + b.Y + cap - 1}), HTBARCAPTION);
   SendMessageW(frame->Handle(), WM_NCLBUTTONDBLCLK, HTBARCAPTION, 0);
   EXPECT_EQ(t->CurrentDock(), f.Top);
   EXPECT_EQ(t->BoundsRect(), Bounds(0, 0, 79, 26));

@@ -316,3 +316,21 @@ TEST(BarToolbar, AcceleratorsRepaintOnlyWhenTheirUnderlinesComeOrGo) {
   }
   SetBarSystemParametersProc(old);
 }
+
+// A designed toolbar keeps no priorities for its chevron, routes no shortcuts and takes no press
+// on a button as its own: the designer has the mouse and the keys there.
+TEST(BarToolbar, ADesignedToolbarTakesNoShortcutsPrioritiesOrButtonPresses) {
+  for (bool designing : {false, true}) {
+    TDockForm f;
+    f.Form.SetDesigning(designing);
+    auto* t = f.Toolbar("T", 2, f.Top);
+    f.Show();
+    t->SetProcessShortCuts(true);
+    const auto& list = ShortCutToolbars();
+    EXPECT_EQ(std::find(list.begin(), list.end(), t) != list.end(), !designing) << designing;
+    EXPECT_EQ(t->View()->UsePriorityList(), !designing) << designing;
+    EXPECT_EQ(t->PointOnChild({5, 5}), !designing) << designing;  // over the first button
+    t->SetProcessShortCuts(false);
+    f.Form.SetDesigning(false);
+  }
+}

@@ -79,6 +79,8 @@ TEST(BarViewer, HintComesFromTheHintOrTheCaption) {
   EXPECT_EQ(v->GetHintText(), L"Save As");
   Application->SetHintShortCuts(true);
   EXPECT_EQ(v->GetHintText(), L"Save As (Ctrl+S)");
+  item.SetCaption(L"&Save As...");  // no shortcut: no empty brackets
+  EXPECT_EQ(v->GetHintText(), L"Save As");
   Application->SetHintShortCuts(old);
   // A menu parent whose caption shows gets no hint from it.
   parent.SetCaption(L"&File");
