@@ -65,8 +65,11 @@ void TUiToolbar::SetItemTransparency(TUiItemTransparency Value) {
 void TUiToolbar::SetSnapDistance(int Value) { snapDistance_ = std::max(Value, 0); }
 
 int TUiToolbar::ViewType() {
-  int vt = MenuBar() ? VT_MENUBAR : VT_TOOLBAR;
+  int vt = MenuBar() ? VT_MENUBAR : VT_PLAINTOOLBAR;
   if (Floating()) vt |= VT_FLOATING;
+  if (Resizable()) vt |= VT_RESIZABLE;
+  // Items paint their own opaque faces where no dock or frame background shows through them.
+  if (itemTransparency_ == itDisable || (itemTransparency_ == itAuto && !Floating() && !Docked())) vt |= VT_OPAQUEITEMS;
   return vt;
 }
 
@@ -135,7 +138,7 @@ void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
   info.Docked = true;
   info.BorderStyle = BorderStyle() == bsSingle ? 1 : 0;
   info.DragHandleStyle = CurrentDock()->AllowDragging() ? static_cast<int>(DragHandleStyle()) : 1;
-  if (CloseButtonWhenDocked()) info.CloseButtonState = 1 | (CloseButtonHot() ? 2 : 0);
+  if (CloseButtonWhenDocked()) info.CloseButtonState = 1 | (CloseButtonHot() ? 2 : 0) | (CloseButtonPushed() ? 4 : 0);
   info.BorderSize = CurrentTheme->GetViewBorder(info.ViewType | VT_FLOATING);
   if (!CurrentTheme->GetBooleanMetrics(6)) {
     auto* dock = dynamic_cast<TUiDock*>(CurrentDock());
