@@ -413,6 +413,8 @@ class TUiFloatingWindowParent : public TBarFloatingWindowParent {
  public:
   using TBarFloatingWindowParent::TBarFloatingWindowParent;
   bool CloseButtonHot() const { return closeHot_; }
+  // The caption the theme draws: the frame window's own text.
+  WideString OwnText();
 
  protected:
   void WndProc(TMessage& Message) override;

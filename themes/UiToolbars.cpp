@@ -252,6 +252,17 @@ TPoint SnapToWorkArea(const TRect& Window, const TRect& WorkArea, int Distance) 
   return p;
 }
 
+WideString TUiFloatingWindowParent::OwnText() {
+  if (!HandleAllocated()) return {};
+  // The window's own text, as the system keeps it: a frame that draws its caption itself
+  // leaves it empty.
+  WideString text(static_cast<size_t>(DefWindowProcW(Handle(), WM_GETTEXTLENGTH, 0, 0)), L'\0');
+  if (!text.empty())
+    text.resize(static_cast<size_t>(DefWindowProcW(Handle(), WM_GETTEXT, static_cast<WPARAM>(text.size() + 1),
+                                                   reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
 void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   if (!CurrentTheme || !DockableWindow()) return;
   RECT wr{}, cr{};
@@ -265,7 +276,7 @@ void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   info.ViewType = toolbar ? toolbar->ViewType() : VT_TOOLBAR | VT_FLOATING;
   info.BorderSize = w->GetFloatingBorderSize();
   info.ShowCaption = w->ShowCaption();
-  info.Caption = w->Caption();
+  info.Caption = OwnText();
   info.Active = CaptionActive();
   if (w->CloseButton()) info.CloseButtonState = 1 | (closeHot_ ? 2 : 0);
   info.PaintParts = 7;

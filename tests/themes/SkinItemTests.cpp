@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/UcActnList.h"
+#include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/CodePages.h"
@@ -101,6 +102,15 @@ TEST(SkinItem, ActionsGiveTheirTexts) {
   EXPECT_EQ(item->Hint(), L"Save it|Saves the document");
   action->SetCaption(L"Save &all");  // the link follows the action
   EXPECT_EQ(item->Caption(), L"Save &all");
+  // A plain action's texts arrive whole too, also where the ANSI code page cannot hold them
+  // (the Russian menus under code page 1252).
+  auto* plain = new TAction(&form);
+  plain->SetCaption(L"\x041F\x0435\x0447\x0430\x0442\x044C");
+  plain->SetHint(L"\x041F\x0435\x0447\x0430\x0442\x044C|\x0414\x043E\x043A\x0443\x043C\x0435\x043D\x0442");
+  auto* other = new TSkinItem(&form);
+  other->SetAction(plain);
+  EXPECT_EQ(other->Caption(), plain->Caption());
+  EXPECT_EQ(other->Hint(), plain->Hint());
 }
 
 TEST(SkinItem, OlderUnicodeTextsAreReadFromFormFiles) {

@@ -202,6 +202,53 @@ TEST(SkinToolbar, RightAlignSpacerAndAnchoredItemsFollowTheDock) {
   EXPECT_EQ(w, w0 + v->AnchorDelta);
 }
 
+// A floating themed toolbar's frame hands the theme its own title; a skinned toolbar's frame
+// keeps no title, and the toolbar's Unicode caption is drawn over the themed frame instead (so
+// that it shows in the classic frame too, whose system caption shows the window's text).
+TEST(SkinToolbar, AFloatingFrameShowsTheUnicodeCaptionItself) {
+  struct TFrameTheme : TRecordingTheme {
+    std::vector<WideString> Captions;
+    void PaintFloatingBorder(TCanvas* C, const TRect& R, const TUiFloatingBorderInfo& Info) override {
+      Captions.push_back(Info.Caption);
+      TRecordingTheme::PaintFloatingBorder(C, R, Info);
+    }
+  };
+  const WideString caption = L"\x0421\x0435\x0440\x0432\x0438\x0441";  // Cyrillic
+  for (bool skinned : {false, true}) {
+    TFrameTheme theme;
+    TThemeSwap swap(&theme);
+    TSkinForm f;
+    TUiToolbar* bar = skinned ? f.Bar : new TUiToolbar(&f.Form);
+    if (!skinned) {
+      bar->SetHideWhenInactive(false);
+      bar->SetParent(f.Dock);
+    }
+    bar->SetCaption(caption);
+    if (skinned) f.Button(L"A button wide enough for the title");
+    f.Show();
+    bar->SetFloating(true);
+    PumpMessagesFor(30);
+    auto* frame = dynamic_cast<TUiFloatingWindowParent*>(bar->FloatingParent());
+    ASSERT_NE(frame, nullptr);
+    theme.Captions.clear();
+    SendMessageW(frame->Handle(), WM_NCPAINT, 1, 0);
+    ASSERT_FALSE(theme.Captions.empty()) << skinned;
+    EXPECT_EQ(theme.Captions.back(), skinned ? WideString() : caption) << skinned;
+    if (skinned) {
+      RECT w{};
+      GetWindowRect(frame->Handle(), &w);
+      TTestPicture pic(w.right - w.left, w.bottom - w.top, 0x808080);
+      dynamic_cast<TSkinFloatingWindowParent*>(frame)->PaintCaptionText(pic.DC());
+      TPoint border = bar->GetFloatingBorderSize();
+      TRect band = Bounds(border.X, border.Y, pic.Width() - 2 * border.X, GetSystemMetrics(SM_CYSMCAPTION) - 1);
+      EXPECT_GT(pic.Count(band, ColorToRGB(clCaptionText) & 0xFFFFFF), 5);
+    } else {
+      bar->SetFloating(false);
+      delete bar;
+    }
+  }
+}
+
 TEST(SkinToolbar, LabelClicksReachTheirHandlerDirectly) {
   TSkinForm f;
   TCounter label;
