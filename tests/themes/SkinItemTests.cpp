@@ -89,6 +89,16 @@ TEST(SkinItem, LinkedControlGivesTheCheckAndIsToggled) {
   EXPECT_TRUE(panel->Visible() && item->Checked());
   delete panel;
   EXPECT_EQ(item->Control(), nullptr);
+  // A designed item leaves its check alone: the control's visibility is what is being designed.
+  for (bool designing : {false, true}) {
+    auto* shown = new TPanel(&form);
+    shown->SetParent(&form);
+    auto* designed = new TSkinItem(&form);
+    designed->SetDesigning(designing);
+    designed->SetControl(shown);
+    designed->InitiateAction();
+    EXPECT_EQ(designed->Checked(), !designing) << designing;
+  }
 }
 
 TEST(SkinItem, ActionsGiveTheirTexts) {

@@ -172,6 +172,13 @@ TEST(SkinToolbar, CustomizingPressesStartADragInsteadOfAClick) {
   EXPECT_EQ(clicks.Count, 0);
   f.Bar->EndCustomize();
   EXPECT_FALSE(f.Bar->CanDragCustomize(mbLeft, {}, p.X, p.Y));
+  // A designed toolbar is never customized: the press goes its ordinary way.
+  f.Bar->BeginCustomize();
+  f.Bar->SetDesigning(true);
+  EXPECT_FALSE(f.Bar->CanDragCustomize(mbLeft, {}, p.X, p.Y));
+  EXPECT_EQ(dragdrop::Current(), nullptr);
+  f.Bar->SetDesigning(false);
+  f.Bar->EndCustomize();
 }
 
 TEST(SkinToolbar, RightAlignSpacerAndAnchoredItemsFollowTheDock) {
@@ -300,6 +307,26 @@ TEST(SkinToolbar, CompoundToolbarsHostInsertedControls) {
   ASSERT_EQ(compound->Items()->Count(), 1);
   auto* hosted = dynamic_cast<TBarControlItem*>(compound->Items()->Items(0));
   EXPECT_TRUE(hosted && hosted->Control() == edit && hosted->Owner() == &form);
+}
+
+// Designed, the compound control keeps the redraw class styles, and an item made for a dropped
+// control gets the first free "BarControlItem" name; running, the styles go and no name is given.
+TEST(SkinToolbar, ADesignedCompoundControlNamesItsItemsAndKeepsTheRedrawStyles) {
+  for (bool designing : {false, true}) {
+    TForm form(nullptr, CreateNew);
+    form.SetDesigning(designing);
+    auto* taken = new TPanel(&form);
+    taken->SetName("BarControlItem1");
+    auto* compound = new TSkinCompoundItemsControl(&form);
+    compound->SetParent(&form);
+    compound->HandleNeeded();
+    auto style = static_cast<UINT>(GetClassLongW(compound->Handle(), GCL_STYLE));
+    EXPECT_EQ(style & (CS_HREDRAW | CS_VREDRAW), designing ? static_cast<UINT>(CS_HREDRAW | CS_VREDRAW) : 0u);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(compound->Toolbar());
+    ASSERT_EQ(compound->Items()->Count(), 1);
+    EXPECT_EQ(compound->Items()->Items(0)->Name(), designing ? "BarControlItem2" : "") << designing;
+  }
 }
 
 TEST(SkinToolbar, DockBackgroundEventsWrapTheThemedBackground) {

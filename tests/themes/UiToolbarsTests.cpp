@@ -225,6 +225,14 @@ TEST(UiPopupWindow, BorderShadowAndViewTypeFromTheTheme) {
     // A frame to be printed without a device context is a failed assertion.
     EXPECT_THROW(popup->Perform(WM_PRINT, 0, PRF_NONCLIENT), EAssertionFailed);
   }
+  // A designed popup never casts the drawn shadows.
+  theme.Shadow = 2;
+  std::unique_ptr<TBarPopupWindow> designed(item.PopupWindowClass()(nullptr, nullptr, &item, false));
+  designed->SetDesigning(true);
+  designed->SetBounds(100, 100, 120, 60);
+  designed->HandleNeeded();
+  designed->Perform(WM_BAR_POPUPNOTICE, 3, 0);
+  EXPECT_EQ(dynamic_cast<TUiPopupWindow*>(designed.get())->Shadows(), nullptr);
   item.SetToolBoxPopup(true);
   std::unique_ptr<TBarPopupWindow> bw(item.PopupWindowClass()(nullptr, nullptr, &item, false));
   EXPECT_EQ(GetWindowViewType(bw.get()), VT_TOOLBOXPOPUP);
