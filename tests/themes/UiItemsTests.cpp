@@ -31,6 +31,11 @@ struct TViewFixture {
   TBarView view;
 };
 
+// A themed item with item-style bits of its own (split, sub-menu).
+struct TStyled : TUiCustomItem {
+  explicit TStyled(TBarItemStyle S) : TUiCustomItem(nullptr) { SetItemStyle(ItemStyle() | S); }
+};
+
 }  // namespace
 
 TEST(FontSettings, SizeIsAPercentRoundedToNearestAndTriStatesAddOrRemoveStyles) {
@@ -176,9 +181,6 @@ TEST(UiItemViewer, PaintCallsTheThemeInItsFixedOrder) {
   };
   for (const auto& c : cases) {
     TViewFixture f(c.Toolbar);
-    struct TStyled : TUiCustomItem {
-      TStyled(TBarItemStyle S) : TUiCustomItem(nullptr) { SetItemStyle(ItemStyle() | S); }
-    };
     auto* item = new TStyled(c.Style);
     item->SetCaption(c.Toolbar ? L"Open" : L"Open\tCtrl+O");
     item->SetImages(&images);
@@ -298,9 +300,6 @@ TEST(UiItemViewer, ItemInfoOfSplitAndDropDownItems) {
   for (const auto& c : cases) {
     TViewFixture f(true);
     f.view.SetOrientation(c.Vertical ? orVertical : orHorizontal);
-    struct TStyled : TUiCustomItem {
-      TStyled(TBarItemStyle S) : TUiCustomItem(nullptr) { SetItemStyle(ItemStyle() | S); }
-    };
     auto* item = new TStyled(c.Split ? tbisHasSubmenu | tbisSplitButton : 0);
     item->SetCaption(L"Go");
     item->Add(new TUiCustomItem(nullptr));
