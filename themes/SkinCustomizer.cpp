@@ -260,6 +260,14 @@ void TSkinCustomizer::GetShortcutsList(TSkinMenuBarShortcuts* List) {
   walk(menuBar_->Items());
 }
 
+void TSkinCustomizer::CollectShortcuts() {
+  // The menu bar's commands are gathered (and offered to OnGetShortcutsList) whenever the
+  // layout is read or written.
+  if (!menuBar_) return;
+  TSkinMenuBarShortcuts shortcuts;
+  GetShortcutsList(&shortcuts);
+}
+
 // ---- events ----
 
 bool TSkinCustomizer::DoGetShortcutsList(TBarCustomItem* AItem) {
@@ -337,6 +345,7 @@ void TSkinCustomizer::Save(TStrings* Lines) {
   extra.Add("Theme=" + GetCurrentThemeName());
   if (saveFormState_) AddPlacement(&extra);
   DoSave(&extra);
+  CollectShortcuts();
   TStringList items;
   for (int i = 0; i < Owner()->ComponentCount(); ++i) {
     TComponent* c = Owner()->Components(i);
@@ -384,6 +393,7 @@ void TSkinCustomizer::SaveLayout(TCustomIniFile* Ini, const AnsiString& LayoutNa
 void TSkinCustomizer::Load(TStrings* Lines, bool LoadLastLayout) {
   TMemIniFile ini(L"");
   ini.SetStrings(Lines);
+  CollectShortcuts();
   TStringList items;
   ReadNumberedList(&ini, "Items", &items);
   ApplyItems(&items);

@@ -161,6 +161,7 @@ class TSkinCustomizer : public TComponent, public IBarItemsHolder {
   void AddPlacement(TStringList* Extra);
   TBarCustomItem* SeparatorNamed(const AnsiString& AName);
   void FormClosed(bool FormGoing);
+  void CollectShortcuts();
 
   std::unique_ptr<TStringList> layouts_;
   std::unique_ptr<TBarRootItem> items_;

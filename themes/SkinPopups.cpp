@@ -137,7 +137,14 @@ void TSkinCompoundItemsControl::CreateWnd() {
 
 void TSkinCompoundItemsControl::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  if (!ComponentState().Contains(csDesigning)) Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+  // The class carries the styles: a designed control keeps the whole repaint at a new size under
+  // a class of its own, so that a running one registered first does not take it away.
+  if (ComponentState().Contains(csDesigning)) {
+    Params.WindowClass.style |= CS_HREDRAW | CS_VREDRAW;
+    Params.WinClassName += L".Designed";
+  } else {
+    Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+  }
 }
 
 void TSkinCompoundItemsControl::Loaded() {

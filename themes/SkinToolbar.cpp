@@ -7,6 +7,8 @@
 #include "framework/Application.h"
 #include "framework/DragDrop.h"
 #include "framework/Forms.h"
+#include "framework/GdiHandles.h"
+#include "themes/UiUtils.h"
 
 HV_PUBLISH(TSkinToolbarView) {}
 HV_PUBLISH(TSkinItemDragObject) {}
@@ -219,6 +221,33 @@ void TSkinFloatingWindowParent::WndProc(TMessage& Message) {
   if (Message.Msg == WM_ACTIVATEAPP && HandleAllocated() &&
       (GetCurrentThemeName() == "Default" || GetCurrentThemeName() == "Eos"))
     SendMessageW(Handle(), WM_NCPAINT, 1, 0);
+  // The theme paints the frame without a title (the window's text is empty); the caption goes
+  // over it.
+  if ((Message.Msg == WM_NCPAINT || Message.Msg == WM_NCACTIVATE) && HandleAllocated() && CurrentTheme) {
+    TWholeWindowDC dc(Handle());
+    PaintCaptionText(dc.Get());
+  }
+}
+
+void TSkinFloatingWindowParent::PaintCaptionText(HDC DC) {
+  auto* toolbar = dynamic_cast<TSkinToolbar*>(DockableWindow());
+  if (!toolbar || !toolbar->ShowCaption() || !HandleAllocated()) return;
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  const TPoint border = toolbar->GetFloatingBorderSize();
+  const int height = GetSystemMetrics(SM_CYSMCAPTION) - 1;
+  RECT r{border.X + 2, border.Y, window.right - window.left - border.X, border.Y + height};
+  if (toolbar->CloseButton()) r.right -= height;
+  const AnsiString theme = GetCurrentThemeName();
+  const bool captionColour = theme == "Default" || theme == "Miranda" || theme == "Eos" || theme == "Zezio";
+  TSaveDC saved(DC);
+  TSelectObject font;
+  font.Select(DC, UiSmallCaptionFont());
+  SetBkMode(DC, TRANSPARENT);
+  SetTextColor(DC, ColorToRGB(captionColour ? clCaptionText : GetSimpleItemTextColor(0)));
+  const WideString caption = toolbar->Caption();
+  DrawTextW(DC, caption.c_str(), static_cast<int>(caption.size()), &r,
+            DT_HIDEPREFIX | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER);
 }
 
 void TSkinToolbar::DoStartDrag(TDragObject*& DragObject) {

@@ -54,6 +54,9 @@ class TSkinFloatingWindowParent : public TUiFloatingWindowParent {
   HV_CLASS(TSkinFloatingWindowParent, TUiFloatingWindowParent)
  public:
   using TUiFloatingWindowParent::TUiFloatingWindowParent;
+  // Draws the toolbar's Unicode caption into the title area of the frame (window
+  // coordinates), over what the theme painted there.
+  void PaintCaptionText(HDC DC);
 
  protected:
   void WndProc(TMessage& Message) override;

@@ -62,11 +62,9 @@ void TUiNexus::RemoveListener(TObject* Obj) {
 LRESULT TUiNexus::Broadcast(UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage m{Msg, WParam, LParam, 0};
   std::vector<TObject*> listeners = listeners_;
-  for (TObject* listener : listeners) {
-    m.Result = 0;
-    UiDispatch(listener, m);
-  }
-  return listeners.empty() ? 0 : m.Result;
+  // One record for all: a listener that leaves Result alone passes the one before it on.
+  for (TObject* listener : listeners) UiDispatch(listener, m);
+  return m.Result;
 }
 
 TUiNexus* UiNexus() { return nexus; }

@@ -361,7 +361,7 @@ void TUiDefaultTheme::PaintButton(TCanvas* Canvas, const TRect& ARect, const TUi
     return;
   }
   if (pushed || selected) {
-    if (selected && !hot && !pushed) DitherRect(dc, Inflated(ARect, -1, -1), ToolbarColor, clBtnHighlight);
+    if (selected && !hot) DitherRect(dc, Inflated(ARect, -1, -1), ToolbarColor, clBtnHighlight);
     Edge(dc, ARect, BDR_SUNKENOUTER, BF_RECT);
   } else if (hot) {
     Edge(dc, ARect, BDR_RAISEDINNER, BF_RECT);
@@ -512,7 +512,9 @@ void TUiDefaultTheme::PaintPageScrollButton(TCanvas* Canvas, const TRect& ARect,
   HDC dc = Canvas->Handle();
   if (!DrawStyled(ucToolbar, dc, 1, Hot ? 3 : 2, ARect) && Hot) Edge(dc, ARect, BDR_RAISEDINNER, BF_RECT);
   int half = std::min(ARect.Width(), ARect.Height()) / 2;
-  Triangle(dc, ARect, half * 3 / 4, ButtonType, clBtnText);
+  // Button types 1 up, 2 down, 3 left, 4 right, in the triangle's own directions.
+  static constexpr int kDirection[5] = {-1, 2, 3, 0, 1};
+  if (ButtonType >= 1 && ButtonType <= 4) Triangle(dc, ARect, half * 3 / 4, kDirection[ButtonType], clBtnText);
 }
 
 void TUiDefaultTheme::PaintFrame(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo) {

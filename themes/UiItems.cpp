@@ -13,6 +13,7 @@ HV_PUBLISH(TFontSettings) {
   p.Prop("Underline", &T::Underline, &T::SetUnderline).Default(tsDefault);
   p.Prop("StrikeOut", &T::StrikeOut, &T::SetStrikeOut).Default(tsDefault);
   p.Prop("Size", &T::Size, &T::SetSize).Default(100);
+  p.Prop("Color", &T::Color, &T::SetColor).Default(clNone);
   p.Prop("Name", &T::Name, &T::SetName);
 }
 
@@ -255,9 +256,15 @@ void TUiItemViewer::DrawItemImage(TCanvas* Canvas, const TRect& ARect, const TUi
 
 bool TUiItemViewer::DoPaintCaption(TCanvas* Canvas, TRect& ARect, const TUiItemInfo& ItemInfo, WideString& Caption,
                                    UINT& Format) {
-  bool rotated = IsToolbarStyle() && EffectiveLayout() != uilGlyphTop && IsRotated();
-  CurrentTheme->PaintCaption(Canvas, ARect, ItemInfo, Caption, Format, rotated);
+  CurrentTheme->PaintCaption(Canvas, ARect, ItemInfo, Caption, Format, IsToolbarStyle() && CaptionRotated());
   return true;
+}
+
+bool TUiItemViewer::CaptionRotated() {
+  // Measured and painted alike: only an item that leaves its layout to the view turns its
+  // caption in a vertical toolbar.
+  TUiCustomItem* item = UiItem();
+  return (!item || item->Layout() == uilAuto) && IsRotated();
 }
 
 TUiItemLayout TUiItemViewer::EffectiveLayout() {
@@ -299,7 +306,9 @@ TUiItemInfo TUiItemViewer::MakeItemInfo(bool IsSelected, bool IsPushed) {
   info.ViewType = ViewerViewType(this);
   bool toolbar = IsToolbarStyle();
   if (toolbar) info.ItemOptions |= IO_TOOLBARSTYLE;
+  bool split = IsSplit();
   if (hasSubmenu(Item())) info.ItemOptions |= IO_SUBMENU;
+  if (split) info.ItemOptions |= IO_COMBO;
   if (Item()->ComponentState().Contains(csDesigning)) info.ItemOptions |= IO_DESIGNING;
   if (!Application || Application->Active()) info.ItemOptions |= IO_APPACTIVE;
   info.Enabled = Item()->Enabled() || View()->Customizing();
@@ -314,8 +323,12 @@ TUiItemInfo TUiItemViewer::MakeItemInfo(bool IsSelected, bool IsPushed) {
       info.ImageHeight = s.Y;
     }
   }
-  info.IsVertical = isVerticalView(View());
-  if (toolbar) info.IsPopupParent = IsSplit() ? 2 : HasDropDownArrow() ? 1 : 0;
+  info.IsVertical = isVerticalView(View()) && !split;
+  if (toolbar) {
+    info.IsPopupParent = split ? 2 : HasDropDownArrow() ? 1 : 0;
+    // A split item's drop-down is down only while its arrow part holds the open sub-menu.
+    if (hasSubmenu(Item())) info.DropDownPushed = IsPushed && (!split || View()->OpenViewer() == this);
+  }
   return info;
 }
 
@@ -337,10 +350,7 @@ void TUiItemViewer::CalcSize(TCanvas* Canvas, int& AWidth, int& AHeight) {
     TUiItemLayout layout = EffectiveLayout();
     if (IsCaptionShown()) {
       TPoint ts = GetTextSize(Canvas, caption, DT_SINGLELINE);
-      TUiCustomItem* item = UiItem();
-      bool rotated = (!item || item->Layout() == uilAuto) &&
-                     !Item()->EffectiveOptions().Contains(tboImageAboveCaption) && IsRotated();
-      if (rotated) {
+      if (CaptionRotated()) {
         w += ts.Y;
         h += ts.X + 4;
       } else {
@@ -397,7 +407,7 @@ void TUiItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsS
   TUiItemInfo info = MakeItemInfo(IsSelected, IsPushed);
   bool toolbar = IsToolbarStyle();
   if (!toolbar) info.PopupMargin = GetPopupMargin(Canvas);
-  bool vertical = info.IsVertical != 0;
+  bool vertical = isVerticalView(View());
   TUiItemLayout layout = EffectiveLayout();
   bool arrow = HasDropDownArrow();
   // 2. the font and the caption

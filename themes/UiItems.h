@@ -173,6 +173,8 @@ class TUiItemViewer : public TBarItemViewer {
   int GetPopupMargin(TCanvas* Canvas);
   // The layout in force: glyph-top in vertical views or with tboImageAboveCaption under uilAuto.
   TUiItemLayout EffectiveLayout();
+  // Whether the caption runs down a vertical toolbar (only under uilAuto, see IsRotated).
+  bool CaptionRotated();
   // The item info of the viewer in its current state.
   TUiItemInfo MakeItemInfo(bool IsSelected, bool IsPushed);
   bool IsSplit();
@@ -375,7 +377,7 @@ class TUiToolbar : public TBarCustomToolbar {
   void SetSnapDistance(int Value);
   // The colour the background is painted with.
   TColor EffectiveColor();
-  // The view type the toolbar answers: toolbar, menu bar, floating.
+  // The view type the toolbar answers: plain toolbar or menu bar, floating, resizable, opaque items.
   int ViewType();
   // Whether items are painted over the background without their own face.
   bool TransparentItems();
@@ -411,6 +413,8 @@ class TUiFloatingWindowParent : public TBarFloatingWindowParent {
  public:
   using TBarFloatingWindowParent::TBarFloatingWindowParent;
   bool CloseButtonHot() const { return closeHot_; }
+  // The caption the theme draws: the frame window's own text.
+  WideString OwnText();
 
  protected:
   void WndProc(TMessage& Message) override;

@@ -161,7 +161,7 @@ void TUiPopupWindow::MakeShadows(int Type) {
 }
 
 void TUiPopupWindow::PaintNCArea(HDC DC) {
-  if (!DC) throw Exception("Assertion failure");
+  UI_ASSERT(DC);
   RECT wr{}, cr{};
   GetWindowRect(Handle(), &wr);
   ::GetClientRect(Handle(), &cr);

@@ -258,11 +258,9 @@ LRESULT TUiThemeManager::Broadcast(UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage m{Msg, WParam, LParam, 0};
   // A listener may leave the list while it is told: walk a copy.
   std::vector<TObject*> listeners = listeners_;
-  for (TObject* listener : listeners) {
-    m.Result = 0;
-    UiDispatch(listener, m);
-  }
-  return listeners.empty() ? 0 : m.Result;
+  // One record for all: a listener that leaves Result alone passes the one before it on.
+  for (TObject* listener : listeners) UiDispatch(listener, m);
+  return m.Result;
 }
 
 bool TUiThemeManager::HandleMessage(UINT Msg, WPARAM WParam, LPARAM, LRESULT&) {

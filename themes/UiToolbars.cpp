@@ -65,8 +65,11 @@ void TUiToolbar::SetItemTransparency(TUiItemTransparency Value) {
 void TUiToolbar::SetSnapDistance(int Value) { snapDistance_ = std::max(Value, 0); }
 
 int TUiToolbar::ViewType() {
-  int vt = MenuBar() ? VT_MENUBAR : VT_TOOLBAR;
+  int vt = MenuBar() ? VT_MENUBAR : VT_PLAINTOOLBAR;
   if (Floating()) vt |= VT_FLOATING;
+  if (Resizable()) vt |= VT_RESIZABLE;
+  // Items paint their own opaque faces where no dock or frame background shows through them.
+  if (itemTransparency_ == itDisable || (itemTransparency_ == itAuto && !Floating() && !Docked())) vt |= VT_OPAQUEITEMS;
   return vt;
 }
 
@@ -135,7 +138,7 @@ void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
   info.Docked = true;
   info.BorderStyle = BorderStyle() == bsSingle ? 1 : 0;
   info.DragHandleStyle = CurrentDock()->AllowDragging() ? static_cast<int>(DragHandleStyle()) : 1;
-  if (CloseButtonWhenDocked()) info.CloseButtonState = 1 | (CloseButtonHot() ? 2 : 0);
+  if (CloseButtonWhenDocked()) info.CloseButtonState = 1 | (CloseButtonHot() ? 2 : 0) | (CloseButtonPushed() ? 4 : 0);
   info.BorderSize = CurrentTheme->GetViewBorder(info.ViewType | VT_FLOATING);
   if (!CurrentTheme->GetBooleanMetrics(6)) {
     auto* dock = dynamic_cast<TUiDock*>(CurrentDock());
@@ -249,6 +252,17 @@ TPoint SnapToWorkArea(const TRect& Window, const TRect& WorkArea, int Distance) 
   return p;
 }
 
+WideString TUiFloatingWindowParent::OwnText() {
+  if (!HandleAllocated()) return {};
+  // The window's own text, as the system keeps it: a frame that draws its caption itself
+  // leaves it empty.
+  WideString text(static_cast<size_t>(DefWindowProcW(Handle(), WM_GETTEXTLENGTH, 0, 0)), L'\0');
+  if (!text.empty())
+    text.resize(static_cast<size_t>(DefWindowProcW(Handle(), WM_GETTEXT, static_cast<WPARAM>(text.size() + 1),
+                                                   reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
 void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   if (!CurrentTheme || !DockableWindow()) return;
   RECT wr{}, cr{};
@@ -262,7 +276,7 @@ void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   info.ViewType = toolbar ? toolbar->ViewType() : VT_TOOLBAR | VT_FLOATING;
   info.BorderSize = w->GetFloatingBorderSize();
   info.ShowCaption = w->ShowCaption();
-  info.Caption = w->Caption();
+  info.Caption = OwnText();
   info.Active = CaptionActive();
   if (w->CloseButton()) info.CloseButtonState = 1 | (closeHot_ ? 2 : 0);
   info.PaintParts = 7;

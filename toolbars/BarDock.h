@@ -251,6 +251,8 @@ class TBarCustomDockableWindow : public TCustomControl {
   TPoint FloatingPosition() const { return floatingPosition_; }
   void SetFloatingPosition(const TPoint& Value);
   bool CloseButtonHot() const { return closeHot_; }
+  // Held down by the mouse while the close button is tracked.
+  bool CloseButtonPushed() const { return closePushed_; }
   int DragHandleSize() const;
   TRect CloseButtonRect();
   // Converts the frame's hit test at a screen point (for tests and the frame).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -314,6 +315,22 @@ TEST(SkinCustomizer, ShortcutListOfTheMenuBar) {
   EXPECT_EQ(list[0], L"New");
   EXPECT_EQ(list[1], L"Open...");
   EXPECT_EQ(list.Item(1), file->Items(1));
+  // Reading and writing the layout gather the list too: the handler is asked for each command.
+  struct TCount : TObject {
+    int Asked = 0;
+    void Accept(TObject*, TBarCustomItem*, bool&) { ++Asked; }
+  } count;
+  f.C->OnGetShortcutsList = TSkinAcceptItemEvent(&count, &TCount::Accept);
+  TStringList lines;
+  const struct {
+    const char* What;
+    std::function<void()> Run;
+  } steps[] = {{"Save", [&] { f.C->Save(&lines); }}, {"Load", [&] { f.C->Load(&lines, true); }}};
+  for (const auto& step : steps) {
+    count.Asked = 0;
+    step.Run();
+    EXPECT_EQ(count.Asked, 3) << step.What;
+  }
 }
 
 TEST(SkinCustomizer, OnlyOneOnAFormOrFrame) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/UcActnList.h"
+#include "framework/Actions.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
 #include "framework/CodePages.h"
@@ -88,6 +89,16 @@ TEST(SkinItem, LinkedControlGivesTheCheckAndIsToggled) {
   EXPECT_TRUE(panel->Visible() && item->Checked());
   delete panel;
   EXPECT_EQ(item->Control(), nullptr);
+  // A designed item leaves its check alone: the control's visibility is what is being designed.
+  for (bool designing : {false, true}) {
+    auto* shown = new TPanel(&form);
+    shown->SetParent(&form);
+    auto* designed = new TSkinItem(&form);
+    designed->SetDesigning(designing);
+    designed->SetControl(shown);
+    designed->InitiateAction();
+    EXPECT_EQ(designed->Checked(), !designing) << designing;
+  }
 }
 
 TEST(SkinItem, ActionsGiveTheirTexts) {
@@ -101,6 +112,15 @@ TEST(SkinItem, ActionsGiveTheirTexts) {
   EXPECT_EQ(item->Hint(), L"Save it|Saves the document");
   action->SetCaption(L"Save &all");  // the link follows the action
   EXPECT_EQ(item->Caption(), L"Save &all");
+  // A plain action's texts arrive whole too, also where the ANSI code page cannot hold them
+  // (the Russian menus under code page 1252).
+  auto* plain = new TAction(&form);
+  plain->SetCaption(L"\x041F\x0435\x0447\x0430\x0442\x044C");
+  plain->SetHint(L"\x041F\x0435\x0447\x0430\x0442\x044C|\x0414\x043E\x043A\x0443\x043C\x0435\x043D\x0442");
+  auto* other = new TSkinItem(&form);
+  other->SetAction(plain);
+  EXPECT_EQ(other->Caption(), plain->Caption());
+  EXPECT_EQ(other->Hint(), plain->Hint());
 }
 
 TEST(SkinItem, OlderUnicodeTextsAreReadFromFormFiles) {

@@ -172,6 +172,13 @@ TEST(SkinToolbar, CustomizingPressesStartADragInsteadOfAClick) {
   EXPECT_EQ(clicks.Count, 0);
   f.Bar->EndCustomize();
   EXPECT_FALSE(f.Bar->CanDragCustomize(mbLeft, {}, p.X, p.Y));
+  // A designed toolbar is never customized: the press goes its ordinary way.
+  f.Bar->BeginCustomize();
+  f.Bar->SetDesigning(true);
+  EXPECT_FALSE(f.Bar->CanDragCustomize(mbLeft, {}, p.X, p.Y));
+  EXPECT_EQ(dragdrop::Current(), nullptr);
+  f.Bar->SetDesigning(false);
+  f.Bar->EndCustomize();
 }
 
 TEST(SkinToolbar, RightAlignSpacerAndAnchoredItemsFollowTheDock) {
@@ -200,6 +207,53 @@ TEST(SkinToolbar, RightAlignSpacerAndAnchoredItemsFollowTheDock) {
   EXPECT_LE(v->AnchorDelta, 50);
   v->CalcSize(pic.Canvas(), w, h);
   EXPECT_EQ(w, w0 + v->AnchorDelta);
+}
+
+// A floating themed toolbar's frame hands the theme its own title; a skinned toolbar's frame
+// keeps no title, and the toolbar's Unicode caption is drawn over the themed frame instead (so
+// that it shows in the classic frame too, whose system caption shows the window's text).
+TEST(SkinToolbar, AFloatingFrameShowsTheUnicodeCaptionItself) {
+  struct TFrameTheme : TRecordingTheme {
+    std::vector<WideString> Captions;
+    void PaintFloatingBorder(TCanvas* C, const TRect& R, const TUiFloatingBorderInfo& Info) override {
+      Captions.push_back(Info.Caption);
+      TRecordingTheme::PaintFloatingBorder(C, R, Info);
+    }
+  };
+  const WideString caption = L"\x0421\x0435\x0440\x0432\x0438\x0441";  // Cyrillic
+  for (bool skinned : {false, true}) {
+    TFrameTheme theme;
+    TThemeSwap swap(&theme);
+    TSkinForm f;
+    TUiToolbar* bar = skinned ? f.Bar : new TUiToolbar(&f.Form);
+    if (!skinned) {
+      bar->SetHideWhenInactive(false);
+      bar->SetParent(f.Dock);
+    }
+    bar->SetCaption(caption);
+    if (skinned) f.Button(L"A button wide enough for the title");
+    f.Show();
+    bar->SetFloating(true);
+    PumpMessagesFor(30);
+    auto* frame = dynamic_cast<TUiFloatingWindowParent*>(bar->FloatingParent());
+    ASSERT_NE(frame, nullptr);
+    theme.Captions.clear();
+    SendMessageW(frame->Handle(), WM_NCPAINT, 1, 0);
+    ASSERT_FALSE(theme.Captions.empty()) << skinned;
+    EXPECT_EQ(theme.Captions.back(), skinned ? WideString() : caption) << skinned;
+    if (skinned) {
+      RECT w{};
+      GetWindowRect(frame->Handle(), &w);
+      TTestPicture pic(w.right - w.left, w.bottom - w.top, 0x808080);
+      dynamic_cast<TSkinFloatingWindowParent*>(frame)->PaintCaptionText(pic.DC());
+      TPoint border = bar->GetFloatingBorderSize();
+      TRect band = Bounds(border.X, border.Y, pic.Width() - 2 * border.X, GetSystemMetrics(SM_CYSMCAPTION) - 1);
+      EXPECT_GT(pic.Count(band, ColorToRGB(clCaptionText) & 0xFFFFFF), 5);
+    } else {
+      bar->SetFloating(false);
+      delete bar;
+    }
+  }
 }
 
 TEST(SkinToolbar, LabelClicksReachTheirHandlerDirectly) {
@@ -253,6 +307,26 @@ TEST(SkinToolbar, CompoundToolbarsHostInsertedControls) {
   ASSERT_EQ(compound->Items()->Count(), 1);
   auto* hosted = dynamic_cast<TBarControlItem*>(compound->Items()->Items(0));
   EXPECT_TRUE(hosted && hosted->Control() == edit && hosted->Owner() == &form);
+}
+
+// Designed, the compound control keeps the redraw class styles, and an item made for a dropped
+// control gets the first free "BarControlItem" name; running, the styles go and no name is given.
+TEST(SkinToolbar, ADesignedCompoundControlNamesItsItemsAndKeepsTheRedrawStyles) {
+  for (bool designing : {false, true}) {
+    TForm form(nullptr, CreateNew);
+    form.SetDesigning(designing);
+    auto* taken = new TPanel(&form);
+    taken->SetName("BarControlItem1");
+    auto* compound = new TSkinCompoundItemsControl(&form);
+    compound->SetParent(&form);
+    compound->HandleNeeded();
+    auto style = static_cast<UINT>(GetClassLongW(compound->Handle(), GCL_STYLE));
+    EXPECT_EQ(style & (CS_HREDRAW | CS_VREDRAW), designing ? static_cast<UINT>(CS_HREDRAW | CS_VREDRAW) : 0u);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(compound->Toolbar());
+    ASSERT_EQ(compound->Items()->Count(), 1);
+    EXPECT_EQ(compound->Items()->Items(0)->Name(), designing ? "BarControlItem2" : "") << designing;
+  }
 }
 
 TEST(SkinToolbar, DockBackgroundEventsWrapTheThemedBackground) {

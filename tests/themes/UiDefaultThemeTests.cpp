@@ -446,3 +446,31 @@ TEST_P(DefaultThemeTest, ACheckedMenuItemWithAnImageIsFramedHotOrNot) {
   auto offDisabled = paint(0, false), onDisabled = paint(ISF_SELECTED, false);
   EXPECT_EQ(differing(*offDisabled, *onDisabled, 0, 120), 0);
 }
+
+// A page-scroll button's triangle points the way its type names: its tip is the narrow end.
+TEST_P(DefaultThemeTest, PageScrollArrowsPointTheWayOfTheirButton) {
+  const TRect top{0, 0, 16, 8}, bottom{0, 8, 16, 16}, left{0, 0, 8, 16}, right{8, 0, 16, 16};
+  const struct {
+    int Type;
+    TRect Tip, Base;
+  } cases[] = {{1, top, bottom}, {2, bottom, top}, {3, left, right}, {4, right, left}};
+  for (const auto& c : cases) {
+    TTestPicture pic(16, 16, kMagenta);
+    theme->PaintPageScrollButton(On(pic), TRect{0, 0, 16, 16}, c.Type, false);
+    EXPECT_LT(pic.Count(c.Tip, Sys(clBtnText)), pic.Count(c.Base, Sys(clBtnText))) << c.Type;
+  }
+}
+
+// Classic: a checked button that is not hot shows the dither in its face, pushed or not.
+TEST_P(DefaultThemeTest, ACheckedButtonNotHotIsDithered) {
+  if (Styled()) GTEST_SKIP() << "the classic face only";
+  const struct {
+    int Flags;
+    bool Dithered;
+  } cases[] = {{ISF_SELECTED, true}, {ISF_SELECTED | ISF_PUSHED, true}, {ISF_SELECTED | ISF_HOT, false}};
+  for (const auto& c : cases) {
+    TTestPicture pic(20, 20, kMagenta);
+    theme->PaintButton(On(pic), TRect{0, 0, 20, 20}, Item(VT_TOOLBAR, c.Flags));
+    EXPECT_EQ(pic.Count(TRect{2, 2, 18, 18}, Sys(clBtnHighlight)) > 0, c.Dithered) << c.Flags;
+  }
+}

@@ -57,6 +57,24 @@ TEST(UiMultiDock, RefusesEveryControlByItsClassName) {
   EXPECT_EQ(dock->ControlCount(), 0);
 }
 
+// A designed multi-dock shows where it is by a hatched frame in the highlight colour (running,
+// an empty dock takes no room at all).
+TEST(UiMultiDock, ADesignedDockShowsAHatchedFrame) {
+  for (bool designing : {false, true}) {
+    TForm form(nullptr, CreateNew);
+    form.SetDesigning(designing);
+    form.SetBounds(50, 50, 300, 200);
+    auto* dock = new TUiMultiDock(&form);
+    dock->SetParent(&form);
+    dock->SetBounds(0, 0, 200, 40);
+    dock->HandleNeeded();
+    TTestPicture pic(200, 40, 0x123456);
+    dock->PaintTo(pic.DC(), 0, 0);
+    EXPECT_EQ(pic.Count(TRect{0, 0, 200, 1}, ColorToRGB(clBtnHighlight) & 0xFFFFFF) > 0, designing) << designing;
+    EXPECT_EQ(dock->Height() == 0, !designing) << dock->Height();
+  }
+}
+
 TEST(UiPanelObject, HoverMovesFromOnePanelToTheNextAndEndsOnTheTick) {
   TCursorGuard guard;
   TForm form(nullptr, CreateNew);

@@ -31,6 +31,11 @@ struct TViewFixture {
   TBarView view;
 };
 
+// A themed item with item-style bits of its own (split, sub-menu).
+struct TStyled : TUiCustomItem {
+  explicit TStyled(TBarItemStyle S) : TUiCustomItem(nullptr) { SetItemStyle(ItemStyle() | S); }
+};
+
 }  // namespace
 
 TEST(FontSettings, SizeIsAPercentRoundedToNearestAndTriStatesAddOrRemoveStyles) {
@@ -61,6 +66,10 @@ TEST(FontSettings, SizeIsAPercentRoundedToNearestAndTriStatesAddOrRemoveStyles) 
   EXPECT_EQ(font.Style(), (TFontStyles{fsBold, fsUnderline, fsStrikeOut}));
   EXPECT_EQ(font.Color(), clBlue);
   EXPECT_EQ(font.Name(), L"Arial");
+  // Every setting can be given in a form file, the colour too.
+  for (const char* name : {"Bold", "Italic", "Underline", "StrikeOut", "Size", "Color", "Name"})
+    EXPECT_NO_THROW(FindPropInfo(&s, name)) << name;
+  EXPECT_EQ(GetOrdProp(&s, FindPropInfo(&s, "Color")), clBlue);
 }
 
 TEST(FontSettings, ChangesReachTheItemAsResizeAndAssignNotifiesOnce) {
@@ -172,9 +181,6 @@ TEST(UiItemViewer, PaintCallsTheThemeInItsFixedOrder) {
   };
   for (const auto& c : cases) {
     TViewFixture f(c.Toolbar);
-    struct TStyled : TUiCustomItem {
-      TStyled(TBarItemStyle S) : TUiCustomItem(nullptr) { SetItemStyle(ItemStyle() | S); }
-    };
     auto* item = new TStyled(c.Style);
     item->SetCaption(c.Toolbar ? L"Open" : L"Open\tCtrl+O");
     item->SetImages(&images);
@@ -272,5 +278,76 @@ TEST(UiItemViewer, DesignedItemsAndSeparatorsTellTheThemeTheyAreDesigned) {
     EXPECT_EQ((button->Info.ItemOptions & IO_DESIGNING) != 0, designing);
     ASSERT_EQ(theme.Calls.back().Name, "SeparatorV");
     EXPECT_EQ((theme.Calls.back().Info.ItemOptions & IO_DESIGNING) != 0, designing);
+  }
+}
+
+// The item info a toolbar viewer hands the theme: a split item carries the combo option, is
+// never vertical, and its drop-down is down only while its arrow part holds the open sub-menu;
+// a plain drop-down item's is down whenever the item is.
+TEST(UiItemViewer, ItemInfoOfSplitAndDropDownItems) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TItemPicture pic(200, 40);
+  const struct {
+    bool Split, Vertical, Pushed, ArrowOpen;
+    uint32_t Combo;
+    int IsVertical, DropDownPushed;
+  } cases[] = {
+      {true, false, true, false, IO_COMBO, 0, 0}, {true, false, true, true, IO_COMBO, 0, 1},
+      {true, true, false, false, IO_COMBO, 0, 0}, {false, true, true, false, 0, 1, 1},
+      {false, false, false, false, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    TViewFixture f(true);
+    f.view.SetOrientation(c.Vertical ? orVertical : orHorizontal);
+    auto* item = new TStyled(c.Split ? tbisHasSubmenu | tbisSplitButton : 0);
+    item->SetCaption(L"Go");
+    item->Add(new TUiCustomItem(nullptr));
+    if (!c.Split) item->SetOptions(TBarItemOptions{tboDropdownArrow});
+    TUiItemViewer* v = f.Add(item);
+    if (c.ArrowOpen) f.view.SetOpenViewer(v, nullptr, nullptr);
+    theme.Calls.clear();
+    v->Paint(pic.Canvas(), {0, 0, 60, 24}, c.Pushed, c.Pushed, false);
+    const auto* button = theme.Find("Button");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->Info.ItemOptions & IO_COMBO, c.Combo) << c.Split << c.Vertical;
+    EXPECT_EQ(button->Info.IsVertical, c.IsVertical) << c.Split << c.Vertical;
+    EXPECT_EQ(button->Info.DropDownPushed, c.DropDownPushed) << c.Split << c.Pushed << c.ArrowOpen;
+    if (c.ArrowOpen) f.view.SetOpenViewer(nullptr, nullptr, nullptr);
+    delete item->Items(0);
+  }
+}
+
+// A caption is turned in a vertical toolbar exactly when it was measured turned: only under
+// uilAuto, never with tboImageAboveCaption or tboNoRotation.
+TEST(UiItemViewer, CaptionTurnsInVerticalToolbarsAsMeasured) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TItemPicture pic(200, 200);
+  const struct {
+    bool Vertical;
+    TUiItemLayout Layout;
+    TBarItemOption Option;
+    bool Rotated;
+  } cases[] = {
+      {true, uilAuto, tboShowHint, true},           {true, uilGlyphLeft, tboShowHint, false},
+      {true, uilGlyphTop, tboShowHint, false},      {true, uilAuto, tboNoRotation, false},
+      {true, uilAuto, tboImageAboveCaption, false}, {false, uilAuto, tboShowHint, false},
+  };
+  for (const auto& c : cases) {
+    TViewFixture f(true);
+    f.view.SetOrientation(c.Vertical ? orVertical : orHorizontal);
+    auto* item = new TUiCustomItem(nullptr);
+    item->SetCaption(L"Open");
+    item->SetLayout(c.Layout);
+    item->SetOptions(TBarItemOptions{c.Option});
+    TUiItemViewer* v = f.Add(item);
+    int w = 0, h = 0;
+    v->CalcSize(pic.Canvas(), w, h);
+    EXPECT_EQ(h > w, c.Rotated) << c.Layout << c.Option;  // measured along the toolbar
+    theme.Calls.clear();
+    v->Paint(pic.Canvas(), {0, 0, w, h}, false, false, false);
+    EXPECT_EQ(theme.Find("RotatedCaption:Open") != nullptr, c.Rotated) << c.Layout << c.Option;
+    EXPECT_EQ(theme.Find("Caption:Open") != nullptr, !c.Rotated) << c.Layout << c.Option;
   }
 }

@@ -2,6 +2,7 @@
 // relay of system changes to theme listeners.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 
 #include "framework/Application.h"
@@ -195,6 +196,39 @@ TEST_F(UiThemesTest, SystemChangesReachThemeListenersInThreePhases) {
   EXPECT_EQ(Received(listener.Messages, UM_THEMECHANGE),
             (std::vector<P>{{1, 0}, {2, 0}, {3, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}}));
   UnregisterThemeListener(&listener);
+}
+
+// A listener that answers with a fixed result, or leaves the result alone (-1).
+class TAnswering : public TUiDispatcher {
+ public:
+  explicit TAnswering(int AAnswer) : Answer(AAnswer) {}
+  void Dispatch(TMessage& Message) override {
+    if (Answer >= 0) Message.Result = Answer;
+  }
+  int Answer;
+};
+
+// One message record goes round the listeners: the last answer given is the result.
+TEST_F(UiThemesTest, BroadcastsReturnTheLastAnswerGiven) {
+  TUiNexus nexus("Stub");
+  const struct {
+    std::vector<int> Answers;
+    LRESULT Expected;
+  } cases[] = {{{}, 0}, {{7}, 7}, {{7, -1}, 7}, {{7, 0}, 0}, {{-1, 5, -1}, 5}};
+  for (const auto& c : cases) {
+    std::vector<std::unique_ptr<TAnswering>> listeners;
+    for (int a : c.Answers) listeners.push_back(std::make_unique<TAnswering>(a));
+    for (auto& l : listeners) RegisterThemeListener(l.get());
+    EXPECT_EQ(nexus.Broadcast(UM_THEMECHANGE, 3, 0), c.Expected) << c.Answers.size();
+    for (auto& l : listeners) UnregisterThemeListener(l.get());
+    TUiThemeManager* manager = UiThemeManager();
+    std::vector<TObject*> saved = manager->Listeners();
+    for (TObject* o : saved) manager->RemoveListener(o);
+    for (auto& l : listeners) manager->AddListener(l.get());
+    EXPECT_EQ(manager->Broadcast(UM_SYSTEMCHANGE, 4, 0), c.Expected) << c.Answers.size();
+    for (auto& l : listeners) manager->RemoveListener(l.get());
+    for (TObject* o : saved) manager->AddListener(o);
+  }
 }
 
 TEST(UiThemeManager, SystemFactsWithVisualStylesOnAndOff) {

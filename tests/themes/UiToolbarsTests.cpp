@@ -2,6 +2,7 @@
 // toolbars, popup shadows and the choice of menu animation.
 #include <gtest/gtest.h>
 
+#include "framework/Exceptions.h"
 #include "framework/Forms.h"
 #include "tests/framework/MessagePump.h"
 #include "tests/themes/UiItemsTestSupport.h"
@@ -59,9 +60,31 @@ TEST(UiToolbar, EffectiveColourByPlace) {
   ASSERT_TRUE(f.Toolbar->Docked());
   EXPECT_EQ(GetParentBackgroundColor(f.Toolbar), f.theme.GetViewColor(VT_TOOLBAR));
   f.Toolbar->SetMenuBar(true);
-  EXPECT_EQ(GetWindowViewType(f.Toolbar), VT_MENUBAR);
+  EXPECT_EQ(GetWindowViewType(f.Toolbar), VT_MENUBAR | VT_RESIZABLE);
   f.Toolbar->SetSnapDistance(-4);
   EXPECT_EQ(f.Toolbar->SnapDistance(), 0);
+}
+
+// The view type tells the kind of bar, a resizable one, and items that paint opaque faces
+// (switched on, or left to the toolbar while it stands on neither a dock nor a frame).
+TEST(UiToolbar, ViewTypeByKindSizeAndItemTransparency) {
+  const struct {
+    bool MenuBar, Resizable, Docked;
+    TUiItemTransparency Transparency;
+    int Expected;
+  } cases[] = {
+      {false, false, true, itAuto, 0x1001},    {true, false, true, itAuto, 0x1002},
+      {false, true, true, itAuto, 0x1401},     {false, false, false, itAuto, 0x1201},
+      {false, false, true, itDisable, 0x1201}, {false, false, false, itEnable, 0x1001},
+  };
+  for (const auto& c : cases) {
+    TThemedForm f;
+    f.Toolbar->SetParent(c.Docked ? static_cast<TWinControl*>(f.Dock) : &f.Form);
+    f.Toolbar->SetMenuBar(c.MenuBar);
+    f.Toolbar->SetResizable(c.Resizable);
+    f.Toolbar->SetItemTransparency(c.Transparency);
+    EXPECT_EQ(GetWindowViewType(f.Toolbar), c.Expected) << c.MenuBar << c.Resizable << c.Docked << c.Transparency;
+  }
 }
 
 TEST(UiToolbar, ErasePaintsTheDockBackgroundFirstUnlessTheThemeRefuses) {
@@ -97,6 +120,35 @@ TEST(UiToolbar, ThemeNoticeAndColourChangeReachChildControls) {
   f.Toolbar->SetColor(clLime);
   EXPECT_EQ(child->LastColor, clLime);
   delete child;
+}
+
+// The docked frame tells the theme the close button's state: shown, and held down while the
+// mouse tracks it (a frame painted inside the tracking loop sees the pushed bit).
+TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
+  struct TFrameTheme : TRecordingTheme {
+    std::vector<int> States;
+    void PaintToolbarNCArea(TCanvas*, const TRect&, const TUiToolbarInfo& Info) override {
+      States.push_back(Info.CloseButtonState);
+    }
+  };
+  TFrameTheme theme;
+  TThemedForm f;
+  TThemeSwap swap(&theme);
+  f.Toolbar->SetParent(f.Dock);
+  f.Toolbar->SetCloseButtonWhenDocked(true);
+  f.Form.Show();
+  PumpMessagesFor(20);
+  HWND wnd = f.Toolbar->Handle();
+  theme.States.clear();
+  f.Toolbar->Perform(WM_NCPAINT, 1, 0);
+  PostMessageW(wnd, WM_NCPAINT, 1, 0);
+  PostMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(-100, -100));  // let go away from the button
+  f.Toolbar->Perform(WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, 0);
+  ASSERT_GE(theme.States.size(), 2u);
+  EXPECT_EQ(theme.States[0], 1);
+  EXPECT_EQ(theme.States[1], 1 | 4);
+  EXPECT_TRUE(f.Toolbar->Visible());  // not closed: the mouse was let go elsewhere
+  f.Form.Hide();
 }
 
 TEST(UiToolbar, FloatingWindowSnapsToTheWorkArea) {
@@ -170,7 +222,17 @@ TEST(UiPopupWindow, BorderShadowAndViewTypeFromTheTheme) {
     popup->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(pic.Canvas()->Handle()), 0);
     EXPECT_EQ(theme.Names(), "Backgnd");
     EXPECT_EQ(popup->View()->BackgroundColor(), theme.GetViewColor(VT_POPUPMENU));
+    // A frame to be printed without a device context is a failed assertion.
+    EXPECT_THROW(popup->Perform(WM_PRINT, 0, PRF_NONCLIENT), EAssertionFailed);
   }
+  // A designed popup never casts the drawn shadows.
+  theme.Shadow = 2;
+  std::unique_ptr<TBarPopupWindow> designed(item.PopupWindowClass()(nullptr, nullptr, &item, false));
+  designed->SetDesigning(true);
+  designed->SetBounds(100, 100, 120, 60);
+  designed->HandleNeeded();
+  designed->Perform(WM_BAR_POPUPNOTICE, 3, 0);
+  EXPECT_EQ(dynamic_cast<TUiPopupWindow*>(designed.get())->Shadows(), nullptr);
   item.SetToolBoxPopup(true);
   std::unique_ptr<TBarPopupWindow> bw(item.PopupWindowClass()(nullptr, nullptr, &item, false));
   EXPECT_EQ(GetWindowViewType(bw.get()), VT_TOOLBOXPOPUP);
