@@ -1,12 +1,18 @@
 // What the tab bar's buttons draw, painted on an off-screen bitmap: the close cross of the
-// document tabs, by the close-button option, and never on the new-tab button.
+// document tabs, by the close-button option, and never on the new-tab button; the images in the
+// state of their tab.
 #include "framework/Win.h"
+
+#include <memory>
+#include <vector>
 
 #include "app/DocumentTabs.h"
 #include "app/MainDataModule.h"
 #include "framework/Application.h"
 #include "framework/Bitmap.h"
+#include "framework/ScopeGuards.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "themes/UiDefaultTheme.h"
 #include "themes/UiUtils.h"
 #include "toolbars/BarView.h"
 
@@ -34,6 +40,21 @@ int crossPixels(TDocumentTabBar* Bar, TDocumentItem* Item, TColor Color) {
   }
   return found;
 }
+
+// Paints as the default theme and notes the state each image is drawn in.
+class TImageStateTheme : public TUiDefaultTheme {
+ public:
+  using TUiDefaultTheme::TUiDefaultTheme;
+  static std::vector<TUiItemInfo>& Drawn() {
+    static std::vector<TUiItemInfo> drawn;
+    return drawn;
+  }
+  void PaintImage(TCanvas* Canvas, const TRect& ARect, const TUiItemInfo& ItemInfo, TCustomImageList* ImageList,
+                  int ImageIndex) override {
+    Drawn().push_back(ItemInfo);
+    TUiDefaultTheme::PaintImage(Canvas, ARect, ItemInfo, ImageList, ImageIndex);
+  }
+};
 
 }  // namespace
 
@@ -64,4 +85,78 @@ TEST_F(TabPaint, OnlyDocumentTabsDrawTheCloseCross) {
     EXPECT_EQ(crossPixels(bar, newTab, otherCross), 0) << row.Option;
     EXPECT_EQ(crossPixels(bar, newTab, activeCross), 0) << row.Option;
   }
+}
+
+// The image of a tab is drawn in the tab's state, as its caption is: the theme moves the image
+// of the active or pressed tab with the caption and draws a hot one at full strength.
+TEST_F(TabPaint, ImagesAreDrawnInTheStateOfTheirTab) {
+  std::unique_ptr<TMainDataModule> module(New<TMainDataModule>(nullptr));
+  TMainForm& form = Make();
+  form.NewDocument();
+  form.Show();
+  Application->ProcessMessages();
+  TDocumentTabBar* bar = form.tlbrTabBar;
+  TDocumentItem* newTab = bar->Tab(bar->ItemCount() - 1);
+  TDocumentItem* active = form.ActiveDocument()->Item();
+  TDocumentItem* other = Doc(0)->Item() == active ? Doc(1)->Item() : Doc(0)->Item();
+  // Read-only documents show the padlock.
+  active->SetImageIndex(0);
+  other->SetImageIndex(0);
+  Application->ProcessMessages();
+  if (!IsThemeRegistered("TabImageState")) RegisterTheme("TabImageState", UiThemeClassOf<TImageStateTheme>());
+  SetCurrentThemeByName("TabImageState");
+  TScopeExit back([] { SetCurrentThemeByName("Default"); });
+  const struct {
+    TDocumentItem* Item;
+    bool Hovered, Selected, Hot;
+  } rows[] = {{active, false, true, false},
+              {other, false, false, false},
+              {other, true, false, true},
+              {newTab, true, false, true},
+              {newTab, false, false, false}};
+  int row = 0;
+  for (const auto& r : rows) {
+    TBarItemViewer* viewer = bar->View()->Find(r.Item);
+    ASSERT_NE(viewer, nullptr) << row;
+    bar->View()->Select(r.Hovered ? viewer : nullptr);
+    TBitmap bitmap;
+    const TRect bounds = viewer->BoundsRect();
+    bitmap.SetSize(bounds.Width(), bounds.Height() + 2);
+    TImageStateTheme::Drawn().clear();
+    viewer->Paint(bitmap.Canvas(), TRect(0, 0, bounds.Width(), bounds.Height()), r.Hovered, false, false);
+    ASSERT_EQ(TImageStateTheme::Drawn().size(), 1u) << row;
+    EXPECT_EQ(TImageStateTheme::Drawn()[0].Selected != 0, r.Selected) << row;
+    EXPECT_EQ(TImageStateTheme::Drawn()[0].HoverKind != 0, r.Hot) << row;
+    ++row;
+  }
+  bar->View()->Select(nullptr);
+}
+
+// A file name that begins with "utf8=" is shown as it stands: the tab does not read the rest as
+// UTF-8, as the skinned items read their own marked captions.
+TEST_F(TabPaint, ACaptionIsDrawnAsItStands) {
+  std::unique_ptr<TMainDataModule> module(New<TMainDataModule>(nullptr));
+  TMainForm& form = Make();
+  form.Show();
+  Application->ProcessMessages();
+  TDocumentTabBar* bar = form.tlbrTabBar;
+  TDocumentItem* tab = form.ActiveDocument()->Item();
+  auto pixels = [&](const WideString& Caption) {
+    tab->SetCaption(Caption);
+    Application->ProcessMessages();
+    std::vector<COLORREF> seen;
+    TBarItemViewer* viewer = bar->View()->Find(tab);
+    if (!viewer) return seen;
+    const int height = viewer->BoundsRect().Height();
+    TBitmap bitmap;
+    bitmap.SetSize(200, height + 2);
+    bitmap.Canvas()->Font()->Assign(bar->Font());
+    viewer->Paint(bitmap.Canvas(), TRect(0, 0, 200, height), false, false, false);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < 200; ++x) seen.push_back(GetPixel(bitmap.Canvas()->Handle(), x, y));
+    return seen;
+  };
+  const std::vector<COLORREF> marked = pixels(L"utf8=x.txt"), plain = pixels(L"x.txt");
+  ASSERT_FALSE(plain.empty());
+  EXPECT_TRUE(marked != plain) << "the tab shows the name without its first five letters";
 }
