@@ -11,6 +11,7 @@
 #include "framework/UpdateBracket.h"
 #include "framework/VisualStyles.h"
 #include "themes/Ui.h"
+#include "themes/UiThemes.h"
 #include "themes/UiUtils.h"
 
 // ---- TDocumentItem ----
@@ -193,11 +194,15 @@ void TDocumentItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bo
              ClientAreaRect.Bottom);
   if (item->ImageIndex() >= 0) {
     TCustomImageList* images = GetImageList();
-    if (images && item->ImageIndex() < images->Count()) {
-      // The image's box runs to the tab's right edge, centred vertically.
+    if (images && item->ImageIndex() < images->Count() && CurrentTheme) {
+      // The image's box runs to the tab's right edge, centred vertically. The theme draws it in
+      // the tab's state: it moves with the caption of the active or pressed tab, and a hot one
+      // is drawn at full strength.
       const int top = (ClientAreaRect.Top + ClientAreaRect.Bottom - images->Height()) / 2;
-      PaintSimpleImage(Canvas, Rect(ClientAreaRect.Left + margin + 2, top, rt, top + images->Height()), 0, images,
-                       item->ImageIndex());
+      TUiItemInfo info;
+      FillItemInfo(Canvas, info);
+      CurrentTheme->PaintImage(Canvas, Rect(ClientAreaRect.Left + margin + 2, top, rt, top + images->Height()), info,
+                               images, item->ImageIndex());
     } else {
       PaintMark(Canvas, item->ImageIndex(), ClientAreaRect.Left + margin + 2,
                 (ClientAreaRect.Top + ClientAreaRect.Bottom) / 2);

@@ -27,6 +27,7 @@
 #include "app/StatisticsFrm.h"
 #include "app/TextRoutines.h"
 #include "app/EditorQueries.h"
+#include "app/FilePaths.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApPageList.h"
 #include "editor/TxtEditKeyCmds.h"
@@ -564,14 +565,11 @@ void TMainCommands::FileExecute(TObject*) {
   for (int i = 0; i < dialog->Files()->Count(); ++i) {
     const WideString name = dialog->Files()->Strings(i);
     if (!FileExists(name)) continue;
-    const HANDLE probe =
-        CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
+    if (IsFileBlocked(name, 0)) {
       ShowMessageBox(FormatTranslated(WideText("sAccessToFileDenied"), "sAccessToFileDenied", {ExtractFileName(name)}),
                      MB_ICONERROR);
       continue;
     }
-    CloseHandle(probe);
     TTxtEditStringList lines;
     LoadTextFile(&lines, name, static_cast<TTextEncoding>(dialog->EncodingIndex()));
     Editor()->SetSelText(lines.Text());

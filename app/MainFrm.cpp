@@ -756,8 +756,9 @@ TPoint TMainForm::RestoreCaret(const WideString& Name) const {
 void TMainForm::txtopndlgMainBeforeExecute(TObject* Sender) {
   auto* dialog = dynamic_cast<TNSTextOpenDialog*>(Sender);
   if (!dialog) return;
-  if (TDocument* document = ActiveDocument())
-    if (!document->FileName.empty()) dialog->SetInitialDir(ExtractFilePath(document->FileName));
+  // The active document's folder; a new document's is none, and the dialog starts where the
+  // system last left it.
+  if (TDocument* document = ActiveDocument()) dialog->SetInitialDir(ExtractFilePath(document->FileName));
   dialog->SetFilter(WideMessage("sFilter") + Highlighters->BuildFilter());
   if (dialog == txtopndlgMain) dialog->SetEncodingIndex(::Options->Encoding);
   dialog->SetEncodingsCaption(WideMessage("sEncoding"));

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "app/DocumentTabs.h"
+#include "app/NSTextDialogs.h"
 #include "app/TextFileOpening.h"
 #include "app/WindowRoutines.h"
 #include "framework/Application.h"
@@ -552,6 +553,25 @@ TEST_F(MainWindow, TheRecentDocuments) {
   EXPECT_EQ(form.mrlstMain->Items()->Strings(0), kept);
   DeleteFileW(kept.c_str());
   EXPECT_TRUE(form.CleanRecentDocuments());
+}
+
+// The open and save dialogs start in the active document's folder; for a new document, which has
+// none, they start where the system last left them, not in the folder of an earlier document.
+TEST_F(MainWindow, TheFileDialogsStartInTheActiveDocumentsFolder) {
+  const WideString file = folder_.Write(L"in.txt", "x");
+  TMainForm::StartupFiles() = {file};
+  TMainForm& form = Make();
+  const struct {
+    bool NewDocument;
+    WideString Folder;
+  } rows[] = {{false, ExtractFilePath(file)}, {true, L""}};
+  for (const auto& row : rows) {
+    if (row.NewDocument) form.NewDocument();
+    for (TNSTextOpenDialog* dialog : {form.txtopndlgMain, static_cast<TNSTextOpenDialog*>(form.txtsvdlgMain)}) {
+      form.txtopndlgMainBeforeExecute(dialog);
+      EXPECT_EQ(dialog->InitialDir(), row.Folder) << row.NewDocument;
+    }
+  }
 }
 
 // The program holds what its start-up has to say until the main window is up: the boxes then

@@ -96,6 +96,13 @@ TEST_F(PrintCommand, ThePagesChosenPrintWithTheirPageNumbers) {
   const size_t start = text.find_first_not_of(" \n");
   ASSERT_NE(start, std::string::npos);
   EXPECT_EQ(text.substr(start, text.find('\n', start) - start), "2") << text.substr(0, 200);
+  // The next job starts on every page again, not on the range of this one.
+  bool allChecked = false;
+  Print([&](HWND dialog) {
+    allChecked = IsDlgButtonChecked(dialog, allPages) == BST_CHECKED;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_TRUE(allChecked);
 }
 
 TEST_F(PrintCommand, TheSelectionPrintsAloneWhenChosen) {
