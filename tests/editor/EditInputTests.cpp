@@ -462,3 +462,23 @@ TEST(EditInput, LettingAltGoAfterAnAltDragOpensNoMenu) {
   EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
   SetWindowLongPtrW(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
 }
+
+// A key that the key-down event takes (sets to 0) still ends a two-key chord begun before it.
+TEST(EditInput, AKeyTakenByTheKeyDownEventEndsAChord) {
+  struct TTakeF5 {
+    void KeyDown(TObject*, Word& Key, TShiftState) {
+      if (Key == VK_F5) Key = 0;
+    }
+  } take;
+  for (const bool between : {false, true}) {
+    TEditorHost h("ab");
+    TTxtEdit& e = h.Edit();
+    TTxtEditKeyStroke* chord = e.Keystrokes()->AddKeyStroke(ecSelectAll, 'K', {ssCtrl});
+    chord->SetKey2('X');
+    e.OnKeyDown = TKeyEvent(&take, &TTakeF5::KeyDown);
+    Key(h.Wnd(), 'K', {VK_CONTROL});
+    if (between) Key(h.Wnd(), VK_F5);
+    Key(h.Wnd(), 'X');
+    EXPECT_EQ(e.SelAvail(), !between) << between;
+  }
+}
