@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditCoords.h"
 #include "framework/ImageList.h"
 #include "framework/ScopeGuards.h"
 
@@ -327,6 +328,15 @@ void TTxtEditPainter::SelectRowColumns() {
       row_.LineSelStart = start;
       row_.LineSelEnd = end;
       row_.ComplexLine = complex;
+    }
+    // A column edge on the second byte of a double-byte character moves past it: the
+    // character is drawn whole on one side of the edge.
+    if (!none && column && TxtEditLeadByteTest()) {
+      auto pastTrail = [&](int col) {
+        return std::max(col, ed_.BufferToDisplayPos(ed_.DisplayToBufferPos({col, row_.Row})).Column);
+      };
+      if (start > firstCol_) row_.LineSelStart = pastTrail(start);
+      if (end <= lastCol_) row_.LineSelEnd = pastTrail(end);
     }
   }
   row_.LineSelected = !row_.ComplexLine && row_.LineSelStart > 0;

@@ -6,6 +6,7 @@
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditPaint.h"
 #include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/TestHighlighter.h"
 
 namespace {
@@ -129,6 +130,27 @@ TEST(EditPaint, SelectionColours) {
   for (int row = 1; row <= 3; ++row)
     for (int col = 1; col <= 4; ++col)
       EXPECT_EQ(CellBackground(*shot, host.Cell(col, row)), col == 2 || col == 3 ? 0x00FF00u : White) << row;
+}
+
+// On a system with double-byte characters, a column block whose edge falls on a character's
+// second byte takes the character whole outside (left edge) or inside (right edge) the block.
+TEST(EditPaint, ColumnEdgesPassTheSecondByteOfACharacter) {
+  const TTxtLeadByteTest saved = TxtEditLeadByteTest();
+  SetTxtEditLeadByteTest([](unsigned char b) { return b >= 0x81 && b <= 0x9F; });
+  TEditorHost host(
+      "abcdef\r\na\x81\x40"
+      "bcd\r\nabc\x81\x40"
+      "d");
+  TTxtEdit& edit = host.Edit();
+  const uint32_t selBack = RGBOf(edit.SelectedColor()->Background());
+  Select(edit, {3, 3}, {5, 1}, smColumn);  // columns 3 and 4
+  auto shot = host.Capture();
+  SetTxtEditLeadByteTest(saved);
+  const char* const selected[] = {"..##..", "...#..", "..###."};
+  for (int row = 1; row <= 3; ++row)
+    for (int col = 1; col <= 6; ++col)
+      EXPECT_EQ(CellBackground(*shot, host.Cell(col, row)), selected[row - 1][col - 1] == '#' ? selBack : White)
+          << row << "," << col;
 }
 
 TEST(EditPaint, RightEdgeLine) {
