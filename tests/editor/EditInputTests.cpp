@@ -482,3 +482,13 @@ TEST(EditInput, AKeyTakenByTheKeyDownEventEndsAChord) {
     EXPECT_EQ(e.SelAvail(), !between) << between;
   }
 }
+
+// A cancel-mode message (a dialog or a message box coming up) lets go of the mouse that a press
+// in the text captured: the window that comes up gets the mouse.
+TEST(EditInput, CancelModeLetsTheMouseGo) {
+  TEditorHost h("abc");
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(CellCenter(h, 2, 1)));
+  ASSERT_EQ(GetCapture(), h.Wnd());
+  SendMessageW(h.Wnd(), WM_CANCELMODE, 0, 0);
+  EXPECT_NE(GetCapture(), h.Wnd());
+}
