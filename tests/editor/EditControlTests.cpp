@@ -433,6 +433,20 @@ TEST(EditControl, ScrollBarArrowsFollowTheEndsOfTheRange) {
   EXPECT_EQ(Arrows(host.Wnd(), SB_HORZ), (TArrowState{true, false}));
 }
 
+// A change of the line height inside the update lock reaches the scroll bar when the lock ends.
+TEST(EditControl, ALineHeightChangedWhileLockedReachesTheScrollBar) {
+  TEditorHost host(NumberedLines(100));
+  TTxtEdit& edit = host.Edit();
+  edit.SetScrollBars(ssVertical);
+  host.Settle();
+  edit.BeginUpdate();
+  edit.SetExtraLineSpacing(edit.TextHeight());
+  edit.EndUpdate();
+  SCROLLINFO si{sizeof si, SIF_PAGE};
+  GetScrollInfo(host.Wnd(), SB_VERT, &si);
+  EXPECT_EQ(static_cast<int>(si.nPage), edit.LinesInWindow());
+}
+
 TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
   TEditorHost host(NumberedLines(50));
   TTxtEdit& edit = host.Edit();
