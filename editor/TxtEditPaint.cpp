@@ -593,7 +593,8 @@ void TTxtEditPainter::PaintToken(const char* Token, int Length, int CharsBefore,
       }
       drawer.ExtTextOut(x, y, ETO_OPAQUE | ETO_CLIPPED, rc, display_.data(), count);
       if (special) {
-        // One glyph in the middle of each tab's run of cells.
+        // One glyph in the middle of each tab's run of cells, counted to its stop also where this
+        // part ends before it (the glyph may then fall outside the part, clipped away).
         const int tabWidth = ed_.tabWidth_;
         for (int i = start; i < end;) {
           if (Token[i] != TabFill) {
@@ -601,7 +602,7 @@ void TTxtEditPainter::PaintToken(const char* Token, int Length, int CharsBefore,
             continue;
           }
           const int column0 = CharsBefore + i;  // 0-based display column of the fill character
-          const int run = std::min(tabWidth - column0 % tabWidth, end - i);
+          const int run = tabWidth - column0 % tabWidth;
           const int glyphColumn = CharsBefore + i + run / 2;
           const int gx = ColumnToX(glyphColumn) + (run % 2 == 0 ? ed_.charWidth_ / 2 : ed_.charWidth_);
           TRect cell{std::max(gx, rc.Left), rc.Top, std::min(gx + ed_.charWidth_, rc.Right), rc.Bottom};

@@ -237,6 +237,13 @@ TEST(EditPaint, VisibleWhitespaceGlyphs) {
     EXPECT_EQ(InkIn(*shot, host.Cell(col, 1), White) > 0, col == 6 || col == 9) << col;
   EXPECT_GT(InkIn(*shot, host.Cell(1, 2), White), 0);
   edit.SetHighlighter(nullptr);
+  // A column block that ends inside the tab: the glyph stays in the middle of the tab's run
+  // (outside the block), not in the middle of the block's part of it.
+  edit.SetTextA("a b\t\r\n0123456789");
+  Select(edit, {4, 1}, {6, 2}, smColumn);  // columns 4 and 5
+  shot = host.Capture();
+  const uint32_t selBack = RGBOf(edit.SelectedColor()->Background());
+  for (int col = 4; col <= 5; ++col) EXPECT_EQ(InkIn(*shot, host.Cell(col, 1), selBack), 0) << col;
 }
 
 TEST(EditPaint, AHighlighterColoursTokens) {
