@@ -447,6 +447,20 @@ TEST(EditControl, ALineHeightChangedWhileLockedReachesTheScrollBar) {
   EXPECT_EQ(static_cast<int>(si.nPage), edit.LinesInWindow());
 }
 
+// Without eoScrollPastEol the horizontal bar spans the longest line, which a tab width changes.
+TEST(EditControl, TheTabWidthReachesTheHorizontalBar) {
+  TEditorHost host(std::string(12, '\t') + "x");
+  TTxtEdit& edit = host.Edit();
+  edit.SetOptions(edit.Options() - eoScrollPastEol);
+  edit.SetScrollBars(ssHorizontal);
+  for (const int width : {8, 2}) {
+    edit.SetTabWidth(width);
+    SCROLLINFO si{sizeof si, SIF_RANGE};
+    GetScrollInfo(host.Wnd(), SB_HORZ, &si);
+    EXPECT_EQ(si.nMax, 12 * width + 1);
+  }
+}
+
 TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
   TEditorHost host(NumberedLines(50));
   TTxtEdit& edit = host.Edit();
