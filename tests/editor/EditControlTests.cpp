@@ -442,7 +442,9 @@ TEST(EditControl, ALineHeightChangedWhileLockedReachesTheScrollBar) {
   edit.BeginUpdate();
   edit.SetExtraLineSpacing(edit.TextHeight());
   edit.EndUpdate();
-  SCROLLINFO si{sizeof si, SIF_PAGE};
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_PAGE;
   GetScrollInfo(host.Wnd(), SB_VERT, &si);
   EXPECT_EQ(static_cast<int>(si.nPage), edit.LinesInWindow());
 }
@@ -455,7 +457,9 @@ TEST(EditControl, TheTabWidthReachesTheHorizontalBar) {
   edit.SetScrollBars(ssHorizontal);
   for (const int width : {8, 2}) {
     edit.SetTabWidth(width);
-    SCROLLINFO si{sizeof si, SIF_RANGE};
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE;
     GetScrollInfo(host.Wnd(), SB_HORZ, &si);
     EXPECT_EQ(si.nMax, 12 * width + 1);
   }
