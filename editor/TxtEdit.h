@@ -720,6 +720,9 @@ class TCustomTxtEdit : public TCustomControl {
   void SetCaretAndSelection(const TBufferCoord& ACaret, const TBufferCoord& ABlockBegin, const TBufferCoord& ABlockEnd);
   void InsertCharacter(char AChar);
   void InsertImeString(const AnsiString& S);
+  // Puts the caret after typed text; reaching the window's right edge scrolls the text on by
+  // a good stretch (up to 25 columns) rather than a column per character.
+  void PlaceTypedCaret(const TBufferCoord& Caret);
   void InsertLineBreak(bool MoveCaret);
   void DeleteLastChar();
   void DeleteChar();

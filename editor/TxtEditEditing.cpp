@@ -92,8 +92,9 @@ void TCustomTxtEdit::InsertCharacter(char AChar) {
     if (!column) undoList_->AddChange(urInsert, insertedStart_, insertedEnd_, overwritten_, smNormal);
     return;
   }
-  // Past the scroll width nothing can be typed; the line is left as it is.
-  if (!WordWrap() && !options_.Contains(eoAutoSizeMaxScrollWidth) && caretX_ > maxScrollWidth_) return;
+  // Past the scroll width nothing can be inserted; the line is left as it is. Typing over the
+  // characters there makes no line longer.
+  if (insertMode_ && !WordWrap() && !options_.Contains(eoAutoSizeMaxScrollWidth) && caretX_ > maxScrollWidth_) return;
   TPastEol pastEol(options_);
   TTxtUndoBlock block(undoList_);
   const bool wasEmpty = LineAt(caretY_).empty();
@@ -122,9 +123,14 @@ void TCustomTxtEdit::InsertCharacter(char AChar) {
     caret = static_cast<int>(line.size()) + 1;
   ProperSetLine(caretY_ - 1, line);
   undoList_->AddChange(urInsert, {start, caretY_}, {end, caretY_}, replaced, smNormal);
-  InternalSetCaretXY({caret, caretY_});
+  PlaceTypedCaret({caret, caretY_});
+}
+
+void TCustomTxtEdit::PlaceTypedCaret(const TBufferCoord& Caret) {
+  SetCaretXYEx(false, Caret);
   if (charsInWindow_ > 0 && DisplayX() >= leftChar_ + charsInWindow_)
     SetLeftChar(leftChar_ + std::min(charsInWindow_ - 1, 25));
+  EnsureCursorPosVisible();
 }
 
 void TCustomTxtEdit::InsertImeString(const AnsiString& S) {
@@ -157,9 +163,7 @@ void TCustomTxtEdit::InsertImeString(const AnsiString& S) {
   ProperSetLine(caretY_ - 1, line);
   const int end = start + static_cast<int>(S.size());
   undoList_->AddChange(urInsert, {start, caretY_}, {end, caretY_}, removed, smNormal);
-  InternalSetCaretXY({end, caretY_});
-  if (charsInWindow_ > 0 && DisplayX() >= leftChar_ + charsInWindow_)
-    SetLeftChar(leftChar_ + std::min(charsInWindow_ - 1, 25));
+  PlaceTypedCaret({end, caretY_});
 }
 
 // ---- line breaks ----

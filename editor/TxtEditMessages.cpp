@@ -215,8 +215,9 @@ void TCustomTxtEdit::WMCaptureChanged(TMessage& Message) {
 void TCustomTxtEdit::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
   kbdHandler_.ExecuteKeyDown(this, Key, Shift);
+  // A key that a handler took (0) is translated too: it ends a chord begun before it.
   void* data = nullptr;
-  const TTxtEditorCommand command = Key != 0 ? KeyToCommand(Key, Shift, data) : ecNone;
+  const TTxtEditorCommand command = KeyToCommand(Key, Shift, data);
   if (command != ecNone) {
     Key = 0;
     stateFlags_.Include(sfIgnoreNextChar);

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditCoords.h"
 #include "framework/ImageList.h"
 #include "framework/ScopeGuards.h"
 
@@ -328,6 +329,15 @@ void TTxtEditPainter::SelectRowColumns() {
       row_.LineSelEnd = end;
       row_.ComplexLine = complex;
     }
+    // A column edge on the second byte of a double-byte character moves past it: the
+    // character is drawn whole on one side of the edge.
+    if (!none && column && TxtEditLeadByteTest()) {
+      auto pastTrail = [&](int col) {
+        return std::max(col, ed_.BufferToDisplayPos(ed_.DisplayToBufferPos({col, row_.Row})).Column);
+      };
+      if (start > firstCol_) row_.LineSelStart = pastTrail(start);
+      if (end <= lastCol_) row_.LineSelEnd = pastTrail(end);
+    }
   }
   row_.LineSelected = !row_.ComplexLine && row_.LineSelStart > 0;
 }
@@ -583,7 +593,8 @@ void TTxtEditPainter::PaintToken(const char* Token, int Length, int CharsBefore,
       }
       drawer.ExtTextOut(x, y, ETO_OPAQUE | ETO_CLIPPED, rc, display_.data(), count);
       if (special) {
-        // One glyph in the middle of each tab's run of cells.
+        // One glyph in the middle of each tab's run of cells, counted to its stop also where this
+        // part ends before it (the glyph may then fall outside the part, clipped away).
         const int tabWidth = ed_.tabWidth_;
         for (int i = start; i < end;) {
           if (Token[i] != TabFill) {
@@ -591,7 +602,7 @@ void TTxtEditPainter::PaintToken(const char* Token, int Length, int CharsBefore,
             continue;
           }
           const int column0 = CharsBefore + i;  // 0-based display column of the fill character
-          const int run = std::min(tabWidth - column0 % tabWidth, end - i);
+          const int run = tabWidth - column0 % tabWidth;
           const int glyphColumn = CharsBefore + i + run / 2;
           const int gx = ColumnToX(glyphColumn) + (run % 2 == 0 ? ed_.charWidth_ / 2 : ed_.charWidth_);
           TRect cell{std::max(gx, rc.Left), rc.Top, std::min(gx + ed_.charWidth_, rc.Right), rc.Bottom};

@@ -135,10 +135,11 @@ AnsiString TCustomTxtEdit::SelTextEx(bool PadColumns) const {
         const std::string_view s = LineAt(line);
         const int from = DisplayToBufferPos({left, line}).Char;
         const int to = DisplayToBufferPos({right, line}).Char;
-        const std::string_view part = CharsOf(s, from, to);
-        text.append(part);
-        if (pad && static_cast<int>(part.size()) < right - left)
-          text.append(static_cast<size_t>(right - left) - part.size(), ' ');
+        text.append(CharsOf(s, from, to));
+        // A line that ends inside the block is padded out to its right column; a tab in the
+        // part is as wide as it shows, so the blanks count columns, not characters.
+        const int lineEnd = lines_->GetExpandedStringLength(line - 1) + 1;
+        if (pad && lineEnd < right) text.append(static_cast<size_t>(right - std::max(lineEnd, left)), ' ');
         if (line < e.Line) text += "\r\n";
       }
       return text;

@@ -433,6 +433,38 @@ TEST(EditControl, ScrollBarArrowsFollowTheEndsOfTheRange) {
   EXPECT_EQ(Arrows(host.Wnd(), SB_HORZ), (TArrowState{true, false}));
 }
 
+// A change of the line height inside the update lock reaches the scroll bar when the lock ends.
+TEST(EditControl, ALineHeightChangedWhileLockedReachesTheScrollBar) {
+  TEditorHost host(NumberedLines(100));
+  TTxtEdit& edit = host.Edit();
+  edit.SetScrollBars(ssVertical);
+  host.Settle();
+  edit.BeginUpdate();
+  edit.SetExtraLineSpacing(edit.TextHeight());
+  edit.EndUpdate();
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_PAGE;
+  GetScrollInfo(host.Wnd(), SB_VERT, &si);
+  EXPECT_EQ(static_cast<int>(si.nPage), edit.LinesInWindow());
+}
+
+// Without eoScrollPastEol the horizontal bar spans the longest line, which a tab width changes.
+TEST(EditControl, TheTabWidthReachesTheHorizontalBar) {
+  TEditorHost host(std::string(12, '\t') + "x");
+  TTxtEdit& edit = host.Edit();
+  edit.SetOptions(edit.Options() - eoScrollPastEol);
+  edit.SetScrollBars(ssHorizontal);
+  for (const int width : {8, 2}) {
+    edit.SetTabWidth(width);
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE;
+    GetScrollInfo(host.Wnd(), SB_HORZ, &si);
+    EXPECT_EQ(si.nMax, 12 * width + 1);
+  }
+}
+
 TEST(EditControl, StatusChangesAreGatheredWhileLocked) {
   TEditorHost host(NumberedLines(50));
   TTxtEdit& edit = host.Edit();

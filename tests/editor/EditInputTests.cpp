@@ -462,3 +462,33 @@ TEST(EditInput, LettingAltGoAfterAnAltDragOpensNoMenu) {
   EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
   SetWindowLongPtrW(form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
 }
+
+// A key that the key-down event takes (sets to 0) still ends a two-key chord begun before it.
+TEST(EditInput, AKeyTakenByTheKeyDownEventEndsAChord) {
+  struct TTakeF5 {
+    void KeyDown(TObject*, Word& Key, TShiftState) {
+      if (Key == VK_F5) Key = 0;
+    }
+  } take;
+  for (const bool between : {false, true}) {
+    TEditorHost h("ab");
+    TTxtEdit& e = h.Edit();
+    TTxtEditKeyStroke* chord = e.Keystrokes()->AddKeyStroke(ecSelectAll, 'K', {ssCtrl});
+    chord->SetKey2('X');
+    e.OnKeyDown = TKeyEvent(&take, &TTakeF5::KeyDown);
+    Key(h.Wnd(), 'K', {VK_CONTROL});
+    if (between) Key(h.Wnd(), VK_F5);
+    Key(h.Wnd(), 'X');
+    EXPECT_EQ(e.SelAvail(), !between) << between;
+  }
+}
+
+// A cancel-mode message (a dialog or a message box coming up) lets go of the mouse that a press
+// in the text captured: the window that comes up gets the mouse.
+TEST(EditInput, CancelModeLetsTheMouseGo) {
+  TEditorHost h("abc");
+  SendMessageW(h.Wnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(CellCenter(h, 2, 1)));
+  ASSERT_EQ(GetCapture(), h.Wnd());
+  SendMessageW(h.Wnd(), WM_CANCELMODE, 0, 0);
+  EXPECT_NE(GetCapture(), h.Wnd());
+}

@@ -6,6 +6,7 @@
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditPaint.h"
 #include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/TestHighlighter.h"
 
 namespace {
@@ -131,6 +132,27 @@ TEST(EditPaint, SelectionColours) {
       EXPECT_EQ(CellBackground(*shot, host.Cell(col, row)), col == 2 || col == 3 ? 0x00FF00u : White) << row;
 }
 
+// On a system with double-byte characters, a column block whose edge falls on a character's
+// second byte takes the character whole outside (left edge) or inside (right edge) the block.
+TEST(EditPaint, ColumnEdgesPassTheSecondByteOfACharacter) {
+  const TTxtLeadByteTest saved = TxtEditLeadByteTest();
+  SetTxtEditLeadByteTest([](unsigned char b) { return b >= 0x81 && b <= 0x9F; });
+  TEditorHost host(
+      "abcdef\r\na\x81\x40"
+      "bcd\r\nabc\x81\x40"
+      "d");
+  TTxtEdit& edit = host.Edit();
+  const uint32_t selBack = RGBOf(edit.SelectedColor()->Background());
+  Select(edit, {3, 3}, {5, 1}, smColumn);  // columns 3 and 4
+  auto shot = host.Capture();
+  SetTxtEditLeadByteTest(saved);
+  const char* const selected[] = {"..##..", "...#..", "..###."};
+  for (int row = 1; row <= 3; ++row)
+    for (int col = 1; col <= 6; ++col)
+      EXPECT_EQ(CellBackground(*shot, host.Cell(col, row)), selected[row - 1][col - 1] == '#' ? selBack : White)
+          << row << "," << col;
+}
+
 TEST(EditPaint, RightEdgeLine) {
   TEditorHost host("a\r\nb");
   TTxtEdit& edit = host.Edit();
@@ -215,6 +237,13 @@ TEST(EditPaint, VisibleWhitespaceGlyphs) {
     EXPECT_EQ(InkIn(*shot, host.Cell(col, 1), White) > 0, col == 6 || col == 9) << col;
   EXPECT_GT(InkIn(*shot, host.Cell(1, 2), White), 0);
   edit.SetHighlighter(nullptr);
+  // A column block that ends inside the tab: the glyph stays in the middle of the tab's run
+  // (outside the block), not in the middle of the block's part of it.
+  edit.SetTextA("a b\t\r\n0123456789");
+  Select(edit, {4, 1}, {6, 2}, smColumn);  // columns 4 and 5
+  shot = host.Capture();
+  const uint32_t selBack = RGBOf(edit.SelectedColor()->Background());
+  for (int col = 4; col <= 5; ++col) EXPECT_EQ(InkIn(*shot, host.Cell(col, 1), selBack), 0) << col;
 }
 
 TEST(EditPaint, AHighlighterColoursTokens) {

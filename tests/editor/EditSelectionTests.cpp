@@ -47,6 +47,26 @@ TEST(EditSelection, ColumnsFollowTabs) {
   EXPECT_EQ(e.SelText(), "abc\r\n567");
 }
 
+// Only a line that ends inside a column block is padded, out to the block's right column.
+TEST(EditSelection, ColumnTextPadsShortLinesToTheBlocksWidth) {
+  struct Case {
+    const char* Line;
+    int Left, Right;  // display columns, the right one after the block
+    const char* Text;
+  } cases[] = {
+      {"\tabcdefgh", 1, 10, "\ta"},  // a tab in a long line: nothing to pad
+      {"\tab", 1, 14, "\tab   "},    // ends at column 11
+      {"ab", 4, 7, "   "},           // ends before the block
+      {"abcdef", 2, 5, "bcd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Line);
+    TTextEdit e(AnsiString(c.Line) + "\r\n" + std::string(20, 'x'));
+    Select(e, e.DisplayToBufferPos({c.Left, 1}), {c.Right, 2}, smColumn);
+    EXPECT_EQ(e.SelText(), AnsiString(c.Text) + "\r\n" + std::string(size_t(c.Right - c.Left), 'x'));
+  }
+}
+
 TEST(EditSelection, NormalPasteOfTwoLinesInsideALine) {
   TTextEdit e("xyz");
   e.SetCaretXY({3, 1});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/TxtEdit.h"
+#include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 
 TEST(EditTyping, CharactersInsertAndOverwrite) {
@@ -57,6 +58,44 @@ TEST(EditTyping, NothingChangesPastTheScrollWidth) {
   EXPECT_FALSE(e.UndoList()->CanUndo());
   e.SetCaretXY({10, 1});
   EXPECT_EQ(TextAfter(e, ecChar, 'x'), "ab       x");
+}
+
+// The scroll width stops an insertion only: typing over a character past it (a line longer than
+// the width, without eoScrollPastEol) replaces that character.
+TEST(EditTyping, TheScrollWidthHoldsBackInsertingOnly) {
+  struct Case {
+    bool Insert;
+    int Caret;
+    size_t Length;  // of the line after typing x there
+  } cases[] = {{true, 1030, 1100}, {true, 1024, 1101}, {false, 1030, 1100}, {false, 1024, 1100}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.Insert << " " << c.Caret);
+    TTextEdit e(std::string(1100, 'a'));
+    e.SetOptions(e.Options() - eoScrollPastEol);
+    e.SetInsertMode(c.Insert);
+    e.SetCaretXY({c.Caret, 1});
+    Cmd(e, ecChar, 'x');
+    EXPECT_EQ(Line(e, 1).size(), c.Length);
+    EXPECT_EQ(Line(e, 1).find('x'), c.Length == 1100 && c.Insert ? std::string::npos : size_t(c.Caret - 1));
+  }
+}
+
+// Typing that reaches the window's right edge scrolls the text on by the window's width less
+// one column, at most 25 columns.
+TEST(EditTyping, ReachingTheRightEdgeScrollsAStretch) {
+  for (const auto& [width, ime] : {std::pair{120, false}, {400, false}, {400, true}}) {
+    TEditorHost h(width, 100);
+    TTxtEdit& e = h.Edit();
+    const int chars = e.CharsInWindow();
+    std::string text(static_cast<size_t>(chars), 'a');
+    if (ime)
+      Cmd(e, ecImeStr, '\0', text.data());
+    else
+      Type(e, text);
+    EXPECT_EQ(e.LeftChar(), 1 + std::min(chars - 1, 25)) << width << ime;
+    Type(e, "b");  // within the window the text stays
+    EXPECT_EQ(e.LeftChar(), 1 + std::min(chars - 1, 25)) << width << ime;
+  }
 }
 
 TEST(EditTyping, ImeStringsInsertAsOne) {

@@ -161,6 +161,7 @@ std::vector<TReasonCase> ReasonCases() {
       {"line break", "abcd", At({3, 1}, ecLineBreak), "ab\r\ncd", {urLineBreak}},
       {"line break with auto indent", "  abcd", At({5, 1}, ecLineBreak), "  ab\r\n  cd", {urLineBreak}},
       {"insert line", "abcd", At({3, 1}, ecInsertLine), "ab\r\ncd", {urLineBreak}},
+      {"line break past the line end", "ab", At({6, 1}, ecLineBreak), "ab\r\n", {urLineBreak}},
       {"line break over a selection", "abcd", Over({2, 1}, {4, 1}, ecLineBreak), "a\r\nd", {urDelete, urLineBreak}},
       {"block indent",
        "one\r\ntwo\r\nthree",
