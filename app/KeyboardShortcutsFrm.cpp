@@ -3,6 +3,7 @@
 
 #include "app/NSHotKey.h"
 #include "app/TextRoutines.h"
+#include "app/WindowRoutines.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
@@ -14,6 +15,7 @@
 #include "toolbars/BarItem.h"
 
 HV_PUBLISH(TKeyboardShortcutsForm) {
+  p.Method("FormCreate", &T::FormCreate);
   p.Method("FormShow", &T::FormShow);
   p.Method("htkShortcutKeyDown", &T::htkShortcutKeyDown);
   p.Method("actnAssignUpdate", &T::actnAssignUpdate);
@@ -127,6 +129,8 @@ bool TKeyboardShortcutsForm::ListHasShortcut(TShortCut Key) const {
     if (TextToShortCut(items->Strings(i)) == Key) return true;
   return false;
 }
+
+void TKeyboardShortcutsForm::FormCreate(TObject*) { SetListItemHeight(lstbxShortcuts); }
 
 void TKeyboardShortcutsForm::FormShow(TObject*) {
   if (item_) SetCaption(MenuItemPath(item_));

@@ -45,6 +45,7 @@ class TKeyboardShortcutsForm : public TForm {
   // Whether the list holds the shortcut, by key and modifiers rather than by text.
   bool ListHasShortcut(TShortCut Key) const;
 
+  void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
   void htkShortcutKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void actnAssignUpdate(TObject* Sender);

@@ -5,6 +5,7 @@
 #include "app/Global.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/NSHotKey.h"
+#include "app/WindowRoutines.h"
 #include "framework/Actions.h"
 #include "framework/CodePages.h"
 #include "framework/ListControls.h"
@@ -70,6 +71,9 @@ TEST_F(KeyboardShortcuts, TheDialogAssignsDeletesAndReorders) {
   auto* form = New<TKeyboardShortcutsForm>(nullptr, save_, &commands_);
   form->lstbxShortcuts->HandleNeeded();
   ASSERT_EQ(form->lstbxShortcuts->Items()->Count(), 2);
+  // The list is drawn in rows as high as the program's other lists.
+  EXPECT_EQ(form->lstbxShortcuts->Style(), lbOwnerDrawFixed);
+  EXPECT_EQ(form->lstbxShortcuts->ItemHeight(), TextLineHeight(form->lstbxShortcuts->Font()) + 7);
   // The list's own key in the other modifier order is no new key.
   form->htkShortcut->SetHotKey(TShortCut('S' | scCtrl | scShift));
   EXPECT_EQ(form->htkShortcut->Text(), L"Ctrl+Shift+S");
