@@ -22,6 +22,7 @@ HV_PUBLISH(TKeyboardShortcutsForm) {
   p.Method("actnAssignExecute", &T::actnAssignExecute);
   p.Method("actnDeleteUpdate", &T::actnDeleteUpdate);
   p.Method("actnDeleteExecute", &T::actnDeleteExecute);
+  p.Method("lstbxShortcutsStartDrag", &T::lstbxShortcutsStartDrag);
   p.Method("lstbxShortcutsDragOver", &T::lstbxShortcutsDragOver);
   p.Method("lstbxShortcutsDragDrop", &T::lstbxShortcutsDragDrop);
   p.Method("actnOKExecute", &T::actnOKExecute);
@@ -183,6 +184,8 @@ void TKeyboardShortcutsForm::MoveEntry(int From, int To) {
   items->Insert(To, text);
   lstbxShortcuts->SetItemIndex(To);
 }
+
+void TKeyboardShortcutsForm::lstbxShortcutsStartDrag(TObject*, TDragObject*&) { ChooseEntryUnderMouse(lstbxShortcuts); }
 
 void TKeyboardShortcutsForm::lstbxShortcutsDragOver(TObject*, TObject* Source, int X, int Y, TDragState, bool& Accept) {
   Accept = Source == lstbxShortcuts && lstbxShortcuts->ItemAtPos({X, Y}, true) >= 0;

@@ -52,6 +52,7 @@ class TKeyboardShortcutsForm : public TForm {
   void actnAssignExecute(TObject* Sender);
   void actnDeleteUpdate(TObject* Sender);
   void actnDeleteExecute(TObject* Sender);
+  void lstbxShortcutsStartDrag(TObject* Sender, TDragObject*& DragObject);
   void lstbxShortcutsDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
   void lstbxShortcutsDragDrop(TObject* Sender, TObject* Source, int X, int Y);
   void actnOKExecute(TObject* Sender);
