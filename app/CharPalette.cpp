@@ -11,7 +11,7 @@
 #include "themes/Ui.h"
 #include "themes/UiThemes.h"
 
-HV_PUBLISH(TCharPalette) {}
+HV_PUBLISH(TCharPalette) { p.Prop("Chars", &T::Chars, &T::SetChars); }
 HV_PUBLISH(TCharViewer) {}
 HV_PUBLISH(TSafeHintWindow) {}
 
@@ -127,6 +127,11 @@ void TCharViewer::KeyDown(Word& Key, TShiftState Shift) {
     TUiToolViewer::KeyDown(Key, Shift);
   else
     TUiItemViewer::KeyDown(Key, Shift);
+}
+
+bool TCharViewer::CellClickEndsMenu(const TPoint& Cell) {
+  auto* palette = dynamic_cast<TCharPalette*>(Palette());
+  return palette && palette->Enabled() && CharAt(palette, Cell.X, Cell.Y) != 0;
 }
 
 void TCharViewer::DrawCellImage(TCanvas* Canvas, const TRect& ARect, int ACol, int ARow, const TUiItemInfo& ItemInfo) {

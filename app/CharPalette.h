@@ -62,6 +62,10 @@ class TCharViewer : public TUiToolViewer {
   // A palette that cannot insert (no editable document) leaves the keys to the menu, so that the
   // arrows go on along the menu bar.
   void KeyDown(Word& Key, TShiftState Shift) override;
+
+ protected:
+  // Only a character an enabled palette inserts closes the menu.
+  bool CellClickEndsMenu(const TPoint& Cell) override;
 };
 
 // ---- the hint window ----

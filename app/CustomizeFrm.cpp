@@ -228,12 +228,7 @@ TBarCustomItem* TCustomizeForm::ItemForEntry(int Index) {
 }
 
 void TCustomizeForm::lstbxCommandsStartDrag(TObject*, TDragObject*& DragObject) {
-  // The press that starts the drag never reaches the list: the entry under the mouse is the one.
-  POINT cursor;
-  if (GetCursorPos(&cursor)) {
-    const int under = lstbxCommands->ItemAtPos(lstbxCommands->ScreenToClient(TPoint{cursor.x, cursor.y}), true);
-    if (under >= 0) lstbxCommands->SetItemIndex(under);
-  }
+  ChooseEntryUnderMouse(lstbxCommands);
   draggedEntry_ = lstbxCommands->ItemIndex();
   dragged_ = ItemForEntry(draggedEntry_);
   if (!dragged_) {

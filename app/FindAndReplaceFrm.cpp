@@ -176,7 +176,6 @@ void TFindAndReplaceForm::FormShow(TObject*) {
   AnsiString text = editor->SelAvail() ? editor->SelText() : editor->WordAtCursor();
   // The box holds one line; a search never matches across lines.
   text = text.substr(0, text.find_first_of("\r\n"));
-  if (text.empty()) return;
   TTempValue setting(settingText_, true);
   cmbxFindWhat->SetText(AnsiToWide(text));
 }
@@ -377,9 +376,9 @@ bool TFindAndReplaceForm::EnterIn(TWinControl* Control) {
   auto* combo = dynamic_cast<TComboBox*>(Control);
   if (!combo || combo->DroppedDown() || !ActiveInEditView()) return false;
   if (combo == cmbxFindWhat) {
-    if (!cmbxFindWhat->Text().empty()) Find(false, rdbtnSearchUp->Checked());
+    Find(false, rdbtnSearchUp->Checked());
   } else if (combo == cmbxReplaceWith) {
-    if (!cmbxFindWhat->Text().empty()) Replace(false);
+    Replace(false);
   } else if (combo == cmbxNumber) {
     Go();
   } else {

@@ -3,6 +3,7 @@
 
 #include "app/NSHotKey.h"
 #include "app/TextRoutines.h"
+#include "app/WindowRoutines.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
@@ -14,12 +15,14 @@
 #include "toolbars/BarItem.h"
 
 HV_PUBLISH(TKeyboardShortcutsForm) {
+  p.Method("FormCreate", &T::FormCreate);
   p.Method("FormShow", &T::FormShow);
   p.Method("htkShortcutKeyDown", &T::htkShortcutKeyDown);
   p.Method("actnAssignUpdate", &T::actnAssignUpdate);
   p.Method("actnAssignExecute", &T::actnAssignExecute);
   p.Method("actnDeleteUpdate", &T::actnDeleteUpdate);
   p.Method("actnDeleteExecute", &T::actnDeleteExecute);
+  p.Method("lstbxShortcutsStartDrag", &T::lstbxShortcutsStartDrag);
   p.Method("lstbxShortcutsDragOver", &T::lstbxShortcutsDragOver);
   p.Method("lstbxShortcutsDragDrop", &T::lstbxShortcutsDragDrop);
   p.Method("actnOKExecute", &T::actnOKExecute);
@@ -128,6 +131,8 @@ bool TKeyboardShortcutsForm::ListHasShortcut(TShortCut Key) const {
   return false;
 }
 
+void TKeyboardShortcutsForm::FormCreate(TObject*) { SetListItemHeight(lstbxShortcuts); }
+
 void TKeyboardShortcutsForm::FormShow(TObject*) {
   if (item_) SetCaption(MenuItemPath(item_));
 }
@@ -179,6 +184,8 @@ void TKeyboardShortcutsForm::MoveEntry(int From, int To) {
   items->Insert(To, text);
   lstbxShortcuts->SetItemIndex(To);
 }
+
+void TKeyboardShortcutsForm::lstbxShortcutsStartDrag(TObject*, TDragObject*&) { ChooseEntryUnderMouse(lstbxShortcuts); }
 
 void TKeyboardShortcutsForm::lstbxShortcutsDragOver(TObject*, TObject* Source, int X, int Y, TDragState, bool& Accept) {
   Accept = Source == lstbxShortcuts && lstbxShortcuts->ItemAtPos({X, Y}, true) >= 0;

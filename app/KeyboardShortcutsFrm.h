@@ -45,12 +45,14 @@ class TKeyboardShortcutsForm : public TForm {
   // Whether the list holds the shortcut, by key and modifiers rather than by text.
   bool ListHasShortcut(TShortCut Key) const;
 
+  void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
   void htkShortcutKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void actnAssignUpdate(TObject* Sender);
   void actnAssignExecute(TObject* Sender);
   void actnDeleteUpdate(TObject* Sender);
   void actnDeleteExecute(TObject* Sender);
+  void lstbxShortcutsStartDrag(TObject* Sender, TDragObject*& DragObject);
   void lstbxShortcutsDragOver(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept);
   void lstbxShortcutsDragDrop(TObject* Sender, TObject* Source, int X, int Y);
   void actnOKExecute(TObject* Sender);

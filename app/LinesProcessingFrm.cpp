@@ -2,6 +2,7 @@
 #include "app/LinesProcessingFrm.h"
 
 #include "app/Documents.h"
+#include "app/TextRoutines.h"
 #include "app/TextTools.h"
 #include "app/WindowRoutines.h"
 #include "controls/ApSpin.h"
@@ -46,15 +47,6 @@ HV_PUBLISH(TLinesProcessingForm) {
 namespace {
 
 constexpr int historySize = 15;
-
-// The text moved or put at the top of the combo's history, which keeps MaxCount entries.
-void addToHistory(TStringsW* Items, const WideString& S, int MaxCount) {
-  if (S.empty()) return;
-  for (int i = Items->Count() - 1; i >= 0; --i)
-    if (Items->Strings(i) == S) Items->Delete(i);
-  Items->Insert(0, S);
-  while (Items->Count() > MaxCount) Items->Delete(Items->Count() - 1);
-}
 
 bool isEmptyText(TTxtEdit* Editor) {
   return Editor->Lines()->Count() == 0 || (Editor->Lines()->Count() == 1 && Editor->Lines()->Strings(0).empty());
@@ -115,10 +107,10 @@ void TLinesProcessingForm::actnProcessExecute(TObject*) {
     });
   }
   if (numbering) {
-    addToHistory(cmbxPostfix->Items(), cmbxPostfix->Text(), historySize);
+    AddToHistory(cmbxPostfix->Items(), cmbxPostfix->Text(), historySize);
   } else {
-    addToHistory(cmbxAtLinesBegin->Items(), cmbxAtLinesBegin->Text(), historySize);
-    addToHistory(cmbxAtLinesEnd->Items(), cmbxAtLinesEnd->Text(), historySize);
+    AddToHistory(cmbxAtLinesBegin->Items(), cmbxAtLinesBegin->Text(), historySize);
+    AddToHistory(cmbxAtLinesEnd->Items(), cmbxAtLinesEnd->Text(), historySize);
   }
   SetModalResult(mrOk);
 }

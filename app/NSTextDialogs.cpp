@@ -10,6 +10,9 @@ namespace {
 
 int showing = 0;
 
+// The names a new dialog offers.
+const wchar_t* const defaultEncodings[] = {L"ANSI", L"Unicode", L"Big Endian Unicode", L"UTF-8"};
+
 const bool registered = [] {
   RegisterClasses({&TNSTextOpenDialog::StaticClassInfo(), &TNSTextSaveDialog::StaticClassInfo()});
   return true;
@@ -48,12 +51,36 @@ TEncodingRowLayout LayOutEncodingRow(const TRect& TypeLabel, const TRect& TypeCo
 
 HV_PUBLISH(TNSTextOpenDialog) {
   p.Prop("EncodingsCaption", &T::EncodingsCaption, &T::SetEncodingsCaption);
+  p.Prop("Encodings", &T::EncodingsList, &T::SetEncodingsList).Stored(&T::IsEncodingsStored);
   p.Prop("EncodingIndex", &T::EncodingIndex, &T::SetEncodingIndex).Default(0);
   p.Prop("EncodingsVisible", &T::EncodingsVisible, &T::SetEncodingsVisible).Default(true);
   p.Event("OnBeforeExecute", &T::OnBeforeExecute);
 }
 
-TNSTextOpenDialog::TNSTextOpenDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+TNSTextOpenDialog::TNSTextOpenDialog(TComponent* AOwner)
+    : TOpenDialog(AOwner), encodings_(std::make_unique<TStringListW>()) {
+  for (const wchar_t* name : defaultEncodings) encodings_->Add(name);
+}
+
+std::vector<WideString> TNSTextOpenDialog::Encodings() const {
+  std::vector<WideString> names;
+  for (int i = 0; i < encodings_->Count(); ++i) names.push_back(encodings_->Strings(i));
+  return names;
+}
+
+void TNSTextOpenDialog::SetEncodings(const std::vector<WideString>& Value) {
+  encodings_->Clear();
+  for (const WideString& name : Value) encodings_->Add(name);
+}
+
+bool TNSTextOpenDialog::IsEncodingsStored() const {
+  if (encodings_->Count() != static_cast<int>(std::size(defaultEncodings))) return true;
+  for (int i = 0; i < encodings_->Count(); ++i)
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, encodings_->Strings(i).c_str(), -1, defaultEncodings[i],
+                       -1) != CSTR_EQUAL)
+      return true;
+  return false;
+}
 
 bool TNSTextOpenDialog::Showing() { return showing > 0; }
 
@@ -85,8 +112,8 @@ void TNSTextOpenDialog::FillRow(HWND Wnd) {
   SetDlgItemTextW(Wnd, EncodingLabelId, encodingsCaption_.c_str());
   HWND combo = GetDlgItem(Wnd, EncodingComboId);
   SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-  for (const WideString& name : encodings_)
-    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  for (int i = 0; i < encodings_->Count(); ++i)
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(encodings_->Strings(i).c_str()));
   SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(encodingIndex_), 0);
   const int show = encodingsVisible_ ? SW_SHOW : SW_HIDE;
   ShowWindow(combo, show);

@@ -3,9 +3,11 @@
 // and lined up under the file-type row.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "framework/Dialogs.h"
+#include "framework/StringLists.h"
 
 // Control ids of the row in the template.
 constexpr int EncodingLabelId = 1201;
@@ -35,8 +37,13 @@ class TNSTextOpenDialog : public TOpenDialog {
 
   const WideString& EncodingsCaption() const { return encodingsCaption_; }
   void SetEncodingsCaption(const WideString& Value) { encodingsCaption_ = Value; }
-  const std::vector<WideString>& Encodings() const { return encodings_; }
-  void SetEncodings(const std::vector<WideString>& Value) { encodings_ = Value; }
+  std::vector<WideString> Encodings() const;
+  void SetEncodings(const std::vector<WideString>& Value);
+  // The names as a list, as form files keep them: written only when they are not the four names
+  // a new dialog offers (compared without regard to case).
+  TStringsW* EncodingsList() const { return encodings_.get(); }
+  void SetEncodingsList(TStringsW* Value) { encodings_->Assign(Value); }
+  bool IsEncodingsStored() const;
   // The chosen line of Encodings; after Execute the one chosen when the dialog closed. While a
   // dialog shows, setting it moves the list's choice too.
   int EncodingIndex() const { return encodingIndex_; }
@@ -62,7 +69,7 @@ class TNSTextOpenDialog : public TOpenDialog {
   void FillRow(HWND Wnd);
 
   WideString encodingsCaption_ = L"Encoding:";
-  std::vector<WideString> encodings_{L"ANSI", L"Unicode", L"Big Endian Unicode", L"UTF-8"};
+  std::unique_ptr<TStringListW> encodings_;
   int encodingIndex_ = 0;
   bool encodingsVisible_ = true;
   HWND rowWindow_ = nullptr;

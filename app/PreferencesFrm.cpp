@@ -252,7 +252,6 @@ void TPreferencesForm::FormCreate(TObject*) {
   cmbxCategoryClick(nullptr);
   // 6. The associations.
   FillIntegration();
-  if (lstbxCommands->Items()->Count() > 0) lstbxCommands->SetItemIndex(0);
 }
 
 void TPreferencesForm::FillIntegration() {

@@ -31,6 +31,13 @@ void SetListItemHeight(TCustomListBox* ListBox) {
   if (const int height = TextLineHeight(ListBox->Font())) ListBox->SetItemHeight(height + 7);
 }
 
+void ChooseEntryUnderMouse(TCustomListBox* ListBox) {
+  POINT cursor;
+  if (!GetCursorPos(&cursor)) return;
+  const int under = ListBox->ItemAtPos(ListBox->ScreenToClient(TPoint{cursor.x, cursor.y}), true);
+  if (under >= 0) ListBox->SetItemIndex(under);
+}
+
 void SetWaitCursor(bool On) { Screen->SetCursor(On ? crHourGlass : crDefault); }
 
 void LockUpdate(HWND Handle) {

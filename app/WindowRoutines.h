@@ -12,6 +12,10 @@ class TCustomListBox;
 int TextLineHeight(TFont* Font);
 // Lists drawn by the program take the height of "Wg" in their font plus 7.
 void SetListItemHeight(TCustomListBox* ListBox);
+// A list whose entries drag by themselves never sees the press that may start a drag: its drag
+// start chooses the entry under the mouse with this, so that a click chooses the entry pressed
+// and a drag takes it.
+void ChooseEntryUnderMouse(TCustomListBox* ListBox);
 void SetWaitCursor(bool On);
 // Locks the window's drawing and shows the wait cursor; 0 unlocks and restores the cursor.
 void LockUpdate(HWND Handle);

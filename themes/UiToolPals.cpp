@@ -274,6 +274,10 @@ void TUiToolViewer::MouseUp(int X, int Y, bool MouseWasDownOnMenu) {
   TPoint cell = CellAt(X, Y);
   if (cell.X >= 0) {
     if (TUiCustomToolPalette* p = Palette()) p->HandleClickCell(cell.X, cell.Y);
+    if (!CellClickEndsMenu(cell)) {
+      View()->CancelMouseTracking();
+      return;
+    }
     // In an open menu the click of a cell ends the menu as a click of the palette.
     if (View()->State().Contains(vstModal)) View()->GetRootView()->FinishWithClick(this);
   }

@@ -95,6 +95,11 @@ class TUiToolViewer : public TUiItemViewer {
   int Offset() const { return offset_; }
   bool MousePressed() const { return mousePressed_; }
 
+ protected:
+  // Whether a released click on the cell ends the open menu as a click of the palette; when not,
+  // the menu stays open and only the click's tracking ends.
+  virtual bool CellClickEndsMenu(const TPoint&) { return true; }
+
  private:
   TRect ClientRectOfViewer();
   void InvalidateCell(const TPoint& Cell);

@@ -8,6 +8,7 @@
 #include "framework/Application.h"
 #include "foundation/ApAppIniStorage.h"
 #include "framework/IniFiles.h"
+#include "toolbars/BarView.h"
 
 namespace {
 
@@ -83,6 +84,51 @@ TEST(CharPalette, MangledLastCharsEndInUsableCells) {
       const int code = CharAt(&palette, cell % 5, cell / 5);
       EXPECT_TRUE(code == 0 || (code >= 32 && code <= 255)) << text;
     }
+  }
+}
+
+TEST(CharPalette, PublishesItsCharactersAndCountsTheRows) {
+  TCharPalette palette(nullptr);
+  TStringList chars;
+  for (const char* code : {"65", "66", "67", "68", "69", "70"}) chars.Add(code);
+  SetObjectProp(&palette, FindPropInfo(&palette, "Chars"), &chars);
+  EXPECT_EQ(Joined(palette.Chars()), "65,66,67,68,69,70");
+  EXPECT_EQ(palette.RowCount(), 2);
+}
+
+struct TCellClicks {
+  int Count = 0;
+  void Click(TUiCustomToolPalette*, int&, int&, bool&) { ++Count; }
+};
+
+// A released click on a cell of the open menu runs the cell click; only a character that the
+// palette can insert closes the menu.
+TEST(CharPalette, OnlyACharacterItCanInsertClosesTheMenu) {
+  const struct {
+    const char* Code;
+    bool Enabled, Closes;
+  } cases[] = {{"65", true, true}, {"65", false, false}, {"300", true, false}, {"300", false, false}};
+  for (const auto& c : cases) {
+    TBarRootItem root(nullptr);
+    TBarView view(nullptr, nullptr, &root, nullptr, false, false, false);
+    auto* palette = new TCharPalette(nullptr);
+    TStringList chars;
+    chars.Add(c.Code);
+    palette->SetChars(&chars);
+    palette->SetEnabled(c.Enabled);
+    TCellClicks clicks;
+    palette->OnCellClick = TTPCellClick(&clicks, &TCellClicks::Click);
+    root.Add(palette);
+    view.SetState({vstModal});
+    view.UpdatePositions();
+    auto* viewer = dynamic_cast<TUiToolViewer*>(view.Find(palette));
+    ASSERT_NE(viewer, nullptr);
+    const TRect r = viewer->GetCellRect({0, 0, viewer->BoundsRect().Width(), viewer->BoundsRect().Height()}, 0, 0);
+    viewer->MouseUp((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2, false);
+    EXPECT_EQ(clicks.Count, 1) << c.Code << c.Enabled;
+    EXPECT_EQ(view.DoneActionData().DoneAction == tbdaClickItem, c.Closes) << c.Code << c.Enabled;
+    root.Remove(palette);
+    delete palette;
   }
 }
 

@@ -160,6 +160,33 @@ TEST_F(LineDialogs, SortAndLinesChoicesAreKeptBetweenRuns) {
   EXPECT_EQ(EditorText(editor), "7) p\r\n8) q");
 }
 
+// Each text used goes to the top of its history, which keeps fifteen entries, and stays in its
+// box; an empty text joins no history.
+TEST_F(LineDialogs, LinesProcessingHistoriesKeepFifteenNewestFirst) {
+  Make();
+  const struct {
+    const wchar_t* Begin;
+    const wchar_t* First;
+    const wchar_t* Last;
+  } cases[] = {{L"h5", L"h5", L"h14"}, {L"new", L"new", L"h13"}, {L"", L"h0", L"h14"}};
+  for (const auto& c : cases) {
+    Editor(0)->Lines()->SetText("a\r\nb");
+    std::unique_ptr<TLinesProcessingForm> form(New<TLinesProcessingForm>(nullptr, Doc(0)));
+    TStringsW* history = form->cmbxAtLinesBegin->Items();
+    for (int i = 0; i < 15; ++i) history->Add(L"h" + std::to_wstring(i));
+    form->cmbxAtLinesBegin->SetText(c.Begin);
+    form->cmbxAtLinesEnd->SetText(L";");
+    form->actnProcessExecute(nullptr);
+    const AnsiString begin = WideToAnsi(c.Begin);
+    EXPECT_EQ(EditorText(Editor(0)), begin + "a;\r\n" + begin + "b;");
+    ASSERT_EQ(history->Count(), 15) << begin;
+    EXPECT_EQ(history->Strings(0), c.First);
+    EXPECT_EQ(history->Strings(14), c.Last);
+    EXPECT_EQ(form->cmbxAtLinesBegin->Text(), c.Begin);
+    EXPECT_EQ(form->cmbxAtLinesEnd->Items()->Strings(0), L";");
+  }
+}
+
 TEST_F(LineDialogs, NumberingASelectionThatEndsInsideALineNumbersTheFragment) {
   Make();
   TTxtEdit* editor = Editor(0);

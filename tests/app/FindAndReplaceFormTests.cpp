@@ -189,6 +189,18 @@ TEST_F(FindDialog, EnterInABoxRunsThatBoxsCommand) {
   Key(dialog_->cmbxReplaceWith->EditHandle(), VK_RETURN);
   EXPECT_EQ(Text(), "1 two one\r\nthree");
   EXPECT_EQ(Items(dialog_->cmbxReplaceWith), (std::vector<WideString>{L"1"}));
+  // An empty find box too: the replacement finds nothing and says so, the finding goes back to
+  // where the dialog was activated.
+  dialog_->cmbxFindWhat->SetText(L"");
+  dialog_->cmbxReplaceWith->SetText(L"2");
+  Key(dialog_->cmbxReplaceWith->EditHandle(), VK_RETURN);
+  EXPECT_EQ(dialog_->Result(), 1);
+  EXPECT_EQ(Text(), "1 two one\r\nthree");
+  EXPECT_EQ(Items(dialog_->cmbxReplaceWith), (std::vector<WideString>{L"2", L"1"}));
+  ASSERT_NE(edit_->CaretXY(), dialog_->SavedCaret);
+  Key(dialog_->cmbxFindWhat->EditHandle(), VK_RETURN);
+  EXPECT_EQ(dialog_->Result(), -1);
+  EXPECT_EQ(edit_->CaretXY(), dialog_->SavedCaret);
 }
 
 TEST_F(FindDialog, ReplacesOneAtATimeOrAllOfThemSearchingEitherWay) {
@@ -411,11 +423,11 @@ TEST_F(FindDialog, ShowingTakesTheSelectionOrTheWordAtTheCaret) {
   EXPECT_EQ(dialog_->cmbxFindWhat->Text(), L"second");
   EXPECT_EQ(dialog_->Result(), -1);
   dialog_->Close();
-  // Nothing under the caret keeps the text there was.
+  // Nothing under the caret empties the box.
   edit_->SetTextA("   ");
   edit_->SetCaretXY({2, 1});
   Open("actnFind");
-  EXPECT_EQ(dialog_->cmbxFindWhat->Text(), L"second");
+  EXPECT_EQ(dialog_->cmbxFindWhat->Text(), L"");
 }
 
 // A selection of several words goes into the find box whole, not the word at the caret.

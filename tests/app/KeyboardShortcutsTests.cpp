@@ -5,7 +5,9 @@
 #include "app/Global.h"
 #include "app/KeyboardShortcutsFrm.h"
 #include "app/NSHotKey.h"
+#include "app/WindowRoutines.h"
 #include "framework/Actions.h"
+#include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/ListControls.h"
 #include "framework/StdCtrls.h"
@@ -70,6 +72,9 @@ TEST_F(KeyboardShortcuts, TheDialogAssignsDeletesAndReorders) {
   auto* form = New<TKeyboardShortcutsForm>(nullptr, save_, &commands_);
   form->lstbxShortcuts->HandleNeeded();
   ASSERT_EQ(form->lstbxShortcuts->Items()->Count(), 2);
+  // The list is drawn in rows as high as the program's other lists.
+  EXPECT_EQ(form->lstbxShortcuts->Style(), lbOwnerDrawFixed);
+  EXPECT_EQ(form->lstbxShortcuts->ItemHeight(), TextLineHeight(form->lstbxShortcuts->Font()) + 7);
   // The list's own key in the other modifier order is no new key.
   form->htkShortcut->SetHotKey(TShortCut('S' | scCtrl | scShift));
   EXPECT_EQ(form->htkShortcut->Text(), L"Ctrl+Shift+S");
@@ -121,6 +126,43 @@ TEST_F(KeyboardShortcuts, ALongOwnerPathEndsTheLastShownLineInAnEllipsis) {
   TLabelPicture whole(*label);
   EXPECT_FALSE(whole.EndsInDots(font.Width(L"..."), line, 2 * line));
   EXPECT_GE(whole.RightmostInk(line, 2 * line), 0);
+}
+
+// The list drags its own entries: a press still chooses the entry under the mouse (so that
+// Delete takes it), and a drag moves the entry pressed, not the one chosen before.
+TEST_F(KeyboardShortcuts, APressChoosesTheEntryUnderTheMouseAndADragMovesIt) {
+  std::unique_ptr<TKeyboardShortcutsForm> form(New<TKeyboardShortcutsForm>(nullptr, save_, &commands_));
+  TListBox* list = form->lstbxShortcuts;
+  list->Items()->Add(L"Ctrl+Q");
+  form->Show();
+  Application->ProcessMessages();
+  // The mouse at an entry's middle; a message to the window that has the mouse.
+  auto mouse = [&](int Entry, UINT Message) {
+    const TRect r = list->ItemRect(Entry);
+    const TPoint at{r.Left + 10, (r.Top + r.Bottom) / 2};
+    const TPoint screen = list->ClientToScreen(at);
+    SetCursorPos(screen.X, screen.Y);
+    HWND target = GetCapture() ? GetCapture() : list->Handle();
+    POINT local{screen.X, screen.Y};
+    ScreenToClient(target, &local);
+    SendMessageW(target, Message, Message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(local.x, local.y));
+    Application->ProcessMessages();
+  };
+  ASSERT_EQ(list->ItemIndex(), -1);
+  mouse(1, WM_LBUTTONDOWN);
+  mouse(1, WM_LBUTTONUP);
+  EXPECT_EQ(list->ItemIndex(), 1);
+  form->actnDelete->Update();
+  EXPECT_TRUE(form->actnDelete->Enabled());
+  // "Ctrl+Q" pressed and dragged onto the first entry becomes the primary key.
+  mouse(2, WM_LBUTTONDOWN);
+  mouse(1, WM_MOUSEMOVE);
+  mouse(0, WM_MOUSEMOVE);
+  mouse(0, WM_LBUTTONUP);
+  const std::vector<WideString> entries{list->Items()->Strings(0), list->Items()->Strings(1),
+                                        list->Items()->Strings(2)};
+  EXPECT_EQ(entries, (std::vector<WideString>{L"Ctrl+Q", L"Shift+Ctrl+S", L"F2"}));
+  EXPECT_EQ(list->ItemIndex(), 0);
 }
 
 TEST_F(KeyboardShortcuts, EscInTheFieldIsTheKeyNotACancel) {

@@ -274,6 +274,10 @@ TEST_F(Preferences, EditOpensTheKeyboardShortcutsDialogForTheSelectedCommand) {
   TStringsW* entries = form->lstbxCommands->Items();
   ASSERT_EQ(entries->Count(), main.CommandList()->Count());
   ASSERT_GT(entries->Count(), 2);
+  // Nothing is chosen until the user chooses.
+  EXPECT_EQ(form->lstbxCommands->ItemIndex(), -1);
+  form->actnEditUpdate(nullptr);
+  EXPECT_FALSE(form->actnEdit->Enabled());
   // A menu of the bar has no action: nothing to edit.
   auto* first = dynamic_cast<TBarCustomItem*>(entries->Objects(0));
   ASSERT_NE(first, nullptr);

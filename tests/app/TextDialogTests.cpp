@@ -99,3 +99,26 @@ TEST(TextFileDialogs, TheOldStyleDialogHasNoRow) {
   EXPECT_EQ(dialog.RowWindow(), nullptr);
   EXPECT_EQ(dialog.EncodingIndex(), 4);
 }
+
+TEST(TextFileDialogs, FormFilesKeepTheEncodingsOnlyWhenTheyDifferFromTheFourANewDialogOffers) {
+  struct TCase {
+    std::vector<WideString> Names;
+    bool Stored;
+  };
+  const TCase cases[] = {
+      {{L"ANSI", L"Unicode", L"Big Endian Unicode", L"UTF-8"}, false},
+      {{L"ansi", L"UNICODE", L"big endian unicode", L"utf-8"}, false},
+      {{L"ANSI", L"Unicode", L"Big Endian Unicode"}, true},
+      {{L"ANSI", L"Unicode", L"Big Endian Unicode", L"UTF-7"}, true},
+      {{L"Auto-select", L"ANSI", L"Unicode", L"Big Endian Unicode", L"UTF-8"}, true},
+      {{}, true},
+  };
+  TNSTextOpenDialog fresh(nullptr);
+  EXPECT_FALSE(IsStoredProp(&fresh, FindPropInfo(&fresh, "Encodings")));
+  for (const TCase& c : cases) {
+    TNSTextOpenDialog dialog(nullptr);
+    dialog.SetEncodings(c.Names);
+    EXPECT_EQ(IsStoredProp(&dialog, FindPropInfo(&dialog, "Encodings")), c.Stored) << c.Names.size();
+    EXPECT_EQ(dialog.Encodings(), c.Names);
+  }
+}
