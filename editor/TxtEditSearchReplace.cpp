@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditTextUtils.h"
 #include "framework/ScopeGuards.h"
 
 // One run of SearchReplace: its scope, its flags and the state of the replace loop.
@@ -61,12 +62,15 @@ struct TTxtEditSearchRun {
   // before it on its line, whatever the selection mode of a caret without a selection.
   bool ColumnScope() const { return SelOnly && Mode == smColumn; }
 
-  // Whether a match at First (already shifted by earlier replacements) lies in the scope, whose
-  // end character is EndChar.
-  bool InScope(int Line, int First, int Length, int EndChar) const {
+  // Whether a hit lies in the scope. At is its place in the line as the search found it, First
+  // its place after the replacements before it on the line, on the line those left it on (the
+  // same backwards, where the replacements come after it). A scope of characters counts by the
+  // line as it was, its end moving with the replacements; a column stays where it is and counts
+  // by where the hit stands now. OnEndLine and EndChar tell the scope's end as the line began.
+  bool InScope(int Line, bool OnEndLine, int EndChar, int At, int First, int Length) const {
     if (!SelOnly || Mode == smNormal)
-      return !((Line == Start.Line && First < Start.Char) || (Line == End.Line && First + Length > EndChar));
-    if (Mode == smColumn) return EndChar - Start.Char < 1 || (First >= Start.Char && First + Length <= EndChar);
+      return !((Line == Start.Line && At < Start.Char) || (OnEndLine && At + Length > EndChar));
+    if (Mode == smColumn) return End.Char - Start.Char < 1 || (First >= Start.Char && First + Length <= End.Char);
     return true;
   }
 
@@ -108,33 +112,42 @@ struct TTxtEditSearchRun {
     Prompt = false;
   }
 
-  // Handles the hits of one line one by one; false ends the whole operation.
+  // The scope's end, moved with the replacements on its line, is the selection's moving end.
+  void MoveEnd(int Char, int Line) {
+    End = {Char, Line};
+    E.SetBlockEnd(End);
+  }
+
+  // Handles the hits of one line one by one; false ends the whole operation. Forwards, the rest
+  // of the line moves with each replacement: along the line, and onto the insertion's last line
+  // when the replacement broke it.
   bool LineByHit(int Line, int Count) {
-    int offset = 0;
+    const bool onEnd = Line == End.Line;
+    const int endChar = End.Char;
+    int row = Line, shift = 0;
     int n = Backwards ? Count - 1 : 0;
     for (int left = Count; left > 0; --left) {
-      const int first = Engine.GetResult(n) + offset;
-      const int length = Engine.GetLength(n);
+      const int at = Engine.GetResult(n), length = Engine.GetLength(n);
       n += Backwards ? -1 : 1;
-      if (!InScope(Line, first, length, End.Char)) continue;
+      const int first = at + shift;
+      if (!InScope(Line, onEnd, endChar, at, first, length)) continue;
       ++Result;
-      SelectHit(Line, first, length);
+      SelectHit(row, first, length);
       if (!DoReplace && !ReplaceAll) return false;
       TTxtReplaceAction action = raReplace;
       if (Prompt && E.OnReplaceText.Assigned()) {
-        action = E.DoOnReplaceText(Search, Replacement, Line, first);
+        action = E.DoOnReplaceText(Search, Replacement, row, first);
         if (action == raCancel) return false;
       }
       if (action == raReplaceAll) SwitchToReplaceAll();
-      if (action != raSkip) ReplaceLen = ReplaceHit(Engine.Replace(E.SelText(), Replacement), first, Line);
+      if (action != raSkip) ReplaceLen = ReplaceHit(Engine.Replace(E.SelText(), Replacement), first, row);
       if (!Backwards) {
-        E.InternalSetCaretXY({first + ReplaceLen, Line});
-        if (action != raSkip && length != ReplaceLen) {
-          offset += ReplaceLen - length;
-          if (!ColumnScope() && E.CaretY() == End.Line) {
-            End.Char += ReplaceLen - length;
-            E.SetBlockEnd(End);
-          }
+        const int landed = action != raSkip ? E.insertedEnd_.Line : row;
+        E.InternalSetCaretXY({first + ReplaceLen, landed});
+        if (action != raSkip && (length != ReplaceLen || landed != row)) {
+          shift += ReplaceLen - length;
+          row = landed;
+          if (!ColumnScope() && onEnd) MoveEnd(endChar + shift, row);
         }
       }
       if (!ReplaceAll) return false;
@@ -142,36 +155,58 @@ struct TTxtEditSearchRun {
     return true;
   }
 
-  // Replace-all forwards without asking: the line is rebuilt once from its hits and stored as
-  // one replacement, so many hits on a long line cost one copy of it. The hits are taken as
-  // replacing them one by one takes them: each at its place after the earlier replacements,
-  // against a scope end that moves with them unless the scope is a column.
+  // Replace-all without asking: the line is rebuilt once from its hits and stored as one
+  // replacement, so many hits on a long line cost one copy of it and one undo record. The hits
+  // are taken, and the caret, the selection and the scope's end left, as replacing them one by
+  // one does: forwards each hit at its place after the replacements before it, backwards from
+  // the last hit to the first, which leaves the caret after the first.
   void LineAtOnce(int Line, int Count) {
     const std::string_view text = E.LineAt(Line);
+    const bool onEnd = Line == End.Line;
+    const int endChar = End.Char;
     AnsiString middle;
-    int firstStart = 0, lastEnd = 0, prev = 0, delta = 0;
-    bool lengthChanged = false;
-    const bool endMoves = !ColumnScope() && Line == End.Line;
+    int firstStart = 0, prev = 0, shift = 0;
+    size_t firstLength = 0;  // of the first hit's replacement
+    bool lastMoves = false;  // whether the last replacement moved the rest of the line
     for (int n = 0; n < Count; ++n) {
-      const int first = Engine.GetResult(n), length = Engine.GetLength(n);
-      if (!InScope(Line, first + delta, length, End.Char + (endMoves ? delta : 0))) continue;
-      if (firstStart == 0) firstStart = prev = first;
-      middle.append(text.substr(prev - 1, first - prev));
-      const AnsiString rep = Engine.Replace(AnsiString(text.substr(first - 1, length)), Replacement);
+      const int at = Engine.GetResult(n), length = Engine.GetLength(n);
+      if (!InScope(Line, onEnd, endChar, at, at + shift, length)) continue;
+      const bool firstHit = firstStart == 0;
+      if (firstHit) firstStart = prev = at;
+      middle.append(text.substr(prev - 1, at - prev));
+      const AnsiString rep = Engine.Replace(AnsiString(text.substr(at - 1, length)), Replacement);
       middle += rep;
-      prev = lastEnd = first + length;
-      delta += static_cast<int>(rep.size()) - length;
-      lengthChanged = lengthChanged || static_cast<int>(rep.size()) != length;
+      if (firstHit) firstLength = rep.size();
+      prev = at + length;
       ++Result;
+      if (Backwards) continue;
+      // Where the rest of the line stands after this replacement, on the insertion's last line.
+      const size_t lastBreak = rep.find_last_of("\r\n");
+      if (lastBreak == AnsiString::npos)
+        shift += static_cast<int>(rep.size()) - length;
+      else
+        shift = static_cast<int>(rep.size() - lastBreak) - at - length;
+      lastMoves = lastBreak != AnsiString::npos || static_cast<int>(rep.size()) != length;
     }
     if (firstStart == 0) return;
-    SelectHit(Line, firstStart, lastEnd - firstStart);
-    ReplaceLen = ReplaceHit(middle, firstStart, Line);
-    E.InternalSetCaretXY({firstStart + ReplaceLen, Line});
-    if (lengthChanged && endMoves) {
-      End.Char += delta;
-      E.SetBlockEnd(End);
+    SelectHit(Line, firstStart, prev - firstStart);
+    const int replaced = ReplaceHit(middle, firstStart, Line);
+    if (Backwards) {
+      if (firstLength < middle.size()) {
+        E.InternalSetCaretXY(EndOfInsertion(std::string_view(middle).substr(0, firstLength), {firstStart, Line}));
+        E.CollapseSelectionAtCaret();
+      }
+      return;
     }
+    E.InternalSetCaretXY({firstStart + replaced, E.insertedEnd_.Line});
+    if (lastMoves && onEnd && !ColumnScope()) MoveEnd(endChar + shift, E.insertedEnd_.Line);
+  }
+
+  // Where Text inserted at At ends.
+  static TBufferCoord EndOfInsertion(std::string_view Text, TBufferCoord At) {
+    if (Text.find_first_of("\r\n") == std::string_view::npos) return {At.Char + static_cast<int>(Text.size()), At.Line};
+    const std::vector<std::string_view> pieces = TxtSplitPieces(Text, false);
+    return {static_cast<int>(pieces.back().size()) + 1, At.Line + static_cast<int>(pieces.size()) - 1};
   }
 
   void Run() {
@@ -185,21 +220,34 @@ struct TTxtEditSearchRun {
       ReplaceEveryHitOrNone();
       return;
     }
-    int line = Backwards ? End.Line : Start.Line;
-    while (line >= Start.Line && line <= End.Line) {
-      const int count = Engine.FindAllIn(E.LineAt(line));
-      if (count > 0 && !HandleLine(line, count)) break;
-      line += Backwards ? -1 : 1;
-    }
+    WalkLines();
   }
 
-  // Handles the hits of one line; false ends the whole operation.
-  bool HandleLine(int Line, int Count) {
-    if (ReplaceAll && !Prompt && !Backwards && !ColumnScope()) {
-      LineAtOnce(Line, Count);
-      return true;
+  // Hands the hits of each line of the scope, in the search's direction, to the replace-all or
+  // to the hit-by-hit handling, until that ends the operation. Forwards, a replacement that
+  // breaks its line moves the lines after it and the scope's end: the search goes on after the
+  // lines it made.
+  void WalkLines() {
+    for (int line = Backwards ? End.Line : Start.Line; line >= Start.Line && line <= End.Line;) {
+      const int count = Engine.FindAllIn(E.LineAt(line));
+      const int lines = E.lines_->Count();
+      // A replacement on the end line itself moves the end where it leaves it.
+      const bool beforeEnd = line < End.Line;
+      if (count > 0) {
+        if (!ReplaceAll || Prompt) {
+          if (!LineByHit(line, count)) return;
+        } else {
+          LineAtOnce(line, count);
+        }
+      }
+      if (Backwards) {
+        --line;
+      } else {
+        const int added = E.lines_->Count() - lines;
+        if (beforeEnd) End.Line += added;
+        line += 1 + added;
+      }
     }
-    return LineByHit(Line, Count);
   }
 
   // What a replace-all that cannot complete gives back as it found it, besides the text.
@@ -230,28 +278,11 @@ struct TTxtEditSearchRun {
       undo.SetMaxUndoActions(most);
     });
     try {
-      ReplaceLines();
+      SwitchToReplaceAll();
+      WalkLines();
     } catch (...) {
       TakeBack(before);
       throw;
-    }
-  }
-
-  // Forwards, a replacement that breaks its line moves the lines after it and the scope's end:
-  // the search goes on after the lines it made.
-  void ReplaceLines() {
-    SwitchToReplaceAll();
-    for (int line = Backwards ? End.Line : Start.Line; line >= Start.Line && line <= End.Line;) {
-      const int count = Engine.FindAllIn(E.LineAt(line));
-      const int lines = E.lines_->Count();
-      if (count > 0) HandleLine(line, count);
-      if (Backwards) {
-        --line;
-      } else {
-        const int added = E.lines_->Count() - lines;
-        End.Line += added;
-        line += 1 + added;
-      }
     }
   }
 

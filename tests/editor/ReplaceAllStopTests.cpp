@@ -219,10 +219,12 @@ TEST(ReplaceAllStop, ReplacementsThatBreakLinesReachEveryLine) {
 
 // Every character a hit: whatever the number of hits, a replace-all holds while it runs little
 // more than what it leaves, the replaced text and its undo step, and that step holds no more
-// per line than the line's text and a few records. Forwards, backwards, in a selection, with
-// longer replacements and ones that break lines; the undo gives the text back exactly.
+// per line than the line's text and a few records. Forwards, backwards, in a selection and a
+// column, with longer replacements and ones that break lines; the undo gives the text back
+// exactly.
 TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
   const TSearchReplaceOptions all{srReplace, srReplaceAll, srEntireScope};
+  const TSearchReplaceOptions selected{srReplace, srReplaceAll, srSelectionOnly};
   const struct {
     const char* Name;
     bool Expressions;
@@ -230,13 +232,19 @@ TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
     const char* With;
     TSearchReplaceOptions Options;
     int Lines, Hits;
+    TTxtSelectionMode Mode = smNormal;
   } cases[] = {
       {"plain", false, "a", "b", all, 2000, 200000},
       {"expression", true, ".", "b", all, 2000, 200000},
       {"longer", false, "a", "bcd", all, 2000, 200000},
       {"breaking lines", true, "a", "b\r\n", all, 100, 10000},
-      {"backwards", false, "a", "b", all + srBackwards, 200, 20000},
-      {"selection", true, ".", "b", TSearchReplaceOptions{srReplace, srReplaceAll, srSelectionOnly}, 2000, 199998},
+      {"backwards", false, "a", "b", all + srBackwards, 2000, 200000},
+      {"expression backwards", true, ".", "b", all + srBackwards, 2000, 200000},
+      {"breaking lines backwards", false, "a", "\r\nb", all + srBackwards, 100, 10000},
+      {"selection", true, ".", "b", selected, 2000, 199998},
+      {"selection backwards", false, "a", "b", selected + srBackwards, 2000, 199998},
+      {"column", false, "a", "bc", selected, 2000, 98000, smColumn},
+      {"column backwards", true, ".", "b", selected + srBackwards, 2000, 196000, smColumn},
   };
   for (const auto& c : cases) {
     TTxtEdit e(nullptr);
@@ -247,6 +255,7 @@ TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
     for (int i = 0; i < c.Lines; ++i) text += AnsiString(100, 'a') + (i + 1 < c.Lines ? "\r\n" : "");
     e.SetTextA(text);
     if (c.Options.Contains(srSelectionOnly)) {
+      e.SetSelectionMode(c.Mode);
       e.SetBlockBegin({2, 1});
       e.SetBlockEnd({100, c.Lines});
     }
@@ -255,8 +264,8 @@ TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
     EXPECT_EQ(e.SearchReplace(c.Find, c.With, c.Options), c.Hits) << c.Name;
     const long long peak = HeapPeak(), after = HeapBytes();
     EXPECT_LE(peak - after, 64 * 1024) << c.Name << ": held " << peak - before << " bytes, kept " << after - before;
-    // Backwards, each hit is a step item of its own.
-    EXPECT_LE(after - before, c.Options.Contains(srBackwards) ? 128LL * c.Hits : 300LL * c.Lines) << c.Name;
+    // A line's undo record pair, its copy of the replaced text and the line's own storage.
+    EXPECT_LE(after - before, 300LL * c.Lines) << c.Name;
     e.Undo();
     EXPECT_TRUE(e.TextA() == text) << c.Name;
   }
