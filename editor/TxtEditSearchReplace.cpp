@@ -4,6 +4,8 @@
 // replaces every hit or none: a search that fails on the way takes back what it had replaced.
 #include <algorithm>
 #include <climits>
+#include <memory>
+#include <vector>
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditTextUtils.h"
@@ -23,6 +25,19 @@ struct TTxtEditSearchRun {
   bool LockRaised = false;
   bool BlockOpen = false;
   TTxtSelectionMode UserMode = smNormal;
+  // Memory kept aside while a replace-all can still be taken back, and handed back first when
+  // it is: the heap may have run full, and taking a line's replacement back needs about what
+  // replacing it took.
+  std::unique_ptr<char[]> Reserve;
+  size_t ReserveSize = 0;
+  // The line being replaced as it was before, while the replacement may fail half done: its
+  // text, the number of lines and of undo items, and the lines of the marks.
+  struct TLineBefore {
+    int Line = 0;  // none while 0
+    AnsiString Text;
+    int Lines = 0, UndoItems = 0;
+    std::vector<int> MarkLines;
+  } Current;
 
   TTxtEditSearchRun(TCustomTxtEdit& AEdit, const AnsiString& ASearch, const AnsiString& AReplace,
                     TSearchReplaceOptions& Options)
@@ -189,8 +204,10 @@ struct TTxtEditSearchRun {
       lastMoves = lastBreak != AnsiString::npos || static_cast<int>(rep.size()) != length;
     }
     if (firstStart == 0) return;
+    if (Reserve) Guard(Line, text, text.size() - static_cast<size_t>(prev - firstStart) + middle.size());
     SelectHit(Line, firstStart, prev - firstStart);
     const int replaced = ReplaceHit(middle, firstStart, Line);
+    Current.Line = 0;
     if (Backwards) {
       if (firstLength < middle.size()) {
         E.InternalSetCaretXY(EndOfInsertion(std::string_view(middle).substr(0, firstLength), {firstStart, Line}));
@@ -250,6 +267,39 @@ struct TTxtEditSearchRun {
     }
   }
 
+  // Keeps enough aside to take back the replacement of a line of Length characters, whichever
+  // its length before or after.
+  void KeepAside(size_t Length) {
+    const size_t bytes = 16 * 1024 + 2 * Length;
+    if (bytes <= ReserveSize) return;
+    std::unique_ptr<char[]> more(new char[bytes]);
+    Reserve = std::move(more);
+    ReserveSize = bytes;
+  }
+
+  // Before the replacement of Line, whose text is Text, makes it NewLength characters long:
+  // what puts the line back when the replacement fails half done, with the memory to do so.
+  void Guard(int Line, std::string_view Text, size_t NewLength) {
+    KeepAside(std::max(Text.size(), NewLength));
+    Current.Text.assign(Text);
+    Current.MarkLines.resize(static_cast<size_t>(E.marks_->Count()));
+    for (int i = 0; i < E.marks_->Count(); ++i) Current.MarkLines[static_cast<size_t>(i)] = E.marks_->Items(i)->Line();
+    Current.Lines = E.lines_->Count();
+    Current.UndoItems = E.undoList_->ItemCount();
+    Current.Line = Line;
+  }
+
+  // Puts the line being replaced back as it was, with the lines and the undo items its
+  // replacement had made and the marks it had moved, whatever of it was done.
+  void RestoreCurrentLine() {
+    if (Current.Line == 0) return;
+    while (E.undoList_->ItemCount() > Current.UndoItems) E.undoList_->PopItem();
+    E.lines_->DeleteLines(Current.Line, E.lines_->Count() - Current.Lines);
+    E.lines_->SetStrings(Current.Line - 1, Current.Text);
+    for (int i = 0; i < E.marks_->Count(); ++i) E.marks_->Items(i)->SetLine(Current.MarkLines[static_cast<size_t>(i)]);
+    Current.Line = 0;
+  }
+
   // What a replace-all that cannot complete gives back as it found it, besides the text.
   struct TBefore {
     TBufferCoord Caret, Begin, End;
@@ -259,10 +309,11 @@ struct TTxtEditSearchRun {
   };
 
   // Replaces the hits line by line as the search finds them, as one undo step. The memory it
-  // takes is that of the step, whatever the number of hits. A search that fails on the way (an
-  // expression too complex for the text, any error) takes the replacements back, leaving the
-  // text, the caret, the selection, the view, the modified mark and the undo and redo lists as
-  // they were, and the error goes on to the caller.
+  // takes is that of the step, whatever the number of hits. A failure on the way (an expression
+  // too complex for the text, memory running out in the search, in a line's replacement or in
+  // its undo record, any error) takes the replacements back, the line it stopped in too, leaving
+  // the text, the caret, the selection, the view, the modified mark and the undo and redo lists
+  // as they were, and the error goes on to the caller.
   void ReplaceEveryHitOrNone() {
     TTxtEditUndoList& undo = *E.undoList_;
     const TBefore before{E.CaretXY(), E.blockBegin_,    E.blockEnd_,   E.lastCaretX_, E.topLine_,
@@ -277,6 +328,7 @@ struct TTxtEditSearchRun {
       undo.SetInsideRedo(insideRedo);
       undo.SetMaxUndoActions(most);
     });
+    KeepAside(0);
     try {
       SwitchToReplaceAll();
       WalkLines();
@@ -287,10 +339,13 @@ struct TTxtEditSearchRun {
   }
 
   void TakeBack(const TBefore& Before) {
+    Reserve.reset();
+    RestoreCurrentLine();
     E.TakeBackUndo(Before.UndoItems);
+    // The view last: putting the caret back scrolls it into view.
+    E.SetCaretAndSelection(Before.Caret, Before.Begin, Before.End);
     E.SetTopLine(Before.TopLine);
     E.SetLeftChar(Before.LeftChar);
-    E.SetCaretAndSelection(Before.Caret, Before.Begin, Before.End);
     // Exactly as they were: the setters take the selection by the run's own mode.
     E.lastCaretX_ = Before.LastCaretX;
     E.caretAtEOL_ = Before.AtEol;

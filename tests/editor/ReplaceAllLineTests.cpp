@@ -112,6 +112,8 @@ TEST(ReplaceAllLine, EachLineAtOnceEndsAsHitByHit) {
       const std::string what = std::string(c.Text) + " " + c.Find + " -> " + c.With + (backwards ? " up" : " down");
       EXPECT_TRUE(atOnce == byHit) << what << "\n  at once " << Describe(atOnce) << "\n  by hit  " << Describe(byHit);
       EXPECT_TRUE(atOnce.Undone == c.Text) << what;
-      if (c.Want) EXPECT_TRUE(atOnce.Text == c.Want) << what << ": " << Describe(atOnce);
+      if (c.Want) {
+        EXPECT_TRUE(atOnce.Text == c.Want) << what << ": " << Describe(atOnce);
+      }
     }
 }

@@ -9,6 +9,7 @@
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditSearch.h"
 #include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/HeapCounter.h"
 #include "tests/editor/SearchTestSupport.h"
 
@@ -268,5 +269,73 @@ TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
     EXPECT_LE(after - before, 300LL * c.Lines) << c.Name;
     e.Undo();
     EXPECT_TRUE(e.TextA() == text) << c.Name;
+  }
+}
+
+// The heap running full at any allocation of a replace-all (in the search, in the replacement
+// of a line, in its undo record): the command raises std::bad_alloc and changes nothing, taking
+// back what it had replaced with no more memory than is freed on the way, and the undo and redo
+// lists go on as before. Past its last allocation it completes.
+TEST(ReplaceAllStop, RunningOutOfMemoryAnywhereChangesNothing) {
+  const TSearchReplaceOptions all{srReplace, srReplaceAll, srEntireScope};
+  const struct {
+    const char* Name;
+    bool Expressions;
+    const char *Find, *With;
+    TSearchReplaceOptions Options;
+    TTxtSelectionMode Mode = smNormal;
+  } cases[] = {
+      {"plain", false, "a", "bc", all},
+      {"expression backwards", true, "a+", "<$&>", all + srBackwards},
+      {"breaking lines", false, "a", "x\r\ny", all},
+      {"breaking lines backwards", true, "a", "\r\n", all + srBackwards},
+      {"column", false, "a", "", {srReplace, srReplaceAll, srSelectionOnly}, smColumn},
+  };
+  const AnsiString text =
+      "a a aaa\r\n" + AnsiString(40000, 'a') + "\r\nba\r\n" + AnsiString(300, 'a') + "\r\nno hit\r\naa a";
+  for (const auto& c : cases) {
+    AnsiString want;
+    // Past the first run, the heap fills at the nth allocation of the replace-all.
+    for (long long n = 0;; ++n) {
+      TTxtEdit e(nullptr);
+      TTxtEditSearch plain(nullptr);
+      TTxtEditRegexSearch regex(nullptr);
+      e.SetSearchEngine(c.Expressions ? static_cast<TTxtEditSearchCustom*>(&regex) : &plain);
+      e.SetTextA(text);
+      // A full undo list of 127 items, so that the step's first one needs new room in it.
+      for (int i = 0; i < 125; ++i) e.UndoList()->AddChange(urCaret, {1, 1}, {1, 1}, AnsiString(), smNormal);
+      e.SetCaretXY({1, 1});
+      e.SetSelText("x");
+      e.UndoList()->AddGroupBreak();
+      e.SetSelText("y");
+      e.Undo();
+      e.SetMaxUndo(e.UndoList()->ActionCount());
+      e.SetBookMark(1, 2, 5);
+      Select(e, {2, 1}, {250, 4}, c.Mode);
+      const TState before = StateOf(e);
+      FillHeapAt(n);
+      bool failed = false;
+      try {
+        e.SearchReplace(c.Find, c.With, c.Options);
+      } catch (const std::bad_alloc&) {
+        failed = true;
+      }
+      const bool filled = HeapFilled();
+      FillHeapAt(0);
+      const std::string what = std::string(c.Name) + ", full at " + std::to_string(n);
+      if (n == 0) want = e.TextA();
+      if (!failed) {
+        ASSERT_TRUE(e.TextA() == want && want != text) << what;
+        if (n > 0 && !filled) break;
+        continue;
+      }
+      const TState after = StateOf(e);
+      ASSERT_TRUE(after == before) << what << ": " << Describe(after) << " was " << Describe(before);
+      e.SetMaxUndo(1024);
+      e.Redo();
+      e.Undo();
+      e.Undo();
+      ASSERT_TRUE(e.TextA() == text && e.UndoList()->ItemCount() == 125) << what;
+    }
   }
 }
