@@ -19,8 +19,9 @@ struct TAlwaysReplace {
 
 struct TOutcome {
   int Hits;
-  AnsiString Text, Undone, Redone;
+  AnsiString Text;
   TBufferCoord Caret, Begin, End;
+  AnsiString Undone, Redone;
   bool operator==(const TOutcome&) const = default;
 };
 
@@ -58,13 +59,9 @@ TOutcome ReplaceAll(const TCase& C, bool Backwards, bool Prompted) {
   options << (C.Anchor == C.Caret ? C.FromCaret ? srReplace : srEntireScope : srSelectionOnly);
   if (Backwards) options << srBackwards;
   if (Prompted) options << srPrompt;
-  TOutcome o{e.SearchReplace(C.Find + (expression ? 1 : 0), C.With, options),
-             e.TextA(),
-             "",
-             "",
-             e.CaretXY(),
-             e.BlockBegin(),
-             e.BlockEnd()};
+  TOutcome o{e.SearchReplace(C.Find + (expression ? 1 : 0), C.With, options)};
+  o.Text = e.TextA();
+  o.Caret = e.CaretXY(), o.Begin = e.BlockBegin(), o.End = e.BlockEnd();
   do e.Undo();
   while (Prompted && e.CanUndo());
   o.Undone = e.CanUndo() ? "more to undo" : e.TextA();
