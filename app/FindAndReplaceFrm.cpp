@@ -250,6 +250,7 @@ WideString TFindAndReplaceForm::ResultText(int Result) const {
     case frReachedEnd: return WideText("sReachedEnd");
     case frNotFound: return WideText("sStringNotFound");
     case frTooComplex: return nothing + WideText("sTooComplex");
+    case frOutOfMemory: return nothing + WideText("sOutOfMemory");
     case frBadExpression:
       return nothing +
              FormatHolderText(mltstrnghldrFindAndReplace, "sBadExpression", {search_ ? search_->ErrorText() : L""});
@@ -272,8 +273,7 @@ void TFindAndReplaceForm::Report(TFindResult Result, bool Quietly) {
   SetResult(Result);
   // A command the user gave is told why it stopped where the user looks, once; a search as the
   // user types only says so in the label.
-  if (!Quietly && (Result == frTooComplex || Result == frBadExpression))
-    ShowMessageBox(ResultText(Result), MB_ICONERROR);
+  if (!Quietly && Result >= frTooComplex) ShowMessageBox(ResultText(Result), MB_ICONERROR);
 }
 
 void TFindAndReplaceForm::UpdateNumberLabel() {

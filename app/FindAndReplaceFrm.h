@@ -58,8 +58,8 @@ class TFindAndReplaceForm : public TForm {
   void ShowMore(bool Show);
   bool MoreShown() const { return moreShown_; }
   // The result label (a TFindResult): -1 nothing, 0 the end was reached, 1 not found, 2 the
-  // expression was too complex, 3 the expression is bad (with the engine's text); after a
-  // replace-all, 2 and 3 first say that nothing was replaced.
+  // expression was too complex, 3 the expression is bad (with the engine's text), 4 there was
+  // not enough memory; after a replace-all, 2 to 4 first say that nothing was replaced.
   void SetResult(int Result);
   // Gives the result line room for two lines of its font (run once, at creation).
   void FitResultLine();

@@ -1,6 +1,8 @@
 // Find, replace and go to line over an editor for the find and replace dialog.
 #include "app/FindReplace.h"
 
+#include <new>
+
 #include "editor/TxtEditSearch.h"
 #include "framework/ScopeGuards.h"
 #include "framework/UpdateBracket.h"
@@ -72,6 +74,8 @@ TFindResult TFindAndReplace::Guarded(TCustomTxtEdit* Editor, const AnsiString& T
   } catch (const ERegExpr& e) {
     errorText_ = e.Message();
     return e.ErrorCode == TRegExpr::reeTooComplex ? frTooComplex : frBadExpression;
+  } catch (const std::bad_alloc&) {
+    return frOutOfMemory;
   }
 }
 
@@ -80,7 +84,7 @@ TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text
   const TFindResult result =
       Guarded(Editor, Text, Settings, Incremental, [&] { return FindIn(Editor, Text, Settings, Incremental, Saved); });
   // A search as the user types that could not answer leaves the caret where typing started.
-  if (Incremental && (result == frTooComplex || result == frBadExpression)) Editor->SetCaretXY(Saved);
+  if (Incremental && result >= frTooComplex) Editor->SetCaretXY(Saved);
   return result;
 }
 

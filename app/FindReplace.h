@@ -15,8 +15,16 @@ struct TFindSettings {
 };
 
 // What the result label shows: nothing, "reached the end", "not found", or why the search
-// stopped: the expression was too complex for the text, or is not a valid expression.
-enum TFindResult { frNone = -1, frReachedEnd = 0, frNotFound = 1, frTooComplex = 2, frBadExpression = 3 };
+// stopped: the expression was too complex for the text, is not a valid expression, or the
+// command found too little memory.
+enum TFindResult {
+  frNone = -1,
+  frReachedEnd = 0,
+  frNotFound = 1,
+  frTooComplex = 2,
+  frBadExpression = 3,
+  frOutOfMemory = 4
+};
 
 // Searches with the two engines it is given (the dialog's own components).
 class TFindAndReplace {
@@ -61,8 +69,9 @@ class TFindAndReplace {
   TRegExprBudget Budget(bool Typing) const;
 
  private:
-  // Runs a command's searches under one budget; an error of the expression engine ends it
-  // with its result, any other error passes.
+  // Runs a command's searches under one budget; an error of the expression engine or a want
+  // of memory (the editor's commands then change nothing) ends it with its result, any other
+  // error passes.
   template <typename F>
   TFindResult Guarded(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings, bool Typing,
                       F&& Command);

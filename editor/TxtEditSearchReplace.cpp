@@ -4,8 +4,11 @@
 // replaces every hit or none: a search that fails on the way takes back what it had replaced.
 #include <algorithm>
 #include <climits>
+#include <memory>
+#include <vector>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditTextUtils.h"
 #include "framework/ScopeGuards.h"
 
 // One run of SearchReplace: its scope, its flags and the state of the replace loop.
@@ -22,6 +25,19 @@ struct TTxtEditSearchRun {
   bool LockRaised = false;
   bool BlockOpen = false;
   TTxtSelectionMode UserMode = smNormal;
+  // Memory kept aside while a replace-all can still be taken back, and handed back first when
+  // it is: the heap may have run full, and taking a line's replacement back needs about what
+  // replacing it took.
+  std::unique_ptr<char[]> Reserve;
+  size_t ReserveSize = 0;
+  // The line being replaced as it was before, while the replacement may fail half done: its
+  // text, the number of lines and of undo items, and the lines of the marks.
+  struct TLineBefore {
+    int Line = 0;  // none while 0
+    AnsiString Text;
+    int Lines = 0, UndoItems = 0;
+    std::vector<int> MarkLines;
+  } Current;
 
   TTxtEditSearchRun(TCustomTxtEdit& AEdit, const AnsiString& ASearch, const AnsiString& AReplace,
                     TSearchReplaceOptions& Options)
@@ -61,12 +77,15 @@ struct TTxtEditSearchRun {
   // before it on its line, whatever the selection mode of a caret without a selection.
   bool ColumnScope() const { return SelOnly && Mode == smColumn; }
 
-  // Whether a match at First (already shifted by earlier replacements) lies in the scope, whose
-  // end character is EndChar.
-  bool InScope(int Line, int First, int Length, int EndChar) const {
+  // Whether a hit lies in the scope. At is its place in the line as the search found it, First
+  // its place after the replacements before it on the line, on the line those left it on (the
+  // same backwards, where the replacements come after it). A scope of characters counts by the
+  // line as it was, its end moving with the replacements; a column stays where it is and counts
+  // by where the hit stands now. OnEndLine and EndChar tell the scope's end as the line began.
+  bool InScope(int Line, bool OnEndLine, int EndChar, int At, int First, int Length) const {
     if (!SelOnly || Mode == smNormal)
-      return !((Line == Start.Line && First < Start.Char) || (Line == End.Line && First + Length > EndChar));
-    if (Mode == smColumn) return EndChar - Start.Char < 1 || (First >= Start.Char && First + Length <= EndChar);
+      return !((Line == Start.Line && At < Start.Char) || (OnEndLine && At + Length > EndChar));
+    if (Mode == smColumn) return End.Char - Start.Char < 1 || (First >= Start.Char && First + Length <= End.Char);
     return true;
   }
 
@@ -108,33 +127,42 @@ struct TTxtEditSearchRun {
     Prompt = false;
   }
 
-  // Handles the hits of one line one by one; false ends the whole operation.
+  // The scope's end, moved with the replacements on its line, is the selection's moving end.
+  void MoveEnd(int Char, int Line) {
+    End = {Char, Line};
+    E.SetBlockEnd(End);
+  }
+
+  // Handles the hits of one line one by one; false ends the whole operation. Forwards, the rest
+  // of the line moves with each replacement: along the line, and onto the insertion's last line
+  // when the replacement broke it.
   bool LineByHit(int Line, int Count) {
-    int offset = 0;
+    const bool onEnd = Line == End.Line;
+    const int endChar = End.Char;
+    int row = Line, shift = 0;
     int n = Backwards ? Count - 1 : 0;
     for (int left = Count; left > 0; --left) {
-      const int first = Engine.GetResult(n) + offset;
-      const int length = Engine.GetLength(n);
+      const int at = Engine.GetResult(n), length = Engine.GetLength(n);
       n += Backwards ? -1 : 1;
-      if (!InScope(Line, first, length, End.Char)) continue;
+      const int first = at + shift;
+      if (!InScope(Line, onEnd, endChar, at, first, length)) continue;
       ++Result;
-      SelectHit(Line, first, length);
+      SelectHit(row, first, length);
       if (!DoReplace && !ReplaceAll) return false;
       TTxtReplaceAction action = raReplace;
       if (Prompt && E.OnReplaceText.Assigned()) {
-        action = E.DoOnReplaceText(Search, Replacement, Line, first);
+        action = E.DoOnReplaceText(Search, Replacement, row, first);
         if (action == raCancel) return false;
       }
       if (action == raReplaceAll) SwitchToReplaceAll();
-      if (action != raSkip) ReplaceLen = ReplaceHit(Engine.Replace(E.SelText(), Replacement), first, Line);
+      if (action != raSkip) ReplaceLen = ReplaceHit(Engine.Replace(E.SelText(), Replacement), first, row);
       if (!Backwards) {
-        E.InternalSetCaretXY({first + ReplaceLen, Line});
-        if (action != raSkip && length != ReplaceLen) {
-          offset += ReplaceLen - length;
-          if (!ColumnScope() && E.CaretY() == End.Line) {
-            End.Char += ReplaceLen - length;
-            E.SetBlockEnd(End);
-          }
+        const int landed = action != raSkip ? E.insertedEnd_.Line : row;
+        E.InternalSetCaretXY({first + ReplaceLen, landed});
+        if (action != raSkip && (length != ReplaceLen || landed != row)) {
+          shift += ReplaceLen - length;
+          row = landed;
+          if (!ColumnScope() && onEnd) MoveEnd(endChar + shift, row);
         }
       }
       if (!ReplaceAll) return false;
@@ -142,36 +170,60 @@ struct TTxtEditSearchRun {
     return true;
   }
 
-  // Replace-all forwards without asking: the line is rebuilt once from its hits and stored as
-  // one replacement, so many hits on a long line cost one copy of it. The hits are taken as
-  // replacing them one by one takes them: each at its place after the earlier replacements,
-  // against a scope end that moves with them unless the scope is a column.
+  // Replace-all without asking: the line is rebuilt once from its hits and stored as one
+  // replacement, so many hits on a long line cost one copy of it and one undo record. The hits
+  // are taken, and the caret, the selection and the scope's end left, as replacing them one by
+  // one does: forwards each hit at its place after the replacements before it, backwards from
+  // the last hit to the first, which leaves the caret after the first.
   void LineAtOnce(int Line, int Count) {
     const std::string_view text = E.LineAt(Line);
+    const bool onEnd = Line == End.Line;
+    const int endChar = End.Char;
     AnsiString middle;
-    int firstStart = 0, lastEnd = 0, prev = 0, delta = 0;
-    bool lengthChanged = false;
-    const bool endMoves = !ColumnScope() && Line == End.Line;
+    int firstStart = 0, prev = 0, shift = 0;
+    size_t firstLength = 0;  // of the first hit's replacement
+    bool lastMoves = false;  // whether the last replacement moved the rest of the line
     for (int n = 0; n < Count; ++n) {
-      const int first = Engine.GetResult(n), length = Engine.GetLength(n);
-      if (!InScope(Line, first + delta, length, End.Char + (endMoves ? delta : 0))) continue;
-      if (firstStart == 0) firstStart = prev = first;
-      middle.append(text.substr(prev - 1, first - prev));
-      const AnsiString rep = Engine.Replace(AnsiString(text.substr(first - 1, length)), Replacement);
+      const int at = Engine.GetResult(n), length = Engine.GetLength(n);
+      if (!InScope(Line, onEnd, endChar, at, at + shift, length)) continue;
+      const bool firstHit = firstStart == 0;
+      if (firstHit) firstStart = prev = at;
+      middle.append(text.substr(prev - 1, at - prev));
+      const AnsiString rep = Engine.Replace(AnsiString(text.substr(at - 1, length)), Replacement);
       middle += rep;
-      prev = lastEnd = first + length;
-      delta += static_cast<int>(rep.size()) - length;
-      lengthChanged = lengthChanged || static_cast<int>(rep.size()) != length;
+      if (firstHit) firstLength = rep.size();
+      prev = at + length;
       ++Result;
+      if (Backwards) continue;
+      // Where the rest of the line stands after this replacement, on the insertion's last line.
+      const size_t lastBreak = rep.find_last_of("\r\n");
+      if (lastBreak == AnsiString::npos)
+        shift += static_cast<int>(rep.size()) - length;
+      else
+        shift = static_cast<int>(rep.size() - lastBreak) - at - length;
+      lastMoves = lastBreak != AnsiString::npos || static_cast<int>(rep.size()) != length;
     }
     if (firstStart == 0) return;
-    SelectHit(Line, firstStart, lastEnd - firstStart);
-    ReplaceLen = ReplaceHit(middle, firstStart, Line);
-    E.InternalSetCaretXY({firstStart + ReplaceLen, Line});
-    if (lengthChanged && endMoves) {
-      End.Char += delta;
-      E.SetBlockEnd(End);
+    if (Reserve) Guard(Line, text, text.size() - static_cast<size_t>(prev - firstStart) + middle.size());
+    SelectHit(Line, firstStart, prev - firstStart);
+    const int replaced = ReplaceHit(middle, firstStart, Line);
+    Current.Line = 0;
+    if (Backwards) {
+      if (firstLength < middle.size()) {
+        E.InternalSetCaretXY(EndOfInsertion(std::string_view(middle).substr(0, firstLength), {firstStart, Line}));
+        E.CollapseSelectionAtCaret();
+      }
+      return;
     }
+    E.InternalSetCaretXY({firstStart + replaced, E.insertedEnd_.Line});
+    if (lastMoves && onEnd && !ColumnScope()) MoveEnd(endChar + shift, E.insertedEnd_.Line);
+  }
+
+  // Where Text inserted at At ends.
+  static TBufferCoord EndOfInsertion(std::string_view Text, TBufferCoord At) {
+    if (Text.find_first_of("\r\n") == std::string_view::npos) return {At.Char + static_cast<int>(Text.size()), At.Line};
+    const std::vector<std::string_view> pieces = TxtSplitPieces(Text, false);
+    return {static_cast<int>(pieces.back().size()) + 1, At.Line + static_cast<int>(pieces.size()) - 1};
   }
 
   void Run() {
@@ -185,21 +237,67 @@ struct TTxtEditSearchRun {
       ReplaceEveryHitOrNone();
       return;
     }
-    int line = Backwards ? End.Line : Start.Line;
-    while (line >= Start.Line && line <= End.Line) {
+    WalkLines();
+  }
+
+  // Hands the hits of each line of the scope, in the search's direction, to the replace-all or
+  // to the hit-by-hit handling, until that ends the operation. Forwards, a replacement that
+  // breaks its line moves the lines after it and the scope's end: the search goes on after the
+  // lines it made.
+  void WalkLines() {
+    for (int line = Backwards ? End.Line : Start.Line; line >= Start.Line && line <= End.Line;) {
       const int count = Engine.FindAllIn(E.LineAt(line));
-      if (count > 0 && !HandleLine(line, count)) break;
-      line += Backwards ? -1 : 1;
+      const int lines = E.lines_->Count();
+      // A replacement on the end line itself moves the end where it leaves it.
+      const bool beforeEnd = line < End.Line;
+      if (count > 0) {
+        if (!ReplaceAll || Prompt) {
+          if (!LineByHit(line, count)) return;
+        } else {
+          LineAtOnce(line, count);
+        }
+      }
+      if (Backwards) {
+        --line;
+      } else {
+        const int added = E.lines_->Count() - lines;
+        if (beforeEnd) End.Line += added;
+        line += 1 + added;
+      }
     }
   }
 
-  // Handles the hits of one line; false ends the whole operation.
-  bool HandleLine(int Line, int Count) {
-    if (ReplaceAll && !Prompt && !Backwards && !ColumnScope()) {
-      LineAtOnce(Line, Count);
-      return true;
-    }
-    return LineByHit(Line, Count);
+  // Keeps enough aside to take back the replacement of a line of Length characters, whichever
+  // its length before or after.
+  void KeepAside(size_t Length) {
+    const size_t bytes = 16 * 1024 + 2 * Length;
+    if (bytes <= ReserveSize) return;
+    std::unique_ptr<char[]> more(new char[bytes]);
+    Reserve = std::move(more);
+    ReserveSize = bytes;
+  }
+
+  // Before the replacement of Line, whose text is Text, makes it NewLength characters long:
+  // what puts the line back when the replacement fails half done, with the memory to do so.
+  void Guard(int Line, std::string_view Text, size_t NewLength) {
+    KeepAside(std::max(Text.size(), NewLength));
+    Current.Text.assign(Text);
+    Current.MarkLines.resize(static_cast<size_t>(E.marks_->Count()));
+    for (int i = 0; i < E.marks_->Count(); ++i) Current.MarkLines[static_cast<size_t>(i)] = E.marks_->Items(i)->Line();
+    Current.Lines = E.lines_->Count();
+    Current.UndoItems = E.undoList_->ItemCount();
+    Current.Line = Line;
+  }
+
+  // Puts the line being replaced back as it was, with the lines and the undo items its
+  // replacement had made and the marks it had moved, whatever of it was done.
+  void RestoreCurrentLine() {
+    if (Current.Line == 0) return;
+    while (E.undoList_->ItemCount() > Current.UndoItems) E.undoList_->PopItem();
+    E.lines_->DeleteLines(Current.Line, E.lines_->Count() - Current.Lines);
+    E.lines_->SetStrings(Current.Line - 1, Current.Text);
+    for (int i = 0; i < E.marks_->Count(); ++i) E.marks_->Items(i)->SetLine(Current.MarkLines[static_cast<size_t>(i)]);
+    Current.Line = 0;
   }
 
   // What a replace-all that cannot complete gives back as it found it, besides the text.
@@ -211,10 +309,11 @@ struct TTxtEditSearchRun {
   };
 
   // Replaces the hits line by line as the search finds them, as one undo step. The memory it
-  // takes is that of the step, whatever the number of hits. A search that fails on the way (an
-  // expression too complex for the text, any error) takes the replacements back, leaving the
-  // text, the caret, the selection, the view, the modified mark and the undo and redo lists as
-  // they were, and the error goes on to the caller.
+  // takes is that of the step, whatever the number of hits. A failure on the way (an expression
+  // too complex for the text, memory running out in the search, in a line's replacement or in
+  // its undo record, any error) takes the replacements back, the line it stopped in too, leaving
+  // the text, the caret, the selection, the view, the modified mark and the undo and redo lists
+  // as they were, and the error goes on to the caller.
   void ReplaceEveryHitOrNone() {
     TTxtEditUndoList& undo = *E.undoList_;
     const TBefore before{E.CaretXY(), E.blockBegin_,    E.blockEnd_,   E.lastCaretX_, E.topLine_,
@@ -229,37 +328,24 @@ struct TTxtEditSearchRun {
       undo.SetInsideRedo(insideRedo);
       undo.SetMaxUndoActions(most);
     });
+    KeepAside(0);
     try {
-      ReplaceLines();
+      SwitchToReplaceAll();
+      WalkLines();
     } catch (...) {
       TakeBack(before);
       throw;
     }
   }
 
-  // Forwards, a replacement that breaks its line moves the lines after it and the scope's end:
-  // the search goes on after the lines it made.
-  void ReplaceLines() {
-    SwitchToReplaceAll();
-    for (int line = Backwards ? End.Line : Start.Line; line >= Start.Line && line <= End.Line;) {
-      const int count = Engine.FindAllIn(E.LineAt(line));
-      const int lines = E.lines_->Count();
-      if (count > 0) HandleLine(line, count);
-      if (Backwards) {
-        --line;
-      } else {
-        const int added = E.lines_->Count() - lines;
-        End.Line += added;
-        line += 1 + added;
-      }
-    }
-  }
-
   void TakeBack(const TBefore& Before) {
+    Reserve.reset();
+    RestoreCurrentLine();
     E.TakeBackUndo(Before.UndoItems);
+    // The view last: putting the caret back scrolls it into view.
+    E.SetCaretAndSelection(Before.Caret, Before.Begin, Before.End);
     E.SetTopLine(Before.TopLine);
     E.SetLeftChar(Before.LeftChar);
-    E.SetCaretAndSelection(Before.Caret, Before.Begin, Before.End);
     // Exactly as they were: the setters take the selection by the run's own mode.
     E.lastCaretX_ = Before.LastCaretX;
     E.caretAtEOL_ = Before.AtEol;

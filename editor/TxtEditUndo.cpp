@@ -95,8 +95,10 @@ std::unique_ptr<TTxtEditUndoItem> TTxtEditUndoList::PopItem() {
 void TTxtEditUndoList::PushItem(std::unique_ptr<TTxtEditUndoItem> Item) {
   if (!Item) return;
   TTxtUndoReason reason = Item->Reason;
-  if (items_.empty() || items_.back()->ChangeNumber != Item->ChangeNumber) ++actions_;
+  // Counted once it is in: a push that fails for want of memory leaves the count as it was.
+  const bool action = items_.empty() || items_.back()->ChangeNumber != Item->ChangeNumber;
   items_.push_back(std::move(Item));
+  if (action) ++actions_;
   EnsureMaxEntries();
   if (reason != urGroupBreak) NotifyAdded();
 }

@@ -38,7 +38,8 @@ struct TTxtEditUndoApply {
     // With nothing selected the text goes in at the caret, which stops at the scroll width: it
     // must go in exactly where it was.
     E.caretX_ = item.StartPos.Char;
-    const AnsiString removed = E.SelText();
+    // A target that records nothing (a take-back, which may have little memory) needs no copy.
+    const AnsiString removed = Target->LockCount() > 0 ? AnsiString() : E.SelText();
     E.SetSelTextPrimitive(item.SelMode, item.Text, false);
     const TBufferCoord end = E.insertedEnd_;
     Target->AddChange(item.Reason, item.StartPos, end, removed, item.SelMode);

@@ -589,7 +589,7 @@ TEST_F(FindDialog, TheResultLineShowsItsWholeTextInEachLanguage) {
       EXPECT_EQ(label->Caption()[0], language == 1049 ? L'\u041e' : L'E');
       expectWhole();
     }
-    for (int result : {frReachedEnd, frNotFound, frTooComplex}) {
+    for (int result : {frReachedEnd, frNotFound, frTooComplex, frOutOfMemory}) {
       dialog_->SetResult(result);
       expectWhole();
     }

@@ -3,6 +3,9 @@
 // go to line and column.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <string_view>
+
 #include "app/FindReplace.h"
 #include "app/LineFunctions.h"
 #include "editor/TxtEditSearch.h"
@@ -292,6 +295,43 @@ TEST_F(FindInEditor, ACommandOverManyExplodingLinesAnswersTooComplex) {
   // The next command has a budget of its own and answers.
   EXPECT_EQ(find_->Find(edit_, "a+!", Expressions(), false, {1, 1}), frNone);
   EXPECT_TRUE(find_->ErrorText().empty());
+}
+
+namespace {
+
+// An expression engine whose memory runs out after the searches of Allowed lines.
+class TMemoryShortSearch : public TTxtEditRegexSearch {
+ public:
+  using TTxtEditRegexSearch::TTxtEditRegexSearch;
+  int FindAllIn(std::string_view Text) override {
+    if (++Lines > Allowed) throw std::bad_alloc();
+    return TTxtEditRegexSearch::FindAllIn(Text);
+  }
+  int Lines = 0, Allowed = 0;
+};
+
+}  // namespace
+
+// Memory running out once the presence test found the one hit on the last line: every command
+// answers that there was not enough memory, with the text untouched, the editor painting and a
+// search as the user types back at the caret it started from; the next command answers.
+TEST_F(FindInEditor, ACommandThatRunsOutOfMemoryChangesNothingAndSaysSo) {
+  edit_->SetTextA("no\r\nno\r\nno\r\nno a\r\nno\r\nhit");
+  const AnsiString before = edit_->TextA();
+  auto* engine = new TMemoryShortSearch(form_);
+  TFindAndReplace find(new TTxtEditSearch(form_), engine);
+  for (const TCommand& c : kCommands) {
+    edit_->SetCaretXY({5, 4});
+    engine->Lines = 0;
+    engine->Allowed = 6;
+    EXPECT_EQ(c.Run(find, edit_, "hit"), frOutOfMemory) << c.Name;
+    EXPECT_TRUE(edit_->TextA() == before) << c.Name;
+    EXPECT_EQ(edit_->PaintLock(), 0) << c.Name;
+    EXPECT_EQ(edit_->CaretXY(), (std::string(c.Name) == "typing" ? TBufferCoord{2, 3} : TBufferCoord{5, 4})) << c.Name;
+  }
+  engine->Allowed = 100;
+  EXPECT_EQ(find.Replace(edit_, "hit", "x", Expressions(), true), frNone);
+  EXPECT_TRUE(edit_->TextA() == "no\r\nno\r\nno\r\nno a\r\nno\r\nx");
 }
 
 // A large document's searches that do not explode answer whatever the command's base: every

@@ -9,6 +9,7 @@
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditSearch.h"
 #include "tests/editor/EditTestSupport.h"
+#include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/HeapCounter.h"
 #include "tests/editor/SearchTestSupport.h"
 
@@ -219,10 +220,12 @@ TEST(ReplaceAllStop, ReplacementsThatBreakLinesReachEveryLine) {
 
 // Every character a hit: whatever the number of hits, a replace-all holds while it runs little
 // more than what it leaves, the replaced text and its undo step, and that step holds no more
-// per line than the line's text and a few records. Forwards, backwards, in a selection, with
-// longer replacements and ones that break lines; the undo gives the text back exactly.
+// per line than the line's text and a few records. Forwards, backwards, in a selection and a
+// column, with longer replacements and ones that break lines; the undo gives the text back
+// exactly.
 TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
   const TSearchReplaceOptions all{srReplace, srReplaceAll, srEntireScope};
+  const TSearchReplaceOptions selected{srReplace, srReplaceAll, srSelectionOnly};
   const struct {
     const char* Name;
     bool Expressions;
@@ -230,13 +233,19 @@ TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
     const char* With;
     TSearchReplaceOptions Options;
     int Lines, Hits;
+    TTxtSelectionMode Mode = smNormal;
   } cases[] = {
       {"plain", false, "a", "b", all, 2000, 200000},
       {"expression", true, ".", "b", all, 2000, 200000},
       {"longer", false, "a", "bcd", all, 2000, 200000},
       {"breaking lines", true, "a", "b\r\n", all, 100, 10000},
-      {"backwards", false, "a", "b", all + srBackwards, 200, 20000},
-      {"selection", true, ".", "b", TSearchReplaceOptions{srReplace, srReplaceAll, srSelectionOnly}, 2000, 199998},
+      {"backwards", false, "a", "b", all + srBackwards, 2000, 200000},
+      {"expression backwards", true, ".", "b", all + srBackwards, 2000, 200000},
+      {"breaking lines backwards", false, "a", "\r\nb", all + srBackwards, 100, 10000},
+      {"selection", true, ".", "b", selected, 2000, 199998},
+      {"selection backwards", false, "a", "b", selected + srBackwards, 2000, 199998},
+      {"column", false, "a", "bc", selected, 2000, 98000, smColumn},
+      {"column backwards", true, ".", "b", selected + srBackwards, 2000, 196000, smColumn},
   };
   for (const auto& c : cases) {
     TTxtEdit e(nullptr);
@@ -247,6 +256,7 @@ TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
     for (int i = 0; i < c.Lines; ++i) text += AnsiString(100, 'a') + (i + 1 < c.Lines ? "\r\n" : "");
     e.SetTextA(text);
     if (c.Options.Contains(srSelectionOnly)) {
+      e.SetSelectionMode(c.Mode);
       e.SetBlockBegin({2, 1});
       e.SetBlockEnd({100, c.Lines});
     }
@@ -255,9 +265,77 @@ TEST(ReplaceAllStop, EveryCharacterAHitHoldsLittleMoreThanItsUndoStep) {
     EXPECT_EQ(e.SearchReplace(c.Find, c.With, c.Options), c.Hits) << c.Name;
     const long long peak = HeapPeak(), after = HeapBytes();
     EXPECT_LE(peak - after, 64 * 1024) << c.Name << ": held " << peak - before << " bytes, kept " << after - before;
-    // Backwards, each hit is a step item of its own.
-    EXPECT_LE(after - before, c.Options.Contains(srBackwards) ? 128LL * c.Hits : 300LL * c.Lines) << c.Name;
+    // A line's undo record pair, its copy of the replaced text and the line's own storage.
+    EXPECT_LE(after - before, 300LL * c.Lines) << c.Name;
     e.Undo();
     EXPECT_TRUE(e.TextA() == text) << c.Name;
+  }
+}
+
+// The heap running full at any allocation of a replace-all (in the search, in the replacement
+// of a line, in its undo record): the command raises std::bad_alloc and changes nothing, taking
+// back what it had replaced with no more memory than is freed on the way, and the undo and redo
+// lists go on as before. Past its last allocation it completes.
+TEST(ReplaceAllStop, RunningOutOfMemoryAnywhereChangesNothing) {
+  const TSearchReplaceOptions all{srReplace, srReplaceAll, srEntireScope};
+  const struct {
+    const char* Name;
+    bool Expressions;
+    const char *Find, *With;
+    TSearchReplaceOptions Options;
+    TTxtSelectionMode Mode = smNormal;
+  } cases[] = {
+      {"plain", false, "a", "bc", all},
+      {"expression backwards", true, "a+", "<$&>", all + srBackwards},
+      {"breaking lines", false, "a", "x\r\ny", all},
+      {"breaking lines backwards", true, "a", "\r\n", all + srBackwards},
+      {"column", false, "a", "", {srReplace, srReplaceAll, srSelectionOnly}, smColumn},
+  };
+  const AnsiString text =
+      "a a aaa\r\n" + AnsiString(40000, 'a') + "\r\nba\r\n" + AnsiString(300, 'a') + "\r\nno hit\r\naa a";
+  for (const auto& c : cases) {
+    AnsiString want;
+    // Past the first run, the heap fills at the nth allocation of the replace-all.
+    for (long long n = 0;; ++n) {
+      TTxtEdit e(nullptr);
+      TTxtEditSearch plain(nullptr);
+      TTxtEditRegexSearch regex(nullptr);
+      e.SetSearchEngine(c.Expressions ? static_cast<TTxtEditSearchCustom*>(&regex) : &plain);
+      e.SetTextA(text);
+      // A full undo list of 127 items, so that the step's first one needs new room in it.
+      for (int i = 0; i < 125; ++i) e.UndoList()->AddChange(urCaret, {1, 1}, {1, 1}, AnsiString(), smNormal);
+      e.SetCaretXY({1, 1});
+      e.SetSelText("x");
+      e.UndoList()->AddGroupBreak();
+      e.SetSelText("y");
+      e.Undo();
+      e.SetMaxUndo(e.UndoList()->ActionCount());
+      e.SetBookMark(1, 2, 5);
+      Select(e, {2, 1}, {250, 4}, c.Mode);
+      const TState before = StateOf(e);
+      FillHeapAt(n);
+      bool failed = false;
+      try {
+        e.SearchReplace(c.Find, c.With, c.Options);
+      } catch (const std::bad_alloc&) {
+        failed = true;
+      }
+      const bool filled = HeapFilled();
+      FillHeapAt(0);
+      const std::string what = std::string(c.Name) + ", full at " + std::to_string(n);
+      if (n == 0) want = e.TextA();
+      if (!failed) {
+        ASSERT_TRUE(e.TextA() == want && want != text) << what;
+        if (n > 0 && !filled) break;
+        continue;
+      }
+      const TState after = StateOf(e);
+      ASSERT_TRUE(after == before) << what << ": " << Describe(after) << " was " << Describe(before);
+      e.SetMaxUndo(1024);
+      e.Redo();
+      e.Undo();
+      e.Undo();
+      ASSERT_TRUE(e.TextA() == text && e.UndoList()->ItemCount() == 125) << what;
+    }
   }
 }
