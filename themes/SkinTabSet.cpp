@@ -27,6 +27,7 @@ HV_PUBLISH(TSkinTabControl) {
   p.Prop("Margins", &T::Margins, &T::SetMargins);
   p.Prop("TabAutofit", &T::TabAutofit, &T::SetTabAutofit).Default(false);
   p.Prop("TabAutofitMaxSize", &T::TabAutofitMaxSize, &T::SetTabAutofitMaxSize);
+  p.Prop("TabBackgroundColor", &T::TabBackgroundColor, &T::SetTabBackgroundColor);
   p.Prop("TabDragReorder", &T::TabDragReorder, &T::SetTabDragReorder).Default(false);
   p.Prop("TabPosition", &T::TabPosition, &T::SetTabPosition).Default(ttpTop);
   p.Prop("TabVisible", &T::TabVisible, &T::SetTabVisible).Default(true);
@@ -200,7 +201,7 @@ void TSkinCustomTabSet::ItemNotification(TBarCustomItem*, bool Relayed, TBarItem
           TabDeleting(tab, true);
         }
       }
-      if (!clicked)
+      if (!clicked && !ComponentState().Contains(csDesigning))
         Realign();
       else if (HandleAllocated())
         PostMessageW(Handle(), UM_TABDELETED, 0, 0);

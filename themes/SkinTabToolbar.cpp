@@ -99,6 +99,7 @@ void TSkinTabItem::DoDrawItem(TCanvas* ACanvas, const TRect& ARect, const TUiIte
   TSkinCustomItem::DoDrawItem(ACanvas, ARect, ItemInfo, PaintStage, PaintDefault);
   if (PaintStage != pstPrePaint || !PaintDefault) return;
   PaintDefault = false;
+  pushedPaint_ = ItemInfo.Pushed;
   TSkinTabPosition position = TabPosition();
   TSkinTabThemeType style = GetTabThemeTypeInUse(ThemeType());
   TRect r = ARect;
@@ -193,7 +194,11 @@ void TSkinTabItem::DoDrawCaption(TCanvas* ACanvas, const TRect& ClientAreaRect, 
                                  TSkinPaintStage PaintStage, bool& PaintDefault) {
   TSkinCustomItem::DoDrawCaption(ACanvas, ClientAreaRect, ACaption, CaptionRect, CaptionFormat, IsTextRotated,
                                  PaintStage, PaintDefault);
-  if (PaintStage != pstPrePaint || Checked()) return;
+  if (PaintStage != pstPrePaint) return;
+  // A pressed tab does not move its caption as a pressed button does under "Default".
+  if (pushedPaint_ && GetCurrentThemeName() == "Default")
+    CaptionRect = TRect(CaptionRect.Left - 1, CaptionRect.Top - 1, CaptionRect.Right - 1, CaptionRect.Bottom - 1);
+  if (Checked()) return;
   // An inactive tab's text sits lower, away from the page.
   int shift = TabPosition() == ttpTop ? 2 : -2;
   CaptionRect.Top += shift;
@@ -228,10 +233,8 @@ TSkinTabItem* TSkinTabToolbar::ActiveTab() {
 }
 
 void TSkinTabToolbar::SetActiveTabIndex(int Value) {
-  if (!tabSet_) {
-    activeTabIndex_ = Value;
-    return;
-  }
+  // A tab toolbar outside a tab set has no tab to activate.
+  if (!tabSet_) return;
   if (Value < 0 || Value >= Items()->Count() || going(Items()->Items(Value)))
     Value = -1;
   else if (!dynamic_cast<TSkinTabItem*>(Items()->Items(Value)))

@@ -78,6 +78,8 @@ class TSkinTabItem : public TSkinCustomItem {
  private:
   TSkinTabPosition tabPosition_ = ttpTop;
   TSkinTabThemeType themeType_ = tttWindows;
+  // The item state of the painting under way was pushed (its caption is drawn after it).
+  bool pushedPaint_ = false;
 };
 
 // The drag object of a tab being moved to another place.

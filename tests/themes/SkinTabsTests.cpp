@@ -4,6 +4,7 @@
 
 #include "framework/FormFiles.h"
 #include "framework/ExtCtrls.h"
+#include "framework/Bitmap.h"
 #include "framework/Forms.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
@@ -199,6 +200,11 @@ TEST(SkinTabs, MovingATab) {
   f.Control->TabToolbar()->ReorderTab(first, 1);
   EXPECT_EQ(f.Tab(1), first);
   EXPECT_EQ(f.Control->ActiveTabIndex(), 1);
+  // Onto the last place.
+  f.Control->TabToolbar()->ReorderTab(first, 2);
+  EXPECT_EQ(f.Tab(2), first);
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 2);
+  f.Control->TabToolbar()->ReorderTab(first, 1);
   // Onto itself or past the last tab: nothing.
   f.Log.clear();
   f.Control->TabToolbar()->ReorderTab(first, 1);
@@ -246,5 +252,68 @@ TEST(SkinTabs, MarginsRealignEveryPage) {
     f.Control->SetActiveTabIndex(i);  // a hidden page is sized once it shows
     pump();
     EXPECT_EQ(fills[i]->BoundsRect(), TRect(before.Left + 7, before.Top, before.Right, before.Bottom - 3)) << i;
+  }
+}
+
+// The form file reaches the tab strip's colour through the control.
+TEST(SkinTabs, FormFileSetsTheTabBackgroundColor) {
+  TTabForm f(2);
+  ReadComponentFromText("object Tabs: TSkinTabControl\n  TabBackgroundColor = clRed\nend\n", f.Control);
+  EXPECT_EQ(f.Control->TabBackgroundColor(), clRed);
+  EXPECT_EQ(f.Control->TabToolbar()->Color(), clRed);
+}
+
+// Outside a tab set a tab toolbar activates nothing.
+TEST(SkinTabs, ATabToolbarOutsideATabSetKeepsNoActiveIndex) {
+  TForm form(nullptr, CreateNew);
+  auto* toolbar = new TSkinTabToolbar(&form);
+  toolbar->Items()->Add(new TSkinTabItem(&form));
+  toolbar->SetActiveTabIndex(0);
+  EXPECT_EQ(toolbar->ActiveTabIndex(), -1);
+  EXPECT_EQ(toolbar->ActiveTab(), nullptr);
+}
+
+// When a tab goes in a designed tab set, the active tab is applied again by a posted message;
+// at run time the control only realigns.
+TEST(SkinTabs, ADesignedTabSetReappliesTheActiveTabAfterADeletion) {
+  for (bool designing : {false, true}) {
+    TTabForm f(3);
+    f.Control->SetDesigning(designing);
+    pump();
+    delete f.Tab(2);
+    MSG msg;
+    EXPECT_EQ(PeekMessageW(&msg, f.Control->Handle(), UM_TABDELETED, UM_TABDELETED, PM_NOREMOVE) != 0, designing);
+    pump();
+    EXPECT_EQ(f.Control->ActiveTabIndex(), 0);
+    EXPECT_TRUE(f.Tab(0)->Checked());
+  }
+}
+
+// Under "Default" a pressed button's caption moves down and right; a pressed tab's does not.
+TEST(SkinTabs, APressedTabKeepsItsCaptionInPlace) {
+  struct {
+    bool Pushed;
+    int Tab;  // 0 the active tab, 1 an inactive one (its caption sits 2 px lower)
+    TRect Expected;
+  } cases[] = {
+      {false, 0, {10, 10, 50, 20}},
+      {true, 0, {9, 9, 49, 19}},
+      {true, 1, {9, 11, 49, 21}},
+  };
+  TTabForm f(2);
+  TBitmap bitmap;
+  bitmap.SetSize(100, 40);
+  for (const auto& c : cases) {
+    TUiItemInfo info;
+    info.Pushed = c.Pushed;
+    bool paintDefault = true;
+    f.Tab(c.Tab)->DoDrawItem(bitmap.Canvas(), TRect(0, 0, 60, 30), info, pstPrePaint, paintDefault);
+    WideString caption = L"Tab";
+    TRect rect(10, 10, 50, 20);
+    Cardinal format = 0;
+    paintDefault = true;
+    f.Tab(c.Tab)->DoDrawCaption(bitmap.Canvas(), TRect(0, 0, 60, 30), caption, rect, format, false, pstPrePaint,
+                                paintDefault);
+    EXPECT_EQ(rect, c.Expected) << c.Pushed << " " << c.Tab;
   }
 }
