@@ -134,7 +134,6 @@ class TSkinTabToolbar : public TSkinToolbar {
   // Moves the dragged tab to the drop place (what dropping it there does).
   void ReorderTab(TBarCustomItem* AItem, int NewIndex);
 
-  void DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault) override;
   void DoItemNotification(TBarCustomItem* Ancestor, bool Relayed, TBarItemChangedAction Action, int Index,
                           TBarCustomItem* Item) override;
   void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
@@ -149,6 +148,8 @@ class TSkinTabToolbar : public TSkinToolbar {
  private:
   friend class TSkinCustomTabSet;
   void Repaint();
+  // The window's background: the pane in the tab style, then the active tab over its edge.
+  void EraseTabBackground(HDC DC);
   void DrawActiveTab(TCanvas* ACanvas);
   int FirstVisibleIndex() const;
   int LastVisibleIndex() const;

@@ -317,3 +317,29 @@ TEST(SkinTabs, APressedTabKeepsItsCaptionInPlace) {
     EXPECT_EQ(rect, c.Expected) << c.Pushed << " " << c.Tab;
   }
 }
+
+// The tab strip is the pane in the tab style, its edge along the tabs' foot; the active tab,
+// drawn again over it, covers that edge.
+TEST(SkinTabs, TheStripIsThePaneWithTheActiveTabOverItsEdge) {
+  TTabForm f(3);
+  const COLORREF pane = 0x55AA00;
+  TSkinTabToolbar* t = f.Control->TabToolbar();
+  f.Control->SetThemeType(tttFlat);
+  t->SetTabColor(static_cast<TColor>(pane));
+  f.Control->SetActiveTabIndex(1);
+  RedrawWindow(t->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  pump();
+  TBarItemViewer* active = t->View()->Find(f.Tab(1));
+  ASSERT_NE(active, nullptr);
+  const TRect client = t->ClientRect();
+  auto pixel = [&](int X, int Y) {
+    HDC dc = GetDC(t->Handle());
+    COLORREF c = GetPixel(dc, X, Y);
+    ReleaseDC(t->Handle(), dc);
+    return c;
+  };
+  const int bottom = client.Bottom - 1, beyond = client.Right - 10;
+  EXPECT_EQ(pixel(beyond, client.Height() / 2), pane);
+  EXPECT_EQ(pixel(beyond, bottom), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(pixel((active->BoundsRect().Left + active->BoundsRect().Right) / 2, bottom), pane);
+}
