@@ -378,8 +378,8 @@ void TSkinTabToolbar::ScrollLeft() {
   for (int i = first - 1; i >= 0; --i) {
     TBarCustomItem* item = Items()->Items(i);
     if (!IsHidden(item)) continue;
-    int last = LastVisibleIndex();
-    if (last > first) HideTab(Items()->Items(last));
+    // The last visible tab makes room, even when it is the only one.
+    if (int last = LastVisibleIndex(); last >= 0) HideTab(Items()->Items(last));
     ShowTab(item);
     break;
   }
@@ -392,8 +392,7 @@ void TSkinTabToolbar::ScrollRight() {
   for (int i = last + 1; i < Items()->Count(); ++i) {
     TBarCustomItem* item = Items()->Items(i);
     if (!IsHidden(item)) continue;
-    int first = FirstVisibleIndex();
-    if (first >= 0 && first < last) HideTab(Items()->Items(first));
+    if (int first = FirstVisibleIndex(); first >= 0) HideTab(Items()->Items(first));
     ShowTab(item);
     break;
   }
@@ -432,8 +431,9 @@ void TSkinTabToolbar::Autofit() {
   width = std::min(width, tabAutofitMaxSize_);
   for (int i = 0; i < Items()->Count(); ++i) {
     TBarCustomItem* item = Items()->Items(i);
-    if (auto* tab = dynamic_cast<TSkinTabItem*>(item); tab && tab->Visible()) tab->SetCustomWidth(width);
-    if (auto* spacer = dynamic_cast<TSkinRightAlignSpacerItem*>(item); spacer && spacer->Visible())
+    // Every tab, so that one shown later has the width of the others.
+    if (auto* tab = dynamic_cast<TSkinTabItem*>(item)) tab->SetCustomWidth(width);
+    if (auto* spacer = dynamic_cast<TSkinRightAlignSpacerItem*>(item))
       spacer->SetCustomWidth(CurrentDock()->Width() - tabs * width - others - GetNCSize().X);
   }
 }

@@ -166,6 +166,12 @@ TEST(SkinTabs, AutofitSharesTheWidth) {
     f.Control->SetTabAutofit(true);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(f.Tab(i)->CustomWidth(), c.Width) << c.MaxSize;
   }
+  // A tab not shown takes the width the shown ones share.
+  TTabForm f(4, 404);
+  f.Tab(3)->SetVisible(false);
+  f.Control->SetTabAutofit(true);
+  EXPECT_GT(f.Tab(0)->CustomWidth(), 0);
+  EXPECT_EQ(f.Tab(3)->CustomWidth(), f.Tab(0)->CustomWidth());
 }
 
 TEST(SkinTabs, TabsThatDoNotFitAreHiddenAndScrolledIn) {
@@ -184,6 +190,28 @@ TEST(SkinTabs, TabsThatDoNotFitAreHiddenAndScrolledIn) {
   f.Control->SetActiveTabIndex(0);
   EXPECT_TRUE(f.Tab(0)->Visible());
   EXPECT_FALSE(f.Tab(7)->Visible());
+  // A tab hidden on purpose, not for lack of room, scrolls nothing when it is activated.
+  f.Tab(3)->SetVisible(false);
+  std::vector<bool> shown;
+  for (int i = 0; i < 8; ++i) shown.push_back(f.Tab(i)->Visible());
+  f.Control->SetActiveTabIndex(3);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(f.Tab(i)->Visible(), shown[i]) << i;
+}
+
+// Where only one tab fits, scrolling swaps it for the next or the previous one.
+TEST(SkinTabs, AStripOfOneTabScrollsOneForTheOther) {
+  TTabForm f(4, 60);
+  TSkinTabToolbar* t = f.Control->TabToolbar();
+  t->FitTabs();
+  ASSERT_TRUE(t->IsHidden(f.Tab(1)));
+  struct {
+    int Activate;
+    int Shown;
+  } steps[] = {{1, 1}, {2, 2}, {1, 1}, {0, 0}};
+  for (const auto& s : steps) {
+    f.Control->SetActiveTabIndex(s.Activate);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(f.Tab(i)->Visible(), i == s.Shown) << s.Activate << " " << i;
+  }
 }
 
 TEST(SkinTabs, MovingATab) {
