@@ -335,16 +335,19 @@ void TSkinCustomTabSet::WndProc(TMessage& Message) {
       Realign();
       break;
     case WM_WINDOWPOSCHANGED: paneCache_.reset(); break;
-    case UM_GETBACKGROUNDCOLOR:
-      if (GetCurrentThemeName() == "OfficeXP") {
-        Message.Result = 1;
-        Message.LParam = static_cast<LPARAM>(clBtnFace);
-        return;
-      }
-      break;
     default: break;
   }
   TSkinCompoundItemsControl::WndProc(Message);
+}
+
+void TSkinCustomTabSet::Dispatch(TMessage& Message) {
+  // Asked by dispatch, not through the window: the answer is given here.
+  if (Message.Msg == UM_GETBACKGROUNDCOLOR && GetCurrentThemeName() == "OfficeXP") {
+    Message.WParam = static_cast<WPARAM>(clBtnFace);
+    Message.Result = 1;
+    return;
+  }
+  TSkinCompoundItemsControl::Dispatch(Message);
 }
 
 // ---- tab sheet ----

@@ -219,6 +219,7 @@ class TSkinCustomTabSet : public TSkinCompoundItemsControl {
   void Loaded() override;
   void DefineProperties(TFiler* Filer) override;
   void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
   // The pane below the tabs, through a cached bitmap.
   void PaintPane(HDC DC, const TRect& ARect);
 

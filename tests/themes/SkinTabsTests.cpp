@@ -8,6 +8,7 @@
 #include "framework/Forms.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
+#include "themes/UiDefaultTheme.h"
 
 namespace {
 
@@ -370,4 +371,17 @@ TEST(SkinTabs, TheStripIsThePaneWithTheActiveTabOverItsEdge) {
   EXPECT_EQ(pixel(beyond, client.Height() / 2), pane);
   EXPECT_EQ(pixel(beyond, bottom), ColorToRGB(clBtnShadow));
   EXPECT_EQ(pixel((active->BoundsRect().Left + active->BoundsRect().Right) / 2, bottom), pane);
+}
+
+// Under "OfficeXP" a tab set answers the background query with the face colour, the colour
+// where the query's answer is read.
+TEST(SkinTabs, TheBackgroundQueryUnderOfficeXPGivesTheFaceColour) {
+  TTabForm f(1);
+  f.Control->SetColor(clRed);
+  EXPECT_EQ(GetParentBackgroundColor(f.Control), clRed);
+  if (!IsThemeRegistered("OfficeXP")) RegisterTheme("OfficeXP", UiThemeClassOf<TUiDefaultTheme>());
+  SetCurrentThemeByName("OfficeXP");
+  const TColor answer = GetParentBackgroundColor(f.Control);
+  SetCurrentThemeByName("Default");
+  EXPECT_EQ(answer, clBtnFace);
 }
