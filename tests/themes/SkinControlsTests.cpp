@@ -89,6 +89,31 @@ TEST_F(SkinControlsTest, SpaceAndAcceleratorPressCheckBoxesAndButtons) {
   EXPECT_EQ(label->FocusControl(), nullptr);
 }
 
+// A label's accelerator moves the focus only while the letter is shown underlined and the label
+// is enabled.
+TEST_F(SkinControlsTest, ALabelsAcceleratorNeedsItShownAndEnabled) {
+  const struct {
+    bool ShowAccelChar, Enabled, Moves;
+  } cases[] = {{true, true, true}, {false, true, false}, {true, false, false}};
+  for (const auto& c : cases) {
+    auto* other = Child<TEdit>();
+    auto* edit = Child<TEdit>();
+    edit->SetTop(40);
+    auto* label = Child<TSkinLabel>();
+    label->SetCaption(L"&Name:");
+    label->SetFocusControl(edit);
+    label->SetShowAccelChar(c.ShowAccelChar);
+    label->SetEnabled(c.Enabled);
+    other->SetFocus();
+    Pump();
+    form->Perform(CM_DIALOGCHAR, L'n', 0x20000000);
+    EXPECT_EQ(edit->Focused(), c.Moves) << c.ShowAccelChar << c.Enabled;
+    delete label;
+    delete edit;
+    delete other;
+  }
+}
+
 TEST_F(SkinControlsTest, DefaultAndCancelKeys) {
   auto* edit = Child<TEdit>();
   auto* ok = Child<TSkinButton>();
