@@ -455,14 +455,8 @@ void TSkinTabSheet::WMEraseBkgnd(TMessage& Message) {
     r.Top -= 4;
   else
     r.Bottom += 4;
-  HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  TBitmap bitmap;
-  bitmap.SetSize(r.Width(), r.Height());
-  TCanvas* c = bitmap.Canvas();
-  TColor color = tabControl_->Color() == clNone ? clBtnFace : tabControl_->Color();
-  DrawTabToolbarBackground(c, TRect(0, 0, r.Width(), r.Height()), color, GetTabThemeTypeInUse(tabControl_->ThemeType()),
-                           tabControl_->TabPosition());
-  BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), c->Handle(), 0, 0, SRCCOPY);
+  // The tab control's own pane routine, with its background event.
+  tabControl_->PaintPane(reinterpret_cast<HDC>(Message.WParam), r);
   Message.Result = 1;
 }
 

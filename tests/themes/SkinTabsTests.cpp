@@ -385,3 +385,17 @@ TEST(SkinTabs, TheBackgroundQueryUnderOfficeXPGivesTheFaceColour) {
   SetCurrentThemeByName("Default");
   EXPECT_EQ(answer, clBtnFace);
 }
+
+// A page's background is the tab control's pane, painted through the control's background
+// event (the control's own area is covered by the page while a tab is active).
+TEST(SkinTabs, APagesBackgroundGoesThroughTheControlsBackgroundEvent) {
+  struct THandler {
+    std::vector<TSkinPaintStage> Stages;
+    void Draw(TObject*, TCanvas*, TRect, TSkinPaintStage Stage, bool&) { Stages.push_back(Stage); }
+  } handler;
+  TTabForm f(2);
+  f.Control->OnDrawBackground = TSkinDrawEvent(&handler, &THandler::Draw);
+  RedrawWindow(f.SheetOf(0)->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  ASSERT_GE(handler.Stages.size(), 2u);
+  EXPECT_TRUE(handler.Stages[0] == pstPrePaint && handler.Stages[1] == pstPostPaint);
+}
