@@ -249,6 +249,8 @@ TEST(SkinTabs, ItemTakesTheToolbarsStyle) {
   EXPECT_EQ(f.Control->Color(), clBtnFace);
   f.Control->SetThemeType(tttUi);
   EXPECT_EQ(f.Control->Color(), clNone);
+  // A control without a colour leaves the tabs the one they had.
+  EXPECT_EQ(f.Control->TabToolbar()->TabColor(), clBtnFace);
   f.Control->SetTabPosition(ttpBottom);
   EXPECT_EQ(f.Tab(0)->TabPosition(), ttpBottom);
   EXPECT_EQ(f.Control->Dock()->Align(), alBottom);
