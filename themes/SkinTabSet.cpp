@@ -236,8 +236,9 @@ void TSkinCustomTabSet::TabDeleting(TSkinTabItem*, bool) {
 }
 
 void TSkinCustomTabSet::Loaded() {
+  // Applied while still loading, so that the tab events stay silent for what the form file set.
+  if (loadedActiveIndex_ >= 0 && TabToolbar()) TabToolbar()->SetActiveTabIndex(loadedActiveIndex_);
   TSkinCompoundItemsControl::Loaded();
-  if (loadedActiveIndex_ >= 0) SetActiveTabIndex(loadedActiveIndex_);
   if (TSkinTabToolbar* t = TabToolbar()) {
     auto& hidden = t->HiddenTabs();
     for (TSkinHiddenTab& h : hidden)

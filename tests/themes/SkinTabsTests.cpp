@@ -401,3 +401,13 @@ TEST(SkinTabs, APagesBackgroundGoesThroughTheControlsBackgroundEvent) {
   ASSERT_GE(handler.Stages.size(), 2u);
   EXPECT_TRUE(handler.Stages[0] == pstPrePaint && handler.Stages[1] == pstPostPaint);
 }
+
+// The active tab a form file names is applied without the change events.
+TEST(SkinTabs, TheActiveTabOfAFormFileIsAppliedSilently) {
+  TTabForm f(3);
+  f.Log.clear();
+  ReadComponentFromText("object Tabs: TSkinTabControl\n  ActiveTabIndex = 2\nend\n", f.Control);
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 2);
+  EXPECT_TRUE(f.SheetOf(2)->Visible());
+  EXPECT_EQ(f.Log, "");
+}
