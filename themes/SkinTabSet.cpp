@@ -462,7 +462,8 @@ void TSkinTabSheet::WMEraseBkgnd(TMessage& Message) {
 }
 
 void TSkinTabSheet::WndProc(TMessage& Message) {
-  if (Message.Msg == CM_VISIBLECHANGED && !IsDestroying()) {
+  // A page remembers its focused control at run time only: a designer moves the focus itself.
+  if (Message.Msg == CM_VISIBLECHANGED && !IsDestroying() && !ComponentState().Contains(csDesigning)) {
     TWinControl* focused = Screen ? Screen->ActiveControl() : nullptr;
     if (!Message.WParam && focused && ContainsControl(focused)) {
       if (lastFocused_) lastFocused_->RemoveFreeNotification(this);

@@ -6,6 +6,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/Bitmap.h"
 #include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
 #include "themes/UiDefaultTheme.h"
@@ -410,4 +411,25 @@ TEST(SkinTabs, TheActiveTabOfAFormFileIsAppliedSilently) {
   EXPECT_EQ(f.Control->ActiveTabIndex(), 2);
   EXPECT_TRUE(f.SheetOf(2)->Visible());
   EXPECT_EQ(f.Log, "");
+}
+
+// At run time a page gives the focus back to the control that had it when the page was hidden;
+// a designed page does not.
+TEST(SkinTabs, APageReturnsTheFocusAtRunTimeOnly) {
+  for (bool designing : {false, true}) {
+    TTabForm f(2);
+    auto* edit = new TEdit(&f.Form);
+    edit->SetParent(f.SheetOf(0));
+    auto* other = new TEdit(&f.Form);
+    other->SetParent(f.SheetOf(1));
+    f.SheetOf(0)->SetDesigning(designing);
+    edit->SetFocus();
+    pump();
+    f.Control->SetActiveTabIndex(1);
+    other->SetFocus();
+    pump();
+    f.Control->SetActiveTabIndex(0);
+    pump();
+    EXPECT_EQ(edit->Focused(), !designing) << designing;
+  }
 }
