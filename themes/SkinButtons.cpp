@@ -333,8 +333,7 @@ void TSkinCustomButton::Click() {
     return;
   }
   if (GroupIndex() != 0) SetChecked(true);
-  if (modalResult_ != mrNone)
-    if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(modalResult_);
+  if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(modalResult_);
   inherited::Click();
 }
 
@@ -351,9 +350,13 @@ void TSkinCustomButton::DropDown() {
   dropDownMenu_->SetPopupComponent(this);
   dropDownMenu_->Popup(below.X, below.Y);
   // The click that closed the menu must not press the button again.
+  // A quit comes out of the queue whatever range is asked for: it is put back.
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, WM_LBUTTONDOWN, WM_MBUTTONDBLCLK, PM_REMOVE)) {}
-  if (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) PostQuitMessage(static_cast<int>(msg.wParam));
+  while (PeekMessageW(&msg, nullptr, WM_LBUTTONDOWN, WM_MBUTTONDBLCLK, PM_REMOVE))
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
 }
 
 void TSkinCustomButton::StartRepeatTimer(UINT Interval) {

@@ -78,19 +78,19 @@ void TSkinCustomPanel::DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPain
   if (OnDrawBackground) OnDrawBackground(this, ACanvas, ARect, PaintStage, PaintDefault);
 }
 
-void TSkinCustomPanel::DrawBackground(TCanvas* ACanvas, const TRect& ARect) {
+void TSkinCustomPanel::DrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPanelBorder Border) {
   bool paintDefault = true;
   DoDrawBackground(ACanvas, ARect, pstPrePaint, paintDefault);
   HDC dc = ACanvas->Handle();
   if (paintDefault) switch (GetSkinType(themeType_)) {
       case thtNone:
         if (!borders_) break;
-        if (borderType_ == pbrFramed) {
+        if (Border == pbrFramed) {
           ACanvas->Brush()->SetColor(clBtnFace);
           ACanvas->FrameRect(ARect);
         } else {
           RECT r = ToRECT(ARect);
-          DrawEdge(dc, &r, panelEdges[borderType_], BF_RECT);
+          DrawEdge(dc, &r, panelEdges[Border], BF_RECT);
         }
         break;
       case thtWindows:
@@ -114,7 +114,7 @@ void TSkinCustomPanel::DrawBackground(TCanvas* ACanvas, const TRect& ARect) {
   DoDrawBackground(ACanvas, ARect, pstPostPaint, paintDefault);
 }
 
-void TSkinCustomPanel::Paint() { DrawBackground(Canvas(), ClientRect()); }
+void TSkinCustomPanel::Paint() { DrawBackground(Canvas(), ClientRect(), borderType_); }
 
 void TSkinCustomPanel::AdjustClientRect(TRect& Rect) {
   inherited::AdjustClientRect(Rect);
@@ -140,8 +140,8 @@ bool TSkinCustomPanel::ChildFocused() const {
   return focused && focused->Parent() == this;
 }
 
-void TSkinCustomPanel::UpdateHot() {
-  bool hot = hotTrack_ && GetSkinType(themeType_) != thtWindows && (mouseIn_ || ChildFocused());
+void TSkinCustomPanel::SetHot(bool Value) {
+  bool hot = Value && hotTrack_ && GetSkinType(themeType_) != thtWindows;
   if (hot == hot_) return;
   hot_ = hot;
   RepaintWithChildren();
@@ -160,13 +160,16 @@ void TSkinCustomPanel::Dispatch(TMessage& Message) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
       inherited::Dispatch(Message);
-      mouseIn_ = Message.Msg == CM_MOUSEENTER;
-      UpdateHot();
+      // Leaving keeps the panel hot while one of its children has the focus.
+      SetHot(Message.Msg == CM_MOUSEENTER || ChildFocused());
       return;
-    case CM_FOCUSCHANGED:
+    case CM_FOCUSCHANGED: {
       inherited::Dispatch(Message);
-      UpdateHot();
+      // The focus going to a child makes the panel hot; going anywhere else ends it, mouse or not.
+      auto* focused = reinterpret_cast<TControl*>(Message.LParam);
+      SetHot(focused && focused->Parent() == this);
       return;
+    }
     case UM_THEMECHANGE:
       if (Message.WParam == 3) RepaintWithChildren();
       return;
@@ -226,9 +229,9 @@ void TSkinCustomGroupBox::Paint() {
   frame.Top += caption.Height() / 2;
   {
     TSaveDC saved(canvas->Handle());
-    if (!caption.IsEmpty())
-      ExcludeClipRect(canvas->Handle(), caption.Left - 2, caption.Top, caption.Right + 2, caption.Bottom);
-    DrawBackground(canvas, frame);
+    if (!caption.IsEmpty()) ExcludeClipRect(canvas->Handle(), caption.Left, caption.Top, caption.Right, caption.Bottom);
+    // A group box's frame is always the etched line, whatever border a panel would have.
+    DrawBackground(canvas, frame, pbrEtched);
   }
   if (caption.IsEmpty()) return;
   canvas->Font()->Assign(Font());

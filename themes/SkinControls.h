@@ -56,8 +56,9 @@ class TSkinCustomPanel : public TCustomControl {
 
  protected:
   virtual void DoDrawBackground(TCanvas* ACanvas, TRect ARect, TSkinPaintStage PaintStage, bool& PaintDefault);
-  // The border and background of the skin type in ARect (the group box passes its frame).
-  void DrawBackground(TCanvas* ACanvas, const TRect& ARect);
+  // The border and background of the skin type in ARect (the group box passes its frame and
+  // the etched border).
+  void DrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPanelBorder Border);
   void Paint() override;
   void AdjustClientRect(TRect& Rect) override;
   void Dispatch(TMessage& Message) override;
@@ -67,7 +68,8 @@ class TSkinCustomPanel : public TCustomControl {
 
  private:
   void MarginsChanged(TObject* Sender);
-  void UpdateHot();
+  // Hot only with HotTrack and outside the visual-styles skin.
+  void SetHot(bool Value);
   bool ChildFocused() const;
 
   bool borders_ = true;
@@ -75,7 +77,6 @@ class TSkinCustomPanel : public TCustomControl {
   std::unique_ptr<TUiControlMargins> margins_;
   bool uiStyleBackground_ = false;
   TSkinThemeType themeType_ = thtUi;
-  bool mouseIn_ = false;
   bool hot_ = false;
 };
 

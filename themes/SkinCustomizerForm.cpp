@@ -405,8 +405,8 @@ void TSkinCustomizeForm::EndDrag(TObject*, TObject* Target, int, int) {
 }
 
 void TSkinCustomizeForm::DragOverList(TObject*, TObject* Source, int, int, TDragState, bool& Accept) {
-  auto* drag = dynamic_cast<TSkinItemDragObject*>(Source);
-  Accept = drag && drag->SourceToolbar();
+  // Any item may come here; only one from a toolbar changes anything when dropped.
+  Accept = dynamic_cast<TSkinItemDragObject*>(Source) != nullptr;
 }
 
 void TSkinCustomizeForm::DragDropList(TObject*, TObject* Source, int, int) {

@@ -95,8 +95,8 @@ void TSkinComboBox::HoverTick(TObject*) {
   // Stopped, not freed: this runs inside the timer's own tick.
   hoverTimer_->SetEnabled(false);
   overButton_ = false;
-  // The focus keeps the frame hot.
-  SetInside(Focused() || (EditHandle() && GetFocus() == EditHandle()));
+  // The focus, if it is here, still keeps the frame hot when it is painted.
+  SetInside(false);
 }
 
 void TSkinComboBox::PaintFrame() {
@@ -166,11 +166,7 @@ void TSkinComboBox::Dispatch(TMessage& Message) {
       return;
     case CM_EXIT:
       inherited::Dispatch(Message);
-      // Still under the mouse: hot until the mouse leaves.
-      if (CursorOverWindow())
-        WatchHover();
-      else
-        SetInside(false);
+      SetInside(false);
       return;
     case UM_THEMECHANGE:
       if (Message.WParam == 3 && HandleAllocated()) Invalidate();
@@ -326,7 +322,7 @@ HV_PUBLISH(TSkinListBox) {
   p.Event("OnDrawItemBackground", &T::OnDrawItemBackground);
 }
 
-int TSkinCheckListBox::TextIndent(int Index) { return Header(Index) ? 0 : CheckWidth(); }
+int TSkinCheckListBox::TextIndent(int) { return CheckWidth(); }
 
 void TSkinCheckListBox::DrawItemBackground(int Index, const TRect& Rect, TOwnerDrawState State) {
   if (OnDrawItemBackground) {

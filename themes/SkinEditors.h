@@ -20,7 +20,8 @@ class TSkinComboBox : public TUcComboBox {
   void SetHotTrack(bool Value);
   TSkinThemeType ThemeType() const { return themeType_; }
   void SetThemeType(TSkinThemeType Value);
-  // The mouse is inside, or the focus is (what the themed frame shows as hot).
+  // Set by the mouse coming in or the focus coming here; cleared by the mouse leaving or the
+  // focus going. With HotTrack the themed frame is hot while it is set or the focus is here.
   bool MouseInside() const { return mouseInside_; }
   bool OverButton() const { return overButton_; }
   // The width of the drop-down button at the right end (none for the simple style).
@@ -72,7 +73,8 @@ class TSkinListBase : public Base {
   void Dispatch(TMessage& Message) override;
   void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) override;
   virtual void DrawItemBackground(int Index, const TRect& Rect, TOwnerDrawState State);
-  // How far the text starts from the reading side: past the check box in a check list.
+  // How far the text starts from the reading side: past the check box width in a check list
+  // (a header's text too, in line with the others).
   virtual int TextIndent(int Index) {
     (void)Index;
     return 0;

@@ -27,6 +27,7 @@ HV_PUBLISH(TSkinTabControl) {
   p.Prop("Margins", &T::Margins, &T::SetMargins);
   p.Prop("TabAutofit", &T::TabAutofit, &T::SetTabAutofit).Default(false);
   p.Prop("TabAutofitMaxSize", &T::TabAutofitMaxSize, &T::SetTabAutofitMaxSize);
+  p.Prop("TabBackgroundColor", &T::TabBackgroundColor, &T::SetTabBackgroundColor);
   p.Prop("TabDragReorder", &T::TabDragReorder, &T::SetTabDragReorder).Default(false);
   p.Prop("TabPosition", &T::TabPosition, &T::SetTabPosition).Default(ttpTop);
   p.Prop("TabVisible", &T::TabVisible, &T::SetTabVisible).Default(true);
@@ -200,7 +201,7 @@ void TSkinCustomTabSet::ItemNotification(TBarCustomItem*, bool Relayed, TBarItem
           TabDeleting(tab, true);
         }
       }
-      if (!clicked)
+      if (!clicked && !ComponentState().Contains(csDesigning))
         Realign();
       else if (HandleAllocated())
         PostMessageW(Handle(), UM_TABDELETED, 0, 0);
@@ -235,8 +236,9 @@ void TSkinCustomTabSet::TabDeleting(TSkinTabItem*, bool) {
 }
 
 void TSkinCustomTabSet::Loaded() {
+  // Applied while still loading, so that the tab events stay silent for what the form file set.
+  if (loadedActiveIndex_ >= 0 && TabToolbar()) TabToolbar()->SetActiveTabIndex(loadedActiveIndex_);
   TSkinCompoundItemsControl::Loaded();
-  if (loadedActiveIndex_ >= 0) SetActiveTabIndex(loadedActiveIndex_);
   if (TSkinTabToolbar* t = TabToolbar()) {
     auto& hidden = t->HiddenTabs();
     for (TSkinHiddenTab& h : hidden)
@@ -334,16 +336,19 @@ void TSkinCustomTabSet::WndProc(TMessage& Message) {
       Realign();
       break;
     case WM_WINDOWPOSCHANGED: paneCache_.reset(); break;
-    case UM_GETBACKGROUNDCOLOR:
-      if (GetCurrentThemeName() == "OfficeXP") {
-        Message.Result = 1;
-        Message.LParam = static_cast<LPARAM>(clBtnFace);
-        return;
-      }
-      break;
     default: break;
   }
   TSkinCompoundItemsControl::WndProc(Message);
+}
+
+void TSkinCustomTabSet::Dispatch(TMessage& Message) {
+  // Asked by dispatch, not through the window: the answer is given here.
+  if (Message.Msg == UM_GETBACKGROUNDCOLOR && GetCurrentThemeName() == "OfficeXP") {
+    Message.WParam = static_cast<WPARAM>(clBtnFace);
+    Message.Result = 1;
+    return;
+  }
+  TSkinCompoundItemsControl::Dispatch(Message);
 }
 
 // ---- tab sheet ----
@@ -451,19 +456,14 @@ void TSkinTabSheet::WMEraseBkgnd(TMessage& Message) {
     r.Top -= 4;
   else
     r.Bottom += 4;
-  HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  TBitmap bitmap;
-  bitmap.SetSize(r.Width(), r.Height());
-  TCanvas* c = bitmap.Canvas();
-  TColor color = tabControl_->Color() == clNone ? clBtnFace : tabControl_->Color();
-  DrawTabToolbarBackground(c, TRect(0, 0, r.Width(), r.Height()), color, GetTabThemeTypeInUse(tabControl_->ThemeType()),
-                           tabControl_->TabPosition());
-  BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), c->Handle(), 0, 0, SRCCOPY);
+  // The tab control's own pane routine, with its background event.
+  tabControl_->PaintPane(reinterpret_cast<HDC>(Message.WParam), r);
   Message.Result = 1;
 }
 
 void TSkinTabSheet::WndProc(TMessage& Message) {
-  if (Message.Msg == CM_VISIBLECHANGED && !IsDestroying()) {
+  // A page remembers its focused control at run time only: a designer moves the focus itself.
+  if (Message.Msg == CM_VISIBLECHANGED && !IsDestroying() && !ComponentState().Contains(csDesigning)) {
     TWinControl* focused = Screen ? Screen->ActiveControl() : nullptr;
     if (!Message.WParam && focused && ContainsControl(focused)) {
       if (lastFocused_) lastFocused_->RemoveFreeNotification(this);

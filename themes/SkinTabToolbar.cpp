@@ -35,6 +35,13 @@ namespace {
 
 bool going(TComponent* C) { return !C || C->ComponentState().Contains(csDestroying); }
 
+// The viewer of an item, null while the view has none for it (it is being rebuilt).
+TBarItemViewer* viewerOf(TBarView* View, TBarCustomItem* AItem) {
+  for (int i = 0; View && i < View->ViewerCount(); ++i)
+    if (View->Viewers(i)->Item() == AItem) return View->Viewers(i);
+  return nullptr;
+}
+
 }  // namespace
 
 // ---- tab item ----
@@ -99,6 +106,7 @@ void TSkinTabItem::DoDrawItem(TCanvas* ACanvas, const TRect& ARect, const TUiIte
   TSkinCustomItem::DoDrawItem(ACanvas, ARect, ItemInfo, PaintStage, PaintDefault);
   if (PaintStage != pstPrePaint || !PaintDefault) return;
   PaintDefault = false;
+  pushedPaint_ = ItemInfo.Pushed;
   TSkinTabPosition position = TabPosition();
   TSkinTabThemeType style = GetTabThemeTypeInUse(ThemeType());
   TRect r = ARect;
@@ -193,7 +201,11 @@ void TSkinTabItem::DoDrawCaption(TCanvas* ACanvas, const TRect& ClientAreaRect, 
                                  TSkinPaintStage PaintStage, bool& PaintDefault) {
   TSkinCustomItem::DoDrawCaption(ACanvas, ClientAreaRect, ACaption, CaptionRect, CaptionFormat, IsTextRotated,
                                  PaintStage, PaintDefault);
-  if (PaintStage != pstPrePaint || Checked()) return;
+  if (PaintStage != pstPrePaint) return;
+  // A pressed tab does not move its caption as a pressed button does under "Default".
+  if (pushedPaint_ && GetCurrentThemeName() == "Default")
+    CaptionRect = TRect(CaptionRect.Left - 1, CaptionRect.Top - 1, CaptionRect.Right - 1, CaptionRect.Bottom - 1);
+  if (Checked()) return;
   // An inactive tab's text sits lower, away from the page.
   int shift = TabPosition() == ttpTop ? 2 : -2;
   CaptionRect.Top += shift;
@@ -228,10 +240,8 @@ TSkinTabItem* TSkinTabToolbar::ActiveTab() {
 }
 
 void TSkinTabToolbar::SetActiveTabIndex(int Value) {
-  if (!tabSet_) {
-    activeTabIndex_ = Value;
-    return;
-  }
+  // A tab toolbar outside a tab set has no tab to activate.
+  if (!tabSet_) return;
   if (Value < 0 || Value >= Items()->Count() || going(Items()->Items(Value)))
     Value = -1;
   else if (!dynamic_cast<TSkinTabItem*>(Items()->Items(Value)))
@@ -296,7 +306,7 @@ bool TSkinTabToolbar::IsHidden(TBarCustomItem* AItem) const {
 }
 
 int TSkinTabToolbar::ViewerWidth(TBarCustomItem* AItem) {
-  TBarItemViewer* v = View() ? View()->Find(AItem) : nullptr;
+  TBarItemViewer* v = viewerOf(View(), AItem);
   return v ? v->BoundsRect().Width() : 0;
 }
 
@@ -356,7 +366,7 @@ void TSkinTabToolbar::FitTabs() {
   for (int i = Items()->Count(); i-- > first + 1;) {
     TBarCustomItem* item = Items()->Items(i);
     if (!item->Visible() || dynamic_cast<TSkinRightAlignSpacerItem*>(item)) continue;
-    TBarItemViewer* v = View()->Find(item);
+    TBarItemViewer* v = viewerOf(View(), item);
     if (v && v->BoundsRect().Right > room) HideTab(item);
   }
   View()->UpdatePositions();
@@ -368,8 +378,8 @@ void TSkinTabToolbar::ScrollLeft() {
   for (int i = first - 1; i >= 0; --i) {
     TBarCustomItem* item = Items()->Items(i);
     if (!IsHidden(item)) continue;
-    int last = LastVisibleIndex();
-    if (last > first) HideTab(Items()->Items(last));
+    // The last visible tab makes room, even when it is the only one.
+    if (int last = LastVisibleIndex(); last >= 0) HideTab(Items()->Items(last));
     ShowTab(item);
     break;
   }
@@ -382,8 +392,7 @@ void TSkinTabToolbar::ScrollRight() {
   for (int i = last + 1; i < Items()->Count(); ++i) {
     TBarCustomItem* item = Items()->Items(i);
     if (!IsHidden(item)) continue;
-    int first = FirstVisibleIndex();
-    if (first >= 0 && first < last) HideTab(Items()->Items(first));
+    if (int first = FirstVisibleIndex(); first >= 0) HideTab(Items()->Items(first));
     ShowTab(item);
     break;
   }
@@ -422,8 +431,9 @@ void TSkinTabToolbar::Autofit() {
   width = std::min(width, tabAutofitMaxSize_);
   for (int i = 0; i < Items()->Count(); ++i) {
     TBarCustomItem* item = Items()->Items(i);
-    if (auto* tab = dynamic_cast<TSkinTabItem*>(item); tab && tab->Visible()) tab->SetCustomWidth(width);
-    if (auto* spacer = dynamic_cast<TSkinRightAlignSpacerItem*>(item); spacer && spacer->Visible())
+    // Every tab, so that one shown later has the width of the others.
+    if (auto* tab = dynamic_cast<TSkinTabItem*>(item)) tab->SetCustomWidth(width);
+    if (auto* spacer = dynamic_cast<TSkinRightAlignSpacerItem*>(item))
       spacer->SetCustomWidth(CurrentDock()->Width() - tabs * width - others - GetNCSize().X);
   }
 }
@@ -444,6 +454,11 @@ void TSkinTabToolbar::WndProc(TMessage& Message) {
     FitTabs();
     return;
   }
+  if (Message.Msg == WM_ERASEBKGND) {
+    EraseTabBackground(reinterpret_cast<HDC>(Message.WParam));
+    Message.Result = 1;
+    return;
+  }
   TSkinToolbar::WndProc(Message);
 }
 
@@ -453,26 +468,31 @@ void TSkinTabToolbar::DoItemNotification(TBarCustomItem* Ancestor, bool Relayed,
   if (Action == tbicInvalidateAndResize && !rearranging_ && !IsCustomizing()) Repaint();
 }
 
-void TSkinTabToolbar::DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage,
-                                       bool& PaintDefault) {
-  TSkinToolbar::DoDrawBackground(ACanvas, ARect, PaintStage, PaintDefault);
-  if (PaintStage != pstPrePaint || !PaintDefault) return;
-  PaintDefault = false;
-  TSkinTabThemeType style = GetTabThemeTypeInUse(themeType_);
-  TColor behind = tabSet_ ? GetParentBackgroundColor(tabSet_) : clBtnFace;
-  if (behind == clNone) behind = clBtnFace;
-  ACanvas->Brush()->SetColor(behind);
-  ACanvas->FillRect(ARect);
-  // The pane's edge runs along the tabs' foot; the active tab covers it.
-  TRect pane = tabPosition_ == ttpTop ? TRect(ARect.Left, ARect.Bottom - 2, ARect.Right, ARect.Bottom + 8)
-                                      : TRect(ARect.Left, ARect.Top - 8, ARect.Right, ARect.Top + 2);
-  DrawTabToolbarBackground(ACanvas, pane, tabColor_, style, tabPosition_);
-  DrawActiveTab(ACanvas);
+void TSkinTabToolbar::EraseTabBackground(HDC DC) {
+  TRect client = ClientRect();
+  int w = client.Width(), h = client.Height();
+  if (w <= 0 || h <= 0) return;
+  // The pane reaches 2 px past the side away from the page, so that only its edge along the
+  // tabs' foot shows; the active tab, drawn again over it, covers that edge.
+  TBitmap bitmap;
+  bitmap.SetSize(w, h + 2);
+  TRect local(0, 0, w, h + 2);
+  bool paintDefault = true;
+  DoDrawBackground(bitmap.Canvas(), local, pstPrePaint, paintDefault);
+  if (paintDefault)
+    DrawTabToolbarBackground(bitmap.Canvas(), local, tabColor_, GetTabThemeTypeInUse(themeType_), tabPosition_);
+  paintDefault = true;
+  DoDrawBackground(bitmap.Canvas(), local, pstPostPaint, paintDefault);
+  BitBlt(DC, client.Left, client.Top, w, h, bitmap.Canvas()->Handle(), 0, tabPosition_ == ttpTop ? 2 : 0, SRCCOPY);
+  TCanvas canvas;
+  canvas.SetHandle(DC);
+  DrawActiveTab(&canvas);
+  canvas.SetHandle(nullptr);
 }
 
 void TSkinTabToolbar::DrawActiveTab(TCanvas* ACanvas) {
   TSkinTabItem* tab = ActiveTab();
-  TBarItemViewer* v = tab && View() ? View()->Find(tab) : nullptr;
+  TBarItemViewer* v = tab ? viewerOf(View(), tab) : nullptr;
   if (!v || !v->Show()) return;
   // The active tab reaches over the pane's edge, so that it and its page look as one.
   TSkinTabThemeType style = GetTabThemeTypeInUse(themeType_);

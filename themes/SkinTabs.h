@@ -78,6 +78,8 @@ class TSkinTabItem : public TSkinCustomItem {
  private:
   TSkinTabPosition tabPosition_ = ttpTop;
   TSkinTabThemeType themeType_ = tttWindows;
+  // The item state of the painting under way was pushed (its caption is drawn after it).
+  bool pushedPaint_ = false;
 };
 
 // The drag object of a tab being moved to another place.
@@ -132,7 +134,6 @@ class TSkinTabToolbar : public TSkinToolbar {
   // Moves the dragged tab to the drop place (what dropping it there does).
   void ReorderTab(TBarCustomItem* AItem, int NewIndex);
 
-  void DoDrawBackground(TCanvas* ACanvas, const TRect& ARect, TSkinPaintStage PaintStage, bool& PaintDefault) override;
   void DoItemNotification(TBarCustomItem* Ancestor, bool Relayed, TBarItemChangedAction Action, int Index,
                           TBarCustomItem* Item) override;
   void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) override;
@@ -147,6 +148,8 @@ class TSkinTabToolbar : public TSkinToolbar {
  private:
   friend class TSkinCustomTabSet;
   void Repaint();
+  // The window's background: the pane in the tab style, then the active tab over its edge.
+  void EraseTabBackground(HDC DC);
   void DrawActiveTab(TCanvas* ACanvas);
   int FirstVisibleIndex() const;
   int LastVisibleIndex() const;
@@ -216,6 +219,7 @@ class TSkinCustomTabSet : public TSkinCompoundItemsControl {
   void Loaded() override;
   void DefineProperties(TFiler* Filer) override;
   void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
   // The pane below the tabs, through a cached bitmap.
   void PaintPane(HDC DC, const TRect& ARect);
 

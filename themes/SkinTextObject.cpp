@@ -330,12 +330,13 @@ void TSkinTextObject::Dispatch(TMessage& Message) {
       Invalidate();
       return;
     case WM_SETCURSOR:
-      // A link shows the hand unless the control has a cursor of its own.
-      if (!linkText_.empty() && Enabled() && Cursor() == crDefault && LOWORD(Message.LParam) == HTCLIENT) {
-        ::SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        Message.Result = 1;
-        return;
-      }
+      // A link shows the system's hand; the control's own cursor only where the system has none.
+      if (!linkText_.empty() && Enabled() && LOWORD(Message.LParam) == HTCLIENT)
+        if (HCURSOR hand = SkinHandCursor()) {
+          ::SetCursor(hand);
+          Message.Result = 1;
+          return;
+        }
       break;
     case CM_DIALOGCHAR:
       if (DialogChar(static_cast<wchar_t>(Message.WParam))) {

@@ -89,6 +89,31 @@ TEST_F(SkinControlsTest, SpaceAndAcceleratorPressCheckBoxesAndButtons) {
   EXPECT_EQ(label->FocusControl(), nullptr);
 }
 
+// A label's accelerator moves the focus only while the letter is shown underlined and the label
+// is enabled.
+TEST_F(SkinControlsTest, ALabelsAcceleratorNeedsItShownAndEnabled) {
+  const struct {
+    bool ShowAccelChar, Enabled, Moves;
+  } cases[] = {{true, true, true}, {false, true, false}, {true, false, false}};
+  for (const auto& c : cases) {
+    auto* other = Child<TEdit>();
+    auto* edit = Child<TEdit>();
+    edit->SetTop(40);
+    auto* label = Child<TSkinLabel>();
+    label->SetCaption(L"&Name:");
+    label->SetFocusControl(edit);
+    label->SetShowAccelChar(c.ShowAccelChar);
+    label->SetEnabled(c.Enabled);
+    other->SetFocus();
+    Pump();
+    form->Perform(CM_DIALOGCHAR, L'n', 0x20000000);
+    EXPECT_EQ(edit->Focused(), c.Moves) << c.ShowAccelChar << c.Enabled;
+    delete label;
+    delete edit;
+    delete other;
+  }
+}
+
 TEST_F(SkinControlsTest, DefaultAndCancelKeys) {
   auto* edit = Child<TEdit>();
   auto* ok = Child<TSkinButton>();
@@ -193,10 +218,12 @@ class TRecordingMenu : public TPopupMenu {
   HWND Button = nullptr;
   bool PushedWhileOpen = false;
   TSkinButton* Owner = nullptr;
+  int QuitCode = -1;  // a quit that arrives while the menu is open, -1 none
   void Popup(int X, int Y) override {
     At = {X, Y};
     PushedWhileOpen = Owner->DroppedDown();
     PostMessageW(Button, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(5, 5));
+    if (QuitCode >= 0) PostQuitMessage(QuitCode);
   }
 };
 
@@ -222,6 +249,13 @@ TEST_F(SkinControlsTest, DropDownMenuOpensBelowAndSwallowsTheClosingClick) {
   SendMessageW(button->Handle(), WM_KEYDOWN, VK_SPACE, 0);
   SendMessageW(button->Handle(), WM_KEYUP, VK_SPACE, 0xC0000000);
   EXPECT_EQ(menu->At, button->ClientToScreen({0, 25}));
+  // A quit found among the mouse messages taken away stays for the message loop.
+  menu->QuitCode = 7;
+  ClickAt(button, 5, 5);
+  menu->QuitCode = -1;
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.message, UINT(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 7u);
   delete menu;
   EXPECT_EQ(button->DropDownMenu(), nullptr);
 }
@@ -340,6 +374,16 @@ TEST_F(SkinControlsTest, PanelFrameHotTrackingAndMargins) {
   edit->SetFocus();
   Pump();
   EXPECT_TRUE(panel->Hot());
+  // The focus going elsewhere ends it, though the mouse came in and has not left.
+  auto* outside = Child<TEdit>();
+  outside->SetTop(200);
+  panel->Perform(CM_MOUSEENTER);
+  outside->SetFocus();
+  Pump();
+  EXPECT_FALSE(panel->Hot());
+  edit->SetFocus();
+  Pump();
+  EXPECT_TRUE(panel->Hot());
   // A panel with the theme's button look paints itself as a button.
   panel->SetUiStyleBackground(true);
   theme->Calls.clear();
@@ -362,9 +406,56 @@ TEST_F(SkinControlsTest, GroupBoxCaptionAndChildArea) {
   auto frames = theme->Named("PaintFrame");
   ASSERT_FALSE(frames.empty());
   EXPECT_EQ(frames[0].Rect.Top, caption.Height() / 2);
-  // The frame's line does not cross the caption.
+  // The frame's line does not cross the caption, and runs up to it.
   EXPECT_NE(PixelOf(group, caption.Left + 1, caption.Height() / 2), TColorTheme::FrameColor);
   EXPECT_EQ(PixelOf(group, 2, caption.Height() / 2), TColorTheme::FrameColor);
+  EXPECT_EQ(PixelOf(group, caption.Left - 1, caption.Height() / 2), TColorTheme::FrameColor);
+  // In the classic look the frame is the etched line whatever border a panel would draw: its
+  // outer line is the shadow, where a raised one has the highlight.
+  group->SetThemeType(thtNone);
+  group->SetBorderType(pbrRaised);
+  group->Repaint();
+  EXPECT_EQ(PixelOf(group, 0, caption.Height() / 2 + 5), GetSysColor(COLOR_BTNSHADOW));
+}
+
+TEST_F(SkinControlsTest, ALinkShowsTheHandOverTheControlsOwnCursor) {
+  HCURSOR hand = SkinHandCursor();
+  ASSERT_NE(hand, nullptr);
+  struct {
+    TCursor Cursor;
+    const wchar_t* Link;
+    bool Hand;
+  } cases[] = {
+      {crDefault, L"https://example.org", true},
+      {crIBeam, L"https://example.org", true},
+      {crIBeam, L"", false},
+  };
+  for (const auto& c : cases) {
+    auto* label = Child<TSkinLabel>();
+    label->SetCaption(L"Site");
+    label->SetCursor(c.Cursor);
+    label->SetLinkText(c.Link);
+    SetCursor(nullptr);
+    SendMessageW(label->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(label->Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor() == hand, c.Hand) << c.Cursor;
+    delete label;
+  }
+}
+
+// A click hands the button's modal result to its form, a result of none included.
+TEST_F(SkinControlsTest, AClickGivesTheFormTheButtonsModalResult) {
+  const struct {
+    int Before, Button, After;
+  } cases[] = {{mrNone, mrOk, mrOk}, {mrCancel, mrNone, mrNone}, {mrNone, mrNone, mrNone}};
+  auto* button = Child<TSkinButton>();
+  for (const auto& c : cases) {
+    form->SetModalResult(c.Before);
+    button->SetModalResult(c.Button);
+    ClickAt(button, 5, 5);
+    EXPECT_EQ(form->ModalResult(), c.After) << c.Before << " " << c.Button;
+  }
+  form->SetModalResult(mrNone);
 }
 
 TEST_F(SkinControlsTest, ImageAndActionLink) {

@@ -149,11 +149,17 @@ TEST(SkinCustomizeForm, SeparatorsAndCommandsDragged) {
   d.Dialog->ItemDropped(save);
   EXPECT_EQ(save->Parent(), d.C->Items());
   EXPECT_EQ(d.Dialog->lbCommands->Items()->Strings(2), L"Save");
-  // The list takes items dragged off a toolbar, and nothing else.
-  TSkinItemDragObject fromToolbar(static_cast<TSkinToolbar*>(d.A), sep), fromList(nullptr, sep);
+  // The list takes item drags, and nothing else; one of its own entries dropped back on it
+  // changes nothing.
+  TSkinItemDragObject fromToolbar(static_cast<TSkinToolbar*>(d.A), sep), fromList(nullptr, save);
+  TDragObject other;
   bool accept = true;
-  d.Dialog->lbCommands->OnDragOver(d.Dialog->lbCommands, &fromList, 5, 5, dsDragMove, accept);
+  d.Dialog->lbCommands->OnDragOver(d.Dialog->lbCommands, &other, 5, 5, dsDragMove, accept);
   EXPECT_FALSE(accept);
+  d.Dialog->lbCommands->OnDragOver(d.Dialog->lbCommands, &fromList, 5, 5, dsDragMove, accept);
+  EXPECT_TRUE(accept);
+  d.Dialog->lbCommands->OnDragDrop(d.Dialog->lbCommands, &fromList, 5, 5);
+  EXPECT_EQ(d.Dialog->lbCommands->Items()->Count(), 3);
   d.Dialog->lbCommands->OnDragOver(d.Dialog->lbCommands, &fromToolbar, 5, 5, dsDragMove, accept);
   EXPECT_TRUE(accept);
   d.Dialog->lbCommands->OnDragDrop(d.Dialog->lbCommands, &fromToolbar, 5, 5);

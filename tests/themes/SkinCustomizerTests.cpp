@@ -227,6 +227,7 @@ TEST(SkinCustomizer, MainFormPlacement) {
     f.Load(std::string("[ExtraOptions]\r\nCount=1\r\n") + c.Lines);
     EXPECT_EQ(f.Form.BoundsRect(), c.Bounds) << c.Lines;
     EXPECT_EQ(f.Form.WindowState(), wsNormal);
+    EXPECT_FALSE(IsWindowVisible(f.Form.Handle())) << c.Lines;  // placed, not shown before its time
   }
   TLayoutForm f;
   f.Form.SetBounds(70, 80, 420, 310);

@@ -71,11 +71,20 @@ TEST_F(SkinEditorsTest, CheckListTextPastTheBoxAndDisabledGlyph) {
   ASSERT_GE(log.Items.size(), 3u);
   int check = GetSystemMetrics(SM_CXMENUCHECK) + 2;
   EXPECT_EQ(log.Items[0].second.Left, check + 1);
-  EXPECT_EQ(log.Items[2].second.Left, 1);  // a header has no box
+  // A header has no box, but its text lines up with the others.
+  EXPECT_EQ(log.Items[2].second.Left, check + 1);
   auto glyphs = theme->Named("PaintFrameControl");
   ASSERT_EQ(glyphs.size(), 2u);
   EXPECT_EQ(glyphs[0].Format & 5u, 1u);  // checked, enabled
   EXPECT_EQ(glyphs[1].Format & 4u, 4u);  // disabled
+  // In a disabled list every box is drawn disabled.
+  checks->SetEnabled(false);
+  theme->Calls.clear();
+  checks->Repaint();
+  Pump();
+  glyphs = theme->Named("PaintFrameControl");
+  ASSERT_EQ(glyphs.size(), 2u);
+  EXPECT_EQ(glyphs[0].Format & 4u, 4u);
 }
 
 TEST_F(SkinEditorsTest, ListHotStateFollowsMouseAndFocus) {
@@ -153,6 +162,21 @@ TEST_F(SkinEditorsTest, ComboFrameHotTrackingAndButton) {
   combo->Over = true;
   combo->Perform(CM_MOUSEENTER);
   EXPECT_EQ(lastFrame().Info.HoverKind, 0);
+  // The focus sets the flag and its going clears it, the mouse still over the box.
+  combo->SetHotTrack(true);
+  combo->Perform(CM_MOUSELEAVE);
+  combo->Over = true;
+  auto* other = Child<TSkinComboBox>();
+  other->SetTop(100);
+  combo->SetFocus();
+  Pump();
+  EXPECT_TRUE(combo->MouseInside());
+  EXPECT_EQ(lastFrame().Info.HoverKind, 2);
+  other->SetFocus();
+  Pump();
+  EXPECT_FALSE(combo->MouseInside());
+  EXPECT_EQ(lastFrame().Info.HoverKind, 0);
+  combo->SetHotTrack(false);
   combo->SetEnabled(false);
   EXPECT_EQ(lastFrame().Frame.ButtonState, 1);
   // A background handler sees both stages; clearing PaintDefault replaces the frame.

@@ -4,9 +4,12 @@
 
 #include "framework/FormFiles.h"
 #include "framework/ExtCtrls.h"
+#include "framework/Bitmap.h"
 #include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 #include "themes/SkinTabs.h"
 #include "themes/Ui.h"
+#include "themes/UiDefaultTheme.h"
 
 namespace {
 
@@ -165,6 +168,12 @@ TEST(SkinTabs, AutofitSharesTheWidth) {
     f.Control->SetTabAutofit(true);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(f.Tab(i)->CustomWidth(), c.Width) << c.MaxSize;
   }
+  // A tab not shown takes the width the shown ones share.
+  TTabForm f(4, 404);
+  f.Tab(3)->SetVisible(false);
+  f.Control->SetTabAutofit(true);
+  EXPECT_GT(f.Tab(0)->CustomWidth(), 0);
+  EXPECT_EQ(f.Tab(3)->CustomWidth(), f.Tab(0)->CustomWidth());
 }
 
 TEST(SkinTabs, TabsThatDoNotFitAreHiddenAndScrolledIn) {
@@ -183,6 +192,28 @@ TEST(SkinTabs, TabsThatDoNotFitAreHiddenAndScrolledIn) {
   f.Control->SetActiveTabIndex(0);
   EXPECT_TRUE(f.Tab(0)->Visible());
   EXPECT_FALSE(f.Tab(7)->Visible());
+  // A tab hidden on purpose, not for lack of room, scrolls nothing when it is activated.
+  f.Tab(3)->SetVisible(false);
+  std::vector<bool> shown;
+  for (int i = 0; i < 8; ++i) shown.push_back(f.Tab(i)->Visible());
+  f.Control->SetActiveTabIndex(3);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(f.Tab(i)->Visible(), shown[i]) << i;
+}
+
+// Where only one tab fits, scrolling swaps it for the next or the previous one.
+TEST(SkinTabs, AStripOfOneTabScrollsOneForTheOther) {
+  TTabForm f(4, 60);
+  TSkinTabToolbar* t = f.Control->TabToolbar();
+  t->FitTabs();
+  ASSERT_TRUE(t->IsHidden(f.Tab(1)));
+  struct {
+    int Activate;
+    int Shown;
+  } steps[] = {{1, 1}, {2, 2}, {1, 1}, {0, 0}};
+  for (const auto& s : steps) {
+    f.Control->SetActiveTabIndex(s.Activate);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(f.Tab(i)->Visible(), i == s.Shown) << s.Activate << " " << i;
+  }
 }
 
 TEST(SkinTabs, MovingATab) {
@@ -199,6 +230,11 @@ TEST(SkinTabs, MovingATab) {
   f.Control->TabToolbar()->ReorderTab(first, 1);
   EXPECT_EQ(f.Tab(1), first);
   EXPECT_EQ(f.Control->ActiveTabIndex(), 1);
+  // Onto the last place.
+  f.Control->TabToolbar()->ReorderTab(first, 2);
+  EXPECT_EQ(f.Tab(2), first);
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 2);
+  f.Control->TabToolbar()->ReorderTab(first, 1);
   // Onto itself or past the last tab: nothing.
   f.Log.clear();
   f.Control->TabToolbar()->ReorderTab(first, 1);
@@ -214,6 +250,8 @@ TEST(SkinTabs, ItemTakesTheToolbarsStyle) {
   EXPECT_EQ(f.Control->Color(), clBtnFace);
   f.Control->SetThemeType(tttUi);
   EXPECT_EQ(f.Control->Color(), clNone);
+  // A control without a colour leaves the tabs the one they had.
+  EXPECT_EQ(f.Control->TabToolbar()->TabColor(), clBtnFace);
   f.Control->SetTabPosition(ttpBottom);
   EXPECT_EQ(f.Tab(0)->TabPosition(), ttpBottom);
   EXPECT_EQ(f.Control->Dock()->Align(), alBottom);
@@ -246,5 +284,152 @@ TEST(SkinTabs, MarginsRealignEveryPage) {
     f.Control->SetActiveTabIndex(i);  // a hidden page is sized once it shows
     pump();
     EXPECT_EQ(fills[i]->BoundsRect(), TRect(before.Left + 7, before.Top, before.Right, before.Bottom - 3)) << i;
+  }
+}
+
+// The form file reaches the tab strip's colour through the control.
+TEST(SkinTabs, FormFileSetsTheTabBackgroundColor) {
+  TTabForm f(2);
+  ReadComponentFromText("object Tabs: TSkinTabControl\n  TabBackgroundColor = clRed\nend\n", f.Control);
+  EXPECT_EQ(f.Control->TabBackgroundColor(), clRed);
+  EXPECT_EQ(f.Control->TabToolbar()->Color(), clRed);
+}
+
+// Outside a tab set a tab toolbar activates nothing.
+TEST(SkinTabs, ATabToolbarOutsideATabSetKeepsNoActiveIndex) {
+  TForm form(nullptr, CreateNew);
+  auto* toolbar = new TSkinTabToolbar(&form);
+  toolbar->Items()->Add(new TSkinTabItem(&form));
+  toolbar->SetActiveTabIndex(0);
+  EXPECT_EQ(toolbar->ActiveTabIndex(), -1);
+  EXPECT_EQ(toolbar->ActiveTab(), nullptr);
+}
+
+// When a tab goes in a designed tab set, the active tab is applied again by a posted message;
+// at run time the control only realigns.
+TEST(SkinTabs, ADesignedTabSetReappliesTheActiveTabAfterADeletion) {
+  for (bool designing : {false, true}) {
+    TTabForm f(3);
+    f.Control->SetDesigning(designing);
+    pump();
+    delete f.Tab(2);
+    MSG msg;
+    EXPECT_EQ(PeekMessageW(&msg, f.Control->Handle(), UM_TABDELETED, UM_TABDELETED, PM_NOREMOVE) != 0, designing);
+    pump();
+    EXPECT_EQ(f.Control->ActiveTabIndex(), 0);
+    EXPECT_TRUE(f.Tab(0)->Checked());
+  }
+}
+
+// Under "Default" a pressed button's caption moves down and right; a pressed tab's does not.
+TEST(SkinTabs, APressedTabKeepsItsCaptionInPlace) {
+  struct {
+    bool Pushed;
+    int Tab;  // 0 the active tab, 1 an inactive one (its caption sits 2 px lower)
+    TRect Expected;
+  } cases[] = {
+      {false, 0, {10, 10, 50, 20}},
+      {true, 0, {9, 9, 49, 19}},
+      {true, 1, {9, 11, 49, 21}},
+  };
+  TTabForm f(2);
+  TBitmap bitmap;
+  bitmap.SetSize(100, 40);
+  for (const auto& c : cases) {
+    TUiItemInfo info;
+    info.Pushed = c.Pushed;
+    bool paintDefault = true;
+    f.Tab(c.Tab)->DoDrawItem(bitmap.Canvas(), TRect(0, 0, 60, 30), info, pstPrePaint, paintDefault);
+    WideString caption = L"Tab";
+    TRect rect(10, 10, 50, 20);
+    Cardinal format = 0;
+    paintDefault = true;
+    f.Tab(c.Tab)->DoDrawCaption(bitmap.Canvas(), TRect(0, 0, 60, 30), caption, rect, format, false, pstPrePaint,
+                                paintDefault);
+    EXPECT_EQ(rect, c.Expected) << c.Pushed << " " << c.Tab;
+  }
+}
+
+// The tab strip is the pane in the tab style, its edge along the tabs' foot; the active tab,
+// drawn again over it, covers that edge.
+TEST(SkinTabs, TheStripIsThePaneWithTheActiveTabOverItsEdge) {
+  TTabForm f(3);
+  const COLORREF pane = 0x55AA00;
+  TSkinTabToolbar* t = f.Control->TabToolbar();
+  f.Control->SetThemeType(tttFlat);
+  t->SetTabColor(static_cast<TColor>(pane));
+  f.Control->SetActiveTabIndex(1);
+  RedrawWindow(t->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  pump();
+  TBarItemViewer* active = t->View()->Find(f.Tab(1));
+  ASSERT_NE(active, nullptr);
+  const TRect client = t->ClientRect();
+  auto pixel = [&](int X, int Y) {
+    HDC dc = GetDC(t->Handle());
+    COLORREF c = GetPixel(dc, X, Y);
+    ReleaseDC(t->Handle(), dc);
+    return c;
+  };
+  const int bottom = client.Bottom - 1, beyond = client.Right - 10;
+  EXPECT_EQ(pixel(beyond, client.Height() / 2), pane);
+  EXPECT_EQ(pixel(beyond, bottom), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(pixel((active->BoundsRect().Left + active->BoundsRect().Right) / 2, bottom), pane);
+}
+
+// Under "OfficeXP" a tab set answers the background query with the face colour, the colour
+// where the query's answer is read.
+TEST(SkinTabs, TheBackgroundQueryUnderOfficeXPGivesTheFaceColour) {
+  TTabForm f(1);
+  f.Control->SetColor(clRed);
+  EXPECT_EQ(GetParentBackgroundColor(f.Control), clRed);
+  if (!IsThemeRegistered("OfficeXP")) RegisterTheme("OfficeXP", UiThemeClassOf<TUiDefaultTheme>());
+  SetCurrentThemeByName("OfficeXP");
+  const TColor answer = GetParentBackgroundColor(f.Control);
+  SetCurrentThemeByName("Default");
+  EXPECT_EQ(answer, clBtnFace);
+}
+
+// A page's background is the tab control's pane, painted through the control's background
+// event (the control's own area is covered by the page while a tab is active).
+TEST(SkinTabs, APagesBackgroundGoesThroughTheControlsBackgroundEvent) {
+  struct THandler {
+    std::vector<TSkinPaintStage> Stages;
+    void Draw(TObject*, TCanvas*, TRect, TSkinPaintStage Stage, bool&) { Stages.push_back(Stage); }
+  } handler;
+  TTabForm f(2);
+  f.Control->OnDrawBackground = TSkinDrawEvent(&handler, &THandler::Draw);
+  RedrawWindow(f.SheetOf(0)->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  ASSERT_GE(handler.Stages.size(), 2u);
+  EXPECT_TRUE(handler.Stages[0] == pstPrePaint && handler.Stages[1] == pstPostPaint);
+}
+
+// The active tab a form file names is applied without the change events.
+TEST(SkinTabs, TheActiveTabOfAFormFileIsAppliedSilently) {
+  TTabForm f(3);
+  f.Log.clear();
+  ReadComponentFromText("object Tabs: TSkinTabControl\n  ActiveTabIndex = 2\nend\n", f.Control);
+  EXPECT_EQ(f.Control->ActiveTabIndex(), 2);
+  EXPECT_TRUE(f.SheetOf(2)->Visible());
+  EXPECT_EQ(f.Log, "");
+}
+
+// At run time a page gives the focus back to the control that had it when the page was hidden;
+// a designed page does not.
+TEST(SkinTabs, APageReturnsTheFocusAtRunTimeOnly) {
+  for (bool designing : {false, true}) {
+    TTabForm f(2);
+    auto* edit = new TEdit(&f.Form);
+    edit->SetParent(f.SheetOf(0));
+    auto* other = new TEdit(&f.Form);
+    other->SetParent(f.SheetOf(1));
+    f.SheetOf(0)->SetDesigning(designing);
+    edit->SetFocus();
+    pump();
+    f.Control->SetActiveTabIndex(1);
+    other->SetFocus();
+    pump();
+    f.Control->SetActiveTabIndex(0);
+    pump();
+    EXPECT_EQ(edit->Focused(), !designing) << designing;
   }
 }

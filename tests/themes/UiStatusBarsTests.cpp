@@ -196,6 +196,11 @@ TEST_F(StatusBarTest, AlignmentFormatsArrowAndRoomForTheGrip) {
   Repaint();
   EXPECT_EQ(theme->Named("PaintCaption").at(0).Rect.Left, 1 + v + 8 + 4 + 4);
   EXPECT_EQ(PixelOf(bar, 1 + v + 4, 12), 0x0000FFu);
+  // A button-like panel's face lies under its image, not over it.
+  P(0)->SetAsToolbarButton(true);
+  Repaint();
+  EXPECT_EQ(PixelOf(bar, 1 + v + 4, 12), 0x0000FFu);
+  P(0)->SetAsToolbarButton(false);
   bar->SetImages(nullptr);
   P(3)->SetStretchPriority(1);
   P(3)->SetAsToolbarButton(true);
