@@ -112,9 +112,7 @@ bool InsertPaletteChar(TCharPalette* Palette, int Col, int Row, TCustomTxtEdit* 
 TCharViewer::TCharViewer(TBarView* AView, TBarCustomItem* AItem, int AGroupLevel)
     : TUiToolViewer(AView, AItem, AGroupLevel) {}
 
-TPoint TCharViewer::GetCellSize() { return {21, 21}; }
-
-TPoint TCharViewer::GetImageSize() { return {15, 15}; }
+TPoint TCharViewer::GetImageSize() { return {21, 21}; }
 
 bool TCharViewer::IsCellVisible(const TPoint& Cell) {
   auto* palette = dynamic_cast<TCharPalette*>(Palette());
@@ -138,8 +136,8 @@ void TCharViewer::DrawCellImage(TCanvas* Canvas, const TRect& ARect, int ACol, i
   auto* palette = dynamic_cast<TCharPalette*>(Palette());
   const int code = palette ? CharAt(palette, ACol, ARow) : 0;
   if (code == 0) return;
-  // The character takes the whole cell, centred on one line.
-  TRect r{ARect.Left - 3, ARect.Top - 3, ARect.Right + 3, ARect.Bottom + 3};
+  // The character is centred on one line in its place in the cell.
+  TRect r = ARect;
   Canvas->Brush()->SetStyle(bsClear);
   if (CurrentTheme) Canvas->Font()->SetColor(CurrentTheme->GetItemTextColor(ItemInfo));
   Canvas->DrawText(r, AnsiToWide(AnsiString(1, static_cast<char>(code))),
@@ -162,6 +160,16 @@ THintAnimation ChooseHintAnimation(const THintShowFacts& Facts) {
     return THintAnimation::None;
   if (Facts.TooltipFade) return THintAnimation::Blend;
   return Facts.MouseAtOrAboveTop ? THintAnimation::SlideDown : THintAnimation::SlideUp;
+}
+
+DWORD HintAnimateFlags(THintAnimation Animation) {
+  switch (Animation) {
+    case THintAnimation::Blend: return AW_BLEND | AW_SLIDE;
+    case THintAnimation::SlideDown: return AW_VER_POSITIVE | AW_SLIDE;
+    case THintAnimation::SlideUp: return AW_VER_NEGATIVE | AW_SLIDE;
+    case THintAnimation::None: break;
+  }
+  return 0;
 }
 
 TSafeHintWindow::TSafeHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
@@ -200,13 +208,8 @@ void TSafeHintWindow::ActivateHint(TRect Rect, const WideString& AHint) {
   facts.MouseAtOrAboveTop = mouse.y <= r.Top;
   lastAnimation_ = ChooseHintAnimation(facts);
   SetWindowLongPtrW(Handle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(Application->Handle()));
-  bool shown = false;
-  switch (lastAnimation_) {
-    case THintAnimation::Blend: shown = AnimateWindow(Handle(), 100, AW_BLEND) != FALSE; break;
-    case THintAnimation::SlideDown: shown = AnimateWindow(Handle(), 100, AW_SLIDE | AW_VER_POSITIVE) != FALSE; break;
-    case THintAnimation::SlideUp: shown = AnimateWindow(Handle(), 100, AW_SLIDE | AW_VER_NEGATIVE) != FALSE; break;
-    case THintAnimation::None: break;
-  }
+  const DWORD animate = HintAnimateFlags(lastAnimation_);
+  const bool shown = animate && AnimateWindow(Handle(), 100, animate) != FALSE;
   if (!shown) ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   Invalidate();
   lastShown_ = hintClock();

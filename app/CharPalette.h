@@ -54,8 +54,7 @@ class TCharViewer : public TUiToolViewer {
   HV_CLASS(TCharViewer, TUiToolViewer)
  public:
   TCharViewer(TBarView* AView, TBarCustomItem* AItem, int AGroupLevel);
-  // 21 x 21 pixels a cell.
-  TPoint GetCellSize() override;
+  // A character takes 21 x 21 pixels; its cell adds the frame of a tool palette's cell.
   TPoint GetImageSize() override;
   bool IsCellVisible(const TPoint& Cell) override;
   void DrawCellImage(TCanvas* Canvas, const TRect& ARect, int ACol, int ARow, const TUiItemInfo& ItemInfo) override;
@@ -86,6 +85,8 @@ struct THintShowFacts {
 // No animation within 250 ms of the last hint, for texts of 100 characters or more, or when the
 // system animates no tooltips; else a fade when tooltips fade, else a slide away from the mouse.
 THintAnimation ChooseHintAnimation(const THintShowFacts& Facts);
+// The AnimateWindow flags of an animation (the slide flag with each), 0 for none.
+DWORD HintAnimateFlags(THintAnimation Animation);
 
 class TSafeHintWindow : public THintWindow {
   HV_CLASS(TSafeHintWindow, THintWindow)

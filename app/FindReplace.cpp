@@ -138,8 +138,8 @@ TFindResult TFindAndReplace::ReplaceIn(TCustomTxtEdit* Editor, const AnsiString&
 bool TFindAndReplace::Go(TCustomTxtEdit* Editor, int N, bool Line) {
   if (N < 1 || N > Editor->Lines()->Count()) return false;
   if (Line) {
-    Editor->SetCaretXY({1, N});
-    Editor->EnsureCursorPosVisibleEx(true);
+    // A line out of sight comes to the middle of the window, with room above and below it.
+    Editor->GotoLineAndCenter(N);
   } else {
     Editor->SetCaretXY({N, Editor->CaretY()});
   }

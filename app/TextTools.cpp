@@ -83,7 +83,8 @@ void ReplaceEditorText(TCustomTxtEdit& Editor, AnsiString (*Change)(std::string_
   const AnsiString text = Editor.SelText();
   AnsiString result = Change(text, Data);
   if (!text.empty() && (text.back() == '\n' || text.back() == '\r')) result += "\r\n";
-  if (result != text) Editor.SetSelText(result);
+  // Replaced also when nothing changed: the command is one edit the user can undo like any other.
+  Editor.SetSelText(result);
 }
 
 void ReplaceEditorLines(TCustomTxtEdit& Editor, void (*Change)(TTextLines&, void*), void* Data) {

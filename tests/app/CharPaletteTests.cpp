@@ -132,6 +132,29 @@ TEST(CharPalette, OnlyACharacterItCanInsertClosesTheMenu) {
   }
 }
 
+// A character takes 21 x 21 pixels, its cell 6 more each way; the rows follow the characters.
+TEST(CharPalette, ACellIsTheCharacterAndItsFrame) {
+  const struct { int Count, Rows; } cases[] = {{1, 1}, {5, 1}, {6, 2}, {11, 3}, {15, 3}};
+  for (const auto& c : cases) {
+    TBarRootItem root(nullptr);
+    TBarView view(nullptr, nullptr, &root, nullptr, false, false, false);
+    auto* palette = new TCharPalette(nullptr);
+    TStringList chars;
+    for (int i = 0; i < c.Count; ++i) chars.Add(std::to_string(65 + i));
+    palette->SetChars(&chars);
+    root.Add(palette);
+    view.UpdatePositions();
+    auto* viewer = dynamic_cast<TCharViewer*>(view.Find(palette));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->GetImageSize(), (TPoint{21, 21}));
+    EXPECT_EQ(viewer->GetCellSize(), (TPoint{27, 27}));
+    EXPECT_EQ(viewer->BoundsRect().Height(), 27 * c.Rows) << c.Count;
+    EXPECT_GE(viewer->BoundsRect().Width(), 27 * 5) << c.Count;
+    root.Remove(palette);
+    delete palette;
+  }
+}
+
 DWORD fakeNow = 100000;
 DWORD FakeClock() { return fakeNow; }
 
@@ -167,6 +190,21 @@ TEST(SafeHintWindow, ShownTopMostInsideTheDesktop) {
     EXPECT_EQ(Application->HintColor(), clInfoBk);
   }
   TSafeHintWindow::SetClock(nullptr);
+  // Every animation slides in the system's way, a fade too.
+  for (auto [animation, flags] : {std::pair{THintAnimation::None, DWORD(0)},
+                                  {THintAnimation::Blend, DWORD(AW_BLEND | AW_SLIDE)},
+                                  {THintAnimation::SlideDown, DWORD(AW_VER_POSITIVE | AW_SLIDE)},
+                                  {THintAnimation::SlideUp, DWORD(AW_VER_NEGATIVE | AW_SLIDE)}})
+    EXPECT_EQ(HintAnimateFlags(animation), flags) << int(animation);
+  // A desktop that does not start at 0 (a monitor left of or above the first one): the hint stays
+  // inside its edges, not inside its width and height counted from 0.
+  for (auto [desktop, hint, expected] :
+       {std::tuple{TRect{-1920, 0, 1920, 1080}, TRect{1900, 100, 2000, 130}, TRect{1820, 100, 1920, 130}},
+        {TRect{-1920, 0, 1920, 1080}, TRect{-1950, 100, -1850, 130}, TRect{-1920, 100, -1820, 130}},
+        {TRect{0, -1080, 1920, 1080}, TRect{100, 1070, 200, 1100}, TRect{100, 1050, 200, 1080}},
+        {TRect{0, -1080, 1920, 1080}, TRect{100, -1100, 200, -1070}, TRect{100, -1080, 200, -1050}},
+        {TRect{0, 0, 1920, 1080}, TRect{100, 100, 200, 130}, TRect{100, 100, 200, 130}}})
+    EXPECT_EQ(KeepOnDesktop(hint, desktop), expected) << hint.Left << "," << hint.Top;
   using A = THintAnimation;
   for (auto [animation, fade, above, last, expected] :
        {std::tuple{true, true, true, 749u, A::Blend},

@@ -32,19 +32,23 @@ using LineDialogs = DocumentTest;
 AnsiString EditorText(TTxtEdit* Editor) { return Editor->Lines()->Text(); }
 
 TEST_F(LineDialogs, SortOrdersTheWholeTextAsOneUndoStep) {
+  const char* const mixed = "b\r\nA\r\nc\r\na";
   const struct {
     bool Descending, MatchCase, RemoveDuplicates;
+    const char* Text;
     const char* Expected;
   } cases[] = {
-      {false, false, false, "A\r\na\r\nb\r\nc"},
-      {true, false, false, "c\r\nb\r\nA\r\na"},
-      {false, false, true, "A\r\nb\r\nc"},
-      {false, true, true, "a\r\nA\r\nb\r\nc"},
+      {false, false, false, mixed, "A\r\na\r\nb\r\nc"},
+      {true, false, false, mixed, "c\r\nb\r\nA\r\na"},
+      {false, false, true, mixed, "A\r\nb\r\nc"},
+      {false, true, true, mixed, "a\r\nA\r\nb\r\nc"},
+      // Lines in order already: still the one edit of the command, the whole text replaced.
+      {false, false, false, "A\r\na\r\nb\r\nc", "A\r\na\r\nb\r\nc"},
   };
   Make();
   TTxtEdit* editor = Editor(0);
   for (const auto& c : cases) {
-    editor->Lines()->SetText("b\r\nA\r\nc\r\na");
+    editor->Lines()->SetText(c.Text);
     editor->UndoList()->Clear();
     auto* form = New<TSortForm>(nullptr, Doc(0));
     std::vector<TWinControl*> clicks;
@@ -54,8 +58,9 @@ TEST_F(LineDialogs, SortOrdersTheWholeTextAsOneUndoStep) {
     for (TWinControl* w : clicks) PostMessageW(w->Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(ShowModalForm(form, {form->btnSort}), mrOk);
     EXPECT_EQ(EditorText(editor), c.Expected) << c.Descending << c.MatchCase << c.RemoveDuplicates;
+    EXPECT_TRUE(editor->CanUndo() && !editor->SelAvail()) << c.Text;
     editor->Undo();
-    EXPECT_EQ(EditorText(editor), "b\r\nA\r\nc\r\na");
+    EXPECT_EQ(EditorText(editor), c.Text);
   }
 }
 

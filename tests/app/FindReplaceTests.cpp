@@ -119,6 +119,31 @@ TEST_F(FindInEditor, ReplaceOneAtATimeAndAllEvenSearchingUp) {
   EXPECT_EQ(edit_->Lines()->Strings(0), "owl x");
 }
 
+// A line out of sight comes to the middle of the window; one in sight leaves the window as it is.
+TEST_F(FindInEditor, GoBringsAFarLineToTheMiddle) {
+  AnsiString text;
+  for (int i = 1; i <= 300; ++i) text += "line " + std::to_string(i) + "\r\n";
+  edit_->SetTextA(text);
+  form_->Show();
+  Application->ProcessMessages();
+  const int rows = edit_->LinesInWindow();
+  ASSERT_GT(rows, 4);
+  const struct {
+    int N, TopBefore, TopAfter;
+  } cases[] = {
+      {200, 1, 200 - (rows - 1) / 2},
+      {20, 150, std::max(1, 20 - (rows - 1) / 2)},
+      {2 + rows / 2, 2, 2},
+  };
+  for (const auto& c : cases) {
+    edit_->SetCaretXY({3, c.TopBefore});
+    edit_->SetTopLine(c.TopBefore);
+    ASSERT_TRUE(TFindAndReplace::Go(edit_, c.N, true));
+    EXPECT_EQ(edit_->CaretXY(), (TBufferCoord{1, c.N}));
+    EXPECT_EQ(edit_->TopLine(), c.TopAfter) << c.N;
+  }
+}
+
 TEST_F(FindInEditor, GoStaysWithinTheLineCount) {
   edit_->SetTextA("short\r\nthis line is long\r\nend");
   edit_->SetCaretXY({1, 2});
