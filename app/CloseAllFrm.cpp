@@ -13,7 +13,6 @@
 #include "foundation/ApFormPlacement.h"
 #include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
-#include "framework/Application.h"
 #include "framework/CodePages.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Icon.h"
@@ -116,14 +115,8 @@ void TCloseAllForm::PlaceOnScreen(TApCustomAppStorage* Storage) {
     placement_->RestoreFormPlacement();
   }
   if (Left() + Top() != 0) return;
-  // Never placed: over the main window when it shows, else in the middle of the screen.
-  const HWND window = host_ ? host_->WindowHandle() : nullptr;
-  RECT over{0, 0, Screen->Width(), Screen->Height()}, work = over;
-  if (window && IsWindowVisible(window)) GetWindowRect(window, &over);
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const TRect place = CentredOver({Width(), Height()}, ToTRect(over), ToTRect(work));
-  SetLeft(place.Left);
-  SetTop(place.Top);
+  SetLeft((Screen->Width() - Width()) / 2);
+  SetTop((Screen->Height() - Height()) / 2);
   if (placement_) placement_->SaveFormPlacement();
 }
 

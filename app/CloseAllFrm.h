@@ -45,8 +45,7 @@ class TCloseAllForm : public TForm {
   void SetChecked(int Index, bool Value);
   // Restores the placement stored under "CloseAllForm\" of the settings storage (the host's:
   // one writer keeps the file; none when it is null), centres a dialog that was never placed
-  // (Left and Top both 0) on the host's window (on the screen while that does not show), and
-  // stores the placement again when the dialog goes.
+  // (Left and Top both 0) on the screen, and stores the placement again when the dialog goes.
   void PlaceOnScreen(TApCustomAppStorage* Storage);
   // The checked documents whose save failed or was cancelled under "Save".
   const std::vector<TDocument*>& Unsaved() const { return unsaved_; }

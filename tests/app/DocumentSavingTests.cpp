@@ -360,17 +360,16 @@ TEST_F(Saving, ClosingLeavesTheFocusInTheActiveEditor) {
   }
 }
 
-// The close-all dialog comes up over the main window the first time, wherever that is, and
-// where it was left after that.
-TEST_F(Saving, TheCloseAllDialogComesUpOverTheMainWindow) {
-  RECT work;
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+// The close-all dialog comes up in the middle of the screen the first time, wherever the main
+// window is, and where it was left after that.
+TEST_F(Saving, TheCloseAllDialogComesUpInTheMiddleOfTheScreenTheFirstTime) {
   TMainForm& form = Open({L"a", L"b"});
   form.SetBounds(40, 30, 500, 400);
   form.Show();
   EXPECT_FALSE(form.CloseDocuments(nullptr));
   const TRect first = script.Bounds;
-  EXPECT_EQ(first, CentredOver({first.Width(), first.Height()}, form.BoundsRect(), ToTRect(work)));
+  EXPECT_EQ(first.Left, (GetSystemMetrics(SM_CXSCREEN) - first.Width()) / 2);
+  EXPECT_EQ(first.Top, (GetSystemMetrics(SM_CYSCREEN) - first.Height()) / 2);
   form.SetBounds(300, 200, 500, 400);
   EXPECT_FALSE(form.CloseDocuments(nullptr));
   EXPECT_EQ(script.Bounds, first) << "a placed dialog keeps its place";
