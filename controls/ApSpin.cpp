@@ -705,19 +705,20 @@ AnsiString TApCustomSpinEdit::PlainFormat() const {
   return decimal_ > 0 ? "0." + AnsiString(static_cast<size_t>(decimal_), '#') : AnsiString("0");
 }
 
+// Out of focus a float with a display format shows its plain digits; the display format is
+// what a value set while the edit has the focus shows.
 void TApCustomSpinEdit::Reformat() {
-  if (valueType_ != vtFloat || displayFormat_.empty()) return;
+  if (valueType_ != vtFloat || displayFormat_.empty() || !showFormatted_) return;
   bool modified = HandleAllocated() && Modified();
   bool wasChanging = changing_;
   changing_ = true;
-  SetText(AnsiToWide(FormatFloat(showFormatted_ ? displayFormat_ : PlainFormat(), GetValue())));
+  SetText(AnsiToWide(FormatFloat(PlainFormat(), GetValue())));
   changing_ = wasChanging;
   if (HandleAllocated()) SetModified(modified);
 }
 
 void TApCustomSpinEdit::DoSetFocus(HWND FocusedWnd) {
   showFormatted_ = false;
-  Reformat();
   inherited::DoSetFocus(FocusedWnd);
 }
 
@@ -856,7 +857,7 @@ void TApSpinEdit::SetValue(long double Value) {
       if (DisplayFormat().empty())
         text = FloatToStrF(Value, Thousands() ? ffNumber : ffFixed, 15, Decimal());
       else
-        text = FormatFloat(ShowFormatted() ? DisplayFormat() : PlainFormat(), Value);
+        text = FormatFloat(DisplayFormat(), Value);
       break;
     case vtHex: text = IntToHex(RoundedInRange(Value), 1); break;
     default: text = IntegerText(Value, Thousands()); break;
@@ -872,4 +873,5 @@ void TApSpinEdit::SetValue(long double Value) {
   }
   changing_ = wasChanging;
   if (HandleAllocated()) SetModified(modified);
+  Reformat();
 }

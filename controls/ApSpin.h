@@ -191,8 +191,8 @@ class TApCustomSpinEdit : public TApExCustomMaskEdit {
   void SetButtonKind(TSpinButtonKind Value);
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
-  // Whether the text shows in DisplayFormat (the edit does not have the focus) rather than in
-  // the plain form that is edited.
+  // Set when the focus leaves the edit and cleared when it comes back: while it is set, a float
+  // with a display format shows its plain digits rather than the display format.
   bool ShowFormatted() const { return showFormatted_; }
 
   // The buttons that exist now (at most one kind).
@@ -241,7 +241,7 @@ class TApCustomSpinEdit : public TApExCustomMaskEdit {
   bool checkMaxValue_ = false, checkMinValue_ = false;
   TApCheckOptions checkOptions_{coCheckOnChange, coCheckOnExit, coCropBeyondLimit};
   AnsiString displayFormat_;
-  bool showFormatted_ = true;
+  bool showFormatted_ = false;
   TAlignment alignment_ = taLeftJustify;
   long double minValue_ = 0, maxValue_ = 0, increment_ = 1.0L;
   int decimal_ = 2;

@@ -242,18 +242,32 @@ TEST_F(SpinEdit, TypedCharactersAreFiltered) {
   EXPECT_EQ(edit->Text(), L"f9");
 }
 
-TEST_F(SpinEdit, FormattedTextOnlyWithoutTheFocus) {
+// A float with a display format: a value set shows in the display format until the focus
+// leaves, which shows the plain digits; coming back leaves the text as it is.
+TEST_F(SpinEdit, TheFocusLeavingShowsThePlainDigits) {
   auto* other = Child<TEdit>();
   edit->SetValueType(vtFloat);
-  edit->SetValue(1234.5L);
-  edit->SetFocus();
-  Pump();
-  EXPECT_EQ(edit->Text(), L"1234.5");  // the plain form, which the user types in
-  edit->SetValue(9876.125L);
-  EXPECT_EQ(edit->Text(), L"9876.13");
-  other->SetFocus();
-  Pump();
-  EXPECT_EQ(edit->Text(), L"9,876.13");
+  struct Step {
+    const char* What;
+    std::function<void()> Do;
+    const wchar_t* Text;
+    bool Flag;
+  };
+  const Step steps[] = {
+      {"set before any focus", [&] { edit->SetValue(1234.5L); }, L"1,234.5", false},
+      {"focus in", [&] { edit->SetFocus(); }, L"1,234.5", false},
+      {"set with the focus", [&] { edit->SetValue(9876.125L); }, L"9,876.13", false},
+      {"focus out", [&] { other->SetFocus(); }, L"9876.13", true},
+      {"set without the focus", [&] { edit->SetValue(4321.5L); }, L"4321.5", true},
+      {"focus in again", [&] { edit->SetFocus(); }, L"4321.5", false},
+  };
+  for (const Step& step : steps) {
+    step.Do();
+    Pump();
+    EXPECT_EQ(edit->Text(), step.Text) << step.What;
+    EXPECT_EQ(edit->ShowFormatted(), step.Flag) << step.What;
+  }
+  EXPECT_EQ(edit->Value(), 4321.5L);
 }
 
 TEST_F(SpinEdit, ButtonKinds) {
