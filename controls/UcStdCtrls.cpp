@@ -142,9 +142,10 @@ void TUcCustomComboBox::WMChar(TMessage& Message) {
     inherited::WMChar(Message);
     return;
   }
-  if (DoKeyPress(Message)) return;
+  // The search comes first; a character it did not take goes on as a typed one, key events
+  // and all.
   if (IncrementalSearch(WideCharOfCharMessage(Message))) return;
-  DefaultHandler(Message);
+  inherited::WMChar(Message);
 }
 
 void TUcCustomComboBox::ChildMessage(HWND Child, WNDPROC Previous, TMessage& Message) {

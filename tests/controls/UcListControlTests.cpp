@@ -126,6 +126,27 @@ TEST_F(UcListControl, IncrementalSearchStartsAgainAfterAPause) {
   EXPECT_EQ(combo->SearchText(), L"\x03B2");
 }
 
+// The search of a drop-down list takes its characters before the key events: only a character
+// it does not take reaches OnKeyPress, and a handler that clears it cannot stop the search.
+TEST_F(UcListControl, TheSearchTakesItsCharactersBeforeTheKeyEvents) {
+  auto* combo = NewCombo(csDropDownList);
+  DWORD now = 1000;
+  combo->SetTickSource([&] { return now; });
+  std::vector<wchar_t> pressed;
+  TFn<void(TObject*, wchar_t&)> onKeyPress([&](TObject*, wchar_t& Key) {
+    pressed.push_back(Key);
+    Key = 0;
+  });
+  combo->OnKeyPress = onKeyPress.Event();
+  HWND wnd = combo->Handle();
+  TypeChars(wnd, L"\x03B2");  // Beta: taken by the search
+  TypeChars(wnd, L"q");       // no item: goes on to the key events
+  now += 2000;
+  TypeChars(wnd, L"\x03B1");  // Alpha, after a pause
+  EXPECT_EQ(pressed, std::vector<wchar_t>{L'q'});
+  EXPECT_EQ(combo->Text(), Alpha);
+}
+
 TEST_F(UcListControl, UniqueSearchFindsOnlyASingleMatch) {
   auto* combo = NewCombo(csDropDown);
   combo->HandleNeeded();
