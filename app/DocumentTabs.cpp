@@ -30,22 +30,9 @@ TBarItemViewerClass TDocumentItem::ViewerClass(TBarView*) { return &MakeBarItemV
 
 TDocumentTabBar* TDocumentItem::Bar() const { return Parent() ? bar_ : nullptr; }
 
-namespace {
-
-// The view's viewer of the item, or null: the view's own lookup raises for an item it does not
-// show (one that joined the bar while the view was being torn down, say).
-TBarItemViewer* viewerOf(const TBarView* View, const TBarCustomItem* Item) {
-  if (!View) return nullptr;
-  for (int i = 0; i < View->ViewerCount(); ++i)
-    if (View->Viewers(i)->Item() == Item) return View->Viewers(i);
-  return nullptr;
-}
-
-}  // namespace
-
 TRect TDocumentItem::BoundsRect() const {
   TDocumentTabBar* bar = Bar();
-  TBarItemViewer* viewer = bar ? viewerOf(bar->View(), this) : nullptr;
+  TBarItemViewer* viewer = bar && bar->View() ? bar->View()->FindOrNull(this) : nullptr;
   return viewer ? viewer->BoundsRect() : TRect();
 }
 
@@ -322,7 +309,7 @@ void TDocumentTabBar::ScrollActiveTab() {
   });
   std::vector<TRect> bounds(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i)
-    if (TBarItemViewer* viewer = viewerOf(View(), Items()->Items(i)))
+    if (TBarItemViewer* viewer = View() ? View()->FindOrNull(Items()->Items(i)) : nullptr)
       bounds[static_cast<size_t>(i)] = viewer->BoundsRect();
   int first = 0;
   if (active >= 0 && n > 0) {

@@ -35,13 +35,6 @@ namespace {
 
 bool going(TComponent* C) { return !C || C->ComponentState().Contains(csDestroying); }
 
-// The viewer of an item, null while the view has none for it (it is being rebuilt).
-TBarItemViewer* viewerOf(TBarView* View, TBarCustomItem* AItem) {
-  for (int i = 0; View && i < View->ViewerCount(); ++i)
-    if (View->Viewers(i)->Item() == AItem) return View->Viewers(i);
-  return nullptr;
-}
-
 }  // namespace
 
 // ---- tab item ----
@@ -306,7 +299,7 @@ bool TSkinTabToolbar::IsHidden(TBarCustomItem* AItem) const {
 }
 
 int TSkinTabToolbar::ViewerWidth(TBarCustomItem* AItem) {
-  TBarItemViewer* v = viewerOf(View(), AItem);
+  TBarItemViewer* v = View() ? View()->FindOrNull(AItem) : nullptr;
   return v ? v->BoundsRect().Width() : 0;
 }
 
@@ -366,7 +359,7 @@ void TSkinTabToolbar::FitTabs() {
   for (int i = Items()->Count(); i-- > first + 1;) {
     TBarCustomItem* item = Items()->Items(i);
     if (!item->Visible() || dynamic_cast<TSkinRightAlignSpacerItem*>(item)) continue;
-    TBarItemViewer* v = viewerOf(View(), item);
+    TBarItemViewer* v = View()->FindOrNull(item);
     if (v && v->BoundsRect().Right > room) HideTab(item);
   }
   View()->UpdatePositions();
@@ -492,7 +485,7 @@ void TSkinTabToolbar::EraseTabBackground(HDC DC) {
 
 void TSkinTabToolbar::DrawActiveTab(TCanvas* ACanvas) {
   TSkinTabItem* tab = ActiveTab();
-  TBarItemViewer* v = tab ? viewerOf(View(), tab) : nullptr;
+  TBarItemViewer* v = tab && View() ? View()->FindOrNull(tab) : nullptr;
   if (!v || !v->Show()) return;
   // The active tab reaches over the pane's edge, so that it and its page look as one.
   TSkinTabThemeType style = GetTabThemeTypeInUse(themeType_);

@@ -242,9 +242,14 @@ void TBarView::RecreateViewersOf(TBarCustomItem* Item) {
 }
 
 TBarItemViewer* TBarView::Find(TBarCustomItem* AItem) const {
+  if (TBarItemViewer* v = FindOrNull(AItem)) return v;
+  throw EBarItemError(SBarItemViewerNotFound);
+}
+
+TBarItemViewer* TBarView::FindOrNull(const TBarCustomItem* AItem) const {
   for (TBarItemViewer* v : viewers_)
     if (v->Item() == AItem) return v;
-  throw EBarItemError(SBarItemViewerNotFound);
+  return nullptr;
 }
 
 int TBarView::IndexOf(const TBarItemViewer* AViewer) const {

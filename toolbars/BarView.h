@@ -94,6 +94,9 @@ class TBarView : public TComponent {
   int ViewerCount() const { return static_cast<int>(viewers_.size()); }
   TBarItemViewer* Viewers(int Index) const { return viewers_[static_cast<size_t>(Index)]; }
   TBarItemViewer* Find(TBarCustomItem* AItem) const;
+  // The item's viewer, or null where Find raises: while the view is being rebuilt it may have
+  // none for an item of its toolbar.
+  TBarItemViewer* FindOrNull(const TBarCustomItem* AItem) const;
   int IndexOf(const TBarItemViewer* AViewer) const;
   TBarItemViewer* ViewerFromPoint(const TPoint& P);
   void RebuildViewers();
