@@ -56,36 +56,21 @@ class TProbeMaskEdit : public TApExCustomMaskEdit {
     heard.push_back(Name);
     return kept != Name;
   }
-  void FocusChanged(TMessage& M) override {
-    if (Heard("focus")) TApExCustomMaskEdit::FocusChanged(M);
+#define HEARD(Op, Name)                          \
+  void Op(TMessage& M) override {                \
+    if (Heard(Name)) TApExCustomMaskEdit::Op(M); \
   }
-  void ParentFontChanged(TMessage& M) override {
-    if (Heard("parent font")) TApExCustomMaskEdit::ParentFontChanged(M);
-  }
-  void VisibleChanged(TMessage& M) override {
-    if (Heard("visible")) TApExCustomMaskEdit::VisibleChanged(M);
-  }
-  void EnabledChanged(TMessage& M) override {
-    if (Heard("enabled")) TApExCustomMaskEdit::EnabledChanged(M);
-  }
-  void ColorChanged(TMessage& M) override {
-    if (Heard("colour")) TApExCustomMaskEdit::ColorChanged(M);
-  }
-  void FontChanged(TMessage& M) override {
-    if (Heard("font")) TApExCustomMaskEdit::FontChanged(M);
-  }
-  void CursorChanged(TMessage& M) override {
-    if (Heard("cursor")) TApExCustomMaskEdit::CursorChanged(M);
-  }
-  void ShowingChanged(TMessage& M) override {
-    if (Heard("showing")) TApExCustomMaskEdit::ShowingChanged(M);
-  }
-  void ShowHintChanged(TMessage& M) override {
-    if (Heard("show hint")) TApExCustomMaskEdit::ShowHintChanged(M);
-  }
-  void ParentShowHintChanged(TMessage& M) override {
-    if (Heard("parent show hint")) TApExCustomMaskEdit::ParentShowHintChanged(M);
-  }
+  HEARD(FocusChanged, "focus")
+  HEARD(ParentFontChanged, "parent font")
+  HEARD(VisibleChanged, "visible")
+  HEARD(EnabledChanged, "enabled")
+  HEARD(ColorChanged, "colour")
+  HEARD(FontChanged, "font")
+  HEARD(CursorChanged, "cursor")
+  HEARD(ShowingChanged, "showing")
+  HEARD(ShowHintChanged, "show hint")
+  HEARD(ParentShowHintChanged, "parent show hint")
+#undef HEARD
   void GetDlgCode(LRESULT& Code) override { codes(Code); }
 };
 
