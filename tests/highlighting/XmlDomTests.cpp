@@ -264,6 +264,53 @@ TEST(XmlNodeList, ANodeLivesInOneListOnly) {
   EXPECT_EQ(root->RemoveChild(d), -1);
 }
 
+// A node put before itself stays where it is when it is a child, and goes to the end when it
+// is not one yet.
+TEST(XmlNodeList, ANodeInsertedBeforeItself) {
+  const struct {
+    const char* Node;  // a child of root, "other" (a child of another element) or "new"
+    const char* Order;
+  } cases[] = {
+      {"a", "a,b,c"},
+      {"b", "a,b,c"},
+      {"c", "a,b,c"},
+      {"other", "a,b,c,other"},
+      {"new", "a,b,c,new"},
+  };
+  for (const auto& c : cases) {
+    IXmlDocument doc = CreateXmlDocument("root");
+    IXmlElement root = doc->DocumentElement();
+    for (const char* name : {"a", "b", "c"}) root->AppendElement(name);
+    IXmlElement elsewhere = root->AppendElement("elsewhere");
+    elsewhere->AppendElement("other");
+    root->RemoveChild(elsewhere);
+    IXmlNode n = std::string(c.Node) == "new"     ? IXmlNode(doc->CreateElement("new"))
+                 : std::string(c.Node) == "other" ? elsewhere->ChildNodes()->Item(0)
+                                                  : root->FindChildByName(c.Node);
+    EXPECT_EQ(root->InsertBefore(n, n), n) << c.Node;
+    std::string order;
+    for (int i = 0; i < root->ChildNodes()->Count(); ++i)
+      order += (i ? "," : "") + root->ChildNodes()->Item(i)->NodeName();
+    EXPECT_EQ(order, c.Order) << c.Node;
+    EXPECT_EQ(n->ParentNode(), root) << c.Node;
+  }
+}
+
+// An element named by the empty name is a child of that name like any other.
+TEST(XmlElement, AChildWithTheEmptyNameIsFoundByIt) {
+  IXmlElement e = NewRoot();
+  e->AppendElement("first");
+  IXmlElement unnamed = e->AppendElement("");
+  unnamed->SetText("u");
+  EXPECT_EQ(e->ReadChildText("", "none"), "u");
+  EXPECT_EQ(e->ReadChildText(-1, "none"), "u");
+  EXPECT_EQ(e->RequireChild(""), unnamed);
+  EXPECT_EQ(e->ObtainChild(""), unnamed);
+  e->WriteChildText("", "w");
+  EXPECT_EQ(unnamed->Text(), "w");
+  EXPECT_EQ(e->ChildNodes()->Count(), 2);
+}
+
 TEST(XmlNodeList, LinksToAFreedParentAreCleared) {
   IXmlNode child;
   IXmlNodeList list;
@@ -294,6 +341,23 @@ TEST(XmlNodeList, NodesMoveToTheNameTableOfTheirNewParent) {
   EXPECT_EQ(e->ChildNodes()->Item(0)->NodeName(), "inner");
 }
 
+// A copy of a document starts on the default white-space rule, whatever the original keeps.
+TEST(XmlDocument, ACopyTakesTheDefaultWhiteSpaceRule) {
+  const bool saved = DefaultKeepWhiteSpace;
+  for (bool byDefault : {false, true})
+    for (bool kept : {false, true}) {
+      DefaultKeepWhiteSpace = byDefault;
+      IXmlDocument doc = CreateXmlDocument("root");
+      doc->SetKeepWhiteSpace(kept);
+      for (bool deep : {false, true}) {
+        IXmlDocument copy = doc->CloneNode(deep)->OwnerDocument();
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(copy->KeepWhiteSpace(), byDefault) << byDefault << kept << deep;
+      }
+    }
+  DefaultKeepWhiteSpace = saved;
+}
+
 TEST(XmlDocument, CharacterDataAndClones) {
   IXmlDocument doc = CreateXmlDocument("root");
   IXmlElement root = doc->DocumentElement();
@@ -305,6 +369,8 @@ TEST(XmlDocument, CharacterDataAndClones) {
   IXmlElement v = root->AppendElement("v");
   v->SetNodeValue(TVariant(3));
   IXmlNode copy = doc->CloneNode(true);
+  // The copy is written on the default rule, indented.
+  doc->SetKeepWhiteSpace(false);
   EXPECT_EQ(copy->Xml(), doc->Xml());
   EXPECT_EQ(root->CloneNode(false)->Xml(), "\r\n<root a=\"1\"/>");
   EXPECT_EQ(v->CloneNode(false)->NodeValue().VarType(), varInteger);
