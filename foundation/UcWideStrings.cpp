@@ -155,13 +155,6 @@ WideString TWideStrings::GetSeparatedText(const WideString& Separator) const {
 void TWideStrings::AddLines(const WideString& Text, bool FileBreaks) {
   const wchar_t* p = Text.data();
   const wchar_t* end = p + Text.size();
-  if (!FileBreaks) {
-    for (const wchar_t* z = p; z < end; ++z)
-      if (*z == 0) {
-        end = z;
-        break;
-      }
-  }
   auto isBreak = [FileBreaks](wchar_t c) {
     if (c == L'\r' || c == L'\n') return true;
     return !FileBreaks && (c == L'\v' || c == L'\f' || c == L'\x2028' || c == L'\x2029');
