@@ -591,7 +591,8 @@ void eraseBelow(std::map<AnsiString, std::map<AnsiString, AnsiString>>& Tree, co
 // limit had no room for them) are put back before the next item of Before that is listed.
 template <class Items>
 Items othersList(const Items& Before, const Items& Written, const Items& Now) {
-  const std::set<typename Items::value_type> before(Before.begin(), Before.end()), written(Written.begin(), Written.end());
+  const std::set<typename Items::value_type> before(Before.begin(), Before.end()),
+      written(Written.begin(), Written.end());
   Items list;
   for (const auto& item : Now)
     if (!written.count(item) || before.count(item)) list.push_back(item);
@@ -668,9 +669,9 @@ bool TApAppIniFileStorage::MergeList(const TIniChange& C, const std::set<AnsiStr
   // What a removal takes: a subtree, or the one section stored under a value's name. A list it
   // takes whole is the run's from then on, not merged.
   const bool tree = C.Kind == TIniChangeKind::RemoveTree;
-  const AnsiString taken = tree                                ? section
+  const AnsiString taken = tree                               ? section
                            : C.Kind == TIniChangeKind::Remove ? section + "\\" + nameKey(C.Key)
-                                                               : AnsiString();
+                                                              : AnsiString();
   auto takes = [&](const AnsiString& Root) { return !taken.empty() && (tree ? isBelow(Root, taken) : Root == taken); };
   if (!taken.empty()) OwnMergedLists(takes);
   auto within = [&](const AnsiString& Root) { return !Root.empty() && isBelow(section, Root) && !takes(Root); };

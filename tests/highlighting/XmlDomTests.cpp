@@ -271,11 +271,7 @@ TEST(XmlNodeList, ANodeInsertedBeforeItself) {
     const char* Node;  // a child of root, "other" (a child of another element) or "new"
     const char* Order;
   } cases[] = {
-      {"a", "a,b,c"},
-      {"b", "a,b,c"},
-      {"c", "a,b,c"},
-      {"other", "a,b,c,other"},
-      {"new", "a,b,c,new"},
+      {"a", "a,b,c"}, {"b", "a,b,c"}, {"c", "a,b,c"}, {"other", "a,b,c,other"}, {"new", "a,b,c,new"},
   };
   for (const auto& c : cases) {
     IXmlDocument doc = CreateXmlDocument("root");
