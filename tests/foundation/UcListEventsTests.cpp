@@ -36,6 +36,19 @@ WideString Joined(const L& list) {
   return r;
 }
 
+// Runs the case on the list a, b, c and checks its items and what it announced.
+template <class L>
+void CheckCase(const TCase<L>& Case, const char* Events) {
+  L list;
+  list.SetText(L"a\nb\nc");
+  TEventLog events;
+  list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
+  list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
+  Case.Run(list);
+  EXPECT_EQ(Joined(list), Case.Expected) << Case.What;
+  EXPECT_EQ(events.log, Events) << Case.What;
+}
+
 // What a whole update announces: the Unicode string list sets its updating flag before it
 // announces, so the opening of the bracket is silent; the wide string list counts its brackets
 // and announces both ends. The wide string list exchanges through two puts of a string and two of
@@ -79,16 +92,7 @@ void CheckEveryOperation(const char* UpdateEvents) {
        L"d|B|a", UpdateEvents},
       {"SetText", [](L& l) { l.SetText(L"x\ny"); }, L"x|y", UpdateEvents, "<><><>"},
   };
-  for (const TCase<L>& c : cases) {
-    L list;
-    list.SetText(L"a\nb\nc");
-    TEventLog events;
-    list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
-    list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
-    c.Run(list);
-    EXPECT_EQ(Joined(list), c.Expected) << c.What;
-    EXPECT_EQ(events.log, wide && c.WideEvents ? c.WideEvents : c.Events) << c.What;
-  }
+  for (const TCase<L>& c : cases) CheckCase(c, wide && c.WideEvents ? c.WideEvents : c.Events);
 }
 
 }  // namespace
@@ -100,64 +104,35 @@ TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) { CheckEveryOperat
 // The wide string list's operations made of steps announce every step; a load is one change.
 TEST(UcListEvents, TheWideStringListAnnouncesEachStepOfAComposedOperation) {
   static TObject marker;
-  const TCase<TWideStringList> cases[] = {
-      {"Move", [](TWideStringList& l) { l.Move(0, 2); }, L"b|c|a", "<><><>"},
-      {"Move to itself", [](TWideStringList& l) { l.Move(1, 1); }, L"a|b|c", ""},
-      {"Assign from a wide list",
-       [](TWideStringList& l) {
-         TWideStringList other;
-         other.SetText(L"x\ny");
-         l.Assign(&other);
-       },
-       L"x|y", "<><><><><>"},
-      {"Assign from an 8-bit list",
-       [](TWideStringList& l) {
-         TStringList other;
-         other.SetText("x\ny");
-         l.Assign(&other);
-       },
-       L"x|y", "<><><><><>"},
-      {"AddStrings of an 8-bit list",
-       [](TWideStringList& l) {
-         TStringList other;
-         other.SetText("x");
-         other.SetObjects(0, &marker);
-         l.AddStrings(&other);
-       },
-       L"a|b|c|x", "<><>"},
-      {"AddStrings of a wide list",
-       [](TWideStringList& l) {
-         TWideStringList other;
-         other.SetText(L"x\ny");
-         l.AddStrings(&other);
-       },
-       L"a|b|c|x|y", "<><><><>"},
+  static TWideStringList wideXY;
+  static TStringList ansiXY, ansiX;
+  wideXY.SetText(L"x\ny");
+  ansiXY.SetText("x\ny");
+  ansiX.SetText("x");
+  ansiX.SetObjects(0, &marker);
+  using W = TWideStringList;
+  const TCase<W> cases[] = {
+      {"Move", [](W& l) { l.Move(0, 2); }, L"b|c|a", "<><><>"},
+      {"Move to itself", [](W& l) { l.Move(1, 1); }, L"a|b|c", ""},
+      {"Assign from a wide list", [](W& l) { l.Assign(&wideXY); }, L"x|y", "<><><><><>"},
+      {"Assign from an 8-bit list", [](W& l) { l.Assign(&ansiXY); }, L"x|y", "<><><><><>"},
+      {"AddStrings of an 8-bit list", [](W& l) { l.AddStrings(&ansiX); }, L"a|b|c|x", "<><>"},
+      {"AddStrings of a wide list", [](W& l) { l.AddStrings(&wideXY); }, L"a|b|c|x|y", "<><><><>"},
       {"LoadFromStream",
-       [](TWideStringList& l) {
+       [](W& l) {
          TStringStream s("x\r\ny");
          l.LoadFromStream(&s);
        },
        L"x|y", "<>"},
   };
-  for (const auto& c : cases) {
-    TWideStringList list;
-    list.SetText(L"a\nb\nc");
-    TEventLog events;
-    list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
-    list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
-    c.Run(list);
-    EXPECT_EQ(Joined(list), c.Expected) << c.What;
-    EXPECT_EQ(events.log, c.Events) << c.What;
-  }
+  for (const auto& c : cases) CheckCase(c, c.Events);
   // Given to an 8-bit list, the strings are added one by one after the clearing.
-  TWideStringList list;
-  list.SetText(L"x\ny");
   TStringList ansi;
   ansi.SetText("a");
   TEventLog events;
   ansi.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
   ansi.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
-  ansi.Assign(&list);
+  ansi.Assign(&wideXY);
   EXPECT_EQ(ansi.Text(), "x\r\ny\r\n");
   EXPECT_EQ(events.log, "<><><>");
 }
