@@ -269,3 +269,53 @@ TEST(UiMenuAnimation, StylesFallBackToWhatThePlatformOffers) {
   EXPECT_EQ(random.AnimationKind([](int N) { return N - 1; }), 2);
   EXPECT_EQ(UiMenuAnimation()->RequestedStyle(), 1);
 }
+
+// The theme fills a docked toolbar's frame ring with the canvas brush: the toolbar's colour, or
+// nothing (clNone) over what the ring was filled with already, the effective colour or the
+// dock's background; never the canvas's white.
+TEST(UiToolbar, TheFrameRingIsFilledWithTheToolbarsColour) {
+  struct TRingTheme : TRecordingTheme {
+    std::vector<TColor> Brushes;
+    void PaintToolbarNCArea(TCanvas* C, const TRect& R, const TUiToolbarInfo& I) override {
+      Brushes.push_back(C->Brush()->Color());
+      TRecordingTheme::PaintToolbarNCArea(C, R, I);
+    }
+  };
+  for (TColor color : {clNone, clRed}) {
+    TRingTheme theme;
+    TThemedForm f;
+    TThemeSwap swap(&theme);
+    f.Toolbar->SetColor(color);
+    f.Toolbar->SetParent(f.Dock);
+    f.Form.Show();
+    PumpMessagesFor(20);
+    theme.Brushes.clear();
+    f.Toolbar->Perform(WM_NCPAINT, 1, 0);
+    ASSERT_FALSE(theme.Brushes.empty()) << color;
+    EXPECT_EQ(theme.Brushes.back(), color);
+    f.Form.Hide();
+  }
+  // With the program's theme, the ring beside the drag handle shows what the dock shows there.
+  TForm form(nullptr, CreateNew);
+  form.SetBounds(60, 60, 400, 300);
+  auto* dock = new TUiDock(&form);
+  dock->SetParent(&form);
+  auto* toolbar = new TUiToolbar(&form);
+  toolbar->SetHideWhenInactive(false);
+  toolbar->SetParent(dock);
+  form.Show();
+  PumpMessagesFor(20);
+  RedrawWindow(form.Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT wr{}, dr{};
+  GetWindowRect(toolbar->Handle(), &wr);
+  GetWindowRect(dock->Handle(), &dr);
+  HDC screen = GetDC(nullptr);
+  const int y = (wr.top + wr.bottom) / 2;
+  COLORREF ring = GetPixel(screen, wr.left + 3, y), beside = GetPixel(screen, dr.right - 3, y);
+  ReleaseDC(nullptr, screen);
+  ASSERT_GT(dr.right - 3, wr.right);
+  EXPECT_EQ(ring, beside);
+  delete toolbar;
+  delete dock;
+}
