@@ -1,4 +1,4 @@
-// Small rules of the skinned classes: their published defaults, the size request of a caption
+// Small rules of the skinned classes: what they publish and their defaults, the size request of a caption
 // the inherited item already has, the pushed part of a split item, and the image an action
 // gives an item or a button that still has the default one.
 #include <gtest/gtest.h>
@@ -12,8 +12,10 @@
 #include "tests/themes/UiItemsTestSupport.h"
 #include "tests/toolbars/BarTestSupport.h"
 #include "themes/SkinControls.h"
+#include "themes/SkinCustomizer.h"
 #include "themes/SkinTabs.h"
 #include "themes/SkinToolbar.h"
+#include "themes/UiStatusBars.h"
 
 TEST(ThemesDefaults, SkinnedItems) {
   TSkinItem item(nullptr);
@@ -33,10 +35,9 @@ TEST(ThemesDefaults, SkinnedItems) {
                                   {"CaptionGlowColor", 65535},
                                   {"CustomWidth", -1},
                                   {"CustomHeight", -1},
-                                  {"Margins", 0},
-                                  {"ToolbarStylePopup", false}});
+                                  {"Margins", 0}});
   TSkinSubmenuItem submenu(nullptr);
-  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false}, {"Alignment", taCenter}});
+  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false}, {"Alignment", taCenter}, {"ToolbarStylePopup", false}});
   // Labels start left-aligned, unstretched, with image and text.
   TSkinLabelItem label(nullptr);
   TSkinRightAlignSpacerItem spacer(nullptr);
@@ -210,4 +211,70 @@ TEST(SkinActions, OnlyTheDefaultImageGivesWayToTheActionsImageWhenRead) {
     ASSERT_NE(component, nullptr) << c.Name;
     EXPECT_EQ(GetOrdProp(component, FindPropInfo(component, "ImageIndex")), c.Image) << c.Name;
   }
+}
+
+// What each class publishes: only an item with a sub-menu shows it toolbar-style and hears it
+// close; the spacer, sized by its toolbar, has no control, anchoring or margins; a tab shows its
+// toolbar's colour and a tab toolbar its active tab, both read-only; the customizer publishes
+// its ten events.
+TEST(ThemesPublished, EachClassItsOwnProperties) {
+  TForm form(nullptr, CreateNew);
+  TSkinItem item(nullptr);
+  TSkinSubmenuItem submenu(nullptr);
+  TSkinLabelItem label(nullptr);
+  TSkinRightAlignSpacerItem spacer(nullptr);
+  TSkinTabItem tab(nullptr);
+  TSkinTabToolbar tabs(nullptr);
+  auto* customizer = new TSkinCustomizer(&form);
+  const struct {
+    TObject* Object;
+    const char* Name;
+    bool Published, Writable;
+  } cases[] = {
+      {&item, "ToolbarStylePopup", false, false},
+      {&item, "OnClosePopup", false, false},
+      {&item, "Control", true, true},
+      {&item, "Anchored", true, true},
+      {&item, "Margins", true, true},
+      {&submenu, "ToolbarStylePopup", true, true},
+      {&submenu, "OnClosePopup", true, true},
+      {&label, "Control", true, true},
+      {&label, "Anchored", true, true},
+      {&label, "Margins", true, true},
+      {&spacer, "Control", false, false},
+      {&spacer, "Anchored", false, false},
+      {&spacer, "Margins", false, false},
+      {&spacer, "CustomWidth", true, true},
+      {&tab, "TabColor", true, false},
+      {&tab, "Control", true, true},
+      {&tabs, "ActiveTab", true, false},
+      {customizer, "OnShow", true, true},
+      {customizer, "OnClose", true, true},
+      {customizer, "OnGetCustomizeForm", true, true},
+      {customizer, "OnGetShortcutsList", true, true},
+      {customizer, "OnLoad", true, true},
+      {customizer, "OnSave", true, true},
+      {customizer, "OnLayoutLoad", true, true},
+      {customizer, "OnLayoutSave", true, true},
+      {customizer, "OnIconOptionsChange", true, true},
+      {customizer, "OnThemeChange", true, true},
+  };
+  for (const auto& c : cases) {
+    const std::string where = c.Object->ClassName() + "." + c.Name;
+    const TPropInfo* prop = GetPropInfo(c.Object, c.Name);
+    EXPECT_EQ(prop != nullptr, c.Published) << where;
+    if (prop) {
+      EXPECT_EQ(prop->HasSetter, c.Writable) << where;
+    }
+  }
+  const TPropInfo* tabColor = GetPropInfo(&tab, "TabColor");
+  const TPropInfo* activeTab = GetPropInfo(&tabs, "ActiveTab");
+  ASSERT_TRUE(tabColor && activeTab);
+  EXPECT_EQ(GetOrdProp(&tab, *tabColor), clBtnFace);  // on no tab toolbar
+  EXPECT_EQ(GetObjectProp(&tabs, *activeTab), nullptr);
+}
+
+TEST(ThemesDefaults, StatusBar) {
+  TUiStatusBar bar(nullptr);
+  ExpectPublishedDefaults(&bar, {{"Height", 22}, {"SizeGrip", true}, {"SimplePanel", false}});
 }
