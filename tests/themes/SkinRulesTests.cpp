@@ -3,6 +3,10 @@
 // gives an item or a button that still has the default one.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "framework/Actions.h"
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
@@ -226,47 +230,27 @@ TEST(ThemesPublished, EachClassItsOwnProperties) {
   TSkinTabItem tab(nullptr);
   TSkinTabToolbar tabs(nullptr);
   auto* customizer = new TSkinCustomizer(&form);
-  const struct {
-    TObject* Object;
-    const char* Name;
-    bool Published, Writable;
-  } cases[] = {
-      {&item, "ToolbarStylePopup", false, false},
-      {&item, "OnClosePopup", false, false},
-      {&item, "Control", true, true},
-      {&item, "Anchored", true, true},
-      {&item, "Margins", true, true},
-      {&submenu, "ToolbarStylePopup", true, true},
-      {&submenu, "OnClosePopup", true, true},
-      {&label, "Control", true, true},
-      {&label, "Anchored", true, true},
-      {&label, "Margins", true, true},
-      {&spacer, "Control", false, false},
-      {&spacer, "Anchored", false, false},
-      {&spacer, "Margins", false, false},
-      {&spacer, "CustomWidth", true, true},
-      {&tab, "TabColor", true, false},
-      {&tab, "Control", true, true},
-      {&tabs, "ActiveTab", true, false},
-      {customizer, "OnShow", true, true},
-      {customizer, "OnClose", true, true},
-      {customizer, "OnGetCustomizeForm", true, true},
-      {customizer, "OnGetShortcutsList", true, true},
-      {customizer, "OnLoad", true, true},
-      {customizer, "OnSave", true, true},
-      {customizer, "OnLayoutLoad", true, true},
-      {customizer, "OnLayoutSave", true, true},
-      {customizer, "OnIconOptionsChange", true, true},
-      {customizer, "OnThemeChange", true, true},
+  // Each name: published and writable, "-" not published, "=" published read-only.
+  const std::pair<TObject*, std::vector<std::string>> cases[] = {
+      {&item, {"-ToolbarStylePopup", "-OnClosePopup", "Control", "Anchored", "Margins"}},
+      {&submenu, {"ToolbarStylePopup", "OnClosePopup"}},
+      {&label, {"Control", "Anchored", "Margins"}},
+      {&spacer, {"-Control", "-Anchored", "-Margins", "CustomWidth"}},
+      {&tab, {"=TabColor", "Control"}},
+      {&tabs, {"=ActiveTab"}},
+      {customizer,
+       {"OnShow", "OnClose", "OnGetCustomizeForm", "OnGetShortcutsList", "OnLoad", "OnSave", "OnLayoutLoad",
+        "OnLayoutSave", "OnIconOptionsChange", "OnThemeChange"}},
   };
-  for (const auto& c : cases) {
-    const std::string where = c.Object->ClassName() + "." + c.Name;
-    const TPropInfo* prop = GetPropInfo(c.Object, c.Name);
-    EXPECT_EQ(prop != nullptr, c.Published) << where;
-    if (prop) {
-      EXPECT_EQ(prop->HasSetter, c.Writable) << where;
+  for (const auto& [object, names] : cases)
+    for (const std::string& n : names) {
+      const std::string name = n[0] == '-' || n[0] == '=' ? n.substr(1) : n;
+      const TPropInfo* prop = GetPropInfo(object, name);
+      EXPECT_EQ(prop != nullptr, n[0] != '-') << object->ClassName() << "." << name;
+      if (prop) {
+        EXPECT_EQ(prop->HasSetter, n[0] != '=') << object->ClassName() << "." << name;
+      }
     }
-  }
   const TPropInfo* tabColor = GetPropInfo(&tab, "TabColor");
   const TPropInfo* activeTab = GetPropInfo(&tabs, "ActiveTab");
   ASSERT_TRUE(tabColor && activeTab);
