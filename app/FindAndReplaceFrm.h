@@ -73,8 +73,8 @@ class TFindAndReplaceForm : public TForm {
   TFindSettings Settings() const;
   // The find text as the editor's 8-bit text.
   AnsiString FindText() const;
-  // The find text as typed, and whether the editor's 8-bit text can hold it: a text that it
-  // cannot hold is nowhere in a document.
+  // Whether the editor's 8-bit text can hold the find text as typed: a text with characters
+  // outside the code page is nowhere in a document.
   bool FindTextHeld() const;
   // Whether the active document shows its editor (every action needs it), and that editor.
   bool ActiveInEditView() const;

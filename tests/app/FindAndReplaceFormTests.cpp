@@ -29,6 +29,7 @@
 #include "themes/SkinControls.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "tests/app/MemoryShortSearch.h"
 
 namespace {
 
@@ -688,21 +689,6 @@ TEST_F(ForeignCodePageFind, TheBoxAndItsHistoryKeepWhatWasTyped) {
   }
 }
 
-namespace {
-
-// The dialog's expression engine, short of memory after a number of lines.
-class TMemoryShortRegex : public TTxtEditRegexSearch {
- public:
-  using TTxtEditRegexSearch::TTxtEditRegexSearch;
-  int FindAllIn(std::string_view Text) override {
-    if (++Lines > Allowed) throw std::bad_alloc();
-    return TTxtEditRegexSearch::FindAllIn(Text);
-  }
-  static inline int Lines = 0, Allowed = 0;
-};
-
-}  // namespace
-
 // A replace-all that runs out of memory after its presence test says first that nothing was
 // replaced, then why, on the result line and in the box, in each language.
 TEST_F(FindDialog, AReplaceAllShortOfMemorySaysNothingWasReplaced) {
@@ -710,13 +696,14 @@ TEST_F(FindDialog, AReplaceAllShortOfMemorySaysNothingWasReplaced) {
   TClassInfo standIn;
   standIn.Name = TTxtEditRegexSearch::StaticClassInfo().Name;
   standIn.Parent = &TTxtEditRegexSearch::StaticClassInfo();
-  standIn.NewComponent = [](TComponent* Owner) -> TComponent* { return New<TMemoryShortRegex>(Owner); };
+  standIn.NewComponent = [](TComponent* Owner) -> TComponent* { return New<TMemoryShortSearch>(Owner); };
   RegisterClass(standIn);
   {
     TScopeExit restore([] { RegisterClass(TTxtEditRegexSearch::StaticClassInfo()); });
     Open("actnReplace");
   }
-  ASSERT_NE(dynamic_cast<TMemoryShortRegex*>(dialog_->edtrgxsrchFindAndReplace), nullptr);
+  auto* engine = dynamic_cast<TMemoryShortSearch*>(dialog_->edtrgxsrchFindAndReplace);
+  ASSERT_NE(engine, nullptr);
   TScopeExit language([] { LangManager().SetLanguageID(LangManager().DefaultLanguageID()); });
   ASSERT_TRUE(LangManager().RegisterLanguageFile(BuildPath(L"app\\Languages\\Russian.lng")));
   edit_->SetTextA("no\r\nhit\r\nhit");
@@ -733,9 +720,9 @@ TEST_F(FindDialog, AReplaceAllShortOfMemorySaysNothingWasReplaced) {
   };
   for (const auto& [id, message] : told) {
     LangManager().SetLanguageID(id);
-    TMemoryShortRegex::Lines = 0;
+    engine->Lines = 0;
     // The presence test reaches the first hit on line 2; the replacing runs short on the way.
-    TMemoryShortRegex::Allowed = 3;
+    engine->Allowed = 3;
     boxes_.Clear();
     Click(dialog_->btnReplaceAll);
     EXPECT_EQ(dialog_->Result(), frOutOfMemory) << id;
