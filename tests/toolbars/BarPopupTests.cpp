@@ -347,3 +347,14 @@ TEST(BarPopup, EveryKeyMessageHidesTheHintFirst) {
     Application->CancelHint();
   }
 }
+
+// A sub-menu asked of a view without the viewer it should open beside opens nothing: there is
+// no place to put it.
+TEST(BarPopup, ASubmenuWithoutItsViewerOpensNothing) {
+  TMenuSettings settings;
+  TTestMenu menu;
+  TTestView view(&menu.Root, true);
+  EXPECT_EQ(menu.Recent->CreatePopup(&view, nullptr, false, false, false, {}, 0), nullptr);
+  EXPECT_EQ(view.OpenViewer(), nullptr);
+  EXPECT_TRUE(OpenMenus().empty());
+}
