@@ -3,8 +3,11 @@
 
 #include "framework/SystemHandles.h"
 
-TModuleHandle::TModuleHandle(const wchar_t* Name) noexcept {
-  UINT oldMode = SetErrorMode(SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS);
+TModuleHandle::TModuleHandle(const wchar_t* Name) noexcept
+    : TModuleHandle(Name, SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS) {}
+
+TModuleHandle::TModuleHandle(const wchar_t* Name, UINT ErrorMode) noexcept {
+  UINT oldMode = SetErrorMode(ErrorMode);
   module_ = LoadLibraryW(Name);
   SetErrorMode(oldMode);
 }

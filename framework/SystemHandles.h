@@ -11,7 +11,10 @@
 class TModuleHandle {
  public:
   TModuleHandle() = default;
+  // Loads with the system's boxes about a missing file and about a critical error kept away.
   explicit TModuleHandle(const wchar_t* Name) noexcept;
+  // Loads under the error mode given (SetErrorMode's flags), the caller's mode put back after.
+  TModuleHandle(const wchar_t* Name, UINT ErrorMode) noexcept;
   TModuleHandle(TModuleHandle&& Other) noexcept : module_(std::exchange(Other.module_, nullptr)) {}
   TModuleHandle& operator=(TModuleHandle&& Other) noexcept {
     if (this != &Other) Reset(std::exchange(Other.module_, nullptr));

@@ -18,6 +18,7 @@ HV_PUBLISH(TFontSettings) {
 }
 
 HV_PUBLISH(TUiCustomItem) {
+  PublishBarItemProperties(p);
   p.Prop("AlwaysSelectFirst", &T::AlwaysSelectFirst, &T::SetAlwaysSelectFirst).Default(false);
   p.Prop("FontSettings", &T::FontSettings, &T::SetFontSettings);
   p.Prop("Layout", &T::Layout, &T::SetLayout).Default(uilAuto);
@@ -29,7 +30,11 @@ HV_PUBLISH(TUiCustomItem) {
 }
 
 HV_PUBLISH(TUiItemViewer) {}
-HV_PUBLISH(TUiSeparatorItem) { p.Prop("Size", &T::Size, &T::SetSize).Default(-1); }
+HV_PUBLISH(TUiSeparatorItem) {
+  p.Prop("Size", &T::Size, &T::SetSize).Default(-1);
+  p.Prop("MaskOptions", &T::MaskOptions, &T::SetMaskOptions);
+  p.Prop("Options", &T::Options, &T::SetOptions);
+}
 HV_PUBLISH(TUiSeparatorItemViewer) {}
 HV_PUBLISH(TUiChevronItem) {}
 HV_PUBLISH(TUiChevronItemViewer) {}

@@ -14,7 +14,8 @@ using TLresultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using TAccessibleObjectFromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
 
 struct TImports {
-  TModuleHandle Oleacc{L"oleacc.dll"};
+  // Only the box about a missing file is kept away; a critical error is the system's to tell.
+  TModuleHandle Oleacc{L"oleacc.dll", SEM_NOOPENFILEERRORBOX};
   TLresultFromObject LresultFromObject = Oleacc.Proc<TLresultFromObject>("LresultFromObject");
   TAccessibleObjectFromWindow AccessibleObjectFromWindow =
       Oleacc.Proc<TAccessibleObjectFromWindow>("AccessibleObjectFromWindow");
@@ -117,23 +118,32 @@ class TBarCustomAccObject : public TBarBaseAccObject {
   virtual void Orphan() = 0;
   TBarCustomAccObject* Next() const { return next_; }
 
-  // Defaults shared by both kinds.
-  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* Out) override { return ReturnString({}, Out); }
-  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* Out) override { return ReturnString({}, Out); }
-  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* Out) override { return ReturnString({}, Out); }
-  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* File, VARIANT, long* Topic) override {
+  // Defaults shared by both kinds, which have no children to answer for.
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT Child, BSTR* Out) override { return EmptyFor(Child, Out); }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT Child, BSTR* Out) override { return EmptyFor(Child, Out); }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT Child, BSTR* Out) override { return EmptyFor(Child, Out); }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* File, VARIANT Child, long* Topic) override {
     if (Topic) *Topic = 0;
-    return ReturnString({}, File);
+    return EmptyFor(Child, File);
   }
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* Out) override {
     if (!Out) return E_INVALIDARG;
     VariantInit(Out);
     return S_FALSE;
   }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return S_FALSE; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT Child, BSTR) override { return IsSelf(Child) ? S_FALSE : E_INVALIDARG; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT Child, BSTR) override {
+    return IsSelf(Child) ? S_FALSE : E_INVALIDARG;
+  }
 
  private:
+  static HRESULT EmptyFor(const VARIANT& Child, BSTR* Out) {
+    if (!IsSelf(Child)) {
+      if (Out) *Out = nullptr;
+      return E_INVALIDARG;
+    }
+    return ReturnString({}, Out);
+  }
   LONG refs_ = 1;
   TBarCustomAccObject* prev_ = nullptr;
   TBarCustomAccObject* next_ = nullptr;
@@ -162,11 +172,16 @@ HRESULT ObjectFromWindow(HWND Wnd, DWORD Id, VARIANT* Out) {
 
 HRESULT ViewerObjectVariant(TBarItemViewer* V, VARIANT* Out) {
   if (!V) return S_FALSE;
-  if (auto* ci = dynamic_cast<TBarControlItem*>(V->Item()))
-    if (auto* w = dynamic_cast<TWinControl*>(ci->Control()); w && w->HandleAllocated())
-      return ObjectFromWindow(w->Handle(), OBJID_WINDOW, Out);
   SetDispatch(Out, GetBarViewerAccObject(V));
   return S_OK;
+}
+
+// A view's child by number: a hosted windowed control answers through its own window's object.
+HRESULT ChildObjectVariant(TBarItemViewer* V, VARIANT* Out) {
+  if (auto* ci = V ? dynamic_cast<TBarControlItem*>(V->Item()) : nullptr)
+    if (auto* w = dynamic_cast<TWinControl*>(ci->Control()); w && w->HandleAllocated())
+      return ObjectFromWindow(w->Handle(), OBJID_WINDOW, Out);
+  return ViewerObjectVariant(V, Out);
 }
 
 TRect ScreenBounds(TWinControl* W) {
@@ -222,7 +237,7 @@ class TBarViewAccObject : public TBarCustomAccObject {
     TBarItemViewer* v = view_->AccChild(Child.lVal);
     if (!v) return E_INVALIDARG;
     VARIANT r;
-    HRESULT hr = ViewerObjectVariant(v, &r);
+    HRESULT hr = ChildObjectVariant(v, &r);
     if (hr == S_OK) *Out = r.pdispVal;
     return hr;
   }
@@ -269,7 +284,10 @@ class TBarViewAccObject : public TBarCustomAccObject {
     if (!IsSelf(Child)) return E_INVALIDARG;
     return ReturnString({}, Out);
   }
-  HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override { return view_ ? DISP_E_MEMBERNOTFOUND : E_FAIL; }
+  HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT Child) override {
+    if (!view_) return E_FAIL;
+    return IsSelf(Child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+  }
   HRESULT STDMETHODCALLTYPE accLocation(long* L, long* T, long* W, long* H, VARIANT Child) override {
     if (!view_) return E_FAIL;
     if (!IsSelf(Child) || !L || !T || !W || !H) return E_INVALIDARG;
@@ -301,7 +319,10 @@ class TBarViewAccObject : public TBarCustomAccObject {
     Out->lVal = CHILDID_SELF;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override { return view_ ? S_FALSE : E_FAIL; }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT Child) override {
+    if (!view_) return E_FAIL;
+    return IsSelf(Child) ? S_FALSE : E_INVALIDARG;
+  }
 
  private:
   TBarView* view_;
@@ -427,7 +448,8 @@ class TBarItemViewerAccObject : public TBarCustomAccObject {
   HRESULT STDMETHODCALLTYPE accSelect(long Flags, VARIANT Child) override {
     if (!viewer_) return E_FAIL;
     if (!IsSelf(Child)) return E_INVALIDARG;
-    if (!(Flags & SELFLAG_TAKEFOCUS) || !Focusable()) return E_INVALIDARG;
+    if (!(Flags & SELFLAG_TAKEFOCUS)) return E_INVALIDARG;
+    if (!Focusable()) return E_FAIL;
     viewer_->View()->Select(viewer_);
     viewer_->View()->RevealSelection();
     return S_OK;

@@ -187,8 +187,6 @@ void StartMenuAnimation(HWND Wnd, bool Fade, TBarAnimateDirections Directions) {
   SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW |
                    SWP_NOOWNERZORDER | SWP_ASYNCWINDOWPOS);
-  // Frames draw the picture from now on; a paint would end the animation before it began.
-  ValidateRect(Wnd, nullptr);
   DWORD id = 0;
   current.Worker = CreateThread(nullptr, 0, AnimationWorker, &a, CREATE_SUSPENDED, &id);
   if (!current.Worker) {

@@ -217,7 +217,7 @@ bool CallTrackMouseEvent(HWND Wnd, DWORD Flags) {
     if (HMODULE user = GetModuleHandleW(L"user32.dll"))
       fn = reinterpret_cast<TrackFn>(reinterpret_cast<void*>(GetProcAddress(user, "TrackMouseEvent")));
     if (!fn) {
-      static const TModuleHandle comctl(L"comctl32.dll");
+      static const TModuleHandle comctl(L"comctl32.dll", SEM_FAILCRITICALERRORS);
       fn = comctl.Proc<TrackFn>("_TrackMouseEvent");
     }
     return fn;

@@ -91,30 +91,9 @@ void TBarCustomItemActionLink::SetOnExecute(const TNotifyEvent& Value) {
 
 // ---- TBarCustomItem ----
 
-HV_PUBLISH(TBarCustomItem) {
-  p.Prop("Action", &T::Action, &T::SetAction);
-  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
-  p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
-  p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmDefault);
-  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
-  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
-  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
-  p.Prop("Hint", &T::Hint, &T::SetHint);
-  p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
-  p.Prop("Images", &T::Images, &T::SetImages);
-  p.Prop("InheritOptions", &T::InheritOptions, &T::SetInheritOptions).Default(true);
-  p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
-  p.Prop("MaskOptions", &T::MaskOptions, &T::SetMaskOptions);
-  p.Prop("Options", &T::Options, &T::SetOptions);
-  p.Prop("RadioItem", &T::RadioItem, &T::SetRadioItem).Default(false);
-  p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
-  p.Prop("SubMenuImages", &T::SubMenuImages, &T::SetSubMenuImages);
-  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
-  p.Event("OnClick", &T::OnClick);
-  p.Event("OnPopup", &T::OnPopup);
-  p.Event("OnSelect", &T::OnSelect);
-}
+// The item base publishes nothing itself: each item class shows in form files only what it
+// takes from them (a separator has no caption, a hosted control no image).
+HV_PUBLISH(TBarCustomItem) {}
 
 TBarCustomItem::TBarCustomItem(TComponent* AOwner) : TComponent(AOwner) { RegisterDeferredClickUser(); }
 
@@ -572,7 +551,11 @@ void TBarCustomItem::SetChildOrder(TComponent* Child, int Order) {
 
 // ---- TBarSeparatorItem ----
 
-HV_PUBLISH(TBarSeparatorItem) { p.Prop("Blank", &T::Blank, &T::SetBlank).Default(false); }
+HV_PUBLISH(TBarSeparatorItem) {
+  p.Prop("Blank", &T::Blank, &T::SetBlank).Default(false);
+  p.Prop("Hint", &T::Hint, &T::SetHint);
+  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
+}
 
 TBarSeparatorItem::TBarSeparatorItem(TComponent* AOwner) : TBarCustomItem(AOwner) {
   SetItemStyle((ItemStyle() & ~(tbisCanSelect | tbisRepaintOnSelect | tbisRepaintOnHover)) | tbisDivider |

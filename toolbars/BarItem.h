@@ -299,6 +299,33 @@ class TBarCustomItem : public TComponent {
   bool visible_ = true;
 };
 
+// Publishes the item properties, for the item classes that take them all from form files.
+template <class T>
+void PublishBarItemProperties(TPublisher<T>& p) {
+  p.Prop("Action", &T::Action, &T::SetAction);
+  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
+  p.Prop("Caption", &T::Caption, &T::SetCaption);
+  p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
+  p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmDefault);
+  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
+  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
+  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
+  p.Prop("Hint", &T::Hint, &T::SetHint);
+  p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
+  p.Prop("Images", &T::Images, &T::SetImages);
+  p.Prop("InheritOptions", &T::InheritOptions, &T::SetInheritOptions).Default(true);
+  p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
+  p.Prop("MaskOptions", &T::MaskOptions, &T::SetMaskOptions);
+  p.Prop("Options", &T::Options, &T::SetOptions);
+  p.Prop("RadioItem", &T::RadioItem, &T::SetRadioItem).Default(false);
+  p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
+  p.Prop("SubMenuImages", &T::SubMenuImages, &T::SetSubMenuImages);
+  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
+  p.Event("OnClick", &T::OnClick);
+  p.Event("OnPopup", &T::OnPopup);
+  p.Event("OnSelect", &T::OnSelect);
+}
+
 class TBarSeparatorItem : public TBarCustomItem {
   HV_CLASS(TBarSeparatorItem, TBarCustomItem)
  public:

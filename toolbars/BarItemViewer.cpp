@@ -241,7 +241,7 @@ bool TBarItemViewer::InButtonPart(int X, int) {
 
 void TBarItemViewer::MouseDown(TShiftState Shift, int X, int Y, bool& MouseDownOnMenu) {
   bool rootToolbar = !view_->ParentView() && !view_->IsPopup();
-  if (!item_->Enabled() && !view_->Customizing()) {
+  if (!item_->Enabled()) {
     if (rootToolbar) view_->CancelMenu();
     return;
   }
@@ -372,10 +372,10 @@ void TBarItemViewer::PaintMenu(TCanvas* Canvas, const TRect& R, bool IsSelected,
   if (IsSelected) {
     TRect sel = R;
     if (imageShown || checked) sel.Left = col.Right + 1;
-    if (split && shownEnabled) sel.Right -= arrowPart;
+    if (split && item_->Enabled()) sel.Right -= arrowPart;
     Canvas->FillRect(sel);
   }
-  if ((IsSelected && item_->Enabled() && imageShown) || checked) {
+  if ((IsSelected && item_->Enabled()) || checked) {
     Edge(dc, col, checked ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     TRect middle{col.Left + 1, col.Top + 1, col.Right - 1, col.Bottom - 1};
     if (checked && !IsSelected) {
@@ -466,18 +466,16 @@ void TBarItemViewer::PaintToolbar(TCanvas* Canvas, const TRect& R, bool IsSelect
     int iw = images->Width(), ih = images->Height();
     bool beside = !IsRotated() && !item_->EffectiveOptions().Contains(tboImageAboveCaption);
     TRect area = content;
-    if (captionShown) {
-      if (beside)
-        area = {content.Left + 2, content.Top, content.Left + 2 + iw + 2, content.Bottom};
-      else
-        area = {content.Left, content.Top + 2, content.Right, content.Top + 2 + ih + 2};
-    }
+    if (beside)
+      area.Right = content.Left + iw + 2;
+    else
+      area.Bottom = content.Top + ih + 2;
     images->Draw(Canvas, area.Left + (area.Width() - iw) / 2, area.Top + (area.Height() - ih) / 2, item_->ImageIndex(),
                  item_->Enabled());
     if (beside)
-      content.Left = area.Left + iw + 1;
+      content.Left += iw + 1;
     else
-      content.Top = area.Top + ih + 1;
+      content.Top += ih + 1;
   }
   if (captionShown) PaintCaption(Canvas, content, CaptionBeforeTab(), UseDisabledShadow, CaptionFormat());
 }

@@ -83,7 +83,9 @@ void TBarMRUListStrings::Clear() {
 }
 
 void TBarMRUListStrings::Move(int CurIndex, int NewIndex) {
-  if (CurIndex == NewIndex) return;
+  // A move to the same place still rebuilds and tells the change; a place that is not there
+  // is refused as any move to it is.
+  if (CurIndex == NewIndex) (void)names_->Strings(CurIndex);
   names_->Move(CurIndex, NewIndex);
   owner_->Container()->Move(CurIndex, NewIndex);
   Changed();

@@ -626,6 +626,8 @@ void TBarModalHandler::Loop(TBarView* RootView, bool AMouseDown, bool AExecuteSe
 }
 
 void TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRightButton) {
+  // A key of any kind hides the hint first, whether the menu uses the key or drops it.
+  if (Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST && Application) Application->CancelHint();
   switch (Msg.message) {
     case WM_TIMER:
       if (Msg.wParam >= BarViewTimerBase && Msg.wParam < BarViewTimerBase + 4)
@@ -645,7 +647,6 @@ void TBarModalHandler::HandleMessage(TBarView* RootView, MSG& Msg, bool TrackRig
     case WM_SYSDEADCHAR: return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-      if (Application) Application->CancelHint();
       Word key = static_cast<Word>(Msg.wParam);
       if (key == VK_PROCESSKEY) key = static_cast<Word>(MappedProcessKey(Msg.hwnd));
       if (buttonsHeld_ && key != VK_F1) return;

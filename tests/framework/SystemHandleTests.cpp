@@ -7,6 +7,7 @@
 
 #include "framework/ClientSocket.h"
 #include "framework/SystemHandles.h"
+#include "tests/common/LoadErrorMode.h"
 
 namespace {
 
@@ -72,4 +73,30 @@ TEST(SystemHandles, SocketIsClosedOnce) {
   moved.Reset();  // twice is harmless
   TSocketHandle none;
   EXPECT_FALSE(none);
+}
+
+// A library is loaded with the boxes about a missing file and about a critical error kept
+// away, or under the error mode its owner names; the caller's own mode comes back either way.
+TEST(SystemHandles, ModuleLoadsUnderItsErrorMode) {
+  const struct {
+    const wchar_t* Name;
+    bool OwnMode;
+    UINT Mode;
+  } cases[] = {
+      {L"cabinet.dll", false, SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS},
+      {L"mscms.dll", true, SEM_NOOPENFILEERRORBOX},
+      {L"mapi32.dll", true, 0},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(GetModuleHandleW(c.Name), nullptr) << "loaded before the test";
+    TLoadErrorMode seen(c.Name);
+    ASSERT_TRUE(seen.Watching());
+    UINT callers = SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    TModuleHandle module = c.OwnMode ? TModuleHandle(c.Name, c.Mode) : TModuleHandle(c.Name);
+    UINT after = SetErrorMode(callers);
+    EXPECT_TRUE(module);
+    EXPECT_TRUE(seen.Seen);
+    EXPECT_EQ(seen.Mode, c.Mode);
+    EXPECT_EQ(after, UINT(SEM_NOGPFAULTERRORBOX));
+  }
 }

@@ -1,6 +1,8 @@
 // Accessibility objects asked the way a screen reader asks them.
 #include <gtest/gtest.h>
 
+#include "tests/common/LoadErrorMode.h"
+#include "tests/common/TestCopy.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 #include "tests/toolbars/BarPopupTestSupport.h"
 #include "toolbars/BarAcc.h"
@@ -67,6 +69,15 @@ IAccessible* Child(IAccessible* A, long I) {
   d->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&acc));
   d->Release();
   return acc;
+}
+
+// What a text getter answers for a child, the text freed.
+template <HRESULT (STDMETHODCALLTYPE IAccessible::*Get)(VARIANT, BSTR*)>
+HRESULT AskText(IAccessible* A, long C) {
+  BSTR b = nullptr;
+  HRESULT r = (A->*Get)(Id(C), &b);
+  SysFreeString(b);
+  return r;
 }
 
 }  // namespace
@@ -253,4 +264,93 @@ TEST(BarAcc, PopupMenusAndTheirItemsAnswerScreenReaders) {
   EXPECT_EQ(chose, S_OK);
   EXPECT_TRUE(OpenMenus().empty());
   EXPECT_EQ(BarViewAccObjectCount(), 0);
+}
+
+// Asked of another child than the object itself, every method but the view's numbered children
+// refuses: the shared answers, the view's default action and selection among them. A hosted
+// control is its window's object as a numbered child, the viewer's own object when walked to.
+TEST(BarAcc, OnlyTheObjectItselfIsAnsweredForAndNavigationGivesTheViewersOwnObjects) {
+  InitBarAccessibility();
+  ASSERT_TRUE(BarAccessibilityAvailable());
+  TDockForm f;
+  auto* t = f.Toolbar("T", 1, f.Top);
+  auto* edit = new TCustomControl(&f.Form);
+  edit->SetBounds(0, 0, 50, 20);
+  edit->SetParent(t);
+  f.Show();
+  ASSERT_EQ(t->Items()->Count(), 2);
+  IAccessible* view = FromWindow(t->Handle());
+  ASSERT_TRUE(view);
+  IAccessible* button = Child(view, 1);
+  ASSERT_TRUE(button);
+  using TAsk = HRESULT (*)(IAccessible*, long);
+  const struct {
+    const char* Name;
+    TAsk Ask;
+    HRESULT View, Viewer;
+  } cases[] = {
+      {"accValue", &AskText<&IAccessible::get_accValue>, S_FALSE, S_FALSE},
+      {"accDescription", &AskText<&IAccessible::get_accDescription>, S_FALSE, S_FALSE},
+      {"accHelp", &AskText<&IAccessible::get_accHelp>, S_FALSE, S_FALSE},
+      {"accHelpTopic",
+       [](IAccessible* a, long c) {
+         BSTR b = nullptr;
+         long topic = 0;
+         HRESULT r = a->get_accHelpTopic(&b, Id(c), &topic);
+         SysFreeString(b);
+         return r;
+       },
+       S_FALSE, S_FALSE},
+      {"put_accName", [](IAccessible* a, long c) { return a->put_accName(Id(c), nullptr); }, S_FALSE, S_FALSE},
+      {"put_accValue", [](IAccessible* a, long c) { return a->put_accValue(Id(c), nullptr); }, S_FALSE, S_FALSE},
+      {"accDoDefaultAction", [](IAccessible* a, long c) { return a->accDoDefaultAction(Id(c)); }, S_FALSE, S_OK},
+      {"accSelect", [](IAccessible* a, long c) { return a->accSelect(SELFLAG_TAKEFOCUS, Id(c)); },
+       DISP_E_MEMBERNOTFOUND, S_OK},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.Ask(view, 1), E_INVALIDARG) << c.Name;
+    EXPECT_EQ(c.Ask(button, 1), E_INVALIDARG) << c.Name;
+    EXPECT_EQ(c.Ask(view, CHILDID_SELF), c.View) << c.Name;
+    EXPECT_EQ(c.Ask(button, CHILDID_SELF), c.Viewer) << c.Name;
+  }
+  // The hosted control: its window's object as the view's second child, the viewer's own
+  // object (a client, whose parent is the view) when walked to.
+  IAccessible* window = Child(view, 2);
+  ASSERT_TRUE(window);
+  EXPECT_NE(Role(window), ROLE_SYSTEM_CLIENT);
+  IAccessible* walked[] = {Navigate(view, NAVDIR_LASTCHILD), Navigate(button, NAVDIR_NEXT)};
+  for (IAccessible* a : walked) {
+    ASSERT_TRUE(a);
+    EXPECT_EQ(Role(a), ROLE_SYSTEM_CLIENT);
+    IDispatch* parent = nullptr;
+    EXPECT_EQ(a->get_accParent(&parent), S_OK);
+    EXPECT_EQ(parent, static_cast<IDispatch*>(view));
+    if (parent) parent->Release();
+    a->Release();
+  }
+  // Selection asks for the focus, of an item that can take it.
+  EXPECT_EQ(button->accSelect(SELFLAG_TAKESELECTION, Id(CHILDID_SELF)), E_INVALIDARG);
+  t->Items()->Items(0)->SetEnabled(false);
+  EXPECT_EQ(button->accSelect(SELFLAG_TAKEFOCUS, Id(CHILDID_SELF)), E_FAIL);
+  for (IAccessible* a : {window, button, view}) a->Release();
+  edit->SetParent(nullptr);
+  delete edit;
+}
+
+// Run only as the copy of the test below, where nothing has loaded the library yet.
+TEST(BarAccCopy, DISABLED_LoadsTheLibrary) {
+  ASSERT_EQ(GetModuleHandleW(L"oleacc.dll"), nullptr) << "loaded before";
+  TLoadErrorMode seen(L"oleacc.dll");
+  ASSERT_TRUE(seen.Watching());
+  UINT callers = SetErrorMode(SEM_NOGPFAULTERRORBOX);
+  EXPECT_TRUE(BarAccessibilityAvailable());
+  UINT after = SetErrorMode(callers);
+  EXPECT_TRUE(seen.Seen);
+  EXPECT_EQ(seen.Mode, UINT(SEM_NOOPENFILEERRORBOX));
+  EXPECT_EQ(after, UINT(SEM_NOGPFAULTERRORBOX));
+}
+
+// The accessibility library is loaded with only the box about a missing file kept away.
+TEST(BarAcc, TheLibraryIsLoadedWithOnlyTheMissingFileBoxKeptAway) {
+  EXPECT_EQ(RunTestInCopy(L"BarAccCopy.DISABLED_LoadsTheLibrary"), 0u);
 }

@@ -7,6 +7,8 @@
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
 #include "framework/ImageList.h"
+#include "tests/framework/Raised.h"
+#include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarMRU.h"
 #include "toolbars/BarPopup.h"
 #include "toolbars/BarToolbar.h"
@@ -40,15 +42,15 @@ const char* const hostText =
     "      Images = imglstMain\n"
     "      OnDockChanged = DockChanged\n"
     "      OnDockChanging = DockChanging\n"
-    "      object itmFile: TBarCustomItem\n"
+    "      object itmFile: TPublishedItem\n"
     "        Caption = 'File'\n"
-    "        object itmOpen: TBarCustomItem\n"
+    "        object itmOpen: TPublishedItem\n"
     "          Caption = 'Open'\n"
     "        end\n"
     "      end\n"
     "      object sprtrMain: TBarSeparatorItem\n"
     "      end\n"
-    "      object itmSave: TBarCustomItem\n"
+    "      object itmSave: TPublishedItem\n"
     "        Caption = 'Save'\n"
     "        ImageIndex = 2\n"
     "      end\n"
@@ -56,7 +58,7 @@ const char* const hostText =
     "  end\n"
     "  object pmnMain: TBarPopupMenu\n"
     "    Images = imglstMain\n"
-    "    object itmCut: TBarCustomItem\n"
+    "    object itmCut: TPublishedItem\n"
     "      Caption = 'Cut'\n"
     "    end\n"
     "  end\n"
@@ -74,7 +76,7 @@ const char* const hostText =
 struct BarFormFiles : testing::Test {
   void SetUp() override {
     RegisterClasses({&TBarFormHost::StaticClassInfo(), &TBarDock::StaticClassInfo(),
-                     &TBarCustomToolbar::StaticClassInfo(), &TBarCustomItem::StaticClassInfo(),
+                     &TBarCustomToolbar::StaticClassInfo(), &TPublishedItem::StaticClassInfo(),
                      &TBarSeparatorItem::StaticClassInfo(), &TBarPopupMenu::StaticClassInfo(),
                      &TBarMRUList::StaticClassInfo(), &TImageList::StaticClassInfo()});
   }
@@ -133,6 +135,59 @@ TEST_F(BarFormFiles, WhatIsReadIsWrittenBackTheSame) {
   TBarFormHost again(nullptr);
   ReadComponentFromText(first, &again);
   EXPECT_EQ(WriteComponentToText(&again), first);
+}
+
+// What each item class takes from a form file: a separator its blank space, hint and
+// visibility, a control item its control, a root and the bare item base nothing; the whole set
+// is for the item classes that publish it. A property a class does not take is named.
+TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
+  const std::string all =
+      "Action AutoCheck Caption Checked DisplayMode Enabled GroupIndex HelpContext Hint ImageIndex Images "
+      "InheritOptions LinkSubitems MaskOptions Options RadioItem ShortCut SubMenuImages Visible OnClick OnPopup "
+      "OnSelect";
+  const struct {
+    const TClassInfo* Class;
+    std::string Published;
+  } cases[] = {
+      {&TBarSeparatorItem::StaticClassInfo(), "Blank Hint Visible"},
+      {&TBarControlItem::StaticClassInfo(), "Control"},
+      {&TBarRootItem::StaticClassInfo(), ""},
+      {&TBarCustomItem::StaticClassInfo(), ""},
+      {&TPublishedItem::StaticClassInfo(), all},
+  };
+  for (const auto& c : cases) {
+    std::string names;
+    for (const TPropInfo* p : c.Class->Props())
+      if (p->DeclaringClass->InheritsFrom(TBarCustomItem::StaticClassInfo()))
+        names += (names.empty() ? "" : " ") + p->Name;
+    EXPECT_EQ(names, c.Published) << c.Class->Name;
+  }
+  const struct {
+    const char* Object;
+    const char* Error;
+  } bad[] = {
+      {"object s: TBarSeparatorItem\n  Caption = 'Cut'\nend\n", "Property Caption does not exist"},
+      {"object s: TBarSeparatorItem\n  Enabled = False\nend\n", "Property Enabled does not exist"},
+      {"object r: TBarRootItem\n  Visible = False\nend\n", "Property Visible does not exist"},
+  };
+  RegisterClasses({&TBarRootItem::StaticClassInfo()});
+  for (const auto& b : bad) {
+    TBarFormHost host(nullptr);
+    std::string text = std::string("object Host: TBarFormHost\n") + b.Object + "end\n";
+    EXPECT_NE(Raised<EReadError>([&] { ReadComponentFromText(text, &host); }).find(b.Error), std::string::npos)
+        << b.Object;
+  }
+  // The separator's own three are read back.
+  TBarFormHost host(nullptr);
+  ReadComponentFromText(
+      "object Host: TBarFormHost\n  object s: TBarSeparatorItem\n    Blank = True\n    Hint = 'Gap'\n"
+      "    Visible = False\n  end\nend\n",
+      &host);
+  auto* s = Find<TBarSeparatorItem>(host, "s");
+  ASSERT_TRUE(s);
+  EXPECT_TRUE(s->Blank());
+  EXPECT_EQ(s->Hint(), L"Gap");
+  EXPECT_FALSE(s->Visible());
 }
 
 }  // namespace

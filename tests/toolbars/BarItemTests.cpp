@@ -7,6 +7,8 @@
 #include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarDeferredClick.h"
 
+HV_PUBLISH(TPublishedItem) { PublishBarItemProperties(p); }
+
 namespace {
 
 struct Clicks {

@@ -1,11 +1,16 @@
 // The recent-files list: order, de-duplication, limits, captions and clicks.
 #include <gtest/gtest.h>
 
+#include "tests/framework/Raised.h"
 #include "toolbars/BarMRU.h"
 
 namespace {
 
-WideString Title(const WideString& Name) { return Name.substr(Name.find_last_of(L'\\') + 1); }
+int titlesAsked = 0;
+WideString Title(const WideString& Name) {
+  ++titlesAsked;
+  return Name.substr(Name.find_last_of(L'\\') + 1);
+}
 
 struct TClicks {
   std::vector<WideString> Names;
@@ -80,4 +85,38 @@ TEST(BarMRU, FullPathsAndTheSystemTitle) {
   WideString full = list.Items()->Strings(0);
   EXPECT_EQ(full.size() > 14 && full[1] == L':', true);
   EXPECT_NE(list.Container()->Items(0)->Caption().find(L"some file"), WideString::npos);
+}
+
+// A move rebuilds the captions and tells the change even when the name stays in its place; a
+// place that is not there is refused with the list's error and changes nothing.
+TEST(BarMRU, AMoveToTheSamePlaceStillRebuildsAndTellsTheChange) {
+  TTitles titles;
+  const struct {
+    int Cur, New;
+    const wchar_t* Names;
+    int Changes;
+    const char* Error;
+  } cases[] = {
+      {0, 0, L"C:\\b.txt|C:\\a.txt", 1, ""},
+      {1, 1, L"C:\\b.txt|C:\\a.txt", 1, ""},
+      {1, 0, L"C:\\a.txt|C:\\b.txt", 1, ""},
+      {2, 2, L"C:\\b.txt|C:\\a.txt", 0, "List index out of bounds (2)"},
+      {0, 2, L"C:\\b.txt|C:\\a.txt", 0, "List index out of bounds (2)"},
+  };
+  for (const auto& c : cases) {
+    TBarMRUList list(nullptr);
+    list.SetAddFullPath(false);
+    for (const wchar_t* n : {L"C:\\a.txt", L"C:\\b.txt"}) list.Add(n);
+    TClicks log;
+    list.OnChange = TNotifyEvent(&log, &TClicks::Change);
+    titlesAsked = 0;
+    if (*c.Error)
+      EXPECT_EQ(Raised<EStringListError>([&] { list.Items()->Move(c.Cur, c.New); }), c.Error);
+    else
+      list.Items()->Move(c.Cur, c.New);
+    EXPECT_EQ(Names(list), c.Names) << c.Cur << c.New;
+    EXPECT_EQ(log.Changes, c.Changes) << c.Cur << c.New;
+    EXPECT_EQ(titlesAsked, c.Changes ? 2 : 0) << c.Cur << c.New;
+    EXPECT_EQ(list.Container()->Count(), 2);
+  }
 }

@@ -314,3 +314,47 @@ TEST(BarPopup, PopupMenuOfItemsFiresItsPopupEventAndRunsShortCuts) {
   SetBarHelpProc(nullptr);
   EXPECT_EQ(helpAsked, (std::pair<UINT, int>{HELP_CONTEXT, 17}));
 }
+
+// Every key message hides the application's hint before the menu looks at it, also the kinds
+// the menu drops.
+TEST(BarPopup, EveryKeyMessageHidesTheHintFirst) {
+  TMenuSettings settings;
+  const struct {
+    UINT Msg;
+    WPARAM Key;
+  } cases[] = {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT}, {WM_CHAR, L'z'},
+               {WM_SYSCHAR, L'z'},     {WM_DEADCHAR, L'z'},  {WM_SYSDEADCHAR, L'z'}};
+  for (const auto& c : cases) {
+    TTestMenu menu;
+    bool shown = false, hidden = false;
+    TMenuScript script({
+        [&] { return OpenMenus().size() == 1; },
+        [&] {
+          TWinControl* w = OpenMenus()[0]->Window();
+          TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0};
+          Application->HintMouseMessage(w, move);
+          shown = Application->HintControl() == w;
+          return PostKey(c.Key, c.Msg);
+        },
+        [&] {
+          hidden = Application->HintControl() == nullptr;
+          return PostKey(VK_ESCAPE);
+        },
+    });
+    EXPECT_EQ(menu.Root.ShowPopup(300, 200, false, 0, true), nullptr) << c.Msg;
+    EXPECT_TRUE(shown) << c.Msg;
+    EXPECT_TRUE(hidden) << c.Msg;
+    Application->CancelHint();
+  }
+}
+
+// A sub-menu asked of a view without the viewer it should open beside opens nothing: there is
+// no place to put it.
+TEST(BarPopup, ASubmenuWithoutItsViewerOpensNothing) {
+  TMenuSettings settings;
+  TTestMenu menu;
+  TTestView view(&menu.Root, true);
+  EXPECT_EQ(menu.Recent->CreatePopup(&view, nullptr, false, false, false, {}, 0), nullptr);
+  EXPECT_EQ(view.OpenViewer(), nullptr);
+  EXPECT_TRUE(OpenMenus().empty());
+}

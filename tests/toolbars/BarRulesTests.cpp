@@ -6,6 +6,7 @@
 #include "framework/FormFiles.h"
 #include "framework/Forms.h"
 #include "tests/framework/PublishedDefaults.h"
+#include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarCommon.h"
 #include "toolbars/BarDock.h"
 #include "toolbars/BarMRU.h"
@@ -13,7 +14,7 @@
 #include "toolbars/BarToolbar.h"
 
 TEST(ToolbarDefaults, ItemsToolbarsDocksAndRecentLists) {
-  TBarCustomItem item(nullptr);
+  TPublishedItem item(nullptr);
   ExpectPublishedDefaults(&item, {{"AutoCheck", false},
                                   {"Checked", false},
                                   {"DisplayMode", nbdmDefault},
@@ -91,14 +92,14 @@ const char* const actionForm =
     "    end\n"
     "  end\n"
     "  object pmn: TBarPopupMenu\n"
-    "    object itmPlain: TBarCustomItem\n"
+    "    object itmPlain: TPublishedItem\n"
     "      Action = actnOpen\n"
     "    end\n"
-    "    object itmZero: TBarCustomItem\n"
+    "    object itmZero: TPublishedItem\n"
     "      Action = actnOpen\n"
     "      ImageIndex = 0\n"
     "    end\n"
-    "    object itmOwn: TBarCustomItem\n"
+    "    object itmOwn: TPublishedItem\n"
     "      Action = actnOpen\n"
     "      ImageIndex = 5\n"
     "    end\n"
@@ -109,7 +110,7 @@ const char* const actionForm =
 
 TEST(BarItem, OnlyTheDefaultImageGivesWayToTheActionsImageWhenRead) {
   RegisterClasses({&TForm::StaticClassInfo(), &TActionList::StaticClassInfo(), &TAction::StaticClassInfo(),
-                   &TBarPopupMenu::StaticClassInfo(), &TBarCustomItem::StaticClassInfo()});
+                   &TBarPopupMenu::StaticClassInfo(), &TPublishedItem::StaticClassInfo()});
   TForm form(nullptr, CreateNew);
   ReadComponentFromText(actionForm, &form);
   const struct {

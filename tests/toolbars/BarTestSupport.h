@@ -17,6 +17,13 @@ struct TMenuPicture : TTestPicture {
   }
 };
 
+// An item that takes every item property from form files, as the program's own items do.
+class TPublishedItem : public TBarCustomItem {
+  HV_CLASS(TPublishedItem, TBarCustomItem)
+ public:
+  explicit TPublishedItem(TComponent* AOwner) : TBarCustomItem(AOwner) {}
+};
+
 class TSizedViewer : public TBarItemViewer {
  public:
   using TBarItemViewer::TBarItemViewer;
@@ -66,8 +73,8 @@ inline TBarItemViewerClass TSizedSeparator::ViewerClass(TBarView*) { return &Mak
 class TTestView : public TBarView {
  public:
   TTestView(TBarCustomItem* AParentItem, bool AIsToolbar, TBarCustomItem* AChevron = nullptr,
-            TBarView* AParentView = nullptr, TWinControl* AWindow = nullptr)
-      : TBarView(nullptr, AParentView, AParentItem, AWindow, AIsToolbar, false, true), Chevron(AChevron) {
+            TBarView* AParentView = nullptr, TWinControl* AWindow = nullptr, bool ACustomizing = false)
+      : TBarView(nullptr, AParentView, AParentItem, AWindow, AIsToolbar, ACustomizing, true), Chevron(AChevron) {
     if (Chevron) RebuildViewers();
   }
   TBarCustomItem* GetOverflowItem() override { return Chevron; }

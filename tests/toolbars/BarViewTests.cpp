@@ -63,6 +63,20 @@ TEST(BarView, ViewersFollowInsertionsAndDeletionsThroughEmbeddedGroups) {
             "An item viewer associated the specified item could not be found");
 }
 
+// While customizing an embedded group is one item: a sub-item inserted into it adds no viewer
+// beside the group's own (it would stand alone there, apart from its siblings).
+TEST(BarView, ACustomizedViewShowsAGroupAsOneItemAlsoAfterAnInsertion) {
+  auto* group = Item(L"G", tbisInlineGroup);
+  group->Add(Item(L"x"));
+  Menu m{Item(L"A"), group, Item(L"B")};
+  TTestView view(&m.Root, true, nullptr, nullptr, nullptr, true);
+  EXPECT_EQ(Layout(view), "A@0 G@0 B@0");
+  group->Insert(0, Item(L"z"));
+  EXPECT_EQ(Layout(view), "A@0 G@0 B@0");
+  view.RebuildViewers();
+  EXPECT_EQ(Layout(view), "A@0 G@0 B@0");
+}
+
 TEST(BarView, LinkedSubitemsReplaceTheOwnOnes) {
   Menu own{Item(L"A")};
   Menu other{Item(L"X"), Item(L"Y")};

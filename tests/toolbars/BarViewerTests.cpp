@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/Application.h"
+#include "framework/Bitmap.h"
 #include "framework/ImageList.h"
 #include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarChevron.h"
@@ -240,5 +241,138 @@ TEST(BarViewer, DesignedToolbarButtonsShowTheirEdgesWhenIdle) {
     EXPECT_EQ(p.At(29, 21), c.BottomRight) << c.Designing;
     EXPECT_EQ(p.At(15, 0), c.TopLeft) << c.Designing;
   }
+  root.Remove(&item);
+}
+
+// A press on a disabled item ends the menus of a root toolbar, while customizing too; a
+// popup's disabled item leaves them open, and an enabled button is tracked.
+TEST(BarViewer, PressOnADisabledItemEndsTheMenusOfARootToolbar) {
+  TBarRootItem root(nullptr);
+  TSizedItem item(30, 22);
+  root.Add(&item);
+  const struct {
+    bool Enabled, Customizing, Toolbar;
+    int Done;
+    bool Tracking;
+  } cases[] = {
+      {false, false, true, tbdaCancel, false},
+      {false, true, true, tbdaCancel, false},
+      {false, true, false, tbdaNone, false},
+      {true, true, true, tbdaNone, true},
+  };
+  for (const auto& c : cases) {
+    item.SetEnabled(c.Enabled);
+    TTestView view(&root, c.Toolbar, nullptr, nullptr, nullptr, c.Customizing);
+    view.UpdatePositions();
+    bool onMenu = false;
+    view.Viewers(0)->MouseDown({ssLeft}, 5, 5, onMenu);
+    EXPECT_EQ(view.DoneActionData().DoneAction, c.Done) << c.Enabled << c.Customizing << c.Toolbar;
+    EXPECT_EQ(view.MouseTracking(), c.Tracking) << c.Enabled << c.Customizing << c.Toolbar;
+  }
+  root.Remove(&item);
+}
+
+namespace {
+
+// A list of one 16 x 16 image of one colour.
+struct TOneImage {
+  explicit TOneImage(TColor Color) {
+    TBitmap bmp;
+    bmp.SetSize(16, 16);
+    bmp.Canvas()->Brush()->SetColor(Color);
+    bmp.Canvas()->FillRect({0, 0, 16, 16});
+    Images.AddMasked(&bmp, clNone);
+  }
+  TImageList Images{nullptr};
+};
+
+}  // namespace
+
+// In a menu a selected enabled item frames its check column (raised, button face inside)
+// whether it has an image or not, and a checked one frames it sunken; a selected disabled item
+// gets the selection colour only.
+TEST(BarViewer, SelectedEnabledOrCheckedMenuItemFramesItsCheckColumn) {
+  TOneImage red{TColor(RGB(255, 0, 0))};
+  TBarRootItem root(nullptr);
+  TBarCustomItem item(nullptr);
+  item.SetCaption(L"Wrap");
+  root.Add(&item);
+  TTestView popup(&root, false);
+  const uint32_t selection = RGB(0, 128, 0), white = 0xFFFFFF;
+  const struct {
+    bool Image, Enabled, Checked, Selected;
+    uint32_t Corner, Inside;
+  } cases[] = {
+      {false, true, false, true, Rgb(clBtnHighlight), Rgb(clBtnFace)},
+      {true, true, false, true, Rgb(clBtnHighlight), Rgb(clBtnFace)},
+      {false, false, false, true, selection, selection},
+      {false, true, true, false, Rgb(clBtnShadow), 0},
+      {false, true, false, false, white, white},
+  };
+  for (const auto& c : cases) {
+    item.SetImages(c.Image ? &red.Images : nullptr);
+    item.SetImageIndex(c.Image ? 0 : -1);
+    item.SetEnabled(c.Enabled);
+    item.SetChecked(c.Checked);
+    TMenuPicture p(100, 20);
+    p.Canvas()->Brush()->SetColor(TColor(selection));
+    popup.Viewers(0)->Paint(p.Canvas(), {0, 0, 100, 20}, c.Selected, false, false);
+    const std::string where = std::to_string(c.Image) + std::to_string(c.Enabled) + std::to_string(c.Checked);
+    EXPECT_EQ(p.At(0, 0), c.Corner) << where;
+    if (c.Inside) {
+      EXPECT_EQ(p.At(1, 1), c.Inside) << where;
+    }
+  }
+  item.SetImages(nullptr);
+  root.Remove(&item);
+}
+
+// On a toolbar the image sits in the button's leftmost image width + 2 pixels (its top image
+// height + 2 above a caption or on a vertical bar), caption or not, and the caption is centred
+// in what lies image width + 1 (height + 1) further on.
+TEST(BarViewer, ToolbarImageTakesTheLeadingStripAndTheCaptionTheRest) {
+  const uint32_t red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+  TOneImage image{TColor(red)};
+  TBarRootItem root(nullptr);
+  TBarCustomItem item(nullptr);
+  item.SetImages(&image.Images);
+  item.SetImageIndex(0);
+  item.SetDisplayMode(nbdmImageAndText);
+  root.Add(&item);
+  TTestView toolbar(&root, true);
+  const struct {
+    const wchar_t* Caption;
+    bool Above, Vertical;
+    int W, H;
+    TRect Image, Text;
+  } cases[] = {
+      {L"", false, false, 40, 22, {1, 3, 17, 19}, {}},
+      {L"Go", false, false, 60, 22, {1, 3, 17, 19}, {17, 0, 60, 22}},
+      {L"Go", true, false, 40, 40, {12, 1, 28, 17}, {0, 17, 40, 40}},
+      {L"", false, true, 22, 40, {3, 1, 19, 17}, {}},
+  };
+  for (const auto& c : cases) {
+    item.SetCaption(c.Caption);
+    item.SetOptions(c.Above ? TBarItemOptions{tboImageAboveCaption} : TBarItemOptions{});
+    toolbar.SetOrientation(c.Vertical ? orVertical : orHorizontal);
+    TMenuPicture p(c.W, c.H);
+    p.Canvas()->Font()->SetColor(TColor(blue));
+    toolbar.Viewers(0)->Paint(p.Canvas(), {0, 0, c.W, c.H}, false, false, false);
+    const std::string where = std::to_string(c.W) + "x" + std::to_string(c.H);
+    EXPECT_EQ(p.BoundsOf(red, {0, 0, c.W, c.H}), c.Image) << where;
+    if (c.Text.IsEmpty()) continue;
+    // The caption as the system centres it in its rectangle.
+    TMenuPicture expected(c.W, c.H);
+    expected.Canvas()->Font()->SetColor(TColor(blue));
+    HDC dc = expected.Canvas()->Handle();
+    TSelectObject font(dc, expected.Canvas()->Font()->Handle());
+    SetTextColor(dc, blue);
+    SetBkMode(dc, TRANSPARENT);
+    RECT r{c.Text.Left, c.Text.Top, c.Text.Right, c.Text.Bottom};
+    DrawTextW(dc, c.Caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    EXPECT_EQ(p.BoundsOf(blue, {0, 0, c.W, c.H}), expected.BoundsOf(blue, {0, 0, c.W, c.H})) << where;
+  }
+  toolbar.SetOrientation(orHorizontal);
+  item.SetImages(nullptr);
   root.Remove(&item);
 }
