@@ -35,6 +35,13 @@ std::string AllMatches(TRegExpr& R, const std::string& Input) {
   return all;
 }
 
+// An expression, a subject and the first match ("pos:len", "none" or "error <code>").
+struct TOutcomeCase {
+  const char* Expr;
+  std::string Input;
+  const char* Want;
+};
+
 // The first match as FirstMatch gives it, or "error <code>".
 std::string Outcome(const std::string& Expr, const std::string& Input) {
   TRegExpr r;
@@ -151,11 +158,7 @@ TEST(RegExpr, LiteralRunBeforeQuantifierIsSplit) {
 // With x on a blank or a # comment is no part of the expression wherever it stands, inside a
 // class, a count or a modifier list too; only an escaped blank stays.
 TEST(RegExpr, ExtendedSyntaxIgnoresBlanksInEveryPart) {
-  const struct {
-    const char* Expr;
-    std::string Input;
-    const char* Want;
-  } cases[] = {
+  const TOutcomeCase cases[] = {
       {"(?x)a+ ?", "aaa", "1:1"},
       {"(?x)a{2} ?", "aaa", "1:2"},
       {"(?x)a* ?b", "aab", "1:3"},
@@ -696,11 +699,7 @@ TEST(RegExpr, AVeryLongLineHasTheChoicePointsItNeeds) {
 // to repeat a reference to a group closed before it that can match nothing: a reference to a
 // group not closed yet reaches the matcher.
 TEST(RegExpr, AnEmptyPassEndsARepetition) {
-  const struct {
-    const char* Expr;
-    const char* Input;
-    const char* Want;
-  } cases[] = {
+  const TOutcomeCase cases[] = {
       {"()\\1*", "abc", "error 106"},
       {"()\\1+", "x", "error 106"},
       {"()\\1*?x", "ab x", "error 106"},
@@ -727,11 +726,7 @@ TEST(RegExpr, AnEmptyPassEndsARepetition) {
 // Below its minimum a counted repetition makes every pass its count asks for, empty or not;
 // only once the minimum is met does an empty pass end it.
 TEST(RegExpr, AnEmptyPassBelowTheMinimumGoesOn) {
-  const struct {
-    const char* Expr;
-    const char* Input;
-    const char* Want;
-  } cases[] = {
+  const TOutcomeCase cases[] = {
       {"()(\\S.|\\1\\B){2,4}?.", "ab c", "error 106"},
       {"()(\\S.|\\1\\B){2,4}.", "ab c", "error 106"},
       {"()(\\1\\B|\\S.){2}.", "ab c", "error 106"},
