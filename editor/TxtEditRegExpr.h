@@ -164,18 +164,12 @@ class TRegExpr {
   bool ExecNext();
   // Searches the stored input from a 1-based offset.
   bool ExecPos(int AOffset);
-  AnsiString InputString() const { return AnsiString(in_, static_cast<size_t>(inLen_)); }
-  // Stores a copy of Value as the input.
-  void SetInputString(std::string_view Value);
   // Searches Value where it lies, without a copy: it must stay unchanged as long as it is the
   // input (until the next input is set).
   void SetInputView(std::string_view Value);
   // 1-based start / length of group Index (0 = the whole match); -1 when not available.
   int GetMatchPos(int Index) const;
   int GetMatchLen(int Index) const;
-  AnsiString GetMatch(int Index) const;
-  // Counts the groups of the compiled expression.
-  int SubExprMatchCount() const;
 
   AnsiString Substitute(const AnsiString& ATemplate);
   // Substitute with the groups given: 0-based starts and ends in Text (-1 = none) of Count
@@ -186,7 +180,8 @@ class TRegExpr {
   int GroupCount() const { return groupCount_; }
   AnsiString Replace(const AnsiString& AInputStr, const AnsiString& AReplaceStr, bool AUseSubstitution);
 
-  int LastError();  // returns and clears
+  // The code of the last error raised, 0 while none was.
+  int LastError() const { return lastError_; }
 
  protected:
   // Stores the code and raises ERegExpr with its message.
@@ -214,8 +209,6 @@ class TRegExpr {
   // Whether a search looks for what a match needs (a literal, a character, where a match can
   // start) before it runs the matcher; on by default, off only to compare the two.
   void SetShortcuts(bool Value) { shortcuts_ = Value; }
-  // The compiled program (starts with the marker byte), for inspection.
-  const std::vector<uint8_t>& Program() const { return program_; }
 
  private:
   // Error, which an override might let return: then the error is raised here.
@@ -223,6 +216,8 @@ class TRegExpr {
   friend struct TRegExprCompiler;
   friend struct TRegExprMatcher;
   void SetModifierBit(uint32_t Bit, bool Value);
+  // Stores a copy of Value as the input.
+  void SetInputString(std::string_view Value);
   void EnsureProgram();
   void BuildCaseTable();
   void AnalyseProgram();

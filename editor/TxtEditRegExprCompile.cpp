@@ -55,6 +55,8 @@ struct TRegExprCompiler {
   int Pos = 0;
   uint32_t Mods;
   int NPar = 1;
+  // Per group: 0 not closed yet, 1 closed and able to match nothing, 2 closed with width.
+  std::array<uint8_t, TRegExpr::NSUBEXP> groupWidth{};
 
   TRegExprCompiler(TRegExpr& AR, std::vector<uint8_t>& AProg)
       : R(AR), Prog(AProg), S(AR.expression_), Mods(AR.modifiers_) {}
@@ -65,7 +67,6 @@ struct TRegExprCompiler {
   }
   bool AtEnd() const { return Pos >= static_cast<int>(S.size()); }
   char Peek(int Ahead = 0) const { return Pos + Ahead < static_cast<int>(S.size()) ? S[Pos + Ahead] : '\0'; }
-  bool Has(int Ahead) const { return Pos + Ahead < static_cast<int>(S.size()); }
 
   // ---- emitting ----
   int Node(uint8_t Op) {
@@ -111,31 +112,35 @@ struct TRegExprCompiler {
   }
 
   // ---- lexical helpers ----
-  // Skips blanks and # comments in extended mode.
-  void SkipExtended() {
-    if (!(Mods & rmExtended)) return;
-    while (!AtEnd()) {
-      const char c = Peek();
+  // In extended mode the first index from I on past blanks and # comments; else I. Only an
+  // escape and the text of a (?#...) comment keep their blanks.
+  int SkipFrom(int I) const {
+    if (!(Mods & rmExtended)) return I;
+    const int n = static_cast<int>(S.size());
+    while (I < n) {
+      const char c = S[I];
       if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-        ++Pos;
+        ++I;
       } else if (c == '#') {
-        while (!AtEnd() && Peek() != '\r' && Peek() != '\n') ++Pos;
+        while (I < n && S[I] != '\r' && S[I] != '\n') ++I;
       } else {
         break;
       }
     }
+    return I;
   }
+  void SkipExtended() { Pos = SkipFrom(Pos); }
+  bool IsDigitAt(int I) const { return I < static_cast<int>(S.size()) && isdigit(static_cast<unsigned char>(S[I])); }
   // Whether a valid count {n}, {n,} or {n,m} starts at the current position.
   bool CountAhead() const {
-    int i = Pos;
     const int n = static_cast<int>(S.size());
-    if (i >= n || S[i] != '{') return false;
-    ++i;
-    if (i >= n || !isdigit(static_cast<unsigned char>(S[i]))) return false;
-    while (i < n && isdigit(static_cast<unsigned char>(S[i]))) ++i;
+    if (Pos >= n || S[Pos] != '{') return false;
+    int i = SkipFrom(Pos + 1);
+    if (!IsDigitAt(i)) return false;
+    while (IsDigitAt(i)) i = SkipFrom(i + 1);
     if (i < n && S[i] == ',') {
-      ++i;
-      while (i < n && isdigit(static_cast<unsigned char>(S[i]))) ++i;
+      i = SkipFrom(i + 1);
+      while (IsDigitAt(i)) i = SkipFrom(i + 1);
     }
     return i < n && S[i] == '}';
   }
@@ -146,6 +151,7 @@ struct TRegExprCompiler {
       v = std::min(v * 10 + (Peek() - '0'), Saturated);
       ++digits;
       ++Pos;
+      SkipExtended();
     }
     if (digits > 8 || v >= 2147483647) Fail(122);
     return static_cast<int32_t>(v);
@@ -226,6 +232,7 @@ struct TRegExprCompiler {
     for (int br = ret; br >= 0; br = NextNode(Prog, br)) OpTail(br, ender);
     Mods = savedMods;
     if (Paren) {
+      groupWidth[parNo] = (Flags & fHasWidth) ? 2 : 1;
       if (AtEnd() || Peek() != ')') Fail(103);
       ++Pos;
     } else {
@@ -279,10 +286,12 @@ struct TRegExprCompiler {
     int32_t minCount = 0, maxCount = InfiniteCount;
     if (counted) {
       ++Pos;
+      SkipExtended();
       minCount = CountNumber();
       maxCount = minCount;
       if (Peek() == ',') {
         ++Pos;
+        SkipExtended();
         maxCount = isdigit(static_cast<unsigned char>(Peek())) ? CountNumber() : InfiniteCount;
       }
       ++Pos;  // the closing brace
@@ -293,6 +302,7 @@ struct TRegExprCompiler {
       if (op == '?') maxCount = 1;
     }
     bool nonGreedy = !(Mods & rmGreedy);
+    SkipExtended();
     if (Peek() == '?' && !AtEnd()) {
       ++Pos;
       nonGreedy = true;
@@ -399,6 +409,7 @@ struct TRegExprCompiler {
     }
     bool on = true;
     for (;;) {
+      SkipExtended();
       if (AtEnd()) Fail(127);
       const char m = Peek();
       if (m == ')') break;
@@ -468,8 +479,10 @@ struct TRegExprCompiler {
     }
     if (e >= '1' && e <= '9') {
       ++Pos;
-      // A reference can repeat: an unset or empty group simply matches nothing or fails.
-      Flags = fHasWidth;
+      // A reference matches what its group did: nothing, when a group closed before it can match
+      // nothing. A group not closed yet is taken to have width; should a pass of a repetition
+      // match nothing through it, the matcher ends the repetition there.
+      Flags = groupWidth[e - '0'] == 1 ? 0 : fHasWidth;
       const int ret = Node((Mods & rmIgnoreCase) ? opBackRefCI : opBackRef);
       Prog.push_back(static_cast<uint8_t>(e - '0'));
       return ret;
@@ -516,15 +529,18 @@ struct TRegExprCompiler {
   int Class() {
     std::array<bool, 256> set{};
     bool negate = false;
+    SkipExtended();
     if (Peek() == '^' && !AtEnd()) {
       negate = true;
       ++Pos;
+      SkipExtended();
     }
     if (Peek() == ']' && !AtEnd()) {
       set[']'] = true;
       ++Pos;
     }
     for (;;) {
+      SkipExtended();
       if (AtEnd()) Fail(113);
       const char c = Peek();
       if (c == ']') {
@@ -549,8 +565,11 @@ struct TRegExprCompiler {
         lo = static_cast<uint8_t>(c);
         ++Pos;
       }
-      if (Peek() == '-' && Has(1) && S[Pos + 1] != ']') {
-        ++Pos;
+      // A range, unless its dash stands last.
+      const int dash = SkipFrom(Pos);
+      const int upper = dash < static_cast<int>(S.size()) && S[dash] == '-' ? SkipFrom(dash + 1) : -1;
+      if (upper >= 0 && upper < static_cast<int>(S.size()) && S[upper] != ']') {
+        Pos = upper;
         int hi;
         if (Peek() == '\\') {
           ++Pos;
@@ -1027,12 +1046,6 @@ void TRegExpr::SetLinePairedSeparator(const AnsiString& Value) {
   if (Value == pairedSeparator_) return;
   pairedSeparator_ = Value;
   program_.clear();
-}
-
-int TRegExpr::LastError() {
-  const int r = lastError_;
-  lastError_ = 0;
-  return r;
 }
 
 AnsiString TRegExpr::ErrorMsg(int AErrorID) {

@@ -1154,18 +1154,6 @@ int TRegExpr::GetMatchLen(int Index) const {
   return endP_[Index] - startP_[Index];
 }
 
-AnsiString TRegExpr::GetMatch(int Index) const {
-  const int p = GetMatchPos(Index);
-  return p < 0 ? AnsiString() : AnsiString(in_ + p - 1, static_cast<size_t>(GetMatchLen(Index)));
-}
-
-int TRegExpr::SubExprMatchCount() const {
-  int last = 0;
-  for (int i = 1; i < NSUBEXP; ++i)
-    if (startP_[i] >= 0) last = i;
-  return last;
-}
-
 AnsiString TRegExpr::Substitute(const AnsiString& ATemplate) {
   if (!hasInput_) Raise(1005);
   return SubstituteGroups(ATemplate, std::string_view(in_, static_cast<size_t>(inLen_)), startP_.data(), endP_.data(),
