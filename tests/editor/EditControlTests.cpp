@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <numeric>
 #include <vector>
 
 #include "editor/TxtEdit.h"
 #include "framework/ImageList.h"
+#include "framework/StdCtrls.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/TestHighlighter.h"
@@ -211,6 +213,54 @@ TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   // Still paints without them.
   edit.Invalidate();
   host.Settle();
+}
+
+// SetFocus hands the focus to the control registered last in the editor's focus list, and
+// focuses the editor itself while none is: a control freed is forgotten, and lists that name
+// each other end at the editor asked.
+TEST(EditControl, SetFocusGoesToTheLastControlOfTheFocusList) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  TForm& form = host.Form();
+  auto place = [&](TWinControl* c, int top) {
+    c->SetParent(&form);
+    c->SetBounds(0, top, 80, 20);
+    return c;
+  };
+  TWinControl* first = place(new TEdit(&form), 250);
+  TWinControl* second = place(new TEdit(&form), 275);
+  auto* other = static_cast<TTxtEdit*>(place(new TTxtEdit(&form), 300));
+  TWinControl* elsewhere = place(new TEdit(&form), 325);
+  host.Settle();
+  const struct {
+    const char* Step;
+    std::function<void()> Do;
+    std::function<TWinControl*()> Focused;
+  } steps[] = {
+      {"nothing registered", [] {}, [&] { return &edit; }},
+      {"one registered", [&] { edit.AddFocusControl(first); }, [&] { return first; }},
+      {"the last one registered", [&] { edit.AddFocusControl(second); }, [&] { return second; }},
+      {"registered twice", [&] { edit.AddFocusControl(first); }, [&] { return second; }},
+      {"the last one removed", [&] { edit.RemoveFocusControl(second); }, [&] { return first; }},
+      {"the last one freed",
+       [&] {
+         delete first;
+         first = nullptr;
+       },
+       [&] { return &edit; }},
+      {"another editor", [&] { edit.AddFocusControl(other); }, [&] { return other; }},
+      {"two lists naming each other", [&] { other->AddFocusControl(&edit); }, [&] { return &edit; }},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.Step);
+    s.Do();
+    elsewhere->SetFocus();
+    host.Settle();
+    edit.SetFocus();
+    host.Settle();
+    EXPECT_EQ(GetFocus(), s.Focused()->Handle());
+  }
+  EXPECT_EQ(edit.FocusList().size(), 1u);
 }
 
 TEST(EditControl, TheControlFreedFirstLeavesItsObjectsUsable) {
