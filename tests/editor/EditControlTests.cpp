@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -222,44 +221,37 @@ TEST(EditControl, SetFocusGoesToTheLastControlOfTheFocusList) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
   TForm& form = host.Form();
-  auto place = [&](TWinControl* c, int top) {
+  auto place = [&](TWinControl* c) {
     c->SetParent(&form);
-    c->SetBounds(0, top, 80, 20);
+    c->SetBounds(0, 250, 80, 20);
     return c;
   };
-  TWinControl* first = place(new TEdit(&form), 250);
-  TWinControl* second = place(new TEdit(&form), 275);
-  auto* other = static_cast<TTxtEdit*>(place(new TTxtEdit(&form), 300));
-  TWinControl* elsewhere = place(new TEdit(&form), 325);
-  host.Settle();
-  const struct {
-    const char* Step;
-    std::function<void()> Do;
-    std::function<TWinControl*()> Focused;
-  } steps[] = {
-      {"nothing registered", [] {}, [&] { return &edit; }},
-      {"one registered", [&] { edit.AddFocusControl(first); }, [&] { return first; }},
-      {"the last one registered", [&] { edit.AddFocusControl(second); }, [&] { return second; }},
-      {"registered twice", [&] { edit.AddFocusControl(first); }, [&] { return second; }},
-      {"the last one removed", [&] { edit.RemoveFocusControl(second); }, [&] { return first; }},
-      {"the last one freed",
-       [&] {
-         delete first;
-         first = nullptr;
-       },
-       [&] { return &edit; }},
-      {"another editor", [&] { edit.AddFocusControl(other); }, [&] { return other; }},
-      {"two lists naming each other", [&] { other->AddFocusControl(&edit); }, [&] { return &edit; }},
-  };
-  for (const auto& s : steps) {
-    SCOPED_TRACE(s.Step);
-    s.Do();
+  TWinControl* first = place(new TEdit(&form));
+  TWinControl* second = place(new TEdit(&form));
+  auto* other = static_cast<TTxtEdit*>(place(new TTxtEdit(&form)));
+  TWinControl* elsewhere = place(new TEdit(&form));
+  auto focused = [&] {
     elsewhere->SetFocus();
     host.Settle();
     edit.SetFocus();
     host.Settle();
-    EXPECT_EQ(GetFocus(), s.Focused()->Handle());
-  }
+    return GetFocus();
+  };
+  EXPECT_EQ(focused(), edit.Handle());
+  edit.AddFocusControl(first);
+  EXPECT_EQ(focused(), first->Handle());
+  edit.AddFocusControl(second);
+  EXPECT_EQ(focused(), second->Handle());
+  edit.AddFocusControl(first);  // registered already
+  EXPECT_EQ(focused(), second->Handle());
+  edit.RemoveFocusControl(second);
+  EXPECT_EQ(focused(), first->Handle());
+  delete first;
+  EXPECT_EQ(focused(), edit.Handle());
+  edit.AddFocusControl(other);
+  EXPECT_EQ(focused(), other->Handle());
+  other->AddFocusControl(&edit);  // two lists naming each other
+  EXPECT_EQ(focused(), edit.Handle());
   EXPECT_EQ(edit.FocusList().size(), 1u);
 }
 

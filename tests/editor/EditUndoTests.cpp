@@ -79,19 +79,6 @@ TEST(EditUndo, AnItemIsReversedInItsOwnSelectionMode) {
   }
 }
 
-// A line break typed while the column mode is set is recorded in the normal mode; undoing it
-// leaves the normal mode active.
-TEST(EditUndo, UndoingALineBreakTakesItsMode) {
-  TTextEdit e("abcd");
-  e.SetSelectionMode(smColumn);
-  e.SetCaretXY({3, 1});
-  e.CommandProcessor(ecLineBreak, 0, nullptr);
-  ASSERT_EQ(e.TextA(), "ab\r\ncd");
-  ASSERT_EQ(e.ActiveSelectionMode(), smColumn);
-  EXPECT_EQ(TextAfterUndo(e), "abcd");
-  EXPECT_EQ(e.ActiveSelectionMode(), smNormal);
-}
-
 // The markers of a paste are recorded in the normal mode and undone last: were the active mode
 // set from them, a column block that a paste replaced would come back selected as a stream of
 // text from its first corner to its last, and a copy would take lines never selected.
