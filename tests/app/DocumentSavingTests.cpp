@@ -330,6 +330,24 @@ TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
   EXPECT_EQ(GetFileAttributesW(TMainForm::LastDocumentsFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Whatever the number of modified documents, a closing makes the close-all dialog, places it and
+// keeps its place, also when it stops at the question.
+TEST_F(Saving, EveryClosingKeepsTheCloseAllDialogsPlace) {
+  const struct {
+    const char* Modify;
+    int Answer;
+    bool Closed;
+  } cases[] = {{"...", IDCANCEL, true}, {".x.", IDNO, true}, {".x.", IDCANCEL, false}, {"xx.", IDCANCEL, false}};
+  for (const auto& c : cases) {
+    TMainForm& form = Open({L"a", L"b", L"c"}, c.Modify);
+    DeleteFileW(folder_.File(L"Preferences.ini").c_str());
+    answers_.Answers = {c.Answer};
+    EXPECT_EQ(form.CloseDocuments(nullptr), c.Closed) << c.Modify;
+    EXPECT_NE(folder_.Read(L"Preferences.ini").find("[CloseAllForm]"), std::string::npos) << c.Modify;
+    Restart();
+  }
+}
+
 // Whatever closes documents, typing goes on in the editor of the document active afterwards,
 // also when the one that had the keyboard was closed.
 TEST_F(Saving, ClosingLeavesTheFocusInTheActiveEditor) {
