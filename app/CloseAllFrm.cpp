@@ -110,17 +110,23 @@ void TCloseAllForm::FormShow(TObject*) { lstbxCloseAll->Invalidate(); }
 void TCloseAllForm::FormPaint(TObject*) { lstbxCloseAll->Invalidate(); }
 
 void TCloseAllForm::PlaceOnScreen(TApCustomAppStorage* Storage) {
+  // A settings file that cannot be read or written costs the dialog its place, nothing more: the
+  // closing goes on, and the exit's own writing tells of the file.
   if (Storage && !placement_) {
     placement_ = new TApFormStorage(this);
     placement_->SetAppStorage(Storage);
     placement_->SetAppStoragePath("CloseAllForm\\");
     placement_->SetOptions({fpSize, fpLocation});
-    placement_->RestoreFormPlacement();
+    try {
+      placement_->RestoreFormPlacement();
+    } catch (const Exception&) {}
   }
   if (Left() + Top() != 0) return;
   SetLeft((Screen->Width() - Width()) / 2);
   SetTop((Screen->Height() - Height()) / 2);
-  if (placement_) placement_->SaveFormPlacement();
+  try {
+    if (placement_) placement_->SaveFormPlacement();
+  } catch (const Exception&) {}
 }
 
 void TCloseAllForm::AddDocument(TDocument* Document) {

@@ -348,6 +348,24 @@ TEST_F(Saving, EveryClosingKeepsTheCloseAllDialogsPlace) {
   }
 }
 
+// A settings file that refuses the close-all dialog's place costs only the place: the closing
+// goes on, whatever the number of modified documents.
+TEST_F(Saving, ASettingsFileThatRefusesTheDialogsPlaceDoesNotStopTheClosing) {
+  script.DontSave = true;
+  const WideString preferences = folder_.File(L"Preferences.ini");
+  for (const char* modify : {"...", ".x.", "xx."}) {
+    TMainForm& form = Open({L"a", L"b", L"c"}, modify);
+    DeleteFileW(preferences.c_str());
+    ASSERT_TRUE(CreateDirectoryW(preferences.c_str(), nullptr));
+    answers_.Answers = {IDNO};
+    bool closed = false;
+    EXPECT_NO_THROW(closed = form.CloseDocuments(nullptr)) << modify;
+    EXPECT_TRUE(closed && DocumentList->Count() == 1) << modify;
+    RemoveDirectoryW(preferences.c_str());
+    Restart();
+  }
+}
+
 // Whatever closes documents, typing goes on in the editor of the document active afterwards,
 // also when the one that had the keyboard was closed.
 TEST_F(Saving, ClosingLeavesTheFocusInTheActiveEditor) {
