@@ -9,7 +9,19 @@
 
 namespace {
 
-using CloseAllDialog = DocumentTest;
+class CloseAllDialog : public DocumentTest {
+ protected:
+  // The dialog over three files, each listed and checked, on the screen.
+  std::unique_ptr<TCloseAllForm> ShownOverThreeFiles() {
+    TMainForm::StartupFiles() = {folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b"),
+                                 folder_.Write(L"c.txt", "c")};
+    TMainForm& form = Make();
+    std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
+    for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
+    dialog->Show();
+    return dialog;
+  }
+};
 
 TEST_F(CloseAllDialog, EntriesKeysAndButtons) {
   TMainForm::StartupFiles() = {folder_.Write(L"a&b.txt", "a"), folder_.Write(L"c.txt", "c")};
@@ -93,12 +105,7 @@ TEST_F(CloseAllDialog, ClicksToggleOneEntryAndSaveTheCheckedOnes) {
 // A checked entry is drawn on the highlight colour the list prepares for it, an unchecked one on
 // the window's colour; painting the dialog repaints the list.
 TEST_F(CloseAllDialog, CheckedEntriesAreHighlightedAndThePaintingOfTheDialogRepaintsTheList) {
-  TMainForm::StartupFiles() = {folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b"),
-                               folder_.Write(L"c.txt", "c")};
-  TMainForm& form = Make();
-  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
-  for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
-  dialog->Show();
+  std::unique_ptr<TCloseAllForm> dialog = ShownOverThreeFiles();
   const HWND list = dialog->lstbxCloseAll->Handle();
   for (const char* marks : {"xxx", "x.x", ".x.", "..."}) {
     for (int i = 0; i < 3; ++i) dialog->SetChecked(i, marks[i] == 'x');
@@ -120,12 +127,7 @@ TEST_F(CloseAllDialog, CheckedEntriesAreHighlightedAndThePaintingOfTheDialogRepa
 
 // The entry the keyboard stands on shows a focus rectangle along its edges; the others do not.
 TEST_F(CloseAllDialog, TheFocusedEntryDrawsAFocusRectangle) {
-  TMainForm::StartupFiles() = {folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b"),
-                               folder_.Write(L"c.txt", "c")};
-  TMainForm& form = Make();
-  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
-  for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
-  dialog->Show();
+  std::unique_ptr<TCloseAllForm> dialog = ShownOverThreeFiles();
   TWinControl* list = dialog->lstbxCloseAll;
   // Ink on an entry's top row, right of its texts, where only a focus rectangle draws.
   auto edgeInk = [&](int Index) {
