@@ -331,37 +331,31 @@ TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
 }
 
 // Whatever the number of modified documents, a closing makes the close-all dialog, places it and
-// keeps its place, also when it stops at the question.
+// keeps its place, also when it stops at the question; a settings file that refuses the place
+// costs only the place.
 TEST_F(Saving, EveryClosingKeepsTheCloseAllDialogsPlace) {
+  script.DontSave = true;
+  const WideString preferences = folder_.File(L"Preferences.ini");
   const struct {
     const char* Modify;
     int Answer;
-    bool Closed;
-  } cases[] = {{"...", IDCANCEL, true}, {".x.", IDNO, true}, {".x.", IDCANCEL, false}, {"xx.", IDCANCEL, false}};
+    bool Refused, Closed;
+  } cases[] = {{"...", IDCANCEL, false, true}, {".x.", IDNO, false, true}, {".x.", IDCANCEL, false, false},
+               {"xx.", IDCANCEL, false, true}, {"...", IDNO, true, true},  {".x.", IDNO, true, true},
+               {"xx.", IDNO, true, true}};
   for (const auto& c : cases) {
     TMainForm& form = Open({L"a", L"b", L"c"}, c.Modify);
-    DeleteFileW(folder_.File(L"Preferences.ini").c_str());
-    answers_.Answers = {c.Answer};
-    EXPECT_EQ(form.CloseDocuments(nullptr), c.Closed) << c.Modify;
-    EXPECT_NE(folder_.Read(L"Preferences.ini").find("[CloseAllForm]"), std::string::npos) << c.Modify;
-    Restart();
-  }
-}
-
-// A settings file that refuses the close-all dialog's place costs only the place: the closing
-// goes on, whatever the number of modified documents.
-TEST_F(Saving, ASettingsFileThatRefusesTheDialogsPlaceDoesNotStopTheClosing) {
-  script.DontSave = true;
-  const WideString preferences = folder_.File(L"Preferences.ini");
-  for (const char* modify : {"...", ".x.", "xx."}) {
-    TMainForm& form = Open({L"a", L"b", L"c"}, modify);
     DeleteFileW(preferences.c_str());
-    ASSERT_TRUE(CreateDirectoryW(preferences.c_str(), nullptr));
-    answers_.Answers = {IDNO};
+    ASSERT_TRUE(!c.Refused || CreateDirectoryW(preferences.c_str(), nullptr));
+    answers_.Answers = {c.Answer};
     bool closed = false;
-    EXPECT_NO_THROW(closed = form.CloseDocuments(nullptr)) << modify;
-    EXPECT_TRUE(closed && DocumentList->Count() == 1) << modify;
-    RemoveDirectoryW(preferences.c_str());
+    EXPECT_NO_THROW(closed = form.CloseDocuments(nullptr)) << c.Modify << c.Refused;
+    EXPECT_EQ(closed, c.Closed) << c.Modify << c.Refused;
+    EXPECT_EQ(DocumentList->Count(), c.Closed ? 1 : 3) << c.Modify << c.Refused;
+    if (c.Refused)
+      RemoveDirectoryW(preferences.c_str());
+    else
+      EXPECT_NE(folder_.Read(L"Preferences.ini").find("[CloseAllForm]"), std::string::npos) << c.Modify;
     Restart();
   }
 }
