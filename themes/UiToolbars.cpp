@@ -10,6 +10,17 @@ HV_PUBLISH(TUiToolbarView) {}
 HV_PUBLISH(TUiToolbar) {
   p.Prop("ItemTransparency", &T::ItemTransparency, &T::SetItemTransparency).Default(itAuto);
   p.Prop("SnapDistance", &T::SnapDistance, &T::SetSnapDistance).Default(0);
+  // The dockable window's own; the parent of a docked toolbar in a form file says its dock.
+  p.Prop("ActivateParent", &T::ActivateParent, &T::SetActivateParent).Default(true);
+  p.Prop("AutoResize", &T::AutoResize, &T::SetAutoResize).Default(true);
+  p.Prop("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
+  p.Prop("CurrentDock", &T::CurrentDock, &T::SetCurrentDock).Stored(false);
+  p.Prop("DefaultDock", &T::DefaultDock, &T::SetDefaultDock);
+  p.Prop("DockableTo", &T::DockableTo, &T::SetDockableTo).Default(TBarDockableTo{dpTop, dpBottom, dpLeft, dpRight});
+  p.Prop("DockMode", &T::DockMode, &T::SetDockMode).Default(dmCanFloat);
+  p.Prop("DragHandleStyle", &T::DragHandleStyle, &T::SetDragHandleStyle).Default(dhSingle);
+  p.Prop("FloatingMode", &T::FloatingMode, &T::SetFloatingMode).Default(fmOnTopOfParentForm);
+  p.Prop("LastDock", &T::LastDock, &T::SetLastDock).Stored(&T::UseLastDock);
 }
 HV_PUBLISH(TUiFloatingWindowParent) {}
 HV_PUBLISH(TUiDock) {

@@ -2,6 +2,8 @@
 // button of a caption.
 #pragma once
 
+#include <functional>
+
 #include "framework/GdiHandles.h"
 #include "toolbars/BarDock.h"
 
@@ -40,5 +42,11 @@ inline TRect WindowRectOf(HWND Wnd) {
 inline bool Intersects(const TRect& A, const TRect& B) {
   return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
 }
+
+// Follows the mouse while the left button holds a close button down in Wnd: Pushed tells whether
+// the cursor is over the button meanwhile. True when the button is let go over it; false when
+// the press is cancelled or a watched component goes (then Pushed is left alone).
+bool TrackCloseButton(HWND Wnd, std::initializer_list<TComponent*> Watched, const std::function<TRect()>& ButtonRect,
+                      bool& Pushed);
 
 }  // namespace dockable_detail

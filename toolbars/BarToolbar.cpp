@@ -448,8 +448,9 @@ void TBarCustomToolbar::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TBarCustomToolbar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TWinControl* parent = Parent();
+  TBarFreeWatch watch({this});
   TBarCustomDockableWindow::MouseDown(Button, Shift, X, Y);
-  if (Parent() != parent || ComponentState().Contains(csDesigning) || Button != mbLeft) return;
+  if (watch.Gone() || Parent() != parent || ComponentState().Contains(csDesigning) || Button != mbLeft) return;
   TBarItemViewer* v = view_->ViewerFromPoint({X, Y});
   if (!v || (v->Item()->ItemStyle() & tbisIgnoresClicks)) return;
   mouseDown_ = true;
