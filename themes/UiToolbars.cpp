@@ -289,7 +289,7 @@ void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   info.ShowCaption = w->ShowCaption();
   info.Caption = OwnText();
   info.Active = CaptionActive();
-  if (w->CloseButton()) info.CloseButtonState = 1 | (closeHot_ ? 2 : 0);
+  if (w->CloseButton()) info.CloseButtonState = 1 | (CloseButtonHot() ? 2 : 0) | (CloseButtonPushed() ? 4 : 0);
   info.PaintParts = 7;
   TSaveDC save(DC);
   ExcludeClipRect(DC, cr.left - wr.left, cr.top - wr.top, cr.right - wr.left, cr.bottom - wr.top);
@@ -316,25 +316,6 @@ void TUiFloatingWindowParent::WndProc(TMessage& Message) {
       }
       break;
     case WM_ERASEBKGND: Message.Result = 1; return;
-    case WM_NCMOUSEMOVE: {
-      bool hot = Message.WParam == static_cast<WPARAM>(HTBARCLOSEBUTTON);
-      if (hot && !tracking_) {
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE | TME_NONCLIENT, Handle(), 0};
-        tracking_ = TrackMouseEvent(&tme) != FALSE;
-      }
-      if (hot != closeHot_) {
-        closeHot_ = hot;
-        SendMessageW(Handle(), WM_NCPAINT, 1, 0);
-      }
-      break;
-    }
-    case WM_NCMOUSELEAVE:
-      tracking_ = false;
-      if (closeHot_) {
-        closeHot_ = false;
-        SendMessageW(Handle(), WM_NCPAINT, 1, 0);
-      }
-      break;
     case WM_WINDOWPOSCHANGING: {
       auto* pos = reinterpret_cast<WINDOWPOS*>(Message.LParam);
       auto* toolbar = dynamic_cast<TUiToolbar*>(DockableWindow());

@@ -556,7 +556,7 @@ bool dockable_detail::TrackCloseButton(HWND Wnd, std::initializer_list<TComponen
   auto show = [&](bool Value) {
     if (Value == Pushed) return;
     Pushed = Value;
-    RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    RedrawFrame(Wnd);
   };
   SetCapture(Wnd);
   bool accepted = false;

@@ -27,6 +27,9 @@ inline void DrawCloseButton(HDC DC, const TRect& R, bool Pushed, bool Hot) {
   DrawMonoGlyph(DC, glyph.Get(), x, y, 8, 8, clBtnText);
 }
 
+// Draws a window's frame anew, neither its client area nor the windows inside it.
+inline void RedrawFrame(HWND Wnd) { RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN); }
+
 inline TPoint CursorPoint() {
   POINT p{};
   GetCursorPos(&p);

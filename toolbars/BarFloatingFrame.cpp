@@ -68,8 +68,7 @@ void TBarFloatingWindowParent::OwnerEvent(THookProcCode Code, HWND Wnd, WPARAM W
     default: break;
   }
   bool active = CaptionActive();
-  if (active != captionActive_ && HandleAllocated())
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  if (active != captionActive_ && HandleAllocated()) RedrawFrame(Handle());
   captionActive_ = active;
 }
 
@@ -311,7 +310,7 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
       bool hot = Message.WParam == HTBARCLOSEBUTTON;
       if (hot != closeHot_) {
         closeHot_ = hot;
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        RedrawFrame(Handle());
       }
       if (hot) CallTrackMouseEvent(Handle(), TME_LEAVE | TME_NONCLIENT);
       break;
@@ -319,7 +318,7 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
     case WM_NCMOUSELEAVE:
       if (closeHot_) {
         closeHot_ = false;
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        RedrawFrame(Handle());
       }
       break;
     case WM_NCRBUTTONUP:
@@ -354,7 +353,7 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
       break;
     case CM_TEXTCHANGED:
       TCustomForm::WndProc(Message);
-      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+      if (HandleAllocated()) RedrawFrame(Handle());
       return;
     default: break;
   }

@@ -151,6 +151,47 @@ TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
   f.Form.Hide();
 }
 
+// The floating frame tells the theme its close button's state too: hot under the mouse, and
+// pushed while the mouse holds it down over it.
+TEST(UiToolbar, FloatingCloseButtonStateReachesTheTheme) {
+  struct TFrameTheme : TRecordingTheme {
+    std::vector<int> States;
+    void PaintFloatingBorder(TCanvas*, const TRect&, const TUiFloatingBorderInfo& Info) override {
+      States.push_back(Info.CloseButtonState);
+    }
+  };
+  TFrameTheme theme;
+  TThemedForm f;
+  TThemeSwap swap(&theme);
+  f.Toolbar->SetParent(f.Dock);
+  f.Form.Show();
+  f.Toolbar->SetFloating(true);
+  PumpMessagesFor(20);
+  TBarFloatingWindowParent* frame = f.Toolbar->FloatingParent();
+  ASSERT_TRUE(frame && frame->HandleAllocated());
+  HWND wnd = frame->Handle();
+  const struct {
+    UINT Msg;
+    WPARAM Code;
+    int State;
+  } moves[] = {{WM_NCMOUSEMOVE, HTBARCLOSEBUTTON, 1 | 2}, {WM_NCMOUSELEAVE, 0, 1}};
+  for (const auto& m : moves) {
+    SendMessageW(wnd, m.Msg, m.Code, 0);
+    theme.States.clear();
+    SendMessageW(wnd, WM_NCPAINT, 1, 0);
+    ASSERT_FALSE(theme.States.empty());
+    EXPECT_EQ(theme.States.back(), m.State) << m.Msg;
+  }
+  theme.States.clear();
+  PostMessageW(wnd, WM_NCPAINT, 1, 0);
+  PostMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(-100, -100));  // let go away from the button
+  SendMessageW(wnd, WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, 0);
+  ASSERT_FALSE(theme.States.empty());
+  EXPECT_EQ(theme.States.front(), 1 | 4);
+  EXPECT_TRUE(f.Toolbar->Visible());
+  f.Form.Hide();
+}
+
 TEST(UiToolbar, FloatingWindowSnapsToTheWorkArea) {
   const TRect work{0, 0, 1000, 800};
   const struct {
