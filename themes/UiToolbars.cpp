@@ -21,6 +21,9 @@ HV_PUBLISH(TUiToolbar) {
   p.Prop("DragHandleStyle", &T::DragHandleStyle, &T::SetDragHandleStyle).Default(dhSingle);
   p.Prop("FloatingMode", &T::FloatingMode, &T::SetFloatingMode).Default(fmOnTopOfParentForm);
   p.Prop("LastDock", &T::LastDock, &T::SetLastDock).Stored(&T::UseLastDock);
+  p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
+  // The hint follows the item under the mouse.
+  p.Prop("Hint", &T::Hint, &T::SetHint).Stored(false);
 }
 HV_PUBLISH(TUiFloatingWindowParent) {}
 HV_PUBLISH(TUiDock) {

@@ -17,9 +17,10 @@ const char* const SBarDockedToNameNotSet =
 HV_PUBLISH(TBarBasicBackground) {}
 
 HV_PUBLISH(TBarDock) {
+  p.Prop("Color", &T::Color, &T::SetColor).Default(clBtnFace).Stored(&T::IsColorStored);
   p.Prop("Position", &T::Position, &T::SetPosition).Default(dpTop);
   p.Prop("AllowDrag", &T::AllowDrag, &T::SetAllowDrag).Default(true);
-  p.Prop("BoundLines", &T::BoundLines, &T::SetBoundLines);
+  p.Prop("BoundLines", &T::BoundLines, &T::SetBoundLines).Default(TBarDockBoundLines{});
   p.Prop("Background", &T::Background, &T::SetBackground);
   p.Prop("BackgroundOnToolbars", &T::BackgroundOnToolbars, &T::SetBackgroundOnToolbars).Default(true);
   p.Prop("FixAlign", &T::FixAlign, &T::SetFixAlign).Default(false);

@@ -326,7 +326,7 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
         SendMessageW(window_->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_->Handle()), Message.LParam);
       return;
     case WM_CLOSE:
-      if (owningForm_ && owningForm_->HandleAllocated()) PostMessageW(owningForm_->Handle(), WM_CLOSE, 0, 0);
+      if (owningForm_ && owningForm_->HandleAllocated()) SendMessageW(owningForm_->Handle(), WM_CLOSE, 0, 0);
       return;
     case WM_ACTIVATE:
       TCustomForm::WndProc(Message);

@@ -24,7 +24,7 @@ HV_PUBLISH(TBarCustomToolbar) {
   p.Prop("ShrinkMode", &T::ShrinkMode, &T::SetShrinkMode).Default(tbsmChevron);
   p.Prop("SystemFont", &T::SystemFont, &T::SetSystemFont).Default(true);
   p.Prop("UpdateActions", &T::UpdateActions, &T::SetUpdateActions).Default(true);
-  p.Prop("Options", &T::Options, &T::SetOptions);
+  p.Prop("Options", &T::Options, &T::SetOptions).Default(TBarItemOptions{});
   p.Prop("Images", &T::Images, &T::SetImages);
 }
 

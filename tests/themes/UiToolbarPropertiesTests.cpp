@@ -17,6 +17,10 @@ std::string DockedToolbarForm(const std::string& Lines) {
          "  end\n"
          "  object Side: TSkinDock\n"
          "    Position = dpLeft\n"
+         "    object Other: TSkinToolbar\n"
+         "      object Item: TSkinItem\n"
+         "      end\n"
+         "    end\n"
          "  end\n"
          "end\n";
 }
@@ -51,6 +55,8 @@ TEST(UiToolbarProperties, TheDockableWindowsPropertiesAreReadAndWrittenBack) {
       {"FloatingMode = fmOnTopOfAllForms",
        [](TSkinToolbar* B, TForm*) { return B->FloatingMode() == fmOnTopOfAllForms; }},
       {"UseLastDock = False", [](TSkinToolbar* B, TForm*) { return !B->LastDock(); }},
+      {"LinkSubitems = Item",
+       [](TSkinToolbar* B, TForm* F) { return B->LinkSubitems() && B->LinkSubitems() == F->FindComponent("Item"); }},
   };
   for (const auto& c : cases) {
     TForm form(nullptr, CreateNew);
@@ -71,4 +77,13 @@ TEST(UiToolbarProperties, TheDockableWindowsPropertiesAreReadAndWrittenBack) {
       EXPECT_EQ(written.find(std::string(" ") + name + " = "), std::string::npos) << name << " with " << c.Line;
     }
   }
+}
+
+// The hint follows the item under the mouse: a form keeps none.
+TEST(UiToolbarProperties, TheHintIsNotWritten) {
+  TForm form(nullptr, CreateNew);
+  auto* bar = new TUiToolbar(&form);
+  bar->SetName("Bar");
+  bar->SetHint(L"Open a file");
+  EXPECT_EQ(WriteComponentToText(bar).find("Open a file"), std::string::npos);
 }

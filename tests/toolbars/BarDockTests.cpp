@@ -1,6 +1,8 @@
 // Docks and toolbars on a real form: arrangement, non-client area, docking and floating.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "framework/FormFiles.h"
 #include "framework/StdCtrls.h"
 #include "tests/common/TestPicture.h"
@@ -130,6 +132,42 @@ TEST(BarDock, BackgroundAndEventsArePublished) {
   EXPECT_NE(WriteComponentToText(&f.Form).find("Background = Stripes"), std::string::npos);
   f.Top->SetBackground(nullptr);
   EXPECT_EQ(WriteComponentToText(&f.Form).find(" Background = "), std::string::npos) << "none: not written";
+}
+
+// A dock and a toolbar write their colour, bound lines and item options only when these differ
+// from the defaults they start with.
+TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
+  const struct {
+    const char* Name;
+    std::function<void(TBarDock*, TBarCustomToolbar*)> Change;
+    const char* Line;
+  } cases[] = {
+      {"as made", [](TBarDock*, TBarCustomToolbar*) {}, nullptr},
+      {"red dock", [](TBarDock* D, TBarCustomToolbar*) { D->SetColor(clRed); }, "    Color = clRed\n"},
+      {"lines", [](TBarDock* D, TBarCustomToolbar*) { D->SetBoundLines({blTop}); }, "    BoundLines = [blTop]\n"},
+      {"options", [](TBarDock*, TBarCustomToolbar* T) { T->SetOptions({tboNoAutoHint}); },
+       "      Options = [tboNoAutoHint]\n"},
+  };
+  for (const auto& c : cases) {
+    TDockForm f;
+    auto* t = f.Toolbar("T", 1, f.Top);
+    c.Change(f.Top, t);
+    const std::string text = WriteComponentToText(&f.Form);
+    const size_t dock = text.find("object TopDock"), bar = text.find("object T:", dock);
+    // The dock's own lines, then the toolbar's.
+    const std::string parts[] = {text.substr(dock, bar - dock), text.substr(bar, text.find("end", bar) - bar)};
+    const struct {
+      const char* Name;
+      int Part;
+    } names[] = {{" Color = ", 0}, {" BoundLines = ", 0}, {" Options = ", 1}};
+    for (const auto& n : names) {
+      const bool expected = c.Line && std::string(c.Line).find(n.Name) != std::string::npos;
+      EXPECT_EQ(parts[n.Part].find(n.Name) != std::string::npos, expected) << c.Name << ": " << n.Name;
+    }
+    if (c.Line) {
+      EXPECT_NE(text.find(c.Line), std::string::npos) << c.Name;
+    }
+  }
 }
 
 // Menu keys go to the floating menu bars of the dock; the two dialog messages nobody takes go on

@@ -222,3 +222,23 @@ TEST(BarFloatingFrame, CloseButtonIsHotUnderTheMouseAndPushedOnlyWhileHeldOverIt
   SendMessageW(frame->Handle(), WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, onButton);
   EXPECT_FALSE(t->Visible());
 }
+
+// Closing the frame (Alt+F4 on it) closes its form, before the close returns.
+TEST(BarFloatingFrame, ClosingTheFrameClosesItsForm) {
+  TDockForm f;
+  f.Show();
+  auto* t = f.Toolbar("T", 2, f.Top);
+  TBarFloatingWindowParent* frame = FloatAt(f, t);
+  ASSERT_TRUE(frame && frame->HandleAllocated());
+  struct {
+    int Closes = 0;
+    void Close(TObject*, TCloseAction& Action) {
+      ++Closes;
+      Action = caNone;  // the test keeps its form
+    }
+  } log;
+  f.Form.OnClose = TCloseEvent(&log, &decltype(log)::Close);
+  SendMessageW(frame->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(log.Closes, 1);
+  EXPECT_TRUE(t->Visible()) << "the frame itself hides nothing";
+}
