@@ -140,6 +140,12 @@ TFindSettings TFindAndReplaceForm::Settings() const {
 
 AnsiString TFindAndReplaceForm::FindText() const { return WideToAnsi(cmbxFindWhat->Text()); }
 
+bool TFindAndReplaceForm::FindTextHeld() const {
+  bool lossy = false;
+  WideToAnsiChecked(cmbxFindWhat->Text(), lossy);
+  return !lossy;
+}
+
 void TFindAndReplaceForm::FormCreate(TObject*) {
   search_ = std::make_unique<TFindAndReplace>(edtsrchFindAndReplace, edtrgxsrchFindAndReplace);
   // The histories and choices live in the main window's settings.
@@ -259,6 +265,25 @@ WideString TFindAndReplaceForm::ResultText(int Result) const {
 }
 
 void TFindAndReplaceForm::SetResult(int Result) {
+  TTxtEdit* editor = Result == frNone ? nullptr : Editor();
+  if (editor != resultEditor_) {
+    if (resultEditor_) resultEditor_->RemoveFreeNotification(this);
+    resultEditor_ = editor;
+    if (editor) editor->FreeNotification(this);
+  }
+  ShowResult(Result);
+}
+
+void TFindAndReplaceForm::FollowActiveDocument() {
+  if (result_ != frNone && Editor() != resultEditor_) SetResult(frNone);
+}
+
+void TFindAndReplaceForm::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == resultEditor_) resultEditor_ = nullptr;
+}
+
+void TFindAndReplaceForm::ShowResult(int Result) {
   result_ = Result;
   // A search that could not answer shows the image of one that found nothing.
   lblFindWhatResult->SetImageIndex(Result > frNotFound ? frNotFound : Result);
@@ -293,8 +318,8 @@ void TFindAndReplaceForm::AddHistory(TComboBox* Combo, const WideString& Entry) 
 
 void TFindAndReplaceForm::Find(bool Incremental, bool Backwards) {
   SetResult(-1);
-  const AnsiString text = FindText();
-  if (!Incremental) AddHistory(cmbxFindWhat, AnsiToWide(text));
+  // The box and its history keep what was typed, also what the document's code page cannot hold.
+  if (!Incremental) AddHistory(cmbxFindWhat, cmbxFindWhat->Text());
   if (!ActiveInEditView()) return;
   TFindSettings settings = Settings();
   settings.SearchUp = Backwards;
@@ -303,7 +328,8 @@ void TFindAndReplaceForm::Find(bool Incremental, bool Backwards) {
   {
     SetTag(1);
     TScopeExit idle([this] { SetTag(0); });
-    result = search_->Find(Editor(), text, settings, Incremental, SavedCaret);
+    result = FindTextHeld() ? search_->Find(Editor(), FindText(), settings, Incremental, SavedCaret)
+                            : search_->Absent(Editor(), SavedCaret);
   }
   Report(result, Incremental);
 }
@@ -322,7 +348,7 @@ void TFindAndReplaceForm::Replace(bool All) {
       SetTag(0);
       SetWaitCursor(false);
     });
-    result = search_->Replace(Editor(), text, with, Settings(), All);
+    result = FindTextHeld() ? search_->Replace(Editor(), text, with, Settings(), All) : frNotFound;
   }
   replaceAll_ = All;
   Report(result, false);
@@ -352,6 +378,8 @@ void TFindAndReplaceForm::actnMoreLessExecute(TObject*) { ShowMore(!moreShown_);
 void TFindAndReplaceForm::actnCloseExecute(TObject*) { Close(); }
 
 void TFindAndReplaceForm::actnFindNextUpdate(TObject* Sender) {
+  // The update runs as the active document changes: the result line follows it.
+  FollowActiveDocument();
   if (auto* action = dynamic_cast<TAction*>(Sender))
     action->SetEnabled(ActiveInEditView() && !cmbxFindWhat->Text().empty());
 }
@@ -368,7 +396,7 @@ void TFindAndReplaceForm::actnMoreLessUpdate(TObject* Sender) {
 }
 
 void TFindAndReplaceForm::lngcntrlrFindAndReplaceLanguageChanged(TLgLanguageController*) {
-  SetResult(result_);
+  ShowResult(result_);
   UpdateNumberLabel();
 }
 
@@ -411,10 +439,19 @@ void FreeFindAndReplaceForm() {
 void KeepFindAndReplaceFormInFront() {
   TFindAndReplaceForm* form = FindAndReplaceForm;
   if (!form || !form->HandleAllocated() || !IsWindowVisible(form->Handle())) return;
-  // The window system may raise the main window over the dialog when a click activates it, while
-  // the windows' order still has the dialog on top, where a move to the top changes nothing. So
-  // the dialog steps behind its owner first and then to the top, without taking the activation.
+  form->FollowActiveDocument();
+  HWND dialog = form->Handle(), owner = GetWindow(dialog, GW_OWNER);
+  // A modal box or dialog (which disables the windows behind it) stays in front, and so does
+  // another program.
+  const HWND foreground = GetForegroundWindow();
+  if (!owner || !IsWindowEnabled(owner) || !IsWindowEnabled(dialog) ||
+      (foreground != owner && GetWindow(foreground, GW_OWNER) != owner))
+    return;
+  // The window system may show the main window over the dialog when it activates it or when the
+  // focus moves inside it, while the windows' order still has the dialog on top, where a move to
+  // the top changes nothing. So the dialog steps behind its owner first and then to the top,
+  // without taking the activation.
   const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-  if (HWND owner = GetWindow(form->Handle(), GW_OWNER)) SetWindowPos(form->Handle(), owner, 0, 0, 0, 0, flags);
-  SetWindowPos(form->Handle(), form->FormStyle() == fsStayOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, flags);
+  SetWindowPos(dialog, owner, 0, 0, 0, 0, flags);
+  SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, flags);
 }

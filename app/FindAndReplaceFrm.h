@@ -59,8 +59,11 @@ class TFindAndReplaceForm : public TForm {
   bool MoreShown() const { return moreShown_; }
   // The result label (a TFindResult): -1 nothing, 0 the end was reached, 1 not found, 2 the
   // expression was too complex, 3 the expression is bad (with the engine's text), 4 there was
-  // not enough memory; after a replace-all, 2 to 4 first say that nothing was replaced.
+  // not enough memory; after a replace-all, 2 to 4 first say that nothing was replaced. The
+  // result describes the active document's editor.
   void SetResult(int Result);
+  // Clears the result line once the active document is another than the one it describes.
+  void FollowActiveDocument();
   // Gives the result line room for two lines of its font (run once, at creation).
   void FitResultLine();
   int Result() const { return result_; }
@@ -70,6 +73,9 @@ class TFindAndReplaceForm : public TForm {
   TFindSettings Settings() const;
   // The find text as the editor's 8-bit text.
   AnsiString FindText() const;
+  // Whether the editor's 8-bit text can hold the find text as typed: a text with characters
+  // outside the code page is nowhere in a document.
+  bool FindTextHeld() const;
   // Whether the active document shows its editor (every action needs it), and that editor.
   bool ActiveInEditView() const;
   TTxtEdit* Editor() const;
@@ -142,10 +148,13 @@ class TFindAndReplaceForm : public TForm {
   void Dispatch(TMessage& Message) override;
   // The window is owned by the host's main window, so that it stays in front of it.
   void CreateParams(TCreateParams& Params) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   AnsiString Text(const AnsiString& Name) const;
   WideString ResultText(int Result) const;
+  // Shows the result in the label, for whichever editor it was given.
+  void ShowResult(int Result);
   // Shows the result in the label, and in a message box when a command stopped on an error of
   // the expression, unless Quietly.
   void Report(TFindResult Result, bool Quietly);
@@ -163,6 +172,8 @@ class TFindAndReplaceForm : public TForm {
   int result_ = -1;
   // The result is a replace-all's, which replaces every hit or none.
   bool replaceAll_ = false;
+  // The editor the result describes (null once it is freed).
+  TTxtEdit* resultEditor_ = nullptr;
   TDocumentHost* host_;
 };
 
@@ -172,6 +183,9 @@ extern TFindAndReplaceForm* FindAndReplaceForm;
 TFindAndReplaceForm* EnsureFindAndReplaceForm(TDocumentHost& Host);
 // Frees the dialog (its settings are written); the main window does it before it goes.
 void FreeFindAndReplaceForm();
-// Puts the shown dialog in front of its main window again; the main window calls it when it is
-// activated or moved up the z-order.
+// Puts the shown dialog in front of its main window again, and clears its result once the active
+// document changed; the main window calls it when it is activated and when the focus moves
+// inside it (another document, a document opened or closed). The dialog comes forward only
+// while the main window or one of its own windows is the foreground window and no modal box or
+// dialog is up: it never comes over a question nor over another program.
 void KeepFindAndReplaceFormInFront();

@@ -88,6 +88,12 @@ TFindResult TFindAndReplace::Find(TCustomTxtEdit* Editor, const AnsiString& Text
   return result;
 }
 
+TFindResult TFindAndReplace::Absent(TCustomTxtEdit* Editor, const TBufferCoord& Saved) {
+  errorText_.clear();
+  Editor->SetCaretXY(Saved);
+  return frNotFound;
+}
+
 TFindResult TFindAndReplace::Replace(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,
                                      const TFindSettings& Settings, bool All) {
   return Guarded(Editor, Text, Settings, false, [&] { return ReplaceIn(Editor, Text, ReplaceWith, Settings, All); });

@@ -40,6 +40,9 @@ class TFindAndReplace {
   // caret back to Saved.
   TFindResult Find(TCustomTxtEdit* Editor, const AnsiString& Text, const TFindSettings& Settings, bool Incremental,
                    const TBufferCoord& Saved);
+  // The answer for a text the editor's lines cannot hold (characters outside their code page):
+  // it is nowhere in them, and the caret goes back to Saved as for any text not found.
+  TFindResult Absent(TCustomTxtEdit* Editor, const TBufferCoord& Saved);
   // One replacement from the caret (within the selection when there is one), wrapping round
   // once, or every replacement in the whole text.
   TFindResult Replace(TCustomTxtEdit* Editor, const AnsiString& Text, const AnsiString& ReplaceWith,

@@ -214,9 +214,10 @@ void TMainForm::WndProc(TMessage& Message) {
   }
   if (Message.Msg != WM_DROPFILES) {
     TForm::WndProc(Message);
-    // The find dialog comes back in front of the window once the activation is through: the
-    // window system may raise the window over it when a click activates it.
-    if (Message.Msg == WM_ACTIVATE && LOWORD(Message.WParam) != WA_INACTIVE)
+    // The find dialog comes back in front of the window once the activation or the move of the
+    // focus inside it is through (another document, one opened or closed): the window system
+    // may raise the window over it at either.
+    if ((Message.Msg == WM_ACTIVATE && LOWORD(Message.WParam) != WA_INACTIVE) || Message.Msg == CM_FOCUSCHANGED)
       PostMessageW(Handle(), UM_FINDDIALOGINFRONT, 0, 0);
     return;
   }

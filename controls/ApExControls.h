@@ -1,7 +1,7 @@
 // The extended control bases: a hint colour that may follow the parent, mouse enter and leave
 // with a mouse-over flag, a parent-colour event and overridable operations for the messages
-// descendants care about; windowed ones add focus, erase, size and dialog-code operations and
-// the flat "highlight" frame.
+// descendants care about; windowed ones add focus, erase, size and dialog-code operations, and
+// the custom control and the form the flat "highlight" frame.
 #pragma once
 
 #include "controls/ApThemes.h"
@@ -68,6 +68,15 @@ class TApExControlBase : public Base, public IApThemeStyled {
     Info.HintColor = ResolveHintColor(this, hintColor_, Info);
     return InheritedPerform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&Info)) != 0;
   }
+  // The notifications of a change; each default hands its message on as it came, so that a
+  // descendant replaces only what it overrides.
+  virtual void FocusChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void ParentFontChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void VisibleChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void EnabledChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void ColorChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void FontChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void ParentShowHintChanged(TMessage& Message) { Base::Dispatch(Message); }
 
   void Dispatch(TMessage& Message) override {
     switch (Message.Msg) {
@@ -85,6 +94,13 @@ class TApExControlBase : public Base, public IApThemeStyled {
       case CM_MOUSELEAVE: MouseLeave(Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : this); return;
       case CM_PARENTCOLORCHANGED: ParentColorChanged(Message.WParam, Message.LParam); return;
       case CM_HINTSHOW: Message.Result = HintShow(*reinterpret_cast<THintInfo*>(Message.LParam)); return;
+      case CM_FOCUSCHANGED: FocusChanged(Message); return;
+      case CM_PARENTFONTCHANGED: ParentFontChanged(Message); return;
+      case CM_VISIBLECHANGED: VisibleChanged(Message); return;
+      case CM_ENABLEDCHANGED: EnabledChanged(Message); return;
+      case CM_COLORCHANGED: ColorChanged(Message); return;
+      case CM_FONTCHANGED: FontChanged(Message); return;
+      case CM_PARENTSHOWHINTCHANGED: ParentShowHintChanged(Message); return;
       case CM_APEXQUERYINTERFACE: Message.Result = 0; return;
       default: Base::Dispatch(Message);
     }
@@ -110,21 +126,11 @@ class TApExControlBase : public Base, public IApThemeStyled {
 
 // What the windowed extended bases add.
 template <class Base>
-class TApExWinControlBase : public TApExControlBase<Base> {
+class TApExWindowedBase : public TApExControlBase<Base> {
   using ExBase = TApExControlBase<Base>;
 
  public:
   using ExBase::ExBase;
-
-  // A flat frame: grey, or blue while focused or under the mouse.
-  bool DotNetHighlighting() const { return dotNetHighlighting_; }
-  void SetDotNetHighlighting(bool Value) {
-    if (Value == dotNetHighlighting_) return;
-    dotNetHighlighting_ = Value;
-    if (this->HandleAllocated())
-      SetWindowPos(this->Handle(), nullptr, 0, 0, 0, 0,
-                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
 
  protected:
   // The window's size changed (after the inherited handling).
@@ -141,11 +147,18 @@ class TApExWinControlBase : public TApExControlBase<Base> {
   virtual bool DoEraseBackground(TCanvas* Canvas, LPARAM Param) {
     return this->InheritedPerform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(Canvas->Handle()), Param) != 0;
   }
+  // The notifications only a windowed control gets; each default hands its message on.
+  virtual void CursorChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void ShowingChanged(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void ShowHintChanged(TMessage& Message) { Base::Dispatch(Message); }
+  // A child joined or left the control's list (WParam the child, LParam whether it joined).
+  virtual void ControlListChange(TMessage& Message) { Base::Dispatch(Message); }
+  virtual void ControlChange(TMessage& Message) { Base::Dispatch(Message); }
 
   void Dispatch(TMessage& Message) override {
     switch (Message.Msg) {
-      case WM_SETFOCUS: DoSetFocus(reinterpret_cast<HWND>(Message.WParam)); break;
-      case WM_KILLFOCUS: DoKillFocus(reinterpret_cast<HWND>(Message.WParam)); break;
+      case WM_SETFOCUS: DoSetFocus(reinterpret_cast<HWND>(Message.WParam)); return;
+      case WM_KILLFOCUS: DoKillFocus(reinterpret_cast<HWND>(Message.WParam)); return;
       case WM_ERASEBKGND: {
         HDC dc = reinterpret_cast<HDC>(Message.WParam);
         TSaveDC save(dc);
@@ -163,12 +176,45 @@ class TApExWinControlBase : public TApExControlBase<Base> {
         ExBase::Dispatch(Message);
         GetDlgCode(Message.Result);
         return;
-      case WM_NCPAINT:
-      case CM_MOUSEENTER:
-      case CM_MOUSELEAVE: ExBase::Dispatch(Message); break;
+      case CM_CURSORCHANGED: CursorChanged(Message); return;
+      case CM_SHOWINGCHANGED: ShowingChanged(Message); return;
+      case CM_SHOWHINTCHANGED: ShowHintChanged(Message); return;
+      case CM_CONTROLLISTCHANGE: ControlListChange(Message); return;
+      case CM_CONTROLCHANGE: ControlChange(Message); return;
       default: ExBase::Dispatch(Message); return;
     }
-    PaintFlatFrame(Message.Msg == CM_MOUSELEAVE);
+  }
+};
+
+// The windowed bases of custom controls and forms: the operations and a flat frame.
+template <class Base>
+class TApExWinControlBase : public TApExWindowedBase<Base> {
+  using WinBase = TApExWindowedBase<Base>;
+
+ public:
+  using WinBase::WinBase;
+
+  // A flat frame: grey, or blue while focused or under the mouse.
+  bool DotNetHighlighting() const { return dotNetHighlighting_; }
+  void SetDotNetHighlighting(bool Value) {
+    if (Value == dotNetHighlighting_) return;
+    dotNetHighlighting_ = Value;
+    if (this->HandleAllocated())
+      SetWindowPos(this->Handle(), nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+ protected:
+  void Dispatch(TMessage& Message) override {
+    WinBase::Dispatch(Message);
+    switch (Message.Msg) {
+      case WM_SETFOCUS:
+      case WM_KILLFOCUS:
+      case WM_NCPAINT:
+      case CM_MOUSEENTER:
+      case CM_MOUSELEAVE: PaintFlatFrame(Message.Msg == CM_MOUSELEAVE); break;
+      default: break;
+    }
   }
 
  private:

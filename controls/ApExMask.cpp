@@ -48,5 +48,12 @@ void TApExCustomMaskEdit::Dispatch(TMessage& Message) {
     Message.Result = 1;
     return;
   }
+  if (Message.Msg == WM_GETDLGCODE) {
+    Message.Result = InheritedPerform(WM_GETDLGCODE, Message.WParam, Message.LParam);
+    LRESULT code = Message.Result | ApDlgCodeMarker;
+    GetDlgCode(code);
+    if (!(code & ApDlgCodeMarker)) Message.Result = code;
+    return;
+  }
   inherited::Dispatch(Message);
 }

@@ -8,8 +8,12 @@
 HV_ENUM(TApClipboardCommand, caCopy, caCut, caPaste, caClear, caUndo)
 using TApClipboardCommands = TSet<TApClipboardCommand>;
 
-class TApExCustomMaskEdit : public TApExWinControlBase<TCustomMaskEdit> {
-  HV_CLASS(TApExCustomMaskEdit, TApExWinControlBase<TCustomMaskEdit>)
+// The bit GetDlgCode finds beside the window's dialog codes: an override that means to change
+// the codes takes it away, and only then its codes are the window's answer.
+constexpr LRESULT ApDlgCodeMarker = 0x40000000;
+
+class TApExCustomMaskEdit : public TApExWindowedBase<TCustomMaskEdit> {
+  HV_CLASS(TApExCustomMaskEdit, TApExWindowedBase<TCustomMaskEdit>)
  public:
   explicit TApExCustomMaskEdit(TComponent* AOwner) : inherited(AOwner) {}
 

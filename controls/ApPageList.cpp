@@ -252,8 +252,9 @@ void TApCustomPageList::DeactivatePage() {
 }
 
 void TApCustomPageList::SetActivePage(TApCustomPage* Page) {
+  // The last page has gone: no page is left to show, and nothing to announce.
   if (pages_.empty()) {
-    DeactivatePage();
+    activePage_ = nullptr;
     return;
   }
   if (!Page || Page->pageList_ != this) return;
@@ -271,7 +272,6 @@ void TApCustomPageList::SetActivePage(TApCustomPage* Page) {
     }
   }
   activating_ = true;
-  Page->BringToFront();
   Page->SetVisible(true);
   if (form && old && form->ActiveControl() == old) {
     TWinControl* target = Page->CanFocus() ? static_cast<TWinControl*>(Page) : this;
@@ -312,16 +312,13 @@ void TApCustomPageList::RemovePage(TApCustomPage* Page) {
   pages_.erase(it);
   if (!next && !pages_.empty()) next = pages_.back();
   if (IsDestroying()) return;
-  if (next)
-    SetActivePage(next);
-  else
-    DeactivatePage();
+  SetActivePage(next);
 }
 
 void TApCustomPageList::HidePage(TApCustomPage* Page) {
   if (!Page || Page->pageList_ != this) return;
   if (Page == activePage_) NextPage();
-  if (Page == activePage_) DeactivatePage();
+  if (Page == activePage_) activePage_ = nullptr;  // the only page: it goes without a successor
   int index = Page->GetPageIndex();
   Page->SetPageList(nullptr);
   Page->pageIndex_ = index;

@@ -528,8 +528,7 @@ void TApCustomSpinEdit::SetMaxValue(long double Value) {
   if (checkMaxValue_ && !IsLoading()) SetValue(GetValue());
 }
 
-void TApCustomSpinEdit::SetDecimal(int Value) {
-  Value = std::clamp(Value, 0, 15);
+void TApCustomSpinEdit::SetDecimal(Byte Value) {
   if (Value == decimal_) return;
   decimal_ = Value;
   if (!IsLoading()) SetValue(GetValue());

@@ -172,8 +172,8 @@ class TApCustomSpinEdit : public TApExCustomMaskEdit {
   void SetMaxValue(long double Value);
   long double Increment() const { return increment_; }
   void SetIncrement(long double Value) { increment_ = Value; }
-  int Decimal() const { return decimal_; }
-  void SetDecimal(int Value);
+  Byte Decimal() const { return decimal_; }
+  void SetDecimal(Byte Value);
   const AnsiString& DisplayFormat() const { return displayFormat_; }
   void SetDisplayFormat(const AnsiString& Value);
   bool IsDisplayFormatStored() { return displayFormat_ != DefaultDisplayFormat(); }
@@ -244,7 +244,7 @@ class TApCustomSpinEdit : public TApExCustomMaskEdit {
   bool showFormatted_ = false;
   TAlignment alignment_ = taLeftJustify;
   long double minValue_ = 0, maxValue_ = 0, increment_ = 1.0L;
-  int decimal_ = 2;
+  Byte decimal_ = 2;
   long double lastChecked_ = 0;
   bool editorEnabled_ = true;
   TValueType valueType_ = vtInteger;

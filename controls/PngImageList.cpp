@@ -224,8 +224,11 @@ HICON TPngImageList::ItemIcon(TPngImageCollectionItem* Item) {
 
 void TPngImageList::RebuildNativeImages() {
   if (lockCount_ > 0) return;
-  HIMAGELIST list = Handle();
-  ImageList_Remove(list, -1);
+  // Made anew with its flags and room for alpha, whatever colour depth the list was given: the
+  // icons carry alpha. The depth given gives way to 32 bits, since the two together name a depth
+  // the system does not know, and such a list draws half-clear pixels black.
+  constexpr UINT depthBits = 0xFE;
+  HIMAGELIST list = RecreateHandle((CreateFlags() & ~depthBits) | ILC_COLOR32);
   for (int i = 0; i < images_->Count(); ++i) {
     // Every item keeps its place, so that index i draws item i: an empty one gets a blank icon.
     TIconHandle icon(ItemIcon(images_->Items(i)));

@@ -56,6 +56,9 @@ void SyncHotKeyPosition(const WideString& Source, WideString& Destination) {
 
 namespace {
 
+// The space the framework's measure leaves between a caption and its shortcut.
+constexpr int shortCutGap = 20;
+
 // The native menu the item's entry is in, and the entry's position there; -1 when none.
 int FindNativeEntry(TMenuItem* Item, HMENU Menu) {
   int count = GetMenuItemCount(Menu);
@@ -148,14 +151,16 @@ void TUcMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
     throw;
   }
   OnMeasureItem = held;
-  if (ShortCut() != 0 && Count() == 0 && !IsTopLevelOfMainMenu()) {
-    // The framework measured its own shortcut text; this item draws the keyboard's.
+  if (ShortCut() != 0 && !IsTopLevelOfMainMenu()) {
     auto width = [&](const WideString& s) {
       TRect r{};
       ACanvas->DrawText(r, s, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS | DT_NOCLIP);
       return r.Width();
     };
-    Width += width(ShortCutToWideText(ShortCut())) - width(ShortCutToText(ShortCut()));
+    // The framework measured its own shortcut text, except beside a sub-menu, where it shows
+    // none; this item draws the keyboard's text in both places.
+    const int measured = Count() == 0 ? width(ShortCutToText(ShortCut())) : -shortCutGap;
+    Width += width(ShortCutToWideText(ShortCut())) - measured;
   }
   if (OnMeasureItem) OnMeasureItem(this, ACanvas, Width, Height);
 }
@@ -216,7 +221,7 @@ void TUcMenuItem::DrawCaption(TCanvas* ACanvas, const TRect& ARect, TOwnerDrawSt
   bool disabled = State.Contains(odDisabled) || State.Contains(odGrayed) || !Enabled();
   ACanvas->Brush()->SetStyle(bsClear);
   TRect keys(r.Left + measured.Width(), r.Top, ARect.Right - 10, r.Bottom);
-  WideString keyText = (!TopLevel && ShortCut() != 0 && Count() == 0) ? ShortCutToWideText(ShortCut()) : WideString();
+  WideString keyText = !TopLevel && ShortCut() != 0 ? ShortCutToWideText(ShortCut()) : WideString();
   auto draw = [&](TRect at, int dx) {
     at.Left += dx;
     at.Top += dx;

@@ -316,7 +316,7 @@ void TApCustomAppIniStorage::Apply(const TIniChange& C) {
       if (ini_->ValueExists(C.Section, C.Key))
         ini_->DeleteKey(C.Section, C.Key);
       else
-        eraseBelow(C.Section + "\\" + C.Key);  // a list or object stored under that name
+        ini_->EraseSection(C.Section + "\\" + C.Key);  // a list or object stored under that name
       break;
     case TIniChangeKind::RemoveTree: eraseBelow(C.Section); break;
   }
@@ -585,19 +585,30 @@ void eraseBelow(std::map<AnsiString, std::map<AnsiString, AnsiString>>& Tree, co
   for (auto it = Tree.begin(); it != Tree.end();) it = isBelow(it->first, Root) ? Tree.erase(it) : std::next(it);
 }
 
-// An item of a list: its value, and the values stored below it by their sections' paths below
-// the item's ("" for the item's own section).
-struct TListItem {
-  bool HasValue = false;
-  AnsiString Value;
-  std::map<AnsiString, std::map<AnsiString, AnsiString>> Below;
-  auto operator<=>(const TListItem&) const = default;
-};
+// The file's list as the other programs have it, from the list Now the document holds: the
+// items only this run put there (in Written, not in Before, the others' list as it was) are
+// left out, and the items of Before that the run did not write (it had dropped them then, or the
+// limit had no room for them) are put back before the next item of Before that is listed.
+template <class Items>
+Items othersList(const Items& Before, const Items& Written, const Items& Now) {
+  const std::set<typename Items::value_type> before(Before.begin(), Before.end()),
+      written(Written.begin(), Written.end());
+  Items list;
+  for (const auto& item : Now)
+    if (!written.count(item) || before.count(item)) list.push_back(item);
+  for (size_t i = 0; i < Before.size(); ++i) {
+    if (written.count(Before[i]) || std::find(list.begin(), list.end(), Before[i]) != list.end()) continue;
+    auto at = list.end();
+    for (size_t j = i + 1; j < Before.size() && at == list.end(); ++j)
+      at = std::find(list.begin(), list.end(), Before[j]);
+    list.insert(at, Before[i]);
+  }
+  return list;
+}
 
-// The items of the list at Root in the tree, in the order of their numbers: those below its
-// Count, or every one there when Count is no number.
-std::vector<TListItem> listItems(const std::map<AnsiString, std::map<AnsiString, AnsiString>>& Tree,
-                                 const AnsiString& Root) {
+}  // namespace
+
+TApAppIniFileStorage::TItems TApAppIniFileStorage::ListItems(const TTree& Tree, const AnsiString& Root) {
   auto own = Tree.find(Root);
   if (own == Tree.end() || !own->second.count("COUNT")) return {};
   int count = 0;
@@ -615,12 +626,10 @@ std::vector<TListItem> listItems(const std::map<AnsiString, std::map<AnsiString,
     if (const int at = itemIndex(path.substr(0, end)); at >= 0 && at < count)
       items[at].Below[path.substr(end)] = it->second;
   }
-  std::vector<TListItem> list;
+  TItems list;
   for (auto& [at, item] : items) list.push_back(std::move(item));
   return list;
 }
-
-}  // namespace
 
 void TApAppIniFileStorage::Change(const TIniChange& C) {
   if (recordingStart_) {
@@ -657,14 +666,15 @@ void TApAppIniFileStorage::LimitList(const AnsiString& Path, int MaxCount) {
 bool TApAppIniFileStorage::MergeList(const TIniChange& C, const std::set<AnsiString>& Lists) {
   if (merges_.empty() && starting_.empty() && Lists.empty()) return false;
   const AnsiString section = nameKey(C.Section);
-  // What a removal takes: a list it takes whole is the run's from then on, not merged.
-  const AnsiString taken = C.Kind == TIniChangeKind::RemoveTree ? section
-                           : C.Kind == TIniChangeKind::Remove   ? section + "\\" + nameKey(C.Key)
-                                                                : AnsiString();
-  if (!taken.empty()) OwnMergedLists([&](const AnsiString& Root) { return isBelow(Root, taken); });
-  auto within = [&](const AnsiString& Root) {
-    return !Root.empty() && isBelow(section, Root) && (taken.empty() || !isBelow(Root, taken));
-  };
+  // What a removal takes: a subtree, or the one section stored under a value's name. A list it
+  // takes whole is the run's from then on, not merged.
+  const bool tree = C.Kind == TIniChangeKind::RemoveTree;
+  const AnsiString taken = tree                               ? section
+                           : C.Kind == TIniChangeKind::Remove ? section + "\\" + nameKey(C.Key)
+                                                              : AnsiString();
+  auto takes = [&](const AnsiString& Root) { return !taken.empty() && (tree ? isBelow(Root, taken) : Root == taken); };
+  if (!taken.empty()) OwnMergedLists(takes);
+  auto within = [&](const AnsiString& Root) { return !Root.empty() && isBelow(section, Root) && !takes(Root); };
   AnsiString root;
   for (const auto& m : merges_)
     if (within(m.first) && m.first.size() > root.size()) root = m.first;
@@ -681,14 +691,12 @@ bool TApAppIniFileStorage::MergeList(const TIniChange& C, const std::set<AnsiStr
     m.Name = Trim(C.Section).substr(0, root.size());
     for (const auto& [name, values] : starting_)
       if (isBelow(name, root)) m.Run[name] = values;
-    m.File = DocumentBelow(root);
   }
   const AnsiString key = nameKey(C.Key);
   switch (C.Kind) {
     case TIniChangeKind::Write: m.Run[section][key] = C.Value; break;
     case TIniChangeKind::Remove:
-      if (auto values = m.Run.find(section); values == m.Run.end() || !values->second.erase(key))
-        eraseBelow(m.Run, taken);
+      if (auto values = m.Run.find(section); values == m.Run.end() || !values->second.erase(key)) m.Run.erase(taken);
       break;
     case TIniChangeKind::RemoveTree: eraseBelow(m.Run, section); break;
   }
@@ -725,7 +733,7 @@ TApAppIniFileStorage::TTree TApAppIniFileStorage::DocumentBelow(const AnsiString
 
 void TApAppIniFileStorage::PutMergedList(const AnsiString& Root) {
   TListMerge& m = merges_.at(Root);
-  const std::vector<TListItem> started = listItems(starting_, Root), run = listItems(m.Run, Root);
+  const TItems started = ListItems(starting_, Root), run = ListItems(m.Run, Root);
   std::map<TListItem, size_t> startAt;
   for (size_t i = 0; i < started.size(); ++i) startAt.emplace(started[i], i);
   const std::set<TListItem> kept(run.begin(), run.end());
@@ -738,17 +746,22 @@ void TApAppIniFileStorage::PutMergedList(const AnsiString& Root) {
     if (at != startAt.end()) lowest = std::min(lowest, at->second);
   }
   std::set<TListItem> listed;
-  std::vector<TListItem> list;
+  TItems list;
   for (size_t i = 0; i < run.size(); ++i)
     if (added[i] && listed.insert(run[i]).second) list.push_back(run[i]);
   const bool dropped = std::any_of(started.begin(), started.end(), [&](const TListItem& i) { return !kept.count(i); });
   // Written as it started, the list stays the file's as it is.
   if (!m.Changed && list.empty() && !dropped) return;
+  // The file's list as it is now: another copy of the program may have changed it since the run
+  // wrote it last, and the run's own earlier items are not the file's.
+  const TItems now = ListItems(DocumentBelow(Root), Root);
+  m.File = m.Changed ? othersList(m.File, m.Written, now) : now;
   m.Changed = true;
-  for (const TListItem& item : listItems(m.File, Root))
+  for (const TListItem& item : m.File)
     if ((!startAt.count(item) || kept.count(item)) && listed.insert(item).second) list.push_back(item);
   if (auto limit = limits_.find(Root); limit != limits_.end() && list.size() > static_cast<size_t>(limit->second))
     list.resize(static_cast<size_t>(limit->second));
+  m.Written = list;
   // The list's own names go, with the sections of its items; the rest of its section stays.
   TStringList names;
   IniFile().ReadSection(m.Name, &names);

@@ -185,10 +185,12 @@ WideString DamagedSettingsFileName(const WideString& FileName);
 // (before the file could be read or after) is written, a removal of what the run started
 // without leaves the file's. A list ("Count" and its items) the run changed, one it started
 // with or one it wrote before the file could be read, takes the run's changes over the file's
-// list: the items the run added (new to its start, or moved ahead of another item of its start,
-// as a history does with an item used again) go in front in the run's order, the items of its
-// start that it dropped go, every other item of the file's list stays in its order; no item is
-// listed twice, and the list keeps to its limit (LimitList). An item is its value with whatever
+// list as it is at each write (another copy of the program may change it meanwhile): the items
+// the run added (new to its start, or moved ahead of another item of its start, as a history
+// does with an item used again) go in front in the run's order, the items of its start that it
+// dropped go, every other item of the file's list stays in its order, but for the items the run
+// itself put there before and no longer holds; no item is listed twice, and the list keeps to its
+// limit (LimitList). An item is its value with whatever
 // is stored below it. A value or list the program read from the file once it could be read is
 // its own from then on, whatever it writes. Without a recorded start, every value the run
 // writes is written (a list written before the file could be read is still put together with
@@ -230,14 +232,29 @@ class TApAppIniFileStorage : public TApCustomAppIniStorage {
   using TValues = std::map<AnsiString, AnsiString>;
   // Values by section and key, upper case.
   using TTree = std::map<AnsiString, TValues>;
+  // An item of a list: its value, and the values stored below it by their sections' paths below
+  // the item's ("" for the item's own section).
+  struct TListItem {
+    bool HasValue = false;
+    AnsiString Value;
+    TTree Below;
+    auto operator<=>(const TListItem&) const = default;
+  };
+  using TItems = std::vector<TListItem>;
   // A list whose items the run changes over the file's: its section as the program names it,
-  // what the run wrote of it (over what it started with), and the file's as the late read found
-  // it; Changed once the run's items first differed from its start.
+  // what the run wrote of it (over what it started with), the file's list as the other programs
+  // have it, and what the run put into the file last; Changed once the run's items first
+  // differed from its start.
   struct TListMerge {
     AnsiString Name;
-    TTree Run, File;
+    TTree Run;
+    TItems File, Written;
     bool Changed = false;
   };
+
+  // The items of the list at Root in the tree, in the order of their numbers: those below its
+  // Count, or every one there when Count is no number.
+  static TItems ListItems(const TTree& Tree, const AnsiString& Root);
 
   // Whether the change alters what the run started with (or what the storage cannot tell).
   bool RunChanged(const TIniChange& C);

@@ -3,6 +3,7 @@
 #include "foundation/LgLanguage.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "foundation/UcWideSys.h"
 #include "framework/CodePages.h"
@@ -226,6 +227,17 @@ TLgLang_CompEntry& TLgLang_CompEntry::AddChild(TComponent* Component) {
   return *children_->back();
 }
 
+void TLgLang_CompEntry::OrderChildren() {
+  if (!children_) return;
+  // An entry not bound to a component of the list keeps its place after the bound ones.
+  auto place = [](const std::unique_ptr<TLgLang_CompEntry>& e) {
+    const int index = e->component_ ? e->component_->ComponentIndex() : -1;
+    return index < 0 ? INT_MAX : index;
+  };
+  std::stable_sort(children_->begin(), children_->end(),
+                   [&](const auto& a, const auto& b) { return place(a) < place(b); });
+}
+
 void TLgLang_CompEntry::FreeEmptyLists() {
   if (props_ && props_->Count() == 0) props_.reset();
   if (children_ && children_->empty()) children_.reset();
@@ -407,6 +419,8 @@ void TLgLanguageController::UpdateEntry(TLgLang_CompEntry& Entry, const AnsiStri
     if (!entry && Modify) entry = &Entry.AddChild(child);
     if (entry) UpdateEntry(*entry, CompPath.empty() ? child->Name() : CompPath + "." + child->Name(), Modify, NextID);
   }
+  // Written in the order of the component list, whatever order they were read in.
+  if (Modify) Entry.OrderChildren();
 }
 
 std::vector<WideString> TLgLanguageController::LangSourceLines() const {

@@ -59,6 +59,8 @@ class TLgLang_CompEntry {
   TLgLang_CompEntry* FindChild(TComponent* Component) const;
   TLgLang_CompEntry& AddChild(TComponent* Component);
   void FreeEmptyLists();
+  // Puts the children in the order of the bound components in their owner's component list.
+  void OrderChildren();
 
   // Binds this entry to Component and its children to the components it owns of their names;
   // children whose component no longer exists are dropped.

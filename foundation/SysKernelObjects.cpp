@@ -55,7 +55,7 @@ HV_PUBLISH(TSysSwapFileMapping) {}
 
 TSysFileMappingView::TSysFileMappingView(TSysCustomFileMapping* Mapping, DWORD Access, uint32_t Size, int64_t Offset)
     : mapping_(Mapping), offset_(Offset) {
-  if (!Mapping) throw ESysFileMappingViewError(L"FileMap argument of TSysFileMappingView constructor cannot be nil", 0);
+  if (!Mapping) throw ESysFileMappingViewError(L"FileMap argument of TSysFileMappingView constructor cannot be nil");
   // The system maps from a multiple of its allocation granularity; the bytes before the wanted
   // offset are mapped too and the stream starts after them.
   const uint64_t granularity = SysAllocationGranularity();

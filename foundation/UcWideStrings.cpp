@@ -42,18 +42,15 @@ TWideStrings::TWideStrings() : language_(GetUserDefaultLCID()) {}
 
 void TWideStrings::Assign(TPersistent* Source) {
   if (Source == this) return;
+  // Each step announces its own change: the clearing, then every string added.
   if (auto* wide = dynamic_cast<TWideStrings*>(Source)) {
-    WithinUpdate(*this, [&] {
-      Clear();
-      AddStrings(wide);
-    });
+    Clear();
+    AddStrings(wide);
     return;
   }
   if (auto* ansi = dynamic_cast<TStrings*>(Source)) {
-    WithinUpdate(*this, [&] {
-      Clear();
-      AddStrings(ansi);
-    });
+    Clear();
+    AddStrings(ansi);
     return;
   }
   TPersistent::Assign(Source);
@@ -62,10 +59,8 @@ void TWideStrings::Assign(TPersistent* Source) {
 void TWideStrings::AssignTo(TPersistent* Dest) {
   if (auto* ansi = dynamic_cast<TStrings*>(Dest)) {
     uint32_t codePage = CodePageFromLocale(language_);
-    WithinUpdate(*ansi, [&] {
-      ansi->Clear();
-      for (int i = 0, n = Count(); i < n; ++i) ansi->AddObject(WideStringToStringEx(Get(i), codePage), GetObject(i));
-    });
+    ansi->Clear();
+    for (int i = 0, n = Count(); i < n; ++i) ansi->AddObject(WideStringToStringEx(Get(i), codePage), GetObject(i));
     return;
   }
   if (auto* wide = dynamic_cast<TWideStrings*>(Dest)) {
@@ -89,17 +84,13 @@ int TWideStrings::AddObject(const WideString& S, TObject* AObject) {
 
 void TWideStrings::AddStrings(TStrings* Strings) {
   uint32_t codePage = CodePageFromLocale(language_);
-  WithinUpdate(*this, [&] {
-    for (int i = 0, n = Strings->Count(); i < n; ++i)
-      AddObject(StringToWideStringEx(Strings->Strings(i), codePage), Strings->Objects(i));
-  });
+  for (int i = 0, n = Strings->Count(); i < n; ++i)
+    AddObject(StringToWideStringEx(Strings->Strings(i), codePage), Strings->Objects(i));
 }
 
 void TWideStrings::AddStrings(TWideStrings* Strings) {
   // The strings are UTF-16 on both sides, so another language changes nothing of them.
-  WithinUpdate(*this, [&] {
-    for (int i = 0, n = Strings->Count(); i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
-  });
+  for (int i = 0, n = Strings->Count(); i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
 }
 
 void TWideStrings::BeginUpdate() {
@@ -124,14 +115,12 @@ void TWideStrings::DoConfirmConversion(bool& Allowed) {
 }
 
 void TWideStrings::Exchange(int Index1, int Index2) {
-  WithinUpdate(*this, [&] {
-    WideString s = Get(Index1);
-    TObject* o = GetObject(Index1);
-    Put(Index1, Get(Index2));
-    PutObject(Index1, GetObject(Index2));
-    Put(Index2, s);
-    PutObject(Index2, o);
-  });
+  WideString s = Get(Index1);
+  TObject* o = GetObject(Index1);
+  Put(Index1, Get(Index2));
+  PutObject(Index1, GetObject(Index2));
+  Put(Index2, s);
+  PutObject(Index2, o);
 }
 
 int TWideStrings::IndexOf(const WideString& S) {
@@ -143,13 +132,11 @@ int TWideStrings::IndexOf(const WideString& S) {
 
 void TWideStrings::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
-  WithinUpdate(*this, [&] {
-    WideString s = Get(CurIndex);
-    TObject* o = GetObject(CurIndex);
-    Delete(CurIndex);
-    Insert(NewIndex, s);
-    PutObject(NewIndex, o);
-  });
+  WideString s = Get(CurIndex);
+  TObject* o = GetObject(CurIndex);
+  Delete(CurIndex);
+  Insert(NewIndex, s);
+  PutObject(NewIndex, o);
 }
 
 WideString TWideStrings::GetSeparatedText(const WideString& Separator) const {
@@ -168,13 +155,6 @@ WideString TWideStrings::GetSeparatedText(const WideString& Separator) const {
 void TWideStrings::AddLines(const WideString& Text, bool FileBreaks) {
   const wchar_t* p = Text.data();
   const wchar_t* end = p + Text.size();
-  if (!FileBreaks) {
-    for (const wchar_t* z = p; z < end; ++z)
-      if (*z == 0) {
-        end = z;
-        break;
-      }
-  }
   auto isBreak = [FileBreaks](wchar_t c) {
     if (c == L'\r' || c == L'\n') return true;
     return !FileBreaks && (c == L'\v' || c == L'\f' || c == L'\x2028' || c == L'\x2029');
@@ -191,17 +171,13 @@ void TWideStrings::AddLines(const WideString& Text, bool FileBreaks) {
 }
 
 void TWideStrings::SetText(const WideString& Text) {
-  WithinUpdate(*this, [&] {
-    Clear();
-    AddLines(Text, false);
-  });
+  Clear();
+  AddLines(Text, false);
 }
 
 void TWideStrings::SetFileText(const WideString& Text) {
-  WithinUpdate(*this, [&] {
-    Clear();
-    AddLines(Text, true);
-  });
+  Clear();
+  AddLines(Text, true);
 }
 
 void TWideStrings::LoadFromFile(const WideString& FileName) {
@@ -217,6 +193,11 @@ void TWideStrings::SaveToFile(const WideString& FileName) {
 }
 
 void TWideStrings::LoadFromStream(TStream* Stream) {
+  // The whole load is one change.
+  WithinUpdate(*this, [&] { LoadText(Stream); });
+}
+
+void TWideStrings::LoadText(TStream* Stream) {
   int64_t size = Stream->Size() - Stream->Position();
   if (size < 0) size = 0;
   if (size > 0x7FFFFFFF) throw EStreamError("Stream read error");

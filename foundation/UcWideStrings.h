@@ -111,6 +111,8 @@ class TWideStrings : public TPersistent {
 
  private:
   void AddLines(const WideString& Text, bool FileBreaks);
+  // LoadFromStream's work, inside its update bracket.
+  void LoadText(TStream* Stream);
 
   int updateCount_ = 0;
   LCID language_;

@@ -114,20 +114,26 @@ WideString TOpenDialog::SystemFilter(const WideString& Filter) {
   return result;
 }
 
-void TOpenDialog::ParseFileNames(const wchar_t* Buffer, TStringsW* Files) {
+void TOpenDialog::ParseFileNames(const wchar_t* Buffer, size_t Size, size_t FileOffset, TStringsW* Files) {
   Files->Clear();
-  WideString first = Buffer;
-  const wchar_t* p = Buffer + first.size() + 1;
-  if (*p == L'\0') {
+  // Each text ends at its zero or at the end of the buffer, whichever comes first.
+  auto textAt = [Buffer, Size](size_t At) {
+    const wchar_t* start = Buffer + At;
+    return WideString(start, std::find(start, Buffer + Size, L'\0'));
+  };
+  const WideString first = textAt(0);
+  // A list's first name follows the folder's zero.
+  if (FileOffset == 0 || FileOffset != first.size() + 1 || FileOffset >= Size) {
     if (!first.empty()) Files->Add(first);
     return;
   }
   WideString folder = first;
   if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  while (*p) {
-    WideString name = p;
+  for (size_t at = FileOffset; at < Size;) {
+    const WideString name = textAt(at);
+    if (name.empty()) break;
     Files->Add(folder + name);
-    p += name.size() + 1;
+    at += name.size() + 1;
   }
 }
 
@@ -176,7 +182,10 @@ bool TOpenDialog::DoExecute(bool Save) {
   PrepareOpenFileName(ofn);
   bool ok = Run([&] { return (Save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) != FALSE; });
   if (!ok) return false;
-  ParseFileNames(buffer.data(), files_.get());
+  // Only a dialog that lets several files be chosen answers with a list; a single name ends at
+  // its zero, whatever of the name it was given still follows.
+  const size_t offset = options_.Contains(ofAllowMultiSelect) ? ofn.nFileOffset : 0;
+  ParseFileNames(buffer.data(), buffer.size(), offset, files_.get());
   fileName_ = files_->Count() > 0 ? files_->Strings(0) : WideString(buffer.data());
   filterIndex_ = static_cast<int>(ofn.nFilterIndex);
   if (ofn.Flags & OFN_READONLY)

@@ -82,8 +82,11 @@ class TOpenDialog : public TCommonDialog {
 
   // The filter in the system's form: pairs of zero-ended texts, a second zero at the end.
   static WideString SystemFilter(const WideString& Filter);
-  // The files of a dialog's answer: a full name, or a folder followed by names.
-  static void ParseFileNames(const wchar_t* Buffer, TStringsW* Files);
+  // The files of a dialog's answer of Size characters. FileOffset is the dialog's offset of the
+  // (first) name, or 0 where only one file may be chosen: a zero before it means a folder
+  // followed by names, otherwise the answer is the one full name up to its first zero (the
+  // buffer past it may still hold the tail of a longer name it was given).
+  static void ParseFileNames(const wchar_t* Buffer, size_t Size, size_t FileOffset, TStringsW* Files);
 
  protected:
   bool DoExecute(bool Save);

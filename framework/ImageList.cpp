@@ -84,12 +84,13 @@ UINT TCustomImageList::CreateFlags() const {
   return depths[colorDepth_] | (masked_ ? ILC_MASK : 0);
 }
 
-HIMAGELIST TCustomImageList::Handle() {
-  if (!handle_) {
-    handle_.Reset(ImageList_Create(width_, height_, CreateFlags(), 0, allocBy_));
-    if (!handle_) throw EOutOfResources("Out of system resources");
-    ImageList_SetBkColor(handle_.Get(), ListColor(bkColor_));
-  }
+HIMAGELIST TCustomImageList::Handle() { return handle_ ? handle_.Get() : RecreateHandle(CreateFlags()); }
+
+HIMAGELIST TCustomImageList::RecreateHandle(UINT Flags) {
+  TImageListHandle fresh(ImageList_Create(width_, height_, Flags, 0, allocBy_));
+  if (!fresh) throw EOutOfResources("Out of system resources");
+  ImageList_SetBkColor(fresh.Get(), ListColor(bkColor_));
+  handle_ = std::move(fresh);
   return handle_.Get();
 }
 

@@ -113,9 +113,13 @@ class TCustomImageList : public TComponent {
   virtual void ReadData(TStream* Stream);
   virtual void WriteData(TStream* Stream);
   void CheckIndex(int Index) const;
+  // The ILC_ flags of the list's colour depth and mask setting.
+  UINT CreateFlags() const;
+  // Gives up the native list and makes an empty one with Flags in its place (the list's size,
+  // growth and background colour as they are).
+  HIMAGELIST RecreateHandle(UINT Flags);
 
  private:
-  UINT CreateFlags() const;
   void Recreate(bool keepImages);
   int ExtractImages(TBitmap& colors, TBitmap& masks);
   void MoveImage(int CurIndex, int NewIndex);

@@ -178,8 +178,8 @@ void TTxtXmlHighlighter::Clear() {
   DefHighlightChange(this);
 }
 
-// The colours take effect at once: the tree is prepared again with the next line, and the
-// editors repaint.
+// The rules' stored colours change now; the tokens of a prepared tree keep the colours they
+// were built with until the tree is prepared again.
 void TTxtXmlHighlighter::ActivateScheme(TTxtScheme* Scheme) {
   ActiveScheme = Scheme;
   if (!Scheme) return;
@@ -199,9 +199,6 @@ void TTxtXmlHighlighter::ActivateScheme(TTxtScheme* Scheme) {
     for (int i = 0; i < range->SetCount(); ++i) apply(range->Sets(i));
     for (int i = 0; i < range->RangeCount(); ++i) pending.push_back(range->Ranges(i));
   }
-  mainRules_->Unprepare();
-  token_ = closing_ = nullptr;
-  DefHighlightChange(this);
 }
 
 void TTxtXmlHighlighter::TakeContent(TTxtXmlHighlighter& Source) {

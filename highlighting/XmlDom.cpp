@@ -418,7 +418,9 @@ IXmlNode TXmlNode::AppendChild(const IXmlNode& Node) {
 
 IXmlNode TXmlNode::InsertBefore(const IXmlNode& Node, const IXmlNode& Reference) {
   TXmlNodeList* list = GetChildList();
-  if (!Node || Node == Reference) return Node;
+  if (!Node) return Node;
+  // A node put before itself stays where it is; one that is no child yet goes to the end.
+  if (Node == Reference && list->IndexOf(Node.get()) >= 0) return Node;
   IXmlNode keep = Node;
   // Taking the node out of its list first, so that the reference's index is the final one.
   list->Adopt(Node.get());
@@ -482,8 +484,8 @@ IXmlProcessingInstruction TXmlNode::AppendProcessingInstruction(const AnsiString
 
 namespace {
 
+// An element named by the empty name has the id -1, and is found by it too.
 TXmlNode* FindChildById(TXmlChildren children, int id) {
-  if (id < 0) return nullptr;
   for (TXmlNode* child : children)
     if (child->NodeNameId() == id) return child;
   return nullptr;
@@ -916,8 +918,8 @@ TXmlDocument::TXmlDocument(const IXmlNameTable& NameTable)
     : TXmlNode(NameTable), keepWhiteSpace_(DefaultKeepWhiteSpace) {}
 
 IXmlNode TXmlDocument::CloneNode(bool Deep) const {
+  // A copy starts as every new document does, on the default white-space rule.
   IXmlDocument doc(new TXmlDocument(NameTable()));
-  doc->keepWhiteSpace_ = keepWhiteSpace_;
   if (Deep) CloneChildrenTo(*doc);
   return doc;
 }

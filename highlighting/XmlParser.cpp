@@ -592,17 +592,18 @@ void TXmlNode::WriteAttributes(AnsiString& Out) const {
     Out += ' ';
     Out += nameTable_->NameOf(attr.NameId);
     Out += "=\"";
-    // Line breaks and TABs as references, so that a value stays on one line of the file;
-    // the parser reads them back unchanged.
+    // Line breaks as references: the older scheme formats read their files line by line and
+    // end every line with CR LF, so a lone CR or LF in a value would come back as CR LF. A TAB
+    // stays as it is; the parser keeps it.
     AnsiString boxed;
     if (!attr.Value.IsText()) boxed = attr.Value.ToXmlStr();
     const std::string_view value = attr.Value.IsText() ? attr.Value.Text() : std::string_view(boxed);
     size_t start = 0;
     for (size_t i = 0; i < value.size(); ++i) {
       const char c = value[i];
-      if (c != '\r' && c != '\n' && c != '\t') continue;
+      if (c != '\r' && c != '\n') continue;
       XmlEscapeTo(Out, value.substr(start, i - start));
-      Out += c == '\r' ? "&#13;" : c == '\n' ? "&#10;" : "&#9;";
+      Out += c == '\r' ? "&#13;" : "&#10;";
       start = i + 1;
     }
     XmlEscapeTo(Out, value.substr(start));

@@ -24,6 +24,16 @@ HV_PUBLISH(TSkinCustomizer) {
   p.Prop("MenuBar", &T::MenuBar, &T::SetMenuBar);
   p.Prop("Images", &T::Images, &T::SetImages);
   p.Prop("SaveFormState", &T::SaveFormState, &T::SetSaveFormState).Default(true);
+  p.Event("OnShow", &T::OnShow);
+  p.Event("OnClose", &T::OnClose);
+  p.Event("OnGetCustomizeForm", &T::OnGetCustomizeForm);
+  p.Event("OnGetShortcutsList", &T::OnGetShortcutsList);
+  p.Event("OnLoad", &T::OnLoad);
+  p.Event("OnSave", &T::OnSave);
+  p.Event("OnLayoutLoad", &T::OnLayoutLoad);
+  p.Event("OnLayoutSave", &T::OnLayoutSave);
+  p.Event("OnIconOptionsChange", &T::OnIconOptionsChange);
+  p.Event("OnThemeChange", &T::OnThemeChange);
 }
 HV_PUBLISH(TSkinCustomCustomizeForm) {}
 

@@ -18,32 +18,42 @@
 HV_PUBLISH(TSkinCustomItem) {
   p.Prop("Caption", &T::Caption, &T::SetCaption);
   p.Prop("Hint", &T::Hint, &T::SetHint);
-  p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twWrap);
   p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
-  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
   p.Prop("CaptionGlow", &T::CaptionGlow, &T::SetCaptionGlow).Default(gldNone);
   p.Prop("CaptionGlowColor", &T::CaptionGlowColor, &T::SetCaptionGlowColor).Default(TColor(65535));
-  p.Prop("Control", &T::Control, &T::SetControl);
   p.Prop("CustomWidth", &T::CustomWidth, &T::SetCustomWidth).Default(-1);
   p.Prop("CustomHeight", &T::CustomHeight, &T::SetCustomHeight).Default(-1);
-  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(0);
-  p.Prop("ToolbarStylePopup", &T::ToolbarStylePopup, &T::SetToolbarStylePopup).Default(false);
-  p.Event("OnClosePopup", &T::OnClosePopup);
   p.Event("OnDrawCaption", &T::OnDrawCaption);
   p.Event("OnDrawHint", &T::OnDrawHint);
   p.Event("OnDrawItem", &T::OnDrawItem);
   p.Event("OnDrawImage", &T::OnDrawImage);
 }
 HV_PUBLISH(TSkinCustomItemActionLink) {}
-HV_PUBLISH(TSkinItem) {}
-HV_PUBLISH(TSkinSubmenuItem) { p.Prop("DropdownCombo", &T::DropdownCombo, &T::SetDropdownCombo).Default(false); }
+// The wrapping, the linked control, anchoring and margins belong to commands and labels; the
+// spacer, sized by its toolbar, has none of them.
+HV_PUBLISH(TSkinItem) {
+  p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twWrap);
+  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
+  p.Prop("Control", &T::Control, &T::SetControl);
+  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(0);
+}
+// Only an item with a sub-menu shows it toolbar-style and hears it close.
+HV_PUBLISH(TSkinSubmenuItem) {
+  p.Prop("DropdownCombo", &T::DropdownCombo, &T::SetDropdownCombo).Default(false);
+  p.Prop("ToolbarStylePopup", &T::ToolbarStylePopup, &T::SetToolbarStylePopup).Default(false);
+  p.Event("OnClosePopup", &T::OnClosePopup);
+}
 // A label starts left-aligned, unstretched, with its image and text: that is what its files leave out.
 HV_PUBLISH(TSkinCustomLabelItem) {
   p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmImageAndText);
   p.Prop("Stretch", &T::Stretch, &T::SetStretch).Default(false);
   p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taLeftJustify);
 }
-HV_PUBLISH(TSkinLabelItem) {}
+HV_PUBLISH(TSkinLabelItem) {
+  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
+  p.Prop("Control", &T::Control, &T::SetControl);
+  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(0);
+}
 HV_PUBLISH(TSkinRightAlignSpacerItem) {}
 HV_PUBLISH(TSkinSeparatorItem) {}
 HV_PUBLISH(TSkinSeparatorItemViewer) {}
@@ -116,10 +126,12 @@ void TSkinCustomItem::SetMargins(int Value) {
 }
 
 void TSkinCustomItem::SetControl(TControl* Value) {
-  if (control_ == Value) return;
-  if (control_) control_->RemoveFreeNotification(this);
-  control_ = Value;
+  if (control_ != Value) {
+    if (control_) control_->RemoveFreeNotification(this);
+    control_ = Value;
+  }
   if (control_) control_->FreeNotification(this);
+  // Also for the same control: setting it again brings the check back in line with it.
   UpdateFromControl();
 }
 

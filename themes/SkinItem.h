@@ -204,6 +204,9 @@ class TSkinItemViewer : public TUiItemViewer {
   virtual WideString GetWideCaptionText();
   // The text at the right of a menu item: the caption after its tab, else the shortcut's text.
   WideString GetShortCutText();
+  // Whether the caption runs down the toolbar: a toolbar-style item of a vertical view that
+  // leaves its layout to the view and does not put its image above the caption.
+  bool CaptionDrawnRotated();
   // Fills the item record the theme and the draw events get (the canvas measures the image
   // column of menus).
   void FillItemInfo(TCanvas* Canvas, TUiItemInfo& ItemInfo);

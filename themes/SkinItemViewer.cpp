@@ -43,6 +43,11 @@ WideString TSkinItemViewer::GetShortCutText() {
   return {};
 }
 
+bool TSkinItemViewer::CaptionDrawnRotated() {
+  return View()->Orientation() == orVertical && IsToolbarStyle() && SkinItem()->Layout() == uilAuto &&
+         !Item()->EffectiveOptions().Contains(tboImageAboveCaption);
+}
+
 void TSkinItemViewer::CalcSize(TCanvas* Canvas, int& AWidth, int& AHeight) {
   TUiItemViewer::CalcSize(Canvas, AWidth, AHeight);
   TSkinCustomItem* item = SkinItem();
@@ -92,7 +97,8 @@ TPoint TSkinItemViewer::GetTextSize(TCanvas* Canvas, const WideString& Text, UIN
   DoAdjustFont(Canvas->Font(), 0);
   // The natural size: no wrapping, no ellipsis.
   TRect r{0, 0, 1, 1};
-  int orientation = IsRotated() ? SkinTextRotated270 : SkinTextHorizontal;
+  // Measured as it is drawn: a caption drawn flat is measured flat.
+  int orientation = CaptionDrawnRotated() ? SkinTextRotated270 : SkinTextHorizontal;
   DrawWideText(Canvas, Text, r, orientation, clNone, gldNone, (Format & ~0xC030u) | DT_CALCRECT);
   Canvas->Font()->Assign(&saved);
   return {r.Width(), r.Height()};
@@ -230,7 +236,7 @@ void TSkinItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool, 
   TSize textSize{0, 0};
   if (IsCaptionShown()) {
     caption = GetWideCaptionText();
-    rotated = vertical && toolbarStyle && item->Layout() == uilAuto && !options.Contains(tboImageAboveCaption);
+    rotated = CaptionDrawnRotated();
     if (rotated || !toolbarStyle) format |= DT_SINGLELINE;
     TPoint size = GetTextSize(Canvas, caption, format);
     textSize = {size.X, size.Y};

@@ -5,6 +5,8 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/Screen.h"
+#include "framework/ScopeGuards.h"
+#include "themes/SkinTitleBar.h"
 #include "themes/SkinToolbar.h"
 
 HV_PUBLISH(TSkinChevronItem) {}
@@ -53,13 +55,23 @@ void TSkinPopupMenu::DoInitPopup(TBarView* PopupView) {
 
 TBarCustomItem* TSkinPopupMenu::InternalPopup(int X, int Y, bool, TControl* PopupControl) {
   TPoint at{X, Y};
-  if (PopupControl) {
-    // Below the control, at its left edge.
-    TPoint origin = PopupControl->ClientToScreen({0, 0});
-    at = {origin.X, origin.Y + PopupControl->Height()};
-  }
-  SetPopupPoint(at);
   int alignment = Alignment() == paRight ? 1 : Alignment() == paCenter ? 2 : 0;
+  TRect along;
+  if (PopupControl) {
+    // Along the control as along a toolbar button: below it, or above it where there is no
+    // room below, never over it.
+    TPoint origin = PopupControl->Parent()
+                        ? PopupControl->Parent()->ClientToScreen({PopupControl->Left(), PopupControl->Top()})
+                        : PopupControl->ClientToScreen({0, 0});
+    along = {origin.X, origin.Y, origin.X + PopupControl->Width(), origin.Y + PopupControl->Height()};
+    at = {alignment == 1 ? along.Right : alignment == 2 ? (along.Left + along.Right) / 2 : along.Left, along.Bottom};
+  }
+  auto* root = dynamic_cast<TUiRootItem*>(Items());
+  if (root) root->PopupRect = along;
+  TScopeExit forget([root] {
+    if (root) root->PopupRect = {};
+  });
+  SetPopupPoint(at);
   TBarDoneActionData done;
   {
     TBarModalHandler handler(nullptr);
@@ -183,6 +195,9 @@ bool TSkinStatusToolbar::GripShown() {
   if (!form) return false;
   TFormBorderStyle border = form->BorderStyle();
   bool sizable = border == bsSizeable || border == bsSizeToolWin;
+  // A form framed by an active title bar of its own is sized through it unless that is fixed.
+  for (int i = 0; i < form->ControlCount() && !sizable; ++i)
+    if (auto* title = dynamic_cast<TSkinTitleBar*>(form->Controls(i))) sizable = title->Active() && !title->FixedSize();
   return sizable && form->WindowState() != wsMaximized;
 }
 

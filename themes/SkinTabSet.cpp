@@ -15,6 +15,12 @@
 #include "themes/Ui.h"
 #include "themes/UiUtils.h"
 
+HV_PUBLISH(TSkinItemCacheEntry) {
+  p.Field("Name", &T::ItemName);
+  p.Field("Width", &T::Width).Default(0);
+  p.Field("Position", &T::Position).Default(0);
+}
+HV_PUBLISH(TSkinItemCacheCollection) {}
 HV_PUBLISH(TSkinCustomTabSet) {}
 HV_PUBLISH(TSkinTabSheet) {
   p.Prop("Caption", &T::Caption, &T::SetCaption);
@@ -258,6 +264,16 @@ void TSkinCustomTabSet::DefineProperties(TFiler* Filer) {
       [t](TReader& Reader) {
         auto& hidden = t->HiddenTabs();
         hidden.clear();
+        if (Reader.NextValue() == vaCollection) {
+          TSkinItemCacheCollection entries;
+          Reader.ReadCollection(&entries);
+          for (int i = 0; i < entries.Count(); ++i) {
+            const TSkinItemCacheEntry* e = entries.Entries(i);
+            hidden.push_back({nullptr, e->ItemName, e->Width, e->Position});
+          }
+          return;
+        }
+        // Older files hold a list of name, width and place.
         Reader.ReadListBegin();
         while (!Reader.EndOfList()) {
           TSkinHiddenTab h;
@@ -269,13 +285,14 @@ void TSkinCustomTabSet::DefineProperties(TFiler* Filer) {
         Reader.ReadListEnd();
       },
       [t](TWriter& Writer) {
-        Writer.WriteListBegin();
+        TSkinItemCacheCollection entries;
         for (const TSkinHiddenTab& h : t->HiddenTabs()) {
-          Writer.WriteString(h.Item ? AnsiString(h.Item->Name()) : h.Name);
-          Writer.WriteInteger(h.Width);
-          Writer.WriteInteger(h.Position);
+          auto* e = entries.Add<TSkinItemCacheEntry>();
+          e->ItemName = h.Item ? AnsiString(h.Item->Name()) : h.Name;
+          e->Width = h.Width;
+          e->Position = h.Position;
         }
-        Writer.WriteListEnd();
+        Writer.WriteCollection(&entries);
       },
       !t->HiddenTabs().empty());
 }

@@ -17,11 +17,19 @@
 #include "themes/UiUtils.h"
 
 HV_PUBLISH(TSkinTabItem) {
+  // A command item's own properties, with the tab's starting values...
+  p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twEndEllipsis);
+  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
+  p.Prop("Control", &T::Control, &T::SetControl);
+  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(4);
+  // ...and the tab's: its colour is the toolbar's, never stored.
+  p.Prop("TabColor", &T::TabColor);
   p.Prop("TabPosition", &T::TabPosition, &T::SetTabPosition).Default(ttpTop);
   p.Prop("ThemeType", &T::ThemeType, &T::SetThemeType).Default(tttWindows);
 }
 HV_PUBLISH(TSkinTabItemDragObject) {}
 HV_PUBLISH(TSkinTabToolbar) {
+  p.Prop("ActiveTab", &T::ActiveTab);
   p.Prop("ActiveTabIndex", &T::ActiveTabIndex, &T::SetActiveTabIndex);
   p.Prop("TabAutofit", &T::TabAutofit, &T::SetTabAutofit).Default(false);
   p.Prop("TabAutofitMaxSize", &T::TabAutofitMaxSize, &T::SetTabAutofitMaxSize).Default(200);
@@ -121,7 +129,10 @@ void TSkinTabItem::DoDrawItem(TCanvas* ACanvas, const TRect& ARect, const TUiIte
   int edge = !previous ? 1 : !next ? 2 : 0;
   if (style == tttWindows) {
     if (checked) {
-      r.Left -= 2;  // with a tab before it, or as the first one
+      // Over the tab before it, or over the pane's edge as the first one; never over another item.
+      bool firstVisible = true;
+      for (int i = 0; i < index && firstVisible; ++i) firstVisible = !parent->Items(i)->Visible();
+      if (previous || firstVisible) r.Left -= 2;
       if (next) r.Right += 2;
     } else if (position == ttpTop) {
       r.Top += 2;
@@ -328,10 +339,41 @@ void TSkinTabToolbar::ShowTab(TBarCustomItem* AItem) {
   AItem->SetVisible(true);
 }
 
+TSkinRightAlignSpacerItem* TSkinTabToolbar::VisibleSpacer() const {
+  for (int i = 0; i < Items()->Count(); ++i)
+    if (auto* spacer = dynamic_cast<TSkinRightAlignSpacerItem*>(Items()->Items(i)); spacer && spacer->Visible())
+      return spacer;
+  return nullptr;
+}
+
+bool TSkinTabToolbar::AnyViewerFullyVisible() {
+  TBarDock* dock = CurrentDock();
+  // The toolbar's client origin in the dock: what lies past the dock's client width is cut off.
+  TPoint origin = dock->ScreenToClient(ClientToScreen({0, 0}));
+  for (int i = 0; i < View()->ViewerCount(); ++i) {
+    TBarItemViewer* v = View()->Viewers(i);
+    if (!v->Show() || v->OffEdge() || v->Clipped()) continue;
+    const TRect& r = v->BoundsRect();
+    if (origin.X + r.Left >= 0 && origin.X + r.Right <= dock->ClientWidth()) return true;
+  }
+  return false;
+}
+
+int TSkinTabToolbar::UsedWidth(int First) {
+  int used = 0;
+  for (int i = First; i < Items()->Count(); ++i) {
+    TBarCustomItem* item = Items()->Items(i);
+    if (item->Visible() && !dynamic_cast<TSkinRightAlignSpacerItem*>(item)) used += ViewerWidth(item);
+  }
+  return used;
+}
+
 void TSkinTabToolbar::FitTabs() {
   if (rearranging_ || going(this) || !CurrentDock() || CurrentDock()->Width() == 0 || CurrentDock()->Height() == 0 ||
       Items()->Count() == 0)
     return;
+  // Not while the toolbar is off its dock or inside an update: the widths are not final then.
+  if (!Docked() || UpdateCount() > 0) return;
   if (tabAutofit_) {
     Autofit();
     return;
@@ -339,13 +381,21 @@ void TSkinTabToolbar::FitTabs() {
   rearranging_ = true;
   TScopeExit done([this] { rearranging_ = false; });
   View()->UpdatePositions();
-  int room = CurrentDock()->Width() - 8;
+  // Nothing to measure against while not even one item is whole in sight.
+  if (!AnyViewerFullyVisible()) return;
+  const int dockWidth = CurrentDock()->Width();
+  const int room = dockWidth - 8;
   int first = FirstVisibleIndex();
   if (first < 0) return;
+  // The spacer only fills what the other items leave: its width is not room in use, and it is
+  // given what remains.
+  TSkinRightAlignSpacerItem* spacer = VisibleSpacer();
+  auto fitSpacer = [&] {
+    if (spacer) spacer->SetCustomWidth(std::max(0, dockWidth - 4 - UsedWidth(first)));
+  };
+  fitSpacer();
   // Hidden tabs after the first visible one come back while they fit.
-  int used = 0;
-  for (int i = first; i < Items()->Count(); ++i)
-    if (Items()->Items(i)->Visible()) used += ViewerWidth(Items()->Items(i));
+  int used = UsedWidth(first);
   for (int i = first + 1; i < Items()->Count(); ++i) {
     TBarCustomItem* item = Items()->Items(i);
     if (item->Visible() || !IsHidden(item)) continue;
@@ -362,6 +412,7 @@ void TSkinTabToolbar::FitTabs() {
     TBarItemViewer* v = View()->FindOrNull(item);
     if (v && v->BoundsRect().Right > room) HideTab(item);
   }
+  fitSpacer();
   View()->UpdatePositions();
 }
 
@@ -496,10 +547,13 @@ void TSkinTabToolbar::DrawActiveTab(TCanvas* ACanvas) {
   else
     r.Top -= reach;
   int index = Items()->IndexOf(tab);
-  bool hasNext = index + 1 < Items()->Count() && Items()->Items(index + 1)->Visible() &&
-                 dynamic_cast<TSkinTabItem*>(Items()->Items(index + 1));
+  auto visibleTab = [&](int I) {
+    return I >= 0 && I < Items()->Count() && Items()->Items(I)->Visible() &&
+           dynamic_cast<TSkinTabItem*>(Items()->Items(I)) != nullptr;
+  };
+  bool hasNext = visibleTab(index + 1);
   if (style == tttWindows) {
-    r.Left -= 2;
+    if (visibleTab(index - 1) || index == FirstVisibleIndex()) r.Left -= 2;
     if (hasNext) r.Right += 2;
   }
   int edge = index == FirstVisibleIndex() ? 1 : !hasNext ? 2 : 0;

@@ -97,6 +97,24 @@ struct TSkinHiddenTab {
   int Position = 0;
 };
 
+// One hidden tab as a tab set's form file keeps it, an item of its "HiddenItems" collection: the
+// tab's name, its width and its place.
+class TSkinItemCacheEntry : public TCollectionItem {
+  HV_CLASS(TSkinItemCacheEntry, TCollectionItem)
+ public:
+  explicit TSkinItemCacheEntry(TCollection* Collection) : TCollectionItem(Collection) {}
+  AnsiString ItemName;
+  int Width = 0;
+  int Position = 0;
+};
+
+class TSkinItemCacheCollection : public TCollection {
+  HV_CLASS(TSkinItemCacheCollection, TCollection)
+ public:
+  TSkinItemCacheCollection() : TCollection(TSkinItemCacheEntry::StaticClassInfo()) {}
+  TSkinItemCacheEntry* Entries(int Index) const { return static_cast<TSkinItemCacheEntry*>(Items(Index)); }
+};
+
 class TSkinTabToolbar : public TSkinToolbar {
   HV_CLASS(TSkinTabToolbar, TSkinToolbar)
  public:
@@ -154,6 +172,11 @@ class TSkinTabToolbar : public TSkinToolbar {
   int FirstVisibleIndex() const;
   int LastVisibleIndex() const;
   int ViewerWidth(TBarCustomItem* AItem);
+  // The widths of the visible items from First on, the right-aligned spacer left out.
+  int UsedWidth(int First);
+  TSkinRightAlignSpacerItem* VisibleSpacer() const;
+  // Whether some item lies whole within the dock's client area.
+  bool AnyViewerFullyVisible();
   void HideTab(TBarCustomItem* AItem);
   void ShowTab(TBarCustomItem* AItem);
 

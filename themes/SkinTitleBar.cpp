@@ -59,7 +59,7 @@ void TSkinCompoundBar::DockBackground(TObject*, TCanvas* ACanvas, TRect ARect, T
 
 void TSkinCompoundBar::DockResized(TObject* Sender) {
   auto* dock = static_cast<TSkinDock*>(Sender);
-  if (Align() != alClient && dock->Height() != Height()) SetHeight(dock->Height());
+  if (dock->Height() != Height()) SetHeight(dock->Height());
 }
 
 // ---- the button options ----
@@ -169,6 +169,8 @@ TSkinTitleBar::TSkinTitleBar(TComponent* AOwner)
     : TSkinCompoundBar(AOwner), options_(std::make_unique<TSkinTitleBarButtonOptions>(this)) {
   form_ = dynamic_cast<TCustomForm*>(AOwner);
   SetAlign(alClient);
+  // The title bar covers its form: its height is the form's, not its dock's.
+  Dock()->OnResize = TNotifyEvent();
   Hook();
   options_->Rebuild();
 }

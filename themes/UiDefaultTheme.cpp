@@ -510,7 +510,7 @@ void TUiDefaultTheme::PaintMDIButton(TCanvas* Canvas, const TRect& ARect, const 
 
 void TUiDefaultTheme::PaintPageScrollButton(TCanvas* Canvas, const TRect& ARect, int ButtonType, bool Hot) {
   HDC dc = Canvas->Handle();
-  if (!DrawStyled(ucToolbar, dc, 1, Hot ? 3 : 2, ARect) && Hot) Edge(dc, ARect, BDR_RAISEDINNER, BF_RECT);
+  DrawStyled(ucToolbar, dc, 1, Hot ? 3 : 2, ARect);
   int half = std::min(ARect.Width(), ARect.Height()) / 2;
   // Button types 1 up, 2 down, 3 left, 4 right, in the triangle's own directions.
   static constexpr int kDirection[5] = {-1, 2, 3, 0, 1};
@@ -538,7 +538,7 @@ void TUiDefaultTheme::PaintFrame(TCanvas* Canvas, const TRect& ARect, const TUiI
     return;
   }
   if (active)
-    Edge(dc, r, BDR_SUNKENOUTER, BF_RECT);
+    Edge(dc, r, BDR_SUNKENINNER, BF_RECT);
   else
     FrameRectEx(dc, r, ToolbarColor, false);
   r = Inflated(r, -1, -1);

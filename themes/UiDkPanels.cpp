@@ -282,9 +282,9 @@ void TUiTextObject::SetShowAccelChar(bool Value) {
 }
 
 void TUiTextObject::SetAutoSize(bool Value) {
-  if (autoSize_ == Value) return;
+  // Only stored: the next change that fits the size (text, font, margins and the like, or the
+  // end of loading) takes it into account.
   autoSize_ = Value;
-  AdjustBounds();
 }
 
 void TUiTextObject::SetRightToLeftReading(bool Value) {

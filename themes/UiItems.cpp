@@ -126,6 +126,7 @@ TBarPopupWindowClass TUiCustomItem::PopupWindowClass() { return &MakeBarPopupWin
 TBarItemViewerClass TUiCustomItem::ViewerClass(TBarView*) { return &MakeBarItemViewer<TUiItemViewer>; }
 
 void TUiRootItem::GetPopupPosition(TBarView* ParentView, TBarPopupWindow* PopupWindow, TBarPopupPositionRec& Rec) {
+  if (!ParentView && !PopupRect.IsEmpty()) Rec.ParentItemRect = PopupRect;
   UiGetPopupPosition(this, ParentView, PopupWindow, Rec);
 }
 
@@ -151,12 +152,7 @@ TPoint fontLineHeight(TCanvas* Canvas) {
 }
 }  // namespace
 
-int ViewerViewType(TBarItemViewer* Viewer) {
-  if (!Viewer || !Viewer->View()) return 0;
-  int vt = GetViewType(Viewer->View());
-  if (vt) return vt;
-  return Viewer->View()->IsPopup() ? VT_POPUPMENU : VT_TOOLBAR;
-}
+int ViewerViewType(TBarItemViewer* Viewer) { return Viewer ? GetViewType(Viewer->View()) : 0; }
 
 TUiItemViewer::TUiItemViewer(TBarView* AView, TBarCustomItem* AItem, int AGroupLevel)
     : TBarItemViewer(AView, AItem, AGroupLevel) {}
@@ -216,16 +212,16 @@ TPoint TUiItemViewer::GetImageSize() {
 TPoint TUiItemViewer::GetTextSize(TCanvas* Canvas, const WideString& Text, UINT Format) {
   TFont* font = Canvas->Font();
   TTextSizeCache& c = textSize_;
-  if (c.Valid && c.Text == Text && c.Format == Format && c.Face == font->Name() && c.Height == font->Height() &&
-      c.Style == font->Style())
-    return c.Size;
-  RECT r{0, 0, 1, 1};
-  WideString s = Text.empty() ? WideString(L" ") : Text;
-  DrawTextW(Canvas->Handle(), s.c_str(), static_cast<int>(s.size()), &r,
-            (Format & ~static_cast<UINT>(DT_WORDBREAK)) | DT_CALCRECT | DT_SINGLELINE);
-  c = {Text, font->Name(), font->Height(), font->Style(), Format, {}, true};
-  c.Size = {Text.empty() ? 0 : static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top)};
-  return c.Size;
+  if (!c.Valid || c.Text != Text || c.Format != Format || c.Face != font->Name() || c.Height != font->Height() ||
+      c.Style != font->Style()) {
+    RECT r{0, 0, 1, 1};
+    WideString s = Text.empty() ? WideString(L" ") : Text;
+    DrawTextW(Canvas->Handle(), s.c_str(), static_cast<int>(s.size()), &r,
+              (Format & ~static_cast<UINT>(DT_WORDBREAK)) | DT_CALCRECT | DT_SINGLELINE);
+    c = {Text, font->Name(), font->Height(), font->Style(), Format, {}, true};
+    c.Size = {Text.empty() ? 0 : static_cast<int>(r.right - r.left), static_cast<int>(r.bottom - r.top)};
+  }
+  return CaptionRotated() ? TPoint{c.Size.Y, c.Size.X} : c.Size;
 }
 
 bool UiViewerHint(TBarView* View, THintInfo* Info) {
@@ -349,14 +345,11 @@ void TUiItemViewer::CalcSize(TCanvas* Canvas, int& AWidth, int& AHeight) {
     w = h = 6;
     TUiItemLayout layout = EffectiveLayout();
     if (IsCaptionShown()) {
+      // Measured as drawn: a turned caption's size is turned already.
       TPoint ts = GetTextSize(Canvas, caption, DT_SINGLELINE);
-      if (CaptionRotated()) {
-        w += ts.Y;
-        h += ts.X + 4;
-      } else {
-        w += ts.X + 4;
-        h += ts.Y;
-      }
+      w += ts.X;
+      h += ts.Y;
+      (CaptionRotated() ? h : w) += 4;
     }
     if (hasImage) {
       if (layout == uilGlyphTop) {
@@ -378,7 +371,7 @@ void TUiItemViewer::CalcSize(TCanvas* Canvas, int& AWidth, int& AHeight) {
   } else {
     TPoint line = fontLineHeight(Canvas);
     h = std::max({line.X + line.Y, image.Y, 16});
-    w = GetTextSize(Canvas, caption, DT_SINGLELINE).X;
+    w = MenuCaptionWidth(Canvas, caption);
     TUiMargins m = margins(2);
     w += m.Left + m.Right;
     h += m.Top + m.Bottom;
@@ -394,6 +387,29 @@ void TUiItemViewer::CalcSize(TCanvas* Canvas, int& AWidth, int& AHeight) {
   Canvas->Font()->Assign(&saved);
   AWidth = w;
   AHeight = h;
+}
+
+int TUiItemViewer::MenuCaptionWidth(TCanvas* Canvas, const WideString& Caption) {
+  int widest = GetTextSize(Canvas, Caption, DT_SINGLELINE).X;
+  TBarView* view = View();
+  if (!view) return widest;
+  // A menu measures its items together: every caption is given the column of the widest one,
+  // each sibling measured in its own font.
+  TFont saved;
+  saved.Assign(Canvas->Font());
+  for (int i = 0; i < view->ViewerCount(); ++i) {
+    auto* sibling = dynamic_cast<TUiItemViewer*>(view->Viewers(i));
+    if (!sibling || sibling == this) continue;
+    TBarCustomItem* item = sibling->Item();
+    bool shown =
+        item->Visible() && !item->IsDestroying() && (!(item->ItemStyle() & tbisInlineGroup) || view->Customizing());
+    if (!shown || sibling->IsToolbarStyle()) continue;
+    Canvas->Font()->Assign(view->ViewFont());
+    sibling->DoAdjustFont(Canvas->Font(), 0);
+    widest = std::max(widest, sibling->GetTextSize(Canvas, sibling->CaptionBeforeTab(), DT_SINGLELINE).X);
+  }
+  Canvas->Font()->Assign(&saved);
+  return widest;
 }
 
 void TUiItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,

@@ -149,7 +149,8 @@ class TUiItemViewer : public TBarItemViewer {
   virtual bool GetImageShown();
   // The image size (0 x 0 without an image list).
   virtual TPoint GetImageSize();
-  // The size of a caption drawn in the canvas's font with the given format.
+  // The size of a caption drawn in the canvas's font with the given format, turned where the
+  // viewer's caption runs down a vertical toolbar.
   virtual TPoint GetTextSize(TCanvas* Canvas, const WideString& Text, UINT Format);
   // Whether the caption is drawn with a shadow.
   virtual bool GetTextShadow() { return false; }
@@ -181,6 +182,8 @@ class TUiItemViewer : public TBarItemViewer {
   bool HasDropDownArrow();
   // The text after the caption's tab, else the shortcut's name.
   WideString ShortCutText();
+  // The caption column of a menu item: the widest caption of the menu's items.
+  int MenuCaptionWidth(TCanvas* Canvas, const WideString& Caption);
   // Set by the constructor: glyph-left layouts keep a pixel between image and caption.
   uint8_t ImageGapFlag = 1;
 
@@ -211,7 +214,7 @@ struct TUiDCCanvas {
   TCanvas Canvas;
 };
 
-// The view type of a viewer's view, 0 without a window.
+// The view type of a viewer's view: its window's answer, 0 without a window.
 int ViewerViewType(TBarItemViewer* Viewer);
 
 // A separator whose thickness the item or the theme decides.
@@ -260,6 +263,9 @@ class TUiRootItem : public TBarRootItem {
   explicit TUiRootItem(TComponent* AOwner) : TBarRootItem(AOwner) {}
   void GetPopupPosition(TBarView* ParentView, TBarPopupWindow* PopupWindow, TBarPopupPositionRec& Rec) override;
   TBarPopupWindowClass PopupWindowClass() override;
+  // The screen rectangle a popup of these items without a parent view opens along, as along a
+  // parent item (empty: at its point).
+  TRect PopupRect;
 };
 
 // ---- popups ----

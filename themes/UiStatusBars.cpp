@@ -703,6 +703,7 @@ WideString TUiCustomStatusBar::ShownText() const {
 HV_PUBLISH(TUiCustomStatusBar) {}
 
 HV_PUBLISH(TUiStatusBar) {
+  p.Prop("Height", &T::Height, &T::SetHeight).Default(22);
   p.Prop("Panels", &T::Panels, &T::SetPanels);
   p.Prop("Images", &T::Images, &T::SetImages);
   p.Prop("SimplePanel", &T::SimplePanel, &T::SetSimplePanel).Default(0);

@@ -167,6 +167,9 @@ void TUiToolbar::DrawNCArea(HDC DC, bool DrawToDC) {
     }
   }
   TUiDCCanvas c(DC);
+  // The theme fills the ring with the toolbar's colour; without one (clNone) it leaves what was
+  // filled above, the effective colour or the dock's background.
+  c.Canvas.Brush()->SetColor(Color());
   CurrentTheme->PaintToolbarNCArea(&c.Canvas, r, info);
 }
 

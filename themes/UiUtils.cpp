@@ -339,6 +339,7 @@ void RoundRectEx(HDC DC, const TRect& R, int CornerW, int CornerH, TColor Fill, 
 }
 
 void DitherRect(HDC DC, const TRect& R, TColor C1, TColor C2) {
+  if (C1 == clNone || C2 == clNone) return;
   uint32_t a = Resolve(C1), b = Resolve(C2);
   TUiUtilsState& s = State();
   // The two-colour pattern brushes are kept in the GDI cache by their two colours.
@@ -406,7 +407,7 @@ void DrawGlyph(HDC DC, int X, int Y, const uint8_t (&Pattern)[8], TColor Color) 
 }
 
 void GradFill(HDC DC, const TRect& R, TColor C1, TColor C2, bool Horizontal) {
-  if (R.IsEmpty()) return;
+  if (R.IsEmpty() || C1 == clNone || C2 == clNone) return;
   uint32_t a = Resolve(C1), b = Resolve(C2);
   if (auto gradientFill = State().Functions.GradientFill) {
     TRIVERTEX v[2] = {};

@@ -241,6 +241,7 @@ class TBarCustomDockableWindow : public TCustomControl {
 
   void Arrange();
   void BeginUpdate() { ++updateCount_; }
+  int UpdateCount() const { return updateCount_; }
   void EndUpdate();
   void SetParent(TWinControl* AParent) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;

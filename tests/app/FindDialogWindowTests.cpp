@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/DocumentTabs.h"
+#include "app/Documents.h"
 #include "app/FindAndReplaceFrm.h"
 #include "app/MainActions.h"
 #include "framework/Actions.h"
@@ -86,6 +88,13 @@ class FindDialogWindow : public ShownWindowTest {
     EXPECT_EQ(form_->ActiveEditor()->TextA(), "1 two 1");
     return dialog;
   }
+  // A click in the middle of the document's tab.
+  void ClickTab(TDocument* Document) {
+    TBarItemViewer* viewer = form_->tlbrTabBar->View()->Find(Document->Item());
+    ASSERT_TRUE(viewer);
+    const TRect r = viewer->BoundsRect();
+    ClickAt(form_->tlbrTabBar, {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+  }
   // A click on the main toolbar's item.
   void ClickItem(const char* Name) {
     auto* bar = dynamic_cast<TSkinToolbar*>(form_->FindComponent("tlbrStandard"));
@@ -121,7 +130,8 @@ TEST_F(FindDialogWindow, TheDialogIsOwnedByTheMainWindowAndStaysInFrontOfIt) {
 
 // The window system may show the main window over the dialog when a click activates it while the
 // windows' order keeps the dialog on top; so the dialog's window is placed on top again (a move
-// in the order, which the window system shows) whenever the main window is activated.
+// in the order, which the window system shows) whenever the main window is activated. The dialog
+// stays in front of its own window only.
 TEST_F(FindDialogWindow, TheDialogComesBackInFrontWhenTheMainWindowIsActivated) {
   TFindAndReplaceForm* dialog = ReplaceAll();
   TTxtEdit* editor = form_->ActiveEditor();
@@ -134,10 +144,113 @@ TEST_F(FindDialogWindow, TheDialogComesBackInFrontWhenTheMainWindowIsActivated) 
     EXPECT_EQ(GetActiveWindow(), form_->Handle()) << round;
     EXPECT_GE(moves.Count(), 1) << round;
     EXPECT_TRUE(Above(dialog->Handle(), form_->Handle())) << round;
-    EXPECT_TRUE(GetWindowLongW(dialog->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) << round;
+    // In front of its own window only, not of every other program's.
+    EXPECT_FALSE(GetWindowLongW(dialog->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) << round;
   }
   // A click while the main window is active already moves nothing.
   TWindowMoves moves(dialog->Handle());
   ClickAt(editor, {editor->ClientWidth() / 2, editor->ClientHeight() - 5});
   EXPECT_EQ(moves.Count(), 0);
+}
+
+// The window system also shows the main window over the dialog when the focus moves inside it
+// while it is active: another document's tab clicked, Ctrl+Tab, a document opened, a new one,
+// one closed. The dialog comes back in front on each, and says nothing of a document it did not
+// search.
+TEST_F(FindDialogWindow, TheDialogComesBackInFrontWheneverTheDocumentChanges) {
+  TFindAndReplaceForm* dialog = ReplaceAll();
+  const WideString file = folder_.Write(L"third.txt", "third");
+  form_->NewDocument();
+  Application->ProcessMessages();
+  struct Path {
+    const char* Name;
+    std::function<void()> Run;
+  } paths[] = {
+      {"a click on a tab", [this] { ClickTab(Doc(0)); }},
+      {"Ctrl+Tab", [this] { form_->Commands->Action("actnNext")->Execute(); }},
+      {"a document opened", [this, file] { form_->OpenFiles({file}); }},
+      {"a new document", [this] { form_->Commands->Action("actnCreateNew")->Execute(); }},
+      {"a document closed", [this] { form_->CloseDocument(form_->ActiveDocument()); }},
+  };
+  for (const Path& path : paths) {
+    // The main window active, the dialog in front with a result of the document shown.
+    SetForegroundWindow(form_->Handle());
+    Application->ProcessMessages();
+    ASSERT_EQ(GetActiveWindow(), form_->Handle()) << path.Name;
+    dialog->cmbxFindWhat->SetText(L"absent");
+    dialog->actnFindNextExecute(dialog->actnFindNext);
+    ASSERT_EQ(dialog->Result(), frNotFound) << path.Name;
+    TDocument* before = form_->ActiveDocument();
+    TWindowMoves moves(dialog->Handle());
+    path.Run();
+    Application->ProcessMessages();
+    ASSERT_NE(form_->ActiveDocument(), before) << path.Name;
+    EXPECT_EQ(GetActiveWindow(), form_->Handle()) << path.Name;
+    EXPECT_GE(moves.Count(), 1) << path.Name;
+    EXPECT_TRUE(Above(dialog->Handle(), form_->Handle())) << path.Name;
+    EXPECT_EQ(dialog->Result(), frNone) << path.Name;
+  }
+}
+
+namespace {
+
+// The box of a question the main window asks, found as it comes up; what was seen while it was up.
+HWND questionBox = nullptr;
+TMainForm* asking = nullptr;
+bool dialogOverBox = false, dialogShown = false;
+
+LRESULT CALLBACK FindBox(int Code, WPARAM W, LPARAM L) {
+  if (Code == HCBT_ACTIVATE && !questionBox) questionBox = reinterpret_cast<HWND>(W);
+  return CallNextHookEx(nullptr, Code, W, L);
+}
+
+// While the question is up, a document comes forward behind it (as one handed over does) and the
+// dialog is asked to come in front; then the question is answered.
+void CALLBACK WhileAsking(HWND, UINT, UINT_PTR Id, DWORD) {
+  if (!questionBox) return;
+  KillTimer(nullptr, Id);
+  asking->NewDocument();
+  KeepFindAndReplaceFormInFront();
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  dialogOverBox = Above(FindAndReplaceForm->Handle(), questionBox);
+  dialogShown = IsWindowVisible(FindAndReplaceForm->Handle()) != FALSE;
+  PostMessageW(questionBox, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+// A question over the main window, and another program's window in front: the dialog comes over
+// neither, whatever happens in the main window meanwhile.
+TEST_F(FindDialogWindow, TheDialogNeverComesOverAQuestionNorAnotherProgram) {
+  TFindAndReplaceForm* dialog = ReplaceAll();
+  SetForegroundWindow(form_->Handle());
+  Application->ProcessMessages();
+  questionBox = nullptr;
+  asking = form_;
+  dialogOverBox = dialogShown = false;
+  HHOOK hook = SetWindowsHookExW(WH_CBT, &FindBox, nullptr, GetCurrentThreadId());
+  SetTimer(nullptr, 0, 100, &WhileAsking);
+  MessageBoxW(form_->Handle(), L"Save changes?", L"Halcorn Verdan", MB_OKCANCEL);
+  UnhookWindowsHookEx(hook);
+  ASSERT_NE(questionBox, nullptr);
+  EXPECT_FALSE(dialogOverBox) << "the dialog came over the question";
+  EXPECT_TRUE(dialogShown);
+
+  // Another program's window in front (a window of no owner stands for it).
+  TForm* other = new TForm(nullptr, CreateNew);
+  other->SetBounds(dialog->Left() - 20, dialog->Top() - 20, dialog->Width() + 40, dialog->Height() + 40);
+  other->Show();
+  SetForegroundWindow(other->Handle());
+  Application->ProcessMessages();
+  EXPECT_TRUE(Above(other->Handle(), dialog->Handle())) << "the dialog stays over another program";
+  KeepFindAndReplaceFormInFront();
+  Application->ProcessMessages();
+  EXPECT_TRUE(Above(other->Handle(), dialog->Handle())) << "the dialog came over another program";
+  // Back in the main window, it comes in front again.
+  SetForegroundWindow(form_->Handle());
+  Application->ProcessMessages();
+  EXPECT_TRUE(Above(dialog->Handle(), form_->Handle()));
+  EXPECT_TRUE(Above(dialog->Handle(), other->Handle()));
+  delete other;
 }

@@ -10,6 +10,7 @@
 #include "app/LineFunctions.h"
 #include "editor/TxtEditSearch.h"
 #include "tests/app/DocumentTestSupport.h"
+#include "tests/app/MemoryShortSearch.h"
 
 namespace {
 
@@ -321,21 +322,6 @@ TEST_F(FindInEditor, ACommandOverManyExplodingLinesAnswersTooComplex) {
   EXPECT_EQ(find_->Find(edit_, "a+!", Expressions(), false, {1, 1}), frNone);
   EXPECT_TRUE(find_->ErrorText().empty());
 }
-
-namespace {
-
-// An expression engine whose memory runs out after the searches of Allowed lines.
-class TMemoryShortSearch : public TTxtEditRegexSearch {
- public:
-  using TTxtEditRegexSearch::TTxtEditRegexSearch;
-  int FindAllIn(std::string_view Text) override {
-    if (++Lines > Allowed) throw std::bad_alloc();
-    return TTxtEditRegexSearch::FindAllIn(Text);
-  }
-  int Lines = 0, Allowed = 0;
-};
-
-}  // namespace
 
 // Memory running out once the presence test found the one hit on the last line: every command
 // answers that there was not enough memory, with the text untouched, the editor painting and a

@@ -3,8 +3,13 @@
 // activation.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "ControlsTestSupport.h"
 #include "controls/ApExForms.h"
+#include "controls/ApExMask.h"
 #include "tests/common/TestPicture.h"
 #include "tests/framework/Raised.h"
 
@@ -34,6 +39,44 @@ class TProbeControl : public TApExCustomControl {
     wantedShift = Shift;
     return true;
   }
+};
+
+// A masked edit that records its notifications (handing them on unless told to keep one) and
+// changes its dialog codes as told.
+class TProbeMaskEdit : public TApExCustomMaskEdit {
+ public:
+  using TApExCustomMaskEdit::TApExCustomMaskEdit;
+  std::vector<std::string> heard;
+  std::string kept;  // the notification not handed on
+  std::function<void(LRESULT&)> codes = [](LRESULT&) {};
+
+ protected:
+  // Records the notification; false keeps it from the framework.
+  bool Heard(const char* Name) {
+    heard.push_back(Name);
+    return kept != Name;
+  }
+#define HEARD(Op, Name)                          \
+  void Op(TMessage& M) override {                \
+    if (Heard(Name)) TApExCustomMaskEdit::Op(M); \
+  }
+  HEARD(FocusChanged, "focus")
+  HEARD(ParentFontChanged, "parent font")
+  HEARD(VisibleChanged, "visible")
+  HEARD(EnabledChanged, "enabled")
+  HEARD(ColorChanged, "colour")
+  HEARD(FontChanged, "font")
+  HEARD(CursorChanged, "cursor")
+  HEARD(ShowingChanged, "showing")
+  HEARD(ShowHintChanged, "show hint")
+  HEARD(ParentShowHintChanged, "parent show hint")
+#undef HEARD
+  void GetDlgCode(LRESULT& Code) override { codes(Code); }
+};
+
+template <class T>
+concept HasFlatFrame = requires(T& t) {
+  t.SetDotNetHighlighting(true);
 };
 
 class TNoFileForm : public TApForm {
@@ -241,6 +284,61 @@ TEST_F(ShownForm, FlatFrameOnlyOutsideDesignTime) {
       }
     }
   }
+}
+
+// The masked edit's dialog code changes only when its operation takes the marker away.
+TEST_F(ShownForm, MaskEditDialogCodesChangeOnlyWithoutTheMarker) {
+  auto* edit = Child<TProbeMaskEdit>();
+  const LRESULT plain = SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0);
+  ASSERT_EQ(plain & DLGC_WANTTAB, 0);
+  struct Case {
+    const char* what;
+    std::function<void(LRESULT&)> change;
+    LRESULT answer;
+  } cases[] = {
+      {"nothing", [](LRESULT&) {}, plain},
+      {"a code added, the marker kept", [](LRESULT& c) { c |= DLGC_WANTTAB; }, plain},
+      {"every code dropped, the marker kept", [](LRESULT& c) { c = ApDlgCodeMarker; }, plain},
+      {"a code added, the marker taken", [](LRESULT& c) { c = (c | DLGC_WANTTAB) & ~ApDlgCodeMarker; },
+       plain | DLGC_WANTTAB},
+      {"every code dropped with the marker", [](LRESULT& c) { c = 0; }, 0},
+  };
+  for (const Case& c : cases) {
+    LRESULT offered = 0;
+    edit->codes = [&](LRESULT& code) {
+      offered = code;
+      c.change(code);
+    };
+    EXPECT_EQ(SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), c.answer) << c.what;
+    EXPECT_EQ(offered, plain | ApDlgCodeMarker) << c.what;
+  }
+}
+
+// Each change notification reaches the masked edit's operation, whose default hands it on; one
+// the edit keeps does not reach the framework. The flat frame is the custom control's and the
+// form's, not the edit's.
+TEST_F(ShownForm, MaskEditNotificationsAreOperations) {
+  static_assert(!HasFlatFrame<TApExCustomMaskEdit> && HasFlatFrame<TApExCustomControl> && HasFlatFrame<TApExForm>);
+  auto* edit = Child<TProbeMaskEdit>();
+  struct Case {
+    UINT message;
+    const char* name;
+  } cases[] = {{CM_FOCUSCHANGED, "focus"},        {CM_PARENTFONTCHANGED, "parent font"},
+               {CM_VISIBLECHANGED, "visible"},    {CM_ENABLEDCHANGED, "enabled"},
+               {CM_COLORCHANGED, "colour"},       {CM_FONTCHANGED, "font"},
+               {CM_CURSORCHANGED, "cursor"},      {CM_SHOWINGCHANGED, "showing"},
+               {CM_SHOWHINTCHANGED, "show hint"}, {CM_PARENTSHOWHINTCHANGED, "parent show hint"}};
+  for (const Case& c : cases) {
+    edit->heard.clear();
+    edit->Perform(c.message, 0, 0);
+    EXPECT_EQ(edit->heard, std::vector<std::string>{c.name}) << c.name;
+  }
+  // Handed on: a colour set reaches the window's brush; kept: the brush keeps the old one.
+  edit->SetColor(clYellow);
+  EXPECT_EQ(edit->Brush()->Color(), clYellow);
+  edit->kept = "colour";
+  edit->SetColor(clAqua);
+  EXPECT_TRUE(edit->Color() == clAqua && edit->Brush()->Color() == clYellow);
 }
 
 TEST(ApExForm, KeyboardNavigationShowsTheFocusCues) {

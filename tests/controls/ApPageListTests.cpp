@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -104,10 +105,59 @@ TEST_F(PageList, HidingTheOnlyPageLeavesNoneActive) {
   list->SetActivePageIndex(0);
   int before = changes;
   list->HidePage(pages[0]);
-  EXPECT_TRUE(list->ActivePage() == nullptr && !pages[0]->Visible() && changes == before + 1);
+  EXPECT_TRUE(list->ActivePage() == nullptr && !pages[0]->Visible() && changes == before);
   // A page without a list keeps the index it was given.
   pages[0]->SetPageIndex(5);
   EXPECT_EQ(pages[0]->PageIndex(), 5);
+}
+
+// The only page going, by any way, leaves no page active and no change announced.
+TEST_F(PageList, TheOnlyPageGoingAnnouncesNothing) {
+  struct Case {
+    const char* how;
+    std::function<void(TApPageList*, TApStandardPage*)> go;
+    bool pageLives;
+  } cases[] = {
+      {"hidden", [](TApPageList* l, TApStandardPage* p) { l->HidePage(p); }, true},
+      {"taken out", [](TApPageList*, TApStandardPage* p) { p->SetPageList(nullptr); }, true},
+      {"freed", [](TApPageList*, TApStandardPage* p) { delete p; }, false},
+      {"deleted by index", [](TApPageList* l, TApStandardPage*) { l->DeletePage(0); }, false},
+  };
+  delete pages[1];
+  delete pages[2];
+  for (const Case& c : cases) {
+    if (!pages[0]) {
+      pages[0] = new TApStandardPage(form);
+      pages[0]->SetPageList(list);
+    } else if (!pages[0]->PageList()) {
+      list->ShowPage(pages[0]);
+    }
+    list->SetActivePageIndex(0);
+    ASSERT_EQ(list->ActivePage(), pages[0]) << c.how;
+    int before = changes;
+    c.go(list, pages[0]);
+    if (!c.pageLives) pages[0] = nullptr;
+    EXPECT_TRUE(list->ActivePage() == nullptr && list->GetPageCount() == 0 && changes == before) << c.how;
+    if (pages[0]) {
+      EXPECT_FALSE(pages[0]->Visible()) << c.how;
+    }
+  }
+}
+
+// Activating a page shows it where it stands among the list's windows.
+TEST_F(PageList, TheActivePageKeepsItsPlaceAmongTheControls) {
+  auto windows = [&] {
+    std::vector<HWND> stack;
+    for (HWND w = GetWindow(list->Handle(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) stack.push_back(w);
+    return stack;
+  };
+  for (TApStandardPage* page : pages) page->HandleNeeded();
+  const std::vector<HWND> stacked = windows();
+  ASSERT_EQ(stacked.size(), 3u);
+  for (int index : {0, 2, 1}) {
+    list->SetActivePageIndex(index);
+    EXPECT_TRUE(windows() == stacked && list->Controls(0) == pages[0]) << index;
+  }
 }
 
 TEST_F(PageList, ChangingMayBeRefused) {

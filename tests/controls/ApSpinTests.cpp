@@ -270,6 +270,49 @@ TEST_F(SpinEdit, TheFocusLeavingShowsThePlainDigits) {
   EXPECT_EQ(edit->Value(), 4321.5L);
 }
 
+// Decimal takes any byte, past the 18 decimals a number shows too: the text then stops at 18,
+// and the plain digits out of focus show what the value has.
+TEST_F(SpinEdit, DecimalTakesAnyByte) {
+  auto* other = Child<TEdit>();
+  edit->SetValueType(vtFloat);
+  struct Case {
+    Byte decimal;
+    const wchar_t* shown;  // without a display format
+    const wchar_t* plain;  // with one, the focus gone
+  } cases[] = {
+      {0, L"2", L"2"},
+      {2, L"1.50", L"1.5"},
+      {15, L"1.500000000000000", L"1.5"},
+      {16, L"1.5000000000000000", L"1.5"},
+      {20, L"1.500000000000000000", L"1.5"},
+      {255, L"1.500000000000000000", L"1.5"},
+  };
+  for (const Case& c : cases) {
+    edit->SetDisplayFormat("");
+    edit->SetDecimal(c.decimal);
+    EXPECT_EQ(edit->Decimal(), c.decimal);
+    edit->SetValue(1.5L);
+    EXPECT_EQ(edit->Text(), c.shown) << int(c.decimal);
+    edit->SetDisplayFormat(",0.##");
+    edit->SetFocus();
+    edit->SetValue(1.5L);
+    other->SetFocus();
+    Pump();
+    EXPECT_EQ(edit->Text(), c.plain) << int(c.decimal);
+  }
+  EXPECT_STREQ(FindPropInfo(edit, "Decimal").PropType->Name, "Byte");
+  // A form file holds a byte there, or the read stops with a clear error and the edit keeps its own.
+  edit->SetName("Spin");
+  edit->SetDecimal(2);
+  for (const char* value : {"256", "-1"}) {
+    std::string text = WriteComponentToText(edit);
+    text.insert(text.rfind("end"), std::string("  Decimal = ") + value + "\n");
+    TApSpinEdit read(nullptr);
+    EXPECT_THROW(ReadComponentFromText(text, &read), EReadError) << value;
+    EXPECT_EQ(read.Decimal(), 2) << value;
+  }
+}
+
 TEST_F(SpinEdit, ButtonKinds) {
   auto margin = [&] { return HIWORD(SendMessageW(edit->Handle(), EM_GETMARGINS, 0, 0)); };
   EXPECT_GE(margin(), edit->ButtonContainer()->Width());

@@ -3,11 +3,21 @@
 #include <gtest/gtest.h>
 
 #include "ControlsTestSupport.h"
+#include "framework/CodePages.h"
 #include "framework/Dialogs.h"
+#include "framework/StrRoutines.h"
+#include "tests/common/FileDialogTyping.h"
+#include "tests/framework/TestFiles.h"
 
 #include <random>
 
 namespace {
+
+// The whole literal, its zeros inside and at the end (not the one that closes it).
+template <size_t N>
+WideString Zeros(const wchar_t (&Text)[N]) {
+  return WideString(Text, N - 1);
+}
 
 // Closes a dialog from its OnShow, as a user pressing Cancel would.
 struct TCanceller {
@@ -71,26 +81,109 @@ TEST(Dialog, FilterBecomesPairsOfZeroEndedTexts) {
   for (const Case& c : cases) EXPECT_EQ(TOpenDialog::SystemFilter(c.filter), c.system) << c.filter;
 }
 
+// The answer of a dialog that lets several files be chosen is a list when the first name follows
+// the folder's zero; any other answer is one full name up to its zero, whatever follows it (the
+// tail of a longer name the dialog was given).
 TEST(Dialog, AnswerNamesOneFileOrAFolderWithNames) {
+  struct Case {
+    WideString buffer;
+    size_t offset;
+    const wchar_t* files;
+  } cases[] = {
+      {Zeros(L"C:\\d\0a.txt\0\x03B2.txt\0\0"), 5, L"C:\\d\\a.txt\r\nC:\\d\\\x03B2.txt\r\n"},
+      {Zeros(L"C:\\\0a\0\0"), 4, L"C:\\a\r\n"},
+      // One file chosen where several may be: the offset points into the full name.
+      {Zeros(L"C:\\d\\f.txt\0.txt\0\0"), 5, L"C:\\d\\f.txt\r\n"},
+      // Where one file may be chosen the offset is not asked for.
+      {Zeros(L"C:\\d\\f.txt\0.txt\0\0"), 0, L"C:\\d\\f.txt\r\n"},
+      {Zeros(L"C:\\d\\f.txt\0ruits.txt\0\0"), 0, L"C:\\d\\f.txt\r\n"},
+      {Zeros(L"f.txt\0ruits.txt\0\0"), 0, L"f.txt\r\n"},
+      // An offset past the folder's zero, or past the buffer, names no list.
+      {Zeros(L"C:\\d\0a\0b\0\0"), 6, L"C:\\d\r\n"},
+      {Zeros(L"C:\\d\0a\0b\0\0"), 40, L"C:\\d\r\n"},
+      {Zeros(L"\0\0"), 0, L""},
+  };
   TStringListW files;
-  TOpenDialog::ParseFileNames(WideString(L"C:\\d\0a.txt\0\x03B2.txt\0\0", 21).c_str(), &files);
-  EXPECT_EQ(files.Text(), L"C:\\d\\a.txt\r\nC:\\d\\\x03B2.txt\r\n");
-  TOpenDialog::ParseFileNames(WideString(L"C:\\\0a\0\0", 7).c_str(), &files);
-  EXPECT_EQ(files[0], L"C:\\a");
+  for (const Case& c : cases) {
+    TOpenDialog::ParseFileNames(c.buffer.data(), c.buffer.size(), c.offset, &files);
+    EXPECT_EQ(files.Text(), c.files) << WideToUtf8(c.buffer) << " at " << c.offset;
+  }
 }
 
-// The answer buffer comes from another module: any zero-ended run of texts must parse into
-// names without reading past its double zero.
+// The answer buffer comes from another module: any run of texts, with or without its zeros at
+// the end, and any offset must parse into names without reading past the buffer.
 TEST(Dialog, AnyAnswerBufferParsesSafely) {
   std::mt19937 random(20261206);
   TStringListW files;
   for (int round = 0; round < 5000; ++round) {
-    std::vector<wchar_t> buffer(static_cast<size_t>(random() % 40) + 2, L'\0');
-    for (size_t i = 0; i + 2 < buffer.size(); ++i) {
+    std::vector<wchar_t> buffer(static_cast<size_t>(random() % 40) + 1, L'\0');
+    for (wchar_t& c : buffer) {
       unsigned pick = random() % 6;
-      buffer[i] = pick == 0 ? L'\0' : pick == 1 ? L'\\' : static_cast<wchar_t>(L'a' + random() % 26);
+      c = pick == 0 ? L'\0' : pick == 1 ? L'\\' : static_cast<wchar_t>(L'a' + random() % 26);
     }
-    TOpenDialog::ParseFileNames(buffer.data(), &files);
-    for (int i = 0; i < files.Count(); ++i) ASSERT_FALSE(files[i].empty());
+    const size_t offset = random() % (buffer.size() + 3);
+    TOpenDialog::ParseFileNames(buffer.data(), buffer.size(), offset, &files);
+    for (int i = 0; i < files.Count(); ++i) {
+      ASSERT_FALSE(files[i].empty());
+      ASSERT_LE(files[i].size(), buffer.size() * 2);
+    }
+  }
+}
+
+// The real dialogs typed into: the name given before is longer or shorter than the one typed,
+// with or without its folder, and the answer is the name typed, in the folder shown (the tail of
+// a longer name given before is never taken for a second file).
+TEST(Dialog, TheRealDialogsAnswerTheNameTypedWhateverTheNameBefore) {
+  TTestFolder folder;
+  CreateDirectoryW(folder.File(L"data").c_str(), nullptr);
+  const std::wstring data = folder.File(L"data\\");
+  for (const wchar_t* name : {L"f.txt", L"fruits.txt", L"a much longer name than before.txt", L"g.txt"})
+    folder.Write(L"data\\" + std::wstring(name), "x");
+  struct Case {
+    bool Save, Several;
+    std::wstring Before, Typed, Answer;
+  } cases[] = {
+      {true, false, data + L"fruits.txt", L"f.txt", data + L"f.txt"},
+      {true, false, data + L"f.txt", L"a much longer name than before.txt",
+       data + L"a much longer name than before.txt"},
+      {true, false, L"fruits.txt", data + L"g.txt", data + L"g.txt"},
+      {false, false, data + L"fruits.txt", L"f.txt", data + L"f.txt"},
+      {false, true, data + L"fruits.txt", L"f.txt", data + L"f.txt"},
+      {false, true, data + L"f.txt", L"fruits.txt", data + L"fruits.txt"},
+      {false, true, L"a much longer name than before.txt", data + L"g.txt", data + L"g.txt"},
+  };
+  for (const Case& c : cases) {
+    TSaveDialog save(nullptr);
+    TOpenDialog open(nullptr);
+    TOpenDialog& dialog = c.Save ? save : open;
+    // Save over a file without asking, as the main window's own check does before.
+    dialog.SetOptions({ofHideReadOnly, ofEnableSizing, ofNoChangeDir});
+    if (c.Several) dialog.SetOptions(dialog.Options() + ofAllowMultiSelect);
+    dialog.SetFileName(c.Before);
+    dialog.SetInitialDir(data);
+    TFileDialogTyping typing({c.Typed});
+    const std::string what = WideToUtf8(c.Before) + " -> " + WideToUtf8(c.Typed);
+    ASSERT_TRUE(dialog.Execute()) << what;
+    EXPECT_EQ(typing.Typed(), 1) << what;
+    EXPECT_EQ(WideLowerCase(dialog.FileName()), WideLowerCase(c.Answer)) << what;
+    ASSERT_EQ(dialog.Files()->Count(), 1) << what;
+    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(0)), WideLowerCase(c.Answer)) << what;
+  }
+}
+
+// Several names typed into a dialog that lets several files be chosen: each of them, in the
+// folder shown, whatever name was given before.
+TEST(Dialog, TheRealOpenDialogAnswersSeveralFiles) {
+  TTestFolder folder;
+  for (const wchar_t* name : {L"f.txt", L"g.txt", L"fruits and vegetables.txt"}) folder.Write(name, "x");
+  for (const wchar_t* before : {L"fruits and vegetables.txt", L"f.txt"}) {
+    TOpenDialog dialog(nullptr);
+    dialog.SetOptions({ofHideReadOnly, ofEnableSizing, ofNoChangeDir, ofAllowMultiSelect, ofFileMustExist});
+    dialog.SetFileName(folder.File(before));
+    TFileDialogTyping typing({L"\"f.txt\" \"g.txt\""});
+    ASSERT_TRUE(dialog.Execute()) << WideToUtf8(before);
+    ASSERT_EQ(dialog.Files()->Count(), 2) << WideToUtf8(before);
+    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(0)), WideLowerCase(folder.File(L"f.txt")));
+    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(1)), WideLowerCase(folder.File(L"g.txt")));
   }
 }

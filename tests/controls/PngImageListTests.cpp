@@ -67,6 +67,38 @@ TEST_F(PngImageList, EveryItemKeepsItsNativePlaceEvenWithoutAnImage) {
   EXPECT_TRUE(NativePixel(list, 0, 2, 2) == 0xFFFFFFu && NativePixel(list, 1, 2, 2) == 0x000000u);
 }
 
+// However few colours the list was given, the native list made again for its images holds 32
+// bits, and a half-clear pixel is blended, not cut.
+TEST_F(PngImageList, TheNativeListIsMadeAgainWithRoomForAlpha) {
+  UseVersion6(true);
+  struct Case {
+    TColorDepth depth;
+  } cases[] = {{cd4Bit}, {cd8Bit}, {cd16Bit}, {cd24Bit}, {cd32Bit}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.depth));
+    TPngImageList list(nullptr);
+    list.SetColorDepth(c.depth);
+    list.PngImages()->Add()->SetPngImage(Glyph(128).get());
+    IMAGEINFO info{};
+    ASSERT_TRUE(ImageList_GetImageInfo(list.Handle(), 0, &info));
+    BITMAP bits{};
+    GetObjectW(info.hbmImage, sizeof bits, &bits);
+    EXPECT_EQ(bits.bmBitsPixel, 32);
+    EXPECT_NEAR(static_cast<int>(NativePixel(list, 0, 2, 2) & 0xFF), 0x7F, 2);
+    EXPECT_EQ(NativePixel(list, 0, 12, 2), 0xFFFFFFu);
+  }
+  // The list's own depth beside 32 bits names a depth the system does not know: the same
+  // image comes out black there.
+  TPngImageList source(nullptr);
+  source.PngImages()->Add()->SetPngImage(Glyph(128).get());
+  TIconHandle icon(ImageList_GetIcon(source.Handle(), 0, ILD_NORMAL));
+  TImageListHandle both(ImageList_Create(16, 16, ILC_COLOR8 | ILC_COLOR32 | ILC_MASK, 0, 4));
+  ASSERT_EQ(ImageList_ReplaceIcon(both.Get(), -1, icon.Get()), 0);
+  TTestPicture surface(16, 16);
+  ImageList_Draw(both.Get(), 0, surface.DC(), 0, 0, ILD_NORMAL);
+  EXPECT_EQ(surface.Pixel(2, 2) & 0xFF, 0u);
+}
+
 TEST_F(PngImageList, OperationsKeepItemsAndNativeEntriesInStep) {
   UseVersion6(true);
   TPngImageList list(nullptr);

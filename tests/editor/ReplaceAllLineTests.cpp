@@ -59,7 +59,8 @@ TOutcome ReplaceAll(const TCase& C, bool Backwards, bool Prompted) {
   options << (C.Anchor == C.Caret ? C.FromCaret ? srReplace : srEntireScope : srSelectionOnly);
   if (Backwards) options << srBackwards;
   if (Prompted) options << srPrompt;
-  TOutcome o{e.SearchReplace(C.Find + (expression ? 1 : 0), C.With, options)};
+  TOutcome o{};
+  o.Hits = e.SearchReplace(C.Find + (expression ? 1 : 0), C.With, options);
   o.Text = e.TextA();
   o.Caret = e.CaretXY(), o.Begin = e.BlockBegin(), o.End = e.BlockEnd();
   do e.Undo();

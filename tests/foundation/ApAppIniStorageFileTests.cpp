@@ -546,6 +546,110 @@ TEST_F(StorageFile, AListTheRunChangedKeepsTheFilesItemsTheRunNeverTouched) {
   }
 }
 
+// Holds File as another program does while the storage first names it, and lets go of it once
+// the run has recorded what it starts with.
+void NameHeldFileAndStart(TApAppIniFileStorage& S, const WideString& File, const std::vector<std::string>& Started) {
+  HANDLE held = CreateFileW(File.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  NameHeldFile(S, File, true);
+  S.RecordStartingValues([&] { WriteItems(S, Started); });
+  CloseHandle(held);
+}
+
+// A list merged after the late read is put together at each write from the file's list as the
+// file holds it then: what another copy of the program changed in it meanwhile stays, and what the
+// run itself put there before and no longer holds does not come back. Only the items below the
+// file's Count are its list.
+TEST_F(StorageFile, AMergedListTakesTheFilesListAsItIsAtEachWrite) {
+  using L = std::vector<std::string>;
+  struct TStep {
+    bool Other;  // another copy writes the file's list; else the run writes its own
+    L Items;
+  };
+  const struct {
+    L File, Started;
+    int Limit;  // 0: none
+    std::vector<TStep> Steps;
+    L Expected;
+    const char* Why;
+  } rows[] = {
+      {{"r1", "r2"}, {}, 0, {{0, {"x"}}, {1, {"y", "x", "r1"}}, {0, {"z", "x"}}}, {"z", "x", "y", "r1"}, "y, not r2"},
+      {{"x", "a", "y"},
+       {"a", "b", "c"},
+       0,
+       {{0, {"c", "a", "b"}}, {1, {"o", "c", "x", "a", "y"}}, {0, {"b", "c", "a"}}},
+       {"b", "c", "o", "x", "a", "y"},
+       "another copy added o, the run used two of its start again"},
+      {{"r1", "r2"}, {}, 0, {{0, {"x"}}, {1, {"x", "r1"}}, {0, {"x"}}}, {"x", "r1"}, "r2 gone, the same list again"},
+      {{"r1", "r2"}, {}, 0, {{0, {"x"}}, {0, {"z"}}}, {"z", "r1", "r2"}, "an entry the run added and removed"},
+      {{"r1", "r2", "r3"}, {}, 3, {{0, {"x"}}, {0, {"y", "x"}}, {0, {"z", "y"}}}, {"z", "y", "r1"}, "the run's limit"},
+      {{"r1", "r2", "r3"}, {}, 3, {{0, {"x", "y"}}, {0, {"y"}}}, {"y", "r1", "r2"}, "entries the limit left out"},
+      {{"r1", "r2", "old"}, {}, 0, {{0, {"x"}}}, {"x", "r1", "r2"}, "an item left past the file's Count"},
+  };
+  const WideString file = dir.File(L"Preferences.ini");
+  for (const auto& row : rows) {
+    std::string text = ListText(row.File);
+    // The last row's file counts one item less than it holds.
+    if (row.File.back() == "old") text.replace(text.find("Count=3"), 7, "Count=2");
+    Put(file, text);
+    {
+      TApAppIniFileStorage s(nullptr);
+      if (row.Limit) s.LimitList("MainForm\\List", row.Limit);
+      NameHeldFileAndStart(s, file, row.Started);
+      for (const TStep& step : row.Steps)
+        if (step.Other)
+          Put(file, ListText(step.Items));
+        else
+          WriteItems(s, step.Items);
+      s.Flush();
+    }
+    EXPECT_EQ(ItemsOf(file), row.Expected) << row.Why;
+  }
+}
+
+// Removing a value that is no key erases the one section of its name: a list merged below that
+// section stays merged, and keeps the file's entries.
+TEST_F(StorageFile, RemovingAValueAboveAMergedListLeavesTheListMerged) {
+  const WideString file = dir.File(L"Preferences.ini");
+  Put(file, "[MainForm\\Group]\r\nv=1\r\n[MainForm\\Group\\List]\r\nCount=2\r\nItem0=r1\r\nItem1=r2\r\n");
+  {
+    TApAppIniFileStorage s(nullptr);
+    HANDLE held = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    NameHeldFile(s, file, true);
+    s.RecordStartingValues([&] { PutList(s, "MainForm\\Group\\List", {}); });
+    CloseHandle(held);
+    PutList(s, "MainForm\\Group\\List", {"x"});
+    s.DeleteValue("MainForm\\Group");
+    PutList(s, "MainForm\\Group\\List", {"y", "x"});
+    s.Flush();
+  }
+  const auto entries = Entries(file);
+  EXPECT_EQ(entries.count("MAINFORM\\GROUP|V"), 0u);
+  std::string items;
+  for (const char* key : {"COUNT", "ITEM0", "ITEM1", "ITEM2", "ITEM3"})
+    items += (entries.count("MAINFORM\\GROUP\\LIST|"s + key) ? entries.at("MAINFORM\\GROUP\\LIST|"s + key) : "-") + " ";
+  EXPECT_EQ(items, "4 y x r1 r2 ");
+}
+
+// A storage named another file forgets the lists it put together over the one before: the run's
+// list goes over the new file's own entries alone.
+TEST_F(StorageFile, AMergedListStaysWithItsFile) {
+  const WideString a = dir.File(L"A.ini"), b = dir.File(L"B.ini");
+  Put(a, ListText({"a1", "a2"}));
+  Put(b, ListText({"b1", "b2"}));
+  {
+    TApAppIniFileStorage s(nullptr);
+    NameHeldFileAndStart(s, a, {"a1"});
+    WriteItems(s, {"x"});
+    NameHeldFileAndStart(s, b, {});
+    WriteItems(s, {"y"});
+    s.Flush();
+  }
+  EXPECT_EQ(ItemsOf(a), (std::vector<std::string>{"x", "a2"}));
+  EXPECT_EQ(ItemsOf(b), (std::vector<std::string>{"y", "b1", "b2"}));
+}
+
 // A value changed while the file was held and changed again once it was read keeps the newer
 // value through whatever the storage does next, the file read again included.
 TEST_F(StorageFile, AValueChangedAgainAfterTheLateReadKeepsTheNewerValue) {

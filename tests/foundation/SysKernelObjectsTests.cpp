@@ -1,6 +1,7 @@
 // Named page-file mappings, views as streams, events and waits.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 
 #include "foundation/SysKernelObjects.h"
@@ -60,11 +61,18 @@ TEST(SysFileMapping, ViewAtUnalignedOffsetShowsTheBytesAtThatOffset) {
 }
 
 TEST(SysFileMapping, Errors) {
-  try {
-    TSysFileMappingView view(nullptr, FILE_MAP_READ, 10, 0);
-    FAIL();
-  } catch (const ESysFileMappingViewError& e) {
-    EXPECT_EQ(e.Message().rfind(L"FileMap argument of TSysFileMappingView constructor cannot be nil\r\n", 0), 0u);
+  // A view of no mapping raises with the thread's last error, like every error of its family.
+  for (DWORD last : {DWORD(0), DWORD(ERROR_ACCESS_DENIED), DWORD(ERROR_FILE_NOT_FOUND)}) {
+    try {
+      SetLastError(last);
+      TSysFileMappingView view(nullptr, FILE_MAP_READ, 10, 0);
+      FAIL();
+    } catch (const ESysFileMappingViewError& e) {
+      EXPECT_EQ(e.Message().rfind(L"FileMap argument of TSysFileMappingView constructor cannot be nil\r\nWin32: ", 0),
+                0u);
+      EXPECT_EQ(e.LastError(), last);
+      EXPECT_NE(e.Message().find(L"(" + std::to_wstring(last) + L")"), WideString::npos) << last;
+    }
   }
   TSysSwapFileMapping map(UniqueName(L"Small"), PAGE_READONLY, 4096);
   EXPECT_THROW(map.Add(FILE_MAP_WRITE, 4096, 0), ESysFileMappingViewError);

@@ -4,9 +4,11 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "foundation/UcStringLists.h"
 #include "foundation/UcWideStrings.h"
+#include "framework/Streams.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ struct TCase {
   std::function<void(L&)> Run;
   const wchar_t* Expected;  // the items afterwards, joined by "|"
   const char* Events;
+  // The wide string list's, where it differs: an operation made of steps announces each step.
+  const char* WideEvents = nullptr;
 };
 
 template <class L>
@@ -32,11 +36,26 @@ WideString Joined(const L& list) {
   return r;
 }
 
+// Runs the case on the list a, b, c and checks its items and what it announced.
+template <class L>
+void CheckCase(const TCase<L>& Case, const char* Events) {
+  L list;
+  list.SetText(L"a\nb\nc");
+  TEventLog events;
+  list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
+  list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
+  Case.Run(list);
+  EXPECT_EQ(Joined(list), Case.Expected) << Case.What;
+  EXPECT_EQ(events.log, Events) << Case.What;
+}
+
 // What a whole update announces: the Unicode string list sets its updating flag before it
 // announces, so the opening of the bracket is silent; the wide string list counts its brackets
-// and announces both ends.
+// and announces both ends. The wide string list exchanges through two puts of a string and two of
+// an object, and sets a text by clearing and adding, each step announced.
 template <class L>
 void CheckEveryOperation(const char* UpdateEvents) {
+  constexpr bool wide = std::is_same_v<L, TWideStringList>;
   static TObject marker;
   const TCase<L> cases[] = {
       {"Add", [](L& l) { l.Add(L"d"); }, L"a|b|c|d", "<>"},
@@ -45,7 +64,7 @@ void CheckEveryOperation(const char* UpdateEvents) {
       {"Put", [](L& l) { l.SetStrings(1, L"B"); }, L"a|B|c", "<>"},
       {"PutObject", [](L& l) { l.SetObjects(1, &marker); }, L"a|b|c", "<>"},
       {"Delete", [](L& l) { l.Delete(2); }, L"a|b", "<>"},
-      {"Exchange", [](L& l) { l.Exchange(0, 2); }, L"c|b|a", "<>"},
+      {"Exchange", [](L& l) { l.Exchange(0, 2); }, L"c|b|a", "<>", "<><><><>"},
       {"Clear", [](L& l) { l.Clear(); }, L"", "<>"},
       {"Clear twice",
        [](L& l) {
@@ -58,7 +77,7 @@ void CheckEveryOperation(const char* UpdateEvents) {
          l.Exchange(0, 2);
          l.Sort();
        },
-       L"a|b|c", "<><>"},
+       L"a|b|c", "<><>", "<><><><><>"},
       {"an update",
        [](L& l) {
          l.BeginUpdate();
@@ -71,18 +90,9 @@ void CheckEveryOperation(const char* UpdateEvents) {
          l.EndUpdate();
        },
        L"d|B|a", UpdateEvents},
-      {"SetText", [](L& l) { l.SetText(L"x\ny"); }, L"x|y", UpdateEvents},
+      {"SetText", [](L& l) { l.SetText(L"x\ny"); }, L"x|y", UpdateEvents, "<><><>"},
   };
-  for (const TCase<L>& c : cases) {
-    L list;
-    list.SetText(L"a\nb\nc");
-    TEventLog events;
-    list.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
-    list.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
-    c.Run(list);
-    EXPECT_EQ(Joined(list), c.Expected) << c.What;
-    EXPECT_EQ(events.log, c.Events) << c.What;
-  }
+  for (const TCase<L>& c : cases) CheckCase(c, wide && c.WideEvents ? c.WideEvents : c.Events);
 }
 
 }  // namespace
@@ -90,6 +100,42 @@ void CheckEveryOperation(const char* UpdateEvents) {
 TEST(UcListEvents, TheUnicodeStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TUcStringList>(">"); }
 
 TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TWideStringList>("<>"); }
+
+// The wide string list's operations made of steps announce every step; a load is one change.
+TEST(UcListEvents, TheWideStringListAnnouncesEachStepOfAComposedOperation) {
+  static TObject marker;
+  static TWideStringList wideXY;
+  static TStringList ansiXY, ansiX;
+  wideXY.SetText(L"x\ny");
+  ansiXY.SetText("x\ny");
+  ansiX.SetText("x");
+  ansiX.SetObjects(0, &marker);
+  using W = TWideStringList;
+  const TCase<W> cases[] = {
+      {"Move", [](W& l) { l.Move(0, 2); }, L"b|c|a", "<><><>"},
+      {"Move to itself", [](W& l) { l.Move(1, 1); }, L"a|b|c", ""},
+      {"Assign from a wide list", [](W& l) { l.Assign(&wideXY); }, L"x|y", "<><><><><>"},
+      {"Assign from an 8-bit list", [](W& l) { l.Assign(&ansiXY); }, L"x|y", "<><><><><>"},
+      {"AddStrings of an 8-bit list", [](W& l) { l.AddStrings(&ansiX); }, L"a|b|c|x", "<><>"},
+      {"AddStrings of a wide list", [](W& l) { l.AddStrings(&wideXY); }, L"a|b|c|x|y", "<><><><>"},
+      {"LoadFromStream",
+       [](W& l) {
+         TStringStream s("x\r\ny");
+         l.LoadFromStream(&s);
+       },
+       L"x|y", "<>"},
+  };
+  for (const auto& c : cases) CheckCase(c, c.Events);
+  // Given to an 8-bit list, the strings are added one by one after the clearing.
+  TStringList ansi;
+  ansi.SetText("a");
+  TEventLog events;
+  ansi.OnChange = TNotifyEvent(&events, &TEventLog::Changed);
+  ansi.OnChanging = TNotifyEvent(&events, &TEventLog::Changing);
+  ansi.Assign(&wideXY);
+  EXPECT_EQ(ansi.Text(), "x\r\ny\r\n");
+  EXPECT_EQ(events.log, "<><><>");
+}
 
 TEST(UcListEvents, ASortedWideStringListRefusesExchange) {
   TWideStringList list;

@@ -79,10 +79,10 @@ TEST(WideStringList, SetTextSplitsAtEveryLineSeparator) {
   list.SetText(L"a\nb\vc\fd\re\r\nf\x2028g\x2029h\r\n");
   EXPECT_EQ(list.Count(), 8);
   EXPECT_EQ(list.Strings(7), L"h");
-  list.SetText(WideString(L"x\ny\0z", 5));  // the text ends at its first zero
+  list.SetText(WideString(L"x\ny\0z", 5));  // a zero is a character of its line
   EXPECT_EQ(list.Count(), 2);
-  EXPECT_EQ(list.Text(), L"x\r\ny");
-  EXPECT_EQ(list.GetSeparatedText(L"|"), L"x|y");
+  EXPECT_EQ(list.Text(), WideString(L"x\r\ny\0z", 6));
+  EXPECT_EQ(list.GetSeparatedText(L"|"), WideString(L"x|y\0z", 5));
   list.SetText(L"\r\n\r\n");
   EXPECT_EQ(list.Count(), 2);
   EXPECT_EQ(list.Text(), L"\r\n");

@@ -322,13 +322,27 @@ TEST(HighlighterFaults, ScanningAllocatesNothingOncePrepared) {
   EXPECT_GT(AllocationsSoFar(), before);  // the count does see allocations
 }
 
-TEST(HighlighterRules, ASchemeTakesEffectAtOnce) {
-  THighlighter t;
-  TTxtKeyList* k = AddKeywords(t.Main(), "kw", clRed);
-  k->Style = "Key";
-  t.h.Schemes()->FindScheme("Default")->AddStyle("Key", clLime, clNone, {fsBold});
-  EXPECT_EQ(ColorOf(Scan(t.h, "kw"), "kw"), clRed);
-  t.h.ActivateScheme(t.h.Schemes()->FindScheme("Default"));
-  EXPECT_EQ(t.h.CurrentToken(), nullptr);
-  EXPECT_EQ(ColorOf(Scan(t.h, "kw"), "kw"), clLime);
+// A scheme applied to a prepared tree shows in the keyword and range colours once the tree is
+// prepared again; a tree not prepared yet takes it with its first line.
+TEST(HighlighterRules, ASchemeTakesEffectAtTheNextPreparation) {
+  for (bool prepared : {true, false}) {
+    THighlighter t;
+    TTxtKeyList* k = AddKeywords(t.Main(), "kw", clRed);
+    k->Style = "Key";
+    TTxtRange* r = AddRange(t.Main(), "(", ")", clRed);
+    r->Style = "Range";
+    TTxtScheme* scheme = t.h.Schemes()->FindScheme("Default");
+    scheme->AddStyle("Key", clLime, clNone, {fsBold});
+    scheme->AddStyle("Range", clBlue, clNone, {});
+    if (prepared) {
+      EXPECT_EQ(ColorOf(Scan(t.h, "kw"), "kw"), clRed);
+    }
+    t.h.ActivateScheme(scheme);
+    const TColor before = prepared ? clRed : clLime, range = prepared ? clRed : clBlue;
+    EXPECT_EQ(ColorOf(Scan(t.h, "kw (a"), "kw"), before) << prepared;
+    EXPECT_EQ(ColorOf(Scan(t.h, "kw (a"), "a"), range) << prepared;
+    t.h.Reset();
+    EXPECT_EQ(ColorOf(Scan(t.h, "kw (a"), "kw"), clLime) << prepared;
+    EXPECT_EQ(ColorOf(Scan(t.h, "kw (a"), "a"), clBlue) << prepared;
+  }
 }

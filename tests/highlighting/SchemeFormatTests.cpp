@@ -196,7 +196,7 @@ TEST(Scheme20, BlankSetsAndMultiLineTextsSurviveASave) {
   h.Info()->General.Sample = "one\r\ntwo\tthree";
   const AnsiString text = SaveText(F20(), &h);
   EXPECT_EQ(SplitLines(text)[4].find("<General"), 3u);
-  EXPECT_NE(SplitLines(text)[4].find("one&#13;&#10;two&#9;three"), AnsiString::npos);
+  EXPECT_NE(SplitLines(text)[4].find("one&#13;&#10;two\tthree"), AnsiString::npos);
   TTxtXmlHighlighter back(nullptr);
   LoadText(Auto(), &back, text);
   EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet(" \t\r\n;"));
@@ -359,6 +359,27 @@ TEST(SchemeFormats, ARangeReadAgainHoldsItsRulesOnce) {
                   IntToStr(r.OpenTokens.SymbolCount()) + IntToStr(r.KeyLists(0)->Words.Count()),
               "11111")
         << text;
+  }
+}
+
+// The older formats read their files line by line and end every line with CR LF: a lone CR or
+// LF in a value written as it is would come back as CR LF, so line breaks in attribute values are
+// written as references.
+TEST(SchemeFormats, LoneLineBreaksInValuesComeBackFromTheOlderFormats) {
+  for (TTxtXmlFormat* format : std::initializer_list<TTxtXmlFormat*>{&F18(), &F15(), &F20()}) {
+    TTxtXmlHighlighter h(nullptr);
+    h.Info()->General.Name = "a\nb";
+    h.Info()->Author.Remark = "r\rs";
+    AddRange(h.MainRules(), "(", ")", clRed)->Name = "x\ny\r";
+    AddSet(h.MainRules(), "\n;", clRed);
+    TTxtXmlHighlighter back(nullptr);
+    LoadText(Auto(), &back, SaveText(*format, &h));
+    const std::string version = back.FormatVersion;
+    EXPECT_EQ(back.Info()->General.Name, "a\nb") << version;
+    EXPECT_EQ(back.Info()->Author.Remark, "r\rs") << version;
+    ASSERT_EQ(back.MainRules()->RangeCount(), 1) << version;
+    EXPECT_EQ(back.MainRules()->Ranges(0)->Name, "x\ny\r") << version;
+    EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet("\n;")) << version;
   }
 }
 

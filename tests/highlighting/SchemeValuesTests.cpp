@@ -131,7 +131,9 @@ TEST(SchemeEditorColours, WhatASchemeLeavesOutTakesItsDefault) {
                 p->SelectedBackground == clHighlight);
 }
 
-TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedOnceAndNoSchemeChangesNothing) {
+// Activating a scheme announces nothing: its colours show once the tree is prepared again,
+// which announces itself. No scheme changes nothing.
+TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedByTheNextPreparationAndNoSchemeChangesNothing) {
   TTxtXmlHighlighter h(nullptr);
   TTxtKeyList* k = AddKeywords(h.MainRules(), "kw", clRed);
   k->Style = "Key";
@@ -140,11 +142,15 @@ TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedOnceAndNoSchemeChangesNothing
   TNotes notes;
   h.HookAttrChangeEvent(TNotifyEvent(&notes, &TNotes::Changed));
   h.ActivateScheme(dark);
-  EXPECT_EQ(notes.count, 1);
+  EXPECT_EQ(notes.count, 0);
   EXPECT_EQ(h.ActiveScheme, dark);
+  EXPECT_EQ(k->Attributes->Foreground(), clLime);
+  h.Reset();
+  EXPECT_EQ(notes.count, 1);
   EXPECT_EQ(ColorOf(Scan(h, "kw"), "kw"), clLime);
   h.ActivateScheme(nullptr);
   EXPECT_EQ(notes.count, 1);
+  EXPECT_EQ(h.ActiveScheme, nullptr);
   EXPECT_EQ(ColorOf(Scan(h, "kw"), "kw"), clLime);
   h.UnhookAttrChangeEvent(TNotifyEvent(&notes, &TNotes::Changed));
 }

@@ -264,6 +264,42 @@ TEST(XmlNodeList, ANodeLivesInOneListOnly) {
   EXPECT_EQ(root->RemoveChild(d), -1);
 }
 
+// A node put before itself stays where it is when it is a child, and goes to the end when it
+// is not one yet (a new node, or a child of another element).
+TEST(XmlNodeList, ANodeInsertedBeforeItself) {
+  for (const char* which : {"a", "b", "c", "other", "new"}) {
+    IXmlDocument doc = CreateXmlDocument("root");
+    IXmlElement root = doc->DocumentElement();
+    for (const char* name : {"a", "b", "c"}) root->AppendElement(name);
+    IXmlElement elsewhere = doc->CreateElement("elsewhere");
+    elsewhere->AppendElement("other");
+    const std::string w = which;
+    IXmlNode n = w == "new"     ? IXmlNode(doc->CreateElement("new"))
+                 : w == "other" ? elsewhere->ChildNodes()->Item(0)
+                                : root->FindChildByName(which);
+    EXPECT_EQ(root->InsertBefore(n, n), n) << which;
+    std::string order;
+    for (int i = 0; i < root->ChildNodes()->Count(); ++i) order += root->ChildNodes()->Item(i)->NodeName();
+    EXPECT_EQ(order, w.size() == 1 ? "abc" : "abc" + w) << which;
+    EXPECT_EQ(n->ParentNode(), root) << which;
+  }
+}
+
+// An element named by the empty name is a child of that name like any other.
+TEST(XmlElement, AChildWithTheEmptyNameIsFoundByIt) {
+  IXmlElement e = NewRoot();
+  e->AppendElement("first");
+  IXmlElement unnamed = e->AppendElement("");
+  unnamed->SetText("u");
+  EXPECT_EQ(e->ReadChildText("", "none"), "u");
+  EXPECT_EQ(e->ReadChildText(-1, "none"), "u");
+  EXPECT_EQ(e->RequireChild(""), unnamed);
+  EXPECT_EQ(e->ObtainChild(""), unnamed);
+  e->WriteChildText("", "w");
+  EXPECT_EQ(unnamed->Text(), "w");
+  EXPECT_EQ(e->ChildNodes()->Count(), 2);
+}
+
 TEST(XmlNodeList, LinksToAFreedParentAreCleared) {
   IXmlNode child;
   IXmlNodeList list;
@@ -294,6 +330,19 @@ TEST(XmlNodeList, NodesMoveToTheNameTableOfTheirNewParent) {
   EXPECT_EQ(e->ChildNodes()->Item(0)->NodeName(), "inner");
 }
 
+// A copy of a document starts on the default white-space rule, whatever the original keeps.
+TEST(XmlDocument, ACopyTakesTheDefaultWhiteSpaceRule) {
+  const bool saved = DefaultKeepWhiteSpace;
+  for (int i = 0; i < 8; ++i) {
+    const bool byDefault = i & 1, kept = i & 2, deep = i & 4;
+    DefaultKeepWhiteSpace = byDefault;
+    IXmlDocument doc = CreateXmlDocument("root");
+    doc->SetKeepWhiteSpace(kept);
+    EXPECT_EQ(doc->CloneNode(deep)->OwnerDocument()->KeepWhiteSpace(), byDefault) << i;
+  }
+  DefaultKeepWhiteSpace = saved;
+}
+
 TEST(XmlDocument, CharacterDataAndClones) {
   IXmlDocument doc = CreateXmlDocument("root");
   IXmlElement root = doc->DocumentElement();
@@ -305,6 +354,8 @@ TEST(XmlDocument, CharacterDataAndClones) {
   IXmlElement v = root->AppendElement("v");
   v->SetNodeValue(TVariant(3));
   IXmlNode copy = doc->CloneNode(true);
+  // The copy is written on the default rule, indented.
+  doc->SetKeepWhiteSpace(false);
   EXPECT_EQ(copy->Xml(), doc->Xml());
   EXPECT_EQ(root->CloneNode(false)->Xml(), "\r\n<root a=\"1\"/>");
   EXPECT_EQ(v->CloneNode(false)->NodeValue().VarType(), varInteger);

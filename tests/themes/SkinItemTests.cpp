@@ -395,3 +395,55 @@ TEST(SkinItemViewer, BitmapHintWindowHoldsEveryLine) {
 }
 
 }  // namespace
+
+// A caption is measured as it is drawn: turned only on a vertical toolbar for an item that
+// leaves its layout to the view and has no image above its caption.
+TEST(SkinItemViewer, TextIsMeasuredTurnedExactlyWhenItIsDrawnTurned) {
+  TItemPicture pic(10, 10);
+  const struct {
+    const char* Name;
+    bool Vertical;
+    TUiItemLayout Layout;
+    bool ImageAbove, Turned;
+  } cases[] = {
+      {"horizontal toolbar", false, uilAuto, false, false},
+      {"vertical toolbar", true, uilAuto, false, true},
+      {"vertical toolbar, glyph left", true, uilGlyphLeft, false, false},
+      {"vertical toolbar, glyph top", true, uilGlyphTop, false, false},
+      {"vertical toolbar, image above the caption", true, uilAuto, true, false},
+  };
+  const WideString caption = L"A wide caption";
+  for (const auto& c : cases) {
+    TSkinView f(true);
+    if (c.Vertical) f.view.SetOrientation(orVertical);
+    auto* item = new TSkinItem(nullptr);
+    item->SetCaption(caption);
+    item->SetLayout(c.Layout);
+    if (c.ImageAbove) item->SetOptions(TBarItemOptions{tboImageAboveCaption});
+    TSkinItemViewer* v = f.Add(item);
+    EXPECT_EQ(v->CaptionDrawnRotated(), c.Turned) << c.Name;
+    TPoint size = v->GetTextSize(pic.Canvas(), caption, 0);
+    EXPECT_EQ(size.Y > size.X, c.Turned) << c.Name;
+    // The item takes the caption's room as drawn: a turned caption makes it long down the toolbar.
+    int w = 0, h = 0;
+    v->CalcSize(pic.Canvas(), w, h);
+    EXPECT_EQ(h > w, c.Turned) << c.Name;
+  }
+}
+
+// Setting the linked control again, the same one, brings the check back in line with it.
+TEST(SkinItem, SettingTheSameControlAgainFollowsItsVisibility) {
+  TForm form(nullptr, CreateNew);
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  auto* item = new TSkinItem(&form);
+  item->SetControl(panel);
+  EXPECT_TRUE(item->Checked());
+  for (bool visible : {false, true, false}) {
+    panel->SetVisible(visible);
+    item->SetControl(panel);
+    EXPECT_EQ(item->Checked(), visible);
+  }
+  delete panel;
+  EXPECT_EQ(item->Control(), nullptr);
+}

@@ -1,7 +1,11 @@
-// Small rules of the skinned classes: their published defaults, the size request of a caption
+// Small rules of the skinned classes: what they publish and their defaults, the size request of a caption
 // the inherited item already has, the pushed part of a split item, and the image an action
 // gives an item or a button that still has the default one.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Actions.h"
 #include "framework/FormFiles.h"
@@ -12,8 +16,10 @@
 #include "tests/themes/UiItemsTestSupport.h"
 #include "tests/toolbars/BarTestSupport.h"
 #include "themes/SkinControls.h"
+#include "themes/SkinCustomizer.h"
 #include "themes/SkinTabs.h"
 #include "themes/SkinToolbar.h"
+#include "themes/UiStatusBars.h"
 
 TEST(ThemesDefaults, SkinnedItems) {
   TSkinItem item(nullptr);
@@ -33,10 +39,9 @@ TEST(ThemesDefaults, SkinnedItems) {
                                   {"CaptionGlowColor", 65535},
                                   {"CustomWidth", -1},
                                   {"CustomHeight", -1},
-                                  {"Margins", 0},
-                                  {"ToolbarStylePopup", false}});
+                                  {"Margins", 0}});
   TSkinSubmenuItem submenu(nullptr);
-  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false}, {"Alignment", taCenter}});
+  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false}, {"Alignment", taCenter}, {"ToolbarStylePopup", false}});
   // Labels start left-aligned, unstretched, with image and text.
   TSkinLabelItem label(nullptr);
   TSkinRightAlignSpacerItem spacer(nullptr);
@@ -210,4 +215,50 @@ TEST(SkinActions, OnlyTheDefaultImageGivesWayToTheActionsImageWhenRead) {
     ASSERT_NE(component, nullptr) << c.Name;
     EXPECT_EQ(GetOrdProp(component, FindPropInfo(component, "ImageIndex")), c.Image) << c.Name;
   }
+}
+
+// What each class publishes: only an item with a sub-menu shows it toolbar-style and hears it
+// close; the spacer, sized by its toolbar, has no control, anchoring or margins; a tab shows its
+// toolbar's colour and a tab toolbar its active tab, both read-only; the customizer publishes
+// its ten events.
+TEST(ThemesPublished, EachClassItsOwnProperties) {
+  TForm form(nullptr, CreateNew);
+  TSkinItem item(nullptr);
+  TSkinSubmenuItem submenu(nullptr);
+  TSkinLabelItem label(nullptr);
+  TSkinRightAlignSpacerItem spacer(nullptr);
+  TSkinTabItem tab(nullptr);
+  TSkinTabToolbar tabs(nullptr);
+  auto* customizer = new TSkinCustomizer(&form);
+  // Each name: published and writable, "-" not published, "=" published read-only.
+  const std::pair<TObject*, std::vector<std::string>> cases[] = {
+      {&item, {"-ToolbarStylePopup", "-OnClosePopup", "Control", "Anchored", "Margins"}},
+      {&submenu, {"ToolbarStylePopup", "OnClosePopup"}},
+      {&label, {"Control", "Anchored", "Margins"}},
+      {&spacer, {"-Control", "-Anchored", "-Margins", "CustomWidth"}},
+      {&tab, {"=TabColor", "Control"}},
+      {&tabs, {"=ActiveTab"}},
+      {customizer,
+       {"OnShow", "OnClose", "OnGetCustomizeForm", "OnGetShortcutsList", "OnLoad", "OnSave", "OnLayoutLoad",
+        "OnLayoutSave", "OnIconOptionsChange", "OnThemeChange"}},
+  };
+  for (const auto& [object, names] : cases)
+    for (const std::string& n : names) {
+      const std::string name = n[0] == '-' || n[0] == '=' ? n.substr(1) : n;
+      const TPropInfo* prop = GetPropInfo(object, name);
+      EXPECT_EQ(prop != nullptr, n[0] != '-') << object->ClassName() << "." << name;
+      if (prop) {
+        EXPECT_EQ(prop->HasSetter, n[0] != '=') << object->ClassName() << "." << name;
+      }
+    }
+  const TPropInfo* tabColor = GetPropInfo(&tab, "TabColor");
+  const TPropInfo* activeTab = GetPropInfo(&tabs, "ActiveTab");
+  ASSERT_TRUE(tabColor && activeTab);
+  EXPECT_EQ(GetOrdProp(&tab, *tabColor), clBtnFace);  // on no tab toolbar
+  EXPECT_EQ(GetObjectProp(&tabs, *activeTab), nullptr);
+}
+
+TEST(ThemesDefaults, StatusBar) {
+  TUiStatusBar bar(nullptr);
+  ExpectPublishedDefaults(&bar, {{"Height", 22}, {"SizeGrip", true}, {"SimplePanel", false}});
 }

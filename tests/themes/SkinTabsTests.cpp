@@ -266,7 +266,8 @@ TEST(SkinTabs, FormFileKeepsSheetsAndHiddenTabs) {
   ASSERT_FALSE(f.Control->TabToolbar()->HiddenTabs().empty());
   std::string text = WriteComponentToText(&f.Form);
   EXPECT_NE(text.find("TabItem = 'Tab1'"), std::string::npos) << text;
-  EXPECT_NE(text.find("HiddenItems = ("), std::string::npos) << text;
+  EXPECT_NE(text.find("HiddenItems = <"), std::string::npos) << text;
+  EXPECT_NE(text.find("Name = 'Tab7'"), std::string::npos) << text;
 }
 
 // Margins, read as a nested object like other controls' margins, realign every page at once.
@@ -431,5 +432,134 @@ TEST(SkinTabs, APageReturnsTheFocusAtRunTimeOnly) {
     f.Control->SetActiveTabIndex(0);
     pump();
     EXPECT_EQ(edit->Focused(), !designing) << designing;
+  }
+}
+
+namespace {
+
+// A tab that writes down the rectangles its tabs are drawn in.
+struct TRecordingTab : TSkinTabItem {
+  using TSkinTabItem::TSkinTabItem;
+  std::vector<TRect> Rects;
+  void DrawTab(TCanvas* C, const TRect& R, int Edge, bool Separator, TSkinTabPosition P, bool Hot, bool Checked,
+               bool Enabled) override {
+    if (!Separator) Rects.push_back(R);
+    TSkinTabItem::DrawTab(C, R, Edge, Separator, P, Hot, Checked, Enabled);
+  }
+};
+
+}  // namespace
+
+// In the Windows style the active tab reaches 2 px to the left over the tab before it, or over
+// the pane's edge as the first visible item; never over an item that is no tab.
+TEST(SkinTabs, TheActiveTabReachesLeftOnlyOverATabOrTheEdge) {
+  if (GetTabThemeTypeInUse(tttWindows) != tttWindows) GTEST_SKIP() << "visual styles are not active";
+  const struct {
+    const char* Name;
+    bool LabelFirst, HiddenTabFirst, TabFirst;
+    int Reach;
+  } cases[] = {
+      {"after a label", true, false, false, 0},
+      {"after a tab", false, false, true, 2},
+      {"after a hidden tab, the first visible", false, true, false, 2},
+      {"alone", false, false, false, 2},
+  };
+  for (const auto& c : cases) {
+    TTabForm f(0);
+    if (c.LabelFirst) {
+      auto* label = new TSkinLabelItem(&f.Form);
+      label->SetCaption(L"Label");
+      f.Control->Items()->Add(label);
+    }
+    if (c.HiddenTabFirst || c.TabFirst) {
+      auto* before = new TSkinTabItem(&f.Form);
+      before->SetCaption(L"Before");
+      f.Control->Items()->Add(before);
+      before->SetVisible(c.TabFirst);
+    }
+    auto* active = new TRecordingTab(&f.Form);
+    active->SetCaption(L"Active");
+    f.Control->Items()->Add(active);
+    f.Control->SetActiveTabIndex(f.Control->Items()->IndexOf(active));
+    pump();
+    ASSERT_TRUE(active->Checked()) << c.Name;
+    TBitmap bitmap;
+    bitmap.SetSize(200, 40);
+    TUiItemInfo info;
+    bool paintDefault = true;
+    active->Rects.clear();
+    active->DoDrawItem(bitmap.Canvas(), TRect(20, 0, 80, 20), info, pstPrePaint, paintDefault);
+    ASSERT_FALSE(active->Rects.empty()) << c.Name;
+    EXPECT_EQ(active->Rects[0].Left, 20 - c.Reach) << c.Name;
+    // Drawn again over the pane's edge by the toolbar.
+    TSkinTabToolbar* t = f.Control->TabToolbar();
+    TBarItemViewer* v = t->View()->Find(active);
+    active->Rects.clear();
+    t->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), 0);
+    ASSERT_FALSE(active->Rects.empty()) << c.Name;
+    EXPECT_EQ(active->Rects.back().Left, v->BoundsRect().Left - c.Reach) << c.Name;
+  }
+}
+
+// Hidden tabs are read back from a form file as the collection it now holds, or as the list
+// older files hold.
+TEST(SkinTabs, HiddenTabsAreReadFromEitherForm) {
+  const char* const texts[] = {
+      "object Tabs: TSkinTabControl\n  HiddenItems = <\n    item\n      Name = 'Tab2'\n      Width = 43\n"
+      "      Position = 2\n    end>\nend\n",
+      "object Tabs: TSkinTabControl\n  HiddenItems = (\n    'Tab2'\n    43\n    2)\nend\n",
+  };
+  for (const char* text : texts) {
+    TTabForm f(3);
+    for (int i = 0; i < 3; ++i) f.Tab(i)->SetName("Tab" + std::to_string(i));
+    ReadComponentFromText(text, f.Control);
+    const auto& hidden = f.Control->TabToolbar()->HiddenTabs();
+    ASSERT_EQ(hidden.size(), 1u) << text;
+    EXPECT_EQ(hidden[0].Item, f.Tab(2));
+    EXPECT_EQ(hidden[0].Width, 43);
+    EXPECT_EQ(hidden[0].Position, 2);
+  }
+}
+
+// Fitting the tabs after a resize: nothing while no item is whole in sight or while the toolbar
+// is inside an update; the right-aligned spacer's width is no room in use, so hidden tabs come
+// back beside it, and it is given what remains.
+TEST(SkinTabs, FittingStopsWhereItCannotMeasureAndSkipsTheSpacer) {
+  {
+    TTabForm f(4, 30);  // narrower than the first tab
+    TSkinTabToolbar* t = f.Control->TabToolbar();
+    t->FitTabs();
+    EXPECT_TRUE(t->HiddenTabs().empty());
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(f.Tab(i)->Visible()) << i;
+  }
+  {
+    TTabForm f(8, 200);
+    TSkinTabToolbar* t = f.Control->TabToolbar();
+    t->FitTabs();
+    const size_t hidden = t->HiddenTabs().size();
+    ASSERT_GT(hidden, 0u);
+    f.Control->SetWidth(1000);
+    t->TBarCustomDockableWindow::BeginUpdate();
+    t->FitTabs();
+    EXPECT_EQ(t->HiddenTabs().size(), hidden);  // not inside an update
+    t->TBarCustomDockableWindow::EndUpdate();
+    t->FitTabs();
+    EXPECT_TRUE(t->HiddenTabs().empty());
+  }
+  {
+    TTabForm f(6, 400);
+    TSkinTabToolbar* t = f.Control->TabToolbar();
+    auto* spacer = new TSkinRightAlignSpacerItem(&f.Form);
+    f.Control->Items()->Add(spacer);
+    pump();
+    f.Control->SetWidth(150);
+    t->FitTabs();
+    ASSERT_FALSE(t->HiddenTabs().empty());
+    f.Control->SetWidth(400);
+    t->FitTabs();
+    EXPECT_TRUE(t->HiddenTabs().empty());
+    int used = 0;
+    for (int i = 0; i < 6; ++i) used += t->View()->Find(f.Tab(i))->BoundsRect().Width();
+    EXPECT_EQ(spacer->CustomWidth(), t->CurrentDock()->Width() - 4 - used);
   }
 }

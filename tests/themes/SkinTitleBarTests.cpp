@@ -95,3 +95,19 @@ TEST(SkinTitleBar, ButtonsAndAltSpaceRunTheirWindowCommands) {
 }
 
 }  // namespace
+
+// A compound bar follows its dock's height whatever its alignment; the title bar, which covers
+// its form, does not follow it at all.
+TEST(SkinTitleBar, OnlyOtherCompoundBarsFollowTheirDocksHeight) {
+  TTitleForm f;
+  EXPECT_FALSE(f.Bar->Dock()->OnResize);
+  for (TAlign align : {alTop, alClient}) {
+    TSkinCompoundBar bar(nullptr);
+    bar.SetAlign(align);
+    bar.SetHeight(100);
+    ASSERT_TRUE(bar.Dock()->OnResize);
+    ASSERT_NE(bar.Dock()->Height(), 100);
+    bar.Dock()->OnResize(bar.Dock());
+    EXPECT_EQ(bar.Height(), bar.Dock()->Height()) << align;
+  }
+}

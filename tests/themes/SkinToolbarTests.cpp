@@ -17,6 +17,7 @@
 #include "tests/themes/SkinControlTestSupport.h"
 #include "tests/themes/SkinTestSupport.h"
 #include "tests/themes/UiItemsTestSupport.h"
+#include "themes/SkinTitleBar.h"
 #include "themes/SkinToolbar.h"
 
 namespace {
@@ -536,3 +537,68 @@ TEST(SkinViewerStepping, FindsTheNextViewerThatPasses) {
 }  // namespace
 
 namespace {}  // namespace
+
+// With a control, the menu opens along the control's rectangle as along a toolbar button: below
+// it where there is room, else above it, never over it.
+TEST(SkinPopupMenu, OpensAlongItsControlAboveItWhereThereIsNoRoomBelow) {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const struct {
+    const char* Name;
+    int FormTop;
+    bool Below;
+  } cases[] = {{"room below", static_cast<int>(work.top) + 40, true},
+               {"no room below", static_cast<int>(work.bottom) - 60, false}};
+  for (const auto& c : cases) {
+    TForm form(nullptr, CreateNew);
+    form.SetBounds(100, c.FormTop, 300, 60);
+    auto* button = new TPanel(&form);
+    button->SetParent(&form);
+    button->SetBounds(10, 5, 80, 24);
+    form.Show();
+    auto* menu = new TSkinPopupMenu(&form);
+    for (int i = 0; i < 6; ++i) {
+      auto* entry = new TSkinItem(&form);
+      entry->SetCaption(L"Entry");
+      menu->Items()->Add(entry);
+    }
+    struct TInit {
+      RECT Shown{};
+      void Init(TObject*, TBarView* View) { GetWindowRect(View->Window()->Handle(), &Shown); }
+    } init;
+    menu->OnInitPopup = TSkinPopupEvent(&init, &TInit::Init);
+    PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+    menu->InternalPopup(0, 0, false, button);
+    RECT control{};
+    GetWindowRect(button->Handle(), &control);
+    EXPECT_EQ(init.Shown.left, control.left) << c.Name;
+    if (c.Below)
+      EXPECT_EQ(init.Shown.top, control.bottom) << c.Name;
+    else
+      EXPECT_EQ(init.Shown.bottom, control.top) << c.Name;
+  }
+}
+
+// The grip also shows on a form without a sizing frame that an active title bar of its own,
+// not fixed in size, lets the user size.
+TEST(SkinStatusToolbar, GripOfAFormSizedThroughItsTitleBar) {
+  const struct {
+    bool TitleBar, Active, Fixed, Shown;
+  } cases[] = {
+      {false, false, false, false}, {true, true, false, true}, {true, true, true, false}, {true, false, false, false}};
+  for (const auto& c : cases) {
+    TForm form(nullptr, CreateNew);
+    form.SetBounds(40, 40, 300, 200);
+    form.SetBorderStyle(bsNone);
+    if (c.TitleBar) {
+      auto* title = new TSkinTitleBar(&form);
+      title->SetParent(&form);
+      title->SetActive(c.Active);
+      title->SetFixedSize(c.Fixed);
+    }
+    auto* status = new TSkinStatusToolbar(&form);
+    status->SetParent(&form);
+    form.Show();
+    EXPECT_EQ(status->GripShown(), c.Shown) << c.TitleBar << c.Active << c.Fixed;
+  }
+}

@@ -174,8 +174,10 @@ TEST(UiTextObject, AutoSizeFollowsCaptionMarginsAndWrapping) {
   text->SetCaption(L"A much longer caption than before");
   EXPECT_EQ(text->Width(), emptyWidth);
   text->SetWidth(80);
+  text->SetAutoSize(true);  // only stored: the next change fits the size
+  EXPECT_EQ(text->Width(), 80);
+  EXPECT_EQ(text->Height(), bare.cy + 3);
   text->SetWrapping(twWrap);
-  text->SetAutoSize(true);
   EXPECT_EQ(text->Width(), 80);  // wrapped text keeps its width and grows in height
   EXPECT_GT(text->Height(), 2 * bare.cy);
 }

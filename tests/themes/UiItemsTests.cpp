@@ -2,6 +2,9 @@
 // separators and the chevron.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "framework/Forms.h"
 #include "framework/ImageList.h"
 #include "tests/themes/UiItemsTestSupport.h"
 
@@ -349,5 +352,83 @@ TEST(UiItemViewer, CaptionTurnsInVerticalToolbarsAsMeasured) {
     v->Paint(pic.Canvas(), {0, 0, w, h}, false, false, false);
     EXPECT_EQ(theme.Find("RotatedCaption:Open") != nullptr, c.Rotated) << c.Layout << c.Option;
     EXPECT_EQ(theme.Find("Caption:Open") != nullptr, !c.Rotated) << c.Layout << c.Option;
+  }
+}
+
+// A menu measures its items together: every caption column is as wide as the widest caption
+// among the items it shows, each measured in its own font.
+TEST(UiItemViewer, MenuCaptionColumnIsTheWidestShownCaption) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TItemPicture pic(10, 10);
+  const WideString own = L"Print", longer = L"A much longer caption than Print";
+  auto widthOfPrint = [&](const std::function<void(TViewFixture&)>& AddSiblings) {
+    TViewFixture f(false);
+    auto* item = new TUiCustomItem(nullptr);
+    item->SetCaption(own + L"\tCtrl+Shift+P");
+    TUiItemViewer* v = f.Add(item);
+    AddSiblings(f);
+    int w = 0, h = 0;
+    v->CalcSize(pic.Canvas(), w, h);
+    return w;
+  };
+  auto sibling = [&](TBarItemStyle Style, bool Visible, bool Default) {
+    return [=](TViewFixture& f) {
+      auto* s = new TStyled(Style);
+      s->SetCaption(longer);
+      s->SetVisible(Visible);
+      if (Default) s->SetOptions(TBarItemOptions{tboDefault});
+      f.Add(s);
+    };
+  };
+  const int alone = widthOfPrint([](TViewFixture&) {});
+  const int ownWidth = pic.TextWidth(own);
+  const int plain = pic.TextWidth(longer) - ownWidth;
+  pic.Canvas()->Font()->SetStyle(TFontStyles{fsBold});
+  const int bold = pic.TextWidth(longer) - ownWidth;
+  pic.Canvas()->Font()->SetStyle(TFontStyles{});
+  const struct {
+    const char* Name;
+    std::function<void(TViewFixture&)> Siblings;
+    int Grows;
+  } cases[] = {
+      {"a longer sibling", sibling(0, true, false), plain},
+      {"a longer sibling in bold", sibling(0, true, true), bold},
+      {"a hidden longer sibling", sibling(0, false, false), 0},
+      {"a longer inline group placeholder", sibling(tbisInlineGroup, true, false), 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(widthOfPrint(c.Siblings), alone + c.Grows) << c.Name;
+}
+
+// The item record carries the view's own answer to the view-type query: 0 for a view without a
+// window, so that the theme paints the item as a plain one.
+TEST(UiItemViewer, ItemRecordTakesTheViewTypeOfTheViewsWindow) {
+  TRecordingTheme theme;
+  TThemeSwap swap(&theme);
+  TForm form(nullptr, CreateNew);
+  auto* bar = new TUiToolbar(&form);
+  bar->SetParent(&form);
+  const struct {
+    const char* Name;
+    int Expected;
+  } cases[] = {
+      {"toolbar view without a window", 0},
+      {"menu view without a window", 0},
+      {"themed toolbar", GetWindowViewType(bar)},
+  };
+  ASSERT_NE(cases[2].Expected, 0);
+  for (int i = 0; i < 3; ++i) {
+    auto* item = new TUiCustomItem(nullptr);
+    TViewFixture f(i == 0);
+    TUiItemViewer* v = nullptr;
+    if (i < 2) {
+      v = f.Add(item);
+    } else {
+      bar->Items()->Add(item);
+      v = dynamic_cast<TUiItemViewer*>(bar->View()->Find(item));
+    }
+    ASSERT_NE(v, nullptr) << cases[i].Name;
+    EXPECT_EQ(v->MakeItemInfo(false, false).ViewType, cases[i].Expected) << cases[i].Name;
+    if (i == 2) delete item;
   }
 }

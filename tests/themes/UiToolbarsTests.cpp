@@ -318,3 +318,30 @@ TEST(UiMenuAnimation, StylesFallBackToWhatThePlatformOffers) {
   EXPECT_EQ(random.AnimationKind([](int N) { return N - 1; }), 2);
   EXPECT_EQ(UiMenuAnimation()->RequestedStyle(), 1);
 }
+
+// The theme fills a docked toolbar's frame ring with the canvas brush: the toolbar's colour, or
+// nothing (clNone) over what the ring was filled with already, the effective colour or the
+// dock's background; never the canvas's own white.
+TEST(UiToolbar, TheFrameRingIsFilledWithTheToolbarsColour) {
+  struct TRingTheme : TRecordingTheme {
+    std::vector<TColor> Brushes;
+    void PaintToolbarNCArea(TCanvas* C, const TRect& R, const TUiToolbarInfo& I) override {
+      Brushes.push_back(C->Brush()->Color());
+      TRecordingTheme::PaintToolbarNCArea(C, R, I);
+    }
+  };
+  for (TColor color : {clNone, clRed}) {
+    TRingTheme theme;
+    TThemedForm f;
+    TThemeSwap swap(&theme);
+    f.Toolbar->SetColor(color);
+    f.Toolbar->SetParent(f.Dock);
+    f.Form.Show();
+    PumpMessagesFor(20);
+    theme.Brushes.clear();
+    f.Toolbar->Perform(WM_NCPAINT, 1, 0);
+    ASSERT_FALSE(theme.Brushes.empty()) << color;
+    EXPECT_EQ(theme.Brushes.back(), color);
+    f.Form.Hide();
+  }
+}
