@@ -535,8 +535,13 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
     item->OnSave = TApStoredValueEvent(&twist, &TTwist::Save);
     item->OnRestore = TApStoredValueEvent(&twist, &TTwist::Restore);
   }
+  // A value without a name has no place of its own in the storage: it is neither written nor
+  // read, so two of them never take each other's value.
+  fs.StoredValues()->Add()->SetValue(TVariant(1));
+  fs.StoredValues()->Add()->SetValue(TVariant(2));
   fs.SaveFormPlacement();
   EXPECT_EQ(storage->ReadString("Values\\Kept\\Word", ""), "65534");
+  EXPECT_FALSE(storage->ValueStored("Values\\Kept"));
   // Each value comes back with its own type.
   for (int i = 0; i < 6; ++i) fs.StoredValues()->Items(i)->SetValue(std::get<2>(values[i]));
   fs.RestoreFormPlacement();
@@ -547,6 +552,8 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
   EXPECT_NEAR(fs.StoredValues()->Items(3)->Value().AsDateTime(), when, 1e-6);
   EXPECT_EQ(fs.StoredValues()->Items(4)->Value().AsInteger(), 65534);
   EXPECT_EQ(fs.StoredValues()->Items(5)->Value().AsString(), " blank ends\r\nand a break ");
+  EXPECT_EQ(fs.StoredValues()->Items(6)->Value().AsInteger(), 1);
+  EXPECT_EQ(fs.StoredValues()->Items(7)->Value().AsInteger(), 2);
 }
 
 // Names of stored values are unique, the empty one too; a refused name leaves the value its own.
@@ -572,24 +579,6 @@ TEST_F(PlacementTest, StoredValueNamesAreUniqueTheEmptyOneToo) {
     EXPECT_EQ(raised, c.Raises) << c.Name;
     EXPECT_EQ(value->Name(), c.After) << c.Name;
   }
-}
-
-// A value without a name has no place of its own in the storage: it is neither written nor read,
-// so two of them never take each other's value.
-TEST_F(PlacementTest, UnnamedStoredValuesKeepTheirOwnValues) {
-  auto storage = Open();
-  TForm form(nullptr, CreateNew);
-  form.SetName("Values");
-  TApFormStorage fs(&form);
-  fs.SetAppStorage(storage.get());
-  fs.SetStoredValuesPath("Kept");
-  fs.StoredValues()->Add()->SetValue(TVariant(1));
-  fs.StoredValues()->Add()->SetValue(TVariant(2));
-  fs.SaveFormPlacement();
-  EXPECT_FALSE(storage->ValueStored("Values\\Kept"));
-  fs.RestoreFormPlacement();
-  EXPECT_EQ(fs.StoredValues()->Items(0)->Value().AsInteger(), 1);
-  EXPECT_EQ(fs.StoredValues()->Items(1)->Value().AsInteger(), 2);
 }
 
 TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
