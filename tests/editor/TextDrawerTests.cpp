@@ -258,3 +258,22 @@ TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
   drawer.ReleaseTemporaryResources();
   EXPECT_EQ(GetObjectType(selected), 0u);
 }
+
+// A stock of another kind hears every release of the handles through the stock's own
+// operation, whoever asks for it.
+TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
+  struct TCountingStock : TheFontStock {
+    using TheFontStock::TheFontStock;
+    void ReleaseFontHandles() override {
+      ++Releases;
+      TheFontStock::ReleaseFontHandles();
+    }
+    int Releases = 0;
+  };
+  auto font = MakeFont();
+  TCountingStock counting(font.get());
+  TheFontStock& stock = counting;
+  stock.ReleaseFontHandles();
+  EXPECT_EQ(counting.Releases, 1);
+  EXPECT_EQ(stock.FontHandle(), nullptr);
+}
