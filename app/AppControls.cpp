@@ -15,6 +15,9 @@ HV_PUBLISH(TNSInfoBar) {
   p.Event("OnClick", &T::OnClick);
   p.Event("OnDblClick", &T::OnDblClick);
   p.Event("OnPaint", &T::OnPaint);
+  p.Event("OnMouseActivate", &T::OnMouseActivate);
+  p.Event("OnMouseLeave", &T::OnMouseLeave);
+  p.Event("OnStartDock", &T::OnStartDock);
 }
 
 TNSInfoBar::TNSInfoBar(TComponent* AOwner) : TCustomControl(AOwner) {

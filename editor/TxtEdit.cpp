@@ -37,6 +37,9 @@ HV_PUBLISH(TTxtEdit) {
   p.Prop("Highlighter", &T::Highlighter, &T::SetHighlighter);
   p.Prop("InsertCaret", &T::InsertCaret, &T::SetInsertCaret).Default(ctVerticalLine);
   p.Prop("InsertMode", &T::InsertMode, &T::SetInsertMode).Default(true);
+  // Stored as its differences from the default map (RemovedKeystrokes, AddedKeystrokes).
+  p.Prop("Keystrokes", &T::Keystrokes, &T::SetKeystrokes).Stored(false);
+  p.Prop("Lines", &T::Lines, &T::SetLines);
   p.Prop("MaxScrollWidth", &T::MaxScrollWidth, &T::SetMaxScrollWidth).Default(1024);
   p.Prop("MaxUndo", &T::MaxUndo, &T::SetMaxUndo).Default(1024);
   p.Prop("Options", &T::Options, &T::SetOptions).Default(TxtEditDefaultOptions);
@@ -82,6 +85,8 @@ HV_PUBLISH(TTxtEdit) {
   p.Event("OnSpecialLineColors", &T::OnSpecialLineColors);
   p.Event("OnStatusChange", &T::OnStatusChange);
   p.Event("OnPaintTransient", &T::OnPaintTransient);
+  p.Event("OnStartDock", &T::OnStartDock);
+  p.Event("OnEndDock", &T::OnEndDock);
 }
 
 void RegisterTxtEditClasses() {
@@ -530,12 +535,37 @@ void TCustomTxtEdit::SetSearchEngine(TTxtEditSearchCustom* Value) {
 void TCustomTxtEdit::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
+  std::erase(focusList_, AComponent);
   if (AComponent == searchEngine_) searchEngine_ = nullptr;
   if (AComponent == highlighter_) SetHighlighter(nullptr);
   if (bookMarkOptions_ && AComponent == bookMarkOptions_->BookmarkImages()) {
     bookMarkOptions_->SetBookmarkImages(nullptr);
     InvalidateGutter();
   }
+}
+
+// ---- focus ----
+
+void TCustomTxtEdit::AddFocusControl(TWinControl* AControl) {
+  if (!AControl || AControl == this || std::find(focusList_.begin(), focusList_.end(), AControl) != focusList_.end())
+    return;
+  focusList_.push_back(AControl);
+  AControl->FreeNotification(this);
+}
+
+void TCustomTxtEdit::RemoveFocusControl(TWinControl* AControl) {
+  if (std::erase(focusList_, AControl) > 0) AControl->RemoveFreeNotification(this);
+}
+
+void TCustomTxtEdit::SetFocus() {
+  // A list that leads back here focuses this control itself, rather than going round forever.
+  if (focusList_.empty() || passingFocus_) {
+    inherited::SetFocus();
+    return;
+  }
+  passingFocus_ = true;
+  TScopeExit passed([&] { passingFocus_ = false; });
+  focusList_.back()->SetFocus();
 }
 
 // ---- shared buffers ----
@@ -1851,8 +1881,8 @@ void TCustomTxtEdit::WMHScroll(TMessage& Message) {
   if (OnScroll) OnScroll(this, sbHorizontal);
 }
 
-bool TCustomTxtEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
-  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+// The editor scrolls itself: the framework's wheel events are not asked first.
+bool TCustomTxtEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint) {
   int rowsPerNotch = 3;
   if (Shift.Contains(ssCtrl)) rowsPerNotch = options_.Contains(eoHalfPageScroll) ? linesInWindow_ / 2 : linesInWindow_;
   mouseWheelAccumulator_ += WheelDelta;

@@ -372,6 +372,14 @@ class TCustomTxtEdit : public TCustomControl {
   bool GetCanUndo() const { return CanUndo(); }
   bool GetCanRedo() const { return CanRedo(); }
 
+  // ---- focus ----
+  // Controls that take this control's focus: while any is registered, SetFocus focuses the one
+  // registered last instead. Each is registered once and forgotten when it is freed.
+  void AddFocusControl(TWinControl* AControl);
+  void RemoveFocusControl(TWinControl* AControl);
+  const std::vector<TWinControl*>& FocusList() const { return focusList_; }
+  void SetFocus() override;
+
   // ---- words and brackets ----
   virtual TBufferCoord NextWordPos() { return NextWordPosEx(CaretXY()); }
   virtual TBufferCoord NextWordPosEx(const TBufferCoord& XY);
@@ -692,7 +700,8 @@ class TCustomTxtEdit : public TCustomControl {
   // True when the line was kept back so.
   bool DeleteSelectionText(TBufferCoord B, TBufferCoord E, AnsiString* Keep = nullptr);
   // The characters From..To-1 that a column block from B to E covers on each of its lines of
-  // the text, all taken before any line changes, so that the deletion and its undo item agree.
+  // the text (none, From = To, on a line that ends left of the block), all taken before any
+  // line changes, so that the deletion and its undo item agree.
   struct TColumnSpan {
     int Line, From, To;
   };
@@ -750,6 +759,8 @@ class TCustomTxtEdit : public TCustomControl {
 
   std::unique_ptr<TTxtEditKeyStrokes> keystrokes_ = DefaultKeystrokes(this);
   TTxtEditKbdHandler kbdHandler_;
+  std::vector<TWinControl*> focusList_;
+  bool passingFocus_ = false;  // SetFocus is handing the focus on (two lists may name each other)
   Word lastKey_ = 0;
   TShiftState lastShift_;
   struct THookedCommandHandler {

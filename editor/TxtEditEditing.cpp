@@ -334,6 +334,7 @@ void TCustomTxtEdit::DeleteChar() {
 }
 
 void TCustomTxtEdit::DeleteWordOrEol(bool ToEol) {
+  TTransient transient(*this, &TCustomTxtEdit::DoOnPaintTransient);
   const int y = caretY_, x = caretX_;
   if (y < 1 || y > lines_->Count()) return;
   const int length = static_cast<int>(LineAt(y).size());
@@ -380,6 +381,7 @@ void TCustomTxtEdit::DeleteWordOrEol(bool ToEol) {
 }
 
 void TCustomTxtEdit::DeleteLastWordOrBol(bool ToBol) {
+  TTransient transient(*this, &TCustomTxtEdit::DoOnPaintTransient);
   const TBufferCoord caret = CaretXY();
   if (caret.Line < 1 || caret.Line > lines_->Count()) return;
   const TBufferCoord start = ToBol ? TBufferCoord{1, caret.Line} : PrevWordPosEx(caret);
@@ -412,6 +414,7 @@ void TCustomTxtEdit::DeleteLastWordOrBol(bool ToBol) {
 }
 
 void TCustomTxtEdit::DeleteLine() {
+  TTransient transient(*this, &TCustomTxtEdit::DoOnPaintTransient);
   const int count = lines_->Count();
   const int y = caretY_;
   if (count == 0 || y < 1 || y > count || (y == count && LineAt(y).empty())) return;

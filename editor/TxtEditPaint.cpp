@@ -235,9 +235,14 @@ void TTxtEditPainter::PaintTextLines(TCanvas& Canvas, const TRect& AClip, int Fi
   drawer.SetStyle(ed_.Font()->Style());
   drawer.BeginDrawing(dc);
   TScopeExit endDrawing([&] { drawer.EndDrawing(); });
-  const TColor background = ed_.EditorBackground(0);
+  // The blank parts take the background of no range: a range left over from the last line
+  // painted or scanned would colour them as that line's end state.
+  auto blankBackground = [&] {
+    if (TTxtCustomHighlighter* highlighter = ed_.PaintingHighlighter()) highlighter->ResetRange();
+    return ed_.EditorBackground(0);
+  };
   if (clip.Left < gw + 2) {
-    drawer.SetBackColor(background);
+    drawer.SetBackColor(blankBackground());
     const TRect gap{std::max(clip.Left, gw), clip.Top, gw + 2, clip.Bottom};
     if (!gap.IsEmpty()) drawer.ExtTextOut(gap.Left, gap.Top, ETO_OPAQUE, gap, "", 0);
     clip.Left = gw + 2;
@@ -285,7 +290,7 @@ void TTxtEditPainter::PaintTextLines(TCanvas& Canvas, const TRect& AClip, int Fi
     }
   }
   if (rowsBottom < clip.Bottom) {
-    drawer.SetBackColor(background);
+    drawer.SetBackColor(blankBackground());
     const TRect rest{clip.Left, rowsBottom, clip.Right, clip.Bottom};
     drawer.ExtTextOut(rest.Left, rest.Top, ETO_OPAQUE, rest, "", 0);
     rightEdge(rowsBottom, clip.Bottom);

@@ -29,6 +29,7 @@ constexpr int kBorder = 12;
 constexpr int kShadow = 2;
 constexpr int kMargin = 2 * kBorder + kShadow;  // 26
 constexpr int kWheelDelta = 120;
+constexpr int kMaxScalePercent = 10000;
 
 TColor Darker(TColor color, int amount) {
   const uint32_t rgb = ColorToRGB(color);
@@ -109,7 +110,9 @@ void TTxtEditPrintPreview::SetScaleMode(TTxtPreviewScale Value) {
 }
 
 void TTxtEditPrintPreview::SetScalePercent(int Value) {
-  Value = std::clamp(Value, 1, 10000);
+  // A sheet a million times larger than the page keeps the system's drawing busy for good:
+  // the scale stops at a hundred times. Small and negative percentages give a one-pixel sheet.
+  Value = std::min(Value, kMaxScalePercent);
   if (Value != scalePercent_) {
     scaleMode_ = pscUserScaled;
     scrollX_ = scrollY_ = 0;
@@ -422,7 +425,7 @@ void TTxtEditPrintPreview::WMVScroll(TMessage& Message) {
       break;
     case SB_TOP: pageNumber_ = 1; break;
     case SB_BOTTOM: pageNumber_ = count; break;
-    case SB_ENDSCROLL: HideHint(); return;
+    case SB_ENDSCROLL: HideHint(); break;
     default: return;
   }
   scrollY_ = -(pageNumber_ - 1);

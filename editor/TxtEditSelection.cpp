@@ -167,9 +167,11 @@ std::vector<TCustomTxtEdit::TColumnSpan> TCustomTxtEdit::ColumnSpans(TBufferCoor
   if (left > right) std::swap(left, right);
   std::vector<TColumnSpan> spans;
   for (int line = B.Line; line <= std::min(E.Line, lines_->Count()); ++line) {
-    const int from = DisplayToBufferPos({left, line}).Char;
-    const int to = DisplayToBufferPos({right, line}).Char;
-    if (from > static_cast<int>(LineAt(line).size())) continue;
+    int from = DisplayToBufferPos({left, line}).Char;
+    int to = DisplayToBufferPos({right, line}).Char;
+    // A line that ends left of the block loses nothing, and is still one of its lines.
+    const int end = static_cast<int>(LineAt(line).size()) + 1;
+    if (from >= end) from = to = end;
     spans.push_back({line, from, to});
   }
   return spans;
@@ -202,6 +204,7 @@ bool TCustomTxtEdit::DeleteSelectionText(TBufferCoord B, TBufferCoord E, AnsiStr
       int left = BufferToDisplayPos(B).Column;
       int right = BufferToDisplayPos(E).Column;
       if (left > right) std::swap(left, right);
+      // Every line of the block goes through the trimming setter, a short one too.
       for (const TColumnSpan& span : ColumnSpans(B, E)) {
         const std::string_view s = LineAt(span.Line);
         AnsiString changed(CharsOf(s, 1, span.From));
@@ -536,8 +539,9 @@ void TCustomTxtEdit::CopyToClipboard() {
 void TCustomTxtEdit::CutToClipboard() {
   if (ReadOnly() || !SelAvail()) return;
   TTxtUndoBlock block(undoList_);
-  // The copy raises when the clipboard cannot be opened: then nothing is deleted.
-  DoCopyToClipboard(TextForCopy(*this, options_));
+  // The text cut is the text selected, as the trimming option gives it. The copy raises when
+  // the clipboard cannot be opened: then nothing is deleted.
+  DoCopyToClipboard(SelText());
   SetSelText(AnsiString());
 }
 

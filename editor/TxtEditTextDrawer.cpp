@@ -216,7 +216,7 @@ void TheFontStock::ReleaseFontHandles() {
 
 TheTextDrawer::TheTextDrawer(TFontStyles CalcExtentBaseStyle, TFont* BaseFont)
     : calcExtentBaseStyle_(CalcExtentBaseStyle) {
-  if (!BaseFont) throw EheTextDrawerException(kSetBaseFontMessage);
+  // The stock is made first and refuses a missing font with its own exception.
   fontStock_ = std::make_unique<TheFontStock>(BaseFont);
   SetBaseFont(BaseFont);
 }

@@ -13,6 +13,7 @@ struct TTxtEditUndoApply {
   TCustomTxtEdit& E;
   TTxtEditUndoList* Target;  // where the reversed item is recorded
   bool Redoing;
+  TTxtSelectionMode ModeBefore;  // the active selection mode before the item
 
   bool IsInsert(TTxtUndoReason r) const { return r == urInsert || r == urPaste || r == urDragDropInsert; }
   bool IsDelete(TTxtUndoReason r) const {
@@ -193,7 +194,12 @@ struct TTxtEditUndoApply {
       if (trimming) edit.options_.Include(eoTrimTrailingSpaces);
     });
     TTxtUndoLock sourceLock(source);
-    TTxtEditUndoApply{edit, target, redoing}.Apply(*item);
+    // Every item is reversed in the selection mode it was made in. The paste markers are kept
+    // out: recorded in the normal mode and undone last, they would turn a column block that the
+    // paste had replaced, selected again, into a stream of text between its corners.
+    const TTxtSelectionMode modeBefore = edit.activeSelectionMode_;
+    if (item->Reason != urPasteBegin && item->Reason != urPasteEnd) edit.SetActiveSelectionMode(item->SelMode);
+    TTxtEditUndoApply{edit, target, redoing, modeBefore}.Apply(*item);
   }
 
   void Apply(const TTxtEditUndoItem& item) {
@@ -224,10 +230,9 @@ struct TTxtEditUndoApply {
       Target->AddChange(urCaret, before, before, AnsiString(), E.activeSelectionMode_);
     } else if (item.Reason == urSelection) {
       const TBufferCoord a = E.blockBegin_, b = E.blockEnd_;
-      const TTxtSelectionMode mode = E.activeSelectionMode_;
       E.SetCaretAndSelection(item.EndPos, item.StartPos, item.EndPos);
       E.activeSelectionMode_ = item.SelMode;
-      Target->AddChange(urSelection, a, b, AnsiString(), mode);
+      Target->AddChange(urSelection, a, b, AnsiString(), ModeBefore);
     } else if (item.Reason == urPasteBegin || item.Reason == urPasteEnd) {
       // The bracket travels with its items, so that the step is taken whole both ways.
       Target->AddChange(item.Reason, item.StartPos, item.EndPos, AnsiString(), item.SelMode);

@@ -826,6 +826,20 @@ void TControl::DoEndDrag(TObject* Target, int X, int Y) {
   if (OnEndDrag) OnEndDrag(this, Target, X, Y);
 }
 
+void TControl::DoStartDock(TDragDockObject*& DragObject) {
+  if (OnStartDock) OnStartDock(this, DragObject);
+}
+
+void TControl::DoEndDock(TObject* Target, int X, int Y) {
+  if (OnEndDock) OnEndDock(this, Target, X, Y);
+}
+
+TMouseActivate TControl::MouseActivate(TMouseButton Button, TShiftState Shift, int X, int Y, int HitTest) {
+  TMouseActivate result = maDefault;
+  if (OnMouseActivate) OnMouseActivate(this, Button, Shift, X, Y, HitTest, result);
+  return result;
+}
+
 bool TControl::DoDragOver(TDragObject* Source, int X, int Y, TDragState State) {
   bool accept = false;
   DragOver(Source ? Source->SourceObject() : nullptr, X, Y, State, accept);
@@ -900,6 +914,7 @@ void TControl::CMMouseEnter(TMessage& Message) {
 }
 
 void TControl::CMMouseLeave(TMessage& Message) {
+  if (!Message.LParam && OnMouseLeave) OnMouseLeave(this);
   if (parent_) parent_->Perform(CM_MOUSELEAVE, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
 }
 

@@ -26,6 +26,7 @@ class TControlActionLink;
 class TWinControl;
 class TPopupMenu;
 class TDragObject;
+class TDragDockObject;
 class TCustomForm;
 struct THintInfo;
 
@@ -36,6 +37,11 @@ using TAnchors = TSet<TAnchorKind>;
 HV_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle)
 HV_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove)
 HV_ENUM(TDragMode, dmManual, dmAutomatic)
+// What dragging the control does: an ordinary drag, or carrying the control to another place.
+HV_ENUM(TDragKind, dkDrag, dkDock)
+// The answer to a press on an inactive window: the system's default, or whether the window is
+// activated and whether the press is then passed on.
+HV_ENUM(TMouseActivate, maDefault, maActivate, maActivateAndEat, maNoActivate, maNoActivateAndEat)
 HV_ENUM(TDragMessage, dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel, dmFindTarget)
 // Window frames. Controls with a border use bsNone and bsSingle; forms use them all.
 HV_ENUM(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
@@ -106,6 +112,11 @@ using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int 
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDockEvent = TEvent<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TEndDockEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// HitTest is the window's hit-test code at the press (HTCLIENT, HTCAPTION, ...).
+using TMouseActivateEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y,
+                                        int HitTest, TMouseActivate& MouseActivate)>;
 
 // The shift state of a mouse message's key flags (MK_...), with Alt from the keyboard.
 TShiftState KeysToShiftState(WORD Keys);
@@ -255,6 +266,11 @@ class TControl : public TComponent {
   void SetDragCursor(TCursor Value) { dragCursor_ = Value; }
   TDragMode DragMode() const { return dragMode_; }
   void SetDragMode(TDragMode Value) { dragMode_ = Value; }
+  // With dkDock a drag the control starts is a docking drag: the control is in the csDocking
+  // state while it runs, and hears of its start and end in OnStartDock and OnEndDock instead of
+  // OnStartDrag and OnEndDrag.
+  TDragKind DragKind() const { return dragKind_; }
+  void SetDragKind(TDragKind Value) { dragKind_ = Value; }
   // Whether the control accepts what is dragged over it (fires OnDragOver; refuses without one).
   virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
   // Fires OnDragDrop.
@@ -300,6 +316,12 @@ class TControl : public TComponent {
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
   TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  TEndDockEvent OnEndDock;
+  // The mouse left the control (it is over another control, or over none of the program's).
+  TNotifyEvent OnMouseLeave;
+  // A press of a mouse button on the control's window while it is inactive (windowed controls).
+  TMouseActivateEvent OnMouseActivate;
 
  protected:
   friend class TWinControl;
@@ -338,6 +360,12 @@ class TControl : public TComponent {
   // and the end of it (OnEndDrag).
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, int X, int Y);
+  // The same for a docking drag (OnStartDock, OnEndDock).
+  virtual void DoStartDock(TDragDockObject*& DragObject);
+  virtual void DoEndDock(TObject* Target, int X, int Y);
+  // How a press on the inactive window activates it: OnMouseActivate's answer (maDefault
+  // leaves it to the system, which asks the parent windows).
+  virtual TMouseActivate MouseActivate(TMouseButton Button, TShiftState Shift, int X, int Y, int HitTest);
   virtual bool DoDragOver(TDragObject* Source, int X, int Y, TDragState State);
   // Copies the action's values; with CheckDefaults only into values still at their default
   // (a caption equal to the control's name counts as one).
@@ -422,6 +450,7 @@ class TControl : public TComponent {
   TComponent* popupMenuComponent_ = nullptr;
   TCursor dragCursor_ = crDrag;
   TDragMode dragMode_ = dmManual;
+  TDragKind dragKind_ = dkDrag;
   int wheelAccumulator_ = 0;
   std::unique_ptr<TControlActionLink> actionLink_;
 };
@@ -632,6 +661,7 @@ class TWinControl : public TControl {
   virtual void WMNotify(TMessage& Message);
   virtual void WMCtlColor(TMessage& Message);
   virtual void WMMouseLeave(TMessage& Message);
+  virtual void WMMouseActivate(TMessage& Message);
   virtual void WMNCDestroy(TMessage& Message);
   virtual void WMGetMinMaxInfo(TMessage& Message);
   virtual void CNKeyDown(TMessage& Message);

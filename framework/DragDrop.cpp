@@ -15,15 +15,28 @@ struct TDragSession {
   bool Started = false;
   TControl* Target = nullptr;
   bool Accepted = false;
+  bool Docking = false;
 
   static void StartDrag(TControl* control, TDragObject*& object) { control->DoStartDrag(object); }
   static void EndDrag(TControl* control, TObject* target, int x, int y) { control->DoEndDrag(target, x, y); }
+  static void StartDock(TControl* control, TDragDockObject*& object) { control->DoStartDock(object); }
+  static void EndDock(TControl* control, TObject* target, int x, int y) { control->DoEndDock(target, x, y); }
+  // The source is docking from the start of its docking drag to the end.
+  static void SetDocking(TControl* control, bool docking) {
+    TControlState state = control->ControlState();
+    if (docking)
+      state.Include(csDocking);
+    else
+      state.Exclude(csDocking);
+    control->SetControlState(state);
+  }
   // Sends CM_DRAG to the target: enter and move answer whether it accepts.
   LRESULT Message(TControl* target, TDragMessage kind, const TPoint& pos) {
     TDragRec rec;
     rec.Pos = pos;
     rec.Source = Object;
     rec.Target = target;
+    rec.Docking = Docking;
     return target->Perform(CM_DRAG, kind, reinterpret_cast<LPARAM>(&rec));
   }
   void Moved(const TPoint& pos, TDragObject* object) {
@@ -49,6 +62,8 @@ void TDragObject::Finished(TObject*, int, int, bool) {}
 
 HV_PUBLISH(TDragControlObject) {}
 
+HV_PUBLISH(TDragDockObject) {}
+
 TCursor TDragControlObject::GetDragCursor(bool Accepted, int, int) {
   return Accepted ? control_->DragCursor() : crNoDrop;
 }
@@ -56,6 +71,8 @@ TCursor TDragControlObject::GetDragCursor(bool Accepted, int, int) {
 void TDragControlObject::Finished(TObject* Target, int X, int Y, bool) {
   TDragSession::EndDrag(control_, Target, X, Y);
 }
+
+void TDragDockObject::Finished(TObject* Target, int X, int Y, bool) { TDragSession::EndDock(Control(), Target, X, Y); }
 
 namespace dragdrop {
 
@@ -67,11 +84,23 @@ void Begin(TControl* Control, bool Immediate, int Threshold) {
   if (session || !Control) return;
   auto s = std::make_unique<TDragSession>();
   s->Source = Control;
+  s->Docking = Control->DragKind() == dkDock;
   TDragObject* object = nullptr;
-  TDragSession::StartDrag(Control, object);
-  if (!object) {
-    s->OwnedObject = std::make_unique<TDragControlObject>(Control);
-    object = s->OwnedObject.get();
+  if (s->Docking) {
+    TDragDockObject* dock = nullptr;
+    TDragSession::StartDock(Control, dock);
+    if (!dock) {
+      s->OwnedObject = std::make_unique<TDragDockObject>(Control);
+      dock = static_cast<TDragDockObject*>(s->OwnedObject.get());
+    }
+    object = dock;
+    TDragSession::SetDocking(Control, true);
+  } else {
+    TDragSession::StartDrag(Control, object);
+    if (!object) {
+      s->OwnedObject = std::make_unique<TDragControlObject>(Control);
+      object = s->OwnedObject.get();
+    }
   }
   s->Object = object;
   s->Start = MousePos();
@@ -114,6 +143,7 @@ void Done(bool Drop) {
   // The drag is over before anyone hears of it, so that a handler may start another.
   std::unique_ptr<TDragSession> s = std::move(session);
   if (GetCaptureControl() == s->Source) SetCaptureControl(nullptr);
+  if (s->Docking) TDragSession::SetDocking(s->Source, false);
   TPoint pos = s->Object->DragPos();
   if (!s->Started) pos = MousePos();
   bool accepted = Drop && s->Started && s->Target && s->Accepted;

@@ -7,6 +7,11 @@
 // drag cursor or the no-drop cursor; releasing the button drops on an accepting target
 // (DragDrop), Escape, the right button or a lost capture cancel. The source hears of the end
 // in DoEndDrag (OnEndDrag) with the target, or null when nothing took the drop.
+//
+// A control whose DragKind is dkDock starts a docking drag instead: the same course, with the
+// control in the csDocking state from its start to its end, a TDragDockObject travelling
+// (DoStartDock may supply one), the targets told through TDragRec::Docking, and the end heard in
+// DoEndDock (OnEndDock).
 #pragma once
 
 #include "framework/Controls.h"
@@ -49,6 +54,14 @@ class TDragControlObject : public TDragObject {
  private:
   friend struct TDragSession;
   TControl* control_;
+};
+
+// The drag object of a control's docking drag.
+class TDragDockObject : public TDragControlObject {
+  HV_CLASS(TDragDockObject, TDragControlObject)
+ public:
+  explicit TDragDockObject(TControl* AControl) : TDragControlObject(AControl) {}
+  void Finished(TObject* Target, int X, int Y, bool Accepted) override;
 };
 
 namespace dragdrop {

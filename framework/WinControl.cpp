@@ -874,6 +874,7 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC: WMCtlColor(Message); break;
     case WM_MOUSELEAVE: WMMouseLeave(Message); break;
+    case WM_MOUSEACTIVATE: WMMouseActivate(Message); break;
     case WM_NCDESTROY: WMNCDestroy(Message); break;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(Message); break;
     case CN_KEYDOWN: CNKeyDown(Message); break;
@@ -997,6 +998,24 @@ void TWinControl::WMMouseLeave(TMessage& Message) {
       Application->SetMouseControl(nullptr);
   }
   DefaultHandler(Message);
+}
+
+void TWinControl::WMMouseActivate(TMessage& Message) {
+  TMouseButton button = mbLeft;
+  switch (HIWORD(Message.LParam)) {
+    case WM_RBUTTONDOWN: button = mbRight; break;
+    case WM_MBUTTONDOWN: button = mbMiddle; break;
+    default: break;
+  }
+  const TPoint at = ScreenToClient(MousePos());
+  const int hitTest = static_cast<short>(LOWORD(Message.LParam));
+  switch (MouseActivate(button, KeyboardStateToShiftState(), at.X, at.Y, hitTest)) {
+    case maActivate: Message.Result = MA_ACTIVATE; break;
+    case maActivateAndEat: Message.Result = MA_ACTIVATEANDEAT; break;
+    case maNoActivate: Message.Result = MA_NOACTIVATE; break;
+    case maNoActivateAndEat: Message.Result = MA_NOACTIVATEANDEAT; break;
+    default: DefaultHandler(Message); break;
+  }
 }
 
 void TWinControl::WMNCDestroy(TMessage& Message) { DefaultHandler(Message); }

@@ -97,3 +97,21 @@ TEST(BvLabel, TheLineRunsBesideAroundOrAcrossTheCaption) {
   };
   for (const auto& c : cases) EXPECT_EQ(TNSBvLabel::LineSegments(c.Width, c.TextWidth, c.Alignment), c.Expected);
 }
+
+// A tile publishes the framework's mouse-activation, mouse-leave and docking-start events, so
+// that a form file can bind them; the docking end is not among its events.
+TEST(InfoBar, PublishesTheMouseAndDockingEventsItsFormsBind) {
+  TNSInfoBar tile(nullptr);
+  const struct {
+    const char* Name;
+    bool Published;
+  } cases[] = {{"OnMouseActivate", true}, {"OnMouseLeave", true}, {"OnStartDock", true},
+               {"OnStartDrag", true},     {"OnEndDrag", true},    {"OnEndDock", false}};
+  for (const auto& c : cases) {
+    const TPropInfo* prop = GetPropInfo(&tile, c.Name);
+    EXPECT_EQ(prop != nullptr, c.Published) << c.Name;
+    if (prop) {
+      EXPECT_EQ(prop->Kind(), tkMethod) << c.Name;
+    }
+  }
+}

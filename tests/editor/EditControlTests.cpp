@@ -9,6 +9,7 @@
 
 #include "editor/TxtEdit.h"
 #include "framework/ImageList.h"
+#include "framework/StdCtrls.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 #include "tests/editor/TestHighlighter.h"
@@ -211,6 +212,47 @@ TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   // Still paints without them.
   edit.Invalidate();
   host.Settle();
+}
+
+// SetFocus hands the focus to the control registered last in the editor's focus list, and
+// focuses the editor itself while none is: a control freed is forgotten, and lists that name
+// each other end at the editor asked.
+TEST(EditControl, SetFocusGoesToTheLastControlOfTheFocusList) {
+  TEditorHost host;
+  TTxtEdit& edit = host.Edit();
+  TForm& form = host.Form();
+  auto place = [&](TWinControl* c) {
+    c->SetParent(&form);
+    c->SetBounds(0, 250, 80, 20);
+    return c;
+  };
+  TWinControl* first = place(new TEdit(&form));
+  TWinControl* second = place(new TEdit(&form));
+  auto* other = static_cast<TTxtEdit*>(place(new TTxtEdit(&form)));
+  TWinControl* elsewhere = place(new TEdit(&form));
+  auto focused = [&] {
+    elsewhere->SetFocus();
+    host.Settle();
+    edit.SetFocus();
+    host.Settle();
+    return GetFocus();
+  };
+  EXPECT_EQ(focused(), edit.Handle());
+  edit.AddFocusControl(first);
+  EXPECT_EQ(focused(), first->Handle());
+  edit.AddFocusControl(second);
+  EXPECT_EQ(focused(), second->Handle());
+  edit.AddFocusControl(first);  // registered already
+  EXPECT_EQ(focused(), second->Handle());
+  edit.RemoveFocusControl(second);
+  EXPECT_EQ(focused(), first->Handle());
+  delete first;
+  EXPECT_EQ(focused(), edit.Handle());
+  edit.AddFocusControl(other);
+  EXPECT_EQ(focused(), other->Handle());
+  other->AddFocusControl(&edit);  // two lists naming each other
+  EXPECT_EQ(focused(), edit.Handle());
+  EXPECT_EQ(edit.FocusList().size(), 1u);
 }
 
 TEST(EditControl, TheControlFreedFirstLeavesItsObjectsUsable) {

@@ -225,6 +225,41 @@ TEST(EditInput, TheWheelScrollsThreeRowsANotch) {
   EXPECT_EQ(e.TopLine(), 1);
 }
 
+// The wheel scrolls the text at once and is answered as handled: wheel events of the framework
+// set on the editor neither see it nor hold it back.
+TEST(EditInput, TheWheelScrollsWhateverTheWheelEventsSay) {
+  struct TWheelTaker {
+    void Wheel(TObject*, TShiftState, int, TPoint, bool& Handled) {
+      ++calls;
+      Handled = true;
+    }
+    void UpDown(TObject*, TShiftState, TPoint, bool& Handled) {
+      ++calls;
+      Handled = true;
+    }
+    int calls = 0;
+  };
+  const struct {
+    const char* Name;
+    bool Wheel, Down;
+  } cases[] = {{"OnMouseWheel handles it", true, false}, {"OnMouseWheelDown handles it", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEditorHost h(NumberedLines(200));
+    TTxtEdit& e = h.Edit();
+    TWheelTaker taker;
+    if (c.Wheel) e.OnMouseWheel = TMouseWheelEvent(&taker, &TWheelTaker::Wheel);
+    if (c.Down) e.OnMouseWheelDown = TMouseWheelUpDownEvent(&taker, &TWheelTaker::UpDown);
+    POINT p = CellCenter(h, 1, 1);
+    ClientToScreen(h.Wnd(), &p);
+    const LRESULT answer =
+        SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(answer, 1);
+    EXPECT_EQ(e.TopLine(), 4);
+    EXPECT_EQ(taker.calls, 0);
+  }
+}
+
 TEST(EditInput, DragScrollingBelowTheText) {
   TEditorHost h;
   // A control of a subclass reaches the timer's handler.

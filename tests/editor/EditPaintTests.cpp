@@ -274,6 +274,52 @@ TEST(EditPaint, AHighlighterColoursTokens) {
   edit.SetHighlighter(nullptr);
 }
 
+namespace {
+
+// Whitespace whose background tells the range it is asked in: yellow inside a comment, aqua
+// outside.
+class TRangeBackgroundHighlighter : public TTestHighlighter {
+ public:
+  explicit TRangeBackgroundHighlighter(TComponent* AOwner) : TTestHighlighter(AOwner) {
+    outside_.SetBackground(clAqua);
+    inside_.SetBackground(clYellow);
+  }
+  TTxtHighlighterAttributes* GetDefaultAttribute(int Index) const override {
+    if (Index != 4) return TTestHighlighter::GetDefaultAttribute(Index);
+    return GetRange() ? const_cast<TTxtHighlighterAttributes*>(&inside_)
+                      : const_cast<TTxtHighlighterAttributes*>(&outside_);
+  }
+
+ private:
+  TTxtHighlighterAttributes outside_{"Outside"};
+  TTxtHighlighterAttributes inside_{"Inside"};
+};
+
+}  // namespace
+
+TEST(EditPaint, BlankPartsTakeTheBackgroundOfNoRange) {
+  // The text ends inside an open comment, the range the last line leaves behind.
+  TEditorHost host("a\r\n/* open\r\nstill");
+  TTxtEdit& edit = host.Edit();
+  TRangeBackgroundHighlighter h(nullptr);
+  edit.SetHighlighter(&h);
+  auto shot = host.Capture();
+  const int gap = edit.GutterWidth();
+  const struct {
+    const char* Where;
+    int X, Y;
+  } cases[] = {
+      {"the gap beside the first row", gap, host.Cell(1, 1).Top + 1},
+      {"the gap beside a comment row", gap + 1, host.Cell(1, 2).Top + 1},
+      {"below the last row", host.Cell(5, 5).Left + 1, host.Cell(5, 5).Top + 1},
+      {"below the last row, far right", host.Width() - 2, host.Height() - 2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shot->Pixel(c.X, c.Y), RGBOf(clAqua)) << c.Where;
+  // The comment's own rows keep their range's blanks.
+  EXPECT_EQ(CellBackground(*shot, host.Cell(20, 3)), RGBOf(clYellow));
+  edit.SetHighlighter(nullptr);
+}
+
 TEST(EditPaint, TokensScrolledPastTheLeftEdgeAreCut) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();

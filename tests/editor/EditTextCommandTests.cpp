@@ -2,7 +2,11 @@
 // and Shift+Tab, block indent and unindent, and case changes; each undone exactly.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditKeyCmds.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 
@@ -248,6 +252,40 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   EXPECT_EQ(e.Lines()->Count(), 2);
   e.Undo();
   EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
+}
+
+// Every deleting command is bracketed by the transient paint: once before the change, once
+// after it, also when it finds nothing to delete.
+TEST(EditDeleting, EveryDeletingCommandIsBracketedByTheTransientPaint) {
+  struct TTransientLog {
+    void Paint(TObject*, TCanvas*, TTransientType Type) { calls.push_back(Type); }
+    std::vector<TTransientType> calls;
+  };
+  const struct {
+    TTxtEditorCommand Command;
+    TBufferCoord Caret;
+    const char* After;
+  } cases[] = {
+      {ecDeleteLastChar, {7, 1}, "alphabeta\r\ngamma"},
+      {ecDeleteChar, {6, 1}, "alphabeta\r\ngamma"},
+      {ecDeleteWord, {7, 1}, "alpha \r\ngamma"},
+      {ecDeleteEOL, {3, 1}, "al\r\ngamma"},
+      {ecDeleteLastWord, {11, 1}, "alpha \r\ngamma"},
+      {ecDeleteBOL, {7, 1}, "beta\r\ngamma"},
+      {ecDeleteLine, {3, 1}, "gamma"},
+      {ecDeleteBOL, {1, 2}, "alpha beta\r\ngamma"},  // nothing to delete
+  };
+  for (const auto& c : cases) {
+    std::string name;
+    EditorCommandToIdent(c.Command, name);
+    SCOPED_TRACE(name + " at " + std::to_string(c.Caret.Char) + "," + std::to_string(c.Caret.Line));
+    TTextEdit e("alpha beta\r\ngamma");
+    e.SetCaretXY(c.Caret);
+    TTransientLog log;
+    e.OnPaintTransient = TPaintTransient(&log, &TTransientLog::Paint);
+    EXPECT_EQ(TextAfter(e, c.Command), c.After);
+    EXPECT_EQ(log.calls, (std::vector<TTransientType>{ttBefore, ttAfter}));
+  }
 }
 
 TEST(EditTabs, TabInsertsSpacesToTheNextStop) {

@@ -5,6 +5,7 @@
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditClipboard.h"
+#include "framework/Clipboard.h"
 #include "framework/Streams.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
@@ -48,6 +49,59 @@ TEST(EditUndo, CaretAndSelectionItems) {
   EXPECT_EQ(e.SelText(), "bc");
   e.Redo();
   EXPECT_FALSE(e.SelAvail());
+}
+
+// Each item is reversed in the selection mode it was made in, whatever mode is active: the
+// mode stays after the step, and the item recorded for the way back carries it too, except a
+// selection's, which gives back the selection (and its mode) from before.
+TEST(EditUndo, AnItemIsReversedInItsOwnSelectionMode) {
+  const struct {
+    const char* Name;
+    TTxtUndoReason Reason;
+    TTxtSelectionMode Mode, RedoMode;
+  } cases[] = {
+      {"caret in column mode", urCaret, smColumn, smColumn},
+      {"caret in line mode", urCaret, smLine, smLine},
+      {"line break in column mode", urLineBreak, smColumn, smColumn},
+      {"selection in line mode", urSelection, smLine, smNormal},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTextEdit e("abcdef\r\n");
+    e.SetCaretXY({4, 1});
+    ASSERT_EQ(e.ActiveSelectionMode(), smNormal);
+    e.UndoList()->AddChange(c.Reason, {4, 1}, {4, 1}, "", c.Mode);
+    e.Undo();
+    EXPECT_EQ(e.ActiveSelectionMode(), c.Mode);
+    e.SetActiveSelectionMode(smNormal);
+    e.Redo();
+    EXPECT_EQ(e.ActiveSelectionMode(), c.RedoMode);
+  }
+}
+
+// The markers of a paste are recorded in the normal mode and undone last: were the active mode
+// set from them, a column block that a paste replaced would come back selected as a stream of
+// text from its first corner to its last, and a copy would take lines never selected.
+TEST(EditUndo, UndoingAPasteSelectsTheColumnBlockItReplaced) {
+  const struct {
+    const char* Name;
+    bool FromAnotherProgram;
+  } cases[] = {{"the editor's own block", false}, {"text from another program", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TTextEdit e("abcd\r\nefgh\r\nijkl");
+    if (c.FromAnotherProgram) {
+      Clipboard()->SetAsWideText(L"X");
+    } else {
+      TxtEditCopyToClipboard("X", smNormal);
+    }
+    Select(e, {2, 1}, {4, 3}, smColumn);
+    e.PasteFromClipboard();
+    ASSERT_NE(e.TextA(), "abcd\r\nefgh\r\nijkl");
+    EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\nijkl");
+    EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
+    EXPECT_EQ(e.SelText(), "bc\r\nfg\r\njk");
+  }
 }
 
 TEST(EditUndo, ReadOnlyUndoesNothing) {

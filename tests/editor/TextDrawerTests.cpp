@@ -62,7 +62,8 @@ TEST(TextDrawer, CellMetricsComeFromTheBaseStyleOfTheRealFont) {
 
 TEST(TextDrawer, MissingFontsAreRefused) {
   auto font = MakeFont();
-  EXPECT_EQ(Raised<EheTextDrawerException>([&] { TheTextDrawer drawer(TFontStyles{}, nullptr); }),
+  // A new drawer is refused by its font stock, made before the drawer takes the font.
+  EXPECT_EQ(Raised<EheFontStockException>([&] { TheTextDrawer drawer(TFontStyles{}, nullptr); }),
             "SetBaseFont: 'Value' must be specified.");
   TheTextDrawer drawer(TFontStyles{}, font.get());
   EXPECT_THROW(drawer.SetBaseFont(nullptr), EheTextDrawerException);

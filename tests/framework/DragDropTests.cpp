@@ -153,3 +153,48 @@ TEST(DragDrop, AnAutomaticDragStartsWithThePressAndASourceThatGoesEndsIt) {
   EXPECT_EQ(object.GetDragCursor(true, 0, 0), crMultiDrag);
   EXPECT_EQ(object.GetDragCursor(false, 0, 0), crNoDrop);
 }
+
+// A control whose drag kind is dkDock starts a docking drag: it hears of the start and of the end
+// through OnStartDock and OnEndDock (its drag events stay silent), carries the docking state
+// while the drag runs, and a docking drag object travels. An ordinary drag is the other way round.
+TEST(DragDrop, ADockingDragIsToldThroughTheDockEvents) {
+  struct TStartLog {
+    std::vector<std::string>* log;
+    void Drag(TObject*, TDragObject*&) { log->push_back("start drag"); }
+    void Dock(TObject*, TDragDockObject*&) { log->push_back("start dock"); }
+    void EndDock(TObject*, TObject* target, int x, int y) {
+      log->push_back(std::string("end dock ") + (target ? "target " : "none ") + std::to_string(x) + "," +
+                     std::to_string(y));
+    }
+  };
+  const struct {
+    const char* Name;
+    TDragKind Kind;
+    bool Drop;
+    std::vector<std::string> Log;
+  } cases[] = {
+      {"docking, dropped", dkDock, true, {"start dock", "over enter 5,6", "drop 5,6", "end dock target 5,6"}},
+      {"docking, cancelled", dkDock, false, {"start dock", "over enter 5,6", "over leave 5,6", "end dock none 5,6"}},
+      {"dragging, dropped", dkDrag, true, {"start drag", "over enter 5,6", "drop 5,6", "end target 5,6"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDragScene s;
+    TStartLog starts{&s.Log.log};
+    s.Source->SetDragKind(c.Kind);
+    s.Source->OnStartDrag = TStartDragEvent(&starts, &TStartLog::Drag);
+    s.Source->OnStartDock = TStartDockEvent(&starts, &TStartLog::Dock);
+    s.Source->OnEndDock = TEndDockEvent(&starts, &TStartLog::EndDock);
+    s.Source->BeginDrag(true);
+    s.MoveTo(s.Target, 5, 6);
+    EXPECT_EQ(s.Source->ControlState().Contains(csDocking), c.Kind == dkDock);
+    EXPECT_EQ(dynamic_cast<TDragDockObject*>(dragdrop::Current()) != nullptr, c.Kind == dkDock);
+    if (c.Drop) {
+      s.Release(s.Target, 5, 6);
+    } else {
+      s.Source->EndDrag(false);
+    }
+    EXPECT_FALSE(s.Source->ControlState().Contains(csDocking));
+    EXPECT_EQ(s.Log.log, c.Log);
+  }
+}
