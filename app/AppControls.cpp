@@ -47,19 +47,10 @@ void TNSInfoBar::Click() {
 void TNSInfoBar::Paint() {
   Canvas()->Font()->Assign(Font());
   Canvas()->Brush()->SetColor(Color());
-  // The tile draws nothing of its own; a designer still sees where it lies.
-  if (ComponentState().Contains(csDesigning)) {
-    DrawDesignFrame(Canvas(), ClientRect(), psDash, clBlack);
-    // The painting handler gets the canvas it gets at run time.
-    Canvas()->Pen()->SetStyle(psSolid);
-    Canvas()->Brush()->SetStyle(bsSolid);
-  }
+  // The tile draws nothing of its own; a designer still sees where it lies, and the painting
+  // handler takes the canvas as the frame left it (a dashed pen, a clear brush).
+  if (ComponentState().Contains(csDesigning)) DrawDesignFrame(Canvas(), ClientRect(), psDash, clBlack);
   if (OnPaint) OnPaint(this);
-}
-
-void TNSInfoBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  TCustomControl::MouseUp(Button, Shift, X, Y);
-  if (Button == mbLeft && X >= 0 && Y >= 0 && X < Width() && Y < Height()) Click();
 }
 
 void TNSInfoBar::KeyPress(wchar_t& Key) {

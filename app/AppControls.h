@@ -27,7 +27,6 @@ class TNSInfoBar : public TCustomControl {
 
  protected:
   void Paint() override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyPress(wchar_t& Key) override;
   void Dispatch(TMessage& Message) override;
 

@@ -25,6 +25,7 @@ HV_PUBLISH(TCloseFile) {}
 HV_PUBLISH(TCloseAllForm) {
   p.Method("FormCreate", &T::FormCreate);
   p.Method("FormShow", &T::FormShow);
+  p.Method("FormPaint", &T::FormPaint);
   p.Method("lstbxCloseAllDrawItem", &T::lstbxCloseAllDrawItem);
   p.Method("lstbxCloseAllKeyDown", &T::lstbxCloseAllKeyDown);
   p.Method("actnSaveExecute", &T::actnSaveExecute);
@@ -106,25 +107,32 @@ void TCloseAllForm::FormCreate(TObject*) {
 
 void TCloseAllForm::FormShow(TObject*) { lstbxCloseAll->Invalidate(); }
 
+void TCloseAllForm::FormPaint(TObject*) { lstbxCloseAll->Invalidate(); }
+
 void TCloseAllForm::PlaceOnScreen(TApCustomAppStorage* Storage) {
+  // A settings file that cannot be read or written costs the dialog its place, nothing more: the
+  // closing goes on, and the exit's own writing tells of the file.
   if (Storage && !placement_) {
     placement_ = new TApFormStorage(this);
     placement_->SetAppStorage(Storage);
     placement_->SetAppStoragePath("CloseAllForm\\");
     placement_->SetOptions({fpSize, fpLocation});
-    placement_->RestoreFormPlacement();
+    try {
+      placement_->RestoreFormPlacement();
+    } catch (const Exception&) {}
   }
   if (Left() + Top() != 0) return;
   SetLeft((Screen->Width() - Width()) / 2);
   SetTop((Screen->Height() - Height()) / 2);
-  if (placement_) placement_->SaveFormPlacement();
+  try {
+    if (placement_) placement_->SaveFormPlacement();
+  } catch (const Exception&) {}
 }
 
 void TCloseAllForm::AddDocument(TDocument* Document) {
   auto file = std::make_unique<TCloseFile>();
   file->Document = Document;
-  file->Text =
-      Document->FileName.empty() ? AnsiToWide(NameFromText(Document->Editor()->TextA(), 1)) : Document->FileName;
+  file->Text = AnsiToWide(NameFromText(Document->Editor()->TextA(), 1));
   lstbxCloseAll->Items()->AddObject(Document->GetDisplayName(false), file.get());
   files_.push_back(std::move(file));
   SetChecked(Count() - 1, true);
@@ -141,9 +149,9 @@ bool TCloseAllForm::Checked(int Index) const { return lstbxCloseAll->Selected(In
 void TCloseAllForm::SetChecked(int Index, bool Value) { lstbxCloseAll->SetSelected(Index, Value); }
 
 void TCloseAllForm::lstbxCloseAllDrawItem(TWinControl*, int Index, const TRect& Rect, TOwnerDrawState State) {
+  // The canvas comes prepared by the list: a checked (selected) entry in the highlight colours.
   TCanvas* canvas = lstbxCloseAll->Canvas();
   const bool checked = Checked(Index);
-  canvas->Brush()->SetColor(clWindow);
   canvas->FillRect(Rect);
   int x = Rect.Left + 4;
   RECT box{x, Rect.Top + (Rect.Height() - checkSize_.cy) / 2, 0, 0};
@@ -159,7 +167,6 @@ void TCloseAllForm::lstbxCloseAllDrawItem(TWinControl*, int Index, const TRect& 
   if (!drawn) DrawFrameControl(canvas->Handle(), &box, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));
   x += checkSize_.cx + 4;
   const WideString name = lstbxCloseAll->Items()->Strings(Index);
-  canvas->Font()->SetColor(clWindowText);
   SetBkMode(canvas->Handle(), TRANSPARENT);
   TRect text{x, Rect.Top, Rect.Right, Rect.Bottom};
   canvas->DrawText(text, name, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);

@@ -36,8 +36,7 @@ class TCloseAllForm : public TForm {
   explicit TCloseAllForm(TComponent* AOwner, TDocumentHost* Host = nullptr);
   ~TCloseAllForm() override;
 
-  // An entry for the document, checked: its display name, and the full file name (a preview of
-  // the text for a document never saved).
+  // An entry for the document, checked: its display name, and a preview of its text.
   void AddDocument(TDocument* Document);
   TCloseFile* Entry(int Index) const;
   int Count() const;
@@ -55,6 +54,7 @@ class TCloseAllForm : public TForm {
   // Handlers of the form file.
   void FormCreate(TObject* Sender);
   void FormShow(TObject* Sender);
+  void FormPaint(TObject* Sender);
   void lstbxCloseAllDrawItem(TWinControl* Control, int Index, const TRect& Rect, TOwnerDrawState State);
   void lstbxCloseAllKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void actnSaveExecute(TObject* Sender);

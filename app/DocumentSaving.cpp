@@ -359,11 +359,12 @@ bool TMainForm::CloseDocuments(TDocument* Except) {
   }
   // Documents whose save failed stay open, and then the window does not close either.
   std::vector<TDocument*> kept;
+  // The dialog is made, placed and its place kept at every closing, shown only for more than one.
+  auto* dialog = New<TCloseAllForm>(this, this);
+  TScopeExit freeDialog([dialog] { delete dialog; });
+  dialog->PlaceOnScreen(SettingsStorage());
+  for (TDocument* document : modified) dialog->AddDocument(document);
   if (modified.size() > 1) {
-    auto* dialog = New<TCloseAllForm>(this, this);
-    TScopeExit freeDialog([dialog] { delete dialog; });
-    dialog->PlaceOnScreen(SettingsStorage());
-    for (TDocument* document : modified) dialog->AddDocument(document);
     if (RunCloseAllDialog(dialog) != mrYes) return false;
     kept = dialog->Unsaved();
   } else if (modified.size() == 1) {

@@ -1,6 +1,8 @@
 // The keyboard shortcuts dialog over the command list's actions.
 #include "app/KeyboardShortcutsFrm.h"
 
+#include <utility>
+
 #include "app/NSHotKey.h"
 #include "app/TextRoutines.h"
 #include "app/WindowRoutines.h"
@@ -27,6 +29,8 @@ HV_PUBLISH(TKeyboardShortcutsForm) {
   p.Method("lstbxShortcutsDragDrop", &T::lstbxShortcutsDragDrop);
   p.Method("actnOKExecute", &T::actnOKExecute);
   p.Method("actnCancelExecute", &T::actnCancelExecute);
+  p.Method("btnCancelMouseDown", &T::btnCancelMouseDown);
+  p.Method("btnCancelMouseUp", &T::btnCancelMouseUp);
   p.ComponentField("lblCurrentlyAssignedTo", &T::lblCurrentlyAssignedTo);
   p.ComponentField("lblCurrentShortcuts", &T::lblCurrentShortcuts);
   p.ComponentField("lstbxShortcuts", &T::lstbxShortcuts);
@@ -49,7 +53,7 @@ WideString MenuItemPath(TBarCustomItem* Item) {
   if (!Item) return WideString();
   // Shown as plain text (window captions, labels): the menus' accelerators go.
   TBarCustomItem* parent = Item->Parent();
-  if (!parent || parent->Caption().empty()) return StripHotkey(Item->Caption());
+  if (!parent) return StripHotkey(Item->Caption());
   return StripHotkey(Item->Caption()) + L", " + StripHotkey(parent->Caption());
 }
 
@@ -205,13 +209,24 @@ void TKeyboardShortcutsForm::actnOKExecute(TObject*) {
 }
 
 void TKeyboardShortcutsForm::actnCancelExecute(TObject*) {
-  // Esc in the field is the key being chosen, not a wish to leave.
-  if (htkShortcut->Focused()) {
+  // Esc in the field is the key being chosen, not a wish to leave; so is Cancel pressed with the
+  // mouse while the field had the focus.
+  const bool pressedInField = std::exchange(cancelPressedInField_, false);
+  if (htkShortcut->Focused() || pressedInField) {
     htkShortcut->SetHotKey(TShortCut(VK_ESCAPE));
     ShowCurrentOwner();
     return;
   }
   SetModalResult(mrCancel);
+}
+
+void TKeyboardShortcutsForm::btnCancelMouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
+  if (Button == mbLeft) cancelPressedInField_ = htkShortcut->Focused();
+}
+
+void TKeyboardShortcutsForm::btnCancelMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
+  // Released off the button: no click follows, and a later Esc is a cancel again.
+  if (Button == mbLeft && !btnCancel->ClientRect().Contains({X, Y})) cancelPressedInField_ = false;
 }
 
 bool ExecuteKeyboardShortcutsDialog(TBarCustomItem* Item, TStrings* Commands) {

@@ -57,6 +57,8 @@ class TKeyboardShortcutsForm : public TForm {
   void lstbxShortcutsDragDrop(TObject* Sender, TObject* Source, int X, int Y);
   void actnOKExecute(TObject* Sender);
   void actnCancelExecute(TObject* Sender);
+  void btnCancelMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void btnCancelMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
   TLabel* lblCurrentlyAssignedTo = nullptr;
   TLabel* lblCurrentShortcuts = nullptr;
@@ -78,6 +80,9 @@ class TKeyboardShortcutsForm : public TForm {
  private:
   // The label names the command that already has the field's shortcut.
   void ShowCurrentOwner();
+  // Cancel was pressed with the mouse while the field had the focus (the button takes the focus
+  // with the press, before its click runs).
+  bool cancelPressedInField_ = false;
   // Moves the list entry at From to To and selects it.
   void MoveEntry(int From, int To);
 

@@ -111,7 +111,7 @@ const TMainCommands::TBinding TMainCommands::bindings_[] = {
     {"actnTabBar", &TMainCommands::TabBarExecute, &TMainCommands::VisibleUpdate},
     {"actnStatusBar", &TMainCommands::StatusBarExecute, &TMainCommands::VisibleUpdate},
     {"actnLockTheToolbars", &TMainCommands::LockTheToolbarsExecute, &TMainCommands::LockTheToolbarsUpdate},
-    {"actnCustomize", &TMainCommands::CustomizeExecute, &TMainCommands::CustomizeUpdate},
+    {"actnCustomize", &TMainCommands::CustomizeExecute, &TMainCommands::Always},
     {"actnWordWrap", &TMainCommands::WordWrapExecute, &TMainCommands::WordWrapUpdate},
     {"actnShowNonprintingCharacters", &TMainCommands::NonprintingExecute, &TMainCommands::NonprintingUpdate},
     {"actnIncrease", &TMainCommands::IncreaseExecute, &TMainCommands::IncreaseUpdate},
@@ -759,8 +759,6 @@ void TMainCommands::PreferencesExecute(TObject*) { ExecutePreferencesDialog(form
 TSkinCustomizer* TMainCommands::Customizer() const {
   return dynamic_cast<TSkinCustomizer*>(form_->FindComponent("cstmzrMain"));
 }
-
-void TMainCommands::CustomizeUpdate(TObject* Sender) { Enable(Sender, Customizer() != nullptr); }
 
 void TMainCommands::CustomizeExecute(TObject*) { ShowCustomizeDialog(Customizer()); }
 

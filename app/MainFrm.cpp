@@ -446,8 +446,10 @@ void TMainForm::FocusEditor(TDocument* Document) {
 TDocument* TMainForm::NewDocument() {
   tlbrTabBar->BeginUpdate();
   TScopeExit endUpdate([this] { tlbrTabBar->EndUpdate(); });
-  LockUpdate(HandleAllocated() ? Handle() : nullptr);
-  TScopeExit unlock([] { LockUpdate(nullptr); });
+  // Drawing alone is held: a new document is made at once, and the cursor of whatever made it
+  // (the hourglass of an opening, say) stays as it is.
+  LockWindowUpdate(HandleAllocated() ? Handle() : nullptr);
+  TScopeExit unlock([] { LockWindowUpdate(nullptr); });
   TDocument* document = CreateDocument(NextDocumentName());
   document->Encoding = ::Options->Encoding == teAutoSelect ? teAnsi : ::Options->Encoding;
   document->Item()->SetHint(

@@ -1,11 +1,15 @@
 // The hot-key field: key capture rules apart from the window, then painting and the caret.
 #include "app/NSHotKey.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "framework/Forms.h"
 #include "framework/GdiHandles.h"
 #include "framework/Graphics.h"
 #include "framework/Messages.h"
 #include "framework/Screen.h"
+#include "framework/SystemHandles.h"
 
 HV_PUBLISH(TNSHotKey) {
   p.Prop("NoneStr", &T::NoneStr, &T::SetNoneStr);
@@ -13,6 +17,32 @@ HV_PUBLISH(TNSHotKey) {
   p.Prop("InvalidKeys", &T::InvalidKeys, &T::SetInvalidKeys).Default(THKInvalidKeys{});
   p.Prop("Modifiers", &T::Modifiers, &T::SetModifiers).Default(THKModifiers{});
   p.Prop("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
+  p.Prop("BevelEdges", &T::BevelEdges, &T::SetBevelEdges).Default(TBevelEdges{beLeft, beTop, beRight, beBottom});
+  p.Prop("BevelInner", &T::BevelInner, &T::SetBevelInner).Default(bvRaised);
+  p.Prop("BevelOuter", &T::BevelOuter, &T::SetBevelOuter).Default(bvLowered);
+  p.Prop("BevelKind", &T::BevelKind, &T::SetBevelKind).Default(bkNone);
+  p.Prop("BevelWidth", &T::BevelWidth, &T::SetBevelWidth).Default(1);
+  p.Prop("BiDiMode", &T::BiDiMode, &T::SetBiDiMode).Default(bdLeftToRight);
+  p.Prop("ImeName", &T::ImeName, &T::SetImeName);
+}
+
+HKL FindImeLayout(const WideString& ImeName) {
+  if (ImeName.empty()) return nullptr;
+  // The input method library is there only where input method editors are.
+  static const TModuleHandle imm(L"imm32.dll");
+  using TGetDescription = UINT(WINAPI*)(HKL, LPWSTR, UINT);
+  const auto getDescription = imm.Proc<TGetDescription>("ImmGetDescriptionW");
+  if (!getDescription) return nullptr;
+  const int count = GetKeyboardLayoutList(0, nullptr);
+  if (count <= 0) return nullptr;
+  std::vector<HKL> layouts(static_cast<size_t>(count));
+  layouts.resize(static_cast<size_t>(std::max(GetKeyboardLayoutList(count, layouts.data()), 0)));
+  for (HKL layout : layouts) {
+    wchar_t description[256] = {};
+    const UINT length = getDescription(layout, description, 255);
+    if (length > 0 && ImeName == WideString(description, std::min<UINT>(length, 255))) return layout;
+  }
+  return nullptr;
 }
 
 THKInvalidKey ShiftClass(TShiftState Shift) {
@@ -134,10 +164,107 @@ void TNSHotKey::SetBorderStyle(TBorderStyle Value) {
   AdjustHeight();
 }
 
+void TNSHotKey::SetBevelEdges(TBevelEdges Value) {
+  if (Value == bevelEdges_) return;
+  bevelEdges_ = Value;
+  FrameChanged();
+}
+
+void TNSHotKey::SetBevelInner(TPanelBevel Value) {
+  if (Value == bevelInner_) return;
+  bevelInner_ = Value;
+  FrameChanged();
+}
+
+void TNSHotKey::SetBevelOuter(TPanelBevel Value) {
+  if (Value == bevelOuter_) return;
+  bevelOuter_ = Value;
+  FrameChanged();
+}
+
+void TNSHotKey::SetBevelKind(TBevelKind Value) {
+  if (Value == bevelKind_) return;
+  bevelKind_ = Value;
+  FrameChanged();
+}
+
+void TNSHotKey::SetBevelWidth(int Value) {
+  Value = std::max(Value, 1);
+  if (Value == bevelWidth_) return;
+  bevelWidth_ = Value;
+  FrameChanged();
+}
+
+int TNSHotKey::BevelSize() const {
+  if (bevelKind_ == bkNone) return 0;
+  return ((bevelInner_ != bvNone ? 1 : 0) + (bevelOuter_ != bvNone ? 1 : 0)) * bevelWidth_;
+}
+
+void TNSHotKey::SetBiDiMode(TBiDiMode Value) {
+  if (Value == biDiMode_) return;
+  biDiMode_ = Value;
+  if (HandleAllocated()) RecreateWnd();
+  Invalidate();
+}
+
+// The bevel lies in the frame: the client area is measured and the frame drawn again.
+void TNSHotKey::FrameChanged() {
+  if (!HandleAllocated()) return;
+  SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Invalidate();
+}
+
+void TNSHotKey::PaintBevel() {
+  const int size = BevelSize();
+  if (size == 0) return;
+  // The client rectangle in the window's own co-ordinates, then the ring round it.
+  RECT window{}, client{};
+  GetWindowRect(Handle(), &window);
+  ::GetClientRect(Handle(), &client);
+  POINT origin{0, 0};
+  ::ClientToScreen(Handle(), &origin);
+  OffsetRect(&client, origin.x - window.left, origin.y - window.top);
+  RECT ring = client;
+  if (bevelEdges_.Contains(beLeft)) ring.left -= size;
+  if (bevelEdges_.Contains(beTop)) ring.top -= size;
+  if (bevelEdges_.Contains(beRight)) ring.right += size;
+  if (bevelEdges_.Contains(beBottom)) ring.bottom += size;
+  const TWholeWindowDC dc(Handle());
+  if (!dc) return;
+  const TSaveDC saved(dc.Get());
+  ExcludeClipRect(dc.Get(), client.left, client.top, client.right, client.bottom);
+  const TBrushHandle face(CreateSolidBrush(ColorToRGB(Color())));
+  FillRect(dc.Get(), &ring, face.Get());
+  UINT sides = (bevelEdges_.Contains(beLeft) ? BF_LEFT : 0) | (bevelEdges_.Contains(beTop) ? BF_TOP : 0) |
+               (bevelEdges_.Contains(beRight) ? BF_RIGHT : 0) | (bevelEdges_.Contains(beBottom) ? BF_BOTTOM : 0);
+  if (bevelKind_ == bkFlat) sides |= BF_FLAT;
+  if (bevelKind_ == bkSoft) sides |= BF_SOFT;
+  // The outer cut first, each as many one-pixel rings as the width, then the inner one.
+  const struct {
+    TPanelBevel Cut;
+    UINT Raised, Sunken;
+  } cuts[] = {{bevelOuter_, BDR_RAISEDOUTER, BDR_SUNKENOUTER}, {bevelInner_, BDR_RAISEDINNER, BDR_SUNKENINNER}};
+  for (const auto& cut : cuts) {
+    if (cut.Cut == bvNone) continue;
+    for (int i = 0; i < bevelWidth_; ++i) {
+      if (cut.Cut != bvSpace) {
+        RECT edge = ring;
+        DrawEdge(dc.Get(), &edge, cut.Cut == bvRaised ? cut.Raised : cut.Sunken, sides);
+      }
+      if (sides & BF_LEFT) ++ring.left;
+      if (sides & BF_TOP) ++ring.top;
+      if (sides & BF_RIGHT) --ring.right;
+      if (sides & BF_BOTTOM) --ring.bottom;
+    }
+  }
+}
+
 void TNSHotKey::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
   Params.Style |= WS_CLIPCHILDREN;
+  if (biDiMode_ != bdLeftToRight) Params.ExStyle |= WS_EX_RTLREADING;
   // A 3-D control draws a sunken client edge instead of the flat border.
   if (borderStyle_ == bsSingle) {
     if (Ctl3D())
@@ -166,6 +293,7 @@ void TNSHotKey::Paint() {
   Canvas()->Brush()->SetStyle(bsSolid);
   Canvas()->FillRect(r);
   Canvas()->SetFont(Font());
+  Canvas()->SetTextFlags(biDiMode_ != bdLeftToRight ? ETO_RTLREADING : 0);
   Canvas()->TextOut(1, 1, text_);
 }
 
@@ -177,10 +305,33 @@ void TNSHotKey::WndProc(TMessage& Message) {
       CreateCaret(Handle(), nullptr, 1, 2 - Font()->Height());
       PlaceCaret();
       ShowCaret(Handle());
+      if (HKL ime = FindImeLayout(imeName_)) {
+        const HKL current = GetKeyboardLayout(0);
+        if (current != ime && ActivateKeyboardLayout(ime, 0)) layoutBeforeIme_ = current;
+      }
       return;
     case WM_KILLFOCUS:
       DestroyCaret();
+      if (layoutBeforeIme_) ActivateKeyboardLayout(std::exchange(layoutBeforeIme_, nullptr), 0);
       TCustomControl::WndProc(Message);
+      return;
+    case WM_NCCALCSIZE: {
+      TCustomControl::WndProc(Message);
+      const int size = BevelSize();
+      if (size == 0) return;
+      // Both forms of the message start with the rectangle that becomes the client area.
+      auto* r = reinterpret_cast<RECT*>(Message.LParam);
+      if (bevelEdges_.Contains(beLeft)) r->left += size;
+      if (bevelEdges_.Contains(beTop)) r->top += size;
+      if (bevelEdges_.Contains(beRight)) r->right -= size;
+      if (bevelEdges_.Contains(beBottom)) r->bottom -= size;
+      r->right = std::max(r->right, r->left);
+      r->bottom = std::max(r->bottom, r->top);
+      return;
+    }
+    case WM_NCPAINT:
+      TCustomControl::WndProc(Message);
+      PaintBevel();
       return;
     case CM_FONTCHANGED:
       TCustomControl::WndProc(Message);

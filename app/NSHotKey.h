@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/CustomControls.h"
+#include "framework/ExtCtrls.h"
 #include "framework/ShortCuts.h"
 
 // Classes of modifier combinations a shortcut may not use alone.
@@ -11,6 +12,18 @@ using THKInvalidKeys = TSet<THKInvalidKey>;
 // The modifiers put in place of an invalid combination.
 HV_ENUM(THKModifier, hkShift, hkCtrl, hkAlt, hkExt)
 using THKModifiers = TSet<THKModifier>;
+
+// A bevel drawn round the field inside its frame: none, or the look of its edges.
+HV_ENUM(TBevelKind, bkNone, bkTile, bkSoft, bkFlat)
+// The sides that carry the bevel.
+HV_ENUM(TBevelEdge, beLeft, beTop, beRight, beBottom)
+using TBevelEdges = TSet<TBevelEdge>;
+// The reading order of the text: the right-to-left modes read it from the right.
+HV_ENUM(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
+
+// The keyboard layout of the input method editor of that description; null for none (and for an
+// empty name).
+HKL FindImeLayout(const WideString& ImeName);
 
 // The class of the modifiers held (mouse buttons ignored).
 THKInvalidKey ShiftClass(TShiftState Shift);
@@ -47,6 +60,26 @@ class TNSHotKey : public TCustomControl {
   // The text shown.
   const WideString& Text() const { return text_; }
 
+  // The bevel: each of the two cuts that is not bvNone takes BevelWidth pixels on every side of
+  // BevelEdges, once BevelKind is not bkNone.
+  TBevelEdges BevelEdges() const { return bevelEdges_; }
+  void SetBevelEdges(TBevelEdges Value);
+  TPanelBevel BevelInner() const { return bevelInner_; }
+  void SetBevelInner(TPanelBevel Value);
+  TPanelBevel BevelOuter() const { return bevelOuter_; }
+  void SetBevelOuter(TPanelBevel Value);
+  TBevelKind BevelKind() const { return bevelKind_; }
+  void SetBevelKind(TBevelKind Value);
+  int BevelWidth() const { return bevelWidth_; }
+  // At least 1.
+  void SetBevelWidth(int Value);
+  int BevelSize() const;
+  TBiDiMode BiDiMode() const { return biDiMode_; }
+  void SetBiDiMode(TBiDiMode Value);
+  // The input method editor switched on while the field has the focus (its description).
+  const WideString& ImeName() const { return imeName_; }
+  void SetImeName(const WideString& Value) { imeName_ = Value; }
+
  protected:
   void CreateParams(TCreateParams& Params) override;
   void Paint() override;
@@ -61,6 +94,8 @@ class TNSHotKey : public TCustomControl {
   void PlaceCaret();
   void AdjustHeight();
   int FontTextHeight() const;
+  void FrameChanged();
+  void PaintBevel();
 
   TShortCut hotKey_{};
   THKInvalidKeys invalidKeys_;
@@ -69,4 +104,12 @@ class TNSHotKey : public TCustomControl {
   WideString text_ = L"(None)";
   TBorderStyle borderStyle_ = bsSingle;
   bool modifierOnly_ = false;
+  TBevelEdges bevelEdges_{beLeft, beTop, beRight, beBottom};
+  TPanelBevel bevelInner_ = bvRaised;
+  TPanelBevel bevelOuter_ = bvLowered;
+  TBevelKind bevelKind_ = bkNone;
+  int bevelWidth_ = 1;
+  TBiDiMode biDiMode_ = bdLeftToRight;
+  WideString imeName_;
+  HKL layoutBeforeIme_ = nullptr;  // the layout to give back when the focus leaves
 };

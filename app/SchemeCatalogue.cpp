@@ -119,14 +119,14 @@ THighInfo ReadSchemeInfo(const WideString& FileName) {
 }
 
 std::vector<AnsiString> SplitExtensions(const AnsiString& Extensions) {
+  static constexpr std::string_view delimiter = ", ";
   std::vector<AnsiString> result;
   size_t from = 0;
-  while (from <= Extensions.size()) {
-    size_t comma = Extensions.find(',', from);
-    if (comma == AnsiString::npos) comma = Extensions.size();
-    AnsiString ext = Trim(Extensions.substr(from, comma - from));
-    if (!ext.empty()) result.push_back(ext);
-    from = comma + 1;
+  while (from < Extensions.size()) {
+    size_t at = Extensions.find(delimiter, from);
+    if (at == AnsiString::npos) at = Extensions.size();
+    result.push_back(Extensions.substr(from, at - from));
+    from = at + delimiter.size();
   }
   return result;
 }
@@ -148,15 +148,8 @@ const std::vector<WideString>& THighList::Files() {
   return files_;
 }
 
-const THighInfo& THighList::Info(const WideString& FileName) {
-  for (const auto& entry : infos_)
-    if (WideSameText(entry.first, FileName)) return entry.second;
-  infos_.emplace_back(FileName, ReadSchemeInfo(FileName));
-  return infos_.back().second;
-}
-
 AnsiString THighList::ReadInfo(const WideString& FileName, const AnsiString& Attribute) {
-  const THighInfo& info = Info(FileName);
+  const THighInfo info = ReadSchemeInfo(FileName);
   if (Attribute == "Name") return info.Name;
   if (Attribute == "Extensions") return info.Extensions;
   return AnsiString();

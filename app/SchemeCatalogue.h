@@ -36,8 +36,8 @@ class THighList {
   // The full paths of every "*.xml" file of the folder, sorted without regard to case; read once.
   const std::vector<WideString>& Files();
   void ListFiles(std::vector<WideString>& List) { List = Files(); }
-  // The attribute "Name" or "Extensions" of the file; empty on any failure. A file of the
-  // catalogue is read once per run.
+  // The attribute "Name" or "Extensions" of the file, read from it at each call; empty on any
+  // failure.
   AnsiString ReadInfo(const WideString& FileName, const AnsiString& Attribute);
   // The highlighter of the first scheme (in file order) that lists the extension (with its leading
   // dot, any letter case); null when none does or Ext has nothing after the dot.
@@ -56,18 +56,16 @@ class THighList {
   const std::vector<std::pair<WideString, WideString>>& ExtensionCache() const { return extensionCache_; }
 
  private:
-  const THighInfo& Info(const WideString& FileName);
-
   WideString folder_;
   bool listed_ = false;
   std::vector<WideString> files_;
   std::vector<std::pair<WideString, WideString>> extensionCache_;
-  std::vector<std::pair<WideString, THighInfo>> infos_;
   std::unique_ptr<TTxtXmlHighlighter> plain_;
   std::vector<std::unique_ptr<TTxtXmlHighlighter>> loaded_;
 };
 
-// Splits a scheme's extension list at its commas (each trimmed, empty ones dropped).
+// Splits a scheme's extension list at each ", " (the pieces as they stand; a list that ends in
+// the pair adds no empty piece after it).
 std::vector<AnsiString> SplitExtensions(const AnsiString& Extensions);
 
 // A radio item of the syntax-highlighting submenu: "No highlighting" or one scheme file.

@@ -118,8 +118,9 @@ void WriteFileReplacing(const WideString& FileName, const std::function<void(TSt
       },
       [&] { DeleteFileW(temp.c_str()); });
   // The system's replace keeps more of the old file (its creation time, its security), but
-  // Wine's breaks down on names past MAX_PATH: those are moved over the old file instead.
-  const bool useReplace = exists && target.size() < MAX_PATH;
+  // Wine's breaks down, now and then, when either name passes MAX_PATH (the temporary one is the
+  // longer): those are moved over the old file instead.
+  const bool useReplace = exists && temp.size() < MAX_PATH;
   if (!(useReplace ? currentCalls->Replace(target, temp) : currentCalls->Move(temp, target))) {
     const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
     // The temporary file goes only while the old file stands as it was: where the replace may

@@ -668,6 +668,16 @@ void TCustomForm::UpdateActions() {
   }
 }
 
+void TCustomForm::WMNextDlgCtl(TMessage& Message) {
+  Message.Result = 0;
+  if (Message.LParam) {
+    TWinControl* control = FindControl(reinterpret_cast<HWND>(Message.WParam));
+    if (control && GetParentForm(control) == this && control->CanFocus()) control->SetFocus();
+    return;
+  }
+  SelectNext(activeControl_, Message.WParam == 0, true);
+}
+
 void TCustomForm::CMDialogKey(TMessage& Message) {
   if (GetKeyState(VK_MENU) >= 0) {
     Word key = static_cast<Word>(Message.WParam);
@@ -747,6 +757,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case CM_ACTIVATE: CMActivate(Message); break;
     case CM_DEACTIVATE: CMDeactivate(Message); break;
     case CM_RELEASE: CMRelease(Message); break;
+    case WM_NEXTDLGCTL: WMNextDlgCtl(Message); break;
     default: inherited::Dispatch(Message); break;
   }
 }

@@ -189,6 +189,9 @@ class TCustomForm : public TScrollingWinControl {
   virtual void CMActivate(TMessage& Message);
   virtual void CMDeactivate(TMessage& Message);
   virtual void CMRelease(TMessage& Message);
+  // Moves the focus as a dialog does: WParam 0 to the next control in tab order, any other to
+  // the one before; with LParam set, to the control whose window WParam names.
+  virtual void WMNextDlgCtl(TMessage& Message);
   void CMShowingChanged(TMessage& Message) override;
   void CMVisibleChanged(TMessage& Message) override;
   void CMDialogKey(TMessage& Message) override;

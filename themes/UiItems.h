@@ -434,7 +434,6 @@ class TUiFloatingWindowParent : public TBarFloatingWindowParent {
   HV_CLASS(TUiFloatingWindowParent, TBarFloatingWindowParent)
  public:
   using TBarFloatingWindowParent::TBarFloatingWindowParent;
-  bool CloseButtonHot() const { return closeHot_; }
   // The caption the theme draws: the frame window's own text.
   WideString OwnText();
 
@@ -443,8 +442,6 @@ class TUiFloatingWindowParent : public TBarFloatingWindowParent {
 
  private:
   void PaintBorder(HDC DC);
-  bool closeHot_ = false;
-  bool tracking_ = false;
 };
 
 // A dock painted by the theme.

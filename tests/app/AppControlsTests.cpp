@@ -44,8 +44,36 @@ TEST(InfoBar, ATileChecksAloneAmongItsSiblingsOnly) {
   delete form;
 }
 
+// A left click on a tile fires OnClick once, as the space key does; a press released outside
+// the tile fires nothing.
+TEST(InfoBar, AClickOnATileFiresOnClickOnce) {
+  std::unique_ptr<TForm> form(new TForm(nullptr, CreateNew));
+  auto* tile = new TNSInfoBar(form.get());
+  tile->SetParent(form.get());
+  TChangeCount clicks;
+  tile->OnClick = TNotifyEvent(&clicks, &TChangeCount::Changed);
+  form->Show();
+  const HWND h = tile->Handle();
+  const struct {
+    UINT Down, Up;  // the messages sent; no Down: the release is a key
+    LPARAM At;
+    int Clicks;
+  } cases[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP, MAKELPARAM(20, 20), 1},
+               {WM_LBUTTONDOWN, WM_LBUTTONUP, MAKELPARAM(300, 300), 0},
+               {0, WM_CHAR, 0, 1}};
+  for (const auto& c : cases) {
+    clicks.Count = 0;
+    tile->SetChecked(false);
+    if (c.Down) SendMessageW(h, c.Down, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(h, c.Up, c.Down ? 0 : L' ', c.At);
+    EXPECT_EQ(clicks.Count, c.Clicks) << (&c - cases);
+    EXPECT_EQ(tile->Checked(), c.Clicks > 0) << (&c - cases);
+  }
+}
+
 // A designed tile shows a dashed frame round its bounds before its painting handler runs, and
-// hands the handler a solid pen and brush as at run time; a running tile draws no frame.
+// hands the handler the canvas as the frame left it: a dashed pen and a clear brush. A running
+// tile draws no frame and hands on a solid pen and brush.
 TEST(InfoBar, ADesignedTileShowsADashedFrame) {
   std::unique_ptr<TForm> form(new TForm(nullptr, CreateNew));
   auto* tile = new TNSInfoBar(form.get());
@@ -55,11 +83,11 @@ TEST(InfoBar, ADesignedTileShowsADashedFrame) {
   struct TPaintLog : TObject {
     void Paint(TObject* Sender) {
       auto* c = static_cast<TNSInfoBar*>(Sender)->Canvas();
-      Solid = c->Pen()->Style() == psSolid && c->Brush()->Style() == bsSolid;
-      ++Calls;
+      Pens.push_back(c->Pen()->Style());
+      Brushes.push_back(c->Brush()->Style());
     }
-    bool Solid = false;
-    int Calls = 0;
+    std::vector<TPenStyle> Pens;
+    std::vector<TBrushStyle> Brushes;
   } log;
   tile->OnPaint = TNotifyEvent(&log, &TPaintLog::Paint);
   auto ring = [&] {
@@ -80,8 +108,8 @@ TEST(InfoBar, ADesignedTileShowsADashedFrame) {
   const int dashes = ring();
   EXPECT_GT(dashes, ringPixels / 2);
   EXPECT_LT(dashes, ringPixels);  // dashed, not solid
-  EXPECT_TRUE(log.Solid);
-  EXPECT_EQ(log.Calls, 2);
+  EXPECT_EQ(log.Pens, (std::vector<TPenStyle>{psSolid, psDash}));
+  EXPECT_EQ(log.Brushes, (std::vector<TBrushStyle>{bsSolid, bsClear}));
 }
 
 TEST(BvLabel, TheLineRunsBesideAroundOrAcrossTheCaption) {

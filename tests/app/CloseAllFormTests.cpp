@@ -9,7 +9,19 @@
 
 namespace {
 
-using CloseAllDialog = DocumentTest;
+class CloseAllDialog : public DocumentTest {
+ protected:
+  // The dialog over three files, each listed and checked, on the screen.
+  std::unique_ptr<TCloseAllForm> ShownOverThreeFiles() {
+    TMainForm::StartupFiles() = {folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b"),
+                                 folder_.Write(L"c.txt", "c")};
+    TMainForm& form = Make();
+    std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
+    for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
+    dialog->Show();
+    return dialog;
+  }
+};
 
 TEST_F(CloseAllDialog, EntriesKeysAndButtons) {
   TMainForm::StartupFiles() = {folder_.Write(L"a&b.txt", "a"), folder_.Write(L"c.txt", "c")};
@@ -23,8 +35,9 @@ TEST_F(CloseAllDialog, EntriesKeysAndButtons) {
     return m;
   };
   EXPECT_EQ(marks(), "xxx");
-  EXPECT_EQ(dialog->Entry(1)->Text, Doc(1)->FileName);
-  EXPECT_EQ(dialog->Entry(2)->Text, L"first line second ") << "a preview of a text never saved";
+  // Beside each name a preview of the text, for files as for a document never saved.
+  const WideString previews[] = {L"a ", L"c ", L"first line second "};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(dialog->Entry(i)->Text, previews[i]) << i;
   struct Case {
     Word key;
     TShiftState shift;
@@ -89,23 +102,41 @@ TEST_F(CloseAllDialog, ClicksToggleOneEntryAndSaveTheCheckedOnes) {
   dialog->Hide();
 }
 
+// A checked entry is drawn on the highlight colour the list prepares for it, an unchecked one on
+// the window's colour; painting the dialog repaints the list.
+TEST_F(CloseAllDialog, CheckedEntriesAreHighlightedAndThePaintingOfTheDialogRepaintsTheList) {
+  std::unique_ptr<TCloseAllForm> dialog = ShownOverThreeFiles();
+  const HWND list = dialog->lstbxCloseAll->Handle();
+  for (const char* marks : {"xxx", "x.x", ".x.", "..."}) {
+    for (int i = 0; i < 3; ++i) dialog->SetChecked(i, marks[i] == 'x');
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(list);
+    for (int i = 0; i < 3; ++i) {
+      const TRect r = dialog->lstbxCloseAll->ItemRect(i);
+      EXPECT_EQ(GetPixel(dc, r.Right - 6, (r.Top + r.Bottom) / 2), ColorToRGB(marks[i] == 'x' ? clHighlight : clWindow))
+          << marks << ", entry " << i;
+    }
+    ReleaseDC(list, dc);
+  }
+  ValidateRect(list, nullptr);
+  InvalidateRect(dialog->Handle(), nullptr, FALSE);
+  SendMessageW(dialog->Handle(), WM_PAINT, 0, 0);
+  EXPECT_TRUE(GetUpdateRect(list, nullptr, FALSE)) << "the list waits for its painting";
+  dialog->Hide();
+}
+
 // The entry the keyboard stands on shows a focus rectangle along its edges; the others do not.
 TEST_F(CloseAllDialog, TheFocusedEntryDrawsAFocusRectangle) {
-  TMainForm::StartupFiles() = {folder_.Write(L"a.txt", "a"), folder_.Write(L"b.txt", "b"),
-                               folder_.Write(L"c.txt", "c")};
-  TMainForm& form = Make();
-  std::unique_ptr<TCloseAllForm> dialog(New<TCloseAllForm>(&form, &form));
-  for (int i = 0; i < 3; ++i) dialog->AddDocument(Doc(i));
-  dialog->Show();
+  std::unique_ptr<TCloseAllForm> dialog = ShownOverThreeFiles();
   TWinControl* list = dialog->lstbxCloseAll;
   // Ink on an entry's top row, right of its texts, where only a focus rectangle draws.
   auto edgeInk = [&](int Index) {
     const TRect r = dialog->lstbxCloseAll->ItemRect(Index);
     UpdateWindow(list->Handle());
     HDC dc = GetDC(list->Handle());
-    const COLORREF window = ColorToRGB(clWindow);
+    const COLORREF background = ColorToRGB(dialog->Checked(Index) ? clHighlight : clWindow);
     int ink = 0;
-    for (int x = r.Right - 40; x < r.Right - 1; ++x) ink += GetPixel(dc, x, r.Top) != window;
+    for (int x = r.Right - 40; x < r.Right - 1; ++x) ink += GetPixel(dc, x, r.Top) != background;
     ReleaseDC(list->Handle(), dc);
     return ink;
   };

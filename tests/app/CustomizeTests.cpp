@@ -303,6 +303,14 @@ TEST_F(CustomizeCommand, OpensOnTheMainWindowsCustomizerOnceAndKeepsItsPlace) {
   ASSERT_NE(CustomizeDialog(), nullptr);
   EXPECT_EQ(CustomizeDialog()->BoundsRect(), TRect(33, 44, 343, 334));
   CustomizeDialog()->Close();
+  // The command is on whether or not the window has a customizer; without one it opens nothing.
+  Free(CustomizeDialog());
+  customizer->SetName("cstmzrAside");
+  action->Update();
+  EXPECT_TRUE(action->Enabled());
+  EXPECT_TRUE(action->Execute());
+  EXPECT_EQ(CustomizeDialog(), nullptr);
+  customizer->SetName("cstmzrMain");
 }
 
 // ---- the main window's spare commands ----

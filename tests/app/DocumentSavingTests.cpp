@@ -330,6 +330,36 @@ TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
   EXPECT_EQ(GetFileAttributesW(TMainForm::LastDocumentsFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Whatever the number of modified documents, a closing makes the close-all dialog, places it and
+// keeps its place, also when it stops at the question; a settings file that refuses the place
+// costs only the place.
+TEST_F(Saving, EveryClosingKeepsTheCloseAllDialogsPlace) {
+  script.DontSave = true;
+  const WideString preferences = folder_.File(L"Preferences.ini");
+  const struct {
+    const char* Modify;
+    int Answer;
+    bool Refused, Closed;
+  } cases[] = {{"...", IDCANCEL, false, true}, {".x.", IDNO, false, true}, {".x.", IDCANCEL, false, false},
+               {"xx.", IDCANCEL, false, true}, {"...", IDNO, true, true},  {".x.", IDNO, true, true},
+               {"xx.", IDNO, true, true}};
+  for (const auto& c : cases) {
+    TMainForm& form = Open({L"a", L"b", L"c"}, c.Modify);
+    DeleteFileW(preferences.c_str());
+    ASSERT_TRUE(!c.Refused || CreateDirectoryW(preferences.c_str(), nullptr));
+    answers_.Answers = {c.Answer};
+    bool closed = false;
+    EXPECT_NO_THROW(closed = form.CloseDocuments(nullptr)) << c.Modify << c.Refused;
+    EXPECT_EQ(closed, c.Closed) << c.Modify << c.Refused;
+    EXPECT_EQ(DocumentList->Count(), c.Closed ? 1 : 3) << c.Modify << c.Refused;
+    if (c.Refused)
+      RemoveDirectoryW(preferences.c_str());
+    else
+      EXPECT_NE(folder_.Read(L"Preferences.ini").find("[CloseAllForm]"), std::string::npos) << c.Modify;
+    Restart();
+  }
+}
+
 // Whatever closes documents, typing goes on in the editor of the document active afterwards,
 // also when the one that had the keyboard was closed.
 TEST_F(Saving, ClosingLeavesTheFocusInTheActiveEditor) {

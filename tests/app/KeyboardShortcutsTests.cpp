@@ -50,8 +50,16 @@ class KeyboardShortcuts : public testing::Test {
 using TKeys = std::vector<WideString>;
 
 TEST_F(KeyboardShortcuts, AKeyIsTakenFromItsOwnerWhateverTheOrderOfItsModifiers) {
-  EXPECT_EQ(MenuItemPath(save_), L"Save, File");
-  EXPECT_EQ(MenuItemPath(menu_), L"File");
+  // The caption alone only for an item without a parent, whatever the parent's caption.
+  auto* bar = New<TBarCustomItem>(owner_);
+  auto* help = New<TBarCustomItem>(owner_);
+  help->SetCaption(L"&Help");
+  bar->Add(help);
+  const struct {
+    TBarCustomItem* Item;
+    const wchar_t* Path;
+  } paths[] = {{save_, L"Save, File"}, {menu_, L"File"}, {help, L"Help, "}, {bar, L""}};
+  for (const auto& p : paths) EXPECT_EQ(MenuItemPath(p.Item), p.Path);
   menu_->SetCaption(L"&File");  // captions and labels show no accelerator marks
   EXPECT_EQ(MenuItemPath(save_), L"Save, File");
   menu_->SetCaption(L"File");
@@ -163,6 +171,56 @@ TEST_F(KeyboardShortcuts, APressChoosesTheEntryUnderTheMouseAndADragMovesIt) {
                                         list->Items()->Strings(2)};
   EXPECT_EQ(entries, (std::vector<WideString>{L"Ctrl+Q", L"Shift+Ctrl+S", L"F2"}));
   EXPECT_EQ(list->ItemIndex(), 0);
+}
+
+// Cancel pressed with the mouse while the field has the focus takes Esc as the key, as Esc typed
+// there does; pressed from elsewhere, or released off the button, it cancels.
+TEST_F(KeyboardShortcuts, CancelPressedWhileTheFieldHasTheFocusIsTheEscKey) {
+  const struct {
+    bool InField, ReleasedOnTheButton;
+    TModalResult Result;
+    int Key;
+  } cases[] = {{true, true, mrNone, VK_ESCAPE}, {false, true, mrCancel, 0}, {true, false, mrCancel, 0}};
+  for (const auto& c : cases) {
+    std::unique_ptr<TKeyboardShortcutsForm> form(New<TKeyboardShortcutsForm>(nullptr, find_, &commands_));
+    form->Show();
+    Application->ProcessMessages();
+    if (c.InField)
+      form->htkShortcut->SetFocus();
+    else
+      form->lstbxShortcuts->SetFocus();
+    const HWND button = form->btnCancel->Handle();
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(button, WM_LBUTTONUP, 0, c.ReleasedOnTheButton ? MAKELPARAM(5, 5) : MAKELPARAM(400, 300));
+    Application->ProcessMessages();
+    // Released off the button nothing was clicked: Esc, wherever the focus is now, cancels.
+    if (!c.ReleasedOnTheButton) {
+      PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+      Application->ProcessMessages();
+    }
+    EXPECT_EQ(form->ModalResult(), c.Result) << c.InField << c.ReleasedOnTheButton;
+    EXPECT_EQ(form->htkShortcut->HotKey(), c.Key) << c.InField << c.ReleasedOnTheButton;
+    form->Hide();
+  }
+}
+
+// A plain Tab in the field moves the focus on to the next control and is no key of its own.
+TEST_F(KeyboardShortcuts, TabInTheFieldMovesTheFocusOn) {
+  std::unique_ptr<TKeyboardShortcutsForm> form(New<TKeyboardShortcutsForm>(nullptr, find_, &commands_));
+  form->Show();
+  Application->ProcessMessages();
+  // Ctrl+K is new to the list, so "Assign", next in tab order, can take the focus.
+  form->htkShortcut->SetHotKey(TShortCut('K' | scCtrl));
+  form->actnAssign->Update();
+  ASSERT_TRUE(form->btnAssign->Enabled());
+  form->htkShortcut->SetFocus();
+  PostMessageW(form->htkShortcut->Handle(), WM_KEYDOWN, VK_TAB, 1);
+  for (int i = 0; i < 3; ++i) Application->ProcessMessages();
+  EXPECT_FALSE(form->htkShortcut->Focused());
+  EXPECT_TRUE(form->btnAssign->Focused());
+  EXPECT_EQ(form->htkShortcut->HotKey(), 0);
+  EXPECT_EQ(form->htkShortcut->Text(), L"(None)");
+  form->Hide();
 }
 
 TEST_F(KeyboardShortcuts, EscInTheFieldIsTheKeyNotACancel) {

@@ -15,6 +15,7 @@
 #include "framework/Application.h"
 #include "framework/DateTime.h"
 #include "framework/IniFiles.h"
+#include "framework/Screen.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "themes/UiStatusBars.h"
 #include "themes/UiExtItems.h"
@@ -242,6 +243,12 @@ TEST_F(MainWindow, NewDocumentsAreNumberedAndTakeTheOptionEncoding) {
   EXPECT_EQ(form.ActiveDocument(), second);
   EXPECT_EQ(second->GetHighlighter(), Highlighters->Plain());
   EXPECT_EQ(form.NextDocumentName(), L"Document 3");
+  // Making one only locks the window's drawing: whatever cursor shows stays.
+  for (TCursor cursor : {crHourGlass, crHandPoint, crDefault}) {
+    Screen->SetCursor(cursor);
+    form.NewDocument();
+    EXPECT_EQ(Screen->Cursor(), cursor);
+  }
 }
 
 TEST_F(MainWindow, FilesAreColouredByTheCatalogueOrTheDefaultScheme) {

@@ -96,9 +96,22 @@ TEST(SchemeInfo, MutatedSchemesNeverFail) {
   }
 }
 
-TEST(SchemeInfo, ExtensionListsSplitAtCommas) {
-  EXPECT_EQ(SplitExtensions(" c, cpp,,h ,"), (std::vector<AnsiString>{"c", "cpp", "h"}));
-  EXPECT_TRUE(SplitExtensions("").empty());
+// The extensions are joined by a comma and a blank: only that pair divides them, and what lies
+// between two pairs is taken as it stands.
+TEST(SchemeInfo, ExtensionListsSplitAtACommaAndABlank) {
+  const struct {
+    const char* Text;
+    std::vector<AnsiString> Pieces;
+  } cases[] = {
+      {"c, cpp, h", {"c", "cpp", "h"}},
+      {"c,cpp", {"c,cpp"}},
+      {" c, cpp ", {" c", "cpp "}},
+      {"c, ", {"c"}},
+      {"a, , b", {"a", "", "b"}},
+      {"", {}},
+      {"txt", {"txt"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitExtensions(c.Text), c.Pieces) << c.Text;
 }
 
 TEST_F(Catalogue, ExtensionsFindTheFirstSchemeInNameOrderAndHitsAreCached) {
@@ -128,6 +141,11 @@ TEST_F(Catalogue, TheFilterListsEachSchemeWithItsMasks) {
   EXPECT_EQ(list.ReadInfo(folder_.File(L"notes.xml"), "Name"), "Notes");
   EXPECT_EQ(list.ReadInfo(folder_.File(L"gone.xml"), "Name"), "");
   EXPECT_EQ(THighList(folder_.File(L"missing")).BuildFilter(), L"");
+  // Each question reads the file again.
+  Write(L"notes.xml", Info("Jottings", "jot,tings"));
+  EXPECT_EQ(list.ReadInfo(folder_.File(L"notes.xml"), "Name"), "Jottings");
+  EXPECT_EQ(list.BuildFilter(), L"| ()||Jottings (*.jot,tings)|*.jot,tings");
+  EXPECT_EQ(list.FindByExtension(L".jot"), nullptr) << "a comma alone divides nothing";
 }
 
 TEST_F(Catalogue, ASchemeThatCannotLoadIsNotKept) {

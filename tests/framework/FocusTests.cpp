@@ -72,6 +72,37 @@ TEST(ControlFocus, TabMovesTheFocusInTabOrderAndShiftTabBack) {
   EXPECT_TRUE(f.First->Focused());
 }
 
+// A control that keeps Tab for itself hands the move on to its form as a dialog does: the next
+// control, the one before, or the control whose window is named (only one of the form).
+TEST(ControlFocus, TheFormMovesTheFocusWhenAControlAsksItTo) {
+  TFocusForm f;
+  TFocusForm other;
+  f.Form->Show();
+  Pump();
+  const auto named = [](TWinControl* Control) { return reinterpret_cast<WPARAM>(Control->Handle()); };
+  const struct {
+    TWcControl* From;
+    WPARAM WParam;
+    LPARAM LParam;
+    TWcControl* To;
+  } cases[] = {
+      {f.First, 0, 0, f.Inner},
+      {f.Inner, 0, 0, f.Last},
+      {f.Last, 0, 0, f.First},
+      {f.Inner, 1, 0, f.First},
+      {f.First, 1, 0, f.Last},
+      {f.First, named(f.Last), 1, f.Last},
+      {f.Last, named(f.Inner), 1, f.Inner},
+      {f.Inner, named(other.First), 1, f.Inner},
+  };
+  for (const auto& c : cases) {
+    c.From->SetFocus();
+    PostMessageW(f.Form->Handle(), WM_NEXTDLGCTL, c.WParam, c.LParam);
+    Pump();
+    EXPECT_TRUE(c.To->Focused()) << "case " << (&c - cases);
+  }
+}
+
 TEST(ControlFocus, AControlThatWantsTabsAndArrowsGetsThem) {
   TFocusForm f;
   f.Form->Show();
