@@ -15,46 +15,31 @@
 #include "framework/Screen.h"
 #include "themes/SkinToolbar.h"
 
-HV_PUBLISH(TSkinCustomItem) {
-  p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Hint", &T::Hint, &T::SetHint);
-  p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taCenter);
-  p.Prop("CaptionGlow", &T::CaptionGlow, &T::SetCaptionGlow).Default(gldNone);
-  p.Prop("CaptionGlowColor", &T::CaptionGlowColor, &T::SetCaptionGlowColor).Default(TColor(65535));
-  p.Prop("CustomWidth", &T::CustomWidth, &T::SetCustomWidth).Default(-1);
-  p.Prop("CustomHeight", &T::CustomHeight, &T::SetCustomHeight).Default(-1);
-  p.Event("OnDrawCaption", &T::OnDrawCaption);
-  p.Event("OnDrawHint", &T::OnDrawHint);
-  p.Event("OnDrawItem", &T::OnDrawItem);
-  p.Event("OnDrawImage", &T::OnDrawImage);
-}
+// The skinned item base publishes nothing itself: commands, labels, the spacer and tabs each
+// publish their own choice.
+HV_PUBLISH(TSkinCustomItem) {}
 HV_PUBLISH(TSkinCustomItemActionLink) {}
-// The wrapping, the linked control, anchoring and margins belong to commands and labels; the
-// spacer, sized by its toolbar, has none of them.
-HV_PUBLISH(TSkinItem) {
-  p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twWrap);
-  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
-  p.Prop("Control", &T::Control, &T::SetControl);
-  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(0);
-}
-// Only an item with a sub-menu shows it toolbar-style and hears it close.
+HV_PUBLISH(TSkinItem) { PublishSkinItemProperties(p, SkinItemProperties); }
+// Only an item with a sub-menu links, shows and hears the close of a sub-menu.
 HV_PUBLISH(TSkinSubmenuItem) {
   p.Prop("DropdownCombo", &T::DropdownCombo, &T::SetDropdownCombo).Default(false);
-  p.Prop("ToolbarStylePopup", &T::ToolbarStylePopup, &T::SetToolbarStylePopup).Default(false);
-  p.Event("OnClosePopup", &T::OnClosePopup);
+  PublishSkinItemProperties(p,
+                            "AlwaysSelectFirst LinkSubitems SubMenuImages ToolBoxPopup ToolbarStylePopup OnPopup "
+                            "OnClosePopup");
 }
-// A label starts left-aligned, unstretched, with its image and text: that is what its files leave out.
-HV_PUBLISH(TSkinCustomLabelItem) {
-  p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmImageAndText);
-  p.Prop("Stretch", &T::Stretch, &T::SetStretch).Default(false);
-  p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(taLeftJustify);
-}
+HV_PUBLISH(TSkinCustomLabelItem) {}
+namespace {
+// A label is no command: no action, check, shortcut, hint or sub-menu. It starts left-aligned.
+constexpr std::string_view labelProperties =
+    "Caption ImageIndex Images InheritOptions Layout FontSettings MaskOptions MinHeight MinWidth Options Visible "
+    "OnAdjustFont OnClick Alignment CaptionGlow CaptionGlowColor CustomWidth CustomHeight OnDrawCaption OnDrawHint "
+    "OnDrawItem OnDrawImage";
+}  // namespace
 HV_PUBLISH(TSkinLabelItem) {
-  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
-  p.Prop("Control", &T::Control, &T::SetControl);
-  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(0);
+  PublishSkinItemProperties(p, std::string(labelProperties) + " Anchored Control Margins", {taLeftJustify});
 }
-HV_PUBLISH(TSkinRightAlignSpacerItem) {}
+// The spacer, sized by its toolbar, has no control, anchoring or margins.
+HV_PUBLISH(TSkinRightAlignSpacerItem) { PublishSkinItemProperties(p, labelProperties, {taLeftJustify}); }
 HV_PUBLISH(TSkinSeparatorItem) {}
 HV_PUBLISH(TSkinSeparatorItemViewer) {}
 HV_PUBLISH(TSkinItemViewer) {}

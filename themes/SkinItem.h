@@ -121,6 +121,46 @@ class TSkinCustomItemActionLink : public TBarCustomItemActionLink {
   TSkinCustomItem* skinClient_;
 };
 
+// The starting values a skinned item class declares for its form files.
+struct TSkinItemDefaults {
+  TAlignment Alignment = taCenter;
+  TTextWrapping Wrapping = twWrap;
+  int Margins = 0;
+};
+
+// Publishes the skinned item properties Names chooses (Caption and Hint the Unicode ones), in
+// the order form files list them.
+template <class T>
+void PublishSkinItemProperties(TPublisher<T>& p, std::string_view Names, const TSkinItemDefaults& Defaults = {}) {
+  TItemPropertyChoice choice(Names);
+  PublishUiItemProperties(p, choice);
+  if (choice.Takes("Alignment")) p.Prop("Alignment", &T::Alignment, &T::SetAlignment).Default(Defaults.Alignment);
+  if (choice.Takes("CaptionGlow")) p.Prop("CaptionGlow", &T::CaptionGlow, &T::SetCaptionGlow).Default(gldNone);
+  if (choice.Takes("CaptionGlowColor"))
+    p.Prop("CaptionGlowColor", &T::CaptionGlowColor, &T::SetCaptionGlowColor).Default(TColor(65535));
+  if (choice.Takes("CustomWidth")) p.Prop("CustomWidth", &T::CustomWidth, &T::SetCustomWidth).Default(-1);
+  if (choice.Takes("CustomHeight")) p.Prop("CustomHeight", &T::CustomHeight, &T::SetCustomHeight).Default(-1);
+  if (choice.Takes("OnDrawCaption")) p.Event("OnDrawCaption", &T::OnDrawCaption);
+  if (choice.Takes("OnDrawHint")) p.Event("OnDrawHint", &T::OnDrawHint);
+  if (choice.Takes("OnDrawItem")) p.Event("OnDrawItem", &T::OnDrawItem);
+  if (choice.Takes("OnDrawImage")) p.Event("OnDrawImage", &T::OnDrawImage);
+  if (choice.Takes("Wrapping")) p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(Defaults.Wrapping);
+  if (choice.Takes("Anchored")) p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
+  if (choice.Takes("Control")) p.Prop("Control", &T::Control, &T::SetControl);
+  if (choice.Takes("Margins")) p.Prop("Margins", &T::Margins, &T::SetMargins).Default(Defaults.Margins);
+  if (choice.Takes("ToolbarStylePopup"))
+    p.Prop("ToolbarStylePopup", &T::ToolbarStylePopup, &T::SetToolbarStylePopup).Default(false);
+  if (choice.Takes("OnClosePopup")) p.Event("OnClosePopup", &T::OnClosePopup);
+  choice.CheckAllTaken();
+}
+
+// What a command item publishes; the tab item publishes it too, with its own.
+inline constexpr std::string_view SkinItemProperties =
+    "Action AutoCheck Checked DisplayMode Enabled FontSettings GroupIndex HelpContext ImageIndex Images "
+    "InheritOptions Layout MaskOptions MinHeight MinWidth Options RadioItem ShortCut Stretch Visible OnAdjustFont "
+    "OnClick OnSelect Caption Hint Wrapping Alignment Anchored CaptionGlow CaptionGlowColor Control CustomWidth "
+    "CustomHeight Margins OnDrawCaption OnDrawHint OnDrawItem OnDrawImage";
+
 class TSkinItem : public TSkinCustomItem {
   HV_CLASS(TSkinItem, TSkinCustomItem)
  public:

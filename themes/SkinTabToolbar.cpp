@@ -17,12 +17,12 @@
 #include "themes/UiUtils.h"
 
 HV_PUBLISH(TSkinTabItem) {
-  // A command item's own properties, with the tab's starting values...
-  p.Prop("Wrapping", &T::Wrapping, &T::SetWrapping).Default(twEndEllipsis);
-  p.Prop("Anchored", &T::Anchored, &T::SetAnchored).Default(false);
-  p.Prop("Control", &T::Control, &T::SetControl);
-  p.Prop("Margins", &T::Margins, &T::SetMargins).Default(4);
-  // ...and the tab's: its colour is the toolbar's, never stored.
+  // A command item's properties, declaring the values a new tab starts with (the display mode and
+  // group are declared again, in their place), so that a new tab writes none of them...
+  PublishSkinItemProperties(p, SkinItemProperties, {taCenter, twEndEllipsis, 4});
+  p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmImageAndText);
+  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(SkinTabGroupIndex);
+  // ...and the tab's own: its colour is the toolbar's, never stored.
   p.Prop("TabColor", &T::TabColor);
   p.Prop("TabPosition", &T::TabPosition, &T::SetTabPosition).Default(ttpTop);
   p.Prop("ThemeType", &T::ThemeType, &T::SetThemeType).Default(tttWindows);

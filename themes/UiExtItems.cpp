@@ -6,7 +6,12 @@
 const char* const SBarMRUListCaption = "(MRU List)";
 
 HV_PUBLISH(TUiMRUList) { p.Prop("KeyShift", &T::KeyShift, &T::SetKeyShift).Default(0); }
-HV_PUBLISH(TUiMRUListItem) { p.Prop("MRUList", &T::MRUList, &T::SetMRUList); }
+// Besides its list, the placeholder takes its caption from form files: the main window's empties
+// the stand-in caption it starts with.
+HV_PUBLISH(TUiMRUListItem) {
+  PublishBarItemProperties(p, "Caption");
+  p.Prop("MRUList", &T::MRUList, &T::SetMRUList);
+}
 
 TUiMRUList::TUiMRUList(TComponent* AOwner) : TBarMRUList(AOwner, std::make_unique<TUiCustomItem>(nullptr)) {}
 

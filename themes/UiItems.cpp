@@ -17,17 +17,9 @@ HV_PUBLISH(TFontSettings) {
   p.Prop("Name", &T::Name, &T::SetName);
 }
 
-HV_PUBLISH(TUiCustomItem) {
-  PublishBarItemProperties(p);
-  p.Prop("AlwaysSelectFirst", &T::AlwaysSelectFirst, &T::SetAlwaysSelectFirst).Default(false);
-  p.Prop("FontSettings", &T::FontSettings, &T::SetFontSettings);
-  p.Prop("Layout", &T::Layout, &T::SetLayout).Default(uilAuto);
-  p.Prop("MinHeight", &T::MinHeight, &T::SetMinHeight).Default(0);
-  p.Prop("MinWidth", &T::MinWidth, &T::SetMinWidth).Default(0);
-  p.Prop("ToolBoxPopup", &T::ToolBoxPopup, &T::SetToolBoxPopup).Default(false);
-  p.Prop("Stretch", &T::Stretch, &T::SetStretch).Default(true);
-  p.Event("OnAdjustFont", &T::OnAdjustFont);
-}
+// The themed item publishes nothing itself: each item class of its family publishes what its
+// form files hold (a recent-files placeholder its list, a label no action).
+HV_PUBLISH(TUiCustomItem) {}
 
 HV_PUBLISH(TUiItemViewer) {}
 HV_PUBLISH(TUiSeparatorItem) {

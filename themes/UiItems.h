@@ -120,6 +120,22 @@ class TUiCustomItem : public TBarCustomItem {
   bool toolBoxPopup_ = false;
 };
 
+// Publishes the chosen ones of the item properties up to this layer, in the order form files
+// list them.
+template <class T>
+void PublishUiItemProperties(TPublisher<T>& p, TItemPropertyChoice& Choice) {
+  PublishBarItemProperties(p, Choice);
+  if (Choice.Takes("AlwaysSelectFirst"))
+    p.Prop("AlwaysSelectFirst", &T::AlwaysSelectFirst, &T::SetAlwaysSelectFirst).Default(false);
+  if (Choice.Takes("FontSettings")) p.Prop("FontSettings", &T::FontSettings, &T::SetFontSettings);
+  if (Choice.Takes("Layout")) p.Prop("Layout", &T::Layout, &T::SetLayout).Default(uilAuto);
+  if (Choice.Takes("MinHeight")) p.Prop("MinHeight", &T::MinHeight, &T::SetMinHeight).Default(0);
+  if (Choice.Takes("MinWidth")) p.Prop("MinWidth", &T::MinWidth, &T::SetMinWidth).Default(0);
+  if (Choice.Takes("ToolBoxPopup")) p.Prop("ToolBoxPopup", &T::ToolBoxPopup, &T::SetToolBoxPopup).Default(false);
+  if (Choice.Takes("Stretch")) p.Prop("Stretch", &T::Stretch, &T::SetStretch).Default(true);
+  if (Choice.Takes("OnAdjustFont")) p.Event("OnAdjustFont", &T::OnAdjustFont);
+}
+
 // The placement of a themed popup: when the theme asks for it, the parent item's rectangle is
 // widened by the parent view's border while the framework places the popup.
 void UiGetPopupPosition(TBarCustomItem* Item, TBarView* ParentView, TBarPopupWindow* PopupWindow,

@@ -4,19 +4,11 @@
 #include <algorithm>
 #include <cstdio>
 
-HV_PUBLISH(TUiCustomToolPalette) {
-  p.Prop("ColCount", &T::ColCount, &T::SetColCount).Default(1);
-  p.Prop("RowCount", &T::RowCount, &T::SetRowCount).Default(1);
-  p.Prop("PaletteOptions", &T::PaletteOptions, &T::SetPaletteOptions);
-  p.Event("OnCalcImageSize", &T::OnCalcImageSize);
-  p.Event("OnCellClick", &T::OnCellClick);
-  p.Event("OnChange", &T::OnChange);
-  p.Event("OnDrawCellImage", &T::OnDrawCellImage);
-  p.Event("OnGetCellVisible", &T::OnGetCellVisible);
-  p.Event("OnGetCellHint", &T::OnGetCellHint);
-}
+// The palette and the colour sets are made in code by those who use them (the character palette
+// publishes its own list), so they publish nothing.
+HV_PUBLISH(TUiCustomToolPalette) {}
 HV_PUBLISH(TUiToolViewer) {}
-HV_PUBLISH(TUiCustomColorSet) { p.Event("OnGetColorInfo", &T::OnGetColorInfo); }
+HV_PUBLISH(TUiCustomColorSet) {}
 HV_PUBLISH(TUiDefaultColorSet) {}
 
 namespace {

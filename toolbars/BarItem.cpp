@@ -89,6 +89,28 @@ void TBarCustomItemActionLink::SetOnExecute(const TNotifyEvent& Value) {
   if (IsOnExecuteLinked()) client_->OnClick = Value;
 }
 
+// ---- choosing the published properties ----
+
+TItemPropertyChoice::TItemPropertyChoice(std::string_view Names) {
+  size_t at = 0;
+  while (at < Names.size()) {
+    const size_t end = std::min(Names.find(' ', at), Names.size());
+    if (end > at) names_.emplace_back(std::string(Names.substr(at, end - at)), false);
+    at = end + 1;
+  }
+}
+
+bool TItemPropertyChoice::Takes(std::string_view Name) {
+  for (auto& [name, taken] : names_)
+    if (name == Name) return taken = true;
+  return false;
+}
+
+void TItemPropertyChoice::CheckAllTaken() const {
+  for (const auto& [name, taken] : names_)
+    if (!taken) throw Exception("No item property to publish: " + name);
+}
+
 // ---- TBarCustomItem ----
 
 // The item base publishes nothing itself: each item class shows in form files only what it

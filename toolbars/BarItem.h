@@ -4,6 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "framework/Actions.h"
@@ -299,31 +302,55 @@ class TBarCustomItem : public TComponent {
   bool visible_ = true;
 };
 
-// Publishes the item properties, for the item classes that take them all from form files.
+// The item properties one publishing item class shows, named in a blank-separated list in any
+// order. The publishing helpers of the item layers publish the chosen ones in one fixed order,
+// the order form files list them in, checking each name off; a name that no helper took is a
+// slip in the class's list.
+class TItemPropertyChoice {
+ public:
+  explicit TItemPropertyChoice(std::string_view Names);
+  // Whether Name is chosen; a chosen name is checked off.
+  bool Takes(std::string_view Name);
+  // Raises Exception "No item property to publish: %s" for the first chosen name not taken.
+  void CheckAllTaken() const;
+
+ private:
+  std::vector<std::pair<std::string, bool>> names_;
+};
+
+// Publishes the chosen ones of the item properties this layer declares.
 template <class T>
-void PublishBarItemProperties(TPublisher<T>& p) {
-  p.Prop("Action", &T::Action, &T::SetAction);
-  p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
-  p.Prop("Caption", &T::Caption, &T::SetCaption);
-  p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
-  p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmDefault);
-  p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
-  p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
-  p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
-  p.Prop("Hint", &T::Hint, &T::SetHint);
-  p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
-  p.Prop("Images", &T::Images, &T::SetImages);
-  p.Prop("InheritOptions", &T::InheritOptions, &T::SetInheritOptions).Default(true);
-  p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
-  p.Prop("MaskOptions", &T::MaskOptions, &T::SetMaskOptions);
-  p.Prop("Options", &T::Options, &T::SetOptions);
-  p.Prop("RadioItem", &T::RadioItem, &T::SetRadioItem).Default(false);
-  p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
-  p.Prop("SubMenuImages", &T::SubMenuImages, &T::SetSubMenuImages);
-  p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
-  p.Event("OnClick", &T::OnClick);
-  p.Event("OnPopup", &T::OnPopup);
-  p.Event("OnSelect", &T::OnSelect);
+void PublishBarItemProperties(TPublisher<T>& p, TItemPropertyChoice& Choice) {
+  if (Choice.Takes("Action")) p.Prop("Action", &T::Action, &T::SetAction);
+  if (Choice.Takes("AutoCheck")) p.Prop("AutoCheck", &T::AutoCheck, &T::SetAutoCheck).Default(false);
+  if (Choice.Takes("Caption")) p.Prop("Caption", &T::Caption, &T::SetCaption);
+  if (Choice.Takes("Checked")) p.Prop("Checked", &T::Checked, &T::SetChecked).Default(false);
+  if (Choice.Takes("DisplayMode")) p.Prop("DisplayMode", &T::DisplayMode, &T::SetDisplayMode).Default(nbdmDefault);
+  if (Choice.Takes("Enabled")) p.Prop("Enabled", &T::Enabled, &T::SetEnabled).Default(true);
+  if (Choice.Takes("GroupIndex")) p.Prop("GroupIndex", &T::GroupIndex, &T::SetGroupIndex).Default(0);
+  if (Choice.Takes("HelpContext")) p.Prop("HelpContext", &T::HelpContext, &T::SetHelpContext).Default(0);
+  if (Choice.Takes("Hint")) p.Prop("Hint", &T::Hint, &T::SetHint);
+  if (Choice.Takes("ImageIndex")) p.Prop("ImageIndex", &T::ImageIndex, &T::SetImageIndex).Default(-1);
+  if (Choice.Takes("Images")) p.Prop("Images", &T::Images, &T::SetImages);
+  if (Choice.Takes("InheritOptions")) p.Prop("InheritOptions", &T::InheritOptions, &T::SetInheritOptions).Default(true);
+  if (Choice.Takes("LinkSubitems")) p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
+  if (Choice.Takes("MaskOptions")) p.Prop("MaskOptions", &T::MaskOptions, &T::SetMaskOptions);
+  if (Choice.Takes("Options")) p.Prop("Options", &T::Options, &T::SetOptions);
+  if (Choice.Takes("RadioItem")) p.Prop("RadioItem", &T::RadioItem, &T::SetRadioItem).Default(false);
+  if (Choice.Takes("ShortCut")) p.Prop("ShortCut", &T::ShortCut, &T::SetShortCut).Default(0);
+  if (Choice.Takes("SubMenuImages")) p.Prop("SubMenuImages", &T::SubMenuImages, &T::SetSubMenuImages);
+  if (Choice.Takes("Visible")) p.Prop("Visible", &T::Visible, &T::SetVisible).Default(true);
+  if (Choice.Takes("OnClick")) p.Event("OnClick", &T::OnClick);
+  if (Choice.Takes("OnPopup")) p.Event("OnPopup", &T::OnPopup);
+  if (Choice.Takes("OnSelect")) p.Event("OnSelect", &T::OnSelect);
+}
+
+// Publishes the item properties Names chooses, all of them from this layer.
+template <class T>
+void PublishBarItemProperties(TPublisher<T>& p, std::string_view Names) {
+  TItemPropertyChoice choice(Names);
+  PublishBarItemProperties(p, choice);
+  choice.CheckAllTaken();
 }
 
 class TBarSeparatorItem : public TBarCustomItem {

@@ -94,6 +94,11 @@ TEST(CharPalette, PublishesItsCharactersAndCountsTheRows) {
   SetObjectProp(&palette, FindPropInfo(&palette, "Chars"), &chars);
   EXPECT_EQ(Joined(palette.Chars()), "65,66,67,68,69,70");
   EXPECT_EQ(palette.RowCount(), 2);
+  // Its characters are all it publishes: the palette it is made of publishes nothing.
+  std::string published;
+  for (const TPropInfo* p : GetPropList(&palette))
+    if (p->DeclaringClass->InheritsFrom(TBarCustomItem::StaticClassInfo())) published += p->Name + " ";
+  EXPECT_EQ(published, "Chars ");
 }
 
 struct TCellClicks {

@@ -3,6 +3,7 @@
 // gives an item or a button that still has the default one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,7 +20,9 @@
 #include "themes/SkinCustomizer.h"
 #include "themes/SkinTabs.h"
 #include "themes/SkinToolbar.h"
+#include "themes/UiExtItems.h"
 #include "themes/UiStatusBars.h"
+#include "themes/UiToolPals.h"
 
 TEST(ThemesDefaults, SkinnedItems) {
   TSkinItem item(nullptr);
@@ -41,16 +44,27 @@ TEST(ThemesDefaults, SkinnedItems) {
                                   {"CustomHeight", -1},
                                   {"Margins", 0}});
   TSkinSubmenuItem submenu(nullptr);
-  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false}, {"Alignment", taCenter}, {"ToolbarStylePopup", false}});
-  // Labels start left-aligned, unstretched, with image and text.
+  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false},
+                                     {"Alignment", taCenter},
+                                     {"ToolbarStylePopup", false},
+                                     {"AlwaysSelectFirst", false},
+                                     {"ToolBoxPopup", false}});
+  // Labels start left-aligned; their stretch and display mode are fixed, not published.
   TSkinLabelItem label(nullptr);
   TSkinRightAlignSpacerItem spacer(nullptr);
   for (TSkinCustomItem* i : {static_cast<TSkinCustomItem*>(&label), static_cast<TSkinCustomItem*>(&spacer)})
     ExpectPublishedDefaults(i, {{"Alignment", taLeftJustify},
-                                {"Stretch", false},
-                                {"DisplayMode", nbdmImageAndText},
                                 {"CaptionGlowColor", 65535},
+                                {"CustomWidth", -1},
+                                {"CustomHeight", -1},
                                 {"ImageIndex", -1}});
+  // A tab shows image and text, belongs to the tabs' group, wraps with an ellipsis and has a margin.
+  TSkinTabItem tab(nullptr);
+  ExpectPublishedDefaults(&tab, {{"DisplayMode", nbdmImageAndText},
+                                 {"GroupIndex", SkinTabGroupIndex},
+                                 {"Wrapping", twEndEllipsis},
+                                 {"Margins", 4},
+                                 {"Alignment", taCenter}});
 }
 
 TEST(ThemesDefaults, SkinnedControls) {
@@ -173,6 +187,28 @@ TEST(SkinItemViewer, ASplitItemKeepsItsButtonPushedWhileTheMouseIsTracked) {
 
 namespace {
 
+// The item properties a class publishes, and a list of names, each sorted and joined by blanks.
+std::string SortedNames(const std::string& Names) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < Names.size();) {
+    const size_t end = std::min(Names.find(' ', at), Names.size());
+    names.push_back(Names.substr(at, end - at));
+    at = end + 1;
+  }
+  std::sort(names.begin(), names.end());
+  std::string joined;
+  for (const std::string& n : names) joined += (joined.empty() ? "" : " ") + n;
+  return joined;
+}
+
+// The properties Class publishes beyond those of every component (Name, Tag).
+std::string PublishedOwnProperties(const TClassInfo& Class) {
+  std::string names;
+  for (const TPropInfo* p : Class.Props())
+    if (p->DeclaringClass != &TComponent::StaticClassInfo()) names += (names.empty() ? "" : " ") + p->Name;
+  return SortedNames(names);
+}
+
 const char* const actionForm =
     "object Host: TForm\n"
     "  object actlst: TActionList\n"
@@ -251,6 +287,41 @@ TEST(ThemesPublished, EachClassItsOwnProperties) {
         EXPECT_EQ(prop->HasSetter, n[0] != '=') << object->ClassName() << "." << name;
       }
     }
+  // The whole list of each item class, as the item layers publish it: the bases nothing, a
+  // command no sub-menu, a label no command, the spacer no control, a tab a command's and its own;
+  // and the colour sets, made in code, nothing.
+  const std::string command =
+      "Action AutoCheck Checked DisplayMode Enabled FontSettings GroupIndex HelpContext ImageIndex Images "
+      "InheritOptions Layout MaskOptions MinHeight MinWidth Options RadioItem ShortCut Stretch Visible OnAdjustFont "
+      "OnClick OnSelect Caption Hint Wrapping Alignment Anchored CaptionGlow CaptionGlowColor Control CustomWidth "
+      "CustomHeight Margins OnDrawCaption OnDrawHint OnDrawItem OnDrawImage";
+  const std::string spacerList =
+      "Caption ImageIndex Images InheritOptions Layout FontSettings MaskOptions MinHeight MinWidth Options Visible "
+      "OnAdjustFont OnClick Alignment CaptionGlow CaptionGlowColor CustomWidth CustomHeight OnDrawCaption "
+      "OnDrawHint OnDrawItem OnDrawImage";
+  const std::string separatorList = "Blank Hint Visible Size MaskOptions Options";
+  const struct {
+    const TClassInfo* Class;
+    std::string Published;
+  } lists[] = {
+      {&TUiCustomItem::StaticClassInfo(), ""},
+      {&TSkinCustomItem::StaticClassInfo(), ""},
+      {&TSkinCustomLabelItem::StaticClassInfo(), ""},
+      {&TUiCustomToolPalette::StaticClassInfo(), ""},
+      {&TUiMRUListItem::StaticClassInfo(), "Caption MRUList"},
+      {&TUiSeparatorItem::StaticClassInfo(), separatorList},
+      {&TSkinSeparatorItem::StaticClassInfo(), separatorList},
+      {&TSkinItem::StaticClassInfo(), command},
+      {&TSkinSubmenuItem::StaticClassInfo(),
+       command + " AlwaysSelectFirst DropdownCombo LinkSubitems SubMenuImages ToolBoxPopup ToolbarStylePopup OnPopup "
+                 "OnClosePopup"},
+      {&TSkinLabelItem::StaticClassInfo(), spacerList + " Anchored Control Margins"},
+      {&TSkinRightAlignSpacerItem::StaticClassInfo(), spacerList},
+      {&TSkinTabItem::StaticClassInfo(), command + " TabColor TabPosition ThemeType"},
+      {&TUiCustomColorSet::StaticClassInfo(), ""},
+      {&TUiDefaultColorSet::StaticClassInfo(), ""},
+  };
+  for (const auto& l : lists) EXPECT_EQ(PublishedOwnProperties(*l.Class), SortedNames(l.Published)) << l.Class->Name;
   const TPropInfo* tabColor = GetPropInfo(&tab, "TabColor");
   const TPropInfo* activeTab = GetPropInfo(&tabs, "ActiveTab");
   ASSERT_TRUE(tabColor && activeTab);

@@ -2,6 +2,12 @@
 // and the placeholder that links a menu to the list.
 #include <gtest/gtest.h>
 
+#include "framework/CodePages.h"
+#include "framework/FormFiles.h"
+#include "framework/Forms.h"
+#include "framework/FrameworkClasses.h"
+#include "tests/framework/Raised.h"
+#include "themes/SkinToolbar.h"
 #include "themes/UiExtItems.h"
 
 namespace {
@@ -51,4 +57,38 @@ TEST(UiMRUListItem, LinksTheListAndForgetsItWhenItIsFreed) {
   item.SetMRUList(&other);
   item.SetMRUList(nullptr);
   EXPECT_EQ(item.LinkSubitems(), nullptr);
+}
+
+// A form file gives the placeholder its list and may empty its stand-in caption, as the main
+// window's does; nothing else of a command item is read for it.
+TEST(UiMRUListItem, AFormFileGivesItsListAndCaption) {
+  RegisterFrameworkClasses();
+  RegisterSkinClasses();
+  const struct {
+    const char* Lines;
+    const char* Caption;
+    const char* Error;
+  } cases[] = {
+      {"      Caption = ''\n      MRUList = mrlst\n", "", ""},
+      {"      Caption = 'Recent'\n", "Recent", ""},
+      {"      MRUList = mrlst\n", "(Ui MRU List)", ""},
+      {"      Hint = 'Recent'\n", "", "Property Hint does not exist"},
+      {"      ShortCut = 0\n", "", "Property ShortCut does not exist"},
+  };
+  for (const auto& c : cases) {
+    TForm form(nullptr, CreateNew);
+    const std::string text = std::string("object Host: TForm\n  object mrlst: TUiMRUList\n  end\n") +
+                             "  object pmn: TSkinPopupMenu\n    object mrlstitm: TUiMRUListItem\n" + c.Lines +
+                             "    end\n  end\nend\n";
+    const std::string error = Raised<EReadError>([&] { ReadComponentFromText(text, &form); });
+    auto* item = dynamic_cast<TUiMRUListItem*>(form.FindComponent("mrlstitm"));
+    if (*c.Error) {
+      EXPECT_NE(error.find(c.Error), std::string::npos) << c.Lines << error;
+      continue;
+    }
+    EXPECT_EQ(error, "(nothing raised)") << c.Lines;
+    ASSERT_NE(item, nullptr) << c.Lines;
+    EXPECT_EQ(WideToAnsi(item->Caption()), c.Caption) << c.Lines;
+    EXPECT_EQ(item->MRUList() != nullptr, std::string(c.Lines).find("MRUList") != std::string::npos) << c.Lines;
+  }
 }

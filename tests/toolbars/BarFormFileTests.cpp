@@ -138,13 +138,12 @@ TEST_F(BarFormFiles, WhatIsReadIsWrittenBackTheSame) {
 }
 
 // What each item class takes from a form file: a separator its blank space, hint and
-// visibility, a control item its control, a root and the bare item base nothing; the whole set
-// is for the item classes that publish it. A property a class does not take is named.
+// visibility, a control item its control, a root and the bare item base nothing; an item class
+// that publishes the item properties chooses them, and they are published in one order whatever
+// the order of its choice; a chosen name that is no item property is refused. A property a class
+// does not take is named.
 TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
-  const std::string all =
-      "Action AutoCheck Caption Checked DisplayMode Enabled GroupIndex HelpContext Hint ImageIndex Images "
-      "InheritOptions LinkSubitems MaskOptions Options RadioItem ShortCut SubMenuImages Visible OnClick OnPopup "
-      "OnSelect";
+  const std::string all = AllBarItemProperties;
   const struct {
     const TClassInfo* Class;
     std::string Published;
@@ -161,6 +160,30 @@ TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
       if (p->DeclaringClass->InheritsFrom(TBarCustomItem::StaticClassInfo()))
         names += (names.empty() ? "" : " ") + p->Name;
     EXPECT_EQ(names, c.Published) << c.Class->Name;
+  }
+  const struct {
+    const char* Choice;
+    std::string Published;  // or the error
+  } choices[] = {
+      {"Visible OnClick Caption", "Caption Visible OnClick"},
+      {"  Hint   Caption ", "Caption Hint"},
+      {"OnSelect OnPopup LinkSubitems SubMenuImages", "LinkSubitems SubMenuImages OnPopup OnSelect"},
+      {"", ""},
+      {"Caption Captoin", "No item property to publish: Captoin"},
+      {"Caption Caption", "No item property to publish: Caption"},
+      {"MRUList", "No item property to publish: MRUList"},
+  };
+  for (const auto& c : choices) {
+    TClassInfo info;
+    TPublisher<TPublishedItem> p(info);
+    std::string names;
+    try {
+      PublishBarItemProperties(p, c.Choice);
+      for (const TPropInfo& prop : info.OwnProps) names += (names.empty() ? "" : " ") + prop.Name;
+    } catch (const Exception& e) {
+      names = e.what();
+    }
+    EXPECT_EQ(names, c.Published) << c.Choice;
   }
   const struct {
     const char* Object;

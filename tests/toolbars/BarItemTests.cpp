@@ -7,7 +7,7 @@
 #include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarDeferredClick.h"
 
-HV_PUBLISH(TPublishedItem) { PublishBarItemProperties(p); }
+HV_PUBLISH(TPublishedItem) { PublishBarItemProperties(p, AllBarItemProperties); }
 
 namespace {
 

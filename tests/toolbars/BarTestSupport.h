@@ -17,6 +17,12 @@ struct TMenuPicture : TTestPicture {
   }
 };
 
+// Every item property of the item tree, in the order form files list them.
+inline constexpr const char* AllBarItemProperties =
+    "Action AutoCheck Caption Checked DisplayMode Enabled GroupIndex HelpContext Hint ImageIndex Images "
+    "InheritOptions LinkSubitems MaskOptions Options RadioItem ShortCut SubMenuImages Visible OnClick OnPopup "
+    "OnSelect";
+
 // An item that takes every item property from form files, as the program's own items do.
 class TPublishedItem : public TBarCustomItem {
   HV_CLASS(TPublishedItem, TBarCustomItem)
