@@ -44,7 +44,7 @@ HV_PUBLISH(TCloseAllForm) {
   p.ComponentField("actnCancel", &T::actnCancel);
   p.ComponentField("actnSaveAll", &T::actnSaveAll);
   p.ComponentField("szgrpthmdCloseAll", &T::szgrpthmdCloseAll);
-  p.ComponentField("LanguageController", &T::LanguageController);
+  p.ComponentField("lngcntrlrCloseAll", &T::lngcntrlrCloseAll);
 }
 
 namespace {

@@ -74,7 +74,7 @@ class TCloseAllForm : public TForm {
   TAction* actnCancel = nullptr;
   TAction* actnSaveAll = nullptr;
   TSizeGripThemed* szgrpthmdCloseAll = nullptr;
-  TLgLanguageController* LanguageController = nullptr;
+  TLgLanguageController* lngcntrlrCloseAll = nullptr;
 
  private:
   std::vector<std::unique_ptr<TCloseFile>> files_;

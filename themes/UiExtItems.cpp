@@ -6,12 +6,9 @@
 const char* const SBarMRUListCaption = "(MRU List)";
 
 HV_PUBLISH(TUiMRUList) { p.Prop("KeyShift", &T::KeyShift, &T::SetKeyShift).Default(0); }
-// Besides its list, the placeholder takes its caption from form files: the main window's empties
-// the stand-in caption it starts with.
-HV_PUBLISH(TUiMRUListItem) {
-  PublishBarItemProperties(p, "Caption");
-  p.Prop("MRUList", &T::MRUList, &T::SetMRUList);
-}
+// The placeholder never shows: the list's entries stand in its place, so a form file gives it
+// its list alone.
+HV_PUBLISH(TUiMRUListItem) { p.Prop("MRUList", &T::MRUList, &T::SetMRUList); }
 
 TUiMRUList::TUiMRUList(TComponent* AOwner) : TBarMRUList(AOwner, std::make_unique<TUiCustomItem>(nullptr)) {}
 

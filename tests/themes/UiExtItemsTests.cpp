@@ -59,9 +59,9 @@ TEST(UiMRUListItem, LinksTheListAndForgetsItWhenItIsFreed) {
   EXPECT_EQ(item.LinkSubitems(), nullptr);
 }
 
-// A form file gives the placeholder its list and may empty its stand-in caption, as the main
-// window's does; nothing else of a command item is read for it.
-TEST(UiMRUListItem, AFormFileGivesItsListAndCaption) {
+// A form file gives the placeholder its list and nothing else: not even its stand-in caption,
+// which never shows.
+TEST(UiMRUListItem, AFormFileGivesItsListAlone) {
   RegisterFrameworkClasses();
   RegisterSkinClasses();
   const struct {
@@ -69,9 +69,9 @@ TEST(UiMRUListItem, AFormFileGivesItsListAndCaption) {
     const char* Caption;
     const char* Error;
   } cases[] = {
-      {"      Caption = ''\n      MRUList = mrlst\n", "", ""},
-      {"      Caption = 'Recent'\n", "Recent", ""},
       {"      MRUList = mrlst\n", "(Ui MRU List)", ""},
+      {"", "(Ui MRU List)", ""},
+      {"      Caption = ''\n      MRUList = mrlst\n", "", "Property Caption does not exist"},
       {"      Hint = 'Recent'\n", "", "Property Hint does not exist"},
       {"      ShortCut = 0\n", "", "Property ShortCut does not exist"},
   };
