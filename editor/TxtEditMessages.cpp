@@ -394,9 +394,6 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
   const bool copying = GetKeyState(VK_CONTROL) < 0;
   const bool moving = same ? !copying : GetKeyState(VK_SHIFT) < 0;
   if (same && DropInsideSelection(p, copying)) return;
-  // A drop is a step of its own: grouping must not join it to the like changes before it.
-  for (TCustomTxtEdit* e : {this, source})
-    if (e->options_.Contains(eoGroupUndo) && e->undoList_->CanUndo()) e->undoList_->AddGroupBreak();
   TTxtUndoBlock undo(undoList_);
   const AnsiString text = source->SelText();
   const TTxtSelectionMode mode = source->ActiveSelectionMode();

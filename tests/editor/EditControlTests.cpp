@@ -754,3 +754,40 @@ TEST(EditControl, WorksThroughAWordWrapPlugin) {
   edit.SetWordWrap(false);
   EXPECT_EQ(edit.DisplayLineCount(), 3);
 }
+
+// A shown editor tells a transient painter of every change as it comes, also while a command
+// holds its paint lock: the drawing made for the old caret is taken away before the caret moves.
+TEST(EditControl, TheTransientPainterHearsEveryChangeOfACommand) {
+  struct TTransientLog {
+    void Paint(TObject*, TCanvas* Canvas, TTransientType Type) {
+      calls.push_back(Type);
+      canvas = Canvas != nullptr;
+    }
+    std::vector<TTransientType> calls;
+    bool canvas = false;
+  };
+  const struct {
+    TTxtEditorCommand Command;
+    char Ch;
+    int Pairs;  // the caret's move, and the bracket of a typed character or a deletion
+  } cases[] = {
+      {ecRight, '\0', 1},          {ecWordRight, '\0', 1},  {ecChar, 'x', 2},
+      {ecDeleteLastChar, '\0', 2}, {ecDeleteChar, '\0', 1}, {ecDeleteLine, '\0', 2},
+  };
+  TEditorHost host("alpha beta\r\ngamma");
+  TTxtEdit& e = host.Edit();
+  for (const auto& c : cases) {
+    std::string name;
+    EditorCommandToIdent(c.Command, name);
+    SCOPED_TRACE(name);
+    e.SetCaretXY({3, 1});
+    TTransientLog log;
+    e.OnPaintTransient = TPaintTransient(&log, &TTransientLog::Paint);
+    Cmd(e, c.Command, c.Ch);
+    e.OnPaintTransient = TPaintTransient();
+    std::vector<TTransientType> want(static_cast<size_t>(c.Pairs), ttBefore);
+    want.resize(2 * want.size(), ttAfter);
+    EXPECT_EQ(log.calls, want);
+    EXPECT_TRUE(log.canvas);
+  }
+}
