@@ -90,6 +90,9 @@ TEST(RegexSearch, FindsAndSubstitutesPerMatch) {
   EXPECT_EQ(s.Replace("b2", "$2$1"), "2b");
   EXPECT_EQ(s.Replace("a1", "$2$1"), "1a");
   EXPECT_EQ(s.Replace("c3", "<$1>"), "<c>");
+  // A match that holds only where it stands in the line: the occurrence alone would not match.
+  EXPECT_EQ(FindAll(s, "\\Ba", "ba a"), V({2}));
+  EXPECT_EQ(s.Replace("a", "<$0>"), "<a>");
 }
 
 TEST_F(TSearchFixture, NeedsAnEngineAndASearchText) {

@@ -676,20 +676,34 @@ TEST(EditDrag, WithinAndBetweenEditorsMovesOrCopiesAsOneStep) {
   EXPECT_EQ(dropAt({1, 1}, 0), "beta alpha gamma\r\nsecond line");
   EXPECT_EQ(dropAt({12, 1}, 0x80), "alpha beta beta gamma\r\nsecond line");  // copied at its end
   // To another editor: copied, or moved with Shift, one undo step in each; never read-only.
-  // Two drops in a row are like changes: with grouping one undo takes both back, as it does
-  // two typed words; without it, one each.
+  // A drop ends as a caret move, through the command that extends the selection back to where
+  // the text went: with grouping it joins the like change before it (typed text), never the
+  // one after it.
+  struct TCommandLog {
+    void Processed(TObject*, TTxtEditorCommand& Command, char&, void*) { commands.push_back(Command); }
+    std::vector<TTxtEditorCommand> commands;
+  } log;
+  b.OnCommandProcessed = TProcessCommandEvent(&log, &TCommandLog::Processed);
   for (const bool grouping : {true, false}) {
     SCOPED_TRACE(grouping);
     b.SetOptions(grouping ? b.Options() + eoGroupUndo : b.Options() - eoGroupUndo);
     b.SetTextA("xyz");
-    EXPECT_EQ(Drag(a, b, {2, 1}), "xbeta yz");
-    EXPECT_EQ(Drag(a, b, {1, 1}, 0, 0x80), "beta xbeta yz");
+    b.SetCaretXY({4, 1});
+    Type(b, "q");
+    log.commands.clear();
+    EXPECT_EQ(Drag(a, b, {2, 1}), "xbeta yzq");
+    EXPECT_EQ(log.commands, std::vector<TTxtEditorCommand>{ecSelGotoXY});
+    EXPECT_EQ(b.SelText(), "beta ");
+    EXPECT_EQ(b.CaretXY(), (TBufferCoord{2, 1}));
+    EXPECT_EQ(Drag(a, b, {1, 1}, 0, 0x80), "beta xbeta yzq");
     EXPECT_EQ(a.TextA(), "alpha gamma\r\nsecond line");
-    EXPECT_EQ(TextAfterUndo(b), grouping ? "xyz" : "xbeta yz");
+    EXPECT_EQ(TextAfterUndo(b), "xbeta yzq");
+    EXPECT_EQ(TextAfterUndo(b), grouping ? "xyz" : "xyzq");
     EXPECT_EQ(TextAfterUndo(a), text);
   }
+  b.OnCommandProcessed = TProcessCommandEvent();
   b.SetReadOnly(true);
-  EXPECT_EQ(Drag(a, b, {1, 1}, 0, 0x80), "xbeta yz");
+  EXPECT_EQ(Drag(a, b, {1, 1}, 0, 0x80), "xyzq");
   EXPECT_EQ(a.TextA(), text);
 }
 
