@@ -210,7 +210,7 @@ void TCustomTxtEdit::DecPaintLock() {
   }
   // The held parts reach the window before anything scrolls it, so that a scroll moves them
   // with the text they belong to.
-  ReleaseHeldInvalidation();
+  const bool transient = ReleaseHeldInvalidation();
   if (stateFlags_.Contains(sfScrollbarChanged)) {
     // A bar that comes up narrows the text area: it may cover the caret that the locked work
     // scrolled into view.
@@ -233,21 +233,24 @@ void TCustomTxtEdit::DecPaintLock() {
       stateFlags_.Include(sfCaretChanged);
     }
   }
+  if (transient) DoOnPaintTransient(ttAfter);
   if (stateFlags_.Contains(sfCaretChanged)) UpdateCaret();
   if (!statusChanges_.Empty()) DoOnStatusChange(statusChanges_);
 }
 
-// One invalidation for everything the lock held back.
-void TCustomTxtEdit::ReleaseHeldInvalidation(bool Tell) {
-  const bool all = heldAll_, erase = heldErase_;
+// One invalidation for everything the lock held back; true when a transient paint was skipped,
+// which is owed once in place of those the caret's moves skipped.
+bool TCustomTxtEdit::ReleaseHeldInvalidation(bool Tell) {
+  const bool all = heldAll_, erase = heldErase_, transient = heldTransient_;
   std::vector<TRect> parts;
   parts.swap(heldInvalid_);
-  heldAll_ = heldErase_ = false;
-  if (!Tell) return;
+  heldAll_ = heldErase_ = heldTransient_ = false;
+  if (!Tell) return false;
   if (all)
     Invalidate();
   else
     for (const TRect& part : parts) InvalidateRect(part, erase);
+  return transient;
 }
 
 // The caret's row wholly inside the text area, its column at most just past the last whole
@@ -1656,8 +1659,13 @@ void TCustomTxtEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Loc
     }
   }
   if (!paint || !OnPaintTransient) return;
-  // Also under the update lock: what was drawn for the state before a change must be taken
-  // away while that state holds, and the drawing after it belongs to the state it follows.
+  // Under the update lock the drawing over the text is done once, when the lock ends: a painter
+  // may search the text on every call (the matching bracket), and a command of many changes
+  // would pay that search for each of them.
+  if (paintLock_ > 0 && HandleAllocated()) {
+    heldTransient_ = true;
+    return;
+  }
   Canvas()->SetFont(Font());
   Canvas()->Brush()->SetColor(Color());
   TTxtCaretHide hidden(*this);

@@ -453,7 +453,7 @@ class TCustomTxtEdit : public TCustomControl {
 
   void IncPaintLock();
   void DecPaintLock();
-  void ReleaseHeldInvalidation(bool Tell = true);
+  bool ReleaseHeldInvalidation(bool Tell = true);
   bool CaretWithinTextArea() const;
   bool AllRepaintHeld() const;
   // An undo or redo step tells OnChange once, after its last item.
@@ -618,12 +618,13 @@ class TCustomTxtEdit : public TCustomControl {
   int maxScrollWidth_ = 1024;
   int paintLock_ = 0;
   // Window work held while the update lock is raised: the part to repaint (all of it once the
-  // text was scrolled), and whether an undo or redo step holds back its change notice (and owes
-  // one).
+  // text was scrolled), whether a transient paint was skipped, and whether an undo or redo step
+  // holds back its change notice (and owes one).
   static constexpr size_t kHeldParts = 4;
   std::vector<TRect> heldInvalid_;
   bool heldAll_ = false;
   bool heldErase_ = false;
+  bool heldTransient_ = false;
   int changeHold_ = 0;
   bool changeOwed_ = false;
   bool readOnly_ = false;

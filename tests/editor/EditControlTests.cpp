@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <numeric>
 #include <vector>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditSearch.h"
 #include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 #include "tests/editor/EditTestSupport.h"
@@ -755,9 +757,11 @@ TEST(EditControl, WorksThroughAWordWrapPlugin) {
   EXPECT_EQ(edit.DisplayLineCount(), 3);
 }
 
-// A shown editor tells a transient painter of every change as it comes, also while a command
-// holds its paint lock: the drawing made for the old caret is taken away before the caret moves.
-TEST(EditControl, TheTransientPainterHearsEveryChangeOfACommand) {
+// A shown editor tells its transient painter once when a command ends, whatever the command
+// changed on the way: told of each caret move of a replace-all, a painter that searches the
+// text (for the matching bracket) would search it once per hit. A search brackets itself with
+// the painter too.
+TEST(EditControl, ACommandTellsTheTransientPainterOnceWhenItEnds) {
   struct TTransientLog {
     void Paint(TObject*, TCanvas* Canvas, TTransientType Type) {
       calls.push_back(Type);
@@ -766,28 +770,37 @@ TEST(EditControl, TheTransientPainterHearsEveryChangeOfACommand) {
     std::vector<TTransientType> calls;
     bool canvas = false;
   };
-  const struct {
-    TTxtEditorCommand Command;
-    char Ch;
-    int Pairs;  // the caret's move, and the bracket of a typed character or a deletion
-  } cases[] = {
-      {ecRight, '\0', 1},          {ecWordRight, '\0', 1},  {ecChar, 'x', 2},
-      {ecDeleteLastChar, '\0', 2}, {ecDeleteChar, '\0', 1}, {ecDeleteLine, '\0', 2},
-  };
-  TEditorHost host("alpha beta\r\ngamma");
+  AnsiString text;
+  for (int i = 0; i < 500; ++i) text += "(a) [b] (c)\r\n";
+  TEditorHost host(text);
   TTxtEdit& e = host.Edit();
+  TTxtEditSearch search(nullptr);
+  e.SetSearchEngine(&search);
+  const std::vector<TTransientType> once{ttAfter};
+  const struct {
+    const char* Name;
+    std::function<void()> Run;
+    std::vector<TTransientType> Told;
+  } cases[] = {
+      {"a caret move", [&] { Cmd(e, ecRight); }, once},
+      {"a typed character", [&] { Cmd(e, ecChar, 'x'); }, once},
+      {"a deletion", [&] { Cmd(e, ecDeleteLastChar); }, once},
+      {"a replace-all of 1000 hits",
+       [&] {
+         e.SearchReplace("a", "A", {srReplaceAll, srEntireScope});
+       },
+       {ttBefore, ttAfter, ttAfter}},
+      {"its undo", [&] { Cmd(e, ecUndo); }, once},
+  };
   for (const auto& c : cases) {
-    std::string name;
-    EditorCommandToIdent(c.Command, name);
-    SCOPED_TRACE(name);
+    SCOPED_TRACE(c.Name);
     e.SetCaretXY({3, 1});
     TTransientLog log;
     e.OnPaintTransient = TPaintTransient(&log, &TTransientLog::Paint);
-    Cmd(e, c.Command, c.Ch);
+    c.Run();
     e.OnPaintTransient = TPaintTransient();
-    std::vector<TTransientType> want(static_cast<size_t>(c.Pairs), ttBefore);
-    want.resize(2 * want.size(), ttAfter);
-    EXPECT_EQ(log.calls, want);
+    EXPECT_EQ(log.calls, c.Told);
     EXPECT_TRUE(log.canvas);
   }
+  e.SetSearchEngine(nullptr);
 }
