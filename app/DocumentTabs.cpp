@@ -207,6 +207,9 @@ void TDocumentItemViewer::Paint(TCanvas* Canvas, const TRect& ClientAreaRect, bo
 // ---- TDocumentTabBar ----
 
 HV_PUBLISH(TDocumentTabBar) {
+  // Without a handle and a frame from the start (see the constructor).
+  p.Prop("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsNone);
+  p.Prop("DragHandleStyle", &T::DragHandleStyle, &T::SetDragHandleStyle).Default(dhNone);
   p.Event("OnTabMouseDown", &T::OnTabMouseDown);
   p.Event("OnTabMouseUp", &T::OnTabMouseUp);
 }

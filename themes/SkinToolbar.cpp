@@ -405,9 +405,10 @@ void TSkinToolbar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
   if (!CanItemClick(X, Y)) return;
   TWinControl* parent = Parent();
   TPoint screen = ClientToScreen({0, 0});
+  TBarFreeWatch watch({this});
   TUiToolbar::MouseDown(Button, Shift, X, Y);
-  // A press that dragged the toolbar away clicks nothing.
-  if (Parent() != parent || ClientToScreen({0, 0}) != screen) return;
+  // A press that dragged the toolbar away (or freed it) clicks nothing.
+  if (watch.Gone() || Parent() != parent || ClientToScreen({0, 0}) != screen) return;
   if (TBarItemViewer* v = View()->Selected()) DoItemClick(v->Item(), Button);
 }
 

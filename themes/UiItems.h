@@ -418,7 +418,6 @@ class TUiFloatingWindowParent : public TBarFloatingWindowParent {
   HV_CLASS(TUiFloatingWindowParent, TBarFloatingWindowParent)
  public:
   using TBarFloatingWindowParent::TBarFloatingWindowParent;
-  bool CloseButtonHot() const { return closeHot_; }
   // The caption the theme draws: the frame window's own text.
   WideString OwnText();
 
@@ -427,8 +426,6 @@ class TUiFloatingWindowParent : public TBarFloatingWindowParent {
 
  private:
   void PaintBorder(HDC DC);
-  bool closeHot_ = false;
-  bool tracking_ = false;
 };
 
 // A dock painted by the theme.

@@ -10,6 +10,20 @@ HV_PUBLISH(TUiToolbarView) {}
 HV_PUBLISH(TUiToolbar) {
   p.Prop("ItemTransparency", &T::ItemTransparency, &T::SetItemTransparency).Default(itAuto);
   p.Prop("SnapDistance", &T::SnapDistance, &T::SetSnapDistance).Default(0);
+  // The dockable window's own; the parent of a docked toolbar in a form file says its dock.
+  p.Prop("ActivateParent", &T::ActivateParent, &T::SetActivateParent).Default(true);
+  p.Prop("AutoResize", &T::AutoResize, &T::SetAutoResize).Default(true);
+  p.Prop("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).Default(bsSingle);
+  p.Prop("CurrentDock", &T::CurrentDock, &T::SetCurrentDock).Stored(false);
+  p.Prop("DefaultDock", &T::DefaultDock, &T::SetDefaultDock);
+  p.Prop("DockableTo", &T::DockableTo, &T::SetDockableTo).Default(TBarDockableTo{dpTop, dpBottom, dpLeft, dpRight});
+  p.Prop("DockMode", &T::DockMode, &T::SetDockMode).Default(dmCanFloat);
+  p.Prop("DragHandleStyle", &T::DragHandleStyle, &T::SetDragHandleStyle).Default(dhSingle);
+  p.Prop("FloatingMode", &T::FloatingMode, &T::SetFloatingMode).Default(fmOnTopOfParentForm);
+  p.Prop("LastDock", &T::LastDock, &T::SetLastDock).Stored(&T::UseLastDock);
+  p.Prop("LinkSubitems", &T::LinkSubitems, &T::SetLinkSubitems);
+  // The hint follows the item under the mouse.
+  p.Prop("Hint", &T::Hint, &T::SetHint).Stored(false);
 }
 HV_PUBLISH(TUiFloatingWindowParent) {}
 HV_PUBLISH(TUiDock) {
@@ -281,7 +295,7 @@ void TUiFloatingWindowParent::PaintBorder(HDC DC) {
   info.ShowCaption = w->ShowCaption();
   info.Caption = OwnText();
   info.Active = CaptionActive();
-  if (w->CloseButton()) info.CloseButtonState = 1 | (closeHot_ ? 2 : 0);
+  if (w->CloseButton()) info.CloseButtonState = 1 | (CloseButtonHot() ? 2 : 0) | (CloseButtonPushed() ? 4 : 0);
   info.PaintParts = 7;
   TSaveDC save(DC);
   ExcludeClipRect(DC, cr.left - wr.left, cr.top - wr.top, cr.right - wr.left, cr.bottom - wr.top);
@@ -308,25 +322,6 @@ void TUiFloatingWindowParent::WndProc(TMessage& Message) {
       }
       break;
     case WM_ERASEBKGND: Message.Result = 1; return;
-    case WM_NCMOUSEMOVE: {
-      bool hot = Message.WParam == static_cast<WPARAM>(HTBARCLOSEBUTTON);
-      if (hot && !tracking_) {
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE | TME_NONCLIENT, Handle(), 0};
-        tracking_ = TrackMouseEvent(&tme) != FALSE;
-      }
-      if (hot != closeHot_) {
-        closeHot_ = hot;
-        SendMessageW(Handle(), WM_NCPAINT, 1, 0);
-      }
-      break;
-    }
-    case WM_NCMOUSELEAVE:
-      tracking_ = false;
-      if (closeHot_) {
-        closeHot_ = false;
-        SendMessageW(Handle(), WM_NCPAINT, 1, 0);
-      }
-      break;
     case WM_WINDOWPOSCHANGING: {
       auto* pos = reinterpret_cast<WINDOWPOS*>(Message.LParam);
       auto* toolbar = dynamic_cast<TUiToolbar*>(DockableWindow());

@@ -385,6 +385,9 @@ LRESULT HandleWMPrint(HWND Wnd, TMessage& Message, TBarNCPaintProc NCPaintProc, 
     POINT origin{};
     GetViewportOrgEx(dc, &origin);
     SetViewportOrgEx(dc, origin.x + client.left - window.left, origin.y + client.top - window.top, nullptr);
+    // The background and the client are painted inside the client area only, as a paint of
+    // the window would be: a background that fills its whole DC leaves the frame as it is.
+    IntersectClipRect(dc, 0, 0, client.right - client.left, client.bottom - client.top);
     if (flags & PRF_CLIENT) {
       if (flags & PRF_ERASEBKGND) SendMessageW(Wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
       SendMessageW(Wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);

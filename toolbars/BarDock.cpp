@@ -3,6 +3,7 @@
 #include "toolbars/BarDock.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "framework/Application.h"
 #include "framework/DesignFrame.h"
@@ -16,12 +17,16 @@ const char* const SBarDockedToNameNotSet =
 HV_PUBLISH(TBarBasicBackground) {}
 
 HV_PUBLISH(TBarDock) {
+  p.Prop("Color", &T::Color, &T::SetColor).Default(clBtnFace).Stored(&T::IsColorStored);
   p.Prop("Position", &T::Position, &T::SetPosition).Default(dpTop);
   p.Prop("AllowDrag", &T::AllowDrag, &T::SetAllowDrag).Default(true);
-  p.Prop("BoundLines", &T::BoundLines, &T::SetBoundLines);
+  p.Prop("BoundLines", &T::BoundLines, &T::SetBoundLines).Default(TBarDockBoundLines{});
+  p.Prop("Background", &T::Background, &T::SetBackground);
   p.Prop("BackgroundOnToolbars", &T::BackgroundOnToolbars, &T::SetBackgroundOnToolbars).Default(true);
   p.Prop("FixAlign", &T::FixAlign, &T::SetFixAlign).Default(false);
   p.Prop("LimitToOneRow", &T::LimitToOneRow, &T::SetLimitToOneRow).Default(false);
+  p.Event("OnInsertRemoveBar", &T::OnInsertRemoveBar);
+  p.Event("OnRequestDock", &T::OnRequestDock);
 }
 
 TBarDock::TBarDock(TComponent* AOwner) : TCustomControl(AOwner) {
@@ -237,11 +242,13 @@ void TBarDock::ArrangeToolbars() {
     return;
   }
   ++arrangeLock_;
+  arranging_ = true;
   // The last step always runs, whatever way the arrangement ends.
   struct Epilogue {
     TBarDock* D;
     ~Epilogue() {
       --D->arrangeLock_;
+      D->arranging_ = false;
       D->arrangePending_ = false;
       D->commitPending_ = false;
     }
@@ -349,6 +356,11 @@ void TBarDock::ArrangeToolbars() {
     offset += thickness;
   }
   SetThickness(offset + (vertical ? ncWidth_ : ncHeight_));
+  // Windows that moved over the background show their new part of it once every row stands
+  // where it goes: drawn earlier, a row still to move away would hide part of them.
+  arranging_ = false;
+  for (auto* w : std::vector<TBarCustomDockableWindow*>(visible_))
+    if (std::exchange(w->repaintPending_, false)) w->RepaintOverDockBackground();
 }
 
 void TBarDock::PaintBoundLines(HWND Wnd, HDC DC, void* AppData) {
@@ -440,8 +452,10 @@ void TBarDock::WndProc(TMessage& Message) {
       if (background_) background_->SysColorChanged();
       return;
     case WM_SYSCOMMAND:
-      if (ForwardToFloating(Message)) return;
-      break;
+      // A menu key for the floating menu bars of the dock, or for nobody: a dock has no window
+      // menu of its own to open.
+      if (!ForwardToFloating(Message)) Message.Result = 0;
+      return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
       if (ForwardToFloating(Message)) return;

@@ -2,6 +2,7 @@
 // of their own, and the records that save and restore where those windows are.
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 #include "framework/Forms.h"
@@ -176,6 +177,7 @@ class TBarDock : public TCustomControl {
   bool commitPending_ = false;
   bool limitToOneRow_ = false;
   int arrangeLock_ = 0;
+  bool arranging_ = false;
   bool arrangePending_ = false;
   int ncWidth_ = 0;
   int ncHeight_ = 0;
@@ -185,6 +187,22 @@ class TBarDock : public TCustomControl {
 };
 
 // ---- dockable windows ----
+
+// Hears whether a component it watches is freed while a loop runs for it: a handler the loop
+// dispatches to may free the window the loop moves, and then nobody may touch it any more.
+class TBarFreeWatch : public TComponent {
+ public:
+  TBarFreeWatch(std::initializer_list<TComponent*> Watched);
+  ~TBarFreeWatch() override;
+  bool Gone() const { return gone_; }
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  std::vector<TComponent*> watched_;
+  bool gone_ = false;
+};
 
 class TBarCustomDockableWindow : public TCustomControl {
   HV_CLASS(TBarCustomDockableWindow, TCustomControl)
@@ -340,7 +358,6 @@ class TBarCustomDockableWindow : public TCustomControl {
   friend class TBarFloatingWindowParent;
   friend struct TBarDragLoop;
   static void PaintNC(HWND Wnd, HDC DC, void* AppData);
-  bool TrackCloseButton(HWND Wnd, const std::function<TRect()>& ButtonRect);
   void UpdateFloatingFrame();
   // The dock shows its background through this docked window.
   bool DockBackgroundShown();
@@ -388,6 +405,7 @@ class TBarCustomDockableWindow : public TCustomControl {
   bool smoothDragging_ = false;
   bool closePushed_ = false;
   bool closeHot_ = false;
+  bool repaintPending_ = false;  // moved over the dock's background while the dock arranged
   TPoint floatingPosition_;
   TBarFloatingWindowParent* floatingParent_ = nullptr;
 };

@@ -276,12 +276,14 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
   HWND capture = form->Handle();
   if (!smoothDragging_) loop.BeginOutline();
   TScopeExit outline([&] { loop.EndOutline(); });
+  // A handler run from the loop may free the window: the loop then ends and touches it no more.
+  TBarFreeWatch watch({this});
   SetCapture(capture);
   bool accepted = false;
   loop.Evaluate(loop.StartCursor);
   TPoint last = loop.StartCursor;
   MSG msg;
-  while (GetCapture() == capture) {
+  while (!watch.Gone() && GetCapture() == capture) {
     if (!GetMessageW(&msg, nullptr, 0, 0)) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
@@ -325,10 +327,11 @@ void TBarCustomDockableWindow::BeginMoving(int X, int Y) {
       case WM_MBUTTONDBLCLK: break;
       default: TranslateMessage(&msg); DispatchMessageW(&msg);
     }
-    if (done) break;
+    if (done || watch.Gone()) break;
   }
   if (GetCapture() == capture) ReleaseCapture();
   loop.EndOutline();
+  if (watch.Gone()) return;
   if (!smoothDragging_ && accepted && loop.LastValid) {
     smoothDragging_ = false;
     loop.MoveTo(loop.LastTarget, loop.LastRect, last);
@@ -371,7 +374,8 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
   bool vertical = Edge >= 2;
   bool topSide = Edge == 2 || Edge == 3 || Edge == 4;
   ResizeBegin(Edge);
-  if (clipCursor_) {
+  const bool clipCursor = clipCursor_;
+  if (clipCursor) {
     TRect work = GetRectOfMonitorContainingPoint(CursorPoint(), true);
     RECT clip{work.Left, work.Top, work.Right, work.Bottom};
     ClipCursor(&clip);
@@ -387,10 +391,11 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
     outline.BeginOutline();
     outline.DrawOutline(&current, {border.X, border.Y});
   }
+  TBarFreeWatch watch({this, floatingParent_});
   SetCapture(frame);
   bool accepted = false;
   MSG msg;
-  while (GetCapture() == frame) {
+  while (!watch.Gone() && GetCapture() == frame) {
     if (!GetMessageW(&msg, nullptr, 0, 0)) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
@@ -435,7 +440,8 @@ void TBarCustomDockableWindow::BeginSizing(int Edge) {
   }
   if (GetCapture() == frame) ReleaseCapture();
   outline.EndOutline();
-  if (clipCursor_) ClipCursor(nullptr);
+  if (clipCursor) ClipCursor(nullptr);
+  if (watch.Gone()) return;
   if (accepted && !smoothDrag_)
     floatingParent_->SetBounds(current.Left, current.Top, current.Width(), current.Height());
   floatingPosition_ = {floatingParent_->Left(), floatingParent_->Top()};

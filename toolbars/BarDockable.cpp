@@ -35,7 +35,38 @@ HV_PUBLISH(TBarCustomDockableWindow) {
   p.Event("OnVisibleChanged", &T::OnVisibleChanged);
 }
 
+// ---- the watch over freed windows ----
+
+TBarFreeWatch::TBarFreeWatch(std::initializer_list<TComponent*> Watched) : TComponent(nullptr) {
+  for (TComponent* c : Watched)
+    if (c) {
+      watched_.push_back(c);
+      c->FreeNotification(this);
+    }
+}
+
+TBarFreeWatch::~TBarFreeWatch() {
+  for (TComponent* c : watched_) c->RemoveFreeNotification(this);
+}
+
+void TBarFreeWatch::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  auto it = std::find(watched_.begin(), watched_.end(), AComponent);
+  if (Operation != opRemove || it == watched_.end()) return;
+  watched_.erase(it);
+  gone_ = true;
+}
+
 // ---- the window ----
+
+namespace {
+// Has the window's frame measured and drawn anew.
+void Reframe(TWinControl* W) {
+  if (W->HandleAllocated())
+    SetWindowPos(W->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
 
 TBarCustomDockableWindow::TBarCustomDockableWindow(TComponent* AOwner) : TCustomControl(AOwner) {
   TControlStyle style = ControlStyle();
@@ -187,6 +218,9 @@ void TBarCustomDockableWindow::SetParent(TWinControl* AParent) {
   currentDock_ = newDock;
   floating_ = newFloating;
   computedRow_ = -1;
+  // The window was made in its new parent before it knew the place; its frame is that of the
+  // place it now has.
+  Reframe(this);
   if (newDock) newDock->FreeNotification(this);
   if (oldFrame && oldFrame != AParent && !smoothDragging_) {
     floatingParent_ = nullptr;
@@ -297,14 +331,6 @@ void TBarCustomDockableWindow::SetDockRow(int Value) {
   dockRow_ = Value;
   if (currentDock_) currentDock_->ArrangeToolbars();
 }
-
-namespace {
-void Reframe(TWinControl* W) {
-  if (W->HandleAllocated())
-    SetWindowPos(W->Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-}  // namespace
 
 void TBarCustomDockableWindow::SetCloseButton(bool Value) {
   if (closeButton_ == Value) return;
@@ -486,11 +512,11 @@ void TBarCustomDockableWindow::DrawNCArea(HDC DC, bool) {
   bool vertical = currentDock_->Vertical();
   int bars = dragHandleStyle_ == dhDouble ? 2 : dragHandleStyle_ == dhSingle ? 1 : 0;
   int offset = closeButtonWhenDocked_ ? (dragHandleStyle_ == dhDouble ? 5 : 7) : (dragHandleStyle_ == dhDouble ? 4 : 3);
-  int from = closeButtonWhenDocked_ ? 16 : 2;
+  // The bars run along the client area; a docked close button is drawn over their start.
   for (int b = 0; b < bars; ++b) {
     int at = offset + b * 3;
     int to = (vertical ? wr.Width() : wr.Height()) - 2 - (bars == 1 ? 1 : 0);
-    RECT bar = vertical ? RECT{from, at, to, at + 3} : RECT{at, from, at + 3, to};
+    RECT bar = vertical ? RECT{2, at, to, at + 3} : RECT{at, 2, at + 3, to};
     DrawEdge(DC, &bar, BDR_RAISEDINNER, BF_RECT);
   }
   if (closeButtonWhenDocked_) DrawCloseButton(DC, CloseButtonRect(), closePushed_, closeHot_);
@@ -517,16 +543,24 @@ void TBarCustomDockableWindow::PaintNC(HWND, HDC DC, void* AppData) {
   static_cast<TBarCustomDockableWindow*>(AppData)->DrawNCArea(DC, true);
 }
 
-bool TBarCustomDockableWindow::TrackCloseButton(HWND Wnd, const std::function<TRect()>& ButtonRect) {
-  auto over = [&] {
+bool dockable_detail::TrackCloseButton(HWND Wnd, std::initializer_list<TComponent*> Watched,
+                                       const std::function<TRect()>& ButtonRect, bool& Pushed) {
+  TBarFreeWatch watch(Watched);
+  // Whether the mouse message's point (in the captured window's client area) is on the button.
+  auto over = [&](const MSG& Msg) {
+    POINT p{static_cast<short>(LOWORD(Msg.lParam)), static_cast<short>(HIWORD(Msg.lParam))};
+    ClientToScreen(Wnd, &p);
     TRect wr = WindowRectOf(Wnd);
-    TPoint p = CursorPoint();
-    return ButtonRect().Contains({p.X - wr.Left, p.Y - wr.Top});
+    return ButtonRect().Contains({p.x - wr.Left, p.y - wr.Top});
+  };
+  auto show = [&](bool Value) {
+    if (Value == Pushed) return;
+    Pushed = Value;
+    RedrawFrame(Wnd);
   };
   SetCapture(Wnd);
   bool accepted = false;
-  closePushed_ = true;
-  RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  show(true);  // pressed on the button
   MSG msg;
   while (GetCapture() == Wnd) {
     if (!GetMessageW(&msg, nullptr, 0, 0)) {
@@ -534,24 +568,21 @@ bool TBarCustomDockableWindow::TrackCloseButton(HWND Wnd, const std::function<TR
       break;
     }
     if (msg.message == WM_LBUTTONUP) {
-      accepted = over();
+      accepted = over(msg);
       break;
     }
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) break;
     if (msg.message == WM_MOUSEMOVE) {
-      bool pushed = over();
-      if (pushed != closePushed_) {
-        closePushed_ = pushed;
-        RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
-      }
+      show(over(msg));
       continue;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+    if (watch.Gone()) break;
   }
   if (GetCapture() == Wnd) ReleaseCapture();
-  closePushed_ = false;
-  if (IsWindow(Wnd)) RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  if (watch.Gone()) return false;
+  show(false);
   return accepted;
 }
 
@@ -563,7 +594,9 @@ void TBarCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift,
     return;
   }
   if ((currentDock_ && currentDock_->AllowDragging()) || floating_) {
+    TBarFreeWatch watch({this});
     BeginMoving(X, Y);
+    if (watch.Gone()) return;
     // The drag took the button's release; the window still hears of it.
     POINT p = {};
     GetCursorPos(&p);
@@ -610,7 +643,9 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
         return;
       }
       if (Message.WParam == HTBARCLOSEBUTTON) {
-        if (TrackCloseButton(Handle(), [this] { return CloseButtonRect(); })) Close();
+        if (TrackCloseButton(
+                Handle(), {this}, [this] { return CloseButtonRect(); }, closePushed_))
+          Close();
         return;
       }
       break;
@@ -661,7 +696,12 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
       break;
     case WM_MOVE:
       TCustomControl::WndProc(Message);
-      if (DockBackgroundShown()) RepaintOverDockBackground();
+      if (DockBackgroundShown()) {
+        if (currentDock_->arranging_)
+          repaintPending_ = true;
+        else
+          RepaintOverDockBackground();
+      }
       if (OnMove) OnMove(this);
       return;
     default: break;

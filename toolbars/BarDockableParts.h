@@ -2,6 +2,8 @@
 // button of a caption.
 #pragma once
 
+#include <functional>
+
 #include "framework/GdiHandles.h"
 #include "toolbars/BarDock.h"
 
@@ -25,6 +27,9 @@ inline void DrawCloseButton(HDC DC, const TRect& R, bool Pushed, bool Hot) {
   DrawMonoGlyph(DC, glyph.Get(), x, y, 8, 8, clBtnText);
 }
 
+// Draws a window's frame anew, neither its client area nor the windows inside it.
+inline void RedrawFrame(HWND Wnd) { RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN); }
+
 inline TPoint CursorPoint() {
   POINT p{};
   GetCursorPos(&p);
@@ -40,5 +45,11 @@ inline TRect WindowRectOf(HWND Wnd) {
 inline bool Intersects(const TRect& A, const TRect& B) {
   return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
 }
+
+// Follows the mouse while the left button holds a close button down in Wnd: Pushed tells whether
+// the cursor is over the button meanwhile. True when the button is let go over it; false when
+// the press is cancelled or a watched component goes (then Pushed is left alone).
+bool TrackCloseButton(HWND Wnd, std::initializer_list<TComponent*> Watched, const std::function<TRect()>& ButtonRect,
+                      bool& Pushed);
 
 }  // namespace dockable_detail

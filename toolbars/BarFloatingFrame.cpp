@@ -68,8 +68,7 @@ void TBarFloatingWindowParent::OwnerEvent(THookProcCode Code, HWND Wnd, WPARAM W
     default: break;
   }
   bool active = CaptionActive();
-  if (active != captionActive_ && HandleAllocated())
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  if (active != captionActive_ && HandleAllocated()) RedrawFrame(Handle());
   captionActive_ = active;
 }
 
@@ -84,7 +83,7 @@ void TBarFloatingWindowParent::CreateParams(TCreateParams& Params) {
   } else {
     Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
   }
-  Params.Style = WS_POPUP | WS_BORDER | WS_CLIPCHILDREN | (window_ && window_->Resizable() ? WS_THICKFRAME : 0);
+  Params.Style = WS_POPUP | WS_BORDER | (window_ && window_->Resizable() ? WS_THICKFRAME : 0);
   Params.ExStyle = WS_EX_TOOLWINDOW;
   if (owningForm_ && owningForm_->HandleAllocated()) Params.WndParent = owningForm_->Handle();
 }
@@ -93,6 +92,15 @@ TPoint TBarFloatingWindowParent::NonClientSize() {
   if (!window_) return {};
   TPoint b = window_->GetFloatingBorderSize();
   return {2 * b.X, 2 * b.Y + (window_->ShowCaption() ? GetSystemMetrics(SM_CYSMCAPTION) : 0)};
+}
+
+TRect TBarFloatingWindowParent::CloseButtonRect() {
+  if (!window_ || !HandleAllocated()) return {};
+  TRect wr = WindowRectOf(Handle());
+  TPoint b = window_->GetFloatingBorderSize();
+  int cap = GetSystemMetrics(SM_CYSMCAPTION);
+  int right = wr.Width() - b.X;
+  return {right - cap + 2, b.Y + 1, right - 1, b.Y + cap - 2};
 }
 
 int TBarFloatingWindowParent::HitTest(const TPoint& ScreenPos) {
@@ -105,26 +113,29 @@ int TBarFloatingWindowParent::HitTest(const TPoint& ScreenPos) {
   if (client.Contains(p)) return HTCLIENT;
   if (cap) {
     TRect band{b.X, b.Y, wr.Width() - b.X, b.Y + cap - 1};
-    int h = cap - 1;
-    TRect close{band.Right - h + 1, band.Top + 1, band.Right - 1, band.Bottom - 1};
-    if (band.Contains(p)) return window_->CloseButton() && close.Contains(p) ? HTBARCLOSEBUTTON : HTBARCAPTION;
+    if (band.Contains(p))
+      return window_->CloseButton() && CloseButtonRect().Contains(p) ? HTBARCLOSEBUTTON : HTBARCAPTION;
     // The line under the band is drawn with the caption and moves the window as the caption
     // does; it is no edge to resize by.
     if (p.Y == band.Bottom && p.X >= band.Left && p.X < band.Right) return HTBARCAPTION;
   }
-  if (!window_->Resizable()) return HTBARCAPTION;
-  if (window_->resizeCorners_) {
-    int c = cap - 1 + b.X;
-    bool l = p.X < c, r = p.X >= wr.Width() - c, t = p.Y < c, bt = p.Y >= wr.Height() - c;
-    if (t && l) return HTTOPLEFT;
-    if (t && r) return HTTOPRIGHT;
-    if (bt && l) return HTBOTTOMLEFT;
-    if (bt && r) return HTBOTTOMRIGHT;
+  if (window_->Resizable()) {
+    if (window_->resizeCorners_) {
+      // The corners reach as far as a caption would, whether one is shown or not.
+      int c = GetSystemMetrics(SM_CYSMCAPTION) - 1 + b.X;
+      bool l = p.X < c, r = p.X >= wr.Width() - c, t = p.Y < c, bt = p.Y >= wr.Height() - c;
+      if (t && l) return HTTOPLEFT;
+      if (t && r) return HTTOPRIGHT;
+      if (bt && l) return HTBOTTOMLEFT;
+      if (bt && r) return HTBOTTOMRIGHT;
+    }
+    if (p.X < b.X) return HTLEFT;
+    if (p.X >= wr.Width() - b.X) return HTRIGHT;
+    if (p.Y < b.Y) return HTTOP;
+    return HTBOTTOM;
   }
-  if (p.X < b.X) return HTLEFT;
-  if (p.X >= wr.Width() - b.X) return HTRIGHT;
-  if (p.Y < b.Y) return HTTOP;
-  return HTBOTTOM;
+  // The border of a frame of fixed size is the window's own: nothing to drag or size by.
+  return static_cast<int>(DefWindowProcW(Handle(), WM_NCHITTEST, 0, MAKELPARAM(ScreenPos.X, ScreenPos.Y)));
 }
 
 bool TBarFloatingWindowParent::CaptionActive() {
@@ -213,8 +224,7 @@ void TBarFloatingWindowParent::PaintFrame(HWND Wnd, HDC DC, void* AppData) {
   DrawEdge(DC, &all, EDGE_RAISED, BF_RECT);
   if (!cap) return;
   RECT band{b.X, b.Y, wr.Width() - b.X, b.Y + cap - 1};
-  int h = cap - 1;
-  TRect close{band.right - h + 1, band.top + 1, band.right - 1, band.bottom - 1};
+  TRect close = self->CloseButtonRect();
   {
     TSaveDC inner(DC);
     if (self->window_->CloseButton()) ExcludeClipRect(DC, close.Left, close.Top, close.Right, close.Bottom);
@@ -224,7 +234,7 @@ void TBarFloatingWindowParent::PaintFrame(HWND Wnd, HDC DC, void* AppData) {
     if (BarSystemParametersInfo(SPI_GETGRADIENTCAPTIONS, 0, &gradient) && gradient) flags |= DC_GRADIENT;
     DrawCaption(Wnd, DC, &band, flags);
   }
-  if (self->window_->CloseButton()) DrawCloseButton(DC, close, self->closePushed_, false);
+  if (self->window_->CloseButton()) DrawCloseButton(DC, close, self->closePushed_, self->closeHot_);
   RECT under{b.X, b.Y + cap - 1, wr.Width() - b.X, b.Y + cap};
   FillRect(DC, &under, face.Get());
 }
@@ -277,17 +287,10 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
         return;
       }
       if (Message.WParam == HTBARCLOSEBUTTON) {
-        closePushed_ = true;
         TBarCustomDockableWindow* w = window_;
-        bool closeIt = w->TrackCloseButton(Handle(), [this] {
-          TRect wr = WindowRectOf(Handle());
-          TPoint b = window_ ? window_->GetFloatingBorderSize() : TPoint{};
-          int cap = GetSystemMetrics(SM_CYSMCAPTION);
-          int right = wr.Width() - b.X;
-          return TRect{right - cap + 2, b.Y + 1, right - 1, b.Y + cap - 2};
-        });
-        closePushed_ = false;
-        if (closeIt) w->Close();
+        if (TrackCloseButton(
+                Handle(), {this, w}, [this] { return CloseButtonRect(); }, closePushed_))
+          w->Close();
         return;
       }
       if (Message.WParam == HTBARCAPTION) {
@@ -303,12 +306,27 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
         return;
       }
       break;
+    case WM_NCMOUSEMOVE: {
+      bool hot = Message.WParam == HTBARCLOSEBUTTON;
+      if (hot != closeHot_) {
+        closeHot_ = hot;
+        RedrawFrame(Handle());
+      }
+      if (hot) CallTrackMouseEvent(Handle(), TME_LEAVE | TME_NONCLIENT);
+      break;
+    }
+    case WM_NCMOUSELEAVE:
+      if (closeHot_) {
+        closeHot_ = false;
+        RedrawFrame(Handle());
+      }
+      break;
     case WM_NCRBUTTONUP:
       if (window_ && window_->HandleAllocated())
         SendMessageW(window_->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_->Handle()), Message.LParam);
       return;
     case WM_CLOSE:
-      if (owningForm_ && owningForm_->HandleAllocated()) PostMessageW(owningForm_->Handle(), WM_CLOSE, 0, 0);
+      if (owningForm_ && owningForm_->HandleAllocated()) SendMessageW(owningForm_->Handle(), WM_CLOSE, 0, 0);
       return;
     case WM_ACTIVATE:
       TCustomForm::WndProc(Message);
@@ -335,7 +353,7 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
       break;
     case CM_TEXTCHANGED:
       TCustomForm::WndProc(Message);
-      if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+      if (HandleAllocated()) RedrawFrame(Handle());
       return;
     default: break;
   }

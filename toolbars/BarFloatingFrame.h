@@ -13,6 +13,11 @@ class TBarFloatingWindowParent : public TCustomForm {
   TBarCustomDockableWindow* DockableWindow() const { return window_; }
   TPoint NonClientSize();
   int HitTest(const TPoint& ScreenPos);
+  // The close button in the caption, in window coordinates.
+  TRect CloseButtonRect();
+  bool CloseButtonHot() const { return closeHot_; }
+  // Held down by the mouse while the close button is tracked and the cursor is over it.
+  bool CloseButtonPushed() const { return closePushed_; }
   bool CaptionActive();
   bool ShouldShow() const { return shouldShow_; }
   // Shows or hides the frame by the held window's state.
@@ -37,6 +42,7 @@ class TBarFloatingWindowParent : public TCustomForm {
   TCustomForm* owningForm_;
   TBarCustomDockableWindow* window_;
   bool closePushed_ = false;
+  bool closeHot_ = false;
   bool shouldShow_ = false;
   bool captionActive_ = false;
 };

@@ -24,7 +24,7 @@ HV_PUBLISH(TBarCustomToolbar) {
   p.Prop("ShrinkMode", &T::ShrinkMode, &T::SetShrinkMode).Default(tbsmChevron);
   p.Prop("SystemFont", &T::SystemFont, &T::SetSystemFont).Default(true);
   p.Prop("UpdateActions", &T::UpdateActions, &T::SetUpdateActions).Default(true);
-  p.Prop("Options", &T::Options, &T::SetOptions);
+  p.Prop("Options", &T::Options, &T::SetOptions).Default(TBarItemOptions{});
   p.Prop("Images", &T::Images, &T::SetImages);
 }
 
@@ -448,8 +448,9 @@ void TBarCustomToolbar::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TBarCustomToolbar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TWinControl* parent = Parent();
+  TBarFreeWatch watch({this});
   TBarCustomDockableWindow::MouseDown(Button, Shift, X, Y);
-  if (Parent() != parent || ComponentState().Contains(csDesigning) || Button != mbLeft) return;
+  if (watch.Gone() || Parent() != parent || ComponentState().Contains(csDesigning) || Button != mbLeft) return;
   TBarItemViewer* v = view_->ViewerFromPoint({X, Y});
   if (!v || (v->Item()->ItemStyle() & tbisIgnoresClicks)) return;
   mouseDown_ = true;

@@ -101,6 +101,8 @@ class TBarCustomToolbar : public TBarCustomDockableWindow, public IBarItemsHolde
   void SetOptions(TBarItemOptions Value) { items_->SetOptions(Value); }
   TCustomImageList* Images() const { return items_->SubMenuImages(); }
   void SetImages(TCustomImageList* Value) { items_->SetSubMenuImages(Value); }
+  TBarCustomItem* LinkSubitems() const { return items_->LinkSubitems(); }
+  void SetLinkSubitems(TBarCustomItem* Value) { items_->SetLinkSubitems(Value); }
 
   TShortCutEvent OnShortCut;
 

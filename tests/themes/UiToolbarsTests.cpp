@@ -122,16 +122,34 @@ TEST(UiToolbar, ThemeNoticeAndColourChangeReachChildControls) {
   delete child;
 }
 
+namespace {
+
+// A theme that notes the close button's state each time it paints a docked or floating frame.
+struct TCloseButtonTheme : TRecordingTheme {
+  std::vector<int> States;
+  void PaintToolbarNCArea(TCanvas*, const TRect&, const TUiToolbarInfo& Info) override {
+    States.push_back(Info.CloseButtonState);
+  }
+  void PaintFloatingBorder(TCanvas*, const TRect&, const TUiFloatingBorderInfo& Info) override {
+    States.push_back(Info.CloseButtonState);
+  }
+  // The states painted while the mouse holds the close button of Wnd down (the frame is painted
+  // inside the tracking loop) and lets go away from it.
+  std::vector<int> WhileHeld(HWND Wnd) {
+    States.clear();
+    PostMessageW(Wnd, WM_NCPAINT, 1, 0);
+    PostMessageW(Wnd, WM_LBUTTONUP, 0, MAKELPARAM(-100, -100));
+    SendMessageW(Wnd, WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, 0);
+    return States;
+  }
+};
+
+}  // namespace
+
 // The docked frame tells the theme the close button's state: shown, and held down while the
-// mouse tracks it (a frame painted inside the tracking loop sees the pushed bit).
+// mouse tracks it.
 TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
-  struct TFrameTheme : TRecordingTheme {
-    std::vector<int> States;
-    void PaintToolbarNCArea(TCanvas*, const TRect&, const TUiToolbarInfo& Info) override {
-      States.push_back(Info.CloseButtonState);
-    }
-  };
-  TFrameTheme theme;
+  TCloseButtonTheme theme;
   TThemedForm f;
   TThemeSwap swap(&theme);
   f.Toolbar->SetParent(f.Dock);
@@ -141,13 +159,44 @@ TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
   HWND wnd = f.Toolbar->Handle();
   theme.States.clear();
   f.Toolbar->Perform(WM_NCPAINT, 1, 0);
-  PostMessageW(wnd, WM_NCPAINT, 1, 0);
-  PostMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(-100, -100));  // let go away from the button
-  f.Toolbar->Perform(WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, 0);
-  ASSERT_GE(theme.States.size(), 2u);
+  ASSERT_EQ(theme.States.size(), 1u);
   EXPECT_EQ(theme.States[0], 1);
-  EXPECT_EQ(theme.States[1], 1 | 4);
+  const std::vector<int> held = theme.WhileHeld(wnd);
+  ASSERT_FALSE(held.empty());
+  EXPECT_EQ(held.front(), 1 | 4);
   EXPECT_TRUE(f.Toolbar->Visible());  // not closed: the mouse was let go elsewhere
+  f.Form.Hide();
+}
+
+// The floating frame tells the theme its close button's state too: hot under the mouse, and
+// pushed while the mouse holds it down over it.
+TEST(UiToolbar, FloatingCloseButtonStateReachesTheTheme) {
+  TCloseButtonTheme theme;
+  TThemedForm f;
+  TThemeSwap swap(&theme);
+  f.Toolbar->SetParent(f.Dock);
+  f.Form.Show();
+  f.Toolbar->SetFloating(true);
+  PumpMessagesFor(20);
+  TBarFloatingWindowParent* frame = f.Toolbar->FloatingParent();
+  ASSERT_TRUE(frame && frame->HandleAllocated());
+  HWND wnd = frame->Handle();
+  const struct {
+    UINT Msg;
+    WPARAM Code;
+    int State;
+  } moves[] = {{WM_NCMOUSEMOVE, HTBARCLOSEBUTTON, 1 | 2}, {WM_NCMOUSELEAVE, 0, 1}};
+  for (const auto& m : moves) {
+    SendMessageW(wnd, m.Msg, m.Code, 0);
+    theme.States.clear();
+    SendMessageW(wnd, WM_NCPAINT, 1, 0);
+    ASSERT_FALSE(theme.States.empty());
+    EXPECT_EQ(theme.States.back(), m.State) << m.Msg;
+  }
+  const std::vector<int> held = theme.WhileHeld(wnd);
+  ASSERT_FALSE(held.empty());
+  EXPECT_EQ(held.front(), 1 | 4);
+  EXPECT_TRUE(f.Toolbar->Visible());
   f.Form.Hide();
 }
 

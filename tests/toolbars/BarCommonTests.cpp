@@ -196,6 +196,27 @@ LRESULT CALLBACK BlackWhenPrinted(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
+// A frame of 4 pixels round the client area; the background and the client paint far beyond
+// the rectangle they are given, in black and grey.
+LRESULT CALLBACK OverflowingPaint(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NCCALCSIZE: {
+      RECT* r = reinterpret_cast<RECT*>(wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0] : nullptr);
+      if (!r) r = reinterpret_cast<RECT*>(lp);
+      InflateRect(r, -4, -4);
+      return 0;
+    }
+    case WM_ERASEBKGND: PatBlt(reinterpret_cast<HDC>(wp), -50, -50, 200, 200, BLACKNESS); return 1;
+    case WM_PRINTCLIENT: {
+      HBRUSH grey = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+      RECT all{-50, -50, 150, 150};
+      FillRect(reinterpret_cast<HDC>(wp), &all, grey);
+      return 0;
+    }
+    default: return DefWindowProcW(w, msg, wp, lp);
+  }
+}
+
 }  // namespace
 
 TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
@@ -229,5 +250,36 @@ TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
   EXPECT_EQ(s.At(15, 15), RGB(255, 255, 255));
   EXPECT_EQ(s.At(9, 9), RGB(255, 255, 255));
   DestroyWindow(child);
+  DestroyWindow(wnd);
+}
+
+// The background and the client print into the client area only, whatever they paint: the
+// frame keeps what the frame procedure drew there.
+TEST(BarCommon, PrintingKeepsTheBackgroundAndTheClientOffTheFrame) {
+  WNDCLASSW overflowing{};
+  overflowing.lpfnWndProc = &OverflowingPaint;
+  overflowing.lpszClassName = L"HvBarTestOverflowing";
+  RegisterClassW(&overflowing);
+  HWND wnd =
+      CreateWindowExW(0, overflowing.lpszClassName, L"", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr, nullptr, nullptr);
+  const struct {
+    UINT Flags;
+    int X, Y;
+    COLORREF Color;
+  } cases[] = {{PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 1, 1, RGB(255, 255, 255)},
+               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 28, 28, RGB(255, 255, 255)},
+               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 3, 15, RGB(255, 255, 255)},
+               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 4, 4, RGB(128, 128, 128)},
+               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 25, 25, RGB(128, 128, 128)},
+               {PRF_ERASEBKGND | PRF_CLIENT, 15, 15, RGB(128, 128, 128)},
+               {PRF_ERASEBKGND | PRF_CLIENT, 26, 15, RGB(255, 255, 255)},
+               {PRF_ERASEBKGND, 10, 10, RGB(255, 255, 255)}};
+  for (const auto& c : cases) {
+    TTestPicture s(30, 30);
+    TMessage m{WM_PRINT, reinterpret_cast<WPARAM>(s.DC()), static_cast<LPARAM>(c.Flags)};
+    HandleWMPrint(
+        wnd, m, [](HWND, HDC, void*) {}, nullptr);
+    EXPECT_EQ(s.At(c.X, c.Y), c.Color) << std::hex << c.Flags << std::dec << " " << c.X << "," << c.Y;
+  }
   DestroyWindow(wnd);
 }

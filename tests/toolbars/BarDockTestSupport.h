@@ -1,8 +1,10 @@
 // A form with docks on its edges and toolbars of fixed-size buttons, for the dock tests.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "framework/Forms.h"
@@ -56,18 +58,38 @@ struct TDockForm {
     GetWindowRect(C->Handle(), &r);
     return {r.left, r.top, r.right, r.bottom};
   }
+  // Frees a toolbar; the items it shows stay (they are the form's).
+  static void Free(TBarCustomToolbar* T) {
+    for (int k = T->Items()->Count(); k-- > 0;) T->Items()->Delete(k);
+    delete T;
+  }
   ~TDockForm() {
     // The toolbars go before the items they show.
     for (int i = Form.ComponentCount(); i-- > 0;)
-      if (auto* t = dynamic_cast<TBarCustomToolbar*>(Form.Components(i))) {
-        for (int k = t->Items()->Count(); k-- > 0;) t->Items()->Delete(k);
-        delete t;
-      }
+      if (auto* t = dynamic_cast<TBarCustomToolbar*>(Form.Components(i))) Free(t);
   }
   TForm Form;
   TBarDock* Top = nullptr;
   TBarDock* Left = nullptr;
   std::vector<std::unique_ptr<TSizedItem>> Items;
+};
+
+// A dock background: red left of x 100 of the form, blue from there.
+struct TStripes : TBarBasicBackground {
+  using TBarBasicBackground::TBarBasicBackground;
+  void Draw(HDC DC, const TRect& R) override {
+    for (auto [l, r, c] : {std::tuple{R.Left, std::min(R.Right, 100), RGB(255, 0, 0)},
+                           std::tuple{std::max(R.Left, 100), R.Right, RGB(0, 0, 255)}}) {
+      TBrushHandle brush(CreateSolidBrush(c));
+      RECT box{l, R.Top, r, R.Bottom};
+      if (l < r) FillRect(DC, &box, brush.Get());
+    }
+  }
+  HPALETTE GetPalette() override { return nullptr; }
+  void RegisterChanges(const TNotifyEvent&) override {}
+  void SysColorChanged() override {}
+  void UnregisterChanges(const TNotifyEvent&) override {}
+  bool UsingBackground() override { return true; }
 };
 
 // How many pixels of a window's client area are not the button face: drawn captions and edges.

@@ -1,6 +1,8 @@
 // Docks and toolbars on a real form: arrangement, non-client area, docking and floating.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "framework/FormFiles.h"
 #include "framework/StdCtrls.h"
 #include "tests/common/TestPicture.h"
@@ -89,22 +91,6 @@ TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
 // A dock's background goes on through its toolbars, in their frames and behind their buttons,
 // and a toolbar that moves shows the part of the picture at its new place.
 TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
-  struct TStripes : TBarBasicBackground {  // red left of x 100 of the form, blue from there
-    using TBarBasicBackground::TBarBasicBackground;
-    void Draw(HDC DC, const TRect& R) override {
-      for (auto [l, r, c] : {std::tuple{R.Left, std::min(R.Right, 100), RGB(255, 0, 0)},
-                             std::tuple{std::max(R.Left, 100), R.Right, RGB(0, 0, 255)}}) {
-        TBrushHandle brush(CreateSolidBrush(c));
-        RECT box{l, R.Top, r, R.Bottom};
-        if (l < r) FillRect(DC, &box, brush.Get());
-      }
-    }
-    HPALETTE GetPalette() override { return nullptr; }
-    void RegisterChanges(const TNotifyEvent&) override {}
-    void SysColorChanged() override {}
-    void UnregisterChanges(const TNotifyEvent&) override {}
-    bool UsingBackground() override { return true; }
-  };
   TDockForm f;
   TStripes stripes(nullptr);
   f.Top->SetBackground(&stripes);
@@ -124,6 +110,107 @@ TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
   f.Top->SetBackgroundOnToolbars(false);
   EXPECT_EQ(pixel(10, 10, true), ColorToRGB(clBtnFace));
   f.Top->SetBackground(nullptr);
+}
+
+// The shared background and the two events are the dock's published properties: a form file
+// names the background, and a running dock is given its handlers by name.
+TEST(BarDock, BackgroundAndEventsArePublished) {
+  TDockForm f;
+  const struct {
+    const char* Name;
+    TTypeKind Kind;
+  } props[] = {{"Background", tkClass}, {"OnInsertRemoveBar", tkMethod}, {"OnRequestDock", tkMethod}};
+  for (const auto& p : props) {
+    const TPropInfo* info = GetPropInfo(f.Top, p.Name);
+    ASSERT_NE(info, nullptr) << p.Name;
+    EXPECT_EQ(info->Kind(), p.Kind) << p.Name;
+  }
+  auto* stripes = new TStripes(&f.Form);
+  stripes->SetName("Stripes");
+  SetObjectProp(f.Top, FindPropInfo(f.Top, "Background"), stripes);
+  EXPECT_EQ(f.Top->Background(), stripes);
+  EXPECT_NE(WriteComponentToText(&f.Form).find("Background = Stripes"), std::string::npos);
+  f.Top->SetBackground(nullptr);
+  EXPECT_EQ(WriteComponentToText(&f.Form).find(" Background = "), std::string::npos) << "none: not written";
+}
+
+// A dock and a toolbar write their colour, bound lines and item options only when these differ
+// from the defaults they start with.
+TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
+  const struct {
+    const char* Name;
+    std::function<void(TBarDock*, TBarCustomToolbar*)> Change;
+    const char* Line;
+  } cases[] = {
+      {"as made", [](TBarDock*, TBarCustomToolbar*) {}, nullptr},
+      {"red dock", [](TBarDock* D, TBarCustomToolbar*) { D->SetColor(clRed); }, "    Color = clRed\n"},
+      {"lines", [](TBarDock* D, TBarCustomToolbar*) { D->SetBoundLines({blTop}); }, "    BoundLines = [blTop]\n"},
+      {"options", [](TBarDock*, TBarCustomToolbar* T) { T->SetOptions({tboNoAutoHint}); },
+       "      Options = [tboNoAutoHint]\n"},
+  };
+  for (const auto& c : cases) {
+    TDockForm f;
+    auto* t = f.Toolbar("T", 1, f.Top);
+    c.Change(f.Top, t);
+    const std::string text = WriteComponentToText(&f.Form);
+    const size_t dock = text.find("object TopDock"), bar = text.find("object T:", dock);
+    // The dock's own lines, then the toolbar's.
+    const std::string parts[] = {text.substr(dock, bar - dock), text.substr(bar, text.find("end", bar) - bar)};
+    const struct {
+      const char* Name;
+      int Part;
+    } names[] = {{" Color = ", 0}, {" BoundLines = ", 0}, {" Options = ", 1}};
+    for (const auto& n : names) {
+      const bool expected = c.Line && std::string(c.Line).find(n.Name) != std::string::npos;
+      EXPECT_EQ(parts[n.Part].find(n.Name) != std::string::npos, expected) << c.Name << ": " << n.Name;
+    }
+    if (c.Line) {
+      EXPECT_NE(text.find(c.Line), std::string::npos) << c.Name;
+    }
+  }
+}
+
+// Menu keys go to the floating menu bars of the dock; the two dialog messages nobody takes go on
+// to the inherited handling, a system command nobody takes goes nowhere: a dock has no window
+// menu to open.
+TEST(BarDock, MenuKeysNobodyTakesStopAtTheDockUnlessTheyAreDialogKeys) {
+  struct TListeningDock : TBarDock {
+    using TBarDock::TBarDock;
+    std::vector<UINT> Inherited;
+    void DefaultHandler(TMessage& Message) override {
+      if (Message.Msg == WM_SYSCOMMAND) Inherited.push_back(Message.Msg);
+      TBarDock::DefaultHandler(Message);
+    }
+    void CMDialogKey(TMessage& Message) override {
+      Inherited.push_back(Message.Msg);
+      TBarDock::CMDialogKey(Message);
+    }
+    void CMDialogChar(TMessage& Message) override {
+      Inherited.push_back(Message.Msg);
+      TBarDock::CMDialogChar(Message);
+    }
+  };
+  TDockForm f;
+  auto* dock = new TListeningDock(&f.Form);
+  dock->SetParent(&f.Form);
+  f.Toolbar("T", 1, dock);
+  f.Show();
+  const HWND dockWindow = dock->Handle();
+  const struct {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    bool Inherited;
+  } cases[] = {{WM_SYSCOMMAND, SC_KEYMENU, 'x', false},
+               {WM_SYSCOMMAND, SC_CLOSE, 0, false},
+               {CM_DIALOGKEY, VK_F10, 0, true},
+               {CM_DIALOGCHAR, 'x', 0, true}};
+  for (const auto& c : cases) {
+    dock->Inherited.clear();
+    EXPECT_EQ(SendMessageW(dock->Handle(), c.Msg, c.WParam, c.LParam), 0) << std::hex << c.Msg;
+    EXPECT_EQ(!dock->Inherited.empty(), c.Inherited) << std::hex << c.Msg << " " << c.WParam;
+  }
+  EXPECT_TRUE(IsWindow(dockWindow)) << "SC_CLOSE closed nothing";
 }
 
 TEST(BarDock, EmptyDocksAndEmptyToolbars) {

@@ -1,6 +1,7 @@
 // Position records of dockable windows: written and read back, the revision rule, bad records.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -14,6 +15,7 @@ struct TStore {
   std::map<std::string, std::string> Values;
   std::vector<std::string> Order;
   std::string FailOn;
+  std::function<void(const std::string&)> OnRead;  // told of every integer read first
   static TStore& Of(void* P) { return *static_cast<TStore*>(P); }
   static void WriteInt(const std::string& T, const std::string& V, int D, void* P) {
     Of(P).Values[T + "." + V] = std::to_string(D);
@@ -24,6 +26,7 @@ struct TStore {
     Of(P).Order.push_back(T + "." + V);
   }
   static int ReadInt(const std::string& T, const std::string& V, int Default, void* P) {
+    if (Of(P).OnRead) Of(P).OnRead(V);
     if (Of(P).FailOn == V) throw std::runtime_error("read failed");
     auto it = Of(P).Values.find(T + "." + V);
     return it == Of(P).Values.end() ? Default : std::stoi(it->second);
@@ -124,6 +127,66 @@ TEST(BarPositions, AFailingReadUnlocksTheDocks) {
   EXPECT_FALSE(f.Top->ArrangePending());
   a->SetDockPos(50);
   EXPECT_EQ(a->Left(), 50);
+}
+
+// Every dock is unlocked after the reads, also when unlocking one of them fails; then the first
+// failure goes on: a read's, or else the first dock's.
+TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
+  // A dock whose arrangement fails once it is told to.
+  struct TFailingDock : TBarDock {
+    using TBarDock::TBarDock;
+    std::string Fail;
+    void ArrangeToolbars() override {
+      if (!Fail.empty()) throw EInvalidOperation(Fail);
+      TBarDock::ArrangeToolbars();
+    }
+  };
+  const struct {
+    const char* FailRead;
+    const char* First;
+    const char* Second;
+    const char* Raised;  // "" when nothing is raised
+  } cases[] = {{"", "first", "second", "first"},
+               {"", "", "second", "second"},
+               {"Visible", "first", "second", "read failed"},
+               {"Visible", "", "", "read failed"},
+               {"", "", "", ""}};
+  for (const auto& c : cases) {
+    TDockForm f;
+    auto* a = f.Toolbar("A", 3, f.Top);
+    TFailingDock* docks[2];
+    for (auto*& d : docks) {
+      d = new TFailingDock(&f.Form);
+      d->SetPosition(dpBottom);
+      d->SetParent(&f.Form);
+    }
+    f.Show();
+    TStore s;
+    s.Save(&f.Form);
+    s.FailOn = c.FailRead;
+    // While the docks are locked, each gets an arrangement to do and is told how to fail.
+    s.OnRead = [&](const std::string& Value) {
+      if (Value != "Rev") return;
+      for (auto [d, fail] : {std::pair{docks[0], c.First}, std::pair{docks[1], c.Second}}) {
+        d->ArrangeToolbars();
+        d->Fail = fail;
+      }
+    };
+    std::string raised;
+    try {
+      s.Load(&f.Form);
+    } catch (const std::exception& e) {
+      raised = e.what();
+    }
+    EXPECT_EQ(raised, c.Raised) << c.FailRead << c.First << c.Second;
+    for (TFailingDock* d : docks) {
+      d->Fail.clear();
+      d->ArrangeToolbars();
+      EXPECT_FALSE(d->ArrangePending()) << "still locked";
+    }
+    a->SetDockPos(50);
+    EXPECT_EQ(a->Left(), 50) << "the first dock still locked";
+  }
 }
 
 TEST(BarPositions, MutatedRecordsNeverBreakTheForm) {
