@@ -10,6 +10,17 @@
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 
+namespace {
+
+// A command's name and where it runs, for the trace of a table's row.
+std::string CommandAt(TTxtEditorCommand Command, TBufferCoord Caret) {
+  std::string name;
+  EditorCommandToIdent(Command, name);
+  return name + " at " + std::to_string(Caret.Char) + "," + std::to_string(Caret.Line);
+}
+
+}  // namespace
+
 TEST(EditTyping, CharactersInsertAndOverwrite) {
   TTextEdit e("ac");
   e.SetCaretXY({2, 1});
@@ -268,9 +279,7 @@ TEST(EditDeleting, ForwardsFromPastTheEndOfTheTextNothingChanges) {
       {ecDeleteChar, {6, 2}},
   };
   for (const auto& c : cases) {
-    std::string name;
-    EditorCommandToIdent(c.Command, name);
-    SCOPED_TRACE(name + " at " + std::to_string(c.Caret.Char) + "," + std::to_string(c.Caret.Line));
+    SCOPED_TRACE(CommandAt(c.Command, c.Caret));
     TTextEdit e("ab\r\ncd");
     e.SetCaretXY(c.Caret);
     EXPECT_EQ(TextAfter(e, c.Command), "ab\r\ncd");
@@ -301,9 +310,7 @@ TEST(EditDeleting, EveryDeletingCommandIsBracketedByTheTransientPaint) {
       {ecDeleteBOL, {1, 2}, "alpha beta\r\ngamma"},  // nothing to delete
   };
   for (const auto& c : cases) {
-    std::string name;
-    EditorCommandToIdent(c.Command, name);
-    SCOPED_TRACE(name + " at " + std::to_string(c.Caret.Char) + "," + std::to_string(c.Caret.Line));
+    SCOPED_TRACE(CommandAt(c.Command, c.Caret));
     TTextEdit e("alpha beta\r\ngamma");
     e.SetCaretXY(c.Caret);
     TTransientLog log;

@@ -707,13 +707,23 @@ TEST(EditDrag, WithinAndBetweenEditorsMovesOrCopiesAsOneStep) {
   EXPECT_EQ(a.TextA(), text);
 }
 
+namespace {
+
+// The host's editor, ten columns wide and wrapped, with Text and without scrolling past line ends.
+TTxtEdit& WrappedAtTen(TEditorHost& Host, const AnsiString& Text) {
+  TTxtEdit& e = Host.Edit();
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), Host.Height());
+  e.SetOptions(e.Options() - eoScrollPastEol);
+  e.SetTextA(Text);
+  e.SetWordWrap(true);
+  return e;
+}
+
+}  // namespace
+
 TEST(EditWrap, ADisplayPositionRightOfARowsEndKeepsTheCaretOnThatRow) {
   TEditorHost host;
-  TTxtEdit& e = host.Edit();
-  e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), host.Height());
-  e.SetOptions(e.Options() - eoScrollPastEol);
-  e.SetTextA("aaaa bbbb cccc\r\nxy");
-  e.SetWordWrap(true);
+  TTxtEdit& e = WrappedAtTen(host, "aaaa bbbb cccc\r\nxy");
   ASSERT_EQ(e.WordWrapPlugin()->GetRowLength(1), 10);
   struct TCase {
     TDisplayCoord at;
@@ -748,11 +758,7 @@ TEST(EditWrap, ADisplayPositionRightOfARowsEndKeepsTheCaretOnThatRow) {
 // page's move as well as a character's.
 TEST(EditWrap, SidewaysMovesAtARowsEndOnlyChangeWhereTheCaretShows) {
   TEditorHost host;
-  TTxtEdit& e = host.Edit();
-  e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), host.Height());
-  e.SetOptions(e.Options() - eoScrollPastEol);
-  e.SetTextA("aaaa bbbb cccc dddd eeee");
-  e.SetWordWrap(true);
+  TTxtEdit& e = WrappedAtTen(host, "aaaa bbbb cccc dddd eeee");
   ASSERT_EQ(e.CharsInWindow(), 10);
   const struct {
     TTxtEditorCommand Command;
