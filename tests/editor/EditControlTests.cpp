@@ -345,6 +345,33 @@ TEST(EditControl, SharersGoInEveryOrder) {
     FreeSharersInEveryOrder(parent);
 }
 
+// A control that lets go of a shared buffer takes its caret and window back into its own text:
+// left on a line its text has not, the next character typed would first fill the text with
+// empty lines down to it.
+TEST(EditControl, LettingGoOfASharedBufferBringsTheCaretIntoTheOwnText) {
+  const struct {
+    const char* Name;
+    bool Shown;
+  } cases[] = {{"without a window", false}, {"shown", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEditorHost host, other;
+    TTxtEdit &a = other.Edit(), &b = host.Edit();
+    if (!c.Shown) b.SetParent(nullptr);
+    a.SetTextA(NumberedLines(1000));
+    b.SetTextA("x\r\ny");
+    b.SetLinesPointer(&a);
+    b.SetCaretXY({2, 900});
+    b.UnHookTextBuffer();
+    EXPECT_EQ(b.CaretXY(), BufferCoord(2, 2));
+    EXPECT_EQ(b.TopLine(), 1);
+    Cmd(b, ecChar, 'z');
+    EXPECT_EQ(b.Lines()->Count(), 2);
+    EXPECT_EQ(b.Lines()->Strings(1), "yz");
+    EXPECT_EQ(a.Lines()->Count(), 1000);
+  }
+}
+
 TEST(EditControl, RepeatedConversionsFollowChangesOfTheLine) {
   TTxtEdit edit(nullptr);
   AnsiString line;
