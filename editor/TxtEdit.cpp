@@ -1659,7 +1659,9 @@ void TCustomTxtEdit::DoOnPaintTransientEx(TTransientType TransientType, bool Loc
     }
   }
   if (!paint || !OnPaintTransient) return;
-  // Under the update lock the drawing over the text is done once, when the lock ends.
+  // Under the update lock the drawing over the text is done once, when the lock ends: a painter
+  // may search the text on every call (the matching bracket), and a command of many changes
+  // would pay that search for each of them.
   if (paintLock_ > 0 && HandleAllocated()) {
     heldTransient_ = true;
     return;

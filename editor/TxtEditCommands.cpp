@@ -291,15 +291,15 @@ void TCustomTxtEdit::MoveCaretHorz(int DX, bool SelectionCommand) {
   const TBufferCoord before = CaretXY();
   if (WordWrap()) {
     // The end of a wrapped row and the start of the next are one position; the flag tells
-    // which of the two the caret shows.
-    if (DX == 1 && caretAtEOL_) {
+    // which of the two the caret shows, and a move towards the other only switches it.
+    if (DX > 0 && caretAtEOL_) {
       caretAtEOL_ = false;
       stateFlags_.Include(sfCaretChanged);
       EnsureCursorPosVisible();
       UpdateCaret();
       return;
     }
-    if (DX == -1 && !caretAtEOL_ && caretX_ >= 2 && DisplayXY().Column == 1) {
+    if (DX < 0 && !caretAtEOL_ && caretX_ >= 2 && DisplayXY().Column == 1) {
       caretAtEOL_ = true;
       stateFlags_.Include(sfCaretChanged);
       EnsureCursorPosVisible();

@@ -398,12 +398,6 @@ int TTxtEditKeyStrokes::FindShortcutPair(TShortCut ASC1, TShortCut ASC2) const {
   return -1;
 }
 
-int TTxtEditKeyStrokes::FindCommand(TTxtEditorCommand Cmd) const {
-  for (int i = 0; i < Count(); ++i)
-    if (Items(i)->Command() == Cmd) return i;
-  return -1;
-}
-
 void TTxtEditKeyStrokes::ResetDefaults() {
   WithinUpdate(*this, [&] {
     Clear();

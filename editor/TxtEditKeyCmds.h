@@ -220,8 +220,6 @@ class TTxtEditKeyStrokes : public TCollection {
   int FindSingleKey(Word AKey, TShiftState AShift) const;
   int FindKeyPair(Word AKey1, TShiftState AShift1, Word AKey2, TShiftState AShift2) const;
   int FindShortcutPair(TShortCut ASC1, TShortCut ASC2) const;
-  // The first stroke bound to the command; -1 when none.
-  int FindCommand(TTxtEditorCommand Cmd) const;
   TTxtEditKeyStroke* Items(int Index) const { return static_cast<TTxtEditKeyStroke*>(TCollection::Items(Index)); }
 
   // Replaces the map with the default one.

@@ -394,9 +394,6 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
   const bool copying = GetKeyState(VK_CONTROL) < 0;
   const bool moving = same ? !copying : GetKeyState(VK_SHIFT) < 0;
   if (same && DropInsideSelection(p, copying)) return;
-  // A drop is a step of its own: grouping must not join it to the like changes before it.
-  for (TCustomTxtEdit* e : {this, source})
-    if (e->options_.Contains(eoGroupUndo) && e->undoList_->CanUndo()) e->undoList_->AddGroupBreak();
   TTxtUndoBlock undo(undoList_);
   const AnsiString text = source->SelText();
   const TTxtSelectionMode mode = source->ActiveSelectionMode();
@@ -410,7 +407,10 @@ void TCustomTxtEdit::DragDrop(TObject* Source, int X, int Y) {
   // The insertion records what it changed as it is: the blanks that carry it out past a
   // line's end, the lines it writes over, a column block's padding, the blanks trimming drops.
   ReplaceSelText(text, same ? urDragDropInsert : urInsert);
-  SetCaretAndSelection(p, insertedEnd_, p);
+  // The dropped text selected, the caret goes back to P by the command that extends a
+  // selection: its handlers hear of it, and like any caret move it ends a group of changes.
+  SetCaretAndSelection(insertedEnd_, insertedEnd_, p);
+  CommandProcessor(ecSelGotoXY, '\0', &p);
 }
 
 void TCustomTxtEdit::DoEndDrag(TObject* Target, int X, int Y) {

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <numeric>
 #include <vector>
 
 #include "editor/TxtEdit.h"
+#include "editor/TxtEditSearch.h"
 #include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 #include "tests/editor/EditTestSupport.h"
@@ -341,6 +343,33 @@ static void FreeSharersInEveryOrder(std::vector<int> Parent) {
 TEST(EditControl, SharersGoInEveryOrder) {
   for (const std::vector<int>& parent : {std::vector{-1, 0, 1}, {-1, 0, 0}, {-1, 0, 0, 0}, {-1, 0, 0, 2}})
     FreeSharersInEveryOrder(parent);
+}
+
+// A control that lets go of a shared buffer takes its caret and window back into its own text:
+// left on a line its text has not, the next character typed would first fill the text with
+// empty lines down to it.
+TEST(EditControl, LettingGoOfASharedBufferBringsTheCaretIntoTheOwnText) {
+  const struct {
+    const char* Name;
+    bool Shown;
+  } cases[] = {{"without a window", false}, {"shown", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEditorHost host, other;
+    TTxtEdit &a = other.Edit(), &b = host.Edit();
+    if (!c.Shown) b.SetParent(nullptr);
+    a.SetTextA(NumberedLines(1000));
+    b.SetTextA("x\r\ny");
+    b.SetLinesPointer(&a);
+    b.SetCaretXY({2, 900});
+    b.UnHookTextBuffer();
+    EXPECT_EQ(b.CaretXY(), BufferCoord(2, 2));
+    EXPECT_EQ(b.TopLine(), 1);
+    Cmd(b, ecChar, 'z');
+    EXPECT_EQ(b.Lines()->Count(), 2);
+    EXPECT_EQ(b.Lines()->Strings(1), "yz");
+    EXPECT_EQ(a.Lines()->Count(), 1000);
+  }
 }
 
 TEST(EditControl, RepeatedConversionsFollowChangesOfTheLine) {
@@ -759,4 +788,52 @@ TEST(EditControl, WorksThroughAWordWrapPlugin) {
   EXPECT_EQ(edit.TopLine(), 1);  // everything fits
   edit.SetWordWrap(false);
   EXPECT_EQ(edit.DisplayLineCount(), 3);
+}
+
+// A shown editor tells its transient painter once when a command ends, whatever the command
+// changed on the way: told of each caret move of a replace-all, a painter that searches the
+// text (for the matching bracket) would search it once per hit. A search brackets itself with
+// the painter too.
+TEST(EditControl, ACommandTellsTheTransientPainterOnceWhenItEnds) {
+  struct TTransientLog {
+    void Paint(TObject*, TCanvas* Canvas, TTransientType Type) {
+      calls.push_back(Type);
+      canvas = Canvas != nullptr;
+    }
+    std::vector<TTransientType> calls;
+    bool canvas = false;
+  };
+  AnsiString text;
+  for (int i = 0; i < 500; ++i) text += "(a) [b] (c)\r\n";
+  TEditorHost host(text);
+  TTxtEdit& e = host.Edit();
+  TTxtEditSearch search(nullptr);
+  e.SetSearchEngine(&search);
+  const std::vector<TTransientType> once{ttAfter};
+  const struct {
+    const char* Name;
+    std::function<void()> Run;
+    std::vector<TTransientType> Told;
+  } cases[] = {
+      {"a caret move", [&] { Cmd(e, ecRight); }, once},
+      {"a typed character", [&] { Cmd(e, ecChar, 'x'); }, once},
+      {"a deletion", [&] { Cmd(e, ecDeleteLastChar); }, once},
+      {"a replace-all of 1000 hits",
+       [&] {
+         e.SearchReplace("a", "A", {srReplaceAll, srEntireScope});
+       },
+       {ttBefore, ttAfter, ttAfter}},
+      {"its undo", [&] { Cmd(e, ecUndo); }, once},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    e.SetCaretXY({3, 1});
+    TTransientLog log;
+    e.OnPaintTransient = TPaintTransient(&log, &TTransientLog::Paint);
+    c.Run();
+    e.OnPaintTransient = TPaintTransient();
+    EXPECT_EQ(log.calls, c.Told);
+    EXPECT_TRUE(log.canvas);
+  }
+  e.SetSearchEngine(nullptr);
 }

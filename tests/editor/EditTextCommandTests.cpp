@@ -10,6 +10,17 @@
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
 
+namespace {
+
+// A command's name and where it runs, for the trace of a table's row.
+std::string CommandAt(TTxtEditorCommand Command, TBufferCoord Caret) {
+  std::string name;
+  EditorCommandToIdent(Command, name);
+  return name + " at " + std::to_string(Caret.Char) + "," + std::to_string(Caret.Line);
+}
+
+}  // namespace
+
 TEST(EditTyping, CharactersInsertAndOverwrite) {
   TTextEdit e("ac");
   e.SetCaretXY({2, 1});
@@ -254,6 +265,29 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
 }
 
+// With the caret past a line's end and nothing after it to reach, the deleting commands forwards
+// delete nothing and change nothing: blanks filled in up to the caret would be a change that no
+// undo item takes back.
+TEST(EditDeleting, ForwardsFromPastTheEndOfTheTextNothingChanges) {
+  const struct {
+    TTxtEditorCommand Command;
+    TBufferCoord Caret;
+  } cases[] = {
+      {ecDeleteEOL, {6, 1}},
+      {ecDeleteEOL, {6, 2}},
+      {ecDeleteWord, {6, 2}},
+      {ecDeleteChar, {6, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(CommandAt(c.Command, c.Caret));
+    TTextEdit e("ab\r\ncd");
+    e.SetCaretXY(c.Caret);
+    EXPECT_EQ(TextAfter(e, c.Command), "ab\r\ncd");
+    EXPECT_EQ(e.CaretXY(), c.Caret);
+    EXPECT_EQ(e.UndoList()->ItemCount(), 0);
+  }
+}
+
 // Every deleting command is bracketed by the transient paint: once before the change, once
 // after it, also when it finds nothing to delete.
 TEST(EditDeleting, EveryDeletingCommandIsBracketedByTheTransientPaint) {
@@ -276,9 +310,7 @@ TEST(EditDeleting, EveryDeletingCommandIsBracketedByTheTransientPaint) {
       {ecDeleteBOL, {1, 2}, "alpha beta\r\ngamma"},  // nothing to delete
   };
   for (const auto& c : cases) {
-    std::string name;
-    EditorCommandToIdent(c.Command, name);
-    SCOPED_TRACE(name + " at " + std::to_string(c.Caret.Char) + "," + std::to_string(c.Caret.Line));
+    SCOPED_TRACE(CommandAt(c.Command, c.Caret));
     TTextEdit e("alpha beta\r\ngamma");
     e.SetCaretXY(c.Caret);
     TTransientLog log;

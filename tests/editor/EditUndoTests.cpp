@@ -51,6 +51,20 @@ TEST(EditUndo, CaretAndSelectionItems) {
   EXPECT_FALSE(e.SelAvail());
 }
 
+// An item whose place lies past the end of a blank line is carried out to it with spaces,
+// whatever the tab option: made of tabs, the padding would replace the blanks the line has.
+TEST(EditUndo, AnItemCarriedPastABlankLinesEndKeepsItsBlanks) {
+  for (const bool tabs : {false, true}) {
+    SCOPED_TRACE(tabs);
+    TTextEdit e("  \r\nz");
+    e.SetTabWidth(2);
+    e.SetOptions(tabs ? e.Options() - eoTabsToSpaces : e.Options() + eoTabsToSpaces);
+    e.UndoList()->AddChange(urDelete, {5, 1}, {6, 1}, "x", smNormal);
+    EXPECT_EQ(TextAfterUndo(e), "    x\r\nz");
+    EXPECT_EQ(e.Options().Contains(eoTabsToSpaces), !tabs);
+  }
+}
+
 // Each item is reversed in the selection mode it was made in, whatever mode is active: the
 // mode stays after the step, and the item recorded for the way back carries it too, except a
 // selection's, which gives back the selection (and its mode) from before.

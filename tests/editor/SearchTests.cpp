@@ -90,6 +90,9 @@ TEST(RegexSearch, FindsAndSubstitutesPerMatch) {
   EXPECT_EQ(s.Replace("b2", "$2$1"), "2b");
   EXPECT_EQ(s.Replace("a1", "$2$1"), "1a");
   EXPECT_EQ(s.Replace("c3", "<$1>"), "<c>");
+  // A match that holds only where it stands in the line: the occurrence alone would not match.
+  EXPECT_EQ(FindAll(s, "\\Ba", "ba a"), V({2}));
+  EXPECT_EQ(s.Replace("a", "<$0>"), "<a>");
 }
 
 TEST_F(TSearchFixture, NeedsAnEngineAndASearchText) {
@@ -353,6 +356,33 @@ TEST_F(TSearchFixture, ColumnModeWithoutASelectionReplacesAllAsPrompted) {
       EXPECT_EQ(inColumn, 4) << prompted;
       EXPECT_EQ(e.TextA(), "bbbbaa\r\nbbbbaaa") << prompted;
     }
+  }
+  e.SetSelectionMode(smNormal);
+}
+
+// A hit is selected as the characters it covers whatever the selection mode: selected as whole
+// lines its replacement would take the rest of the line with it.
+TEST_F(TSearchFixture, HitsAreSelectedAsCharactersInEverySelectionMode) {
+  TPrompter p;
+  p.Answers.assign(10, raReplace);
+  e.OnReplaceText = TReplaceTextEvent(&p, &TPrompter::Handler);
+  const TSearchReplaceOptions one{srReplace, srEntireScope}, all{srReplaceAll, srEntireScope},
+      asked{srReplaceAll, srPrompt, srEntireScope};
+  const struct {
+    TTxtSelectionMode Mode;
+    TSearchReplaceOptions Options;
+    const char* Want;
+  } cases[] = {
+      {smLine, one, "aX\r\nc\tbd"},   {smLine, all, "aX\r\nc\tXd"},   {smLine, asked, "aX\r\nc\tXd"},
+      {smColumn, one, "aX\r\nc\tbd"}, {smColumn, all, "aX\r\nc\tXd"}, {smNormal, all, "aX\r\nc\tXd"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Mode));
+    e.SetSelectionMode(c.Mode);
+    e.SetTextA("ab\r\nc\tbd");
+    Run("b", "X", c.Options);
+    EXPECT_EQ(e.TextA(), c.Want);
+    EXPECT_EQ(e.SelectionMode(), c.Mode);
   }
   e.SetSelectionMode(smNormal);
 }
