@@ -308,7 +308,7 @@ TEST(ThemesPublished, EachClassItsOwnProperties) {
       {&TSkinCustomItem::StaticClassInfo(), ""},
       {&TSkinCustomLabelItem::StaticClassInfo(), ""},
       {&TUiCustomToolPalette::StaticClassInfo(), ""},
-      {&TUiMRUListItem::StaticClassInfo(), "Caption MRUList"},
+      {&TUiMRUListItem::StaticClassInfo(), "MRUList"},
       {&TUiSeparatorItem::StaticClassInfo(), separatorList},
       {&TSkinSeparatorItem::StaticClassInfo(), separatorList},
       {&TSkinItem::StaticClassInfo(), command},
