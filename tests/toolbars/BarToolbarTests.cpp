@@ -23,6 +23,16 @@ TSizedItem* Button(TDockForm& F, const WideString& Caption, TCounter* C = nullpt
   return item;
 }
 
+// A shown menu bar of "File" and "Edit".
+TBarCustomToolbar* ShownMenuBar(TDockForm& F) {
+  auto* bar = F.Toolbar("Menu", 0, F.Top);
+  bar->SetMenuBar(true);
+  bar->Items()->Add(Button(F, L"&File"));
+  bar->Items()->Add(Button(F, L"&Edit"));
+  F.Show();
+  return bar;
+}
+
 }  // namespace
 
 TEST(BarToolbar, AltLetterRunsTheButtonAndMenuBarKeys) {
@@ -71,11 +81,7 @@ TEST(BarToolbar, AltLetterRunsTheButtonAndMenuBarKeys) {
 TEST(BarToolbar, F10OpensTheMenuBarLoop) {
   TMenuSettings settings;
   TDockForm f;
-  auto* bar = f.Toolbar("Menu", 0, f.Top);
-  bar->SetMenuBar(true);
-  bar->Items()->Add(Button(f, L"&File"));
-  bar->Items()->Add(Button(f, L"&Edit"));
-  f.Show();
+  auto* bar = ShownMenuBar(f);
   fprintf(stderr, "A\n");
   bool selectedFirst = false;
   fprintf(stderr, "B\n");
@@ -400,11 +406,7 @@ TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
 TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
   TMenuSettings settings;
   TDockForm f;
-  auto* bar = f.Toolbar("Menu", 0, f.Top);
-  bar->SetMenuBar(true);
-  bar->Items()->Add(Button(f, L"&File"));
-  bar->Items()->Add(Button(f, L"&Edit"));
-  f.Show();
+  auto* bar = ShownMenuBar(f);
   TBarView* view = bar->View();
   const UINT messages[] = {CM_MOUSELEAVE, WM_MOUSELEAVE, WM_NCMOUSEMOVE, WM_CONTEXTMENU};
   std::vector<std::string> seen;
@@ -431,10 +433,7 @@ TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
 // bar's: it goes on to the form's window menu.
 TEST(BarToolbar, AMenuKeyOutsideTheKeyboardsCodePageGoesBackUnanswered) {
   TDockForm f;
-  auto* bar = f.Toolbar("Menu", 0, f.Top);
-  bar->SetMenuBar(true);
-  bar->Items()->Add(Button(f, L"&File"));
-  f.Show();
+  auto* bar = ShownMenuBar(f);
   struct TSpy {
     int Commands = 0;
     void Proc(TMessage& Message) { Commands += Message.Msg == WM_SYSCOMMAND; }
