@@ -11,11 +11,8 @@
 namespace {
 
 struct TCmdLineOpener {
-  void CmdLineReceived(TObject*, TStringsW* CmdLine) {
-    if (!MainForm) return;
-    std::vector<WideString> files;
-    for (int i = 0; i < CmdLine->Count(); ++i) files.push_back((*CmdLine)[i]);
-    MainForm->OpenFiles(files);
+  void CmdLineReceived(TObject* Sender, TStringsW* CmdLine) {
+    if (MainForm) MainForm->appinstncsMainCmdLineReceived(Sender, CmdLine);
   }
   // A copy that hands its files over names them in full: the running copy's current folder is
   // not this one's.

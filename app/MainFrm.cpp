@@ -59,6 +59,7 @@ HV_PUBLISH(TMainForm) {
   p.Method("smnitmGotoBookmarksClick", &T::smnitmGotoBookmarksClick);
   p.Method("BuildHighlighterMenu", &T::BuildHighlighterMenuClick);
   p.Method("mrlstMainClick", &T::mrlstMainClick);
+  p.Method("appinstncsMainCmdLineReceived", &T::appinstncsMainCmdLineReceived);
   p.ComponentField("dckTop", &T::dckTop);
   p.ComponentField("dckLeft", &T::dckLeft);
   p.ComponentField("dckRight", &T::dckRight);
@@ -90,7 +91,8 @@ HV_PUBLISH(TMainForm) {
   p.Method("txtopndlgMainBeforeExecute", &T::txtopndlgMainBeforeExecute);
   p.Method("FormCloseQuery", &T::FormCloseQuery);
   p.ComponentField("actnPrintPreview", &T::actnPrintPreview);
-  p.ComponentField("LanguageController", &T::LanguageController);
+  p.ComponentField("lngcntrlrMain", &T::lngcntrlrMain);
+  p.Method("lngcntrlrMainLanguageChanged", &T::lngcntrlrMainLanguageChanged);
   p.ComponentField("mltstrnghldrMain", &T::mltstrnghldrMain);
   p.ComponentField("pglstMain", &T::pglstMain);
   p.ComponentField("txtopndlgMain", &T::txtopndlgMain);
@@ -584,6 +586,12 @@ TTxtCustomHighlighter* TMainForm::HighlighterFor(const WideString& Ext) {
 // ---- the recent documents ----
 
 void TMainForm::mrlstMainClick(TObject*, const WideString& FileName) { OpenFiles({FileName}, ::Options->Encoding); }
+
+void TMainForm::appinstncsMainCmdLineReceived(TObject*, TStringsW* CmdLine) {
+  std::vector<WideString> files;
+  for (int i = 0; CmdLine && i < CmdLine->Count(); ++i) files.push_back(CmdLine->Strings(i));
+  OpenFiles(files);
+}
 
 bool TMainForm::CleanRecentDocuments() {
   SetWaitCursor(true);

@@ -42,6 +42,7 @@ class TMainForm;
 class TNSTextOpenDialog;
 class TNSTextSaveDialog;
 class TStringListW;
+class TStringsW;
 
 // What the window asks of its commands: the caption and the status bar follow the active
 // document, a click on a panel, the popups and submenus that change as they open, an action by
@@ -180,7 +181,7 @@ class TMainForm : public TForm, public TDocumentHost {
   void DocumentCaretStatusChange(TObject* Sender);
   void DocumentViewModeChange(TObject* Sender);
 
-  TLgLanguageController* LanguageController = nullptr;
+  TLgLanguageController* lngcntrlrMain = nullptr;
   TApMultiStringHolder* mltstrnghldrMain = nullptr;
   TApPageList* pglstMain = nullptr;
   TSkinDock* dckTabBar = nullptr;
@@ -198,6 +199,8 @@ class TMainForm : public TForm, public TDocumentHost {
   // ---- the recent documents ----
   // Opens the file chosen from the list (a file deleted meanwhile is reported).
   void mrlstMainClick(TObject* Sender, const WideString& FileName);
+  // The files a later copy of the program handed over, opened in the options' encoding.
+  void appinstncsMainCmdLineReceived(TObject* Sender, TStringsW* CmdLine);
   // Drops the entries whose files are gone, from the last to the first, as the submenu opens;
   // true when the list is then empty (the "(empty)" item shows).
   bool CleanRecentDocuments();
@@ -238,7 +241,7 @@ class TMainForm : public TForm, public TDocumentHost {
   // The palette of recent characters, made (seeded, then "LastChars" read) on first use.
   TCharPalette* CharPalette() const { return charPalette_; }
   TCharPalette* EnsureCharPalette();
-  void CharPaletteCellClick(TUiCustomToolPalette* Sender, int& ACol, int& ARow, bool& AllowChange);
+  void CharPaletteClick(TUiCustomToolPalette* Sender, int& ACol, int& ARow, bool& AllowChange);
   // After a language switch the palette's hints take the new language's formats.
   void lngcntrlrMainLanguageChanged(TLgLanguageController* Controller);
   TApplicationEvents* aplctnevntsMain = nullptr;

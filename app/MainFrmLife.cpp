@@ -90,8 +90,6 @@ void TMainForm::StartLifeCycle() {
       LogError(ErrorLogFile(), e.Message());
     }
   }
-  if (LanguageController)
-    LanguageController->OnLanguageChanged = TLgLanguageControllerEvent(this, &TMainForm::lngcntrlrMainLanguageChanged);
   ::Options->SaveFailureFormat = WideMessage("sSettingsNotSaved");
   commandList_ = std::make_unique<TStringList>();
   BuildCommandList();
@@ -306,12 +304,12 @@ TCharPalette* TMainForm::EnsureCharPalette() {
   FetchPaletteFormats(charPalette_, mltstrnghldrMain);  // the hint formats of the current language
   // Read through the window's storage, which waits for a file another program holds.
   if (apinflstrgMain) LoadLastChars(charPalette_, *apinflstrgMain);
-  charPalette_->OnCellClick = TTPCellClick(this, &TMainForm::CharPaletteCellClick);
+  charPalette_->OnCellClick = TTPCellClick(this, &TMainForm::CharPaletteClick);
   charPalette_->SetEnabled(CanEditActive());
   return charPalette_;
 }
 
-void TMainForm::CharPaletteCellClick(TUiCustomToolPalette*, int& ACol, int& ARow, bool&) {
+void TMainForm::CharPaletteClick(TUiCustomToolPalette*, int& ACol, int& ARow, bool&) {
   if (charPalette_ && CanEditActive()) InsertPaletteChar(charPalette_, ACol, ARow, ActiveEditor());
 }
 

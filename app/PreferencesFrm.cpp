@@ -130,10 +130,11 @@ int fieldNumber(TApSpinEdit* Field, int Default) { return StrToIntDef(WideToAnsi
 
 constexpr int commandIndent = 14;
 
-// The shortcut a command entry shows: the action's shortcut, and ", ..." when it has more.
+// The shortcut a command entry shows: the action's shortcut, and ", ..." when it has more (also
+// after no first one: the entry still tells that keys run the command).
 WideString entryShortcut(TBarCustomItem* Item) {
   TCustomAction* action = CommandAction(Item);
-  if (!action || action->ShortCut() == 0) return WideString();
+  if (!action) return WideString();
   WideString text = ShortCutToText(action->ShortCut());
   if (action->SecondaryShortCuts()->Count() > 0) text += L", ...";
   return text;
@@ -160,7 +161,7 @@ TCommandEntryLayout CommandEntryLayout(TBarCustomItem* Item, const TRect& Rect, 
     if (!layout.Shortcut.empty()) {
       const int right = Rect.Right - commandIndent;
       layout.ShortcutRect = TRect{right - ShortcutWidth(layout.Shortcut), middle, right, middle + TextHeight};
-      layout.CaptionRect.Right = layout.ShortcutRect.Left - commandIndent;
+      layout.CaptionRect.Right = layout.ShortcutRect.Left;
     }
   } else if (MenuDepth(Item) > 0) {
     layout.CaptionRect.Left += commandIndent;
@@ -301,9 +302,9 @@ void TPreferencesForm::lstbxPreferencesDrawItem(TWinControl*, int Index, const T
   // The pages of the options themselves end with "Colors": an etched line sets them apart.
   canvas->Brush()->SetStyle(bsSolid);
   canvas->Brush()->SetColor(clBtnShadow);
-  canvas->FillRect(TRect{Rect.Left - 1, Rect.Bottom - 2, Rect.Right, Rect.Bottom - 1});
+  canvas->FillRect(TRect{Rect.Left, Rect.Bottom - 2, Rect.Right, Rect.Bottom - 1});
   canvas->Brush()->SetColor(clBtnHighlight);
-  canvas->FillRect(TRect{Rect.Left - 1, Rect.Bottom - 1, Rect.Right, Rect.Bottom});
+  canvas->FillRect(TRect{Rect.Left, Rect.Bottom - 1, Rect.Right, Rect.Bottom});
 }
 
 void TPreferencesForm::chckbxRightMarginClick(TObject*) {

@@ -1,7 +1,7 @@
 // The line tools' text work, kept apart from the dialogs so that it is tested without windows.
 #include "app/TextTools.h"
 
-#include <cstdio>
+#include "framework/Conversions.h"
 
 #include "editor/TxtEdit.h"
 #include "editor/TxtEditLineScan.h"
@@ -29,11 +29,7 @@ void InsertAroundLines(TTextLines& Lines, const AnsiString& Before, const AnsiSt
   for (AnsiString& line : Lines) line = Before + line + After;
 }
 
-AnsiString FormatGeneralNumber(double Value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", Value);
-  return buffer;
-}
+AnsiString FormatGeneralNumber(double Value) { return FloatToStrF(Value, ffGeneral, 15, 0); }
 
 void NumberLines(TTextLines& Lines, double Start, const AnsiString& Postfix) {
   for (AnsiString& line : Lines) {

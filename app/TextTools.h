@@ -37,7 +37,8 @@ void SortEditorLines(TCustomTxtEdit& Editor, bool Ascending, bool MatchCase, boo
 void InsertAroundLines(TTextLines& Lines, const AnsiString& Before, const AnsiString& After);
 // Each line after its number and the postfix, counting up by one from Start ("9", "2.5").
 void NumberLines(TTextLines& Lines, double Start, const AnsiString& Postfix);
-// A number as general floating-point text: 1 gives "1", 2.5 gives "2.5", 1e6 gives "1000000".
+// A number as general floating-point text with the locale's decimal separator: 1 gives "1", 2.5
+// gives "2.5" (or "2,5"), 1e6 gives "1000000".
 AnsiString FormatGeneralNumber(double Value);
 
 // What the statistics dialog shows. Words are counted where a word starts: at the start of the

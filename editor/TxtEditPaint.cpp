@@ -173,13 +173,12 @@ void TTxtEditPainter::PaintMarks(TCanvas& Canvas, int FirstRow, int FirstLine, i
         offset = options.Xoffset();
       images->Draw(&Canvas, options.LeftMargin() + offset, y, mark->ImageIndex());
       offset += options.Xoffset();
-    } else if (mark->InternalImage()) {
-      if (mark->ImageIndex() >= 0 && mark->ImageIndex() <= 9) {
-        if (offset == 0) {
-          if (!ed_.internalImage_)
-            ed_.internalImage_ = std::make_unique<TTxtInternalImage>(ModuleInstance(), L"TxtEditInternalImages", 10);
-          ed_.internalImage_->Draw(&Canvas, mark->ImageIndex(), options.LeftMargin() + offset, y, th);
-        }
+    } else if (mark->InternalImage() && mark->ImageIndex() >= 0 && mark->ImageIndex() <= 9) {
+      // A mark without a glyph of the strip takes no room beside the others.
+      if (offset == 0) {
+        if (!ed_.internalImage_)
+          ed_.internalImage_ = std::make_unique<TTxtInternalImage>(ModuleInstance(), L"TxtEditInternalImages", 10);
+        ed_.internalImage_->Draw(&Canvas, mark->ImageIndex(), options.LeftMargin() + offset, y, th);
       }
       offset += options.Xoffset();
     }

@@ -80,7 +80,7 @@ class TheFontStock {
   virtual void SetBaseFont(TFont* Value);
   virtual void SetStyle(TFontStyles Value);
   // Gives up this stock's use of the variants' handles; they are made again when needed.
-  void ReleaseFontHandles();
+  virtual void ReleaseFontHandles();
 
   bool IsDBCSFont() const;
   HFONT FontHandle() const { return currentFont_; }

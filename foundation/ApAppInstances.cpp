@@ -131,8 +131,8 @@ void TApAppInstances::Loaded() {
   int delivered = 1;
   if (sendCmdLine_) registry.SendCmdLineParams(WindowClassName, wnd_, &delivered);
   if (delivered == 0) return;
-  // Nobody was told of this copy; its entry goes with it.
-  registry.RemoveInstance(false);
+  // Nothing more of this copy runs: its entry stays listed until the next copy's check finds
+  // its process ended.
   Terminate();
 }
 

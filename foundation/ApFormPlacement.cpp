@@ -35,6 +35,9 @@ bool IsMainForm(TCustomForm* form) {
   return !main || main == form;
 }
 
+// The placement's names go below the path after a separator; the storage joins a doubled one.
+AnsiString BelowPath(const AnsiString& Path) { return Path + "\\"; }
+
 int ScreenPixelsPerInch() { return Screen ? Screen->PixelsPerInch() : 96; }
 
 WINDOWPLACEMENT CurrentPlacement(HWND wnd) {
@@ -72,19 +75,20 @@ bool IsApplicationMinimized() {
 void WriteFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const AnsiString& Path,
                         const TPlacementOptions& Options) {
   if (!Form || !Storage) return;
+  const AnsiString below = BelowPath(Path);
   WINDOWPLACEMENT wp{};
   wp.length = sizeof(WINDOWPLACEMENT);
   GetWindowPlacement(Form->Handle(), &wp);
   if (Form == (Application ? Application->MainForm() : nullptr) && IsApplicationMinimized())
     wp.showCmd = SW_SHOWMINIMIZED;
-  if (Options.Contains(fpState)) Storage->WriteInteger(Path + "ShowCmd", static_cast<int>(wp.showCmd));
+  if (Options.Contains(fpState)) Storage->WriteInteger(below + "ShowCmd", static_cast<int>(wp.showCmd));
   if (Options.Contains(fpSize) || Options.Contains(fpLocation)) {
-    Storage->WriteInteger(Path + "Flags", static_cast<int>(wp.flags));
-    Storage->WriteInteger(Path + "PixelsPerInch", ScreenPixelsPerInch());
-    WritePositionString(Storage, Path + "MinMaxPos",
+    Storage->WriteInteger(below + "Flags", static_cast<int>(wp.flags));
+    Storage->WriteInteger(below + "PixelsPerInch", ScreenPixelsPerInch());
+    WritePositionString(Storage, below + "MinMaxPos",
                         FourNumbers(wp.ptMinPosition.x, wp.ptMinPosition.y, wp.ptMaxPosition.x, wp.ptMaxPosition.y));
     const RECT& r = wp.rcNormalPosition;
-    WritePositionString(Storage, Path + "NormPos", FourNumbers(r.left, r.top, r.right, r.bottom));
+    WritePositionString(Storage, below + "NormPos", FourNumbers(r.left, r.top, r.right, r.bottom));
   }
 }
 
@@ -121,12 +125,13 @@ TWindowState StateOfShowCmd(int cmd, TWindowState fallback) {
 void ReadFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const AnsiString& Path,
                        const TPlacementOptions& Options) {
   if (!Form || !Storage || Options == TPlacementOptions{fpActiveControl}) return;
+  const AnsiString below = BelowPath(Path);
   const bool size = Options.Contains(fpSize), location = Options.Contains(fpLocation);
   if (size || location) {
     WINDOWPLACEMENT wp = CurrentPlacement(Form->Handle());
-    wp.flags = static_cast<UINT>(Storage->ReadInteger(Path + "Flags", static_cast<int>(wp.flags)));
-    const AnsiString minMax = ReadPositionString(Storage, Path + "MinMaxPos");
-    const AnsiString norm = ReadPositionString(Storage, Path + "NormPos");
+    wp.flags = static_cast<UINT>(Storage->ReadInteger(below + "Flags", static_cast<int>(wp.flags)));
+    const AnsiString minMax = ReadPositionString(Storage, below + "MinMaxPos");
+    const AnsiString norm = ReadPositionString(Storage, below + "NormPos");
     if (!minMax.empty()) {
       if (location) wp.ptMinPosition = POINT{PositionWord(minMax, 1, 0), PositionWord(minMax, 2, 0)};
       if (size) wp.ptMaxPosition = POINT{PositionWord(minMax, 3, 0), PositionWord(minMax, 4, 0)};
@@ -145,7 +150,7 @@ void ReadFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const An
       }
     }
     const bool found = !minMax.empty() || !norm.empty();
-    const int ppi = Storage->ReadInteger(Path + "PixelsPerInch", ScreenPixelsPerInch());
+    const int ppi = Storage->ReadInteger(below + "PixelsPerInch", ScreenPixelsPerInch());
     if (found && ppi == ScreenPixelsPerInch()) {
       RECT& r = wp.rcNormalPosition;
       // A form that cannot be resized keeps its designed size.
@@ -162,7 +167,7 @@ void ReadFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const An
   if (Options.Contains(fpState)) {
     const TWindowState fallback =
         IsMainForm(Form) && Form->FormStyle() == fsNormal && Form->Position() == poDefault ? wsMaximized : wsNormal;
-    TWindowState state = StateOfShowCmd(Storage->ReadInteger(Path + "ShowCmd", 0), fallback);
+    TWindowState state = StateOfShowCmd(Storage->ReadInteger(below + "ShowCmd", 0), fallback);
     if (state == wsMinimized && Application && Form == Application->MainForm()) {
       Form->SetWindowState(wsNormal);
       PostMessageW(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -533,7 +538,7 @@ TApStoredValue::TApStoredValue(TCollection* Collection) : TCollectionItem(Collec
 void TApStoredValue::SetName(const AnsiString& Value) {
   if (Value == name_) return;
   if (auto* values = dynamic_cast<TApStoredValues*>(Collection()))
-    if (TApStoredValue* other = values->FindValue(Value); other && other != this && !Value.empty())
+    if (TApStoredValue* other = values->FindValue(Value); other && other != this)
       throw EApException("String list does not allow duplicates");
   name_ = Value;
 }

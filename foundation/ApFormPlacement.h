@@ -21,8 +21,8 @@ AnsiString ReadPositionString(TApCustomAppStorage* Storage, const AnsiString& Pa
 void WritePositionString(TApCustomAppStorage* Storage, const AnsiString& Path, const AnsiString& Value);
 // The application's main window is iconic.
 bool IsApplicationMinimized();
-// The window placement of Form below Path (which ends with "\"): "ShowCmd", "Flags",
-// "PixelsPerInch", "MinMaxPos" and "NormPos" as Options ask.
+// The window placement of Form below Path (with or without a closing "\"): "ShowCmd",
+// "Flags", "PixelsPerInch", "MinMaxPos" and "NormPos" as Options ask.
 void WriteFormPlacement(TCustomForm* Form, TApCustomAppStorage* Storage, const AnsiString& Path,
                         const TPlacementOptions& Options);
 // Applies what WriteFormPlacement stored; positions saved at another screen resolution in
@@ -179,7 +179,8 @@ class TApStoredValue : public TCollectionItem {
   explicit TApStoredValue(TCollection* Collection);
 
   const AnsiString& Name() const { return name_; }
-  // EApException "String list does not allow duplicates" for a name another value has.
+  // EApException "String list does not allow duplicates" for a name another value has (the
+  // empty one too).
   void SetName(const AnsiString& Value);
   const TVariant& Value() const { return value_; }
   void SetValue(const TVariant& Value) { value_ = Value; }

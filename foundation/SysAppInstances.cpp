@@ -348,7 +348,7 @@ void TSysAppInstances::NotifyInstances(WPARAM Code, LPARAM Param) {
   }
 }
 
-void TSysAppInstances::RemoveInstance(bool Notify) {
+void TSysAppInstances::RemoveInstance() {
   bool found = false;
   {
     TOptexGuard guard(*optex_);
@@ -361,7 +361,7 @@ void TSysAppInstances::RemoveInstance(bool Notify) {
       found = true;
     }
   }
-  if (Notify) NotifyInstances(aiInstanceDestroyed, static_cast<LPARAM>(processId_));
+  NotifyInstances(aiInstanceDestroyed, static_cast<LPARAM>(processId_));
 }
 
 namespace {

@@ -94,7 +94,7 @@ class TSysAppInstances {
   HWND AppWnds(int Index);
   void SwitchTo(int Index);
   void NotifyInstances(WPARAM Code, LPARAM Param);
-  void RemoveInstance(bool Notify = true);
+  void RemoveInstance();
   // Delivered, when given, counts the listed windows that took the data: a copy that is ending
   // may still be listed while its windows are gone, and then nobody has the data.
   bool SendCmdLineParams(const WideString& WindowClassName, HWND OriginatorWnd, int* Delivered = nullptr);

@@ -303,7 +303,7 @@ TEST(ProgramInstance, ACopyWhoseHandOverReachesNobodyOpensItsFileItself) {
   ASSERT_TRUE(ending.CheckInstance(65535));
   TProcess second(L"app\\Verdan.exe", L" \"" + file + L"\"");
   EXPECT_EQ(WaitForEditors(second, 1), 1) << "the new copy shows its own file";
-  ending.RemoveInstance(false);
+  ending.RemoveInstance();
   PostMessageW(FindProcessWindow(second.Info.dwProcessId, L"TMainForm"), WM_CLOSE, 0, 0);
   EXPECT_EQ(second.ExitCode(), 0u);
 }

@@ -95,6 +95,36 @@ TEST_F(LineDialogs, SortIsRefusedForOneLineOrAReadOnlyDocument) {
   EXPECT_EQ(EditorText(editor), "b\r\na");
 }
 
+// A double click on an order sorts as the Sort button does, and only what the button may sort:
+// the tile's click reaches the sort whether or not the button is enabled.
+TEST_F(LineDialogs, ADoubleClickOnAnOrderSortsOnlyWhatTheButtonMay) {
+  Make();
+  TTxtEdit* editor = Editor(0);
+  const struct {
+    const char* Text;
+    bool ReadOnly, Descending;
+    const char* Expected;
+  } cases[] = {{"b\r\na\r\nc", false, false, "a\r\nb\r\nc"},
+               {"b\r\na\r\nc", false, true, "c\r\nb\r\na"},
+               {"b\r\na", true, false, "b\r\na"},
+               {"b\r\na", true, true, "b\r\na"},
+               {"only", false, false, "only"}};
+  for (const auto& c : cases) {
+    editor->SetReadOnly(false);
+    editor->Lines()->SetText(c.Text);
+    editor->SetReadOnly(c.ReadOnly);
+    auto* form = New<TSortForm>(nullptr, Doc(0));
+    TRadioButton* tile = c.Descending ? form->rdbtnDescending : form->rdbtnAscending;
+    tile->SetChecked(true);
+    ASSERT_TRUE(tile->OnDblClick);
+    tile->OnDblClick(tile);
+    EXPECT_EQ(EditorText(editor), c.Expected) << c.Text << (c.ReadOnly ? " read-only" : "");
+    EXPECT_EQ(form->ModalResult(), EditorText(editor) == c.Text ? mrNone : mrOk) << c.Text;
+    delete form;
+  }
+  editor->SetReadOnly(false);
+}
+
 TEST_F(LineDialogs, LinesProcessingInsertsOrNumbersAndKeepsItsHistory) {
   Make();
   TTxtEdit* editor = Editor(0);

@@ -7,6 +7,7 @@
 #include "app/Startup.h"
 #include "app/FilePaths.h"
 #include "foundation/ApStrHolder.h"
+#include "foundation/LgLanguage.h"
 #include "framework/Actions.h"
 #include "framework/IniFiles.h"
 #include "framework/Streams.h"
@@ -89,7 +90,7 @@ TEST_F(MainLifeCycle, TheCharacterSubmenuAndLastChars) {
   EXPECT_TRUE(palette->RowCount() == 3 && palette->Enabled());
   int col = 1, row = 0;
   bool allow = true;
-  form.CharPaletteCellClick(palette, col, row, allow);
+  form.CharPaletteClick(palette, col, row, allow);
   EXPECT_EQ(Editor(0)->Lines()->Text(), "\xBB");
   EXPECT_EQ(palette->Chars()->Strings(0), "187");
   Editor(0)->SetReadOnly(true);
@@ -97,7 +98,7 @@ TEST_F(MainLifeCycle, TheCharacterSubmenuAndLastChars) {
   EXPECT_FALSE(palette->Enabled());
   // A language switch brings its own hint formats.
   form.mltstrnghldrMain->GetStringsByName("sCharCode")->SetText("Code %d");
-  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  form.lngcntrlrMainLanguageChanged(form.lngcntrlrMain);
   EXPECT_EQ(palette->GetCellHint(0, 0), L"Code 187\r\nShortcut keys: Alt+0187");
   Free(form_);
   form_ = nullptr;
@@ -117,11 +118,37 @@ TEST_F(MainLifeCycle, ALanguageSwitchFormatsTheCombinedTextsAgain) {
   const TCase cases[] = {{"sOnTheInternet", "%s im Internet"}, {"sInsert", "Einf"}, {"sLineColumn", "Z %d, S %d"}};
   for (const TCase& c : cases) form.mltstrnghldrMain->GetStringsByName(c.Item)->SetText(c.Text);
   internet->SetCaption(L"%s im Internet");
-  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  // The window's controller reaches the window's handler through the form file.
+  ASSERT_TRUE(form.lngcntrlrMain && form.lngcntrlrMain->OnLanguageChanged);
+  form.lngcntrlrMain->OnLanguageChanged(form.lngcntrlrMain);
   EXPECT_EQ(internet->Caption(), L"Halcorn Verdan im Internet");
   TUiStatusPanels* panels = form.stsbrMain->Panels();
   EXPECT_EQ(panels->Items(0)->Caption(), L"Z 1, S 1");
   EXPECT_EQ(panels->Items(2)->Caption(), L"Einf");
+}
+
+// What a later copy hands over opens in the options' encoding, through the window's handler.
+TEST_F(MainLifeCycle, AHandedOverCommandLineOpensInTheOptionsEncoding) {
+  TMainForm& form = Make();
+  const WideString latin = folder_.Write(L"latin.txt", "caf\xC3\xA9");
+  const WideString cyrillic = folder_.Write(L"koi.txt", "\xF0\xD2\xC9\xD7\xC5\xD4");
+  const struct {
+    TTextEncoding Option;
+    WideString File;
+    TTextEncoding Opened;
+  } cases[] = {{teAutoSelect, latin, teUtf8}, {teAnsi, latin, teAnsi}, {teCyrillicKoi8, cyrillic, teCyrillicKoi8}};
+  for (const auto& c : cases) {
+    ::Options->Encoding = c.Option;
+    TStringListW handed;
+    handed.Add(c.File);
+    form.appinstncsMainCmdLineReceived(nullptr, &handed);
+    TDocument* opened = DocumentList->FindByFileName(c.File);
+    ASSERT_NE(opened, nullptr) << c.Option;
+    EXPECT_EQ(opened->Encoding, c.Opened) << c.Option;
+    EXPECT_EQ(form.ActiveDocument(), opened);
+    form.CloseDocument(opened);
+  }
+  ::Options->Encoding = teAutoSelect;
 }
 
 TEST_F(MainLifeCycle, APageChangeBringsCaptionAndPanelsUpToDateAtOnce) {

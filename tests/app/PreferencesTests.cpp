@@ -198,6 +198,40 @@ TEST_F(Preferences, TheGutterBoxEnablesTheLineNumberBoxesAndPagesAreRemembered) 
   delete form;
 }
 
+// "Colors" ends the pages of the options themselves: an etched line along the bottom of its
+// entry, drawn inside the rectangle the list hands its drawing (one pixel in from the entry's
+// left edge); the other entries have none.
+TEST_F(Preferences, TheColorsEntryEndsInAnEtchedLine) {
+  Make();
+  auto* form = New<TPreferencesForm>(nullptr, host_);
+  form->lstbxPreferences->SetItemIndex(0);
+  form->Show();
+  const HWND list = form->lstbxPreferences->Handle();
+  RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  HDC dc = GetDC(list);
+  const COLORREF shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
+  for (int i = 2; i <= 4; ++i) {
+    const TRect r = form->lstbxPreferences->ItemRect(i);
+    // The light row is the window's colour here: only the shadow row tells the line's extent.
+    const struct {
+      int X, Y;
+      bool Shadow;
+    } points[] = {{r.Left, r.Bottom - 2, false},
+                  {r.Left + 1, r.Bottom - 2, i == 3},
+                  {r.Right - 1, r.Bottom - 2, i == 3},
+                  {r.Left + 1, r.Bottom - 1, false},
+                  {r.Left + 1, r.Bottom - 3, false}};
+    for (const auto& p : points)
+      EXPECT_EQ(GetPixel(dc, p.X, p.Y) == shadow, p.Shadow) << "entry " << i << " at " << p.X << "," << p.Y;
+    if (i == 3) {
+      EXPECT_EQ(GetPixel(dc, r.Left + 1, r.Bottom - 1), light);
+    }
+  }
+  ReleaseDC(list, dc);
+  form->Hide();
+  delete form;
+}
+
 // A small menu: File (a menu of the bar) holding Open (Ctrl+O and F3), Save (no key), a
 // submenu "Recent" without action, and inside it "More" with Ctrl+M.
 struct TMenu {
@@ -222,6 +256,8 @@ TEST(CommandEntries, IndentShortcutAndArrowFollowTheMenu) {
   TBarCustomItem* open = menu.Add(file, L"&Open...", "Ctrl+O", true);
   CommandAction(open)->SecondaryShortCuts()->Add("F3");
   TBarCustomItem* save = menu.Add(file, L"&Save", "", true);
+  TBarCustomItem* find = menu.Add(file, L"&Find", "", true);
+  CommandAction(find)->SecondaryShortCuts()->Add("F3");
   TBarCustomItem* recent = menu.Add(file, L"Recent", "", false);
   TBarCustomItem* more = menu.Add(recent, L"More", "Ctrl+M", true);
   const TRect rect{0, 20, 300, 40};
@@ -235,11 +271,14 @@ TEST(CommandEntries, IndentShortcutAndArrowFollowTheMenu) {
     bool Arrow;
   } cases[] = {
       {file, 0, {4, 23, 300, 36}, L"", {}, false},
-      // "Ctrl+O, ..." is 11 characters: 77 pixels, ending 14 pixels in.
-      {open, 1, {18, 23, 195, 36}, L"Ctrl+O, ...", {209, 23, 286, 36}, false},
+      // "Ctrl+O, ..." is 11 characters: 77 pixels, ending 14 pixels in; the caption has the
+      // space left of it.
+      {open, 1, {18, 23, 209, 36}, L"Ctrl+O, ...", {209, 23, 286, 36}, false},
       {save, 1, {18, 23, 300, 36}, L"", {}, false},
+      // Keys besides none first: the entry still shows that it has some.
+      {find, 1, {18, 23, 251, 36}, L", ...", {251, 23, 286, 36}, false},
       {recent, 1, {18, 23, 290, 36}, L"", {}, true},
-      {more, 2, {32, 23, 230, 36}, L"Ctrl+M", {244, 23, 286, 36}, false},
+      {more, 2, {32, 23, 244, 36}, L"Ctrl+M", {244, 23, 286, 36}, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MenuDepth(c.Item), c.Depth) << WideToAnsi(c.Item->Caption());

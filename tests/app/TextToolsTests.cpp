@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/TextTools.h"
+#include "framework/Conversions.h"
 #include "framework/Win.h"
 
 namespace {
@@ -250,18 +251,25 @@ TEST(TextTools, InsertionAndNumberingPutTheirTextsOnEveryLine) {
   InsertAroundLines(lines, "<", ">");
   EXPECT_EQ(JoinTextLines(lines), "<one,>\r\n<,>\r\n<three,>");
 
+  // The numbers are written as the locale writes them.
   const struct {
     double Start;
     const char* Postfix;
+    char Separator;
     const char* Expected;
-  } cases[] = {{9, ") ", "9) a\r\n10) b\r\n11) c"},
-               {2.5, ". ", "2.5. a\r\n3.5. b\r\n4.5. c"},
-               {0, "", "0a\r\n1b\r\n2c"},
-               {999999, ":", "999999:a\r\n1000000:b\r\n1000001:c"}};
+  } cases[] = {{9, ") ", '.', "9) a\r\n10) b\r\n11) c"},
+               {2.5, ". ", '.', "2.5. a\r\n3.5. b\r\n4.5. c"},
+               {2.5, ". ", ',', "2,5. a\r\n3,5. b\r\n4,5. c"},
+               {-1.25, " ", ',', "-1,25 a\r\n-0,25 b\r\n0,75 c"},
+               {0, "", ',', "0a\r\n1b\r\n2c"},
+               {999999, ":", '.', "999999:a\r\n1000000:b\r\n1000001:c"}};
   for (const auto& c : cases) {
+    TFormatSettings settings = TFormatSettings::English();
+    settings.DecimalSeparator = c.Separator;
+    TFormatSettingsOverride locale(settings);
     TTextLines abc{"a", "b", "c"};
     NumberLines(abc, c.Start, c.Postfix);
-    EXPECT_EQ(JoinTextLines(abc), c.Expected) << c.Start;
+    EXPECT_EQ(JoinTextLines(abc), c.Expected) << c.Start << c.Separator;
   }
 }
 

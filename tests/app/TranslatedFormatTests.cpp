@@ -126,7 +126,7 @@ TEST_F(TranslatedTexts, HostileTranslationsReachNoWindowAsAnError) {
     // The next document's name, the status bar, the language switch and the preview's page count: each
     // shows the translation or the English text.
     ASSERT_NO_THROW(form.NextDocumentName()) << text;
-    ASSERT_NO_THROW(form.lngcntrlrMainLanguageChanged(form.LanguageController)) << text;
+    ASSERT_NO_THROW(form.lngcntrlrMainLanguageChanged(form.lngcntrlrMain)) << text;
     ASSERT_NO_THROW(frame->edtprntprvwDocumentPreviewPage(frame->edtprntprvwDocument, 1)) << text;
   }
   // A translation without directives for a number: the English text, not the same name twice.
@@ -134,10 +134,10 @@ TEST_F(TranslatedTexts, HostileTranslationsReachNoWindowAsAnError) {
   const int number = form.NewDocumentNumber;
   EXPECT_EQ(form.NewDocument()->GetDisplayName(false), L"Document " + std::to_wstring(number));
   holder->GetStringsByName("sLineColumn")->SetText("%s %s");
-  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  form.lngcntrlrMainLanguageChanged(form.lngcntrlrMain);
   EXPECT_EQ(form.stsbrMain->Panels()->Items(0)->Caption(), L"Ln 1, col 1");
   holder->GetStringsByName("sOnTheInternet")->SetText("%d");
-  form.lngcntrlrMainLanguageChanged(form.LanguageController);
+  form.lngcntrlrMainLanguageChanged(form.lngcntrlrMain);
   EXPECT_EQ(internet->Caption(), L"Halcorn Verdan on the Internet");
 }
 

@@ -683,6 +683,12 @@ TEST(EditControl, HighlighterRangesFollowEdits) {
   EXPECT_EQ(inComment(), "110000");
   lines.Delete(0);
   EXPECT_EQ(inComment(), "00000");
+  // Swapping two lines rescans them: the ranges depend on the lines above, not only on the
+  // line itself, so "a" moved below an open comment is inside it.
+  lines.SetStrings(1, "/* open");
+  EXPECT_EQ(inComment(), "01100");
+  lines.Exchange(0, 1);
+  EXPECT_EQ(inComment(), "11100");
   // An attribute change scans everything again.
   h.linesSet = 0;
   h.Keyword()->SetForeground(clRed);

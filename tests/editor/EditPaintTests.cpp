@@ -246,6 +246,27 @@ TEST(EditPaint, VisibleWhitespaceGlyphs) {
   for (int col = 4; col <= 5; ++col) EXPECT_EQ(InkIn(*shot, host.Cell(col, 1), selBack), 0) << col;
 }
 
+// A line that ends left of the window shows its pilcrow nowhere: not in the first column
+// the window shows.
+TEST(EditPaint, ALineEndLeftOfTheWindowShowsNoPilcrow) {
+  for (const bool highlighted : {false, true}) {
+    SCOPED_TRACE(highlighted ? "with a highlighter" : "without a highlighter");
+    TEditorHost host("ab\r\n" + std::string(60, 'x'));
+    TTxtEdit& edit = host.Edit();
+    TTestHighlighter h(nullptr);
+    if (highlighted) edit.SetHighlighter(&h);
+    edit.SetOptions(edit.Options() + eoShowSpecialChars);
+    edit.SetLeftChar(10);
+    auto shot = host.Capture();
+    EXPECT_EQ(InkIn(*shot, host.Cell(10, 1), White), 0);
+    EXPECT_EQ(InkIn(*shot, host.Cell(11, 1), White), 0);
+    edit.SetLeftChar(3);  // the end of "ab" in the first column shown
+    shot = host.Capture();
+    EXPECT_GT(InkIn(*shot, host.Cell(3, 1), White), 0);
+    edit.SetHighlighter(nullptr);
+  }
+}
+
 TEST(EditPaint, AHighlighterColoursTokens) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
@@ -265,12 +286,16 @@ TEST(EditPaint, AHighlighterColoursTokens) {
   h.Space()->SetBackground(clAqua);
   shot = host.Capture();
   EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), RGBOf(clAqua));
-  h.Space()->SetBackground(clNone);
-  // A disabled highlighter paints nothing of its own.
+  // A disabled highlighter paints nothing of its own, not even its blanks' background: the
+  // text is then drawn in the font's colour, which a scheme's dark background would hide.
+  h.Space()->SetBackground(clNavy);
   h.SetEnabled(false);
   shot = host.Capture();
   EXPECT_EQ(CellBackground(*shot, host.Cell(4, 1)), White);
+  EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), White);
+  EXPECT_EQ(shot->Pixel(host.Width() - 2, host.Height() - 2), White);
   EXPECT_EQ(CountIn(*shot, host.Cell(1, 1), RGBOf(TTestHighlighter::KeywordColor)), 0);
+  h.Space()->SetBackground(clNone);
   edit.SetHighlighter(nullptr);
 }
 
@@ -440,6 +465,43 @@ TEST(EditPaint, BookmarkGlyphsInTheGutter) {
   edit.BookMarkOptions()->SetGlyphsVisible(false);
   shot = host.Capture();
   EXPECT_EQ(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000), 0);
+}
+
+// Only a mark with a glyph of the built-in strip (0..9) takes room in the gutter: one of
+// another number draws nothing and leaves the first place to the marks after it.
+TEST(EditPaint, InternalMarksWithoutAGlyphTakeNoRoom) {
+  struct Case {
+    const char* Name;
+    std::vector<int> Images;  // internal marks of line 2, in list order
+    int Offset;               // in steps of Xoffset
+    bool GlyphDrawn;
+  } cases[] = {
+      {"a glyph of the strip", {3}, 1, true}, {"a number past the strip", {12}, 0, false},
+      {"a negative number", {-1}, 0, false},  {"a number past the strip before a glyph", {12, 3}, 1, true},
+      {"two glyphs", {3, 4}, 2, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEditorHost host(NumberedLines(10));
+    TTxtEdit& edit = host.Edit();
+    TGutterPaints paints;
+    edit.OnGutterPaint = TGutterPaintEvent(&paints, &TGutterPaints::Paint);
+    for (int image : c.Images) {
+      auto* mark = new TTxtEditMark();
+      mark->SetLine(2);
+      mark->SetImage(image);
+      mark->SetInternalImage(true);
+      mark->SetVisible(true);
+      edit.Marks()->Add(mark);
+    }
+    auto shot = host.Capture();
+    const int th = edit.TextHeight(), left = edit.BookMarkOptions()->LeftMargin();
+    EXPECT_EQ(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000) > 0, c.GlyphDrawn);
+    int offset = -1;
+    for (const auto& call : paints.calls)
+      if (call.Line == 2) offset = call.X;
+    EXPECT_EQ(offset, c.Offset * edit.BookMarkOptions()->Xoffset());
+  }
 }
 
 TEST(EditPaint, GutterGradient) {

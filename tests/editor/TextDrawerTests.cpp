@@ -239,3 +239,41 @@ TEST(TextDrawer, NestedBracketsOnOneContext) {
   EXPECT_EQ(drawer.DrawingCount(), 0);
   EXPECT_NE(GetCurrentObject(surface.DC(), OBJ_FONT), drawer.FontStock().FontHandle());
 }
+
+// Inside a drawing bracket the variants' handles stay: the font selected into the context is
+// still in use there. They go once the bracket is closed.
+TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
+  auto font = MakeFont(L"Courier New", 17);
+  TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
+  TTestPicture surface(drawer.GetCharWidth() * 3, drawer.GetCharHeight());
+  drawer.BeginDrawing(surface.DC());
+  HGDIOBJ selected = GetCurrentObject(surface.DC(), OBJ_FONT);
+  drawer.ReleaseTemporaryResources();
+  EXPECT_EQ(GetObjectType(selected), static_cast<DWORD>(OBJ_FONT));
+  EXPECT_EQ(drawer.FontStock().FontHandle(), selected);
+  drawer.SetForeColor(clBlack);
+  drawer.ExtTextOut(0, 0, 0, Rect(0, 0, 0, 0), "M", 1);
+  drawer.EndDrawing();
+  EXPECT_GT(surface.Count(0x000000u), 0);
+  drawer.ReleaseTemporaryResources();
+  EXPECT_EQ(GetObjectType(selected), 0u);
+}
+
+// A stock of another kind hears every release of the handles through the stock's own
+// operation, whoever asks for it.
+TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
+  struct TCountingStock : TheFontStock {
+    using TheFontStock::TheFontStock;
+    void ReleaseFontHandles() override {
+      ++Releases;
+      TheFontStock::ReleaseFontHandles();
+    }
+    int Releases = 0;
+  };
+  auto font = MakeFont();
+  TCountingStock counting(font.get());
+  TheFontStock& stock = counting;
+  stock.ReleaseFontHandles();
+  EXPECT_EQ(counting.Releases, 1);
+  EXPECT_EQ(stock.FontHandle(), nullptr);
+}

@@ -57,6 +57,20 @@ TRect WindowBounds(TCustomForm& f) {
   return ToTRect(r);
 }
 
+WINDOWPLACEMENT PlacementOfWindow(TCustomForm& f) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(f.Handle(), &wp);
+  return wp;
+}
+
+// The form's normal bounds as "NormPos" keeps them.
+AnsiString NormPosOf(TCustomForm& f) {
+  const RECT n = PlacementOfWindow(f).rcNormalPosition;
+  return IntToStr(static_cast<int>(n.left)) + "," + IntToStr(static_cast<int>(n.top)) + "," +
+         IntToStr(static_cast<int>(n.right)) + "," + IntToStr(static_cast<int>(n.bottom));
+}
+
 std::unique_ptr<TForm> MakeForm(const char* name, TFormBorderStyle border = bsSizeable) {
   auto f = std::make_unique<TForm>(nullptr, CreateNew);
   f->SetName(name);
@@ -119,12 +133,8 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   p->SetVersion(3);
   p->SaveFormPlacement();
   storage->Flush();
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof wp;
-  GetWindowPlacement(form->Handle(), &wp);
-  const RECT& n = wp.rcNormalPosition;
-  const AnsiString normPos = IntToStr(static_cast<int>(n.left)) + "," + IntToStr(static_cast<int>(n.top)) + "," +
-                             IntToStr(static_cast<int>(n.right)) + "," + IntToStr(static_cast<int>(n.bottom));
+  const WINDOWPLACEMENT wp = PlacementOfWindow(*form);
+  const AnsiString normPos = NormPosOf(*form);
   const AnsiString minMax =
       IntToStr(static_cast<int>(wp.ptMinPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMinPosition.y)) + "," +
       IntToStr(static_cast<int>(wp.ptMaxPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMaxPosition.y));
@@ -143,6 +153,45 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   again->Show();
   DispatchPendingMessages();
   EXPECT_EQ(WindowBounds(*again), saved);
+}
+
+// The placement routines put their names below the path they are given, with or without its
+// closing separator.
+TEST_F(PlacementTest, ThePlacementRoutinesPutTheirNamesBelowThePath) {
+  const struct {
+    const char* Path;
+    const char* Below;
+  } cases[] = {{"Loose", "Loose\\"}, {"Closed\\", "Closed\\"}, {"Two\\Deep", "Two\\Deep\\"}};
+  auto storage = Open();
+  auto form = ShownForm("F");
+  for (const auto& c : cases) {
+    form->SetBounds(120, 90, 500, 350);
+    DispatchPendingMessages();
+    WriteFormPlacement(form.get(), storage.get(), c.Path, {fpState, fpSize, fpLocation});
+    const AnsiString below = c.Below;
+    for (const char* name : {"ShowCmd", "Flags", "PixelsPerInch", "MinMaxPos", "NormPos"})
+      EXPECT_TRUE(storage->ValueStored(below + name)) << c.Path << " " << name;
+    EXPECT_TRUE(storage->ValueStored(below + "NormPos" + ScreenResolutionSuffix())) << c.Path;
+    form->SetBounds(10, 10, 200, 150);
+    DispatchPendingMessages();
+    ReadFormPlacement(form.get(), storage.get(), c.Path, {fpSize, fpLocation});
+    DispatchPendingMessages();
+    EXPECT_EQ(WindowBounds(*form), Bounds(120, 90, 500, 350)) << c.Path;
+  }
+}
+
+// Placements made in code name their paths after their forms at once: otherwise every such form
+// would keep its place under the one unexpanded name, each over the other's.
+TEST_F(PlacementTest, PlacementsMadeInCodeKeepTheirFormsApart) {
+  auto storage = Open();
+  auto one = ShownForm("One");
+  auto two = ShownForm("Two");
+  two->SetBounds(300, 200, 350, 250);
+  DispatchPendingMessages();
+  PlacementOf(*one, *storage).SaveFormPlacement();
+  PlacementOf(*two, *storage).SaveFormPlacement();
+  EXPECT_EQ(storage->ReadString("One\\NormPos", ""), NormPosOf(*one));
+  EXPECT_EQ(storage->ReadString("Two\\NormPos", ""), NormPosOf(*two));
 }
 
 TEST_F(PlacementTest, AMaximizedFormComesBackMaximizedOverItsNormalBounds) {
@@ -486,8 +535,13 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
     item->OnSave = TApStoredValueEvent(&twist, &TTwist::Save);
     item->OnRestore = TApStoredValueEvent(&twist, &TTwist::Restore);
   }
+  // A value without a name has no place of its own in the storage: it is neither written nor
+  // read, so two of them never take each other's value.
+  fs.StoredValues()->Add()->SetValue(TVariant(1));
+  fs.StoredValues()->Add()->SetValue(TVariant(2));
   fs.SaveFormPlacement();
   EXPECT_EQ(storage->ReadString("Values\\Kept\\Word", ""), "65534");
+  EXPECT_FALSE(storage->ValueStored("Values\\Kept"));
   // Each value comes back with its own type.
   for (int i = 0; i < 6; ++i) fs.StoredValues()->Items(i)->SetValue(std::get<2>(values[i]));
   fs.RestoreFormPlacement();
@@ -498,6 +552,33 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
   EXPECT_NEAR(fs.StoredValues()->Items(3)->Value().AsDateTime(), when, 1e-6);
   EXPECT_EQ(fs.StoredValues()->Items(4)->Value().AsInteger(), 65534);
   EXPECT_EQ(fs.StoredValues()->Items(5)->Value().AsString(), " blank ends\r\nand a break ");
+  EXPECT_EQ(fs.StoredValues()->Items(6)->Value().AsInteger(), 1);
+  EXPECT_EQ(fs.StoredValues()->Items(7)->Value().AsInteger(), 2);
+}
+
+// Names of stored values are unique, the empty one too; a refused name leaves the value its own.
+TEST_F(PlacementTest, StoredValueNamesAreUniqueTheEmptyOneToo) {
+  TForm form(nullptr, CreateNew);
+  TApFormStorage fs(&form);
+  fs.StoredValues()->Add()->SetName("Runs");
+  fs.StoredValues()->Add();  // unnamed
+  TApStoredValue* value = fs.StoredValues()->Add();
+  value->SetName("Other");
+  const struct {
+    const char* Name;
+    bool Raises;
+    const char* After;
+  } cases[] = {{"RUNS", true, "Other"}, {"", true, "Other"}, {"fresh", false, "fresh"}, {"FRESH", false, "FRESH"}};
+  for (const auto& c : cases) {
+    bool raised = false;
+    try {
+      value->SetName(c.Name);
+    } catch (const EApException&) {
+      raised = true;
+    }
+    EXPECT_EQ(raised, c.Raises) << c.Name;
+    EXPECT_EQ(value->Name(), c.After) << c.Name;
+  }
 }
 
 TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
@@ -550,18 +631,26 @@ TEST_F(PlacementTest, FromAFormFileTheFormsEventsSaveAndRestore) {
   }
 }
 
+// The form's own handler runs also when saving fails: it writes what the program keeps at exit.
 TEST_F(PlacementTest, DestroyingSavesWhenNothingWasSaved) {
-  auto storage = Open();
-  auto form = MakeForm("Late");
-  TCounter destroyed;
-  // A handler the form had before is still called.
-  form->OnDestroy = destroyed.Event();
-  auto* p = new TApFormPlacement(form.get());
-  p->SetAppStorage(storage.get());
-  p->Loaded();  // as after reading the form file: the form's events are hooked
-  form->Show();
-  DispatchPendingMessages();
-  Free(form.release());  // OnDestroy fires before the form goes
-  EXPECT_TRUE(storage->ValueStored("Late\\NormPos"));
-  EXPECT_EQ(destroyed.n, 1);
+  struct TFailing {
+    void Save(TObject*) { throw EAbort("refused"); }
+  } failing;
+  const struct { bool SavingFails, Stored; } cases[] = {{false, true}, {true, false}};
+  for (const auto& c : cases) {
+    auto storage = Open(c.SavingFails ? "failing.ini" : "saving.ini");
+    auto form = MakeForm("Late");
+    TCounter destroyed;
+    // A handler the form had before is still called.
+    form->OnDestroy = destroyed.Event();
+    auto* p = new TApFormPlacement(form.get());
+    p->SetAppStorage(storage.get());
+    if (c.SavingFails) p->OnSavePlacement = TNotifyEvent(&failing, &TFailing::Save);
+    p->Loaded();  // as after reading the form file: the form's events are hooked
+    form->Show();
+    DispatchPendingMessages();
+    Free(form.release());  // OnDestroy fires before the form goes
+    EXPECT_EQ(storage->ValueStored("Late\\NormPos"), c.Stored) << c.SavingFails;
+    EXPECT_EQ(destroyed.n, 1) << c.SavingFails;
+  }
 }

@@ -221,6 +221,14 @@ TEST(ApWindowHook, IsFormGoesThroughFormFiles) {
   auto* readHook = dynamic_cast<TApWindowHook*>(copy.FindComponent("hook"));
   ASSERT_NE(readHook, nullptr);
   EXPECT_EQ(readHook->Control(), &copy);
+  // Another form is no owner the file can name by "IsForm": the hook keeps it by name, or the
+  // file would lose what the hook watches.
+  TForm other(nullptr, CreateNew);
+  other.SetName("OtherForm");
+  hook->SetControl(&other);
+  text = WriteComponentToText(&form);
+  EXPECT_NE(text.find("Control = OtherForm"), std::string::npos) << text;
+  EXPECT_EQ(text.find("IsForm"), std::string::npos) << text;
   delete hook;
   FinalizeWndProcHooks();
 }

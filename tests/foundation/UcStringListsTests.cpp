@@ -184,6 +184,8 @@ TEST(UcStoredProperties, ReadsEveryValueForm) {
   EXPECT_EQ(read("  Items.WideStrings = 'caf\xC3\xA9'\n")->Items()->Text(), L"caf\x00E9\r\n");
   EXPECT_EQ(read("  Items.WideStrings = ('a' '\xD0\x96')\n")->Items()->Text(), L"a\r\n\x0416\r\n");
   EXPECT_EQ(read("  Items.WideStringsW = ('caf'#195#169 'x')\n")->Items()->Text(), L"caf\x00E9\r\nx\r\n");
+  // Items the form file gives as characters already are not decoded a second time.
+  EXPECT_EQ(read("  Items.WideStringsW = ('caf\xC3\xA9' '\xD0\x96')\n")->Items()->Text(), L"caf\x00E9\r\n\x0416\r\n");
   EXPECT_EQ(read("  Items.WideStrings = 'keep'\n  Items.WideStringsW = ('new')\n")->Items()->Text(), L"keep\r\n");
   EXPECT_EQ(read("  Items.WideStrings_UTF7 = ('+AOk-')\n")->Items()->Count(), 0);
   auto p = read("  ChW = '\xD0\x96'\n  CaptionW = 'zz'\n  Caption_UTF7 = 'zz'\n");

@@ -5,6 +5,7 @@
 
 #include "foundation/UcWideSys.h"
 #include "framework/FileRoutines.h"
+#include "framework/GdiHandles.h"
 #include "tests/framework/Joined.h"
 #include "tests/foundation/UcTestSupport.h"
 
@@ -191,4 +192,21 @@ TEST(UcFiles, CreateOpenExistAndFind) {
   EXPECT_EQ(rec.FindHandle, INVALID_HANDLE_VALUE);
   EXPECT_EQ(WideFindFirst(dir.File(L"sub"), faDirectory, rec), 0);
   WideFindClose(rec);
+}
+
+// A count past the end of the text draws the whole text and nothing beyond it.
+TEST(UcDrawing, ACountPastTheTextDrawsTheWholeText) {
+  TWindowDC screen;
+  auto width = [&](const WideString& text, int count) {
+    RECT r{0, 0, 0, 0};
+    WideDrawText(screen.Get(), text, count, r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    return r.right - r.left;
+  };
+  const LONG whole = width(L"WWW", -1);
+  ASSERT_GT(whole, 0);
+  const struct {
+    int Count;
+    LONG Width;
+  } cases[] = {{3, whole}, {4, whole}, {4000, whole}, {1, width(L"W", -1)}};
+  for (const auto& c : cases) EXPECT_EQ(width(L"WWW", c.Count), c.Width) << c.Count;
 }
