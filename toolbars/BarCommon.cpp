@@ -15,6 +15,7 @@ namespace {
 
 TBarSystemParametersProc systemParametersProc = nullptr;
 const std::vector<TBarMonitorRects>* testMonitors = nullptr;
+int testInputCodePage = 0;
 
 BOOL QuerySystem(UINT action, UINT param, void* value) {
   if (systemParametersProc) return systemParametersProc(action, param, value, 0);
@@ -168,7 +169,10 @@ bool NeedToPlaySound(const WideString& Alias) {
   return status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && size >= sizeof(wchar_t) && buffer[0] != 0);
 }
 
+void SetBarInputLocaleCodePage(int CodePage) { testInputCodePage = CodePage; }
+
 int GetInputLocaleCodePage() {
+  if (testInputCodePage) return testInputCodePage;
   LANGID language = LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0)));
   wchar_t text[16] = {};
   if (!GetLocaleInfoW(MAKELCID(language, SORT_DEFAULT), LOCALE_IDEFAULTANSICODEPAGE, text, 16)) return 0;

@@ -23,6 +23,9 @@ bool AreKeyboardCuesEnabled();
 bool IsWindowsXPOrLater();
 bool NeedToPlaySound(const WideString& Alias);
 int GetInputLocaleCodePage();
+// Tests give the code page of the input locale here, which the system keeps at that of its one
+// keyboard layout (0: the system's again).
+void SetBarInputLocaleCodePage(int CodePage);
 bool ApplicationIsActive();
 
 // The menu show delay as the registry value "MenuShowDelay" under Root\SubKey gives it: a string

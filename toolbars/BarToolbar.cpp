@@ -136,6 +136,9 @@ TBarCustomToolbar::TBarCustomToolbar(TComponent* AOwner, std::unique_ptr<TBarRoo
   items_ = ARoot.release();
   items_->SetParentComponentLink(this);
   chevronItem_ = AChevron.release();
+  // The toolbar owns its chevron as a component, so that on a designed form the chevron is
+  // designed too and draws no hot edge under the designer's mouse.
+  InsertComponent(chevronItem_);
   // The chevron's menu shows the toolbar's own items.
   chevronItem_->SetLinkSubitems(items_);
   view_ = MakeView(this, items_, !ComponentState().Contains(csDesigning));
@@ -429,9 +432,7 @@ bool TBarCustomToolbar::KeyboardOpen(wchar_t Key, bool RequirePrimaryAccel) {
   return result;
 }
 
-void TBarCustomToolbar::ClearHot() {
-  if (!mouseDown_ && !view_->State().Contains(vstModal)) view_->SelectFromMouse(nullptr, false);
-}
+void TBarCustomToolbar::ClearHot() { view_->SelectFromMouse(nullptr, false); }
 
 void TBarCustomToolbar::MouseMove(TShiftState Shift, int X, int Y) {
   if (!ComponentState().Contains(csDesigning)) {
@@ -485,7 +486,8 @@ void TBarCustomToolbar::GetMinMaxSize(TPoint& AMin, TPoint& AMax) { AMin = AMax 
 void TBarCustomToolbar::PositionDataExtra(const std::string& Name, TPositionData& Data) {
   if (Data.Reading) {
     auto read = reinterpret_cast<TBarPositionReadIntProc>(Data.IntProc);
-    SetFloatingWidth(std::max(read(Name, "FloatRightX", 0, Data.ExtraData), 0));
+    // Kept as read, so that it is written back unchanged; a width below 1 wraps nowhere.
+    SetFloatingWidth(read(Name, "FloatRightX", 0, Data.ExtraData));
   } else {
     auto write = reinterpret_cast<TBarPositionWriteIntProc>(Data.IntProc);
     write(Name, "FloatRightX", floatRightX_, Data.ExtraData);
@@ -659,7 +661,9 @@ void TBarCustomToolbar::WndProc(TMessage& Message) {
       return;
     case CM_HINTSHOW: {
       auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
-      TBarItemViewer* v = view_->Selected();
+      // The hint is the button's the mouse rests on, whichever the keyboard selected. Over no
+      // button none shows: the toolbar's Hint still names the last button hovered.
+      TBarItemViewer* v = info ? view_->ViewerFromPoint(info->CursorPos) : nullptr;
       if (info && v && !v->BoundsRect().IsEmpty()) {
         info->HintStr = v->GetHintText();
         info->CursorRect = v->BoundsRect();
@@ -698,7 +702,12 @@ void TBarCustomToolbar::WndProc(TMessage& Message) {
           char bytes[4];
           int n = WideCharToMultiByte(static_cast<UINT>(GetInputLocaleCodePage()), 0, &key, 1, bytes, sizeof bytes,
                                       nullptr, nullptr);
-          if (n != 1) break;
+          // A key that is no single character of the keyboard's code page goes back unanswered to
+          // its sender, which treats it as not taken.
+          if (n != 1) {
+            Message.Result = 0;
+            return;
+          }
         }
         if (KeyboardOpen(key, false)) {
           Message.Result = 1;
@@ -723,7 +732,10 @@ void TBarCustomToolbar::WndProc(TMessage& Message) {
       }
       break;
     case CM_MOUSELEAVE: ClearHot(); break;
-    case WM_MOUSELEAVE: ClearHot(); break;
+    case WM_MOUSELEAVE:
+      // While a press runs its loop, that loop follows the mouse.
+      if (!mouseDown_) ClearHot();
+      break;
     case WM_NCMOUSEMOVE:
       ClearHot();
       SetHint(L"");

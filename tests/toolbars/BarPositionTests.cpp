@@ -217,9 +217,40 @@ TEST(BarPositions, MutatedRecordsNeverBreakTheForm) {
     for (TBarCustomToolbar* t : {a, b}) {
       ASSERT_TRUE(t->Docked() || t->Floating()) << round;
       ASSERT_GE(t->DockRow(), 0);
-      ASSERT_GE(t->FloatingWidth(), 0);
+      ASSERT_GE(t->View()->WrapOffset(), 0);
     }
     ASSERT_FALSE(f.Top->ArrangePending());
   }
   PumpMessagesFor(20);
+}
+
+// A toolbar's floating width is read as it was written, and written back unchanged; one below 1
+// wraps nowhere.
+TEST(BarPositions, TheFloatingWidthIsReadAndWrittenBackAsItIs) {
+  TDockForm f;
+  auto* t = f.Toolbar("T", 3, f.Top);
+  f.Show();
+  t->SetFloating(true);
+  TStore s;
+  s.Save(&f.Form);
+  const struct {
+    const char* Stored;  // null: none
+    int Width, Wrap;
+    const char* Written;
+  } cases[] = {{"-7", -7, 0, "-7"},  {"-2147483648", -2147483647 - 1, 0, "-2147483648"},
+               {"0", 0, 0, "0"},     {"40", 40, 36, "40"},
+               {nullptr, 0, 0, "0"}, {"2147483647", 2147483647, 2147483643, "2147483647"}};
+  for (const auto& c : cases) {
+    if (c.Stored)
+      s.Values["T.FloatRightX"] = c.Stored;
+    else
+      s.Values.erase("T.FloatRightX");
+    t->SetFloatingWidth(5);
+    s.Load(&f.Form);
+    EXPECT_EQ(t->FloatingWidth(), c.Width) << c.Width;
+    EXPECT_EQ(t->View()->WrapOffset(), c.Wrap) << c.Width;
+    TStore written;
+    written.Save(&f.Form);
+    EXPECT_EQ(written.Values["T.FloatRightX"], c.Written) << c.Width;
+  }
 }

@@ -23,6 +23,16 @@ TSizedItem* Button(TDockForm& F, const WideString& Caption, TCounter* C = nullpt
   return item;
 }
 
+// A shown menu bar of "File" and "Edit".
+TBarCustomToolbar* ShownMenuBar(TDockForm& F) {
+  auto* bar = F.Toolbar("Menu", 0, F.Top);
+  bar->SetMenuBar(true);
+  bar->Items()->Add(Button(F, L"&File"));
+  bar->Items()->Add(Button(F, L"&Edit"));
+  F.Show();
+  return bar;
+}
+
 }  // namespace
 
 TEST(BarToolbar, AltLetterRunsTheButtonAndMenuBarKeys) {
@@ -71,11 +81,7 @@ TEST(BarToolbar, AltLetterRunsTheButtonAndMenuBarKeys) {
 TEST(BarToolbar, F10OpensTheMenuBarLoop) {
   TMenuSettings settings;
   TDockForm f;
-  auto* bar = f.Toolbar("Menu", 0, f.Top);
-  bar->SetMenuBar(true);
-  bar->Items()->Add(Button(f, L"&File"));
-  bar->Items()->Add(Button(f, L"&Edit"));
-  f.Show();
+  auto* bar = ShownMenuBar(f);
   fprintf(stderr, "A\n");
   bool selectedFirst = false;
   fprintf(stderr, "B\n");
@@ -332,5 +338,140 @@ TEST(BarToolbar, ADesignedToolbarTakesNoShortcutsPrioritiesOrButtonPresses) {
     EXPECT_EQ(t->PointOnChild({5, 5}), !designing) << designing;  // over the first button
     t->SetProcessShortCuts(false);
     f.Form.SetDesigning(false);
+  }
+}
+
+// The chevron's edge: sunken while an enabled chevron is pressed (a press is also hot, and a
+// raised edge drawn over the sunken one would hide the press), raised while hot, and no hot edge
+// on a designed form, whose toolbars own their chevrons as designed components.
+TEST(BarToolbar, TheChevronShowsItsPressAndNoHotEdgeOnADesignedForm) {
+  const uint32_t white = 0xFFFFFF, shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
+  const struct {
+    bool Designing, Enabled, Hot, Pushed;
+    uint32_t TopLeft, BottomRight;
+  } cases[] = {
+      {false, true, true, true, shadow, light},  {false, true, true, false, light, shadow},
+      {false, true, false, false, white, white}, {false, false, true, true, light, shadow},
+      {true, true, true, false, white, white},   {true, true, true, true, shadow, light},
+  };
+  for (const auto& c : cases) {
+    TDockForm f;
+    f.Form.SetDesigning(c.Designing);
+    auto* t = f.Toolbar("T", 1, f.Top);
+    TBarChevronItem* chevron = t->ChevronItem();
+    EXPECT_EQ(chevron->Owner(), t);
+    EXPECT_EQ(chevron->ComponentState().Contains(csDesigning), c.Designing);
+    chevron->SetEnabled(c.Enabled);
+    TMenuPicture p(12, 22);
+    t->View()->Find(chevron)->Paint(p.Canvas(), {0, 0, 12, 22}, c.Hot, c.Pushed, false);
+    EXPECT_EQ(p.At(0, 0), c.TopLeft) << c.Designing << c.Enabled << c.Hot << c.Pushed;
+    EXPECT_EQ(p.At(11, 21), c.BottomRight) << c.Designing << c.Enabled << c.Hot << c.Pushed;
+    f.Form.SetDesigning(false);
+  }
+}
+
+// The hint is that of the button under the mouse, for that button's rectangle, whichever button
+// is selected; over no button none shows (the toolbar's Hint still names the last one hovered).
+TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
+  TDockForm f;
+  auto* t = f.Captioned("T", f.Top, 0, {L"Cut", L"Copy"});
+  t->Items()->Items(0)->SetHint(L"Cut it|Cut the selection");
+  t->Items()->Items(1)->SetHint(L"Copy it|Copy the selection");
+  f.Show();
+  const struct {
+    int Selected;
+    TPoint Cursor;
+    LRESULT Result;
+    const wchar_t* Hint;
+    int Rect;  // the viewer whose rectangle the hint keeps to
+  } cases[] = {
+      {-1, {5, 5}, 0, L"Cut it", 0}, {1, {5, 5}, 0, L"Cut it", 0}, {0, {50, 5}, 0, L"Copy it", 1},
+      {0, {120, 5}, 1, L"", -1},     {-1, {120, 5}, 1, L"", -1},
+  };
+  for (const auto& c : cases) {
+    t->View()->Select(c.Selected < 0 ? nullptr : t->View()->Viewers(c.Selected));
+    THintInfo info;
+    info.CursorPos = c.Cursor;
+    EXPECT_EQ(t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), c.Result) << c.Selected << c.Cursor.X;
+    EXPECT_EQ(info.HintStr, c.Hint) << c.Selected << c.Cursor.X;
+    if (c.Rect >= 0) {
+      EXPECT_EQ(info.CursorRect, t->View()->Viewers(c.Rect)->BoundsRect()) << c.Selected;
+    }
+  }
+}
+
+// The mouse leaving the toolbar, or moving over its frame, clears the hot button; while a menu
+// loop runs from the keyboard the loop keeps its selection, and the toolbar only forgets that
+// the mouse was inside.
+TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
+  TMenuSettings settings;
+  TDockForm f;
+  auto* bar = ShownMenuBar(f);
+  TBarView* view = bar->View();
+  const UINT messages[] = {CM_MOUSELEAVE, WM_MOUSELEAVE, WM_NCMOUSEMOVE, WM_CONTEXTMENU};
+  std::vector<std::string> seen;
+  TMenuScript script({[&] {
+                        for (UINT m : messages) {
+                          const TPoint over = ViewerCentre(view, 0);
+                          view->SelectFromMouse(&over, true);
+                          bool inside = view->State().Contains(vstMouseInside);
+                          bar->Perform(m, 0, m == WM_CONTEXTMENU ? MAKELPARAM(over.X, over.Y) : 0);
+                          seen.push_back(std::to_string(inside) +
+                                         std::to_string(view->State().Contains(vstMouseInside)) +
+                                         std::to_string(view->Selected() == view->Viewers(0)));
+                        }
+                        return true;
+                      },
+                      [] { return PostKey(VK_ESCAPE); }});
+  EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, 0), 1);
+  EXPECT_EQ(seen, (std::vector<std::string>{"101", "101", "101", "101"}));
+  bar->SetMenuBar(false);
+}
+
+// A menu key that is no single character of the keyboard's code page goes back to its sender
+// unanswered, as Alt+"-" does; it reaches no other window from here. Alt+Space is not the menu
+// bar's: it goes on to the form's window menu.
+TEST(BarToolbar, AMenuKeyOutsideTheKeyboardsCodePageGoesBackUnanswered) {
+  TDockForm f;
+  auto* bar = ShownMenuBar(f);
+  struct TSpy {
+    int Commands = 0;
+    void Proc(TMessage& Message) { Commands += Message.Msg == WM_SYSCOMMAND; }
+  } spy;
+  TWndMethod formProc = f.Form.WindowProc;
+  f.Form.WindowProc = TWndMethod(&spy, &TSpy::Proc);  // the form's window menu never opens here
+  const struct {
+    wchar_t Key;
+    int CodePage;
+    LRESULT Result;
+    int ToTheForm;
+  } cases[] = {{L'\x3042', 932, 0, 0}, {L'\x3042', 1252, 1, 0}, {L'-', 932, 0, 0}, {L' ', 932, 0, 1}};
+  for (const auto& c : cases) {
+    SetBarInputLocaleCodePage(c.CodePage);
+    spy.Commands = 0;
+    EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, c.Key), c.Result) << int(c.Key) << c.CodePage;
+    EXPECT_EQ(spy.Commands, c.ToTheForm) << int(c.Key) << c.CodePage;
+  }
+  SetBarInputLocaleCodePage(0);
+  f.Form.WindowProc = formProc;
+  bar->SetMenuBar(false);
+}
+
+// A wrapping toolbar measured for a dock it is not in yet (while it is dragged there) is measured
+// with the frame it will have in that dock: it then takes the size it was measured at.
+TEST(BarToolbar, AWrappingToolbarMeasuredForAnotherDockTakesThatSizeThere) {
+  for (bool floating : {true, false}) {
+    TDockForm f;
+    auto* t = f.Toolbar("T", 5, f.Left);
+    t->SetShrinkMode(tbsmWrap);
+    f.Show();
+    // Five buttons of 23 fit the dock's width only without the toolbar's frame and grip.
+    f.Form.SetClientWidth(5 * 23 + 5);
+    if (floating) t->SetFloating(true);
+    TPoint measured;
+    t->CalculateSize(false, 0, measured, f.Top, false);
+    t->SetParent(f.Top);
+    EXPECT_EQ(t->ClientHeight(), 44) << floating;
+    EXPECT_EQ(measured, (TPoint{t->ClientWidth(), t->ClientHeight()})) << floating;
   }
 }
