@@ -196,23 +196,16 @@ LRESULT CALLBACK BlackWhenPrinted(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
-// A frame of 4 pixels round the client area; the background and the client paint far beyond
-// the rectangle they are given, in black and grey.
+// A frame of 4 pixels round the client area; the background and the client paint far beyond it.
 LRESULT CALLBACK OverflowingPaint(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  static const RECT beyond{-50, -50, 150, 150};
+  auto paint = [&](int Brush) { return FillRect(reinterpret_cast<HDC>(wp), &beyond, HBRUSH(GetStockObject(Brush))); };
   switch (msg) {
-    case WM_NCCALCSIZE: {
-      RECT* r = reinterpret_cast<RECT*>(wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0] : nullptr);
-      if (!r) r = reinterpret_cast<RECT*>(lp);
-      InflateRect(r, -4, -4);
+    case WM_NCCALCSIZE:
+      InflateRect(wp ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lp)->rgrc[0] : reinterpret_cast<RECT*>(lp), -4, -4);
       return 0;
-    }
-    case WM_ERASEBKGND: PatBlt(reinterpret_cast<HDC>(wp), -50, -50, 200, 200, BLACKNESS); return 1;
-    case WM_PRINTCLIENT: {
-      HBRUSH grey = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-      RECT all{-50, -50, 150, 150};
-      FillRect(reinterpret_cast<HDC>(wp), &all, grey);
-      return 0;
-    }
+    case WM_ERASEBKGND: return paint(BLACK_BRUSH), 1;
+    case WM_PRINTCLIENT: return paint(GRAY_BRUSH), 0;
     default: return DefWindowProcW(w, msg, wp, lp);
   }
 }
@@ -262,24 +255,17 @@ TEST(BarCommon, PrintingKeepsTheBackgroundAndTheClientOffTheFrame) {
   RegisterClassW(&overflowing);
   HWND wnd =
       CreateWindowExW(0, overflowing.lpszClassName, L"", WS_POPUP, 0, 0, 30, 30, nullptr, nullptr, nullptr, nullptr);
-  const struct {
-    UINT Flags;
-    int X, Y;
-    COLORREF Color;
-  } cases[] = {{PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 1, 1, RGB(255, 255, 255)},
-               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 28, 28, RGB(255, 255, 255)},
-               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 3, 15, RGB(255, 255, 255)},
-               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 4, 4, RGB(128, 128, 128)},
-               {PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, 25, 25, RGB(128, 128, 128)},
-               {PRF_ERASEBKGND | PRF_CLIENT, 15, 15, RGB(128, 128, 128)},
-               {PRF_ERASEBKGND | PRF_CLIENT, 26, 15, RGB(255, 255, 255)},
-               {PRF_ERASEBKGND, 10, 10, RGB(255, 255, 255)}};
-  for (const auto& c : cases) {
+  const UINT all = PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CLIENT, noFrame = PRF_ERASEBKGND | PRF_CLIENT;
+  const COLORREF white = RGB(255, 255, 255), grey = RGB(128, 128, 128);
+  const std::tuple<UINT, int, int, COLORREF> cases[] = {
+      {all, 1, 1, white},  {all, 28, 28, white},    {all, 3, 15, white},      {all, 4, 4, grey},
+      {all, 25, 25, grey}, {noFrame, 15, 15, grey}, {noFrame, 26, 15, white}, {PRF_ERASEBKGND, 10, 10, white}};
+  for (auto [flags, x, y, color] : cases) {
     TTestPicture s(30, 30);
-    TMessage m{WM_PRINT, reinterpret_cast<WPARAM>(s.DC()), static_cast<LPARAM>(c.Flags)};
+    TMessage m{WM_PRINT, reinterpret_cast<WPARAM>(s.DC()), static_cast<LPARAM>(flags)};
     HandleWMPrint(
         wnd, m, [](HWND, HDC, void*) {}, nullptr);
-    EXPECT_EQ(s.At(c.X, c.Y), c.Color) << std::hex << c.Flags << std::dec << " " << c.X << "," << c.Y;
+    EXPECT_EQ(s.At(x, y), color) << std::hex << flags << std::dec << " " << x << "," << y;
   }
   DestroyWindow(wnd);
 }

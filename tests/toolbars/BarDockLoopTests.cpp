@@ -5,55 +5,37 @@
 #include "framework/StdCtrls.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
-namespace {
-
-// A control whose key handler frees the toolbar it is given.
-struct TFreeingKeys {
-  TBarCustomToolbar* Victim = nullptr;
-  void Down(TObject*, Word& Key, TShiftState) {
-    if (Key == 'A' && Victim) TDockForm::Free(std::exchange(Victim, nullptr));
-  }
-};
-
-}  // namespace
-
 TEST(BarDockLoop, AWindowFreedByAKeyHandlerEndsItsLoopAtOnce) {
   enum TStart { grip, clientArea, caption, edge, dockedClose, frameClose };
-  const struct {
-    TStart Start;
-    const char* Name;
-  } cases[] = {{grip, "drag by the grip"},
-               {clientArea, "drag from the client area"},
-               {caption, "drag by the floating caption"},
-               {edge, "sizing by the frame's edge"},
-               {dockedClose, "docked close button"},
-               {frameClose, "floating close button"}};
+  const char* const names[] = {"grip",         "client area",  "floating caption",
+                               "frame's edge", "docked close", "frame close"};
   TMenuSettings settings;
-  for (const auto& c : cases) {
+  for (TStart start : {grip, clientArea, caption, edge, dockedClose, frameClose}) {
     TDockForm f;
     auto* t = f.Toolbar("T", 2, f.Top);
     t->SetFullSize(true);  // room in the client area where no button is
-    t->SetCloseButtonWhenDocked(c.Start == dockedClose);
-    TFreeingKeys keys{t};
+    t->SetCloseButtonWhenDocked(start == dockedClose);
+    // A key handler that frees the toolbar.
+    TBarCustomToolbar* victim = t;
     auto* field = new TCustomControl(&f.Form);
     field->SetParent(&f.Form);
-    field->OnKeyDown = TKeyEvent(&keys, &TFreeingKeys::Down);
+    field->OnKeyDown = TKeyEvent::FromFunction(
+        [](void* V, TObject*, Word& Key, TShiftState) {
+          if (auto*& v = *static_cast<TBarCustomToolbar**>(V); Key == 'A' && v)
+            TDockForm::Free(std::exchange(v, nullptr));
+        },
+        &victim);
     f.Show();
-    TBarFloatingWindowParent* frame = nullptr;
-    if (c.Start == caption || c.Start == edge || c.Start == frameClose) {
-      t->SetFloatingPosition(f.Form.ClientToScreen({100, 100}));
-      t->SetFloating(true);
-      PumpMessagesFor(20);
-      frame = t->FloatingParent();
-      ASSERT_TRUE(frame && frame->HandleAllocated()) << c.Name;
-    }
+    const bool floats = start == caption || start == edge || start == frameClose;
+    TBarFloatingWindowParent* frame = floats ? f.Float(t) : nullptr;
+    ASSERT_EQ(frame && frame->HandleAllocated(), floats) << names[start];
     bool goneOn = false;
     std::vector<std::function<bool()>> steps{[&] { return PostMessageW(field->Handle(), WM_KEYDOWN, 'A', 0) != FALSE; },
                                              [&] { return goneOn = true; },  // the loop still ran after the window went
                                              PostToCapture(WM_LBUTTONUP)};
     const TRect r = frame ? f.ScreenRect(frame) : f.ScreenRect(t);
     const TPoint b = t->GetFloatingBorderSize();
-    switch (c.Start) {
+    switch (start) {
       case grip: DragFrom(t->Handle(), HTBARDRAGHANDLE, {r.Left + 3, r.Top + 10}, steps); break;
       case clientArea: {
         TPoint grab = t->ClientToScreen({150, 10});
@@ -71,10 +53,10 @@ TEST(BarDockLoop, AWindowFreedByAKeyHandlerEndsItsLoopAtOnce) {
         break;
       }
     }
-    EXPECT_EQ(keys.Victim, nullptr) << c.Name << ": the handler ran";
-    EXPECT_FALSE(goneOn) << c.Name;
-    EXPECT_EQ(GetCapture(), nullptr) << c.Name;
-    EXPECT_TRUE(f.Top->WindowList().empty()) << c.Name;
-    EXPECT_EQ(f.Form.FindComponent("T"), nullptr) << c.Name;
+    EXPECT_EQ(victim, nullptr) << names[start] << ": the handler ran";
+    EXPECT_FALSE(goneOn) << names[start];
+    EXPECT_EQ(GetCapture(), nullptr) << names[start];
+    EXPECT_TRUE(f.Top->WindowList().empty()) << names[start];
+    EXPECT_EQ(f.Form.FindComponent("T"), nullptr) << names[start];
   }
 }

@@ -23,8 +23,9 @@ struct TDockForm {
     }
   }
   // A toolbar of Count buttons of 23 x 22 docked in Dock.
-  TBarCustomToolbar* Toolbar(const char* Name, int Count, TBarDock* Dock, int Row = 0, int Pos = -1) {
-    auto* t = new TBarCustomToolbar(&Form);
+  template <class T = TBarCustomToolbar>
+  T* Toolbar(const char* Name, int Count, TBarDock* Dock, int Row = 0, int Pos = -1) {
+    auto* t = new T(&Form);
     t->SetName(Name);
     t->SetHideWhenInactive(false);
     for (int i = 0; i < Count; ++i) {
@@ -57,6 +58,14 @@ struct TDockForm {
     RECT r{};
     GetWindowRect(C->Handle(), &r);
     return {r.left, r.top, r.right, r.bottom};
+  }
+  // Floats W at a place of the screen where nothing covers it.
+  TBarFloatingWindowParent* Float(TBarCustomDockableWindow* W) {
+    W->SetHideWhenInactive(false);
+    W->SetFloatingPosition(Form.ClientToScreen({150, 60}));
+    W->SetFloating(true);
+    PumpMessagesFor(20);
+    return W->FloatingParent();
   }
   // Frees a toolbar; the items it shows stay (they are the form's).
   static void Free(TBarCustomToolbar* T) {

@@ -1,8 +1,6 @@
 // Docks and toolbars on a real form: arrangement, non-client area, docking and floating.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "framework/FormFiles.h"
 #include "framework/StdCtrls.h"
 #include "tests/common/TestPicture.h"
@@ -116,14 +114,11 @@ TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
 // names the background, and a running dock is given its handlers by name.
 TEST(BarDock, BackgroundAndEventsArePublished) {
   TDockForm f;
-  const struct {
-    const char* Name;
-    TTypeKind Kind;
-  } props[] = {{"Background", tkClass}, {"OnInsertRemoveBar", tkMethod}, {"OnRequestDock", tkMethod}};
-  for (const auto& p : props) {
-    const TPropInfo* info = GetPropInfo(f.Top, p.Name);
-    ASSERT_NE(info, nullptr) << p.Name;
-    EXPECT_EQ(info->Kind(), p.Kind) << p.Name;
+  for (auto [name, kind] :
+       {std::pair{"Background", tkClass}, {"OnInsertRemoveBar", tkMethod}, {"OnRequestDock", tkMethod}}) {
+    const TPropInfo* info = GetPropInfo(f.Top, name);
+    ASSERT_NE(info, nullptr) << name;
+    EXPECT_EQ(info->Kind(), kind) << name;
   }
   auto* stripes = new TStripes(&f.Form);
   stripes->SetName("Stripes");
@@ -137,36 +132,22 @@ TEST(BarDock, BackgroundAndEventsArePublished) {
 // A dock and a toolbar write their colour, bound lines and item options only when these differ
 // from the defaults they start with.
 TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
-  const struct {
-    const char* Name;
-    std::function<void(TBarDock*, TBarCustomToolbar*)> Change;
-    const char* Line;
-  } cases[] = {
-      {"as made", [](TBarDock*, TBarCustomToolbar*) {}, nullptr},
-      {"red dock", [](TBarDock* D, TBarCustomToolbar*) { D->SetColor(clRed); }, "    Color = clRed\n"},
-      {"lines", [](TBarDock* D, TBarCustomToolbar*) { D->SetBoundLines({blTop}); }, "    BoundLines = [blTop]\n"},
-      {"options", [](TBarDock*, TBarCustomToolbar* T) { T->SetOptions({tboNoAutoHint}); },
-       "      Options = [tboNoAutoHint]\n"},
-  };
-  for (const auto& c : cases) {
+  const char* const names[] = {" Color = ", " BoundLines = ", " Options = "};
+  const char* const lines[] = {"    Color = clRed\n", "    BoundLines = [blTop]\n",
+                               "      Options = [tboNoAutoHint]\n"};
+  for (int changed = -1; changed < 3; ++changed) {  // none at first
     TDockForm f;
     auto* t = f.Toolbar("T", 1, f.Top);
-    c.Change(f.Top, t);
+    if (changed == 0) f.Top->SetColor(clRed);
+    if (changed == 1) f.Top->SetBoundLines({blTop});
+    if (changed == 2) t->SetOptions({tboNoAutoHint});
     const std::string text = WriteComponentToText(&f.Form);
     const size_t dock = text.find("object TopDock"), bar = text.find("object T:", dock);
     // The dock's own lines, then the toolbar's.
     const std::string parts[] = {text.substr(dock, bar - dock), text.substr(bar, text.find("end", bar) - bar)};
-    const struct {
-      const char* Name;
-      int Part;
-    } names[] = {{" Color = ", 0}, {" BoundLines = ", 0}, {" Options = ", 1}};
-    for (const auto& n : names) {
-      const bool expected = c.Line && std::string(c.Line).find(n.Name) != std::string::npos;
-      EXPECT_EQ(parts[n.Part].find(n.Name) != std::string::npos, expected) << c.Name << ": " << n.Name;
-    }
-    if (c.Line) {
-      EXPECT_NE(text.find(c.Line), std::string::npos) << c.Name;
-    }
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(parts[i / 2].find(names[i]) != std::string::npos, changed == i) << changed << names[i];
+    if (changed >= 0) EXPECT_NE(text.find(lines[changed]), std::string::npos) << lines[changed];
   }
 }
 
@@ -176,19 +157,10 @@ TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
 TEST(BarDock, MenuKeysNobodyTakesStopAtTheDockUnlessTheyAreDialogKeys) {
   struct TListeningDock : TBarDock {
     using TBarDock::TBarDock;
-    std::vector<UINT> Inherited;
-    void DefaultHandler(TMessage& Message) override {
-      if (Message.Msg == WM_SYSCOMMAND) Inherited.push_back(Message.Msg);
-      TBarDock::DefaultHandler(Message);
-    }
-    void CMDialogKey(TMessage& Message) override {
-      Inherited.push_back(Message.Msg);
-      TBarDock::CMDialogKey(Message);
-    }
-    void CMDialogChar(TMessage& Message) override {
-      Inherited.push_back(Message.Msg);
-      TBarDock::CMDialogChar(Message);
-    }
+    int Inherited = 0;
+    void DefaultHandler(TMessage& M) override { Inherited += M.Msg == WM_SYSCOMMAND, TBarDock::DefaultHandler(M); }
+    void CMDialogKey(TMessage& M) override { ++Inherited, TBarDock::CMDialogKey(M); }
+    void CMDialogChar(TMessage& M) override { ++Inherited, TBarDock::CMDialogChar(M); }
   };
   TDockForm f;
   auto* dock = new TListeningDock(&f.Form);
@@ -206,9 +178,9 @@ TEST(BarDock, MenuKeysNobodyTakesStopAtTheDockUnlessTheyAreDialogKeys) {
                {CM_DIALOGKEY, VK_F10, 0, true},
                {CM_DIALOGCHAR, 'x', 0, true}};
   for (const auto& c : cases) {
-    dock->Inherited.clear();
+    dock->Inherited = 0;
     EXPECT_EQ(SendMessageW(dock->Handle(), c.Msg, c.WParam, c.LParam), 0) << std::hex << c.Msg;
-    EXPECT_EQ(!dock->Inherited.empty(), c.Inherited) << std::hex << c.Msg << " " << c.WParam;
+    EXPECT_EQ(dock->Inherited > 0, c.Inherited) << std::hex << c.Msg << " " << c.WParam;
   }
   EXPECT_TRUE(IsWindow(dockWindow)) << "SC_CLOSE closed nothing";
 }

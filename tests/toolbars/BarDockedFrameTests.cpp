@@ -71,15 +71,8 @@ TEST(BarDockedFrame, AMoveOverTheBackgroundIsPaintedOnceTheRowsStand) {
   TStripes stripes(nullptr);
   f.Top->SetBackground(&stripes);
   auto* a = f.Toolbar("A", 3, f.Top);
-  auto* t = new TPrintWatchingToolbar(&f.Form);
-  t->SetName("T");
-  t->SetHideWhenInactive(false);
-  for (int i = 0; i < 2; ++i) {
-    f.Items.emplace_back(new TSizedItem(23, 22));
-    t->Items()->Add(f.Items.back().get());
-  }
+  auto* t = f.Toolbar<TPrintWatchingToolbar>("T", 2, nullptr, 1);
   t->SetFullSize(true);
-  t->SetDockRow(1);
   t->SetParent(f.Top);
   f.Show();
   ASSERT_EQ(t->Top(), 26);

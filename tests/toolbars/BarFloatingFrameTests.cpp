@@ -2,6 +2,8 @@
 // answer, and its close button as the mouse passes over it and holds it down.
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "tests/toolbars/BarDockTestSupport.h"
 
 namespace {
@@ -14,19 +16,18 @@ class TPlainWindow : public TBarCustomDockableWindow {
   TPoint GetBaseSize() override { return {120, 60}; }
 };
 
-// Floats W at a place of the screen where nothing covers it.
-TBarFloatingWindowParent* FloatAt(TDockForm& F, TBarCustomDockableWindow* W) {
-  W->SetHideWhenInactive(false);
-  W->SetFloatingPosition(F.Form.ClientToScreen({150, 60}));
-  W->SetFloating(true);
-  PumpMessagesFor(20);
-  return W->FloatingParent();
-}
-
 COLORREF FramePixel(TBarFloatingWindowParent* Frame, TPoint P) {
   UpdateWindow(Frame->Handle());
   TWholeWindowDC dc(Frame->Handle());
   return GetPixel(dc.Get(), P.X, P.Y);
+}
+
+// A place along a frame Size long as "W-Z-1" reads: W or H the size, M its middle, Z a corner zone.
+int Along(const char* E, int Size, int Z) {
+  int v = 0;
+  for (int sign = 1; *E; sign = *E++ == '-' ? -1 : 1)
+    if (*E != '-') v += sign * (*E == 'Z' ? Z : *E == 'M' ? Size / 2 : std::isdigit(*E) ? *E - '0' : Size);
+  return v;
 }
 
 }  // namespace
@@ -37,15 +38,13 @@ TEST(BarFloatingFrame, WindowStylesFollowResizable) {
   TDockForm f;
   f.Show();
   const DWORD watched = WS_POPUP | WS_BORDER | WS_THICKFRAME | WS_CLIPCHILDREN | WS_CAPTION | WS_CHILD;
-  const struct {
-    bool Resizable;
-    DWORD Style;
-  } cases[] = {{true, WS_POPUP | WS_BORDER | WS_THICKFRAME}, {false, WS_POPUP | WS_BORDER}};
-  for (const auto& c : cases) {
+  for (bool resizable : {true, false}) {
     auto* t = f.Toolbar("T", 2, f.Top);
-    t->SetResizable(c.Resizable);
-    HWND frame = FloatAt(f, t)->Handle();
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(frame, GWL_STYLE)) & watched, c.Style) << c.Resizable;
+    t->SetResizable(resizable);
+    HWND frame = f.Float(t)->Handle();
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(frame, GWL_STYLE)) & watched,
+              DWORD(WS_POPUP | WS_BORDER | (resizable ? WS_THICKFRAME : 0)))
+        << resizable;
     EXPECT_TRUE(GetWindowLongW(frame, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     TDockForm::Free(t);
   }
@@ -57,101 +56,36 @@ TEST(BarFloatingFrame, CornersAndEdgesAnswerTheirParts) {
   TDockForm f;
   f.Show();
   constexpr int ByDefault = -1;  // the default window procedure's answer, which is no caption
-  // A point of a W x H frame whose corner zones are Z pixels long.
-  using TAt = TPoint (*)(int W, int H, int Z);
   const struct {
     bool ShowCaption, Resizable;
-    TAt At;
+    const char *X, *Y;
     int Code;
   } cases[] = {
-      {false, true,
-       [](int, int, int) {
-         return TPoint{1, 1};
-       },
-       HTTOPLEFT},
-      {false, true,
-       [](int, int, int Z) {
-         return TPoint{Z - 1, 1};
-       },
-       HTTOPLEFT},
-      {false, true,
-       [](int, int, int Z) {
-         return TPoint{Z, 1};
-       },
-       HTTOP},
-      {false, true,
-       [](int, int, int Z) {
-         return TPoint{1, Z - 1};
-       },
-       HTTOPLEFT},
-      {false, true,
-       [](int, int, int Z) {
-         return TPoint{1, Z};
-       },
-       HTLEFT},
-      {false, true,
-       [](int W, int H, int Z) {
-         return TPoint{W - Z, H - 1};
-       },
-       HTBOTTOMRIGHT},
-      {false, true,
-       [](int W, int H, int Z) {
-         return TPoint{W - Z - 1, H - 1};
-       },
-       HTBOTTOM},
-      {false, true,
-       [](int, int H, int Z) {
-         return TPoint{1, H - Z};
-       },
-       HTBOTTOMLEFT},
-      {true, true,
-       [](int, int, int Z) {
-         return TPoint{Z - 1, 1};
-       },
-       HTTOPLEFT},
-      {true, true,
-       [](int, int, int Z) {
-         return TPoint{Z, 1};
-       },
-       HTTOP},
-      {true, true,
-       [](int W, int, int Z) {
-         return TPoint{W - 1, Z - 1};
-       },
-       HTTOPRIGHT},
-      {true, false,
-       [](int, int H, int) {
-         return TPoint{0, H / 2};
-       },
-       ByDefault},
-      {true, false,
-       [](int W, int H, int) {
-         return TPoint{W / 2, H - 1};
-       },
-       ByDefault},
-      {false, false,
-       [](int W, int H, int) {
-         return TPoint{W - 1, H / 2};
-       },
-       ByDefault},
+      {false, true, "1", "1", HTTOPLEFT},      {false, true, "Z-1", "1", HTTOPLEFT},
+      {false, true, "Z", "1", HTTOP},          {false, true, "1", "Z-1", HTTOPLEFT},
+      {false, true, "1", "Z", HTLEFT},         {false, true, "W-Z", "H-1", HTBOTTOMRIGHT},
+      {false, true, "W-Z-1", "H-1", HTBOTTOM}, {false, true, "1", "H-Z", HTBOTTOMLEFT},
+      {true, true, "Z-1", "1", HTTOPLEFT},     {true, true, "Z", "1", HTTOP},
+      {true, true, "W-1", "Z-1", HTTOPRIGHT},  {true, false, "0", "M", ByDefault},
+      {true, false, "M", "H-1", ByDefault},    {false, false, "W-1", "M", ByDefault},
   };
   for (const auto& c : cases) {
     auto* w = new TPlainWindow(&f.Form);
     w->SetShowCaption(c.ShowCaption);
     w->SetResizable(c.Resizable);
     w->SetParent(f.Top);
-    TBarFloatingWindowParent* frame = FloatAt(f, w);
+    TBarFloatingWindowParent* frame = f.Float(w);
     ASSERT_TRUE(frame && frame->HandleAllocated());
     const TRect fr = f.ScreenRect(frame);
     const int zone = GetSystemMetrics(SM_CYSMCAPTION) - 1 + w->GetFloatingBorderSize().X;
-    const TPoint at = c.At(fr.Width(), fr.Height(), zone);
-    const TPoint p{fr.Left + at.X, fr.Top + at.Y};
+    const TPoint p{fr.Left + Along(c.X, fr.Width(), zone), fr.Top + Along(c.Y, fr.Height(), zone)};
     const int code = frame->HitTest(p);
+    const std::string at = std::to_string(c.ShowCaption) + " " + c.X + "," + c.Y;
     if (c.Code == ByDefault) {
-      EXPECT_EQ(code, DefWindowProcW(frame->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y))) << at.X << "," << at.Y;
-      EXPECT_NE(code, HTBARCAPTION) << at.X << "," << at.Y;
+      EXPECT_EQ(code, DefWindowProcW(frame->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y))) << at;
+      EXPECT_NE(code, HTBARCAPTION) << at;
     } else {
-      EXPECT_EQ(code, c.Code) << c.ShowCaption << " " << at.X << "," << at.Y;
+      EXPECT_EQ(code, c.Code) << at;
     }
     EXPECT_EQ(SendMessageW(frame->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y)), code);
     delete w;
@@ -165,12 +99,11 @@ TEST(BarFloatingFrame, CloseButtonIsHotUnderTheMouseAndPushedOnlyWhileHeldOverIt
   TDockForm f;
   f.Show();
   auto* t = f.Toolbar("T", 3, f.Top);
-  TBarFloatingWindowParent* frame = FloatAt(f, t);
+  TBarFloatingWindowParent* frame = f.Float(t);
   ASSERT_TRUE(frame && frame->HandleAllocated());
-  const TRect close = frame->CloseButtonRect();
+  const TRect close = frame->CloseButtonRect(), fr = f.ScreenRect(frame);
   const TPoint corner{close.Left, close.Top + 4};  // on the button's left edge
   const COLORREF face = ColorToRGB(clBtnFace), shadow = ColorToRGB(clBtnShadow);
-  TRect fr = f.ScreenRect(frame);
   const LPARAM onButton = MAKELPARAM(fr.Left + close.Left + 3, fr.Top + close.Top + 3);
   const struct {
     UINT Msg;
@@ -184,41 +117,27 @@ TEST(BarFloatingFrame, CloseButtonIsHotUnderTheMouseAndPushedOnlyWhileHeldOverIt
     SendMessageW(frame->Handle(), m.Msg, m.Code, onButton);
     EXPECT_EQ(frame->CloseButtonHot(), m.Hot) << m.Code;
     const COLORREF edge = FramePixel(frame, corner);
-    if (m.Hot)
-      EXPECT_TRUE(edge != face && edge != shadow) << std::hex << edge;
-    else
-      EXPECT_EQ(edge, face);
+    EXPECT_TRUE(m.Hot ? edge != face && edge != shadow : edge == face) << m.Code << std::hex << " " << edge;
   }
   // The mouse messages of the tracking come in the frame's client coordinates.
-  TPoint b = t->GetFloatingBorderSize();
-  const int top = b.Y + GetSystemMetrics(SM_CYSMCAPTION);
+  const TPoint b = t->GetFloatingBorderSize();
+  const int cx = close.Left + 3 - b.X, cy = close.Top + 3 - b.Y - GetSystemMetrics(SM_CYSMCAPTION);
   auto moveTo = [&](UINT Msg, int X, int Y) {
-    return
-        [=, &frame] { return PostMessageW(frame->Handle(), Msg, MK_LBUTTON, MAKELPARAM(X - b.X, Y - top)) != FALSE; };
+    return [=] { return PostMessageW(frame->Handle(), Msg, MK_LBUTTON, MAKELPARAM(cx + X, cy + Y)) != FALSE; };
   };
-  struct TSeen {
-    bool Pushed;
-    COLORREF Edge;
-  };
-  std::vector<TSeen> seen;
-  auto look = [&] {
-    seen.push_back({frame->CloseButtonPushed(), FramePixel(frame, corner)});
-    return true;
-  };
-  const int cx = close.Left + 3, cy = close.Top + 3;
-  TMenuScript script({look, moveTo(WM_MOUSEMOVE, cx - 40, cy + 30), look, moveTo(WM_MOUSEMOVE, cx, cy), look,
-                      moveTo(WM_MOUSEMOVE, cx - 40, cy), look, moveTo(WM_LBUTTONUP, cx - 40, cy)});
+  std::vector<std::pair<bool, COLORREF>> seen;  // pushed, and the button's edge
+  auto look = [&] { return seen.emplace_back(frame->CloseButtonPushed(), FramePixel(frame, corner)), true; };
+  TMenuScript script({look, moveTo(WM_MOUSEMOVE, -40, 30), look, moveTo(WM_MOUSEMOVE, 0, 0), look,
+                      moveTo(WM_MOUSEMOVE, -40, 0), look, moveTo(WM_LBUTTONUP, -40, 0)});
   SendMessageW(frame->Handle(), WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, onButton);
-  const bool expected[] = {true, false, true, false};
   ASSERT_EQ(seen.size(), 4u);
   for (size_t i = 0; i < seen.size(); ++i) {
-    EXPECT_EQ(seen[i].Pushed, expected[i]) << i;
-    EXPECT_EQ(seen[i].Edge == shadow, expected[i]) << i << " " << std::hex << seen[i].Edge;
+    EXPECT_EQ(seen[i].first, i % 2 == 0) << i;
+    EXPECT_EQ(seen[i].second == shadow, i % 2 == 0) << i << " " << std::hex << seen[i].second;
   }
   EXPECT_FALSE(frame->CloseButtonPushed());
   EXPECT_TRUE(t->Visible()) << "let go away from the button";
-  // Let go over it: the window closes.
-  TMenuScript closing({moveTo(WM_LBUTTONUP, cx, cy)});
+  TMenuScript closing({moveTo(WM_LBUTTONUP, 0, 0)});  // let go over it: the window closes
   SendMessageW(frame->Handle(), WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, onButton);
   EXPECT_FALSE(t->Visible());
 }
@@ -228,17 +147,12 @@ TEST(BarFloatingFrame, ClosingTheFrameClosesItsForm) {
   TDockForm f;
   f.Show();
   auto* t = f.Toolbar("T", 2, f.Top);
-  TBarFloatingWindowParent* frame = FloatAt(f, t);
+  TBarFloatingWindowParent* frame = f.Float(t);
   ASSERT_TRUE(frame && frame->HandleAllocated());
-  struct {
-    int Closes = 0;
-    void Close(TObject*, TCloseAction& Action) {
-      ++Closes;
-      Action = caNone;  // the test keeps its form
-    }
-  } log;
-  f.Form.OnClose = TCloseEvent(&log, &decltype(log)::Close);
+  int closes = 0;  // the test keeps its form
+  f.Form.OnClose = TCloseEvent::FromFunction(
+      [](void* Closes, TObject*, TCloseAction& Action) { ++*static_cast<int*>(Closes), Action = caNone; }, &closes);
   SendMessageW(frame->Handle(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(log.Closes, 1);
+  EXPECT_EQ(closes, 1);
   EXPECT_TRUE(t->Visible()) << "the frame itself hides nothing";
 }

@@ -137,70 +137,54 @@ TEST_F(BarFormFiles, WhatIsReadIsWrittenBackTheSame) {
   EXPECT_EQ(WriteComponentToText(&again), first);
 }
 
-// What each item class takes from a form file: a separator its blank space, hint and
-// visibility, a control item its control, a root and the bare item base nothing; an item class
-// that publishes the item properties chooses them, and they are published in one order whatever
-// the order of its choice; a chosen name that is no item property is refused. A property a class
-// does not take is named.
+// What each item class takes from a form file: a separator its blank space, hint and visibility,
+// a control item its control, a root and the bare base nothing; a class that publishes the item
+// properties chooses them, published in one order whatever its choice's; a wrong name is refused.
 TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
-  const std::string all = AllBarItemProperties;
-  const struct {
-    const TClassInfo* Class;
-    std::string Published;
-  } cases[] = {
+  const std::pair<const TClassInfo*, std::string> classes[] = {
       {&TBarSeparatorItem::StaticClassInfo(), "Blank Hint Visible"},
       {&TBarControlItem::StaticClassInfo(), "Control"},
       {&TBarRootItem::StaticClassInfo(), ""},
       {&TBarCustomItem::StaticClassInfo(), ""},
-      {&TPublishedItem::StaticClassInfo(), all},
-  };
-  for (const auto& c : cases) {
+      {&TPublishedItem::StaticClassInfo(), AllBarItemProperties}};
+  for (const auto& [cls, published] : classes) {
     std::string names;
-    for (const TPropInfo* p : c.Class->Props())
+    for (const TPropInfo* p : cls->Props())
       if (p->DeclaringClass->InheritsFrom(TBarCustomItem::StaticClassInfo()))
         names += (names.empty() ? "" : " ") + p->Name;
-    EXPECT_EQ(names, c.Published) << c.Class->Name;
+    EXPECT_EQ(names, published) << cls->Name;
   }
-  const struct {
-    const char* Choice;
-    std::string Published;  // or the error
-  } choices[] = {
+  const std::pair<const char*, std::string> choices[] = {
+      // the names published, or the error
       {"Visible OnClick Caption", "Caption Visible OnClick"},
       {"  Hint   Caption ", "Caption Hint"},
       {"OnSelect OnPopup LinkSubitems SubMenuImages", "LinkSubitems SubMenuImages OnPopup OnSelect"},
       {"", ""},
       {"Caption Captoin", "No item property to publish: Captoin"},
       {"Caption Caption", "No item property to publish: Caption"},
-      {"MRUList", "No item property to publish: MRUList"},
-  };
-  for (const auto& c : choices) {
+      {"MRUList", "No item property to publish: MRUList"}};
+  for (const auto& [choice, published] : choices) {
     TClassInfo info;
     TPublisher<TPublishedItem> p(info);
     std::string names;
     try {
-      PublishBarItemProperties(p, c.Choice);
+      PublishBarItemProperties(p, choice);
       for (const TPropInfo& prop : info.OwnProps) names += (names.empty() ? "" : " ") + prop.Name;
     } catch (const Exception& e) {
       names = e.what();
     }
-    EXPECT_EQ(names, c.Published) << c.Choice;
+    EXPECT_EQ(names, published) << choice;
   }
-  const struct {
-    const char* Object;
-    const char* Error;
-  } bad[] = {
-      {"object s: TBarSeparatorItem\n  Caption = 'Cut'\nend\n", "Property Caption does not exist"},
-      {"object s: TBarSeparatorItem\n  Enabled = False\nend\n", "Property Enabled does not exist"},
-      {"object r: TBarRootItem\n  Visible = False\nend\n", "Property Visible does not exist"},
-  };
+  // A property a class does not take is named; the separator's own three are read back.
   RegisterClasses({&TBarRootItem::StaticClassInfo()});
-  for (const auto& b : bad) {
+  for (auto [object, error] : {std::pair{"object s: TBarSeparatorItem\n  Caption = 'Cut'\nend\n", "Caption"},
+                               {"object s: TBarSeparatorItem\n  Enabled = False\nend\n", "Enabled"},
+                               {"object r: TBarRootItem\n  Visible = False\nend\n", "Visible"}}) {
     TBarFormHost host(nullptr);
-    std::string text = std::string("object Host: TBarFormHost\n") + b.Object + "end\n";
-    EXPECT_NE(Raised<EReadError>([&] { ReadComponentFromText(text, &host); }).find(b.Error), std::string::npos)
-        << b.Object;
+    const std::string text = std::string("object Host: TBarFormHost\n") + object + "end\n";
+    const std::string raised = Raised<EReadError>([&] { ReadComponentFromText(text, &host); });
+    EXPECT_NE(raised.find(std::string("Property ") + error + " does not exist"), std::string::npos) << raised;
   }
-  // The separator's own three are read back.
   TBarFormHost host(nullptr);
   ReadComponentFromText(
       "object Host: TBarFormHost\n  object s: TBarSeparatorItem\n    Blank = True\n    Hint = 'Gap'\n"
@@ -208,9 +192,7 @@ TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
       &host);
   auto* s = Find<TBarSeparatorItem>(host, "s");
   ASSERT_TRUE(s);
-  EXPECT_TRUE(s->Blank());
-  EXPECT_EQ(s->Hint(), L"Gap");
-  EXPECT_FALSE(s->Visible());
+  EXPECT_TRUE(s->Blank() && s->Hint() == L"Gap" && !s->Visible());
 }
 
 }  // namespace

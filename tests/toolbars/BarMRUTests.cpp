@@ -91,32 +91,24 @@ TEST(BarMRU, FullPathsAndTheSystemTitle) {
 // place that is not there is refused with the list's error and changes nothing.
 TEST(BarMRU, AMoveToTheSamePlaceStillRebuildsAndTellsTheChange) {
   TTitles titles;
-  const struct {
-    int Cur, New;
-    const wchar_t* Names;
-    int Changes;
-    const char* Error;
-  } cases[] = {
-      {0, 0, L"C:\\b.txt|C:\\a.txt", 1, ""},
-      {1, 1, L"C:\\b.txt|C:\\a.txt", 1, ""},
-      {1, 0, L"C:\\a.txt|C:\\b.txt", 1, ""},
-      {2, 2, L"C:\\b.txt|C:\\a.txt", 0, "List index out of bounds (2)"},
-      {0, 2, L"C:\\b.txt|C:\\a.txt", 0, "List index out of bounds (2)"},
+  const wchar_t *const same = L"C:\\b.txt|C:\\a.txt", *const swapped = L"C:\\a.txt|C:\\b.txt";
+  const char* const outside = "List index out of bounds (2)";
+  // From, to, the names after, the error.
+  const std::tuple<int, int, const wchar_t*, const char*> cases[] = {
+      {0, 0, same, ""}, {1, 1, same, ""}, {1, 0, swapped, ""}, {2, 2, same, outside}, {0, 2, same, outside},
   };
-  for (const auto& c : cases) {
+  for (auto [from, to, names, error] : cases) {
     TBarMRUList list(nullptr);
     list.SetAddFullPath(false);
     for (const wchar_t* n : {L"C:\\a.txt", L"C:\\b.txt"}) list.Add(n);
     TClicks log;
     list.OnChange = TNotifyEvent(&log, &TClicks::Change);
     titlesAsked = 0;
-    if (*c.Error)
-      EXPECT_EQ(Raised<EStringListError>([&] { list.Items()->Move(c.Cur, c.New); }), c.Error);
-    else
-      list.Items()->Move(c.Cur, c.New);
-    EXPECT_EQ(Names(list), c.Names) << c.Cur << c.New;
-    EXPECT_EQ(log.Changes, c.Changes) << c.Cur << c.New;
-    EXPECT_EQ(titlesAsked, c.Changes ? 2 : 0) << c.Cur << c.New;
+    EXPECT_EQ(Raised<EStringListError>([&] { list.Items()->Move(from, to); }), *error ? error : "(nothing raised)");
+    const int changes = *error ? 0 : 1;
+    EXPECT_EQ(Names(list), names) << from << to;
+    EXPECT_EQ(log.Changes, changes) << from << to;
+    EXPECT_EQ(titlesAsked, 2 * changes) << from << to;
     EXPECT_EQ(list.Container()->Count(), 2);
   }
 }

@@ -319,31 +319,23 @@ TEST(BarPopup, PopupMenuOfItemsFiresItsPopupEventAndRunsShortCuts) {
 // the menu drops.
 TEST(BarPopup, EveryKeyMessageHidesTheHintFirst) {
   TMenuSettings settings;
-  const struct {
-    UINT Msg;
-    WPARAM Key;
-  } cases[] = {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT}, {WM_CHAR, L'z'},
-               {WM_SYSCHAR, L'z'},     {WM_DEADCHAR, L'z'},  {WM_SYSDEADCHAR, L'z'}};
-  for (const auto& c : cases) {
+  const std::pair<UINT, WPARAM> cases[] = {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT},
+                                           {WM_CHAR, L'z'},        {WM_SYSCHAR, L'z'},   {WM_DEADCHAR, L'z'},
+                                           {WM_SYSDEADCHAR, L'z'}};
+  for (auto [msg, key] : cases) {
     TTestMenu menu;
     bool shown = false, hidden = false;
-    TMenuScript script({
-        [&] { return OpenMenus().size() == 1; },
-        [&] {
-          TWinControl* w = OpenMenus()[0]->Window();
-          TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0};
-          Application->HintMouseMessage(w, move);
-          shown = Application->HintControl() == w;
-          return PostKey(c.Key, c.Msg);
-        },
-        [&] {
-          hidden = Application->HintControl() == nullptr;
-          return PostKey(VK_ESCAPE);
-        },
-    });
-    EXPECT_EQ(menu.Root.ShowPopup(300, 200, false, 0, true), nullptr) << c.Msg;
-    EXPECT_TRUE(shown) << c.Msg;
-    EXPECT_TRUE(hidden) << c.Msg;
+    auto showHint = [&] {
+      TWinControl* w = OpenMenus()[0]->Window();
+      TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0};
+      Application->HintMouseMessage(w, move);
+      shown = Application->HintControl() == w;
+      return PostKey(key, msg);
+    };
+    TMenuScript script({[&] { return OpenMenus().size() == 1; }, showHint,
+                        [&] { return hidden = !Application->HintControl(), PostKey(VK_ESCAPE); }});
+    EXPECT_EQ(menu.Root.ShowPopup(300, 200, false, 0, true), nullptr) << msg;
+    EXPECT_TRUE(shown && hidden) << msg;
     Application->CancelHint();
   }
 }

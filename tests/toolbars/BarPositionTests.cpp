@@ -1,6 +1,7 @@
 // Position records of dockable windows: written and read back, the revision rule, bad records.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <map>
 #include <random>
@@ -132,26 +133,19 @@ TEST(BarPositions, AFailingReadUnlocksTheDocks) {
 // Every dock is unlocked after the reads, also when unlocking one of them fails; then the first
 // failure goes on: a read's, or else the first dock's.
 TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
-  // A dock whose arrangement fails once it is told to.
-  struct TFailingDock : TBarDock {
+  struct TFailingDock : TBarDock {  // its arrangement fails once it is told to
     using TBarDock::TBarDock;
     std::string Fail;
-    void ArrangeToolbars() override {
-      if (!Fail.empty()) throw EInvalidOperation(Fail);
-      TBarDock::ArrangeToolbars();
-    }
+    void ArrangeToolbars() override { Fail.empty() ? TBarDock::ArrangeToolbars() : throw EInvalidOperation(Fail); }
   };
-  const struct {
-    const char* FailRead;
-    const char* First;
-    const char* Second;
-    const char* Raised;  // "" when nothing is raised
-  } cases[] = {{"", "first", "second", "first"},
-               {"", "", "second", "second"},
-               {"Visible", "first", "second", "read failed"},
-               {"Visible", "", "", "read failed"},
-               {"", "", "", ""}};
-  for (const auto& c : cases) {
+  // The read that fails, how each dock fails, what is raised.
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"", "first", "second", "first"},
+      {"", "", "second", "second"},
+      {"Visible", "first", "second", "read failed"},
+      {"Visible", "", "", "read failed"},
+      {"", "", "", ""}};
+  for (auto [failRead, first, second, raised] : cases) {
     TDockForm f;
     auto* a = f.Toolbar("A", 3, f.Top);
     TFailingDock* docks[2];
@@ -163,22 +157,20 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
     f.Show();
     TStore s;
     s.Save(&f.Form);
-    s.FailOn = c.FailRead;
+    s.FailOn = failRead;
     // While the docks are locked, each gets an arrangement to do and is told how to fail.
     s.OnRead = [&](const std::string& Value) {
       if (Value != "Rev") return;
-      for (auto [d, fail] : {std::pair{docks[0], c.First}, std::pair{docks[1], c.Second}}) {
-        d->ArrangeToolbars();
-        d->Fail = fail;
-      }
+      docks[0]->ArrangeToolbars(), docks[1]->ArrangeToolbars();
+      docks[0]->Fail = first, docks[1]->Fail = second;
     };
-    std::string raised;
+    std::string what;
     try {
       s.Load(&f.Form);
     } catch (const std::exception& e) {
-      raised = e.what();
+      what = e.what();
     }
-    EXPECT_EQ(raised, c.Raised) << c.FailRead << c.First << c.Second;
+    EXPECT_EQ(what, raised) << failRead << first << second;
     for (TFailingDock* d : docks) {
       d->Fail.clear();
       d->ArrangeToolbars();
@@ -233,24 +225,21 @@ TEST(BarPositions, TheFloatingWidthIsReadAndWrittenBackAsItIs) {
   t->SetFloating(true);
   TStore s;
   s.Save(&f.Form);
-  const struct {
-    const char* Stored;  // null: none
-    int Width, Wrap;
-    const char* Written;
-  } cases[] = {{"-7", -7, 0, "-7"},  {"-2147483648", -2147483647 - 1, 0, "-2147483648"},
-               {"0", 0, 0, "0"},     {"40", 40, 36, "40"},
-               {nullptr, 0, 0, "0"}, {"2147483647", 2147483647, 2147483643, "2147483647"}};
-  for (const auto& c : cases) {
-    if (c.Stored)
-      s.Values["T.FloatRightX"] = c.Stored;
+  // As stored (null: none), the width read, its wrap offset, as written back.
+  const std::tuple<const char*, int, int, const char*> cases[] = {
+      {"-7", -7, 0, "-7"},  {"-2147483648", INT_MIN, 0, "-2147483648"},       {"0", 0, 0, "0"}, {"40", 40, 36, "40"},
+      {nullptr, 0, 0, "0"}, {"2147483647", INT_MAX, 2147483643, "2147483647"}};
+  for (auto [stored, width, wrap, written] : cases) {
+    if (stored)
+      s.Values["T.FloatRightX"] = stored;
     else
       s.Values.erase("T.FloatRightX");
     t->SetFloatingWidth(5);
     s.Load(&f.Form);
-    EXPECT_EQ(t->FloatingWidth(), c.Width) << c.Width;
-    EXPECT_EQ(t->View()->WrapOffset(), c.Wrap) << c.Width;
-    TStore written;
-    written.Save(&f.Form);
-    EXPECT_EQ(written.Values["T.FloatRightX"], c.Written) << c.Width;
+    EXPECT_EQ(t->FloatingWidth(), width) << width;
+    EXPECT_EQ(t->View()->WrapOffset(), wrap) << width;
+    TStore again;
+    again.Save(&f.Form);
+    EXPECT_EQ(again.Values["T.FloatRightX"], written) << width;
   }
 }

@@ -341,9 +341,8 @@ TEST(BarToolbar, ADesignedToolbarTakesNoShortcutsPrioritiesOrButtonPresses) {
   }
 }
 
-// The chevron's edge: sunken while an enabled chevron is pressed (a press is also hot, and a
-// raised edge drawn over the sunken one would hide the press), raised while hot, and no hot edge
-// on a designed form, whose toolbars own their chevrons as designed components.
+// The chevron's edge: sunken while an enabled chevron is pressed (also hot: a raised edge over it
+// would hide the press), raised while hot, never hot on a designed form, whose toolbars own it.
 TEST(BarToolbar, TheChevronShowsItsPressAndNoHotEdgeOnADesignedForm) {
   const uint32_t white = 0xFFFFFF, shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
   const struct {
@@ -370,8 +369,8 @@ TEST(BarToolbar, TheChevronShowsItsPressAndNoHotEdgeOnADesignedForm) {
   }
 }
 
-// The hint is that of the button under the mouse, for that button's rectangle, whichever button
-// is selected; over no button none shows (the toolbar's Hint still names the last one hovered).
+// The hint is that of the button under the mouse, for its rectangle, whichever button is
+// selected; over no button none shows (the toolbar's Hint still names the last one hovered).
 TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
   TDockForm f;
   auto* t = f.Captioned("T", f.Top, 0, {L"Cut", L"Copy"});
@@ -379,24 +378,22 @@ TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
   t->Items()->Items(1)->SetHint(L"Copy it|Copy the selection");
   f.Show();
   const struct {
-    int Selected;
-    TPoint Cursor;
+    int Selected, X;
     LRESULT Result;
     const wchar_t* Hint;
     int Rect;  // the viewer whose rectangle the hint keeps to
-  } cases[] = {
-      {-1, {5, 5}, 0, L"Cut it", 0}, {1, {5, 5}, 0, L"Cut it", 0}, {0, {50, 5}, 0, L"Copy it", 1},
-      {0, {120, 5}, 1, L"", -1},     {-1, {120, 5}, 1, L"", -1},
-  };
+  } cases[] = {{-1, 5, 0, L"Cut it", 0},
+               {1, 5, 0, L"Cut it", 0},
+               {0, 50, 0, L"Copy it", 1},
+               {0, 120, 1, L"", -1},
+               {-1, 120, 1, L"", -1}};
   for (const auto& c : cases) {
     t->View()->Select(c.Selected < 0 ? nullptr : t->View()->Viewers(c.Selected));
     THintInfo info;
-    info.CursorPos = c.Cursor;
-    EXPECT_EQ(t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), c.Result) << c.Selected << c.Cursor.X;
-    EXPECT_EQ(info.HintStr, c.Hint) << c.Selected << c.Cursor.X;
-    if (c.Rect >= 0) {
-      EXPECT_EQ(info.CursorRect, t->View()->Viewers(c.Rect)->BoundsRect()) << c.Selected;
-    }
+    info.CursorPos = {c.X, 5};
+    EXPECT_EQ(t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), c.Result) << c.Selected << c.X;
+    EXPECT_EQ(info.HintStr, c.Hint) << c.Selected << c.X;
+    if (c.Rect >= 0) EXPECT_EQ(info.CursorRect, t->View()->Viewers(c.Rect)->BoundsRect()) << c.Selected;
   }
 }
 
@@ -408,23 +405,21 @@ TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
   TDockForm f;
   auto* bar = ShownMenuBar(f);
   TBarView* view = bar->View();
-  const UINT messages[] = {CM_MOUSELEAVE, WM_MOUSELEAVE, WM_NCMOUSEMOVE, WM_CONTEXTMENU};
-  std::vector<std::string> seen;
-  TMenuScript script({[&] {
-                        for (UINT m : messages) {
-                          const TPoint over = ViewerCentre(view, 0);
-                          view->SelectFromMouse(&over, true);
-                          bool inside = view->State().Contains(vstMouseInside);
-                          bar->Perform(m, 0, m == WM_CONTEXTMENU ? MAKELPARAM(over.X, over.Y) : 0);
-                          seen.push_back(std::to_string(inside) +
-                                         std::to_string(view->State().Contains(vstMouseInside)) +
-                                         std::to_string(view->Selected() == view->Viewers(0)));
-                        }
-                        return true;
-                      },
-                      [] { return PostKey(VK_ESCAPE); }});
+  std::string seen;  // per message: the mouse inside before and after, the first button selected
+  auto leave = [&] {
+    for (UINT m : {CM_MOUSELEAVE, WM_MOUSELEAVE, WM_NCMOUSEMOVE, WM_CONTEXTMENU}) {
+      const TPoint over = ViewerCentre(view, 0);
+      view->SelectFromMouse(&over, true);
+      seen += std::to_string(view->State().Contains(vstMouseInside));
+      bar->Perform(m, 0, m == WM_CONTEXTMENU ? MAKELPARAM(over.X, over.Y) : 0);
+      seen += std::to_string(view->State().Contains(vstMouseInside)) +
+              std::to_string(view->Selected() == view->Viewers(0)) + " ";
+    }
+    return true;
+  };
+  TMenuScript script({leave, [] { return PostKey(VK_ESCAPE); }});
   EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, 0), 1);
-  EXPECT_EQ(seen, (std::vector<std::string>{"101", "101", "101", "101"}));
+  EXPECT_EQ(seen, "101 101 101 101 ");
   bar->SetMenuBar(false);
 }
 
@@ -434,12 +429,10 @@ TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
 TEST(BarToolbar, AMenuKeyOutsideTheKeyboardsCodePageGoesBackUnanswered) {
   TDockForm f;
   auto* bar = ShownMenuBar(f);
-  struct TSpy {
-    int Commands = 0;
-    void Proc(TMessage& Message) { Commands += Message.Msg == WM_SYSCOMMAND; }
-  } spy;
+  int commands = 0;  // the form's window menu never opens here
   TWndMethod formProc = f.Form.WindowProc;
-  f.Form.WindowProc = TWndMethod(&spy, &TSpy::Proc);  // the form's window menu never opens here
+  f.Form.WindowProc = TWndMethod::FromFunction(
+      [](void* C, TMessage& M) { *static_cast<int*>(C) += M.Msg == WM_SYSCOMMAND; }, &commands);
   const struct {
     wchar_t Key;
     int CodePage;
@@ -448,9 +441,9 @@ TEST(BarToolbar, AMenuKeyOutsideTheKeyboardsCodePageGoesBackUnanswered) {
   } cases[] = {{L'\x3042', 932, 0, 0}, {L'\x3042', 1252, 1, 0}, {L'-', 932, 0, 0}, {L' ', 932, 0, 1}};
   for (const auto& c : cases) {
     SetBarInputLocaleCodePage(c.CodePage);
-    spy.Commands = 0;
+    commands = 0;
     EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, c.Key), c.Result) << int(c.Key) << c.CodePage;
-    EXPECT_EQ(spy.Commands, c.ToTheForm) << int(c.Key) << c.CodePage;
+    EXPECT_EQ(commands, c.ToTheForm) << int(c.Key) << c.CodePage;
   }
   SetBarInputLocaleCodePage(0);
   f.Form.WindowProc = formProc;
@@ -465,8 +458,7 @@ TEST(BarToolbar, AWrappingToolbarMeasuredForAnotherDockTakesThatSizeThere) {
     auto* t = f.Toolbar("T", 5, f.Left);
     t->SetShrinkMode(tbsmWrap);
     f.Show();
-    // Five buttons of 23 fit the dock's width only without the toolbar's frame and grip.
-    f.Form.SetClientWidth(5 * 23 + 5);
+    f.Form.SetClientWidth(5 * 23 + 5);  // fits five buttons only without the toolbar's frame and grip
     if (floating) t->SetFloating(true);
     TPoint measured;
     t->CalculateSize(false, 0, measured, f.Top, false);

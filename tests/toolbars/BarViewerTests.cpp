@@ -254,12 +254,10 @@ TEST(BarViewer, PressOnADisabledItemEndsTheMenusOfARootToolbar) {
     bool Enabled, Customizing, Toolbar;
     int Done;
     bool Tracking;
-  } cases[] = {
-      {false, false, true, tbdaCancel, false},
-      {false, true, true, tbdaCancel, false},
-      {false, true, false, tbdaNone, false},
-      {true, true, true, tbdaNone, true},
-  };
+  } cases[] = {{false, false, true, tbdaCancel, false},
+               {false, true, true, tbdaCancel, false},
+               {false, true, false, tbdaNone, false},
+               {true, true, true, tbdaNone, true}};
   for (const auto& c : cases) {
     item.SetEnabled(c.Enabled);
     TTestView view(&root, c.Toolbar, nullptr, nullptr, nullptr, c.Customizing);
@@ -274,30 +272,30 @@ TEST(BarViewer, PressOnADisabledItemEndsTheMenusOfARootToolbar) {
 
 namespace {
 
-// A list of one 16 x 16 image of one colour.
-struct TOneImage {
-  explicit TOneImage(TColor Color) {
+// An item on a root, with a list of one 16 x 16 red image.
+struct TRedImageItem {
+  TRedImageItem() {
     TBitmap bmp;
     bmp.SetSize(16, 16);
-    bmp.Canvas()->Brush()->SetColor(Color);
+    bmp.Canvas()->Brush()->SetColor(TColor(RGB(255, 0, 0)));
     bmp.Canvas()->FillRect({0, 0, 16, 16});
     Images.AddMasked(&bmp, clNone);
+    Root.Add(&Item);
   }
+  ~TRedImageItem() { Item.SetImages(nullptr), Root.Remove(&Item); }
   TImageList Images{nullptr};
+  TBarRootItem Root{nullptr};
+  TBarCustomItem Item{nullptr};
 };
 
 }  // namespace
 
-// In a menu a selected enabled item frames its check column (raised, button face inside)
-// whether it has an image or not, and a checked one frames it sunken; a selected disabled item
-// gets the selection colour only.
+// In a menu a selected enabled item frames its check column (raised, button face inside), image
+// or not, and a checked one sunken; a selected disabled item gets the selection colour only.
 TEST(BarViewer, SelectedEnabledOrCheckedMenuItemFramesItsCheckColumn) {
-  TOneImage red{TColor(RGB(255, 0, 0))};
-  TBarRootItem root(nullptr);
-  TBarCustomItem item(nullptr);
-  item.SetCaption(L"Wrap");
-  root.Add(&item);
-  TTestView popup(&root, false);
+  TRedImageItem f;
+  f.Item.SetCaption(L"Wrap");
+  TTestView popup(&f.Root, false);
   const uint32_t selection = RGB(0, 128, 0), white = 0xFFFFFF;
   const struct {
     bool Image, Enabled, Checked, Selected;
@@ -310,21 +308,16 @@ TEST(BarViewer, SelectedEnabledOrCheckedMenuItemFramesItsCheckColumn) {
       {false, true, false, false, white, white},
   };
   for (const auto& c : cases) {
-    item.SetImages(c.Image ? &red.Images : nullptr);
-    item.SetImageIndex(c.Image ? 0 : -1);
-    item.SetEnabled(c.Enabled);
-    item.SetChecked(c.Checked);
+    f.Item.SetImages(c.Image ? &f.Images : nullptr);
+    f.Item.SetImageIndex(c.Image ? 0 : -1);
+    f.Item.SetEnabled(c.Enabled);
+    f.Item.SetChecked(c.Checked);
     TMenuPicture p(100, 20);
     p.Canvas()->Brush()->SetColor(TColor(selection));
     popup.Viewers(0)->Paint(p.Canvas(), {0, 0, 100, 20}, c.Selected, false, false);
-    const std::string where = std::to_string(c.Image) + std::to_string(c.Enabled) + std::to_string(c.Checked);
-    EXPECT_EQ(p.At(0, 0), c.Corner) << where;
-    if (c.Inside) {
-      EXPECT_EQ(p.At(1, 1), c.Inside) << where;
-    }
+    EXPECT_EQ(p.At(0, 0), c.Corner) << c.Image << c.Enabled << c.Checked;
+    if (c.Inside) EXPECT_EQ(p.At(1, 1), c.Inside) << c.Image << c.Enabled << c.Checked;
   }
-  item.SetImages(nullptr);
-  root.Remove(&item);
 }
 
 // On a toolbar the image sits in the button's leftmost image width + 2 pixels (its top image
@@ -332,14 +325,11 @@ TEST(BarViewer, SelectedEnabledOrCheckedMenuItemFramesItsCheckColumn) {
 // in what lies image width + 1 (height + 1) further on.
 TEST(BarViewer, ToolbarImageTakesTheLeadingStripAndTheCaptionTheRest) {
   const uint32_t red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
-  TOneImage image{TColor(red)};
-  TBarRootItem root(nullptr);
-  TBarCustomItem item(nullptr);
-  item.SetImages(&image.Images);
-  item.SetImageIndex(0);
-  item.SetDisplayMode(nbdmImageAndText);
-  root.Add(&item);
-  TTestView toolbar(&root, true);
+  TRedImageItem f;
+  f.Item.SetImages(&f.Images);
+  f.Item.SetImageIndex(0);
+  f.Item.SetDisplayMode(nbdmImageAndText);
+  TTestView toolbar(&f.Root, true);
   const struct {
     const wchar_t* Caption;
     bool Above, Vertical;
@@ -352,27 +342,21 @@ TEST(BarViewer, ToolbarImageTakesTheLeadingStripAndTheCaptionTheRest) {
       {L"", false, true, 22, 40, {3, 1, 19, 17}, {}},
   };
   for (const auto& c : cases) {
-    item.SetCaption(c.Caption);
-    item.SetOptions(c.Above ? TBarItemOptions{tboImageAboveCaption} : TBarItemOptions{});
+    f.Item.SetCaption(c.Caption);
+    f.Item.SetOptions(c.Above ? TBarItemOptions{tboImageAboveCaption} : TBarItemOptions{});
     toolbar.SetOrientation(c.Vertical ? orVertical : orHorizontal);
-    TMenuPicture p(c.W, c.H);
+    TMenuPicture p(c.W, c.H), expected(c.W, c.H);
     p.Canvas()->Font()->SetColor(TColor(blue));
     toolbar.Viewers(0)->Paint(p.Canvas(), {0, 0, c.W, c.H}, false, false, false);
-    const std::string where = std::to_string(c.W) + "x" + std::to_string(c.H);
-    EXPECT_EQ(p.BoundsOf(red, {0, 0, c.W, c.H}), c.Image) << where;
+    EXPECT_EQ(p.BoundsOf(red, {0, 0, c.W, c.H}), c.Image) << c.W << "x" << c.H;
     if (c.Text.IsEmpty()) continue;
     // The caption as the system centres it in its rectangle.
-    TMenuPicture expected(c.W, c.H);
-    expected.Canvas()->Font()->SetColor(TColor(blue));
     HDC dc = expected.Canvas()->Handle();
     TSelectObject font(dc, expected.Canvas()->Font()->Handle());
     SetTextColor(dc, blue);
-    SetBkMode(dc, TRANSPARENT);
     RECT r{c.Text.Left, c.Text.Top, c.Text.Right, c.Text.Bottom};
     DrawTextW(dc, c.Caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    EXPECT_EQ(p.BoundsOf(blue, {0, 0, c.W, c.H}), expected.BoundsOf(blue, {0, 0, c.W, c.H})) << where;
+    EXPECT_EQ(p.BoundsOf(blue, {0, 0, c.W, c.H}), expected.BoundsOf(blue, {0, 0, c.W, c.H})) << c.W << "x" << c.H;
   }
   toolbar.SetOrientation(orHorizontal);
-  item.SetImages(nullptr);
-  root.Remove(&item);
 }
