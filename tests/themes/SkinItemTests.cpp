@@ -400,34 +400,27 @@ TEST(SkinItemViewer, BitmapHintWindowHoldsEveryLine) {
 // leaves its layout to the view and has no image above its caption.
 TEST(SkinItemViewer, TextIsMeasuredTurnedExactlyWhenItIsDrawnTurned) {
   TItemPicture pic(10, 10);
-  const struct {
-    const char* Name;
-    bool Vertical;
-    TUiItemLayout Layout;
-    bool ImageAbove, Turned;
-  } cases[] = {
-      {"horizontal toolbar", false, uilAuto, false, false},
-      {"vertical toolbar", true, uilAuto, false, true},
-      {"vertical toolbar, glyph left", true, uilGlyphLeft, false, false},
-      {"vertical toolbar, glyph top", true, uilGlyphTop, false, false},
-      {"vertical toolbar, image above the caption", true, uilAuto, true, false},
-  };
   const WideString caption = L"A wide caption";
-  for (const auto& c : cases) {
+  // Vertical toolbar, layout, image above the caption, turned.
+  const std::tuple<bool, TUiItemLayout, bool, bool> cases[] = {
+      {false, uilAuto, false, false},    {true, uilAuto, false, true}, {true, uilGlyphLeft, false, false},
+      {true, uilGlyphTop, false, false}, {true, uilAuto, true, false},
+  };
+  for (auto [vertical, layout, imageAbove, turned] : cases) {
     TSkinView f(true);
-    if (c.Vertical) f.view.SetOrientation(orVertical);
+    if (vertical) f.view.SetOrientation(orVertical);
     auto* item = new TSkinItem(nullptr);
     item->SetCaption(caption);
-    item->SetLayout(c.Layout);
-    if (c.ImageAbove) item->SetOptions(TBarItemOptions{tboImageAboveCaption});
+    item->SetLayout(layout);
+    if (imageAbove) item->SetOptions(TBarItemOptions{tboImageAboveCaption});
     TSkinItemViewer* v = f.Add(item);
-    EXPECT_EQ(v->CaptionDrawnRotated(), c.Turned) << c.Name;
+    const std::string what = std::to_string(vertical) + std::to_string(layout) + std::to_string(imageAbove);
+    EXPECT_EQ(v->CaptionDrawnRotated(), turned) << what;
     TPoint size = v->GetTextSize(pic.Canvas(), caption, 0);
-    EXPECT_EQ(size.Y > size.X, c.Turned) << c.Name;
-    // The item takes the caption's room as drawn: a turned caption makes it long down the toolbar.
-    int w = 0, h = 0;
+    EXPECT_EQ(size.Y > size.X, turned) << what;
+    int w = 0, h = 0;  // the item takes the caption's room as drawn
     v->CalcSize(pic.Canvas(), w, h);
-    EXPECT_EQ(h > w, c.Turned) << c.Name;
+    EXPECT_EQ(h > w, turned) << what;
   }
 }
 

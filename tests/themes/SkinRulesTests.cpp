@@ -3,10 +3,10 @@
 // gives an item or a button that still has the default one.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "framework/Actions.h"
 #include "framework/FormFiles.h"
@@ -44,11 +44,8 @@ TEST(ThemesDefaults, SkinnedItems) {
                                   {"CustomHeight", -1},
                                   {"Margins", 0}});
   TSkinSubmenuItem submenu(nullptr);
-  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false},
-                                     {"Alignment", taCenter},
-                                     {"ToolbarStylePopup", false},
-                                     {"AlwaysSelectFirst", false},
-                                     {"ToolBoxPopup", false}});
+  ExpectPublishedDefaults(&submenu, {{"DropdownCombo", false}, {"Alignment", taCenter}, {"ToolBoxPopup", false}});
+  ExpectPublishedDefaults(&submenu, {{"ToolbarStylePopup", false}, {"AlwaysSelectFirst", false}});
   // Labels start left-aligned; their stretch and display mode are fixed, not published.
   TSkinLabelItem label(nullptr);
   TSkinRightAlignSpacerItem spacer(nullptr);
@@ -58,13 +55,9 @@ TEST(ThemesDefaults, SkinnedItems) {
                                 {"CustomWidth", -1},
                                 {"CustomHeight", -1},
                                 {"ImageIndex", -1}});
-  // A tab shows image and text, belongs to the tabs' group, wraps with an ellipsis and has a margin.
-  TSkinTabItem tab(nullptr);
-  ExpectPublishedDefaults(&tab, {{"DisplayMode", nbdmImageAndText},
-                                 {"GroupIndex", SkinTabGroupIndex},
-                                 {"Wrapping", twEndEllipsis},
-                                 {"Margins", 4},
-                                 {"Alignment", taCenter}});
+  TSkinTabItem tab(nullptr);  // image and text, the tabs' group, an ellipsis, a margin
+  ExpectPublishedDefaults(&tab, {{"DisplayMode", nbdmImageAndText}, {"GroupIndex", SkinTabGroupIndex}, {"Margins", 4}});
+  ExpectPublishedDefaults(&tab, {{"Wrapping", twEndEllipsis}, {"Alignment", taCenter}});
 }
 
 TEST(ThemesDefaults, SkinnedControls) {
@@ -187,26 +180,18 @@ TEST(SkinItemViewer, ASplitItemKeepsItsButtonPushedWhileTheMouseIsTracked) {
 
 namespace {
 
-// The item properties a class publishes, and a list of names, each sorted and joined by blanks.
-std::string SortedNames(const std::string& Names) {
-  std::vector<std::string> names;
-  for (size_t at = 0; at < Names.size();) {
-    const size_t end = std::min(Names.find(' ', at), Names.size());
-    names.push_back(Names.substr(at, end - at));
-    at = end + 1;
-  }
-  std::sort(names.begin(), names.end());
-  std::string joined;
-  for (const std::string& n : names) joined += (joined.empty() ? "" : " ") + n;
-  return joined;
+// The names of a list separated by blanks.
+std::multiset<std::string> Names(const std::string& List) {
+  std::istringstream in(List);
+  return {std::istream_iterator<std::string>(in), {}};
 }
 
 // The properties Class publishes beyond those of every component (Name, Tag).
-std::string PublishedOwnProperties(const TClassInfo& Class) {
-  std::string names;
+std::multiset<std::string> OwnProperties(const TClassInfo& Class) {
+  std::multiset<std::string> names;
   for (const TPropInfo* p : Class.Props())
-    if (p->DeclaringClass != &TComponent::StaticClassInfo()) names += (names.empty() ? "" : " ") + p->Name;
-  return SortedNames(names);
+    if (p->DeclaringClass != &TComponent::StaticClassInfo()) names.insert(p->Name);
+  return names;
 }
 
 const char* const actionForm =
@@ -254,9 +239,8 @@ TEST(SkinActions, OnlyTheDefaultImageGivesWayToTheActionsImageWhenRead) {
 }
 
 // What each class publishes: only an item with a sub-menu shows it toolbar-style and hears it
-// close; the spacer, sized by its toolbar, has no control, anchoring or margins; a tab shows its
-// toolbar's colour and a tab toolbar its active tab, both read-only; the customizer publishes
-// its ten events.
+// close; the spacer, sized by its toolbar, has no control, anchoring or margins; a tab's colour
+// and a tab toolbar's active tab are read-only; the customizer publishes its ten events.
 TEST(ThemesPublished, EachClassItsOwnProperties) {
   TForm form(nullptr, CreateNew);
   TSkinItem item(nullptr);
@@ -267,29 +251,25 @@ TEST(ThemesPublished, EachClassItsOwnProperties) {
   TSkinTabToolbar tabs(nullptr);
   auto* customizer = new TSkinCustomizer(&form);
   // Each name: published and writable, "-" not published, "=" published read-only.
-  const std::pair<TObject*, std::vector<std::string>> cases[] = {
-      {&item, {"-ToolbarStylePopup", "-OnClosePopup", "Control", "Anchored", "Margins"}},
-      {&submenu, {"ToolbarStylePopup", "OnClosePopup"}},
-      {&label, {"Control", "Anchored", "Margins"}},
-      {&spacer, {"-Control", "-Anchored", "-Margins", "CustomWidth"}},
-      {&tab, {"=TabColor", "Control"}},
-      {&tabs, {"=ActiveTab"}},
+  const std::pair<TObject*, const char*> cases[] = {
+      {&item, "-ToolbarStylePopup -OnClosePopup Control Anchored Margins"},
+      {&submenu, "ToolbarStylePopup OnClosePopup"},
+      {&label, "Control Anchored Margins"},
+      {&spacer, "-Control -Anchored -Margins CustomWidth"},
+      {&tab, "=TabColor Control"},
+      {&tabs, "=ActiveTab"},
       {customizer,
-       {"OnShow", "OnClose", "OnGetCustomizeForm", "OnGetShortcutsList", "OnLoad", "OnSave", "OnLayoutLoad",
-        "OnLayoutSave", "OnIconOptionsChange", "OnThemeChange"}},
-  };
-  for (const auto& [object, names] : cases)
-    for (const std::string& n : names) {
+       "OnShow OnClose OnGetCustomizeForm OnGetShortcutsList OnLoad OnSave OnLayoutLoad OnLayoutSave "
+       "OnIconOptionsChange OnThemeChange"}};
+  for (auto [object, list] : cases)
+    for (const std::string& n : Names(list)) {
       const std::string name = n[0] == '-' || n[0] == '=' ? n.substr(1) : n;
       const TPropInfo* prop = GetPropInfo(object, name);
       EXPECT_EQ(prop != nullptr, n[0] != '-') << object->ClassName() << "." << name;
-      if (prop) {
-        EXPECT_EQ(prop->HasSetter, n[0] != '=') << object->ClassName() << "." << name;
-      }
+      EXPECT_TRUE(!prop || prop->HasSetter == (n[0] != '=')) << object->ClassName() << "." << name;
     }
-  // The whole list of each item class, as the item layers publish it: the bases nothing, a
-  // command no sub-menu, a label no command, the spacer no control, a tab a command's and its own;
-  // and the colour sets, made in code, nothing.
+  // The whole list of each item class: the bases nothing, a command no sub-menu, a label no
+  // command, the spacer no control, a tab a command's and its own; the colour sets nothing.
   const std::string command =
       "Action AutoCheck Checked DisplayMode Enabled FontSettings GroupIndex HelpContext ImageIndex Images "
       "InheritOptions Layout MaskOptions MinHeight MinWidth Options RadioItem ShortCut Stretch Visible OnAdjustFont "
@@ -300,10 +280,7 @@ TEST(ThemesPublished, EachClassItsOwnProperties) {
       "OnAdjustFont OnClick Alignment CaptionGlow CaptionGlowColor CustomWidth CustomHeight OnDrawCaption "
       "OnDrawHint OnDrawItem OnDrawImage";
   const std::string separatorList = "Blank Hint Visible Size MaskOptions Options";
-  const struct {
-    const TClassInfo* Class;
-    std::string Published;
-  } lists[] = {
+  const std::pair<const TClassInfo*, std::string> lists[] = {
       {&TUiCustomItem::StaticClassInfo(), ""},
       {&TSkinCustomItem::StaticClassInfo(), ""},
       {&TSkinCustomLabelItem::StaticClassInfo(), ""},
@@ -319,14 +296,11 @@ TEST(ThemesPublished, EachClassItsOwnProperties) {
       {&TSkinRightAlignSpacerItem::StaticClassInfo(), spacerList},
       {&TSkinTabItem::StaticClassInfo(), command + " TabColor TabPosition ThemeType"},
       {&TUiCustomColorSet::StaticClassInfo(), ""},
-      {&TUiDefaultColorSet::StaticClassInfo(), ""},
-  };
-  for (const auto& l : lists) EXPECT_EQ(PublishedOwnProperties(*l.Class), SortedNames(l.Published)) << l.Class->Name;
-  const TPropInfo* tabColor = GetPropInfo(&tab, "TabColor");
-  const TPropInfo* activeTab = GetPropInfo(&tabs, "ActiveTab");
-  ASSERT_TRUE(tabColor && activeTab);
-  EXPECT_EQ(GetOrdProp(&tab, *tabColor), clBtnFace);  // on no tab toolbar
-  EXPECT_EQ(GetObjectProp(&tabs, *activeTab), nullptr);
+      {&TUiDefaultColorSet::StaticClassInfo(), ""}};
+  for (const auto& [cls, list] : lists) EXPECT_EQ(OwnProperties(*cls), Names(list)) << cls->Name;
+  ASSERT_TRUE(GetPropInfo(&tab, "TabColor") && GetPropInfo(&tabs, "ActiveTab"));
+  EXPECT_EQ(GetOrdProp(&tab, *GetPropInfo(&tab, "TabColor")), clBtnFace);  // on no tab toolbar
+  EXPECT_EQ(GetObjectProp(&tabs, *GetPropInfo(&tabs, "ActiveTab")), nullptr);
 }
 
 TEST(ThemesDefaults, StatusBar) {

@@ -437,13 +437,13 @@ TEST(SkinTabs, APageReturnsTheFocusAtRunTimeOnly) {
 
 namespace {
 
-// A tab that writes down the rectangles its tabs are drawn in.
+// A tab that writes down the left edges of the tabs it draws.
 struct TRecordingTab : TSkinTabItem {
   using TSkinTabItem::TSkinTabItem;
-  std::vector<TRect> Rects;
+  std::vector<int> Lefts;
   void DrawTab(TCanvas* C, const TRect& R, int Edge, bool Separator, TSkinTabPosition P, bool Hot, bool Checked,
                bool Enabled) override {
-    if (!Separator) Rects.push_back(R);
+    if (!Separator) Lefts.push_back(R.Left);
     TSkinTabItem::DrawTab(C, R, Edge, Separator, P, Hot, Checked, Enabled);
   }
 };
@@ -454,70 +454,51 @@ struct TRecordingTab : TSkinTabItem {
 // the pane's edge as the first visible item; never over an item that is no tab.
 TEST(SkinTabs, TheActiveTabReachesLeftOnlyOverATabOrTheEdge) {
   if (GetTabThemeTypeInUse(tttWindows) != tttWindows) GTEST_SKIP() << "visual styles are not active";
-  const struct {
-    const char* Name;
-    bool LabelFirst, HiddenTabFirst, TabFirst;
-    int Reach;
-  } cases[] = {
-      {"after a label", true, false, false, 0},
-      {"after a tab", false, false, true, 2},
-      {"after a hidden tab, the first visible", false, true, false, 2},
-      {"alone", false, false, false, 2},
-  };
-  for (const auto& c : cases) {
+  enum TFirst { label, tab, hiddenTab, none };
+  for (auto [first, reach] : {std::pair{label, 0}, {tab, 2}, {hiddenTab, 2}, {none, 2}}) {
     TTabForm f(0);
-    if (c.LabelFirst) {
-      auto* label = new TSkinLabelItem(&f.Form);
-      label->SetCaption(L"Label");
-      f.Control->Items()->Add(label);
-    }
-    if (c.HiddenTabFirst || c.TabFirst) {
-      auto* before = new TSkinTabItem(&f.Form);
+    if (first != none) {
+      TSkinCustomItem* before =
+          first == label ? static_cast<TSkinCustomItem*>(new TSkinLabelItem(&f.Form)) : new TSkinTabItem(&f.Form);
       before->SetCaption(L"Before");
       f.Control->Items()->Add(before);
-      before->SetVisible(c.TabFirst);
+      before->SetVisible(first != hiddenTab);
     }
     auto* active = new TRecordingTab(&f.Form);
     active->SetCaption(L"Active");
     f.Control->Items()->Add(active);
     f.Control->SetActiveTabIndex(f.Control->Items()->IndexOf(active));
     pump();
-    ASSERT_TRUE(active->Checked()) << c.Name;
+    ASSERT_TRUE(active->Checked()) << first;
     TBitmap bitmap;
     bitmap.SetSize(200, 40);
     TUiItemInfo info;
     bool paintDefault = true;
-    active->Rects.clear();
+    active->Lefts.clear();
     active->DoDrawItem(bitmap.Canvas(), TRect(20, 0, 80, 20), info, pstPrePaint, paintDefault);
-    ASSERT_FALSE(active->Rects.empty()) << c.Name;
-    EXPECT_EQ(active->Rects[0].Left, 20 - c.Reach) << c.Name;
+    ASSERT_FALSE(active->Lefts.empty()) << first;
+    EXPECT_EQ(active->Lefts[0], 20 - reach) << first;
     // Drawn again over the pane's edge by the toolbar.
     TSkinTabToolbar* t = f.Control->TabToolbar();
-    TBarItemViewer* v = t->View()->Find(active);
-    active->Rects.clear();
+    active->Lefts.clear();
     t->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(bitmap.Canvas()->Handle()), 0);
-    ASSERT_FALSE(active->Rects.empty()) << c.Name;
-    EXPECT_EQ(active->Rects.back().Left, v->BoundsRect().Left - c.Reach) << c.Name;
+    ASSERT_FALSE(active->Lefts.empty()) << first;
+    EXPECT_EQ(active->Lefts.back(), t->View()->Find(active)->BoundsRect().Left - reach) << first;
   }
 }
 
 // Hidden tabs are read back from a form file as the collection it now holds, or as the list
 // older files hold.
 TEST(SkinTabs, HiddenTabsAreReadFromEitherForm) {
-  const char* const texts[] = {
-      "object Tabs: TSkinTabControl\n  HiddenItems = <\n    item\n      Name = 'Tab2'\n      Width = 43\n"
-      "      Position = 2\n    end>\nend\n",
-      "object Tabs: TSkinTabControl\n  HiddenItems = (\n    'Tab2'\n    43\n    2)\nend\n",
-  };
-  for (const char* text : texts) {
+  for (const char* hidden : {"<\n    item\n      Name = 'Tab2'\n      Width = 43\n      Position = 2\n    end>",
+                             "(\n    'Tab2'\n    43\n    2)"}) {
     TTabForm f(3);
     for (int i = 0; i < 3; ++i) f.Tab(i)->SetName("Tab" + std::to_string(i));
-    ReadComponentFromText(text, f.Control);
-    const auto& hidden = f.Control->TabToolbar()->HiddenTabs();
-    ASSERT_EQ(hidden.size(), 1u) << text;
-    EXPECT_EQ(hidden[0].Item, f.Tab(2));
-    EXPECT_EQ(hidden[0].Width, 43);
-    EXPECT_EQ(hidden[0].Position, 2);
+    ReadComponentFromText(std::string("object Tabs: TSkinTabControl\n  HiddenItems = ") + hidden + "\nend\n",
+                          f.Control);
+    const auto& tabs = f.Control->TabToolbar()->HiddenTabs();
+    ASSERT_EQ(tabs.size(), 1u) << hidden;
+    EXPECT_TRUE(tabs[0].Item == f.Tab(2) && tabs[0].Width == 43 && tabs[0].Position == 2) << hidden;
   }
 }
 
@@ -527,9 +508,8 @@ TEST(SkinTabs, HiddenTabsAreReadFromEitherForm) {
 TEST(SkinTabs, FittingStopsWhereItCannotMeasureAndSkipsTheSpacer) {
   {
     TTabForm f(4, 30);  // narrower than the first tab
-    TSkinTabToolbar* t = f.Control->TabToolbar();
-    t->FitTabs();
-    EXPECT_TRUE(t->HiddenTabs().empty());
+    f.Control->TabToolbar()->FitTabs();
+    EXPECT_TRUE(f.Control->TabToolbar()->HiddenTabs().empty());
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(f.Tab(i)->Visible()) << i;
   }
   {
@@ -546,20 +526,18 @@ TEST(SkinTabs, FittingStopsWhereItCannotMeasureAndSkipsTheSpacer) {
     t->FitTabs();
     EXPECT_TRUE(t->HiddenTabs().empty());
   }
-  {
-    TTabForm f(6, 400);
-    TSkinTabToolbar* t = f.Control->TabToolbar();
-    auto* spacer = new TSkinRightAlignSpacerItem(&f.Form);
-    f.Control->Items()->Add(spacer);
-    pump();
-    f.Control->SetWidth(150);
-    t->FitTabs();
-    ASSERT_FALSE(t->HiddenTabs().empty());
-    f.Control->SetWidth(400);
-    t->FitTabs();
-    EXPECT_TRUE(t->HiddenTabs().empty());
-    int used = 0;
-    for (int i = 0; i < 6; ++i) used += t->View()->Find(f.Tab(i))->BoundsRect().Width();
-    EXPECT_EQ(spacer->CustomWidth(), t->CurrentDock()->Width() - 4 - used);
-  }
+  TTabForm f(6, 400);
+  TSkinTabToolbar* t = f.Control->TabToolbar();
+  auto* spacer = new TSkinRightAlignSpacerItem(&f.Form);
+  f.Control->Items()->Add(spacer);
+  pump();
+  f.Control->SetWidth(150);
+  t->FitTabs();
+  ASSERT_FALSE(t->HiddenTabs().empty());
+  f.Control->SetWidth(400);
+  t->FitTabs();
+  EXPECT_TRUE(t->HiddenTabs().empty());
+  int used = 0;
+  for (int i = 0; i < 6; ++i) used += t->View()->Find(f.Tab(i))->BoundsRect().Width();
+  EXPECT_EQ(spacer->CustomWidth(), t->CurrentDock()->Width() - 4 - used);
 }

@@ -543,62 +543,53 @@ namespace {}  // namespace
 TEST(SkinPopupMenu, OpensAlongItsControlAboveItWhereThereIsNoRoomBelow) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const struct {
-    const char* Name;
-    int FormTop;
-    bool Below;
-  } cases[] = {{"room below", static_cast<int>(work.top) + 40, true},
-               {"no room below", static_cast<int>(work.bottom) - 60, false}};
-  for (const auto& c : cases) {
+  for (bool below : {true, false}) {
     TForm form(nullptr, CreateNew);
-    form.SetBounds(100, c.FormTop, 300, 60);
+    form.SetBounds(100, below ? work.top + 40 : work.bottom - 60, 300, 60);
     auto* button = new TPanel(&form);
     button->SetParent(&form);
     button->SetBounds(10, 5, 80, 24);
     form.Show();
     auto* menu = new TSkinPopupMenu(&form);
-    for (int i = 0; i < 6; ++i) {
-      auto* entry = new TSkinItem(&form);
-      entry->SetCaption(L"Entry");
-      menu->Items()->Add(entry);
-    }
-    struct TInit {
-      RECT Shown{};
-      void Init(TObject*, TBarView* View) { GetWindowRect(View->Window()->Handle(), &Shown); }
-    } init;
-    menu->OnInitPopup = TSkinPopupEvent(&init, &TInit::Init);
+    for (int i = 0; i < 6; ++i) menu->Items()->Add(new TSkinItem(&form));
+    RECT shown{};
+    menu->OnInitPopup = TSkinPopupEvent::FromFunction(
+        [](void* Shown, TObject*, TBarView* View) {
+          GetWindowRect(View->Window()->Handle(), static_cast<RECT*>(Shown));
+        },
+        &shown);
     PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
     menu->InternalPopup(0, 0, false, button);
     RECT control{};
     GetWindowRect(button->Handle(), &control);
-    EXPECT_EQ(init.Shown.left, control.left) << c.Name;
-    if (c.Below)
-      EXPECT_EQ(init.Shown.top, control.bottom) << c.Name;
-    else
-      EXPECT_EQ(init.Shown.bottom, control.top) << c.Name;
+    EXPECT_EQ(shown.left, control.left) << below;
+    EXPECT_EQ(below ? shown.top : shown.bottom, below ? control.bottom : control.top) << below;
   }
 }
 
 // The grip also shows on a form without a sizing frame that an active title bar of its own,
 // not fixed in size, lets the user size.
 TEST(SkinStatusToolbar, GripOfAFormSizedThroughItsTitleBar) {
-  const struct {
-    bool TitleBar, Active, Fixed, Shown;
-  } cases[] = {
-      {false, false, false, false}, {true, true, false, true}, {true, true, true, false}, {true, false, false, false}};
-  for (const auto& c : cases) {
+  // A title bar, active, fixed in size; the grip shown.
+  const std::tuple<bool, bool, bool, bool> cases[] = {
+      {false, false, false, false},
+      {true, true, false, true},
+      {true, true, true, false},
+      {true, false, false, false},
+  };
+  for (auto [titleBar, active, fixed, shown] : cases) {
     TForm form(nullptr, CreateNew);
     form.SetBounds(40, 40, 300, 200);
     form.SetBorderStyle(bsNone);
-    if (c.TitleBar) {
+    if (titleBar) {
       auto* title = new TSkinTitleBar(&form);
       title->SetParent(&form);
-      title->SetActive(c.Active);
-      title->SetFixedSize(c.Fixed);
+      title->SetActive(active);
+      title->SetFixedSize(fixed);
     }
     auto* status = new TSkinStatusToolbar(&form);
     status->SetParent(&form);
     form.Show();
-    EXPECT_EQ(status->GripShown(), c.Shown) << c.TitleBar << c.Active << c.Fixed;
+    EXPECT_EQ(status->GripShown(), shown) << titleBar << active << fixed;
   }
 }

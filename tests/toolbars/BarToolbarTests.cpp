@@ -393,7 +393,7 @@ TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
     info.CursorPos = {c.X, 5};
     EXPECT_EQ(t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), c.Result) << c.Selected << c.X;
     EXPECT_EQ(info.HintStr, c.Hint) << c.Selected << c.X;
-    if (c.Rect >= 0) EXPECT_EQ(info.CursorRect, t->View()->Viewers(c.Rect)->BoundsRect()) << c.Selected;
+    EXPECT_TRUE(c.Rect < 0 || info.CursorRect == t->View()->Viewers(c.Rect)->BoundsRect()) << c.Selected << c.X;
   }
 }
 
@@ -407,7 +407,7 @@ TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
   TBarView* view = bar->View();
   std::string seen;  // per message: the mouse inside before and after, the first button selected
   auto leave = [&] {
-    for (UINT m : {CM_MOUSELEAVE, WM_MOUSELEAVE, WM_NCMOUSEMOVE, WM_CONTEXTMENU}) {
+    for (UINT m : {UINT(CM_MOUSELEAVE), UINT(WM_MOUSELEAVE), UINT(WM_NCMOUSEMOVE), UINT(WM_CONTEXTMENU)}) {
       const TPoint over = ViewerCentre(view, 0);
       view->SelectFromMouse(&over, true);
       seen += std::to_string(view->State().Contains(vstMouseInside));

@@ -316,7 +316,7 @@ TEST(BarViewer, SelectedEnabledOrCheckedMenuItemFramesItsCheckColumn) {
     p.Canvas()->Brush()->SetColor(TColor(selection));
     popup.Viewers(0)->Paint(p.Canvas(), {0, 0, 100, 20}, c.Selected, false, false);
     EXPECT_EQ(p.At(0, 0), c.Corner) << c.Image << c.Enabled << c.Checked;
-    if (c.Inside) EXPECT_EQ(p.At(1, 1), c.Inside) << c.Image << c.Enabled << c.Checked;
+    EXPECT_TRUE(!c.Inside || p.At(1, 1) == c.Inside) << c.Image << c.Enabled << c.Checked;
   }
 }
 
