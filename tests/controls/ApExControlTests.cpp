@@ -3,8 +3,8 @@
 // activation.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ControlsTestSupport.h"
@@ -41,37 +41,35 @@ class TProbeControl : public TApExCustomControl {
   }
 };
 
-// A masked edit that records its notifications (handing them on unless told to keep one) and
-// changes its dialog codes as told.
+// The notifications a masked edit's operations hear, in the order of the operations below.
+const UINT notifications[] = {CM_FOCUSCHANGED,    CM_PARENTFONTCHANGED,    CM_VISIBLECHANGED, CM_ENABLEDCHANGED,
+                              CM_COLORCHANGED,    CM_FONTCHANGED,          CM_CURSORCHANGED,  CM_SHOWINGCHANGED,
+                              CM_SHOWHINTCHANGED, CM_PARENTSHOWHINTCHANGED};
+
+// A masked edit that records which operation hears a notification, handing each on but the one
+// kept, and changes its dialog codes as told.
 class TProbeMaskEdit : public TApExCustomMaskEdit {
  public:
   using TApExCustomMaskEdit::TApExCustomMaskEdit;
-  std::vector<std::string> heard;
-  std::string kept;  // the notification not handed on
-  std::function<void(LRESULT&)> codes = [](LRESULT&) {};
+  std::vector<int> heard;
+  int kept = -1;
+  LRESULT offered = 0, add = 0, keep = ~LRESULT(0);
 
  protected:
-  // Records the notification; false keeps it from the framework.
-  bool Heard(const char* Name) {
-    heard.push_back(Name);
-    return kept != Name;
-  }
-#define HEARD(Op, Name)                          \
-  void Op(TMessage& M) override {                \
-    if (Heard(Name)) TApExCustomMaskEdit::Op(M); \
-  }
-  HEARD(FocusChanged, "focus")
-  HEARD(ParentFontChanged, "parent font")
-  HEARD(VisibleChanged, "visible")
-  HEARD(EnabledChanged, "enabled")
-  HEARD(ColorChanged, "colour")
-  HEARD(FontChanged, "font")
-  HEARD(CursorChanged, "cursor")
-  HEARD(ShowingChanged, "showing")
-  HEARD(ShowHintChanged, "show hint")
-  HEARD(ParentShowHintChanged, "parent show hint")
+#define HEARD(Op, N) \
+  void Op(TMessage& M) override { heard.push_back(N), N == kept ? void() : TApExCustomMaskEdit::Op(M); }
+  HEARD(FocusChanged, 0);
+  HEARD(ParentFontChanged, 1);
+  HEARD(VisibleChanged, 2);
+  HEARD(EnabledChanged, 3);
+  HEARD(ColorChanged, 4);
+  HEARD(FontChanged, 5);
+  HEARD(CursorChanged, 6);
+  HEARD(ShowingChanged, 7);
+  HEARD(ShowHintChanged, 8);
+  HEARD(ParentShowHintChanged, 9);
 #undef HEARD
-  void GetDlgCode(LRESULT& Code) override { codes(Code); }
+  void GetDlgCode(LRESULT& Code) override { offered = Code, Code = (Code | add) & keep; }
 };
 
 template <class T>
@@ -289,28 +287,20 @@ TEST_F(ShownForm, FlatFrameOnlyOutsideDesignTime) {
 // The masked edit's dialog code changes only when its operation takes the marker away.
 TEST_F(ShownForm, MaskEditDialogCodesChangeOnlyWithoutTheMarker) {
   auto* edit = Child<TProbeMaskEdit>();
-  const LRESULT plain = SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0);
+  const LRESULT plain = SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), all = ~LRESULT(0);
   ASSERT_EQ(plain & DLGC_WANTTAB, 0);
-  struct Case {
-    const char* what;
-    std::function<void(LRESULT&)> change;
-    LRESULT answer;
-  } cases[] = {
-      {"nothing", [](LRESULT&) {}, plain},
-      {"a code added, the marker kept", [](LRESULT& c) { c |= DLGC_WANTTAB; }, plain},
-      {"every code dropped, the marker kept", [](LRESULT& c) { c = ApDlgCodeMarker; }, plain},
-      {"a code added, the marker taken", [](LRESULT& c) { c = (c | DLGC_WANTTAB) & ~ApDlgCodeMarker; },
-       plain | DLGC_WANTTAB},
-      {"every code dropped with the marker", [](LRESULT& c) { c = 0; }, 0},
+  // The codes the operation adds, those it keeps, the answer.
+  const std::tuple<LRESULT, LRESULT, LRESULT> cases[] = {
+      {0, all, plain},
+      {DLGC_WANTTAB, all, plain},
+      {0, ApDlgCodeMarker, plain},
+      {DLGC_WANTTAB, ~ApDlgCodeMarker, plain | DLGC_WANTTAB},
+      {0, 0, 0},
   };
-  for (const Case& c : cases) {
-    LRESULT offered = 0;
-    edit->codes = [&](LRESULT& code) {
-      offered = code;
-      c.change(code);
-    };
-    EXPECT_EQ(SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), c.answer) << c.what;
-    EXPECT_EQ(offered, plain | ApDlgCodeMarker) << c.what;
+  for (auto [add, keep, answer] : cases) {
+    edit->add = add, edit->keep = keep;
+    EXPECT_EQ(SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), answer) << add << " " << keep;
+    EXPECT_EQ(edit->offered, plain | ApDlgCodeMarker) << add << " " << keep;
   }
 }
 
@@ -320,23 +310,15 @@ TEST_F(ShownForm, MaskEditDialogCodesChangeOnlyWithoutTheMarker) {
 TEST_F(ShownForm, MaskEditNotificationsAreOperations) {
   static_assert(!HasFlatFrame<TApExCustomMaskEdit> && HasFlatFrame<TApExCustomControl> && HasFlatFrame<TApExForm>);
   auto* edit = Child<TProbeMaskEdit>();
-  struct Case {
-    UINT message;
-    const char* name;
-  } cases[] = {{CM_FOCUSCHANGED, "focus"},        {CM_PARENTFONTCHANGED, "parent font"},
-               {CM_VISIBLECHANGED, "visible"},    {CM_ENABLEDCHANGED, "enabled"},
-               {CM_COLORCHANGED, "colour"},       {CM_FONTCHANGED, "font"},
-               {CM_CURSORCHANGED, "cursor"},      {CM_SHOWINGCHANGED, "showing"},
-               {CM_SHOWHINTCHANGED, "show hint"}, {CM_PARENTSHOWHINTCHANGED, "parent show hint"}};
-  for (const Case& c : cases) {
+  for (int i = 0; i < 10; ++i) {
     edit->heard.clear();
-    edit->Perform(c.message, 0, 0);
-    EXPECT_EQ(edit->heard, std::vector<std::string>{c.name}) << c.name;
+    edit->Perform(notifications[i], 0, 0);
+    EXPECT_EQ(edit->heard, std::vector<int>{i}) << i;
   }
   // Handed on: a colour set reaches the window's brush; kept: the brush keeps the old one.
   edit->SetColor(clYellow);
   EXPECT_EQ(edit->Brush()->Color(), clYellow);
-  edit->kept = "colour";
+  edit->kept = 4;
   edit->SetColor(clAqua);
   EXPECT_TRUE(edit->Color() == clAqua && edit->Brush()->Color() == clYellow);
 }

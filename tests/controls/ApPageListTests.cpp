@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <set>
 
@@ -113,19 +112,10 @@ TEST_F(PageList, HidingTheOnlyPageLeavesNoneActive) {
 
 // The only page going, by any way, leaves no page active and no change announced.
 TEST_F(PageList, TheOnlyPageGoingAnnouncesNothing) {
-  struct Case {
-    const char* how;
-    std::function<void(TApPageList*, TApStandardPage*)> go;
-    bool pageLives;
-  } cases[] = {
-      {"hidden", [](TApPageList* l, TApStandardPage* p) { l->HidePage(p); }, true},
-      {"taken out", [](TApPageList*, TApStandardPage* p) { p->SetPageList(nullptr); }, true},
-      {"freed", [](TApPageList*, TApStandardPage* p) { delete p; }, false},
-      {"deleted by index", [](TApPageList* l, TApStandardPage*) { l->DeletePage(0); }, false},
-  };
   delete pages[1];
   delete pages[2];
-  for (const Case& c : cases) {
+  enum { hidden, takenOut, freed, deletedByIndex };
+  for (int how : {hidden, takenOut, freed, deletedByIndex}) {
     if (!pages[0]) {
       pages[0] = new TApStandardPage(form);
       pages[0]->SetPageList(list);
@@ -133,14 +123,14 @@ TEST_F(PageList, TheOnlyPageGoingAnnouncesNothing) {
       list->ShowPage(pages[0]);
     }
     list->SetActivePageIndex(0);
-    ASSERT_EQ(list->ActivePage(), pages[0]) << c.how;
-    int before = changes;
-    c.go(list, pages[0]);
-    if (!c.pageLives) pages[0] = nullptr;
-    EXPECT_TRUE(list->ActivePage() == nullptr && list->GetPageCount() == 0 && changes == before) << c.how;
-    if (pages[0]) {
-      EXPECT_FALSE(pages[0]->Visible()) << c.how;
-    }
+    ASSERT_EQ(list->ActivePage(), pages[0]) << how;
+    const int before = changes;
+    if (how == hidden) list->HidePage(pages[0]);
+    if (how == takenOut) pages[0]->SetPageList(nullptr);
+    if (how == freed) delete std::exchange(pages[0], nullptr);
+    if (how == deletedByIndex) list->DeletePage(0), pages[0] = nullptr;
+    EXPECT_TRUE(list->ActivePage() == nullptr && list->GetPageCount() == 0 && changes == before) << how;
+    EXPECT_TRUE(!pages[0] || !pages[0]->Visible()) << how;
   }
 }
 

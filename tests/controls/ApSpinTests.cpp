@@ -275,11 +275,8 @@ TEST_F(SpinEdit, TheFocusLeavingShowsThePlainDigits) {
 TEST_F(SpinEdit, DecimalTakesAnyByte) {
   auto* other = Child<TEdit>();
   edit->SetValueType(vtFloat);
-  struct Case {
-    Byte decimal;
-    const wchar_t* shown;  // without a display format
-    const wchar_t* plain;  // with one, the focus gone
-  } cases[] = {
+  // The decimals, the text without a display format, the text with one once the focus is gone.
+  const std::tuple<Byte, const wchar_t*, const wchar_t*> cases[] = {
       {0, L"2", L"2"},
       {2, L"1.50", L"1.5"},
       {15, L"1.500000000000000", L"1.5"},
@@ -287,18 +284,18 @@ TEST_F(SpinEdit, DecimalTakesAnyByte) {
       {20, L"1.500000000000000000", L"1.5"},
       {255, L"1.500000000000000000", L"1.5"},
   };
-  for (const Case& c : cases) {
+  for (auto [decimal, shown, plain] : cases) {
     edit->SetDisplayFormat("");
-    edit->SetDecimal(c.decimal);
-    EXPECT_EQ(edit->Decimal(), c.decimal);
+    edit->SetDecimal(decimal);
+    EXPECT_EQ(edit->Decimal(), decimal);
     edit->SetValue(1.5L);
-    EXPECT_EQ(edit->Text(), c.shown) << int(c.decimal);
+    EXPECT_EQ(edit->Text(), shown) << int(decimal);
     edit->SetDisplayFormat(",0.##");
     edit->SetFocus();
     edit->SetValue(1.5L);
     other->SetFocus();
     Pump();
-    EXPECT_EQ(edit->Text(), c.plain) << int(c.decimal);
+    EXPECT_EQ(edit->Text(), plain) << int(decimal);
   }
   EXPECT_STREQ(FindPropInfo(edit, "Decimal").PropType->Name, "Byte");
   // A form file holds a byte there, or the read stops with a clear error and the edit keeps its own.

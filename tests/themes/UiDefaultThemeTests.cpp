@@ -479,20 +479,15 @@ TEST_P(DefaultThemeTest, ACheckedButtonNotHotIsDithered) {
 // is hot, pushed, checked or designed, and a hot page-scroll button has no edge of its own.
 TEST_P(DefaultThemeTest, ClassicTransparentFrameAndPageScrollEdges) {
   if (Styled()) GTEST_SKIP() << "the classic frames only";
-  const uint32_t darkShadow = GetSysColor(COLOR_3DDKSHADOW) & 0xFFFFFF;
-  const uint32_t light = GetSysColor(COLOR_3DLIGHT) & 0xFFFFFF;
-  const struct {
-    int Flags;
-    uint32_t Options;
-  } frames[] = {{ISF_HOT, IO_TOOLBARSTYLE},
-                {ISF_PUSHED, IO_TOOLBARSTYLE},
-                {ISF_SELECTED, IO_TOOLBARSTYLE},
-                {0, IO_TOOLBARSTYLE | IO_DESIGNING}};
-  for (const auto& c : frames) {
+  const uint32_t darkShadow = GetSysColor(COLOR_3DDKSHADOW) & 0xFFFFFF, light = GetSysColor(COLOR_3DLIGHT) & 0xFFFFFF;
+  for (auto [flags, options] : {std::pair{ISF_HOT, IO_TOOLBARSTYLE},
+                                {ISF_PUSHED, IO_TOOLBARSTYLE},
+                                {ISF_SELECTED, IO_TOOLBARSTYLE},
+                                {0, IO_TOOLBARSTYLE | IO_DESIGNING}}) {
     TTestPicture pic(60, 20, kMagenta);
-    theme->PaintFrame(On(pic), TRect{0, 0, 60, 20}, Item(VT_TOOLBAR, c.Flags, c.Options));
-    EXPECT_EQ(pic.At(10, 0), darkShadow) << c.Flags << " " << c.Options;
-    EXPECT_EQ(pic.At(10, 19), light) << c.Flags << " " << c.Options;
+    theme->PaintFrame(On(pic), TRect{0, 0, 60, 20}, Item(VT_TOOLBAR, flags, options));
+    EXPECT_EQ(pic.At(10, 0), darkShadow) << flags << " " << options;
+    EXPECT_EQ(pic.At(10, 19), light) << flags << " " << options;
   }
   for (bool hot : {false, true}) {
     TTestPicture pic(16, 16, kMagenta);

@@ -2,8 +2,6 @@
 // separators and the chevron.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "framework/Forms.h"
 #include "framework/ImageList.h"
 #include "tests/themes/UiItemsTestSupport.h"
@@ -362,42 +360,31 @@ TEST(UiItemViewer, MenuCaptionColumnIsTheWidestShownCaption) {
   TThemeSwap swap(&theme);
   TItemPicture pic(10, 10);
   const WideString own = L"Print", longer = L"A much longer caption than Print";
-  auto widthOfPrint = [&](const std::function<void(TViewFixture&)>& AddSiblings) {
+  // The width of "Print" in a menu, beside a longer sibling of the style, shown or not, bold or not.
+  auto width = [&](bool Sibling, TBarItemStyle Style = 0, bool Visible = true, bool Bold = false) {
     TViewFixture f(false);
     auto* item = new TUiCustomItem(nullptr);
     item->SetCaption(own + L"\tCtrl+Shift+P");
     TUiItemViewer* v = f.Add(item);
-    AddSiblings(f);
+    if (Sibling) {
+      auto* s = new TStyled(Style);
+      s->SetCaption(longer);
+      s->SetVisible(Visible);
+      if (Bold) s->SetOptions(TBarItemOptions{tboDefault});
+      f.Add(s);
+    }
     int w = 0, h = 0;
     v->CalcSize(pic.Canvas(), w, h);
     return w;
   };
-  auto sibling = [&](TBarItemStyle Style, bool Visible, bool Default) {
-    return [=](TViewFixture& f) {
-      auto* s = new TStyled(Style);
-      s->SetCaption(longer);
-      s->SetVisible(Visible);
-      if (Default) s->SetOptions(TBarItemOptions{tboDefault});
-      f.Add(s);
-    };
-  };
-  const int alone = widthOfPrint([](TViewFixture&) {});
-  const int ownWidth = pic.TextWidth(own);
-  const int plain = pic.TextWidth(longer) - ownWidth;
+  const int alone = width(false), ownWidth = pic.TextWidth(own), plain = pic.TextWidth(longer) - ownWidth;
   pic.Canvas()->Font()->SetStyle(TFontStyles{fsBold});
   const int bold = pic.TextWidth(longer) - ownWidth;
   pic.Canvas()->Font()->SetStyle(TFontStyles{});
-  const struct {
-    const char* Name;
-    std::function<void(TViewFixture&)> Siblings;
-    int Grows;
-  } cases[] = {
-      {"a longer sibling", sibling(0, true, false), plain},
-      {"a longer sibling in bold", sibling(0, true, true), bold},
-      {"a hidden longer sibling", sibling(0, false, false), 0},
-      {"a longer inline group placeholder", sibling(tbisInlineGroup, true, false), 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(widthOfPrint(c.Siblings), alone + c.Grows) << c.Name;
+  EXPECT_EQ(width(true), alone + plain);
+  EXPECT_EQ(width(true, 0, true, true), alone + bold) << "in bold";
+  EXPECT_EQ(width(true, 0, false), alone) << "hidden";
+  EXPECT_EQ(width(true, tbisInlineGroup), alone) << "an inline group placeholder";
 }
 
 // The item record carries the view's own answer to the view-type query: 0 for a view without a
@@ -405,30 +392,20 @@ TEST(UiItemViewer, MenuCaptionColumnIsTheWidestShownCaption) {
 TEST(UiItemViewer, ItemRecordTakesTheViewTypeOfTheViewsWindow) {
   TRecordingTheme theme;
   TThemeSwap swap(&theme);
+  for (bool toolbar : {true, false}) {
+    TViewFixture f(toolbar);
+    TUiItemViewer* v = f.Add(new TUiCustomItem(nullptr));
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->MakeItemInfo(false, false).ViewType, 0) << toolbar;
+  }
   TForm form(nullptr, CreateNew);
   auto* bar = new TUiToolbar(&form);
   bar->SetParent(&form);
-  const struct {
-    const char* Name;
-    int Expected;
-  } cases[] = {
-      {"toolbar view without a window", 0},
-      {"menu view without a window", 0},
-      {"themed toolbar", GetWindowViewType(bar)},
-  };
-  ASSERT_NE(cases[2].Expected, 0);
-  for (int i = 0; i < 3; ++i) {
-    auto* item = new TUiCustomItem(nullptr);
-    TViewFixture f(i == 0);
-    TUiItemViewer* v = nullptr;
-    if (i < 2) {
-      v = f.Add(item);
-    } else {
-      bar->Items()->Add(item);
-      v = dynamic_cast<TUiItemViewer*>(bar->View()->Find(item));
-    }
-    ASSERT_NE(v, nullptr) << cases[i].Name;
-    EXPECT_EQ(v->MakeItemInfo(false, false).ViewType, cases[i].Expected) << cases[i].Name;
-    if (i == 2) delete item;
-  }
+  auto* item = new TUiCustomItem(nullptr);
+  bar->Items()->Add(item);
+  auto* v = dynamic_cast<TUiItemViewer*>(bar->View()->Find(item));
+  ASSERT_NE(v, nullptr);
+  ASSERT_NE(GetWindowViewType(bar), 0);
+  EXPECT_EQ(v->MakeItemInfo(false, false).ViewType, GetWindowViewType(bar));
+  delete item;
 }

@@ -124,23 +124,30 @@ TEST(UiToolbar, ThemeNoticeAndColourChangeReachChildControls) {
 
 namespace {
 
-// A theme that notes the close button's state each time it paints a docked or floating frame.
-struct TCloseButtonTheme : TRecordingTheme {
+// A theme that notes the close button's state and the brush each time it paints a frame.
+struct TFrameTheme : TRecordingTheme {
   std::vector<int> States;
-  void PaintToolbarNCArea(TCanvas*, const TRect&, const TUiToolbarInfo& Info) override {
-    States.push_back(Info.CloseButtonState);
+  std::vector<TColor> Brushes;
+  void PaintToolbarNCArea(TCanvas* C, const TRect& R, const TUiToolbarInfo& Info) override {
+    States.push_back(Info.CloseButtonState), Brushes.push_back(C->Brush()->Color());
+    TRecordingTheme::PaintToolbarNCArea(C, R, Info);
   }
   void PaintFloatingBorder(TCanvas*, const TRect&, const TUiFloatingBorderInfo& Info) override {
     States.push_back(Info.CloseButtonState);
   }
-  // The states painted while the mouse holds the close button of Wnd down (the frame is painted
+  std::vector<int> Painted(HWND Wnd) {
+    States.clear(), Brushes.clear();
+    SendMessageW(Wnd, WM_NCPAINT, 1, 0);
+    return States;
+  }
+  // The first state painted while the mouse holds the close button down (the frame is painted
   // inside the tracking loop) and lets go away from it.
-  std::vector<int> WhileHeld(HWND Wnd) {
+  int Held(HWND Wnd) {
     States.clear();
     PostMessageW(Wnd, WM_NCPAINT, 1, 0);
     PostMessageW(Wnd, WM_LBUTTONUP, 0, MAKELPARAM(-100, -100));
     SendMessageW(Wnd, WM_NCLBUTTONDOWN, HTBARCLOSEBUTTON, 0);
-    return States;
+    return States.empty() ? -1 : States.front();
   }
 };
 
@@ -149,21 +156,15 @@ struct TCloseButtonTheme : TRecordingTheme {
 // The docked frame tells the theme the close button's state: shown, and held down while the
 // mouse tracks it.
 TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
-  TCloseButtonTheme theme;
+  TFrameTheme theme;
   TThemedForm f;
   TThemeSwap swap(&theme);
   f.Toolbar->SetParent(f.Dock);
   f.Toolbar->SetCloseButtonWhenDocked(true);
   f.Form.Show();
   PumpMessagesFor(20);
-  HWND wnd = f.Toolbar->Handle();
-  theme.States.clear();
-  f.Toolbar->Perform(WM_NCPAINT, 1, 0);
-  ASSERT_EQ(theme.States.size(), 1u);
-  EXPECT_EQ(theme.States[0], 1);
-  const std::vector<int> held = theme.WhileHeld(wnd);
-  ASSERT_FALSE(held.empty());
-  EXPECT_EQ(held.front(), 1 | 4);
+  EXPECT_EQ(theme.Painted(f.Toolbar->Handle()), std::vector<int>{1});
+  EXPECT_EQ(theme.Held(f.Toolbar->Handle()), 1 | 4);
   EXPECT_TRUE(f.Toolbar->Visible());  // not closed: the mouse was let go elsewhere
   f.Form.Hide();
 }
@@ -171,7 +172,7 @@ TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
 // The floating frame tells the theme its close button's state too: hot under the mouse, and
 // pushed while the mouse holds it down over it.
 TEST(UiToolbar, FloatingCloseButtonStateReachesTheTheme) {
-  TCloseButtonTheme theme;
+  TFrameTheme theme;
   TThemedForm f;
   TThemeSwap swap(&theme);
   f.Toolbar->SetParent(f.Dock);
@@ -181,21 +182,12 @@ TEST(UiToolbar, FloatingCloseButtonStateReachesTheTheme) {
   TBarFloatingWindowParent* frame = f.Toolbar->FloatingParent();
   ASSERT_TRUE(frame && frame->HandleAllocated());
   HWND wnd = frame->Handle();
-  const struct {
-    UINT Msg;
-    WPARAM Code;
-    int State;
-  } moves[] = {{WM_NCMOUSEMOVE, HTBARCLOSEBUTTON, 1 | 2}, {WM_NCMOUSELEAVE, 0, 1}};
-  for (const auto& m : moves) {
-    SendMessageW(wnd, m.Msg, m.Code, 0);
-    theme.States.clear();
-    SendMessageW(wnd, WM_NCPAINT, 1, 0);
-    ASSERT_FALSE(theme.States.empty());
-    EXPECT_EQ(theme.States.back(), m.State) << m.Msg;
+  for (auto [msg, code, state] : {std::tuple{WM_NCMOUSEMOVE, HTBARCLOSEBUTTON, 1 | 2}, {WM_NCMOUSELEAVE, 0, 1}}) {
+    SendMessageW(wnd, msg, code, 0);
+    const std::vector<int> painted = theme.Painted(wnd);
+    EXPECT_TRUE(!painted.empty() && painted.back() == state) << msg;
   }
-  const std::vector<int> held = theme.WhileHeld(wnd);
-  ASSERT_FALSE(held.empty());
-  EXPECT_EQ(held.front(), 1 | 4);
+  EXPECT_EQ(theme.Held(wnd), 1 | 4);
   EXPECT_TRUE(f.Toolbar->Visible());
   f.Form.Hide();
 }
@@ -320,26 +312,17 @@ TEST(UiMenuAnimation, StylesFallBackToWhatThePlatformOffers) {
 }
 
 // The theme fills a docked toolbar's frame ring with the canvas brush: the toolbar's colour, or
-// nothing (clNone) over what the ring was filled with already, the effective colour or the
-// dock's background; never the canvas's own white.
+// nothing (clNone) over what the ring was filled with already; never the canvas's own white.
 TEST(UiToolbar, TheFrameRingIsFilledWithTheToolbarsColour) {
-  struct TRingTheme : TRecordingTheme {
-    std::vector<TColor> Brushes;
-    void PaintToolbarNCArea(TCanvas* C, const TRect& R, const TUiToolbarInfo& I) override {
-      Brushes.push_back(C->Brush()->Color());
-      TRecordingTheme::PaintToolbarNCArea(C, R, I);
-    }
-  };
   for (TColor color : {clNone, clRed}) {
-    TRingTheme theme;
+    TFrameTheme theme;
     TThemedForm f;
     TThemeSwap swap(&theme);
     f.Toolbar->SetColor(color);
     f.Toolbar->SetParent(f.Dock);
     f.Form.Show();
     PumpMessagesFor(20);
-    theme.Brushes.clear();
-    f.Toolbar->Perform(WM_NCPAINT, 1, 0);
+    theme.Painted(f.Toolbar->Handle());
     ASSERT_FALSE(theme.Brushes.empty()) << color;
     EXPECT_EQ(theme.Brushes.back(), color);
     f.Form.Hide();

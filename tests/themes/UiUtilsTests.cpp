@@ -240,26 +240,19 @@ TEST(UiDrawing, GlyphOfAnImageListEntryIsCentred) {
 // A clNone colour leaves the dither and the gradient out as well, with or without the system's
 // gradient function.
 TEST(UiDrawing, ClNoneDrawsNoDitherAndNoGradient) {
-  const struct {
-    const char* Name;
-    bool Gradient, SystemFunction;
-    TColor C1, C2;
-  } cases[] = {
-      {"dither, first colour", false, false, clNone, clRed},
-      {"dither, second colour", false, false, clRed, clNone},
-      {"gradient, first colour", true, true, clNone, clBlue},
-      {"gradient, second colour", true, true, clBlue, clNone},
-      {"gradient by lines, first colour", true, false, clNone, clBlue},
-      {"gradient by lines, second colour", true, false, clBlue, clNone},
+  // A gradient (else a dither), by the system's function (else by lines), the two colours.
+  const std::tuple<bool, bool, TColor, TColor> cases[] = {
+      {false, false, clNone, clRed}, {false, false, clRed, clNone}, {true, true, clNone, clBlue},
+      {true, true, clBlue, clNone},  {true, false, clNone, clBlue}, {true, false, clBlue, clNone},
   };
-  for (const auto& c : cases) {
+  for (auto [gradient, systemFunction, c1, c2] : cases) {
     TSavedFunctions saved;
-    if (!c.SystemFunction) UiOptionalFunctions().GradientFill = nullptr;
+    if (!systemFunction) UiOptionalFunctions().GradientFill = nullptr;
     TTestPicture pic(12, 12);
-    if (c.Gradient)
-      GradFill(pic.DC(), TRect{0, 0, 12, 12}, c.C1, c.C2, true);
+    if (gradient)
+      GradFill(pic.DC(), TRect{0, 0, 12, 12}, c1, c2, true);
     else
-      DitherRect(pic.DC(), TRect{0, 0, 12, 12}, c.C1, c.C2);
-    EXPECT_EQ(pic.Count(TRect{0, 0, 12, 12}, 0xFFFFFF), 144) << c.Name;
+      DitherRect(pic.DC(), TRect{0, 0, 12, 12}, c1, c2);
+    EXPECT_EQ(pic.Count(TRect{0, 0, 12, 12}, 0xFFFFFF), 144) << gradient << systemFunction << c1 << c2;
   }
 }
