@@ -82,31 +82,25 @@ TEST(Dialog, FilterBecomesPairsOfZeroEndedTexts) {
 }
 
 // The answer of a dialog that lets several files be chosen is a list when the first name follows
-// the folder's zero; any other answer is one full name up to its zero, whatever follows it (the
-// tail of a longer name the dialog was given).
+// the folder's zero; any other answer is one full name up to its zero, whatever follows it.
 TEST(Dialog, AnswerNamesOneFileOrAFolderWithNames) {
-  struct Case {
-    WideString buffer;
-    size_t offset;
-    const wchar_t* files;
-  } cases[] = {
+  const WideString full = Zeros(L"C:\\d\\f.txt\0.txt\0\0"), list = Zeros(L"C:\\d\0a\0b\0\0");
+  // The buffer, the offset of the first name, the files it names.
+  const std::tuple<WideString, size_t, const wchar_t*> cases[] = {
       {Zeros(L"C:\\d\0a.txt\0\x03B2.txt\0\0"), 5, L"C:\\d\\a.txt\r\nC:\\d\\\x03B2.txt\r\n"},
       {Zeros(L"C:\\\0a\0\0"), 4, L"C:\\a\r\n"},
-      // One file chosen where several may be: the offset points into the full name.
-      {Zeros(L"C:\\d\\f.txt\0.txt\0\0"), 5, L"C:\\d\\f.txt\r\n"},
-      // Where one file may be chosen the offset is not asked for.
-      {Zeros(L"C:\\d\\f.txt\0.txt\0\0"), 0, L"C:\\d\\f.txt\r\n"},
+      {full, 5, L"C:\\d\\f.txt\r\n"},  // one file chosen where several may be: the offset points into its name
+      {full, 0, L"C:\\d\\f.txt\r\n"},  // where one file may be chosen the offset is not asked for
       {Zeros(L"C:\\d\\f.txt\0ruits.txt\0\0"), 0, L"C:\\d\\f.txt\r\n"},
       {Zeros(L"f.txt\0ruits.txt\0\0"), 0, L"f.txt\r\n"},
-      // An offset past the folder's zero, or past the buffer, names no list.
-      {Zeros(L"C:\\d\0a\0b\0\0"), 6, L"C:\\d\r\n"},
-      {Zeros(L"C:\\d\0a\0b\0\0"), 40, L"C:\\d\r\n"},
+      {list, 6, L"C:\\d\r\n"},  // an offset past the folder's zero, or past the buffer, names no list
+      {list, 40, L"C:\\d\r\n"},
       {Zeros(L"\0\0"), 0, L""},
   };
   TStringListW files;
-  for (const Case& c : cases) {
-    TOpenDialog::ParseFileNames(c.buffer.data(), c.buffer.size(), c.offset, &files);
-    EXPECT_EQ(files.Text(), c.files) << WideToUtf8(c.buffer) << " at " << c.offset;
+  for (const auto& [buffer, offset, names] : cases) {
+    TOpenDialog::ParseFileNames(buffer.data(), buffer.size(), offset, &files);
+    EXPECT_EQ(files.Text(), names) << WideToUtf8(buffer) << " at " << offset;
   }
 }
 
@@ -130,44 +124,38 @@ TEST(Dialog, AnyAnswerBufferParsesSafely) {
   }
 }
 
-// The real dialogs typed into: the name given before is longer or shorter than the one typed,
-// with or without its folder, and the answer is the name typed, in the folder shown (the tail of
-// a longer name given before is never taken for a second file).
+// The real dialogs typed into: whatever name was given before, longer or shorter, with its folder
+// or not, the answer is the name typed, in the folder shown (never a tail of the name before).
 TEST(Dialog, TheRealDialogsAnswerTheNameTypedWhateverTheNameBefore) {
   TTestFolder folder;
   CreateDirectoryW(folder.File(L"data").c_str(), nullptr);
-  const std::wstring data = folder.File(L"data\\");
-  for (const wchar_t* name : {L"f.txt", L"fruits.txt", L"a much longer name than before.txt", L"g.txt"})
-    folder.Write(L"data\\" + std::wstring(name), "x");
-  struct Case {
-    bool Save, Several;
-    std::wstring Before, Typed, Answer;
-  } cases[] = {
-      {true, false, data + L"fruits.txt", L"f.txt", data + L"f.txt"},
-      {true, false, data + L"f.txt", L"a much longer name than before.txt",
-       data + L"a much longer name than before.txt"},
-      {true, false, L"fruits.txt", data + L"g.txt", data + L"g.txt"},
-      {false, false, data + L"fruits.txt", L"f.txt", data + L"f.txt"},
-      {false, true, data + L"fruits.txt", L"f.txt", data + L"f.txt"},
-      {false, true, data + L"f.txt", L"fruits.txt", data + L"fruits.txt"},
-      {false, true, L"a much longer name than before.txt", data + L"g.txt", data + L"g.txt"},
+  const std::wstring data = folder.File(L"data\\"), longer = L"a much longer name than before.txt";
+  for (const std::wstring name : {L"f.txt", L"fruits.txt", longer.c_str(), L"g.txt"})
+    folder.Write(L"data\\" + name, "x");
+  // Saved (else opened), several files allowed, the name given before, the name typed.
+  const std::tuple<bool, bool, std::wstring, std::wstring> cases[] = {
+      {true, false, data + L"fruits.txt", L"f.txt"}, {true, false, data + L"f.txt", longer},
+      {true, false, L"fruits.txt", data + L"g.txt"}, {false, false, data + L"fruits.txt", L"f.txt"},
+      {false, true, data + L"fruits.txt", L"f.txt"}, {false, true, data + L"f.txt", L"fruits.txt"},
+      {false, true, longer, data + L"g.txt"},
   };
-  for (const Case& c : cases) {
-    TSaveDialog save(nullptr);
-    TOpenDialog open(nullptr);
-    TOpenDialog& dialog = c.Save ? save : open;
+  for (const auto& [save, several, before, typed] : cases) {
+    TSaveDialog saveDialog(nullptr);
+    TOpenDialog openDialog(nullptr);
+    TOpenDialog& dialog = save ? saveDialog : openDialog;
     // Save over a file without asking, as the main window's own check does before.
     dialog.SetOptions({ofHideReadOnly, ofEnableSizing, ofNoChangeDir});
-    if (c.Several) dialog.SetOptions(dialog.Options() + ofAllowMultiSelect);
-    dialog.SetFileName(c.Before);
+    if (several) dialog.SetOptions(dialog.Options() + ofAllowMultiSelect);
+    dialog.SetFileName(before);
     dialog.SetInitialDir(data);
-    TFileDialogTyping typing({c.Typed});
-    const std::string what = WideToUtf8(c.Before) + " -> " + WideToUtf8(c.Typed);
+    TFileDialogTyping typing({typed});
+    const std::wstring answer = WideLowerCase(typed.find(L'\\') == std::wstring::npos ? data + typed : typed);
+    const std::string what = WideToUtf8(before) + " -> " + WideToUtf8(typed);
     ASSERT_TRUE(dialog.Execute()) << what;
     EXPECT_EQ(typing.Typed(), 1) << what;
-    EXPECT_EQ(WideLowerCase(dialog.FileName()), WideLowerCase(c.Answer)) << what;
+    EXPECT_EQ(WideLowerCase(dialog.FileName()), answer) << what;
     ASSERT_EQ(dialog.Files()->Count(), 1) << what;
-    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(0)), WideLowerCase(c.Answer)) << what;
+    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(0)), answer) << what;
   }
 }
 
@@ -183,7 +171,7 @@ TEST(Dialog, TheRealOpenDialogAnswersSeveralFiles) {
     TFileDialogTyping typing({L"\"f.txt\" \"g.txt\""});
     ASSERT_TRUE(dialog.Execute()) << WideToUtf8(before);
     ASSERT_EQ(dialog.Files()->Count(), 2) << WideToUtf8(before);
-    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(0)), WideLowerCase(folder.File(L"f.txt")));
-    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(1)), WideLowerCase(folder.File(L"g.txt")));
+    EXPECT_EQ(WideLowerCase(dialog.Files()->Text()),
+              WideLowerCase(folder.File(L"f.txt") + L"\r\n" + folder.File(L"g.txt") + L"\r\n"));
   }
 }

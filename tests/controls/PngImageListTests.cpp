@@ -71,13 +71,10 @@ TEST_F(PngImageList, EveryItemKeepsItsNativePlaceEvenWithoutAnImage) {
 // bits, and a half-clear pixel is blended, not cut.
 TEST_F(PngImageList, TheNativeListIsMadeAgainWithRoomForAlpha) {
   UseVersion6(true);
-  struct Case {
-    TColorDepth depth;
-  } cases[] = {{cd4Bit}, {cd8Bit}, {cd16Bit}, {cd24Bit}, {cd32Bit}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.depth));
+  for (TColorDepth depth : {cd4Bit, cd8Bit, cd16Bit, cd24Bit, cd32Bit}) {
+    SCOPED_TRACE(static_cast<int>(depth));
     TPngImageList list(nullptr);
-    list.SetColorDepth(c.depth);
+    list.SetColorDepth(depth);
     list.PngImages()->Add()->SetPngImage(Glyph(128).get());
     IMAGEINFO info{};
     ASSERT_TRUE(ImageList_GetImageInfo(list.Handle(), 0, &info));
@@ -87,8 +84,7 @@ TEST_F(PngImageList, TheNativeListIsMadeAgainWithRoomForAlpha) {
     EXPECT_NEAR(static_cast<int>(NativePixel(list, 0, 2, 2) & 0xFF), 0x7F, 2);
     EXPECT_EQ(NativePixel(list, 0, 12, 2), 0xFFFFFFu);
   }
-  // The list's own depth beside 32 bits names a depth the system does not know: the same
-  // image comes out black there.
+  // The list's own depth beside 32 bits names a depth the system does not know: the image comes out black.
   TPngImageList source(nullptr);
   source.PngImages()->Add()->SetPngImage(Glyph(128).get());
   TIconHandle icon(ImageList_GetIcon(source.Handle(), 0, ILD_NORMAL));

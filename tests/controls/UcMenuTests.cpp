@@ -125,25 +125,22 @@ TEST_F(UcMenu, AnItemWithASubMenuMeasuresAndDrawsItsShortcutToo) {
   bitmap.SetSize(220, 20);
   TCanvas* canvas = bitmap.Canvas();
   const WideString keys = ShortCutToWideText(Keys('K', scCtrl | scShift));
-  struct Case {
-    int subItems;
-  } cases[] = {{0}, {1}, {2}};
-  for (const Case& c : cases) {
+  for (int subItems : {0, 1, 2}) {
     auto* item = new TUcMenuItem(popup);
     item->SetCaption(Open);
     popup->Items()->Add(item);
-    for (int i = 0; i < c.subItems; ++i) item->Add(new TUcMenuItem(popup));
+    for (int i = 0; i < subItems; ++i) item->Add(new TUcMenuItem(popup));
     int plainWidth = 0, width = 0, height = 0;
     item->MeasureItem(canvas, plainWidth, height);
     item->SetShortCut(Keys('K', scCtrl | scShift));
     item->MeasureItem(canvas, width, height);
-    EXPECT_GE(width, plainWidth + canvas->TextWidth(keys) + 20) << c.subItems;
+    EXPECT_GE(width, plainWidth + canvas->TextWidth(keys) + 20) << subItems;
     item->AdvancedDrawItem(canvas, TRect(0, 0, 220, 20), TOwnerDrawState(), false);
     const TColor background = canvas->Pixels(0, 0);
     bool inked = false;
     for (int x = 220 - 10 - canvas->TextWidth(keys); x < 210; ++x)
       for (int y = 0; y < 20; ++y) inked = inked || canvas->Pixels(x, y) != background;
-    EXPECT_TRUE(inked) << c.subItems;
+    EXPECT_TRUE(inked) << subItems;
   }
 }
 
