@@ -46,8 +46,7 @@ const UINT notifications[] = {CM_FOCUSCHANGED,    CM_PARENTFONTCHANGED,    CM_VI
                               CM_COLORCHANGED,    CM_FONTCHANGED,          CM_CURSORCHANGED,  CM_SHOWINGCHANGED,
                               CM_SHOWHINTCHANGED, CM_PARENTSHOWHINTCHANGED};
 
-// A masked edit that records which operation hears a notification, handing each on but the one
-// kept, and changes its dialog codes as told.
+// A masked edit that notes which operation hears a notification, hands all on but the one kept, and sets dialog codes.
 class TProbeMaskEdit : public TApExCustomMaskEdit {
  public:
   using TApExCustomMaskEdit::TApExCustomMaskEdit;
@@ -304,9 +303,7 @@ TEST_F(ShownForm, MaskEditDialogCodesChangeOnlyWithoutTheMarker) {
   }
 }
 
-// Each change notification reaches the masked edit's operation, whose default hands it on; one
-// the edit keeps does not reach the framework. The flat frame is the custom control's and the
-// form's, not the edit's.
+// Each notification reaches the edit's operation, which hands it on unless kept; the flat frame is not the edit's.
 TEST_F(ShownForm, MaskEditNotificationsAreOperations) {
   static_assert(!HasFlatFrame<TApExCustomMaskEdit> && HasFlatFrame<TApExCustomControl> && HasFlatFrame<TApExForm>);
   auto* edit = Child<TProbeMaskEdit>();

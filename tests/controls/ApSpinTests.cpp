@@ -270,8 +270,7 @@ TEST_F(SpinEdit, TheFocusLeavingShowsThePlainDigits) {
   EXPECT_EQ(edit->Value(), 4321.5L);
 }
 
-// Decimal takes any byte, past the 18 decimals a number shows too: the text then stops at 18,
-// and the plain digits out of focus show what the value has.
+// Decimal takes any byte: the text stops at 18 decimals, and the plain digits out of focus show what the value has.
 TEST_F(SpinEdit, DecimalTakesAnyByte) {
   auto* other = Child<TEdit>();
   edit->SetValueType(vtFloat);

@@ -81,8 +81,7 @@ TEST(Dialog, FilterBecomesPairsOfZeroEndedTexts) {
   for (const Case& c : cases) EXPECT_EQ(TOpenDialog::SystemFilter(c.filter), c.system) << c.filter;
 }
 
-// The answer of a dialog that lets several files be chosen is a list when the first name follows
-// the folder's zero; any other answer is one full name up to its zero, whatever follows it.
+// A list only when the first name follows the folder's zero; else one full name up to its zero, whatever follows.
 TEST(Dialog, AnswerNamesOneFileOrAFolderWithNames) {
   const WideString full = Zeros(L"C:\\d\\f.txt\0.txt\0\0"), list = Zeros(L"C:\\d\0a\0b\0\0");
   // The buffer, the offset of the first name, the files it names.
@@ -104,8 +103,7 @@ TEST(Dialog, AnswerNamesOneFileOrAFolderWithNames) {
   }
 }
 
-// The answer buffer comes from another module: any run of texts, with or without its zeros at
-// the end, and any offset must parse into names without reading past the buffer.
+// The answer comes from another module: any texts, zero-ended or not, and any offset parse within the buffer.
 TEST(Dialog, AnyAnswerBufferParsesSafely) {
   std::mt19937 random(20261206);
   TStringListW files;
@@ -124,8 +122,7 @@ TEST(Dialog, AnyAnswerBufferParsesSafely) {
   }
 }
 
-// The real dialogs typed into: whatever name was given before, longer or shorter, with its folder
-// or not, the answer is the name typed, in the folder shown (never a tail of the name before).
+// Whatever name was given before, the answer is the name typed, in the folder shown, never a tail of the one before.
 TEST(Dialog, TheRealDialogsAnswerTheNameTypedWhateverTheNameBefore) {
   TTestFolder folder;
   CreateDirectoryW(folder.File(L"data").c_str(), nullptr);
@@ -159,8 +156,7 @@ TEST(Dialog, TheRealDialogsAnswerTheNameTypedWhateverTheNameBefore) {
   }
 }
 
-// Several names typed into a dialog that lets several files be chosen: each of them, in the
-// folder shown, whatever name was given before.
+// Several names typed: each of them, in the folder shown, whatever name was given before.
 TEST(Dialog, TheRealOpenDialogAnswersSeveralFiles) {
   TTestFolder folder;
   for (const wchar_t* name : {L"f.txt", L"g.txt", L"fruits and vegetables.txt"}) folder.Write(name, "x");

@@ -67,8 +67,7 @@ TEST_F(PngImageList, EveryItemKeepsItsNativePlaceEvenWithoutAnImage) {
   EXPECT_TRUE(NativePixel(list, 0, 2, 2) == 0xFFFFFFu && NativePixel(list, 1, 2, 2) == 0x000000u);
 }
 
-// However few colours the list was given, the native list made again for its images holds 32
-// bits, and a half-clear pixel is blended, not cut.
+// However few colours the list was given, its native list holds 32 bits: a half-clear pixel is blended, not cut.
 TEST_F(PngImageList, TheNativeListIsMadeAgainWithRoomForAlpha) {
   UseVersion6(true);
   for (TColorDepth depth : {cd4Bit, cd8Bit, cd16Bit, cd24Bit, cd32Bit}) {

@@ -116,8 +116,7 @@ TEST_F(UcMenu, OwnerDrawnItemDrawsItsTextAndShortcut) {
   EXPECT_FALSE(inked(211, 220));
 }
 
-// Beside its sub-menu's arrow, an item that is not on the menu bar shows its shortcut as well,
-// and measures room for it.
+// Beside its sub-menu's arrow an item off the menu bar shows its shortcut too, and measures room for it.
 TEST_F(UcMenu, AnItemWithASubMenuMeasuresAndDrawsItsShortcutToo) {
   auto* popup = new TPopupMenu(form);
   popup->SetOwnerDraw(true);

@@ -396,8 +396,7 @@ TEST(SkinItemViewer, BitmapHintWindowHoldsEveryLine) {
 
 }  // namespace
 
-// A caption is measured as it is drawn: turned only on a vertical toolbar for an item that
-// leaves its layout to the view and has no image above its caption.
+// A caption is measured turned exactly when drawn turned: on a vertical toolbar, automatic layout, no image above.
 TEST(SkinItemViewer, TextIsMeasuredTurnedExactlyWhenItIsDrawnTurned) {
   TItemPicture pic(10, 10);
   const WideString caption = L"A wide caption";

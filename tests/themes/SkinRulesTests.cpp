@@ -238,9 +238,7 @@ TEST(SkinActions, OnlyTheDefaultImageGivesWayToTheActionsImageWhenRead) {
   }
 }
 
-// What each class publishes: only an item with a sub-menu shows it toolbar-style and hears it
-// close; the spacer, sized by its toolbar, has no control, anchoring or margins; a tab's colour
-// and a tab toolbar's active tab are read-only; the customizer publishes its ten events.
+// What each class publishes, and which of those are read-only.
 TEST(ThemesPublished, EachClassItsOwnProperties) {
   TForm form(nullptr, CreateNew);
   TSkinItem item(nullptr);
@@ -268,8 +266,7 @@ TEST(ThemesPublished, EachClassItsOwnProperties) {
       EXPECT_EQ(prop != nullptr, n[0] != '-') << object->ClassName() << "." << name;
       EXPECT_TRUE(!prop || prop->HasSetter == (n[0] != '=')) << object->ClassName() << "." << name;
     }
-  // The whole list of each item class: the bases nothing, a command no sub-menu, a label no
-  // command, the spacer no control, a tab a command's and its own; the colour sets nothing.
+  // The whole list of each item class: a command no sub-menu, a label no command, the spacer no control.
   const std::string command =
       "Action AutoCheck Checked DisplayMode Enabled FontSettings GroupIndex HelpContext ImageIndex Images "
       "InheritOptions Layout MaskOptions MinHeight MinWidth Options RadioItem ShortCut Stretch Visible OnAdjustFont "

@@ -450,8 +450,7 @@ struct TRecordingTab : TSkinTabItem {
 
 }  // namespace
 
-// In the Windows style the active tab reaches 2 px to the left over the tab before it, or over
-// the pane's edge as the first visible item; never over an item that is no tab.
+// In the Windows style the active tab reaches 2 px left over a tab before it or the pane's edge, never another item.
 TEST(SkinTabs, TheActiveTabReachesLeftOnlyOverATabOrTheEdge) {
   if (GetTabThemeTypeInUse(tttWindows) != tttWindows) GTEST_SKIP() << "visual styles are not active";
   enum TFirst { label, tab, hiddenTab, none };
@@ -487,8 +486,7 @@ TEST(SkinTabs, TheActiveTabReachesLeftOnlyOverATabOrTheEdge) {
   }
 }
 
-// Hidden tabs are read back from a form file as the collection it now holds, or as the list
-// older files hold.
+// Hidden tabs are read from a form file as the collection it now holds, or as the list older files hold.
 TEST(SkinTabs, HiddenTabsAreReadFromEitherForm) {
   for (const char* hidden : {"<\n    item\n      Name = 'Tab2'\n      Width = 43\n      Position = 2\n    end>",
                              "(\n    'Tab2'\n    43\n    2)"}) {
@@ -502,9 +500,7 @@ TEST(SkinTabs, HiddenTabsAreReadFromEitherForm) {
   }
 }
 
-// Fitting the tabs after a resize: nothing while no item is whole in sight or while the toolbar
-// is inside an update; the right-aligned spacer's width is no room in use, so hidden tabs come
-// back beside it, and it is given what remains.
+// Fitting stops where no item is whole in sight and inside an update; the right-aligned spacer is no room in use.
 TEST(SkinTabs, FittingStopsWhereItCannotMeasureAndSkipsTheSpacer) {
   {
     TTabForm f(4, 30);  // narrower than the first tab

@@ -96,8 +96,7 @@ TEST(SkinTitleBar, ButtonsAndAltSpaceRunTheirWindowCommands) {
 
 }  // namespace
 
-// A compound bar follows its dock's height whatever its alignment; the title bar, which covers
-// its form, does not follow it at all.
+// A compound bar follows its dock's height whatever its alignment; the title bar, covering its form, does not.
 TEST(SkinTitleBar, OnlyOtherCompoundBarsFollowTheirDocksHeight) {
   TTitleForm f;
   EXPECT_FALSE(f.Bar->Dock()->OnResize);

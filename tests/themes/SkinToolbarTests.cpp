@@ -538,8 +538,7 @@ TEST(SkinViewerStepping, FindsTheNextViewerThatPasses) {
 
 namespace {}  // namespace
 
-// With a control, the menu opens along the control's rectangle as along a toolbar button: below
-// it where there is room, else above it, never over it.
+// With a control, the menu opens along it as along a toolbar button: below where there is room, else above.
 TEST(SkinPopupMenu, OpensAlongItsControlAboveItWhereThereIsNoRoomBelow) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -567,8 +566,7 @@ TEST(SkinPopupMenu, OpensAlongItsControlAboveItWhereThereIsNoRoomBelow) {
   }
 }
 
-// The grip also shows on a form without a sizing frame that an active title bar of its own,
-// not fixed in size, lets the user size.
+// The grip shows on a form without a sizing frame that an active title bar, not of fixed size, lets the user size.
 TEST(SkinStatusToolbar, GripOfAFormSizedThroughItsTitleBar) {
   // A title bar, active, fixed in size; the grip shown.
   const std::tuple<bool, bool, bool, bool> cases[] = {

@@ -475,8 +475,7 @@ TEST_P(DefaultThemeTest, ACheckedButtonNotHotIsDithered) {
   }
 }
 
-// Classic: the frame of an edit item on a transparent toolbar sinks with an inner edge while it
-// is hot, pushed, checked or designed, and a hot page-scroll button has no edge of its own.
+// Classic: a transparent toolbar's edit frame sinks while hot, pushed, checked or designed; page scrolls have no edge.
 TEST_P(DefaultThemeTest, ClassicTransparentFrameAndPageScrollEdges) {
   if (Styled()) GTEST_SKIP() << "the classic frames only";
   const uint32_t darkShadow = GetSysColor(COLOR_3DDKSHADOW) & 0xFFFFFF, light = GetSysColor(COLOR_3DLIGHT) & 0xFFFFFF;

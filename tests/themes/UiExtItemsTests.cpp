@@ -59,8 +59,7 @@ TEST(UiMRUListItem, LinksTheListAndForgetsItWhenItIsFreed) {
   EXPECT_EQ(item.LinkSubitems(), nullptr);
 }
 
-// A form file gives the placeholder its list and nothing else: not even its stand-in caption,
-// which never shows.
+// A form file gives the placeholder its list alone, not even its stand-in caption, which never shows.
 TEST(UiMRUListItem, AFormFileGivesItsListAlone) {
   RegisterFrameworkClasses();
   RegisterSkinClasses();

@@ -353,8 +353,7 @@ TEST(UiItemViewer, CaptionTurnsInVerticalToolbarsAsMeasured) {
   }
 }
 
-// A menu measures its items together: every caption column is as wide as the widest caption
-// among the items it shows, each measured in its own font.
+// A menu's caption column is as wide as the widest caption among the items it shows, each in its own font.
 TEST(UiItemViewer, MenuCaptionColumnIsTheWidestShownCaption) {
   TRecordingTheme theme;
   TThemeSwap swap(&theme);
@@ -387,8 +386,7 @@ TEST(UiItemViewer, MenuCaptionColumnIsTheWidestShownCaption) {
   EXPECT_EQ(width(true, tbisInlineGroup), alone) << "an inline group placeholder";
 }
 
-// The item record carries the view's own answer to the view-type query: 0 for a view without a
-// window, so that the theme paints the item as a plain one.
+// The item record takes the view's own view type: 0 without a window, so that the theme paints a plain item.
 TEST(UiItemViewer, ItemRecordTakesTheViewTypeOfTheViewsWindow) {
   TRecordingTheme theme;
   TThemeSwap swap(&theme);

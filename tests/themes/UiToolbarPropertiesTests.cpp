@@ -1,5 +1,4 @@
-// The themed toolbar publishes the dockable window's properties: a form file sets them, and a
-// form written back names only those that differ from their defaults.
+// The themed toolbar's dockable-window properties: read from form files, written back only away from their defaults.
 #include <gtest/gtest.h>
 
 #include "framework/FormFiles.h"

@@ -140,8 +140,7 @@ struct TFrameTheme : TRecordingTheme {
     SendMessageW(Wnd, WM_NCPAINT, 1, 0);
     return States;
   }
-  // The first state painted while the mouse holds the close button down (the frame is painted
-  // inside the tracking loop) and lets go away from it.
+  // The first state painted (in the tracking loop) while the mouse holds the button down and lets go away from it.
   int Held(HWND Wnd) {
     States.clear();
     PostMessageW(Wnd, WM_NCPAINT, 1, 0);
@@ -169,8 +168,7 @@ TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
   f.Form.Hide();
 }
 
-// The floating frame tells the theme its close button's state too: hot under the mouse, and
-// pushed while the mouse holds it down over it.
+// The floating frame tells the theme its close button's state too: hot under the mouse, pushed while held.
 TEST(UiToolbar, FloatingCloseButtonStateReachesTheTheme) {
   TFrameTheme theme;
   TThemedForm f;
@@ -311,8 +309,7 @@ TEST(UiMenuAnimation, StylesFallBackToWhatThePlatformOffers) {
   EXPECT_EQ(UiMenuAnimation()->RequestedStyle(), 1);
 }
 
-// The theme fills a docked toolbar's frame ring with the canvas brush: the toolbar's colour, or
-// nothing (clNone) over what the ring was filled with already; never the canvas's own white.
+// The frame ring is filled with the toolbar's colour, or nothing for clNone; never with the canvas's own white.
 TEST(UiToolbar, TheFrameRingIsFilledWithTheToolbarsColour) {
   for (TColor color : {clNone, clRed}) {
     TFrameTheme theme;

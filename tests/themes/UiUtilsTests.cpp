@@ -237,8 +237,7 @@ TEST(UiDrawing, GlyphOfAnImageListEntryIsCentred) {
 
 }  // namespace
 
-// A clNone colour leaves the dither and the gradient out as well, with or without the system's
-// gradient function.
+// A clNone colour leaves the dither and the gradient out, with or without the system's gradient function.
 TEST(UiDrawing, ClNoneDrawsNoDitherAndNoGradient) {
   // A gradient (else a dither), by the system's function (else by lines), the two colours.
   const std::tuple<bool, bool, TColor, TColor> cases[] = {

@@ -71,8 +71,7 @@ IAccessible* Child(IAccessible* A, long I) {
   return acc;
 }
 
-// What the method numbered M (value, description, help, help topic, put name, put value, default
-// action, select) answers for a child, any text freed.
+// What method M (value, description, help, topic, put name, put value, action, select) answers, any text freed.
 HRESULT Ask(IAccessible* A, int M, long C) {
   BSTR b = nullptr;
   long topic = 0;
@@ -274,8 +273,7 @@ TEST(BarAcc, PopupMenusAndTheirItemsAnswerScreenReaders) {
   EXPECT_EQ(BarViewAccObjectCount(), 0);
 }
 
-// Asked of another child than itself, every method but the view's numbered children refuses;
-// a hosted control is its window's object as a numbered child, the viewer's own when walked to.
+// Only the object itself is answered for; a hosted control's window object is a numbered child, not walked to.
 TEST(BarAcc, OnlyTheObjectItselfIsAnsweredForAndNavigationGivesTheViewersOwnObjects) {
   InitBarAccessibility();
   ASSERT_TRUE(BarAccessibilityAvailable());
@@ -299,8 +297,7 @@ TEST(BarAcc, OnlyTheObjectItselfIsAnsweredForAndNavigationGivesTheViewersOwnObje
     EXPECT_EQ(Ask(view, m, CHILDID_SELF), ofView[m]) << m;
     EXPECT_EQ(Ask(button, m, CHILDID_SELF), ofViewer[m]) << m;
   }
-  // The hosted control: its window's object as the view's second child, the viewer's own
-  // object (a client, whose parent is the view) when walked to.
+  // The hosted control: its window's object as the second child, a client of the view when walked to.
   IAccessible* window = Child(view, 2);
   ASSERT_TRUE(window);
   EXPECT_NE(Role(window), ROLE_SYSTEM_CLIENT);

@@ -246,8 +246,7 @@ TEST(BarCommon, PrintingAWindowFollowsTheFlags) {
   DestroyWindow(wnd);
 }
 
-// The background and the client print into the client area only, whatever they paint: the
-// frame keeps what the frame procedure drew there.
+// The background and the client print into the client area only, whatever they paint: the frame keeps its own.
 TEST(BarCommon, PrintingKeepsTheBackgroundAndTheClientOffTheFrame) {
   WNDCLASSW overflowing{};
   overflowing.lpfnWndProc = &OverflowingPaint;

@@ -110,8 +110,7 @@ TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
   f.Top->SetBackground(nullptr);
 }
 
-// The shared background and the two events are the dock's published properties: a form file
-// names the background, and a running dock is given its handlers by name.
+// The background and the two events are published: a form file names the background.
 TEST(BarDock, BackgroundAndEventsArePublished) {
   TDockForm f;
   for (auto [name, kind] :
@@ -129,8 +128,7 @@ TEST(BarDock, BackgroundAndEventsArePublished) {
   EXPECT_EQ(WriteComponentToText(&f.Form).find(" Background = "), std::string::npos) << "none: not written";
 }
 
-// A dock and a toolbar write their colour, bound lines and item options only when these differ
-// from the defaults they start with.
+// A dock and a toolbar write their colour, bound lines and item options only away from their defaults.
 TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
   const char* const names[] = {" Color = ", " BoundLines = ", " Options = "};
   const char* const lines[] = {"    Color = clRed\n", "    BoundLines = [blTop]\n",
@@ -151,9 +149,7 @@ TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
   }
 }
 
-// Menu keys go to the floating menu bars of the dock; the two dialog messages nobody takes go on
-// to the inherited handling, a system command nobody takes goes nowhere: a dock has no window
-// menu to open.
+// Dialog keys nobody takes go on to the inherited handling; a system command goes nowhere: a dock has no window menu.
 TEST(BarDock, MenuKeysNobodyTakesStopAtTheDockUnlessTheyAreDialogKeys) {
   struct TListeningDock : TBarDock {
     using TBarDock::TBarDock;
@@ -168,19 +164,17 @@ TEST(BarDock, MenuKeysNobodyTakesStopAtTheDockUnlessTheyAreDialogKeys) {
   f.Toolbar("T", 1, dock);
   f.Show();
   const HWND dockWindow = dock->Handle();
-  const struct {
-    UINT Msg;
-    WPARAM WParam;
-    LPARAM LParam;
-    bool Inherited;
-  } cases[] = {{WM_SYSCOMMAND, SC_KEYMENU, 'x', false},
-               {WM_SYSCOMMAND, SC_CLOSE, 0, false},
-               {CM_DIALOGKEY, VK_F10, 0, true},
-               {CM_DIALOGCHAR, 'x', 0, true}};
-  for (const auto& c : cases) {
+  // The message, its parameters, whether the inherited handling hears it.
+  const std::tuple<UINT, WPARAM, LPARAM, bool> cases[] = {
+      {WM_SYSCOMMAND, SC_KEYMENU, 'x', false},
+      {WM_SYSCOMMAND, SC_CLOSE, 0, false},
+      {CM_DIALOGKEY, VK_F10, 0, true},
+      {CM_DIALOGCHAR, 'x', 0, true},
+  };
+  for (auto [msg, wparam, lparam, inherited] : cases) {
     dock->Inherited = 0;
-    EXPECT_EQ(SendMessageW(dock->Handle(), c.Msg, c.WParam, c.LParam), 0) << std::hex << c.Msg;
-    EXPECT_EQ(dock->Inherited > 0, c.Inherited) << std::hex << c.Msg << " " << c.WParam;
+    EXPECT_EQ(SendMessageW(dock->Handle(), msg, wparam, lparam), 0) << std::hex << msg;
+    EXPECT_EQ(dock->Inherited > 0, inherited) << std::hex << msg << " " << wparam;
   }
   EXPECT_TRUE(IsWindow(dockWindow)) << "SC_CLOSE closed nothing";
 }

@@ -137,9 +137,7 @@ TEST_F(BarFormFiles, WhatIsReadIsWrittenBackTheSame) {
   EXPECT_EQ(WriteComponentToText(&again), first);
 }
 
-// What each item class takes from a form file: a separator its blank space, hint and visibility,
-// a control item its control, a root and the bare base nothing; a class that publishes the item
-// properties chooses them, published in one order whatever its choice's; a wrong name is refused.
+// Each item class reads only what it shows; a chosen list is published in one order, a wrong name refused.
 TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
   const std::pair<const TClassInfo*, std::string> classes[] = {
       {&TBarSeparatorItem::StaticClassInfo(), "Blank Hint Visible"},

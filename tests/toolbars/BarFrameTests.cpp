@@ -109,8 +109,7 @@ TEST(BarFloatingFrame, WindowStylesFollowResizable) {
   }
 }
 
-// The corners reach the small caption's height less one plus the border from each corner, caption
-// or not; the edges of a frame of fixed size answer as the window itself does.
+// Corners reach the small caption's height - 1 + the border, caption or not; fixed frames' edges answer as windows.
 TEST(BarFloatingFrame, CornersAndEdgesAnswerTheirParts) {
   TDockForm f;
   f.Show();
@@ -144,8 +143,7 @@ TEST(BarFloatingFrame, CornersAndEdgesAnswerTheirParts) {
   }
 }
 
-// Hot while the mouse is over it; held down, pushed only while the mouse is over it, and a
-// release elsewhere closes nothing.
+// Hot under the mouse; held down, pushed only while over it, and a release elsewhere closes nothing.
 TEST(BarFloatingFrame, CloseButtonIsHotUnderTheMouseAndPushedOnlyWhileHeldOverIt) {
   TMenuSettings settings;
   TDockForm f;
@@ -203,8 +201,7 @@ TEST(BarFloatingFrame, ClosingTheFrameClosesItsForm) {
   EXPECT_TRUE(t->Visible()) << "the frame itself hides nothing";
 }
 
-// The loops that follow the mouse for a dockable window (dragging it, sizing its frame, holding a
-// close button) end at once when a handler they dispatch to frees the window.
+// The loops that drag, size or hold a close button end at once when a handler they dispatch to frees the window.
 TEST(BarDockLoop, AWindowFreedByAKeyHandlerEndsItsLoopAtOnce) {
   enum TStart { grip, clientArea, caption, edge, dockedClose, frameClose };
   TMenuSettings settings;

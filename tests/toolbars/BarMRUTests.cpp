@@ -87,8 +87,7 @@ TEST(BarMRU, FullPathsAndTheSystemTitle) {
   EXPECT_NE(list.Container()->Items(0)->Caption().find(L"some file"), WideString::npos);
 }
 
-// A move rebuilds the captions and tells the change even when the name stays in its place; a
-// place that is not there is refused with the list's error and changes nothing.
+// A move rebuilds and tells the change even in place; a place not there is refused and changes nothing.
 TEST(BarMRU, AMoveToTheSamePlaceStillRebuildsAndTellsTheChange) {
   TTitles titles;
   const wchar_t *const same = L"C:\\b.txt|C:\\a.txt", *const swapped = L"C:\\a.txt|C:\\b.txt";

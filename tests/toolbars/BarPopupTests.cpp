@@ -315,8 +315,7 @@ TEST(BarPopup, PopupMenuOfItemsFiresItsPopupEventAndRunsShortCuts) {
   EXPECT_EQ(helpAsked, (std::pair<UINT, int>{HELP_CONTEXT, 17}));
 }
 
-// Every key message hides the application's hint before the menu looks at it, also the kinds
-// the menu drops.
+// Every key message hides the application's hint before the menu looks at it, also the kinds the menu drops.
 TEST(BarPopup, EveryKeyMessageHidesTheHintFirst) {
   TMenuSettings settings;
   const std::pair<UINT, WPARAM> cases[] = {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYUP, VK_SHIFT}, {WM_SYSKEYUP, VK_SHIFT},
@@ -340,8 +339,7 @@ TEST(BarPopup, EveryKeyMessageHidesTheHintFirst) {
   }
 }
 
-// A sub-menu asked of a view without the viewer it should open beside opens nothing: there is
-// no place to put it.
+// A sub-menu asked of a view without the viewer it opens beside opens nothing: there is no place to put it.
 TEST(BarPopup, ASubmenuWithoutItsViewerOpensNothing) {
   TMenuSettings settings;
   TTestMenu menu;

@@ -130,8 +130,7 @@ TEST(BarPositions, AFailingReadUnlocksTheDocks) {
   EXPECT_EQ(a->Left(), 50);
 }
 
-// Every dock is unlocked after the reads, also when unlocking one of them fails; then the first
-// failure goes on: a read's, or else the first dock's.
+// Every dock is unlocked after the reads, also when one fails to; the first failure goes on, a read's first.
 TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
   struct TFailingDock : TBarDock {  // its arrangement fails once it is told to
     using TBarDock::TBarDock;
@@ -216,8 +215,7 @@ TEST(BarPositions, MutatedRecordsNeverBreakTheForm) {
   PumpMessagesFor(20);
 }
 
-// A toolbar's floating width is read as it was written, and written back unchanged; one below 1
-// wraps nowhere.
+// A floating width is read and written back as it is; one below 1 wraps nowhere.
 TEST(BarPositions, TheFloatingWidthIsReadAndWrittenBackAsItIs) {
   TDockForm f;
   auto* t = f.Toolbar("T", 3, f.Top);

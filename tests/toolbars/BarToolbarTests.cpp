@@ -341,65 +341,53 @@ TEST(BarToolbar, ADesignedToolbarTakesNoShortcutsPrioritiesOrButtonPresses) {
   }
 }
 
-// The chevron's edge: sunken while an enabled chevron is pressed (also hot: a raised edge over it
-// would hide the press), raised while hot, never hot on a designed form, whose toolbars own it.
+// A pressed chevron is sunken (a raised edge over it would hide the press); no hot edge on a designed form.
 TEST(BarToolbar, TheChevronShowsItsPressAndNoHotEdgeOnADesignedForm) {
   const uint32_t white = 0xFFFFFF, shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
-  const struct {
-    bool Designing, Enabled, Hot, Pushed;
-    uint32_t TopLeft, BottomRight;
-  } cases[] = {
+  // Designing, enabled, hot, pushed; the top left and the bottom right corner.
+  const std::tuple<bool, bool, bool, bool, uint32_t, uint32_t> cases[] = {
       {false, true, true, true, shadow, light},  {false, true, true, false, light, shadow},
       {false, true, false, false, white, white}, {false, false, true, true, light, shadow},
       {true, true, true, false, white, white},   {true, true, true, true, shadow, light},
   };
-  for (const auto& c : cases) {
+  for (auto [designing, enabled, hot, pushed, topLeft, bottomRight] : cases) {
     TDockForm f;
-    f.Form.SetDesigning(c.Designing);
+    f.Form.SetDesigning(designing);
     auto* t = f.Toolbar("T", 1, f.Top);
     TBarChevronItem* chevron = t->ChevronItem();
-    EXPECT_EQ(chevron->Owner(), t);
-    EXPECT_EQ(chevron->ComponentState().Contains(csDesigning), c.Designing);
-    chevron->SetEnabled(c.Enabled);
+    EXPECT_TRUE(chevron->Owner() == t && chevron->ComponentState().Contains(csDesigning) == designing);
+    chevron->SetEnabled(enabled);
     TMenuPicture p(12, 22);
-    t->View()->Find(chevron)->Paint(p.Canvas(), {0, 0, 12, 22}, c.Hot, c.Pushed, false);
-    EXPECT_EQ(p.At(0, 0), c.TopLeft) << c.Designing << c.Enabled << c.Hot << c.Pushed;
-    EXPECT_EQ(p.At(11, 21), c.BottomRight) << c.Designing << c.Enabled << c.Hot << c.Pushed;
+    t->View()->Find(chevron)->Paint(p.Canvas(), {0, 0, 12, 22}, hot, pushed, false);
+    EXPECT_EQ(p.At(0, 0), topLeft) << designing << enabled << hot << pushed;
+    EXPECT_EQ(p.At(11, 21), bottomRight) << designing << enabled << hot << pushed;
     f.Form.SetDesigning(false);
   }
 }
 
-// The hint is that of the button under the mouse, for its rectangle, whichever button is
-// selected; over no button none shows (the toolbar's Hint still names the last one hovered).
+// The hint is the one of the button under the mouse, for its rectangle, whichever is selected; over none, none.
 TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
   TDockForm f;
   auto* t = f.Captioned("T", f.Top, 0, {L"Cut", L"Copy"});
   t->Items()->Items(0)->SetHint(L"Cut it|Cut the selection");
   t->Items()->Items(1)->SetHint(L"Copy it|Copy the selection");
   f.Show();
-  const struct {
-    int Selected, X;
-    LRESULT Result;
-    const wchar_t* Hint;
-    int Rect;  // the viewer whose rectangle the hint keeps to
-  } cases[] = {{-1, 5, 0, L"Cut it", 0},
-               {1, 5, 0, L"Cut it", 0},
-               {0, 50, 0, L"Copy it", 1},
-               {0, 120, 1, L"", -1},
-               {-1, 120, 1, L"", -1}};
-  for (const auto& c : cases) {
-    t->View()->Select(c.Selected < 0 ? nullptr : t->View()->Viewers(c.Selected));
+  // The button selected, the mouse's x, the answer, the hint, the button whose rectangle it keeps to.
+  const std::tuple<int, int, LRESULT, const wchar_t*, int> cases[] = {
+      {-1, 5, 0, L"Cut it", 0}, {1, 5, 0, L"Cut it", 0}, {0, 50, 0, L"Copy it", 1},
+      {0, 120, 1, L"", -1},     {-1, 120, 1, L"", -1},
+  };
+  for (auto [selected, x, result, hint, rect] : cases) {
+    t->View()->Select(selected < 0 ? nullptr : t->View()->Viewers(selected));
     THintInfo info;
-    info.CursorPos = {c.X, 5};
-    EXPECT_EQ(t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), c.Result) << c.Selected << c.X;
-    EXPECT_EQ(info.HintStr, c.Hint) << c.Selected << c.X;
-    EXPECT_TRUE(c.Rect < 0 || info.CursorRect == t->View()->Viewers(c.Rect)->BoundsRect()) << c.Selected << c.X;
+    info.CursorPos = {x, 5};
+    EXPECT_EQ(t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), result) << selected << x;
+    EXPECT_EQ(info.HintStr, hint) << selected << x;
+    EXPECT_TRUE(rect < 0 || info.CursorRect == t->View()->Viewers(rect)->BoundsRect()) << selected << x;
   }
 }
 
-// The mouse leaving the toolbar, or moving over its frame, clears the hot button; while a menu
-// loop runs from the keyboard the loop keeps its selection, and the toolbar only forgets that
-// the mouse was inside.
+// The mouse leaving during a keyboard menu loop keeps the loop's selection: only the mouse-inside state goes.
 TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
   TMenuSettings settings;
   TDockForm f;
@@ -423,9 +411,7 @@ TEST(BarToolbar, TheMouseLeavingDuringTheKeyboardLoopKeepsTheSelection) {
   bar->SetMenuBar(false);
 }
 
-// A menu key that is no single character of the keyboard's code page goes back to its sender
-// unanswered, as Alt+"-" does; it reaches no other window from here. Alt+Space is not the menu
-// bar's: it goes on to the form's window menu.
+// A menu key outside the keyboard's code page goes back unanswered; Alt+Space goes on to the window menu.
 TEST(BarToolbar, AMenuKeyOutsideTheKeyboardsCodePageGoesBackUnanswered) {
   TDockForm f;
   auto* bar = ShownMenuBar(f);
@@ -433,25 +419,21 @@ TEST(BarToolbar, AMenuKeyOutsideTheKeyboardsCodePageGoesBackUnanswered) {
   TWndMethod formProc = f.Form.WindowProc;
   f.Form.WindowProc = TWndMethod::FromFunction(
       [](void* C, TMessage& M) { *static_cast<int*>(C) += M.Msg == WM_SYSCOMMAND; }, &commands);
-  const struct {
-    wchar_t Key;
-    int CodePage;
-    LRESULT Result;
-    int ToTheForm;
-  } cases[] = {{L'\x3042', 932, 0, 0}, {L'\x3042', 1252, 1, 0}, {L'-', 932, 0, 0}, {L' ', 932, 0, 1}};
-  for (const auto& c : cases) {
-    SetBarInputLocaleCodePage(c.CodePage);
+  // The key, the keyboard's code page, the answer, the commands the form gets.
+  const std::tuple<wchar_t, int, LRESULT, int> cases[] = {
+      {L'\x3042', 932, 0, 0}, {L'\x3042', 1252, 1, 0}, {L'-', 932, 0, 0}, {L' ', 932, 0, 1}};
+  for (auto [key, codePage, result, toTheForm] : cases) {
+    SetBarInputLocaleCodePage(codePage);
     commands = 0;
-    EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, c.Key), c.Result) << int(c.Key) << c.CodePage;
-    EXPECT_EQ(commands, c.ToTheForm) << int(c.Key) << c.CodePage;
+    EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, key), result) << int(key) << codePage;
+    EXPECT_EQ(commands, toTheForm) << int(key) << codePage;
   }
   SetBarInputLocaleCodePage(0);
   f.Form.WindowProc = formProc;
   bar->SetMenuBar(false);
 }
 
-// A wrapping toolbar measured for a dock it is not in yet (while it is dragged there) is measured
-// with the frame it will have in that dock: it then takes the size it was measured at.
+// A wrapping toolbar measured for a dock it is dragged to is measured with that dock's frame, and takes that size.
 TEST(BarToolbar, AWrappingToolbarMeasuredForAnotherDockTakesThatSizeThere) {
   for (bool floating : {true, false}) {
     TDockForm f;

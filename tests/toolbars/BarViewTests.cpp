@@ -63,8 +63,7 @@ TEST(BarView, ViewersFollowInsertionsAndDeletionsThroughEmbeddedGroups) {
             "An item viewer associated the specified item could not be found");
 }
 
-// While customizing an embedded group is one item: a sub-item inserted into it adds no viewer
-// beside the group's own (it would stand alone there, apart from its siblings).
+// While customizing an embedded group is one item: a sub-item inserted into it adds no viewer of its own.
 TEST(BarView, ACustomizedViewShowsAGroupAsOneItemAlsoAfterAnInsertion) {
   auto* group = Item(L"G", tbisInlineGroup);
   group->Add(Item(L"x"));

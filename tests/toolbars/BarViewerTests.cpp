@@ -244,28 +244,26 @@ TEST(BarViewer, DesignedToolbarButtonsShowTheirEdgesWhenIdle) {
   root.Remove(&item);
 }
 
-// A press on a disabled item ends the menus of a root toolbar, while customizing too; a
-// popup's disabled item leaves them open, and an enabled button is tracked.
+// A press on a disabled item ends a root toolbar's menus, customizing too; a popup's leaves them open.
 TEST(BarViewer, PressOnADisabledItemEndsTheMenusOfARootToolbar) {
   TBarRootItem root(nullptr);
   TSizedItem item(30, 22);
   root.Add(&item);
-  const struct {
-    bool Enabled, Customizing, Toolbar;
-    int Done;
-    bool Tracking;
-  } cases[] = {{false, false, true, tbdaCancel, false},
-               {false, true, true, tbdaCancel, false},
-               {false, true, false, tbdaNone, false},
-               {true, true, true, tbdaNone, true}};
-  for (const auto& c : cases) {
-    item.SetEnabled(c.Enabled);
-    TTestView view(&root, c.Toolbar, nullptr, nullptr, nullptr, c.Customizing);
+  // Enabled, customizing, on a toolbar; the done action and whether the button is tracked.
+  const std::tuple<bool, bool, bool, int, bool> cases[] = {
+      {false, false, true, tbdaCancel, false},
+      {false, true, true, tbdaCancel, false},
+      {false, true, false, tbdaNone, false},
+      {true, true, true, tbdaNone, true},
+  };
+  for (auto [enabled, customizing, toolbar, done, tracking] : cases) {
+    item.SetEnabled(enabled);
+    TTestView view(&root, toolbar, nullptr, nullptr, nullptr, customizing);
     view.UpdatePositions();
     bool onMenu = false;
     view.Viewers(0)->MouseDown({ssLeft}, 5, 5, onMenu);
-    EXPECT_EQ(view.DoneActionData().DoneAction, c.Done) << c.Enabled << c.Customizing << c.Toolbar;
-    EXPECT_EQ(view.MouseTracking(), c.Tracking) << c.Enabled << c.Customizing << c.Toolbar;
+    EXPECT_EQ(view.DoneActionData().DoneAction, done) << enabled << customizing << toolbar;
+    EXPECT_EQ(view.MouseTracking(), tracking) << enabled << customizing << toolbar;
   }
   root.Remove(&item);
 }
@@ -290,39 +288,33 @@ struct TRedImageItem {
 
 }  // namespace
 
-// In a menu a selected enabled item frames its check column (raised, button face inside), image
-// or not, and a checked one sunken; a selected disabled item gets the selection colour only.
+// A selected enabled menu item frames its check column raised, a checked one sunken; a disabled one does not.
 TEST(BarViewer, SelectedEnabledOrCheckedMenuItemFramesItsCheckColumn) {
   TRedImageItem f;
   f.Item.SetCaption(L"Wrap");
   TTestView popup(&f.Root, false);
   const uint32_t selection = RGB(0, 128, 0), white = 0xFFFFFF;
-  const struct {
-    bool Image, Enabled, Checked, Selected;
-    uint32_t Corner, Inside;
-  } cases[] = {
-      {false, true, false, true, Rgb(clBtnHighlight), Rgb(clBtnFace)},
-      {true, true, false, true, Rgb(clBtnHighlight), Rgb(clBtnFace)},
-      {false, false, false, true, selection, selection},
-      {false, true, true, false, Rgb(clBtnShadow), 0},
+  const uint32_t light = Rgb(clBtnHighlight), face = Rgb(clBtnFace), shadow = Rgb(clBtnShadow);
+  // Image, enabled, checked, selected; the corner and the pixel inside it (0: any).
+  const std::tuple<bool, bool, bool, bool, uint32_t, uint32_t> cases[] = {
+      {false, true, false, true, light, face},           {true, true, false, true, light, face},
+      {false, false, false, true, selection, selection}, {false, true, true, false, shadow, 0},
       {false, true, false, false, white, white},
   };
-  for (const auto& c : cases) {
-    f.Item.SetImages(c.Image ? &f.Images : nullptr);
-    f.Item.SetImageIndex(c.Image ? 0 : -1);
-    f.Item.SetEnabled(c.Enabled);
-    f.Item.SetChecked(c.Checked);
+  for (auto [image, enabled, checked, selected, corner, inside] : cases) {
+    f.Item.SetImages(image ? &f.Images : nullptr);
+    f.Item.SetImageIndex(image ? 0 : -1);
+    f.Item.SetEnabled(enabled);
+    f.Item.SetChecked(checked);
     TMenuPicture p(100, 20);
     p.Canvas()->Brush()->SetColor(TColor(selection));
-    popup.Viewers(0)->Paint(p.Canvas(), {0, 0, 100, 20}, c.Selected, false, false);
-    EXPECT_EQ(p.At(0, 0), c.Corner) << c.Image << c.Enabled << c.Checked;
-    EXPECT_TRUE(!c.Inside || p.At(1, 1) == c.Inside) << c.Image << c.Enabled << c.Checked;
+    popup.Viewers(0)->Paint(p.Canvas(), {0, 0, 100, 20}, selected, false, false);
+    EXPECT_EQ(p.At(0, 0), corner) << image << enabled << checked;
+    EXPECT_TRUE(!inside || p.At(1, 1) == inside) << image << enabled << checked;
   }
 }
 
-// On a toolbar the image sits in the button's leftmost image width + 2 pixels (its top image
-// height + 2 above a caption or on a vertical bar), caption or not, and the caption is centred
-// in what lies image width + 1 (height + 1) further on.
+// A toolbar image takes the leading image size + 2 pixels, and the caption is centred in the rest past size + 1.
 TEST(BarViewer, ToolbarImageTakesTheLeadingStripAndTheCaptionTheRest) {
   const uint32_t red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
   TRedImageItem f;
@@ -330,33 +322,28 @@ TEST(BarViewer, ToolbarImageTakesTheLeadingStripAndTheCaptionTheRest) {
   f.Item.SetImageIndex(0);
   f.Item.SetDisplayMode(nbdmImageAndText);
   TTestView toolbar(&f.Root, true);
-  const struct {
-    const wchar_t* Caption;
-    bool Above, Vertical;
-    int W, H;
-    TRect Image, Text;
-  } cases[] = {
+  // The caption, above the image, on a vertical bar, the button's size, where the image and the caption go.
+  const std::tuple<const wchar_t*, bool, bool, int, int, TRect, RECT> cases[] = {
       {L"", false, false, 40, 22, {1, 3, 17, 19}, {}},
       {L"Go", false, false, 60, 22, {1, 3, 17, 19}, {17, 0, 60, 22}},
       {L"Go", true, false, 40, 40, {12, 1, 28, 17}, {0, 17, 40, 40}},
       {L"", false, true, 22, 40, {3, 1, 19, 17}, {}},
   };
-  for (const auto& c : cases) {
-    f.Item.SetCaption(c.Caption);
-    f.Item.SetOptions(c.Above ? TBarItemOptions{tboImageAboveCaption} : TBarItemOptions{});
-    toolbar.SetOrientation(c.Vertical ? orVertical : orHorizontal);
-    TMenuPicture p(c.W, c.H), expected(c.W, c.H);
+  for (auto [caption, above, vertical, w, h, image, text] : cases) {
+    f.Item.SetCaption(caption);
+    f.Item.SetOptions(above ? TBarItemOptions{tboImageAboveCaption} : TBarItemOptions{});
+    toolbar.SetOrientation(vertical ? orVertical : orHorizontal);
+    TMenuPicture p(w, h), expected(w, h);
     p.Canvas()->Font()->SetColor(TColor(blue));
-    toolbar.Viewers(0)->Paint(p.Canvas(), {0, 0, c.W, c.H}, false, false, false);
-    EXPECT_EQ(p.BoundsOf(red, {0, 0, c.W, c.H}), c.Image) << c.W << "x" << c.H;
-    if (c.Text.IsEmpty()) continue;
+    toolbar.Viewers(0)->Paint(p.Canvas(), {0, 0, w, h}, false, false, false);
+    EXPECT_EQ(p.BoundsOf(red, {0, 0, w, h}), image) << w << "x" << h;
+    if (!*caption) continue;
     // The caption as the system centres it in its rectangle.
     HDC dc = expected.Canvas()->Handle();
     TSelectObject font(dc, expected.Canvas()->Font()->Handle());
     SetTextColor(dc, blue);
-    RECT r{c.Text.Left, c.Text.Top, c.Text.Right, c.Text.Bottom};
-    DrawTextW(dc, c.Caption, -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    EXPECT_EQ(p.BoundsOf(blue, {0, 0, c.W, c.H}), expected.BoundsOf(blue, {0, 0, c.W, c.H})) << c.W << "x" << c.H;
+    DrawTextW(dc, caption, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    EXPECT_EQ(p.BoundsOf(blue, {0, 0, w, h}), expected.BoundsOf(blue, {0, 0, w, h})) << w << "x" << h;
   }
   toolbar.SetOrientation(orHorizontal);
 }
