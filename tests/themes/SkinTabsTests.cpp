@@ -435,23 +435,17 @@ TEST(SkinTabs, APageReturnsTheFocusAtRunTimeOnly) {
   }
 }
 
-namespace {
-
-// A tab that writes down the left edges of the tabs it draws.
-struct TRecordingTab : TSkinTabItem {
-  using TSkinTabItem::TSkinTabItem;
-  std::vector<int> Lefts;
-  void DrawTab(TCanvas* C, const TRect& R, int Edge, bool Separator, TSkinTabPosition P, bool Hot, bool Checked,
-               bool Enabled) override {
-    if (!Separator) Lefts.push_back(R.Left);
-    TSkinTabItem::DrawTab(C, R, Edge, Separator, P, Hot, Checked, Enabled);
-  }
-};
-
-}  // namespace
-
 // In the Windows style the active tab reaches 2 px left over a tab before it or the pane's edge, never another item.
 TEST(SkinTabs, TheActiveTabReachesLeftOnlyOverATabOrTheEdge) {
+  struct TRecordingTab : TSkinTabItem {  // notes the left edges of the tabs it draws
+    using TSkinTabItem::TSkinTabItem;
+    std::vector<int> Lefts;
+    void DrawTab(TCanvas* C, const TRect& R, int Edge, bool Separator, TSkinTabPosition P, bool Hot, bool Checked,
+                 bool Enabled) override {
+      if (!Separator) Lefts.push_back(R.Left);
+      TSkinTabItem::DrawTab(C, R, Edge, Separator, P, Hot, Checked, Enabled);
+    }
+  };
   if (GetTabThemeTypeInUse(tttWindows) != tttWindows) GTEST_SKIP() << "visual styles are not active";
   enum TFirst { label, tab, hiddenTab, none };
   for (auto [first, reach] : {std::pair{label, 0}, {tab, 2}, {hiddenTab, 2}, {none, 2}}) {

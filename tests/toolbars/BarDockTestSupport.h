@@ -1,10 +1,8 @@
 // A form with docks on its edges and toolbars of fixed-size buttons, for the dock tests.
 #pragma once
 
-#include <algorithm>
 #include <functional>
 #include <memory>
-#include <tuple>
 #include <vector>
 
 #include "framework/Forms.h"
@@ -83,17 +81,10 @@ struct TDockForm {
   std::vector<std::unique_ptr<TSizedItem>> Items;
 };
 
-// A dock background: red left of x 100 of the form, blue from there.
-struct TStripes : TBarBasicBackground {
+// A dock background in use that paints nothing.
+struct TBlankBackground : TBarBasicBackground {
   using TBarBasicBackground::TBarBasicBackground;
-  void Draw(HDC DC, const TRect& R) override {
-    for (auto [l, r, c] : {std::tuple{R.Left, std::min(R.Right, 100), RGB(255, 0, 0)},
-                           std::tuple{std::max(R.Left, 100), R.Right, RGB(0, 0, 255)}}) {
-      TBrushHandle brush(CreateSolidBrush(c));
-      RECT box{l, R.Top, r, R.Bottom};
-      if (l < r) FillRect(DC, &box, brush.Get());
-    }
-  }
+  void Draw(HDC, const TRect&) override {}
   HPALETTE GetPalette() override { return nullptr; }
   void RegisterChanges(const TNotifyEvent&) override {}
   void SysColorChanged() override {}

@@ -89,6 +89,22 @@ TEST(BarDock, ChevronAndWrapWhenTheRowIsShort) {
 // A dock's background goes on through its toolbars, in their frames and behind their buttons,
 // and a toolbar that moves shows the part of the picture at its new place.
 TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
+  struct TStripes : TBarBasicBackground {  // red left of x 100 of the form, blue from there
+    using TBarBasicBackground::TBarBasicBackground;
+    void Draw(HDC DC, const TRect& R) override {
+      for (auto [l, r, c] : {std::tuple{R.Left, std::min(R.Right, 100), RGB(255, 0, 0)},
+                             std::tuple{std::max(R.Left, 100), R.Right, RGB(0, 0, 255)}}) {
+        TBrushHandle brush(CreateSolidBrush(c));
+        RECT box{l, R.Top, r, R.Bottom};
+        if (l < r) FillRect(DC, &box, brush.Get());
+      }
+    }
+    HPALETTE GetPalette() override { return nullptr; }
+    void RegisterChanges(const TNotifyEvent&) override {}
+    void SysColorChanged() override {}
+    void UnregisterChanges(const TNotifyEvent&) override {}
+    bool UsingBackground() override { return true; }
+  };
   TDockForm f;
   TStripes stripes(nullptr);
   f.Top->SetBackground(&stripes);
@@ -119,11 +135,11 @@ TEST(BarDock, BackgroundAndEventsArePublished) {
     ASSERT_NE(info, nullptr) << name;
     EXPECT_EQ(info->Kind(), kind) << name;
   }
-  auto* stripes = new TStripes(&f.Form);
-  stripes->SetName("Stripes");
-  SetObjectProp(f.Top, FindPropInfo(f.Top, "Background"), stripes);
-  EXPECT_EQ(f.Top->Background(), stripes);
-  EXPECT_NE(WriteComponentToText(&f.Form).find("Background = Stripes"), std::string::npos);
+  auto* blank = new TBlankBackground(&f.Form);
+  blank->SetName("Blank");
+  SetObjectProp(f.Top, FindPropInfo(f.Top, "Background"), blank);
+  EXPECT_EQ(f.Top->Background(), blank);
+  EXPECT_NE(WriteComponentToText(&f.Form).find("Background = Blank"), std::string::npos);
   f.Top->SetBackground(nullptr);
   EXPECT_EQ(WriteComponentToText(&f.Form).find(" Background = "), std::string::npos) << "none: not written";
 }

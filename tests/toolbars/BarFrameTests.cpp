@@ -78,8 +78,8 @@ TEST(BarDockedFrame, AMoveOverTheBackgroundIsPaintedOnceTheRowsStand) {
     }
   };
   TDockForm f;
-  TStripes stripes(nullptr);
-  f.Top->SetBackground(&stripes);
+  TBlankBackground blank(nullptr);
+  f.Top->SetBackground(&blank);
   auto* a = f.Toolbar("A", 3, f.Top);
   auto* t = f.Toolbar<TWatching>("T", 2, nullptr, 1);
   t->SetFullSize(true);

@@ -7,6 +7,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "tests/framework/Raised.h"
 #include "tests/toolbars/BarDockTestSupport.h"
 
 namespace {
@@ -143,7 +144,8 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
       {"", "", "second", "second"},
       {"Visible", "first", "second", "read failed"},
       {"Visible", "", "", "read failed"},
-      {"", "", "", ""}};
+      {"", "", "", ""},
+  };
   for (auto [failRead, first, second, raised] : cases) {
     TDockForm f;
     auto* a = f.Toolbar("A", 3, f.Top);
@@ -163,13 +165,8 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
       docks[0]->ArrangeToolbars(), docks[1]->ArrangeToolbars();
       docks[0]->Fail = first, docks[1]->Fail = second;
     };
-    std::string what;
-    try {
-      s.Load(&f.Form);
-    } catch (const std::exception& e) {
-      what = e.what();
-    }
-    EXPECT_EQ(what, raised) << failRead << first << second;
+    const std::string what = Raised<std::exception>([&] { s.Load(&f.Form); });
+    EXPECT_EQ(what, *raised ? raised : "(nothing raised)") << failRead << first << second;
     for (TFailingDock* d : docks) {
       d->Fail.clear();
       d->ArrangeToolbars();
@@ -225,8 +222,9 @@ TEST(BarPositions, TheFloatingWidthIsReadAndWrittenBackAsItIs) {
   s.Save(&f.Form);
   // As stored (null: none), the width read, its wrap offset, as written back.
   const std::tuple<const char*, int, int, const char*> cases[] = {
-      {"-7", -7, 0, "-7"},  {"-2147483648", INT_MIN, 0, "-2147483648"},       {"0", 0, 0, "0"}, {"40", 40, 36, "40"},
-      {nullptr, 0, 0, "0"}, {"2147483647", INT_MAX, 2147483643, "2147483647"}};
+      {"-7", -7, 0, "-7"},  {"-2147483648", INT_MIN, 0, "-2147483648"},        {"0", 0, 0, "0"}, {"40", 40, 36, "40"},
+      {nullptr, 0, 0, "0"}, {"2147483647", INT_MAX, 2147483643, "2147483647"},
+  };
   for (auto [stored, width, wrap, written] : cases) {
     if (stored)
       s.Values["T.FloatRightX"] = stored;
