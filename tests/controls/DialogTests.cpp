@@ -115,10 +115,8 @@ TEST(Dialog, AnyAnswerBufferParsesSafely) {
     }
     const size_t offset = random() % (buffer.size() + 3);
     TOpenDialog::ParseFileNames(buffer.data(), buffer.size(), offset, &files);
-    for (int i = 0; i < files.Count(); ++i) {
-      ASSERT_FALSE(files[i].empty());
-      ASSERT_LE(files[i].size(), buffer.size() * 2);
-    }
+    for (int i = 0; i < files.Count(); ++i)
+      ASSERT_TRUE(!files[i].empty() && files[i].size() <= buffer.size() * 2) << WideToUtf8(files[i]);
   }
 }
 
@@ -151,8 +149,7 @@ TEST(Dialog, TheRealDialogsAnswerTheNameTypedWhateverTheNameBefore) {
     ASSERT_TRUE(dialog.Execute()) << what;
     EXPECT_EQ(typing.Typed(), 1) << what;
     EXPECT_EQ(WideLowerCase(dialog.FileName()), answer) << what;
-    ASSERT_EQ(dialog.Files()->Count(), 1) << what;
-    EXPECT_EQ(WideLowerCase(dialog.Files()->Strings(0)), answer) << what;
+    EXPECT_EQ(WideLowerCase(dialog.Files()->Text()), answer + L"\r\n") << what;
   }
 }
 
@@ -166,8 +163,7 @@ TEST(Dialog, TheRealOpenDialogAnswersSeveralFiles) {
     dialog.SetFileName(folder.File(before));
     TFileDialogTyping typing({L"\"f.txt\" \"g.txt\""});
     ASSERT_TRUE(dialog.Execute()) << WideToUtf8(before);
-    ASSERT_EQ(dialog.Files()->Count(), 2) << WideToUtf8(before);
-    EXPECT_EQ(WideLowerCase(dialog.Files()->Text()),
-              WideLowerCase(folder.File(L"f.txt") + L"\r\n" + folder.File(L"g.txt") + L"\r\n"));
+    const std::wstring both = folder.File(L"f.txt") + L"\r\n" + folder.File(L"g.txt") + L"\r\n";
+    EXPECT_EQ(WideLowerCase(dialog.Files()->Text()), WideLowerCase(both)) << WideToUtf8(before);
   }
 }

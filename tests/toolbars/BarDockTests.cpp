@@ -126,42 +126,35 @@ TEST(BarDock, DockedToolbarsContinueTheDocksBackground) {
   f.Top->SetBackground(nullptr);
 }
 
-// The background and the two events are published: a form file names the background.
-TEST(BarDock, BackgroundAndEventsArePublished) {
-  TDockForm f;
-  for (auto [name, kind] :
-       {std::pair{"Background", tkClass}, {"OnInsertRemoveBar", tkMethod}, {"OnRequestDock", tkMethod}}) {
-    const TPropInfo* info = GetPropInfo(f.Top, name);
-    ASSERT_NE(info, nullptr) << name;
-    EXPECT_EQ(info->Kind(), kind) << name;
-  }
-  auto* blank = new TBlankBackground(&f.Form);
-  blank->SetName("Blank");
-  SetObjectProp(f.Top, FindPropInfo(f.Top, "Background"), blank);
-  EXPECT_EQ(f.Top->Background(), blank);
-  EXPECT_NE(WriteComponentToText(&f.Form).find("Background = Blank"), std::string::npos);
-  f.Top->SetBackground(nullptr);
-  EXPECT_EQ(WriteComponentToText(&f.Form).find(" Background = "), std::string::npos) << "none: not written";
-}
-
-// A dock and a toolbar write their colour, bound lines and item options only away from their defaults.
+// The background and the two events are published; a dock and a toolbar write their colour, bound lines, background
+// and item options only away from their defaults.
 TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
-  const char* const names[] = {" Color = ", " BoundLines = ", " Options = "};
-  const char* const lines[] = {"    Color = clRed\n", "    BoundLines = [blTop]\n",
+  const char* const names[] = {" Color = ", " BoundLines = ", " Background = ", " Options = "};
+  const char* const lines[] = {"    Color = clRed\n", "    BoundLines = [blTop]\n", "    Background = Blank\n",
                                "      Options = [tboNoAutoHint]\n"};
-  for (int changed = -1; changed < 3; ++changed) {  // none at first
+  for (int changed = -1; changed < 4; ++changed) {  // none at first
     TDockForm f;
+    for (auto [name, kind] :
+         {std::pair{"Background", tkClass}, {"OnInsertRemoveBar", tkMethod}, {"OnRequestDock", tkMethod}}) {
+      const TPropInfo* info = GetPropInfo(f.Top, name);
+      EXPECT_TRUE(info && info->Kind() == kind) << name;
+    }
     auto* t = f.Toolbar("T", 1, f.Top);
+    auto* blank = new TBlankBackground(&f.Form);
+    blank->SetName("Blank");
     if (changed == 0) f.Top->SetColor(clRed);
     if (changed == 1) f.Top->SetBoundLines({blTop});
-    if (changed == 2) t->SetOptions({tboNoAutoHint});
+    if (changed == 2) SetObjectProp(f.Top, FindPropInfo(f.Top, "Background"), blank);
+    if (changed == 3) t->SetOptions({tboNoAutoHint});
+    EXPECT_EQ(f.Top->Background(), changed == 2 ? blank : nullptr);
     const std::string text = WriteComponentToText(&f.Form);
     const size_t dock = text.find("object TopDock"), bar = text.find("object T:", dock);
     // The dock's own lines, then the toolbar's.
     const std::string parts[] = {text.substr(dock, bar - dock), text.substr(bar, text.find("end", bar) - bar)};
-    for (int i = 0; i < 3; ++i)
-      EXPECT_EQ(parts[i / 2].find(names[i]) != std::string::npos, changed == i) << changed << names[i];
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(parts[i / 3].find(names[i]) != std::string::npos, changed == i) << changed << names[i];
     EXPECT_TRUE(changed < 0 || text.find(lines[changed]) != std::string::npos) << changed;
+    f.Top->SetBackground(nullptr);
   }
 }
 

@@ -149,12 +149,8 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
   for (auto [failRead, first, second, raised] : cases) {
     TDockForm f;
     auto* a = f.Toolbar("A", 3, f.Top);
-    TFailingDock* docks[2];
-    for (auto*& d : docks) {
-      d = new TFailingDock(&f.Form);
-      d->SetPosition(dpBottom);
-      d->SetParent(&f.Form);
-    }
+    TFailingDock* docks[] = {new TFailingDock(&f.Form), new TFailingDock(&f.Form)};
+    for (TFailingDock* d : docks) d->SetPosition(dpBottom), d->SetParent(&f.Form);
     f.Show();
     TStore s;
     s.Save(&f.Form);
@@ -168,8 +164,7 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
     const std::string what = Raised<std::exception>([&] { s.Load(&f.Form); });
     EXPECT_EQ(what, *raised ? raised : "(nothing raised)") << failRead << first << second;
     for (TFailingDock* d : docks) {
-      d->Fail.clear();
-      d->ArrangeToolbars();
+      d->Fail.clear(), d->ArrangeToolbars();
       EXPECT_FALSE(d->ArrangePending()) << "still locked";
     }
     a->SetDockPos(50);
@@ -226,10 +221,8 @@ TEST(BarPositions, TheFloatingWidthIsReadAndWrittenBackAsItIs) {
       {nullptr, 0, 0, "0"}, {"2147483647", INT_MAX, 2147483643, "2147483647"},
   };
   for (auto [stored, width, wrap, written] : cases) {
-    if (stored)
-      s.Values["T.FloatRightX"] = stored;
-    else
-      s.Values.erase("T.FloatRightX");
+    s.Values.erase("T.FloatRightX");
+    if (stored) s.Values["T.FloatRightX"] = stored;
     t->SetFloatingWidth(5);
     s.Load(&f.Form);
     EXPECT_EQ(t->FloatingWidth(), width) << width;
