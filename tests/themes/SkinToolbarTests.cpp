@@ -551,12 +551,9 @@ TEST(SkinPopupMenu, OpensAlongItsControlAboveItWhereThereIsNoRoomBelow) {
     form.Show();
     auto* menu = new TSkinPopupMenu(&form);
     for (int i = 0; i < 6; ++i) menu->Items()->Add(new TSkinItem(&form));
-    RECT shown{};
+    static RECT shown;  // where the menu opens
     menu->OnInitPopup = TSkinPopupEvent::FromFunction(
-        [](void* Shown, TObject*, TBarView* View) {
-          GetWindowRect(View->Window()->Handle(), static_cast<RECT*>(Shown));
-        },
-        &shown);
+        [](void*, TObject*, TBarView* View) { GetWindowRect(View->Window()->Handle(), &shown); }, nullptr);
     PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
     menu->InternalPopup(0, 0, false, button);
     RECT control{};
@@ -570,11 +567,7 @@ TEST(SkinPopupMenu, OpensAlongItsControlAboveItWhereThereIsNoRoomBelow) {
 TEST(SkinStatusToolbar, GripOfAFormSizedThroughItsTitleBar) {
   // A title bar, active, fixed in size; the grip shown.
   const std::tuple<bool, bool, bool, bool> cases[] = {
-      {false, false, false, false},
-      {true, true, false, true},
-      {true, true, true, false},
-      {true, false, false, false},
-  };
+      {false, false, false, false}, {true, true, false, true}, {true, true, true, false}, {true, false, false, false}};
   for (auto [titleBar, active, fixed, shown] : cases) {
     TForm form(nullptr, CreateNew);
     form.SetBounds(40, 40, 300, 200);
