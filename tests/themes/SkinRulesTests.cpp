@@ -1,4 +1,4 @@
-// Small rules of the skinned classes: what they publish and their defaults, the size request of a caption
+// Small rules of the skinned classes: their published defaults, the size request of a caption
 // the inherited item already has, the pushed part of a split item, and the image an action
 // gives an item or a button that still has the default one.
 #include <gtest/gtest.h>
