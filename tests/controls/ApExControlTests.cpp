@@ -3,7 +3,6 @@
 // activation.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -289,13 +288,11 @@ TEST_F(ShownForm, MaskEditDialogCodesChangeOnlyWithoutTheMarker) {
   const LRESULT plain = SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), all = ~LRESULT(0);
   ASSERT_EQ(plain & DLGC_WANTTAB, 0);
   // The codes the operation adds, those it keeps, the answer.
-  const std::tuple<LRESULT, LRESULT, LRESULT> cases[] = {
-      {0, all, plain},
-      {DLGC_WANTTAB, all, plain},
-      {0, ApDlgCodeMarker, plain},
-      {DLGC_WANTTAB, ~ApDlgCodeMarker, plain | DLGC_WANTTAB},
-      {0, 0, 0},
-  };
+  const std::tuple<LRESULT, LRESULT, LRESULT> cases[] = {{0, all, plain},
+                                                         {DLGC_WANTTAB, all, plain},
+                                                         {0, ApDlgCodeMarker, plain},
+                                                         {DLGC_WANTTAB, ~ApDlgCodeMarker, plain | DLGC_WANTTAB},
+                                                         {0, 0, 0}};
   for (auto [add, keep, answer] : cases) {
     edit->add = add, edit->keep = keep;
     EXPECT_EQ(SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), answer) << add << " " << keep;

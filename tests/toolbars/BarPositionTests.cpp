@@ -144,8 +144,7 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
       {"", "", "second", "second"},
       {"Visible", "first", "second", "read failed"},
       {"Visible", "", "", "read failed"},
-      {"", "", "", ""},
-  };
+      {"", "", "", ""}};
   for (auto [failRead, first, second, raised] : cases) {
     TDockForm f;
     auto* a = f.Toolbar("A", 3, f.Top);
