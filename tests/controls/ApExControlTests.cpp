@@ -287,7 +287,6 @@ TEST_F(ShownForm, MaskEditDialogCodesChangeOnlyWithoutTheMarker) {
   auto* edit = Child<TProbeMaskEdit>();
   const LRESULT plain = SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), all = ~LRESULT(0);
   ASSERT_EQ(plain & DLGC_WANTTAB, 0);
-  // The codes the operation adds, those it keeps, the answer.
   const std::tuple<LRESULT, LRESULT, LRESULT> cases[] = {{0, all, plain},
                                                          {DLGC_WANTTAB, all, plain},
                                                          {0, ApDlgCodeMarker, plain},
@@ -295,8 +294,8 @@ TEST_F(ShownForm, MaskEditDialogCodesChangeOnlyWithoutTheMarker) {
                                                          {0, 0, 0}};
   for (auto [add, keep, answer] : cases) {
     edit->add = add, edit->keep = keep;
-    EXPECT_EQ(SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0), answer) << add << " " << keep;
-    EXPECT_EQ(edit->offered, plain | ApDlgCodeMarker) << add << " " << keep;
+    const LRESULT code = SendMessageW(edit->Handle(), WM_GETDLGCODE, 0, 0);
+    EXPECT_EQ(std::tuple(code, edit->offered), std::tuple(answer, plain | ApDlgCodeMarker)) << add << " " << keep;
   }
 }
 

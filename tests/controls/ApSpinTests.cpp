@@ -274,7 +274,6 @@ TEST_F(SpinEdit, TheFocusLeavingShowsThePlainDigits) {
 TEST_F(SpinEdit, DecimalTakesAnyByte) {
   auto* other = Child<TEdit>();
   edit->SetValueType(vtFloat);
-  // The decimals, the text without a display format, the text with one once the focus is gone.
   const std::tuple<Byte, const wchar_t*, const wchar_t*> cases[] = {
       {0, L"2", L"2"},
       {2, L"1.50", L"1.5"},

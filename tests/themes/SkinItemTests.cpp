@@ -400,7 +400,6 @@ TEST(SkinItemViewer, BitmapHintWindowHoldsEveryLine) {
 TEST(SkinItemViewer, TextIsMeasuredTurnedExactlyWhenItIsDrawnTurned) {
   TItemPicture pic(10, 10);
   const WideString caption = L"A wide caption";
-  // Vertical toolbar, layout, image above the caption, turned.
   const std::tuple<bool, TUiItemLayout, bool, bool> cases[] = {
       {false, uilAuto, false, false},    {true, uilAuto, false, true}, {true, uilGlyphLeft, false, false},
       {true, uilGlyphTop, false, false}, {true, uilAuto, true, false},

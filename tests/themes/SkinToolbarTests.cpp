@@ -558,14 +558,14 @@ TEST(SkinPopupMenu, OpensAlongItsControlAboveItWhereThereIsNoRoomBelow) {
     menu->InternalPopup(0, 0, false, button);
     RECT control{};
     GetWindowRect(button->Handle(), &control);
-    EXPECT_EQ(shown.left, control.left) << below;
-    EXPECT_EQ(below ? shown.top : shown.bottom, below ? control.bottom : control.top) << below;
+    EXPECT_EQ(std::tuple(shown.left, below ? shown.top : shown.bottom),
+              std::tuple(control.left, below ? control.bottom : control.top))
+        << below;
   }
 }
 
 // The grip shows on a form without a sizing frame that an active title bar, not of fixed size, lets the user size.
 TEST(SkinStatusToolbar, GripOfAFormSizedThroughItsTitleBar) {
-  // A title bar, active, fixed in size; the grip shown.
   const std::tuple<bool, bool, bool, bool> cases[] = {
       {false, false, false, false}, {true, true, false, true}, {true, true, true, false}, {true, false, false, false}};
   for (auto [titleBar, active, fixed, shown] : cases) {

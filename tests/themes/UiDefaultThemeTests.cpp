@@ -485,8 +485,7 @@ TEST_P(DefaultThemeTest, ClassicTransparentFrameAndPageScrollEdges) {
                                 {0, IO_TOOLBARSTYLE | IO_DESIGNING}}) {
     TTestPicture pic(60, 20, kMagenta);
     theme->PaintFrame(On(pic), TRect{0, 0, 60, 20}, Item(VT_TOOLBAR, flags, options));
-    EXPECT_EQ(pic.At(10, 0), darkShadow) << flags << " " << options;
-    EXPECT_EQ(pic.At(10, 19), light) << flags << " " << options;
+    EXPECT_EQ(std::tuple(pic.At(10, 0), pic.At(10, 19)), std::tuple(darkShadow, light)) << flags << " " << options;
   }
   for (bool hot : {false, true}) {
     TTestPicture pic(16, 16, kMagenta);

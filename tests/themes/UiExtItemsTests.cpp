@@ -63,7 +63,6 @@ TEST(UiMRUListItem, LinksTheListAndForgetsItWhenItIsFreed) {
 TEST(UiMRUListItem, AFormFileGivesItsListAlone) {
   RegisterFrameworkClasses();
   RegisterSkinClasses();
-  // The item's lines, and the property refused ("" for none).
   const std::pair<const char*, const char*> cases[] = {
       {"MRUList = mrlst", ""},
       {"", ""},
@@ -82,7 +81,8 @@ TEST(UiMRUListItem, AFormFileGivesItsListAlone) {
     if (*refused) continue;
     auto* item = dynamic_cast<TUiMRUListItem*>(form.FindComponent("mrlstitm"));
     ASSERT_NE(item, nullptr) << lines;
-    EXPECT_EQ(WideToAnsi(item->Caption()), "(Ui MRU List)") << lines;
-    EXPECT_EQ(item->MRUList() != nullptr, *lines != 0) << lines;
+    EXPECT_EQ(std::tuple(WideToAnsi(item->Caption()), item->MRUList() != nullptr),
+              std::tuple("(Ui MRU List)", *lines != 0))
+        << lines;
   }
 }

@@ -380,10 +380,9 @@ TEST(UiItemViewer, MenuCaptionColumnIsTheWidestShownCaption) {
   pic.Canvas()->Font()->SetStyle(TFontStyles{fsBold});
   const int bold = pic.TextWidth(longer) - ownWidth;
   pic.Canvas()->Font()->SetStyle(TFontStyles{});
-  EXPECT_EQ(width(true), alone + plain);
-  EXPECT_EQ(width(true, 0, true, true), alone + bold) << "in bold";
-  EXPECT_EQ(width(true, 0, false), alone) << "hidden";
-  EXPECT_EQ(width(true, tbisInlineGroup), alone) << "an inline group placeholder";
+  // Beside a longer sibling, a bold one, a hidden one, an inline group placeholder.
+  EXPECT_EQ(std::tuple(width(true), width(true, 0, true, true), width(true, 0, false), width(true, tbisInlineGroup)),
+            std::tuple(alone + plain, alone + bold, alone, alone));
 }
 
 // The item record takes the view's own view type: 0 without a window, so that the theme paints a plain item.

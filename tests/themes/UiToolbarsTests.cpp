@@ -162,8 +162,8 @@ TEST(UiToolbar, DockedCloseButtonStateReachesTheTheme) {
   f.Toolbar->SetCloseButtonWhenDocked(true);
   f.Form.Show();
   PumpMessagesFor(20);
-  EXPECT_EQ(theme.Painted(f.Toolbar->Handle()), std::vector<int>{1});
-  EXPECT_EQ(theme.Held(f.Toolbar->Handle()), 1 | 4);
+  EXPECT_EQ(std::tuple(theme.Painted(f.Toolbar->Handle()), theme.Held(f.Toolbar->Handle())),
+            std::tuple(std::vector<int>{1}, 1 | 4));
   EXPECT_TRUE(f.Toolbar->Visible());  // not closed: the mouse was let go elsewhere
   f.Form.Hide();
 }

@@ -239,7 +239,6 @@ TEST(UiDrawing, GlyphOfAnImageListEntryIsCentred) {
 
 // A clNone colour leaves the dither and the gradient out, with or without the system's gradient function.
 TEST(UiDrawing, ClNoneDrawsNoDitherAndNoGradient) {
-  // A gradient (else a dither), by the system's function (else by lines), the two colours.
   const std::tuple<bool, bool, TColor, TColor> cases[] = {
       {false, false, clNone, clRed}, {false, false, clRed, clNone}, {true, true, clNone, clBlue},
       {true, true, clBlue, clNone},  {true, false, clNone, clBlue}, {true, false, clBlue, clNone},

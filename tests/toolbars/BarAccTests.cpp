@@ -288,14 +288,12 @@ TEST(BarAcc, OnlyTheObjectItselfIsAnsweredForAndNavigationGivesTheViewersOwnObje
   ASSERT_TRUE(view);
   IAccessible* button = Child(view, 1);
   ASSERT_TRUE(button);
-  // Each method's answer for the view itself and for the viewer itself.
   const HRESULT ofView[] = {S_FALSE, S_FALSE, S_FALSE, S_FALSE, S_FALSE, S_FALSE, S_FALSE, DISP_E_MEMBERNOTFOUND};
   const HRESULT ofViewer[] = {S_FALSE, S_FALSE, S_FALSE, S_FALSE, S_FALSE, S_FALSE, S_OK, S_OK};
   for (int m = 0; m < 8; ++m) {
-    EXPECT_EQ(Ask(view, m, 1), E_INVALIDARG) << m;
-    EXPECT_EQ(Ask(button, m, 1), E_INVALIDARG) << m;
-    EXPECT_EQ(Ask(view, m, CHILDID_SELF), ofView[m]) << m;
-    EXPECT_EQ(Ask(button, m, CHILDID_SELF), ofViewer[m]) << m;
+    EXPECT_EQ(std::tuple(Ask(view, m, 1), Ask(button, m, 1), Ask(view, m, CHILDID_SELF), Ask(button, m, CHILDID_SELF)),
+              std::tuple(E_INVALIDARG, E_INVALIDARG, ofView[m], ofViewer[m]))
+        << m;
   }
   // The hosted control: its window's object as the second child, a client of the view when walked to.
   IAccessible* window = Child(view, 2);
@@ -306,8 +304,7 @@ TEST(BarAcc, OnlyTheObjectItselfIsAnsweredForAndNavigationGivesTheViewersOwnObje
     ASSERT_TRUE(a);
     EXPECT_EQ(Role(a), ROLE_SYSTEM_CLIENT);
     IDispatch* parent = nullptr;
-    EXPECT_EQ(a->get_accParent(&parent), S_OK);
-    EXPECT_EQ(parent, static_cast<IDispatch*>(view));
+    EXPECT_EQ(std::tuple(a->get_accParent(&parent), parent), std::tuple(S_OK, static_cast<IDispatch*>(view)));
     if (parent) parent->Release();
     a->Release();
   }
@@ -328,9 +325,8 @@ TEST(BarAccCopy, DISABLED_LoadsTheLibrary) {
   UINT callers = SetErrorMode(SEM_NOGPFAULTERRORBOX);
   EXPECT_TRUE(BarAccessibilityAvailable());
   UINT after = SetErrorMode(callers);
-  EXPECT_TRUE(seen.Seen);
-  EXPECT_EQ(seen.Mode, UINT(SEM_NOOPENFILEERRORBOX));
-  EXPECT_EQ(after, UINT(SEM_NOGPFAULTERRORBOX));
+  EXPECT_EQ(std::tuple(seen.Seen, seen.Mode, after),
+            std::tuple(true, UINT(SEM_NOOPENFILEERRORBOX), UINT(SEM_NOGPFAULTERRORBOX)));
 }
 
 // The accessibility library is loaded with only the box about a missing file kept away.

@@ -173,7 +173,6 @@ TEST(BarDock, MenuKeysNobodyTakesStopAtTheDockUnlessTheyAreDialogKeys) {
   f.Toolbar("T", 1, dock);
   f.Show();
   const HWND dockWindow = dock->Handle();
-  // The message, its parameters, whether the inherited handling hears it.
   const std::tuple<UINT, WPARAM, LPARAM, bool> cases[] = {
       {WM_SYSCOMMAND, SC_KEYMENU, 'x', false},
       {WM_SYSCOMMAND, SC_CLOSE, 0, false},
@@ -182,8 +181,8 @@ TEST(BarDock, MenuKeysNobodyTakesStopAtTheDockUnlessTheyAreDialogKeys) {
   };
   for (auto [msg, wparam, lparam, inherited] : cases) {
     dock->Inherited = 0;
-    EXPECT_EQ(SendMessageW(dock->Handle(), msg, wparam, lparam), 0) << std::hex << msg;
-    EXPECT_EQ(dock->Inherited > 0, inherited) << std::hex << msg << " " << wparam;
+    const LRESULT result = SendMessageW(dock->Handle(), msg, wparam, lparam);
+    EXPECT_EQ(std::tuple(result, dock->Inherited > 0), std::tuple(0, inherited)) << std::hex << msg << " " << wparam;
   }
   EXPECT_TRUE(IsWindow(dockWindow)) << "SC_CLOSE closed nothing";
 }

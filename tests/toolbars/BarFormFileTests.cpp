@@ -155,7 +155,6 @@ TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
   }
   const std::string no = "No item property to publish: ";
   const std::pair<const char*, std::string> choices[] = {
-      // the names published, or the error
       {"Visible OnClick Caption", "Caption Visible OnClick"},
       {"  Hint   Caption ", "Caption Hint"},
       {"OnSelect OnPopup LinkSubitems SubMenuImages", "LinkSubitems SubMenuImages OnPopup OnSelect"},

@@ -114,7 +114,6 @@ TEST(BarFloatingFrame, CornersAndEdgesAnswerTheirParts) {
   TDockForm f;
   f.Show();
   constexpr int ByDefault = -1;  // the default window procedure's answer, which is no caption
-  // Caption shown, resizable, the point along the W x H frame (Z a corner zone), its part.
   const std::tuple<bool, bool, const char*, const char*, int> cases[] = {
       {false, true, "1", "1", HTTOPLEFT},      {false, true, "Z-1", "1", HTTOPLEFT},
       {false, true, "Z", "1", HTTOP},          {false, true, "1", "Z-1", HTTOPLEFT},

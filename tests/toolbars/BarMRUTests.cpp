@@ -92,7 +92,6 @@ TEST(BarMRU, AMoveToTheSamePlaceStillRebuildsAndTellsTheChange) {
   TTitles titles;
   const wchar_t *const same = L"C:\\b.txt|C:\\a.txt", *const swapped = L"C:\\a.txt|C:\\b.txt";
   const char* const outside = "List index out of bounds (2)";
-  // From, to, the names after, the error.
   const std::tuple<int, int, const wchar_t*, const char*> cases[] = {
       {0, 0, same, ""}, {1, 1, same, ""}, {1, 0, swapped, ""}, {2, 2, same, outside}, {0, 2, same, outside},
   };
@@ -105,9 +104,8 @@ TEST(BarMRU, AMoveToTheSamePlaceStillRebuildsAndTellsTheChange) {
     titlesAsked = 0;
     EXPECT_EQ(Raised<EStringListError>([&] { list.Items()->Move(from, to); }), *error ? error : "(nothing raised)");
     const int changes = *error ? 0 : 1;
-    EXPECT_EQ(Names(list), names) << from << to;
-    EXPECT_EQ(log.Changes, changes) << from << to;
-    EXPECT_EQ(titlesAsked, 2 * changes) << from << to;
-    EXPECT_EQ(list.Container()->Count(), 2);
+    EXPECT_EQ(std::tuple(Names(list), log.Changes, titlesAsked, list.Container()->Count()),
+              std::tuple(names, changes, 2 * changes, 2))
+        << from << to;
   }
 }

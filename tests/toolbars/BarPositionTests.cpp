@@ -138,12 +138,11 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
     std::string Fail;
     void ArrangeToolbars() override { Fail.empty() ? TBarDock::ArrangeToolbars() : throw EInvalidOperation(Fail); }
   };
-  // The read that fails, how each dock fails, what is raised.
   const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
       {"", "first", "second", "first"},
       {"", "", "second", "second"},
-      {"Visible", "first", "second", "read failed"},
-      {"Visible", "", "", "read failed"},
+      {"Visible", "first", "second", "other exception: read failed"},
+      {"Visible", "", "", "other exception: read failed"},
       {"", "", "", ""}};
   for (auto [failRead, first, second, raised] : cases) {
     TDockForm f;
@@ -160,7 +159,7 @@ TEST(BarPositions, EveryDockIsUnlockedAndTheFirstFailureGoesOn) {
       docks[0]->ArrangeToolbars(), docks[1]->ArrangeToolbars();
       docks[0]->Fail = first, docks[1]->Fail = second;
     };
-    const std::string what = Raised<std::exception>([&] { s.Load(&f.Form); });
+    const std::string what = Raised<Exception>([&] { s.Load(&f.Form); });
     EXPECT_EQ(what, *raised ? raised : "(nothing raised)") << failRead << first << second;
     for (TFailingDock* d : docks) {
       d->Fail.clear(), d->ArrangeToolbars();
@@ -214,7 +213,6 @@ TEST(BarPositions, TheFloatingWidthIsReadAndWrittenBackAsItIs) {
   t->SetFloating(true);
   TStore s;
   s.Save(&f.Form);
-  // As stored (null: none), the width read, its wrap offset, as written back.
   const std::tuple<const char*, int, int, const char*> cases[] = {
       {"-7", -7, 0, "-7"},  {"-2147483648", INT_MIN, 0, "-2147483648"},        {"0", 0, 0, "0"}, {"40", 40, 36, "40"},
       {nullptr, 0, 0, "0"}, {"2147483647", INT_MAX, 2147483643, "2147483647"},
@@ -224,8 +222,7 @@ TEST(BarPositions, TheFloatingWidthIsReadAndWrittenBackAsItIs) {
     if (stored) s.Values["T.FloatRightX"] = stored;
     t->SetFloatingWidth(5);
     s.Load(&f.Form);
-    EXPECT_EQ(t->FloatingWidth(), width) << width;
-    EXPECT_EQ(t->View()->WrapOffset(), wrap) << width;
+    EXPECT_EQ(std::tuple(t->FloatingWidth(), t->View()->WrapOffset()), std::tuple(width, wrap));
     TStore again;
     again.Save(&f.Form);
     EXPECT_EQ(again.Values["T.FloatRightX"], written) << width;

@@ -344,7 +344,6 @@ TEST(BarToolbar, ADesignedToolbarTakesNoShortcutsPrioritiesOrButtonPresses) {
 // A pressed chevron is sunken (a raised edge over it would hide the press); no hot edge on a designed form.
 TEST(BarToolbar, TheChevronShowsItsPressAndNoHotEdgeOnADesignedForm) {
   const uint32_t white = 0xFFFFFF, shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
-  // Designing, enabled, hot, pushed; the top left and the bottom right corner.
   const std::tuple<bool, bool, bool, bool, uint32_t, uint32_t> cases[] = {
       {false, true, true, true, shadow, light},  {false, true, true, false, light, shadow},
       {false, true, false, false, white, white}, {false, false, true, true, light, shadow},
@@ -359,8 +358,8 @@ TEST(BarToolbar, TheChevronShowsItsPressAndNoHotEdgeOnADesignedForm) {
     chevron->SetEnabled(enabled);
     TMenuPicture p(12, 22);
     t->View()->Find(chevron)->Paint(p.Canvas(), {0, 0, 12, 22}, hot, pushed, false);
-    EXPECT_EQ(p.At(0, 0), topLeft) << designing << enabled << hot << pushed;
-    EXPECT_EQ(p.At(11, 21), bottomRight) << designing << enabled << hot << pushed;
+    EXPECT_EQ(std::tuple(p.At(0, 0), p.At(11, 21)), std::tuple(topLeft, bottomRight))
+        << designing << enabled << hot << pushed;
     f.Form.SetDesigning(false);
   }
 }
@@ -372,7 +371,6 @@ TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
   t->Items()->Items(0)->SetHint(L"Cut it|Cut the selection");
   t->Items()->Items(1)->SetHint(L"Copy it|Copy the selection");
   f.Show();
-  // The button selected, the mouse's x, the answer, the hint, the button whose rectangle it keeps to.
   const std::tuple<int, int, LRESULT, const wchar_t*, int> cases[] = {
       {-1, 5, 0, L"Cut it", 0}, {1, 5, 0, L"Cut it", 0}, {0, 50, 0, L"Copy it", 1},
       {0, 120, 1, L"", -1},     {-1, 120, 1, L"", -1},
@@ -381,8 +379,8 @@ TEST(BarToolbar, TheHintIsTheOneOfTheButtonUnderTheMouse) {
     t->View()->Select(selected < 0 ? nullptr : t->View()->Viewers(selected));
     THintInfo info;
     info.CursorPos = {x, 5};
-    EXPECT_EQ(t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), result) << selected << x;
-    EXPECT_EQ(info.HintStr, hint) << selected << x;
+    const LRESULT shown = t->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::tuple(shown, info.HintStr), std::tuple(result, WideString(hint))) << selected << x;
     EXPECT_TRUE(rect < 0 || info.CursorRect == t->View()->Viewers(rect)->BoundsRect()) << selected << x;
   }
 }
@@ -419,14 +417,13 @@ TEST(BarToolbar, AMenuKeyOutsideTheKeyboardsCodePageGoesBackUnanswered) {
   TWndMethod formProc = f.Form.WindowProc;
   f.Form.WindowProc = TWndMethod::FromFunction(
       [](void* C, TMessage& M) { *static_cast<int*>(C) += M.Msg == WM_SYSCOMMAND; }, &commands);
-  // The key, the keyboard's code page, the answer, the commands the form gets.
   const std::tuple<wchar_t, int, LRESULT, int> cases[] = {
       {L'\x3042', 932, 0, 0}, {L'\x3042', 1252, 1, 0}, {L'-', 932, 0, 0}, {L' ', 932, 0, 1}};
   for (auto [key, codePage, result, toTheForm] : cases) {
     SetBarInputLocaleCodePage(codePage);
     commands = 0;
-    EXPECT_EQ(bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, key), result) << int(key) << codePage;
-    EXPECT_EQ(commands, toTheForm) << int(key) << codePage;
+    const LRESULT answer = bar->Perform(WM_SYSCOMMAND, SC_KEYMENU, key);
+    EXPECT_EQ(std::tuple(answer, commands), std::tuple(result, toTheForm)) << int(key) << codePage;
   }
   SetBarInputLocaleCodePage(0);
   f.Form.WindowProc = formProc;

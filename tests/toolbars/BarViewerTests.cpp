@@ -249,7 +249,6 @@ TEST(BarViewer, PressOnADisabledItemEndsTheMenusOfARootToolbar) {
   TBarRootItem root(nullptr);
   TSizedItem item(30, 22);
   root.Add(&item);
-  // Enabled, customizing, on a toolbar; the done action and whether the button is tracked.
   const std::tuple<bool, bool, bool, int, bool> cases[] = {
       {false, false, true, tbdaCancel, false},
       {false, true, true, tbdaCancel, false},
@@ -262,8 +261,8 @@ TEST(BarViewer, PressOnADisabledItemEndsTheMenusOfARootToolbar) {
     view.UpdatePositions();
     bool onMenu = false;
     view.Viewers(0)->MouseDown({ssLeft}, 5, 5, onMenu);
-    EXPECT_EQ(view.DoneActionData().DoneAction, done) << enabled << customizing << toolbar;
-    EXPECT_EQ(view.MouseTracking(), tracking) << enabled << customizing << toolbar;
+    EXPECT_EQ(std::tuple(int(view.DoneActionData().DoneAction), view.MouseTracking()), std::tuple(done, tracking))
+        << enabled << customizing << toolbar;
   }
   root.Remove(&item);
 }
@@ -295,7 +294,6 @@ TEST(BarViewer, SelectedEnabledOrCheckedMenuItemFramesItsCheckColumn) {
   TTestView popup(&f.Root, false);
   const uint32_t selection = RGB(0, 128, 0), white = 0xFFFFFF;
   const uint32_t light = Rgb(clBtnHighlight), face = Rgb(clBtnFace), shadow = Rgb(clBtnShadow);
-  // Image, enabled, checked, selected; the corner and the pixel inside it (0: any).
   const std::tuple<bool, bool, bool, bool, uint32_t, uint32_t> cases[] = {
       {false, true, false, true, light, face},           {true, true, false, true, light, face},
       {false, false, false, true, selection, selection}, {false, true, true, false, shadow, 0},
@@ -322,7 +320,6 @@ TEST(BarViewer, ToolbarImageTakesTheLeadingStripAndTheCaptionTheRest) {
   f.Item.SetImageIndex(0);
   f.Item.SetDisplayMode(nbdmImageAndText);
   TTestView toolbar(&f.Root, true);
-  // The caption, above the image, on a vertical bar, the button's size, where the image and the caption go.
   const std::tuple<const wchar_t*, bool, bool, int, int, TRect, RECT> cases[] = {
       {L"", false, false, 40, 22, {1, 3, 17, 19}, {}},
       {L"Go", false, false, 60, 22, {1, 3, 17, 19}, {17, 0, 60, 22}},
