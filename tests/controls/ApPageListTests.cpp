@@ -116,12 +116,9 @@ TEST_F(PageList, TheOnlyPageGoingAnnouncesNothing) {
   delete pages[2];
   enum { hidden, takenOut, freed, deletedByIndex };
   for (int how : {hidden, takenOut, freed, deletedByIndex}) {
-    if (!pages[0]) {
-      pages[0] = new TApStandardPage(form);
-      pages[0]->SetPageList(list);
-    } else if (!pages[0]->PageList()) {
-      list->ShowPage(pages[0]);
-    }
+    delete pages[0];  // a new only page each time
+    pages[0] = new TApStandardPage(form);
+    pages[0]->SetPageList(list);
     list->SetActivePageIndex(0);
     ASSERT_EQ(list->ActivePage(), pages[0]) << how;
     const int before = changes;

@@ -135,10 +135,8 @@ TEST(BarDock, ColourBoundLinesAndOptionsAreWrittenOnlyAwayFromTheirDefaults) {
   for (int changed = -1; changed < 4; ++changed) {  // none at first
     TDockForm f;
     for (auto [name, kind] :
-         {std::pair{"Background", tkClass}, {"OnInsertRemoveBar", tkMethod}, {"OnRequestDock", tkMethod}}) {
-      const TPropInfo* info = GetPropInfo(f.Top, name);
-      EXPECT_TRUE(info && info->Kind() == kind) << name;
-    }
+         {std::pair{"Background", tkClass}, {"OnInsertRemoveBar", tkMethod}, {"OnRequestDock", tkMethod}})
+      EXPECT_TRUE(GetPropInfo(f.Top, name) && GetPropInfo(f.Top, name)->Kind() == kind) << name;
     auto* t = f.Toolbar("T", 1, f.Top);
     auto* blank = new TBlankBackground(&f.Form);
     blank->SetName("Blank");
