@@ -218,24 +218,14 @@ TEST(EditSelection, ReplacingAColumnBlockStartsAtItsLeftColumn) {
   }
 }
 
-// Deleting a column block stores every line of the block again through the trimming setter, a
-// line that ends left of the block too; undo gives the trimmed blanks back.
+// Deleting a column block stores every line of it through the trimming setter, a short one too.
 TEST(EditSelection, ColumnDeletionStoresEveryLineOfTheBlock) {
-  struct Case {
-    const char* Name;
-    bool Trim;
-    const char* After;
-  } cases[] = {
-      {"trimming, a short line with trailing blanks", true, "abc\r\nx\r\nghi"},
-      {"not trimming", false, "abc\r\nx \r\nghi"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
+  for (auto [trim, after] : {std::pair{true, "abc\r\nx\r\nghi"}, {false, "abc\r\nx \r\nghi"}}) {
     TTextEdit e("abcdef\r\nx \r\nghijkl");
-    if (c.Trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+    if (trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
     Select(e, {4, 1}, {7, 3}, smColumn);
     e.SetSelText(AnsiString());
-    EXPECT_EQ(e.TextA(), c.After);
+    EXPECT_EQ(e.TextA(), after);
     EXPECT_EQ(TextAfterUndo(e), "abcdef\r\nx \r\nghijkl");
   }
 }
@@ -264,26 +254,16 @@ TEST(EditClipboard, ColumnCopyKeepsPaddingEvenWithTrimming) {
   EXPECT_TRUE(e.Options().Contains(eoTrimTrailingSpaces));
 }
 
-// A cut takes the selected text as it reads: trimming leaves a short line of a column block
-// without padding, where a copy keeps it.
+// A cut takes the selected text as it reads: trimmed, a column block's short line has no padding.
 TEST(EditClipboard, AColumnCutTakesTheSelectedText) {
-  struct Case {
-    const char* Name;
-    bool Trim;
-    const char* Clip;
-  } cases[] = {
-      {"trimming", true, "bc\r\n"},
-      {"not trimming", false, "bc\r\n  "},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
+  for (auto [trim, clip] : {std::pair{true, "bc\r\n"}, {false, "bc\r\n  "}}) {
     TTextEdit e("abcd\r\ne");
-    if (c.Trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+    if (trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
     Select(e, {2, 1}, {4, 2}, smColumn);
     e.CutToClipboard();
-    EXPECT_EQ(TxtEditReadClipboard().Text, c.Clip);
+    EXPECT_EQ(TxtEditReadClipboard().Text, clip);
     EXPECT_EQ(e.TextA(), "ad\r\ne");
-    EXPECT_EQ(e.Options().Contains(eoTrimTrailingSpaces), c.Trim);
+    EXPECT_EQ(e.Options().Contains(eoTrimTrailingSpaces), trim);
     EXPECT_EQ(TextAfterUndo(e), "abcd\r\ne");
   }
 }

@@ -240,8 +240,7 @@ TEST(TextDrawer, NestedBracketsOnOneContext) {
   EXPECT_NE(GetCurrentObject(surface.DC(), OBJ_FONT), drawer.FontStock().FontHandle());
 }
 
-// Inside a drawing bracket the variants' handles stay: the font selected into the context is
-// still in use there. They go once the bracket is closed.
+// Inside a drawing bracket the handles stay, the font selected there being in use; then they go.
 TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
   auto font = MakeFont(L"Courier New", 17);
   TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
@@ -259,8 +258,6 @@ TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
   EXPECT_EQ(GetObjectType(selected), 0u);
 }
 
-// A stock of another kind hears every release of the handles through the stock's own
-// operation, whoever asks for it.
 TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
   struct TCountingStock : TheFontStock {
     using TheFontStock::TheFontStock;
@@ -272,8 +269,7 @@ TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
   };
   auto font = MakeFont();
   TCountingStock counting(font.get());
-  TheFontStock& stock = counting;
-  stock.ReleaseFontHandles();
+  static_cast<TheFontStock&>(counting).ReleaseFontHandles();
   EXPECT_EQ(counting.Releases, 1);
-  EXPECT_EQ(stock.FontHandle(), nullptr);
+  EXPECT_EQ(counting.FontHandle(), nullptr);
 }

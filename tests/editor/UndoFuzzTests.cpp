@@ -161,8 +161,7 @@ struct TEditFuzz {
     if (after == before) return what + " (no change)";
     if (!recorded) Failure = what + ": changed the text without an undo step";
     e.Undo();
-    // With grouping a drop joins the like changes before it, as typed text does: the undo may
-    // take those back too, and the session's steps are checked against its states at its end.
+    // Grouped, a drop joins the like changes before it; the session's end checks every step.
     if (e.TextA() != before && !e.Options().Contains(eoGroupUndo))
       Failure = what + ": undone to [" + Shown(e.TextA()) + "] from [" + Shown(after) + "]";
     e.Redo();

@@ -362,9 +362,7 @@ TEST(SchemeFormats, ARangeReadAgainHoldsItsRulesOnce) {
   }
 }
 
-// The older formats read their files line by line and end every line with CR LF: a lone CR or
-// LF in a value written as it is would come back as CR LF, so line breaks in attribute values are
-// written as references.
+// The older formats read line by line: a lone CR or LF written raw would come back as CR LF.
 TEST(SchemeFormats, LoneLineBreaksInValuesComeBackFromTheOlderFormats) {
   for (TTxtXmlFormat* format : std::initializer_list<TTxtXmlFormat*>{&F18(), &F15(), &F20()}) {
     TTxtXmlHighlighter h(nullptr);

@@ -131,8 +131,7 @@ TEST(SchemeEditorColours, WhatASchemeLeavesOutTakesItsDefault) {
                 p->SelectedBackground == clHighlight);
 }
 
-// Activating a scheme announces nothing: its colours show once the tree is prepared again,
-// which announces itself. No scheme changes nothing.
+// Activating a scheme announces nothing: the tree prepared again shows and announces its colours.
 TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedByTheNextPreparationAndNoSchemeChangesNothing) {
   TTxtXmlHighlighter h(nullptr);
   TTxtKeyList* k = AddKeywords(h.MainRules(), "kw", clRed);
