@@ -215,7 +215,6 @@ TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   host.Settle();
 }
 
-// SetFocus goes to the last control of the focus list (a freed one forgotten), else to the editor.
 TEST(EditControl, SetFocusGoesToTheLastControlOfTheFocusList) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
@@ -794,5 +793,4 @@ TEST(EditControl, ACommandTellsTheTransientPainterOnceWhenItEnds) {
     EXPECT_EQ(log.calls, told) << command;
     EXPECT_TRUE(log.canvas) << command;
   }
-  e.SetSearchEngine(nullptr);
 }

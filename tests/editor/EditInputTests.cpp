@@ -230,17 +230,15 @@ TEST(EditInput, TheWheelScrollsWhateverTheWheelEventsSay) {
     void Wheel(TObject*, TShiftState, int, TPoint, bool& Handled) { Handled = ++calls > 0; }
     void UpDown(TObject*, TShiftState, TPoint, bool& Handled) { Handled = ++calls > 0; }
     int calls = 0;
-  };
+  } taker;
   for (const bool wheel : {true, false}) {  // OnMouseWheel, else OnMouseWheelDown, handles it
     TEditorHost h(NumberedLines(200));
     TTxtEdit& e = h.Edit();
-    TWheelTaker taker;
     if (wheel) e.OnMouseWheel = TMouseWheelEvent(&taker, &TWheelTaker::Wheel);
     if (!wheel) e.OnMouseWheelDown = TMouseWheelUpDownEvent(&taker, &TWheelTaker::UpDown);
     POINT p = CellCenter(h, 1, 1);
     ClientToScreen(h.Wnd(), &p);
-    EXPECT_EQ(SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(p.x, p.y)), 1)
-        << wheel;
+    EXPECT_EQ(SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(p.x, p.y)), 1) << wheel;
     EXPECT_EQ(e.TopLine(), 4) << wheel;
     EXPECT_EQ(taker.calls, 0) << wheel;
   }

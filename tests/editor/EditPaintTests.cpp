@@ -260,7 +260,6 @@ TEST(EditPaint, ALineEndLeftOfTheWindowShowsNoPilcrow) {
     edit.SetLeftChar(3);  // the end of "ab" in the first column shown
     shot = host.Capture();
     EXPECT_GT(InkIn(*shot, host.Cell(3, 1), White), 0) << highlighted;
-    edit.SetHighlighter(nullptr);
   }
 }
 
@@ -283,30 +282,27 @@ TEST(EditPaint, AHighlighterColoursTokens) {
   h.Space()->SetBackground(clAqua);
   shot = host.Capture();
   EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), RGBOf(clAqua));
-  // A disabled highlighter paints nothing, not its blanks' dark background under the font's colour.
-  h.Space()->SetBackground(clNavy);
+  h.Space()->SetBackground(clNavy);  // would hide the text drawn in the font's colour
+  // A disabled highlighter paints nothing of its own.
   h.SetEnabled(false);
   shot = host.Capture();
   EXPECT_EQ(CellBackground(*shot, host.Cell(4, 1)), White);
   EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), White);
   EXPECT_EQ(shot->Pixel(host.Width() - 2, host.Height() - 2), White);
   EXPECT_EQ(CountIn(*shot, host.Cell(1, 1), RGBOf(TTestHighlighter::KeywordColor)), 0);
-  h.Space()->SetBackground(clNone);
   edit.SetHighlighter(nullptr);
 }
 
 TEST(EditPaint, BlankPartsTakeTheBackgroundOfNoRange) {
-  // Blanks whose background tells the range asked in: yellow inside a comment, aqua outside.
-  struct TRangeBackgroundHighlighter : TTestHighlighter {
-    TRangeBackgroundHighlighter() : TTestHighlighter(nullptr) {
-      outside.SetBackground(clAqua);
-      inside.SetBackground(clYellow);
-    }
+  // Blanks tell the range they are asked in: inside a comment the keywords' yellow, else aqua.
+  struct TRangeBlanks : TTestHighlighter {
+    using TTestHighlighter::TTestHighlighter;
     TTxtHighlighterAttributes* GetDefaultAttribute(int Index) const override {
-      return Index != 4 ? TTestHighlighter::GetDefaultAttribute(Index) : GetRange() ? &inside : &outside;
+      return Index == 4 && GetRange() ? Keyword() : TTestHighlighter::GetDefaultAttribute(Index);
     }
-    mutable TTxtHighlighterAttributes outside{"Outside"}, inside{"Inside"};
-  } h;
+  } h(nullptr);
+  h.Space()->SetBackground(clAqua);
+  h.Keyword()->SetBackground(clYellow);
   // The text ends inside an open comment, the range the last line leaves behind.
   TEditorHost host("a\r\n/* open\r\nstill");
   TTxtEdit& edit = host.Edit();
@@ -320,7 +316,6 @@ TEST(EditPaint, BlankPartsTakeTheBackgroundOfNoRange) {
                       {host.Width() - 2, host.Height() - 2}})
     EXPECT_EQ(shot->Pixel(x, y), RGBOf(clAqua)) << x << "," << y;
   EXPECT_EQ(CellBackground(*shot, host.Cell(20, 3)), RGBOf(clYellow));  // the comment's own row
-  edit.SetHighlighter(nullptr);
 }
 
 TEST(EditPaint, TokensScrolledPastTheLeftEdgeAreCut) {
@@ -445,7 +440,6 @@ TEST(EditPaint, BookmarkGlyphsInTheGutter) {
   EXPECT_EQ(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000), 0);
 }
 
-// Only a mark with a glyph of the built-in strip (0..9) takes room in the gutter.
 TEST(EditPaint, InternalMarksWithoutAGlyphTakeNoRoom) {
   // The images of line 2's internal marks in list order, the offset in steps of Xoffset, a glyph.
   const std::tuple<std::vector<int>, int, bool> cases[] = {

@@ -218,15 +218,22 @@ TEST(EditSelection, ReplacingAColumnBlockStartsAtItsLeftColumn) {
   }
 }
 
-// Deleting a column block stores every line of it through the trimming setter, a short one too.
+// Trimmed, a column block's short line is stored anew without its blanks, and cut without padding.
 TEST(EditSelection, ColumnDeletionStoresEveryLineOfTheBlock) {
-  for (auto [trim, after] : {std::pair{true, "abc\r\nx\r\nghi"}, {false, "abc\r\nx \r\nghi"}}) {
-    TTextEdit e("abcdef\r\nx \r\nghijkl");
-    if (trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+  for (const bool trim : {true, false}) {
+    TTextEdit e("abcdef\r\nx \r\nghijkl"), c("abcd\r\ne");
+    e.SetOptions(trim ? e.Options() + eoTrimTrailingSpaces : e.Options());
+    c.SetOptions(e.Options());
     Select(e, {4, 1}, {7, 3}, smColumn);
     e.SetSelText(AnsiString());
-    EXPECT_EQ(e.TextA(), after);
+    EXPECT_EQ(e.TextA(), trim ? "abc\r\nx\r\nghi" : "abc\r\nx \r\nghi");
     EXPECT_EQ(TextAfterUndo(e), "abcdef\r\nx \r\nghijkl");
+    Select(c, {2, 1}, {4, 2}, smColumn);
+    c.CutToClipboard();
+    EXPECT_EQ(TxtEditReadClipboard().Text, trim ? "bc\r\n" : "bc\r\n  ");
+    EXPECT_EQ(c.TextA(), "ad\r\ne");
+    EXPECT_EQ(c.Options().Contains(eoTrimTrailingSpaces), trim);
+    EXPECT_EQ(TextAfterUndo(c), "abcd\r\ne");
   }
 }
 
@@ -252,20 +259,6 @@ TEST(EditClipboard, ColumnCopyKeepsPaddingEvenWithTrimming) {
   e.CopyToClipboard();
   EXPECT_EQ(TxtEditReadClipboard().Text, "bc\r\n  ");
   EXPECT_TRUE(e.Options().Contains(eoTrimTrailingSpaces));
-}
-
-// A cut takes the selected text as it reads: trimmed, a column block's short line has no padding.
-TEST(EditClipboard, AColumnCutTakesTheSelectedText) {
-  for (auto [trim, clip] : {std::pair{true, "bc\r\n"}, {false, "bc\r\n  "}}) {
-    TTextEdit e("abcd\r\ne");
-    if (trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
-    Select(e, {2, 1}, {4, 2}, smColumn);
-    e.CutToClipboard();
-    EXPECT_EQ(TxtEditReadClipboard().Text, clip);
-    EXPECT_EQ(e.TextA(), "ad\r\ne");
-    EXPECT_EQ(e.Options().Contains(eoTrimTrailingSpaces), trim);
-    EXPECT_EQ(TextAfterUndo(e), "abcd\r\ne");
-  }
 }
 
 TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {

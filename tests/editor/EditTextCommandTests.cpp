@@ -252,8 +252,7 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
 }
 
-// Every deleting command is bracketed by the transient paint; one that deletes nothing changes
-// nothing, past the text's end too, where blanks filled in would be a change no undo takes back.
+// Past the text's end, blanks filled in by a deletion would be a change no undo takes back.
 TEST(EditDeleting, EveryDeletingCommandIsBracketedByTheTransientPaint) {
   const char *text = "alpha beta\r\ngamma", *end = "ab\r\ncd";
   const std::tuple<const char*, TTxtEditorCommand, TBufferCoord, const char*> cases[] = {

@@ -179,7 +179,6 @@ TEST_F(PreviewTest, WheelAndScrollBoxFlipPagesInWholePageMode) {
   EXPECT_TRUE(IsWindowVisible(preview_->ScrollHint()->Handle()));
 }
 
-// In whole-page mode every vertical bar action reports its page (the end of scrolling hides the hint).
 TEST_F(PreviewTest, EveryPagingActionReportsThePage) {
   Attach(4);
   preview_->SetScaleMode(pscWholePage);

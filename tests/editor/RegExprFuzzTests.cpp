@@ -101,7 +101,6 @@ TEST(RegExprFuzz, BlanksChangeNothingInExtendedSyntax) {
       r.SetExpression(Expr);
       std::string all;
       try {
-        r.Compile();
         for (bool found = r.Exec(subject); found; found = r.ExecNext())
           for (int g = 0; g < TRegExpr::NSUBEXP; ++g)
             all += std::to_string(r.GetMatchPos(g)) + ":" + std::to_string(r.GetMatchLen(g)) + (g ? " " : "| ");

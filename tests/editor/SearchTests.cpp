@@ -377,5 +377,4 @@ TEST_F(TSearchFixture, HitsAreSelectedAsCharactersInEverySelectionMode) {
     EXPECT_EQ(e.TextA(), want) << mode;
     EXPECT_EQ(e.SelectionMode(), mode) << mode;
   }
-  e.SetSelectionMode(smNormal);
 }

@@ -259,6 +259,7 @@ TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
 }
 
 TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
+  auto font = MakeFont();
   struct TCountingStock : TheFontStock {
     using TheFontStock::TheFontStock;
     void ReleaseFontHandles() override {
@@ -266,9 +267,7 @@ TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
       TheFontStock::ReleaseFontHandles();
     }
     int Releases = 0;
-  };
-  auto font = MakeFont();
-  TCountingStock counting(font.get());
+  } counting(font.get());
   static_cast<TheFontStock&>(counting).ReleaseFontHandles();
   EXPECT_EQ(counting.Releases, 1);
   EXPECT_EQ(counting.FontHandle(), nullptr);

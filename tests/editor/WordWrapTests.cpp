@@ -699,7 +699,6 @@ TEST(EditDrag, WithinAndBetweenEditorsMovesOrCopiesAsOneStep) {
     EXPECT_EQ(TextAfterUndo(b), grouping ? "xyz" : "xyzq");
     EXPECT_EQ(TextAfterUndo(a), text);
   }
-  b.OnCommandProcessed = TProcessCommandEvent();
   b.SetReadOnly(true);
   EXPECT_EQ(Drag(a, b, {1, 1}, 0, 0x80), "xyzq");
   EXPECT_EQ(a.TextA(), text);

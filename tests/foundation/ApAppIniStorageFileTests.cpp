@@ -593,7 +593,6 @@ TEST_F(StorageFile, AMergedListTakesTheFilesListAsItIsAtEachWrite) {
   }
 }
 
-// Removing the section above a merged list leaves the list merged, with the file's entries.
 TEST_F(StorageFile, RemovingAValueAboveAMergedListLeavesTheListMerged) {
   const WideString file = dir.File(L"Preferences.ini");
   Put(file, "[MainForm\\Group]\r\nv=1\r\n[MainForm\\Group\\List]\r\nCount=2\r\nItem0=r1\r\nItem1=r2\r\n");

@@ -176,8 +176,7 @@ TEST_F(PlacementTest, ThePlacementRoutinesPutTheirNamesBelowThePath) {
 // Placements made in code expand their paths at once, or all would share the unexpanded one.
 TEST_F(PlacementTest, PlacementsMadeInCodeKeepTheirFormsApart) {
   auto storage = Open();
-  auto one = ShownForm("One");
-  auto two = ShownForm("Two");
+  auto one = ShownForm("One"), two = ShownForm("Two");
   two->SetBounds(300, 200, 350, 250);
   DispatchPendingMessages();
   PlacementOf(*one, *storage).SaveFormPlacement();

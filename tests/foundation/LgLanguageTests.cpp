@@ -308,10 +308,8 @@ TEST_F(LgLanguage, EntriesFollowTheComponents) {
 TEST_F(LgLanguage, EntriesAreWrittenInTheOrderOfTheComponents) {
   for (bool moved : {false, true}) {  // Widget1's object after Widget2's in the form
     std::string text = DesignedFormText();
-    if (moved) {
-      const size_t w1 = text.find("  object Widget1:"), w2 = text.find("  object Widget2:"), end = text.rfind("end");
-      text = text.substr(0, w1) + text.substr(w2, end - w2) + text.substr(w1, w2 - w1) + text.substr(end);
-    }
+    const size_t w1 = text.find("  object Widget1:"), w2 = text.find("  object Widget2:"), end = text.rfind("end");
+    if (moved) text = text.substr(0, w1) + text.substr(w2, end - w2) + text.substr(w1, w2 - w1) + text.substr(end);
     auto root = LoadForm(text);
     TLgLanguageController* lang = Controller(root.get());
     lang->UpdateEntries(true);

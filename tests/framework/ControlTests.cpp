@@ -305,7 +305,6 @@ TEST(ControlMessages, GraphicChildrenGetTheirMouseMessagesInTheirOwnCoordinates)
   EXPECT_EQ(b->Log.back(), "mouseenter");
 }
 
-// OnMouseLeave fires once on the control left, for another or out of the program; not on the parent.
 TEST(ControlMessages, TheMouseLeavingAControlFiresItsOnMouseLeave) {
   TFormScope scope;
   auto* a = Child<TWcControl>(scope.Form, 0, 0, 100, 50);
@@ -314,11 +313,10 @@ TEST(ControlMessages, TheMouseLeavingAControlFiresItsOnMouseLeave) {
     std::string names;
     void Left(TObject* Sender) { names += static_cast<TComponent*>(Sender)->Name(); }
   } log;
-  a->SetName("a");
-  b->SetName("b");
-  scope.Form->SetName("f");
-  for (TControl* c : std::initializer_list<TControl*>{a, b, scope.Form})
+  for (auto [c, name] : {std::pair<TControl*, const char*>{a, "a"}, {b, "b"}, {scope.Form, "f"}}) {
+    c->SetName(name);
     c->OnMouseLeave = TNotifyEvent(&log, &TLeaveLog::Left);
+  }
   const std::tuple<TWinControl*, UINT, const char*> steps[] = {
       {a, WM_MOUSEMOVE, ""},    {a, WM_MOUSEMOVE, ""},    {b, WM_MOUSEMOVE, "a"},
       {b, WM_MOUSELEAVE, "ab"}, {b, WM_MOUSELEAVE, "ab"},
@@ -329,7 +327,6 @@ TEST(ControlMessages, TheMouseLeavingAControlFiresItsOnMouseLeave) {
   }
 }
 
-// OnMouseActivate answers a press on an inactive window; maDefault leaves it to the system.
 TEST(ControlMessages, OnMouseActivateAnswersThePressOnAnInactiveWindow) {
   TFormScope scope;
   auto* c = Child<TWcControl>(scope.Form, 10, 10, 100, 50);

@@ -372,12 +372,11 @@ TEST(SchemeFormats, LoneLineBreaksInValuesComeBackFromTheOlderFormats) {
     AddSet(h.MainRules(), "\n;", clRed);
     TTxtXmlHighlighter back(nullptr);
     LoadText(Auto(), &back, SaveText(*format, &h));
-    const std::string version = back.FormatVersion;
-    EXPECT_EQ(back.Info()->General.Name, "a\nb") << version;
-    EXPECT_EQ(back.Info()->Author.Remark, "r\rs") << version;
-    ASSERT_EQ(back.MainRules()->RangeCount(), 1) << version;
-    EXPECT_EQ(back.MainRules()->Ranges(0)->Name, "x\ny\r") << version;
-    EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet("\n;")) << version;
+    EXPECT_EQ(back.Info()->General.Name, "a\nb") << back.FormatVersion;
+    EXPECT_EQ(back.Info()->Author.Remark, "r\rs") << back.FormatVersion;
+    ASSERT_EQ(back.MainRules()->RangeCount(), 1) << back.FormatVersion;
+    EXPECT_EQ(back.MainRules()->Ranges(0)->Name, "x\ny\r") << back.FormatVersion;
+    EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet("\n;")) << back.FormatVersion;
   }
 }
 

@@ -132,7 +132,7 @@ TEST(SchemeEditorColours, WhatASchemeLeavesOutTakesItsDefault) {
 }
 
 // Activating a scheme announces nothing: the tree prepared again shows and announces its colours.
-TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedByTheNextPreparationAndNoSchemeChangesNothing) {
+TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedOnceAndNoSchemeChangesNothing) {
   TTxtXmlHighlighter h(nullptr);
   TTxtKeyList* k = AddKeywords(h.MainRules(), "kw", clRed);
   k->Style = "Key";

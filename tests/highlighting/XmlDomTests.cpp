@@ -350,8 +350,7 @@ TEST(XmlDocument, CharacterDataAndClones) {
   IXmlElement v = root->AppendElement("v");
   v->SetNodeValue(TVariant(3));
   IXmlNode copy = doc->CloneNode(true);
-  // The copy is written on the default rule, indented.
-  doc->SetKeepWhiteSpace(false);
+  doc->SetKeepWhiteSpace(false);  // the copy is written on the default rule, indented
   EXPECT_EQ(copy->Xml(), doc->Xml());
   EXPECT_EQ(root->CloneNode(false)->Xml(), "\r\n<root a=\"1\"/>");
   EXPECT_EQ(v->CloneNode(false)->NodeValue().VarType(), varInteger);
