@@ -218,30 +218,25 @@ TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
 TEST(EditControl, SetFocusGoesToTheLastControlOfTheFocusList) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
-  TForm& form = host.Form();
-  TEdit *first = new TEdit(&form), *second = new TEdit(&form), *elsewhere = new TEdit(&form);
-  auto* other = new TTxtEdit(&form);
+  TEdit *first = new TEdit(&host.Form()), *second = new TEdit(&host.Form()), *elsewhere = new TEdit(&host.Form());
+  auto* other = new TTxtEdit(&host.Form());
   for (TWinControl* c : std::initializer_list<TWinControl*>{first, second, other, elsewhere})
-    c->SetParent(&form), c->SetBounds(0, 250, 80, 20);
-  auto focused = [&] {
-    elsewhere->SetFocus();
-    host.Settle();
-    edit.SetFocus();
-    host.Settle();
-    return GetFocus();
-  };
-  EXPECT_EQ(focused(), edit.Handle());
+    c->SetParent(&host.Form()), c->SetBounds(0, 250, 80, 20);
   // Whose list, what is added ('+'), removed ('-') or freed ('x'), and who is focused then.
   const std::tuple<TTxtEdit*, TWinControl*, char, TWinControl*> steps[] = {
-      {&edit, first, '+', first},  {&edit, second, '+', second}, {&edit, first, '+', second},
-      {&edit, second, '-', first}, {&edit, first, 'x', &edit},   {&edit, other, '+', other},
-      {other, &edit, '+', &edit},  // two lists naming each other
+      {&edit, nullptr, ' ', &edit}, {&edit, first, '+', first},  {&edit, second, '+', second},
+      {&edit, first, '+', second},  {&edit, second, '-', first}, {&edit, first, 'x', &edit},
+      {&edit, other, '+', other},   {other, &edit, '+', &edit},  // two lists naming each other
   };
   for (auto [list, control, op, focus] : steps) {
     if (op == '+') list->AddFocusControl(control);
     if (op == '-') list->RemoveFocusControl(control);
     if (op == 'x') delete control;
-    EXPECT_EQ(focused(), focus->Handle());
+    elsewhere->SetFocus();
+    host.Settle();
+    edit.SetFocus();
+    host.Settle();
+    EXPECT_EQ(GetFocus(), focus->Handle()) << op;
   }
   EXPECT_EQ(edit.FocusList().size(), 1u);
 }
@@ -337,20 +332,17 @@ TEST(EditControl, SharersGoInEveryOrder) {
 // Left on a line the own text has not, the caret would make a typed character fill in lines.
 TEST(EditControl, LettingGoOfASharedBufferBringsTheCaretIntoTheOwnText) {
   for (const bool shown : {false, true}) {
-    SCOPED_TRACE(shown);
-    TEditorHost host, other;
+    TEditorHost host("x\r\ny"), other(NumberedLines(1000));
     TTxtEdit &a = other.Edit(), &b = host.Edit();
     if (!shown) b.SetParent(nullptr);
-    a.SetTextA(NumberedLines(1000));
-    b.SetTextA("x\r\ny");
     b.SetLinesPointer(&a);
     b.SetCaretXY({2, 900});
     b.UnHookTextBuffer();
-    EXPECT_EQ(b.CaretXY(), BufferCoord(2, 2));
-    EXPECT_EQ(b.TopLine(), 1);
+    EXPECT_EQ(b.CaretXY(), BufferCoord(2, 2)) << shown;
+    EXPECT_EQ(b.TopLine(), 1) << shown;
     Cmd(b, ecChar, 'z');
-    EXPECT_EQ(b.TextA(), "x\r\nyz");
-    EXPECT_EQ(a.Lines()->Count(), 1000);
+    EXPECT_EQ(b.TextA(), "x\r\nyz") << shown;
+    EXPECT_EQ(a.Lines()->Count(), 1000) << shown;
   }
 }
 

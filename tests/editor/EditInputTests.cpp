@@ -233,13 +233,12 @@ TEST(EditInput, TheWheelScrollsWhateverTheWheelEventsSay) {
   } taker;
   for (const bool wheel : {true, false}) {  // OnMouseWheel, else OnMouseWheelDown, handles it
     TEditorHost h(NumberedLines(200));
-    TTxtEdit& e = h.Edit();
-    if (wheel) e.OnMouseWheel = TMouseWheelEvent(&taker, &TWheelTaker::Wheel);
-    if (!wheel) e.OnMouseWheelDown = TMouseWheelUpDownEvent(&taker, &TWheelTaker::UpDown);
+    if (wheel) h.Edit().OnMouseWheel = TMouseWheelEvent(&taker, &TWheelTaker::Wheel);
+    if (!wheel) h.Edit().OnMouseWheelDown = TMouseWheelUpDownEvent(&taker, &TWheelTaker::UpDown);
     POINT p = CellCenter(h, 1, 1);
     ClientToScreen(h.Wnd(), &p);
     EXPECT_EQ(SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(p.x, p.y)), 1) << wheel;
-    EXPECT_EQ(e.TopLine(), 4) << wheel;
+    EXPECT_EQ(h.Edit().TopLine(), 4) << wheel;
     EXPECT_EQ(taker.calls, 0) << wheel;
   }
 }

@@ -249,15 +249,14 @@ TEST(EditPaint, VisibleWhitespaceGlyphs) {
 TEST(EditPaint, ALineEndLeftOfTheWindowShowsNoPilcrow) {
   for (const bool highlighted : {false, true}) {
     TEditorHost host("ab\r\n" + std::string(60, 'x'));
-    TTxtEdit& edit = host.Edit();
     TTestHighlighter h(nullptr);
-    if (highlighted) edit.SetHighlighter(&h);
-    edit.SetOptions(edit.Options() + eoShowSpecialChars);
-    edit.SetLeftChar(10);
+    if (highlighted) host.Edit().SetHighlighter(&h);
+    host.Edit().SetOptions(host.Edit().Options() + eoShowSpecialChars);
+    host.Edit().SetLeftChar(10);
     auto shot = host.Capture();
     EXPECT_EQ(InkIn(*shot, host.Cell(10, 1), White), 0) << highlighted;
     EXPECT_EQ(InkIn(*shot, host.Cell(11, 1), White), 0) << highlighted;
-    edit.SetLeftChar(3);  // the end of "ab" in the first column shown
+    host.Edit().SetLeftChar(3);  // the end of "ab" in the first column shown
     shot = host.Capture();
     EXPECT_GT(InkIn(*shot, host.Cell(3, 1), White), 0) << highlighted;
   }

@@ -51,8 +51,23 @@ TEST(EditUndo, CaretAndSelectionItems) {
   EXPECT_FALSE(e.SelAvail());
 }
 
-// An item past the end of a blank line is reached with spaces: tabs would replace the line's blanks.
-TEST(EditUndo, AnItemCarriedPastABlankLinesEndKeepsItsBlanks) {
+// Each item is reversed in its own selection mode, which stays; a selection's restores the one before.
+TEST(EditUndo, AnItemIsReversedInItsOwnSelectionMode) {
+  for (auto [reason, mode, redoMode] : {std::tuple{urCaret, smColumn, smColumn},
+                                        {urCaret, smLine, smLine},
+                                        {urLineBreak, smColumn, smColumn},
+                                        {urSelection, smLine, smNormal}}) {
+    TTextEdit e("abcdef\r\n");
+    e.SetCaretXY({4, 1});
+    ASSERT_EQ(e.ActiveSelectionMode(), smNormal);
+    e.UndoList()->AddChange(reason, {4, 1}, {4, 1}, "", mode);
+    e.Undo();
+    EXPECT_EQ(e.ActiveSelectionMode(), mode) << reason;
+    e.SetActiveSelectionMode(smNormal);
+    e.Redo();
+    EXPECT_EQ(e.ActiveSelectionMode(), redoMode) << reason << mode;
+  }
+  // An item past the end of a blank line is reached with spaces: tabs would replace the line's blanks.
   for (const bool tabs : {false, true}) {
     TTextEdit e("  \r\nz");
     e.SetTabWidth(2);
@@ -63,38 +78,18 @@ TEST(EditUndo, AnItemCarriedPastABlankLinesEndKeepsItsBlanks) {
   }
 }
 
-// Each item is reversed in its own selection mode, which stays; a selection's restores the one before.
-TEST(EditUndo, AnItemIsReversedInItsOwnSelectionMode) {
-  for (auto [reason, mode, redoMode] : {std::tuple{urCaret, smColumn, smColumn},
-                                        {urCaret, smLine, smLine},
-                                        {urLineBreak, smColumn, smColumn},
-                                        {urSelection, smLine, smNormal}}) {
-    SCOPED_TRACE(testing::Message() << reason << " " << mode);
-    TTextEdit e("abcdef\r\n");
-    e.SetCaretXY({4, 1});
-    ASSERT_EQ(e.ActiveSelectionMode(), smNormal);
-    e.UndoList()->AddChange(reason, {4, 1}, {4, 1}, "", mode);
-    e.Undo();
-    EXPECT_EQ(e.ActiveSelectionMode(), mode);
-    e.SetActiveSelectionMode(smNormal);
-    e.Redo();
-    EXPECT_EQ(e.ActiveSelectionMode(), redoMode);
-  }
-}
-
 // Undone last, a paste's markers (normal mode) must not turn the column block back into a stream.
 TEST(EditUndo, UndoingAPasteSelectsTheColumnBlockItReplaced) {
   for (const bool fromAnotherProgram : {false, true}) {
-    SCOPED_TRACE(fromAnotherProgram);
     TTextEdit e("abcd\r\nefgh\r\nijkl");
     if (fromAnotherProgram) Clipboard()->SetAsWideText(L"X");
     if (!fromAnotherProgram) TxtEditCopyToClipboard("X", smNormal);
     Select(e, {2, 1}, {4, 3}, smColumn);
     e.PasteFromClipboard();
-    ASSERT_NE(e.TextA(), "abcd\r\nefgh\r\nijkl");
-    EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\nijkl");
-    EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
-    EXPECT_EQ(e.SelText(), "bc\r\nfg\r\njk");
+    ASSERT_NE(e.TextA(), "abcd\r\nefgh\r\nijkl") << fromAnotherProgram;
+    EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\nijkl") << fromAnotherProgram;
+    EXPECT_EQ(e.ActiveSelectionMode(), smColumn) << fromAnotherProgram;
+    EXPECT_EQ(e.SelText(), "bc\r\nfg\r\njk") << fromAnotherProgram;
   }
 }
 

@@ -362,8 +362,7 @@ TEST_F(TSearchFixture, ColumnModeWithoutASelectionReplacesAllAsPrompted) {
 
 // A hit selected as whole lines would take the rest of its line with the replacement.
 TEST_F(TSearchFixture, HitsAreSelectedAsCharactersInEverySelectionMode) {
-  TPrompter p;
-  p.Answers.assign(10, raReplace);
+  TPrompter p{std::vector(10, raReplace), {}};
   e.OnReplaceText = TReplaceTextEvent(&p, &TPrompter::Handler);
   const TSearchReplaceOptions one{srReplace, srEntireScope}, all{srReplaceAll, srEntireScope},
       asked{srReplaceAll, srPrompt, srEntireScope};

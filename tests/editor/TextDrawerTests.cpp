@@ -256,10 +256,7 @@ TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
   EXPECT_GT(surface.Count(0x000000u), 0);
   drawer.ReleaseTemporaryResources();
   EXPECT_EQ(GetObjectType(selected), 0u);
-}
-
-TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
-  auto font = MakeFont();
+  // A stock of another kind hears every release through its own operation.
   struct TCountingStock : TheFontStock {
     using TheFontStock::TheFontStock;
     void ReleaseFontHandles() override {

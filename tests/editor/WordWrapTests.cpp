@@ -742,11 +742,10 @@ TEST(EditWrap, ADisplayPositionRightOfARowsEndKeepsTheCaretOnThatRow) {
 
 // A row's end is the next row's start: a sideways move across it only changes where the caret shows.
 TEST(EditWrap, SidewaysMovesAtARowsEndOnlyChangeWhereTheCaretShows) {
-  TEditorHost host;
+  TEditorHost host("aaaa bbbb cccc dddd eeee");
   TTxtEdit& e = host.Edit();
   e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), host.Height());
   e.SetOptions(e.Options() - eoScrollPastEol);
-  e.SetTextA("aaaa bbbb cccc dddd eeee");
   e.SetWordWrap(true);
   ASSERT_EQ(e.CharsInWindow(), 10);
   // From the end of row 1 or the start of row 2: the caret, at its row's end, and shown where.

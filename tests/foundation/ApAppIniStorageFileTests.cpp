@@ -557,9 +557,8 @@ void NameHeldFileAndStart(TApAppIniFileStorage& S, const WideString& File, const
 // Each write merges the run's list with the file's list as it is then (up to the file's Count).
 TEST_F(StorageFile, AMergedListTakesTheFilesListAsItIsAtEachWrite) {
   using L = std::vector<std::string>;
-  using TWrite = std::pair<bool, L>;  // true: another copy writes the file's list, else the run its own
-  // The file's list, the run's start, its limit (0: none), the writes, the list at the end.
-  const std::tuple<L, L, int, std::vector<TWrite>, L, const char*> rows[] = {
+  // File list, start, limit (0: none), writes (true: another copy's, of the file), list at the end.
+  const std::tuple<L, L, int, std::vector<std::pair<bool, L>>, L, const char*> rows[] = {
       {{"r1", "r2"}, {}, 0, {{0, {"x"}}, {1, {"y", "x", "r1"}}, {0, {"z", "x"}}}, {"z", "x", "y", "r1"}, "y, not r2"},
       {{"x", "a", "y"},
        {"a", "b", "c"},
@@ -578,50 +577,40 @@ TEST_F(StorageFile, AMergedListTakesTheFilesListAsItIsAtEachWrite) {
     std::string text = ListText(items);
     if (items.back() == "old") text.replace(text.find("Count=3"), 7, "Count=2");
     Put(file, text);
-    {
-      TApAppIniFileStorage s(nullptr);
-      if (limit) s.LimitList("MainForm\\List", limit);
-      NameHeldFileAndStart(s, file, [&] { WriteItems(s, started); });
-      for (const auto& [other, written] : writes)
-        if (other)
-          Put(file, ListText(written));
-        else
-          WriteItems(s, written);
-      s.Flush();
+    TApAppIniFileStorage s(nullptr);
+    if (limit) s.LimitList("MainForm\\List", limit);
+    NameHeldFileAndStart(s, file, [&] { WriteItems(s, started); });
+    for (const auto& [other, written] : writes) {
+      if (other) Put(file, ListText(written));
+      if (!other) WriteItems(s, written);
     }
+    s.Flush();
     EXPECT_EQ(ItemsOf(file), expected) << why;
   }
-}
-
-TEST_F(StorageFile, RemovingAValueAboveAMergedListLeavesTheListMerged) {
-  const WideString file = dir.File(L"Preferences.ini");
-  Put(file, "[MainForm\\Group]\r\nv=1\r\n[MainForm\\Group\\List]\r\nCount=2\r\nItem0=r1\r\nItem1=r2\r\n");
-  {
-    TApAppIniFileStorage s(nullptr);
-    NameHeldFileAndStart(s, file, [&] { PutList(s, "MainForm\\Group\\List", {}); });
-    PutList(s, "MainForm\\Group\\List", {"x"});
-    s.DeleteValue("MainForm\\Group");
-    PutList(s, "MainForm\\Group\\List", {"y", "x"});
-    s.Flush();
-  }
-  EXPECT_FALSE(TMemIniFile(file).ValueExists("MainForm\\Group", "v"));
-  EXPECT_EQ(ItemsOf(file, "MainForm\\Group\\List"), (std::vector<std::string>{"y", "x", "r1", "r2"}));
 }
 
 TEST_F(StorageFile, AMergedListStaysWithItsFile) {
   const WideString a = dir.File(L"A.ini"), b = dir.File(L"B.ini");
   Put(a, ListText({"a1", "a2"}));
   Put(b, ListText({"b1", "b2"}));
-  {
-    TApAppIniFileStorage s(nullptr);
-    NameHeldFileAndStart(s, a, [&] { WriteItems(s, {"a1"}); });
-    WriteItems(s, {"x"});
-    NameHeldFileAndStart(s, b, [&] { WriteItems(s, {}); });
-    WriteItems(s, {"y"});
-    s.Flush();
-  }
+  TApAppIniFileStorage s(nullptr);
+  NameHeldFileAndStart(s, a, [&] { WriteItems(s, {"a1"}); });
+  WriteItems(s, {"x"});
+  NameHeldFileAndStart(s, b, [&] { WriteItems(s, {}); });
+  WriteItems(s, {"y"});
+  s.Flush();
   EXPECT_EQ(ItemsOf(a), (std::vector<std::string>{"x", "a2"}));
   EXPECT_EQ(ItemsOf(b), (std::vector<std::string>{"y", "b1", "b2"}));
+  // Removing the section above a merged list leaves the list merged, with the file's entries.
+  Put(a, "[MainForm\\Group]\r\nv=1\r\n[MainForm\\Group\\List]\r\nCount=2\r\nItem0=r1\r\nItem1=r2\r\n");
+  TApAppIniFileStorage g(nullptr);
+  NameHeldFileAndStart(g, a, [&] { PutList(g, "MainForm\\Group\\List", {}); });
+  PutList(g, "MainForm\\Group\\List", {"x"});
+  g.DeleteValue("MainForm\\Group");
+  PutList(g, "MainForm\\Group\\List", {"y", "x"});
+  g.Flush();
+  EXPECT_FALSE(TMemIniFile(a).ValueExists("MainForm\\Group", "v"));
+  EXPECT_EQ(ItemsOf(a, "MainForm\\Group\\List"), (std::vector<std::string>{"y", "x", "r1", "r2"}));
 }
 
 // A value changed while the file was held and changed again once it was read keeps the newer

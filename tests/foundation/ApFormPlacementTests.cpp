@@ -171,17 +171,13 @@ TEST_F(PlacementTest, ThePlacementRoutinesPutTheirNamesBelowThePath) {
     DispatchPendingMessages();
     EXPECT_EQ(WindowBounds(*form), Bounds(120, 90, 500, 350)) << path;
   }
-}
-
-// Placements made in code expand their paths at once, or all would share the unexpanded one.
-TEST_F(PlacementTest, PlacementsMadeInCodeKeepTheirFormsApart) {
-  auto storage = Open();
-  auto one = ShownForm("One"), two = ShownForm("Two");
+  // Placements made in code expand their paths at once, or all would share the unexpanded one.
+  auto two = ShownForm("Two");
   two->SetBounds(300, 200, 350, 250);
   DispatchPendingMessages();
-  PlacementOf(*one, *storage).SaveFormPlacement();
+  PlacementOf(*form, *storage).SaveFormPlacement();
   PlacementOf(*two, *storage).SaveFormPlacement();
-  EXPECT_EQ(storage->ReadString("One\\NormPos", ""), NormPosOf(*one));
+  EXPECT_EQ(storage->ReadString("F\\NormPos", ""), NormPosOf(*form));
   EXPECT_EQ(storage->ReadString("Two\\NormPos", ""), NormPosOf(*two));
 }
 

@@ -107,8 +107,7 @@ TEST(UcListEvents, TheWideStringListAnnouncesEachStepOfAComposedOperation) {
   static TStringList ansiXY, ansiX;
   wideXY.SetText(L"x\ny");
   ansiXY.SetText("x\ny");
-  ansiX.SetText("x");
-  ansiX.SetObjects(0, &marker);
+  ansiX.AddObject("x", &marker);
   using W = TWideStringList;
   const TCase<W> cases[] = {
       {"Move", [](W& l) { l.Move(0, 2); }, L"b|c|a", "<><><>"},

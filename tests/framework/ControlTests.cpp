@@ -307,8 +307,7 @@ TEST(ControlMessages, GraphicChildrenGetTheirMouseMessagesInTheirOwnCoordinates)
 
 TEST(ControlMessages, TheMouseLeavingAControlFiresItsOnMouseLeave) {
   TFormScope scope;
-  auto* a = Child<TWcControl>(scope.Form, 0, 0, 100, 50);
-  auto* b = Child<TWcControl>(scope.Form, 120, 0, 100, 50);
+  auto *a = Child<TWcControl>(scope.Form, 0, 0, 100, 50), *b = Child<TWcControl>(scope.Form, 120, 0, 100, 50);
   struct TLeaveLog {
     std::string names;
     void Left(TObject* Sender) { names += static_cast<TComponent*>(Sender)->Name(); }
@@ -330,18 +329,16 @@ TEST(ControlMessages, TheMouseLeavingAControlFiresItsOnMouseLeave) {
 TEST(ControlMessages, OnMouseActivateAnswersThePressOnAnInactiveWindow) {
   TFormScope scope;
   auto* c = Child<TWcControl>(scope.Form, 10, 10, 100, 50);
-  HWND top = scope.Form->Handle();
   auto send = [&](UINT press, int hitTest) {
-    return SendMessageW(c->Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), MAKELPARAM(hitTest, press));
+    const WPARAM top = reinterpret_cast<WPARAM>(scope.Form->Handle());
+    return SendMessageW(c->Handle(), WM_MOUSEACTIVATE, top, MAKELPARAM(hitTest, press));
   };
   const LRESULT systemAnswer = send(WM_LBUTTONDOWN, HTCLIENT);
   struct TActivateLog {
     TMouseActivate answer = maDefault;
-    TMouseButton button = mbLeft;
-    int hitTest = 0;
+    std::pair<TMouseButton, int> seen{mbLeft, 0};  // the button and the hit-test code
     void Ask(TObject*, TMouseButton Button, TShiftState, int, int, int HitTest, TMouseActivate& MouseActivate) {
-      button = Button;
-      hitTest = HitTest;
+      seen = {Button, HitTest};
       EXPECT_EQ(MouseActivate, maDefault);
       MouseActivate = answer;
     }
@@ -356,8 +353,7 @@ TEST(ControlMessages, OnMouseActivateAnswersThePressOnAnInactiveWindow) {
   for (const auto& [press, hitTest, answer, button, result] : cases) {
     log.answer = answer;
     EXPECT_EQ(send(press, hitTest), result) << answer;
-    EXPECT_EQ(log.button, button) << answer;
-    EXPECT_EQ(log.hitTest, hitTest) << answer;
+    EXPECT_EQ(log.seen, std::pair(button, hitTest)) << answer;
   }
 }
 

@@ -169,7 +169,6 @@ TEST(DragDrop, ADockingDragIsToldThroughTheDockEvents) {
       {dkDock, false, {"start dock", "over enter 5,6", "over leave 5,6", "end dock none 5,6"}},
       {dkDrag, true, {"start drag", "over enter 5,6", "drop 5,6", "end target 5,6"}}};
   for (const auto& [kind, drop, expected] : cases) {
-    SCOPED_TRACE(testing::Message() << kind << drop);
     TDragScene s;
     TStartLog starts{&s.Log.log};
     s.Source->SetDragKind(kind);
@@ -178,11 +177,11 @@ TEST(DragDrop, ADockingDragIsToldThroughTheDockEvents) {
     s.Source->OnEndDock = TEndDockEvent(&starts, &TStartLog::EndDock);
     s.Source->BeginDrag(true);
     s.MoveTo(s.Target, 5, 6);
-    EXPECT_EQ(s.Source->ControlState().Contains(csDocking), kind == dkDock);
-    EXPECT_EQ(dynamic_cast<TDragDockObject*>(dragdrop::Current()) != nullptr, kind == dkDock);
+    EXPECT_EQ(s.Source->ControlState().Contains(csDocking), kind == dkDock) << kind;
+    EXPECT_EQ(dynamic_cast<TDragDockObject*>(dragdrop::Current()) != nullptr, kind == dkDock) << kind;
     if (drop) s.Release(s.Target, 5, 6);
     if (!drop) s.Source->EndDrag(false);
-    EXPECT_FALSE(s.Source->ControlState().Contains(csDocking));
+    EXPECT_FALSE(s.Source->ControlState().Contains(csDocking)) << kind << drop;
     EXPECT_EQ(s.Log.log, expected);
   }
 }

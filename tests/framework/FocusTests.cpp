@@ -74,8 +74,7 @@ TEST(ControlFocus, TabMovesTheFocusInTabOrderAndShiftTabBack) {
 
 // A control that keeps Tab hands the move to its form as a dialog does (WM_NEXTDLGCTL).
 TEST(ControlFocus, TheFormMovesTheFocusWhenAControlAsksItTo) {
-  TFocusForm f;
-  TFocusForm other;
+  TFocusForm f, other;
   f.Form->Show();
   Pump();
   // From, backwards, the control named (or none), and where the focus goes.

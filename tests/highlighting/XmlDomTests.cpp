@@ -270,10 +270,9 @@ TEST(XmlNodeList, ANodeInsertedBeforeItself) {
     IXmlDocument doc = CreateXmlDocument("root");
     IXmlElement root = doc->DocumentElement();
     for (const char* name : {"a", "b", "c"}) root->AppendElement(name);
-    IXmlElement elsewhere = doc->CreateElement("elsewhere");
-    elsewhere->AppendElement("other");
+    IXmlElement elsewhere = doc->CreateElement("elsewhere"), other = elsewhere->AppendElement("other");
     IXmlNode n = which == "new"     ? IXmlNode(doc->CreateElement("new"))
-                 : which == "other" ? elsewhere->ChildNodes()->Item(0)
+                 : which == "other" ? IXmlNode(other)
                                     : root->FindChildByName(which);
     EXPECT_EQ(root->InsertBefore(n, n), n) << which;
     std::string order;
