@@ -44,8 +44,7 @@ TEST(InfoBar, ATileChecksAloneAmongItsSiblingsOnly) {
   delete form;
 }
 
-// A left click on a tile fires OnClick once, as the space key does; a press released outside
-// the tile fires nothing.
+// A left click on a tile fires OnClick once, as the space key does; one released outside, none.
 TEST(InfoBar, AClickOnATileFiresOnClickOnce) {
   std::unique_ptr<TForm> form(new TForm(nullptr, CreateNew));
   auto* tile = new TNSInfoBar(form.get());
@@ -53,21 +52,15 @@ TEST(InfoBar, AClickOnATileFiresOnClickOnce) {
   TChangeCount clicks;
   tile->OnClick = TNotifyEvent(&clicks, &TChangeCount::Changed);
   form->Show();
-  const HWND h = tile->Handle();
-  const struct {
-    UINT Down, Up;  // the messages sent; no Down: the release is a key
-    LPARAM At;
-    int Clicks;
-  } cases[] = {{WM_LBUTTONDOWN, WM_LBUTTONUP, MAKELPARAM(20, 20), 1},
-               {WM_LBUTTONDOWN, WM_LBUTTONUP, MAKELPARAM(300, 300), 0},
-               {0, WM_CHAR, 0, 1}};
-  for (const auto& c : cases) {
+  // The release of a left press at (20, 20), or with no press the space key.
+  for (auto [up, at, count] :
+       {std::tuple{WM_LBUTTONUP, MAKELPARAM(20, 20), 1}, {WM_LBUTTONUP, MAKELPARAM(300, 300), 0}, {WM_CHAR, 0, 1}}) {
     clicks.Count = 0;
     tile->SetChecked(false);
-    if (c.Down) SendMessageW(h, c.Down, MK_LBUTTON, MAKELPARAM(20, 20));
-    SendMessageW(h, c.Up, c.Down ? 0 : L' ', c.At);
-    EXPECT_EQ(clicks.Count, c.Clicks) << (&c - cases);
-    EXPECT_EQ(tile->Checked(), c.Clicks > 0) << (&c - cases);
+    if (up == WM_LBUTTONUP) SendMessageW(tile->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(tile->Handle(), up, up == WM_CHAR ? L' ' : 0, at);
+    EXPECT_EQ(clicks.Count, count) << up << " at " << at;
+    EXPECT_EQ(tile->Checked(), count > 0) << up << " at " << at;
   }
 }
 
@@ -83,11 +76,9 @@ TEST(InfoBar, ADesignedTileShowsADashedFrame) {
   struct TPaintLog : TObject {
     void Paint(TObject* Sender) {
       auto* c = static_cast<TNSInfoBar*>(Sender)->Canvas();
-      Pens.push_back(c->Pen()->Style());
-      Brushes.push_back(c->Brush()->Style());
+      Styles.emplace_back(c->Pen()->Style(), c->Brush()->Style());
     }
-    std::vector<TPenStyle> Pens;
-    std::vector<TBrushStyle> Brushes;
+    std::vector<std::pair<TPenStyle, TBrushStyle>> Styles;
   } log;
   tile->OnPaint = TNotifyEvent(&log, &TPaintLog::Paint);
   auto ring = [&] {
@@ -108,8 +99,7 @@ TEST(InfoBar, ADesignedTileShowsADashedFrame) {
   const int dashes = ring();
   EXPECT_GT(dashes, ringPixels / 2);
   EXPECT_LT(dashes, ringPixels);  // dashed, not solid
-  EXPECT_EQ(log.Pens, (std::vector<TPenStyle>{psSolid, psDash}));
-  EXPECT_EQ(log.Brushes, (std::vector<TBrushStyle>{bsSolid, bsClear}));
+  EXPECT_EQ(log.Styles, (decltype(log.Styles){{psSolid, bsSolid}, {psDash, bsClear}}));
 }
 
 TEST(BvLabel, TheLineRunsBesideAroundOrAcrossTheCaption) {
@@ -126,20 +116,12 @@ TEST(BvLabel, TheLineRunsBesideAroundOrAcrossTheCaption) {
   for (const auto& c : cases) EXPECT_EQ(TNSBvLabel::LineSegments(c.Width, c.TextWidth, c.Alignment), c.Expected);
 }
 
-// A tile publishes the framework's mouse-activation, mouse-leave and docking-start events, so
-// that a form file can bind them; the docking end is not among its events.
+// A form file can bind a tile's mouse-activation, mouse-leave and drag and docking-start events.
 TEST(InfoBar, PublishesTheMouseAndDockingEventsItsFormsBind) {
   TNSInfoBar tile(nullptr);
-  const struct {
-    const char* Name;
-    bool Published;
-  } cases[] = {{"OnMouseActivate", true}, {"OnMouseLeave", true}, {"OnStartDock", true},
-               {"OnStartDrag", true},     {"OnEndDrag", true},    {"OnEndDock", false}};
-  for (const auto& c : cases) {
-    const TPropInfo* prop = GetPropInfo(&tile, c.Name);
-    EXPECT_EQ(prop != nullptr, c.Published) << c.Name;
-    if (prop) {
-      EXPECT_EQ(prop->Kind(), tkMethod) << c.Name;
-    }
+  for (const char* name : {"OnMouseActivate", "OnMouseLeave", "OnStartDock", "OnStartDrag", "OnEndDrag"}) {
+    const TPropInfo* prop = GetPropInfo(&tile, name);
+    EXPECT_TRUE(prop && prop->Kind() == tkMethod) << name;
   }
+  EXPECT_EQ(GetPropInfo(&tile, "OnEndDock"), nullptr);
 }

@@ -102,21 +102,20 @@ TEST_F(CloseAllDialog, ClicksToggleOneEntryAndSaveTheCheckedOnes) {
   dialog->Hide();
 }
 
-// A checked entry is drawn on the highlight colour the list prepares for it, an unchecked one on
-// the window's colour; painting the dialog repaints the list.
+// Checked entries are drawn on the highlight colour; painting the dialog repaints the list.
 TEST_F(CloseAllDialog, CheckedEntriesAreHighlightedAndThePaintingOfTheDialogRepaintsTheList) {
   std::unique_ptr<TCloseAllForm> dialog = ShownOverThreeFiles();
   const HWND list = dialog->lstbxCloseAll->Handle();
   for (const char* marks : {"xxx", "x.x", ".x.", "..."}) {
     for (int i = 0; i < 3; ++i) dialog->SetChecked(i, marks[i] == 'x');
     RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    HDC dc = GetDC(list);
+    TWindowDC dc(list);
     for (int i = 0; i < 3; ++i) {
       const TRect r = dialog->lstbxCloseAll->ItemRect(i);
-      EXPECT_EQ(GetPixel(dc, r.Right - 6, (r.Top + r.Bottom) / 2), ColorToRGB(marks[i] == 'x' ? clHighlight : clWindow))
+      EXPECT_EQ(GetPixel(dc.Get(), r.Right - 6, (r.Top + r.Bottom) / 2),
+                ColorToRGB(marks[i] == 'x' ? clHighlight : clWindow))
           << marks << ", entry " << i;
     }
-    ReleaseDC(list, dc);
   }
   ValidateRect(list, nullptr);
   InvalidateRect(dialog->Handle(), nullptr, FALSE);

@@ -95,8 +95,7 @@ TEST_F(LineDialogs, SortIsRefusedForOneLineOrAReadOnlyDocument) {
   EXPECT_EQ(EditorText(editor), "b\r\na");
 }
 
-// A double click on an order sorts as the Sort button does, and only what the button may sort:
-// the tile's click reaches the sort whether or not the button is enabled.
+// A double click on an order sorts as the Sort button does, and only what the button may sort.
 TEST_F(LineDialogs, ADoubleClickOnAnOrderSortsOnlyWhatTheButtonMay) {
   Make();
   TTxtEdit* editor = Editor(0);
@@ -113,14 +112,13 @@ TEST_F(LineDialogs, ADoubleClickOnAnOrderSortsOnlyWhatTheButtonMay) {
     editor->SetReadOnly(false);
     editor->Lines()->SetText(c.Text);
     editor->SetReadOnly(c.ReadOnly);
-    auto* form = New<TSortForm>(nullptr, Doc(0));
+    std::unique_ptr<TSortForm> form(New<TSortForm>(nullptr, Doc(0)));
     TRadioButton* tile = c.Descending ? form->rdbtnDescending : form->rdbtnAscending;
     tile->SetChecked(true);
     ASSERT_TRUE(tile->OnDblClick);
     tile->OnDblClick(tile);
     EXPECT_EQ(EditorText(editor), c.Expected) << c.Text << (c.ReadOnly ? " read-only" : "");
     EXPECT_EQ(form->ModalResult(), EditorText(editor) == c.Text ? mrNone : mrOk) << c.Text;
-    delete form;
   }
   editor->SetReadOnly(false);
 }

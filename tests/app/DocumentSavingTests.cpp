@@ -330,9 +330,7 @@ TEST_F(Saving, CloseDocumentsByTheNumberOfModifiedDocuments) {
   EXPECT_EQ(GetFileAttributesW(TMainForm::LastDocumentsFile().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// Whatever the number of modified documents, a closing makes the close-all dialog, places it and
-// keeps its place, also when it stops at the question; a settings file that refuses the place
-// costs only the place.
+// Every closing keeps the close-all dialog's place; a settings file that refuses it costs only it.
 TEST_F(Saving, EveryClosingKeepsTheCloseAllDialogsPlace) {
   script.DontSave = true;
   const WideString preferences = folder_.File(L"Preferences.ini");

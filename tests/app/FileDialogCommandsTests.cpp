@@ -1,33 +1,18 @@
-// Save as, Open and Insert file through the system's real dialogs, typed into as a user does: each
-// takes the name typed, shorter or longer than the name the dialog had before, with or without
-// its folder.
+// Save as, Open and Insert file through the system's real dialogs, typed into as a user does.
 #include "framework/Win.h"
 
 #include <gtest/gtest.h>
 
 #include "app/MainActions.h"
-#include "app/NSTextDialogs.h"
 #include "framework/Actions.h"
 #include "framework/CodePages.h"
 #include "framework/StrRoutines.h"
 #include "tests/app/DocumentTestSupport.h"
 #include "tests/common/FileDialogTyping.h"
 
-namespace {
+using FileDialogCommands = ShownWindowTest;
 
-class FileDialogCommands : public ShownWindowTest {
- protected:
-  // The command run with the answer typed into the dialog it opens.
-  void Run(const char* Command, const std::wstring& Typed) {
-    TFileDialogTyping typing({Typed});
-    form_->Commands->Action(Command)->Execute();
-    Application->ProcessMessages();
-    EXPECT_EQ(typing.Typed(), 1) << Command;
-  }
-};
-
-}  // namespace
-
+// Each takes the name typed, shorter or longer than its dialog's, with or without its folder.
 TEST_F(FileDialogCommands, SaveAsOpenAndInsertFileTakeTheNameTyped) {
   CreateDirectoryW(folder_.File(L"data").c_str(), nullptr);
   CreateDirectoryW(folder_.File(L"other").c_str(), nullptr);
@@ -36,15 +21,12 @@ TEST_F(FileDialogCommands, SaveAsOpenAndInsertFileTakeTheNameTyped) {
   folder_.Write(L"data\\g.txt", "grape");
   TMainForm::StartupFiles() = {data + L"fruits.txt"};
   Shown();
-  struct Step {
+  // The dialogs start with the document's name (Save as) or the last chosen, in its folder.
+  const struct {
     const char* Command;
-    std::wstring Typed;
-    // The active document's file and text afterwards.
-    std::wstring File;
+    std::wstring Typed, File;
     AnsiString Text;
   } steps[] = {
-      // Each dialog starts with the name it had, in that name's folder: Save as with the
-      // document's, Open and Insert file with the one chosen last.
       {"actnSaveAs", L"f.txt", data + L"f.txt", "apple"},
       {"actnSaveAs", L"a much longer name than before.txt", data + L"a much longer name than before.txt", "apple"},
       {"actnSaveAs", other + L"s.txt", other + L"s.txt", "apple"},
@@ -54,9 +36,12 @@ TEST_F(FileDialogCommands, SaveAsOpenAndInsertFileTakeTheNameTyped) {
       {"actnFile", data + L"fruits.txt", data + L"g.txt", "applegrape"},
       {"actnFile", L"g.txt", data + L"g.txt", "applegrapegrape"},
   };
-  for (const Step& step : steps) {
+  for (const auto& step : steps) {
     const std::string what = std::string(step.Command) + " " + WideToUtf8(step.Typed);
-    Run(step.Command, step.Typed);
+    TFileDialogTyping typing({step.Typed});
+    form_->Commands->Action(step.Command)->Execute();
+    Application->ProcessMessages();
+    EXPECT_EQ(typing.Typed(), 1) << what;
     ASSERT_NE(form_->ActiveDocument(), nullptr) << what;
     EXPECT_TRUE(WideSameText(form_->ActiveDocument()->FileName, step.File))
         << what << ": " << WideToUtf8(form_->ActiveDocument()->FileName);
@@ -64,7 +49,6 @@ TEST_F(FileDialogCommands, SaveAsOpenAndInsertFileTakeTheNameTyped) {
     EXPECT_TRUE(boxes_.Shown.empty()) << what << ": " << WideToUtf8(boxes_.Shown.front());
     boxes_.Clear();
   }
-  // What Save as wrote.
   for (const wchar_t* saved : {L"data\\f.txt", L"data\\a much longer name than before.txt", L"other\\s.txt"})
     EXPECT_EQ(folder_.Read(saved), "apple") << WideToUtf8(saved);
 }

@@ -5,15 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app/FindAndReplaceFrm.h"
 #include "app/Startup.h"
 #include "app/MainDataModule.h"
 #include "app/MainActions.h"
 #include "controls/ApPageList.h"
 #include "controls/PngImageList.h"
-#include "editor/TxtEditSearch.h"
 #include "foundation/ApFormPlacement.h"
 #include "foundation/ApStrHolder.h"
 #include "foundation/LgLanguage.h"
@@ -105,8 +102,7 @@ TEST_F(FindDialog, CommandsOpenTheirTabsAndFollowTheDialog) {
     EXPECT_TRUE(dialog_->Visible()) << command;
     EXPECT_EQ(dialog_->pgcntrlFindAndReplace->ActivePage()->Name(), tab);
   }
-  // Created once, with the application as owner, and kept in front of the main window, not of
-  // every other program; the main window stays usable.
+  // Created once, with the application as owner, in front of its window only, which stays usable.
   EXPECT_EQ(dialog_->Owner(), Application);
   EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
   EXPECT_FALSE(GetWindowLongW(dialog_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -601,30 +597,21 @@ TEST_F(FindDialog, TheResultLineShowsItsWholeTextInEachLanguage) {
   }
 }
 
-// The result line describes the active document: once another document is active, or the one it
-// described is closed, the dialog's next update clears it; it stays while the document does.
+// The result line describes the active document: the next update clears it once that changes.
 TEST_F(FindDialog, TheResultLineFollowsTheActiveDocument) {
   edit_->SetTextA("apple banana");
   Open("actnFind");
-  struct Step {
-    const char* Name;
-    std::function<void()> Change;
-    int Result;
-  } steps[] = {
-      {"the same document", [] {}, frNotFound},
-      {"another document", [this] { form_->NewDocument(); }, frNone},
-      {"back to the first", [this] { form_->ActivateDocument(Doc(0)); }, frNone},
-      {"the document closed", [this] { form_->CloseDocument(form_->ActiveDocument()); }, frNone},
-  };
-  for (const Step& step : steps) {
+  // Step 0 changes nothing, 1 makes another document, 2 goes back to the first, 3 closes it.
+  for (int step = 0; step < 4; ++step) {
     dialog_->cmbxFindWhat->SetText(L"cherry");
     dialog_->actnFindNextExecute(dialog_->actnFindNext);
-    ASSERT_EQ(dialog_->Result(), frNotFound) << step.Name;
-    step.Change();
-    // What the message loop's idle time does.
-    dialog_->UpdateActions();
-    EXPECT_EQ(dialog_->Result(), step.Result) << step.Name;
-    EXPECT_EQ(dialog_->lblFindWhatResult->Caption().empty(), step.Result == frNone) << step.Name;
+    ASSERT_EQ(dialog_->Result(), frNotFound) << step;
+    if (step == 1) form_->NewDocument();
+    if (step == 2) form_->ActivateDocument(Doc(0));
+    if (step == 3) form_->CloseDocument(form_->ActiveDocument());
+    dialog_->UpdateActions();  // what the message loop's idle time does
+    EXPECT_EQ(dialog_->Result(), step == 0 ? frNotFound : frNone) << step;
+    EXPECT_EQ(dialog_->lblFindWhatResult->Caption().empty(), step > 0) << step;
   }
   // The document now active holds the text: Find next finds it there.
   form_->ActiveEditor()->SetTextA("a cherry");
@@ -633,33 +620,20 @@ TEST_F(FindDialog, TheResultLineFollowsTheActiveDocument) {
   EXPECT_EQ(form_->ActiveEditor()->SelText(), "cherry");
 }
 
-namespace {
+// Run under the code pages 1252 and 1251 by the encoding tests.
+using ForeignCodePageFind = FindDialog;
 
-// The find dialog typed into in the system's code page; the encoding tests run it under 1252 and
-// 1251.
-class ForeignCodePageFind : public FindDialog {};
-
-}  // namespace
-
-// Text the editor's code page cannot hold, typed into the find box: the box and its history keep
-// what was typed (never the "?" of its 8-bit form), and the text is found nowhere, as no document
-// can hold it: no "?" of the document is taken for it, no expression error names one, and a
-// replacement changes nothing.
+// Text the code page cannot hold stays in the box and its history as typed and is found nowhere.
 TEST_F(ForeignCodePageFind, TheBoxAndItsHistoryKeepWhatWasTyped) {
   edit_->SetTextA("a ?? b ??? c ?");
   const AnsiString text = Text();
   Open("actnReplace");
-  struct Case {
+  const struct {
     WideString Typed;
     bool Expression;
-  } cases[] = {
-      {L"\u65E5\u672C", false},
-      {L"\u0436\u0443\u043A ?", false},
-      {L"\u65E5+", true},
-      {L"[\u65E5?]", true},
-  };
+  } cases[] = {{L"日本", false}, {L"жук ?", false}, {L"日+", true}, {L"[日?]", true}};
   enum TWay { wTyping, wFindNext, wEnter, wReplace, wReplaceAll };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     if (dialog_->chckbxRegularExpressions->Checked() != c.Expression)
       SendMessageW(dialog_->chckbxRegularExpressions->Handle(), BM_CLICK, 0, 0);
     for (TWay way : {wTyping, wFindNext, wEnter, wReplace, wReplaceAll}) {
@@ -669,14 +643,15 @@ TEST_F(ForeignCodePageFind, TheBoxAndItsHistoryKeepWhatWasTyped) {
       dialog_->cmbxFindWhat->SetText(L"");
       dialog_->cmbxReplaceWith->SetText(L"x");
       boxes_.Clear();
-      if (way == wTyping) {
-        Type(dialog_->cmbxFindWhat, c.Typed);
-      } else {
-        dialog_->cmbxFindWhat->SetText(c.Typed);
-        if (way == wEnter) Key(dialog_->cmbxFindWhat->EditHandle(), VK_RETURN);
-        if (way == wFindNext) Click(dialog_->btnFindNext);
-        if (way == wReplace) Click(dialog_->btnReplace);
-        if (way == wReplaceAll) Click(dialog_->btnReplaceAll);
+      if (way != wTyping) dialog_->cmbxFindWhat->SetText(c.Typed);
+      switch (way) {
+        case wTyping: Type(dialog_->cmbxFindWhat, c.Typed); break;
+        case wFindNext: Click(dialog_->btnFindNext); break;
+        case wEnter: Key(dialog_->cmbxFindWhat->EditHandle(), VK_RETURN); break;
+        case wReplace: Click(dialog_->btnReplace); break;
+        case wReplaceAll: Click(dialog_->btnReplaceAll); break;
+      }
+      if (way != wTyping) {
         EXPECT_EQ(dialog_->cmbxFindWhat->Items()->Strings(0), c.Typed) << what;
       }
       EXPECT_EQ(dialog_->cmbxFindWhat->Text(), c.Typed) << what;
@@ -689,8 +664,7 @@ TEST_F(ForeignCodePageFind, TheBoxAndItsHistoryKeepWhatWasTyped) {
   }
 }
 
-// A replace-all that runs out of memory after its presence test says first that nothing was
-// replaced, then why, on the result line and in the box, in each language.
+// A replace-all short of memory says that nothing was replaced, and why, in each language.
 TEST_F(FindDialog, AReplaceAllShortOfMemorySaysNothingWasReplaced) {
   // The dialog is made with the engine short of memory in place of its own.
   TClassInfo standIn;
@@ -712,17 +686,12 @@ TEST_F(FindDialog, AReplaceAllShortOfMemorySaysNothingWasReplaced) {
   dialog_->cmbxFindWhat->SetText(L"h.t");
   const std::pair<LANGID, WideString> told[] = {
       {LANGID(1033), L"Nothing was replaced. There is not enough memory for this command."},
-      {LANGID(1049),
-       L"\u041D\u0438\u0447\u0435\u0433\u043E \u043D\u0435 \u0437\u0430\u043C\u0435\u043D\u0435\u043D\u043E. "
-       L"\u0414\u043B\u044F \u044D\u0442\u043E\u0439 \u043A\u043E\u043C\u0430\u043D\u0434\u044B "
-       L"\u043D\u0435\u0434\u043E\u0441\u0442\u0430\u0442\u043E\u0447\u043D\u043E "
-       L"\u043F\u0430\u043C\u044F\u0442\u0438."},
+      {LANGID(1049), L"Ничего не заменено. Для этой команды недостаточно памяти."},
   };
   for (const auto& [id, message] : told) {
     LangManager().SetLanguageID(id);
-    engine->Lines = 0;
     // The presence test reaches the first hit on line 2; the replacing runs short on the way.
-    engine->Allowed = 3;
+    engine->Lines = 0, engine->Allowed = 3;
     boxes_.Clear();
     Click(dialog_->btnReplaceAll);
     EXPECT_EQ(dialog_->Result(), frOutOfMemory) << id;

@@ -130,8 +130,7 @@ TEST_F(FindDialogWindow, TheDialogIsOwnedByTheMainWindowAndStaysInFrontOfIt) {
 
 // The window system may show the main window over the dialog when a click activates it while the
 // windows' order keeps the dialog on top; so the dialog's window is placed on top again (a move
-// in the order, which the window system shows) whenever the main window is activated. The dialog
-// stays in front of its own window only.
+// in the order, which the window system shows) whenever the main window is activated.
 TEST_F(FindDialogWindow, TheDialogComesBackInFrontWhenTheMainWindowIsActivated) {
   TFindAndReplaceForm* dialog = ReplaceAll();
   TTxtEdit* editor = form_->ActiveEditor();
@@ -153,61 +152,48 @@ TEST_F(FindDialogWindow, TheDialogComesBackInFrontWhenTheMainWindowIsActivated) 
   EXPECT_EQ(moves.Count(), 0);
 }
 
-// The window system also shows the main window over the dialog when the focus moves inside it
-// while it is active: another document's tab clicked, Ctrl+Tab, a document opened, a new one,
-// one closed. The dialog comes back in front on each, and says nothing of a document it did not
-// search.
+// The dialog comes back in front whenever another document comes forward, and clears its result.
 TEST_F(FindDialogWindow, TheDialogComesBackInFrontWheneverTheDocumentChanges) {
   TFindAndReplaceForm* dialog = ReplaceAll();
   const WideString file = folder_.Write(L"third.txt", "third");
   form_->NewDocument();
   Application->ProcessMessages();
-  struct Path {
-    const char* Name;
-    std::function<void()> Run;
-  } paths[] = {
-      {"a click on a tab", [this] { ClickTab(Doc(0)); }},
-      {"Ctrl+Tab", [this] { form_->Commands->Action("actnNext")->Execute(); }},
-      {"a document opened", [this, file] { form_->OpenFiles({file}); }},
-      {"a new document", [this] { form_->Commands->Action("actnCreateNew")->Execute(); }},
-      {"a document closed", [this] { form_->CloseDocument(form_->ActiveDocument()); }},
-  };
-  for (const Path& path : paths) {
+  enum TPath { tabClicked, ctrlTab, opened, created, closed };
+  for (TPath path : {tabClicked, ctrlTab, opened, created, closed}) {
     // The main window active, the dialog in front with a result of the document shown.
     SetForegroundWindow(form_->Handle());
     Application->ProcessMessages();
-    ASSERT_EQ(GetActiveWindow(), form_->Handle()) << path.Name;
+    ASSERT_EQ(GetActiveWindow(), form_->Handle()) << path;
     dialog->cmbxFindWhat->SetText(L"absent");
     dialog->actnFindNextExecute(dialog->actnFindNext);
-    ASSERT_EQ(dialog->Result(), frNotFound) << path.Name;
+    ASSERT_EQ(dialog->Result(), frNotFound) << path;
     TDocument* before = form_->ActiveDocument();
     TWindowMoves moves(dialog->Handle());
-    path.Run();
+    switch (path) {
+      case tabClicked: ClickTab(Doc(0)); break;
+      case ctrlTab: form_->Commands->Action("actnNext")->Execute(); break;
+      case opened: form_->OpenFiles({file}); break;
+      case created: form_->Commands->Action("actnCreateNew")->Execute(); break;
+      case closed: form_->CloseDocument(form_->ActiveDocument()); break;
+    }
     Application->ProcessMessages();
-    ASSERT_NE(form_->ActiveDocument(), before) << path.Name;
-    EXPECT_EQ(GetActiveWindow(), form_->Handle()) << path.Name;
-    EXPECT_GE(moves.Count(), 1) << path.Name;
-    EXPECT_TRUE(Above(dialog->Handle(), form_->Handle())) << path.Name;
-    EXPECT_EQ(dialog->Result(), frNone) << path.Name;
+    ASSERT_NE(form_->ActiveDocument(), before) << path;
+    EXPECT_EQ(GetActiveWindow(), form_->Handle()) << path;
+    EXPECT_GE(moves.Count(), 1) << path;
+    EXPECT_TRUE(Above(dialog->Handle(), form_->Handle())) << path;
+    EXPECT_EQ(dialog->Result(), frNone) << path;
   }
 }
 
 namespace {
 
-// The box of a question the main window asks, found as it comes up; what was seen while it was up.
-HWND questionBox = nullptr;
+// While a question is up, a document comes forward behind it, as one handed over does.
 TMainForm* asking = nullptr;
+HWND questionBox = nullptr;
 bool dialogOverBox = false, dialogShown = false;
 
-LRESULT CALLBACK FindBox(int Code, WPARAM W, LPARAM L) {
-  if (Code == HCBT_ACTIVATE && !questionBox) questionBox = reinterpret_cast<HWND>(W);
-  return CallNextHookEx(nullptr, Code, W, L);
-}
-
-// While the question is up, a document comes forward behind it (as one handed over does) and the
-// dialog is asked to come in front; then the question is answered.
 void CALLBACK WhileAsking(HWND, UINT, UINT_PTR Id, DWORD) {
-  if (!questionBox) return;
+  if (!(questionBox = FindWindowW(L"#32770", L"Halcorn Verdan"))) return;
   KillTimer(nullptr, Id);
   asking->NewDocument();
   KeepFindAndReplaceFormInFront();
@@ -220,25 +206,19 @@ void CALLBACK WhileAsking(HWND, UINT, UINT_PTR Id, DWORD) {
 
 }  // namespace
 
-// A question over the main window, and another program's window in front: the dialog comes over
-// neither, whatever happens in the main window meanwhile.
+// The dialog comes over neither a question of the main window nor another program's window.
 TEST_F(FindDialogWindow, TheDialogNeverComesOverAQuestionNorAnotherProgram) {
   TFindAndReplaceForm* dialog = ReplaceAll();
   SetForegroundWindow(form_->Handle());
   Application->ProcessMessages();
-  questionBox = nullptr;
-  asking = form_;
-  dialogOverBox = dialogShown = false;
-  HHOOK hook = SetWindowsHookExW(WH_CBT, &FindBox, nullptr, GetCurrentThreadId());
+  asking = form_, questionBox = nullptr, dialogOverBox = dialogShown = false;
   SetTimer(nullptr, 0, 100, &WhileAsking);
   MessageBoxW(form_->Handle(), L"Save changes?", L"Halcorn Verdan", MB_OKCANCEL);
-  UnhookWindowsHookEx(hook);
   ASSERT_NE(questionBox, nullptr);
   EXPECT_FALSE(dialogOverBox) << "the dialog came over the question";
   EXPECT_TRUE(dialogShown);
-
   // Another program's window in front (a window of no owner stands for it).
-  TForm* other = new TForm(nullptr, CreateNew);
+  std::unique_ptr<TForm> other(new TForm(nullptr, CreateNew));
   other->SetBounds(dialog->Left() - 20, dialog->Top() - 20, dialog->Width() + 40, dialog->Height() + 40);
   other->Show();
   SetForegroundWindow(other->Handle());
@@ -252,5 +232,4 @@ TEST_F(FindDialogWindow, TheDialogNeverComesOverAQuestionNorAnotherProgram) {
   Application->ProcessMessages();
   EXPECT_TRUE(Above(dialog->Handle(), form_->Handle()));
   EXPECT_TRUE(Above(dialog->Handle(), other->Handle()));
-  delete other;
 }

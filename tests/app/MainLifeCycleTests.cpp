@@ -132,19 +132,15 @@ TEST_F(MainLifeCycle, AHandedOverCommandLineOpensInTheOptionsEncoding) {
   TMainForm& form = Make();
   const WideString latin = folder_.Write(L"latin.txt", "caf\xC3\xA9");
   const WideString cyrillic = folder_.Write(L"koi.txt", "\xF0\xD2\xC9\xD7\xC5\xD4");
-  const struct {
-    TTextEncoding Option;
-    WideString File;
-    TTextEncoding Opened;
-  } cases[] = {{teAutoSelect, latin, teUtf8}, {teAnsi, latin, teAnsi}, {teCyrillicKoi8, cyrillic, teCyrillicKoi8}};
-  for (const auto& c : cases) {
-    ::Options->Encoding = c.Option;
+  for (auto [option, file, encoding] :
+       {std::tuple{teAutoSelect, latin, teUtf8}, {teAnsi, latin, teAnsi}, {teCyrillicKoi8, cyrillic, teCyrillicKoi8}}) {
+    ::Options->Encoding = option;
     TStringListW handed;
-    handed.Add(c.File);
+    handed.Add(file);
     form.appinstncsMainCmdLineReceived(nullptr, &handed);
-    TDocument* opened = DocumentList->FindByFileName(c.File);
-    ASSERT_NE(opened, nullptr) << c.Option;
-    EXPECT_EQ(opened->Encoding, c.Opened) << c.Option;
+    TDocument* opened = DocumentList->FindByFileName(file);
+    ASSERT_NE(opened, nullptr) << option;
+    EXPECT_EQ(opened->Encoding, encoding) << option;
     EXPECT_EQ(form.ActiveDocument(), opened);
     form.CloseDocument(opened);
   }

@@ -1,9 +1,7 @@
-// An expression engine whose memory runs out after the searches of Allowed lines, for the tests
-// of commands that must change nothing when memory runs out.
+// An expression engine whose memory runs out after the searches of Allowed lines.
 #pragma once
 
 #include <new>
-#include <string_view>
 
 #include "editor/TxtEditSearch.h"
 

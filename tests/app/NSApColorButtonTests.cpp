@@ -139,8 +139,7 @@ TEST_F(ColorButton, TheDialogsAnswerDecidesTheColourAndItsChangeEvent) {
   Press();
   EXPECT_EQ(button->Color(), chosen);
   EXPECT_EQ(changes.Count, 1);
-  // The release of the press that opened the dialog goes to the dialog: the button shows pressed
-  // only while the dialog is up, not after it closed.
+  // The release of the press that opened the dialog went to it: the button shows pressed no more.
   SendMessageW(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   EXPECT_FALSE(button->Pressed());
   SendMessageW(button->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));

@@ -4,6 +4,7 @@
 #include "app/NSHotKey.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "framework/GdiHandles.h"
 #include "tests/framework/PublishedDefaults.h"
 
 namespace {
@@ -139,11 +140,8 @@ TEST(NSHotKey, PublishesItsBevelItsReadingOrderAndItsInputMethod) {
   std::unique_ptr<TForm> form(New<TForm>(nullptr));
   auto* field = New<TNSHotKey>(form.get());
   field->SetParent(form.get());
-  ExpectPublishedDefaults(field, {{"BevelInner", bvRaised},
-                                  {"BevelOuter", bvLowered},
-                                  {"BevelKind", bkNone},
-                                  {"BevelWidth", 1},
-                                  {"BiDiMode", bdLeftToRight}});
+  ExpectPublishedDefaults(field, {{"BevelInner", bvRaised}, {"BevelOuter", bvLowered}, {"BevelKind", bkNone}});
+  ExpectPublishedDefaults(field, {{"BevelWidth", 1}, {"BiDiMode", bdLeftToRight}});
   ExpectPublishedSetDefaults(field, {{"BevelEdges", "beLeft,beTop,beRight,beBottom"}});
   const TPropInfo* ime = GetPropInfo(field, "ImeName");
   ASSERT_NE(ime, nullptr);
@@ -159,13 +157,11 @@ TEST(NSHotKey, PublishesItsBevelItsReadingOrderAndItsInputMethod) {
   // The right-to-left modes read the text from the right.
   for (TBiDiMode mode : {bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly, bdLeftToRight}) {
     SetOrdProp(field, *GetPropInfo(field, "BiDiMode"), mode);
-    const LONG_PTR exStyle = GetWindowLongPtrW(field->Handle(), GWL_EXSTYLE);
-    EXPECT_EQ((exStyle & WS_EX_RTLREADING) != 0, mode != bdLeftToRight) << mode;
+    EXPECT_EQ((GetWindowLongPtrW(field->Handle(), GWL_EXSTYLE) & WS_EX_RTLREADING) != 0, mode != bdLeftToRight) << mode;
   }
 }
 
-// The bevel takes its width for each cut on each of its sides from the client area, inside the
-// frame, and is drawn there.
+// The bevel takes its width for each cut on each of its sides from the client area, drawn there.
 TEST(NSHotKey, TheBevelLiesBetweenTheFrameAndTheText) {
   std::unique_ptr<TForm> form(New<TForm>(nullptr));
   form->SetBounds(40, 40, 300, 200);
@@ -184,12 +180,12 @@ TEST(NSHotKey, TheBevelLiesBetweenTheFrameAndTheText) {
     int Left, Top, Right, Bottom;  // pixels taken from each side of the client area
   } cases[] = {
       {bkNone, bvRaised, bvLowered, 3, all, 0, 0, 0, 0},
-      {bkTile, bvRaised, bvLowered, 1, all, 2, 2, 2, 2},
       {bkFlat, bvNone, bvLowered, 2, all, 2, 2, 2, 2},
       {bkSoft, bvSpace, bvNone, 3, all, 3, 3, 3, 3},
       {bkTile, bvNone, bvNone, 4, all, 0, 0, 0, 0},
       {bkTile, bvRaised, bvRaised, 2, {beLeft, beBottom}, 4, 0, 0, 4},
       {bkTile, bvLowered, bvRaised, 0, {beTop}, 0, 2, 0, 0},  // a width below 1 is 1
+      {bkTile, bvRaised, bvLowered, 1, all, 2, 2, 2, 2},      // the one whose drawing is read below
   };
   for (const auto& c : cases) {
     field->SetBevelKind(bkNone);
@@ -200,30 +196,22 @@ TEST(NSHotKey, TheBevelLiesBetweenTheFrameAndTheText) {
     field->SetBevelKind(c.Kind);
     const TRect r = field->ClientRect();
     const TPoint origin = field->ClientToScreen({0, 0});
-    const int at = static_cast<int>(&c - cases);
-    EXPECT_EQ(origin.X - plainOrigin.X, c.Left) << at;
-    EXPECT_EQ(origin.Y - plainOrigin.Y, c.Top) << at;
-    EXPECT_EQ(plain.Width() - r.Width(), c.Left + c.Right) << at;
-    EXPECT_EQ(plain.Height() - r.Height(), c.Top + c.Bottom) << at;
-    EXPECT_EQ(field->BevelSize(), c.Kind == bkNone ? 0 : std::max(c.Left, c.Top)) << at;
+    EXPECT_EQ(origin.X - plainOrigin.X, c.Left) << (&c - cases);
+    EXPECT_EQ(origin.Y - plainOrigin.Y, c.Top) << (&c - cases);
+    EXPECT_EQ(plain.Width() - r.Width(), c.Left + c.Right) << (&c - cases);
+    EXPECT_EQ(plain.Height() - r.Height(), c.Top + c.Bottom) << (&c - cases);
+    EXPECT_EQ(field->BevelSize(), c.Kind == bkNone ? 0 : std::max(c.Left, c.Top)) << (&c - cases);
   }
-  // A lowered outer cut: its left side in the shadow colour, the raised inner one's in the light.
-  field->SetBevelEdges({beLeft, beTop, beRight, beBottom});
-  field->SetBevelInner(bvRaised);
-  field->SetBevelOuter(bvLowered);
-  field->SetBevelWidth(1);
-  field->SetBevelKind(bkTile);
+  // The lowered outer cut's left side in the shadow colour, the raised inner one's in the light.
   for (int i = 0; i < 5; ++i) Application->ProcessMessages();
   RedrawWindow(field->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
   const TPoint client = field->ClientToScreen({0, 0});
   RECT window{};
   GetWindowRect(field->Handle(), &window);
   const int x = client.X - window.left, y = client.Y - window.top + 10;
-  HDC dc = GetWindowDC(field->Handle());
-  const COLORREF outer = GetPixel(dc, x - 2, y), inner = GetPixel(dc, x - 1, y);
-  ReleaseDC(field->Handle(), dc);
-  EXPECT_EQ(outer, ColorToRGB(clBtnShadow));
-  EXPECT_EQ(inner, ColorToRGB(clBtnHighlight));
+  TWholeWindowDC dc(field->Handle());
+  EXPECT_EQ(GetPixel(dc.Get(), x - 2, y), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(GetPixel(dc.Get(), x - 1, y), ColorToRGB(clBtnHighlight));
 }
 
 }  // namespace

@@ -198,38 +198,29 @@ TEST_F(Preferences, TheGutterBoxEnablesTheLineNumberBoxesAndPagesAreRemembered) 
   delete form;
 }
 
-// "Colors" ends the pages of the options themselves: an etched line along the bottom of its
-// entry, drawn inside the rectangle the list hands its drawing (one pixel in from the entry's
-// left edge); the other entries have none.
+// "Colors" ends the options' pages: an etched line along its entry's bottom, from 1 pixel in.
 TEST_F(Preferences, TheColorsEntryEndsInAnEtchedLine) {
   Make();
-  auto* form = New<TPreferencesForm>(nullptr, host_);
+  std::unique_ptr<TPreferencesForm> form(New<TPreferencesForm>(nullptr, host_));
   form->lstbxPreferences->SetItemIndex(0);
   form->Show();
-  const HWND list = form->lstbxPreferences->Handle();
-  RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  HDC dc = GetDC(list);
-  const COLORREF shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
+  RedrawWindow(form->lstbxPreferences->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  TWindowDC dc(form->lstbxPreferences->Handle());
   for (int i = 2; i <= 4; ++i) {
     const TRect r = form->lstbxPreferences->ItemRect(i);
     // The light row is the window's colour here: only the shadow row tells the line's extent.
-    const struct {
-      int X, Y;
-      bool Shadow;
-    } points[] = {{r.Left, r.Bottom - 2, false},
-                  {r.Left + 1, r.Bottom - 2, i == 3},
-                  {r.Right - 1, r.Bottom - 2, i == 3},
-                  {r.Left + 1, r.Bottom - 1, false},
-                  {r.Left + 1, r.Bottom - 3, false}};
-    for (const auto& p : points)
-      EXPECT_EQ(GetPixel(dc, p.X, p.Y) == shadow, p.Shadow) << "entry " << i << " at " << p.X << "," << p.Y;
+    for (auto [x, y, shadow] : {std::tuple{r.Left, r.Bottom - 2, false},
+                                {r.Left + 1, r.Bottom - 2, i == 3},
+                                {r.Right - 1, r.Bottom - 2, i == 3},
+                                {r.Left + 1, r.Bottom - 1, false},
+                                {r.Left + 1, r.Bottom - 3, false}})
+      EXPECT_EQ(GetPixel(dc.Get(), x, y) == ColorToRGB(clBtnShadow), shadow)
+          << "entry " << i << " at " << x << "," << y;
     if (i == 3) {
-      EXPECT_EQ(GetPixel(dc, r.Left + 1, r.Bottom - 1), light);
+      EXPECT_EQ(GetPixel(dc.Get(), r.Left + 1, r.Bottom - 1), ColorToRGB(clBtnHighlight));
     }
   }
-  ReleaseDC(list, dc);
   form->Hide();
-  delete form;
 }
 
 // A small menu: File (a menu of the bar) holding Open (Ctrl+O and F3), Save (no key), a

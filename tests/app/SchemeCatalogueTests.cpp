@@ -96,13 +96,9 @@ TEST(SchemeInfo, MutatedSchemesNeverFail) {
   }
 }
 
-// The extensions are joined by a comma and a blank: only that pair divides them, and what lies
-// between two pairs is taken as it stands.
+// Only a comma and a blank divide the extensions; what lies between is taken as it stands.
 TEST(SchemeInfo, ExtensionListsSplitAtACommaAndABlank) {
-  const struct {
-    const char* Text;
-    std::vector<AnsiString> Pieces;
-  } cases[] = {
+  const std::pair<const char*, std::vector<AnsiString>> cases[] = {
       {"c, cpp, h", {"c", "cpp", "h"}},
       {"c,cpp", {"c,cpp"}},
       {" c, cpp ", {" c", "cpp "}},
@@ -111,7 +107,7 @@ TEST(SchemeInfo, ExtensionListsSplitAtACommaAndABlank) {
       {"", {}},
       {"txt", {"txt"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(SplitExtensions(c.Text), c.Pieces) << c.Text;
+  for (const auto& [text, pieces] : cases) EXPECT_EQ(SplitExtensions(text), pieces) << text;
 }
 
 TEST_F(Catalogue, ExtensionsFindTheFirstSchemeInNameOrderAndHitsAreCached) {

@@ -11,17 +11,12 @@ class TLoadErrorMode {
  public:
   explicit TLoadErrorMode(const wchar_t* BaseName) : name_(BaseName) {
     current_ = this;
-    using TRegister = LONG(NTAPI*)(ULONG, TCallback, void*, void**);
-    using TUnregister = LONG(NTAPI*)(void*);
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    register_ =
-        reinterpret_cast<TRegister>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrRegisterDllNotification")));
-    unregister_ =
-        reinterpret_cast<TUnregister>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnregisterDllNotification")));
-    if (register_ && unregister_) register_(0, &Notified, nullptr, &cookie_);
+    if (auto reg = Ntdll<LONG(NTAPI*)(ULONG, decltype(&Notified), void*, void**)>("LdrRegisterDllNotification"))
+      reg(0, &Notified, nullptr, &cookie_);
   }
   ~TLoadErrorMode() {
-    if (cookie_) unregister_(cookie_);
+    if (auto unregister = Ntdll<LONG(NTAPI*)(void*)>("LdrUnregisterDllNotification"); cookie_ && unregister)
+      unregister(cookie_);
     current_ = nullptr;
   }
   TLoadErrorMode(const TLoadErrorMode&) = delete;
@@ -33,25 +28,21 @@ class TLoadErrorMode {
   UINT Mode = 0;
 
  private:
+  // The loader's data of a library loaded: its flags, then its full and its base name.
   struct TData {
     ULONG Flags;
-    const UNICODE_STRING* FullDllName;
-    const UNICODE_STRING* BaseDllName;
-    void* DllBase;
-    ULONG SizeOfImage;
+    const UNICODE_STRING *FullDllName, *BaseDllName;
   };
-  using TCallback = void(CALLBACK*)(ULONG, const TData*, void*);
+  template <class F>
+  static F Ntdll(const char* Name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), Name)));
+  }
   static void CALLBACK Notified(ULONG Reason, const TData* Data, void*) {
-    constexpr ULONG loaded = 1;
-    if (Reason != loaded || !current_ || !Data || !Data->BaseDllName) return;
+    if (Reason != 1 /* loaded */ || !current_ || !Data || !Data->BaseDllName) return;
     std::wstring base(Data->BaseDllName->Buffer, Data->BaseDllName->Length / sizeof(wchar_t));
-    if (lstrcmpiW(base.c_str(), current_->name_.c_str()) != 0) return;
-    current_->Seen = true;
-    current_->Mode = GetErrorMode();
+    if (lstrcmpiW(base.c_str(), current_->name_.c_str()) == 0) current_->Seen = true, current_->Mode = GetErrorMode();
   }
   static inline TLoadErrorMode* current_ = nullptr;
   std::wstring name_;
-  LONG(NTAPI* register_)(ULONG, TCallback, void*, void**) = nullptr;
-  LONG(NTAPI* unregister_)(void*) = nullptr;
   void* cookie_ = nullptr;
 };

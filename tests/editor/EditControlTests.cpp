@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <functional>
 #include <numeric>
 #include <vector>
 
@@ -216,44 +215,29 @@ TEST(EditControl, AttachedObjectsFreedFirstAreForgotten) {
   host.Settle();
 }
 
-// SetFocus hands the focus to the control registered last in the editor's focus list, and
-// focuses the editor itself while none is: a control freed is forgotten, and lists that name
-// each other end at the editor asked.
 TEST(EditControl, SetFocusGoesToTheLastControlOfTheFocusList) {
   TEditorHost host;
   TTxtEdit& edit = host.Edit();
-  TForm& form = host.Form();
-  auto place = [&](TWinControl* c) {
-    c->SetParent(&form);
-    c->SetBounds(0, 250, 80, 20);
-    return c;
+  TEdit *first = new TEdit(&host.Form()), *second = new TEdit(&host.Form()), *elsewhere = new TEdit(&host.Form());
+  auto* other = new TTxtEdit(&host.Form());
+  for (TWinControl* c : std::initializer_list<TWinControl*>{first, second, other, elsewhere})
+    c->SetParent(&host.Form()), c->SetBounds(0, 250, 80, 20);
+  // Whose list, what is added ('+'), removed ('-') or freed ('x'), and who is focused then.
+  const std::tuple<TTxtEdit*, TWinControl*, char, TWinControl*> steps[] = {
+      {&edit, nullptr, ' ', &edit}, {&edit, first, '+', first},  {&edit, second, '+', second},
+      {&edit, first, '+', second},  {&edit, second, '-', first}, {&edit, first, 'x', &edit},
+      {&edit, other, '+', other},   {other, &edit, '+', &edit},  // two lists naming each other
   };
-  TWinControl* first = place(new TEdit(&form));
-  TWinControl* second = place(new TEdit(&form));
-  auto* other = static_cast<TTxtEdit*>(place(new TTxtEdit(&form)));
-  TWinControl* elsewhere = place(new TEdit(&form));
-  auto focused = [&] {
+  for (auto [list, control, op, focus] : steps) {
+    if (op == '+') list->AddFocusControl(control);
+    if (op == '-') list->RemoveFocusControl(control);
+    if (op == 'x') delete control;
     elsewhere->SetFocus();
     host.Settle();
     edit.SetFocus();
     host.Settle();
-    return GetFocus();
-  };
-  EXPECT_EQ(focused(), edit.Handle());
-  edit.AddFocusControl(first);
-  EXPECT_EQ(focused(), first->Handle());
-  edit.AddFocusControl(second);
-  EXPECT_EQ(focused(), second->Handle());
-  edit.AddFocusControl(first);  // registered already
-  EXPECT_EQ(focused(), second->Handle());
-  edit.RemoveFocusControl(second);
-  EXPECT_EQ(focused(), first->Handle());
-  delete first;
-  EXPECT_EQ(focused(), edit.Handle());
-  edit.AddFocusControl(other);
-  EXPECT_EQ(focused(), other->Handle());
-  other->AddFocusControl(&edit);  // two lists naming each other
-  EXPECT_EQ(focused(), edit.Handle());
+    EXPECT_EQ(GetFocus(), focus->Handle()) << op;
+  }
   EXPECT_EQ(edit.FocusList().size(), 1u);
 }
 
@@ -345,30 +329,20 @@ TEST(EditControl, SharersGoInEveryOrder) {
     FreeSharersInEveryOrder(parent);
 }
 
-// A control that lets go of a shared buffer takes its caret and window back into its own text:
-// left on a line its text has not, the next character typed would first fill the text with
-// empty lines down to it.
+// Left on a line the own text has not, the caret would make a typed character fill in lines.
 TEST(EditControl, LettingGoOfASharedBufferBringsTheCaretIntoTheOwnText) {
-  const struct {
-    const char* Name;
-    bool Shown;
-  } cases[] = {{"without a window", false}, {"shown", true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TEditorHost host, other;
+  for (const bool shown : {false, true}) {
+    TEditorHost host("x\r\ny"), other(NumberedLines(1000));
     TTxtEdit &a = other.Edit(), &b = host.Edit();
-    if (!c.Shown) b.SetParent(nullptr);
-    a.SetTextA(NumberedLines(1000));
-    b.SetTextA("x\r\ny");
+    if (!shown) b.SetParent(nullptr);
     b.SetLinesPointer(&a);
     b.SetCaretXY({2, 900});
     b.UnHookTextBuffer();
-    EXPECT_EQ(b.CaretXY(), BufferCoord(2, 2));
-    EXPECT_EQ(b.TopLine(), 1);
+    EXPECT_EQ(b.CaretXY(), BufferCoord(2, 2)) << shown;
+    EXPECT_EQ(b.TopLine(), 1) << shown;
     Cmd(b, ecChar, 'z');
-    EXPECT_EQ(b.Lines()->Count(), 2);
-    EXPECT_EQ(b.Lines()->Strings(1), "yz");
-    EXPECT_EQ(a.Lines()->Count(), 1000);
+    EXPECT_EQ(b.TextA(), "x\r\nyz") << shown;
+    EXPECT_EQ(a.Lines()->Count(), 1000) << shown;
   }
 }
 
@@ -712,8 +686,7 @@ TEST(EditControl, HighlighterRangesFollowEdits) {
   EXPECT_EQ(inComment(), "110000");
   lines.Delete(0);
   EXPECT_EQ(inComment(), "00000");
-  // Swapping two lines rescans them: the ranges depend on the lines above, not only on the
-  // line itself, so "a" moved below an open comment is inside it.
+  // Swapping two lines rescans them from the ranges above: "a" moved below "/* open" is inside.
   lines.SetStrings(1, "/* open");
   EXPECT_EQ(inComment(), "01100");
   lines.Exchange(0, 1);
@@ -790,50 +763,26 @@ TEST(EditControl, WorksThroughAWordWrapPlugin) {
   EXPECT_EQ(edit.DisplayLineCount(), 3);
 }
 
-// A shown editor tells its transient painter once when a command ends, whatever the command
-// changed on the way: told of each caret move of a replace-all, a painter that searches the
-// text (for the matching bracket) would search it once per hit. A search brackets itself with
-// the painter too.
+// Told of each caret move, a transient painter seeking the matching bracket would search per hit.
 TEST(EditControl, ACommandTellsTheTransientPainterOnceWhenItEnds) {
-  struct TTransientLog {
-    void Paint(TObject*, TCanvas* Canvas, TTransientType Type) {
-      calls.push_back(Type);
-      canvas = Canvas != nullptr;
-    }
-    std::vector<TTransientType> calls;
-    bool canvas = false;
-  };
   AnsiString text;
   for (int i = 0; i < 500; ++i) text += "(a) [b] (c)\r\n";
   TEditorHost host(text);
   TTxtEdit& e = host.Edit();
   TTxtEditSearch search(nullptr);
   e.SetSearchEngine(&search);
-  const std::vector<TTransientType> once{ttAfter};
-  const struct {
-    const char* Name;
-    std::function<void()> Run;
-    std::vector<TTransientType> Told;
-  } cases[] = {
-      {"a caret move", [&] { Cmd(e, ecRight); }, once},
-      {"a typed character", [&] { Cmd(e, ecChar, 'x'); }, once},
-      {"a deletion", [&] { Cmd(e, ecDeleteLastChar); }, once},
-      {"a replace-all of 1000 hits",
-       [&] {
-         e.SearchReplace("a", "A", {srReplaceAll, srEntireScope});
-       },
-       {ttBefore, ttAfter, ttAfter}},
-      {"its undo", [&] { Cmd(e, ecUndo); }, once},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
+  const std::vector<TTransientType> once{ttAfter}, replaced{ttBefore, ttAfter, ttAfter};
+  // ecNone: a replace-all of 1000 hits, whose search brackets itself with the painter too.
+  const std::tuple<TTxtEditorCommand, char, std::vector<TTransientType>> cases[] = {
+      {ecRight, 0, once}, {ecChar, 'x', once}, {ecDeleteLastChar, 0, once}, {ecNone, 0, replaced}, {ecUndo, 0, once}};
+  for (const auto& [command, ch, told] : cases) {
     e.SetCaretXY({3, 1});
     TTransientLog log;
     e.OnPaintTransient = TPaintTransient(&log, &TTransientLog::Paint);
-    c.Run();
+    if (command) Cmd(e, command, ch);
+    if (!command) e.SearchReplace("a", "A", {srReplaceAll, srEntireScope});
     e.OnPaintTransient = TPaintTransient();
-    EXPECT_EQ(log.calls, c.Told);
-    EXPECT_TRUE(log.canvas);
+    EXPECT_EQ(log.calls, told) << command;
+    EXPECT_TRUE(log.canvas) << command;
   }
-  e.SetSearchEngine(nullptr);
 }

@@ -90,46 +90,30 @@ TEST(EditControl, PublishedDefaults) {
                                       "eoShowScrollHint,eoSmartTabDelete,eoSmartTabs,eoTabsToSpaces"}});
 }
 
-// Besides its own properties the control publishes its text, its key map and these events of
-// the framework, so that a form file may hold them.
 TEST(EditControl, PublishedTextKeyMapAndFrameworkEvents) {
   TTxtEdit edit(nullptr);
   const char* names[] = {"Lines",      "Keystrokes",  "OnClick",     "OnDblClick",  "OnDragDrop", "OnDragOver",
                          "OnEndDock",  "OnStartDock", "OnEndDrag",   "OnEnter",     "OnExit",     "OnKeyDown",
                          "OnKeyPress", "OnKeyUp",     "OnMouseDown", "OnMouseMove", "OnMouseUp",  "OnStartDrag"};
   for (const char* name : names) EXPECT_NE(GetPropInfo(&edit, name), nullptr) << name << " is not published";
-  // The key map is stored as its differences from the default map, never whole.
   const TPropInfo* keystrokes = GetPropInfo(&edit, "Keystrokes");
-  ASSERT_NE(keystrokes, nullptr);
-  EXPECT_FALSE(IsStoredProp(&edit, *keystrokes));
+  EXPECT_TRUE(keystrokes && !IsStoredProp(&edit, *keystrokes));  // only its differences are stored
 }
 
-// A form file holds the editor's text and its key map's differences, and reads them back.
 TEST(EditControl, AFormFileHoldsTheTextAndTheKeyMap) {
   RegisterTxtEditClasses();
-  const struct {
-    const char* Name;
-    const char* Text;
-    bool Rebind;
-  } cases[] = {
-      {"text", "first line\r\n\tsecond 'quoted'\r\n", false},
-      {"key map", "", true},
-      {"both", "x", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
+  for (auto [lines, rebind] : {std::pair{"first line\r\n\tsecond 'quoted'\r\n", false}, {"", true}, {"x", true}}) {
     TTxtEdit edit(nullptr);
     edit.SetName("edtSource");
-    edit.SetTextA(c.Text);
-    if (c.Rebind) edit.Keystrokes()->AddKeyStroke(ecDeleteLine, 'E', TShiftState{ssCtrl});
+    edit.SetTextA(lines);
+    if (rebind) edit.Keystrokes()->AddKeyStroke(ecDeleteLine, 'E', TShiftState{ssCtrl});
     const std::string text = WriteComponentToText(&edit);
-    EXPECT_EQ(text.find("Lines.Strings = (") != std::string::npos, *c.Text != 0) << text;
-    EXPECT_EQ(text.find("AddedKeystrokes = <") != std::string::npos, c.Rebind) << text;
+    EXPECT_EQ(text.find("Lines.Strings = (") != std::string::npos, *lines != 0) << text;
+    EXPECT_EQ(text.find("AddedKeystrokes = <") != std::string::npos, rebind) << text;
     EXPECT_EQ(text.find("  Keystrokes"), std::string::npos) << text;
     TTxtEdit back(nullptr);
     ReadComponentFromText(text, &back);
     EXPECT_EQ(back.TextA(), edit.TextA());
-    EXPECT_EQ(back.Keystrokes()->Count(), edit.Keystrokes()->Count());
     EXPECT_EQ(WriteComponentToText(&back), text);
   }
 }

@@ -225,38 +225,21 @@ TEST(EditInput, TheWheelScrollsThreeRowsANotch) {
   EXPECT_EQ(e.TopLine(), 1);
 }
 
-// The wheel scrolls the text at once and is answered as handled: wheel events of the framework
-// set on the editor neither see it nor hold it back.
 TEST(EditInput, TheWheelScrollsWhateverTheWheelEventsSay) {
   struct TWheelTaker {
-    void Wheel(TObject*, TShiftState, int, TPoint, bool& Handled) {
-      ++calls;
-      Handled = true;
-    }
-    void UpDown(TObject*, TShiftState, TPoint, bool& Handled) {
-      ++calls;
-      Handled = true;
-    }
+    void Wheel(TObject*, TShiftState, int, TPoint, bool& Handled) { Handled = ++calls > 0; }
+    void UpDown(TObject*, TShiftState, TPoint, bool& Handled) { Handled = ++calls > 0; }
     int calls = 0;
-  };
-  const struct {
-    const char* Name;
-    bool Wheel, Down;
-  } cases[] = {{"OnMouseWheel handles it", true, false}, {"OnMouseWheelDown handles it", false, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
+  } taker;
+  for (const bool wheel : {true, false}) {  // OnMouseWheel, else OnMouseWheelDown, handles it
     TEditorHost h(NumberedLines(200));
-    TTxtEdit& e = h.Edit();
-    TWheelTaker taker;
-    if (c.Wheel) e.OnMouseWheel = TMouseWheelEvent(&taker, &TWheelTaker::Wheel);
-    if (c.Down) e.OnMouseWheelDown = TMouseWheelUpDownEvent(&taker, &TWheelTaker::UpDown);
+    if (wheel) h.Edit().OnMouseWheel = TMouseWheelEvent(&taker, &TWheelTaker::Wheel);
+    if (!wheel) h.Edit().OnMouseWheelDown = TMouseWheelUpDownEvent(&taker, &TWheelTaker::UpDown);
     POINT p = CellCenter(h, 1, 1);
     ClientToScreen(h.Wnd(), &p);
-    const LRESULT answer =
-        SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(p.x, p.y));
-    EXPECT_EQ(answer, 1);
-    EXPECT_EQ(e.TopLine(), 4);
-    EXPECT_EQ(taker.calls, 0);
+    EXPECT_EQ(SendMessageW(h.Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(p.x, p.y)), 1) << wheel;
+    EXPECT_EQ(h.Edit().TopLine(), 4) << wheel;
+    EXPECT_EQ(taker.calls, 0) << wheel;
   }
 }
 

@@ -246,24 +246,19 @@ TEST(EditPaint, VisibleWhitespaceGlyphs) {
   for (int col = 4; col <= 5; ++col) EXPECT_EQ(InkIn(*shot, host.Cell(col, 1), selBack), 0) << col;
 }
 
-// A line that ends left of the window shows its pilcrow nowhere: not in the first column
-// the window shows.
 TEST(EditPaint, ALineEndLeftOfTheWindowShowsNoPilcrow) {
   for (const bool highlighted : {false, true}) {
-    SCOPED_TRACE(highlighted ? "with a highlighter" : "without a highlighter");
     TEditorHost host("ab\r\n" + std::string(60, 'x'));
-    TTxtEdit& edit = host.Edit();
     TTestHighlighter h(nullptr);
-    if (highlighted) edit.SetHighlighter(&h);
-    edit.SetOptions(edit.Options() + eoShowSpecialChars);
-    edit.SetLeftChar(10);
+    if (highlighted) host.Edit().SetHighlighter(&h);
+    host.Edit().SetOptions(host.Edit().Options() + eoShowSpecialChars);
+    host.Edit().SetLeftChar(10);
     auto shot = host.Capture();
-    EXPECT_EQ(InkIn(*shot, host.Cell(10, 1), White), 0);
-    EXPECT_EQ(InkIn(*shot, host.Cell(11, 1), White), 0);
-    edit.SetLeftChar(3);  // the end of "ab" in the first column shown
+    EXPECT_EQ(InkIn(*shot, host.Cell(10, 1), White), 0) << highlighted;
+    EXPECT_EQ(InkIn(*shot, host.Cell(11, 1), White), 0) << highlighted;
+    host.Edit().SetLeftChar(3);  // the end of "ab" in the first column shown
     shot = host.Capture();
-    EXPECT_GT(InkIn(*shot, host.Cell(3, 1), White), 0);
-    edit.SetHighlighter(nullptr);
+    EXPECT_GT(InkIn(*shot, host.Cell(3, 1), White), 0) << highlighted;
   }
 }
 
@@ -286,63 +281,40 @@ TEST(EditPaint, AHighlighterColoursTokens) {
   h.Space()->SetBackground(clAqua);
   shot = host.Capture();
   EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), RGBOf(clAqua));
-  // A disabled highlighter paints nothing of its own, not even its blanks' background: the
-  // text is then drawn in the font's colour, which a scheme's dark background would hide.
-  h.Space()->SetBackground(clNavy);
+  h.Space()->SetBackground(clNavy);  // would hide the text drawn in the font's colour
+  // A disabled highlighter paints nothing of its own.
   h.SetEnabled(false);
   shot = host.Capture();
   EXPECT_EQ(CellBackground(*shot, host.Cell(4, 1)), White);
   EXPECT_EQ(CellBackground(*shot, host.Cell(3, 1)), White);
   EXPECT_EQ(shot->Pixel(host.Width() - 2, host.Height() - 2), White);
   EXPECT_EQ(CountIn(*shot, host.Cell(1, 1), RGBOf(TTestHighlighter::KeywordColor)), 0);
-  h.Space()->SetBackground(clNone);
   edit.SetHighlighter(nullptr);
 }
 
-namespace {
-
-// Whitespace whose background tells the range it is asked in: yellow inside a comment, aqua
-// outside.
-class TRangeBackgroundHighlighter : public TTestHighlighter {
- public:
-  explicit TRangeBackgroundHighlighter(TComponent* AOwner) : TTestHighlighter(AOwner) {
-    outside_.SetBackground(clAqua);
-    inside_.SetBackground(clYellow);
-  }
-  TTxtHighlighterAttributes* GetDefaultAttribute(int Index) const override {
-    if (Index != 4) return TTestHighlighter::GetDefaultAttribute(Index);
-    return GetRange() ? const_cast<TTxtHighlighterAttributes*>(&inside_)
-                      : const_cast<TTxtHighlighterAttributes*>(&outside_);
-  }
-
- private:
-  TTxtHighlighterAttributes outside_{"Outside"};
-  TTxtHighlighterAttributes inside_{"Inside"};
-};
-
-}  // namespace
-
 TEST(EditPaint, BlankPartsTakeTheBackgroundOfNoRange) {
+  // Blanks tell the range they are asked in: inside a comment the keywords' yellow, else aqua.
+  struct TRangeBlanks : TTestHighlighter {
+    using TTestHighlighter::TTestHighlighter;
+    TTxtHighlighterAttributes* GetDefaultAttribute(int Index) const override {
+      return Index == 4 && GetRange() ? Keyword() : TTestHighlighter::GetDefaultAttribute(Index);
+    }
+  } h(nullptr);
+  h.Space()->SetBackground(clAqua);
+  h.Keyword()->SetBackground(clYellow);
   // The text ends inside an open comment, the range the last line leaves behind.
   TEditorHost host("a\r\n/* open\r\nstill");
   TTxtEdit& edit = host.Edit();
-  TRangeBackgroundHighlighter h(nullptr);
   edit.SetHighlighter(&h);
   auto shot = host.Capture();
   const int gap = edit.GutterWidth();
-  const struct {
-    const char* Where;
-    int X, Y;
-  } cases[] = {
-      {"the gap beside the first row", gap, host.Cell(1, 1).Top + 1},
-      {"the gap beside a comment row", gap + 1, host.Cell(1, 2).Top + 1},
-      {"below the last row", host.Cell(5, 5).Left + 1, host.Cell(5, 5).Top + 1},
-      {"below the last row, far right", host.Width() - 2, host.Height() - 2},
-  };
-  for (const auto& c : cases) EXPECT_EQ(shot->Pixel(c.X, c.Y), RGBOf(clAqua)) << c.Where;
-  // The comment's own rows keep their range's blanks.
-  EXPECT_EQ(CellBackground(*shot, host.Cell(20, 3)), RGBOf(clYellow));
-  edit.SetHighlighter(nullptr);
+  // The gap beside the first row and beside a comment row, below the last row and far right.
+  for (auto [x, y] : {std::pair{gap, host.Cell(1, 1).Top + 1},
+                      {gap + 1, host.Cell(1, 2).Top + 1},
+                      {host.Cell(5, 5).Left + 1, host.Cell(5, 5).Top + 1},
+                      {host.Width() - 2, host.Height() - 2}})
+    EXPECT_EQ(shot->Pixel(x, y), RGBOf(clAqua)) << x << "," << y;
+  EXPECT_EQ(CellBackground(*shot, host.Cell(20, 3)), RGBOf(clYellow));  // the comment's own row
 }
 
 TEST(EditPaint, TokensScrolledPastTheLeftEdgeAreCut) {
@@ -467,26 +439,16 @@ TEST(EditPaint, BookmarkGlyphsInTheGutter) {
   EXPECT_EQ(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000), 0);
 }
 
-// Only a mark with a glyph of the built-in strip (0..9) takes room in the gutter: one of
-// another number draws nothing and leaves the first place to the marks after it.
 TEST(EditPaint, InternalMarksWithoutAGlyphTakeNoRoom) {
-  struct Case {
-    const char* Name;
-    std::vector<int> Images;  // internal marks of line 2, in list order
-    int Offset;               // in steps of Xoffset
-    bool GlyphDrawn;
-  } cases[] = {
-      {"a glyph of the strip", {3}, 1, true}, {"a number past the strip", {12}, 0, false},
-      {"a negative number", {-1}, 0, false},  {"a number past the strip before a glyph", {12, 3}, 1, true},
-      {"two glyphs", {3, 4}, 2, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
+  // The images of line 2's internal marks in list order, the offset in steps of Xoffset, a glyph.
+  const std::tuple<std::vector<int>, int, bool> cases[] = {
+      {{3}, 1, true}, {{12}, 0, false}, {{-1}, 0, false}, {{12, 3}, 1, true}, {{3, 4}, 2, true}};
+  for (const auto& [images, steps, glyph] : cases) {
     TEditorHost host(NumberedLines(10));
     TTxtEdit& edit = host.Edit();
     TGutterPaints paints;
     edit.OnGutterPaint = TGutterPaintEvent(&paints, &TGutterPaints::Paint);
-    for (int image : c.Images) {
+    for (int image : images) {
       auto* mark = new TTxtEditMark();
       mark->SetLine(2);
       mark->SetImage(image);
@@ -496,11 +458,11 @@ TEST(EditPaint, InternalMarksWithoutAGlyphTakeNoRoom) {
     }
     auto shot = host.Capture();
     const int th = edit.TextHeight(), left = edit.BookMarkOptions()->LeftMargin();
-    EXPECT_EQ(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000) > 0, c.GlyphDrawn);
+    EXPECT_EQ(CountIn(*shot, {left, th, left + 12, 2 * th}, 0x800000) > 0, glyph) << images[0] << images.back();
     int offset = -1;
     for (const auto& call : paints.calls)
       if (call.Line == 2) offset = call.X;
-    EXPECT_EQ(offset, c.Offset * edit.BookMarkOptions()->Xoffset());
+    EXPECT_EQ(offset, steps * edit.BookMarkOptions()->Xoffset()) << images[0] << images.back();
   }
 }
 

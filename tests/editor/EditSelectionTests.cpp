@@ -218,25 +218,22 @@ TEST(EditSelection, ReplacingAColumnBlockStartsAtItsLeftColumn) {
   }
 }
 
-// Deleting a column block stores every line of the block again through the trimming setter, a
-// line that ends left of the block too; undo gives the trimmed blanks back.
+// Trimmed, a column block's short line is stored anew without its blanks, and cut without padding.
 TEST(EditSelection, ColumnDeletionStoresEveryLineOfTheBlock) {
-  struct Case {
-    const char* Name;
-    bool Trim;
-    const char* After;
-  } cases[] = {
-      {"trimming, a short line with trailing blanks", true, "abc\r\nx\r\nghi"},
-      {"not trimming", false, "abc\r\nx \r\nghi"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TTextEdit e("abcdef\r\nx \r\nghijkl");
-    if (c.Trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
+  for (const bool trim : {true, false}) {
+    TTextEdit e("abcdef\r\nx \r\nghijkl"), c("abcd\r\ne");
+    e.SetOptions(trim ? e.Options() + eoTrimTrailingSpaces : e.Options());
+    c.SetOptions(e.Options());
     Select(e, {4, 1}, {7, 3}, smColumn);
     e.SetSelText(AnsiString());
-    EXPECT_EQ(e.TextA(), c.After);
+    EXPECT_EQ(e.TextA(), trim ? "abc\r\nx\r\nghi" : "abc\r\nx \r\nghi");
     EXPECT_EQ(TextAfterUndo(e), "abcdef\r\nx \r\nghijkl");
+    Select(c, {2, 1}, {4, 2}, smColumn);
+    c.CutToClipboard();
+    EXPECT_EQ(TxtEditReadClipboard().Text, trim ? "bc\r\n" : "bc\r\n  ");
+    EXPECT_EQ(c.TextA(), "ad\r\ne");
+    EXPECT_EQ(c.Options().Contains(eoTrimTrailingSpaces), trim);
+    EXPECT_EQ(TextAfterUndo(c), "abcd\r\ne");
   }
 }
 
@@ -262,30 +259,6 @@ TEST(EditClipboard, ColumnCopyKeepsPaddingEvenWithTrimming) {
   e.CopyToClipboard();
   EXPECT_EQ(TxtEditReadClipboard().Text, "bc\r\n  ");
   EXPECT_TRUE(e.Options().Contains(eoTrimTrailingSpaces));
-}
-
-// A cut takes the selected text as it reads: trimming leaves a short line of a column block
-// without padding, where a copy keeps it.
-TEST(EditClipboard, AColumnCutTakesTheSelectedText) {
-  struct Case {
-    const char* Name;
-    bool Trim;
-    const char* Clip;
-  } cases[] = {
-      {"trimming", true, "bc\r\n"},
-      {"not trimming", false, "bc\r\n  "},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TTextEdit e("abcd\r\ne");
-    if (c.Trim) e.SetOptions(e.Options() + eoTrimTrailingSpaces);
-    Select(e, {2, 1}, {4, 2}, smColumn);
-    e.CutToClipboard();
-    EXPECT_EQ(TxtEditReadClipboard().Text, c.Clip);
-    EXPECT_EQ(e.TextA(), "ad\r\ne");
-    EXPECT_EQ(e.Options().Contains(eoTrimTrailingSpaces), c.Trim);
-    EXPECT_EQ(TextAfterUndo(e), "abcd\r\ne");
-  }
 }
 
 TEST(EditClipboard, ZeroBytesSurviveCopyAndPaste) {

@@ -2,24 +2,11 @@
 // and Shift+Tab, block indent and unindent, and case changes; each undone exactly.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "editor/TxtEdit.h"
-#include "editor/TxtEditKeyCmds.h"
 #include "tests/editor/EditTestSupport.h"
 #include "tests/editor/EditingTestSupport.h"
-
-namespace {
-
-// A command's name and where it runs, for the trace of a table's row.
-std::string CommandAt(TTxtEditorCommand Command, TBufferCoord Caret) {
-  std::string name;
-  EditorCommandToIdent(Command, name);
-  return name + " at " + std::to_string(Caret.Char) + "," + std::to_string(Caret.Line);
-}
-
-}  // namespace
 
 TEST(EditTyping, CharactersInsertAndOverwrite) {
   TTextEdit e("ac");
@@ -265,58 +252,35 @@ TEST(EditDeleting, WordsLinesAndLineParts) {
   EXPECT_EQ(TextAfterUndo(e), "one\r\ntwo\r\nthree");
 }
 
-// With the caret past a line's end and nothing after it to reach, the deleting commands forwards
-// delete nothing and change nothing: blanks filled in up to the caret would be a change that no
-// undo item takes back.
-TEST(EditDeleting, ForwardsFromPastTheEndOfTheTextNothingChanges) {
-  const struct {
-    TTxtEditorCommand Command;
-    TBufferCoord Caret;
-  } cases[] = {
-      {ecDeleteEOL, {6, 1}},
-      {ecDeleteEOL, {6, 2}},
-      {ecDeleteWord, {6, 2}},
-      {ecDeleteChar, {6, 2}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(CommandAt(c.Command, c.Caret));
-    TTextEdit e("ab\r\ncd");
-    e.SetCaretXY(c.Caret);
-    EXPECT_EQ(TextAfter(e, c.Command), "ab\r\ncd");
-    EXPECT_EQ(e.CaretXY(), c.Caret);
-    EXPECT_EQ(e.UndoList()->ItemCount(), 0);
-  }
-}
-
-// Every deleting command is bracketed by the transient paint: once before the change, once
-// after it, also when it finds nothing to delete.
+// Past the text's end, blanks filled in by a deletion would be a change no undo takes back.
 TEST(EditDeleting, EveryDeletingCommandIsBracketedByTheTransientPaint) {
-  struct TTransientLog {
-    void Paint(TObject*, TCanvas*, TTransientType Type) { calls.push_back(Type); }
-    std::vector<TTransientType> calls;
+  const char *text = "alpha beta\r\ngamma", *end = "ab\r\ncd";
+  const std::tuple<const char*, TTxtEditorCommand, TBufferCoord, const char*> cases[] = {
+      {text, ecDeleteLastChar, {7, 1}, "alphabeta\r\ngamma"},
+      {text, ecDeleteChar, {6, 1}, "alphabeta\r\ngamma"},
+      {text, ecDeleteWord, {7, 1}, "alpha \r\ngamma"},
+      {text, ecDeleteEOL, {3, 1}, "al\r\ngamma"},
+      {text, ecDeleteLastWord, {11, 1}, "alpha \r\ngamma"},
+      {text, ecDeleteBOL, {7, 1}, "beta\r\ngamma"},
+      {text, ecDeleteLine, {3, 1}, "gamma"},
+      {text, ecDeleteBOL, {1, 2}, text},
+      {end, ecDeleteEOL, {6, 1}, end},
+      {end, ecDeleteEOL, {6, 2}, end},
+      {end, ecDeleteWord, {6, 2}, end},
+      {end, ecDeleteChar, {6, 2}, end},
   };
-  const struct {
-    TTxtEditorCommand Command;
-    TBufferCoord Caret;
-    const char* After;
-  } cases[] = {
-      {ecDeleteLastChar, {7, 1}, "alphabeta\r\ngamma"},
-      {ecDeleteChar, {6, 1}, "alphabeta\r\ngamma"},
-      {ecDeleteWord, {7, 1}, "alpha \r\ngamma"},
-      {ecDeleteEOL, {3, 1}, "al\r\ngamma"},
-      {ecDeleteLastWord, {11, 1}, "alpha \r\ngamma"},
-      {ecDeleteBOL, {7, 1}, "beta\r\ngamma"},
-      {ecDeleteLine, {3, 1}, "gamma"},
-      {ecDeleteBOL, {1, 2}, "alpha beta\r\ngamma"},  // nothing to delete
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(CommandAt(c.Command, c.Caret));
-    TTextEdit e("alpha beta\r\ngamma");
-    e.SetCaretXY(c.Caret);
+  for (const auto& [before, command, caret, after] : cases) {
+    SCOPED_TRACE(testing::Message() << command << " at " << caret.Char << "," << caret.Line);
+    TTextEdit e(before);
+    e.SetCaretXY(caret);
     TTransientLog log;
     e.OnPaintTransient = TPaintTransient(&log, &TTransientLog::Paint);
-    EXPECT_EQ(TextAfter(e, c.Command), c.After);
+    EXPECT_EQ(TextAfter(e, command), after);
     EXPECT_EQ(log.calls, (std::vector<TTransientType>{ttBefore, ttAfter}));
+    if (after == before) {
+      EXPECT_EQ(e.CaretXY(), caret);
+      EXPECT_EQ(e.UndoList()->ItemCount(), 0);
+    }
   }
 }
 

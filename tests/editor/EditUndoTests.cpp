@@ -51,70 +51,45 @@ TEST(EditUndo, CaretAndSelectionItems) {
   EXPECT_FALSE(e.SelAvail());
 }
 
-// An item whose place lies past the end of a blank line is carried out to it with spaces,
-// whatever the tab option: made of tabs, the padding would replace the blanks the line has.
-TEST(EditUndo, AnItemCarriedPastABlankLinesEndKeepsItsBlanks) {
+// Each item is reversed in its own selection mode, which stays; a selection's restores the one before.
+TEST(EditUndo, AnItemIsReversedInItsOwnSelectionMode) {
+  for (auto [reason, mode, redoMode] : {std::tuple{urCaret, smColumn, smColumn},
+                                        {urCaret, smLine, smLine},
+                                        {urLineBreak, smColumn, smColumn},
+                                        {urSelection, smLine, smNormal}}) {
+    TTextEdit e("abcdef\r\n");
+    e.SetCaretXY({4, 1});
+    ASSERT_EQ(e.ActiveSelectionMode(), smNormal);
+    e.UndoList()->AddChange(reason, {4, 1}, {4, 1}, "", mode);
+    e.Undo();
+    EXPECT_EQ(e.ActiveSelectionMode(), mode) << reason;
+    e.SetActiveSelectionMode(smNormal);
+    e.Redo();
+    EXPECT_EQ(e.ActiveSelectionMode(), redoMode) << reason << mode;
+  }
+  // An item past the end of a blank line is reached with spaces: tabs would replace the line's blanks.
   for (const bool tabs : {false, true}) {
-    SCOPED_TRACE(tabs);
     TTextEdit e("  \r\nz");
     e.SetTabWidth(2);
     e.SetOptions(tabs ? e.Options() - eoTabsToSpaces : e.Options() + eoTabsToSpaces);
     e.UndoList()->AddChange(urDelete, {5, 1}, {6, 1}, "x", smNormal);
-    EXPECT_EQ(TextAfterUndo(e), "    x\r\nz");
-    EXPECT_EQ(e.Options().Contains(eoTabsToSpaces), !tabs);
+    EXPECT_EQ(TextAfterUndo(e), "    x\r\nz") << tabs;
+    EXPECT_EQ(e.Options().Contains(eoTabsToSpaces), !tabs) << tabs;
   }
 }
 
-// Each item is reversed in the selection mode it was made in, whatever mode is active: the
-// mode stays after the step, and the item recorded for the way back carries it too, except a
-// selection's, which gives back the selection (and its mode) from before.
-TEST(EditUndo, AnItemIsReversedInItsOwnSelectionMode) {
-  const struct {
-    const char* Name;
-    TTxtUndoReason Reason;
-    TTxtSelectionMode Mode, RedoMode;
-  } cases[] = {
-      {"caret in column mode", urCaret, smColumn, smColumn},
-      {"caret in line mode", urCaret, smLine, smLine},
-      {"line break in column mode", urLineBreak, smColumn, smColumn},
-      {"selection in line mode", urSelection, smLine, smNormal},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
-    TTextEdit e("abcdef\r\n");
-    e.SetCaretXY({4, 1});
-    ASSERT_EQ(e.ActiveSelectionMode(), smNormal);
-    e.UndoList()->AddChange(c.Reason, {4, 1}, {4, 1}, "", c.Mode);
-    e.Undo();
-    EXPECT_EQ(e.ActiveSelectionMode(), c.Mode);
-    e.SetActiveSelectionMode(smNormal);
-    e.Redo();
-    EXPECT_EQ(e.ActiveSelectionMode(), c.RedoMode);
-  }
-}
-
-// The markers of a paste are recorded in the normal mode and undone last: were the active mode
-// set from them, a column block that a paste replaced would come back selected as a stream of
-// text from its first corner to its last, and a copy would take lines never selected.
+// Undone last, a paste's markers (normal mode) must not turn the column block back into a stream.
 TEST(EditUndo, UndoingAPasteSelectsTheColumnBlockItReplaced) {
-  const struct {
-    const char* Name;
-    bool FromAnotherProgram;
-  } cases[] = {{"the editor's own block", false}, {"text from another program", true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
+  for (const bool fromAnotherProgram : {false, true}) {
     TTextEdit e("abcd\r\nefgh\r\nijkl");
-    if (c.FromAnotherProgram) {
-      Clipboard()->SetAsWideText(L"X");
-    } else {
-      TxtEditCopyToClipboard("X", smNormal);
-    }
+    if (fromAnotherProgram) Clipboard()->SetAsWideText(L"X");
+    if (!fromAnotherProgram) TxtEditCopyToClipboard("X", smNormal);
     Select(e, {2, 1}, {4, 3}, smColumn);
     e.PasteFromClipboard();
-    ASSERT_NE(e.TextA(), "abcd\r\nefgh\r\nijkl");
-    EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\nijkl");
-    EXPECT_EQ(e.ActiveSelectionMode(), smColumn);
-    EXPECT_EQ(e.SelText(), "bc\r\nfg\r\njk");
+    ASSERT_NE(e.TextA(), "abcd\r\nefgh\r\nijkl") << fromAnotherProgram;
+    EXPECT_EQ(TextAfterUndo(e), "abcd\r\nefgh\r\nijkl") << fromAnotherProgram;
+    EXPECT_EQ(e.ActiveSelectionMode(), smColumn) << fromAnotherProgram;
+    EXPECT_EQ(e.SelText(), "bc\r\nfg\r\njk") << fromAnotherProgram;
   }
 }
 

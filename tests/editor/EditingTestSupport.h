@@ -83,3 +83,13 @@ inline AnsiString TextAfterRedo(TCustomTxtEdit& e) {
   e.Redo();
   return e.TextA();
 }
+
+// The transient paints a control asks for, and whether the last came with a canvas.
+struct TTransientLog {
+  void Paint(TObject*, TCanvas* Canvas, TTransientType Type) {
+    calls.push_back(Type);
+    canvas = Canvas != nullptr;
+  }
+  std::vector<TTransientType> calls;
+  bool canvas = false;
+};

@@ -139,7 +139,6 @@ TEST(KeyStrokes, FindingStrokes) {
   EXPECT_EQ(map.FindKeyPair('K', Ctrl(), 'Y', TShiftState()), -1);
   EXPECT_EQ(map.FindShortcutPair(SC("Ctrl+K"), SC("X")), 0);
   EXPECT_EQ(map.FindShortcutPair(SC("Ctrl+K"), TShortCut(0)), 1);
-  // A map is searched by its keys only; the stroke found carries the command.
   EXPECT_EQ(map.Items(map.FindSingleKey('K', Ctrl()))->Command(), ecCopy);
   EXPECT_EQ(map.Items(map.FindKeyPair('K', Ctrl(), 'X', TShiftState()))->Command(), ecCut);
   // Mouse-button flags that come with a key message do not count.

@@ -68,20 +68,13 @@ TEST(RegExprFuzz, RandomExpressionsEndInAResultOrAClearError) {
   EXPECT_GT(matched, 1000);
 }
 
-// Under x, blanks and # comments put anywhere but after a backslash, inside an escape or
-// between "(" and "?" change nothing: the expression fails with the same code or finds the same
-// matches and groups as without them.
+// Under x, blanks and # comments (not after a backslash or between "(" and "?") change nothing.
 TEST(RegExprFuzz, BlanksChangeNothingInExtendedSyntax) {
-  // Each piece as written, and with blanks where they may stand inside it ('_').
-  static const std::pair<const char*, const char*> pieces[] = {
-      {"a", "a"},           {"b", "b"},           {"ab", "a_b"},      {".", "."},        {"\\d", "\\d"},
-      {"\\w", "\\w"},       {"^", "^"},           {"$", "$"},         {"(", "("},        {")", ")"},
-      {"|", "|"},           {"*", "*"},           {"+", "+"},         {"?", "?"},        {"*?", "*_?"},
-      {"{2}", "{_2_}"},     {"{1,3}", "{1_,_3}"}, {"{12}", "{1_2}"},  {"{1,}", "{1,_}"}, {"[a-c]", "[_a_-_c_]"},
-      {"[^b]", "[_^_b]"},   {"[a-]", "[a_-_]"},   {"[]a]", "[_]a]"},  {"\\1", "\\1"},    {"(?i)", "(?i_)"},
-      {"(?-g)", "(?-_g_)"}, {"(?im)", "(?i_m)"},  {"\\x41", "\\x41"}, {"{", "{"},        {"]", "]"},
-      {"\\", "\\"},         {"-", "-"},
-  };
+  // The pieces, '_' marking where blanks may stand inside one (the piece as written has none).
+  static const char* const pieces[] = {
+      "a",     "b",   "a_b",   ".",       "\\d",    "\\w",     "^",     "$",     "(",         ")",      "|",
+      "*",     "+",   "?",     "*_?",     "{_2_}",  "{1_,_3}", "{1_2}", "{1,_}", "[_a_-_c_]", "[_^_b]", "[a_-_]",
+      "[_]a]", "\\1", "(?i_)", "(?-_g_)", "(?i_m)", "\\x41",   "{",     "]",     "\\",        "-"};
   static const char* const blanks[] = {" ", "\t", "\r\n", "  ", "#c\n", "# x]\r"};
   std::mt19937 rng(7102);
   auto blank = [&] { return std::string(blanks[rng() % std::size(blanks)]); };
@@ -91,11 +84,12 @@ TEST(RegExprFuzz, BlanksChangeNothingInExtendedSyntax) {
     const int n = 1 + static_cast<int>(rng() % 10);
     bool open = false;  // the expression ends in "(", "(?" or a backslash: no blank may follow
     for (int k = 0; k < n; ++k) {
-      const auto& [as, with] = pieces[rng() % std::size(pieces)];
+      const char* piece = pieces[rng() % std::size(pieces)];
       if (!open && rng() % 2) spaced += blank();
-      plain += as;
-      for (const char* c = with; *c; ++c)
+      for (const char* c = piece; *c; ++c) {
+        if (*c != '_') plain += *c;
         spaced += *c == '_' ? (rng() % 2 ? blank() : std::string()) : std::string(1, *c);
+      }
       open = plain.back() == '(' || plain.back() == '\\' || plain.ends_with("(?");
     }
     if (!open && rng() % 2) spaced += blank();
@@ -106,11 +100,6 @@ TEST(RegExprFuzz, BlanksChangeNothingInExtendedSyntax) {
       r.SetStepBudget(200000);
       r.SetExpression(Expr);
       std::string all;
-      try {
-        r.Compile();
-      } catch (const ERegExpr& e) {
-        return "error " + std::to_string(e.ErrorCode);
-      }
       try {
         for (bool found = r.Exec(subject); found; found = r.ExecNext())
           for (int g = 0; g < TRegExpr::NSUBEXP; ++g)

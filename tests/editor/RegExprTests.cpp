@@ -35,24 +35,6 @@ std::string AllMatches(TRegExpr& R, const std::string& Input) {
   return all;
 }
 
-// An expression, a subject and the first match ("pos:len", "none" or "error <code>").
-struct TOutcomeCase {
-  const char* Expr;
-  std::string Input;
-  const char* Want;
-};
-
-// The first match as FirstMatch gives it, or "error <code>".
-std::string Outcome(const std::string& Expr, const std::string& Input) {
-  TRegExpr r;
-  r.SetExpression(Expr);
-  try {
-    return FirstMatch(r, Input);
-  } catch (const ERegExpr& e) {
-    return "error " + std::to_string(e.ErrorCode);
-  }
-}
-
 int CompileError(const std::string& Expr, std::string* Message = nullptr) {
   TRegExpr r;
   r.SetExpression(Expr);
@@ -63,6 +45,15 @@ int CompileError(const std::string& Expr, std::string* Message = nullptr) {
     return e.ErrorCode;
   }
   return 0;
+}
+
+// An expression, a subject and the first match ("pos:len", "none" or "error <code>").
+using TOutcomeCase = std::tuple<const char*, const char*, const char*>;
+std::string Outcome(const std::string& Expr, const std::string& Input) {
+  if (const int code = CompileError(Expr)) return "error " + std::to_string(code);
+  TRegExpr r;
+  r.SetExpression(Expr);
+  return FirstMatch(r, Input);
 }
 
 }  // namespace
@@ -155,72 +146,39 @@ TEST(RegExpr, LiteralRunBeforeQuantifierIsSplit) {
   EXPECT_EQ(FirstMatch("abc{2}", "abcc"), "1:4");
 }
 
-// With x on a blank or a # comment is no part of the expression wherever it stands, inside a
-// class, a count or a modifier list too; only an escaped blank stays.
 TEST(RegExpr, ExtendedSyntaxIgnoresBlanksInEveryPart) {
   const TOutcomeCase cases[] = {
-      {"(?x)a+ ?", "aaa", "1:1"},
-      {"(?x)a{2} ?", "aaa", "1:2"},
-      {"(?x)a* ?b", "aab", "1:3"},
-      {"(?x)a{1, 2}", "aaa", "1:2"},
-      {"(?x)a{ 2 }", "aaa", "1:2"},
-      {"(?x)a{1 0}", std::string(12, 'a'), "1:10"},
-      {"(?x)a{1, }", "aaa", "1:3"},
-      {"(?x)a{#n\n2}", "aaa", "1:2"},
-      {"(?x)a{1,2 ,3}", "a{1,2,3}", "1:8"},
-      {"(?x)[a b]+", "b a", "1:1"},
-      {"(?x)[ ^a]", "ab", "2:1"},
-      {"(?x)[^ ]a]", "]ab", "3:1"},
-      {"(?x)[a - c]+", "b-d", "1:1"},
-      {"(?x)[a -]+", "-a x", "1:2"},
-      {"(?x)[a# note\n]", "#a", "2:1"},
-      {"(?x)[\\ ]", "a b", "2:1"},
-      {"(?x)[ ]", "a", "error 113"},
-      {"(?x)(?i m)^b", "a\nB", "3:1"},
-      {"(?x)(?i-m )^b", "a\nB", "none"},
-      {"(?x)\\ a", "x a", "2:2"},
-      // Without x every blank counts.
-      {"a{1, 2}", "a{1, 2}", "1:7"},
-      {"[a b]+", "b a", "1:3"},
-      {"a+ ?", "aa ", "1:3"},
-      {"(?i m)a", "a", "error 127"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(Outcome(c.Expr, c.Input), c.Want) << c.Expr;
+      {"(?x)a+ ?", "aaa", "1:1"},        {"(?x)a{2} ?", "aaa", "1:2"},   {"(?x)a* ?b", "aab", "1:3"},
+      {"(?x)a{1, 2}", "aaa", "1:2"},     {"(?x)a{ 2 }", "aaa", "1:2"},   {"(?x)a{1 0}", "aaaaaaaaaaaa", "1:10"},
+      {"(?x)a{1, }", "aaa", "1:3"},      {"(?x)a{#n\n2}", "aaa", "1:2"}, {"(?x)a{1,2 ,3}", "a{1,2,3}", "1:8"},
+      {"(?x)[a b]+", "b a", "1:1"},      {"(?x)[ ^a]", "ab", "2:1"},     {"(?x)[^ ]a]", "]ab", "3:1"},
+      {"(?x)[a - c]+", "b-d", "1:1"},    {"(?x)[a -]+", "-a x", "1:2"},  {"(?x)[a# note\n]", "#a", "2:1"},
+      {"(?x)[\\ ]", "a b", "2:1"},       {"(?x)[ ]", "a", "error 113"},  {"(?x)(?i m)^b", "a\nB", "3:1"},
+      {"(?x)(?i-m )^b", "a\nB", "none"}, {"(?x)\\ a", "x a", "2:2"},     {"a{1, 2}", "a{1, 2}", "1:7"},
+      {"[a b]+", "b a", "1:3"},          {"a+ ?", "aa ", "1:3"},         {"(?i m)a", "a", "error 127"}};
+  for (auto [expr, input, want] : cases) EXPECT_EQ(Outcome(expr, input), want) << expr;
 }
 
+// A repeated reference to a group closed before it that can match nothing is refused (106).
 TEST(RegExpr, CompileErrorsWithTheirPositions) {
   struct {
     std::string Expr;
     int Code;
     int Pos;
   } cases[] = {
-      {"", 100, 0},
-      {"(((((((((((((((a)))))))))))))))", 102, 15},
-      {"(ab", 103, 3},
-      {"ab)", 104, 2},
-      {"(a*)*", 106, 4},
-      {"(\\b){2}", 106, 4},
-      {"a**", 107, 2},
-      {"a{2}{3}", 107, 4},
-      {"\\xg0", 108, 2},
-      {"[z-a]", 109, 4},
-      {"ab\\", 110, 3},
-      {"\\x", 111, 2},
-      {"\\x{100}", 112, 7},
-      {"\\x{1000000041}", 112, 14},
-      {"[abc", 113, 4},
-      {"*a", 115, 1},
-      {"x(?i)*", 115, 5},
-      {"a{123456789}", 122, 11},
-      {"a{2,1}", 124, 6},
-      {"a(?#open", 125, 3},
-      {"(?q)a", 127, 2},
-      // A reference to a group closed before it that can match nothing can match nothing too.
-      {"()\\1*", 106, 4},
-      {"(a*)\\1+", 106, 6},
-      {"(a|())\\2{2}", 106, 8},
-      {"()(\\1)*", 106, 6},
-      {"(b?)x\\1*?", 106, 7},
+      {"", 100, 0},         {"(((((((((((((((a)))))))))))))))", 102, 15},
+      {"(ab", 103, 3},      {"ab)", 104, 2},
+      {"(a*)*", 106, 4},    {"(\\b){2}", 106, 4},
+      {"a**", 107, 2},      {"a{2}{3}", 107, 4},
+      {"\\xg0", 108, 2},    {"[z-a]", 109, 4},
+      {"ab\\", 110, 3},     {"\\x", 111, 2},
+      {"\\x{100}", 112, 7}, {"\\x{1000000041}", 112, 14},
+      {"[abc", 113, 4},     {"*a", 115, 1},
+      {"x(?i)*", 115, 5},   {"a{123456789}", 122, 11},
+      {"a{2,1}", 124, 6},   {"a(?#open", 125, 3},
+      {"(?q)a", 127, 2},    {"()\\1*", 106, 4},
+      {"(a*)\\1+", 106, 6}, {"(a|())\\2{2}", 106, 8},
+      {"()(\\1)*", 106, 6}, {"(b?)x\\1*?", 106, 7},
   };
   for (const auto& c : cases) {
     TRegExpr r;
@@ -232,17 +190,15 @@ TEST(RegExpr, CompileErrorsWithTheirPositions) {
       EXPECT_EQ(e.ErrorCode, c.Code) << c.Expr;
       EXPECT_EQ(e.CompilerErrorPos, c.Pos) << c.Expr;
       EXPECT_EQ(e.what(), r.ErrorMsg(c.Code) + " (pos " + std::to_string(c.Pos) + ")") << c.Expr;
-      // Reading it leaves it: it is the last error's code until another error.
       EXPECT_EQ(r.LastError(), c.Code);
-      EXPECT_EQ(r.LastError(), c.Code);
+      EXPECT_EQ(r.LastError(), c.Code);  // reading leaves it, and so does a good compile
       r.SetExpression("a");
       r.Compile();
       EXPECT_EQ(r.LastError(), c.Code);
     }
   }
   EXPECT_EQ(CompileError("((((((((((((((a))))))))))))))"), 0);
-  // A reference that cannot match nothing as far as the compiler knows repeats: its group has
-  // width, is not closed yet, or does not exist; and "?" may follow any operand.
+  // A reference with width, to a group not closed yet or to none repeats; "?" follows anything.
   for (const char* expr : {"(a)\\1*", "(a*)\\1?", "(a\\1*)", "\\1*(a*)", "(a)\\2+", "(a*)(\\1b)*"})
     EXPECT_EQ(CompileError(expr), 0) << expr;
   std::string msg;
@@ -315,51 +271,28 @@ TEST(RegExpr, WordAndSpaceCharactersCanBeChanged) {
   ASSERT_TRUE(r.ExecNext());
   EXPECT_EQ(r.GetMatchPos(0), 3);
   EXPECT_EQ(r.GetMatchLen(0), 3);
-  // A program compiled before a change is made again: kept, its \w would stop at the dash
-  // while \b, which reads the characters as it matches, no longer does, and a part of a word
-  // would be found as a whole one. The same expression over the same sets always answers alike.
-  const struct {
-    const char* Expr;
-    const char* Before;  // the characters the expression is first compiled with
-    const char* After;
-    const char* Input;
-    const char* Want;
-  } cases[] = {
-      {"\\w+\\b", "abcd", "abcd-", "ab-cd ", "1:5"},
-      {"\\w+\\b", "abcd-", "abcd", "ab-cd", "1:2"},
-      {"[\\w]+", "ab", "abc", "cab", "1:3"},
-      {"\\W", "ab", "abc", "cab", "none"},
-  };
-  for (const auto& c : cases) {
+  // A program compiled before a change (word characters, or space "-") is made again.
+  for (auto [expr, before, after, input, want] : {std::tuple{"\\w+\\b", "abcd", "abcd-", "ab-cd ", "1:5"},
+                                                  {"\\w+\\b", "abcd-", "abcd", "ab-cd", "1:2"},
+                                                  {"[\\w]+", "ab", "abc", "cab", "1:3"},
+                                                  {"\\W", "ab", "abc", "cab", "none"},
+                                                  {"\\s", "", "", "a-b c", "2:1"},
+                                                  {"\\S+", "", "", "a-b c", "1:1"},
+                                                  {"[\\s]", "", "", "a-b c", "2:1"}}) {
     TRegExpr w;
-    w.SetExpression(c.Expr);
-    w.WordChars = c.Before;
+    w.SetExpression(expr);
+    if (*before) w.WordChars = before;
     w.Compile();
-    w.WordChars = c.After;
-    EXPECT_EQ(FirstMatch(w, c.Input), c.Want) << c.Expr << " in " << c.Input;
-  }
-  for (auto [expr, want] : {std::pair{"\\s", "2:1"}, {"\\S+", "1:1"}, {"[\\s]", "2:1"}}) {
-    TRegExpr sp;
-    sp.SetExpression(expr);
-    sp.Compile();
-    sp.SpaceChars = "-";
-    EXPECT_EQ(FirstMatch(sp, "a-b c"), want) << expr;
+    if (*after) w.WordChars = after;
+    if (!*after) w.SpaceChars = "-";
+    EXPECT_EQ(FirstMatch(w, input), want) << expr << " in " << input;
   }
 }
 
-// The expression is all its bytes: a zero byte in it is a character like any other, not its end.
 TEST(RegExpr, AZeroByteInTheExpressionIsACharacter) {
-  const std::pair<std::string, const char*> cases[] = {
-      {std::string("a\0b", 3), "2:3"},
-      {std::string("[\0]b", 4), "3:2"},
-      {std::string("a\0|b", 4), "2:2"},
-      {std::string("(\0)\\1", 5), "none"},
-  };
-  for (const auto& [expr, want] : cases) {
-    TRegExpr r;
-    r.SetExpression(expr);
-    EXPECT_EQ(FirstMatch(r, std::string("xa\0b", 4)), want) << expr.size();
-  }
+  using namespace std::string_literals;
+  for (auto [expr, want] : {std::pair{"a\0b"s, "2:3"}, {"[\0]b"s, "3:2"}, {"a\0|b"s, "2:2"}, {"(\0)\\1"s, "none"}})
+    EXPECT_EQ(Outcome(expr, "xa\0b"s), want) << expr.size();
 }
 
 TEST(RegExpr, CaseInversionCanBeReplaced) {
@@ -420,8 +353,7 @@ TEST(RegExpr, SearchesFromAnyOffsetOfTheSameInput) {
   for (const auto& [expr, steps] : cases) {
     TRegExpr r;
     r.SetExpression(expr);
-    const std::string input = "ab ab ab";
-    r.SetInputView(input);
+    r.SetInputView("ab ab ab");
     for (const auto& [offset, want] : steps) {
       const bool found = r.ExecPos(offset);
       EXPECT_EQ(found ? r.GetMatchPos(0) : 0, want) << expr << " from " << offset;
@@ -694,53 +626,30 @@ TEST(RegExpr, AVeryLongLineHasTheChoicePointsItNeeds) {
   }
 }
 
-// A repetition whose operand matched nothing stops repeating: the operand would match nothing
-// again, forever. Only a back reference to an empty group can do that, and the compiler refuses
-// to repeat a reference to a group closed before it that can match nothing: a reference to a
-// group not closed yet reaches the matcher.
+// An empty pass ends a repetition, which would loop forever; the compiler refuses most such loops.
 TEST(RegExpr, AnEmptyPassEndsARepetition) {
   const TOutcomeCase cases[] = {
-      {"()\\1*", "abc", "error 106"},
-      {"()\\1+", "x", "error 106"},
-      {"()\\1*?x", "ab x", "error 106"},
-      {"()\\1{3,}", "a", "error 106"},
-      {"()\\1{2,5}?b", "b", "error 106"},
-      {"(a|())\\2*b", "ab", "error 106"},
-      {"(a|())\\2*b", "b", "error 106"},
-      {"(a)\\1*", "aaaa", "1:4"},
-      {"(a)\\1{1,2}", "aaaa", "1:3"},
-      {"(a*)\\1*b", "aaab", "error 106"},
-      {"(a*)(\\1)*b", "b", "error 106"},
-      {"x()\\1*?y", "xy", "error 106"},
-      // The second pass matches the empty group 2 again and again.
-      {"(\\2|a())*b", "ab", "1:2"},
-      {"(\\2|a())+b", "aab", "1:3"},
-      {"(\\2|a())*?b", "ab", "1:2"},
-      {"(\\2|a()){2,}b", "ab", "1:2"},
-      {"(\\2|a()){2,}?b", "ab", "1:2"},
-      {"(x\\3|\\3|a()())*b", "ab", "1:2"},
+      {"()\\1*", "abc", "error 106"},     {"()\\1+", "x", "error 106"},       {"()\\1*?x", "ab x", "error 106"},
+      {"()\\1{3,}", "a", "error 106"},    {"()\\1{2,5}?b", "b", "error 106"}, {"(a|())\\2*b", "ab", "error 106"},
+      {"(a|())\\2*b", "b", "error 106"},  {"(a)\\1*", "aaaa", "1:4"},         {"(a)\\1{1,2}", "aaaa", "1:3"},
+      {"(a*)\\1*b", "aaab", "error 106"}, {"(a*)(\\1)*b", "b", "error 106"},  {"x()\\1*?y", "xy", "error 106"},
+      {"(\\2|a())*b", "ab", "1:2"},       {"(\\2|a())+b", "aab", "1:3"},      {"(\\2|a())*?b", "ab", "1:2"},
+      {"(\\2|a()){2,}b", "ab", "1:2"},    {"(\\2|a()){2,}?b", "ab", "1:2"},   {"(x\\3|\\3|a()())*b", "ab", "1:2"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Outcome(c.Expr, c.Input), c.Want) << c.Expr << " in " << c.Input;
+  for (auto [expr, input, want] : cases) EXPECT_EQ(Outcome(expr, input), want) << expr << " in " << input;
 }
 
 // Below its minimum a counted repetition makes every pass its count asks for, empty or not;
 // only once the minimum is met does an empty pass end it.
 TEST(RegExpr, AnEmptyPassBelowTheMinimumGoesOn) {
+  for (const char* expr : {"()(\\S.|\\1\\B){2,4}?.", "()(\\S.|\\1\\B){2,4}.", "()(\\1\\B|\\S.){2}.",
+                           "()(\\S.|\\1\\B){3}", "()(\\1\\B|a){2,}?b", "()(\\1|x){3}"})
+    EXPECT_EQ(CompileError(expr), 106) << expr;
   const TOutcomeCase cases[] = {
-      {"()(\\S.|\\1\\B){2,4}?.", "ab c", "error 106"},
-      {"()(\\S.|\\1\\B){2,4}.", "ab c", "error 106"},
-      {"()(\\1\\B|\\S.){2}.", "ab c", "error 106"},
-      {"()(\\S.|\\1\\B){3}", "ab c", "error 106"},
-      {"()(\\1\\B|a){2,}?b", "ab", "error 106"},
-      {"()(\\1|x){3}", "a", "error 106"},
-      // Empty passes through a reference to a group closed later.
-      {"(\\2\\B|\\w()){3}.", "ab c", "1:2"},
-      {"(\\2\\B|\\w()){3}.", "a bc", "3:2"},
-      {"(\\2|a()){3}", "a", "1:1"},
-      {"(\\2|a()){3}", "", "none"},
-      {"(\\2|a()){2,4}?x", "ax", "1:2"},
+      {"(\\2\\B|\\w()){3}.", "ab c", "1:2"}, {"(\\2\\B|\\w()){3}.", "a bc", "3:2"}, {"(\\2|a()){3}", "a", "1:1"},
+      {"(\\2|a()){3}", "", "none"},          {"(\\2|a()){2,4}?x", "ax", "1:2"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Outcome(c.Expr, c.Input), c.Want) << c.Expr << " in " << c.Input;
+  for (auto [expr, input, want] : cases) EXPECT_EQ(Outcome(expr, input), want) << expr << " in " << input;
 }
 
 TEST(RegExpr, LongRepetitionsDoNotUseTheStack) {

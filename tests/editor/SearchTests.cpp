@@ -360,29 +360,20 @@ TEST_F(TSearchFixture, ColumnModeWithoutASelectionReplacesAllAsPrompted) {
   e.SetSelectionMode(smNormal);
 }
 
-// A hit is selected as the characters it covers whatever the selection mode: selected as whole
-// lines its replacement would take the rest of the line with it.
+// A hit selected as whole lines would take the rest of its line with the replacement.
 TEST_F(TSearchFixture, HitsAreSelectedAsCharactersInEverySelectionMode) {
-  TPrompter p;
-  p.Answers.assign(10, raReplace);
+  TPrompter p{std::vector(10, raReplace), {}};
   e.OnReplaceText = TReplaceTextEvent(&p, &TPrompter::Handler);
   const TSearchReplaceOptions one{srReplace, srEntireScope}, all{srReplaceAll, srEntireScope},
       asked{srReplaceAll, srPrompt, srEntireScope};
-  const struct {
-    TTxtSelectionMode Mode;
-    TSearchReplaceOptions Options;
-    const char* Want;
-  } cases[] = {
+  const std::tuple<TTxtSelectionMode, TSearchReplaceOptions, const char*> cases[] = {
       {smLine, one, "aX\r\nc\tbd"},   {smLine, all, "aX\r\nc\tXd"},   {smLine, asked, "aX\r\nc\tXd"},
-      {smColumn, one, "aX\r\nc\tbd"}, {smColumn, all, "aX\r\nc\tXd"}, {smNormal, all, "aX\r\nc\tXd"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.Mode));
-    e.SetSelectionMode(c.Mode);
+      {smColumn, one, "aX\r\nc\tbd"}, {smColumn, all, "aX\r\nc\tXd"}, {smNormal, all, "aX\r\nc\tXd"}};
+  for (const auto& [mode, options, want] : cases) {
+    e.SetSelectionMode(mode);
     e.SetTextA("ab\r\nc\tbd");
-    Run("b", "X", c.Options);
-    EXPECT_EQ(e.TextA(), c.Want);
-    EXPECT_EQ(e.SelectionMode(), c.Mode);
+    Run("b", "X", options);
+    EXPECT_EQ(e.TextA(), want) << mode;
+    EXPECT_EQ(e.SelectionMode(), mode) << mode;
   }
-  e.SetSelectionMode(smNormal);
 }

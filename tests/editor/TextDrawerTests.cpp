@@ -240,8 +240,7 @@ TEST(TextDrawer, NestedBracketsOnOneContext) {
   EXPECT_NE(GetCurrentObject(surface.DC(), OBJ_FONT), drawer.FontStock().FontHandle());
 }
 
-// Inside a drawing bracket the variants' handles stay: the font selected into the context is
-// still in use there. They go once the bracket is closed.
+// Inside a drawing bracket the handles stay, the font selected there being in use; then they go.
 TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
   auto font = MakeFont(L"Courier New", 17);
   TheTextDrawer drawer(TFontStyles{fsBold}, font.get());
@@ -257,11 +256,7 @@ TEST(TextDrawer, ReleasingInsideABracketKeepsTheSelectedFont) {
   EXPECT_GT(surface.Count(0x000000u), 0);
   drawer.ReleaseTemporaryResources();
   EXPECT_EQ(GetObjectType(selected), 0u);
-}
-
-// A stock of another kind hears every release of the handles through the stock's own
-// operation, whoever asks for it.
-TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
+  // A stock of another kind hears every release through its own operation.
   struct TCountingStock : TheFontStock {
     using TheFontStock::TheFontStock;
     void ReleaseFontHandles() override {
@@ -269,11 +264,8 @@ TEST(TextDrawer, AStockOfAnotherKindHearsTheRelease) {
       TheFontStock::ReleaseFontHandles();
     }
     int Releases = 0;
-  };
-  auto font = MakeFont();
-  TCountingStock counting(font.get());
-  TheFontStock& stock = counting;
-  stock.ReleaseFontHandles();
+  } counting(font.get());
+  static_cast<TheFontStock&>(counting).ReleaseFontHandles();
   EXPECT_EQ(counting.Releases, 1);
-  EXPECT_EQ(stock.FontHandle(), nullptr);
+  EXPECT_EQ(counting.FontHandle(), nullptr);
 }

@@ -161,9 +161,7 @@ struct TEditFuzz {
     if (after == before) return what + " (no change)";
     if (!recorded) Failure = what + ": changed the text without an undo step";
     e.Undo();
-    // With grouping a drop joins the like changes before it, as typed text does: the undo may
-    // take those back too, and the session's steps are checked against its states at its end.
-    if (e.TextA() != before && !e.Options().Contains(eoGroupUndo))
+    if (e.TextA() != before && !e.Options().Contains(eoGroupUndo))  // grouped, it may join the changes before
       Failure = what + ": undone to [" + Shown(e.TextA()) + "] from [" + Shown(after) + "]";
     e.Redo();
     if (e.TextA() != after) Failure = what + ": redone to [" + Shown(e.TextA()) + "] from [" + Shown(after) + "]";

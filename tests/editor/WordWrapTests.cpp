@@ -676,9 +676,7 @@ TEST(EditDrag, WithinAndBetweenEditorsMovesOrCopiesAsOneStep) {
   EXPECT_EQ(dropAt({1, 1}, 0), "beta alpha gamma\r\nsecond line");
   EXPECT_EQ(dropAt({12, 1}, 0x80), "alpha beta beta gamma\r\nsecond line");  // copied at its end
   // To another editor: copied, or moved with Shift, one undo step in each; never read-only.
-  // A drop ends as a caret move, through the command that extends the selection back to where
-  // the text went: with grouping it joins the like change before it (typed text), never the
-  // one after it.
+  // A drop ends as a caret move selecting it; grouped, it joins the typing before, not after.
   struct TCommandLog {
     void Processed(TObject*, TTxtEditorCommand& Command, char&, void*) { commands.push_back(Command); }
     std::vector<TTxtEditorCommand> commands;
@@ -701,29 +699,18 @@ TEST(EditDrag, WithinAndBetweenEditorsMovesOrCopiesAsOneStep) {
     EXPECT_EQ(TextAfterUndo(b), grouping ? "xyz" : "xyzq");
     EXPECT_EQ(TextAfterUndo(a), text);
   }
-  b.OnCommandProcessed = TProcessCommandEvent();
   b.SetReadOnly(true);
   EXPECT_EQ(Drag(a, b, {1, 1}, 0, 0x80), "xyzq");
   EXPECT_EQ(a.TextA(), text);
 }
 
-namespace {
-
-// The host's editor, ten columns wide and wrapped, with Text and without scrolling past line ends.
-TTxtEdit& WrappedAtTen(TEditorHost& Host, const AnsiString& Text) {
-  TTxtEdit& e = Host.Edit();
-  e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), Host.Height());
-  e.SetOptions(e.Options() - eoScrollPastEol);
-  e.SetTextA(Text);
-  e.SetWordWrap(true);
-  return e;
-}
-
-}  // namespace
-
 TEST(EditWrap, ADisplayPositionRightOfARowsEndKeepsTheCaretOnThatRow) {
   TEditorHost host;
-  TTxtEdit& e = WrappedAtTen(host, "aaaa bbbb cccc\r\nxy");
+  TTxtEdit& e = host.Edit();
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), host.Height());
+  e.SetOptions(e.Options() - eoScrollPastEol);
+  e.SetTextA("aaaa bbbb cccc\r\nxy");
+  e.SetWordWrap(true);
   ASSERT_EQ(e.WordWrapPlugin()->GetRowLength(1), 10);
   struct TCase {
     TDisplayCoord at;
@@ -753,37 +740,31 @@ TEST(EditWrap, ADisplayPositionRightOfARowsEndKeepsTheCaretOnThatRow) {
   EXPECT_FALSE(e.CaretAtEOL());
 }
 
-// Where a wrapped row ends the next begins at the same character: a move right from the end
-// of a row, or left from the start of one, only changes which of the two the caret shows, a
-// page's move as well as a character's.
+// A row's end is the next row's start: a sideways move across it only changes where the caret shows.
 TEST(EditWrap, SidewaysMovesAtARowsEndOnlyChangeWhereTheCaretShows) {
-  TEditorHost host;
-  TTxtEdit& e = WrappedAtTen(host, "aaaa bbbb cccc dddd eeee");
+  TEditorHost host("aaaa bbbb cccc dddd eeee");
+  TTxtEdit& e = host.Edit();
+  e.SetBounds(0, 0, e.GutterWidth() + 2 + 10 * e.CharWidth(), host.Height());
+  e.SetOptions(e.Options() - eoScrollPastEol);
+  e.SetWordWrap(true);
   ASSERT_EQ(e.CharsInWindow(), 10);
-  const struct {
-    TTxtEditorCommand Command;
-    bool AtEolBefore;
-    TBufferCoord Caret;
-    bool AtEol;
-    TDisplayCoord Shown;
-  } cases[] = {
+  // From the end of row 1 or the start of row 2: the caret, at its row's end, and shown where.
+  const std::tuple<TTxtEditorCommand, bool, TBufferCoord, bool, TDisplayCoord> cases[] = {
       {ecRight, true, {11, 1}, false, {1, 2}},        {ecPageRight, true, {11, 1}, false, {1, 2}},
       {ecLeft, false, {11, 1}, true, {11, 1}},        {ecPageLeft, false, {11, 1}, true, {11, 1}},
       {ecLeft, true, {10, 1}, false, {10, 1}},        {ecPageRight, false, {21, 1}, true, {11, 2}},
       {ecSelPageRight, true, {11, 1}, false, {1, 2}},
   };
-  for (const auto& c : cases) {
-    std::string name;
-    EditorCommandToIdent(c.Command, name);
-    SCOPED_TRACE(name + (c.AtEolBefore ? " from the end of row 1" : " from the start of row 2"));
+  for (const auto& [command, atEolBefore, caret, atEol, shown] : cases) {
+    SCOPED_TRACE(testing::Message() << command << (atEolBefore ? " from the end of row 1" : " from row 2"));
     e.SetCaretXY({1, 1});
-    e.SetInternalDisplayXY(c.AtEolBefore ? TDisplayCoord{11, 1} : TDisplayCoord{1, 2});
+    e.SetInternalDisplayXY(atEolBefore ? TDisplayCoord{11, 1} : TDisplayCoord{1, 2});
     ASSERT_EQ(e.CaretXY(), (TBufferCoord{11, 1}));
-    ASSERT_EQ(e.CaretAtEOL(), c.AtEolBefore);
-    Cmd(e, c.Command);
-    EXPECT_EQ(e.CaretXY(), c.Caret);
-    EXPECT_EQ(e.CaretAtEOL(), c.AtEol);
-    EXPECT_EQ(e.DisplayXY(), c.Shown);
+    ASSERT_EQ(e.CaretAtEOL(), atEolBefore);
+    Cmd(e, command);
+    EXPECT_EQ(e.CaretXY(), caret);
+    EXPECT_EQ(e.CaretAtEOL(), atEol);
+    EXPECT_EQ(e.DisplayXY(), shown);
   }
 }
 

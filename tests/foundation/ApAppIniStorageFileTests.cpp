@@ -478,14 +478,13 @@ void WriteItems(TApCustomAppStorage& S, const std::vector<std::string>& Items) {
       S.DeleteSubTree("MainForm\\List\\" + folders[i]);
 }
 
-std::vector<std::string> ItemsOf(const WideString& File) {
+std::vector<std::string> ItemsOf(const WideString& File, const AnsiString& List = "MainForm\\List") {
   TMemIniFile ini(File);
   std::vector<std::string> items;
-  for (int i = 0; i < ini.ReadInteger("MainForm\\List", "Count", 0); ++i) {
+  for (int i = 0; i < ini.ReadInteger(List, "Count", 0); ++i) {
     const AnsiString item = "Item" + std::to_string(i);
-    items.push_back(ini.ValueExists("MainForm\\List", item)
-                        ? ini.ReadString("MainForm\\List", item, "")
-                        : "/" + ini.ReadString("MainForm\\List\\" + item, "Name", "?"));
+    items.push_back(ini.ValueExists(List, item) ? ini.ReadString(List, item, "")
+                                                : "/" + ini.ReadString(List + "\\" + item, "Name", "?"));
   }
   return items;
 }
@@ -546,33 +545,20 @@ TEST_F(StorageFile, AListTheRunChangedKeepsTheFilesItemsTheRunNeverTouched) {
   }
 }
 
-// Holds File as another program does while the storage first names it, and lets go of it once
-// the run has recorded what it starts with.
-void NameHeldFileAndStart(TApAppIniFileStorage& S, const WideString& File, const std::vector<std::string>& Started) {
+// Holds File, as another program would, while the storage names it and records its start.
+void NameHeldFileAndStart(TApAppIniFileStorage& S, const WideString& File, const std::function<void()>& Start) {
   HANDLE held = CreateFileW(File.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   NameHeldFile(S, File, true);
-  S.RecordStartingValues([&] { WriteItems(S, Started); });
+  S.RecordStartingValues(Start);
   CloseHandle(held);
 }
 
-// A list merged after the late read is put together at each write from the file's list as the
-// file holds it then: what another copy of the program changed in it meanwhile stays, and what the
-// run itself put there before and no longer holds does not come back. Only the items below the
-// file's Count are its list.
+// Each write merges the run's list with the file's list as it is then (up to the file's Count).
 TEST_F(StorageFile, AMergedListTakesTheFilesListAsItIsAtEachWrite) {
   using L = std::vector<std::string>;
-  struct TStep {
-    bool Other;  // another copy writes the file's list; else the run writes its own
-    L Items;
-  };
-  const struct {
-    L File, Started;
-    int Limit;  // 0: none
-    std::vector<TStep> Steps;
-    L Expected;
-    const char* Why;
-  } rows[] = {
+  // File list, start, limit (0: none), writes (true: another copy's, of the file), list at the end.
+  const std::tuple<L, L, int, std::vector<std::pair<bool, L>>, L, const char*> rows[] = {
       {{"r1", "r2"}, {}, 0, {{0, {"x"}}, {1, {"y", "x", "r1"}}, {0, {"z", "x"}}}, {"z", "x", "y", "r1"}, "y, not r2"},
       {{"x", "a", "y"},
        {"a", "b", "c"},
@@ -587,67 +573,44 @@ TEST_F(StorageFile, AMergedListTakesTheFilesListAsItIsAtEachWrite) {
       {{"r1", "r2", "old"}, {}, 0, {{0, {"x"}}}, {"x", "r1", "r2"}, "an item left past the file's Count"},
   };
   const WideString file = dir.File(L"Preferences.ini");
-  for (const auto& row : rows) {
-    std::string text = ListText(row.File);
-    // The last row's file counts one item less than it holds.
-    if (row.File.back() == "old") text.replace(text.find("Count=3"), 7, "Count=2");
+  for (const auto& [items, started, limit, writes, expected, why] : rows) {
+    std::string text = ListText(items);
+    if (items.back() == "old") text.replace(text.find("Count=3"), 7, "Count=2");
     Put(file, text);
-    {
-      TApAppIniFileStorage s(nullptr);
-      if (row.Limit) s.LimitList("MainForm\\List", row.Limit);
-      NameHeldFileAndStart(s, file, row.Started);
-      for (const TStep& step : row.Steps)
-        if (step.Other)
-          Put(file, ListText(step.Items));
-        else
-          WriteItems(s, step.Items);
-      s.Flush();
-    }
-    EXPECT_EQ(ItemsOf(file), row.Expected) << row.Why;
-  }
-}
-
-// Removing a value that is no key erases the one section of its name: a list merged below that
-// section stays merged, and keeps the file's entries.
-TEST_F(StorageFile, RemovingAValueAboveAMergedListLeavesTheListMerged) {
-  const WideString file = dir.File(L"Preferences.ini");
-  Put(file, "[MainForm\\Group]\r\nv=1\r\n[MainForm\\Group\\List]\r\nCount=2\r\nItem0=r1\r\nItem1=r2\r\n");
-  {
     TApAppIniFileStorage s(nullptr);
-    HANDLE held = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    NameHeldFile(s, file, true);
-    s.RecordStartingValues([&] { PutList(s, "MainForm\\Group\\List", {}); });
-    CloseHandle(held);
-    PutList(s, "MainForm\\Group\\List", {"x"});
-    s.DeleteValue("MainForm\\Group");
-    PutList(s, "MainForm\\Group\\List", {"y", "x"});
+    if (limit) s.LimitList("MainForm\\List", limit);
+    NameHeldFileAndStart(s, file, [&] { WriteItems(s, started); });
+    for (const auto& [other, written] : writes) {
+      if (other) Put(file, ListText(written));
+      if (!other) WriteItems(s, written);
+    }
     s.Flush();
+    EXPECT_EQ(ItemsOf(file), expected) << why;
   }
-  const auto entries = Entries(file);
-  EXPECT_EQ(entries.count("MAINFORM\\GROUP|V"), 0u);
-  std::string items;
-  for (const char* key : {"COUNT", "ITEM0", "ITEM1", "ITEM2", "ITEM3"})
-    items += (entries.count("MAINFORM\\GROUP\\LIST|"s + key) ? entries.at("MAINFORM\\GROUP\\LIST|"s + key) : "-") + " ";
-  EXPECT_EQ(items, "4 y x r1 r2 ");
 }
 
-// A storage named another file forgets the lists it put together over the one before: the run's
-// list goes over the new file's own entries alone.
 TEST_F(StorageFile, AMergedListStaysWithItsFile) {
   const WideString a = dir.File(L"A.ini"), b = dir.File(L"B.ini");
   Put(a, ListText({"a1", "a2"}));
   Put(b, ListText({"b1", "b2"}));
-  {
-    TApAppIniFileStorage s(nullptr);
-    NameHeldFileAndStart(s, a, {"a1"});
-    WriteItems(s, {"x"});
-    NameHeldFileAndStart(s, b, {});
-    WriteItems(s, {"y"});
-    s.Flush();
-  }
+  TApAppIniFileStorage s(nullptr);
+  NameHeldFileAndStart(s, a, [&] { WriteItems(s, {"a1"}); });
+  WriteItems(s, {"x"});
+  NameHeldFileAndStart(s, b, [&] { WriteItems(s, {}); });
+  WriteItems(s, {"y"});
+  s.Flush();
   EXPECT_EQ(ItemsOf(a), (std::vector<std::string>{"x", "a2"}));
   EXPECT_EQ(ItemsOf(b), (std::vector<std::string>{"y", "b1", "b2"}));
+  // Removing the section above a merged list leaves the list merged, with the file's entries.
+  Put(a, "[MainForm\\Group]\r\nv=1\r\n[MainForm\\Group\\List]\r\nCount=2\r\nItem0=r1\r\nItem1=r2\r\n");
+  TApAppIniFileStorage g(nullptr);
+  NameHeldFileAndStart(g, a, [&] { PutList(g, "MainForm\\Group\\List", {}); });
+  PutList(g, "MainForm\\Group\\List", {"x"});
+  g.DeleteValue("MainForm\\Group");
+  PutList(g, "MainForm\\Group\\List", {"y", "x"});
+  g.Flush();
+  EXPECT_FALSE(TMemIniFile(a).ValueExists("MainForm\\Group", "v"));
+  EXPECT_EQ(ItemsOf(a, "MainForm\\Group\\List"), (std::vector<std::string>{"y", "x", "r1", "r2"}));
 }
 
 // A value changed while the file was held and changed again once it was read keeps the newer

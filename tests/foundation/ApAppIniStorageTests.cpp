@@ -384,8 +384,7 @@ TEST_F(StorageTest, DeletingASubtreeLeavesSectionsThatMerelyBeginAlike) {
   EXPECT_FALSE(s->PathExists("Formats"));
 }
 
-// A value that is no key of its section erases the one section of its name; the sections below
-// it are a subtree's, which DeleteSubTree takes.
+// A value that is no key erases the one section of its name; DeleteSubTree takes those below it.
 TEST_F(StorageTest, DeletingAValueStoredAsASection) {
   WriteFile("[A]\r\nkey=1\r\n[A\\List]\r\nCount=1\r\nItem0=x\r\n[A\\List\\Item0]\r\np=1\r\n[A\\Listing]\r\nz=1\r\n");
   auto s = Open();

@@ -11,6 +11,7 @@
 #include "framework/FormFiles.h"
 #include "framework/Screen.h"
 #include "tests/framework/MessagePump.h"
+#include "tests/framework/Raised.h"
 
 namespace placement_test {
 
@@ -57,16 +58,12 @@ TRect WindowBounds(TCustomForm& f) {
   return ToTRect(r);
 }
 
-WINDOWPLACEMENT PlacementOfWindow(TCustomForm& f) {
+// The form's normal bounds as "NormPos" keeps them.
+AnsiString NormPosOf(TCustomForm& f) {
   WINDOWPLACEMENT wp{};
   wp.length = sizeof wp;
   GetWindowPlacement(f.Handle(), &wp);
-  return wp;
-}
-
-// The form's normal bounds as "NormPos" keeps them.
-AnsiString NormPosOf(TCustomForm& f) {
-  const RECT n = PlacementOfWindow(f).rcNormalPosition;
+  const RECT& n = wp.rcNormalPosition;
   return IntToStr(static_cast<int>(n.left)) + "," + IntToStr(static_cast<int>(n.top)) + "," +
          IntToStr(static_cast<int>(n.right)) + "," + IntToStr(static_cast<int>(n.bottom));
 }
@@ -133,8 +130,12 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   p->SetVersion(3);
   p->SaveFormPlacement();
   storage->Flush();
-  const WINDOWPLACEMENT wp = PlacementOfWindow(*form);
-  const AnsiString normPos = NormPosOf(*form);
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(form->Handle(), &wp);
+  const RECT& n = wp.rcNormalPosition;
+  const AnsiString normPos = IntToStr(static_cast<int>(n.left)) + "," + IntToStr(static_cast<int>(n.top)) + "," +
+                             IntToStr(static_cast<int>(n.right)) + "," + IntToStr(static_cast<int>(n.bottom));
   const AnsiString minMax =
       IntToStr(static_cast<int>(wp.ptMinPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMinPosition.y)) + "," +
       IntToStr(static_cast<int>(wp.ptMaxPosition.x)) + "," + IntToStr(static_cast<int>(wp.ptMaxPosition.y));
@@ -155,42 +156,28 @@ TEST_F(PlacementTest, SavesTheExactKeysAndRestoresTheBounds) {
   EXPECT_EQ(WindowBounds(*again), saved);
 }
 
-// The placement routines put their names below the path they are given, with or without its
-// closing separator.
 TEST_F(PlacementTest, ThePlacementRoutinesPutTheirNamesBelowThePath) {
-  const struct {
-    const char* Path;
-    const char* Below;
-  } cases[] = {{"Loose", "Loose\\"}, {"Closed\\", "Closed\\"}, {"Two\\Deep", "Two\\Deep\\"}};
   auto storage = Open();
   auto form = ShownForm("F");
-  for (const auto& c : cases) {
+  for (auto [path, below] : {std::pair{"Loose", "Loose\\"}, {"Closed\\", "Closed\\"}, {"Two\\Deep", "Two\\Deep\\"}}) {
     form->SetBounds(120, 90, 500, 350);
     DispatchPendingMessages();
-    WriteFormPlacement(form.get(), storage.get(), c.Path, {fpState, fpSize, fpLocation});
-    const AnsiString below = c.Below;
-    for (const char* name : {"ShowCmd", "Flags", "PixelsPerInch", "MinMaxPos", "NormPos"})
-      EXPECT_TRUE(storage->ValueStored(below + name)) << c.Path << " " << name;
-    EXPECT_TRUE(storage->ValueStored(below + "NormPos" + ScreenResolutionSuffix())) << c.Path;
+    WriteFormPlacement(form.get(), storage.get(), path, {fpState, fpSize, fpLocation});
+    for (AnsiString name : {"ShowCmd", "Flags", "PixelsPerInch", "MinMaxPos", "NormPos", "NormPos(1280x1024)"})
+      EXPECT_TRUE(storage->ValueStored(below + name)) << path << " " << name;
     form->SetBounds(10, 10, 200, 150);
     DispatchPendingMessages();
-    ReadFormPlacement(form.get(), storage.get(), c.Path, {fpSize, fpLocation});
+    ReadFormPlacement(form.get(), storage.get(), path, {fpSize, fpLocation});
     DispatchPendingMessages();
-    EXPECT_EQ(WindowBounds(*form), Bounds(120, 90, 500, 350)) << c.Path;
+    EXPECT_EQ(WindowBounds(*form), Bounds(120, 90, 500, 350)) << path;
   }
-}
-
-// Placements made in code name their paths after their forms at once: otherwise every such form
-// would keep its place under the one unexpanded name, each over the other's.
-TEST_F(PlacementTest, PlacementsMadeInCodeKeepTheirFormsApart) {
-  auto storage = Open();
-  auto one = ShownForm("One");
+  // Placements made in code expand their paths at once, or all would share the unexpanded one.
   auto two = ShownForm("Two");
   two->SetBounds(300, 200, 350, 250);
   DispatchPendingMessages();
-  PlacementOf(*one, *storage).SaveFormPlacement();
+  PlacementOf(*form, *storage).SaveFormPlacement();
   PlacementOf(*two, *storage).SaveFormPlacement();
-  EXPECT_EQ(storage->ReadString("One\\NormPos", ""), NormPosOf(*one));
+  EXPECT_EQ(storage->ReadString("F\\NormPos", ""), NormPosOf(*form));
   EXPECT_EQ(storage->ReadString("Two\\NormPos", ""), NormPosOf(*two));
 }
 
@@ -535,8 +522,7 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
     item->OnSave = TApStoredValueEvent(&twist, &TTwist::Save);
     item->OnRestore = TApStoredValueEvent(&twist, &TTwist::Restore);
   }
-  // A value without a name has no place of its own in the storage: it is neither written nor
-  // read, so two of them never take each other's value.
+  // Values without a name are neither written nor read: two never take each other's value.
   fs.StoredValues()->Add()->SetValue(TVariant(1));
   fs.StoredValues()->Add()->SetValue(TVariant(2));
   fs.SaveFormPlacement();
@@ -556,7 +542,6 @@ TEST_F(PlacementTest, StoredValuesKeepTheirTypesAndPassThroughTheirEvents) {
   EXPECT_EQ(fs.StoredValues()->Items(7)->Value().AsInteger(), 2);
 }
 
-// Names of stored values are unique, the empty one too; a refused name leaves the value its own.
 TEST_F(PlacementTest, StoredValueNamesAreUniqueTheEmptyOneToo) {
   TForm form(nullptr, CreateNew);
   TApFormStorage fs(&form);
@@ -564,20 +549,11 @@ TEST_F(PlacementTest, StoredValueNamesAreUniqueTheEmptyOneToo) {
   fs.StoredValues()->Add();  // unnamed
   TApStoredValue* value = fs.StoredValues()->Add();
   value->SetName("Other");
-  const struct {
-    const char* Name;
-    bool Raises;
-    const char* After;
-  } cases[] = {{"RUNS", true, "Other"}, {"", true, "Other"}, {"fresh", false, "fresh"}, {"FRESH", false, "FRESH"}};
-  for (const auto& c : cases) {
-    bool raised = false;
-    try {
-      value->SetName(c.Name);
-    } catch (const EApException&) {
-      raised = true;
-    }
-    EXPECT_EQ(raised, c.Raises) << c.Name;
-    EXPECT_EQ(value->Name(), c.After) << c.Name;
+  const char *taken = "String list does not allow duplicates", *none = "(nothing raised)";
+  for (auto [name, raised, after] :
+       {std::tuple{"RUNS", taken, "Other"}, {"", taken, "Other"}, {"fresh", none, "fresh"}, {"FRESH", none, "FRESH"}}) {
+    EXPECT_EQ(Raised<EApException>([&] { value->SetName(name); }), raised) << name;
+    EXPECT_EQ(value->Name(), after) << name;
   }
 }
 
@@ -636,21 +612,19 @@ TEST_F(PlacementTest, DestroyingSavesWhenNothingWasSaved) {
   struct TFailing {
     void Save(TObject*) { throw EAbort("refused"); }
   } failing;
-  const struct { bool SavingFails, Stored; } cases[] = {{false, true}, {true, false}};
-  for (const auto& c : cases) {
-    auto storage = Open(c.SavingFails ? "failing.ini" : "saving.ini");
+  for (const bool savingFails : {false, true}) {
+    auto storage = Open(savingFails ? "failing.ini" : "saving.ini");
     auto form = MakeForm("Late");
     TCounter destroyed;
-    // A handler the form had before is still called.
-    form->OnDestroy = destroyed.Event();
+    form->OnDestroy = destroyed.Event();  // a handler the form had before is still called
     auto* p = new TApFormPlacement(form.get());
     p->SetAppStorage(storage.get());
-    if (c.SavingFails) p->OnSavePlacement = TNotifyEvent(&failing, &TFailing::Save);
+    if (savingFails) p->OnSavePlacement = TNotifyEvent(&failing, &TFailing::Save);
     p->Loaded();  // as after reading the form file: the form's events are hooked
     form->Show();
     DispatchPendingMessages();
     Free(form.release());  // OnDestroy fires before the form goes
-    EXPECT_EQ(storage->ValueStored("Late\\NormPos"), c.Stored) << c.SavingFails;
-    EXPECT_EQ(destroyed.n, 1) << c.SavingFails;
+    EXPECT_EQ(storage->ValueStored("Late\\NormPos"), !savingFails) << savingFails;
+    EXPECT_EQ(destroyed.n, 1) << savingFails;
   }
 }

@@ -221,8 +221,7 @@ TEST(ApWindowHook, IsFormGoesThroughFormFiles) {
   auto* readHook = dynamic_cast<TApWindowHook*>(copy.FindComponent("hook"));
   ASSERT_NE(readHook, nullptr);
   EXPECT_EQ(readHook->Control(), &copy);
-  // Another form is no owner the file can name by "IsForm": the hook keeps it by name, or the
-  // file would lose what the hook watches.
+  // Another form cannot be written as "IsForm": the hook keeps it by name.
   TForm other(nullptr, CreateNew);
   other.SetName("OtherForm");
   hook->SetControl(&other);

@@ -305,19 +305,15 @@ TEST_F(LgLanguage, EntriesFollowTheComponents) {
   EXPECT_EQ(Controller(root.get())->LangSourceLines(), std::vector<WideString>{L"Caption=00000001,Settings"});
 }
 
-// The entries are written in the order of the owner's component list, whatever order the form's
-// "LangData" held them in, and keep their numbers.
 TEST_F(LgLanguage, EntriesAreWrittenInTheOrderOfTheComponents) {
   for (bool moved : {false, true}) {  // Widget1's object after Widget2's in the form
     std::string text = DesignedFormText();
-    if (moved) {
-      const size_t w1 = text.find("  object Widget1:"), w2 = text.find("  object Widget2:"), end = text.rfind("end");
-      text = text.substr(0, w1) + text.substr(w2, end - w2) + text.substr(w1, w2 - w1) + text.substr(end);
-    }
+    const size_t w1 = text.find("  object Widget1:"), w2 = text.find("  object Widget2:"), end = text.rfind("end");
+    if (moved) text = text.substr(0, w1) + text.substr(w2, end - w2) + text.substr(w1, w2 - w1) + text.substr(end);
     auto root = LoadForm(text);
     TLgLanguageController* lang = Controller(root.get());
     lang->UpdateEntries(true);
-    std::vector<WideString> lines = lang->LangSourceLines();
+    const auto lines = lang->LangSourceLines();
     EXPECT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[1], moved ? L"Widget2.Caption=00000008,Close" : L"Widget1.Caption=00000002,Open");
     EXPECT_EQ(lines[3], moved ? L"Widget1.Caption=00000002,Open" : L"Widget1.Hint=00000004,Opens a file");

@@ -276,8 +276,7 @@ TEST(ApAppInstances, SecondCopyHandsOverItsUnicodeCommandLineAndEnds) {
   EXPECT_EQ(RunSecondCopy(child), 0u);
   EXPECT_EQ(receiver.Lines, std::vector<WideString>(std::begin(kArgs), std::end(kArgs)));
   EXPECT_EQ(receiver.Created, std::vector<DWORD>{child});
-  // The rejected copy ended at once: its entry stays until a later check finds it ended.
-  EXPECT_EQ(SysAppInstances().InstanceCount(), before + 1);
+  EXPECT_EQ(SysAppInstances().InstanceCount(), before + 1);  // kept until a check finds the copy ended
   EXPECT_EQ(SysAppInstances().ProcessIDs(before), child);
   // An inactive first copy lets the second one run.
   first.SetActive(false);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <type_traits>
 
@@ -51,11 +52,9 @@ void CheckCase(const TCase<L>& Case, const char* Events) {
 
 // What a whole update announces: the Unicode string list sets its updating flag before it
 // announces, so the opening of the bracket is silent; the wide string list counts its brackets
-// and announces both ends. The wide string list exchanges through two puts of a string and two of
-// an object, and sets a text by clearing and adding, each step announced.
+// and announces both ends.
 template <class L>
 void CheckEveryOperation(const char* UpdateEvents) {
-  constexpr bool wide = std::is_same_v<L, TWideStringList>;
   static TObject marker;
   const TCase<L> cases[] = {
       {"Add", [](L& l) { l.Add(L"d"); }, L"a|b|c|d", "<>"},
@@ -92,7 +91,8 @@ void CheckEveryOperation(const char* UpdateEvents) {
        L"d|B|a", UpdateEvents},
       {"SetText", [](L& l) { l.SetText(L"x\ny"); }, L"x|y", UpdateEvents, "<><><>"},
   };
-  for (const TCase<L>& c : cases) CheckCase(c, wide && c.WideEvents ? c.WideEvents : c.Events);
+  for (const TCase<L>& c : cases)
+    CheckCase(c, std::is_same_v<L, TWideStringList> && c.WideEvents ? c.WideEvents : c.Events);
 }
 
 }  // namespace
@@ -101,15 +101,13 @@ TEST(UcListEvents, TheUnicodeStringListAnnouncesEveryChangeOnce) { CheckEveryOpe
 
 TEST(UcListEvents, TheWideStringListAnnouncesEveryChangeOnce) { CheckEveryOperation<TWideStringList>("<>"); }
 
-// The wide string list's operations made of steps announce every step; a load is one change.
 TEST(UcListEvents, TheWideStringListAnnouncesEachStepOfAComposedOperation) {
   static TObject marker;
   static TWideStringList wideXY;
   static TStringList ansiXY, ansiX;
   wideXY.SetText(L"x\ny");
   ansiXY.SetText("x\ny");
-  ansiX.SetText("x");
-  ansiX.SetObjects(0, &marker);
+  ansiX.AddObject("x", &marker);
   using W = TWideStringList;
   const TCase<W> cases[] = {
       {"Move", [](W& l) { l.Move(0, 2); }, L"b|c|a", "<><><>"},
@@ -118,12 +116,7 @@ TEST(UcListEvents, TheWideStringListAnnouncesEachStepOfAComposedOperation) {
       {"Assign from an 8-bit list", [](W& l) { l.Assign(&ansiXY); }, L"x|y", "<><><><><>"},
       {"AddStrings of an 8-bit list", [](W& l) { l.AddStrings(&ansiX); }, L"a|b|c|x", "<><>"},
       {"AddStrings of a wide list", [](W& l) { l.AddStrings(&wideXY); }, L"a|b|c|x|y", "<><><><>"},
-      {"LoadFromStream",
-       [](W& l) {
-         TStringStream s("x\r\ny");
-         l.LoadFromStream(&s);
-       },
-       L"x|y", "<>"},
+      {"LoadFromStream", [](W& l) { l.LoadFromStream(std::make_unique<TStringStream>("x\r\ny").get()); }, L"x|y", "<>"},
   };
   for (const auto& c : cases) CheckCase(c, c.Events);
   // Given to an 8-bit list, the strings are added one by one after the clearing.

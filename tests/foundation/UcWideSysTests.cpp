@@ -194,7 +194,6 @@ TEST(UcFiles, CreateOpenExistAndFind) {
   WideFindClose(rec);
 }
 
-// A count past the end of the text draws the whole text and nothing beyond it.
 TEST(UcDrawing, ACountPastTheTextDrawsTheWholeText) {
   TWindowDC screen;
   auto width = [&](const WideString& text, int count) {
@@ -204,9 +203,6 @@ TEST(UcDrawing, ACountPastTheTextDrawsTheWholeText) {
   };
   const LONG whole = width(L"WWW", -1);
   ASSERT_GT(whole, 0);
-  const struct {
-    int Count;
-    LONG Width;
-  } cases[] = {{3, whole}, {4, whole}, {4000, whole}, {1, width(L"W", -1)}};
-  for (const auto& c : cases) EXPECT_EQ(width(L"WWW", c.Count), c.Width) << c.Count;
+  for (auto [count, wanted] : {std::pair{3, whole}, {4, whole}, {4000, whole}, {1, width(L"W", -1)}})
+    EXPECT_EQ(width(L"WWW", count), wanted) << count;
 }

@@ -305,83 +305,56 @@ TEST(ControlMessages, GraphicChildrenGetTheirMouseMessagesInTheirOwnCoordinates)
   EXPECT_EQ(b->Log.back(), "mouseenter");
 }
 
-// OnMouseLeave fires on the control the mouse leaves, once, whether the mouse goes on to another
-// control or out of the program's windows; the parent that hears of its child leaving fires
-// nothing.
 TEST(ControlMessages, TheMouseLeavingAControlFiresItsOnMouseLeave) {
   TFormScope scope;
-  auto* a = Child<TWcControl>(scope.Form, 0, 0, 100, 50);
-  auto* b = Child<TWcControl>(scope.Form, 120, 0, 100, 50);
+  auto *a = Child<TWcControl>(scope.Form, 0, 0, 100, 50), *b = Child<TWcControl>(scope.Form, 120, 0, 100, 50);
   struct TLeaveLog {
     std::string names;
     void Left(TObject* Sender) { names += static_cast<TComponent*>(Sender)->Name(); }
   } log;
-  a->SetName("a");
-  b->SetName("b");
-  scope.Form->SetName("f");
-  for (TControl* c : std::initializer_list<TControl*>{a, b, scope.Form})
+  for (auto [c, name] : {std::pair<TControl*, const char*>{a, "a"}, {b, "b"}, {scope.Form, "f"}}) {
+    c->SetName(name);
     c->OnMouseLeave = TNotifyEvent(&log, &TLeaveLog::Left);
-  const struct {
-    HWND Wnd;
-    UINT Msg;
-    const char* Left;
-  } steps[] = {{a->Handle(), WM_MOUSEMOVE, ""},
-               {a->Handle(), WM_MOUSEMOVE, ""},
-               {b->Handle(), WM_MOUSEMOVE, "a"},
-               {b->Handle(), WM_MOUSELEAVE, "ab"},
-               {b->Handle(), WM_MOUSELEAVE, "ab"}};
-  for (const auto& step : steps) {
-    SendMouse(step.Wnd, step.Msg, 5, 5);
-    EXPECT_EQ(log.names, step.Left);
+  }
+  const std::tuple<TWinControl*, UINT, const char*> steps[] = {
+      {a, WM_MOUSEMOVE, ""},    {a, WM_MOUSEMOVE, ""},    {b, WM_MOUSEMOVE, "a"},
+      {b, WM_MOUSELEAVE, "ab"}, {b, WM_MOUSELEAVE, "ab"},
+  };
+  for (auto [control, msg, left] : steps) {
+    SendMouse(control->Handle(), msg, 5, 5);
+    EXPECT_EQ(log.names, left);
   }
 }
 
-// A press on an inactive window asks its control: OnMouseActivate gets the button, the shift
-// state, the point and the hit-test code, and its answer is the message's; maDefault leaves the
-// answer to the system.
 TEST(ControlMessages, OnMouseActivateAnswersThePressOnAnInactiveWindow) {
   TFormScope scope;
   auto* c = Child<TWcControl>(scope.Form, 10, 10, 100, 50);
-  HWND top = scope.Form->Handle();
   auto send = [&](UINT press, int hitTest) {
-    return SendMessageW(c->Handle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), MAKELPARAM(hitTest, press));
+    const WPARAM top = reinterpret_cast<WPARAM>(scope.Form->Handle());
+    return SendMessageW(c->Handle(), WM_MOUSEACTIVATE, top, MAKELPARAM(hitTest, press));
   };
   const LRESULT systemAnswer = send(WM_LBUTTONDOWN, HTCLIENT);
   struct TActivateLog {
     TMouseActivate answer = maDefault;
-    TMouseButton button = mbLeft;
-    int hitTest = 0;
-    int calls = 0;
+    std::pair<TMouseButton, int> seen{mbLeft, 0};  // the button and the hit-test code
     void Ask(TObject*, TMouseButton Button, TShiftState, int, int, int HitTest, TMouseActivate& MouseActivate) {
-      ++calls;
-      button = Button;
-      hitTest = HitTest;
+      seen = {Button, HitTest};
       EXPECT_EQ(MouseActivate, maDefault);
       MouseActivate = answer;
     }
   } log;
   c->OnMouseActivate = TMouseActivateEvent(&log, &TActivateLog::Ask);
-  const struct {
-    UINT Press;
-    int HitTest;
-    TMouseActivate Answer;
-    TMouseButton Button;
-    LRESULT Result;
-  } cases[] = {
+  const std::tuple<UINT, int, TMouseActivate, TMouseButton, LRESULT> cases[] = {
       {WM_LBUTTONDOWN, HTCLIENT, maActivate, mbLeft, MA_ACTIVATE},
       {WM_RBUTTONDOWN, HTCLIENT, maActivateAndEat, mbRight, MA_ACTIVATEANDEAT},
       {WM_MBUTTONDOWN, HTBORDER, maNoActivate, mbMiddle, MA_NOACTIVATE},
       {WM_LBUTTONDOWN, HTVSCROLL, maNoActivateAndEat, mbLeft, MA_NOACTIVATEANDEAT},
-      {WM_LBUTTONDOWN, HTCLIENT, maDefault, mbLeft, systemAnswer},
-  };
-  for (const auto& k : cases) {
-    SCOPED_TRACE(k.Answer);
-    log.answer = k.Answer;
-    EXPECT_EQ(send(k.Press, k.HitTest), k.Result);
-    EXPECT_EQ(log.button, k.Button);
-    EXPECT_EQ(log.hitTest, k.HitTest);
+      {WM_LBUTTONDOWN, HTCLIENT, maDefault, mbLeft, systemAnswer}};
+  for (const auto& [press, hitTest, answer, button, result] : cases) {
+    log.answer = answer;
+    EXPECT_EQ(send(press, hitTest), result) << answer;
+    EXPECT_EQ(log.seen, std::pair(button, hitTest)) << answer;
   }
-  EXPECT_EQ(log.calls, 5);
 }
 
 TEST(ControlPainting, ControlsPaintTheirPartAndGraphicChildrenOnTop) {

@@ -154,9 +154,6 @@ TEST(DragDrop, AnAutomaticDragStartsWithThePressAndASourceThatGoesEndsIt) {
   EXPECT_EQ(object.GetDragCursor(false, 0, 0), crNoDrop);
 }
 
-// A control whose drag kind is dkDock starts a docking drag: it hears of the start and of the end
-// through OnStartDock and OnEndDock (its drag events stay silent), carries the docking state
-// while the drag runs, and a docking drag object travels. An ordinary drag is the other way round.
 TEST(DragDrop, ADockingDragIsToldThroughTheDockEvents) {
   struct TStartLog {
     std::vector<std::string>* log;
@@ -167,34 +164,24 @@ TEST(DragDrop, ADockingDragIsToldThroughTheDockEvents) {
                      std::to_string(y));
     }
   };
-  const struct {
-    const char* Name;
-    TDragKind Kind;
-    bool Drop;
-    std::vector<std::string> Log;
-  } cases[] = {
-      {"docking, dropped", dkDock, true, {"start dock", "over enter 5,6", "drop 5,6", "end dock target 5,6"}},
-      {"docking, cancelled", dkDock, false, {"start dock", "over enter 5,6", "over leave 5,6", "end dock none 5,6"}},
-      {"dragging, dropped", dkDrag, true, {"start drag", "over enter 5,6", "drop 5,6", "end target 5,6"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.Name);
+  const std::tuple<TDragKind, bool, std::vector<std::string>> cases[] = {
+      {dkDock, true, {"start dock", "over enter 5,6", "drop 5,6", "end dock target 5,6"}},
+      {dkDock, false, {"start dock", "over enter 5,6", "over leave 5,6", "end dock none 5,6"}},
+      {dkDrag, true, {"start drag", "over enter 5,6", "drop 5,6", "end target 5,6"}}};
+  for (const auto& [kind, drop, expected] : cases) {
     TDragScene s;
     TStartLog starts{&s.Log.log};
-    s.Source->SetDragKind(c.Kind);
+    s.Source->SetDragKind(kind);
     s.Source->OnStartDrag = TStartDragEvent(&starts, &TStartLog::Drag);
     s.Source->OnStartDock = TStartDockEvent(&starts, &TStartLog::Dock);
     s.Source->OnEndDock = TEndDockEvent(&starts, &TStartLog::EndDock);
     s.Source->BeginDrag(true);
     s.MoveTo(s.Target, 5, 6);
-    EXPECT_EQ(s.Source->ControlState().Contains(csDocking), c.Kind == dkDock);
-    EXPECT_EQ(dynamic_cast<TDragDockObject*>(dragdrop::Current()) != nullptr, c.Kind == dkDock);
-    if (c.Drop) {
-      s.Release(s.Target, 5, 6);
-    } else {
-      s.Source->EndDrag(false);
-    }
-    EXPECT_FALSE(s.Source->ControlState().Contains(csDocking));
-    EXPECT_EQ(s.Log.log, c.Log);
+    EXPECT_EQ(s.Source->ControlState().Contains(csDocking), kind == dkDock) << kind;
+    EXPECT_EQ(dynamic_cast<TDragDockObject*>(dragdrop::Current()) != nullptr, kind == dkDock) << kind;
+    if (drop) s.Release(s.Target, 5, 6);
+    if (!drop) s.Source->EndDrag(false);
+    EXPECT_FALSE(s.Source->ControlState().Contains(csDocking)) << kind << drop;
+    EXPECT_EQ(s.Log.log, expected);
   }
 }

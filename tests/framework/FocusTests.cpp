@@ -72,34 +72,22 @@ TEST(ControlFocus, TabMovesTheFocusInTabOrderAndShiftTabBack) {
   EXPECT_TRUE(f.First->Focused());
 }
 
-// A control that keeps Tab for itself hands the move on to its form as a dialog does: the next
-// control, the one before, or the control whose window is named (only one of the form).
+// A control that keeps Tab hands the move to its form as a dialog does (WM_NEXTDLGCTL).
 TEST(ControlFocus, TheFormMovesTheFocusWhenAControlAsksItTo) {
-  TFocusForm f;
-  TFocusForm other;
+  TFocusForm f, other;
   f.Form->Show();
   Pump();
-  const auto named = [](TWinControl* Control) { return reinterpret_cast<WPARAM>(Control->Handle()); };
-  const struct {
-    TWcControl* From;
-    WPARAM WParam;
-    LPARAM LParam;
-    TWcControl* To;
-  } cases[] = {
-      {f.First, 0, 0, f.Inner},
-      {f.Inner, 0, 0, f.Last},
-      {f.Last, 0, 0, f.First},
-      {f.Inner, 1, 0, f.First},
-      {f.First, 1, 0, f.Last},
-      {f.First, named(f.Last), 1, f.Last},
-      {f.Last, named(f.Inner), 1, f.Inner},
-      {f.Inner, named(other.First), 1, f.Inner},
+  // From, backwards, the control named (or none), and where the focus goes.
+  const std::tuple<TWcControl*, bool, TWcControl*, TWcControl*> cases[] = {
+      {f.First, 0, nullptr, f.Inner}, {f.Inner, 0, nullptr, f.Last},      {f.Last, 0, nullptr, f.First},
+      {f.Inner, 1, nullptr, f.First}, {f.First, 1, nullptr, f.Last},      {f.First, 0, f.Last, f.Last},
+      {f.Last, 0, f.Inner, f.Inner},  {f.Inner, 0, other.First, f.Inner},
   };
-  for (const auto& c : cases) {
-    c.From->SetFocus();
-    PostMessageW(f.Form->Handle(), WM_NEXTDLGCTL, c.WParam, c.LParam);
+  for (const auto& [from, back, named, to] : cases) {
+    from->SetFocus();
+    PostMessageW(f.Form->Handle(), WM_NEXTDLGCTL, named ? reinterpret_cast<WPARAM>(named->Handle()) : back, !!named);
     Pump();
-    EXPECT_TRUE(c.To->Focused()) << "case " << (&c - cases);
+    EXPECT_TRUE(to->Focused()) << back << " from " << from->Name();
   }
 }
 

@@ -75,28 +75,22 @@ TEST(SystemHandles, SocketIsClosedOnce) {
   EXPECT_FALSE(none);
 }
 
-// A library is loaded with the boxes about a missing file and about a critical error kept
-// away, or under the error mode its owner names; the caller's own mode comes back either way.
+// A library loads without error boxes, or under its owner's mode; the caller's mode comes back.
 TEST(SystemHandles, ModuleLoadsUnderItsErrorMode) {
-  const struct {
-    const wchar_t* Name;
-    bool OwnMode;
-    UINT Mode;
-  } cases[] = {
+  const std::tuple<const wchar_t*, bool, UINT> cases[] = {
       {L"cabinet.dll", false, SEM_NOOPENFILEERRORBOX | SEM_FAILCRITICALERRORS},
       {L"mscms.dll", true, SEM_NOOPENFILEERRORBOX},
-      {L"mapi32.dll", true, 0},
-  };
-  for (const auto& c : cases) {
-    ASSERT_EQ(GetModuleHandleW(c.Name), nullptr) << "loaded before the test";
-    TLoadErrorMode seen(c.Name);
+      {L"mapi32.dll", true, 0}};
+  for (const auto& [name, ownMode, mode] : cases) {
+    ASSERT_EQ(GetModuleHandleW(name), nullptr) << "loaded before the test";
+    TLoadErrorMode seen(name);
     ASSERT_TRUE(seen.Watching());
     UINT callers = SetErrorMode(SEM_NOGPFAULTERRORBOX);
-    TModuleHandle module = c.OwnMode ? TModuleHandle(c.Name, c.Mode) : TModuleHandle(c.Name);
+    TModuleHandle module = ownMode ? TModuleHandle(name, mode) : TModuleHandle(name);
     UINT after = SetErrorMode(callers);
     EXPECT_TRUE(module);
     EXPECT_TRUE(seen.Seen);
-    EXPECT_EQ(seen.Mode, c.Mode);
+    EXPECT_EQ(seen.Mode, mode);
     EXPECT_EQ(after, UINT(SEM_NOGPFAULTERRORBOX));
   }
 }

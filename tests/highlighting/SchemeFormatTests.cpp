@@ -362,9 +362,7 @@ TEST(SchemeFormats, ARangeReadAgainHoldsItsRulesOnce) {
   }
 }
 
-// The older formats read their files line by line and end every line with CR LF: a lone CR or
-// LF in a value written as it is would come back as CR LF, so line breaks in attribute values are
-// written as references.
+// The older formats read line by line: a lone CR or LF written raw would come back as CR LF.
 TEST(SchemeFormats, LoneLineBreaksInValuesComeBackFromTheOlderFormats) {
   for (TTxtXmlFormat* format : std::initializer_list<TTxtXmlFormat*>{&F18(), &F15(), &F20()}) {
     TTxtXmlHighlighter h(nullptr);
@@ -374,12 +372,11 @@ TEST(SchemeFormats, LoneLineBreaksInValuesComeBackFromTheOlderFormats) {
     AddSet(h.MainRules(), "\n;", clRed);
     TTxtXmlHighlighter back(nullptr);
     LoadText(Auto(), &back, SaveText(*format, &h));
-    const std::string version = back.FormatVersion;
-    EXPECT_EQ(back.Info()->General.Name, "a\nb") << version;
-    EXPECT_EQ(back.Info()->Author.Remark, "r\rs") << version;
-    ASSERT_EQ(back.MainRules()->RangeCount(), 1) << version;
-    EXPECT_EQ(back.MainRules()->Ranges(0)->Name, "x\ny\r") << version;
-    EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet("\n;")) << version;
+    EXPECT_EQ(back.Info()->General.Name, "a\nb") << back.FormatVersion;
+    EXPECT_EQ(back.Info()->Author.Remark, "r\rs") << back.FormatVersion;
+    ASSERT_EQ(back.MainRules()->RangeCount(), 1) << back.FormatVersion;
+    EXPECT_EQ(back.MainRules()->Ranges(0)->Name, "x\ny\r") << back.FormatVersion;
+    EXPECT_TRUE(back.MainRules()->Sets(0)->Symbols == StrToCharSet("\n;")) << back.FormatVersion;
   }
 }
 

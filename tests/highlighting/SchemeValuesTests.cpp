@@ -131,9 +131,8 @@ TEST(SchemeEditorColours, WhatASchemeLeavesOutTakesItsDefault) {
                 p->SelectedBackground == clHighlight);
 }
 
-// Activating a scheme announces nothing: its colours show once the tree is prepared again,
-// which announces itself. No scheme changes nothing.
-TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedByTheNextPreparationAndNoSchemeChangesNothing) {
+// Activating a scheme announces nothing: the tree prepared again shows and announces its colours.
+TEST(SchemeActivation, AnActivatedSchemeIsAnnouncedOnceAndNoSchemeChangesNothing) {
   TTxtXmlHighlighter h(nullptr);
   TTxtKeyList* k = AddKeywords(h.MainRules(), "kw", clRed);
   k->Style = "Key";

@@ -264,28 +264,24 @@ TEST(XmlNodeList, ANodeLivesInOneListOnly) {
   EXPECT_EQ(root->RemoveChild(d), -1);
 }
 
-// A node put before itself stays where it is when it is a child, and goes to the end when it
-// is not one yet (a new node, or a child of another element).
+// A node put before itself stays where it is as a child, else (new, or another's) goes to the end.
 TEST(XmlNodeList, ANodeInsertedBeforeItself) {
-  for (const char* which : {"a", "b", "c", "other", "new"}) {
+  for (const std::string which : {"a", "b", "c", "other", "new"}) {
     IXmlDocument doc = CreateXmlDocument("root");
     IXmlElement root = doc->DocumentElement();
     for (const char* name : {"a", "b", "c"}) root->AppendElement(name);
-    IXmlElement elsewhere = doc->CreateElement("elsewhere");
-    elsewhere->AppendElement("other");
-    const std::string w = which;
-    IXmlNode n = w == "new"     ? IXmlNode(doc->CreateElement("new"))
-                 : w == "other" ? elsewhere->ChildNodes()->Item(0)
-                                : root->FindChildByName(which);
+    IXmlElement elsewhere = doc->CreateElement("elsewhere"), other = elsewhere->AppendElement("other");
+    IXmlNode n = which == "new"     ? IXmlNode(doc->CreateElement("new"))
+                 : which == "other" ? IXmlNode(other)
+                                    : root->FindChildByName(which);
     EXPECT_EQ(root->InsertBefore(n, n), n) << which;
     std::string order;
     for (int i = 0; i < root->ChildNodes()->Count(); ++i) order += root->ChildNodes()->Item(i)->NodeName();
-    EXPECT_EQ(order, w.size() == 1 ? "abc" : "abc" + w) << which;
+    EXPECT_EQ(order, which.size() == 1 ? "abc" : "abc" + which) << which;
     EXPECT_EQ(n->ParentNode(), root) << which;
   }
 }
 
-// An element named by the empty name is a child of that name like any other.
 TEST(XmlElement, AChildWithTheEmptyNameIsFoundByIt) {
   IXmlElement e = NewRoot();
   e->AppendElement("first");
@@ -330,7 +326,6 @@ TEST(XmlNodeList, NodesMoveToTheNameTableOfTheirNewParent) {
   EXPECT_EQ(e->ChildNodes()->Item(0)->NodeName(), "inner");
 }
 
-// A copy of a document starts on the default white-space rule, whatever the original keeps.
 TEST(XmlDocument, ACopyTakesTheDefaultWhiteSpaceRule) {
   const bool saved = DefaultKeepWhiteSpace;
   for (int i = 0; i < 8; ++i) {
@@ -354,8 +349,7 @@ TEST(XmlDocument, CharacterDataAndClones) {
   IXmlElement v = root->AppendElement("v");
   v->SetNodeValue(TVariant(3));
   IXmlNode copy = doc->CloneNode(true);
-  // The copy is written on the default rule, indented.
-  doc->SetKeepWhiteSpace(false);
+  doc->SetKeepWhiteSpace(false);  // the copy is written on the default rule, indented
   EXPECT_EQ(copy->Xml(), doc->Xml());
   EXPECT_EQ(root->CloneNode(false)->Xml(), "\r\n<root a=\"1\"/>");
   EXPECT_EQ(v->CloneNode(false)->NodeValue().VarType(), varInteger);

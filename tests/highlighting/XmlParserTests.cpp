@@ -220,24 +220,17 @@ TEST(XmlWriter, IndentedLayout) {
   EXPECT_EQ(ParsedXml(decl, true)->Xml(), decl);
 }
 
-// Attribute values escape the quotation mark, "&", "<" and ">"; a TAB stays as it is and the
-// reader keeps it, as it keeps raw line breaks. Line breaks are written as references.
+// Attribute values escape '"', '&', '<', '>' and line breaks; a TAB stays, and so does it read.
 TEST(XmlWriter, AttributeValues) {
-  const struct {
-    const char* Value;
-    const char* Written;
-  } cases[] = {
-      {"a\tb", "a\tb"},
-      {"\t", "\t"},
-      {"q\"&<>'", "q&quot;&amp;&lt;&gt;'"},
-      {"l1\r\nl2\rl3\nl4", "l1&#13;&#10;l2&#13;l3&#10;l4"},
-  };
-  for (const auto& c : cases) {
+  for (auto [value, written] : {std::pair{"a\tb", "a\tb"},
+                                {"\t", "\t"},
+                                {"q\"&<>'", "q&quot;&amp;&lt;&gt;'"},
+                                {"l1\r\nl2\rl3\nl4", "l1&#13;&#10;l2&#13;l3&#10;l4"}}) {
     IXmlDocument doc = CreateXmlDocument();
     doc->SetKeepWhiteSpace(true);
-    doc->AppendElement("a")->SetAttribute("v", c.Value);
-    EXPECT_EQ(doc->Xml(), "<a v=\"" + AnsiString(c.Written) + "\"/>") << c.Value;
-    EXPECT_EQ(ParsedXml(doc->Xml())->DocumentElement()->GetAttribute("v"), c.Value) << c.Value;
+    doc->AppendElement("a")->SetAttribute("v", value);
+    EXPECT_EQ(doc->Xml(), "<a v=\"" + AnsiString(written) + "\"/>") << value;
+    EXPECT_EQ(ParsedXml(doc->Xml())->DocumentElement()->GetAttribute("v"), value) << value;
   }
   EXPECT_EQ(ParsedXml("<a v='l1\r\nl2\rl3\nl4\t'/>")->DocumentElement()->GetAttribute("v"), "l1\r\nl2\rl3\nl4\t");
 }

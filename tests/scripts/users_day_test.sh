@@ -2,7 +2,8 @@
 # A user's day, typed as a user types it: two files opened, text typed, a word found, a pattern
 # replaced everywhere, a line gone to, a character taken from the character map, the text saved
 # as UTF-8 and as UTF-16, a recent file opened again, a new document from a middle click, the
-# find dialog kept in front as the documents change, the print preview, the language switched to Russian and back, everything closed with one question
+# find dialog kept in front as the documents change, the print preview, the language switched
+# to Russian and back, everything closed with one question
 # answered twice, a second copy handing its file to the first (also while the preferences
 # dialog is open), a copy started the moment the one before ended, and the close-all dialog's
 # check boxes clicked one by one. Each step is checked in the files' bytes, the window's caption
@@ -171,20 +172,15 @@ wait_for caption_is u16.txt || fail "a click on the first tab gave '$(caption)'"
 xdotool key ctrl+Tab
 wait_for caption_is one.txt || fail "Ctrl+Tab gave '$(caption)'"
 
-# The find dialog stays in front of the window whatever brings another document forward (a click
-# on a tab, Ctrl+Tab, a file handed over by a second copy, a document closed), while a question
-# comes over it; the keys typed into it afterwards reach its box. "In front" is what X shows: the
-# dialog is the window under the pointer at its middle.
-find_in_front() {
-  local dialog
-  dialog=$(xdotool search --onlyvisible --name '^Find and replace$' | head -n1)
-  [ -n "$dialog" ] && under_pointer_middle "$dialog"
-}
+# The find dialog stays in front of the window (X shows it under the pointer at its middle)
+# whatever brings another document forward; a question comes over it; typing reaches its box.
 under_pointer_middle() {
+  [ -n "$1" ] || return 1
   eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/AT_/')"
   xdotool mousemove $((AT_X + AT_WIDTH / 2)) $((AT_Y + AT_HEIGHT / 2))
   [ "$(xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p')" = "$1" ]
 }
+find_in_front() { under_pointer_middle "$(xdotool search --onlyvisible --name '^Find and replace$' | head -n1)"; }
 xdotool key ctrl+f
 wait_for visible '^Find and replace$' || fail "Ctrl+F showed no dialog"
 clear_box
@@ -201,7 +197,6 @@ front=$!
 wait_for eval '! kill -0 "$front" 2>/dev/null' || fail "the copy with front.txt still runs"
 wait_for caption_is front.txt || fail "front.txt was not handed over: '$(caption)'"
 wait_for find_in_front || fail "a file handed over put the find dialog behind the window"
-# Closing it changed asks over the dialog; No closes it, and the dialog is in front again.
 xdotool type --delay 30 x
 xdotool key ctrl+w
 wait_for visible '^Halcorn Verdan$' || fail "closing the changed front.txt asked nothing"
@@ -212,13 +207,11 @@ wait_for hidden '^Halcorn Verdan$' || fail "No left the question open"
 wait_for eval '! caption_is front.txt' || fail "No did not close front.txt"
 wait_for find_in_front || fail "closing a document put the find dialog behind the window"
 holds front.txt "$(printf 'front\r\n' | hex)" || fail "No saved front.txt: $(hex "$work/front.txt")"
-# Typing into the dialog reaches its box, and Esc closes it.
 click_text "Find and replace" zzz || fail "no find box showing zzz"
 xdotool key End
 xdotool type --delay 30 q
 find_box_shows() {
-  wine "$WINTEXT" texts "Find and replace" TComboBox >"$work/combo" 2>/dev/null </dev/null &&
-    tr -d '\r' <"$work/combo" | grep -qx "$1"
+  wine "$WINTEXT" texts "Find and replace" TComboBox >"$work/combo" 2>/dev/null </dev/null && tr -d '\r' <"$work/combo" | grep -qx "$1"
 }
 wait_for find_box_shows zzzq || fail "the keys typed into the find box went elsewhere"
 xdotool key Escape
