@@ -140,9 +140,9 @@ TFindSettings TFindAndReplaceForm::Settings() const {
 
 AnsiString TFindAndReplaceForm::FindText() const { return WideToAnsi(cmbxFindWhat->Text()); }
 
-bool TFindAndReplaceForm::FindTextHeld() const {
+bool TFindAndReplaceForm::HeldFindText(AnsiString& Text) const {
   bool lossy = false;
-  WideToAnsiChecked(cmbxFindWhat->Text(), lossy);
+  Text = WideToAnsiChecked(cmbxFindWhat->Text(), lossy);
   return !lossy;
 }
 
@@ -328,15 +328,18 @@ void TFindAndReplaceForm::Find(bool Incremental, bool Backwards) {
   {
     SetTag(1);
     TScopeExit idle([this] { SetTag(0); });
-    result = FindTextHeld() ? search_->Find(Editor(), FindText(), settings, Incremental, SavedCaret)
-                            : search_->Absent(Editor(), SavedCaret);
+    AnsiString text;
+    result = HeldFindText(text) ? search_->Find(Editor(), text, settings, Incremental, SavedCaret)
+                                : search_->Absent(Editor(), SavedCaret);
   }
   Report(result, Incremental);
 }
 
 void TFindAndReplaceForm::Replace(bool All) {
   SetResult(-1);
-  const AnsiString text = FindText(), with = WideToAnsi(cmbxReplaceWith->Text());
+  AnsiString text;
+  const bool held = HeldFindText(text);
+  const AnsiString with = WideToAnsi(cmbxReplaceWith->Text());
   AddHistory(cmbxFindWhat, cmbxFindWhat->Text());
   AddHistory(cmbxReplaceWith, cmbxReplaceWith->Text());
   if (!ActiveInEditView()) return;
@@ -348,7 +351,7 @@ void TFindAndReplaceForm::Replace(bool All) {
       SetTag(0);
       SetWaitCursor(false);
     });
-    result = FindTextHeld() ? search_->Replace(Editor(), text, with, Settings(), All) : frNotFound;
+    result = held ? search_->Replace(Editor(), text, with, Settings(), All) : frNotFound;
   }
   replaceAll_ = All;
   Report(result, false);

@@ -73,9 +73,9 @@ class TFindAndReplaceForm : public TForm {
   TFindSettings Settings() const;
   // The find text as the editor's 8-bit text.
   AnsiString FindText() const;
-  // Whether the editor's 8-bit text can hold the find text as typed: a text with characters
-  // outside the code page is nowhere in a document.
-  bool FindTextHeld() const;
+  // The find text as the editor's 8-bit text in Text, and whether that holds it as typed: a text
+  // with characters outside the code page is nowhere in a document.
+  bool HeldFindText(AnsiString& Text) const;
   // Whether the active document shows its editor (every action needs it), and that editor.
   bool ActiveInEditView() const;
   TTxtEdit* Editor() const;

@@ -164,36 +164,11 @@ void TNSHotKey::SetBorderStyle(TBorderStyle Value) {
   AdjustHeight();
 }
 
-void TNSHotKey::SetBevelEdges(TBevelEdges Value) {
-  if (Value == bevelEdges_) return;
-  bevelEdges_ = Value;
-  FrameChanged();
-}
-
-void TNSHotKey::SetBevelInner(TPanelBevel Value) {
-  if (Value == bevelInner_) return;
-  bevelInner_ = Value;
-  FrameChanged();
-}
-
-void TNSHotKey::SetBevelOuter(TPanelBevel Value) {
-  if (Value == bevelOuter_) return;
-  bevelOuter_ = Value;
-  FrameChanged();
-}
-
-void TNSHotKey::SetBevelKind(TBevelKind Value) {
-  if (Value == bevelKind_) return;
-  bevelKind_ = Value;
-  FrameChanged();
-}
-
-void TNSHotKey::SetBevelWidth(int Value) {
-  Value = std::max(Value, 1);
-  if (Value == bevelWidth_) return;
-  bevelWidth_ = Value;
-  FrameChanged();
-}
+void TNSHotKey::SetBevelEdges(TBevelEdges Value) { SetFrameField(bevelEdges_, Value); }
+void TNSHotKey::SetBevelInner(TPanelBevel Value) { SetFrameField(bevelInner_, Value); }
+void TNSHotKey::SetBevelOuter(TPanelBevel Value) { SetFrameField(bevelOuter_, Value); }
+void TNSHotKey::SetBevelKind(TBevelKind Value) { SetFrameField(bevelKind_, Value); }
+void TNSHotKey::SetBevelWidth(int Value) { SetFrameField(bevelWidth_, std::max(Value, 1)); }
 
 int TNSHotKey::BevelSize() const {
   if (bevelKind_ == bkNone) return 0;
@@ -205,6 +180,13 @@ void TNSHotKey::SetBiDiMode(TBiDiMode Value) {
   biDiMode_ = Value;
   if (HandleAllocated()) RecreateWnd();
   Invalidate();
+}
+
+void TNSHotKey::MoveBevelEdges(RECT& R, int By) const {
+  if (bevelEdges_.Contains(beLeft)) R.left += By;
+  if (bevelEdges_.Contains(beTop)) R.top += By;
+  if (bevelEdges_.Contains(beRight)) R.right -= By;
+  if (bevelEdges_.Contains(beBottom)) R.bottom -= By;
 }
 
 // The bevel lies in the frame: the client area is measured and the frame drawn again.
@@ -226,10 +208,7 @@ void TNSHotKey::PaintBevel() {
   ::ClientToScreen(Handle(), &origin);
   OffsetRect(&client, origin.x - window.left, origin.y - window.top);
   RECT ring = client;
-  if (bevelEdges_.Contains(beLeft)) ring.left -= size;
-  if (bevelEdges_.Contains(beTop)) ring.top -= size;
-  if (bevelEdges_.Contains(beRight)) ring.right += size;
-  if (bevelEdges_.Contains(beBottom)) ring.bottom += size;
+  MoveBevelEdges(ring, -size);
   const TWholeWindowDC dc(Handle());
   if (!dc) return;
   const TSaveDC saved(dc.Get());
@@ -321,10 +300,7 @@ void TNSHotKey::WndProc(TMessage& Message) {
       if (size == 0) return;
       // Both forms of the message start with the rectangle that becomes the client area.
       auto* r = reinterpret_cast<RECT*>(Message.LParam);
-      if (bevelEdges_.Contains(beLeft)) r->left += size;
-      if (bevelEdges_.Contains(beTop)) r->top += size;
-      if (bevelEdges_.Contains(beRight)) r->right -= size;
-      if (bevelEdges_.Contains(beBottom)) r->bottom -= size;
+      MoveBevelEdges(*r, size);
       r->right = std::max(r->right, r->left);
       r->bottom = std::max(r->bottom, r->top);
       return;

@@ -95,6 +95,14 @@ class TNSHotKey : public TCustomControl {
   void AdjustHeight();
   int FontTextHeight() const;
   void FrameChanged();
+  template <class V>
+  void SetFrameField(V& Field, const V& Value) {
+    if (Field == Value) return;
+    Field = Value;
+    FrameChanged();
+  }
+  // Moves the bevelled sides of R inwards by By pixels (outwards when By is negative).
+  void MoveBevelEdges(RECT& R, int By) const;
   void PaintBevel();
 
   TShortCut hotKey_{};

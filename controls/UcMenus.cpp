@@ -56,9 +56,6 @@ void SyncHotKeyPosition(const WideString& Source, WideString& Destination) {
 
 namespace {
 
-// The space the framework's measure leaves between a caption and its shortcut.
-constexpr int shortCutGap = 20;
-
 // The native menu the item's entry is in, and the entry's position there; -1 when none.
 int FindNativeEntry(TMenuItem* Item, HMENU Menu) {
   int count = GetMenuItemCount(Menu);
@@ -159,7 +156,7 @@ void TUcMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
     };
     // The framework measured its own shortcut text, except beside a sub-menu, where it shows
     // none; this item draws the keyboard's text in both places.
-    const int measured = Count() == 0 ? width(ShortCutToText(ShortCut())) : -shortCutGap;
+    const int measured = Count() == 0 ? width(ShortCutToText(ShortCut())) : -MenuShortCutGap;
     Width += width(ShortCutToWideText(ShortCut())) - measured;
   }
   if (OnMeasureItem) OnMeasureItem(this, ACanvas, Width, Height);

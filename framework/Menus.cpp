@@ -596,7 +596,8 @@ void TMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
       glyphHeight = std::max(glyphHeight, bitmap_->Height());
     Width = r.Width() + (topLevel ? 8 : glyph + 2 + 4 + 8);
     Height = std::max(r.Height() + 4, glyphHeight + 2);
-    if (!topLevel && shortCut_ != 0 && items_.empty()) Width += ACanvas->TextWidth(ShortCutToText(shortCut_)) + 20;
+    if (!topLevel && shortCut_ != 0 && items_.empty())
+      Width += ACanvas->TextWidth(ShortCutToText(shortCut_)) + MenuShortCutGap;
   }
   if (OnMeasureItem) OnMeasureItem(this, ACanvas, Width, Height);
 }

@@ -36,6 +36,9 @@ HV_ENUM(TFindItemKind, fkCommand, fkHandle, fkShortCut)
 HV_ENUM(TPopupAlignment, paLeft, paRight, paCenter)
 HV_ENUM(TTrackButton, tbRightButton, tbLeftButton)
 
+// The room an owner-drawn item's measure leaves between its caption and its shortcut.
+constexpr int MenuShortCutGap = 20;
+
 using TMenuMeasureItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
 using TMenuDrawItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, const TRect& ARect, bool Selected)>;
 using TAdvancedMenuDrawItemEvent =

@@ -43,6 +43,21 @@ namespace {
 
 bool going(TComponent* C) { return !C || C->ComponentState().Contains(csDestroying); }
 
+// The tab at Index of a tab toolbar's items, when it is shown there.
+TSkinTabItem* ShownTabAt(TBarCustomItem* Items, int Index) {
+  if (!Items || Index < 0 || Index >= Items->Count() || !Items->Items(Index)->Visible()) return nullptr;
+  return dynamic_cast<TSkinTabItem*>(Items->Items(Index));
+}
+
+// The active tab at Index reaches left over the tab before it, or over the pane's edge as the
+// first item shown; never over another item.
+bool ActiveTabReachesLeft(TBarCustomItem* Items, int Index) {
+  if (ShownTabAt(Items, Index - 1)) return true;
+  for (int i = 0; i < Index; ++i)
+    if (Items->Items(i)->Visible()) return false;
+  return true;
+}
+
 }  // namespace
 
 // ---- tab item ----
@@ -120,19 +135,12 @@ void TSkinTabItem::DoDrawItem(TCanvas* ACanvas, const TRect& ARect, const TUiIte
   bool hot = (GetStateFlags(ItemInfo) & ISF_HOT) != 0;
   TBarCustomItem* parent = Parent();
   int index = parent ? parent->IndexOf(this) : -1;
-  auto tabAt = [&](int I) -> TSkinTabItem* {
-    if (!parent || I < 0 || I >= parent->Count() || !parent->Items(I)->Visible()) return nullptr;
-    return dynamic_cast<TSkinTabItem*>(parent->Items(I));
-  };
-  TSkinTabItem* previous = tabAt(index - 1);
-  TSkinTabItem* next = tabAt(index + 1);
+  TSkinTabItem* previous = ShownTabAt(parent, index - 1);
+  TSkinTabItem* next = ShownTabAt(parent, index + 1);
   int edge = !previous ? 1 : !next ? 2 : 0;
   if (style == tttWindows) {
     if (checked) {
-      // Over the tab before it, or over the pane's edge as the first one; never over another item.
-      bool firstVisible = true;
-      for (int i = 0; i < index && firstVisible; ++i) firstVisible = !parent->Items(i)->Visible();
-      if (previous || firstVisible) r.Left -= 2;
+      if (ActiveTabReachesLeft(parent, index)) r.Left -= 2;
       if (next) r.Right += 2;
     } else if (position == ttpTop) {
       r.Top += 2;
@@ -547,13 +555,9 @@ void TSkinTabToolbar::DrawActiveTab(TCanvas* ACanvas) {
   else
     r.Top -= reach;
   int index = Items()->IndexOf(tab);
-  auto visibleTab = [&](int I) {
-    return I >= 0 && I < Items()->Count() && Items()->Items(I)->Visible() &&
-           dynamic_cast<TSkinTabItem*>(Items()->Items(I)) != nullptr;
-  };
-  bool hasNext = visibleTab(index + 1);
+  bool hasNext = ShownTabAt(Items(), index + 1) != nullptr;
   if (style == tttWindows) {
-    if (visibleTab(index - 1) || index == FirstVisibleIndex()) r.Left -= 2;
+    if (ActiveTabReachesLeft(Items(), index)) r.Left -= 2;
     if (hasNext) r.Right += 2;
   }
   int edge = index == FirstVisibleIndex() ? 1 : !hasNext ? 2 : 0;

@@ -586,6 +586,16 @@ bool dockable_detail::TrackCloseButton(HWND Wnd, std::initializer_list<TComponen
   return accepted;
 }
 
+void dockable_detail::FollowCloseButtonHot(HWND Wnd, const TMessage& Message, bool& Hot) {
+  const bool hot = Message.Msg == WM_NCMOUSEMOVE && Message.WParam == HTBARCLOSEBUTTON;
+  if (hot != Hot) {
+    Hot = hot;
+    RedrawFrame(Wnd);
+  }
+  // The leaving is reported once the mouse is off the frame.
+  if (hot) CallTrackMouseEvent(Wnd, TME_LEAVE | TME_NONCLIENT);
+}
+
 void TBarCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft || PointOnChild({X, Y})) return;
@@ -658,21 +668,8 @@ void TBarCustomDockableWindow::WndProc(TMessage& Message) {
     case WM_NCRBUTTONUP:
       SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), GetMessagePos());
       return;
-    case WM_NCMOUSEMOVE: {
-      bool hot = Message.WParam == HTBARCLOSEBUTTON;
-      if (hot != closeHot_) {
-        closeHot_ = hot;
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
-      }
-      if (hot) CallTrackMouseEvent(Handle(), TME_LEAVE | TME_NONCLIENT);
-      break;
-    }
-    case WM_NCMOUSELEAVE:
-      if (closeHot_) {
-        closeHot_ = false;
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
-      }
-      break;
+    case WM_NCMOUSEMOVE:
+    case WM_NCMOUSELEAVE: FollowCloseButtonHot(Handle(), Message, closeHot_); break;
     case WM_SETCURSOR:
       if (LOWORD(Message.LParam) == HTBARDRAGHANDLE && dragHandleStyle_ != dhNone && currentDock_ &&
           currentDock_->AllowDragging()) {

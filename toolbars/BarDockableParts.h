@@ -52,4 +52,8 @@ inline bool Intersects(const TRect& A, const TRect& B) {
 bool TrackCloseButton(HWND Wnd, std::initializer_list<TComponent*> Watched, const std::function<TRect()>& ButtonRect,
                       bool& Pushed);
 
+// Follows the mouse over a close button in Wnd's frame, for WM_NCMOUSEMOVE and WM_NCMOUSELEAVE:
+// Hot while the mouse is over the button, the frame drawn anew at each change.
+void FollowCloseButtonHot(HWND Wnd, const TMessage& Message, bool& Hot);
+
 }  // namespace dockable_detail

@@ -306,21 +306,8 @@ void TBarFloatingWindowParent::WndProc(TMessage& Message) {
         return;
       }
       break;
-    case WM_NCMOUSEMOVE: {
-      bool hot = Message.WParam == HTBARCLOSEBUTTON;
-      if (hot != closeHot_) {
-        closeHot_ = hot;
-        RedrawFrame(Handle());
-      }
-      if (hot) CallTrackMouseEvent(Handle(), TME_LEAVE | TME_NONCLIENT);
-      break;
-    }
-    case WM_NCMOUSELEAVE:
-      if (closeHot_) {
-        closeHot_ = false;
-        RedrawFrame(Handle());
-      }
-      break;
+    case WM_NCMOUSEMOVE:
+    case WM_NCMOUSELEAVE: FollowCloseButtonHot(Handle(), Message, closeHot_); break;
     case WM_NCRBUTTONUP:
       if (window_ && window_->HandleAllocated())
         SendMessageW(window_->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_->Handle()), Message.LParam);

@@ -345,14 +345,6 @@ void PublishBarItemProperties(TPublisher<T>& p, TItemPropertyChoice& Choice) {
   if (Choice.Takes("OnSelect")) p.Event("OnSelect", &T::OnSelect);
 }
 
-// Publishes the item properties Names chooses, all of them from this layer.
-template <class T>
-void PublishBarItemProperties(TPublisher<T>& p, std::string_view Names) {
-  TItemPropertyChoice choice(Names);
-  PublishBarItemProperties(p, choice);
-  choice.CheckAllTaken();
-}
-
 class TBarSeparatorItem : public TBarCustomItem {
   HV_CLASS(TBarSeparatorItem, TBarCustomItem)
  public:

@@ -7,7 +7,11 @@
 #include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarDeferredClick.h"
 
-HV_PUBLISH(TPublishedItem) { PublishBarItemProperties(p, AllBarItemProperties); }
+HV_PUBLISH(TPublishedItem) {
+  TItemPropertyChoice choice(AllBarItemProperties);
+  PublishBarItemProperties(p, choice);
+  choice.CheckAllTaken();
+}
 
 namespace {
 
