@@ -165,7 +165,7 @@ TEST_F(BarFormFiles, EachItemClassReadsOnlyWhatItShows) {
   for (const auto& [choice, published] : choices) {
     TClassInfo info;
     TPublisher<TPublishedItem> p(info);
-    std::string names = Raised<Exception>([&] { PublishBarItemProperties(p, choice); });
+    std::string names = Raised<Exception>([&] { PublishChosenItemProperties(p, choice); });
     if (names == "(nothing raised)")
       names = Joined(
           info.OwnProps, [](const TPropInfo& P) { return P.Name; }, " ");

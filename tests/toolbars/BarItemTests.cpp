@@ -7,11 +7,7 @@
 #include "tests/toolbars/BarTestSupport.h"
 #include "toolbars/BarDeferredClick.h"
 
-HV_PUBLISH(TPublishedItem) {
-  TItemPropertyChoice choice(AllBarItemProperties);
-  PublishBarItemProperties(p, choice);
-  choice.CheckAllTaken();
-}
+HV_PUBLISH(TPublishedItem) { PublishChosenItemProperties(p, AllBarItemProperties); }
 
 namespace {
 

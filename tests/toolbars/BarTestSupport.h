@@ -30,6 +30,14 @@ class TPublishedItem : public TBarCustomItem {
   explicit TPublishedItem(TComponent* AOwner) : TBarCustomItem(AOwner) {}
 };
 
+// Publishes the item properties Names chooses, raising for a name no property has.
+template <class T>
+void PublishChosenItemProperties(TPublisher<T>& p, std::string_view Names) {
+  TItemPropertyChoice choice(Names);
+  PublishBarItemProperties(p, choice);
+  choice.CheckAllTaken();
+}
+
 class TSizedViewer : public TBarItemViewer {
  public:
   using TBarItemViewer::TBarItemViewer;
